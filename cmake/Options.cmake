@@ -1,0 +1,20 @@
+# Compiler flags shared by every target of the project.
+add_library(qv_options INTERFACE)
+target_compile_options(qv_options INTERFACE -Wall -Wextra)
+target_include_directories(qv_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+
+if(QV_SANITIZE)
+  target_compile_options(qv_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                              -fno-sanitize-recover=undefined)
+  target_link_options(qv_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+configure_file(${PROJECT_SOURCE_DIR}/cmake/Version.h.in ${PROJECT_BINARY_DIR}/generated/Version.h @ONLY)
+
+# qv_add_test(name SOURCES ... LIBS ...): one GoogleTest program, each case its own CTest test.
+function(qv_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qv_options)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()

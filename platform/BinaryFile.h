@@ -1,0 +1,62 @@
+// Binary files with 64-bit positions (pread/pwrite), fsync, truncation and an
+// advisory lock. Every write goes through the fault injector, so tests can make
+// the n-th write fail or roll files back to their last sync (a power loss).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+class BinaryFile {
+ public:
+  enum class Mode { Read, ReadWrite, Create };  // Create: create or truncate, read-write
+
+  BinaryFile() = default;
+  ~BinaryFile() { Close(); }
+  BinaryFile(const BinaryFile&) = delete;
+  BinaryFile& operator=(const BinaryFile&) = delete;
+
+  bool Open(const std::string& path, Mode mode);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Reads up to n bytes at pos: the count read (short at the end), -1 on error.
+  int64_t ReadAt(int64_t pos, void* buf, std::size_t n);
+  // Writes all n bytes at pos; false on any failure (a short write included).
+  bool WriteAt(int64_t pos, const void* buf, std::size_t n);
+  int64_t Size() const;  // -1 when closed or on error
+  bool Truncate(int64_t size);
+  bool Sync();
+  // Exclusive advisory lock without waiting; false when another holder has it.
+  bool TryLock();
+
+  int Error() const { return error_; }  // errno of the last failure
+  std::string ErrorText() const;
+  const std::string& Path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  int error_ = 0;
+  std::string path_;
+};
+
+// Test hooks. Disabled unless a test arms them; then every BinaryFile write,
+// truncation and sync is counted and may fail with ENOSPC.
+namespace FaultInjection {
+void Reset();                       // disarm everything
+void FailWritesFrom(int64_t n);     // write number n (1-based) and every later one fail
+void FailOnlyWrite(int64_t n);      // only write number n fails
+int64_t WriteCount();               // writes seen since the last Reset
+// Power loss: while tracking, each file opened through BinaryFile remembers its
+// content at open and at every Sync; SimulatePowerLoss writes that content back.
+void TrackUnsynced(bool on);
+void SimulatePowerLoss();
+// Called by RenameFile so that a renamed file keeps its synced content.
+void NoteRename(const std::string& from, const std::string& to);
+bool ShouldFailWrite();  // counts one write; true when it must fail
+void NoteOpen(const std::string& path);
+void NoteSync(const std::string& path);
+}  // namespace FaultInjection
+
+}  // namespace qv

@@ -1,0 +1,113 @@
+// POSIX implementations of the file and folder helpers.
+#include "platform/Files.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/BinaryFile.h"
+
+namespace qv {
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ForceDirectories(const std::string& path) {
+  std::string p = ExcludeTrailingPathDelimiter(path);
+  if (p.empty()) return false;
+  if (DirectoryExists(p)) return true;
+  std::string parent = ExcludeTrailingPathDelimiter(ExtractFilePath(p));
+  if (!parent.empty() && parent != p && !ForceDirectories(parent)) return false;
+  return ::mkdir(p.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(p));
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool SyncDirectory(const std::string& folder) {
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  FaultInjection::NoteRename(from, to);
+  return SyncDirectory(ExtractFilePath(to));
+}
+
+int64_t FileSizeOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return -1;
+  return int64_t(st.st_size);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data) {
+  BinaryFile f;
+  if (!f.Open(path, BinaryFile::Mode::Read)) return false;
+  int64_t size = f.Size();
+  if (size < 0) return false;
+  data.resize(std::size_t(size));
+  int64_t got = size ? f.ReadAt(0, data.data(), data.size()) : 0;
+  if (got < 0) return false;
+  data.resize(std::size_t(got));
+  return true;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& data) {
+  std::string temp = path + ".tmp";
+  BinaryFile f;
+  if (!f.Open(temp, BinaryFile::Mode::Create)) return false;
+  bool ok = (data.empty() || f.WriteAt(0, data.data(), data.size())) && f.Sync();
+  f.Close();
+  if (ok) ok = RenameFile(temp, path);
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
+  if (!path.empty() && path.back() == PathDelim) return path;
+  return path + PathDelim;
+}
+
+std::string ExcludeTrailingPathDelimiter(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == PathDelim) p.pop_back();
+  return p;
+}
+
+std::string ExtractFilePath(const std::string& path) {
+  auto pos = path.rfind(PathDelim);
+  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  auto pos = path.rfind(PathDelim);
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+std::string ExtractFileExt(const std::string& path) {
+  std::string name = ExtractFileName(path);
+  auto pos = name.rfind('.');
+  return pos == std::string::npos ? std::string() : name.substr(pos);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+  std::string name = ExtractFileName(path);
+  auto pos = name.rfind('.');
+  std::string dir = path.substr(0, path.size() - name.size());
+  return dir + (pos == std::string::npos ? name : name.substr(0, pos)) + ext;
+}
+
+}  // namespace qv

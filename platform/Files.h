@@ -1,0 +1,33 @@
+// File and folder helpers: existence tests, folder creation, atomic
+// replacement and path text. The path delimiter is "/".
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+constexpr char PathDelim = '/';
+
+bool FileExists(const std::string& path);       // a regular file
+bool DirectoryExists(const std::string& path);  // a folder
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+bool DeleteFile(const std::string& path);
+// Renames, replacing the target, then syncs the target's folder.
+bool RenameFile(const std::string& from, const std::string& to);
+bool SyncDirectory(const std::string& folder);
+int64_t FileSizeOf(const std::string& path);  // -1 when missing
+
+// Reads a whole file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& data);
+// Writes data to path through a temporary file: write, fsync, rename, sync folder.
+bool WriteFileAtomic(const std::string& path, const std::string& data);
+
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+std::string ExcludeTrailingPathDelimiter(const std::string& path);
+std::string ExtractFilePath(const std::string& path);  // up to and including the last "/"
+std::string ExtractFileName(const std::string& path);  // after the last "/"
+std::string ExtractFileExt(const std::string& path);   // from the last "." of the name, "" when none
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+
+}  // namespace qv

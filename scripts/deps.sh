@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quirvane builds and tests with, when any is missing.
+set -euo pipefail
+pkgs=(build-essential cmake pkg-config
+      libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
+      libx11-dev libxext-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
+      googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
