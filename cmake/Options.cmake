@@ -18,3 +18,21 @@ function(qv_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qv_options)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
+
+# qv_folder_library(name LIBS ...): a static library of every .cpp in the current folder.
+function(qv_folder_library name)
+  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${srcs})
+  target_link_libraries(${name} PUBLIC qv_options ${L_LIBS})
+endfunction()
+
+# qv_folder_tests(prefix LIBS ...): one test program per *Test.cpp in the current folder.
+function(qv_folder_tests prefix)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  foreach(src ${srcs})
+    get_filename_component(base ${src} NAME_WE)
+    qv_add_test(${prefix}_${base} SOURCES ${src} LIBS ${T_LIBS})
+  endforeach()
+endfunction()

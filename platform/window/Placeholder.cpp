@@ -1,0 +1,2 @@
+// Keeps the library non-empty while its units are written.
+namespace qv {}
