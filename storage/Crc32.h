@@ -12,7 +12,7 @@ class TMemoryStream;
 // Checksum of length bytes; 0xFFFFFFFF for none.
 uint32_t CalcCRC32(const void* buffer, std::size_t length);
 // CalcCRC32 over the whole contents of the stream, whatever its position.
-uint32_t StreamCRC32(const TMemoryStream& stream);
+uint32_t StreamCRC32(TMemoryStream& stream);
 
 // The start-up check of the table: the complement of CalcCRC32 over its 1024
 // bytes (little-endian entries) must be 0x6FCF9E13. The unit runs it when the

@@ -1,0 +1,216 @@
+// Catalogue benchmark: adds a generated tree of 1,000,000 files (100,000 with
+// --quick) to a new catalogue and searches it, against a bare walk of the same
+// tree and against find(1). Prints one key=value line per figure.
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/NullHost.h"
+#include "catalogue/Engine.h"
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+namespace {
+
+double Seconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Names as discs hold them: words from a vocabulary of a few thousand drawn
+// with a Zipf-like skew (a few names are everywhere, most are rare), some
+// numbered, some camera-style, and a handful of names found in every folder.
+class NameMaker {
+ public:
+  explicit NameMaker(std::mt19937_64& rng) : rng_(rng) {
+    static const char* const syllables[] = {"ar", "be", "co", "da", "el", "fi", "go", "ha", "in", "jo",
+                                            "ka", "lu", "me", "no", "or", "pa", "qu", "ri", "so", "tu",
+                                            "un", "ve", "wa", "xi", "yo", "ze", "st", "tr", "pl", "gr"};
+    for (int i = 0; i < 4000; ++i) {
+      std::string w;
+      int n = 2 + int(rng_() % 3);
+      for (int k = 0; k < n; ++k) w += syllables[rng_() % std::size(syllables)];
+      words_.push_back(w);
+    }
+    // Familiar words at middling ranks, so that prefix searches are realistic.
+    const char* const common[] = {"report", "index", "main", "readme", "config", "setup", "notes", "invoice"};
+    for (std::size_t i = 0; i < std::size(common); ++i) words_[50 + i * 37] = common[i];
+  }
+
+  std::string Next() {
+    static const char* const exts[] = {".txt", ".c", ".h", ".jpg", ".png", ".mp3", ".doc", ".pdf",
+                                       ".html", ".js", ".py", ".json", ".xml", ".zip", ".ini", ".avi",
+                                       ".cpp", ".md", ".css", ".log"};
+    static const char* const everywhere[] = {"Thumbs.db", "desktop.ini", "index.html", "README", "Makefile"};
+    uint64_t r = rng_() % 100;
+    if (r < 4) return everywhere[rng_() % std::size(everywhere)];
+    if (r < 14) return "IMG_" + std::to_string(1000 + rng_() % 9000) + ".JPG";
+    std::string name = words_[Zipf()];
+    if (rng_() % 3 == 0) name += "_" + std::to_string(rng_() % 200);
+    return name + exts[rng_() % std::size(exts)];
+  }
+
+ private:
+  // Rank with probability about 1/(rank+10).
+  std::size_t Zipf() {
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    double n = double(words_.size());
+    double rank = std::exp(u(rng_) * std::log(n + 10)) - 10;
+    return std::min(words_.size() - 1, std::size_t(std::max(rank, 0.0)));
+  }
+
+  std::mt19937_64& rng_;
+  std::vector<std::string> words_;
+};
+
+bool MakeTree(const std::string& root, int files, int folders) {
+  std::mt19937_64 rng(12345);
+  fs::create_directories(root);
+  NameMaker names(rng);
+  std::vector<std::string> dirs{root};
+  for (int i = 1; i < folders; ++i) {
+    const std::string& parent = dirs[rng() % dirs.size()];
+    std::string d = parent + "/" + (rng() % 3 ? "dir" : "src") + std::to_string(i % 997);
+    if (mkdir(d.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    dirs.push_back(d);
+  }
+  std::lognormal_distribution<double> size(8.0, 2.5);
+  for (int i = 0; i < files; ++i) {
+    std::string path = dirs[rng() % dirs.size()] + "/" + names.Next();
+    int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    if (ftruncate(fd, off_t(std::min(size(rng), 4e9))) != 0) {
+    }
+    close(fd);
+  }
+  return true;
+}
+
+int64_t Walk(const std::string& path) {
+  int64_t count = 0;
+  DIR* d = opendir(path.c_str());
+  if (!d) return 0;
+  int dfd = dirfd(d);
+  while (dirent* e = readdir(d)) {
+    if (e->d_name[0] == '.') continue;
+    struct statx st;
+    if (statx(dfd, e->d_name, AT_SYMLINK_NOFOLLOW, STATX_SIZE | STATX_MTIME | STATX_TYPE, &st) != 0) continue;
+    ++count;
+    if (S_ISDIR(st.stx_mode)) count += Walk(path + "/" + e->d_name);
+  }
+  closedir(d);
+  return count;
+}
+
+double TimeFind(const std::string& root) {
+  double t = Seconds();
+  pid_t pid;
+  const char* argv[] = {"find", root.c_str(), "-name", "*.txt", nullptr};
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  if (posix_spawnp(&pid, "find", &fa, nullptr, const_cast<char* const*>(argv), environ) != 0) return 0;
+  int status;
+  waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&fa);
+  return Seconds() - t;
+}
+
+int64_t FolderBytes(const std::string& path) {
+  int64_t total = 0;
+  for (auto& e : fs::directory_iterator(path))
+    if (e.is_regular_file()) total += int64_t(e.file_size());
+  return total;
+}
+
+double TimeSearch(TEngine& engine, const TSearchOpts& opts) {
+  double t = Seconds();
+  if (!engine.Search(opts)) std::fprintf(stderr, "search failed\n");
+  return (Seconds() - t) * 1000.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  const int files = quick ? 100000 : 1000000;
+  const int folders = quick ? 3000 : 30000;
+  const std::string cache = std::string(QV_BENCH_CACHE_DIR) + "/tree-v2-" + std::to_string(files);
+  if (!fs::exists(cache + "/.complete")) {
+    fs::remove_all(cache);
+    std::fprintf(stderr, "generating %d files under %s ...\n", files, cache.c_str());
+    if (!MakeTree(cache + "/t", files, folders)) return 1;
+    std::FILE* mark = std::fopen((cache + "/.complete").c_str(), "w");
+    if (mark) std::fclose(mark);
+  }
+  const std::string tree = cache + "/t";
+  Walk(tree);  // warm the caches for every measurement alike
+  double t = Seconds();
+  int64_t walked = Walk(tree);
+  double walk = Seconds() - t;
+
+  const std::string db = cache + "/db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  host.timeLines = std::getenv("QV_BENCH_VERBOSE") != nullptr;
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  engine.MessageIntervalMs = 15;
+  if (!engine.NewDatabase("", "Bench")) return 1;
+  TScanOpts scan;
+  scan.Path = tree;
+  TDiscData disc;
+  disc.Label = u"Bench";
+  t = Seconds();
+  engine.AddDisc(scan, disc);
+  double add = Seconds() - t;
+  int64_t stored = engine.Discs->GetDisc(0).Files;
+
+  TSearchOpts prefix;
+  prefix.FileMask = "report*";
+  TSearchOpts suffix;
+  suffix.FileMask = "*.txt";
+  TSearchOpts large;
+  large.FileMask = "*";
+  large.MinSizeOn = true;
+  large.MinSize = 1000000;  // lognormal(8, 2.5) sizes: about 1% lie above this
+  double prefixMs = TimeSearch(engine, prefix);
+  double suffixMs = TimeSearch(engine, suffix);
+  double largeMs = TimeSearch(engine, large);
+  int64_t largeRows = host.rows;
+  TimeFind(tree);
+  double find = TimeFind(tree);
+  engine.CloseDatabase();
+  int64_t bytes = FolderBytes(db);
+  fs::remove_all(db);
+
+  struct rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  std::printf("files=%lld\n", static_cast<long long>(stored));
+  std::printf("walk_s=%.3f\n", walk);
+  std::printf("add_s=%.3f\n", add);
+  std::printf("add_ratio=%.2f\n", add / walk);
+  std::printf("search_prefix_ms=%.1f\n", prefixMs);
+  std::printf("search_suffix_ms=%.1f\n", suffixMs);
+  std::printf("search_all_size_ms=%.1f\n", largeMs);
+  std::printf("find_ratio=%.2f\n", suffixMs / 1000.0 / find);
+  std::printf("db_bytes_per_file=%.1f\n", double(bytes) / double(stored ? stored : 1));
+  std::printf("peak_rss_mb=%.1f\n", double(ru.ru_maxrss) / 1024.0);
+  std::fprintf(stderr, "walked %lld entries; %lld rows for the size search; find %.3f s; %zu errors\n",
+               static_cast<long long>(walked), static_cast<long long>(largeRows), find, host.errors.size());
+  return 0;
+}

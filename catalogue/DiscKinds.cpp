@@ -1,0 +1,159 @@
+// Category list storage: field 0 of the "xDiscKinds" record is an array of
+// String values, one per category, in order.
+#include "catalogue/DiscKinds.h"
+
+#include "catalogue/EngineHost.h"
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "classlib/SysUtils.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+namespace {
+const char* const kDefaults[] = {"Other", "Software", "Audio", "Video", "Games",
+                                 "Backup", "Files", "Music", "Movies", "Photos"};
+}
+
+TDiscKinds::TDiscKinds(IEngineHost& host) : host_(host) { Reset(); }
+
+TDiscKinds::~TDiscKinds() {
+  if (IsAttached()) Close();
+}
+
+void TDiscKinds::Reset() { names_.assign(1, Item{kDefaults[0], 0}); }
+
+void TDiscKinds::LoadDefaults() {
+  Reset();
+  for (std::size_t i = 1; i < std::size(kDefaults); ++i) Add(kDefaults[i]);
+}
+
+std::string TDiscKinds::GetName(int32_t index) const {
+  return InRange(index) ? names_[std::size_t(index)].name : "<ERROR>";
+}
+
+void TDiscKinds::Rename(int32_t index, const std::string& name) {
+  if (InRange(index)) names_[std::size_t(index)].name = name;
+}
+
+int32_t TDiscKinds::IndexOf(const std::string& name) const {
+  for (int32_t i = 0; i < Count(); ++i)
+    if (SameText(names_[std::size_t(i)].name, name)) return i;
+  return -1;
+}
+
+void TDiscKinds::Add(const std::string& name) { names_.push_back(Item{name, 0}); }
+
+void TDiscKinds::Delete(int32_t index) {
+  if (!InRange(index)) return;
+  names_.erase(names_.begin() + index);
+  if (names_.empty()) Reset();
+  if (Selected == index) Selected = -1;
+  else if (Selected > index) --Selected;
+  if (OnDelete) OnDelete(index);
+}
+
+int32_t TDiscKinds::GetDiscCount(int32_t index) const {
+  return InRange(index) ? names_[std::size_t(index)].discs : 0;
+}
+
+void TDiscKinds::SetDiscCount(int32_t index, int32_t count) {
+  if (InRange(index)) names_[std::size_t(index)].discs = count;
+}
+
+// Counts of categories that no longer exist are ignored rather than trusted.
+void TDiscKinds::IncDiscCount(int32_t index) {
+  if (InRange(index)) ++names_[std::size_t(index)].discs;
+}
+
+void TDiscKinds::DecDiscCount(int32_t index) {
+  if (InRange(index)) --names_[std::size_t(index)].discs;
+}
+
+const TRecKind* TDiscKinds::FindKind(TXBase* base) {
+  auto* kind = dynamic_cast<const TRecKind*>(base->Context().KindByName("xDiscKinds"));
+  if (!kind) host_.AddError("Failed to retrieve categories type");
+  return kind;
+}
+
+bool TDiscKinds::CreateNew(TXBase* base) {
+  const TRecKind* kind = FindKind(base);
+  if (!kind) return false;
+  TXRecData* rec = base->NewData(kind);
+  if (!rec) {
+    host_.AddError(base->LastError);
+    return false;
+  }
+  KindsID = rec->ID;
+  LoadDefaults();
+  Base = base;
+  return true;
+}
+
+bool TDiscKinds::Open(TXBase* base) {
+  const TRecKind* kind = FindKind(base);
+  if (!kind) return false;
+  int64_t found = -1;
+  base->GIndex().ForEach([&](const TXGIndexRec& entry, int64_t id) {
+    if (int32_t(entry.KindId) != kind->Id || entry.IsDeleted()) return true;
+    found = id;
+    return false;
+  });
+  if (found < 0) {
+    host_.AddError("Failed to retrieve categories descriptions");
+    return false;
+  }
+  KindsID = found;
+  Base = base;
+  if (!Load()) {
+    Base = nullptr;
+    return false;
+  }
+  return true;
+}
+
+bool TDiscKinds::Load() {
+  if (!IsAttached() || KindsID < 0) return false;
+  TXRecData* rec = Base->GetData(KindsID);
+  if (!rec) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  names_.clear();
+  if (TXArrData* arr = rec::Arr(rec, fld::kNames)) {
+    for (int i = 0; i < arr->Count(); ++i) {
+      auto* v = dynamic_cast<TXValData*>(arr->GetItem(i));
+      if (v && v->Tag() == kcString) Add(v->IsEmpty() ? std::string() : v->GetText());
+    }
+  }
+  if (names_.empty()) Reset();
+  Base->Release(rec);
+  return true;
+}
+
+bool TDiscKinds::Save() {
+  if (!IsAttached() || KindsID < 0) return false;
+  // Fetched without a pin: the record stays pooled for the next flush to write.
+  TXRecData* rec = Base->FetchData(KindsID);
+  if (!rec) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  TXArrData* arr = rec::Arr(rec, fld::kNames);
+  if (arr) {
+    arr->Clear();
+    for (auto& item : names_)
+      if (auto* v = dynamic_cast<TXValData*>(arr->Add())) v->SetText(rec::FitString(item.name));
+  }
+  return arr != nullptr;
+}
+
+bool TDiscKinds::Close() {
+  if (!IsAttached() || !Save()) return false;
+  names_.clear();
+  Base = nullptr;
+  KindsID = -1;
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,61 @@
+// The category list of a catalogue: names in order with the number of loaded
+// discs in each, kept in the database's single "xDiscKinds" record.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+class IEngineHost;
+class TXBase;
+class TRecKind;
+
+class TDiscKinds {
+ public:
+  explicit TDiscKinds(IEngineHost& host);
+  ~TDiscKinds();
+  TDiscKinds(const TDiscKinds&) = delete;
+  TDiscKinds& operator=(const TDiscKinds&) = delete;
+
+  void Reset();         // the single category "Other"
+  void LoadDefaults();  // the ten default categories
+  int32_t Count() const { return int32_t(names_.size()); }
+  std::string GetName(int32_t index) const;  // "<ERROR>" when out of range
+  void Rename(int32_t index, const std::string& name);
+  int32_t IndexOf(const std::string& name) const;  // case-insensitive, -1 when none
+  void Add(const std::string& name);
+  // Removes a category; later categories move down by one and OnDelete lets
+  // the disc list renumber its discs to match.
+  void Delete(int32_t index);
+  int32_t GetDiscCount(int32_t index) const;
+  void SetDiscCount(int32_t index, int32_t count);
+  void IncDiscCount(int32_t index);
+  void DecDiscCount(int32_t index);
+
+  bool CreateNew(TXBase* base);
+  bool Open(TXBase* base);
+  bool Load();
+  bool Save();
+  bool Close();
+  bool IsAttached() const { return Base != nullptr; }
+
+  int32_t Selected = -1;  // the category shown in the disc view; -1 = all
+  TXBase* Base = nullptr;
+  int64_t KindsID = -1;
+  std::function<void(int32_t)> OnDelete;
+
+ private:
+  struct Item {
+    std::string name;
+    int32_t discs = 0;
+  };
+  bool InRange(int32_t index) const { return index >= 0 && index < Count(); }
+  const TRecKind* FindKind(TXBase* base);
+
+  IEngineHost& host_;
+  std::vector<Item> names_;
+};
+
+}  // namespace qv

@@ -1,0 +1,105 @@
+// The discs of the open catalogue, kept in memory in ascending record-ID
+// order and mirrored to their "xDisc" records; the category list; and the
+// state of the browsed disc's tree.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue/DiscKinds.h"
+#include "catalogue/EngineHost.h"
+#include "catalogue/FileData.h"
+#include "catalogue/ScanOptions.h"
+#include "platform/DateTime.h"
+#include "platform/Utf.h"
+
+namespace qv {
+
+class TXBase;
+class TXIndex;
+class TRecKind;
+class TXRecData;
+
+struct TDiscData {
+  int64_t ID = -1;       // the "xDisc" record; -1 when not stored yet
+  WideString Label;      // unique in a catalogue, compared without regard to case
+  int32_t Category = 0;  // position in the category list
+  WideString Location;
+  int64_t Files = 0;
+  int64_t Folders = 0;   // the root not counted
+  TDateTime Added = 0;
+  WideString Description;
+  int64_t Root = -1;     // the root "xFolder" record; -1 when none
+};
+
+struct TDiscRec {
+  TDiscData Data;
+  bool Modified = false;
+};
+
+class TDiscList {
+ public:
+  explicit TDiscList(IEngineHost& host);
+  ~TDiscList();
+  TDiscList(const TDiscList&) = delete;
+  TDiscList& operator=(const TDiscList&) = delete;
+
+  bool InitNew(TXBase* base, TXIndex* discIndex);
+  bool InitOpened(TXBase* base, TXIndex* discIndex);
+  bool Close();
+  void Clear();
+  bool IsOpen() const { return Base != nullptr; }
+  int32_t Count() const { return int32_t(discs_.size()); }
+  TDiscData GetDisc(int32_t index) const;
+  void SetDisc(int32_t index, const TDiscData& data);
+  void SetCounts(int32_t index, int64_t files, int64_t folders);
+  void SetRoot(int32_t index, int64_t root);
+  // -1 with index := position when found; else the insert position with index := -1.
+  int32_t FindById(int64_t id, int32_t& index) const;
+  int32_t IndexOfId(int64_t id) const;
+  int32_t FindByLabel(const WideString& label) const;
+  int32_t LoadDisc(int64_t id);
+  // Writes a modified disc into its record; the record goes out at the next flush.
+  void SaveDisc(int32_t index);
+  void LoadAll();
+  void SaveAll();
+  int32_t AddDisc(const TDiscData& data);
+  int64_t EstimateResults(const TSearchOpts& opts) const;
+
+  // Browsing, finding folders of the browsed tree, deleting.
+  bool Browse(int32_t index);
+  bool LoadTree(TFileData* node, int64_t ref);
+  bool FillFolderTree(TFileData* node, ViewNode parent);
+  TFileData* FindFolder(const std::string& path);
+  TFileData* ProcPath(const std::string& rest, TFileData* node);
+  bool DeleteDisc(int64_t id);
+  bool DeleteFolderTree(int64_t ref);
+
+  TXBase* Base = nullptr;
+  const TRecKind* DiscKind = nullptr;
+  TXIndex* DiscIndex = nullptr;
+  int64_t ProgressTotal = 0;
+  int64_t ProgressDone = 0;
+  TDiscKinds Categories;
+  std::unique_ptr<TFileData> BrowseRoot;
+  int64_t BrowsedID = -1;
+  bool Browsing = false;
+  // The engine's busy flag: a browse is refused while another operation runs.
+  const bool* EngineBusy = nullptr;
+
+ private:
+  bool InitCommon(TXBase* base, TXIndex* discIndex);
+  void Progress(int64_t done, int64_t total);
+  void WriteDisc(TXRecData* rec, const TDiscData& d);
+  void RenumberAfterDelete(int32_t category);
+
+  IEngineHost& host_;
+  std::vector<std::unique_ptr<TDiscRec>> discs_;
+};
+
+// Progress in percent, truncated toward zero, kept within 0..100; a zero
+// total reports 100.
+int32_t Percent(int64_t done, int64_t total);
+
+}  // namespace qv

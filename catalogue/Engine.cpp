@@ -1,0 +1,231 @@
+// The engine's life cycle: loading the schema, creating, opening and closing
+// a catalogue database, the busy protocol, progress and the views refresh.
+#include "catalogue/Engine.h"
+
+#include <chrono>
+
+#include "catalogue/Info.h"
+#include "catalogue/Names.h"
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "catalogue/Settings.h"
+#include "platform/Files.h"
+
+namespace qv {
+
+TEngine* Engine = nullptr;
+
+namespace {
+const char* const kLogin = "quirvane";
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+TEngine::TEngine(IEngineHost& host, const std::string& appFolder) : host_(host) {
+  AppFolder = IncludeTrailingPathDelimiter(appFolder.empty() ? AppPath() : appFolder);
+  Context = std::make_unique<TContext>();
+  std::string error;
+  if (!Context->LoadFromFile(AppFolder + kContextFileName)) {
+    host_.AddFatal("Failed to load database context");
+  } else if (!CheckCatalogueSchema(*Context, error)) {
+    host_.AddFatal("Failed to load database context");
+    host_.AddFatal(error);
+  } else {
+    usable_ = true;
+  }
+  Base = std::make_unique<TXBase>();
+  Discs = std::make_unique<TDiscList>(host_);
+  Discs->EngineBusy = &Busy;
+  FileKinds = std::make_unique<TFileKinds>();
+  if (Storage) {
+    if (!FileKinds->Load()) host_.AddError("Failed to load file types");
+  } else {
+    FileKinds->LoadDefaults();
+  }
+  Scanner = std::make_unique<TFilist>(FileKinds.get());
+  Scanner->OnProcessMessages = [this] { host_.ProcessMessages(); };
+  Scanner->OnError = [this](const std::string& text) { host_.AddError(text); };
+  Engine = this;
+}
+
+TEngine::~TEngine() {
+  ForgetDatabase();
+  Scanner.reset();
+  if (Storage) FileKinds->Save();
+  FileKinds.reset();
+  Discs.reset();
+  Base.reset();
+  Context.reset();
+  if (Engine == this) Engine = nullptr;
+}
+
+// The busy protocol: a long operation started while another runs (or while a
+// disc is being browsed) returns at once.
+bool TEngine::Refused() { return !usable_ || Busy || Discs->Browsing; }
+
+bool TEngine::RefusedLoudly() {
+  if (!Refused()) return false;
+  if (usable_) host_.AddWarning("Another operation is running; please wait until it ends");
+  return true;
+}
+
+TXIndex* TEngine::MakeIndex(const char* kind, bool created) {
+  auto compare = [this](TXRecData* item, TXRecData* key) { return CompareNames(item, key); };
+  TXIndex* index = created ? Base->CreateIndex(kind, 0, compare) : Base->OpenIndex(kind, 0, compare);
+  if (!index) host_.AddError(Base->LastError);
+  return index;
+}
+
+// Everything a new or opened database needs besides the storage engine's own
+// open; any failure closes the database again, so a half-ready catalogue is
+// never reported as open.
+bool TEngine::PrepareDatabase(bool created) {
+  std::string error;
+  if (!CheckCatalogueSchema(Base->Context(), error)) {
+    host_.AddError(error);
+    return false;
+  }
+  ForgetDatabase();
+  TXIndex* discIndex = MakeIndex("xDisc", created);
+  FolderNameIndex = discIndex ? MakeIndex("xFolderName", created) : nullptr;
+  FileNameIndex = FolderNameIndex ? MakeIndex("xFileName", created) : nullptr;
+  if (!FileNameIndex) return false;
+  TContext& ctx = Base->Context();
+  FolderRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolder"));
+  FileRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFile"));
+  FolderNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolderName"));
+  FileNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFileName"));
+  return created ? Discs->InitNew(Base.get(), discIndex) : Discs->InitOpened(Base.get(), discIndex);
+}
+
+void TEngine::AbandonDatabase() {
+  if (Discs->IsOpen()) Discs->Close();
+  if (!Base->Close()) Base->Reset();
+  ForgetDatabase();
+}
+
+// Drops the caches of names and paths (record IDs start again after a wipe).
+void TEngine::ForgetNames() {
+  names_.Clear();
+  paths_.Clear();
+  interned_[0].clear();
+  interned_[1].clear();
+}
+
+// Drops what points into the database's indexes and context.
+void TEngine::ForgetDatabase() {
+  FolderNameIndex = FileNameIndex = nullptr;
+  ForgetNames();
+  folderKey_.reset();
+  fileKey_.reset();
+}
+
+bool TEngine::NewDatabase(const std::string& password, const std::string& name) {
+  if (RefusedLoudly()) return false;
+  BusyScope busy(*this);
+  if (IsOpen()) CloseOpenDatabase();
+  if (!Base->CreateNew(host_.DatabaseFolder(), kLogin, *Context, password)) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  Base->Name = name;
+  Base->WriteDescription();
+  if (!PrepareDatabase(true)) {
+    AbandonDatabase();
+    return false;
+  }
+  RefreshViews(true);
+  host_.AddInfo("New database \"" + name + "\" has been created");
+  return true;
+}
+
+bool TEngine::OpenDatabase(const std::string& password) {
+  if (RefusedLoudly()) return false;
+  BusyScope busy(*this);
+  if (IsOpen()) CloseOpenDatabase();
+  if (!Base->Open(host_.DatabaseFolder(), kLogin, password)) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  if (!PrepareDatabase(false)) {
+    AbandonDatabase();
+    return false;
+  }
+  RefreshViews(true);
+  host_.AddInfo("Database \"" + Base->Name + "\" has been loaded");
+  return true;
+}
+
+bool TEngine::CloseOpenDatabase() {
+  if (!Discs->Close()) return false;
+  bool ok = Base->Close();
+  if (ok) ForgetDatabase();
+  return ok;
+}
+
+bool TEngine::CloseDatabase() {
+  if (RefusedLoudly()) return false;
+  BusyScope busy(*this);
+  return CloseOpenDatabase();
+}
+
+bool TEngine::DatabaseExists(const std::string& folder) {
+  return !folder.empty() && FileExists(IncludeTrailingPathDelimiter(folder) + "xbase.vlm");
+}
+
+void TEngine::SetProgressHandler(TProgressHandler handler) {
+  progress_ = handler;
+  Base->OnProgress = handler;
+  Scanner->OnProgress = handler;
+}
+
+void TEngine::Abort() {
+  Aborted = true;
+  Scanner->Abort();
+}
+
+void TEngine::SetFileKinds(const TFileKinds& source) { FileKinds->Assign(source); }
+
+void TEngine::RefreshViews(bool full) {
+  host_.FileTreeClear();
+  host_.DiscTreeClear();
+  for (int32_t i = 0; i < Discs->Count(); ++i) {
+    TDiscData d = Discs->GetDisc(i);
+    int32_t sel = Discs->Categories.Selected;
+    if (sel == -1 || sel == d.Category) host_.DiscTreeAddDisc(d);
+  }
+  host_.DiscTreeSort();
+  if (full) host_.DiscTreeFillCategories();
+  host_.BrowserFillDiscTree();
+  host_.FileTreeFillCombos(full);
+}
+
+int TEngine::CompareNames(TXRecData* entry, TXRecData* key) {
+  return qv::CompareNames(rec::StrRef(key, fld::nName), rec::StrRef(entry, fld::nName));
+}
+
+void TEngine::Progress(int32_t percent) {
+  if (progress_) progress_(percent);
+}
+
+void TEngine::ProgressOf(int64_t done, int64_t total) {
+  int32_t p = Percent(done, total);
+  if (p != lastProgress_) {
+    lastProgress_ = p;
+    Progress(p);
+  }
+}
+
+// The message loop runs at most every 15 ms: the windows stay live and Stop
+// is seen at once, without paying for a loop pass per stored entry.
+void TEngine::LetMessagesRun() {
+  int64_t now = NowMs();
+  if (lastPumpMs_ >= 0 && now - lastPumpMs_ < MessageIntervalMs) return;
+  lastPumpMs_ = now;
+  host_.ProcessMessages();
+}
+
+}  // namespace qv

@@ -1,0 +1,148 @@
+// The catalogue engine: creates, opens and closes a catalogue database, keeps
+// its name indexes, adds discs, searches, compares folders, browses, deletes,
+// and reports every step as console lines through its host.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "catalogue/DiscList.h"
+#include "catalogue/EngineHost.h"
+#include "catalogue/FileKinds.h"
+#include "catalogue/Filist.h"
+#include "catalogue/NameCache.h"
+#include "catalogue/NodeData.h"
+#include "catalogue/ScanOptions.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+class TEngine {
+ public:
+  using TProgressHandler = std::function<void(int32_t)>;
+
+  // appFolder: where "Quirvane.ctx" is; empty means the program's folder.
+  explicit TEngine(IEngineHost& host, const std::string& appFolder = std::string());
+  ~TEngine();
+  TEngine(const TEngine&) = delete;
+  TEngine& operator=(const TEngine&) = delete;
+
+  // False when "Quirvane.ctx" is missing or not the catalogue's schema: the
+  // engine then refuses every operation.
+  bool Usable() const { return usable_; }
+
+  bool NewDatabase(const std::string& password, const std::string& name);
+  bool OpenDatabase(const std::string& password);
+  bool CloseDatabase();
+  bool IsOpen() const { return Base && Base->Opened(); }
+  static bool DatabaseExists(const std::string& folder);
+  void SetProgressHandler(TProgressHandler handler);
+  void Abort();
+  void SetFileKinds(const TFileKinds& source);
+  void RefreshViews(bool full);
+  int CompareNames(TXRecData* entry, TXRecData* key);
+
+  // Adding a disc.
+  void AddDisc(const TScanOpts& scanOpts, const TDiscData& data);
+  int64_t AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef);
+  int64_t AddFile(TFileData* node, int64_t discID, int64_t parentRef);
+
+  // Search.
+  bool Search(const TSearchOpts& opts);
+  bool GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, int64_t& lo);
+  std::string GetFolderPath(int64_t folderRef);
+  bool PruneName(TXRecData* nameRec);
+
+  // Folder compare.
+  bool CompareFolder(const std::string& path, const TSearchOpts& opts);
+  bool CompareTree(TFileData* node);
+  bool CompareFile(TFileData* node);
+
+  // Browsing, locating, deleting, updating.
+  bool LocateInBrowser(const std::string& fileName, const TNodeData& row);
+  bool DeleteDisc(const TDiscData& data);
+  bool ClearDatabase();
+  void UpdateDisc(int32_t index, const TDiscData& data);
+  bool Browse(int32_t index);
+
+  std::unique_ptr<TFileKinds> FileKinds;
+  std::unique_ptr<TFilist> Scanner;
+  std::unique_ptr<TDiscList> Discs;
+  bool Aborted = false;
+  std::unique_ptr<TXBase> Base;
+  std::unique_ptr<TContext> Context;
+  std::string AppFolder;
+  TXIndex* FolderNameIndex = nullptr;
+  TXIndex* FileNameIndex = nullptr;
+  const TRecKind* FolderNameRecKind = nullptr;
+  const TRecKind* FileNameRecKind = nullptr;
+  const TRecKind* FolderRecKind = nullptr;
+  const TRecKind* FileRecKind = nullptr;
+  int64_t FilesCount = 0;
+  int64_t FoldersCount = 0;
+  bool Busy = false;
+  // Long operations let the message loop run at most this often (0: every item).
+  int32_t MessageIntervalMs = 15;
+
+ private:
+  // Holds the busy flag for one operation and clears it on every way out.
+  class BusyScope {
+   public:
+    explicit BusyScope(TEngine& e) : e_(e) {
+      e_.Busy = true;
+      e_.lastPumpMs_ = -1;
+    }
+    ~BusyScope() { e_.Busy = false; }
+
+   private:
+    TEngine& e_;
+  };
+  bool Refused();
+  bool RefusedLoudly();
+  bool PrepareDatabase(bool created);
+  void AbandonDatabase();
+  void ForgetDatabase();
+  void ForgetNames();
+  bool CloseOpenDatabase();
+  TXIndex* MakeIndex(const char* kind, bool created);
+  void Progress(int32_t percent);
+  void ProgressOf(int64_t done, int64_t total);
+  void LetMessagesRun();
+  // The name record of a name, made when it is new; nullptr on failure.
+  TXRecData* InternName(const std::string& name, bool folder);
+  // A scratch record of the name kind holding the name, for index lookups.
+  TXRecData* NameKey(const std::string& name, bool folder);
+  TXIndex* NameIndex(bool folder) const { return folder ? FolderNameIndex : FileNameIndex; }
+  // The name at a position of a name index, through the cache.
+  bool NameAt(TXIndex* index, int64_t pos, std::string& name);
+  bool AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32_t discPos, double date,
+                    int64_t size, bool isFile) const;
+  TNodeData EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path, int64_t size,
+                     double date) const;
+  struct SearchState;
+  bool WalkIndex(SearchState& s, bool isFile);
+  // One name of the walk; pruned tells that the name left the index.
+  bool SearchName(SearchState& s, int64_t nameID, bool isFile, bool& pruned);
+  bool ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec);
+  bool FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& name, bool isFile, bool& pruned);
+  int32_t DiscOf(int64_t discID, const char* warning);
+
+  IEngineHost& host_;
+  bool usable_ = false;
+  TProgressHandler progress_;
+  TNameCache names_;                 // name record ID -> name, for the search walk
+  TFolderPathCache paths_;           // folder record ID -> path, per search or compare
+  int64_t lastPumpMs_ = -1;
+  int32_t lastProgress_ = -1;
+  bool warnedMissingDisc_ = false;
+  std::unique_ptr<TXRecData> folderKey_, fileKey_;  // scratch lookup records
+  // Folded-name hash -> name record ID, for file names [0] and folder names [1].
+  std::unordered_map<uint64_t, int64_t> interned_[2];
+};
+
+// The process's engine, as the windows reach it.
+extern TEngine* Engine;
+
+}  // namespace qv

@@ -1,0 +1,170 @@
+// Adding a disc: the disc record, the scan, and the depth-first walk that
+// turns the scanned tree into folder and file records with shared names.
+#include <chrono>
+
+#include "catalogue/Engine.h"
+#include "catalogue/Names.h"
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "catalogue/TextUtils.h"
+
+namespace qv {
+
+namespace {
+int64_t WallMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
+  Aborted = false;
+  if (Refused()) return;
+  BusyScope busy(*this);
+  lastProgress_ = -1;
+  Progress(0);
+  if (data.Label.empty()) {
+    host_.AddError("Disc label must be specified");
+    return;
+  }
+  if (!IsOpen()) {
+    host_.AddError("Database has not been opened");
+    return;
+  }
+  int32_t discIndex = Discs->AddDisc(data);
+  if (discIndex < 0) return;
+  const int64_t start = WallMs();
+  FilesCount = FoldersCount = 0;
+  Scanner->Reset();
+  if (scanOpts.IncludeFiles) {
+    host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
+    if (!Scanner->Scan(scanOpts)) {
+      Scanner->Reset();
+      host_.AddWarning("Scanning process interrupted");
+      return;
+    }
+    if (!Aborted) {
+      const std::string files = std::to_string(Scanner->FileCount);
+      const std::string folders = std::to_string(Scanner->FolderCount);
+      host_.AddInfo("Found " + files + " file(s) and " + folders + " folders(s)");
+      host_.AddInfo("Adding files and folders to the database ...");
+      Progress(0);
+      if (AddFolder(Scanner->Root(), discIndex, -1) >= 0)
+        host_.AddInfo(files + " file(s) and " + folders + " folder(s) were added to the database");
+    }
+  }
+  Scanner->Reset();
+  Discs->SetCounts(discIndex, FilesCount, FoldersCount);
+  // The counts and the root reach the disc's record with this flush, so the
+  // disc is complete on disk even if the program never closes normally.
+  Discs->SaveDisc(discIndex);
+  host_.AddInfo("Finalizing database");
+  if (!Base->Flush()) {
+    host_.AddError(Base->LastError);
+    return;
+  }
+  RefreshViews(true);
+  host_.AddInfo("Done in " + FormatElapsed(WallMs() - start));
+  Progress(0);
+}
+
+TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
+  auto& key = folder ? folderKey_ : fileKey_;
+  if (!key) key = TXRecData::Create(folder ? FolderNameRecKind : FileNameRecKind, -1, -1);
+  rec::SetStr(key.get(), fld::nName, name);
+  return key.get();
+}
+
+// Names met before resolve through a hash of the folded name, verified against
+// the record, so a repeated name costs no index search; a new name (or a
+// hash collision) goes through the index as usual.
+TXRecData* TEngine::InternName(const std::string& name, bool folder) {
+  auto& interned = interned_[folder ? 1 : 0];
+  const uint64_t hash = FoldedHash(name);
+  auto known = interned.find(hash);
+  if (known != interned.end()) {
+    TXRecData* rec = Base->FetchData(known->second);
+    const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
+    if (rec && rec->Kind == kind && !rec->IsDeleted() && qv::CompareNames(rec::StrRef(rec, fld::nName), name) == 0)
+      return rec;
+  }
+  TXIndex* index = NameIndex(folder);
+  int found = -1;
+  int pos = index->Find(NameKey(name, folder), found);
+  TXRecData* rec = nullptr;
+  if (pos >= 0) {
+    rec = Base->NewData(folder ? FolderNameRecKind : FileNameRecKind);
+    if (rec) {
+      rec::SetStr(rec, fld::nName, name);
+      index->Insert(rec, pos);
+      names_.Put(rec->ID, name);
+    }
+  } else if (found >= 0) {
+    // Left unpinned in the pool: the final flush writes the grown reference list.
+    rec = Base->FetchData(index->GetItem(found));
+  }
+  if (!rec) {
+    host_.AddError(Base->LastError);
+    return nullptr;
+  }
+  interned[hash] = rec->ID;
+  return rec;
+}
+
+int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef) {
+  LetMessagesRun();
+  if (Aborted) return -1;
+  TXRecData* name = nullptr;
+  if (node->Kind == TFileData::kFolder) {
+    name = InternName(node->Name, true);
+    if (!name) return -1;
+  }
+  TXRecData* rec = Base->NewData(FolderRecKind);
+  if (!rec) {
+    host_.AddError(Base->LastError);
+    return -1;
+  }
+  const int64_t discID = Discs->GetDisc(discIndex).ID;
+  const int64_t id = rec->ID;
+  rec::SetRef(rec, fld::foDisc, discID);
+  if (name) rec::SetRef(rec, fld::foName, name->ID);
+  rec::SetRef(rec, fld::foParent, parentRef);
+  rec::SetDate(rec, fld::foDate, node->Date);
+  if (name) {
+    rec::AddRef(name, fld::nRefs, id);
+    ++FoldersCount;
+    ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
+  } else {
+    QV_ASSERT(node->Kind == TFileData::kRoot);
+    Discs->SetRoot(discIndex, id);
+  }
+  for (int32_t i = 0; i < node->Count(); ++i) {
+    TFileData* child = node->GetChild(i);
+    bool isFile = child->Kind == TFileData::kFile;
+    int64_t childID = isFile ? AddFile(child, discID, id) : AddFolder(child, discIndex, id);
+    if (childID < 0) return -1;
+    rec::AddRef(rec, isFile ? fld::foFiles : fld::foFolders, childID);
+  }
+  return id;
+}
+
+int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
+  TXRecData* name = InternName(node->Name, false);
+  if (!name) return -1;
+  TXRecData* rec = Base->NewData(FileRecKind);
+  if (!rec) {
+    host_.AddError(Base->LastError);
+    return -1;
+  }
+  rec::SetRef(rec, fld::fiDisc, discID);
+  rec::SetRef(rec, fld::fiName, name->ID);
+  rec::SetRef(rec, fld::fiParent, parentRef);
+  rec::SetDate(rec, fld::fiDate, node->Date);
+  rec::SetInt(rec, fld::fiSize, node->Size);
+  rec::AddRef(name, fld::nRefs, rec->ID);
+  ++FilesCount;
+  ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
+  return rec->ID;
+}
+
+}  // namespace qv

@@ -1,0 +1,77 @@
+// Disc-level operations besides adding: browsing, locating a search result in
+// the browser, deleting a disc, emptying the catalogue, updating a disc.
+#include "catalogue/Engine.h"
+
+namespace qv {
+
+bool TEngine::Browse(int32_t index) {
+  if (Refused()) return false;
+  return Discs->Browse(index);
+}
+
+bool TEngine::LocateInBrowser(const std::string& fileName, const TNodeData& row) {
+  if (Refused()) return false;
+  int32_t discPos = Discs->FindByLabel(row.Disc);
+  if (discPos < 0) {
+    host_.AddError("Disc labeled \"" + Utf16ToUtf8(row.Disc) + "\" not found");
+    return false;
+  }
+  if (!Discs->Browse(discPos)) return false;
+  host_.ProcessMessages();
+  const std::string path = Utf16ToUtf8(row.Path);
+  TFileData* folder = Discs->FindFolder(path);
+  if (!folder) {
+    host_.AddError("Path \"" + path + "\" was not found");
+    return false;
+  }
+  host_.BrowserShowFolder(folder);
+  bool found = host_.BrowserSelectFile(fileName);
+  if (!found) host_.AddError("Failed to find file \"" + fileName + "\"");
+  return found;
+}
+
+bool TEngine::DeleteDisc(const TDiscData& data) {
+  if (RefusedLoudly()) return false;
+  if (data.Files + data.Folders > 0) {
+    std::string text = std::to_string(data.Files) + " files and " + std::to_string(data.Folders) +
+                       " folders are associated with \"" + Utf16ToUtf8(data.Label) +
+                       "\" disc in the database.\n\r"
+                       "If disc is deleted all these files will no longer be accessible for searching!\n\r"
+                       "Do you still want to delete the disc?";
+    if (!host_.AskYesNo(text)) return false;
+    host_.ProcessMessages();
+    if (RefusedLoudly()) return false;
+  }
+  bool result;
+  {
+    BusyScope busy(*this);
+    result = Discs->DeleteDisc(data.ID);
+  }
+  RefreshViews(true);
+  return result;
+}
+
+bool TEngine::ClearDatabase() {
+  if (RefusedLoudly() || !IsOpen()) return false;
+  BusyScope busy(*this);
+  Discs->Clear();
+  ForgetNames();
+  bool result = Base->ClearGlobalAccessIndex();
+  if (!result) host_.AddError(Base->LastError);
+  if (!Discs->Categories.CreateNew(Base.get())) return result;
+  RefreshViews(true);
+  return result;
+}
+
+void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
+  if (RefusedLoudly() || index < 0 || index >= Discs->Count()) return;
+  int32_t old = Discs->GetDisc(index).Category;
+  Discs->SetDisc(index, data);
+  if (old != data.Category) {
+    Discs->Categories.DecDiscCount(old);
+    Discs->Categories.IncDiscCount(data.Category);
+    RefreshViews(true);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,345 @@
+// Search: walks the stretch of a sorted name index that can hold the mask's
+// literal prefix, tests each name against the mask once, and follows the
+// references of matching names through the disc, category, size, date and
+// folder-path filters.
+#include <optional>
+
+#include "catalogue/Engine.h"
+#include "catalogue/Masks.h"
+#include "catalogue/Names.h"
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "classlib/SysUtils.h"
+
+namespace qv {
+
+namespace {
+
+// The literal prefix of a mask: what stands before the first wildcard or set.
+std::string MaskKey(const std::string& mask) {
+  return mask.substr(0, std::min(mask.size(), mask.find_first_of("#*?[")));
+}
+
+// A mask compiled on first use; a malformed one reports itself once.
+class TLazyMask {
+ public:
+  explicit TLazyMask(const std::string& text) : text_(text) {}
+  // False with malformed := true when the mask cannot be compiled.
+  bool Matches(std::string_view name, bool& malformed) {
+    malformed = false;
+    if (!mask_ && !bad_) {
+      try {
+        mask_.emplace(text_);
+      } catch (const EMaskException&) {
+        bad_ = true;
+      }
+    }
+    if (bad_) {
+      malformed = true;
+      return false;
+    }
+    try {
+      return mask_->Matches(name);
+    } catch (const EMaskException&) {
+      malformed = true;
+      return false;
+    }
+  }
+
+ private:
+  std::string text_;
+  std::optional<TMask> mask_;
+  bool bad_ = false;
+};
+
+}  // namespace
+
+struct TEngine::SearchState {
+  const TSearchOpts& opts;
+  TLazyMask fileMask;
+  TLazyMask folderMask;
+  TFileKindIndex kinds;  // the file-type table as the search began
+  int64_t fileGroups = 0;
+  int64_t folderGroups = 0;
+};
+
+bool TEngine::NameAt(TXIndex* index, int64_t pos, std::string& name) {
+  int64_t id = index->GetItem(int(pos));
+  if (const std::string_view* cached = names_.Find(id)) {
+    name.assign(*cached);
+    return true;
+  }
+  TXRecData* rec = Base->FetchData(id);
+  if (!rec) return false;
+  name = rec::Str(rec, fld::nName);
+  names_.Put(id, name);
+  return true;
+}
+
+bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, int64_t& lo) {
+  TXIndex* index = NameIndex(!isFile);
+  const std::string key = MaskKey(isFile ? opts.FileMask : opts.FolderMask);
+  lo = 0;
+  hi = int64_t(index->Count()) - 1;
+  if (hi <= 0 || key.empty()) return true;
+  int found = -1;
+  int pos = index->Find(NameKey(key, !isFile), found);
+  if (pos < 0 && found < 0) {
+    host_.AddError("Failed to search lower index");
+    return false;
+  }
+  lo = pos >= 0 ? pos : found;
+  // The names that carry the prefix stand together from lo on: find where
+  // they end by a binary search on "starts with the key".
+  int64_t a = lo, b = index->Count();
+  std::string name;
+  while (a < b) {
+    int64_t mid = a + (b - a) / 2;
+    if (!NameAt(index, mid, name)) {
+      host_.AddError("Failed to search upper index");
+      return false;
+    }
+    if (StartsWithFolded(name, key)) a = mid + 1;
+    else b = mid;
+  }
+  hi = a - 1;
+  return Base->Flush();
+}
+
+bool TEngine::WalkIndex(SearchState& s, bool isFile) {
+  int64_t hi, lo;
+  if (!GetIndexRange(s.opts, isFile, hi, lo)) return false;
+  TXIndex* index = NameIndex(!isFile);
+  const int64_t span = hi - lo + 1;
+  int64_t done = 0;
+  lastProgress_ = -1;
+  for (int64_t pos = lo; pos <= hi && pos < index->Count();) {
+    bool pruned = false;
+    int64_t id = index->GetItem(int(pos));
+    bool ok = SearchName(s, id, isFile, pruned);
+    if (!ok) break;
+    // A pruned name left the index: the next name now stands at pos.
+    if (pruned) --hi;
+    else ++pos;
+    ProgressOf(++done, span);
+    LetMessagesRun();
+    if (Aborted) {
+      host_.AddWarning("Searching interrupted");
+      break;
+    }
+  }
+  return true;
+}
+
+bool TEngine::Search(const TSearchOpts& opts) {
+  Aborted = false;
+  if (Refused()) return false;
+  BusyScope busy(*this);
+  if (!IsOpen()) return false;
+  host_.FileTreeClear();
+  host_.ClearConsole();
+  paths_.Clear();
+  warnedMissingDisc_ = false;
+  SearchState s{opts, TLazyMask(opts.FileMask), TLazyMask(opts.FolderMask), TFileKindIndex(*FileKinds)};
+  const int64_t estimate = Discs->EstimateResults(opts);
+  const bool fullMask = opts.FileMask == "*" || opts.FileMask == "*.*" || opts.FolderMask == "*";
+  if (fullMask && estimate > 1000 &&
+      !host_.AskYesNo("Searching with these file and folder masks could deliver up to " +
+                      std::to_string(estimate) + " results!\n\rDo you still want to continue with the search?"))
+    return false;
+  if (estimate == 0) {
+    host_.AddWarning("Selected search options will deliver no results");
+    return false;
+  }
+  if (!opts.FolderMask.empty() && opts.FileMask.empty()) {
+    host_.AddInfo("Searching for folders ...");
+    Progress(0);
+    if (!WalkIndex(s, false)) return false;
+  }
+  if (!opts.FileMask.empty() && !Aborted) {
+    host_.AddInfo("Searching for files ...");
+    Progress(0);
+    if (!WalkIndex(s, true)) return false;
+  }
+  if (!Base->Flush()) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  host_.AddInfo(std::to_string(s.fileGroups) + " file(s) and " + std::to_string(s.folderGroups) +
+                " folder(s) found");
+  host_.FileTreeSort();
+  return true;
+}
+
+bool TEngine::AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32_t discPos, double date,
+                           int64_t size, bool isFile) const {
+  if (opts.Disc >= 0 && opts.Disc != discPos) return false;
+  if (opts.Category >= 0 && opts.Category != disc.Category) return false;
+  if (opts.MinDateOn && date < opts.MinDate) return false;
+  if (opts.MaxDateOn && date > opts.MaxDate) return false;
+  if (isFile && opts.MinSizeOn && size < opts.MinSize) return false;
+  if (isFile && opts.MaxSizeOn && size > opts.MaxSize) return false;
+  return true;
+}
+
+TNodeData TEngine::EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path,
+                            int64_t size, double date) const {
+  TNodeData row;
+  row.ID = id;
+  row.Kind = kind;
+  row.Disc = disc.Label;
+  row.Location = disc.Location;
+  row.Path = Utf8ToUtf16(path);
+  row.Size = size;
+  row.Date = date;
+  return row;
+}
+
+// The disc position of a reference, or -1 after one warning per search: a
+// reference to a disc that is gone is skipped and the walk goes on.
+int32_t TEngine::DiscOf(int64_t discID, const char* text) {
+  int32_t pos = Discs->IndexOfId(discID);
+  if (pos < 0 && !warnedMissingDisc_) {
+    warnedMissingDisc_ = true;
+    host_.AddWarning(text);
+  }
+  return pos;
+}
+
+// The name of a name record: from the cache unless `fetch`, else read into
+// nameRec (pinned; the caller releases it).
+bool TEngine::ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec) {
+  const std::string_view* cached = names_.Find(nameID);
+  if (cached && !fetch) {
+    name.assign(*cached);
+    return true;
+  }
+  nameRec = Base->GetData(nameID);
+  if (!nameRec) {
+    host_.AddError((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
+    return false;
+  }
+  if (isFile && nameRec->IsDeleted()) {
+    Base->Release(nameRec);
+    host_.AddFatal("Deleted file [ID = " + IntToHex(uint64_t(nameID), 16) + "] is being accessed");
+    return false;
+  }
+  name = rec::Str(nameRec, fld::nName);
+  if (!cached) names_.Put(nameID, name);
+  return true;
+}
+
+// One name of the walk: the type filter and the mask test on the name alone,
+// then, for a matching name, every stored file or folder of that name.
+bool TEngine::SearchName(SearchState& s, int64_t nameID, bool isFile, bool& pruned) {
+  const TSearchOpts& opts = s.opts;
+  std::string name;
+  TXRecData* nameRec = nullptr;
+  if (!ReadName(nameID, isFile, false, name, nameRec)) return false;
+  bool skip = isFile && opts.FileType >= 0 && s.kinds.IndexOf(NameExt(name)) != opts.FileType;
+  bool malformed = false;
+  if (!skip) skip = !(isFile ? s.fileMask : s.folderMask).Matches(name, malformed);
+  if (skip) {
+    if (malformed) {
+      host_.AddError(std::string(isFile ? "Invalid file mask \"" : "Invalid folder mask \"") +
+                     (isFile ? opts.FileMask : opts.FolderMask) + "\" specified");
+      Aborted = true;
+    }
+    if (nameRec) Base->Release(nameRec);
+    return true;
+  }
+  if (!nameRec && !ReadName(nameID, isFile, true, name, nameRec)) return false;
+  return FollowRefs(s, nameRec, name, isFile, pruned);
+}
+
+// The stored files or folders of a matching name, through the filters, as a
+// group row with one entry row each. A name whose every reference is deleted
+// is pruned from its index.
+bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& name, bool isFile,
+                         bool& pruned) {
+  const TSearchOpts& opts = s.opts;
+  std::vector<int64_t> refs;
+  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i) refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
+  ViewNode group = nullptr;
+  std::size_t deleted = 0;
+  for (int64_t ref : refs) {
+    TXRecData* entry = Base->GetData(ref);
+    if (!entry) {
+      host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + Base->LastError);
+      Base->Release(nameRec);
+      return false;
+    }
+    // Disc, parent and date stand at the same field numbers in file and folder records.
+    const int64_t discID = rec::Ref(entry, fld::fiDisc), parent = rec::Ref(entry, fld::fiParent);
+    const double date = rec::Date(entry, fld::fiDate);
+    const int64_t size = isFile ? rec::Int(entry, fld::fiSize) : 0;
+    const bool isDeleted = entry->IsDeleted();
+    Base->Release(entry);
+    if (isDeleted) {
+      ++deleted;
+      continue;
+    }
+    int32_t discPos = DiscOf(discID, "Deleted disc reference encountered!");
+    if (discPos < 0) continue;
+    const TDiscData disc = Discs->GetDisc(discPos);
+    if (!AcceptsEntry(opts, disc, discPos, date, size, isFile)) continue;
+    std::string path = GetFolderPath(parent);
+    if (isFile && !opts.FolderMask.empty() && path != "/") {
+      bool malformed;
+      bool match = s.folderMask.Matches(path, malformed);
+      if (malformed) {
+        host_.AddError("Invalid folder mask \"" + opts.FolderMask + "\" specified");
+        Aborted = true;
+        break;
+      }
+      if (!match) continue;
+    }
+    if (!group) {
+      TNodeData g;
+      g.ID = nameRec->ID;
+      g.Kind = isFile ? nkFileGroup : nkFolderGroup;
+      g.Name = Utf8ToUtf16(name);
+      group = host_.FileTreeAddNode(g, nullptr);
+      ++(isFile ? s.fileGroups : s.folderGroups);
+    }
+    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, size, date), group);
+  }
+  if (group) host_.FileTreeExpand(group);
+  else if (deleted == refs.size()) pruned = PruneName(nameRec);
+  Base->Release(nameRec);
+  return true;
+}
+
+std::string TEngine::GetFolderPath(int64_t ref) {
+  if (ref < 0) return "/";
+  if (const std::string* cached = paths_.Find(ref)) return *cached;
+  TXRecData* folder = Base->GetData(ref);
+  if (!folder) return "<Parent-Error> " + Base->LastError;
+  const int64_t nameRef = rec::Ref(folder, fld::foName), parent = rec::Ref(folder, fld::foParent);
+  Base->Release(folder);
+  if (nameRef < 0) return "/";
+  std::string name;
+  if (const std::string_view* cached = names_.Find(nameRef)) {
+    name.assign(*cached);
+  } else {
+    TXRecData* nameRec = Base->GetData(nameRef);
+    if (!nameRec) return "<Name-Error> " + Base->LastError;
+    name = rec::Str(nameRec, fld::nName);
+    Base->Release(nameRec);
+    names_.Put(nameRef, name);
+  }
+  std::string path = GetFolderPath(parent) + name + "/";
+  paths_.Put(ref, path);
+  return path;
+}
+
+bool TEngine::PruneName(TXRecData* nameRec) {
+  if (nameRec->IsDeleted()) return false;
+  TXIndex* index = nameRec->Kind == FileNameRecKind ? FileNameIndex : FolderNameIndex;
+  index->Remove(nameRec);
+  names_.Forget(nameRec->ID);
+  interned_[nameRec->Kind == FileNameRecKind ? 0 : 1].erase(FoldedHash(rec::StrRef(nameRec, fld::nName)));
+  return Base->DeleteData(nameRec->ID);
+}
+
+}  // namespace qv

@@ -1,0 +1,298 @@
+// The scan walk. Each folder is read once with getdents64 into a shared
+// buffer and each entry is examined with statx relative to the folder's open
+// descriptor, so the walk costs little more than the bare system calls.
+// Symbolic links are never followed, only folders and regular files are
+// taken, names beginning with "." are hidden, and a folder that is one of its
+// own ancestors (a bind mount loop) is kept empty. The walk keeps its own
+// stack, so no folder depth can exhaust the call stack.
+#include "catalogue/Filist.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/Exception.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::size_t kDentsBytes = 64 * 1024;
+constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+
+int64_t MonotonicMs() {
+  struct timespec ts {};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// A folder's date: its birth time where the file system keeps one.
+int64_t FolderTime(const struct statx& st) {
+  return (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
+}
+
+uint64_t DeviceOf(const struct statx& st) {
+  return makedev(st.stx_dev_major, st.stx_dev_minor);
+}
+
+}  // namespace
+
+TDateTime FileTimeToDateTime(int64_t unixSeconds) {
+  return UnixToLocalDateTime(unixSeconds);
+}
+
+// One open folder on the walk's stack.
+struct TFilist::Frame {
+  int fd;
+  TFileData* node;
+  uint64_t dev;
+  uint64_t ino;
+  std::vector<std::string> folders;  // its sub-folders in enumeration order
+  std::size_t next = 0;              // the next of them to walk
+};
+
+class TFilist::Walker {
+ public:
+  explicit Walker(TFilist& scanner) : s_(scanner), buf_(kDentsBytes / sizeof(uint64_t)) {}
+  ~Walker() {
+    for (auto& f : stack_) ::close(f.fd);
+  }
+  Walker(const Walker&) = delete;
+  Walker& operator=(const Walker&) = delete;
+
+  void Run(const std::string& path, TFileData* node);
+
+ private:
+  void Push(int fd, TFileData* node, uint64_t dev, uint64_t ino);
+  void List(Frame& f);
+  void FileEntry(Frame& f, const char* name);
+  void EnterNextFolder(Frame& f);
+  bool IsOnStack(uint64_t dev, uint64_t ino) const;
+
+  TFilist& s_;
+  std::vector<Frame> stack_;
+  std::vector<uint64_t> buf_;  // 8-byte aligned, as the directory records need
+};
+
+void TFilist::Walker::Run(const std::string& path, TFileData* node) {
+  // The chosen folder itself may be reached through a link; below it, none is.
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // a folder that cannot be enumerated is empty
+  struct statx st {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &st) != 0) {
+    ::close(fd);
+    return;
+  }
+  Push(fd, node, DeviceOf(st), st.stx_ino);
+  while (!stack_.empty()) {
+    Frame& f = stack_.back();
+    if (s_.Aborted || f.next >= f.folders.size()) {
+      ::close(f.fd);
+      bool nested = stack_.size() > 1;
+      stack_.pop_back();
+      if (nested) s_.LetMessagesRun();  // after each sub-folder's entry and content
+      continue;
+    }
+    EnterNextFolder(f);
+  }
+}
+
+void TFilist::Walker::Push(int fd, TFileData* node, uint64_t dev, uint64_t ino) {
+  stack_.push_back(Frame{fd, node, dev, ino, {}, 0});
+  List(stack_.back());
+}
+
+bool TFilist::Walker::IsOnStack(uint64_t dev, uint64_t ino) const {
+  for (auto& f : stack_)
+    if (f.dev == dev && f.ino == ino) return true;
+  return false;
+}
+
+// Reads the whole folder: files are added as they come, sub-folders are kept
+// for later, so that a folder's files come before its sub-folders.
+void TFilist::Walker::List(Frame& f) {
+  char* buf = reinterpret_cast<char*>(buf_.data());
+  for (;;) {
+    ssize_t n = ::getdents64(f.fd, buf, kDentsBytes);
+    if (n <= 0) return;  // the end, or an unreadable rest: what was read stays
+    for (ssize_t off = 0; off < n;) {
+      auto* d = reinterpret_cast<struct dirent64*>(buf + off);
+      off += d->d_reclen;
+      const char* name = d->d_name;
+      if (name[0] == '.') continue;  // ".", ".." and hidden entries
+      unsigned char type = d->d_type;
+      if (type == DT_UNKNOWN) {
+        struct statx st {};
+        if (::statx(f.fd, name, kStatFlags, STATX_TYPE, &st) != 0) continue;
+        type = S_ISDIR(st.stx_mode) ? DT_DIR : S_ISREG(st.stx_mode) ? DT_REG : DT_UNKNOWN;
+      }
+      if (type == DT_DIR) {
+        f.folders.emplace_back(name);
+      } else if (type == DT_REG && !s_.ScanOpts.FoldersOnly) {
+        FileEntry(f, name);
+        if (s_.Aborted) return;
+      }
+    }
+  }
+}
+
+void TFilist::Walker::FileEntry(Frame& f, const char* name) {
+  if (!s_.TakesFileName(name)) return;
+  struct statx st {};
+  if (::statx(f.fd, name, kStatFlags, STATX_TYPE | STATX_SIZE | STATX_MTIME, &st) != 0) return;
+  if (!S_ISREG(st.stx_mode)) return;  // replaced since it was listed
+  s_.AddEntry(TFileData::kFile, Entry{name, int64_t(st.stx_size), st.stx_mtime.tv_sec}, f.node);
+  s_.LetMessagesRun();
+}
+
+void TFilist::Walker::EnterNextFolder(Frame& f) {
+  std::string name = std::move(f.folders[f.next++]);
+  struct statx st {};
+  unsigned mask = STATX_TYPE | STATX_INO | STATX_MTIME | STATX_BTIME;
+  if (::statx(f.fd, name.c_str(), kStatFlags, mask, &st) != 0 || !S_ISDIR(st.stx_mode)) return;
+  TFileData* child = s_.AddEntry(TFileData::kFolder, Entry{name, 0, FolderTime(st)}, f.node);
+  uint64_t dev = DeviceOf(st);
+  int fd = -1;
+  if (!IsOnStack(dev, st.stx_ino))
+    fd = ::openat(f.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    s_.LetMessagesRun();  // kept as an empty folder
+    return;
+  }
+  Push(fd, child, dev, st.stx_ino);  // f is not valid after this
+}
+
+TFilist::TFilist(TFileKinds* fileKinds) : FileKinds(fileKinds), root_(TFileData::CreateRoot()) {}
+
+TFilist::~TFilist() {
+  Reset();
+}
+
+void TFilist::Reset() {
+  if (scanning_) {
+    // The walk still points into the tree: let it end first.
+    Aborted = true;
+    resetPending_ = true;
+    return;
+  }
+  FileCount = FolderCount = TotalCount = 0;
+  root_->ClearChildren();
+  RootPath.clear();
+}
+
+bool TFilist::Scan(const TScanOpts& opts) {
+  return Run(opts, nullptr);
+}
+
+bool TFilist::ScanFiltered(const TScanOpts& opts, const TSearchOpts& criteria) {
+  return Run(opts, &criteria);
+}
+
+bool TFilist::Run(const TScanOpts& opts, const TSearchOpts* criteria) {
+  // A scan started from a callback of the running one must not change its options.
+  if (scanning_) return false;
+  resetPending_ = false;
+  Aborted = false;
+  ScanOpts = opts;
+  FilterOn = criteria != nullptr;
+  if (criteria) SearchOpts = *criteria;
+  PrepareFilters();
+  if (OnProgress) OnProgress(0);
+  Reset();
+  RootPath = opts.Path;
+  lastPumpMs_ = MonotonicMs();
+  {
+    // Cleared on every way out, also when a callback throws.
+    struct Scanning {
+      TFilist& s;
+      ~Scanning() { s.scanning_ = false; }
+    } guard{*this};
+    scanning_ = true;
+    ScanFolder(opts.Path, root_.get());
+  }
+  if (resetPending_) {
+    resetPending_ = false;
+    Reset();
+  }
+  if (OnProgress) OnProgress(0);
+  return !Aborted;
+}
+
+void TFilist::ScanFolder(const std::string& path, TFileData* node) {
+  QV_ASSERT(node != nullptr);
+  Walker(*this).Run(path, node);
+}
+
+// The file-type table is copied for the scan: fast to look up, and safe when
+// the table is replaced while the scan lets the message loop run.
+void TFilist::PrepareFilters() {
+  kinds_ = FileKinds ? TFileKindIndex(*FileKinds) : TFileKindIndex();
+  fileMask_.reset();
+  pattern_.reset();
+  if (!FilterOn) return;
+  if (SearchOpts.FileMask.empty()) {
+    pattern_.emplace("", TMaskSyntax::FilePattern);  // an empty pattern lists no file
+    return;
+  }
+  try {
+    fileMask_.emplace(SearchOpts.FileMask);
+  } catch (const EMaskException&) {
+    // Only the names the file system's own pattern takes reach the mask test,
+    // which then reports the mask.
+    pattern_.emplace(SearchOpts.FileMask, TMaskSyntax::FilePattern);
+  }
+}
+
+// The enumeration's pattern: every name for an unfiltered scan; the file mask
+// itself when it is well formed (the mask test then holds for every name
+// listed); else the file system's pattern rule.
+bool TFilist::TakesFileName(std::string_view name) const {
+  if (!FilterOn) return true;
+  return fileMask_ ? fileMask_->Matches(name) : pattern_->Matches(name);
+}
+
+bool TFilist::KeepFile(std::string_view name, int64_t size, TDateTime date) {
+  std::string_view ext = NameExt(name);
+  if (!FilterOn) return ScanOpts.AllFiles || kinds_.IsSelected(ext);
+  const TSearchOpts& o = SearchOpts;
+  if (o.FileType >= 0 && kinds_.IndexOf(ext) != o.FileType) return false;
+  if (!o.FileMask.empty() && !fileMask_) {
+    if (OnError) OnError("Invalid file mask \"" + o.FileMask + "\" specifed");
+    Aborted = true;
+    return false;
+  }
+  if (o.MinSizeOn && size < o.MinSize) return false;
+  if (o.MaxSizeOn && size > o.MaxSize) return false;
+  if (o.MinDateOn && date < o.MinDate) return false;
+  if (o.MaxDateOn && date > o.MaxDate) return false;
+  return true;
+}
+
+TFileData* TFilist::AddEntry(uint8_t kind, const Entry& entry, TFileData* parent) {
+  TDateTime date = FileTimeToDateTime(entry.time);
+  if (kind == TFileData::kFile && !KeepFile(entry.name, entry.size, date)) return nullptr;
+  QV_ASSERT(parent != nullptr);
+  TFileData* node = parent->AddNew(kind, date, entry.size, std::string(entry.name));
+  if (kind == TFileData::kFile)
+    ++FileCount;
+  else
+    ++FolderCount;
+  ++TotalCount;
+  if (OnProgress) OnProgress(int32_t(TotalCount / 500));
+  return node;
+}
+
+void TFilist::LetMessagesRun() {
+  if (!OnProcessMessages) return;
+  int64_t now = MonotonicMs();
+  if (now - lastPumpMs_ < kMessageIntervalMs) return;
+  lastPumpMs_ = now;
+  OnProcessMessages();
+}
+
+}  // namespace qv

@@ -1,0 +1,95 @@
+// TFilist: the folder scanner. It walks a folder of the local file system
+// into a tree of TFileData nodes, a folder's files first and then each
+// sub-folder with its content, keeping or dropping each file by the file-type
+// table (adding a disc) or by search criteria (comparing a folder).
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/FileData.h"
+#include "catalogue/FileKinds.h"
+#include "catalogue/Masks.h"
+#include "catalogue/ScanOptions.h"
+#include "platform/DateTime.h"
+
+namespace qv {
+
+// A file time (seconds since the Unix epoch, UTC) as a local date-time, in
+// whole seconds.
+TDateTime FileTimeToDateTime(int64_t unixSeconds);
+
+class TFilist {
+ public:
+  // fileKinds is the engine's table, not owned; it may be null (no types).
+  explicit TFilist(TFileKinds* fileKinds);
+  ~TFilist();
+  TFilist(const TFilist&) = delete;
+  TFilist& operator=(const TFilist&) = delete;
+
+  // Counters to 0, the root's children freed, RootPath empty. Called while a
+  // scan runs (from a callback), it aborts the scan and frees the tree once
+  // the scan has ended.
+  void Reset();
+  // Scans opts.Path. False when aborted, and at once when called while a
+  // scan runs.
+  bool Scan(const TScanOpts& opts);
+  // Scans opts.Path keeping only the files that meet criteria. False when
+  // aborted, also by a malformed file mask.
+  bool ScanFiltered(const TScanOpts& opts, const TSearchOpts& criteria);
+  void Abort() { Aborted = true; }
+  // Walks the folder path into node, with the options of the running scan.
+  void ScanFolder(const std::string& path, TFileData* node);
+
+  // The root of the scanned tree (kind 0, named "Root").
+  TFileData* Root() const { return root_.get(); }
+
+  bool Aborted = false;
+  // Progress: the count of entries added, divided by 500.
+  std::function<void(int32_t)> OnProgress;
+  // Lets the message loop process pending messages; called at most every
+  // kMessageIntervalMs during a scan, so that Stop can call Abort.
+  std::function<void()> OnProcessMessages;
+  // Reports an error line to the console.
+  std::function<void(const std::string&)> OnError;
+
+  TFileKinds* FileKinds;
+  TScanOpts ScanOpts;
+  int64_t FileCount = 0;
+  int64_t FolderCount = 0;
+  int64_t TotalCount = 0;
+  std::string RootPath;
+  TSearchOpts SearchOpts;
+  bool FilterOn = false;
+
+  static constexpr int64_t kMessageIntervalMs = 15;
+
+ private:
+  struct Entry {
+    std::string_view name;
+    int64_t size;
+    int64_t time;  // seconds since the Unix epoch
+  };
+  struct Frame;
+  class Walker;
+
+  bool Run(const TScanOpts& opts, const TSearchOpts* criteria);
+  void PrepareFilters();
+  bool TakesFileName(std::string_view name) const;
+  bool KeepFile(std::string_view name, int64_t size, TDateTime date);
+  TFileData* AddEntry(uint8_t kind, const Entry& entry, TFileData* parent);
+  void LetMessagesRun();
+
+  std::unique_ptr<TFileData> root_;
+  TFileKindIndex kinds_;           // the file-type table as the scan began
+  std::optional<TMask> fileMask_;  // the compiled file mask of a filtered scan
+  std::optional<TMask> pattern_;   // the enumeration pattern when the mask is malformed
+  int64_t lastPumpMs_ = 0;
+  bool scanning_ = false;
+  bool resetPending_ = false;
+};
+
+}  // namespace qv

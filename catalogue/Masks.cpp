@@ -1,0 +1,159 @@
+// Mask compilation and matching. A compiled mask is a list of items that each
+// take one code point, plus "any run" items; matching is the usual greedy walk
+// that backs up to the last "any run", so its cost stays n × m at worst.
+#include "catalogue/Masks.h"
+
+#include "catalogue/Names.h"
+#include "platform/Utf.h"
+
+namespace qv {
+
+namespace {
+
+[[noreturn]] void Malformed(std::string_view mask, const char* reason) {
+  throw EMaskException("Invalid mask \"" + std::string(mask) + "\": " + reason);
+}
+
+}  // namespace
+
+TMask::TMask(std::string_view mask, TMaskSyntax syntax) {
+  if (syntax == TMaskSyntax::FilePattern)
+    CompilePattern(mask);
+  else
+    Compile(mask);
+}
+
+void TMask::AddItem(Item item) {
+  // A run of plain characters is one part; so is each wildcard and each set.
+  bool isChar = item.op == Op::Char;
+  if (!(isChar && lastWasChar_)) ++parts_;
+  lastWasChar_ = isChar;
+  items_.push_back(item);
+}
+
+void TMask::Compile(std::string_view mask) {
+  for (std::size_t i = 0; i < mask.size();) {
+    char32_t cp = DecodeUtf8(mask, i);
+    if (cp == '*') {
+      if (items_.empty() || items_.back().op != Op::AnyRun) AddItem({Op::AnyRun});
+    } else if (cp == '?') {
+      AddItem({Op::AnyChar});
+    } else if (cp == '[') {
+      i = CompileSet(mask, i);
+    } else {
+      AddItem({Op::Char, false, FoldCodePoint(cp)});
+    }
+    if (parts_ > kMaxParts) Malformed(mask, "too many parts");
+  }
+}
+
+// Reads a set whose "[" ends before i; returns the position after its "]".
+std::size_t TMask::CompileSet(std::string_view mask, std::size_t i) {
+  Item set{Op::Set};
+  set.first = uint32_t(ranges_.size());
+  if (i < mask.size() && mask[i] == '!') {
+    set.negated = true;
+    ++i;
+  }
+  for (;;) {
+    if (i >= mask.size()) Malformed(mask, "unclosed set");
+    char32_t lo = DecodeUtf8(mask, i);
+    if (lo == ']') break;
+    if (lo == '-') Malformed(mask, "\"-\" without a start");
+    char32_t hi = lo;
+    if (i < mask.size() && mask[i] == '-') {
+      ++i;
+      if (i >= mask.size()) Malformed(mask, "unclosed set");
+      hi = DecodeUtf8(mask, i);
+      if (hi == ']') Malformed(mask, "\"-\" without an end");
+    }
+    ranges_.push_back({lo, hi});
+    ++set.count;
+  }
+  if (set.count == 0) Malformed(mask, "empty set");
+  AddItem(set);
+  return i;
+}
+
+void TMask::CompilePattern(std::string_view pattern) {
+  if (pattern.empty()) matchesNothing_ = true;
+  if (pattern == "*.*") pattern = "*";
+  for (std::size_t i = 0; i < pattern.size();) {
+    char32_t cp = DecodeUtf8(pattern, i);
+    if (cp == '*') {
+      if (items_.empty() || items_.back().op != Op::AnyRun) items_.push_back({Op::AnyRun});
+    } else if (cp == '?') {
+      items_.push_back({Op::AnyChar});
+    } else {
+      items_.push_back({Op::Char, false, FoldCodePoint(cp)});
+    }
+  }
+}
+
+// A character is in a range when it, or one of its case forms, lies within
+// the range as written, or its folded form lies within the folded range; so
+// [A-Z] and [a-z] both take every letter of either case.
+bool TMask::InSet(const Item& item, char32_t cp) const {
+  char32_t folded = FoldCodePoint(cp);
+  char32_t lower = LowerCodePoint(cp);
+  char32_t upper = UpperCodePoint(cp);
+  for (uint32_t k = item.first; k < item.first + item.count; ++k) {
+    const Range& r = ranges_[k];
+    auto within = [&](char32_t c) { return c >= r.lo && c <= r.hi; };
+    if (within(cp) || within(lower) || within(upper)) return true;
+    if (folded >= FoldCodePoint(r.lo) && folded <= FoldCodePoint(r.hi)) return true;
+  }
+  return false;
+}
+
+bool TMask::ItemMatches(const Item& item, char32_t cp) const {
+  switch (item.op) {
+    case Op::Char:
+      return FoldCodePoint(cp) == item.ch;
+    case Op::AnyChar:
+      return true;
+    case Op::Set:
+      return InSet(item, cp) != item.negated;
+    case Op::AnyRun:
+      break;
+  }
+  return false;
+}
+
+bool TMask::Matches(std::string_view name) const {
+  if (matchesNothing_) return false;
+  const std::size_t m = items_.size();
+  std::size_t i = 0, j = 0;               // item, byte position in name
+  std::size_t starItem = m, starPos = 0;  // the last "any run" and where its run ends
+  while (j < name.size()) {
+    if (i < m && items_[i].op == Op::AnyRun) {
+      starItem = i++;
+      starPos = j;
+      continue;
+    }
+    std::size_t next = j;
+    char32_t cp = DecodeUtf8(name, next);
+    if (i < m && ItemMatches(items_[i], cp)) {
+      ++i;
+      j = next;
+      continue;
+    }
+    if (starItem == m) return false;
+    // Let the last "any run" take one more character and try again after it.
+    DecodeUtf8(name, starPos);
+    i = starItem + 1;
+    j = starPos;
+  }
+  while (i < m && items_[i].op == Op::AnyRun) ++i;
+  return i == m;
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  return TMask(mask).Matches(name);
+}
+
+bool MatchesFilePattern(std::string_view name, std::string_view pattern) {
+  return TMask(pattern, TMaskSyntax::FilePattern).Matches(name);
+}
+
+}  // namespace qv

@@ -1,0 +1,47 @@
+// TIcon: a small 32-bit image with alpha (or a mask turned into alpha),
+// drawn by blending. The platform has no icon objects of its own, so the
+// handle is only a checked reference to this object's pixels.
+#pragma once
+#include <string_view>
+
+#include "classlib/graphics/Graphic.h"
+#include "platform/Surface.h"
+#include "platform/SystemColors.h"
+
+namespace qv {
+
+class TBitmap;
+
+class TIcon : public TGraphic {
+ public:
+  TIcon() = default;
+  ~TIcon() override = default;
+
+  void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+  int Width() const override { return pixels_.Width; }
+  int Height() const override { return pixels_.Height; }
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  bool Empty() const override { return pixels_.Width == 0 || pixels_.Height == 0; }
+  bool Transparent() const override { return true; }
+
+  // PNG or BMP data (a 24-bit image becomes opaque; a .ico file is not read).
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) override;  // PNG with alpha
+  void LoadFromResourceName(HINSTANCE Instance, std::string_view ResName);
+  void Assign(TPersistent* Source) override;  // an icon, or a bitmap (its transparent colour clear)
+
+  // Straight (not premultiplied) 0xAARRGGBB pixels.
+  const Surface& Pixels() const { return pixels_; }
+  void SetPixels(const Surface& Value);
+  // An opaque-only copy on a background colour.
+  void AssignToBitmap(TBitmap* Dest, TColor Background);
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+
+ private:
+  Surface pixels_;
+};
+
+}  // namespace qv

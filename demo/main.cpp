@@ -1,0 +1,69 @@
+// The platform demo program. With no arguments it opens on the desktop (X11);
+// --screenshot FILE renders it headless into a PNG; --x11-selftest FILE shows
+// it on the X display, waits until the server has shown it, and writes the
+// window's pixels as the server has them into a PNG.
+#include <cstdio>
+#include <string>
+
+#include "demo/DemoWindows.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/backend/X11Backend.h"
+#include "platform/image/Png.h"
+#include "platform/window/MessageQueue.h"
+
+namespace {
+
+using namespace qv;
+
+int Screenshot(const std::string& path) {
+  HeadlessBackend backend(SIZE{800, 600});
+  demo::CreateDemo();
+  backend.Pump();
+  if (!backend.SaveScreenshot(path))
+    return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
+  return 0;
+}
+
+int SelfTest(X11Backend& backend, const demo::Demo& d, const std::string& path) {
+  DWORD start = GetTickCount();
+  while (!(backend.IsOnScreen(d.main) && backend.IsOnScreen(d.hint))) {
+    if (GetTickCount() - start > 10000)
+      return std::fprintf(stderr, "qv_demo: the window was never shown\n"), 1;
+    ProcessPendingMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  // The exposure has been turned into a repaint: let it reach the server.
+  ProcessPendingMessages();
+  Surface shot;
+  if (!backend.CaptureWindow(d.main, shot))
+    return std::fprintf(stderr, "qv_demo: cannot read the window\n"), 1;
+  if (!WritePngFile(path, shot)) return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
+  return 0;
+}
+
+int RunLoop() {
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string mode = argc > 1 ? argv[1] : "";
+  if ((mode == "--screenshot" || mode == "--x11-selftest") && argc != 3) {
+    std::fprintf(stderr, "usage: qv_demo [--screenshot FILE | --x11-selftest FILE]\n");
+    return 2;
+  }
+  if (mode == "--screenshot") return Screenshot(argv[2]);
+  std::string error;
+  auto backend = OpenX11Backend(&error);
+  if (!backend) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+  demo::Demo d = demo::CreateDemo();
+  int rc = mode == "--x11-selftest" ? SelfTest(static_cast<X11Backend&>(*backend), d, argv[2]) : RunLoop();
+  if (IsWindow(d.main)) DestroyWindow(d.main);
+  return rc;
+}

@@ -1,0 +1,61 @@
+// The display driver interface under the window manager. A backend owns the
+// screen, the clock and native input; the window manager owns windows,
+// queues and painting. One backend is installed per process; the thread that
+// installs it is the "UI thread": native input is queued there.
+//
+// Contract for implementers:
+//  - Every call except Wake() comes from the UI thread, with no window-manager
+//    lock held, so a backend may call back into the window manager (the
+//    Inject* functions of platform/window/BackendInput.h).
+//  - WaitForEvents returns after native input was injected, after Wake() (a
+//    wake that arrives before the wait must not be lost), or after the timeout.
+//  - Top-level windows are identified by HWND; their pixels live in a Surface
+//    the window manager owns; Present() says which part of it changed.
+#pragma once
+#include <string>
+
+#include "platform/Surface.h"
+#include "platform/WinTypes.h"
+
+namespace qv {
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  virtual SIZE ScreenSize() = 0;
+  // A millisecond clock (wraps at 2^32). The window manager's message time,
+  // GetTickCount and every timer use it.
+  virtual DWORD Now() = 0;
+  // Blocks until input, Wake() or timeoutMs (0xFFFFFFFF = no timeout).
+  virtual void WaitForEvents(DWORD timeoutMs) = 0;
+  // Any thread: ends the current or the next WaitForEvents early.
+  virtual void Wake() = 0;
+
+  // Top-level window life: shown/hidden, moved or resized (screen rectangle),
+  // z-order changed (the window is now right above `below`, nullptr = bottom),
+  // shape (window region rectangles in window coordinates, none = rectangular).
+  virtual void WindowCreated(HWND top, const RECT& screenRect, bool popup) = 0;
+  virtual void WindowDestroyed(HWND top) = 0;
+  virtual void WindowShown(HWND top, bool visible) = 0;
+  virtual void WindowMoved(HWND top, const RECT& screenRect) = 0;
+  virtual void WindowRaised(HWND top) = 0;
+  // The backing surface's `dirty` rectangle (window coordinates) has new pixels.
+  virtual void Present(HWND top, const Surface& backing, const RECT& dirty) = 0;
+
+  // Cursor shape for the pointer: a standard cursor id (IDC_ARROW = 32512 ...)
+  // or 0 for a custom cursor handle, which is passed along.
+  virtual void SetCursorShape(int standardId, HCURSOR custom) = 0;
+  virtual bool SetCursorPos(POINT screen) = 0;
+
+  virtual std::u16string GetClipboardText() = 0;
+  virtual void SetClipboardText(const std::u16string& text) = 0;
+  virtual void Beep(UINT type) = 0;
+};
+
+// Installs the process backend (not owned; nullptr uninstalls) and makes the
+// calling thread the UI thread.
+void InstallBackend(Backend* backend);
+Backend* CurrentBackend();
+
+}  // namespace qv

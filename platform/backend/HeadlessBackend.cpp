@@ -1,0 +1,114 @@
+// The headless backend's clock, waits, recorders and screenshots.
+#include "platform/backend/HeadlessBackend.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/image/Png.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
+
+namespace qv {
+
+HeadlessBackend::HeadlessBackend(SIZE screen) : screen_(screen) {
+  InstallBackend(this);
+}
+
+HeadlessBackend::~HeadlessBackend() {
+  if (CurrentBackend() == this) InstallBackend(nullptr);
+}
+
+DWORD HeadlessBackend::Now() {
+  std::lock_guard<std::mutex> l(mutex_);
+  return clock_;
+}
+
+void HeadlessBackend::Wake() {
+  std::lock_guard<std::mutex> l(mutex_);
+  woken_ = true;
+  cv_.notify_all();
+}
+
+void HeadlessBackend::WaitForEvents(DWORD) {
+  std::function<void()> action;
+  {
+    std::unique_lock<std::mutex> l(mutex_);
+    if (woken_) {
+      woken_ = false;
+      return;
+    }
+    if (!idle_.empty()) {
+      action = std::move(idle_.front());
+      idle_.pop_front();
+    } else if (!cv_.wait_for(l, std::chrono::milliseconds(StarveLimitMs), [&] { return woken_; })) {
+      std::fprintf(stderr, "HeadlessBackend: the UI thread waits for input that no test supplies\n");
+      std::abort();
+    } else {
+      woken_ = false;
+      return;
+    }
+  }
+  action();
+}
+
+void HeadlessBackend::Present(HWND top, const Surface&, const RECT& dirty) {
+  Presented.push_back({top, dirty});
+}
+
+void HeadlessBackend::SetCursorShape(int standardId, HCURSOR) {
+  CursorShapes.push_back(standardId);
+}
+
+void HeadlessBackend::Click(int x, int y, MouseButton b) {
+  MouseMove(x, y);
+  MouseDown(b);
+  MouseUp(b);
+}
+
+void HeadlessBackend::TypeText(const std::u16string& text) {
+  for (char16_t c : text) InjectChar(c);
+}
+
+bool HeadlessBackend::Pump() {
+  return ProcessPendingMessages();
+}
+
+void HeadlessBackend::AdvanceClock(DWORD ms) {
+  DWORD target;
+  {
+    std::lock_guard<std::mutex> l(mutex_);
+    target = clock_ + ms;
+  }
+  for (;;) {
+    Pump();
+    DWORD next = TimeUntilNextTimer();
+    std::lock_guard<std::mutex> l(mutex_);
+    DWORD left = target - clock_;
+    if (left == 0) break;
+    // Stop at each due time so periodic timers fire once per period.
+    clock_ += (next == INFINITE || next > left) ? left : std::max<DWORD>(next, 1);
+  }
+  Pump();
+}
+
+void HeadlessBackend::MoveClockOnly(DWORD ms) {
+  std::lock_guard<std::mutex> l(mutex_);
+  clock_ += ms;
+}
+
+void HeadlessBackend::WhenIdle(std::function<void()> action) {
+  std::lock_guard<std::mutex> l(mutex_);
+  idle_.push_back(std::move(action));
+}
+
+Surface HeadlessBackend::Screenshot() const {
+  return ComposeScreen();
+}
+
+bool HeadlessBackend::SaveScreenshot(const std::string& path) const {
+  return WritePngFile(path, Screenshot(), false);
+}
+
+}  // namespace qv

@@ -1,0 +1,92 @@
+// The headless backend: a fixed-size screen in memory, a clock that only the
+// test advances, input injected by the test, recorders for what the program
+// asked of the desktop (cursor shapes, beeps, clipboard, presented areas)
+// and PNG screenshots of the composed screen. Deterministic by design.
+//
+// Injected input is queued; Pump() (or any message loop) turns it into
+// messages. A modal loop that would wait for input runs the next queued
+// idle action instead (WhenIdle), so a test can script a drag or a click
+// that happens while a nested loop is running.
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/backend/Backend.h"
+#include "platform/window/BackendInput.h"
+
+namespace qv {
+
+class HeadlessBackend : public Backend {
+ public:
+  // Installs itself on the calling thread, which becomes the UI thread.
+  explicit HeadlessBackend(SIZE screen = SIZE{1024, 768});
+  ~HeadlessBackend() override;
+
+  // Backend
+  SIZE ScreenSize() override { return screen_; }
+  DWORD Now() override;
+  void WaitForEvents(DWORD timeoutMs) override;
+  void Wake() override;
+  void WindowCreated(HWND, const RECT&, bool) override {}
+  void WindowDestroyed(HWND) override {}
+  void WindowShown(HWND, bool) override {}
+  void WindowMoved(HWND, const RECT&) override {}
+  void WindowRaised(HWND) override {}
+  void Present(HWND top, const Surface& backing, const RECT& dirty) override;
+  void SetCursorShape(int standardId, HCURSOR custom) override;
+  bool SetCursorPos(POINT) override { return true; }
+  std::u16string GetClipboardText() override { return Clipboard; }
+  void SetClipboardText(const std::u16string& text) override { Clipboard = text; }
+  void Beep(UINT type) override { Beeps.push_back(type); }
+
+  // Test controls. Input calls only queue; Pump() handles what is pending.
+  void MouseMove(int x, int y) { InjectMouseMove(POINT{x, y}); }
+  void MouseDown(MouseButton b = MouseButton::Left) { InjectMouseButton(b, true); }
+  void MouseUp(MouseButton b = MouseButton::Left) { InjectMouseButton(b, false); }
+  void Click(int x, int y, MouseButton b = MouseButton::Left);
+  void Wheel(int delta) { InjectMouseWheel(delta); }
+  void KeyDown(UINT vk) { InjectKey(vk, true); }
+  void KeyUp(UINT vk) { InjectKey(vk, false); }
+  void KeyPress(UINT vk) { KeyDown(vk), KeyUp(vk); }
+  // Characters go straight to the focus window as WM_CHAR (no key messages).
+  void TypeText(const std::u16string& text);
+  // Handles every pending message on the calling thread; false after WM_QUIT.
+  bool Pump();
+  // Moves the clock forward, stopping at each timer due on the way to run it.
+  void AdvanceClock(DWORD ms);
+  // Moves the clock without running anything (to look at the queue's order).
+  void MoveClockOnly(DWORD ms);
+  // Queues an action for the next time the UI thread would wait for input.
+  void WhenIdle(std::function<void()> action);
+
+  // The composed screen and a PNG file of it.
+  Surface Screenshot() const;
+  bool SaveScreenshot(const std::string& path) const;
+
+  // Recorders
+  std::vector<int> CursorShapes;  // standard ids (0 = a custom cursor)
+  std::vector<UINT> Beeps;
+  std::u16string Clipboard;
+  struct PresentRecord {
+    HWND top;
+    RECT dirty;
+  };
+  std::vector<PresentRecord> Presented;
+  // Real milliseconds a wait with no idle action may take before the test
+  // is considered hung (it aborts with a message rather than hang).
+  unsigned StarveLimitMs = 10000;
+
+ private:
+  SIZE screen_;
+  DWORD clock_ = 1000;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool woken_ = false;
+  std::deque<std::function<void()>> idle_;
+};
+
+}  // namespace qv

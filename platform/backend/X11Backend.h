@@ -1,0 +1,55 @@
+// The desktop backend on an X server (Xlib, with XShape for window regions):
+// one X window per top-level window, the backing surface put on screen after
+// painting, X input turned into the window manager's input, the CLIPBOARD
+// selection for text. Normal windows are decorated by the desktop's window
+// manager, which then draws the caption and frame in place of ours; popups
+// (menus, hints, drop-downs) are override-redirect windows.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/backend/Backend.h"
+
+namespace qv {
+
+namespace x11 {
+struct Connection;
+}
+
+class X11Backend : public Backend {
+ public:
+  // Use OpenX11Backend. Installs itself on the calling thread, which becomes the UI thread.
+  explicit X11Backend(std::unique_ptr<x11::Connection> connection);
+  ~X11Backend() override;
+
+  SIZE ScreenSize() override;
+  DWORD Now() override;
+  void WaitForEvents(DWORD timeoutMs) override;
+  void Wake() override;
+  void WindowCreated(HWND top, const RECT& screenRect, bool popup) override;
+  void WindowDestroyed(HWND top) override;
+  void WindowShown(HWND top, bool visible) override;
+  void WindowMoved(HWND top, const RECT& screenRect) override;
+  void WindowRaised(HWND top) override;
+  void Present(HWND top, const Surface& backing, const RECT& dirty) override;
+  void SetCursorShape(int standardId, HCURSOR custom) override;
+  bool SetCursorPos(POINT screen) override;
+  std::u16string GetClipboardText() override;
+  void SetClipboardText(const std::u16string& text) override;
+  void Beep(UINT type) override;
+
+  // For smoke tests and screenshots: whether the window's X window has been
+  // mapped and exposed, and the screen's pixels where it is shown (false
+  // when it is not mapped or not wholly on the screen).
+  bool IsOnScreen(HWND top) const;
+  bool CaptureWindow(HWND top, Surface& out);
+
+ private:
+  std::unique_ptr<x11::Connection> x_;
+};
+
+// Opens the display named by DISPLAY. Null with a message the user can act on
+// when there is no display.
+std::unique_ptr<Backend> OpenX11Backend(std::string* error);
+
+}  // namespace qv

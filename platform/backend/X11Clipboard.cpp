@@ -1,0 +1,114 @@
+// The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
+// TEXT and STRING in one property (no INCR transfers: text beyond the
+// server's request size is refused). As reader we ask for UTF-8, then
+// Latin-1, waiting a bounded time for the owner's answer.
+#include <X11/Xatom.h>
+#include <poll.h>
+
+#include <chrono>
+#include <climits>
+
+#include "platform/Utf.h"
+#include "platform/backend/X11Connection.h"
+
+namespace qv::x11 {
+namespace {
+
+constexpr int kReadTimeoutMs = 1000;
+
+std::string ToLatin1(const std::string& utf8) {
+  std::u16string wide = Utf8ToUtf16(utf8);
+  std::string out;
+  for (char16_t ch : wide) out += ch < 0x100 ? char(ch) : '?';
+  return out;
+}
+
+size_t MaxPropertyBytes(Display* dpy) {
+  long words = XExtendedMaxRequestSize(dpy);
+  if (!words) words = XMaxRequestSize(dpy);
+  return size_t(words) * 4 - 256;
+}
+
+bool WaitForSelectionNotify(Connection& c, XEvent& ev) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+  XFlush(c.dpy);
+  for (;;) {
+    if (XCheckTypedWindowEvent(c.dpy, c.utility, SelectionNotify, &ev)) return true;
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd fd{ConnectionNumber(c.dpy), POLLIN, 0};
+    poll(&fd, 1, int(std::min<long>(left.count(), 20)));
+  }
+}
+
+// One conversion of the selection to `target`; false when the owner refused or did not answer.
+bool Convert(Connection& c, Atom target, std::u16string& out) {
+  XDeleteProperty(c.dpy, c.utility, c.atoms.selection);
+  XConvertSelection(c.dpy, c.atoms.clipboard, target, c.atoms.selection, c.utility, CurrentTime);
+  XEvent ev;
+  if (!WaitForSelectionNotify(c, ev) || ev.xselection.property == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(c.dpy, c.utility, c.atoms.selection, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
+                         &format, &count, &after, &data) != Success)
+    return false;
+  bool ok = format == 8 && (type == c.atoms.utf8String || type == XA_STRING);
+  if (ok && type == c.atoms.utf8String)
+    out = Utf8ToUtf16(std::string_view(reinterpret_cast<char*>(data), count));
+  if (ok && type == XA_STRING)
+    for (unsigned long i = 0; i < count; ++i) out += char16_t(data[i]);
+  if (data) XFree(data);
+  return ok;
+}
+
+}  // namespace
+
+void OwnClipboard(Connection& c, const std::u16string& text) {
+  c.clipboardUtf8 = Utf16ToUtf8(text);
+  XSetSelectionOwner(c.dpy, c.atoms.clipboard, c.utility, CurrentTime);
+  c.ownsClipboard = XGetSelectionOwner(c.dpy, c.atoms.clipboard) == c.utility;
+}
+
+std::u16string ReadClipboard(Connection& c) {
+  if (c.ownsClipboard) return Utf8ToUtf16(c.clipboardUtf8);
+  if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == None) return {};
+  std::u16string text;
+  if (Convert(c, c.atoms.utf8String, text) || Convert(c, XA_STRING, text)) return text;
+  return {};
+}
+
+void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
+  XSelectionEvent reply{};
+  reply.type = SelectionNotify;
+  reply.display = c.dpy;
+  reply.requestor = req.requestor;
+  reply.selection = req.selection;
+  reply.target = req.target;
+  reply.time = req.time;
+  reply.property = None;
+  Atom prop = req.property != None ? req.property : req.target;  // old clients name no property
+  auto put = [&](Atom type, int format, const void* data, int count) {
+    XChangeProperty(c.dpy, req.requestor, prop, type, format, PropModeReplace,
+                    static_cast<const unsigned char*>(data), count);
+    reply.property = prop;
+  };
+  if (req.selection == c.atoms.clipboard && c.ownsClipboard) {
+    if (req.target == c.atoms.targets) {
+      Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.atoms.text, XA_STRING};
+      put(XA_ATOM, 32, targets, 4);
+    } else if ((req.target == c.atoms.utf8String || req.target == c.atoms.text) &&
+               c.clipboardUtf8.size() <= MaxPropertyBytes(c.dpy)) {
+      put(c.atoms.utf8String, 8, c.clipboardUtf8.data(), int(c.clipboardUtf8.size()));
+    } else if (req.target == XA_STRING && c.clipboardUtf8.size() <= MaxPropertyBytes(c.dpy)) {
+      std::string latin1 = ToLatin1(c.clipboardUtf8);
+      put(XA_STRING, 8, latin1.data(), int(latin1.size()));
+    }
+  }
+  XSendEvent(c.dpy, req.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+  XFlush(c.dpy);
+}
+
+}  // namespace qv::x11

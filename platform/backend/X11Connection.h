@@ -1,0 +1,99 @@
+// The X11 backend's private state: the display connection, the X window of
+// each top-level window, atoms, cursors, the input method, the clipboard
+// selection, and the events gathered while draining the X queue. Only the
+// X11 backend's own files include this (it brings in Xlib).
+#pragma once
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Surface.h"
+#include "platform/WinTypes.h"
+
+namespace qv::x11 {
+
+struct TopWindow {
+  HWND hwnd = nullptr;
+  Window xid = 0;
+  XIC ic = nullptr;
+  bool overrideRedirect = false;
+  bool shown = false;    // the window manager wants it visible
+  bool mapped = false;   // MapNotify seen
+  bool exposed = false;  // an Expose seen since the last map
+  // The part of our window rectangle the desktop's window manager draws in
+  // place of our own caption and frame (left, top, right, bottom widths).
+  RECT inset;
+  RECT requested;                   // root geometry last asked of the server
+  unsigned long requestSerial = 0;  // the request that asked for it
+  bool shaped = false;
+  std::vector<RECT> shape;  // window region rectangles, X window coordinates
+  std::u16string title;
+};
+
+struct Atoms {
+  Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
+};
+
+struct Connection {
+  Display* dpy = nullptr;
+  int screen = 0;
+  Window root = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+  bool directPixels = false;  // the visual's pixels are our 0x00RRGGBB words
+  bool hasShape = false;
+  GC gc = nullptr;
+  int wakePipe[2] = {-1, -1};
+  Atoms atoms{};
+  XIM im = nullptr;
+  Window utility = 0;  // unmapped: owns the selection, receives converted data
+  std::unordered_map<HWND, TopWindow> tops;
+  std::unordered_map<Window, HWND> byXid;
+  std::map<int, Cursor> cursors;
+  Cursor current = 0;
+  std::array<UINT, 256> pressedVk{};  // by keycode, so a release matches its press
+  // Clipboard (owner side)
+  bool ownsClipboard = false;
+  std::string clipboardUtf8;
+  // Gathered while draining: applied once per drain, last state wins.
+  std::vector<HWND> exposedTops;
+  std::map<HWND, XConfigureEvent> configured;
+  HWND activate = nullptr;  // focus came to this window from the desktop
+  bool injected = false;
+  // The pointer position last given to the window manager.
+  POINT pointer;
+  bool pointerKnown = false;
+
+  TopWindow* Find(HWND h) {
+    auto it = tops.find(h);
+    return it == tops.end() ? nullptr : &it->second;
+  }
+  TopWindow* FindX(Window w) {
+    auto it = byXid.find(w);
+    return it == byXid.end() ? nullptr : Find(it->second);
+  }
+};
+
+// X11Windows.cpp
+RECT DecorationInset(HWND top, bool overrideRedirect);
+void ApplyConfigure(Connection& c, TopWindow& t, const XConfigureEvent& ev);
+void SyncShape(Connection& c, TopWindow& t);
+void SyncTitle(Connection& c, TopWindow& t);
+void ApplyCursor(Connection& c, Window w);
+
+// X11Events.cpp: one event; the effects that should happen once per drain are gathered in c.
+void HandleEvent(Connection& c, XEvent& ev);
+void ApplyGathered(Connection& c);
+void SyncLockKeys(Connection& c);
+
+// X11Clipboard.cpp
+void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
+std::u16string ReadClipboard(Connection& c);
+void OwnClipboard(Connection& c, const std::u16string& text);
+
+}  // namespace qv::x11

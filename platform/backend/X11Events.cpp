@@ -1,0 +1,219 @@
+// X events turned into the window manager's input and window changes:
+// pointer and keys, exposure, geometry set by the desktop, closing, focus and
+// the selection protocol. Exposures, configures and activation are gathered
+// while the X queue drains and applied once, last state winning.
+#include <X11/Xutil.h>
+
+#include <vector>
+
+#include "platform/Utf.h"
+#include "platform/backend/X11Connection.h"
+#include "platform/backend/X11Keys.h"
+#include "platform/window/BackendInput.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+
+namespace qv::x11 {
+namespace {
+
+void MovePointer(Connection& c, int x, int y) {
+  POINT p{x, y};
+  if (c.pointerKnown && c.pointer == p) return;
+  c.pointer = p;
+  c.pointerKnown = true;
+  InjectMouseMove(p);
+  c.injected = true;
+}
+
+void OnButton(Connection& c, const XButtonEvent& b, bool down) {
+  MovePointer(c, b.x_root, b.y_root);
+  c.injected = true;
+  switch (b.button) {
+    case Button1:
+      InjectMouseButton(MouseButton::Left, down);
+      break;
+    case Button2:
+      InjectMouseButton(MouseButton::Middle, down);
+      break;
+    case Button3:
+      InjectMouseButton(MouseButton::Right, down);
+      break;
+    // Wheel notches arrive as presses of buttons 4 to 7.
+    case 4:
+      if (down) InjectMouseWheel(WHEEL_DELTA);
+      break;
+    case 5:
+      if (down) InjectMouseWheel(-WHEEL_DELTA);
+      break;
+    case 6:
+      if (down) InjectMouseWheel(-WHEEL_DELTA, true);
+      break;
+    case 7:
+      if (down) InjectMouseWheel(WHEEL_DELTA, true);
+      break;
+  }
+}
+
+// The event's text and the symbol it produced, through the input method when there is one.
+std::u16string LookupText(Connection& c, XKeyEvent& k, KeySym& sym) {
+  auto* t = c.FindX(k.window);
+  char buf[64];
+  sym = NoSymbol;
+  if (t && t->ic) {
+    Status status = 0;
+    std::vector<char> big;
+    int n = Xutf8LookupString(t->ic, &k, buf, sizeof buf, &sym, &status);
+    char* text = buf;
+    if (status == XBufferOverflow) {
+      big.resize(size_t(n));
+      n = Xutf8LookupString(t->ic, &k, big.data(), n, &sym, &status);
+      text = big.data();
+    }
+    if (status != XLookupChars && status != XLookupBoth) n = 0;
+    if (status != XLookupKeySym && status != XLookupBoth) sym = NoSymbol;
+    return Utf8ToUtf16(std::string_view(text, size_t(std::max(n, 0))));
+  }
+  int n = XLookupString(&k, buf, sizeof buf, &sym, nullptr);
+  std::u16string out;
+  for (int i = 0; i < n; ++i) out += char16_t(uint8_t(buf[i]));  // Latin-1 without an input method
+  return out;
+}
+
+void OnKey(Connection& c, XKeyEvent& k, bool down) {
+  unsigned code = k.keycode & 0xFF;
+  if (!down) {
+    if (UINT vk = c.pressedVk[code]) InjectKey(vk, false), c.injected = true;
+    c.pressedVk[code] = 0;
+    return;
+  }
+  KeySym effective;
+  std::u16string text = LookupText(c, k, effective);
+  if (k.keycode == 0) {  // text committed by the input method: no key behind it
+    for (char16_t ch : text) InjectChar(ch);
+    c.injected = !text.empty();
+    return;
+  }
+  KeyModifiers mods;
+  mods.shift = k.state & ShiftMask;
+  mods.control = k.state & ControlMask;
+  mods.alt = k.state & Mod1Mask;
+  mods.capsLock = GetKeyState(VK_CAPITAL) & 1;
+  KeyTranslation t = TranslateKey(XLookupKeysym(&k, 0), XLookupKeysym(&k, 1), effective, text, mods);
+  if (t.vk) InjectKey(t.vk, true);
+  c.pressedVk[code] = t.vk;
+  for (char16_t ch : t.extraText) InjectChar(ch);
+  c.injected = c.injected || t.vk || !t.extraText.empty();
+}
+
+void OnFocusIn(Connection& c, const XFocusChangeEvent& f) {
+  auto* t = c.FindX(f.window);
+  if (!t || f.detail == NotifyPointer || f.detail == NotifyInferior) return;
+  if (t->ic) XSetICFocus(t->ic);
+  SyncLockKeys(c);
+  if (f.mode == NotifyNormal || f.mode == NotifyWhileGrabbed) c.activate = t->hwnd;
+}
+
+void OnClientMessage(Connection& c, const XClientMessageEvent& m) {
+  auto* t = c.FindX(m.window);
+  if (t && m.message_type == c.atoms.wmProtocols && Atom(m.data.l[0]) == c.atoms.wmDeleteWindow) {
+    PostMessageW(t->hwnd, WM_CLOSE, 0, 0);
+    c.injected = true;
+  }
+}
+
+}  // namespace
+
+void HandleEvent(Connection& c, XEvent& ev) {
+  switch (ev.type) {
+    case MotionNotify:
+      // Only the latest position of a burst matters.
+      while (XCheckTypedWindowEvent(c.dpy, ev.xmotion.window, MotionNotify, &ev)) {
+      }
+      MovePointer(c, ev.xmotion.x_root, ev.xmotion.y_root);
+      break;
+    case ButtonPress:
+    case ButtonRelease:
+      OnButton(c, ev.xbutton, ev.type == ButtonPress);
+      break;
+    case EnterNotify:
+    case LeaveNotify:
+      if (ev.xcrossing.mode == NotifyNormal) MovePointer(c, ev.xcrossing.x_root, ev.xcrossing.y_root);
+      break;
+    case KeyPress:
+    case KeyRelease:
+      OnKey(c, ev.xkey, ev.type == KeyPress);
+      break;
+    case Expose:
+      if (auto* t = c.FindX(ev.xexpose.window)) {
+        t->exposed = true;
+        if (ev.xexpose.count == 0) c.exposedTops.push_back(t->hwnd);
+      }
+      break;
+    case ConfigureNotify:
+      if (auto* t = c.FindX(ev.xconfigure.window)) c.configured[t->hwnd] = ev.xconfigure;
+      break;
+    case MapNotify:
+      if (auto* t = c.FindX(ev.xmap.window)) t->mapped = true;
+      break;
+    case UnmapNotify:
+      if (auto* t = c.FindX(ev.xunmap.window)) t->mapped = t->exposed = false;
+      break;
+    case ClientMessage:
+      OnClientMessage(c, ev.xclient);
+      break;
+    case FocusIn:
+      OnFocusIn(c, ev.xfocus);
+      break;
+    case FocusOut:
+      if (auto* t = c.FindX(ev.xfocus.window); t && t->ic) XUnsetICFocus(t->ic);
+      break;
+    case SelectionRequest:
+      AnswerSelectionRequest(c, ev.xselectionrequest);
+      break;
+    case SelectionClear:
+      if (ev.xselectionclear.selection == c.atoms.clipboard) c.ownsClipboard = false, c.clipboardUtf8.clear();
+      break;
+    case MappingNotify:
+      XRefreshKeyboardMapping(&ev.xmapping);
+      break;
+  }
+}
+
+// Runs the gathered changes. They call into the window manager, which may
+// call back into the backend (WindowMoved, Present) or destroy windows, so
+// each is looked up again by its handle.
+void ApplyGathered(Connection& c) {
+  auto configured = std::move(c.configured);
+  auto exposed = std::move(c.exposedTops);
+  HWND activate = c.activate;
+  c.configured.clear(), c.exposedTops.clear(), c.activate = nullptr;
+  for (auto& [hwnd, ev] : configured)
+    if (auto* t = c.Find(hwnd)) ApplyConfigure(c, *t, ev), c.injected = true;
+  std::vector<HWND> done;
+  for (HWND h : exposed) {
+    if (std::find(done.begin(), done.end(), h) != done.end() || !c.Find(h)) continue;
+    done.push_back(h);
+    InjectExpose(h);
+    c.injected = true;
+  }
+  if (activate && c.Find(activate) && IsWindowEnabled(activate) && GetActiveWindow() != activate) {
+    SetActiveWindow(activate);
+    c.injected = true;
+  }
+}
+
+// The program may start, or get the focus back, with Caps Lock or Num Lock
+// already on: the window manager's toggle state follows the server's.
+void SyncLockKeys(Connection& c) {
+  Window root, child;
+  int rx, ry, wx, wy;
+  unsigned mask = 0;
+  if (!XQueryPointer(c.dpy, c.root, &root, &child, &rx, &ry, &wx, &wy, &mask)) return;
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CAPITAL] = BYTE((keys[VK_CAPITAL] & ~1) | ((mask & LockMask) ? 1 : 0));
+  keys[VK_NUMLOCK] = BYTE((keys[VK_NUMLOCK] & ~1) | ((mask & Mod2Mask) ? 1 : 0));
+  SetKeyboardState(keys);
+}
+
+}  // namespace qv::x11

@@ -1,0 +1,21 @@
+// Internal: a DC's pen resolved for drawing, and the pixel paths of lines.
+#pragma once
+#include <vector>
+
+#include "platform/gdi/Raster.h"
+
+namespace qv::gdi {
+
+struct PenUse {
+  bool null = true;
+  uint32_t color = 0;
+  int width = 1;
+  int style = PS_SOLID;
+};
+PenUse ResolvePen(Dc& dc);
+
+// Draws the polyline pts (logical) with the DC's pen; the last point is not drawn.
+// A styled pen's pattern runs on across the segments of one call.
+void DrawPolyline(Dc& dc, const POINT* pts, int count);
+
+}  // namespace qv::gdi

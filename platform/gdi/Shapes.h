@@ -1,0 +1,29 @@
+// Lines, filled shapes, pixels and the 3-D frame and control drawings, drawn with
+// the DC's pen, brush and binary raster operation.
+#pragma once
+#include "platform/gdi/GdiTypes.h"
+
+namespace qv {
+
+BOOL LineTo(HDC hdc, int x, int y);  // the end point itself is not drawn
+BOOL Polyline(HDC hdc, const POINT* pts, int count);
+BOOL PolylineTo(HDC hdc, const POINT* pts, int count);
+BOOL Polygon(HDC hdc, const POINT* pts, int count);
+BOOL PolyPolygon(HDC hdc, const POINT* pts, const int* counts, int polyCount);
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
+BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom);
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c);  // the colour set, or (COLORREF)-1
+BOOL SetPixelV(HDC hdc, int x, int y, COLORREF c);
+COLORREF GetPixel(HDC hdc, int x, int y);  // CLR_INVALID outside the clip or the surface
+
+// brush may be (HBRUSH)(COLOR_x + 1) for a system colour.
+int FillRect(HDC hdc, const RECT* r, HBRUSH brush);
+int FrameRect(HDC hdc, const RECT* r, HBRUSH brush);
+BOOL InvertRect(HDC hdc, const RECT* r);
+BOOL DrawFocusRect(HDC hdc, const RECT* r);
+BOOL DrawEdge(HDC hdc, RECT* r, UINT edge, UINT flags);
+BOOL DrawFrameControl(HDC hdc, RECT* r, UINT type, UINT state);
+
+}  // namespace qv

@@ -1,0 +1,257 @@
+// Turning queued native input into window messages at retrieval time: the
+// hit test, WM_SETCURSOR, WM_MOUSEACTIVATE, client versus non-client mouse
+// messages, double clicks by time and distance, mouse-leave tracking, and
+// keys to the focus window.
+#include <cstdlib>
+
+#include "platform/SystemMetrics.h"
+#include "platform/window/Input.h"
+#include "platform/window/WindowImpl.h"
+
+namespace qv {
+namespace wm {
+namespace {
+
+constexpr UINT WM_NCMOUSELEAVE = 0x02A2;
+
+int ButtonVk(MouseButton b) {
+  return b == MouseButton::Left ? VK_LBUTTON : b == MouseButton::Right ? VK_RBUTTON : VK_MBUTTON;
+}
+
+UINT ButtonDownMsg(MouseButton b) {
+  return b == MouseButton::Left ? WM_LBUTTONDOWN : b == MouseButton::Right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+}
+
+WPARAM MouseKeyFlags() {
+  auto& k = S().keys;
+  WPARAM f = 0;
+  if (k[VK_LBUTTON] & 0x80) f |= MK_LBUTTON;
+  if (k[VK_RBUTTON] & 0x80) f |= MK_RBUTTON;
+  if (k[VK_MBUTTON] & 0x80) f |= MK_MBUTTON;
+  if (k[VK_SHIFT] & 0x80) f |= MK_SHIFT;
+  if (k[VK_CONTROL] & 0x80) f |= MK_CONTROL;
+  return f;
+}
+
+void SetKey(BYTE* keys, UINT vk, bool down) {
+  if (down && !(keys[vk] & 0x80)) keys[vk] ^= 0x01;
+  keys[vk] = BYTE(down ? keys[vk] | 0x80 : keys[vk] & ~0x80);
+}
+
+// The window under the pointer and its hit code; a window answering
+// HTTRANSPARENT passes the point to its parent.
+HWND HitTest(POINT pt, LRESULT& hit) {
+  HWND h = HitWindow(pt);
+  while (auto w = Get(h)) {
+    hit = CallProc(w, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    if (hit != HTTRANSPARENT) return IsWindow(h) ? h : nullptr;
+    h = (w->style & WS_CHILD) ? w->parent : nullptr;
+  }
+  hit = HTNOWHERE;
+  return nullptr;
+}
+
+void LeaveTracked(HWND now, LRESULT hit) {
+  HWND t = S().trackWindow;
+  if (!t || !(S().trackFlags & TME_LEAVE)) return;
+  bool nc = (S().trackFlags & TME_NONCLIENT) != 0;
+  if (now == t && (hit == HTCLIENT) != nc) return;
+  S().trackWindow = nullptr;
+  S().trackFlags = 0;
+  if (auto w = Get(t)) PostInternal(w, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
+}
+
+bool IsDoubleClick(HWND target, UINT downMsg, POINT pt, DWORD time) {
+  auto& st = S();
+  bool dbl = st.lastClickWindow == target && st.lastClickMsg == downMsg &&
+             time - st.lastClickTime <= GetDoubleClickTime() &&
+             std::abs(pt.x - st.lastClickPos.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+             std::abs(pt.y - st.lastClickPos.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+  if (dbl) {
+    st.lastClickWindow = nullptr;  // a third click starts a new pair
+  } else {
+    st.lastClickWindow = target, st.lastClickMsg = downMsg, st.lastClickTime = time, st.lastClickPos = pt;
+  }
+  return dbl;
+}
+
+bool RouteMouse(const RawInput& in, MSG& out) {
+  POINT pt = in.pt;
+  if (in.kind == RawInput::Button) SetKey(S().keys, UINT(ButtonVk(in.button)), in.down);
+  if (in.kind == RawInput::Wheel) {
+    HWND target = S().focus ? S().focus : S().active;
+    if (!target) target = HitWindow(pt);
+    if (!IsWindow(target)) return false;
+    UINT msg = in.horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
+    out = MSG{target, msg, MAKEWPARAM(int(MouseKeyFlags()), in.delta), MAKELPARAM(pt.x, pt.y), in.time, pt};
+    return true;
+  }
+  LRESULT hit = HTCLIENT;
+  HWND target = S().capture;
+  if (target && !IsWindow(target)) S().capture = target = nullptr;
+  if (!target) target = HitTest(pt, hit);
+  if (in.kind == RawInput::Move) {
+    LeaveTracked(target, hit);
+    if (target != S().mouseWindow) S().trackStart = in.time;
+    S().mouseWindow = target;
+    S().mouseHit = hit;
+  }
+  auto w = Get(target);
+  if (!w) return false;
+  UINT mouseMsg = in.kind == RawInput::Move ? WM_MOUSEMOVE : ButtonDownMsg(in.button) + (in.down ? 0 : 1);
+  if (!S().capture && (in.kind == RawInput::Move || in.down)) {
+    if (w->style & WS_DISABLED) hit = HTERROR;
+    CallProc(w, WM_SETCURSOR, WPARAM(target), MAKELPARAM(int(hit), int(mouseMsg)));
+  }
+  if (!IsWindow(target) || (w->style & WS_DISABLED)) return false;
+  if (in.kind == RawInput::Button && in.down && !S().capture) {
+    auto top = TopLevelOf(w);
+    LRESULT ma = CallProc(w, WM_MOUSEACTIVATE, WPARAM(top->handle), MAKELPARAM(int(hit), int(mouseMsg)));
+    if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT) && S().active != top->handle &&
+        !(top->exStyle & WS_EX_NOACTIVATE))
+      SetActiveWindow(top->handle);
+    if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT || !IsWindow(target)) return false;
+  }
+  bool client = hit == HTCLIENT || S().capture == target;
+  if (in.kind == RawInput::Button && in.down) {
+    bool allowDbl = !client || (w->cls->style & CS_DBLCLKS);
+    bool dbl = IsDoubleClick(target, mouseMsg, pt, in.time);
+    if (dbl && allowDbl) mouseMsg += 2;
+  }
+  if (client) {
+    POINT c = pt;
+    ScreenToClient(target, &c);
+    out = MSG{target, mouseMsg, MouseKeyFlags(), MAKELPARAM(c.x, c.y), in.time, pt};
+  } else {
+    out = MSG{
+        target, mouseMsg - (WM_MOUSEMOVE - WM_NCMOUSEMOVE), WPARAM(hit), MAKELPARAM(pt.x, pt.y), in.time, pt};
+  }
+  return true;
+}
+
+bool RouteKey(const RawInput& in, MSG& out) {
+  HWND target = S().focus ? S().focus : S().active;
+  if (in.kind == RawInput::Char) {
+    if (!IsWindow(target)) return false;
+    out = MSG{target, WM_CHAR, WPARAM(in.ch), 1, in.time, in.pt};
+    return true;
+  }
+  bool wasDown = (S().keys[in.vk] & 0x80) != 0;
+  SetKey(S().keys, in.vk, in.down);
+  if (in.vk == VK_LSHIFT || in.vk == VK_RSHIFT) SetKey(S().keys, VK_SHIFT, in.down);
+  if (in.vk == VK_LCONTROL || in.vk == VK_RCONTROL) SetKey(S().keys, VK_CONTROL, in.down);
+  if (in.vk == VK_LMENU || in.vk == VK_RMENU) SetKey(S().keys, VK_MENU, in.down);
+  if (!IsWindow(target)) return false;
+  bool alt = (S().keys[VK_MENU] & 0x80) != 0 || in.vk == VK_MENU;
+  bool ctrl = (S().keys[VK_CONTROL] & 0x80) != 0;
+  bool sys = (alt && !ctrl) || in.vk == VK_F10 || !S().focus;
+  UINT msg = in.down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+  LPARAM lp = 1;
+  if (alt) lp |= LPARAM(1) << 29;
+  if (wasDown) lp |= LPARAM(1) << 30;
+  if (!in.down) lp |= LPARAM(1) << 31 | LPARAM(1) << 30;
+  out = MSG{target, msg, WPARAM(in.vk), LPARAM(int32_t(lp)), in.time, in.pt};
+  return true;
+}
+
+}  // namespace
+
+bool RouteRawInput(ThreadQueue&, const RawInput& in, MSG& out) {
+  if (in.kind == RawInput::Key || in.kind == RawInput::Char) return RouteKey(in, out);
+  return RouteMouse(in, out);
+}
+
+void ForgetWindowInInput(HWND hwnd) {
+  Lock l(S().lock);
+  auto& st = S();
+  if (st.focus == hwnd) st.focus = nullptr;
+  if (st.active == hwnd) st.active = nullptr;
+  if (st.capture == hwnd) st.capture = nullptr;
+  if (st.mouseWindow == hwnd) st.mouseWindow = nullptr;
+  if (st.trackWindow == hwnd) st.trackWindow = nullptr, st.trackFlags = 0;
+  if (st.lastClickWindow == hwnd) st.lastClickWindow = nullptr;
+  for (auto& q : st.queues)
+    if (q->caretWindow == hwnd) q->caretWindow = nullptr, q->caretOn = false;
+}
+
+void CheckHover() {
+  WindowPtr w;
+  LPARAM pos = 0;
+  {
+    Lock l(S().lock);
+    auto& st = S();
+    if (!st.trackWindow || !(st.trackFlags & TME_HOVER) || st.mouseWindow != st.trackWindow) return;
+    if (Now() - st.trackStart < st.trackHoverTime) return;
+    w = Get(st.trackWindow);
+    if (!w || w->queue != CurrentQueue()) return;
+    st.trackFlags &= ~TME_HOVER;
+    POINT c = st.cursorPos;
+    ScreenToClient(w->handle, &c);
+    pos = MAKELPARAM(c.x, c.y);
+  }
+  PostInternal(w, WM_MOUSEHOVER, MouseKeyFlags(), pos);
+}
+
+}  // namespace wm
+
+void InjectMouseMove(POINT screen) {
+  wm::RawInput in;
+  in.kind = wm::RawInput::Move;
+  {
+    wm::Lock l(wm::S().lock);
+    wm::S().cursorPos = screen;
+  }
+  in.pt = screen;
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+void InjectMouseButton(MouseButton button, bool down) {
+  wm::RawInput in;
+  in.kind = wm::RawInput::Button;
+  in.button = button;
+  in.down = down;
+  {
+    wm::Lock l(wm::S().lock);
+    in.pt = wm::S().cursorPos;
+    wm::SetKey(wm::S().asyncKeys, UINT(wm::ButtonVk(button)), down);
+  }
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+void InjectMouseWheel(int delta, bool horizontal) {
+  wm::RawInput in;
+  in.kind = wm::RawInput::Wheel;
+  in.delta = delta;
+  in.horizontal = horizontal;
+  in.pt = wm::S().cursorPos;
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+void InjectKey(UINT vk, bool down) {
+  if (vk > 0xFF) return;
+  wm::RawInput in;
+  in.kind = wm::RawInput::Key;
+  in.vk = vk;
+  in.down = down;
+  {
+    wm::Lock l(wm::S().lock);
+    wm::SetKey(wm::S().asyncKeys, vk, down);
+    in.pt = wm::S().cursorPos;
+  }
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+void InjectChar(char16_t ch) {
+  wm::RawInput in;
+  in.kind = wm::RawInput::Char;
+  in.ch = ch;
+  in.pt = wm::S().cursorPos;
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+}  // namespace qv

@@ -1,0 +1,72 @@
+// Messages between windows and threads: one queue per thread, synchronous
+// sends (also across threads), posts, filtered retrieval, WM_PAINT and
+// WM_TIMER synthesized when nothing else is waiting, and timers.
+#pragma once
+#include "platform/window/Window.h"
+
+namespace qv {
+
+constexpr UINT PM_NOREMOVE = 0x0, PM_REMOVE = 0x1, PM_NOYIELD = 0x2;
+constexpr UINT SMTO_NORMAL = 0x0, SMTO_BLOCK = 0x1, SMTO_ABORTIFHUNG = 0x2;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0, WAIT_TIMEOUT = 258;
+// MsgWaitForMultipleObjects wake masks (accepted; any queue activity wakes)
+constexpr DWORD QS_KEY = 0x1, QS_MOUSEMOVE = 0x2, QS_MOUSEBUTTON = 0x4, QS_POSTMESSAGE = 0x8, QS_TIMER = 0x10,
+                QS_PAINT = 0x20, QS_SENDMESSAGE = 0x40, QS_ALLINPUT = 0x4FF;
+constexpr DWORD ISMEX_NOSEND = 0, ISMEX_SEND = 1;
+
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return SendMessageW(h, m, w, l);
+}
+// Fails (0) when the receiver's thread does not answer within timeoutMs (real time).
+LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+                            uintptr_t* result);
+BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return PostMessageW(h, m, w, l);
+}
+BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+
+BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+// FALSE on WM_QUIT, -1 on a stale window filter.
+BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
+inline BOOL PeekMessage(MSG* m, HWND h, UINT a, UINT b, UINT r) {
+  return PeekMessageW(m, h, a, b, r);
+}
+inline BOOL GetMessage(MSG* m, HWND h, UINT a, UINT b) {
+  return GetMessageW(m, h, a, b);
+}
+BOOL TranslateMessage(const MSG* msg);
+LRESULT DispatchMessageW(const MSG* msg);
+inline LRESULT DispatchMessage(const MSG* msg) {
+  return DispatchMessageW(msg);
+}
+BOOL WaitMessage();
+// Waits for queue activity (or the timeout); no kernel objects are waited on.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD timeoutMs,
+                                DWORD wakeMask);
+BOOL InSendMessage();
+DWORD InSendMessageEx(void* reserved);
+BOOL ReplyMessage(LRESULT result);
+LONG GetMessageTime();
+DWORD GetMessagePos();
+DWORD GetQueueStatus(UINT flags);
+DWORD GetCurrentThreadId();
+
+// Timers run on the backend clock. A nullptr window makes a thread timer
+// whose id is chosen by the system.
+using TIMERPROC = void (*)(HWND, UINT, uintptr_t, DWORD);
+uintptr_t SetTimer(HWND hwnd, uintptr_t id, UINT elapseMs, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, uintptr_t id);
+DWORD GetTickCount();
+// Milliseconds until the calling thread's next timer is due (0 = due now), INFINITE without timers.
+DWORD TimeUntilNextTimer();
+DWORD timeGetTime();
+
+// Runs the thread's messages until the queue is idle (no posted, input, sent
+// or due timer messages, and no pending paints). Returns false when WM_QUIT was seen.
+bool ProcessPendingMessages();
+
+}  // namespace qv

@@ -1,0 +1,162 @@
+// The default non-client area: borders and edges, a caption for windows with
+// WS_CAPTION, a menu-bar row, the standard scroll bars and the size box;
+// their layout (WM_NCCALCSIZE), hit testing (WM_NCHITTEST) and drawing.
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Shapes.h"
+#include "platform/window/ScrollBar.h"
+#include "platform/window/WindowImpl.h"
+
+namespace qv {
+namespace wm {
+namespace {
+
+int FrameWidth(DWORD style) {
+  if (style & WS_THICKFRAME) return kFrame;
+  if (style & WS_DLGFRAME) return kDlgFrame;
+  if (style & WS_BORDER) return kBorder;
+  return 0;
+}
+
+int EdgeWidth(DWORD exStyle) {
+  return (exStyle & WS_EX_CLIENTEDGE ? kEdge : 0) + (exStyle & WS_EX_STATICEDGE ? kBorder : 0);
+}
+
+HBRUSH SysBrush(int index) {
+  return reinterpret_cast<HBRUSH>(uintptr_t(index + 1));
+}
+
+}  // namespace
+
+NcLayout ComputeNcLayout(const Window& w, int width, int height) {
+  NcLayout l;
+  RECT r{0, 0, width, height};
+  l.frame = FrameWidth(w.style);
+  InflateRect(&r, -l.frame, -l.frame);
+  if ((w.style & WS_CAPTION) == WS_CAPTION) {
+    l.caption = RECT{r.left, r.top, r.right, r.top + kCaption};
+    r.top += kCaption;
+  }
+  if (!(w.style & WS_CHILD) && w.menu) {
+    l.menu = RECT{r.left, r.top, r.right, r.top + kMenuBar};
+    r.top += kMenuBar;
+  }
+  int e = EdgeWidth(w.exStyle);
+  InflateRect(&r, -e, -e);
+  bool left = (w.exStyle & WS_EX_LEFTSCROLLBAR) != 0;
+  if ((w.style & WS_VSCROLL) && r.right - r.left >= kScrollBar) {
+    if (left) {
+      l.vscroll = RECT{r.left, r.top, r.left + kScrollBar, r.bottom};
+      r.left += kScrollBar;
+    } else {
+      l.vscroll = RECT{r.right - kScrollBar, r.top, r.right, r.bottom};
+      r.right -= kScrollBar;
+    }
+  }
+  if ((w.style & WS_HSCROLL) && r.bottom - r.top >= kScrollBar) {
+    l.hscroll = RECT{r.left, r.bottom - kScrollBar, r.right, r.bottom};
+    r.bottom -= kScrollBar;
+    if (!IsRectEmpty(&l.vscroll)) {
+      l.vscroll.bottom = r.bottom;
+      l.sizeBox = RECT{l.vscroll.left, r.bottom, l.vscroll.right, r.bottom + kScrollBar};
+    }
+  }
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  l.client = r;
+  return l;
+}
+
+LRESULT DefNcCalcSize(const WindowPtr& w, bool calcValid, LPARAM lParam) {
+  if (!lParam) return 0;
+  RECT* r =
+      calcValid ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+  NcLayout l = ComputeNcLayout(*w, r->Width(), r->Height());
+  RECT c = l.client;
+  OffsetRect(&c, r->left, r->top);
+  *r = c;
+  return 0;
+}
+
+void RecomputeNonClient(const WindowPtr& w, bool sendMessage) {
+  NCCALCSIZE_PARAMS p;
+  p.rgrc[0] = w->rect;
+  if (sendMessage)
+    CallProc(w, WM_NCCALCSIZE, TRUE, LPARAM(&p));
+  else
+    DefNcCalcSize(w, true, LPARAM(&p));
+  RECT c = p.rgrc[0];
+  OffsetRect(&c, -w->rect.left, -w->rect.top);
+  RECT whole{0, 0, w->rect.Width(), w->rect.Height()};
+  if (!IntersectRect(&c, &c, &whole)) c = RECT{c.left, c.top, c.left, c.top};
+  Lock l(S().lock);
+  w->client = c;
+}
+
+LRESULT DefNcHitTest(const WindowPtr& w, POINT screen) {
+  RECT wr = WindowRectOnScreen(*w);
+  if (!PtInRect(&wr, screen)) return HTNOWHERE;
+  POINT p{screen.x - wr.left, screen.y - wr.top};
+  if (PtInRect(&w->client, p)) return HTCLIENT;
+  NcLayout l = ComputeNcLayout(*w, wr.Width(), wr.Height());
+  if (PtInRect(&l.vscroll, p)) return HTVSCROLL;
+  if (PtInRect(&l.hscroll, p)) return HTHSCROLL;
+  if (PtInRect(&l.sizeBox, p)) return (w->style & WS_THICKFRAME) ? HTSIZE : HTBORDER;
+  if (PtInRect(&l.caption, p)) return HTCAPTION;
+  if (PtInRect(&l.menu, p)) return HTMENU;
+  if (w->style & WS_THICKFRAME) {
+    int f = l.frame, W = wr.Width(), H = wr.Height();
+    bool left = p.x < f, right = p.x >= W - f, top = p.y < f, bottom = p.y >= H - f;
+    if (top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+    if (bottom) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+    if (left) return HTLEFT;
+    if (right) return HTRIGHT;
+  }
+  return HTBORDER;
+}
+
+void DrawNonClient(const WindowPtr& w, HDC dc) {
+  RECT r{0, 0, w->rect.Width(), w->rect.Height()};
+  NcLayout l = ComputeNcLayout(*w, r.Width(), r.Height());
+  if (w->style & (WS_THICKFRAME | WS_DLGFRAME)) {
+    RECT f = r;
+    DrawEdge(dc, &f, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    for (int i = 2; i < l.frame; ++i) {
+      FrameRect(dc, &f, SysBrush(COLOR_BTNFACE));
+      InflateRect(&f, -1, -1);
+    }
+  } else if (w->style & WS_BORDER) {
+    FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
+  }
+  if (!IsRectEmpty(&l.caption))
+    FillRect(dc, &l.caption,
+             SysBrush(S().active == TopLevelOf(w)->handle ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+  if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  RECT e = r;
+  InflateRect(&e, -l.frame, -l.frame);
+  e.top = std::max(e.top, std::max(l.caption.bottom, l.menu.bottom));
+  if (w->exStyle & WS_EX_CLIENTEDGE) {
+    DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  }
+  if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &e, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+  if (!IsRectEmpty(&l.vscroll)) DrawScrollBar(w, dc, SB_VERT, l.vscroll);
+  if (!IsRectEmpty(&l.hscroll)) DrawScrollBar(w, dc, SB_HORZ, l.hscroll);
+  if (!IsRectEmpty(&l.sizeBox)) FillRect(dc, &l.sizeBox, SysBrush(COLOR_BTNFACE));
+}
+
+}  // namespace wm
+
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle) {
+  if (!rect) return FALSE;
+  wm::Window probe;
+  probe.style = style & ~(WS_VSCROLL | WS_HSCROLL);
+  probe.exStyle = exStyle;
+  probe.menu = menu ? reinterpret_cast<HMENU>(1) : nullptr;
+  wm::NcLayout l = wm::ComputeNcLayout(probe, 1000, 1000);
+  rect->left -= l.client.left;
+  rect->top -= l.client.top;
+  rect->right += 1000 - l.client.right;
+  rect->bottom += 1000 - l.client.bottom;
+  return TRUE;
+}
+
+}  // namespace qv

@@ -1,0 +1,319 @@
+// Device contexts on windows: the visible region of a window inside its
+// top-level backing surface (ancestors' clients, window regions, clipped
+// siblings and children), GetDCEx/ReleaseDC, BeginPaint/EndPaint and the
+// immediate paints of RedrawWindow.
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Region.h"
+#include "platform/window/Paint.h"
+#include "platform/window/WindowImpl.h"
+
+namespace qv {
+namespace wm {
+
+void HideCaretForPaint(HWND hwnd);
+
+namespace {
+
+struct DCRecord {
+  HDC hdc;
+  HWND hwnd;
+  HWND top;
+  RECT dirty;  // backing coordinates
+};
+std::vector<DCRecord>& DCs() {
+  static std::vector<DCRecord> list;
+  return list;
+}
+
+// A window's region within its own window coordinates, shape applied.
+PixRegion OwnArea(const Window& w) {
+  PixRegion r(RECT{0, 0, w.rect.Width(), w.rect.Height()});
+  if (w.shape) r.Intersect(*w.shape);
+  return r;
+}
+
+// The area of `w`'s siblings above it (window coordinates of w).
+void SubtractSiblingsAbove(const Window& w, PixRegion& r) {
+  auto& list = SiblingList(w);
+  for (HWND h : list) {
+    if (h == w.handle) break;
+    auto s = Get(h);
+    if (!s || !(s->style & WS_VISIBLE)) continue;
+    PixRegion a = OwnArea(*s);
+    a.Offset(s->rect.left - w.rect.left, s->rect.top - w.rect.top);
+    r.Subtract(a);
+  }
+}
+
+}  // namespace
+
+// Visible pixels of w in w's window coordinates.
+PixRegion VisibleRegion(const WindowPtr& w, bool clientOnly, bool clipChildren, bool clipSiblings) {
+  Lock l(S().lock);
+  if (!IsVisibleChain(w) || w->redrawOff) return PixRegion();
+  PixRegion r = OwnArea(*w);
+  if (clientOnly) r.Intersect(w->client);
+  if (clipChildren)
+    for (HWND h : w->children) {
+      auto c = Get(h);
+      if (!c || !(c->style & WS_VISIBLE)) continue;
+      PixRegion a = OwnArea(*c);
+      a.Offset(w->client.left + c->rect.left, w->client.top + c->rect.top);
+      r.Subtract(a);
+    }
+  // Walk up: each level clips to its parent's client area and shape.
+  POINT off{0, 0};  // w's window origin in the current ancestor's window coordinates
+  for (WindowPtr cur = w; cur && (cur->style & WS_CHILD);) {
+    if ((cur == w ? clipSiblings : false) || (cur->style & WS_CLIPSIBLINGS)) {
+      PixRegion mine = r;
+      mine.Offset(off.x, off.y);
+      SubtractSiblingsAbove(*cur, mine);
+      mine.Offset(-off.x, -off.y);
+      r = mine;
+    }
+    auto p = Get(cur->parent);
+    if (!p) break;
+    off.x += p->client.left + cur->rect.left, off.y += p->client.top + cur->rect.top;
+    PixRegion pc(p->client);
+    if (p->shape) pc.Intersect(*p->shape);
+    pc.Offset(-off.x, -off.y);
+    r.Intersect(pc);
+    if (p->redrawOff) return PixRegion();
+    cur = p;
+  }
+  return r;
+}
+
+HDC MakeWindowDC(const WindowPtr& w, bool windowDc, bool clipChildren, bool clipSiblings,
+                 const PixRegion* extra, bool intersect) {
+  auto top = TopLevelOf(w);
+  EnsureBacking(top);
+  PixRegion vis = VisibleRegion(w, !windowDc, clipChildren, clipSiblings);
+  POINT wo = WindowOriginOnScreen(*w), to = WindowOriginOnScreen(*top);
+  if (extra) {
+    PixRegion e = *extra;  // screen coordinates
+    e.Offset(-wo.x, -wo.y);
+    if (intersect)
+      vis.Intersect(e);
+    else
+      vis.Subtract(e);
+  }
+  POINT origin{wo.x - to.x, wo.y - to.y};
+  if (!windowDc) {
+    origin.x += w->client.left, origin.y += w->client.top;
+    vis.Offset(-w->client.left, -w->client.top);
+  }
+  HRGN rgn = vis.ToHrgn();
+  HDC dc = CreateSurfaceDC(top->backing.get(), origin, rgn);
+  DeleteObject(rgn);
+  if (!dc) return nullptr;
+  RECT dirty = vis.Bounds();
+  OffsetRect(&dirty, origin.x, origin.y);
+  Lock l(S().lock);
+  DCs().push_back(DCRecord{dc, w->handle, top->handle, dirty});
+  return dc;
+}
+
+void PresentAll() {
+  if (!S().backend) return;
+  for (HWND h : std::vector<HWND>(S().topLevels))
+    if (auto t = Get(h); t && t->backing && (t->style & WS_VISIBLE))
+      S().backend->Present(h, *t->backing, RECT{0, 0, t->backing->Width, t->backing->Height});
+}
+
+// Sends WM_NCPAINT and WM_ERASEBKGND now where they are pending.
+void EraseNow(const WindowPtr& w) {
+  if (w->needNcPaint) {
+    w->needNcPaint = false;
+    CallProc(w, WM_NCPAINT, 1, 0);
+  }
+  if (w->needErase && !w->dead) {
+    w->needErase = false;
+    PixRegion upd = w->update;
+    POINT wo = WindowOriginOnScreen(*w);
+    upd.Offset(wo.x, wo.y);
+    HDC dc = MakeWindowDC(w, false, (w->style & WS_CLIPCHILDREN) != 0, true, &upd, true);
+    if (dc) {
+      if (!CallProc(w, WM_ERASEBKGND, WPARAM(dc), 0)) w->needErase = true;
+      ReleaseDC(w->handle, dc);
+    }
+  }
+}
+
+void RedrawInternal(const WindowPtr& w, const PixRegion* area, UINT flags) {
+  if (w->dead || !IsVisibleChain(w)) return;
+  if (flags & RDW_UPDATENOW) {
+    if (!w->update.Empty() || w->internalPaint || w->needNcPaint) {
+      w->internalPaint = false;
+      if (w->update.Empty() && !w->needErase)
+        EraseNow(w);
+      else
+        CallProc(w, WM_PAINT, 0, 0);
+    }
+  } else if (flags & RDW_ERASENOW) {
+    EraseNow(w);
+  }
+  if (flags & RDW_NOCHILDREN) return;
+  if (!(flags & RDW_ALLCHILDREN) && (w->style & WS_CLIPCHILDREN) && !(flags & RDW_UPDATENOW)) return;
+  std::vector<WindowPtr> kids;
+  {
+    Lock l(S().lock);
+    for (HWND h : w->children)
+      if (auto c = Get(h)) kids.push_back(c);
+  }
+  for (auto& c : kids) RedrawInternal(c, area, flags & ~UINT(RDW_NOCHILDREN));
+}
+
+}  // namespace wm
+
+HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
+  using namespace wm;
+  if (!hwnd) return GetDC(nullptr);
+  auto w = Get(hwnd);
+  if (!w) return nullptr;
+  PixRegion extra;
+  bool useExtra = (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && clip && uintptr_t(clip) != 1 &&
+                  PixRegion::FromHrgn(clip, extra);
+  bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
+  bool clipSiblings = (flags & DCX_CLIPSIBLINGS) || (w->style & WS_CLIPSIBLINGS);
+  return MakeWindowDC(w, flags & DCX_WINDOW, clipChildren, clipSiblings, useExtra ? &extra : nullptr,
+                      (flags & DCX_INTERSECTRGN) != 0);
+}
+
+HDC GetWindowDC(HWND hwnd) {
+  return GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_CACHE);
+}
+
+int ReleaseDC(HWND, HDC hdc) {
+  using namespace wm;
+  DCRecord rec{};
+  {
+    Lock l(S().lock);
+    auto& list = DCs();
+    auto it = std::find_if(list.begin(), list.end(), [&](const DCRecord& r) { return r.hdc == hdc; });
+    if (it == list.end()) return 0;
+    rec = *it;
+    list.erase(it);
+  }
+  DeleteDC(hdc);
+  auto top = Get(rec.top);
+  if (top && top->backing && S().backend && (top->style & WS_VISIBLE) && !IsRectEmpty(&rec.dirty))
+    S().backend->Present(rec.top, *top->backing, rec.dirty);
+  return 1;
+}
+
+HWND WindowFromDC(HDC hdc) {
+  wm::Lock l(wm::S().lock);
+  for (auto& r : wm::DCs())
+    if (r.hdc == hdc) return r.hwnd;
+  return nullptr;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+  using namespace wm;
+  auto w = Get(hwnd);
+  if (!w || !ps) return nullptr;
+  HideCaretForPaint(hwnd);
+  if (w->needNcPaint) {
+    w->needNcPaint = false;
+    CallProc(w, WM_NCPAINT, 1, 0);
+    if (!IsWindow(hwnd)) return nullptr;
+  }
+  PixRegion upd;
+  bool erase;
+  {
+    Lock l(S().lock);
+    upd = w->update;
+    upd.Intersect(w->client);
+    w->update.Clear();
+    w->internalPaint = false;
+    erase = w->needErase;
+    w->needErase = false;
+  }
+  POINT wo = WindowOriginOnScreen(*w);
+  PixRegion screenUpd = upd;
+  screenUpd.Offset(wo.x, wo.y);
+  HDC dc = MakeWindowDC(w, false, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0,
+                        &screenUpd, true);
+  ps->hdc = dc;
+  ps->rcPaint = upd.Bounds();
+  if (!upd.Empty()) OffsetRect(&ps->rcPaint, -w->client.left, -w->client.top);
+  ps->fErase = FALSE;
+  if (erase && dc) ps->fErase = CallProc(w, WM_ERASEBKGND, WPARAM(dc), 0) ? FALSE : TRUE;
+  return dc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+  if (!ps || !ps->hdc) return FALSE;
+  return ReleaseDC(hwnd, ps->hdc) != 0;
+}
+
+int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
+  using namespace wm;
+  auto w = Get(hwnd);
+  if (!w) return 0;
+  RECT before = WindowRectOnScreen(*w);
+  if (rgn) {
+    PixRegion r;
+    if (!PixRegion::FromHrgn(rgn, r)) return 0;
+    w->shape = r;
+    DeleteObject(rgn);
+  } else {
+    w->shape.reset();
+  }
+  if (!(w->style & WS_CHILD) && S().backend) S().backend->WindowMoved(hwnd, w->rect);
+  if (redraw) InvalidateForChange(w, before);
+  return 1;
+}
+
+int GetWindowRgn(HWND hwnd, HRGN rgn) {
+  auto w = wm::Get(hwnd);
+  if (!w || !w->shape) return ERROR;
+  if (!w->shape->CopyTo(rgn)) return ERROR;
+  return w->shape->Empty() ? NULLREGION : (w->shape->Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION);
+}
+
+void SetDesktopColor(COLORREF color) {
+  wm::S().desktopColor = color;
+}
+
+Surface ComposeScreen() {
+  using namespace wm;
+  SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
+  COLORREF c = S().desktopColor;
+  Surface screen(size.cx, size.cy, PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)));
+  Lock l(S().lock);
+  auto& tops = S().topLevels;
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    auto w = Get(*it);
+    if (!w || !(w->style & WS_VISIBLE) || !w->backing) continue;
+    PixRegion area = OwnArea(*w);
+    for (const RECT& r : area.Rects())
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+          int sx = w->rect.left + x, sy = w->rect.top + y;
+          if (screen.Contains(sx, sy) && w->backing->Contains(x, y)) screen.Set(sx, sy, w->backing->At(x, y));
+        }
+  }
+  return screen;
+}
+
+HDC GetDC(HWND hwnd) {
+  using namespace wm;
+  if (hwnd) return GetDCEx(hwnd, nullptr, DCX_CACHE);
+  // The screen: a fresh composition; drawing on it lasts until the next one.
+  static Surface screen;
+  screen = ComposeScreen();
+  HDC dc = CreateSurfaceDC(&screen, POINT{0, 0}, nullptr);
+  Lock l(S().lock);
+  DCs().push_back(DCRecord{dc, nullptr, nullptr, RECT{}});
+  return dc;
+}
+
+void InjectExpose(HWND top) {
+  if (!IsWindow(top)) return;
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+}  // namespace qv

@@ -1,0 +1,248 @@
+// Internal state of the window manager: window objects behind generation-
+// checked handles, window classes, thread queues and the process-wide input
+// state. One recursive lock guards it all; it is never held while a window
+// procedure runs. Window objects are shared_ptr so that a dispatch in progress
+// keeps a destroyed window's memory alive.
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Surface.h"
+#include "platform/backend/Backend.h"
+#include "platform/window/BackendInput.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Messages.h"
+#include "platform/window/PixRegion.h"
+#include "platform/window/ScrollBar.h"
+#include "platform/window/Window.h"
+
+namespace qv::wm {
+
+// Fixed metrics of the classic look the window manager needs.
+constexpr int kBorder = 1, kEdge = 2, kFrame = 4, kDlgFrame = 3, kCaption = 18, kMenuBar = 19,
+              kScrollBar = 16, kMinThumb = 8;
+constexpr int kHoverTime = 400;
+constexpr UINT WM_QV_WAKE = 0x03FF;  // internal: never dispatched
+
+struct WindowClass {
+  std::u16string name;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  int cbWndExtra = 0;
+  int cbClsExtra = 0;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr, iconSm = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  ATOM atom = 0;
+  bool registered = true;
+};
+
+struct ThreadQueue;
+
+struct ScrollBarData {
+  int min = 0, max = 100, page = 0, pos = 0, trackPos = 0;
+  bool shown = false;       // the style bit decides; kept in step
+  UINT disabledArrows = 0;  // ESB_* bits
+  bool tracking = false;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  std::shared_ptr<WindowClass> cls;
+  WNDPROC proc = nullptr;
+  DWORD style = 0, exStyle = 0;
+  HWND parent = nullptr;       // child windows only
+  HWND owner = nullptr;        // top-level windows only
+  std::vector<HWND> children;  // z-order, top first
+  RECT rect;                   // window rectangle in the parent's client coordinates (screen for top-level)
+  RECT client;                 // client rectangle in window coordinates
+  std::u16string text;
+  LONG_PTR id = 0, userData = 0;
+  HINSTANCE instance = nullptr;
+  HMENU menu = nullptr;
+  std::vector<uint8_t> extra;
+  std::vector<std::pair<std::u16string, HANDLE>> props;
+  std::shared_ptr<ThreadQueue> queue;
+  bool created = false;     // WM_NCCREATE answered
+  bool destroying = false;  // DestroyWindow running
+  bool dead = false;        // handle released
+  bool minimized = false, maximized = false;
+  // Painting
+  PixRegion update;  // window coordinates, client part only
+  bool internalPaint = false, needErase = false, needNcPaint = false;
+  bool redrawOff = false;
+  std::optional<PixRegion> shape;  // window region, window coordinates
+  ScrollBarData sb[2];             // SB_HORZ, SB_VERT
+  std::unique_ptr<Surface> backing;
+};
+using WindowPtr = std::shared_ptr<Window>;
+
+struct SentMessage {
+  HWND hwnd = nullptr;
+  UINT msg = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  LRESULT result = 0;
+  bool done = false;
+  std::shared_ptr<ThreadQueue> sender;
+};
+
+struct RawInput {
+  enum Kind { Move, Button, Wheel, Key, Char } kind = Move;
+  POINT pt;
+  MouseButton button = MouseButton::Left;
+  bool down = false;
+  int delta = 0;
+  bool horizontal = false;
+  UINT vk = 0;
+  char16_t ch = 0;
+  DWORD time = 0;
+};
+
+struct QueuedItem {
+  MSG msg;
+  std::optional<RawInput> raw;  // not yet routed
+};
+
+struct Timer {
+  HWND hwnd = nullptr;
+  uintptr_t id = 0;
+  UINT elapse = 0;
+  TIMERPROC proc = nullptr;
+  DWORD due = 0;
+  std::shared_ptr<ThreadQueue> queue;
+  std::function<void()> internal;  // window-manager timers (caret, hover, scroll repeat)
+};
+
+struct ThreadQueue {
+  DWORD threadId = 0;
+  std::deque<QueuedItem> posted;
+  std::deque<std::shared_ptr<SentMessage>> incoming;
+  std::condition_variable_any cv;
+  bool signalled = false;
+  bool quit = false;
+  int quitCode = 0;
+  int inSend = 0;  // sent messages being handled on this thread
+  MSG last;        // for GetMessageTime / GetMessagePos
+  // Caret
+  HWND caretWindow = nullptr;
+  RECT caret;
+  int caretHide = 1;
+  bool caretOn = false;
+};
+
+struct State {
+  std::recursive_mutex lock;
+  struct Slot {
+    WindowPtr window;
+    uint32_t generation = 1;
+  };
+  std::vector<Slot> slots;
+  std::vector<uint32_t> freeSlots;
+  std::vector<HWND> topLevels;  // z-order, top first
+  std::vector<std::shared_ptr<WindowClass>> classes;
+  ATOM nextAtom = 0xC000;
+  std::vector<Timer> timers;
+  uintptr_t nextThreadTimerId = 0x7000;
+  std::vector<std::shared_ptr<ThreadQueue>> queues;
+  DWORD nextThreadId = 1;
+  Backend* backend = nullptr;
+  std::shared_ptr<ThreadQueue> uiQueue;
+  // Input
+  HWND focus = nullptr, active = nullptr, capture = nullptr;
+  POINT cursorPos;
+  HCURSOR cursor = nullptr;
+  int cursorShow = 0;
+  BYTE keys[256] = {};       // as of the last routed input
+  BYTE asyncKeys[256] = {};  // as injected
+  HWND lastClickWindow = nullptr;
+  UINT lastClickMsg = 0;
+  DWORD lastClickTime = 0;
+  POINT lastClickPos;
+  HWND mouseWindow = nullptr;  // under the pointer at the last move
+  LRESULT mouseHit = HTNOWHERE;
+  HWND trackWindow = nullptr;
+  DWORD trackFlags = 0, trackHoverTime = 0, trackStart = 0;
+  COLORREF desktopColor = RGB(0, 128, 128);
+};
+
+State& S();
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+// Handles
+WindowPtr Get(HWND hwnd);  // nullptr for stale or foreign handles
+HWND AllocHandle(const WindowPtr& w);
+void FreeHandle(HWND hwnd);
+std::vector<WindowPtr> AllWindows();
+
+std::shared_ptr<WindowClass> FindClass(LPCWSTR name);
+// Places w in its sibling list above `after` (HWND_TOP/BOTTOM/TOPMOST/NOTOPMOST or a sibling).
+void LinkZOrder(const WindowPtr& w, HWND after);
+void UnlinkZOrder(const WindowPtr& w);
+bool IsDescendant(HWND ancestor, HWND hwnd);  // hwnd itself counts
+
+// Queues
+std::shared_ptr<ThreadQueue> CurrentQueue();
+std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
+void Signal(ThreadQueue& q);
+DWORD Now();
+// Handles sent messages addressed to the calling thread; true when some ran.
+bool ProcessIncomingSends(ThreadQueue& q);
+// Waits (unlocked) until the queue is signalled or timeoutMs passes.
+void WaitOnQueue(ThreadQueue& q, DWORD timeoutMs);
+LRESULT CallProc(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam);
+void PostInternal(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam);
+void QueueRawInput(const RawInput& in);
+
+// Geometry helpers (all under the lock)
+POINT ClientOriginOnScreen(const Window& w);  // screen position of the client (0,0)
+POINT WindowOriginOnScreen(const Window& w);
+WindowPtr TopLevelOf(const WindowPtr& w);
+bool IsVisibleChain(const WindowPtr& w);  // the window and all its parents visible
+std::vector<HWND>& SiblingList(const Window& w);
+RECT WindowRectOnScreen(const Window& w);
+// The deepest enabled-or-not visible window at a screen point, and its hit code.
+HWND HitWindow(POINT screen);
+
+// Timers
+void RemoveTimersOf(HWND hwnd);
+// Fires due internal timers and returns a WM_TIMER candidate for this queue.
+bool TakeDueTimer(ThreadQueue& q, HWND filter, MSG& out);
+DWORD NextTimerDue(ThreadQueue& q, DWORD now);  // ms until the next timer, INFINITE if none
+uintptr_t SetInternalTimer(HWND hwnd, uintptr_t id, UINT elapse, std::function<void()> fn);
+
+// Painting (Paint.cpp)
+bool FindPaintWindow(ThreadQueue& q, HWND filter, HWND& out);
+void InvalidateForChange(const WindowPtr& w, const RECT& oldScreen);
+void OnWindowDestroyed(const WindowPtr& w);
+void RecomputeNonClient(const WindowPtr& w, bool sendMessage);
+void EnsureBacking(const WindowPtr& top);
+void PresentAll();
+
+// Input (Input.cpp)
+bool RouteRawInput(ThreadQueue& q, const RawInput& in, MSG& out);
+void ForgetWindowInInput(HWND hwnd);
+void CheckHover();
+
+// Non-client (NonClient.cpp)
+LRESULT DefNcCalcSize(const WindowPtr& w, bool calcValid, LPARAM lParam);
+LRESULT DefNcHitTest(const WindowPtr& w, POINT screen);
+void DrawNonClient(const WindowPtr& w, HDC dc);  // dc: window coordinates
+struct NcLayout {
+  RECT client, caption, menu, vscroll, hscroll, sizeBox;  // window coordinates; empty when absent
+  int frame = 0;                                          // width of the sizing or fixed frame
+};
+NcLayout ComputeNcLayout(const Window& w, int width, int height);
+// Scroll bars (ScrollBar.cpp)
+void DrawScrollBar(const WindowPtr& w, HDC dc, int bar, const RECT& r);
+void ScrollBarTrack(HWND hwnd, int bar, LRESULT hit, POINT screen);
+
+}  // namespace qv::wm

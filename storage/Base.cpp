@@ -1,0 +1,369 @@
+// TXBase: creating, opening, flushing and closing a database, and the records
+// it hands out. Flush order for crash safety: record chains, fsync of
+// storage.vlm, global index entries, fsync of index.vlm, sorted index files.
+#include "storage/Base.h"
+
+#include "classlib/SysUtils.h"
+#include "platform/Exception.h"
+#include "platform/Files.h"
+#include "storage/StreamStrings.h"
+
+namespace qv {
+
+TXBase::TXBase() = default;
+
+TXBase::~TXBase() {
+  try {
+    if (opened_) Close();
+    Reset();
+  } catch (const std::exception&) {
+    // Nothing may escape a destructor; what could not be written is lost.
+  }
+  pool_.Clear();
+}
+
+bool TXBase::Fail(std::string text) {
+  LastError = std::move(text);
+  return false;
+}
+
+bool TXBase::FailReset(std::string text) {
+  Reset();
+  return Fail(std::move(text));
+}
+
+// ---------------------------------------------------------------------------
+// Lifecycle
+
+void TXBase::CloseForReplace() {
+  if (opened_) Close();
+  if (opened_) {
+    // The failed Close keeps the records' changes; they cannot survive the
+    // context they point into. The sorted indexes are dropped unwritten, and
+    // the open marker left in xbase.vlm makes the next Open rebuild them.
+    for (auto& index : indexes_) index->Discard();
+  }
+  Reset();
+  pool_.Clear();
+}
+
+bool TXBase::CreateNew(const std::string& path, const std::string& login, TContext& context,
+                       const std::string& password) {
+  try {
+    return DoCreateNew(path, login, context, password);
+  } catch (const std::exception& e) {
+    return FailReset(e.what());
+  }
+}
+
+bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TContext& context,
+                         const std::string& password) {
+  CloseForReplace();
+  if (path.empty() || !ForceDirectories(path)) return Fail("Failed to create path \"" + path + "\"");
+  Pass = !password.empty();
+  path_ = IncludeTrailingPathDelimiter(path);
+  MakeGUID(GUID);
+
+  if (login.empty()) return Fail("Failed to initialize master access");
+  users_.push_back(std::make_unique<TXUser>(login));
+  user_ = users_.back().get();
+  if (!user_->SetPassword(password, MasterRights, std::string()))
+    return FailReset("Failed to initialize master access");
+  if (!context_.Assign(context)) return FailReset("Failed to assign context");
+
+  // The data file comes first: it takes the lock, so a database in use is
+  // left untouched.
+  dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
+  dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
+  if (!dataFile_->CreateFile(TXFileOptions{TXFileOption::foEnciphered}) || !dataFile_->Sync())
+    return FailReset(dataFile_->LastError());
+  if (!SaveContextFile()) return FailReset("Failed to save context");
+  if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
+  DeleteIndexFiles();  // they belonged to the database that was just overwritten
+
+  opened_ = true;
+  // Written at once, so that the folder is known as a database even if the
+  // program never gets to Close.
+  if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  return true;
+}
+
+bool TXBase::Open(const std::string& path, const std::string& login, const std::string& password) {
+  try {
+    return DoOpen(path, login, password);
+  } catch (const std::exception& e) {
+    return FailReset(e.what());
+  }
+}
+
+bool TXBase::DoOpen(const std::string& path, const std::string& login, const std::string& password) {
+  LastError.clear();
+  CloseForReplace();
+  if (path.empty() || !DirectoryExists(path)) return Fail("Path \"" + path + "\" does not exist");
+  path_ = IncludeTrailingPathDelimiter(path);
+
+  if (!ReadDescription()) {
+    Reset();
+    return false;
+  }
+  if (users_.empty()) return FailReset("Database has no master account");
+  user_ = FindUser(login);
+  if (!user_) return FailReset("Invalid user login \"" + login + "\"");
+  if (!LoginUser(password)) return FailReset("Invalid password");
+  if (!LoadContextFile()) return FailReset("Failed to load context");
+  if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
+  dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
+  dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
+  if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
+
+  opened_ = true;
+  bool crashed = markerFound_;
+  if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  if (crashed) {
+    // The last session ended without Close: its sorted index files may lag
+    // behind the global index. Each is rebuilt when it is next opened.
+    DeleteIndexFiles();
+    rebuildIndexes_ = true;
+  }
+  return true;
+}
+
+bool TXBase::LoginUser(const std::string& password) {
+  try {
+    return user_->Login(password);
+  } catch (const Exception&) {
+    return false;  // a damaged check value or wrapped key
+  }
+}
+
+void TXBase::Reset() {
+  // Records released since the last flush have their chains written; their
+  // index entries still wait in memory. Best effort, as nothing can be
+  // reported here: write them after the chains are on disk.
+  if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) gindex_.Commit();
+  dataFile_.reset();  // closes with the header rewritten
+  opened_ = false;
+  user_ = nullptr;
+  indexes_.clear();  // loaded and changed indexes write their files
+  users_.clear();
+  gindex_.Close();
+  markerFound_ = false;
+  rebuildIndexes_ = false;
+  dataWritten_ = false;
+}
+
+bool TXBase::Close() {
+  if (!opened_) return false;
+  if (!Flush()) return false;
+  // The marker is cleared only once everything else is on disk.
+  if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
+  Reset();
+  pool_.Clear();
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Flush
+
+void TXBase::ReportProgress(std::size_t i, std::size_t count, int& last) {
+  if (!OnProgress) return;
+  int p = count == 1 ? 1 : int(int64_t(i) * 100 / int64_t(count - 1));
+  if (p != last) {
+    OnProgress(p);
+    last = p;
+  }
+}
+
+bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved) {
+  bool ok = true;
+  int last = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    ReportProgress(i, items.size(), last);
+    TXRecData* rec = items[i];
+    if (rec->IsDeleted() || rec->IsEmpty() || !rec->IsModified()) continue;
+    if (SaveRecord(rec))
+      saved.push_back(rec);
+    else
+      ok = false;
+  }
+  return ok;
+}
+
+bool TXBase::CommitFiles() {
+  if (!opened_) return true;
+  // A flush after mere reading (a search) costs no fsync.
+  if (dataWritten_ && !dataFile_->Sync()) return Fail(dataFile_->LastError());
+  dataWritten_ = false;
+  if (!gindex_.Commit()) return Fail(gindex_.LastError());
+  for (auto& index : indexes_)
+    if (index->Loaded() && !index->Save()) return Fail(index->LastError());
+  return true;
+}
+
+bool TXBase::Flush() {
+  if (OnProgress) OnProgress(0);
+  std::vector<TXRecData*> items = pool_.SortedByID();
+  std::vector<TXRecData*> saved;
+  bool ok = SaveRecords(items, saved);
+  if (OnProgress) OnProgress(0);
+  ok = ok && CommitFiles();
+  if (!ok) return Fail("Some data has not been updated");
+  // Only now is every change on disk; until here a retry writes it all again.
+  for (TXRecData* rec : saved) rec->ClearModified();
+  for (TXRecData* rec : items)
+    if (rec->Pins <= 0) pool_.Delete(rec->ID);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Records
+
+TXRecData* TXBase::NewData(const TRecKind* kind) {
+  LastError.clear();
+  if (!opened_) return nullptr;
+  // Records point into the database's own context, never into another one.
+  if (!kind || context_.KindById(kind->Id) != kind) {
+    LastError = "Unknown kind ID = " + IntToHex(kind ? uint32_t(kind->Id) : 0u, 8);
+    return nullptr;
+  }
+  int64_t id = gindex_.Append(uint32_t(kind->Id), -1);
+  if (id < 0) {
+    Fail("Failed to append global index record");
+    return nullptr;
+  }
+  if (pool_.Find(id)) {
+    LastError = "Fatal ID redefinition !!!";
+    gindex_.MarkDeleted(id);
+    return nullptr;
+  }
+  return pool_.Insert(TXRecData::Create(kind, -1, id));
+}
+
+TXRecData* TXBase::GetData(int64_t id) {
+  return Fetch(id, true);
+}
+
+TXRecData* TXBase::FetchData(int64_t id) {
+  return Fetch(id, false);
+}
+
+TXRecData* TXBase::Fetch(int64_t id, bool pin) {
+  LastError.clear();
+  if (!opened_) return nullptr;
+  if (id < 0) {
+    LastError = "Ivalid data ID";
+    return nullptr;
+  }
+  TXRecData* rec = pool_.Find(id);
+  if (!rec) {
+    TXGIndexRec entry;
+    gindex_.ReadEntry(entry, id);
+    const TKind* kind = context_.KindById(int32_t(entry.KindId));
+    if (!kind || kind->Code != kcRec) {
+      LastError = "Unknown kind ID = " + IntToHex(entry.KindId, 8);
+      return nullptr;
+    }
+    auto fresh = TXRecData::Create(static_cast<const TRecKind*>(kind), entry.Position, id);
+    fresh->Flags = uint8_t(entry.Flags & 0xFF);
+    if (entry.Position > 0 && !entry.IsDeleted() && !ReadRecordInto(*fresh, entry)) return nullptr;
+    rec = pool_.Insert(std::move(fresh));
+  }
+  if (pin) ++rec->Pins;
+  return rec;
+}
+
+bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
+  recordStream_.Clear();
+  uint32_t kindId = 0;
+  try {
+    if (!dataFile_->ReadRecord(kindId, recordStream_, entry.Position)) return Fail(dataFile_->LastError());
+    if (kindId != entry.KindId)
+      return Fail("ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind\"");
+    if (!record.LoadFromStream(recordStream_)) return Fail("Failed to retrieve data from the database");
+  } catch (const Exception& e) {
+    return Fail(e.Message);  // a damaged chain the cipher cannot take
+  }
+  return true;
+}
+
+bool TXBase::SaveRecord(TXRecData* record) {
+  if (!opened_ || !dataFile_) return Fail("Data file is not opened");
+  TXGIndexRec entry;
+  if (!gindex_.ReadEntry(entry, record->ID)) return Fail("Failed to retrieve data index");
+  QV_ASSERT(uint32_t(record->Kind->Id) == entry.KindId);
+  encoded_.clear();
+  if (!record->EncodeTo(encoded_)) return Fail("Failed to save data");
+  recordStream_.Clear();
+  recordStream_.Write(encoded_.data(), int64_t(encoded_.size()));
+  // A chain that index.vlm refers to is never overwritten: the new version
+  // goes to the end of the file, and the old one stays valid until the entry
+  // pointing to the new one is committed. A crash at any moment thus leaves
+  // the last flushed version readable. Chains written since the last commit
+  // are rewritten in place.
+  int64_t at = gindex_.IsFresh(record->ID) ? record->Position : -1;
+  dataWritten_ = true;
+  int64_t position = dataFile_->WriteData(entry.KindId, recordStream_, at);
+  // After a failed write the old chain may be damaged: the next save appends.
+  record->Position = position > 0 ? position : -1;
+  if (position <= 0) return Fail(dataFile_->LastError());
+  entry.Position = position;
+  if (!gindex_.WriteEntry(entry, record->ID)) return Fail("Failed to update index record");
+  gindex_.MarkFresh(record->ID);
+  return true;
+}
+
+bool TXBase::SaveData(TXRecData* record) {
+  if (!SaveRecord(record)) return false;
+  record->ClearModified();
+  return true;
+}
+
+bool TXBase::Release(TXRecData*& record) {
+  if (!record || pool_.Find(record->ID) != record) return false;
+  int32_t pins = record->Pins;
+  if (pins > 1) {
+    --record->Pins;
+    record = nullptr;
+    return true;
+  }
+  record->Pins = 0;
+  if (!record->IsDeleted() && !record->IsEmpty() && record->IsModified() && !SaveData(record)) {
+    record->Pins = pins;
+    return false;
+  }
+  pool_.Delete(record->ID);
+  record = nullptr;
+  return true;
+}
+
+bool TXBase::DeleteData(int64_t id) {
+  LastError.clear();
+  if (id < 0) return Fail("Invalid data ID");
+  if (!opened_) return false;
+  if (TXRecData* rec = pool_.Find(id)) {
+    bool already = rec->IsDeleted();
+    if (!already) rec->MarkDeleted();
+    // A pinned record stays until its last Release, which frees it unsaved.
+    if (rec->Pins <= 0) pool_.Delete(id);
+    if (already) return true;
+  }
+  return gindex_.MarkDeleted(id);
+}
+
+bool TXBase::ClearGlobalAccessIndex() {
+  LastError.clear();
+  if (!opened_) return false;
+  // The global index goes first: when it cannot be replaced nothing changes.
+  if (!gindex_.Clear()) return Fail("Failed to clear global access index");
+  for (auto& index : indexes_) index->Clear();
+  pool_.Clear();
+  TXFileOptions options = dataFile_->OptionSet();
+  dataFile_->Close(true);
+  if (!dataFile_->CreateFile(options) || !dataFile_->Sync()) return Fail(dataFile_->LastError());
+  // The emptied sorted indexes now match the empty global index.
+  for (auto& index : indexes_)
+    if (index->Loaded()) index->Save();
+  return true;
+}
+
+}  // namespace qv

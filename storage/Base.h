@@ -1,0 +1,144 @@
+// TXBase: the database, a folder holding the description file xbase.vlm, the
+// context context.vlm, the data file storage.vlm, the global index index.vlm
+// and one .idx file per sorted index. It hands out records by data ID from a
+// pool, writes changed records back at Flush and Close, and reports every
+// failure through LastError.
+//
+// Records handed out by GetData are pinned until Release; Flush writes every
+// changed record but frees only unpinned ones, so a caller's record stays
+// valid until it releases it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/Streams.h"
+#include "platform/Guid.h"
+#include "storage/Context.h"
+#include "storage/DataFile.h"
+#include "storage/DataFileOwner.h"
+#include "storage/DataPool.h"
+#include "storage/GlobalIndex.h"
+#include "storage/SortedIndex.h"
+#include "storage/Users.h"
+#include "storage/Values.h"
+
+namespace qv {
+
+class TXBase : public IDataFileOwner {
+ public:
+  using TProgressEvent = std::function<void(int Percent)>;
+
+  TXBase();
+  // Closes when open (a failure is ignored), then frees everything.
+  ~TXBase() override;
+  TXBase(const TXBase&) = delete;
+  TXBase& operator=(const TXBase&) = delete;
+
+  // Creates a database in a folder (made with its missing parents) and opens it.
+  bool CreateNew(const std::string& path, const std::string& login, TContext& context,
+                 const std::string& password);
+  bool Open(const std::string& path, const std::string& login, const std::string& password);
+  // Writes every changed record, the global index and the changed sorted
+  // indexes, each synced to disk; then frees the unpinned records. On failure
+  // nothing is freed and every change stays for the next Flush or Close.
+  bool Flush();
+  bool Close();
+  // Drops the open state: data file, global index, sorted indexes, users.
+  void Reset();
+  bool WriteDescription();
+  bool ReadDescription();
+
+  TXRecData* NewData(const TRecKind* kind);
+  // The record of a data ID, pinned until Release.
+  TXRecData* GetData(int64_t id);
+  // As GetData without pinning: for index probes and rebuilds, whose records
+  // stay pooled until the next Flush.
+  TXRecData* FetchData(int64_t id);
+  bool SaveData(TXRecData* record);
+  // Unpins; at the last pin a changed record is saved and the record freed.
+  bool Release(TXRecData*& record);
+  bool DeleteData(int64_t id);
+  bool ClearGlobalAccessIndex();
+
+  TXIndex* CreateIndex(const std::string& kindName, uint32_t number, TXCompareFunc compare);
+  TXIndex* OpenIndex(const std::string& kindName, uint32_t number, TXCompareFunc compare);
+  TXIndex* FindIndex(const TKind* kind, uint32_t number) const;
+  int AddIndex(const TRecKind* kind, uint32_t number, TXCompareFunc compare);
+  int IndexCount() const { return int(indexes_.size()); }
+  TXIndex* GetIndex(int i) const;
+  bool Rebuild(TXIndex* index);
+
+  TXUser* FindUser(const std::string& login) const;
+  int UserCount() const { return int(users_.size()); }
+  TXUser* GetUser(int i) const;
+  std::string GetIDText() const;
+  void SetIDText(const std::string& text);  // raises EConvertError for a non-GUID text
+
+  // IDataFileOwner
+  const TGUID& DatabaseID() const override { return GUID; }
+  const TXUser* LoggedInUser() const override { return user_; }
+
+  TContext& Context() { return context_; }
+  const std::string& Path() const { return path_; }  // with a trailing "/"
+  bool Opened() const { return opened_; }
+  TXUser* User() const { return user_; }
+  TXFile* DataFile() const { return dataFile_.get(); }
+  TXGIndex& GIndex() { return gindex_; }
+  const TXGIndex& GIndex() const { return gindex_; }
+  // Read-only: records leave the pool only through the database.
+  const TXDataPool& Pool() const { return pool_; }
+
+  std::string Name;
+  TGUID GUID;
+  bool Pass = false;  // created with a non-empty password
+  std::string LastError;
+  TProgressEvent OnProgress;
+
+ private:
+  bool DoCreateNew(const std::string& path, const std::string& login, TContext& context,
+                   const std::string& password);
+  bool DoOpen(const std::string& path, const std::string& login, const std::string& password);
+  bool Fail(std::string text);
+  bool FailReset(std::string text);
+  // Closes an open database before another is created or opened; when that
+  // Close fails its records are dropped, since the context they point into is
+  // about to be replaced.
+  void CloseForReplace();
+  bool LoginUser(const std::string& password);
+  bool SaveContextFile();
+  bool LoadContextFile();
+  bool WriteDescriptionFile(bool openMarker);
+  void DeleteIndexFiles();
+
+  TXRecData* Fetch(int64_t id, bool pin);
+  bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
+  bool SaveRecord(TXRecData* record);
+  bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved);
+  bool CommitFiles();
+  void ReportProgress(std::size_t i, std::size_t count, int& last);
+
+  const TRecKind* IndexKind(const std::string& kindName, uint32_t number);
+  void RemoveIndex(TXIndex* index);
+
+  // The context is declared before the pool: records point into its kinds and
+  // must be freed first.
+  TContext context_;
+  std::string path_;
+  bool opened_ = false;
+  TXUser* user_ = nullptr;
+  std::vector<std::unique_ptr<TXIndex>> indexes_;
+  std::vector<std::unique_ptr<TXUser>> users_;
+  std::unique_ptr<TXFile> dataFile_;
+  TXGIndex gindex_;
+  TXDataPool pool_;
+  bool markerFound_ = false;      // xbase.vlm says the last session did not close
+  bool rebuildIndexes_ = false;   // this session rebuilds every sorted index it opens
+  bool dataWritten_ = false;      // storage.vlm changed since its last fsync
+  TMemoryStream recordStream_;    // reused for every record written or read
+  std::vector<uint8_t> encoded_;  // reused for every record encoded
+};
+
+}  // namespace qv

@@ -1,0 +1,129 @@
+// TXBase: the description file xbase.vlm (name, ID, users and the open
+// marker in [ENGINE]), the context file, the users and the ID text.
+#include <filesystem>
+#include <regex>
+
+#include "classlib/IniFiles.h"
+#include "classlib/SysUtils.h"
+#include "platform/Exception.h"
+#include "platform/Files.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+namespace {
+
+const char* const kGeneral = "GENERAL";
+const char* const kUsers = "USERS";
+// Our own section: "Open=1" while a session has the database open, so that
+// the next Open knows when a session ended without Close.
+const char* const kEngine = "ENGINE";
+
+std::string UserKey(int i, const char* suffix) {
+  return "U_" + IntToHex(uint32_t(i), 2) + suffix;
+}
+
+}  // namespace
+
+bool TXBase::ReadDescription() {
+  LastError.clear();
+  std::string fileName = path_ + "xbase.vlm";
+  if (!FileExists(fileName)) return Fail("Failed to find dtabase file \"" + fileName + "\"");
+  TMemIniFile ini(fileName);
+  if (!ini.Loaded()) return Fail("Failed to read database file \"" + fileName + "\"");
+
+  Name = ini.ReadString(kGeneral, "Name", "");
+  Pass = ini.ReadBool(kGeneral, "Pass", Pass);
+  std::string id = ini.ReadString(kGeneral, "ID", "");
+  TGUID guid;
+  if (id.empty() || !TryStringToGUID(id, guid)) return Fail("Invalid database ID");
+  GUID = guid;
+
+  // A damaged Count cannot make us look for more users than the section has
+  // keys, and an entry without a login is no user.
+  int32_t count = ini.ReadInteger(kUsers, "Count", 0);
+  int32_t keys = int32_t(ini.ReadSection(kUsers).size());
+  for (int32_t i = 0; i < count && i < keys; ++i) {
+    std::string login = ini.ReadString(kUsers, UserKey(i, "_L"), "");
+    if (login.empty()) continue;
+    auto user = std::make_unique<TXUser>(login);
+    user->Check = ini.ReadString(kUsers, UserKey(i, "_S"), "");
+    user->Wrapped = ini.ReadString(kUsers, UserKey(i, "_P"), "");
+    users_.push_back(std::move(user));
+  }
+  markerFound_ = ini.ReadBool(kEngine, "Open", false);
+  return true;
+}
+
+bool TXBase::WriteDescription() {
+  if (WriteDescriptionFile(opened_)) return true;
+  return Fail("Failed to write database description");
+}
+
+bool TXBase::WriteDescriptionFile(bool openMarker) {
+  // Other sections of the file are left as they stand.
+  TMemIniFile ini(path_ + "xbase.vlm");
+  ini.EraseSection(kGeneral);
+  ini.WriteString(kGeneral, "Name", Name);
+  ini.WriteString(kGeneral, "ID", GetIDText());
+  ini.WriteBool(kGeneral, "Pass", Pass);
+  ini.EraseSection(kUsers);
+  ini.WriteInteger(kUsers, "Count", UserCount());
+  for (int i = 0; i < UserCount(); ++i) {
+    ini.WriteString(kUsers, UserKey(i, "_L"), users_[std::size_t(i)]->Name);
+    ini.WriteString(kUsers, UserKey(i, "_S"), users_[std::size_t(i)]->Check);
+    ini.WriteString(kUsers, UserKey(i, "_P"), users_[std::size_t(i)]->Wrapped);
+  }
+  ini.WriteBool(kEngine, "Open", openMarker);
+  return ini.UpdateFile();
+}
+
+bool TXBase::SaveContextFile() {
+  TMemoryStream stream;
+  if (!context_.SaveToStream(stream)) return false;
+  std::string data(reinterpret_cast<const char*>(stream.Memory()), std::size_t(stream.Size()));
+  return WriteFileAtomic(path_ + "context.vlm", data);
+}
+
+bool TXBase::LoadContextFile() {
+  try {
+    return context_.LoadFromFile(path_ + "context.vlm");
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+void TXBase::DeleteIndexFiles() {
+  // Only names this engine gives its sorted indexes ("0041-000.idx"), and
+  // the temporary files of an interrupted save.
+  static const std::regex kIndexName("[0-9A-F]{4,8}-[0-9A-F]{3}\\.idx(\\.tmp)?");
+  std::error_code ec;
+  std::vector<std::string> doomed;
+  for (std::filesystem::directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (std::regex_match(name, kIndexName)) doomed.push_back(path_ + name);
+  }
+  for (const auto& file : doomed) DeleteFile(file);
+  SyncDirectory(path_);
+}
+
+TXUser* TXBase::FindUser(const std::string& login) const {
+  for (const auto& user : users_)
+    if (user->Name == login) return user.get();
+  return nullptr;
+}
+
+TXUser* TXBase::GetUser(int i) const {
+  QV_ASSERT(i >= 0 && i < UserCount());
+  return users_[std::size_t(i)].get();
+}
+
+std::string TXBase::GetIDText() const {
+  return GUIDToString(GUID);
+}
+
+void TXBase::SetIDText(const std::string& text) {
+  GUID = StringToGUID(text);
+}
+
+}  // namespace qv

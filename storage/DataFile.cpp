@@ -1,0 +1,540 @@
+// The data file: header handling, locking, and writing and reading record
+// chains. A chain is assembled in memory and written with as few writes as
+// possible; reading goes through a small read-ahead window so that a record
+// of ordinary size costs one read. Positions are 64-bit throughout.
+#include "storage/DataFile.h"
+
+#include <errno.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "classlib/Streams.h"
+#include "classlib/SysUtils.h"
+#include "platform/DateTime.h"
+#include "platform/Exception.h"
+#include "storage/Aes.h"
+#include "storage/Crc32.h"
+#include "storage/Users.h"
+
+namespace qv {
+namespace {
+
+void PutLE(uint8_t* p, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) p[i] = uint8_t(v >> (8 * i));
+}
+
+uint64_t GetLE(const uint8_t* p, int bytes) {
+  uint64_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= uint64_t(p[i]) << (8 * i);
+  return v;
+}
+
+void PutDateTime(uint8_t* p, double t) {
+  uint64_t bits;
+  std::memcpy(&bits, &t, sizeof bits);
+  PutLE(p, bits, 8);
+}
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+std::string PositionText(int64_t position) {
+  return Quoted(IntToHex(uint64_t(position), 16));
+}
+
+void AddTag(std::vector<uint8_t>& out, const TXTag& tag) {
+  std::size_t at = out.size();
+  out.resize(at + XTagSize);
+  tag.ToBytes(out.data() + at);
+}
+
+constexpr std::size_t kOptionsOffset = 4;
+constexpr std::size_t kTimeOffset = 8;
+constexpr std::size_t kGuidOffset = 16;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Tags
+
+TXTag TXTag::Data(int64_t length) {
+  TXTag t;
+  t.Type = ttData;
+  PutLE(t.Payload, uint64_t(length), 8);
+  return t;
+}
+
+TXTag TXTag::Jump(int64_t position) {
+  TXTag t;
+  t.Type = ttJump;
+  PutLE(t.Payload, uint64_t(position), 8);
+  return t;
+}
+
+TXTag TXTag::End(uint32_t kindId, uint32_t checksum) {
+  TXTag t;
+  t.Type = ttEnd;
+  PutLE(t.Payload, kindId, 4);
+  PutLE(t.Payload + 4, checksum, 4);
+  return t;
+}
+
+int64_t TXTag::Int64() const {
+  return int64_t(GetLE(Payload, 8));
+}
+uint32_t TXTag::KindId() const {
+  return uint32_t(GetLE(Payload, 4));
+}
+uint32_t TXTag::Checksum() const {
+  return uint32_t(GetLE(Payload + 4, 4));
+}
+
+void TXTag::ToBytes(uint8_t* bytes) const {
+  bytes[0] = Type;
+  std::memcpy(bytes + 1, Payload, sizeof Payload);
+}
+
+TXTag TXTag::FromBytes(const uint8_t* bytes) {
+  TXTag t;
+  t.Type = bytes[0];
+  std::memcpy(t.Payload, bytes + 1, sizeof t.Payload);
+  return t;
+}
+
+// ---------------------------------------------------------------------------
+// Reading through a window: one read usually brings a tag, its chunk and the
+// end tag; longer chunks are read straight into their destination.
+
+class TXFile::ChainReader {
+ public:
+  explicit ChainReader(TXFile& file) : file_(file) {}
+
+  bool Read(int64_t position, uint8_t* dest, std::size_t n) {
+    if (position >= winPos_ && position + int64_t(n) <= winPos_ + winLen_) {
+      std::memcpy(dest, window_ + (position - winPos_), n);
+      return true;
+    }
+    if (n > sizeof window_) return file_.ReadRaw(position, dest, n) == int64_t(n);
+    int64_t got = file_.ReadRaw(position, window_, sizeof window_);
+    if (got < 0) {
+      winLen_ = 0;
+      return false;
+    }
+    winPos_ = position;
+    winLen_ = got;
+    if (got < int64_t(n)) return false;
+    std::memcpy(dest, window_, n);
+    return true;
+  }
+
+ private:
+  TXFile& file_;
+  uint8_t window_[512];
+  int64_t winPos_ = 0;
+  int64_t winLen_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+TXFile::TXFile(std::string fileName, IDataFileOwner* owner) : fileName_(std::move(fileName)), owner_(owner) {
+  QV_ASSERT(owner_ != nullptr);
+}
+
+TXFile::~TXFile() {
+  if (IsOpen()) Close(true);
+}
+
+bool TXFile::Fail(std::string message) {
+  lastError_ = std::move(message);
+  return false;
+}
+
+void TXFile::CloseFile() {
+  tail_.clear();
+  file_.Close();  // also releases the lock
+  size_ = -1;
+  pos_ = 0;
+}
+
+// Opens (or, when create is set, creates) the file and takes the exclusive
+// lock before anything is truncated, so that a database in use by another
+// process is never damaged.
+bool TXFile::OpenLocked(bool create) {
+  bool opened = file_.Open(fileName_, BinaryFile::Mode::ReadWrite);
+  if (!opened && create && file_.Error() == ENOENT) opened = file_.Open(fileName_, BinaryFile::Mode::Create);
+  if (!opened)
+    return Fail(std::string(create ? "Failed to create" : "Failed to open") + " data file " +
+                Quoted(fileName_) + ": " + file_.ErrorText());
+  // A file system without advisory locks is not refused; only a held lock is.
+  if (!file_.TryLock() && (file_.Error() == EWOULDBLOCK || file_.Error() == EAGAIN)) {
+    CloseFile();
+    return Fail("Database is in use");
+  }
+  if (create && file_.Size() != 0 && !file_.Truncate(0)) {
+    std::string reason = file_.ErrorText();
+    CloseFile();
+    return Fail("Failed to create data file " + Quoted(fileName_) + ": " + reason);
+  }
+  size_ = file_.Size();
+  pos_ = 0;
+  return true;
+}
+
+bool TXFile::CreateFile(TXFileOptions options) {
+  lastError_.clear();
+  QV_ASSERT(!IsOpen());
+  if (!OpenLocked(true)) return false;
+
+  options_ = options;
+  headerOptions_ = 0;
+  header_.fill(0);
+  PutLE(header_.data(), XFileSignature, 2);
+  PutLE(header_.data() + 2, XFileVersion, 2);
+  PutLE(header_.data() + kOptionsOffset, EncodeOptions(), 4);
+  PutDateTime(header_.data() + kTimeOffset, Now());
+  auto guid = owner_->DatabaseID().ToBytes();
+  std::copy(guid.begin(), guid.end(), header_.begin() + kGuidOffset);
+
+  if (!WriteAt(0, header_.data(), header_.size())) {
+    CloseFile();
+    return Fail("Failed to write data file header");
+  }
+  return true;
+}
+
+bool TXFile::Open() {
+  lastError_.clear();
+  if (!IsOpen() && !OpenLocked(false)) return false;
+
+  std::array<uint8_t, XFileHeaderSize> header;
+  const auto guid = owner_->DatabaseID().ToBytes();
+  std::string failure;
+  if (ReadRaw(0, header.data(), header.size()) != int64_t(header.size()))
+    failure = "Failed to read data file header";
+  else if (GetLE(header.data(), 2) != XFileSignature)
+    failure = "Bad data file signature";  // the version is not examined
+  else if (!std::equal(header.begin() + kGuidOffset, header.end(), guid.begin()))
+    failure = "Bad database ID";
+  if (!failure.empty()) {
+    CloseFile();
+    return Fail(failure);
+  }
+  header_ = header;
+  DecodeOptions(uint32_t(GetLE(header_.data() + kOptionsOffset, 4)));
+  PutDateTime(header_.data() + kTimeOffset, Now());  // the stamp records the last opening
+  return true;
+}
+
+bool TXFile::Close(bool rewriteHeader) {
+  if (!IsOpen()) return false;
+  bool ok = FlushTail();
+  if (!ok) lastError_ = "Failed to write record data";
+  if (rewriteHeader) {
+    PutLE(header_.data() + kOptionsOffset, EncodeOptions(), 4);
+    bool written = WriteAt(0, header_.data(), header_.size());
+    if (!written) lastError_ = "Failed to write data file header";
+    ok = ok && written;
+  }
+  CloseFile();
+  return ok;
+}
+
+int64_t TXFile::Size() const {
+  return IsOpen() ? size_ : -1;
+}
+
+bool TXFile::Sync() {
+  if (!IsOpen()) return Fail("Data file is not opened");
+  if (!FlushTail()) return Fail("Failed to write data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  if (!file_.Sync()) return Fail("Failed to sync data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  return true;
+}
+
+uint32_t TXFile::EncodeOptions() const {
+  return (headerOptions_ & ~1u) | (options_.Contains(TXFileOption::foEnciphered) ? 1u : 0u);
+}
+
+void TXFile::DecodeOptions(uint32_t bits) {
+  headerOptions_ = bits;
+  options_ = (bits & 1) ? TXFileOptions{TXFileOption::foEnciphered} : TXFileOptions{};
+}
+
+// ---------------------------------------------------------------------------
+// Positions and tags
+
+bool TXFile::SetPosition(int64_t position) {
+  if (position < 0) return false;
+  pos_ = position;
+  return true;
+}
+
+// With write-behind on, appends at the end of the file collect in a buffer that goes to
+// the file in large writes (at Sync, at Close, when it grows large, and before
+// anything reads or rewrites the bytes it holds). A failed buffer write keeps
+// the bytes for the next attempt, so the file never has a hole.
+bool TXFile::FlushTail() {
+  if (tail_.empty()) return true;
+  if (!file_.WriteAt(tailStart_, tail_.data(), tail_.size())) return false;
+  tail_.clear();
+  return true;
+}
+
+int64_t TXFile::ReadRaw(int64_t position, void* dest, std::size_t n) {
+  if (!tail_.empty() && position + int64_t(n) > tailStart_ && !FlushTail()) return -1;
+  return file_.ReadAt(position, dest, n);
+}
+
+bool TXFile::WriteAt(int64_t position, const void* bytes, std::size_t n) {
+  if (writeBehind_ && position == size_ && position > 0) {
+    if (tail_.empty()) tailStart_ = position;
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    tail_.insert(tail_.end(), p, p + n);
+    pos_ = size_ = position + int64_t(n);
+    return tail_.size() < kTailLimit || FlushTail();
+  }
+  if (!tail_.empty() && position + int64_t(n) > tailStart_ && !FlushTail()) return false;
+  if (!file_.WriteAt(position, bytes, n)) {
+    int64_t size = file_.Size();  // a failed write may still have grown the file
+    if (size >= 0) size_ = size;
+    return false;
+  }
+  pos_ = position + int64_t(n);
+  size_ = std::max(size_, pos_);
+  return true;
+}
+
+bool TXFile::WriteTag(const TXTag& tag) {
+  uint8_t bytes[XTagSize];
+  tag.ToBytes(bytes);
+  return IsOpen() && WriteAt(pos_, bytes, sizeof bytes);
+}
+
+bool TXFile::WriteDataTag(int64_t length) {
+  return WriteTag(TXTag::Data(length));
+}
+bool TXFile::WriteJumpTag(int64_t position) {
+  return WriteTag(TXTag::Jump(position));
+}
+bool TXFile::WriteEndTag(uint32_t kindId, uint32_t checksum) {
+  return WriteTag(TXTag::End(kindId, checksum));
+}
+
+bool TXFile::ReadTag(TXTag& tag) {
+  uint8_t bytes[XTagSize];
+  if (!IsOpen() || ReadRaw(pos_, bytes, sizeof bytes) != int64_t(sizeof bytes)) return false;
+  tag = TXTag::FromBytes(bytes);
+  pos_ += XTagSize;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Writing records
+
+int64_t TXFile::WriteData(uint32_t kindId, TMemoryStream& data, int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) {
+    Fail("Data file is not opened");
+    return -1;
+  }
+  if (position < 0) position = Size();
+
+  const uint8_t* bytes = data.Memory();
+  int64_t n = data.Size();
+  uint32_t checksum;
+  if (options_.Contains(TXFileOption::foEnciphered)) {
+    const TXUser* user = owner_->LoggedInUser();
+    if (!user) {
+      Fail("No user is logged in");
+      return -1;
+    }
+    n = (n + int64_t(AESBlockSize) - 1) / int64_t(AESBlockSize) * int64_t(AESBlockSize);
+    data.SetSize(n);  // the zero fill belongs to the caller's stream, as the checksum covers it
+    checksum = StreamCRC32(data);
+    payload_.resize(std::size_t(n));
+    AESEncryptECB(data.Memory(), payload_.data(), payload_.size(), user->EncryptionSchedule());
+    bytes = payload_.data();
+  } else {
+    checksum = StreamCRC32(data);
+    bytes = data.Memory();
+  }
+  data.Seek(0, TSeekOrigin::soEnd);
+  if (!WriteChainBytes(bytes, n, kindId, position, checksum)) return -1;
+  return position;
+}
+
+bool TXFile::WriteRecord(TStream& source, uint32_t kindId, int64_t position, uint32_t checksum) {
+  lastError_.clear();
+  if (!IsOpen()) return Fail("Data file is not opened");
+  source.SetPosition(0);
+  std::vector<uint8_t> bytes(std::size_t(std::max<int64_t>(source.Size(), 0)));
+  if (source.Read(bytes.data(), int64_t(bytes.size())) != int64_t(bytes.size()))
+    return Fail("Failed to write record data");
+  return WriteChainBytes(bytes.data(), int64_t(bytes.size()), kindId, position, checksum);
+}
+
+bool TXFile::WriteChainBytes(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position,
+                             uint32_t checksum) {
+  if (position < 0) return Fail("Failed to set position " + PositionText(position));
+  if (size_ <= position) return AppendChain(bytes, n, kindId, position, checksum);
+  return RewriteChain(bytes, n, kindId, position, checksum);
+}
+
+// A data tag, the bytes and the end tag in one write.
+bool TXFile::AppendChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position,
+                         uint32_t checksum) {
+  out_.clear();
+  AddTag(out_, TXTag::Data(n));
+  out_.insert(out_.end(), bytes, bytes + n);
+  AddTag(out_, TXTag::End(kindId, checksum));
+  if (!WriteAt(position, out_.data(), out_.size())) return Fail("Failed to write record data");
+  return true;
+}
+
+// Walks the old chain, filling each of its chunks, and continues at the end of
+// the file when the record grew. The old chain comes from the file, so it is
+// checked like a chain being read: a damaged one (negative or oversized
+// lengths, targets outside the file, more tags than the file can hold) fails
+// the write, and the database then appends the record anew.
+bool TXFile::RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position,
+                          uint32_t checksum) {
+  int64_t remaining = n;
+  int64_t here = position;
+  int64_t budget = size_;  // a sound chain never covers more bytes than the file holds
+  for (;;) {
+    uint8_t raw[XTagSize];
+    budget -= int64_t(XTagSize);
+    if (budget < 0 || here < 0 || ReadRaw(here, raw, sizeof raw) != int64_t(sizeof raw))
+      return Fail("Failed to read record beginning");
+    TXTag tag = TXTag::FromBytes(raw);
+    switch (tag.Type) {
+      case ttData: {
+        int64_t length = tag.Length();
+        if (length < 0 || length > size_ - here - int64_t(XTagSize) || length > budget)
+          return Fail("Failed to read record beginning");
+        budget -= length;
+        int64_t chunk = std::min(remaining, length);
+        out_.clear();
+        AddTag(out_, TXTag::Data(chunk));
+        out_.insert(out_.end(), bytes, bytes + chunk);
+        bytes += chunk;
+        remaining -= chunk;
+        if (remaining == 0) AddTag(out_, TXTag::End(kindId, checksum));
+        if (!WriteAt(here, out_.data(), out_.size())) return Fail("Failed to write data");
+        if (remaining == 0) return true;
+        here += int64_t(XTagSize) + length;
+        break;
+      }
+      case ttJump:
+        // An empty record meeting a jump ends the chain here. Otherwise the
+        // jump tag stays as it is (rewriting the same 9 bytes changes nothing).
+        if (remaining == 0) return WriteEndTagAt(here, kindId, checksum);
+        if (tag.Target() < 0 || tag.Target() >= size_)
+          return Fail("Failed to set position " + PositionText(tag.Target()));
+        here = tag.Target();
+        break;
+      case ttEnd: {
+        if (remaining == 0) return WriteEndTagAt(here, kindId, checksum);
+        int64_t tail = size_;
+        uint8_t jump[XTagSize];
+        TXTag::Jump(tail).ToBytes(jump);
+        if (!WriteAt(here, jump, sizeof jump)) return Fail("Failed to write jump tag");
+        if (!AppendChain(bytes, remaining, kindId, tail, checksum))
+          return Fail("Failed to write beginning tag");
+        return true;
+      }
+      default:
+        return Fail("Unknown data tag encountered " + Quoted(IntToHex(tag.Type, 2)));
+    }
+  }
+}
+
+bool TXFile::WriteEndTagAt(int64_t position, uint32_t kindId, uint32_t checksum) {
+  uint8_t raw[XTagSize];
+  TXTag::End(kindId, checksum).ToBytes(raw);
+  if (!WriteAt(position, raw, sizeof raw)) return Fail("Failed to write ending tag");
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Reading records
+
+// Collects the chain's bytes into out. Every length and target is checked
+// against the file, and the tags and bytes met may not add up to more than
+// the file holds, so a damaged chain (a jump cycle included) ends in failure.
+bool TXFile::CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t& checksum, int64_t position) {
+  lastError_.clear();
+  out.clear();
+  if (position < 0) return Fail("Failed to set position " + PositionText(position));
+  ChainReader reader(*this);
+  int64_t here = position;
+  int64_t budget = size_;
+  for (;;) {
+    uint8_t raw[XTagSize];
+    budget -= int64_t(XTagSize);
+    if (budget < 0 || !reader.Read(here, raw, sizeof raw)) return Fail("Failed to read data tag");
+    here += int64_t(XTagSize);
+    TXTag tag = TXTag::FromBytes(raw);
+    switch (tag.Type) {
+      case ttData: {
+        int64_t length = tag.Length();
+        if (length < 0 || length > size_ - here || length > budget) return Fail("Failed to read data");
+        budget -= length;
+        std::size_t at = out.size();
+        out.resize(at + std::size_t(length));
+        if (length > 0 && !reader.Read(here, out.data() + at, std::size_t(length)))
+          return Fail("Failed to read data");
+        here += length;
+        break;
+      }
+      case ttJump:
+        if (tag.Target() < 0 || tag.Target() >= size_)
+          return Fail("Failed to set position " + PositionText(tag.Target()));
+        here = tag.Target();
+        break;
+      case ttEnd:
+        kindId = tag.KindId();
+        checksum = tag.Checksum();
+        pos_ = here;
+        return true;
+      default:
+        return Fail("Unknown data tag encountered " + Quoted(IntToHex(tag.Type, 2)));
+    }
+  }
+}
+
+bool TXFile::ReadChain(TStream& destination, uint32_t& kindId, uint32_t& checksum, int64_t position) {
+  destination.SetPosition(0);
+  if (!IsOpen()) return Fail("Data file is not opened");
+  if (!CollectChain(chain_, kindId, checksum, position)) return false;
+  destination.WriteBuffer(chain_.data(), int64_t(chain_.size()));
+  return true;
+}
+
+bool TXFile::ReadRecord(uint32_t& kindId, TMemoryStream& destination, int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) return Fail("Data file is not opened");
+  if (position < 0 || position >= size_) return Fail("Bad reading position " + PositionText(position));
+
+  uint32_t storedKind = 0, stored = 0;
+  if (!CollectChain(chain_, storedKind, stored, position)) return Fail("File reading failure");
+  if (options_.Contains(TXFileOption::foEnciphered)) {
+    const TXUser* user = owner_->LoggedInUser();
+    // A length that is no multiple of the block size can only come from a
+    // damaged file: it fails the read instead of raising the cipher's error.
+    if (!user || chain_.size() % AESBlockSize != 0) return Fail("File reading failure");
+    AESDecryptECB(chain_.data(), chain_.data(), chain_.size(), user->DecryptionSchedule());
+  } else {
+    destination.SetPosition(0);
+  }
+  destination.WriteBuffer(chain_.data(), int64_t(chain_.size()));
+  destination.SetPosition(0);
+  uint32_t computed = StreamCRC32(destination);
+  if (computed != stored)
+    return Fail("Data corrupted [" + IntToHex(computed, 8) + "<>" + IntToHex(stored, 8) + "]");
+  kindId = storedKind;
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,141 @@
+// The data file storage.vlm: a 32-byte header, then records stored as chains
+// of 9-byte tags and chunks (data tag + bytes, jump tags, one end tag carrying
+// the kind id and checksum). Records are enciphered with the logged-in user's
+// key; a rewritten record keeps its first position and grows at the file end.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/BinaryFile.h"
+#include "platform/Set.h"
+#include "storage/DataFileOwner.h"
+
+namespace qv {
+
+class TStream;
+class TMemoryStream;
+
+enum class TXFileOption { foEnciphered };  // bit 0 of the header's options
+using TXFileOptions = Set<TXFileOption, 8>;
+
+constexpr uint16_t XFileSignature = 0xBEBA;
+constexpr uint16_t XFileVersion = 1;
+constexpr std::size_t XFileHeaderSize = 32;
+constexpr std::size_t XTagSize = 9;
+
+enum TXTagType : uint8_t { ttData = 1, ttJump = 2, ttEnd = 3 };
+
+// One tag as stored: a type byte and an 8-byte little-endian payload.
+struct TXTag {
+  uint8_t Type = 0;
+  uint8_t Payload[8] = {};
+
+  static TXTag Data(int64_t length);
+  static TXTag Jump(int64_t position);
+  static TXTag End(uint32_t kindId, uint32_t checksum);
+  int64_t Length() const { return Int64(); }  // data tag
+  int64_t Target() const { return Int64(); }  // jump tag
+  uint32_t KindId() const;                    // end tag
+  uint32_t Checksum() const;                  // end tag
+  void ToBytes(uint8_t* bytes) const;         // 9 bytes
+  static TXTag FromBytes(const uint8_t* bytes);
+
+ private:
+  int64_t Int64() const;
+};
+
+class TXFile {
+ public:
+  // Closed; owner supplies the database ID and the logged-in user's key.
+  TXFile(std::string fileName, IDataFileOwner* owner);
+  // Closes with the header rewritten when open.
+  ~TXFile();
+  TXFile(const TXFile&) = delete;
+  TXFile& operator=(const TXFile&) = delete;
+
+  bool IsOpen() const { return file_.IsOpen(); }
+  // Creates (or truncates) the file with a fresh header and locks it.
+  bool CreateFile(TXFileOptions options);
+  // Opens and locks an existing file and checks its header.
+  bool Open();
+  // False when not open; with rewriteHeader the 32 header bytes are written
+  // back first and the result tells whether that worked. Closed either way.
+  bool Close(bool rewriteHeader);
+  int64_t Size() const;  // -1 when closed
+  // fsync of the file (after writing what write-behind holds); false with
+  // LastError when it fails.
+  bool Sync();
+  // Write-behind: appended chains are buffered and reach the file in large
+  // writes at the latest at Sync or Close, so a write failure may only show
+  // there. For owners that Sync before they rely on what was written.
+  void SetWriteBehind(bool on) { writeBehind_ = on; }
+
+  // The single current position that the tag operations use.
+  int64_t Position() const { return pos_; }
+  bool SetPosition(int64_t position);  // false for a negative position
+
+  // One tag at the current position; true when all 9 bytes were written/read.
+  bool WriteDataTag(int64_t length);
+  bool WriteJumpTag(int64_t position);
+  bool WriteEndTag(uint32_t kindId, uint32_t checksum);
+  bool ReadTag(TXTag& tag);
+
+  // Stores a record's encoding at position (below 0: append). The data stream
+  // is zero-filled to a multiple of 16 when enciphered. The position, or -1.
+  int64_t WriteData(uint32_t kindId, TMemoryStream& data, int64_t position);
+  // Writes prepared (enciphered) bytes as a chain at position, rewriting an
+  // existing chain in place when position lies inside the file.
+  bool WriteRecord(TStream& source, uint32_t kindId, int64_t position, uint32_t checksum);
+  // Collects the chain's bytes into destination (rewound, not emptied).
+  bool ReadChain(TStream& destination, uint32_t& kindId, uint32_t& checksum, int64_t position);
+  // Reads, deciphers and verifies the record at position into destination.
+  bool ReadRecord(uint32_t& kindId, TMemoryStream& destination, int64_t position);
+
+  uint32_t EncodeOptions() const;  // the header's bits, bit 0 from OptionSet
+  void DecodeOptions(uint32_t bits);
+
+  const std::string& FileName() const { return fileName_; }
+  IDataFileOwner* Owner() const { return owner_; }
+  const std::string& LastError() const { return lastError_; }
+  TXFileOptions OptionSet() const { return options_; }
+  // The 32 header bytes as last read or written (time stamp: last opening).
+  const std::array<uint8_t, XFileHeaderSize>& Header() const { return header_; }
+
+ private:
+  class ChainReader;
+
+  bool Fail(std::string message);
+  bool OpenLocked(bool create);
+  bool WriteTag(const TXTag& tag);
+  bool WriteAt(int64_t position, const void* bytes, std::size_t n);
+  bool FlushTail();
+  int64_t ReadRaw(int64_t position, void* dest, std::size_t n);
+  static constexpr std::size_t kTailLimit = 1 << 20;
+  bool WriteChainBytes(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
+  bool AppendChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
+  bool RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
+  bool WriteEndTagAt(int64_t position, uint32_t kindId, uint32_t checksum);
+  bool CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t& checksum, int64_t position);
+  void CloseFile();
+
+  std::string fileName_;
+  IDataFileOwner* owner_;
+  std::string lastError_;
+  std::array<uint8_t, XFileHeaderSize> header_{};
+  TXFileOptions options_;
+  uint32_t headerOptions_ = 0;  // the bits as read, written back unchanged
+  BinaryFile file_;
+  int64_t pos_ = 0;
+  int64_t size_ = -1;             // kept in memory: the lock keeps other writers out
+  std::vector<uint8_t> payload_;  // enciphered record bytes
+  std::vector<uint8_t> out_;      // tags and bytes assembled for one write
+  std::vector<uint8_t> chain_;    // a chain's bytes as read
+  std::vector<uint8_t> tail_;     // appended bytes not yet written (from tailStart_ on)
+  int64_t tailStart_ = 0;
+  bool writeBehind_ = false;
+};
+
+}  // namespace qv

@@ -1,0 +1,97 @@
+// The global index index.vlm: one 16-byte entry per data ID (position of the
+// record's chain, kind id, flags), record 0 holding the database ID. Data IDs
+// are entry numbers, handed out in order and never reused.
+//
+// The file stays open while the index is bound and its entries are kept in
+// memory; changed and appended entries are written in batches by Commit (at
+// every flush of the database), followed by an fsync.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/BinaryFile.h"
+
+namespace qv {
+
+class TXBase;
+
+constexpr uint32_t GIndexDeletedFlag = 2;  // stored flag bit: the record was deleted
+constexpr uint32_t GIndexMissingFlag = 1;  // in memory only: no such entry
+constexpr std::size_t GIndexRecordSize = 16;
+
+struct TXGIndexRec {
+  int64_t Position = -1;  // -1: never written
+  uint32_t KindId = 0;
+  uint32_t Flags = GIndexMissingFlag;
+
+  bool IsMissing() const { return Flags == GIndexMissingFlag; }
+  bool IsDeleted() const { return (Flags & GIndexDeletedFlag) != 0; }
+};
+
+class TXGIndex {
+ public:
+  using TCallback = std::function<bool(const TXGIndexRec& entry, int64_t id)>;
+
+  TXGIndex() = default;
+  TXGIndex(const TXGIndex&) = delete;
+  TXGIndex& operator=(const TXGIndex&) = delete;
+
+  // Replaces the database's index.vlm with one holding record 0 only and binds
+  // to it. False (with LastError, nothing changed) when the folder is missing
+  // or the file cannot be written.
+  bool Reset(TXBase& database);
+  // Reset with the bound database; false when unbound.
+  bool Clear();
+  // Reads the database's index.vlm and binds when its record 0 carries the
+  // database's ID; any other content leaves the index unbound.
+  bool Open(TXBase& database);
+  // Closes the file and unbinds; pending entries are dropped (commit first).
+  void Close();
+
+  // A new entry (position, kind id, flags 0); its number, the new data ID, or
+  // -1 when the index cannot take one.
+  int64_t Append(uint32_t kindId, int64_t position);
+  // The entry of id, or the no-such-entry value (-1, 0, flags 1) outside
+  // 1..RecordCount-1; true when the entry exists.
+  bool ReadEntry(TXGIndexRec& entry, int64_t id) const;
+  bool WriteEntry(const TXGIndexRec& entry, int64_t id);
+  bool MarkDeleted(int64_t id);
+  // Calls back for id = 1, 2, ... until the callback returns false; the last
+  // result (true when there is no entry).
+  bool ForEach(const TCallback& callback) const;
+
+  // Writes every pending entry and syncs the file; on failure everything stays
+  // pending for the next commit.
+  bool Commit();
+  // Whether the chain that entry id points to was written after the last
+  // commit, so that no entry in the file refers to it yet and it may be
+  // rewritten in place. Chains the file refers to are never overwritten.
+  bool IsFresh(int64_t id) const { return id >= 0 && id < int64_t(fresh_.size()) && fresh_[std::size_t(id)]; }
+  void MarkFresh(int64_t id);
+  bool HasPending() const { return writtenCount_ < RecordCount() || !dirty_.empty(); }
+
+  int64_t RecordCount() const { return int64_t(entries_.size()); }  // record 0 included
+  bool Bound() const { return base_ != nullptr; }
+  TXBase* Base() const { return base_; }
+  const std::string& FileName() const { return fileName_; }
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  bool Fail(std::string text);
+  bool WriteRun(int64_t first, int64_t count);
+  bool WriteDirty();
+  void Unbind();
+
+  std::string fileName_;
+  TXBase* base_ = nullptr;
+  BinaryFile file_;
+  std::vector<TXGIndexRec> entries_;  // entry 0 stands for the header
+  int64_t writtenCount_ = 0;          // entries [0, writtenCount_) are in the file
+  std::vector<int64_t> dirty_;        // rewritten entries below writtenCount_
+  std::vector<bool> fresh_;           // see IsFresh
+  std::string lastError_;
+};
+
+}  // namespace qv

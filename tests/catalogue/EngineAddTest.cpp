@@ -1,0 +1,103 @@
+// Adding discs: counts, console narration, shared name records, partial adds.
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "tests/catalogue/EngineFixture.h"
+
+namespace qv::test {
+namespace {
+
+using EngineAdd = EngineFixture;
+
+TEST_F(EngineAdd, StoresTheTreeAndNarrates) {
+  MakeFile(Tree("a.txt"), 10);
+  MakeFile(Tree("sub/b.TXT"), 20);
+  MakeFile(Tree("sub/deeper/B.txt"), 30);
+  MakeFile(Tree(".hidden"), 5);
+  MakeFolder(Tree("empty"));
+  host.console.clear();
+  AddDisc("Disc1", Tree());
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  TDiscData d = engine->Discs->GetDisc(0);
+  EXPECT_EQ(d.Files, 3);
+  EXPECT_EQ(d.Folders, 3);
+  EXPECT_GE(d.Root, 0);
+  ASSERT_GE(host.console.size(), 6u);
+  EXPECT_EQ(host.console[0], "I Scanning \"Disc1\" [" + Tree() + "] ...");
+  EXPECT_EQ(host.console[1], "I Found 3 file(s) and 3 folders(s)");
+  EXPECT_EQ(host.console[2], "I Adding files and folders to the database ...");
+  EXPECT_EQ(host.console[3], "I 3 file(s) and 3 folder(s) were added to the database");
+  EXPECT_EQ(host.console[4], "I Finalizing database");
+  EXPECT_EQ(host.console[5].rfind("I Done in ", 0), 0u);
+
+  // b.TXT and B.txt share one name record, spelled as first stored.
+  ASSERT_TRUE(engine->Search(Files("b.txt")));
+  EXPECT_EQ(Groups(), (std::set<std::string>{"b.TXT"}));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc1|/sub/b.TXT", "Disc1|/sub/deeper/b.TXT"}));
+}
+
+TEST_F(EngineAdd, RefusesBadLabelsAndDuplicates) {
+  MakeFile(Tree("x"), 1);
+  AddDisc("", Tree());
+  EXPECT_TRUE(host.HasLine("E Disc label must be specified"));
+  AddDisc("Same", Tree());
+  AddDisc("SAME", Tree());
+  EXPECT_TRUE(host.HasLine("E Disc labeled \"SAME\" is already in the database\""));
+  EXPECT_EQ(engine->Discs->Count(), 1);
+}
+
+TEST_F(EngineAdd, WithoutFilesStoresAnEmptyDisc) {
+  TScanOpts scan;
+  scan.IncludeFiles = false;
+  TDiscData d;
+  d.Label = u"Bare";
+  engine->AddDisc(scan, d);
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  EXPECT_EQ(engine->Discs->GetDisc(0).Root, -1);
+  EXPECT_TRUE(host.HasLine("I Finalizing database"));
+}
+
+TEST_F(EngineAdd, CountsAndRootSurviveReopening) {
+  MakeFile(Tree("f1"), 1);
+  MakeFile(Tree("d/f2"), 2);
+  AddDisc("Keep", Tree());
+  Reopen();
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  TDiscData d = engine->Discs->GetDisc(0);
+  EXPECT_EQ(d.Files, 2);
+  EXPECT_EQ(d.Folders, 1);
+  ASSERT_TRUE(engine->Browse(0));
+  EXPECT_EQ(engine->Discs->BrowseRoot->Size, 3);
+  EXPECT_NE(engine->Discs->FindFolder("/d/"), nullptr);
+  EXPECT_NE(engine->Discs->FindFolder("/D/"), nullptr);  // a-z in any case
+}
+
+TEST_F(EngineAdd, StopWhileStoringLeavesAConsistentDisc) {
+  for (int i = 0; i < 30; ++i) MakeFile(Tree("d" + std::to_string(i) + "/f.txt"), i);
+  int storing = 0;
+  host.onPump = [&](int) {
+    if (host.HasLine("I Adding files and folders to the database ...") && ++storing == 5) engine->Abort();
+  };
+  engine->MessageIntervalMs = 0;  // every stored folder lets the message loop run
+  AddDisc("Partial", Tree());
+  EXPECT_FALSE(host.HasLine("I 30 file(s) and 30 folder(s) were added to the database"));
+  TDiscData d = engine->Discs->GetDisc(0);
+  EXPECT_LT(d.Files, 30);
+  ASSERT_GE(d.Root, 0);
+  Reopen();
+  ASSERT_TRUE(engine->Browse(0));
+  EXPECT_EQ(engine->Discs->GetDisc(0).Files, d.Files);
+}
+
+TEST_F(EngineAdd, SkipsLinksAndSpecialFiles) {
+  MakeFile(Tree("real.txt"), 1);
+  std::filesystem::create_directory_symlink(Tree(), Tree("loop"));
+  std::filesystem::create_symlink(Tree("real.txt"), Tree("link.txt"));
+  ASSERT_EQ(::mkfifo(Tree("pipe").c_str(), 0644), 0);
+  AddDisc("Links", Tree());
+  TDiscData d = engine->Discs->GetDisc(0);
+  EXPECT_EQ(d.Files, 1);
+  EXPECT_EQ(d.Folders, 0);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,132 @@
+// Folder compare, deleting and clearing, categories, and calls made from
+// inside a running operation's message loop.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/Files.h"
+#include "tests/catalogue/EngineFixture.h"
+
+namespace qv::test {
+namespace {
+
+using EngineDiscs = EngineFixture;
+
+TEST_F(EngineDiscs, CompareListsWhatIsNotStored) {
+  MakeFile(Tree("cat/same.txt"), 10, 1600000000);
+  MakeFile(Tree("cat/size.txt"), 10, 1600000000);
+  AddDisc("Stored", Tree("cat"));
+  MakeFile(Tree("cmp/SAME.TXT"), 10, 1600000000);    // stored (names fold)
+  MakeFile(Tree("cmp/size.txt"), 11, 1600000000);    // another size
+  MakeFile(Tree("cmp/sub/new.txt"), 1, 1600000000);  // never stored
+  TSearchOpts o;
+  o.FileMask = "*";
+  std::string path = ExcludeTrailingPathDelimiter(Tree("cmp"));
+  ASSERT_TRUE(engine->CompareFolder(path, o));
+  std::sort(host.report.begin(), host.report.end());
+  EXPECT_EQ(host.report, (std::vector<std::string>{path + "/size.txt", path + "/sub/new.txt"}));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Stored|/same.txt"}));
+  EXPECT_TRUE(host.HasLine("I Done. 2 files that are NOT stored in the database are listed in REPORTS!"));
+  EXPECT_FALSE(engine->CompareFolder(Tree("missing"), o));
+  EXPECT_TRUE(host.HasLine("E Path \"" + Tree("missing") + "\" does not exist"));
+}
+
+TEST_F(EngineDiscs, DeletingADiscAddedThisSessionDeletesItsRecords) {
+  MakeFile(Tree("a/f.txt"), 1);
+  AddDisc("Gone", Tree());
+  TDiscData d = engine->Discs->GetDisc(0);
+  host.answers.assign(1, true);
+  ASSERT_TRUE(engine->DeleteDisc(d));
+  EXPECT_EQ(host.questions.size(), 1u);
+  EXPECT_EQ(engine->Discs->Count(), 0);
+  EXPECT_EQ(engine->Discs->Categories.GetDiscCount(0), 0);
+  // Every folder and file record is marked deleted in the global index.
+  int live = 0;
+  engine->Base->GIndex().ForEach([&](const TXGIndexRec& e, int64_t) {
+    if (!e.IsDeleted() &&
+        (int32_t(e.KindId) == engine->FileRecKind->Id || int32_t(e.KindId) == engine->FolderRecKind->Id))
+      ++live;
+    return true;
+  });
+  EXPECT_EQ(live, 0);
+  EXPECT_FALSE(engine->Search(Files("f.txt")));  // estimate 0
+}
+
+TEST_F(EngineDiscs, ClearingRestoresDefaultsAndRestartsIds) {
+  MakeFile(Tree("x"), 1);
+  AddDisc("One", Tree());
+  ASSERT_TRUE(engine->ClearDatabase());
+  EXPECT_EQ(engine->Discs->Count(), 0);
+  EXPECT_EQ(engine->Discs->Categories.Count(), 10);
+  AddDisc("Again", Tree());
+  EXPECT_EQ(engine->Discs->Count(), 1);
+  Reopen();
+  EXPECT_EQ(engine->Discs->Count(), 1);
+  EXPECT_EQ(Utf16ToUtf8(engine->Discs->GetDisc(0).Label), "Again");
+}
+
+TEST_F(EngineDiscs, DeletingACategoryRenumbersLaterDiscs) {
+  MakeFile(Tree("x"), 1);
+  AddDisc("InVideo", Tree(), 3);
+  AddDisc("InPhotos", Tree(), 9);
+  TDiscKinds& cats = engine->Discs->Categories;
+  cats.Delete(1);  // "Software": the later categories move down
+  EXPECT_EQ(engine->Discs->GetDisc(0).Category, 2);
+  EXPECT_EQ(engine->Discs->GetDisc(1).Category, 8);
+  EXPECT_EQ(cats.GetName(2), "Video");
+  EXPECT_EQ(cats.GetDiscCount(2), 1);
+  Reopen();
+  EXPECT_EQ(engine->Discs->Categories.Count(), 9);
+  EXPECT_EQ(engine->Discs->GetDisc(1).Category, 8);
+  EXPECT_EQ(engine->Discs->Categories.GetName(8), "Photos");
+  EXPECT_EQ(engine->Discs->Categories.GetName(-1), "<ERROR>");
+}
+
+TEST_F(EngineDiscs, CallsFromInsideTheMessageLoopAreRefused) {
+  for (int i = 0; i < 20; ++i) MakeFile(Tree("d" + std::to_string(i) + "/n.txt"), i);
+  AddDisc("First", Tree());
+  engine->MessageIntervalMs = 0;
+  host.pumpOnLines = true;
+  int calls = 0;
+  host.onPump = [&](int) {
+    if (calls++ > 50) return;
+    host.answers.assign(1, true);
+    EXPECT_FALSE(engine->CloseDatabase());
+    EXPECT_FALSE(engine->OpenDatabase("secret"));
+    EXPECT_FALSE(engine->NewDatabase("x", "y"));
+    EXPECT_FALSE(engine->DeleteDisc(engine->Discs->GetDisc(0)));
+    EXPECT_FALSE(engine->ClearDatabase());
+    EXPECT_FALSE(engine->Search(Files("*")));
+    EXPECT_FALSE(engine->Browse(0));
+    AddDisc("Nested", Tree());
+  };
+  AddDisc("Second", Tree());
+  EXPECT_TRUE(engine->Search(Files("n.txt")));
+  host.onPump = nullptr;
+  EXPECT_EQ(engine->Discs->Count(), 2);
+  EXPECT_EQ(Entries().size(), 40u);
+}
+
+TEST_F(EngineDiscs, ADiscAddedBeforeACrashIsThere) {
+  for (int i = 0; i < 5; ++i) MakeFile(Tree("c/f" + std::to_string(i) + ".txt"), i);
+  ASSERT_TRUE(engine->CloseDatabase());
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The child opens the catalogue, adds a disc and dies without closing.
+    bool ok = engine->OpenDatabase("secret");
+    AddDisc("Crashed", Tree("c"));
+    ::_exit(ok && engine->Discs->Count() == 1 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(engine->OpenDatabase("secret"));
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  EXPECT_EQ(engine->Discs->GetDisc(0).Files, 5);
+  ASSERT_TRUE(engine->Search(Files("f*.txt")));
+  EXPECT_EQ(Groups().size(), 5u);
+  ASSERT_TRUE(engine->Browse(0));
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,121 @@
+// Wildcard masks: the syntax table, case folding, characters as code points,
+// malformed masks, and agreement with the name order's prefix runs.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "catalogue/Masks.h"
+#include "catalogue/Names.h"
+
+namespace qv {
+namespace {
+
+struct Case {
+  const char* mask;
+  const char* name;
+  bool match;
+};
+
+TEST(MatchesMask, SyntaxTable) {
+  const Case cases[] = {
+      {"*", "", true},
+      {"*", "anything.at.all", true},
+      {"a*", "abc", true},
+      {"*c", "abc", true},
+      {"a*c", "ac", true},
+      {"a*c", "abcbd", false},
+      {"a**b", "ab", true},
+      {"a*b*c", "aXbYc", true},
+      {"*a", "aaab", false},
+      {"a?c", "abc", true},
+      {"a?c", "ac", false},
+      {"?", "", false},
+      {"??", "abc", false},
+      {"*.txt", "Readme.TXT", true},
+      {"*.*", "noext", false},
+      {"[abc]x", "bx", true},
+      {"[abc]x", "dx", false},
+      {"[a-c]*", "Cat", true},
+      {"[A-C]*", "cat", true},
+      {"[!a-c]*", "Cat", false},
+      {"[!a-c]*", "dog", true},
+      {"[0-9][0-9]", "42", true},
+      {"[0-9][0-9]", "4x", false},
+      {"[[]x", "[x", true},
+      {"[z-a]", "m", false},  // a reversed range holds nothing
+      {"[!z-a]", "m", true},
+      {"x]", "x]", true},
+      {"abc", "ABC", true},
+      {"abc", "abcd", false},
+  };
+  for (auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.match) << c.mask << " / " << c.name;
+}
+
+TEST(MatchesMask, FoldsCaseAndCountsCodePoints) {
+  EXPECT_TRUE(MatchesMask("Äpfel", "ä*"));
+  EXPECT_TRUE(MatchesMask("σοφία", "Σ*"));
+  EXPECT_TRUE(MatchesMask("café", "caf?"));
+  EXPECT_TRUE(MatchesMask("CAFÉ", "caf?"));
+  EXPECT_FALSE(MatchesMask("cafe\xCC\x81", "caf?"));  // e and a combining accent: two characters
+  EXPECT_TRUE(MatchesMask("\xF0\x9F\x98\x80.png", "?.png"));
+  EXPECT_TRUE(MatchesMask("\xFF", "?"));        // an invalid byte is one character
+  EXPECT_TRUE(MatchesMask("Émile", "[à-ö]*"));  // ranges take either case
+  EXPECT_TRUE(MatchesMask("émile", "[À-Ö]*"));
+  EXPECT_TRUE(MatchesMask("kelvin", "[\u212A]elvin"));
+  EXPECT_FALSE(MatchesMask("straße", "strasse"));
+}
+
+TEST(MatchesMask, MalformedMasksRaise) {
+  for (const char* mask : {"a[", "[", "[abc", "[]", "[!]", "[]]", "[-a]", "[a-]", "[a-", "[a-z-]", "x[!"})
+    EXPECT_THROW(MatchesMask("anything", mask), EMaskException) << mask;
+  std::string thirty, thirtyOne;
+  for (int i = 0; i < 15; ++i) thirty += "a?";
+  thirtyOne = thirty + "*";
+  EXPECT_NO_THROW(MatchesMask("x", thirty));
+  EXPECT_THROW(MatchesMask("x", thirtyOne), EMaskException);
+  // A long literal name is one part, however long.
+  std::string longName(200, 'n');
+  EXPECT_TRUE(MatchesMask(longName, longName));
+}
+
+TEST(MatchesMask, BacktrackingStaysPolynomial) {
+  std::string name(2000, 'a');
+  EXPECT_FALSE(MatchesMask(name, "*a*a*a*a*a*a*a*a*b"));
+  EXPECT_TRUE(MatchesMask(name + "b", "*a*a*a*a*a*a*a*a*b"));
+}
+
+TEST(MatchesMask, PrefixMaskAgreesWithTheNameOrder) {
+  // The search walks the prefix run of a mask's literal key: every name the
+  // mask takes must lie in that run, and with a plain "key*" mask the two agree.
+  std::mt19937 rng(11);
+  const char* atoms[] = {"a", "A", "é", "É", "z", "Z", "ς", "Σ", "k", "\u212A", "0", "_", "\xFF"};
+  auto random = [&](int maxLen) {
+    std::string s;
+    for (int n = std::uniform_int_distribution<int>(0, maxLen)(rng); n > 0; --n)
+      s += atoms[std::uniform_int_distribution<int>(0, 12)(rng)];
+    return s;
+  };
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = random(5), key = random(2);
+    EXPECT_EQ(MatchesMask(name, key + "*"), StartsWithFolded(name, key)) << name << " / " << key;
+    if (MatchesMask(name, key + "?*")) {
+      EXPECT_TRUE(StartsWithFolded(name, key));
+    }
+  }
+}
+
+TEST(MatchesFilePattern, TakesBracketsLiterallyAndNeverRaises) {
+  EXPECT_TRUE(MatchesFilePattern("a[", "a["));
+  EXPECT_TRUE(MatchesFilePattern("A[", "a["));
+  EXPECT_FALSE(MatchesFilePattern("ab", "a["));
+  EXPECT_TRUE(MatchesFilePattern("[x].txt", "[x]*"));
+  EXPECT_FALSE(MatchesFilePattern("x.txt", "[x]*"));
+  EXPECT_TRUE(MatchesFilePattern("noext", "*.*"));
+  EXPECT_TRUE(MatchesFilePattern("Any", "*"));
+  EXPECT_FALSE(MatchesFilePattern("any", ""));
+  EXPECT_TRUE(MatchesFilePattern("ab", "a?"));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,327 @@
+// The X11 backend against a real X server (Xvfb, skipped when it is not
+// installed): the demo program shows its window and reads it back from the
+// server; in-process, the desktop's requests (moving a window, closing it,
+// reading our clipboard) reach the program through a second X client.
+// gtest first: Xlib's macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+// clang-format on
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "demo/DemoLayout.h"
+#include "platform/backend/X11Backend.h"
+#include "platform/image/Png.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
+
+namespace qv {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  for (size_t start = 0; start <= dirs.size();) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// Waits for a child up to `limit`, then kills it; its exit status, -1 when killed.
+int Reap(pid_t pid, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An Xvfb server on a display number it picks itself; always stopped.
+class Xvfb {
+ public:
+  Xvfb() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1), dup2(null, 2);
+      std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    pollfd p{fds[0], POLLIN, 0};
+    char buf[32] = {};
+    if (pid_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], buf, sizeof buf - 1) > 0)
+      display_ = ":" + std::to_string(std::atoi(buf));
+    close(fds[0]);
+  }
+  ~Xvfb() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    Reap(pid_, 5000ms);
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// Runs the demo program; its exit code (-1 when it hung) and its error output.
+int RunDemo(const char* display, const std::string& arg, const std::string& file, std::string& errors) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    dup2(fds[1], 2);
+    if (display)
+      setenv("DISPLAY", display, 1);
+    else
+      unsetenv("DISPLAY");
+    execl(QV_DEMO_PROGRAM, QV_DEMO_PROGRAM, arg.empty() ? nullptr : arg.c_str(), file.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  int rc = Reap(pid, 20000ms);
+  char buf[512];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) errors.append(buf, size_t(n));
+  close(fds[0]);
+  return rc;
+}
+
+bool Near(uint32_t p, uint8_t r, uint8_t g, uint8_t b, int tol) {
+  return std::abs(PixelR(p) - r) <= tol && std::abs(PixelG(p) - g) <= tol && std::abs(PixelB(p) - b) <= tol;
+}
+
+class X11Smoke : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    server = std::make_unique<Xvfb>();
+    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
+  }
+  std::unique_ptr<Xvfb> server;
+};
+
+TEST(X11Open, WithoutADisplayTheProgramSaysSoAndFails) {
+  std::string errors;
+  EXPECT_NE(RunDemo(nullptr, "", "", errors), 0);
+  EXPECT_NE(errors.find("DISPLAY"), std::string::npos) << errors;
+  std::string error;
+  const char* saved = std::getenv("DISPLAY");
+  std::string keep = saved ? saved : "";
+  unsetenv("DISPLAY");
+  EXPECT_EQ(OpenX11Backend(&error), nullptr);
+  EXPECT_NE(error.find("graphical display"), std::string::npos);
+  if (saved) setenv("DISPLAY", keep.c_str(), 1);
+}
+
+TEST_F(X11Smoke, DemoWindowReadBackFromTheServer) {
+  auto png = std::filesystem::temp_directory_path() / ("qv_x11_smoke_" + std::to_string(getpid()) + ".png");
+  std::string errors;
+  ASSERT_EQ(RunDemo(server->Display().c_str(), "--x11-selftest", png.string(), errors), 0) << errors;
+  Surface shot;
+  ASSERT_TRUE(LoadPngFile(png.string(), shot));
+  std::filesystem::remove(png);
+  // The X window shows the client area: the desktop draws the caption and frame.
+  ASSERT_EQ(shot.Width, demo::kMainClient.cx);
+  ASSERT_EQ(shot.Height, demo::kMainClient.cy);
+  auto at = [&](int contentX, int contentY) {
+    return shot.At(demo::kCanvasMargin + contentX, demo::kCanvasMargin + demo::kStatusHeight + contentY);
+  };
+  const RECT& g = demo::kGradientRect;
+  int mid = (g.top + g.bottom) / 2;
+  EXPECT_TRUE(Near(at(g.left, mid), 255, 0, 0, 8));
+  EXPECT_TRUE(Near(at(g.right - 1, mid), 0, 0, 255, 8));
+  EXPECT_TRUE(Near(at(demo::kBlendRect.left + 5, demo::kBlendRect.top + 5), 128, 0, 127, 2));
+  int dark = 0;
+  for (int y = demo::kTitleRect.top; y < demo::kTitleRect.bottom; ++y)
+    for (int x = demo::kTitleRect.left; x < demo::kTitleRect.right; ++x)
+      dark += PixelR(at(x, y)) + PixelG(at(x, y)) + PixelB(at(x, y)) < 300;
+  EXPECT_GT(dark, 40);
+  // The hint popup, an override-redirect window, lies above the window.
+  const RECT& h = demo::kHintInCanvas;
+  uint32_t hint = shot.At(demo::kCanvasMargin + h.right - 3, demo::kCanvasMargin + h.bottom - 3);
+  EXPECT_TRUE(
+      Near(hint, GetRValue(demo::kHintBack), GetGValue(demo::kHintBack), GetBValue(demo::kHintBack), 0));
+}
+
+// In-process: this test is the program, and a second connection plays the desktop.
+class X11InProcess : public X11Smoke {
+ protected:
+  void SetUp() override {
+    X11Smoke::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    setenv("DISPLAY", server->Display().c_str(), 1);
+    std::string error;
+    backend = OpenX11Backend(&error);
+    ASSERT_TRUE(backend) << error;
+    desktop = XOpenDisplay(server->Display().c_str());
+    ASSERT_TRUE(desktop);
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      if (m == WM_CLOSE) return ++closeRequests, 0;
+      return DefWindowProcW(h, m, w, l);
+    };
+    wc.lpszClassName = u"QvX11Test";
+    RegisterClassExW(&wc);
+  }
+  void TearDown() override {
+    if (top) DestroyWindow(top);
+    UnregisterClassW(u"QvX11Test", nullptr);
+    if (desktop) XCloseDisplay(desktop);
+    backend.reset();
+  }
+  // Runs the program's loop until `done` or a time limit.
+  template <typename F>
+  bool PumpUntil(F done) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > 5000) return false;
+      ProcessPendingMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+  }
+  Window XWindowOf(HWND) {
+    // Our only top-level X window on the server is the newest child of the root.
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(desktop, DefaultRootWindow(desktop), &root, &parent, &children, &n);
+    Window w = 0;
+    for (unsigned i = 0; i < n; ++i) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(desktop, children[i], &a) && a.map_state == IsViewable &&
+          a.c_class == InputOutput)
+        w = children[i];
+    }
+    if (children) XFree(children);
+    return w;
+  }
+  X11Backend& X() { return static_cast<X11Backend&>(*backend); }
+
+  std::unique_ptr<Backend> backend;
+  Display* desktop = nullptr;
+  HWND top = nullptr;
+  static inline int closeRequests = 0;
+};
+
+TEST_F(X11InProcess, TheDesktopMovesAndClosesTheWindow) {
+  top = CreateWindowExW(0, u"QvX11Test", u"moved", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr, nullptr,
+                        nullptr, nullptr);
+  ShowWindow(top, SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return X().IsOnScreen(top); }));
+  Window w = XWindowOf(top);
+  ASSERT_NE(w, 0u);
+  RECT before, client;
+  GetWindowRect(top, &before);
+  GetClientRect(top, &client);
+  // The X window is the client part; moving and sizing it moves and sizes the window around it.
+  XMoveResizeWindow(desktop, w, 250, 160, unsigned(client.right + 40), unsigned(client.bottom + 30));
+  XFlush(desktop);
+  RECT after;
+  ASSERT_TRUE(PumpUntil([&] {
+    return GetWindowRect(top, &after) && after.right - after.left == before.right - before.left + 40;
+  }));
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 30);
+  POINT origin{0, 0};
+  ClientToScreen(top, &origin);
+  EXPECT_EQ(origin.x, 250);
+  EXPECT_EQ(origin.y, 160);
+
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = w;
+  close.xclient.message_type = XInternAtom(desktop, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = long(XInternAtom(desktop, "WM_DELETE_WINDOW", False));
+  closeRequests = 0;
+  XSendEvent(desktop, w, False, 0, &close);
+  XFlush(desktop);
+  EXPECT_TRUE(PumpUntil([&] { return closeRequests == 1; }));
+}
+
+TEST_F(X11InProcess, OtherClientsReadOurClipboardAndWeReadTheirs) {
+  X().SetClipboardText(u"disc \u00e9t\u00e9 \u2192 42");
+  Atom clipboard = XInternAtom(desktop, "CLIPBOARD", False),
+       utf8 = XInternAtom(desktop, "UTF8_STRING", False);
+  Atom prop = XInternAtom(desktop, "QV_TEST", False);
+  Window reader = XCreateSimpleWindow(desktop, DefaultRootWindow(desktop), 0, 0, 1, 1, 0, 0, 0);
+  XConvertSelection(desktop, clipboard, utf8, prop, reader, CurrentTime);
+  XFlush(desktop);
+  XEvent ev{};
+  // The program answers while it runs its loop.
+  ASSERT_TRUE(PumpUntil([&] { return XCheckTypedWindowEvent(desktop, reader, SelectionNotify, &ev); }));
+  ASSERT_EQ(ev.xselection.property, prop);
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(desktop, reader, prop, 0, 1024, True, AnyPropertyType, &type, &format, &count, &after,
+                     &data);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), count), "disc \xc3\xa9t\xc3\xa9 \xe2\x86\x92 42");
+  XFree(data);
+
+  // Another client takes the clipboard; the program reads it from there (answered from a thread).
+  XSetSelectionOwner(desktop, clipboard, reader, CurrentTime);
+  XFlush(desktop);
+  std::thread owner([&] {
+    XEvent req;
+    for (int i = 0; i < 500; ++i) {
+      if (!XCheckTypedWindowEvent(desktop, reader, SelectionRequest, &req)) {
+        std::this_thread::sleep_for(5ms);
+        continue;
+      }
+      const char text[] = "from elsewhere";
+      XChangeProperty(desktop, req.xselectionrequest.requestor, req.xselectionrequest.property,
+                      req.xselectionrequest.target, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text), int(sizeof text - 1));
+      XEvent reply{};
+      reply.xselection.type = SelectionNotify;
+      reply.xselection.requestor = req.xselectionrequest.requestor;
+      reply.xselection.selection = req.xselectionrequest.selection;
+      reply.xselection.target = req.xselectionrequest.target;
+      reply.xselection.property = req.xselectionrequest.property;
+      XSendEvent(desktop, req.xselectionrequest.requestor, False, 0, &reply);
+      XFlush(desktop);
+      return;
+    }
+  });
+  std::this_thread::sleep_for(50ms);  // the program must see that it lost the clipboard
+  std::u16string text;
+  PumpUntil([&] { return (text = X().GetClipboardText()) != u"disc \u00e9t\u00e9 \u2192 42"; });
+  owner.join();
+  EXPECT_EQ(text, u"from elsewhere");
+  XDestroyWindow(desktop, reader);
+}
+
+}  // namespace
+}  // namespace qv

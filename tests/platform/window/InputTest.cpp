@@ -1,0 +1,168 @@
+// Input routing: capture and mouse-leave tracking, double clicks by time and
+// distance on the test clock, focus order, keys and characters, activation
+// and cursor shapes.
+#include "WindowTestSupport.h"
+#include "platform/SystemMetrics.h"
+
+namespace qv::test {
+namespace {
+
+using Input = WindowTest;
+
+TEST_F(Input, CaptureRedirectsTheMouseAndLeaveIsReported) {
+  HWND a = Top({0, 0, 100, 100});
+  HWND b = Top({100, 0, 200, 100});
+  Rec().handlers[a] = [](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_MOUSEMOVE) {
+      TRACKMOUSEEVENT t;
+      t.dwFlags = TME_LEAVE;
+      t.hwndTrack = h;
+      TrackMouseEvent(&t);
+    }
+    if (m == WM_LBUTTONDOWN) SetCapture(h);
+    if (m == WM_LBUTTONUP) ReleaseCapture();
+    return std::nullopt;
+  };
+  backend.MouseMove(50, 50);
+  backend.Pump();
+  backend.MouseMove(150, 50);
+  backend.Pump();
+  EXPECT_EQ(Of(WM_MOUSELEAVE).size(), 1u);
+  EXPECT_EQ(Of(WM_MOUSELEAVE)[0].hwnd, a);
+  EXPECT_EQ(Of(WM_MOUSEMOVE).back().hwnd, b);
+  Clear();
+  backend.MouseMove(50, 50);
+  backend.MouseDown();
+  backend.MouseMove(150, 60);  // over b, but a holds the capture
+  backend.MouseUp();
+  backend.Pump();
+  auto moves = Of(WM_MOUSEMOVE);
+  ASSERT_EQ(moves.size(), 2u);
+  EXPECT_EQ(moves[1].hwnd, a);
+  EXPECT_EQ(moves[1].lParam, MAKELPARAM(150, 60));  // client coordinates of a
+  EXPECT_EQ(Of(WM_LBUTTONUP).at(0).hwnd, a);
+  ASSERT_EQ(Of(WM_CAPTURECHANGED).size(), 1u);
+  EXPECT_EQ(Of(WM_CAPTURECHANGED)[0].lParam, 0);
+  EXPECT_EQ(GetCapture(), nullptr);
+  // Taking the capture away tells the old owner who has it now.
+  SetCapture(a);
+  SetCapture(b);
+  EXPECT_EQ(Of(WM_CAPTURECHANGED).back().hwnd, a);
+  EXPECT_EQ(Of(WM_CAPTURECHANGED).back().lParam, LPARAM(b));
+  // The captured window dies: nothing keeps routing to it.
+  DestroyWindow(b);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Input, DoubleClicksNeedTheClassStyleTimeAndDistance) {
+  HWND w = Top({0, 0, 100, 100});
+  HWND plain = Top({200, 0, 300, 100}, WS_POPUP | WS_VISIBLE, 0, u"QvPlain");
+  auto clicks = [&](HWND h) {
+    std::vector<UINT> out;
+    for (auto& e : Rec().log)
+      if (e.hwnd == h && (e.msg == WM_LBUTTONDOWN || e.msg == WM_LBUTTONDBLCLK)) out.push_back(e.msg);
+    return out;
+  };
+  backend.Click(10, 10);
+  backend.AdvanceClock(200);
+  backend.Click(11, 11);
+  backend.AdvanceClock(100);
+  backend.Click(11, 11);  // a third click starts a new pair
+  backend.Pump();
+  EXPECT_EQ(clicks(w), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN}));
+  Clear();
+  backend.AdvanceClock(1000);
+  backend.Click(10, 10);
+  backend.AdvanceClock(GetDoubleClickTime() + 1);  // too slow
+  backend.Click(10, 10);
+  backend.AdvanceClock(1000);
+  backend.Click(10, 10);
+  backend.AdvanceClock(10);
+  backend.Click(13, 10);  // too far
+  backend.Pump();
+  EXPECT_EQ(clicks(w), std::vector<UINT>(4, WM_LBUTTONDOWN));
+  Clear();
+  backend.AdvanceClock(1000);
+  backend.Click(210, 10);
+  backend.Click(210, 10);
+  backend.Pump();
+  EXPECT_EQ(clicks(plain), std::vector<UINT>(2, WM_LBUTTONDOWN));
+}
+
+TEST_F(Input, FocusMovesWithKillBeforeSetAndKeysGoToIt) {
+  HWND top = Top({0, 0, 100, 100});
+  HWND a = Child(top, {0, 0, 50, 50});
+  HWND b = Child(top, {50, 0, 100, 50});
+  SetFocus(a);
+  Clear();
+  EXPECT_EQ(SetFocus(b), a);
+  std::vector<std::pair<HWND, UINT>> order;
+  for (auto& e : Rec().log)
+    if (e.msg == WM_KILLFOCUS || e.msg == WM_SETFOCUS) order.push_back({e.hwnd, e.msg});
+  EXPECT_EQ(order, (std::vector<std::pair<HWND, UINT>>{{a, WM_KILLFOCUS}, {b, WM_SETFOCUS}}));
+  EXPECT_EQ(Of(WM_KILLFOCUS)[0].wParam, WPARAM(b));
+  EXPECT_EQ(Of(WM_SETFOCUS)[0].wParam, WPARAM(a));
+  Clear();
+  backend.KeyDown(VK_SHIFT);
+  backend.KeyPress('Q');
+  backend.KeyUp(VK_SHIFT);
+  backend.KeyPress('W');
+  backend.TypeText(u"é");
+  std::u16string typed;
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_KEYDOWN && m.wParam == 'Q') {
+      EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+    }
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  for (auto& e : Of(WM_CHAR)) {
+    EXPECT_EQ(e.hwnd, b);
+    typed += char16_t(e.wParam);
+  }
+  EXPECT_EQ(typed, u"Qwé");
+  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
+  // Disabling the focus window drops the focus.
+  EnableWindow(b, FALSE);
+  EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(Input, ClickActivatesAndTheCursorFollowsTheHitTest) {
+  WNDCLASSEXW wc;
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = u"QvEdit";
+  wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
+  RegisterClassExW(&wc);
+  HWND back = Top({0, 0, 300, 300}, WS_POPUP | WS_VISIBLE | WS_BORDER);
+  HWND front = Top({400, 0, 500, 100});
+  HWND edit = CreateWindowExW(0, u"QvEdit", nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, back, nullptr,
+                              nullptr, nullptr);
+  EXPECT_EQ(GetActiveWindow(), front);
+  Clear();
+  backend.MouseMove(20, 20);
+  backend.Pump();
+  EXPECT_EQ(backend.CursorShapes.back(), StandardCursorId(LoadCursorW(nullptr, IDC_IBEAM)));
+  backend.MouseMove(150, 150);
+  backend.MouseDown();
+  backend.MouseUp();
+  backend.Pump();
+  // A class without a cursor leaves the shape to the program.
+  EXPECT_EQ(backend.CursorShapes.back(), StandardCursorId(LoadCursorW(nullptr, IDC_IBEAM)));
+  EXPECT_EQ(Seq(back, {WM_MOUSEACTIVATE, WM_NCACTIVATE, WM_ACTIVATE, WM_LBUTTONDOWN}),
+            (std::vector<UINT>{WM_MOUSEACTIVATE, WM_NCACTIVATE, WM_ACTIVATE, WM_LBUTTONDOWN}));
+  EXPECT_EQ(Seq(front, {WM_ACTIVATE}).size(), 1u);
+  EXPECT_EQ(GetActiveWindow(), back);
+  // The border is non-client: hit test answers HTBORDER, messages are WM_NC*.
+  Clear();
+  backend.MouseMove(0, 100);
+  backend.Pump();
+  EXPECT_EQ(Of(WM_NCMOUSEMOVE).size(), 1u);
+  EXPECT_EQ(Of(WM_NCMOUSEMOVE)[0].wParam, WPARAM(HTBORDER));
+  EXPECT_EQ(backend.CursorShapes.back(), 32512);  // IDC_ARROW outside the client area
+  (void)edit;
+  UnregisterClassW(u"QvEdit", nullptr);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,214 @@
+// Message queues: nested and cross-thread sends, posted-message filters,
+// the order of synthesized WM_PAINT and WM_TIMER, nested modal loops in
+// which windows die, timers on the test clock, and WM_QUIT.
+#include <atomic>
+#include <thread>
+
+#include "WindowTestSupport.h"
+
+namespace qv::test {
+namespace {
+
+using Queue = WindowTest;
+
+TEST_F(Queue, SendInsideSendReturnsEachAnswerToItsCaller) {
+  HWND a = Top({0, 0, 10, 10});
+  HWND b = Top({0, 0, 10, 10});
+  Rec().handlers[a] = [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_USER) return std::nullopt;
+    return LRESULT(w) < 3 ? SendMessageW(b, WM_USER, w + 1, 0) * 10 : 1;
+  };
+  Rec().handlers[b] = [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_USER) return std::nullopt;
+    return SendMessageW(a, WM_USER, w + 1, 0) + 1;
+  };
+  // a(0) -> b(1) -> a(2) -> b(3) -> a(4)=1 ; b = 2, a = 20, b = 21, a = 210
+  EXPECT_EQ(SendMessageW(a, WM_USER, 0, 0), 210);
+  EXPECT_FALSE(InSendMessage());
+}
+
+TEST_F(Queue, CrossThreadSendWaitsForTheOwnerAndServesSendsMeanwhile) {
+  HWND gui = Top({0, 0, 10, 10});
+  std::atomic<HWND> workerWindow{nullptr};
+  std::atomic<bool> done{false};
+  std::atomic<LRESULT> answer{0};
+  std::atomic<bool> servedWhileWaiting{false};
+  std::thread worker([&] {
+    // The worker has a window of its own that the GUI thread calls back into
+    // while the worker is blocked in its send.
+    HWND mine =
+        CreateWindowExW(0, u"QvPlain", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    Rec().handlers[mine] = [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (m == WM_USER + 1) return servedWhileWaiting = true, 5;
+      return std::nullopt;
+    };
+    workerWindow = mine;
+    answer = SendMessageW(gui, WM_USER, 20, 0);
+    DestroyWindow(mine);
+    done = true;
+  });
+  Rec().handlers[gui] = [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_USER) return std::nullopt;
+    EXPECT_TRUE(InSendMessage());
+    LRESULT back = SendMessageW(workerWindow, WM_USER + 1, 0, 0);  // re-entrant, across threads
+    return LRESULT(w) + back;
+  };
+  MSG msg;
+  while (!done) {
+    // The GUI thread serves the send inside PeekMessage, even with a window filter.
+    PeekMessageW(&msg, gui, 0, 0, PM_REMOVE);
+    std::this_thread::yield();
+  }
+  worker.join();
+  EXPECT_EQ(answer, 25);
+  EXPECT_TRUE(servedWhileWaiting);
+}
+
+TEST_F(Queue, SendTimeoutFailsWhenTheOwnerDoesNotPump) {
+  HWND gui = Top({0, 0, 10, 10});
+  std::atomic<LRESULT> ok{-1};
+  std::thread worker([&] {
+    uintptr_t r = 0;
+    ok = SendMessageTimeoutW(gui, WM_USER, 0, 0, SMTO_NORMAL, 50, &r);
+  });
+  worker.join();  // this thread never pumps while the worker waits
+  EXPECT_EQ(ok, 0);
+  backend.Pump();  // the abandoned send is not delivered later
+  EXPECT_TRUE(Of(WM_USER).empty());
+}
+
+TEST_F(Queue, PeekFiltersByWindowAndRange) {
+  HWND a = Top({0, 0, 10, 10});
+  HWND b = Top({0, 0, 10, 10});
+  backend.Pump();
+  PostMessageW(a, WM_USER + 1, 1, 0);
+  PostMessageW(b, WM_USER + 2, 2, 0);
+  PostMessageW(a, WM_USER + 3, 3, 0);
+  PostThreadMessageW(GetCurrentThreadId(), WM_USER + 4, 4, 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, b, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(m.message, WM_USER + 2u);
+  ASSERT_TRUE(PeekMessageW(&m, a, WM_USER + 3, WM_USER + 3, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 3u);
+  ASSERT_TRUE(PeekMessageW(&m, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));  // thread messages only
+  EXPECT_EQ(m.message, WM_USER + 4u);
+  EXPECT_EQ(m.hwnd, nullptr);
+  EXPECT_FALSE(PeekMessageW(&m, a, WM_USER + 2, WM_USER + 2, PM_REMOVE));
+  std::vector<UINT> rest;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) rest.push_back(m.message);
+  EXPECT_EQ(rest, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
+}
+
+TEST_F(Queue, PaintAndTimerComeOnlyWhenNothingElseWaits) {
+  HWND w = Top({0, 0, 50, 50});
+  backend.Pump();
+  SetTimer(w, 7, 10, nullptr);
+  InvalidateRect(w, nullptr, FALSE);
+  PostMessageW(w, WM_USER, 0, 0);
+  backend.MouseMove(5, 5);
+  backend.MoveClockOnly(10);
+  Rec().handlers[w] = [](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER) PostMessageW(h, WM_USER + 1, 0, 0);  // posted while dispatching: still before the paint
+    if (m == WM_TIMER) KillTimer(h, 7);
+    return std::nullopt;
+  };
+  std::vector<UINT> order;
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message != WM_SETCURSOR) order.push_back(m.message);
+    DispatchMessageW(&m);
+  }
+  EXPECT_EQ(order, (std::vector<UINT>{WM_USER, WM_MOUSEMOVE, WM_USER + 1, WM_PAINT, WM_TIMER}));
+  // A paint that is not validated comes back; BeginPaint in DefWindowProc validated it.
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+}
+
+TEST_F(Queue, TimersFollowTheTestClock) {
+  HWND w = Top({0, 0, 10, 10});
+  static std::vector<DWORD>* procTimes;
+  std::vector<DWORD> times;
+  procTimes = &times;
+  SetTimer(w, 1, 100, nullptr);
+  uintptr_t threadTimer =
+      SetTimer(nullptr, 0, 250, [](HWND, UINT, uintptr_t, DWORD t) { procTimes->push_back(t); });
+  DWORD start = GetTickCount();
+  backend.AdvanceClock(99);
+  EXPECT_TRUE(Of(WM_TIMER).empty());
+  backend.AdvanceClock(1);
+  EXPECT_EQ(Of(WM_TIMER).size(), 1u);
+  backend.AdvanceClock(900);  // stops at every period on the way
+  EXPECT_EQ(Of(WM_TIMER).size(), 10u);
+  EXPECT_EQ(times, (std::vector<DWORD>{start + 250, start + 500, start + 750, start + 1000}));
+  KillTimer(w, 1);
+  KillTimer(nullptr, threadTimer);
+  backend.AdvanceClock(1000);
+  EXPECT_EQ(Of(WM_TIMER).size(), 10u);
+  EXPECT_EQ(times.size(), 4u);
+  // Resetting an id restarts its period; a destroyed window's timers go with it.
+  SetTimer(w, 2, 50, nullptr);
+  backend.AdvanceClock(40);
+  SetTimer(w, 2, 50, nullptr);
+  backend.AdvanceClock(40);
+  EXPECT_EQ(Of(WM_TIMER).size(), 10u);
+  DestroyWindow(w);
+  backend.AdvanceClock(100);
+  EXPECT_EQ(Of(WM_TIMER).size(), 10u);
+}
+
+// A modal loop as dialogs and menus run it: until a flag, re-entrant.
+static void RunModal(HeadlessBackend&, const bool& done) {
+  MSG m;
+  while (!done && GetMessageW(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+TEST_F(Queue, WindowsDestroyedInsideNestedModalLoopsAreSafe) {
+  HWND owner = Top({0, 0, 100, 100});
+  HWND dialog = Top({10, 10, 60, 60});
+  HWND button = Child(dialog, {0, 0, 10, 10});
+  bool outerDone = false, innerDone = false;
+  int depthSeen = 0;
+  Rec().handlers[button] = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER) {
+      // A second loop inside the first; the dialog (and this button) dies inside it.
+      ++depthSeen;
+      PostMessageW(GetParent(h), WM_CLOSE, 0, 0);
+      backend.WhenIdle([&] {
+        innerDone = true;
+        PostMessageW(nullptr, WM_NULL, 0, 0);
+      });
+      RunModal(backend, innerDone);
+      EXPECT_FALSE(IsWindow(h));
+      outerDone = true;
+      return 1;
+    }
+    return std::nullopt;
+  };
+  PostMessageW(button, WM_USER, 0, 0);
+  RunModal(backend, outerDone);
+  EXPECT_EQ(depthSeen, 1);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(IsWindow(owner));
+  // Messages still queued for the dead windows are dropped quietly.
+  PostMessageW(owner, WM_USER + 5, 0, 0);
+  EXPECT_TRUE(backend.Pump());
+  EXPECT_EQ(Of(WM_USER + 5).size(), 1u);
+}
+
+TEST_F(Queue, QuitEndsTheLoopAfterPostedMessages) {
+  HWND w = Top({0, 0, 10, 10});
+  backend.Pump();
+  PostQuitMessage(3);
+  PostMessageW(w, WM_USER, 0, 0);
+  MSG m;
+  ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
+  EXPECT_EQ(m.message, WM_USER);
+  EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0));
+  EXPECT_EQ(m.wParam, 3u);
+  EXPECT_EQ(GetMessageW(&m, reinterpret_cast<HWND>(0x777), 0, 0), -1);
+}
+
+}  // namespace
+}  // namespace qv::test

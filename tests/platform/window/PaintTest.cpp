@@ -1,0 +1,248 @@
+// The painting protocol checked on the backing pixels and the composed
+// screen: one WM_PAINT per accumulated update region, validation, erasing,
+// clipping of children and siblings, window regions, and scroll-bar tracking.
+#include <cstdio>
+#include <filesystem>
+
+#include "WindowTestSupport.h"
+#include "platform/SystemColors.h"
+#include "platform/SystemMetrics.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Region.h"
+#include "platform/gdi/Shapes.h"
+#include "platform/window/ScrollBar.h"
+
+namespace qv::test {
+namespace {
+
+using Paint = WindowTest;
+
+constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
+
+uint32_t Px(COLORREF c) {
+  return PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Makes `w` paint its whole client area in `color` on WM_PAINT.
+void PaintsIn(HWND w, COLORREF color) {
+  Rec().handlers[w] = [color](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r;
+    GetClientRect(h, &r);
+    HBRUSH b = CreateSolidBrush(color);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    EndPaint(h, &ps);
+    return 0;
+  };
+}
+
+TEST_F(Paint, InvalidationsMergeIntoOnePaintThatValidates) {
+  HWND w = Top({0, 0, 100, 100});
+  backend.Pump();
+  Clear();
+  std::vector<RECT> painted;
+  Rec().handlers[w] = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    RECT upd{};
+    GetUpdateRect(h, &upd, FALSE);  // empty for an internal paint
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    painted.push_back(ps.rcPaint);
+    EXPECT_EQ(upd, ps.rcPaint);
+    EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));  // BeginPaint validated
+    EndPaint(h, &ps);
+    return 0;
+  };
+  RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
+  InvalidateRect(w, &a, FALSE);
+  InvalidateRect(w, &b, FALSE);
+  RECT part{10, 10, 20, 15};
+  ValidateRect(w, &part);
+  backend.Pump();
+  ASSERT_EQ(painted.size(), 1u);
+  EXPECT_EQ(painted[0], (RECT{10, 15, 70, 80}));
+  EXPECT_EQ(Of(WM_ERASEBKGND).size(), 0u);
+  // Internal paints come without an update region; 0x169 invalidates and paints at once.
+  RedrawWindow(w, nullptr, nullptr, RDW_INTERNALPAINT);
+  backend.Pump();
+  EXPECT_EQ(painted.size(), 2u);
+  RedrawWindow(w, &a, nullptr, 0x169);
+  EXPECT_EQ(painted.size(), 3u);
+  EXPECT_EQ(painted.back(), a);
+  EXPECT_EQ(Of(WM_ERASEBKGND).size(), 0u);
+}
+
+TEST_F(Paint, EraseUsesTheClassBrushAndReportsWhatIsLeft) {
+  HWND w = Top({0, 0, 40, 40});
+  backend.Pump();
+  HDC dc = GetDC(w);
+  RECT all{0, 0, 40, 40};
+  HBRUSH red = CreateSolidBrush(kRed);
+  FillRect(dc, &all, red);
+  DeleteObject(red);
+  ReleaseDC(w, dc);
+  BOOL fErase = TRUE;
+  Rec().handlers[w] = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    fErase = ps.fErase;
+    EndPaint(h, &ps);
+    return 0;
+  };
+  RECT corner{0, 0, 10, 10};
+  InvalidateRect(w, &corner, TRUE);
+  backend.Pump();
+  Surface s = backend.Screenshot();
+  EXPECT_EQ(s.At(5, 5), Px(GetSysColor(COLOR_WINDOW)));  // erased with COLOR_WINDOW + 1
+  EXPECT_EQ(s.At(20, 20), Px(kRed));                     // outside the update region
+  EXPECT_FALSE(fErase);
+  Rec().onAny = [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_ERASEBKGND) return 0;  // "not erased"
+    return std::nullopt;
+  };
+  InvalidateRect(w, nullptr, TRUE);
+  backend.Pump();
+  EXPECT_TRUE(fErase);
+}
+
+TEST_F(Paint, ClipChildrenAndSiblingsOnPixels) {
+  HWND clipping = Top({0, 0, 100, 100}, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND plain = Top({200, 0, 300, 100});
+  HWND c1 = Child(clipping, {20, 20, 60, 60});
+  HWND c2 = Child(plain, {20, 20, 60, 60});
+  for (HWND p : {clipping, plain}) PaintsIn(p, kRed);
+  for (HWND c : {c1, c2}) PaintsIn(c, kBlue);
+  backend.Pump();
+  Surface s = backend.Screenshot();
+  EXPECT_EQ(s.At(30, 30), Px(kBlue));
+  EXPECT_EQ(s.At(230, 30), Px(kBlue));
+  EXPECT_EQ(s.At(5, 5), Px(kRed));
+  // The parents alone repaint: only the one without WS_CLIPCHILDREN covers its child.
+  for (HWND p : {clipping, plain})
+    RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+  s = backend.Screenshot();
+  EXPECT_EQ(s.At(30, 30), Px(kBlue));
+  EXPECT_EQ(s.At(230, 30), Px(kRed));
+
+  // Siblings: the lower one clips against the upper one only with WS_CLIPSIBLINGS.
+  HWND lower = Child(clipping, {0, 70, 50, 100}, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  HWND upper = Child(clipping, {25, 70, 50, 100});
+  SetWindowPos(lower, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  PaintsIn(upper, kBlue);
+  backend.Pump();
+  HDC dc = GetDC(lower);
+  RECT all{0, 0, 50, 30};
+  HBRUSH g = CreateSolidBrush(kGreen);
+  FillRect(dc, &all, g);
+  DeleteObject(g);
+  ReleaseDC(lower, dc);
+  s = backend.Screenshot();
+  EXPECT_EQ(s.At(10, 80), Px(kGreen));
+  EXPECT_EQ(s.At(30, 80), Px(kBlue));
+  EXPECT_EQ(s.At(30, 30), Px(kBlue));  // c1 untouched by its sibling's drawing
+}
+
+TEST_F(Paint, ScreenComposesTopLevelWindowsAndRegions) {
+  HWND back = Top({0, 0, 100, 100});
+  HWND front = Top({50, 50, 150, 150});
+  PaintsIn(back, kRed);
+  PaintsIn(front, kBlue);
+  SetWindowRgn(front, CreateRectRgn(0, 0, 50, 50), TRUE);  // only its top-left quarter is on screen
+  backend.Pump();
+  SetDesktopColor(kGreen);
+  Surface s = backend.Screenshot();
+  EXPECT_EQ(s.At(60, 60), Px(kBlue));
+  EXPECT_EQ(s.At(90, 40), Px(kRed));
+  EXPECT_EQ(s.At(120, 120), Px(kGreen));
+  EXPECT_EQ(WindowFromPoint(POINT{120, 120}), nullptr);
+  EXPECT_EQ(WindowFromPoint(POINT{90, 90}), front);
+  HRGN r = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(front, r), SIMPLEREGION);
+  DeleteObject(r);
+  // The screen DC reads the same composition.
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 60, 60), kBlue);
+  ReleaseDC(nullptr, screen);
+  auto path = std::filesystem::temp_directory_path() / "qv_window_screen.png";
+  EXPECT_TRUE(backend.SaveScreenshot(path.string()));
+  EXPECT_GT(std::filesystem::file_size(path), 0u);
+  std::filesystem::remove(path);
+}
+
+TEST_F(Paint, ScrollWindowMovesPixelsAndInvalidatesTheUncoveredStrip) {
+  HWND w = Top({0, 0, 100, 100});
+  backend.Pump();
+  HDC dc = GetDC(w);
+  RECT top{0, 0, 100, 10};
+  HBRUSH b = CreateSolidBrush(kBlue);
+  FillRect(dc, &top, b);
+  DeleteObject(b);
+  ReleaseDC(w, dc);
+  RECT upd;
+  ScrollWindowEx(w, 0, 20, nullptr, nullptr, nullptr, &upd, SW_INVALIDATE);
+  EXPECT_EQ(upd, (RECT{0, 0, 100, 20}));
+  Surface s = backend.Screenshot();
+  EXPECT_EQ(s.At(50, 25), Px(kBlue));
+  RECT pending;
+  EXPECT_TRUE(GetUpdateRect(w, &pending, FALSE));
+  EXPECT_EQ(pending, upd);
+}
+
+// Scroll-bar tracking in the non-client area, with the clock and input
+// scripted while the tracking loop runs.
+TEST_F(Paint, ScrollBarTrackingSendsTheScrollCodes) {
+  HWND w = Top({0, 0, 100, 100}, WS_POPUP | WS_VISIBLE | WS_VSCROLL);
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0, si.nMax = 99, si.nPage = 10, si.nPos = 0;
+  SetScrollInfo(w, SB_VERT, &si, TRUE);
+  RECT cr;
+  GetClientRect(w, &cr);
+  EXPECT_EQ(cr.right, 100 - GetSystemMetrics(SM_CXVSCROLL));
+  backend.Pump();
+  auto codes = [] {
+    std::vector<int> out;
+    for (auto& e : Of(WM_VSCROLL)) out.push_back(LOWORD(e.wParam));
+    return out;
+  };
+  // Down arrow: one step at once, repeats by timer while held.
+  backend.MouseMove(90, 95);
+  backend.MouseDown();
+  backend.WhenIdle([&] { backend.MoveClockOnly(400); });
+  backend.WhenIdle([&] { backend.MoveClockOnly(60); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  backend.Pump();
+  EXPECT_EQ(codes(), (std::vector<int>{SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(GetCapture(), nullptr);
+  // The thumb (rows 16..23 at position 0) dragged by 30 pixels.
+  Clear();
+  backend.AdvanceClock(1000);
+  backend.MouseMove(90, 20);
+  backend.MouseDown();
+  backend.WhenIdle([&] { backend.MouseMove(90, 50); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  backend.Pump();
+  EXPECT_EQ(codes(), (std::vector<int>{SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
+  EXPECT_EQ(HIWORD(Of(WM_VSCROLL)[1].wParam), 45);
+  // The track below the thumb pages down.
+  Clear();
+  backend.AdvanceClock(1000);
+  backend.MouseMove(90, 60);
+  backend.MouseDown();
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  backend.Pump();
+  EXPECT_EQ(codes(), (std::vector<int>{SB_PAGEDOWN, SB_ENDSCROLL}));
+  // A range that fits the page hides the bar.
+  si.nMax = 5;
+  SetScrollInfo(w, SB_VERT, &si, TRUE);
+  EXPECT_FALSE(GetWindowLongPtrW(w, GWL_STYLE) & WS_VSCROLL);
+  GetClientRect(w, &cr);
+  EXPECT_EQ(cr.right, 100);
+}
+
+}  // namespace
+}  // namespace qv::test
