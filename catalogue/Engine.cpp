@@ -111,6 +111,7 @@ void TEngine::AbandonDatabase() {
 void TEngine::ForgetNames() {
   names_.Clear();
   paths_.Clear();
+  folders_.Clear();
   interned_[0].clear();
   interned_[1].clear();
 }

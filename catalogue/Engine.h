@@ -134,6 +134,7 @@ class TEngine {
   TProgressHandler progress_;
   TNameCache names_;                 // name record ID -> name, for the search walk
   TFolderPathCache paths_;           // folder record ID -> path, per search or compare
+  TFolderLinks folders_;             // folder record ID -> parent and name
   int64_t lastPumpMs_ = -1;
   int32_t lastProgress_ = -1;
   bool warnedMissingDisc_ = false;

@@ -102,6 +102,7 @@ TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   } else if (found >= 0) {
     // Left unpinned in the pool: the final flush writes the grown reference list.
     rec = Base->FetchData(index->GetItem(found));
+    if (rec) names_.Put(rec->ID, name);
   }
   if (!rec) {
     host_.AddError(Base->LastError);
@@ -130,6 +131,7 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   if (name) rec::SetRef(rec, fld::foName, name->ID);
   rec::SetRef(rec, fld::foParent, parentRef);
   rec::SetDate(rec, fld::foDate, node->Date);
+  folders_.Put(id, {parentRef, name ? name->ID : -1});
   if (name) {
     rec::AddRef(name, fld::nRefs, id);
     ++FoldersCount;

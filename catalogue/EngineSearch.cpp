@@ -310,26 +310,50 @@ bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& 
   return true;
 }
 
+// The path text of a folder: "/" for a disc's root, else each folder name
+// from the root down, each followed by "/". Links and names come from the
+// caches where they are known, else from the records (which fills the caches).
 std::string TEngine::GetFolderPath(int64_t ref) {
   if (ref < 0) return "/";
   if (const std::string* cached = paths_.Find(ref)) return *cached;
-  TXRecData* folder = Base->GetData(ref);
-  if (!folder) return "<Parent-Error> " + Base->LastError;
-  const int64_t nameRef = rec::Ref(folder, fld::foName), parent = rec::Ref(folder, fld::foParent);
-  Base->Release(folder);
-  if (nameRef < 0) return "/";
-  std::string name;
-  if (const std::string_view* cached = names_.Find(nameRef)) {
-    name.assign(*cached);
-  } else {
-    TXRecData* nameRec = Base->GetData(nameRef);
-    if (!nameRec) return "<Name-Error> " + Base->LastError;
-    name = rec::Str(nameRec, fld::nName);
-    Base->Release(nameRec);
-    names_.Put(nameRef, name);
+  std::vector<std::string> names;  // from the folder up towards the root
+  std::string head = "/";
+  for (int64_t cur = ref; cur >= 0;) {
+    if (const std::string* cached = paths_.Find(cur)) {
+      head = *cached;
+      break;
+    }
+    TFolderLinks::Link link;
+    if (const TFolderLinks::Link* known = folders_.Find(cur)) {
+      link = *known;
+    } else {
+      TXRecData* folder = Base->GetData(cur);
+      if (!folder) {
+        head = "<Parent-Error> " + Base->LastError;
+        break;
+      }
+      link = {rec::Ref(folder, fld::foParent), rec::Ref(folder, fld::foName)};
+      Base->Release(folder);
+      folders_.Put(cur, link);
+    }
+    if (link.name < 0) break;  // the disc's root
+    if (const std::string_view* cached = names_.Find(link.name)) {
+      names.emplace_back(*cached);
+    } else {
+      TXRecData* nameRec = Base->GetData(link.name);
+      if (!nameRec) {
+        head = "<Name-Error> " + Base->LastError;
+        break;
+      }
+      names.push_back(rec::Str(nameRec, fld::nName));
+      Base->Release(nameRec);
+      names_.Put(link.name, names.back());
+    }
+    cur = link.parent;
   }
-  std::string path = GetFolderPath(parent) + name + "/";
-  paths_.Put(ref, path);
+  std::string path = head;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path += *it + "/";
+  if (head.size() && head.back() == '/') paths_.Put(ref, path);
   return path;
 }
 

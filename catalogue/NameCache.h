@@ -32,6 +32,25 @@ class TNameCache {
   char* chunkPos_ = nullptr;
 };
 
+// Where each folder met so far hangs: its parent folder and its name record.
+// Folders never move, so this holds until the catalogue is wiped or closed.
+class TFolderLinks {
+ public:
+  struct Link {
+    int64_t parent;
+    int64_t name;  // -1 for a disc's root folder
+  };
+  const Link* Find(int64_t id) const {
+    auto it = links_.find(id);
+    return it == links_.end() ? nullptr : &it->second;
+  }
+  void Put(int64_t id, Link link) { links_[id] = link; }
+  void Clear() { links_.clear(); }
+
+ private:
+  std::unordered_map<int64_t, Link> links_;
+};
+
 class TFolderPathCache {
  public:
   const std::string* Find(int64_t id) const {

@@ -3,6 +3,8 @@
 // storage.vlm, global index entries, fsync of index.vlm, sorted index files.
 #include "storage/Base.h"
 
+#include <malloc.h>
+
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
@@ -210,8 +212,12 @@ bool TXBase::Flush() {
   if (!ok) return Fail("Some data has not been updated");
   // Only now is every change on disk; until here a retry writes it all again.
   for (TXRecData* rec : saved) rec->ClearModified();
+  std::size_t freed = 0;
   for (TXRecData* rec : items)
-    if (rec->Pins <= 0) pool_.Delete(rec->ID);
+    if (rec->Pins <= 0) pool_.Delete(rec->ID), ++freed;
+  // After a large flush the memory of the freed records goes back to the
+  // system rather than staying with the process.
+  if (freed >= kTrimAfterRecords) malloc_trim(0);
   return true;
 }
 

@@ -134,6 +134,7 @@ class TXBase : public IDataFileOwner {
   std::unique_ptr<TXFile> dataFile_;
   TXGIndex gindex_;
   TXDataPool pool_;
+  static constexpr std::size_t kTrimAfterRecords = 100000;
   bool markerFound_ = false;      // xbase.vlm says the last session did not close
   bool rebuildIndexes_ = false;   // this session rebuilds every sorted index it opens
   bool dataWritten_ = false;      // storage.vlm changed since its last fsync

@@ -31,6 +31,9 @@ class Backend {
   virtual void WaitForEvents(DWORD timeoutMs) = 0;
   // Any thread: ends the current or the next WaitForEvents early.
   virtual void Wake() = 0;
+  // Reads the native events that have arrived, without waiting, so that a
+  // loop that only peeks at its queue still sees input.
+  virtual void PollEvents() {}
 
   // Top-level window life: shown/hidden, moved or resized (screen rectangle),
   // z-order changed (the window is now right above `below`, nullptr = bottom),

@@ -164,17 +164,26 @@ DWORD X11Backend::Now() {
   return DWORD(uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u);
 }
 
+void X11Backend::Drain() {
+  auto& c = *x_;
+  // Handling an event can run window code that peeks at its queue again.
+  if (c.draining) return;
+  c.draining = true;
+  while (XPending(c.dpy)) {
+    XEvent ev;
+    XNextEvent(c.dpy, &ev);
+    if (XFilterEvent(&ev, None)) continue;  // the input method took it
+    x11::HandleEvent(c, ev);
+  }
+  c.draining = false;
+  x11::ApplyGathered(c);
+}
+
+void X11Backend::PollEvents() { Drain(); }
+
 void X11Backend::WaitForEvents(DWORD timeoutMs) {
   auto& c = *x_;
-  auto drain = [&] {
-    while (XPending(c.dpy)) {
-      XEvent ev;
-      XNextEvent(c.dpy, &ev);
-      if (XFilterEvent(&ev, None)) continue;  // the input method took it
-      x11::HandleEvent(c, ev);
-    }
-    x11::ApplyGathered(c);
-  };
+  auto drain = [&] { Drain(); };
   c.injected = false;
   drain();
   DrainPipe(c.wakePipe[0]);

@@ -26,6 +26,7 @@ class X11Backend : public Backend {
   DWORD Now() override;
   void WaitForEvents(DWORD timeoutMs) override;
   void Wake() override;
+  void PollEvents() override;
   void WindowCreated(HWND top, const RECT& screenRect, bool popup) override;
   void WindowDestroyed(HWND top) override;
   void WindowShown(HWND top, bool visible) override;
@@ -45,6 +46,8 @@ class X11Backend : public Backend {
   bool CaptureWindow(HWND top, Surface& out);
 
  private:
+  void Drain();
+
   std::unique_ptr<x11::Connection> x_;
 };
 

@@ -65,6 +65,7 @@ struct Connection {
   std::map<HWND, XConfigureEvent> configured;
   HWND activate = nullptr;  // focus came to this window from the desktop
   bool injected = false;
+  bool draining = false;  // Drain is running (handlers may peek again)
   // The pointer position last given to the window manager.
   POINT pointer;
   bool pointerKnown = false;

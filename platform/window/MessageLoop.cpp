@@ -177,6 +177,7 @@ void PostQuitMessage(int exitCode) {
 BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
   using namespace wm;
   auto q = CurrentQueue();
+  if (Backend* b = S().backend; b && S().uiQueue == q) b->PollEvents();
   ProcessIncomingSends(*q);
   CheckHover();
   bool remove = (removeFlags & PM_REMOVE) != 0;

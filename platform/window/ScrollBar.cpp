@@ -54,10 +54,9 @@ int Clamp(const ScrollBarData& d, int pos) {
   return std::max(d.min, std::min(pos, std::max(d.min, maxPos)));
 }
 
-void RedrawBar(HWND hwnd) {
-  RedrawWindow(hwnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_NOERASE);
-}
+// Only the frame is repainted: invalidating the window would repaint the
+// client area too and waste every ScrollWindowEx.
+void RedrawBar(HWND hwnd) { SendMessageW(hwnd, WM_NCPAINT, 1, 0); }
 
 // Shows or hides the bar by its style bit as the range requires.
 void UpdateVisibility(const WindowPtr& w, int bar, bool disableNoScroll) {

@@ -1,0 +1,165 @@
+// TWinControl: a control with a window of its own. The window is made
+// lazily (CreateParams -> CreateWnd -> CreateWindowHandle) and its window
+// procedure leads into the object's message chain, so a window procedure
+// installed on the handle (SetWindowLongPtr) sees every message first. It
+// holds the child controls, lays them out by Align and Anchors, paints its
+// graphic children, and runs focus, tab order and keyboard handling.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "classlib/controls/Control.h"
+#include "platform/window/Window.h"
+
+namespace qv {
+
+class TBrush;
+
+struct TCreateParams {
+  std::string Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  void* Param = nullptr;
+  WNDCLASSEXW WindowClass;
+  std::u16string WinClassName;
+};
+
+class TWinControl : public TControl {
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+
+  // The window, made on first use (the parent's first).
+  HWND Handle();
+  HWND WindowHandle() const { return handle_; }
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void HandleNeeded();
+  // Destroys the window (children first); the control keeps its state and
+  // makes a new window when one is needed again.
+  void DestroyHandle();
+  void RecreateWnd();
+  // The window procedure the messages nobody handled go to.
+  WNDPROC DefWndProc() const { return defWndProc_; }
+  // Entry from the window procedure: runs WindowProc and reports exceptions.
+  void MainWndProc(TMessage& Message);
+
+  // Children: graphic controls first (bottom to top), then windowed ones.
+  int ControlCount() const { return int(graphic_.size() + windowed_.size()); }
+  TControl* Controls(int Index) const;
+  void InsertControl(TControl* AControl);
+  void RemoveControl(TControl* AControl);
+  bool ContainsControl(TControl* Control) const;
+  // The visible child at a client point (topmost first); windowed children only on request.
+  TControl* ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWinControls = false);
+
+  int TabOrder() const;
+  void SetTabOrder(int Value);
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool Value) { tabStop_ = Value; }
+  void GetTabOrderList(std::vector<TWinControl*>& List);
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+  virtual void SetFocus();
+  bool Focused() const;
+  virtual bool CanFocus();
+
+  bool Showing() const { return showing_; }
+  bool IsShowing() const override { return showing_; }
+  int BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int Value);
+  bool DoubleBuffered = false;
+  bool ParentBackground() const { return style_.Contains(csParentBackground); }
+  void SetParentBackground(bool Value);
+  TBrush* Brush() const { return brush_.get(); }
+
+  void DisableAlign() { ++alignLevel_; }
+  void EnableAlign();
+  bool AlignDisabled() const { return alignLevel_ > 0; }
+  void Realign();
+  void ScrollBy(int DeltaX, int DeltaY);
+  // Sends the message to every child (stops at the first that answers non-zero).
+  void Broadcast(TMessage& Message);
+  void NotifyControls(UINT Msg);
+
+  void SetParent(TWinControl* AParent) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  RECT GetClientRect() override;
+  POINT ClientOrigin() override;
+  void Invalidate() override;
+  void Update() override;
+  void Repaint() override;
+  void SetZOrder(bool TopMost) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  TNotifyEvent OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+  // The control whose window this is, or null.
+  static TWinControl* FindControl(HWND Handle);
+
+ protected:
+  virtual void CreateParams(TCreateParams& Params);
+  virtual void CreateWindowHandle(const TCreateParams& Params);
+  virtual void CreateWnd();
+  virtual void CreateHandle();
+  virtual void DestroyWnd();
+  virtual void DestroyWindowHandle();
+  // The window styles the non-client area comes from, known without a window.
+  virtual void FrameStyle(DWORD& Style, DWORD& ExStyle) const;
+  virtual void AlignControls(TControl* AControl, RECT& Rect);
+  virtual void AdjustClientRect(RECT& Rect);
+  virtual void PaintWindow(HDC DC);
+  void PaintHandler(TMessage& Message);
+  // Paints the graphic children (from First upwards) onto DC, each clipped
+  // to its bounds and with its own origin.
+  void PaintControls(HDC DC, TControl* First);
+  virtual void KeyDown(WORD& Key, TShiftState Shift);
+  virtual void KeyUp(WORD& Key, TShiftState Shift);
+  virtual void KeyPress(char16_t& Key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual void UpdateShowing();
+  // Whether the control may show without a parent control (forms).
+  virtual bool IsTopLevelControl() const { return false; }
+  void RequestAlign() override;
+  bool IsControlMouseMsg(TMessage& Message);
+  void SetShowingDirect(bool Value) { showing_ = Value; }
+
+ private:
+  friend class TControl;
+  friend class TCustomForm;
+  static LRESULT ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void AlignControl(TControl* AControl);
+  void ApplyAnchors(TControl* Control, const RECT& Client);
+  HWND PrecedingWindow(TWinControl* Control) const;
+  void UpdateBoundsFromWindow();
+  bool DoKeyDown(TMessage& Message);
+  bool DoKeyUp(TMessage& Message);
+  bool DoKeyPress(TMessage& Message);
+  void HandleKeyNotify(TMessage& Message);
+  void ReflectToChild(TMessage& Message, HWND Child);
+  void HandleSetCursor(TMessage& Message);
+  void HandleEraseBackground(TMessage& Message);
+
+  HWND handle_ = nullptr;
+  WNDPROC defWndProc_ = nullptr;
+  std::vector<TControl*> graphic_;
+  std::vector<TWinControl*> windowed_;
+  std::vector<TWinControl*> tabList_;
+  bool tabStop_ = false;
+  bool showing_ = false;
+  int borderWidth_ = 0;
+  int alignLevel_ = 0;
+  bool aligning_ = false;
+  std::unique_ptr<TBrush> brush_;
+};
+
+// The form (or top-level windowed control) a control is on.
+TWinControl* GetParentWindowControl(TControl* Control);
+
+}  // namespace qv
