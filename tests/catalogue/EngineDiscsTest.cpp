@@ -130,3 +130,50 @@ TEST_F(EngineDiscs, ADiscAddedBeforeACrashIsThere) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(EngineDiscs, ReferencesToAMissingDiscAreSkippedWithOneWarning) {
+  MakeFile(Tree("one/shared.txt"));
+  MakeFile(Tree("one/other.txt"));
+  AddDisc("Lost", Tree("one"));
+  MakeFile(Tree("two/shared.txt"));
+  AddDisc("Kept", Tree("two"));
+  // Take the first disc out of the disc index, as a damaged index would.
+  TXRecData* disc = engine->Base->GetData(engine->Discs->GetDisc(0).ID);
+  ASSERT_TRUE(engine->Discs->DiscIndex->Remove(disc));
+  engine->Base->Release(disc);
+  Reopen();
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  ASSERT_TRUE(engine->Search(Files("*.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Kept|/shared.txt"}));
+  int warnings = 0;
+  for (auto& l : host.console) warnings += l == "W Deleted disc reference encountered!";
+  EXPECT_EQ(warnings, 1);
+}
+
+TEST_F(EngineDiscs, UpdatingADiscMovesItBetweenCategories) {
+  MakeFile(Tree("x"), 1);
+  AddDisc("Moving", Tree(), 2);
+  TDiscData d = engine->Discs->GetDisc(0);
+  d.Category = 5;
+  d.Location = u"Shelf \u00e9";
+  engine->UpdateDisc(0, d);
+  EXPECT_EQ(engine->Discs->Categories.GetDiscCount(2), 0);
+  EXPECT_EQ(engine->Discs->Categories.GetDiscCount(5), 1);
+  Reopen();
+  EXPECT_EQ(engine->Discs->GetDisc(0).Category, 5);
+  EXPECT_EQ(engine->Discs->GetDisc(0).Location, u"Shelf \u00e9");
+}
+
+TEST(Progress, PercentStaysWithinItsRange) {
+  EXPECT_EQ(Percent(0, 0), 100);
+  EXPECT_EQ(Percent(5, 0), 100);
+  EXPECT_EQ(Percent(999, 1000), 99);
+  EXPECT_EQ(Percent(1500, 1000), 100);
+  EXPECT_EQ(Percent(-3, 10), 0);
+}
+
+}  // namespace
+}  // namespace qv::test
