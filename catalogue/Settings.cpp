@@ -34,6 +34,15 @@ std::string SettingsFolder() {
   return base + AppName() + "/";
 }
 
+std::string DefaultDatabaseFolder() {
+  std::string base = EnvFolder("XDG_DATA_HOME");
+  if (base.empty()) {
+    std::string home = EnvFolder("HOME");
+    base = home.empty() ? AppPath() : home + ".local/share/";
+  }
+  return base + AppName() + "/Bases/";
+}
+
 TStorage::TStorage(const std::string& fileName, bool useIni) : UseIni(useIni) {
   FileName = fileName.empty() ? AppName() + ".ini" : fileName;
   AppPath = qv::AppPath();

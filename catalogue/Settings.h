@@ -15,6 +15,9 @@ namespace qv {
 // The folder of the settings file: $XDG_CONFIG_HOME/Quirvane/ (by default
 // ~/.config/Quirvane/), with a trailing "/".
 std::string SettingsFolder();
+// Where catalogues go unless the user picks another folder:
+// $XDG_DATA_HOME/Quirvane/Bases/ (default ~/.local/share).
+std::string DefaultDatabaseFolder();
 
 class TStorage {
  public:

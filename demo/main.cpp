@@ -1,11 +1,12 @@
-// The platform demo program. With no arguments it opens on the desktop (X11);
-// --screenshot FILE renders it headless into a PNG; --x11-selftest FILE shows
-// it on the X display, waits until the server has shown it, and writes the
-// window's pixels as the server has them into a PNG.
+// The demo program. With no arguments it opens on the desktop (X11) and runs
+// the application's loop; --screenshot FILE renders it headless into a PNG;
+// --x11-selftest FILE shows it on the X display, waits until the server has
+// shown it, and writes the form's pixels as the server has them into a PNG.
 #include <cstdio>
 #include <string>
 
-#include "demo/DemoWindows.h"
+#include "classlib/controls/Application.h"
+#include "demo/DemoForm.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/image/Png.h"
@@ -17,36 +18,28 @@ using namespace qv;
 
 int Screenshot(const std::string& path) {
   HeadlessBackend backend(SIZE{800, 600});
-  demo::CreateDemo();
+  demo::TDemoForm* form = demo::CreateDemo();
   backend.Pump();
-  if (!backend.SaveScreenshot(path))
-    return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
+  bool saved = backend.SaveScreenshot(path);
+  delete form;
+  if (!saved) return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
   return 0;
 }
 
-int SelfTest(X11Backend& backend, const demo::Demo& d, const std::string& path) {
+int SelfTest(X11Backend& backend, demo::TDemoForm* form, const std::string& path) {
+  HWND main = form->Handle(), popup = form->Popup->Handle();
   DWORD start = GetTickCount();
-  while (!(backend.IsOnScreen(d.main) && backend.IsOnScreen(d.hint))) {
+  while (!(backend.IsOnScreen(main) && backend.IsOnScreen(popup))) {
     if (GetTickCount() - start > 10000)
       return std::fprintf(stderr, "qv_demo: the window was never shown\n"), 1;
-    ProcessPendingMessages();
+    Application->ProcessMessages();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
   }
   // The exposure has been turned into a repaint: let it reach the server.
-  ProcessPendingMessages();
+  Application->ProcessMessages();
   Surface shot;
-  if (!backend.CaptureWindow(d.main, shot))
-    return std::fprintf(stderr, "qv_demo: cannot read the window\n"), 1;
+  if (!backend.CaptureWindow(main, shot)) return std::fprintf(stderr, "qv_demo: cannot read the window\n"), 1;
   if (!WritePngFile(path, shot)) return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
-  return 0;
-}
-
-int RunLoop() {
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
   return 0;
 }
 
@@ -62,8 +55,13 @@ int main(int argc, char** argv) {
   std::string error;
   auto backend = OpenX11Backend(&error);
   if (!backend) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
-  demo::Demo d = demo::CreateDemo();
-  int rc = mode == "--x11-selftest" ? SelfTest(static_cast<X11Backend&>(*backend), d, argv[2]) : RunLoop();
-  if (IsWindow(d.main)) DestroyWindow(d.main);
+  demo::TDemoForm* form = demo::CreateDemo();
+  int rc = 0;
+  if (mode == "--x11-selftest")
+    rc = SelfTest(static_cast<X11Backend&>(*backend), form, argv[2]);
+  else
+    Application->Run();
+  // The windows go before the display they are shown on.
+  delete form;
   return rc;
 }

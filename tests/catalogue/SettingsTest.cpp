@@ -54,6 +54,10 @@ TEST(Settings, DefaultFileLiesInTheUserConfigFolder) {
   ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
   ::setenv("HOME", dir.Path().c_str(), 1);
   EXPECT_EQ(SettingsFolder(), dir / ".config/Quirvane/");
+  ::unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(DefaultDatabaseFolder(), dir / ".local/share/Quirvane/Bases/");
+  ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  EXPECT_EQ(DefaultDatabaseFolder(), dir / "data/Quirvane/Bases/");
 }
 
 TEST(Settings, WritingASectionReplacesItWhole) {
