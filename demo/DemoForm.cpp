@@ -1,8 +1,9 @@
 // The demo form: it places the board, wires the board's key, click and
 // wheel events to the status the board shows, runs the tick timer, and
 // shows the hint popup over itself.
-#include "classlib/controls/Application.h"
 #include "demo/DemoForm.h"
+
+#include "classlib/controls/Application.h"
 #include "demo/DemoLayout.h"
 
 namespace qv::demo {

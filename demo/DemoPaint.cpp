@@ -49,8 +49,9 @@ void DrawPicture(TBitmap& pic) {
     for (int x = 0; x < w; ++x) {
       double dx = x - w / 2.0 + 0.5, dy = y - h / 2.0 + 0.5;
       bool light = ((x / 4) + (y / 4)) % 2 == 0;
-      COLORREF c = std::sqrt(dx * dx + dy * dy) < w * 0.4 ? kPictureDisc : light ? RGB(255, 255, 255)
-                                                                                 : RGB(192, 192, 192);
+      COLORREF c = std::sqrt(dx * dx + dy * dy) < w * 0.4 ? kPictureDisc
+                   : light                                ? RGB(255, 255, 255)
+                                                          : RGB(192, 192, 192);
       uint8_t* p = row + 4 * x;
       p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c), p[3] = 0xFF;
     }
@@ -80,7 +81,8 @@ void PaintRows(TCanvas* c) {
       c->Brush()->SetColor(TColor(RGB(240, 244, 250)));
       c->FillRect(RECT{0, y, kContent.cx, y + kRowHeight});
     }
-    std::string text = "Row " + TwoDigits(i) + ": disc catalogue entry, a name long enough to be shortened";
+    std::string text = "Row " + TwoDigits(i) +
+                       ": disc catalogue entry, a name long enough to be shortened at the end of its cell";
     RECT cell{10, y, 420, y + kRowHeight};
     c->Brush()->SetStyle(bsClear);
     c->TextRect(cell, text, TTextFormat{tfSingleLine, tfVerticalCenter, tfEndEllipsis});

@@ -127,7 +127,7 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
   st.trackWindow = tme->hwndTrack;
   st.trackFlags |= tme->dwFlags & (TME_HOVER | TME_LEAVE | TME_NONCLIENT);
   st.trackHoverTime = tme->dwHoverTime == HOVER_DEFAULT ? kHoverTime : tme->dwHoverTime;
-  st.trackStart = Now();
+  if (tme->dwFlags & TME_HOVER) RestartHover(Now(), st.cursorPos);
   return TRUE;
 }
 

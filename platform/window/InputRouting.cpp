@@ -13,6 +13,7 @@ namespace wm {
 namespace {
 
 constexpr UINT WM_NCMOUSELEAVE = 0x02A2;
+constexpr uintptr_t kHoverTimer = 0x4077;
 
 int ButtonVk(MouseButton b) {
   return b == MouseButton::Left ? VK_LBUTTON : b == MouseButton::Right ? VK_RBUTTON : VK_MBUTTON;
@@ -61,6 +62,16 @@ void LeaveTracked(HWND now, LRESULT hit) {
   if (auto w = Get(t)) PostInternal(w, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
 }
 
+// The pointer has left the small rectangle around the place the hover time
+// started from (SPI_GETMOUSEHOVERWIDTH x SPI_GETMOUSEHOVERHEIGHT).
+bool OutsideHoverRect(POINT pt) {
+  UINT w = 4, h = 4;
+  SystemParametersInfoW(SPI_GETMOUSEHOVERWIDTH, 0, &w, 0);
+  SystemParametersInfoW(SPI_GETMOUSEHOVERHEIGHT, 0, &h, 0);
+  const POINT& o = S().hoverOrigin;
+  return std::abs(pt.x - o.x) > int(w / 2) || std::abs(pt.y - o.y) > int(h / 2);
+}
+
 bool IsDoubleClick(HWND target, UINT downMsg, POINT pt, DWORD time) {
   auto& st = S();
   bool dbl = st.lastClickWindow == target && st.lastClickMsg == downMsg &&
@@ -92,9 +103,10 @@ bool RouteMouse(const RawInput& in, MSG& out) {
   if (!target) target = HitTest(pt, hit);
   if (in.kind == RawInput::Move) {
     LeaveTracked(target, hit);
-    if (target != S().mouseWindow) S().trackStart = in.time;
+    bool moved = target != S().mouseWindow || OutsideHoverRect(pt);
     S().mouseWindow = target;
     S().mouseHit = hit;
+    if (moved) RestartHover(in.time, pt);
   }
   auto w = Get(target);
   if (!w) return false;
@@ -174,17 +186,42 @@ void ForgetWindowInInput(HWND hwnd) {
     if (q->caretWindow == hwnd) q->caretWindow = nullptr, q->caretOn = false;
 }
 
+// The hover is timed by a window-manager timer on the backend clock, so it
+// arrives while the thread waits for messages, not only when it next looks.
+void RestartHover(DWORD now, POINT at) {
+  Lock l(S().lock);
+  auto& st = S();
+  st.trackStart = now;
+  st.hoverOrigin = at;
+  auto w = Get(st.trackWindow);
+  if (!w || !(st.trackFlags & TME_HOVER)) return;
+  std::erase_if(st.timers,
+                [&](const Timer& t) { return t.hwnd == w->handle && t.id == kHoverTimer && t.internal; });
+  Timer t;
+  t.hwnd = w->handle, t.id = kHoverTimer, t.elapse = std::max<UINT>(st.trackHoverTime, 1);
+  t.due = now + t.elapse;
+  t.queue = w->queue;
+  t.internal = [] { CheckHover(); };
+  st.timers.push_back(std::move(t));
+}
+
 void CheckHover() {
   WindowPtr w;
   LPARAM pos = 0;
   {
     Lock l(S().lock);
     auto& st = S();
-    if (!st.trackWindow || !(st.trackFlags & TME_HOVER) || st.mouseWindow != st.trackWindow) return;
+    auto stopTimer = [&] {
+      std::erase_if(st.timers, [](const Timer& t) { return t.id == kHoverTimer && t.internal; });
+    };
+    // Away from the window the timer rests; coming back restarts it.
+    if (!st.trackWindow || !(st.trackFlags & TME_HOVER) || st.mouseWindow != st.trackWindow)
+      return stopTimer();
     if (Now() - st.trackStart < st.trackHoverTime) return;
     w = Get(st.trackWindow);
     if (!w || w->queue != CurrentQueue()) return;
     st.trackFlags &= ~TME_HOVER;
+    stopTimer();
     POINT c = st.cursorPos;
     ScreenToClient(w->handle, &c);
     pos = MAKELPARAM(c.x, c.y);

@@ -1,8 +1,12 @@
 // The default non-client area: borders and edges, a caption for windows with
 // WS_CAPTION, a menu-bar row, the standard scroll bars and the size box;
 // their layout (WM_NCCALCSIZE), hit testing (WM_NCHITTEST) and drawing.
+#include "platform/SystemColors.h"
+#include "platform/SystemMetrics.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/text/Text.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/WindowImpl.h"
 
@@ -23,6 +27,35 @@ int EdgeWidth(DWORD exStyle) {
 
 HBRUSH SysBrush(int index) {
   return reinterpret_cast<HBRUSH>(uintptr_t(index + 1));
+}
+
+// Room left of the title for the small window icon, so titles line up
+// whether or not a window shows one.
+constexpr int kCaptionIconGap = 2 + 16 + 2;
+
+void DrawCaption(const Window& w, HDC dc, RECT caption, bool active) {
+  FillRect(dc, &caption, SysBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+  std::u16string title;
+  {
+    Lock l(S().lock);
+    title = w.text;
+  }
+  if (title.empty()) return;
+  NONCLIENTMETRICSW m;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+  HFONT font = CreateFontIndirectW(&m.lfCaptionFont);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  COLORREF oldColor = SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+  RECT text = caption;
+  text.left += (w.style & WS_SYSMENU) ? kCaptionIconGap : 2;
+  text.right -= 2;
+  DrawTextW(dc, title.c_str(), int(title.size()), &text,
+            DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
 }
 
 }  // namespace
@@ -127,9 +160,7 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
   } else if (w->style & WS_BORDER) {
     FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
   }
-  if (!IsRectEmpty(&l.caption))
-    FillRect(dc, &l.caption,
-             SysBrush(S().active == TopLevelOf(w)->handle ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l.caption, S().active == TopLevelOf(w)->handle);
   if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
   RECT e = r;
   InflateRect(&e, -l.frame, -l.frame);

@@ -171,6 +171,7 @@ struct State {
   LRESULT mouseHit = HTNOWHERE;
   HWND trackWindow = nullptr;
   DWORD trackFlags = 0, trackHoverTime = 0, trackStart = 0;
+  POINT hoverOrigin;  // the hover rectangle is centred here; leaving it restarts the hover time
   COLORREF desktopColor = RGB(0, 128, 128);
 };
 
@@ -231,6 +232,8 @@ void PresentAll();
 bool RouteRawInput(ThreadQueue& q, const RawInput& in, MSG& out);
 void ForgetWindowInInput(HWND hwnd);
 void CheckHover();
+// Starts the hover time again from the pointer at `at`.
+void RestartHover(DWORD now, POINT at);
 
 // Non-client (NonClient.cpp)
 LRESULT DefNcCalcSize(const WindowPtr& w, bool calcValid, LPARAM lParam);

@@ -41,7 +41,9 @@ TEST(ImageList, MaskedDrawLeavesTransparentPixelsAlone) {
   EXPECT_EQ(target.Canvas()->Pixels(5, 5), clRed);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {
-      if (x < 4 || x >= 12 || y < 4 || y >= 12) ASSERT_EQ(target.Canvas()->Pixels(x, y), clGreen);
+      if (x < 4 || x >= 12 || y < 4 || y >= 12) {
+        ASSERT_EQ(target.Canvas()->Pixels(x, y), clGreen);
+      }
     }
 }
 

@@ -1,13 +1,14 @@
-// The demo built headless and checked on the composed screen: every kind of
-// drawing lands where and how it should, the hint stays above the window,
-// scrolling gives the same pixels as painting afresh, and keys, clicks and
-// the timer reach the canvas.
+// The demo form built headless and checked on the composed screen: every
+// kind of drawing through the board's canvas lands where and how it should,
+// the popup stays above the form, scrolling gives the same pixels as painting
+// afresh, and keys, clicks and the timer reach the board's status band.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "classlib/controls/Application.h"
+#include "demo/DemoForm.h"
 #include "demo/DemoLayout.h"
-#include "demo/DemoWindows.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -28,25 +29,21 @@ bool Dark(uint32_t p) {
 class DemoHeadless : public ::testing::Test {
  protected:
   void SetUp() override {
-    demo = CreateDemo();
-    ASSERT_TRUE(IsWindow(demo.main) && IsWindow(demo.canvas) && IsWindow(demo.hint));
+    form = CreateDemo();
+    ASSERT_TRUE(form && form->Board && form->Popup);
+    ASSERT_EQ(Application->MainForm(), form);
+    board = form->Board->Handle();
     backend.Pump();
   }
   void TearDown() override {
-    DestroyWindow(demo.main);
-    // The main window's end posts WM_QUIT, which a pump leaves for outer loops.
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    delete form;
+    Application->ProcessMessages();
   }
 
-  const CanvasState& State() { return *GetCanvasState(demo.canvas); }
-
-  // A content point of the canvas on the screen, as currently scrolled.
+  // A content point of the board on the screen, as currently scrolled.
   POINT OnScreen(int x, int y) {
-    POINT p{x - State().scrollX, kStatusHeight + y - State().scrollY};
-    ClientToScreen(demo.canvas, &p);
-    return p;
+    return form->Board->ClientToScreen(
+        POINT{x - form->Board->ScrollX(), kStatusHeight + y - form->Board->ScrollY()});
   }
   uint32_t At(const Surface& s, POINT p) { return s.At(p.x, p.y); }
 
@@ -57,22 +54,24 @@ class DemoHeadless : public ::testing::Test {
     return n;
   }
 
-  // The canvas's scrolled area on the screen, minus the hint that covers part of it.
+  // The board's pixels (minus the popup when it covers part of them) equal
+  // those of a full repaint.
   void ExpectSameAsFreshPaint() {
     Surface scrolled = backend.Screenshot();
-    InvalidateRect(demo.canvas, nullptr, TRUE);
+    InvalidateRect(board, nullptr, TRUE);
     backend.Pump();
     Surface fresh = backend.Screenshot();
-    RECT canvas;
-    GetWindowRect(demo.canvas, &canvas);
+    RECT r;
+    GetWindowRect(board, &r);
     int mismatches = 0;
-    for (int y = canvas.top; y < canvas.bottom; ++y)
-      for (int x = canvas.left; x < canvas.right; ++x) mismatches += scrolled.At(x, y) != fresh.At(x, y);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) mismatches += scrolled.At(x, y) != fresh.At(x, y);
     EXPECT_EQ(mismatches, 0);
   }
 
   HeadlessBackend backend{SIZE{800, 600}};
-  Demo demo;
+  TDemoForm* form = nullptr;
+  HWND board = nullptr;
 };
 
 TEST_F(DemoHeadless, DrawsGradientBlendPictureLinesAndText) {
@@ -93,94 +92,133 @@ TEST_F(DemoHeadless, DrawsGradientBlendPictureLinesAndText) {
     for (int x = kBlendRect.left; x < kBlendRect.right; ++x)
       ASSERT_TRUE(Near(At(s, OnScreen(x, y)), RGB(128, 0, 127), 2)) << x << "," << y;
   const RECT& pic = kImageRect;
-  EXPECT_TRUE(
-      Near(At(s, OnScreen((pic.left + pic.right) / 2, (pic.top + pic.bottom) / 2)), RGB(255, 140, 0), 0));
+  EXPECT_TRUE(Near(At(s, OnScreen((pic.left + pic.right) / 2, (pic.top + pic.bottom) / 2)), kPictureDisc, 0));
   EXPECT_TRUE(Near(At(s, OnScreen(pic.left, pic.top)), RGB(255, 255, 255), 0));
-  EXPECT_TRUE(Near(At(s, OnScreen(kGridRect.left, kGridRect.top + 5)), RGB(170, 170, 200), 0));
+  EXPECT_TRUE(Near(At(s, OnScreen(kGridRect.left, kGridRect.top + 5)), kGridColor, 0));
   // Text: some glyph pixels in the title, none beside it.
   EXPECT_GT(DarkPixels(s, kTitleRect), 40);
   EXPECT_EQ(
       DarkPixels(s, RECT{kTitleRect.right + 20, kTitleRect.top, kTitleRect.right + 120, kTitleRect.bottom}),
       0);
+  // The rows are cut at their cell with an ellipsis: nothing is drawn past it.
+  RECT row{10, kRowsTop, 420, kRowsTop + kRowHeight};
+  EXPECT_GT(DarkPixels(s, row), 100);
+  EXPECT_EQ(DarkPixels(s, RECT{row.right, row.top, row.right + 150, row.bottom}), 0);
 }
 
-TEST_F(DemoHeadless, HintStaysAboveTheWindowUntilHidden) {
+TEST_F(DemoHeadless, TheFormCaptionShowsItsTitle) {
+  RECT frame;
+  GetWindowRect(form->Handle(), &frame);
+  POINT origin = form->ClientToScreen(POINT{0, 0});
+  Surface s = backend.Screenshot();
+  // White title glyphs on the caption's blue, left of the caption's middle.
+  int white = 0;
+  for (int y = frame.top + 3; y < origin.y - 2; ++y)
+    for (int x = frame.left + 4; x < (frame.left + frame.right) / 2; ++x)
+      white += PixelR(s.At(x, y)) > 200 && PixelG(s.At(x, y)) > 200 && PixelB(s.At(x, y)) > 200;
+  EXPECT_GT(white, 30);
+}
+
+TEST_F(DemoHeadless, PopupStaysAboveTheFormUntilHidden) {
+  HWND popup = form->Popup->Handle();
+  EXPECT_TRUE(form->Popup->IsHintShowing());
   RECT hint;
-  GetWindowRect(demo.hint, &hint);
+  GetWindowRect(popup, &hint);
+  POINT expected = form->Board->ClientToScreen(POINT{kHintInCanvas.left, kHintInCanvas.top});
+  EXPECT_EQ(hint.left, expected.x);
+  EXPECT_EQ(hint.top, expected.y);
   Surface s = backend.Screenshot();
   EXPECT_TRUE(Near(s.At(hint.left, hint.top), RGB(0, 0, 0), 0));  // its frame
   EXPECT_TRUE(Near(s.At(hint.right - 3, hint.bottom - 3), kHintBack, 0));
   int text = 0;
-  for (int x = hint.left + 2; x < hint.right - 2; ++x) text += Dark(s.At(x, (hint.top + hint.bottom) / 2));
-  EXPECT_GT(text, 5);
-  // Repainting the window beneath does not paint over the hint.
-  RedrawWindow(demo.main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  for (int y = hint.top + 2; y < hint.bottom - 2; ++y)
+    for (int x = hint.left + 2; x < hint.right - 2; ++x) text += Dark(s.At(x, y));
+  EXPECT_GT(text, 20);
+  // Repainting the form beneath does not paint over the popup.
+  RedrawWindow(form->Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   backend.Pump();
   EXPECT_TRUE(Near(backend.Screenshot().At(hint.right - 3, hint.bottom - 3), kHintBack, 0));
-  ShowWindow(demo.hint, SW_HIDE);
+  ShowWindow(popup, SW_HIDE);
   backend.Pump();
   EXPECT_FALSE(Near(backend.Screenshot().At(hint.right - 3, hint.bottom - 3), kHintBack, 0));
 }
 
 TEST_F(DemoHeadless, ScrollingGivesTheSamePixelsAsAFreshPaint) {
-  ShowWindow(demo.hint, SW_HIDE);  // the comparisons cover the whole canvas
+  ShowWindow(form->Popup->Handle(), SW_HIDE);  // the comparisons cover the whole board
   backend.Pump();
   Surface before = backend.Screenshot();
   POINT gradient = OnScreen(kGradientRect.left + 2, kGradientRect.top + 2);
   // A click on the down arrow of the vertical scroll bar.
-  RECT canvas;
-  GetWindowRect(demo.canvas, &canvas);
-  backend.Click(canvas.right - 8, canvas.bottom - 16 - 8);
+  RECT r;
+  GetWindowRect(board, &r);
+  backend.Click(r.right - 8, r.bottom - 16 - 8);
   backend.Pump();
-  ASSERT_EQ(State().scrollY, kRowHeight);
+  ASSERT_EQ(form->Board->ScrollY(), kRowHeight);
   Surface after = backend.Screenshot();
   EXPECT_EQ(after.At(gradient.x, gradient.y - kRowHeight), before.At(gradient.x, gradient.y));
   ExpectSameAsFreshPaint();
   // Keys scroll too, both ways; the status band stays where it is.
-  backend.Click(canvas.left + 100, canvas.top + kStatusHeight + 100);
+  backend.Click(r.left + 100, r.top + kStatusHeight + 100);
   backend.KeyPress(VK_NEXT);
   backend.KeyPress(VK_RIGHT);
   backend.KeyPress(VK_RIGHT);
   backend.Pump();
-  EXPECT_EQ(State().scrollX, 2 * kRowHeight);
-  EXPECT_GT(State().scrollY, kRowHeight);
+  EXPECT_EQ(form->Board->ScrollX(), 2 * kRowHeight);
+  EXPECT_GT(form->Board->ScrollY(), kRowHeight);
+  ExpectSameAsFreshPaint();
+  // The end clamps to the last page, the wheel and Home go back.
+  backend.KeyPress(VK_END);
+  backend.Pump();
+  EXPECT_EQ(form->Board->ScrollY(), kContent.cy - (r.bottom - r.top - 16 - kStatusHeight));
   ExpectSameAsFreshPaint();
   backend.Wheel(WHEEL_DELTA);
+  backend.Pump();
+  EXPECT_EQ(form->Board->ScrollY(), kContent.cy - (r.bottom - r.top - 16 - kStatusHeight) - 3 * kRowHeight);
   backend.KeyPress(VK_HOME);
   backend.Pump();
-  EXPECT_EQ(State().scrollX, 0);
-  EXPECT_EQ(State().scrollY, 0);
+  EXPECT_EQ(form->Board->ScrollX(), 0);
+  EXPECT_EQ(form->Board->ScrollY(), 0);
   ExpectSameAsFreshPaint();
 }
 
 TEST_F(DemoHeadless, KeysClicksAndTheTimerShowInTheStatusBand) {
-  RECT canvas;
-  GetWindowRect(demo.canvas, &canvas);
+  RECT r;
+  GetWindowRect(board, &r);
   auto band = [&] {
     Surface s = backend.Screenshot();
     std::vector<uint32_t> px;
-    for (int y = canvas.top; y < canvas.top + kStatusHeight; ++y)
-      for (int x = canvas.left; x < canvas.right - 16; ++x) px.push_back(s.At(x, y));
+    for (int y = r.top; y < r.top + kStatusHeight; ++y)
+      for (int x = r.left; x < r.right - 16; ++x) px.push_back(s.At(x, y));
     return px;
   };
-  auto start = band();
-  backend.Click(canvas.left + 30, canvas.top + kStatusHeight + 50);
+  // The focus starts elsewhere; a click gives it back to the board.
+  SetFocus(form->Handle());
   backend.Pump();
-  EXPECT_EQ(GetFocus(), demo.canvas);
-  EXPECT_EQ(State().lastClick, u"left at 30," + std::u16string(u"90"));
+  EXPECT_NE(GetFocus(), board);
+  auto start = band();
+  backend.Click(r.left + 30, r.top + kStatusHeight + 50);
+  backend.Pump();
+  EXPECT_EQ(GetFocus(), board);
+  EXPECT_EQ(form->Board->LastClick(), "left at 30,90");
   auto clicked = band();
   EXPECT_NE(clicked, start);
   backend.KeyPress('A');
   backend.Pump();
-  EXPECT_EQ(State().lastKey, u"char 'a'");  // the key, then its character
+  EXPECT_EQ(form->Board->LastKey(), "char 'a'");  // the key, then its character
   backend.KeyPress(VK_F5);
   backend.Pump();
-  EXPECT_EQ(State().lastKey, u"VK 116");
+  EXPECT_EQ(form->Board->LastKey(), "VK 116");
   auto keyed = band();
   EXPECT_NE(keyed, clicked);
+  int ticks = form->Board->Ticks();
   backend.AdvanceClock(3 * kTickMs);
-  EXPECT_EQ(State().ticks, 3);
+  EXPECT_EQ(form->Board->Ticks(), ticks + 3);
   EXPECT_NE(band(), keyed);
+  // The timer stops with its form.
+  form->Ticker->SetEnabled(false);
+  backend.AdvanceClock(3 * kTickMs);
+  EXPECT_EQ(form->Board->Ticks(), ticks + 3);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The X11 backend against a real X server (Xvfb, skipped when it is not
-// installed): the demo program shows its window and reads it back from the
+// installed): the demo program shows its form and reads it back from the
 // server; in-process, the desktop's requests (moving a window, closing it,
 // reading our clipboard) reach the program through a second X client.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
@@ -162,12 +162,25 @@ TEST_F(X11Smoke, DemoWindowReadBackFromTheServer) {
   EXPECT_TRUE(Near(at(g.left, mid), 255, 0, 0, 8));
   EXPECT_TRUE(Near(at(g.right - 1, mid), 0, 0, 255, 8));
   EXPECT_TRUE(Near(at(demo::kBlendRect.left + 5, demo::kBlendRect.top + 5), 128, 0, 127, 2));
+  const RECT& pic = demo::kImageRect;
+  uint32_t disc = at((pic.left + pic.right) / 2, (pic.top + pic.bottom) / 2);
+  EXPECT_TRUE(Near(disc, GetRValue(demo::kPictureDisc), GetGValue(demo::kPictureDisc),
+                   GetBValue(demo::kPictureDisc), 0));
+  uint32_t grid = at(demo::kGridRect.left, demo::kGridRect.top + 5);
+  EXPECT_TRUE(
+      Near(grid, GetRValue(demo::kGridColor), GetGValue(demo::kGridColor), GetBValue(demo::kGridColor), 0));
   int dark = 0;
   for (int y = demo::kTitleRect.top; y < demo::kTitleRect.bottom; ++y)
     for (int x = demo::kTitleRect.left; x < demo::kTitleRect.right; ++x)
       dark += PixelR(at(x, y)) + PixelG(at(x, y)) + PixelB(at(x, y)) < 300;
   EXPECT_GT(dark, 40);
-  // The hint popup, an override-redirect window, lies above the window.
+  // The status band above the content shows its lines of text.
+  int status = 0;
+  for (int y = demo::kCanvasMargin + 2; y < demo::kCanvasMargin + demo::kStatusHeight - 2; ++y)
+    for (int x = demo::kCanvasMargin + 4; x < demo::kCanvasMargin + 200; ++x)
+      status += PixelR(shot.At(x, y)) + PixelG(shot.At(x, y)) + PixelB(shot.At(x, y)) < 300;
+  EXPECT_GT(status, 60);
+  // The hint popup, an override-redirect window, lies above the form.
   const RECT& h = demo::kHintInCanvas;
   uint32_t hint = shot.At(demo::kCanvasMargin + h.right - 3, demo::kCanvasMargin + h.bottom - 3);
   EXPECT_TRUE(

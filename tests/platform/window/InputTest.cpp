@@ -164,5 +164,65 @@ TEST_F(Input, ClickActivatesAndTheCursorFollowsTheHitTest) {
   UnregisterClassW(u"QvEdit", nullptr);
 }
 
+// Hover is timed on the backend clock from where the pointer settled: small
+// moves inside the hover rectangle keep the time running, larger ones start
+// it again, and it is reported once per request.
+TEST_F(Input, HoverArrivesByTimerAfterThePointerRestsInItsRectangle) {
+  HWND a = Top({0, 0, 200, 100});
+  Top({200, 0, 300, 100});
+  UINT hoverMs = 0, width = 0;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hoverMs, 0));
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETMOUSEHOVERWIDTH, 0, &width, 0));
+  auto track = [&](HWND h) {
+    TRACKMOUSEEVENT t;
+    t.dwFlags = TME_HOVER;
+    t.hwndTrack = h;
+    ASSERT_TRUE(TrackMouseEvent(&t));
+  };
+  backend.MouseMove(50, 50);
+  backend.Pump();
+  track(a);
+  // A waiting loop is woken for it: a timer is due when the hover is.
+  EXPECT_LE(TimeUntilNextTimer(), hoverMs);
+  backend.AdvanceClock(hoverMs / 2);
+  backend.MouseMove(50 + int(width / 2), 50 - int(width / 2));  // still inside
+  backend.AdvanceClock(hoverMs / 2 - 1);
+  EXPECT_TRUE(Of(WM_MOUSEHOVER).empty());
+  backend.AdvanceClock(1);
+  ASSERT_EQ(Of(WM_MOUSEHOVER).size(), 1u);
+  EXPECT_EQ(Of(WM_MOUSEHOVER)[0].hwnd, a);
+  EXPECT_EQ(Of(WM_MOUSEHOVER)[0].lParam, MAKELPARAM(50 + int(width / 2), 50 - int(width / 2)));
+  backend.AdvanceClock(3 * hoverMs);
+  EXPECT_EQ(Of(WM_MOUSEHOVER).size(), 1u);  // once per request
+  EXPECT_EQ(TimeUntilNextTimer(), INFINITE);
+
+  // Leaving the rectangle starts the time again from the new place.
+  Clear();
+  track(a);
+  backend.AdvanceClock(hoverMs - 100);
+  backend.MouseMove(60 + int(width), 50);
+  backend.AdvanceClock(hoverMs - 1);
+  EXPECT_TRUE(Of(WM_MOUSEHOVER).empty());
+  backend.AdvanceClock(1);
+  EXPECT_EQ(Of(WM_MOUSEHOVER).size(), 1u);
+
+  // Resting over another window reports nothing, nor does a cancelled request.
+  Clear();
+  track(a);
+  backend.MouseMove(250, 50);
+  backend.AdvanceClock(2 * hoverMs);
+  EXPECT_TRUE(Of(WM_MOUSEHOVER).empty());
+  backend.MouseMove(60, 60);
+  backend.Pump();
+  track(a);
+  TRACKMOUSEEVENT cancel;
+  cancel.dwFlags = TME_HOVER | TME_CANCEL;
+  cancel.hwndTrack = a;
+  TrackMouseEvent(&cancel);
+  backend.AdvanceClock(2 * hoverMs);
+  EXPECT_TRUE(Of(WM_MOUSEHOVER).empty());
+  EXPECT_EQ(TimeUntilNextTimer(), INFINITE);
+}
+
 }  // namespace
 }  // namespace qv::test
