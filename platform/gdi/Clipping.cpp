@@ -87,7 +87,7 @@ int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {
   Dc* dc = DcOf(hdc);
   if (!dc) return ERROR;
   CurrentClipOrAll(*dc);
-  dc->s.clip.IntersectRect(DeviceRect(*dc, l, t, r, b));
+  dc->s.clip.Intersect(DeviceRect(*dc, l, t, r, b));
   dc->InvalidateClip();
   return ClipResult(*dc);
 }
@@ -104,7 +104,7 @@ int ExcludeClipRect(HDC hdc, int l, int t, int r, int b) {
 int OffsetClipRgn(HDC hdc, int dx, int dy) {
   Dc* dc = DcOf(hdc);
   if (!dc) return ERROR;
-  if (dc->s.hasClip) dc->s.clip.Translate(dx, dy);
+  if (dc->s.hasClip) dc->s.clip.Offset(dx, dy);
   dc->InvalidateClip();
   return ClipResult(*dc);
 }
@@ -113,7 +113,7 @@ int GetClipBox(HDC hdc, RECT* r) {
   Dc* dc = DcOf(hdc);
   if (!dc || !r) return ERROR;
   const PixRegion& clip = dc->Clip();
-  *r = clip.Box();
+  *r = clip.Bounds();
   if (!clip.Empty()) {
     POINT o = dc->Offset();
     OffsetRect(r, -o.x, -o.y);
@@ -157,7 +157,7 @@ int GetRandomRgn(HDC hdc, HRGN rgn, int which) {
     case SYSRGN: {
       GetDCVisibleRegion(hdc, rgn);
       POINT s = dc->hasScreenOrigin ? dc->screenOrigin : dc->deviceOrigin;
-      r->rgn.Translate(s.x, s.y);
+      r->rgn.Offset(s.x, s.y);
       return 1;
     }
     default:

@@ -79,12 +79,12 @@ const PixRegion& Dc::Clip() {
   effClip.SetRect({0, 0, r.Valid() ? r.width : 0, r.Valid() ? r.height : 0});
   if (hasVis) {
     PixRegion v = vis;
-    v.Translate(deviceOrigin.x, deviceOrigin.y);
+    v.Offset(deviceOrigin.x, deviceOrigin.y);
     effClip.Intersect(v);
   }
   if (s.hasClip) {
     PixRegion c = s.clip;
-    c.Translate(deviceOrigin.x, deviceOrigin.y);
+    c.Offset(deviceOrigin.x, deviceOrigin.y);
     effClip.Intersect(c);
   }
   clipValid = true;

@@ -11,6 +11,7 @@
 
 #include "platform/Surface.h"
 #include "platform/gdi/GdiTypes.h"
+#include "platform/gdi/PixRegion.h"
 #include "platform/gdi/PixelRows.h"
 
 namespace qv::gdi {
@@ -61,40 +62,6 @@ struct Bitmap : Object {
   uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(store.data()); }
   PixelRows Rows();
   void Allocate(int w, int h, int bitsPerPixel, ptrdiff_t rowBytes);
-};
-
-// pixman_region32_t with value semantics.
-class PixRegion {
- public:
-  PixRegion() { pixman_region32_init(&r_); }
-  explicit PixRegion(const RECT& rc);
-  PixRegion(const PixRegion& o) {
-    pixman_region32_init(&r_);
-    pixman_region32_copy(&r_, &o.r_);
-  }
-  PixRegion& operator=(const PixRegion& o) {
-    if (this != &o) pixman_region32_copy(&r_, &o.r_);
-    return *this;
-  }
-  ~PixRegion() { pixman_region32_fini(&r_); }
-  pixman_region32_t* get() { return &r_; }
-  const pixman_region32_t* get() const { return &r_; }
-  void SetRect(const RECT& rc);
-  void Clear() { pixman_region32_clear(&r_); }
-  void Translate(int dx, int dy) { pixman_region32_translate(&r_, dx, dy); }
-  void Intersect(const PixRegion& o) { pixman_region32_intersect(&r_, &r_, &o.r_); }
-  void IntersectRect(const RECT& rc);
-  void Subtract(const PixRegion& o) { pixman_region32_subtract(&r_, &r_, &o.r_); }
-  void Union(const PixRegion& o) { pixman_region32_union(&r_, &r_, &o.r_); }
-  bool Empty() const { return !pixman_region32_not_empty(const_cast<pixman_region32_t*>(&r_)); }
-  RECT Box() const;
-  int Complexity() const;  // NULLREGION / SIMPLEREGION / COMPLEXREGION
-  const pixman_box32_t* Rects(int& n) const {
-    return pixman_region32_rectangles(const_cast<pixman_region32_t*>(&r_), &n);
-  }
-
- private:
-  pixman_region32_t r_;
 };
 
 struct Region : Object {

@@ -27,7 +27,7 @@ void FillGradientRect(Dc& dc, const PixelRows& rows, TRIVERTEX a, TRIVERTEX b, b
   int from = vertical ? a.y + o.y : a.x + o.x, to = vertical ? b.y + o.y : b.x + o.x;
   double len = to - from;
   PixRegion area = dc.Clip();
-  area.IntersectRect(r);
+  area.Intersect(r);
   int n = 0;
   const pixman_box32_t* boxes = area.Rects(n);
   for (int i = 0; i < n; ++i) {

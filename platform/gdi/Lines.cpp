@@ -190,7 +190,7 @@ bool StraightSegment(const PixelRows& rows, const PixRegion& clip, POINT a, POIN
 // Wide pens: a width x width square stamped on every pixel of the path, the end point included.
 void WideLine(const PixelRows& rows, const PixRegion& clip, const std::vector<POINT>& pts, int width,
               const Fill& f, uint8_t rop) {
-  RECT box = clip.Box();
+  RECT box = clip.Bounds();
   InflateRect(&box, width, width);
   Style solid(PS_SOLID);
   std::vector<Plot> path;
@@ -224,7 +224,7 @@ void DrawPolyline(Dc& dc, const POINT* pts, int count) {
   }
   Style style(pen.style);
   Fill gap = SolidFill(ToPixel(dc.s.bkColor));
-  RECT box = clip.Box();
+  RECT box = clip.Bounds();
   std::vector<Plot> path;
   int64_t pos = 0;  // the dash pattern runs on from segment to segment
   for (int i = 0; i + 1 < count; ++i) {

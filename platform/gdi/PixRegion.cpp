@@ -1,8 +1,9 @@
-// The value-semantics wrapper around pixman regions that regions, clips and
-// shape rasterisation share.
-#include "platform/gdi/GdiObject.h"
+// Region value operations that are more than one pixman call.
+#include "platform/gdi/PixRegion.h"
 
-namespace qv::gdi {
+#include "platform/gdi/GdiTypes.h"
+
+namespace qv {
 
 PixRegion::PixRegion(const RECT& rc) {
   pixman_region32_init(&r_);
@@ -12,13 +13,12 @@ PixRegion::PixRegion(const RECT& rc) {
 void PixRegion::SetRect(const RECT& rc) {
   pixman_region32_fini(&r_);
   if (rc.right > rc.left && rc.bottom > rc.top)
-    pixman_region32_init_rect(&r_, rc.left, rc.top, unsigned(rc.right - rc.left),
-                              unsigned(rc.bottom - rc.top));
+    pixman_region32_init_rect(&r_, rc.left, rc.top, unsigned(rc.right - rc.left), unsigned(rc.bottom - rc.top));
   else
     pixman_region32_init(&r_);
 }
 
-void PixRegion::IntersectRect(const RECT& rc) {
+void PixRegion::Intersect(const RECT& rc) {
   if (rc.right <= rc.left || rc.bottom <= rc.top) {
     Clear();
     return;
@@ -27,15 +27,24 @@ void PixRegion::IntersectRect(const RECT& rc) {
                                  unsigned(rc.bottom - rc.top));
 }
 
-RECT PixRegion::Box() const {
+RECT PixRegion::Bounds() const {
   if (Empty()) return {};
-  const pixman_box32_t* b = pixman_region32_extents(const_cast<pixman_region32_t*>(&r_));
+  const pixman_box32_t* b = pixman_region32_extents(Mut());
   return {b->x1, b->y1, b->x2, b->y2};
 }
 
 int PixRegion::Complexity() const {
-  int n = pixman_region32_n_rects(const_cast<pixman_region32_t*>(&r_));
+  int n = pixman_region32_n_rects(Mut());
   return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-}  // namespace qv::gdi
+std::vector<RECT> PixRegion::Rects() const {
+  int n = 0;
+  const pixman_box32_t* b = Rects(n);
+  std::vector<RECT> out;
+  out.reserve(std::size_t(n));
+  for (int i = 0; i < n; ++i) out.push_back(RECT{b[i].x1, b[i].y1, b[i].x2, b[i].y2});
+  return out;
+}
+
+}  // namespace qv

@@ -166,7 +166,7 @@ PixRegion RegionFromSpans(const std::vector<Span>& spans) {
 // Each corner is a quarter of the ellipse inscribed in an ew x eh box; a pixel
 // belongs to the shape when its centre lies inside.
 RowRange ClipRows(const PixRegion& clip) {
-  RECT b = clip.Box();
+  RECT b = clip.Bounds();
   return {b.top, b.bottom};
 }
 

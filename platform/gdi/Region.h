@@ -1,5 +1,6 @@
 // Regions: sets of pixels kept as sorted rectangle lists (pixman_region32).
 #pragma once
+#include "platform/gdi/PixRegion.h"
 #include "platform/gdi/GdiTypes.h"
 
 namespace qv {
@@ -28,5 +29,11 @@ BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush);
 BOOL FrameRgn(HDC hdc, HRGN rgn, HBRUSH brush, int width, int height);
 BOOL PaintRgn(HDC hdc, HRGN rgn);  // with the selected brush
 BOOL InvertRgn(HDC hdc, HRGN rgn);
+
+// Region handles to and from region values (the window manager keeps its
+// regions as values). FALSE for a stale handle.
+HRGN CreateRgnFromPixRegion(const PixRegion& r);
+BOOL SetRgnFromPixRegion(HRGN rgn, const PixRegion& r);
+BOOL GetPixRegion(HRGN rgn, PixRegion& out);
 
 }  // namespace qv

@@ -31,6 +31,22 @@ PixRegion* RgnOf(HRGN h) {
 
 }  // namespace
 
+HRGN CreateRgnFromPixRegion(const PixRegion& r) { return NewRegion(r); }
+
+BOOL SetRgnFromPixRegion(HRGN rgn, const PixRegion& r) {
+  PixRegion* p = RgnOf(rgn);
+  if (!p) return FALSE;
+  *p = r;
+  return TRUE;
+}
+
+BOOL GetPixRegion(HRGN rgn, PixRegion& out) {
+  const PixRegion* p = RgnOf(rgn);
+  if (!p) return FALSE;
+  out = *p;
+  return TRUE;
+}
+
 HRGN CreateRectRgn(int l, int t, int r, int b) {
   return NewRegion(PixRegion(Normalised(l, t, r, b)));
 }
@@ -80,7 +96,7 @@ HRGN ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data) {
     pixman_region32_fini(rgn.get());
     pixman_region32_init_rects(rgn.get(), boxes.data(), int(boxes.size()));
   }
-  if (xform) rgn.Translate(int(xform->eDx), int(xform->eDy));
+  if (xform) rgn.Offset(int(xform->eDx), int(xform->eDy));
   return NewRegion(std::move(rgn));
 }
 
@@ -118,7 +134,7 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
 int OffsetRgn(HRGN rgn, int dx, int dy) {
   PixRegion* r = RgnOf(rgn);
   if (!r) return ERROR;
-  r->Translate(dx, dy);
+  r->Offset(dx, dy);
   return r->Complexity();
 }
 
@@ -153,7 +169,7 @@ BOOL EqualRgn(HRGN a, HRGN b) {
 int GetRgnBox(HRGN rgn, RECT* r) {
   PixRegion* p = RgnOf(rgn);
   if (!p || !r) return ERROR;
-  *r = p->Box();
+  *r = p->Bounds();
   return p->Complexity();
 }
 
@@ -167,7 +183,7 @@ DWORD GetRegionData(HRGN rgn, DWORD size, RGNDATA* data) {
   data->rdh = RGNDATAHEADER{};
   data->rdh.nCount = DWORD(n);
   data->rdh.nRgnSize = DWORD(std::size_t(n) * sizeof(RECT));
-  data->rdh.rcBound = p->Box();
+  data->rdh.rcBound = p->Bounds();
   char* out = reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER);
   for (int i = 0; i < n; ++i) {
     RECT r{boxes[i].x1, boxes[i].y1, boxes[i].x2, boxes[i].y2};
@@ -190,7 +206,7 @@ BOOL PaintArea(HDC hdc, const PixRegion& logical, HBRUSH brush, uint8_t rop) {
   if (!rows.Valid()) return TRUE;
   PixRegion area = logical;
   POINT o = dc->Offset();
-  area.Translate(o.x, o.y);
+  area.Offset(o.x, o.y);
   area.Intersect(dc->Clip());
   FillArea(rows, area, fill, rop);
   return TRUE;
@@ -221,7 +237,7 @@ BOOL FrameRgn(HDC hdc, HRGN rgn, HBRUSH brush, int w, int h) {
   PixRegion inner = *r;
   for (POINT d : {POINT{w, 0}, POINT{-w, 0}, POINT{0, h}, POINT{0, -h}}) {
     PixRegion moved = *r;
-    moved.Translate(d.x, d.y);
+    moved.Offset(d.x, d.y);
     inner.Intersect(moved);
   }
   PixRegion frame = *r;

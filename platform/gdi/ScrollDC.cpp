@@ -18,16 +18,16 @@ BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RECT* clip, HRG
   OffsetRect(&limit, o.x, o.y);
   // Pixels that can be moved: visible, inside the scroll and clip rectangles.
   PixRegion movable = dc->Clip();
-  movable.IntersectRect(s);
-  movable.IntersectRect(limit);
+  movable.Intersect(s);
+  movable.Intersect(limit);
   PixRegion target = movable;
-  target.Translate(dx, dy);
-  target.IntersectRect(limit);
+  target.Offset(dx, dy);
+  target.Intersect(limit);
   target.Intersect(dc->Clip());
   if (rows.Valid() && !target.Empty()) {
     Transfer t;
     t.dst = t.src = rows;
-    RECT bounds = target.Box();
+    RECT bounds = target.Bounds();
     t.dstRect = bounds;
     t.srcRect = bounds;
     OffsetRect(&t.srcRect, -dx, -dy);
@@ -37,9 +37,9 @@ BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RECT* clip, HRG
   }
   PixRegion uncovered = movable;
   uncovered.Subtract(target);
-  uncovered.Translate(-o.x, -o.y);
+  uncovered.Offset(-o.x, -o.y);
   if (Region* r = As<Region>(update)) r->rgn = uncovered;
-  if (updateRect) *updateRect = uncovered.Box();
+  if (updateRect) *updateRect = uncovered.Bounds();
   return TRUE;
 }
 

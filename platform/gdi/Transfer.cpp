@@ -55,7 +55,7 @@ bool PrepareTransfer(Dc& dest, int x, int y, int w, int h, Dc* source, int xs, i
 
 PixRegion TransferArea(Dc& dest, const Transfer& t) {
   PixRegion area = dest.Clip();
-  area.IntersectRect(t.dstRect);
+  area.Intersect(t.dstRect);
   if (!t.src.Valid()) return area;
   // Destination pixels whose source lies inside the source bitmap (the mapping is monotonic).
   int dw = t.dstRect.right - t.dstRect.left, dh = t.dstRect.bottom - t.dstRect.top;
@@ -81,7 +81,7 @@ PixRegion TransferArea(Dc& dest, const Transfer& t) {
     validRange(dw, sw, t.srcRect.left, t.src.width, t.mirrorX, x0, x1);
     validRange(dh, sh, t.srcRect.top, t.src.height, t.mirrorY, y0, y1);
   }
-  area.IntersectRect({t.dstRect.left + x0, t.dstRect.top + y0, t.dstRect.left + x1, t.dstRect.top + y1});
+  area.Intersect({t.dstRect.left + x0, t.dstRect.top + y0, t.dstRect.left + x1, t.dstRect.top + y1});
   return area;
 }
 

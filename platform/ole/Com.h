@@ -20,9 +20,15 @@ using CLSID = TGUID;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
-constexpr HRESULT MakeHResult(uint32_t v) { return static_cast<HRESULT>(v); }
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr HRESULT MakeHResult(uint32_t v) {
+  return static_cast<HRESULT>(v);
+}
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
 // General results
 constexpr HRESULT S_OK = 0, S_FALSE = 1;
@@ -43,15 +49,21 @@ constexpr HRESULT DRAGDROP_S_DROP = MakeHResult(0x00040100), DRAGDROP_S_CANCEL =
                   DRAGDROP_E_ALREADYREGISTERED = MakeHResult(0x80040101),
                   DRAGDROP_E_INVALIDHWND = MakeHResult(0x80040102);
 // Clipboard, storage and activation
-constexpr HRESULT CLIPBRD_E_CANT_OPEN = MakeHResult(0x800401D0), CLIPBRD_E_CANT_EMPTY = MakeHResult(0x800401D1),
+constexpr HRESULT CLIPBRD_E_CANT_OPEN = MakeHResult(0x800401D0),
+                  CLIPBRD_E_CANT_EMPTY = MakeHResult(0x800401D1),
                   CLIPBRD_E_CANT_SET = MakeHResult(0x800401D2), CLIPBRD_E_BAD_DATA = MakeHResult(0x800401D3),
-                  CO_E_NOTINITIALIZED = MakeHResult(0x800401F0), REGDB_E_CLASSNOTREG = MakeHResult(0x80040154),
-                  STG_E_INVALIDFUNCTION = MakeHResult(0x80030001), STG_E_INVALIDPOINTER = MakeHResult(0x80030009),
-                  STG_E_MEDIUMFULL = MakeHResult(0x80030070);
+                  CO_E_NOTINITIALIZED = MakeHResult(0x800401F0),
+                  REGDB_E_CLASSNOTREG = MakeHResult(0x80040154),
+                  STG_E_INVALIDFUNCTION = MakeHResult(0x80030001),
+                  STG_E_INVALIDPOINTER = MakeHResult(0x80030009), STG_E_MEDIUMFULL = MakeHResult(0x80030070);
 
 inline constexpr IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline bool IsEqualGUID(const TGUID& a, const TGUID& b) { return a == b; }
-inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
+inline bool IsEqualGUID(const TGUID& a, const TGUID& b) {
+  return a == b;
+}
+inline bool IsEqualIID(REFIID a, REFIID b) {
+  return a == b;
+}
 
 // The root of every interface. The destructor is protected: objects end
 // through Release, never through delete.
@@ -147,7 +159,8 @@ class ComPtr {
   template <class U>
   ComPtr<U> As() const {
     U* u = nullptr;
-    if (p_ && SUCCEEDED(p_->QueryInterface(U::Iid(), reinterpret_cast<void**>(&u)))) return ComPtr<U>::Adopt(u);
+    if (p_ && SUCCEEDED(p_->QueryInterface(U::Iid(), reinterpret_cast<void**>(&u))))
+      return ComPtr<U>::Adopt(u);
     return {};
   }
 

@@ -134,8 +134,12 @@ UINT GlobalLockCount(HGLOBAL mem) {
   return b ? b->locks : 0;
 }
 
-void* CoTaskMemAlloc(SIZE_T bytes) { return std::malloc(bytes ? bytes : 1); }
+void* CoTaskMemAlloc(SIZE_T bytes) {
+  return std::malloc(bytes ? bytes : 1);
+}
 
-void CoTaskMemFree(void* p) { std::free(p); }
+void CoTaskMemFree(void* p) {
+  std::free(p);
+}
 
 }  // namespace qv

@@ -82,13 +82,13 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scrollRect, const RECT
       }
   }
   if (flags & SW_INVALIDATE) {
-    HRGN r = exposed.ToHrgn();
+    HRGN r = CreateRgnFromPixRegion(exposed);
     RedrawWindow(hwnd, nullptr, r,
                  RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) |
                      ((flags & SW_SCROLLCHILDREN) ? RDW_ALLCHILDREN : 0));
     DeleteObject(r);
   }
-  if (updateRgn) exposed.CopyTo(updateRgn);
+  if (updateRgn) SetRgnFromPixRegion(updateRgn, exposed);
   if (updateRect) *updateRect = exposed.Bounds();
   return exposed.Empty() ? NULLREGION : (exposed.Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION);
 }

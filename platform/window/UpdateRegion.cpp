@@ -123,7 +123,7 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
   if (!w) return FALSE;
   PixRegion area;
   if (rgn) {
-    if (!PixRegion::FromHrgn(rgn, area)) return FALSE;
+    if (!GetPixRegion(rgn, area)) return FALSE;
     area.Offset(w->client.left, w->client.top);
   } else if (rect) {
     RECT r = *rect;
@@ -173,7 +173,7 @@ int GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
   if (erase) RedrawInternal(w, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
   PixRegion r = w->update;
   r.Offset(-w->client.left, -w->client.top);
-  if (!r.CopyTo(rgn)) return ERROR;
+  if (!SetRgnFromPixRegion(rgn, r)) return ERROR;
   if (r.Empty()) return NULLREGION;
   return r.Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }

@@ -104,7 +104,7 @@ HDC MakeWindowDC(const WindowPtr& w, bool windowDc, bool clipChildren, bool clip
     origin.x += w->client.left, origin.y += w->client.top;
     vis.Offset(-w->client.left, -w->client.top);
   }
-  HRGN rgn = vis.ToHrgn();
+  HRGN rgn = CreateRgnFromPixRegion(vis);
   HDC dc = CreateSurfaceDC(top->backing.get(), origin, rgn);
   DeleteObject(rgn);
   if (!dc) return nullptr;
@@ -174,7 +174,7 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   if (!w) return nullptr;
   PixRegion extra;
   bool useExtra = (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && clip && uintptr_t(clip) != 1 &&
-                  PixRegion::FromHrgn(clip, extra);
+                  GetPixRegion(clip, extra);
   bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
   bool clipSiblings = (flags & DCX_CLIPSIBLINGS) || (w->style & WS_CLIPSIBLINGS);
   return MakeWindowDC(w, flags & DCX_WINDOW, clipChildren, clipSiblings, useExtra ? &extra : nullptr,
@@ -256,7 +256,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   RECT before = WindowRectOnScreen(*w);
   if (rgn) {
     PixRegion r;
-    if (!PixRegion::FromHrgn(rgn, r)) return 0;
+    if (!GetPixRegion(rgn, r)) return 0;
     w->shape = r;
     DeleteObject(rgn);
   } else {
@@ -270,7 +270,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
 int GetWindowRgn(HWND hwnd, HRGN rgn) {
   auto w = wm::Get(hwnd);
   if (!w || !w->shape) return ERROR;
-  if (!w->shape->CopyTo(rgn)) return ERROR;
+  if (!SetRgnFromPixRegion(rgn, *w->shape)) return ERROR;
   return w->shape->Empty() ? NULLREGION : (w->shape->Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION);
 }
 

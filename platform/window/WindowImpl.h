@@ -19,7 +19,7 @@
 #include "platform/window/BackendInput.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Messages.h"
-#include "platform/window/PixRegion.h"
+#include "platform/gdi/Region.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
 

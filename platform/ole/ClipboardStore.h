@@ -1,0 +1,54 @@
+// Internal state of the clipboard, shared by the plain clipboard API and the
+// data-object clipboard. One recursive lock guards it; calls into a data
+// object are made with the lock released.
+#pragma once
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/ole/Clipboard.h"
+#include "platform/ole/DataTransfer.h"
+
+namespace qv::clip {
+
+struct Store {
+  std::recursive_mutex lock;
+  bool open = false;
+  std::thread::id openThread;
+  HWND openWindow = nullptr;
+  HWND owner = nullptr;
+  std::vector<std::pair<UINT, HANDLE>> data;  // in the order set
+  bool changed = false;                       // since the clipboard was opened
+  bool emptied = false;
+  std::u16string desktopText;  // the desktop's text as we last gave or saw it
+  std::optional<DWORD> lastSync;
+  ComPtr<IDataObject> object;  // set by OleSetClipboard
+};
+
+Store& S();
+
+// Frees every stored handle and hands back the data object (to be released
+// by the caller once the lock is gone). Call with the lock held.
+ComPtr<IDataObject> ClearLocked();
+// Takes text another program put on the desktop clipboard, replacing the
+// store. `always` = false skips the backend when it was asked very recently.
+void SyncFromDesktop(bool always);
+// Gives the text of the store (or of its data object) to the desktop.
+void PushToDesktop();
+// The text a data object renders, if it offers a text format.
+std::optional<std::u16string> TextOf(IDataObject* object);
+// The formats a data object can give as global memory, in its order.
+std::vector<UINT> GlobalFormatsOf(IDataObject* object);
+// A global-memory copy of one format rendered by a data object, or nullptr.
+HGLOBAL RenderGlobal(IDataObject* object, UINT format);
+
+// Text in global blocks: a wide or UTF-8 string up to its NUL (or the block's end).
+std::u16string ReadWide(HANDLE mem);
+std::string ReadNarrow(HANDLE mem);
+HGLOBAL WideBlock(const std::u16string& text);
+HGLOBAL NarrowBlock(const std::string& text);
+
+}  // namespace qv::clip

@@ -1,0 +1,230 @@
+// The modal drag loop. A hidden window holds the mouse capture so that every
+// mouse message of the drag comes here wherever the pointer is; input is
+// consumed by the loop, everything else (paints, timers, sent messages) is
+// dispatched as usual so the windows keep drawing under the drag.
+#include "platform/ole/DragDrop.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
+
+namespace qv {
+namespace {
+
+constexpr UINT kTickMs = 50;  // DragOver repeats this often while the mouse rests
+constexpr uintptr_t kTickTimer = 1;
+const char16_t* const kTrackerClass = u"QvDragTracker";
+
+LRESULT TrackerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SETCURSOR) return TRUE;  // the loop chooses the cursor
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateTracker() {
+  static const ATOM registered = [] {
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = TrackerProc;
+    wc.lpszClassName = kTrackerClass;
+    return RegisterClassExW(&wc);
+  }();
+  if (!registered) return nullptr;
+  return CreateWindowExW(WS_EX_TOOLWINDOW, kTrackerClass, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         nullptr, nullptr);
+}
+
+DWORD CurrentKeyState() {
+  auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
+  DWORD keys = 0;
+  if (down(VK_LBUTTON)) keys |= MK_LBUTTON;
+  if (down(VK_RBUTTON)) keys |= MK_RBUTTON;
+  if (down(VK_MBUTTON)) keys |= MK_MBUTTON;
+  if (down(VK_SHIFT)) keys |= MK_SHIFT;
+  if (down(VK_CONTROL)) keys |= MK_CONTROL;
+  if (down(VK_MENU)) keys |= MK_ALT;
+  return keys;
+}
+
+bool IsMouseMessage(UINT m) {
+  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
+}
+
+bool IsKeyMessage(UINT m) {
+  return m >= WM_KEYFIRST && m <= WM_KEYLAST;
+}
+
+// The window with a registered target at a screen point: the window under
+// it or the nearest registered parent (owners do not count).
+ComPtr<IDropTarget> TargetAt(POINT pt, HWND& window) {
+  for (HWND h = WindowFromPoint(pt); h;
+       h = (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) ? GetAncestor(h, GA_PARENT) : nullptr) {
+    if (auto target = RegisteredDropTarget(h)) {
+      window = h;
+      return target;
+    }
+  }
+  window = nullptr;
+  return {};
+}
+
+class DragLoop {
+ public:
+  DragLoop(IDataObject* data, IDropSource* source, DWORD okEffects)
+      : data_(data), source_(source), ok_(okEffects) {}
+  ~DragLoop() { Cleanup(); }
+
+  HRESULT Run(DWORD& effect) {
+    tracker_ = CreateTracker();
+    if (!tracker_) return E_OUTOFMEMORY;
+    SetCapture(tracker_);
+    SetTimer(tracker_, kTickTimer, kTickMs, nullptr);
+    POINT p;
+    GetCursorPos(&p);
+    pt_ = POINTL{p.x, p.y};
+    keys_ = CurrentKeyState();
+    HRESULT result = S_OK;
+    while (!Step(result) && Wait()) {
+    }
+    if (result == S_OK) result = Cancel();  // the loop ended without a decision
+    effect = result == DRAGDROP_S_DROP ? effect_ : DROPEFFECT_NONE;
+    Cleanup();
+    return result;
+  }
+
+ private:
+  // Asks the source whether to go on; true once the drag is decided.
+  bool Step(HRESULT& result) {
+    HRESULT hr = source_->QueryContinueDrag(escape_ ? TRUE : FALSE, keys_);
+    if (hr == DRAGDROP_S_DROP) {
+      result = Drop();
+      return true;
+    }
+    if (hr != S_OK) {
+      Cancel();
+      result = hr;
+      return true;
+    }
+    Track();
+    return false;
+  }
+
+  // Retrieves messages until one concerns the drag; false when the drag
+  // must end (WM_QUIT, the capture taken away, the tracker destroyed).
+  bool Wait() {
+    MSG m;
+    for (;;) {
+      BOOL got = GetMessageW(&m, nullptr, 0, 0);
+      if (got == 0) PostQuitMessage(int(m.wParam));  // for the outer loop
+      if (got <= 0 || !IsWindow(tracker_) || GetCapture() != tracker_) return false;
+      if (IsMouseMessage(m.message)) {
+        pt_ = POINTL{m.pt.x, m.pt.y};
+        keys_ = CurrentKeyState();
+        return true;
+      }
+      if (IsKeyMessage(m.message)) {
+        bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
+        if (down && m.wParam == VK_ESCAPE) escape_ = true;
+        keys_ = CurrentKeyState();
+        return true;
+      }
+      if (m.message == WM_TIMER && m.hwnd == tracker_) return true;
+      DispatchMessageW(&m);
+      if (!IsWindow(tracker_) || GetCapture() != tracker_) return false;
+    }
+  }
+
+  DWORD Allowed(DWORD effect) const { return effect & (ok_ | DROPEFFECT_SCROLL); }
+
+  // Follows the pointer: leave and enter when the target changes, else
+  // DragOver; then the source's feedback.
+  void Track() {
+    HWND window;
+    POINT p{pt_.x, pt_.y};
+    ComPtr<IDropTarget> now = TargetAt(p, window);
+    if (now.Get() != target_.Get() || window != window_) {
+      Leave();
+      target_ = now;
+      window_ = window;
+      effect_ = ok_;
+      if (target_ && FAILED(target_->DragEnter(data_, keys_, pt_, &effect_))) {
+        target_.Reset();  // a refusing target is no target
+        window_ = nullptr;
+      }
+    } else if (target_) {
+      effect_ = ok_;
+      if (FAILED(target_->DragOver(keys_, pt_, &effect_))) effect_ = DROPEFFECT_NONE;
+    }
+    effect_ = target_ ? Allowed(effect_) : DROPEFFECT_NONE;
+    if (source_->GiveFeedback(effect_) == DRAGDROP_S_USEDEFAULTCURSORS)
+      SetCursor(LoadCursorW(nullptr, (effect_ & ~DROPEFFECT_SCROLL) ? IDC_ARROW : IDC_NO));
+  }
+
+  // Every DragEnter is balanced by DragLeave or Drop, even when the target's
+  // window died meanwhile, so that the target lets go of the data object.
+  void Leave() {
+    if (auto t = std::move(target_)) t->DragLeave();
+    window_ = nullptr;
+    effect_ = DROPEFFECT_NONE;
+  }
+
+  HRESULT Cancel() {
+    Leave();
+    return DRAGDROP_S_CANCEL;
+  }
+
+  HRESULT Drop() {
+    if (!target_ || !(effect_ & ~DROPEFFECT_SCROLL)) return Cancel();
+    ComPtr<IDropTarget> t = std::move(target_);
+    window_ = nullptr;
+    DWORD effect = ok_;
+    HRESULT hr = t->Drop(data_, keys_, pt_, &effect);
+    effect_ = Allowed(effect) & ~DROPEFFECT_SCROLL;
+    if (FAILED(hr)) effect_ = DROPEFFECT_NONE;
+    return effect_ ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
+  }
+
+  void Cleanup() {
+    if (!tracker_) return;
+    if (IsWindow(tracker_)) {
+      KillTimer(tracker_, kTickTimer);
+      if (GetCapture() == tracker_) ReleaseCapture();
+      DestroyWindow(tracker_);
+    }
+    tracker_ = nullptr;
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  }
+
+  IDataObject* data_;
+  IDropSource* source_;
+  DWORD ok_;
+  HWND tracker_ = nullptr;
+  HWND window_ = nullptr;
+  ComPtr<IDropTarget> target_;
+  DWORD effect_ = DROPEFFECT_NONE;
+  POINTL pt_;
+  DWORD keys_ = 0;
+  bool escape_ = false;
+};
+
+thread_local bool dragging = false;
+
+}  // namespace
+
+HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect) {
+  if (effect) *effect = DROPEFFECT_NONE;
+  if (!data || !source || !effect) return E_INVALIDARG;
+  if (dragging) return E_UNEXPECTED;  // one drag at a time
+  dragging = true;
+  // The objects stay alive for the whole drag whatever the callbacks release.
+  ComPtr<IDataObject> holdData(data);
+  ComPtr<IDropSource> holdSource(source);
+  HRESULT hr;
+  try {
+    DragLoop loop(data, source, okEffects);
+    hr = loop.Run(*effect);
+  } catch (...) {
+    hr = E_UNEXPECTED;
+  }
+  dragging = false;
+  return hr;
+}
+
+}  // namespace qv

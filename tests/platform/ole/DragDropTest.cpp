@@ -1,0 +1,207 @@
+// Drag and drop between windows with scripted mouse and keys: targets found
+// through parents, enter/over/leave/drop with screen points and key state,
+// cancelling, targets whose window dies mid-drag, and registration rules.
+#include <string>
+
+#include "OleTestSupport.h"
+#include "platform/ole/DragDrop.h"
+#include "platform/ole/MemoryDataObject.h"
+#include "platform/window/Input.h"
+#include "platform/window/Window.h"
+
+namespace qv::test {
+namespace {
+
+// The drop source rules of the program's tree control.
+class Source final : public ComObject<IDropSource> {
+ public:
+  HRESULT QueryContinueDrag(BOOL escape, DWORD keys) override {
+    if (escape || (keys & (MK_LBUTTON | MK_RBUTTON)) == (MK_LBUTTON | MK_RBUTTON)) return DRAGDROP_S_CANCEL;
+    return keys & (MK_LBUTTON | MK_RBUTTON) ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT GiveFeedback(DWORD effect) override {
+    feedback.push_back(effect);
+    return DRAGDROP_S_USEDEFAULTCURSORS;
+  }
+  std::vector<DWORD> feedback;
+};
+
+// Takes a move, or a copy with Ctrl; holds the data object between enter
+// and leave/drop as a real target does.
+class Target final : public ComObject<IDropTarget> {
+ public:
+  HRESULT DragEnter(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override {
+    held = ComPtr<IDataObject>(data);
+    return Log("enter", keys, pt, effect);
+  }
+  HRESULT DragOver(DWORD keys, POINTL pt, DWORD* effect) override { return Log("over", keys, pt, effect); }
+  HRESULT DragLeave() override {
+    held.Reset();
+    calls.push_back("leave");
+    return S_OK;
+  }
+  HRESULT Drop(IDataObject*, DWORD keys, POINTL pt, DWORD* effect) override {
+    held.Reset();
+    return Log("drop", keys, pt, effect);
+  }
+
+  std::vector<std::string> calls;
+  POINTL last;
+  DWORD lastKeys = 0;
+  ComPtr<IDataObject> held;
+
+ private:
+  HRESULT Log(const char* what, DWORD keys, POINTL pt, DWORD* effect) {
+    calls.push_back(what);
+    last = pt, lastKeys = keys;
+    *effect &= (keys & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    return S_OK;
+  }
+};
+
+LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return DefWindowProcW(h, m, w, l);
+}
+
+class DragDrop : public OleTest {
+ protected:
+  void SetUp() override {
+    OleTest::SetUp();
+    OleInitialize(nullptr);
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = PlainProc;
+    wc.lpszClassName = u"QvOleTest";
+    RegisterClassExW(&wc);
+    a = Make(0, 0, nullptr), b = Make(200, 0, nullptr), child = Make(10, 10, b);
+    data = MemoryDataObject::Create();
+    data->SetText(u"node");
+    source = ComPtr<Source>::Adopt(new Source);
+    target = ComPtr<Target>::Adopt(new Target);
+    ASSERT_EQ(RegisterDragDrop(b, target.Get()), S_OK);
+  }
+  void TearDown() override {
+    RevokeDragDrop(b);
+    if (IsWindow(a)) DestroyWindow(a);
+    if (IsWindow(b)) DestroyWindow(b);
+    backend.Pump();
+    UnregisterClassW(u"QvOleTest", nullptr);
+    OleUninitialize();
+    OleTest::TearDown();
+  }
+  HWND Make(int x, int y, HWND parent) {
+    DWORD style = (parent ? WS_CHILD : WS_POPUP) | WS_VISIBLE;
+    return CreateWindowExW(0, u"QvOleTest", u"", style, x, y, parent ? 50 : 100, parent ? 50 : 100, parent,
+                           nullptr, nullptr, nullptr);
+  }
+  // Presses the left button over the source window, as a drag starts.
+  void PressOnSource() {
+    backend.MouseMove(50, 50);
+    backend.MouseDown();
+    backend.Pump();
+  }
+  HRESULT Drag(DWORD ok, DWORD& effect) { return DoDragDrop(data.Get(), source.Get(), ok, &effect); }
+
+  HWND a = nullptr, b = nullptr, child = nullptr;
+  ComPtr<MemoryDataObject> data;
+  ComPtr<Source> source;
+  ComPtr<Target> target;
+};
+
+TEST_F(DragDrop, DropOnARegisteredParentTakesTheTargetsEffect) {
+  PressOnSource();
+  backend.WhenIdle([&] { backend.MouseMove(220, 20); });  // over the child of b
+  backend.WhenIdle([&] { backend.MouseMove(260, 60); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  DWORD effect = 0;
+  EXPECT_EQ(Drag(DROPEFFECT_COPY | DROPEFFECT_MOVE, effect), DRAGDROP_S_DROP);
+  EXPECT_EQ(effect, DROPEFFECT_MOVE);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "over", "drop"}));
+  EXPECT_EQ(target->last.x, 260);
+  EXPECT_EQ(target->last.y, 60);
+  EXPECT_EQ(target->lastKeys & MK_LBUTTON, 0u);  // released at the drop
+  // No target over the source: the "no" cursor, then the arrow over b.
+  ASSERT_GE(source->feedback.size(), 3u);
+  EXPECT_EQ(source->feedback[0], DROPEFFECT_NONE);
+  EXPECT_EQ(source->feedback[1], DROPEFFECT_MOVE);
+  EXPECT_EQ(backend.CursorShapes.front(), 32648);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(RefCount(data.Get()), 1u);
+  EXPECT_EQ(RefCount(source.Get()), 1u);
+
+  // With Ctrl the target asks for a copy, which the source does not allow.
+  target->calls.clear();
+  PressOnSource();
+  backend.WhenIdle([&] { backend.KeyDown(VK_CONTROL), backend.MouseMove(250, 50); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(effect, DROPEFFECT_NONE);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "leave"}));  // never asked to drop
+  backend.KeyUp(VK_CONTROL);
+  backend.Pump();
+}
+
+TEST_F(DragDrop, EscapeCancelsWithALeave) {
+  SetFocus(a);
+  PressOnSource();
+  backend.WhenIdle([&] { backend.MouseMove(250, 50); });
+  backend.WhenIdle([&] { backend.KeyDown(VK_ESCAPE); });
+  DWORD effect = 0;
+  EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(effect, DROPEFFECT_NONE);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "leave"}));
+  EXPECT_FALSE(target->held);
+  EXPECT_EQ(GetCapture(), nullptr);
+  backend.KeyUp(VK_ESCAPE);
+  backend.MouseUp();
+  backend.Pump();
+  // A release over no target cancels too.
+  target->calls.clear();
+  PressOnSource();
+  backend.WhenIdle([&] { backend.MouseMove(150, 300); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_CANCEL);
+  EXPECT_TRUE(target->calls.empty());
+}
+
+TEST_F(DragDrop, TargetWindowDestroyedDuringTheDragIsLetGo) {
+  PressOnSource();
+  backend.WhenIdle([&] { backend.MouseMove(250, 50); });
+  backend.WhenIdle([&] {
+    DestroyWindow(b);
+    backend.MouseMove(255, 55);
+  });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  DWORD effect = 0;
+  EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "leave"}));
+  EXPECT_FALSE(target->held);
+  // The registry forgot the dead window and let go of its target.
+  EXPECT_FALSE(RegisteredDropTarget(b));
+  EXPECT_EQ(RefCount(target.Get()), 1u);
+  EXPECT_EQ(RevokeDragDrop(b), DRAGDROP_E_INVALIDHWND);
+  EXPECT_EQ(RefCount(data.Get()), 1u);
+}
+
+TEST_F(DragDrop, RegistrationRulesAndReferences) {
+  EXPECT_EQ(RefCount(target.Get()), 2u);
+  EXPECT_EQ(RegisterDragDrop(b, target.Get()), DRAGDROP_E_ALREADYREGISTERED);
+  EXPECT_EQ(RegisterDragDrop(a, nullptr), E_INVALIDARG);
+  EXPECT_EQ(RegisterDragDrop(reinterpret_cast<HWND>(0x50), target.Get()), DRAGDROP_E_INVALIDHWND);
+  EXPECT_EQ(RevokeDragDrop(a), DRAGDROP_E_NOTREGISTERED);
+  EXPECT_EQ(RegisteredDropTarget(child).Get(), nullptr);  // only the window itself
+  EXPECT_EQ(RevokeDragDrop(b), S_OK);
+  EXPECT_EQ(RefCount(target.Get()), 1u);
+  EXPECT_EQ(DoDragDrop(nullptr, source.Get(), DROPEFFECT_COPY, nullptr), E_INVALIDARG);
+
+  // The last OleUninitialize revokes what is still registered.
+  EXPECT_EQ(OleInitialize(nullptr), S_FALSE);
+  RegisterDragDrop(a, target.Get());
+  OleUninitialize();
+  EXPECT_EQ(RefCount(target.Get()), 2u);
+  OleUninitialize();
+  EXPECT_EQ(RefCount(target.Get()), 1u);
+  EXPECT_EQ(OleInitialize(nullptr), S_OK);
+}
+
+}  // namespace
+}  // namespace qv::test
