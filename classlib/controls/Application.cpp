@@ -166,6 +166,15 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
   return c->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
 }
 
+bool TApplication::IsShortCut(WORD Key, TShiftState Shift) {
+  bool handled = false;
+  if (OnShortCut) OnShortCut(Key, Shift, handled);
+  if (handled) return true;
+  // The active form was asked already.
+  TCustomForm* main = MainForm();
+  return main && main != Screen->ActiveForm() && main->Enabled() && main->IsShortCut(Key, Shift);
+}
+
 void TApplication::ReleaseForm(TCustomForm* Form) {
   if (std::find(released_.begin(), released_.end(), Form) == released_.end()) released_.push_back(Form);
   PostMessageW(Handle(), WM_NULL, 0, 0);  // wakes an idle loop

@@ -12,6 +12,7 @@
 #include "classlib/Component.h"
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
+#include "classlib/controls/ShortCuts.h"
 #include "platform/SystemColors.h"
 #include "platform/window/Messages.h"
 
@@ -88,6 +89,9 @@ class TApplication : public TComponent {
   TColor HintColor = clInfoBk;
   int HintPause = 500, HintShortPause = 50, HintHidePause = 2500;
   THintWindowFactory HintWindowClass;
+  // The shortcut chain after the focused control's form: OnShortCut, then the main form.
+  bool IsShortCut(WORD Key, TShiftState Shift);
+  TShortCutEvent OnShortCut;
   TNotifyEvent OnHint;
   TShowHintEvent OnShowHint;
   void ActivateHint(POINT CursorPos);

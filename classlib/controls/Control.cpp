@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "classlib/controls/Application.h"
+#include "classlib/controls/ScrollingWinControl.h"
 #include "classlib/controls/WinControl.h"
 #include "classlib/graphics/Font.h"
 #include "platform/Utf.h"
@@ -85,7 +86,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (!anchoring_) UpdateAnchorRules();
   Invalidate();
   auto alive = AliveToken();
-  if (align_ != alNone) RequestAlign();
+  BoundsChanged();
   if (sized && !alive.expired()) Resize();
 }
 
@@ -115,6 +116,13 @@ void TControl::UpdateAnchorRules() {
 
 void TControl::Resize() {
   if (OnResize) OnResize(this);
+}
+
+void TControl::BoundsChanged() {
+  if (align_ != alNone)
+    RequestAlign();
+  else if (auto* scroller = dynamic_cast<TScrollingWinControl*>(parent_))
+    scroller->UpdateScrollBars();  // the children's extent is the scroll range
 }
 
 void TControl::RequestAlign() {

@@ -154,6 +154,8 @@ class TControl : public TComponent {
   void CheckNewSize(int& NewWidth, int& NewHeight);
   // Asks the parent to lay out its children again.
   virtual void RequestAlign();
+  // After a move or resize: the parent lays out or rescrolls its children.
+  void BoundsChanged();
   virtual void VisibleChanging() {}
   // Records the distances to the parent's right and bottom edges, which the
   // right and bottom anchors keep when the parent is resized.

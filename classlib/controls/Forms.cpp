@@ -18,8 +18,6 @@ TCustomForm* GetParentForm(TControl* Control) {
   return dynamic_cast<TCustomForm*>(c);
 }
 
-TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TWinControl(AOwner) {}
-
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TScrollingWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>()) {
   canvas_->SetControl(this);
@@ -425,12 +423,27 @@ void TCustomForm::Dispatch(TMessage& M) {
         M.Result = 1;
         return;
       }
+      // Arrows move among the siblings of the active control, tab stop or not.
+      if (M.WParam == VK_LEFT || M.WParam == VK_RIGHT || M.WParam == VK_UP || M.WParam == VK_DOWN) {
+        if (activeControl_ && activeControl_->Parent()) {
+          activeControl_->Parent()->SelectNext(activeControl_, M.WParam == VK_RIGHT || M.WParam == VK_DOWN,
+                                               false);
+          M.Result = 1;
+          return;
+        }
+      }
       break;
     case CM_RELEASE:
       delete this;
       return;
   }
   TScrollingWinControl::Dispatch(M);
+}
+
+bool TCustomForm::IsShortCut(WORD Key, TShiftState Shift) {
+  bool handled = false;
+  if (OnShortCut) OnShortCut(Key, Shift, handled);
+  return handled;
 }
 
 // ---- frames, modules, buttons ----
@@ -440,6 +453,7 @@ TFrame::TFrame(TComponent* AOwner) : TScrollingWinControl(AOwner) {
       TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   SetBounds(0, 0, 320, 240);
   SetParentColor(true);
+  SetAutoScroll(true);
 }
 
 TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) {
@@ -468,6 +482,15 @@ void TButtonControl::Click() {
 // Enter presses the default button unless another button has the focus;
 // Esc presses the cancel button.
 void TButtonControl::Dispatch(TMessage& M) {
+  if ((M.Msg == WM_KEYDOWN || M.Msg == WM_KEYUP) && M.WParam == VK_SPACE) {
+    bool release = M.Msg == WM_KEYUP && spaceDown_;
+    spaceDown_ = M.Msg == WM_KEYDOWN;
+    auto alive = AliveToken();
+    TWinControl::Dispatch(M);
+    if (release && !alive.expired()) Click();
+    return;
+  }
+  if (M.Msg == WM_KILLFOCUS) spaceDown_ = false;
   if (M.Msg == CM_DIALOGKEY) {
     TCustomForm* form = GetParentForm(this);
     TWinControl* focused = form ? form->ActiveControl() : nullptr;

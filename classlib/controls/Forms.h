@@ -3,11 +3,13 @@
 // modal showing), TScrollingWinControl and TFrame (containers placed on
 // forms), TDataModule (a non-visual container), and TButtonControl, the
 // base through which buttons answer Enter and Esc as a form's default and
-// cancel buttons.
+// cancel buttons and Space when focused.
 #pragma once
 #include <memory>
 
 #include "classlib/controls/CustomControl.h"
+#include "classlib/controls/ScrollingWinControl.h"
+#include "classlib/controls/ShortCuts.h"
 
 namespace qv {
 
@@ -30,12 +32,6 @@ using TFormState = Set<TFormStateItem>;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
-
-class TScrollingWinControl : public TWinControl {
- public:
-  explicit TScrollingWinControl(TComponent* AOwner);
-  bool AutoScroll = false;
-};
 
 class TCustomForm : public TScrollingWinControl {
  public:
@@ -79,8 +75,11 @@ class TCustomForm : public TScrollingWinControl {
   void ControlRemoved(TWinControl* Control);
 
   void Dispatch(TMessage& Message) override;
+  // Whether the key is one of this form's shortcuts (OnShortCut first); true consumes it.
+  virtual bool IsShortCut(WORD Key, TShiftState Shift);
 
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
+  TShortCutEvent OnShortCut;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
 
@@ -150,6 +149,7 @@ class TButtonControl : public TWinControl {
 
  private:
   bool default_ = false, cancel_ = false;
+  bool spaceDown_ = false;  // Space clicks on release, like a push button
 };
 
 // The form a control is on (the top of its parent chain when that is a form).

@@ -6,6 +6,7 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Font.h"
 #include "platform/SystemMetrics.h"
+#include "platform/text/FontFamilies.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 
@@ -125,10 +126,9 @@ RECT TScreen::WorkAreaRect() const {
 // The families every installation has through the platform's font mapping.
 TStrings* TScreen::Fonts() {
   if (!fonts_) {
+    // Read once: the installed fonts do not change while the program runs.
     fonts_ = std::make_unique<TStringList>();
-    for (const char* name : {"Arial", "Courier New", "DejaVu Sans", "Liberation Mono", "Liberation Sans",
-                             "Liberation Serif", "MS Sans Serif", "Tahoma", "Times New Roman"})
-      fonts_->Add(name);
+    for (const std::string& name : FontFamilyNames()) fonts_->Add(name);
   }
   return fonts_.get();
 }

@@ -335,7 +335,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   left_ = ALeft, top_ = ATop, width_ = AWidth, height_ = AHeight;
   if (!anchoring_) UpdateAnchorRules();
   auto alive = AliveToken();
-  if (Align() != alNone) RequestAlign();
+  BoundsChanged();
   if (sized && !alive.expired()) {
     Realign();
     Resize();
@@ -353,7 +353,7 @@ void TWinControl::UpdateBoundsFromWindow() {
   if (!sized && !moved) return;
   left_ = r.left, top_ = r.top, width_ = r.Width(), height_ = r.Height();
   auto alive = AliveToken();
-  if (Align() != alNone) RequestAlign();
+  BoundsChanged();
   if (sized && !alive.expired()) {
     Realign();
     if (!alive.expired()) Resize();

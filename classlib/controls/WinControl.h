@@ -142,6 +142,7 @@ class TWinControl : public TControl {
   bool DoKeyUp(TMessage& Message);
   bool DoKeyPress(TMessage& Message);
   void HandleKeyNotify(TMessage& Message);
+  bool IsMenuKey(WORD Key);
   void ReflectToChild(TMessage& Message, HWND Child);
   void HandleSetCursor(TMessage& Message);
   void HandleEraseBackground(TMessage& Message);

@@ -3,6 +3,7 @@
 // (Tab, arrows, Enter, Esc) that go to the form unless the control wants them.
 #include <algorithm>
 
+#include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/controls/WinControl.h"
 #include "platform/window/Input.h"
@@ -139,6 +140,18 @@ bool TWinControl::DoKeyPress(TMessage& M) {
   return ch == 0;
 }
 
+// Shortcuts: the control's form first, then the application's chain.
+// Modifier keys on their own are never shortcuts.
+bool TWinControl::IsMenuKey(WORD Key) {
+  if (Key == VK_SHIFT || Key == VK_CONTROL || Key == VK_MENU) return false;
+  TShiftState shift = KeyboardStateToShiftState();
+  auto alive = AliveToken();
+  TCustomForm* form = GetParentForm(this);
+  if (form && form->IsShortCut(Key, shift)) return true;
+  if (alive.expired()) return true;
+  return Application && Application->IsShortCut(Key, shift);
+}
+
 // Before a key reaches the focused window: the parents may take it
 // (CM_CHILDKEY), and the navigation keys the control does not want become
 // the form's dialog keys.
@@ -146,6 +159,7 @@ void TWinControl::HandleKeyNotify(TMessage& M) {
   M.Result = 1;
   auto alive = AliveToken();
   if (Perform(CM_CHILDKEY, M.WParam, reinterpret_cast<LPARAM>(this)) != 0 || alive.expired()) return;
+  if (IsMenuKey(WORD(M.WParam)) || alive.expired()) return;
   LRESULT mask = 0;
   switch (M.WParam) {
     case VK_TAB:

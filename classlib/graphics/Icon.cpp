@@ -17,19 +17,52 @@ uint32_t Premultiplied(uint32_t p) {
 }
 }  // namespace
 
+TIcon::~TIcon() {
+  FreeHandle();
+}
+
+void TIcon::FreeHandle() {
+  if (handle_) DestroyIcon(handle_);
+  handle_ = nullptr;
+}
+
+HICON TIcon::Handle() {
+  if (!handle_ && !Empty()) handle_ = CreateIconFromPixels(pixels_);
+  return handle_;
+}
+
+void TIcon::SetHandle(HICON Value) {
+  if (Value == handle_) return;
+  Surface s;
+  if (Value && !IconPixels(Value, s)) throw EInvalidGraphic("Invalid icon handle");
+  FreeHandle();
+  pixels_ = s;
+  handle_ = Value;
+  Changed(this);
+}
+
+HICON TIcon::ReleaseHandle() {
+  HICON h = Handle();
+  handle_ = nullptr;
+  return h;
+}
+
 void TIcon::SetPixels(const Surface& Value) {
+  FreeHandle();
   pixels_ = Value;
   Changed(this);
 }
 
 void TIcon::SetWidth(int Value) {
   if (Value == pixels_.Width) return;
+  FreeHandle();
   pixels_ = Surface(Value, pixels_.Height, 0);
   Changed(this);
 }
 
 void TIcon::SetHeight(int Value) {
   if (Value == pixels_.Height) return;
+  FreeHandle();
   pixels_ = Surface(pixels_.Width, Value, 0);
   Changed(this);
 }

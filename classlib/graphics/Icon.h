@@ -1,6 +1,6 @@
 // TIcon: a small 32-bit image with alpha (or a mask turned into alpha),
-// drawn by blending. The platform has no icon objects of its own, so the
-// handle is only a checked reference to this object's pixels.
+// drawn by blending. The pixels are the master copy; the icon handle is made
+// from them when first asked for and dropped whenever they change.
 #pragma once
 #include <string_view>
 
@@ -15,7 +15,17 @@ class TBitmap;
 class TIcon : public TGraphic {
  public:
   TIcon() = default;
-  ~TIcon() override = default;
+  ~TIcon() override;
+  TIcon(const TIcon&) = delete;
+  TIcon& operator=(const TIcon&) = delete;
+
+  // The icon handle (owned by this object); null while the icon is empty.
+  HICON Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  // Takes ownership of Value and reads its pixels.
+  void SetHandle(HICON Value);
+  // Hands the handle over to the caller: the icon keeps its pixels but no longer owns it.
+  HICON ReleaseHandle();
 
   void Draw(TCanvas* ACanvas, const RECT& Rect) override;
   int Width() const override { return pixels_.Width; }
@@ -41,7 +51,9 @@ class TIcon : public TGraphic {
   void AssignTo(TPersistent* Dest) override;
 
  private:
+  void FreeHandle();
   Surface pixels_;
+  HICON handle_ = nullptr;
 };
 
 }  // namespace qv

@@ -87,7 +87,8 @@ int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
 
 int TCustomImageList::AddIcon(TIcon* Image) {
   if (!Image || Image->Empty()) return -1;
-  int index = ImageList_AddSurface(handle_, Image->Pixels());
+  int index = ImageList_AddIcon(handle_, Image->Handle());
+  if (index < 0) throw EInvalidOperation("Failed to add image");
   Change();
   return index;
 }
@@ -181,9 +182,10 @@ bool TCustomImageList::GetBitmap(int Index, TBitmap* Image) {
 }
 
 bool TCustomImageList::GetIcon(int Index, TIcon* Image) {
-  Surface s;
-  if (!Image || !ImageList_GetSurface(handle_, Index, s)) return false;
-  Image->SetPixels(s);
+  if (!Image) return false;
+  HICON icon = ImageList_GetIcon(handle_, Index, ILD_NORMAL);
+  if (!icon) return false;
+  Image->SetHandle(icon);
   return true;
 }
 

@@ -184,6 +184,24 @@ BOOL ImageList_Replace(HIMAGELIST himl, int i, HBITMAP image, HBITMAP mask) {
   return TRUE;
 }
 
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON icon) {
+  ImageListObject* list = Lookup(himl);
+  Surface px;
+  if (!list || !IconPixels(icon, px) || i < -1 || i >= int(list->images.size())) return -1;
+  // An icon of another size is cropped or padded to the cell, as cells are not scaled.
+  Surface cell(list->cx, list->cy, 0);
+  for (int y = 0; y < std::min(cell.Height, px.Height); ++y)
+    for (int x = 0; x < std::min(cell.Width, px.Width); ++x) cell.Set(x, y, px.At(x, y));
+  if (i == -1) return AddCells(list, cell);
+  list->images[size_t(i)] = cell;
+  return i;
+}
+
+HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT) {
+  Surface px;
+  return ImageList_GetSurface(himl, i, px) ? CreateIconFromPixels(px) : nullptr;
+}
+
 BOOL ImageList_Remove(HIMAGELIST himl, int i) {
   ImageListObject* list = Lookup(himl);
   if (!list) return FALSE;

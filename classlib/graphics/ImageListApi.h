@@ -33,6 +33,13 @@ int ImageList_AddMasked(HIMAGELIST himl, HBITMAP image, COLORREF mask);
 // Straight 0xAARRGGBB pixels of one or more cells; alpha 0 = transparent.
 int ImageList_AddSurface(HIMAGELIST himl, const Surface& strip);
 BOOL ImageList_Replace(HIMAGELIST himl, int i, HBITMAP image, HBITMAP mask);
+// Icons go in and out as copies. i = -1 appends; the index, or -1 on failure.
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON icon);
+inline int ImageList_AddIcon(HIMAGELIST himl, HICON icon) {
+  return ImageList_ReplaceIcon(himl, -1, icon);
+}
+// A new icon of image i (the caller destroys it); null on failure.
+HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
 BOOL ImageList_Remove(HIMAGELIST himl, int i);  // -1 removes every image
 int ImageList_GetImageCount(HIMAGELIST himl);
 BOOL ImageList_SetImageCount(HIMAGELIST himl, UINT count);

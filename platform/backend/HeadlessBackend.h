@@ -34,7 +34,7 @@ class HeadlessBackend : public Backend {
   void WindowCreated(HWND, const RECT&, bool) override {}
   void WindowDestroyed(HWND) override {}
   void WindowShown(HWND, bool) override {}
-  void WindowMoved(HWND, const RECT&) override {}
+  void WindowMoved(HWND top, const RECT& screenRect) override { Moved.push_back({top, screenRect}); }
   void WindowRaised(HWND) override {}
   void Present(HWND top, const Surface& backing, const RECT& dirty) override;
   void SetCursorShape(int standardId, HCURSOR custom) override;
@@ -76,6 +76,11 @@ class HeadlessBackend : public Backend {
     RECT dirty;
   };
   std::vector<PresentRecord> Presented;
+  struct MoveRecord {
+    HWND top;
+    RECT rect;
+  };
+  std::vector<MoveRecord> Moved;  // geometry the window manager asked of the desktop
   // Real milliseconds a wait with no idle action may take before the test
   // is considered hung (it aborts with a message rather than hang).
   unsigned StarveLimitMs = 10000;

@@ -63,7 +63,8 @@ struct Connection {
   // Gathered while draining: applied once per drain, last state wins.
   std::vector<HWND> exposedTops;
   std::map<HWND, XConfigureEvent> configured;
-  HWND activate = nullptr;  // focus came to this window from the desktop
+  HWND activate = nullptr;    // focus came to this window from the desktop
+  HWND deactivate = nullptr;  // focus left this window (perhaps for another program)
   bool injected = false;
   bool draining = false;  // Drain is running (handlers may peek again)
   // The pointer position last given to the window manager.

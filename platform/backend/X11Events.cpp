@@ -1,7 +1,9 @@
 // X events turned into the window manager's input and window changes:
 // pointer and keys, exposure, geometry set by the desktop, closing, focus and
 // the selection protocol. Exposures, configures and activation are gathered
-// while the X queue drains and applied once, last state winning.
+// while the X queue drains and handed on once, last state winning; geometry
+// and activation are queued with the input, so no window code runs while the
+// backend waits for events.
 #include <X11/Xutil.h>
 
 #include <vector>
@@ -113,6 +115,24 @@ void OnFocusIn(Connection& c, const XFocusChangeEvent& f) {
   if (f.mode == NotifyNormal || f.mode == NotifyWhileGrabbed) c.activate = t->hwnd;
 }
 
+// Focus leaving for a window of ours is followed by its FocusIn; the one
+// leaving the program altogether is found when the drain is applied.
+void OnFocusOut(Connection& c, const XFocusChangeEvent& f) {
+  auto* t = c.FindX(f.window);
+  if (!t) return;
+  if (t->ic) XUnsetICFocus(t->ic);
+  if (f.detail == NotifyPointer || f.detail == NotifyInferior) return;
+  if (f.mode == NotifyNormal || f.mode == NotifyWhileGrabbed) c.deactivate = t->hwnd;
+}
+
+// True when the X keyboard focus is on one of our windows now.
+bool FocusIsOurs(Connection& c) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(c.dpy, &focus, &revert);
+  return c.FindX(focus) != nullptr;
+}
+
 void OnClientMessage(Connection& c, const XClientMessageEvent& m) {
   auto* t = c.FindX(m.window);
   if (t && m.message_type == c.atoms.wmProtocols && Atom(m.data.l[0]) == c.atoms.wmDeleteWindow) {
@@ -165,7 +185,7 @@ void HandleEvent(Connection& c, XEvent& ev) {
       OnFocusIn(c, ev.xfocus);
       break;
     case FocusOut:
-      if (auto* t = c.FindX(ev.xfocus.window); t && t->ic) XUnsetICFocus(t->ic);
+      OnFocusOut(c, ev.xfocus);
       break;
     case SelectionRequest:
       AnswerSelectionRequest(c, ev.xselectionrequest);
@@ -185,8 +205,8 @@ void HandleEvent(Connection& c, XEvent& ev) {
 void ApplyGathered(Connection& c) {
   auto configured = std::move(c.configured);
   auto exposed = std::move(c.exposedTops);
-  HWND activate = c.activate;
-  c.configured.clear(), c.exposedTops.clear(), c.activate = nullptr;
+  HWND activate = c.activate, deactivate = c.deactivate;
+  c.configured.clear(), c.exposedTops.clear(), c.activate = c.deactivate = nullptr;
   for (auto& [hwnd, ev] : configured)
     if (auto* t = c.Find(hwnd)) ApplyConfigure(c, *t, ev), c.injected = true;
   std::vector<HWND> done;
@@ -196,8 +216,11 @@ void ApplyGathered(Connection& c) {
     InjectExpose(h);
     c.injected = true;
   }
-  if (activate && c.Find(activate) && IsWindowEnabled(activate) && GetActiveWindow() != activate) {
-    SetActiveWindow(activate);
+  if (activate && c.Find(activate)) {
+    InjectActivate(activate, true);
+    c.injected = true;
+  } else if (deactivate && c.Find(deactivate) && !FocusIsOurs(c)) {
+    InjectActivate(deactivate, false);
     c.injected = true;
   }
 }

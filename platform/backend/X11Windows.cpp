@@ -12,6 +12,7 @@
 #include "platform/backend/X11Connection.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
+#include "platform/window/BackendInput.h"
 #include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 
@@ -190,9 +191,10 @@ void ApplyConfigure(Connection& c, TopWindow& t, const XConfigureEvent& ev) {
   t.requested = g;
   RECT r{g.left - t.inset.left, g.top - t.inset.top, g.right + t.inset.right, g.bottom + t.inset.bottom}, now;
   if (GetWindowRect(t.hwnd, &now) && now == r) return;
-  // The desktop moved or sized the window: the window manager follows with
-  // the usual messages (WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE, a repaint).
-  SetWindowPos(t.hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  // The desktop moved or sized the window: the window manager follows, in
+  // order with the input, with the usual messages (WM_WINDOWPOSCHANGED,
+  // WM_MOVE, WM_SIZE, a repaint). Window code does not run inside the drain.
+  InjectTopLevelMoved(t.hwnd, r);
 }
 
 void SyncShape(Connection& c, TopWindow& t) {

@@ -5,5 +5,6 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/GdiTypes.h"
+#include "platform/gdi/Icons.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"

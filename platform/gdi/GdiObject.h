@@ -64,6 +64,10 @@ struct Bitmap : Object {
   void Allocate(int w, int h, int bitsPerPixel, ptrdiff_t rowBytes);
 };
 
+// Icons and cursors share the handle table under a type code of their own,
+// which GetObjectType and DeleteObject do not accept.
+constexpr DWORD OBJ_ICON_INTERNAL = 0x40;
+
 struct Region : Object {
   Region() : Object(OBJ_REGION) {}
   PixRegion rgn;
@@ -78,6 +82,7 @@ struct DcState {
   COLORREF textColor = RGB(0, 0, 0), bkColor = RGB(255, 255, 255);
   COLORREF dcBrushColor = RGB(255, 255, 255), dcPenColor = RGB(0, 0, 0);
   int bkMode = OPAQUE, rop2 = R2_COPYPEN, stretchMode = BLACKONWHITE, polyFillMode = ALTERNATE;
+  int arcDirection = AD_COUNTERCLOCKWISE;
   UINT textAlign = 0;
   POINT viewportOrg, windowOrg, brushOrg, curPos;
   bool hasClip = false;

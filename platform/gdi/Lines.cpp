@@ -21,6 +21,9 @@ PenUse ResolvePen(Dc& dc) {
   u.color = ToPixel(p->isDcPen ? dc.s.dcPenColor : p->color);
   u.width = p->width;
   u.style = p->style;
+  u.geometric = p->type == OBJ_EXTPEN && (p->fullStyle & PS_TYPE_MASK) == PS_GEOMETRIC;
+  u.endCap = int(p->fullStyle & PS_ENDCAP_MASK);
+  u.join = int(p->fullStyle & PS_JOIN_MASK);
   return u;
 }
 
@@ -218,6 +221,12 @@ void DrawPolyline(Dc& dc, const POINT* pts, int count) {
   const PixRegion& clip = dc.Clip();
   uint8_t rop = Rop2ToRop3(dc.s.rop2);
   Fill on = SolidFill(pen.color);
+  if (pen.width > 1 && pen.geometric) {
+    PixRegion area = GeometricLineArea(dev, pen, ClipRows(clip));
+    area.Intersect(clip);
+    FillArea(rows, area, on, rop);
+    return;
+  }
   if (pen.width > 1) {
     WideLine(rows, clip, dev, pen.width, on, rop);
     return;

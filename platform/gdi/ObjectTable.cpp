@@ -101,12 +101,12 @@ using namespace gdi;
 
 DWORD GetObjectType(HGDIOBJ obj) {
   Object* o = Lookup(obj);
-  return o ? o->type : 0;
+  return o && o->type != OBJ_ICON_INTERNAL ? o->type : 0;
 }
 
 BOOL DeleteObject(HGDIOBJ obj) {
   Object* o = Lookup(obj);
-  if (!o || o->type == OBJ_DC || o->type == OBJ_MEMDC) return FALSE;
+  if (!o || o->type == OBJ_DC || o->type == OBJ_MEMDC || o->type == OBJ_ICON_INTERNAL) return FALSE;
   if (o->stock) return TRUE;
   if (o->refs > 0) {
     o->deletePending = true;  // freed when the last DC lets go of it

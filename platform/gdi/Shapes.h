@@ -14,6 +14,19 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom);
 
+// Elliptic arcs of the ellipse the box bounds, from the radial through
+// (xStart, yStart) to the radial through (xEnd, yEnd), in the DC's arc
+// direction (counterclockwise by default); equal radials make a whole ellipse.
+int SetArcDirection(HDC hdc, int direction);  // the previous direction, 0 on error
+int GetArcDirection(HDC hdc);
+BOOL Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
+// Like Arc, with a line from the current position to the arc's start; the
+// current position moves to the arc's end.
+BOOL ArcTo(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
+// The arc closed by the two radii (Pie) or by the chord (Chord), filled with the brush.
+BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
+BOOL Chord(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
+
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c);  // the colour set, or (COLORREF)-1
 BOOL SetPixelV(HDC hdc, int x, int y, COLORREF c);
 COLORREF GetPixel(HDC hdc, int x, int y);  // CLR_INVALID outside the clip or the surface

@@ -1,4 +1,5 @@
 // Drop-target registration per window and the library's start and end.
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -41,11 +42,29 @@ std::vector<Registration> TakeDeadLocked() {
   return dead;
 }
 
+// A destroyed window's target is released as the window goes, so the target
+// (and what it holds on to) does not outlive its window until the next lookup.
+void ForgetWindow(HWND hwnd) {
+  ComPtr<IDropTarget> gone;
+  std::lock_guard<std::mutex> l(R().lock);
+  auto& e = R().entries;
+  auto it = std::find_if(e.begin(), e.end(), [&](const Registration& r) { return r.hwnd == hwnd; });
+  if (it == e.end()) return;
+  gone = std::move(it->target);
+  e.erase(it);
+}
+
+void WatchDestroyedWindows() {
+  static std::once_flag once;
+  std::call_once(once, [] { AddWindowDestroyHook(ForgetWindow); });
+}
+
 }  // namespace
 
 HRESULT RegisterDragDrop(HWND hwnd, IDropTarget* target) {
   if (!target) return E_INVALIDARG;
   if (!IsWindow(hwnd)) return DRAGDROP_E_INVALIDHWND;
+  WatchDestroyedWindows();
   std::vector<Registration> dead;
   std::lock_guard<std::mutex> l(R().lock);
   dead = TakeDeadLocked();

@@ -6,6 +6,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/WindowImpl.h"
 
@@ -61,6 +62,25 @@ void PrintInto(const WindowPtr& w, HDC hdc, LPARAM flags) {
   RestoreDC(hdc, saved);
 }
 
+// The window-menu commands the caption buttons send.
+LRESULT SysCommand(HWND hwnd, WPARAM command) {
+  switch (command) {
+    case SC_CLOSE:
+      SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      break;
+    case SC_MINIMIZE:
+      ShowWindow(hwnd, SW_MINIMIZE);
+      break;
+    case SC_MAXIMIZE:
+      ShowWindow(hwnd, SW_MAXIMIZE);
+      break;
+    case SC_RESTORE:
+      ShowWindow(hwnd, SW_RESTORE);
+      break;
+  }
+  return 0;
+}
+
 LRESULT EraseBackground(const WindowPtr& w, HDC hdc) {
   HBRUSH brush = w->cls->background;
   if (!brush) return 0;
@@ -88,7 +108,9 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST:
       return DefNcHitTest(w, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCPAINT: {
-      HDC dc = GetWindowDC(hwnd);
+      // wParam 1 is the whole frame, else the region (screen coordinates) to draw.
+      HRGN part = wParam > 1 ? reinterpret_cast<HRGN>(wParam) : nullptr;
+      HDC dc = part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN) : GetWindowDC(hwnd);
       if (dc) {
         DrawNonClient(w, dc);
         ReleaseDC(hwnd, dc);
@@ -152,12 +174,16 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEHWHEEL:
     case WM_CONTEXTMENU:
       return AskParent(w, msg, wParam, lParam);
+    case WM_SYSCOMMAND:
+      return SysCommand(hwnd, wParam & 0xFFF0);
     case WM_NCLBUTTONDOWN:
+      if (TrackCaptionButton(hwnd, LRESULT(wParam))) return 0;
       if (wParam == HTHSCROLL || wParam == HTVSCROLL)
         ScrollBarTrack(hwnd, wParam == HTHSCROLL ? SB_HORZ : SB_VERT, LRESULT(wParam),
                        POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_NCLBUTTONDBLCLK:
+      if (TrackCaptionButton(hwnd, LRESULT(wParam))) return 0;
       if (wParam == HTHSCROLL || wParam == HTVSCROLL)
         ScrollBarTrack(hwnd, wParam == HTHSCROLL ? SB_HORZ : SB_VERT, LRESULT(wParam),
                        POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

@@ -44,6 +44,24 @@ HWND SetFocus(HWND hwnd) {
   return old;
 }
 
+namespace wm {
+namespace {
+
+// WM_ACTIVATEAPP goes to every top-level window of the thread whose
+// program gains or loses the activation, hidden ones included.
+void SendActivateApp(const std::shared_ptr<ThreadQueue>& queue, bool active) {
+  std::vector<WindowPtr> tops;
+  {
+    Lock l(S().lock);
+    for (HWND h : S().topLevels)
+      if (auto t = Get(h); t && t->queue == queue && !t->destroying) tops.push_back(t);
+  }
+  for (auto& t : tops) CallProc(t, WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
+}
+
+}  // namespace
+}  // namespace wm
+
 HWND SetActiveWindow(HWND hwnd) {
   using namespace wm;
   WindowPtr w;
@@ -60,13 +78,13 @@ HWND SetActiveWindow(HWND hwnd) {
   if (o) {
     CallProc(o, WM_NCACTIVATE, FALSE, 0);
     CallProc(o, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, o->minimized), LPARAM(hwnd));
-    if (!hwnd) CallProc(o, WM_ACTIVATEAPP, FALSE, 0);
+    if (!hwnd) SendActivateApp(o->queue, false);
   }
   if (S().focus && (!hwnd || !IsDescendant(hwnd, S().focus))) SetFocus(nullptr);
   if (!w || !IsWindow(hwnd) || S().active != hwnd) return old;
   LinkZOrder(w, HWND_TOP);
   if (S().backend) S().backend->WindowRaised(hwnd);
-  if (!o) CallProc(w, WM_ACTIVATEAPP, TRUE, 0);
+  if (!o) SendActivateApp(w->queue, true);
   CallProc(w, WM_NCACTIVATE, TRUE, 0);
   CallProc(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, w->minimized), LPARAM(IsWindow(old) ? old : nullptr));
   return old;

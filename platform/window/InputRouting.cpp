@@ -39,17 +39,8 @@ void SetKey(BYTE* keys, UINT vk, bool down) {
   keys[vk] = BYTE(down ? keys[vk] | 0x80 : keys[vk] & ~0x80);
 }
 
-// The window under the pointer and its hit code; a window answering
-// HTTRANSPARENT passes the point to its parent.
 HWND HitTest(POINT pt, LRESULT& hit) {
-  HWND h = HitWindow(pt);
-  while (auto w = Get(h)) {
-    hit = CallProc(w, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
-    if (hit != HTTRANSPARENT) return IsWindow(h) ? h : nullptr;
-    h = (w->style & WS_CHILD) ? w->parent : nullptr;
-  }
-  hit = HTNOWHERE;
-  return nullptr;
+  return HitTestThrough(pt, hit, true);
 }
 
 void LeaveTracked(HWND now, LRESULT hit) {
@@ -166,9 +157,34 @@ bool RouteKey(const RawInput& in, MSG& out) {
   return true;
 }
 
+// The desktop's changes produce no message of their own: they are applied
+// here, in their place among the input.
+void ApplyDesktopMove(const RawInput& in) {
+  auto w = Get(in.top);
+  if (!w || (w->style & WS_CHILD) || w->destroying) return;
+  const RECT& r = in.rect;
+  SetWindowPosImpl(in.top, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE,
+                   false);
+}
+
+void ApplyDesktopActivation(const RawInput& in) {
+  auto w = Get(in.top);
+  if (!in.down) {
+    if (w && S().active == in.top) SetActiveWindow(nullptr);
+    return;
+  }
+  if (!w || (w->style & WS_CHILD) || w->destroying) return;
+  // A window disabled by a modal dialog hands the activation to that dialog.
+  HWND target = in.top;
+  if (w->style & WS_DISABLED) target = GetWindow(in.top, GW_ENABLEDPOPUP);
+  if (target && S().active != target) SetActiveWindow(target);
+}
+
 }  // namespace
 
 bool RouteRawInput(ThreadQueue&, const RawInput& in, MSG& out) {
+  if (in.kind == RawInput::TopMoved) return ApplyDesktopMove(in), false;
+  if (in.kind == RawInput::Activate) return ApplyDesktopActivation(in), false;
   if (in.kind == RawInput::Key || in.kind == RawInput::Char) return RouteKey(in, out);
   return RouteMouse(in, out);
 }
@@ -278,6 +294,26 @@ void InjectKey(UINT vk, bool down) {
     wm::SetKey(wm::S().asyncKeys, vk, down);
     in.pt = wm::S().cursorPos;
   }
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+void InjectTopLevelMoved(HWND top, const RECT& screenRect) {
+  wm::RawInput in;
+  in.kind = wm::RawInput::TopMoved;
+  in.top = top;
+  in.rect = screenRect;
+  in.pt = wm::S().cursorPos;
+  in.time = wm::Now();
+  wm::QueueRawInput(in);
+}
+
+void InjectActivate(HWND top, bool active) {
+  wm::RawInput in;
+  in.kind = wm::RawInput::Activate;
+  in.top = top;
+  in.down = active;
+  in.pt = wm::S().cursorPos;
   in.time = wm::Now();
   wm::QueueRawInput(in);
 }

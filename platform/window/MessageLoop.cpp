@@ -27,9 +27,10 @@ bool MatchesWindow(HWND msgHwnd, HWND filter) {
   return msgHwnd == filter;
 }
 
-// Delivers to a window of another thread and waits for the answer.
+// Delivers to a window of another thread and waits for the answer. Unless
+// `block`, messages sent to the waiting thread meanwhile are handled.
 bool SendToOtherThread(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
-                       LRESULT& result) {
+                       LRESULT& result, bool block = false) {
   auto me = CurrentQueue();
   auto rec = std::make_shared<SentMessage>();
   rec->hwnd = w->handle, rec->msg = msg, rec->wParam = wParam, rec->lParam = lParam, rec->sender = me;
@@ -41,7 +42,7 @@ bool SendToOtherThread(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lPara
   // Real time: the backend clock may be a test clock that stands still.
   auto start = std::chrono::steady_clock::now();
   for (;;) {
-    ProcessIncomingSends(*me);
+    if (!block) ProcessIncomingSends(*me);
     {
       Lock l(S().lock);
       if (rec->done) break;
@@ -59,7 +60,7 @@ bool SendToOtherThread(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lPara
     WaitOnQueue(*me, timeoutMs == INFINITE ? 50 : std::min<DWORD>(50, timeoutMs - waited));
   }
   result = rec->result;
-  return true;
+  return !rec->failed;
 }
 
 }  // namespace
@@ -94,6 +95,7 @@ bool ProcessIncomingSends(ThreadQueue& q) {
     {
       Lock l(S().lock);
       rec->result = r;
+      rec->failed = !w;
       rec->done = true;
     }
     Signal(*rec->sender);
@@ -130,15 +132,18 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return w ? wm::CallProc(w, msg, wParam, lParam) : 0;
 }
 
-LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT, UINT timeoutMs,
+LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
                             uintptr_t* result) {
   auto w = wm::Get(hwnd);
+  if (result) *result = 0;
   if (!w) return 0;
   LRESULT r = 0;
-  if (w->queue == wm::CurrentQueue())
-    r = wm::CallProc(w, msg, wParam, lParam);
-  else if (!wm::SendToOtherThread(w, msg, wParam, lParam, timeoutMs, r))
-    return 0;
+  if (w->queue == wm::CurrentQueue()) {
+    r = wm::CallProc(w, msg, wParam, lParam);  // no queue to wait on: never times out
+  } else {
+    if ((flags & SMTO_ABORTIFHUNG) && wm::IsQueueHung(*w->queue)) return 0;
+    if (!wm::SendToOtherThread(w, msg, wParam, lParam, timeoutMs, r, (flags & SMTO_BLOCK) != 0)) return 0;
+  }
   if (result) *result = uintptr_t(r);
   return 1;
 }
@@ -177,6 +182,10 @@ void PostQuitMessage(int exitCode) {
 BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
   using namespace wm;
   auto q = CurrentQueue();
+  {
+    Lock l(S().lock);
+    q->lastPump = Now();
+  }
   if (Backend* b = S().backend; b && S().uiQueue == q) b->PollEvents();
   ProcessIncomingSends(*q);
   CheckHover();

@@ -19,7 +19,11 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
   return SendMessageW(h, m, w, l);
 }
-// Fails (0) when the receiver's thread does not answer within timeoutMs (real time).
+// Nonzero with *result set to the answer; 0 (and *result 0) when the window is
+// gone, when the receiver's thread does not answer within timeoutMs (real
+// time), or with SMTO_ABORTIFHUNG when that thread is hung: neither waiting
+// for messages nor looking at its queue for 5 s (backend clock). SMTO_BLOCK
+// keeps the caller from handling messages sent to it while it waits.
 LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
                             uintptr_t* result);
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -33,11 +33,30 @@ HBRUSH SysBrush(int index) {
 // whether or not a window shows one.
 constexpr int kCaptionIconGap = 2 + 16 + 2;
 
-void DrawCaption(const Window& w, HDC dc, RECT caption, bool active) {
+// The icon at the left and the buttons at the right: close, then a gap,
+// then maximise and minimise side by side.
+void LayoutCaptionButtons(const Window& w, NcLayout& l) {
+  if (!(w.style & WS_SYSMENU)) return;
+  const RECT& c = l.caption;
+  int bh = kCaption - 4, bw = bh + 2, top = c.top + 2, right = c.right - 2;
+  if (right - bw < c.left) return;
+  l.closeBox = RECT{right - bw, top, right, top + bh};
+  right = l.closeBox.left - 2;
+  bool pair = (w.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) && !(w.exStyle & WS_EX_TOOLWINDOW);
+  if (pair && right - 2 * bw >= c.left + kCaptionIconGap) {
+    l.maxBox = RECT{right - bw, top, right, top + bh};
+    l.minBox = RECT{right - 2 * bw, top, right - bw, top + bh};
+  }
+  if (!(w.exStyle & WS_EX_TOOLWINDOW)) l.sysIcon = RECT{c.left + 2, c.top + 1, c.left + 18, c.top + 17};
+}
+
+void DrawCaption(const Window& w, HDC dc, const NcLayout& l, bool active) {
+  RECT caption = l.caption;
   FillRect(dc, &caption, SysBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+  DrawCaptionButtons(w, dc, l);
   std::u16string title;
   {
-    Lock l(S().lock);
+    Lock lock(S().lock);
     title = w.text;
   }
   if (title.empty()) return;
@@ -50,6 +69,8 @@ void DrawCaption(const Window& w, HDC dc, RECT caption, bool active) {
   RECT text = caption;
   text.left += (w.style & WS_SYSMENU) ? kCaptionIconGap : 2;
   text.right -= 2;
+  for (const RECT* b : {&l.closeBox, &l.maxBox, &l.minBox})
+    if (!IsRectEmpty(b)) text.right = std::min(text.right, b->left - 2);
   DrawTextW(dc, title.c_str(), int(title.size()), &text,
             DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   SetTextColor(dc, oldColor);
@@ -67,6 +88,7 @@ NcLayout ComputeNcLayout(const Window& w, int width, int height) {
   InflateRect(&r, -l.frame, -l.frame);
   if ((w.style & WS_CAPTION) == WS_CAPTION) {
     l.caption = RECT{r.left, r.top, r.right, r.top + kCaption};
+    LayoutCaptionButtons(w, l);
     r.top += kCaption;
   }
   if (!(w.style & WS_CHILD) && w.menu) {
@@ -134,6 +156,10 @@ LRESULT DefNcHitTest(const WindowPtr& w, POINT screen) {
   if (PtInRect(&l.vscroll, p)) return HTVSCROLL;
   if (PtInRect(&l.hscroll, p)) return HTHSCROLL;
   if (PtInRect(&l.sizeBox, p)) return (w->style & WS_THICKFRAME) ? HTSIZE : HTBORDER;
+  if (PtInRect(&l.closeBox, p)) return HTCLOSE;
+  if (PtInRect(&l.maxBox, p)) return HTMAXBUTTON;
+  if (PtInRect(&l.minBox, p)) return HTMINBUTTON;
+  if (PtInRect(&l.sysIcon, p)) return HTSYSMENU;
   if (PtInRect(&l.caption, p)) return HTCAPTION;
   if (PtInRect(&l.menu, p)) return HTMENU;
   if (w->style & WS_THICKFRAME) {
@@ -160,7 +186,7 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
   } else if (w->style & WS_BORDER) {
     FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
   }
-  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l.caption, S().active == TopLevelOf(w)->handle);
+  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, S().active == TopLevelOf(w)->handle);
   if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
   RECT e = r;
   InflateRect(&e, -l.frame, -l.frame);

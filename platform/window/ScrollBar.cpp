@@ -56,7 +56,9 @@ int Clamp(const ScrollBarData& d, int pos) {
 
 // Only the frame is repainted: invalidating the window would repaint the
 // client area too and waste every ScrollWindowEx.
-void RedrawBar(HWND hwnd) { SendMessageW(hwnd, WM_NCPAINT, 1, 0); }
+void RedrawBar(HWND hwnd) {
+  SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+}
 
 // Shows or hides the bar by its style bit as the range requires.
 void UpdateVisibility(const WindowPtr& w, int bar, bool disableNoScroll) {

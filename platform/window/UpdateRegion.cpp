@@ -34,12 +34,13 @@ void Mark(const WindowPtr& w, PixRegion area, UINT flags) {
       if ((flags & RDW_ERASE) && !inClient.Empty()) w->needErase = true;
       if (flags & RDW_FRAME) {
         PixRegion frame = area;
+        frame.Intersect(WholeWindow(*w));
         frame.Subtract(client);
-        if (!frame.Empty()) w->needNcPaint = true;
+        if (!frame.Empty()) w->needNcPaint = true, w->ncUpdate.Union(frame);
       }
     } else if (flags & RDW_VALIDATE) {
       w->update.Subtract(area);
-      if (flags & RDW_NOFRAME) w->needNcPaint = false;
+      if (flags & RDW_NOFRAME) w->needNcPaint = false, w->ncUpdate.Clear();
       if (w->update.Empty()) w->needErase = false;
     }
     if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
@@ -110,6 +111,7 @@ void OnWindowDestroyed(const WindowPtr& w) {
   Lock l(S().lock);
   w->update.Clear();
   w->internalPaint = w->needErase = w->needNcPaint = false;
+  w->ncUpdate.Clear();
   w->backing.reset();
 }
 

@@ -139,6 +139,10 @@ inline HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName,
 }
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
+// Services that keep per-window state (drop targets) learn of every window's
+// end here: the hook runs right after the window's WM_NCDESTROY, while its
+// handle is still valid, on the window's thread. Hooks are never removed.
+void AddWindowDestroyHook(std::function<void(HWND)> hook);
 
 // Window procedures, per-window data, properties
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -25,6 +25,20 @@ void SendSizeAndMove(const WindowPtr& w) {
   CallProc(w, WM_MOVE, 0, MAKELPARAM(o.x, o.y));
 }
 
+std::vector<std::function<void(HWND)>>& DestroyHooks() {
+  static auto* hooks = new std::vector<std::function<void(HWND)>>;  // used until the process ends
+  return *hooks;
+}
+
+void RunDestroyHooks(HWND hwnd) {
+  std::vector<std::function<void(HWND)>> hooks;
+  {
+    Lock l(S().lock);
+    hooks = DestroyHooks();
+  }
+  for (auto& h : hooks) h(hwnd);
+}
+
 // Removes every trace of a window whose WM_NCDESTROY has run.
 void Release(const WindowPtr& w) {
   RemoveTimersOf(w->handle);
@@ -94,6 +108,7 @@ void DestroyTree(const WindowPtr& w) {
   }
   OnWindowDestroyed(w);
   CallProc(w, WM_NCDESTROY, 0, 0);
+  RunDestroyHooks(w->handle);
   if (!(w->style & WS_CHILD) && S().backend) S().backend->WindowDestroyed(w->handle);
   Release(w);
 }
@@ -169,6 +184,12 @@ BOOL DestroyWindow(HWND hwnd) {
   if (w->destroying) return TRUE;
   wm::DestroyTree(w);
   return TRUE;
+}
+
+void AddWindowDestroyHook(std::function<void(HWND)> hook) {
+  if (!hook) return;
+  wm::Lock l(wm::S().lock);
+  wm::DestroyHooks().push_back(std::move(hook));
 }
 
 BOOL IsWindow(HWND hwnd) {

@@ -122,12 +122,35 @@ void PresentAll() {
       S().backend->Present(h, *t->backing, RECT{0, 0, t->backing->Width, t->backing->Height});
 }
 
+void SendNcPaint(const WindowPtr& w) {
+  PixRegion frame;
+  bool whole;
+  {
+    Lock l(S().lock);
+    if (!w->needNcPaint) return;
+    w->needNcPaint = false;
+    frame = std::move(w->ncUpdate);
+    w->ncUpdate.Clear();
+    PixRegion all(RECT{0, 0, w->rect.Width(), w->rect.Height()});
+    all.Subtract(w->client);
+    PixRegion missing = all;
+    missing.Subtract(frame);
+    whole = frame.Empty() || missing.Empty();
+  }
+  if (whole) {
+    CallProc(w, WM_NCPAINT, 1, 0);
+    return;
+  }
+  POINT wo = WindowOriginOnScreen(*w);
+  frame.Offset(wo.x, wo.y);
+  HRGN rgn = CreateRgnFromPixRegion(frame);
+  CallProc(w, WM_NCPAINT, WPARAM(rgn), 0);
+  DeleteObject(rgn);
+}
+
 // Sends WM_NCPAINT and WM_ERASEBKGND now where they are pending.
 void EraseNow(const WindowPtr& w) {
-  if (w->needNcPaint) {
-    w->needNcPaint = false;
-    CallProc(w, WM_NCPAINT, 1, 0);
-  }
+  SendNcPaint(w);
   if (w->needErase && !w->dead) {
     w->needErase = false;
     PixRegion upd = w->update;
@@ -216,8 +239,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   if (!w || !ps) return nullptr;
   HideCaretForPaint(hwnd);
   if (w->needNcPaint) {
-    w->needNcPaint = false;
-    CallProc(w, WM_NCPAINT, 1, 0);
+    SendNcPaint(w);
     if (!IsWindow(hwnd)) return nullptr;
   }
   PixRegion upd;

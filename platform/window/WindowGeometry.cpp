@@ -1,5 +1,7 @@
 // Window and client rectangles, coordinate mapping and finding the window
 // at a point (visible, enabled children, window regions honoured).
+#include <algorithm>
+
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
@@ -35,17 +37,24 @@ bool ContainsScreenPoint(const Window& w, POINT screen) {
   return true;
 }
 
-// The deepest visible window under `screen` among `list` and their children.
-HWND Deepest(const std::vector<HWND>& list, POINT screen, bool skipDisabledChildren) {
+bool Skipped(const std::vector<HWND>& skip, HWND h) {
+  return std::find(skip.begin(), skip.end(), h) != skip.end();
+}
+
+// The deepest visible window under `screen` among `list` and their children;
+// the windows in `skip` (and what lies inside them) are looked through.
+HWND Deepest(const std::vector<HWND>& list, POINT screen, bool skipDisabledChildren,
+             const std::vector<HWND>& skip) {
   for (HWND h : list) {
     auto w = Get(h);
-    if (!w || !(w->style & WS_VISIBLE) || !ContainsScreenPoint(*w, screen)) continue;
+    if (!w || !(w->style & WS_VISIBLE) || Skipped(skip, h) || !ContainsScreenPoint(*w, screen)) continue;
     if ((w->style & WS_CHILD) && (w->style & WS_DISABLED) && skipDisabledChildren) continue;
     if (w->exStyle & WS_EX_TRANSPARENT) continue;
     POINT co = ClientOriginOnScreen(*w);
     RECT cs{co.x, co.y, co.x + w->client.Width(), co.y + w->client.Height()};
-    if (PtInRect(&cs, screen))
-      if (HWND c = Deepest(w->children, screen, skipDisabledChildren)) return c;
+    // A disabled window takes the input meant for its children (and drops it).
+    if (!(w->style & WS_DISABLED) && PtInRect(&cs, screen))
+      if (HWND c = Deepest(w->children, screen, skipDisabledChildren, skip)) return c;
     return h;
   }
   return nullptr;
@@ -53,9 +62,30 @@ HWND Deepest(const std::vector<HWND>& list, POINT screen, bool skipDisabledChild
 
 }  // namespace
 
-HWND HitWindow(POINT screen) {
+HWND HitWindow(POINT screen, const std::vector<HWND>& skip) {
   Lock l(S().lock);
-  return Deepest(S().topLevels, screen, true);
+  return Deepest(S().topLevels, screen, true, skip);
+}
+
+// Each window found is asked for its hit code; one answering HTTRANSPARENT
+// is looked through, to what lies beneath it: a sibling below it, else its
+// parent, or for a top-level window the next one down the z-order. Windows
+// of other threads are asked only when `askOtherThreads` (routing input);
+// WindowFromPoint takes them as they are.
+HWND HitTestThrough(POINT screen, LRESULT& hit, bool askOtherThreads) {
+  std::vector<HWND> lookedThrough;
+  auto me = CurrentQueue();
+  while (auto w = Get(HitWindow(screen, lookedThrough))) {
+    if (!askOtherThreads && w->queue != me) {
+      hit = HTCLIENT;
+      return w->handle;
+    }
+    hit = CallProc(w, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+    if (hit != HTTRANSPARENT) return IsWindow(w->handle) ? w->handle : nullptr;
+    lookedThrough.push_back(w->handle);
+  }
+  hit = HTNOWHERE;
+  return nullptr;
 }
 
 }  // namespace wm
@@ -108,7 +138,8 @@ int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count) {
 }
 
 HWND WindowFromPoint(POINT screenPoint) {
-  return wm::HitWindow(screenPoint);
+  LRESULT hit;
+  return wm::HitTestThrough(screenPoint, hit, false);
 }
 
 HWND ChildWindowFromPointEx(HWND parent, POINT clientPoint, UINT flags) {

@@ -16,10 +16,10 @@
 
 #include "platform/Surface.h"
 #include "platform/backend/Backend.h"
+#include "platform/gdi/Region.h"
 #include "platform/window/BackendInput.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Messages.h"
-#include "platform/gdi/Region.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
 
@@ -75,9 +75,12 @@ struct Window {
   bool destroying = false;  // DestroyWindow running
   bool dead = false;        // handle released
   bool minimized = false, maximized = false;
+  RECT normalRect;              // the rectangle a maximised window is restored to
+  LRESULT pressedNcButton = 0;  // the caption button drawn pushed (HTCLOSE ...)
   // Painting
   PixRegion update;  // window coordinates, client part only
   bool internalPaint = false, needErase = false, needNcPaint = false;
+  PixRegion ncUpdate;  // window coordinates: the invalid part of the frame while needNcPaint
   bool redrawOff = false;
   std::optional<PixRegion> shape;  // window region, window coordinates
   ScrollBarData sb[2];             // SB_HORZ, SB_VERT
@@ -92,11 +95,15 @@ struct SentMessage {
   LPARAM lParam = 0;
   LRESULT result = 0;
   bool done = false;
+  bool failed = false;  // the window was gone when its turn came
   std::shared_ptr<ThreadQueue> sender;
 };
 
 struct RawInput {
-  enum Kind { Move, Button, Wheel, Key, Char } kind = Move;
+  // TopMoved and Activate are the desktop's changes to a top-level window.
+  enum Kind { Move, Button, Wheel, Key, Char, TopMoved, Activate } kind = Move;
+  HWND top = nullptr;
+  RECT rect;
   POINT pt;
   MouseButton button = MouseButton::Left;
   bool down = false;
@@ -131,7 +138,11 @@ struct ThreadQueue {
   bool quit = false;
   int quitCode = 0;
   int inSend = 0;  // sent messages being handled on this thread
-  MSG last;        // for GetMessageTime / GetMessagePos
+  // For SMTO_ABORTIFHUNG: when the thread last looked at its queue (backend
+  // clock) and whether it is waiting for messages now (a waiting thread is not hung).
+  DWORD lastPump = 0;
+  bool waiting = false;
+  MSG last;  // for GetMessageTime / GetMessagePos
   // Caret
   HWND caretWindow = nullptr;
   RECT caret;
@@ -199,6 +210,9 @@ DWORD Now();
 bool ProcessIncomingSends(ThreadQueue& q);
 // Waits (unlocked) until the queue is signalled or timeoutMs passes.
 void WaitOnQueue(ThreadQueue& q, DWORD timeoutMs);
+// Neither waiting for messages nor looking at its queue for kHungTime.
+constexpr DWORD kHungTime = 5000;
+bool IsQueueHung(const ThreadQueue& q);
 LRESULT CallProc(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam);
 void PostInternal(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam);
 void QueueRawInput(const RawInput& in);
@@ -210,8 +224,11 @@ WindowPtr TopLevelOf(const WindowPtr& w);
 bool IsVisibleChain(const WindowPtr& w);  // the window and all its parents visible
 std::vector<HWND>& SiblingList(const Window& w);
 RECT WindowRectOnScreen(const Window& w);
-// The deepest enabled-or-not visible window at a screen point, and its hit code.
-HWND HitWindow(POINT screen);
+// The deepest visible window at a screen point, looking through `skip`.
+HWND HitWindow(POINT screen, const std::vector<HWND>& skip = {});
+// The window the mouse is over and its WM_NCHITTEST answer, HTTRANSPARENT
+// windows looked through.
+HWND HitTestThrough(POINT screen, LRESULT& hit, bool askOtherThreads);
 
 // Timers
 void RemoveTimersOf(HWND hwnd);
@@ -226,7 +243,14 @@ void InvalidateForChange(const WindowPtr& w, const RECT& oldScreen);
 void OnWindowDestroyed(const WindowPtr& w);
 void RecomputeNonClient(const WindowPtr& w, bool sendMessage);
 void EnsureBacking(const WindowPtr& top);
+// Sends the pending WM_NCPAINT: wParam 1 when the whole frame is invalid,
+// else a region (screen coordinates) of its invalid part, deleted afterwards.
+void SendNcPaint(const WindowPtr& w);
 void PresentAll();
+
+// SetWindowPos; `tellBackend` false when the backend itself reported the geometry.
+BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags,
+                      bool tellBackend);
 
 // Input (Input.cpp)
 bool RouteRawInput(ThreadQueue& q, const RawInput& in, MSG& out);
@@ -241,9 +265,14 @@ LRESULT DefNcHitTest(const WindowPtr& w, POINT screen);
 void DrawNonClient(const WindowPtr& w, HDC dc);  // dc: window coordinates
 struct NcLayout {
   RECT client, caption, menu, vscroll, hscroll, sizeBox;  // window coordinates; empty when absent
+  RECT sysIcon, minBox, maxBox, closeBox;                 // in the caption, with WS_SYSMENU
   int frame = 0;                                          // width of the sizing or fixed frame
 };
 NcLayout ComputeNcLayout(const Window& w, int width, int height);
+// Caption buttons (CaptionButtons.cpp). Tracking runs a modal loop until the
+// button is released; false when `hit` is no enabled caption button.
+void DrawCaptionButtons(const Window& w, HDC dc, const NcLayout& l);
+bool TrackCaptionButton(HWND hwnd, LRESULT hit);
 // Scroll bars (ScrollBar.cpp)
 void DrawScrollBar(const WindowPtr& w, HDC dc, int bar, const RECT& r);
 void ScrollBarTrack(HWND hwnd, int bar, LRESULT hit, POINT screen);

@@ -33,10 +33,9 @@ void ActivateAnother(const WindowPtr& w) {
 }
 
 }  // namespace
-}  // namespace wm
 
-BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-  using namespace wm;
+BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags,
+                      bool tellBackend) {
   auto w = Get(hwnd);
   if (!w) return FALSE;
   WINDOWPOS wp{hwnd, insertAfter, x, y, cx, cy, flags};
@@ -47,6 +46,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   flags = wp.flags;
   if (flags & SWP_NOMOVE) wp.x = w->rect.left, wp.y = w->rect.top;
   if (flags & SWP_NOSIZE) wp.cx = w->rect.Width(), wp.cy = w->rect.Height();
+  // A geometry the backend reported but WM_WINDOWPOSCHANGING changed goes back to it.
+  if (wp.x != x || wp.y != y || wp.cx != cx || wp.cy != cy) tellBackend = true;
   bool topLevel = !(w->style & WS_CHILD);
   RECT oldScreen = WindowRectOnScreen(*w);
   bool wasVisible = (w->style & WS_VISIBLE) != 0;
@@ -63,7 +64,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (sized || (flags & SWP_FRAMECHANGED)) RecomputeNonClient(w, true);
   bool visible = (w->style & WS_VISIBLE) != 0;
   if (topLevel && S().backend) {
-    if (moved || sized) S().backend->WindowMoved(hwnd, w->rect);
+    if ((moved || sized) && tellBackend) S().backend->WindowMoved(hwnd, w->rect);
     if (visible != wasVisible) S().backend->WindowShown(hwnd, visible);
   }
   bool geometry =
@@ -72,6 +73,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       (!topLevel || sized || visible != wasVisible || (flags & SWP_FRAMECHANGED)))
     InvalidateForChange(w, oldScreen);
   if (wasVisible && !visible && topLevel && S().active == hwnd) ActivateAnother(w);
+  // A hidden child cannot keep the keyboard focus: it goes to the parent.
+  if (wasVisible && !visible && !topLevel && S().focus && IsDescendant(hwnd, S().focus)) SetFocus(w->parent);
   if (topLevel && visible && !(flags & SWP_NOACTIVATE) && !(w->exStyle & WS_EX_NOACTIVATE))
     SetActiveWindow(hwnd);
   if (!IsWindow(hwnd)) return TRUE;
@@ -80,6 +83,12 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (!sized) wp.flags |= SWP_NOSIZE;
   CallProc(w, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
   return TRUE;
+}
+
+}  // namespace wm
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  return wm::SetWindowPosImpl(hwnd, insertAfter, x, y, cx, cy, flags, true);
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
@@ -110,15 +119,28 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   if (noActivate) flags |= SWP_NOACTIVATE;
   if (child || cmd == SW_SHOWNA) flags |= SWP_NOZORDER;
   RECT target = w->rect;
+  auto unmaximize = [&] {
+    w->maximized = false;
+    target = w->normalRect;
+    flags &= ~UINT(SWP_NOMOVE | SWP_NOSIZE);
+  };
   if (cmd == SW_MAXIMIZE && !child && S().backend) {
     SIZE s = S().backend->ScreenSize();
+    if (!w->maximized) w->normalRect = w->rect;
     target = RECT{0, 0, s.cx, s.cy};
     w->maximized = true, w->minimized = false;
     flags &= ~UINT(SWP_NOMOVE | SWP_NOSIZE);
   } else if (cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE) {
     w->minimized = true;
-  } else if (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) {
-    w->minimized = w->maximized = false;
+  } else if (cmd == SW_RESTORE) {
+    // A minimised window comes back as it was, maximised or not.
+    if (w->minimized)
+      w->minimized = false;
+    else if (w->maximized)
+      unmaximize();
+  } else if (cmd == SW_SHOWNORMAL) {
+    w->minimized = false;
+    if (w->maximized) unmaximize();
   }
   if (!wasVisible) CallProc(w, WM_SHOWWINDOW, TRUE, 0);
   if (!IsWindow(hwnd)) return wasVisible;

@@ -70,6 +70,7 @@ std::shared_ptr<ThreadQueue> CurrentQueue() {
     auto q = std::make_shared<ThreadQueue>();
     Lock l(S().lock);
     q->threadId = S().nextThreadId++;
+    q->lastPump = Now();
     S().queues.push_back(q);
     t_queue = q;
   }
@@ -104,6 +105,7 @@ void WaitOnQueue(ThreadQueue& q, DWORD timeoutMs) {
     return;
   }
   Backend* b = S().backend;
+  q.waiting = true;
   if (b && S().uiQueue.get() == &q) {
     l.unlock();
     b->WaitForEvents(timeoutMs);
@@ -113,7 +115,14 @@ void WaitOnQueue(ThreadQueue& q, DWORD timeoutMs) {
   } else {
     q.cv.wait_for(l, std::chrono::milliseconds(timeoutMs), [&] { return q.signalled; });
   }
+  q.waiting = false;
+  q.lastPump = Now();
   q.signalled = false;
+}
+
+bool IsQueueHung(const ThreadQueue& q) {
+  Lock l(S().lock);
+  return !q.waiting && Now() - q.lastPump > kHungTime;
 }
 
 }  // namespace wm

@@ -2,6 +2,7 @@
 // Top-level windows with WS_EX_TOPMOST always stay above the others.
 #include <algorithm>
 
+#include "platform/window/Paint.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
@@ -82,31 +83,43 @@ HWND GetParent(HWND hwnd) {
   return (w->style & WS_CHILD) ? w->parent : ((w->style & WS_POPUP) ? w->owner : nullptr);
 }
 
+// The window keeps its rectangle's numbers, now relative to the new parent's
+// client area (the screen for none), as the platform does. The old parent
+// repaints where it was; a window that stops or starts being top-level
+// loses or gets its desktop window.
 HWND SetParent(HWND child, HWND newParent) {
   using namespace wm;
   auto w = Get(child);
   auto p = newParent ? Get(newParent) : nullptr;
   if (!w || (newParent && !p) || (newParent && IsDescendant(child, newParent))) return nullptr;
   RECT oldScreen = WindowRectOnScreen(*w);
-  HWND old;
+  bool wasTop = !(w->style & WS_CHILD);
+  HWND old = wasTop ? nullptr : w->parent;
+  if (auto op = Get(old); op && (w->style & WS_VISIBLE)) {
+    RECT r = oldScreen;
+    POINT o = ClientOriginOnScreen(*op);
+    OffsetRect(&r, -o.x, -o.y);
+    RedrawWindow(old, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   {
     Lock l(S().lock);
-    old = (w->style & WS_CHILD) ? w->parent : nullptr;
-    POINT o = WindowOriginOnScreen(*w);
     UnlinkZOrder(w);
     if (p) {
       w->style |= WS_CHILD;
       w->parent = newParent;
-      POINT po = ClientOriginOnScreen(*p);
-      o.x -= po.x, o.y -= po.y;
     } else {
       w->style &= ~WS_CHILD;
       w->parent = nullptr;
     }
-    int width = w->rect.Width(), height = w->rect.Height();
-    w->rect = RECT{o.x, o.y, o.x + width, o.y + height};
-    w->backing.reset();
+    if (p) w->backing.reset();
     LinkZOrder(w, HWND_TOP);
+  }
+  if (Backend* b = S().backend) {
+    if (wasTop && p) b->WindowDestroyed(child);
+    if (!wasTop && !p) {
+      b->WindowCreated(child, w->rect, (w->style & WS_POPUP) != 0);
+      if (w->style & WS_VISIBLE) b->WindowShown(child, true);
+    }
   }
   InvalidateForChange(w, oldScreen);
   return old;

@@ -80,6 +80,15 @@ class Xvfb {
     if (pid_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], buf, sizeof buf - 1) > 0)
       display_ = ":" + std::to_string(std::atoi(buf));
     close(fds[0]);
+    // The server names its display before every socket is ready; wait until a
+    // client can really connect (other servers may be starting at the same time).
+    for (int i = 0; !display_.empty() && i < 100; ++i) {
+      if (::Display* d = XOpenDisplay(display_.c_str())) {
+        XCloseDisplay(d);
+        return;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
   }
   ~Xvfb() {
     if (pid_ <= 0) return;

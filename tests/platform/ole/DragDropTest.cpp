@@ -182,6 +182,20 @@ TEST_F(DragDrop, TargetWindowDestroyedDuringTheDragIsLetGo) {
   EXPECT_EQ(RefCount(data.Get()), 1u);
 }
 
+TEST_F(DragDrop, DestroyingAWindowRevokesItsTargetAndItsChildrens) {
+  auto childTarget = ComPtr<Target>::Adopt(new Target);
+  ASSERT_EQ(RegisterDragDrop(child, childTarget.Get()), S_OK);
+  EXPECT_EQ(RefCount(childTarget.Get()), 2u);
+  DestroyWindow(b);  // takes `child` with it
+  // Released at once, not at the next lookup or at OleUninitialize.
+  EXPECT_EQ(RefCount(target.Get()), 1u);
+  EXPECT_EQ(RefCount(childTarget.Get()), 1u);
+  // A new window in the old one's place starts unregistered.
+  HWND again = Make(200, 0, nullptr);
+  EXPECT_EQ(RegisteredDropTarget(again).Get(), nullptr);
+  EXPECT_EQ(RegisterDragDrop(again, target.Get()), S_OK);
+}
+
 TEST_F(DragDrop, RegistrationRulesAndReferences) {
   EXPECT_EQ(RefCount(target.Get()), 2u);
   EXPECT_EQ(RegisterDragDrop(b, target.Get()), DRAGDROP_E_ALREADYREGISTERED);

@@ -224,5 +224,158 @@ TEST_F(Input, HoverArrivesByTimerAfterThePointerRestsInItsRectangle) {
   EXPECT_EQ(TimeUntilNextTimer(), INFINITE);
 }
 
+TEST_F(Input, TransparentWindowsPassTheMouseToWhatIsBeneath) {
+  HWND below = Top({0, 0, 300, 300});
+  HWND kid = Child(below, {10, 10, 110, 110});
+  HWND lower = Child(below, {150, 150, 250, 250});
+  HWND upper = Child(below, {150, 150, 250, 250});  // created last: above `lower`
+  HWND popup = Top({0, 0, 120, 120}, WS_POPUP | WS_VISIBLE, WS_EX_NOACTIVATE);
+  auto transparent = [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_NCHITTEST) return HTTRANSPARENT;
+    return std::nullopt;
+  };
+  Rec().handlers[popup] = transparent;
+  Rec().handlers[upper] = transparent;
+  // A top-level popup: the next top-level window down, and there its child under the point.
+  backend.Click(50, 50);
+  backend.Pump();
+  ASSERT_EQ(Of(WM_LBUTTONDOWN).size(), 1u);
+  EXPECT_EQ(Of(WM_LBUTTONDOWN)[0].hwnd, kid);
+  EXPECT_EQ(Of(WM_LBUTTONDOWN)[0].lParam, MAKELPARAM(40, 40));
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), kid);
+  // A child: the sibling beneath it, not straight to the parent.
+  Clear();
+  backend.Click(200, 200);
+  backend.Pump();
+  ASSERT_EQ(Of(WM_LBUTTONDOWN).size(), 1u);
+  EXPECT_EQ(Of(WM_LBUTTONDOWN)[0].hwnd, lower);
+  EXPECT_EQ(WindowFromPoint(POINT{200, 200}), lower);
+}
+
+TEST_F(Input, DisabledParentTakesNoInputForItsChildren) {
+  HWND top = Top({0, 0, 200, 200});
+  HWND kid = Child(top, {10, 10, 100, 100});
+  SetFocus(kid);
+  EnableWindow(top, FALSE);
+  EXPECT_EQ(GetFocus(), nullptr);
+  Clear();
+  backend.Click(50, 50);
+  backend.KeyPress('A');
+  backend.Pump();
+  EXPECT_TRUE(Seq(kid, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_KEYDOWN}).empty());
+  EXPECT_TRUE(Seq(top, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}).empty());
+  // The cursor is asked of the disabled window with HTERROR.
+  auto cursors = Of(WM_SETCURSOR);
+  ASSERT_FALSE(cursors.empty());
+  EXPECT_EQ(cursors[0].hwnd, top);
+  EXPECT_EQ(short(LOWORD(uintptr_t(cursors[0].lParam))), HTERROR);
+  EnableWindow(top, TRUE);
+  Clear();
+  backend.Click(50, 50);
+  backend.Pump();
+  EXPECT_EQ(Seq(kid, {WM_LBUTTONDOWN}).size(), 1u);
+}
+
+TEST_F(Input, ParentAnsweringSetCursorDecidesTheShape) {
+  HWND top = Top({0, 0, 200, 200});
+  HWND kid = Child(top, {10, 10, 100, 100});
+  SetClassLongPtrW(kid, GCLP_HCURSOR, LONG_PTR(LoadCursorW(nullptr, IDC_IBEAM)));
+  bool parentDecides = false;
+  Rec().handlers[top] = [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_SETCURSOR || !parentDecides) return std::nullopt;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+  };
+  backend.MouseMove(50, 50);
+  backend.Pump();
+  EXPECT_EQ(backend.CursorShapes.back(), 32513);  // the child's class cursor
+  parentDecides = true;
+  Clear();
+  backend.MouseMove(51, 50);
+  backend.Pump();
+  EXPECT_EQ(backend.CursorShapes.back(), 32649);
+  auto asked = Of(WM_SETCURSOR);
+  ASSERT_EQ(asked.size(), 2u);  // the child, which asks its parent first
+  EXPECT_EQ(asked[0].hwnd, kid);
+  EXPECT_EQ(asked[1].hwnd, top);
+  EXPECT_EQ(asked[1].wParam, WPARAM(kid));
+  EXPECT_EQ(LOWORD(uintptr_t(asked[1].lParam)), HTCLIENT);
+  EXPECT_EQ(HIWORD(uintptr_t(asked[1].lParam)), WM_MOUSEMOVE);
+}
+
+TEST_F(Input, DesktopMovesAreAppliedInOrderWithTheInputAndNotEchoed) {
+  HWND a = Top({0, 0, 100, 100});
+  backend.Pump();
+  backend.Moved.clear();
+  Clear();
+  backend.MouseMove(10, 10);
+  InjectTopLevelMoved(a, RECT{200, 100, 300, 250});
+  backend.MouseMove(250, 150);
+  RECT r;
+  GetWindowRect(a, &r);
+  EXPECT_EQ(r, (RECT{0, 0, 100, 100}));  // queued, not applied from the backend's call
+  backend.Pump();
+  GetWindowRect(a, &r);
+  EXPECT_EQ(r, (RECT{200, 100, 300, 250}));
+  EXPECT_EQ(Seq(a, {WM_MOUSEMOVE, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}),
+            (std::vector<UINT>{WM_MOUSEMOVE, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE, WM_MOUSEMOVE}));
+  auto moves = Of(WM_MOUSEMOVE);
+  EXPECT_EQ(moves.front().lParam, MAKELPARAM(10, 10));
+  EXPECT_EQ(moves.back().lParam, MAKELPARAM(50, 50));  // hit against the new place
+  EXPECT_EQ(Of(WM_SIZE).back().lParam, MAKELPARAM(100, 150));
+  EXPECT_EQ(Of(WM_MOVE).back().lParam, MAKELPARAM(200, 100));
+  EXPECT_TRUE(backend.Moved.empty());  // the desktop knows already
+  // A size the window refuses goes back to the desktop.
+  Rec().handlers[a] = [](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+    if (m == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(l)->cx = 120;
+    return std::nullopt;
+  };
+  InjectTopLevelMoved(a, RECT{200, 100, 400, 250});
+  backend.Pump();
+  ASSERT_EQ(backend.Moved.size(), 1u);
+  EXPECT_EQ(backend.Moved[0].rect, (RECT{200, 100, 320, 250}));
+}
+
+TEST_F(Input, DesktopActivationTellsEveryTopLevelWindowOfTheProgram) {
+  HWND a = Top({0, 0, 100, 100});
+  HWND b = Top({200, 0, 300, 100});
+  HWND hidden = Top({0, 200, 100, 300}, WS_POPUP);
+  EXPECT_EQ(GetActiveWindow(), b);
+  Clear();
+  InjectActivate(b, false);
+  EXPECT_EQ(GetActiveWindow(), b);  // queued
+  backend.Pump();
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(Seq(b, {WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP}),
+            (std::vector<UINT>{WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP}));
+  for (HWND h : {a, b, hidden}) {
+    auto app = Seq(h, {WM_ACTIVATEAPP});
+    EXPECT_EQ(app.size(), 1u);
+  }
+  EXPECT_EQ(Of(WM_ACTIVATEAPP)[0].wParam, WPARAM(FALSE));
+  Clear();
+  InjectActivate(a, true);
+  backend.Pump();
+  EXPECT_EQ(GetActiveWindow(), a);
+  EXPECT_EQ(Seq(a, {WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE}),
+            (std::vector<UINT>{WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE}));
+  EXPECT_EQ(Of(WM_ACTIVATEAPP).size(), 3u);
+  for (auto& e : Of(WM_ACTIVATEAPP)) EXPECT_EQ(e.wParam, WPARAM(TRUE));
+  // Moving between our own windows is no change for the program.
+  Clear();
+  InjectActivate(b, true);
+  backend.Pump();
+  EXPECT_EQ(GetActiveWindow(), b);
+  EXPECT_TRUE(Of(WM_ACTIVATEAPP).empty());
+  // A window disabled under a modal dialog hands the activation to the dialog.
+  HWND dialog = CreateWindowExW(0, u"QvTest", u"dlg", WS_POPUP | WS_VISIBLE, 20, 20, 50, 50, a, nullptr,
+                                nullptr, nullptr);
+  EnableWindow(a, FALSE);
+  SetActiveWindow(b);
+  InjectActivate(a, true);
+  backend.Pump();
+  EXPECT_EQ(GetActiveWindow(), dialog);
+}
+
 }  // namespace
 }  // namespace qv::test

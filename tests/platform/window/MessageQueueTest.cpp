@@ -1,13 +1,18 @@
 // Message queues: nested and cross-thread sends, posted-message filters,
 // the order of synthesized WM_PAINT and WM_TIMER, nested modal loops in
-// which windows die, timers on the test clock, and WM_QUIT.
+// which windows die, timers on the test clock, WM_QUIT through nested
+// loops, and SendMessageTimeout with hung and blocking threads.
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 
 #include "WindowTestSupport.h"
 
 namespace qv::test {
 namespace {
+
+constexpr DWORD kHung = 5001;  // past the time that makes a thread count as hung
 
 using Queue = WindowTest;
 
@@ -208,6 +213,165 @@ TEST_F(Queue, QuitEndsTheLoopAfterPostedMessages) {
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0));
   EXPECT_EQ(m.wParam, 3u);
   EXPECT_EQ(GetMessageW(&m, reinterpret_cast<HWND>(0x777), 0, 0), -1);
+}
+
+TEST_F(Queue, SendTimeoutAbortsAtOnceForAHungThreadOnly) {
+  HWND gui = Top({0, 0, 10, 10});
+  Rec().handlers[gui] = [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER) return 7;
+    return std::nullopt;
+  };
+  backend.Pump();
+  backend.MoveClockOnly(kHung);  // the GUI thread has not looked at its queue since
+  std::atomic<LRESULT> ok{-1};
+  std::atomic<uintptr_t> result{99};
+  auto start = std::chrono::steady_clock::now();
+  std::thread hungCheck([&] {
+    uintptr_t r = 99;
+    ok = SendMessageTimeoutW(gui, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    result = r;
+  });
+  hungCheck.join();
+  EXPECT_EQ(ok, 0);
+  EXPECT_EQ(result, 0u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));  // no waiting for the timeout
+  backend.Pump();
+  EXPECT_TRUE(Of(WM_USER).empty());
+  // Once it pumps again it is answered, with the handler's result.
+  std::atomic<bool> done{false};
+  std::thread sender([&] {
+    uintptr_t r = 0;
+    ok = SendMessageTimeoutW(gui, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    result = r;
+    done = true;
+  });
+  while (!done) {
+    MSG m;
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+    std::this_thread::yield();
+  }
+  sender.join();
+  EXPECT_NE(ok, 0);
+  EXPECT_EQ(result, 7u);
+}
+
+TEST_F(Queue, AThreadWaitingForMessagesIsNotHung) {
+  std::atomic<HWND> theirs{nullptr};
+  Rec().onAny = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER) return 11;
+    if (m == WM_DESTROY && h == theirs) PostQuitMessage(0);
+    return std::nullopt;
+  };
+  std::thread receiver([&] {
+    theirs =
+        CreateWindowExW(0, u"QvPlain", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  });
+  while (!theirs) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // into its wait
+  backend.MoveClockOnly(kHung);
+  uintptr_t r = 0;
+  EXPECT_NE(SendMessageTimeoutW(theirs, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 5000, &r), 0);
+  EXPECT_EQ(r, 11u);
+  PostMessageW(theirs, WM_CLOSE, 0, 0);
+  receiver.join();
+  EXPECT_FALSE(IsWindow(theirs));
+  // A window that is gone fails, with a zero result.
+  r = 5;
+  EXPECT_EQ(SendMessageTimeoutW(theirs, WM_USER, 0, 0, SMTO_NORMAL, 100, &r), 0);
+  EXPECT_EQ(r, 0u);
+}
+
+// With SMTO_BLOCK the sender does not serve the receiver's call back into it,
+// so a send that needs that times out instead of being answered.
+TEST_F(Queue, SendTimeoutBlockServesNoSendsWhileWaiting) {
+  HWND gui = Top({0, 0, 10, 10});
+  std::atomic<HWND> theirs{nullptr};
+  std::atomic<bool> done{false};
+  std::atomic<LRESULT> normal{-1}, blocked{-1};
+  std::atomic<uintptr_t> normalResult{0};
+  Rec().onAny = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER + 1) return 41;
+    if (m == WM_USER && h == gui) return SendMessageW(theirs, WM_USER + 1, 0, 0) + 1;
+    return std::nullopt;
+  };
+  std::thread worker([&] {
+    HWND mine =
+        CreateWindowExW(0, u"QvPlain", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    theirs = mine;
+    uintptr_t r = 0;
+    normal = SendMessageTimeoutW(gui, WM_USER, 0, 0, SMTO_NORMAL, 5000, &r);
+    normalResult = r;
+    blocked = SendMessageTimeoutW(gui, WM_USER, 0, 0, SMTO_BLOCK, 300, &r);
+    ProcessPendingMessages();  // now the GUI thread's call back is served
+    DestroyWindow(mine);
+    done = true;
+  });
+  while (!theirs) std::this_thread::yield();
+  while (!done) {
+    MSG m;
+    if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    std::this_thread::yield();
+  }
+  worker.join();
+  EXPECT_NE(normal, 0);
+  EXPECT_EQ(normalResult, 42u);
+  EXPECT_EQ(blocked, 0);
+}
+
+TEST_F(Queue, TimersKilledOrResetInsideTheirOwnTick) {
+  HWND w = Top({0, 0, 10, 10});
+  int once = 0, other = 0, reset = 0;
+  Rec().handlers[w] = [&](HWND h, UINT m, WPARAM id, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_TIMER) return std::nullopt;
+    if (id == 1) ++once, KillTimer(h, 1), KillTimer(h, 2);  // also the one due at the same time
+    if (id == 2) ++other;
+    if (id == 3 && ++reset == 1) SetTimer(h, 3, 500, nullptr);
+    return 0;
+  };
+  SetTimer(w, 1, 100, nullptr);
+  SetTimer(w, 2, 100, nullptr);
+  SetTimer(w, 3, 100, nullptr);
+  backend.AdvanceClock(1000);
+  EXPECT_EQ(once, 1);
+  EXPECT_EQ(other, 0);
+  EXPECT_EQ(reset, 2);  // at 100, then at 600
+  EXPECT_FALSE(KillTimer(w, 1));
+}
+
+TEST_F(Queue, QuitInsideNestedLoopsEndsEveryLoopWithItsCode) {
+  HWND w = Top({0, 0, 10, 10});
+  std::vector<std::string> trace;
+  Rec().handlers[w] = [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER) {  // a modal loop, as dialogs and menus run
+      MSG inner;
+      while (GetMessageW(&inner, nullptr, 0, 0) > 0) DispatchMessageW(&inner);
+      trace.push_back("inner ended " + std::to_string(inner.wParam));
+      PostQuitMessage(int(inner.wParam));  // handed to the loop outside
+      return 0;
+    }
+    if (m == WM_USER + 1) PostQuitMessage(7), PostMessageW(w, WM_USER + 2, 0, 0);
+    if (m == WM_USER + 2) trace.push_back("posted after quit");
+    return std::nullopt;
+  };
+  PostMessageW(w, WM_USER, 0, 0);
+  PostMessageW(w, WM_USER + 1, 0, 0);
+  MSG outer;
+  while (GetMessageW(&outer, nullptr, 0, 0) > 0) DispatchMessageW(&outer);
+  EXPECT_EQ(outer.message, UINT(WM_QUIT));
+  EXPECT_EQ(outer.wParam, 7u);
+  // Messages posted before the quit is retrieved still come first.
+  EXPECT_EQ(trace, (std::vector<std::string>{"posted after quit", "inner ended 7"}));
+  // The window manager's own modal loops pass it on as well.
+  Top({100, 100, 300, 200}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  backend.MouseMove(300 - 4 - 2 - 8, 100 + 4 + 9);  // on the close button
+  backend.MouseDown();
+  backend.WhenIdle([] { PostQuitMessage(3); });
+  EXPECT_FALSE(backend.Pump());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(Of(WM_SYSCOMMAND).empty());
+  backend.MouseUp();
 }
 
 }  // namespace

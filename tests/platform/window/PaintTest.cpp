@@ -244,5 +244,64 @@ TEST_F(Paint, ScrollBarTrackingSendsTheScrollCodes) {
   EXPECT_EQ(cr.right, 100);
 }
 
+TEST_F(Paint, GetDCExIntersectsOrExcludesAScreenRegion) {
+  HWND w = Top({50, 50, 150, 150});
+  backend.Pump();
+  auto fillAll = [&](HRGN rgn, DWORD flags, COLORREF c) {
+    HDC dc = GetDCEx(w, rgn, flags);
+    ASSERT_NE(dc, nullptr);
+    RECT r{0, 0, 100, 100};
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    ReleaseDC(w, dc);
+  };
+  HRGN rgn = CreateRectRgn(60, 60, 80, 80);  // screen coordinates
+  fillAll(rgn, DCX_INTERSECTRGN, kRed);
+  Surface s = backend.Screenshot();
+  EXPECT_EQ(s.At(65, 65), Px(kRed));
+  EXPECT_NE(s.At(85, 65), Px(kRed));
+  EXPECT_NE(s.At(55, 55), Px(kRed));
+  fillAll(rgn, DCX_EXCLUDERGN, kBlue);
+  s = backend.Screenshot();
+  EXPECT_EQ(s.At(65, 65), Px(kRed));  // left alone
+  EXPECT_EQ(s.At(85, 65), Px(kBlue));
+  EXPECT_EQ(s.At(149, 149), Px(kBlue));
+  RECT box;
+  EXPECT_EQ(GetRgnBox(rgn, &box), SIMPLEREGION);  // still the caller's
+  EXPECT_EQ(box, (RECT{60, 60, 80, 80}));
+  DeleteObject(rgn);
+}
+
+TEST_F(Paint, CaretBlinksOnTheTestClockAndHidesForPaint) {
+  HWND w = Top({0, 0, 100, 100});
+  backend.Pump();
+  const UINT blink = GetCaretBlinkTime();
+  auto caretPixel = [&] { return backend.Screenshot().At(6, 8) & 0xFFFFFF; };
+  const uint32_t white = Px(RGB(255, 255, 255)) & 0xFFFFFF, black = 0;
+  ASSERT_EQ(caretPixel(), white);
+  ASSERT_TRUE(CreateCaret(w, nullptr, 2, 10));
+  SetCaretPos(5, 5);
+  EXPECT_EQ(caretPixel(), white);  // created hidden
+  ShowCaret(w);
+  EXPECT_EQ(caretPixel(), black);
+  backend.AdvanceClock(blink);
+  EXPECT_EQ(caretPixel(), white);
+  backend.AdvanceClock(blink);
+  EXPECT_EQ(caretPixel(), black);
+  // A paint draws over it; it comes back on the next blink, not inverted twice.
+  InvalidateRect(w, nullptr, TRUE);
+  backend.Pump();
+  EXPECT_EQ(caretPixel(), white);
+  backend.AdvanceClock(blink);
+  EXPECT_EQ(caretPixel(), black);
+  HideCaret(w);
+  EXPECT_EQ(caretPixel(), white);
+  backend.AdvanceClock(3 * blink);
+  EXPECT_EQ(caretPixel(), white);
+  DestroyCaret();
+  EXPECT_EQ(TimeUntilNextTimer(), INFINITE);
+}
+
 }  // namespace
 }  // namespace qv::test

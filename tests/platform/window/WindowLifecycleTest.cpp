@@ -1,6 +1,8 @@
 // Creation and destruction order, window data and subclassing, the tree and
 // z-order, positioning messages, and stale handles.
 #include "WindowTestSupport.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Shapes.h"
 
 namespace qv::test {
 namespace {
@@ -181,13 +183,113 @@ TEST_F(Lifecycle, TreeAndZOrderQueries) {
   HWND later = Top({0, 0, 10, 10});
   EXPECT_EQ(GetTopWindow(nullptr), pinned);
   EXPECT_EQ(GetWindow(pinned, GW_HWNDNEXT), later);
-  // Reparenting keeps the screen position.
-  RECT before, after;
-  GetWindowRect(grand, &before);
+  // Reparenting keeps the position relative to the parent, as controls moved
+  // between panels expect.
+  RECT after;
   SetParent(grand, a);
   EXPECT_EQ(GetParent(grand), a);
   GetWindowRect(grand, &after);
-  EXPECT_EQ(before, after);
+  EXPECT_EQ(after, (RECT{0, 0, 10, 10}));
+}
+
+TEST_F(Lifecycle, ReparentingRepaintsBothParentsAndMovesTheDesktopWindow) {
+  HWND a = Top({0, 0, 200, 200});
+  HWND b = Top({300, 0, 500, 200});
+  HWND c = Child(a, {10, 10, 60, 60});
+  HWND inner = Child(c, {5, 5, 15, 15});
+  auto paintRed = [](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r{0, 0, 100, 100};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+    EndPaint(h, &ps);
+    return 0;
+  };
+  Rec().handlers[c] = paintRed;
+  backend.Pump();
+  auto at = [&](int x, int y) { return backend.Screenshot().At(x, y) & 0xFFFFFF; };
+  const uint32_t red = 0xFF0000, white = PixelRGB(255, 255, 255) & 0xFFFFFF;
+  EXPECT_EQ(at(30, 30), red);
+  SetParent(c, b);
+  backend.Pump();
+  EXPECT_EQ(at(30, 30), white);                       // the old parent shows its own background again
+  EXPECT_EQ(at(330, 30), red);                        // same place within the new parent
+  EXPECT_EQ(WindowFromPoint(POINT{317, 17}), inner);  // the children came along
+  // Out to the desktop and back: the backend gets and loses a window.
+  backend.Moved.clear();
+  SetParent(c, nullptr);
+  EXPECT_FALSE(GetWindowLongPtrW(c, GWL_STYLE) & WS_CHILD);
+  RECT r;
+  GetWindowRect(c, &r);
+  EXPECT_EQ(r, (RECT{10, 10, 60, 60}));
+  backend.Pump();
+  EXPECT_EQ(at(330, 30), white);
+  EXPECT_EQ(at(30, 30), red);  // now above `a` on the screen
+  SetParent(c, a);
+  EXPECT_EQ(GetParent(c), a);
+  EXPECT_EQ(GetAncestor(inner, GA_ROOT), a);
+}
+
+TEST_F(Lifecycle, ShowAndSizeSendTheirMessagesInOrderWithTheirValues) {
+  HWND top = Top({10, 20, 210, 170}, WS_POPUP | WS_BORDER);
+  Clear();
+  ShowWindow(top, SW_SHOW);
+  EXPECT_EQ(
+      Seq(top, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_ACTIVATE, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}),
+      (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_ACTIVATE, WM_WINDOWPOSCHANGED}));
+  EXPECT_EQ(Of(WM_SHOWWINDOW).at(0).wParam, WPARAM(TRUE));
+  // Showing again is no change: no messages.
+  Clear();
+  EXPECT_TRUE(ShowWindow(top, SW_SHOW));
+  EXPECT_TRUE(Seq(top, {WM_SHOWWINDOW}).empty());
+  // A size change: WM_SIZE has the client size, WM_MOVE the client origin.
+  Clear();
+  SetWindowPos(top, nullptr, 30, 40, 100, 80, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(Seq(top, {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}),
+            (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}));
+  EXPECT_EQ(Of(WM_SIZE)[0].lParam, MAKELPARAM(98, 78));
+  EXPECT_EQ(Of(WM_MOVE)[0].lParam, MAKELPARAM(31, 41));
+  // A move alone sends no WM_SIZE; a z-order change alone neither.
+  Clear();
+  SetWindowPos(top, nullptr, 50, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(Of(WM_SIZE).empty());
+  EXPECT_EQ(Of(WM_MOVE).size(), 1u);
+  Clear();
+  SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_TRUE(Of(WM_SIZE).empty());
+  EXPECT_TRUE(Of(WM_MOVE).empty());
+  Clear();
+  ShowWindow(top, SW_HIDE);
+  EXPECT_EQ(Seq(top, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}),
+            (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}));
+  EXPECT_EQ(Of(WM_SHOWWINDOW)[0].wParam, WPARAM(FALSE));
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+}
+
+TEST_F(Lifecycle, FocusLeavesWindowsThatAreHiddenOrDestroyed) {
+  HWND top = Top({0, 0, 200, 200});
+  HWND a = Child(top, {0, 0, 50, 50});
+  HWND panel = Child(top, {60, 0, 160, 100});
+  HWND b = Child(panel, {0, 0, 50, 50});
+  SetFocus(b);
+  ASSERT_EQ(GetFocus(), b);
+  // Hiding the focus window's parent takes the focus from it.
+  ShowWindow(panel, SW_HIDE);
+  EXPECT_EQ(GetFocus(), top);
+  EXPECT_EQ(Seq(b, {WM_KILLFOCUS}).size(), 1u);
+  ShowWindow(panel, SW_SHOW);
+  SetFocus(a);
+  Clear();
+  DestroyWindow(a);
+  EXPECT_FALSE(IsWindow(GetFocus()) && GetFocus() == a);
+  EXPECT_EQ(GetFocus(), top);  // to the parent of the destroyed window
+  // Keys still go somewhere alive.
+  backend.KeyPress('X');
+  backend.Pump();
+  for (auto& e : Of(WM_KEYDOWN)) EXPECT_EQ(e.hwnd, top);
 }
 
 TEST_F(Lifecycle, SetWindowPosSendsChangingChangedMoveAndSize) {
