@@ -69,18 +69,8 @@ void TCustomControl::Dispatch(TMessage& Message) {
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-  canvas_->FreeHandle();
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TCanvasPaintScope scope(*canvas_, DC);
+  Paint();
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)
@@ -95,18 +85,8 @@ TGraphicControl::~TGraphicControl() {
 
 void TGraphicControl::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_PAINT && Message.WParam) {
-    canvas_->FreeHandle();
-    canvas_->Lock();
-    canvas_->SetHandle(reinterpret_cast<HDC>(Message.WParam));
-    try {
-      Paint();
-    } catch (...) {
-      canvas_->SetHandle(nullptr);
-      canvas_->Unlock();
-      throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    TCanvasPaintScope scope(*canvas_, reinterpret_cast<HDC>(Message.WParam));
+    Paint();
     return;
   }
   TControl::Dispatch(Message);

@@ -28,6 +28,26 @@ class TControlCanvas : public TCanvas {
   HWND madeFor_ = nullptr;
 };
 
+// Binds a control canvas to the device context of one paint and lets it go
+// again however the paint ends.
+class TCanvasPaintScope {
+ public:
+  TCanvasPaintScope(TControlCanvas& canvas, HDC dc) : canvas_(canvas) {
+    canvas_.FreeHandle();
+    canvas_.Lock();
+    canvas_.SetHandle(dc);
+  }
+  ~TCanvasPaintScope() {
+    canvas_.SetHandle(nullptr);
+    canvas_.Unlock();
+  }
+  TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+  TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+ private:
+  TControlCanvas& canvas_;
+};
+
 class TCustomControl : public TWinControl {
  public:
   explicit TCustomControl(TComponent* AOwner);

@@ -379,18 +379,8 @@ TModalResult TCustomForm::ShowModal() {
 // ---- painting and messages ----
 
 void TCustomForm::PaintWindow(HDC DC) {
-  canvas_->FreeHandle();
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TCanvasPaintScope scope(*canvas_, DC);
+  Paint();
 }
 
 void TCustomForm::Paint() {

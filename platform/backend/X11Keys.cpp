@@ -124,23 +124,6 @@ bool IsKeypad(unsigned long sym) {
   return sym >= XK_KP_Space && sym <= XK_KP_9;
 }
 
-char16_t ShiftedDigit(UINT vk) {
-  return u")!@#$%^&*("[vk - '0'];
-}
-
-char16_t OemChar(UINT vk, bool shift) {
-  static constexpr struct {
-    UINT vk;
-    char16_t plain, shifted;
-  } kOem[] = {{VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},   {VK_OEM_COMMA, ',', '<'},
-              {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},
-              {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},      {VK_OEM_5, '\\', '|'},
-              {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'}};
-  for (auto& o : kOem)
-    if (o.vk == vk) return shift ? o.shifted : o.plain;
-  return 0;
-}
-
 std::u16string Printable(const std::u16string& text) {
   std::u16string out;
   for (char16_t c : text)
@@ -161,39 +144,10 @@ UINT VkFromKeysym(unsigned long keysym) {
   return 0;
 }
 
-// Mirrors the window manager's US-layout translation (TranslateMessage), so
-// that a key is never given a character twice or a wrong one.
+// What the window manager's translation (TranslateMessage) will make of the
+// key, so that a key is never given a character twice or a wrong one.
 char16_t PredictedChar(UINT vk, const KeyModifiers& m) {
-  if (vk >= 'A' && vk <= 'Z') {
-    if (m.control) return char16_t(vk - 'A' + 1);
-    return char16_t(m.shift != m.capsLock ? vk : vk + 32);
-  }
-  if (m.control) return vk == VK_RETURN ? 0x0A : vk == VK_BACK ? 0x7F : vk == VK_OEM_4 ? 0x1B : 0;
-  if (vk >= '0' && vk <= '9') return m.shift ? ShiftedDigit(vk) : char16_t(vk);
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return char16_t('0' + vk - VK_NUMPAD0);
-  switch (vk) {
-    case VK_SPACE:
-      return u' ';
-    case VK_RETURN:
-      return 0x0D;
-    case VK_BACK:
-      return 0x08;
-    case VK_TAB:
-      return 0x09;
-    case VK_ESCAPE:
-      return 0x1B;
-    case VK_MULTIPLY:
-      return u'*';
-    case VK_ADD:
-      return u'+';
-    case VK_SUBTRACT:
-      return u'-';
-    case VK_DECIMAL:
-      return u'.';
-    case VK_DIVIDE:
-      return u'/';
-  }
-  return OemChar(vk, m.shift);
+  return CharForKey(vk, m.shift, m.control, m.capsLock);
 }
 
 KeyTranslation TranslateKey(unsigned long level0, unsigned long level1, unsigned long effective,

@@ -51,6 +51,8 @@ BOOL DragDetect(HWND hwnd, POINT screenPoint);
 short GetKeyState(int vk);
 short GetAsyncKeyState(int vk);  // bit 15 = down now
 BOOL GetKeyboardState(BYTE* keys256);
+// The character TranslateMessage makes of a key (a US layout), 0 for none.
+char16_t CharForKey(UINT vk, bool shift, bool control, bool capsLock);
 BOOL SetKeyboardState(const BYTE* keys256);
 
 // Cursors. The standard ids are pseudo handles of LoadCursor(nullptr, id).

@@ -25,9 +25,9 @@ constexpr OemKey kOem[] = {{VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},   
                            {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},      {VK_OEM_5, '\\', '|'},
                            {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'}};
 
-// The character a key gives, 0 for none.
-char16_t KeyChar(UINT vk, const BYTE* keys) {
-  bool shift = keys[VK_SHIFT] & 0x80, ctrl = keys[VK_CONTROL] & 0x80, caps = keys[VK_CAPITAL] & 0x01;
+}  // namespace
+
+char16_t CharForKey(UINT vk, bool shift, bool ctrl, bool caps) {
   if (vk >= 'A' && vk <= 'Z') {
     if (ctrl) return char16_t(vk - 'A' + 1);
     return char16_t(shift != caps ? vk : vk + 32);
@@ -62,7 +62,6 @@ char16_t KeyChar(UINT vk, const BYTE* keys) {
   return 0;
 }
 
-}  // namespace
 
 short GetKeyState(int vk) {
   return vk >= 0 && vk < 256 ? KeyBits(wm::S().keys[vk]) : 0;
@@ -88,7 +87,8 @@ BOOL SetKeyboardState(const BYTE* keys256) {
 BOOL TranslateMessage(const MSG* msg) {
   using namespace wm;
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
-  char16_t ch = KeyChar(UINT(msg->wParam), S().keys);
+  const BYTE* keys = S().keys;
+  char16_t ch = CharForKey(UINT(msg->wParam), keys[VK_SHIFT] & 0x80, keys[VK_CONTROL] & 0x80, keys[VK_CAPITAL] & 0x01);
   if (!ch) return FALSE;
   auto w = Get(msg->hwnd);
   if (!w) return FALSE;
