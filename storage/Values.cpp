@@ -268,42 +268,44 @@ void TXValData::SetPayload(const uint8_t* bytes) {
   Changed();
 }
 
-const std::string& TXValData::GetText() const {
-  static const std::string empty;
-  QV_ASSERT(IsTextCode(Tag()));
-  auto* p = static_cast<const std::string*>(HeapPtr());
+// Texts live on the heap only while they hold something.
+template <class S>
+const S& TXValData::HeapText() const {
+  static const S empty;
+  auto* p = static_cast<const S*>(HeapPtr());
   return p ? *p : empty;
+}
+
+template <class S>
+void TXValData::SetHeapText(S s) {
+  auto* p = static_cast<S*>(HeapPtr());
+  if (s.empty())
+    FreeHeap();
+  else if (p)
+    *p = std::move(s);
+  else
+    SetHeapPtr(new S(std::move(s)));
+  Changed();
+}
+
+const std::string& TXValData::GetText() const {
+  QV_ASSERT(IsTextCode(Tag()));
+  return HeapText<std::string>();
 }
 
 void TXValData::SetText(std::string s) {
   QV_ASSERT(IsTextCode(Tag()));
-  auto* p = static_cast<std::string*>(HeapPtr());
-  if (s.empty())
-    FreeHeap();
-  else if (p)
-    *p = std::move(s);
-  else
-    SetHeapPtr(new std::string(std::move(s)));
-  Changed();
+  SetHeapText(std::move(s));
 }
 
 const std::u16string& TXValData::GetWideText() const {
-  static const std::u16string empty;
   QV_ASSERT(IsWideCode(Tag()));
-  auto* p = static_cast<const std::u16string*>(HeapPtr());
-  return p ? *p : empty;
+  return HeapText<std::u16string>();
 }
 
 void TXValData::SetWideText(std::u16string s) {
   QV_ASSERT(IsWideCode(Tag()));
-  auto* p = static_cast<std::u16string*>(HeapPtr());
-  if (s.empty())
-    FreeHeap();
-  else if (p)
-    *p = std::move(s);
-  else
-    SetHeapPtr(new std::u16string(std::move(s)));
-  Changed();
+  SetHeapText(std::move(s));
 }
 
 const std::vector<uint8_t>& TXValData::GetBinary() const {

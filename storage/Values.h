@@ -116,6 +116,10 @@ class TXValData : public TXData {
  private:
   struct BinaryBox;
   void FreeHeap();
+  template <class S>
+  const S& HeapText() const;
+  template <class S>
+  void SetHeapText(S s);
   void* HeapPtr() const;
   void SetHeapPtr(void* p);
   void Changed() { modified_ = true, empty_ = false; }
