@@ -101,3 +101,30 @@ TEST_F(EngineAdd, SkipsLinksAndSpecialFiles) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Records are made depth first: a folder, then its files, then each
+// sub-folder with everything in it; new names get their record on first use.
+TEST_F(EngineAdd, RecordsAreMadeDepthFirst) {
+  MakeFile(Tree("a/x1"));
+  MakeFile(Tree("a/b/x2"));
+  MakeFile(Tree("c/x3"));
+  MakeFile(Tree("top"));
+  AddDisc("Order", Tree());
+  std::string kinds;
+  const TContext& ctx = engine->Base->Context();
+  engine->Base->GIndex().ForEach([&](const TXGIndexRec& e, int64_t) {
+    const std::string& name = ctx.KindById(int32_t(e.KindId))->Name;
+    if (name == "xFolder") kinds += 'D';
+    else if (name == "xFile") kinds += 'F';
+    else if (name == "xFolderName" || name == "xFileName") kinds += 'n';
+    return true;
+  });
+  // root, top; a, x1; b, x2; c, x3 (the disc and category records are not counted)
+  EXPECT_EQ(kinds, "DnFnDnFnDnFnDnF");
+}
+
+}  // namespace
+}  // namespace qv::test
