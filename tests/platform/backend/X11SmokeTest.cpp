@@ -5,6 +5,7 @@
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 // clang-format off
+#include <sys/file.h>
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 // clang-format on
@@ -58,37 +59,19 @@ int Reap(pid_t pid, std::chrono::milliseconds limit) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// An Xvfb server on a display number it picks itself; always stopped.
+// An Xvfb server of our own on a free display number; always stopped. Tests
+// running at the same moment start their servers one at a time (a lock file),
+// and each takes the first number that holds no server's lock.
 class Xvfb {
  public:
   Xvfb() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1), dup2(null, 2);
-      std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
+    int lock = open("/tmp/qv-test-xvfb.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (lock >= 0) flock(lock, LOCK_EX);
+    for (int n = 100; n < 1000 && display_.empty(); ++n) {
+      if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+      Start(":" + std::to_string(n));
     }
-    close(fds[1]);
-    pollfd p{fds[0], POLLIN, 0};
-    char buf[32] = {};
-    if (pid_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], buf, sizeof buf - 1) > 0)
-      display_ = ":" + std::to_string(std::atoi(buf));
-    close(fds[0]);
-    // The server names its display before every socket is ready; wait until a
-    // client can really connect (other servers may be starting at the same time).
-    for (int i = 0; !display_.empty() && i < 100; ++i) {
-      if (::Display* d = XOpenDisplay(display_.c_str())) {
-        XCloseDisplay(d);
-        return;
-      }
-      std::this_thread::sleep_for(50ms);
-    }
+    if (lock >= 0) close(lock);  // also lets go of the lock
   }
   ~Xvfb() {
     if (pid_ <= 0) return;
@@ -98,6 +81,38 @@ class Xvfb {
   const std::string& Display() const { return display_; }
 
  private:
+  // Starts a server on the display and waits until it takes clients; gives
+  // up (and stops it) when it exits first, which means the number was taken.
+  // -noreset: a server that resets when its last client leaves would refuse
+  // the connection that follows the readiness probe.
+  void Start(const std::string& display) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1), dup2(null, 2);
+      execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    if (pid_ < 0) return;
+    for (int i = 0; i < 600; ++i) {
+      int status;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return;
+      }
+      if (::Display* d = XOpenDisplay(display.c_str())) {
+        XCloseDisplay(d);
+        display_ = display;
+        return;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
+    kill(pid_, SIGTERM);
+    Reap(pid_, 5000ms);
+    pid_ = -1;
+  }
+
   pid_t pid_ = -1;
   std::string display_;
 };
