@@ -384,8 +384,9 @@ bool TXValData::Encode(TByteWriter& out) const {
   }
 }
 
-bool TXValData::DecodeText(TByteReader& in, bool shortLength) {
-  int64_t len;
+// The length of a text: u8 for String and UniString, u32 for Text and UniText
+// (a negative u32 length reads as empty).
+static bool ReadTextLength(TByteReader& in, bool shortLength, int64_t& len) {
   if (shortLength) {
     uint8_t n;
     if (!in.U8(n)) return false;
@@ -393,8 +394,14 @@ bool TXValData::DecodeText(TByteReader& in, bool shortLength) {
   } else {
     uint32_t n;
     if (!in.U32(n)) return false;
-    len = int32_t(n);  // a negative length reads as empty
+    len = int32_t(n);
   }
+  return true;
+}
+
+bool TXValData::DecodeText(TByteReader& in, bool shortLength) {
+  int64_t len;
+  if (!ReadTextLength(in, shortLength, len)) return false;
   FreeHeap();
   if (len <= 0) return true;
   if (in.Remaining() < uint64_t(len)) return false;
@@ -406,15 +413,7 @@ bool TXValData::DecodeText(TByteReader& in, bool shortLength) {
 
 bool TXValData::DecodeWide(TByteReader& in, bool shortLength) {
   int64_t len;
-  if (shortLength) {
-    uint8_t n;
-    if (!in.U8(n)) return false;
-    len = n;
-  } else {
-    uint32_t n;
-    if (!in.U32(n)) return false;
-    len = int32_t(n);
-  }
+  if (!ReadTextLength(in, shortLength, len)) return false;
   FreeHeap();
   if (len <= 0) return true;
   if (in.Remaining() / 2 < uint64_t(len)) return false;
