@@ -150,6 +150,47 @@ double TimeSearch(TEngine& engine, const TSearchOpts& opts) {
   return ms[1];
 }
 
+// The same 10,000-file tree added 50 times under different labels: the
+// catalogue's size against 50 times what the first add cost, and the time.
+struct Readd {
+  double growth = 0;
+  double seconds = 0;
+};
+
+Readd MeasureReadd(const std::string& cacheRoot) {
+  const std::string cache = cacheRoot + "/tree-v2-10000";
+  if (!fs::exists(cache + "/.complete")) {
+    fs::remove_all(cache);
+    if (!MakeTree(cache + "/t", 10000, 300)) return {};
+    std::FILE* mark = std::fopen((cache + "/.complete").c_str(), "w");
+    if (mark) std::fclose(mark);
+  }
+  const std::string db = cache + "/db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  if (!engine.NewDatabase("", "Readd")) return {};
+  const int64_t empty = FolderBytes(db);
+  TScanOpts scan;
+  scan.Path = cache + "/t";
+  int64_t first = 0;
+  double t = Seconds();
+  for (int i = 1; i <= 50; ++i) {
+    TDiscData disc;
+    std::string label = "Readd " + std::to_string(i);
+    disc.Label = WideString(label.begin(), label.end());
+    engine.AddDisc(scan, disc);
+    if (i == 1) first = FolderBytes(db) - empty;
+  }
+  Readd r;
+  r.seconds = Seconds() - t;
+  r.growth = double(FolderBytes(db)) / (50.0 * double(first > 0 ? first : 1));
+  engine.CloseDatabase();
+  fs::remove_all(db);
+  return r;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -206,6 +247,8 @@ int main(int argc, char** argv) {
   int64_t bytes = FolderBytes(db);
   fs::remove_all(db);
 
+  const Readd readd = MeasureReadd(QV_BENCH_CACHE_DIR);
+
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
   std::printf("files=%lld\n", static_cast<long long>(stored));
@@ -218,6 +261,8 @@ int main(int argc, char** argv) {
   std::printf("find_ratio=%.2f\n", suffixMs / 1000.0 / find);
   std::printf("db_bytes_per_file=%.1f\n", double(bytes) / double(stored ? stored : 1));
   std::printf("peak_rss_mb=%.1f\n", double(ru.ru_maxrss) / 1024.0);
+  std::printf("readd_growth=%.2f\n", readd.growth);
+  std::printf("readd_s=%.3f\n", readd.seconds);
   std::fprintf(stderr, "walked %lld entries; rows: %lld prefix, %lld size; find %.3f s; %zu errors\n",
                static_cast<long long>(walked), static_cast<long long>(prefixRows),
                static_cast<long long>(largeRows), find, host.errors.size());

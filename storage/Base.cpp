@@ -1,6 +1,7 @@
 // TXBase: creating, opening, flushing and closing a database, and the records
 // it hands out. Flush order for crash safety: record chains, fsync of
-// storage.vlm, global index entries, fsync of index.vlm, sorted index files.
+// storage.vlm, removal of a free.vlm that lists space now in use, global
+// index entries, fsync of index.vlm, free.vlm, sorted index files.
 #include "storage/Base.h"
 
 #include <malloc.h>
@@ -77,8 +78,11 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   // left untouched.
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
+  // The free space list of a database that was here goes before its data.
+  if (!DropFreeFile()) return FailReset("Failed to remove \"" + FreeFileName() + "\"");
   if (!dataFile_->CreateFile(TXFileOptions{TXFileOption::foEnciphered}) || !dataFile_->Sync())
     return FailReset(dataFile_->LastError());
+  LoadFreeSpace();
   if (!SaveContextFile()) return FailReset("Failed to save context");
   if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
   DeleteIndexFiles();  // they belonged to the database that was just overwritten
@@ -117,6 +121,7 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
   if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
+  LoadFreeSpace();
 
   opened_ = true;
   bool crashed = markerFound_;
@@ -196,7 +201,9 @@ bool TXBase::CommitFiles() {
   // A flush after mere reading (a search) costs no fsync.
   if (dataWritten_ && !dataFile_->Sync()) return Fail(dataFile_->LastError());
   dataWritten_ = false;
+  if (!BeforeIndexCommit()) return false;
   if (!gindex_.Commit()) return Fail(gindex_.LastError());
+  AfterIndexCommit();
   for (auto& index : indexes_)
     if (index->Loaded() && !index->Save()) return Fail(index->LastError());
   return true;
@@ -286,6 +293,8 @@ bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
     if (kindId != entry.KindId)
       return Fail("ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind\"");
     if (!record.LoadFromStream(recordStream_)) return Fail("Failed to retrieve data from the database");
+    const int64_t bytes = dataFile_->LastChainBytes();
+    record.ChainBytes = bytes <= INT32_MAX ? -int32_t(bytes) : 0;
   } catch (const Exception& e) {
     return Fail(e.Message);  // a damaged chain the cipher cannot take
   }
@@ -302,19 +311,20 @@ bool TXBase::SaveRecord(TXRecData* record) {
   recordStream_.Clear();
   recordStream_.Write(encoded_.data(), int64_t(encoded_.size()));
   // A chain that index.vlm refers to is never overwritten: the new version
-  // goes to the end of the file, and the old one stays valid until the entry
-  // pointing to the new one is committed. A crash at any moment thus leaves
-  // the last flushed version readable. Chains written since the last commit
-  // are rewritten in place.
-  int64_t at = gindex_.IsFresh(record->ID) ? record->Position : -1;
+  // goes to free space or the end of the file, and the old one stays valid
+  // until the entry pointing to the new one is committed. A crash at any
+  // moment thus leaves the last flushed version readable.
+  const bool fresh = gindex_.IsFresh(record->ID);
   dataWritten_ = true;
-  int64_t position = dataFile_->WriteData(entry.KindId, recordStream_, at);
-  // After a failed write the old chain may be damaged: the next save appends.
-  record->Position = position > 0 ? position : -1;
+  int64_t bytes = 0;
+  int64_t position = PlaceRecord(entry.KindId, bytes);
   if (position <= 0) return Fail(dataFile_->LastError());
   entry.Position = position;
   if (!gindex_.WriteEntry(entry, record->ID)) return Fail("Failed to update index record");
   gindex_.MarkFresh(record->ID);
+  GiveUpChain(*record, fresh);
+  record->Position = position;
+  record->ChainBytes = int32_t(bytes);
   return true;
 }
 
@@ -348,7 +358,11 @@ bool TXBase::DeleteData(int64_t id) {
   if (!opened_) return false;
   if (TXRecData* rec = pool_.Find(id)) {
     bool already = rec->IsDeleted();
-    if (!already) rec->MarkDeleted();
+    if (!already) {
+      rec->MarkDeleted();
+      GiveUpChain(*rec, gindex_.IsFresh(id));
+      rec->ChainBytes = 0;
+    }
     // A pinned record stays until its last Release, which frees it unsaved.
     if (rec->Pins <= 0) pool_.Delete(id);
     if (already) return true;
@@ -361,11 +375,15 @@ bool TXBase::ClearGlobalAccessIndex() {
   if (!opened_) return false;
   // The global index goes first: when it cannot be replaced nothing changes.
   if (!gindex_.Clear()) return Fail("Failed to clear global access index");
+  free_.Clear();
+  // The list of free space goes before the data it describes.
+  if (!DropFreeFile()) return Fail("Failed to remove \"" + FreeFileName() + "\"");
   for (auto& index : indexes_) index->Clear();
   pool_.Clear();
   TXFileOptions options = dataFile_->OptionSet();
   dataFile_->Close(true);
   if (!dataFile_->CreateFile(options) || !dataFile_->Sync()) return Fail(dataFile_->LastError());
+  LoadFreeSpace();
   // The emptied sorted indexes now match the empty global index.
   for (auto& index : indexes_)
     if (index->Loaded()) index->Save();

@@ -20,6 +20,7 @@
 #include "storage/DataFile.h"
 #include "storage/DataFileOwner.h"
 #include "storage/DataPool.h"
+#include "storage/FreeSpace.h"
 #include "storage/GlobalIndex.h"
 #include "storage/SortedIndex.h"
 #include "storage/Users.h"
@@ -90,6 +91,8 @@ class TXBase : public IDataFileOwner {
   const TXGIndex& GIndex() const { return gindex_; }
   // Read-only: records leave the pool only through the database.
   const TXDataPool& Pool() const { return pool_; }
+  // The data file's free space (for inspection).
+  const TFreeSpace& FreeSpace() const { return free_; }
 
   std::string Name;
   TGUID GUID;
@@ -120,6 +123,16 @@ class TXBase : public IDataFileOwner {
   bool CommitFiles();
   void ReportProgress(std::size_t i, std::size_t count, int& last);
 
+  // Free space of the data file (BaseSpace.cpp).
+  std::string FreeFileName() const { return path_ + "free.vlm"; }
+  void LoadFreeSpace();
+  bool DropFreeFile();
+  bool BeforeIndexCommit();
+  void AfterIndexCommit();
+  int64_t PlaceRecord(uint32_t kindId, int64_t& bytes);
+  void GiveUpChain(const TXRecData& record, bool fresh);
+  bool ChainsUnshared();
+
   const TRecKind* IndexKind(const std::string& kindName, uint32_t number);
   void RemoveIndex(TXIndex* index);
 
@@ -134,6 +147,10 @@ class TXBase : public IDataFileOwner {
   std::unique_ptr<TXFile> dataFile_;
   TXGIndex gindex_;
   TXDataPool pool_;
+  TFreeSpace free_;
+  bool freeFileHolds_ = false;  // free.vlm may list stretches (it exists)
+  bool freeFileStale_ = false;  // stretches were taken since it was written
+  int chainsUnshared_ = -1;     // -1 unknown; 1: no two live entries share a chain
   static constexpr std::size_t kTrimAfterRecords = 100000;
   bool markerFound_ = false;      // xbase.vlm says the last session did not close
   bool rebuildIndexes_ = false;   // this session rebuilds every sorted index it opens
