@@ -101,6 +101,8 @@ class TEngine {
   };
   bool Refused();
   bool RefusedLoudly();
+  // A damaged database opened for reading only refuses every change.
+  bool RefusedReadOnly();
   bool PrepareDatabase(bool created);
   void AbandonDatabase();
   void ForgetDatabase();

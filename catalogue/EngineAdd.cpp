@@ -31,6 +31,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Database has not been opened");
     return;
   }
+  if (RefusedReadOnly()) return;
   int32_t discIndex = Discs->AddDisc(data);
   if (discIndex < 0) return;
   const int64_t start = WallMs();

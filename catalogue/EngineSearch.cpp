@@ -8,6 +8,7 @@
 #include "catalogue/Masks.h"
 #include "catalogue/Names.h"
 #include "catalogue/RecordFields.h"
+#include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
 #include "classlib/SysUtils.h"
 
@@ -263,11 +264,17 @@ bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& 
   ViewNode group = nullptr;
   std::size_t deleted = 0;
   for (int64_t ref : refs) {
-    TXRecData* entry = Base->GetData(ref);
-    if (!entry) {
-      host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + Base->LastError);
-      Base->Release(nameRec);
-      return false;
+    std::string damage;
+    TXRecData* entry = GetReferenced(*Base, ref, isFile ? FileRecKind : FolderRecKind, damage);
+    if (!entry) {  // reported, and the walk goes on with the rest
+      host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
+      continue;
+    }
+    if (!entry->IsDeleted() && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) != nameRec->ID) {
+      host_.AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
+                     IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
+      Base->Release(entry);
+      continue;
     }
     // Disc, parent and date stand at the same field numbers in file and folder records.
     const int64_t discID = rec::Ref(entry, fld::fiDisc), parent = rec::Ref(entry, fld::fiParent);
@@ -318,7 +325,15 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   if (const std::string* cached = paths_.Find(ref)) return *cached;
   std::vector<std::string> names;  // from the folder up towards the root
   std::string head = "/";
+  // A damaged index could make the parents run in a circle: no sound path
+  // is longer than there are records.
+  int64_t steps = Base->GIndex().RecordCount();
   for (int64_t cur = ref; cur >= 0;) {
+    if (--steps < 0) {
+      head = "<Parent-Error> ";
+      host_.AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) + "\" form a circle");
+      break;
+    }
     if (const std::string* cached = paths_.Find(cur)) {
       head = *cached;
       break;
@@ -327,9 +342,11 @@ std::string TEngine::GetFolderPath(int64_t ref) {
     if (const TFolderLinks::Link* known = folders_.Find(cur)) {
       link = *known;
     } else {
-      TXRecData* folder = Base->GetData(cur);
+      std::string damage;
+      TXRecData* folder = GetReferenced(*Base, cur, FolderRecKind, damage);
       if (!folder) {
-        head = "<Parent-Error> " + Base->LastError;
+        head = "<Parent-Error> " + damage;
+        host_.AddError(damage);
         break;
       }
       link = {rec::Ref(folder, fld::foParent), rec::Ref(folder, fld::foName)};
@@ -340,9 +357,11 @@ std::string TEngine::GetFolderPath(int64_t ref) {
     if (const std::string_view* cached = names_.Find(link.name)) {
       names.emplace_back(*cached);
     } else {
-      TXRecData* nameRec = Base->GetData(link.name);
+      std::string damage;
+      TXRecData* nameRec = GetReferenced(*Base, link.name, FolderNameRecKind, damage);
       if (!nameRec) {
-        head = "<Name-Error> " + Base->LastError;
+        head = "<Name-Error> " + damage;
+        host_.AddError(damage);
         break;
       }
       names.push_back(rec::Str(nameRec, fld::nName));

@@ -85,6 +85,7 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   LoadFreeSpace();
   if (!SaveContextFile()) return FailReset("Failed to save context");
   if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
+  recordedEntries_ = gindex_.RecordCount();
   DeleteIndexFiles();  // they belonged to the database that was just overwritten
 
   opened_ = true;
@@ -122,9 +123,18 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
   if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
   LoadFreeSpace();
+  // Entries are only ever appended: fewer than the last commit recorded means
+  // a damaged index.vlm, whose IDs must never be handed out again.
+  if (gindex_.RecordCount() < recordedEntries_)
+    MarkDamaged("The database is damaged: index.vlm holds " + IntToStr(gindex_.RecordCount() - 1) + " of " +
+                IntToStr(recordedEntries_ - 1) + " entries; it is opened for reading only");
 
   opened_ = true;
   bool crashed = markerFound_;
+  if (ReadOnly()) {
+    rebuildIndexes_ = crashed;  // rebuilt in memory only
+    return true;
+  }
   if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
@@ -144,13 +154,23 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
-  // Records released since the last flush have their chains written; their
-  // index entries still wait in memory. Best effort, as nothing can be
-  // reported here: write them after the chains are on disk.
-  if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) gindex_.Commit();
+  if (ReadOnly()) {
+    // A damaged database is left as it was found.
+    for (auto& index : indexes_) index->Discard();
+    if (dataFile_) dataFile_->Close(false);
+  } else if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) {
+    // Records released since the last flush have their chains written;
+    // their index entries still wait in memory. Best effort, as nothing can
+    // be reported here: write them after the chains are on disk.
+    gindex_.Commit();
+  }
   dataFile_.reset();  // closes with the header rewritten
   opened_ = false;
   user_ = nullptr;
+  damage_.clear();
+  recordedEntries_ = 0;
+  recordedIndexes_.clear();
+  engineStateDirty_ = false;
   indexes_.clear();  // loaded and changed indexes write their files
   users_.clear();
   gindex_.Close();
@@ -163,7 +183,7 @@ bool TXBase::Close() {
   if (!opened_) return false;
   if (!Flush()) return false;
   // The marker is cleared only once everything else is on disk.
-  if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
+  if (!ReadOnly() && !WriteDescriptionFile(false)) return Fail("Failed to write database description");
   Reset();
   pool_.Clear();
   return true;
@@ -206,16 +226,55 @@ bool TXBase::CommitFiles() {
   AfterIndexCommit();
   for (auto& index : indexes_)
     if (index->Loaded() && !index->Save()) return Fail(index->LastError());
+  NoteCommittedState();
   return true;
+}
+
+void TXBase::MarkDamaged(const std::string& text) {
+  if (damage_.empty()) damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : text;
+}
+
+bool TXBase::RefuseWrite() {
+  if (!ReadOnly()) return false;
+  LastError = "The database is damaged and opened for reading only";
+  return true;
+}
+
+// What xbase.vlm records of the committed files, written when it changed;
+// a failure only leaves the older (still truthful) values there.
+void TXBase::NoteCommittedState() {
+  if (gindex_.RecordCount() != recordedEntries_) {
+    recordedEntries_ = gindex_.RecordCount();
+    engineStateDirty_ = true;
+  }
+  for (auto& index : indexes_) {
+    if (!index->Loaded() || index->FileName().empty()) continue;
+    auto [it, added] = recordedIndexes_.try_emplace(ExtractFileName(index->FileName()), index->FileChecksum());
+    if (!added && it->second == index->FileChecksum()) continue;
+    it->second = index->FileChecksum();
+    engineStateDirty_ = true;
+  }
+  if (engineStateDirty_ && WriteDescriptionFile(true)) engineStateDirty_ = false;
+}
+
+bool TXBase::IndexFileMatches(const TXIndex& index) const {
+  auto it = recordedIndexes_.find(ExtractFileName(index.FileName()));
+  return it == recordedIndexes_.end() || it->second == index.FileChecksum();
+}
+
+bool TXBase::IndexFileRecorded(const TXIndex& index) const {
+  auto it = recordedIndexes_.find(ExtractFileName(index.FileName()));
+  return it != recordedIndexes_.end() && it->second == index.FileChecksum();
 }
 
 bool TXBase::Flush() {
   if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> items = pool_.SortedByID();
   std::vector<TXRecData*> saved;
-  bool ok = SaveRecords(items, saved);
+  // A read-only database writes nothing; every change was refused already.
+  bool ok = ReadOnly() || SaveRecords(items, saved);
   if (OnProgress) OnProgress(0);
-  ok = ok && CommitFiles();
+  ok = ok && (ReadOnly() || CommitFiles());
   if (!ok) return Fail("Some data has not been updated");
   // Only now is every change on disk; until here a retry writes it all again.
   for (TXRecData* rec : saved) rec->ClearModified();
@@ -233,7 +292,7 @@ bool TXBase::Flush() {
 
 TXRecData* TXBase::NewData(const TRecKind* kind) {
   LastError.clear();
-  if (!opened_) return nullptr;
+  if (!opened_ || RefuseWrite()) return nullptr;
   // Records point into the database's own context, never into another one.
   if (!kind || context_.KindById(kind->Id) != kind) {
     LastError = "Unknown kind ID = " + IntToHex(kind ? uint32_t(kind->Id) : 0u, 8);
@@ -303,6 +362,7 @@ bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
 
 bool TXBase::SaveRecord(TXRecData* record) {
   if (!opened_ || !dataFile_) return Fail("Data file is not opened");
+  if (RefuseWrite()) return false;
   TXGIndexRec entry;
   if (!gindex_.ReadEntry(entry, record->ID)) return Fail("Failed to retrieve data index");
   QV_ASSERT(uint32_t(record->Kind->Id) == entry.KindId);
@@ -355,7 +415,7 @@ bool TXBase::Release(TXRecData*& record) {
 bool TXBase::DeleteData(int64_t id) {
   LastError.clear();
   if (id < 0) return Fail("Invalid data ID");
-  if (!opened_) return false;
+  if (!opened_ || RefuseWrite()) return false;
   if (TXRecData* rec = pool_.Find(id)) {
     bool already = rec->IsDeleted();
     if (!already) {
@@ -372,7 +432,19 @@ bool TXBase::DeleteData(int64_t id) {
 
 bool TXBase::ClearGlobalAccessIndex() {
   LastError.clear();
-  if (!opened_) return false;
+  if (!opened_ || RefuseWrite()) return false;
+  // The recorded entry count goes down first, so that the shorter index.vlm
+  // never looks damaged.
+  // So do the index checksums: the emptied index files are recorded anew.
+  const int64_t recorded = recordedEntries_;
+  auto recordedIndexes = std::move(recordedIndexes_);
+  recordedEntries_ = 1;
+  recordedIndexes_.clear();
+  if (!WriteDescriptionFile(true)) {
+    recordedEntries_ = recorded;
+    recordedIndexes_ = std::move(recordedIndexes);
+    return Fail("Failed to clear global access index");
+  }
   // The global index goes first: when it cannot be replaced nothing changes.
   if (!gindex_.Clear()) return Fail("Failed to clear global access index");
   free_.Clear();
@@ -387,6 +459,7 @@ bool TXBase::ClearGlobalAccessIndex() {
   // The emptied sorted indexes now match the empty global index.
   for (auto& index : indexes_)
     if (index->Loaded()) index->Save();
+  NoteCommittedState();
   return true;
 }
 

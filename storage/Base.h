@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@
 #include "storage/Values.h"
 
 namespace qv {
+
+class TCustomIniFile;
 
 class TXBase : public IDataFileOwner {
  public:
@@ -91,6 +94,13 @@ class TXBase : public IDataFileOwner {
   const TXGIndex& GIndex() const { return gindex_; }
   // Read-only: records leave the pool only through the database.
   const TXDataPool& Pool() const { return pool_; }
+  // A damaged database (index.vlm shorter than recorded, or a stored
+  // reference past its end) is open for reading only: it writes nothing and
+  // hands out no ID. The text says what was found.
+  bool ReadOnly() const { return !damage_.empty(); }
+  const std::string& DamageText() const { return damage_; }
+  // Keeps the first text; from now on the database is read-only.
+  void MarkDamaged(const std::string& text);
   // The data file's free space (for inspection).
   const TFreeSpace& FreeSpace() const { return free_; }
 
@@ -115,6 +125,16 @@ class TXBase : public IDataFileOwner {
   bool LoadContextFile();
   bool WriteDescriptionFile(bool openMarker);
   void DeleteIndexFiles();
+  bool RefuseWrite();
+  // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
+  // index file's checksum as last committed.
+  void ReadEngineState(const TCustomIniFile& ini);
+  void WriteEngineState(TCustomIniFile& ini) const;
+  void NoteCommittedState();
+  // The index file as read has the recorded checksum, or none is recorded.
+  bool IndexFileMatches(const TXIndex& index) const;
+  // A checksum is recorded and the file as read has it.
+  bool IndexFileRecorded(const TXIndex& index) const;
 
   TXRecData* Fetch(int64_t id, bool pin);
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
@@ -151,6 +171,10 @@ class TXBase : public IDataFileOwner {
   bool freeFileHolds_ = false;  // free.vlm may list stretches (it exists)
   bool freeFileStale_ = false;  // stretches were taken since it was written
   int chainsUnshared_ = -1;     // -1 unknown; 1: no two live entries share a chain
+  std::string damage_;          // not empty: damaged, open for reading only
+  int64_t recordedEntries_ = 0;  // index.vlm's entry count at the last commit
+  std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
+  bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;
   bool markerFound_ = false;      // xbase.vlm says the last session did not close
   bool rebuildIndexes_ = false;   // this session rebuilds every sorted index it opens
