@@ -78,10 +78,11 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   // left untouched.
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
-  // The free space list of a database that was here goes before its data.
-  if (!DropFreeFile()) return FailReset("Failed to remove \"" + FreeFileName() + "\"");
   if (!dataFile_->CreateFile(TXFileOptions{TXFileOption::foEnciphered}) || !dataFile_->Sync())
     return FailReset(dataFile_->LastError());
+  // The free space list of a database that was here (under another ID, so
+  // it could never be taken up) goes with it.
+  if (!DropFreeFile()) return FailReset("Failed to remove \"" + FreeFileName() + "\"");
   LoadFreeSpace();
   if (!SaveContextFile()) return FailReset("Failed to save context");
   if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
