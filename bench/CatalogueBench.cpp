@@ -78,8 +78,8 @@ class NameMaker {
   std::vector<std::string> words_;
 };
 
-bool MakeTree(const std::string& root, int files, int folders) {
-  std::mt19937_64 rng(12345);
+bool MakeTree(const std::string& root, int files, int folders, uint64_t seed = 12345) {
+  std::mt19937_64 rng(seed);
   fs::create_directories(root);
   NameMaker names(rng);
   std::vector<std::string> dirs{root};
@@ -157,14 +157,21 @@ struct Readd {
   double seconds = 0;
 };
 
-Readd MeasureReadd(const std::string& cacheRoot) {
-  const std::string cache = cacheRoot + "/tree-v2-10000";
+// A generated tree kept under the cache folder; its path, or "" on failure.
+std::string CachedTree(const std::string& cache, int files, int folders, uint64_t seed) {
   if (!fs::exists(cache + "/.complete")) {
     fs::remove_all(cache);
-    if (!MakeTree(cache + "/t", 10000, 300)) return {};
+    std::fprintf(stderr, "generating %d files under %s ...\n", files, cache.c_str());
+    if (!MakeTree(cache + "/t", files, folders, seed)) return std::string();
     std::FILE* mark = std::fopen((cache + "/.complete").c_str(), "w");
     if (mark) std::fclose(mark);
   }
+  return cache + "/t";
+}
+
+Readd MeasureReadd(const std::string& cacheRoot) {
+  const std::string cache = cacheRoot + "/tree-v2-10000";
+  if (CachedTree(cache, 10000, 300, 12345).empty()) return {};
   const std::string db = cache + "/db";
   fs::remove_all(db);
   bench::NullHost host;
@@ -191,9 +198,53 @@ Readd MeasureReadd(const std::string& cacheRoot) {
   return r;
 }
 
+// Three different 1,000,000-file trees added to one catalogue: the third
+// add's time against the first's, and the process's peak memory.
+int RunScale() {
+  const std::string root = QV_BENCH_CACHE_DIR;
+  std::string trees[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = i == 0 ? "/tree-v2-1000000" : "/tree-v2-1000000-seed" + std::to_string(i + 1);
+    trees[i] = CachedTree(root + name, 1000000, 30000, i == 0 ? 12345 : uint64_t(i + 1));
+    if (trees[i].empty()) return 1;
+  }
+  const std::string db = root + "/scale-db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  engine.MessageIntervalMs = 15;
+  if (!engine.NewDatabase("", "Scale")) return 1;
+  double seconds[3];
+  for (int i = 0; i < 3; ++i) {
+    Walk(trees[i]);  // the tree in the caches, as for the first measurement
+    TScanOpts scan;
+    scan.Path = trees[i];
+    TDiscData disc;
+    disc.Label = u"Scale " + std::u16string(1, char16_t(u'1' + i));
+    double t = Seconds();
+    engine.AddDisc(scan, disc);
+    seconds[i] = Seconds() - t;
+  }
+  struct rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  engine.CloseDatabase();
+  int64_t bytes = FolderBytes(db);
+  fs::remove_all(db);
+  std::printf("first_add_s=%.3f\n", seconds[0]);
+  std::printf("second_add_s=%.3f\n", seconds[1]);
+  std::printf("third_add_s=%.3f\n", seconds[2]);
+  std::printf("third_add_ratio=%.2f\n", seconds[2] / seconds[0]);
+  std::printf("third_add_rss_mb=%.1f\n", double(ru.ru_maxrss) / 1024.0);
+  std::printf("scale_db_bytes_per_file=%.1f\n", double(bytes) / 3e6);
+  std::fprintf(stderr, "%zu errors\n", host.errors.size());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--scale") == 0) return RunScale();
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const int files = quick ? 100000 : 1000000;
   const int folders = quick ? 3000 : 30000;

@@ -193,30 +193,6 @@ bool TXBase::Close() {
 // ---------------------------------------------------------------------------
 // Flush
 
-void TXBase::ReportProgress(std::size_t i, std::size_t count, int& last) {
-  if (!OnProgress) return;
-  int p = count == 1 ? 1 : int(int64_t(i) * 100 / int64_t(count - 1));
-  if (p != last) {
-    OnProgress(p);
-    last = p;
-  }
-}
-
-bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved) {
-  bool ok = true;
-  int last = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    ReportProgress(i, items.size(), last);
-    TXRecData* rec = items[i];
-    if (rec->IsDeleted() || rec->IsEmpty() || !rec->IsModified()) continue;
-    if (SaveRecord(rec))
-      saved.push_back(rec);
-    else
-      ok = false;
-  }
-  return ok;
-}
-
 bool TXBase::CommitFiles() {
   if (!opened_) return true;
   // A flush after mere reading (a search) costs no fsync.
@@ -380,6 +356,12 @@ bool TXBase::SaveRecord(TXRecData* record) {
   int64_t bytes = 0;
   int64_t position = PlaceRecord(entry.KindId, bytes);
   if (position <= 0) return Fail(dataFile_->LastError());
+  return Placed(record, entry, position, bytes, fresh);
+}
+
+// The record's new chain is written: its entry points there, and the chain
+// it replaced is given up.
+bool TXBase::Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int64_t bytes, bool fresh) {
   entry.Position = position;
   if (!gindex_.WriteEntry(entry, record->ID)) return Fail("Failed to update index record");
   gindex_.MarkFresh(record->ID);

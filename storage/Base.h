@@ -139,7 +139,12 @@ class TXBase : public IDataFileOwner {
   TXRecData* Fetch(int64_t id, bool pin);
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
   bool SaveRecord(TXRecData* record);
+  bool Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int64_t bytes, bool fresh);
+  // Flush's writing, in batches whose checksums and cipher run on several
+  // threads (BaseFlush.cpp).
   bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved);
+  struct BatchItem;
+  bool WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved);
   bool CommitFiles();
   void ReportProgress(std::size_t i, std::size_t count, int& last);
 
@@ -181,6 +186,7 @@ class TXBase : public IDataFileOwner {
   bool dataWritten_ = false;      // storage.vlm changed since its last fsync
   TMemoryStream recordStream_;    // reused for every record written or read
   std::vector<uint8_t> encoded_;  // reused for every record encoded
+  std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes
 };
 
 }  // namespace qv

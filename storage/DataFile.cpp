@@ -380,11 +380,21 @@ int64_t TXFile::PlaceData(uint32_t kindId, TMemoryStream& data, int64_t position
     Fail("Data file is not opened");
     return -1;
   }
-  if (position < 0) position = Size();
   const uint8_t* bytes = nullptr;
   int64_t n = 0;
   uint32_t checksum = 0;
   if (!PrepareBytes(data, bytes, n, checksum)) return -1;
+  return PlaceChain(bytes, n, kindId, checksum, position);
+}
+
+int64_t TXFile::PlaceChain(const uint8_t* bytes, int64_t n, uint32_t kindId, uint32_t checksum,
+                           int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) {
+    Fail("Data file is not opened");
+    return -1;
+  }
+  if (position < 0) position = Size();
   if (position < int64_t(XFileHeaderSize) || position > size_) {
     Fail("Failed to set position " + PositionText(position));
     return -1;

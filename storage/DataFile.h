@@ -90,6 +90,10 @@ class TXFile {
   // whatever the bytes there: for space the caller knows to be free. The
   // chain takes ChainBytes(padded length) bytes. The position, or -1.
   int64_t PlaceData(uint32_t kindId, TMemoryStream& data, int64_t position);
+  // Writes stored bytes already prepared (enciphered when the file is) as
+  // one chunk at position (below 0: append), as PlaceData does.
+  int64_t PlaceChain(const uint8_t* bytes, int64_t n, uint32_t kindId, uint32_t checksum, int64_t position);
+  bool Enciphered() const { return options_.Contains(TXFileOption::foEnciphered); }
   // The stored length of an encoding of n bytes (padded when enciphered).
   int64_t StoredLength(int64_t n) const;
   // Bytes of a one-chunk chain holding length stored bytes.
