@@ -249,7 +249,7 @@ bool TXBase::Flush() {
   std::vector<TXRecData*> items = pool_.SortedByID();
   std::vector<TXRecData*> saved;
   // A read-only database writes nothing; every change was refused already.
-  bool ok = ReadOnly() || SaveRecords(items, saved);
+  bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
   ok = ok && (ReadOnly() || CommitFiles());
   if (!ok) return Fail("Some data has not been updated");

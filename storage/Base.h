@@ -62,6 +62,12 @@ class TXBase : public IDataFileOwner {
   // stay pooled until the next Flush.
   TXRecData* FetchData(int64_t id);
   bool SaveData(TXRecData* record);
+  // Writes the chains of records the caller has finished with and drops them
+  // from the pool (pinned ones stay), so that a long run of new records holds
+  // only what it still changes. Their index entries are committed by the next
+  // Flush, as those of released records are; a record whose write fails stays
+  // pooled for that Flush to retry and report.
+  bool WriteAhead(const std::vector<TXRecData*>& records);
   // Unpins; at the last pin a changed record is saved and the record freed.
   bool Release(TXRecData*& record);
   bool DeleteData(int64_t id);
@@ -142,7 +148,7 @@ class TXBase : public IDataFileOwner {
   bool Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int64_t bytes, bool fresh);
   // Flush's writing, in batches whose checksums and cipher run on several
   // threads (BaseFlush.cpp).
-  bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved);
+  bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved, bool progress);
   struct BatchItem;
   bool WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved);
   bool CommitFiles();

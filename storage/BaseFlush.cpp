@@ -35,13 +35,14 @@ void TXBase::ReportProgress(std::size_t i, std::size_t count, int& last) {
   }
 }
 
-bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved) {
+bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved,
+                         bool progress) {
   bool ok = true;
   int last = 0;
   std::vector<BatchItem> batch;
   batchBytes_.clear();
   for (std::size_t i = 0; i < items.size(); ++i) {
-    ReportProgress(i, items.size(), last);
+    if (progress) ReportProgress(i, items.size(), last);
     TXRecData* rec = items[i];
     if (rec->IsDeleted() || rec->IsEmpty() || !rec->IsModified()) continue;
     BatchItem item{rec, {}, batchBytes_.size(), 0, 0};
@@ -64,6 +65,18 @@ bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRec
   return ok;
 }
 
+bool TXBase::WriteAhead(const std::vector<TXRecData*>& records) {
+  LastError.clear();
+  if (!opened_ || RefuseWrite()) return false;
+  std::vector<TXRecData*> saved;
+  bool ok = SaveRecords(records, saved, false);
+  for (TXRecData* rec : saved) {
+    rec->ClearModified();
+    if (rec->Pins <= 0) pool_.Delete(rec->ID);
+  }
+  return ok;
+}
+
 // Checksums and cipher of the batch's bytes on a few threads (each part its
 // own records, the key schedule only read), then the chains in ID order.
 bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved) {
@@ -71,7 +84,8 @@ bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& 
   const TAESExpandedKey256* key = dataFile_->Enciphered() && user_ ? &user_->EncryptionSchedule() : nullptr;
   if (dataFile_->Enciphered() && !key) return Fail("No user is logged in");
   uint8_t* bytes = batchBytes_.data();
-  const std::size_t perThread = std::max<std::size_t>(1, batch.size() * kBytesPerThread / (batchBytes_.size() + 1));
+  const std::size_t perThread =
+      std::max<std::size_t>(1, batch.size() * kBytesPerThread / (batchBytes_.size() + 1));
   ParallelFor(batch.size(), perThread, [&batch, bytes, key](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       BatchItem& item = batch[i];
@@ -86,8 +100,8 @@ bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& 
     const int64_t size = TXFile::ChainBytes(int64_t(item.length));
     const int64_t at = free_.Take(size);
     if (at >= 0) freeFileStale_ = true;
-    const int64_t position = dataFile_->PlaceChain(bytes + item.offset, int64_t(item.length), item.entry.KindId,
-                                                   item.checksum, at);
+    const int64_t position = dataFile_->PlaceChain(bytes + item.offset, int64_t(item.length),
+                                                   item.entry.KindId, item.checksum, at);
     if (position <= 0) {
       if (at >= 0) free_.Release(at, size);  // what was written there belongs to nobody
       ok = Fail(dataFile_->LastError());
