@@ -351,6 +351,10 @@ void DrawPopupItems(HMENU menu, HDC dc, HWND owner, bool showPrefix) {
       RECT r = it.rect;
       r.right = width;
       SendDrawItem(owner, menu, it, dc, r, OwnerDrawState(it, selected, showPrefix));
+      // The sub-menu arrow is the menu's, as for every item.
+      if (it.sub)
+        DrawArrow(dc, RECT{r.right - kArrowColumn, r.top, r.right, r.bottom},
+                  GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     } else {
       DrawPopupItem(dc, it, selected, showPrefix, shortcutX, width);
     }
