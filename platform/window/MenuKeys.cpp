@@ -118,6 +118,8 @@ bool DefMenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
       SendMessageW(hwnd, WM_SYSCOMMAND, kScMouseMenu + wParam, lParam);
       return true;
     case WM_NCLBUTTONDBLCLK:
+      // A quick second click on the bar is just another click.
+      if (wParam == WPARAM(HTMENU)) return DefMenuMessage(hwnd, WM_NCLBUTTONDOWN, wParam, lParam, result);
       if (wParam != WPARAM(HTSYSMENU)) return false;
       SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
       return true;
