@@ -67,6 +67,9 @@ void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
   if (RefusedLoudly() || index < 0 || index >= Discs->Count()) return;
   int32_t old = Discs->GetDisc(index).Category;
   Discs->SetDisc(index, data);
+  // The edited disc reaches the disc now rather than at Close.
+  Discs->SaveDisc(index);
+  if (!Base->Flush()) host_.AddError(Base->LastError);
   if (old != data.Category) {
     Discs->Categories.DecDiscCount(old);
     Discs->Categories.IncDiscCount(data.Category);
