@@ -64,7 +64,9 @@ TEngine::~TEngine() {
 
 // The busy protocol: a long operation started while another runs (or while a
 // disc is being browsed) returns at once.
-bool TEngine::Refused() { return !usable_ || Busy || Discs->Browsing; }
+bool TEngine::Refused() {
+  return !usable_ || Busy || Discs->Browsing;
+}
 
 bool TEngine::RefusedLoudly() {
   if (!Refused()) return false;
@@ -188,7 +190,9 @@ void TEngine::Abort() {
   Scanner->Abort();
 }
 
-void TEngine::SetFileKinds(const TFileKinds& source) { FileKinds->Assign(source); }
+void TEngine::SetFileKinds(const TFileKinds& source) {
+  FileKinds->Assign(source);
+}
 
 void TEngine::RefreshViews(bool full) {
   host_.FileTreeClear();
@@ -205,7 +209,7 @@ void TEngine::RefreshViews(bool full) {
 }
 
 int TEngine::CompareNames(TXRecData* entry, TXRecData* key) {
-  return qv::CompareNames(rec::StrRef(key, fld::nName), rec::StrRef(entry, fld::nName));
+  return CompareStoredNames(rec::StrRef(key, fld::nName), rec::StrRef(entry, fld::nName));
 }
 
 void TEngine::Progress(int32_t percent) {

@@ -18,7 +18,7 @@ bool TEngine::LocateInBrowser(const std::string& fileName, const TNodeData& row)
   }
   if (!Discs->Browse(discPos)) return false;
   host_.ProcessMessages();
-  const std::string path = Utf16ToUtf8(row.Path);
+  const std::string path = row.StoredPath.empty() ? Utf16ToUtf8(row.Path) : row.StoredPath;
   TFileData* folder = Discs->FindFolder(path);
   if (!folder) {
     host_.AddError("Path \"" + path + "\" was not found");

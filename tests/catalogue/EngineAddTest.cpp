@@ -29,10 +29,10 @@ TEST_F(EngineAdd, StoresTheTreeAndNarrates) {
   EXPECT_EQ(host.console[4], "I Finalizing database");
   EXPECT_EQ(host.console[5].rfind("I Done in ", 0), 0u);
 
-  // b.TXT and B.txt share one name record, spelled as first stored.
+  // The search folds case; each spelling keeps a name record of its own.
   ASSERT_TRUE(engine->Search(Files("b.txt")));
-  EXPECT_EQ(Groups(), (std::set<std::string>{"b.TXT"}));
-  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc1|/sub/b.TXT", "Disc1|/sub/deeper/b.TXT"}));
+  EXPECT_EQ(Groups(), (std::set<std::string>{"b.TXT", "B.txt"}));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc1|/sub/b.TXT", "Disc1|/sub/deeper/B.txt"}));
 }
 
 TEST_F(EngineAdd, RefusesBadLabelsAndDuplicates) {
@@ -117,9 +117,12 @@ TEST_F(EngineAdd, RecordsAreMadeDepthFirst) {
   const TContext& ctx = engine->Base->Context();
   engine->Base->GIndex().ForEach([&](const TXGIndexRec& e, int64_t) {
     const std::string& name = ctx.KindById(int32_t(e.KindId))->Name;
-    if (name == "xFolder") kinds += 'D';
-    else if (name == "xFile") kinds += 'F';
-    else if (name == "xFolderName" || name == "xFileName") kinds += 'n';
+    if (name == "xFolder")
+      kinds += 'D';
+    else if (name == "xFile")
+      kinds += 'F';
+    else if (name == "xFolderName" || name == "xFileName")
+      kinds += 'n';
     return true;
   });
   // root, top; a, x1; b, x2; c, x3 (the disc and category records are not counted)
