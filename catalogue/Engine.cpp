@@ -94,13 +94,35 @@ bool TEngine::PrepareDatabase(bool created) {
   TXIndex* discIndex = MakeIndex("xDisc", created);
   FolderNameIndex = discIndex ? MakeIndex("xFolderName", created) : nullptr;
   FileNameIndex = FolderNameIndex ? MakeIndex("xFileName", created) : nullptr;
-  if (!FileNameIndex) return false;
+  if (!FileNameIndex || !KeepNameOrder(created, discIndex)) return false;
   TContext& ctx = Base->Context();
   FolderRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolder"));
   FileRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFile"));
   FolderNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolderName"));
   FileNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFileName"));
   return created ? Discs->InitNew(Base.get(), discIndex) : Discs->InitOpened(Base.get(), discIndex);
+}
+
+// The name indexes are stored in the order of our name comparison, which
+// depends on the Unicode data of the build. xbase.vlm records that order; an
+// index of another order (or of a catalogue that recorded none) is sorted
+// again as it stands, merging nothing, before anything searches it.
+bool TEngine::KeepNameOrder(bool created, TXIndex* discIndex) {
+  static const char* const kKey = "Collation";
+  const std::string tag = NameOrderTag();
+  if (!created && Base->ReadEngineKey(kKey) == tag) return true;
+  if (!created) {
+    for (TXIndex* index : {discIndex, FolderNameIndex, FileNameIndex}) {
+      if (!Base->Rebuild(index)) {
+        host_.AddError(Base->LastError.empty() ? "Failed to rebuild index" : Base->LastError);
+        return false;
+      }
+    }
+    host_.AddInfo("Name indexes have been sorted again for the name order \"" + tag + "\"");
+  }
+  // The indexes reach their files before the tag says they are in order.
+  if (!Base->Flush() || !Base->WriteEngineKey(kKey, tag)) host_.AddError(Base->LastError);
+  return true;
 }
 
 void TEngine::AbandonDatabase() {

@@ -107,6 +107,7 @@ class TEngine {
   void ForgetNames();
   bool CloseOpenDatabase();
   TXIndex* MakeIndex(const char* kind, bool created);
+  bool KeepNameOrder(bool created, TXIndex* discIndex);
   void Progress(int32_t percent);
   void ProgressOf(int64_t done, int64_t total);
   void LetMessagesRun();

@@ -4,6 +4,7 @@
 #include "catalogue/Names.h"
 
 #include <unicode/uchar.h>
+#include <unicode/uversion.h>
 
 #include <array>
 
@@ -71,6 +72,14 @@ char32_t LowerCodePoint(char32_t cp) {
 
 char32_t UpperCodePoint(char32_t cp) {
   return cp > kMaxCodePoint ? cp : char32_t(u_toupper(UChar32(cp)));
+}
+
+std::string NameOrderTag() {
+  UVersionInfo version;
+  u_getUnicodeVersion(version);
+  char text[U_MAX_VERSION_STRING_LENGTH] = {};
+  u_versionToString(version, text);
+  return std::string("simple-fold,code-point/unicode-") + text;
 }
 
 uint64_t ExactHash(std::string_view s) {

@@ -22,6 +22,9 @@ int CompareNames(std::string_view a, std::string_view b);
 // points, so every spelling of a name is a record of its own while all
 // spellings stay side by side. Zero only for the same bytes.
 int CompareStoredNames(std::string_view a, std::string_view b);
+// Names the order of CompareStoredNames and the Unicode version of the case
+// folding data it uses: an index sorted under another tag must be re-sorted.
+std::string NameOrderTag();
 // A hash of the bytes of a name.
 uint64_t ExactHash(std::string_view s);
 inline bool SameName(std::string_view a, std::string_view b) {
