@@ -48,6 +48,7 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder) : host_(host) 
   Scanner = std::make_unique<TFilist>(FileKinds.get());
   Scanner->OnProcessMessages = [this] { host_.ProcessMessages(); };
   Scanner->OnError = [this](const std::string& text) { host_.AddError(text); };
+  Scanner->OnWarning = [this](const std::string& text) { host_.AddWarning(text); };
   Engine = this;
 }
 
