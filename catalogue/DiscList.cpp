@@ -18,6 +18,19 @@ int32_t Percent(int64_t done, int64_t total) {
   return int32_t(std::clamp(p, 0.0, 100.0));
 }
 
+bool DiscTextsFit(const TDiscData& data, IEngineHost& host) {
+  const std::size_t kMax = 255;
+  if (Utf16ToUtf8(data.Label).size() > kMax) {
+    host.AddError("Disc label is longer than 255 bytes");
+    return false;
+  }
+  if (Utf16ToUtf8(data.Location).size() > kMax) {
+    host.AddError("Disc location is longer than 255 bytes");
+    return false;
+  }
+  return true;
+}
+
 TDiscList::TDiscList(IEngineHost& host) : Categories(host), BrowseRoot(TFileData::CreateRoot()), host_(host) {
   Categories.OnDelete = [this](int32_t category) { RenumberAfterDelete(category); };
   Categories.OnChanged = [this] { CategoriesChanged(); };

@@ -99,6 +99,11 @@ class TDiscList {
   std::vector<std::unique_ptr<TDiscRec>> discs_;
 };
 
+// The stored label and location hold at most 255 bytes of UTF-8. False with
+// an error line naming the field when data does not fit: such a disc is
+// refused rather than cut, so two labels can never collide by their cut.
+bool DiscTextsFit(const TDiscData& data, IEngineHost& host);
+
 // Progress in percent, truncated toward zero, kept within 0..100; a zero
 // total reports 100.
 int32_t Percent(int64_t done, int64_t total);

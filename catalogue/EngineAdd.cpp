@@ -27,6 +27,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Disc label must be specified");
     return;
   }
+  if (!DiscTextsFit(data, host_)) return;
   if (!IsOpen()) {
     host_.AddError("Database has not been opened");
     return;

@@ -65,6 +65,7 @@ bool TEngine::ClearDatabase() {
 
 void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
   if (RefusedLoudly() || index < 0 || index >= Discs->Count()) return;
+  if (!DiscTextsFit(data, host_)) return;
   int32_t old = Discs->GetDisc(index).Category;
   Discs->SetDisc(index, data);
   // The edited disc reaches the disc now rather than at Close.

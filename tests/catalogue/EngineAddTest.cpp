@@ -45,6 +45,36 @@ TEST_F(EngineAdd, RefusesBadLabelsAndDuplicates) {
   EXPECT_EQ(engine->Discs->Count(), 1);
 }
 
+TEST_F(EngineAdd, LabelsAndLocationsBeyond255BytesAreRefused) {
+  MakeFile(Tree("x"), 1);
+  // 85 three-byte characters fill the field exactly; one byte more is refused.
+  const std::string full(255 / 3, 'x');
+  std::string wide;
+  for (std::size_t i = 0; i < full.size(); ++i) wide += "\u4E2D";
+  AddDisc(wide + "a", Tree());
+  EXPECT_TRUE(host.HasLine("E Disc label is longer than 255 bytes"));
+  EXPECT_EQ(engine->Discs->Count(), 0);
+  AddDisc(wide, Tree());
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  TScanOpts scan;
+  scan.Path = Tree();
+  TDiscData d;
+  d.Label = u"Other";
+  d.Location = Utf8ToUtf16(std::string(256, 'l'));
+  engine->AddDisc(scan, d);
+  EXPECT_TRUE(host.HasLine("E Disc location is longer than 255 bytes"));
+  EXPECT_EQ(engine->Discs->Count(), 1);
+  // The disc properties refuse too, and change nothing.
+  TDiscData edit = engine->Discs->GetDisc(0);
+  edit.Label = Utf8ToUtf16(wide + wide);
+  edit.Category = 4;
+  engine->UpdateDisc(0, edit);
+  EXPECT_EQ(engine->Discs->GetDisc(0).Label, Utf8ToUtf16(wide));
+  EXPECT_EQ(engine->Discs->GetDisc(0).Category, 0);
+  Reopen();
+  EXPECT_EQ(engine->Discs->GetDisc(0).Label, Utf8ToUtf16(wide));
+}
+
 TEST_F(EngineAdd, WithoutFilesStoresAnEmptyDisc) {
   TScanOpts scan;
   scan.IncludeFiles = false;
