@@ -17,8 +17,31 @@
 namespace qv::menus {
 namespace {
 
+constexpr UINT kRelayout = WM_USER + 0x100;  // the items changed: measure and resize
+
 HMENU MenuOfWindow(HWND hwnd) {
   return reinterpret_cast<HMENU>(GetWindowLongPtrW(hwnd, 0));
+}
+
+void Relayout(HWND hwnd) {
+  HMENU menu = MenuOfWindow(hwnd);
+  HWND owner = nullptr;
+  {
+    Lock l(T().lock);
+    Menu* m = Get(menu);
+    if (!m || m->window != hwnd) return;
+    owner = m->owner;
+  }
+  LayoutPopup(menu, owner);
+  SIZE size;
+  {
+    Lock l(T().lock);
+    Menu* m = Get(menu);
+    if (!m) return;
+    size = m->size;
+  }
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx + 2 * kPopupFrame, std::max<int>(size.cy, 1) + 2 * kPopupFrame,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT PaintPopup(HWND hwnd) {
@@ -53,6 +76,8 @@ LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_PAINT:
       return PaintPopup(hwnd);
+    case kRelayout:
+      return Relayout(hwnd), 0;
     case WM_CONTEXTMENU:
     case WM_RBUTTONUP:
     case WM_NCRBUTTONUP:
@@ -128,31 +153,13 @@ void DestroyPopupWindow(HMENU menu) {
   if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
 }
 
+// Called with the menus locked, so it only invalidates: a popup whose
+// items changed size is resized from its own queue.
 void RepaintPopup(HMENU menu) {
-  HWND hwnd = nullptr;
-  bool resize = false;
-  {
-    Lock l(T().lock);
-    Menu* m = Get(menu);
-    if (!m) return;
-    hwnd = m->window;
-    resize = !m->laidOut;
-  }
-  if (!hwnd) return;
-  if (resize) {
-    HWND owner = nullptr;
-    {
-      Lock l(T().lock);
-      owner = Get(menu)->owner;
-      Get(menu)->laidOut = false;
-    }
-    LayoutPopup(menu, owner);
-    Lock l(T().lock);
-    if (Menu* m = Get(menu))
-      SetWindowPos(hwnd, nullptr, 0, 0, m->size.cx + 2 * kPopupFrame, std::max<int>(m->size.cy, 1) + 2 * kPopupFrame,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  InvalidateRect(hwnd, nullptr, TRUE);
+  Menu* m = Get(menu);
+  if (!m || !m->window) return;
+  if (!m->laidOut) PostMessageW(m->window, kRelayout, 0, 0);
+  InvalidateRect(m->window, nullptr, TRUE);
 }
 
 RECT BarRect(HWND hwnd) {

@@ -294,5 +294,66 @@ TEST_F(Menus, ImagesMakeItemsOwnerDrawnWithTheImageInTheirColumn) {
   EXPECT_TRUE(clicks.empty());
 }
 
+
+TEST_F(Menus, OwnerDrawnMenuBarTitlesAreMeasuredAndDrawnByTheirItems) {
+  TForm* f = MenuForm();
+  HWND h = f->Handle();
+  HWND drawnIn = nullptr;
+  TOwnerDrawState lastState;
+  file->OnMeasureItem = [](TObject*, TCanvas*, int& w, int&) { w = 80; };
+  file->OnAdvancedDrawItem = [&](TObject*, TCanvas* c, RECT r, TOwnerDrawState state) {
+    drawnIn = WindowFromDC(c->Handle());
+    lastState = state;
+    c->Brush()->SetColor(clYellow);
+    c->FillRect(r);
+  };
+  menu->SetOwnerDraw(true);
+  Pump();
+  EXPECT_TRUE(GetMenuState(menu->Handle(), 0, MF_BYPOSITION) & MF_OWNERDRAW);
+  RECT title = ItemRect(h, menu->Handle(), 0);
+  EXPECT_EQ(title.Width(), 80);
+  EXPECT_EQ(drawnIn, h);
+  EXPECT_EQ(backend.Screenshot().At(title.left + 40, title.top + 5) & 0xFFFFFF, Rgb(255, 255, 0));
+  // The default drawing of the other title still shows its caption.
+  RECT helpTitle = ItemRect(h, menu->Handle(), 1);
+  int dark = 0;
+  Surface s = backend.Screenshot();
+  for (int y = helpTitle.top; y < helpTitle.bottom; ++y)
+    for (int x = helpTitle.left; x < helpTitle.right; ++x) dark += (s.At(x, y) & 0xFF) < 0x60;
+  EXPECT_GT(dark, 10);
+  backend.WhenIdle([&] {
+    EXPECT_TRUE(lastState.Contains(odSelected));  // drawn as the open title
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+  });
+  ClickAt(title);
+  Pump();
+}
+
+TEST_F(Menus, ItemsAddedWhileThePopupShowsGrowIt) {
+  TForm* f = NewForm();
+  f->Show();
+  auto* popup = new TPopupMenu(f);
+  Item(f, "&One", popup->Items());
+  int before = 0;
+  backend.WhenIdle([&] {
+    RECT wr;
+    GetWindowRect(MenuWindowOf(popup->Handle()), &wr);
+    before = wr.Height();
+    Item(f, "&Two", popup->Items());
+    Item(f, "T&hree", popup->Items());
+  });
+  backend.WhenIdle([&] {
+    RECT wr;
+    GetWindowRect(MenuWindowOf(popup->Handle()), &wr);
+    EXPECT_GT(wr.Height(), before + 20);
+    backend.KeyPress(VK_END);
+    backend.KeyPress(VK_RETURN);
+  });
+  popup->Popup(50, 50);
+  Pump();
+  EXPECT_EQ(clicks, std::vector<std::string>{"T&hree"});
+}
+
 }  // namespace
 }  // namespace qv::test
