@@ -124,7 +124,12 @@ void TMenuItem::DefaultDraw(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)
     style.Include(fsBold);
     ACanvas->Font()->SetStyle(style);
   }
-  ACanvas->Handle();  // selects the font
+  // The text below is drawn on the DC directly: it needs the canvas font in it.
+  struct FontIn {
+    HDC dc;
+    HGDIOBJ old;
+    ~FontIn() { SelectObject(dc, old); }
+  } font{dc, SelectObject(dc, ACanvas->Font()->Handle())};
   if (IsTopLevelOfMainMenu()) {
     Fill(dc, ARect, COLOR_MENU);
     RECT text = ARect;

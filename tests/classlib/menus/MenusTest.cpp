@@ -278,6 +278,7 @@ TEST_F(Menus, ImagesMakeItemsOwnerDrawnWithTheImageInTheirColumn) {
   popup->SetImages(images);
   TMenuItem* item = Item(f, "&Green", popup->Items());
   item->SetImageIndex(0);
+  item->SetShortCut(TextToShortCut("Ctrl+G"));
   EXPECT_TRUE(item->IsOwnerDraw());
   EXPECT_TRUE(GetMenuState(popup->Handle(), 0, MF_BYPOSITION) & MF_OWNERDRAW);
   backend.WhenIdle([&] {
@@ -287,6 +288,24 @@ TEST_F(Menus, ImagesMakeItemsOwnerDrawnWithTheImageInTheirColumn) {
     for (int y = r.top; y < r.bottom; ++y)
       for (int x = r.left; x < r.left + 24; ++x) lime += (s.At(x, y) & 0xFFFFFF) == Rgb(0, 255, 0);
     EXPECT_GE(lime, 16 * 16);
+    // Caption and shortcut are drawn in the menu font they were measured in:
+    // a clear gap separates them and both fit the item.
+    std::vector<bool> inkColumn(size_t(r.right - r.left), false);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left + 24; x < r.right; ++x)
+        if ((s.At(x, y) & 0xFF) < 0x60) inkColumn[size_t(x - r.left)] = true;
+    int widestGap = 0, gap = 0, lastInk = 0;
+    bool seenInk = false;
+    for (size_t x = 0; x < inkColumn.size(); ++x) {
+      if (inkColumn[x]) {
+        if (seenInk) widestGap = std::max(widestGap, gap);
+        seenInk = true, gap = 0, lastInk = int(x);
+      } else {
+        ++gap;
+      }
+    }
+    EXPECT_GE(widestGap, 12);
+    EXPECT_LT(lastInk, r.right - r.left - 8);
     backend.KeyPress(VK_ESCAPE);
   });
   popup->Popup(200, 200);
