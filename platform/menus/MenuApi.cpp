@@ -27,15 +27,18 @@ HMENU NewMenu(bool popup) {
   return h;
 }
 
-void DestroyTree(HMENU h, int depth) {
+// Frees a menu and its sub-menus; the popup windows that showed them are
+// collected for the caller to destroy once the lock is released.
+void DestroyTree(HMENU h, int depth, std::vector<HWND>* windows = nullptr) {
   Menu* m = Get(h);
   if (!m || depth > 64) return;
   std::vector<HMENU> subs;
   for (auto& it : m->items)
     if (it.sub) subs.push_back(it.sub);
+  if (m->window && windows) windows->push_back(m->window);
   std::size_t index = (uintptr_t(h) - kHandleBase) / 4;
   T().menus[index].reset();
-  for (HMENU s : subs) DestroyTree(s, depth + 1);
+  for (HMENU s : subs) DestroyTree(s, depth + 1, windows);
 }
 
 // Applies the old-style flags and id/sub-menu to an item.
@@ -175,16 +178,14 @@ HMENU CreatePopupMenu() {
 }
 
 BOOL DestroyMenu(HMENU menu) {
-  HWND window = nullptr;
+  std::vector<HWND> windows;
   {
     Lock l(T().lock);
-    Menu* m = Get(menu);
-    if (!m) return FALSE;
-    window = m->window;
+    if (!Get(menu)) return FALSE;
+    DestroyTree(menu, 0, &windows);
   }
-  if (window) DestroyPopupWindow(menu);
-  Lock l(T().lock);
-  DestroyTree(menu, 0);
+  for (HWND w : windows)
+    if (IsWindow(w)) DestroyWindow(w);
   return TRUE;
 }
 

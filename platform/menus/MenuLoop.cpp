@@ -167,6 +167,7 @@ void Tracker::CloseFrom(std::size_t level) {
     Level l = popups_.back();
     popups_.pop_back();
     DestroyPopupWindow(l.menu);
+    if (IsWindow(l.window)) DestroyWindow(l.window);  // its menu was destroyed meanwhile
     Notify(WM_UNINITMENUPOPUP, WPARAM(l.menu), MAKELPARAM(0, system_ ? MF_SYSMENU : 0));
   }
   if (level == 0 && bar_) {
@@ -476,8 +477,10 @@ UINT Tracker::Run(Start start, POINT at, char16_t key, const RECT* exclude) {
     done_ = true;
   }
   MSG msg;
+  HWND active = GetActiveWindow();
   while (Alive() && !done_) {
     if (GetCapture() != owner_) break;
+    if (GetActiveWindow() != active) break;  // another window (or program) took the activation
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       PostQuitMessage(int(msg.wParam));
       break;

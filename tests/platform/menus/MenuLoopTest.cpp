@@ -226,5 +226,44 @@ TEST_F(MenuLoop, PopupStaysOnTheScreenAndHonoursAlignment) {
   TrackPopupMenu(menu, TPM_RETURNCMD, 630, 470, 0, owner, nullptr);
 }
 
+
+TEST_F(MenuLoop, MenuDestroyedWhileShownTakesItsWindowsAlong) {
+  HWND shown = nullptr;
+  backend.WhenIdle([&] {
+    backend.KeyPress('M');  // the sub-menu drops down too
+  });
+  backend.WhenIdle([&] {
+    shown = MenuWindowOf(sub);
+    ASSERT_NE(shown, nullptr);
+    DestroyMenu(menu);  // frees the sub-menu as well
+    EXPECT_FALSE(IsWindow(shown));
+    backend.KeyPress(VK_DOWN);
+    backend.KeyPress(VK_RETURN);
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+  });
+  EXPECT_EQ(Track(), 0u);
+  EXPECT_FALSE(IsMenu(sub));
+  EXPECT_EQ(GetCapture(), nullptr);
+  HWND w = nullptr;
+  EnumWindows(
+      [](HWND h, LPARAM p) {
+        char16_t name[32];
+        if (GetClassNameW(h, name, 32) && std::u16string(name) == POPUPMENU_CLASS) *reinterpret_cast<HWND*>(p) = h;
+        return TRUE;
+      },
+      LPARAM(&w));
+  EXPECT_EQ(w, nullptr);
+}
+
+TEST_F(MenuLoop, ActivationElsewhereEndsTheLoop) {
+  HWND other = Top(RECT{400, 300, 500, 400});
+  SetActiveWindow(owner);
+  backend.WhenIdle([&] { SetActiveWindow(other); });
+  backend.WhenIdle([&] { backend.KeyPress(VK_ESCAPE); });  // not needed when the loop ended
+  EXPECT_EQ(Track(), 0u);
+  EXPECT_EQ(MenuWindowOf(menu), nullptr);
+}
+
 }  // namespace
 }  // namespace qv::test
