@@ -106,6 +106,7 @@ class TCustomForm : public TScrollingWinControl {
   void CreateWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void FrameStyle(DWORD& Style, DWORD& ExStyle) const override;
+  bool HasMenuBar() const override { return menu_ && !Parent(); }
   bool IsTopLevelControl() const override { return !Parent(); }
   void PaintWindow(HDC DC) override;
   virtual void Paint();

@@ -9,6 +9,7 @@
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/menus/Menus.h"
+#include "platform/SystemMetrics.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/menus/Menus.h"
@@ -372,6 +373,25 @@ TEST_F(Menus, ItemsAddedWhileThePopupShowsGrowIt) {
   popup->Popup(50, 50);
   Pump();
   EXPECT_EQ(clicks, std::vector<std::string>{"T&hree"});
+}
+
+
+TEST_F(Menus, ClientSizeCountsTheMenuBarBeforeAndAfterTheWindowExists) {
+  TForm* f = NewForm(RECT{10, 10, 310, 210}, bsSizeable);
+  auto* m = new TMainMenu(f);
+  Item(f, "&File", m->Items());
+  int without = f->ClientHeight();
+  f->SetMenu(m);
+  int with = f->ClientHeight();
+  EXPECT_EQ(with, without - GetSystemMetrics(SM_CYMENU));
+  f->Show();
+  Pump();
+  EXPECT_EQ(f->ClientHeight(), with);
+  delete m;  // the form forgets it and its bar goes
+  Pump();
+  EXPECT_EQ(f->Menu(), nullptr);
+  EXPECT_EQ(GetMenu(f->Handle()), nullptr);
+  EXPECT_EQ(f->ClientHeight(), without);
 }
 
 }  // namespace
