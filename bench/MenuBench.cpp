@@ -57,8 +57,8 @@ double MenuOpenMs() {
   wc.lpszClassName = u"QvMenuBench";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
   RegisterClassExW(&wc);
-  HWND frame = CreateWindowExW(0, u"QvMenuBench", u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400,
-                               nullptr, nullptr, nullptr, nullptr);
+  HWND frame = CreateWindowExW(0, u"QvMenuBench", u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600,
+                               400, nullptr, nullptr, nullptr, nullptr);
   HMENU bar = MakeMenuBar();
   SetMenu(frame, bar);
   backend.Pump();

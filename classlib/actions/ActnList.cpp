@@ -128,7 +128,8 @@ TCustomActionList::~TCustomActionList() {
 }
 
 TContainedAction* TCustomActionList::Actions(int Index) const {
-  if (Index < 0 || Index >= ActionCount()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= ActionCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return actions_[std::size_t(Index)];
 }
 

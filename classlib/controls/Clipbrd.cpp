@@ -50,9 +50,9 @@ TClipboard::~TClipboard() {
 
 void TClipboard::Open() {
   if (openCount_ == 0) {
-    if (!window_ || !IsWindow(window_)) window_ = AllocateHWnd([this](TMessage& M) {
-      M.Result = DefWindowProcW(window_, M.Msg, M.WParam, M.LParam);
-    });
+    if (!window_ || !IsWindow(window_))
+      window_ = AllocateHWnd(
+          [this](TMessage& M) { M.Result = DefWindowProcW(window_, M.Msg, M.WParam, M.LParam); });
     if (!OpenClipboard(window_)) throw Exception("Cannot open clipboard");
     emptied_ = false;
   }

@@ -91,7 +91,8 @@ TMenuItem* VisibleAt(TMenuItem* parent, int pos) {
 
 // ---- TMenu ----
 
-TMenu::TMenu(TComponent* AOwner) : TMenuBase(AOwner), items_(new TMenuItem(this)), imageLink_(new TChangeLink) {
+TMenu::TMenu(TComponent* AOwner)
+    : TMenuBase(AOwner), items_(new TMenuItem(this)), imageLink_(new TChangeLink) {
   items_->SetMenu(this);
   imageLink_->OnChange = [this](TObject*) {
     RebuildAll(items_);
@@ -299,7 +300,9 @@ void TPopupMenu::Popup(int X, int Y) {
   DoPopup(this);
   if (std::find(PopupMenus().begin(), PopupMenus().end(), this) == PopupMenus().end()) return;
   InitiateActions(Items());
-  UINT align = Alignment == paRight ? TPM_RIGHTALIGN : Alignment == paCenter ? TPM_CENTERALIGN : TPM_LEFTALIGN;
+  UINT align = Alignment == paRight    ? TPM_RIGHTALIGN
+               : Alignment == paCenter ? TPM_CENTERALIGN
+                                       : TPM_LEFTALIGN;
   TrackPopupMenu(GetHandle(), align | TPM_LEFTBUTTON | TPM_RIGHTBUTTON, X, Y, 0, WindowHandle(), nullptr);
 }
 

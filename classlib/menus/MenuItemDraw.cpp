@@ -143,7 +143,8 @@ void TMenuItem::DefaultDraw(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)
   }
   if (IsLine()) {
     Fill(dc, ARect, COLOR_MENU);
-    RECT line{ARect.left + 1, (ARect.top + ARect.bottom) / 2 - 1, ARect.right - 1, (ARect.top + ARect.bottom) / 2 + 1};
+    RECT line{ARect.left + 1, (ARect.top + ARect.bottom) / 2 - 1, ARect.right - 1,
+              (ARect.top + ARect.bottom) / 2 + 1};
     DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
     return;
   }
@@ -158,7 +159,8 @@ void TMenuItem::DefaultDraw(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)
   if (hasImage) highlight.left = glyphRect.right;
   Fill(dc, ARect, COLOR_MENU);
   if (selected) Fill(dc, highlight, COLOR_HIGHLIGHT);
-  int gx = glyphRect.left + (column - glyph.cx) / 2, gy = ARect.top + (ARect.bottom - ARect.top - glyph.cy) / 2;
+  int gx = glyphRect.left + (column - glyph.cx) / 2,
+      gy = ARect.top + (ARect.bottom - ARect.top - glyph.cy) / 2;
   if (hasImage) {
     if (checked_) {
       RECT frame{gx - 2, gy - 2, gx + glyph.cx + 2, gy + glyph.cy + 2};
@@ -173,7 +175,9 @@ void TMenuItem::DefaultDraw(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)
       images->Draw(ACanvas, gx, gy, imageIndex_, enabled_);
   } else if (checked_) {
     DrawTick(dc, glyphRect, radioItem_,
-             GetSysColor(!enabled_ ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+             GetSysColor(!enabled_  ? COLOR_GRAYTEXT
+                         : selected ? COLOR_HIGHLIGHTTEXT
+                                    : COLOR_MENUTEXT));
   }
   RECT text{glyphRect.right + kMargin, ARect.top, ARect.right - kArrowRoom, ARect.bottom};
   DoDrawText(ACanvas, caption_, text, selected, DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);

@@ -80,9 +80,9 @@ class TMenuItem : public TComponent {
   int IndexOf(const TMenuItem* Item) const;
   void Add(TMenuItem* Item);  // the item becomes a sub-item (owned by its owner, not the parent)
   void Insert(int Index, TMenuItem* Item);
-  void Remove(TMenuItem* Item);  // detaches without freeing
-  void Delete(int Index);        // detaches and frees
-  void Clear();                  // frees every sub-item
+  void Remove(TMenuItem* Item);                        // detaches without freeing
+  void Delete(int Index);                              // detaches and frees
+  void Clear();                                        // frees every sub-item
   TMenuItem* Find(const std::string& ACaption) const;  // ignores '&' and case
   TMenu* GetParentMenu() const;
   // The images its own menu (or the nearest sub-menu owner) uses.
@@ -115,7 +115,8 @@ class TMenuItem : public TComponent {
   void RebuildHandle();
 
  protected:
-  virtual void DoDrawText(TCanvas* ACanvas, const std::string& ACaption, RECT& Rect, bool Selected, UINT Flags);
+  virtual void DoDrawText(TCanvas* ACanvas, const std::string& ACaption, RECT& Rect, bool Selected,
+                          UINT Flags);
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:

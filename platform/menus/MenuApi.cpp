@@ -107,7 +107,8 @@ Item* FindDeep(Menu& m, UINT id, Menu** owner, int* pos, int depth) {
 
 UINT StateFlags(const Item& it) {
   UINT r = it.state & (MFS_GRAYED | MFS_CHECKED | MFS_HILITE | MFS_DEFAULT);
-  r |= it.type & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_MENUBARBREAK | MFT_MENUBREAK | MFT_RIGHTJUSTIFY | MF_BITMAP);
+  r |= it.type &
+       (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_MENUBARBREAK | MFT_MENUBREAK | MFT_RIGHTJUSTIFY | MF_BITMAP);
   return r;
 }
 

@@ -149,15 +149,20 @@ void DrawSpecialBitmap(HDC dc, HBITMAP b, const RECT& r, uintptr_t data) {
   if (b == HBMMENU_SYSTEM) {
     HWND w = reinterpret_cast<HWND>(data);
     HICON icon = IsWindow(w) ? reinterpret_cast<HICON>(SendMessageW(w, kWmGetIcon, 0, 0)) : nullptr;
-    if (icon) DrawIconEx(dc, r.left + (r.Width() - 16) / 2, r.top + (r.Height() - 16) / 2, icon, 16, 16, 0,
-                         nullptr, DI_NORMAL);
+    if (icon)
+      DrawIconEx(dc, r.left + (r.Width() - 16) / 2, r.top + (r.Height() - 16) / 2, icon, 16, 16, 0, nullptr,
+                 DI_NORMAL);
     return;
   }
   UINT state = 0;
-  if (b == HBMMENU_MBAR_CLOSE || b == HBMMENU_MBAR_CLOSE_D) state = DFCS_CAPTIONCLOSE;
-  else if (b == HBMMENU_MBAR_MINIMIZE || b == HBMMENU_MBAR_MINIMIZE_D) state = DFCS_CAPTIONMIN;
-  else if (b == HBMMENU_MBAR_RESTORE) state = DFCS_CAPTIONRESTORE;
-  else return;
+  if (b == HBMMENU_MBAR_CLOSE || b == HBMMENU_MBAR_CLOSE_D)
+    state = DFCS_CAPTIONCLOSE;
+  else if (b == HBMMENU_MBAR_MINIMIZE || b == HBMMENU_MBAR_MINIMIZE_D)
+    state = DFCS_CAPTIONMIN;
+  else if (b == HBMMENU_MBAR_RESTORE)
+    state = DFCS_CAPTIONRESTORE;
+  else
+    return;
   if (b == HBMMENU_MBAR_CLOSE_D || b == HBMMENU_MBAR_MINIMIZE_D) state |= DFCS_INACTIVE;
   RECT g{r.left + 1, r.top + 2, r.right - 1, r.bottom - 2};
   DrawFrameControl(dc, &g, DFC_CAPTION, state);
@@ -168,7 +173,8 @@ void DrawBitmap(HDC dc, HBITMAP b, const RECT& column) {
   if (!GetObjectW(b, sizeof bm, &bm)) return;
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, b);
-  int x = column.left + (column.Width() - bm.bmWidth) / 2, y = column.top + (column.Height() - bm.bmHeight) / 2;
+  int x = column.left + (column.Width() - bm.bmWidth) / 2,
+      y = column.top + (column.Height() - bm.bmHeight) / 2;
   BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
   SelectObject(mem, old);
   DeleteDC(mem);
@@ -199,8 +205,7 @@ void SendDrawItem(HWND owner, HMENU menu, const Item& it, HDC dc, const RECT& r,
   RestoreDC(dc, saved);
 }
 
-void DrawPopupItem(HDC dc, const Item& it, bool selected, bool showPrefix, int shortcutX,
-                   int width) {
+void DrawPopupItem(HDC dc, const Item& it, bool selected, bool showPrefix, int shortcutX, int width) {
   RECT r = it.rect;
   r.right = width;
   if (IsSeparator(it)) {
@@ -213,7 +218,8 @@ void DrawPopupItem(HDC dc, const Item& it, bool selected, bool showPrefix, int s
   COLORREF color = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
   RECT column{r.left, r.top, r.left + kCheckColumn, r.bottom};
   if (it.state & MFS_CHECKED)
-    DrawCheck(dc, column, (it.type & MFT_RADIOCHECK) != 0, IsDisabled(it) ? GetSysColor(COLOR_GRAYTEXT) : color);
+    DrawCheck(dc, column, (it.type & MFT_RADIOCHECK) != 0,
+              IsDisabled(it) ? GetSysColor(COLOR_GRAYTEXT) : color);
   else if (it.bitmap && !IsSpecialBitmap(it.bitmap))
     DrawBitmap(dc, it.bitmap, column);
   Split s = SplitText(it.text);

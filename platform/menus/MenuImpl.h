@@ -20,15 +20,15 @@ struct Item {
   HBITMAP checked = nullptr, unchecked = nullptr, bitmap = nullptr;
   uintptr_t data = 0;
   std::u16string text;
-  RECT rect;          // popup: client coordinates; bar: window coordinates
-  SIZE size;          // measured size
+  RECT rect;  // popup: client coordinates; bar: window coordinates
+  SIZE size;  // measured size
   bool measured = false;
 };
 
 struct Menu {
   HMENU handle = nullptr;
   bool popup = true;
-  bool system = false;      // a window's system menu
+  bool system = false;  // a window's system menu
   std::vector<Item> items;
   int hilite = -1;          // the selected item while the loop runs
   HWND window = nullptr;    // the popup window while shown

@@ -103,8 +103,10 @@ void Tracker::Select(HMENU menu, int index, bool mouse) {
     if (!m || m->hilite == index) return;
     m->hilite = index;
     window = m->window;
-    if (index >= 0 && std::size_t(index) < m->items.size()) copy = m->items[std::size_t(index)];
-    else index = -1;
+    if (index >= 0 && std::size_t(index) < m->items.size())
+      copy = m->items[std::size_t(index)];
+    else
+      index = -1;
   }
   if (window) {
     InvalidateRect(window, nullptr, FALSE);
@@ -177,7 +179,8 @@ void Tracker::CloseFrom(std::size_t level) {
 }
 
 void Tracker::RedrawBar() {
-  if (IsWindow(owner_)) RedrawWindow(owner_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+  if (IsWindow(owner_))
+    RedrawWindow(owner_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
 }
 
 void Tracker::SwitchBar(int index, bool open, bool selectFirst) {
@@ -246,8 +249,9 @@ void Tracker::Mouse(const MSG& msg) {
   POINT pt = msg.pt;
   int level = -1, item = -1;
   HitTest(pt, level, item);
-  bool down = msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK ||
-              msg.message == WM_RBUTTONDBLCLK || msg.message == WM_NCLBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN;
+  bool down = msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN ||
+              msg.message == WM_LBUTTONDBLCLK || msg.message == WM_RBUTTONDBLCLK ||
+              msg.message == WM_NCLBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN;
   bool up = msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONUP || msg.message == WM_NCLBUTTONUP ||
             msg.message == WM_NCRBUTTONUP;
   bool move = msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE;
@@ -459,8 +463,10 @@ UINT Tracker::Run(Start start, POINT at, char16_t key, const RECT* exclude) {
       case Start::BarMouse: {
         int level = -1, item = -1;
         buttonDown_ = true;
-        if (HitTest(at, level, item) && item >= 0) SwitchBar(item, true, false);
-        else done_ = true;
+        if (HitTest(at, level, item) && item >= 0)
+          SwitchBar(item, true, false);
+        else
+          done_ = true;
         lastPt_ = at;
         break;
       }

@@ -43,8 +43,8 @@ constexpr UINT MF_INSERT = 0x0, MF_CHANGE = 0x80, MF_APPEND = 0x100, MF_DELETE =
 constexpr UINT MFT_STRING = 0x0, MFT_BITMAP = 0x4, MFT_MENUBARBREAK = 0x20, MFT_MENUBREAK = 0x40,
                MFT_OWNERDRAW = 0x100, MFT_RADIOCHECK = 0x200, MFT_SEPARATOR = 0x800, MFT_RIGHTORDER = 0x2000,
                MFT_RIGHTJUSTIFY = 0x4000;
-constexpr UINT MFS_ENABLED = 0x0, MFS_GRAYED = 0x3, MFS_DISABLED = 0x3, MFS_UNCHECKED = 0x0, MFS_CHECKED = 0x8,
-               MFS_UNHILITE = 0x0, MFS_HILITE = 0x80, MFS_DEFAULT = 0x1000;
+constexpr UINT MFS_ENABLED = 0x0, MFS_GRAYED = 0x3, MFS_DISABLED = 0x3, MFS_UNCHECKED = 0x0,
+               MFS_CHECKED = 0x8, MFS_UNHILITE = 0x0, MFS_HILITE = 0x80, MFS_DEFAULT = 0x1000;
 constexpr UINT MIIM_STATE = 0x1, MIIM_ID = 0x2, MIIM_SUBMENU = 0x4, MIIM_CHECKMARKS = 0x8, MIIM_TYPE = 0x10,
                MIIM_DATA = 0x20, MIIM_STRING = 0x40, MIIM_BITMAP = 0x80, MIIM_FTYPE = 0x100;
 // TrackPopupMenu(Ex)
@@ -92,7 +92,7 @@ BOOL DestroyMenu(HMENU menu);
 BOOL IsMenu(HMENU menu);
 
 // Items, by command id (searching sub-menus) or by position (MF_BYPOSITION).
-int GetMenuItemCount(HMENU menu);  // -1 for a stale handle
+int GetMenuItemCount(HMENU menu);         // -1 for a stale handle
 UINT GetMenuItemID(HMENU menu, int pos);  // 0xFFFFFFFF for sub-menus and bad positions
 HMENU GetSubMenu(HMENU menu, int pos);
 UINT GetMenuState(HMENU menu, UINT item, UINT flags);  // 0xFFFFFFFF when not found

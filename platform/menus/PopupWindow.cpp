@@ -116,20 +116,25 @@ HWND CreatePopupWindow(HMENU menu, HWND owner, POINT at, UINT flags, const RECT*
   }
   int w = client.cx + 2 * kPopupFrame, h = std::max<int>(client.cy, 1) + 2 * kPopupFrame;
   int x = at.x, y = at.y;
-  if (flags & TPM_CENTERALIGN) x -= w / 2;
-  else if (flags & TPM_RIGHTALIGN) x -= w;
-  if (flags & TPM_VCENTERALIGN) y -= h / 2;
-  else if (flags & TPM_BOTTOMALIGN) y -= h;
+  if (flags & TPM_CENTERALIGN)
+    x -= w / 2;
+  else if (flags & TPM_RIGHTALIGN)
+    x -= w;
+  if (flags & TPM_VCENTERALIGN)
+    y -= h / 2;
+  else if (flags & TPM_BOTTOMALIGN)
+    y -= h;
   int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   // Off the right or bottom edge: flip to the other side of the rectangle to
   // keep clear of (the parent item or the bar title), else slide back on.
-  if (x + w > sw) x = exclude && (flags & TPM_VERTICAL) == 0 && exclude->left - w >= 0 ? exclude->left - w : sw - w;
+  if (x + w > sw)
+    x = exclude && (flags & TPM_VERTICAL) == 0 && exclude->left - w >= 0 ? exclude->left - w : sw - w;
   if (y + h > sh) y = exclude && exclude->top - h >= 0 && (flags & TPM_VERTICAL) ? exclude->top - h : sh - h;
   x = Clamp(x, 0, std::max(0, sw - w));
   y = Clamp(y, 0, std::max(0, sh - h));
-  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, POPUPMENU_CLASS, u"",
-                              WS_POPUP | WS_DLGFRAME | WS_CLIPSIBLINGS, x, y, w, h, owner, nullptr, nullptr,
-                              menu);
+  HWND hwnd =
+      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, POPUPMENU_CLASS, u"",
+                      WS_POPUP | WS_DLGFRAME | WS_CLIPSIBLINGS, x, y, w, h, owner, nullptr, nullptr, menu);
   if (!hwnd) return nullptr;
   {
     Lock l(T().lock);

@@ -73,7 +73,9 @@ void HookPaintBar(HWND hwnd, HMENU menu, HDC dc, const RECT& bar) {
 void UpdateSystemMenu(HWND hwnd, HMENU menu) {
   DWORD style = DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE));
   bool minimized = IsIconic(hwnd), maximized = IsZoomed(hwnd);
-  auto enable = [&](UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+  auto enable = [&](UINT id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
   enable(SC_RESTORE, minimized || maximized);
   enable(SC_MOVE, !maximized);
   enable(SC_SIZE, (style & WS_THICKFRAME) && !minimized && !maximized);

@@ -249,8 +249,8 @@ TEST_F(Menus, OwnerDrawnItemsCanBeSkinnedThroughTheirPopupWindow) {
     EXPECT_EQ(wr.Width(), 126);
     EXPECT_EQ(wr.Height(), 54);
     Surface s = backend.Screenshot();
-    EXPECT_EQ(s.At(wr.left, wr.top + 10) & 0xFFFFFF, Rgb(0, 200, 0));         // the skin's frame
-    EXPECT_EQ(s.At(wr.left + 50, wr.top + 10) & 0xFFFFFF, Rgb(0, 0, 255));    // the item
+    EXPECT_EQ(s.At(wr.left, wr.top + 10) & 0xFFFFFF, Rgb(0, 200, 0));       // the skin's frame
+    EXPECT_EQ(s.At(wr.left + 50, wr.top + 10) & 0xFFFFFF, Rgb(0, 0, 255));  // the item
     backend.KeyPress(VK_DOWN);
   });
   backend.WhenIdle([&] {
@@ -314,7 +314,6 @@ TEST_F(Menus, ImagesMakeItemsOwnerDrawnWithTheImageInTheirColumn) {
   EXPECT_TRUE(clicks.empty());
 }
 
-
 TEST_F(Menus, OwnerDrawnMenuBarTitlesAreMeasuredAndDrawnByTheirItems) {
   TForm* f = MenuForm();
   HWND h = f->Handle();
@@ -374,7 +373,6 @@ TEST_F(Menus, ItemsAddedWhileThePopupShowsGrowIt) {
   Pump();
   EXPECT_EQ(clicks, std::vector<std::string>{"T&hree"});
 }
-
 
 TEST_F(Menus, ClientSizeCountsTheMenuBarBeforeAndAfterTheWindowExists) {
   TForm* f = NewForm(RECT{10, 10, 310, 210}, bsSizeable);

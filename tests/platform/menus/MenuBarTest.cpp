@@ -63,7 +63,8 @@ TEST_F(MenuBar, BarIsPaintedInTheFrameAndHitTested) {
   // Menu colour around the titles, darker text pixels inside "File".
   Surface s = backend.Screenshot();
   uint32_t menuColour = PixelRGB(GetRValue(GetSysColor(COLOR_MENU)), GetGValue(GetSysColor(COLOR_MENU)),
-                                 GetBValue(GetSysColor(COLOR_MENU))) & 0xFFFFFF;
+                                 GetBValue(GetSysColor(COLOR_MENU))) &
+                        0xFFFFFF;
   EXPECT_EQ(s.At(wr.right - 20, f.top + 5) & 0xFFFFFF, menuColour);
   int dark = 0;
   for (int y = f.top; y < f.bottom; ++y)

@@ -35,7 +35,9 @@ class MenuLoop : public WindowTest {
   void Script(std::initializer_list<UINT> keys) {
     for (UINT vk : keys) backend.WhenIdle([this, vk] { backend.KeyPress(vk); });
   }
-  UINT Track(UINT flags = TPM_RETURNCMD) { return UINT(TrackPopupMenu(menu, flags, 100, 100, 0, owner, nullptr)); }
+  UINT Track(UINT flags = TPM_RETURNCMD) {
+    return UINT(TrackPopupMenu(menu, flags, 100, 100, 0, owner, nullptr));
+  }
   std::vector<UINT> Notifications() {
     return Seq(owner, {WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR,
                        WM_UNINITMENUPOPUP, WM_EXITMENULOOP, WM_COMMAND});
@@ -53,8 +55,9 @@ class MenuLoop : public WindowTest {
 TEST_F(MenuLoop, KeyboardChoiceReturnsTheCommandWithTheNotificationsInOrder) {
   Script({VK_DOWN, VK_DOWN, VK_RETURN});  // the separator is skipped
   EXPECT_EQ(Track(), kSave);
-  EXPECT_EQ(Notifications(), (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_MENUSELECT,
-                                                WM_MENUSELECT, WM_UNINITMENUPOPUP, WM_MENUSELECT, WM_EXITMENULOOP}));
+  EXPECT_EQ(Notifications(),
+            (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUSELECT,
+                               WM_UNINITMENUPOPUP, WM_MENUSELECT, WM_EXITMENULOOP}));
   auto selects = Of(WM_MENUSELECT);
   EXPECT_EQ(LOWORD(selects[0].wParam), kOpen);
   EXPECT_EQ(LOWORD(selects[1].wParam), kSave);
@@ -226,7 +229,6 @@ TEST_F(MenuLoop, PopupStaysOnTheScreenAndHonoursAlignment) {
   TrackPopupMenu(menu, TPM_RETURNCMD, 630, 470, 0, owner, nullptr);
 }
 
-
 TEST_F(MenuLoop, MenuDestroyedWhileShownTakesItsWindowsAlong) {
   HWND shown = nullptr;
   backend.WhenIdle([&] {
@@ -249,7 +251,8 @@ TEST_F(MenuLoop, MenuDestroyedWhileShownTakesItsWindowsAlong) {
   EnumWindows(
       [](HWND h, LPARAM p) {
         char16_t name[32];
-        if (GetClassNameW(h, name, 32) && std::u16string(name) == POPUPMENU_CLASS) *reinterpret_cast<HWND*>(p) = h;
+        if (GetClassNameW(h, name, 32) && std::u16string(name) == POPUPMENU_CLASS)
+          *reinterpret_cast<HWND*>(p) = h;
         return TRUE;
       },
       LPARAM(&w));
