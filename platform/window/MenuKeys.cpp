@@ -100,11 +100,12 @@ bool DefMenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
       return SysKeyDown(hwnd, wParam, lParam);
     case WM_KEYDOWN:
       g_menuKeyAlone = false;
-      if (wParam == VK_APPS) return ContextMenuFromKeyboard(hwnd), true;
       return false;
     case WM_SYSKEYUP:
       return KeyUp(hwnd, wParam);
     case WM_KEYUP:
+      // On release, so controls that keep their key-downs to themselves still get the menu key's menu.
+      if (wParam == VK_APPS) return ContextMenuFromKeyboard(hwnd), true;
       if (wParam == VK_F10) return KeyUp(hwnd, wParam);
       return false;
     case WM_SYSCHAR:

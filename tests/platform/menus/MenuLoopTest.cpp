@@ -268,5 +268,25 @@ TEST_F(MenuLoop, ActivationElsewhereEndsTheLoop) {
   EXPECT_EQ(MenuWindowOf(menu), nullptr);
 }
 
+TEST_F(MenuLoop, EndMenuFromAHandlerEndsTheLoop) {
+  backend.WhenIdle([&] { EXPECT_TRUE(EndMenu()); });
+  EXPECT_EQ(Track(), 0u);
+  EXPECT_FALSE(EndMenu());  // no loop runs now
+  // A second loop from inside the first runs only with TPM_RECURSE.
+  HMENU other = CreatePopupMenu();
+  AppendMenuW(other, MF_STRING, 9, u"&Nested");
+  UINT nested = 1, plain = 1;
+  backend.WhenIdle([&] {
+    plain = UINT(TrackPopupMenu(other, TPM_RETURNCMD, 300, 300, 0, owner, nullptr));
+    backend.WhenIdle([&] { backend.KeyPress('N'); });
+    nested = UINT(TrackPopupMenu(other, TPM_RETURNCMD | TPM_RECURSE, 300, 300, 0, owner, nullptr));
+    backend.KeyPress(VK_ESCAPE);
+  });
+  EXPECT_EQ(Track(), 0u);
+  EXPECT_EQ(plain, 0u);
+  EXPECT_EQ(nested, 9u);
+  DestroyMenu(other);
+}
+
 }  // namespace
 }  // namespace qv::test
