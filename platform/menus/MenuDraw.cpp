@@ -14,6 +14,7 @@
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
+#include "platform/window/WindowImpl.h"
 
 namespace qv::menus {
 namespace {
@@ -149,6 +150,7 @@ void DrawSpecialBitmap(HDC dc, HBITMAP b, const RECT& r, uintptr_t data) {
   if (b == HBMMENU_SYSTEM) {
     HWND w = reinterpret_cast<HWND>(data);
     HICON icon = IsWindow(w) ? reinterpret_cast<HICON>(SendMessageW(w, kWmGetIcon, 0, 0)) : nullptr;
+    if (auto win = icon ? nullptr : wm::Get(w)) icon = win->cls->iconSm ? win->cls->iconSm : win->cls->icon;
     if (icon)
       DrawIconEx(dc, r.left + (r.Width() - 16) / 2, r.top + (r.Height() - 16) / 2, icon, 16, 16, 0, nullptr,
                  DI_NORMAL);

@@ -99,7 +99,11 @@ bool DefMenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_SYSKEYDOWN:
       return SysKeyDown(hwnd, wParam, lParam);
     case WM_KEYDOWN:
-      g_menuKeyAlone = false;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_KILLFOCUS:
+      g_menuKeyAlone = false;  // Alt was not alone (or its release goes elsewhere)
       return false;
     case WM_SYSKEYUP:
       return KeyUp(hwnd, wParam);
