@@ -130,6 +130,8 @@ class TEngine {
   struct SearchState;
   bool WalkIndex(SearchState& s, bool isFile);
   std::size_t CacheNames(const std::vector<int64_t>& ids, bool isFile);
+  // The type filter and the mask test of one name.
+  bool NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const;
   void MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,
                   std::vector<uint8_t>& hits);
   bool ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec);
@@ -148,7 +150,7 @@ class TEngine {
   bool usable_ = false;
   TProgressHandler progress_;
   TNameCache names_;        // name record ID -> name, for the search walk
-  TFolderPathCache paths_;  // folder record ID -> path, per search or compare
+  TFolderPathCache paths_;  // folder record ID -> path text
   TFolderLinks folders_;    // folder record ID -> parent and name
   TEntryFacts facts_;       // entries and name references met so far
   int64_t lastPumpMs_ = -1;

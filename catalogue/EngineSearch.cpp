@@ -142,11 +142,14 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   lastProgress_ = -1;
   for (std::size_t i = 0; i < ids.size() && !Aborted; ++i) {
     if (i < ready && !hits[i]) continue;
-    // A name that could not be read is read again here, which reports it.
-    std::string name;
-    TXRecData* nameRec = nullptr;
-    if (i >= ready && !ReadName(ids[i], isFile, true, name, nameRec)) break;
-    if (nameRec) Base->Release(nameRec);
+    if (i >= ready) {
+      // A name that could not be read is read again here, which reports it.
+      std::string name;
+      TXRecData* nameRec = nullptr;
+      if (!ReadName(ids[i], isFile, true, name, nameRec)) break;
+      Base->Release(nameRec);
+      if (!mask || !NamePasses(s, *mask, name, isFile)) continue;
+    }
     bool pruned = false;
     if (!FollowRefs(s, ids[i], isFile, pruned)) break;
     ProgressOf(int64_t(i + 1), int64_t(ids.size()));
@@ -164,7 +167,11 @@ std::size_t TEngine::CacheNames(const std::vector<int64_t>& ids, bool isFile) {
     TXRecData* rec = Base->GetData(ids[i]);
     if (!rec) return i;
     const bool usable = !(isFile && rec->IsDeleted());
-    if (usable) names_.Put(ids[i], rec::StrRef(rec, fld::nName));
+    if (usable) {
+      names_.Put(ids[i], rec::StrRef(rec, fld::nName));
+      std::vector<int64_t> refs;  // kept too: a matching name is not read twice
+      NameRefs(ids[i], rec, refs);
+    }
     Base->Release(rec);
     if (!usable) return i;
     if ((i & 1023) == 0) LetMessagesRun();
@@ -173,17 +180,17 @@ std::size_t TEngine::CacheNames(const std::vector<int64_t>& ids, bool isFile) {
   return ids.size();
 }
 
+bool TEngine::NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const {
+  if (isFile && s.opts.FileType >= 0 && s.kinds.IndexOf(NameExt(name)) != s.opts.FileType) return false;
+  return mask.Matches(name);
+}
+
 // hits[i] := the name of ids[i] passes the type filter and the mask; the
 // names are in the cache and nothing changes them meanwhile.
 void TEngine::MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,
                          std::vector<uint8_t>& hits) {
-  const int32_t type = isFile ? s.opts.FileType : -1;
   auto match = [&](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-      std::string_view name = *names_.Find(ids[i]);
-      if (type >= 0 && s.kinds.IndexOf(NameExt(name)) != type) continue;
-      hits[i] = mask.Matches(name);
-    }
+    for (std::size_t i = from; i < to; ++i) hits[i] = NamePasses(s, mask, *names_.Find(ids[i]), isFile);
   };
   const std::size_t n = hits.size();
   const std::size_t kPerThread = std::size_t(std::max(1, NamesPerThread));
@@ -208,7 +215,6 @@ bool TEngine::Search(const TSearchOpts& opts) {
   if (!IsOpen()) return false;
   host_.FileTreeClear();
   host_.ClearConsole();
-  paths_.Clear();
   warnedMissingDisc_ = false;
   SearchState s{opts, TLazyMask(opts.FileMask), TLazyMask(opts.FolderMask), TFileKindIndex(*FileKinds)};
   const int64_t estimate = Discs->EstimateResults(opts);
