@@ -134,7 +134,7 @@ class TEngine {
   bool NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const;
   void MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,
                   std::vector<uint8_t>& hits);
-  bool ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec);
+  bool ReadName(int64_t nameID, bool isFile, std::string& name, TXRecData*& nameRec);
   // One matching name; pruned tells that the name left the index.
   bool FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& pruned);
   int32_t DiscOf(int64_t discID, const char* warning);

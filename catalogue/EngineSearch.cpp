@@ -146,7 +146,7 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
       // A name that could not be read is read again here, which reports it.
       std::string name;
       TXRecData* nameRec = nullptr;
-      if (!ReadName(ids[i], isFile, true, name, nameRec)) break;
+      if (!ReadName(ids[i], isFile, name, nameRec)) break;
       Base->Release(nameRec);
       if (!mask || !NamePasses(s, *mask, name, isFile)) continue;
     }
@@ -284,14 +284,9 @@ int32_t TEngine::DiscOf(int64_t discID, const char* text) {
   return pos;
 }
 
-// The name of a name record: from the cache unless `fetch`, else read into
-// nameRec (pinned; the caller releases it).
-bool TEngine::ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec) {
-  const std::string_view* cached = names_.Find(nameID);
-  if (cached && !fetch) {
-    name.assign(*cached);
-    return true;
-  }
+// The name record of a name, read into nameRec (pinned; the caller releases
+// it), with its name.
+bool TEngine::ReadName(int64_t nameID, bool isFile, std::string& name, TXRecData*& nameRec) {
   nameRec = Base->GetData(nameID);
   if (!nameRec) {
     host_.AddError((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
@@ -303,7 +298,7 @@ bool TEngine::ReadName(int64_t nameID, bool isFile, bool fetch, std::string& nam
     return false;
   }
   name = rec::Str(nameRec, fld::nName);
-  if (!cached) names_.Put(nameID, name);
+  if (!names_.Find(nameID)) names_.Put(nameID, name);
   return true;
 }
 
@@ -333,7 +328,7 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
   TXRecData* nameRec = nullptr;
   std::string name;
   if (!facts_.KnowsRefs(nameID) || IsDeletedID(nameID)) {
-    if (!ReadName(nameID, isFile, true, name, nameRec)) return false;
+    if (!ReadName(nameID, isFile, name, nameRec)) return false;
   } else {
     name.assign(*names_.Find(nameID));
   }
