@@ -15,9 +15,10 @@ constexpr int64_t kMaxId = int64_t(1) << 32;
 
 TEntryFacts::Slot* TEntryFacts::Grow(int64_t id) {
   if (id < 0 || id >= kMaxId) return nullptr;
-  if (std::size_t(id) >= slots_.size())
-    slots_.resize(std::max<std::size_t>(std::size_t(id) + 1, slots_.size() + slots_.size() / 2));
-  return &slots_[std::size_t(id)];
+  const std::size_t page = std::size_t(id >> kPageBits);
+  if (page >= pages_.size()) pages_.resize(page + 1);
+  if (!pages_[page]) pages_[page] = std::make_unique<Slot[]>(std::size_t(kPageSize));
+  return &S(id);
 }
 
 uint32_t TEntryFacts::DiscSlot(int64_t disc) {
@@ -45,16 +46,17 @@ void TEntryFacts::PutEntry(int64_t id, const Entry& entry) {
 }
 
 bool TEntryFacts::Chain(int64_t name, int64_t ref) {
-  if (ref < 0 || ref == name || !Grow(std::max(name, ref))) return false;
-  Slot& r = slots_[std::size_t(ref)];
-  Slot& n = slots_[std::size_t(name)];
+  if (ref < 0 || ref == name || !Grow(ref)) return false;
+  if (!Grow(name)) return false;
+  Slot& r = S(ref);
+  Slot& n = S(name);
   if (r.chained || r.kind == kName) return false;
   r.chained = true;
   r.next = -1;
   if (n.b < 0)
     n.a = ref;
   else
-    slots_[std::size_t(n.b)].next = ref;
+    S(n.b).next = ref;
   n.b = ref;
   return true;
 }
@@ -63,16 +65,14 @@ void TEntryFacts::Refs(int64_t name, std::vector<int64_t>& out) const {
   out.clear();
   if (!KnowsRefs(name)) return;
   // Bounded by the table's size: no chain can hold more.
-  for (int64_t r = slots_[std::size_t(name)].a; r >= 0 && out.size() < slots_.size();
-       r = slots_[std::size_t(r)].next)
-    out.push_back(r);
+  for (int64_t r = S(name).a; r >= 0 && out.size() < Capacity(); r = S(r).next) out.push_back(r);
 }
 
 void TEntryFacts::PutRefs(int64_t name, const std::vector<int64_t>& refs) {
   Slot* n = Grow(name);
   if (!n || n->kind == kEntry) return;
   ForgetRefs(name);
-  n = &slots_[std::size_t(name)];
+  n = &S(name);
   n->kind = kName;
   n->a = n->b = -1;
   for (int64_t ref : refs) {
@@ -89,10 +89,10 @@ void TEntryFacts::AddRef(int64_t name, int64_t ref) {
 
 void TEntryFacts::ForgetRefs(int64_t name) {
   if (!KnowsRefs(name)) return;
-  Slot& n = slots_[std::size_t(name)];
+  Slot& n = S(name);
   std::size_t hops = 0;
-  for (int64_t r = n.a; r >= 0 && hops++ < slots_.size();) {
-    Slot& s = slots_[std::size_t(r)];
+  for (int64_t r = n.a; r >= 0 && hops++ < Capacity();) {
+    Slot& s = S(r);
     r = s.next;
     s.next = -1;
     s.chained = false;
@@ -102,8 +102,8 @@ void TEntryFacts::ForgetRefs(int64_t name) {
 }
 
 void TEntryFacts::Clear() {
-  slots_.clear();
-  slots_.shrink_to_fit();
+  pages_.clear();
+  pages_.shrink_to_fit();
   discs_.clear();
 }
 

@@ -6,6 +6,7 @@
 // wiped or closed; deletion is read from the global index, not kept here.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace qv {
@@ -54,14 +55,27 @@ class TEntryFacts {
     bool chained = false;  // listed by a name
   };
 
+  // Slots live in pages of 64 Ki, made as IDs are met: the table grows
+  // without copying itself, and only where IDs are used.
+  static constexpr int kPageBits = 16;
+  static constexpr int64_t kPageSize = int64_t(1) << kPageBits;
+
   const Slot* At(int64_t id) const {
-    return id >= 0 && std::size_t(id) < slots_.size() ? &slots_[std::size_t(id)] : nullptr;
+    if (id < 0 || std::size_t(id >> kPageBits) >= pages_.size()) return nullptr;
+    const auto& page = pages_[std::size_t(id >> kPageBits)];
+    return page ? &page[std::size_t(id & (kPageSize - 1))] : nullptr;
   }
+  // The slot of an ID that At or Grow has found.
+  Slot& S(int64_t id) { return pages_[std::size_t(id >> kPageBits)][std::size_t(id & (kPageSize - 1))]; }
+  const Slot& S(int64_t id) const {
+    return pages_[std::size_t(id >> kPageBits)][std::size_t(id & (kPageSize - 1))];
+  }
+  std::size_t Capacity() const { return pages_.size() << kPageBits; }
   Slot* Grow(int64_t id);
   bool Chain(int64_t name, int64_t ref);
   uint32_t DiscSlot(int64_t disc);
 
-  std::vector<Slot> slots_;
+  std::vector<std::unique_ptr<Slot[]>> pages_;
   std::vector<int64_t> discs_;  // the disc record IDs entries refer to
 };
 
