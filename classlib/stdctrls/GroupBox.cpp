@@ -7,6 +7,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/Button.h"
 #include "classlib/stdctrls/CheckBox.h"
+#include "classlib/stdctrls/TextMeasure.h"
 #include "platform/SystemColors.h"
 #include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
@@ -22,8 +23,7 @@ TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 int TCustomGroupBox::CaptionHeight() {
-  Canvas()->Font()->Assign(Font());
-  return Canvas()->TextHeight("0");
+  return MeasureText(Font(), "0").cy;
 }
 
 void TCustomGroupBox::AdjustClientRect(RECT& Rect) {

@@ -4,6 +4,7 @@
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/Button.h"
+#include "classlib/stdctrls/TextMeasure.h"
 #include "platform/SystemColors.h"
 #include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
@@ -18,12 +19,8 @@ TBoundLabel::TBoundLabel(TCustomLabeledEdit* Edit) : TGraphicControl(Edit), edit
 }
 
 void TBoundLabel::AdjustBounds() {
-  Canvas()->Font()->Assign(Font());
-  std::string text = Text();
-  SIZE s = Canvas()->TextExtent(text.empty() ? std::string(" ") : text);
-  // "&" itself takes no room: it underlines the next character.
-  int amp = Canvas()->TextWidth("&") * int(std::count(text.begin(), text.end(), '&'));
-  SetBounds(Left(), Top(), std::max(0, int(s.cx) - amp), s.cy);
+  SIZE s = MeasureText(Font(), Text());
+  SetBounds(Left(), Top(), s.cx, s.cy);
 }
 
 void TBoundLabel::Paint() {

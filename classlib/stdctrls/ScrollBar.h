@@ -4,11 +4,10 @@
 #pragma once
 #include <functional>
 
-#include "classlib/controls/WinControl.h"
+#include "classlib/controls/ScrollingWinControl.h"
 
 namespace qv {
 
-enum TScrollBarKind { sbHorizontal, sbVertical };
 enum TScrollCode {
   scLineUp,
   scLineDown,
