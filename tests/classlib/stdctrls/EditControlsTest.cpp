@@ -4,6 +4,7 @@
 #include <random>
 
 #include "../controls/ControlsTestSupport.h"
+#include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/EditMask.h"
 #include "classlib/stdctrls/LabeledEdit.h"
@@ -70,6 +71,46 @@ TEST_F(EditControls, EditEventsAndPropertiesSurviveANewWindow) {
   EXPECT_EQ(GetClipboardTextW(), u"whole");
   other->Undo();
   EXPECT_EQ(other->Text(), "whole");
+}
+
+class RedButton : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clRed);
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+TEST_F(EditControls, EditHostsAGraphicChildOverItsTextAndRoutesItsClicks) {
+  TForm* form = NewForm();
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 150, 21);
+  edit->SetText(std::string(40, 'W'));
+  auto* button = new RedButton(form);
+  button->SetParent(edit);
+  button->SetAlign(alRight);
+  button->SetWidth(18);
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  form->Show();
+  Pump();
+  // The text stops where the narrowed formatting rectangle ends.
+  RECT r{0, 0, edit->ClientWidth() - 18, edit->ClientHeight()};
+  SendMessageW(edit->Handle(), EM_SETRECTNP, 0, LPARAM(&r));
+  edit->Invalidate();
+  Pump();
+  POINT o = edit->ClientOrigin();
+  int bx = o.x + edit->ClientWidth() - 9, by = o.y + 8;
+  EXPECT_EQ(PixelAt(bx, by), Rgb(255, 0, 0));
+  int selected = edit->SelLength();
+  backend.Click(bx, by);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(edit->SelLength(), selected);  // the edit itself did not take the click
 }
 
 TEST_F(EditControls, MemoLinesMatchAStringListModel) {
