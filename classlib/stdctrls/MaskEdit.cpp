@@ -111,7 +111,18 @@ void TCustomMaskEdit::PasteText(const std::u16string& text) {
 
 void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomEdit::KeyDown(Key, Shift);
-  if (!IsMasked() || Key != VK_DELETE || ReadOnly()) return;
+  if (!IsMasked()) return;
+  if ((Key == VK_LEFT || Key == VK_RIGHT) && Shift.Empty()) {
+    // The caret steps from one editable position to the next, over literals.
+    int from, to;
+    Selection(from, to);
+    int pos = Key == VK_LEFT ? mask_.NextEditable(from - 1, -1) : mask_.NextEditable(to + 1, 1);
+    if (pos < 0) pos = Key == VK_LEFT ? from : mask_.Length();
+    SendMessageW(Handle(), EM_SETSEL, WPARAM(pos), LPARAM(pos));
+    Key = 0;
+    return;
+  }
+  if (Key != VK_DELETE || ReadOnly()) return;
   int from, to;
   Selection(from, to);
   if (Shift.Contains(ssShift) && to > from) CopyToClipboard();

@@ -21,17 +21,28 @@ bool IsWordChar(char16_t c) {
   return !(c == u' ' || c == u'\t' || c == u'\r' || c == u'\n');
 }
 
-// One position back or forward, a "\r\n" pair counting as one.
+bool IsHigh(char16_t c) {
+  return c >= 0xD800 && c < 0xDC00;
+}
+
+bool IsLow(char16_t c) {
+  return c >= 0xDC00 && c < 0xE000;
+}
+
+// One position back or forward; a "\r\n" pair and a surrogate pair count as
+// one, so neither is ever split.
 int Step(const EditState& s, int pos, int dir) {
   const auto& t = s.text.Str();
   int n = int(t.size());
   if (dir < 0) {
     if (pos <= 0) return 0;
     if (pos >= 2 && t[size_t(pos) - 1] == u'\n' && t[size_t(pos) - 2] == u'\r') return pos - 2;
+    if (pos >= 2 && IsLow(t[size_t(pos) - 1]) && IsHigh(t[size_t(pos) - 2])) return pos - 2;
     return pos - 1;
   }
   if (pos >= n) return n;
   if (t[size_t(pos)] == u'\r' && pos + 1 < n && t[size_t(pos) + 1] == u'\n') return pos + 2;
+  if (IsHigh(t[size_t(pos)]) && pos + 1 < n && IsLow(t[size_t(pos) + 1])) return pos + 2;
   return pos + 1;
 }
 

@@ -242,6 +242,16 @@ TEST_F(EditControls, MaskEditTypesOverTheMaskAndValidatesOnExit) {
   date->SetText("");
   EXPECT_EQ(date->EditText(), "  /  /    ");
   EXPECT_NO_THROW(date->ValidateEdit());
+  // Arrows step over the literals.
+  date->SetText("01/02/2003");
+  date->SetSelStart(0);
+  backend.KeyPress(VK_RIGHT);
+  backend.KeyPress(VK_RIGHT);
+  Pump();
+  EXPECT_EQ(date->SelStart(), 3);
+  backend.KeyPress(VK_LEFT);
+  Pump();
+  EXPECT_EQ(date->SelStart(), 1);
   // Text set from code lines up with the mask.
   date->SetText("1/2");
   EXPECT_EQ(date->EditText(), "1 /  /    ");

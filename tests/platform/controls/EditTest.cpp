@@ -130,6 +130,25 @@ TEST_F(Edit, UndoTakesBackTypingAsOneStepAndUndoesItself) {
   EXPECT_FALSE(SendMessageW(e, EM_UNDO, 0, 0));
 }
 
+TEST_F(Edit, KeysNeverSplitLineBreaksOrSurrogatePairs) {
+  HWND e = Make(u"EDIT", ES_MULTILINE | ES_WANTRETURN, {10, 10, 200, 80}, u"a\r\n\U0001F600b");
+  SetFocus(e);
+  SendMessageW(e, EM_SETSEL, 5, 5);  // after the pair
+  Key(VK_BACK);
+  EXPECT_EQ(TextOf(e), u"a\r\nb");
+  Key(VK_BACK);
+  EXPECT_EQ(TextOf(e), u"ab");
+  SetWindowTextW(e, u"\U0001F600\U0001F600");
+  SendMessageW(e, EM_SETSEL, 0, 0);
+  Key(VK_RIGHT, true);
+  EXPECT_EQ(Sel(e), std::make_pair(0, 2));
+  Key(VK_DELETE);
+  EXPECT_EQ(TextOf(e), u"\U0001F600");
+  // A click never lands between the halves of a pair.
+  LRESULT at = SendMessageW(e, EM_CHARFROMPOS, 0, MAKELPARAM(3, 5));
+  EXPECT_NE(LOWORD(at), 1);
+}
+
 // Line starts computed from scratch: the model the index is checked against.
 std::vector<int> ModelStarts(const std::u16string& t) {
   std::vector<int> starts{0};
@@ -154,6 +173,13 @@ TEST(EditTextIndex, IncrementalUpdatesMatchTheModelAndAFreshWrap) {
     wrapped.Replace(pos, del, ins);
     auto model = ModelStarts(text.Str());
     ASSERT_EQ(text.LineCount(), int(model.size())) << "step " << step;
+    int longest = 0;
+    for (size_t i = 0; i < model.size(); ++i) {
+      int end = i + 1 < model.size() ? model[i + 1] - 1 : text.Length();
+      if (i + 1 < model.size() && end > model[i] && text.Str()[size_t(end) - 1] == u'\r') --end;
+      longest = std::max(longest, end - model[i]);
+    }
+    ASSERT_EQ(text.MaxLineLength(), longest) << "step " << step;
     for (int i = 0; i < text.LineCount(); ++i) ASSERT_EQ(text.LineStart(i), model[size_t(i)]);
     EditText fresh;
     fresh.SetWrap(40, width);
