@@ -48,6 +48,7 @@ void TCustomGroupBox::Paint() {
   c->FillRect(label);
   std::u16string wide = Utf8ToUtf16(text);
   label.left += 2;
+  SelectObject(dc, Font()->Handle());
   SetBkMode(dc, TRANSPARENT);
   if (Enabled()) {
     SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));

@@ -29,6 +29,7 @@ void TBoundLabel::Paint() {
   HDC dc = c->Handle();
   RECT r = ClientRect();
   std::u16string text = Utf8ToUtf16(Text());
+  SelectObject(dc, Font()->Handle());
   SetBkMode(dc, TRANSPARENT);
   if (Enabled()) {
     SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));

@@ -97,7 +97,8 @@ void CheckLook(ButtonState& b, HDC dc, RECT r, bool enabled) {
       right ? RECT{r.right - kBox, top, r.right, top + kBox} : RECT{r.left, top, r.left + kBox, top + kBox};
   UINT state = radio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK;
   if (b.check == BST_CHECKED) state |= DFCS_CHECKED;
-  if (b.check == BST_INDETERMINATE) state |= DFCS_BUTTON3STATE | DFCS_CHECKED;
+  // The third state: a grey mark on a face-coloured box.
+  if (b.check == BST_INDETERMINATE) state |= DFCS_CHECKED | DFCS_INACTIVE;
   if (b.pushed) state |= DFCS_PUSHED;
   if (!enabled) state |= DFCS_INACTIVE;
   DrawFrameControl(dc, &box, DFC_BUTTON, state);

@@ -128,7 +128,7 @@ int VisibleLines(EditState& s) {
 }
 
 void UpdateScrollBars(EditState& s) {
-  if (!s.Multi()) return;
+  if (!s.Multi() || !s.redraw) return;  // WM_SETREDRAW brings them up to date again
   DWORD style = s.Style();
   if (style & WS_VSCROLL) {
     SCROLLINFO si;

@@ -249,6 +249,17 @@ TEST_F(Edit, MultiLineNavigationAndScrolling) {
   EXPECT_EQ(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
   SendMessageW(e, EM_LINESCROLL, 0, 100000);
   EXPECT_EQ(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), 52 - visible);
+  // While redrawing is off the bar waits; turning it on brings it up to date.
+  SendMessageW(e, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(e, EM_SETSEL, 0, 0);
+  SendMessageW(e, EM_REPLACESEL, FALSE, LPARAM(u"x\r\ny\r\nz\r\n"));
+  GetScrollInfo(e, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 51);
+  SendMessageW(e, WM_SETREDRAW, TRUE, 0);
+  GetScrollInfo(e, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 54);
+  SendMessageW(e, EM_SETSEL, 0, 6);
+  SendMessageW(e, WM_CLEAR, 0, 0);
   // Shift+Up selects across lines.
   SendMessageW(e, EM_SETSEL, 24, 24);
   Key(VK_UP, true);
