@@ -31,7 +31,8 @@ void TCustomEdit::FrameStyle(DWORD& Style, DWORD& ExStyle) const {
 void TCustomEdit::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, u"EDIT");
-  Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+  // Children (a spin bar, an edit button) are painted over the text, never under it.
+  Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_CLIPCHILDREN;
   FrameStyle(Params.Style, Params.ExStyle);
   if (readOnly_) Params.Style |= ES_READONLY;
   if (!hideSelection_) Params.Style |= ES_NOHIDESEL;

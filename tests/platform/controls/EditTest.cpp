@@ -199,6 +199,62 @@ TEST(EditTextIndex, IncrementalUpdatesMatchTheModelAndAFreshWrap) {
   }
 }
 
+// Random messages and keys against a wrapping multi-line edit: after each
+// step the selection lies inside the text and the line index equals the one
+// a fresh edit makes from the same text.
+TEST_F(Edit, RandomEditingKeepsSelectionAndLinesConsistent) {
+  DWORD style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL;
+  HWND e = Make(u"EDIT", style, {10, 10, 160, 110});
+  HWND fresh = Make(u"EDIT", style, {170, 10, 320, 110}, u"", 8);
+  SendMessageW(e, EM_LIMITTEXT, 400, 0);
+  SetFocus(e);
+  std::mt19937 rng(11);
+  const char16_t* inserts[] = {u"word ", u"\r\n", u"x", u"longwordwithoutanyblanksatall", u"\U0001F600", u""};
+  const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP,   VK_DOWN,   VK_HOME,
+                       VK_END,  VK_PRIOR, VK_NEXT, VK_DELETE, VK_BACK};
+  SetClipboardTextW(u"clip\r\nboard");
+  for (int step = 0; step < 400; ++step) {
+    int len = GetWindowTextLengthW(e);
+    switch (rng() % 8) {
+      case 0:
+        SendMessageW(e, EM_SETSEL, WPARAM(rng() % uint32_t(len + 3)), LPARAM(rng() % uint32_t(len + 3)) - 1);
+        break;
+      case 1:
+      case 2:
+        SendMessageW(e, EM_REPLACESEL, TRUE, LPARAM(inserts[rng() % std::size(inserts)]));
+        break;
+      case 3:
+        SendMessageW(e, WM_KEYDOWN, keys[rng() % std::size(keys)], 0);
+        break;
+      case 4:
+        SendMessageW(e, WM_CHAR, WPARAM(u"a \r\b\t"[rng() % 5]), 0);
+        break;
+      case 5:
+        SendMessageW(e, WM_UNDO, 0, 0);
+        break;
+      case 6:
+        SendMessageW(e, rng() % 2 ? WM_CUT : WM_PASTE, 0, 0);
+        break;
+      case 7:
+        SendMessageW(e, WM_VSCROLL, rng() % 8, 0);
+        break;
+    }
+    std::u16string text = TextOf(e);
+    auto [a, b] = Sel(e);
+    ASSERT_LE(a, b);
+    ASSERT_LE(b, int(text.size()));
+    ASSERT_LE(int(text.size()), 400);
+    SetWindowTextW(fresh, text.c_str());
+    int lines = int(SendMessageW(e, EM_GETLINECOUNT, 0, 0));
+    ASSERT_EQ(lines, SendMessageW(fresh, EM_GETLINECOUNT, 0, 0)) << "step " << step;
+    for (int i = 0; i < lines; ++i)
+      ASSERT_EQ(SendMessageW(e, EM_LINEINDEX, i, 0), SendMessageW(fresh, EM_LINEINDEX, i, 0));
+    int top = int(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0));
+    ASSERT_GE(top, 0);
+    ASSERT_LT(top, lines);
+  }
+}
+
 TEST_F(Edit, MultiLineNavigationAndScrolling) {
   HWND e = Make(u"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOHSCROLL | WS_VSCROLL, {10, 10, 210, 110});
   std::u16string text;
