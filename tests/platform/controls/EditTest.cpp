@@ -322,6 +322,27 @@ TEST_F(Edit, MultiLineNavigationAndScrolling) {
   EXPECT_EQ(Sel(e), std::make_pair(16, 24));
 }
 
+TEST_F(Edit, ASingleLineScrollsToKeepTheCaretInSightAndAligns) {
+  HWND e = Make(u"EDIT", ES_AUTOHSCROLL, {10, 10, 90, 34});
+  SetFocus(e);
+  Type(std::u16string(60, u'm'));
+  RECT client;
+  GetClientRect(e, &client);
+  auto caretX = [&] { return short(LOWORD(SendMessageW(e, EM_POSFROMCHAR, Sel(e).second, 0))); };
+  EXPECT_GT(caretX(), 0);
+  EXPECT_LT(caretX(), client.right);
+  EXPECT_LT(short(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0))), 0);  // the start scrolled out
+  Key(VK_HOME);
+  EXPECT_EQ(short(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0))), 1);
+  // Right-aligned text ends at the right edge of the formatting rectangle.
+  HWND r = Make(u"EDIT", ES_RIGHT, {10, 40, 90, 64}, u"ab", 8);
+  RECT fmt;
+  SendMessageW(r, EM_GETRECT, 0, LPARAM(&fmt));
+  int end = short(LOWORD(SendMessageW(r, EM_POSFROMCHAR, 2, 0)));
+  EXPECT_GE(end, fmt.right - 2);
+  EXPECT_LE(end, fmt.right);
+}
+
 TEST_F(Edit, MouseSelectsCharactersAndWords) {
   HWND e = Make(u"EDIT", 0, {10, 10, 300, 34}, u"first second third");
   LRESULT p6 = SendMessageW(e, EM_POSFROMCHAR, 6, 0), p12 = SendMessageW(e, EM_POSFROMCHAR, 12, 0);
