@@ -72,6 +72,15 @@ int LineMove(EditState& s, int lines) {
   return PosInLine(s, target, x - LineOffset(s, target));
 }
 
+// The thumb position of a scroll message carries 16 bits; while the bar is
+// being dragged its full track position is the one those bits come from.
+int ThumbPosition(HWND h, int bar, int thumb) {
+  SCROLLINFO si;
+  si.fMask = SIF_TRACKPOS;
+  if (GetScrollInfo(h, bar, &si) && (si.nTrackPos & 0xFFFF) == thumb) return si.nTrackPos;
+  return thumb;
+}
+
 void DeleteOne(EditState& s, int dir) {
   if (s.ReadOnly()) return;
   if (s.anchor == s.caret) {
@@ -211,9 +220,7 @@ void VScroll(EditState& s, int code, int thumb) {
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-      SCROLLINFO si;
-      si.fMask = SIF_TRACKPOS;
-      top = GetScrollInfo(s.hwnd, SB_VERT, &si) ? si.nTrackPos : thumb;
+      top = ThumbPosition(s.hwnd, SB_VERT, thumb);
       break;
     }
     default:
@@ -246,9 +253,7 @@ void HScroll(EditState& s, int code, int thumb) {
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-      SCROLLINFO si;
-      si.fMask = SIF_TRACKPOS;
-      x = GetScrollInfo(s.hwnd, SB_HORZ, &si) ? si.nTrackPos : thumb;
+      x = ThumbPosition(s.hwnd, SB_HORZ, thumb);
       break;
     }
     default:

@@ -343,6 +343,56 @@ TEST_F(Edit, ASingleLineScrollsToKeepTheCaretInSightAndAligns) {
   EXPECT_LE(end, fmt.right);
 }
 
+LRESULT WhiteStaticParent(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CTLCOLORSTATIC) return LRESULT(GetStockObject(WHITE_BRUSH));
+  return ParentProc(h, m, w, l);
+}
+
+// A very long line is drawn only where it shows: scrolled to a character,
+// it looks exactly like the same text drawn from that character by a static.
+TEST_F(Edit, ALongLineScrolledShowsWhatTheSameTextUnscrolledShows) {
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, LONG_PTR(&WhiteStaticParent));
+  std::u16string text;
+  for (int i = 0; text.size() < 100000; ++i)
+    text += u"word" + std::u16string(1, char16_t(u'a' + i % 26)) + u" ";
+  DWORD style = ES_MULTILINE | ES_AUTOHSCROLL | WS_HSCROLL;
+  HWND e = Make(u"EDIT", style, {10, 10, 210, 60}, text.c_str());
+  int p = 60002;  // character p - 1 begins a word
+  RECT fmt;
+  SendMessageW(e, EM_GETRECT, 0, LPARAM(&fmt));
+  // Where character p - 1 begins, in unscrolled pixels: found by scrolling a
+  // probe to it (client positions are 16-bit, the line is far wider).
+  int target = 0;
+  {
+    HWND probe = Make(u"EDIT", style, {10, 70, 210, 120}, text.substr(0, size_t(p)).c_str(), 9);
+    SendMessageW(probe, EM_SETSEL, WPARAM(p), LPARAM(p));
+    SendMessageW(probe, EM_SCROLLCARET, 0, 0);
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    GetScrollInfo(probe, SB_HORZ, &si);
+    target = si.nPos + short(LOWORD(SendMessageW(probe, EM_POSFROMCHAR, p - 1, 0))) - fmt.left;
+    DestroyWindow(probe);
+  }
+  SCROLLINFO si;
+  si.fMask = SIF_POS;
+  si.nPos = target;
+  SetScrollInfo(e, SB_HORZ, &si, TRUE);
+  SendMessageW(e, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, target & 0xFFFF), 0);
+  std::u16string rest = text.substr(size_t(p) - 1, 60);
+  Make(u"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, {10 + fmt.left, 70, 210, 90}, rest.c_str(), 10);
+  backend.Pump();
+  Surface shot = backend.Screenshot();
+  int differ = 0, inked = 0;
+  for (int yy = 0; yy < 13; ++yy)
+    for (int xx = fmt.left; xx < 180; ++xx) {
+      differ += shot.At(10 + xx, 10 + yy) != shot.At(10 + xx, 70 + yy);
+      inked += (shot.At(10 + xx, 10 + yy) & 0xFFFFFF) != Sys(COLOR_WINDOW);
+    }
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(inked, 100);
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, LONG_PTR(&ParentProc));
+}
+
 TEST_F(Edit, MouseSelectsCharactersAndWords) {
   HWND e = Make(u"EDIT", 0, {10, 10, 300, 34}, u"first second third");
   LRESULT p6 = SendMessageW(e, EM_POSFROMCHAR, 6, 0), p12 = SendMessageW(e, EM_POSFROMCHAR, 12, 0);
