@@ -89,7 +89,9 @@ void TScrollBar::DoScroll(TMessage& M) {
       code = M.WParamLo() == SB_THUMBTRACK ? scTrack : scPosition;
       SCROLLINFO si;
       si.fMask = SIF_TRACKPOS;
-      pos = GetScrollInfo(WindowHandle(), SB_CTL, &si) ? si.nTrackPos : M.WParamHi();
+      // The message carries 16 bits; the bar being dragged has them all.
+      bool full = GetScrollInfo(WindowHandle(), SB_CTL, &si) && (si.nTrackPos & 0xFFFF) == M.WParamHi();
+      pos = full ? si.nTrackPos : M.WParamHi();
       break;
     }
     case SB_TOP:

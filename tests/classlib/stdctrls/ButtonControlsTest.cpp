@@ -199,6 +199,14 @@ TEST_F(ButtonControls, ScrollBarScrollsThroughItsEvents) {
   EXPECT_EQ(bar->Position(), 12);
   EXPECT_EQ(codes, (std::vector<TScrollCode>{scLineDown, scEndScroll, scPageDown, scEndScroll}));
   EXPECT_EQ(changes, 2);
+  bar->SetParams(70000, 0, 100000);
+  EXPECT_EQ(bar->Position(), 70000);
+  bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 70000 & 0xFFFF), 0);
+  EXPECT_EQ(bar->Position(), 70000);  // the full position, not its low 16 bits
+  bar->SetParams(12, 0, 50);
+  bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 7), 0);
+  EXPECT_EQ(bar->Position(), 7);
+  EXPECT_EQ(codes.back(), scPosition);
   bar->SetPosition(1000);
   EXPECT_EQ(bar->Position(), 40);  // Max - PageSize + 1
   EXPECT_EQ(GetScrollPos(bar->Handle(), SB_CTL), 40);
