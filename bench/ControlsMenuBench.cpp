@@ -1,16 +1,12 @@
-// Menu benchmark on the headless backend: the median time from a click on a
-// menu-bar title to its 30-item drop-down painted on the screen (the menu
-// loop entered, the popup measured, created, painted and presented).
-// Prints menu_open_ms as a key=value line.
-//
-// The controls benchmark may take this figure in: compiled with
-// QV_BENCH_NO_MAIN, the file only provides qv::bench::PrintMenuOpen().
-#include <algorithm>
+// Menu figure: menu_open_ms is the median time from a click on a menu-bar
+// title to its 30-item drop-down painted on the screen (the menu loop
+// entered, the popup measured, created, painted and presented).
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "ControlsBench.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
@@ -20,13 +16,7 @@
 namespace qv::bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kItems = 30, kOpens = 41;
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 LRESULT FrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(h, msg, wp, lp);
@@ -48,10 +38,7 @@ HMENU MakeMenuBar() {
   return bar;
 }
 
-}  // namespace
-
-double MenuOpenMs() {
-  HeadlessBackend backend(SIZE{1024, 768});
+double MenuOpen(HeadlessBackend& backend) {
   WNDCLASSEXW wc;
   wc.lpfnWndProc = FrameProc;
   wc.lpszClassName = u"QvMenuBench";
@@ -66,41 +53,33 @@ double MenuOpenMs() {
   GetMenuItemRect(frame, bar, 0, &title);
   int x = (title.left + title.right) / 2, y = (title.top + title.bottom) / 2;
   std::vector<double> ms;
+  bool allShown = true;
   for (int i = 0; i < kOpens; ++i) {
-    Clock::time_point start;
-    bool shown = false;
     backend.AdvanceClock(1000);  // each click a single click
     backend.MouseMove(x, y);
     backend.Pump();
+    bool shown = false;
+    auto start = std::chrono::steady_clock::now();
     backend.WhenIdle([&] {
-      ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      ms.push_back(
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
       shown = MenuWindowOf(GetSubMenu(bar, 0)) != nullptr;
       backend.KeyPress(VK_ESCAPE);
       backend.KeyPress(VK_ESCAPE);
     });
-    start = Clock::now();
     backend.MouseDown();
     backend.MouseUp();
     backend.Pump();
-    if (!shown) {
-      std::fprintf(stderr, "menu bench: the drop-down did not show\n");
-      return -1;
-    }
+    allShown = allShown && shown;
   }
   DestroyWindow(frame);
   DestroyMenu(bar);
-  return Median(ms);
+  UnregisterClassW(u"QvMenuBench", nullptr);
+  if (!allShown) std::fprintf(stderr, "menu_open_ms: the drop-down did not show\n");
+  return allShown ? MedianOf(ms) : -1;
 }
 
-void PrintMenuOpen() {
-  std::printf("menu_open_ms=%.3f\n", MenuOpenMs());
-}
+[[maybe_unused]] const int kRegistered = AddControlsFigure("menu_open_ms", MenuOpen);
 
+}  // namespace
 }  // namespace qv::bench
-
-#ifndef QV_BENCH_NO_MAIN
-int main() {
-  qv::bench::PrintMenuOpen();
-  return 0;
-}
-#endif
