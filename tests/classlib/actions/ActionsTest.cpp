@@ -7,6 +7,8 @@
 #include "../controls/ControlsTestSupport.h"
 #include "classlib/actions/ActnList.h"
 #include "classlib/menus/Menus.h"
+#include "classlib/stdctrls/Button.h"
+#include "platform/controls/SystemControls.h"
 #include "platform/menus/Menus.h"
 
 namespace qv::test {
@@ -174,6 +176,29 @@ TEST_F(Actions, CheckedActionsOfAGroupExcludeEachOther) {
   b->AutoCheck = true;
   b->Execute();
   EXPECT_FALSE(b->Checked());
+}
+
+TEST_F(Actions, ButtonsFollowTheirActionAndClickRunsIt) {
+  RegisterSystemControls();
+  auto* button = new TButton(form);
+  button->SetParent(form);
+  button->SetBounds(20, 60, 90, 25);
+  button->SetAction(copy);
+  Pump();
+  EXPECT_EQ(button->Caption(), "&Copy");
+  char16_t text[32];
+  GetWindowTextW(button->Handle(), text, 32);
+  EXPECT_EQ(std::u16string(text), u"&Copy");
+  haveText = false;
+  Application->DoActionIdle();
+  EXPECT_FALSE(IsWindowEnabled(button->Handle()));
+  haveText = true;
+  Application->DoActionIdle();
+  EXPECT_TRUE(IsWindowEnabled(button->Handle()));
+  POINT at = button->ClientToScreen(POINT{10, 10});
+  backend.Click(at.x, at.y);
+  Pump();
+  EXPECT_EQ(executed, 1);
 }
 
 }  // namespace
