@@ -168,8 +168,12 @@ void TMenuItem::Add(TMenuItem* Item) {
 }
 
 void TMenuItem::Insert(int Index, TMenuItem* Item) {
-  if (!Item || Item == this) return;
+  if (!Item) return;
   if (Item->parent_) throw EMenuError("Menu inserted twice");
+  // An item cannot hold itself or its own ancestors, nor a menu's root.
+  for (TMenuItem* p = this; p; p = p->parent_)
+    if (p == Item) throw EMenuError("Menu inserted into itself");
+  if (Item->menu_) throw EMenuError("Menu inserted twice");
   Index = std::clamp(Index, 0, Count());
   items_.insert(items_.begin() + Index, Item);
   Item->parent_ = this;

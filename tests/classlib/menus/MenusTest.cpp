@@ -128,6 +128,11 @@ TEST_F(Menus, ItemStateReachesThePlatformMenu) {
   help->Delete(help->IndexOf(a));
   EXPECT_EQ(GetMenuItemCount(help->Handle()), 2);
   EXPECT_EQ(StripHotkey("Save &&As"), "Save &As");
+  // The tree stays a tree.
+  EXPECT_THROW(b->Add(help), EMenuError);
+  EXPECT_THROW(help->Add(help), EMenuError);
+  EXPECT_THROW(file->Add(b), EMenuError);
+  EXPECT_THROW(file->Add(menu->Items()), EMenuError);
 }
 
 TEST_F(Menus, HighlightedItemHintBecomesTheApplicationHint) {
