@@ -77,8 +77,12 @@ std::string IdText(int64_t id) {
 
 bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
   if (ref < 0) return false;
-  TreeWalk walk{RecKindNamed(*Base, "xFolder"), RecKindNamed(*Base, "xFile"), RecKindNamed(*Base, "xFolderName"),
-                RecKindNamed(*Base, "xFileName"), BrowsedID, {}};
+  TreeWalk walk{RecKindNamed(*Base, "xFolder"),
+                RecKindNamed(*Base, "xFile"),
+                RecKindNamed(*Base, "xFolderName"),
+                RecKindNamed(*Base, "xFileName"),
+                BrowsedID,
+                {}};
   for (auto& d : discs_)
     if (d->Data.Root == ref) walk.disc = d->Data.ID;
   return LoadNode(node, ref, -1, walk);
@@ -135,8 +139,8 @@ bool TDiscList::LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
       return false;
     }
     if (!NameRefersTo(name, ref)) {
-      host_.AddError("Damaged database: the name of " + std::string(isFile ? "file " : "folder ") + IdText(ref) +
-                     " does not refer back to it");
+      host_.AddError("Damaged database: the name of " + std::string(isFile ? "file " : "folder ") +
+                     IdText(ref) + " does not refer back to it");
       Base->Release(name);
       return false;
     }

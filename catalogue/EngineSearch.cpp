@@ -391,7 +391,8 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
       group = host_.FileTreeAddNode(g, nullptr);
       ++(isFile ? s.fileGroups : s.folderGroups);
     }
-    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date), group);
+    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date),
+                          group);
   }
   if (group) {
     host_.FileTreeExpand(group);
@@ -417,7 +418,8 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   for (int64_t cur = ref; cur >= 0;) {
     if (--steps < 0) {
       head = "<Parent-Error> ";
-      host_.AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) + "\" form a circle");
+      host_.AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
+                     "\" form a circle");
       break;
     }
     if (const std::string* cached = paths_.Find(cur)) {

@@ -208,7 +208,8 @@ bool TXBase::CommitFiles() {
 }
 
 void TXBase::MarkDamaged(const std::string& text) {
-  if (damage_.empty()) damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : text;
+  if (damage_.empty())
+    damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : text;
 }
 
 bool TXBase::RefuseWrite() {
@@ -226,7 +227,8 @@ void TXBase::NoteCommittedState() {
   }
   for (auto& index : indexes_) {
     if (!index->Loaded() || index->FileName().empty()) continue;
-    auto [it, added] = recordedIndexes_.try_emplace(ExtractFileName(index->FileName()), index->FileChecksum());
+    auto [it, added] =
+        recordedIndexes_.try_emplace(ExtractFileName(index->FileName()), index->FileChecksum());
     if (!added && it->second == index->FileChecksum()) continue;
     it->second = index->FileChecksum();
     engineStateDirty_ = true;

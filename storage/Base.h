@@ -183,19 +183,19 @@ class TXBase : public IDataFileOwner {
   TXGIndex gindex_;
   TXDataPool pool_;
   TFreeSpace free_;
-  bool freeFileHolds_ = false;  // free.vlm may list stretches (it exists)
-  bool freeFileStale_ = false;  // stretches were taken since it was written
-  int chainsUnshared_ = -1;     // -1 unknown; 1: no two live entries share a chain
-  std::string damage_;          // not empty: damaged, open for reading only
-  int64_t recordedEntries_ = 0;  // index.vlm's entry count at the last commit
+  bool freeFileHolds_ = false;                       // free.vlm may list stretches (it exists)
+  bool freeFileStale_ = false;                       // stretches were taken since it was written
+  int chainsUnshared_ = -1;                          // -1 unknown; 1: no two live entries share a chain
+  std::string damage_;                               // not empty: damaged, open for reading only
+  int64_t recordedEntries_ = 0;                      // index.vlm's entry count at the last commit
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;
-  bool markerFound_ = false;      // xbase.vlm says the last session did not close
-  bool rebuildIndexes_ = false;   // this session rebuilds every sorted index it opens
-  bool dataWritten_ = false;      // storage.vlm changed since its last fsync
-  TMemoryStream recordStream_;    // reused for every record written or read
-  std::vector<uint8_t> encoded_;  // reused for every record encoded
+  bool markerFound_ = false;         // xbase.vlm says the last session did not close
+  bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
+  bool dataWritten_ = false;         // storage.vlm changed since its last fsync
+  TMemoryStream recordStream_;       // reused for every record written or read
+  std::vector<uint8_t> encoded_;     // reused for every record encoded
   std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes
 };
 

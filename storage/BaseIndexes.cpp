@@ -87,8 +87,8 @@ TXIndex* TXBase::OpenIndex(const std::string& kindName, uint32_t number, TXCompa
       // The file is as its last save left it, yet its IDs do not fit the
       // global index: index.vlm is what was damaged.
       if (!loaded && IndexFileRecorded(*index))
-        MarkDamaged("The database is damaged: index.vlm does not match \"" + ExtractFileName(index->FileName()) +
-                    "\"; it is opened for reading only");
+        MarkDamaged("The database is damaged: index.vlm does not match \"" +
+                    ExtractFileName(index->FileName()) + "\"; it is opened for reading only");
     }
     // A damaged file (its checksum differs from the one recorded at its last
     // save), or one that may lag behind the global index.
