@@ -175,7 +175,7 @@ std::string CachedTree(const std::string& cache, int files, int folders, uint64_
 }
 
 Readd MeasureReadd(const std::string& cacheRoot) {
-  const std::string cache = cacheRoot + "/tree-v2-10000";
+  const std::string cache = cacheRoot + "/tree-v3-10000";
   if (CachedTree(cache, 10000, 300, 12345).empty()) return {};
   const std::string db = cache + "/db";
   fs::remove_all(db);
@@ -209,7 +209,7 @@ int RunScale() {
   const std::string root = QV_BENCH_CACHE_DIR;
   std::string trees[3];
   for (int i = 0; i < 3; ++i) {
-    const std::string name = i == 0 ? "/tree-v2-1000000" : "/tree-v2-1000000-seed" + std::to_string(i + 1);
+    const std::string name = i == 0 ? "/tree-v3-1000000" : "/tree-v3-1000000-seed" + std::to_string(i + 1);
     trees[i] = CachedTree(root + name, 1000000, 30000, i == 0 ? 12345 : uint64_t(i + 1));
     if (trees[i].empty()) return 1;
   }
