@@ -163,6 +163,8 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
     bool isFile = child->Kind == TFileData::kFile;
     int64_t childID = isFile ? AddFile(child, discID, id) : AddFolder(child, discIndex, id);
     if (childID < 0) return -1;
+    // The scanned subtree is stored: its nodes make room for the records to come.
+    if (!isFile) child->ClearChildren();
     rec::AddRef(rec, isFile ? fld::foFiles : fld::foFolders, childID);
   }
   Finished(rec);
