@@ -7,6 +7,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/text/Text.h"
+#include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/WindowImpl.h"
 
@@ -186,7 +187,7 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
   } else if (w->style & WS_BORDER) {
     FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
   }
-  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, S().active == TopLevelOf(w)->handle);
+  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, w->ncActive);
   if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
   RECT e = r;
   InflateRect(&e, -l.frame, -l.frame);
@@ -198,6 +199,16 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
   if (!IsRectEmpty(&l.vscroll)) DrawScrollBar(w, dc, SB_VERT, l.vscroll);
   if (!IsRectEmpty(&l.hscroll)) DrawScrollBar(w, dc, SB_HORZ, l.hscroll);
   if (!IsRectEmpty(&l.sizeBox)) FillRect(dc, &l.sizeBox, SysBrush(COLOR_BTNFACE));
+}
+
+void RedrawCaption(const WindowPtr& w) {
+  NcLayout l = ComputeNcLayout(*w, w->rect.Width(), w->rect.Height());
+  if (IsRectEmpty(&l.caption)) return;
+  HDC dc = GetWindowDC(w->handle);
+  if (!dc) return;
+  IntersectClipRect(dc, l.caption.left, l.caption.top, l.caption.right, l.caption.bottom);
+  DrawCaption(*w, dc, l, w->ncActive);
+  ReleaseDC(w->handle, dc);
 }
 
 }  // namespace wm

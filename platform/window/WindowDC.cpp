@@ -210,6 +210,7 @@ HDC GetWindowDC(HWND hwnd) {
 
 int ReleaseDC(HWND, HDC hdc) {
   using namespace wm;
+  if (CloseScreenDC(hdc)) return 1;
   DCRecord rec{};
   {
     Lock l(S().lock);
@@ -318,19 +319,8 @@ Surface ComposeScreen() {
           if (screen.Contains(sx, sy) && w->backing->Contains(x, y)) screen.Set(sx, sy, w->backing->At(x, y));
         }
   }
+  ApplyScreenOverlays(screen);
   return screen;
-}
-
-HDC GetDC(HWND hwnd) {
-  using namespace wm;
-  if (hwnd) return GetDCEx(hwnd, nullptr, DCX_CACHE);
-  // The screen: a fresh composition; drawing on it lasts until the next one.
-  static Surface screen;
-  screen = ComposeScreen();
-  HDC dc = CreateSurfaceDC(&screen, POINT{0, 0}, nullptr);
-  Lock l(S().lock);
-  DCs().push_back(DCRecord{dc, nullptr, nullptr, RECT{}});
-  return dc;
 }
 
 void InjectExpose(HWND top) {
