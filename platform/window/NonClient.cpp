@@ -60,6 +60,9 @@ void DrawCaption(const Window& w, HDC dc, const NcLayout& l, bool active) {
     Lock lock(S().lock);
     title = w.text;
   }
+  // A frame whose MDI child is maximised shows that child's title too.
+  if (!(w.style & WS_CHILD))
+    if (auto child = Get(MdiMaximizedChildOfFrame(w.handle))) title += u" - [" + child->text + u"]";
   if (title.empty()) return;
   NONCLIENTMETRICSW m;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);

@@ -285,6 +285,13 @@ void RedrawCaption(const WindowPtr& w);
 void RunSizeMoveLoop(HWND hwnd, WPARAM command, POINT pt);
 // A press on the caption or a sizing border starts the loop; false for other hit codes.
 bool StartFrameDrag(HWND hwnd, LRESULT hit, LPARAM pos);
+// The window manager's own classes (the MDI client) are registered when a
+// window of them is first made; true when `name` is one of them.
+bool RegisterBuiltInClass(LPCWSTR name);
+// Where a minimised MDI child goes: the next free place along the bottom of its client.
+RECT MdiIconicRect(const WindowPtr& child);
+// The maximised MDI child whose title the frame's caption shows, or null.
+HWND MdiMaximizedChildOfFrame(HWND frame);
 // Scroll bars (ScrollBar.cpp)
 void DrawScrollBar(const WindowPtr& w, HDC dc, int bar, const RECT& r);
 void ScrollBarTrack(HWND hwnd, int bar, LRESULT hit, POINT screen);
