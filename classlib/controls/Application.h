@@ -127,6 +127,7 @@ class TApplication : public TComponent {
   bool ProcessMessage(MSG& Msg);
   void Idle(const MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
+  bool IsMDIMsg(const MSG& Msg);
   void IsHintMsg(const MSG& Msg);
   void DoMouseIdle();
   void SetMouseControl(TControl* Control);

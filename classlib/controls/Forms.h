@@ -6,6 +6,7 @@
 // cancel buttons and Space when focused.
 #pragma once
 #include <memory>
+#include <vector>
 
 #include "classlib/controls/CustomControl.h"
 #include "classlib/controls/ScrollingWinControl.h"
@@ -27,6 +28,7 @@ enum TPosition {
 };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TTileMode { tbHorizontal, tbVertical };
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = Set<TFormStateItem>;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -78,6 +80,19 @@ class TCustomForm : public TScrollingWinControl {
   // Whether the key is one of this form's shortcuts (OnShortCut first); true consumes it.
   virtual bool IsShortCut(WORD Key, TShiftState Shift);
 
+  // MDI. An fsMDIForm form holds its children in an MDI client window
+  // (ClientHandle) that fills the room its aligned controls leave.
+  HWND ClientHandle() const;
+  TCustomForm* ActiveMDIChild() const;
+  int MDIChildCount() const;
+  TCustomForm* MDIChildren(int I) const;  // top of the z-order first
+  TTileMode TileMode = tbHorizontal;
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  void Next();
+  void Previous();
+
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
   TShortCutEvent OnShortCut;
   TCloseEvent OnClose;
@@ -85,6 +100,8 @@ class TCustomForm : public TScrollingWinControl {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void AlignControls(TControl* AControl, RECT& Rect) override;
   void FrameStyle(DWORD& Style, DWORD& ExStyle) const override;
   bool IsTopLevelControl() const override { return !Parent(); }
   void PaintWindow(HDC DC) override;
@@ -103,6 +120,9 @@ class TCustomForm : public TScrollingWinControl {
   void HandleActivate(TMessage& Message);
   void SetWindowFocus();
   void CloseModal();
+  void MdiCreateParams(TCreateParams& Params);
+  void MdiActivated(TMessage& Message);
+  std::vector<TCustomForm*> MdiChildList() const;
 
   TBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
@@ -115,6 +135,7 @@ class TCustomForm : public TScrollingWinControl {
   TWinControl* focusedControl_ = nullptr;
   TModalResult modalResult_ = mrNone;
   std::unique_ptr<TControlCanvas> canvas_;
+  HWND clientHandle_ = nullptr;
 };
 
 class TForm : public TCustomForm {
