@@ -7,6 +7,7 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Screen.h"
+#include "platform/backend/Backend.h"
 #include "platform/window/Input.h"
 #include "platform/window/Mdi.h"
 #include "platform/window/MessageQueue.h"
@@ -363,8 +364,10 @@ TModalResult TCustomForm::ShowModal() {
   TModalResult result = mrCancel;
   try {
     Show();
+    // A test backend may answer the form here.
+    if (Backend* b = CurrentBackend(); b && !alive.expired() && HandleAllocated()) b->ModalStarted(WindowHandle());
     while (!alive.expired()) {
-      Application->HandleMessage();
+      if (modalResult_ == mrNone) Application->HandleMessage();
       if (alive.expired()) break;
       if (Application->Terminated())
         modalResult_ = mrCancel;
