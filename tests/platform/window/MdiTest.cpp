@@ -273,5 +273,34 @@ TEST_F(Mdi, ControlF6AndControlF4ActOnTheActiveChild) {
   EXPECT_FALSE(press('A'));
 }
 
+TEST_F(Mdi, ChildrenMoveByTheirCaptionAndMaximiseByADoubleClick) {
+  HWND a = Doc(u"A", 20, 20), b = Doc(u"B", 200, 100);
+  RECT rb;
+  GetWindowRect(b, &rb);
+  // Dragging A's caption moves it inside the client.
+  RECT ra;
+  GetWindowRect(a, &ra);
+  backend.AdvanceClock(1000);
+  backend.MouseMove(ra.left + 30, ra.top + 10);
+  backend.MouseDown();
+  backend.WhenIdle([&] { backend.MouseMove(ra.left + 70, ra.top + 40); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  backend.Pump();
+  EXPECT_EQ(InClient(a), (RECT{60, 50, 260, 200}));
+  EXPECT_EQ(Active(), a);  // the press activated it first
+  // A double click on B's caption maximises it inside the client.
+  GetWindowRect(b, &rb);
+  backend.AdvanceClock(1000);
+  for (int i = 0; i < 2; ++i) {
+    backend.MouseMove(rb.left + 60, rb.top + 10);
+    backend.MouseDown();
+    backend.WhenIdle([&] { backend.MouseUp(); });
+    backend.Pump();
+  }
+  BOOL maximized = FALSE;
+  EXPECT_EQ(Active(&maximized), b);
+  EXPECT_TRUE(maximized);
+}
+
 }  // namespace
 }  // namespace qv::test
