@@ -5,6 +5,9 @@ namespace qv {
 
 void RegisterSystemControls() {
   RegisterEditClass();
+  RegisterButtonClass();
+  RegisterStaticClass();
+  RegisterScrollBarClass();
 }
 
 }  // namespace qv
