@@ -48,4 +48,12 @@ BOOL TranslateMDISysAccel(HWND client, const MSG* msg);
 // The MDI client of a frame, or null.
 HWND FindMdiClient(HWND frame);
 
+// A maximised child's icon and caption buttons go into its frame's menu bar.
+// The menus, which sit above the window manager, put them there through this
+// hook: it is called whenever the maximised active child of `frame` changes
+// (`child` null: none). The items' commands (SC_MINIMIZE, SC_RESTORE,
+// SC_CLOSE as WM_COMMAND ids) reach the child through DefFrameProc.
+using MdiMenuBarHook = void (*)(HWND frame, HWND child);
+void SetMdiMenuBarHook(MdiMenuBarHook hook);
+
 }  // namespace qv

@@ -201,9 +201,21 @@ void MdiScroll(HWND client, int bar, int code) {
   MdiUpdateScrollBars(client);
 }
 
-void MdiRefreshFrameCaption(HWND client) {
+namespace {
+MdiMenuBarHook g_menuBarHook = nullptr;
+}
+
+void MdiRefreshFrameCaption(HWND client, bool titleChanged) {
   HWND frame = GetParent(client);
-  if (frame && (GetWindowLongPtrW(frame, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
+  auto* st = MdiState(client);
+  if (!st || !frame) return;
+  // The caption and the menu bar change only with the maximised child.
+  HWND maximized = st->active && IsZoomed(st->active) ? st->active : nullptr;
+  bool changed = maximized != st->menuBarChild;
+  st->menuBarChild = maximized;
+  if (changed && g_menuBarHook) g_menuBarHook(frame, maximized);
+  if ((changed || (titleChanged && maximized)) &&
+      (GetWindowLongPtrW(frame, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
     RedrawWindow(frame, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
@@ -214,4 +226,9 @@ HWND MdiMaximizedChildOfFrame(HWND frame) {
 }
 
 }  // namespace wm
+
+void SetMdiMenuBarHook(MdiMenuBarHook hook) {
+  wm::g_menuBarHook = hook;
+}
+
 }  // namespace qv

@@ -55,7 +55,7 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETTEXT: {
       LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
-      if (IsZoomed(hwnd)) MdiRefreshFrameCaption(client);
+      MdiRefreshFrameCaption(client, true);
       return r;
     }
     case WM_SHOWWINDOW:
@@ -72,8 +72,10 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         HWND next = MdiNextChild(client, hwnd, false);
         MdiActivate(client, next != hwnd ? next : nullptr);
       }
-      if (wp && (wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
+      if (wp && (wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
         MdiUpdateScrollBars(client);
+        MdiRefreshFrameCaption(client);
+      }
       return r;
     }
     case WM_DESTROY:
@@ -108,8 +110,13 @@ LRESULT DefFrameProcW(HWND frame, HWND client, UINT msg, WPARAM wParam, LPARAM l
       return r;
     }
     case WM_COMMAND: {
-      // The window menu's entries carry the children's ids.
+      // The maximised child's buttons in the menu bar carry system commands.
       UINT id = LOWORD(wParam);
+      if (id >= 0xF000 && st->active && IsZoomed(st->active)) {
+        SendMessageW(st->active, WM_SYSCOMMAND, id, 0);
+        return 0;
+      }
+      // The window menu's entries carry the children's ids.
       for (HWND h : MdiChildren(client))
         if (st->firstChildId && UINT(GetWindowLongPtrW(h, GWLP_ID)) == id) {
           if (IsIconic(h)) ShowWindow(h, SW_RESTORE);

@@ -12,7 +12,8 @@ struct MdiClientState {
   HMENU windowMenu = nullptr;
   UINT firstChildId = 0;
   HWND active = nullptr;
-  int busy = 0;  // scroll-bar updates under way (they change the client's size)
+  int busy = 0;                 // scroll-bar updates under way (they change the client's size)
+  HWND menuBarChild = nullptr;  // the maximised child the frame's menu bar shows
 };
 
 MdiClientState* MdiState(HWND client);  // null when `client` is no MDI client
@@ -33,7 +34,7 @@ void MdiArrangeIcons(HWND client);
 // The client's scroll bars cover the children that lie outside it.
 void MdiUpdateScrollBars(HWND client);
 void MdiScroll(HWND client, int bar, int code);
-// The frame's caption follows the maximised child's title.
-void MdiRefreshFrameCaption(HWND client);
+// The frame's caption and menu bar follow the maximised child (and its title).
+void MdiRefreshFrameCaption(HWND client, bool titleChanged = false);
 
 }  // namespace qv::wm

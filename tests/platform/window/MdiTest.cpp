@@ -302,5 +302,30 @@ TEST_F(Mdi, ChildrenMoveByTheirCaptionAndMaximiseByADoubleClick) {
   EXPECT_TRUE(maximized);
 }
 
+// The menu bar hears of the maximised child through its hook; the buttons'
+// commands come back to the frame and go to that child.
+std::vector<std::pair<HWND, HWND>> g_menuBarCalls;
+
+TEST_F(Mdi, TheMenuBarHearsOfTheMaximisedChildAndItsButtonsReachIt) {
+  g_menuBarCalls.clear();
+  SetMdiMenuBarHook([](HWND frame, HWND child) { g_menuBarCalls.push_back({frame, child}); });
+  HWND a = Doc(u"A"), b = Doc(u"B");
+  EXPECT_TRUE(g_menuBarCalls.empty());
+  SendMessageW(client, WM_MDIMAXIMIZE, WPARAM(b), 0);
+  SendMessageW(client, WM_MDIACTIVATE, WPARAM(a), 0);  // A takes the maximised state
+  SetWindowTextW(a, u"Report");
+  SendMessageW(frame, WM_COMMAND, SC_RESTORE, 0);  // the restore button in the menu bar
+  EXPECT_FALSE(IsZoomed(a));
+  SendMessageW(client, WM_MDIMAXIMIZE, WPARAM(a), 0);
+  SendMessageW(frame, WM_COMMAND, SC_CLOSE, 0);  // the close button closes the child
+  EXPECT_FALSE(IsWindow(a));
+  EXPECT_TRUE(IsZoomed(b));
+  SendMessageW(client, WM_MDIDESTROY, WPARAM(b), 0);
+  SetMdiMenuBarHook(nullptr);
+  std::vector<std::pair<HWND, HWND>> want{{frame, b}, {frame, a}, {frame, nullptr},
+                                          {frame, a}, {frame, b}, {frame, nullptr}};
+  EXPECT_EQ(g_menuBarCalls, want);
+}
+
 }  // namespace
 }  // namespace qv::test
