@@ -8,6 +8,7 @@
 #include "platform/gdi/Shapes.h"
 #include "platform/text/Text.h"
 #include "platform/window/Paint.h"
+#include "platform/window/MenuHooks.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/WindowImpl.h"
 
@@ -191,7 +192,12 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
     FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
   }
   if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, w->ncActive);
-  if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  if (!IsRectEmpty(&l.menu)) {
+    if (GetMenuHooks().PaintBar)
+      GetMenuHooks().PaintBar(w->handle, w->menu, dc, l.menu);
+    else
+      FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  }
   RECT e = r;
   InflateRect(&e, -l.frame, -l.frame);
   e.top = std::max(e.top, std::max(l.caption.bottom, l.menu.bottom));
