@@ -374,7 +374,8 @@ TModalResult TCustomForm::ShowModal() {
   try {
     Show();
     // A test backend may answer the form here.
-    if (Backend* b = CurrentBackend(); b && !alive.expired() && HandleAllocated()) b->ModalStarted(WindowHandle());
+    if (Backend* b = CurrentBackend(); b && !alive.expired() && HandleAllocated())
+      b->ModalStarted(WindowHandle());
     while (!alive.expired()) {
       if (modalResult_ == mrNone) Application->HandleMessage();
       if (alive.expired()) break;
@@ -543,6 +544,7 @@ void TCustomForm::MenuChanged() {
 void TCustomForm::CreateWnd() {
   TScrollingWinControl::CreateWnd();
   if (menu_) MenuChanged();
+  CreateMdiClient();
 }
 
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {

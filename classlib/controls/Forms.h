@@ -141,6 +141,7 @@ class TCustomForm : public TScrollingWinControl {
   void SetWindowFocus();
   void CloseModal();
   void MdiCreateParams(TCreateParams& Params);
+  void CreateMdiClient();
   void MdiActivated(TMessage& Message);
   std::vector<TCustomForm*> MdiChildList() const;
 

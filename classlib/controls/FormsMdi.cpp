@@ -37,8 +37,7 @@ void TCustomForm::MdiCreateParams(TCreateParams& Params) {
   Params.WindowClass.lpfnWndProc = DefMDIChildProcW;
 }
 
-void TCustomForm::CreateWnd() {
-  TScrollingWinControl::CreateWnd();
+void TCustomForm::CreateMdiClient() {
   if (formStyle_ != fsMDIForm) return;
   CLIENTCREATESTRUCT ccs{nullptr, kFirstMdiChildId};
   RECT r;
