@@ -1,0 +1,258 @@
+// The COMBOBOX class: dropping the list by mouse and keys, choosing or
+// cancelling with the exact notification order, outside clicks, keyboard
+// selection and search while closed, the children a subclasser finds, the
+// height rule of the drop-down styles, and the owner-drawn field.
+#include "ListTestSupport.h"
+#include "platform/SystemColors.h"
+
+namespace qv::test {
+namespace {
+
+using ComboBoxTest = ListTest;
+using Codes = std::vector<WORD>;
+
+HWND ListOf(HWND combo) {
+  COMBOBOXINFO info;
+  EXPECT_TRUE(GetComboBoxInfo(combo, &info));
+  return info.hwndList;
+}
+
+HWND FillFruit(HWND combo) {
+  for (auto* s : {u"apple", u"banana", u"cherry", u"damson", u"elder"})
+    SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(s));
+  return combo;
+}
+
+TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnAnItemChoosesIt) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  RECT wr;
+  GetWindowRect(combo, &wr);
+  EXPECT_EQ(wr.Height(), 21) << "the field's height, not the requested one";
+  ClickAt(combo, 20, 10);
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), TRUE);
+  HWND list = ListOf(combo);
+  EXPECT_TRUE(IsWindowVisible(list));
+  RECT lr;
+  GetWindowRect(list, &lr);
+  EXPECT_EQ(lr.left, wr.left);
+  EXPECT_EQ(lr.top, wr.bottom);
+  EXPECT_EQ(GetFocus(), combo);
+  EXPECT_EQ(Log().codes, (Codes{CBN_SETFOCUS, CBN_DROPDOWN}));
+  Log().codes.clear();
+  // Moving over the list tracks the row under the mouse; the release chooses it.
+  int h = int(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  ClickAt(list, 10, 2 * h + 2);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_FALSE(IsWindowVisible(list));
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(Log().codes, (Codes{CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+  char16_t buf[32] = {};
+  GetWindowTextW(combo, buf, 32);
+  EXPECT_EQ(std::u16string(buf), u"cherry");
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ComboBoxTest, APressDraggedIntoTheListChoosesOnRelease) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  POINT down{20, 10};
+  ClientToScreen(combo, &down);
+  backend.MouseMove(down.x, down.y);
+  backend.MouseDown();
+  backend.Pump();
+  HWND list = ListOf(combo);
+  int h = int(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  POINT over{10, 3 * h + 2};
+  ClientToScreen(list, &over);
+  backend.MouseMove(over.x, over.y);
+  backend.MouseUp();
+  backend.Pump();
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+}
+
+TEST_F(ComboBoxTest, AClickOutsideClosesWithoutChoosing) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  ClickAt(combo, 20, 10);
+  HWND list = ListOf(combo);
+  int h = int(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  POINT over{10, 4 * h + 2};
+  ClientToScreen(list, &over);
+  backend.MouseMove(over.x, over.y);  // tracking moves the list's selection
+  backend.Pump();
+  Log().codes.clear();
+  backend.Click(5, 300);
+  backend.Pump();
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1) << "the earlier choice is back";
+  EXPECT_EQ(Log().codes, (Codes{CBN_SELENDCANCEL, CBN_CLOSEUP}));
+  // A click on the combo itself while dropped closes it too (and does not reopen it).
+  ClickAt(combo, 20, 10);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  ClickAt(combo, 20, 10);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+}
+
+TEST_F(ComboBoxTest, KeysDropChooseAndCancel) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  SetFocus(combo);
+  backend.Pump();
+  Log().codes.clear();
+  // Closed: arrows change the selection at once.
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(Log().codes, (Codes{CBN_SELCHANGE, CBN_SELCHANGE}));
+  Log().codes.clear();
+  Key(VK_F4);
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(Log().codes,
+            (Codes{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+  Log().codes.clear();
+  // Alt+Down drops, Escape puts the earlier choice back.
+  backend.KeyDown(VK_MENU);
+  Key(VK_DOWN);
+  backend.KeyUp(VK_MENU);
+  backend.Pump();
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  Key(VK_HOME);
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(Log().codes, (Codes{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDCANCEL, CBN_CLOSEUP}));
+  // Typing searches the items while closed.
+  Type(u"e");
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 4);
+  Type(u"A");
+  backend.AdvanceClock(1500);
+  Type(u"b");
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+  // Losing the focus closes a dropped list.
+  Key(VK_F4);
+  SetFocus(parent);
+  backend.Pump();
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+}
+
+TEST_F(ComboBoxTest, ProgrammaticChangesDoNotNotify) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST | CBS_SORT));
+  SendMessageW(combo, CB_INSERTSTRING, 0, LPARAM(u"zebra"));
+  SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(u"Blackberry"));
+  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(u"blackberry")), 3);
+  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 3, 0), 3);
+  EXPECT_EQ(SendMessageW(combo, CB_SETITEMDATA, 3, 42), TRUE);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 3, 0), 42);
+  EXPECT_EQ(SendMessageW(combo, WM_SETTEXT, 0, LPARAM(u"CHERRY")), TRUE) << "selects the item with that text";
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 4);
+  EXPECT_EQ(SendMessageW(combo, WM_SETTEXT, 0, LPARAM(u"kiwi")), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXTLEN, 0, 0), 5);
+  EXPECT_EQ(Text(combo, 0, CB_GETLBTEXT), u"zebra");
+  SendMessageW(combo, CB_DELETESTRING, 4, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(Log().codes, (Codes{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP}));
+}
+
+TEST_F(ComboBoxTest, SubclassersFindTheChildrenAndTheButton) {
+  HWND combo = NewCombo(CBS_DROPDOWNLIST, RECT{200, 10, 350, 200});
+  COMBOBOXINFO info;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  EXPECT_EQ(info.hwndCombo, combo);
+  EXPECT_EQ(info.hwndItem, combo);
+  EXPECT_TRUE(IsWindow(info.hwndList));
+  EXPECT_FALSE(IsWindowVisible(info.hwndList));
+  RECT client;
+  GetClientRect(combo, &client);
+  EXPECT_EQ(info.rcButton.right, client.right - 2);
+  EXPECT_EQ(info.rcButton.Width(), 16);
+  EXPECT_EQ(info.rcItem.right, info.rcButton.left);
+  COMBOBOXINFO viaMessage;
+  EXPECT_TRUE(SendMessageW(combo, CB_GETCOMBOBOXINFO, 0, LPARAM(&viaMessage)));
+  EXPECT_EQ(viaMessage.hwndList, info.hwndList);
+  HWND plain = NewList(0);
+  EXPECT_FALSE(GetComboBoxInfo(plain, &info));
+  // A taller request sets the dropped list's height; the field keeps its own.
+  FillFruit(combo);
+  for (int i = 0; i < 20; ++i) SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(u"more"));
+  SetWindowPos(combo, nullptr, 0, 0, 150, 21 + 3 * 13 + 2, SWP_NOMOVE | SWP_NOZORDER);
+  RECT wr;
+  GetWindowRect(combo, &wr);
+  EXPECT_EQ(wr.Height(), 21);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  RECT lr;
+  GetWindowRect(info.hwndList, &lr);
+  EXPECT_EQ(lr.Height(), 3 * 13 + 2);
+  // The dropped-control rectangle is the field and the list together.
+  RECT dr;
+  SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, LPARAM(&dr));
+  EXPECT_EQ(dr.Height(), 21 + 3 * 13 + 2);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  DestroyWindow(combo);
+  EXPECT_FALSE(IsWindow(info.hwndList)) << "the popup list goes with its combo";
+}
+
+TEST_F(ComboBoxTest, OwnerDrawnComboDrawsItsFieldAndRowsThroughTheParent) {
+  Log().measure = [](MEASUREITEMSTRUCT& m) { m.itemHeight = 18; };
+  HWND combo = NewCombo(CBS_OWNERDRAWFIXED | CBS_DROPDOWN);
+  ASSERT_GE(Log().measured.size(), 2u);
+  EXPECT_EQ(Log().measured[0].CtlType, ODT_COMBOBOX);
+  EXPECT_EQ(Log().measured[0].itemID, UINT(-1)) << "the field first";
+  EXPECT_EQ(Log().measured[1].CtlID, 9u);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0), 18);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0), 18);
+  COMBOBOXINFO info;
+  GetComboBoxInfo(combo, &info);
+  EXPECT_EQ(info.hwndItem, combo) << "owner-drawn styles have no edit";
+  for (int i = 0; i < 3; ++i) SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(u"x"));
+  SendMessageW(combo, CB_SETCURSEL, 2, 0);
+  Log().drawn.clear();
+  backend.Pump();
+  ASSERT_FALSE(Log().drawn.empty());
+  auto& field = Log().drawn.back();
+  EXPECT_EQ(field.CtlType, ODT_COMBOBOX);
+  EXPECT_EQ(field.hwndItem, combo);
+  EXPECT_EQ(field.itemID, 2u);
+  EXPECT_TRUE(field.itemState & ODS_COMBOBOXEDIT);
+  Log().drawn.clear();
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  backend.Pump();
+  int rows = 0;
+  for (auto& d : Log().drawn)
+    if (!(d.itemState & ODS_COMBOBOXEDIT)) {
+      ++rows;
+      EXPECT_EQ(d.CtlType, ODT_COMBOBOX);
+      EXPECT_EQ(d.hwndItem, combo);
+      EXPECT_EQ(d.rcItem.Height(), 18);
+    }
+  EXPECT_EQ(rows, 3);
+}
+
+TEST_F(ComboBoxTest, PaintsTheFocusedChoiceHighlightedAndTheButton) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  backend.Pump();
+  COMBOBOXINFO info;
+  GetComboBoxInfo(combo, &info);
+  uint32_t window = Pixel(GetSysColor(COLOR_WINDOW));
+  int midY = (info.rcItem.top + info.rcItem.bottom) / 2;
+  EXPECT_EQ(PixelAt(combo, info.rcItem.right - 4, midY), window);
+  SetFocus(combo);
+  backend.Pump();
+  EXPECT_EQ(PixelAt(combo, info.rcItem.right - 4, midY), Pixel(GetSysColor(COLOR_HIGHLIGHT)));
+  // The button face, with a dark arrow in its middle.
+  EXPECT_EQ(PixelAt(combo, info.rcButton.left + 3, info.rcButton.top + 3), Pixel(GetSysColor(COLOR_BTNFACE)));
+  int cx = (info.rcButton.left + info.rcButton.right) / 2, cy = (info.rcButton.top + info.rcButton.bottom) / 2;
+  bool arrow = false;
+  for (int dx = -3; dx <= 3; ++dx)
+    for (int dy = -2; dy <= 2; ++dy) arrow = arrow || PixelAt(combo, cx + dx, cy + dy) == 0;
+  EXPECT_TRUE(arrow);
+}
+
+}  // namespace
+}  // namespace qv::test
