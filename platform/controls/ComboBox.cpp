@@ -524,7 +524,7 @@ LRESULT ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_PAINT:
     case WM_PRINTCLIENT:
-      Paint(*c);
+      Paint(*c, reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_ERASEBKGND:
       return 1;

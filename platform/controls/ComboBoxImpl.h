@@ -34,7 +34,7 @@ Combo* Data(HWND hwnd);
 RECT ButtonRect(const Combo& c);
 RECT FieldRect(const Combo& c);  // inside the border, left of the button
 void Layout(Combo& c);
-void Paint(Combo& c);
+void Paint(Combo& c, HDC dc);  // into dc when given, else through BeginPaint
 int CurrentSelection(const Combo& c);
 
 }  // namespace qv::cb

@@ -96,9 +96,9 @@ void Layout(Combo& c) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Paint(Combo& c) {
+void Paint(Combo& c, HDC given) {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(c.hwnd, &ps);
+  HDC dc = given ? given : BeginPaint(c.hwnd, &ps);
   if (!dc) return;
   HWND self = c.hwnd;
   HGDIOBJ oldFont = SelectObject(dc, c.font ? HGDIOBJ(c.font) : GetStockObject(DEFAULT_GUI_FONT));
@@ -128,7 +128,7 @@ void Paint(Combo& c) {
     DrawFrameControl(dc, &b, DFC_SCROLL, state);
   }
   SelectObject(dc, oldFont);
-  EndPaint(c.hwnd, &ps);
+  if (!given) EndPaint(c.hwnd, &ps);
 }
 
 }  // namespace qv::cb

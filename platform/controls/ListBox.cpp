@@ -202,7 +202,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return Create(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     case WM_PAINT:
     case WM_PRINTCLIENT:
-      Paint(*lb);
+      Paint(*lb, reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the paint fills every pixel

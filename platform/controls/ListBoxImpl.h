@@ -86,7 +86,8 @@ int FindString(ListBox& lb, int start, const std::u16string& text, bool exact);
 int FindData(ListBox& lb, int start, ULONG_PTR data);
 
 // Painting (ListBoxPaint.cpp) and input (ListBoxInput.cpp).
-void Paint(ListBox& lb);
+// Paints into dc when given (WM_PAINT with a DC, WM_PRINTCLIENT), else through BeginPaint.
+void Paint(ListBox& lb, HDC dc);
 LRESULT KeyDown(ListBox& lb, UINT vk);
 LRESULT Char(ListBox& lb, char16_t ch);
 LRESULT Mouse(ListBox& lb, UINT msg, WPARAM keys, POINT p);

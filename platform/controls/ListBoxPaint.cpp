@@ -49,12 +49,13 @@ void DrawTextItem(ListBox& lb, HDC dc, int i, const RECT& r, HBRUSH back, COLORR
 
 }  // namespace
 
-void Paint(ListBox& lb) {
+void Paint(ListBox& lb, HDC given) {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(lb.hwnd, &ps);
+  HDC dc = given ? given : BeginPaint(lb.hwnd, &ps);
   if (!dc) return;
+  if (given) GetClipBox(dc, &ps.rcPaint);
   if (!lb.redraw) {
-    EndPaint(lb.hwnd, &ps);
+    if (!given) EndPaint(lb.hwnd, &ps);
     return;
   }
   auto alive = lb.hwnd;
@@ -94,7 +95,7 @@ void Paint(ListBox& lb) {
     DrawFocusRect(dc, &r);
   }
   SelectObject(dc, oldFont);
-  EndPaint(lb.hwnd, &ps);
+  if (!given) EndPaint(lb.hwnd, &ps);
 }
 
 }  // namespace qv::lb
