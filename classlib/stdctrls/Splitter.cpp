@@ -99,8 +99,8 @@ void TSplitter::UpdateSize(int X, int Y) {
   int pos = Horizontal() ? X + Left() : Y + Top();
   int split = pos - downPos_;
   int size = (Align() == alLeft || Align() == alTop) ? oldSize_ + split : oldSize_ - split;
-  if (size < minSize_) size = AutoSnap && size < minSize_ / 2 ? 0 : minSize_;
   if (size > maxSize_) size = std::max(maxSize_, 0);
+  if (size < minSize_) size = AutoSnap ? 0 : minSize_;
   if (!DoCanResize(size)) return;
   newSize_ = size;
 }
