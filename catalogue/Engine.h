@@ -107,6 +107,7 @@ class TEngine {
   void ForgetNames();
   bool CloseOpenDatabase();
   TXIndex* MakeIndex(const char* kind, bool created);
+  bool KeepNameOrder(bool created, TXIndex* discIndex);
   void Progress(int32_t percent);
   void ProgressOf(int64_t done, int64_t total);
   void LetMessagesRun();
@@ -128,13 +129,14 @@ class TEngine {
   bool ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec);
   bool FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& name, bool isFile, bool& pruned);
   int32_t DiscOf(int64_t discID, const char* warning);
+  bool CompareStored(TFileData* node, int64_t nameID, bool& stored);
 
   IEngineHost& host_;
   bool usable_ = false;
   TProgressHandler progress_;
-  TNameCache names_;                 // name record ID -> name, for the search walk
-  TFolderPathCache paths_;           // folder record ID -> path, per search or compare
-  TFolderLinks folders_;             // folder record ID -> parent and name
+  TNameCache names_;        // name record ID -> name, for the search walk
+  TFolderPathCache paths_;  // folder record ID -> path, per search or compare
+  TFolderLinks folders_;    // folder record ID -> parent and name
   int64_t lastPumpMs_ = -1;
   int32_t lastProgress_ = -1;
   bool warnedMissingDisc_ = false;

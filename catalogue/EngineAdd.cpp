@@ -27,6 +27,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Disc label must be specified");
     return;
   }
+  if (!DiscTextsFit(data, host_)) return;
   if (!IsOpen()) {
     host_.AddError("Database has not been opened");
     return;
@@ -75,18 +76,18 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
   return key.get();
 }
 
-// Names met before resolve through a hash of the folded name, verified against
-// the record, so a repeated name costs no index search; a new name (or a
-// hash collision) goes through the index as usual.
+// Every spelling of a name has a record of its own: the file system tells
+// "README" from "readme". Names met before resolve through a hash of their
+// bytes, verified against the record, so a repeated name costs no index
+// search; a new name (or a hash collision) goes through the index as usual.
 TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   auto& interned = interned_[folder ? 1 : 0];
-  const uint64_t hash = FoldedHash(name);
+  const uint64_t hash = ExactHash(name);
   auto known = interned.find(hash);
   if (known != interned.end()) {
     TXRecData* rec = Base->FetchData(known->second);
     const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
-    if (rec && rec->Kind == kind && !rec->IsDeleted() && qv::CompareNames(rec::StrRef(rec, fld::nName), name) == 0)
-      return rec;
+    if (rec && rec->Kind == kind && !rec->IsDeleted() && rec::StrRef(rec, fld::nName) == name) return rec;
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;

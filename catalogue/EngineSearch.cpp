@@ -76,33 +76,41 @@ bool TEngine::NameAt(TXIndex* index, int64_t pos, std::string& name) {
   return true;
 }
 
+// The run of names that carry the mask's literal prefix, folded: all
+// spellings of a name stand together in the index, so two binary searches on
+// "orders before / carries / orders after the prefix" find the run exactly.
 bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, int64_t& lo) {
   TXIndex* index = NameIndex(!isFile);
   const std::string key = MaskKey(isFile ? opts.FileMask : opts.FolderMask);
   lo = 0;
   hi = int64_t(index->Count()) - 1;
   if (hi <= 0 || key.empty()) return true;
-  int found = -1;
-  int pos = index->Find(NameKey(key, !isFile), found);
-  if (pos < 0 && found < 0) {
+  std::string name;
+  bool failed = false;
+  // The first position in [a, b) whose name's place relative to the prefix
+  // is past `side` (-1: no longer before the run; 0: past the run).
+  auto bound = [&](int64_t a, int64_t b, int side) {
+    while (a < b && !failed) {
+      int64_t mid = a + (b - a) / 2;
+      if (!NameAt(index, mid, name))
+        failed = true;
+      else if (CompareNamePrefix(name, key) <= side)
+        a = mid + 1;
+      else
+        b = mid;
+    }
+    return a;
+  };
+  lo = bound(0, index->Count(), -1);
+  if (failed) {
     host_.AddError("Failed to search lower index");
     return false;
   }
-  lo = pos >= 0 ? pos : found;
-  // The names that carry the prefix stand together from lo on: find where
-  // they end by a binary search on "starts with the key".
-  int64_t a = lo, b = index->Count();
-  std::string name;
-  while (a < b) {
-    int64_t mid = a + (b - a) / 2;
-    if (!NameAt(index, mid, name)) {
-      host_.AddError("Failed to search upper index");
-      return false;
-    }
-    if (StartsWithFolded(name, key)) a = mid + 1;
-    else b = mid;
+  hi = bound(lo, index->Count(), 0) - 1;
+  if (failed) {
+    host_.AddError("Failed to search upper index");
+    return false;
   }
-  hi = a - 1;
   return Base->Flush();
 }
 
@@ -119,8 +127,10 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
     bool ok = SearchName(s, id, isFile, pruned);
     if (!ok) break;
     // A pruned name left the index: the next name now stands at pos.
-    if (pruned) --hi;
-    else ++pos;
+    if (pruned)
+      --hi;
+    else
+      ++pos;
     ProgressOf(++done, span);
     LetMessagesRun();
     if (Aborted) {
@@ -145,7 +155,8 @@ bool TEngine::Search(const TSearchOpts& opts) {
   const bool fullMask = opts.FileMask == "*" || opts.FileMask == "*.*" || opts.FolderMask == "*";
   if (fullMask && estimate > 1000 &&
       !host_.AskYesNo("Searching with these file and folder masks could deliver up to " +
-                      std::to_string(estimate) + " results!\n\rDo you still want to continue with the search?"))
+                      std::to_string(estimate) +
+                      " results!\n\rDo you still want to continue with the search?"))
     return false;
   if (estimate == 0) {
     host_.AddWarning("Selected search options will deliver no results");
@@ -190,6 +201,7 @@ TNodeData TEngine::EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, con
   row.Disc = disc.Label;
   row.Location = disc.Location;
   row.Path = Utf8ToUtf16(path);
+  row.StoredPath = path;
   row.Size = size;
   row.Date = date;
   return row;
@@ -259,7 +271,8 @@ bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& 
                          bool& pruned) {
   const TSearchOpts& opts = s.opts;
   std::vector<int64_t> refs;
-  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i) refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
+  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i)
+    refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
   ViewNode group = nullptr;
   std::size_t deleted = 0;
   for (int64_t ref : refs) {
@@ -299,13 +312,16 @@ bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& 
       g.ID = nameRec->ID;
       g.Kind = isFile ? nkFileGroup : nkFolderGroup;
       g.Name = Utf8ToUtf16(name);
+      g.StoredName = name;
       group = host_.FileTreeAddNode(g, nullptr);
       ++(isFile ? s.fileGroups : s.folderGroups);
     }
     host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, size, date), group);
   }
-  if (group) host_.FileTreeExpand(group);
-  else if (deleted == refs.size()) pruned = PruneName(nameRec);
+  if (group)
+    host_.FileTreeExpand(group);
+  else if (deleted == refs.size())
+    pruned = PruneName(nameRec);
   Base->Release(nameRec);
   return true;
 }
@@ -362,7 +378,7 @@ bool TEngine::PruneName(TXRecData* nameRec) {
   TXIndex* index = nameRec->Kind == FileNameRecKind ? FileNameIndex : FolderNameIndex;
   index->Remove(nameRec);
   names_.Forget(nameRec->ID);
-  interned_[nameRec->Kind == FileNameRecKind ? 0 : 1].erase(FoldedHash(rec::StrRef(nameRec, fld::nName)));
+  interned_[nameRec->Kind == FileNameRecKind ? 0 : 1].erase(ExactHash(rec::StrRef(nameRec, fld::nName)));
   return Base->DeleteData(nameRec->ID);
 }
 

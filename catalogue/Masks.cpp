@@ -90,17 +90,14 @@ void TMask::CompilePattern(std::string_view pattern) {
   }
 }
 
-// A character is in a range when it, or one of its case forms, lies within
-// the range as written, or its folded form lies within the folded range; so
-// [A-Z] and [a-z] both take every letter of either case.
+// A character is in a set when its folded form lies within a folded range,
+// so a set folds case exactly as a plain mask character and the name order
+// do: [A-Z] and [a-z] take every letter of either case, and a character that
+// folds to none of the set's (dotless i for [I]) stays out.
 bool TMask::InSet(const Item& item, char32_t cp) const {
-  char32_t folded = FoldCodePoint(cp);
-  char32_t lower = LowerCodePoint(cp);
-  char32_t upper = UpperCodePoint(cp);
+  const char32_t folded = FoldCodePoint(cp);
   for (uint32_t k = item.first; k < item.first + item.count; ++k) {
     const Range& r = ranges_[k];
-    auto within = [&](char32_t c) { return c >= r.lo && c <= r.hi; };
-    if (within(cp) || within(lower) || within(upper)) return true;
     if (folded >= FoldCodePoint(r.lo) && folded <= FoldCodePoint(r.hi)) return true;
   }
   return false;

@@ -66,6 +66,27 @@ TEST(MatchesMask, FoldsCaseAndCountsCodePoints) {
   EXPECT_FALSE(MatchesMask("straße", "strasse"));
 }
 
+TEST(MatchesMask, SetsFoldLikePlainCharacters) {
+  EXPECT_FALSE(MatchesMask("\u0131.txt", "[I]*"));  // dotless i does not fold to i
+  EXPECT_FALSE(MatchesMask("\u0130.txt", "[i]*"));  // nor does capital I with a dot
+  EXPECT_TRUE(MatchesMask("\u0130.txt", "[!a-z]*"));
+  EXPECT_TRUE(MatchesMask("s.txt", "[\u017F]*"));   // long s folds to s
+  EXPECT_TRUE(MatchesMask("\u03C2", "[\u03A3]"));   // final sigma to capital sigma
+  // A one-character set takes exactly what the character itself takes.
+  const char* atoms[] = {"a", "A", "i", "I", "\u0131", "\u0130", "s", "S", "\u017F", "\u03C2", "\u03C3",
+                         "\u03A3", "k", "\u212A", "\xFF", "_", "["};
+  const int n = int(std::size(atoms));
+  for (int x = 0; x < n; ++x) {
+    std::string atom = atoms[x], set = std::string("[") + atom + "]";
+    if (atom == "[") continue;
+    for (int y = 0; y < n; ++y) {
+      std::string name = std::string(atoms[y]) + "x";
+      EXPECT_EQ(MatchesMask(name, set + "x"), MatchesMask(name, atom + "x")) << set << " / " << name;
+      EXPECT_EQ(MatchesMask(name, "[!" + atom + "]x"), !MatchesMask(name, atom + "x")) << set << " / " << name;
+    }
+  }
+}
+
 TEST(MatchesMask, MalformedMasksRaise) {
   for (const char* mask : {"a[", "[", "[abc", "[]", "[!]", "[]]", "[-a]", "[a-]", "[a-", "[a-z-]", "x[!"})
     EXPECT_THROW(MatchesMask("anything", mask), EMaskException) << mask;

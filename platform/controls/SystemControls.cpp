@@ -1,0 +1,10 @@
+// Registration of the system window classes.
+#include "platform/controls/SystemControls.h"
+
+namespace qv {
+
+void RegisterSystemControls() {
+  RegisterEditClass();
+}
+
+}  // namespace qv
