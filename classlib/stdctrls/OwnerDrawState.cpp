@@ -4,6 +4,7 @@
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/OwnerDraw.h"
+#include "platform/controls/SystemControls.h"
 
 namespace qv {
 
@@ -20,7 +21,7 @@ TOwnerDrawState OwnerDrawStateOf(UINT s) {
 }
 
 void CreateSystemSubClass(TCreateParams& Params, const char16_t* SystemClass) {
-  RegisterComboBoxClass();  // and the list box classes
+  RegisterSystemControls();
   WNDCLASSEXW wc;
   if (!GetClassInfoExW(nullptr, SystemClass, &wc)) return;
   UINT keep = Params.WindowClass.style & (CS_VREDRAW | CS_HREDRAW);

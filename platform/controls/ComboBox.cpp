@@ -5,12 +5,12 @@
 #include "platform/controls/ComboBox.h"
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 
 #include "platform/controls/ComboBoxImpl.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/ListBoxImpl.h"
+#include "platform/controls/SystemControls.h"
 #include "platform/SystemMetrics.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
@@ -21,9 +21,6 @@
 namespace qv::cb {
 namespace {
 
-// The edit control's messages the combo uses.
-constexpr UINT kEmGetSel = 0x00B0, kEmSetSel = 0x00B1, kEmLimitText = 0x00C5;
-constexpr WORD kEnChange = 0x0300, kEnUpdate = 0x0400;
 constexpr UINT kEditId = 1001, kListId = 1000;
 constexpr const char16_t* kComboProp = u"QvComboOfEdit";
 constexpr const char16_t* kDataProp = u"QvComboData";
@@ -58,8 +55,11 @@ void UpdateField(Combo& c) {
   if (c.edit) {
     int sel = CurrentSelection(c);
     std::u16string text = sel >= 0 ? ItemText(c, sel) : std::u16string();
+    // The user did not edit: no edit notifications reach the parent.
+    c.settingEdit = true;
     SetWindowTextW(c.edit, text.c_str());
-    if (c.focused) SendMessageW(c.edit, kEmSetSel, 0, -1);
+    c.settingEdit = false;
+    if (c.focused) SendMessageW(c.edit, EM_SETSEL, 0, -1);
   }
   RECT f = FieldRect(c);
   InvalidateRect(c.hwnd, &f, TRUE);
@@ -236,6 +236,7 @@ void MakeChildren(Combo& c, const CREATESTRUCTW& cs) {
   }
   if (c.DropList() || c.OwnerDraw()) return;
   // The edit child; without an EDIT class the combo works as a drop-down list.
+  RegisterEditClass();
   DWORD es = WS_CHILD | WS_VISIBLE | (c.style & CBS_AUTOHSCROLL ? 0x80u : 0u) |
              (c.style & CBS_UPPERCASE ? 0x8u : 0u) | (c.style & CBS_LOWERCASE ? 0x10u : 0u);
   c.edit = CreateWindowExW(0, u"EDIT", u"", es, 0, 0, 10, 10, c.hwnd, reinterpret_cast<HMENU>(uintptr_t(kEditId)),
@@ -296,8 +297,9 @@ LRESULT FromChild(Combo& c, UINT msg, WPARAM wParam, LPARAM lParam) {
       HWND from = reinterpret_cast<HWND>(lParam);
       WORD code = HIWORD(wParam);
       if (from == c.edit && c.edit) {
-        if (code == kEnChange) NotifyParent(c, CBN_EDITCHANGE);
-        if (code == kEnUpdate) NotifyParent(c, CBN_EDITUPDATE);
+        if (c.settingEdit) return 0;
+        if (code == EN_CHANGE) NotifyParent(c, CBN_EDITCHANGE);
+        if (code == EN_UPDATE) NotifyParent(c, CBN_EDITUPDATE);
       } else if (from == c.list) {
         if (code == LBN_SELCHANGE) {
           UpdateField(c);
@@ -454,16 +456,16 @@ LRESULT ComboMessage(Combo& c, UINT msg, WPARAM wParam, LPARAM lParam) {
       return c.extendedUI;
     case CB_LIMITTEXT:
       if (!c.edit) return FALSE;
-      SendMessageW(c.edit, kEmLimitText, wParam, 0);
+      SendMessageW(c.edit, EM_LIMITTEXT, wParam, 0);
       return TRUE;
     case CB_SETEDITSEL:
       if (!c.edit) return CB_ERR;
-      SendMessageW(c.edit, kEmSetSel, WPARAM(short(LOWORD(uintptr_t(lParam)))),
+      SendMessageW(c.edit, EM_SETSEL, WPARAM(short(LOWORD(uintptr_t(lParam)))),
                    LPARAM(short(HIWORD(uintptr_t(lParam)))));
       return TRUE;
     case CB_GETEDITSEL:
       if (!c.edit) return CB_ERR;
-      return SendMessageW(c.edit, kEmGetSel, wParam, lParam);
+      return SendMessageW(c.edit, EM_GETSEL, wParam, lParam);
     case CB_SETDROPPEDWIDTH:
       c.droppedWidth = int(wParam);
       return c.droppedWidth;
@@ -646,9 +648,10 @@ BOOL GetComboBoxInfo(HWND combo, COMBOBOXINFO* info) {
 }
 
 void RegisterComboBoxClass() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    RegisterListBoxClasses();
+  RegisterListBoxClasses();
+  WNDCLASSEXW existing;
+  if (GetClassInfoExW(nullptr, u"COMBOBOX", &existing)) return;
+  {
     WNDCLASSEXW wc;
     wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = cb::ComboProc;
@@ -656,7 +659,7 @@ void RegisterComboBoxClass() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = u"COMBOBOX";
     RegisterClassExW(&wc);
-  });
+  }
 }
 
 }  // namespace qv

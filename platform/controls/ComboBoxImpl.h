@@ -22,6 +22,7 @@ struct Combo {
   bool focused = false;
   bool buttonDown = false;
   bool extendedUI = false;
+  bool settingEdit = false;  // the combo itself is changing the edit's text
   int selBeforeDrop = -1;
 
   int Kind() const { return int(style & 3); }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
@@ -173,8 +172,10 @@ LRESULT Create(HWND hwnd, const CREATESTRUCTW* cs) {
   auto* lb = Data(hwnd);
   lb->style = DWORD(cs->style);
   lb->id = UINT(GetWindowLongPtrW(hwnd, GWLP_ID));
-  lb->inCombo = (lb->style & LBS_COMBOBOX) && cs->lpCreateParams;
-  lb->notify = lb->inCombo ? static_cast<HWND>(cs->lpCreateParams) : GetParent(hwnd);
+  // A combo's list reports to the combo; only the dropped-down kind tracks the mouse for it.
+  bool ofCombo = (lb->style & LBS_COMBOBOX) && cs->lpCreateParams;
+  lb->inCombo = ofCombo && !(lb->style & WS_CHILD);
+  lb->notify = ofCombo ? static_cast<HWND>(cs->lpCreateParams) : GetParent(hwnd);
   if (lb->style & (LBS_NOREDRAW)) lb->redraw = false;
   if (lb->Variable()) lb->style &= ~LBS_OWNERDRAWFIXED;
   lb->itemHeight = FontHeight(nullptr);
@@ -400,8 +401,9 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 namespace qv {
 
 void RegisterListBoxClasses() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  WNDCLASSEXW existing;
+  if (GetClassInfoExW(nullptr, u"ComboLBox", &existing)) return;
+  {
     WNDCLASSEXW wc;
     wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
     wc.lpfnWndProc = lb::ListBoxProc;
@@ -412,7 +414,7 @@ void RegisterListBoxClasses() {
     wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_SAVEBITS;
     wc.lpszClassName = u"ComboLBox";
     RegisterClassExW(&wc);
-  });
+  }
 }
 
 }  // namespace qv

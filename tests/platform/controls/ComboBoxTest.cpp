@@ -2,6 +2,8 @@
 // cancelling with the exact notification order, outside clicks, keyboard
 // selection and search while closed, the children a subclasser finds, the
 // height rule of the drop-down styles, and the owner-drawn field.
+#include <algorithm>
+
 #include "ListTestSupport.h"
 #include "platform/SystemColors.h"
 
@@ -37,15 +39,15 @@ TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnAnItemChoosesIt) {
   EXPECT_EQ(lr.left, wr.left);
   EXPECT_EQ(lr.top, wr.bottom);
   EXPECT_EQ(GetFocus(), combo);
-  EXPECT_EQ(Log().codes, (Codes{CBN_SETFOCUS, CBN_DROPDOWN}));
-  Log().codes.clear();
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_SETFOCUS, CBN_DROPDOWN}));
+  ListLog().codes.clear();
   // Moving over the list tracks the row under the mouse; the release chooses it.
   int h = int(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
   ClickAt(list, 10, 2 * h + 2);
   EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_FALSE(IsWindowVisible(list));
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
-  EXPECT_EQ(Log().codes, (Codes{CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
   char16_t buf[32] = {};
   GetWindowTextW(combo, buf, 32);
   EXPECT_EQ(std::u16string(buf), u"cherry");
@@ -80,12 +82,12 @@ TEST_F(ComboBoxTest, AClickOutsideClosesWithoutChoosing) {
   ClientToScreen(list, &over);
   backend.MouseMove(over.x, over.y);  // tracking moves the list's selection
   backend.Pump();
-  Log().codes.clear();
+  ListLog().codes.clear();
   backend.Click(5, 300);
   backend.Pump();
   EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1) << "the earlier choice is back";
-  EXPECT_EQ(Log().codes, (Codes{CBN_SELENDCANCEL, CBN_CLOSEUP}));
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_SELENDCANCEL, CBN_CLOSEUP}));
   // A click on the combo itself while dropped closes it too (and does not reopen it).
   ClickAt(combo, 20, 10);
   ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
@@ -97,13 +99,13 @@ TEST_F(ComboBoxTest, KeysDropChooseAndCancel) {
   HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
   SetFocus(combo);
   backend.Pump();
-  Log().codes.clear();
+  ListLog().codes.clear();
   // Closed: arrows change the selection at once.
   Key(VK_DOWN);
   Key(VK_DOWN);
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
-  EXPECT_EQ(Log().codes, (Codes{CBN_SELCHANGE, CBN_SELCHANGE}));
-  Log().codes.clear();
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_SELCHANGE, CBN_SELCHANGE}));
+  ListLog().codes.clear();
   Key(VK_F4);
   EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   Key(VK_DOWN);
@@ -111,9 +113,9 @@ TEST_F(ComboBoxTest, KeysDropChooseAndCancel) {
   Key(VK_RETURN);
   EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
-  EXPECT_EQ(Log().codes,
+  EXPECT_EQ(ListLog().codes,
             (Codes{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
-  Log().codes.clear();
+  ListLog().codes.clear();
   // Alt+Down drops, Escape puts the earlier choice back.
   backend.KeyDown(VK_MENU);
   Key(VK_DOWN);
@@ -124,7 +126,7 @@ TEST_F(ComboBoxTest, KeysDropChooseAndCancel) {
   Key(VK_ESCAPE);
   EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
-  EXPECT_EQ(Log().codes, (Codes{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDCANCEL, CBN_CLOSEUP}));
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDCANCEL, CBN_CLOSEUP}));
   // Typing searches the items while closed.
   Type(u"e");
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 4);
@@ -156,7 +158,7 @@ TEST_F(ComboBoxTest, ProgrammaticChangesDoNotNotify) {
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
   SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
   SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-  EXPECT_EQ(Log().codes, (Codes{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP}));
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP}));
 }
 
 TEST_F(ComboBoxTest, SubclassersFindTheChildrenAndTheButton) {
@@ -198,12 +200,12 @@ TEST_F(ComboBoxTest, SubclassersFindTheChildrenAndTheButton) {
 }
 
 TEST_F(ComboBoxTest, OwnerDrawnComboDrawsItsFieldAndRowsThroughTheParent) {
-  Log().measure = [](MEASUREITEMSTRUCT& m) { m.itemHeight = 18; };
+  ListLog().measure = [](MEASUREITEMSTRUCT& m) { m.itemHeight = 18; };
   HWND combo = NewCombo(CBS_OWNERDRAWFIXED | CBS_DROPDOWN);
-  ASSERT_GE(Log().measured.size(), 2u);
-  EXPECT_EQ(Log().measured[0].CtlType, ODT_COMBOBOX);
-  EXPECT_EQ(Log().measured[0].itemID, UINT(-1)) << "the field first";
-  EXPECT_EQ(Log().measured[1].CtlID, 9u);
+  ASSERT_GE(ListLog().measured.size(), 2u);
+  EXPECT_EQ(ListLog().measured[0].CtlType, ODT_COMBOBOX);
+  EXPECT_EQ(ListLog().measured[0].itemID, UINT(-1)) << "the field first";
+  EXPECT_EQ(ListLog().measured[1].CtlID, 9u);
   EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0), 18);
   EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0), 18);
   COMBOBOXINFO info;
@@ -211,19 +213,19 @@ TEST_F(ComboBoxTest, OwnerDrawnComboDrawsItsFieldAndRowsThroughTheParent) {
   EXPECT_EQ(info.hwndItem, combo) << "owner-drawn styles have no edit";
   for (int i = 0; i < 3; ++i) SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(u"x"));
   SendMessageW(combo, CB_SETCURSEL, 2, 0);
-  Log().drawn.clear();
+  ListLog().drawn.clear();
   backend.Pump();
-  ASSERT_FALSE(Log().drawn.empty());
-  auto& field = Log().drawn.back();
+  ASSERT_FALSE(ListLog().drawn.empty());
+  auto& field = ListLog().drawn.back();
   EXPECT_EQ(field.CtlType, ODT_COMBOBOX);
   EXPECT_EQ(field.hwndItem, combo);
   EXPECT_EQ(field.itemID, 2u);
   EXPECT_TRUE(field.itemState & ODS_COMBOBOXEDIT);
-  Log().drawn.clear();
+  ListLog().drawn.clear();
   SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
   backend.Pump();
   int rows = 0;
-  for (auto& d : Log().drawn)
+  for (auto& d : ListLog().drawn)
     if (!(d.itemState & ODS_COMBOBOXEDIT)) {
       ++rows;
       EXPECT_EQ(d.CtlType, ODT_COMBOBOX);
@@ -252,6 +254,74 @@ TEST_F(ComboBoxTest, PaintsTheFocusedChoiceHighlightedAndTheButton) {
   for (int dx = -3; dx <= 3; ++dx)
     for (int dy = -2; dy <= 2; ++dy) arrow = arrow || PixelAt(combo, cx + dx, cy + dy) == 0;
   EXPECT_TRUE(arrow);
+}
+
+TEST_F(ComboBoxTest, TheEditableStyleTypesInItsEditAndTakesItemsIntoIt) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWN | CBS_AUTOHSCROLL));
+  COMBOBOXINFO info;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  ASSERT_NE(info.hwndItem, combo);
+  char16_t cls[16] = {};
+  GetClassNameW(info.hwndItem, cls, 16);
+  EXPECT_EQ(std::u16string(cls), u"EDIT");
+  SetFocus(combo);
+  backend.Pump();
+  EXPECT_EQ(GetFocus(), info.hwndItem) << "the edit takes the combo's focus";
+  ListLog().codes.clear();
+  Type(u"ch");
+  char16_t buf[32] = {};
+  GetWindowTextW(combo, buf, 32);
+  EXPECT_EQ(std::u16string(buf), u"ch");
+  EXPECT_EQ(std::count(ListLog().codes.begin(), ListLog().codes.end(), CBN_EDITCHANGE), 2);
+  ListLog().codes.clear();
+  // Down from free text starts at the item it begins, and shows it in the edit.
+  Key(VK_DOWN);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+  GetWindowTextW(combo, buf, 32);
+  EXPECT_EQ(std::u16string(buf), u"cherry");
+  Key(VK_DOWN);
+  GetWindowTextW(combo, buf, 32);
+  EXPECT_EQ(std::u16string(buf), u"damson");
+  EXPECT_EQ(ListLog().codes, (Codes{CBN_SELCHANGE, CBN_SELCHANGE})) << "no edit change for a chosen item";
+  // F4 in the edit drops the list on the item the text names.
+  SetWindowTextW(combo, u"Banana");
+  Key(VK_F4);
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(SendMessageW(info.hwndList, LB_GETCURSEL, 0, 0), 1);
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  // A click on the button drops it; a click in the edit does not.
+  ClickAt(combo, info.rcItem.left + 5, 10);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  ClickAt(combo, info.rcButton.left + 4, 10);
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_LIMITTEXT, 3, 0), TRUE);
+  SetFocus(parent);
+  backend.Pump();
+  EXPECT_EQ(ListLog().codes.back(), CBN_KILLFOCUS);
+}
+
+TEST_F(ComboBoxTest, TheSimpleStyleShowsItsListBelowTheEdit) {
+  HWND combo = FillFruit(NewCombo(CBS_SIMPLE, RECT{200, 10, 350, 150}));
+  COMBOBOXINFO info;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  EXPECT_TRUE(IsWindowVisible(info.hwndList));
+  EXPECT_EQ(GetParent(info.hwndList), combo);
+  RECT wr, lr;
+  GetWindowRect(combo, &wr);
+  GetWindowRect(info.hwndList, &lr);
+  EXPECT_EQ(wr.Height(), 140) << "a simple combo keeps its height";
+  EXPECT_EQ(lr.bottom, wr.bottom);
+  SetFocus(combo);
+  Key(VK_DOWN);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+  int h = int(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  ClickAt(info.hwndList, 10, 3 * h + 2);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
+  char16_t buf[32] = {};
+  GetWindowTextW(combo, buf, 32);
+  EXPECT_EQ(std::u16string(buf), u"damson");
 }
 
 }  // namespace

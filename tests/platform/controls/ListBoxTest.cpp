@@ -64,7 +64,7 @@ TEST_F(ListBoxTest, SingleSelectionFollowsKeysAndNotifiesOnlyForTheUser) {
   for (auto* s : {u"alpha", u"bravo", u"charlie", u"delta", u"echo"}) Add(lb, s);
   SetFocus(lb);
   backend.Pump();
-  Log().codes.clear();
+  ListLog().codes.clear();
   EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), LB_ERR);
   Key(VK_DOWN);  // the first key selects the caret item
   EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), 0);
@@ -72,12 +72,12 @@ TEST_F(ListBoxTest, SingleSelectionFollowsKeysAndNotifiesOnlyForTheUser) {
   Key(VK_END);
   EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), 4);
   Key(VK_END);  // no change, no notification
-  EXPECT_EQ(Log().codes, (std::vector<WORD>{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE}));
-  Log().codes.clear();
+  EXPECT_EQ(ListLog().codes, (std::vector<WORD>{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE}));
+  ListLog().codes.clear();
   EXPECT_EQ(SendMessageW(lb, LB_SETCURSEL, 1, 0), 1);
   EXPECT_EQ(SendMessageW(lb, LB_GETSEL, 1, 0), 1);
   EXPECT_EQ(SendMessageW(lb, LB_GETSEL, 4, 0), 0);
-  EXPECT_TRUE(Log().codes.empty());
+  EXPECT_TRUE(ListLog().codes.empty());
   EXPECT_EQ(SendMessageW(lb, LB_SETSEL, TRUE, 2), LB_ERR) << "no multiple selection here";
   // A click selects and a double click reports itself after the selection.
   RECT r;
@@ -88,7 +88,7 @@ TEST_F(ListBoxTest, SingleSelectionFollowsKeysAndNotifiesOnlyForTheUser) {
   ClientToScreen(lb, &p);
   backend.Click(p.x, p.y);
   backend.Pump();
-  EXPECT_EQ(Log().codes, (std::vector<WORD>{LBN_SELCHANGE, LBN_DBLCLK}));
+  EXPECT_EQ(ListLog().codes, (std::vector<WORD>{LBN_SELCHANGE, LBN_DBLCLK}));
 }
 
 TEST_F(ListBoxTest, TypedPrefixSearchesAndARepeatedLetterCycles) {
@@ -169,17 +169,17 @@ TEST_F(ListBoxTest, MultipleSelectionTogglesByClickAndSpace) {
   EXPECT_EQ(Selected(lb), (std::vector<int>{2, 3}));
   ClickAt(lb, 5, r.top + 1);
   EXPECT_EQ(Selected(lb), (std::vector<int>{3}));
-  EXPECT_EQ(std::count(Log().codes.begin(), Log().codes.end(), LBN_SELCHANGE), 3);
+  EXPECT_EQ(std::count(ListLog().codes.begin(), ListLog().codes.end(), LBN_SELCHANGE), 3);
 }
 
 TEST_F(ListBoxTest, OwnerDrawnVariableRowsAreMeasuredAndDrawn) {
-  Log().measure = [](MEASUREITEMSTRUCT& m) { m.itemHeight = 10 + UINT(m.itemData) * 5; };
+  ListLog().measure = [](MEASUREITEMSTRUCT& m) { m.itemHeight = 10 + UINT(m.itemData) * 5; };
   HWND lb = NewList(LBS_OWNERDRAWVARIABLE, RECT{10, 10, 150, 80});
   for (int i = 0; i < 6; ++i) SendMessageW(lb, LB_ADDSTRING, 0, LPARAM(i));
-  ASSERT_EQ(Log().measured.size(), 6u);
-  EXPECT_EQ(Log().measured[2].CtlType, ODT_LISTBOX);
-  EXPECT_EQ(Log().measured[2].CtlID, 7u);
-  EXPECT_EQ(Log().measured[2].itemData, 2u);
+  ASSERT_EQ(ListLog().measured.size(), 6u);
+  EXPECT_EQ(ListLog().measured[2].CtlType, ODT_LISTBOX);
+  EXPECT_EQ(ListLog().measured[2].CtlID, 7u);
+  EXPECT_EQ(ListLog().measured[2].itemData, 2u);
   RECT r2, r3;
   SendMessageW(lb, LB_GETITEMRECT, 2, LPARAM(&r2));
   SendMessageW(lb, LB_GETITEMRECT, 3, LPARAM(&r3));
@@ -187,12 +187,12 @@ TEST_F(ListBoxTest, OwnerDrawnVariableRowsAreMeasuredAndDrawn) {
   EXPECT_EQ(r2.Height(), 20);
   EXPECT_EQ(r3.top, r2.bottom);
   SendMessageW(lb, LB_SETCURSEL, 1, 0);
-  Log().drawn.clear();
+  ListLog().drawn.clear();
   InvalidateRect(lb, nullptr, TRUE);
   backend.Pump();
   // Only the rows that show are drawn: 10 + 15 + 20 + 25 > 70.
-  ASSERT_EQ(Log().drawn.size(), 4u);
-  for (auto& d : Log().drawn) {
+  ASSERT_EQ(ListLog().drawn.size(), 4u);
+  for (auto& d : ListLog().drawn) {
     EXPECT_EQ(d.CtlType, ODT_LISTBOX);
     EXPECT_EQ(d.hwndItem, lb);
     EXPECT_EQ(d.itemData, ULONG_PTR(d.itemID));
@@ -211,7 +211,7 @@ TEST_F(ListBoxTest, OwnerDrawnVariableRowsAreMeasuredAndDrawn) {
 }
 
 TEST_F(ListBoxTest, SortedOwnerDataIsComparedByTheOwner) {
-  Log().compare = [](const COMPAREITEMSTRUCT& c) {
+  ListLog().compare = [](const COMPAREITEMSTRUCT& c) {
     return c.itemData1 < c.itemData2 ? -1 : c.itemData1 > c.itemData2 ? 1 : 0;
   };
   HWND lb = NewList(LBS_OWNERDRAWFIXED | LBS_SORT);
@@ -219,8 +219,8 @@ TEST_F(ListBoxTest, SortedOwnerDataIsComparedByTheOwner) {
   std::vector<LRESULT> data;
   for (int i = 0; i < 4; ++i) data.push_back(SendMessageW(lb, LB_GETITEMDATA, WPARAM(i), 0));
   EXPECT_EQ(data, (std::vector<LRESULT>{10, 15, 20, 30}));
-  ASSERT_FALSE(Log().measured.empty());
-  EXPECT_EQ(Log().measured[0].itemID, 0u) << "a fixed height is measured once, at creation";
+  ASSERT_FALSE(ListLog().measured.empty());
+  EXPECT_EQ(ListLog().measured[0].itemID, 0u) << "a fixed height is measured once, at creation";
 }
 
 TEST_F(ListBoxTest, ScrollingKeepsTheCaretInView) {
@@ -255,7 +255,7 @@ TEST_F(ListBoxTest, ScrollingKeepsTheCaretInView) {
 
 TEST_F(ListBoxTest, PaintsTheHighlightAndTheOwnersColours) {
   HBRUSH yellow = CreateSolidBrush(RGB(255, 255, 0));
-  Log().listBrush = yellow;
+  ListLog().listBrush = yellow;
   HWND lb = NewList(0, RECT{10, 10, 150, 110});
   for (auto* s : {u"one", u"two", u"three"}) Add(lb, s);
   SendMessageW(lb, LB_SETCURSEL, 1, 0);

@@ -18,7 +18,7 @@
 
 namespace qv::test {
 
-struct ParentLog {
+struct ListParentLog {
   std::vector<WORD> codes;  // WM_COMMAND notification codes, in order
   std::vector<DRAWITEMSTRUCT> drawn;
   std::vector<MEASUREITEMSTRUCT> measured;
@@ -27,13 +27,13 @@ struct ParentLog {
   HBRUSH listBrush = nullptr;  // the answer to WM_CTLCOLORLISTBOX
 };
 
-inline ParentLog& Log() {
-  static ParentLog log;
+inline ListParentLog& ListLog() {
+  static ListParentLog log;
   return log;
 }
 
-inline LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  auto& log = Log();
+inline LRESULT ListParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  auto& log = ListLog();
   switch (m) {
     case WM_COMMAND:
       log.codes.push_back(HIWORD(w));
@@ -58,10 +58,10 @@ inline LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 class ListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Log() = ParentLog{};
+    ListLog() = ListParentLog{};
     RegisterComboBoxClass();
     WNDCLASSEXW wc;
-    wc.lpfnWndProc = ParentProc;
+    wc.lpfnWndProc = ListParentProc;
     wc.lpszClassName = u"QvListParent";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
     RegisterClassExW(&wc);
@@ -73,7 +73,7 @@ class ListTest : public ::testing::Test {
     DestroyWindow(parent);
     backend.Pump();
     UnregisterClassW(u"QvListParent", nullptr);
-    Log() = ParentLog{};
+    ListLog() = ListParentLog{};
   }
 
   HWND NewList(DWORD style, RECT r = {10, 10, 150, 150}) {
