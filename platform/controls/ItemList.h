@@ -14,7 +14,7 @@ namespace qv {
 template <class T>
 class ItemList {
  public:
-  static constexpr std::size_t kChunk = 256;
+  static constexpr std::size_t kChunk = 128;
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -56,11 +56,39 @@ class ItemList {
     cacheChunk_ = 0, cacheStart_ = 0;
   }
 
+  // Inserts value after the items that do not order after it (cmp as for
+  // UpperBound) and returns its index. The value is moved only once its
+  // place is found, so cmp may look at it.
+  template <class Cmp>
+  std::size_t InsertSorted(T&& value, Cmp cmp) {
+    std::size_t c = FirstChunkAfter(cmp);
+    if (c == chunks_.size()) {
+      std::size_t at = size_;
+      insert(size_, std::move(value));
+      return at;
+    }
+    auto& chunk = chunks_[c];
+    std::size_t o = OffsetAfter(chunk, cmp);
+    std::size_t start = StartOf(c);
+    chunk.insert(chunk.begin() + std::ptrdiff_t(o), std::move(value));
+    ++size_;
+    if (chunk.size() > kChunk) Split(c);
+    return start + o;
+  }
+
   // The index after the last item that does not order after the key:
   // cmp(item) < 0 when the item orders before the key, 0 when equal.
   template <class Cmp>
   std::size_t UpperBound(Cmp cmp) const {
-    // The first chunk whose last item orders after the key holds the place.
+    std::size_t c = FirstChunkAfter(cmp);
+    if (c == chunks_.size()) return size_;
+    return StartOf(c) + OffsetAfter(chunks_[c], cmp);
+  }
+
+ private:
+  // The first chunk whose last item orders after the key.
+  template <class Cmp>
+  std::size_t FirstChunkAfter(Cmp& cmp) const {
     std::size_t lo = 0, hi = chunks_.size();
     while (lo < hi) {
       std::size_t mid = (lo + hi) / 2;
@@ -69,9 +97,11 @@ class ItemList {
       else
         lo = mid + 1;
     }
-    if (lo == chunks_.size()) return size_;
-    std::size_t start = StartOf(lo);
-    auto& chunk = chunks_[lo];
+    return lo;
+  }
+
+  template <class Cmp>
+  static std::size_t OffsetAfter(const std::vector<T>& chunk, Cmp& cmp) {
     std::size_t a = 0, b = chunk.size();
     while (a < b) {
       std::size_t mid = (a + b) / 2;
@@ -80,18 +110,15 @@ class ItemList {
       else
         a = mid + 1;
     }
-    return start + a;
+    return a;
   }
 
- private:
+  // The index of a chunk's first item; remembered for the next walk.
   std::size_t StartOf(std::size_t chunk) const {
-    std::size_t start = 0;
-    if (chunk >= cacheChunk_) {
-      start = cacheStart_;
-      for (std::size_t c = cacheChunk_; c < chunk; ++c) start += chunks_[c].size();
-    } else {
-      for (std::size_t c = 0; c < chunk; ++c) start += chunks_[c].size();
-    }
+    std::size_t c = 0, start = 0;
+    if (chunk >= cacheChunk_ && cacheChunk_ < chunks_.size()) c = cacheChunk_, start = cacheStart_;
+    for (; c < chunk; ++c) start += chunks_[c].size();
+    cacheChunk_ = chunk, cacheStart_ = start;
     return start;
   }
 

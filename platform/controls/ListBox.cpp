@@ -72,13 +72,21 @@ LRESULT InsertItem(ListBox& lb, int index, LPARAM lParam, bool sorted) {
     item.data = ULONG_PTR(lParam);
   }
   int n = lb.Count();
-  if (sorted && (lb.style & LBS_SORT))
-    index = SortedPosition(lb, item);
-  else if (index < 0 || index > n)
-    index = index < 0 ? n : -1;
-  if (index < 0) return LB_ERR;
-  if (lb.Variable()) item.height = int(MeasureItem(lb, index, item.data));
-  lb.items.insert(std::size_t(index), std::move(item));
+  bool sort = sorted && (lb.style & LBS_SORT);
+  if (sort && lb.HasStrings() && !lb.Variable()) {
+    // The common case searches and inserts in one walk.
+    index = int(lb.items.InsertSorted(std::move(item), [&](const Item& other) {
+      return CompareText(other.text, item.text);
+    }));
+  } else {
+    if (sort)
+      index = SortedPosition(lb, item);
+    else if (index < 0 || index > n)
+      index = index < 0 ? n : -1;
+    if (index < 0) return LB_ERR;
+    if (lb.Variable()) item.height = int(MeasureItem(lb, index, item.data));
+    lb.items.insert(std::size_t(index), std::move(item));
+  }
   ShiftIndexes(lb, index, 1);
   if (lb.Count() == 1) lb.caret = 0;
   InvalidateFrom(lb, index);

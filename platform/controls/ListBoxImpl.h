@@ -34,6 +34,10 @@ struct ListBox {
   bool trackSelect = true;     // extended drag: the state being spread
   std::u16string search;       // typed prefix of the keyboard search
   DWORD searchTime = 0;
+  struct BarState {
+    bool set = false;
+    int max = 0, page = 0, pos = 0;
+  } bars[2];  // the values last given to the scroll bars
   // The drop-down list of a combo box.
   bool inCombo = false;
   bool comboPressed = false;   // the button went down inside the list

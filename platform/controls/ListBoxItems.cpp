@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/SystemMetrics.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/MessageQueue.h"
@@ -31,8 +32,8 @@ ListBox* Data(HWND hwnd) {
   return reinterpret_cast<ListBox*>(GetWindowLongPtrW(hwnd, 0));
 }
 
-int CompareText(const std::u16string& a, const std::u16string& b) {
-  std::size_t i = 0, j = 0;
+static int CompareFrom(const std::u16string& a, const std::u16string& b, std::size_t from) {
+  std::size_t i = from, j = from;
   while (i < a.size() && j < b.size()) {
     char32_t x = Fold(Next(a, i)), y = Fold(Next(b, j));
     if (x != y) return x < y ? -1 : 1;
@@ -40,6 +41,25 @@ int CompareText(const std::u16string& a, const std::u16string& b) {
   if (i < a.size()) return 1;
   if (j < b.size()) return -1;
   return 0;
+}
+
+int CompareText(const std::u16string& a, const std::u16string& b) {
+  // Plain ASCII runs compare directly; the first other character hands over
+  // to the folding comparison (from the start of its surrogate pair).
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x == y) continue;
+    if (x < 0x80 && y < 0x80) {
+      if (x >= 'A' && x <= 'Z') x = char16_t(x + 32);
+      if (y >= 'A' && y <= 'Z') y = char16_t(y + 32);
+      if (x != y) return x < y ? -1 : 1;
+      continue;
+    }
+    if (i > 0 && a[i - 1] >= 0xD800 && a[i - 1] < 0xDC00) --i;
+    return CompareFrom(a, b, i);
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 bool StartsWithText(const std::u16string& text, const std::u16string& prefix) {
@@ -129,6 +149,21 @@ static int MaxTop(ListBox& lb) {
   return std::min(n - 1, i + 1);
 }
 
+// Sets a scroll bar when its values changed, and leaves its painting to the
+// next paint rather than drawing the frame at once (a list filled item by
+// item would draw it for every item).
+static void SetBar(ListBox& lb, int bar, const SCROLLINFO& si) {
+  auto& last = lb.bars[bar];
+  if (last.set && last.max == si.nMax && last.page == int(si.nPage) && last.pos == si.nPos) return;
+  last = ListBox::BarState{true, si.nMax, int(si.nPage), si.nPos};
+  SetScrollInfo(lb.hwnd, bar, &si, FALSE);
+  RECT c = ClientRectOf(lb);
+  int size = GetSystemMetrics(bar == SB_VERT ? SM_CXVSCROLL : SM_CYHSCROLL) + 4;
+  RECT r = bar == SB_VERT ? RECT{c.right, -4, c.right + size, c.bottom + 4}
+                          : RECT{-4, c.bottom, c.right + 4, c.bottom + size};
+  RedrawWindow(lb.hwnd, &r, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+}
+
 void UpdateScrollBars(ListBox& lb) {
   if (!lb.redraw) return;
   if (lb.style & WS_VSCROLL) {
@@ -138,7 +173,7 @@ void UpdateScrollBars(ListBox& lb) {
     si.nMax = std::max(0, lb.Count() - 1);
     si.nPage = UINT(lb.Count() > 0 ? std::min(lb.Count(), PageCount(lb, lb.top)) : 1);
     si.nPos = lb.top;
-    SetScrollInfo(lb.hwnd, SB_VERT, &si, TRUE);
+    SetBar(lb, SB_VERT, si);
   }
   if (lb.horzExtent > 0) {
     SCROLLINFO si;
@@ -146,7 +181,7 @@ void UpdateScrollBars(ListBox& lb) {
     si.nMax = lb.horzExtent - 1;
     si.nPage = UINT(ClientRectOf(lb).right);
     si.nPos = lb.horzPos;
-    SetScrollInfo(lb.hwnd, SB_HORZ, &si, TRUE);
+    SetBar(lb, SB_HORZ, si);
   }
 }
 
