@@ -155,7 +155,7 @@ void TCustomComboBox::CreateWnd() {
   saved_->Clear();
   if (savedIndex_ >= 0)
     SendMessageW(h, CB_SETCURSEL, WPARAM(savedIndex_), 0);
-  else if (Editable() && !text.empty())
+  else if (Editable() && !text.empty() && Text() != text)
     SetText(text);
   savedIndex_ = -1;
 }

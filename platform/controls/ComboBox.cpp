@@ -266,7 +266,11 @@ LRESULT Create(Combo& c, const CREATESTRUCTW* cs) {
   if (c.droppedHeight <= 0) c.droppedHeight = c.fieldItemHeight * kDefaultDropItems + 2;
   MakeChildren(c, *cs);
   if (!c.list) return -1;
-  if (c.edit && cs->lpszName && *cs->lpszName) SetWindowTextW(c.edit, cs->lpszName);
+  if (c.edit && cs->lpszName && *cs->lpszName) {
+    c.settingEdit = true;
+    SetWindowTextW(c.edit, cs->lpszName);
+    c.settingEdit = false;
+  }
   if (!c.Simple())
     SetWindowPos(c.hwnd, nullptr, 0, 0, cs->cx, c.fieldHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   Layout(c);

@@ -118,5 +118,44 @@ TEST_F(TComboBoxTest, OwnerDrawnFieldAndRowsComeFromOnDrawItem) {
   combo->SetDroppedDown(false);
 }
 
+TEST_F(TComboBoxTest, TheEditableStyleReportsTypingAndChoosing) {
+  TForm* form = NewForm();
+  auto* other = new Probe(form);
+  other->SetBounds(200, 20, 40, 20);
+  other->SetParent(form);
+  auto* combo = NewCombo(form, csDropDown);
+  combo->SetText("typed before");
+  for (auto* s : {"red", "green", "blue"}) combo->Items()->Add(s);
+  combo->SetParent(form);
+  int changes = 0;
+  combo->OnChange = [&](TObject*) { ++changes; };
+  form->Show();
+  Pump();
+  EXPECT_EQ(combo->Text(), "typed before");
+  ASSERT_NE(combo->EditHandle(), nullptr);
+  combo->SetFocus();
+  Pump();
+  EXPECT_EQ(form->ActiveControl(), combo);
+  EXPECT_EQ(GetFocus(), combo->EditHandle());
+  combo->SelectAll();
+  backend.TypeText(u"gr");
+  Pump();
+  EXPECT_EQ(combo->Text(), "gr");
+  EXPECT_EQ(changes, 2);
+  backend.KeyPress(VK_DOWN);  // starts at the item the text begins
+  Pump();
+  EXPECT_EQ(combo->Text(), "green");
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  EXPECT_EQ(changes, 3);
+  combo->SetItemIndex(2);
+  EXPECT_EQ(combo->Text(), "blue");
+  EXPECT_EQ(changes, 3) << "a choice made in code is quiet";
+  combo->Items()->Clear();
+  EXPECT_EQ(combo->Text(), "blue") << "clearing the items keeps the text";
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(form->ActiveControl(), other);
+}
+
 }  // namespace
 }  // namespace qv::test
