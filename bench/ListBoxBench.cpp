@@ -40,8 +40,8 @@ double AddOnce(const std::vector<std::u16string>& strings) {
   RegisterClassExW(&wc);
   HWND host = CreateWindowExW(0, u"QvBenchHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 600, nullptr, nullptr,
                               nullptr, nullptr);
-  HWND list = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_NOTIFY, 0,
-                              0, 400, 600, host, nullptr, nullptr, nullptr);
+  HWND list = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_NOTIFY,
+                              0, 0, 400, 600, host, nullptr, nullptr, nullptr);
   ProcessPendingMessages();
   auto start = Clock::now();
   for (auto& s : strings) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(s.c_str()));

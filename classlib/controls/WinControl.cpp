@@ -128,9 +128,9 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
   HMENU id = nullptr;
   if (Params.Style & WS_CHILD) id = reinterpret_cast<HMENU>(uintptr_t(nextChildId++ % 0x7FFF0000u + 0x100));
   gCreating = this;
-  HWND h = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), caption.c_str(), Params.Style,
-                           Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, id,
-                           nullptr, Params.Param);
+  HWND h =
+      CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), caption.c_str(), Params.Style, Params.X,
+                      Params.Y, Params.Width, Params.Height, Params.WndParent, id, nullptr, Params.Param);
   gCreating = nullptr;
   if (h && !handle_) {
     handle_ = h;

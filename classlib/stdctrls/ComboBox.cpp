@@ -150,7 +150,8 @@ void TCustomComboBox::CreateWnd() {
   for (int i = 0; i < saved_->Count(); ++i) {
     std::u16string t = Utf8ToUtf16(saved_->Strings(i));
     LRESULT at = SendMessageW(h, sorted_ ? CB_ADDSTRING : CB_INSERTSTRING, WPARAM(-1), LPARAM(t.c_str()));
-    if (at >= 0 && saved_->Objects(i)) SendMessageW(h, CB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
+    if (at >= 0 && saved_->Objects(i))
+      SendMessageW(h, CB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
   }
   saved_->Clear();
   if (savedIndex_ >= 0)
@@ -308,7 +309,8 @@ void TCustomComboBox::DrawItem(int Index, const RECT& Rect, TOwnerDrawState Stat
   (void)State;
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
   canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.left + 2, Rect.top, items_->Strings(Index));
+  if (Index >= 0 && Index < items_->Count())
+    canvas_->TextOut(Rect.left + 2, Rect.top, items_->Strings(Index));
 }
 
 void TCustomComboBox::MeasureItem(int Index, int& Height) {

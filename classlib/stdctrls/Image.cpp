@@ -29,7 +29,8 @@ TCanvas* TImage::Canvas() {
 void TImage::PictureChanged() {
   if (autoSize_ && picture_->Width() > 0 && picture_->Height() > 0)
     SetBounds(Left(), Top(), picture_->Width(), picture_->Height());
-  if (TGraphic* g = picture_->Graphic(); g && g->Transparent() != transparent_) g->SetTransparent(transparent_);
+  if (TGraphic* g = picture_->Graphic(); g && g->Transparent() != transparent_)
+    g->SetTransparent(transparent_);
   if (!drawing_) Invalidate();
 }
 

@@ -149,7 +149,8 @@ void TCustomListBox::CreateWnd() {
   for (int i = 0; i < saved_->Count(); ++i) {
     std::u16string text = Utf8ToUtf16(saved_->Strings(i));
     LRESULT at = SendMessageW(h, sorted_ ? LB_ADDSTRING : LB_INSERTSTRING, WPARAM(-1), LPARAM(text.c_str()));
-    if (at >= 0 && saved_->Objects(i)) SendMessageW(h, LB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
+    if (at >= 0 && saved_->Objects(i))
+      SendMessageW(h, LB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
   }
   SendMessageW(h, WM_SETREDRAW, TRUE, 0);
   saved_->Clear();
@@ -278,7 +279,8 @@ void TCustomListBox::SetIntegralHeight(bool Value) {
 }
 
 int TCustomListBox::ItemHeight() {
-  if (style_ == lbStandard && HandleAllocated()) return int(SendMessageW(WindowHandle(), LB_GETITEMHEIGHT, 0, 0));
+  if (style_ == lbStandard && HandleAllocated())
+    return int(SendMessageW(WindowHandle(), LB_GETITEMHEIGHT, 0, 0));
   return itemHeight_;
 }
 

@@ -7,7 +7,8 @@
 
 namespace qv {
 
-TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
+TSpeedButton::TSpeedButton(TComponent* AOwner)
+    : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
   // The button clicks itself on release, so the generic click is off.
   ControlStyle() = TControlStyle{csCaptureMouse, csDoubleClicks, csSetCaption};
   SetBounds(0, 0, 23, 22);
@@ -119,8 +120,10 @@ void TSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
   TButtonState next = bsUp;
   if (!down_) next = bsUp;
   RECT r = ClientRect();
-  if (PtInRect(&r, POINT{X, Y})) next = down_ ? bsExclusive : bsDown;
-  else if (down_) next = bsExclusive;
+  if (PtInRect(&r, POINT{X, Y}))
+    next = down_ ? bsExclusive : bsDown;
+  else if (down_)
+    next = bsExclusive;
   if (next != state_) {
     state_ = next;
     Invalidate();
@@ -138,8 +141,10 @@ void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
       Invalidate();
     } else if (doClick) {
       SetDown(!down_);
-      if (down_) state_ = bsExclusive;
-      else state_ = bsUp;
+      if (down_)
+        state_ = bsExclusive;
+      else
+        state_ = bsUp;
       Invalidate();
     } else {
       state_ = down_ ? bsExclusive : bsUp;
@@ -169,7 +174,8 @@ void TSpeedButton::Dispatch(TMessage& M) {
       return;
     }
     case CM_DIALOGCHAR:
-      if (IsAccel(char16_t(M.WParam), Caption()) && Enabled() && Visible() && Parent() && Parent()->Showing()) {
+      if (IsAccel(char16_t(M.WParam), Caption()) && Enabled() && Visible() && Parent() &&
+          Parent()->Showing()) {
         Click();
         M.Result = 1;
         return;

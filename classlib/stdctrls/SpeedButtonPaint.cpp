@@ -81,8 +81,8 @@ void TSpeedButton::CalcLayout(const RECT& Client, POINT& GlyphPos, RECT& TextBou
       break;
   }
   GlyphPos = POINT{gp.x + Client.left, gp.y + Client.top};
-  TextBounds = RECT{tp.x + Client.left, tp.y + Client.top, tp.x + Client.left + text.cx,
-                    tp.y + Client.top + text.cy};
+  TextBounds =
+      RECT{tp.x + Client.left, tp.y + Client.top, tp.x + Client.left + text.cx, tp.y + Client.top + text.cy};
 }
 
 void TSpeedButton::DrawGlyph(HDC DC, POINT Pos, TButtonState State) {

@@ -39,11 +39,20 @@ TControl* TSplitter::FindControl() {
     RECT r = c->BoundsRect();
     bool touches = false;
     switch (Align()) {
-      case alLeft: touches = r.right == me.left; break;
-      case alRight: touches = r.left == me.right; break;
-      case alTop: touches = r.bottom == me.top; break;
-      case alBottom: touches = r.top == me.bottom; break;
-      default: break;
+      case alLeft:
+        touches = r.right == me.left;
+        break;
+      case alRight:
+        touches = r.left == me.right;
+        break;
+      case alTop:
+        touches = r.bottom == me.top;
+        break;
+      case alBottom:
+        touches = r.top == me.bottom;
+        break;
+      default:
+        break;
     }
     if (touches) return c;
   }
@@ -122,8 +131,8 @@ void TSplitter::ApplySize() {
       break;
     case alBottom:
       Parent()->DisableAlign();
-      control_->SetBounds(control_->Left(), control_->Top() + control_->Height() - newSize_, control_->Width(),
-                          newSize_);
+      control_->SetBounds(control_->Left(), control_->Top() + control_->Height() - newSize_,
+                          control_->Width(), newSize_);
       Parent()->EnableAlign();
       break;
     default:

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/SystemMetrics.h"
 #include "platform/controls/ComboBoxImpl.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/controls/SystemControls.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
@@ -136,7 +136,8 @@ void CloseUp(Combo& c, bool accept) {
 bool ComboKey(Combo& c, UINT vk, bool sys) {
   bool alt = GetKeyState(VK_MENU) < 0;
   if (c.Simple()) {
-    if (vk == VK_UP || vk == VK_DOWN || vk == VK_PRIOR || vk == VK_NEXT || (!c.edit && (vk == VK_HOME || vk == VK_END))) {
+    if (vk == VK_UP || vk == VK_DOWN || vk == VK_PRIOR || vk == VK_NEXT ||
+        (!c.edit && (vk == VK_HOME || vk == VK_END))) {
       SendMessageW(c.list, WM_KEYDOWN, vk, 0);
       return true;
     }
@@ -239,8 +240,8 @@ void MakeChildren(Combo& c, const CREATESTRUCTW& cs) {
   RegisterEditClass();
   DWORD es = WS_CHILD | WS_VISIBLE | (c.style & CBS_AUTOHSCROLL ? 0x80u : 0u) |
              (c.style & CBS_UPPERCASE ? 0x8u : 0u) | (c.style & CBS_LOWERCASE ? 0x10u : 0u);
-  c.edit = CreateWindowExW(0, u"EDIT", u"", es, 0, 0, 10, 10, c.hwnd, reinterpret_cast<HMENU>(uintptr_t(kEditId)),
-                           inst, nullptr);
+  c.edit = CreateWindowExW(0, u"EDIT", u"", es, 0, 0, 10, 10, c.hwnd,
+                           reinterpret_cast<HMENU>(uintptr_t(kEditId)), inst, nullptr);
   if (!c.edit) return;
   SetPropW(c.edit, kComboProp, c.hwnd);
   c.editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(c.edit, GWLP_WNDPROC, LONG_PTR(&EditSubclass)));
@@ -442,7 +443,8 @@ LRESULT ComboMessage(Combo& c, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!c.Simple()) {
           RECT r;
           GetClientRect(c.hwnd, &r);
-          SetWindowPos(c.hwnd, nullptr, 0, 0, r.right, c.fieldHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+          SetWindowPos(c.hwnd, nullptr, 0, 0, r.right, c.fieldHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         Layout(c);
         InvalidateRect(c.hwnd, nullptr, TRUE);

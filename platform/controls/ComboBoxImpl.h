@@ -14,7 +14,7 @@ struct Combo {
   DWORD style = 0;
   UINT id = 0;
   HFONT font = nullptr;
-  int fieldHeight = 21;   // the closed control's height
+  int fieldHeight = 21;  // the closed control's height
   int fieldItemHeight = 13;
   int droppedHeight = 0;  // the list's height when dropped
   int droppedWidth = 0;

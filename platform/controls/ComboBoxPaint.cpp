@@ -36,7 +36,8 @@ void DrawField(Combo& c, HDC dc, HBRUSH back) {
     dis.CtlID = c.id;
     dis.itemID = UINT(sel);
     dis.itemAction = ODA_DRAWENTIRE;
-    dis.itemState = ODS_COMBOBOXEDIT | (highlight ? ODS_SELECTED | ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
+    dis.itemState =
+        ODS_COMBOBOXEDIT | (highlight ? ODS_SELECTED | ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
     dis.hwndItem = c.hwnd;
     dis.hDC = dc;
     dis.rcItem = item;
@@ -53,7 +54,7 @@ void DrawField(Combo& c, HDC dc, HBRUSH back) {
     std::u16string text(std::size_t(std::max(0, len)) + 1, u'\0');
     SendMessageW(c.list, LB_GETTEXT, WPARAM(sel), LPARAM(text.data()));
     text.resize(std::size_t(std::max(0, len)));
-    COLORREF color = !enabled ? GetSysColor(COLOR_GRAYTEXT)
+    COLORREF color = !enabled    ? GetSysColor(COLOR_GRAYTEXT)
                      : highlight ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                                  : GetTextColor(dc);
     SetTextColor(dc, color);
@@ -104,7 +105,8 @@ void Paint(Combo& c, HDC given) {
   HGDIOBJ oldFont = SelectObject(dc, c.font ? HGDIOBJ(c.font) : GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  auto back = reinterpret_cast<HBRUSH>(SendMessageW(c.notify, WM_CTLCOLORLISTBOX, WPARAM(dc), LPARAM(c.hwnd)));
+  auto back =
+      reinterpret_cast<HBRUSH>(SendMessageW(c.notify, WM_CTLCOLORLISTBOX, WPARAM(dc), LPARAM(c.hwnd)));
   if (!IsWindow(self)) return;
   if (!back) back = SysBrush(COLOR_WINDOW);
   RECT client;

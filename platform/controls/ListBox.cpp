@@ -75,9 +75,8 @@ LRESULT InsertItem(ListBox& lb, int index, LPARAM lParam, bool sorted) {
   bool sort = sorted && (lb.style & LBS_SORT);
   if (sort && lb.HasStrings() && !lb.Variable()) {
     // The common case searches and inserts in one walk.
-    index = int(lb.items.InsertSorted(std::move(item), [&](const Item& other) {
-      return CompareText(other.text, item.text);
-    }));
+    index = int(lb.items.InsertSorted(std::move(item),
+                                      [&](const Item& other) { return CompareText(other.text, item.text); }));
   } else {
     if (sort)
       index = SortedPosition(lb, item);

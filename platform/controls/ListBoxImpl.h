@@ -30,9 +30,9 @@ struct ListBox {
   HFONT font = nullptr;
   bool focused = false;
   bool redraw = true;
-  bool tracking = false;       // the mouse is selecting with the button down
-  bool trackSelect = true;     // extended drag: the state being spread
-  std::u16string search;       // typed prefix of the keyboard search
+  bool tracking = false;    // the mouse is selecting with the button down
+  bool trackSelect = true;  // extended drag: the state being spread
+  std::u16string search;    // typed prefix of the keyboard search
   DWORD searchTime = 0;
   struct BarState {
     bool set = false;
@@ -40,8 +40,8 @@ struct ListBox {
   } bars[2];  // the values last given to the scroll bars
   // The drop-down list of a combo box.
   bool inCombo = false;
-  bool comboPressed = false;   // the button went down inside the list
-  bool comboIgnoreUp = true;   // the first release after dropping is the opening click's
+  bool comboPressed = false;  // the button went down inside the list
+  bool comboIgnoreUp = true;  // the first release after dropping is the opening click's
 
   int Count() const { return int(items.size()); }
   bool Multi() const { return style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL); }
@@ -77,8 +77,8 @@ void InvalidateItem(ListBox& lb, int index);
 void InvalidateFrom(ListBox& lb, int index);
 
 // Selection. These repaint what changes and never notify.
-void SetCurrent(ListBox& lb, int index);             // single selection
-void SetSelected(ListBox& lb, int index, bool on);   // multiple selection; -1 = every item
+void SetCurrent(ListBox& lb, int index);            // single selection
+void SetSelected(ListBox& lb, int index, bool on);  // multiple selection; -1 = every item
 void SelectRange(ListBox& lb, int first, int last, bool on);
 void SetCaret(ListBox& lb, int index);
 // Moves the caret as a key or click does in the list's selection mode;

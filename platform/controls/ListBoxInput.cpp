@@ -219,10 +219,18 @@ void Scroll(ListBox& lb, int code, bool vertical) {
   if (!vertical) {
     int width = ClientRectOf(lb).right, pos = lb.horzPos;
     switch (code) {
-      case SB_LINELEFT: pos -= 8; break;
-      case SB_LINERIGHT: pos += 8; break;
-      case SB_PAGELEFT: pos -= width; break;
-      case SB_PAGERIGHT: pos += width; break;
+      case SB_LINELEFT:
+        pos -= 8;
+        break;
+      case SB_LINERIGHT:
+        pos += 8;
+        break;
+      case SB_PAGELEFT:
+        pos -= width;
+        break;
+      case SB_PAGERIGHT:
+        pos += width;
+        break;
       case SB_THUMBTRACK:
       case SB_THUMBPOSITION: {
         SCROLLINFO si;
@@ -231,7 +239,8 @@ void Scroll(ListBox& lb, int code, bool vertical) {
         pos = si.nTrackPos;
         break;
       }
-      default: return;
+      default:
+        return;
     }
     lb.horzPos = std::clamp(pos, 0, std::max(0, lb.horzExtent - width));
     InvalidateRect(lb.hwnd, nullptr, TRUE);
@@ -240,12 +249,24 @@ void Scroll(ListBox& lb, int code, bool vertical) {
   }
   int page = PageCount(lb, lb.top);
   switch (code) {
-    case SB_LINEUP: SetTop(lb, lb.top - 1); break;
-    case SB_LINEDOWN: SetTop(lb, lb.top + 1); break;
-    case SB_PAGEUP: SetTop(lb, lb.top - page); break;
-    case SB_PAGEDOWN: SetTop(lb, lb.top + page); break;
-    case SB_TOP: SetTop(lb, 0); break;
-    case SB_BOTTOM: SetTop(lb, lb.Count()); break;
+    case SB_LINEUP:
+      SetTop(lb, lb.top - 1);
+      break;
+    case SB_LINEDOWN:
+      SetTop(lb, lb.top + 1);
+      break;
+    case SB_PAGEUP:
+      SetTop(lb, lb.top - page);
+      break;
+    case SB_PAGEDOWN:
+      SetTop(lb, lb.top + page);
+      break;
+    case SB_TOP:
+      SetTop(lb, 0);
+      break;
+    case SB_BOTTOM:
+      SetTop(lb, lb.Count());
+      break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO si;

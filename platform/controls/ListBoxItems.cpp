@@ -284,7 +284,8 @@ bool MoveSelection(ListBox& lb, int index, bool shift, bool control) {
     for (int i = 0; i < lb.Count(); ++i) before.push_back(lb.items[std::size_t(i)].selected);
     if (!control) SetSelected(lb, -1, false);
     SelectRange(lb, lb.anchor, index, true);
-    for (int i = 0; i < lb.Count() && !changed; ++i) changed = before[std::size_t(i)] != lb.items[std::size_t(i)].selected;
+    for (int i = 0; i < lb.Count() && !changed; ++i)
+      changed = before[std::size_t(i)] != lb.items[std::size_t(i)].selected;
     SetCaret(lb, index);
   } else if (control) {
     SetCaret(lb, index);

@@ -40,7 +40,9 @@ void DrawTextItem(ListBox& lb, HDC dc, int i, const RECT& r, HBRUSH back, COLORR
   auto& item = lb.items[std::size_t(i)];
   bool selected = item.selected && !(lb.style & LBS_NOSEL);
   FillRect(dc, &r, selected ? SysBrush(COLOR_HIGHLIGHT) : back);
-  SetTextColor(dc, !enabled ? GetSysColor(COLOR_GRAYTEXT) : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
+  SetTextColor(dc, !enabled   ? GetSysColor(COLOR_GRAYTEXT)
+                   : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                              : text);
   RECT tr{r.left + 2, r.top, r.right, r.bottom};
   UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (lb.style & LBS_USETABSTOPS ? DT_EXPANDTABS : 0);
   DrawTextW(dc, item.text.c_str(), int(item.text.size()), &tr, flags);
@@ -62,9 +64,10 @@ void Paint(ListBox& lb, HDC given) {
   HGDIOBJ oldFont = SelectObject(dc, lb.font ? HGDIOBJ(lb.font) : GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  HBRUSH back = lb.notify ? reinterpret_cast<HBRUSH>(
-                                SendMessageW(lb.notify, WM_CTLCOLORLISTBOX, WPARAM(dc), LPARAM(lb.hwnd)))
-                          : nullptr;
+  HBRUSH back =
+      lb.notify
+          ? reinterpret_cast<HBRUSH>(SendMessageW(lb.notify, WM_CTLCOLORLISTBOX, WPARAM(dc), LPARAM(lb.hwnd)))
+          : nullptr;
   if (!IsWindow(alive)) return;
   if (!back) back = SysBrush(COLOR_WINDOW);
   COLORREF text = GetTextColor(dc);

@@ -2,9 +2,8 @@
 // change and select events (never for a selection made in code), the
 // dropped list sized by DropDownCount, drop-down and close-up events, and
 // owner drawing of the field.
-#include "classlib/stdctrls/ComboBox.h"
-
 #include "classlib/graphics/Brush.h"
+#include "classlib/stdctrls/ComboBox.h"
 #include "platform/controls/ComboBox.h"
 #include "tests/classlib/controls/ControlsTestSupport.h"
 

@@ -247,8 +247,10 @@ SplitLayout MakeSplit(TForm* form, TAlign align, int size) {
   l.side->SetParent(form);
   l.splitter = new TSplitter(form);
   l.splitter->SetAlign(align);
-  if (align == alTop || align == alBottom) l.splitter->SetHeight(5);
-  else l.splitter->SetWidth(5);
+  if (align == alTop || align == alBottom)
+    l.splitter->SetHeight(5);
+  else
+    l.splitter->SetWidth(5);
   // Placed past the side panel so that alignment puts it beside it.
   if (align == alLeft) l.splitter->SetLeft(size + 1);
   if (align == alTop) l.splitter->SetTop(size + 1);

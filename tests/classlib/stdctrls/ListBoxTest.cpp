@@ -1,9 +1,8 @@
 // TListBox: items kept before the window exists and across re-creation,
 // the click event only for the user's selection, multiple selection, and
 // owner drawing through OnMeasureItem and OnDrawItem.
-#include "classlib/stdctrls/ListBox.h"
-
 #include "classlib/graphics/Brush.h"
+#include "classlib/stdctrls/ListBox.h"
 #include "platform/controls/ListBox.h"
 #include "tests/classlib/controls/ControlsTestSupport.h"
 

@@ -249,7 +249,8 @@ TEST_F(ComboBoxTest, PaintsTheFocusedChoiceHighlightedAndTheButton) {
   EXPECT_EQ(PixelAt(combo, info.rcItem.right - 4, midY), Pixel(GetSysColor(COLOR_HIGHLIGHT)));
   // The button face, with a dark arrow in its middle.
   EXPECT_EQ(PixelAt(combo, info.rcButton.left + 3, info.rcButton.top + 3), Pixel(GetSysColor(COLOR_BTNFACE)));
-  int cx = (info.rcButton.left + info.rcButton.right) / 2, cy = (info.rcButton.top + info.rcButton.bottom) / 2;
+  int cx = (info.rcButton.left + info.rcButton.right) / 2,
+      cy = (info.rcButton.top + info.rcButton.bottom) / 2;
   bool arrow = false;
   for (int dx = -3; dx <= 3; ++dx)
     for (int dy = -2; dy <= 2; ++dy) arrow = arrow || PixelAt(combo, cx + dx, cy + dy) == 0;

@@ -112,7 +112,9 @@ class ListTest : public ::testing::Test {
     ClientToScreen(h, &p);
     return backend.Screenshot().At(p.x, p.y) & 0xFFFFFF;
   }
-  static uint32_t Pixel(COLORREF c) { return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c); }
+  static uint32_t Pixel(COLORREF c) {
+    return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+  }
 
   HeadlessBackend backend{SIZE{640, 480}};
   HWND parent = nullptr;
