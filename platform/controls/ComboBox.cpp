@@ -204,7 +204,7 @@ LRESULT EditSubclass(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS: {
       HWND to = reinterpret_cast<HWND>(wParam);
       LRESULT r = CallWindowProcW(old, edit, msg, wParam, lParam);
-      if (to != combo && to != c->list && IsWindow(combo)) {
+      if (IsWindow(combo) && to != combo && to != c->list) {
         c->focused = false;
         CloseUp(*c, false);
         if (IsWindow(combo)) NotifyParent(*c, CBN_KILLFOCUS);

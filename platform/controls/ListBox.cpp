@@ -102,8 +102,9 @@ LRESULT DeleteItem(ListBox& lb, int index) {
     dis.itemID = UINT(index);
     dis.hwndItem = lb.hwnd;
     dis.itemData = lb.items[std::size_t(index)].data;
+    HWND self = lb.hwnd;
     SendMessageW(lb.notify, WM_DELETEITEM, lb.id, LPARAM(&dis));
-    if (!IsWindow(lb.hwnd) || !lb.Valid(index)) return LB_ERR;
+    if (!IsWindow(self) || !lb.Valid(index)) return LB_ERR;
   }
   InvalidateFrom(lb, index);
   lb.items.erase(std::size_t(index));

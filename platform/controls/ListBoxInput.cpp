@@ -78,10 +78,11 @@ LRESULT ComboMouse(ListBox& lb, UINT msg, POINT p) {
       if (!inside) {
         // A press outside closes the list; a press on the combo's own button
         // also ends up here, so the combo is told where it was.
+        HWND self = lb.hwnd, combo = lb.notify;
         POINT s = p;
-        ClientToScreen(lb.hwnd, &s);
-        SendMessageW(lb.notify, kComboListHit, 0, MAKELPARAM(s.x, s.y));
-        if (IsWindow(lb.hwnd)) SendMessageW(lb.notify, kComboListClose, FALSE, 0);
+        ClientToScreen(self, &s);
+        SendMessageW(combo, kComboListHit, 0, MAKELPARAM(s.x, s.y));
+        if (IsWindow(self)) SendMessageW(combo, kComboListClose, FALSE, 0);
         return 0;
       }
       lb.comboPressed = true;
@@ -108,8 +109,9 @@ LRESULT ComboMouse(ListBox& lb, UINT msg, POINT p) {
 
 LRESULT KeyDown(ListBox& lb, UINT vk) {
   if (lb.style & LBS_WANTKEYBOARDINPUT && lb.notify) {
-    LRESULT r = SendMessageW(lb.notify, WM_VKEYTOITEM, MAKEWPARAM(vk, lb.caret), LPARAM(lb.hwnd));
-    if (!IsWindow(lb.hwnd) || r == -2) return 0;
+    HWND self = lb.hwnd;
+    LRESULT r = SendMessageW(lb.notify, WM_VKEYTOITEM, MAKEWPARAM(vk, lb.caret), LPARAM(self));
+    if (!IsWindow(self) || r == -2) return 0;
     if (r >= 0) return Select(lb, int(r), false, false), 0;
   }
   if (lb.Count() == 0) return 0;
@@ -134,8 +136,9 @@ LRESULT KeyDown(ListBox& lb, UINT vk) {
 LRESULT Char(ListBox& lb, char16_t ch) {
   if (ch < 0x20 || !lb.HasStrings()) {
     if (ch >= 0x20 && lb.style & LBS_WANTKEYBOARDINPUT && lb.notify) {
-      LRESULT r = SendMessageW(lb.notify, WM_CHARTOITEM, MAKEWPARAM(ch, lb.caret), LPARAM(lb.hwnd));
-      if (IsWindow(lb.hwnd) && r >= 0) Select(lb, int(r), false, false);
+      HWND self = lb.hwnd;
+      LRESULT r = SendMessageW(lb.notify, WM_CHARTOITEM, MAKEWPARAM(ch, lb.caret), LPARAM(self));
+      if (IsWindow(self) && r >= 0) Select(lb, int(r), false, false);
     }
     return 0;
   }
@@ -162,8 +165,10 @@ LRESULT Mouse(ListBox& lb, UINT msg, WPARAM keys, POINT p) {
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      if (GetFocus() != lb.hwnd) SetFocus(lb.hwnd);
-      if (!IsWindow(lb.hwnd)) return 0;
+      // Handlers of the focus change or the notifications may destroy the list.
+      HWND self = lb.hwnd;
+      if (GetFocus() != self) SetFocus(self);
+      if (!IsWindow(self)) return 0;
       bool outside = false;
       int i = ItemAtY(lb, p.y, &outside);
       if (i < 0 || (outside && p.y >= 0)) return 0;
@@ -182,9 +187,9 @@ LRESULT Mouse(ListBox& lb, UINT msg, WPARAM keys, POINT p) {
         lb.trackSelect = true;
       }
       lb.tracking = true;
-      SetCapture(lb.hwnd);
+      SetCapture(self);
       if (changed) Notify(lb, LBN_SELCHANGE);
-      if (msg == WM_LBUTTONDBLCLK && IsWindow(lb.hwnd)) Notify(lb, LBN_DBLCLK);
+      if (msg == WM_LBUTTONDBLCLK && IsWindow(self)) Notify(lb, LBN_DBLCLK);
       return 0;
     }
     case WM_MOUSEMOVE: {
