@@ -83,10 +83,8 @@ void TComboBoxStrings::Clear() {
     combo_->savedIndex_ = -1;
     return combo_->saved_->Clear();
   }
-  // The edit's text stays, as the platform's combo keeps it.
-  std::string text = combo_->Text();
+  // The window keeps the edit's text.
   SendMessageW(combo_->WindowHandle(), CB_RESETCONTENT, 0, 0);
-  if (combo_->Editable()) combo_->SetText(text);
 }
 
 int TComboBoxStrings::IndexOf(const std::string& S) const {

@@ -151,6 +151,7 @@ TEST_F(TComboBoxTest, TheEditableStyleReportsTypingAndChoosing) {
   EXPECT_EQ(changes, 3) << "a choice made in code is quiet";
   combo->Items()->Clear();
   EXPECT_EQ(combo->Text(), "blue") << "clearing the items keeps the text";
+  EXPECT_EQ(changes, 3);
   other->SetFocus();
   Pump();
   EXPECT_EQ(form->ActiveControl(), other);
