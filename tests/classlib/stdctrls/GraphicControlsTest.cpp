@@ -300,6 +300,31 @@ TEST_F(GraphicControlsTest, SplitterResizesItsNeighbourByMouse) {
   EXPECT_EQ(l.side->Width(), 0);
 }
 
+TEST_F(GraphicControlsTest, SplitterDragsAnInvertedLineUntilRelease) {
+  TForm* form = NewForm({100, 100, 500, 400});
+  SplitLayout l = MakeSplit(form, alLeft, 100);
+  form->Show();
+  Pump();
+  uint32_t face = Rgb(212, 208, 200), inverted = Rgb(255 - 212, 255 - 208, 255 - 200);
+  backend.MouseMove(100 + 102, 200);
+  backend.MouseDown();
+  backend.MouseMove(100 + 142, 200);
+  Pump();
+  EXPECT_EQ(PixelAt(100 + 142, 150), inverted) << "the line at the new place";
+  EXPECT_EQ(PixelAt(100 + 101, 150), face) << "the old place keeps its look";
+  EXPECT_EQ(l.side->Width(), 100) << "nothing moves before the release";
+  EXPECT_EQ(l.splitter->ResizeControl(), l.side);
+  backend.MouseMove(100 + 162, 200);
+  Pump();
+  EXPECT_EQ(PixelAt(100 + 142, 150), face) << "the line moved on";
+  EXPECT_EQ(PixelAt(100 + 162, 150), inverted);
+  backend.MouseUp();
+  Pump();
+  EXPECT_EQ(l.side->Width(), 160);
+  EXPECT_EQ(l.splitter->ResizeControl(), nullptr);
+  for (int x : {100 + 142, 100 + 162, 100 + 170}) EXPECT_EQ(PixelAt(x, 150), face) << x;
+}
+
 TEST_F(GraphicControlsTest, SplittersOnTheOtherEdges) {
   TForm* form = NewForm({100, 100, 500, 400});
   SplitLayout top = MakeSplit(form, alTop, 80);
