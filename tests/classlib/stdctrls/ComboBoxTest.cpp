@@ -157,5 +157,44 @@ TEST_F(TComboBoxTest, TheEditableStyleReportsTypingAndChoosing) {
   EXPECT_EQ(form->ActiveControl(), other);
 }
 
+TEST_F(TComboBoxTest, EnterAndEscapeCloseADroppedListBeforeTheFormsButtons) {
+  TForm* form = NewForm();
+  auto* combo = NewCombo(form, csDropDownList);
+  for (auto* s : {"one", "two", "three"}) combo->Items()->Add(s);
+  combo->SetParent(form);
+  int defaults = 0, cancels = 0;
+  auto* ok = new TButtonControl(form);
+  ok->SetDefault(true);
+  ok->SetBounds(20, 100, 60, 25);
+  ok->OnClick = [&](TObject*) { ++defaults; };
+  ok->SetParent(form);
+  auto* cancel = new TButtonControl(form);
+  cancel->SetCancel(true);
+  cancel->SetBounds(90, 100, 60, 25);
+  cancel->OnClick = [&](TObject*) { ++cancels; };
+  cancel->SetParent(form);
+  form->Show();
+  combo->SetFocus();
+  Pump();
+  backend.KeyPress(VK_F4);
+  backend.KeyPress(VK_DOWN);
+  backend.KeyPress(VK_RETURN);
+  Pump();
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  EXPECT_EQ(defaults, 0);
+  backend.KeyPress(VK_F4);
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(cancels, 0);
+  // Closed, the keys are the form's again.
+  backend.KeyPress(VK_RETURN);
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(defaults, 1);
+  EXPECT_EQ(cancels, 1);
+}
+
 }  // namespace
 }  // namespace qv::test
