@@ -188,6 +188,13 @@ TEST_F(TComboBoxTest, EnterAndEscapeCloseADroppedListBeforeTheFormsButtons) {
   Pump();
   EXPECT_FALSE(combo->DroppedDown());
   EXPECT_EQ(cancels, 0);
+  backend.KeyDown(VK_MENU);
+  backend.KeyPress(VK_DOWN);
+  backend.KeyUp(VK_MENU);
+  Pump();
+  EXPECT_TRUE(combo->DroppedDown()) << "Alt+Down";
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
   // Closed, the keys are the form's again.
   backend.KeyPress(VK_RETURN);
   backend.KeyPress(VK_ESCAPE);
