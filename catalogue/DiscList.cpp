@@ -116,6 +116,11 @@ TDiscData TDiscList::GetDisc(int32_t index) const {
   return discs_[std::size_t(index)]->Data;
 }
 
+const TDiscData& TDiscList::DiscAt(int32_t index) const {
+  QV_ASSERT(index >= 0 && index < Count());
+  return discs_[std::size_t(index)]->Data;
+}
+
 void TDiscList::SetDisc(int32_t index, const TDiscData& data) {
   QV_ASSERT(index >= 0 && index < Count());
   discs_[std::size_t(index)]->Data = data;

@@ -52,6 +52,8 @@ class TDiscList {
   bool IsOpen() const { return Base != nullptr; }
   int32_t Count() const { return int32_t(discs_.size()); }
   TDiscData GetDisc(int32_t index) const;
+  // The same without a copy; valid until the list changes.
+  const TDiscData& DiscAt(int32_t index) const;
   void SetDisc(int32_t index, const TDiscData& data);
   void SetCounts(int32_t index, int64_t files, int64_t folders);
   void SetRoot(int32_t index, int64_t root);

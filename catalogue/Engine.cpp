@@ -137,6 +137,7 @@ void TEngine::ForgetNames() {
   names_.Clear();
   paths_.Clear();
   folders_.Clear();
+  facts_.Clear();
   interned_[0].clear();
   interned_[1].clear();
 }

@@ -113,6 +113,19 @@ TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   return rec;
 }
 
+void TEngine::NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& entry) {
+  facts_.PutEntry(id, entry);
+  if (facts_.KnowsRefs(name->ID)) {
+    facts_.AddRef(name->ID, id);
+    return;
+  }
+  // The first reference of this name in the session: the record, which now
+  // lists this one too, gives the whole list.
+  std::vector<int64_t> refs(std::size_t(rec::RefCount(name, fld::nRefs)));
+  for (std::size_t i = 0; i < refs.size(); ++i) refs[i] = rec::RefAt(name, fld::nRefs, int(i));
+  facts_.PutRefs(name->ID, refs);
+}
+
 int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef) {
   LetMessagesRun();
   if (Aborted) return -1;
@@ -135,6 +148,7 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   folders_.Put(id, {parentRef, name ? name->ID : -1});
   if (name) {
     rec::AddRef(name, fld::nRefs, id);
+    NoteEntry(name, id, {discID, parentRef, 0, node->Date});
     ++FoldersCount;
     ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
   } else {
@@ -165,6 +179,7 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   rec::SetDate(rec, fld::fiDate, node->Date);
   rec::SetInt(rec, fld::fiSize, node->Size);
   rec::AddRef(name, fld::nRefs, rec->ID);
+  NoteEntry(name, rec->ID, {discID, parentRef, node->Size, node->Date});
   ++FilesCount;
   ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
   return rec->ID;

@@ -24,7 +24,6 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   Scanner->Reset();
   host_.FileTreeClear();
   host_.ClearConsole();
-  paths_.Clear();
   warnedMissingDisc_ = false;
   host_.AddInfo("Scanning path \"" + path + "\" for files and folders ...");
   TScanOpts scan;

@@ -116,7 +116,7 @@ void TFilist::Walker::Push(int fd, TFileData* node, uint64_t dev, uint64_t ino) 
   stack_.push_back(Frame{fd, node, dev, ino, {}, 0});
   if (stack_.size() > kOpenFolders) {
     Frame& parked = stack_[stack_.size() - 1 - kOpenFolders];
-    ::close(parked.fd);
+    if (parked.fd >= 0) ::close(parked.fd);
     parked.fd = -1;
   }
   List(stack_.back());

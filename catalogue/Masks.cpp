@@ -21,6 +21,30 @@ TMask::TMask(std::string_view mask, TMaskSyntax syntax) {
     CompilePattern(mask);
   else
     Compile(mask);
+  PrepareTail();
+}
+
+void TMask::PrepareTail() {
+  std::size_t first = items_.size();
+  while (first > 0 && items_[first - 1].op == Op::Char && items_[first - 1].ch < 0x80) --first;
+  if (first > 0 && items_[first - 1].op != Op::AnyRun) return;  // a wildcard or set ends the run
+  for (std::size_t i = first; i < items_.size(); ++i) tail_ += char(items_[i].ch);
+}
+
+// An ASCII byte is a character of its own, so when a name's last bytes are
+// all ASCII they are its last characters.
+bool TMask::TailRejects(std::string_view name) const {
+  if (tail_.empty()) return false;
+  if (name.size() < tail_.size()) return true;
+  const std::string_view end = name.substr(name.size() - tail_.size());
+  for (char c : end)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  for (std::size_t k = 0; k < end.size(); ++k) {
+    char c = end[k];
+    if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
+    if (c != tail_[k]) return true;
+  }
+  return false;
 }
 
 void TMask::AddItem(Item item) {
@@ -118,7 +142,7 @@ bool TMask::ItemMatches(const Item& item, char32_t cp) const {
 }
 
 bool TMask::Matches(std::string_view name) const {
-  if (matchesNothing_) return false;
+  if (matchesNothing_ || TailRejects(name)) return false;
   const std::size_t m = items_.size();
   std::size_t i = 0, j = 0;               // item, byte position in name
   std::size_t starItem = m, starPos = 0;  // the last "any run" and where its run ends

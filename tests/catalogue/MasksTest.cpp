@@ -126,6 +126,26 @@ TEST(MatchesMask, PrefixMaskAgreesWithTheNameOrder) {
   }
 }
 
+TEST(MatchesMask, SuffixMasksAgreeWithFoldedEndings) {
+  // A mask that ends in plain characters after "*" takes exactly the names
+  // whose folded text ends in them, whatever the bytes before or in the end.
+  std::mt19937 rng(17);
+  const char* atoms[] = {"a", "K", "k", "\u212A", "s", "S", "\u017F", ".", "t", "T", "x", "\xFF", "\xC3\xA9"};
+  const char* tails[] = {"k", "K", "s", ".t", "T.", "x", "ks", ".txt"};
+  auto random = [&](int maxLen) {
+    std::string s;
+    for (int n = std::uniform_int_distribution<int>(0, maxLen)(rng); n > 0; --n) s += atoms[rng() % std::size(atoms)];
+    return s;
+  };
+  for (int i = 0; i < 4000; ++i) {
+    const std::string name = random(6), tail = tails[rng() % std::size(tails)];
+    const std::string folded = FoldName(name), end = FoldName(tail);
+    const bool expected = folded.size() >= end.size() && folded.compare(folded.size() - end.size(), end.size(), end) == 0;
+    EXPECT_EQ(MatchesMask(name, "*" + tail), expected) << name << " / " << tail;
+    EXPECT_EQ(MatchesMask(name + ".txt", "*" + tail + "*.TXT"), MatchesMask(name, "*" + tail + "*")) << name;
+  }
+}
+
 TEST(MatchesFilePattern, TakesBracketsLiterallyAndNeverRaises) {
   EXPECT_TRUE(MatchesFilePattern("a[", "a["));
   EXPECT_TRUE(MatchesFilePattern("A[", "a["));
