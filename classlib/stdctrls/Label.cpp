@@ -132,11 +132,19 @@ void TCustomLabel::Paint() {
 void TCustomLabel::AdjustBounds() {
   if (!autoSize_ || ComponentState().Contains(csLoading)) return;
   RECT r = ClientRect();
+  UINT flags = DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0);
   HDC dc = GetDC(nullptr);
   auto* canvas = dynamic_cast<TControlCanvas*>(Canvas());
-  {
+  if (canvas && !canvas->HandleAllocated()) {
     TCanvasPaintScope scope(*canvas, dc);
-    DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0));
+    DoDrawText(r, flags);
+  } else {
+    // The canvas is busy painting: measure beside it.
+    std::u16string text = Utf8ToUtf16(GetLabelText());
+    if (text.empty() || (showAccelChar_ && text == u"&")) text += u" ";
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    DrawTextW(dc, text.c_str(), int(text.size()), &r, flags | (showAccelChar_ ? 0 : DT_NOPREFIX));
+    SelectObject(dc, old);
   }
   ReleaseDC(nullptr, dc);
   int x = Left();
