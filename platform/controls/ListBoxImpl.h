@@ -42,6 +42,7 @@ struct ListBox {
   bool inCombo = false;
   bool comboPressed = false;  // the button went down inside the list
   bool comboIgnoreUp = true;  // the first release after dropping is the opening click's
+  bool scrolling = false;     // its scroll bar is being dragged (the capture moves there)
 
   int Count() const { return int(items.size()); }
   bool Multi() const { return style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL); }

@@ -76,11 +76,25 @@ LRESULT ComboMouse(ListBox& lb, UINT msg, POINT p) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (!inside) {
-        // A press outside closes the list; a press on the combo's own button
-        // also ends up here, so the combo is told where it was.
         HWND self = lb.hwnd, combo = lb.notify;
         POINT s = p;
         ClientToScreen(self, &s);
+        // The list's own scroll bar scrolls it and leaves it open.
+        RECT wr;
+        GetWindowRect(self, &wr);
+        if (PtInRect(&wr, s)) {
+          LRESULT hit = SendMessageW(self, WM_NCHITTEST, 0, MAKELPARAM(s.x, s.y));
+          if (hit == HTVSCROLL || hit == HTHSCROLL) {
+            lb.scrolling = true;
+            DefWindowProcW(self, WM_NCLBUTTONDOWN, WPARAM(hit), MAKELPARAM(s.x, s.y));
+            if (!IsWindow(self)) return 0;
+            lb.scrolling = false;
+            if (IsWindowVisible(self)) SetCapture(self);
+            return 0;
+          }
+        }
+        // A press elsewhere closes the list; a press on the combo's own
+        // button also ends up here, so the combo is told where it was.
         SendMessageW(combo, kComboListHit, 0, MAKELPARAM(s.x, s.y));
         if (IsWindow(self)) SendMessageW(combo, kComboListClose, FALSE, 0);
         return 0;
@@ -99,7 +113,7 @@ LRESULT ComboMouse(ListBox& lb, UINT msg, POINT p) {
       lb.comboIgnoreUp = false;
       return 0;
     case WM_CAPTURECHANGED:
-      if (IsWindowVisible(lb.hwnd)) SendMessageW(lb.notify, kComboListClose, FALSE, 0);
+      if (IsWindowVisible(lb.hwnd) && !lb.scrolling) SendMessageW(lb.notify, kComboListClose, FALSE, 0);
       return 0;
   }
   return 0;

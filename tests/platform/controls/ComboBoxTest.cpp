@@ -95,6 +95,26 @@ TEST_F(ComboBoxTest, AClickOutsideClosesWithoutChoosing) {
   EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
 }
 
+TEST_F(ComboBoxTest, TheDroppedListsScrollBarScrollsWithoutClosing) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  for (int i = 0; i < 20; ++i) SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(u"z more"));
+  SetWindowPos(combo, nullptr, 0, 0, 150, 21 + 4 * 13 + 2, SWP_NOMOVE | SWP_NOZORDER);
+  ClickAt(combo, 20, 10);
+  HWND list = ListOf(combo);
+  ASSERT_TRUE(IsWindowVisible(list));
+  RECT wr;
+  GetWindowRect(list, &wr);
+  // The down arrow at the bottom of the bar.
+  backend.Click(wr.right - 5, wr.bottom - 5);
+  backend.Pump();
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(SendMessageW(combo, CB_GETTOPINDEX, 0, 0), 1);
+  EXPECT_EQ(GetCapture(), list) << "the list keeps tracking the mouse";
+  backend.Click(5, 300);
+  backend.Pump();
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+}
+
 TEST_F(ComboBoxTest, KeysDropChooseAndCancel) {
   HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
   SetFocus(combo);

@@ -260,19 +260,19 @@ LRESULT DestroyingParent(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 TEST_F(ListBoxTest, AListDestroyedByItsOwnNotificationIsLeftAlone) {
-  HWND host = CreateWindowExW(0, u"QvListParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 300, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND host = CreateWindowExW(0, u"QvListParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 300, nullptr,
+                              nullptr, nullptr, nullptr);
   SetWindowLongPtrW(host, GWLP_WNDPROC, LONG_PTR(&DestroyingParent));
   for (DWORD style : {DWORD(0), DWORD(LBS_EXTENDEDSEL), DWORD(LBS_MULTIPLESEL)}) {
-    HWND lb = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE | LBS_NOTIFY | style, 10, 10, 100, 100,
-                              host, nullptr, nullptr, nullptr);
+    HWND lb = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE | LBS_NOTIFY | style, 10, 10, 100,
+                              100, host, nullptr, nullptr, nullptr);
     Add(lb, u"one");
     Add(lb, u"two");
     ClickAt(lb, 5, 3);  // the focus notification already destroys it
     EXPECT_FALSE(IsWindow(lb));
   }
-  HWND lb = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, host, nullptr, nullptr,
-                            nullptr);
+  HWND lb = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, host, nullptr,
+                            nullptr, nullptr);
   Add(lb, u"one");
   SetFocus(lb);  // LBN_SETFOCUS destroys it
   backend.Pump();
