@@ -232,8 +232,10 @@ void MakeChildren(Combo& c, const CREATESTRUCTW& cs) {
                              c.fieldHeight, cs.cx, std::max(0, cs.cy - c.fieldHeight), c.hwnd,
                              reinterpret_cast<HMENU>(uintptr_t(kListId)), inst, c.hwnd);
   } else {
+    // A popup owned by the combo's top-level window; it reports to the combo.
+    HWND owner = GetAncestor(c.hwnd, GA_ROOT);
     c.list = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"ComboLBox", u"", WS_POPUP | lbStyle, 0, 0,
-                             cs.cx, 100, c.hwnd, nullptr, inst, c.hwnd);
+                             cs.cx, 100, owner ? owner : c.hwnd, nullptr, inst, c.hwnd);
   }
   if (c.DropList() || c.OwnerDraw()) return;
   // The edit child; without an EDIT class the combo works as a drop-down list.
