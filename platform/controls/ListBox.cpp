@@ -310,6 +310,7 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETSELITEMS: {
       if (!lb->Multi()) return LB_ERR;
       auto* out = reinterpret_cast<int*>(lParam);
+      if (!out && wParam) return LB_ERR;
       int count = 0;
       for (int i = 0; i < lb->Count() && count < int(wParam); ++i)
         if (lb->items[std::size_t(i)].selected) out[count++] = i;

@@ -69,6 +69,10 @@ TEST_F(TListBoxTest, ClickFiresForTheUsersSelectionOnly) {
   Pump();
   EXPECT_EQ(list->ItemIndex(), 1);
   EXPECT_EQ(clicks, 2);
+  backend.TypeText(u"th");  // type-ahead reaches the window through the form
+  Pump();
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(clicks, 3);
   EXPECT_EQ(list->ItemAtPos(POINT{5, r.top + 2}, true), 0);
   EXPECT_EQ(list->ItemAtPos(POINT{5, 95}, true), -1);
   EXPECT_EQ(list->ItemAtPos(POINT{5, 95}, false), 3);
