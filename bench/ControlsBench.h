@@ -1,26 +1,25 @@
-// The controls benchmark is made of several sources: each registers its
-// figures here and the one main runs them in turn, printing key=value lines.
+// The controls benchmark (bench/run controls): figures register themselves
+// from their own files (Controls*Bench.cpp, picked up by the build) and the
+// program prints one key=value line per figure, in key order.
 #pragma once
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace qv::bench {
+namespace qv {
 
-struct ControlsFigure {
-  std::string name;
-  std::function<void()> run;  // prints its own key=value lines
-};
+class HeadlessBackend;
 
-inline std::vector<ControlsFigure>& ControlsFigures() {
-  static std::vector<ControlsFigure> figures;
-  return figures;
-}
+namespace bench {
 
-struct RegisterControlsFigure {
-  RegisterControlsFigure(std::string name, std::function<void()> run) {
-    ControlsFigures().push_back({std::move(name), std::move(run)});
-  }
-};
+// A figure measures with the backend installed on the calling thread and
+// returns its value (milliseconds, by its key's convention).
+using ControlsFigure = std::function<double(HeadlessBackend& backend)>;
+int AddControlsFigure(const std::string& key, ControlsFigure measure);
 
-}  // namespace qv::bench
+double MedianOf(std::vector<double> values);
+// Milliseconds taken by `work`.
+double TimeMs(const std::function<void()>& work);
+
+}  // namespace bench
+}  // namespace qv

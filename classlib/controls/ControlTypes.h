@@ -70,12 +70,13 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
                   crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
                   crHandPoint = -21, crSizeAll = -22;
 
-// Horizontal placement of text in a control.
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
                        mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10, mrClose = 11;
+
+// Text alignment and the scroll bars a control shows.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;

@@ -103,6 +103,12 @@ void TWinControl::Dispatch(TMessage& M) {
       }
       M.Result = 0;
       return;
+    case CN_BASE + WM_SYSCHAR: {
+      // Alt+letter: the control whose caption has that accelerator takes it.
+      auto* form = GetParentForm(this);
+      M.Result = form && form->Perform(CM_DIALOGCHAR, M.WParam, M.LParam) != 0;
+      return;
+    }
     case CM_CHILDKEY:
       if (Parent()) Parent()->WindowProc(M);
       return;

@@ -6,6 +6,7 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/stdctrls/SubClass.h"
 #include "classlib/stdctrls/ListBox.h"
 #include "platform/Utf.h"
 #include "platform/controls/ComboBox.h"
@@ -127,7 +128,7 @@ TCustomComboBox::~TCustomComboBox() {
 
 void TCustomComboBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
-  CreateSystemSubClass(Params, u"COMBOBOX");
+  CreateSubClass(Params, u"COMBOBOX");
   static const DWORD kStyles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST,
                                   CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
                                   CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE};

@@ -11,20 +11,6 @@
 
 namespace qv {
 
-bool IsAccel(char16_t Key, const std::string& Text) {
-  auto upper = [](char16_t c) { return c >= 'a' && c <= 'z' ? char16_t(c - 32) : c; };
-  std::u16string t = Utf8ToUtf16(Text);
-  for (std::size_t i = 0; i + 1 < t.size(); ++i) {
-    if (t[i] != '&') continue;
-    if (t[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return upper(t[i + 1]) == upper(Key);
-  }
-  return false;
-}
-
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
   ControlStyle().Include(csOpaque);
   ControlStyle().Include(csReplicatable);

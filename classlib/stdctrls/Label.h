@@ -3,6 +3,7 @@
 // the focus to its FocusControl.
 #pragma once
 #include "classlib/controls/CustomControl.h"
+#include "classlib/stdctrls/Button.h"  // IsAccel
 
 namespace qv {
 
@@ -51,8 +52,5 @@ class TLabel : public TCustomLabel {
  public:
   using TCustomLabel::TCustomLabel;
 };
-
-// Whether Text has "&" before the character Key (case-insensitive ASCII).
-bool IsAccel(char16_t Key, const std::string& Text);
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include "classlib/SysUtils.h"
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/stdctrls/SubClass.h"
 #include "platform/Utf.h"
 #include "platform/controls/ListBox.h"
 #include "platform/gdi/Gdi.h"
@@ -131,7 +132,7 @@ TCustomListBox::~TCustomListBox() {
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
-  CreateSystemSubClass(Params, u"LISTBOX");
+  CreateSubClass(Params, u"LISTBOX");
   Params.Style |= WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | WS_TABSTOP;
   if (!integralHeight_) Params.Style |= LBS_NOINTEGRALHEIGHT;
   if (sorted_) Params.Style |= LBS_SORT;

@@ -1,10 +1,7 @@
-// Owner-draw states and taking over the system list and combo classes.
+// Owner-draw states of the list and combo controls.
 #include "classlib/stdctrls/OwnerDrawState.h"
 
-#include "platform/controls/ComboBox.h"
-#include "platform/controls/ListBox.h"
 #include "platform/controls/OwnerDraw.h"
-#include "platform/controls/SystemControls.h"
 
 namespace qv {
 
@@ -24,18 +21,6 @@ TOwnerDrawState OwnerDrawStateOf(UINT s) {
   for (auto& [bit, item] : bits)
     if (s & bit) state.Include(item);
   return state;
-}
-
-void CreateSystemSubClass(TCreateParams& Params, const char16_t* SystemClass) {
-  RegisterSystemControls();
-  WNDCLASSEXW wc;
-  if (!GetClassInfoExW(nullptr, SystemClass, &wc)) return;
-  UINT keep = Params.WindowClass.style & (CS_VREDRAW | CS_HREDRAW);
-  Params.WindowClass.lpfnWndProc = wc.lpfnWndProc;
-  Params.WindowClass.cbWndExtra = wc.cbWndExtra;
-  Params.WindowClass.style = (wc.style & ~UINT(CS_GLOBALCLASS)) | keep;
-  Params.WindowClass.hCursor = wc.hCursor;
-  Params.WindowClass.hbrBackground = wc.hbrBackground;
 }
 
 }  // namespace qv

@@ -1,5 +1,5 @@
 // What the owner-drawn list and combo controls hand their drawing and
-// measuring events, and the way a control takes over a system window class.
+// measuring events.
 #pragma once
 #include <functional>
 
@@ -38,10 +38,5 @@ TOwnerDrawState OwnerDrawStateOf(UINT itemState);
 using TDrawItemEvent =
     std::function<void(TWinControl* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
-
-// Makes Params create a window of the system class SystemClass under the
-// control's own class name: the system procedure becomes the control's
-// default procedure (registering the system classes first when needed).
-void CreateSystemSubClass(TCreateParams& Params, const char16_t* SystemClass);
 
 }  // namespace qv

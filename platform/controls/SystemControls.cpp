@@ -8,6 +8,9 @@ namespace qv {
 
 void RegisterSystemControls() {
   RegisterEditClass();
+  RegisterButtonClass();
+  RegisterStaticClass();
+  RegisterScrollBarClass();
   RegisterListBoxClasses();
   RegisterComboBoxClass();
 }

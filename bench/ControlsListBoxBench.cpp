@@ -1,22 +1,19 @@
 // listbox_add_ms: the median time to add 100,000 strings in random order to
 // a shown, sorted list box (one LB_ADDSTRING each, as a program filling it
 // without suspending updates does) and paint it once afterwards.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "bench/ControlsBench.h"
+#include "ControlsBench.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 
-namespace qv {
+namespace qv::bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kStrings = 100000, kRuns = 3;
 
 std::vector<std::u16string> Strings() {
@@ -33,22 +30,9 @@ std::vector<std::u16string> Strings() {
   return out;
 }
 
-double AddOnce(const std::vector<std::u16string>& strings) {
-  WNDCLASSEXW wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"QvBenchHost";
-  RegisterClassExW(&wc);
-  HWND host = CreateWindowExW(0, u"QvBenchHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 600, nullptr, nullptr,
-                              nullptr, nullptr);
-  HWND list = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_NOTIFY,
-                              0, 0, 400, 600, host, nullptr, nullptr, nullptr);
-  ProcessPendingMessages();
-  auto start = Clock::now();
-  for (auto& s : strings) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(s.c_str()));
-  UpdateWindow(list);
-  double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+// A figure for a list in the wrong order would be worthless.
+void CheckOrder(HWND list) {
   if (SendMessageW(list, LB_GETCOUNT, 0, 0) != kStrings) std::fprintf(stderr, "listbox: wrong count\n");
-  // A figure for a list in the wrong order would be worthless.
   std::u16string previous;
   for (int i = 0; i < kStrings; i += 7) {
     char16_t buf[64] = {};
@@ -59,21 +43,37 @@ double AddOnce(const std::vector<std::u16string>& strings) {
     if (text < previous) std::fprintf(stderr, "listbox: not sorted at %d\n", i);
     previous = text;
   }
+}
+
+double AddOnce(const std::vector<std::u16string>& strings) {
+  WNDCLASSEXW wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"QvListBenchHost";
+  RegisterClassExW(&wc);
+  HWND host = CreateWindowExW(0, u"QvListBenchHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 600, nullptr,
+                              nullptr, nullptr, nullptr);
+  HWND list = CreateWindowExW(0, u"LISTBOX", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_NOTIFY, 0,
+                              0, 400, 600, host, nullptr, nullptr, nullptr);
+  ProcessPendingMessages();
+  double ms = TimeMs([&] {
+    for (auto& s : strings) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(s.c_str()));
+    UpdateWindow(list);
+  });
+  CheckOrder(list);
   DestroyWindow(host);
   ProcessPendingMessages();
   return ms;
 }
 
-void Run() {
+double ListBoxAdd(HeadlessBackend&) {
   RegisterSystemControls();
   auto strings = Strings();
   std::vector<double> times;
   for (int i = 0; i < kRuns; ++i) times.push_back(AddOnce(strings));
-  std::sort(times.begin(), times.end());
-  std::printf("listbox_add_ms=%.1f\n", times[times.size() / 2]);
+  return MedianOf(times);
 }
 
-bench::RegisterControlsFigure registered{"listbox_add_ms", Run};
+const int registered = AddControlsFigure("listbox_add_ms", ListBoxAdd);
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::bench
