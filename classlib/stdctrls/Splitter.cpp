@@ -17,6 +17,15 @@ TSplitter::TSplitter(TComponent* AOwner) : TGraphicControl(AOwner) {
 
 TSplitter::~TSplitter() {
   EndDrag();
+  if (control_) control_->RemoveFreeNotification(this);
+}
+
+void TSplitter::Notification(TComponent* AComponent, TOperation Operation) {
+  TGraphicControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == control_) {
+    EndDrag();
+    control_ = nullptr;
+  }
 }
 
 void TSplitter::SetBeveled(bool Value) {
@@ -70,6 +79,7 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   if (Button != mbLeft || control_) return;
   control_ = FindControl();
   if (!control_) return;
+  control_->FreeNotification(this);  // a neighbour freed during the drag is let go
   downPos_ = Horizontal() ? X + Left() : Y + Top();
   oldSize_ = newSize_ = SizeOf(control_);
   // Room left in the parent after the other controls aligned the same way.
@@ -173,6 +183,7 @@ void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     EndDrag();
     auto alive = AliveToken();
     ApplySize();
+    if (control_) control_->RemoveFreeNotification(this);
     control_ = nullptr;
     if (!alive.expired() && OnMoved) OnMoved(this);
     if (alive.expired()) return;

@@ -35,6 +35,7 @@ class TSplitter : public TGraphicControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void RequestAlign() override;
   virtual bool DoCanResize(int& NewSize);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   // The sibling the splitter is aligned against, or null.
   TControl* FindControl();
 

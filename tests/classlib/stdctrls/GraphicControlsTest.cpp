@@ -325,6 +325,24 @@ TEST_F(GraphicControlsTest, SplitterDragsAnInvertedLineUntilRelease) {
   for (int x : {100 + 142, 100 + 162, 100 + 170}) EXPECT_EQ(PixelAt(x, 150), face) << x;
 }
 
+TEST_F(GraphicControlsTest, ANeighbourFreedDuringTheDragIsLetGo) {
+  TForm* form = NewForm({100, 100, 500, 400});
+  SplitLayout l = MakeSplit(form, alLeft, 100);
+  form->Show();
+  Pump();
+  backend.MouseMove(100 + 102, 200);
+  backend.MouseDown();
+  backend.MouseMove(100 + 142, 200);
+  Pump();
+  ASSERT_EQ(l.splitter->ResizeControl(), l.side);
+  delete l.side;
+  EXPECT_EQ(l.splitter->ResizeControl(), nullptr);
+  backend.MouseMove(100 + 150, 200);
+  backend.MouseUp();
+  Pump();
+  EXPECT_EQ(l.rest->Left(), l.splitter->Left() + l.splitter->Width());
+}
+
 TEST_F(GraphicControlsTest, SplittersOnTheOtherEdges) {
   TForm* form = NewForm({100, 100, 500, 400});
   SplitLayout top = MakeSplit(form, alTop, 80);
