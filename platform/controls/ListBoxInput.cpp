@@ -106,7 +106,10 @@ LRESULT ComboMouse(ListBox& lb, UINT msg, POINT p) {
     case WM_LBUTTONUP:
       if (inside && lb.Count() > 0) {
         if (int i = ItemAtY(lb, p.y); i >= 0) SetCurrent(lb, i);
+        lb.comboIgnoreUp = false;
+        // The choice's handlers may destroy the combo and this list with it.
         SendMessageW(lb.notify, kComboListClose, TRUE, 0);
+        return 0;
       } else if (!lb.comboIgnoreUp) {
         lb.comboPressed = false;
       }

@@ -54,6 +54,27 @@ TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnAnItemChoosesIt) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// A parent that destroys the combo as soon as a choice is made.
+LRESULT ClosingParent(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_COMMAND && HIWORD(w) == CBN_SELCHANGE) DestroyWindow(reinterpret_cast<HWND>(l));
+  return DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(ComboBoxTest, AComboDestroyedByItsChoiceIsLeftAlone) {
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, LONG_PTR(&ClosingParent));
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
+  ClickAt(combo, 20, 10);
+  HWND list = ListOf(combo);
+  ClickAt(list, 10, 30);
+  EXPECT_FALSE(IsWindow(combo));
+  EXPECT_FALSE(IsWindow(list));
+  HWND second = FillFruit(NewCombo(CBS_DROPDOWN));
+  SetFocus(second);
+  Key(VK_DOWN);
+  EXPECT_FALSE(IsWindow(second));
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, LONG_PTR(&ListParentProc));
+}
+
 TEST_F(ComboBoxTest, APressDraggedIntoTheListChoosesOnRelease) {
   HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
   POINT down{20, 10};
