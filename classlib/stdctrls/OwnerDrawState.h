@@ -9,23 +9,6 @@
 
 namespace qv {
 
-enum TOwnerDrawStateItem {
-  odSelected,
-  odGrayed,
-  odDisabled,
-  odChecked,
-  odFocused,
-  odDefault,
-  odHotLight,
-  odInactive,
-  odNoAccel,
-  odNoFocusRect,
-  odReserved1,
-  odReserved2,
-  odComboBoxEdit
-};
-using TOwnerDrawState = Set<TOwnerDrawStateItem>;
-
 // The window could not take another item.
 class EOutOfResources : public Exception {
  public:
