@@ -146,7 +146,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT: {
       // wParam 1 is the whole frame, else the region (screen coordinates) to draw.
       HRGN part = wParam > 1 ? reinterpret_cast<HRGN>(wParam) : nullptr;
-      HDC dc = part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN) : GetWindowDC(hwnd);
+      DWORD clip = (w->style & WS_CLIPSIBLINGS ? DCX_CLIPSIBLINGS : 0) |
+                   (w->style & WS_CLIPCHILDREN ? DCX_CLIPCHILDREN : 0);
+      HDC dc =
+          part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN | clip) : GetWindowDC(hwnd);
       if (dc) {
         DrawNonClient(w, dc);
         ReleaseDC(hwnd, dc);

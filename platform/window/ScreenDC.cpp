@@ -111,11 +111,7 @@ void PresentScreenOverlays() {
   if (changed) PresentTops(&overlay, width);
 }
 
-}  // namespace wm
-
-HDC GetDC(HWND hwnd) {
-  using namespace wm;
-  if (hwnd) return GetDCEx(hwnd, nullptr, DCX_CACHE);
+HDC OpenScreenDC() {
   ScreenDC s;
   s.base = std::make_unique<Surface>(ComposeScreen());
   s.drawing = std::make_unique<Surface>(*s.base);
@@ -127,4 +123,5 @@ HDC GetDC(HWND hwnd) {
   return dc;
 }
 
+}  // namespace wm
 }  // namespace qv

@@ -250,6 +250,7 @@ void SendNcPaint(const WindowPtr& w);
 void PresentAll();
 // Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
 void ApplyScreenOverlays(Surface& screen);
+HDC OpenScreenDC();
 bool CloseScreenDC(HDC hdc);  // false when hdc is no screen DC
 void PresentScreenOverlays();
 

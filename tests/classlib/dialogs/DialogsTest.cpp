@@ -118,5 +118,40 @@ TEST_F(ClDialogs, InputQueryAndInputBox) {
   EXPECT_EQ(InputBox("Category", "Name", "Default"), "New");
 }
 
+TEST_F(ClDialogs, SaveDialogTakesAndGivesItsProperties) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("qv_cldlg_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "report.txt") << "x";
+  TSaveDialog save(nullptr);
+  save.DefaultExt = "txt";
+  save.Filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+  save.Options = TOpenOptions{ofOverwritePrompt, ofHideReadOnly, ofEnableSizing};
+  save.InitialDir = dir.string();
+  save.FileName = "report";
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    EXPECT_EQ(TextOf(dialog), "Save As");
+    EXPECT_EQ(TextOf(Children(dialog, u"EDIT").at(0)), "report");
+    backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress('Y'); });  // replace it
+    backend.KeyPress(VK_RETURN);
+  });
+  ASSERT_TRUE(save.Execute());
+  EXPECT_EQ(save.FileName, (dir / "report.txt").string());
+  EXPECT_EQ(save.FilterIndex, 1);
+  EXPECT_FALSE(save.Options.Contains(ofExtensionDifferent));
+  // Cancelled: the name stays as it was.
+  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_ESCAPE); });
+  EXPECT_FALSE(save.Execute());
+  EXPECT_EQ(save.FileName, (dir / "report.txt").string());
+  // Another extension typed by hand is flagged.
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    SetWindowTextW(Children(dialog, u"EDIT").at(0), u"data.csv");
+    backend.KeyPress(VK_RETURN);
+  });
+  ASSERT_TRUE(save.Execute());
+  EXPECT_TRUE(save.Options.Contains(ofExtensionDifferent));
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace qv::test
