@@ -24,9 +24,12 @@
 
 #include "demo/DemoLayout.h"
 #include "platform/backend/X11Backend.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Shapes.h"
 #include "platform/image/Png.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 #include "platform/window/SizeMove.h"
 #include "platform/window/Window.h"
 
@@ -549,6 +552,24 @@ TEST_F(X11Desktop, PopupsStayAboveAndFollowTheirFormAndFocusDecidesTheLook) {
   XSetInputFocus(desktop, wm, RevertToParent, CurrentTime);
   XFlush(desktop);
   EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == main; }));
+}
+
+TEST_F(X11Desktop, ScreenDrawingShowsOverTheWindowsUntilReleased) {
+  HWND h = Make(0, u"QvX11Test", u"Under", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  Surface before, now;
+  ASSERT_TRUE(X().CaptureWindow(h, before));
+  HDC screen = GetDC(nullptr);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r{origin.x + 10, origin.y + 10, origin.x + 60, origin.y + 40};
+  FillRect(screen, &r, red);
+  EXPECT_TRUE(
+      PumpUntil([&] { return X().CaptureWindow(h, now) && (now.At(20, 20) & 0xFFFFFF) == 0xFF0000; }));
+  EXPECT_EQ(now.At(100, 100), before.At(100, 100));
+  ReleaseDC(nullptr, screen);
+  DeleteObject(red);
+  EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(20, 20) == before.At(20, 20); }));
 }
 
 }  // namespace
