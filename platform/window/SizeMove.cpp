@@ -210,6 +210,9 @@ class SizeMoveLoop {
 void RunSizeMoveLoop(HWND hwnd, WPARAM command, POINT pt) {
   auto w = Get(hwnd);
   if (!w || w->maximized || w->minimized) return;
+  // A window that took the mouse capture before passing the command on
+  // tracks the drag itself (a skin's outline drag): no second loop.
+  if (GetCapture() == hwnd) return;
   if ((command & 0xFFF0) == SC_SIZE && !(w->style & WS_THICKFRAME)) return;
   SizeMoveLoop(hwnd, command, pt).Run();
 }

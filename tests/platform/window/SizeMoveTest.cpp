@@ -118,6 +118,16 @@ TEST_F(SizeMove, KeyboardMovesAndSizesAndEscapeGoesBack) {
   EXPECT_EQ(Rect(fixed), (RECT{50, 50, 250, 150}));
 }
 
+TEST_F(SizeMove, AWindowHoldingTheCaptureTracksTheDragItself) {
+  HWND h = Framed({100, 100, 400, 300});
+  SetCapture(h);
+  Clear();
+  SendMessageW(h, WM_SYSCOMMAND, SC_MOVE, 0);  // returns at once: no loop, no keys needed
+  EXPECT_TRUE(Seq(h, {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}).empty());
+  EXPECT_EQ(GetCapture(), h);
+  ReleaseCapture();
+}
+
 TEST_F(SizeMove, CaptionDoubleClickMaximisesAndRestores) {
   HWND h = Framed({100, 100, 400, 300});
   auto doubleClick = [&](int y) {
