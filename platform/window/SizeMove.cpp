@@ -191,7 +191,12 @@ class SizeMoveLoop {
     if (EqualRect(&r, &current_)) return;
     current_ = r;
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (moving_ ? SWP_NOSIZE : 0);
+    RECT before;
+    GetWindowRect(hwnd_, &before);
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.Width(), r.Height(), flags);
+    RECT after;
+    if (GetWindowRect(hwnd_, &after) && !(GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD))
+      MoveOwnedPopups(hwnd_, after.left - before.left, after.top - before.top);
     UpdateWindow(hwnd_);
   }
 

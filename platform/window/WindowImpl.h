@@ -75,7 +75,7 @@ struct Window {
   bool destroying = false;  // DestroyWindow running
   bool dead = false;        // handle released
   bool minimized = false, maximized = false;
-  bool ncActive = false;  // the caption shows the active colours (WM_NCACTIVATE)
+  bool ncActive = false;        // the caption shows the active colours (WM_NCACTIVATE)
   RECT normalRect;              // the rectangle a maximised window is restored to
   LRESULT pressedNcButton = 0;  // the caption button drawn pushed (HTCLOSE ...)
   // Painting
@@ -293,6 +293,9 @@ bool RegisterBuiltInClass(LPCWSTR name);
 RECT MdiIconicRect(const WindowPtr& child);
 // The maximised MDI child whose title the frame's caption shows, or null.
 HWND MdiMaximizedChildOfFrame(HWND frame);
+// When the user moves a window (the desktop, the move loop), its popups
+// without a frame (hints, menus, drop-downs) move along by the same amount.
+void MoveOwnedPopups(HWND owner, int dx, int dy);
 // Scroll bars (ScrollBar.cpp)
 void DrawScrollBar(const WindowPtr& w, HDC dc, int bar, const RECT& r);
 void ScrollBarTrack(HWND hwnd, int bar, LRESULT hit, POINT screen);

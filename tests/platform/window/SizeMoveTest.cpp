@@ -55,6 +55,18 @@ TEST_F(SizeMove, CaptionDragMovesTheWindowInsideEnterAndExit) {
   EXPECT_EQ(Rect(h), (RECT{190, 150, 490, 350}));
 }
 
+TEST_F(SizeMove, FramelessPopupsMoveWithTheirOwnerDialogsStay) {
+  HWND h = Framed({100, 100, 400, 300});
+  HWND hint = CreateWindowExW(WS_EX_TOPMOST, u"QvTest", u"", WS_POPUP | WS_VISIBLE, 150, 250, 80, 20, h,
+                              nullptr, nullptr, nullptr);
+  HWND dialog = CreateWindowExW(0, u"QvTest", u"Find", WS_POPUP | WS_CAPTION | WS_VISIBLE, 420, 100, 150, 100,
+                                h, nullptr, nullptr, nullptr);
+  SetActiveWindow(h);
+  Drag({200, 110}, {{230, 150}});
+  EXPECT_EQ(Rect(hint), (RECT{180, 290, 260, 310}));
+  EXPECT_EQ(Rect(dialog), (RECT{420, 100, 570, 200}));
+}
+
 TEST_F(SizeMove, BorderDragsStopAtTheTrackingLimits) {
   HWND h = Framed({100, 100, 400, 300});
   Rec().handlers[h] = [](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
