@@ -7,8 +7,8 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/text/Text.h"
-#include "platform/window/Paint.h"
 #include "platform/window/MenuHooks.h"
+#include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/WindowImpl.h"
 
