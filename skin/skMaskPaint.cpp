@@ -108,6 +108,17 @@ void StretchCopy(TBitmap* Dst, TBitmap* Src, int sx, int sy, int sw, int sh, int
   }
 }
 
+// The mask's part of its source, cut to the source bitmap: a damaged skin may
+// name any rectangle, and no part of the painting may read outside.
+RECT SourceRect(const TSkMaskData& Mask, const TBitmap* Src) {
+  auto clip = [](LONG v, int hi) { return LONG(std::clamp<int64_t>(v, 0, hi)); };
+  RECT r{clip(Mask.R.left, Src->Width()), clip(Mask.R.top, Src->Height()), clip(Mask.R.right, Src->Width()),
+         clip(Mask.R.bottom, Src->Height())};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
 }  // namespace
 
 void BlendRectToColor(TBitmap* Bmp, RECT R, uint8_t Percent, TColor Color) {
@@ -153,11 +164,12 @@ void DrawSkinGlyph(TBitmap* Bmp, POINT P, int State, int Mode, const TSkMaskData
   if (!Valid24(Bmp)) return;
   TBitmap* src = Mask.Bmp ? Mask.Bmp.get() : Mask.Manager ? Mask.Manager->MasterBitmap.get() : nullptr;
   if (!src || Mask.ImageCount < 1) return;
-  const int pw = (Mask.R.right - Mask.R.left) / Mask.ImageCount;
-  const int ph = (Mask.R.bottom - Mask.R.top) / (std::max<int>(Mask.MaskType, 0) + 1);
+  const RECT mr = SourceRect(Mask, src);
+  const int pw = (mr.right - mr.left) / Mask.ImageCount;
+  const int ph = (mr.bottom - mr.top) / (std::max<int>(Mask.MaskType, 0) + 1);
   if (pw <= 0 || ph <= 0) return;
   State = std::clamp(State, 0, Mask.ImageCount - 1);
-  Block b{Mask.R.left + State * pw, Mask.R.top, P.x, P.y, pw, ph};
+  Block b{int(mr.left) + State * pw, int(mr.top), int(P.x), int(P.y), pw, ph};
   if (Mask.MaskType == 0) {
     if (Mode == 1 || Mask.Bmp) {
       TransparentCopy(Bmp, src, b);
@@ -191,13 +203,14 @@ TNinePart NinePartGeometry(const TSkMaskData& Mask, int State, int W, int H) {
   } else {
     if (!Mask.Manager || !Mask.Manager->MasterBitmap || Mask.ImageCount < 1) return g;
     g.Src = Mask.Manager->MasterBitmap.get();
-    const int rw = Mask.R.right - Mask.R.left, rh = Mask.R.bottom - Mask.R.top;
+    const RECT mr = SourceRect(Mask, g.Src);
+    const int rw = mr.right - mr.left, rh = mr.bottom - mr.top;
     const int mt = std::max<int>(Mask.MaskType, 0);
     g.w = rw / (3 * Mask.ImageCount), g.h = rh / (3 * (mt + 1));
     if (g.w <= 0 || g.h <= 0) return g;
     State = std::clamp(State, 0, Mask.ImageCount - 1);
-    g.bx = Mask.R.left + rw * State / Mask.ImageCount;
-    g.by = Mask.R.top;
+    g.bx = int(mr.left) + rw * State / Mask.ImageCount;
+    g.by = int(mr.top);
     g.imageH = rh / (mt + 1);
     g.alphaDY = rh / 2;
   }

@@ -302,8 +302,8 @@ SIZE TSkinManager::GetMaskSize(int i) const {
   if (!IsValidImgIndex(i)) return SIZE{0, 0};
   const TSkMaskData& m = ma[size_t(i)];
   if (m.Bmp) return SIZE{m.Bmp->Width() / 3, m.Bmp->Height() / 2};
-  return SIZE{(m.R.right - m.R.left) / std::max<int>(1, m.ImageCount),
-              (m.R.bottom - m.R.top) / std::max<int>(1, m.MaskType + 1)};
+  const int64_t w = int64_t(m.R.right) - m.R.left, h = int64_t(m.R.bottom) - m.R.top;
+  return SIZE{LONG(w / std::max<int>(1, m.ImageCount)), LONG(h / std::max<int>(1, m.MaskType + 1))};
 }
 
 TColor TSkinManager::GetGlobalColor() const {
