@@ -51,7 +51,9 @@ void BlendByMask(TBitmap* Back, TBitmap* Body, TBitmap* Mask, const RECT& R) {
     uint8_t* d = Back->ScanLine(y) + 3 * l;
     const uint8_t* s = Body->ScanLine(y) + 3 * l;
     const uint8_t* m = Mask->ScanLine(y) + 3 * l;
-    for (int n = 3 * (r - l); n > 0; --n, ++d, ++s, ++m) *d = uint8_t(*s + (((*d - *s) * *m) >> 8));
+    // White (255) keeps what is underneath exactly, as the masks' convention says.
+    for (int n = 3 * (r - l); n > 0; --n, ++d, ++s, ++m)
+      if (*m != 255) *d = uint8_t(*s + (((*d - *s) * *m) >> 8));
   }
 }
 
@@ -63,7 +65,8 @@ void BlendColorByMask(TBitmap* Dst, TBitmap* Mask, TColor Color) {
     uint8_t* d = Dst->ScanLine(y);
     const uint8_t* m = Mask->ScanLine(y);
     for (int x = 0; x < Dst->Width(); ++x, d += 3, m += 3)
-      for (int k = 0; k < 3; ++k) d[k] = uint8_t(Clamp255(c[k] + (((d[k] - c[k]) * m[k]) >> 8)));
+      for (int k = 0; k < 3; ++k)
+        if (m[k] != 255) d[k] = uint8_t(Clamp255(c[k] + (((d[k] - c[k]) * m[k]) >> 8)));
   }
 }
 

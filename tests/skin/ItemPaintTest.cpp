@@ -14,6 +14,7 @@ namespace {
 class ItemPaint : public ::testing::Test {
  protected:
   void SetUp() override {
+    SharedBgColor = clSkinTransparent;
     root = MakeTestSkins(dir);
     manager = std::make_unique<TSkinManager>(nullptr);
     manager->SetSkinDirectory(root);
