@@ -15,6 +15,7 @@
 #include "classlib/controls/Application.h"
 #include "demo/skin/SkinDemoForm.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/window/Input.h"
 #include "platform/window/Window.h"
 #include "skin/skBlend.h"
 #include "skin/skGradient.h"

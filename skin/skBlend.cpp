@@ -37,6 +37,10 @@ bool ClipCopy(int srcW, int srcH, int dstW, int dstH, RECT& src, int& x, int& y)
 
 }  // namespace
 
+TBmpRows::TBmpRows(TBitmap* Bmp) {
+  if (Bmp && !Bmp->Empty()) base = Bmp->ScanLine(0), stride = Bmp->RowBytes();
+}
+
 TBitmap* CreateBmp24BySize(int W, int H) {
   return new TBitmap(std::max(W, 0), std::max(H, 0), pf24bit);
 }
@@ -47,13 +51,17 @@ void BlendByMask(TBitmap* Back, TBitmap* Body, TBitmap* Mask, const RECT& R) {
   int l = std::max<int>(R.left, 0), t = std::max<int>(R.top, 0);
   int r = std::min({int(R.right), Back->Width(), Body->Width(), Mask->Width()});
   int b = std::min({int(R.bottom), Back->Height(), Body->Height(), Mask->Height()});
+  const TBmpRows backRows(Back), bodyRows(Body), maskRows(Mask);
+  const int n = 3 * (r - l);
   for (int y = t; y < b; ++y) {
-    uint8_t* d = Back->ScanLine(y) + 3 * l;
-    const uint8_t* s = Body->ScanLine(y) + 3 * l;
-    const uint8_t* m = Mask->ScanLine(y) + 3 * l;
+    uint8_t* d = backRows(y) + 3 * l;
+    const uint8_t* s = bodyRows(y) + 3 * l;
+    const uint8_t* m = maskRows(y) + 3 * l;
     // White (255) keeps what is underneath exactly, as the masks' convention says.
-    for (int n = 3 * (r - l); n > 0; --n, ++d, ++s, ++m)
-      if (*m != 255) *d = uint8_t(*s + (((*d - *s) * *m) >> 8));
+    for (int i = 0; i < n; ++i) {
+      const int v = s[i] + (((d[i] - s[i]) * m[i]) >> 8);
+      d[i] = m[i] == 255 ? d[i] : uint8_t(v);
+    }
   }
 }
 

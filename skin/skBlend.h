@@ -3,6 +3,7 @@
 // copies, grey-scaling and soft rectangular shadows. Every rectangle is
 // clipped to the bitmaps it touches.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/SystemColors.h"
@@ -13,6 +14,15 @@ namespace qv {
 class TBitmap;
 
 TBitmap* CreateBmp24BySize(int W, int H);  // white; the caller owns it
+
+// Row access for the inner loops: the bitmap is asked once for its first row
+// and its row distance (rows are top-down), not once per row.
+struct TBmpRows {
+  explicit TBmpRows(TBitmap* Bmp);
+  uint8_t* operator()(int Row) const { return base + ptrdiff_t(Row) * stride; }
+  uint8_t* base = nullptr;
+  ptrdiff_t stride = 0;
+};
 
 // Back := Body + (Back - Body) * M / 256 over R (white mask keeps Back).
 void BlendByMask(TBitmap* Back, TBitmap* Body, TBitmap* Mask, const RECT& R);

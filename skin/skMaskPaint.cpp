@@ -51,12 +51,13 @@ void MaskedCopy(TBitmap* Dst, TBitmap* Src, Block b, int alphaDY, const TCacheIn
   const uint8_t fb = uint8_t(MaskFillColor >> 16), fg = uint8_t(MaskFillColor >> 8),
                 fr = uint8_t(MaskFillColor);
   TBitmap* cache = Cache.Ready && Valid24(Cache.Bmp) ? Cache.Bmp : nullptr;
+  const TBmpRows src(Src), dst(Dst), cacheRows(cache);
   for (int y = 0; y < b.h; ++y) {
-    const uint8_t* s = Src->ScanLine(b.sy + y) + 3 * b.sx;
-    const uint8_t* a = Src->ScanLine(b.sy + y + alphaDY) + 3 * b.sx;
-    uint8_t* d = Dst->ScanLine(b.dy + y) + 3 * b.dx;
+    const uint8_t* s = src(b.sy + y) + 3 * b.sx;
+    const uint8_t* a = src(b.sy + y + alphaDY) + 3 * b.sx;
+    uint8_t* d = dst(b.dy + y) + 3 * b.dx;
     const int cy = Cache.Y + b.dy + y;
-    const uint8_t* crow = cache && cy >= 0 && cy < cache->Height() ? cache->ScanLine(cy) : nullptr;
+    const uint8_t* crow = cache && cy >= 0 && cy < cache->Height() ? cacheRows(cy) : nullptr;
     for (int x = 0; x < b.w; ++x, s += 3, a += 3, d += 3) {
       if (!IsKey(s)) {
         for (int k = 0; k < 3; ++k) d[k] = MaskBlend(d[k], s[k], std::min(255, a[k] + glyphBoost));
@@ -76,9 +77,10 @@ void MaskedCopy(TBitmap* Dst, TBitmap* Src, Block b, int alphaDY, const TCacheIn
 
 void TransparentCopy(TBitmap* Dst, TBitmap* Src, Block b) {
   if (!Valid24(Dst) || !Valid24(Src) || !ClipBlock(b, Src, Dst, 0, Src->Width(), Src->Height())) return;
+  const TBmpRows src(Src), dst(Dst);
   for (int y = 0; y < b.h; ++y) {
-    const uint8_t* s = Src->ScanLine(b.sy + y) + 3 * b.sx;
-    uint8_t* d = Dst->ScanLine(b.dy + y) + 3 * b.dx;
+    const uint8_t* s = src(b.sy + y) + 3 * b.sx;
+    uint8_t* d = dst(b.dy + y) + 3 * b.dx;
     for (int x = 0; x < b.w; ++x, s += 3, d += 3)
       if (!IsKey(s)) d[0] = s[0], d[1] = s[1], d[2] = s[2];
   }
