@@ -193,6 +193,18 @@ TEST_F(Hints, PresetsAndSizesPerStyle) {
   EXPECT_EQ(none.CalcHintRect(100, "x"), (RECT{0, 0, 0, 0}));  // no manager: an empty size
 }
 
+TEST_F(Hints, BadGradientTextPaintsThePlainColour) {
+  manager = new TSkHintManager(form);
+  manager->AfterConstruction();
+  ConfigureCatalogueHints(manager);
+  manager->HintKind()->GradientData = "1;2;x;0;0";
+  TSkCustomHintWindow* w = ShowHintAt(100, 100);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(manager->HintKind()->GradientPercent, 0);  // no steps: the colour alone
+  const Surface screen = backend.Screenshot();
+  EXPECT_EQ(screen.At(w->Left() + 8, w->Top() + 24 + 20) & 0xFFFFFF, Rgb(12778748));
+}
+
 TEST_F(Hints, BalloonBubblesLeadToTheTail) {
   manager = new TSkHintManager(form);
   manager->AfterConstruction();

@@ -4,6 +4,7 @@
 #include "SkinTestSupport.h"
 #include "TestSkins.h"
 #include "classlib/controls/Forms.h"
+#include "classlib/graphics/JpegImage.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "skin/skItemPaint.h"
 #include "skin/skinManager.h"
@@ -111,6 +112,30 @@ TEST_F(ItemPaint, CutTextEndsInDots) {
   const std::string cut = CutText(c, "A rather long caption", c->TextWidth("A rather") + c->TextWidth("..."));
   EXPECT_EQ(cut.substr(cut.size() - 3), "...");
   EXPECT_LE(c->TextWidth(cut), c->TextWidth("A rather") + c->TextWidth("..."));
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST(TileGraphicTest, TilesStopAtTheRectangleForPicturesToo) {
+  HeadlessBackend backend{SIZE{64, 64}};
+  TJPEGImage jpg;
+  {
+    TBitmap pic(7, 5, pf24bit);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 7; ++x) SetPx(&pic, x, y, clBlack);
+    jpg.Assign(&pic);
+  }
+  auto b = Bmp24(30, 20, clWhite);
+  TileGraphic(b.get(), RECT{2, 3, 17, 14}, &jpg);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) {
+      const bool inside = x >= 2 && x < 17 && y >= 3 && y < 14;
+      ASSERT_EQ((Px(b.get(), x, y) & 0xFF) < 60, inside) << x << "," << y;
+    }
 }
 
 }  // namespace
