@@ -4,6 +4,7 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "skin/skBlend.h"
 #include "skin/skColors.h"
+#include "skin/skGdiHelpers.h"
 #include "skin/skMaskPaint.h"
 
 namespace qv::test {
@@ -106,6 +107,32 @@ TEST_F(Blend, ShadowRingsDarkenInwardAndCoreCarriesTransparency) {
   PaintShadow(s.get(), RECT{0, 0, 6, 6}, 0, clBlack, 10, 0);
   EXPECT_EQ(Px(s.get(), 0, 0), clWhite);
   EXPECT_LT(Px(s.get(), 2, 2) & 0xFF, Px(s.get(), 1, 1) & 0xFF);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST(GlyphBitmap, StatesOfOneAndTwoImages) {
+  HeadlessBackend backend{SIZE{64, 64}};
+  auto glyph = Bmp24(4, 2, 0x0000FF);  // left half red, right half green, key at the bottom-left
+  SetPx(glyph.get(), 2, 0, 0x00FF00), SetPx(glyph.get(), 3, 0, 0x00FF00), SetPx(glyph.get(), 3, 1, 0x00FF00);
+  SetPx(glyph.get(), 0, 1, 0x123456), SetPx(glyph.get(), 2, 1, 0x123456);
+  auto dst = Bmp24(4, 2, clBlack);
+  PaintGlyphBitmap(glyph.get(), dst.get(), POINT{0, 0}, 0, true, 0, false, true, 2);
+  EXPECT_EQ(Px(dst.get(), 0, 0), 0x0000FF);
+  EXPECT_EQ(Px(dst.get(), 0, 1), clBlack);  // the key colour stays out
+  EXPECT_EQ(Px(dst.get(), 2, 0), clBlack);  // only the left image
+  PaintGlyphBitmap(glyph.get(), dst.get(), POINT{2, 0}, 0, true, 0, false, false, 2);
+  EXPECT_EQ(Px(dst.get(), 3, 0), 0x00FF00);  // disabled: the right image
+  auto half = Bmp24(4, 2, clBlack);
+  PaintGlyphBitmap(glyph.get(), half.get(), POINT{0, 0}, 50, false, 0, false, true, 1);
+  EXPECT_EQ(Px(half.get(), 1, 0), 0x000080);  // blended at one half (127.5 rounds to 128)
+  PaintGlyphBitmap(glyph.get(), half.get(), POINT{0, 0}, 0, true, 0, false, true,
+                   3);  // other counts: nothing
+  EXPECT_EQ(Px(half.get(), 1, 0), 0x000080);
 }
 
 }  // namespace
