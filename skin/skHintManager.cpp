@@ -104,11 +104,11 @@ void TSkHintManager::UpdateHintWindowClass(TSkHintStyle Style) {
       };
       break;
     case hsStandard:
-      if (ActiveHintManager == this || !ActiveHintManager) ActiveHintManager = nullptr;
+      ActiveHintManager = nullptr;
       Application->HintWindowClass = nullptr;
       break;
     case hsNone:
-      if (ActiveHintManager == this || !ActiveHintManager) ActiveHintManager = nullptr;
+      ActiveHintManager = nullptr;
       Application->HintWindowClass = [](TComponent* o) -> THintWindow* { return new TSkSimplyHintWindow(o); };
       break;
   }

@@ -40,6 +40,7 @@ TSkinManager::TSkinManager(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TSkinManager::~TSkinManager() {
+  Destroying();  // controls that name this manager forget it when told the skin is gone
   SetActive(false);
   if (hookId_ && Application) Application->UnhookMainWindow(hookId_);
   hookId_ = 0;

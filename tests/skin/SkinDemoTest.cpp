@@ -24,9 +24,10 @@ class SkinDemo : public ::testing::Test {
     delete form;
     Application->ProcessMessages();
   }
-  uint32_t At(TControl* c, int x, int y) {
+  uint32_t At(TControl* c, int x, int y) { return At(backend.Screenshot(), c, x, y); }
+  static uint32_t At(const Surface& shot, TControl* c, int x, int y) {
     POINT p = c->ClientToScreen(POINT{x, y});
-    return backend.Screenshot().At(p.x, p.y) & 0xFFFFFF;
+    return shot.At(p.x, p.y) & 0xFFFFFF;
   }
   HeadlessBackend backend{SIZE{700, 480}};
   demo::TSkinDemoForm* form = nullptr;
@@ -50,8 +51,9 @@ TEST_F(SkinDemo, SkinnedControlsShowTheSkin) {
   TControl* box = form->Box;
   EXPECT_EQ(At(box, box->Width() / 2, 0), PixelRGB(51, 140, 240) & 0xFFFFFF);
   int dark = 0;
+  const Surface shot = backend.Screenshot();
   for (int x = 6; x < 80; ++x)
-    for (int y = 4; y < 20; ++y) dark += PixelR(At(box, x, y)) < 100;
+    for (int y = 4; y < 20; ++y) dark += PixelR(At(shot, box, x, y)) < 100;
   EXPECT_GT(dark, 10);
 }
 

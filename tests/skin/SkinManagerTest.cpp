@@ -100,8 +100,10 @@ TEST_F(SkinManagerTest, DefaultManagerRules) {
 TEST_F(SkinManagerTest, DestroyedManagerLeavesNoHookOrForm) {
   auto m = NewManager();
   m->SetSkinName("TestSkin");
+  probe->SkinData->SetSkinManager(m.get());
   probe->Commands.clear();
   m.reset();
+  EXPECT_EQ(probe->SkinData->OwnSkinManager(), nullptr);  // forgotten, not left dangling
   EXPECT_EQ(Announced(), (std::vector<WORD>{AC_SKINREMOVED}));
   EXPECT_EQ(probe->SkinData->SkinManager(), nullptr);
   // A message to the application window after the manager is gone reaches no hook.
