@@ -64,11 +64,13 @@ bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
   node->Size = isFile ? rec::Int(rec, fld::fiSize) : 0;
   std::vector<int64_t> files, folders;
   if (!isFile) {
-    for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i) files.push_back(rec::RefAt(rec, fld::foFiles, i));
+    for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
+      files.push_back(rec::RefAt(rec, fld::foFiles, i));
     for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
       folders.push_back(rec::RefAt(rec, fld::foFolders, i));
   }
-  int64_t nameRef = node->Kind == TFileData::kRoot ? -1 : rec::Ref(rec, isFile ? int(fld::fiName) : int(fld::foName));
+  int64_t nameRef =
+      node->Kind == TFileData::kRoot ? -1 : rec::Ref(rec, isFile ? int(fld::fiName) : int(fld::foName));
   Base->Release(rec);
   if (node->Kind != TFileData::kRoot) {
     TXRecData* name = Base->GetData(nameRef);
@@ -126,12 +128,19 @@ TFileData* TDiscList::ProcPath(const std::string& rest, TFileData* node) {
     return nullptr;
   }
   std::string name = rest.substr(0, p);
+  // Sibling folders may differ only in letter case: the exact spelling wins,
+  // and a path typed in another case of a to z still finds its folder.
+  TFileData* found = nullptr;
   for (int32_t i = 0; i < node->Count(); ++i) {
     TFileData* child = node->GetChild(i);
-    if (child->Kind != TFileData::kFile && SameText(child->Name, name))
-      return ProcPath(rest.substr(p + 1), child);
+    if (child->Kind == TFileData::kFile) continue;
+    if (child->Name == name) {
+      found = child;
+      break;
+    }
+    if (!found && SameText(child->Name, name)) found = child;
   }
-  return nullptr;
+  return found ? ProcPath(rest.substr(p + 1), found) : nullptr;
 }
 
 bool TDiscList::DeleteDisc(int64_t id) {
@@ -181,7 +190,8 @@ bool TDiscList::DeleteFolderTree(int64_t ref) {
     return false;
   }
   std::vector<int64_t> files, folders;
-  for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i) files.push_back(rec::RefAt(rec, fld::foFiles, i));
+  for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
+    files.push_back(rec::RefAt(rec, fld::foFiles, i));
   for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
     folders.push_back(rec::RefAt(rec, fld::foFolders, i));
   Base->Release(rec);

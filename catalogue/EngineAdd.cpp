@@ -27,6 +27,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Disc label must be specified");
     return;
   }
+  if (!DiscTextsFit(data, host_)) return;
   if (!IsOpen()) {
     host_.AddError("Database has not been opened");
     return;
@@ -75,18 +76,18 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
   return key.get();
 }
 
-// Names met before resolve through a hash of the folded name, verified against
-// the record, so a repeated name costs no index search; a new name (or a
-// hash collision) goes through the index as usual.
+// Every spelling of a name has a record of its own: the file system tells
+// "README" from "readme". Names met before resolve through a hash of their
+// bytes, verified against the record, so a repeated name costs no index
+// search; a new name (or a hash collision) goes through the index as usual.
 TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   auto& interned = interned_[folder ? 1 : 0];
-  const uint64_t hash = FoldedHash(name);
+  const uint64_t hash = ExactHash(name);
   auto known = interned.find(hash);
   if (known != interned.end()) {
     TXRecData* rec = Base->FetchData(known->second);
     const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
-    if (rec && rec->Kind == kind && !rec->IsDeleted() && qv::CompareNames(rec::StrRef(rec, fld::nName), name) == 0)
-      return rec;
+    if (rec && rec->Kind == kind && !rec->IsDeleted() && rec::StrRef(rec, fld::nName) == name) return rec;
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
@@ -112,6 +113,19 @@ TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   return rec;
 }
 
+void TEngine::NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& entry) {
+  facts_.PutEntry(id, entry);
+  if (facts_.KnowsRefs(name->ID)) {
+    facts_.AddRef(name->ID, id);
+    return;
+  }
+  // The first reference of this name in the session: the record, which now
+  // lists this one too, gives the whole list.
+  std::vector<int64_t> refs(std::size_t(rec::RefCount(name, fld::nRefs)));
+  for (std::size_t i = 0; i < refs.size(); ++i) refs[i] = rec::RefAt(name, fld::nRefs, int(i));
+  facts_.PutRefs(name->ID, refs);
+}
+
 int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef) {
   LetMessagesRun();
   if (Aborted) return -1;
@@ -134,6 +148,7 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   folders_.Put(id, {parentRef, name ? name->ID : -1});
   if (name) {
     rec::AddRef(name, fld::nRefs, id);
+    NoteEntry(name, id, {discID, parentRef, 0, node->Date});
     ++FoldersCount;
     ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
   } else {
@@ -164,6 +179,7 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   rec::SetDate(rec, fld::fiDate, node->Date);
   rec::SetInt(rec, fld::fiSize, node->Size);
   rec::AddRef(name, fld::nRefs, rec->ID);
+  NoteEntry(name, rec->ID, {discID, parentRef, node->Size, node->Date});
   ++FilesCount;
   ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
   return rec->ID;

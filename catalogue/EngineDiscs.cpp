@@ -18,7 +18,7 @@ bool TEngine::LocateInBrowser(const std::string& fileName, const TNodeData& row)
   }
   if (!Discs->Browse(discPos)) return false;
   host_.ProcessMessages();
-  const std::string path = Utf16ToUtf8(row.Path);
+  const std::string path = row.StoredPath.empty() ? Utf16ToUtf8(row.Path) : row.StoredPath;
   TFileData* folder = Discs->FindFolder(path);
   if (!folder) {
     host_.AddError("Path \"" + path + "\" was not found");
@@ -65,8 +65,12 @@ bool TEngine::ClearDatabase() {
 
 void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
   if (RefusedLoudly() || index < 0 || index >= Discs->Count()) return;
+  if (!DiscTextsFit(data, host_)) return;
   int32_t old = Discs->GetDisc(index).Category;
   Discs->SetDisc(index, data);
+  // The edited disc reaches the disc now rather than at Close.
+  Discs->SaveDisc(index);
+  if (!Base->Flush()) host_.AddError(Base->LastError);
   if (old != data.Category) {
     Discs->Categories.DecDiscCount(old);
     Discs->Categories.IncDiscCount(data.Category);

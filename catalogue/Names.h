@@ -18,8 +18,15 @@ char32_t UpperCodePoint(char32_t cp);
 // Negative, zero or positive as a orders before, with or after b. Names that
 // differ only in letter case compare equal.
 int CompareNames(std::string_view a, std::string_view b);
-// A hash of the folded name: names that CompareNames finds equal hash alike.
-uint64_t FoldedHash(std::string_view s);
+// The order of the name indexes: CompareNames first, then the exact code
+// points, so every spelling of a name is a record of its own while all
+// spellings stay side by side. Zero only for the same bytes.
+int CompareStoredNames(std::string_view a, std::string_view b);
+// Names the order of CompareStoredNames and the Unicode version of the case
+// folding data it uses: an index sorted under another tag must be re-sorted.
+std::string NameOrderTag();
+// A hash of the bytes of a name.
+uint64_t ExactHash(std::string_view s);
 inline bool SameName(std::string_view a, std::string_view b) {
   return CompareNames(a, b) == 0;
 }

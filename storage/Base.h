@@ -50,6 +50,10 @@ class TXBase : public IDataFileOwner {
   void Reset();
   bool WriteDescription();
   bool ReadDescription();
+  // Keys of the caller's own in the [ENGINE] section of xbase.vlm, beside the
+  // engine's: read from and written to the file at once ("" when absent).
+  std::string ReadEngineKey(const std::string& key) const;
+  bool WriteEngineKey(const std::string& key, const std::string& value);
 
   TXRecData* NewData(const TRecKind* kind);
   // The record of a data ID, pinned until Release.

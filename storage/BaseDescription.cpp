@@ -78,6 +78,22 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
   return ini.UpdateFile();
 }
 
+std::string TXBase::ReadEngineKey(const std::string& key) const {
+  if (path_.empty()) return std::string();
+  TMemIniFile ini(path_ + "xbase.vlm");
+  return ini.ReadString(kEngine, key, "");
+}
+
+bool TXBase::WriteEngineKey(const std::string& key, const std::string& value) {
+  LastError.clear();
+  if (!opened_) return Fail("Database is not opened");
+  TMemIniFile ini(path_ + "xbase.vlm");
+  if (!ini.Loaded()) return Fail("Failed to read database description");
+  ini.WriteString(kEngine, key, value);
+  if (!ini.UpdateFile()) return Fail("Failed to write database description");
+  return true;
+}
+
 bool TXBase::SaveContextFile() {
   TMemoryStream stream;
   if (!context_.SaveToStream(stream)) return false;

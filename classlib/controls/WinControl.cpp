@@ -366,7 +366,7 @@ RECT TWinControl::GetClientRect() {
   DWORD style = 0, ex = 0;
   FrameStyle(style, ex);
   RECT frame{};
-  AdjustWindowRectEx(&frame, style, FALSE, ex);
+  AdjustWindowRectEx(&frame, style, HasMenuBar(), ex);
   return RECT{0, 0, std::max(0, Width() - frame.Width()), std::max(0, Height() - frame.Height())};
 }
 

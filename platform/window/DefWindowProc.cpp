@@ -6,6 +6,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/window/Input.h"
+#include "platform/window/MenuHooks.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/WindowImpl.h"
@@ -96,6 +97,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   using namespace wm;
   auto w = Get(hwnd);
   if (!w) return 0;
+  if (LRESULT r = 0; DefMenuMessage(hwnd, msg, wParam, lParam, r)) return r;
   switch (msg) {
     case WM_NCCREATE:
       if (lParam) {
