@@ -5,6 +5,7 @@
 
 #include "classlib/controls/CustomControl.h"
 #include "classlib/controls/WinControl.h"
+#include "classlib/stdctrls/CustomEdit.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -190,9 +191,13 @@ void TSkCommonData::ApplySectionColors() {
     OwnerControl->Font()->SetColor(g.FontColor);
 }
 
+bool IsEditClassControl(TControl* c) {
+  return dynamic_cast<TCustomEdit*>(c) || dynamic_cast<ISkEditClass*>(c);
+}
+
 namespace {
 bool IsEditClass(const TSkCommonData* d) {
-  return d->OwnerControl && (dynamic_cast<ISkEditClass*>(d->OwnerControl) || d->ClassCode == 97);
+  return d->OwnerControl && (IsEditClassControl(d->OwnerControl) || d->ClassCode == 97);
 }
 bool Loading(const TPersistent* o) {
   auto* c = dynamic_cast<const TComponent*>(o);
@@ -381,7 +386,7 @@ bool HandleSkinCommand(TMessage& Message, TSkCommonData* d) {
         d->SkinIndex = d->BorderIndex = -1;
         d->Updating = true;
         if (d->CacheBmp) d->CacheBmp->SetSize(0, 0);
-        if (d->OwnerControl && dynamic_cast<ISkEditClass*>(d->OwnerControl)) {
+        if (d->OwnerControl && IsEditClassControl(d->OwnerControl)) {
           if (!d->CustomColor()) d->OwnerControl->SetColor(clWindow);
           if (!d->CustomFont()) d->OwnerControl->Font()->SetColor(clWindowText);
         }
@@ -391,8 +396,7 @@ bool HandleSkinCommand(TMessage& Message, TSkCommonData* d) {
       if (ManagerMatches(d, Message.LParam)) {
         d->BGChanged = true;
         d->Updating = false;
-        if (d->Skinned() && d->OwnerControl && dynamic_cast<ISkEditClass*>(d->OwnerControl))
-          d->ApplySectionColors();
+        if (d->Skinned() && d->OwnerControl && IsEditClassControl(d->OwnerControl)) d->ApplySectionColors();
       }
       return false;
     case AC_GETCACHE:

@@ -18,11 +18,13 @@ namespace qv {
 class TSkinManager;
 class TWinControl;
 
-// Edit-class controls (whose Color and Font follow the section) derive from this.
+// Edit-class controls have their Color and Font follow the section: the
+// class library's edits, and any other control that derives from this.
 class ISkEditClass {
  public:
   virtual ~ISkEditClass() = default;
 };
+bool IsEditClassControl(TControl* Control);
 
 // Class codes whose controls never show the mouse-over look.
 bool ClassCodeHasNoHot(int Code);

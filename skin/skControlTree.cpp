@@ -189,10 +189,10 @@ TCustomForm* GetOwnerForm(TComponent* Component) {
   return nullptr;
 }
 
-UINT GetTextFlags(TControl* Control, int Alignment) {
+UINT GetTextFlags(TControl* Control, TAlignment Alignment) {
   static const UINT flags[3] = {DT_LEFT, DT_RIGHT, DT_CENTER};
   (void)Control;  // reading order is always left to right here
-  return flags[Alignment < 0 || Alignment > 2 ? 0 : Alignment] | DT_EXPANDTABS | DT_VCENTER;
+  return flags[int(Alignment) < 0 || int(Alignment) > 2 ? 0 : int(Alignment)] | DT_EXPANDTABS | DT_VCENTER;
 }
 
 void SkinBroadcast(TWinControl* Control, TMessage& Message) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "classlib/controls/Control.h"
+#include "classlib/controls/ControlTypes.h"
 #include "skin/skMessages.h"
 
 namespace qv {
@@ -31,8 +32,7 @@ LRESULT SendSkinCommand(TControl* Control, WORD Command, WORD Sub = 0, LPARAM LP
 bool QuerySkinCommand(TControl* Control, WORD Command);
 bool ControlIsReady(TControl* Control);
 TCustomForm* GetOwnerForm(TComponent* Component);
-// Alignment: 0 left, 1 right, 2 centre (the order of the alignment type).
-UINT GetTextFlags(TControl* Control, int Alignment);
+UINT GetTextFlags(TControl* Control, TAlignment Alignment);
 // Passes the message down the tree (skinned windowed children get it, others
 // are searched); stops at the first child being destroyed.
 void SkinBroadcast(TWinControl* Control, TMessage& Message);

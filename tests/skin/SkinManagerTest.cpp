@@ -8,6 +8,7 @@
 #include "TestSkins.h"
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
+#include "classlib/stdctrls/CustomEdit.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/skControlTree.h"
@@ -80,6 +81,34 @@ TEST_F(SkinManagerTest, LoadAnnouncesLoadedRepaintAppliedAndControlsResolve) {
   EXPECT_EQ(m->SkinName(), "Second");
   m->SetActive(true);
   EXPECT_EQ(m->gd[size_t(m->GetSkinIndex("EDIT"))].Color, 255);
+}
+
+// An edit of the class library with skin data, as the skinned edit has.
+class SkinnedEdit : public TEdit {
+ public:
+  explicit SkinnedEdit(TComponent* owner) : TEdit(owner), SkinData(this, true) { SkinData.ClassCode = 3; }
+  TSkCommonData SkinData;
+  void WndProc(TMessage& M) override {
+    if (SkinWndProc(M, &SkinData)) return;
+    TEdit::WndProc(M);
+  }
+};
+
+TEST_F(SkinManagerTest, EditColoursFollowTheSectionUnlessCustom) {
+  auto* edit = new SkinnedEdit(form);
+  edit->SetParent(form);
+  edit->SkinData.SetSkinSection("FORM");  // COLOR 12632256, FONTCOLOR 0
+  edit->HandleNeeded();
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  EXPECT_EQ(edit->Color(), 12632256);
+  m->SetActive(false);
+  EXPECT_EQ(edit->Color(), clWindow);
+  EXPECT_EQ(edit->Font()->Color(), clWindowText);
+  edit->SkinData.SetCustomColor(true);
+  edit->SetColor(0x0000FF);
+  m->SetActive(true);
+  EXPECT_EQ(edit->Color(), 0x0000FF);  // a custom colour stays
 }
 
 TEST_F(SkinManagerTest, DefaultManagerRules) {
