@@ -4,16 +4,20 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "classlib/SysUtils.h"
 #include "classlib/controls/Application.h"
+#include "classlib/graphics/Icon.h"
 #include "platform/Exception.h"
+#include "platform/Files.h"
 #include "platform/SystemMetrics.h"
 #include "platform/window/Input.h"
 
 namespace qv {
 
 TShowErrorSink ShowErrorSink;
+TShellIconSource ShellIconSource;
 
 int GetStatusFontHeight() {
   NONCLIENTMETRICSW m;
@@ -223,6 +227,32 @@ std::string NormalizeDir(const std::string& Path) {
   if (Path.back() == '/') return Path;
   if (Path.back() == '\\') return Path.substr(0, Path.size() - 1) + "/";
   return Path + "/";
+}
+
+}  // namespace qv
+
+namespace qv {
+
+std::unique_ptr<TIcon> GetShellIcon(const std::string& FileName, UINT Flags) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(FileName, ec) || !ShellIconSource) return nullptr;
+  HICON h = ShellIconSource(FileName, Flags);
+  if (!h) return nullptr;
+  auto icon = std::make_unique<TIcon>();
+  icon->SetHandle(h);
+  if (icon->Empty()) return nullptr;
+  return icon;
+}
+
+TIcon* ProgramIcon(bool Small) {
+  static std::unique_ptr<TIcon> icons[2];
+  static bool loaded[2] = {false, false};
+  if (!loaded[Small]) {
+    loaded[Small] = true;
+    const std::string exe = Application ? Application->ExeName() : std::string();
+    icons[Small] = GetShellIcon(exe, Small ? 1 : 0);
+  }
+  return icons[Small].get();
 }
 
 }  // namespace qv

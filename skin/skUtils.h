@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "platform/WinTypes.h"
 
 namespace qv {
+
+class TIcon;
 
 int GetStatusFontHeight();
 int Limit255(int V);
@@ -74,5 +77,13 @@ void ShowError(const std::string& Text);
 
 std::string GetAppPath();
 std::string NormalizeDir(const std::string& Path);
+
+// The shell's icon of a file (flags 0 large, 1 small). The shell layer fills
+// the source in; without one, or for a missing file, there is no icon.
+using TShellIconSource = std::function<HICON(const std::string& FileName, UINT Flags)>;
+extern TShellIconSource ShellIconSource;
+std::unique_ptr<TIcon> GetShellIcon(const std::string& FileName, UINT Flags);
+// The program file's large and small icons, read once (null when there are none).
+TIcon* ProgramIcon(bool Small);
 
 }  // namespace qv

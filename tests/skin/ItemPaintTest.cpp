@@ -6,6 +6,7 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/JpegImage.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/text/Text.h"
 #include "skin/skItemPaint.h"
 #include "skin/skinManager.h"
 
@@ -136,6 +137,53 @@ TEST(TileGraphicTest, TilesStopAtTheRectangleForPicturesToo) {
       const bool inside = x >= 2 && x < 17 && y >= 3 && y < 14;
       ASSERT_EQ((Px(b.get(), x, y) & 0xFF) < 60, inside) << x << "," << y;
     }
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(ItemPaint, TextWithContoursAndDisabledEmboss) {
+  // FORMTITLE: white text with black contours on the left and at the bottom.
+  auto b = Bmp24(80, 24, 0x00FF00);
+  b->Canvas()->Font()->SetName("MS Sans Serif");
+  b->Canvas()->Font()->SetHeight(-11);
+  const int title = manager->GetSkinIndex("FORMTITLE");
+  RECT r{0, 0, 80, 24};
+  WriteTextEx(b->Canvas(), "Wm", true, manager.get(), false, title, DT_CENTER | DT_VCENTER | DT_SINGLELINE,
+              r);
+  int white = 0, black = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 80; ++x) {
+      const TColor c = Px(b.get(), x, y);  // text is smoothed: count by what dominates
+      white += (c & 0xFF) > 150 && ((c >> 8) & 0xFF) > 150;
+      black += ((c >> 8) & 0xFF) < 90;
+    }
+  EXPECT_GT(white, 5);
+  EXPECT_GT(black, 5);
+  // Left of the leftmost light pixel of a row lies contour, not background.
+  for (int y = 0; y < 24; ++y)
+    for (int x = 1; x < 80; ++x)
+      if ((Px(b.get(), x, y) & 0xFF) > 150) {
+        EXPECT_NE(Px(b.get(), x - 1, y), 0x00FF00) << x << "," << y;
+        break;
+      }
+  // Disabled text is drawn twice, highlight and shadow, one pixel apart.
+  auto d = Bmp24(80, 24, 0x00FF00);
+  RECT r2{0, 0, 80, 24};
+  WriteTextEx(d->Canvas(), "Wm", false, manager.get(), false, title, DT_CENTER | DT_VCENTER | DT_SINGLELINE,
+              r2);
+  int highlight = 0, shadow = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 80; ++x) {
+      const TColor c = Px(d.get(), x, y);
+      highlight += (c & 0xFF) > 150 && ((c >> 16) & 0xFF) > 150;                 // towards white
+      shadow += (c & 0xFF) > 60 && (c & 0xFF) < 150 && ((c >> 16) & 0xFF) > 60;  // towards grey
+    }
+  EXPECT_GT(highlight, 3);
+  EXPECT_GT(shadow, 3);
 }
 
 }  // namespace

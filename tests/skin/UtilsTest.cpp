@@ -61,3 +61,35 @@ TEST(SkinUtils, FolderNamesEndInASlash) {
 
 }  // namespace
 }  // namespace qv
+
+#include "classlib/graphics/Icon.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/gdi/Icons.h"
+#include "tests/common/TempDir.h"
+
+namespace qv {
+namespace {
+
+TEST(SkinUtils, ShellIconsOnlyForFilesThatExist) {
+  HeadlessBackend backend{SIZE{64, 64}};
+  test::TempDir dir;
+  const std::string file = dir / "a.txt";
+  std::FILE* f = std::fopen(file.c_str(), "w");
+  ASSERT_TRUE(f);
+  std::fclose(f);
+  UINT asked = 99;
+  ShellIconSource = [&](const std::string&, UINT flags) {
+    asked = flags;
+    return CreateIconFromPixels(Surface(16, 16, 0xFF336699u));
+  };
+  EXPECT_EQ(GetShellIcon(dir / "missing.txt", 0), nullptr);
+  auto icon = GetShellIcon(file, 1);
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(asked, 1u);
+  EXPECT_EQ(icon->Width(), 16);
+  ShellIconSource = nullptr;
+  EXPECT_EQ(GetShellIcon(file, 0), nullptr);
+}
+
+}  // namespace
+}  // namespace qv
