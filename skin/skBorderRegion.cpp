@@ -55,7 +55,8 @@ void CopyAndCutRegion(const RECT& DstRect, const RECT& SrcRect, TBitmap* DstBmp,
     return;
   }
   if (master && !MaskData.Manager) return;
-  const int alphaDY = master ? (MaskData.R.bottom - MaskData.R.top) / 2 : SrcBmp->Height() / 2;
+  const RECT mr = SourceRect(MaskData, SrcBmp);
+  const int alphaDY = master ? (mr.bottom - mr.top) / 2 : SrcBmp->Height() / 2;
   const TColor key = ColorToRGB(TransColor);
   const uint8_t kb = uint8_t(key >> 16), kg = uint8_t(key >> 8), kr = uint8_t(key);
   const int rows = std::min<int>({1 + std::min(DstRect.bottom - DstRect.top, SrcRect.bottom - SrcRect.top),

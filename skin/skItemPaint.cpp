@@ -197,7 +197,7 @@ void PaintImageByMode(TBitmap* Bmp, RECT& R, TGraphic* Graphic, int Mode, const 
   if (!Image || !Bmp) return;
   TBitmap* src = SourceOf(*Image);
   if (!src) return;
-  const RECT s = Image->R;
+  const RECT s = SourceRect(*Image, src);
   const int w = s.right - s.left, h = s.bottom - s.top;
   if (w <= 0 || h <= 0) return;
   auto tile = [&](const RECT& area) {
@@ -278,8 +278,11 @@ void PaintItem(TSkCommonData* SkinData, TCacheInfo CacheInfo, bool UpdateCorners
     int i = m->GetMaskIndex(idx, s, key);
     if (!m->IsValidImgIndex(i)) return;
     const TSkMaskData& g = m->ma[size_t(i)];
-    const int w = (g.R.right - g.R.left) / std::max<int>(1, g.ImageCount);
-    const int h = (g.R.bottom - g.R.top) / (std::max<int>(0, g.MaskType) + 1);
+    TBitmap* src = SourceOf(g);
+    if (!src) return;
+    const RECT gr = SourceRect(g, src);
+    const int w = (gr.right - gr.left) / std::max<int>(1, g.ImageCount);
+    const int h = (gr.bottom - gr.top) / (std::max<int>(0, g.MaskType) + 1);
     DrawSkinGlyph(Bmp, place(w, h), State, 1, g);
   };
   corner("IMGTOPLEFT", [&](int, int) { return POINT{R.left, R.top}; });

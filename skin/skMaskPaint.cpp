@@ -110,8 +110,8 @@ void StretchCopy(TBitmap* Dst, TBitmap* Src, int sx, int sy, int sw, int sh, int
   }
 }
 
-// The mask's part of its source, cut to the source bitmap: a damaged skin may
-// name any rectangle, and no part of the painting may read outside.
+}  // namespace
+
 RECT SourceRect(const TSkMaskData& Mask, const TBitmap* Src) {
   auto clip = [](LONG v, int hi) { return LONG(std::clamp<int64_t>(v, 0, hi)); };
   RECT r{clip(Mask.R.left, Src->Width()), clip(Mask.R.top, Src->Height()), clip(Mask.R.right, Src->Width()),
@@ -120,8 +120,6 @@ RECT SourceRect(const TSkMaskData& Mask, const TBitmap* Src) {
   if (r.bottom < r.top) r.bottom = r.top;
   return r;
 }
-
-}  // namespace
 
 void BlendRectToColor(TBitmap* Bmp, RECT R, uint8_t Percent, TColor Color) {
   if (!Valid24(Bmp)) return;

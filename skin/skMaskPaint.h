@@ -22,6 +22,10 @@ void PaintControlBorder(TSkCommonData* SkinData, int State);
 // Corner set: 1 top-left, 2 bottom-left, 4 top-right, 8 bottom-right.
 void FillBorderCorners(TSkCommonData* SkinData, int State, int Corners);
 
+// The mask's part of its source, cut to the source bitmap: a damaged skin may
+// name any rectangle, and no painting may read outside.
+RECT SourceRect(const TSkMaskData& Mask, const TBitmap* Src);
+
 // The geometry of one state of a nine-part mask.
 struct TNinePart {
   int w = 0, h = 0;                 // part size

@@ -171,3 +171,45 @@ TEST(BoundLabel, PlacesByLayout) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// A graphic control that paints a square of its colour, or nothing.
+class Square : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  bool PaintsNothing = false;
+
+ protected:
+  void Paint() override {
+    if (PaintsNothing) return;
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(RECT{0, 0, Width(), Height()});
+  }
+};
+
+TEST_F(Commands, GraphicChildrenPaintOverTheParentsPicture) {
+  panel->HandleNeeded();
+  panel->SkinData->InitCacheBmp();
+  TBitmap* cache = panel->SkinData->CacheBmp.get();
+  for (int y = 0; y < cache->Height(); ++y)
+    for (int x = 0; x < cache->Width(); ++x) SetPx(cache, x, y, 0x00AA00);
+  auto* red = new Square(panel);
+  red->SetParent(panel);
+  red->SetBounds(100, 50, 10, 10);
+  red->SetColor(0x0000FF);
+  auto* blank = new Square(panel);
+  blank->SetParent(panel);
+  blank->SetBounds(120, 50, 10, 10);
+  blank->PaintsNothing = true;
+  auto target = Bmp24(200, 150, clBlack);
+  PaintGraphicChildren(target->Canvas()->Handle(), panel, POINT{0, 0});
+  EXPECT_EQ(Px(target.get(), 105, 55), 0x0000FF);
+  EXPECT_EQ(Px(target.get(), 125, 55), 0x00AA00);  // it painted nothing: the parent's picture
+  EXPECT_EQ(Px(target.get(), 2, 2), clBlack);      // outside every child: untouched
+  EXPECT_FALSE(SharedCacheInfo.Ready);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -12,6 +12,7 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/skControlTree.h"
+#include "skin/skMaskPaint.h"
 #include "skin/skinManager.h"
 
 namespace qv::test {
@@ -187,6 +188,23 @@ TEST_F(SkinManagerTest, HostileImagesFailWithoutCrashOrHugeAllocation) {
   // A damaged picture.
   WriteText(t + "TEX.JPG", std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x40\x00\x40", 11));
   EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
+}
+
+TEST_F(SkinManagerTest, AbsurdNumbersLoadAndPaintNothingOutside) {
+  WriteText(root + "TestSkin/Options.dat",
+            "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[HUGE]\nBORDERSMASK=# (-2147483648,0,2147483647,999999) "
+            "(32767,32767,-5)\n"
+            "GLYPH=@9999,9999,9999,9999,9,9\nCOLOR=99999999999\nFADINGITERATIONS=-7\n");
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  ASSERT_TRUE(m->SkinData()->Active);
+  auto b = Bmp24(50, 30, 0x123456);
+  for (const TSkMaskData& mask : m->ma) {
+    PaintNinePartMask(b.get(), RECT{0, 0, 50, 30}, true, EmptyCacheInfo, mask, 5);
+    DrawSkinGlyph(b.get(), POINT{0, 0}, 3, 1, mask);
+  }
+  const TSkGeneralData& g = m->gd[size_t(m->GetSkinIndex("HUGE"))];
+  EXPECT_EQ(g.Color, 0xFFFFFF);  // a number past 32 bits is no number: the default
 }
 
 TEST_F(SkinManagerTest, StoredSkinsLoadLikeFolders) {
