@@ -131,7 +131,11 @@ void TSkCustomHintWindow::GetMousePosition(POINT& P) {
 }
 
 void TSkCustomHintWindow::ActivateHint(RECT Rect, const std::string& Hint) {
+  // Pending paints reach the screen before it is captured; a handler run
+  // meanwhile may drop this very window (a new hint style).
+  auto alive = AliveToken();
   if (Application) Application->ProcessMessages();
+  if (alive.expired()) return;
   if (!ActiveHintManager || Kind()->Style() == hsNone) return;
   if (Application) Application->HintHidePause = ActiveHintManager->PauseHide;
   SetCaption(Hint);

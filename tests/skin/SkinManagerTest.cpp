@@ -185,6 +185,11 @@ TEST_F(SkinManagerTest, HostileImagesFailWithoutCrashOrHugeAllocation) {
   m->SetSkinName("TestSkin");
   EXPECT_FALSE(m->MasterBitmap);
   EXPECT_EQ(m->FindMaskIndex("EDIT", "BORDERSMASK"), -1);
+  // A description far larger than any skin's.
+  const std::string options = std::string(kTestSkinOptions);
+  WriteText(t + "Options.dat", std::string(5u << 20, ';'));
+  EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
+  WriteText(t + "Options.dat", options);
   // A damaged picture.
   WriteText(t + "TEX.JPG", std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x40\x00\x40", 11));
   EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
