@@ -3,6 +3,7 @@
 // placement against the screen edges, the screen captured once, the presets,
 // sizes per style, and a manager that leaves no hook behind.
 #include <cmath>
+#include <vector>
 
 #include "SkinTestSupport.h"
 #include "classlib/controls/Application.h"
@@ -140,6 +141,38 @@ TEST_F(Hints, CatalogueComicsHintOverTheScreen) {
   }
   EXPECT_LT(PixelR(at(sx, bodyBottom + 1)) + PixelB(at(sx, bodyBottom + 1)),
             PixelR(under(sx)) + PixelB(under(sx)));
+  // Every pixel of the window is accounted for: the screen as it was, the
+  // screen darkened by one of the shadow's ring greys, or the body (its
+  // gradient, its border colours, or text ink darkening the gradient).
+  const int t = 28 * 255 / 100;  // the shadow's core grey
+  std::vector<int> greys;
+  for (int i = 0; i <= 10; ++i) greys.push_back(int(std::nearbyint((10 - i) * (255 - t) / 11.0)) + t);
+  int screenPx = 0, shadowPx = 0, bodyPx = 0;
+  for (int y = 0; y < H; ++y) {
+    const uint32_t g = gradAt(y);
+    for (int x = 0; x < W; ++x) {
+      const uint32_t p = at(x, y), u = under(x);
+      if (p == u) {
+        ++screenPx;
+        continue;
+      }
+      bool shade = false;
+      for (int k : greys)
+        shade = shade || p == (PixelRGB(uint8_t(PixelR(u) * k >> 8), uint8_t(PixelG(u) * k >> 8),
+                                        uint8_t(PixelB(u) * k >> 8)) &
+                               0xFFFFFF);
+      if (shade) {
+        ++shadowPx;
+        continue;
+      }
+      const bool ink = PixelR(p) <= PixelR(g) && PixelG(p) <= PixelG(g) && PixelB(p) <= PixelB(g);
+      ASSERT_TRUE(ink || p == Rgb(clWhite) || p == Rgb(clNavy)) << x << "," << y;
+      ++bodyPx;
+    }
+  }
+  EXPECT_GT(screenPx, W * 10);
+  EXPECT_GT(shadowPx, 4 * (W + H));
+  EXPECT_GT(bodyPx, (W - 20) * (bodyBottom - bodyTop - 20));
   // A repaint gives the same picture: the screen under the hint was kept.
   w->Invalidate();
   w->Update();
