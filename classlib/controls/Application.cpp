@@ -354,6 +354,11 @@ void TApplication::ActivateHint(POINT CursorPos) {
   if (info.HideTimeout > 0) StartHintTimer(kHintHideTimer, info.HideTimeout);
 }
 
+void TApplication::ResetHintWindow() {
+  CancelHint();
+  hintWindow_.reset();
+}
+
 void TApplication::HideHint() {
   if (hintWindow_ && hintWindow_->IsHintShowing()) ShowWindow(hintWindow_->WindowHandle(), SW_HIDE);
 }

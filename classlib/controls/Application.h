@@ -98,6 +98,8 @@ class TApplication : public TComponent {
   void CancelHint();
   void HideHint();
   THintWindow* HintWindow() const { return hintWindow_.get(); }
+  // Drops the hint window, so the next hint is made by the current HintWindowClass.
+  void ResetHintWindow();
 
   // Hooks see the application window's messages first; true = handled.
   int HookMainWindow(TWindowHook Hook);
