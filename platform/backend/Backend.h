@@ -54,6 +54,13 @@ class Backend {
   virtual std::u16string GetClipboardText() = 0;
   virtual void SetClipboardText(const std::u16string& text) = 0;
   virtual void Beep(UINT type) = 0;
+  // Opening a document, folder or address with the desktop's own application
+  // (ShellExecute). True when the backend took the request; false lets the
+  // caller start the desktop's opener itself.
+  virtual bool OpenWithDesktop(const std::string& target) {
+    (void)target;
+    return false;
+  }
 };
 
 // Installs the process backend (not owned; nullptr uninstalls) and makes the
