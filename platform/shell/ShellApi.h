@@ -108,6 +108,30 @@ struct IShellFolder : IUnknown {
                             LPITEMIDLIST* newPidl) = 0;
 };
 
+// Detail columns. No folder of this namespace offers either interface, so
+// views take their fallback (columns from the file's own facts); they are
+// declared for the callers that ask.
+inline constexpr IID IID_IShellFolder2{
+    0x4350F628, 0xF5B0, 0x48D7, {0x91, 0x1E, 0x1A, 0x1A, 0xC8, 0x78, 0x5F, 0xBA}};
+inline constexpr IID IID_IShellDetails{
+    0xC3FF057B, 0x2472, 0x450F, {0x8F, 0xAB, 0x4A, 0xDA, 0x0B, 0x1A, 0x22, 0xFD}};
+constexpr DWORD SHCOLSTATE_ONBYDEFAULT = 0x10;
+struct SHELLDETAILS {
+  int fmt = 0;     // the column alignment (list-view column format)
+  int cxChar = 0;  // width in characters
+  STRRET str;
+};
+struct IShellFolder2 : IShellFolder {
+  static const IID& Iid() { return IID_IShellFolder2; }
+  virtual HRESULT GetDefaultColumnState(UINT column, DWORD* flags) = 0;
+  virtual HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) = 0;
+};
+struct IShellDetails : IUnknown {
+  static const IID& Iid() { return IID_IShellDetails; }
+  virtual HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) = 0;
+  virtual HRESULT ColumnClick(UINT column) = 0;
+};
+
 // Context menus
 constexpr UINT CMF_NORMAL = 0x0, CMF_DEFAULTONLY = 0x1, CMF_VERBSONLY = 0x2, CMF_EXPLORE = 0x4,
                CMF_CANRENAME = 0x10;
@@ -179,11 +203,19 @@ struct SHFILEINFOW {
 // the system image list (as a number) for SHGFI_SYSICONINDEX, else nonzero on
 // success; 0 on failure.
 uintptr_t SHGetFileInfoW(const void* path, DWORD fileAttributes, SHFILEINFOW* info, UINT size, UINT flags);
+inline uintptr_t SHGetFileInfo(const char* path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
+  return SHGetFileInfoW(path, attributes, info, size, flags & ~SHGFI_PIDL);
+}
+inline uintptr_t SHGetFileInfo(LPCITEMIDLIST pidl, DWORD attributes, SHFILEINFOW* info, UINT size,
+                               UINT flags) {
+  return SHGetFileInfoW(pidl, attributes, info, size, flags | SHGFI_PIDL);
+}
 // The process-wide image lists of the shell's icons (16 and 32 pixels).
 HIMAGELIST ShellImageList(bool small);
 
 // Opening documents through the desktop's opener (xdg-open), never through a
-// shell. A result above 32 means success.
+// shell. A result above 32 means success. The verb is "open" or "explore"
+// (or none); parameters are not passed on, as the opener takes none.
 constexpr int SE_ERR_FNF = 2, SE_ERR_PNF = 3, SE_ERR_ACCESSDENIED = 5, SE_ERR_OOM = 8, SE_ERR_NOASSOC = 31;
 HINSTANCE ShellExecuteW(HWND owner, const char16_t* verb, const char16_t* file, const char16_t* parameters,
                         const char16_t* directory, int show);
@@ -204,5 +236,12 @@ struct SHELLEXECUTEINFOW {
   void* lpIDList = nullptr;
 };
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
+inline BOOL ShellExecuteEx(SHELLEXECUTEINFOW* info) {
+  return ShellExecuteExW(info);
+}
+inline HINSTANCE ShellExecute(HWND owner, const char16_t* verb, const char16_t* file,
+                              const char16_t* parameters, const char16_t* directory, int show) {
+  return ShellExecuteW(owner, verb, file, parameters, directory, show);
+}
 
 }  // namespace qv

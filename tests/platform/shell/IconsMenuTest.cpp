@@ -32,7 +32,7 @@ TEST_F(ShellTest, EveryItemKindHasItsOwnIcon) {
   EXPECT_EQ(IconOf(desktopList.Get()), IconDesktop);
 
   // Any path answers the system list, even one that names nothing here.
-  uintptr_t list = SHGetFileInfoW("C:\\", 0, nullptr, 0, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  uintptr_t list = SHGetFileInfo("C:\\", 0, nullptr, 0, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
   EXPECT_EQ(reinterpret_cast<HIMAGELIST>(list), ShellImageList(true));
   int cx = 0, cy = 0;
   ASSERT_TRUE(ImageList_GetIconSize(ShellImageList(false), &cx, &cy));
