@@ -34,6 +34,10 @@ TEST_F(ShellTest, EveryItemKindHasItsOwnIcon) {
   // Any path answers the system list, even one that names nothing here.
   uintptr_t list = SHGetFileInfo("C:\\", 0, nullptr, 0, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
   EXPECT_EQ(reinterpret_cast<HIMAGELIST>(list), ShellImageList(true));
+  // A "no colour" value from above is no background, never a colour.
+  const COLORREF old = ImageList_SetBkColor(ShellImageList(true), 0x1FFFFFFF);
+  EXPECT_EQ(ImageList_GetBkColor(ShellImageList(true)), CLR_NONE);
+  ImageList_SetBkColor(ShellImageList(true), old);
   int cx = 0, cy = 0;
   ASSERT_TRUE(ImageList_GetIconSize(ShellImageList(false), &cx, &cy));
   EXPECT_EQ(cx, 32);

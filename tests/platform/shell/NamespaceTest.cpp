@@ -30,6 +30,24 @@ TEST_F(ShellTest, TheMountTableGivesRealFileSystemsWithKindsAndLabels) {
   EXPECT_EQ(DriveDisplayName(drives[2]), "usb stick (/media/usb stick)");
 }
 
+TEST_F(ShellTest, ADamagedMountTableGivesTheRootAlone) {
+  std::string junk;
+  for (int i = 0; i < 4000; ++i) junk += char((i * 7919) % 251);  // bytes of every kind, few new lines
+  junk += "\n1 2 3:4 / /mnt/x rw - - -\n5 6 7:8 \\777 \\0 - ext4\n9 9 9:9 / relative rw - ext4 /dev/a rw\n";
+  WriteFile(root + "/mountinfo", junk);
+  std::vector<DriveInfo> drives = ListDrives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives[0].MountPath, "/");
+  for (const DriveInfo& d : drives) EXPECT_EQ(d.MountPath[0], '/');
+  SetMountInfoPath(root + "/no-such-table");
+  EXPECT_EQ(ListDrives().size(), 1u);
+  // The table of this machine: the root first, no place twice.
+  SetMountInfoPath("");
+  std::vector<DriveInfo> real = ListDrives();
+  EXPECT_EQ(real[0].MountPath, "/");
+  for (std::size_t i = 1; i < real.size(); ++i) EXPECT_NE(real[i].MountPath, real[i - 1].MountPath);
+}
+
 TEST_F(ShellTest, ParsingTakesOnlyExistingAbsolutePathsUnderTheirDrive) {
   MakeDir(data + "/photos/2020");
   HRESULT hr = S_OK;
