@@ -146,10 +146,27 @@ void TApplication::Idle(const MSG&) {
   DoMouseIdle();
   bool done = true;
   if (OnIdle) OnIdle(this, done);
+  DoActionIdle();
   if (OnActionUpdate) OnActionUpdate();
   if (CheckSynchronize()) done = false;
   FreeReleasedForms();
   if (done && !terminated_) WaitMessage();
+}
+
+// Every visible form's actions follow their update rules while the program idles.
+void TApplication::DoActionIdle() {
+  std::vector<std::weak_ptr<void>> alive;
+  std::vector<TCustomForm*> forms;
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* f = Screen->Forms(i);
+    forms.push_back(f);
+    alive.push_back(f->AliveToken());
+  }
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    if (alive[i].expired()) continue;
+    TCustomForm* f = forms[i];
+    if (f->HandleAllocated() && IsWindowVisible(f->WindowHandle())) f->UpdateActions();
+  }
 }
 
 void TApplication::Terminate() {
@@ -172,7 +189,9 @@ bool TApplication::IsShortCut(WORD Key, TShiftState Shift) {
   if (handled) return true;
   // The active form was asked already.
   TCustomForm* main = MainForm();
-  return main && main != Screen->ActiveForm() && main->Enabled() && main->IsShortCut(Key, Shift);
+  // A modal dialog disables the main form's window: its shortcuts wait.
+  return main && main != Screen->ActiveForm() && main->Enabled() &&
+         (!main->HandleAllocated() || IsWindowEnabled(main->WindowHandle())) && main->IsShortCut(Key, Shift);
 }
 
 void TApplication::ReleaseForm(TCustomForm* Form) {

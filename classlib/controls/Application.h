@@ -109,6 +109,9 @@ class TApplication : public TComponent {
   TNotifyEvent OnActivate, OnDeactivate;
   // Runs on every idle pass, for the action lists to update their actions.
   std::function<void()> OnActionUpdate;
+  // The idle pass of the actions: every visible form's action lists update
+  // their actions (OnUpdate). Public for code that needs them current now.
+  void DoActionIdle();
 
   void HandleException(TObject* Sender, std::exception& E);
   void ShowException(std::exception& E);

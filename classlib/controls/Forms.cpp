@@ -9,8 +9,17 @@
 #include "classlib/controls/Screen.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/OwnerDraw.h"
 
 namespace qv {
+
+namespace {
+
+bool IsMenuDrawMessage(const TMessage& M) {
+  return M.LParam && *reinterpret_cast<const UINT*>(M.LParam) == ODT_MENU;
+}
+
+}  // namespace
 
 TCustomForm* GetParentForm(TControl* Control) {
   TControl* c = Control;
@@ -389,6 +398,21 @@ void TCustomForm::Paint() {
 
 void TCustomForm::Dispatch(TMessage& M) {
   switch (M.Msg) {
+    case WM_COMMAND:
+      if (M.LParam == 0 && HIWORD(M.WParam) == 0 &&
+          ((menu_ && menu_->DispatchMenuMessage(M)) || DispatchPopupMenuMessage(M)))
+        return;
+      break;
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MENUCHAR:
+      if ((menu_ && menu_->DispatchMenuMessage(M)) || DispatchPopupMenuMessage(M)) return;
+      break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (IsMenuDrawMessage(M) && ((menu_ && menu_->DispatchMenuMessage(M)) || DispatchPopupMenuMessage(M)))
+        return;
+      break;
     case WM_ACTIVATE:
       return HandleActivate(M);
     case WM_CLOSE:
@@ -432,8 +456,77 @@ void TCustomForm::Dispatch(TMessage& M) {
 
 bool TCustomForm::IsShortCut(WORD Key, TShiftState Shift) {
   bool handled = false;
+  auto alive = AliveToken();
   if (OnShortCut) OnShortCut(Key, Shift, handled);
-  return handled;
+  if (handled || alive.expired()) return true;
+  if (menu_ && menu_->IsShortCut(Key, Shift)) return true;
+  if (alive.expired()) return true;
+  for (TActionListBase* list : ActionLists()) {
+    if (list->IsShortCut(Key, Shift)) return true;
+    if (alive.expired()) return true;
+  }
+  return false;
+}
+
+// ---- menus and actions ----
+
+namespace {
+
+void CollectActionLists(const TComponent* owner, std::vector<TActionListBase*>& out, int depth) {
+  if (depth > 8) return;
+  for (int i = 0; i < owner->ComponentCount(); ++i) {
+    TComponent* c = owner->Components(i);
+    if (auto* list = dynamic_cast<TActionListBase*>(c))
+      out.push_back(list);
+    else if (!dynamic_cast<TCustomForm*>(c))
+      CollectActionLists(c, out, depth + 1);
+  }
+}
+
+}  // namespace
+
+std::vector<TActionListBase*> TCustomForm::ActionLists() const {
+  std::vector<TActionListBase*> out;
+  CollectActionLists(this, out, 0);
+  return out;
+}
+
+void TCustomForm::UpdateActions() {
+  if (ComponentState().Contains(csDestroying)) return;
+  auto alive = AliveToken();
+  for (TActionListBase* list : ActionLists()) {
+    list->UpdateActions();
+    if (alive.expired()) return;
+  }
+}
+
+void TCustomForm::SetMenu(TMenuBase* Value) {
+  if (Value == menu_) return;
+  if (menu_) menu_->RemoveFreeNotification(this);
+  TMenuBase* old = menu_;
+  menu_ = Value;
+  if (menu_) menu_->FreeNotification(this);
+  if (old && HandleAllocated()) old->AttachedTo(nullptr);
+  MenuChanged();
+}
+
+void TCustomForm::MenuChanged() {
+  if (!HandleAllocated() || Parent()) return;
+  HMENU h = menu_ ? menu_->GetHandle() : nullptr;
+  if (::qv::GetMenu(WindowHandle()) != h) ::qv::SetMenu(WindowHandle(), h);
+  if (menu_) menu_->AttachedTo(WindowHandle());
+}
+
+void TCustomForm::CreateWnd() {
+  TScrollingWinControl::CreateWnd();
+  if (menu_) MenuChanged();
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TScrollingWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove || AComponent != menu_) return;
+  menu_ = nullptr;
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying)) ::qv::SetMenu(WindowHandle(), nullptr);
 }
 
 // ---- frames, modules, buttons ----

@@ -28,6 +28,7 @@ struct EditState {
   bool modified = false;
   bool focused = false;
   bool selecting = false;
+  bool redraw = true;  // WM_SETREDRAW: off while a caller batches changes
   HFONT font = nullptr;
   HDC measureDC = nullptr;
   int lineHeight = 13, aveChar = 6;

@@ -21,17 +21,28 @@ bool IsWordChar(char16_t c) {
   return !(c == u' ' || c == u'\t' || c == u'\r' || c == u'\n');
 }
 
-// One position back or forward, a "\r\n" pair counting as one.
+bool IsHigh(char16_t c) {
+  return c >= 0xD800 && c < 0xDC00;
+}
+
+bool IsLow(char16_t c) {
+  return c >= 0xDC00 && c < 0xE000;
+}
+
+// One position back or forward; a "\r\n" pair and a surrogate pair count as
+// one, so neither is ever split.
 int Step(const EditState& s, int pos, int dir) {
   const auto& t = s.text.Str();
   int n = int(t.size());
   if (dir < 0) {
     if (pos <= 0) return 0;
     if (pos >= 2 && t[size_t(pos) - 1] == u'\n' && t[size_t(pos) - 2] == u'\r') return pos - 2;
+    if (pos >= 2 && IsLow(t[size_t(pos) - 1]) && IsHigh(t[size_t(pos) - 2])) return pos - 2;
     return pos - 1;
   }
   if (pos >= n) return n;
   if (t[size_t(pos)] == u'\r' && pos + 1 < n && t[size_t(pos) + 1] == u'\n') return pos + 2;
+  if (IsHigh(t[size_t(pos)]) && pos + 1 < n && IsLow(t[size_t(pos) + 1])) return pos + 2;
   return pos + 1;
 }
 
@@ -59,6 +70,15 @@ int LineMove(EditState& s, int lines) {
   int x = XOfPos(s, s.caret) + LineOffset(s, line);
   int target = std::clamp(line + lines, 0, s.text.LineCount() - 1);
   return PosInLine(s, target, x - LineOffset(s, target));
+}
+
+// The thumb position of a scroll message carries 16 bits; while the bar is
+// being dragged its full track position is the one those bits come from.
+int ThumbPosition(HWND h, int bar, int thumb) {
+  SCROLLINFO si;
+  si.fMask = SIF_TRACKPOS;
+  if (GetScrollInfo(h, bar, &si) && (si.nTrackPos & 0xFFFF) == thumb) return si.nTrackPos;
+  return thumb;
 }
 
 void DeleteOne(EditState& s, int dir) {
@@ -200,9 +220,7 @@ void VScroll(EditState& s, int code, int thumb) {
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-      SCROLLINFO si;
-      si.fMask = SIF_TRACKPOS;
-      top = GetScrollInfo(s.hwnd, SB_VERT, &si) ? si.nTrackPos : thumb;
+      top = ThumbPosition(s.hwnd, SB_VERT, thumb);
       break;
     }
     default:
@@ -235,9 +253,7 @@ void HScroll(EditState& s, int code, int thumb) {
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-      SCROLLINFO si;
-      si.fMask = SIF_TRACKPOS;
-      x = GetScrollInfo(s.hwnd, SB_HORZ, &si) ? si.nTrackPos : thumb;
+      x = ThumbPosition(s.hwnd, SB_HORZ, thumb);
       break;
     }
     default:

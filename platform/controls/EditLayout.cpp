@@ -100,9 +100,13 @@ int PosInLine(EditState& s, int line, int x) {
   bool masked = s.password && !s.Multi();
   int at = 0;
   for (int i = start; i < end; ++i) {
-    int next = Advance(s, at, masked ? s.password : t[size_t(i)]);
+    char16_t c = t[size_t(i)];
+    bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < end;  // never between the halves of a pair
+    int next = Advance(s, at, masked ? s.password : c);
+    if (pair && !masked) next = Advance(s, next, t[size_t(i) + 1]);
     if (x < (at + next) / 2) return i;
     at = next;
+    if (pair) ++i;
   }
   return end;
 }
@@ -124,7 +128,7 @@ int VisibleLines(EditState& s) {
 }
 
 void UpdateScrollBars(EditState& s) {
-  if (!s.Multi()) return;
+  if (!s.Multi() || !s.redraw) return;  // WM_SETREDRAW brings them up to date again
   DWORD style = s.Style();
   if (style & WS_VSCROLL) {
     SCROLLINFO si;

@@ -31,25 +31,29 @@ HBRUSH Colours(EditState& s, HDC dc) {
   return brush;
 }
 
+// Paints one line at a time. Only the characters inside the visible
+// horizontal window are drawn, so a very long line costs little more than
+// walking its widths up to the right edge.
 struct LinePainter {
   EditState& s;
   HDC dc;
   int y;
   int selStart, selEnd;
+  int visLeft = 0, visRight = 0;  // the clip box, line-relative
+  bool past = false;              // the line reached the right edge
 
-  // Draws characters [from, to) of the display text starting at x (unscrolled,
-  // line-relative); tabs are skipped, their space is background.
   int Next(int x, char16_t c) {
     int tab = std::max(1, s.aveChar * 8);
     return c == u'\t' ? (x / tab + 1) * tab : x + CharWidth(s, c);
   }
 
-  // Draws characters [from, to) of the display text starting at x (unscrolled,
-  // line-relative); a tab's space is background.
-  void Run(const std::u16string& text, int lineStart, int from, int to, int& x, int originX, bool selected) {
+  // Draws characters [from, to) of the display text starting at x
+  // (line-relative); a tab's space is background.
+  void Run(std::u16string_view text, int lineStart, int from, int to, int& x, int originX, bool selected) {
+    if (past) return;
     if (selected) {
       int end = x;
-      for (int i = from; i < to; ++i) end = Next(end, text[size_t(i - lineStart)]);
+      for (int i = from; i < to && end < visRight; ++i) end = Next(end, text[size_t(i - lineStart)]);
       RECT r{originX + x, y, originX + end, y + s.lineHeight};
       FillRect(dc, &r, SysBrush(COLOR_HIGHLIGHT));
     }
@@ -60,10 +64,16 @@ struct LinePainter {
                     UINT(end - runFrom), nullptr);
     };
     for (int i = from; i < to; ++i) {
+      if (x >= visRight) {
+        flush(i);
+        past = true;
+        return;
+      }
       char16_t c = text[size_t(i - lineStart)];
       x = Next(x, c);
-      if (c == u'\t') {
-        flush(i);
+      // Characters wholly left of the window and tabs start a new run after them.
+      if (c == u'\t' || x <= visLeft) {
+        if (c == u'\t') flush(i);
         runFrom = i + 1, runX = x;
       }
     }
@@ -72,8 +82,14 @@ struct LinePainter {
 
   void Line(int line) {
     int start = s.text.LineStart(line), end = s.text.LineEnd(line);
-    std::u16string text = LineText(s, line);
+    std::u16string masked;
+    std::u16string_view text(s.text.Str().data() + start, size_t(end - start));
+    if (s.password && !s.Multi()) text = masked = LineText(s, line);
     int originX = s.fmt.left + LineOffset(s, line) - s.xOffset;
+    RECT clip;
+    GetClipBox(dc, &clip);
+    visLeft = clip.left - originX, visRight = clip.right - originX;
+    past = false;
     COLORREF normal = GetTextColor(dc);
     int x = 0;
     int a = std::clamp(selStart, start, end), b = std::clamp(selEnd, start, end);
@@ -84,7 +100,7 @@ struct LinePainter {
       SetTextColor(dc, normal);
     }
     // A selected line break shows as a little highlighted space.
-    if (selEnd > end && selStart <= end && end < s.text.Length() && line + 1 < s.text.LineCount()) {
+    if (!past && selEnd > end && selStart <= end && end < s.text.Length() && line + 1 < s.text.LineCount()) {
       RECT r{originX + x, y, originX + x + s.aveChar / 2 + 1, y + s.lineHeight};
       FillRect(dc, &r, SysBrush(COLOR_HIGHLIGHT));
     }

@@ -239,6 +239,16 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_GETFONT:
       return LRESULT(s.font);
+    case WM_SETREDRAW: {
+      bool was = s.redraw;
+      s.redraw = w != 0;
+      LRESULT r = DefWindowProcW(hwnd, msg, w, l);
+      if (s.redraw && !was) {
+        UpdateScrollBars(s);
+        InvalidateRect(hwnd, nullptr, TRUE);
+      }
+      return r;
+    }
     case WM_SIZE:
       Resized(s);
       return 0;

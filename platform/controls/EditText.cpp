@@ -22,9 +22,12 @@ int EditText::LineOf(int pos) const {
 }
 
 int EditText::MaxLineLength() const {
-  int best = 0;
-  for (int i = 0; i < LineCount(); ++i) best = std::max(best, LineLength(i));
-  return best;
+  if (!maxKnown_) {
+    maxLength_ = 0;
+    for (int i = 0; i < LineCount(); ++i) maxLength_ = std::max(maxLength_, LineLength(i));
+    maxKnown_ = true;
+  }
+  return maxLength_;
 }
 
 void EditText::SetWrap(int width, WidthFn measure) {
@@ -32,12 +35,14 @@ void EditText::SetWrap(int width, WidthFn measure) {
   measure_ = std::move(measure);
   starts_.clear();
   Layout(0, Length(), starts_);
+  maxKnown_ = false;
 }
 
 void EditText::Assign(std::u16string text) {
   text_ = std::move(text);
   starts_.clear();
   Layout(0, Length(), starts_);
+  maxKnown_ = false;
 }
 
 int EditText::ParagraphEnd(int pos) const {
@@ -89,6 +94,10 @@ void EditText::Replace(int pos, int length, std::u16string_view with) {
   auto keepFrom = std::upper_bound(starts_.begin(), starts_.end(), oldEnd);
   if (oldEnd < Length()) keepFrom = std::lower_bound(starts_.begin(), starts_.end(), oldEnd + 1);
   size_t firstKept = size_t(keepFrom - starts_.begin());
+  // Losing the longest line means counting again; new lines can only raise it.
+  if (maxKnown_)
+    for (size_t i = size_t(first); i < firstKept && maxKnown_; ++i)
+      if (LineLength(int(i)) >= maxLength_) maxKnown_ = false;
 
   text_.replace(size_t(pos), size_t(length), with);
   int delta = int(with.size()) - length;
@@ -97,6 +106,8 @@ void EditText::Replace(int pos, int length, std::u16string_view with) {
   for (size_t i = firstKept; i < starts_.size(); ++i) starts_[i] += delta;
   starts_.erase(starts_.begin() + first, starts_.begin() + long(firstKept));
   starts_.insert(starts_.begin() + first, fresh.begin(), fresh.end());
+  if (maxKnown_)
+    for (size_t i = 0; i < fresh.size(); ++i) maxLength_ = std::max(maxLength_, LineLength(first + int(i)));
 }
 
 }  // namespace qv

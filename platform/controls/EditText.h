@@ -25,7 +25,8 @@ class EditText {
   int LineLength(int line) const { return LineEnd(line) - LineStart(line); }
   // The display line holding `pos` (a position at a wrap point starts the next line).
   int LineOf(int pos) const;
-  // The longest line in characters.
+  // The longest line in characters; kept up to date as lines are added, and
+  // counted again only after the longest line itself changed.
   int MaxLineLength() const;
 
   // width 0 turns wrapping off. Lays out the whole text again.
@@ -42,6 +43,8 @@ class EditText {
 
   std::u16string text_;
   std::vector<int> starts_;
+  mutable int maxLength_ = 0;
+  mutable bool maxKnown_ = false;
   int wrapWidth_ = 0;
   WidthFn measure_;
 };

@@ -9,6 +9,9 @@
 // it before CreateWindowEx, and programs may call it once at start. A new
 // class joins by adding its Register...Class() call to RegisterSystemControls.
 #pragma once
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/ListBox.h"
+#include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
 
 namespace qv {
@@ -67,8 +70,6 @@ constexpr WORD STN_CLICKED = 0, STN_DBLCLK = 1;
 // ---- SCROLLBAR ----
 constexpr DWORD SBS_HORZ = 0x0, SBS_VERT = 0x1, SBS_TOPALIGN = 0x2, SBS_LEFTALIGN = 0x2,
                 SBS_BOTTOMALIGN = 0x4, SBS_RIGHTALIGN = 0x4, SBS_SIZEBOX = 0x8, SBS_SIZEGRIP = 0x10;
-constexpr UINT SBM_SETPOS = 0xE0, SBM_GETPOS = 0xE1, SBM_SETRANGE = 0xE2, SBM_GETRANGE = 0xE3,
-               SBM_ENABLE_ARROWS = 0xE4, SBM_SETRANGEREDRAW = 0xE6, SBM_SETSCROLLINFO = 0xE9,
-               SBM_GETSCROLLINFO = 0xEA;
+// SBM_* and SCROLLINFO live with the scroll-bar functions (ScrollBar.h).
 
 }  // namespace qv

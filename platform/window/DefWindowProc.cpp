@@ -6,6 +6,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/window/Input.h"
+#include "platform/window/MenuHooks.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/WindowImpl.h"
@@ -96,6 +97,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   using namespace wm;
   auto w = Get(hwnd);
   if (!w) return 0;
+  if (LRESULT r = 0; DefMenuMessage(hwnd, msg, wParam, lParam, r)) return r;
   switch (msg) {
     case WM_NCCREATE:
       if (lParam) {
@@ -110,7 +112,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT: {
       // wParam 1 is the whole frame, else the region (screen coordinates) to draw.
       HRGN part = wParam > 1 ? reinterpret_cast<HRGN>(wParam) : nullptr;
-      HDC dc = part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN) : GetWindowDC(hwnd);
+      DWORD clip = (w->style & WS_CLIPSIBLINGS ? DCX_CLIPSIBLINGS : 0) |
+                   (w->style & WS_CLIPCHILDREN ? DCX_CLIPCHILDREN : 0);
+      HDC dc =
+          part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN | clip) : GetWindowDC(hwnd);
       if (dc) {
         DrawNonClient(w, dc);
         ReleaseDC(hwnd, dc);

@@ -7,6 +7,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/text/Text.h"
+#include "platform/window/MenuHooks.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/WindowImpl.h"
 
@@ -187,7 +188,12 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
     FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
   }
   if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, S().active == TopLevelOf(w)->handle);
-  if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  if (!IsRectEmpty(&l.menu)) {
+    if (GetMenuHooks().PaintBar)
+      GetMenuHooks().PaintBar(w->handle, w->menu, dc, l.menu);
+    else
+      FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  }
   RECT e = r;
   InflateRect(&e, -l.frame, -l.frame);
   e.top = std::max(e.top, std::max(l.caption.bottom, l.menu.bottom));

@@ -130,6 +130,25 @@ TEST_F(Edit, UndoTakesBackTypingAsOneStepAndUndoesItself) {
   EXPECT_FALSE(SendMessageW(e, EM_UNDO, 0, 0));
 }
 
+TEST_F(Edit, KeysNeverSplitLineBreaksOrSurrogatePairs) {
+  HWND e = Make(u"EDIT", ES_MULTILINE | ES_WANTRETURN, {10, 10, 200, 80}, u"a\r\n\U0001F600b");
+  SetFocus(e);
+  SendMessageW(e, EM_SETSEL, 5, 5);  // after the pair
+  Key(VK_BACK);
+  EXPECT_EQ(TextOf(e), u"a\r\nb");
+  Key(VK_BACK);
+  EXPECT_EQ(TextOf(e), u"ab");
+  SetWindowTextW(e, u"\U0001F600\U0001F600");
+  SendMessageW(e, EM_SETSEL, 0, 0);
+  Key(VK_RIGHT, true);
+  EXPECT_EQ(Sel(e), std::make_pair(0, 2));
+  Key(VK_DELETE);
+  EXPECT_EQ(TextOf(e), u"\U0001F600");
+  // A click never lands between the halves of a pair.
+  LRESULT at = SendMessageW(e, EM_CHARFROMPOS, 0, MAKELPARAM(3, 5));
+  EXPECT_NE(LOWORD(at), 1);
+}
+
 // Line starts computed from scratch: the model the index is checked against.
 std::vector<int> ModelStarts(const std::u16string& t) {
   std::vector<int> starts{0};
@@ -154,6 +173,13 @@ TEST(EditTextIndex, IncrementalUpdatesMatchTheModelAndAFreshWrap) {
     wrapped.Replace(pos, del, ins);
     auto model = ModelStarts(text.Str());
     ASSERT_EQ(text.LineCount(), int(model.size())) << "step " << step;
+    int longest = 0;
+    for (size_t i = 0; i < model.size(); ++i) {
+      int end = i + 1 < model.size() ? model[i + 1] - 1 : text.Length();
+      if (i + 1 < model.size() && end > model[i] && text.Str()[size_t(end) - 1] == u'\r') --end;
+      longest = std::max(longest, end - model[i]);
+    }
+    ASSERT_EQ(text.MaxLineLength(), longest) << "step " << step;
     for (int i = 0; i < text.LineCount(); ++i) ASSERT_EQ(text.LineStart(i), model[size_t(i)]);
     EditText fresh;
     fresh.SetWrap(40, width);
@@ -170,6 +196,62 @@ TEST(EditTextIndex, IncrementalUpdatesMatchTheModelAndAFreshWrap) {
     if (line.find(u' ') != std::u16string::npos) {
       EXPECT_LE(w, 40) << i;
     }
+  }
+}
+
+// Random messages and keys against a wrapping multi-line edit: after each
+// step the selection lies inside the text and the line index equals the one
+// a fresh edit makes from the same text.
+TEST_F(Edit, RandomEditingKeepsSelectionAndLinesConsistent) {
+  DWORD style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL;
+  HWND e = Make(u"EDIT", style, {10, 10, 160, 110});
+  HWND fresh = Make(u"EDIT", style, {170, 10, 320, 110}, u"", 8);
+  SendMessageW(e, EM_LIMITTEXT, 400, 0);
+  SetFocus(e);
+  std::mt19937 rng(11);
+  const char16_t* inserts[] = {u"word ", u"\r\n", u"x", u"longwordwithoutanyblanksatall", u"\U0001F600", u""};
+  const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP,   VK_DOWN,   VK_HOME,
+                       VK_END,  VK_PRIOR, VK_NEXT, VK_DELETE, VK_BACK};
+  SetClipboardTextW(u"clip\r\nboard");
+  for (int step = 0; step < 400; ++step) {
+    int len = GetWindowTextLengthW(e);
+    switch (rng() % 8) {
+      case 0:
+        SendMessageW(e, EM_SETSEL, WPARAM(rng() % uint32_t(len + 3)), LPARAM(rng() % uint32_t(len + 3)) - 1);
+        break;
+      case 1:
+      case 2:
+        SendMessageW(e, EM_REPLACESEL, TRUE, LPARAM(inserts[rng() % std::size(inserts)]));
+        break;
+      case 3:
+        SendMessageW(e, WM_KEYDOWN, keys[rng() % std::size(keys)], 0);
+        break;
+      case 4:
+        SendMessageW(e, WM_CHAR, WPARAM(u"a \r\b\t"[rng() % 5]), 0);
+        break;
+      case 5:
+        SendMessageW(e, WM_UNDO, 0, 0);
+        break;
+      case 6:
+        SendMessageW(e, rng() % 2 ? WM_CUT : WM_PASTE, 0, 0);
+        break;
+      case 7:
+        SendMessageW(e, WM_VSCROLL, rng() % 8, 0);
+        break;
+    }
+    std::u16string text = TextOf(e);
+    auto [a, b] = Sel(e);
+    ASSERT_LE(a, b);
+    ASSERT_LE(b, int(text.size()));
+    ASSERT_LE(int(text.size()), 400);
+    SetWindowTextW(fresh, text.c_str());
+    int lines = int(SendMessageW(e, EM_GETLINECOUNT, 0, 0));
+    ASSERT_EQ(lines, SendMessageW(fresh, EM_GETLINECOUNT, 0, 0)) << "step " << step;
+    for (int i = 0; i < lines; ++i)
+      ASSERT_EQ(SendMessageW(e, EM_LINEINDEX, i, 0), SendMessageW(fresh, EM_LINEINDEX, i, 0));
+    int top = int(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0));
+    ASSERT_GE(top, 0);
+    ASSERT_LT(top, lines);
   }
 }
 
@@ -223,10 +305,92 @@ TEST_F(Edit, MultiLineNavigationAndScrolling) {
   EXPECT_EQ(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
   SendMessageW(e, EM_LINESCROLL, 0, 100000);
   EXPECT_EQ(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), 52 - visible);
+  // While redrawing is off the bar waits; turning it on brings it up to date.
+  SendMessageW(e, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(e, EM_SETSEL, 0, 0);
+  SendMessageW(e, EM_REPLACESEL, FALSE, LPARAM(u"x\r\ny\r\nz\r\n"));
+  GetScrollInfo(e, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 51);
+  SendMessageW(e, WM_SETREDRAW, TRUE, 0);
+  GetScrollInfo(e, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 54);
+  SendMessageW(e, EM_SETSEL, 0, 6);
+  SendMessageW(e, WM_CLEAR, 0, 0);
   // Shift+Up selects across lines.
   SendMessageW(e, EM_SETSEL, 24, 24);
   Key(VK_UP, true);
   EXPECT_EQ(Sel(e), std::make_pair(16, 24));
+}
+
+TEST_F(Edit, ASingleLineScrollsToKeepTheCaretInSightAndAligns) {
+  HWND e = Make(u"EDIT", ES_AUTOHSCROLL, {10, 10, 90, 34});
+  SetFocus(e);
+  Type(std::u16string(60, u'm'));
+  RECT client;
+  GetClientRect(e, &client);
+  auto caretX = [&] { return short(LOWORD(SendMessageW(e, EM_POSFROMCHAR, Sel(e).second, 0))); };
+  EXPECT_GT(caretX(), 0);
+  EXPECT_LT(caretX(), client.right);
+  EXPECT_LT(short(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0))), 0);  // the start scrolled out
+  Key(VK_HOME);
+  EXPECT_EQ(short(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0))), 1);
+  // Right-aligned text ends at the right edge of the formatting rectangle.
+  HWND r = Make(u"EDIT", ES_RIGHT, {10, 40, 90, 64}, u"ab", 8);
+  RECT fmt;
+  SendMessageW(r, EM_GETRECT, 0, LPARAM(&fmt));
+  int end = short(LOWORD(SendMessageW(r, EM_POSFROMCHAR, 2, 0)));
+  EXPECT_GE(end, fmt.right - 2);
+  EXPECT_LE(end, fmt.right);
+}
+
+LRESULT WhiteStaticParent(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CTLCOLORSTATIC) return LRESULT(GetStockObject(WHITE_BRUSH));
+  return ParentProc(h, m, w, l);
+}
+
+// A very long line is drawn only where it shows: scrolled to a character,
+// it looks exactly like the same text drawn from that character by a static.
+TEST_F(Edit, ALongLineScrolledShowsWhatTheSameTextUnscrolledShows) {
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, LONG_PTR(&WhiteStaticParent));
+  std::u16string text;
+  for (int i = 0; text.size() < 100000; ++i)
+    text += u"word" + std::u16string(1, char16_t(u'a' + i % 26)) + u" ";
+  DWORD style = ES_MULTILINE | ES_AUTOHSCROLL | WS_HSCROLL;
+  HWND e = Make(u"EDIT", style, {10, 10, 210, 60}, text.c_str());
+  int p = 60002;  // character p - 1 begins a word
+  RECT fmt;
+  SendMessageW(e, EM_GETRECT, 0, LPARAM(&fmt));
+  // Where character p - 1 begins, in unscrolled pixels: found by scrolling a
+  // probe to it (client positions are 16-bit, the line is far wider).
+  int target = 0;
+  {
+    HWND probe = Make(u"EDIT", style, {10, 70, 210, 120}, text.substr(0, size_t(p)).c_str(), 9);
+    SendMessageW(probe, EM_SETSEL, WPARAM(p), LPARAM(p));
+    SendMessageW(probe, EM_SCROLLCARET, 0, 0);
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    GetScrollInfo(probe, SB_HORZ, &si);
+    target = si.nPos + short(LOWORD(SendMessageW(probe, EM_POSFROMCHAR, p - 1, 0))) - fmt.left;
+    DestroyWindow(probe);
+  }
+  SCROLLINFO si;
+  si.fMask = SIF_POS;
+  si.nPos = target;
+  SetScrollInfo(e, SB_HORZ, &si, TRUE);
+  SendMessageW(e, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, target & 0xFFFF), 0);
+  std::u16string rest = text.substr(size_t(p) - 1, 60);
+  Make(u"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, {10 + fmt.left, 70, 210, 90}, rest.c_str(), 10);
+  backend.Pump();
+  Surface shot = backend.Screenshot();
+  int differ = 0, inked = 0;
+  for (int yy = 0; yy < 13; ++yy)
+    for (int xx = fmt.left; xx < 180; ++xx) {
+      differ += shot.At(10 + xx, 10 + yy) != shot.At(10 + xx, 70 + yy);
+      inked += (shot.At(10 + xx, 10 + yy) & 0xFFFFFF) != Sys(COLOR_WINDOW);
+    }
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(inked, 100);
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, LONG_PTR(&ParentProc));
 }
 
 TEST_F(Edit, MouseSelectsCharactersAndWords) {
