@@ -2,16 +2,14 @@
 // attributes, run by verb or by offset. Deliberately no "delete".
 #include "platform/shell/ContextMenu.h"
 
-#include <atomic>
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/menus/Menus.h"
 
 namespace qv {
 
 namespace {
-
-std::atomic<ShellMenuInserter> inserter{nullptr};
 
 HRESULT CopyOut(const std::string& text, UINT type, char* name, UINT cchMax) {
   if (!name || cchMax == 0) return E_INVALIDARG;
@@ -30,10 +28,6 @@ HRESULT CopyOut(const std::string& text, UINT type, char* name, UINT cchMax) {
 
 }  // namespace
 
-void SetShellMenuInserter(ShellMenuInserter f) {
-  inserter.store(f);
-}
-
 void* TShellContextMenu::QueryExtra(REFIID iid) {
   // IContextMenu2 derives from IContextMenu: the base answers too.
   return iid == IID_IContextMenu ? static_cast<IContextMenu*>(this) : nullptr;
@@ -46,12 +40,16 @@ HRESULT TShellContextMenu::QueryContextMenu(HMENU menu, UINT index, UINT first, 
       (ShellAttributesOf(item_, SFGAO_CANRENAME) & SFGAO_CANRENAME))
     items_.push_back({1, "rename", u"Rena&me", false});
   UINT used = 0;
-  ShellMenuInserter insert = inserter.load();
   for (const ShellMenuItem& m : items_) {
     if (first + m.Offset > last) break;
-    if (menu && insert) insert(menu, index++, first + m.Offset, m.Caption, m.Default);
+    if (menu) {
+      if (!InsertMenuW(menu, index++, MF_BYPOSITION | MF_STRING, first + m.Offset, m.Caption.c_str()))
+        return E_FAIL;
+      if (m.Default) SetMenuDefaultItem(menu, first + m.Offset, FALSE);
+    }
     used = m.Offset + 1;
   }
+  items_.resize(used);
   return HRESULT(used);
 }
 

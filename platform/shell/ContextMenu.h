@@ -1,7 +1,7 @@
 // The context menu of one shell item: "open" (the default) and "rename" (for
-// items that can be renamed, when the caller allows it). It is a data model:
-// QueryContextMenu hands the commands to the inserter the menu layer
-// registers, and a menu helper can read them with GetShellMenuItems.
+// items that can be renamed, when the caller allows it). QueryContextMenu
+// puts the commands into a popup menu of platform/menus (or, without a menu,
+// only notes them); GetShellMenuItems reads them back as data.
 #pragma once
 #include <string>
 #include <vector>
@@ -17,11 +17,6 @@ struct ShellMenuItem {
   std::u16string Caption;  // with "&" before the access key
   bool Default;
 };
-
-// Puts one command into a popup menu at position; false when it cannot.
-using ShellMenuInserter = bool (*)(HMENU menu, UINT position, UINT id, const std::u16string& caption,
-                                   bool isDefault);
-void SetShellMenuInserter(ShellMenuInserter inserter);
 
 class TShellContextMenu : public ComObject<IContextMenu2> {
  public:

@@ -1,6 +1,7 @@
 // The shell's icons and file information, its context menu and ShellExecute
 // (recorded by the headless backend instead of starting the desktop's opener).
 #include "platform/gdi/ImageListApi.h"
+#include "platform/menus/Menus.h"
 #include "platform/shell/ContextMenu.h"
 #include "platform/shell/SystemIcons.h"
 #include "tests/platform/shell/ShellTestSupport.h"
@@ -92,6 +93,15 @@ TEST_F(ShellTest, TheContextMenuOffersOpenAndRenameAndOpensThroughTheDesktop) {
   ASSERT_EQ(menu->GetCommandString(1, GCS_VERBA, nullptr, verb, sizeof verb), S_OK);
   EXPECT_STREQ(verb, "rename");
   EXPECT_TRUE(FAILED(menu->GetCommandString(7, GCS_VERBA, nullptr, verb, sizeof verb)));
+  // Into a real popup menu, after what it already holds, "open" the default.
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 100, u"&Other");
+  EXPECT_EQ(menu->QueryContextMenu(popup, 1, 1, 0x7FFF, CMF_EXPLORE | CMF_CANRENAME), 2);
+  ASSERT_EQ(GetMenuItemCount(popup), 3);
+  EXPECT_EQ(GetMenuItemID(popup, 1), 1u);
+  EXPECT_EQ(GetMenuItemID(popup, 2), 2u);
+  EXPECT_EQ(GetMenuDefaultItem(popup, FALSE, 0), 1u);
+  DestroyMenu(popup);
   // Without the rename flag only "open" is offered.
   EXPECT_EQ(menu->QueryContextMenu(nullptr, 0, 1, 0x7FFF, CMF_EXPLORE), 1);
 
