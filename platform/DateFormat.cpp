@@ -205,6 +205,10 @@ std::string FieldOrder(const std::string& format) {
 
 }  // namespace
 
+int DayOfWeek(TDateTime t) {
+  return WeekDay(t) + 1;
+}
+
 std::string FormatDateTime(const std::string& format, TDateTime t, const TLocaleDates& locale) {
   Formatter f(t, locale);
   f.Run(format.empty() ? "c" : format);

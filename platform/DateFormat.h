@@ -16,6 +16,9 @@
 
 namespace qv {
 
+// The day of the week: 1 = Sunday .. 7 = Saturday.
+int DayOfWeek(TDateTime t);
+
 std::string FormatDateTime(const std::string& format, TDateTime t);
 std::string FormatDateTime(const std::string& format, TDateTime t, const TLocaleDates& locale);
 std::string DateToStr(TDateTime t);      // the short date format
