@@ -90,7 +90,20 @@ bool ListFolder(const std::string& path, DWORD flags, std::vector<ShellEntry>& o
   return true;
 }
 
+bool IsUtf8(const std::string& s) {
+  for (std::size_t i = 0; i < s.size();)
+    if (DecodeUtf8(s, i) > 0x10FFFF) return false;
+  return true;
+}
+
 HRESULT NewString(const std::string& text, STRRET* name) {
+  // A name that is not UTF-8 keeps its bytes where they fit, so that a path
+  // read back still names the same file.
+  if (!IsUtf8(text) && text.size() < sizeof name->cStr) {
+    name->uType = STRRET_CSTR;
+    std::memcpy(name->cStr, text.c_str(), text.size() + 1);
+    return S_OK;
+  }
   WideString w = Utf8ToUtf16(text);
   auto* p = static_cast<char16_t*>(CoTaskMemAlloc((w.size() + 1) * sizeof(char16_t)));
   if (!p) return E_OUTOFMEMORY;

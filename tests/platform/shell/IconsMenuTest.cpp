@@ -1,5 +1,8 @@
 // The shell's icons and file information, its context menu and ShellExecute
 // (recorded by the headless backend instead of starting the desktop's opener).
+#include <chrono>
+#include <thread>
+
 #include "platform/gdi/ImageListApi.h"
 #include "platform/menus/Menus.h"
 #include "platform/shell/ContextMenu.h"
@@ -133,6 +136,44 @@ TEST_F(ShellTest, ShellExecuteReportsFailuresBelow33) {
   info.lpIDList = pidl.Get();
   EXPECT_TRUE(ShellExecuteExW(&info));
   EXPECT_EQ(backend.Opened.back(), data + "/doc.txt");
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Without a backend that takes the request, the desktop's opener is started:
+// found on PATH, given the name as one argument, never through a shell.
+TEST(ShellOpener, TheOpenerGetsTheNameAsItStands) {
+  ASSERT_EQ(CurrentBackend(), nullptr);
+  TempDir dir;
+  const std::string opener = dir / "xdg-open", marker = dir / "opened";
+  std::ofstream(opener) << "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$(pwd)\" > '" << marker << ".tmp' && mv '"
+                        << marker << ".tmp' '" << marker << "'\n";
+  ::chmod(opener.c_str(), 0755);
+  const std::string name = dir / "a b;$(touch x)'.txt";
+  std::ofstream(name) << "x";
+  const char* oldPath = std::getenv("PATH");
+  const std::string saved = oldPath ? oldPath : "";
+  ::setenv("PATH", (dir.Path() + ":/bin:/usr/bin").c_str(), 1);
+  const intptr_t r =
+      reinterpret_cast<intptr_t>(ShellExecuteUtf8(nullptr, "open", name, dir.Path(), SW_SHOWNORMAL));
+  ::setenv("PATH", "/nonexistent", 1);
+  const intptr_t none =
+      reinterpret_cast<intptr_t>(ShellExecuteUtf8(nullptr, "open", name, "", SW_SHOWNORMAL));
+  ::setenv("PATH", saved.c_str(), 1);
+  EXPECT_GT(r, 32);
+  EXPECT_EQ(none, SE_ERR_NOASSOC);
+  std::string seen;
+  for (int i = 0; i < 300 && seen.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(marker);
+    seen.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  EXPECT_EQ(seen, name + "|" + dir.Path().substr(0, dir.Path().size() - 1));
+  EXPECT_FALSE(std::filesystem::exists(dir / "x"));
 }
 
 }  // namespace

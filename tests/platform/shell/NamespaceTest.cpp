@@ -94,6 +94,11 @@ TEST_F(ShellTest, DisplayNamesKeepTheDriveSlashAndNoFolderSlash) {
   LPCITEMIDLIST last = ILFindLastID(file.Get());
   EXPECT_EQ(NameOf(folder.Get(), last, SHGDN_INFOLDER), "a.txt");
   EXPECT_EQ(NameOf(folder.Get(), last, SHGDN_FORPARSING), data + "/docs/a.txt");
+  // A name that is not UTF-8 comes back byte for byte.
+  WriteFile(data + "/docs/caf\xE9", "");
+  IdListPtr odd(ILCreateFromPath(data + "/docs/caf\xE9"));  // the wide form cannot carry the byte
+  ASSERT_TRUE(odd);
+  EXPECT_EQ(NameOf(odd.Get(), SHGDN_FORPARSING), data + "/docs/caf\xE9");
   std::string path;
   ASSERT_TRUE(SHGetPathFromIDList(file.Get(), path));
   EXPECT_EQ(path, data + "/docs/a.txt");

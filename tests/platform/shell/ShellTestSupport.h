@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Utf.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/shell/Mounts.h"
 #include "platform/shell/ShellApi.h"
@@ -66,7 +67,7 @@ class ShellTest : public ::testing::Test {
 
   // The absolute list of a path (null when it does not parse).
   IdListPtr Parse(const std::string& path, HRESULT* result = nullptr) {
-    std::u16string w(path.begin(), path.end());
+    std::u16string w = Utf8ToUtf16(path);
     IdListPtr pidl;
     ULONG eaten = 0;
     HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, w.c_str(), &eaten, pidl.Put(), nullptr);
