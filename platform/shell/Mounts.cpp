@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <sstream>
 
@@ -167,13 +168,15 @@ bool ParseMountInfoLine(const std::string& line, DriveInfo& out, std::string& ro
   return true;
 }
 
-std::vector<DriveInfo> ListDrives() {
+namespace {
+
+std::vector<DriveInfo> ParseDrives(const std::string& table) {
   std::vector<DriveInfo> drives;
   DriveInfo root;
   root.MountPath = "/";
   root.Kind = DriveKind::Root;
   drives.push_back(root);
-  std::ifstream in(MountInfoPath());
+  std::istringstream in(table);
   for (std::string line; std::getline(in, line);) {
     DriveInfo d;
     std::string rootInFs;
@@ -197,6 +200,30 @@ std::vector<DriveInfo> ListDrives() {
     return CompareStoredNames(a.MountPath, b.MountPath) < 0;
   });
   return drives;
+}
+
+// The last table read and the drives made of it: looking up labels and
+// removable flags costs far more than reading the table again.
+std::mutex cacheLock;
+std::string cachedSource, cachedTable;
+std::vector<DriveInfo> cachedDrives;
+
+}  // namespace
+
+std::vector<DriveInfo> ListDrives() {
+  const std::string source = MountInfoPath() + "\n" + LabelFolder();
+  std::string table;
+  {
+    std::ifstream in(MountInfoPath());
+    table.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::lock_guard<std::mutex> l(cacheLock);
+  if (source != cachedSource || table != cachedTable || cachedDrives.empty()) {
+    cachedDrives = ParseDrives(table);
+    cachedSource = source;
+    cachedTable = std::move(table);
+  }
+  return cachedDrives;
 }
 
 DriveInfo DriveOfPath(const std::string& path) {
