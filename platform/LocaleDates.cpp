@@ -6,7 +6,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <cstring>
 #include <mutex>
 
 #include "platform/Utf.h"
@@ -86,44 +85,6 @@ const TLocaleDates& LocaleDates() {
   std::lock_guard<std::mutex> l(datesLock);
   if (!current) current = new TLocaleDates(TLocaleDates::FromLocale());  // lives for the program
   return *current;
-}
-
-int GetLocaleInfoA(LCID, LCTYPE type, char* buffer, int size) {
-  const TLocaleDates& d = LocaleDates();
-  // Our patterns write minutes as "nn", so every "m" of a date format is a month.
-  auto windowsDate = [](std::string f) {
-    for (char& c : f)
-      if (c == 'm') c = 'M';
-    return f;
-  };
-  std::string text;
-  switch (type) {
-    case LOCALE_IFIRSTDAYOFWEEK:
-      text = std::string(1, char('0' + d.FirstDayOfWeek));
-      break;
-    case LOCALE_SSHORTDATE:
-      text = windowsDate(d.ShortDateFormat);
-      break;
-    case LOCALE_SLONGDATE:
-      text = windowsDate(d.LongDateFormat);
-      break;
-    case LOCALE_SDATE:
-      text = std::string(1, d.DateSeparator);
-      break;
-    case LOCALE_STIME:
-      text = std::string(1, d.TimeSeparator);
-      break;
-    case LOCALE_SDECIMAL:
-      text = ".";
-      break;
-    default:
-      return 0;
-  }
-  const int needed = int(text.size()) + 1;
-  if (size == 0) return needed;
-  if (!buffer || size < needed) return 0;
-  std::memcpy(buffer, text.c_str(), std::size_t(needed));
-  return needed;
 }
 
 void SetLocaleDates(const TLocaleDates& dates) {

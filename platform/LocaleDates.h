@@ -6,7 +6,6 @@
 // fixed: "dd/mm/yyyy" and "hh:nn:ss".
 #pragma once
 #include <array>
-#include <cstdint>
 #include <string>
 
 namespace qv {
@@ -33,18 +32,6 @@ struct TLocaleDates {
   // English for whatever the locale does not give as UTF-8 text.
   static TLocaleDates FromLocale(const std::string& localeName = "");
 };
-
-// The locale query of the calendar code, answered from LocaleDates():
-// LOCALE_IFIRSTDAYOFWEEK ("0" = Monday .. "6" = Sunday), the short and long
-// date formats (month as "MM"), the date and time separators, the decimal
-// separator (always "."). The characters written with the closing zero; with
-// size 0 the size needed; 0 for an unknown query or a buffer too small.
-using LCID = uint32_t;
-using LCTYPE = uint32_t;
-constexpr LCID LOCALE_USER_DEFAULT = 0x400, LOCALE_SYSTEM_DEFAULT = 0x800;
-constexpr LCTYPE LOCALE_SDECIMAL = 0xE, LOCALE_SDATE = 0x1D, LOCALE_STIME = 0x1E, LOCALE_SSHORTDATE = 0x1F,
-                 LOCALE_SLONGDATE = 0x20, LOCALE_IFIRSTDAYOFWEEK = 0x100C;
-int GetLocaleInfoA(LCID locale, LCTYPE type, char* buffer, int size);
 
 // The process's date texts: read from the environment on first use.
 const TLocaleDates& LocaleDates();
