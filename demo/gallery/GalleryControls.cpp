@@ -63,18 +63,17 @@ void TGalleryForm::BuildTextGroup() {
   DiscEdit->SetText("Disc 1");
 
   NotesMemo = Place<TMemo>(this, TextGroup, RECT{12, 170, 188, 330});
-  AddLabel(this, TextGroup, 12, 154, "M&emo:", NotesMemo);
+  AddLabel(this, TextGroup, 12, 154, "Mem&o:", NotesMemo);
   NotesMemo->SetScrollBars(ssVertical);
   for (const char* line : {"A memo holds several lines.", "It wraps long lines at its edge and scrolls when the text is taller than the memo.", "", "Line 4", "Line 5", "Line 6", "Line 7", "Line 8", "Line 9", "Line 10", "Line 11", "Line 12"})
     NotesMemo->Lines()->Add(line);
-  NotesMemo->SetSelStart(0);  // shown from its first line
 }
 
 void TGalleryForm::BuildChoices() {
   ChoiceGroup = Place<TGroupBox>(this, this, kChoiceGroup);
   ChoiceGroup->SetCaption("Choices");
   CheckBox = Place<TCheckBox>(this, ChoiceGroup, kCheckBox);
-  CheckBox->SetCaption("&Check box");
+  CheckBox->SetCaption("Chec&k box");
   CheckBox->SetChecked(true);
   CheckBox->OnClick = [this](TObject*) { Log(CheckBox->Checked() ? "Check box on" : "Check box off"); };
   ThreeStateBox = Place<TCheckBox>(this, ChoiceGroup, RECT{12, 40, 182, 57});
@@ -82,7 +81,7 @@ void TGalleryForm::BuildChoices() {
   ThreeStateBox->AllowGrayed = true;
   ThreeStateBox->SetState(cbGrayed);
   RadioOne = Place<TRadioButton>(this, ChoiceGroup, RECT{12, 62, 182, 79});
-  RadioOne->SetCaption("Radio &one");
+  RadioOne->SetCaption("&Radio one");
   RadioOne->SetChecked(true);
   RadioTwo = Place<TRadioButton>(this, ChoiceGroup, RECT{12, 82, 182, 99});
   RadioTwo->SetCaption("Radio t&wo");
@@ -102,7 +101,7 @@ void TGalleryForm::BuildChoices() {
   for (const char* item : {"Compact disc", "Digital versatile disc", "Folder", "Floppy disc", "Network share"})
     Combo->Items()->Add(item);
   Combo->SetItemIndex(0);
-  AddLabel(this, this, kCombo.left, kCombo.top - 16, "C&ombo box:", Combo);
+  AddLabel(this, this, kCombo.left, kCombo.top - 16, "Com&bo box:", Combo);
   Combo->OnChange = [this](TObject*) {
     if (Combo->ItemIndex() >= 0) Log("Combo: " + Combo->Items()->Strings(Combo->ItemIndex()));
   };
@@ -111,7 +110,7 @@ void TGalleryForm::BuildChoices() {
   for (const char* item : {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel", "India"})
     List->Items()->Add(item);
   List->SetItemIndex(1);
-  AddLabel(this, this, kList.left, kList.top - 16, "&List box:", List);
+  AddLabel(this, this, kList.left, kList.top - 16, "L&ist box:", List);
   List->OnClick = [this](TObject*) {
     if (List->ItemIndex() >= 0) Log("List: " + List->Items()->Strings(List->ItemIndex()));
   };
@@ -139,7 +138,7 @@ void TGalleryForm::BuildButtons() {
     AlignButtons[i] = b;
   }
   FlatButton = Place<TSpeedButton>(this, this, RECT{510, 44, 560, 69});
-  FlatButton->SetCaption("&Flat");
+  FlatButton->SetCaption("Fl&at");
   FlatButton->SetFlat(true);
   FlatButton->SetGroupIndex(2);
   FlatButton->SetAllowAllUp(true);
@@ -202,7 +201,9 @@ void TGalleryForm::BuildBottom() {
   LogMemo->SetTabStop(false);
   bottom -= kLogHeight;
   Splitter = Place<TSplitter>(this, this, RECT{0, bottom - kSplitterHeight, kFormClient.cx, bottom});
+  // A splitter starts aligned to the left, where it took the full height.
   Splitter->SetAlign(alBottom);
+  Splitter->SetBounds(0, bottom - kSplitterHeight, kFormClient.cx, kSplitterHeight);
   Splitter->OnMoved = [this](TObject*) { Log("Log height " + std::to_string(LogMemo->Height())); };
 }
 

@@ -50,6 +50,7 @@ TGalleryForm* CreateGallery() {
   TGalleryForm* form = nullptr;
   Application->CreateForm(form);
   form->Show();
+  form->NotesMemo->Perform(WM_VSCROLL, SB_TOP, 0);  // shown from its first line
   form->NameEdit->SetFocus();
   return form;
 }

@@ -61,7 +61,7 @@ void TGalleryForm::BuildActions() {
         SelectAllAction->SetEnabled(e && !e->Text().empty());
       });
   ClearLogAction = make(
-      "C&lear log", nullptr, [this](TObject*) { ClearLog(); },
+      "&Clear log", nullptr, [this](TObject*) { ClearLog(); },
       [this](TObject*) { ClearLogAction->SetEnabled(!events_.empty()); });
   ShowLogAction = make(
       "Show &log", "F9",

@@ -135,6 +135,18 @@ TEST_F(ControlMenus, AltLetterOpensTheMenuBarWhicheverControlHasTheFocus) {
     backend.Pump();
     EXPECT_EQ(heard.contextFrom, std::vector<HWND>{controls[i]}) << "control " << i;
   }
+  // Alt held for a key the control uses (Alt+Down drops a combo's list) is not
+  // Alt alone: its release leaves the menu bar closed.
+  SetFocus(controls[5]);
+  heard.commands.clear();
+  backend.WhenIdle([&] { ADD_FAILURE() << "the menu bar was entered"; backend.KeyPress(VK_ESCAPE); });
+  backend.KeyDown(VK_MENU);
+  backend.KeyPress(VK_DOWN);
+  backend.KeyUp(VK_MENU);
+  backend.Pump();
+  EXPECT_TRUE(SendMessageW(controls[5], CB_GETDROPPEDSTATE, 0, 0));
+  backend.KeyPress(VK_ESCAPE);
+  backend.Pump();
   // So does the right button over a button or a list.
   heard.contextFrom.clear();
   RightClick(controls[2], 5, 5);
