@@ -219,6 +219,7 @@ HDC GetWindowDC(HWND hwnd) {
 
 int ReleaseDC(HWND, HDC hdc) {
   using namespace wm;
+  if (CloseScreenDC(hdc)) return 1;
   DCRecord rec{};
   {
     Lock l(S().lock);
@@ -327,19 +328,14 @@ Surface ComposeScreen() {
           if (screen.Contains(sx, sy) && w->backing->Contains(x, y)) screen.Set(sx, sy, w->backing->At(x, y));
         }
   }
+  ApplyScreenOverlays(screen);
   return screen;
 }
 
 HDC GetDC(HWND hwnd) {
   using namespace wm;
   if (hwnd) return GetDCEx(hwnd, nullptr, DCX_CACHE | StyleClipFlags(hwnd));
-  // The screen: a fresh composition; drawing on it lasts until the next one.
-  static Surface screen;
-  screen = ComposeScreen();
-  HDC dc = CreateSurfaceDC(&screen, POINT{0, 0}, nullptr);
-  Lock l(S().lock);
-  DCs().push_back(DCRecord{dc, nullptr, nullptr, RECT{}});
-  return dc;
+  return OpenScreenDC();
 }
 
 void InjectExpose(HWND top) {
