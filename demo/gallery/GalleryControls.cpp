@@ -153,7 +153,7 @@ void TGalleryForm::BuildButtons() {
   PasswordEdit->SetPasswordChar(u'*');
   PasswordEdit->SetText("secret");
   AddLabel(this, this, kPassword.left, kPassword.top - 16, "&Password:", PasswordEdit);
-  DisabledButton = Place<TButton>(this, this, RECT{424, 264, 524, 289});
+  DisabledButton = Place<TButton>(this, this, RECT{424, 318, 524, 342});
   DisabledButton->SetCaption("Disabled");
   DisabledButton->SetEnabled(false);
 }

@@ -22,6 +22,7 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
   BuildChoices();
   BuildButtons();
   BuildPictures();
+  BuildDialogButtons();
   SetActiveControl(NameEdit);
 }
 

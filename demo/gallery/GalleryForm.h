@@ -8,6 +8,7 @@
 
 #include "classlib/actions/ActnList.h"
 #include "classlib/controls/Forms.h"
+#include "classlib/dialogs/Dialogs.h"
 #include "classlib/menus/Menus.h"
 #include "classlib/stdctrls/Bevel.h"
 #include "classlib/stdctrls/BitBtn.h"
@@ -63,6 +64,13 @@ class TGalleryForm : public TForm {
   TLabel* HintLabel = nullptr;
   TEdit* PasswordEdit = nullptr;
   TButton* DisabledButton = nullptr;
+  // Buttons that show the standard dialogs, and the file dialogs they use
+  TButton* MessageButton = nullptr;
+  TButton* InputButton = nullptr;
+  TButton* OpenButton = nullptr;
+  TButton* SaveButton = nullptr;
+  TOpenDialog* OpenDialog = nullptr;
+  TSaveDialog* SaveDialog = nullptr;
   // Below the controls
   TSplitter* Splitter = nullptr;
   TMemo* LogMemo = nullptr;
@@ -87,6 +95,11 @@ class TGalleryForm : public TForm {
   void BuildChoices();
   void BuildButtons();
   void BuildPictures();
+  void BuildDialogButtons();
+  void AskQuestion();
+  void AskDiscLabel();
+  void OpenFile();
+  void SaveFile();
   void BuildBottom();
   void BuildActions();
   void BuildMainMenu();

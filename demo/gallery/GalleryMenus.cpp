@@ -80,6 +80,8 @@ void TGalleryForm::BuildMainMenu() {
   TMenuItem* root = MainMenu->Items();
   FileMenu = AddItem(this, root, "&File");
   AddItem(this, FileMenu, "&New catalogue", [this](TObject*) { Log("New catalogue"); });
+  AddItem(this, FileMenu, "&Open...", [this](TObject*) { OpenFile(); });
+  AddItem(this, FileMenu, "Save &as...", [this](TObject*) { SaveFile(); });
   AddItem(this, FileMenu, "-");
   AddItem(this, FileMenu, "E&xit", [this](TObject*) { Close(); });
   EditMenu = AddItem(this, root, "&Edit");
@@ -92,7 +94,10 @@ void TGalleryForm::BuildMainMenu() {
   ShowLogItem = AddAction(this, ViewMenu, ShowLogAction);
   AddAction(this, ViewMenu, ClearLogAction);
   HelpMenu = AddItem(this, root, "&Help");
-  AddItem(this, HelpMenu, "&About the gallery", [this](TObject*) { Log("About"); });
+  AddItem(this, HelpMenu, "&About the gallery", [this](TObject*) {
+    Log("About");
+    ShowMessage("The Quirvane gallery shows the standard controls, menus, actions and dialogs.");
+  });
   SetMenu(MainMenu);
 }
 

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "classlib/controls/Application.h"
 #include "classlib/graphics/Brush.h"
@@ -14,6 +16,7 @@
 #include "demo/gallery/GalleryLayout.h"
 #include "platform/SystemColors.h"
 #include "platform/SystemMetrics.h"
+#include "platform/Utf.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/menus/Menus.h"
@@ -43,6 +46,23 @@ HWND ShownPopupMenu() {
         return TRUE;
       },
       LPARAM(&found));
+  return found;
+}
+
+std::string TextOf(HWND h) {
+  char16_t buf[512] = {};
+  int n = GetWindowTextW(h, buf, 512);
+  return Utf16ToUtf8(std::u16string(buf, std::size_t(std::max(n, 0))));
+}
+
+// The dialog's first child of a class (the name or value edit).
+HWND FirstChild(HWND dialog, const std::u16string& cls) {
+  HWND found = nullptr;
+  for (HWND h = GetWindow(dialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    char16_t buf[64] = {};
+    GetClassNameW(h, buf, 64);
+    if (buf == cls) found = h;  // children come last-made first
+  }
   return found;
 }
 
@@ -341,6 +361,70 @@ TEST_F(GalleryHeadless, PopupMenuByTheRightButtonAndTheEditsOwnMenu) {
   EXPECT_NE(menu, nullptr);
   EXPECT_TRUE(form->DiscEdit->Focused());
   EXPECT_EQ(backend.Clipboard, u"Disc 1");
+}
+
+TEST_F(GalleryHeadless, DialogsFromTheButtonsAndTheMenuAnsweredLikeAPerson) {
+  // The message box: Enter takes the default Yes, Esc the Cancel.
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    EXPECT_EQ(TextOf(dialog), "Confirm");
+    backend.KeyPress(VK_RETURN);
+  });
+  Click(Centre(form->MessageButton));
+  EXPECT_EQ(form->Events().back(), "Message box: Yes");
+  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_ESCAPE); });
+  Click(Centre(form->MessageButton));
+  EXPECT_EQ(form->Events().back(), "Message box: Cancel");
+  // The input query starts from the disc's label and gives the new one back.
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    EXPECT_EQ(TextOf(dialog), "Gallery");
+    HWND edit = FirstChild(dialog, u"EDIT");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(TextOf(edit), "Disc 1");
+    SetWindowTextW(edit, u"Holidays 2026");
+    backend.KeyPress(VK_RETURN);
+  });
+  Click(Centre(form->InputButton));
+  EXPECT_EQ(form->DiscEdit->Text(), "Holidays 2026");
+  EXPECT_EQ(form->Events().back(), "Input: Holidays 2026");
+  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_ESCAPE); });
+  Click(Centre(form->InputButton));
+  EXPECT_EQ(form->DiscEdit->Text(), "Holidays 2026");
+  EXPECT_EQ(form->Events().back(), "Input cancelled");
+  // Open and save over a folder of our own; saving over a file asks first.
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("qv_gallery_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "notes.txt") << "notes";
+  form->OpenDialog->InitialDir = form->SaveDialog->InitialDir = dir.string();
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    SetWindowTextW(FirstChild(dialog, u"EDIT"), u"notes.txt");
+    backend.KeyPress(VK_RETURN);
+  });
+  Click(Centre(form->OpenButton));
+  EXPECT_EQ(form->Events().back(), "Open: " + (dir / "notes.txt").string());
+  bool asked = false;
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    SetWindowTextW(FirstChild(dialog, u"EDIT"), u"notes");
+    backend.ModalAnswers.push_back([&](HWND) {
+      asked = true;
+      backend.KeyPress('Y');
+    });
+    backend.KeyPress(VK_RETURN);
+  });
+  Click(Centre(form->SaveButton));
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(form->Events().back(), "Save: " + (dir / "notes.txt").string());
+  // The same dialogs from the File menu; Esc cancels.
+  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_ESCAPE); });
+  MenuKeys('F', 'A');
+  EXPECT_EQ(form->Events().back(), "Save cancelled");
+  // Help > About shows a message over the form.
+  size_t shown = backend.ModalDialogs.size();
+  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_RETURN); });
+  MenuKeys('H', 'A');
+  EXPECT_EQ(backend.ModalDialogs.size(), shown + 1);
+  EXPECT_EQ(form->Events().back(), "About");
+  fs::remove_all(dir);
 }
 
 }  // namespace
