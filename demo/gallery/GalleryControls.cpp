@@ -21,7 +21,7 @@ T* Place(TComponent* Owner, TWinControl* Parent, const RECT& R) {
 }
 
 TLabel* AddLabel(TComponent* Owner, TWinControl* Parent, int X, int Y, const std::string& Text,
-                TWinControl* Focus) {
+                 TWinControl* Focus) {
   auto* l = Place<TLabel>(Owner, Parent, RECT{X, Y, X + 120, Y + 13});
   l->SetCaption(Text);
   if (Focus) l->SetFocusControl(Focus);
@@ -65,7 +65,10 @@ void TGalleryForm::BuildTextGroup() {
   NotesMemo = Place<TMemo>(this, TextGroup, RECT{12, 170, 188, 330});
   AddLabel(this, TextGroup, 12, 154, "Mem&o:", NotesMemo);
   NotesMemo->SetScrollBars(ssVertical);
-  for (const char* line : {"A memo holds several lines.", "It wraps long lines at its edge and scrolls when the text is taller than the memo.", "", "Line 4", "Line 5", "Line 6", "Line 7", "Line 8", "Line 9", "Line 10", "Line 11", "Line 12"})
+  for (const char* line :
+       {"A memo holds several lines.",
+        "It wraps long lines at its edge and scrolls when the text is taller than the memo.", "", "Line 4",
+        "Line 5", "Line 6", "Line 7", "Line 8", "Line 9", "Line 10", "Line 11", "Line 12"})
     NotesMemo->Lines()->Add(line);
 }
 
@@ -98,7 +101,8 @@ void TGalleryForm::BuildChoices() {
 
   Combo = Place<TComboBox>(this, this, kCombo);
   Combo->SetStyle(csDropDownList);
-  for (const char* item : {"Compact disc", "Digital versatile disc", "Folder", "Floppy disc", "Network share"})
+  for (const char* item :
+       {"Compact disc", "Digital versatile disc", "Folder", "Floppy disc", "Network share"})
     Combo->Items()->Add(item);
   Combo->SetItemIndex(0);
   AddLabel(this, this, kCombo.left, kCombo.top - 16, "Com&bo box:", Combo);

@@ -10,7 +10,8 @@
 namespace qv::gallery {
 namespace {
 
-TMenuItem* AddItem(TComponent* Owner, TMenuItem* Parent, const std::string& Caption, TNotifyEvent OnClick = {}) {
+TMenuItem* AddItem(TComponent* Owner, TMenuItem* Parent, const std::string& Caption,
+                   TNotifyEvent OnClick = {}) {
   auto* item = new TMenuItem(Owner);
   item->SetCaption(Caption);
   item->OnClick = std::move(OnClick);
@@ -29,7 +30,8 @@ TMenuItem* AddAction(TComponent* Owner, TMenuItem* Parent, TAction* Action) {
 
 void TGalleryForm::BuildActions() {
   Actions = new TActionList(this);
-  auto make = [this](const std::string& caption, const char* shortCut, TNotifyEvent run, TNotifyEvent update) {
+  auto make = [this](const std::string& caption, const char* shortCut, TNotifyEvent run,
+                     TNotifyEvent update) {
     auto* a = new TAction(this);
     a->SetActionList(Actions);
     a->SetCaption(caption);
@@ -44,7 +46,9 @@ void TGalleryForm::BuildActions() {
   };
   CutAction = make(
       "Cu&t", "Ctrl+X", [this](TObject*) { FocusedEdit()->CutToClipboard(); },
-      [this, hasSelection](TObject*) { CutAction->SetEnabled(hasSelection() && !FocusedEdit()->ReadOnly()); });
+      [this, hasSelection](TObject*) {
+        CutAction->SetEnabled(hasSelection() && !FocusedEdit()->ReadOnly());
+      });
   CopyAction = make(
       "&Copy", "Ctrl+C", [this](TObject*) { FocusedEdit()->CopyToClipboard(); },
       [this, hasSelection](TObject*) { CopyAction->SetEnabled(hasSelection()); });

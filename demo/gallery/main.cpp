@@ -44,7 +44,8 @@ int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string
   Surface shot;
   if (!backend.CaptureWindow(main, shot))
     return std::fprintf(stderr, "qv_gallery: cannot read the window\n"), 1;
-  if (!WritePngFile(path, shot)) return std::fprintf(stderr, "qv_gallery: cannot write %s\n", path.c_str()), 1;
+  if (!WritePngFile(path, shot))
+    return std::fprintf(stderr, "qv_gallery: cannot write %s\n", path.c_str()), 1;
   return 0;
 }
 

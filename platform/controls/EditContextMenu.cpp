@@ -48,9 +48,10 @@ void ContextMenu(EditState& s, LPARAM screen) {
   AddItem(menu, WM_PASTE, u"&Paste", writable && IsClipboardFormatAvailable(CF_UNICODETEXT));
   AddItem(menu, WM_CLEAR, u"&Delete", writable && selection);
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AddItem(menu, kSelectAll, u"Select &All", s.text.Length() > 0 && (s.SelStart() > 0 || s.SelEnd() < s.text.Length()));
-  UINT command = UINT(TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x,
-                                     at.y, 0, self, nullptr));
+  AddItem(menu, kSelectAll, u"Select &All",
+          s.text.Length() > 0 && (s.SelStart() > 0 || s.SelEnd() < s.text.Length()));
+  UINT command = UINT(
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, self, nullptr));
   DestroyMenu(menu);
   if (!command || !IsWindow(self)) return;
   if (command == kSelectAll)

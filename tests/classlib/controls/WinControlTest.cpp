@@ -195,11 +195,12 @@ TEST_F(WinControls, GraphicControlsHearOfTheirNewBoundsByMessage) {
     if (m.Msg == WM_WINDOWPOSCHANGED) {
       auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
       ASSERT_NE(wp, nullptr);
-      log.push_back("pos " + std::to_string(wp->x) + "," + std::to_string(wp->y) + " " + std::to_string(wp->cx) +
-                    "x" + std::to_string(wp->cy) + (wp->flags & SWP_NOMOVE ? " nomove" : "") +
-                    (wp->flags & SWP_NOSIZE ? " nosize" : ""));
+      log.push_back("pos " + std::to_string(wp->x) + "," + std::to_string(wp->y) + " " +
+                    std::to_string(wp->cx) + "x" + std::to_string(wp->cy) +
+                    (wp->flags & SWP_NOMOVE ? " nomove" : "") + (wp->flags & SWP_NOSIZE ? " nosize" : ""));
     } else if (m.Msg == WM_MOVE) {
-      log.push_back("move " + std::to_string(GET_X_LPARAM(m.LParam)) + "," + std::to_string(GET_Y_LPARAM(m.LParam)));
+      log.push_back("move " + std::to_string(GET_X_LPARAM(m.LParam)) + "," +
+                    std::to_string(GET_Y_LPARAM(m.LParam)));
     } else if (m.Msg == WM_SIZE) {
       EXPECT_EQ(g->Width(), LOWORD(m.LParam));
       log.push_back("size " + std::to_string(LOWORD(m.LParam)) + "x" + std::to_string(HIWORD(m.LParam)));

@@ -167,7 +167,8 @@ TEST_F(GalleryHeadless, EveryControlShowsInItsPlaceWithoutOverlapsInTheClassicLo
   // The selected list row is highlighted; the disabled button shows no black text.
   RECT row;
   SendMessageW(form->List->Handle(), LB_GETITEMRECT, 1, LPARAM(&row));
-  EXPECT_TRUE(Near(px(At(form->List, row.right - 4, (row.top + row.bottom) / 2)), GetSysColor(COLOR_HIGHLIGHT)));
+  EXPECT_TRUE(
+      Near(px(At(form->List, row.right - 4, (row.top + row.bottom) / 2)), GetSysColor(COLOR_HIGHLIGHT)));
   int black = 0;
   POINT d = At(form->DisabledButton, 0, 0);
   for (int y = 0; y < form->DisabledButton->Height(); ++y)

@@ -20,10 +20,12 @@ TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
   if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   test::Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  auto png = std::filesystem::temp_directory_path() / ("qv_gallery_smoke_" + std::to_string(getpid()) + ".png");
+  auto png =
+      std::filesystem::temp_directory_path() / ("qv_gallery_smoke_" + std::to_string(getpid()) + ".png");
   std::string errors;
-  ASSERT_EQ(test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(), errors),
-            0)
+  ASSERT_EQ(
+      test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(), errors),
+      0)
       << errors;
   Surface shot;
   ASSERT_TRUE(LoadPngFile(png.string(), shot));

@@ -22,6 +22,7 @@
 #include <string>
 #include <thread>
 
+#include "XvfbSupport.h"
 #include "demo/DemoLayout.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/gdi/GdiObjects.h"
@@ -32,7 +33,6 @@
 #include "platform/window/Paint.h"
 #include "platform/window/SizeMove.h"
 #include "platform/window/Window.h"
-#include "XvfbSupport.h"
 
 namespace qv {
 namespace {

@@ -107,8 +107,8 @@ class Xvfb {
 };
 
 // Runs a program; its exit code (-1 when it hung) and its error output.
-inline int RunProgram(const char* program, const char* display, const std::string& arg, const std::string& file,
-                      std::string& errors) {
+inline int RunProgram(const char* program, const char* display, const std::string& arg,
+                      const std::string& file, std::string& errors) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
   pid_t pid = fork();
@@ -119,8 +119,7 @@ inline int RunProgram(const char* program, const char* display, const std::strin
       setenv("DISPLAY", display, 1);
     else
       unsetenv("DISPLAY");
-    execl(program, program, arg.empty() ? nullptr : arg.c_str(), file.c_str(),
-          static_cast<char*>(nullptr));
+    execl(program, program, arg.empty() ? nullptr : arg.c_str(), file.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);

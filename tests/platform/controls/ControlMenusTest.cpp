@@ -55,8 +55,8 @@ class ControlMenus : public SysControlsTest {
     HMENU bar = CreateMenu(), file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, kExit, u"E&xit");
     AppendMenuW(bar, MF_POPUP, uintptr_t(file), u"&File");
-    top = CreateWindowExW(0, u"QvMenuTop", u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 420, 20, 360, 300, nullptr,
-                          bar, nullptr, nullptr);
+    top = CreateWindowExW(0, u"QvMenuTop", u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 420, 20, 360, 300,
+                          nullptr, bar, nullptr, nullptr);
     backend.Pump();
     return top;
   }
@@ -139,7 +139,10 @@ TEST_F(ControlMenus, AltLetterOpensTheMenuBarWhicheverControlHasTheFocus) {
   // Alt alone: its release leaves the menu bar closed.
   SetFocus(controls[5]);
   heard.commands.clear();
-  backend.WhenIdle([&] { ADD_FAILURE() << "the menu bar was entered"; backend.KeyPress(VK_ESCAPE); });
+  backend.WhenIdle([&] {
+    ADD_FAILURE() << "the menu bar was entered";
+    backend.KeyPress(VK_ESCAPE);
+  });
   backend.KeyDown(VK_MENU);
   backend.KeyPress(VK_DOWN);
   backend.KeyUp(VK_MENU);
