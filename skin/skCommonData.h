@@ -128,6 +128,8 @@ class TSkBoundLabel : public TPersistent {
   TControl* Label() const { return label_; }
   // Places the label beside the control (after the control moved, resized or changed).
   void AlignLabel();
+  // The label control was freed by someone else: forget it without freeing again.
+  void LabelGone() { label_ = nullptr; }
 
  private:
   int maxWidth_ = 0;
