@@ -17,7 +17,7 @@
 namespace qv {
 
 bool SkipGraphicChildren = false;
-TSkBoundLabel::TLabelFactory TSkBoundLabel::LabelFactory;
+TSkBoundLabel::TLabelFactory TSkBoundLabel::LabelFactory = nullptr;
 
 bool ClassCodeHasNoHot(int Code) {
   // Codes 256 and above always show the hot look; none below is listed here.

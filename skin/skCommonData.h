@@ -110,7 +110,9 @@ class TSkBoundLabel : public TPersistent {
  public:
   explicit TSkBoundLabel(TSkCommonData* SkinData);
   ~TSkBoundLabel() override;
-  using TLabelFactory = std::function<TControl*(TSkBoundLabel* Bound, TControl* Owner)>;
+  // A plain function pointer: constant-initialised, so the label unit may set
+  // it from its own start-up code whatever the order of start-up.
+  using TLabelFactory = TControl* (*)(TSkBoundLabel* Bound, TControl* Owner);
   static TLabelFactory LabelFactory;
 
   bool Active() const { return label_ != nullptr; }

@@ -84,6 +84,9 @@ TSkBitBtn::TSkBitBtn(TComponent* AOwner) : TBitBtn(AOwner) {
   SkinData = std::make_unique<TSkCommonData>(this, true);
   SkinData->ClassCode = 94;
   ControlStyle().Exclude(csOpaque);
+  // Forms are built in code: the default section is known from the start,
+  // not only after AfterConstruction.
+  SkinData->Loaded();
 }
 
 TSkBitBtn::~TSkBitBtn() {
@@ -491,11 +494,22 @@ void TSkBitBtn::WndProc(TMessage& M) {
         Repaint();
       }
       break;
+    case CN_COMMAND:
+      // The button clicks from its own mouse and Space handling; the system
+      // button's notification would click a second time.
+      M.Result = 0;
+      return;
+    case WM_KEYDOWN:
+      if (M.WParam == VK_SPACE && Enabled() && !held_) {
+        held_ = true, regionChanged_ = true;
+        Changed();
+      }
+      break;
     case WM_KEYUP:
       if (M.WParam == VK_SPACE && held_) {
         held_ = false, regionChanged_ = true;
         Changed();
-        Repaint();
+        TBitBtn::WndProc(M);  // the system button lets go of its key state
         Click();
         return;
       }
