@@ -134,6 +134,7 @@ class TSkBoundLabel : public TPersistent {
   void LabelGone() { label_ = nullptr; }
 
  private:
+  void ApplyLayoutAlignment();
   int maxWidth_ = 0;
   std::string caption_;
   TSkCaptionLayout layout_ = sclLeft;

@@ -125,6 +125,11 @@ TEST_F(Labels, TheBoundLabelMakesAnEditLabelThatCanGoOnItsOwn) {
   EXPECT_EQ(label->BoundLabel(), &bound);
   EXPECT_EQ(label->Parent(), form);
   EXPECT_EQ(label->Caption(), "DiscName");
+  EXPECT_EQ(label->Alignment(), taRightJustify);  // beside the edit
+  bound.SetLayout(sclTopCenter);
+  EXPECT_EQ(label->Alignment(), taCenter);
+  EXPECT_EQ(label->Left(), 100 + (120 - label->Width()) / 2);
+  EXPECT_EQ(label->Top() + label->Height(), 50);
   delete label;  // freed directly: the bound label forgets it
   EXPECT_FALSE(bound.Active());
   bound.SetActive(true);
