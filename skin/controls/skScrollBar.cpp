@@ -55,6 +55,8 @@ TSkScrollBar::TSkScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
 TSkScrollBar::~TSkScrollBar() {
   StopTimer();
   timer_.reset();
+  // Gone in the middle of a press: the hints come back all the same.
+  if (hintsSaved_ && Application) Application->ShowHint = savedShowHint_;
 }
 
 void TSkScrollBar::AfterConstruction() {

@@ -11,7 +11,9 @@
 #include "platform/window/Input.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skScrollBar.h"
+#include "skin/skBlend.h"
 #include "skin/skControlTree.h"
+#include "skin/skMaskPaint.h"
 #include "skin/skUtils.h"
 
 namespace qv::test {
@@ -146,6 +148,37 @@ TEST_F(ScrollBars, SkinDrawsEachPartFromItsSection) {
   backend.Pump();
   EXPECT_FALSE(b->SelfDrawn());
   EXPECT_EQ(b->Position(), 50);
+}
+
+TEST_F(ScrollBars, VerticalAndDisabledBarsUnderASkin) {
+  TSkScrollBar* v = NewBar();
+  v->SetKind(sbVertical);  // width and height swap
+  EXPECT_EQ(v->Width(), 16);
+  EXPECT_EQ(v->Height(), 216);
+  v->SetTop(20);  // all of it on the form
+  LoadSkin();
+  v->SetPosition(100);
+  backend.Pump();
+  const int c = v->PositionToCoord();
+  EXPECT_EQ(c, 216 - 16 - 7);
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + 5), Rgb(kBtn1));
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + 210), Rgb(kBtn2));
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + c), Rgb(kSlider));
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + 100), Rgb(kBar1));
+  // Disabled: the slider goes to the middle and the whole bar is blended
+  // toward the parent's colour.
+  v->SetEnabled(false);
+  v->Repaint();
+  std::unique_ptr<TBitmap> px(CreateBmp24BySize(1, 1));
+  auto faded = [&](TColor part) {
+    px->Canvas()->SetPixels(0, 0, part);
+    BlendRectToColor(px.get(), RECT{0, 0, 1, 1}, 50, ColorToRGB(form->Color()));
+    return Rgb(px->Canvas()->Pixels(0, 0));
+  };
+  EXPECT_EQ(v->PositionToCoord(), 108);
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + 108), faded(kSlider));
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + 5), faded(kBtn1));
+  EXPECT_EQ(At(v->Left() + 8, v->Top() + 60), faded(kBar1));
 }
 
 TEST_F(ScrollBars, ButtonsRepeatOnTheClockAndHintsComeBack) {
