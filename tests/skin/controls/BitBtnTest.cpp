@@ -120,6 +120,26 @@ TEST_F(BitButtons, UnderASkinItPaintsTheSectionAndCutsItsCorner) {
   DeleteObject(rgn);
 }
 
+TEST_F(BitButtons, UnderASkinTheGlyphSitsWhereTheLayoutPutsIt) {
+  auto* b = Put<TSkBitBtn>(40, 40);
+  b->SetCaption("");
+  TBitmap glyph(16, 16, pf24bit);
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect(RECT{0, 0, 16, 16});
+  glyph.Canvas()->Brush()->SetColor(clNavy);
+  glyph.Canvas()->FillRect(RECT{3, 3, 13, 13});
+  b->SetGlyph(&glyph);
+  LoadSkin();
+  const TSkBtnLayout L = b->Layout();
+  EXPECT_EQ(L.Glyph, (POINT{42, 7}));  // centred: no caption, so no spacing
+  b->Repaint();
+  EXPECT_EQ(At(40 + 42 + 8, 40 + 7 + 8), Rgb(clNavy));
+  EXPECT_EQ(At(40 + 42 + 1, 40 + 7 + 1), Rgb(kFace));  // the glyph's transparent colour shows the face
+  // Held down, glyph and caption move by a pixel.
+  b->SetDown(true);
+  EXPECT_EQ(b->Layout().Glyph, (POINT{43, 8}));
+}
+
 TEST_F(BitButtons, ClicksOnlyWhenReleasedInsideAndHintsComeBack) {
   auto* b = Put<TSkBitBtn>(40, 40);
   LoadSkin();
