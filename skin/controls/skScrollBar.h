@@ -45,8 +45,8 @@ class TSkScrollBar : public TWinControl {
   std::unique_ptr<TSkCommonData> SkinData;
   bool MouseBusy = false;
 
-  // A skin manager with an active skin serves the bar (the default one is
-  // adopted when the bar names none).
+  // A skin manager with an active skin serves the bar: its own, else the
+  // default one.
   bool SkinActive();
   bool SelfDrawn() const { return selfDrawn_; }
   bool CanFocus() override;
