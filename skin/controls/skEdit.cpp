@@ -176,6 +176,9 @@ void TSkEdit::WndProc(TMessage& M) {
     TEdit::WndProc(M);
     if (alive.expired()) return;
     switch (M.Msg) {
+      case WM_SETFOCUS:
+        PaintFrame();  // the hot frame at once; the edit repaints only its text
+        break;
       case WM_KILLFOCUS:
       case CM_EXIT:
         skinData_->Focused = skinData_->MouseAbove = false;
