@@ -189,7 +189,10 @@ void TSkDragBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
   TSkPanel::MouseDown(Button, Shift, X, Y);
   if (alive.expired() || Button != mbLeft || !DraggedControl) return;
   ReleaseCapture();
-  DraggedControl->Perform(WM_SYSCOMMAND, 0xF012, 0);
+  // The move starts where the mouse is now.
+  POINT at{};
+  GetCursorPos(&at);
+  DraggedControl->Perform(WM_SYSCOMMAND, 0xF012, MAKELPARAM(at.x, at.y));
 }
 
 void TSkDragBar::WndProc(TMessage& M) {
