@@ -153,8 +153,12 @@ void TSkEdit::WndProc(TMessage& M) {
     switch (M.WParamHi()) {
       case AC_SKINLOADED:
       case AC_SKINREMOVED:
-        if (M.LParam == mine) return void(SkinWndProc(M, skinData_.get()));
-        break;
+        if (M.LParam != mine) break;
+        SkinWndProc(M, skinData_.get());
+        // The frame changes hands between the skin and the edit: redraw it too.
+        if (HandleAllocated())
+          RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+        return;
       case AC_SKINAPPLIED:
         if (M.LParam == mine) {
           SkinWndProc(M, skinData_.get());

@@ -143,6 +143,8 @@ void TSkMaskEdit::WndProc(TMessage& M) {
           HDC dc = M.WParam ? reinterpret_cast<HDC>(M.WParam) : BeginPaint(Handle(), &ps);
           PaintWhole(M.WParam ? dc : nullptr);
           PaintFrame(M.WParam ? dc : nullptr);
+          // Graphic children (an edit's button) paint over the cache as usual.
+          if (!alive.expired()) PaintControls(dc, nullptr);
           if (!M.WParam) EndPaint(Handle(), &ps);
           return BoundLabelUpkeep(boundLabel_.get(), this, M);
         }
