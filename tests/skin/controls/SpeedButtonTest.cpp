@@ -9,6 +9,8 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
 #include "skin/controls/skSpeedButton.h"
+#include "skin/skinManager.h"
+#include "tests/skin/TestSkins.h"
 
 namespace qv::test {
 namespace {
@@ -167,6 +169,57 @@ TEST_F(SpeedButtons, PressLeftOfTheArrowWithOnClickIsAnOrdinaryClick) {
   backend.WhenIdle([&] { backend.KeyPress(VK_ESCAPE); });
   ClickAt(b, b->Width() - 4, 5);  // on the arrow: the menu, not a click
   EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+class SkinnedSpeedButtons : public SpeedButtons {
+ protected:
+  void SetUp() override {
+    manager = std::make_unique<TSkinManager>(nullptr);
+    manager->SetSkinDirectory(MakeTestSkins(dir));
+    manager->SetSkinName("TestSkin");
+    SpeedButtons::SetUp();
+  }
+  void TearDown() override {
+    SpeedButtons::TearDown();
+    manager.reset();
+  }
+  uint32_t At(TControl* c, int x, int y) {
+    const POINT p = c->ClientToScreen(POINT{x, y});
+    return backend.Screenshot().At(p.x, p.y) & 0xFFFFFF;
+  }
+  TempDir dir;
+  std::unique_ptr<TSkinManager> manager;
+};
+
+TEST_F(SkinnedSpeedButtons, BorderByStateFromTheSkin) {
+  auto* b = Add<TSkSpeedButton>(10, 10, "Skin");
+  b->SkinData()->SetSkinSection("BUTTON");
+  backend.Pump();
+  ASSERT_TRUE(b->SkinData()->Skinned(true));
+  // The border image's pixels name their place: states 60 pixels apart.
+  EXPECT_EQ(At(b, 0, 0), Coded(0, 0, 50) & 0xFFFFFF);
+  const POINT p = b->ClientToScreen(POINT{30, 12});
+  backend.MouseMove(p.x, p.y);
+  backend.Pump();
+  EXPECT_EQ(b->CurrentState(), 1);
+  EXPECT_EQ(At(b, 0, 0), Coded(60, 0, 50) & 0xFFFFFF);
+  backend.MouseDown();
+  backend.Pump();
+  EXPECT_EQ(b->CurrentState(), 2);
+  EXPECT_EQ(At(b, 0, 0), Coded(120, 0, 50) & 0xFFFFFF);
+  backend.MouseUp();
+  backend.Pump();
+  // Without the skin: the plain button face again.
+  manager->SetActive(false);
+  backend.Pump();
+  EXPECT_FALSE(b->SkinData()->Skinned(true));
+  EXPECT_NE(At(b, 0, 0), Coded(60, 0, 50) & 0xFFFFFF);
 }
 
 }  // namespace

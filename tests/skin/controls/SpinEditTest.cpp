@@ -7,6 +7,7 @@
 #include "classlib/controls/Forms.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "skin/controls/skSpinEdit.h"
 
 namespace qv::test {
@@ -102,6 +103,9 @@ TEST_F(SpinEdit, TypingRulesAndReadOnly) {
   spin->EditorEnabled = false;
   backend.TypeText(u"4");
   backend.Pump();
+  EXPECT_EQ(spin->Text(), "123");
+  spin->SelectAll();
+  SendMessageW(spin->Handle(), WM_CUT, 0, 0);  // no cutting either
   EXPECT_EQ(spin->Text(), "123");
   spin->EditorEnabled = true;
   spin->SetReadOnly(true);

@@ -256,3 +256,30 @@ TEST_F(Panels, GripWithoutACacheLooksLikeAPlainPanel) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(Splitters, SkinnedSplitterPaintsItsSection) {
+  TempDir dir;
+  auto manager = std::make_unique<TSkinManager>(nullptr);
+  manager->SetSkinDirectory(MakeTestSkins(dir));
+  manager->SetSkinName("TestSkin");
+  manager->SetCommonSections({"[SPLITTER]", "COLOR=255"});
+  backend.Pump();
+  ASSERT_TRUE(splitter->SkinData()->Skinned(true));
+  const POINT p = splitter->ClientToScreen(POINT{3, 100});
+  EXPECT_EQ(backend.Screenshot().At(p.x, p.y) & 0xFFFFFF, PixelRGB(255, 0, 0) & 0xFFFFFF);
+  // Skinned or not, a drag still turns hints off and back on.
+  PressAndMove(20);
+  EXPECT_FALSE(Application->ShowHint);
+  backend.MouseUp();
+  backend.Pump();
+  EXPECT_TRUE(Application->ShowHint);
+  EXPECT_EQ(left->Width(), 120);
+  manager.reset();
+  backend.Pump();
+}
+
+}  // namespace
+}  // namespace qv::test
