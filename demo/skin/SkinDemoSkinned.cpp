@@ -40,7 +40,7 @@ void TSkinDemoForm::AddSkinnedControls() {
   Speed->SetParent(ControlsPanel);
   Speed->SkinData()->SetSkinSection("BUTTON");
   Speed->SetBounds(12, 80, 100, 26);
-  Speed->SetCaption("Speed");
+  Speed->SetCaption("Speed button");
 }
 
 }  // namespace qv::demo

@@ -241,6 +241,7 @@ TSkButtonGeometry TSkSpeedButton::Geometry() {
   if (showCaption_ && g.HasCaption) {
     TBitmap probe(1, 1, pf24bit);
     probe.Canvas()->SetFont(Font());
+    probe.Canvas()->TextExtent(std::string());  // selects the font into the DC
     int w = Width() - g.ArrowWidth - 2 * std::max(0, Margin());
     if (g.GlyphW > 0) w -= g.GlyphW + Spacing();
     RECT r{0, 0, std::max(1, w), 0};

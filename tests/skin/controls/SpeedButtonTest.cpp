@@ -5,6 +5,7 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/menus/Menus.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
@@ -93,6 +94,15 @@ TEST_F(SpeedButtons, PropertiesKeepTheirRanges) {
   b->WindowProc(q);
   EXPECT_EQ(q.LParam, 1);
   EXPECT_EQ(b->SkinData()->SkinSection(), "SPEEDBUTTON");
+  // The caption's place is measured in the button's own font: it holds the text.
+  b->SetBounds(10, 10, 100, 26);
+  b->SetCaption("Speed button");
+  TBitmap probe(1, 1, pf24bit);
+  probe.Canvas()->SetFont(b->Font());
+  const SIZE text = probe.Canvas()->TextExtent(std::string("Speed button"));
+  const RECT r = b->CaptionRect();
+  EXPECT_GE(r.right - r.left, text.cx);
+  EXPECT_LT(r.bottom - r.top, 2 * text.cy);
 }
 
 TEST_F(SpeedButtons, UnskinnedPaintsAsThePlainSpeedButton) {
