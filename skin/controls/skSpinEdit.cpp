@@ -448,12 +448,20 @@ bool TSkSpinEdit::IsValidChar(char16_t Key) {
 
 void TSkSpinEdit::WndProc(TMessage& M) {
   auto alive = AliveToken();
-  if (M.Msg == CM_MOUSEWHEEL || M.Msg == WM_MOUSEWHEEL) {
+  if (M.Msg == WM_MOUSEWHEEL) {
+    // The wheel steps the value and goes no further (no parent scrolls too).
+    bool handled = false;
+    const int delta = short(HIWORD(M.WParam));
+    if (OnMouseWheel) OnMouseWheel(this, KeysToShiftState(LOWORD(M.WParam)), delta, M.Pos(), handled);
+    if (alive.expired()) return;
+    if (!handled) Step(int64_t(delta / 120) * Increment);
+    M.Result = 1;
+    return;
+  }
+  if (M.Msg == CM_MOUSEWHEEL) {
     TSkBaseSpinEdit::WndProc(M);
     if (alive.expired()) return;
-    if (M.Msg == WM_MOUSEWHEEL && M.Result) return;  // OnMouseWheel took it
-    const int delta = short(HIWORD(M.WParam));
-    Step(int64_t(delta / 120) * Increment);
+    Step(int64_t(short(HIWORD(M.WParam)) / 120) * Increment);
     M.Result = 1;
     return;
   }
