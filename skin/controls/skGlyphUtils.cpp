@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "classlib/controls/Control.h"
+#include "platform/SystemMetrics.h"
 #include "skin/controls/skSpeedButton.h"
+#include "skin/skMaskPaint.h"
+#include "skin/skinManager.h"
 
 namespace qv {
 
@@ -116,6 +119,27 @@ void CopyByMask(TBitmap* Dst, POINT DstPos, TBitmap* Src, RECT S, const TCacheIn
       for (int k = 0; k < 3; ++k) d[k] = uint8_t(std::clamp(s[k] + (d[k] - s[k]) * m[k] / 256, 0, 255));
     }
   }
+}
+
+RECT SkComboButtonRect(int OwnerWidth, int OwnerHeight, bool SimpleStyle, bool RightToLeft, int Margin,
+                       int GlyphHeight) {
+  const int w = SimpleStyle ? 0 : GetSystemMetrics(SM_CXVSCROLL);
+  const int h = GlyphHeight > 0 ? GlyphHeight : 16;
+  const int left = (RightToLeft ? Margin : OwnerWidth - w - Margin) - 1;
+  const int top = (OwnerHeight - h) / 2;
+  return RECT{left, top, left + w, top + h};
+}
+
+void PaintComboButtonGlyph(TBitmap* Bmp, const RECT& R, TSkCommonData* SkinData, int State) {
+  if (!SkinData || !SkinData->Skinned()) return;
+  TSkinManager* m = SkinData->SkinManager();
+  const int idx = m->GetMaskIndex(SkinData->SkinIndex, SkinData->SkinSection(), "GLYPHMASK");
+  if (!m->IsValidImgIndex(idx)) return;
+  const TSkMaskData& md = m->ma[size_t(idx)];
+  const int count = std::max(1, int(md.ImageCount));
+  const int w = (md.R.right - md.R.left) / count, h = (md.R.bottom - md.R.top) / (md.MaskType ? 2 : 1);
+  DrawSkinGlyph(Bmp, POINT{R.left + (R.right - R.left - w) / 2, R.top + (R.bottom - R.top - h) / 2}, State, 1,
+                md);
 }
 
 TSkGlyphMode::TSkGlyphMode(TControl* AOwner)

@@ -8,6 +8,7 @@
 
 #include "classlib/Object.h"
 #include "classlib/graphics/Bitmap.h"
+#include "skin/skCommonData.h"
 #include "skin/skMessages.h"
 
 namespace qv {
@@ -25,6 +26,15 @@ extern TBitmap* CurrentGlyph;
 // from the alpha row Src height div 2 below; a 0xFF00FF source pixel takes the
 // parent cache's pixel when the cache is ready, else leaves Dst's.
 void CopyByMask(TBitmap* Dst, POINT DstPos, TBitmap* Src, RECT SrcRect, const TCacheInfo& CacheInfo);
+
+// The drop-down button of a combo-style owner: no width for the simple
+// style, else a scroll bar's width; GlyphHeight is the section's "GLYPHMASK"
+// height (16 when it has none); at the right (left with right-to-left
+// reading) inside Margin, centred vertically.
+RECT SkComboButtonRect(int OwnerWidth, int OwnerHeight, bool SimpleStyle, bool RightToLeft, int Margin,
+                       int GlyphHeight);
+// The section's "GLYPHMASK" arrow centred in R of Bmp (nothing unskinned).
+void PaintComboButtonGlyph(TBitmap* Bmp, const RECT& R, TSkCommonData* SkinData, int State);
 
 // What a glyph's owner tells its glyph settings.
 class ISkGlyphOwner {

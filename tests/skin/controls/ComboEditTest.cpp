@@ -6,6 +6,7 @@
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/stdctrls/Button.h"
+#include "platform/SystemMetrics.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/window/Input.h"
@@ -72,6 +73,15 @@ TEST(PopupPlacement, BelowAboveAndKeptOnTheScreen) {
   EXPECT_EQ(p.x, 340);
   p = PopupPlace(RECT{-600, 100, -550, 121}, SIZE{197, 144}, pwaRight, RECT{-640, 0, 640, 480});
   EXPECT_EQ(p.x, -600);
+}
+
+TEST(ComboButton, PlaceBesideTheMargin) {
+  const int sb = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(SkComboButtonRect(120, 21, false, false, 2, 0), (RECT{120 - sb - 2 - 1, 2, 120 - 2 - 1, 18}));
+  EXPECT_EQ(SkComboButtonRect(120, 21, false, true, 2, 12).left, 1);
+  EXPECT_EQ(SkComboButtonRect(120, 21, true, false, 2, 0).right -
+                SkComboButtonRect(120, 21, true, false, 2, 0).left,
+            0);
 }
 
 TEST_F(ComboEdit, ButtonTakesItsWidthFromTheTextArea) {
