@@ -13,6 +13,7 @@
 #include "classlib/controls/Screen.h"
 #include "classlib/controls/UtilWindow.h"
 #include "platform/window/Input.h"
+#include "platform/window/Mdi.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {
@@ -119,7 +120,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     if (OnMessage) OnMessage(Msg, handled);
     if (handled) return true;
     IsHintMsg(Msg);
-    if (!IsKeyMsg(Msg)) {
+    if (!IsKeyMsg(Msg) && !IsMDIMsg(Msg)) {
       TranslateMessage(&Msg);
       DispatchMessageW(&Msg);
     }
@@ -127,6 +128,13 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     HandleException(this, e);
   }
   return true;
+}
+
+// Ctrl+F4, Ctrl+F6 and Ctrl+Tab act on the main MDI form's children.
+bool TApplication::IsMDIMsg(const MSG& Msg) {
+  if (!mainForm_ || mainForm_->FormStyle() != fsMDIForm || !mainForm_->ClientHandle()) return false;
+  if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return false;
+  return TranslateMDISysAccel(mainForm_->ClientHandle(), &Msg);
 }
 
 void TApplication::ProcessMessages() {
@@ -344,6 +352,11 @@ void TApplication::ActivateHint(POINT CursorPos) {
   hintWindow_->ActivateHint(r, info.HintStr);
   hintShown_ = true;
   if (info.HideTimeout > 0) StartHintTimer(kHintHideTimer, info.HideTimeout);
+}
+
+void TApplication::ResetHintWindow() {
+  CancelHint();
+  hintWindow_.reset();
 }
 
 void TApplication::HideHint() {

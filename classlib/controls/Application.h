@@ -98,6 +98,8 @@ class TApplication : public TComponent {
   void CancelHint();
   void HideHint();
   THintWindow* HintWindow() const { return hintWindow_.get(); }
+  // Drops the hint window, so the next hint is made by the current HintWindowClass.
+  void ResetHintWindow();
 
   // Hooks see the application window's messages first; true = handled.
   int HookMainWindow(TWindowHook Hook);
@@ -130,6 +132,7 @@ class TApplication : public TComponent {
   bool ProcessMessage(MSG& Msg);
   void Idle(const MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
+  bool IsMDIMsg(const MSG& Msg);
   void IsHintMsg(const MSG& Msg);
   void DoMouseIdle();
   void SetMouseControl(TControl* Control);

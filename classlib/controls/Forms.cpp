@@ -7,7 +7,9 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Screen.h"
+#include "platform/backend/Backend.h"
 #include "platform/window/Input.h"
+#include "platform/window/Mdi.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/OwnerDraw.h"
 
@@ -99,6 +101,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   if (!(style & WS_CAPTION)) Params.Style |= WS_POPUP;
   TCustomForm* main = Application ? Application->MainForm() : nullptr;
   Params.WndParent = main && main != this && main->HandleAllocated() ? main->WindowHandle() : nullptr;
+  MdiCreateParams(Params);
 }
 
 void TCustomForm::SetBorderStyle(TBorderStyle Value) {
@@ -114,7 +117,9 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {
   if (formStyle_ == Value) return;
+  bool mdi = Value == fsMDIChild || Value == fsMDIForm || formStyle_ == fsMDIChild || formStyle_ == fsMDIForm;
   formStyle_ = Value;
+  if (mdi) return RecreateWnd();
   if (HandleAllocated())
     SetWindowPos(WindowHandle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -123,6 +128,12 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
 void TCustomForm::SetWindowState(TWindowState Value) {
   windowState_ = Value;
   if (!HandleAllocated() || !Showing()) return;
+  // An MDI child goes through its client, which hands the maximised state around.
+  if (formStyle_ == fsMDIChild && Value != wsMinimized && GetParent(WindowHandle())) {
+    SendMessageW(GetParent(WindowHandle()), Value == wsMaximized ? WM_MDIMAXIMIZE : WM_MDIRESTORE,
+                 WPARAM(WindowHandle()), 0);
+    return;
+  }
   ShowWindow(WindowHandle(), Value == wsMinimized   ? SW_MINIMIZE
                              : Value == wsMaximized ? SW_MAXIMIZE
                                                     : SW_RESTORE);
@@ -295,7 +306,9 @@ void TCustomForm::Close() {
   }
   auto alive = AliveToken();
   if (!CloseQuery() || alive.expired()) return;
+  // An MDI child is minimised rather than hidden, unless it cannot be.
   TCloseAction action = caHide;
+  if (formStyle_ == fsMDIChild) action = borderIcons_.Contains(biMinimize) ? caMinimize : caNone;
   DoClose(action);
   if (alive.expired() || action == caNone) return;
   if (Application && Application->MainForm() == this) {
@@ -360,8 +373,11 @@ TModalResult TCustomForm::ShowModal() {
   TModalResult result = mrCancel;
   try {
     Show();
+    // A test backend may answer the form here.
+    if (Backend* b = CurrentBackend(); b && !alive.expired() && HandleAllocated())
+      b->ModalStarted(WindowHandle());
     while (!alive.expired()) {
-      Application->HandleMessage();
+      if (modalResult_ == mrNone) Application->HandleMessage();
       if (alive.expired()) break;
       if (Application->Terminated())
         modalResult_ = mrCancel;
@@ -418,6 +434,14 @@ void TCustomForm::Dispatch(TMessage& M) {
     case WM_CLOSE:
       Close();
       return;
+    case WM_SIZE:
+      // The state follows what the window manager did (caption buttons, MDI).
+      if (M.WParam == SIZE_MAXIMIZED) windowState_ = wsMaximized;
+      if (M.WParam == SIZE_MINIMIZED) windowState_ = wsMinimized;
+      if (M.WParam == SIZE_RESTORED && Showing()) windowState_ = wsNormal;
+      break;
+    case WM_MDIACTIVATE:
+      return MdiActivated(M);
     case WM_GETMINMAXINFO: {
       DefaultHandler(M);
       auto* mmi = reinterpret_cast<MINMAXINFO*>(M.LParam);
@@ -520,6 +544,7 @@ void TCustomForm::MenuChanged() {
 void TCustomForm::CreateWnd() {
   TScrollingWinControl::CreateWnd();
   if (menu_) MenuChanged();
+  CreateMdiClient();
 }
 
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {

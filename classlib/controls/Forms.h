@@ -6,6 +6,7 @@
 // cancel buttons and Space when focused.
 #pragma once
 #include <memory>
+#include <vector>
 
 #include "classlib/controls/BasicAction.h"
 #include "classlib/controls/CustomControl.h"
@@ -31,6 +32,7 @@ enum TPosition {
 };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TTileMode { tbHorizontal, tbVertical };
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = Set<TFormStateItem>;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -96,6 +98,19 @@ class TCustomForm : public TScrollingWinControl {
   // The action lists owned by the form or by the components it owns.
   std::vector<TActionListBase*> ActionLists() const;
 
+  // MDI. An fsMDIForm form holds its children in an MDI client window
+  // (ClientHandle) that fills the room its aligned controls leave.
+  HWND ClientHandle() const;
+  TCustomForm* ActiveMDIChild() const;
+  int MDIChildCount() const;
+  TCustomForm* MDIChildren(int I) const;  // top of the z-order first
+  TTileMode TileMode = tbHorizontal;
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  void Next();
+  void Previous();
+
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
   TShortCutEvent OnShortCut;
   TCloseEvent OnClose;
@@ -104,6 +119,7 @@ class TCustomForm : public TScrollingWinControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void AlignControls(TControl* AControl, RECT& Rect) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void FrameStyle(DWORD& Style, DWORD& ExStyle) const override;
   bool HasMenuBar() const override { return menu_ && !Parent(); }
@@ -124,6 +140,10 @@ class TCustomForm : public TScrollingWinControl {
   void HandleActivate(TMessage& Message);
   void SetWindowFocus();
   void CloseModal();
+  void MdiCreateParams(TCreateParams& Params);
+  void CreateMdiClient();
+  void MdiActivated(TMessage& Message);
+  std::vector<TCustomForm*> MdiChildList() const;
 
   TBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
@@ -137,6 +157,7 @@ class TCustomForm : public TScrollingWinControl {
   TWinControl* focusedControl_ = nullptr;
   TModalResult modalResult_ = mrNone;
   std::unique_ptr<TControlCanvas> canvas_;
+  HWND clientHandle_ = nullptr;
 };
 
 class TForm : public TCustomForm {

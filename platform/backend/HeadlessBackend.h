@@ -42,6 +42,7 @@ class HeadlessBackend : public Backend {
   std::u16string GetClipboardText() override { return Clipboard; }
   void SetClipboardText(const std::u16string& text) override { Clipboard = text; }
   void Beep(UINT type) override { Beeps.push_back(type); }
+  void ModalStarted(HWND dialog) override;
 
   // Test controls. Input calls only queue; Pump() handles what is pending.
   void MouseMove(int x, int y) { InjectMouseMove(POINT{x, y}); }
@@ -62,6 +63,12 @@ class HeadlessBackend : public Backend {
   void MoveClockOnly(DWORD ms);
   // Queues an action for the next time the UI thread would wait for input.
   void WhenIdle(std::function<void()> action);
+
+  // Answers to modal dialogs: each dialog takes the next queued answer, or
+  // else goes to ModalHook; with neither it runs on the test's input.
+  std::deque<std::function<void(HWND dialog)>> ModalAnswers;
+  std::function<void(HWND dialog)> ModalHook;
+  std::vector<HWND> ModalDialogs;  // every modal dialog shown, in order
 
   // The composed screen and a PNG file of it.
   Surface Screenshot() const;

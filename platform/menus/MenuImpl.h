@@ -84,5 +84,7 @@ bool InLoop();
 HMENU SystemMenuFor(HWND hwnd);
 void UpdateSystemMenu(HWND hwnd, HMENU menu);
 void InstallWindowHooks();
+// The maximised MDI child's items in its frame's menu bar (MdiMenuBar.cpp).
+void InstallMdiMenuBar();
 
 }  // namespace qv::menus

@@ -94,6 +94,7 @@ void InstallWindowHooks() {
   h.TrackMouse = HookTrackMouse;
   h.TrackSystemMenu = HookTrackSystemMenu;
   SetMenuHooks(h);
+  InstallMdiMenuBar();
   AddWindowDestroyHook([](HWND hwnd) {
     auto& map = SystemMenus();
     auto it = map.find(hwnd);
