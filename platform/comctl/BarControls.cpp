@@ -1,5 +1,6 @@
 // Registration of the bar classes and the helpers they share.
 #include "platform/comctl/BarState.h"
+#include "platform/comctl/ComboBoxEx.h"
 #include "platform/window/Input.h"
 
 namespace qv {
@@ -19,6 +20,7 @@ void RegisterBarControls() {
   RegisterBarClass(REBARCLASSNAMEW, RebarProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, COLOR_BTNFACE);
   RegisterBarClass(WC_TABCONTROLW, TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, COLOR_BTNFACE);
   RegisterBarClass(UPDOWN_CLASSW, UpDownProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, COLOR_BTNFACE);
+  RegisterComboBoxExClass();
 }
 
 namespace bars {
