@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/LocaleDates.h"
 #include "platform/Utf.h"
 
 namespace qv {
@@ -118,8 +119,6 @@ const char* LocaleValue(DWORD type) {
       return "/";
     case LOCALE_STIME:
       return ":";
-    case LOCALE_IFIRSTDAYOFWEEK:
-      return "0";  // Monday
     case LOCALE_IDEFAULTANSICODEPAGE:
     case LOCALE_IDEFAULTCODEPAGE:
       return "65001";
@@ -129,7 +128,9 @@ const char* LocaleValue(DWORD type) {
 }  // namespace
 
 int GetLocaleInfoA(LCID, DWORD type, char* out, int size) {
-  const char* v = LocaleValue(type);
+  // The first day of the week is the environment's (LocaleDates.h).
+  const char first[2] = {char('0' + LocaleDates().FirstDayOfWeek), 0};
+  const char* v = (type & 0xFFFF) == LOCALE_IFIRSTDAYOFWEEK ? first : LocaleValue(type);
   if (!v || size < 0) return 0;
   int need = int(std::strlen(v)) + 1;
   if (size == 0) return need;

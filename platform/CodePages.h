@@ -1,6 +1,7 @@
 // The code-page and locale shims: the platform's 8-bit code page is UTF-8
 // (CP_ACP = CP_UTF8 = 65001); Windows-1252 is kept for byte data that names
-// it. Locale answers are the fixed ones the program formats with.
+// it. Locale answers are the fixed ones the program formats with, except the
+// first day of the week, which is the environment's (LocaleDates.h).
 #pragma once
 #include <string>
 

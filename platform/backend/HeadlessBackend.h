@@ -1,6 +1,7 @@
 // The headless backend: a fixed-size screen in memory, a clock that only the
 // test advances, input injected by the test, recorders for what the program
-// asked of the desktop (cursor shapes, beeps, clipboard, presented areas)
+// asked of the desktop (cursor shapes, beeps, clipboard, opened documents,
+// presented areas)
 // and PNG screenshots of the composed screen. Deterministic by design.
 //
 // Injected input is queued; Pump() (or any message loop) turns it into
@@ -43,6 +44,10 @@ class HeadlessBackend : public Backend {
   void SetClipboardText(const std::u16string& text) override { Clipboard = text; }
   void Beep(UINT type) override { Beeps.push_back(type); }
   void ModalStarted(HWND dialog) override;
+  bool OpenWithDesktop(const std::string& target) override {
+    Opened.push_back(target);
+    return true;
+  }
 
   // Test controls. Input calls only queue; Pump() handles what is pending.
   void MouseMove(int x, int y) { InjectMouseMove(POINT{x, y}); }
@@ -78,6 +83,7 @@ class HeadlessBackend : public Backend {
   std::vector<int> CursorShapes;  // standard ids (0 = a custom cursor)
   std::vector<UINT> Beeps;
   std::u16string Clipboard;
+  std::vector<std::string> Opened;  // what ShellExecute asked the desktop to open
   struct PresentRecord {
     HWND top;
     RECT dirty;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/CodePages.h"
+#include "platform/LocaleDates.h"
 
 namespace qv {
 namespace {
@@ -48,7 +49,7 @@ TEST(CodePages, LocaleAnswersAreFixed) {
   EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, buf, sizeof buf), 6);
   EXPECT_STREQ(buf, "65001");
   EXPECT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, buf, sizeof buf), 2);
-  EXPECT_EQ(buf[0] - '0', 0);  // Monday
+  EXPECT_EQ(buf[0] - '0', LocaleDates().FirstDayOfWeek);
   char16_t wide[4];
   EXPECT_EQ(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, wide, 4), 2);
   EXPECT_EQ(wide[0], u',');
