@@ -3,12 +3,8 @@
 #pragma once
 #include <vector>
 
-#if __has_include("platform/gdi/ImageListApi.h")
-#include "platform/gdi/ImageListApi.h"
-#else
-#include "classlib/graphics/ImageListApi.h"
-#endif
 #include "platform/comctl/BarState.h"
+#include "platform/gdi/ImageListApi.h"
 
 namespace qv::toolbar {
 

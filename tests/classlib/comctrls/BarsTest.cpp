@@ -141,6 +141,11 @@ TEST_F(ToolBars, ButtonsFollowActionsAndClick) {
   backend.MouseMove(over.x, over.y);
   Pump();
   EXPECT_EQ(Application->Hint, "Second button");
+  // The window draws the buttons (the button controls draw nothing over it):
+  // the flat bar lights up the button under the mouse.
+  POINT corner = b->ClientToScreen(POINT{0, 0});
+  COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  EXPECT_EQ(PixelAt(corner.x + 5, corner.y), Rgb(GetRValue(light), GetGValue(light), GetBValue(light)));
   // A button freed leaves the bar.
   delete sep;
   EXPECT_EQ(bar->ButtonCount(), 2);

@@ -3,9 +3,9 @@
 // the child's notifications coming out as its own, and the editable
 // style's edit child.
 #include "BarTestSupport.h"
-#include "classlib/graphics/ImageListApi.h"
 #include "platform/comctl/ComboBoxEx.h"
 #include "platform/controls/ComboBox.h"
+#include "platform/gdi/ImageListApi.h"
 
 namespace qv::test {
 namespace {
