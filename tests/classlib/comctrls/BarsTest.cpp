@@ -8,6 +8,7 @@
 #include "classlib/comctrls/ProgressBar.h"
 #include "classlib/comctrls/StatusBar.h"
 #include "classlib/comctrls/ToolBar.h"
+#include "classlib/controls/HintWindow.h"
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Canvas.h"
 #include "classlib/menus/Menus.h"
@@ -141,6 +142,24 @@ TEST_F(ToolBars, ButtonsFollowActionsAndClick) {
   backend.MouseMove(over.x, over.y);
   Pump();
   EXPECT_EQ(Application->Hint, "Second button");
+  // After the pause the hint window shows the button's short hint, and
+  // moving to the next button shows that one's hint.
+  Application->CancelHint();
+  over = a->ClientToScreen(POINT{8, 8});
+  backend.MouseMove(over.x, over.y);
+  Pump();
+  backend.AdvanceClock(DWORD(Application->HintPause) + 10);
+  Pump();
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(Application->HintWindow()->IsHintShowing());
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Open a database");
+  over = b->ClientToScreen(POINT{8, 8});
+  backend.MouseMove(over.x, over.y);
+  Pump();
+  backend.AdvanceClock(DWORD(Application->HintPause) + 10);
+  Pump();
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Second");
+  Application->CancelHint();
   // The window draws the buttons (the button controls draw nothing over it):
   // the flat bar lights up the button under the mouse.
   POINT corner = b->ClientToScreen(POINT{0, 0});
@@ -231,6 +250,29 @@ TEST_F(ToolBars, DropDownButtonShowsItsMenuUnderItself) {
   ClickIn(backend, drop, drop->Width() - 5, 8);
   Pump();
   EXPECT_EQ(log, std::vector<std::string>{"click"});
+}
+
+TEST_F(ToolBars, NarrowBarsWrapAndGrow) {
+  TForm* f = NewForm();
+  TToolBar* bar = NewBar(f);
+  bar->SetAutoSize(true);
+  for (int i = 0; i < 6; ++i) Button(bar);
+  f->Show();
+  Pump();
+  EXPECT_EQ(bar->Height(), 22);
+  bar->SetAlign(alNone);
+  bar->SetWidth(70);  // three buttons to a row
+  Pump();
+  EXPECT_EQ(bar->RowCount(), 2);
+  EXPECT_EQ(bar->Height(), 44);
+  EXPECT_EQ(bar->Buttons(3)->Left(), 0);
+  EXPECT_EQ(bar->Buttons(3)->Top(), 22);
+  // A wrap forced after a button starts a new row there.
+  bar->SetWidth(300);
+  bar->Buttons(0)->SetWrap(true);
+  Pump();
+  EXPECT_EQ(bar->Buttons(1)->Top(), 22);
+  EXPECT_EQ(bar->Height(), 44);
 }
 
 TEST_F(ToolBars, CoolBarHoldsAToolBarAndFitsItsHeight) {

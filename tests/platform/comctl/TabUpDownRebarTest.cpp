@@ -109,6 +109,31 @@ TEST_F(UpDown, StepsWithinRangeAndKeepsTheBuddyText) {
   EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 2);
 }
 
+TEST_F(UpDown, HeldArrowRepeatsAfterAPause) {
+  HWND ud = Make(UPDOWN_CLASSW, 0, {10, 10, 26, 32}, 4);
+  SendMessageW(ud, UDM_SETRANGE32, 0, 100);
+  backend.MouseMove(18, 12);
+  backend.MouseDown();
+  backend.Pump();
+  EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 1);
+  backend.AdvanceClock(399);
+  EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 1);
+  backend.AdvanceClock(1);
+  EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 2);
+  backend.AdvanceClock(300);
+  EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 5);
+  // Off the arrow it pauses; released it stops.
+  backend.MouseMove(18, 28);
+  backend.Pump();
+  backend.AdvanceClock(300);
+  EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 5);
+  backend.MouseMove(18, 12);
+  backend.MouseUp();
+  backend.Pump();
+  backend.AdvanceClock(1000);
+  EXPECT_EQ(SendMessageW(ud, UDM_GETPOS32, 0, 0), 5);
+}
+
 TEST_F(Rebar, BandsHoldTheirChildrenAndTheBarFitsItsRows) {
   HWND rebar = Make(REBARCLASSNAMEW, RBS_BANDBORDERS, {0, 0, 400, 10});
   HWND child = Make(u"STATIC", 0, {0, 0, 150, 26}, 5);
