@@ -111,7 +111,7 @@ struct TabControl {
     ctl::DrawControlText(dc, t.text, content, DT_SINGLELINE | DT_VCENTER | DT_LEFT, IsWindowEnabled(hwnd));
     if (selected && focused) {
       RECT f = r;
-      InflateRect(&f, -3, -3);
+      InflateRect(&f, -2, -2);  // around the image and caption, not across them
       DrawFocusRect(dc, &f);
     }
   }

@@ -172,6 +172,17 @@ TEST_F(Grids, StringGridTextRangesSizesAndScrolling) {
   EXPECT_LE(cur.bottom, g->ClientHeight());
   EXPECT_EQ(g->CellRect(2, 0).top, 0);
   EXPECT_EQ(g->CellRect(2, 1).bottom, 0);  // scrolled away
+  // Whole rows selected; a double click reaches OnDblClick.
+  g->SetOptions(g->Options() + goRowSelect);
+  EXPECT_EQ(g->Selection(), (TGridRect{1, 23, 5, 23}));
+  int doubles = 0;
+  g->OnDblClick = [&](TObject*) { ++doubles; };
+  RECT cell = g->CellRect(1, 23);
+  POINT p = g->ClientToScreen(POINT{cell.left + 3, cell.top + 3});
+  backend.Click(p.x, p.y);
+  backend.Click(p.x, p.y);
+  Pump();
+  EXPECT_EQ(doubles, 1);
   // Fewer rows bring the current cell along.
   g->SetRowCount(10);
   EXPECT_EQ(g->Row(), 9);

@@ -6,8 +6,10 @@
 #include "classlib/comctrls/Notebook.h"
 #include "classlib/comctrls/PageControl.h"
 #include "classlib/comctrls/UpDown.h"
+#include "classlib/graphics/ImageList.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "platform/comctl/BarControls.h"
+#include "platform/gdi/ImageListApi.h"
 
 namespace qv::test {
 namespace {
@@ -140,6 +142,41 @@ TEST_F(Pages, TabsWithoutFocusAndTabControlStrings) {
   tc->Tabs()->Delete(1);
   EXPECT_EQ(tc->TabIndex(), 0);
   EXPECT_EQ(SendMessageW(tc->Handle(), TCM_GETITEMCOUNT, 0, 0), 1);
+}
+
+TEST_F(Pages, TabsShowTheirSheetsImages) {
+  TForm* f = NewForm();
+  auto* images = new TImageList(f);
+  Surface strip(32, 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) strip.Set(x, y, x < 16 ? 0xFFFF0000 : 0xFF00FF00);
+  ImageList_AddSurface(images->Handle(), strip);
+  auto* pc = new TPageControl(f);
+  pc->SetParent(f);
+  pc->SetAlign(alClient);
+  pc->SetImages(images);
+  TTabSheet* a = Sheet(pc, "Discs");
+  TTabSheet* b = Sheet(pc, "Search");
+  a->SetImageIndex(1);
+  b->SetImageIndex(0);
+  f->Show();
+  Pump();
+  auto count = [&](RECT r, uint32_t colour) {
+    POINT o = pc->ClientToScreen(POINT{0, 0});
+    Surface shot = backend.Screenshot();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += (shot.At(o.x + x, o.y + y) & 0xFFFFFF) == colour;
+    return n;
+  };
+  RECT first = pc->TabRect(0), second = pc->TabRect(1);
+  EXPECT_EQ(count(first, Rgb(0, 255, 0)), 256);
+  EXPECT_EQ(count(second, Rgb(255, 0, 0)), 256);
+  EXPECT_EQ(count(first, Rgb(255, 0, 0)), 0);
+  // The tab leaves room for its image before the caption.
+  b->SetImageIndex(-1);
+  Pump();
+  EXPECT_EQ(count(pc->TabRect(1), Rgb(255, 0, 0)), 0);
 }
 
 TEST_F(Pages, NotebookShowsOnePage) {
