@@ -35,17 +35,7 @@ TPage* TNotebook::AddPage(const std::string& Caption) {
 }
 
 void TNotebook::DeletePage(int Index) {
-  TPage* page = Pages(Index);
-  if (!page) return;
-  pages_.erase(pages_.begin() + Index);
-  if (pageIndex_ == Index) {
-    pageIndex_ = -1;
-    delete page;
-    if (!pages_.empty()) SetPageIndex(std::min(Index, PageCount() - 1));
-    return;
-  }
-  if (pageIndex_ > Index) --pageIndex_;
-  delete page;
+  delete Pages(Index);  // Notification takes it out of the list
 }
 
 TPage* TNotebook::Pages(int Index) const {
@@ -61,6 +51,22 @@ void TNotebook::SetPageIndex(int Value) {
   now->SetVisible(true);
   if (old) old->SetVisible(false);
   if (OnPageChanged) OnPageChanged(this);
+}
+
+// A page freed from outside leaves the list; the next one shows if it was showing.
+void TNotebook::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation != opRemove || ComponentState().Contains(csDestroying)) return;
+  auto it = std::find(pages_.begin(), pages_.end(), AComponent);
+  if (it == pages_.end()) return;
+  int index = int(it - pages_.begin());
+  pages_.erase(it);
+  if (index < pageIndex_) {
+    --pageIndex_;
+  } else if (index == pageIndex_) {
+    pageIndex_ = -1;
+    if (!pages_.empty()) SetPageIndex(std::min(index, PageCount() - 1));
+  }
 }
 
 std::string TNotebook::ActivePage() const {

@@ -33,6 +33,9 @@ class TNotebook : public TCustomControl {
   void SetActivePage(const std::string& Value);
   TNotifyEvent OnPageChanged;
 
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
  private:
   std::vector<TPage*> pages_;  // owned through the component tree
   int pageIndex_ = -1;

@@ -206,6 +206,11 @@ TEST_F(Pages, NotebookShowsOnePage) {
   nb->DeletePage(1);
   EXPECT_EQ(nb->ActivePage(), "Finish");
   EXPECT_TRUE(c->Visible());
+  // A page freed from outside leaves the notebook too.
+  delete a;
+  EXPECT_EQ(nb->PageCount(), 1);
+  EXPECT_EQ(nb->PageIndex(), 0);
+  EXPECT_EQ(nb->ActivePage(), "Finish");
 }
 
 TEST_F(Pages, UpDownStepsItsEdit) {
