@@ -1,6 +1,6 @@
 // Image lists behind checked handles: the images are kept as straight-alpha
 // pixels and drawn by alpha blending a premultiplied copy into the DC.
-#include "classlib/graphics/ImageListApi.h"
+#include "platform/gdi/ImageListApi.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,4 @@
+#include "platform/comctl/CommCtrl.h"
+namespace qv {
+void RegisterListViewClass() {}
+}  // namespace qv
