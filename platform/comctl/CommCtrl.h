@@ -56,6 +56,11 @@ struct NMCUSTOMDRAW {
   LPARAM lItemlParam = 0;
 };
 
+// The state-image index in an item's state bits (tree and list views).
+constexpr UINT INDEXTOSTATEIMAGEMASK(int i) {
+  return UINT(i) << 12;
+}
+
 // The "no colour set" value of the colour messages.
 constexpr COLORREF CLR_DEFAULT_COLOR = 0xFF000000;
 // Callback markers of item records.

@@ -1,4 +1,0 @@
-#include "platform/comctl/CommCtrl.h"
-namespace qv {
-void RegisterListViewClass() {}
-}  // namespace qv
