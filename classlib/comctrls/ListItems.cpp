@@ -144,7 +144,7 @@ class TSubItems : public TStrings {
     LVITEMW it;
     it.iSubItem = Index + 1;
     it.pszText = text.data();
-    SendMessageW(v->WindowHandle(), LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&it));
+    v->Perform(LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&it));
   }
   TListItem* owner_;
   std::vector<std::string> list_;
@@ -172,7 +172,7 @@ void TListItem::SetCaption(const std::string& Value) {
   std::u16string text = Utf8ToUtf16(Value);
   LVITEMW it;
   it.pszText = text.data();
-  SendMessageW(v->WindowHandle(), LVM_SETITEMTEXTW, WPARAM(Index()), LPARAM(&it));
+  v->Perform(LVM_SETITEMTEXTW, WPARAM(Index()), LPARAM(&it));
   if (v->SortType() == stText || v->SortType() == stBoth) v->AlphaSort();
 }
 
@@ -279,7 +279,7 @@ TListItem* TListItems::Insert(int Index) {
 
 TListItem* TListItems::AddItem(TListItem* Item, int Index) {
   if (owner_->OwnerData()) return nullptr;
-  HWND h = Wnd();
+  Wnd();  // the window first: the row goes straight to it
   int n = int(items_.size());
   if (Index < 0 || Index > n) Index = n;
   std::unique_ptr<TListItem> item(Item ? Item : new TListItem(this));
@@ -295,7 +295,7 @@ TListItem* TListItems::AddItem(TListItem* Item, int Index) {
   // notice comes once both are in place.
   items_.insert(items_.begin() + Index, item.get());
   item->index_ = Index;
-  int row = int(SendMessageW(h, LVM_INSERTITEMW, 0, LPARAM(&it)));
+  int row = int(owner_->Perform(LVM_INSERTITEMW, 0, LPARAM(&it)));
   if (row < 0) {
     items_.erase(items_.begin() + Index);
     Renumber(Index);

@@ -350,7 +350,7 @@ TTreeNode* TTreeNodes::InternalAdd(TTreeNode* Node, const std::string& S, void* 
   ins.item.lParam = LPARAM(node.get());
   ins.item.iImage = I_IMAGECALLBACK;
   ins.item.iSelectedImage = I_IMAGECALLBACK;
-  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(h, TVM_INSERTITEMW, 0, LPARAM(&ins)));
+  auto item = reinterpret_cast<HTREEITEM>(owner_->Perform(TVM_INSERTITEMW, 0, LPARAM(&ins)));
   if (!item) throw EInvalidOperation("Failed to create a tree node");
   TTreeNode* result = node.release();
   result->item_ = item;

@@ -19,7 +19,6 @@ namespace qv {
 namespace header {
 namespace {
 
-constexpr const char16_t* kStateProp = u"QvHeaderState";
 constexpr int kDivider = 4;  // half the width of a divider's grip
 
 struct Column {
@@ -51,7 +50,8 @@ struct HeaderState {
 };
 
 HeaderState* Get(HWND hwnd) {
-  return static_cast<HeaderState*>(GetPropW(hwnd, kStateProp));
+  // The state lives in the window's extra bytes: found without a name lookup.
+  return reinterpret_cast<HeaderState*>(GetWindowLongPtrW(hwnd, 0));
 }
 
 RECT ItemRect(HeaderState& s, int index) {
@@ -564,12 +564,12 @@ LRESULT HeaderWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_CREATE) {
     auto* s = new HeaderState;
     s->hwnd = hwnd;
-    SetPropW(hwnd, kStateProp, s);
+    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
     return 0;
   }
   if (msg == WM_NCDESTROY) {
     delete Get(hwnd);
-    RemovePropW(hwnd, kStateProp);
+    SetWindowLongPtrW(hwnd, 0, 0);
     return DefWindowProcW(hwnd, msg, w, l);
   }
   HeaderState* s = Get(hwnd);
@@ -587,6 +587,7 @@ void RegisterHeaderClass() {
   wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
   wc.lpfnWndProc = header::HeaderWindowProc;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.cbWndExtra = sizeof(void*);
   wc.lpszClassName = WC_HEADER;
   RegisterClassExW(&wc);
 }

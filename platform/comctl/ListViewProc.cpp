@@ -16,10 +16,9 @@ namespace qv {
 namespace list {
 namespace {
 
-constexpr const char16_t* kStateProp = u"QvListViewState";
-
 ListState* Get(HWND hwnd) {
-  return static_cast<ListState*>(GetPropW(hwnd, kStateProp));
+  // The state lives in the window's extra bytes: found without a name lookup.
+  return reinterpret_cast<ListState*>(GetWindowLongPtrW(hwnd, 0));
 }
 
 LRESULT SetStateMessage(ListState& s, int index, const LVITEMW* item) {
@@ -415,14 +414,14 @@ LRESULT ListWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_CREATE) {
     auto* s = new ListState;
     s->hwnd = hwnd;
-    SetPropW(hwnd, kStateProp, s);
+    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
     MeasureFont(*s);
     UpdateHeader(*s);
     return 0;
   }
   if (msg == WM_NCDESTROY) {
     ListState* s = Get(hwnd);
-    RemovePropW(hwnd, kStateProp);
+    SetWindowLongPtrW(hwnd, 0, 0);
     if (s) {
       if (s->measureDC) DeleteDC(s->measureDC);
       delete s;
@@ -445,6 +444,7 @@ void RegisterListViewClass() {
   wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
   wc.lpfnWndProc = list::ListWindowProc;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.cbWndExtra = sizeof(void*);
   wc.lpszClassName = WC_LISTVIEW;
   RegisterClassExW(&wc);
 }

@@ -15,10 +15,9 @@ namespace qv {
 namespace tree {
 namespace {
 
-constexpr const char16_t* kStateProp = u"QvTreeViewState";
-
 TreeState* Get(HWND hwnd) {
-  return static_cast<TreeState*>(GetPropW(hwnd, kStateProp));
+  // The state lives in the window's extra bytes: found without a name lookup.
+  return reinterpret_cast<TreeState*>(GetWindowLongPtrW(hwnd, 0));
 }
 
 void ApplyItem(TreeState& s, Item* item, const TVITEMW& it) {
@@ -410,13 +409,13 @@ LRESULT TreeWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_CREATE) {
     auto* s = new TreeState;
     s->hwnd = hwnd;
-    SetPropW(hwnd, kStateProp, s);
+    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
     MeasureFont(*s);
     return 0;
   }
   if (msg == WM_NCDESTROY) {
     TreeState* s = Get(hwnd);
-    RemovePropW(hwnd, kStateProp);
+    SetWindowLongPtrW(hwnd, 0, 0);
     if (s) {
       if (s->measureDC) DeleteDC(s->measureDC);
       delete s;
@@ -439,6 +438,7 @@ void RegisterTreeViewClass() {
   wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
   wc.lpfnWndProc = tree::TreeWindowProc;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.cbWndExtra = sizeof(void*);
   wc.lpszClassName = WC_TREEVIEW;
   RegisterClassExW(&wc);
 }
