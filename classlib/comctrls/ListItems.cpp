@@ -173,7 +173,11 @@ void TListItem::SetCaption(const std::string& Value) {
   LVITEMW it;
   it.pszText = text.data();
   v->Perform(LVM_SETITEMTEXTW, WPARAM(Index()), LPARAM(&it));
-  if (v->SortType() == stText || v->SortType() == stBoth) v->AlphaSort();
+  if (v->SortType() == stText || v->SortType() == stBoth) {
+    // While the list is being filled, it is sorted once at the end.
+    if (owner_->updateCount_ > 0) owner_->sortPending_ = true;
+    else v->AlphaSort();
+  }
 }
 
 void TListItem::SetImageIndex(int Value) {
@@ -368,6 +372,10 @@ void TListItems::BeginUpdate() {
 
 void TListItems::EndUpdate() {
   if (updateCount_ <= 0 || --updateCount_ > 0) return;
+  if (sortPending_) {
+    sortPending_ = false;
+    owner_->AlphaSort();
+  }
   if (owner_->HandleAllocated()) SendMessageW(owner_->WindowHandle(), WM_SETREDRAW, TRUE, 0);
 }
 

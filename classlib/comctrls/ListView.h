@@ -132,6 +132,7 @@ class TListItems : public TPersistent {
   std::vector<TListItem*> items_;            // owned; in row order
   mutable std::unique_ptr<TListItem> temp_;  // owner data
   int updateCount_ = 0;
+  bool sortPending_ = false;  // a caption changed in a sorted list while updating
 };
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
