@@ -216,13 +216,16 @@ int InsertRow(ListState& s, const LVITEMW& item) {
 }
 
 bool DeleteRow(ListState& s, int index) {
-  if (!s.Valid(index)) return false;
+  if (!s.Valid(index) || s.deleting) return false;
   HWND hwnd = s.hwnd;
   if (s.editIndex == index) EndEdit(s, false);
   if (!IsWindow(hwnd) || !s.Valid(index)) return false;
   if (!s.OwnerData()) {
+    s.deleting = true;
     NotifyList(s, LVN_DELETEITEM, index);
-    if (!IsWindow(hwnd) || !s.Valid(index)) return false;
+    if (!IsWindow(hwnd)) return false;
+    s.deleting = false;
+    if (!s.Valid(index)) return false;
   }
   if (Stored(s, index) & LVIS_SELECTED) --s.selectedCount;
   if (s.OwnerData()) {
@@ -240,15 +243,18 @@ bool DeleteRow(ListState& s, int index) {
 
 bool DeleteAll(ListState& s) {
   HWND hwnd = s.hwnd;
+  if (s.deleting) return false;
   if (s.edit) EndEdit(s, false);
   if (!IsWindow(hwnd)) return false;
   if (!s.OwnerData() && !s.rows.empty()) {
+    s.deleting = true;
     bool quiet = NotifyList(s, LVN_DELETEALLITEMS, -1) != 0;
     if (!IsWindow(hwnd)) return false;
     for (int i = 0; !quiet && i < int(s.rows.size()); ++i) {
       NotifyList(s, LVN_DELETEITEM, i);
       if (!IsWindow(hwnd)) return false;
     }
+    s.deleting = false;
   }
   s.rows.clear();
   s.marks.clear();

@@ -62,6 +62,7 @@ struct ListState {
   bool focused = false;
   bool redraw = true;
   bool layoutPending = false;
+  bool deleting = false;     // deletion notices are being sent: rows stay put meanwhile
   int listColumnWidth = -1;  // list and small-icon cell width, -1 = to measure
   int lastRange[2] = {-1, -1}, lastPage[2] = {-1, -1}, lastPos[2] = {-1, -1};
   // Label editing.

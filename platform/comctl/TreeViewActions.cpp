@@ -202,6 +202,9 @@ void MarkDying(Item* item, std::vector<Item*>& order) {
 
 bool DeleteItem(TreeState& s, Item* item) {
   if (!item || item->dying) return false;
+  // An ancestor of a subtree being deleted waits: its children are still being announced.
+  for (Item* a = s.deletingRoot; a; a = a->parent)
+    if (a == item) return false;
   HWND hwnd = s.hwnd;
   bool all = item->level < 0;
   if (s.editItem && (all || InSubtree(s.editItem, item))) EndEdit(s, false);
@@ -236,12 +239,15 @@ bool DeleteItem(TreeState& s, Item* item) {
     NotifyTree(s, nm, TVN_SELCHANGEDW);
     if (!IsWindow(hwnd)) return false;
   }
+  Item* outerRoot = s.deletingRoot;
+  s.deletingRoot = item;
   for (Item* i : order) {
     NMTREEVIEWW nm;
     nm.itemOld = ItemInfo(s, i);
     NotifyTree(s, nm, TVN_DELETEITEMW);
     if (!IsWindow(hwnd)) return false;
   }
+  s.deletingRoot = outerRoot;
   for (Item* i : order) {
     if (s.selected == i) s.selected = nullptr;  // reselected from inside a notification
     if (s.top == i) s.top = nullptr;

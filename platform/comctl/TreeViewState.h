@@ -42,6 +42,7 @@ struct TreeState {
   bool layoutPending = false;  // scroll bars to update once redrawing is back on
   int maxWidth = 0;            // widest row seen, for the horizontal bar
   int lastRange = -1, lastPage = -1, lastPos = -1, lastHRange = -1, lastHPage = -1, lastHPos = -1;
+  Item* deletingRoot = nullptr;  // the subtree whose deletion notices are being sent
   // Label editing.
   HWND edit = nullptr;
   Item* editItem = nullptr;

@@ -321,6 +321,16 @@ TEST_F(ListView, LabelEditingAcceptsAndCancels) {
   Click(40, RowY(a));
   backend.AdvanceClock(600);
   EXPECT_TRUE(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
+  // A deletion notice cannot delete rows under the one being deleted.
+  Add(u"second");
+  Answer() = [&](NMHDR* h) -> LRESULT {
+    if (h->code == LVN_DELETEITEM) SendMessageW(list, LVM_DELETEITEM, 0, 0);
+    return h->code == LVN_ENDLABELEDITW;
+  };
+  SendMessageW(list, LVM_DELETEITEM, 1, 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  EXPECT_EQ(Text(0), u"omega");
+  Answer() = nullptr;
   // Deleting the edited item while editing ends the edit quietly.
   SendMessageW(list, LVM_DELETEITEM, WPARAM(a), 0);
   EXPECT_FALSE(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));

@@ -319,6 +319,22 @@ TEST_F(TreeView, TheEditedOrSelectedItemMayBeDeletedFromItsNotification) {
   EXPECT_EQ(deletions, 2);
   EXPECT_EQ(Last(TVN_SELCHANGEDW)->As<NMTREEVIEWW>().itemNew.hItem, nullptr);
   Pixel(20, 20);  // paints without the deleted items
+  // A deletion notice that deletes the parent of the item being deleted, or
+  // the item again, changes nothing until the first deletion is done.
+  HTREEITEM q = Add(TVI_ROOT, u"q");
+  HTREEITEM q1 = Add(q, u"q1");
+  Add(q1, u"q11");
+  Answer() = [&](NMHDR* h) -> LRESULT {
+    if (h->code == TVN_DELETEITEMW) {
+      SendMessageW(tree, TVM_DELETEITEM, 0, LPARAM(q));
+      SendMessageW(tree, TVM_DELETEITEM, 0, LPARAM(q1));
+    }
+    return 0;
+  };
+  EXPECT_TRUE(SendMessageW(tree, TVM_DELETEITEM, 0, LPARAM(q1)));
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(Next(TVGN_ROOT), q);
+  Pixel(20, 20);
 }
 
 TEST_F(TreeView, CheckBoxesToggleByMouseAndSpace) {
