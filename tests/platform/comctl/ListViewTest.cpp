@@ -340,8 +340,6 @@ TEST_F(ListView, LabelEditingAcceptsAndCancels) {
 TEST_F(ListView, OtherViewsPlaceAndHitTheirItems) {
   MakeList(LVS_LIST);
   for (int i = 0; i < 40; ++i) Add(u"file " + std::u16string(1, char16_t(u'a' + i % 26)));
-  int perColumn = int(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)) > 0 ? 0 : 0;
-  (void)perColumn;
   for (DWORD view : {LV_VIEW_LIST, LV_VIEW_SMALLICON, LV_VIEW_ICON, LV_VIEW_DETAILS}) {
     SendMessageW(list, LVM_SETVIEW, view, 0);
     for (int i : {0, 7, 21}) {
