@@ -175,8 +175,10 @@ void TListItem::SetCaption(const std::string& Value) {
   v->Perform(LVM_SETITEMTEXTW, WPARAM(Index()), LPARAM(&it));
   if (v->SortType() == stText || v->SortType() == stBoth) {
     // While the list is being filled, it is sorted once at the end.
-    if (owner_->updateCount_ > 0) owner_->sortPending_ = true;
-    else v->AlphaSort();
+    if (owner_->updateCount_ > 0)
+      owner_->sortPending_ = true;
+    else
+      v->AlphaSort();
   }
 }
 

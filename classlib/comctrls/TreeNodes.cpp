@@ -6,6 +6,7 @@
 #include "classlib/comctrls/TreeView.h"
 #include "platform/Utf.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 
 namespace qv {
 
@@ -65,18 +66,22 @@ void TTreeNode::SetText(const std::string& Value) {
   }
 }
 
+// The window asks for the image indexes when it paints (so that
+// OnGetImageIndex can decide); a new index only repaints the node.
 void TTreeNode::SetImageIndex(int Value) {
   imageIndex_ = Value;
-  TVITEMW it;
-  it.iImage = Value;
-  SetItemFields(TVIF_IMAGE, it);
+  Repaint();
 }
 
 void TTreeNode::SetSelectedIndex(int Value) {
   selectedIndex_ = Value;
-  TVITEMW it;
-  it.iSelectedImage = Value;
-  SetItemFields(TVIF_SELECTEDIMAGE, it);
+  Repaint();
+}
+
+void TTreeNode::Repaint() const {
+  if (!item_) return;
+  RECT r = DisplayRect(false);
+  if (!IsRectEmpty(&r)) InvalidateRect(Wnd(), &r, TRUE);
 }
 
 void TTreeNode::SetOverlayIndex(int Value) {

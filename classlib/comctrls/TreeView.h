@@ -83,6 +83,7 @@ class TTreeNode : public TPersistent {
   TTreeNode* NodeOf(HTREEITEM h) const;
   void SetItemFields(UINT mask, const TVITEMW& item) const;
   void SetStateBits(UINT state, UINT mask) const;
+  void Repaint() const;
 
   TTreeNodes* owner_;
   HTREEITEM item_ = nullptr;

@@ -397,7 +397,7 @@ void EndEdit(ListState& s, bool save) {
     if (save && accept && IsWindow(hwnd) && s.Valid(index) && !s.OwnerData()) {
       s.rows[size_t(index)].text = text;
       s.rows[size_t(index)].textCallback = false;
-      s.listColumnWidth = -1;
+      WidenCells(s, index);
     }
     if (IsWindow(hwnd)) InvalidateIndex(s, index);
   }

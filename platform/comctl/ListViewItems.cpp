@@ -201,7 +201,7 @@ int InsertRow(ListState& s, const LVITEMW& item) {
   }
   ShiftIndexes(s, index, 1);
   s.rows.insert(s.rows.begin() + index, std::move(row));
-  s.listColumnWidth = -1;
+  WidenCells(s, index);
   if (item.mask & LVIF_STATE) {
     UINT mask = item.stateMask & ~(LVIS_FOCUSED | LVIS_SELECTED);
     UINT& state = s.rows[size_t(index)].state;
@@ -236,7 +236,6 @@ bool DeleteRow(ListState& s, int index) {
   }
   ShiftIndexes(s, index + 1, -1);
   if (s.focusedIndex == index) s.focusedIndex = -1;
-  s.listColumnWidth = -1;
   LayoutChanged(s);
   return true;
 }
@@ -289,7 +288,7 @@ bool SetItem(ListState& s, const LVITEMW& item) {
   if (!s.Valid(item.iItem)) return false;
   if (!s.OwnerData()) {
     ApplyRow(s, s.rows[size_t(item.iItem)], item);
-    if (item.mask & LVIF_TEXT) s.listColumnWidth = -1;
+    if ((item.mask & LVIF_TEXT) && item.iSubItem == 0) WidenCells(s, item.iItem);
   }
   if (item.mask & LVIF_STATE) {
     if (!ChangeState(s, item.iItem, item.state, item.stateMask)) return false;

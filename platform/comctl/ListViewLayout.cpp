@@ -259,6 +259,16 @@ int CellWidth(ListState& s) {
   return w;
 }
 
+void WidenCells(ListState& s, int index) {
+  if (s.listColumnWidth <= 0 || !s.Valid(index)) return;
+  std::u16string t = TextOf(s, index, 0);
+  SIZE size;
+  GetTextExtentPoint32W(s.measureDC, t.data(), int(t.size()), &size);
+  int w =
+      std::min(int(size.cx), 300) + 12 + IconSize(s.small, false) + ((s.ext & LVS_EX_CHECKBOXES) ? 16 : 0);
+  s.listColumnWidth = std::max(s.listColumnWidth, w);
+}
+
 ItemParts Parts(ListState& s, int index) {
   ItemParts p;
   DWORD view = s.View();
@@ -398,7 +408,7 @@ int HitTest(ListState& s, POINT p, UINT* flags, int* sub) {
     *flags = LVHT_ONITEMLABEL;
   else {
     *flags = LVHT_NOWHERE;
-    return view == LVS_REPORT && PtInRect(&parts.bounds, p) ? -1 : -1;
+    return -1;
   }
   return index;
 }
@@ -483,10 +493,7 @@ void Scroll(ListState& s, int dx, int dy) {
   } else {
     s.yScroll += dy;
   }
-  bool redraw = s.redraw;
-  s.redraw = false;  // clamp first, paint once
-  UpdateScrollBars(s);
-  s.redraw = redraw;
+  UpdateScrollBars(s);  // clamps the new position
   if (s.top == oldTop && s.xScroll == oldX && s.yScroll == oldY) return;
   if (!s.redraw) {
     s.layoutPending = true;

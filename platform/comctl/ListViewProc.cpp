@@ -320,7 +320,6 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE:
-      s.listColumnWidth = s.listColumnWidth;  // the cell width does not depend on the size
       UpdateScrollBars(s);
       UpdateHeader(s);
       InvalidateRect(hwnd, nullptr, TRUE);

@@ -125,6 +125,9 @@ void MeasureFont(ListState& s);
 int HeaderHeight(ListState& s);
 int RowsPerPage(ListState& s);
 int CellWidth(ListState& s);
+// A row's label changed or arrived: the list and small-icon cells grow to
+// fit it (measuring one label, not all of them).
+void WidenCells(ListState& s, int index);
 ItemParts Parts(ListState& s, int index);
 RECT SubItemRect(ListState& s, int index, int column);
 int HitTest(ListState& s, POINT p, UINT* flags, int* sub);

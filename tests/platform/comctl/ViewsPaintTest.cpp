@@ -66,6 +66,38 @@ TEST_F(ViewsPaint, TreeImagesSwitchToTheSelectedImage) {
   EXPECT_EQ(info.flags, TVHT_ONITEMICON);
 }
 
+TEST_F(ViewsPaint, TreeAsksTheParentForCallbackImagesAndTexts) {
+  HWND tree = Make(WC_TREEVIEW, TVS_HASBUTTONS, {0, 0, 300, 200});
+  SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images));
+  TVINSERTSTRUCTW ins;
+  ins.hParent = TVI_ROOT;
+  ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  ins.item.pszText = LPSTR_TEXTCALLBACKW;
+  ins.item.iImage = I_IMAGECALLBACK;
+  ins.item.iSelectedImage = I_IMAGECALLBACK;
+  auto h = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, LPARAM(&ins)));
+  Answer() = [](NMHDR* hdr) -> LRESULT {
+    if (hdr->code != TVN_GETDISPINFOW) return 0;
+    auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+    if (di->item.mask & TVIF_IMAGE) di->item.iImage = 2;
+    if (di->item.mask & TVIF_SELECTEDIMAGE) di->item.iSelectedImage = 1;
+    if (di->item.mask & TVIF_TEXT) comctl::CopyText(u"asked", di->item.pszText, di->item.cchTextMax);
+    return 0;
+  };
+  int rowHeight = int(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
+  EXPECT_GT(CountColour({0, 0, 40, rowHeight}, 0x0000FF), 200);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(h));
+  EXPECT_GT(CountColour({0, 0, 40, rowHeight}, 0x00FF00), 200);
+  char16_t buffer[16] = {};
+  TVITEMW it;
+  it.mask = TVIF_TEXT;
+  it.hItem = h;
+  it.pszText = buffer;
+  it.cchTextMax = 16;
+  SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&it));
+  EXPECT_EQ(std::u16string(buffer), u"asked");
+}
+
 TEST_F(ViewsPaint, TreeCustomDrawMaySkipAnItem) {
   HWND tree = Make(WC_TREEVIEW, TVS_HASBUTTONS, {0, 0, 300, 200});
   AddNode(tree, u"shown", 0, 0);
