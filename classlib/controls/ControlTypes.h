@@ -96,4 +96,22 @@ using TMouseWheelEvent =
 TShiftState KeyboardStateToShiftState();
 TShiftState KeysToShiftState(WPARAM keys);
 
+// The state an owner-drawn item (menu item, list or combo entry) is drawn in.
+enum TOwnerDrawStateItem {
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odInactive,
+  odNoAccel,
+  odNoFocusRect,
+  odReserved1,
+  odReserved2,
+  odComboBoxEdit
+};
+using TOwnerDrawState = Set<TOwnerDrawStateItem>;
+
 }  // namespace qv

@@ -1,6 +1,9 @@
 // Registration of the system window classes.
 #include "platform/controls/SystemControls.h"
 
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/ListBox.h"
+
 namespace qv {
 
 void RegisterSystemControls() {
@@ -8,6 +11,8 @@ void RegisterSystemControls() {
   RegisterButtonClass();
   RegisterStaticClass();
   RegisterScrollBarClass();
+  RegisterListBoxClasses();
+  RegisterComboBoxClass();
 }
 
 }  // namespace qv

@@ -9,6 +9,8 @@
 // it before CreateWindowEx, and programs may call it once at start. A new
 // class joins by adding its Register...Class() call to RegisterSystemControls.
 #pragma once
+#include "platform/controls/ComboBox.h"
+#include "platform/controls/ListBox.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
 

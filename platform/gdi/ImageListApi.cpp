@@ -249,7 +249,9 @@ COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk) {
   ImageListObject* list = Lookup(himl);
   if (!list) return CLR_NONE;
   COLORREF old = list->bk;
-  list->bk = clrBk;
+  // A value beyond the RGB range other than CLR_DEFAULT (a class library's
+  // "no colour", say) means no background, as CLR_NONE does.
+  list->bk = (clrBk >> 24) != 0 && clrBk != CLR_DEFAULT ? CLR_NONE : clrBk;
   return old;
 }
 

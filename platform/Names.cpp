@@ -1,7 +1,7 @@
 // Name comparison: per code point simple case folding (ICU, default rules)
 // and code-point order, with an ASCII fast path and a table for the first
 // 2048 code points, so that index searches stay cheap.
-#include "catalogue/Names.h"
+#include "platform/Names.h"
 
 #include <unicode/uchar.h>
 #include <unicode/uversion.h>
