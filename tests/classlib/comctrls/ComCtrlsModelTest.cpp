@@ -80,6 +80,7 @@ TEST_F(ComCtrlsModel, TreeNodesAgreeWithAModel) {
       ASSERT_EQ(n->Parent(), m->parent < 0 ? nullptr : model[size_t(m->parent)].node);
     }
   }
+  tree->OnDeletion = nullptr;  // the form frees the rest after this test's locals are gone
 }
 
 TEST_F(ComCtrlsModel, ListItemsAgreeWithAModel) {
