@@ -188,6 +188,7 @@ int InsertRow(ListState& s, const LVITEMW& item) {
   if (s.OwnerData() || item.iSubItem != 0) return -1;
   int index = std::clamp(item.iItem, 0, s.Count());
   Row row;
+  if (s.columns.size() > 1) row.sub.reserve(s.columns.size() - 1);
   ApplyRow(s, row, item);
   if (s.ext & LVS_EX_CHECKBOXES) row.state = INDEXTOSTATEIMAGEMASK(1);
   DWORD style = s.Style();

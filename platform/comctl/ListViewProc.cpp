@@ -344,6 +344,10 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_STYLECHANGED:
       if (s.edit) EndEdit(s, false);
+      if (bool od = s.Style() & LVS_OWNERDATA; od != s.ownerData) {
+        DeleteAll(s);
+        s.ownerData = od;
+      }
       MeasureFont(s);
       s.top = s.xScroll = s.yScroll = 0;
       s.lastRange[0] = s.lastRange[1] = -1;
@@ -413,6 +417,7 @@ LRESULT ListWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_CREATE) {
     auto* s = new ListState;
     s->hwnd = hwnd;
+    s->ownerData = GetWindowLongPtrW(hwnd, GWL_STYLE) & LVS_OWNERDATA;
     SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
     MeasureFont(*s);
     UpdateHeader(*s);

@@ -82,7 +82,10 @@ struct ListState {
 
   DWORD Style() const;
   DWORD View() const { return Style() & LVS_TYPEMASK; }
-  bool OwnerData() const { return Style() & LVS_OWNERDATA; }
+  // Owner data is fixed when the window is made or its style is changed
+  // (WM_STYLECHANGED), so it is kept rather than read for every row.
+  bool ownerData = false;
+  bool OwnerData() const { return ownerData; }
   int Count() const { return OwnerData() ? virtualCount : int(rows.size()); }
   bool Valid(int i) const { return i >= 0 && i < Count(); }
 };
