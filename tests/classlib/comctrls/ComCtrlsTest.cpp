@@ -173,6 +173,28 @@ TEST_F(ComCtrls, ListItemsFollowTheirRows) {
   EXPECT_EQ(list->Items()->Count(), 0);
 }
 
+TEST_F(ComCtrls, ListViewHearsOfItsHeaderByClassName) {
+  TForm* form = NewForm();
+  auto* list = new TListView(form);
+  list->SetParent(form);
+  std::vector<std::u16string> created;
+  list->WindowProc = [&created, list, old = list->WindowProc](TMessage& m) {
+    if (m.Msg == WM_PARENTNOTIFY && LOWORD(m.WParam) == WM_CREATE) {
+      char16_t name[96] = {};
+      GetClassNameW(reinterpret_cast<HWND>(m.LParam), name, 96);
+      created.push_back(name);
+    }
+    old(m);
+  };
+  list->Handle();
+  list->SetViewStyle(vsReport);  // the header comes with the report view
+  EXPECT_EQ(created, (std::vector<std::u16string>{u"SysHeader32"}));
+  list->SetViewStyle(vsList);
+  list->SetViewStyle(vsReport);  // the same header is shown again
+  EXPECT_EQ(created.size(), 1u);
+  list->WindowProc = [list](TMessage& m) { list->WndProc(m); };  // drops the capture of `created`
+}
+
 TEST_F(ComCtrls, ListCheckAndSelectionEvents) {
   TForm* form = NewForm();
   TListView* list = NewList(form);
