@@ -176,7 +176,8 @@ LRESULT MouseMessage(ListState& s, UINT msg, WPARAM, LPARAM l) {
         InvalidateIndex(s, old);
       }
       break;
-    case WM_RBUTTONDOWN: {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: {
       if (s.edit) EndEdit(s, true);
       if (GetFocus() != hwnd) SetFocus(hwnd);
       if (!IsWindow(hwnd)) break;

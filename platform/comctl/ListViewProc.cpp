@@ -394,6 +394,7 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE:

@@ -223,7 +223,7 @@ bool DeleteItem(TreeState& s, Item* item) {
   if (inside(s.top)) s.top = outside;
   if (inside(s.hot)) s.hot = nullptr;
   if (inside(s.dropHilite)) s.dropHilite = nullptr;
-  if (inside(s.downItem)) s.downItem = nullptr, s.leftDown = false;
+  if (inside(s.downItem)) s.downItem = nullptr, s.leftDown = false, s.rightDown = false;
   if (inside(s.pendingEdit)) s.pendingEdit = nullptr;
   if (inside(s.selected)) {
     Item* old = s.selected;

@@ -97,8 +97,28 @@ void LeftUp(TreeState& s, POINT p) {
   }
 }
 
+void RightDrag(TreeState& s, POINT p) {
+  HWND hwnd = s.hwnd;
+  int dx = std::abs(p.x - s.downPoint.x), dy = std::abs(p.y - s.downPoint.y);
+  if (dx <= GetSystemMetrics(SM_CXDRAG) && dy <= GetSystemMetrics(SM_CYDRAG)) return;
+  Item* item = s.downItem;
+  s.rightDown = false;
+  s.downItem = nullptr;
+  if (GetCapture() == hwnd) ReleaseCapture();
+  Item* old = s.dropHilite;
+  s.dropHilite = nullptr;
+  InvalidateItem(s, old);
+  if ((s.Style() & TVS_DISABLEDRAGDROP) || !Alive(s, hwnd, item)) return;
+  NMTREEVIEWW nm;
+  nm.action = TVC_BYMOUSE;
+  nm.itemNew = ItemInfo(s, item);
+  nm.ptDrag = s.downPoint;
+  NotifyTree(s, nm, TVN_BEGINRDRAGW);
+}
+
 void MouseMove(TreeState& s, POINT p) {
   HWND hwnd = s.hwnd;
+  if (s.rightDown && s.downItem) return RightDrag(s, p);
   if (s.leftDown && s.downItem) {
     int dx = std::abs(p.x - s.downPoint.x), dy = std::abs(p.y - s.downPoint.y);
     if (dx > GetSystemMetrics(SM_CXDRAG) || dy > GetSystemMetrics(SM_CYDRAG)) {
@@ -125,6 +145,11 @@ void MouseMove(TreeState& s, POINT p) {
 
 void RightUp(TreeState& s, POINT p) {
   HWND hwnd = s.hwnd;
+  bool pressed = s.rightDown;
+  s.rightDown = false;
+  s.downItem = nullptr;
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (!pressed) return;  // it became a drag
   Item* old = s.dropHilite;
   s.dropHilite = nullptr;
   InvalidateItem(s, old);
@@ -155,7 +180,8 @@ LRESULT MouseMessage(TreeState& s, UINT msg, WPARAM, LPARAM l) {
       s.tracking = false;
       SetHot(s, nullptr);
       break;
-    case WM_RBUTTONDOWN: {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: {
       if (GetFocus() != s.hwnd) SetFocus(s.hwnd);
       if (!IsWindow(s.hwnd)) break;
       if (s.edit) EndEdit(s, true);
@@ -163,13 +189,17 @@ LRESULT MouseMessage(TreeState& s, UINT msg, WPARAM, LPARAM l) {
       HitTest(s, p, &item);
       s.dropHilite = item;
       InvalidateItem(s, item);
+      s.rightDown = true;
+      s.downItem = item;
+      s.downPoint = p;
+      SetCapture(s.hwnd);
       break;
     }
     case WM_RBUTTONUP:
       RightUp(s, p);
       break;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(l) != s.hwnd) s.leftDown = false, s.downItem = nullptr;
+      if (reinterpret_cast<HWND>(l) != s.hwnd) s.leftDown = s.rightDown = false, s.downItem = nullptr;
       break;
   }
   return 0;

@@ -50,6 +50,7 @@ struct TreeState {
   bool ending = false;
   // Mouse.
   bool leftDown = false;
+  bool rightDown = false;  // a right press that may still become a right drag
   POINT downPoint;
   Item* downItem = nullptr;
   bool downOnSelected = false;

@@ -21,6 +21,7 @@ size_t TreeRecordSize(UINT code) {
     case TVN_ITEMEXPANDEDW:
     case TVN_DELETEITEMW:
     case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW:
       return sizeof(NMTREEVIEWW);
     case TVN_BEGINLABELEDITW:
     case TVN_ENDLABELEDITW:
@@ -427,6 +428,55 @@ TEST_F(TreeView, DraggingAnItemAnnouncesTheDrag) {
   backend.Pump();
   ASSERT_TRUE(Last(TVN_BEGINDRAGW));
   EXPECT_EQ(Last(TVN_BEGINDRAGW)->As<NMTREEVIEWW>().itemNew.hItem, a);
+}
+
+TEST_F(TreeView, RightButtonClicksOrDrags) {
+  MakeTree();
+  HTREEITEM a = Add(TVI_ROOT, u"alpha");
+  POINT p = LabelPoint(a);
+  backend.Click(p.x, p.y, MouseButton::Right);
+  backend.Pump();
+  EXPECT_TRUE(Last(NM_RCLICK));
+  EXPECT_FALSE(Last(TVN_BEGINRDRAGW));
+  Notices().clear();
+  backend.MouseMove(p.x, p.y);
+  backend.MouseDown(MouseButton::Right);
+  backend.MouseMove(p.x + 30, p.y + 30);
+  backend.MouseUp(MouseButton::Right);
+  backend.Pump();
+  ASSERT_TRUE(Last(TVN_BEGINRDRAGW));
+  EXPECT_EQ(Last(TVN_BEGINRDRAGW)->As<NMTREEVIEWW>().itemNew.hItem, a);
+  EXPECT_FALSE(Last(NM_RCLICK));  // a drag is not a click
+  EXPECT_EQ(Next(TVGN_DROPHILITE), nullptr);
+}
+
+TEST_F(TreeView, HotTrackingUnderlinesTheLabelUnderTheMouse) {
+  MakeTree(TVS_HASBUTTONS | TVS_TRACKSELECT);
+  HTREEITEM a = Add(TVI_ROOT, u"alpha beta gamma");
+  RECT r;
+  *reinterpret_cast<HTREEITEM*>(&r) = a;
+  SendMessageW(tree, TVM_GETITEMRECT, TRUE, LPARAM(&r));
+  OffsetRect(&r, 10, 10);
+  uint32_t ink = Sys(COLOR_WINDOWTEXT);
+  auto longestInkRow = [&] {
+    backend.Pump();
+    Surface shot = backend.Screenshot();
+    int best = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+      int n = 0;
+      for (int x = r.left; x < r.right; ++x) n += (shot.At(x, y) & 0xFFFFFF) == ink;
+      best = std::max(best, n);
+    }
+    return best;
+  };
+  int plain = longestInkRow();
+  backend.MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  backend.Pump();
+  int hot = longestInkRow();
+  EXPECT_GT(hot, plain + 20);   // a full underline row
+  backend.MouseMove(300, 300);  // off the tree: the hot item goes
+  backend.Pump();
+  EXPECT_EQ(longestInkRow(), plain);
 }
 
 TEST_F(TreeView, ScrollsAPageAndKeepsTheSelectionInView) {
