@@ -28,6 +28,7 @@ struct Item {
   int childCount = 0;
   int sub = 0;     // rows shown by the children when this item is expanded
   int width = -1;  // label width, measured when first needed
+  int widthGeneration = 0;
   bool dying = false;
 
   bool Expanded() const { return state & TVIS_EXPANDED; }

@@ -34,11 +34,13 @@ int FirstColumn(TreeState& s, Item* item) {
 }  // namespace
 
 int LabelWidth(TreeState& s, Item* item) {
-  if (item->width >= 0 && !item->textCallback) return item->width;
+  if (item->width >= 0 && !item->textCallback && item->widthGeneration == s.measureGeneration)
+    return item->width;
   std::u16string text = TextOf(s, item);
   SIZE size;
   GetTextExtentPoint32W(s.measureDC, text.data(), int(text.size()), &size);
   item->width = size.cx + 4;
+  item->widthGeneration = s.measureGeneration;
   return item->width;
 }
 

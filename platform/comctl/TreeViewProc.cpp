@@ -202,7 +202,7 @@ LRESULT SetImageList(TreeState& s, WPARAM which, HIMAGELIST list) {
   HIMAGELIST& slot = which == TVSIL_STATE ? s.stateImages : s.images;
   HIMAGELIST old = slot;
   slot = list;
-  for (Item* i = s.model.Root()->first; i; i = Model::NextShown(i)) i->width = -1;
+  ++s.measureGeneration;  // every label is measured again when next needed
   MeasureFont(s);
   LayoutChanged(s);
   return LRESULT(old);
@@ -336,7 +336,7 @@ LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_SETFONT:
       s.font = reinterpret_cast<HFONT>(w);
       ctl::SetControlFont(hwnd, s.font);
-      for (Item* i = s.model.Root()->first; i; i = Model::NextShown(i)) i->width = -1;
+      ++s.measureGeneration;  // every label is measured again when next needed
       MeasureFont(s);
       LayoutChanged(s);
       return 0;

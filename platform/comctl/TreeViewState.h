@@ -41,6 +41,7 @@ struct TreeState {
   bool redraw = true;
   bool layoutPending = false;  // scroll bars to update once redrawing is back on
   int maxWidth = 0;            // widest row seen, for the horizontal bar
+  int measureGeneration = 0;   // labels measured before a font change are measured again
   int lastRange = -1, lastPage = -1, lastPos = -1, lastHRange = -1, lastHPage = -1, lastHPos = -1;
   Item* deletingRoot = nullptr;  // the subtree whose deletion notices are being sent
   // Label editing.

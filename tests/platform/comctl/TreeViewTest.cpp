@@ -479,6 +479,28 @@ TEST_F(TreeView, HotTrackingUnderlinesTheLabelUnderTheMouse) {
   EXPECT_EQ(longestInkRow(), plain);
 }
 
+TEST_F(TreeView, ANewFontRemeasuresHiddenLabelsToo) {
+  MakeTree();
+  HTREEITEM top = Add(TVI_ROOT, u"same text");
+  HTREEITEM child = Add(top, u"same text");
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(top));
+  Pixel(0, 0);  // measured with the default font
+  SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE, LPARAM(top));
+  HFONT big = CreateFontW(-24, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, u"Arial");
+  SendMessageW(tree, WM_SETFONT, WPARAM(big), TRUE);
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(top));
+  auto width = [&](HTREEITEM h) {
+    RECT r;
+    *reinterpret_cast<HTREEITEM*>(&r) = h;
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, LPARAM(&r));
+    return r.right - r.left;
+  };
+  EXPECT_EQ(width(child), width(top));
+  EXPECT_GT(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0), 24);
+  DestroyWindow(tree);
+  DeleteObject(big);
+}
+
 TEST_F(TreeView, ScrollsAPageAndKeepsTheSelectionInView) {
   MakeTree();
   for (int i = 0; i < 100; ++i) Add(TVI_ROOT, u"item " + std::u16string(1, char16_t(u'0' + i % 10)));
