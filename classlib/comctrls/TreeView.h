@@ -257,7 +257,6 @@ class TCustomTreeView : public TWinControl {
   TBorderStyle borderStyle_ = bsSingle;
   int indent_ = 19;
   TSortType sortType_ = stNone;
-  bool clearing_ = false;
 };
 
 class TTreeView : public TCustomTreeView {

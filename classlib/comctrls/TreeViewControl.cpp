@@ -32,10 +32,7 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
 
 TCustomTreeView::~TCustomTreeView() {
   // The nodes go before the window: each deletion notice frees one.
-  if (HandleAllocated()) {
-    clearing_ = true;
-    SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
-  }
+  if (HandleAllocated()) SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
 }
 
 DWORD TCustomTreeView::TreeStyle() const {
@@ -72,11 +69,7 @@ void TCustomTreeView::CreateWnd() {
 }
 
 void TCustomTreeView::DestroyWnd() {
-  if (HandleAllocated()) {
-    clearing_ = true;
-    SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
-    clearing_ = false;
-  }
+  if (HandleAllocated()) SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
   TWinControl::DestroyWnd();
 }
 
@@ -314,7 +307,7 @@ void TCustomTreeView::Notify(TMessage& M) {
       if (!node || node->deleting_) return;
       node->deleting_ = true;
       items_->cacheIndex_ = -1;
-      if (!clearing_ || OnDeletion) Delete(node);
+      Delete(node);  // descendants free what their nodes hold here
       node->item_ = nullptr;
       delete node;
       return;

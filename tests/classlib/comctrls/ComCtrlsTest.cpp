@@ -118,6 +118,35 @@ TEST_F(ComCtrls, TreeEventsFireAsTheFormsExpect) {
   EXPECT_EQ(log, (std::vector<std::string>{"change nil"}));
 }
 
+// A tree whose nodes hold objects of their own, freed as the shell tree does.
+class OwningTree : public TTreeView {
+ public:
+  using TTreeView::TTreeView;
+  int freed = 0;
+
+ protected:
+  void Delete(TTreeNode* Node) override {
+    delete static_cast<std::string*>(Node->Data());
+    Node->SetData(nullptr);
+    ++freed;
+    TTreeView::Delete(Node);
+  }
+};
+
+TEST_F(ComCtrls, EveryDeletedNodeReachesTheDeleteOverride) {
+  TForm* form = NewForm();
+  auto* tree = new OwningTree(form);
+  tree->SetParent(form);
+  for (int i = 0; i < 3; ++i) {
+    TTreeNode* n = tree->Items()->AddObject(nullptr, "n", new std::string("top"));
+    tree->Items()->AddChildObject(n, "c", new std::string("child"));
+  }
+  tree->Items()->GetFirstNode()->Delete();
+  EXPECT_EQ(tree->freed, 2);
+  tree->Items()->Clear();  // no OnDeletion handler: the override still hears of each node
+  EXPECT_EQ(tree->freed, 6);
+}
+
 TListView* NewList(TForm* form) {
   auto* list = new TListView(form);
   list->SetParent(form);
