@@ -66,6 +66,7 @@ void Model::Unlink(Item* item) {
 
 Item* Model::Insert(Item* parent, Item* after) {
   auto* item = new Item;
+  ++generation_;
   item->level = parent->level + 1;
   live_.insert(item);
   Link(item, parent, after);
@@ -73,6 +74,7 @@ Item* Model::Insert(Item* parent, Item* after) {
 }
 
 void Model::Erase(Item* item) {
+  ++generation_;
   Unlink(item);
   live_.erase(item);
   delete item;
@@ -80,6 +82,7 @@ void Model::Erase(Item* item) {
 
 void Model::SetExpanded(Item* item, bool expanded) {
   if (item->Expanded() == expanded) return;
+  ++generation_;
   int before = item->Rows();
   if (expanded)
     item->state |= TVIS_EXPANDED;

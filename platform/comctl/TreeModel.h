@@ -45,6 +45,8 @@ class Model {
   Model& operator=(const Model&) = delete;
 
   Item* Root() { return &root_; }
+  // Counts changes of the shown order (inserts, deletes, expansion, sorting).
+  uint64_t Generation() const { return generation_; }
   // The live item of a handle; TVI_ROOT gives the root; null otherwise.
   Item* Find(HTREEITEM h);
   Item* FindItem(HTREEITEM h);  // a real item only (not the root)
@@ -79,6 +81,7 @@ class Model {
 
   Item root_;
   std::unordered_set<Item*> live_;
+  uint64_t generation_ = 0;
 };
 
 template <class Less>
@@ -87,6 +90,7 @@ void Model::SortChildren(Item* parent, Less less) {
   kids.reserve(size_t(parent->childCount));
   for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
   std::stable_sort(kids.begin(), kids.end(), less);
+  ++generation_;
   Item* prev = nullptr;
   for (Item* c : kids) {
     c->prev = prev;

@@ -317,13 +317,26 @@ void LayoutChanged(TreeState& s) {
   UpdateScrollBars(s);
 }
 
+int TopRow(TreeState& s) {
+  if (!s.top) return 0;
+  if (s.cacheTop != s.top || s.cacheGeneration != s.model.Generation())
+    RememberTopRow(s, Model::RowOf(s.top));
+  return s.cacheRow;
+}
+
+void RememberTopRow(TreeState& s, int row) {
+  s.cacheTop = s.top;
+  s.cacheRow = row;
+  s.cacheGeneration = s.model.Generation();
+}
+
 void UpdateScrollBars(TreeState& s) {
   s.layoutPending = false;
   DWORD style = s.Style();
   if (style & TVS_NOSCROLL) return;
   int total = s.model.TotalRows();
   int page = PageRows(s);
-  int pos = s.top ? Model::RowOf(s.top) : 0;
+  int pos = TopRow(s);
   // No empty rows below the last item while the tree is taller than a page.
   if (pos > 0 && pos + page > total) {
     int want = std::max(0, total - page);
@@ -332,6 +345,7 @@ void UpdateScrollBars(TreeState& s) {
     if (top) {
       s.top = top;
       pos = want;
+      RememberTopRow(s, pos);
       InvalidateRect(s.hwnd, nullptr, TRUE);
     }
   }
@@ -368,7 +382,7 @@ void VScroll(TreeState& s, int code, int thumb) {
   if (!s.top) return;
   int page = PageRows(s);
   int total = s.model.TotalRows();
-  int pos = Model::RowOf(s.top);
+  int pos = TopRow(s);
   int target = pos;
   switch (code) {
     case SB_LINEUP:
@@ -408,6 +422,7 @@ void VScroll(TreeState& s, int code, int thumb) {
   if (!top) return;
   int dy = (pos - target) * s.itemHeight;
   s.top = top;
+  RememberTopRow(s, target);
   if (s.redraw) {
     RECT client;
     GetClientRect(s.hwnd, &client);

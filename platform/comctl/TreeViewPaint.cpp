@@ -78,7 +78,7 @@ int RowFromTop(TreeState& s, Item* item, int limit) {
   for (Item* i = s.top; i && n >= -limit; i = Model::PrevShown(i), --n)
     if (i == item) return n;
   // Further away: compare whole rows.
-  return Model::RowOf(item) - Model::RowOf(s.top);
+  return Model::RowOf(item) - TopRow(s);
 }
 
 Item* ItemAtY(TreeState& s, int y) {

@@ -69,9 +69,13 @@ LRESULT InsertItem(TreeState& s, const TVINSERTSTRUCTW* ins) {
     if (a && a->parent == parent) after = a;
   }
   bool hadChildren = parent->childCount > 0;
+  bool topRowKnown = s.top && s.cacheTop == s.top && s.cacheGeneration == s.model.Generation();
   Item* item = s.model.Insert(parent, after);
   ApplyItem(s, item, ins->item);
   bool shown = parent->level < 0 || (parent->Expanded() && Model::IsShown(parent));
+  // A row added out of sight or after every other row leaves the top row's
+  // number as it was: filling a long tree never counts rows again.
+  if (topRowKnown && (!shown || !Model::NextShown(item))) s.cacheGeneration = s.model.Generation();
   if (shown) {
     LayoutChanged(s);
   } else if (!hadChildren && s.redraw) {

@@ -26,6 +26,10 @@ struct TreeState {
   Model model;
   Item* selected = nullptr;
   Item* top = nullptr;  // the first row shown
+  // The row of `top`, valid while cacheTop is top and nothing changed the shown order.
+  Item* cacheTop = nullptr;
+  int cacheRow = 0;
+  uint64_t cacheGeneration = ~uint64_t(0);
   Item* hot = nullptr;
   Item* dropHilite = nullptr;
   int xScroll = 0;
@@ -78,6 +82,9 @@ void ExpandAllBelow(TreeState& s, Item* item);
 bool DeleteItem(TreeState& s, Item* item);
 void EnsureVisible(TreeState& s, Item* item);
 void SetTop(TreeState& s, Item* item);
+// The row of the top item, counted only when the shown order changed before it.
+int TopRow(TreeState& s);
+void RememberTopRow(TreeState& s, int row);
 void LayoutChanged(TreeState& s);
 void UpdateScrollBars(TreeState& s);
 void VScroll(TreeState& s, int code, int thumb);
