@@ -264,6 +264,46 @@ TEST_F(ComCtrls, ListCheckAndSelectionEvents) {
   EXPECT_EQ(clicked->Caption(), "Type");
 }
 
+TEST_F(ComCtrls, CustomDrawEventsColourItemsThroughTheCanvas) {
+  TForm* form = NewForm();
+  TListView* list = NewList(form);
+  list->Items()->Add()->SetCaption("WWWWWWWW");
+  list->Items()->Add()->SetCaption("WWWWWWWW");
+  bool whole = false;
+  list->OnCustomDraw = [&](TCustomListView*, const RECT&, bool& defaultDraw) { whole = defaultDraw; };
+  list->OnCustomDrawItem = [](TCustomListView* sender, TListItem* item, TCustomDrawState, bool&) {
+    if (item->Index() == 1) sender->Canvas()->Font()->SetColor(clRed);
+  };
+  TTreeView* tree = NewTree(form);
+  tree->SetBounds(0, 150, 300, 100);
+  tree->Items()->Add(nullptr, "WWWWWWWW");
+  tree->OnCustomDrawItem = [](TCustomTreeView* sender, TTreeNode*, TCustomDrawState, bool&) {
+    sender->Canvas()->Font()->SetColor(clRed);
+  };
+  form->Show();
+  Pump();
+  EXPECT_TRUE(whole);
+  auto reddish = [&](RECT r) {
+    Surface shot = backend.Screenshot();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        uint32_t p = shot.At(x, y);
+        n += ((p >> 16) & 0xFF) > 180 && ((p >> 8) & 0xFF) < 90 && (p & 0xFF) < 90;
+      }
+    return n;
+  };
+  POINT o = list->ClientOrigin();
+  RECT first = list->Items()->Item(0)->DisplayRect(LVIR_BOUNDS),
+       second = list->Items()->Item(1)->DisplayRect(LVIR_BOUNDS);
+  OffsetRect(&first, o.x, o.y);
+  OffsetRect(&second, o.x, o.y);
+  EXPECT_EQ(reddish(first), 0);
+  EXPECT_GT(reddish(second), 20);
+  POINT t = tree->ClientOrigin();
+  EXPECT_GT(reddish({t.x, t.y, t.x + 200, t.y + 20}), 20);
+}
+
 TEST_F(ComCtrls, OwnerDataListAsksForRows) {
   TForm* form = NewForm();
   TListView* list = NewList(form);
