@@ -120,6 +120,19 @@ void LeftUp(ListState& s, POINT p) {
 
 void MouseMove(ListState& s, POINT p) {
   HWND hwnd = s.hwnd;
+  if (s.rightDown && s.Valid(s.downIndex)) {
+    if (std::abs(p.x - s.downPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
+        std::abs(p.y - s.downPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
+      NMLISTVIEW nm;
+      nm.iItem = s.downIndex;
+      nm.ptAction = s.downPoint;
+      s.rightDown = false;
+      s.downIndex = -1;
+      if (GetCapture() == hwnd) ReleaseCapture();
+      comctl::Notify(hwnd, nm.hdr, LVN_BEGINRDRAG);
+    }
+    return;
+  }
   if (s.leftDown && s.Valid(s.downIndex)) {
     if (std::abs(p.x - s.downPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
         std::abs(p.y - s.downPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
@@ -184,9 +197,19 @@ LRESULT MouseMessage(ListState& s, UINT msg, WPARAM, LPARAM l) {
       UINT flags = 0;
       int index = HitTest(s, p, &flags, nullptr);
       if (s.Valid(index) && !StateOf(s, index, LVIS_SELECTED)) SelectTo(s, index, false, false, false);
+      if (!IsWindow(hwnd)) break;
+      s.rightDown = true;
+      s.downIndex = index;
+      s.downPoint = p;
+      SetCapture(hwnd);
       break;
     }
     case WM_RBUTTONUP: {
+      bool pressed = s.rightDown;
+      s.rightDown = false;
+      s.downIndex = -1;
+      if (GetCapture() == hwnd) ReleaseCapture();
+      if (!pressed) break;  // it became a drag
       if (Simple(s, NM_RCLICK) != 0 || !IsWindow(hwnd)) break;
       POINT screen = p;
       ClientToScreen(hwnd, &screen);
@@ -194,7 +217,7 @@ LRESULT MouseMessage(ListState& s, UINT msg, WPARAM, LPARAM l) {
       break;
     }
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(l) != hwnd) s.leftDown = false;
+      if (reinterpret_cast<HWND>(l) != hwnd) s.leftDown = s.rightDown = false;
       break;
   }
   return 0;

@@ -72,6 +72,7 @@ struct ListState {
   bool ending = false;
   // Mouse.
   bool leftDown = false;
+  bool rightDown = false;  // a right press that may still become a right drag
   POINT downPoint;
   int downIndex = -1;
   bool downOnSelected = false;

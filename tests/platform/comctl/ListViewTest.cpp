@@ -17,6 +17,7 @@ size_t ListRecordSize(UINT code) {
     case LVN_DELETEALLITEMS:
     case LVN_COLUMNCLICK:
     case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG:
     case LVN_ITEMACTIVATE:
       return sizeof(NMLISTVIEW);
     case LVN_BEGINLABELEDITW:
@@ -358,6 +359,33 @@ TEST_F(ListView, OtherViewsPlaceAndHitTheirItems) {
   EXPECT_TRUE(IsWindowVisible(header));
   SendMessageW(list, LVM_SETVIEW, LV_VIEW_LIST, 0);
   EXPECT_FALSE(IsWindowVisible(header));
+}
+
+TEST_F(ListView, DragsStartWithEitherButton) {
+  MakeList();
+  Add(u"alpha");
+  Add(u"beta");
+  int y = RowY(1);
+  backend.MouseMove(40, y);
+  backend.MouseDown();
+  backend.MouseMove(80, y + 40);
+  backend.MouseUp();
+  backend.Pump();
+  ASSERT_TRUE(Last(LVN_BEGINDRAG));
+  EXPECT_EQ(Last(LVN_BEGINDRAG)->As<NMLISTVIEW>().iItem, 1);
+  backend.AdvanceClock(1000);
+  backend.MouseMove(40, RowY(0));
+  backend.MouseDown(MouseButton::Right);
+  backend.MouseMove(80, RowY(0) + 40);
+  backend.MouseUp(MouseButton::Right);
+  backend.Pump();
+  ASSERT_TRUE(Last(LVN_BEGINRDRAG));
+  EXPECT_EQ(Last(LVN_BEGINRDRAG)->As<NMLISTVIEW>().iItem, 0);
+  EXPECT_FALSE(Last(NM_RCLICK));  // a drag is not a click
+  backend.AdvanceClock(1000);
+  backend.Click(40, RowY(0), MouseButton::Right);
+  backend.Pump();
+  EXPECT_TRUE(Last(NM_RCLICK));
 }
 
 TEST_F(ListView, SelectedRowIsHighlightedAcrossTheRow) {
