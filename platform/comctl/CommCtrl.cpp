@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/SystemColors.h"
+#include "platform/comctl/BarControls.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/MessageQueue.h"
@@ -15,6 +16,7 @@ void RegisterCommonControls() {
   RegisterTreeViewClass();
   RegisterHeaderClass();
   RegisterListViewClass();
+  RegisterBarControls();
 }
 
 namespace comctl {

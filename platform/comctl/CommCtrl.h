@@ -2,7 +2,7 @@
 // carries, the generic NM_* codes, custom draw, and the registration of the
 // tree view, list view and header window classes.
 //
-// RegisterCommonControls() registers every class of this library under its
+// RegisterCommonControls() registers every class of this library (the bar controls too) under its
 // class name; it is idempotent and cheap, so whoever is about to create one
 // of these windows calls it first (the class-library controls do so).
 #pragma once
