@@ -54,10 +54,14 @@ void TDataTreeColumns::Delete(int Index) {
   }
   items_.erase(items_.begin() + Index);
   for (int i = Index; i < Count(); ++i) items_[size_t(i)]->index_ = i;
-  // The main column stays on a column that exists.
-  if (header_->mainColumn_ >= Count()) header_->mainColumn_ = Count() - 1;
-  if (header_->mainColumn_ > Index) --header_->mainColumn_;
-  if (Count() == 0) header_->mainColumn_ = -1;
+  // The main column stays on a column that exists: a later one moves down
+  // with its column, a deleted one falls back to the first.
+  TColumnIndex& main = header_->mainColumn_;
+  if (main > Index)
+    --main;
+  else if (main == Index)
+    main = 0;
+  main = Count() == 0 ? -1 : std::clamp(main, 0, Count() - 1);
   if (tree->FocusedColumn() >= Count()) tree->focusedColumn_ = Count() > 0 ? header_->mainColumn_ : -1;
   Update(nullptr);
 }

@@ -8,6 +8,7 @@
 
 #include "classlib/Object.h"
 #include "classlib/Streams.h"
+#include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
 #include "datatree/DataTreeTypes.h"
 #include "platform/SystemColors.h"

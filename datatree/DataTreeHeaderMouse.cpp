@@ -46,6 +46,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     return false;
   }
   if (!mouse) return false;
+
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   bool busy = (States & (hsTracking | hsDragging | hsDragPending)) != 0;
   if (!busy && !InHeader(p)) {
@@ -124,16 +125,19 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       return true;
     }
     case WM_LBUTTONUP: {
+      // The states go first: releasing the capture reports a capture change.
+      uint8_t was = States;
+      States &= uint8_t(~(hsTracking | hsDragging | hsDragPending));
+      TColumnIndex down = columns_->DownIndex;
+      columns_->DownIndex = -1;
       if (GetCapture() == h) ReleaseCapture();
-      if (States & hsTracking) {
-        States &= uint8_t(~hsTracking);
+      if (was & hsTracking) {
         columns_->TrackIndex = -1;
         return true;
       }
-      if (States & hsDragging) {
-        States &= uint8_t(~hsDragging);
+      if (was & hsDragging) {
         TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
-        columns_->DragIndex = columns_->DropTarget = columns_->DownIndex = -1;
+        columns_->DragIndex = columns_->DropTarget = -1;
         if (drag >= 0 && target >= 0 && target != drag) {
           TDataTreeColumn* d = columns_->Items(drag);
           uint32_t old = d->Position();
@@ -149,10 +153,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         owner_->Invalidate();
         return true;
       }
-      States &= uint8_t(~hsDragPending);
       TColumnIndex c = columns_->HitTestColumn(p, true);
-      TColumnIndex down = columns_->DownIndex;
-      columns_->DownIndex = -1;
       Invalidate(nullptr);
       if (c >= 0 && c == down && columns_->Items(c)->Options().Contains(coAllowClick) &&
           columns_->Items(c)->Options().Contains(coEnabled)) {
