@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "classlib/graphics/Font.h"
+#include "datatree/DataTreeDrawing.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
 #include "platform/window/Messages.h"
@@ -157,20 +158,7 @@ std::u16string TCustomDataStringTree::DoShortenString(HDC DC, PDataNode Node, TC
     OnShortenString(this, paintCanvas_.get(), Node, Column, S, Width, false, result, done);
     if (done) return result;
   }
-  int ellipsis = ellipsisWidth_;
-  if (Width <= ellipsis) return std::u16string();
-  // The longest prefix that fits beside the ellipsis (binary search).
-  size_t lo = 0, hi = S.size();
-  while (lo < hi) {
-    size_t mid = (lo + hi + 1) / 2;
-    SIZE sz{};
-    GetTextExtentPoint32W(DC, W(S), int(mid), &sz);
-    if (sz.cx + ellipsis <= Width)
-      lo = mid;
-    else
-      hi = mid - 1;
-  }
-  return S.substr(0, lo) + u"...";
+  return ShortenText(DC, S, Width, false, ellipsisWidth_);
 }
 
 void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTextType) {

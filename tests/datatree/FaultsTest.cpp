@@ -1,0 +1,156 @@
+// Sound behaviour where the obvious reading would crash or corrupt: node
+// references cleared on deletion, every reference to a freed component
+// cleared, animations of no duration, and blending clipped to both bitmaps.
+#include "TreeTestSupport.h"
+#include "classlib/graphics/ImageList.h"
+#include "datatree/DataTreeDrawing.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/text/Text.h"
+#include "platform/window/Input.h"
+#include "platform/window/Paint.h"
+
+namespace qv::test {
+namespace {
+
+using Faults = TreeTest;
+
+TEST_F(Faults, DeletingANodeClearsEveryReferenceToIt) {
+  TDataStringTree* t = NewTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(4);
+  t->OnGetText = [](TBaseDataTree*, PDataNode n, TColumnIndex, TVSTTextType, std::u16string& s) {
+    s = n->Index == 1 ? u"bx" : u"a";
+  };
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toCheckSupport);
+  t->SetIncrementalSearch(isAll);
+  t->SetFocus();
+  Pump();
+  backend.KeyPress('B');
+  backend.TypeText(u"b");
+  Pump();
+  PDataNode hit = t->LastSearchNode();
+  ASSERT_NE(hit, nullptr);
+  t->DeleteNode(hit);
+  EXPECT_EQ(t->LastSearchNode(), nullptr);
+  // A pending Space check on a node that goes away.
+  PDataNode c = t->GetFirst();
+  t->SetCheckType(c, ctCheckBox);
+  t->SetFocusedNode(c);
+  backend.KeyDown(VK_SPACE);
+  Pump();
+  t->DeleteNode(c);
+  backend.KeyUp(VK_SPACE);
+  Pump();
+  // A structure change recorded for a node deleted before it is announced.
+  std::vector<PDataNode> announced;
+  t->OnStructureChange = [&](TBaseDataTree*, PDataNode n, TChangeReason) { announced.push_back(n); };
+  PDataNode p = t->GetFirst();
+  t->SetChildCount(p, 3);
+  announced.clear();
+  t->BeginUpdate();
+  t->DeleteChildren(p);
+  t->DeleteNode(p);
+  t->EndUpdate();
+  ASSERT_EQ(announced.size(), 1u);
+  EXPECT_NE(announced[0], p);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Faults, AFreedImageListIsForgottenInEveryRole) {
+  TDataStringTree* t = NewTree();
+  auto* list = new TCustomImageList(nullptr, 16, 16);
+  t->SetImages(list);
+  t->SetStateImages(list);
+  t->Header()->SetImages(list);
+  t->SetCustomCheckImages(list);
+  t->SetCheckImageKind(ckCustom);
+  delete list;
+  EXPECT_EQ(t->Images(), nullptr);
+  EXPECT_EQ(t->StateImages(), nullptr);
+  EXPECT_EQ(t->Header()->Images(), nullptr);
+  EXPECT_EQ(t->CustomCheckImages(), nullptr);
+  EXPECT_EQ(t->CheckImages(), nullptr);
+  t->SetRootNodeCount(3);
+  Pump();  // paints without the list
+}
+
+TEST_F(Faults, AnimationWithoutDurationJustToggles) {
+  TDataStringTree* t = NewTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(3);
+  t->SetChildCount(t->GetFirst(), 5);
+  t->SetAnimationDuration(0);
+  EXPECT_FALSE(t->TreeOptions()->AnimationOptions().Contains(toAnimatedToggle));
+  // Switched on by hand with no duration: still no division and no wait.
+  t->TreeOptions()->SetAnimationOptions({toAnimatedToggle});
+  t->SetExpanded(t->GetFirst(), true);
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+  t->SetExpanded(t->GetFirst(), false);
+  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+struct Dib {
+  HDC dc;
+  HBITMAP bmp;
+  uint32_t* px;
+  int w, h;
+  Dib(int width, int height, uint32_t fill, bool topDown = true) : w(width), h(height) {
+    dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = topDown ? -height : height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(dc, bmp);
+    px = static_cast<uint32_t*>(bits);
+    std::fill(px, px + width * height, fill);
+  }
+  ~Dib() {
+    DeleteDC(dc);
+    DeleteObject(bmp);
+  }
+};
+
+TEST_F(Faults, BlendingStaysInsideBothBitmaps) {
+  Dib src(8, 8, 0x00FFFFFF), dst(4, 4, 0x00000000, false);
+  // R and Target both reach past the bitmaps: source (0, 0) lands on (2, 2)
+  // and only the overlap changes (the destination is a bottom-up DIB).
+  BlendRect(src.dc, dst.dc, RECT{-5, -5, 20, 20}, POINT{-3, -3}, bmConstantAlpha, 128, 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(dst.px[(3 - y) * 4 + x] & 0xFF, x >= 2 && y >= 2 ? 0x7Fu : 0u) << x << "," << y;
+  // Bias saturates; constant alpha 0 leaves the destination.
+  Dib d2(2, 2, 0x00808080);
+  BlendRect(src.dc, d2.dc, RECT{0, 0, 2, 2}, POINT{0, 0}, bmConstantAlpha, 0, 0);
+  EXPECT_EQ(d2.px[0], 0x00808080u);
+  BlendRect(src.dc, d2.dc, RECT{0, 0, 2, 2}, POINT{0, 0}, bmConstantAlpha, 0, 200);
+  EXPECT_EQ(d2.px[0] & 0xFFFFFF, 0xFFFFFFu);
+  // A colour wash with black at half strength halves every byte.
+  Dib d3(2, 2, 0x00808080);
+  BlendRect(nullptr, d3.dc, RECT{0, 0, 5, 5}, POINT{0, 0}, bmColorWash, 128, 0);
+  EXPECT_EQ(d3.px[3] & 0xFFFFFF, 0x404040u);
+  EXPECT_THROW(BlendRect(src.dc, CreateCompatibleDC(nullptr), RECT{0, 0, 1, 1}, POINT{}, 0, 1, 0),
+               EAssertionFailed);
+  RECT n = NormalizeRect(RECT{10, 20, 0, 5});
+  EXPECT_EQ(n.left, 0);
+  EXPECT_EQ(n.bottom, 20);
+}
+
+TEST_F(Faults, ShortenTextKeepsWhatFits) {
+  TDataStringTree* t = NewTree();
+  HDC dc = GetDC(t->Handle());
+  SIZE one{}, dots{};
+  GetTextExtentPoint32W(dc, reinterpret_cast<const WCHAR*>(u"a"), 1, &one);
+  GetTextExtentPoint32W(dc, reinterpret_cast<const WCHAR*>(u"..."), 3, &dots);
+  int w = one.cx + dots.cx;
+  EXPECT_EQ(ShortenText(dc, u"aaaaaa", w, false, 0), u"a...");
+  EXPECT_EQ(ShortenText(dc, u"aaaaaa", w, true, 0), u"...a");
+  EXPECT_EQ(ShortenText(dc, u"aaaaaa", dots.cx, false, 0), u"");
+  ReleaseDC(t->Handle(), dc);
+}
+
+}  // namespace
+}  // namespace qv::test
