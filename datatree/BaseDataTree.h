@@ -240,6 +240,11 @@ class TBaseDataTree : public TCustomControl {
   void SetHasChildren(PDataNode Node, bool Value);
   void ToggleNode(PDataNode Node);
   void Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+  // Sorts one sibling list; the children that have children of their own are
+  // collected on the way (for SortTree).
+  void MergeSortNodes(TNodeArray& Nodes, TColumnIndex Column, TSortDirection Direction);
+  void SortChildren(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit,
+                    std::vector<PDataNode>* Parents);
   void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
   void ReinitNode(PDataNode Node, bool Recursive);
   void ReinitChildren(PDataNode Node, bool Recursive);
@@ -410,6 +415,8 @@ class TBaseDataTree : public TCustomControl {
  protected:
   // Node store internals.
   PDataNode MakeNewNode();
+  PDataNode MakeNewNodeFast();  // the slot size is known
+  void EnsureSlotSize();
   void InitRootNode();
   virtual void InitNode(PDataNode Node);
   virtual void InitChildren(PDataNode Node);

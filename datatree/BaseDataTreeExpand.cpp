@@ -119,7 +119,24 @@ void TBaseDataTree::AnimateToggle(PDataNode Node, bool Expand, int HeightDelta) 
   DoStateChange({}, {tsInAnimation});
 }
 
+// A stable sort of the sibling pointers: the later of two nodes goes first
+// only when it must (compare > 0 ascending, < 0 descending), so equal nodes
+// keep their order in both directions.
+void TBaseDataTree::MergeSortNodes(TNodeArray& Nodes, TColumnIndex Column, TSortDirection Direction) {
+  if (Direction == sdAscending)
+    std::stable_sort(Nodes.begin(), Nodes.end(),
+                     [&](PDataNode a, PDataNode b) { return DoCompare(b, a, Column) > 0; });
+  else
+    std::stable_sort(Nodes.begin(), Nodes.end(),
+                     [&](PDataNode a, PDataNode b) { return DoCompare(b, a, Column) < 0; });
+}
+
 void TBaseDataTree::Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit) {
+  SortChildren(Node, Column, Direction, DoInit, nullptr);
+}
+
+void TBaseDataTree::SortChildren(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit,
+                                 std::vector<PDataNode>* Parents) {
   InterruptValidation();
   if (states_.Contains(tsEditPending)) {
     if (HandleAllocated()) KillTimer(Handle(), EditTimer);
@@ -130,18 +147,15 @@ void TBaseDataTree::Sort(PDataNode Node, TColumnIndex Column, TSortDirection Dir
   if (Node->ChildCount == 0 && DoInit) InitChildren(Node);
   if (DoInit)
     for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) InitIfNeeded(c);
+  if (Parents)
+    for (PDataNode c = Node->FirstChild; c; c = c->NextSibling)
+      if (c->Has(vsInitialized) && c->Has(vsHasChildren)) Parents->push_back(c);
   if (Node->ChildCount > 1) {
-    // A stable sort of the sibling pointers, then one relinking pass. Equal
-    // nodes keep their order in both directions.
+    // A stable merge sort of the sibling pointers, then one relinking pass.
     TNodeArray nodes;
     nodes.reserve(Node->ChildCount);
     for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) nodes.push_back(c);
-    if (Direction == sdAscending)
-      std::stable_sort(nodes.begin(), nodes.end(),
-                       [&](PDataNode a, PDataNode b) { return DoCompare(b, a, Column) > 0; });
-    else
-      std::stable_sort(nodes.begin(), nodes.end(),
-                       [&](PDataNode a, PDataNode b) { return DoCompare(b, a, Column) < 0; });
+    MergeSortNodes(nodes, Column, Direction);
     PDataNode prev = nullptr;
     uint32_t index = 0;
     for (PDataNode n : nodes) {
@@ -169,11 +183,7 @@ void TBaseDataTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool
     while (!pending.empty()) {
       PDataNode node = pending.back();
       pending.pop_back();
-      Sort(node, Column, Direction, DoInit);
-      for (PDataNode c = node->FirstChild; c; c = c->NextSibling) {
-        if (DoInit) InitIfNeeded(c);
-        if (c->Has(vsInitialized) && c->Has(vsHasChildren)) pending.push_back(c);
-      }
+      SortChildren(node, Column, Direction, DoInit, &pending);
     }
   }
   InvalidateCache();

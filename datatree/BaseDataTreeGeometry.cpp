@@ -78,8 +78,19 @@ PDataNode TBaseDataTree::GetTopNode() {
 }
 
 int TBaseDataTree::NodeTop(PDataNode Node) {
-  // Absolute top of a fully visible node: the rows above it, found by
-  // subtracting what lies before it level by level.
+  // From the nearest cached node at or before this one when the cache holds,
+  // walking forward in visible order.
+  if (useCache_.load(std::memory_order_acquire) && !positionCache_.empty()) {
+    int top;
+    PDataNode run = FindInPositionCache(Node, top);
+    while (run && run != Node) {
+      top += run->NodeHeight;
+      run = GetNextVisibleNoInit(run);
+    }
+    if (run == Node) return top;
+  }
+  // Absolute top of a fully visible node: the rows above it, found by adding
+  // what lies before it level by level.
   int top = 0;
   for (PDataNode run = Node; run != root_; run = run->Parent) {
     for (PDataNode s = run->PrevSibling; s; s = s->PrevSibling)

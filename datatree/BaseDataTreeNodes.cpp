@@ -12,10 +12,18 @@ void DataTreeAssertionFailed(const char* message) {
   throw EAssertionFailed(message);
 }
 
-PDataNode TBaseDataTree::MakeNewNode() {
+void TBaseDataTree::EnsureSlotSize() {
   if (nodeDataSize_ == -1 && !ComponentState().Contains(csDesigning)) DoGetNodeDataSize(nodeDataSize_);
   std::size_t size = UserDataOffset() + std::size_t(std::max(nodeDataSize_, 0));
   if (pool_.SlotSize() != ((size + 7) & ~std::size_t(7))) pool_.SetSlotSize(size);
+}
+
+PDataNode TBaseDataTree::MakeNewNode() {
+  EnsureSlotSize();
+  return MakeNewNodeFast();
+}
+
+PDataNode TBaseDataTree::MakeNewNodeFast() {
   auto* node = static_cast<PDataNode>(pool_.Allocate());
   node->TotalCount = 1;
   node->TotalHeight = node->NodeHeight = uint16_t(defaultNodeHeight_);
@@ -57,10 +65,12 @@ void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
       Node->Include(vsHasChildren);
     Node->Exclude(vsAllChildrenHidden);
     bool variable = options_->MiscOptions().Contains(toVariableNodeHeight);
+    EnsureSlotSize();
+    pool_.Reserve(k);
     uint64_t heights = 0;
     PDataNode last = Node->LastChild;
     for (uint32_t i = 0; i < k; ++i) {
-      PDataNode child = MakeNewNode();
+      PDataNode child = MakeNewNodeFast();
       child->Index = index++;
       child->PrevSibling = last;
       child->Parent = Node;

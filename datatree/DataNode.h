@@ -56,7 +56,18 @@ class TNodePool {
   // The slot size may change only while no slot is in use.
   void SetSlotSize(std::size_t bytes);
   std::size_t SlotSize() const { return slot_; }
-  void* Allocate();  // zero-filled
+  // Zero-filled: fresh slots straight from the block, else the free list.
+  void* Allocate() {
+    if (!freeList_ && std::size_t(end_ - next_) >= slot_) {
+      ++live_;
+      void* p = next_;
+      next_ += slot_;
+      return p;
+    }
+    return AllocateSlow();
+  }
+  // Makes room for count more slots in one block (a bulk creation is coming).
+  void Reserve(std::size_t count);
   void Free(void* p);
   std::size_t LiveCount() const { return live_; }
   std::size_t ReservedBytes() const { return reserved_; }
@@ -69,7 +80,8 @@ class TNodePool {
     std::size_t bytes;
     bool mapped;
   };
-  void Grow();
+  void Grow(std::size_t atLeast);
+  void* AllocateSlow();
 
   std::size_t slot_ = 0;
   std::vector<Block> blocks_;

@@ -28,15 +28,20 @@ void TNodePool::SetSlotSize(std::size_t bytes) {
   slot_ = bytes;
 }
 
-void TNodePool::Grow() {
+void TNodePool::Reserve(std::size_t count) {
+  if (slot_ == 0 || std::size_t(end_ - next_) >= count * slot_) return;
+  std::size_t bytes = count * slot_;
+  if (bytes < kMapThreshold) return;  // small counts grow the usual way
+  Grow(bytes);
+}
+
+void TNodePool::Grow(std::size_t atLeast) {
   std::size_t bytes = blocks_.empty() ? kFirstBlock : std::min(blocks_.back().bytes * 2, kLargestBlock);
+  if (bytes < atLeast) bytes = (atLeast + 4095) & ~std::size_t(4095);
   Block b{nullptr, bytes, bytes >= kMapThreshold};
   if (b.mapped) {
     void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    madvise(p, bytes, MADV_HUGEPAGE);  // fewer page faults on a million nodes
-#endif
     b.base = static_cast<char*>(p);
   } else {
     b.base = static_cast<char*>(std::calloc(1, bytes));
@@ -48,7 +53,7 @@ void TNodePool::Grow() {
   end_ = b.base + bytes;
 }
 
-void* TNodePool::Allocate() {
+void* TNodePool::AllocateSlow() {
   ++live_;
   if (freeList_) {
     void* p = freeList_;
@@ -56,7 +61,7 @@ void* TNodePool::Allocate() {
     std::memset(p, 0, slot_);
     return p;
   }
-  if (std::size_t(end_ - next_) < slot_) Grow();
+  if (std::size_t(end_ - next_) < slot_) Grow(slot_);
   void* p = next_;
   next_ += slot_;
   return p;
