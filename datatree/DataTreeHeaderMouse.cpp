@@ -169,8 +169,14 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         AnimatedResize(split, owner_->GetMaxColumnWidth(split));
         return true;
       }
+      // The second press of a double click also counts as a press of its own.
       TColumnIndex c = columns_->HitTestColumn(p, true);
-      if (c >= 0) owner_->DoHeaderDblClick(c, mbLeft, shift + ssDouble, p.x, p.y);
+      if (c >= 0) {
+        owner_->DoHeaderDblClick(c, mbLeft, shift + ssDouble, p.x, p.y);
+        columns_->DownIndex = c;
+        SetCapture(h);
+        Invalidate(columns_->Items(c));
+      }
       return true;
     }
     case WM_RBUTTONUP: {
