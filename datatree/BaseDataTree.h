@@ -248,7 +248,7 @@ class TBaseDataTree : public TCustomControl {
   void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
   void ReinitNode(PDataNode Node, bool Recursive);
   void ReinitChildren(PDataNode Node, bool Recursive);
-  void InvalidateNode(PDataNode Node);
+  virtual void InvalidateNode(PDataNode Node);
   void InvalidateChildren(PDataNode Node, bool Recursive);
   void InvalidateToBottom(PDataNode Node);
   void InvalidateColumn(TColumnIndex Column);

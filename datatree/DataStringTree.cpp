@@ -74,6 +74,14 @@ void TCustomDataStringTree::InitNode(PDataNode Node) {
   TBaseDataTree::InitNode(Node);
 }
 
+void TCustomDataStringTree::InvalidateNode(PDataNode Node) {
+  TBaseDataTree::InvalidateNode(Node);
+  if (Node && Node != root_) {
+    *WidthSlot(Node) = 0;
+    Node->Exclude(vsHeightMeasured);
+  }
+}
+
 void TCustomDataStringTree::MainColumnChanged() {
   ResetWidthCache();
   TBaseDataTree::MainColumnChanged();

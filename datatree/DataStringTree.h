@@ -42,6 +42,8 @@ class TCustomDataStringTree : public TBaseDataTree {
   TVSTShortenStringEvent OnShortenString;
 
   void MainColumnChanged() override;
+  // A node redrawn for a change is measured again.
+  void InvalidateNode(PDataNode Node) override;
   int DoGetNodeWidth(PDataNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
   bool DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column) override;
   int DoIncrementalSearch(PDataNode Node, const std::u16string& Text) override;
