@@ -219,6 +219,14 @@ class TBaseDataTree : public TCustomControl {
   int32_t SelectionCount() const { return selectionCount_; }
   void ClearSelection();
   void SelectAll(bool VisibleOnly);
+  // Adds many nodes at once: one change notification, the least repainting.
+  virtual void AddToSelectionList(const TNodeArray& NewItems, bool ForceInsert);
+  // Forgets a node's data and children so that the owner is asked again.
+  virtual void ResetNode(PDataNode Node);
+  int LevelDifference(PDataNode Node1, PDataNode Node2) const;
+  static TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
+  // True for a pointer to a live node of this tree (foreign or stale ones are refused unread).
+  bool IsNodeOfThisTree(const void* Node) const;
   PDataNode FocusedNode() const { return focusedNode_; }
   void SetFocusedNode(PDataNode Value);
   TColumnIndex FocusedColumn() const { return focusedColumn_; }
@@ -365,6 +373,7 @@ class TBaseDataTree : public TCustomControl {
   TDTKeyActionEvent OnKeyAction;
   TDTHotNodeChangeEvent OnHotChange;
   TDTScrollEvent OnScroll;
+  TDTChangeEvent OnResetNode;
   TDTGetLineStyleEvent OnGetLineStyle;
 
   // --- Event dispatchers (each presets the answer's default)
@@ -490,6 +499,8 @@ class TBaseDataTree : public TCustomControl {
   void HandleTimer(uintptr_t Id);
   void HandleMouseWheel(int Delta, TShiftState Shift);
   void HandleDrawSelection(RECT OldRect, RECT NewRect);
+  bool HandleTreeViewMessage(TMessage& Message);
+  void CancelModes();
   void DoIncrementalSearchKey(char16_t Key);
   void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);
 

@@ -194,6 +194,26 @@ void TBaseDataTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool
   }
 }
 
+void TBaseDataTree::ResetNode(PDataNode Node) {
+  if (!Node || Node == root_) {
+    Clear();
+    return;
+  }
+  if (OnResetNode) OnResetNode(this, Node);
+  DeleteChildren(Node, false);
+  bool wasExpanded = Node->Has(vsExpanded);
+  if (wasExpanded) {
+    // Collapsed without events: the heights above lose the children's rows.
+    InterruptValidation();
+    AdjustTotalHeight(Node, Node->NodeHeight, false);
+  }
+  Node->Exclude(vsInitialized | vsChecking | vsCutOrCopy | vsDeleting | vsExpanded | vsHasChildren |
+                vsHeightMeasured);
+  InvalidateCache();
+  if (updateCount_ == 0) ValidateCache();
+  InvalidateNode(Node);
+}
+
 void TBaseDataTree::ReinitChildren(PDataNode Node, bool Recursive) {
   if (!Node) Node = root_;
   for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) ReinitNode(c, Recursive);

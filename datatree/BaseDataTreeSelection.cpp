@@ -176,15 +176,43 @@ void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
   if (IsNodeVisible(Node)) InvalidateNode(Node);
 }
 
+void TBaseDataTree::AddToSelectionList(const TNodeArray& NewItems, bool ForceInsert) {
+  if (!InternalAddToSelection(NewItems, ForceInsert)) return;
+  if (NewItems.size() == 1) {
+    InvalidateNode(NewItems[0]);
+    Change(NewItems[0]);
+  } else {
+    Invalidate();
+    Change(nullptr);
+  }
+}
+
 void TBaseDataTree::SelectAll(bool VisibleOnly) {
   if (!options_->SelectionOptions().Contains(toMultiSelect)) return;
   TNodeArray nodes;
   for (PDataNode run = VisibleOnly ? GetFirstVisible() : GetFirst(); run;
        run = VisibleOnly ? GetNextVisible(run) : GetNext(run))
-    nodes.push_back(run);
-  if (InternalAddToSelection(nodes, false)) {
-    Invalidate();
-    Change(nullptr);
+    if (!run->Has(vsSelected)) nodes.push_back(run);
+  if (!nodes.empty()) AddToSelectionList(nodes, false);
+  Invalidate();
+}
+
+int TBaseDataTree::LevelDifference(PDataNode Node1, PDataNode Node2) const {
+  DTAssert(Node1 && Node2, "Both nodes must be Assigned.");
+  return int(GetNodeLevel(Node2)) - int(GetNodeLevel(Node1));
+}
+
+TCheckState TBaseDataTree::DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState) {
+  switch (CheckType) {
+    case ctTriStateCheckBox:
+    case ctCheckBox:
+      return CheckState == csCheckedNormal ? csUncheckedNormal : csCheckedNormal;
+    case ctRadioButton:
+      return csCheckedNormal;
+    case ctButton:
+      return csUncheckedNormal;
+    default:
+      return csMixedNormal;
   }
 }
 

@@ -190,7 +190,7 @@ void TBaseDataTree::UpdateHorizontalScrollBar(bool DoRepaint) {
 
 void TBaseDataTree::ScrollMessage(int Bar, int Code) {
   bool vert = Bar == SB_VERT;
-  int line = vert ? int(defaultNodeHeight_) : scrollBarOptions_->HorizontalIncrement;
+  int line = vert ? scrollBarOptions_->VerticalIncrement : scrollBarOptions_->HorizontalIncrement;
   int page = vert ? ClientHeight() - headerRect_.bottom : ClientWidth();
   int pos = vert ? -offsetY_ : -offsetX_;
   SCROLLINFO si;
@@ -235,17 +235,36 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
 }
 
 void TBaseDataTree::HandleMouseWheel(int Delta, TShiftState Shift) {
-  UINT lines = 3;
-  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   int rowsH = ClientHeight() - headerRect_.bottom;
-  if (Shift.Contains(ssCtrl)) {
-    // Ctrl scrolls sideways; an indent of 0 counts as one pixel.
-    int step = ClientWidth() / int(std::max<uint32_t>(indent_, 1));
-    SetOffsetX(offsetX_ + Delta * step / WHEEL_DELTA);
+  int notches = Delta / WHEEL_DELTA;
+  // An indent of 0 counts as one pixel, so nothing divides by zero.
+  int indent = int(std::max<uint32_t>(indent_, 1));
+  if (rowsH >= RangeY()) {
+    // Everything fits vertically: the wheel scrolls sideways.
+    int lines = Shift.Contains(ssCtrl) ? (ClientWidth() / indent) * notches : notches;
+    SetOffsetX(offsetX_ + lines * indent);
     return;
   }
-  int amount = lines == 0xFFFFFFFFu ? rowsH : int(lines) * int(defaultNodeHeight_);
-  SetOffsetY(offsetY_ + Delta * amount / WHEEL_DELTA);
+  int lines;
+  UINT setting = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &setting, 0);
+  if (Shift.Contains(ssCtrl) || setting == 0xFFFFFFFFu)
+    lines = (rowsH / int(defaultNodeHeight_)) * notches;
+  else
+    lines = Delta * int(setting) / WHEEL_DELTA;
+  SetOffsetY(offsetY_ + lines * int(defaultNodeHeight_));
+}
+
+void TBaseDataTree::CancelModes() {
+  if (HandleAllocated())
+    for (uintptr_t id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
+      KillTimer(Handle(), id);
+  searchBuffer_.clear();
+  lastSearchNode_ = nullptr;
+  DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
+                     tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
+                     tsRightButtonDown, tsScrolling, tsScrollPending});
+  drawSelection_ = RECT{};
 }
 
 bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontally) {
@@ -355,6 +374,7 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
 void TBaseDataTree::WndProc(TMessage& Message) {
   // The header sees mouse messages over its rectangle first.
   if (header_->Options().Contains(hoVisible) && header_->HandleMessage(Message)) return;
+  if (HandleTreeViewMessage(Message)) return;
   switch (Message.Msg) {
     case WM_ERASEBKGND:
       Message.Result = 1;
@@ -385,12 +405,13 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       TCustomControl::WndProc(Message);
+      if (Message.Msg == WM_KILLFOCUS) CancelModes();
       if (selectionCount_ > 0 || focusedNode_) Invalidate();
-      if (Message.Msg == WM_KILLFOCUS && states_.Contains(tsDrawSelecting)) {
-        DoStateChange({}, {tsDrawSelecting, tsDrawSelPending});
-        Invalidate();
-      }
       return;
+    case WM_CANCELMODE:
+      CancelModes();
+      Invalidate();
+      break;
     case WM_SIZE:
       TCustomControl::WndProc(Message);
       Resize();

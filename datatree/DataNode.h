@@ -71,6 +71,8 @@ class TNodePool {
   void Free(void* p);
   std::size_t LiveCount() const { return live_; }
   std::size_t ReservedBytes() const { return reserved_; }
+  // True when p is the start of a slot inside one of the blocks.
+  bool Contains(const void* p) const;
   // Gives every block back; only when no slot is in use.
   void Release();
 

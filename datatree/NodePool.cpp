@@ -78,6 +78,14 @@ void TNodePool::Free(void* p) {
   freeList_ = p;
 }
 
+bool TNodePool::Contains(const void* p) const {
+  auto* c = static_cast<const char*>(p);
+  for (const Block& b : blocks_)
+    if (c >= b.base && c < b.base + b.bytes)
+      return c + slot_ <= b.base + b.bytes && (c - b.base) % slot_ == 0;
+  return false;
+}
+
 void TNodePool::Release() {
   for (Block& b : blocks_) {
     if (b.mapped)

@@ -1,12 +1,16 @@
 // Sound behaviour where the obvious reading would crash or corrupt: node
 // references cleared on deletion, every reference to a freed component
 // cleared, animations of no duration, and blending clipped to both bitmaps.
+#include <cstring>
+
 #include "TreeTestSupport.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/DataTreeDrawing.h"
+#include "datatree/TreeViewMessages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 
 namespace qv::test {
@@ -54,6 +58,52 @@ TEST_F(Faults, DeletingANodeClearsEveryReferenceToIt) {
   ASSERT_EQ(announced.size(), 1u);
   EXPECT_NE(announced[0], p);
   EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Faults, TreeViewMessagesTakeOnlyLiveNodesOfThisTreeAndRealBuffers) {
+  using namespace treeview;
+  TDataStringTree* t = NewTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(3);
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) {
+    s = u"Hello";
+  };
+  auto other = DetachedTree();
+  other->SetNodeDataSize(4);
+  other->SetRootNodeCount(3);
+  PDataNode mine = t->GetFirst(), foreign = other->GetFirst();
+  HWND h = t->Handle();
+  // Navigation: a node is required, and it must be one of ours.
+  EXPECT_EQ(SendMessage(h, TVM_GETNEXTITEM, TVGN_NEXT, 0), 0);
+  EXPECT_EQ(SendMessage(h, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(foreign)), 0);
+  EXPECT_EQ(SendMessage(h, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(mine)), LRESULT(mine->NextSibling));
+  EXPECT_EQ(SendMessage(h, TVM_GETNEXTITEM, TVGN_ROOT, 0), LRESULT(mine));
+  // A deleted node is refused even though its memory is still the tree's.
+  PDataNode gone = mine->NextSibling;
+  t->DeleteNode(gone);
+  EXPECT_EQ(SendMessage(h, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(gone)), 0);
+  // The rectangle carries a whole pointer.
+  RECT r{};
+  std::memcpy(static_cast<void*>(&r), &mine, sizeof(mine));
+  EXPECT_EQ(SendMessage(h, TVM_GETITEMRECT, 0, LPARAM(&r)), 1);
+  EXPECT_EQ(r.bottom - r.top, 18);
+  std::memcpy(static_cast<void*>(&r), &foreign, sizeof(foreign));
+  EXPECT_EQ(SendMessage(h, TVM_GETITEMRECT, 0, LPARAM(&r)), 0);
+  // Text goes only into a buffer of at least one character, cut to fit.
+  char buffer[4] = {'x', 'x', 'x', 'x'};
+  TVITEMA item;
+  item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN;
+  item.hItem = mine;
+  item.pszText = buffer;
+  item.cchTextMax = 0;
+  EXPECT_EQ(SendMessage(h, TVM_GETITEMA, 0, LPARAM(&item)), 0);
+  EXPECT_EQ(buffer[0], 'x');
+  item.cchTextMax = 3;
+  EXPECT_EQ(SendMessage(h, TVM_GETITEMA, 0, LPARAM(&item)), 1);
+  EXPECT_STREQ(buffer, "He");
+  EXPECT_EQ(buffer[3], 'x');
+  item.hItem = foreign;
+  EXPECT_EQ(SendMessage(h, TVM_GETITEMA, 0, LPARAM(&item)), 0);
 }
 
 TEST_F(Faults, AFreedImageListIsForgottenInEveryRole) {

@@ -38,6 +38,40 @@ TEST_F(Selection, SingleAndMultipleSelectionWithConstraints) {
   EXPECT_FALSE(t->Selected(a));
 }
 
+TEST_F(Selection, BatchesSelectAllAndResetNode) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(4);
+  int changes = 0;
+  t->OnChange = [&](TBaseDataTree*, PDataNode) { ++changes; };
+  t->SelectAll(false);  // needs multi-select
+  EXPECT_EQ(t->SelectionCount(), 0);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->SelectAll(false);
+  EXPECT_EQ(t->SelectionCount(), 4);
+  EXPECT_EQ(changes, 1);
+  t->SelectAll(false);  // everything selected already: no change
+  EXPECT_EQ(changes, 1);
+  PDataNode a = t->GetFirst();
+  t->SetChildCount(a, 3);
+  t->SetExpanded(a, true);
+  int resets = 0, inits = 0;
+  t->OnResetNode = [&](TBaseDataTree*, PDataNode) { ++resets; };
+  t->OnInitNode = [&](TBaseDataTree*, PDataNode, PDataNode, TDataNodeInitStates&) { ++inits; };
+  t->ResetNode(a);
+  EXPECT_EQ(resets, 1);
+  EXPECT_FALSE(a->Has(vsInitialized));
+  EXPECT_EQ(a->ChildCount, 0u);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  t->GetFirst();
+  EXPECT_EQ(inits, 1);  // asked again
+  EXPECT_EQ(t->LevelDifference(a, a), 0);
+  EXPECT_EQ(TBaseDataTree::DetermineNextCheckState(ctCheckBox, csMixedNormal), csCheckedNormal);
+  EXPECT_EQ(TBaseDataTree::DetermineNextCheckState(ctNone, csCheckedNormal), csMixedNormal);
+  t->ResetNode(nullptr);
+  EXPECT_EQ(t->RootNodeCount(), 0u);
+}
+
 TEST_F(Selection, FocusChangesCanBeRefused) {
   auto t = DetachedTree();
   t->SetNodeDataSize(4);
