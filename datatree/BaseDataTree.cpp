@@ -3,6 +3,7 @@
 #include "datatree/BaseDataTree.h"
 
 #include "classlib/graphics/ImageList.h"
+#include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeImages.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/window/Messages.h"
@@ -22,6 +23,10 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   colors_ = std::make_unique<TDTColors>(this);
   options_.reset(new TCustomDataTreeOptions(this));
   paintCanvas_ = std::make_unique<TCanvas>();
+  background_ = std::make_unique<TPicture>();
+  background_->OnChange = [this](TObject*) {
+    if (!IsDestroying()) Invalidate();
+  };
   checkImages_ = CheckImageList(ckLightCheck);
   InitRootNode();
   TValidationWorker::Acquire();
@@ -70,6 +75,23 @@ void TBaseDataTree::DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave) 
 }
 
 // --- Property setters
+
+void TBaseDataTree::SetBackground(TPicture* Value) {
+  background_->Assign(Value);
+  Invalidate();
+}
+
+void TBaseDataTree::SetBackgroundOffsetX(int Value) {
+  if (backgroundOffsetX_ == Value) return;
+  backgroundOffsetX_ = Value;
+  Invalidate();
+}
+
+void TBaseDataTree::SetBackgroundOffsetY(int Value) {
+  if (backgroundOffsetY_ == Value) return;
+  backgroundOffsetY_ = Value;
+  Invalidate();
+}
 
 void TBaseDataTree::SetAlignment(TAlignment Value) {
   if (alignment_ == Value) return;

@@ -23,6 +23,7 @@ namespace qv {
 class TBaseDataTree;
 class TBitmap;
 class TCustomImageList;
+class TPicture;
 
 // Timer ids of the tree's window.
 enum : uintptr_t {
@@ -266,6 +267,13 @@ class TBaseDataTree : public TCustomControl {
   void DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave = {});
   bool HasState(TDataTreeState S) const { return TreeStates().Contains(S); }
 
+  // The picture behind the rows (with toShowBackground), tiled from the offsets.
+  TPicture* Background() const { return background_.get(); }
+  void SetBackground(TPicture* Value);
+  int BackgroundOffsetX() const { return backgroundOffsetX_; }
+  int BackgroundOffsetY() const { return backgroundOffsetY_; }
+  void SetBackgroundOffsetX(int Value);
+  void SetBackgroundOffsetY(int Value);
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
   uint32_t AnimationDuration() const { return animationDuration_; }
@@ -475,6 +483,7 @@ class TBaseDataTree : public TCustomControl {
   int GetButtonVAlign(PDataNode Node) const;
   HBRUSH DottedBrush(TColor Color, TColor Background);
   bool painting_ = false;
+  int rowAbsoluteTop_ = 0;
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
   int GetCheckImageIndex(PDataNode Node) const;
   void Paint() override;
@@ -571,6 +580,9 @@ class TBaseDataTree : public TCustomControl {
   uint32_t selectionCurveRadius_ = 0;
   int textMargin_ = 4;
 
+  std::unique_ptr<TPicture> background_;
+  int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
+  bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
   std::unique_ptr<TDTHeader> header_;
   std::unique_ptr<TDTColors> colors_;
   std::unique_ptr<TScrollBarOptions> scrollBarOptions_;

@@ -3,9 +3,11 @@
 // node content), then copied to the target in one block transfer.
 #include <algorithm>
 
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/graphics/ImageListApi.h"
+#include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Paint.h"
@@ -188,6 +190,22 @@ void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
+bool TBaseDataTree::TileBackground(HDC DC, const RECT& Row, int AbsoluteTop) {
+  // An empty picture tiles nothing (and divides by nothing).
+  int w = background_->Width(), h = background_->Height();
+  if (w <= 0 || h <= 0) return false;
+  TBitmap* bmp = background_->Bitmap();
+  if (!bmp || bmp->Empty()) return false;
+  HDC src = bmp->Canvas()->Handle();
+  auto floorMod = [](int a, int m) { return ((a % m) + m) % m; };
+  int rowH = Row.bottom - Row.top;
+  int startX = Row.left - floorMod(Row.left - backgroundOffsetX_, w);
+  int startY = AbsoluteTop - floorMod(AbsoluteTop - backgroundOffsetY_, h);
+  for (int y = startY; y < AbsoluteTop + rowH; y += h)
+    for (int x = startX; x < Row.right; x += w) BitBlt(DC, x, y - AbsoluteTop, w, h, src, 0, 0, SRCCOPY);
+  return true;
+}
+
 void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level,
                              int ButtonY) {
   HDC dc = rowDC_;
@@ -207,6 +225,9 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(back)));
     FillRect(dc, &row, b);
     DeleteObject(b);
+    if (action == eaDefault && Options.Contains(ptBackground) &&
+        options_->PaintOptions().Contains(toShowBackground))
+      TileBackground(dc, row, rowAbsoluteTop_);
     if (action == eaDefault && selected && fullRow) {
       TColor sel =
           colors_->Get(focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
@@ -399,6 +420,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         bool custom = false;
         RECT item{Window.left, 0, Window.right, h};
         if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
+        rowAbsoluteTop_ = y;
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
         if (band) PaintDrawSelection(rowDC_, Window, y, h);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
@@ -419,6 +441,19 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
               Target.y + Window.bottom - Window.top};
     HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color())));
     FillRect(TargetDC, &rest, b);
+    if (PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
+      // The picture goes on below the rows, a row buffer's height at a time.
+      for (int top = from; top < Window.bottom; top += rowSize_.cy) {
+        int h = std::min<int>(rowSize_.cy, Window.bottom - top);
+        SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+        RECT band{Window.left, 0, Window.right, h};
+        FillRect(rowDC_, &band, b);
+        bool tiled = TileBackground(rowDC_, band, top);
+        SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+        if (!tiled) break;
+        BitBlt(TargetDC, Target.x, Target.y + top - Window.top, width, h, rowDC_, 0, 0, SRCCOPY);
+      }
+    }
     DeleteObject(b);
     if (header_->UseColumns() && PaintOptions.Contains(ptGridLines) && po.Contains(toShowVertGridLines) &&
         po.Contains(toFullVertGridLines)) {

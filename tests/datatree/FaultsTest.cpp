@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "TreeTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
+#include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeDrawing.h"
 #include "datatree/TreeViewMessages.h"
 #include "platform/gdi/Gdi.h"
@@ -122,6 +125,29 @@ TEST_F(Faults, AFreedImageListIsForgottenInEveryRole) {
   EXPECT_EQ(t->CheckImages(), nullptr);
   t->SetRootNodeCount(3);
   Pump();  // paints without the list
+}
+
+TEST_F(Faults, BackgroundPicturesTileAndAnEmptyOneIsSkipped) {
+  TDataStringTree* t = NewTree({0, 0, 200, 100});
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(2);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toShowBackground);
+  t->SetIndent(0);
+  Pump();  // no picture yet: plain colour
+  EXPECT_EQ(PixelAt(150, 80), PixelRGB(255, 255, 255) & 0xFFFFFF);
+  TPicture empty;
+  empty.Bitmap()->SetSize(0, 0);
+  t->SetBackground(&empty);
+  Pump();
+  TPicture picture;
+  picture.Bitmap()->SetSize(7, 5);
+  picture.Bitmap()->Canvas()->Brush()->SetColor(clRed);
+  picture.Bitmap()->Canvas()->FillRect(RECT{0, 0, 7, 5});
+  t->SetBackground(&picture);
+  Pump();
+  // Red behind the rows and below them.
+  EXPECT_EQ(PixelAt(150, 5), PixelRGB(255, 0, 0) & 0xFFFFFF);
+  EXPECT_EQ(PixelAt(150, 80), PixelRGB(255, 0, 0) & 0xFFFFFF);
 }
 
 TEST_F(Faults, AnimationWithoutDurationJustToggles) {
