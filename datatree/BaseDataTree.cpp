@@ -365,7 +365,7 @@ void TBaseDataTree::DoColumnResize(TColumnIndex Column) {
 }
 
 bool TBaseDataTree::DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column) {
-  bool empty = false;
+  bool empty = true;  // a neighbouring text may span the cell unless the owner says otherwise
   if (OnGetCellIsEmpty) OnGetCellIsEmpty(this, Node, Column, empty);
   return empty;
 }

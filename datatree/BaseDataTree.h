@@ -484,6 +484,7 @@ class TBaseDataTree : public TCustomControl {
   HBRUSH DottedBrush(TColor Color, TColor Background);
   bool painting_ = false;
   int rowAbsoluteTop_ = 0;
+  int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
   int GetCheckImageIndex(PDataNode Node) const;
   void Paint() override;

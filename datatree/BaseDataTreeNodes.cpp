@@ -508,6 +508,7 @@ void TBaseDataTree::Clear() {
   DeleteChildren(root_, true);
   visibleCount_ = 0;
   offsetX_ = offsetY_ = 0;
+  rangeXSeen_ = 0;
   EndUpdate();
 }
 

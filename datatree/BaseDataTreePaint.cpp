@@ -10,6 +10,8 @@
 #include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Messages.h"
 #include "platform/window/Paint.h"
 
 namespace qv {
@@ -247,12 +249,25 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
   else
     order.push_back(NoColumn);
   bool checks = options_->MiscOptions().Contains(toCheckSupport) && checkImages_;
+  int spanned = 0;
   for (int32_t column : order) {
     TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
     if (col && !col->Visible()) continue;
     if (Options.Contains(ptMainColumnOnly) && column != main) continue;
     RECT cell = col ? RECT{col->Left(), 0, col->Left() + col->Width(), height}
                     : RECT{0, 0, std::max(Window.right, RangeX()), height};
+    if (col && spanned > 0) {
+      --spanned;  // covered by the text of a cell to its left
+      continue;
+    }
+    if (col && options_->AutoOptions().Contains(toAutoSpanColumns)) {
+      // The text may run on over the empty cells that follow.
+      for (TColumnIndex next = cols->GetNextVisibleColumn(column); next >= 0 && DoGetCellIsEmpty(Node, next);
+           next = cols->GetNextVisibleColumn(next)) {
+        cell.right += cols->Items(next)->Width();
+        ++spanned;
+      }
+    }
     if (cell.right <= Window.left) continue;
     if (cell.left >= Window.right) break;
     TDTCellPaintInfo info;
@@ -320,6 +335,8 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     }
     info.ContentRect = RECT{x, cell.top, cell.right, cell.bottom};
     info.NodeWidth = DoGetNodeWidth(Node, column);
+    // Without columns the content is as wide as the widest row painted.
+    if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
     // Selection highlight behind the content (or the whole cell with full-row select).
     bool focusCell = Node == focusedNode_ && (!useColumns || column == focusedColumn_ || (fullRow && true));
     if (selected && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
@@ -463,6 +480,10 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         PaintGridLine(TargetDC, g, colors_->Get(TDTColors::GridLineColor), Color());
       }
     }
+  }
+  if (!header_->UseColumns() && rangeXSeen_ != rangeXShown_ && HandleAllocated()) {
+    rangeXShown_ = rangeXSeen_;
+    PostMessageW(Handle(), WM_CHANGESTATE, 0, 0);  // the scroll bar follows outside the paint
   }
   paintCanvas_->SetHandle(nullptr);
   SelectObject(rowDC_, oldFont);

@@ -119,7 +119,7 @@ void TBaseDataTree::Resize() {
 
 int TBaseDataTree::RangeX() const {
   if (header_->UseColumns()) return header_->Columns()->TotalWidth();
-  return 0;
+  return rangeXSeen_;
 }
 
 bool TBaseDataTree::DoSetOffsetXY(POINT Value, bool UpdateHeader) {
@@ -408,6 +408,19 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       if (Message.Msg == WM_KILLFOCUS) CancelModes();
       if (selectionCount_ > 0 || focusedNode_) Invalidate();
       return;
+    case WM_SETCURSOR:
+      // Over a column edge of the header: the resize cursor.
+      if (header_->Options().Contains(hoVisible) && header_->Options().Contains(hoColumnResize)) {
+        POINT p;
+        GetCursorPos(&p);
+        p = ScreenToClient(p);
+        if (header_->DetermineSplitterIndex(p) >= 0) {
+          ::qv::SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+          Message.Result = 1;
+          return;
+        }
+      }
+      break;
     case WM_CANCELMODE:
       CancelModes();
       Invalidate();

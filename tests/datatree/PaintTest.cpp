@@ -82,6 +82,25 @@ TEST_F(Paint, SelectionCheckBoxesAndGridLines) {
   EXPECT_GT(CountColor(100, 71, 300, 72, Rgb(clBtnFace)), 80);
 }
 
+TEST_F(Paint, TextSpansEmptyCellsAndRowsWithoutColumnsSetTheWidth) {
+  TDataStringTree* t = NewTree({0, 0, 300, 200});
+  t->SetNodeDataSize(4);
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex c, TVSTTextType, std::u16string& s) {
+    s = c <= 0 ? u"A long text that needs room" : u"";
+  };
+  t->SetRootNodeCount(1);
+  Pump();
+  // Without columns the row's extent becomes the horizontal range.
+  EXPECT_GT(t->RangeX(), 150);
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(70);
+  Pump();
+  int dark = CountDark(75, 0, 140, 18);
+  EXPECT_EQ(dark, 0);  // clipped to its own cell
+  t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() + toAutoSpanColumns);
+  Pump();
+  EXPECT_GT(CountDark(75, 0, 140, 18), 10);  // runs on over the empty second cell
+}
+
 TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   TDataStringTree* t = MakeTree();
   TDTHeader* h = t->Header();
