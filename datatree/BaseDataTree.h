@@ -510,6 +510,15 @@ class TBaseDataTree : public TCustomControl {
   void HandleMouseWheel(int Delta, TShiftState Shift);
   void HandleDrawSelection(RECT OldRect, RECT NewRect);
   bool HandleTreeViewMessage(TMessage& Message);
+  // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
+  void UpdateAutoScroll(int X, int Y);
+  void ScrollByTimer();
+  void StartWheelPanning(POINT Position);
+  void StopWheelPanning();
+  enum ScrollDirection : uint8_t { sdLeft = 1, sdUp = 2, sdRight = 4, sdDown = 8 };
+  uint8_t DetermineScrollDirections(int X, int Y);
+  uint8_t scrollDirections_ = 0;
+  DWORD scrollStartTime_ = 0;
   void CancelModes();
   void DoIncrementalSearchKey(char16_t Key);
   void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);

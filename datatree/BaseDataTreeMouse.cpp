@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "datatree/BaseDataTree.h"
+#include "platform/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 
@@ -46,8 +47,109 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
   lastSelectionLevel_ = int(GetNodeLevel(NewNode));
 }
 
+uint8_t TBaseDataTree::DetermineScrollDirections(int X, int Y) {
+  uint8_t d = 0;
+  bool panning = states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling);
+  if (panning) {
+    // An 8-pixel dead zone around the anchor.
+    if (X - lastClickPos_.x < -8) d |= sdLeft;
+    if (X - lastClickPos_.x > 8) d |= sdRight;
+    if (Y - lastClickPos_.y < -8) d |= sdUp;
+    if (Y - lastClickPos_.y > 8) d |= sdDown;
+    return d;
+  }
+  int margin = int(defaultNodeHeight_);
+  int top = headerRect_.bottom, w = ClientWidth(), h = ClientHeight();
+  if (X < margin && offsetX_ != 0) d |= sdLeft;
+  if (w - offsetX_ < RangeX() && X > w - margin) d |= sdRight;
+  if (Y < top + margin && offsetY_ != 0) d |= sdUp;
+  if (h - top - offsetY_ < RangeY() && Y > h - margin) d |= sdDown;
+  return d;
+}
+
+void TBaseDataTree::UpdateAutoScroll(int X, int Y) {
+  bool can =
+      (options_->AutoOptions().Contains(toAutoScroll) || options_->MiscOptions().Contains(toWheelPanning)) &&
+      header_->States == 0 && (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting));
+  scrollDirections_ = can ? DetermineScrollDirections(X, Y) : 0;
+  if (scrollDirections_ && !states_.Contains(tsScrollPending) && !states_.Contains(tsScrolling)) {
+    DoStateChange({tsScrollPending});
+    SetTimer(Handle(), ScrollTimer, AutoScrollDelay, nullptr);
+  } else if (!scrollDirections_ && (states_.Contains(tsScrollPending) || states_.Contains(tsScrolling))) {
+    KillTimer(Handle(), ScrollTimer);
+    DoStateChange({}, {tsScrollPending, tsScrolling});
+  }
+}
+
+void TBaseDataTree::ScrollByTimer() {
+  bool panning = states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling);
+  POINT p{};
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  int dx = 0, dy = 0;
+  if (panning) {
+    // The step is the distance from the anchor beyond the dead zone.
+    int ox = p.x - lastClickPos_.x, oy = p.y - lastClickPos_.y;
+    if (std::abs(ox) > 8) dx = ox > 0 ? -(ox - 8) : -(ox + 8);
+    if (std::abs(oy) > 8) dy = oy > 0 ? -(oy - 8) : -(oy + 8);
+  } else {
+    scrollDirections_ = DetermineScrollDirections(p.x, p.y);
+    if (scrollDirections_ & sdLeft) dx = scrollBarOptions_->HorizontalIncrement;
+    if (scrollDirections_ & sdRight) dx = -scrollBarOptions_->HorizontalIncrement;
+    if (scrollDirections_ & sdUp) dy = int(defaultNodeHeight_);
+    if (scrollDirections_ & sdDown) dy = -int(defaultNodeHeight_);
+  }
+  if (!dx && !dy) {
+    if (!panning) {
+      KillTimer(Handle(), ScrollTimer);
+      DoStateChange({}, {tsScrollPending, tsScrolling});
+    }
+    return;
+  }
+  int oldX = offsetX_, oldY = offsetY_;
+  SetOffsetXY(POINT{offsetX_ + dx, offsetY_ + dy});
+  if (states_.Contains(tsDrawSelecting)) {
+    // The band's moving corner follows the content.
+    RECT old = drawSelection_;
+    drawSelection_.right = p.x - offsetX_;
+    drawSelection_.bottom = p.y - headerRect_.bottom - offsetY_;
+    HandleDrawSelection(old, drawSelection_);
+    Invalidate();
+  }
+  (void)oldX, (void)oldY;
+}
+
+void TBaseDataTree::StartWheelPanning(POINT Position) {
+  KillTimer(Handle(), ScrollTimer);
+  lastClickPos_ = Position;
+  DoStateChange({tsWheelPanning, tsWheelScrolling});
+  SetCapture(Handle());
+  ::qv::SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+  SetTimer(Handle(), ScrollTimer, 20, nullptr);
+}
+
+void TBaseDataTree::StopWheelPanning() {
+  if (!states_.Contains(tsWheelPanning) && !states_.Contains(tsWheelScrolling)) return;
+  KillTimer(Handle(), ScrollTimer);
+  DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+  if (GetCapture() == Handle()) ReleaseCapture();
+  ::qv::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
 void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
+  if (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling)) {
+    // Any press ends panning, and does nothing else.
+    StopWheelPanning();
+    return;
+  }
+  if (Button == mbMiddle && options_->MiscOptions().Contains(toWheelPanning) &&
+      (ClientHeight() - headerRect_.bottom < RangeY() || ClientWidth() < RangeX())) {
+    DoStateChange({tsMiddleButtonDown});
+    StartWheelPanning(POINT{X, Y});
+    return;
+  }
+  lastClickPos_ = POINT{X, Y};
   if (Button == mbLeft) DoStateChange({tsLeftButtonDown});
   if (Button == mbRight) DoStateChange({tsRightButtonDown});
   if (Button == mbMiddle) DoStateChange({tsMiddleButtonDown});
@@ -81,10 +183,13 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     return;
   }
   bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
+  // On the node means on its label or pictures (any cell of the row with
+  // full-row select, any cell but the main one with extended focus).
   bool onNode =
       node && (fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
                hit.HitPositions.Contains(hpOnNormalIcon) || hit.HitPositions.Contains(hpOnStateIcon) ||
-               !header_->UseColumns() || hit.HitColumn != header_->MainColumn());
+               (header_->UseColumns() && hit.HitColumn != header_->MainColumn() &&
+                options_->SelectionOptions().Contains(toExtendedFocus)));
   if (node && hit.HitPositions.Contains(hpOnItemIndent) && !fullRow) onNode = false;
   bool selects = Button == mbLeft ||
                  (Button == mbRight && options_->SelectionOptions().Contains(toRightClickSelect)) ||
@@ -114,6 +219,14 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 
 void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
   TCustomControl::MouseMove(Shift, X, Y);
+  if (states_.Contains(tsWheelPanning) && states_.Contains(tsWheelScrolling)) {
+    // Moved with the button held: panning ends when the button comes up.
+    int threshold = GetSystemMetrics(SM_CXDRAG);
+    if (std::abs(X - lastClickPos_.x) >= threshold || std::abs(Y - lastClickPos_.y) >= threshold)
+      DoStateChange({}, {tsWheelScrolling});
+  }
+  if (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling)) return;
+  UpdateAutoScroll(X, Y);
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     RECT old = drawSelection_;
     POINT p{X - offsetX_, Y - headerRect_.bottom - offsetY_};
@@ -143,6 +256,19 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseUp(Button, Shift, X, Y);
+  if (Button == mbMiddle && (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling))) {
+    DoStateChange({}, {tsMiddleButtonDown});
+    // Released without moving: the view keeps following the mouse until the next press.
+    if (states_.Contains(tsWheelScrolling))
+      DoStateChange({}, {tsWheelPanning});
+    else
+      StopWheelPanning();
+    return;
+  }
+  if (states_.Contains(tsScrollPending) || states_.Contains(tsScrolling)) {
+    KillTimer(Handle(), ScrollTimer);
+    DoStateChange({}, {tsScrollPending, tsScrolling});
+  }
   if (Button == mbLeft) DoStateChange({}, {tsLeftButtonDown});
   if (Button == mbRight) DoStateChange({}, {tsRightButtonDown});
   if (Button == mbMiddle) DoStateChange({}, {tsMiddleButtonDown});

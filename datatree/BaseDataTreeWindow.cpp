@@ -256,6 +256,7 @@ void TBaseDataTree::HandleMouseWheel(int Delta, TShiftState Shift) {
 }
 
 void TBaseDataTree::CancelModes() {
+  StopWheelPanning();
   if (HandleAllocated())
     for (uintptr_t id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
       KillTimer(Handle(), id);
@@ -359,6 +360,14 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
       searchBuffer_.clear();
       DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
       break;
+    case ScrollTimer:
+      if (states_.Contains(tsScrollPending)) {
+        // The delay is over: scroll at the interval from now on.
+        DoStateChange({tsScrolling}, {tsScrollPending});
+        SetTimer(Handle(), ScrollTimer, std::max<uint32_t>(AutoScrollInterval, 1), nullptr);
+      }
+      ScrollByTimer();
+      break;
     case HeaderTimer:
       KillTimer(Handle(), HeaderTimer);
       if (header_->Columns()->HoverIndex >= 0) {
@@ -389,6 +398,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       ScrollMessage(SB_HORZ, LOWORD(Message.WParam));
       return;
     case WM_MOUSEWHEEL: {
+      StopWheelPanning();
       TShiftState shift;
       if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
       HandleMouseWheel(int16_t(HIWORD(Message.WParam)), shift);

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "TreeTestSupport.h"
+#include "platform/window/Input.h"
 
 namespace qv::test {
 namespace {
@@ -113,6 +114,65 @@ TEST_F(Geometry, ScrollingClampsAndBringsNodesIntoView) {
   backend.Wheel(-120);
   backend.KeyUp(0x11);
   Pump();
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(Geometry, WheelPanningFollowsTheMouseFromTheAnchor) {
+  TDataStringTree* t = NewTree({0, 0, 200, 180});
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(100);
+  Pump();
+  backend.MouseMove(50, 50);
+  backend.MouseDown(MouseButton::Middle);
+  backend.MouseUp(MouseButton::Middle);  // released without moving: panning goes on
+  Pump();
+  EXPECT_TRUE(t->HasState(tsWheelScrolling));
+  backend.MouseMove(50, 80);  // 30 pixels below the anchor: 22 per tick
+  Pump();
+  backend.AdvanceClock(100);
+  Pump();
+  EXPECT_LE(t->OffsetY(), -22 * 4);
+  int y = t->OffsetY();
+  backend.MouseMove(50, 55);  // inside the dead zone: no movement
+  Pump();
+  backend.AdvanceClock(100);
+  Pump();
+  EXPECT_EQ(t->OffsetY(), y);
+  backend.Click(50, 55);  // the next press ends panning
+  Pump();
+  EXPECT_FALSE(t->HasState(tsWheelScrolling) || t->HasState(tsWheelPanning));
+}
+
+TEST_F(Geometry, RubberBandScrollsNearTheEdgeAfterTheDelay) {
+  TDataStringTree* t = NewTree({0, 0, 200, 180});
+  t->SetNodeDataSize(4);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() + toAutoScroll);
+  t->SetRootNodeCount(100);
+  Pump();
+  backend.MouseMove(180, 5);
+  backend.MouseDown();
+  backend.MouseMove(20, 60);
+  Pump();
+  EXPECT_TRUE(t->HasState(tsDrawSelecting));
+  int selected = t->SelectionCount();
+  EXPECT_GE(selected, 3);
+  backend.MouseMove(20, 175);  // in the bottom margin
+  Pump();
+  EXPECT_EQ(t->OffsetY(), 0);  // not before the delay
+  backend.AdvanceClock(1200);
+  Pump();
+  EXPECT_LT(t->OffsetY(), 0);
+  EXPECT_GT(t->SelectionCount(), selected);
+  backend.MouseUp();
+  Pump();
+  EXPECT_FALSE(t->HasState(tsScrolling) || t->HasState(tsDrawSelecting));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
 }
 
 }  // namespace
