@@ -158,6 +158,10 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   GetHitTestInfoAt(X, Y, true, hit);
   PDataNode node = hit.HitNode;
   bool dbl = Shift.Contains(ssDouble);
+  if (dbl && Button == mbLeft && hit.HitColumn >= 0 && hit.HitColumn == header_->Columns()->ClickIndex &&
+      OnColumnDblClick)
+    OnColumnDblClick(this, hit.HitColumn, Shift);
+  if (Button == mbLeft) header_->Columns()->ClickIndex = hit.HitColumn;
   if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemButton) && !dbl) {
     ToggleNode(node);  // the button toggles without moving the focus
     return;
@@ -268,6 +272,12 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   if (states_.Contains(tsScrollPending) || states_.Contains(tsScrolling)) {
     KillTimer(Handle(), ScrollTimer);
     DoStateChange({}, {tsScrollPending, tsScrolling});
+  }
+  if (Button == mbLeft) {
+    THitInfo hit;
+    GetHitTestInfoAt(X, Y, true, hit);
+    TColumnIndex clicked = header_->Columns()->ClickIndex;
+    if (clicked >= 0 && clicked == hit.HitColumn && OnColumnClick) OnColumnClick(this, hit.HitColumn, Shift);
   }
   if (Button == mbLeft) DoStateChange({}, {tsLeftButtonDown});
   if (Button == mbRight) DoStateChange({}, {tsRightButtonDown});

@@ -185,6 +185,12 @@ TEST_F(Input, HeaderClickResizeAndDrag) {
   Pump();
   EXPECT_EQ(h->Columns()->PositionToIndex(), (std::vector<int32_t>{2, 0, 1}));
   EXPECT_EQ(clicks.size(), 1u);
+  // Clicks on cells report their column.
+  std::vector<TColumnIndex> cells;
+  t->OnColumnClick = [&](TBaseDataTree*, TColumnIndex c, TShiftState) { cells.push_back(c); };
+  backend.Click(130, 17 + 9);
+  Pump();
+  EXPECT_EQ(cells, (std::vector<TColumnIndex>{0}));  // column 0 now sits at position 1
   // Escape cancels a drag.
   backend.MouseMove(10, 8);
   backend.MouseDown();
