@@ -237,6 +237,67 @@ void TBaseDataTree::SetTextMargin(int Value) {
   if (!IsLoading()) Invalidate();
 }
 
+void TBaseDataTree::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TBaseDataTree*>(Source);
+  if (!s) return TCustomControl::Assign(Source);
+  if (options_->MiscOptions().Contains(toReadOnly)) return;
+  SetAlign(s->Align());
+  SetAnchors(s->Anchors());
+  AutoScrollDelay = s->AutoScrollDelay;
+  AutoScrollInterval = s->AutoScrollInterval;
+  SetBackground(s->Background());
+  SetBorderStyle(s->BorderStyle());
+  ChangeDelay = s->ChangeDelay;
+  SetCheckImageKind(s->CheckImageKind());
+  SetColor(s->Color());
+  colors_->Assign(s->Colors());
+  SetDefaultNodeHeight(s->DefaultNodeHeight());
+  DefaultPasteMode = s->DefaultPasteMode;
+  SetEnabled(s->Enabled());
+  Font()->Assign(s->Font());
+  header_->Assign(s->Header());
+  HintMode = s->HintMode;
+  HotCursor = s->HotCursor;
+  SetImages(s->Images());
+  SetIndent(s->Indent());
+  SetMargin(s->Margin());
+  SetNodeAlignment(s->NodeAlignment());
+  SetNodeDataSize(s->NodeDataSize());
+  options_->Assign(s->TreeOptions());
+  SetParentColor(s->ParentColor());
+  SetParentFont(s->ParentFont());
+  SetPopupMenu(s->PopupMenu());
+  SetRootNodeCount(s->RootNodeCount());
+  scrollBarOptions_->Assign(s->ScrollBarOptions());
+  SetShowHint(s->ShowHint());
+  SetStateImages(s->StateImages());
+  SetTabStop(s->TabStop());
+  SetVisible(s->Visible());
+  SetSelectionCurveRadius(s->SelectionCurveRadius());
+  SelectionBlendFactor = s->SelectionBlendFactor;
+}
+
+void TBaseDataTree::Loaded() {
+  TCustomControl::Loaded();
+  if (states_.Contains(tsNeedRootCountUpdate) && root_->ChildCount > 0) {
+    // The count stored while loading is applied now, also on a read-only tree.
+    DoStateChange({}, {tsNeedRootCountUpdate});
+    auto misc = options_->MiscOptions();
+    bool readOnly = misc.Contains(toReadOnly);
+    options_->misc_.Exclude(toReadOnly);
+    uint32_t count = root_->ChildCount;
+    root_->ChildCount = 0;
+    BeginUpdate();
+    SetChildCount(root_, count);
+    EndUpdate();
+    if (readOnly) options_->misc_.Include(toReadOnly);
+  }
+  header_->FixMainColumn();
+  header_->Columns()->FixPositions();
+  header_->RecalculateHeader();
+  if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2, true);
+}
+
 void TBaseDataTree::MainColumnChanged() {
   if (!options_->SelectionOptions().Contains(toExtendedFocus)) focusedColumn_ = header_->MainColumn();
   Invalidate();

@@ -261,6 +261,10 @@ class TBaseDataTree : public TCustomControl {
   void InvalidateChildren(PDataNode Node, bool Recursive);
   void InvalidateToBottom(PDataNode Node);
   void InvalidateColumn(TColumnIndex Column);
+  // Redraws a node's row at once.
+  void RepaintNode(PDataNode Node);
+  // Copies the settings of another tree (not its nodes: their count and size only).
+  void Assign(TPersistent* Source) override;
   bool ScrollIntoView(PDataNode Node, bool Center, bool Horizontally = false);
 
   TDataTreeStates TreeStates() const;
@@ -506,6 +510,7 @@ class TBaseDataTree : public TCustomControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
   void HandleTimer(uintptr_t Id);
   void HandleMouseWheel(int Delta, TShiftState Shift);
   void HandleDrawSelection(RECT OldRect, RECT NewRect);

@@ -326,6 +326,14 @@ void TBaseDataTree::InvalidateChildren(PDataNode Node, bool Recursive) {
   }
 }
 
+void TBaseDataTree::RepaintNode(PDataNode Node) {
+  if (!Node || Node == root_ || !HandleAllocated() || !IsNodeVisible(Node)) return;
+  RECT r = GetDisplayRect(Node, NoColumn, false, true);
+  r.left = 0;
+  r.right = ClientWidth();
+  RedrawWindow(Handle(), &r, nullptr, 0x169);
+}
+
 void TBaseDataTree::InvalidateColumn(TColumnIndex Column) {
   if (!HandleAllocated() || !header_->Columns()->IsValidColumn(Column)) return;
   int left, right;

@@ -28,6 +28,7 @@ class TCustomDataTreeOptions : public TPersistent {
   void Assign(TPersistent* Source) override;
 
  protected:
+  friend class TBaseDataTree;
   TBaseDataTree* owner_;
   TDTPaintOptions paint_{toShowButtons,   toShowDropmark, toShowRoot,
                          toShowTreeLines, toThemeAware,   toUseBlendedImages};

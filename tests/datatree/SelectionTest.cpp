@@ -72,6 +72,47 @@ TEST_F(Selection, BatchesSelectAllAndResetNode) {
   EXPECT_EQ(t->RootNodeCount(), 0u);
 }
 
+// A tree read from stored settings: loading state switched by hand.
+class LoadingTree : public TDataStringTree {
+ public:
+  using TDataStringTree::TDataStringTree;
+  void BeginLoad() { State().Include(csLoading); }
+  void EndLoad() {
+    State().Exclude(csLoading);
+    Loaded();
+  }
+};
+
+TEST_F(Selection, LoadedAppliesTheStoredCountAndAssignCopiesSettings) {
+  LoadingTree t(nullptr);
+  t.SetNodeDataSize(4);
+  t.TreeOptions()->SetMiscOptions(t.TreeOptions()->MiscOptions() + toReadOnly);
+  t.BeginLoad();
+  t.SetRootNodeCount(7);
+  EXPECT_EQ(t.TotalCount(), 0u);  // only stored while loading
+  EXPECT_TRUE(t.HasState(tsNeedRootCountUpdate));
+  t.EndLoad();
+  EXPECT_EQ(t.TotalCount(), 7u);  // also on a read-only tree
+  EXPECT_TRUE(t.TreeOptions()->MiscOptions().Contains(toReadOnly));
+  EXPECT_TRUE(TreeInvariantsHold(t));
+
+  auto copy = DetachedTree();
+  t.TreeOptions()->SetMiscOptions(t.TreeOptions()->MiscOptions() - toReadOnly);
+  t.SetIndent(25);
+  t.Header()->Columns()->Add()->SetWidth(77);
+  copy->Assign(&t);
+  EXPECT_EQ(copy->Indent(), 25u);
+  EXPECT_EQ(copy->RootNodeCount(), 7u);
+  EXPECT_EQ(copy->Header()->Columns()->Count(), 1);
+  EXPECT_EQ(copy->Header()->Columns()->Items(0)->Width(), 77);
+  EXPECT_FALSE(copy->TreeOptions()->MiscOptions().Contains(toReadOnly));
+  // A read-only target keeps its settings.
+  copy->TreeOptions()->SetMiscOptions(copy->TreeOptions()->MiscOptions() + toReadOnly);
+  t.SetIndent(30);
+  copy->Assign(&t);
+  EXPECT_EQ(copy->Indent(), 25u);
+}
+
 TEST_F(Selection, FocusChangesCanBeRefused) {
   auto t = DetachedTree();
   t->SetNodeDataSize(4);
