@@ -598,6 +598,7 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TPicture> background_;
   int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
   bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
+  void PaintCellSelection(HDC DC, const RECT& R, bool Focused);
   std::unique_ptr<TDTHeader> header_;
   std::unique_ptr<TDTColors> colors_;
   std::unique_ptr<TScrollBarOptions> scrollBarOptions_;

@@ -9,6 +9,7 @@
 #include "classlib/graphics/ImageListApi.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeDrawing.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Messages.h"
@@ -192,6 +193,32 @@ void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
+void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused) {
+  TColor fill = colors_->Get(Focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
+  TColor border = colors_->Get(Focused ? TDTColors::FocusedSelectionBorderColor
+                                       : TDTColors::UnfocusedSelectionBorderColor);
+  if (options_->PaintOptions().Contains(toUseBlendedSelection)) {
+    // A wash of the selection colour over what is painted (device coordinates).
+    POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
+    LPtoDP(DC, corners, 2);
+    BlendRect(nullptr, DC, RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, POINT{}, bmColorWash,
+              SelectionBlendFactor, fill);
+    return;
+  }
+  HBRUSH brush = CreateSolidBrush(COLORREF(ColorToRGB(fill)));
+  HPEN pen = CreatePen(PS_SOLID, 1, COLORREF(ColorToRGB(border)));
+  HGDIOBJ oldBrush = SelectObject(DC, brush), oldPen = SelectObject(DC, pen);
+  int radius = int(selectionCurveRadius_);
+  if (radius > 0)
+    RoundRect(DC, R.left, R.top, R.right, R.bottom, radius, radius);
+  else
+    Rectangle(DC, R.left, R.top, R.right, R.bottom);
+  SelectObject(DC, oldPen);
+  SelectObject(DC, oldBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
 bool TBaseDataTree::TileBackground(HDC DC, const RECT& Row, int AbsoluteTop) {
   // An empty picture tiles nothing (and divides by nothing).
   int w = background_->Width(), h = background_->Height();
@@ -231,11 +258,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
         options_->PaintOptions().Contains(toShowBackground))
       TileBackground(dc, row, rowAbsoluteTop_);
     if (action == eaDefault && selected && fullRow) {
-      TColor sel =
-          colors_->Get(focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
-      HBRUSH sb = CreateSolidBrush(COLORREF(ColorToRGB(sel)));
-      FillRect(dc, &row, sb);
-      DeleteObject(sb);
+      PaintCellSelection(dc, row, focused);
     }
   }
   if (OnAfterItemErase) OnAfterItemErase(this, paintCanvas_.get(), Node, row);
@@ -347,11 +370,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
       else if (info.Alignment == taCenter)
         sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - w) / 2);
       sr.right = std::min<int>(sr.right, sr.left + w);
-      TColor sel =
-          colors_->Get(focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
-      HBRUSH sb = CreateSolidBrush(COLORREF(ColorToRGB(sel)));
-      FillRect(dc, &sr, sb);
-      DeleteObject(sb);
+      PaintCellSelection(dc, sr, focused);
       if (focusCell && focused && Options.Contains(ptFocusRect)) DrawFocusRect(dc, &sr);
     } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focusedColumn_ &&
                useColumns && !fullRow) {

@@ -101,6 +101,22 @@ TEST_F(Paint, TextSpansEmptyCellsAndRowsWithoutColumnsSetTheWidth) {
   EXPECT_GT(CountDark(75, 0, 140, 18), 10);  // runs on over the empty second cell
 }
 
+TEST_F(Paint, BlendedSelectionMixesTheColours) {
+  TDataStringTree* t = MakeTree();
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toUseBlendedSelection);
+  t->SetRootNodeCount(2);
+  t->SetFocus();
+  t->SetSelected(t->GetFirst(), true);
+  Pump();
+  // Half of the highlight over white, away from the text.
+  uint32_t p = PixelAt(250, 9);
+  COLORREF h = COLORREF(ColorToRGB(clHighlight));
+  EXPECT_NEAR(int(p >> 16 & 255), (GetRValue(h) * 128 + 255 * 128) / 256, 2);
+  EXPECT_NEAR(int(p & 255), (GetBValue(h) * 128 + 255 * 128) / 256, 2);
+  EXPECT_EQ(PixelAt(250, 27), Rgb(clWindow));
+}
+
 TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   TDataStringTree* t = MakeTree();
   TDTHeader* h = t->Header();
