@@ -147,8 +147,11 @@ PDataNode TBaseDataTree::AddChild(PDataNode Parent, void* UserData) {
   }
   if (updateCount_ == 0) {
     ValidateCache();
-    if (states_.Contains(tsStructureChangePending))
+    if (states_.Contains(tsStructureChangePending)) {
+      // The change recorded inside this call is announced as the one addition.
+      DoStateChange({}, {tsStructureChangePending});
       StructureChange(Parent == root_ ? nullptr : Parent, crChildAdded);
+    }
     if (options_->AutoOptions().Contains(toAutoSort) && header_->SortColumn() > InvalidColumn)
       Sort(Parent, header_->SortColumn(), header_->SortDirection(), true);
     InvalidateToBottom(Parent);
@@ -486,7 +489,8 @@ void TBaseDataTree::DeleteChildren(PDataNode Node, bool ResetHasChildren) {
     else
       Invalidate();
   }
-  StructureChange(Node, crChildDeleted);
+  // A node that goes away with its parent's list is announced with that list.
+  if (!Node->Has(vsDeleting)) StructureChange(Node, crChildDeleted);
 }
 
 void TBaseDataTree::Clear() {

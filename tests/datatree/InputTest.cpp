@@ -155,6 +155,36 @@ TEST_F(Input, ClicksOnButtonsLabelsAndCheckBoxes) {
   EXPECT_EQ(hit.HitNode, nullptr);
 }
 
+TEST_F(Input, DelayedChangesAndHotTracking) {
+  TDataStringTree* t = MakeTree({u"a", u"b", u"c"});
+  t->ChangeDelay = 100;
+  std::vector<PDataNode> changes;
+  t->OnChange = [&](TBaseDataTree*, PDataNode n) { changes.push_back(n); };
+  t->SetSelected(t->GetFirst(), true);
+  Pump();
+  EXPECT_TRUE(changes.empty());  // fired by the change timer
+  backend.AdvanceClock(150);
+  Pump();
+  EXPECT_EQ(changes, (TNodeArray{t->GetFirst()}));
+  std::vector<std::pair<PDataNode, PDataNode>> hot;
+  t->OnHotChange = [&](TBaseDataTree*, PDataNode o, PDataNode n) { hot.push_back({o, n}); };
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toHotTrack);
+  backend.MouseMove(30, 18 + 9);
+  Pump();
+  ASSERT_EQ(hot.size(), 1u);
+  EXPECT_EQ(hot[0].second, t->GetFirst()->NextSibling);
+  EXPECT_EQ(t->HotNode(), t->GetFirst()->NextSibling);
+  backend.MouseMove(30, 150);  // below the rows
+  Pump();
+  EXPECT_EQ(t->HotNode(), nullptr);
+  PDataNode c = t->GetLastNoInit();
+  backend.MouseMove(30, 2 * 18 + 9);
+  Pump();
+  EXPECT_EQ(t->HotNode(), c);
+  t->DeleteNode(c);  // the hot node goes away with its node
+  EXPECT_EQ(t->HotNode(), nullptr);
+}
+
 TEST_F(Input, HeaderClickResizeAndDrag) {
   TDataStringTree* t = MakeTree({u"a", u"b"});
   TDTHeader* h = t->Header();

@@ -213,6 +213,9 @@ TEST_F(NodeStore, CountsCreateBlankNodesThatInitialiseOnFirstTouch) {
   // Setting a count to 0 keeps the button: the children are asked for again.
   tree->SetChildCount(first, 0);
   EXPECT_TRUE(first->Has(vsHasChildren));
+  structure.clear();
+  tree->AddChild(first);
+  EXPECT_EQ(structure, (std::vector<std::string>{"node 2"}));
   tree->Clear();
   EXPECT_EQ(structure.back(), "root 3");  // Clear reports the hidden root itself
 }
