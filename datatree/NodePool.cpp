@@ -40,7 +40,8 @@ void TNodePool::Grow(std::size_t atLeast) {
   if (bytes < atLeast) bytes = (atLeast + 4095) & ~std::size_t(4095);
   Block b{nullptr, bytes, bytes >= kMapThreshold};
   if (b.mapped) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | (atLeast > slot_ ? MAP_POPULATE : 0), -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
     b.base = static_cast<char*>(p);
   } else {
