@@ -64,6 +64,19 @@ uint32_t TCustomDataStringTree::CachedWidth(PDataNode Node) const {
   return Node && Node != root_ ? *WidthSlot(Node) : 0;
 }
 
+int TCustomDataStringTree::ComputeNodeHeight(PDataNode Node, TColumnIndex Column, std::u16string S) {
+  if (S.empty()) S = GetText(Node, Column);
+  RECT r = GetDisplayRect(Node, Column, true, true);
+  TDataTreeColumns* cols = header_->Columns();
+  if (options_->AutoOptions().Contains(toAutoSpanColumns) && cols->IsValidColumn(Column))
+    for (TColumnIndex next = cols->GetNextVisibleColumn(Column); next >= 0 && DoGetCellIsEmpty(Node, next);
+         next = cols->GetNextVisibleColumn(next))
+      r.right += cols->Items(next)->Width();
+  r.bottom = r.top;
+  DrawTextW(MeasureDC(), W(S), int(S.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  return r.bottom - r.top;
+}
+
 void TCustomDataStringTree::ResetWidthCache() {
   for (PDataNode run = GetFirstNoInit(); run; run = GetNextNoInit(run)) *WidthSlot(run) = 0;
 }
@@ -221,6 +234,22 @@ void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTe
     }
   }
   if (!text.empty()) DrawTextW(dc, W(text), int(text.size()), &r, flags);
+  // The static text follows the normal text, in the font colour (or highlighted).
+  if (alignment_ != taCenter && !node->Has(vsMultiline) &&
+      StringTreeOptions()->StringOptions().Contains(toShowStaticText)) {
+    std::u16string extra;
+    DoGetText(node, PaintInfo.Column, ttStatic, extra);
+    if (!extra.empty()) {
+      RECT sr = PaintInfo.ContentRect;
+      int shift = PaintInfo.NodeWidth + 2 * textMargin_ + textMargin_;
+      if (PaintInfo.Alignment == taRightJustify)
+        sr.right -= shift;
+      else
+        sr.left += shift;
+      if (OnPaintText) DoPaintText(node, paintCanvas_.get(), PaintInfo.Column, ttStatic);
+      DrawTextW(dc, W(extra), int(extra.size()), &sr, DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE);
+    }
+  }
   if (oldFont) SelectObject(dc, oldFont);
   if (underline) DeleteObject(underline);
 }

@@ -34,6 +34,8 @@ class TCustomDataStringTree : public TBaseDataTree {
   }
   // The cached main-column width (0 = not measured yet).
   uint32_t CachedWidth(PDataNode Node) const;
+  // The height a multi-line text needs in the cell (word-wrapped), for OnMeasureItem.
+  int ComputeNodeHeight(PDataNode Node, TColumnIndex Column, std::u16string S = std::u16string());
   void ResetWidthCache();
 
   TVSTGetTextEvent OnGetText;

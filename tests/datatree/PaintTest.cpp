@@ -117,6 +117,27 @@ TEST_F(Paint, BlendedSelectionMixesTheColours) {
   EXPECT_EQ(PixelAt(250, 27), Rgb(clWindow));
 }
 
+TEST_F(Paint, StaticTextFollowsAndMultiLineNodesMeasure) {
+  TDataStringTree* t = NewTree({0, 0, 300, 200});
+  t->SetNodeDataSize(4);
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType type, std::u16string& s) {
+    s = type == ttStatic ? u"(static)" : u"Row";
+  };
+  t->SetRootNodeCount(1);
+  Pump();
+  EXPECT_EQ(CountDark(80, 0, 160, 18), 0);
+  t->TreeOptions()->SetStringOptions(t->TreeOptions()->StringOptions() + toShowStaticText);
+  Pump();
+  EXPECT_GT(CountDark(60, 0, 160, 18), 10);
+  // A long text wrapped into a narrow cell needs several lines.
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) {
+    s = u"one two three four five six seven eight nine ten eleven twelve";
+  };
+  t->Header()->Columns()->Add()->SetWidth(100);
+  int h = t->ComputeNodeHeight(t->GetFirst(), 0);
+  EXPECT_GE(h, 3 * t->TextHeight());
+}
+
 TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   TDataStringTree* t = MakeTree();
   TDTHeader* h = t->Header();
