@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "classlib/graphics/Font.h"
+#include "classlib/graphics/ImageList.h"
+#include "classlib/graphics/ImageListApi.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/DataTreeHeader.h"
 #include "platform/SystemMetrics.h"
@@ -224,6 +226,32 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     bool sorted = header_->Options().Contains(hoShowSortGlyphs) && c->Index() == header_->SortColumn();
     const int glyph = 8;
     if (sorted) t.right -= glyph + c->Spacing();
+    // The column's picture beside (or above, or below) its text.
+    TCustomImageList* images = header_->Images();
+    if (images && header_->Options().Contains(hoShowImages) && c->ImageIndex() >= 0 &&
+        c->ImageIndex() < images->Count()) {
+      int iw = images->Width(), ih = images->Height(), gx = t.left, gy = (b.top + b.bottom - ih) / 2;
+      switch (c->Layout()) {
+        case blGlyphRight:
+          gx = t.right - iw;
+          t.right = gx - c->Spacing();
+          break;
+        case blGlyphTop:
+          gx = (t.left + t.right - iw) / 2;
+          gy = b.top + 2;
+          t.top = gy + ih + c->Spacing();
+          break;
+        case blGlyphBottom:
+          gx = (t.left + t.right - iw) / 2;
+          gy = b.bottom - 2 - ih;
+          t.bottom = gy - c->Spacing();
+          break;
+        default:
+          t.left += iw + c->Spacing();
+          break;
+      }
+      ImageList_Draw(images->Handle(), c->ImageIndex(), DC, gx, gy, ILD_TRANSPARENT);
+    }
     UINT align = c->Alignment() == taRightJustify ? DT_RIGHT
                  : c->Alignment() == taCenter     ? DT_CENTER
                                                   : DT_LEFT;

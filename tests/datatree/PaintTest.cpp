@@ -2,6 +2,9 @@
 // full-row selection colours, the header with its sort glyph, and the
 // area below the last row.
 #include "TreeTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Canvas.h"
+#include "classlib/graphics/ImageList.h"
 #include "platform/SystemColors.h"
 
 namespace qv::test {
@@ -156,6 +159,19 @@ TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   EXPECT_GT(CountColor(150, 4, 180, 14, Rgb(clBtnShadow)), 8);
   EXPECT_EQ(CountColor(235, 4, 265, 14, Rgb(clBtnShadow)), 0);
   if (getenv("QV_TREE_SHOT2")) backend.SaveScreenshot(getenv("QV_TREE_SHOT2"));
+  // A column picture from the header's images, left of the text.
+  TBitmap strip(16, 16, pf24bit);
+  strip.Canvas()->Brush()->SetColor(clLime);
+  strip.Canvas()->FillRect(RECT{0, 0, 16, 16});
+  TCustomImageList images(nullptr, 16, 16);
+  images.AddMasked(&strip, clFuchsia);
+  h->SetImages(&images);
+  h->SetOptions(h->Options() + hoShowImages);
+  h->Columns()->Items(2)->SetImageIndex(0);
+  Pump();
+  EXPECT_GT(CountColor(180, 0, 200, 17, Rgb(clLime)), 100);
+  EXPECT_EQ(CountColor(0, 0, 90, 17, Rgb(clLime)), 0);
+  h->SetImages(nullptr);
   // Rows start below the header.
   EXPECT_GT(CountDark(0, 17, 90, 35), 10);
   EXPECT_EQ(t->GetNodeAt(10, 20), t->GetFirstNoInit());
