@@ -60,11 +60,24 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_END: {
         PDataNode target = Key == VK_HOME ? GetFirstVisible() : GetLastVisible();
         if (!target) break;
+        // The column walk: from the first (last) visible column towards the other end.
+        TColumnIndex column = NoColumn;
+        if (header_->UseColumns()) {
+          TDataTreeColumns* cols = header_->Columns();
+          column = Key == VK_HOME ? cols->GetFirstVisibleColumn() : cols->GetLastVisibleColumn();
+          while (column >= 0 && !DoFocusChanging(focusedNode_, target, focusedColumn_, column))
+            column =
+                Key == VK_HOME ? cols->GetNextVisibleColumn(column) : cols->GetPreviousVisibleColumn(column);
+          if (column < 0) break;  // no column allowed: nothing happens
+        }
         if (ctrl && !gridMode) {
-          ScrollIntoView(target, options_->SelectionOptions().Contains(toCenterScrollIntoView), false);
+          ScrollIntoView(target, options_->SelectionOptions().Contains(toCenterScrollIntoView),
+                         !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
           SetOffsetX(Key == VK_HOME ? 0 : -2147483647);
         } else {
-          SetFocusedNode(target);
+          if (!gridMode || ctrl) SetFocusedNode(target);
+          if (gridMode && !options_->SelectionOptions().Contains(toFullRowSelect) && column >= 0)
+            SetFocusedColumn(column);
         }
         break;
       }
@@ -150,6 +163,33 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
             if (extendRange && rangeAnchor_ && CompareNodePositions(target, rangeAnchor_) < 0)
               RemoveFromSelection(focusedNode_);
             SetFocusedNode(target);
+          }
+        }
+        break;
+      }
+      case VK_TAB: {
+        // With extended focus: the next (Shift: previous) allowed cell, row by row.
+        if (!WantTabs || !options_->SelectionOptions().Contains(toExtendedFocus) || !header_->UseColumns() ||
+            !focusedNode_)
+          break;
+        TDataTreeColumns* cols = header_->Columns();
+        PDataNode node = focusedNode_;
+        TColumnIndex column = shift ? cols->GetPreviousVisibleColumn(focusedColumn_)
+                                    : cols->GetNextVisibleColumn(focusedColumn_);
+        while (node) {
+          while (column >= 0 && !DoFocusChanging(focusedNode_, node, focusedColumn_, column))
+            column = shift ? cols->GetPreviousVisibleColumn(column) : cols->GetNextVisibleColumn(column);
+          if (column >= 0) break;
+          node = shift ? GetPreviousVisible(node) : GetNextVisible(node);
+          column = shift ? cols->GetLastVisibleColumn() : cols->GetFirstVisibleColumn();
+        }
+        if (node && column >= 0) {
+          focusedColumn_ = column;  // node and column change together
+          if (node != focusedNode_)
+            SetFocusedNode(node);
+          else {
+            InvalidateNode(node);
+            DoFocusChange(focusedNode_, focusedColumn_);
           }
         }
         break;

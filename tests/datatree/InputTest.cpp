@@ -58,6 +58,42 @@ TEST_F(Input, CursorKeysMoveFocusAndShiftExtendsTheRange) {
   EXPECT_EQ(t->FocusedNode()->Index, 0u);
 }
 
+TEST_F(Input, GridKeysWalkTheColumns) {
+  TDataStringTree* t = MakeTree({u"a", u"b"});
+  for (int i = 0; i < 3; ++i) t->Header()->Columns()->Add()->SetWidth(80);
+  t->TreeOptions()->SetSelectionOptions({toExtendedFocus});
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toGridExtensions);
+  t->WantTabs = true;
+  t->SetFocusedNode(t->GetFirst());
+  t->SetFocusedColumn(0);
+  Key(VK_END);  // grid mode: the last column, same node
+  EXPECT_EQ(t->FocusedColumn(), 2);
+  EXPECT_EQ(t->FocusedNode(), t->GetFirst());
+  Key(VK_HOME);
+  EXPECT_EQ(t->FocusedColumn(), 0);
+  Key(VK_TAB);
+  EXPECT_EQ(t->FocusedColumn(), 1);
+  Key(VK_TAB);
+  Key(VK_TAB);  // past the last column: the next row's first cell
+  EXPECT_EQ(t->FocusedColumn(), 0);
+  EXPECT_EQ(t->FocusedNode(), t->GetFirst()->NextSibling);
+  backend.KeyDown(VK_SHIFT);
+  Key(VK_TAB);
+  backend.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(t->FocusedColumn(), 2);
+  EXPECT_EQ(t->FocusedNode(), t->GetFirst());
+  // Refused columns are skipped.
+  t->OnFocusChanging = [](TBaseDataTree*, PDataNode, PDataNode, TColumnIndex, TColumnIndex c, bool& ok) {
+    ok = c != 1;
+  };
+  Key(VK_HOME);
+  Key(VK_RIGHT);  // extended focus in grid mode: the next visible column (refused: stays)
+  EXPECT_EQ(t->FocusedColumn(), 0);
+  Key(VK_TAB);
+  EXPECT_EQ(t->FocusedColumn(), 2);
+}
+
 TEST_F(Input, PlusMinusAndArrowsExpandAndCollapse) {
   TDataStringTree* t = MakeTree({u"a", u"b"});
   t->SetChildCount(t->GetFirst(), 2);
