@@ -115,6 +115,7 @@ using TDTKeyActionEvent =
 using TDTHotNodeChangeEvent = std::function<void(TBaseDataTree*, PDataNode OldNode, PDataNode NewNode)>;
 using TDTScrollEvent = std::function<void(TBaseDataTree*, int DeltaX, int DeltaY)>;
 using TDTGetLineStyleEvent = std::function<void(TBaseDataTree*, const uint8_t*& Bits)>;
+using TDTBackgroundPaintEvent = std::function<void(TBaseDataTree*, TCanvas* Canvas, RECT R, bool& Handled)>;
 
 class TBaseDataTree : public TCustomControl {
  public:
@@ -387,6 +388,7 @@ class TBaseDataTree : public TCustomControl {
   TDTScrollEvent OnScroll;
   TDTChangeEvent OnResetNode;
   TDTGetLineStyleEvent OnGetLineStyle;
+  TDTBackgroundPaintEvent OnPaintBackground;
 
   // --- Event dispatchers (each presets the answer's default)
   virtual void DoInitNode(PDataNode Parent, PDataNode Node, TDataNodeInitStates& InitStates);

@@ -62,8 +62,14 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
     return uint32_t(GetBValue(c)) | uint32_t(GetGValue(c)) << 8 | uint32_t(GetRValue(c)) << 16;
   };
   if (lineStyle_ == lsSolid) off = on;
+  // A custom style: eight rows of eight bits from the owner (bit set = line colour).
+  const uint8_t* custom = nullptr;
+  if (lineStyle_ == lsCustomStyle && OnGetLineStyle) OnGetLineStyle(this, custom);
   for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) px[y * 8 + x] = bgr(((x + y) & 1) == 0 ? on : off);
+    for (int x = 0; x < 8; ++x) {
+      bool lit = custom ? ((custom[y] >> (7 - x)) & 1) != 0 : ((x + y) & 1) == 0;
+      px[y * 8 + x] = bgr(lit ? on : off);
+    }
   HBRUSH brush = CreatePatternBrush(bmp);
   DeleteObject(bmp);
   return brush;
@@ -476,8 +482,17 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
     RECT rest{Target.x, Target.y + from - Window.top, Target.x + width,
               Target.y + Window.bottom - Window.top};
     HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color())));
-    FillRect(TargetDC, &rest, b);
-    if (PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
+    bool handled = false;
+    if (OnPaintBackground) {
+      paintCanvas_->SetHandle(nullptr);
+      TCanvas target;
+      target.SetHandle(TargetDC);
+      OnPaintBackground(this, &target, rest, handled);
+      target.SetHandle(nullptr);
+      paintCanvas_->SetHandle(rowDC_);
+    }
+    if (!handled) FillRect(TargetDC, &rest, b);
+    if (!handled && PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
       // The picture goes on below the rows, a row buffer's height at a time.
       for (int top = from; top < Window.bottom; top += rowSize_.cy) {
         int h = std::min<int>(rowSize_.cy, Window.bottom - top);
@@ -491,8 +506,8 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
       }
     }
     DeleteObject(b);
-    if (header_->UseColumns() && PaintOptions.Contains(ptGridLines) && po.Contains(toShowVertGridLines) &&
-        po.Contains(toFullVertGridLines)) {
+    if (!handled && header_->UseColumns() && PaintOptions.Contains(ptGridLines) &&
+        po.Contains(toShowVertGridLines) && po.Contains(toFullVertGridLines)) {
       for (TDataTreeColumn* c : header_->Columns()->GetVisibleColumns()) {
         int x = c->Left() + c->Width() - 1 - Window.left + Target.x;
         RECT g{x, rest.top, x + 1, rest.bottom};

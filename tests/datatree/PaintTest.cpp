@@ -141,6 +141,25 @@ TEST_F(Paint, StaticTextFollowsAndMultiLineNodesMeasure) {
   EXPECT_GE(h, 3 * t->TextHeight());
 }
 
+TEST_F(Paint, OwnerPaintsTheBackgroundAndTheLinePattern) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(2);
+  t->OnPaintBackground = [](TBaseDataTree*, TCanvas* c, RECT r, bool& handled) {
+    c->Brush()->SetColor(clYellow);
+    c->FillRect(r);
+    handled = true;
+  };
+  static const uint8_t solid[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  t->OnGetLineStyle = [](TBaseDataTree*, const uint8_t*& bits) { bits = solid; };
+  t->SetLineStyle(lsCustomStyle);
+  Pump();
+  EXPECT_EQ(PixelAt(150, 150), Rgb(clYellow));
+  // The vertical tree line of the first row runs solid below its button.
+  int x = 9, lit = 0;
+  for (int y = 14; y < 18; ++y) lit += PixelAt(x, y) == Rgb(clBtnShadow);
+  EXPECT_EQ(lit, 4);
+}
+
 TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   TDataStringTree* t = MakeTree();
   TDTHeader* h = t->Header();
