@@ -538,10 +538,22 @@ void TBaseDataTree::Paint() {
   RECT rows = clip;
   rows.top = std::max<int>(rows.top, headerRect_.bottom);
   if (rows.bottom <= rows.top) return;
-  RECT window{rows.left - offsetX_, rows.top - headerRect_.bottom - offsetY_, rows.right - offsetX_,
-              rows.bottom - headerRect_.bottom - offsetY_};
   TPaintTreeFlags flags{ptBackground, ptColumnColor, ptFocusRect, ptSelection, ptDropMark, ptGridLines};
-  PaintTree(dc, window, POINT{rows.left, rows.top}, flags);
+  int top = rows.top - headerRect_.bottom - offsetY_, bottom = rows.bottom - headerRect_.bottom - offsetY_;
+  int fixed = header_->UseColumns() ? header_->Columns()->GetVisibleFixedWidth() : 0;
+  if (fixed > 0) {
+    // Fixed columns stay in place when the rows scroll sideways: they are
+    // painted unshifted, the rest beside them shifted by the offset.
+    if (rows.left < fixed)
+      PaintTree(dc, RECT{rows.left, top, std::min<int>(rows.right, fixed), bottom},
+                POINT{rows.left, rows.top}, flags);
+    int left = std::max<int>(rows.left, fixed);
+    if (left < rows.right)
+      PaintTree(dc, RECT{left - offsetX_, top, rows.right - offsetX_, bottom}, POINT{left, rows.top}, flags);
+    return;
+  }
+  PaintTree(dc, RECT{rows.left - offsetX_, top, rows.right - offsetX_, bottom}, POINT{rows.left, rows.top},
+            flags);
 }
 
 }  // namespace qv

@@ -160,6 +160,24 @@ TEST_F(Paint, OwnerPaintsTheBackgroundAndTheLinePattern) {
   EXPECT_EQ(lit, 4);
 }
 
+TEST_F(Paint, FixedColumnsStayWhenScrollingSideways) {
+  TDataStringTree* t = MakeTree();
+  TDataTreeColumns* cols = t->Header()->Columns();
+  for (int i = 0; i < 4; ++i) cols->Add()->SetWidth(120);
+  cols->Items(0)->SetOptions(cols->Items(0)->Options() + coFixed);
+  cols->Items(0)->SetColor(clYellow);
+  cols->Items(1)->SetColor(clAqua);
+  t->SetRootNodeCount(3);
+  Pump();
+  t->SetOffsetX(-100);
+  Pump();
+  // The fixed yellow column is where it was; the aqua one slid under it.
+  EXPECT_EQ(PixelAt(110, 50), Rgb(clYellow));
+  EXPECT_EQ(PixelAt(125, 50), Rgb(clAqua));
+  EXPECT_EQ(PixelAt(135, 50), Rgb(clAqua));  // column 1 ends at 240 - 100
+  EXPECT_EQ(PixelAt(145, 50), Rgb(clWindow));
+}
+
 TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   TDataStringTree* t = MakeTree();
   TDTHeader* h = t->Header();
