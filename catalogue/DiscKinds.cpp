@@ -11,21 +11,25 @@
 namespace qv {
 
 namespace {
-const char* const kDefaults[] = {"Other", "Software", "Audio", "Video", "Games",
-                                 "Backup", "Files", "Music", "Movies", "Photos"};
+const char* const kDefaults[] = {"Other",  "Software", "Audio", "Video",  "Games",
+                                 "Backup", "Files",    "Music", "Movies", "Photos"};
 }
 
-TDiscKinds::TDiscKinds(IEngineHost& host) : host_(host) { Reset(); }
+TDiscKinds::TDiscKinds(IEngineHost& host) : host_(host) {
+  Reset();
+}
 
 TDiscKinds::~TDiscKinds() {
   if (IsAttached()) Close();
 }
 
-void TDiscKinds::Reset() { names_.assign(1, Item{kDefaults[0], 0}); }
+void TDiscKinds::Reset() {
+  names_.assign(1, Item{kDefaults[0], 0});
+}
 
 void TDiscKinds::LoadDefaults() {
   Reset();
-  for (std::size_t i = 1; i < std::size(kDefaults); ++i) Add(kDefaults[i]);
+  for (std::size_t i = 1; i < std::size(kDefaults); ++i) names_.push_back(Item{kDefaults[i], 0});
 }
 
 std::string TDiscKinds::GetName(int32_t index) const {
@@ -33,7 +37,9 @@ std::string TDiscKinds::GetName(int32_t index) const {
 }
 
 void TDiscKinds::Rename(int32_t index, const std::string& name) {
-  if (InRange(index)) names_[std::size_t(index)].name = name;
+  if (!InRange(index)) return;
+  names_[std::size_t(index)].name = name;
+  Changed();
 }
 
 int32_t TDiscKinds::IndexOf(const std::string& name) const {
@@ -42,15 +48,30 @@ int32_t TDiscKinds::IndexOf(const std::string& name) const {
   return -1;
 }
 
-void TDiscKinds::Add(const std::string& name) { names_.push_back(Item{name, 0}); }
+void TDiscKinds::Add(const std::string& name) {
+  names_.push_back(Item{name, 0});
+  Changed();
+}
 
 void TDiscKinds::Delete(int32_t index) {
   if (!InRange(index)) return;
   names_.erase(names_.begin() + index);
   if (names_.empty()) Reset();
-  if (Selected == index) Selected = -1;
-  else if (Selected > index) --Selected;
+  if (Selected == index)
+    Selected = -1;
+  else if (Selected > index)
+    --Selected;
   if (OnDelete) OnDelete(index);
+  Changed();
+}
+
+void TDiscKinds::Changed() {
+  if (!IsAttached() || !Save()) return;
+  if (OnChanged) {
+    OnChanged();
+  } else if (!Base->Flush()) {
+    host_.AddError(Base->LastError);
+  }
 }
 
 int32_t TDiscKinds::GetDiscCount(int32_t index) const {
@@ -87,7 +108,27 @@ bool TDiscKinds::CreateNew(TXBase* base) {
   KindsID = rec->ID;
   LoadDefaults();
   Base = base;
+  // Written at once: a catalogue must never lack its categories record, even
+  // when the session that made it never closes.
+  if (!Save() || !Base->Flush()) {
+    if (!Base->LastError.empty()) host_.AddError(Base->LastError);
+    return false;
+  }
   return true;
+}
+
+bool TDiscKinds::Recreate(TXBase* base, const TRecKind* kind, int64_t damaged) {
+  host_.AddWarning("Failed to retrieve categories descriptions; the default categories are used");
+  if (damaged >= 0) base->DeleteData(damaged);  // the next opening finds the new record first
+  TXRecData* rec = base->NewData(kind);
+  if (!rec) {
+    host_.AddError(base->LastError);
+    return false;
+  }
+  KindsID = rec->ID;
+  LoadDefaults();
+  Base = base;
+  return Save();  // written by the flush that ends the opening
 }
 
 bool TDiscKinds::Open(TXBase* base) {
@@ -99,31 +140,34 @@ bool TDiscKinds::Open(TXBase* base) {
     found = id;
     return false;
   });
-  if (found < 0) {
-    host_.AddError("Failed to retrieve categories descriptions");
-    return false;
-  }
+  // A missing or unreadable record costs the category names, never the
+  // catalogue: the defaults take their place.
+  if (found < 0) return Recreate(base, kind, -1);
   KindsID = found;
   Base = base;
-  if (!Load()) {
+  if (!LoadNames(false)) {
     Base = nullptr;
-    return false;
+    return Recreate(base, kind, found);
   }
   return true;
 }
 
 bool TDiscKinds::Load() {
+  return LoadNames(true);
+}
+
+bool TDiscKinds::LoadNames(bool report) {
   if (!IsAttached() || KindsID < 0) return false;
   TXRecData* rec = Base->GetData(KindsID);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    if (report) host_.AddError(Base->LastError);
     return false;
   }
   names_.clear();
   if (TXArrData* arr = rec::Arr(rec, fld::kNames)) {
     for (int i = 0; i < arr->Count(); ++i) {
       auto* v = dynamic_cast<TXValData*>(arr->GetItem(i));
-      if (v && v->Tag() == kcString) Add(v->IsEmpty() ? std::string() : v->GetText());
+      if (v && v->Tag() == kcString) names_.push_back(Item{v->IsEmpty() ? std::string() : v->GetText(), 0});
     }
   }
   if (names_.empty()) Reset();

@@ -29,6 +29,9 @@ class TDiscKinds {
   // Removes a category; later categories move down by one and OnDelete lets
   // the disc list renumber its discs to match.
   void Delete(int32_t index);
+  // Add, Rename and Delete of an attached list write the names into the
+  // record and then call OnChanged (or flush the database when none is set),
+  // so that a change survives a session that never closes.
   int32_t GetDiscCount(int32_t index) const;
   void SetDiscCount(int32_t index, int32_t count);
   void IncDiscCount(int32_t index);
@@ -45,6 +48,7 @@ class TDiscKinds {
   TXBase* Base = nullptr;
   int64_t KindsID = -1;
   std::function<void(int32_t)> OnDelete;
+  std::function<void()> OnChanged;
 
  private:
   struct Item {
@@ -53,6 +57,11 @@ class TDiscKinds {
   };
   bool InRange(int32_t index) const { return index >= 0 && index < Count(); }
   const TRecKind* FindKind(TXBase* base);
+  void Changed();
+  bool LoadNames(bool report);
+  // The ten default categories in a record of their own, after the stored
+  // one was found missing or unreadable.
+  bool Recreate(TXBase* base, const TRecKind* kind, int64_t damaged);
 
   IEngineHost& host_;
   std::vector<Item> names_;

@@ -18,12 +18,37 @@ int32_t Percent(int64_t done, int64_t total) {
   return int32_t(std::clamp(p, 0.0, 100.0));
 }
 
-TDiscList::TDiscList(IEngineHost& host)
-    : Categories(host), BrowseRoot(TFileData::CreateRoot()), host_(host) {
-  Categories.OnDelete = [this](int32_t category) { RenumberAfterDelete(category); };
+bool DiscTextsFit(const TDiscData& data, IEngineHost& host) {
+  const std::size_t kMax = 255;
+  if (Utf16ToUtf8(data.Label).size() > kMax) {
+    host.AddError("Disc label is longer than 255 bytes");
+    return false;
+  }
+  if (Utf16ToUtf8(data.Location).size() > kMax) {
+    host.AddError("Disc location is longer than 255 bytes");
+    return false;
+  }
+  return true;
 }
 
-TDiscList::~TDiscList() { Clear(); }
+TDiscList::TDiscList(IEngineHost& host) : Categories(host), BrowseRoot(TFileData::CreateRoot()), host_(host) {
+  Categories.OnDelete = [this](int32_t category) { RenumberAfterDelete(category); };
+  Categories.OnChanged = [this] { CategoriesChanged(); };
+}
+
+// A category change reaches the disc at once, with the discs it renumbered.
+// While an operation runs, its own final flush writes them instead: a flush
+// now would free the records that operation holds.
+void TDiscList::CategoriesChanged() {
+  if (!IsOpen() || !Base->Opened()) return;
+  SaveAll();
+  if ((EngineBusy && *EngineBusy) || Browsing) return;
+  if (!Base->Flush()) host_.AddError(Base->LastError);
+}
+
+TDiscList::~TDiscList() {
+  Clear();
+}
 
 bool TDiscList::InitCommon(TXBase* base, TXIndex* discIndex) {
   if (IsOpen()) Close();
@@ -87,6 +112,11 @@ void TDiscList::Clear() {
 }
 
 TDiscData TDiscList::GetDisc(int32_t index) const {
+  QV_ASSERT(index >= 0 && index < Count());
+  return discs_[std::size_t(index)]->Data;
+}
+
+const TDiscData& TDiscList::DiscAt(int32_t index) const {
   QV_ASSERT(index >= 0 && index < Count());
   return discs_[std::size_t(index)]->Data;
 }
@@ -240,8 +270,10 @@ int64_t TDiscList::EstimateResults(const TSearchOpts& opts) const {
   for (int32_t i = 0; i < Count(); ++i) {
     const TDiscData& d = discs_[std::size_t(i)]->Data;
     if (opts.Disc >= 0 ? i != opts.Disc : (opts.Category >= 0 && d.Category != opts.Category)) continue;
-    if (!opts.FileMask.empty()) total += d.Files;
-    else if (!opts.FolderMask.empty()) total += d.Folders;
+    if (!opts.FileMask.empty())
+      total += d.Files;
+    else if (!opts.FolderMask.empty())
+      total += d.Folders;
   }
   return total;
 }

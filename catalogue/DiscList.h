@@ -27,10 +27,10 @@ struct TDiscData {
   int32_t Category = 0;  // position in the category list
   WideString Location;
   int64_t Files = 0;
-  int64_t Folders = 0;   // the root not counted
+  int64_t Folders = 0;  // the root not counted
   TDateTime Added = 0;
   WideString Description;
-  int64_t Root = -1;     // the root "xFolder" record; -1 when none
+  int64_t Root = -1;  // the root "xFolder" record; -1 when none
 };
 
 struct TDiscRec {
@@ -52,6 +52,8 @@ class TDiscList {
   bool IsOpen() const { return Base != nullptr; }
   int32_t Count() const { return int32_t(discs_.size()); }
   TDiscData GetDisc(int32_t index) const;
+  // The same without a copy; valid until the list changes.
+  const TDiscData& DiscAt(int32_t index) const;
   void SetDisc(int32_t index, const TDiscData& data);
   void SetCounts(int32_t index, int64_t files, int64_t folders);
   void SetRoot(int32_t index, int64_t root);
@@ -89,14 +91,23 @@ class TDiscList {
   const bool* EngineBusy = nullptr;
 
  private:
+  struct TreeWalk;
+  bool LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
+  bool CheckedNode(TXRecData* rec, int64_t ref, int64_t parentRef, const TreeWalk& walk);
   bool InitCommon(TXBase* base, TXIndex* discIndex);
   void Progress(int64_t done, int64_t total);
   void WriteDisc(TXRecData* rec, const TDiscData& d);
   void RenumberAfterDelete(int32_t category);
+  void CategoriesChanged();
 
   IEngineHost& host_;
   std::vector<std::unique_ptr<TDiscRec>> discs_;
 };
+
+// The stored label and location hold at most 255 bytes of UTF-8. False with
+// an error line naming the field when data does not fit: such a disc is
+// refused rather than cut, so two labels can never collide by their cut.
+bool DiscTextsFit(const TDiscData& data, IEngineHost& host);
 
 // Progress in percent, truncated toward zero, kept within 0..100; a zero
 // total reports 100.

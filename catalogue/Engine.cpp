@@ -48,6 +48,7 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder) : host_(host) 
   Scanner = std::make_unique<TFilist>(FileKinds.get());
   Scanner->OnProcessMessages = [this] { host_.ProcessMessages(); };
   Scanner->OnError = [this](const std::string& text) { host_.AddError(text); };
+  Scanner->OnWarning = [this](const std::string& text) { host_.AddWarning(text); };
   Engine = this;
 }
 
@@ -64,11 +65,19 @@ TEngine::~TEngine() {
 
 // The busy protocol: a long operation started while another runs (or while a
 // disc is being browsed) returns at once.
-bool TEngine::Refused() { return !usable_ || Busy || Discs->Browsing; }
+bool TEngine::Refused() {
+  return !usable_ || Busy || Discs->Browsing;
+}
 
 bool TEngine::RefusedLoudly() {
   if (!Refused()) return false;
   if (usable_) host_.AddWarning("Another operation is running; please wait until it ends");
+  return true;
+}
+
+bool TEngine::RefusedReadOnly() {
+  if (!IsOpen() || !Base->ReadOnly()) return false;
+  host_.AddError("The database is damaged and opened for reading only");
   return true;
 }
 
@@ -92,13 +101,35 @@ bool TEngine::PrepareDatabase(bool created) {
   TXIndex* discIndex = MakeIndex("xDisc", created);
   FolderNameIndex = discIndex ? MakeIndex("xFolderName", created) : nullptr;
   FileNameIndex = FolderNameIndex ? MakeIndex("xFileName", created) : nullptr;
-  if (!FileNameIndex) return false;
+  if (!FileNameIndex || !KeepNameOrder(created, discIndex)) return false;
   TContext& ctx = Base->Context();
   FolderRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolder"));
   FileRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFile"));
   FolderNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolderName"));
   FileNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFileName"));
   return created ? Discs->InitNew(Base.get(), discIndex) : Discs->InitOpened(Base.get(), discIndex);
+}
+
+// The name indexes are stored in the order of our name comparison, which
+// depends on the Unicode data of the build. xbase.vlm records that order; an
+// index of another order (or of a catalogue that recorded none) is sorted
+// again as it stands, merging nothing, before anything searches it.
+bool TEngine::KeepNameOrder(bool created, TXIndex* discIndex) {
+  static const char* const kKey = "Collation";
+  const std::string tag = NameOrderTag();
+  if (!created && Base->ReadEngineKey(kKey) == tag) return true;
+  if (!created) {
+    for (TXIndex* index : {discIndex, FolderNameIndex, FileNameIndex}) {
+      if (!Base->Rebuild(index)) {
+        host_.AddError(Base->LastError.empty() ? "Failed to rebuild index" : Base->LastError);
+        return false;
+      }
+    }
+    host_.AddInfo("Name indexes have been sorted again for the name order \"" + tag + "\"");
+  }
+  // The indexes reach their files before the tag says they are in order.
+  if (!Base->Flush() || !Base->WriteEngineKey(kKey, tag)) host_.AddError(Base->LastError);
+  return true;
 }
 
 void TEngine::AbandonDatabase() {
@@ -112,6 +143,7 @@ void TEngine::ForgetNames() {
   names_.Clear();
   paths_.Clear();
   folders_.Clear();
+  facts_.Clear();
   interned_[0].clear();
   interned_[1].clear();
 }
@@ -155,6 +187,7 @@ bool TEngine::OpenDatabase(const std::string& password) {
     AbandonDatabase();
     return false;
   }
+  if (Base->ReadOnly()) host_.AddError(Base->DamageText());
   RefreshViews(true);
   host_.AddInfo("Database \"" + Base->Name + "\" has been loaded");
   return true;
@@ -188,7 +221,9 @@ void TEngine::Abort() {
   Scanner->Abort();
 }
 
-void TEngine::SetFileKinds(const TFileKinds& source) { FileKinds->Assign(source); }
+void TEngine::SetFileKinds(const TFileKinds& source) {
+  FileKinds->Assign(source);
+}
 
 void TEngine::RefreshViews(bool full) {
   host_.FileTreeClear();
@@ -205,7 +240,7 @@ void TEngine::RefreshViews(bool full) {
 }
 
 int TEngine::CompareNames(TXRecData* entry, TXRecData* key) {
-  return qv::CompareNames(rec::StrRef(key, fld::nName), rec::StrRef(entry, fld::nName));
+  return CompareStoredNames(rec::StrRef(key, fld::nName), rec::StrRef(entry, fld::nName));
 }
 
 void TEngine::Progress(int32_t percent) {

@@ -7,11 +7,14 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "catalogue/DiscList.h"
 #include "catalogue/EngineHost.h"
+#include "catalogue/EntryFacts.h"
 #include "catalogue/FileKinds.h"
 #include "catalogue/Filist.h"
+#include "catalogue/Masks.h"
 #include "catalogue/NameCache.h"
 #include "catalogue/NodeData.h"
 #include "catalogue/ScanOptions.h"
@@ -85,6 +88,10 @@ class TEngine {
   bool Busy = false;
   // Long operations let the message loop run at most this often (0: every item).
   int32_t MessageIntervalMs = 15;
+  // An add writes finished file and folder records in batches of this many.
+  int32_t WriteAheadRecords = 8192;
+  // A search tests names on several threads when it has this many per thread.
+  int32_t NamesPerThread = 32768;
 
  private:
   // Holds the busy flag for one operation and clears it on every way out.
@@ -101,12 +108,15 @@ class TEngine {
   };
   bool Refused();
   bool RefusedLoudly();
+  // A damaged database opened for reading only refuses every change.
+  bool RefusedReadOnly();
   bool PrepareDatabase(bool created);
   void AbandonDatabase();
   void ForgetDatabase();
   void ForgetNames();
   bool CloseOpenDatabase();
   TXIndex* MakeIndex(const char* kind, bool created);
+  bool KeepNameOrder(bool created, TXIndex* discIndex);
   void Progress(int32_t percent);
   void ProgressOf(int64_t done, int64_t total);
   void LetMessagesRun();
@@ -123,24 +133,40 @@ class TEngine {
                      double date) const;
   struct SearchState;
   bool WalkIndex(SearchState& s, bool isFile);
-  // One name of the walk; pruned tells that the name left the index.
-  bool SearchName(SearchState& s, int64_t nameID, bool isFile, bool& pruned);
-  bool ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec);
-  bool FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& name, bool isFile, bool& pruned);
+  std::size_t CacheNames(const std::vector<int64_t>& ids, bool isFile);
+  // The type filter and the mask test of one name.
+  bool NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const;
+  void MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,
+                  std::vector<uint8_t>& hits);
+  bool ReadName(int64_t nameID, bool isFile, std::string& name, TXRecData*& nameRec);
+  // One matching name; pruned tells that the name left the index.
+  bool FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& pruned);
   int32_t DiscOf(int64_t discID, const char* warning);
+  bool CompareStored(TFileData* node, int64_t nameID, bool& stored);
+  // Keeps the facts of a stored entry and of the reference its name record
+  // just gained.
+  void NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& entry);
+  // The references of a name record, from the facts where they are known.
+  void NameRefs(int64_t nameID, TXRecData* nameRec, std::vector<int64_t>& refs);
+  bool IsDeletedID(int64_t id) const;
 
   IEngineHost& host_;
   bool usable_ = false;
   TProgressHandler progress_;
-  TNameCache names_;                 // name record ID -> name, for the search walk
-  TFolderPathCache paths_;           // folder record ID -> path, per search or compare
-  TFolderLinks folders_;             // folder record ID -> parent and name
+  TNameCache names_;        // name record ID -> name, for the search walk
+  TFolderPathCache paths_;  // folder record ID -> path text
+  TFolderLinks folders_;    // folder record ID -> parent and name
+  TEntryFacts facts_;       // entries and name references met so far
   int64_t lastPumpMs_ = -1;
   int32_t lastProgress_ = -1;
   bool warnedMissingDisc_ = false;
   std::unique_ptr<TXRecData> folderKey_, fileKey_;  // scratch lookup records
   // Folded-name hash -> name record ID, for file names [0] and folder names [1].
   std::unordered_map<uint64_t, int64_t> interned_[2];
+  // File and folder records of the disc being added that are complete: their
+  // chains are written ahead in batches, so an add holds little in memory.
+  std::vector<TXRecData*> finished_;
+  void Finished(TXRecData* rec);
 };
 
 // The process's engine, as the windows reach it.

@@ -1,5 +1,6 @@
 // Adding a disc: the disc record, the scan, and the depth-first walk that
 // turns the scanned tree into folder and file records with shared names.
+#include <algorithm>
 #include <chrono>
 
 #include "catalogue/Engine.h"
@@ -27,10 +28,12 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Disc label must be specified");
     return;
   }
+  if (!DiscTextsFit(data, host_)) return;
   if (!IsOpen()) {
     host_.AddError("Database has not been opened");
     return;
   }
+  if (RefusedReadOnly()) return;
   int32_t discIndex = Discs->AddDisc(data);
   if (discIndex < 0) return;
   const int64_t start = WallMs();
@@ -49,8 +52,9 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
       host_.AddInfo("Found " + files + " file(s) and " + folders + " folders(s)");
       host_.AddInfo("Adding files and folders to the database ...");
       Progress(0);
-      if (AddFolder(Scanner->Root(), discIndex, -1) >= 0)
-        host_.AddInfo(files + " file(s) and " + folders + " folder(s) were added to the database");
+      const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0;
+      finished_.clear();  // what was not written ahead goes with the final flush
+      if (added) host_.AddInfo(files + " file(s) and " + folders + " folder(s) were added to the database");
     }
   }
   Scanner->Reset();
@@ -75,18 +79,18 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
   return key.get();
 }
 
-// Names met before resolve through a hash of the folded name, verified against
-// the record, so a repeated name costs no index search; a new name (or a
-// hash collision) goes through the index as usual.
+// Every spelling of a name has a record of its own: the file system tells
+// "README" from "readme". Names met before resolve through a hash of their
+// bytes, verified against the record, so a repeated name costs no index
+// search; a new name (or a hash collision) goes through the index as usual.
 TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   auto& interned = interned_[folder ? 1 : 0];
-  const uint64_t hash = FoldedHash(name);
+  const uint64_t hash = ExactHash(name);
   auto known = interned.find(hash);
   if (known != interned.end()) {
     TXRecData* rec = Base->FetchData(known->second);
     const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
-    if (rec && rec->Kind == kind && !rec->IsDeleted() && qv::CompareNames(rec::StrRef(rec, fld::nName), name) == 0)
-      return rec;
+    if (rec && rec->Kind == kind && !rec->IsDeleted() && rec::StrRef(rec, fld::nName) == name) return rec;
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
@@ -112,6 +116,19 @@ TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   return rec;
 }
 
+void TEngine::NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& entry) {
+  facts_.PutEntry(id, entry);
+  if (facts_.KnowsRefs(name->ID)) {
+    facts_.AddRef(name->ID, id);
+    return;
+  }
+  // The first reference of this name in the session: the record, which now
+  // lists this one too, gives the whole list.
+  std::vector<int64_t> refs(std::size_t(rec::RefCount(name, fld::nRefs)));
+  for (std::size_t i = 0; i < refs.size(); ++i) refs[i] = rec::RefAt(name, fld::nRefs, int(i));
+  facts_.PutRefs(name->ID, refs);
+}
+
 int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef) {
   LetMessagesRun();
   if (Aborted) return -1;
@@ -134,6 +151,7 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   folders_.Put(id, {parentRef, name ? name->ID : -1});
   if (name) {
     rec::AddRef(name, fld::nRefs, id);
+    NoteEntry(name, id, {discID, parentRef, 0, node->Date});
     ++FoldersCount;
     ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
   } else {
@@ -145,9 +163,21 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
     bool isFile = child->Kind == TFileData::kFile;
     int64_t childID = isFile ? AddFile(child, discID, id) : AddFolder(child, discIndex, id);
     if (childID < 0) return -1;
+    // The scanned subtree is stored: its nodes make room for the records to come.
+    if (!isFile) child->ClearChildren();
     rec::AddRef(rec, isFile ? fld::foFiles : fld::foFolders, childID);
   }
+  Finished(rec);
   return id;
+}
+
+// A batch of finished records is written and leaves the pool; a write that
+// fails keeps its record pooled for the final flush, which reports it.
+void TEngine::Finished(TXRecData* rec) {
+  finished_.push_back(rec);
+  if (finished_.size() < std::size_t(std::max(WriteAheadRecords, 1))) return;
+  Base->WriteAhead(finished_);
+  finished_.clear();
 }
 
 int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
@@ -164,9 +194,12 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   rec::SetDate(rec, fld::fiDate, node->Date);
   rec::SetInt(rec, fld::fiSize, node->Size);
   rec::AddRef(name, fld::nRefs, rec->ID);
+  NoteEntry(name, rec->ID, {discID, parentRef, node->Size, node->Date});
   ++FilesCount;
   ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
-  return rec->ID;
+  const int64_t id = rec->ID;
+  Finished(rec);
+  return id;
 }
 
 }  // namespace qv

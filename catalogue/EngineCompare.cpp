@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "catalogue/Engine.h"
+#include "catalogue/Names.h"
 #include "catalogue/RecordFields.h"
+#include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
 #include "platform/Files.h"
 
@@ -23,7 +25,6 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   Scanner->Reset();
   host_.FileTreeClear();
   host_.ClearConsole();
-  paths_.Clear();
   warnedMissingDisc_ = false;
   host_.AddInfo("Scanning path \"" + path + "\" for files and folders ...");
   TScanOpts scan;
@@ -68,30 +69,59 @@ bool TEngine::CompareTree(TFileData* node) {
   return true;
 }
 
+// A scanned file counts as stored when a stored file of its name, in any
+// letter case, has its date and size; each stored spelling is a group.
 bool TEngine::CompareFile(TFileData* node) {
   QV_ASSERT(node->Kind == TFileData::kFile);
   const std::string reportLine = Scanner->RootPath + node->GetPath() + node->Name;
   int found = -1;
   int pos = FileNameIndex->Find(NameKey(node->Name, false), found);
-  if (pos >= 0) {  // the name was never stored
+  if (pos < 0 && found < 0) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  // The spellings of the name stand side by side around the exact one.
+  int64_t first = pos >= 0 ? pos : found, last = first - 1;
+  std::string name;
+  auto sameName = [&](int64_t at, bool& ok) {
+    ok = NameAt(FileNameIndex, at, name);
+    return ok && SameName(name, node->Name);
+  };
+  bool ok = true;
+  while (first > 0 && sameName(first - 1, ok)) --first;
+  while (ok && last + 1 < FileNameIndex->Count() && sameName(last + 1, ok)) ++last;
+  if (!ok) {
+    host_.AddError(Base->LastError);
+    return false;
+  }
+  bool stored = false;
+  for (int64_t at = first; at <= last; ++at)
+    if (!CompareStored(node, FileNameIndex->GetItem(int(at)), stored)) return false;
+  if (!stored) {
     host_.AddReportLine(reportLine);
     ++FoldersCount;
-    return true;
   }
-  TXRecData* nameRec = found >= 0 ? Base->GetData(FileNameIndex->GetItem(found)) : nullptr;
+  return true;
+}
+
+// The stored files of one name record that have the scanned file's date and
+// size, as a group row with an entry row each.
+bool TEngine::CompareStored(TFileData* node, int64_t nameID, bool& stored) {
+  TXRecData* nameRec = Base->GetData(nameID);
   if (!nameRec) {
     host_.AddError(Base->LastError);
     return false;
   }
   std::vector<int64_t> refs;
-  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i) refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
+  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i)
+    refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
   ViewNode group = nullptr;
   for (int64_t ref : refs) {
-    TXRecData* file = Base->GetData(ref);
-    if (!file) {
-      Base->Release(nameRec);
-      host_.AddError(Base->LastError);
-      return false;
+    std::string error;
+    TXRecData* file = GetReferenced(*Base, ref, FileRecKind, error);
+    if (!file) {  // reported, and the compare goes on with the rest
+      host_.AddError(error);
+      continue;
     }
     const bool same = !file->IsDeleted() && rec::Date(file, fld::fiDate) == node->Date &&
                       rec::Int(file, fld::fiSize) == node->Size;
@@ -106,16 +136,15 @@ bool TEngine::CompareFile(TFileData* node) {
     if (!group) {
       TNodeData g;
       g.Kind = nkFileGroup;
-      g.Name = Utf8ToUtf16(rec::Str(nameRec, fld::nName));
+      g.StoredName = rec::Str(nameRec, fld::nName);
+      g.Name = Utf8ToUtf16(g.StoredName);
       group = host_.FileTreeAddNode(g, nullptr);
     }
     host_.FileTreeAddNode(EntryRow(disc, ref, nkFile, GetFolderPath(parent), size, date), group);
   }
   if (group) {
     host_.FileTreeExpand(group);
-  } else {
-    host_.AddReportLine(reportLine);
-    ++FoldersCount;
+    stored = true;
   }
   Base->Release(nameRec);
   return true;

@@ -2,12 +2,15 @@
 // literal prefix, tests each name against the mask once, and follows the
 // references of matching names through the disc, category, size, date and
 // folder-path filters.
+#include <algorithm>
 #include <optional>
+#include <thread>
 
 #include "catalogue/Engine.h"
 #include "catalogue/Masks.h"
 #include "catalogue/Names.h"
 #include "catalogue/RecordFields.h"
+#include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
 #include "classlib/SysUtils.h"
 
@@ -24,9 +27,8 @@ std::string MaskKey(const std::string& mask) {
 class TLazyMask {
  public:
   explicit TLazyMask(const std::string& text) : text_(text) {}
-  // False with malformed := true when the mask cannot be compiled.
-  bool Matches(std::string_view name, bool& malformed) {
-    malformed = false;
+  // The compiled mask; nullptr when it is malformed.
+  const TMask* Compiled() {
     if (!mask_ && !bad_) {
       try {
         mask_.emplace(text_);
@@ -34,7 +36,12 @@ class TLazyMask {
         bad_ = true;
       }
     }
-    if (bad_) {
+    return bad_ ? nullptr : &*mask_;
+  }
+  // False with malformed := true when the mask cannot be compiled.
+  bool Matches(std::string_view name, bool& malformed) {
+    malformed = false;
+    if (!Compiled()) {
       malformed = true;
       return false;
     }
@@ -76,59 +83,130 @@ bool TEngine::NameAt(TXIndex* index, int64_t pos, std::string& name) {
   return true;
 }
 
+// The run of names that carry the mask's literal prefix, folded: all
+// spellings of a name stand together in the index, so two binary searches on
+// "orders before / carries / orders after the prefix" find the run exactly.
 bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, int64_t& lo) {
   TXIndex* index = NameIndex(!isFile);
   const std::string key = MaskKey(isFile ? opts.FileMask : opts.FolderMask);
   lo = 0;
   hi = int64_t(index->Count()) - 1;
   if (hi <= 0 || key.empty()) return true;
-  int found = -1;
-  int pos = index->Find(NameKey(key, !isFile), found);
-  if (pos < 0 && found < 0) {
+  std::string name;
+  bool failed = false;
+  // The first position in [a, b) whose name's place relative to the prefix
+  // is past `side` (-1: no longer before the run; 0: past the run).
+  auto bound = [&](int64_t a, int64_t b, int side) {
+    while (a < b && !failed) {
+      int64_t mid = a + (b - a) / 2;
+      if (!NameAt(index, mid, name))
+        failed = true;
+      else if (CompareNamePrefix(name, key) <= side)
+        a = mid + 1;
+      else
+        b = mid;
+    }
+    return a;
+  };
+  lo = bound(0, index->Count(), -1);
+  if (failed) {
     host_.AddError("Failed to search lower index");
     return false;
   }
-  lo = pos >= 0 ? pos : found;
-  // The names that carry the prefix stand together from lo on: find where
-  // they end by a binary search on "starts with the key".
-  int64_t a = lo, b = index->Count();
-  std::string name;
-  while (a < b) {
-    int64_t mid = a + (b - a) / 2;
-    if (!NameAt(index, mid, name)) {
-      host_.AddError("Failed to search upper index");
-      return false;
-    }
-    if (StartsWithFolded(name, key)) a = mid + 1;
-    else b = mid;
+  hi = bound(lo, index->Count(), 0) - 1;
+  if (failed) {
+    host_.AddError("Failed to search upper index");
+    return false;
   }
-  hi = a - 1;
   return Base->Flush();
 }
 
+// Every name of the stretch is tested on its text alone, from memory and on
+// several threads; then the matching names are followed one by one, with the
+// message loop running between them.
 bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   int64_t hi, lo;
   if (!GetIndexRange(s.opts, isFile, hi, lo)) return false;
   TXIndex* index = NameIndex(!isFile);
-  const int64_t span = hi - lo + 1;
-  int64_t done = 0;
-  lastProgress_ = -1;
-  for (int64_t pos = lo; pos <= hi && pos < index->Count();) {
-    bool pruned = false;
-    int64_t id = index->GetItem(int(pos));
-    bool ok = SearchName(s, id, isFile, pruned);
-    if (!ok) break;
-    // A pruned name left the index: the next name now stands at pos.
-    if (pruned) --hi;
-    else ++pos;
-    ProgressOf(++done, span);
-    LetMessagesRun();
-    if (Aborted) {
-      host_.AddWarning("Searching interrupted");
-      break;
-    }
+  std::vector<int64_t> ids;
+  for (int64_t pos = lo; pos <= hi && pos < index->Count(); ++pos) ids.push_back(index->GetItem(int(pos)));
+  if (ids.empty()) return true;
+  const std::size_t ready = CacheNames(ids, isFile);
+  const TMask* mask = (isFile ? s.fileMask : s.folderMask).Compiled();
+  if (!mask) {
+    host_.AddError(std::string(isFile ? "Invalid file mask \"" : "Invalid folder mask \"") +
+                   (isFile ? s.opts.FileMask : s.opts.FolderMask) + "\" specified");
+    Aborted = true;
   }
+  std::vector<uint8_t> hits(ready, 0);
+  if (mask) MatchNames(s, *mask, ids, isFile, hits);
+  lastProgress_ = -1;
+  for (std::size_t i = 0; i < ids.size() && !Aborted; ++i) {
+    if (i < ready && !hits[i]) continue;
+    if (i >= ready) {
+      // A name that could not be read is read again here, which reports it.
+      std::string name;
+      TXRecData* nameRec = nullptr;
+      if (!ReadName(ids[i], isFile, name, nameRec)) break;
+      Base->Release(nameRec);
+      if (!mask || !NamePasses(s, *mask, name, isFile)) continue;
+    }
+    bool pruned = false;
+    if (!FollowRefs(s, ids[i], isFile, pruned)) break;
+    ProgressOf(int64_t(i + 1), int64_t(ids.size()));
+    LetMessagesRun();
+  }
+  if (Aborted) host_.AddWarning("Searching interrupted");
   return true;
+}
+
+// Reads into the name cache every name of ids it does not hold yet; the
+// count of names ready, stopping before the first one that cannot be read.
+std::size_t TEngine::CacheNames(const std::vector<int64_t>& ids, bool isFile) {
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    if (names_.Find(ids[i])) continue;
+    TXRecData* rec = Base->GetData(ids[i]);
+    if (!rec) return i;
+    const bool usable = !(isFile && rec->IsDeleted());
+    if (usable) {
+      names_.Put(ids[i], rec::StrRef(rec, fld::nName));
+      std::vector<int64_t> refs;  // kept too: a matching name is not read twice
+      NameRefs(ids[i], rec, refs);
+    }
+    Base->Release(rec);
+    if (!usable) return i;
+    if ((i & 1023) == 0) LetMessagesRun();
+    if (Aborted) return i;
+  }
+  return ids.size();
+}
+
+bool TEngine::NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const {
+  if (isFile && s.opts.FileType >= 0 && s.kinds.IndexOf(NameExt(name)) != s.opts.FileType) return false;
+  return mask.Matches(name);
+}
+
+// hits[i] := the name of ids[i] passes the type filter and the mask; the
+// names are in the cache and nothing changes them meanwhile.
+void TEngine::MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,
+                         std::vector<uint8_t>& hits) {
+  auto match = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) hits[i] = NamePasses(s, mask, *names_.Find(ids[i]), isFile);
+  };
+  const std::size_t n = hits.size();
+  const std::size_t kPerThread = std::size_t(std::max(1, NamesPerThread));
+  std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), 8);
+  threads = std::min(threads, (n + kPerThread - 1) / kPerThread);
+  if (threads <= 1) {
+    match(0, n);
+    return;
+  }
+  std::vector<std::thread> workers;
+  const std::size_t chunk = (n + threads - 1) / threads;
+  for (std::size_t t = 1; t < threads; ++t)
+    workers.emplace_back(match, std::min(n, t * chunk), std::min(n, (t + 1) * chunk));
+  match(0, std::min(n, chunk));
+  for (auto& w : workers) w.join();
 }
 
 bool TEngine::Search(const TSearchOpts& opts) {
@@ -138,14 +216,14 @@ bool TEngine::Search(const TSearchOpts& opts) {
   if (!IsOpen()) return false;
   host_.FileTreeClear();
   host_.ClearConsole();
-  paths_.Clear();
   warnedMissingDisc_ = false;
   SearchState s{opts, TLazyMask(opts.FileMask), TLazyMask(opts.FolderMask), TFileKindIndex(*FileKinds)};
   const int64_t estimate = Discs->EstimateResults(opts);
   const bool fullMask = opts.FileMask == "*" || opts.FileMask == "*.*" || opts.FolderMask == "*";
   if (fullMask && estimate > 1000 &&
       !host_.AskYesNo("Searching with these file and folder masks could deliver up to " +
-                      std::to_string(estimate) + " results!\n\rDo you still want to continue with the search?"))
+                      std::to_string(estimate) +
+                      " results!\n\rDo you still want to continue with the search?"))
     return false;
   if (estimate == 0) {
     host_.AddWarning("Selected search options will deliver no results");
@@ -190,6 +268,7 @@ TNodeData TEngine::EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, con
   row.Disc = disc.Label;
   row.Location = disc.Location;
   row.Path = Utf8ToUtf16(path);
+  row.StoredPath = path;
   row.Size = size;
   row.Date = date;
   return row;
@@ -206,14 +285,9 @@ int32_t TEngine::DiscOf(int64_t discID, const char* text) {
   return pos;
 }
 
-// The name of a name record: from the cache unless `fetch`, else read into
-// nameRec (pinned; the caller releases it).
-bool TEngine::ReadName(int64_t nameID, bool isFile, bool fetch, std::string& name, TXRecData*& nameRec) {
-  const std::string_view* cached = names_.Find(nameID);
-  if (cached && !fetch) {
-    name.assign(*cached);
-    return true;
-  }
+// The name record of a name, read into nameRec (pinned; the caller releases
+// it), with its name.
+bool TEngine::ReadName(int64_t nameID, bool isFile, std::string& name, TXRecData*& nameRec) {
   nameRec = Base->GetData(nameID);
   if (!nameRec) {
     host_.AddError((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
@@ -225,65 +299,79 @@ bool TEngine::ReadName(int64_t nameID, bool isFile, bool fetch, std::string& nam
     return false;
   }
   name = rec::Str(nameRec, fld::nName);
-  if (!cached) names_.Put(nameID, name);
+  if (!names_.Find(nameID)) names_.Put(nameID, name);
   return true;
 }
 
-// One name of the walk: the type filter and the mask test on the name alone,
-// then, for a matching name, every stored file or folder of that name.
-bool TEngine::SearchName(SearchState& s, int64_t nameID, bool isFile, bool& pruned) {
-  const TSearchOpts& opts = s.opts;
-  std::string name;
-  TXRecData* nameRec = nullptr;
-  if (!ReadName(nameID, isFile, false, name, nameRec)) return false;
-  bool skip = isFile && opts.FileType >= 0 && s.kinds.IndexOf(NameExt(name)) != opts.FileType;
-  bool malformed = false;
-  if (!skip) skip = !(isFile ? s.fileMask : s.folderMask).Matches(name, malformed);
-  if (skip) {
-    if (malformed) {
-      host_.AddError(std::string(isFile ? "Invalid file mask \"" : "Invalid folder mask \"") +
-                     (isFile ? opts.FileMask : opts.FolderMask) + "\" specified");
-      Aborted = true;
-    }
-    if (nameRec) Base->Release(nameRec);
-    return true;
+// Whether a record is marked deleted, from the global index; false when
+// the ID is no record at all (reading the record then reports it).
+bool TEngine::IsDeletedID(int64_t id) const {
+  TXGIndexRec entry;
+  return Base->GIndex().ReadEntry(entry, id) && entry.IsDeleted();
+}
+
+void TEngine::NameRefs(int64_t nameID, TXRecData* nameRec, std::vector<int64_t>& refs) {
+  if (!nameRec) {
+    facts_.Refs(nameID, refs);
+    return;
   }
-  if (!nameRec && !ReadName(nameID, isFile, true, name, nameRec)) return false;
-  return FollowRefs(s, nameRec, name, isFile, pruned);
+  refs.resize(std::size_t(rec::RefCount(nameRec, fld::nRefs)));
+  for (std::size_t i = 0; i < refs.size(); ++i) refs[i] = rec::RefAt(nameRec, fld::nRefs, int(i));
+  if (!nameRec->IsDeleted() && (nameRec->Kind == FileNameRecKind || nameRec->Kind == FolderNameRecKind))
+    facts_.PutRefs(nameID, refs);
 }
 
 // The stored files or folders of a matching name, through the filters, as a
-// group row with one entry row each. A name whose every reference is deleted
-// is pruned from its index.
-bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& name, bool isFile,
-                         bool& pruned) {
+// group row with one entry row each. What the facts table knows is not read
+// again. A name whose every reference is deleted is pruned from its index.
+bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& pruned) {
   const TSearchOpts& opts = s.opts;
+  TXRecData* nameRec = nullptr;
+  std::string name;
+  if (!facts_.KnowsRefs(nameID) || IsDeletedID(nameID)) {
+    if (!ReadName(nameID, isFile, name, nameRec)) return false;
+  } else {
+    name.assign(*names_.Find(nameID));
+  }
   std::vector<int64_t> refs;
-  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i) refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
+  NameRefs(nameID, nameRec, refs);
+  const TRecKind* entryKind = isFile ? FileRecKind : FolderRecKind;
   ViewNode group = nullptr;
   std::size_t deleted = 0;
   for (int64_t ref : refs) {
-    TXRecData* entry = Base->GetData(ref);
-    if (!entry) {
-      host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + Base->LastError);
-      Base->Release(nameRec);
-      return false;
+    TEntryFacts::Entry facts;
+    bool isDeleted;
+    if (facts_.FindEntry(ref, facts)) {
+      isDeleted = IsDeletedID(ref);
+    } else {
+      std::string damage;
+      TXRecData* entry = GetReferenced(*Base, ref, entryKind, damage);
+      if (!entry) {  // reported, and the walk goes on with the rest
+        host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
+        continue;
+      }
+      isDeleted = entry->IsDeleted();
+      if (!isDeleted && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) != nameID) {
+        host_.AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
+                       IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
+        Base->Release(entry);
+        continue;
+      }
+      // Disc, parent and date stand at the same field numbers in file and folder records.
+      facts = {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
+               isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)};
+      if (!isDeleted) facts_.PutEntry(ref, facts);
+      Base->Release(entry);
     }
-    // Disc, parent and date stand at the same field numbers in file and folder records.
-    const int64_t discID = rec::Ref(entry, fld::fiDisc), parent = rec::Ref(entry, fld::fiParent);
-    const double date = rec::Date(entry, fld::fiDate);
-    const int64_t size = isFile ? rec::Int(entry, fld::fiSize) : 0;
-    const bool isDeleted = entry->IsDeleted();
-    Base->Release(entry);
     if (isDeleted) {
       ++deleted;
       continue;
     }
-    int32_t discPos = DiscOf(discID, "Deleted disc reference encountered!");
+    int32_t discPos = DiscOf(facts.disc, "Deleted disc reference encountered!");
     if (discPos < 0) continue;
-    const TDiscData disc = Discs->GetDisc(discPos);
-    if (!AcceptsEntry(opts, disc, discPos, date, size, isFile)) continue;
-    std::string path = GetFolderPath(parent);
+    const TDiscData& disc = Discs->DiscAt(discPos);
+    if (!AcceptsEntry(opts, disc, discPos, facts.date, facts.size, isFile)) continue;
+    std::string path = GetFolderPath(facts.parent);
     if (isFile && !opts.FolderMask.empty() && path != "/") {
       bool malformed;
       bool match = s.folderMask.Matches(path, malformed);
@@ -296,17 +384,23 @@ bool TEngine::FollowRefs(SearchState& s, TXRecData* nameRec, const std::string& 
     }
     if (!group) {
       TNodeData g;
-      g.ID = nameRec->ID;
+      g.ID = nameID;
       g.Kind = isFile ? nkFileGroup : nkFolderGroup;
       g.Name = Utf8ToUtf16(name);
+      g.StoredName = name;
       group = host_.FileTreeAddNode(g, nullptr);
       ++(isFile ? s.fileGroups : s.folderGroups);
     }
-    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, size, date), group);
+    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date),
+                          group);
   }
-  if (group) host_.FileTreeExpand(group);
-  else if (deleted == refs.size()) pruned = PruneName(nameRec);
-  Base->Release(nameRec);
+  if (group) {
+    host_.FileTreeExpand(group);
+  } else if (deleted == refs.size()) {
+    if (!nameRec) nameRec = Base->GetData(nameID);
+    if (nameRec) pruned = PruneName(nameRec);
+  }
+  if (nameRec) Base->Release(nameRec);
   return true;
 }
 
@@ -318,7 +412,16 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   if (const std::string* cached = paths_.Find(ref)) return *cached;
   std::vector<std::string> names;  // from the folder up towards the root
   std::string head = "/";
+  // A damaged index could make the parents run in a circle: no sound path
+  // is longer than there are records.
+  int64_t steps = Base->GIndex().RecordCount();
   for (int64_t cur = ref; cur >= 0;) {
+    if (--steps < 0) {
+      head = "<Parent-Error> ";
+      host_.AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
+                     "\" form a circle");
+      break;
+    }
     if (const std::string* cached = paths_.Find(cur)) {
       head = *cached;
       break;
@@ -327,9 +430,11 @@ std::string TEngine::GetFolderPath(int64_t ref) {
     if (const TFolderLinks::Link* known = folders_.Find(cur)) {
       link = *known;
     } else {
-      TXRecData* folder = Base->GetData(cur);
+      std::string damage;
+      TXRecData* folder = GetReferenced(*Base, cur, FolderRecKind, damage);
       if (!folder) {
-        head = "<Parent-Error> " + Base->LastError;
+        head = "<Parent-Error> " + damage;
+        host_.AddError(damage);
         break;
       }
       link = {rec::Ref(folder, fld::foParent), rec::Ref(folder, fld::foName)};
@@ -340,9 +445,11 @@ std::string TEngine::GetFolderPath(int64_t ref) {
     if (const std::string_view* cached = names_.Find(link.name)) {
       names.emplace_back(*cached);
     } else {
-      TXRecData* nameRec = Base->GetData(link.name);
+      std::string damage;
+      TXRecData* nameRec = GetReferenced(*Base, link.name, FolderNameRecKind, damage);
       if (!nameRec) {
-        head = "<Name-Error> " + Base->LastError;
+        head = "<Name-Error> " + damage;
+        host_.AddError(damage);
         break;
       }
       names.push_back(rec::Str(nameRec, fld::nName));
@@ -362,7 +469,8 @@ bool TEngine::PruneName(TXRecData* nameRec) {
   TXIndex* index = nameRec->Kind == FileNameRecKind ? FileNameIndex : FolderNameIndex;
   index->Remove(nameRec);
   names_.Forget(nameRec->ID);
-  interned_[nameRec->Kind == FileNameRecKind ? 0 : 1].erase(FoldedHash(rec::StrRef(nameRec, fld::nName)));
+  facts_.ForgetRefs(nameRec->ID);
+  interned_[nameRec->Kind == FileNameRecKind ? 0 : 1].erase(ExactHash(rec::StrRef(nameRec, fld::nName)));
   return Base->DeleteData(nameRec->ID);
 }
 

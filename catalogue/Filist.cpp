@@ -4,7 +4,10 @@
 // Symbolic links are never followed, only folders and regular files are
 // taken, names beginning with "." are hidden, and a folder that is one of its
 // own ancestors (a bind mount loop) is kept empty. The walk keeps its own
-// stack, so no folder depth can exhaust the call stack.
+// stack, so no folder depth can exhaust the call stack, and it holds at most
+// kOpenFolders folders open: deeper down, an ancestor's descriptor is closed
+// and opened again through ".." on the way back up, so no depth can exhaust
+// the open-file limit either.
 #include "catalogue/Filist.h"
 
 #include <dirent.h>
@@ -17,12 +20,14 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/Files.h"
 
 namespace qv {
 
 namespace {
 
 constexpr std::size_t kDentsBytes = 64 * 1024;
+constexpr std::size_t kOpenFolders = 64;
 constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 
 int64_t MonotonicMs() {
@@ -48,7 +53,7 @@ TDateTime FileTimeToDateTime(int64_t unixSeconds) {
 
 // One open folder on the walk's stack.
 struct TFilist::Frame {
-  int fd;
+  int fd;  // -1 while parked, deep below it
   TFileData* node;
   uint64_t dev;
   uint64_t ino;
@@ -60,7 +65,8 @@ class TFilist::Walker {
  public:
   explicit Walker(TFilist& scanner) : s_(scanner), buf_(kDentsBytes / sizeof(uint64_t)) {}
   ~Walker() {
-    for (auto& f : stack_) ::close(f.fd);
+    for (auto& f : stack_)
+      if (f.fd >= 0) ::close(f.fd);
   }
   Walker(const Walker&) = delete;
   Walker& operator=(const Walker&) = delete;
@@ -69,6 +75,8 @@ class TFilist::Walker {
 
  private:
   void Push(int fd, TFileData* node, uint64_t dev, uint64_t ino);
+  void Pop();
+  bool Unpark(Frame& parent, int childFd);
   void List(Frame& f);
   void FileEntry(Frame& f, const char* name);
   void EnterNextFolder(Frame& f);
@@ -82,19 +90,21 @@ class TFilist::Walker {
 void TFilist::Walker::Run(const std::string& path, TFileData* node) {
   // The chosen folder itself may be reached through a link; below it, none is.
   int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;  // a folder that cannot be enumerated is empty
   struct statx st {};
-  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &st) != 0) {
+  if (fd >= 0 && ::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &st) != 0) {
     ::close(fd);
+    fd = -1;
+  }
+  if (fd < 0) {
+    s_.Unreadable(node);  // kept empty
     return;
   }
   Push(fd, node, DeviceOf(st), st.stx_ino);
   while (!stack_.empty()) {
     Frame& f = stack_.back();
     if (s_.Aborted || f.next >= f.folders.size()) {
-      ::close(f.fd);
       bool nested = stack_.size() > 1;
-      stack_.pop_back();
+      Pop();
       if (nested) s_.LetMessagesRun();  // after each sub-folder's entry and content
       continue;
     }
@@ -104,7 +114,42 @@ void TFilist::Walker::Run(const std::string& path, TFileData* node) {
 
 void TFilist::Walker::Push(int fd, TFileData* node, uint64_t dev, uint64_t ino) {
   stack_.push_back(Frame{fd, node, dev, ino, {}, 0});
+  if (stack_.size() > kOpenFolders) {
+    Frame& parked = stack_[stack_.size() - 1 - kOpenFolders];
+    if (parked.fd >= 0) ::close(parked.fd);
+    parked.fd = -1;
+  }
   List(stack_.back());
+}
+
+void TFilist::Walker::Pop() {
+  Frame& f = stack_.back();
+  if (stack_.size() > 1) {
+    Frame& parent = stack_[stack_.size() - 2];
+    if (parent.fd < 0 && !Unpark(parent, f.fd) && parent.next < parent.folders.size()) {
+      // Its other sub-folders cannot be reached any more: they stay out.
+      s_.Unreadable(parent.node);
+      parent.next = parent.folders.size();
+    }
+  }
+  if (f.fd >= 0) ::close(f.fd);
+  stack_.pop_back();
+}
+
+// Opens a parked folder again from its child, and makes sure it is the same
+// folder (nothing was moved or replaced meanwhile).
+bool TFilist::Walker::Unpark(Frame& parent, int childFd) {
+  if (childFd < 0) return false;
+  int fd = ::openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct statx st {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &st) != 0 || DeviceOf(st) != parent.dev ||
+      st.stx_ino != parent.ino) {
+    ::close(fd);
+    return false;
+  }
+  parent.fd = fd;
+  return true;
 }
 
 bool TFilist::Walker::IsOnStack(uint64_t dev, uint64_t ino) const {
@@ -119,7 +164,8 @@ void TFilist::Walker::List(Frame& f) {
   char* buf = reinterpret_cast<char*>(buf_.data());
   for (;;) {
     ssize_t n = ::getdents64(f.fd, buf, kDentsBytes);
-    if (n <= 0) return;  // the end, or an unreadable rest: what was read stays
+    if (n < 0) s_.Unreadable(f.node);  // what was read stays
+    if (n <= 0) return;
     for (ssize_t off = 0; off < n;) {
       auto* d = reinterpret_cast<struct dirent64*>(buf + off);
       off += d->d_reclen;
@@ -157,11 +203,14 @@ void TFilist::Walker::EnterNextFolder(Frame& f) {
   if (::statx(f.fd, name.c_str(), kStatFlags, mask, &st) != 0 || !S_ISDIR(st.stx_mode)) return;
   TFileData* child = s_.AddEntry(TFileData::kFolder, Entry{name, 0, FolderTime(st)}, f.node);
   uint64_t dev = DeviceOf(st);
-  int fd = -1;
-  if (!IsOnStack(dev, st.stx_ino))
-    fd = ::openat(f.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (IsOnStack(dev, st.stx_ino)) {
+    s_.LetMessagesRun();  // a loop: kept as an empty folder
+    return;
+  }
+  int fd = ::openat(f.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
-    s_.LetMessagesRun();  // kept as an empty folder
+    s_.Unreadable(child);  // kept as an empty folder
+    s_.LetMessagesRun();
     return;
   }
   Push(fd, child, dev, st.stx_ino);  // f is not valid after this
@@ -285,6 +334,13 @@ TFileData* TFilist::AddEntry(uint8_t kind, const Entry& entry, TFileData* parent
   ++TotalCount;
   if (OnProgress) OnProgress(int32_t(TotalCount / 500));
   return node;
+}
+
+void TFilist::Unreadable(const TFileData* folder) {
+  if (!OnWarning) return;
+  std::string path = ExcludeTrailingPathDelimiter(RootPath);
+  if (folder->Parent) path += folder->GetPath() + folder->Name;
+  OnWarning("Failed to read folder \"" + path + "\"");
 }
 
 void TFilist::LetMessagesRun() {

@@ -55,6 +55,8 @@ class TFilist {
   std::function<void()> OnProcessMessages;
   // Reports an error line to the console.
   std::function<void(const std::string&)> OnError;
+  // Reports a warning line: a folder that cannot be read, kept empty.
+  std::function<void(const std::string&)> OnWarning;
 
   TFileKinds* FileKinds;
   TScanOpts ScanOpts;
@@ -82,6 +84,7 @@ class TFilist {
   bool KeepFile(std::string_view name, int64_t size, TDateTime date);
   TFileData* AddEntry(uint8_t kind, const Entry& entry, TFileData* parent);
   void LetMessagesRun();
+  void Unreadable(const TFileData* folder);
 
   std::unique_ptr<TFileData> root_;
   TFileKindIndex kinds_;           // the file-type table as the scan began

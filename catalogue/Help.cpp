@@ -1,20 +1,12 @@
-// Starting the help viewer: posix_spawn of xdg-open, no shell; a detached
-// thread reaps the viewer so that no zombie is left behind.
+// Starting the help viewer: xdg-open started without a shell and not waited
+// for (platform/Processes.h).
 #include "catalogue/Help.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <mutex>
-#include <thread>
 
 #include "catalogue/Info.h"
 #include "platform/Files.h"
-
-extern char** environ;
+#include "platform/Processes.h"
 
 namespace qv {
 
@@ -25,10 +17,6 @@ constexpr char kViewer[] = "xdg-open";
 std::mutex viewerLock;
 std::string viewerPath;  // the viewer once loaded; "" until then
 bool viewerLoaded = false;
-
-bool IsExecutable(const std::string& path) {
-  return FileExists(path) && ::access(path.c_str(), X_OK) == 0;
-}
 
 std::string LoadedViewer() {
   std::lock_guard<std::mutex> lock(viewerLock);
@@ -42,20 +30,7 @@ std::string LoadedViewer() {
 }  // namespace
 
 std::string GetHHCtrlPath() {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (!dir.empty()) {
-      std::string candidate = IncludeTrailingPathDelimiter(dir) + kViewer;
-      if (IsExecutable(candidate)) return candidate;
-    }
-    start = end + 1;
-  }
-  return "";
+  return FindProgramOnPath(kViewer);
 }
 
 void LoadHtmlHelp() {
@@ -82,17 +57,7 @@ bool ShowHelp(const std::string& topic) {
 bool OpenHelpPage(const std::string& page) {
   std::string viewer = LoadedViewer();
   if (viewer.empty() || !FileExists(page)) return false;
-  std::string arg0 = kViewer;
-  std::string arg1 = page;
-  char* argv[] = {arg0.data(), arg1.data(), nullptr};
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, viewer.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
-  std::thread([pid] {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
-  return true;
+  return StartDetached(viewer, {page});
 }
 
 }  // namespace qv

@@ -21,6 +21,30 @@ TMask::TMask(std::string_view mask, TMaskSyntax syntax) {
     CompilePattern(mask);
   else
     Compile(mask);
+  PrepareTail();
+}
+
+void TMask::PrepareTail() {
+  std::size_t first = items_.size();
+  while (first > 0 && items_[first - 1].op == Op::Char && items_[first - 1].ch < 0x80) --first;
+  if (first > 0 && items_[first - 1].op != Op::AnyRun) return;  // a wildcard or set ends the run
+  for (std::size_t i = first; i < items_.size(); ++i) tail_ += char(items_[i].ch);
+}
+
+// An ASCII byte is a character of its own, so when a name's last bytes are
+// all ASCII they are its last characters.
+bool TMask::TailRejects(std::string_view name) const {
+  if (tail_.empty()) return false;
+  if (name.size() < tail_.size()) return true;
+  const std::string_view end = name.substr(name.size() - tail_.size());
+  for (char c : end)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  for (std::size_t k = 0; k < end.size(); ++k) {
+    char c = end[k];
+    if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
+    if (c != tail_[k]) return true;
+  }
+  return false;
 }
 
 void TMask::AddItem(Item item) {
@@ -90,17 +114,14 @@ void TMask::CompilePattern(std::string_view pattern) {
   }
 }
 
-// A character is in a range when it, or one of its case forms, lies within
-// the range as written, or its folded form lies within the folded range; so
-// [A-Z] and [a-z] both take every letter of either case.
+// A character is in a set when its folded form lies within a folded range,
+// so a set folds case exactly as a plain mask character and the name order
+// do: [A-Z] and [a-z] take every letter of either case, and a character that
+// folds to none of the set's (dotless i for [I]) stays out.
 bool TMask::InSet(const Item& item, char32_t cp) const {
-  char32_t folded = FoldCodePoint(cp);
-  char32_t lower = LowerCodePoint(cp);
-  char32_t upper = UpperCodePoint(cp);
+  const char32_t folded = FoldCodePoint(cp);
   for (uint32_t k = item.first; k < item.first + item.count; ++k) {
     const Range& r = ranges_[k];
-    auto within = [&](char32_t c) { return c >= r.lo && c <= r.hi; };
-    if (within(cp) || within(lower) || within(upper)) return true;
     if (folded >= FoldCodePoint(r.lo) && folded <= FoldCodePoint(r.hi)) return true;
   }
   return false;
@@ -121,7 +142,7 @@ bool TMask::ItemMatches(const Item& item, char32_t cp) const {
 }
 
 bool TMask::Matches(std::string_view name) const {
-  if (matchesNothing_) return false;
+  if (matchesNothing_ || TailRejects(name)) return false;
   const std::size_t m = items_.size();
   std::size_t i = 0, j = 0;               // item, byte position in name
   std::size_t starItem = m, starPos = 0;  // the last "any run" and where its run ends

@@ -53,8 +53,15 @@ class TMask {
   bool ItemMatches(const Item& item, char32_t cp) const;
   bool InSet(const Item& item, char32_t cp) const;
 
+  void PrepareTail();
+  bool TailRejects(std::string_view name) const;
+
   std::vector<Item> items_;
   std::vector<Range> ranges_;
+  // The folded ASCII characters the mask ends with after its last "*": a
+  // name whose last bytes are ASCII and differ from them cannot match, which
+  // spares the full walk for most names under a mask such as "*.txt".
+  std::string tail_;
   int parts_ = 0;
   bool lastWasChar_ = false;
   bool matchesNothing_ = false;

@@ -1,41 +1,4 @@
-// The catalogue's name order: Unicode simple case folding, then code-point
-// order. Invalid UTF-8 bytes order after all valid text. Every prefix range of
-// a list sorted this way is contiguous, which the search's index ranges need.
+// The catalogue's name order lives in the platform layer, where the shell
+// namespace sorts with it too.
 #pragma once
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-namespace qv {
-
-// Simple case folding of one code point (values above U+10FFFF, the decoded
-// invalid bytes, are returned unchanged).
-char32_t FoldCodePoint(char32_t cp);
-// Simple lower and upper case of one code point, unchanged outside Unicode.
-char32_t LowerCodePoint(char32_t cp);
-char32_t UpperCodePoint(char32_t cp);
-
-// Negative, zero or positive as a orders before, with or after b. Names that
-// differ only in letter case compare equal.
-int CompareNames(std::string_view a, std::string_view b);
-// A hash of the folded name: names that CompareNames finds equal hash alike.
-uint64_t FoldedHash(std::string_view s);
-inline bool SameName(std::string_view a, std::string_view b) {
-  return CompareNames(a, b) == 0;
-}
-
-// Where name stands relative to the run of names that start with prefix:
-// zero when name starts with prefix (folded), negative when name orders before
-// every such name, positive when after. Monotone over a sorted list, so two
-// binary searches find the run.
-int CompareNamePrefix(std::string_view name, std::string_view prefix);
-inline bool StartsWithFolded(std::string_view name, std::string_view prefix) {
-  return CompareNamePrefix(name, prefix) == 0;
-}
-
-// The text in simple lower case, or case folded; invalid bytes are kept as
-// they are. SameName(a, b) holds exactly when FoldName(a) == FoldName(b).
-std::string LowerCaseName(std::string_view s);
-std::string FoldName(std::string_view s);
-
-}  // namespace qv
+#include "platform/Names.h"

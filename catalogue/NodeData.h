@@ -2,6 +2,7 @@
 // folder, filled by the search and the folder compare.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/DateTime.h"
 #include "platform/Utf.h"
@@ -19,6 +20,11 @@ struct TNodeData {
   WideString Location;    // entry rows: the disc's location
   int64_t Size = 0;       // file entries only
   TDateTime Date = 0;     // entry rows only
+  // Name and Path as stored, byte for byte. A name need not be valid UTF-8:
+  // the wide texts above are for display (what cannot be shown becomes
+  // U+FFFD), these are for locating and opening.
+  std::string StoredName;
+  std::string StoredPath;
 };
 
 }  // namespace qv

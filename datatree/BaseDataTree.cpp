@@ -266,7 +266,7 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   options_->Assign(s->TreeOptions());
   SetParentColor(s->ParentColor());
   SetParentFont(s->ParentFont());
-  SetPopupMenu(s->PopupMenu());
+  SetPopupMenu(s->PopupMenu<TMenuBase>());
   SetRootNodeCount(s->RootNodeCount());
   scrollBarOptions_->Assign(s->ScrollBarOptions());
   SetShowHint(s->ShowHint());
@@ -320,7 +320,7 @@ void TBaseDataTree::Notification(TComponent* AComponent, TOperation Operation) {
       checkImageKind_ = ckLightCheck;
       if (!IsDestroying()) Invalidate();
     }
-    if (AComponent == reinterpret_cast<TComponent*>(PopupMenu())) SetPopupMenu(nullptr);
+    // The control's own popup menu is forgotten by the control class.
     if (AComponent == reinterpret_cast<TComponent*>(header_->Images())) header_->SetImages(nullptr);
     if (AComponent == reinterpret_cast<TComponent*>(header_->PopupMenu)) header_->PopupMenu = nullptr;
   }

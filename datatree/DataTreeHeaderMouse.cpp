@@ -4,11 +4,11 @@
 
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
-#include "classlib/graphics/ImageListApi.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/DataTreeHeader.h"
 #include "platform/SystemMetrics.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/ImageListApi.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"

@@ -56,7 +56,6 @@ class TStringTreeOptions : public TCustomStringTreeOptions {
   using TCustomStringTreeOptions::TCustomStringTreeOptions;
 };
 
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TScrollBarStyle { sbmRegular, sbmFlat, sbm3D };
 
 class TScrollBarOptions : public TPersistent {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/controls/ControlTypes.h"
 #include "platform/Exception.h"
 #include "platform/Set.h"
 
@@ -73,7 +74,6 @@ enum TDTNodeAlignment { naFromBottom, naFromTop, naProportional };
 enum TDTImageKind { ikNormal, ikSelected, ikState, ikOverlay };
 enum TItemEraseAction { eaColor, eaDefault, eaNone };
 enum TVSTTextType { ttNormal, ttStatic };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TSortDirection { sdAscending, sdDescending };
 enum TDTButtonStyle { bsRectangle, bsTriangle };
 enum TDTButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };

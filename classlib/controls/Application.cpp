@@ -13,6 +13,7 @@
 #include "classlib/controls/Screen.h"
 #include "classlib/controls/UtilWindow.h"
 #include "platform/window/Input.h"
+#include "platform/window/Mdi.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {
@@ -119,7 +120,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     if (OnMessage) OnMessage(Msg, handled);
     if (handled) return true;
     IsHintMsg(Msg);
-    if (!IsKeyMsg(Msg)) {
+    if (!IsKeyMsg(Msg) && !IsMDIMsg(Msg)) {
       TranslateMessage(&Msg);
       DispatchMessageW(&Msg);
     }
@@ -127,6 +128,13 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     HandleException(this, e);
   }
   return true;
+}
+
+// Ctrl+F4, Ctrl+F6 and Ctrl+Tab act on the main MDI form's children.
+bool TApplication::IsMDIMsg(const MSG& Msg) {
+  if (!mainForm_ || mainForm_->FormStyle() != fsMDIForm || !mainForm_->ClientHandle()) return false;
+  if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return false;
+  return TranslateMDISysAccel(mainForm_->ClientHandle(), &Msg);
 }
 
 void TApplication::ProcessMessages() {
@@ -146,10 +154,27 @@ void TApplication::Idle(const MSG&) {
   DoMouseIdle();
   bool done = true;
   if (OnIdle) OnIdle(this, done);
+  DoActionIdle();
   if (OnActionUpdate) OnActionUpdate();
   if (CheckSynchronize()) done = false;
   FreeReleasedForms();
   if (done && !terminated_) WaitMessage();
+}
+
+// Every visible form's actions follow their update rules while the program idles.
+void TApplication::DoActionIdle() {
+  std::vector<std::weak_ptr<void>> alive;
+  std::vector<TCustomForm*> forms;
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* f = Screen->Forms(i);
+    forms.push_back(f);
+    alive.push_back(f->AliveToken());
+  }
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    if (alive[i].expired()) continue;
+    TCustomForm* f = forms[i];
+    if (f->HandleAllocated() && IsWindowVisible(f->WindowHandle())) f->UpdateActions();
+  }
 }
 
 void TApplication::Terminate() {
@@ -172,7 +197,9 @@ bool TApplication::IsShortCut(WORD Key, TShiftState Shift) {
   if (handled) return true;
   // The active form was asked already.
   TCustomForm* main = MainForm();
-  return main && main != Screen->ActiveForm() && main->Enabled() && main->IsShortCut(Key, Shift);
+  // A modal dialog disables the main form's window: its shortcuts wait.
+  return main && main != Screen->ActiveForm() && main->Enabled() &&
+         (!main->HandleAllocated() || IsWindowEnabled(main->WindowHandle())) && main->IsShortCut(Key, Shift);
 }
 
 void TApplication::ReleaseForm(TCustomForm* Form) {
@@ -325,6 +352,11 @@ void TApplication::ActivateHint(POINT CursorPos) {
   hintWindow_->ActivateHint(r, info.HintStr);
   hintShown_ = true;
   if (info.HideTimeout > 0) StartHintTimer(kHintHideTimer, info.HideTimeout);
+}
+
+void TApplication::ResetHintWindow() {
+  CancelHint();
+  hintWindow_.reset();
 }
 
 void TApplication::HideHint() {

@@ -98,6 +98,8 @@ class TApplication : public TComponent {
   void CancelHint();
   void HideHint();
   THintWindow* HintWindow() const { return hintWindow_.get(); }
+  // Drops the hint window, so the next hint is made by the current HintWindowClass.
+  void ResetHintWindow();
 
   // Hooks see the application window's messages first; true = handled.
   int HookMainWindow(TWindowHook Hook);
@@ -109,6 +111,9 @@ class TApplication : public TComponent {
   TNotifyEvent OnActivate, OnDeactivate;
   // Runs on every idle pass, for the action lists to update their actions.
   std::function<void()> OnActionUpdate;
+  // The idle pass of the actions: every visible form's action lists update
+  // their actions (OnUpdate). Public for code that needs them current now.
+  void DoActionIdle();
 
   void HandleException(TObject* Sender, std::exception& E);
   void ShowException(std::exception& E);
@@ -127,6 +132,7 @@ class TApplication : public TComponent {
   bool ProcessMessage(MSG& Msg);
   void Idle(const MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
+  bool IsMDIMsg(const MSG& Msg);
   void IsHintMsg(const MSG& Msg);
   void DoMouseIdle();
   void SetMouseControl(TControl* Control);

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "classlib/controls/Application.h"
+#include "classlib/controls/BasicAction.h"
+#include "classlib/controls/MenuBase.h"
 #include "classlib/controls/ScrollingWinControl.h"
 #include "classlib/controls/WinControl.h"
 #include "classlib/graphics/Font.h"
@@ -40,6 +42,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_uni
 }
 
 TControl::~TControl() {
+  actionLink_.reset();
   alive_.reset();
   if (gCaptureControl == this) gCaptureControl = nullptr;
   ControlDestroyed(this);
@@ -59,7 +62,48 @@ void TControl::SetParent(TWinControl* AParent) {
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == reinterpret_cast<TComponent*>(popupMenu_)) popupMenu_ = nullptr;
+  if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TControl::SetPopupMenu(TMenuBase* Value) {
+  if (Value == popupMenu_) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+// ---- actions ----
+
+TBasicAction* TControl::Action() const {
+  return actionLink_ ? actionLink_->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    actionLink_.reset();
+    return;
+  }
+  if (!actionLink_) actionLink_ = CreateActionLink();
+  actionLink_->SetAction(Value);
+}
+
+std::unique_ptr<TControlActionLink> TControl::CreateActionLink() {
+  return std::make_unique<TControlActionLink>(this);
+}
+
+void TControl::InitiateAction() {
+  if (actionLink_) actionLink_->Update();
+}
+
+bool TControl::DoContextPopup(POINT Screen) {
+  POINT client = Screen.x == -1 && Screen.y == -1 ? POINT{-1, -1} : ScreenToClient(Screen);
+  bool handled = false;
+  auto alive = AliveToken();
+  if (OnContextPopup) OnContextPopup(this, client, handled);
+  if (handled || alive.expired()) return true;
+  if (!popupMenu_) return false;
+  if (Screen.x == -1 && Screen.y == -1) Screen = ClientToScreen(POINT{0, 0});
+  return popupMenu_->ContextPopup(this, Screen);
 }
 
 // ---- geometry ----
@@ -342,6 +386,9 @@ void TControl::Dispatch(TMessage& M) {
     case CM_CANCELMODE:
       if (reinterpret_cast<TControl*>(M.LParam) != this) Perform(WM_CANCELMODE, 0, 0);
       return;
+    case WM_CONTEXTMENU:
+      if (DoContextPopup(POINT{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)})) return void(M.Result = 1);
+      break;
     case CM_ENABLEDCHANGED:
     case CM_FONTCHANGED:
     case CM_COLORCHANGED:
@@ -415,8 +462,12 @@ void TControl::SetMouseCapture(bool Value) {
   }
 }
 
+// OnClick when set, else the action.
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  if (OnClick)
+    OnClick(this);
+  else if (actionLink_ && actionLink_->Action())
+    actionLink_->Execute(this);
 }
 
 void TControl::DblClick() {

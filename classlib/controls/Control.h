@@ -17,8 +17,13 @@ namespace qv {
 class TWinControl;
 class TFont;
 class TPopupMenu;
+class TMenuBase;
+class TBasicAction;
+class TControlActionLink;
 
 using TWndMethod = std::function<void(TMessage& Message)>;
+// Before a control's context menu pops up; Handled keeps it from showing.
+using TContextPopupEvent = std::function<void(TObject* Sender, POINT MousePos, bool& Handled)>;
 
 // Minimum and maximum sizes; 0 means "no limit".
 class TSizeConstraints : public TPersistent {
@@ -99,8 +104,20 @@ class TControl : public TComponent {
   void SetParentShowHint(bool Value);
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor Value);
-  TPopupMenu* PopupMenu() const { return popupMenu_; }
-  void SetPopupMenu(TPopupMenu* Value) { popupMenu_ = Value; }
+  // The context menu (a TPopupMenu of classlib/menus) that WM_CONTEXTMENU pops up.
+  template <class M = TPopupMenu>
+  M* PopupMenu() const {
+    return static_cast<M*>(popupMenu_);
+  }
+  void SetPopupMenu(TMenuBase* Value);
+
+  // The action the control follows (caption, enabled, hint, visible) and
+  // that a click executes when OnClick is not set.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* ActionLink() const { return actionLink_.get(); }
+  // Runs the action's update (OnUpdate).
+  virtual void InitiateAction();
   bool IsRightToLeft() const { return false; }
   bool UseRightToLeftAlignment() const { return false; }
 
@@ -139,6 +156,7 @@ class TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TCanResizeEvent OnCanResize;
   TMouseWheelEvent OnMouseWheel;
+  TContextPopupEvent OnContextPopup;
 
   // The control that has the mouse captured (a graphic control's capture is
   // held by its parent's window).
@@ -157,6 +175,10 @@ class TControl : public TComponent {
   // After a move or resize: the parent lays out or rescrolls its children.
   void BoundsChanged();
   virtual void VisibleChanging() {}
+  // The link SetAction makes; controls that follow more of the action return their own.
+  virtual std::unique_ptr<TControlActionLink> CreateActionLink();
+  // WM_CONTEXTMENU: OnContextPopup, then the popup menu; true when handled.
+  virtual bool DoContextPopup(POINT Screen);
   // Records the distances to the parent's right and bottom edges, which the
   // right and bottom anchors keep when the parent is resized.
   void UpdateAnchorRules();
@@ -190,7 +212,8 @@ class TControl : public TComponent {
   std::string text_, hint_;
   bool showHint_ = false, parentShowHint_ = true;
   TCursor cursor_ = crDefault;
-  TPopupMenu* popupMenu_ = nullptr;
+  TMenuBase* popupMenu_ = nullptr;
+  std::unique_ptr<TControlActionLink> actionLink_;
   TControlStyle style_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState state_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -74,6 +74,10 @@ using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
                        mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10, mrClose = 11;
 
+// Text alignment and the scroll bars a control shows.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;
 
@@ -91,5 +95,23 @@ using TMouseWheelEvent =
 // message's key flags.
 TShiftState KeyboardStateToShiftState();
 TShiftState KeysToShiftState(WPARAM keys);
+
+// The state an owner-drawn item (menu item, list or combo entry) is drawn in.
+enum TOwnerDrawStateItem {
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odInactive,
+  odNoAccel,
+  odNoFocusRect,
+  odReserved1,
+  odReserved2,
+  odComboBoxEdit
+};
+using TOwnerDrawState = Set<TOwnerDrawStateItem>;
 
 }  // namespace qv

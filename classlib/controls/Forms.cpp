@@ -7,10 +7,21 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Screen.h"
+#include "platform/backend/Backend.h"
 #include "platform/window/Input.h"
+#include "platform/window/Mdi.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/OwnerDraw.h"
 
 namespace qv {
+
+namespace {
+
+bool IsMenuDrawMessage(const TMessage& M) {
+  return M.LParam && *reinterpret_cast<const UINT*>(M.LParam) == ODT_MENU;
+}
+
+}  // namespace
 
 TCustomForm* GetParentForm(TControl* Control) {
   TControl* c = Control;
@@ -90,6 +101,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   if (!(style & WS_CAPTION)) Params.Style |= WS_POPUP;
   TCustomForm* main = Application ? Application->MainForm() : nullptr;
   Params.WndParent = main && main != this && main->HandleAllocated() ? main->WindowHandle() : nullptr;
+  MdiCreateParams(Params);
 }
 
 void TCustomForm::SetBorderStyle(TBorderStyle Value) {
@@ -105,7 +117,9 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {
   if (formStyle_ == Value) return;
+  bool mdi = Value == fsMDIChild || Value == fsMDIForm || formStyle_ == fsMDIChild || formStyle_ == fsMDIForm;
   formStyle_ = Value;
+  if (mdi) return RecreateWnd();
   if (HandleAllocated())
     SetWindowPos(WindowHandle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -114,6 +128,12 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
 void TCustomForm::SetWindowState(TWindowState Value) {
   windowState_ = Value;
   if (!HandleAllocated() || !Showing()) return;
+  // An MDI child goes through its client, which hands the maximised state around.
+  if (formStyle_ == fsMDIChild && Value != wsMinimized && GetParent(WindowHandle())) {
+    SendMessageW(GetParent(WindowHandle()), Value == wsMaximized ? WM_MDIMAXIMIZE : WM_MDIRESTORE,
+                 WPARAM(WindowHandle()), 0);
+    return;
+  }
   ShowWindow(WindowHandle(), Value == wsMinimized   ? SW_MINIMIZE
                              : Value == wsMaximized ? SW_MAXIMIZE
                                                     : SW_RESTORE);
@@ -286,7 +306,9 @@ void TCustomForm::Close() {
   }
   auto alive = AliveToken();
   if (!CloseQuery() || alive.expired()) return;
+  // An MDI child is minimised rather than hidden, unless it cannot be.
   TCloseAction action = caHide;
+  if (formStyle_ == fsMDIChild) action = borderIcons_.Contains(biMinimize) ? caMinimize : caNone;
   DoClose(action);
   if (alive.expired() || action == caNone) return;
   if (Application && Application->MainForm() == this) {
@@ -351,8 +373,11 @@ TModalResult TCustomForm::ShowModal() {
   TModalResult result = mrCancel;
   try {
     Show();
+    // A test backend may answer the form here.
+    if (Backend* b = CurrentBackend(); b && !alive.expired() && HandleAllocated())
+      b->ModalStarted(WindowHandle());
     while (!alive.expired()) {
-      Application->HandleMessage();
+      if (modalResult_ == mrNone) Application->HandleMessage();
       if (alive.expired()) break;
       if (Application->Terminated())
         modalResult_ = mrCancel;
@@ -389,11 +414,34 @@ void TCustomForm::Paint() {
 
 void TCustomForm::Dispatch(TMessage& M) {
   switch (M.Msg) {
+    case WM_COMMAND:
+      if (M.LParam == 0 && HIWORD(M.WParam) == 0 &&
+          ((menu_ && menu_->DispatchMenuMessage(M)) || DispatchPopupMenuMessage(M)))
+        return;
+      break;
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MENUCHAR:
+      if ((menu_ && menu_->DispatchMenuMessage(M)) || DispatchPopupMenuMessage(M)) return;
+      break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (IsMenuDrawMessage(M) && ((menu_ && menu_->DispatchMenuMessage(M)) || DispatchPopupMenuMessage(M)))
+        return;
+      break;
     case WM_ACTIVATE:
       return HandleActivate(M);
     case WM_CLOSE:
       Close();
       return;
+    case WM_SIZE:
+      // The state follows what the window manager did (caption buttons, MDI).
+      if (M.WParam == SIZE_MAXIMIZED) windowState_ = wsMaximized;
+      if (M.WParam == SIZE_MINIMIZED) windowState_ = wsMinimized;
+      if (M.WParam == SIZE_RESTORED && Showing()) windowState_ = wsNormal;
+      break;
+    case WM_MDIACTIVATE:
+      return MdiActivated(M);
     case WM_GETMINMAXINFO: {
       DefaultHandler(M);
       auto* mmi = reinterpret_cast<MINMAXINFO*>(M.LParam);
@@ -432,8 +480,78 @@ void TCustomForm::Dispatch(TMessage& M) {
 
 bool TCustomForm::IsShortCut(WORD Key, TShiftState Shift) {
   bool handled = false;
+  auto alive = AliveToken();
   if (OnShortCut) OnShortCut(Key, Shift, handled);
-  return handled;
+  if (handled || alive.expired()) return true;
+  if (menu_ && menu_->IsShortCut(Key, Shift)) return true;
+  if (alive.expired()) return true;
+  for (TActionListBase* list : ActionLists()) {
+    if (list->IsShortCut(Key, Shift)) return true;
+    if (alive.expired()) return true;
+  }
+  return false;
+}
+
+// ---- menus and actions ----
+
+namespace {
+
+void CollectActionLists(const TComponent* owner, std::vector<TActionListBase*>& out, int depth) {
+  if (depth > 8) return;
+  for (int i = 0; i < owner->ComponentCount(); ++i) {
+    TComponent* c = owner->Components(i);
+    if (auto* list = dynamic_cast<TActionListBase*>(c))
+      out.push_back(list);
+    else if (!dynamic_cast<TCustomForm*>(c))
+      CollectActionLists(c, out, depth + 1);
+  }
+}
+
+}  // namespace
+
+std::vector<TActionListBase*> TCustomForm::ActionLists() const {
+  std::vector<TActionListBase*> out;
+  CollectActionLists(this, out, 0);
+  return out;
+}
+
+void TCustomForm::UpdateActions() {
+  if (ComponentState().Contains(csDestroying)) return;
+  auto alive = AliveToken();
+  for (TActionListBase* list : ActionLists()) {
+    list->UpdateActions();
+    if (alive.expired()) return;
+  }
+}
+
+void TCustomForm::SetMenu(TMenuBase* Value) {
+  if (Value == menu_) return;
+  if (menu_) menu_->RemoveFreeNotification(this);
+  TMenuBase* old = menu_;
+  menu_ = Value;
+  if (menu_) menu_->FreeNotification(this);
+  if (old && HandleAllocated()) old->AttachedTo(nullptr);
+  MenuChanged();
+}
+
+void TCustomForm::MenuChanged() {
+  if (!HandleAllocated() || Parent()) return;
+  HMENU h = menu_ ? menu_->GetHandle() : nullptr;
+  if (::qv::GetMenu(WindowHandle()) != h) ::qv::SetMenu(WindowHandle(), h);
+  if (menu_) menu_->AttachedTo(WindowHandle());
+}
+
+void TCustomForm::CreateWnd() {
+  TScrollingWinControl::CreateWnd();
+  if (menu_) MenuChanged();
+  CreateMdiClient();
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TScrollingWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove || AComponent != menu_) return;
+  menu_ = nullptr;
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying)) ::qv::SetMenu(WindowHandle(), nullptr);
 }
 
 // ---- frames, modules, buttons ----

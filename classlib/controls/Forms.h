@@ -6,12 +6,17 @@
 // cancel buttons and Space when focused.
 #pragma once
 #include <memory>
+#include <vector>
 
+#include "classlib/controls/BasicAction.h"
 #include "classlib/controls/CustomControl.h"
+#include "classlib/controls/MenuBase.h"
 #include "classlib/controls/ScrollingWinControl.h"
 #include "classlib/controls/ShortCuts.h"
 
 namespace qv {
+
+class TMainMenu;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = Set<TBorderIcon>;
@@ -27,6 +32,7 @@ enum TPosition {
 };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TTileMode { tbHorizontal, tbVertical };
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = Set<TFormStateItem>;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -74,9 +80,36 @@ class TCustomForm : public TScrollingWinControl {
   // A control that is going away (hidden, disabled, removed) loses the focus.
   void ControlRemoved(TWinControl* Control);
 
+  // The main menu (a TMainMenu of classlib/menus), shown as the window's menu bar.
+  template <class M = TMainMenu>
+  M* Menu() const {
+    return static_cast<M*>(menu_);
+  }
+  void SetMenu(TMenuBase* Value);
+  // The menu's handle changed (items rebuilt): the menu bar shows it again.
+  void MenuChanged();
+
   void Dispatch(TMessage& Message) override;
-  // Whether the key is one of this form's shortcuts (OnShortCut first); true consumes it.
+  // Whether the key is one of this form's shortcuts: OnShortCut, the main
+  // menu's items, then the form's action lists. True consumes it.
   virtual bool IsShortCut(WORD Key, TShiftState Shift);
+  // The idle update: every action of the form's action lists (OnUpdate).
+  virtual void UpdateActions();
+  // The action lists owned by the form or by the components it owns.
+  std::vector<TActionListBase*> ActionLists() const;
+
+  // MDI. An fsMDIForm form holds its children in an MDI client window
+  // (ClientHandle) that fills the room its aligned controls leave.
+  HWND ClientHandle() const;
+  TCustomForm* ActiveMDIChild() const;
+  int MDIChildCount() const;
+  TCustomForm* MDIChildren(int I) const;  // top of the z-order first
+  TTileMode TileMode = tbHorizontal;
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  void Next();
+  void Previous();
 
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
   TShortCutEvent OnShortCut;
@@ -85,7 +118,11 @@ class TCustomForm : public TScrollingWinControl {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void AlignControls(TControl* AControl, RECT& Rect) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void FrameStyle(DWORD& Style, DWORD& ExStyle) const override;
+  bool HasMenuBar() const override { return menu_ && !Parent(); }
   bool IsTopLevelControl() const override { return !Parent(); }
   void PaintWindow(HDC DC) override;
   virtual void Paint();
@@ -103,6 +140,10 @@ class TCustomForm : public TScrollingWinControl {
   void HandleActivate(TMessage& Message);
   void SetWindowFocus();
   void CloseModal();
+  void MdiCreateParams(TCreateParams& Params);
+  void CreateMdiClient();
+  void MdiActivated(TMessage& Message);
+  std::vector<TCustomForm*> MdiChildList() const;
 
   TBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
@@ -112,9 +153,11 @@ class TCustomForm : public TScrollingWinControl {
   bool active_ = false;
   bool created_ = false;
   TWinControl* activeControl_ = nullptr;
+  TMenuBase* menu_ = nullptr;
   TWinControl* focusedControl_ = nullptr;
   TModalResult modalResult_ = mrNone;
   std::unique_ptr<TControlCanvas> canvas_;
+  HWND clientHandle_ = nullptr;
 };
 
 class TForm : public TCustomForm {

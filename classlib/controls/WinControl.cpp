@@ -122,10 +122,15 @@ void TWinControl::CreateParams(TCreateParams& Params) {
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
   std::u16string caption = Utf8ToUtf16(Params.Caption);
+  // Every child window gets an id of its own: owner-draw measuring finds
+  // the control that asks by it.
+  static UINT nextChildId = 0;
+  HMENU id = nullptr;
+  if (Params.Style & WS_CHILD) id = reinterpret_cast<HMENU>(uintptr_t(nextChildId++ % 0x7FFF0000u + 0x100));
   gCreating = this;
-  HWND h = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), caption.c_str(), Params.Style,
-                           Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
-                           nullptr, Params.Param);
+  HWND h =
+      CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), caption.c_str(), Params.Style, Params.X,
+                      Params.Y, Params.Width, Params.Height, Params.WndParent, id, nullptr, Params.Param);
   gCreating = nullptr;
   if (h && !handle_) {
     handle_ = h;
@@ -366,7 +371,7 @@ RECT TWinControl::GetClientRect() {
   DWORD style = 0, ex = 0;
   FrameStyle(style, ex);
   RECT frame{};
-  AdjustWindowRectEx(&frame, style, FALSE, ex);
+  AdjustWindowRectEx(&frame, style, HasMenuBar(), ex);
   return RECT{0, 0, std::max(0, Width() - frame.Width()), std::max(0, Height() - frame.Height())};
 }
 

@@ -111,6 +111,8 @@ class TWinControl : public TControl {
   virtual void DestroyWindowHandle();
   // The window styles the non-client area comes from, known without a window.
   virtual void FrameStyle(DWORD& Style, DWORD& ExStyle) const;
+  // Whether the frame holds a menu bar (a form with a main menu).
+  virtual bool HasMenuBar() const { return false; }
   virtual void AlignControls(TControl* AControl, RECT& Rect);
   virtual void AdjustClientRect(RECT& Rect);
   virtual void PaintWindow(HDC DC);

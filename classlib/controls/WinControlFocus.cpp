@@ -5,6 +5,7 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
+#include "classlib/controls/MenuBase.h"
 #include "classlib/controls/WinControl.h"
 #include "platform/window/Input.h"
 
@@ -149,6 +150,12 @@ bool TWinControl::IsMenuKey(WORD Key) {
   TCustomForm* form = GetParentForm(this);
   if (form && form->IsShortCut(Key, shift)) return true;
   if (alive.expired()) return true;
+  // The context menus of the control and its parents.
+  for (TControl* c = this; c; c = c->Parent())
+    if (TMenuBase* popup = c->PopupMenu<TMenuBase>()) {
+      if (popup->IsShortCut(Key, shift)) return true;
+      if (alive.expired()) return true;
+    }
   return Application && Application->IsShortCut(Key, shift);
 }
 

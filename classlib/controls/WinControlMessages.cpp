@@ -54,7 +54,10 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
 void TWinControl::WndProc(TMessage& Message) {
   if (IsMouseMessage(Message.Msg)) {
     if (IsControlMouseMsg(Message)) {
-      // The window still hears the mouse: it keeps the hint and cursor logic in step.
+      // The window still hears the mouse: it keeps the hint and cursor logic in
+      // step. A right-button release still asks for the context menu.
+      if (Message.Msg == WM_RBUTTONUP && Message.Result == 0 && handle_ && IsWindow(handle_))
+        DefWindowProcW(handle_, Message.Msg, Message.WParam, Message.LParam);
       return;
     }
   }
@@ -103,6 +106,12 @@ void TWinControl::Dispatch(TMessage& M) {
       }
       M.Result = 0;
       return;
+    case CN_BASE + WM_SYSCHAR: {
+      // Alt+letter: the control whose caption has that accelerator takes it.
+      auto* form = GetParentForm(this);
+      M.Result = form && form->Perform(CM_DIALOGCHAR, M.WParam, M.LParam) != 0;
+      return;
+    }
     case CM_CHILDKEY:
       if (Parent()) Parent()->WindowProc(M);
       return;
@@ -142,6 +151,14 @@ void TWinControl::Dispatch(TMessage& M) {
             return ReflectToChild(M, c->handle_);
       }
       return DefaultHandler(M);
+    case WM_CONTEXTMENU: {
+      // A graphic child under the point has the first say.
+      POINT at{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+      if (at.x != -1 || at.y != -1)
+        if (TControl* c = ControlAtPos(ScreenToClient(at), false))
+          if (c->Perform(WM_CONTEXTMENU, M.WParam, M.LParam)) return void(M.Result = 1);
+      return TControl::Dispatch(M);
+    }
     case WM_MOVE:
     case WM_SIZE: {
       auto alive = AliveToken();

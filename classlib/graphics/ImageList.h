@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "classlib/Component.h"
-#include "classlib/graphics/ImageListApi.h"
+#include "platform/gdi/ImageListApi.h"
 #include "platform/SystemColors.h"
 
 namespace qv {

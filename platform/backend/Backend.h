@@ -54,6 +54,17 @@ class Backend {
   virtual std::u16string GetClipboardText() = 0;
   virtual void SetClipboardText(const std::u16string& text) = 0;
   virtual void Beep(UINT type) = 0;
+  // A modal dialog (message box, input query, file dialog, modal form) is
+  // shown and its loop is about to run. A backend for tests may answer it
+  // here: fill its fields, press its buttons, queue keys.
+  virtual void ModalStarted(HWND dialog) { (void)dialog; }
+  // Opening a document, folder or address with the desktop's own application
+  // (ShellExecute). True when the backend took the request; false lets the
+  // caller start the desktop's opener itself.
+  virtual bool OpenWithDesktop(const std::string& target) {
+    (void)target;
+    return false;
+  }
 };
 
 // Installs the process backend (not owned; nullptr uninstalls) and makes the

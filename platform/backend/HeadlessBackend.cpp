@@ -53,6 +53,17 @@ void HeadlessBackend::WaitForEvents(DWORD) {
   action();
 }
 
+void HeadlessBackend::ModalStarted(HWND dialog) {
+  ModalDialogs.push_back(dialog);
+  if (!ModalAnswers.empty()) {
+    auto answer = std::move(ModalAnswers.front());
+    ModalAnswers.pop_front();
+    answer(dialog);
+  } else if (ModalHook) {
+    ModalHook(dialog);
+  }
+}
+
 void HeadlessBackend::Present(HWND top, const Surface&, const RECT& dirty) {
   Presented.push_back({top, dirty});
 }

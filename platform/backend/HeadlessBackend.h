@@ -1,6 +1,7 @@
 // The headless backend: a fixed-size screen in memory, a clock that only the
 // test advances, input injected by the test, recorders for what the program
-// asked of the desktop (cursor shapes, beeps, clipboard, presented areas)
+// asked of the desktop (cursor shapes, beeps, clipboard, opened documents,
+// presented areas)
 // and PNG screenshots of the composed screen. Deterministic by design.
 //
 // Injected input is queued; Pump() (or any message loop) turns it into
@@ -42,6 +43,11 @@ class HeadlessBackend : public Backend {
   std::u16string GetClipboardText() override { return Clipboard; }
   void SetClipboardText(const std::u16string& text) override { Clipboard = text; }
   void Beep(UINT type) override { Beeps.push_back(type); }
+  void ModalStarted(HWND dialog) override;
+  bool OpenWithDesktop(const std::string& target) override {
+    Opened.push_back(target);
+    return true;
+  }
 
   // Test controls. Input calls only queue; Pump() handles what is pending.
   void MouseMove(int x, int y) { InjectMouseMove(POINT{x, y}); }
@@ -63,6 +69,12 @@ class HeadlessBackend : public Backend {
   // Queues an action for the next time the UI thread would wait for input.
   void WhenIdle(std::function<void()> action);
 
+  // Answers to modal dialogs: each dialog takes the next queued answer, or
+  // else goes to ModalHook; with neither it runs on the test's input.
+  std::deque<std::function<void(HWND dialog)>> ModalAnswers;
+  std::function<void(HWND dialog)> ModalHook;
+  std::vector<HWND> ModalDialogs;  // every modal dialog shown, in order
+
   // The composed screen and a PNG file of it.
   Surface Screenshot() const;
   bool SaveScreenshot(const std::string& path) const;
@@ -71,6 +83,7 @@ class HeadlessBackend : public Backend {
   std::vector<int> CursorShapes;  // standard ids (0 = a custom cursor)
   std::vector<UINT> Beeps;
   std::u16string Clipboard;
+  std::vector<std::string> Opened;  // what ShellExecute asked the desktop to open
   struct PresentRecord {
     HWND top;
     RECT dirty;

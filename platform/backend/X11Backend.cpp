@@ -67,6 +67,16 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.targets = XInternAtom(dpy, "TARGETS", False);
   a.text = XInternAtom(dpy, "TEXT", False);
   a.selection = XInternAtom(dpy, "QV_SELECTION", False);
+  a.netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+  a.netWmIcon = XInternAtom(dpy, "_NET_WM_ICON", False);
+  a.cardinal = XInternAtom(dpy, "CARDINAL", False);
+  a.netWmWindowType = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE", False);
+  a.typeNormal = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_NORMAL", False);
+  a.typeDialog = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+  a.typeUtility = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_UTILITY", False);
+  a.typePopupMenu = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+  a.typeDropdownMenu = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", False);
+  a.typeTooltip = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_TOOLTIP", False);
   return a;
 }
 
@@ -134,6 +144,10 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
   x_->utility = XCreateWindow(dpy, x_->root, -10, -10, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
                               CWEventMask, &attrs);
   x_->gc = XCreateGC(dpy, x_->root, 0, nullptr);
+  // Restacking by other clients is seen here, so that popups stay above their forms.
+  XWindowAttributes rootAttrs;
+  XGetWindowAttributes(dpy, x_->root, &rootAttrs);
+  XSelectInput(dpy, x_->root, rootAttrs.your_event_mask | SubstructureNotifyMask);
   InstallBackend(this);
   x11::SyncLockKeys(*x_);
 }
@@ -179,7 +193,9 @@ void X11Backend::Drain() {
   x11::ApplyGathered(c);
 }
 
-void X11Backend::PollEvents() { Drain(); }
+void X11Backend::PollEvents() {
+  Drain();
+}
 
 void X11Backend::WaitForEvents(DWORD timeoutMs) {
   auto& c = *x_;

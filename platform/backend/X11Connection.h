@@ -33,10 +33,15 @@ struct TopWindow {
   bool shaped = false;
   std::vector<RECT> shape;  // window region rectangles, X window coordinates
   std::u16string title;
+  // The size limits last read from the window (WM_GETMINMAXINFO), X window sizes.
+  SIZE minSize{0, 0}, maxSize{0, 0};
+  bool sizable = false;
 };
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
+  Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
+      typeDropdownMenu, typeTooltip;
 };
 
 struct Connection {
@@ -65,6 +70,8 @@ struct Connection {
   std::map<HWND, XConfigureEvent> configured;
   HWND activate = nullptr;    // focus came to this window from the desktop
   HWND deactivate = nullptr;  // focus left this window (perhaps for another program)
+  bool restacked = false;     // another client changed the stacking of top-level windows
+  bool mappedActive = false;  // the active window was mapped in this drain
   bool injected = false;
   bool draining = false;  // Drain is running (handlers may peek again)
   // The pointer position last given to the window manager.
@@ -88,6 +95,17 @@ void SyncShape(Connection& c, TopWindow& t);
 void SyncTitle(Connection& c, TopWindow& t);
 void ApplyCursor(Connection& c, Window w);
 
+// X11Properties.cpp: what the desktop reads from a window (process, host,
+// class, icon, window type, transient owner, size hints) and the stacking
+// of popups over their forms.
+void SetIdentity(Connection& c, TopWindow& t);
+void SetWindowType(Connection& c, TopWindow& t);
+void SetIcon(Connection& c, TopWindow& t);
+void ReadConstraints(TopWindow& t);  // calls into the window: not while draining
+void SetSizeHints(Connection& c, const TopWindow& t);
+void RaisePopups(Connection& c);
+// The keyboard focus is on one of our windows, or follows the pointer into one.
+bool FocusIsOurs(Connection& c);
 // X11Events.cpp: one event; the effects that should happen once per drain are gathered in c.
 void HandleEvent(Connection& c, XEvent& ev);
 void ApplyGathered(Connection& c);

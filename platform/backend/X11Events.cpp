@@ -125,14 +125,6 @@ void OnFocusOut(Connection& c, const XFocusChangeEvent& f) {
   if (f.mode == NotifyNormal || f.mode == NotifyWhileGrabbed) c.deactivate = t->hwnd;
 }
 
-// True when the X keyboard focus is on one of our windows now.
-bool FocusIsOurs(Connection& c) {
-  Window focus = 0;
-  int revert = 0;
-  XGetInputFocus(c.dpy, &focus, &revert);
-  return c.FindX(focus) != nullptr;
-}
-
 void OnClientMessage(Connection& c, const XClientMessageEvent& m) {
   auto* t = c.FindX(m.window);
   if (t && m.message_type == c.atoms.wmProtocols && Atom(m.data.l[0]) == c.atoms.wmDeleteWindow) {
@@ -169,11 +161,20 @@ void HandleEvent(Connection& c, XEvent& ev) {
         if (ev.xexpose.count == 0) c.exposedTops.push_back(t->hwnd);
       }
       break;
-    case ConfigureNotify:
-      if (auto* t = c.FindX(ev.xconfigure.window)) c.configured[t->hwnd] = ev.xconfigure;
+    case ConfigureNotify: {
+      // Seen twice for an unparented window of ours: its own and the root's
+      // report. The root's reports of others' windows mean a restack.
+      auto* t = c.FindX(ev.xconfigure.window);
+      if (t && ev.xconfigure.event == ev.xconfigure.window) c.configured[t->hwnd] = ev.xconfigure;
+      if (ev.xconfigure.event == c.root && !(t && t->overrideRedirect)) c.restacked = true;
       break;
+    }
     case MapNotify:
-      if (auto* t = c.FindX(ev.xmap.window)) t->mapped = true;
+      if (auto* t = c.FindX(ev.xmap.window)) {
+        t->mapped = true;
+        if (!t->overrideRedirect && GetActiveWindow() == t->hwnd) c.mappedActive = true;
+      }
+      if (ev.xmap.event == c.root && !c.FindX(ev.xmap.window)) c.restacked = true;
       break;
     case UnmapNotify:
       if (auto* t = c.FindX(ev.xunmap.window)) t->mapped = t->exposed = false;
@@ -206,7 +207,10 @@ void ApplyGathered(Connection& c) {
   auto configured = std::move(c.configured);
   auto exposed = std::move(c.exposedTops);
   HWND activate = c.activate, deactivate = c.deactivate;
+  bool restacked = c.restacked, mappedActive = c.mappedActive;
   c.configured.clear(), c.exposedTops.clear(), c.activate = c.deactivate = nullptr;
+  c.restacked = c.mappedActive = false;
+  if (restacked) RaisePopups(c);
   for (auto& [hwnd, ev] : configured)
     if (auto* t = c.Find(hwnd)) ApplyConfigure(c, *t, ev), c.injected = true;
   std::vector<HWND> done;
@@ -221,6 +225,10 @@ void ApplyGathered(Connection& c) {
     c.injected = true;
   } else if (deactivate && c.Find(deactivate) && !FocusIsOurs(c)) {
     InjectActivate(deactivate, false);
+    c.injected = true;
+  } else if (mappedActive && !FocusIsOurs(c) && c.Find(GetActiveWindow())) {
+    // Shown active but the desktop gave the focus to nobody of ours.
+    InjectActivate(GetActiveWindow(), false);
     c.injected = true;
   }
 }

@@ -47,24 +47,6 @@ void SetMotifDecorations(Connection& c, Window w, bool decorated) {
                   reinterpret_cast<unsigned char*>(hints), 5);
 }
 
-// Our position is that of the client window itself (static gravity), and a
-// window without a sizing frame cannot be resized by the desktop either.
-void SetSizeHints(Connection& c, const TopWindow& t) {
-  if (t.overrideRedirect) return;
-  XSizeHints* h = XAllocSizeHints();
-  h->flags = USPosition | USSize | PWinGravity;
-  h->win_gravity = StaticGravity;
-  h->x = t.requested.left, h->y = t.requested.top;
-  h->width = t.requested.Width(), h->height = t.requested.Height();
-  if (!(GetWindowLongPtrW(t.hwnd, GWL_STYLE) & WS_THICKFRAME)) {
-    h->flags |= PMinSize | PMaxSize;
-    h->min_width = h->max_width = h->width;
-    h->min_height = h->max_height = h->height;
-  }
-  XSetWMNormalHints(c.dpy, t.xid, h);
-  XFree(h);
-}
-
 void RequestGeometry(Connection& c, TopWindow& t, const RECT& g) {
   if (g == t.requested) return;
   t.requestSerial = NextRequest(c.dpy);
@@ -123,15 +105,11 @@ void SetManagedProperties(Connection& c, TopWindow& t) {
   wm->initial_state = NormalState;
   XSetWMHints(c.dpy, t.xid, wm);
   XFree(wm);
-  XClassHint* cls = XAllocClassHint();
-  char name[] = "quirvane", klass[] = "Quirvane";
-  cls->res_name = name, cls->res_class = klass;
-  XSetClassHint(c.dpy, t.xid, cls);
-  XFree(cls);
-  if (auto* owner = c.Find(GetWindow(t.hwnd, GW_OWNER))) XSetTransientForHint(c.dpy, t.xid, owner->xid);
   DWORD style = DWORD(GetWindowLongPtrW(t.hwnd, GWL_STYLE));
   SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION);
+  ReadConstraints(t);
   SetSizeHints(c, t);
+  SetIcon(c, t);
 }
 
 void PutPixels(Connection& c, const TopWindow& t, const Surface& s, const RECT& r) {
@@ -189,6 +167,7 @@ void ApplyConfigure(Connection& c, TopWindow& t, const XConfigureEvent& ev) {
   RECT g{x, y, x + ev.width, y + ev.height};
   if (g == t.requested) return;
   t.requested = g;
+  SetSizeHints(c, t);  // a window shown again comes back where the user left it
   RECT r{g.left - t.inset.left, g.top - t.inset.top, g.right + t.inset.right, g.bottom + t.inset.bottom}, now;
   if (GetWindowRect(t.hwnd, &now) && now == r) return;
   // The desktop moved or sized the window: the window manager follows, in
@@ -268,6 +247,8 @@ void X11Backend::WindowCreated(HWND top, const RECT& screenRect, bool popup) {
                         unsigned(t.requested.Height()), 0, c.depth, InputOutput, c.visual,
                         CWOverrideRedirect | CWEventMask | CWBackPixmap | CWBitGravity | CWBorderPixel, &a);
   if (!t.overrideRedirect) x11::SetManagedProperties(c, t);
+  x11::SetIdentity(c, t);
+  x11::SetWindowType(c, t);
   x11::CreateInputContext(c, t);
   x11::ApplyCursor(c, t.xid);
   c.byXid[t.xid] = top;
@@ -293,6 +274,9 @@ void X11Backend::WindowShown(HWND top, bool visible) {
   if (!t || t->shown == visible) return;
   t->shown = visible;
   if (visible) {
+    x11::ReadConstraints(*t);
+    x11::SetSizeHints(c, *t);
+    x11::SetIcon(c, *t);
     x11::RefreshInset(c, *t);
     x11::SyncTitle(c, *t);
     x11::SyncShape(c, *t);
@@ -310,6 +294,7 @@ void X11Backend::WindowMoved(HWND top, const RECT& screenRect) {
   auto& c = *x_;
   auto* t = c.Find(top);
   if (!t) return;
+  x11::ReadConstraints(*t);
   x11::RefreshInset(c, *t);
   x11::RequestGeometry(c, *t, x11::Deflate(screenRect, t->inset));
   x11::SyncShape(c, *t);  // a new window region arrives this way too
@@ -326,7 +311,13 @@ void X11Backend::WindowRaised(HWND top) {
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(c.dpy, &focus, &revert);
-  if (focus != t->xid && c.FindX(focus)) XSetInputFocus(c.dpy, t->xid, RevertToParent, CurrentTime);
+  if (focus != t->xid && c.FindX(focus)) {
+    XSetInputFocus(c.dpy, t->xid, RevertToParent, CurrentTime);
+  } else if (!x11::FocusIsOurs(c)) {
+    // Active inside the program but not on the desktop: it looks inactive
+    // until the desktop gives it the focus.
+    InjectActivate(top, false);
+  }
 }
 
 void X11Backend::Present(HWND top, const Surface& backing, const RECT& dirty) {

@@ -128,41 +128,70 @@ void Glyph(HDC hdc, const RECT& r, UINT state, const std::function<void(COLORREF
   }
 }
 
+// The caption glyphs of the classic look, one character per pixel, drawn
+// at whole multiples of their size so that larger buttons get larger ones.
+struct GlyphArt {
+  int width, height;
+  const char* rows;  // '#' = ink
+};
+constexpr GlyphArt kCloseArt{8, 7,
+                             "##....##"
+                             ".##..##."
+                             "..####.."
+                             "...##..."
+                             "..####.."
+                             ".##..##."
+                             "##....##"};
+constexpr GlyphArt kMinArt{6, 2,
+                           "######"
+                           "######"};
+constexpr GlyphArt kMaxArt{9, 9,
+                           "#########"
+                           "#########"
+                           "#.......#"
+                           "#.......#"
+                           "#.......#"
+                           "#.......#"
+                           "#.......#"
+                           "#.......#"
+                           "#########"};
+constexpr GlyphArt kRestoreArt{8, 8,
+                               "..######"
+                               "..######"
+                               "..#....#"
+                               "######.#"
+                               "######.#"
+                               "#....###"
+                               "#....#.."
+                               "######.."};
+
+void DrawArt(HDC hdc, const GlyphArt& art, int x, int y, int scale, COLORREF c) {
+  for (int row = 0; row < art.height; ++row)
+    for (int col = 0; col < art.width; ++col)
+      if (art.rows[row * art.width + col] == '#')
+        FillDCRect(hdc, {x + col * scale, y + row * scale, x + (col + 1) * scale, y + (row + 1) * scale}, c);
+}
+
+// The glyph sits in the middle of the button face; the minimise bar sits
+// low, where the minimised window would go.
 void CaptionGlyph(HDC hdc, const RECT& r, UINT kind, COLORREF c) {
+  const GlyphArt* art = kind == DFCS_CAPTIONCLOSE     ? &kCloseArt
+                        : kind == DFCS_CAPTIONMIN     ? &kMinArt
+                        : kind == DFCS_CAPTIONMAX     ? &kMaxArt
+                        : kind == DFCS_CAPTIONRESTORE ? &kRestoreArt
+                                                      : nullptr;
+  if (!art) return;
   int w = r.right - r.left, h = r.bottom - r.top;
-  int s = std::max(4, std::min(w, h) - 6);
-  int x = r.left + (w - s) / 2, y = r.top + (h - s) / 2;
-  switch (kind) {
-    case DFCS_CAPTIONCLOSE:
-      for (int i = 0; i < s; ++i) {
-        FillDCRect(hdc, {x + i, y + i, x + i + 2, y + i + 1}, c);
-        FillDCRect(hdc, {x + s - 2 - i, y + i, x + s - i, y + i + 1}, c);
-      }
-      break;
-    case DFCS_CAPTIONMIN:
-      FillDCRect(hdc, {x, y + s - 2, x + s - 2, y + s}, c);
-      break;
-    case DFCS_CAPTIONMAX: {
-      RECT b{x, y, x + s, y + s};
-      FillDCRect(hdc, {b.left, b.top, b.right, b.top + 2}, c);
-      FillDCRect(hdc, {b.left, b.top, b.left + 1, b.bottom}, c);
-      FillDCRect(hdc, {b.right - 1, b.top, b.right, b.bottom}, c);
-      FillDCRect(hdc, {b.left, b.bottom - 1, b.right, b.bottom}, c);
-      break;
-    }
-    case DFCS_CAPTIONRESTORE: {
-      int k = s * 2 / 3;
-      for (RECT b : {RECT{x + s - k, y, x + s, y + k}, RECT{x, y + s - k, x + k, y + s}}) {
-        FillDCRect(hdc, {b.left, b.top, b.right, b.top + 2}, c);
-        FillDCRect(hdc, {b.left, b.top, b.left + 1, b.bottom}, c);
-        FillDCRect(hdc, {b.right - 1, b.top, b.right, b.bottom}, c);
-        FillDCRect(hdc, {b.left, b.bottom - 1, b.right, b.bottom}, c);
-      }
-      break;
-    }
-    default:
-      break;
-  }
+  // The classic 16 x 14 button has a 12 x 10 face inside its edges.
+  int scale = std::max(1, std::min(w / 12, h / 10));
+  int gw = kMaxArt.width * scale, gh = kMaxArt.height * scale;  // the box all glyphs share
+  int x = r.left + (w - art->width * scale) / 2, y = r.top + (h - gh) / 2;
+  (void)gw;
+  if (art == &kMinArt)
+    y += gh - art->height * scale - scale;
+  else if (art != &kMaxArt)
+    y += (gh - art->height * scale) / 2;
+  DrawArt(hdc, *art, x, y, scale, c);
 }
 
 BOOL MenuGlyph(HDC hdc, const RECT& r, UINT state) {

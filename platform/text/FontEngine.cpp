@@ -68,6 +68,7 @@ std::unique_ptr<Font> FontEngine::Create(const FontRequest& request) {
 }
 
 Font* FontEngine::Get(const FontRequest& request) {
+  std::lock_guard lock(mutex_);
   if (last_ && last_->Request() == request) return last_;
   auto it = fonts_.find(request);
   if (it == fonts_.end()) {

@@ -85,10 +85,13 @@ FontRequest RequestOf(const LOGFONTW& lf) {
   return r;
 }
 
+// Threads draw text side by side: each remembers its own last font, and the
+// engine's lock guards the shared cache (fonts live as long as the process).
 Font* FontFor(const LOGFONTW& lf) {
-  static LOGFONTW lastLogFont;
-  static Font* last = nullptr;
+  thread_local LOGFONTW lastLogFont;
+  thread_local Font* last = nullptr;
   if (last && std::memcmp(&lastLogFont, &lf, sizeof lf) == 0) return last;
+  auto lock = FontEngine::Instance().Lock();
   Font* font = FontEngine::Instance().Get(RequestOf(lf));
   if (font) std::memcpy(&lastLogFont, &lf, sizeof lf);
   return last = font;

@@ -6,8 +6,10 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/window/Input.h"
+#include "platform/window/MenuHooks.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
+#include "platform/window/SizeMove.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
@@ -62,9 +64,13 @@ void PrintInto(const WindowPtr& w, HDC hdc, LPARAM flags) {
   RestoreDC(hdc, saved);
 }
 
-// The window-menu commands the caption buttons send.
-LRESULT SysCommand(HWND hwnd, WPARAM command) {
-  switch (command) {
+// The window-menu commands the caption buttons and the frame send.
+LRESULT SysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  switch (wParam & 0xFFF0) {
+    case SC_MOVE:
+    case SC_SIZE:
+      RunSizeMoveLoop(hwnd, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      break;
     case SC_CLOSE:
       SendMessageW(hwnd, WM_CLOSE, 0, 0);
       break;
@@ -79,6 +85,35 @@ LRESULT SysCommand(HWND hwnd, WPARAM command) {
       break;
   }
   return 0;
+}
+
+// A double click on the caption maximises, or restores a maximised or
+// minimised window.
+LRESULT CaptionDoubleClick(const WindowPtr& w, LPARAM pos) {
+  if (w->maximized || w->minimized)
+    SendMessageW(w->handle, WM_SYSCOMMAND, SC_RESTORE, pos);
+  else if (w->style & WS_MAXIMIZEBOX)
+    SendMessageW(w->handle, WM_SYSCOMMAND, SC_MAXIMIZE, pos);
+  return 0;
+}
+
+// The caption shows the activation at once, in the active or inactive
+// colours; the rest of the frame is not repainted.
+LRESULT NcActivate(const WindowPtr& w, bool active) {
+  bool changed = w->ncActive != active;
+  w->ncActive = active;
+  if (changed && (w->style & WS_CAPTION) == WS_CAPTION && IsWindowVisible(w->handle)) RedrawCaption(w);
+  return TRUE;
+}
+
+// A sizable window is never made smaller or larger than its tracking
+// limits, whoever sizes it (maximised windows take their own size).
+void KeepTrackLimits(const WindowPtr& w, WINDOWPOS* wp) {
+  if (!wp || (wp->flags & SWP_NOSIZE) || !(w->style & WS_THICKFRAME) || w->maximized || w->minimized) return;
+  if (wp->cx == w->rect.Width() && wp->cy == w->rect.Height()) return;
+  MINMAXINFO mm = GetMinMaxInfo(w->handle);
+  wp->cx = std::max(int(mm.ptMinTrackSize.x), std::min(wp->cx, int(mm.ptMaxTrackSize.x)));
+  wp->cy = std::max(int(mm.ptMinTrackSize.y), std::min(wp->cy, int(mm.ptMaxTrackSize.y)));
 }
 
 LRESULT EraseBackground(const WindowPtr& w, HDC hdc) {
@@ -96,6 +131,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   using namespace wm;
   auto w = Get(hwnd);
   if (!w) return 0;
+  if (LRESULT r = 0; DefMenuMessage(hwnd, msg, wParam, lParam, r)) return r;
   switch (msg) {
     case WM_NCCREATE:
       if (lParam) {
@@ -110,7 +146,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT: {
       // wParam 1 is the whole frame, else the region (screen coordinates) to draw.
       HRGN part = wParam > 1 ? reinterpret_cast<HRGN>(wParam) : nullptr;
-      HDC dc = part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN) : GetWindowDC(hwnd);
+      DWORD clip = (w->style & WS_CLIPSIBLINGS ? DCX_CLIPSIBLINGS : 0) |
+                   (w->style & WS_CLIPCHILDREN ? DCX_CLIPCHILDREN : 0);
+      HDC dc =
+          part ? GetDCEx(hwnd, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN | clip) : GetWindowDC(hwnd);
       if (dc) {
         DrawNonClient(w, dc);
         ReleaseDC(hwnd, dc);
@@ -118,7 +157,12 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_NCACTIVATE:
-      return TRUE;
+      return NcActivate(w, wParam != 0);
+    case WM_GETMINMAXINFO:
+      return 0;
+    case WM_WINDOWPOSCHANGING:
+      KeepTrackLimits(w, reinterpret_cast<WINDOWPOS*>(lParam));
+      return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
@@ -175,15 +219,17 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       return AskParent(w, msg, wParam, lParam);
     case WM_SYSCOMMAND:
-      return SysCommand(hwnd, wParam & 0xFFF0);
+      return SysCommand(hwnd, wParam, lParam);
     case WM_NCLBUTTONDOWN:
       if (TrackCaptionButton(hwnd, LRESULT(wParam))) return 0;
+      if (StartFrameDrag(hwnd, LRESULT(wParam), lParam)) return 0;
       if (wParam == HTHSCROLL || wParam == HTVSCROLL)
         ScrollBarTrack(hwnd, wParam == HTHSCROLL ? SB_HORZ : SB_VERT, LRESULT(wParam),
                        POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_NCLBUTTONDBLCLK:
       if (TrackCaptionButton(hwnd, LRESULT(wParam))) return 0;
+      if (wParam == HTCAPTION) return CaptionDoubleClick(w, lParam);
       if (wParam == HTHSCROLL || wParam == HTVSCROLL)
         ScrollBarTrack(hwnd, wParam == HTHSCROLL ? SB_HORZ : SB_VERT, LRESULT(wParam),
                        POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

@@ -163,8 +163,10 @@ void ApplyDesktopMove(const RawInput& in) {
   auto w = Get(in.top);
   if (!w || (w->style & WS_CHILD) || w->destroying) return;
   const RECT& r = in.rect;
+  RECT before = w->rect;
   SetWindowPosImpl(in.top, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE,
                    false);
+  MoveOwnedPopups(in.top, w->rect.left - before.left, w->rect.top - before.top);
 }
 
 void ApplyDesktopActivation(const RawInput& in) {
@@ -181,6 +183,21 @@ void ApplyDesktopActivation(const RawInput& in) {
 }
 
 }  // namespace
+
+void MoveOwnedPopups(HWND owner, int dx, int dy) {
+  if (!dx && !dy) return;
+  std::vector<WindowPtr> popups;
+  {
+    Lock l(S().lock);
+    for (HWND h : S().topLevels)
+      if (auto p = Get(h); p && p->owner == owner && (p->style & WS_VISIBLE) && (p->style & WS_POPUP) &&
+                           (p->style & WS_CAPTION) != WS_CAPTION)
+        popups.push_back(p);
+  }
+  for (auto& p : popups)
+    SetWindowPos(p->handle, nullptr, p->rect.left + dx, p->rect.top + dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 bool RouteRawInput(ThreadQueue&, const RawInput& in, MSG& out) {
   if (in.kind == RawInput::TopMoved) return ApplyDesktopMove(in), false;

@@ -259,6 +259,7 @@ BOOL GetMessageW(MSG* out, HWND hwnd, UINT min, UINT max) {
   auto q = CurrentQueue();
   MSG m;
   while (!PeekMessageW(&m, hwnd, min, max, PM_REMOVE)) {
+    PresentScreenOverlays();
     if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !IsWindow(hwnd)) return -1;
     WaitOnQueue(*q, NextTimerDue(*q, Now()));
   }
@@ -270,6 +271,7 @@ BOOL WaitMessage() {
   auto q = wm::CurrentQueue();
   MSG m;
   if (PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE)) return TRUE;
+  wm::PresentScreenOverlays();
   wm::WaitOnQueue(*q, wm::NextTimerDue(*q, wm::Now()));
   return TRUE;
 }
@@ -278,6 +280,7 @@ DWORD MsgWaitForMultipleObjects(DWORD, const HANDLE*, BOOL, DWORD timeoutMs, DWO
   auto q = wm::CurrentQueue();
   MSG m;
   if (PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0;
+  wm::PresentScreenOverlays();
   DWORD next = wm::NextTimerDue(*q, wm::Now());
   wm::WaitOnQueue(*q, std::min(next, timeoutMs));
   return PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;

@@ -7,6 +7,8 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/text/Text.h"
+#include "platform/window/MenuHooks.h"
+#include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/WindowImpl.h"
 
@@ -59,6 +61,9 @@ void DrawCaption(const Window& w, HDC dc, const NcLayout& l, bool active) {
     Lock lock(S().lock);
     title = w.text;
   }
+  // A frame whose MDI child is maximised shows that child's title too.
+  if (!(w.style & WS_CHILD))
+    if (auto child = Get(MdiMaximizedChildOfFrame(w.handle))) title += u" - [" + child->text + u"]";
   if (title.empty()) return;
   NONCLIENTMETRICSW m;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
@@ -186,8 +191,13 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
   } else if (w->style & WS_BORDER) {
     FrameRect(dc, &r, SysBrush(COLOR_WINDOWFRAME));
   }
-  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, S().active == TopLevelOf(w)->handle);
-  if (!IsRectEmpty(&l.menu)) FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  if (!IsRectEmpty(&l.caption)) DrawCaption(*w, dc, l, w->ncActive);
+  if (!IsRectEmpty(&l.menu)) {
+    if (GetMenuHooks().PaintBar)
+      GetMenuHooks().PaintBar(w->handle, w->menu, dc, l.menu);
+    else
+      FillRect(dc, &l.menu, SysBrush(COLOR_MENU));
+  }
   RECT e = r;
   InflateRect(&e, -l.frame, -l.frame);
   e.top = std::max(e.top, std::max(l.caption.bottom, l.menu.bottom));
@@ -198,6 +208,16 @@ void DrawNonClient(const WindowPtr& w, HDC dc) {
   if (!IsRectEmpty(&l.vscroll)) DrawScrollBar(w, dc, SB_VERT, l.vscroll);
   if (!IsRectEmpty(&l.hscroll)) DrawScrollBar(w, dc, SB_HORZ, l.hscroll);
   if (!IsRectEmpty(&l.sizeBox)) FillRect(dc, &l.sizeBox, SysBrush(COLOR_BTNFACE));
+}
+
+void RedrawCaption(const WindowPtr& w) {
+  NcLayout l = ComputeNcLayout(*w, w->rect.Width(), w->rect.Height());
+  if (IsRectEmpty(&l.caption)) return;
+  HDC dc = GetWindowDC(w->handle);
+  if (!dc) return;
+  IntersectClipRect(dc, l.caption.left, l.caption.top, l.caption.right, l.caption.bottom);
+  DrawCaption(*w, dc, l, w->ncActive);
+  ReleaseDC(w->handle, dc);
 }
 
 }  // namespace wm

@@ -186,6 +186,7 @@ void ScrollBarTrack(HWND hwnd, int bar, LRESULT, POINT screen) {
 
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   using namespace wm;
+  if (bar == SB_CTL) return int(SendMessageW(hwnd, SBM_SETSCROLLINFO, WPARAM(redraw), LPARAM(info)));
   auto w = Get(hwnd);
   if (!w || !info || (bar != SB_HORZ && bar != SB_VERT)) return 0;
   auto& d = w->sb[bar];
@@ -199,6 +200,7 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
 }
 
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info) {
+  if (bar == SB_CTL) return IsWindow(hwnd) && SendMessageW(hwnd, SBM_GETSCROLLINFO, 0, LPARAM(info));
   auto w = wm::Get(hwnd);
   if (!w || !info || (bar != SB_HORZ && bar != SB_VERT)) return FALSE;
   auto& d = w->sb[bar];
@@ -242,6 +244,7 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos) {
 }
 
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
+  if (bar == SB_CTL) return ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE), IsWindow(hwnd);
   auto w = wm::Get(hwnd);
   if (!w) return FALSE;
   DWORD bits = bar == SB_BOTH ? (WS_HSCROLL | WS_VSCROLL) : bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
@@ -254,6 +257,7 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
 }
 
 BOOL EnableScrollBar(HWND hwnd, int bar, UINT arrows) {
+  if (bar == SB_CTL) return IsWindow(hwnd) && SendMessageW(hwnd, SBM_ENABLE_ARROWS, arrows, 0);
   auto w = wm::Get(hwnd);
   if (!w) return FALSE;
   auto apply = [&](int b) { w->sb[b].disabledArrows = arrows; };

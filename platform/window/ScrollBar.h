@@ -10,6 +10,12 @@ constexpr UINT SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_DISABLENOSCRO
                SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 constexpr UINT ESB_ENABLE_BOTH = 0x0, ESB_DISABLE_LTUP = 0x1, ESB_DISABLE_RTDN = 0x2, ESB_DISABLE_BOTH = 0x3;
 
+// The scroll-bar control's messages. The functions below given SB_CTL send
+// them to the control window.
+constexpr UINT SBM_SETPOS = 0xE0, SBM_GETPOS = 0xE1, SBM_SETRANGE = 0xE2, SBM_GETRANGE = 0xE3,
+               SBM_ENABLE_ARROWS = 0xE4, SBM_SETRANGEREDRAW = 0xE6, SBM_SETSCROLLINFO = 0xE9,
+               SBM_GETSCROLLINFO = 0xEA;
+
 struct SCROLLINFO {
   UINT cbSize = sizeof(SCROLLINFO);
   UINT fMask = 0;

@@ -120,6 +120,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance, void* param) {
   using namespace wm;
   auto cls = FindClass(className);
+  if (!cls && RegisterBuiltInClass(className)) cls = FindClass(className);
   if (!cls) return nullptr;
   auto w = std::make_shared<Window>();
   w->cls = cls;

@@ -190,6 +190,12 @@ void RedrawInternal(const WindowPtr& w, const PixRegion* area, UINT flags) {
 
 }  // namespace wm
 
+// The clipping a window's style asks of its ordinary DCs.
+static DWORD StyleClipFlags(HWND hwnd) {
+  DWORD style = DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE));
+  return (style & WS_CLIPCHILDREN ? DCX_CLIPCHILDREN : 0) | (style & WS_CLIPSIBLINGS ? DCX_CLIPSIBLINGS : 0);
+}
+
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   using namespace wm;
   if (!hwnd) return GetDC(nullptr);
@@ -198,18 +204,22 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   PixRegion extra;
   bool useExtra = (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && clip && uintptr_t(clip) != 1 &&
                   GetPixRegion(clip, extra);
-  bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
-  bool clipSiblings = (flags & DCX_CLIPSIBLINGS) || (w->style & WS_CLIPSIBLINGS);
+  // A cache DC clips as its flags say; others follow the window's style too
+  // (a splitter's drag line crosses its parent's child windows).
+  bool byStyle = !(flags & DCX_CACHE);
+  bool clipChildren = (flags & DCX_CLIPCHILDREN) || (byStyle && (w->style & WS_CLIPCHILDREN));
+  bool clipSiblings = (flags & DCX_CLIPSIBLINGS) || (byStyle && (w->style & WS_CLIPSIBLINGS));
   return MakeWindowDC(w, flags & DCX_WINDOW, clipChildren, clipSiblings, useExtra ? &extra : nullptr,
                       (flags & DCX_INTERSECTRGN) != 0);
 }
 
 HDC GetWindowDC(HWND hwnd) {
-  return GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_CACHE);
+  return GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_CACHE | StyleClipFlags(hwnd));
 }
 
 int ReleaseDC(HWND, HDC hdc) {
   using namespace wm;
+  if (CloseScreenDC(hdc)) return 1;
   DCRecord rec{};
   {
     Lock l(S().lock);
@@ -318,19 +328,14 @@ Surface ComposeScreen() {
           if (screen.Contains(sx, sy) && w->backing->Contains(x, y)) screen.Set(sx, sy, w->backing->At(x, y));
         }
   }
+  ApplyScreenOverlays(screen);
   return screen;
 }
 
 HDC GetDC(HWND hwnd) {
   using namespace wm;
-  if (hwnd) return GetDCEx(hwnd, nullptr, DCX_CACHE);
-  // The screen: a fresh composition; drawing on it lasts until the next one.
-  static Surface screen;
-  screen = ComposeScreen();
-  HDC dc = CreateSurfaceDC(&screen, POINT{0, 0}, nullptr);
-  Lock l(S().lock);
-  DCs().push_back(DCRecord{dc, nullptr, nullptr, RECT{}});
-  return dc;
+  if (hwnd) return GetDCEx(hwnd, nullptr, DCX_CACHE | StyleClipFlags(hwnd));
+  return OpenScreenDC();
 }
 
 void InjectExpose(HWND top) {

@@ -75,6 +75,7 @@ struct Window {
   bool destroying = false;  // DestroyWindow running
   bool dead = false;        // handle released
   bool minimized = false, maximized = false;
+  bool ncActive = false;        // the caption shows the active colours (WM_NCACTIVATE)
   RECT normalRect;              // the rectangle a maximised window is restored to
   LRESULT pressedNcButton = 0;  // the caption button drawn pushed (HTCLOSE ...)
   // Painting
@@ -247,6 +248,11 @@ void EnsureBacking(const WindowPtr& top);
 // else a region (screen coordinates) of its invalid part, deleted afterwards.
 void SendNcPaint(const WindowPtr& w);
 void PresentAll();
+// Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
+void ApplyScreenOverlays(Surface& screen);
+HDC OpenScreenDC();
+bool CloseScreenDC(HDC hdc);  // false when hdc is no screen DC
+void PresentScreenOverlays();
 
 // SetWindowPos; `tellBackend` false when the backend itself reported the geometry.
 BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags,
@@ -273,6 +279,23 @@ NcLayout ComputeNcLayout(const Window& w, int width, int height);
 // button is released; false when `hit` is no enabled caption button.
 void DrawCaptionButtons(const Window& w, HDC dc, const NcLayout& l);
 bool TrackCaptionButton(HWND hwnd, LRESULT hit);
+// Draws the caption bar alone, now, in the colours of w->ncActive.
+void RedrawCaption(const WindowPtr& w);
+// The move and size loop (SizeMove.cpp): `command` is the WM_SYSCOMMAND
+// wParam (SC_MOVE/SC_SIZE with its low bits), `pt` the screen point.
+void RunSizeMoveLoop(HWND hwnd, WPARAM command, POINT pt);
+// A press on the caption or a sizing border starts the loop; false for other hit codes.
+bool StartFrameDrag(HWND hwnd, LRESULT hit, LPARAM pos);
+// The window manager's own classes (the MDI client) are registered when a
+// window of them is first made; true when `name` is one of them.
+bool RegisterBuiltInClass(LPCWSTR name);
+// Where a minimised MDI child goes: the next free place along the bottom of its client.
+RECT MdiIconicRect(const WindowPtr& child);
+// The maximised MDI child whose title the frame's caption shows, or null.
+HWND MdiMaximizedChildOfFrame(HWND frame);
+// When the user moves a window (the desktop, the move loop), its popups
+// without a frame (hints, menus, drop-downs) move along by the same amount.
+void MoveOwnedPopups(HWND owner, int dx, int dy);
 // Scroll bars (ScrollBar.cpp)
 void DrawScrollBar(const WindowPtr& w, HDC dc, int bar, const RECT& r);
 void ScrollBarTrack(HWND hwnd, int bar, LRESULT hit, POINT screen);

@@ -2,6 +2,7 @@
 // WM_WINDOWPOSCHANGING before and WM_WINDOWPOSCHANGED after the change;
 // DefWindowProc turns the latter into WM_MOVE and WM_SIZE.
 #include "platform/window/Input.h"
+#include "platform/window/SizeMove.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
@@ -119,26 +120,41 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   if (noActivate) flags |= SWP_NOACTIVATE;
   if (child || cmd == SW_SHOWNA) flags |= SWP_NOZORDER;
   RECT target = w->rect;
-  auto unmaximize = [&] {
-    w->maximized = false;
-    target = w->normalRect;
+  bool mdiChild = child && (w->exStyle & WS_EX_MDICHILD);
+  auto moveTo = [&](const RECT& r) {
+    target = r;
     flags &= ~UINT(SWP_NOMOVE | SWP_NOSIZE);
   };
-  if (cmd == SW_MAXIMIZE && !child && S().backend) {
-    SIZE s = S().backend->ScreenSize();
-    if (!w->maximized) w->normalRect = w->rect;
-    target = RECT{0, 0, s.cx, s.cy};
+  auto maximizedRect = [&] {
+    MINMAXINFO mm = GetMinMaxInfo(hwnd);
+    return RECT{mm.ptMaxPosition.x, mm.ptMaxPosition.y, mm.ptMaxPosition.x + mm.ptMaxSize.x,
+                mm.ptMaxPosition.y + mm.ptMaxSize.y};
+  };
+  auto unmaximize = [&] {
+    w->maximized = false;
+    moveTo(w->normalRect);
+  };
+  if ((cmd == SW_MAXIMIZE) && (child || S().backend)) {
+    if (!w->maximized && !w->minimized) w->normalRect = w->rect;
     w->maximized = true, w->minimized = false;
-    flags &= ~UINT(SWP_NOMOVE | SWP_NOSIZE);
+    moveTo(maximizedRect());
   } else if (cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE) {
+    // An MDI child shrinks to its caption at the bottom of its client window.
+    if (mdiChild && !w->minimized) {
+      if (!w->maximized) w->normalRect = w->rect;
+      moveTo(MdiIconicRect(w));
+    }
     w->minimized = true;
   } else if (cmd == SW_RESTORE) {
     // A minimised window comes back as it was, maximised or not.
-    if (w->minimized)
+    if (w->minimized) {
       w->minimized = false;
-    else if (w->maximized)
+      if (mdiChild) moveTo(w->maximized ? maximizedRect() : w->normalRect);
+    } else if (w->maximized) {
       unmaximize();
+    }
   } else if (cmd == SW_SHOWNORMAL) {
+    if (w->minimized && mdiChild && !w->maximized) moveTo(w->normalRect);
     w->minimized = false;
     if (w->maximized) unmaximize();
   }

@@ -29,10 +29,10 @@ TEST_F(EngineAdd, StoresTheTreeAndNarrates) {
   EXPECT_EQ(host.console[4], "I Finalizing database");
   EXPECT_EQ(host.console[5].rfind("I Done in ", 0), 0u);
 
-  // b.TXT and B.txt share one name record, spelled as first stored.
+  // The search folds case; each spelling keeps a name record of its own.
   ASSERT_TRUE(engine->Search(Files("b.txt")));
-  EXPECT_EQ(Groups(), (std::set<std::string>{"b.TXT"}));
-  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc1|/sub/b.TXT", "Disc1|/sub/deeper/b.TXT"}));
+  EXPECT_EQ(Groups(), (std::set<std::string>{"b.TXT", "B.txt"}));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc1|/sub/b.TXT", "Disc1|/sub/deeper/B.txt"}));
 }
 
 TEST_F(EngineAdd, RefusesBadLabelsAndDuplicates) {
@@ -43,6 +43,36 @@ TEST_F(EngineAdd, RefusesBadLabelsAndDuplicates) {
   AddDisc("SAME", Tree());
   EXPECT_TRUE(host.HasLine("E Disc labeled \"SAME\" is already in the database\""));
   EXPECT_EQ(engine->Discs->Count(), 1);
+}
+
+TEST_F(EngineAdd, LabelsAndLocationsBeyond255BytesAreRefused) {
+  MakeFile(Tree("x"), 1);
+  // 85 three-byte characters fill the field exactly; one byte more is refused.
+  const std::string full(255 / 3, 'x');
+  std::string wide;
+  for (std::size_t i = 0; i < full.size(); ++i) wide += "\u4E2D";
+  AddDisc(wide + "a", Tree());
+  EXPECT_TRUE(host.HasLine("E Disc label is longer than 255 bytes"));
+  EXPECT_EQ(engine->Discs->Count(), 0);
+  AddDisc(wide, Tree());
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  TScanOpts scan;
+  scan.Path = Tree();
+  TDiscData d;
+  d.Label = u"Other";
+  d.Location = Utf8ToUtf16(std::string(256, 'l'));
+  engine->AddDisc(scan, d);
+  EXPECT_TRUE(host.HasLine("E Disc location is longer than 255 bytes"));
+  EXPECT_EQ(engine->Discs->Count(), 1);
+  // The disc properties refuse too, and change nothing.
+  TDiscData edit = engine->Discs->GetDisc(0);
+  edit.Label = Utf8ToUtf16(wide + wide);
+  edit.Category = 4;
+  engine->UpdateDisc(0, edit);
+  EXPECT_EQ(engine->Discs->GetDisc(0).Label, Utf8ToUtf16(wide));
+  EXPECT_EQ(engine->Discs->GetDisc(0).Category, 0);
+  Reopen();
+  EXPECT_EQ(engine->Discs->GetDisc(0).Label, Utf8ToUtf16(wide));
 }
 
 TEST_F(EngineAdd, WithoutFilesStoresAnEmptyDisc) {
@@ -117,9 +147,12 @@ TEST_F(EngineAdd, RecordsAreMadeDepthFirst) {
   const TContext& ctx = engine->Base->Context();
   engine->Base->GIndex().ForEach([&](const TXGIndexRec& e, int64_t) {
     const std::string& name = ctx.KindById(int32_t(e.KindId))->Name;
-    if (name == "xFolder") kinds += 'D';
-    else if (name == "xFile") kinds += 'F';
-    else if (name == "xFolderName" || name == "xFileName") kinds += 'n';
+    if (name == "xFolder")
+      kinds += 'D';
+    else if (name == "xFile")
+      kinds += 'F';
+    else if (name == "xFolderName" || name == "xFileName")
+      kinds += 'n';
     return true;
   });
   // root, top; a, x1; b, x2; c, x3 (the disc and category records are not counted)

@@ -2,7 +2,9 @@
 // order of the tree, the filters, progress and aborting, and the tree nodes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -181,16 +183,73 @@ TEST_F(ScannerTest, MissingFolderIsEmpty) {
   EXPECT_EQ(scanner.Root()->Count(), 0);
 }
 
-TEST_F(ScannerTest, UnreadableFolderIsKeptEmpty) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+// Runs body in a child process (as an unprivileged user when the tests run
+// as root, so that permissions hold); the child's exit code is body's result.
+template <class Body>
+void InChild(Body body, bool unprivileged) {
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    ::_exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(ScannerTest, UnreadableFolderIsKeptEmptyWithOneWarning) {
   MakeDir(dir / "locked");
   MakeFile(dir / "locked/in.txt");
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
   ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
-  EXPECT_TRUE(scanner.Scan(Opts()));
+  InChild(
+      [&] {
+        std::vector<std::string> warnings;
+        scanner.OnWarning = [&](const std::string& w) { warnings.push_back(w); };
+        const TFileData* locked = scanner.Scan(Opts()) ? Find(scanner.Root(), "locked") : nullptr;
+        return locked && locked->Count() == 0 && Find(scanner.Root(), "a.txt") &&
+               warnings == std::vector<std::string>{"Failed to read folder \"" + (dir / "locked") + "\""};
+      },
+      true);
   ::chmod((dir / "locked").c_str(), 0755);
-  const TFileData* locked = Find(scanner.Root(), "locked");
-  ASSERT_NE(locked, nullptr);
-  EXPECT_EQ(locked->Count(), 0);
+}
+
+TEST(ScannerDepth, TreesDeeperThanTheOpenFileLimitAreStoredWhole) {
+  TempDir dir;
+  // 1,100 levels, with a side folder holding a file every 100 levels, so that
+  // the walk comes back up through folders it had to let go of.
+  const int depth = 1100;
+  std::string path = dir.Path();
+  for (int level = 1; level <= depth; ++level) {
+    path += "d/";
+    MakeDir(path);
+    if (level % 100 == 0) {
+      MakeDir(path + "side");
+      MakeFile(path + "side/s.txt");
+    }
+  }
+  MakeFile(path + "bottom.txt");
+  MakeDir(dir / "last");
+  MakeFile(dir / "last/top.txt");
+  InChild(
+      [&] {
+        struct rlimit limit {256, 256};
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return false;
+        TFileKinds kinds;
+        TFilist scanner(&kinds);
+        int warnings = 0;
+        scanner.OnWarning = [&](const std::string&) { ++warnings; };
+        TScanOpts o;
+        o.Path = dir.Path();
+        o.AllFiles = true;
+        if (!scanner.Scan(o)) return false;
+        int64_t files = 0, folders = 0;
+        CheckTree(scanner.Root(), files, folders);
+        return warnings == 0 && scanner.FileCount == 13 && scanner.FolderCount == depth + 11 + 1;
+      },
+      false);
 }
 
 TEST_F(ScannerTest, FilterByCriteria) {

@@ -66,6 +66,27 @@ TEST(MatchesMask, FoldsCaseAndCountsCodePoints) {
   EXPECT_FALSE(MatchesMask("straße", "strasse"));
 }
 
+TEST(MatchesMask, SetsFoldLikePlainCharacters) {
+  EXPECT_FALSE(MatchesMask("\u0131.txt", "[I]*"));  // dotless i does not fold to i
+  EXPECT_FALSE(MatchesMask("\u0130.txt", "[i]*"));  // nor does capital I with a dot
+  EXPECT_TRUE(MatchesMask("\u0130.txt", "[!a-z]*"));
+  EXPECT_TRUE(MatchesMask("s.txt", "[\u017F]*"));   // long s folds to s
+  EXPECT_TRUE(MatchesMask("\u03C2", "[\u03A3]"));   // final sigma to capital sigma
+  // A one-character set takes exactly what the character itself takes.
+  const char* atoms[] = {"a", "A", "i", "I", "\u0131", "\u0130", "s", "S", "\u017F", "\u03C2", "\u03C3",
+                         "\u03A3", "k", "\u212A", "\xFF", "_", "["};
+  const int n = int(std::size(atoms));
+  for (int x = 0; x < n; ++x) {
+    std::string atom = atoms[x], set = std::string("[") + atom + "]";
+    if (atom == "[") continue;
+    for (int y = 0; y < n; ++y) {
+      std::string name = std::string(atoms[y]) + "x";
+      EXPECT_EQ(MatchesMask(name, set + "x"), MatchesMask(name, atom + "x")) << set << " / " << name;
+      EXPECT_EQ(MatchesMask(name, "[!" + atom + "]x"), !MatchesMask(name, atom + "x")) << set << " / " << name;
+    }
+  }
+}
+
 TEST(MatchesMask, MalformedMasksRaise) {
   for (const char* mask : {"a[", "[", "[abc", "[]", "[!]", "[]]", "[-a]", "[a-]", "[a-", "[a-z-]", "x[!"})
     EXPECT_THROW(MatchesMask("anything", mask), EMaskException) << mask;
@@ -102,6 +123,26 @@ TEST(MatchesMask, PrefixMaskAgreesWithTheNameOrder) {
     if (MatchesMask(name, key + "?*")) {
       EXPECT_TRUE(StartsWithFolded(name, key));
     }
+  }
+}
+
+TEST(MatchesMask, SuffixMasksAgreeWithFoldedEndings) {
+  // A mask that ends in plain characters after "*" takes exactly the names
+  // whose folded text ends in them, whatever the bytes before or in the end.
+  std::mt19937 rng(17);
+  const char* atoms[] = {"a", "K", "k", "\u212A", "s", "S", "\u017F", ".", "t", "T", "x", "\xFF", "\xC3\xA9"};
+  const char* tails[] = {"k", "K", "s", ".t", "T.", "x", "ks", ".txt"};
+  auto random = [&](int maxLen) {
+    std::string s;
+    for (int n = std::uniform_int_distribution<int>(0, maxLen)(rng); n > 0; --n) s += atoms[rng() % std::size(atoms)];
+    return s;
+  };
+  for (int i = 0; i < 4000; ++i) {
+    const std::string name = random(6), tail = tails[rng() % std::size(tails)];
+    const std::string folded = FoldName(name), end = FoldName(tail);
+    const bool expected = folded.size() >= end.size() && folded.compare(folded.size() - end.size(), end.size(), end) == 0;
+    EXPECT_EQ(MatchesMask(name, "*" + tail), expected) << name << " / " << tail;
+    EXPECT_EQ(MatchesMask(name + ".txt", "*" + tail + "*.TXT"), MatchesMask(name, "*" + tail + "*")) << name;
   }
 }
 

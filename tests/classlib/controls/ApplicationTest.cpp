@@ -190,7 +190,23 @@ TEST_F(App, AnExceptionFromAHandlerIsReportedAndTheLoopGoesOn) {
   EXPECT_EQ(clicks, 2);
   EXPECT_EQ(boxes, (std::vector<std::string>{"Quirvane: Invalid Date. (stop)"}));
   SetMessageBoxHook(old);
-  EXPECT_EQ(MessageBox(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDNO);  // no hook: the default button
+  // Without a hook the box is a real dialog: Enter presses its default button.
+  backend.WhenIdle([&] { backend.KeyPress(VK_RETURN); });
+  EXPECT_EQ(MessageBox(nullptr, "q", "c", MB_YESNO | MB_DEFBUTTON2), IDNO);
+}
+
+TEST_F(App, AModalFormIsAnsweredThroughTheBackend) {
+  TForm* form = NewForm({100, 100, 400, 300}, bsDialog);
+  int asked = 0;
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    ++asked;
+    EXPECT_EQ(dialog, form->Handle());
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    form->SetModalResult(mrOk);  // answered before the loop waits for anything
+  });
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(form->Visible());
 }
 
 }  // namespace

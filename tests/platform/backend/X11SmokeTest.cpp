@@ -8,6 +8,7 @@
 #include <sys/file.h>
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 // clang-format on
 #include <fcntl.h>
 #include <poll.h>
@@ -23,8 +24,13 @@
 
 #include "demo/DemoLayout.h"
 #include "platform/backend/X11Backend.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Shapes.h"
 #include "platform/image/Png.h"
+#include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
+#include "platform/window/SizeMove.h"
 #include "platform/window/Window.h"
 
 namespace qv {
@@ -358,6 +364,212 @@ TEST_F(X11InProcess, OtherClientsReadOurClipboardAndWeReadTheirs) {
   owner.join();
   EXPECT_EQ(text, u"from elsewhere");
   XDestroyWindow(desktop, reader);
+}
+
+// Reading what another client sees of our windows.
+class X11Desktop : public X11InProcess {
+ protected:
+  void SetUp() override {
+    X11InProcess::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      if (m == WM_GETMINMAXINFO) {
+        auto* mm = reinterpret_cast<MINMAXINFO*>(l);
+        mm->ptMinTrackSize = POINT{220, 160};
+        mm->ptMaxTrackSize = POINT{700, 500};
+        return 0;
+      }
+      return DefWindowProcW(h, m, w, l);
+    };
+    wc.lpszClassName = u"QvX11Hint";
+    RegisterClassExW(&wc);
+    wc.lpszClassName = u"QvX11Limited";
+    RegisterClassExW(&wc);
+  }
+  void TearDown() override {
+    for (HWND h : made) DestroyWindow(h);
+    UnregisterClassW(u"QvX11Hint", nullptr);
+    UnregisterClassW(u"QvX11Limited", nullptr);
+    X11InProcess::TearDown();
+  }
+  HWND Make(DWORD ex, const char16_t* cls, const char16_t* title, DWORD style, RECT r, HWND owner) {
+    HWND h = CreateWindowExW(ex, cls, title, style, r.left, r.top, r.Width(), r.Height(), owner, nullptr,
+                             nullptr, nullptr);
+    made.push_back(h);
+    ShowWindow(h, SW_SHOWNA);
+    EXPECT_TRUE(PumpUntil([&] { return X().IsOnScreen(h); }));
+    return h;
+  }
+  std::vector<unsigned char> Property(Window w, const char* name, Atom* type = nullptr) {
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::vector<unsigned char> out;
+    if (XGetWindowProperty(desktop, w, XInternAtom(desktop, name, False), 0, 1 << 20, False, AnyPropertyType,
+                           &actual, &format, &count, &after, &data) == Success &&
+        data) {
+      std::size_t bytes = format == 32 ? count * sizeof(long) : count * std::size_t(format / 8);
+      out.assign(data, data + bytes);
+      XFree(data);
+    }
+    if (type) *type = actual;
+    return out;
+  }
+  long Long(Window w, const char* name, std::size_t index = 0) {
+    auto p = Property(w, name);
+    return p.size() >= (index + 1) * sizeof(long) ? reinterpret_cast<const long*>(p.data())[index] : -1;
+  }
+  std::string AtomName(long atom) {
+    char* n = XGetAtomName(desktop, Atom(atom));
+    std::string s = n ? n : "";
+    if (n) XFree(n);
+    return s;
+  }
+  // The viewable X windows of the root, bottom of the stack first, by title
+  // (override-redirect ones as "popup").
+  std::vector<std::pair<std::string, Window>> Stack() {
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(desktop, DefaultRootWindow(desktop), &root, &parent, &children, &n);
+    std::vector<std::pair<std::string, Window>> out;
+    for (unsigned i = 0; i < n; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(desktop, children[i], &a) || a.map_state != IsViewable ||
+          a.c_class != InputOutput)
+        continue;
+      auto name = Property(children[i], "_NET_WM_NAME");
+      out.push_back({a.override_redirect ? "popup" : std::string(name.begin(), name.end()), children[i]});
+    }
+    if (children) XFree(children);
+    return out;
+  }
+  Window Find(const std::string& title) {
+    for (auto& [t, w] : Stack())
+      if (t == title) return w;
+    return 0;
+  }
+  std::vector<HWND> made;
+};
+
+TEST_F(X11Desktop, WindowsTellTheirProgramClassIconTypeAndOwner) {
+  HWND main =
+      Make(0, u"QvX11Test", u"Catalogue \u00e9t\u00e9", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  HWND dialog =
+      Make(0, u"QvX11Test", u"Find", WS_POPUP | WS_CAPTION | WS_SYSMENU, {100, 100, 300, 250}, main);
+  Make(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, u"QvX11Hint", u"", WS_POPUP, {120, 300, 220, 320}, main);
+  Window wm = Find("Catalogue \xc3\xa9t\xc3\xa9"), wd = Find("Find"), wh = Find("popup");
+  ASSERT_TRUE(wm && wd && wh);
+  (void)dialog;
+  EXPECT_EQ(Long(wm, "_NET_WM_PID"), long(getpid()));
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  auto machine = Property(wm, "WM_CLIENT_MACHINE");
+  EXPECT_EQ(std::string(machine.begin(), machine.end()), host);
+  auto cls = Property(wm, "WM_CLASS");
+  EXPECT_EQ(std::string(cls.begin(), cls.end()), std::string("quirvane\0Quirvane\0", 18));
+  Atom type = 0;
+  Property(wm, "_NET_WM_NAME", &type);
+  EXPECT_EQ(AtomName(long(type)), "UTF8_STRING");
+  // A 32 x 32 icon: width, height, then one ARGB value per pixel.
+  auto icon = Property(wm, "_NET_WM_ICON");
+  EXPECT_EQ(icon.size(), (2 + 32 * 32) * sizeof(long));
+  EXPECT_EQ(Long(wm, "_NET_WM_ICON", 0), 32);
+  EXPECT_EQ(AtomName(Long(wm, "_NET_WM_WINDOW_TYPE")), "_NET_WM_WINDOW_TYPE_NORMAL");
+  EXPECT_EQ(AtomName(Long(wd, "_NET_WM_WINDOW_TYPE")), "_NET_WM_WINDOW_TYPE_DIALOG");
+  EXPECT_EQ(AtomName(Long(wh, "_NET_WM_WINDOW_TYPE")), "_NET_WM_WINDOW_TYPE_TOOLTIP");
+  Window owner = 0;
+  EXPECT_TRUE(XGetTransientForHint(desktop, wd, &owner));
+  EXPECT_EQ(owner, wm);
+}
+
+TEST_F(X11Desktop, SizeHintsFollowTheLimitsAndTheGeometryTheUserGave) {
+  HWND h = Make(0, u"QvX11Limited", u"Limited", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  Window w = Find("Limited");
+  ASSERT_TRUE(w);
+  RECT wr;
+  GetWindowRect(h, &wr);
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  int insetW = wr.right - wr.left - 0, insetH = 0;
+  RECT cr;
+  GetClientRect(h, &cr);
+  insetW = (wr.right - wr.left) - cr.right, insetH = (wr.bottom - wr.top) - cr.bottom;
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(desktop, w, &hints, &supplied));
+  EXPECT_EQ(hints.min_width, 220 - insetW);
+  EXPECT_EQ(hints.min_height, 160 - insetH);
+  EXPECT_EQ(hints.max_width, 700 - insetW);
+  // The user moves and sizes the window: the hints tell the new geometry.
+  XMoveResizeWindow(desktop, w, 300, 200, 320, 240);
+  XFlush(desktop);
+  ASSERT_TRUE(PumpUntil([&] {
+    XGetWMNormalHints(desktop, w, &hints, &supplied);
+    return hints.x == 300 && hints.width == 320;
+  }));
+  EXPECT_EQ(hints.y, 200);
+  EXPECT_EQ(hints.height, 240);
+}
+
+TEST_F(X11Desktop, PopupsStayAboveAndFollowTheirFormAndFocusDecidesTheLook) {
+  HWND main = Make(0, u"QvX11Test", u"Form", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  HWND hint = Make(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, u"QvX11Hint", u"", WS_POPUP, {120, 200, 220, 220}, main);
+  Window wm = Find("Form"), wh = Find("popup");
+  ASSERT_TRUE(wm && wh);
+  auto above = [&] {
+    auto s = Stack();
+    int form = -1, popup = -1;
+    for (int i = 0; i < int(s.size()); ++i) {
+      if (s[i].second == wm) form = i;
+      if (s[i].second == wh) popup = i;
+    }
+    return popup > form && form >= 0;
+  };
+  EXPECT_TRUE(above());
+  // Another client raises the form: the hint comes back above it.
+  XRaiseWindow(desktop, wm);
+  XFlush(desktop);
+  EXPECT_TRUE(PumpUntil(above));
+  // The desktop moves the form: the hint moves with it.
+  RECT hr;
+  GetWindowRect(hint, &hr);
+  POINT origin{0, 0};
+  ClientToScreen(main, &origin);
+  XMoveWindow(desktop, wm, origin.x + 40, origin.y + 30);
+  XFlush(desktop);
+  RECT now;
+  EXPECT_TRUE(PumpUntil([&] { return GetWindowRect(hint, &now) && now.left == hr.left + 40; }));
+  EXPECT_EQ(now.top, hr.top + 30);
+  // Active inside the program but without the X focus, the form looks inactive;
+  // the desktop's focus makes it active.
+  XWarpPointer(desktop, None, DefaultRootWindow(desktop), 0, 0, 0, 0, 1000, 750);
+  XSetInputFocus(desktop, None, RevertToNone, CurrentTime);
+  XFlush(desktop);
+  SetActiveWindow(main);
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }));
+  XSetInputFocus(desktop, wm, RevertToParent, CurrentTime);
+  XFlush(desktop);
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == main; }));
+}
+
+TEST_F(X11Desktop, ScreenDrawingShowsOverTheWindowsUntilReleased) {
+  HWND h = Make(0, u"QvX11Test", u"Under", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  Surface before, now;
+  ASSERT_TRUE(X().CaptureWindow(h, before));
+  HDC screen = GetDC(nullptr);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r{origin.x + 10, origin.y + 10, origin.x + 60, origin.y + 40};
+  FillRect(screen, &r, red);
+  EXPECT_TRUE(
+      PumpUntil([&] { return X().CaptureWindow(h, now) && (now.At(20, 20) & 0xFFFFFF) == 0xFF0000; }));
+  EXPECT_EQ(now.At(100, 100), before.At(100, 100));
+  ReleaseDC(nullptr, screen);
+  DeleteObject(red);
+  EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(20, 20) == before.At(20, 20); }));
 }
 
 }  // namespace

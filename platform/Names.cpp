@@ -1,9 +1,10 @@
 // Name comparison: per code point simple case folding (ICU, default rules)
 // and code-point order, with an ASCII fast path and a table for the first
 // 2048 code points, so that index searches stay cheap.
-#include "catalogue/Names.h"
+#include "platform/Names.h"
 
 #include <unicode/uchar.h>
+#include <unicode/uversion.h>
 
 #include <array>
 
@@ -73,13 +74,17 @@ char32_t UpperCodePoint(char32_t cp) {
   return cp > kMaxCodePoint ? cp : char32_t(u_toupper(UChar32(cp)));
 }
 
-uint64_t FoldedHash(std::string_view s) {
+std::string NameOrderTag() {
+  UVersionInfo version;
+  u_getUnicodeVersion(version);
+  char text[U_MAX_VERSION_STRING_LENGTH] = {};
+  u_versionToString(version, text);
+  return std::string("simple-fold,code-point/unicode-") + text;
+}
+
+uint64_t ExactHash(std::string_view s) {
   uint64_t h = 0xcbf29ce484222325ull;
-  for (std::size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp = c < 0x80 ? (++i, char32_t(AsciiFold(c))) : NextFolded(s, i);
-    h = (h ^ cp) * 0x100000001b3ull;
-  }
+  for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ull;
   return h;
 }
 
@@ -88,6 +93,16 @@ int CompareNames(std::string_view a, std::string_view b) {
   if (int r = CompareFoldedRun(a, b, i, j)) return r;
   if (i < a.size()) return 1;
   return j < b.size() ? -1 : 0;
+}
+
+int CompareStoredNames(std::string_view a, std::string_view b) {
+  if (int r = CompareNames(a, b)) return r;
+  // Code-point order, in which an invalid byte follows all valid text.
+  for (std::size_t i = 0, j = 0; i < a.size() && j < b.size();) {
+    char32_t x = DecodeUtf8(a, i), y = DecodeUtf8(b, j);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
 int CompareNamePrefix(std::string_view name, std::string_view prefix) {

@@ -1,6 +1,6 @@
 // Image lists behind checked handles: the images are kept as straight-alpha
 // pixels and drawn by alpha blending a premultiplied copy into the DC.
-#include "classlib/graphics/ImageListApi.h"
+#include "platform/gdi/ImageListApi.h"
 
 #include <algorithm>
 #include <array>
@@ -249,7 +249,9 @@ COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk) {
   ImageListObject* list = Lookup(himl);
   if (!list) return CLR_NONE;
   COLORREF old = list->bk;
-  list->bk = clrBk;
+  // A value beyond the RGB range other than CLR_DEFAULT (a class library's
+  // "no colour", say) means no background, as CLR_NONE does.
+  list->bk = (clrBk >> 24) != 0 && clrBk != CLR_DEFAULT ? CLR_NONE : clrBk;
   return old;
 }
 

@@ -1,0 +1,54 @@
+// The controls benchmark's program: runs every registered figure (or those
+// named on the command line) on a headless screen.
+#include "ControlsBench.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+#include "classlib/controls/Application.h"
+#include "platform/backend/HeadlessBackend.h"
+
+namespace qv::bench {
+
+namespace {
+std::map<std::string, ControlsFigure>& Figures() {
+  static std::map<std::string, ControlsFigure> figures;
+  return figures;
+}
+}  // namespace
+
+int AddControlsFigure(const std::string& key, ControlsFigure measure) {
+  Figures()[key] = std::move(measure);
+  return int(Figures().size());
+}
+
+double MedianOf(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double TimeMs(const std::function<void()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace qv::bench
+
+int main(int argc, char** argv) {
+  using namespace qv;
+  HeadlessBackend backend(SIZE{1280, 1024});
+  for (auto& [key, measure] : bench::Figures()) {
+    bool wanted = argc < 2;
+    for (int i = 1; i < argc; ++i) wanted |= key == argv[i];
+    if (!wanted) continue;
+    double value = measure(backend);
+    std::printf("%s=%.2f\n", key.c_str(), value);
+    std::fflush(stdout);
+    if (Application) Application->ProcessMessages();
+  }
+  return 0;
+}

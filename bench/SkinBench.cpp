@@ -1,0 +1,149 @@
+// Skin engine benchmark on the headless backend. Prints, as key=value lines:
+// hint_show_ms (median, from the hint request to the painted comics hint of
+// the catalogue's configuration, with its shadow, for three lines of text at
+// 180 pixels), blend_mpix_per_s (a blend by mask over 1920x1080),
+// gradient_mpix_per_s (a two-step vertical gradient over 1920x1080),
+// ninepart_us (median nine-part border of a 200x24 control, three states) and
+// skin_load_ms (median load of the skin Harbour announced to a form with 100
+// skinned controls).
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "classlib/controls/Application.h"
+#include "demo/skin/SkinDemoForm.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/window/Input.h"
+#include "platform/window/Window.h"
+#include "skin/skBlend.h"
+#include "skin/skGradient.h"
+#include "skin/skHintManager.h"
+#include "skin/skMaskPaint.h"
+#include "skin/skinManager.h"
+
+namespace qv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+template <class F>
+double TimeMs(F&& f) {
+  auto t0 = Clock::now();
+  f();
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+std::unique_ptr<TBitmap> Filled(int w, int h, int seed) {
+  auto b = std::make_unique<TBitmap>(w, h, pf24bit);
+  for (int y = 0; y < h; ++y) {
+    uint8_t* p = b->ScanLine(y);
+    for (int x = 0; x < 3 * w; ++x) p[x] = uint8_t(x * 7 + y * 3 + seed);
+  }
+  return b;
+}
+
+double HintShowMs() {
+  auto* form = new TForm(nullptr);
+  form->SetBounds(0, 0, 1024, 768);
+  form->Show();
+  Application->ProcessMessages();
+  auto* hints = new TSkHintManager(form);
+  hints->AfterConstruction();
+  demo::ConfigureCatalogueHints(hints);
+  const std::string text =
+      "Adds a disc or a folder to the catalogue: its files and folders are read and stored";
+  auto window = std::make_unique<TSkComicsHintWindow>(nullptr);
+  std::vector<double> times;
+  for (int i = 0; i < 31; ++i) {
+    SetCursorPos(200 + i, 200);
+    times.push_back(TimeMs([&] {
+      RECT r = window->CalcHintRect(0, text);
+      window->ActivateHint(r, text);
+    }));
+    ShowWindow(window->Handle(), SW_HIDE);
+    Application->ProcessMessages();
+  }
+  window.reset();
+  delete form;
+  return Median(times);
+}
+
+double BlendMpix() {
+  auto back = Filled(1920, 1080, 1), body = Filled(1920, 1080, 2), mask = Filled(1920, 1080, 3);
+  std::vector<double> times;
+  for (int i = 0; i < 11; ++i)
+    times.push_back(TimeMs([&] { BlendByMask(back.get(), body.get(), mask.get(), RECT{0, 0, 1920, 1080}); }));
+  return 1920.0 * 1080.0 / 1e6 / (Median(times) / 1000);
+}
+
+double GradientMpix() {
+  auto b = Filled(1920, 1080, 0);
+  TSkGradArray a;
+  PrepareGradArray("16753188;16777215;50;0;0;16777215;8421504;50;0;0", a);
+  std::vector<double> times;
+  for (int i = 0; i < 11; ++i)
+    times.push_back(TimeMs([&] { PaintGrad(b.get(), RECT{0, 0, 1920, 1080}, a); }));
+  return 1920.0 * 1080.0 / 1e6 / (Median(times) / 1000);
+}
+
+double NinePartUs(TSkinManager* m) {
+  const int i = m->FindMaskIndex("BUTTON", "BORDERSMASK");
+  if (i < 0) return -1;
+  auto cache = Filled(200, 24, 5);
+  std::vector<double> times;
+  for (int n = 0; n < 300; ++n)
+    times.push_back(
+        1000 * TimeMs([&] {
+          PaintNinePartMask(cache.get(), RECT{0, 0, 200, 24}, false, EmptyCacheInfo, m->ma[size_t(i)], n % 3);
+        }));
+  return Median(times);
+}
+
+double SkinLoadMs(demo::TSkinDemoForm* form) {
+  // A hundred more skinned controls on the form.
+  for (int i = 0; i < 100 - 15; ++i) {
+    auto* b = new demo::TSkDemoButton(form);
+    b->SetParent(form->Background);
+    b->SetBounds(10 + (i % 10) * 50, 200 + (i / 10) * 20, 48, 18);
+    b->HandleNeeded();
+  }
+  Application->ProcessMessages();
+  std::vector<double> times;
+  for (int i = 0; i < 11; ++i) {
+    form->Skins->SetActive(false);
+    times.push_back(TimeMs([&] { form->Skins->SetActive(true); }));
+    Application->ProcessMessages();
+  }
+  return Median(times);
+}
+
+}  // namespace
+}  // namespace qv
+
+int main() {
+  using namespace qv;
+  HeadlessBackend backend(SIZE{1024, 768});
+  auto* form = new demo::TSkinDemoForm(nullptr, QV_BENCH_SKINS_DIR);
+  form->Show();
+  Application->ProcessMessages();
+  if (!form->Skins->SkinData()->Active) {
+    std::fprintf(stderr, "qv_bench_skin: the skin Harbour is missing from %s\n", QV_BENCH_SKINS_DIR);
+    return 1;
+  }
+  const double ninepart = NinePartUs(form->Skins);
+  const double load = SkinLoadMs(form);
+  delete form;
+  Application->ProcessMessages();
+  std::printf("hint_show_ms=%.3f\n", HintShowMs());
+  std::printf("blend_mpix_per_s=%.1f\n", BlendMpix());
+  std::printf("gradient_mpix_per_s=%.1f\n", GradientMpix());
+  std::printf("ninepart_us=%.2f\n", ninepart);
+  std::printf("skin_load_ms=%.3f\n", load);
+  return 0;
+}

@@ -1,0 +1,364 @@
+// TCustomListBox: the window's styles, its items through messages (kept in a
+// string list while there is no window), selection, and the owner-draw and
+// notification messages reflected back from the parent.
+#include "classlib/stdctrls/ListBox.h"
+
+#include "classlib/SysUtils.h"
+#include "classlib/graphics/Brush.h"
+#include "classlib/graphics/Font.h"
+#include "classlib/stdctrls/SubClass.h"
+#include "platform/Utf.h"
+#include "platform/controls/ListBox.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/MessageQueue.h"
+
+namespace qv {
+
+namespace {
+
+EListError IndexError(int Index) {
+  return EListError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+}  // namespace
+
+std::string ListItemText(HWND Handle, UINT GetLenMsg, UINT GetTextMsg, int Index) {
+  LRESULT len = SendMessageW(Handle, GetLenMsg, WPARAM(Index), 0);
+  if (len < 0) return {};
+  std::u16string text(std::size_t(len) + 1, u'\0');
+  SendMessageW(Handle, GetTextMsg, WPARAM(Index), LPARAM(text.data()));
+  text.resize(std::size_t(len));
+  return Utf16ToUtf8(text);
+}
+
+// ---- TListBoxStrings ----
+
+int TListBoxStrings::Count() const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->Count();
+  return int(SendMessageW(listBox_->WindowHandle(), LB_GETCOUNT, 0, 0));
+}
+
+std::string TListBoxStrings::Strings(int Index) const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->Strings(Index);
+  if (Index < 0 || Index >= Count()) throw IndexError(Index);
+  return ListItemText(listBox_->WindowHandle(), LB_GETTEXTLEN, LB_GETTEXT, Index);
+}
+
+TObject* TListBoxStrings::Objects(int Index) const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->Objects(Index);
+  LRESULT r = SendMessageW(listBox_->WindowHandle(), LB_GETITEMDATA, WPARAM(Index), 0);
+  if (r == LB_ERR && (Index < 0 || Index >= Count())) throw IndexError(Index);
+  return reinterpret_cast<TObject*>(r);
+}
+
+void TListBoxStrings::SetObjects(int Index, TObject* AObject) {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->SetObjects(Index, AObject);
+  if (SendMessageW(listBox_->WindowHandle(), LB_SETITEMDATA, WPARAM(Index), LPARAM(AObject)) == LB_ERR)
+    throw IndexError(Index);
+}
+
+int TListBoxStrings::Add(const std::string& S) {
+  return AddObject(S, nullptr);
+}
+
+int TListBoxStrings::AddObject(const std::string& S, TObject* AObject) {
+  if (!listBox_->HandleAllocated()) {
+    int i = listBox_->saved_->AddObject(S, AObject);
+    return i;
+  }
+  std::u16string text = Utf8ToUtf16(S);
+  HWND h = listBox_->WindowHandle();
+  LRESULT i = SendMessageW(h, LB_ADDSTRING, 0, LPARAM(text.c_str()));
+  if (i < 0) throw EOutOfResources("Not enough storage is available to complete this operation");
+  if (AObject) SendMessageW(h, LB_SETITEMDATA, WPARAM(i), LPARAM(AObject));
+  return int(i);
+}
+
+void TListBoxStrings::Insert(int Index, const std::string& S) {
+  if (!listBox_->HandleAllocated()) {
+    if (listBox_->saved_->Sorted()) return void(listBox_->saved_->Add(S));
+    return listBox_->saved_->Insert(Index, S);
+  }
+  std::u16string text = Utf8ToUtf16(S);
+  if (SendMessageW(listBox_->WindowHandle(), LB_INSERTSTRING, WPARAM(Index), LPARAM(text.c_str())) < 0)
+    throw IndexError(Index);
+}
+
+void TListBoxStrings::Delete(int Index) {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->Delete(Index);
+  if (SendMessageW(listBox_->WindowHandle(), LB_DELETESTRING, WPARAM(Index), 0) == LB_ERR)
+    throw IndexError(Index);
+}
+
+void TListBoxStrings::Clear() {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->Clear();
+  SendMessageW(listBox_->WindowHandle(), LB_RESETCONTENT, 0, 0);
+}
+
+int TListBoxStrings::IndexOf(const std::string& S) const {
+  if (!listBox_->HandleAllocated()) return listBox_->saved_->IndexOf(S);
+  std::u16string text = Utf8ToUtf16(S);
+  LRESULT i = SendMessageW(listBox_->WindowHandle(), LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text.c_str()));
+  return i < 0 ? -1 : int(i);
+}
+
+void TListBoxStrings::SetUpdateState(bool Updating) {
+  if (!listBox_->HandleAllocated()) return;
+  SendMessageW(listBox_->WindowHandle(), WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
+  if (!Updating) listBox_->Invalidate();
+}
+
+// ---- TCustomListBox ----
+
+TCustomListBox::TCustomListBox(TComponent* AOwner)
+    : TWinControl(AOwner),
+      items_(std::make_unique<TListBoxStrings>(this)),
+      saved_(std::make_unique<TStringList>()),
+      canvas_(std::make_unique<TControlCanvas>()) {
+  canvas_->SetControl(this);
+  // Clicks come from the window's selection notifications, not from raw mouse input.
+  ControlStyle() = TControlStyle{csSetCaption, csOpaque};
+  SetBounds(0, 0, 121, 97);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetColor(clWindow);
+}
+
+TCustomListBox::~TCustomListBox() {
+  Destroying();
+  DestroyComponents();
+  if (HandleAllocated()) DestroyHandle();
+}
+
+void TCustomListBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, u"LISTBOX");
+  Params.Style |= WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | WS_TABSTOP;
+  if (!integralHeight_) Params.Style |= LBS_NOINTEGRALHEIGHT;
+  if (sorted_) Params.Style |= LBS_SORT;
+  if (multiSelect_) Params.Style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+  if (style_ == lbOwnerDrawFixed) Params.Style |= LBS_OWNERDRAWFIXED;
+  if (style_ == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE;
+  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  Params.Style &= ~WS_HSCROLL;
+}
+
+void TCustomListBox::CreateWnd() {
+  TWinControl::CreateWnd();
+  HWND h = WindowHandle();
+  SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+  for (int i = 0; i < saved_->Count(); ++i) {
+    std::u16string text = Utf8ToUtf16(saved_->Strings(i));
+    LRESULT at = SendMessageW(h, sorted_ ? LB_ADDSTRING : LB_INSERTSTRING, WPARAM(-1), LPARAM(text.c_str()));
+    if (at >= 0 && saved_->Objects(i))
+      SendMessageW(h, LB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
+  }
+  SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+  saved_->Clear();
+  if (savedIndex_ >= 0) SetItemIndex(savedIndex_);
+  savedIndex_ = -1;
+}
+
+void TCustomListBox::DestroyWnd() {
+  HWND h = WindowHandle();
+  if (h) {
+    saved_->Clear();
+    int n = int(SendMessageW(h, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i)
+      saved_->AddObject(ListItemText(h, LB_GETTEXTLEN, LB_GETTEXT, i),
+                        reinterpret_cast<TObject*>(SendMessageW(h, LB_GETITEMDATA, WPARAM(i), 0)));
+    savedIndex_ = ItemIndex();
+  }
+  TWinControl::DestroyWnd();
+}
+
+int TCustomListBox::ItemIndex() {
+  if (!HandleAllocated()) return savedIndex_;
+  if (multiSelect_) return int(SendMessageW(WindowHandle(), LB_GETCARETINDEX, 0, 0));
+  return int(SendMessageW(WindowHandle(), LB_GETCURSEL, 0, 0));
+}
+
+void TCustomListBox::SetItemIndex(int Value) {
+  if (!HandleAllocated()) return void(savedIndex_ = Value);
+  if (ItemIndex() == Value && !multiSelect_) return;
+  if (multiSelect_)
+    SendMessageW(WindowHandle(), LB_SETCARETINDEX, WPARAM(Value), 0);
+  else
+    SendMessageW(WindowHandle(), LB_SETCURSEL, WPARAM(Value), 0);
+}
+
+bool TCustomListBox::Selected(int Index) {
+  LRESULT r = SendMessageW(Handle(), LB_GETSEL, WPARAM(Index), 0);
+  if (r < 0) throw IndexError(Index);
+  return r != 0;
+}
+
+void TCustomListBox::SetSelected(int Index, bool Value) {
+  if (Index < 0 || Index >= Count()) throw IndexError(Index);
+  if (multiSelect_)
+    SendMessageW(Handle(), LB_SETSEL, Value, LPARAM(Index));
+  else if (Value)
+    SendMessageW(Handle(), LB_SETCURSEL, WPARAM(Index), 0);
+  else if (ItemIndex() == Index)
+    SendMessageW(Handle(), LB_SETCURSEL, WPARAM(-1), 0);
+}
+
+int TCustomListBox::SelCount() {
+  if (!multiSelect_) return ItemIndex() >= 0 ? 1 : 0;
+  return int(SendMessageW(Handle(), LB_GETSELCOUNT, 0, 0));
+}
+
+void TCustomListBox::SelectAll() {
+  if (multiSelect_) SendMessageW(Handle(), LB_SETSEL, TRUE, -1);
+}
+
+void TCustomListBox::ClearSelection() {
+  if (multiSelect_)
+    SendMessageW(Handle(), LB_SETSEL, FALSE, -1);
+  else
+    SetItemIndex(-1);
+}
+
+void TCustomListBox::DeleteSelected() {
+  for (int i = Count() - 1; i >= 0; --i)
+    if (Selected(i)) items_->Delete(i);
+}
+
+int TCustomListBox::TopIndex() {
+  return int(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0));
+}
+
+void TCustomListBox::SetTopIndex(int Value) {
+  SendMessageW(Handle(), LB_SETTOPINDEX, WPARAM(Value), 0);
+}
+
+int TCustomListBox::ItemAtPos(POINT Pos, bool Existing) {
+  int n = Count();
+  for (int i = TopIndex(); i < n; ++i) {
+    RECT r = ItemRect(i);
+    if (r.top >= ClientHeight()) break;
+    if (PtInRect(&r, Pos)) return i;
+  }
+  return Existing ? -1 : n;
+}
+
+RECT TCustomListBox::ItemRect(int Index) {
+  RECT r{};
+  SendMessageW(Handle(), LB_GETITEMRECT, WPARAM(Index), LPARAM(&r));
+  return r;
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle Value) {
+  if (style_ == Value) return;
+  style_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetMultiSelect(bool Value) {
+  if (multiSelect_ == Value) return;
+  multiSelect_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+  if (extendedSelect_ == Value) return;
+  extendedSelect_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetSorted(bool Value) {
+  if (sorted_ == Value) return;
+  sorted_ = Value;
+  saved_->SetSorted(Value);
+  RecreateWnd();
+}
+
+void TCustomListBox::SetIntegralHeight(bool Value) {
+  if (integralHeight_ == Value) return;
+  integralHeight_ = Value;
+  RecreateWnd();
+}
+
+int TCustomListBox::ItemHeight() {
+  if (style_ == lbStandard && HandleAllocated())
+    return int(SendMessageW(WindowHandle(), LB_GETITEMHEIGHT, 0, 0));
+  return itemHeight_;
+}
+
+void TCustomListBox::SetItemHeight(int Value) {
+  if (Value <= 0 || itemHeight_ == Value) return;
+  itemHeight_ = Value;
+  if (style_ == lbOwnerDrawFixed) RecreateWnd();
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
+  if (borderStyle_ == Value) return;
+  borderStyle_ = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::DrawItem(int Index, const RECT& Rect, TOwnerDrawState State) {
+  if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
+  canvas_->FillRect(Rect);
+  if (Index >= 0 && Index < Count()) canvas_->TextOut(Rect.left + 2, Rect.top, items_->Strings(Index));
+}
+
+void TCustomListBox::MeasureItem(int Index, int& Height) {
+  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+void TCustomListBox::HandleDrawItem(TMessage& M) {
+  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
+  TOwnerDrawState state = OwnerDrawStateOf(dis->itemState);
+  TCanvasPaintScope scope(*canvas_, dis->hDC);
+  canvas_->SetFont(Font());
+  canvas_->Brush()->Assign(Brush());
+  if (state.Contains(odSelected)) {
+    canvas_->Brush()->SetColor(clHighlight);
+    canvas_->Font()->SetColor(clHighlightText);
+  }
+  int index = int(dis->itemID);
+  DrawItem(index, dis->rcItem, state);
+  if (state.Contains(odFocused)) canvas_->DrawFocusRect(dis->rcItem);
+  M.Result = TRUE;
+}
+
+void TCustomListBox::HandleMeasureItem(TMessage& M) {
+  auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
+  int height = itemHeight_;
+  if (style_ == lbOwnerDrawVariable) MeasureItem(int(mis->itemID), height);
+  mis->itemHeight = UINT(std::max(1, height));
+  M.Result = TRUE;
+}
+
+void TCustomListBox::HandleCommand(TMessage& M) {
+  switch (HIWORD(M.WParam)) {
+    case LBN_SELCHANGE:
+      Click();
+      break;
+    case LBN_DBLCLK:
+      DblClick();
+      break;
+  }
+}
+
+void TCustomListBox::Dispatch(TMessage& M) {
+  switch (M.Msg) {
+    case CN_COMMAND:
+      return HandleCommand(M);
+    case CN_DRAWITEM:
+      return HandleDrawItem(M);
+    case CN_MEASUREITEM:
+      return HandleMeasureItem(M);
+    case CN_CTLCOLORLISTBOX: {
+      HDC dc = reinterpret_cast<HDC>(M.WParam);
+      SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));
+      SetBkColor(dc, COLORREF(ColorToRGB(Color())));
+      M.Result = LRESULT(Brush()->Handle());
+      return;
+    }
+  }
+  TWinControl::Dispatch(M);
+}
+
+}  // namespace qv

@@ -1,0 +1,41 @@
+// The skin demo's form: a background and a panel with buttons, boxes and a
+// check box painted through the skin engine; buttons switch between the skin
+// "Harbour" and no skin, turn its hue, and pick the hint style (the
+// catalogue's comics hint among them).
+#pragma once
+#include <string>
+#include <vector>
+
+#include "classlib/controls/Forms.h"
+#include "demo/skin/SkinDemoControls.h"
+#include "skin/skHintManager.h"
+#include "skin/skinManager.h"
+
+namespace qv::demo {
+
+// The main window's hint manager as the catalogue configures it.
+void ConfigureCatalogueHints(TSkHintManager* Manager);
+
+class TSkinDemoForm : public TForm {
+ public:
+  // SkinDirectory: the folder holding Harbour/ (relative forms resolve
+  // against the program's folder).
+  TSkinDemoForm(TComponent* AOwner, const std::string& SkinDirectory);
+
+  TSkinManager* Skins = nullptr;
+  TSkHintManager* Hints = nullptr;
+  TSkDemoPanel* Background = nullptr;
+  TSkDemoPanel* Panel = nullptr;
+  TSkDemoButton *SkinButton = nullptr, *NoSkinButton = nullptr, *HueButton = nullptr;
+  std::vector<TSkDemoButton*> HintButtons;
+  TSkDemoBox* Box = nullptr;
+  TSkDemoCheck* Check = nullptr;
+
+  void UseSkin(bool On);
+  void TurnHue();
+  // Hint style by index: the presets, then the catalogue's configuration.
+  void UseHintStyle(int Index);
+  static const std::vector<std::string>& HintStyleNames();
+};
+
+}  // namespace qv::demo

@@ -1,0 +1,92 @@
+// The state of one EDIT window and the operations its window procedure is
+// built from: layout (formatting rectangle, measuring, scrolling), painting,
+// editing with undo and notifications, and input. Internal to the library.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/controls/EditText.h"
+#include "platform/controls/SystemControls.h"
+#include "platform/gdi/Gdi.h"
+
+namespace qv::edit {
+
+struct Undo {
+  bool valid = false;
+  int pos = 0;             // where the change happened
+  std::u16string removed;  // what it removed
+  int inserted = 0;        // how many characters it put there
+  bool typing = false;     // typed characters extend the same step
+};
+
+struct EditState {
+  HWND hwnd = nullptr;
+  EditText text;
+  int anchor = 0, caret = 0;
+  int limit = 0x7FFFFFFE;
+  char16_t password = 0;
+  bool modified = false;
+  bool focused = false;
+  bool selecting = false;
+  bool redraw = true;  // WM_SETREDRAW: off while a caller batches changes
+  HFONT font = nullptr;
+  HDC measureDC = nullptr;
+  int lineHeight = 13, aveChar = 6;
+  int leftMargin = 1, rightMargin = 1;
+  bool fmtExplicit = false;
+  RECT fmt{};
+  int topLine = 0, xOffset = 0;
+  Undo undo;
+  std::vector<int16_t> widths;  // advance per character, -1 = not measured yet
+
+  DWORD Style() const { return DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
+  bool Multi() const { return Style() & ES_MULTILINE; }
+  bool ReadOnly() const { return Style() & ES_READONLY; }
+  int SelStart() const { return std::min(anchor, caret); }
+  int SelEnd() const { return std::max(anchor, caret); }
+  bool Wraps() const { return Multi() && !(Style() & (ES_AUTOHSCROLL | WS_HSCROLL)); }
+};
+
+EditState* Get(HWND hwnd);
+
+// Layout (EditLayout.cpp)
+void SetFont(EditState& s, HFONT font);
+void UpdateFormatRect(EditState& s);
+void Relayout(EditState& s);  // wrap width changed: lay out the lines again
+int CharWidth(EditState& s, char16_t c);
+// Display form of a line (password characters), and widths within it.
+std::u16string LineText(EditState& s, int line);
+int XOfPos(EditState& s, int pos);       // formatting-rectangle x, unscrolled
+int LineOffset(EditState& s, int line);  // alignment shift of a line
+int PosFromPoint(EditState& s, POINT client);
+POINT PointOfPos(EditState& s, int pos);  // client coordinates
+int VisibleLines(EditState& s);
+void ScrollTo(EditState& s, int topLine, int xOffset);
+void ScrollCaretIntoView(EditState& s);
+void UpdateScrollBars(EditState& s);
+void PlaceCaret(EditState& s);
+
+// Painting (EditPaint.cpp)
+void Paint(EditState& s, HDC dc);
+
+// Editing (EditEditing.cpp)
+void SetText(EditState& s, std::u16string_view text);
+// Replaces the selection; false when nothing could be inserted.
+bool ReplaceSelection(EditState& s, std::u16string_view with, bool canUndo, bool typing = false);
+void SetSelection(EditState& s, int anchor, int caret, bool scroll = true);
+bool DoUndo(EditState& s);
+void Notify(EditState& s, WORD code);
+void CutCopy(EditState& s, bool cut);
+void Paste(EditState& s);
+void Clear(EditState& s);
+
+// Input (EditInput.cpp)
+void KeyDown(EditState& s, UINT vk);
+void Char(EditState& s, char16_t ch);
+void MouseDown(EditState& s, POINT p, bool shift, bool dbl);
+void MouseMove(EditState& s, POINT p);
+void MouseUp(EditState& s);
+void VScroll(EditState& s, int code, int thumb);
+void HScroll(EditState& s, int code, int thumb);
+
+}  // namespace qv::edit

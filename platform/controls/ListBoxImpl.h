@@ -1,0 +1,105 @@
+// The list box's state and the operations its message handler, painter and
+// input handling share. Internal to the system controls.
+#pragma once
+#include <string>
+
+#include "platform/controls/ItemList.h"
+#include "platform/controls/ListBox.h"
+
+namespace qv::lb {
+
+struct Item {
+  std::u16string text;
+  ULONG_PTR data = 0;
+  int height = 0;  // owner-drawn items of variable height
+  bool selected = false;
+};
+
+struct ListBox {
+  HWND hwnd = nullptr;
+  HWND notify = nullptr;  // the parent, or the combo box the list belongs to
+  DWORD style = 0;
+  UINT id = 0;
+  ItemList<Item> items;
+  int top = 0;       // first visible item
+  int caret = 0;     // the focus item
+  int anchor = -1;   // where an extended range starts
+  int current = -1;  // the selected item of a single-selection list
+  int itemHeight = 13;
+  int horzExtent = 0, horzPos = 0;
+  HFONT font = nullptr;
+  bool focused = false;
+  bool redraw = true;
+  bool tracking = false;    // the mouse is selecting with the button down
+  bool trackSelect = true;  // extended drag: the state being spread
+  std::u16string search;    // typed prefix of the keyboard search
+  DWORD searchTime = 0;
+  struct BarState {
+    bool set = false;
+    int max = 0, page = 0, pos = 0;
+  } bars[2];  // the values last given to the scroll bars
+  // The drop-down list of a combo box.
+  bool inCombo = false;
+  bool comboPressed = false;  // the button went down inside the list
+  bool comboIgnoreUp = true;  // the first release after dropping is the opening click's
+  bool scrolling = false;     // its scroll bar is being dragged (the capture moves there)
+
+  int Count() const { return int(items.size()); }
+  bool Multi() const { return style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL); }
+  bool Extended() const { return style & LBS_EXTENDEDSEL; }
+  bool Variable() const { return style & LBS_OWNERDRAWVARIABLE; }
+  bool OwnerDraw() const { return style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE); }
+  bool HasStrings() const { return !OwnerDraw() || (style & LBS_HASSTRINGS); }
+  bool Valid(int i) const { return i >= 0 && i < Count(); }
+};
+
+ListBox* Data(HWND hwnd);
+
+// Text order of sorted lists and searches: simple case folding, then code points.
+int CompareText(const std::u16string& a, const std::u16string& b);
+bool StartsWithText(const std::u16string& text, const std::u16string& prefix);
+
+// Notifications to the owner (selection and double-click only with LBS_NOTIFY).
+void Notify(ListBox& lb, WORD code);
+
+// Geometry
+int ItemHeightOf(ListBox& lb, int index);
+RECT ClientRectOf(const ListBox& lb);
+// The item rectangle in client coordinates (may lie outside the client area).
+RECT ItemRect(ListBox& lb, int index);
+// The item at a client y, clamped to the items; -1 without items.
+int ItemAtY(ListBox& lb, int y, bool* outside = nullptr);
+// How many whole items fit from `from` downwards (at least 1).
+int PageCount(ListBox& lb, int from);
+void SetTop(ListBox& lb, int top);
+void EnsureVisible(ListBox& lb, int index);
+void UpdateScrollBars(ListBox& lb);
+void InvalidateItem(ListBox& lb, int index);
+void InvalidateFrom(ListBox& lb, int index);
+
+// Selection. These repaint what changes and never notify.
+void SetCurrent(ListBox& lb, int index);            // single selection
+void SetSelected(ListBox& lb, int index, bool on);  // multiple selection; -1 = every item
+void SelectRange(ListBox& lb, int first, int last, bool on);
+void SetCaret(ListBox& lb, int index);
+// Moves the caret as a key or click does in the list's selection mode;
+// true when the selection changed.
+bool MoveSelection(ListBox& lb, int index, bool shift, bool control);
+
+// Items
+int FindString(ListBox& lb, int start, const std::u16string& text, bool exact);
+int FindData(ListBox& lb, int start, ULONG_PTR data);
+
+// Painting (ListBoxPaint.cpp) and input (ListBoxInput.cpp).
+// Paints into dc when given (WM_PAINT with a DC, WM_PRINTCLIENT), else through BeginPaint.
+void Paint(ListBox& lb, HDC dc);
+LRESULT KeyDown(ListBox& lb, UINT vk);
+LRESULT Char(ListBox& lb, char16_t ch);
+LRESULT Mouse(ListBox& lb, UINT msg, WPARAM keys, POINT p);
+void Scroll(ListBox& lb, int code, bool vertical);
+
+// Messages the list of a combo box sends its combo.
+constexpr UINT kComboListClose = WM_USER + 0x300;  // wParam: TRUE to take the selection
+constexpr UINT kComboListHit = WM_USER + 0x301;    // lParam: screen point; TRUE when it is on the combo
+
+}  // namespace qv::lb

@@ -1,0 +1,54 @@
+// The folder objects of the namespace: the desktop, "Computer" and every
+// file-system folder, each an IShellFolder; and the enumerator of their items.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/shell/ShellApi.h"
+#include "platform/shell/ShellItems.h"
+
+namespace qv {
+
+class TShellFolder : public ComObject<IShellFolder> {
+ public:
+  // A new folder object with one reference.
+  static TShellFolder* Create(ShellPlace place, const std::string& path);
+
+  ShellPlace Place() const { return place_; }
+  const std::string& Path() const { return path_; }
+
+  HRESULT ParseDisplayName(HWND owner, IBindCtx* bc, const char16_t* name, ULONG* eaten, LPITEMIDLIST* pidl,
+                           ULONG* attributes) override;
+  HRESULT EnumObjects(HWND owner, DWORD flags, IEnumIDList** out) override;
+  HRESULT BindToObject(LPCITEMIDLIST pidl, IBindCtx* bc, REFIID iid, void** out) override;
+  HRESULT BindToStorage(LPCITEMIDLIST pidl, IBindCtx* bc, REFIID iid, void** out) override;
+  HRESULT CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override;
+  HRESULT CreateViewObject(HWND owner, REFIID iid, void** out) override;
+  HRESULT GetAttributesOf(UINT count, const LPCITEMIDLIST* items, uint32_t* inOut) override;
+  HRESULT GetUIObjectOf(HWND owner, UINT count, const LPCITEMIDLIST* items, REFIID iid, UINT* reserved,
+                        void** out) override;
+  HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) override;
+  HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, const char16_t* name, DWORD flags,
+                    LPITEMIDLIST* newPidl) override;
+
+ private:
+  TShellFolder(ShellPlace place, std::string path) : place_(place), path_(std::move(path)) {}
+  bool Resolve(LPCITEMIDLIST pidl, ShellFacts& out) const;
+
+  const ShellPlace place_;
+  const std::string path_;  // FileSystem only
+};
+
+// One entry of a listing: enough to make its item.
+struct ShellEntry {
+  ShellItemType Type;
+  uint8_t Flags;
+  std::string Name;
+};
+
+// Lists the items of a folder object for SHCONTF flags; false (with errno's
+// result in hr) when the folder cannot be read.
+bool ListShellEntries(ShellPlace place, const std::string& path, DWORD flags, std::vector<ShellEntry>& out,
+                      HRESULT& hr);
+
+}  // namespace qv

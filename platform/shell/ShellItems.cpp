@@ -1,0 +1,278 @@
+// Item facts: resolution of item-id lists, attributes (computed only for the
+// bits asked for, so a listing that wants cheap bits never stats), display
+// names and the namespace's order.
+#include "platform/shell/ShellItems.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Names.h"
+#include "platform/shell/Mounts.h"
+#include "platform/shell/ShellApi.h"
+
+namespace qv {
+
+namespace {
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+  std::string p = folder;
+  if (p.empty() || p.back() != '/') p += '/';
+  p.append(name.data(), name.size());
+  return p;
+}
+
+std::string ParentPath(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool IsFileSystemType(ShellItemType t) {
+  return t == ShellItemType::Home || t == ShellItemType::Drive || t == ShellItemType::Folder ||
+         t == ShellItemType::File;
+}
+
+bool IsFolderType(ShellItemType t) {
+  return t != ShellItemType::File;
+}
+
+// Whether a folder has at least one sub-folder: stops at the first one.
+bool HasSubFolder(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  if (!dir) return false;
+  bool found = false;
+  const int fd = ::dirfd(dir);
+  while (!found) {
+    dirent* e = ::readdir(dir);
+    if (!e) break;
+    if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0))) continue;
+    if (e->d_type == DT_DIR) {
+      found = true;
+    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      found = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+// A mount point lies on another device than its parent folder.
+bool IsMountPoint(const std::string& path) {
+  struct stat self {
+  }, parent{};
+  if (::lstat(path.c_str(), &self) != 0 || ::stat(ParentPath(path).c_str(), &parent) != 0) return false;
+  return self.st_dev != parent.st_dev;
+}
+
+uint32_t TypeAttributes(const ShellFacts& item) {
+  uint32_t a = 0;
+  if (item.IsDesktop) return SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR;
+  if (IsFolderType(item.Type)) a |= SFGAO_FOLDER;
+  if (IsFileSystemType(item.Type)) a |= SFGAO_FILESYSTEM;
+  if (item.Type != ShellItemType::File) a |= SFGAO_FILESYSANCESTOR;
+  if (item.Type == ShellItemType::Computer || item.Type == ShellItemType::Drive) a |= SFGAO_HASSUBFOLDER;
+  if (item.Type == ShellItemType::Drive &&
+      (item.Kind == DriveKind::Removable || item.Kind == DriveKind::Optical))
+    a |= SFGAO_REMOVABLE;
+  if ((item.Type == ShellItemType::Folder || item.Type == ShellItemType::File) && !item.Name.empty() &&
+      item.Name[0] == '.')
+    a |= SFGAO_HIDDEN;
+  return a;
+}
+
+std::string DriveNameOf(const ShellFacts& item) {
+  DriveInfo d;
+  if (!FindDrive(item.Path, d)) {
+    d.MountPath = item.Path;
+    d.Kind = item.Kind;
+  }
+  return DriveDisplayName(d);
+}
+
+int TypeRank(const ShellItem& i) {
+  return int(i.Type);  // Computer < Home < Drive < Folder < File
+}
+
+}  // namespace
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  std::string h = home && home[0] == '/' ? NormalizeAbsolutePath(home) : std::string();
+  if (h.empty())
+    if (passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/')
+      h = NormalizeAbsolutePath(pw->pw_dir);
+  return h.empty() ? "/" : h;
+}
+
+bool IsValidEntryName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+std::string NormalizeAbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return "";
+  std::vector<std::string> parts;
+  std::size_t i = 0;
+  while (i < path.size()) {
+    std::size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    std::string part = path.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(std::move(part));
+    }
+    i = j + 1;
+  }
+  std::string out;
+  for (const std::string& p : parts) out += "/" + p;
+  return out.empty() ? "/" : out;
+}
+
+bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out) {
+  out = ShellFacts{};
+  if (!pidl) return false;
+  if (ILIsEmpty(pidl)) {
+    if (place != ShellPlace::Desktop) return false;
+    out.IsDesktop = true;
+    return true;
+  }
+  std::string path = placePath;
+  for (LPCITEMIDLIST p = pidl; p; p = ILNext(p)) {
+    ShellItem item;
+    if (!ReadShellItem(p, item)) return false;
+    out.Type = item.Type;
+    out.Name.assign(item.Name.data(), item.Name.size());
+    switch (item.Type) {
+      case ShellItemType::Computer:
+        if (place != ShellPlace::Desktop) return false;
+        place = ShellPlace::Computer;
+        break;
+      case ShellItemType::Home:
+        if (place != ShellPlace::Desktop) return false;
+        place = ShellPlace::FileSystem;
+        path = NormalizeAbsolutePath(out.Name);
+        if (path.empty()) return false;
+        break;
+      case ShellItemType::Drive:
+        if (place != ShellPlace::Computer) return false;
+        place = ShellPlace::FileSystem;
+        path = NormalizeAbsolutePath(out.Name);
+        if (path.empty() || item.Flags > uint8_t(DriveKind::Network)) return false;
+        out.Kind = DriveKind(item.Flags);
+        break;
+      case ShellItemType::Folder:
+      case ShellItemType::File:
+        if (place != ShellPlace::FileSystem || !IsValidEntryName(out.Name)) return false;
+        path = JoinPath(path, out.Name);
+        // A file has no children.
+        if (item.Type == ShellItemType::File && ILNext(p)) return false;
+        break;
+    }
+  }
+  out.Path = IsFileSystemType(out.Type) ? path : std::string();
+  return true;
+}
+
+uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask) {
+  if (mask == 0) mask = SFGAO_KNOWN;
+  uint32_t a = TypeAttributes(item) & mask;
+  if (item.IsDesktop || !IsFileSystemType(item.Type)) return a;
+  const std::string& path = item.Path;
+  if ((mask & SFGAO_HASSUBFOLDER) &&
+      (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder) && HasSubFolder(path))
+    a |= SFGAO_HASSUBFOLDER;
+  if ((mask & SFGAO_READONLY) && ::access(path.c_str(), W_OK) != 0) a |= SFGAO_READONLY;
+  if ((mask & SFGAO_CANCOPY) && ::access(path.c_str(), R_OK) == 0) a |= SFGAO_CANCOPY;
+  if ((mask & SFGAO_DROPTARGET) && item.Type != ShellItemType::File && ::access(path.c_str(), W_OK) == 0)
+    a |= SFGAO_DROPTARGET;
+  if (mask & SFGAO_LINK) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) a |= SFGAO_LINK;
+  }
+  const uint32_t changeBits = SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
+  if ((mask & changeBits) && (item.Type == ShellItemType::Folder || item.Type == ShellItemType::File) &&
+      ::access(ParentPath(path).c_str(), W_OK) == 0 && !IsMountPoint(path))
+    a |= mask & changeBits;
+  return a;
+}
+
+std::string ShellDisplayNameOf(const ShellFacts& item, uint32_t flags) {
+  const bool parsing = flags & SHGDN_FORPARSING;
+  const bool inFolder = flags & SHGDN_INFOLDER;
+  if (item.IsDesktop) return parsing ? kDesktopParsingName : "Desktop";
+  switch (item.Type) {
+    case ShellItemType::Computer:
+      return parsing ? kComputerParsingName : "Computer";
+    case ShellItemType::Home:
+      return parsing ? item.Path : "Home";
+    case ShellItemType::Drive:
+      if (parsing) return item.Path == "/" ? item.Path : item.Path + "/";
+      return DriveNameOf(item);
+    case ShellItemType::Folder:
+    case ShellItemType::File:
+      return parsing && !inFolder ? item.Path : item.Name;
+  }
+  return item.Name;
+}
+
+int CompareShellLists(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+  for (;;) {
+    const bool endA = ILIsEmpty(a), endB = ILIsEmpty(b);
+    if (endA || endB) return endA == endB ? 0 : endA ? -1 : 1;
+    ShellItem x, y;
+    const bool okX = ReadShellItem(a, x), okY = ReadShellItem(b, y);
+    if (!okX || !okY) {
+      // Damaged items order after ours, and among themselves by their bytes.
+      if (okX != okY) return okX ? -1 : 1;
+      unsigned sa = ILItemSize(a), sb = ILItemSize(b);
+      int r = std::string_view(reinterpret_cast<const char*>(a), sa)
+                  .compare(std::string_view(reinterpret_cast<const char*>(b), sb));
+      if (r) return r < 0 ? -1 : 1;
+    } else {
+      if (TypeRank(x) != TypeRank(y)) return TypeRank(x) < TypeRank(y) ? -1 : 1;
+      if (x.Type == ShellItemType::Drive && (x.Name == "/") != (y.Name == "/")) return x.Name == "/" ? -1 : 1;
+      if (int r = CompareStoredNames(x.Name, y.Name)) return r < 0 ? -1 : 1;
+    }
+    a = ILNext(a);
+    b = ILNext(b);
+  }
+}
+
+LPITEMIDLIST ParseShellPath(const std::string& text) {
+  if (text == kDesktopParsingName) return ILCombine(nullptr, nullptr);
+  if (text == kComputerParsingName) return MakeShellItem(ShellItemType::Computer, 0, "");
+  std::string path = NormalizeAbsolutePath(text);
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return nullptr;
+  DriveInfo drive = DriveOfPath(path);
+  IdListPtr list(MakeShellItem(ShellItemType::Computer, 0, ""));
+  IdListPtr driveItem(MakeShellItem(ShellItemType::Drive, uint8_t(drive.Kind), drive.MountPath));
+  if (!list || !driveItem) return nullptr;
+  list.Reset(ILCombine(list.Get(), driveItem.Get()));
+  std::string at = drive.MountPath;
+  std::size_t i = drive.MountPath == "/" ? 1 : drive.MountPath.size() + 1;
+  while (list && i < path.size()) {
+    std::size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    std::string name = path.substr(i, j - i);
+    at = JoinPath(at, name);
+    struct stat part {};
+    if (::stat(at.c_str(), &part) != 0) return nullptr;
+    ShellItemType type = S_ISDIR(part.st_mode) ? ShellItemType::Folder : ShellItemType::File;
+    IdListPtr item(MakeShellItem(type, 0, name));
+    if (!item) return nullptr;
+    list.Reset(ILCombine(list.Get(), item.Get()));
+    i = j + 1;
+  }
+  return list.Release();
+}
+
+}  // namespace qv

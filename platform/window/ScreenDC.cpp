@@ -1,0 +1,127 @@
+// Device contexts on the screen (GetDC(0)): each one draws on a copy of the
+// composed screen, and whatever it changed shows above every window as an
+// overlay until its ReleaseDC. Frame-drag outlines (drawn twice with R2_NOT)
+// and drag images rely on this; reading through it sees the windows below.
+#include <memory>
+
+#include "platform/gdi/DeviceContext.h"
+#include "platform/window/Paint.h"
+#include "platform/window/WindowImpl.h"
+
+namespace qv {
+namespace wm {
+namespace {
+
+struct ScreenDC {
+  HDC dc = nullptr;
+  std::unique_ptr<Surface> base;     // the screen when the DC was made
+  std::unique_ptr<Surface> drawing;  // what the DC draws on
+  std::vector<uint32_t> shown;       // the overlay pixels last put on the desktop (0 = none)
+};
+
+std::vector<ScreenDC>& ScreenDCs() {
+  static auto* list = new std::vector<ScreenDC>;
+  return *list;
+}
+
+// The pixels a screen DC has changed, as an overlay value per pixel (0 = unchanged).
+void OverlayOf(const ScreenDC& s, std::vector<uint32_t>& out) {
+  out.assign(s.base->Pixels.size(), 0);
+  for (std::size_t i = 0; i < out.size(); ++i)
+    if (s.drawing->Pixels[i] != s.base->Pixels[i]) out[i] = s.drawing->Pixels[i] | 0xFF000000u;
+}
+
+// Puts a top-level window's pixels on the desktop with `overlay` (screen
+// sized, 0 = none) drawn over them.
+void PresentWith(const WindowPtr& t, const std::vector<uint32_t>* overlay, int screenWidth) {
+  if (!overlay) {
+    S().backend->Present(t->handle, *t->backing, RECT{0, 0, t->backing->Width, t->backing->Height});
+    return;
+  }
+  Surface copy = *t->backing;
+  int screenHeight = int(overlay->size()) / std::max(screenWidth, 1);
+  for (int y = 0; y < copy.Height; ++y) {
+    int sy = t->rect.top + y;
+    if (sy < 0 || sy >= screenHeight) continue;
+    for (int x = 0; x < copy.Width; ++x) {
+      int sx = t->rect.left + x;
+      if (sx < 0 || sx >= screenWidth) continue;
+      if (uint32_t p = (*overlay)[std::size_t(sy) * std::size_t(screenWidth) + std::size_t(sx)])
+        copy.Set(x, y, p);
+    }
+  }
+  S().backend->Present(t->handle, copy, RECT{0, 0, copy.Width, copy.Height});
+}
+
+// Presents every visible top-level window again, with the overlay or without.
+void PresentTops(const std::vector<uint32_t>* overlay, int screenWidth) {
+  if (!S().backend) return;
+  for (HWND h : std::vector<HWND>(S().topLevels))
+    if (auto t = Get(h); t && t->backing && (t->style & WS_VISIBLE)) PresentWith(t, overlay, screenWidth);
+}
+
+}  // namespace
+
+void ApplyScreenOverlays(Surface& screen) {
+  Lock l(S().lock);
+  for (auto& s : ScreenDCs()) {
+    if (s.base->Width != screen.Width || s.base->Height != screen.Height) continue;
+    for (std::size_t i = 0; i < screen.Pixels.size(); ++i)
+      if (s.drawing->Pixels[i] != s.base->Pixels[i]) screen.Pixels[i] = s.drawing->Pixels[i];
+  }
+}
+
+bool CloseScreenDC(HDC hdc) {
+  bool hadOverlay = false;
+  int width = 0;
+  {
+    Lock l(S().lock);
+    auto& list = ScreenDCs();
+    auto it = std::find_if(list.begin(), list.end(), [&](const ScreenDC& s) { return s.dc == hdc; });
+    if (it == list.end()) return false;
+    hadOverlay = std::any_of(it->shown.begin(), it->shown.end(), [](uint32_t p) { return p != 0; });
+    width = it->base->Width;
+    list.erase(it);
+  }
+  DeleteDC(hdc);
+  // The desktop takes the windows' own pixels back.
+  if (hadOverlay) PresentTops(nullptr, width);
+  return true;
+}
+
+// A backend shows windows, not a screen: at idle, the windows under a
+// changed overlay are presented again with it drawn over them.
+void PresentScreenOverlays() {
+  std::vector<uint32_t> overlay;
+  int width = 0;
+  bool changed = false;
+  {
+    Lock l(S().lock);
+    if (ScreenDCs().empty() || !S().backend || S().uiQueue != CurrentQueue()) return;
+    for (auto& s : ScreenDCs()) {
+      std::vector<uint32_t> mine;
+      OverlayOf(s, mine);
+      if (mine != s.shown) changed = true, s.shown = mine;
+      if (overlay.empty()) overlay.assign(mine.size(), 0), width = s.base->Width;
+      if (mine.size() == overlay.size())
+        for (std::size_t i = 0; i < mine.size(); ++i)
+          if (mine[i]) overlay[i] = mine[i];
+    }
+  }
+  if (changed) PresentTops(&overlay, width);
+}
+
+HDC OpenScreenDC() {
+  ScreenDC s;
+  s.base = std::make_unique<Surface>(ComposeScreen());
+  s.drawing = std::make_unique<Surface>(*s.base);
+  s.dc = CreateSurfaceDC(s.drawing.get(), POINT{0, 0}, nullptr);
+  if (!s.dc) return nullptr;
+  HDC dc = s.dc;
+  Lock l(S().lock);
+  ScreenDCs().push_back(std::move(s));
+  return dc;
+}
+
+}  // namespace wm
+}  // namespace qv

@@ -1,0 +1,13 @@
+// The skin message number and the shared answer variables.
+#include "skin/skMessages.h"
+
+namespace qv {
+
+int SkConstShared = 0;
+TColor SharedBgColor = clSkinTransparent;
+TCacheInfo SharedCacheInfo;
+const TCacheInfo EmptyCacheInfo;
+TColor MaskFillColor = clSkinTransparent;
+bool SharedMovedFlag = false;
+
+}  // namespace qv

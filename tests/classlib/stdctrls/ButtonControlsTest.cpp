@@ -1,0 +1,216 @@
+// TButton, TBitBtn, TCheckBox, TRadioButton, TRadioGroup and TScrollBar on a
+// form: clicks by mouse, keys and code, default and cancel buttons, modal
+// results, radio groups, scroll events and a bit button's painting.
+#include "../controls/ControlsTestSupport.h"
+#include "classlib/stdctrls/BitBtn.h"
+#include "classlib/stdctrls/CheckBox.h"
+#include "classlib/stdctrls/CustomEdit.h"
+#include "classlib/stdctrls/GroupBox.h"
+#include "classlib/stdctrls/ScrollBar.h"
+#include "platform/controls/SystemControls.h"
+
+namespace qv::test {
+namespace {
+
+using ButtonControls = ControlsTest;
+
+void ClickAt(HeadlessBackend& b, TControl* c, int x = 5, int y = 5) {
+  POINT o = c->ClientOrigin();
+  b.Click(o.x + x, o.y + y);
+}
+
+TEST_F(ButtonControls, ButtonsClickOnceByMouseSpaceEnterAndAccelerator) {
+  TForm* form = NewForm();
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  auto* ok = new TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(10, 50, 75, 25);
+  ok->SetCaption("&Go");
+  ok->SetDefault(true);
+  auto* cancel = new TButton(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(100, 50, 75, 25);
+  cancel->SetCancel(true);
+  std::vector<std::string> log;
+  ok->OnClick = [&](TObject*) { log.push_back("ok"); };
+  cancel->OnClick = [&](TObject*) { log.push_back("cancel"); };
+  form->Show();
+  edit->SetFocus();
+  Pump();
+  EXPECT_EQ(GetWindowLongPtrW(ok->Handle(), GWL_STYLE) & BS_TYPEMASK, LONG_PTR(BS_DEFPUSHBUTTON));
+  backend.KeyPress(VK_RETURN);
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(log, (std::vector<std::string>{"ok", "cancel"}));
+  log.clear();
+  // The focused button takes the default look from the default button.
+  cancel->SetFocus();
+  Pump();
+  EXPECT_EQ(GetWindowLongPtrW(ok->Handle(), GWL_STYLE) & BS_TYPEMASK, LONG_PTR(BS_PUSHBUTTON));
+  EXPECT_EQ(GetWindowLongPtrW(cancel->Handle(), GWL_STYLE) & BS_TYPEMASK, LONG_PTR(BS_DEFPUSHBUTTON));
+  backend.KeyPress(VK_SPACE);
+  backend.KeyPress(VK_RETURN);
+  Pump();
+  EXPECT_EQ(log, (std::vector<std::string>{"cancel", "cancel"}));
+  log.clear();
+  ClickAt(backend, ok, 20, 10);
+  Pump();
+  backend.KeyDown(VK_MENU);
+  backend.KeyPress('G');
+  backend.KeyUp(VK_MENU);
+  Pump();
+  EXPECT_EQ(log, (std::vector<std::string>{"ok", "ok"}));
+}
+
+TEST_F(ButtonControls, ModalResultEndsTheModalForm) {
+  TForm* dialog = NewForm({200, 200, 400, 300}, bsDialog);
+  auto* yes = new TBitBtn(dialog);
+  yes->SetParent(dialog);
+  yes->SetKind(bkYes);
+  EXPECT_EQ(yes->Caption(), "&Yes");
+  EXPECT_EQ(yes->ModalResult, mrYes);
+  EXPECT_TRUE(yes->Default());
+  backend.WhenIdle([&] {
+    POINT o = yes->ClientOrigin();
+    backend.Click(o.x + 10, o.y + 10);
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrYes);
+}
+
+TEST_F(ButtonControls, BitBtnPaintsItsGlyphAndGreysItWhenDisabled) {
+  TForm* form = NewForm();
+  auto* b = new TBitBtn(form);
+  b->SetParent(form);
+  b->SetBounds(10, 10, 100, 30);
+  b->SetCaption("");
+  TBitmap glyph;
+  glyph.SetSize(8, 8);
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect(RECT{0, 0, 8, 8});
+  glyph.Canvas()->Brush()->SetColor(clBlue);
+  glyph.Canvas()->FillRect(RECT{2, 2, 6, 6});
+  b->SetGlyph(&glyph);
+  form->Show();
+  Pump();
+  POINT o = b->ClientOrigin();
+  int cx = o.x + 50, cy = o.y + 15;
+  EXPECT_EQ(PixelAt(cx, cy), Rgb(0, 0, 255));
+  EXPECT_EQ(PixelAt(cx - 3, cy - 3), Rgb(212, 208, 200));  // the transparent corner shows the face
+  b->SetEnabled(false);
+  Pump();
+  EXPECT_NE(PixelAt(cx, cy), Rgb(0, 0, 255));
+}
+
+TEST_F(ButtonControls, CheckBoxesAndRadioButtons) {
+  TForm* form = NewForm();
+  auto* check = new TCheckBox(form);
+  check->SetParent(form);
+  check->AllowGrayed = true;
+  int clicks = 0;
+  check->OnClick = [&](TObject*) { ++clicks; };
+  form->Show();
+  Pump();
+  std::vector<TCheckBoxState> states;
+  for (int i = 0; i < 3; ++i) {
+    ClickAt(backend, check);
+    Pump();
+    states.push_back(check->State());
+    EXPECT_EQ(SendMessageW(check->Handle(), BM_GETCHECK, 0, 0), LRESULT(check->State()));
+  }
+  EXPECT_EQ(states, (std::vector<TCheckBoxState>{cbGrayed, cbChecked, cbUnchecked}));
+  check->SetChecked(true);  // from code, OnClick fires too
+  EXPECT_EQ(clicks, 4);
+  check->RecreateWnd();
+  EXPECT_EQ(SendMessageW(check->Handle(), BM_GETCHECK, 0, 0), LRESULT(BST_CHECKED));
+
+  auto* a = new TRadioButton(form);
+  a->SetParent(form);
+  a->SetTop(30);
+  auto* b = new TRadioButton(form);
+  b->SetParent(form);
+  b->SetTop(50);
+  Pump();
+  ClickAt(backend, a);
+  Pump();
+  EXPECT_TRUE(a->Checked());
+  ClickAt(backend, b);
+  Pump();
+  EXPECT_FALSE(a->Checked());
+  EXPECT_TRUE(b->Checked());
+  EXPECT_EQ(SendMessageW(a->Handle(), BM_GETCHECK, 0, 0), LRESULT(BST_UNCHECKED));
+}
+
+TEST_F(ButtonControls, RadioGroupItemsIndexAndClicks) {
+  TForm* form = NewForm();
+  auto* group = new TRadioGroup(form);
+  group->SetParent(form);
+  group->SetBounds(10, 10, 200, 100);
+  group->SetCaption("Choose");
+  group->Items()->Add("First");
+  group->Items()->Add("Second");
+  group->Items()->Add("Third");
+  int clicks = 0;
+  group->OnClick = [&](TObject*) { ++clicks; };
+  form->Show();
+  Pump();
+  EXPECT_EQ(group->ItemIndex(), -1);
+  group->SetItemIndex(1);
+  EXPECT_TRUE(group->Buttons(1)->Checked());
+  EXPECT_EQ(clicks, 1);
+  ClickAt(backend, group->Buttons(2), 5, group->Buttons(2)->Height() / 2);
+  Pump();
+  EXPECT_EQ(group->ItemIndex(), 2);
+  EXPECT_FALSE(group->Buttons(1)->Checked());
+  EXPECT_EQ(clicks, 2);
+  // Buttons lie inside the frame, below the caption, one under the other.
+  EXPECT_GT(group->Buttons(0)->Top(), 8);
+  EXPECT_LT(group->Buttons(0)->Top(), group->Buttons(1)->Top());
+  EXPECT_LE(group->Buttons(2)->Top() + group->Buttons(2)->Height(), 100);
+  group->SetColumns(3);
+  EXPECT_EQ(group->Buttons(0)->Top(), group->Buttons(2)->Top());
+  group->Items()->Delete(2);
+  EXPECT_EQ(group->ItemIndex(), -1);
+  EXPECT_EQ(group->ControlCount(), 2);
+}
+
+TEST_F(ButtonControls, ScrollBarScrollsThroughItsEvents) {
+  TForm* form = NewForm();
+  auto* bar = new TScrollBar(form);
+  bar->SetParent(form);
+  bar->SetBounds(10, 10, 200, 17);
+  bar->SetParams(0, 0, 50);
+  bar->SetPageSize(11);
+  bar->LargeChange = 10;
+  std::vector<TScrollCode> codes;
+  int changes = 0;
+  bar->OnScroll = [&](TObject*, TScrollCode c, int& pos) {
+    codes.push_back(c);
+    if (c == scPageDown) pos += 1;  // the handler may adjust the new position
+  };
+  bar->OnChange = [&](TObject*) { ++changes; };
+  form->Show();
+  Pump();
+  ClickAt(backend, bar, 195, 8);  // the right arrow
+  Pump();
+  EXPECT_EQ(bar->Position(), 1);
+  ClickAt(backend, bar, 150, 8);  // the track right of the thumb
+  Pump();
+  EXPECT_EQ(bar->Position(), 12);
+  EXPECT_EQ(codes, (std::vector<TScrollCode>{scLineDown, scEndScroll, scPageDown, scEndScroll}));
+  EXPECT_EQ(changes, 2);
+  bar->SetParams(70000, 0, 100000);
+  EXPECT_EQ(bar->Position(), 70000);
+  bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 70000 & 0xFFFF), 0);
+  EXPECT_EQ(bar->Position(), 70000);  // the full position, not its low 16 bits
+  bar->SetParams(12, 0, 50);
+  bar->Perform(CN_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 7), 0);
+  EXPECT_EQ(bar->Position(), 7);
+  EXPECT_EQ(codes.back(), scPosition);
+  bar->SetPosition(1000);
+  EXPECT_EQ(bar->Position(), 40);  // Max - PageSize + 1
+  EXPECT_EQ(GetScrollPos(bar->Handle(), SB_CTL), 40);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,192 @@
+// A skin folder read into masks, patterns and section records: every value
+// form, the case rules of file names, the size rule of pictures, inheritance
+// with its missing markers, and the chains that must end (cycles, self).
+#include "SkinTestSupport.h"
+#include "TestSkins.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "skin/skUtils.h"
+#include "skin/skinManager.h"
+
+namespace qv::test {
+namespace {
+
+class SkinLoader : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = MakeTestSkins(dir);
+    manager = std::make_unique<TSkinManager>(nullptr);
+    manager->AfterConstruction();
+    manager->SetSkinDirectory(root);
+    manager->SetSkinName("TestSkin");
+  }
+  const TSkMaskData* Mask(const std::string& section, const std::string& key) {
+    int i = manager->FindMaskIndex(section, key);
+    return i < 0 ? nullptr : &manager->ma[size_t(i)];
+  }
+  const TSkGeneralData& Section(const std::string& name) {
+    int i = manager->GetSkinIndex(name);
+    EXPECT_GE(i, 0) << name;
+    return manager->gd[size_t(std::max(i, 0))];
+  }
+  HeadlessBackend backend{SIZE{320, 240}};
+  TempDir dir;
+  std::string root;
+  std::unique_ptr<TSkinManager> manager;
+};
+
+TEST_F(SkinLoader, GlobalInfoAndMasterBitmap) {
+  ASSERT_TRUE(manager->SkinData()->Active);
+  EXPECT_DOUBLE_EQ(manager->SkinData()->Version, 1.5);
+  EXPECT_EQ(manager->SkinInfo(), "1.5");
+  EXPECT_EQ(manager->SkinData()->Author, "test");
+  EXPECT_EQ(manager->SkinData()->Shadow1Color, 0);
+  EXPECT_EQ(manager->SkinData()->Shadow1Blur, 4);
+  ASSERT_TRUE(manager->MasterBitmap);
+  EXPECT_EQ(manager->MasterBitmap->Width(), 256);
+  EXPECT_EQ(manager->MasterBitmap->PixelFormat(), pf24bit);
+}
+
+TEST_F(SkinLoader, FixedColumnForms) {
+  const TSkMaskData* glyph = Mask("GLOBALINFO", "BICONCLOSE");
+  ASSERT_TRUE(glyph);
+  EXPECT_EQ(glyph->R, (RECT{0, 0, 63, 42}));
+  EXPECT_EQ(glyph->ImageCount, 3);
+  EXPECT_EQ(glyph->MaskType, 1);
+  EXPECT_EQ(glyph->ImgType, itisaGlyph);
+  EXPECT_EQ(glyph->Bmp, nullptr);
+  const TSkMaskData* border = Mask("FORM", "BORDERSMASK");
+  ASSERT_TRUE(border);
+  EXPECT_EQ(border->R, (RECT{64, 0, 112, 48}));
+  EXPECT_EQ(border->WL, 8);
+  EXPECT_EQ(border->WB, 8);
+  EXPECT_EQ(border->ImageCount, 2);
+  EXPECT_EQ(border->StretchMode, 0);
+  EXPECT_EQ(border->BorderWidth, 4);
+  EXPECT_EQ(border->ImgType, itisaBorder);
+  const TSkMaskData* tex = Mask("BUTTON", "HOTPATTERN");
+  ASSERT_TRUE(tex);
+  EXPECT_EQ(tex->R, (RECT{200, 200, 232, 232}));
+  EXPECT_EQ(tex->ImgType, itisaTexture);
+  EXPECT_EQ(tex->ImageCount, 1);
+}
+
+TEST_F(SkinLoader, FreeFormAndFileForms) {
+  const TSkMaskData* title = Mask("FORMTITLE", "BORDERSMASK");
+  ASSERT_TRUE(title);
+  EXPECT_EQ(title->R, (RECT{112, 0, 160, 48}));
+  EXPECT_EQ(title->BorderWidth, 4);
+  EXPECT_EQ(title->StretchMode, 1);  // no fourth number
+  const TSkMaskData* bar = Mask("FORMTITLE", "TITLEBAR");
+  ASSERT_TRUE(bar);
+  EXPECT_EQ(bar->MaskType, 0);
+  EXPECT_EQ(bar->StretchMode, 0);
+  EXPECT_EQ(Mask("HASH", "X"), nullptr);  // exactly "#" is no image
+  const TSkMaskData* clamped = Mask("HASH", "Y");
+  ASSERT_TRUE(clamped);
+  EXPECT_EQ(clamped->ImageCount, 1);
+  EXPECT_EQ(clamped->MaskType, 0);
+  const TSkMaskData* own = Mask("EDIT", "BORDERSMASK");
+  ASSERT_TRUE(own && own->Bmp);
+  EXPECT_EQ(own->ImageCount, 3);
+  EXPECT_EQ(own->MaskType, 1);
+  EXPECT_EQ(own->R, (RECT{0, 0, 180, 120}));
+  const TSkMaskData* bang = Mask("BUTTON", "BORDERSMASK");
+  ASSERT_TRUE(bang && bang->Bmp);
+  EXPECT_EQ(bang->ImageCount, 3);
+  // "!" tests ".BMP" as written: the lower-case name is skipped; the plain form accepts it.
+  EXPECT_EQ(Mask("LOWER", "BANG"), nullptr);
+  const TSkMaskData* plain = Mask("LOWER", "PLAIN");
+  ASSERT_TRUE(plain && plain->Bmp);
+  EXPECT_EQ(plain->Bmp->Width(), 9);
+}
+
+TEST_F(SkinLoader, PicturesBelow90000PixelsBecomeTextures) {
+  const TSkMaskData* small = Mask("BUTTON", "PATTERN");
+  ASSERT_TRUE(small && small->Bmp);
+  EXPECT_EQ(small->ImgType, itisaTexture);
+  EXPECT_EQ(small->Bmp->Width(), 64);
+  ASSERT_TRUE(Mask("BIG", "HOTPATTERN"));  // 299 x 300
+  EXPECT_EQ(Mask("BIG", "PATTERN"), nullptr);
+  int big = manager->GetPatternIndex(manager->GetSkinIndex("BIG"), "BIG", "PATTERN");
+  ASSERT_GE(big, 0);
+  EXPECT_EQ(manager->pa[size_t(big)].Img->Width(), 300);
+  EXPECT_GE(manager->GetTextureIndex(manager->GetSkinIndex("BUTTON"), "BUTTON", "PATTERN"), 0);
+}
+
+TEST_F(SkinLoader, InheritanceAndMissingMarkers) {
+  EXPECT_EQ(Section("CHILD").TCLeft, 255);  // an explicit -1 takes the parent's value
+  EXPECT_EQ(Section("CHILD").Color, 12632256);
+  EXPECT_EQ(Section("GRANDCHILD").TCLeft, 255);
+  EXPECT_EQ(Section("GRANDCHILD").GradientPercent, 60);
+  EXPECT_EQ(Section("SELF").Color, 0xFFFFFF);
+  EXPECT_EQ(Section("LOOPA").Color, 0xFFFFFF);  // a cycle ends as missing
+  EXPECT_EQ(Section("LOOPB").TCLeft, -1);
+  EXPECT_FALSE(Section("BAD").ShadowEnabled);
+  EXPECT_TRUE(Section("LOWERTRUE").ShadowEnabled);
+  EXPECT_EQ(Section("SYSCOLOR").Color, ColorToRGB(clBtnFace));
+  EXPECT_EQ(Section("SYSCOLOR").HotColor, clBtnFace);  // stored as read
+  EXPECT_EQ(Section("SELF").GradientData, " ");
+  EXPECT_TRUE(Section("SELF").GradientArray.empty());
+  ASSERT_EQ(Section("FORMTITLE").GradientArray.size(), 1u);
+  EXPECT_EQ(Section("FORMTITLE").GradientArray[0].Color1, 16753188);
+  EXPECT_EQ(Section("FORMTITLE").FontColor, 0xFFFFFF);
+  EXPECT_EQ(Section("FORMTITLE").ShadowBlur, 6);
+  EXPECT_TRUE(Section("FORMTITLE").ReservedBoolean);  // from FORM
+  EXPECT_EQ(Section("FORMTITLE").ParentClass, "FORM");
+}
+
+TEST_F(SkinLoader, LookupsFollowParentsAndStop) {
+  const int child = manager->GetSkinIndex("CHILD");
+  const int button = manager->FindMaskIndex("BUTTON", "BORDERSMASK");
+  EXPECT_EQ(manager->GetMaskIndex(child, "CHILD", "BORDERSMASK"), button);
+  EXPECT_EQ(manager->GetMaskIndex(manager->GetSkinIndex("SELF"), "SELF", "BORDERSMASK"), -1);
+  EXPECT_EQ(manager->GetMaskIndex(manager->GetSkinIndex("LOOPA"), "LOOPA", "BORDERSMASK"), -1);
+  EXPECT_EQ(manager->GetMaskIndex(child, "", "BORDERSMASK"), -1);
+  EXPECT_EQ(manager->GetSkinIndex("child"), -1);  // names are exact
+  const SIZE glyph = manager->GetMaskSize(manager->FindMaskIndex("GLOBALINFO", "BICONCLOSE"));
+  EXPECT_EQ(glyph.cx, 21);
+  EXPECT_EQ(glyph.cy, 21);
+  const SIZE own = manager->GetMaskSize(manager->FindMaskIndex("EDIT", "BORDERSMASK"));
+  EXPECT_EQ(own.cx, 60);
+  EXPECT_EQ(own.cy, 60);
+  EXPECT_EQ(manager->GetGlobalColor(), 0xC0C0C0);
+  EXPECT_EQ(manager->ConstData.IndexGlobalInfo, manager->GetSkinIndex("GLOBALINFO"));
+}
+
+TEST_F(SkinLoader, CommonSectionsAddSectionsAndImages) {
+  manager->SetCommonSections({"[EXTRA]", "PARENTCLASS = form", "TCTOP=7", "BORDERSMASK=# (0,0,30,30) (1,0)",
+                              "; comment", "[EXTRA2]", "PARENTCLASS=EXTRA"});
+  const TSkGeneralData& extra = Section("EXTRA");
+  EXPECT_EQ(extra.ParentClass, "FORM");
+  EXPECT_EQ(extra.Color, 12632256);  // from the parent record
+  EXPECT_EQ(extra.TCTop, 7);
+  EXPECT_EQ(Section("EXTRA2").TCTop, 7);
+  EXPECT_TRUE(Mask("EXTRA", "BORDERSMASK"));
+}
+
+TEST_F(SkinLoader, ListsSkinFoldersAndResolvesDirectories) {
+  std::vector<std::string> names;
+  manager->ListSkinNames(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"Broken", "Second", "TestSkin"}));
+  const std::string app = GetAppPath();
+  TSkinManager m(nullptr);
+  m.SetSkinDirectory("./Skins");
+  EXPECT_EQ(m.ResolveSkinDirectory(), app + "Skins/");
+  m.SetSkinDirectory("Skins/");
+  EXPECT_EQ(m.ResolveSkinDirectory(), app + "Skins/");
+  m.SetSkinDirectory("/opt/skins");
+  EXPECT_EQ(m.ResolveSkinDirectory(), "/opt/skins/");
+  m.SetSkinDirectory("..\\Skins");
+  std::string parent = app.substr(0, app.size() - 1);
+  parent = parent.substr(0, parent.find_last_of('/') + 1);
+  EXPECT_EQ(m.ResolveSkinDirectory(), parent + "Skins/");
+}
+
+TEST_F(SkinLoader, NamesResolveCaseInsensitively) {
+  manager->SetSkinName("testskin");
+  EXPECT_TRUE(manager->SkinData()->Active);
+  EXPECT_TRUE(Mask("EDIT", "BORDERSMASK"));
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,296 @@
+// The skin manager's state machine: what each switch announces to the forms
+// and in which order, the default-manager rules, stored skins, recolouring,
+// and damaged skins that fail with a clear error and leave the previous one.
+#include <algorithm>
+#include <filesystem>
+
+#include "SkinTestSupport.h"
+#include "TestSkins.h"
+#include "classlib/controls/Application.h"
+#include "classlib/controls/Forms.h"
+#include "classlib/stdctrls/CustomEdit.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/window/MessageQueue.h"
+#include "skin/skControlTree.h"
+#include "skin/skMaskPaint.h"
+#include "skin/skinManager.h"
+
+namespace qv::test {
+namespace {
+
+class SkinManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = MakeTestSkins(dir);
+    form = new TForm(nullptr);
+    form->SetBounds(0, 0, 200, 100);
+    probe = new SkinnedProbe(form, 3);
+    probe->SetParent(form);
+    probe->SetBounds(5, 5, 50, 20);
+    probe->SkinData->SetSkinSection("EDIT");
+    probe->HandleNeeded();
+    probe->Commands.clear();
+  }
+  void TearDown() override {
+    delete form;
+    Application->ProcessMessages();
+  }
+  std::unique_ptr<TSkinManager> NewManager() {
+    auto m = std::make_unique<TSkinManager>(nullptr);
+    m->AfterConstruction();
+    m->SetSkinDirectory(root);
+    return m;
+  }
+  std::vector<WORD> Announced() {
+    std::vector<WORD> v;
+    for (WORD c : probe->Commands)
+      if (c == AC_SKINLOADED || c == AC_SKINREMOVED || c == AC_SKINAPPLIED || c == AC_REPAINTNOW)
+        v.push_back(c);
+    probe->Commands.clear();
+    return v;
+  }
+  HeadlessBackend backend{SIZE{320, 240}};
+  TempDir dir;
+  std::string root;
+  TForm* form = nullptr;
+  SkinnedProbe* probe = nullptr;
+};
+
+TEST_F(SkinManagerTest, LoadAnnouncesLoadedRepaintAppliedAndControlsResolve) {
+  auto m = NewManager();
+  ASSERT_EQ(DefaultManager, m.get());
+  m->SetSkinName("TestSkin");
+  EXPECT_EQ(Announced(), (std::vector<WORD>{AC_SKINLOADED, AC_REPAINTNOW, AC_SKINAPPLIED}));
+  EXPECT_TRUE(probe->SkinData->Skinned(true));
+  EXPECT_EQ(probe->SkinData->SkinIndex, m->GetSkinIndex("EDIT"));
+  EXPECT_EQ(probe->SkinData->BorderIndex, m->FindMaskIndex("EDIT", "BORDERSMASK"));
+  EXPECT_FALSE(probe->SkinData->Updating);
+  EXPECT_FALSE(SkinLoading);
+  // The control answers the colour query from its section now.
+  EXPECT_EQ(QueryBgColor(probe), 16777215);
+
+  m->SetActive(false);
+  EXPECT_EQ(Announced(), (std::vector<WORD>{AC_SKINREMOVED}));
+  EXPECT_TRUE(m->gd.empty());
+  EXPECT_TRUE(m->ma.empty());
+  EXPECT_EQ(m->ConstData.IndexGlobalInfo, -1);
+  EXPECT_FALSE(probe->SkinData->Skinned());
+  EXPECT_EQ(m->SkinInfo(), "N/A");
+
+  m->SetSkinName("Second");  // inactive: only stored
+  EXPECT_TRUE(Announced().empty());
+  EXPECT_EQ(m->SkinName(), "Second");
+  m->SetActive(true);
+  EXPECT_EQ(m->gd[size_t(m->GetSkinIndex("EDIT"))].Color, 255);
+}
+
+// An edit of the class library with skin data, as the skinned edit has.
+class SkinnedEdit : public TEdit {
+ public:
+  explicit SkinnedEdit(TComponent* owner) : TEdit(owner), SkinData(this, true) { SkinData.ClassCode = 3; }
+  TSkCommonData SkinData;
+  void WndProc(TMessage& M) override {
+    if (SkinWndProc(M, &SkinData)) return;
+    TEdit::WndProc(M);
+  }
+};
+
+TEST_F(SkinManagerTest, EditColoursFollowTheSectionUnlessCustom) {
+  auto* edit = new SkinnedEdit(form);
+  edit->SetParent(form);
+  edit->SkinData.SetSkinSection("FORM");  // COLOR 12632256, FONTCOLOR 0
+  edit->HandleNeeded();
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  EXPECT_EQ(edit->Color(), 12632256);
+  m->SetActive(false);
+  EXPECT_EQ(edit->Color(), clWindow);
+  EXPECT_EQ(edit->Font()->Color(), clWindowText);
+  edit->SkinData.SetCustomColor(true);
+  edit->SetColor(0x0000FF);
+  m->SetActive(true);
+  EXPECT_EQ(edit->Color(), 0x0000FF);  // a custom colour stays
+}
+
+TEST_F(SkinManagerTest, DefaultManagerRules) {
+  auto first = NewManager();
+  auto second = NewManager();
+  EXPECT_TRUE(first->IsDefault());
+  EXPECT_FALSE(second->IsDefault());
+  second->SetIsDefault(false);  // changes nothing
+  EXPECT_TRUE(first->IsDefault());
+  second->SetIsDefault(true);
+  EXPECT_TRUE(second->IsDefault());
+  second.reset();
+  EXPECT_EQ(DefaultManager, nullptr);  // nobody takes the slot
+  first.reset();
+  EXPECT_EQ(DefaultManager, nullptr);
+}
+
+TEST_F(SkinManagerTest, DestroyedManagerLeavesNoHookOrForm) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  probe->SkinData->SetSkinManager(m.get());
+  probe->Commands.clear();
+  m.reset();
+  EXPECT_EQ(probe->SkinData->OwnSkinManager(), nullptr);  // forgotten, not left dangling
+  EXPECT_EQ(Announced(), (std::vector<WORD>{AC_SKINREMOVED}));
+  EXPECT_EQ(probe->SkinData->SkinManager(), nullptr);
+  // A message to the application window after the manager is gone reaches no hook.
+  TMessage msg{0xBCB3, 0, 0, 0};
+  SendMessage(Application->Handle(), msg.Msg, 0, 0);
+}
+
+TEST_F(SkinManagerTest, DamagedSkinFailsClearlyAndThePreviousStays) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  const size_t masks = m->ma.size(), sections = m->gd.size();
+  probe->Commands.clear();
+  try {
+    m->SetSkinName("Broken");
+    FAIL() << "a short fixed-column value must fail";
+  } catch (const ESkinError& e) {
+    EXPECT_NE(e.Message.find("Broken"), std::string::npos);
+  }
+  EXPECT_FALSE(SkinLoading);
+  EXPECT_EQ(m->SkinName(), "TestSkin");
+  EXPECT_EQ(m->ma.size(), masks);
+  EXPECT_EQ(m->gd.size(), sections);
+  EXPECT_TRUE(m->SkinData()->Active);
+  EXPECT_TRUE(Announced().empty());
+  EXPECT_TRUE(probe->SkinData->Skinned(true));
+}
+
+TEST_F(SkinManagerTest, HostileImagesFailWithoutCrashOrHugeAllocation) {
+  namespace fs = std::filesystem;
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  const std::string t = root + "TestSkin/";
+  // A header that claims 60000 x 60000 pixels.
+  std::string bmp = EncodeBmp(Surface(4, 4), 24);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + size_t(i)] = char(v >> (8 * i));
+  };
+  put32(18, 60000), put32(22, 60000);
+  WriteText(t + "MASTER.BMP", bmp);
+  EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
+  // A truncated image.
+  std::string whole = EncodeBmp(MasterSurface(), 24);
+  WriteText(t + "MASTER.BMP", whole.substr(0, 100));
+  EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
+  EXPECT_TRUE(m->MasterBitmap && m->MasterBitmap->Width() == 256);  // the previous load stays
+  // A missing image is no error: the entry is skipped.
+  fs::remove(t + "MASTER.BMP");
+  fs::remove(t + "BORDER9.BMP");
+  m->SetSkinName("TestSkin");
+  EXPECT_FALSE(m->MasterBitmap);
+  EXPECT_EQ(m->FindMaskIndex("EDIT", "BORDERSMASK"), -1);
+  // A description far larger than any skin's.
+  const std::string options = std::string(kTestSkinOptions);
+  WriteText(t + "Options.dat", std::string(5u << 20, ';'));
+  EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
+  WriteText(t + "Options.dat", options);
+  // A damaged picture.
+  WriteText(t + "TEX.JPG", std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x40\x00\x40", 11));
+  EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
+}
+
+TEST_F(SkinManagerTest, AbsurdNumbersLoadAndPaintNothingOutside) {
+  WriteText(root + "TestSkin/Options.dat",
+            "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[HUGE]\nBORDERSMASK=# (-2147483648,0,2147483647,999999) "
+            "(32767,32767,-5)\n"
+            "GLYPH=@9999,9999,9999,9999,9,9\nCOLOR=99999999999\nFADINGITERATIONS=-7\n");
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  ASSERT_TRUE(m->SkinData()->Active);
+  auto b = Bmp24(50, 30, 0x123456);
+  for (const TSkMaskData& mask : m->ma) {
+    PaintNinePartMask(b.get(), RECT{0, 0, 50, 30}, true, EmptyCacheInfo, mask, 5);
+    DrawSkinGlyph(b.get(), POINT{0, 0}, 3, 1, mask);
+  }
+  const TSkGeneralData& g = m->gd[size_t(m->GetSkinIndex("HUGE"))];
+  EXPECT_EQ(g.Color, 0xFFFFFF);  // a number past 32 bits is no number: the default
+}
+
+TEST_F(SkinManagerTest, StoredSkinsLoadLikeFolders) {
+  auto m = NewManager();
+  TSkStoredSkin* s = m->InternalSkins().Add();
+  s->SetName("Stored");
+  s->MasterBitmap.SetSize(40, 40);
+  TSkinGeneral* g = s->GeneralData.Add();
+  g->SectionName = "EDIT", g->Color = 0x112233, g->FontColor = "255 0 0 0 0", g->GradientData = "1;2;3;0;0";
+  TSkinGeneral* four = s->GeneralData.Add();
+  four->SectionName = "FOUR", four->FontColor = "1 2 3 4";
+  TSkinImage* own = s->Images.Add();
+  own->Name = "own", own->SectionName = "edit", own->PropertyName = "bordersmask", own->ImageCount = 0;
+  own->Image()->SetSize(18, 12);
+  TSkinImage* part = s->Images.Add();
+  part->SectionName = "EDIT", part->PropertyName = "GLYPH", part->Left = 1, part->Top = 2, part->Right = 31;
+  part->Bottom = 12, part->ImageCount = 3, part->MaskType = -1;
+  TSkStoredSkin* dup = m->InternalSkins().Add();
+  dup->SetName("Stored");
+  dup->GeneralData.Add()->SectionName = "OTHER";
+
+  m->SetSkinName("Stored");
+  ASSERT_TRUE(m->SkinData()->Active);
+  const TSkGeneralData& e = m->gd[size_t(m->GetSkinIndex("EDIT"))];
+  EXPECT_EQ(e.Color, 0x112233);
+  EXPECT_EQ(e.FontColor, 255);
+  EXPECT_EQ(e.TCLeft, 0);
+  EXPECT_EQ(e.TCBottom, 0);
+  EXPECT_EQ(e.GradientArray.size(), 1u);
+  const TSkGeneralData& f = m->gd[size_t(m->GetSkinIndex("FOUR"))];
+  EXPECT_EQ(f.FontColor, 0);
+  EXPECT_EQ(f.TCLeft, -1);
+  EXPECT_EQ(m->GetSkinIndex("OTHER"), -1);  // the first of two equal names
+  const int ownIdx = m->FindMaskIndex("EDIT", "BORDERSMASK");
+  ASSERT_GE(ownIdx, 0);
+  EXPECT_TRUE(m->ma[size_t(ownIdx)].Bmp);
+  EXPECT_EQ(m->ma[size_t(ownIdx)].ImageCount, 3);
+  EXPECT_EQ(m->ma[size_t(ownIdx)].MaskType, 1);
+  const int partIdx = m->FindMaskIndex("EDIT", "GLYPH");
+  ASSERT_GE(partIdx, 0);
+  EXPECT_FALSE(m->ma[size_t(partIdx)].Bmp);
+  EXPECT_EQ(m->ma[size_t(partIdx)].R, (RECT{1, 2, 31, 12}));
+  EXPECT_EQ(m->ma[size_t(partIdx)].MaskType, 0);  // held at 0
+  EXPECT_TRUE(m->MasterBitmap);
+
+  // A folder-less name falls back to the first stored skin.
+  m->SetSkinName("Nowhere");
+  EXPECT_EQ(m->SkinName(), "Stored");
+  std::vector<std::string> names;
+  EXPECT_EQ(m->ListSkinNames(names), "Stored");
+}
+
+TEST_F(SkinManagerTest, NothingToLoadTurnsInactive) {
+  auto m = NewManager();
+  m->SetSkinName("Nowhere");
+  EXPECT_FALSE(m->Active());
+  EXPECT_FALSE(SkinLoading);
+}
+
+TEST_F(SkinManagerTest, HueAndSaturationSpareGreysAndTheKey) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  TBitmap* master = m->MasterBitmap.get();
+  const TColor key = Px(master, 64, 0), grey = Px(master, 100, 100), coloured = Px(master, 150, 200);
+  ASSERT_EQ(key, clSkinTransparent);
+  const TColor edit = m->gd[size_t(m->GetSkinIndex("FORMTITLE"))].GradientArray[0].Color1;
+  m->SetHueOffset(0);
+  EXPECT_EQ(Px(m->MasterBitmap.get(), 150, 200), coloured);
+  m->SetHueOffset(120);
+  master = m->MasterBitmap.get();
+  EXPECT_EQ(Px(master, 64, 0), clSkinTransparent);
+  EXPECT_EQ(Px(master, 100, 100), grey);
+  EXPECT_NE(Px(master, 150, 200), coloured);
+  EXPECT_NE(m->gd[size_t(m->GetSkinIndex("FORMTITLE"))].GradientArray[0].Color1, edit);
+  m->SetHueOffset(0);
+  m->SetSaturation(100);  // +100 maps to -100: away from grey
+  master = m->MasterBitmap.get();
+  EXPECT_EQ(Px(master, 100, 100), grey);
+  EXPECT_EQ(Px(master, 64, 0), clSkinTransparent);
+  EXPECT_FALSE(SkinLoading);
+}
+
+}  // namespace
+}  // namespace qv::test
