@@ -7,12 +7,12 @@
 
 #include "classlib/Strings.h"
 #include "classlib/controls/CustomControl.h"
+#include "classlib/stdctrls/CustomEdit.h"
 #include "classlib/stdctrls/OwnerDrawState.h"
 
 namespace qv {
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 class TCustomComboBox;
 
