@@ -78,8 +78,8 @@ class NameMaker {
   std::vector<std::string> words_;
 };
 
-bool MakeTree(const std::string& root, int files, int folders) {
-  std::mt19937_64 rng(12345);
+bool MakeTree(const std::string& root, int files, int folders, uint64_t seed = 12345) {
+  std::mt19937_64 rng(seed);
   fs::create_directories(root);
   NameMaker names(rng);
   std::vector<std::string> dirs{root};
@@ -155,9 +155,101 @@ double TimeSearch(TEngine& engine, const TSearchOpts& opts) {
   return ms[1];
 }
 
+// The same 10,000-file tree added 50 times under different labels: the
+// catalogue's size against 50 times what the first add cost, and the time.
+struct Readd {
+  double growth = 0;
+  double seconds = 0;
+};
+
+// A generated tree kept under the cache folder; its path, or "" on failure.
+std::string CachedTree(const std::string& cache, int files, int folders, uint64_t seed) {
+  if (!fs::exists(cache + "/.complete")) {
+    fs::remove_all(cache);
+    std::fprintf(stderr, "generating %d files under %s ...\n", files, cache.c_str());
+    if (!MakeTree(cache + "/t", files, folders, seed)) return std::string();
+    std::FILE* mark = std::fopen((cache + "/.complete").c_str(), "w");
+    if (mark) std::fclose(mark);
+  }
+  return cache + "/t";
+}
+
+Readd MeasureReadd(const std::string& cacheRoot) {
+  const std::string cache = cacheRoot + "/tree-v3-10000";
+  if (CachedTree(cache, 10000, 300, 12345).empty()) return {};
+  const std::string db = cache + "/db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  if (!engine.NewDatabase("", "Readd")) return {};
+  const int64_t empty = FolderBytes(db);
+  TScanOpts scan;
+  scan.Path = cache + "/t";
+  int64_t first = 0;
+  double t = Seconds();
+  for (int i = 1; i <= 50; ++i) {
+    TDiscData disc;
+    std::string label = "Readd " + std::to_string(i);
+    disc.Label = WideString(label.begin(), label.end());
+    engine.AddDisc(scan, disc);
+    if (i == 1) first = FolderBytes(db) - empty;
+  }
+  Readd r;
+  r.seconds = Seconds() - t;
+  r.growth = double(FolderBytes(db)) / (50.0 * double(first > 0 ? first : 1));
+  engine.CloseDatabase();
+  fs::remove_all(db);
+  return r;
+}
+
+// Three different 1,000,000-file trees added to one catalogue: the third
+// add's time against the first's, and the process's peak memory.
+int RunScale() {
+  const std::string root = QV_BENCH_CACHE_DIR;
+  std::string trees[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = i == 0 ? "/tree-v3-1000000" : "/tree-v3-1000000-seed" + std::to_string(i + 1);
+    trees[i] = CachedTree(root + name, 1000000, 30000, i == 0 ? 12345 : uint64_t(i + 1));
+    if (trees[i].empty()) return 1;
+  }
+  const std::string db = root + "/scale-db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  engine.MessageIntervalMs = 15;
+  if (!engine.NewDatabase("", "Scale")) return 1;
+  double seconds[3];
+  for (int i = 0; i < 3; ++i) {
+    Walk(trees[i]);  // the tree in the caches, as for the first measurement
+    TScanOpts scan;
+    scan.Path = trees[i];
+    TDiscData disc;
+    disc.Label = u"Scale " + std::u16string(1, char16_t(u'1' + i));
+    double t = Seconds();
+    engine.AddDisc(scan, disc);
+    seconds[i] = Seconds() - t;
+  }
+  struct rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  engine.CloseDatabase();
+  int64_t bytes = FolderBytes(db);
+  fs::remove_all(db);
+  std::printf("first_add_s=%.3f\n", seconds[0]);
+  std::printf("second_add_s=%.3f\n", seconds[1]);
+  std::printf("third_add_s=%.3f\n", seconds[2]);
+  std::printf("third_add_ratio=%.2f\n", seconds[2] / seconds[0]);
+  std::printf("third_add_rss_mb=%.1f\n", double(ru.ru_maxrss) / 1024.0);
+  std::printf("scale_db_bytes_per_file=%.1f\n", double(bytes) / 3e6);
+  std::fprintf(stderr, "%zu errors\n", host.errors.size());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--scale") == 0) return RunScale();
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const int files = quick ? 100000 : 1000000;
   const int folders = quick ? 3000 : 30000;
@@ -213,6 +305,8 @@ int main(int argc, char** argv) {
   int64_t bytes = FolderBytes(db);
   fs::remove_all(db);
 
+  const Readd readd = MeasureReadd(QV_BENCH_CACHE_DIR);
+
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
   if (stored != files)
@@ -228,6 +322,8 @@ int main(int argc, char** argv) {
   std::printf("find_ratio=%.2f\n", suffixMs / 1000.0 / find);
   std::printf("db_bytes_per_file=%.1f\n", double(bytes) / double(stored ? stored : 1));
   std::printf("peak_rss_mb=%.1f\n", double(ru.ru_maxrss) / 1024.0);
+  std::printf("readd_growth=%.2f\n", readd.growth);
+  std::printf("readd_s=%.3f\n", readd.seconds);
   std::fprintf(stderr, "walked %lld entries; rows: %lld prefix, %lld size; find %.3f s; %zu errors\n",
                static_cast<long long>(walked), static_cast<long long>(prefixRows),
                static_cast<long long>(largeRows), find, host.errors.size());

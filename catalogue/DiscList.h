@@ -91,6 +91,9 @@ class TDiscList {
   const bool* EngineBusy = nullptr;
 
  private:
+  struct TreeWalk;
+  bool LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
+  bool CheckedNode(TXRecData* rec, int64_t ref, int64_t parentRef, const TreeWalk& walk);
   bool InitCommon(TXBase* base, TXIndex* discIndex);
   void Progress(int64_t done, int64_t total);
   void WriteDisc(TXRecData* rec, const TDiscData& d);

@@ -1,9 +1,11 @@
 // Loading a stored disc's tree for the browser, finding its folders by path,
 // and deleting a disc with every folder and file record below it.
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue/DiscList.h"
 #include "catalogue/RecordFields.h"
+#include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
 #include "classlib/SysUtils.h"
 #include "storage/Base.h"
@@ -52,14 +54,72 @@ bool TDiscList::Browse(int32_t index) {
   return true;
 }
 
+// What the tree walk checks each record against: the kinds of the records
+// its references must reach, the disc being loaded, and the folders met (a
+// damaged tree must not lead the walk in circles).
+struct TDiscList::TreeWalk {
+  const TRecKind* folder;
+  const TRecKind* file;
+  const TRecKind* folderName;
+  const TRecKind* fileName;
+  int64_t disc;
+  std::unordered_set<int64_t> folders;
+};
+
+namespace {
+const TRecKind* RecKindNamed(TXBase& base, const char* name) {
+  return dynamic_cast<const TRecKind*>(base.Context().KindByName(name));
+}
+std::string IdText(int64_t id) {
+  return "\"" + IntToHex(uint64_t(id), 16) + "\"";
+}
+}  // namespace
+
 bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
   if (ref < 0) return false;
-  TXRecData* rec = Base->GetData(ref);
-  if (!rec) {
-    host_.AddError(Base->LastError);
+  TreeWalk walk{RecKindNamed(*Base, "xFolder"),
+                RecKindNamed(*Base, "xFile"),
+                RecKindNamed(*Base, "xFolderName"),
+                RecKindNamed(*Base, "xFileName"),
+                BrowsedID,
+                {}};
+  for (auto& d : discs_)
+    if (d->Data.Root == ref) walk.disc = d->Data.ID;
+  return LoadNode(node, ref, -1, walk);
+}
+
+// The back references a record of the tree must carry: the disc being
+// loaded and the folder that lists it. A record failing them belongs to
+// another place, which only a damaged index makes it reach.
+bool TDiscList::CheckedNode(TXRecData* rec, int64_t ref, int64_t parentRef, const TreeWalk& walk) {
+  // Disc and parent stand at the same field numbers in file and folder records.
+  const char* what = rec->Kind == walk.file ? "file " : "folder ";
+  if (rec::Ref(rec, fld::foDisc) != walk.disc) {
+    host_.AddError("Damaged database: " + std::string(what) + IdText(ref) + " belongs to another disc");
     return false;
   }
+  if (rec::Ref(rec, fld::foParent) != parentRef) {
+    host_.AddError("Damaged database: " + std::string(what) + IdText(ref) + " belongs to another folder");
+    return false;
+  }
+  return true;
+}
+
+// Loads one node and, for a folder, everything below it. A record that
+// cannot be read or fails its checks is left out with an error line, and the
+// walk goes on with the rest; false only for that node itself.
+bool TDiscList::LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk) {
   const bool isFile = node->Kind == TFileData::kFile;
+  std::string error;
+  TXRecData* rec = GetReferenced(*Base, ref, isFile ? walk.file : walk.folder, error);
+  if (!rec) {
+    host_.AddError(error);
+    return false;
+  }
+  if (!CheckedNode(rec, ref, parentRef, walk) || (!isFile && !walk.folders.insert(ref).second)) {
+    Base->Release(rec);
+    return false;
+  }
   node->Date = rec::Date(rec, isFile ? int(fld::fiDate) : int(fld::foDate));
   node->Size = isFile ? rec::Int(rec, fld::fiSize) : 0;
   std::vector<int64_t> files, folders;
@@ -73,9 +133,15 @@ bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
       node->Kind == TFileData::kRoot ? -1 : rec::Ref(rec, isFile ? int(fld::fiName) : int(fld::foName));
   Base->Release(rec);
   if (node->Kind != TFileData::kRoot) {
-    TXRecData* name = Base->GetData(nameRef);
+    TXRecData* name = GetReferenced(*Base, nameRef, isFile ? walk.fileName : walk.folderName, error);
     if (!name) {
-      host_.AddError(Base->LastError);
+      host_.AddError(error);
+      return false;
+    }
+    if (!NameRefersTo(name, ref)) {
+      host_.AddError("Damaged database: the name of " + std::string(isFile ? "file " : "folder ") +
+                     IdText(ref) + " does not refer back to it");
+      Base->Release(name);
       return false;
     }
     node->Name = rec::Str(name, fld::nName);
@@ -86,9 +152,10 @@ bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
   for (int pass = 0; pass < 2; ++pass) {
     const uint8_t kind = pass == 0 ? TFileData::kFile : TFileData::kFolder;
     for (int64_t child : pass == 0 ? files : folders) {
-      TFileData* c = node->AddNew(kind, 0, 0, std::string());
-      if (!LoadTree(c, child)) return false;
+      auto c = std::make_unique<TFileData>(kind, node);
+      if (child < 0 || !LoadNode(c.get(), child, ref, walk)) continue;
       node->Size += c->Size;
+      node->AddChild(std::move(c));
     }
   }
   return true;
@@ -179,9 +246,10 @@ bool TDiscList::DeleteDisc(int64_t id) {
 }
 
 bool TDiscList::DeleteFolderTree(int64_t ref) {
-  TXRecData* rec = Base->GetData(ref);
+  std::string error;
+  TXRecData* rec = GetReferenced(*Base, ref, RecKindNamed(*Base, "xFolder"), error);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(error);
     return false;
   }
   if (rec->IsDeleted()) {

@@ -75,6 +75,12 @@ bool TEngine::RefusedLoudly() {
   return true;
 }
 
+bool TEngine::RefusedReadOnly() {
+  if (!IsOpen() || !Base->ReadOnly()) return false;
+  host_.AddError("The database is damaged and opened for reading only");
+  return true;
+}
+
 TXIndex* TEngine::MakeIndex(const char* kind, bool created) {
   auto compare = [this](TXRecData* item, TXRecData* key) { return CompareNames(item, key); };
   TXIndex* index = created ? Base->CreateIndex(kind, 0, compare) : Base->OpenIndex(kind, 0, compare);
@@ -181,6 +187,7 @@ bool TEngine::OpenDatabase(const std::string& password) {
     AbandonDatabase();
     return false;
   }
+  if (Base->ReadOnly()) host_.AddError(Base->DamageText());
   RefreshViews(true);
   host_.AddInfo("Database \"" + Base->Name + "\" has been loaded");
   return true;

@@ -88,6 +88,8 @@ class TEngine {
   bool Busy = false;
   // Long operations let the message loop run at most this often (0: every item).
   int32_t MessageIntervalMs = 15;
+  // An add writes finished file and folder records in batches of this many.
+  int32_t WriteAheadRecords = 8192;
   // A search tests names on several threads when it has this many per thread.
   int32_t NamesPerThread = 32768;
 
@@ -106,6 +108,8 @@ class TEngine {
   };
   bool Refused();
   bool RefusedLoudly();
+  // A damaged database opened for reading only refuses every change.
+  bool RefusedReadOnly();
   bool PrepareDatabase(bool created);
   void AbandonDatabase();
   void ForgetDatabase();
@@ -159,6 +163,10 @@ class TEngine {
   std::unique_ptr<TXRecData> folderKey_, fileKey_;  // scratch lookup records
   // Folded-name hash -> name record ID, for file names [0] and folder names [1].
   std::unordered_map<uint64_t, int64_t> interned_[2];
+  // File and folder records of the disc being added that are complete: their
+  // chains are written ahead in batches, so an add holds little in memory.
+  std::vector<TXRecData*> finished_;
+  void Finished(TXRecData* rec);
 };
 
 // The process's engine, as the windows reach it.

@@ -1,5 +1,6 @@
 // Adding a disc: the disc record, the scan, and the depth-first walk that
 // turns the scanned tree into folder and file records with shared names.
+#include <algorithm>
 #include <chrono>
 
 #include "catalogue/Engine.h"
@@ -32,6 +33,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Database has not been opened");
     return;
   }
+  if (RefusedReadOnly()) return;
   int32_t discIndex = Discs->AddDisc(data);
   if (discIndex < 0) return;
   const int64_t start = WallMs();
@@ -50,8 +52,9 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
       host_.AddInfo("Found " + files + " file(s) and " + folders + " folders(s)");
       host_.AddInfo("Adding files and folders to the database ...");
       Progress(0);
-      if (AddFolder(Scanner->Root(), discIndex, -1) >= 0)
-        host_.AddInfo(files + " file(s) and " + folders + " folder(s) were added to the database");
+      const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0;
+      finished_.clear();  // what was not written ahead goes with the final flush
+      if (added) host_.AddInfo(files + " file(s) and " + folders + " folder(s) were added to the database");
     }
   }
   Scanner->Reset();
@@ -160,9 +163,21 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
     bool isFile = child->Kind == TFileData::kFile;
     int64_t childID = isFile ? AddFile(child, discID, id) : AddFolder(child, discIndex, id);
     if (childID < 0) return -1;
+    // The scanned subtree is stored: its nodes make room for the records to come.
+    if (!isFile) child->ClearChildren();
     rec::AddRef(rec, isFile ? fld::foFiles : fld::foFolders, childID);
   }
+  Finished(rec);
   return id;
+}
+
+// A batch of finished records is written and leaves the pool; a write that
+// fails keeps its record pooled for the final flush, which reports it.
+void TEngine::Finished(TXRecData* rec) {
+  finished_.push_back(rec);
+  if (finished_.size() < std::size_t(std::max(WriteAheadRecords, 1))) return;
+  Base->WriteAhead(finished_);
+  finished_.clear();
 }
 
 int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
@@ -182,7 +197,9 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   NoteEntry(name, rec->ID, {discID, parentRef, node->Size, node->Date});
   ++FilesCount;
   ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
-  return rec->ID;
+  const int64_t id = rec->ID;
+  Finished(rec);
+  return id;
 }
 
 }  // namespace qv

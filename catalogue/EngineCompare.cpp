@@ -6,6 +6,7 @@
 #include "catalogue/Engine.h"
 #include "catalogue/Names.h"
 #include "catalogue/RecordFields.h"
+#include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
 #include "platform/Files.h"
 
@@ -116,11 +117,11 @@ bool TEngine::CompareStored(TFileData* node, int64_t nameID, bool& stored) {
     refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
   ViewNode group = nullptr;
   for (int64_t ref : refs) {
-    TXRecData* file = Base->GetData(ref);
-    if (!file) {
-      Base->Release(nameRec);
-      host_.AddError(Base->LastError);
-      return false;
+    std::string error;
+    TXRecData* file = GetReferenced(*Base, ref, FileRecKind, error);
+    if (!file) {  // reported, and the compare goes on with the rest
+      host_.AddError(error);
+      continue;
     }
     const bool same = !file->IsDeleted() && rec::Date(file, fld::fiDate) == node->Date &&
                       rec::Int(file, fld::fiSize) == node->Size;

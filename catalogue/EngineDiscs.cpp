@@ -31,7 +31,7 @@ bool TEngine::LocateInBrowser(const std::string& fileName, const TNodeData& row)
 }
 
 bool TEngine::DeleteDisc(const TDiscData& data) {
-  if (RefusedLoudly()) return false;
+  if (RefusedLoudly() || RefusedReadOnly()) return false;
   if (data.Files + data.Folders > 0) {
     std::string text = std::to_string(data.Files) + " files and " + std::to_string(data.Folders) +
                        " folders are associated with \"" + Utf16ToUtf8(data.Label) +
@@ -52,7 +52,7 @@ bool TEngine::DeleteDisc(const TDiscData& data) {
 }
 
 bool TEngine::ClearDatabase() {
-  if (RefusedLoudly() || !IsOpen()) return false;
+  if (RefusedLoudly() || !IsOpen() || RefusedReadOnly()) return false;
   BusyScope busy(*this);
   Discs->Clear();
   ForgetNames();
@@ -64,7 +64,7 @@ bool TEngine::ClearDatabase() {
 }
 
 void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
-  if (RefusedLoudly() || index < 0 || index >= Discs->Count()) return;
+  if (RefusedLoudly() || index < 0 || index >= Discs->Count() || RefusedReadOnly()) return;
   if (!DiscTextsFit(data, host_)) return;
   int32_t old = Discs->GetDisc(index).Category;
   Discs->SetDisc(index, data);

@@ -10,6 +10,7 @@
 #include "catalogue/Masks.h"
 #include "catalogue/Names.h"
 #include "catalogue/RecordFields.h"
+#include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
 #include "classlib/SysUtils.h"
 
@@ -343,17 +344,23 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
     if (facts_.FindEntry(ref, facts)) {
       isDeleted = IsDeletedID(ref);
     } else {
-      TXRecData* entry = Base->GetData(ref);
-      if (!entry) {
-        host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + Base->LastError);
-        if (nameRec) Base->Release(nameRec);
-        return false;
+      std::string damage;
+      TXRecData* entry = GetReferenced(*Base, ref, entryKind, damage);
+      if (!entry) {  // reported, and the walk goes on with the rest
+        host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
+        continue;
+      }
+      isDeleted = entry->IsDeleted();
+      if (!isDeleted && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) != nameID) {
+        host_.AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
+                       IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
+        Base->Release(entry);
+        continue;
       }
       // Disc, parent and date stand at the same field numbers in file and folder records.
       facts = {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
                isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)};
-      isDeleted = entry->IsDeleted();
-      if (!isDeleted && entry->Kind == entryKind) facts_.PutEntry(ref, facts);
+      if (!isDeleted) facts_.PutEntry(ref, facts);
       Base->Release(entry);
     }
     if (isDeleted) {
@@ -384,7 +391,8 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
       group = host_.FileTreeAddNode(g, nullptr);
       ++(isFile ? s.fileGroups : s.folderGroups);
     }
-    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date), group);
+    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date),
+                          group);
   }
   if (group) {
     host_.FileTreeExpand(group);
@@ -404,7 +412,16 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   if (const std::string* cached = paths_.Find(ref)) return *cached;
   std::vector<std::string> names;  // from the folder up towards the root
   std::string head = "/";
+  // A damaged index could make the parents run in a circle: no sound path
+  // is longer than there are records.
+  int64_t steps = Base->GIndex().RecordCount();
   for (int64_t cur = ref; cur >= 0;) {
+    if (--steps < 0) {
+      head = "<Parent-Error> ";
+      host_.AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
+                     "\" form a circle");
+      break;
+    }
     if (const std::string* cached = paths_.Find(cur)) {
       head = *cached;
       break;
@@ -413,9 +430,11 @@ std::string TEngine::GetFolderPath(int64_t ref) {
     if (const TFolderLinks::Link* known = folders_.Find(cur)) {
       link = *known;
     } else {
-      TXRecData* folder = Base->GetData(cur);
+      std::string damage;
+      TXRecData* folder = GetReferenced(*Base, cur, FolderRecKind, damage);
       if (!folder) {
-        head = "<Parent-Error> " + Base->LastError;
+        head = "<Parent-Error> " + damage;
+        host_.AddError(damage);
         break;
       }
       link = {rec::Ref(folder, fld::foParent), rec::Ref(folder, fld::foName)};
@@ -426,9 +445,11 @@ std::string TEngine::GetFolderPath(int64_t ref) {
     if (const std::string_view* cached = names_.Find(link.name)) {
       names.emplace_back(*cached);
     } else {
-      TXRecData* nameRec = Base->GetData(link.name);
+      std::string damage;
+      TXRecData* nameRec = GetReferenced(*Base, link.name, FolderNameRecKind, damage);
       if (!nameRec) {
-        head = "<Name-Error> " + Base->LastError;
+        head = "<Name-Error> " + damage;
+        host_.AddError(damage);
         break;
       }
       names.push_back(rec::Str(nameRec, fld::nName));

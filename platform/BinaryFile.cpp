@@ -141,8 +141,14 @@ struct State {
   int64_t failFrom = 0;
   int64_t failOnly = 0;
   bool tracking = false;
-  std::map<std::string, std::string> synced;  // path -> content at the last sync
+  std::map<std::string, std::string> synced;    // path -> content at the last sync
+  std::map<std::string, std::string> unlinked;  // deleted, the folder not synced since
 };
+
+std::string FolderOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
 
 State& S() {
   static State s;
@@ -168,6 +174,7 @@ void Reset() {
   S().writes = S().failFrom = S().failOnly = 0;
   S().tracking = false;
   S().synced.clear();
+  S().unlinked.clear();
 }
 
 void FailWritesFrom(int64_t n) {
@@ -222,8 +229,27 @@ void NoteRename(const std::string& from, const std::string& to) {
   S().synced.erase(from);
 }
 
+void NoteDelete(const std::string& path) {
+  if (!S().armed.load(std::memory_order_relaxed)) return;
+  std::lock_guard g(S().lock);
+  if (!S().tracking) return;
+  auto it = S().synced.find(path);
+  if (it == S().synced.end()) return;
+  S().unlinked[path] = it->second;
+  S().synced.erase(it);
+}
+
+void NoteDirectorySync(const std::string& folder) {
+  if (!S().armed.load(std::memory_order_relaxed)) return;
+  std::lock_guard g(S().lock);
+  std::string dir = folder;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::erase_if(S().unlinked, [&](const auto& entry) { return FolderOf(entry.first) == dir; });
+}
+
 void SimulatePowerLoss() {
   std::lock_guard g(S().lock);
+  S().synced.insert(S().unlinked.begin(), S().unlinked.end());
   for (auto& [path, content] : S().synced) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) continue;

@@ -54,6 +54,10 @@ void TrackUnsynced(bool on);
 void SimulatePowerLoss();
 // Called by RenameFile so that a renamed file keeps its synced content.
 void NoteRename(const std::string& from, const std::string& to);
+// Called by DeleteFile and SyncDirectory: a file deleted since its folder was
+// last synced comes back at a power loss with its synced content.
+void NoteDelete(const std::string& path);
+void NoteDirectorySync(const std::string& folder);
 bool ShouldFailWrite();  // counts one write; true when it must fail
 void NoteOpen(const std::string& path);
 void NoteSync(const std::string& path);

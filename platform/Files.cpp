@@ -31,13 +31,18 @@ bool ForceDirectories(const std::string& path) {
   return ::mkdir(p.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(p));
 }
 
-bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool DeleteFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return false;
+  FaultInjection::NoteDelete(path);
+  return true;
+}
 
 bool SyncDirectory(const std::string& folder) {
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = ::fsync(fd) == 0;
   ::close(fd);
+  if (ok) FaultInjection::NoteDirectorySync(folder);
   return ok;
 }
 

@@ -1,6 +1,7 @@
 // TXBase: creating, opening, flushing and closing a database, and the records
 // it hands out. Flush order for crash safety: record chains, fsync of
-// storage.vlm, global index entries, fsync of index.vlm, sorted index files.
+// storage.vlm, removal of a free.vlm that lists space now in use, global
+// index entries, fsync of index.vlm, free.vlm, sorted index files.
 #include "storage/Base.h"
 
 #include <malloc.h>
@@ -79,8 +80,13 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
   if (!dataFile_->CreateFile(TXFileOptions{TXFileOption::foEnciphered}) || !dataFile_->Sync())
     return FailReset(dataFile_->LastError());
+  // The free space list of a database that was here (under another ID, so
+  // it could never be taken up) goes with it.
+  if (!DropFreeFile()) return FailReset("Failed to remove \"" + FreeFileName() + "\"");
+  LoadFreeSpace();
   if (!SaveContextFile()) return FailReset("Failed to save context");
   if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
+  recordedEntries_ = gindex_.RecordCount();
   DeleteIndexFiles();  // they belonged to the database that was just overwritten
 
   opened_ = true;
@@ -117,9 +123,19 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
   if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
+  LoadFreeSpace();
+  // Entries are only ever appended: fewer than the last commit recorded means
+  // a damaged index.vlm, whose IDs must never be handed out again.
+  if (gindex_.RecordCount() < recordedEntries_)
+    MarkDamaged("The database is damaged: index.vlm holds " + IntToStr(gindex_.RecordCount() - 1) + " of " +
+                IntToStr(recordedEntries_ - 1) + " entries; it is opened for reading only");
 
   opened_ = true;
   bool crashed = markerFound_;
+  if (ReadOnly()) {
+    rebuildIndexes_ = crashed;  // rebuilt in memory only
+    return true;
+  }
   if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
@@ -139,13 +155,23 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
-  // Records released since the last flush have their chains written; their
-  // index entries still wait in memory. Best effort, as nothing can be
-  // reported here: write them after the chains are on disk.
-  if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) gindex_.Commit();
+  if (ReadOnly()) {
+    // A damaged database is left as it was found.
+    for (auto& index : indexes_) index->Discard();
+    if (dataFile_) dataFile_->Close(false);
+  } else if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) {
+    // Records released since the last flush have their chains written;
+    // their index entries still wait in memory. Best effort, as nothing can
+    // be reported here: write them after the chains are on disk.
+    gindex_.Commit();
+  }
   dataFile_.reset();  // closes with the header rewritten
   opened_ = false;
   user_ = nullptr;
+  damage_.clear();
+  recordedEntries_ = 0;
+  recordedIndexes_.clear();
+  engineStateDirty_ = false;
   indexes_.clear();  // loaded and changed indexes write their files
   users_.clear();
   gindex_.Close();
@@ -158,7 +184,7 @@ bool TXBase::Close() {
   if (!opened_) return false;
   if (!Flush()) return false;
   // The marker is cleared only once everything else is on disk.
-  if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
+  if (!ReadOnly() && !WriteDescriptionFile(false)) return Fail("Failed to write database description");
   Reset();
   pool_.Clear();
   return true;
@@ -167,48 +193,67 @@ bool TXBase::Close() {
 // ---------------------------------------------------------------------------
 // Flush
 
-void TXBase::ReportProgress(std::size_t i, std::size_t count, int& last) {
-  if (!OnProgress) return;
-  int p = count == 1 ? 1 : int(int64_t(i) * 100 / int64_t(count - 1));
-  if (p != last) {
-    OnProgress(p);
-    last = p;
-  }
-}
-
-bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved) {
-  bool ok = true;
-  int last = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    ReportProgress(i, items.size(), last);
-    TXRecData* rec = items[i];
-    if (rec->IsDeleted() || rec->IsEmpty() || !rec->IsModified()) continue;
-    if (SaveRecord(rec))
-      saved.push_back(rec);
-    else
-      ok = false;
-  }
-  return ok;
-}
-
 bool TXBase::CommitFiles() {
   if (!opened_) return true;
   // A flush after mere reading (a search) costs no fsync.
   if (dataWritten_ && !dataFile_->Sync()) return Fail(dataFile_->LastError());
   dataWritten_ = false;
+  if (!BeforeIndexCommit()) return false;
   if (!gindex_.Commit()) return Fail(gindex_.LastError());
+  AfterIndexCommit();
   for (auto& index : indexes_)
     if (index->Loaded() && !index->Save()) return Fail(index->LastError());
+  NoteCommittedState();
   return true;
+}
+
+void TXBase::MarkDamaged(const std::string& text) {
+  if (damage_.empty())
+    damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : text;
+}
+
+bool TXBase::RefuseWrite() {
+  if (!ReadOnly()) return false;
+  LastError = "The database is damaged and opened for reading only";
+  return true;
+}
+
+// What xbase.vlm records of the committed files, written when it changed;
+// a failure only leaves the older (still truthful) values there.
+void TXBase::NoteCommittedState() {
+  if (gindex_.RecordCount() != recordedEntries_) {
+    recordedEntries_ = gindex_.RecordCount();
+    engineStateDirty_ = true;
+  }
+  for (auto& index : indexes_) {
+    if (!index->Loaded() || index->FileName().empty()) continue;
+    auto [it, added] =
+        recordedIndexes_.try_emplace(ExtractFileName(index->FileName()), index->FileChecksum());
+    if (!added && it->second == index->FileChecksum()) continue;
+    it->second = index->FileChecksum();
+    engineStateDirty_ = true;
+  }
+  if (engineStateDirty_ && WriteDescriptionFile(true)) engineStateDirty_ = false;
+}
+
+bool TXBase::IndexFileMatches(const TXIndex& index) const {
+  auto it = recordedIndexes_.find(ExtractFileName(index.FileName()));
+  return it == recordedIndexes_.end() || it->second == index.FileChecksum();
+}
+
+bool TXBase::IndexFileRecorded(const TXIndex& index) const {
+  auto it = recordedIndexes_.find(ExtractFileName(index.FileName()));
+  return it != recordedIndexes_.end() && it->second == index.FileChecksum();
 }
 
 bool TXBase::Flush() {
   if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> items = pool_.SortedByID();
   std::vector<TXRecData*> saved;
-  bool ok = SaveRecords(items, saved);
+  // A read-only database writes nothing; every change was refused already.
+  bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
-  ok = ok && CommitFiles();
+  ok = ok && (ReadOnly() || CommitFiles());
   if (!ok) return Fail("Some data has not been updated");
   // Only now is every change on disk; until here a retry writes it all again.
   for (TXRecData* rec : saved) rec->ClearModified();
@@ -226,7 +271,7 @@ bool TXBase::Flush() {
 
 TXRecData* TXBase::NewData(const TRecKind* kind) {
   LastError.clear();
-  if (!opened_) return nullptr;
+  if (!opened_ || RefuseWrite()) return nullptr;
   // Records point into the database's own context, never into another one.
   if (!kind || context_.KindById(kind->Id) != kind) {
     LastError = "Unknown kind ID = " + IntToHex(kind ? uint32_t(kind->Id) : 0u, 8);
@@ -286,6 +331,8 @@ bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
     if (kindId != entry.KindId)
       return Fail("ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind\"");
     if (!record.LoadFromStream(recordStream_)) return Fail("Failed to retrieve data from the database");
+    const int64_t bytes = dataFile_->LastChainBytes();
+    record.ChainBytes = bytes <= INT32_MAX ? -int32_t(bytes) : 0;
   } catch (const Exception& e) {
     return Fail(e.Message);  // a damaged chain the cipher cannot take
   }
@@ -294,6 +341,7 @@ bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
 
 bool TXBase::SaveRecord(TXRecData* record) {
   if (!opened_ || !dataFile_) return Fail("Data file is not opened");
+  if (RefuseWrite()) return false;
   TXGIndexRec entry;
   if (!gindex_.ReadEntry(entry, record->ID)) return Fail("Failed to retrieve data index");
   QV_ASSERT(uint32_t(record->Kind->Id) == entry.KindId);
@@ -302,19 +350,26 @@ bool TXBase::SaveRecord(TXRecData* record) {
   recordStream_.Clear();
   recordStream_.Write(encoded_.data(), int64_t(encoded_.size()));
   // A chain that index.vlm refers to is never overwritten: the new version
-  // goes to the end of the file, and the old one stays valid until the entry
-  // pointing to the new one is committed. A crash at any moment thus leaves
-  // the last flushed version readable. Chains written since the last commit
-  // are rewritten in place.
-  int64_t at = gindex_.IsFresh(record->ID) ? record->Position : -1;
+  // goes to free space or the end of the file, and the old one stays valid
+  // until the entry pointing to the new one is committed. A crash at any
+  // moment thus leaves the last flushed version readable.
+  const bool fresh = gindex_.IsFresh(record->ID);
   dataWritten_ = true;
-  int64_t position = dataFile_->WriteData(entry.KindId, recordStream_, at);
-  // After a failed write the old chain may be damaged: the next save appends.
-  record->Position = position > 0 ? position : -1;
+  int64_t bytes = 0;
+  int64_t position = PlaceRecord(entry.KindId, bytes);
   if (position <= 0) return Fail(dataFile_->LastError());
+  return Placed(record, entry, position, bytes, fresh);
+}
+
+// The record's new chain is written: its entry points there, and the chain
+// it replaced is given up.
+bool TXBase::Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int64_t bytes, bool fresh) {
   entry.Position = position;
   if (!gindex_.WriteEntry(entry, record->ID)) return Fail("Failed to update index record");
   gindex_.MarkFresh(record->ID);
+  GiveUpChain(*record, fresh);
+  record->Position = position;
+  record->ChainBytes = int32_t(bytes);
   return true;
 }
 
@@ -345,10 +400,14 @@ bool TXBase::Release(TXRecData*& record) {
 bool TXBase::DeleteData(int64_t id) {
   LastError.clear();
   if (id < 0) return Fail("Invalid data ID");
-  if (!opened_) return false;
+  if (!opened_ || RefuseWrite()) return false;
   if (TXRecData* rec = pool_.Find(id)) {
     bool already = rec->IsDeleted();
-    if (!already) rec->MarkDeleted();
+    if (!already) {
+      rec->MarkDeleted();
+      GiveUpChain(*rec, gindex_.IsFresh(id));
+      rec->ChainBytes = 0;
+    }
     // A pinned record stays until its last Release, which frees it unsaved.
     if (rec->Pins <= 0) pool_.Delete(id);
     if (already) return true;
@@ -358,17 +417,34 @@ bool TXBase::DeleteData(int64_t id) {
 
 bool TXBase::ClearGlobalAccessIndex() {
   LastError.clear();
-  if (!opened_) return false;
+  if (!opened_ || RefuseWrite()) return false;
+  // The recorded entry count goes down first, so that the shorter index.vlm
+  // never looks damaged.
+  // So do the index checksums: the emptied index files are recorded anew.
+  const int64_t recorded = recordedEntries_;
+  auto recordedIndexes = std::move(recordedIndexes_);
+  recordedEntries_ = 1;
+  recordedIndexes_.clear();
+  if (!WriteDescriptionFile(true)) {
+    recordedEntries_ = recorded;
+    recordedIndexes_ = std::move(recordedIndexes);
+    return Fail("Failed to clear global access index");
+  }
   // The global index goes first: when it cannot be replaced nothing changes.
   if (!gindex_.Clear()) return Fail("Failed to clear global access index");
+  free_.Clear();
+  // The list of free space goes before the data it describes.
+  if (!DropFreeFile()) return Fail("Failed to remove \"" + FreeFileName() + "\"");
   for (auto& index : indexes_) index->Clear();
   pool_.Clear();
   TXFileOptions options = dataFile_->OptionSet();
   dataFile_->Close(true);
   if (!dataFile_->CreateFile(options) || !dataFile_->Sync()) return Fail(dataFile_->LastError());
+  LoadFreeSpace();
   // The emptied sorted indexes now match the empty global index.
   for (auto& index : indexes_)
     if (index->Loaded()) index->Save();
+  NoteCommittedState();
   return true;
 }
 

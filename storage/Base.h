@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,12 +21,15 @@
 #include "storage/DataFile.h"
 #include "storage/DataFileOwner.h"
 #include "storage/DataPool.h"
+#include "storage/FreeSpace.h"
 #include "storage/GlobalIndex.h"
 #include "storage/SortedIndex.h"
 #include "storage/Users.h"
 #include "storage/Values.h"
 
 namespace qv {
+
+class TCustomIniFile;
 
 class TXBase : public IDataFileOwner {
  public:
@@ -62,6 +66,12 @@ class TXBase : public IDataFileOwner {
   // stay pooled until the next Flush.
   TXRecData* FetchData(int64_t id);
   bool SaveData(TXRecData* record);
+  // Writes the chains of records the caller has finished with and drops them
+  // from the pool (pinned ones stay), so that a long run of new records holds
+  // only what it still changes. Their index entries are committed by the next
+  // Flush, as those of released records are; a record whose write fails stays
+  // pooled for that Flush to retry and report.
+  bool WriteAhead(const std::vector<TXRecData*>& records);
   // Unpins; at the last pin a changed record is saved and the record freed.
   bool Release(TXRecData*& record);
   bool DeleteData(int64_t id);
@@ -94,6 +104,15 @@ class TXBase : public IDataFileOwner {
   const TXGIndex& GIndex() const { return gindex_; }
   // Read-only: records leave the pool only through the database.
   const TXDataPool& Pool() const { return pool_; }
+  // A damaged database (index.vlm shorter than recorded, or a stored
+  // reference past its end) is open for reading only: it writes nothing and
+  // hands out no ID. The text says what was found.
+  bool ReadOnly() const { return !damage_.empty(); }
+  const std::string& DamageText() const { return damage_; }
+  // Keeps the first text; from now on the database is read-only.
+  void MarkDamaged(const std::string& text);
+  // The data file's free space (for inspection).
+  const TFreeSpace& FreeSpace() const { return free_; }
 
   std::string Name;
   TGUID GUID;
@@ -116,13 +135,38 @@ class TXBase : public IDataFileOwner {
   bool LoadContextFile();
   bool WriteDescriptionFile(bool openMarker);
   void DeleteIndexFiles();
+  bool RefuseWrite();
+  // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
+  // index file's checksum as last committed.
+  void ReadEngineState(const TCustomIniFile& ini);
+  void WriteEngineState(TCustomIniFile& ini) const;
+  void NoteCommittedState();
+  // The index file as read has the recorded checksum, or none is recorded.
+  bool IndexFileMatches(const TXIndex& index) const;
+  // A checksum is recorded and the file as read has it.
+  bool IndexFileRecorded(const TXIndex& index) const;
 
   TXRecData* Fetch(int64_t id, bool pin);
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
   bool SaveRecord(TXRecData* record);
-  bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved);
+  bool Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int64_t bytes, bool fresh);
+  // Flush's writing, in batches whose checksums and cipher run on several
+  // threads (BaseFlush.cpp).
+  bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved, bool progress);
+  struct BatchItem;
+  bool WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved);
   bool CommitFiles();
   void ReportProgress(std::size_t i, std::size_t count, int& last);
+
+  // Free space of the data file (BaseSpace.cpp).
+  std::string FreeFileName() const { return path_ + "free.vlm"; }
+  void LoadFreeSpace();
+  bool DropFreeFile();
+  bool BeforeIndexCommit();
+  void AfterIndexCommit();
+  int64_t PlaceRecord(uint32_t kindId, int64_t& bytes);
+  void GiveUpChain(const TXRecData& record, bool fresh);
+  bool ChainsUnshared();
 
   const TRecKind* IndexKind(const std::string& kindName, uint32_t number);
   void RemoveIndex(TXIndex* index);
@@ -138,12 +182,21 @@ class TXBase : public IDataFileOwner {
   std::unique_ptr<TXFile> dataFile_;
   TXGIndex gindex_;
   TXDataPool pool_;
+  TFreeSpace free_;
+  bool freeFileHolds_ = false;                       // free.vlm may list stretches (it exists)
+  bool freeFileStale_ = false;                       // stretches were taken since it was written
+  int chainsUnshared_ = -1;                          // -1 unknown; 1: no two live entries share a chain
+  std::string damage_;                               // not empty: damaged, open for reading only
+  int64_t recordedEntries_ = 0;                      // index.vlm's entry count at the last commit
+  std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
+  bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;
-  bool markerFound_ = false;      // xbase.vlm says the last session did not close
-  bool rebuildIndexes_ = false;   // this session rebuilds every sorted index it opens
-  bool dataWritten_ = false;      // storage.vlm changed since its last fsync
-  TMemoryStream recordStream_;    // reused for every record written or read
-  std::vector<uint8_t> encoded_;  // reused for every record encoded
+  bool markerFound_ = false;         // xbase.vlm says the last session did not close
+  bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
+  bool dataWritten_ = false;         // storage.vlm changed since its last fsync
+  TMemoryStream recordStream_;       // reused for every record written or read
+  std::vector<uint8_t> encoded_;     // reused for every record encoded
+  std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes
 };
 
 }  // namespace qv

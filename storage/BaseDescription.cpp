@@ -1,5 +1,6 @@
-// TXBase: the description file xbase.vlm (name, ID, users and the open
-// marker in [ENGINE]), the context file, the users and the ID text.
+// TXBase: the description file xbase.vlm (name, ID, users; in [ENGINE] the
+// open marker, the entry count of index.vlm and the checksums of the sorted
+// index files), the context file, the users and the ID text.
 #include <filesystem>
 #include <regex>
 
@@ -18,6 +19,10 @@ const char* const kUsers = "USERS";
 // Our own section: "Open=1" while a session has the database open, so that
 // the next Open knows when a session ended without Close.
 const char* const kEngine = "ENGINE";
+// index.vlm's entry count at the last commit: a shorter file is damaged.
+const char* const kEntries = "Entries";
+// Each sorted index file's checksum at its last save: "0041-000.idx=89ABCDEF".
+const char* const kIndexSuffix = ".idx";
 
 std::string UserKey(int i, const char* suffix) {
   return "U_" + IntToHex(uint32_t(i), 2) + suffix;
@@ -52,7 +57,23 @@ bool TXBase::ReadDescription() {
     users_.push_back(std::move(user));
   }
   markerFound_ = ini.ReadBool(kEngine, "Open", false);
+  ReadEngineState(ini);
   return true;
+}
+
+void TXBase::ReadEngineState(const TCustomIniFile& ini) {
+  recordedEntries_ = std::max<int64_t>(0, StrToInt64Def(ini.ReadString(kEngine, kEntries, ""), 0));
+  recordedIndexes_.clear();
+  for (const std::string& key : ini.ReadSection(kEngine)) {
+    if (key.size() <= 4 || key.compare(key.size() - 4, 4, kIndexSuffix) != 0) continue;
+    int64_t crc = StrToInt64Def("$" + ini.ReadString(kEngine, key, ""), -1);
+    if (crc >= 0 && crc <= int64_t(UINT32_MAX)) recordedIndexes_[key] = uint32_t(crc);
+  }
+}
+
+void TXBase::WriteEngineState(TCustomIniFile& ini) const {
+  ini.WriteString(kEngine, kEntries, IntToStr(recordedEntries_));
+  for (const auto& [file, crc] : recordedIndexes_) ini.WriteString(kEngine, file, IntToHex(crc, 8));
 }
 
 bool TXBase::WriteDescription() {
@@ -75,6 +96,7 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
     ini.WriteString(kUsers, UserKey(i, "_P"), users_[std::size_t(i)]->Wrapped);
   }
   ini.WriteBool(kEngine, "Open", openMarker);
+  WriteEngineState(ini);
   return ini.UpdateFile();
 }
 

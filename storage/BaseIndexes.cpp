@@ -81,8 +81,17 @@ TXIndex* TXBase::OpenIndex(const std::string& kindName, uint32_t number, TXCompa
   } else {
     if (TXIndex* open = FindIndex(kind, number)) return open;
     index = GetIndex(AddIndex(kind, number, std::move(compare)));
-    if (!rebuildIndexes_ && index->Load()) return index;
-    // A damaged file, or one that may lag behind the global index.
+    if (!rebuildIndexes_) {
+      const bool loaded = index->Load();
+      if (loaded && IndexFileMatches(*index)) return index;
+      // The file is as its last save left it, yet its IDs do not fit the
+      // global index: index.vlm is what was damaged.
+      if (!loaded && IndexFileRecorded(*index))
+        MarkDamaged("The database is damaged: index.vlm does not match \"" +
+                    ExtractFileName(index->FileName()) + "\"; it is opened for reading only");
+    }
+    // A damaged file (its checksum differs from the one recorded at its last
+    // save), or one that may lag behind the global index.
     if (!Rebuild(index)) {
       RemoveIndex(index);
       Fail("Failed to open index");
@@ -91,7 +100,7 @@ TXIndex* TXBase::OpenIndex(const std::string& kindName, uint32_t number, TXCompa
   }
   // A rebuilt index reaches its file before the caller relies on it; should
   // that fail, the next Flush tries again.
-  if (index) index->Save();
+  if (index && !ReadOnly()) index->Save();
   return index;
 }
 

@@ -296,8 +296,10 @@ bool TXFile::WriteAt(int64_t position, const void* bytes, std::size_t n) {
   }
   if (!tail_.empty() && position + int64_t(n) > tailStart_ && !FlushTail()) return false;
   if (!file_.WriteAt(position, bytes, n)) {
-    int64_t size = file_.Size();  // a failed write may still have grown the file
-    if (size >= 0) size_ = size;
+    // A failed write may still have grown the file; it never shrinks what
+    // the file holds, write-behind bytes included.
+    int64_t size = file_.Size();
+    if (size >= 0) size_ = std::max(size_, size);
     return false;
   }
   pos_ = position + int64_t(n);
@@ -332,24 +334,18 @@ bool TXFile::ReadTag(TXTag& tag) {
 // ---------------------------------------------------------------------------
 // Writing records
 
-int64_t TXFile::WriteData(uint32_t kindId, TMemoryStream& data, int64_t position) {
-  lastError_.clear();
-  if (!IsOpen()) {
-    Fail("Data file is not opened");
-    return -1;
-  }
-  if (position < 0) position = Size();
+int64_t TXFile::StoredLength(int64_t n) const {
+  if (!options_.Contains(TXFileOption::foEnciphered)) return n;
+  return (n + int64_t(AESBlockSize) - 1) / int64_t(AESBlockSize) * int64_t(AESBlockSize);
+}
 
-  const uint8_t* bytes = data.Memory();
-  int64_t n = data.Size();
-  uint32_t checksum;
+bool TXFile::PrepareBytes(TMemoryStream& data, const uint8_t*& bytes, int64_t& n, uint32_t& checksum) {
+  bytes = data.Memory();
+  n = data.Size();
   if (options_.Contains(TXFileOption::foEnciphered)) {
     const TXUser* user = owner_->LoggedInUser();
-    if (!user) {
-      Fail("No user is logged in");
-      return -1;
-    }
-    n = (n + int64_t(AESBlockSize) - 1) / int64_t(AESBlockSize) * int64_t(AESBlockSize);
+    if (!user) return Fail("No user is logged in");
+    n = StoredLength(n);
     data.SetSize(n);  // the zero fill belongs to the caller's stream, as the checksum covers it
     checksum = StreamCRC32(data);
     payload_.resize(std::size_t(n));
@@ -360,7 +356,50 @@ int64_t TXFile::WriteData(uint32_t kindId, TMemoryStream& data, int64_t position
     bytes = data.Memory();
   }
   data.Seek(0, TSeekOrigin::soEnd);
+  return true;
+}
+
+int64_t TXFile::WriteData(uint32_t kindId, TMemoryStream& data, int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) {
+    Fail("Data file is not opened");
+    return -1;
+  }
+  if (position < 0) position = Size();
+  const uint8_t* bytes = nullptr;
+  int64_t n = 0;
+  uint32_t checksum = 0;
+  if (!PrepareBytes(data, bytes, n, checksum)) return -1;
   if (!WriteChainBytes(bytes, n, kindId, position, checksum)) return -1;
+  return position;
+}
+
+int64_t TXFile::PlaceData(uint32_t kindId, TMemoryStream& data, int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) {
+    Fail("Data file is not opened");
+    return -1;
+  }
+  const uint8_t* bytes = nullptr;
+  int64_t n = 0;
+  uint32_t checksum = 0;
+  if (!PrepareBytes(data, bytes, n, checksum)) return -1;
+  return PlaceChain(bytes, n, kindId, checksum, position);
+}
+
+int64_t TXFile::PlaceChain(const uint8_t* bytes, int64_t n, uint32_t kindId, uint32_t checksum,
+                           int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) {
+    Fail("Data file is not opened");
+    return -1;
+  }
+  if (position < 0) position = Size();
+  if (position < int64_t(XFileHeaderSize) || position > size_) {
+    Fail("Failed to set position " + PositionText(position));
+    return -1;
+  }
+  if (!AppendChain(bytes, n, kindId, position, checksum)) return -1;
   return position;
 }
 
@@ -466,8 +505,10 @@ bool TXFile::WriteEndTagAt(int64_t position, uint32_t kindId, uint32_t checksum)
 bool TXFile::CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t& checksum, int64_t position) {
   lastError_.clear();
   out.clear();
+  lastChainBytes_ = 0;
   if (position < 0) return Fail("Failed to set position " + PositionText(position));
   ChainReader reader(*this);
+  int tags = 0;
   int64_t here = position;
   int64_t budget = size_;
   for (;;) {
@@ -475,6 +516,7 @@ bool TXFile::CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t&
     budget -= int64_t(XTagSize);
     if (budget < 0 || !reader.Read(here, raw, sizeof raw)) return Fail("Failed to read data tag");
     here += int64_t(XTagSize);
+    ++tags;
     TXTag tag = TXTag::FromBytes(raw);
     switch (tag.Type) {
       case ttData: {
@@ -497,6 +539,9 @@ bool TXFile::CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t&
         kindId = tag.KindId();
         checksum = tag.Checksum();
         pos_ = here;
+        // One data tag, its bytes and the end tag right after them.
+        if (tags == 2 && here - position == ChainBytes(int64_t(out.size())))
+          lastChainBytes_ = here - position;
         return true;
       default:
         return Fail("Unknown data tag encountered " + Quoted(IntToHex(tag.Type, 2)));

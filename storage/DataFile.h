@@ -86,6 +86,21 @@ class TXFile {
   // Stores a record's encoding at position (below 0: append). The data stream
   // is zero-filled to a multiple of 16 when enciphered. The position, or -1.
   int64_t WriteData(uint32_t kindId, TMemoryStream& data, int64_t position);
+  // Stores a record's encoding as one chunk at position (below 0: append),
+  // whatever the bytes there: for space the caller knows to be free. The
+  // chain takes ChainBytes(padded length) bytes. The position, or -1.
+  int64_t PlaceData(uint32_t kindId, TMemoryStream& data, int64_t position);
+  // Writes stored bytes already prepared (enciphered when the file is) as
+  // one chunk at position (below 0: append), as PlaceData does.
+  int64_t PlaceChain(const uint8_t* bytes, int64_t n, uint32_t kindId, uint32_t checksum, int64_t position);
+  bool Enciphered() const { return options_.Contains(TXFileOption::foEnciphered); }
+  // The stored length of an encoding of n bytes (padded when enciphered).
+  int64_t StoredLength(int64_t n) const;
+  // Bytes of a one-chunk chain holding length stored bytes.
+  static int64_t ChainBytes(int64_t length) { return int64_t(2 * XTagSize) + length; }
+  // Bytes of the chain that the last successful ReadRecord or ReadChain
+  // read when it was one chunk followed by its end tag; 0 otherwise.
+  int64_t LastChainBytes() const { return lastChainBytes_; }
   // Writes prepared (enciphered) bytes as a chain at position, rewriting an
   // existing chain in place when position lies inside the file.
   bool WriteRecord(TStream& source, uint32_t kindId, int64_t position, uint32_t checksum);
@@ -114,6 +129,9 @@ class TXFile {
   bool FlushTail();
   int64_t ReadRaw(int64_t position, void* dest, std::size_t n);
   static constexpr std::size_t kTailLimit = 1 << 20;
+  // Pads and (when enciphered) enciphers the record's bytes; the bytes to
+  // store (in data or payload_), their count and checksum.
+  bool PrepareBytes(TMemoryStream& data, const uint8_t*& bytes, int64_t& n, uint32_t& checksum);
   bool WriteChainBytes(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
   bool AppendChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
   bool RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
@@ -135,6 +153,7 @@ class TXFile {
   std::vector<uint8_t> chain_;    // a chain's bytes as read
   std::vector<uint8_t> tail_;     // appended bytes not yet written (from tailStart_ on)
   int64_t tailStart_ = 0;
+  int64_t lastChainBytes_ = 0;
   bool writeBehind_ = false;
 };
 

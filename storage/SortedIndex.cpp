@@ -9,6 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/Files.h"
 #include "storage/Base.h"
+#include "storage/Crc32.h"
 #include "storage/Values.h"
 
 namespace qv {
@@ -96,6 +97,7 @@ bool TXIndex::Load() {
     lastError_ = "Index file \"" + fileName_ + "\" is damaged";
     return false;
   }
+  fileChecksum_ = CalcCRC32(data.data(), data.size());  // also when the IDs turn out wrong
   std::vector<int64_t> ids;
   ids.reserve(data.size() / kIdxRecordSize - 1);
   for (std::size_t at = kIdxRecordSize; at < data.size(); at += kIdxRecordSize)
@@ -129,6 +131,7 @@ bool TXIndex::Save() {
     return false;
   }
   changed_ = false;
+  fileChecksum_ = CalcCRC32(data.data(), data.size());
   return true;
 }
 

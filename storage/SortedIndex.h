@@ -67,6 +67,9 @@ class TXIndex {
   const std::string& FileName() const { return fileName_; }
   bool Loaded() const { return loaded_; }
   bool Changed() const { return changed_; }
+  // Checksum of the file's bytes as last saved or read by Load (also when
+  // their IDs did not fit the global index); 0 before either.
+  uint32_t FileChecksum() const { return fileChecksum_; }
   const std::string& LastError() const { return lastError_; }
 
  private:
@@ -80,6 +83,7 @@ class TXIndex {
   TIdSequence items_;
   bool loaded_ = false;
   bool changed_ = false;  // entries differ from the file
+  uint32_t fileChecksum_ = 0;
   std::string lastError_;
 };
 

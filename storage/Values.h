@@ -249,6 +249,10 @@ class TXRecData final : public TXData {
   int64_t ID;
   int64_t Position;  // -1: never written
   int32_t Pins = 0;  // GetData pins, Release unpins (kept by the database)
+  // Bytes of the record's chain at Position, kept by the database to reuse
+  // the space: above 0 for a chain it wrote, below 0 (negated) for one it
+  // read, 0 when unknown (never written, or stored in several pieces).
+  int32_t ChainBytes = 0;
 
  private:
   TXRecData(const TRecKind* kind, int64_t position, int64_t id, uint32_t count);

@@ -125,13 +125,29 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   CheckNewSize(AWidth, AHeight);
   if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
   bool sized = AWidth != width_ || AHeight != height_;
+  bool moved = ALeft != left_ || ATop != top_;
   Invalidate();  // the old place
   left_ = ALeft, top_ = ATop, width_ = AWidth, height_ = AHeight;
   if (!anchoring_) UpdateAnchorRules();
   Invalidate();
   auto alive = AliveToken();
+  PerformBoundsMessages(moved, sized);
+  if (alive.expired()) return;
   BoundsChanged();
   if (sized && !alive.expired()) Resize();
+}
+
+// A control without a window hears of its new place through the same
+// messages a window gets from the window manager, so code that watches
+// WM_SIZE or WM_WINDOWPOSCHANGED works for both kinds.
+void TControl::PerformBoundsMessages(bool Moved, bool Sized) {
+  WINDOWPOS pos;
+  pos.x = left_, pos.y = top_, pos.cx = width_, pos.cy = height_;
+  pos.flags = SWP_NOZORDER | SWP_NOACTIVATE | (Moved ? 0 : SWP_NOMOVE) | (Sized ? 0 : SWP_NOSIZE);
+  auto alive = AliveToken();
+  Perform(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+  if (Moved && !alive.expired()) Perform(WM_MOVE, 0, MAKELPARAM(WORD(left_), WORD(top_)));
+  if (Sized && !alive.expired()) Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(WORD(width_), WORD(height_)));
 }
 
 RECT TControl::GetClientRect() {

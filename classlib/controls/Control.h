@@ -172,6 +172,8 @@ class TControl : public TComponent {
   void CheckNewSize(int& NewWidth, int& NewHeight);
   // Asks the parent to lay out its children again.
   virtual void RequestAlign();
+  // Tells a windowless control of its new bounds by WM_WINDOWPOSCHANGED, WM_MOVE and WM_SIZE.
+  void PerformBoundsMessages(bool Moved, bool Sized);
   // After a move or resize: the parent lays out or rescrolls its children.
   void BoundsChanged();
   virtual void VisibleChanging() {}

@@ -6,6 +6,7 @@
 
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/stdctrls/Button.h"
+#include "classlib/stdctrls/ButtonLayout.h"
 #include "platform/window/OwnerDraw.h"
 
 namespace qv {
@@ -23,8 +24,6 @@ enum TBitBtnKind {
   bkIgnore,
   bkAll
 };
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 
 class TBitBtn : public TButton {
  public:

@@ -7,7 +7,7 @@
 
 #include "classlib/Strings.h"
 #include "classlib/controls/CustomControl.h"
-#include "classlib/stdctrls/CustomEdit.h"
+#include "classlib/stdctrls/CustomEdit.h"  // TEditCharCase
 #include "classlib/stdctrls/OwnerDrawState.h"
 
 namespace qv {

@@ -6,13 +6,12 @@
 #include <memory>
 
 #include "classlib/controls/CustomControl.h"
+#include "classlib/stdctrls/ButtonLayout.h"
 
 namespace qv {
 
 class TBitmap;
 
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 using TNumGlyphs = int;
 
 class TSpeedButton : public TGraphicControl {

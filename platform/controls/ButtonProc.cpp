@@ -217,6 +217,8 @@ LRESULT WindowMessage(ButtonState& b, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         SetPushed(b, true);
       } else if (w == VK_RETURN && IsPush(b.Type())) {
         Click(b);
+      } else {
+        break;  // other keys are the window's (Shift+F10, the menu key)
       }
       return 0;
     case WM_KEYUP:
@@ -224,8 +226,9 @@ LRESULT WindowMessage(ButtonState& b, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         b.spaceDown = false;
         SetPushed(b, false);
         Click(b);
+        return 0;
       }
-      return 0;
+      break;  // the menu key's context menu comes on its release
   }
   if (msg >= BM_GETCHECK && msg <= BM_SETIMAGE) return ButtonMessage(b, hwnd, msg, w, l);
   return DefWindowProcW(hwnd, msg, w, l);

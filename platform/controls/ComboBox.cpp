@@ -251,6 +251,12 @@ void MakeChildren(Combo& c, const CREATESTRUCTW& cs) {
 
 LRESULT Create(Combo& c, const CREATESTRUCTW* cs) {
   c.style = DWORD(cs->style);
+  // Scroll-bar styles are meant for the list: the combo itself shows none.
+  if (c.style & (WS_VSCROLL | WS_HSCROLL)) {
+    SetWindowLongPtrW(c.hwnd, GWL_STYLE, LONG_PTR(c.style & ~DWORD(WS_VSCROLL | WS_HSCROLL)));
+    SetWindowPos(c.hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
   if (c.OwnerDraw() && !c.Simple()) c.style = (c.style & ~3u) | CBS_DROPDOWNLIST;
   c.id = UINT(GetWindowLongPtrW(c.hwnd, GWLP_ID));
   c.notify = GetParent(c.hwnd);

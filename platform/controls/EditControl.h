@@ -89,4 +89,7 @@ void MouseUp(EditState& s);
 void VScroll(EditState& s, int code, int thumb);
 void HScroll(EditState& s, int code, int thumb);
 
+// The standard context menu at a screen point (-1: from the keyboard) (EditContextMenu.cpp)
+void ContextMenu(EditState& s, LPARAM screen);
+
 }  // namespace qv::edit

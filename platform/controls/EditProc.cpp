@@ -324,6 +324,9 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_UNDO:
       return DoUndo(s);
+    case WM_CONTEXTMENU:
+      ContextMenu(s, l);
+      return 0;
     case WM_SETCURSOR:
       if (LOWORD(l) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, IDC_IBEAM));

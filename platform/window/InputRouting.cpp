@@ -6,6 +6,7 @@
 
 #include "platform/SystemMetrics.h"
 #include "platform/window/Input.h"
+#include "platform/window/MenuHooks.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
@@ -140,6 +141,7 @@ bool RouteKey(const RawInput& in, MSG& out) {
     return true;
   }
   bool wasDown = (S().keys[in.vk] & 0x80) != 0;
+  if (in.down) wm::NoteKeyDown(in.vk);
   SetKey(S().keys, in.vk, in.down);
   if (in.vk == VK_LSHIFT || in.vk == VK_RSHIFT) SetKey(S().keys, VK_SHIFT, in.down);
   if (in.vk == VK_LCONTROL || in.vk == VK_RCONTROL) SetKey(S().keys, VK_CONTROL, in.down);

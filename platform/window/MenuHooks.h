@@ -27,6 +27,9 @@ namespace wm {
 // SC_MOUSEMENU, and WM_CONTEXTMENU from the right button, Shift+F10 and the
 // menu key. False when the message is none of these.
 bool DefMenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+// A key went down: unless it is Alt itself, Alt is no longer pressed alone,
+// even when the window that gets the key keeps it from DefWindowProc.
+void NoteKeyDown(UINT vk);
 }  // namespace wm
 
 }  // namespace qv

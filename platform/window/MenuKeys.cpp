@@ -93,6 +93,10 @@ const MenuHooks& GetMenuHooks() {
 
 namespace wm {
 
+void NoteKeyDown(UINT vk) {
+  if (vk != VK_MENU && vk != VK_LMENU && vk != VK_RMENU) g_menuKeyAlone = false;
+}
+
 bool DefMenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = 0;
   switch (msg) {

@@ -181,5 +181,49 @@ TEST_F(WinControls, WindowProcReplacementAndHandleSubclassingBothSeeMessages) {
   c->WindowProc = old;
 }
 
+// A windowless control hears of its new bounds by the messages a window gets:
+// WM_WINDOWPOSCHANGED with the new place, then WM_MOVE and WM_SIZE for what
+// changed, and already holds the new bounds when they arrive.
+TEST_F(WinControls, GraphicControlsHearOfTheirNewBoundsByMessage) {
+  TForm* form = NewForm();
+  auto* g = new TGraphicControl(form);
+  g->SetParent(form);
+  g->SetBounds(10, 10, 40, 20);
+  std::vector<std::string> log;
+  TWndMethod old = g->WindowProc;
+  g->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_WINDOWPOSCHANGED) {
+      auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
+      ASSERT_NE(wp, nullptr);
+      log.push_back("pos " + std::to_string(wp->x) + "," + std::to_string(wp->y) + " " +
+                    std::to_string(wp->cx) + "x" + std::to_string(wp->cy) +
+                    (wp->flags & SWP_NOMOVE ? " nomove" : "") + (wp->flags & SWP_NOSIZE ? " nosize" : ""));
+    } else if (m.Msg == WM_MOVE) {
+      log.push_back("move " + std::to_string(GET_X_LPARAM(m.LParam)) + "," +
+                    std::to_string(GET_Y_LPARAM(m.LParam)));
+    } else if (m.Msg == WM_SIZE) {
+      EXPECT_EQ(g->Width(), LOWORD(m.LParam));
+      log.push_back("size " + std::to_string(LOWORD(m.LParam)) + "x" + std::to_string(HIWORD(m.LParam)));
+    }
+    old(m);
+  };
+  g->SetBounds(15, 12, 40, 20);
+  EXPECT_EQ(log, (std::vector<std::string>{"pos 15,12 40x20 nosize", "move 15,12"}));
+  log.clear();
+  g->SetWidth(60);
+  EXPECT_EQ(log, (std::vector<std::string>{"pos 15,12 60x20 nomove", "size 60x20"}));
+  log.clear();
+  g->SetBounds(15, 12, 60, 20);  // no change, no message
+  g->SetBounds(0, 0, 5, 5);
+  EXPECT_EQ(log, (std::vector<std::string>{"pos 0,0 5x5", "move 0,0", "size 5x5"}));
+  // A control freed by its size handler is not touched again.
+  g->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_WINDOWPOSCHANGED) return delete g;
+    old(m);
+  };
+  g->SetBounds(1, 1, 9, 9);
+  EXPECT_EQ(form->ControlCount(), 0);
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -136,6 +136,19 @@ TEST_F(ComboBoxTest, TheDroppedListsScrollBarScrollsWithoutClosing) {
   EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
 }
 
+// Scroll-bar styles are for the dropped list; the field shows no scroll bar.
+TEST_F(ComboBoxTest, ScrollBarStylesGoToTheListNotTheField) {
+  HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST | WS_VSCROLL | WS_HSCROLL));
+  EXPECT_FALSE(GetWindowLongPtrW(combo, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL));
+  RECT wr, cr;
+  GetWindowRect(combo, &wr);
+  GetClientRect(combo, &cr);
+  EXPECT_EQ(cr.Width(), wr.Width());
+  COMBOBOXINFO info;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  EXPECT_EQ(info.rcButton.right, wr.Width() - 2);  // the drop button sits at the right edge
+}
+
 TEST_F(ComboBoxTest, KeysDropChooseAndCancel) {
   HWND combo = FillFruit(NewCombo(CBS_DROPDOWNLIST));
   SetFocus(combo);

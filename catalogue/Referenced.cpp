@@ -1,0 +1,59 @@
+// Checked reference following for the search, the browser and the compare.
+#include "catalogue/Referenced.h"
+
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "classlib/SysUtils.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+namespace {
+std::string IdText(int64_t id) {
+  return "\"" + IntToHex(uint64_t(id), 16) + "\"";
+}
+}  // namespace
+
+TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error) {
+  error.clear();
+  if (id >= base.GIndex().RecordCount()) {
+    base.MarkDamaged(
+        "The database is damaged: a stored reference lies past the end of index.vlm; it is "
+        "opened for reading only");
+    error = "Damaged database: reference " + IdText(id) +
+            " lies past the end of the global index; the database is now open for reading only";
+    return nullptr;
+  }
+  TXRecData* rec = base.GetData(id);
+  if (!rec) {
+    error = base.LastError;
+    return nullptr;
+  }
+  if (rec->Kind != kind) {
+    error = "Damaged database: reference " + IdText(id) + " reaches a record of kind \"" + rec->Kind->Name +
+            "\" instead of \"" + (kind ? kind->Name : std::string()) + "\"";
+    base.Release(rec);
+    return nullptr;
+  }
+  return rec;
+}
+
+bool NameRefersTo(const TXRecData* nameRec, int64_t id) {
+  const TXArrData* refs = rec::Arr(nameRec, fld::nRefs);
+  const int n = refs ? refs->Count() : 0;
+  int lo = 0, hi = n - 1;
+  while (lo <= hi) {
+    int mid = lo + (hi - lo) / 2;
+    int64_t at = refs->GetRef(mid);
+    if (at == id) return true;
+    if (at < id)
+      lo = mid + 1;
+    else
+      hi = mid - 1;
+  }
+  for (int i = 0; i < n; ++i)
+    if (refs->GetRef(i) == id) return true;
+  return false;
+}
+
+}  // namespace qv

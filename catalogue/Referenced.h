@@ -1,0 +1,24 @@
+// Following a reference stored in a catalogue record. A damaged index.vlm can
+// make a reference reach a record of another kind, whose fields must not be
+// read, or lie past the end of the index: such a reference gives an error
+// text for the console instead of a record.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+class TXBase;
+class TXRecData;
+class TRecKind;
+
+// The record that id names, pinned (the caller releases it), when it is of
+// the kind expected; else nullptr with error set. A reference past the end
+// of the global index marks the database damaged (read-only from then on).
+TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
+
+// Whether a name record's references hold id. References are appended in ID
+// order, so a binary search finds it; a list out of order is searched whole.
+bool NameRefersTo(const TXRecData* nameRec, int64_t id);
+
+}  // namespace qv

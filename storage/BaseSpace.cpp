@@ -1,0 +1,91 @@
+// TXBase: reusing the space of chains that no committed index entry points
+// to. A chain written since the last commit is given back at once when its
+// record is written again; a committed one only after the flush that
+// replaced it has reached the disk. free.vlm, written after index.vlm, lists
+// the free space for the next session; it is removed before an index commit
+// that may point into space it lists, so that it never outlives its truth.
+#include <algorithm>
+
+#include "platform/Files.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+void TXBase::LoadFreeSpace() {
+  free_.Clear();
+  free_.MarkSaved();
+  freeFileHolds_ = FileExists(FreeFileName());
+  freeFileStale_ = false;
+  chainsUnshared_ = -1;
+  if (freeFileHolds_) free_.Load(FreeFileName(), GUID, dataFile_->Size());
+}
+
+// Removes free.vlm for good (the folder synced): no later Open may take its
+// stretches for free.
+bool TXBase::DropFreeFile() {
+  if (FileExists(FreeFileName()) && !DeleteFile(FreeFileName())) return false;
+  if (!SyncDirectory(path_)) return false;
+  freeFileHolds_ = false;
+  return true;
+}
+
+bool TXBase::BeforeIndexCommit() {
+  if (!freeFileHolds_ || !freeFileStale_) return true;
+  if (DropFreeFile()) return true;
+  return Fail("Failed to remove \"" + FreeFileName() + "\"");
+}
+
+// The entries are on disk: what they replaced is free now. The list reaches
+// free.vlm when it changed; should that fail, the space is merely unknown to
+// the next session.
+void TXBase::AfterIndexCommit() {
+  free_.Committed();
+  if (!free_.Changed() && (freeFileHolds_ || free_.Count() == 0)) return;
+  if (free_.Save(FreeFileName(), GUID, dataFile_->Size())) {
+    freeFileHolds_ = true;
+    freeFileStale_ = false;
+    free_.MarkSaved();
+  }
+}
+
+// Writes the record's encoding (in recordStream_) to free space that fits it,
+// else at the end of the file. The position (0 or below on failure) and the
+// chain's size.
+int64_t TXBase::PlaceRecord(uint32_t kindId, int64_t& bytes) {
+  bytes = TXFile::ChainBytes(dataFile_->StoredLength(recordStream_.Size()));
+  const int64_t at = free_.Take(bytes);
+  if (at >= 0) freeFileStale_ = true;
+  const int64_t position = dataFile_->PlaceData(kindId, recordStream_, at);
+  if (position <= 0 && at >= 0) free_.Release(at, bytes);  // what was written there belongs to nobody
+  return position;
+}
+
+// The record's previous chain is no longer wanted. One that no entry on disk
+// can point to is free at once; a committed one after the next commit. A
+// chain read from the file is given up only while no two live entries share
+// a chain, which only a damaged index.vlm shows.
+void TXBase::GiveUpChain(const TXRecData& record, bool fresh) {
+  if (record.Position <= 0 || record.ChainBytes == 0) return;
+  const int64_t bytes = record.ChainBytes > 0 ? record.ChainBytes : -int64_t(record.ChainBytes);
+  if (record.ChainBytes < 0 && !ChainsUnshared()) return;
+  if (fresh)
+    free_.Release(record.Position, bytes);
+  else
+    free_.Retire(record.Position, bytes);
+}
+
+bool TXBase::ChainsUnshared() {
+  if (chainsUnshared_ < 0) {
+    std::vector<int64_t> positions;
+    positions.reserve(std::size_t(gindex_.RecordCount()));
+    gindex_.ForEach([&](const TXGIndexRec& entry, int64_t) {
+      if (entry.Position > 0 && !entry.IsDeleted()) positions.push_back(entry.Position);
+      return true;
+    });
+    std::sort(positions.begin(), positions.end());
+    chainsUnshared_ = std::adjacent_find(positions.begin(), positions.end()) == positions.end() ? 1 : 0;
+  }
+  return chainsUnshared_ == 1;
+}
+
+}  // namespace qv

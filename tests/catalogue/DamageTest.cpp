@@ -1,0 +1,249 @@
+// Damaged catalogue files: each file of a small catalogue is truncated, has
+// bytes flipped, a block overwritten, duplicated or swapped, or is deleted;
+// then open, search, browse, add and close run in a child process. None may
+// crash, hang or draw a sanitizer report, and whatever comes out different
+// from the undamaged catalogue must come with an error line.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "catalogue/Engine.h"
+#include "tests/common/RecordingHost.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/TreeMaker.h"
+
+namespace qv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
+}
+
+void Digest(const TFileData* node, const std::string& path, std::ostringstream& out) {
+  for (int32_t i = 0; i < node->Count(); ++i) {
+    const TFileData* c = node->GetChild(i);
+    out << "  " << path << c->Name << (c->IsFolder() ? "/" : "") << " " << c->Size << "\n";
+    if (c->IsFolder()) Digest(c, path + c->Name + "/", out);
+  }
+}
+
+// Counts the error lines, which searches and browses clear from the console.
+class CountingHost : public RecordingHost {
+ public:
+  void AddError(const std::string& t) override {
+    ++errors;
+    RecordingHost::AddError(t);
+  }
+  void AddFatal(const std::string& t) override {
+    ++errors;
+    RecordingHost::AddFatal(t);
+  }
+  int errors = 0;
+};
+
+// Everything the user would see of the catalogue, and how many error lines
+// came with it.
+struct Outcome {
+  std::string seen;
+  int errors = 0;
+};
+
+class DamageTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    const std::string tree = *dir_ / "tree/";
+    for (int d = 0; d < 3; ++d) {
+      for (int i = 0; i < 6; ++i) {
+        const std::string sub = "d" + std::to_string(d) + "/" + (i % 2 ? "src/" : "doc/");
+        MakeFile(tree + "one/" + sub + "file" + std::to_string(i % 4) + ".txt", 100 + i * d);
+        MakeFile(tree + "two/" + sub + "note" + std::to_string(i) + ".md", 7 * i);
+      }
+    }
+    MakeFile(tree + "three/extra/file1.txt", 5);
+    RecordingHost host;
+    host.folder = *dir_ / "pristine";
+    TEngine engine(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine.NewDatabase("secret", "Damage"));
+    AddDisc(engine, "One", tree + "one");
+    AddDisc(engine, "Two", tree + "two");
+    // A re-add and a delete leave free space behind, so free.vlm exists too.
+    AddDisc(engine, "Gone", tree + "two");
+    ASSERT_TRUE(engine.DeleteDisc(engine.Discs->GetDisc(2)));
+    ASSERT_TRUE(engine.CloseDatabase());
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+
+  static void AddDisc(TEngine& engine, const std::string& label, const std::string& path) {
+    TScanOpts scan;
+    scan.Path = path;
+    TDiscData d;
+    d.Label = Utf8ToUtf16(label);
+    engine.AddDisc(scan, d);
+  }
+
+  static void Search(TEngine& engine, RecordingHost& host, const TSearchOpts& opts, std::ostringstream& out) {
+    engine.Search(opts);
+    std::vector<std::string> rows;
+    for (auto& r : host.rows) {
+      if (r.parent < 0) continue;
+      const auto& g = host.rows[std::size_t(r.parent)].data;
+      rows.push_back(Utf16ToUtf8(r.data.Disc) + "|" + Utf16ToUtf8(r.data.Path) + Utf16ToUtf8(g.Name) + " " +
+                     std::to_string(r.data.Size));
+    }
+    std::sort(rows.begin(), rows.end());
+    out << "search " << opts.FileMask << "|" << opts.FolderMask << "\n";
+    for (auto& r : rows) out << "  " << r << "\n";
+  }
+
+  // Open, search, browse every disc, add a disc, search again, close.
+  static Outcome Run(const std::string& folder) {
+    CountingHost host;
+    host.folder = folder;
+    std::ostringstream out;
+    {
+      TEngine engine(host, QV_TEST_APP_DIR);
+      out << "open " << engine.OpenDatabase("secret") << "\n";
+      TSearchOpts files, folders, prefix;
+      files.FileMask = "*";
+      folders.FolderMask = "*";
+      prefix.FileMask = "file1*";
+      Search(engine, host, files, out);
+      Search(engine, host, folders, out);
+      for (int32_t i = 0; i < engine.Discs->Count(); ++i) {
+        out << "browse " << Utf16ToUtf8(engine.Discs->GetDisc(i).Label) << " " << engine.Browse(i) << "\n";
+        Digest(engine.Discs->BrowseRoot.get(), "/", out);
+      }
+      AddDisc(engine, "Three", (*dir_ / "tree/three"));
+      Search(engine, host, prefix, out);
+      out << "close " << engine.CloseDatabase() << "\n";
+    }
+    Outcome o;
+    o.seen = out.str();
+    o.errors = host.errors;
+
+    return o;
+  }
+
+  // Runs the scenario on a damaged copy in a child process, with a time
+  // limit; the child writes what it saw for the parent to compare.
+  static void RunDamaged(const std::string& name, const std::function<void(const std::string&)>& damage,
+                         const Outcome& sound) {
+    const std::string folder = *dir_ / ("case/" + name + "/");
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::copy(*dir_ / "pristine", folder, fs::copy_options::recursive);
+    damage(folder);
+    const std::string result = folder + "outcome.txt";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      ::alarm(30);
+      Outcome o = Run(folder);
+      WriteAll(result, std::to_string(o.errors) + "\n" + o.seen);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": the child crashed or hung";
+    std::string got = ReadAll(result);
+    std::size_t nl = got.find('\n');
+    ASSERT_NE(nl, std::string::npos) << name;
+    int errors = std::stoi(got.substr(0, nl));
+    if (got.substr(nl + 1) != sound.seen) {
+      EXPECT_GT(errors, 0) << name << ": silently different\n" << got;
+    }
+  }
+
+  static TempDir* dir_;
+};
+
+TempDir* DamageTest::dir_ = nullptr;
+
+using Damage = std::function<void(std::string&)>;
+
+// The damage kinds, each at a few positions chosen from the file's size.
+std::map<std::string, Damage> Damages(std::size_t size) {
+  std::map<std::string, Damage> d;
+  const std::size_t block = 16;
+  const std::size_t blocks = size / block;
+  d["truncate-half"] = [](std::string& s) { s.resize(s.size() / 2); };
+  d["truncate-block"] = [](std::string& s) { s.resize(s.size() >= 16 ? s.size() - 16 : 0); };
+  for (int k = 1; k <= 3; ++k)
+    d["flip" + std::to_string(k)] = [k](std::string& s) {
+      if (!s.empty()) s[s.size() * std::size_t(k) / 4] ^= 0x24;
+    };
+  d["overwrite"] = [](std::string& s) {
+    std::size_t at = s.size() / 3 / 16 * 16;
+    for (std::size_t i = at; i < std::min(s.size(), at + 16); ++i) s[i] = char(0xA5);
+  };
+  if (blocks >= 3) {
+    d["duplicate"] = [](std::string& s) {
+      std::size_t n = s.size() / 16;
+      s.replace((n - 1) * 16, 16, s.substr(n / 2 * 16, 16));
+    };
+    d["duplicate-first"] = [](std::string& s) { s.replace(2 * 16, 16, s.substr(16, 16)); };
+    d["swap"] = [](std::string& s) {
+      std::size_t n = s.size() / 16, a = 1, b = n - 1;
+      std::string x = s.substr(a * 16, 16);
+      s.replace(a * 16, 16, s.substr(b * 16, 16));
+      s.replace(b * 16, 16, x);
+    };
+    d["swap-middle"] = [](std::string& s) {
+      std::size_t n = s.size() / 16, a = n / 3, b = 2 * n / 3;
+      if (a == b) return;
+      std::string x = s.substr(a * 16, 16);
+      s.replace(a * 16, 16, s.substr(b * 16, 16));
+      s.replace(b * 16, 16, x);
+    };
+  }
+  return d;
+}
+
+TEST_F(DamageTest, EveryFileDamagedEveryWayIsReportedNeverACrash) {
+  fs::copy(*dir_ / "pristine", *dir_ / "sound", fs::copy_options::recursive);
+  const Outcome baseline = Run(*dir_ / "sound/");
+  ASSERT_EQ(baseline.errors, 0) << baseline.seen;
+
+  ASSERT_NE(baseline.seen.find("browse One 1"), std::string::npos) << baseline.seen;
+  int cases = 0;
+  for (auto& entry : fs::directory_iterator(*dir_ / "pristine")) {
+    const std::string file = entry.path().filename().string();
+    const std::string content = ReadAll(entry.path().string());
+    for (auto& [kind, damage] : Damages(content.size())) {
+      RunDamaged(
+          file + "-" + kind,
+          [&](const std::string& folder) {
+            std::string s = content;
+            damage(s);
+            WriteAll(folder + file, s);
+          },
+          baseline);
+      ++cases;
+    }
+    RunDamaged(
+        file + "-delete", [&](const std::string& folder) { fs::remove(folder + file); }, baseline);
+  }
+  EXPECT_GE(cases, 60);
+}
+
+}  // namespace
+}  // namespace qv::test

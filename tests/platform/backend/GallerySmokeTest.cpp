@@ -1,0 +1,192 @@
+// The gallery program on a real X server (Xvfb, skipped when it is not
+// installed): it shows its form, and the pixels read back from the server
+// show the controls where the layout puts them; driven by X input from a
+// second client, its popup menu opens and its choice repaints the window.
+// gtest first: Xlib's macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+
+#include "XvfbSupport.h"
+// clang-format off
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+// clang-format on
+#include "demo/gallery/GalleryLayout.h"
+#include "platform/image/Png.h"
+
+namespace qv {
+namespace {
+
+bool Near(uint32_t p, COLORREF c, int tolerance) {
+  return std::abs(PixelR(p) - GetRValue(c)) <= tolerance && std::abs(PixelG(p) - GetGValue(c)) <= tolerance &&
+         std::abs(PixelB(p) - GetBValue(c)) <= tolerance;
+}
+
+TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
+  if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  test::Xvfb server;
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+  auto png =
+      std::filesystem::temp_directory_path() / ("qv_gallery_smoke_" + std::to_string(getpid()) + ".png");
+  std::string errors;
+  ASSERT_EQ(
+      test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(), errors),
+      0)
+      << errors;
+  Surface shot;
+  ASSERT_TRUE(LoadPngFile(png.string(), shot));
+  std::filesystem::remove(png);
+  // The X window is the client area: the desktop draws the caption, frame and,
+  // here, nothing else; the menu bar is ours, above the client.
+  ASSERT_EQ(shot.Width, gallery::kFormClient.cx);
+  ASSERT_GE(shot.Height, gallery::kFormClient.cy);
+  int top = shot.Height - gallery::kFormClient.cy;  // the menu bar's rows, when drawn in the window
+  auto at = [&](int x, int y) { return shot.At(x, top + y); };
+  EXPECT_TRUE(Near(at(212, 300), RGB(212, 208, 200), 0));
+  const RECT& img = gallery::kImage;
+  EXPECT_TRUE(Near(at((img.left + img.right) / 2, (img.top + img.bottom) / 2), gallery::kImageDisc, 0));
+  EXPECT_TRUE(Near(at(img.left + 1, img.top + 1), gallery::kImageBack, 0));
+  const RECT& sh = gallery::kShape;
+  EXPECT_TRUE(Near(at((sh.left + sh.right) / 2, (sh.top + sh.bottom) / 2), RGB(0, 0, 255), 0));
+  const RECT& g = gallery::kTextGroup;
+  const RECT& e = gallery::kNameEdit;
+  EXPECT_TRUE(Near(at(g.left + e.right - 6, g.top + e.top + 10), RGB(255, 255, 255), 0));
+  // Text drawn by FreeType reached the server: labels, captions, the list.
+  int dark = 0;
+  for (int y = g.top; y < g.top + 60; ++y)
+    for (int x = g.left; x < g.right; ++x) {
+      uint32_t p = at(x, y);
+      dark += PixelR(p) + PixelG(p) + PixelB(p) < 300;
+    }
+  EXPECT_GT(dark, 80);
+}
+
+// The top-level window of ours whose name is `name`, 0 while there is none.
+Window FindTop(Display* d, const char* name) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* n = nullptr;
+    XWindowAttributes a;
+    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
+        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+      found = children[i];
+    if (n) XFree(n);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+int ViewableOverrideRedirects(Display* d) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  int n = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable) ++n;
+  }
+  if (children) XFree(children);
+  return n;
+}
+
+COLORREF PixelOf(Display* d, Window w, int x, int y) {
+  XImage* img = XGetImage(d, w, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!img) return COLORREF(-1);
+  unsigned long p = XGetPixel(img, 0, 0);
+  XDestroyImage(img);
+  return RGB(BYTE(p >> 16), BYTE(p >> 8), BYTE(p));
+}
+
+template <typename F>
+bool WaitFor(F done) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
+  if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  test::Xvfb server;
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1), dup2(null, 2);
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    execl(QV_GALLERY_PROGRAM, QV_GALLERY_PROGRAM, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  Display* d = XOpenDisplay(server.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  Window w = 0;
+  XWindowAttributes attrs{};
+  int top = 0;
+  auto circle = [&] {
+    return PixelOf(d, w, (gallery::kShape.left + gallery::kShape.right) / 2,
+                   top + (gallery::kShape.top + gallery::kShape.bottom) / 2);
+  };
+  bool shown = WaitFor([&] { return (w = FindTop(d, "Quirvane gallery")) != 0; });
+  if (shown) {
+    XGetWindowAttributes(d, w, &attrs);
+    top = attrs.height - gallery::kFormClient.cy;  // the menu bar above the client
+    shown = WaitFor([&] { return circle() == RGB(0, 0, 255); });
+  }
+  EXPECT_TRUE(shown) << "the gallery never showed its blue circle";
+  if (shown) {
+    // A right click on the circle, as the server would deliver it.
+    int x = (gallery::kShape.left + gallery::kShape.right) / 2, y = top + gallery::kShape.top + 10;
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), x, y, &rootX, &rootY, &child);
+    for (int type : {ButtonPress, ButtonRelease}) {
+      XEvent ev{};
+      ev.xbutton.type = type;
+      ev.xbutton.display = d;
+      ev.xbutton.window = w;
+      ev.xbutton.root = DefaultRootWindow(d);
+      ev.xbutton.x = x, ev.xbutton.y = y, ev.xbutton.x_root = rootX, ev.xbutton.y_root = rootY;
+      ev.xbutton.button = Button3;
+      ev.xbutton.same_screen = True;
+      ev.xbutton.state = type == ButtonRelease ? Button3Mask : 0;
+      XSendEvent(d, w, False, 0, &ev);
+    }
+    XFlush(d);
+    EXPECT_TRUE(WaitFor([&] { return ViewableOverrideRedirects(d) > 0; })) << "no popup menu appeared";
+    // R chooses Red.
+    for (int type : {KeyPress, KeyRelease}) {
+      XEvent ev{};
+      ev.xkey.type = type;
+      ev.xkey.display = d;
+      ev.xkey.window = w;
+      ev.xkey.root = DefaultRootWindow(d);
+      ev.xkey.keycode = XKeysymToKeycode(d, XK_r);
+      ev.xkey.same_screen = True;
+      XSendEvent(d, w, False, 0, &ev);
+    }
+    XFlush(d);
+    EXPECT_TRUE(WaitFor([&] { return circle() == RGB(255, 0, 0); })) << "the circle did not turn red";
+    EXPECT_TRUE(WaitFor([&] { return ViewableOverrideRedirects(d) == 0; })) << "the popup stayed";
+  }
+  // The desktop closes the window; the program ends cleanly.
+  if (w) {
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = w;
+    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, w, False, 0, &close);
+    XFlush(d);
+  }
+  XCloseDisplay(d);
+  EXPECT_EQ(test::Reap(pid, std::chrono::milliseconds(w ? 10000 : 0)), 0);
+}
+
+}  // namespace
+}  // namespace qv
