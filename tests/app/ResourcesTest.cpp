@@ -10,6 +10,7 @@
 #include "AppTestSupport.h"
 #include "app/forms/Images.h"
 #include "catalogue/Info.h"
+#include "platform/image/Png.h"
 #include "platform/image/Resources.h"
 
 namespace qv::test {
@@ -148,12 +149,19 @@ TEST_F(ResourcesTest, EveryHelpTopicHasItsPageBesideTheProgram) {
             (std::vector<std::string>{AppPath() + "help/a3_00_00.htm", AppPath() + "help/index.htm"}));
 }
 
-TEST_F(ResourcesTest, DesktopEntryMatchesTheWindowClass) {
-  std::string entry = ReadText(std::string(QV_SOURCE_DIR) + "/app/quirvane.desktop");
-  for (const char* line :
-       {"[Desktop Entry]\n", "\nType=Application\n", "\nName=Quirvane\n", "\nExec=quirvane\n",
-        "\nIcon=quirvane\n", "\nStartupWMClass=Quirvane\n", "\nTerminal=false\n"})
+TEST_F(ResourcesTest, DesktopEntryMatchesTheWindowClassAndNamesTheBuiltProgram) {
+  std::string app = std::string(QV_BINARY_DIR) + "/app/";
+  std::string entry = ReadText(app + "quirvane.desktop");
+  for (std::string line :
+       {std::string("[Desktop Entry]\n"), std::string("\nType=Application\n"),
+        std::string("\nName=Quirvane\n"), "\nExec=" + app + "quirvane\n", "\nIcon=" + app + "quirvane.png\n",
+        std::string("\nStartupWMClass=Quirvane\n"), std::string("\nTerminal=false\n")})
     EXPECT_NE(entry.find(line), std::string::npos) << line;
+  EXPECT_EQ(entry.find('@'), std::string::npos) << "every placeholder filled in";
+  // The icon beside the program is the compiled-in drawing.
+  Surface beside, compiled = Load(resname::Icon);
+  ASSERT_TRUE(LoadPngFile(app + "quirvane.png", beside));
+  EXPECT_EQ(beside.Pixels, compiled.Pixels);
 }
 
 }  // namespace
