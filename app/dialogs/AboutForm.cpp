@@ -3,6 +3,7 @@
 #include "app/dialogs/AboutForm.h"
 
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Info.h"
 #include "catalogue/Settings.h"
 #include "platform/shell/ShellApi.h"
@@ -70,6 +71,11 @@ bool TAboutForm::OpenLink(TLabel* link) {
   if (target.empty()) return false;
   HINSTANCE r = ShellExecuteUtf8(Handle(), T::OpenVerb, target, "", SW_RESTORE);
   return reinterpret_cast<intptr_t>(r) > 32;
+}
+
+void TAboutForm::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
 }
 
 }  // namespace qv

@@ -28,6 +28,10 @@ class TAboutForm : public TForm {
   TLabel* SupportTxt;
   TButton* CloseBtn;
 
+ protected:
+  // The window class carries the program icon.
+  void CreateParams(TCreateParams& Params) override;
+
  private:
   TLabel* NewLabel(int x, int y, const std::string& caption);
   void MakeLink(TLabel* link, intptr_t tag);

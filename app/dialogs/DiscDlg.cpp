@@ -4,6 +4,7 @@
 #include "app/dialogs/DiscDlg.h"
 
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Engine.h"
 #include "catalogue/Help.h"
 #include "platform/Utf.h"
@@ -136,6 +137,11 @@ void TDiscDlg::GetData(TDiscData& Data) {
 
 bool TDiscDlg::CanAccept() {
   return DiscTextFits(data_.Label) && DiscTextFits(Utf8ToUtf16(StoreEdit->Text()));
+}
+
+void TDiscDlg::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
 }
 
 }  // namespace qv

@@ -43,6 +43,10 @@ class TDiscDlg : public TForm {
   TActionList* Actions;
   TAction* actOK;
 
+ protected:
+  // The window class carries the program icon.
+  void CreateParams(TCreateParams& Params) override;
+
  private:
   const TDiscKinds* CategoryList() const;
 

@@ -2,6 +2,7 @@
 #include "app/dialogs/FTypeDlg.h"
 
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/ProgramIcon.h"
 #include "classlib/SysUtils.h"
 
 namespace qv {
@@ -71,6 +72,11 @@ void TFTypeDlg::SetExts(const std::string& Value) {
 
 bool TFTypeDlg::CanAccept() {
   return !Trim(NameEdit->Text()).empty() && !Trim(ExtsEdit->Text()).empty();
+}
+
+void TFTypeDlg::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
 }
 
 }  // namespace qv

@@ -28,6 +28,10 @@ class TFTypeDlg : public TForm {
   TButton* CancelBtn;
   TActionList* Actions;
   TAction* actOK;
+
+ protected:
+  // The window class carries the program icon.
+  void CreateParams(TCreateParams& Params) override;
 };
 
 extern TFTypeDlg* FTypeDlg;

@@ -5,6 +5,7 @@
 #pragma once
 #include <memory>
 
+#include "app/dialogs/ProgramIcon.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
@@ -71,7 +72,7 @@ inline constexpr char Console[] = "console";
 inline constexpr char Browser[] = "browser";
 inline constexpr char Wizard[] = "wizard";
 inline constexpr char Database[] = "database";
-inline constexpr char Icon[] = "quirvane";
+inline constexpr const char* Icon = kProgramIconResource;
 }  // namespace resname
 
 // The hot look of a strip: brighter. The disabled look: grey and paler.

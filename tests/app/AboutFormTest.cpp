@@ -4,8 +4,11 @@
 #include "AppTestSupport.h"
 #include "app/dialogs/AboutForm.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Info.h"
 #include "catalogue/Settings.h"
+#include "platform/gdi/Icons.h"
+#include "platform/image/Resources.h"
 
 namespace qv::test {
 namespace {
@@ -69,6 +72,20 @@ TEST_F(AboutFormTest, LinksUnderlineUnderTheMouseAndOpenThroughTheDesktop) {
                                                       "mailto:support@quirvane.example.org"}));
   ClickOn(about->VersionTxt);
   EXPECT_EQ(backend.Opened.size(), 2u);
+}
+
+TEST_F(AboutFormTest, WindowClassCarriesTheProgramIcon) {
+  auto* about = new TAboutForm(nullptr);
+  about->HandleNeeded();
+  WNDCLASSEXW wc;
+  ASSERT_TRUE(GetClassInfoExW(nullptr, u"TAboutForm", &wc));
+  ASSERT_NE(wc.hIcon, nullptr);
+  EXPECT_EQ(wc.hIcon, ProgramIcon());
+  Surface icon, drawing;
+  ASSERT_TRUE(IconPixels(wc.hIcon, icon));
+  ASSERT_TRUE(LoadResourceSurface(kProgramIconResource, drawing));
+  EXPECT_EQ(icon.Width, 48);
+  EXPECT_EQ(icon.Pixels, drawing.Pixels);
 }
 
 TEST_F(AboutFormTest, EnterOrEscCloses) {

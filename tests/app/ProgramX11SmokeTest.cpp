@@ -7,11 +7,14 @@
 #include "../common/TempDir.h"
 #include "../platform/backend/XvfbSupport.h"
 // clang-format off
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 // clang-format on
 #include <fstream>
 #include <sstream>
+
+#include "platform/image/Png.h"
 
 namespace qv::test {
 namespace {
@@ -97,6 +100,27 @@ TEST(ProgramSmoke, ShowsItsWindowOnXAndEndsOnEnter) {
     EXPECT_STREQ(hint.res_name, "quirvane");
     EXPECT_STREQ(hint.res_class, "Quirvane");  // StartupWMClass of the desktop entry
     XFree(hint.res_name), XFree(hint.res_class);
+    // The window's icon is the program's drawing.
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Surface drawing;
+    ASSERT_TRUE(LoadPngFile(std::string(QV_BINARY_DIR) + "/app/quirvane.png", drawing));
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 16, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+      auto* v = reinterpret_cast<unsigned long*>(data);
+      ASSERT_EQ(count, 2 + drawing.Pixels.size());
+      EXPECT_EQ(int(v[0]), drawing.Width);
+      EXPECT_EQ(int(v[1]), drawing.Height);
+      int same = 0;
+      for (size_t i = 0; i < drawing.Pixels.size(); ++i) same += uint32_t(v[2 + i]) == drawing.Pixels[i];
+      EXPECT_EQ(same, int(drawing.Pixels.size()));
+      XFree(data);
+    } else {
+      ADD_FAILURE() << "no _NET_WM_ICON";
+    }
     // Enter presses Close, the default button.
     for (int type : {KeyPress, KeyRelease}) {
       XEvent ev{};
