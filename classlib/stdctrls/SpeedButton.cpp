@@ -105,8 +105,15 @@ void TSpeedButton::UpdateExclusive() {
 }
 
 void TSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
   TGraphicControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || !Enabled()) return;
+  if (alive.expired() || Button != mbLeft || !Enabled()) return;
+  // The arrow part opens the menu; so does the whole face when the button
+  // has nothing else to do.
+  if (dropdownMenu_ && (X >= Width() - DropDownArrowWidth || !OnClick)) {
+    DropDown();
+    return;
+  }
   if (!down_) {
     state_ = bsDown;
     Invalidate();
