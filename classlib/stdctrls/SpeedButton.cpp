@@ -3,6 +3,7 @@
 #include "classlib/stdctrls/SpeedButton.h"
 
 #include "classlib/graphics/Bitmap.h"
+#include "classlib/stdctrls/ButtonActionLinks.h"
 #include "classlib/stdctrls/Label.h"
 
 namespace qv {
@@ -206,6 +207,10 @@ void TSpeedButton::Dispatch(TMessage& M) {
       return;
   }
   TGraphicControl::Dispatch(M);
+}
+
+std::unique_ptr<TControlActionLink> TSpeedButton::CreateActionLink() {
+  return std::make_unique<TSpeedButtonActionLink>(this);
 }
 
 }  // namespace qv

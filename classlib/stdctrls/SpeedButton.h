@@ -72,6 +72,7 @@ class TSpeedButton : public TGraphicControl {
   // Opens the drop-down menu below the button; returns once it has closed.
   virtual void DropDown();
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
  private:
   void UpdateExclusive();

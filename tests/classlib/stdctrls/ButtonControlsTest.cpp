@@ -1,14 +1,17 @@
 // TButton, TBitBtn, TCheckBox, TRadioButton, TRadioGroup and TScrollBar on a
 // form: clicks by mouse, keys and code, default and cancel buttons, modal
 // results, radio groups, scroll events, a bit button's painting and the
-// pictures of its kinds.
+// pictures of its kinds, and what the buttons take from their actions.
 #include "../controls/ControlsTestSupport.h"
+#include "classlib/actions/ActnList.h"
+#include "classlib/graphics/ImageList.h"
 #include "classlib/stdctrls/BitBtn.h"
 #include "classlib/stdctrls/BitBtnGlyphs.h"
 #include "classlib/stdctrls/CheckBox.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "classlib/stdctrls/GroupBox.h"
 #include "classlib/stdctrls/ScrollBar.h"
+#include "classlib/stdctrls/SpeedButton.h"
 #include "platform/controls/SystemControls.h"
 
 namespace qv::test {
@@ -162,6 +165,67 @@ TEST_F(ButtonControls, EachKindHasItsCaptionResultAndPicture) {
   EXPECT_EQ(b->ShownGlyph(), KindGlyph(bkCancel));
   b->SetKind(bkCustom);
   EXPECT_EQ(b->ShownGlyph(), b->Glyph());
+}
+
+TEST_F(ButtonControls, ButtonsFollowTheCheckedStateAndImageOfTheirAction) {
+  TForm* form = NewForm();
+  auto* images = new TImageList(form);
+  images->SetSize(16, 16);
+  TBitmap red(16, 16);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(RECT{2, 2, 14, 14});
+  images->Add(&red, nullptr);
+  auto* list = new TActionList(form);
+  list->SetImages(images);
+  auto* action = new TAction(form);
+  action->SetActionList(list);
+  action->SetCaption("&Bold");
+  action->SetImageIndex(0);
+  action->SetGroupIndex(3);
+  action->SetChecked(true);
+
+  auto* speed = new TSpeedButton(form);
+  speed->SetParent(form);
+  speed->SetBounds(10, 10, 60, 24);
+  speed->SetAllowAllUp(true);
+  speed->SetAction(action);
+  EXPECT_EQ(speed->Caption(), "&Bold");
+  EXPECT_EQ(speed->GroupIndex(), 3);
+  EXPECT_TRUE(speed->Down());
+  ASSERT_EQ(speed->Glyph()->Width(), 16);
+  form->Show();
+  Pump();
+  POINT o = speed->ClientOrigin();
+  Surface shot = backend.Screenshot();
+  int redPixels = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 60; ++x) redPixels += (shot.At(o.x + x, o.y + y) & 0xFFFFFF) == Rgb(255, 0, 0);
+  EXPECT_GE(redPixels, 12 * 12 - 24) << "the action's image is the glyph";
+  action->SetChecked(false);
+  EXPECT_FALSE(speed->Down());
+
+  auto* box = new TCheckBox(form);
+  box->SetParent(form);
+  box->SetAction(action);
+  EXPECT_FALSE(box->Checked());
+  action->SetChecked(true);
+  EXPECT_TRUE(box->Checked());
+  EXPECT_TRUE(speed->Down());
+  auto* radio = new TRadioButton(form);
+  radio->SetParent(form);
+  radio->SetAction(action);
+  EXPECT_TRUE(radio->Checked());
+  action->SetChecked(false);
+  EXPECT_FALSE(radio->Checked());
+  EXPECT_FALSE(box->Checked());
+  // A speed button whose action has no image keeps its own glyph.
+  auto* plainAction = new TAction(form);
+  plainAction->SetImageIndex(0);
+  auto* own = new TSpeedButton(form);
+  TBitmap blue(8, 8);
+  own->SetGlyph(&blue);
+  own->SetAction(plainAction);
+  EXPECT_EQ(own->Glyph()->Width(), 8);
 }
 
 TEST_F(ButtonControls, CheckBoxesAndRadioButtons) {
