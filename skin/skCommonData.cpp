@@ -6,6 +6,7 @@
 #include "classlib/controls/CustomControl.h"
 #include "classlib/controls/WinControl.h"
 #include "classlib/stdctrls/CustomEdit.h"
+#include "classlib/stdctrls/Label.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -17,7 +18,7 @@
 namespace qv {
 
 bool SkipGraphicChildren = false;
-TSkBoundLabel::TLabelFactory TSkBoundLabel::LabelFactory;
+TSkBoundLabel::TLabelFactory TSkBoundLabel::LabelFactory = nullptr;
 
 bool ClassCodeHasNoHot(int Code) {
   // Codes 256 and above always show the hot look; none below is listed here.
@@ -544,6 +545,7 @@ void TSkBoundLabel::SetActive(bool Value) {
   label_->SetCaption(caption_);
   label_->SetVisible(owner->Visible() || owner->ComponentState().Contains(csDesigning));
   label_->SetEnabled(owner->Enabled());
+  ApplyLayoutAlignment();
   AlignLabel();
 }
 
@@ -564,7 +566,15 @@ void TSkBoundLabel::SetMaxWidth(int Value) {
 
 void TSkBoundLabel::SetLayout(TSkCaptionLayout Value) {
   layout_ = Value;
+  ApplyLayoutAlignment();
   if (label_) AlignLabel();
+}
+
+// The label's text lines up with the control: right-justified beside it,
+// otherwise as it sits above it.
+void TSkBoundLabel::ApplyLayoutAlignment() {
+  static const TAlignment kByLayout[4] = {taRightJustify, taLeftJustify, taCenter, taRightJustify};
+  if (auto* l = dynamic_cast<TCustomLabel*>(label_)) l->SetAlignment(kByLayout[int(layout_) & 3]);
 }
 
 TFont* TSkBoundLabel::Font() {
@@ -583,6 +593,7 @@ void TSkBoundLabel::SetFont(TFont* Value) {
 void TSkBoundLabel::AlignLabel() {
   TControl* owner = skinData_ ? skinData_->OwnerControl : nullptr;
   if (!label_ || !owner || !label_->Visible()) return;
+  if (auto* l = dynamic_cast<TCustomLabel*>(label_)) l->SetAutoSize(true);
   TSkLabelPlace p = PlaceBoundLabel(layout_, indent_, maxWidth_, owner->BoundsRect(),
                                     SIZE{label_->Width(), label_->Height()});
   label_->SetBounds(p.Left, p.Top, p.Width < 0 ? label_->Width() : p.Width,

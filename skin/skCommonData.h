@@ -110,7 +110,9 @@ class TSkBoundLabel : public TPersistent {
  public:
   explicit TSkBoundLabel(TSkCommonData* SkinData);
   ~TSkBoundLabel() override;
-  using TLabelFactory = std::function<TControl*(TSkBoundLabel* Bound, TControl* Owner)>;
+  // A plain function pointer: constant-initialised, so the label unit may set
+  // it from its own start-up code whatever the order of start-up.
+  using TLabelFactory = TControl* (*)(TSkBoundLabel* Bound, TControl* Owner);
   static TLabelFactory LabelFactory;
 
   bool Active() const { return label_ != nullptr; }
@@ -128,8 +130,11 @@ class TSkBoundLabel : public TPersistent {
   TControl* Label() const { return label_; }
   // Places the label beside the control (after the control moved, resized or changed).
   void AlignLabel();
+  // The label control was freed by someone else: forget it without freeing again.
+  void LabelGone() { label_ = nullptr; }
 
  private:
+  void ApplyLayoutAlignment();
   int maxWidth_ = 0;
   std::string caption_;
   TSkCaptionLayout layout_ = sclLeft;

@@ -223,6 +223,10 @@ void BroadcastToForm(TCustomForm* f, TMessage& Message) {
     f->Perform(Message.Msg, Message.WParam, Message.LParam);
   if (alive.expired()) return;
   SkinBroadcast(f, Message);
+  // An MDI frame's client window is no control of the form; whoever skins
+  // it (the MDI support subclasses it) hears the announcement there.
+  if (alive.expired() || f->FormStyle() != fsMDIForm) return;
+  if (HWND client = f->ClientHandle()) SendMessage(client, Message.Msg, Message.WParam, Message.LParam);
 }
 }  // namespace
 

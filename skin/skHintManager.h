@@ -98,6 +98,10 @@ class TSkHintManager : public TComponent {
 // The manager the hint windows read; null for the standard and no-hint styles.
 extern TSkHintManager* ActiveHintManager;
 
+// The hint's rectangle for the mouse at P with its tail in Quadrant, flipped
+// to stay inside Screen (the virtual screen's edges); Quadrant follows a flip.
+RECT PlaceHintRect(POINT P, int w, int h, TSkMousePosition& Quadrant, const RECT& Screen);
+
 class TSkCustomHintWindow : public THintWindow {
  public:
   explicit TSkCustomHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}

@@ -130,6 +130,23 @@ void TSkCustomHintWindow::GetMousePosition(POINT& P) {
   GetCursorPos(&P);
 }
 
+RECT PlaceHintRect(POINT P, int w, int h, TSkMousePosition& Quadrant, const RECT& Screen) {
+  RECT R{P.x, P.y, P.x + w, P.y + h};
+  bool top = Quadrant == mpLeftTop || Quadrant == mpRightTop;
+  bool left = Quadrant == mpLeftTop || Quadrant == mpLeftBottom;
+  if (!top) OffsetRect(&R, 0, -h);
+  if (!left) OffsetRect(&R, -w, 0);
+  // The screen's edges, not its sizes: a virtual desktop may start anywhere.
+  bool fired = false;
+  if (Screen.bottom < R.bottom) R.top = P.y - h, top = false, fired = true;
+  if (Screen.top > R.top) R.top = P.y, top = true, fired = true;
+  if (Screen.right < R.left + w) R.left = P.x - w, left = false, fired = true;
+  if (Screen.left > R.left) R.left = P.x, left = true, fired = true;
+  if (fired) Quadrant = top ? (left ? mpLeftTop : mpRightTop) : (left ? mpLeftBottom : mpRightBottom);
+  R.right = R.left + w, R.bottom = R.top + h;
+  return R;
+}
+
 void TSkCustomHintWindow::ActivateHint(RECT Rect, const std::string& Hint) {
   // Pending paints reach the screen before it is captured; a handler run
   // meanwhile may drop this very window (a new hint style).
@@ -145,22 +162,11 @@ void TSkCustomHintWindow::ActivateHint(RECT Rect, const std::string& Hint) {
   else
     GetMousePosition(P);
   const int w = Rect.right - Rect.left, h = Rect.bottom - Rect.top;
-  RECT R{P.x, P.y, P.x + w, P.y + h};
   TailQuadrant = ActiveHintManager->DefaultMousePos;
-  bool top = TailQuadrant == mpLeftTop || TailQuadrant == mpRightTop;
-  bool left = TailQuadrant == mpLeftTop || TailQuadrant == mpLeftBottom;
-  if (!top) OffsetRect(&R, 0, -h);
-  if (!left) OffsetRect(&R, -w, 0);
-  // The virtual screen's edges are its origin plus its size.
-  const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  bool fired = false;
-  if (vy + vh < R.bottom) R.top = P.y - h, top = false, fired = true;
-  if (vy > R.top) R.top = P.y, top = true, fired = true;
-  if (vx + vw < R.left + w) R.left = P.x - w, left = false, fired = true;
-  if (vx > R.left) R.left = P.x, left = true, fired = true;
-  if (fired) TailQuadrant = top ? (left ? mpLeftTop : mpRightTop) : (left ? mpLeftBottom : mpRightBottom);
-  R.right = R.left + w, R.bottom = R.top + h;
+  const RECT screenRect{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                        GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const RECT R = PlaceHintRect(P, w, h, TailQuadrant, screenRect);
   // The screen under the hint is captured once, before the hint shows, so a
   // repaint never composes the hint over its own picture.
   if (HandleAllocated() && IsWindowVisible(WindowHandle())) ShowWindow(WindowHandle(), SW_HIDE);

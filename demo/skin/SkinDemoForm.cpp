@@ -70,6 +70,7 @@ TSkinDemoForm::TSkinDemoForm(TComponent* AOwner, const std::string& SkinDirector
     b->OnClick = [this, i](TObject*) { UseHintStyle(int(i)); };
     HintButtons.push_back(b);
   }
+  AddSkinnedControls();
   UseSkin(true);
 }
 

@@ -11,6 +11,14 @@
 #include "skin/skHintManager.h"
 #include "skin/skinManager.h"
 
+namespace qv {
+class TSkPanel;
+class TSkEdit;
+class TSkSpinEdit;
+class TSkCustomComboEdit;
+class TSkSpeedButton;
+}  // namespace qv
+
 namespace qv::demo {
 
 // The main window's hint manager as the catalogue configures it.
@@ -30,12 +38,21 @@ class TSkinDemoForm : public TForm {
   std::vector<TSkDemoButton*> HintButtons;
   TSkDemoBox* Box = nullptr;
   TSkDemoCheck* Check = nullptr;
+  // The skinned class-library controls.
+  TSkPanel* ControlsPanel = nullptr;
+  TSkEdit* Edit = nullptr;
+  TSkSpinEdit* Spin = nullptr;
+  TSkCustomComboEdit* ButtonEdit = nullptr;
+  TSkSpeedButton* Speed = nullptr;
 
   void UseSkin(bool On);
   void TurnHue();
   // Hint style by index: the presets, then the catalogue's configuration.
   void UseHintStyle(int Index);
   static const std::vector<std::string>& HintStyleNames();
+
+ private:
+  void AddSkinnedControls();
 };
 
 }  // namespace qv::demo

@@ -2,6 +2,10 @@
 // manager: queries answered and read back, commands that must not reach or
 // create anything, broadcasts that stop at a dying child, section names and
 // the bound label's place.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "SkinTestSupport.h"
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
@@ -140,6 +144,50 @@ TEST_F(Commands, BroadcastReachesEveryFormAndStopsAtADyingChild) {
   SkinBroadcast(form, m);
   EXPECT_TRUE(later->Commands.empty());
   delete first;
+}
+
+// Who heard the broadcast, in order: the MDI client is watched through a
+// subclassed window procedure, as the MDI skinning support would hook it.
+std::vector<std::string> Heard;
+WNDPROC OldClientProc = nullptr;
+LRESULT WatchClient(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == SM_SKINCMD) Heard.push_back("client");
+  return CallWindowProc(OldClientProc, h, msg, w, l);
+}
+
+TEST_F(Commands, BroadcastReachesTheMdiClientAndTheMdiChildren) {
+  TForm* frame = nullptr;
+  Application->CreateForm(frame);  // the main form: MDI children live in its client
+  ASSERT_EQ(Application->MainForm(), frame);
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBounds(0, 0, 400, 300);
+  auto* bar = new SkinnedProbe(frame);
+  bar->SetParent(frame);
+  bar->SetAlign(alTop);
+  frame->Show();
+  backend.Pump();
+  // A child owned by its frame, not by the application: the screen's list reaches it.
+  auto* kid = new TForm(frame);
+  kid->SetFormStyle(fsMDIChild);
+  kid->SetBounds(10, 10, 150, 100);
+  auto* inside = new SkinnedProbe(kid);
+  inside->SetParent(kid);
+  kid->Show();
+  backend.Pump();
+  HWND client = frame->ClientHandle();
+  ASSERT_TRUE(client);
+  Heard.clear();
+  OldClientProc = WNDPROC(SetWindowLongPtr(client, GWLP_WNDPROC, LONG_PTR(&WatchClient)));
+  bar->Commands.clear();
+  inside->Commands.clear();
+  TMessage m{SM_SKINCMD, MakeSkinWParam(AC_BGCHANGED), 0, 0};
+  BroadcastToForms(m);
+  EXPECT_EQ(std::count(bar->Commands.begin(), bar->Commands.end(), AC_BGCHANGED), 1);
+  EXPECT_EQ(std::count(inside->Commands.begin(), inside->Commands.end(), AC_BGCHANGED), 1);
+  EXPECT_EQ(Heard.size(), 1u);  // once, though the frame is reached twice (application and screen)
+  SetWindowLongPtr(client, GWLP_WNDPROC, LONG_PTR(OldClientProc));
+  delete frame;
+  Application->ProcessMessages();
 }
 
 TEST_F(Commands, SectionNamesAndDefaults) {

@@ -10,6 +10,7 @@
 #include "classlib/controls/Forms.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Window.h"
+#include "skin/skBlend.h"
 #include "skin/skGradient.h"
 #include "skin/skHintManager.h"
 
@@ -262,6 +263,69 @@ TEST_F(Hints, DestroyedManagerLeavesNoHook) {
   EXPECT_FALSE(bool(Application->OnShowHint));
   EXPECT_FALSE(bool(Application->HintWindowClass));
   ShowHintAt(200, 200);  // a hint after the manager is gone must not reach it
+}
+
+// A desktop whose left monitor lies at negative coordinates: the hint keeps
+// to the desktop's edges, not to its width and height taken as edges.
+TEST(HintPlacement, FollowsTheEdgesOfAVirtualScreenAwayFromTheOrigin) {
+  const RECT desk{-1280, -200, 640, 480};
+  TSkMousePosition q = mpLeftTop;
+  RECT r = PlaceHintRect(POINT{-1275, -195}, 100, 60, q, desk);  // near the far top-left corner
+  EXPECT_EQ(q, mpLeftTop);
+  EXPECT_EQ(r, (RECT{-1275, -195, -1175, -135}));
+  q = mpLeftTop;
+  r = PlaceHintRect(POINT{630, 470}, 100, 60, q, desk);  // near the bottom-right corner
+  EXPECT_EQ(q, mpRightBottom);
+  EXPECT_EQ(r, (RECT{530, 410, 630, 470}));
+  q = mpRightBottom;
+  r = PlaceHintRect(POINT{-1250, 300}, 100, 60, q, desk);  // would start left of the desktop
+  EXPECT_EQ(q, mpLeftBottom);
+  EXPECT_EQ(r.left, -1250);
+  EXPECT_GE(r.left, desk.left);
+  EXPECT_LE(r.bottom, desk.bottom);
+}
+
+// A texture under a gradient is mixed over the whole body, its last column too.
+TEST_F(Hints, TexturedGradientBodyReachesTheLastColumn) {
+  manager = new TSkHintManager(form);
+  manager->AfterConstruction();
+  manager->SetPredefinitions(shCustom);
+  TSkHintKind* k = manager->HintKind();
+  k->SetStyle(hsSimply);
+  k->Transparency = 0;
+  TBitmap tex(4, 4, pf24bit);
+  tex.Canvas()->Brush()->SetColor(clRed);
+  tex.Canvas()->FillRect(RECT{0, 0, 4, 4});
+  k->Texture()->SetGraphic(&tex);
+  k->GradientData = "65280;65280;100;0;0";  // all green
+  k->TexturePercent = 50, k->GradientPercent = 50;
+  TSkSimplyHintWindow w(nullptr);
+  w.SetBounds(0, 0, 40, 20);
+  std::unique_ptr<TBitmap> B(CreateBmp24BySize(40, 20));
+  w.PaintBG(B.get(), RECT{0, 0, 40, 20});
+  const TColor mixed = Px(B.get(), 0, 10);
+  EXPECT_NE(mixed, clRed);
+  EXPECT_NE(mixed, clLime);
+  for (int y = 0; y < 20; ++y) EXPECT_EQ(Px(B.get(), 39, y), mixed) << y;
+}
+
+// Balloons and ellipses with no body to speak of: no bubbles, no elliptic
+// room, and no division by a zero size (the sanitizers watch the conversions).
+TEST_F(Hints, BalloonWithAnEmptyBodyDrawsNoBubbles) {
+  manager = new TSkHintManager(form);
+  manager->AfterConstruction();
+  manager->SetPredefinitions(shBalloon);
+  manager->ApplyPredefinitions();
+  TSkHintKind* k = manager->HintKind();
+  TSkBalloonHintWindow w(nullptr);
+  w.TailQuadrant = mpLeftTop;
+  w.SetBounds(0, 0, 60, k->ExOffset + k->ShadowSize());  // the body is 0 high
+  for (int b = 1; b <= w.BubbleCount; ++b) EXPECT_EQ(w.BubbleRect(b, k->ShadowSize()), (RECT{0, 0, 0, 0}));
+  w.BubbleDivisor = 0;
+  w.SetBounds(0, 0, 60, 80);
+  EXPECT_EQ(w.BubbleRect(1, k->ShadowSize()), (RECT{0, 0, 0, 0}));
+  std::unique_ptr<TBitmap> m(w.CreateMask());
+  EXPECT_EQ(m->Width(), 60);
 }
 
 }  // namespace

@@ -1,0 +1,147 @@
+// The tree view window class ("SysTreeView32"): its styles, TVM_* messages,
+// TVN_* notifications and the records they carry. Items are addressed by
+// HTREEITEM handles that are checked on use: a deleted item's handle is a
+// failure result, never a crash.
+#pragma once
+#include "platform/comctl/CommCtrl.h"
+
+namespace qv {
+
+struct TREEITEM__ {
+  int unused;
+};
+using HTREEITEM = TREEITEM__*;
+
+inline HTREEITEM const TVI_ROOT = reinterpret_cast<HTREEITEM>(intptr_t(-0x10000));
+inline HTREEITEM const TVI_FIRST = reinterpret_cast<HTREEITEM>(intptr_t(-0xFFFF));
+inline HTREEITEM const TVI_LAST = reinterpret_cast<HTREEITEM>(intptr_t(-0xFFFE));
+inline HTREEITEM const TVI_SORT = reinterpret_cast<HTREEITEM>(intptr_t(-0xFFFD));
+
+constexpr DWORD TVS_HASBUTTONS = 0x1, TVS_HASLINES = 0x2, TVS_LINESATROOT = 0x4, TVS_EDITLABELS = 0x8,
+                TVS_DISABLEDRAGDROP = 0x10, TVS_SHOWSELALWAYS = 0x20, TVS_RTLREADING = 0x40,
+                TVS_NOTOOLTIPS = 0x80, TVS_CHECKBOXES = 0x100, TVS_TRACKSELECT = 0x200,
+                TVS_SINGLEEXPAND = 0x400, TVS_INFOTIP = 0x800, TVS_FULLROWSELECT = 0x1000,
+                TVS_NOSCROLL = 0x2000, TVS_NONEVENHEIGHT = 0x4000, TVS_NOHSCROLL = 0x8000;
+
+constexpr UINT TV_FIRST = 0x1100;
+constexpr UINT TVM_INSERTITEMW = TV_FIRST + 50, TVM_DELETEITEM = TV_FIRST + 1, TVM_EXPAND = TV_FIRST + 2,
+               TVM_GETITEMRECT = TV_FIRST + 4, TVM_GETCOUNT = TV_FIRST + 5, TVM_GETINDENT = TV_FIRST + 6,
+               TVM_SETINDENT = TV_FIRST + 7, TVM_GETIMAGELIST = TV_FIRST + 8, TVM_SETIMAGELIST = TV_FIRST + 9,
+               TVM_GETNEXTITEM = TV_FIRST + 10, TVM_SELECTITEM = TV_FIRST + 11,
+               TVM_GETEDITCONTROL = TV_FIRST + 15, TVM_GETVISIBLECOUNT = TV_FIRST + 16,
+               TVM_HITTEST = TV_FIRST + 17, TVM_SORTCHILDREN = TV_FIRST + 19,
+               TVM_ENSUREVISIBLE = TV_FIRST + 20, TVM_SORTCHILDRENCB = TV_FIRST + 21,
+               TVM_ENDEDITLABELNOW = TV_FIRST + 22, TVM_SETITEMHEIGHT = TV_FIRST + 27,
+               TVM_GETITEMHEIGHT = TV_FIRST + 28, TVM_SETBKCOLOR = TV_FIRST + 29,
+               TVM_SETTEXTCOLOR = TV_FIRST + 30, TVM_GETBKCOLOR = TV_FIRST + 31,
+               TVM_GETTEXTCOLOR = TV_FIRST + 32, TVM_GETITEMSTATE = TV_FIRST + 39,
+               TVM_GETITEMW = TV_FIRST + 62, TVM_SETITEMW = TV_FIRST + 63, TVM_EDITLABELW = TV_FIRST + 65;
+constexpr UINT TVM_INSERTITEM = TVM_INSERTITEMW, TVM_GETITEM = TVM_GETITEMW, TVM_SETITEM = TVM_SETITEMW,
+               TVM_EDITLABEL = TVM_EDITLABELW;
+
+constexpr UINT TVN_FIRST = UINT(-400);
+constexpr UINT TVN_SELCHANGINGW = TVN_FIRST - 50, TVN_SELCHANGEDW = TVN_FIRST - 51,
+               TVN_GETDISPINFOW = TVN_FIRST - 52, TVN_SETDISPINFOW = TVN_FIRST - 53,
+               TVN_ITEMEXPANDINGW = TVN_FIRST - 54, TVN_ITEMEXPANDEDW = TVN_FIRST - 55,
+               TVN_BEGINDRAGW = TVN_FIRST - 56, TVN_BEGINRDRAGW = TVN_FIRST - 57,
+               TVN_DELETEITEMW = TVN_FIRST - 58, TVN_BEGINLABELEDITW = TVN_FIRST - 59,
+               TVN_ENDLABELEDITW = TVN_FIRST - 60, TVN_KEYDOWN = TVN_FIRST - 12,
+               TVN_ITEMCHANGINGW = TVN_FIRST - 17, TVN_ITEMCHANGEDW = TVN_FIRST - 19;
+constexpr UINT TVN_SELCHANGING = TVN_SELCHANGINGW, TVN_SELCHANGED = TVN_SELCHANGEDW,
+               TVN_GETDISPINFO = TVN_GETDISPINFOW, TVN_ITEMEXPANDING = TVN_ITEMEXPANDINGW,
+               TVN_ITEMEXPANDED = TVN_ITEMEXPANDEDW, TVN_BEGINDRAG = TVN_BEGINDRAGW,
+               TVN_BEGINRDRAG = TVN_BEGINRDRAGW, TVN_DELETEITEM = TVN_DELETEITEMW,
+               TVN_BEGINLABELEDIT = TVN_BEGINLABELEDITW, TVN_ENDLABELEDIT = TVN_ENDLABELEDITW,
+               TVN_ITEMCHANGING = TVN_ITEMCHANGINGW, TVN_ITEMCHANGED = TVN_ITEMCHANGEDW;
+
+constexpr UINT TVIF_TEXT = 0x1, TVIF_IMAGE = 0x2, TVIF_PARAM = 0x4, TVIF_STATE = 0x8, TVIF_HANDLE = 0x10,
+               TVIF_SELECTEDIMAGE = 0x20, TVIF_CHILDREN = 0x40, TVIF_INTEGRAL = 0x80,
+               TVIF_DI_SETITEM = 0x1000;
+constexpr UINT TVIS_SELECTED = 0x2, TVIS_CUT = 0x4, TVIS_DROPHILITED = 0x8, TVIS_BOLD = 0x10,
+               TVIS_EXPANDED = 0x20, TVIS_EXPANDEDONCE = 0x40, TVIS_EXPANDPARTIAL = 0x80,
+               TVIS_OVERLAYMASK = 0xF00, TVIS_STATEIMAGEMASK = 0xF000, TVIS_USERMASK = 0xF000;
+constexpr UINT TVE_COLLAPSE = 0x1, TVE_EXPAND = 0x2, TVE_TOGGLE = 0x3, TVE_EXPANDPARTIAL = 0x4000,
+               TVE_COLLAPSERESET = 0x8000;
+constexpr UINT TVGN_ROOT = 0x0, TVGN_NEXT = 0x1, TVGN_PREVIOUS = 0x2, TVGN_PARENT = 0x3, TVGN_CHILD = 0x4,
+               TVGN_FIRSTVISIBLE = 0x5, TVGN_NEXTVISIBLE = 0x6, TVGN_PREVIOUSVISIBLE = 0x7,
+               TVGN_DROPHILITE = 0x8, TVGN_CARET = 0x9, TVGN_LASTVISIBLE = 0xA;
+constexpr UINT TVC_UNKNOWN = 0x0, TVC_BYMOUSE = 0x1, TVC_BYKEYBOARD = 0x2;
+constexpr UINT TVHT_NOWHERE = 0x1, TVHT_ONITEMICON = 0x2, TVHT_ONITEMLABEL = 0x4, TVHT_ONITEMINDENT = 0x8,
+               TVHT_ONITEMBUTTON = 0x10, TVHT_ONITEMRIGHT = 0x20, TVHT_ONITEMSTATEICON = 0x40,
+               TVHT_ONITEM = TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON, TVHT_ABOVE = 0x100,
+               TVHT_BELOW = 0x200, TVHT_TORIGHT = 0x400, TVHT_TOLEFT = 0x800;
+constexpr WPARAM TVSIL_NORMAL = 0, TVSIL_STATE = 2;
+
+struct TVITEMW {
+  UINT mask = 0;
+  HTREEITEM hItem = nullptr;
+  UINT state = 0;
+  UINT stateMask = 0;
+  char16_t* pszText = nullptr;
+  int cchTextMax = 0;
+  int iImage = 0;
+  int iSelectedImage = 0;
+  int cChildren = 0;
+  LPARAM lParam = 0;
+};
+using TVITEM = TVITEMW;
+
+struct TVINSERTSTRUCTW {
+  HTREEITEM hParent = nullptr;
+  HTREEITEM hInsertAfter = nullptr;
+  TVITEMW item;
+};
+using TVINSERTSTRUCT = TVINSERTSTRUCTW;
+
+struct NMTREEVIEWW {
+  NMHDR hdr;
+  UINT action = 0;
+  TVITEMW itemOld;
+  TVITEMW itemNew;
+  POINT ptDrag;
+};
+using NMTREEVIEW = NMTREEVIEWW;
+
+struct NMTVDISPINFOW {
+  NMHDR hdr;
+  TVITEMW item;
+};
+using NMTVDISPINFO = NMTVDISPINFOW;
+
+struct NMTVKEYDOWN {
+  NMHDR hdr;
+  WORD wVKey = 0;
+  UINT flags = 0;
+};
+
+// A check box or state image changed (TVN_ITEMCHANGING answers nonzero to refuse).
+struct NMTVITEMCHANGE {
+  NMHDR hdr;
+  UINT uChanged = 0;
+  HTREEITEM hItem = nullptr;
+  UINT uStateNew = 0;
+  UINT uStateOld = 0;
+  LPARAM lParam = 0;
+};
+
+struct NMTVCUSTOMDRAW {
+  NMCUSTOMDRAW nmcd;
+  COLORREF clrText = 0;
+  COLORREF clrTextBk = 0;
+  int iLevel = 0;
+};
+
+struct TVHITTESTINFO {
+  POINT pt;
+  UINT flags = 0;
+  HTREEITEM hItem = nullptr;
+};
+
+using PFNTVCOMPARE = int (*)(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
+struct TVSORTCB {
+  HTREEITEM hParent = nullptr;
+  PFNTVCOMPARE lpfnCompare = nullptr;
+  LPARAM lParam = 0;
+};
+
+}  // namespace qv

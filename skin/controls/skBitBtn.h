@@ -1,0 +1,120 @@
+// TSkBitBtn: the bit button with skin data. Without a skin it is the class
+// library's bit button in every message; under a skin it paints its section
+// and border mask into a cache, cuts its window region from the mask, lays
+// out glyph and caption by Alignment, and fades between its states.
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "classlib/stdctrls/BitBtn.h"
+#include "skin/skCommonData.h"
+#include "skin/skConst.h"
+
+namespace qv {
+
+class TCustomImageList;
+class TSkFadeTimer;
+
+// Where the glyph's top-left corner and the caption's box go in a client
+// area of Client (origin 0, 0); the button's own values feed it.
+struct TSkBtnLayoutInput {
+  SIZE Client{0, 0};
+  SIZE Glyph{0, 0};  // 0 x 0 = no glyph
+  SIZE Text{0, 0};   // 0 x 0 = no caption
+  TButtonLayout Layout = blGlyphLeft;
+  TAlignment Alignment = taCenter;
+  int Margin = -1, Spacing = 4;
+  bool Down = false;
+};
+struct TSkBtnLayout {
+  POINT Glyph{0, 0};
+  RECT Text{0, 0, 0, 0};
+  int Margin = 0, Spacing = 0;  // as the rules resolved them
+};
+TSkBtnLayout CalcBtnLayout(const TSkBtnLayoutInput& In);
+
+using TBmpPaintEvent = std::function<void(TObject* Sender, TBitmap* Bmp)>;
+
+class TSkBitBtn : public TBitBtn {
+ public:
+  explicit TSkBitBtn(TComponent* AOwner);
+  ~TSkBitBtn() override;
+  void AfterConstruction() override;
+  void Loaded() override;
+
+  std::unique_ptr<TSkCommonData> SkinData;
+  int FocusMargin = 1;
+  TSkDisabledKind DisabledKind() const { return disabledKind_; }
+  void SetDisabledKind(TSkDisabledKind Value);
+  TSkDisabledGlyphKind DisabledGlyphKind() const { return disabledGlyphKind_; }
+  void SetDisabledGlyphKind(TSkDisabledGlyphKind Value);
+  bool Grayed() const { return grayed_; }
+  void SetGrayed(bool Value);
+  int Blend() const { return blend_; }
+  void SetBlend(int Value);  // a percent, held to 0..100
+  int TextOffset() const { return textOffset_; }
+  void SetTextOffset(int Value);
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int Value);
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* Value);
+  bool ShowCaption() const { return showCaption_; }
+  void SetShowCaption(bool Value);
+  bool ShowFocus() const { return showFocus_; }
+  void SetShowFocus(bool Value);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment Value);
+  TAlignment TextAlignment() const { return textAlignment_; }
+  void SetTextAlignment(TAlignment Value);
+  bool DrawOverBorder() const { return drawOverBorder_; }
+  void SetDrawOverBorder(bool Value);
+  // True also while held down by the mouse or Space.
+  bool Down() const { return down_ || held_; }
+  void SetDown(bool Value);
+  TSkAnimatEvents AnimatEvents = TSkAnimatEvents{aeGlobalDef};
+  TNotifyEvent OnMouseEnter, OnMouseLeave;
+  TBmpPaintEvent OnPaint;
+
+  // 2 while down, 1 while active (mouse over, focused) or shown as default, else 0.
+  virtual int CurrentState();
+  // The layout of the current glyph and caption.
+  TSkBtnLayout Layout();
+  bool ShownAsDefault() const { return shownAsDefault_; }
+
+ protected:
+  void WndProc(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  bool Skinned();
+  bool HandleSkinCommand(TMessage& M);
+  void Changed();
+  void Fade(TSkAnimatEvent Event, int Direction);
+  void StopFade();
+  void PrepareCache();
+  void PaintCaption(TBitmap* Cache, const TSkBtnLayout& L);
+  void PaintGlyph(TBitmap* Cache, const TSkBtnLayout& L);
+  void SkinPaint(HDC DC);
+  SIZE GlyphSize();
+  SIZE TextSize(int GlyphWidth);
+  void ApplyRegion(HRGN Rgn);
+  void RemoveRegion();
+
+  int lastSpacing_ = -2;
+  bool pressed_ = false, held_ = false, regionChanged_ = true, hintsSaved_ = false, savedShowHint_ = true;
+  TSkDisabledKind disabledKind_{dkBlended};
+  TSkDisabledGlyphKind disabledGlyphKind_{dgBlended};
+  bool grayed_ = false;
+  int blend_ = 0, textOffset_ = 0, imageIndex_ = -1;
+  TCustomImageList* images_ = nullptr;
+  bool showCaption_ = true, showFocus_ = true, down_ = false, drawOverBorder_ = true;
+  TAlignment alignment_ = taCenter, textAlignment_ = taCenter;
+  TSkFadeTimer* fade_ = nullptr;
+  HRGN region_ = nullptr;
+  bool shownAsDefault_ = false;
+  POINT lastPos_{-1, -1};
+};
+
+}  // namespace qv

@@ -1,0 +1,43 @@
+// Shared steps of the skinned controls.
+#include "skin/controls/skCtrlHelpers.h"
+
+#include "classlib/controls/WinControl.h"
+#include "skin/skControlTree.h"
+#include "skin/skUtils.h"
+
+namespace qv {
+
+void BoundLabelUpkeep(TSkBoundLabel* Bound, TControl* Control, const TMessage& M) {
+  if (!Bound || !Bound->Label() || Control->ComponentState().Contains(csDestroying)) return;
+  switch (M.Msg) {
+    case CM_VISIBLECHANGED:
+      Bound->Label()->SetVisible(Control->Visible());
+      break;
+    case CM_ENABLEDCHANGED:
+      Bound->Label()->SetEnabled(Control->Enabled());
+      break;
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+    case CM_BIDIMODECHANGED:
+      break;
+    default:
+      return;
+  }
+  Bound->AlignLabel();
+}
+
+bool QueryPartlyHidden(TControl* Control) {
+  return Control->Parent() && QuerySkinCommand(Control->Parent(), AC_PARTLYHIDDEN);
+}
+
+bool BoundsInsideParent(TControl* Control) {
+  if (!Control->Parent()) return false;
+  return RectInRect(Control->Parent()->ClientRect(), Control->BoundsRect());
+}
+
+bool IsOwnManagerCommand(const TMessage& M, WORD Command, const TSkCommonData* Data) {
+  return M.Msg == SM_SKINCMD && M.WParamHi() == Command &&
+         M.LParam == reinterpret_cast<LPARAM>(Data->SkinManager());
+}
+
+}  // namespace qv

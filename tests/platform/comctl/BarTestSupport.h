@@ -1,0 +1,138 @@
+// Shared fixture of the bar-control tests: a headless screen and a parent
+// window that logs the commands, notifications and scroll messages its
+// children send, and can be told how to answer a notification.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/SystemColors.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/comctl/BarControls.h"
+#include "platform/controls/SystemControls.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
+#include "platform/window/Window.h"
+
+namespace qv::test {
+
+inline std::vector<std::string>& BarLog() {
+  static std::vector<std::string> log;
+  return log;
+}
+// Answers a WM_NOTIFY; the default answers 0.
+inline std::function<LRESULT(NMHDR*)>& BarNotifyAnswer() {
+  static std::function<LRESULT(NMHDR*)> f;
+  return f;
+}
+
+inline LRESULT BarParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  switch (m) {
+    case WM_COMMAND:
+      BarLog().push_back("command " + std::to_string(LOWORD(w)));
+      return 0;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      BarLog().push_back("scroll " + std::to_string(short(HIWORD(w))));
+      return 0;
+    case WM_NOTIFY: {
+      auto* n = reinterpret_cast<NMHDR*>(l);
+      std::string name = n->code == TBN_DROPDOWN        ? "dropdown"
+                         : n->code == TBN_HOTITEMCHANGE ? "hot"
+                         : n->code == TCN_SELCHANGING   ? "changing"
+                         : n->code == TCN_SELCHANGE     ? "change"
+                         : n->code == UDN_DELTAPOS      ? "delta"
+                         : n->code == RBN_HEIGHTCHANGE  ? "height"
+                                                        : std::to_string(int(n->code));
+      if (n->code == TBN_DROPDOWN) name += " " + std::to_string(reinterpret_cast<NMTOOLBARW*>(l)->iItem);
+      if (n->code == TBN_HOTITEMCHANGE)
+        name += " " + std::to_string(reinterpret_cast<NMTBHOTITEM*>(l)->idNew);
+      BarLog().push_back(name);
+      return BarNotifyAnswer() ? BarNotifyAnswer()(n) : 0;
+    }
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+class BarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSystemControls();
+    RegisterBarControls();
+    BarLog().clear();
+    BarNotifyAnswer() = nullptr;
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = BarParentProc;
+    wc.lpszClassName = u"QvBarParent";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
+    RegisterClassExW(&wc);
+    parent = CreateWindowExW(0, u"QvBarParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                             nullptr, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(parent);
+    backend.Pump();
+    UnregisterClassW(u"QvBarParent", nullptr);
+    BarNotifyAnswer() = nullptr;
+  }
+  HWND Make(LPCWSTR cls, DWORD style, RECT r, int id = 7) {
+    return CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.Width(), r.Height(),
+                           parent, reinterpret_cast<HMENU>(intptr_t(id)), nullptr, nullptr);
+  }
+  void Click(int x, int y) {
+    backend.Click(x, y);
+    backend.Pump();
+  }
+  uint32_t Pixel(int x, int y) {
+    backend.Pump();
+    return backend.Screenshot().At(x, y) & 0xFFFFFF;
+  }
+  int CountColour(RECT r, uint32_t colour) {
+    backend.Pump();
+    Surface shot = backend.Screenshot();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += (shot.At(x, y) & 0xFFFFFF) == colour;
+    return n;
+  }
+  // Pixels of text (anti-aliased: anything dark).
+  int CountDark(RECT r) {
+    backend.Pump();
+    Surface shot = backend.Screenshot();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        uint32_t c = shot.At(x, y);
+        n += ((c >> 16) & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && (c & 0xFF) < 100;
+      }
+    return n;
+  }
+  static uint32_t Sys(int index) {
+    COLORREF c = GetSysColor(index);
+    return PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)) & 0xFFFFFF;
+  }
+  static std::vector<std::string> TakeLog() {
+    auto l = BarLog();
+    BarLog().clear();
+    return l;
+  }
+  static std::vector<std::string> Without(std::vector<std::string> log, const std::string& prefix) {
+    std::erase_if(log, [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+    return log;
+  }
+
+  // For helpers outside the fixture.
+ public:
+  HWND parent_() const { return parent; }
+  HeadlessBackend& backend_() { return backend; }
+
+ protected:
+  HeadlessBackend backend{SIZE{640, 480}};
+  HWND parent = nullptr;
+};
+
+}  // namespace qv::test

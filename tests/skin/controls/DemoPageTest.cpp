@@ -1,0 +1,72 @@
+// The skin demo's skinned controls with the skin Harbour and without a skin:
+// the edits take the skin's border, the button of the edit with a button
+// keeps its glyph, and without the skin everything is plain again.
+#include <gtest/gtest.h>
+
+#include "classlib/controls/Application.h"
+#include "demo/skin/SkinDemoForm.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "skin/controls/skCustomComboEdit.h"
+#include "skin/controls/skEdit.h"
+#include "skin/controls/skPanel.h"
+#include "skin/controls/skSpinEdit.h"
+
+namespace qv::test {
+namespace {
+
+class DemoPage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = new demo::TSkinDemoForm(nullptr, QV_TEST_SKINS_DIR);
+    form->SetBorderStyle(bsNone);
+    form->Show();
+    backend.Pump();
+  }
+  void TearDown() override {
+    Application->CancelHint();
+    delete form;
+    Application->ProcessMessages();
+  }
+  // A pixel of the control's window (its border included).
+  uint32_t At(TControl* c, int x, int y) {
+    const POINT p = c->Parent()->ClientToScreen(POINT{c->Left() + x, c->Top() + y});
+    return backend.Screenshot().At(p.x, p.y) & 0xFFFFFF;
+  }
+  int GlyphInk(TControl* b) {
+    const Surface shot = backend.Screenshot();
+    int ink = 0;
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x) {
+        const POINT s = b->ClientToScreen(POINT{x, y});
+        ink += PixelR(shot.At(s.x, s.y)) < 80;
+      }
+    return ink;
+  }
+  HeadlessBackend backend{SIZE{700, 480}};
+  demo::TSkinDemoForm* form = nullptr;
+};
+
+TEST_F(DemoPage, SkinnedAndPlain) {
+  ASSERT_TRUE(form->Edit->SkinData()->Skinned(true));
+  const uint32_t skinnedEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  // A plain edit beside it gives the plain look to compare with.
+  auto* plain = new TEdit(form);
+  plain->SetParent(form);
+  plain->SetBounds(400, 290, 100, 21);
+  backend.Pump();
+  const uint32_t plainEdge = At(plain, plain->Width() / 2, 0);
+  EXPECT_NE(skinnedEdge, plainEdge);
+  EXPECT_EQ(At(form->Spin, form->Spin->Width() / 2, 0), skinnedEdge);
+  EXPECT_GT(GlyphInk(form->ButtonEdit->Button()), 3);  // the three dots
+  form->UseSkin(false);
+  backend.Pump();
+  EXPECT_FALSE(form->Edit->SkinData()->Skinned(true));
+  EXPECT_EQ(At(form->Edit, form->Edit->Width() / 2, 0), plainEdge);
+  EXPECT_GT(GlyphInk(form->ButtonEdit->Button()), 3);
+  // Stepping works the same either way.
+  form->Spin->UpClick(form->Spin);
+  EXPECT_EQ(form->Spin->Value(), 2048);
+}
+
+}  // namespace
+}  // namespace qv::test

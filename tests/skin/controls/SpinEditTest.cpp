@@ -1,0 +1,197 @@
+// The spin edit on a real form: reading and writing the value with the
+// catalogue's limits, stepping by keys, wheel and buttons (with the repeat
+// timing on the test clock), the typing rules and the visible arrows.
+#include <gtest/gtest.h>
+
+#include "classlib/controls/Application.h"
+#include "classlib/controls/Forms.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "skin/controls/skSpinEdit.h"
+
+namespace qv::test {
+namespace {
+
+class SpinEdit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(0, 0, 300, 200);
+    spin = new TSkSpinEdit(form);
+    spin->SetParent(form);
+    spin->SetBounds(10, 10, 120, 21);
+    spin->MinValue = 0, spin->MaxValue = 1073741824, spin->Increment = 1024;
+    form->Show();
+    backend.Pump();
+  }
+  void TearDown() override {
+    delete form;
+    Application->ProcessMessages();
+  }
+  POINT Screen(TControl* c, int x, int y) { return c->ClientToScreen(POINT{x, y}); }
+  HeadlessBackend backend{SIZE{640, 480}};
+  TForm* form = nullptr;
+  TSkSpinEdit* spin = nullptr;
+};
+
+TEST_F(SpinEdit, ValueReadsTheTextAndWritesItClamped) {
+  spin->SetText("");
+  EXPECT_EQ(spin->Value(), 0);
+  spin->SetText("abc");
+  EXPECT_EQ(spin->Value(), 0);
+  spin->SetText("2147483648");  // too large for 32 bits: reads as MinValue
+  EXPECT_EQ(spin->Value(), 0);
+  spin->SetText("2147483646");  // twice the limit reads unclamped
+  EXPECT_EQ(spin->Value(), 2147483646);
+  spin->SetValue(-5);
+  EXPECT_EQ(spin->Text(), "0");
+  spin->SetValue(1073741825);
+  EXPECT_EQ(spin->Text(), "1073741824");
+  spin->MinValue = spin->MaxValue = 0;  // no limits
+  spin->SetValue(-7);
+  EXPECT_EQ(spin->Text(), "-7");
+}
+
+TEST_F(SpinEdit, SteppingNeverWrapsPastThirtyTwoBits) {
+  spin->MinValue = spin->MaxValue = 0;
+  spin->SetText("2147483647");
+  spin->UpClick(spin);
+  EXPECT_EQ(spin->Text(), "2147483647");
+  spin->SetText("-2147483648");
+  spin->DownClick(spin);
+  EXPECT_EQ(spin->Text(), "-2147483648");
+  spin->MinValue = 0, spin->MaxValue = 1073741824;
+  spin->SetText("2147483647");
+  spin->UpClick(spin);
+  EXPECT_EQ(spin->Text(), "1073741824");  // clamped to the top, not wrapped to the bottom
+}
+
+TEST_F(SpinEdit, KeysAndWheelStep) {
+  spin->SetFocus();
+  spin->SetText("1000");
+  backend.KeyPress(VK_UP);
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 2024);
+  backend.KeyPress(VK_DOWN);
+  backend.KeyPress(VK_DOWN);
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 0);  // 1000 - 1024 clamps to the minimum
+  spin->SetText("1000");
+  const POINT p = Screen(spin, 20, 10);
+  backend.MouseMove(p.x, p.y);
+  backend.Wheel(120);
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 2024);
+  backend.Wheel(60);  // less than a notch: nothing
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 2024);
+  backend.Wheel(-240);
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 0);
+}
+
+TEST_F(SpinEdit, TypingRulesAndReadOnly) {
+  spin->SetFocus();
+  spin->SetText("");
+  backend.Beeps.clear();
+  backend.TypeText(u"12a-3");
+  backend.Pump();
+  EXPECT_EQ(spin->Text(), "123");
+  EXPECT_EQ(backend.Beeps.size(), 2u);  // the letter and the sign
+  spin->EditorEnabled = false;
+  backend.TypeText(u"4");
+  backend.Pump();
+  EXPECT_EQ(spin->Text(), "123");
+  spin->SelectAll();
+  SendMessageW(spin->Handle(), WM_CUT, 0, 0);  // no cutting either
+  EXPECT_EQ(spin->Text(), "123");
+  spin->EditorEnabled = true;
+  spin->SetReadOnly(true);
+  backend.Beeps.clear();
+  spin->UpClick(spin);
+  EXPECT_EQ(spin->Text(), "123");
+  EXPECT_EQ(backend.Beeps.size(), 1u);
+}
+
+TEST_F(SpinEdit, LeavingRewritesOnlyAnOutOfRangeNumber) {
+  auto* other = new TSkEdit(form);
+  other->SetParent(form);
+  other->SetBounds(10, 60, 80, 21);
+  spin->SetFocus();
+  spin->SetText("2147483646");
+  other->SetFocus();
+  backend.Pump();
+  EXPECT_EQ(spin->Text(), "1073741824");
+  spin->SetFocus();
+  spin->SetText("99999999999");  // not a 32-bit number: stays as typed
+  other->SetFocus();
+  backend.Pump();
+  EXPECT_EQ(spin->Text(), "99999999999");
+}
+
+TEST_F(SpinEdit, HeldButtonRepeatsAfterFourHundredThenEveryHundredMs) {
+  spin->SetText("0");
+  spin->Increment = 1;
+  TControl* up = spin->Button()->UpButton();
+  const POINT p = Screen(up, up->Width() / 2, up->Height() / 2);
+  backend.MouseMove(p.x, p.y);
+  backend.MouseDown();
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 1);  // at the press
+  backend.AdvanceClock(399);
+  EXPECT_EQ(spin->Value(), 1);
+  backend.AdvanceClock(2);
+  EXPECT_EQ(spin->Value(), 2);
+  backend.AdvanceClock(300);
+  EXPECT_EQ(spin->Value(), 5);
+  backend.MouseUp();
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 5);  // the release adds nothing
+  backend.AdvanceClock(500);
+  EXPECT_EQ(spin->Value(), 5);
+  // The down button, one click.
+  TControl* down = spin->Button()->DownButton();
+  const POINT d = Screen(down, down->Width() / 2, down->Height() / 2);
+  backend.Click(d.x, d.y);
+  backend.Pump();
+  EXPECT_EQ(spin->Value(), 4);
+}
+
+TEST_F(SpinEdit, ButtonsSitInsideTheRightEdgeWithVisibleArrows) {
+  TSkSpinButton* bar = spin->Button();
+  EXPECT_EQ(bar->Width(), 18);
+  EXPECT_EQ(bar->Left(), spin->Width() - 18 - 4);
+  EXPECT_EQ(bar->UpButton()->Height() + bar->DownButton()->Height(), bar->Height());
+  // The arrow's tip pixel in the up glyph is dark and drawn on screen.
+  const Surface shot = backend.Screenshot();
+  TControl* up = bar->UpButton();
+  int dark = 0;
+  for (int y = 0; y < up->Height(); ++y)
+    for (int x = 0; x < up->Width(); ++x) {
+      const POINT s = Screen(up, x, y);
+      const uint32_t px = shot.At(s.x, s.y);
+      dark += PixelR(px) < 60 && PixelG(px) < 60 && PixelB(px) < 60;
+    }
+  EXPECT_GE(dark, 9);  // the triangle, not only a frame line
+  EXPECT_GE(spin->Height(), spin->MinHeight());
+  spin->SetHeight(5);
+  backend.Pump();
+  EXPECT_EQ(spin->Height(), spin->MinHeight());
+}
+
+TEST_F(SpinEdit, AnswersTheSkinQueriesWithoutAManager) {
+  EXPECT_EQ(spin->Perform(SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0), 0);
+  TMessage q{SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0, 0};
+  spin->WindowProc(q);
+  EXPECT_EQ(q.LParam, 1);
+  TMessage q10{SM_SKINCMD, MakeSkinWParam(AC_PREPARING), 5, 0};
+  q10.LParam = 5;
+  spin->WindowProc(q10);
+  EXPECT_EQ(q10.LParam, 0);
+  EXPECT_FALSE(spin->SkinData()->Skinned());
+}
+
+}  // namespace
+}  // namespace qv::test
