@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "classlib/controls/Application.h"
 #include "classlib/controls/ControlMessages.h"
 #include "platform/DateFormat.h"
 #include "platform/Exception.h"
@@ -27,9 +28,29 @@ void TSkCustomDateEdit::Loaded() {
   UpdateFormat();
 }
 
+TSkCustomDateEdit::~TSkCustomDateEdit() {
+  Unhook();
+}
+
 void TSkCustomDateEdit::CreateWnd() {
   TSkCustomComboEdit::CreateWnd();
+  // A changed locale reaches the application window: follow its date order.
+  if (hookId_ < 0 && Application && !ComponentState().Contains(csDesigning))
+    hookId_ = Application->HookMainWindow([this](TMessage& M) {
+      if (M.Msg == WM_WININICHANGE) UpdateFormat();
+      return false;
+    });
   UpdateFormat();
+}
+
+void TSkCustomDateEdit::DestroyWnd() {
+  Unhook();
+  TSkCustomComboEdit::DestroyWnd();
+}
+
+void TSkCustomDateEdit::Unhook() {
+  if (hookId_ >= 0 && Application) Application->UnhookMainWindow(hookId_);
+  hookId_ = -1;
 }
 
 bool TSkCustomDateEdit::FourDigits() const {
@@ -181,7 +202,6 @@ void TSkCustomDateEdit::KeyPress(char16_t& Key) {
 
 void TSkCustomDateEdit::WndProc(TMessage& M) {
   if (M.Msg == CM_EXIT && CheckOnExit && !ComponentState().Contains(csDesigning)) CheckValidDate();
-  if (M.Msg == WM_WININICHANGE) UpdateFormat();
   if (M.Msg == SM_SKINCMD && M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager())) {
     const int cmd = M.WParamHi();
     if (cmd == AC_SKINLOADED || cmd == AC_SKINREMOVED || cmd == AC_SKINAPPLIED) {

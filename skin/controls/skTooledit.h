@@ -20,6 +20,7 @@ class TSkPopupCalendar;
 class TSkCustomDateEdit : public TSkCustomComboEdit {
  public:
   explicit TSkCustomDateEdit(TComponent* AOwner);
+  ~TSkCustomDateEdit() override;
   void Loaded() override;
 
   std::string DialogTitle = "Date select";
@@ -65,9 +66,12 @@ class TSkCustomDateEdit : public TSkCustomComboEdit {
   void KeyPress(char16_t& Key) override;
   void Change() override;
   void CreateWnd() override;
+  void DestroyWnd() override;
 
  private:
   void ClampToLimits();
+  void Unhook();
+  int hookId_ = -1;  // the application window's hook for locale changes
   // The open calendar's share of keys and skin commands.
   void PopupKeyDown(WORD& Key, TShiftState Shift);
   void PopupKeyPress(char16_t& Key);

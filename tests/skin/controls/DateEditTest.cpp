@@ -5,13 +5,16 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
+#include "classlib/stdctrls/MaskEdit.h"
 #include "platform/DateFormat.h"
 #include "platform/Exception.h"
 #include "platform/LocaleDates.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "skin/controls/skPopupClndr.h"
 #include "skin/controls/skTooledit.h"
+#include "skin/skMessages.h"
 
 namespace qv::test {
 namespace {
@@ -211,6 +214,70 @@ TEST_F(DateEdit, RefusedAndCancelledChoicesLeaveTheDate) {
   edit->SetReadOnly(true);
   edit->PopupDropDown();
   EXPECT_EQ(edit->Popup, nullptr);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(DateEdit, LocaleChangeReachesTheEditThroughTheApplication) {
+  edit->SetDate(EncodeDate(2024, 12, 25));
+  TLocaleDates l = TLocaleDates::English();
+  l.ShortDateFormat = "mm/dd/yyyy";
+  SetLocaleDates(l);
+  SendMessageW(Application->Handle(), WM_WININICHANGE, 0, 0);
+  EXPECT_EQ(edit->DateFormat(), "MM/DD/YYYY");
+  EXPECT_EQ(edit->Text(), "12/25/2024");
+  EXPECT_EQ(edit->GetDate(), EncodeDate(2024, 12, 25));
+  SetLocaleDates(TLocaleDates::English());
+  delete edit;  // its hook goes with it
+  edit = nullptr;
+  SendMessageW(Application->Handle(), WM_WININICHANGE, 0, 0);
+}
+
+TEST_F(DateEdit, UnskinnedLooksAsThePlainMaskEdit) {
+  auto* plain = new TMaskEdit(form);
+  plain->SetParent(form);
+  plain->SetBounds(20, 60, 120, 21);
+  plain->SetEditMask("!99/99/9999;1; ");
+  plain->SetText("07/12/2026");
+  edit->SetDate(EncodeDate(2026, 12, 7));
+  form->SetFocus();
+  backend.Pump();
+  const Surface shot = backend.Screenshot();
+  // The frame is the plain one; the text sits where the edit with a button puts
+  // it, so only its ink is compared.
+  const int textWidth = edit->Width() - edit->Button()->Width() - 4;
+  auto at = [&](TControl* c, int x, int y) {
+    const POINT p = form->ClientToScreen(POINT{c->Left() + x, c->Top() + y});
+    return shot.At(p.x, p.y) & 0xFFFFFF;
+  };
+  const int H = edit->Height();
+  for (int x = 0; x < textWidth; ++x)
+    for (int y : {0, 1, H - 2, H - 1}) ASSERT_EQ(at(edit, x, y), at(plain, x, y)) << x << "," << y;
+  for (int y = 0; y < H; ++y)
+    for (int x : {0, 1}) ASSERT_EQ(at(edit, x, y), at(plain, x, y)) << x << "," << y;
+  int inkEdit = 0, inkPlain = 0;
+  for (int y = 2; y < H - 2; ++y)
+    for (int x = 2; x < textWidth; ++x) {
+      inkEdit += PixelR(at(edit, x, y)) < 128;
+      inkPlain += PixelR(at(plain, x, y)) < 128;
+    }
+  EXPECT_GT(inkPlain, 20);
+  EXPECT_EQ(inkEdit, inkPlain);
+  // The skin queries are answered without a manager, by the calendar too.
+  TMessage q{SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0, 0};
+  edit->WindowProc(q);
+  EXPECT_EQ(q.LParam, 1);
+  edit->PopupDropDown();
+  ASSERT_NE(Popup(), nullptr);
+  TMessage q2{SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0, 0};
+  Popup()->Calendar()->WindowProc(q2);
+  EXPECT_EQ(q2.LParam, 1);
+  EXPECT_FALSE(Popup()->Calendar()->SkinData()->Skinned());
+  EXPECT_EQ(Popup()->Color(), clBtnFace);
 }
 
 }  // namespace
