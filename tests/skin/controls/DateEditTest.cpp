@@ -216,12 +216,6 @@ TEST_F(DateEdit, RefusedAndCancelledChoicesLeaveTheDate) {
   EXPECT_EQ(edit->Popup, nullptr);
 }
 
-}  // namespace
-}  // namespace qv::test
-
-namespace qv::test {
-namespace {
-
 TEST_F(DateEdit, LocaleChangeReachesTheEditThroughTheApplication) {
   edit->SetDate(EncodeDate(2024, 12, 25));
   TLocaleDates l = TLocaleDates::English();

@@ -9,6 +9,9 @@
 #include "platform/window/Input.h"
 #include "skin/controls/skDateUtils.h"
 #include "skin/controls/skMonthCalendar.h"
+#include "skin/controls/skPopupClndr.h"
+#include "skin/controls/skSpeedButton.h"
+#include "skin/controls/skTooledit.h"
 #include "skin/skColors.h"
 #include "tests/skin/TestSkins.h"
 #include "tests/skin/controls/BarsSkin.h"
@@ -235,6 +238,61 @@ TEST_F(MonthCalendar, CellsOnScreenUnskinnedAndSkinned) {
   const RECT empty = g->CellRect(0, 1);
   EXPECT_GT(CountIn(shot, g, empty, Rgb(clBlue)),
             (empty.right - empty.left) * (empty.bottom - empty.top) / 2);
+}
+
+TEST_F(MonthCalendar, TitleButtonsAndDoubleClickOnTheTitle) {
+  cal->SetCalendarDate(At(2024, 2, 29));
+  backend.Pump();
+  auto click = [&](TControl* c) {
+    const POINT p = c->ClientToScreen(POINT{c->Width() / 2, c->Height() / 2});
+    backend.Click(p.x, p.y);
+    backend.Pump();
+  };
+  EXPECT_EQ(cal->TitleBar()->Caption(), "February 2024");
+  EXPECT_EQ(cal->NavButton(0)->Caption(), "<<");
+  EXPECT_LT(cal->NavButton(1)->Left(), cal->NavButton(2)->Left());
+  click(cal->NavButton(3));  // ">>"
+  EXPECT_EQ(cal->CalendarDate(), At(2025, 2, 28));
+  click(cal->NavButton(2));  // ">"
+  EXPECT_EQ(cal->CalendarDate(), At(2025, 3, 28));
+  click(cal->NavButton(1));  // "<"
+  click(cal->NavButton(1));
+  EXPECT_EQ(cal->CalendarDate(), At(2025, 1, 28));
+  click(cal->NavButton(0));  // "<<"
+  EXPECT_EQ(cal->CalendarDate(), At(2024, 1, 28));
+  EXPECT_EQ(cal->TitleBar()->Caption(), "January 2024");
+  cal->TitleBar()->Perform(WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 5));
+  EXPECT_EQ(cal->CalendarDate(), Date());
+  cal->SetShowTitle(false);
+  EXPECT_FALSE(cal->TitleBar()->Visible());
+}
+
+TEST_F(MonthCalendar, TheEditHandsItsSettingsAndSkinToThePopup) {
+  LoadSkin();
+  auto* edit = new TSkDateEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(250, 20, 120, 21);
+  edit->SetCalendarHints({"Previous year", "Previous month", "Next month", "Next year", "extra"});
+  EXPECT_EQ(edit->CalendarHints().size(), 4u);
+  edit->SetWeekends({dowSaturday});
+  edit->SetWeekendColor(clBlue);
+  edit->SetStartOfWeek(dowWednesday);
+  backend.Pump();
+  edit->PopupDropDown();
+  TSkPopupCalendar* popup = edit->Calendar();
+  ASSERT_NE(popup, nullptr);
+  TSkMonthCalendar* c = popup->Calendar();
+  EXPECT_EQ(c->StartOfWeek(), dowWednesday);
+  EXPECT_TRUE(c->Weekends() == TDaysOfWeek{dowSaturday});
+  EXPECT_EQ(c->WeekendColor(), clBlue);
+  EXPECT_EQ(c->NavButton(3)->Hint(), "Next year");
+  EXPECT_EQ(c->CalendarDate(), Date());  // a blank edit opens on today
+  EXPECT_EQ(popup->Color(), manager->GetGlobalColor());
+  edit->SetStartOfWeek(dowFriday);  // an open popup follows
+  EXPECT_EQ(c->StartOfWeek(), dowFriday);
+  popup->Cancel();
+  Application->ProcessMessages();
+  EXPECT_EQ(edit->Popup, nullptr);
 }
 
 }  // namespace
