@@ -93,6 +93,34 @@ TEST_F(DateEdit, TypingThroughTheMaskAndTheExitCheck) {
   EXPECT_EQ(edit->GetDate(), EncodeDate(2020, 1, 1));
 }
 
+TEST_F(DateEdit, LeavingAnInvalidDateKeepsTheFocus) {
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(20, 60, 120, 21);
+  std::string reported;
+  Application->OnException = [&](TObject*, std::exception& e) {
+    if (auto* x = dynamic_cast<Exception*>(&e)) reported = x->Message;
+  };
+  edit->CheckOnExit = true;
+  edit->SetText("99/99/9999");
+  try {
+    other->SetFocus();
+    backend.Pump();
+  } catch (const EConvertError& e) {
+    reported = e.Message;
+  }
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported, "Invalid Date");
+  EXPECT_TRUE(edit->Focused());
+  // A readable date leaves freely, clamped to the limits.
+  edit->SetMinDate(EncodeDate(2030, 1, 1));
+  edit->SetText("01/01/2029");
+  other->SetFocus();
+  backend.Pump();
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(edit->GetDate(), EncodeDate(2030, 1, 1));
+}
+
 TEST_F(DateEdit, LimitsAndNullLimits) {
   edit->SetMinDate(EncodeDate(2020, 1, 1));
   EXPECT_EQ(edit->GetDate(), EncodeDate(2020, 1, 1));  // a blank edit is below every limit
