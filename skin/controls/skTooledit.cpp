@@ -18,6 +18,7 @@
 namespace qv {
 
 TSkCustomDateEdit::TSkCustomDateEdit(TComponent* AOwner) : TSkCustomComboEdit(AOwner) {
+  skinData_->ClassCode = 137;
   defaultGlyph_ = "BTN_DATE";
   SetMaxLength(10);
   format_ = DateFormatForLocale(FourDigits());
@@ -259,6 +260,7 @@ void TSkCustomDateEdit::PopupSkinCommand(TMessage& M) {
 }
 
 TSkDateEdit::TSkDateEdit(TComponent* AOwner) : TSkCustomDateEdit(AOwner) {
+  skinData_->ClassCode = 140;
   SetEditMask("!90/90/0000;1; ");
   UpdateFormat();
 }

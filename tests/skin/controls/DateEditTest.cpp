@@ -48,6 +48,8 @@ class DateEdit : public ::testing::Test {
 TEST_F(DateEdit, DateLivesInTheMaskedText) {
   EXPECT_EQ(edit->EditMask(), "!99/99/9999;1; ");
   EXPECT_EQ(edit->DateFormat(), "DD/MM/YYYY");
+  EXPECT_EQ(edit->SkinData()->ClassCode, 140);
+  EXPECT_EQ(edit->MaxLength(), 10);
   EXPECT_EQ(edit->GetDate(), 0.0);  // the blank mask
   edit->SetDate(EncodeDate(2024, 2, 29));
   EXPECT_EQ(edit->Text(), "29/02/2024");
