@@ -151,11 +151,15 @@ void TThread::Synchronize(TThread*, const TThreadMethod& Method) {
   req->method = Method;
   Enqueue(req);
   SyncQueue& q = TheQueue();
+  std::exception_ptr error;
   {
     std::unique_lock<std::mutex> lock(q.mutex);
     q.served.wait(lock, [&] { return req->done; });
+    // Taken out under the lock, so the exception lives and dies on this thread
+    // whenever the main thread lets go of the request.
+    error = std::move(req->error);
   }
-  if (req->error) std::rethrow_exception(req->error);
+  if (error) std::rethrow_exception(error);
 }
 
 void TThread::Queue(const TThreadMethod& Method) {
