@@ -6,13 +6,18 @@
 namespace qv::gallery {
 
 inline constexpr POINT kFormOrigin{16, 16};
-inline constexpr SIZE kFormClient{640, 446};
-
-// The upper part holds the controls; below it a splitter, the event log
+// The upper part holds the pages; below them a splitter, the event log
 // and the status panel, aligned to the bottom.
 inline constexpr int kStatusHeight = 20;
 inline constexpr int kLogHeight = 72;
 inline constexpr int kSplitterHeight = 4;
+// Where a page's client area starts in the form, and the room the tabs and
+// the page frame take around it.
+inline constexpr POINT kSheetOrigin{4, 24};
+inline constexpr int kPageChromeHeight = 28;
+inline constexpr SIZE kFormClient{640, 446 + kPageChromeHeight};
+
+// The standard controls, in coordinates of their page.
 
 inline constexpr RECT kTextGroup{8, 4, 208, 344};
 inline constexpr RECT kNameEdit{12, 36, 188, 57};  // inside kTextGroup

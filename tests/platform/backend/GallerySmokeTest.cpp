@@ -40,7 +40,10 @@ TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
   ASSERT_EQ(shot.Width, gallery::kFormClient.cx);
   ASSERT_GE(shot.Height, gallery::kFormClient.cy);
   int top = shot.Height - gallery::kFormClient.cy;  // the menu bar's rows, when drawn in the window
-  auto at = [&](int x, int y) { return shot.At(x, top + y); };
+  // The standard controls are placed on their page.
+  auto at = [&](int x, int y) {
+    return shot.At(gallery::kSheetOrigin.x + x, top + gallery::kSheetOrigin.y + y);
+  };
   EXPECT_TRUE(Near(at(212, 300), RGB(212, 208, 200), 0));
   const RECT& img = gallery::kImage;
   EXPECT_TRUE(Near(at((img.left + img.right) / 2, (img.top + img.bottom) / 2), gallery::kImageDisc, 0));
@@ -128,8 +131,8 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
   XWindowAttributes attrs{};
   int top = 0;
   auto circle = [&] {
-    return PixelOf(d, w, (gallery::kShape.left + gallery::kShape.right) / 2,
-                   top + (gallery::kShape.top + gallery::kShape.bottom) / 2);
+    return PixelOf(d, w, gallery::kSheetOrigin.x + (gallery::kShape.left + gallery::kShape.right) / 2,
+                   top + gallery::kSheetOrigin.y + (gallery::kShape.top + gallery::kShape.bottom) / 2);
   };
   bool shown = WaitFor([&] { return (w = FindTop(d, "Quirvane gallery")) != 0; });
   if (shown) {
@@ -140,7 +143,8 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
   EXPECT_TRUE(shown) << "the gallery never showed its blue circle";
   if (shown) {
     // A right click on the circle, as the server would deliver it.
-    int x = (gallery::kShape.left + gallery::kShape.right) / 2, y = top + gallery::kShape.top + 10;
+    int x = gallery::kSheetOrigin.x + (gallery::kShape.left + gallery::kShape.right) / 2,
+        y = top + gallery::kSheetOrigin.y + gallery::kShape.top + 10;
     int rootX = 0, rootY = 0;
     Window child;
     XTranslateCoordinates(d, w, DefaultRootWindow(d), x, y, &rootX, &rootY, &child);
