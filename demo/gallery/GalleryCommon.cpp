@@ -51,8 +51,8 @@ void TGalleryForm::BuildPages() {
 void TGalleryForm::BuildCommonPage() {
   BuildCommonBars();
   BuildCommonViews();
-  Progress = PlaceOn<TProgressBar>(this, CommonPage, RECT{464, 40, 624, 58});
-  Progress->SetPosition(60);
+  Progress = PlaceOn<TProgressBar>(this, CommonPage, kProgress);
+  Progress->SetPosition(kProgressPosition);
   CopiesEdit = PlaceOn<TEdit>(this, CommonPage, RECT{464, 66, 528, 87});
   Copies = PlaceOn<TUpDown>(this, CommonPage, RECT{528, 66, 544, 87});
   Copies->SetMin(1);
@@ -114,7 +114,7 @@ void TGalleryForm::BuildCommonBars() {
 }
 
 void TGalleryForm::BuildCommonViews() {
-  Tree = PlaceOn<TTreeView>(this, CommonPage, RECT{8, 40, 168, 186});
+  Tree = PlaceOn<TTreeView>(this, CommonPage, kTree);
   Tree->SetImages(ShellIcons);
   TTreeNode* root = Tree->Items()->Add(nullptr, "Catalogue");
   for (const char* disc : {"Holidays", "Music", "Photos"}) {
@@ -126,7 +126,7 @@ void TGalleryForm::BuildCommonViews() {
   root->SetExpanded(true);
   Tree->OnChange = [this](TObject*, TTreeNode* n) { Log("Tree: " + n->Text()); };
 
-  ListView = PlaceOn<TListView>(this, CommonPage, RECT{176, 40, 456, 186});
+  ListView = PlaceOn<TListView>(this, CommonPage, kListView);
   ListView->SetViewStyle(vsReport);
   ListView->SetRowSelect(true);
   ListView->SetSmallImages(ShellIcons);

@@ -35,6 +35,12 @@ inline constexpr RECT kImage{534, 110, 578, 156};
 inline constexpr RECT kShape{582, 112, 622, 152};
 inline constexpr RECT kPassword{424, 232, 628, 253};
 
+// The common controls page, in coordinates of its page.
+inline constexpr RECT kTree{8, 40, 168, 186};
+inline constexpr RECT kListView{176, 40, 456, 186};
+inline constexpr RECT kProgress{464, 40, 624, 58};
+inline constexpr int kProgressPosition = 60;  // of 100
+
 // The picture in the image: a navy square with a yellow disc.
 inline constexpr COLORREF kImageBack = RGB(0, 0, 128);
 inline constexpr COLORREF kImageDisc = RGB(255, 255, 0);
