@@ -13,7 +13,7 @@ inline constexpr int kLogHeight = 72;
 inline constexpr int kSplitterHeight = 4;
 // Where a page's client area starts in the form, and the room the tabs and
 // the page frame take around it.
-inline constexpr POINT kSheetOrigin{4, 24};
+inline constexpr POINT kSheetOrigin{4, 25};
 inline constexpr int kPageChromeHeight = 28;
 inline constexpr SIZE kFormClient{640, 446 + kPageChromeHeight};
 

@@ -31,7 +31,8 @@ int Screenshot(const std::string& path, int page) {
   return 0;
 }
 
-int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string& path) {
+int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string& path, int page) {
+  if (page > 0 && page < form->Pages->PageCount()) form->Pages->SetActivePageIndex(page);
   HWND main = form->Handle();
   DWORD start = GetTickCount();
   while (!backend.IsOnScreen(main)) {
@@ -55,18 +56,19 @@ int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
-  if ((mode == "--screenshot" && argc != 3 && argc != 4) || (mode == "--x11-selftest" && argc != 3)) {
-    std::fprintf(stderr, "usage: qv_gallery [--screenshot FILE [PAGE] | --x11-selftest FILE]\n");
+  if ((mode == "--screenshot" || mode == "--x11-selftest") && argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: qv_gallery [--screenshot FILE [PAGE] | --x11-selftest FILE [PAGE]]\n");
     return 2;
   }
-  if (mode == "--screenshot") return Screenshot(argv[2], argc == 4 ? std::atoi(argv[3]) : 0);
+  int page = argc == 4 ? std::atoi(argv[3]) : 0;
+  if (mode == "--screenshot") return Screenshot(argv[2], page);
   std::string error;
   auto backend = OpenX11Backend(&error);
   if (!backend) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
   gallery::TGalleryForm* form = gallery::CreateGallery();
   int rc = 0;
   if (mode == "--x11-selftest")
-    rc = SelfTest(static_cast<X11Backend&>(*backend), form, argv[2]);
+    rc = SelfTest(static_cast<X11Backend&>(*backend), form, argv[2], page);
   else
     Application->Run();
   // The windows go before the display they are shown on.

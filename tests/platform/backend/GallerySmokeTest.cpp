@@ -63,6 +63,48 @@ TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
   EXPECT_GT(dark, 80);
 }
 
+// The common controls page as the server shows it: the progress bar filled
+// to its position, the tree and the list white with text and icons.
+TEST(GallerySmoke, TheCommonControlsPageReadBackFromTheServer) {
+  if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  test::Xvfb server;
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+  auto png =
+      std::filesystem::temp_directory_path() / ("qv_gallery_page_" + std::to_string(getpid()) + ".png");
+  std::string errors;
+  ASSERT_EQ(test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(),
+                             errors, "1"),
+            0)
+      << errors;
+  Surface shot;
+  ASSERT_TRUE(LoadPngFile(png.string(), shot));
+  std::filesystem::remove(png);
+  ASSERT_GE(shot.Height, gallery::kFormClient.cy);
+  int top = shot.Height - gallery::kFormClient.cy;
+  auto at = [&](int x, int y) {
+    return shot.At(gallery::kSheetOrigin.x + x, top + gallery::kSheetOrigin.y + y);
+  };
+  const RECT& bar = gallery::kProgress;
+  int mid = (bar.top + bar.bottom) / 2, filled = 0;
+  for (int x = bar.left; x < bar.right; ++x) filled += Near(at(x, mid), RGB(10, 36, 106), 0);
+  int expected = (bar.right - bar.left) * gallery::kProgressPosition / 100;
+  EXPECT_GT(filled, expected - 30);
+  EXPECT_LT(filled, expected + 4);
+  for (const RECT& r : {gallery::kTree, gallery::kListView}) {
+    int white = 0, dark = 0, yellow = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        uint32_t p = at(x, y);
+        white += Near(p, RGB(255, 255, 255), 0);
+        dark += PixelR(p) + PixelG(p) + PixelB(p) < 300;
+        yellow += PixelR(p) > 180 && PixelG(p) > 140 && PixelB(p) < 120;
+      }
+    EXPECT_GT(white, (r.right - r.left) * (r.bottom - r.top) / 3);
+    EXPECT_GT(dark, 60);
+    EXPECT_GT(yellow, 20);
+  }
+}
+
 // The top-level window of ours whose name is `name`, 0 while there is none.
 Window FindTop(Display* d, const char* name) {
   Window root, parent, *children = nullptr;
