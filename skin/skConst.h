@@ -32,8 +32,9 @@ enum TSkDisabledKindItem { dkBlended, dkGrayed };
 using TSkDisabledKind = Set<TSkDisabledKindItem>;
 enum TSkCaptionLayout { sclLeft, sclTopLeft, sclTopCenter, sclTopRight };
 enum TPopupWindowAlign { pwaRight, pwaLeft };
-enum TDayOfWeekItem { dowSunday, dowMonday, dowTuesday, dowWednesday, dowThursday, dowFriday, dowSaturday };
-using TDaysOfWeek = Set<TDayOfWeekItem>;
+// Days of the calendars' weeks, Monday first; dowLocaleDefault: the locale's first day.
+enum TCalDayOfWeek { dowMonday, dowTuesday, dowWednesday, dowThursday, dowFriday, dowSaturday, dowSunday, dowLocaleDefault };
+using TDaysOfWeek = Set<TCalDayOfWeek>;
 
 // The transparent key colour of skin images, also "no colour" in colour variables.
 constexpr TColor clSkinTransparent = 0xFF00FF;

@@ -16,6 +16,7 @@ class TSkPanel;
 class TSkEdit;
 class TSkSpinEdit;
 class TSkCustomComboEdit;
+class TSkDateEdit;
 class TSkSpeedButton;
 }  // namespace qv
 
@@ -43,6 +44,7 @@ class TSkinDemoForm : public TForm {
   TSkEdit* Edit = nullptr;
   TSkSpinEdit* Spin = nullptr;
   TSkCustomComboEdit* ButtonEdit = nullptr;
+  TSkDateEdit* DateEdit = nullptr;
   TSkSpeedButton* Speed = nullptr;
 
   void UseSkin(bool On);

@@ -6,6 +6,7 @@
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skSpeedButton.h"
 #include "skin/controls/skSpinEdit.h"
+#include "skin/controls/skTooledit.h"
 
 namespace qv::demo {
 
@@ -41,6 +42,10 @@ void TSkinDemoForm::AddSkinnedControls() {
   Speed->SkinData()->SetSkinSection("BUTTON");
   Speed->SetBounds(12, 80, 100, 26);
   Speed->SetCaption("Speed button");
+  DateEdit = new TSkDateEdit(this);
+  DateEdit->SetParent(ControlsPanel);
+  DateEdit->SetBounds(120, 82, 118, 21);
+  DateEdit->SetDate(EncodeDate(2026, 12, 7));
 }
 
 }  // namespace qv::demo

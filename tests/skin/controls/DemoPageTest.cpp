@@ -10,6 +10,7 @@
 #include "skin/controls/skEdit.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skSpinEdit.h"
+#include "skin/controls/skTooledit.h"
 
 namespace qv::test {
 namespace {
@@ -58,11 +59,16 @@ TEST_F(DemoPage, SkinnedAndPlain) {
   EXPECT_NE(skinnedEdge, plainEdge);
   EXPECT_EQ(At(form->Spin, form->Spin->Width() / 2, 0), skinnedEdge);
   EXPECT_GT(GlyphInk(form->ButtonEdit->Button()), 3);  // the three dots
+  EXPECT_EQ(At(form->DateEdit, form->DateEdit->Width() / 3, 0), skinnedEdge);
+  EXPECT_GT(GlyphInk(form->DateEdit->Button()), 3);
   form->UseSkin(false);
   backend.Pump();
   EXPECT_FALSE(form->Edit->SkinData()->Skinned(true));
   EXPECT_EQ(At(form->Edit, form->Edit->Width() / 2, 0), plainEdge);
   EXPECT_GT(GlyphInk(form->ButtonEdit->Button()), 3);
+  EXPECT_EQ(At(form->DateEdit, form->DateEdit->Width() / 3, 0), plainEdge);
+  EXPECT_GT(GlyphInk(form->DateEdit->Button()), 3);
+  EXPECT_EQ(form->DateEdit->Text(), "07/12/2026");
   // Stepping works the same either way.
   form->Spin->UpClick(form->Spin);
   EXPECT_EQ(form->Spin->Value(), 2048);
