@@ -93,13 +93,16 @@ void TComboBoxEx::CreateParams(TCreateParams& Params) {
 void TComboBoxEx::CreateWnd() {
   TWinControl::CreateWnd();
   if (images_) SendMessageW(WindowHandle(), CBEM_SETIMAGELIST, 0, LPARAM(images_->Handle()));
-  UpdateItems();
+  // The new window has no selection yet: the one chosen before it is kept.
+  FillWindow(itemIndex_);
 }
 
 void TComboBoxEx::UpdateItems() {
-  if (!HandleAllocated()) return;
+  if (HandleAllocated()) FillWindow(ItemIndex());
+}
+
+void TComboBoxEx::FillWindow(int keep) {
   HWND h = WindowHandle();
-  int keep = ItemIndex();
   SendMessageW(h, CB_RESETCONTENT, 0, 0);
   for (int i = 0; i < items_->Count(); ++i) {
     TComboExItem* it = items_->Items(i);

@@ -77,6 +77,8 @@ class TComboBoxEx : public TWinControl {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  // Puts the items into the window and selects keep.
+  void FillWindow(int keep);
   std::unique_ptr<TComboExItems> items_;
   TCustomImageList* images_ = nullptr;
   std::unique_ptr<TChangeLink> imagesLink_;

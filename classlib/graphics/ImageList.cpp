@@ -40,11 +40,30 @@ TCustomImageList::TCustomImageList(TComponent* AOwner, int AWidth, int AHeight)
 TCustomImageList::~TCustomImageList() {
   for (TChangeLink* link : links_) link->Sender = nullptr;
   links_.clear();
-  ImageList_Destroy(handle_);
+  ReleaseHandle();
+}
+
+void TCustomImageList::ReleaseHandle() {
+  if (handle_ && owned_) ImageList_Destroy(handle_);
+  handle_ = nullptr;
+  owned_ = true;
+}
+
+void TCustomImageList::SetHandle(HIMAGELIST Value) {
+  if (Value == handle_) return;
+  ReleaseHandle();
+  if (!Value) return Recreate();
+  handle_ = Value;
+  owned_ = !ShareImages;
+  int cx = 0, cy = 0;
+  if (ImageList_GetIconSize(handle_, &cx, &cy)) width_ = cx, height_ = cy;
+  bkColor_ = clNone;
+  Change();
 }
 
 void TCustomImageList::Recreate() {
-  if (handle_) ImageList_Destroy(handle_);
+  // A borrowed list is left to its owner; the new one is our own.
+  ReleaseHandle();
   handle_ = ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, AllocBy, AllocBy);
   ImageList_SetBkColor(handle_, ToColorRef(bkColor_));
 }
@@ -64,7 +83,10 @@ void TCustomImageList::SetSize(int AWidth, int AHeight) {
   if (AWidth <= 0 || AHeight <= 0 || (AWidth == width_ && AHeight == height_)) return;
   width_ = AWidth;
   height_ = AHeight;
-  ImageList_SetIconSize(handle_, width_, height_);
+  if (owned_)
+    ImageList_SetIconSize(handle_, width_, height_);
+  else
+    Recreate();  // a borrowed list keeps its images and size for its owner
   Change();
 }
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "classlib/Component.h"
-#include "platform/gdi/ImageListApi.h"
 #include "platform/SystemColors.h"
+#include "platform/gdi/ImageListApi.h"
 
 namespace qv {
 
@@ -37,6 +37,11 @@ class TCustomImageList : public TComponent {
   ~TCustomImageList() override;
 
   HIMAGELIST Handle() const { return handle_; }
+  // Takes Value as the list (its image size too). With ShareImages the list
+  // is only borrowed (the shell's system image list): it is never destroyed
+  // here, and a new size makes an own list again instead of clearing it.
+  void SetHandle(HIMAGELIST Value);
+  bool HandleAllocated() const { return handle_ != nullptr; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   void SetWidth(int Value);  // a new size clears the list
@@ -91,7 +96,10 @@ class TCustomImageList : public TComponent {
  private:
   void Recreate();
 
-  HIMAGELIST handle_ = nullptr;  // owned
+  void ReleaseHandle();
+
+  HIMAGELIST handle_ = nullptr;
+  bool owned_ = true;  // false for a list taken by SetHandle with ShareImages
   int width_ = 16, height_ = 16;
   TColor bkColor_ = clNone;
   int updateCount_ = 0;

@@ -46,7 +46,7 @@ void DrawAlignGlyph(TBitmap* Glyph, int Which) {
 }  // namespace
 
 void TGalleryForm::BuildTextGroup() {
-  TextGroup = Place<TGroupBox>(this, this, kTextGroup);
+  TextGroup = Place<TGroupBox>(this, StandardPage, kTextGroup);
   TextGroup->SetCaption("Text");
   NameEdit = Place<TEdit>(this, TextGroup, kNameEdit);
   NameEdit->SetText("Quirvane");
@@ -73,7 +73,7 @@ void TGalleryForm::BuildTextGroup() {
 }
 
 void TGalleryForm::BuildChoices() {
-  ChoiceGroup = Place<TGroupBox>(this, this, kChoiceGroup);
+  ChoiceGroup = Place<TGroupBox>(this, StandardPage, kChoiceGroup);
   ChoiceGroup->SetCaption("Choices");
   CheckBox = Place<TCheckBox>(this, ChoiceGroup, kCheckBox);
   CheckBox->SetCaption("Chec&k box");
@@ -90,7 +90,7 @@ void TGalleryForm::BuildChoices() {
   RadioTwo->SetCaption("Radio t&wo");
   RadioTwo->OnClick = [this](TObject*) { Log("Radio two"); };
 
-  MediaGroup = Place<TRadioGroup>(this, this, kMediaGroup);
+  MediaGroup = Place<TRadioGroup>(this, StandardPage, kMediaGroup);
   MediaGroup->SetCaption("&Media");
   MediaGroup->SetColumns(3);
   for (const char* item : {"CD", "DVD", "Folder"}) MediaGroup->Items()->Add(item);
@@ -99,38 +99,38 @@ void TGalleryForm::BuildChoices() {
     if (MediaGroup->ItemIndex() >= 0) Log("Media: " + MediaGroup->Items()->Strings(MediaGroup->ItemIndex()));
   };
 
-  Combo = Place<TComboBox>(this, this, kCombo);
+  Combo = Place<TComboBox>(this, StandardPage, kCombo);
   Combo->SetStyle(csDropDownList);
   for (const char* item :
        {"Compact disc", "Digital versatile disc", "Folder", "Floppy disc", "Network share"})
     Combo->Items()->Add(item);
   Combo->SetItemIndex(0);
-  AddLabel(this, this, kCombo.left, kCombo.top - 16, "Com&bo box:", Combo);
+  AddLabel(this, StandardPage, kCombo.left, kCombo.top - 16, "Com&bo box:", Combo);
   Combo->OnChange = [this](TObject*) {
     if (Combo->ItemIndex() >= 0) Log("Combo: " + Combo->Items()->Strings(Combo->ItemIndex()));
   };
 
-  List = Place<TListBox>(this, this, kList);
+  List = Place<TListBox>(this, StandardPage, kList);
   for (const char* item : {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel", "India"})
     List->Items()->Add(item);
   List->SetItemIndex(1);
-  AddLabel(this, this, kList.left, kList.top - 16, "L&ist box:", List);
+  AddLabel(this, StandardPage, kList.left, kList.top - 16, "L&ist box:", List);
   List->OnClick = [this](TObject*) {
     if (List->ItemIndex() >= 0) Log("List: " + List->Items()->Strings(List->ItemIndex()));
   };
 }
 
 void TGalleryForm::BuildButtons() {
-  ClearButton = Place<TButton>(this, this, kButton);
+  ClearButton = Place<TButton>(this, StandardPage, kButton);
   ClearButton->SetAction(ClearLogAction);
-  OkButton = Place<TBitBtn>(this, this, kOkButton);
+  OkButton = Place<TBitBtn>(this, StandardPage, kOkButton);
   OkButton->SetKind(bkOK);
   OkButton->ModalResult = mrNone;  // the form is not modal: OK only reports
   OkButton->OnClick = [this](TObject*) { Log("OK clicked"); };
 
   // Three speed buttons of one group (one stays down) and a flat one on its own.
   for (int i = 0; i < 3; ++i) {
-    auto* b = Place<TSpeedButton>(this, this, RECT{424 + 26 * i, 44, 424 + 26 * i + 25, 69});
+    auto* b = Place<TSpeedButton>(this, StandardPage, RECT{424 + 26 * i, 44, 424 + 26 * i + 25, 69});
     TBitmap glyph;
     DrawAlignGlyph(&glyph, i);
     b->SetGlyph(&glyph);
@@ -141,50 +141,50 @@ void TGalleryForm::BuildButtons() {
     b->OnClick = [this, name](TObject*) { Log("Align " + name); };
     AlignButtons[i] = b;
   }
-  FlatButton = Place<TSpeedButton>(this, this, RECT{510, 44, 560, 69});
+  FlatButton = Place<TSpeedButton>(this, StandardPage, RECT{510, 44, 560, 69});
   FlatButton->SetCaption("Fl&at");
   FlatButton->SetFlat(true);
   FlatButton->SetGroupIndex(2);
   FlatButton->SetAllowAllUp(true);
   FlatButton->OnClick = [this](TObject*) { Log(FlatButton->Down() ? "Flat down" : "Flat up"); };
-  ShapeButton = Place<TSpeedButton>(this, this, RECT{566, 44, 628, 69});
+  ShapeButton = Place<TSpeedButton>(this, StandardPage, RECT{566, 44, 628, 69});
   ShapeButton->SetCaption("Circle");
   ShapeButton->SetDropdownMenu(ShapeMenu);
 
-  ScrollBar = Place<TScrollBar>(this, this, kScrollBar);
+  ScrollBar = Place<TScrollBar>(this, StandardPage, kScrollBar);
   ScrollBar->SetParams(30, 0, 100);
   ScrollBar->SetPageSize(10);
   ScrollBar->OnChange = [this](TObject*) { Log("Scroll bar at " + std::to_string(ScrollBar->Position())); };
 
-  PasswordEdit = Place<TEdit>(this, this, kPassword);
+  PasswordEdit = Place<TEdit>(this, StandardPage, kPassword);
   PasswordEdit->SetPasswordChar(u'*');
   PasswordEdit->SetText("secret");
-  AddLabel(this, this, kPassword.left, kPassword.top - 16, "&Password:", PasswordEdit);
-  DisabledButton = Place<TButton>(this, this, RECT{424, 318, 524, 342});
+  AddLabel(this, StandardPage, kPassword.left, kPassword.top - 16, "&Password:", PasswordEdit);
+  DisabledButton = Place<TButton>(this, StandardPage, RECT{424, 318, 524, 342});
   DisabledButton->SetCaption("Disabled");
   DisabledButton->SetEnabled(false);
 }
 
 void TGalleryForm::BuildPictures() {
-  Panel = Place<TPanel>(this, this, kPanel);
+  Panel = Place<TPanel>(this, StandardPage, kPanel);
   Panel->SetCaption("Panel");
   Panel->SetPopupMenu(ShapeMenu);
-  Bevel = Place<TBevel>(this, this, kBevel);
+  Bevel = Place<TBevel>(this, StandardPage, kBevel);
   Bevel->SetShape(bsBox);
   Bevel->SetStyle(bsLowered);
-  Image = Place<TImage>(this, this, kImage);
+  Image = Place<TImage>(this, StandardPage, kImage);
   TCanvas* c = Image->Canvas();
   c->Brush()->SetColor(TColor(kImageBack));
   c->FillRect(RECT{0, 0, kImage.Width(), kImage.Height()});
   c->Brush()->SetColor(TColor(kImageDisc));
   c->Pen()->SetColor(TColor(kImageDisc));
   c->Ellipse(8, 9, kImage.Width() - 8, kImage.Height() - 9);
-  Shape = Place<TShape>(this, this, kShape);
+  Shape = Place<TShape>(this, StandardPage, kShape);
   Shape->SetShape(stCircle);
   Shape->Brush()->SetColor(clBlue);
   Shape->SetPopupMenu(ShapeMenu);
 
-  HintLabel = Place<TLabel>(this, this, RECT{424, 170, 628, 200});
+  HintLabel = Place<TLabel>(this, StandardPage, RECT{424, 170, 628, 200});
   HintLabel->SetAutoSize(false);
   HintLabel->SetBounds(424, 170, 204, 30);  // the empty label had shrunk to nothing
   HintLabel->SetWordWrap(true);

@@ -9,7 +9,7 @@ void TGalleryForm::BuildDialogButtons() {
   auto button = [this](const RECT& r, const std::string& caption, std::function<void()> run) {
     auto* b = new TButton(this);
     b->SetBounds(r.left, r.top, r.Width(), r.Height());
-    b->SetParent(this);
+    b->SetParent(StandardPage);
     b->SetCaption(caption);
     b->OnClick = [run = std::move(run)](TObject*) { run(); };
     return b;

@@ -5,6 +5,7 @@
 
 #include "classlib/controls/Application.h"
 #include "demo/gallery/GalleryLayout.h"
+#include "demo/gallery/ShellBrowser.h"
 
 namespace qv::gallery {
 
@@ -18,12 +19,24 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
   SetClientWidth(kFormClient.cx);
   SetClientHeight(kFormClient.cy);
   BuildBottom();
+  BuildPages();
   BuildTextGroup();
   BuildChoices();
   BuildButtons();
   BuildPictures();
   BuildDialogButtons();
+  BuildCommonPage();
+  BuildShellPage();
   SetActiveControl(NameEdit);
+}
+
+TGalleryForm::~TGalleryForm() {
+  // The views outlive this body; they tell nothing more to the browser or the log.
+  delete Shell;
+  Shell = nullptr;
+  Pages->OnChange = nullptr;
+  Tree->OnChange = nullptr;
+  ListView->OnSelectItem = nullptr;
 }
 
 void TGalleryForm::Log(const std::string& Line) {

@@ -7,6 +7,16 @@
 #include <vector>
 
 #include "classlib/actions/ActnList.h"
+#include "classlib/comctrls/ComboBoxEx.h"
+#include "classlib/comctrls/Grids.h"
+#include "classlib/comctrls/ListView.h"
+#include "classlib/comctrls/PageControl.h"
+#include "classlib/comctrls/ProgressBar.h"
+#include "classlib/comctrls/RichEdit.h"
+#include "classlib/comctrls/StatusBar.h"
+#include "classlib/comctrls/ToolBar.h"
+#include "classlib/comctrls/TreeView.h"
+#include "classlib/comctrls/UpDown.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/dialogs/Dialogs.h"
 #include "classlib/menus/Menus.h"
@@ -31,9 +41,16 @@
 
 namespace qv::gallery {
 
+class TShellBrowser;
+
 class TGalleryForm : public TForm {
  public:
   explicit TGalleryForm(TComponent* AOwner);
+  ~TGalleryForm() override;
+
+  // The pages: the standard controls, the common controls and the shell.
+  TPageControl* Pages = nullptr;
+  TTabSheet *StandardPage = nullptr, *CommonPage = nullptr, *ShellPage = nullptr;
 
   // Text entry
   TGroupBox* TextGroup = nullptr;
@@ -72,7 +89,25 @@ class TGalleryForm : public TForm {
   TButton* SaveButton = nullptr;
   TOpenDialog* OpenDialog = nullptr;
   TSaveDialog* SaveDialog = nullptr;
-  // Below the controls
+  // The common controls page; its images are the shell's small icons.
+  TImageList* ShellIcons = nullptr;
+  TToolBar* ToolBar = nullptr;
+  TToolButton *NewToolButton = nullptr, *OpenToolButton = nullptr, *BoldToolButton = nullptr;
+  TPopupMenu* RecentMenu = nullptr;
+  TTreeView* Tree = nullptr;
+  TListView* ListView = nullptr;
+  TProgressBar* Progress = nullptr;
+  TEdit* CopiesEdit = nullptr;
+  TUpDown* Copies = nullptr;
+  TComboBoxEx* ComboEx = nullptr;
+  TStringGrid* Grid = nullptr;
+  TRichEdit* RichEdit = nullptr;
+  TStatusBar* StatusBar = nullptr;
+  // The shell page: folders of the namespace beside the selected one's items.
+  TTreeView* ShellTree = nullptr;
+  TListView* ShellList = nullptr;
+  TShellBrowser* Shell = nullptr;  // owned
+  // Below the pages
   TSplitter* Splitter = nullptr;
   TMemo* LogMemo = nullptr;
   TPanel* StatusPanel = nullptr;
@@ -92,6 +127,11 @@ class TGalleryForm : public TForm {
   void ClearLog();
 
  private:
+  void BuildPages();
+  void BuildCommonPage();
+  void BuildCommonBars();
+  void BuildCommonViews();
+  void BuildShellPage();
   void BuildTextGroup();
   void BuildChoices();
   void BuildButtons();

@@ -6,13 +6,18 @@
 namespace qv::gallery {
 
 inline constexpr POINT kFormOrigin{16, 16};
-inline constexpr SIZE kFormClient{640, 446};
-
-// The upper part holds the controls; below it a splitter, the event log
+// The upper part holds the pages; below them a splitter, the event log
 // and the status panel, aligned to the bottom.
 inline constexpr int kStatusHeight = 20;
 inline constexpr int kLogHeight = 72;
 inline constexpr int kSplitterHeight = 4;
+// Where a page's client area starts in the form, and the room the tabs and
+// the page frame take around it.
+inline constexpr POINT kSheetOrigin{4, 25};
+inline constexpr int kPageChromeHeight = 28;
+inline constexpr SIZE kFormClient{640, 446 + kPageChromeHeight};
+
+// The standard controls, in coordinates of their page.
 
 inline constexpr RECT kTextGroup{8, 4, 208, 344};
 inline constexpr RECT kNameEdit{12, 36, 188, 57};  // inside kTextGroup
@@ -29,6 +34,12 @@ inline constexpr RECT kBevel{528, 102, 628, 164};
 inline constexpr RECT kImage{534, 110, 578, 156};
 inline constexpr RECT kShape{582, 112, 622, 152};
 inline constexpr RECT kPassword{424, 232, 628, 253};
+
+// The common controls page, in coordinates of its page.
+inline constexpr RECT kTree{8, 40, 168, 186};
+inline constexpr RECT kListView{176, 40, 456, 186};
+inline constexpr RECT kProgress{464, 40, 624, 58};
+inline constexpr int kProgressPosition = 60;  // of 100
 
 // The picture in the image: a navy square with a yellow disc.
 inline constexpr COLORREF kImageBack = RGB(0, 0, 128);

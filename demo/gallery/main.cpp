@@ -1,8 +1,9 @@
 // The gallery program. With no arguments it opens on the desktop (X11) and
 // runs the application's loop; --screenshot FILE renders it headless into a
-// PNG; --x11-selftest FILE shows it on the X display, waits until the server
-// has shown it, and writes the form's pixels as the server has them.
+// PNG (showing page PAGE, counted from 0, when given); --x11-selftest FILE shows it on the X display, waits
+// until the server has shown it, and writes the form's pixels as the server has them.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "classlib/controls/Application.h"
@@ -16,9 +17,10 @@ namespace {
 
 using namespace qv;
 
-int Screenshot(const std::string& path) {
-  HeadlessBackend backend(SIZE{680, 520});
+int Screenshot(const std::string& path, int page) {
+  HeadlessBackend backend(SIZE{680, 560});
   gallery::TGalleryForm* form = gallery::CreateGallery();
+  if (page > 0 && page < form->Pages->PageCount()) form->Pages->SetActivePageIndex(page);
   backend.Pump();
   // The actions take their state in the first idle pass, as on the desktop.
   Application->DoActionIdle();
@@ -29,7 +31,8 @@ int Screenshot(const std::string& path) {
   return 0;
 }
 
-int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string& path) {
+int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string& path, int page) {
+  if (page > 0 && page < form->Pages->PageCount()) form->Pages->SetActivePageIndex(page);
   HWND main = form->Handle();
   DWORD start = GetTickCount();
   while (!backend.IsOnScreen(main)) {
@@ -53,18 +56,19 @@ int SelfTest(X11Backend& backend, gallery::TGalleryForm* form, const std::string
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
-  if ((mode == "--screenshot" || mode == "--x11-selftest") && argc != 3) {
-    std::fprintf(stderr, "usage: qv_gallery [--screenshot FILE | --x11-selftest FILE]\n");
+  if ((mode == "--screenshot" || mode == "--x11-selftest") && argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: qv_gallery [--screenshot FILE [PAGE] | --x11-selftest FILE [PAGE]]\n");
     return 2;
   }
-  if (mode == "--screenshot") return Screenshot(argv[2]);
+  int page = argc == 4 ? std::atoi(argv[3]) : 0;
+  if (mode == "--screenshot") return Screenshot(argv[2], page);
   std::string error;
   auto backend = OpenX11Backend(&error);
   if (!backend) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
   gallery::TGalleryForm* form = gallery::CreateGallery();
   int rc = 0;
   if (mode == "--x11-selftest")
-    rc = SelfTest(static_cast<X11Backend&>(*backend), form, argv[2]);
+    rc = SelfTest(static_cast<X11Backend&>(*backend), form, argv[2], page);
   else
     Application->Run();
   // The windows go before the display they are shown on.

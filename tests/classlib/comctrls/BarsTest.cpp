@@ -31,7 +31,9 @@ TEST_F(Bars, StatusPanelsTextsAndOwnerDrawing) {
   bar->SetParent(f);
   f->Show();
   Pump();
-  EXPECT_EQ(bar->Top() + bar->Height(), f->ClientHeight());  // at the bottom
+  EXPECT_EQ(bar->Align(), alBottom);  // without being asked
+  EXPECT_EQ(bar->Top() + bar->Height(), f->ClientHeight());
+  EXPECT_EQ(bar->Width(), f->ClientWidth());
   TStatusPanel* first = bar->Panels()->Add();
   first->SetWidth(120);
   first->SetText("Ready");

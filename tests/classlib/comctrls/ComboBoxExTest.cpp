@@ -24,12 +24,15 @@ TEST_F(ComboEx, ChoosingAnItemFiresSelectThenChange) {
   combo->ItemsEx()->AddItem("Computer", 0, 0, -1, 0, nullptr);
   combo->ItemsEx()->AddItem("/", 1, 1, -1, 1, nullptr);
   combo->ItemsEx()->AddItem("home", 2, 2, -1, 2, nullptr);
+  combo->SetItemIndex(1);  // before the window: it shows the choice when made
   std::vector<std::string> log;
   combo->OnSelect = [&](TObject*) { log.push_back("select " + std::to_string(combo->ItemIndex())); };
   combo->OnChange = [&](TObject*) { log.push_back("change"); };
   f->Show();
   Pump();
   EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(combo->ItemIndex(), 1);
   COMBOBOXEXITEMW rec;
   rec.iItem = 2;
   SendMessageW(combo->Handle(), CBEM_GETITEMW, 0, LPARAM(&rec));

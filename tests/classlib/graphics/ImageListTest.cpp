@@ -113,5 +113,40 @@ TEST(ImageList, HandleApiAndChangeLinks) {
   EXPECT_FALSE(ImageList_Draw(stale, 0, nullptr, 0, 0, ILD_NORMAL));
 }
 
+// A list that wraps another's handle (as the shell's system list is shared)
+// draws its images and takes its size, and leaves the handle alive when it
+// goes or when a new size makes it an own list again; without ShareImages
+// the handle is taken over and destroyed with the list.
+TEST(ImageList, SharedHandleIsBorrowedNotDestroyed) {
+  HIMAGELIST system = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 4);
+  TBitmap img(48, 24, pf24bit);
+  ImageList_Add(system, img.Handle(), nullptr);
+  ASSERT_EQ(ImageList_GetImageCount(system), 2);
+
+  int told = 0;
+  TChangeLink link;
+  link.OnChange = [&](TObject*) { ++told; };
+  auto* shared = new TImageList(nullptr);
+  shared->RegisterChanges(&link);
+  shared->ShareImages = true;
+  shared->SetHandle(system);
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(shared->Handle(), system);
+  EXPECT_EQ(shared->Width(), 24);
+  EXPECT_EQ(shared->Count(), 2);
+  shared->SetSize(16, 16);  // an own, empty list; the borrowed one stays
+  EXPECT_NE(shared->Handle(), system);
+  EXPECT_EQ(shared->Count(), 0);
+  EXPECT_EQ(ImageList_GetImageCount(system), 2);
+  shared->SetHandle(system);
+  delete shared;
+  EXPECT_EQ(ImageList_GetImageCount(system), 2);
+
+  auto* owner = new TImageList(nullptr);
+  owner->SetHandle(system);
+  delete owner;
+  EXPECT_EQ(ImageList_GetImageCount(system), 0);
+}
+
 }  // namespace
 }  // namespace qv

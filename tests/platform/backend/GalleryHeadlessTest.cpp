@@ -119,7 +119,7 @@ class GalleryHeadless : public ::testing::Test {
     return std::find(e.begin(), e.end(), line) != e.end();
   }
 
-  HeadlessBackend backend{SIZE{680, 520}};
+  HeadlessBackend backend{SIZE{680, 560}};
   TGalleryForm* form = nullptr;
 };
 
@@ -146,11 +146,13 @@ TEST_F(GalleryHeadless, EveryControlShowsInItsPlaceWithoutOverlapsInTheClassicLo
   }
   EXPECT_EQ(form->ClientWidth(), kFormClient.cx);
   EXPECT_EQ(form->ClientHeight(), kFormClient.cy);
+  POINT sheet = At(form->StandardPage, 0, 0), expected = At(form, kSheetOrigin.x, kSheetOrigin.y);
+  EXPECT_TRUE(sheet.x == expected.x && sheet.y == expected.y);
 
   Surface s = backend.Screenshot();
   auto px = [&](POINT p) { return s.At(p.x, p.y); };
   // Button face between the columns, a white edit field, the picture and the circle.
-  EXPECT_TRUE(Near(px(At(form, 212, 300)), GetSysColor(COLOR_BTNFACE)));
+  EXPECT_TRUE(Near(px(At(form->StandardPage, 212, 300)), GetSysColor(COLOR_BTNFACE)));
   EXPECT_TRUE(Near(px(At(form->NameEdit, form->NameEdit->ClientWidth() - 4, 8)), RGB(255, 255, 255)));
   EXPECT_TRUE(Near(px(Centre(form->Image)), kImageDisc));
   EXPECT_TRUE(Near(px(At(form->Image, 1, 1)), kImageBack));

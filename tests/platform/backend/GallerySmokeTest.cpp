@@ -40,7 +40,10 @@ TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
   ASSERT_EQ(shot.Width, gallery::kFormClient.cx);
   ASSERT_GE(shot.Height, gallery::kFormClient.cy);
   int top = shot.Height - gallery::kFormClient.cy;  // the menu bar's rows, when drawn in the window
-  auto at = [&](int x, int y) { return shot.At(x, top + y); };
+  // The standard controls are placed on their page.
+  auto at = [&](int x, int y) {
+    return shot.At(gallery::kSheetOrigin.x + x, top + gallery::kSheetOrigin.y + y);
+  };
   EXPECT_TRUE(Near(at(212, 300), RGB(212, 208, 200), 0));
   const RECT& img = gallery::kImage;
   EXPECT_TRUE(Near(at((img.left + img.right) / 2, (img.top + img.bottom) / 2), gallery::kImageDisc, 0));
@@ -58,6 +61,48 @@ TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
       dark += PixelR(p) + PixelG(p) + PixelB(p) < 300;
     }
   EXPECT_GT(dark, 80);
+}
+
+// The common controls page as the server shows it: the progress bar filled
+// to its position, the tree and the list white with text and icons.
+TEST(GallerySmoke, TheCommonControlsPageReadBackFromTheServer) {
+  if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  test::Xvfb server;
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+  auto png =
+      std::filesystem::temp_directory_path() / ("qv_gallery_page_" + std::to_string(getpid()) + ".png");
+  std::string errors;
+  ASSERT_EQ(test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(),
+                             errors, "1"),
+            0)
+      << errors;
+  Surface shot;
+  ASSERT_TRUE(LoadPngFile(png.string(), shot));
+  std::filesystem::remove(png);
+  ASSERT_GE(shot.Height, gallery::kFormClient.cy);
+  int top = shot.Height - gallery::kFormClient.cy;
+  auto at = [&](int x, int y) {
+    return shot.At(gallery::kSheetOrigin.x + x, top + gallery::kSheetOrigin.y + y);
+  };
+  const RECT& bar = gallery::kProgress;
+  int mid = (bar.top + bar.bottom) / 2, filled = 0;
+  for (int x = bar.left; x < bar.right; ++x) filled += Near(at(x, mid), RGB(10, 36, 106), 0);
+  int expected = (bar.right - bar.left) * gallery::kProgressPosition / 100;
+  EXPECT_GT(filled, expected - 30);
+  EXPECT_LT(filled, expected + 4);
+  for (const RECT& r : {gallery::kTree, gallery::kListView}) {
+    int white = 0, dark = 0, yellow = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        uint32_t p = at(x, y);
+        white += Near(p, RGB(255, 255, 255), 0);
+        dark += PixelR(p) + PixelG(p) + PixelB(p) < 300;
+        yellow += PixelR(p) > 180 && PixelG(p) > 140 && PixelB(p) < 120;
+      }
+    EXPECT_GT(white, (r.right - r.left) * (r.bottom - r.top) / 3);
+    EXPECT_GT(dark, 60);
+    EXPECT_GT(yellow, 20);
+  }
 }
 
 // The top-level window of ours whose name is `name`, 0 while there is none.
@@ -128,8 +173,8 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
   XWindowAttributes attrs{};
   int top = 0;
   auto circle = [&] {
-    return PixelOf(d, w, (gallery::kShape.left + gallery::kShape.right) / 2,
-                   top + (gallery::kShape.top + gallery::kShape.bottom) / 2);
+    return PixelOf(d, w, gallery::kSheetOrigin.x + (gallery::kShape.left + gallery::kShape.right) / 2,
+                   top + gallery::kSheetOrigin.y + (gallery::kShape.top + gallery::kShape.bottom) / 2);
   };
   bool shown = WaitFor([&] { return (w = FindTop(d, "Quirvane gallery")) != 0; });
   if (shown) {
@@ -140,7 +185,8 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
   EXPECT_TRUE(shown) << "the gallery never showed its blue circle";
   if (shown) {
     // A right click on the circle, as the server would deliver it.
-    int x = (gallery::kShape.left + gallery::kShape.right) / 2, y = top + gallery::kShape.top + 10;
+    int x = gallery::kSheetOrigin.x + (gallery::kShape.left + gallery::kShape.right) / 2,
+        y = top + gallery::kSheetOrigin.y + gallery::kShape.top + 10;
     int rootX = 0, rootY = 0;
     Window child;
     XTranslateCoordinates(d, w, DefaultRootWindow(d), x, y, &rootX, &rootY, &child);

@@ -106,9 +106,10 @@ class Xvfb {
   std::string display_;
 };
 
-// Runs a program; its exit code (-1 when it hung) and its error output.
+// Runs a program with up to three arguments; its exit code (-1 when it hung)
+// and its error output.
 inline int RunProgram(const char* program, const char* display, const std::string& arg,
-                      const std::string& file, std::string& errors) {
+                      const std::string& file, std::string& errors, const std::string& extra = "") {
   int fds[2];
   if (pipe(fds) != 0) return -1;
   pid_t pid = fork();
@@ -119,7 +120,8 @@ inline int RunProgram(const char* program, const char* display, const std::strin
       setenv("DISPLAY", display, 1);
     else
       unsetenv("DISPLAY");
-    execl(program, program, arg.empty() ? nullptr : arg.c_str(), file.c_str(), static_cast<char*>(nullptr));
+    execl(program, program, arg.empty() ? nullptr : arg.c_str(), file.c_str(),
+          extra.empty() ? nullptr : extra.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
