@@ -64,7 +64,8 @@ TEST_F(ValidationThreads, StructureChangesInterruptTheWorker) {
           t->AddChild(nullptr);
           break;
       }
-      ASSERT_FALSE(t->HasState(tsValidating) && t->HasState(tsUseCache));
+      // No check of the state flags here: the worker may restart and finish a
+      // validation between any two reads. The cache is checked against the walk below.
     }
     if (round % 10 == 0) backend.Pump();
   }
