@@ -416,6 +416,12 @@ void TSkCustomShellTreeView::SetAutoRefresh(bool Value) {
 }
 
 void TSkCustomShellTreeView::WndProc(TMessage& M) {
+  if (M.Msg == WM_MEASUREITEM || M.Msg == WM_INITMENUPOPUP || M.Msg == WM_MENUCHAR) {
+    // Owner-drawn shell menu items are the open menu's own business.
+    if (IContextMenu2* menu = ActiveShellMenu()) menu->HandleMenuMsg(M.Msg, M.WParam, M.LParam);
+    M.Result = 0;
+    return;
+  }
   if (M.Msg == TVM_SETIMAGELIST && !imageGuard_) {
     ApplyImageList();
     M.Result = 0;

@@ -15,6 +15,24 @@
 namespace qv {
 
 class TSkCustomShellTreeView;
+
+// Offered by controls that want to take part in the verbs chosen from a
+// shell context menu: before the verb runs (Handled = the control did it
+// itself) and after it ran.
+class IShellVerbHandler {
+ public:
+  virtual ~IShellVerbHandler() = default;
+  virtual void VerbStarting(const std::string& Verb, bool& Handled) = 0;
+  virtual void VerbDone(const std::string& Verb, bool Succeeded) = 0;
+};
+
+// Shows the shell's context menu of Folder at a screen point and runs the
+// chosen verb (nothing when Folder is null).
+void ShowShellContextMenu(TWinControl* Control, TSkShellFolder* Folder, POINT Screen);
+// Runs one verb of Folder's context menu.
+bool RunShellVerb(TSkShellFolder* Folder, const std::string& Verb);
+// The menu interface of the context menu being shown (null when none is open).
+IContextMenu2* ActiveShellMenu();
 using TSkAddFolderEvent = std::function<void(TObject* Sender, TSkShellFolder* AFolder, bool& CanAdd)>;
 
 // The special folders a root may name, with the shell's folder numbers.
@@ -25,7 +43,7 @@ struct TSkRootFolderName {
 // The special folder number of a root name (any case); -1 for a path.
 int RootFolderCsidl(const std::string& Name);
 
-class TSkCustomShellTreeView : public TSkTreeView {
+class TSkCustomShellTreeView : public TSkTreeView, public IShellVerbHandler {
  public:
   explicit TSkCustomShellTreeView(TComponent* AOwner);
   ~TSkCustomShellTreeView() override;
@@ -59,8 +77,11 @@ class TSkCustomShellTreeView : public TSkTreeView {
   TSkShellChangeNotifier* Notifier() const { return notifier_; }
 
   void WndProc(TMessage& Message) override;
+  void VerbStarting(const std::string& Verb, bool& Handled) override;
+  void VerbDone(const std::string& Verb, bool Succeeded) override;
 
  protected:
+  bool DoContextPopup(POINT Screen) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   bool CanExpand(TTreeNode* Node) override;
@@ -93,6 +114,7 @@ class TSkCustomShellTreeView : public TSkTreeView {
   TSkShellChangeNotifier* notifier_ = nullptr;
   TTreeNode* nodeToMonitor_ = nullptr;
   TSkShowExtension showExt_ = seSystem;
+  std::string savedDirectory_;
 };
 
 class TSkShellTreeView : public TSkCustomShellTreeView {

@@ -180,6 +180,37 @@ TEST_F(ShellTree, RenameInPlaceNeverReplacesAFolder) {
   EXPECT_TRUE(fs::exists(dir / "zeta"));
 }
 
+TEST_F(ShellTree, MenuVerbsKeepTheTreeInStep) {
+  TTreeNode* root = tree->Items()->GetFirstNode();
+  tree->SetSelected(Child(root, "beta"));
+  bool handled = false;
+  tree->VerbStarting("RENAME", handled);
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(tree->IsEditing());
+  tree->Selected()->EndEdit(true);
+  // A deleted folder leaves the tree; one that is still there stays.
+  tree->VerbDone("delete", true);
+  EXPECT_NE(Child(root, "beta"), nullptr);
+  fs::remove(dir / "beta");
+  tree->SetSelected(Child(root, "beta"));
+  tree->VerbDone("delete", true);
+  EXPECT_EQ(Child(root, "beta"), nullptr);
+  // "paste" re-reads the selected folder.
+  tree->SetSelected(Child(root, "alpha"));
+  fs::create_directories(dir / "alpha/three");
+  tree->VerbDone("paste", true);
+  root = tree->Items()->GetFirstNode();
+  EXPECT_EQ(Children(Child(root, "alpha")), (std::vector<std::string>{"one", "three", "two"}));
+  // "open" runs in the item's folder and returns to where the program was.
+  const auto before = fs::current_path();
+  handled = false;
+  tree->VerbStarting("open", handled);
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(fs::current_path(), fs::path(base));
+  tree->VerbDone("open", true);
+  EXPECT_EQ(fs::current_path(), before);
+}
+
 TEST_F(ShellTree, SpecialRootsAndDisplayNames) {
   tree->SetRoot("RFMYCOMPUTER");
   TTreeNode* root = tree->Items()->GetFirstNode();
