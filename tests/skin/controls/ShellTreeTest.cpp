@@ -126,6 +126,28 @@ TEST_F(ShellTree, HiddenFoldersAndFilesByObjectTypes) {
   EXPECT_EQ(Child(root, ".secret"), nullptr);
 }
 
+TEST_F(ShellTree, DisplayNamesByShowExtension) {
+  for (const char* f : {"a.txt", ".bashrc", "?1?2", "?x"}) std::fclose(std::fopen((dir / f).c_str(), "w"));
+  fs::create_directories(dir / "dot.folder");
+  auto names = [&](TSkShowExtension ext) {
+    tree->SetShowExt(ext);
+    tree->SetObjectTypes(TSkShellObjectTypes{otFolders, otNonFolders, otHidden});
+    return Children(tree->Items()->GetFirstNode());
+  };
+  auto has = [](const std::vector<std::string>& v, const std::string& s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+  };
+  std::vector<std::string> hide = names(seHide);
+  EXPECT_TRUE(has(hide, "a"));
+  EXPECT_TRUE(has(hide, ".bashrc"));     // a leading dot starts no extension
+  EXPECT_TRUE(has(hide, "dot.folder"));  // folders keep their names
+  EXPECT_TRUE(has(hide, "12"));          // "?digit" names lose their question marks
+  EXPECT_TRUE(has(hide, "?x"));
+  std::vector<std::string> show = names(seShow);
+  EXPECT_TRUE(has(show, "a.txt"));
+  EXPECT_TRUE(has(show, "dot.folder"));
+}
+
 TEST_F(ShellTree, AddFolderVetoRemovesExactlyThatChild) {
   tree->OnAddFolder = [](TObject*, TSkShellFolder* f, bool& canAdd) {
     canAdd = f->DisplayName(seSystem) != "beta";
