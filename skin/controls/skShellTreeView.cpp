@@ -4,6 +4,7 @@
 #include "skin/controls/skShellTreeView.h"
 
 #include "classlib/SysUtils.h"
+#include "classlib/controls/Screen.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
 #include "platform/SystemColors.h"
@@ -68,6 +69,16 @@ class UpdateScope {
   TTreeNodes* items_;
   TSkCommonData* data_;
   bool was_;
+};
+
+// The hourglass over the whole program while the shell is read.
+class HourglassScope {
+ public:
+  HourglassScope() : saved_(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
+  ~HourglassScope() { Screen->SetCursor(saved_); }
+
+ private:
+  TCursor saved_;
 };
 
 LPITEMIDLIST ParsePath(const std::string& Path) {
@@ -233,6 +244,7 @@ void TSkCustomShellTreeView::GetSelectedIndex(TTreeNode* Node) {
 void TSkCustomShellTreeView::FillNode(TTreeNode* Node) {
   TSkShellFolder* folder = FolderOf(Node);
   if (!folder || !folder->ShellFolder()) return;
+  HourglassScope hourglass;
   UpdateScope scope(Items(), SkinData());
   ComPtr<IEnumIDList> items;
   if (folder->ShellFolder()->EnumObjects(nullptr, EnumFlagsOf(objectTypes_), items.Put()) != S_OK || !items)
@@ -374,6 +386,7 @@ void TSkCustomShellTreeView::RefreshNode(TTreeNode* Node) {
   };
   IdListPtr topId = absoluteOf(TopItem());
   IdListPtr selId = absoluteOf(Selected());
+  HourglassScope hourglass;
   UpdateScope scope(Items(), SkinData());
   TTreeNode* parentNode = Node->Parent();
   TTreeNode* fresh = Items()->Insert(Node, "");
