@@ -18,13 +18,16 @@ int32_t Percent(int64_t done, int64_t total) {
   return int32_t(std::clamp(p, 0.0, 100.0));
 }
 
+bool DiscTextFits(const WideString& text) {
+  return Utf16ToUtf8(text).size() <= kMaxDiscTextBytes;
+}
+
 bool DiscTextsFit(const TDiscData& data, IEngineHost& host) {
-  const std::size_t kMax = 255;
-  if (Utf16ToUtf8(data.Label).size() > kMax) {
+  if (!DiscTextFits(data.Label)) {
     host.AddError("Disc label is longer than 255 bytes");
     return false;
   }
-  if (Utf16ToUtf8(data.Location).size() > kMax) {
+  if (!DiscTextFits(data.Location)) {
     host.AddError("Disc location is longer than 255 bytes");
     return false;
   }

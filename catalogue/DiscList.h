@@ -104,6 +104,10 @@ class TDiscList {
   std::vector<std::unique_ptr<TDiscRec>> discs_;
 };
 
+// The stored label and location hold at most this many bytes of UTF-8.
+inline constexpr std::size_t kMaxDiscTextBytes = 255;
+// True when text fits a stored label or location.
+bool DiscTextFits(const WideString& text);
 // The stored label and location hold at most 255 bytes of UTF-8. False with
 // an error line naming the field when data does not fit: such a disc is
 // refused rather than cut, so two labels can never collide by their cut.

@@ -125,6 +125,8 @@ class TEngine {
   // A scratch record of the name kind holding the name, for index lookups.
   TXRecData* NameKey(const std::string& name, bool folder);
   TXIndex* NameIndex(bool folder) const { return folder ? FolderNameIndex : FileNameIndex; }
+  // TXIndex::Find for a name, with the probes served by the name cache.
+  int FindName(TXIndex* index, const std::string& name, int& found);
   // The name at a position of a name index, through the cache.
   bool NameAt(TXIndex* index, int64_t pos, std::string& name);
   bool AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32_t discPos, double date,

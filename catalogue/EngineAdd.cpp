@@ -94,7 +94,7 @@ TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
-  int pos = index->Find(NameKey(name, folder), found);
+  int pos = FindName(index, name, found);
   TXRecData* rec = nullptr;
   if (pos >= 0) {
     rec = Base->NewData(folder ? FolderNameRecKind : FileNameRecKind);
@@ -114,6 +114,35 @@ TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   }
   interned[hash] = rec->ID;
   return rec;
+}
+
+// The binary search of a name index by the exact spelling, probing the names
+// through the name cache: a probe reads a record only the first time its name
+// is met, so lookups in a large catalogue do not go to the disc. The result is
+// that of TXIndex::Find.
+int TEngine::FindName(TXIndex* index, const std::string& name, int& found) {
+  found = -1;
+  int lo = 0, hi = index->Count() - 1;
+  std::string probe;
+  while (lo <= hi) {
+    const int mid = lo + (hi - lo) / 2;
+    int c;
+    if (const std::string_view* cached = names_.Find(index->GetItem(mid)))
+      c = CompareStoredNames(name, *cached);
+    else if (NameAt(index, mid, probe))
+      c = CompareStoredNames(name, probe);
+    else
+      return -1;
+    if (c > 0) {
+      lo = mid + 1;
+    } else if (c == 0) {
+      found = mid;
+      return -1;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return lo;
 }
 
 void TEngine::NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& entry) {

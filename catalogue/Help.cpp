@@ -17,6 +17,7 @@ constexpr char kViewer[] = "xdg-open";
 std::mutex viewerLock;
 std::string viewerPath;  // the viewer once loaded; "" until then
 bool viewerLoaded = false;
+THelpOpener helpOpener;  // set once at start-up by the user interface
 
 std::string LoadedViewer() {
   std::lock_guard<std::mutex> lock(viewerLock);
@@ -54,7 +55,18 @@ bool ShowHelp(const std::string& topic) {
   return OpenHelpPage(page);
 }
 
+void SetHelpOpener(THelpOpener opener) {
+  std::lock_guard<std::mutex> lock(viewerLock);
+  helpOpener = std::move(opener);
+}
+
 bool OpenHelpPage(const std::string& page) {
+  THelpOpener opener;
+  {
+    std::lock_guard<std::mutex> lock(viewerLock);
+    opener = helpOpener;
+  }
+  if (opener) return FileExists(page) && opener(page);
   std::string viewer = LoadedViewer();
   if (viewer.empty() || !FileExists(page)) return false;
   return StartDetached(viewer, {page});

@@ -2,6 +2,7 @@
 // of the program folder, shown by the desktop's viewer (xdg-open). A missing
 // page or viewer is never an error that stops the program.
 #pragma once
+#include <functional>
 #include <string>
 
 namespace qv {
@@ -23,5 +24,11 @@ std::string HelpPagePath(const std::string& topic);
 bool ShowHelp(const std::string& topic);
 // Starts the viewer on a page file, without a shell and without waiting.
 bool OpenHelpPage(const std::string& page);
+
+// How an existing page is shown. By default the viewer above; the user
+// interface routes pages through its desktop layer instead, so the desktop it
+// runs on (or a test's recorder) sees them. An empty opener restores the default.
+using THelpOpener = std::function<bool(const std::string& page)>;
+void SetHelpOpener(THelpOpener opener);
 
 }  // namespace qv

@@ -3,7 +3,12 @@ add_library(qv_options INTERFACE)
 target_compile_options(qv_options INTERFACE -Wall -Wextra)
 target_include_directories(qv_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
 
-if(QV_SANITIZE)
+# QV_SANITIZE: OFF, ON or address (AddressSanitizer with UndefinedBehaviorSanitizer), or thread
+# (ThreadSanitizer, for the thread tests' own build tree).
+if(QV_SANITIZE STREQUAL "thread")
+  target_compile_options(qv_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(qv_options INTERFACE -fsanitize=thread)
+elseif(QV_SANITIZE)
   target_compile_options(qv_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                               -fno-sanitize-recover=undefined)
   target_link_options(qv_options INTERFACE -fsanitize=address,undefined)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "classlib/Component.h"
@@ -58,7 +59,9 @@ class TApplication : public TComponent {
     T* form = new T(this);
     Reference = form;
     form->AfterConstruction();
-    if (!mainForm_) mainForm_ = form;
+    // Data modules are made here too; only a form can be the main form.
+    if constexpr (std::is_base_of_v<TCustomForm, T>)
+      if (!mainForm_) mainForm_ = form;
   }
   TCustomForm* MainForm() const { return mainForm_; }
   // Runs the message loop until the application is terminated (the main form closed).

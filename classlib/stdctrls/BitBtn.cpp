@@ -3,6 +3,7 @@
 
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/stdctrls/BitBtnGlyphs.h"
 #include "platform/SystemColors.h"
 #include "platform/Utf.h"
 #include "platform/controls/SystemControls.h"
@@ -53,6 +54,7 @@ void TBitBtn::SetButtonStyle(bool ADefault) {
 
 void TBitBtn::SetKind(TBitBtnKind Value) {
   kind_ = Value;
+  Invalidate();
   if (Value == bkCustom) return;
   SetCaption(InfoOf(Value).caption);
   ModalResult = InfoOf(Value).result;
@@ -103,12 +105,22 @@ void TBitBtn::Click() {
   TButton::Click();
 }
 
-void TBitBtn::DrawGlyph(HDC dc, int x, int y, TButtonState state) {
-  int w = glyph_->Width() / numGlyphs_, h = glyph_->Height();
-  int cell = state < numGlyphs_ ? int(state) : 0;
-  HDC src = glyph_->Canvas()->Handle();
-  TColor key = ColorToRGB(glyph_->TransparentColor());
-  if (state == bsDisabled && numGlyphs_ < 2) {
+TBitmap* TBitBtn::ShownGlyph() const {
+  if (!glyph_->Empty()) return glyph_.get();
+  TBitmap* own = KindGlyph(kind_);
+  return own ? own : glyph_.get();
+}
+
+int TBitBtn::ShownNumGlyphs() const {
+  return glyph_->Empty() && KindGlyph(kind_) ? 1 : numGlyphs_;
+}
+
+void TBitBtn::DrawGlyph(HDC dc, TBitmap* glyph, int num, int x, int y, TButtonState state) {
+  int w = glyph->Width() / num, h = glyph->Height();
+  int cell = state < num ? int(state) : 0;
+  HDC src = glyph->Canvas()->Handle();
+  TColor key = ColorToRGB(glyph->TransparentColor());
+  if (state == bsDisabled && num < 2) {
     // No disabled image: an embossed copy from the glyph's shape.
     for (int gy = 0; gy < h; ++gy)
       for (int gx = 0; gx < w; ++gx) {
@@ -146,7 +158,9 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& Item) {
   if (down) OffsetRect(&inner, 1, 1);
 
   // Sizes of the glyph and the caption.
-  int gw = glyph_->Empty() ? 0 : glyph_->Width() / numGlyphs_, gh = glyph_->Empty() ? 0 : glyph_->Height();
+  TBitmap* glyph = ShownGlyph();
+  int num = ShownNumGlyphs();
+  int gw = glyph->Empty() ? 0 : glyph->Width() / num, gh = glyph->Empty() ? 0 : glyph->Height();
   std::u16string caption = Utf8ToUtf16(Text());
   HGDIOBJ oldFont = SelectObject(dc, Font()->Handle());
   RECT tr{0, 0, inner.right - inner.left, 0};
@@ -181,7 +195,7 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& Item) {
       g = {cx - gw / 2, inner.bottom - margin - gh}, t = {cx - tw / 2, g.y - spacing - th};
       break;
   }
-  if (gw) DrawGlyph(dc, g.x, g.y, !enabled ? bsDisabled : down ? bsDown : bsUp);
+  if (gw) DrawGlyph(dc, glyph, num, g.x, g.y, !enabled ? bsDisabled : down ? bsDown : bsUp);
   if (tw) {
     RECT text{t.x, t.y, t.x + tw, t.y + th};
     SetBkMode(dc, TRANSPARENT);

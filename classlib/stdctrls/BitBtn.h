@@ -11,7 +11,7 @@
 
 namespace qv {
 
-enum TBitBtnKind {
+enum TBitBtnKind : int {
   bkCustom,
   bkOK,
   bkCancel,
@@ -44,6 +44,9 @@ class TBitBtn : public TButton {
   void SetMargin(int Value);
   int Spacing() const { return spacing_; }  // -1 centres the caption in what remains
   void SetSpacing(int Value);
+  // What the button shows: its Glyph, or the kind's picture when it has none.
+  TBitmap* ShownGlyph() const;
+  int ShownNumGlyphs() const;
 
   void Dispatch(TMessage& Message) override;
   void Click() override;
@@ -55,7 +58,7 @@ class TBitBtn : public TButton {
   virtual void DrawItem(const DRAWITEMSTRUCT& Item);
 
  private:
-  void DrawGlyph(HDC dc, int x, int y, TButtonState state);
+  void DrawGlyph(HDC dc, TBitmap* glyph, int num, int x, int y, TButtonState state);
 
   TBitBtnKind kind_ = bkCustom;
   std::unique_ptr<TBitmap> glyph_;

@@ -5,6 +5,7 @@
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/Button.h"
+#include "classlib/stdctrls/ButtonActionLinks.h"
 #include "classlib/stdctrls/SubClass.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
@@ -133,6 +134,14 @@ void TRadioButton::SetChecked(bool Value) {
 
 void TRadioButton::Toggle() {
   if (!checked_) SetChecked(true);
+}
+
+std::unique_ptr<TControlActionLink> TCustomCheckBox::CreateActionLink() {
+  return std::make_unique<TCheckBoxActionLink>(this);
+}
+
+std::unique_ptr<TControlActionLink> TRadioButton::CreateActionLink() {
+  return std::make_unique<TRadioButtonActionLink>(this);
 }
 
 }  // namespace qv

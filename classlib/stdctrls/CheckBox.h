@@ -3,6 +3,8 @@
 // checked and (with AllowGrayed) grayed; a radio button, once checked,
 // unchecks the radio buttons beside it. Every change fires OnClick.
 #pragma once
+#include <memory>
+
 #include "classlib/controls/WinControl.h"
 
 namespace qv {
@@ -42,6 +44,7 @@ class TCustomCheckBox : public TButtonStateControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void Toggle() override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
  private:
   TCheckBoxState state_ = cbUnchecked;
@@ -62,6 +65,7 @@ class TRadioButton : public TButtonStateControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void Toggle() override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
  private:
   bool checked_ = false;

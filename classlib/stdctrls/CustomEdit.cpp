@@ -8,6 +8,8 @@
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/SubClass.h"
+#include "classlib/stdctrls/TextMeasure.h"
+#include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
@@ -21,6 +23,22 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);
+  AdjustHeight();
+}
+
+void TCustomEdit::SetAutoSize(bool Value) {
+  if (autoSize_ == Value) return;
+  autoSize_ = Value;
+  AdjustHeight();
+}
+
+// A line of the font, a quarter of it again as room around the text, and
+// the border's edges.
+void TCustomEdit::AdjustHeight() {
+  if (!autoSize_) return;
+  int line = MeasureText(Font(), "0").cy;
+  int border = borderStyle_ == bsSingle ? 2 * GetSystemMetrics(SM_CYEDGE) : 0;
+  SetHeight(line + line / 4 + border + 1);
 }
 
 void TCustomEdit::FrameStyle(DWORD& Style, DWORD& ExStyle) const {
@@ -77,6 +95,7 @@ void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
   if (borderStyle_ == Value) return;
   borderStyle_ = Value;
   RecreateWnd();
+  AdjustHeight();
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase Value) {
@@ -192,6 +211,10 @@ void TCustomEdit::Dispatch(TMessage& M) {
     case WM_DESTROY:
       modifiedNoHandle_ = Modified();
       break;
+    case CM_FONTCHANGED:
+      TWinControl::Dispatch(M);
+      AdjustHeight();
+      return;
   }
   TWinControl::Dispatch(M);
 }

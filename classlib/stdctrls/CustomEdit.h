@@ -27,6 +27,9 @@ class TCustomEdit : public TWinControl {
   TEditCharCase CharCase() const { return charCase_; }
   void SetCharCase(TEditCharCase Value);
   bool Modified();
+  // With AutoSize (the default) the height follows the font and the border.
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool Value);
   void SetModified(bool Value);
 
   // Selection in characters of the window's text.
@@ -56,6 +59,8 @@ class TCustomEdit : public TWinControl {
   void FrameStyle(DWORD& Style, DWORD& ExStyle) const override;
   // The text changed (by the user or the program).
   virtual void Change();
+  // Sets the height the font and border call for, when AutoSize is on.
+  void AdjustHeight();
 
  private:
   void Colours(TMessage& Message);
@@ -64,6 +69,7 @@ class TCustomEdit : public TWinControl {
   char16_t passwordChar_ = 0;
   bool readOnly_ = false;
   bool hideSelection_ = true;
+  bool autoSize_ = true;
   bool modifiedNoHandle_ = false;
   TBorderStyle borderStyle_ = bsSingle;
   TEditCharCase charCase_ = ecNormal;

@@ -90,6 +90,7 @@ void TMemoStrings::SetUpdateState(bool Updating) {
 }
 
 TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), lines_(new TMemoStrings(this)) {
+  SetAutoSize(false);
   SetBounds(Left(), Top(), 185, 89);
   AutoSelect = false;
   ControlStyle().Exclude(csFixedHeight);

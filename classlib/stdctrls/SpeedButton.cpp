@@ -3,6 +3,7 @@
 #include "classlib/stdctrls/SpeedButton.h"
 
 #include "classlib/graphics/Bitmap.h"
+#include "classlib/stdctrls/ButtonActionLinks.h"
 #include "classlib/stdctrls/Label.h"
 
 namespace qv {
@@ -105,8 +106,15 @@ void TSpeedButton::UpdateExclusive() {
 }
 
 void TSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
   TGraphicControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || !Enabled()) return;
+  if (alive.expired() || Button != mbLeft || !Enabled()) return;
+  // The arrow part opens the menu; so does the whole face when the button
+  // has nothing else to do.
+  if (dropdownMenu_ && (X >= Width() - DropDownArrowWidth || !OnClick)) {
+    DropDown();
+    return;
+  }
   if (!down_) {
     state_ = bsDown;
     Invalidate();
@@ -199,6 +207,10 @@ void TSpeedButton::Dispatch(TMessage& M) {
       return;
   }
   TGraphicControl::Dispatch(M);
+}
+
+std::unique_ptr<TControlActionLink> TSpeedButton::CreateActionLink() {
+  return std::make_unique<TSpeedButtonActionLink>(this);
 }
 
 }  // namespace qv

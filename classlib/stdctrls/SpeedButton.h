@@ -1,7 +1,7 @@
 // TSpeedButton: a tool button painted on its parent. Buttons that share a
 // GroupIndex stay down one at a time; a glyph holds up to four images side
 // by side (up, disabled, down, stuck down); Flat shows the frame only under
-// the mouse.
+// the mouse; a drop-down menu opens below the button from its arrow part.
 #pragma once
 #include <memory>
 
@@ -11,6 +11,7 @@
 namespace qv {
 
 class TBitmap;
+class TPopupMenu;
 
 using TNumGlyphs = int;
 
@@ -45,6 +46,15 @@ class TSpeedButton : public TGraphicControl {
   void SetState(TButtonState Value);
   bool MouseInControl() const { return mouseInControl_; }
 
+  // With a drop-down menu the button shows an arrow part at its right; a
+  // press there (or anywhere on a button without OnClick) opens the menu
+  // below the button, which stays pressed until the menu closes. One such
+  // menu is open at a time.
+  TPopupMenu* DropdownMenu() const { return dropdownMenu_; }
+  void SetDropdownMenu(TPopupMenu* Value);
+  bool MenuOpen() const { return menuOpen_; }
+  static constexpr int DropDownArrowWidth = 16;
+
   void Click() override;
   void Dispatch(TMessage& Message) override;
 
@@ -57,6 +67,12 @@ class TSpeedButton : public TGraphicControl {
   void CalcLayout(const RECT& Client, POINT& GlyphPos, RECT& TextBounds);
   void DrawGlyph(HDC DC, POINT Pos, TButtonState State);
   void DrawCaption(HDC DC, const RECT& Bounds, TButtonState State);
+  // The arrow part of a drop-down button, in Client's right edge.
+  void DrawDropDownArrow(HDC DC, const RECT& Client, TButtonState State);
+  // Opens the drop-down menu below the button; returns once it has closed.
+  virtual void DropDown();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  std::unique_ptr<TControlActionLink> CreateActionLink() override;
 
  private:
   void UpdateExclusive();
@@ -71,6 +87,8 @@ class TSpeedButton : public TGraphicControl {
   int groupIndex_ = 0;
   TButtonState state_ = bsUp;
   bool dragging_ = false, mouseInControl_ = false;
+  TPopupMenu* dropdownMenu_ = nullptr;
+  bool menuOpen_ = false;
 };
 
 }  // namespace qv

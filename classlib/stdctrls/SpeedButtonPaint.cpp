@@ -163,6 +163,10 @@ void TSpeedButton::Paint() {
     for (int y = r.top; y < r.bottom; ++y)
       for (int x = r.left; x < r.right; ++x) SetPixelV(dc, x, y, (x + y) % 2 ? light : face);
   }
+  if (dropdownMenu_) {
+    DrawDropDownArrow(dc, r, state_);
+    r.right -= DropDownArrowWidth;
+  }
   if (pressed) OffsetRect(&r, 1, 1);
   SelectObject(dc, canvas->Font()->Handle());
   POINT glyphPos;

@@ -147,6 +147,9 @@ void TGalleryForm::BuildButtons() {
   FlatButton->SetGroupIndex(2);
   FlatButton->SetAllowAllUp(true);
   FlatButton->OnClick = [this](TObject*) { Log(FlatButton->Down() ? "Flat down" : "Flat up"); };
+  ShapeButton = Place<TSpeedButton>(this, this, RECT{566, 44, 628, 69});
+  ShapeButton->SetCaption("Circle");
+  ShapeButton->SetDropdownMenu(ShapeMenu);
 
   ScrollBar = Place<TScrollBar>(this, this, kScrollBar);
   ScrollBar->SetParams(30, 0, 100);

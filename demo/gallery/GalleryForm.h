@@ -56,6 +56,7 @@ class TGalleryForm : public TForm {
   TBitBtn* OkButton = nullptr;
   TSpeedButton* AlignButtons[3] = {};
   TSpeedButton* FlatButton = nullptr;
+  TSpeedButton* ShapeButton = nullptr;  // drops the circle's menu down
   TScrollBar* ScrollBar = nullptr;
   TPanel* Panel = nullptr;
   TBevel* Bevel = nullptr;

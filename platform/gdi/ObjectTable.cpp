@@ -54,25 +54,32 @@ HGDIOBJ Insert(std::unique_ptr<Object> obj) {
   return reinterpret_cast<HGDIOBJ>(Encode(index, s.generation, type));
 }
 
-Object* Lookup(HGDIOBJ h) {
-  uintptr_t v = reinterpret_cast<uintptr_t>(h);
+namespace {
+// The object a handle names, with the table already locked.
+Object* LookupLocked(Table& t, uintptr_t v) {
   if ((v & kTagMask) != kTag) return nullptr;
   uint32_t index = uint32_t(v >> 8 & 0xFFFFFF);
-  Table& t = TheTable();
-  std::lock_guard lock(t.mutex);
   if (index >= t.slots.size()) return nullptr;
   Slot& s = t.slots[index];
   if (!s.obj || (s.generation & 0xFFFF) != (v >> 40 & 0xFFFF) || s.obj->type != (v & 0xFF)) return nullptr;
   return s.obj.get();
 }
+}  // namespace
+
+Object* Lookup(HGDIOBJ h) {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  return LookupLocked(t, reinterpret_cast<uintptr_t>(h));
+}
 
 void Erase(HGDIOBJ h) {
   uintptr_t v = reinterpret_cast<uintptr_t>(h);
-  if (!Lookup(h)) return;
   std::unique_ptr<Object> dying;
   {
     Table& t = TheTable();
     std::lock_guard lock(t.mutex);
+    // Checked again under the lock: two threads releasing one object erase it once.
+    if (!LookupLocked(t, v)) return;
     uint32_t index = uint32_t(v >> 8 & 0xFFFFFF);
     Slot& s = t.slots[index];
     dying = std::move(s.obj);
@@ -83,15 +90,36 @@ void Erase(HGDIOBJ h) {
   // Destroyed outside the lock: a DC's destructor releases the objects it holds.
 }
 
+// Reference counts and the pending deletion change under the table's lock, since
+// fonts and other objects are shared by DCs of several threads.
 void Retain(HGDIOBJ h) {
-  if (Object* o = Lookup(h)) ++o->refs;
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  if (Object* o = LookupLocked(t, reinterpret_cast<uintptr_t>(h))) ++o->refs;
 }
 
 void Release(HGDIOBJ h) {
-  Object* o = Lookup(h);
-  if (!o) return;
-  if (o->refs > 0) --o->refs;
-  if (o->refs == 0 && o->deletePending) Erase(h);
+  bool erase = false;
+  {
+    Table& t = TheTable();
+    std::lock_guard lock(t.mutex);
+    Object* o = LookupLocked(t, reinterpret_cast<uintptr_t>(h));
+    if (!o) return;
+    if (o->refs > 0) --o->refs;
+    erase = o->refs == 0 && o->deletePending;
+  }
+  if (erase) Erase(h);
+}
+
+// Marks a selected object for deletion when the last DC lets go of it; false
+// when nothing holds it and it can go at once.
+bool DeferDeletion(HGDIOBJ h) {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  Object* o = LookupLocked(t, reinterpret_cast<uintptr_t>(h));
+  if (!o || o->refs == 0) return false;
+  o->deletePending = true;
+  return true;
 }
 
 }  // namespace qv::gdi
@@ -108,10 +136,7 @@ BOOL DeleteObject(HGDIOBJ obj) {
   Object* o = Lookup(obj);
   if (!o || o->type == OBJ_DC || o->type == OBJ_MEMDC || o->type == OBJ_ICON_INTERNAL) return FALSE;
   if (o->stock) return TRUE;
-  if (o->refs > 0) {
-    o->deletePending = true;  // freed when the last DC lets go of it
-    return TRUE;
-  }
+  if (DeferDeletion(obj)) return TRUE;  // freed when the last DC lets go of it
   Erase(obj);
   return TRUE;
 }

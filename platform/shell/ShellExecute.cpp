@@ -40,8 +40,12 @@ std::string Text(const char16_t* s) {
 
 }  // namespace
 
-HINSTANCE ShellExecuteUtf8(HWND, const std::string& verb, const std::string& file,
+HINSTANCE ShellExecuteUtf8(HWND, const std::string& verbText, const std::string& file,
                            const std::string& directory, int) {
+  // Verbs are names, compared without regard to case ("Open" is "open").
+  std::string verb = verbText;
+  for (char& c : verb)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
   if (!verb.empty() && verb != "open" && verb != "explore") return Result(SE_ERR_NOASSOC);
   if (file.empty()) return Result(SE_ERR_FNF);
   std::string target = file;

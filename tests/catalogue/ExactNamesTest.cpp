@@ -71,6 +71,36 @@ TEST_F(ExactNames, CaseVariantsKeepTheirSpelling) {
   EXPECT_EQ(engine->FileNameIndex->Count(), names);
 }
 
+// An add right after opening finds its names through index probes that read
+// the stored names, and one after a deletion does not meet the pruned names.
+TEST_F(ExactNames, AddsAfterReopenAndDeletionFindTheStoredSpellings) {
+  for (int i = 0; i < 60; ++i) {
+    const std::string n = std::to_string(i * 7919 % 1000);
+    MakeFile(Tree("a/f" + n + ".txt"));
+    MakeFile(Tree("a/F" + n + ".txt"));
+  }
+  AddDisc("D1", Tree("a"));
+  Reopen();
+  const int names = engine->FileNameIndex->Count();
+  AddDisc("D2", Tree("a"));
+  EXPECT_EQ(engine->FileNameIndex->Count(), names);
+  MakeFile(Tree("a/f0.TXT"));
+  MakeFile(Tree("a/zz.txt"));
+  AddDisc("D3", Tree("a"));
+  EXPECT_EQ(engine->FileNameIndex->Count(), names + 2);
+  CheckOrder();
+  for (const char16_t* label : {u"D1", u"D3"})
+    ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(engine->Discs->FindByLabel(label))));
+  ASSERT_TRUE(engine->Search(Files("*")));  // prunes the names only the deleted discs used
+  EXPECT_EQ(engine->FileNameIndex->Count(), names);
+  MakeFile(Tree("b/zz.txt"));
+  AddDisc("D4", Tree("b"));
+  CheckOrder();
+  ASSERT_TRUE(engine->Search(Files("zz.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"D4|/zz.txt"}));
+  EXPECT_EQ(engine->FileNameIndex->Count(), names + 1);
+}
+
 TEST_F(ExactNames, UnicodeFoldingKeepsEverySpelling) {
   // Final sigma, small sigma and capital sigma fold alike; so do long s and s.
   const std::vector<std::string> names = {"\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3.txt",

@@ -1,12 +1,17 @@
 // TButton, TBitBtn, TCheckBox, TRadioButton, TRadioGroup and TScrollBar on a
 // form: clicks by mouse, keys and code, default and cancel buttons, modal
-// results, radio groups, scroll events and a bit button's painting.
+// results, radio groups, scroll events, a bit button's painting and the
+// pictures of its kinds, and what the buttons take from their actions.
 #include "../controls/ControlsTestSupport.h"
+#include "classlib/actions/ActnList.h"
+#include "classlib/graphics/ImageList.h"
 #include "classlib/stdctrls/BitBtn.h"
+#include "classlib/stdctrls/BitBtnGlyphs.h"
 #include "classlib/stdctrls/CheckBox.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "classlib/stdctrls/GroupBox.h"
 #include "classlib/stdctrls/ScrollBar.h"
+#include "classlib/stdctrls/SpeedButton.h"
 #include "platform/controls/SystemControls.h"
 
 namespace qv::test {
@@ -100,6 +105,127 @@ TEST_F(ButtonControls, BitBtnPaintsItsGlyphAndGreysItWhenDisabled) {
   b->SetEnabled(false);
   Pump();
   EXPECT_NE(PixelAt(cx, cy), Rgb(0, 0, 255));
+}
+
+TEST_F(ButtonControls, EachKindHasItsCaptionResultAndPicture) {
+  struct Expect {
+    TBitBtnKind kind;
+    const char* caption;
+    TModalResult result;
+    bool isDefault, isCancel;
+  };
+  const Expect kinds[] = {{bkOK, "OK", mrOk, true, false},
+                          {bkCancel, "Cancel", mrCancel, false, true},
+                          {bkHelp, "&Help", mrNone, false, false},
+                          {bkYes, "&Yes", mrYes, true, false},
+                          {bkNo, "&No", mrNo, false, true},
+                          {bkClose, "&Close", mrNone, false, false},
+                          {bkAbort, "Abort", mrAbort, false, false},
+                          {bkRetry, "&Retry", mrRetry, false, false},
+                          {bkIgnore, "&Ignore", mrIgnore, false, false},
+                          {bkAll, "&All", mrAll, false, false}};
+  TForm* form = NewForm({100, 100, 500, 300});
+  for (const Expect& e : kinds) {
+    auto* b = new TBitBtn(form);
+    b->SetParent(form);
+    b->SetBounds(10, 10, 90, 30);
+    b->SetKind(e.kind);
+    EXPECT_EQ(b->Caption(), e.caption);
+    EXPECT_EQ(b->ModalResult, e.result) << e.caption;
+    EXPECT_EQ(b->Default(), e.isDefault) << e.caption;
+    EXPECT_EQ(b->Cancel(), e.isCancel) << e.caption;
+    // A picture of its own, drawn left of the caption in the button.
+    const TBitmap* own = KindGlyph(e.kind);
+    ASSERT_NE(own, nullptr) << e.caption;
+    EXPECT_EQ(b->ShownGlyph(), own);
+    EXPECT_EQ(own->Width(), 16);
+    form->Show();
+    Pump();
+    POINT o = b->ClientOrigin();
+    int painted = 0;
+    Surface shot = backend.Screenshot();
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 45; ++x) {
+        uint32_t p = shot.At(o.x + x, o.y + y) & 0xFFFFFF;
+        painted += p == Rgb(0, 160, 0) || p == Rgb(208, 0, 0) || p == Rgb(0, 0, 192) || p == Rgb(160, 96, 32);
+      }
+    EXPECT_GE(painted, 12) << e.caption << ": the picture's colours";
+    delete b;
+  }
+  // Pictures differ where the kinds mean different things; OK and Yes share one.
+  EXPECT_EQ(KindGlyph(bkOK), KindGlyph(bkYes));
+  EXPECT_EQ(KindGlyph(bkCustom), nullptr);
+  // A glyph of the program's own wins over the kind's picture.
+  auto* b = new TBitBtn(form);
+  b->SetKind(bkCancel);
+  TBitmap mine(8, 8);
+  b->SetGlyph(&mine);
+  EXPECT_EQ(b->ShownGlyph(), b->Glyph());
+  b->SetGlyph(nullptr);
+  EXPECT_EQ(b->ShownGlyph(), KindGlyph(bkCancel));
+  b->SetKind(bkCustom);
+  EXPECT_EQ(b->ShownGlyph(), b->Glyph());
+}
+
+TEST_F(ButtonControls, ButtonsFollowTheCheckedStateAndImageOfTheirAction) {
+  TForm* form = NewForm();
+  auto* images = new TImageList(form);
+  images->SetSize(16, 16);
+  TBitmap red(16, 16);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(RECT{2, 2, 14, 14});
+  images->Add(&red, nullptr);
+  auto* list = new TActionList(form);
+  list->SetImages(images);
+  auto* action = new TAction(form);
+  action->SetActionList(list);
+  action->SetCaption("&Bold");
+  action->SetImageIndex(0);
+  action->SetGroupIndex(3);
+  action->SetChecked(true);
+
+  auto* speed = new TSpeedButton(form);
+  speed->SetParent(form);
+  speed->SetBounds(10, 10, 60, 24);
+  speed->SetAllowAllUp(true);
+  speed->SetAction(action);
+  EXPECT_EQ(speed->Caption(), "&Bold");
+  EXPECT_EQ(speed->GroupIndex(), 3);
+  EXPECT_TRUE(speed->Down());
+  ASSERT_EQ(speed->Glyph()->Width(), 16);
+  form->Show();
+  Pump();
+  POINT o = speed->ClientOrigin();
+  Surface shot = backend.Screenshot();
+  int redPixels = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 60; ++x) redPixels += (shot.At(o.x + x, o.y + y) & 0xFFFFFF) == Rgb(255, 0, 0);
+  EXPECT_GE(redPixels, 12 * 12 - 24) << "the action's image is the glyph";
+  action->SetChecked(false);
+  EXPECT_FALSE(speed->Down());
+
+  auto* box = new TCheckBox(form);
+  box->SetParent(form);
+  box->SetAction(action);
+  EXPECT_FALSE(box->Checked());
+  action->SetChecked(true);
+  EXPECT_TRUE(box->Checked());
+  EXPECT_TRUE(speed->Down());
+  auto* radio = new TRadioButton(form);
+  radio->SetParent(form);
+  radio->SetAction(action);
+  EXPECT_TRUE(radio->Checked());
+  action->SetChecked(false);
+  EXPECT_FALSE(radio->Checked());
+  EXPECT_FALSE(box->Checked());
+  // A speed button whose action has no image keeps its own glyph.
+  auto* plainAction = new TAction(form);
+  plainAction->SetImageIndex(0);
+  auto* own = new TSpeedButton(form);
+  TBitmap blue(8, 8);
+  own->SetGlyph(&blue);
+  own->SetAction(plainAction);
+  EXPECT_EQ(own->Glyph()->Width(), 8);
 }
 
 TEST_F(ButtonControls, CheckBoxesAndRadioButtons) {

@@ -10,6 +10,8 @@
 #include "classlib/stdctrls/LabeledEdit.h"
 #include "classlib/stdctrls/MaskEdit.h"
 #include "classlib/stdctrls/Memo.h"
+#include "classlib/stdctrls/TextMeasure.h"
+#include "platform/SystemMetrics.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/ole/Clipboard.h"
 
@@ -17,6 +19,10 @@ namespace qv::test {
 namespace {
 
 using EditControls = ControlsTest;
+
+int MeasureLine(TControl* c) {
+  return MeasureText(c->Font(), "Wg").cy;
+}
 
 TEST_F(EditControls, EditEventsAndPropertiesSurviveANewWindow) {
   TForm* form = NewForm();
@@ -111,6 +117,38 @@ TEST_F(EditControls, EditHostsAGraphicChildOverItsTextAndRoutesItsClicks) {
   Pump();
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(edit->SelLength(), selected);  // the edit itself did not take the click
+}
+
+TEST_F(EditControls, EditHeightFollowsItsFontUnlessAutoSizeIsOff) {
+  TForm* form = NewForm();
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  EXPECT_TRUE(edit->AutoSize());
+  int small = edit->Height();
+  EXPECT_GE(small, 18);
+  EXPECT_LE(small, 24);
+  edit->SetHeight(60);
+  edit->Font()->SetSize(20);
+  int large = edit->Height();
+  EXPECT_GT(large, small + 10);
+  EXPECT_LT(large, 60);
+  form->Show();
+  Pump();
+  // The text fits the window's client area.
+  EXPECT_GE(edit->ClientHeight(), MeasureLine(edit));
+  // Without a border it is as much lower as the border was high.
+  edit->SetBorderStyle(bsNone);
+  EXPECT_EQ(edit->Height(), large - 2 * GetSystemMetrics(SM_CYEDGE));
+  edit->SetAutoSize(false);
+  edit->SetHeight(60);
+  edit->Font()->SetSize(8);
+  EXPECT_EQ(edit->Height(), 60);
+  // A memo keeps the height it is given.
+  auto* memo = new TMemo(form);
+  EXPECT_FALSE(memo->AutoSize());
+  memo->SetHeight(200);
+  memo->Font()->SetSize(24);
+  EXPECT_EQ(memo->Height(), 200);
 }
 
 TEST_F(EditControls, MemoLinesMatchAStringListModel) {

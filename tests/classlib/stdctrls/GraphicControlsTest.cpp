@@ -1,10 +1,11 @@
 // The graphic and simple controls: a label's size following its text and
 // its accelerator, speed-button groups, down states and glyph images, a
-// splitter resizing its neighbour by mouse, and the pixels of panels,
+// drop-down menus, splitter resizing its neighbour by mouse, and the pixels of panels,
 // bevels, shapes and images.
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/menus/Menus.h"
 #include "classlib/stdctrls/Bevel.h"
 #include "classlib/stdctrls/Image.h"
 #include "classlib/stdctrls/Label.h"
@@ -13,6 +14,7 @@
 #include "classlib/stdctrls/SpeedButton.h"
 #include "classlib/stdctrls/Splitter.h"
 #include "platform/SystemColors.h"
+#include "platform/menus/Menus.h"
 #include "tests/classlib/controls/ControlsTestSupport.h"
 
 namespace qv::test {
@@ -231,6 +233,115 @@ TEST_F(GraphicControlsTest, FlatSpeedButtonShowsAFrameOnlyUnderTheMouse) {
   backend.MouseMove(100 + 150, 100 + 80);
   Pump();
   EXPECT_EQ(PixelAt(100 + 10, 100 + 10), Rgb(212, 208, 200));
+}
+
+// A speed button whose menu the test opens as a press would.
+class OpeningButton : public TSpeedButton {
+ public:
+  using TSpeedButton::DropDown;
+  using TSpeedButton::TSpeedButton;
+};
+
+// Two drop-down buttons on a form sharing one menu: "Go" has an OnClick,
+// "Menu" has none. The form's client starts at (100, 100).
+class DropDownButtons : public GraphicControlsTest {
+ protected:
+  void SetUp() override {
+    GraphicControlsTest::SetUp();
+    form = NewForm({100, 100, 300, 200});
+    menu = new TPopupMenu(form);
+    for (const char* caption : {"&First", "&Second"}) {
+      auto* item = new TMenuItem(form);
+      item->SetCaption(caption);
+      item->OnClick = [this, caption](TObject*) { chosen.push_back(caption); };
+      menu->Items()->Add(item);
+    }
+    go = Button("Go", 10);
+    go->OnClick = [this](TObject*) { ++clicks; };
+    plain = Button("Menu", 80);
+    form->Show();
+    Pump();
+  }
+  OpeningButton* Button(const char* caption, int left) {
+    auto* b = new OpeningButton(form);
+    b->SetBounds(left, 10, 60, 24);
+    b->SetCaption(caption);
+    b->SetDropdownMenu(menu);
+    b->SetParent(form);
+    return b;
+  }
+  // The arrow's ink: pixels of the button's text colour in its arrow part.
+  int ArrowInk(TSpeedButton* b) {
+    int ink = 0;
+    for (int y = 10; y < 34; ++y)
+      for (int x = b->Left() + 60 - TSpeedButton::DropDownArrowWidth; x < b->Left() + 60; ++x)
+        ink += PixelAt(100 + x, 100 + y) == Sys(clBtnText);
+    return ink;
+  }
+
+  TForm* form = nullptr;
+  TPopupMenu* menu = nullptr;
+  OpeningButton *go = nullptr, *plain = nullptr;
+  std::vector<std::string> chosen;
+  int clicks = 0;
+};
+
+TEST_F(DropDownButtons, TheArrowOpensTheMenuBelowWithTheButtonHeldDown) {
+  EXPECT_GE(ArrowInk(go), 16) << "the arrow is drawn";
+  // The face of a button with OnClick is an ordinary button.
+  backend.Click(100 + 20, 100 + 20);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(chosen.empty());
+  uint32_t upCorner = PixelAt(100 + 10, 100 + 10);
+  bool seen = false;
+  backend.WhenIdle([&] {
+    seen = true;
+    EXPECT_TRUE(go->MenuOpen());
+    EXPECT_EQ(go->State(), bsDown);
+    EXPECT_EQ(menu->PopupComponent(), go);
+    EXPECT_NE(PixelAt(100 + 10, 100 + 10), upCorner) << "drawn pressed";
+    RECT wr{};
+    GetWindowRect(MenuWindowOf(menu->Handle()), &wr);
+    EXPECT_EQ(wr.left, 100 + 10);
+    EXPECT_EQ(wr.top, 100 + 10 + 24 + 1);
+    // Another drop-down button does not open a second menu meanwhile.
+    plain->DropDown();
+    EXPECT_FALSE(plain->MenuOpen());
+    EXPECT_EQ(plain->State(), bsUp);
+    backend.KeyPress(VK_DOWN);
+    backend.KeyPress(VK_DOWN);
+    backend.KeyPress(VK_RETURN);
+  });
+  backend.Click(100 + 10 + 60 - 8, 100 + 20);
+  Pump();
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(chosen, std::vector<std::string>{"&Second"});
+  EXPECT_EQ(clicks, 1) << "choosing from the menu is no click";
+  EXPECT_FALSE(go->MenuOpen());
+  EXPECT_EQ(go->State(), bsUp);
+  EXPECT_EQ(PixelAt(100 + 10, 100 + 10), upCorner) << "drawn up again";
+}
+
+TEST_F(DropDownButtons, WithoutOnClickAnyPressOpensTheMenuAndAFreedMenuIsLetGo) {
+  backend.WhenIdle([&] {
+    EXPECT_TRUE(plain->MenuOpen());
+    backend.KeyPress(VK_ESCAPE);
+  });
+  backend.Click(100 + 80 + 10, 100 + 20);
+  Pump();
+  EXPECT_FALSE(plain->MenuOpen());
+  EXPECT_EQ(plain->State(), bsUp);
+  EXPECT_TRUE(chosen.empty());
+  // The menu's end leaves the buttons without it and without the arrow.
+  delete menu;
+  EXPECT_EQ(go->DropdownMenu(), nullptr);
+  EXPECT_EQ(plain->DropdownMenu(), nullptr);
+  Pump();
+  EXPECT_EQ(ArrowInk(plain), 0);
+  backend.Click(100 + 80 + 10, 100 + 20);
+  Pump();
+  EXPECT_EQ(plain->State(), bsUp);
 }
 
 struct SplitLayout {

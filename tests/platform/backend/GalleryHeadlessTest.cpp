@@ -352,6 +352,19 @@ TEST_F(GalleryHeadless, PopupMenuByTheRightButtonAndTheEditsOwnMenu) {
   Click(at, MouseButton::Right);
   EXPECT_EQ(form->Events().back(), "Circle green");
   EXPECT_TRUE(Near(Pixel(Centre(form->Shape)), RGB(0, 255, 0)));
+  // The drop-down speed button opens it below itself, held down meanwhile.
+  backend.WhenIdle([&] {
+    HWND w = MenuWindowOf(form->ShapeMenu->Handle());
+    ASSERT_NE(w, nullptr);
+    RECT wr;
+    GetWindowRect(w, &wr);
+    EXPECT_EQ(wr.top, At(form->ShapeButton, 0, form->ShapeButton->Height() + 1).y);
+    EXPECT_EQ(form->ShapeButton->State(), bsDown);
+    backend.KeyPress('B');
+  });
+  Click(Centre(form->ShapeButton));
+  EXPECT_EQ(form->Events().back(), "Circle blue");
+  EXPECT_EQ(form->ShapeButton->State(), bsUp);
   // An edit without a popup menu of its own shows the edit's standard menu.
   HWND menu = nullptr;
   backend.WhenIdle([&] {

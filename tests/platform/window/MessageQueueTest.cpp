@@ -38,6 +38,14 @@ TEST_F(Queue, CrossThreadSendWaitsForTheOwnerAndServesSendsMeanwhile) {
   std::atomic<bool> done{false};
   std::atomic<LRESULT> answer{0};
   std::atomic<bool> servedWhileWaiting{false};
+  // The handler table is the test's own plain map: each thread adds its entry
+  // before the other reads the table.
+  Rec().handlers[gui] = [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_USER) return std::nullopt;
+    EXPECT_TRUE(InSendMessage());
+    LRESULT back = SendMessageW(workerWindow, WM_USER + 1, 0, 0);  // re-entrant, across threads
+    return LRESULT(w) + back;
+  };
   std::thread worker([&] {
     // The worker has a window of its own that the GUI thread calls back into
     // while the worker is blocked in its send.
@@ -52,12 +60,7 @@ TEST_F(Queue, CrossThreadSendWaitsForTheOwnerAndServesSendsMeanwhile) {
     DestroyWindow(mine);
     done = true;
   });
-  Rec().handlers[gui] = [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
-    if (m != WM_USER) return std::nullopt;
-    EXPECT_TRUE(InSendMessage());
-    LRESULT back = SendMessageW(workerWindow, WM_USER + 1, 0, 0);  // re-entrant, across threads
-    return LRESULT(w) + back;
-  };
+  while (!workerWindow) std::this_thread::yield();
   MSG msg;
   while (!done) {
     // The GUI thread serves the send inside PeekMessage, even with a window filter.

@@ -1,0 +1,147 @@
+// The disc properties dialog, built in code: label (read only), category
+// (sorted drop-down list whose entries carry the category index), location,
+// description, and OK, Cancel and Help.
+#include "app/dialogs/DiscDlg.h"
+
+#include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/ProgramIcon.h"
+#include "catalogue/Engine.h"
+#include "catalogue/Help.h"
+#include "platform/Utf.h"
+
+namespace qv {
+
+TDiscDlg* DiscDlg = nullptr;
+
+namespace T = texts::discdlg;
+
+namespace {
+
+TObject* IndexObject(int32_t index) {
+  return reinterpret_cast<TObject*>(intptr_t(index));
+}
+
+int32_t ObjectIndex(TObject* object) {
+  return int32_t(reinterpret_cast<intptr_t>(object));
+}
+
+TButton* NewButton(TForm* form, int x, int y, const char* caption) {
+  auto* b = new TButton(form);
+  b->SetParent(form);
+  b->SetBounds(x, y, 75, 25);
+  b->SetCaption(caption);
+  return b;
+}
+
+}  // namespace
+
+TDiscDlg::TDiscDlg(TComponent* AOwner) : TForm(AOwner) {
+  SetName("DiscDlg");
+  SetCaption(T::Caption);
+  SetBorderStyle(bsDialog);
+  Position = poScreenCenter;
+  SetClientWidth(345);
+  SetClientHeight(300);
+
+  LabelEdit = new TLabeledEdit(this);
+  LabelEdit->SetParent(this);
+  LabelEdit->SetBounds(12, 24, 200, 21);
+  LabelEdit->EditLabel()->SetCaption(T::Label);
+  LabelEdit->SetReadOnly(true);
+  LabelEdit->SetColor(clBtnFace);
+
+  TypeCombo = new TComboBox(this);
+  TypeCombo->SetParent(this);
+  TypeCombo->SetBounds(220, 24, 113, 21);
+  TypeCombo->SetStyle(csDropDownList);
+  TypeCombo->SetSorted(true);
+  TypeLabel = new TLabel(this);
+  TypeLabel->SetParent(this);
+  TypeLabel->SetBounds(220, 8, 113, 13);
+  TypeLabel->SetCaption(T::Category);
+  TypeLabel->SetFocusControl(TypeCombo);
+
+  StoreEdit = new TLabeledEdit(this);
+  StoreEdit->SetParent(this);
+  StoreEdit->SetBounds(12, 68, 321, 21);
+  StoreEdit->EditLabel()->SetCaption(T::Location);
+
+  Info = new TMemo(this);
+  Info->SetParent(this);
+  Info->SetBounds(12, 112, 321, 140);
+  Info->SetScrollBars(ssVertical);
+  InfoLabel = new TLabel(this);
+  InfoLabel->SetParent(this);
+  InfoLabel->SetBounds(12, 96, 321, 13);
+  InfoLabel->SetCaption(T::Description);
+  InfoLabel->SetFocusControl(Info);
+
+  Actions = new TActionList(this);
+  actOK = new TAction(this);
+  actOK->SetCaption(T::Ok);
+  actOK->SetActionList(Actions);
+  actOK->OnUpdate = [this](TObject*) { actOK->SetEnabled(CanAccept()); };
+  actOK->OnExecute = [this](TObject*) {
+    if (CanAccept()) SetModalResult(mrOk);
+  };
+
+  OKBtn = NewButton(this, 96, 264, T::Ok);
+  OKBtn->SetAction(actOK);
+  OKBtn->SetDefault(true);
+  CancelBtn = NewButton(this, 177, 264, T::Cancel);
+  CancelBtn->SetCancel(true);
+  CancelBtn->ModalResult = mrCancel;
+  HelpBtn = NewButton(this, 258, 264, T::Help);
+  HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
+
+  SetActiveControl(Info);
+}
+
+const TDiscKinds* TDiscDlg::CategoryList() const {
+  if (Categories) return Categories;
+  return Engine && Engine->Discs ? &Engine->Discs->Categories : nullptr;
+}
+
+void TDiscDlg::FillCategories() {
+  TStrings* items = TypeCombo->Items();
+  items->BeginUpdate();
+  items->Clear();
+  if (const TDiscKinds* kinds = CategoryList())
+    for (int32_t i = 0; i < kinds->Count(); ++i)
+      items->AddObject(" " + kinds->GetName(i) + " ", IndexObject(i));
+  items->EndUpdate();
+}
+
+void TDiscDlg::SetData(const TDiscData& Data) {
+  FillCategories();
+  data_ = Data;
+  LabelEdit->SetText(Utf16ToUtf8(Data.Label));
+  StoreEdit->SetText(Utf16ToUtf8(Data.Location));
+  // The entry is found by its object: the list is sorted by name.
+  TStrings* items = TypeCombo->Items();
+  int found = -1;
+  for (int i = 0; i < items->Count() && found < 0; ++i)
+    if (ObjectIndex(items->Objects(i)) == Data.Category) found = i;
+  TypeCombo->SetItemIndex(found);
+  Info->SetText(Utf16ToUtf8(Data.Description));
+}
+
+void TDiscDlg::GetData(TDiscData& Data) {
+  Data = data_;
+  Data.Location = Utf8ToUtf16(StoreEdit->Text());
+  int i = TypeCombo->ItemIndex();
+  // With no entry chosen the category stays as it was.
+  if (i >= 0 && i < TypeCombo->Items()->Count()) Data.Category = ObjectIndex(TypeCombo->Items()->Objects(i));
+  Data.Description = Utf8ToUtf16(Info->Text());
+}
+
+bool TDiscDlg::CanAccept() {
+  return DiscTextFits(data_.Label) && DiscTextFits(Utf8ToUtf16(StoreEdit->Text()));
+}
+
+void TDiscDlg::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
+}
+
+}  // namespace qv

@@ -1,0 +1,633 @@
+// TBaseDataTree: the data tree control's base class. Rows are TDataNode
+// records created by count and initialised on first touch; the owner keeps
+// its payload in each record and answers everything else through events.
+// The implementation is split by concern over the BaseDataTree*.cpp files.
+#pragma once
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "classlib/controls/CustomControl.h"
+#include "datatree/DataNode.h"
+#include "datatree/DataTreeHeader.h"
+#include "datatree/DataTreeOptions.h"
+#include "datatree/DataTreeTypes.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
+
+namespace qv {
+
+class TBaseDataTree;
+class TBitmap;
+class TCustomImageList;
+class TPicture;
+
+// Timer ids of the tree's window.
+enum : uintptr_t {
+  ExpandTimer = 1,
+  EditTimer = 2,
+  HeaderTimer = 3,
+  ScrollTimer = 4,
+  ChangeTimer = 5,
+  StructureChangeTimer = 6,
+  SearchTimer = 7
+};
+
+enum TPaintTreeFlag {
+  ptBackground,
+  ptColumnColor,
+  ptFocusRect,
+  ptSelection,
+  ptDropMark,
+  ptGridLines,
+  ptMainColumnOnly,
+  ptSelectedOnly
+};
+using TPaintTreeFlags = Set<TPaintTreeFlag, 8>;
+
+// What the painter knows about one cell.
+struct TDTCellPaintInfo {
+  TCanvas* Canvas = nullptr;
+  HDC DC = nullptr;
+  TPaintTreeFlags PaintOptions;
+  PDataNode Node = nullptr;
+  TColumnIndex Column = NoColumn;
+  int Position = 0;
+  RECT CellRect{}, ContentRect{};
+  int NodeWidth = 0;
+  TAlignment Alignment = taLeftJustify;
+  TBiDiMode BidiMode = bdLeftToRight;
+  int BrushOrigin = 0;
+  int ImageIndex = -1, StateIndex = -1;
+};
+
+// Events.
+using TDTInitNodeEvent =
+    std::function<void(TBaseDataTree*, PDataNode ParentNode, PDataNode Node, TDataNodeInitStates&)>;
+using TDTInitChildrenEvent = std::function<void(TBaseDataTree*, PDataNode Node, uint32_t& ChildCount)>;
+using TDTFreeNodeEvent = std::function<void(TBaseDataTree*, PDataNode Node)>;
+using TDTGetNodeDataSizeEvent = std::function<void(TBaseDataTree*, int32_t& NodeDataSize)>;
+using TDTStructureChangeEvent = std::function<void(TBaseDataTree*, PDataNode Node, TChangeReason Reason)>;
+using TDTUpdatingEvent = std::function<void(TBaseDataTree*, TDTUpdateState State)>;
+using TDTChangeEvent = std::function<void(TBaseDataTree*, PDataNode Node)>;
+using TDTChangingEvent = std::function<void(TBaseDataTree*, PDataNode Node, bool& Allowed)>;
+using TDTFocusChangingEvent =
+    std::function<void(TBaseDataTree*, PDataNode OldNode, PDataNode NewNode, TColumnIndex OldColumn,
+                       TColumnIndex NewColumn, bool& Allowed)>;
+using TDTFocusChangeEvent = std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column)>;
+using TDTCheckChangingEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, TCheckState& NewState, bool& Allowed)>;
+using TDTStateChangeEvent = std::function<void(TBaseDataTree*, TDataTreeStates Enter, TDataTreeStates Leave)>;
+using TDTCompareEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node1, PDataNode Node2, TColumnIndex Column, int& Result)>;
+using TDTGetImageEvent = std::function<void(TBaseDataTree*, PDataNode Node, TDTImageKind Kind,
+                                            TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
+using TDTHeaderClickEvent = std::function<void(TDTHeader*, TColumnIndex Column, TMouseButton Button,
+                                               TShiftState Shift, int X, int Y)>;
+using TDTHeaderNotifyEvent = std::function<void(TDTHeader*, TColumnIndex Column)>;
+using TDTHeaderDraggedEvent = std::function<void(TDTHeader*, TColumnIndex Column, int OldPosition)>;
+using TDTHeaderDraggingEvent = std::function<void(TDTHeader*, TColumnIndex Column, bool& Allowed)>;
+using TDTBeforeItemEraseEvent =
+    std::function<void(TBaseDataTree*, TCanvas* Canvas, PDataNode Node, RECT ItemRect, TColor& ItemColor,
+                       TItemEraseAction& EraseAction)>;
+using TDTAfterItemEraseEvent =
+    std::function<void(TBaseDataTree*, TCanvas* Canvas, PDataNode Node, RECT ItemRect)>;
+using TDTBeforeItemPaintEvent =
+    std::function<void(TBaseDataTree*, TCanvas* Canvas, PDataNode Node, RECT ItemRect, bool& CustomDraw)>;
+using TDTAfterItemPaintEvent =
+    std::function<void(TBaseDataTree*, TCanvas* Canvas, PDataNode Node, RECT ItemRect)>;
+using TDTBeforeCellPaintEvent =
+    std::function<void(TBaseDataTree*, TCanvas* Canvas, PDataNode Node, TColumnIndex Column, RECT CellRect)>;
+using TDTAfterCellPaintEvent = TDTBeforeCellPaintEvent;
+using TDTPaintEvent = std::function<void(TBaseDataTree*, TCanvas* Canvas)>;
+using TDTColumnClickEvent = std::function<void(TBaseDataTree*, TColumnIndex Column, TShiftState Shift)>;
+using TDTGetCellIsEmptyEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, bool& IsEmpty)>;
+using TDTMeasureItemEvent =
+    std::function<void(TBaseDataTree*, TCanvas* Canvas, PDataNode Node, int& NodeHeight)>;
+using TDTIncrementalSearchEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, const std::u16string& SearchText, int& Result)>;
+using TDTKeyActionEvent =
+    std::function<void(TBaseDataTree*, WORD& CharCode, TShiftState& Shift, bool& DoDefault)>;
+using TDTHotNodeChangeEvent = std::function<void(TBaseDataTree*, PDataNode OldNode, PDataNode NewNode)>;
+using TDTScrollEvent = std::function<void(TBaseDataTree*, int DeltaX, int DeltaY)>;
+using TDTGetLineStyleEvent = std::function<void(TBaseDataTree*, const uint8_t*& Bits)>;
+using TDTBackgroundPaintEvent = std::function<void(TBaseDataTree*, TCanvas* Canvas, RECT R, bool& Handled)>;
+
+class TBaseDataTree : public TCustomControl {
+ public:
+  explicit TBaseDataTree(TComponent* AOwner);
+  ~TBaseDataTree() override;
+
+  // --- Node store
+  PDataNode RootNode() const { return root_; }
+  PDataNode AddChild(PDataNode Parent, void* UserData = nullptr);
+  uint32_t ChildCount(PDataNode Node) const;
+  void SetChildCount(PDataNode Node, uint32_t NewChildCount);
+  uint32_t RootNodeCount() const { return root_->ChildCount; }
+  void SetRootNodeCount(uint32_t Value);
+  int32_t NodeDataSize() const { return nodeDataSize_; }
+  void SetNodeDataSize(int32_t Value);
+  uint32_t TotalInternalDataSize() const { return totalInternalDataSize_; }
+  // User data starts on an 8-byte boundary behind the internal area.
+  std::size_t UserDataOffset() const {
+    return (sizeof(TDataNode) + totalInternalDataSize_ + 7) & ~std::size_t(7);
+  }
+  void DeleteNode(PDataNode Node, bool Reindex = true);
+  void DeleteChildren(PDataNode Node, bool ResetHasChildren = false);
+  virtual void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  uint32_t UpdateCount() const { return updateCount_; }
+  uint32_t VisibleCount() const { return visibleCount_; }
+  uint32_t TotalCount() const { return root_->TotalCount - 1; }
+  uint32_t NodeHeight(PDataNode Node);
+  void SetNodeHeight(PDataNode Node, uint32_t Value);
+  bool IsEmpty() const { return root_->ChildCount == 0; }
+  std::size_t NodeBytesReserved() const { return pool_.ReservedBytes(); }
+  std::size_t NodeSlotBytes() const { return pool_.SlotSize(); }
+
+  // --- Navigation and queries
+  PDataNode GetFirst();
+  PDataNode GetFirstNoInit() const;
+  PDataNode GetFirstChild(PDataNode Node);
+  PDataNode GetFirstInitialized() const;
+  PDataNode GetFirstSelected();
+  PDataNode GetFirstCutCopy();
+  PDataNode GetFirstVisible();
+  PDataNode GetFirstVisibleNoInit() const;
+  PDataNode GetFirstVisibleChild(PDataNode Node);
+  PDataNode GetNext(PDataNode Node);
+  PDataNode GetNextNoInit(PDataNode Node) const;
+  PDataNode GetNextInitialized(PDataNode Node) const;
+  PDataNode GetNextSelected(PDataNode Node);
+  PDataNode GetNextCutCopy(PDataNode Node);
+  PDataNode GetNextSibling(PDataNode Node) const;
+  PDataNode GetNextVisible(PDataNode Node);
+  PDataNode GetNextVisibleNoInit(PDataNode Node) const;
+  PDataNode GetNextVisibleSibling(PDataNode Node);
+  PDataNode GetPrevious(PDataNode Node);
+  PDataNode GetPreviousNoInit(PDataNode Node) const;
+  PDataNode GetPreviousSibling(PDataNode Node) const;
+  PDataNode GetPreviousVisible(PDataNode Node);
+  PDataNode GetPreviousVisibleNoInit(PDataNode Node) const;
+  PDataNode GetPreviousVisibleSibling(PDataNode Node);
+  PDataNode GetPreviousVisibleSiblingNoInit(PDataNode Node) const;
+  PDataNode GetLast(PDataNode Node = nullptr);
+  PDataNode GetLastNoInit(PDataNode Node = nullptr) const;
+  PDataNode GetLastChild(PDataNode Node);
+  PDataNode GetLastChildNoInit(PDataNode Node) const;
+  PDataNode GetLastVisible(PDataNode Node = nullptr);
+  PDataNode GetLastVisibleNoInit(PDataNode Node = nullptr) const;
+  PDataNode GetLastVisibleChild(PDataNode Node);
+  PDataNode GetLastVisibleChildNoInit(PDataNode Node) const;
+  PDataNode GetVisibleParent(PDataNode Node) const;
+
+  void* GetNodeData(PDataNode Node) const;
+  template <class T>
+  T* GetNodeData(PDataNode Node) const {
+    return static_cast<T*>(GetNodeData(Node));
+  }
+  uint32_t GetNodeLevel(PDataNode Node) const;
+  bool IsNodeVisible(PDataNode Node) const;
+  bool VisiblePath(PDataNode Node) const;
+  bool GetVisible(PDataNode Node);
+  int CompareNodePositions(PDataNode Node1, PDataNode Node2) const;
+  RECT GetDisplayRect(PDataNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped = false);
+  PDataNode GetNodeAt(int X, int Y, bool Relative, int& NodeTop);
+  PDataNode GetNodeAt(int X, int Y) {
+    int top;
+    return GetNodeAt(X, Y, true, top);
+  }
+  PDataNode GetTopNode();
+  void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
+  int GetMaxColumnWidth(TColumnIndex Column);
+  virtual bool HasImage(PDataNode Node, TDTImageKind Kind, TColumnIndex Column);
+  TNodeArray GetSortedSelection(bool Resolve);
+  TNodeArray GetSortedCutCopySet(bool Resolve);
+  PDataNode FindInPositionCache(PDataNode Node, int& CurrentPos) const;
+  PDataNode FindInPositionCache(int Position, int& CurrentPos) const;
+
+  // --- Properties and node state
+  bool Expanded(PDataNode Node) const { return Node && Node->Has(vsExpanded); }
+  void SetExpanded(PDataNode Node, bool Value);
+  virtual void FullExpand(PDataNode Node = nullptr);
+  virtual void FullCollapse(PDataNode Node = nullptr);
+  bool Selected(PDataNode Node) const { return Node && Node->Has(vsSelected); }
+  void SetSelected(PDataNode Node, bool Value);
+  int32_t SelectionCount() const { return selectionCount_; }
+  void ClearSelection();
+  void SelectAll(bool VisibleOnly);
+  // Adds many nodes at once: one change notification, the least repainting.
+  virtual void AddToSelectionList(const TNodeArray& NewItems, bool ForceInsert);
+  // Forgets a node's data and children so that the owner is asked again.
+  virtual void ResetNode(PDataNode Node);
+  int LevelDifference(PDataNode Node1, PDataNode Node2) const;
+  static TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
+  // True for a pointer to a live node of this tree (foreign or stale ones are refused unread).
+  bool IsNodeOfThisTree(const void* Node) const;
+  PDataNode FocusedNode() const { return focusedNode_; }
+  void SetFocusedNode(PDataNode Value);
+  TColumnIndex FocusedColumn() const { return focusedColumn_; }
+  void SetFocusedColumn(TColumnIndex Value);
+  PDataNode TopNode() { return GetTopNode(); }
+  void SetTopNode(PDataNode Node);
+  PDataNode RangeAnchor() const { return rangeAnchor_; }
+  PDataNode HotNode() const { return hotNode_; }
+  TCheckState CheckState(PDataNode Node) const {
+    return Node ? TCheckState(Node->CheckState) : csUncheckedNormal;
+  }
+  void SetCheckState(PDataNode Node, TCheckState Value);
+  TCheckType CheckType(PDataNode Node) const { return Node ? TCheckType(Node->CheckType) : ctNone; }
+  void SetCheckType(PDataNode Node, TCheckType Value);
+  bool FullyVisible(PDataNode Node) const { return IsNodeVisible(Node); }
+  bool Disabled(PDataNode Node) const { return Node && Node->Has(vsDisabled); }
+  void SetDisabled(PDataNode Node, bool Value);
+  bool HasChildren(PDataNode Node) const { return Node && Node->Has(vsHasChildren); }
+  void SetHasChildren(PDataNode Node, bool Value);
+  void ToggleNode(PDataNode Node);
+  void Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+  // Sorts one sibling list; the children that have children of their own are
+  // collected on the way (for SortTree).
+  void MergeSortNodes(TNodeArray& Nodes, TColumnIndex Column, TSortDirection Direction);
+  void SortChildren(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit,
+                    std::vector<PDataNode>* Parents);
+  void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+  void ReinitNode(PDataNode Node, bool Recursive);
+  void ReinitChildren(PDataNode Node, bool Recursive);
+  virtual void InvalidateNode(PDataNode Node);
+  void InvalidateChildren(PDataNode Node, bool Recursive);
+  void InvalidateToBottom(PDataNode Node);
+  void InvalidateColumn(TColumnIndex Column);
+  // Redraws a node's row at once.
+  void RepaintNode(PDataNode Node);
+  // Copies the settings of another tree (not its nodes: their count and size only).
+  void Assign(TPersistent* Source) override;
+  bool ScrollIntoView(PDataNode Node, bool Center, bool Horizontally = false);
+
+  TDataTreeStates TreeStates() const;
+  void DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave = {});
+  bool HasState(TDataTreeState S) const { return TreeStates().Contains(S); }
+
+  // The picture behind the rows (with toShowBackground), tiled from the offsets.
+  TPicture* Background() const { return background_.get(); }
+  void SetBackground(TPicture* Value);
+  int BackgroundOffsetX() const { return backgroundOffsetX_; }
+  int BackgroundOffsetY() const { return backgroundOffsetY_; }
+  void SetBackgroundOffsetX(int Value);
+  void SetBackgroundOffsetY(int Value);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment Value);
+  uint32_t AnimationDuration() const { return animationDuration_; }
+  void SetAnimationDuration(uint32_t Value);
+  uint32_t AutoExpandDelay = 1000, AutoScrollDelay = 1000, AutoScrollInterval = 1;
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle Value);
+  TDTButtonFillMode ButtonFillMode() const { return buttonFillMode_; }
+  void SetButtonFillMode(TDTButtonFillMode Value);
+  TDTButtonStyle ButtonStyle() const { return buttonStyle_; }
+  void SetButtonStyle(TDTButtonStyle Value);
+  uint32_t ChangeDelay = 0;
+  TCheckImageKind CheckImageKind() const { return checkImageKind_; }
+  void SetCheckImageKind(TCheckImageKind Value);
+  TDTColors* Colors() const { return colors_.get(); }
+  TCustomImageList* CustomCheckImages() const { return customCheckImages_; }
+  void SetCustomCheckImages(TCustomImageList* Value);
+  uint32_t DefaultNodeHeight() const { return defaultNodeHeight_; }
+  void SetDefaultNodeHeight(uint32_t Value);
+  TDTNodeAttachMode DefaultPasteMode = amAddChildLast;
+  TDTDrawSelectionMode DrawSelectionMode = smDottedRectangle;
+  uint32_t EditDelay = 1000;
+  TDTHeader* Header() const { return header_.get(); }
+  TDTHintMode HintMode = hmDefault;
+  TCursor HotCursor = crDefault;
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* Value);
+  TCustomImageList* StateImages() const { return stateImages_; }
+  void SetStateImages(TCustomImageList* Value);
+  TDTIncrementalSearch IncrementalSearch() const { return incrementalSearch_; }
+  void SetIncrementalSearch(TDTIncrementalSearch Value);
+  TDTSearchDirection IncrementalSearchDirection = sdForward;
+  TDTSearchStart IncrementalSearchStart = ssFocusedNode;
+  uint32_t IncrementalSearchTimeout = 1000;
+  uint32_t Indent() const { return indent_; }
+  void SetIndent(uint32_t Value);
+  TDTLineMode LineMode() const { return lineMode_; }
+  void SetLineMode(TDTLineMode Value);
+  TDTLineStyle LineStyle() const { return lineStyle_; }
+  void SetLineStyle(TDTLineStyle Value);
+  int Margin() const { return margin_; }
+  void SetMargin(int Value);
+  TDTNodeAlignment NodeAlignment() const { return nodeAlignment_; }
+  void SetNodeAlignment(TDTNodeAlignment Value);
+  TScrollBarOptions* ScrollBarOptions() const { return scrollBarOptions_.get(); }
+  uint8_t SelectionBlendFactor = 128;
+  uint32_t SelectionCurveRadius() const { return selectionCurveRadius_; }
+  void SetSelectionCurveRadius(uint32_t Value);
+  int TextMargin() const { return textMargin_; }
+  void SetTextMargin(int Value);
+  bool WantTabs = false;
+  TCustomDataTreeOptions* TreeOptions() const { return options_.get(); }
+  int OffsetX() const { return offsetX_; }
+  int OffsetY() const { return offsetY_; }
+  void SetOffsetX(int Value);
+  void SetOffsetY(int Value);
+  void SetOffsetXY(POINT Value);
+  int RangeX() const;
+  int RangeY() const { return int(root_->TotalHeight) - int(defaultNodeHeight_); }
+  RECT HeaderRect() const { return headerRect_; }
+  TCustomImageList* CheckImages() const { return checkImages_; }
+  const std::u16string& SearchBuffer() const { return searchBuffer_; }
+  PDataNode LastSearchNode() const { return lastSearchNode_; }
+  PDataNode DropTargetNode() const { return dropTargetNode_; }
+  size_t PositionCacheSize() const { return positionCache_.size(); }
+
+  // Header's view of the tree.
+  virtual void MainColumnChanged();
+  virtual int GetColumnClientWidth() { return HandleAllocated() ? ClientWidth() : Width(); }
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+
+  // --- Events
+  TDTInitNodeEvent OnInitNode;
+  TDTInitChildrenEvent OnInitChildren;
+  TDTFreeNodeEvent OnFreeNode;
+  TDTGetNodeDataSizeEvent OnGetNodeDataSize;
+  TDTStructureChangeEvent OnStructureChange;
+  TDTUpdatingEvent OnUpdating;
+  TDTChangeEvent OnChange;
+  TDTFocusChangingEvent OnFocusChanging;
+  TDTFocusChangeEvent OnFocusChanged;
+  TDTChangingEvent OnExpanding, OnCollapsing;
+  TDTChangeEvent OnExpanded, OnCollapsed;
+  TDTCheckChangingEvent OnChecking;
+  TDTChangeEvent OnChecked;
+  TDTStateChangeEvent OnStateChange;
+  TDTCompareEvent OnCompareNodes;
+  TDTGetImageEvent OnGetImageIndex;
+  TDTHeaderClickEvent OnHeaderClick, OnHeaderDblClick, OnHeaderMouseDown, OnHeaderMouseUp;
+  TDTHeaderNotifyEvent OnColumnResize;
+  TDTHeaderDraggedEvent OnHeaderDragged;
+  TDTHeaderDraggingEvent OnHeaderDragging;
+  TDTBeforeItemEraseEvent OnBeforeItemErase;
+  TDTAfterItemEraseEvent OnAfterItemErase;
+  TDTBeforeItemPaintEvent OnBeforeItemPaint;
+  TDTAfterItemPaintEvent OnAfterItemPaint;
+  TDTBeforeCellPaintEvent OnBeforeCellPaint;
+  TDTAfterCellPaintEvent OnAfterCellPaint;
+  TDTPaintEvent OnBeforePaint, OnAfterPaint;
+  TDTColumnClickEvent OnColumnClick, OnColumnDblClick;
+  TDTGetCellIsEmptyEvent OnGetCellIsEmpty;
+  TDTMeasureItemEvent OnMeasureItem;
+  TDTIncrementalSearchEvent OnIncrementalSearch;
+  TDTKeyActionEvent OnKeyAction;
+  TDTHotNodeChangeEvent OnHotChange;
+  TDTScrollEvent OnScroll;
+  TDTChangeEvent OnResetNode;
+  TDTGetLineStyleEvent OnGetLineStyle;
+  TDTBackgroundPaintEvent OnPaintBackground;
+
+  // --- Event dispatchers (each presets the answer's default)
+  virtual void DoInitNode(PDataNode Parent, PDataNode Node, TDataNodeInitStates& InitStates);
+  virtual void DoInitChildren(PDataNode Node, uint32_t& ChildCount);
+  virtual void DoFreeNode(PDataNode Node);
+  virtual void DoGetNodeDataSize(int32_t& Size);
+  virtual void DoChange(PDataNode Node);
+  virtual bool DoFocusChanging(PDataNode OldNode, PDataNode NewNode, TColumnIndex OldColumn,
+                               TColumnIndex NewColumn);
+  virtual void DoFocusChange(PDataNode Node, TColumnIndex Column);
+  virtual bool DoExpanding(PDataNode Node);
+  virtual void DoExpanded(PDataNode Node);
+  virtual bool DoCollapsing(PDataNode Node);
+  virtual void DoCollapsed(PDataNode Node);
+  virtual bool DoChecking(PDataNode Node, TCheckState& NewState);
+  virtual void DoChecked(PDataNode Node);
+  virtual int DoCompare(PDataNode Node1, PDataNode Node2, TColumnIndex Column);
+  virtual int DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted);
+  virtual void DoHeaderClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void DoColumnResize(TColumnIndex Column);
+  virtual bool DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column);
+  virtual int DoIncrementalSearch(PDataNode Node, const std::u16string& Text);
+  virtual bool DoKeyAction(WORD& CharCode, TShiftState& Shift);
+  virtual void DoHotChange(PDataNode Old, PDataNode New);
+  virtual void DoScroll(int DeltaX, int DeltaY);
+  virtual int DoGetNodeWidth(PDataNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+  virtual void DoMeasureItem(TCanvas* Canvas, PDataNode Node, int& NodeHeight);
+  void Change(PDataNode Node);
+  void StructureChange(PDataNode Node, TChangeReason Reason);
+  bool ClickCheck(PDataNode Node, TCheckState NewState);
+
+  // --- Position cache (filled by the validation worker)
+  void InterruptValidation();
+  void InvalidateCache();
+  void ValidateCache();
+  // Runs the whole validation on the calling thread (the worker's body).
+  bool ValidateCacheNow(const std::atomic<bool>* stop);
+  void UpdateScrollBars(bool DoRepaint);
+  void UpdateHorizontalScrollBar(bool DoRepaint);
+  void UpdateVerticalScrollBar(bool DoRepaint);
+
+  // Painting into any DC: the visible rows of Window (tree coordinates) at Target.
+  void PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions);
+  bool Focused() const { return TWinControl::Focused(); }
+
+ protected:
+  // Node store internals.
+  PDataNode MakeNewNode();
+  PDataNode MakeNewNodeFast();  // the slot size is known
+  void EnsureSlotSize();
+  void InitRootNode();
+  virtual void InitNode(PDataNode Node);
+  virtual void InitChildren(PDataNode Node);
+  void InternalConnectNode(PDataNode Node, PDataNode Destination, TDTNodeAttachMode Mode);
+  void InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool Reindex = true);
+  void AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative);
+  void AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative);
+  uint32_t CountVisibleChildren(PDataNode Node) const;
+  void DetermineHiddenChildrenFlag(PDataNode Node);
+  void DetermineHiddenChildrenFlagAllNodes();
+  void ResetRangeAnchor();
+  void ForgetNode(PDataNode Node);
+  void InitIfNeeded(PDataNode Node) {
+    if (Node && Node != root_ && !Node->Has(vsInitialized)) InitNode(Node);
+  }
+
+  // Selection internals.
+  virtual void AddToSelection(PDataNode Node);
+  virtual void RemoveFromSelection(PDataNode Node);
+  bool InternalAddToSelection(const TNodeArray& NewItems, bool ForceInsert);
+  void InternalRemoveFromSelection(PDataNode Node);
+  void InternalClearSelection();
+  int PackArray();
+  bool FindNodeInSelection(PDataNode Node, int& Index) const;
+  void ChangeFocus(PDataNode Value, bool Ask);
+  bool ApplyCheckState(PDataNode Node, TCheckState Value);
+  virtual bool CheckParentCheckState(PDataNode Node, TCheckState NewState);
+  void ToggleSelection(PDataNode StartNode, PDataNode EndNode);
+  void SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly);
+  void HandleClickSelection(PDataNode LastFocused, PDataNode NewNode, TShiftState Shift, bool DragPending);
+
+  // Geometry.
+  int NodeTop(PDataNode Node);
+  int GetNodeIndent(PDataNode Node) const;
+  int CheckImageWidth() const;
+  void DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment);
+
+  // Painting.
+  virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
+  void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
+  void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
+  void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
+  void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
+  void PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background);
+  void PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight);
+  void PaintHeader(HDC DC, const RECT& R);
+  int GetButtonVAlign(PDataNode Node) const;
+  HBRUSH DottedBrush(TColor Color, TColor Background);
+  bool painting_ = false;
+  int rowAbsoluteTop_ = 0;
+  int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
+  HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
+  int GetCheckImageIndex(PDataNode Node) const;
+  void Paint() override;
+  TCanvas* PaintCanvas() { return paintCanvas_.get(); }
+
+  // Scrolling.
+  bool DoSetOffsetXY(POINT Value, bool UpdateHeader);
+  void ScrollMessage(int Bar, int Code);
+
+  // Window and messages.
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& Message) override;
+  void Resize() override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char16_t& Key) override;
+  void KeyUp(WORD& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
+  void HandleTimer(uintptr_t Id);
+  void HandleMouseWheel(int Delta, TShiftState Shift);
+  void HandleDrawSelection(RECT OldRect, RECT NewRect);
+  bool HandleTreeViewMessage(TMessage& Message);
+  // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
+  void UpdateAutoScroll(int X, int Y);
+  void ScrollByTimer();
+  void StartWheelPanning(POINT Position);
+  void StopWheelPanning();
+  enum ScrollDirection : uint8_t { sdLeft = 1, sdUp = 2, sdRight = 4, sdDown = 8 };
+  uint8_t DetermineScrollDirections(int X, int Y);
+  uint8_t scrollDirections_ = 0;
+  DWORD scrollStartTime_ = 0;
+  void CancelModes();
+  void DoIncrementalSearchKey(char16_t Key);
+  void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);
+
+  friend class TValidationWorker;
+  friend class TCustomDataTreeOptions;
+  friend class TDTHeader;
+  friend class TDataTreeColumns;
+  friend class TDataTreeColumn;
+
+  PDataNode root_ = nullptr;
+  TNodePool pool_;
+  int32_t nodeDataSize_ = -1;
+  uint32_t totalInternalDataSize_ = 0;
+  uint32_t updateCount_ = 0;
+  uint32_t visibleCount_ = 0;
+  TNodeArray selection_;
+  int32_t selectionCount_ = 0;
+  PDataNode rangeAnchor_ = nullptr;
+  int lastSelectionLevel_ = -1;
+  PDataNode focusedNode_ = nullptr;
+  TColumnIndex focusedColumn_ = -1;
+  PDataNode hotNode_ = nullptr;
+  PDataNode lastChangedNode_ = nullptr;
+  PDataNode lastStructureChangeNode_ = nullptr;
+  TChangeReason lastStructureChangeReason_ = crIgnore;
+  PDataNode lastSearchNode_ = nullptr;
+  PDataNode dropTargetNode_ = nullptr;
+  PDataNode checkNode_ = nullptr;
+  TCheckState pendingCheckState_ = csUncheckedNormal;
+  int checkPropagationCount_ = 0;
+  int offsetX_ = 0, offsetY_ = 0;
+  int effectiveOffsetX_ = 0;
+  RECT headerRect_{};
+
+  // States: the two the worker reads live in atomics of their own.
+  TDataTreeStates states_;
+  std::atomic<bool> stopValidation_{false};
+  std::atomic<bool> validating_{false};
+  std::atomic<bool> useCache_{false};
+  std::atomic<bool> validationNeeded_{false};
+  std::atomic<bool> queued_{false};  // in the worker's queue or being taken from it
+  std::mutex validationMutex_;       // held by the worker while it walks this tree
+  struct CacheEntry {
+    PDataNode Node;
+    int AbsoluteTop;
+  };
+  std::vector<CacheEntry> positionCache_;
+  bool holdsWorker_ = false;
+
+  // Properties.
+  TAlignment alignment_ = taLeftJustify;
+  uint32_t animationDuration_ = 200;
+  TBorderStyle borderStyle_ = bsSingle;
+  TDTButtonFillMode buttonFillMode_ = fmTreeColor;
+  TDTButtonStyle buttonStyle_ = bsRectangle;
+  TCheckImageKind checkImageKind_ = ckLightCheck;
+  TCustomImageList* checkImages_ = nullptr;
+  TCustomImageList* customCheckImages_ = nullptr;
+  TCustomImageList* images_ = nullptr;
+  TCustomImageList* stateImages_ = nullptr;
+  uint32_t defaultNodeHeight_ = 18;
+  TDTIncrementalSearch incrementalSearch_ = isNone;
+  uint32_t indent_ = 18;
+  TDTLineMode lineMode_ = lmNormal;
+  TDTLineStyle lineStyle_ = lsDotted;
+  int margin_ = 4;
+  TDTNodeAlignment nodeAlignment_ = naProportional;
+  uint32_t selectionCurveRadius_ = 0;
+  int textMargin_ = 4;
+
+  std::unique_ptr<TPicture> background_;
+  int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
+  bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
+  void PaintCellSelection(HDC DC, const RECT& R, bool Focused);
+  std::unique_ptr<TDTHeader> header_;
+  std::unique_ptr<TDTColors> colors_;
+  std::unique_ptr<TScrollBarOptions> scrollBarOptions_;
+  std::unique_ptr<TCustomDataTreeOptions> options_;
+  std::unique_ptr<TCanvas> paintCanvas_;
+
+  // Input state.
+  std::u16string searchBuffer_;
+  DWORD lastSearchTick_ = 0;
+  POINT lastClickPos_{};
+  PDataNode pendingClearNode_ = nullptr;
+  RECT drawSelection_{};
+  POINT drawSelectionStart_{};
+  bool drawSelectionCtrl_ = false;
+  TNodeArray drawSelectionBefore_;
+  int headerMouseColumn_ = -1;
+  int rowPaintCount_ = 0;
+
+  // Off-screen row buffer.
+  HDC rowDC_ = nullptr;
+  HBITMAP rowBitmap_ = nullptr;
+  HGDIOBJ rowOldBitmap_ = nullptr;
+  SIZE rowSize_{};
+  void EnsureRowBuffer(int Width, int Height);
+  void FreeRowBuffer();
+
+  virtual TCustomDataTreeOptions* CreateOptions();
+};
+
+}  // namespace qv

@@ -1,0 +1,240 @@
+// Expanding and collapsing nodes (with the optional animation), stable
+// sorting of sibling lists in either direction, and node re-initialisation.
+#include <algorithm>
+
+#include "datatree/BaseDataTree.h"
+#include "platform/window/Input.h"
+
+namespace qv {
+
+void TBaseDataTree::ToggleNode(PDataNode Node) {
+  DTAssert(Node != nullptr, "Node must not be nil.");
+  if (Node == root_ || Node->Has(vsToggling | vsDeleting)) return;
+  Node->Include(vsToggling);
+  PDataNode oldTop = updateCount_ == 0 ? GetTopNode() : nullptr;
+  bool toggled = false;
+  bool animate = updateCount_ == 0 && options_->AnimationOptions().Contains(toAnimatedToggle) &&
+                 int(animationDuration_) > 0 && HandleAllocated() && Visible();
+  if (Node->Has(vsExpanded)) {
+    if (DoCollapsing(Node)) {
+      // Structure and heights change: the worker must be out of this tree.
+      InterruptValidation();
+      int hidden = int(Node->TotalHeight) - int(Node->NodeHeight);
+      if (animate && !states_.Contains(tsCollapsing)) AnimateToggle(Node, false, hidden);
+      bool visible = IsNodeVisible(Node);
+      AdjustTotalHeight(Node, Node->NodeHeight, false);
+      if (visible) visibleCount_ -= CountVisibleChildren(Node);
+      Node->Exclude(vsExpanded);
+      toggled = true;
+      DoCollapsed(Node);
+      if (options_->AutoOptions().Contains(toAutoFreeOnCollapse) && Node->ChildCount > 0) {
+        DeleteChildren(Node, false);
+        Node->Include(vsHasChildren);
+      }
+    }
+  } else if (DoExpanding(Node)) {
+    InitIfNeeded(Node);
+    if (Node->Has(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
+    if (Node->ChildCount > 0) {
+      InterruptValidation();
+      int64_t h = 0;
+      for (PDataNode c = Node->FirstChild; c; c = c->NextSibling)
+        if (c->Has(vsVisible)) h += c->TotalHeight;
+      if (animate && !states_.Contains(tsExpanding) && !states_.Contains(tsPainting) &&
+          GetNextVisibleNoInit(Node))
+        AnimateToggle(Node, true, int(h));
+      Node->Include(vsExpanded);
+      AdjustTotalHeight(Node, h, true);
+      if (IsNodeVisible(Node)) visibleCount_ += CountVisibleChildren(Node);
+      toggled = true;
+      DoExpanded(Node);
+    }
+  }
+  if (toggled) {
+    InvalidateCache();
+    if (updateCount_ == 0) {
+      ValidateCache();
+      if (Node->ChildCount > 0) {
+        UpdateScrollBars(true);
+        if (options_->AutoOptions().Contains(toAutoScrollOnExpand) && Node->Has(vsExpanded) &&
+            HandleAllocated()) {
+          if (int(Node->TotalHeight) > ClientHeight() - headerRect_.bottom)
+            SetTopNode(Node);
+          else if (Node->LastChild)
+            ScrollIntoView(Node->LastChild, options_->SelectionOptions().Contains(toCenterScrollIntoView),
+                           false);
+        }
+        if (GetTopNode() != oldTop)
+          Invalidate();
+        else
+          InvalidateToBottom(Node);
+      } else {
+        InvalidateNode(Node);
+      }
+    }
+  } else if (updateCount_ == 0 && IsNodeVisible(Node)) {
+    InvalidateNode(Node);
+  }
+  Node->Exclude(vsToggling);
+}
+
+void TBaseDataTree::AnimateToggle(PDataNode Node, bool Expand, int HeightDelta) {
+  // A short slide of the rows below the node, bounded by AnimationDuration.
+  if (states_.Contains(tsInAnimation) || HeightDelta <= 0 || int(animationDuration_) <= 0) return;
+  RECT r = GetDisplayRect(Node, NoColumn, false);
+  int clientH = ClientHeight();
+  if (r.bottom >= clientH) return;
+  int steps = std::min(HeightDelta, clientH - r.bottom + 1);
+  if (steps <= 0) return;
+  DoStateChange({tsInAnimation});
+  UpdateWindow(Handle());
+  int duration = int(animationDuration_);
+  int stepSize = std::max(1, int(double(steps) / duration + 0.5));
+  int stepsLeft = steps / stepSize;
+  int timeLeft = duration;
+  int done = 0;
+  while (stepsLeft > 0 && timeLeft > 0) {
+    DWORD start = GetTickCount();
+    DWORD deadline = start + DWORD(timeLeft / stepsLeft);
+    RECT scroll{0, r.bottom, ClientWidth(), clientH};
+    int dy = Expand ? stepSize : -stepSize;
+    ScrollWindowEx(Handle(), 0, dy, &scroll, &scroll, nullptr, nullptr, 0);
+    done += stepSize;
+    while (GetTickCount() < deadline) {
+    }
+    int elapsed = int(GetTickCount() - start);
+    if (elapsed > timeLeft) {
+      timeLeft = 0;
+      stepsLeft = 0;
+    } else {
+      --stepsLeft;
+      timeLeft -= elapsed;
+    }
+    while (stepsLeft > 0 && timeLeft / stepsLeft == 0) {
+      ++stepSize;
+      stepsLeft = timeLeft / stepSize;
+    }
+  }
+  (void)done;
+  DoStateChange({}, {tsInAnimation});
+}
+
+// A stable sort of the sibling pointers: the later of two nodes goes first
+// only when it must (compare > 0 ascending, < 0 descending), so equal nodes
+// keep their order in both directions.
+void TBaseDataTree::MergeSortNodes(TNodeArray& Nodes, TColumnIndex Column, TSortDirection Direction) {
+  if (Direction == sdAscending)
+    std::stable_sort(Nodes.begin(), Nodes.end(),
+                     [&](PDataNode a, PDataNode b) { return DoCompare(b, a, Column) > 0; });
+  else
+    std::stable_sort(Nodes.begin(), Nodes.end(),
+                     [&](PDataNode a, PDataNode b) { return DoCompare(b, a, Column) < 0; });
+}
+
+void TBaseDataTree::Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit) {
+  SortChildren(Node, Column, Direction, DoInit, nullptr);
+}
+
+void TBaseDataTree::SortChildren(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit,
+                                 std::vector<PDataNode>* Parents) {
+  InterruptValidation();
+  if (states_.Contains(tsEditPending)) {
+    if (HandleAllocated()) KillTimer(Handle(), EditTimer);
+    DoStateChange({}, {tsEditPending});
+  }
+  if (!Node) Node = root_;
+  if (!Node->Has(vsHasChildren)) return;
+  if (Node->ChildCount == 0 && DoInit) InitChildren(Node);
+  if (DoInit)
+    for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) InitIfNeeded(c);
+  if (Parents)
+    for (PDataNode c = Node->FirstChild; c; c = c->NextSibling)
+      if (c->Has(vsInitialized) && c->Has(vsHasChildren)) Parents->push_back(c);
+  if (Node->ChildCount > 1) {
+    // A stable merge sort of the sibling pointers, then one relinking pass.
+    TNodeArray nodes;
+    nodes.reserve(Node->ChildCount);
+    for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) nodes.push_back(c);
+    MergeSortNodes(nodes, Column, Direction);
+    PDataNode prev = nullptr;
+    uint32_t index = 0;
+    for (PDataNode n : nodes) {
+      n->Index = index++;
+      n->PrevSibling = prev;
+      if (prev) prev->NextSibling = n;
+      prev = n;
+    }
+    prev->NextSibling = nullptr;
+    Node->FirstChild = nodes.front();
+    Node->LastChild = prev;
+    InvalidateCache();
+  }
+  if (updateCount_ == 0) {
+    ValidateCache();
+    Invalidate();
+  }
+}
+
+void TBaseDataTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit) {
+  ++updateCount_;
+  if (Column > InvalidColumn) {
+    // Depth first without recursion, so deep trees cannot exhaust the stack.
+    std::vector<PDataNode> pending{root_};
+    while (!pending.empty()) {
+      PDataNode node = pending.back();
+      pending.pop_back();
+      SortChildren(node, Column, Direction, DoInit, &pending);
+    }
+  }
+  InvalidateCache();
+  if (updateCount_ > 0) --updateCount_;
+  if (updateCount_ == 0) {
+    ValidateCache();
+    Invalidate();
+  }
+}
+
+void TBaseDataTree::ResetNode(PDataNode Node) {
+  if (!Node || Node == root_) {
+    Clear();
+    return;
+  }
+  if (OnResetNode) OnResetNode(this, Node);
+  DeleteChildren(Node, false);
+  bool wasExpanded = Node->Has(vsExpanded);
+  if (wasExpanded) {
+    // Collapsed without events: the heights above lose the children's rows.
+    InterruptValidation();
+    AdjustTotalHeight(Node, Node->NodeHeight, false);
+  }
+  Node->Exclude(vsInitialized | vsChecking | vsCutOrCopy | vsDeleting | vsExpanded | vsHasChildren |
+                vsHeightMeasured);
+  InvalidateCache();
+  if (updateCount_ == 0) ValidateCache();
+  InvalidateNode(Node);
+}
+
+void TBaseDataTree::ReinitChildren(PDataNode Node, bool Recursive) {
+  if (!Node) Node = root_;
+  for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) ReinitNode(c, Recursive);
+}
+
+void TBaseDataTree::ReinitNode(PDataNode Node, bool Recursive) {
+  if (!Node) return;
+  if (Node != root_ && Node->Has(vsInitialized)) {
+    // Everything OnInitNode may set is asked for again.
+    bool selected = Node->Has(vsSelected);
+    Node->Exclude(vsInitialized | vsDisabled | vsMultiline | vsHeightMeasured);
+    if (selected) {
+      if (updateCount_ > 0)
+        InternalRemoveFromSelection(Node);
+      else
+        RemoveFromSelection(Node);
+    }
+    InitNode(Node);
+  }
+  if (Recursive) ReinitChildren(Node, true);
+  InvalidateNode(Node);
+}
+
+}  // namespace qv

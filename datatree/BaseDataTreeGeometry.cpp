@@ -1,0 +1,300 @@
+// Where nodes are: the node at a pixel, a node's top and display rectangle,
+// the hit test with its row parts, the widest cell of a column, and lookups
+// in the position cache.
+#include <algorithm>
+
+#include "classlib/graphics/ImageList.h"
+#include "datatree/BaseDataTree.h"
+
+namespace qv {
+
+PDataNode TBaseDataTree::FindInPositionCache(PDataNode Node, int& CurrentPos) const {
+  // The last entry at or before Node in tree order.
+  int lo = 0, hi = int(positionCache_.size()) - 1, found = -1;
+  while (lo <= hi) {
+    int mid = (lo + hi) / 2;
+    if (CompareNodePositions(positionCache_[size_t(mid)].Node, Node) <= 0) {
+      found = mid;
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  if (found < 0) {
+    CurrentPos = 0;
+    return nullptr;
+  }
+  CurrentPos = positionCache_[size_t(found)].AbsoluteTop;
+  return positionCache_[size_t(found)].Node;
+}
+
+PDataNode TBaseDataTree::FindInPositionCache(int Position, int& CurrentPos) const {
+  auto it = std::upper_bound(positionCache_.begin(), positionCache_.end(), Position,
+                             [](int p, const CacheEntry& e) { return p < e.AbsoluteTop; });
+  if (it == positionCache_.begin()) {
+    CurrentPos = 0;
+    return nullptr;
+  }
+  --it;
+  CurrentPos = it->AbsoluteTop;
+  return it->Node;
+}
+
+PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
+  (void)X;
+  if (Relative) Y -= offsetY_ + headerRect_.bottom;
+  if (Y < 0) Y = 0;
+  int top = 0;
+  PDataNode run = nullptr;
+  if (useCache_.load(std::memory_order_acquire)) run = FindInPositionCache(Y, top);
+  if (!run) {
+    run = GetFirstVisibleNoInit();
+    top = 0;
+  }
+  PDataNode result = nullptr;
+  while (run && run != root_) {
+    if (run->Has(vsVisible) && top + int(run->TotalHeight) > Y) {
+      if (top + int(run->NodeHeight) > Y || !run->Has(vsExpanded) || !run->FirstChild) {
+        result = run;
+        break;
+      }
+      top += run->NodeHeight;
+      run = run->FirstChild;
+      continue;
+    }
+    if (run->Has(vsVisible)) top += int(run->TotalHeight);
+    // Next sibling, climbing when a list ends.
+    while (run != root_ && !run->NextSibling) run = run->Parent;
+    if (run == root_) break;
+    run = run->NextSibling;
+  }
+  NodeTop = Relative ? top + offsetY_ + headerRect_.bottom : top;
+  return result;
+}
+
+PDataNode TBaseDataTree::GetTopNode() {
+  int top;
+  return GetNodeAt(0, 0, true, top);
+}
+
+int TBaseDataTree::NodeTop(PDataNode Node) {
+  // From the nearest cached node at or before this one when the cache holds,
+  // walking forward in visible order.
+  if (useCache_.load(std::memory_order_acquire) && !positionCache_.empty()) {
+    int top;
+    PDataNode run = FindInPositionCache(Node, top);
+    while (run && run != Node) {
+      top += run->NodeHeight;
+      run = GetNextVisibleNoInit(run);
+    }
+    if (run == Node) return top;
+  }
+  // Absolute top of a fully visible node: the rows above it, found by adding
+  // what lies before it level by level.
+  int top = 0;
+  for (PDataNode run = Node; run != root_; run = run->Parent) {
+    for (PDataNode s = run->PrevSibling; s; s = s->PrevSibling)
+      if (s->Has(vsVisible)) top += int(s->TotalHeight);
+    if (run->Parent != root_) top += run->Parent->NodeHeight;
+  }
+  return top;
+}
+
+int TBaseDataTree::CheckImageWidth() const {
+  return checkImages_ ? checkImages_->Width() : 16;
+}
+
+int TBaseDataTree::GetNodeIndent(PDataNode Node) const {
+  int level = int(GetNodeLevel(Node));
+  if (options_->PaintOptions().Contains(toShowRoot)) ++level;
+  return level * int(indent_);
+}
+
+RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped) {
+  DTAssert(Node != nullptr, "Node must not be nil.");
+  DTAssert(Node != root_, "Node must not be the hidden root node.");
+  InitIfNeeded(Node);
+  RECT r{0, 0, 0, 0};
+  if (!IsNodeVisible(Node)) return r;
+  TColumnIndex main = header_->MainColumn();
+  int top = NodeTop(Node);
+  int headerHeight = headerRect_.bottom;
+  r.top = top + offsetY_ + headerHeight;
+  r.bottom = r.top + Node->NodeHeight;
+  TDataTreeColumns* cols = header_->Columns();
+  if (Column > NoColumn && cols->IsValidColumn(Column)) {
+    cols->GetColumnBounds(Column, r.left, r.right);
+    r.right -= 1;
+  } else {
+    r.left = offsetX_;
+    r.right = std::max(ClientWidth(), RangeX()) + offsetX_;
+  }
+  if (TextOnly) {
+    int offset = margin_;
+    bool isMain = Column == main || (Column <= NoColumn && main <= NoColumn);
+    if (isMain) {
+      offset += GetNodeIndent(Node);
+      if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && Node->CheckType != ctNone)
+        offset += CheckImageWidth() + 2;
+    }
+    if (stateImages_ && HasImage(Node, ikState, Column)) offset += stateImages_->Width() + 2;
+    if (images_ && HasImage(Node, ikNormal, Column)) offset += images_->Width() + 2;
+    int width = DoGetNodeWidth(Node, Column) + 2 * textMargin_;
+    int cellLeft = r.left + offset;
+    int cellRight = r.right;
+    TAlignment align =
+        Column >= 0 && cols->IsValidColumn(Column) ? cols->Items(Column)->Alignment() : alignment_;
+    switch (align) {
+      case taRightJustify:
+        r.left = std::max(cellLeft, cellRight - width);
+        if (Unclipped) r.left = cellRight - width;
+        break;
+      case taCenter:
+        r.left = std::max(cellLeft, cellLeft + (cellRight - cellLeft - width) / 2);
+        r.right = r.left + width;
+        break;
+      default:
+        r.left = cellLeft;
+        r.right = r.left + width;
+    }
+    if (!Unclipped) r.right = std::min(r.right, cellRight);
+  }
+  return r;
+}
+
+void TBaseDataTree::DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment) {
+  PDataNode node = HitInfo.HitNode;
+  bool isMain = HitInfo.HitColumn == header_->MainColumn() || (HitInfo.HitColumn <= NoColumn);
+  int indent = 0;
+  if (isMain) {
+    indent = GetNodeIndent(node);
+    if (Offset < indent) {
+      // Inside the indentation: on the button when it is the last level's box.
+      bool buttons = options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren);
+      int level = indent - int(indent_);
+      if (buttons && Offset >= level) {
+        HitInfo.HitPositions.Include(hpOnItemButton);
+      }
+      HitInfo.HitPositions.Include(hpOnItemIndent);
+      return;
+    }
+  }
+  int x = indent + margin_;
+  if (Offset < x) {
+    HitInfo.HitPositions.Include(hpOnItemLeft);
+    return;
+  }
+  if (isMain && options_->MiscOptions().Contains(toCheckSupport) && checkImages_ &&
+      node->CheckType != ctNone) {
+    int w = CheckImageWidth() + 2;
+    if (Offset < x + w) {
+      HitInfo.HitPositions.Include(hpOnItemCheckbox);
+      return;
+    }
+    x += w;
+  }
+  if (stateImages_ && HasImage(node, ikState, HitInfo.HitColumn)) {
+    int w = stateImages_->Width() + 2;
+    if (Offset < x + w) {
+      HitInfo.HitPositions.Include(hpOnStateIcon);
+      return;
+    }
+    x += w;
+  }
+  if (images_ && HasImage(node, ikNormal, HitInfo.HitColumn)) {
+    int w = images_->Width() + 2;
+    if (Offset < x + w) {
+      HitInfo.HitPositions.Include(hpOnNormalIcon);
+      return;
+    }
+    x += w;
+  }
+  int width = DoGetNodeWidth(node, HitInfo.HitColumn) + 2 * textMargin_;
+  int textLeft = x;
+  if (Alignment == taRightJustify)
+    textLeft = std::max(x, Right - width);
+  else if (Alignment == taCenter)
+    textLeft = std::max(x, x + (Right - x - width) / 2);
+  if (Offset < textLeft)
+    HitInfo.HitPositions.Include(hpOnItemLeft);
+  else if (Offset < textLeft + width)
+    HitInfo.HitPositions.Include(hpOnItemLabel);
+  else
+    HitInfo.HitPositions.Include(hpOnItemRight);
+}
+
+void TBaseDataTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo) {
+  HitInfo = THitInfo{};
+  int clientW = HandleAllocated() ? ClientWidth() : Width();
+  int clientH = HandleAllocated() ? ClientHeight() : Height();
+  if (X < 0) HitInfo.HitPositions.Include(hpToLeft);
+  if (X > std::max(clientW, RangeX())) HitInfo.HitPositions.Include(hpToRight);
+  if (Relative) Y -= headerRect_.bottom;
+  if (Y < 0) HitInfo.HitPositions.Include(hpAbove);
+  if (Y > std::max(clientH, RangeY())) HitInfo.HitPositions.Include(hpBelow);
+  if (!HitInfo.HitPositions.Empty()) return;
+  int absX = X;
+  TDataTreeColumns* cols = header_->Columns();
+  if (Relative) {
+    if (X >= cols->GetVisibleFixedWidth()) absX = X - offsetX_;
+    Y -= offsetY_;
+  }
+  int top;
+  HitInfo.HitNode = GetNodeAt(absX, Y, false, top);
+  if (!HitInfo.HitNode) {
+    HitInfo.HitPositions.Include(hpNowhere);
+    return;
+  }
+  InitIfNeeded(HitInfo.HitNode);
+  int left = 0, right = std::max(clientW, RangeX());
+  TAlignment align = alignment_;
+  if (header_->UseColumns()) {
+    HitInfo.HitColumn = cols->GetColumnAndBounds(POINT{X, 0}, left, right, Relative);
+    if (HitInfo.HitColumn == InvalidColumn) {
+      HitInfo.HitPositions.Include(hpNowhere);
+      return;
+    }
+    if (options_->AutoOptions().Contains(toAutoSpanColumns)) {
+      TColumnIndex prev = cols->GetPreviousVisibleColumn(HitInfo.HitColumn);
+      while (prev >= 0 && DoGetCellIsEmpty(HitInfo.HitNode, prev)) {
+        left -= cols->Items(prev)->Width();
+        HitInfo.HitColumn = prev;
+        prev = cols->GetPreviousVisibleColumn(prev);
+      }
+      TColumnIndex next = cols->GetNextVisibleColumn(HitInfo.HitColumn);
+      while (next >= 0 && DoGetCellIsEmpty(HitInfo.HitNode, next)) {
+        right += cols->Items(next)->Width();
+        next = cols->GetNextVisibleColumn(next);
+      }
+    }
+    align = cols->Items(HitInfo.HitColumn)->Alignment();
+    if (Relative && X >= cols->GetVisibleFixedWidth()) {
+      // left and right are already in client coordinates.
+    }
+    X -= left;
+    right -= left;
+  } else {
+    X = absX;
+  }
+  HitInfo.HitPositions.Include(hpOnItem);
+  DetermineHitPositionLTR(HitInfo, X, right, align);
+}
+
+int TBaseDataTree::GetMaxColumnWidth(TColumnIndex Column) {
+  int width = 0;
+  bool isMain = Column == header_->MainColumn();
+  for (PDataNode run = GetFirstVisible(); run; run = GetNextVisible(run)) {
+    int w = DoGetNodeWidth(run, Column) + 2 * textMargin_ + margin_;
+    if (isMain) {
+      w += GetNodeIndent(run);
+      if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)
+        w += CheckImageWidth() + 2;
+    }
+    if (images_ && HasImage(run, ikNormal, Column)) w += images_->Width() + 2;
+    if (stateImages_ && HasImage(run, ikState, Column)) w += stateImages_->Width() + 2;
+    width = std::max(width, w);
+  }
+  return width;
+}
+
+}  // namespace qv

@@ -1,0 +1,367 @@
+// Mouse handling: buttons toggle, check boxes press and release, clicks
+// select with Shift and Ctrl, double clicks toggle, hot tracking follows
+// the pointer, and a drag over empty space draws a rubber band.
+#include <algorithm>
+
+#include "datatree/BaseDataTree.h"
+#include "platform/SystemMetrics.h"
+#include "platform/window/Input.h"
+#include "platform/window/Messages.h"
+
+namespace qv {
+
+void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNode, TShiftState Shift,
+                                         bool DragPending) {
+  bool multi = options_->SelectionOptions().Contains(toMultiSelect);
+  bool ctrl = Shift.Contains(ssCtrl) && multi, shift = Shift.Contains(ssShift) && multi;
+  if (!NewNode) {
+    if (!ctrl && !shift) ClearSelection();
+    return;
+  }
+  if (shift) {
+    if (!rangeAnchor_) rangeAnchor_ = LastFocused ? LastFocused : NewNode;
+    SelectNodes(rangeAnchor_, NewNode, ctrl);
+    return;
+  }
+  if (ctrl) {
+    if (NewNode->Has(vsSelected)) {
+      RemoveFromSelection(NewNode);
+      InvalidateNode(NewNode);
+    } else {
+      AddToSelection(NewNode);
+    }
+    rangeAnchor_ = NewNode;
+    return;
+  }
+  if (NewNode->Has(vsSelected) && DragPending) {
+    // A click on a selected node may start a drag: clear the rest on button-up.
+    pendingClearNode_ = NewNode;
+    DoStateChange({tsClearPending});
+    return;
+  }
+  if (selectionCount_ != 1 || !NewNode->Has(vsSelected)) {
+    ClearSelection();
+    AddToSelection(NewNode);
+  }
+  rangeAnchor_ = NewNode;
+  lastSelectionLevel_ = int(GetNodeLevel(NewNode));
+}
+
+uint8_t TBaseDataTree::DetermineScrollDirections(int X, int Y) {
+  uint8_t d = 0;
+  bool panning = states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling);
+  if (panning) {
+    // An 8-pixel dead zone around the anchor.
+    if (X - lastClickPos_.x < -8) d |= sdLeft;
+    if (X - lastClickPos_.x > 8) d |= sdRight;
+    if (Y - lastClickPos_.y < -8) d |= sdUp;
+    if (Y - lastClickPos_.y > 8) d |= sdDown;
+    return d;
+  }
+  int margin = int(defaultNodeHeight_);
+  int top = headerRect_.bottom, w = ClientWidth(), h = ClientHeight();
+  if (X < margin && offsetX_ != 0) d |= sdLeft;
+  if (w - offsetX_ < RangeX() && X > w - margin) d |= sdRight;
+  if (Y < top + margin && offsetY_ != 0) d |= sdUp;
+  if (h - top - offsetY_ < RangeY() && Y > h - margin) d |= sdDown;
+  return d;
+}
+
+void TBaseDataTree::UpdateAutoScroll(int X, int Y) {
+  bool can =
+      (options_->AutoOptions().Contains(toAutoScroll) || options_->MiscOptions().Contains(toWheelPanning)) &&
+      header_->States == 0 && (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting));
+  scrollDirections_ = can ? DetermineScrollDirections(X, Y) : 0;
+  if (scrollDirections_ && !states_.Contains(tsScrollPending) && !states_.Contains(tsScrolling)) {
+    DoStateChange({tsScrollPending});
+    SetTimer(Handle(), ScrollTimer, AutoScrollDelay, nullptr);
+  } else if (!scrollDirections_ && (states_.Contains(tsScrollPending) || states_.Contains(tsScrolling))) {
+    KillTimer(Handle(), ScrollTimer);
+    DoStateChange({}, {tsScrollPending, tsScrolling});
+  }
+}
+
+void TBaseDataTree::ScrollByTimer() {
+  bool panning = states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling);
+  POINT p{};
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  int dx = 0, dy = 0;
+  if (panning) {
+    // The step is the distance from the anchor beyond the dead zone.
+    int ox = p.x - lastClickPos_.x, oy = p.y - lastClickPos_.y;
+    if (std::abs(ox) > 8) dx = ox > 0 ? -(ox - 8) : -(ox + 8);
+    if (std::abs(oy) > 8) dy = oy > 0 ? -(oy - 8) : -(oy + 8);
+  } else {
+    scrollDirections_ = DetermineScrollDirections(p.x, p.y);
+    if (scrollDirections_ & sdLeft) dx = scrollBarOptions_->HorizontalIncrement;
+    if (scrollDirections_ & sdRight) dx = -scrollBarOptions_->HorizontalIncrement;
+    if (scrollDirections_ & sdUp) dy = int(defaultNodeHeight_);
+    if (scrollDirections_ & sdDown) dy = -int(defaultNodeHeight_);
+  }
+  if (!dx && !dy) {
+    if (!panning) {
+      KillTimer(Handle(), ScrollTimer);
+      DoStateChange({}, {tsScrollPending, tsScrolling});
+    }
+    return;
+  }
+  int oldX = offsetX_, oldY = offsetY_;
+  SetOffsetXY(POINT{offsetX_ + dx, offsetY_ + dy});
+  if (states_.Contains(tsDrawSelecting)) {
+    // The band's moving corner follows the content.
+    RECT old = drawSelection_;
+    drawSelection_.right = p.x - offsetX_;
+    drawSelection_.bottom = p.y - headerRect_.bottom - offsetY_;
+    HandleDrawSelection(old, drawSelection_);
+    Invalidate();
+  }
+  (void)oldX, (void)oldY;
+}
+
+void TBaseDataTree::StartWheelPanning(POINT Position) {
+  KillTimer(Handle(), ScrollTimer);
+  lastClickPos_ = Position;
+  DoStateChange({tsWheelPanning, tsWheelScrolling});
+  SetCapture(Handle());
+  ::qv::SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+  SetTimer(Handle(), ScrollTimer, 20, nullptr);
+}
+
+void TBaseDataTree::StopWheelPanning() {
+  if (!states_.Contains(tsWheelPanning) && !states_.Contains(tsWheelScrolling)) return;
+  KillTimer(Handle(), ScrollTimer);
+  DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+  if (GetCapture() == Handle()) ReleaseCapture();
+  ::qv::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+  if (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling)) {
+    // Any press ends panning, and does nothing else.
+    StopWheelPanning();
+    return;
+  }
+  if (Button == mbMiddle && options_->MiscOptions().Contains(toWheelPanning) &&
+      (ClientHeight() - headerRect_.bottom < RangeY() || ClientWidth() < RangeX())) {
+    DoStateChange({tsMiddleButtonDown});
+    StartWheelPanning(POINT{X, Y});
+    return;
+  }
+  lastClickPos_ = POINT{X, Y};
+  if (Button == mbLeft) DoStateChange({tsLeftButtonDown});
+  if (Button == mbRight) DoStateChange({tsRightButtonDown});
+  if (Button == mbMiddle) DoStateChange({tsMiddleButtonDown});
+  if (CanFocus() && !Focused()) SetFocus();
+  THitInfo hit;
+  GetHitTestInfoAt(X, Y, true, hit);
+  PDataNode node = hit.HitNode;
+  bool dbl = Shift.Contains(ssDouble);
+  if (dbl && Button == mbLeft && hit.HitColumn >= 0 && hit.HitColumn == header_->Columns()->ClickIndex &&
+      OnColumnDblClick)
+    OnColumnDblClick(this, hit.HitColumn, Shift);
+  if (Button == mbLeft) header_->Columns()->ClickIndex = hit.HitColumn;
+  if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemButton) && !dbl) {
+    ToggleNode(node);  // the button toggles without moving the focus
+    return;
+  }
+  if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemCheckbox) &&
+      options_->MiscOptions().Contains(toCheckSupport) && !node->Has(vsDisabled)) {
+    TCheckState newState = node->CheckType == ctRadioButton             ? csCheckedNormal
+                           : (node->CheckState & ~1) == csCheckedNormal ? csUncheckedNormal
+                                                                        : csCheckedNormal;
+    if (node->CheckType == ctButton) newState = csUncheckedNormal;
+    if (DoChecking(node, newState)) {
+      DoStateChange({tsMouseCheckPending});
+      checkNode_ = node;
+      pendingCheckState_ = newState;
+      node->CheckState = TCheckState(node->CheckState | 1);
+      InvalidateNode(node);
+    }
+    return;
+  }
+  if (dbl && Button == mbLeft) {
+    if (node && options_->MiscOptions().Contains(toToggleOnDblClick) && node->Has(vsHasChildren))
+      ToggleNode(node);
+    return;
+  }
+  bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
+  // On the node means on its label or pictures (any cell of the row with
+  // full-row select, any cell but the main one with extended focus).
+  bool onNode =
+      node && (fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
+               hit.HitPositions.Contains(hpOnNormalIcon) || hit.HitPositions.Contains(hpOnStateIcon) ||
+               (header_->UseColumns() && hit.HitColumn != header_->MainColumn() &&
+                options_->SelectionOptions().Contains(toExtendedFocus)));
+  if (node && hit.HitPositions.Contains(hpOnItemIndent) && !fullRow) onNode = false;
+  bool selects = Button == mbLeft ||
+                 (Button == mbRight && options_->SelectionOptions().Contains(toRightClickSelect)) ||
+                 (Button == mbMiddle && options_->SelectionOptions().Contains(toMiddleClickSelect));
+  if (!selects) return;
+  if (onNode) {
+    PDataNode last = focusedNode_;
+    if (header_->UseColumns() && hit.HitColumn >= 0 && hit.HitColumn != focusedColumn_ &&
+        options_->SelectionOptions().Contains(toExtendedFocus))
+      SetFocusedColumn(hit.HitColumn);
+    SetFocusedNode(node);
+    if (focusedNode_ == node) HandleClickSelection(last, node, Shift, Button == mbLeft);
+  } else if (Button == mbLeft) {
+    // Empty space: a rubber band may follow.
+    if (!Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
+    if (options_->SelectionOptions().Contains(toMultiSelect) &&
+        !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
+      DoStateChange({tsDrawSelPending});
+      POINT start{X - offsetX_, Y - headerRect_.bottom - offsetY_};
+      drawSelectionStart_ = start;
+      drawSelection_ = RECT{start.x, start.y, start.x, start.y};
+      drawSelectionCtrl_ = Shift.Contains(ssCtrl);
+      drawSelectionBefore_ = GetSortedSelection(false);
+    }
+  }
+}
+
+void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseMove(Shift, X, Y);
+  if (states_.Contains(tsWheelPanning) && states_.Contains(tsWheelScrolling)) {
+    // Moved with the button held: panning ends when the button comes up.
+    int threshold = GetSystemMetrics(SM_CXDRAG);
+    if (std::abs(X - lastClickPos_.x) >= threshold || std::abs(Y - lastClickPos_.y) >= threshold)
+      DoStateChange({}, {tsWheelScrolling});
+  }
+  if (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling)) return;
+  UpdateAutoScroll(X, Y);
+  if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
+    RECT old = drawSelection_;
+    POINT p{X - offsetX_, Y - headerRect_.bottom - offsetY_};
+    if (states_.Contains(tsDrawSelPending) &&
+        (std::abs(p.x - drawSelectionStart_.x) > 4 || std::abs(p.y - drawSelectionStart_.y) > 4))
+      DoStateChange({tsDrawSelecting}, {tsDrawSelPending});
+    if (states_.Contains(tsDrawSelecting)) {
+      drawSelection_ = RECT{drawSelectionStart_.x, drawSelectionStart_.y, p.x, p.y};
+      HandleDrawSelection(old, drawSelection_);
+      Invalidate();
+    }
+    return;
+  }
+  if (options_->PaintOptions().Contains(toHotTrack)) {
+    THitInfo hit;
+    GetHitTestInfoAt(X, Y, true, hit);
+    PDataNode hot = hit.HitPositions.Contains(hpOnItem) ? hit.HitNode : nullptr;
+    if (hot != hotNode_) {
+      PDataNode old = hotNode_;
+      hotNode_ = hot;
+      DoHotChange(old, hot);
+      InvalidateNode(old);
+      InvalidateNode(hot);
+    }
+  }
+}
+
+void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+  if (Button == mbMiddle && (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling))) {
+    DoStateChange({}, {tsMiddleButtonDown});
+    // Released without moving: the view keeps following the mouse until the next press.
+    if (states_.Contains(tsWheelScrolling))
+      DoStateChange({}, {tsWheelPanning});
+    else
+      StopWheelPanning();
+    return;
+  }
+  if (states_.Contains(tsScrollPending) || states_.Contains(tsScrolling)) {
+    KillTimer(Handle(), ScrollTimer);
+    DoStateChange({}, {tsScrollPending, tsScrolling});
+  }
+  if (Button == mbLeft) {
+    THitInfo hit;
+    GetHitTestInfoAt(X, Y, true, hit);
+    TColumnIndex clicked = header_->Columns()->ClickIndex;
+    if (clicked >= 0 && clicked == hit.HitColumn && OnColumnClick) OnColumnClick(this, hit.HitColumn, Shift);
+  }
+  if (Button == mbLeft) DoStateChange({}, {tsLeftButtonDown});
+  if (Button == mbRight) DoStateChange({}, {tsRightButtonDown});
+  if (Button == mbMiddle) DoStateChange({}, {tsMiddleButtonDown});
+  if (states_.Contains(tsMouseCheckPending)) {
+    DoStateChange({}, {tsMouseCheckPending});
+    PDataNode node = checkNode_;
+    checkNode_ = nullptr;
+    if (node) {
+      node->CheckState = TCheckState(node->CheckState & ~1);
+      THitInfo hit;
+      GetHitTestInfoAt(X, Y, true, hit);
+      // Released outside the box: the press is cancelled.
+      if (hit.HitNode == node && hit.HitPositions.Contains(hpOnItemCheckbox))
+        ClickCheck(node, pendingCheckState_);
+      InvalidateNode(node);
+    }
+  }
+  if (states_.Contains(tsClearPending)) {
+    DoStateChange({}, {tsClearPending});
+    if (pendingClearNode_ && selectionCount_ > 1 && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
+      PDataNode keep = pendingClearNode_;
+      ClearSelection();
+      AddToSelection(keep);
+    }
+    pendingClearNode_ = nullptr;
+  }
+  if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
+    DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
+    drawSelection_ = RECT{};
+    drawSelectionBefore_.clear();
+    Invalidate();
+  }
+}
+
+void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
+  // Rows between the rectangles' vertical extents are checked: a node whose
+  // label (or row, with simple draw selection) meets the band is selected;
+  // with Ctrl held at the start the band toggles the earlier selection.
+  auto norm = [](RECT r) {
+    if (r.left > r.right) std::swap(r.left, r.right);
+    if (r.top > r.bottom) std::swap(r.top, r.bottom);
+    return r;
+  };
+  OldRect = norm(OldRect);
+  NewRect = norm(NewRect);
+  int fromY = std::min(OldRect.top, NewRect.top), toY = std::max(OldRect.bottom, NewRect.bottom);
+  int top;
+  PDataNode run = GetNodeAt(0, fromY, false, top);
+  bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
+  TColumnIndex main = header_->MainColumn();
+  TNodeArray add;
+  bool changed = false;
+  while (run && top < toY) {
+    int h = run->NodeHeight;
+    int left = 0, right = std::max(RangeX(), ClientWidth());
+    if (header_->UseColumns() && main >= 0) {
+      left = header_->Columns()->Items(main)->Left();
+      right = left + header_->Columns()->Items(main)->Width();
+    }
+    if (!simple) {
+      int textLeft = left + GetNodeIndent(run) + margin_;
+      if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)
+        textLeft += CheckImageWidth() + 2;
+      left = textLeft;
+      right = std::min(right, textLeft + DoGetNodeWidth(run, main) + 2 * textMargin_);
+    }
+    bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
+                 (simple || (left < NewRect.right && right > NewRect.left));
+    bool wasSelected = std::find(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), run) !=
+                       drawSelectionBefore_.end();
+    bool want = drawSelectionCtrl_ ? (inNew != wasSelected) : (inNew || wasSelected);
+    if (want && !run->Has(vsSelected)) {
+      add.push_back(run);
+    } else if (!want && run->Has(vsSelected)) {
+      InternalRemoveFromSelection(run);
+      changed = true;
+    }
+    top += h;
+    run = GetNextVisibleNoInit(run);
+  }
+  if (changed) PackArray();
+  if (!add.empty()) changed |= InternalAddToSelection(add, false);
+  if (changed) Change(nullptr);
+}
+
+}  // namespace qv

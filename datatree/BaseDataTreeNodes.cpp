@@ -1,0 +1,596 @@
+// The node store: allocation, child counts, linking and unlinking with the
+// running totals kept up the parent chain, deletion, Clear and the update
+// bracket with its deferred work.
+#include <cstring>
+
+#include "datatree/BaseDataTree.h"
+#include "platform/window/Messages.h"
+
+namespace qv {
+
+void DataTreeAssertionFailed(const char* message) {
+  throw EAssertionFailed(message);
+}
+
+void TBaseDataTree::EnsureSlotSize() {
+  if (nodeDataSize_ == -1 && !ComponentState().Contains(csDesigning)) DoGetNodeDataSize(nodeDataSize_);
+  std::size_t size = UserDataOffset() + std::size_t(std::max(nodeDataSize_, 0));
+  if (pool_.SlotSize() != ((size + 7) & ~std::size_t(7))) pool_.SetSlotSize(size);
+}
+
+PDataNode TBaseDataTree::MakeNewNode() {
+  EnsureSlotSize();
+  return MakeNewNodeFast();
+}
+
+PDataNode TBaseDataTree::MakeNewNodeFast() {
+  auto* node = static_cast<PDataNode>(pool_.Allocate());
+  node->TotalCount = 1;
+  node->TotalHeight = node->NodeHeight = uint16_t(defaultNodeHeight_);
+  node->States = vsVisible;
+  node->Align = 50;
+  return node;
+}
+
+void TBaseDataTree::InitRootNode() {
+  if (root_) return;
+  root_ = static_cast<PDataNode>(std::calloc(1, sizeof(TDataNode) + totalInternalDataSize_));
+  root_->States = vsInitialized | vsExpanded | vsHasChildren | vsVisible;
+  root_->TotalCount = 1;
+  root_->TotalHeight = root_->NodeHeight = uint16_t(defaultNodeHeight_);
+  root_->Align = 50;
+  root_->PrevSibling = root_->NextSibling = root_;
+}
+
+uint32_t TBaseDataTree::ChildCount(PDataNode Node) const {
+  if (!Node) Node = root_;
+  return Node->ChildCount;
+}
+
+void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
+  if (options_->MiscOptions().Contains(toReadOnly)) return;
+  if (!Node) Node = root_;
+  if (NewChildCount == 0) {
+    DeleteChildren(Node, false);
+    return;
+  }
+  if (NewChildCount == Node->ChildCount) return;
+  InterruptValidation();
+  if (NewChildCount > Node->ChildCount) {
+    uint32_t k = NewChildCount - Node->ChildCount;
+    uint32_t index = 0;
+    if (Node->LastChild)
+      index = Node->LastChild->Index + 1;
+    else
+      Node->Include(vsHasChildren);
+    Node->Exclude(vsAllChildrenHidden);
+    bool variable = options_->MiscOptions().Contains(toVariableNodeHeight);
+    EnsureSlotSize();
+    pool_.Reserve(k);
+    uint64_t heights = 0;
+    PDataNode last = Node->LastChild;
+    for (uint32_t i = 0; i < k; ++i) {
+      PDataNode child = MakeNewNodeFast();
+      child->Index = index++;
+      child->PrevSibling = last;
+      child->Parent = Node;
+      if (last)
+        last->NextSibling = child;
+      else
+        Node->FirstChild = child;
+      last = child;
+      heights += variable ? NodeHeight(child) : child->NodeHeight;
+    }
+    Node->LastChild = last;
+    if (Node->Has(vsExpanded)) {
+      AdjustTotalHeight(Node, int64_t(heights), true);
+      if (Node == root_ || IsNodeVisible(Node)) visibleCount_ += k;
+    }
+    AdjustTotalCount(Node, k, true);
+    Node->ChildCount = NewChildCount;
+    if (updateCount_ == 0 && options_->AutoOptions().Contains(toAutoSort) &&
+        header_->SortColumn() > InvalidColumn)
+      Sort(Node, header_->SortColumn(), header_->SortDirection(), true);
+    InvalidateCache();
+  } else {
+    BeginUpdate();
+    while (Node->ChildCount > NewChildCount) DeleteNode(Node->LastChild, true);
+    EndUpdate();
+  }
+  if (updateCount_ == 0) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    Invalidate();
+  }
+  StructureChange(Node == root_ ? nullptr : Node, crChildAdded);
+}
+
+void TBaseDataTree::SetRootNodeCount(uint32_t Value) {
+  if (IsLoading()) {
+    root_->ChildCount = Value;
+    DoStateChange({tsNeedRootCountUpdate});
+    return;
+  }
+  if (Value == root_->ChildCount) return;
+  BeginUpdate();
+  InterruptValidation();
+  SetChildCount(root_, Value);
+  EndUpdate();
+}
+
+void TBaseDataTree::SetNodeDataSize(int32_t Value) {
+  if (Value < -1) Value = -1;
+  if (Value == nodeDataSize_) return;
+  nodeDataSize_ = Value;
+  if (IsLoading() || ComponentState().Contains(csDesigning)) return;
+  uint32_t count = RootNodeCount();
+  Clear();
+  SetRootNodeCount(count);
+}
+
+PDataNode TBaseDataTree::AddChild(PDataNode Parent, void* UserData) {
+  if (options_->MiscOptions().Contains(toReadOnly)) return nullptr;
+  if (!Parent) Parent = root_;
+  InitIfNeeded(Parent);
+  ++updateCount_;
+  SetChildCount(Parent, Parent->ChildCount + 1);
+  Parent->Exclude(vsAllChildrenHidden);
+  --updateCount_;
+  PDataNode result = Parent->LastChild;
+  if (UserData) {
+    // The whole pointer must fit the user data area.
+    if (nodeDataSize_ < int32_t(sizeof(void*)))
+      throw EDataTreeError(
+          "Cannot set initial user data because there is not enough user data space allocated.", 2008);
+    std::memcpy(GetNodeData(result), &UserData, sizeof(void*));
+    result->Include(vsInitialUserData);
+  }
+  if (updateCount_ == 0) {
+    ValidateCache();
+    if (states_.Contains(tsStructureChangePending)) {
+      // The change recorded inside this call is announced as the one addition.
+      DoStateChange({}, {tsStructureChangePending});
+      StructureChange(Parent == root_ ? nullptr : Parent, crChildAdded);
+    }
+    if (options_->AutoOptions().Contains(toAutoSort) && header_->SortColumn() > InvalidColumn)
+      Sort(Parent, header_->SortColumn(), header_->SortDirection(), true);
+    InvalidateToBottom(Parent);
+    UpdateScrollBars(true);
+  }
+  return result;
+}
+
+void TBaseDataTree::InitNode(PDataNode Node) {
+  Node->Include(vsInitialized);
+  TDataNodeInitStates initial;
+  DoInitNode(Node->Parent == root_ ? nullptr : Node->Parent, Node, initial);
+  if (initial.Contains(ivsDisabled)) Node->Include(vsDisabled);
+  if (initial.Contains(ivsHasChildren)) Node->Include(vsHasChildren);
+  if (initial.Contains(ivsSelected)) {
+    TNodeArray one{Node};
+    InternalAddToSelection(one, false);
+  }
+  if (initial.Contains(ivsMultiline)) Node->Include(vsMultiline);
+  bool wantExpanded = initial.Contains(ivsExpanded);
+  if (wantExpanded != Node->Has(vsExpanded)) {
+    if (wantExpanded) ToggleNode(Node);
+  } else if (Node->Has(vsExpanded) && Node->Has(vsHasChildren)) {
+    InitChildren(Node);
+  }
+}
+
+void TBaseDataTree::InitChildren(PDataNode Node) {
+  if (!Node || Node == root_ || !Node->Has(vsHasChildren)) return;
+  uint32_t count = Node->ChildCount;
+  DoInitChildren(Node, count);
+  if (count == 0) {
+    DeleteChildren(Node, false);
+    Node->Exclude(vsHasChildren);
+  } else {
+    SetChildCount(Node, count);
+  }
+}
+
+void TBaseDataTree::AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative) {
+  int64_t delta = Relative ? Value : Value - int64_t(Node->TotalCount);
+  if (delta == 0) return;
+  for (PDataNode run = Node; run; run = run == root_ ? nullptr : run->Parent)
+    run->TotalCount = uint32_t(int64_t(run->TotalCount) + delta);
+}
+
+void TBaseDataTree::AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative) {
+  int64_t delta = Relative ? Value : Value - int64_t(Node->TotalHeight);
+  if (delta == 0) return;
+  PDataNode run = Node;
+  while (run) {
+    run->TotalHeight = uint32_t(int64_t(run->TotalHeight) + delta);
+    if (!run->Has(vsVisible) || run == root_ || !run->Parent->Has(vsExpanded)) break;
+    run = run->Parent;
+  }
+}
+
+uint32_t TBaseDataTree::CountVisibleChildren(PDataNode Node) const {
+  if (!Node->Has(vsExpanded)) return 0;
+  uint32_t count = 0;
+  for (PDataNode c = Node->FirstChild; c; c = c->NextSibling)
+    if (c->Has(vsVisible)) count += 1 + CountVisibleChildren(c);
+  return count;
+}
+
+void TBaseDataTree::DetermineHiddenChildrenFlag(PDataNode Node) {
+  if (!Node || Node == root_) return;
+  if (Node->ChildCount > 0) {
+    bool anyVisible = false;
+    for (PDataNode c = Node->FirstChild; c && !anyVisible; c = c->NextSibling) anyVisible = c->Has(vsVisible);
+    Node->SetFlag(vsAllChildrenHidden, !anyVisible);
+  } else {
+    Node->SetFlag(vsAllChildrenHidden, !Node->Has(vsHasChildren));
+  }
+}
+
+void TBaseDataTree::DetermineHiddenChildrenFlagAllNodes() {
+  for (PDataNode run = GetFirstNoInit(); run; run = GetNextNoInit(run)) DetermineHiddenChildrenFlag(run);
+}
+
+void TBaseDataTree::InternalConnectNode(PDataNode Node, PDataNode Destination, TDTNodeAttachMode Mode) {
+  const uint16_t fresh = vsChecking | vsCutOrCopy | vsDeleting | vsClearing;
+  if (Mode == amNoWhere) {
+    Node->Exclude(fresh);
+    return;
+  }
+  InterruptValidation();
+  PDataNode parent = (Mode == amInsertBefore || Mode == amInsertAfter) ? Destination->Parent : Destination;
+  switch (Mode) {
+    case amInsertBefore:
+      Node->PrevSibling = Destination->PrevSibling;
+      Node->NextSibling = Destination;
+      Destination->PrevSibling = Node;
+      if (Node->PrevSibling)
+        Node->PrevSibling->NextSibling = Node;
+      else
+        parent->FirstChild = Node;
+      Node->Index = Destination->Index;
+      break;
+    case amInsertAfter:
+      Node->NextSibling = Destination->NextSibling;
+      Node->PrevSibling = Destination;
+      Destination->NextSibling = Node;
+      if (Node->NextSibling)
+        Node->NextSibling->PrevSibling = Node;
+      else
+        parent->LastChild = Node;
+      Node->Index = Destination->Index;
+      break;
+    case amAddChildFirst:
+      Node->PrevSibling = nullptr;
+      Node->NextSibling = parent->FirstChild;
+      if (parent->FirstChild)
+        parent->FirstChild->PrevSibling = Node;
+      else
+        parent->LastChild = Node;
+      parent->FirstChild = Node;
+      Node->Index = 0;
+      break;
+    default:  // amAddChildLast
+      Node->NextSibling = nullptr;
+      Node->PrevSibling = parent->LastChild;
+      if (parent->LastChild)
+        parent->LastChild->NextSibling = Node;
+      else
+        parent->FirstChild = Node;
+      parent->LastChild = Node;
+      Node->Index = Node->PrevSibling ? Node->PrevSibling->Index + 1 : 0;
+      break;
+  }
+  Node->Parent = parent;
+  if (Mode != amAddChildLast) {
+    uint32_t i = Mode == amInsertAfter ? Destination->Index + 1 : Node->Index + 1;
+    if (Mode == amInsertAfter) Node->Index = i++;
+    for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = i++;
+  }
+  ++parent->ChildCount;
+  parent->Include(vsHasChildren);
+  AdjustTotalCount(parent, Node->TotalCount, true);
+  if (parent->Has(vsExpanded) && Node->Has(vsVisible)) AdjustTotalHeight(parent, Node->TotalHeight, true);
+  if (IsNodeVisible(Node)) visibleCount_ += CountVisibleChildren(Node) + 1;
+  Node->Exclude(fresh);
+  if (parent != root_) {
+    if (Node->Has(vsVisible))
+      parent->Exclude(vsAllChildrenHidden);
+    else if (parent->ChildCount == 1)
+      parent->Include(vsAllChildrenHidden);
+  }
+  InvalidateCache();
+}
+
+void TBaseDataTree::InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool Reindex) {
+  DTAssert(Node && Node != root_, "Node must neither be nil nor the root node.");
+  if (Node == focusedNode_ && !KeepFocus) {
+    ChangeFocus(nullptr, false);
+    DoFocusChange(focusedNode_, focusedColumn_);
+  }
+  if (Node == rangeAnchor_) ResetRangeAnchor();
+  PDataNode parent = Node->Parent;
+  if (!Node->Has(vsDeleting)) {
+    Node->Exclude(vsChecking);
+    bool parentExpanded = parent->Has(vsExpanded);
+    if (IsNodeVisible(Node)) visibleCount_ -= CountVisibleChildren(Node) + 1;
+    --parent->ChildCount;
+    AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
+    if (parentExpanded && Node->Has(vsVisible)) AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
+    if (parent->ChildCount == 0) {
+      parent->Exclude(vsHasChildren | vsAllChildrenHidden);
+      if (parent != root_ && parentExpanded) parent->Exclude(vsExpanded);
+    }
+    uint32_t index = Node->Index;
+    if (Node->PrevSibling)
+      Node->PrevSibling->NextSibling = Node->NextSibling;
+    else
+      parent->FirstChild = Node->NextSibling;
+    if (Node->NextSibling)
+      Node->NextSibling->PrevSibling = Node->PrevSibling;
+    else
+      parent->LastChild = Node->PrevSibling;
+    if (Reindex)
+      for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = index++;
+    Node->PrevSibling = Node->NextSibling = nullptr;
+  }
+  // The parent's hidden-children flag is computed once the node is gone.
+  if (parent != root_ && !parent->Has(vsClearing)) {
+    if (updateCount_ == 0)
+      DetermineHiddenChildrenFlag(parent);
+    else
+      DoStateChange({tsUpdateHiddenChildrenNeeded});
+  }
+}
+
+uint32_t TBaseDataTree::NodeHeight(PDataNode Node) {
+  if (!Node || Node == root_) return 0;
+  if (options_->MiscOptions().Contains(toVariableNodeHeight) && !Node->Has(vsHeightMeasured)) {
+    Node->Include(vsHeightMeasured);
+    int h = Node->NodeHeight;
+    DoMeasureItem(paintCanvas_.get(), Node, h);
+    if (h != Node->NodeHeight) {
+      bool quiet = true;
+      (void)quiet;
+      InterruptValidation();
+      int delta = std::max(h, 0) - Node->NodeHeight;
+      Node->NodeHeight = uint16_t(std::max(h, 0));
+      AdjustTotalHeight(Node, delta, true);
+      InvalidateCache();
+    }
+  }
+  return Node->NodeHeight;
+}
+
+void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
+  if (!Node || Node == root_ || Node->NodeHeight == Value || options_->MiscOptions().Contains(toReadOnly))
+    return;
+  if (Value > 0xFFFF) Value = 0xFFFF;
+  InterruptValidation();
+  int delta = int(Value) - Node->NodeHeight;
+  Node->NodeHeight = uint16_t(Value);
+  AdjustTotalHeight(Node, delta, true);
+  if (IsNodeVisible(Node)) {
+    InvalidateCache();
+    if (updateCount_ == 0) {
+      ValidateCache();
+      InvalidateToBottom(Node);
+      UpdateScrollBars(true);
+    }
+  }
+}
+
+// Every reference the tree holds to a node that is going away.
+void TBaseDataTree::ForgetNode(PDataNode Node) {
+  if (hotNode_ == Node) hotNode_ = nullptr;
+  if (lastSearchNode_ == Node) lastSearchNode_ = nullptr;
+  if (checkNode_ == Node) {
+    checkNode_ = nullptr;
+    states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
+  }
+  if (dropTargetNode_ == Node) dropTargetNode_ = nullptr;
+  if (pendingClearNode_ == Node) pendingClearNode_ = nullptr;
+  if (lastChangedNode_ == Node) lastChangedNode_ = nullptr;
+  if (lastStructureChangeNode_ == Node) {
+    PDataNode parent = Node->Parent;
+    lastStructureChangeNode_ = parent && parent != root_ && !parent->Has(vsDeleting) ? parent : nullptr;
+    lastStructureChangeReason_ = crAccumulated;
+  }
+  for (auto& n : drawSelectionBefore_)
+    if (n == Node) n = nullptr;
+}
+
+void TBaseDataTree::DoFreeNode(PDataNode Node) {
+  ForgetNode(Node);
+  if (OnFreeNode && Node->Has(vsInitialized | vsInitialUserData)) OnFreeNode(this, Node);
+  pool_.Free(Node);
+}
+
+void TBaseDataTree::DeleteNode(PDataNode Node, bool Reindex) {
+  if (!Node || Node == root_ || options_->MiscOptions().Contains(toReadOnly)) return;
+  DTAssert(!states_.Contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+  PDataNode parent = Node->Parent;
+  bool parentClearing = parent->Has(vsClearing);
+  if (!parentClearing) StructureChange(parent == root_ ? nullptr : parent, crChildDeleted);
+  int oldX = offsetX_, oldY = offsetY_;
+  if (!parentClearing) InterruptValidation();
+  if (Node->Has(vsSelected)) {
+    if (updateCount_ == 0) {
+      bool wasSynch = states_.Contains(tsSynchMode);
+      states_.Include(tsSynchMode);
+      RemoveFromSelection(Node);
+      if (!wasSynch) states_.Exclude(tsSynchMode);
+      InvalidateToBottom(parent);
+    } else {
+      InternalRemoveFromSelection(Node);
+    }
+  } else if (!parentClearing) {
+    InvalidateToBottom(parent);
+  }
+  DoStateChange({}, {tsHint});
+  DeleteChildren(Node, false);
+  InternalDisconnectNode(Node, false, Reindex);
+  DoFreeNode(Node);
+  if (!parentClearing) {
+    DetermineHiddenChildrenFlag(parent);
+    InvalidateCache();
+    if (updateCount_ == 0) {
+      ValidateCache();
+      UpdateScrollBars(true);
+      if (oldX != offsetX_ || oldY != offsetY_) Invalidate();
+    }
+  }
+}
+
+void TBaseDataTree::DeleteChildren(PDataNode Node, bool ResetHasChildren) {
+  if (!Node) Node = root_;
+  if (Node->ChildCount == 0 || options_->MiscOptions().Contains(toReadOnly)) {
+    if (ResetHasChildren && Node->ChildCount == 0 && Node != root_) Node->Exclude(vsHasChildren);
+    return;
+  }
+  DTAssert(!states_.Contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+  ++updateCount_;
+  InterruptValidation();
+  int oldX = offsetX_, oldY = offsetY_;
+  // A node that is itself being dropped was counted off with its parent's list.
+  bool parentVisible =
+      Node == root_ || (!Node->Has(vsDeleting) && Node->Has(vsExpanded) && IsNodeVisible(Node));
+  Node->Include(vsClearing);
+  PDataNode child = Node->LastChild;
+  while (child) {
+    PDataNode prev = child->PrevSibling;
+    if (parentVisible && child->Has(vsVisible)) visibleCount_ -= 1 + CountVisibleChildren(child);
+    child->Include(vsDeleting);
+    if (prev) prev->NextSibling = nullptr;
+    DeleteNode(child, true);
+    child = prev;
+  }
+  Node->Exclude(vsClearing);
+  if (ResetHasChildren) Node->Exclude(vsHasChildren);
+  if (Node != root_) Node->Exclude(vsExpanded);
+  Node->ChildCount = 0;
+  if (Node != root_ && !Node->Has(vsDeleting)) {
+    AdjustTotalHeight(Node, Node->NodeHeight, false);
+    AdjustTotalCount(Node, 1, false);
+  } else {
+    Node->TotalHeight = Node == root_ ? defaultNodeHeight_ : Node->NodeHeight;
+    Node->TotalCount = 1;
+  }
+  Node->FirstChild = Node->LastChild = nullptr;
+  --updateCount_;
+  InvalidateCache();
+  if (updateCount_ == 0) {
+    PackArray();
+    ValidateCache();
+    UpdateScrollBars(true);
+    if (oldX == offsetX_ && oldY == offsetY_)
+      InvalidateToBottom(Node);
+    else
+      Invalidate();
+  }
+  // A node that goes away with its parent's list is announced with that list.
+  if (!Node->Has(vsDeleting)) StructureChange(Node, crChildDeleted);
+}
+
+void TBaseDataTree::Clear() {
+  if (options_->MiscOptions().Contains(toReadOnly) && !IsDestroying()) return;
+  BeginUpdate();
+  InterruptValidation();
+  DoStateChange({}, {tsCopyPending, tsCutPending});
+  ClearSelection();
+  focusedNode_ = nullptr;
+  rangeAnchor_ = nullptr;
+  lastSelectionLevel_ = -1;
+  lastChangedNode_ = nullptr;
+  hotNode_ = nullptr;
+  lastSearchNode_ = nullptr;
+  dropTargetNode_ = nullptr;
+  checkNode_ = nullptr;
+  pendingClearNode_ = nullptr;
+  lastStructureChangeNode_ = nullptr;
+  DeleteChildren(root_, true);
+  visibleCount_ = 0;
+  offsetX_ = offsetY_ = 0;
+  rangeXSeen_ = 0;
+  EndUpdate();
+}
+
+void TBaseDataTree::BeginUpdate() {
+  if (!IsDestroying()) {
+    if (updateCount_ == 0) {
+      if (OnUpdating) OnUpdating(this, usBegin);
+      if (Visible() && HandleAllocated()) SendMessage(Handle(), WM_SETREDRAW, 0, 0);
+    } else if (OnUpdating) {
+      OnUpdating(this, usUpdate);
+    }
+  }
+  ++updateCount_;
+  DoStateChange({tsUpdating});
+}
+
+void TBaseDataTree::EndUpdate() {
+  if (updateCount_ > 0) --updateCount_;
+  if (IsDestroying()) return;
+  if (updateCount_ == 0 && states_.Contains(tsUpdating)) {
+    if (states_.Contains(tsUpdateHiddenChildrenNeeded)) {
+      DetermineHiddenChildrenFlagAllNodes();
+      DoStateChange({}, {tsUpdateHiddenChildrenNeeded});
+    }
+    DoStateChange({}, {tsUpdating});
+    PackArray();
+    ValidateCache();
+    if (HandleAllocated()) UpdateScrollBars(false);
+    if (states_.Contains(tsStructureChangePending)) {
+      DoStateChange({}, {tsStructureChangePending});
+      if (OnStructureChange) OnStructureChange(this, lastStructureChangeNode_, lastStructureChangeReason_);
+      lastStructureChangeNode_ = nullptr;
+    }
+    if (states_.Contains(tsChangePending)) {
+      DoStateChange({}, {tsChangePending});
+      DoChange(lastChangedNode_);
+    }
+    if (options_->AutoOptions().Contains(toAutoSort))
+      SortTree(header_->SortColumn(), header_->SortDirection(), true);
+    if (Visible() && HandleAllocated()) SendMessage(Handle(), WM_SETREDRAW, 1, 0);
+    if (HandleAllocated()) Invalidate();
+  }
+  if (OnUpdating) OnUpdating(this, updateCount_ == 0 ? usEnd : usUpdate);
+}
+
+void TBaseDataTree::StructureChange(PDataNode Node, TChangeReason Reason) {
+  // The change advice: a second change before the event fires accumulates.
+  if (states_.Contains(tsStructureChangePending)) {
+    Reason = crAccumulated;
+    if (HandleAllocated()) KillTimer(Handle(), StructureChangeTimer);
+  }
+  lastStructureChangeNode_ = Node;
+  lastStructureChangeReason_ = Reason;
+  DoStateChange({tsStructureChangePending});
+  if (updateCount_ > 0) return;
+  if (ChangeDelay > 0 && !states_.Contains(tsSynchMode) && HandleAllocated()) {
+    SetTimer(Handle(), StructureChangeTimer, ChangeDelay, nullptr);
+    return;
+  }
+  DoStateChange({}, {tsStructureChangePending});
+  PDataNode node = lastStructureChangeNode_;
+  lastStructureChangeNode_ = nullptr;
+  if (OnStructureChange) OnStructureChange(this, node, Reason);
+}
+
+void TBaseDataTree::Change(PDataNode Node) {
+  lastChangedNode_ = Node;
+  if (updateCount_ > 0) {
+    DoStateChange({tsChangePending});
+    return;
+  }
+  if (ChangeDelay > 0 && !states_.Contains(tsSynchMode) && HandleAllocated()) {
+    DoStateChange({tsChangePending});
+    SetTimer(Handle(), ChangeTimer, ChangeDelay, nullptr);
+    return;
+  }
+  DoStateChange({}, {tsChangePending});
+  DoChange(Node);
+}
+
+}  // namespace qv

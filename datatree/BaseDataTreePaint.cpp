@@ -1,0 +1,559 @@
+// Painting: each visible row drawn into an off-screen row bitmap (erase,
+// cells in display order with lines, buttons, check boxes, images and the
+// node content), then copied to the target in one block transfer.
+#include <algorithm>
+
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Font.h"
+#include "classlib/graphics/ImageList.h"
+#include "classlib/graphics/Picture.h"
+#include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeDrawing.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/ImageListApi.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Messages.h"
+#include "platform/window/Paint.h"
+
+namespace qv {
+
+namespace {
+constexpr int kButtonSize = 9;
+}
+
+void TBaseDataTree::EnsureRowBuffer(int Width, int Height) {
+  if (rowDC_ && rowSize_.cx >= Width && rowSize_.cy >= Height) return;
+  int w = std::max<int>(Width, rowSize_.cx), h = std::max<int>(Height, rowSize_.cy);
+  FreeRowBuffer();
+  rowDC_ = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  rowBitmap_ = CreateDIBSection(rowDC_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  rowOldBitmap_ = SelectObject(rowDC_, rowBitmap_);
+  rowSize_ = SIZE{w, h};
+}
+
+void TBaseDataTree::FreeRowBuffer() {
+  if (!rowDC_) return;
+  SelectObject(rowDC_, rowOldBitmap_);
+  DeleteObject(rowBitmap_);
+  DeleteDC(rowDC_);
+  rowDC_ = nullptr;
+  rowBitmap_ = nullptr;
+  rowSize_ = SIZE{};
+}
+
+HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
+  // An 8 x 8 chequer of the line colour over the background.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = 8;
+  bi.bmiHeader.biHeight = -8;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  auto* px = static_cast<uint32_t*>(bits);
+  COLORREF on = COLORREF(ColorToRGB(Color)), off = COLORREF(ColorToRGB(Background));
+  auto bgr = [](COLORREF c) {
+    return uint32_t(GetBValue(c)) | uint32_t(GetGValue(c)) << 8 | uint32_t(GetRValue(c)) << 16;
+  };
+  if (lineStyle_ == lsSolid) off = on;
+  // A custom style: eight rows of eight bits from the owner (bit set = line colour).
+  const uint8_t* custom = nullptr;
+  if (lineStyle_ == lsCustomStyle && OnGetLineStyle) OnGetLineStyle(this, custom);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      bool lit = custom ? ((custom[y] >> (7 - x)) & 1) != 0 : ((x + y) & 1) == 0;
+      px[y * 8 + x] = bgr(lit ? on : off);
+    }
+  HBRUSH brush = CreatePatternBrush(bmp);
+  DeleteObject(bmp);
+  return brush;
+}
+
+int TBaseDataTree::GetButtonVAlign(PDataNode Node) const {
+  int h = Node->NodeHeight;
+  switch (nodeAlignment_) {
+    case naFromTop:
+      return std::min<int>(Node->Align, h - 1);
+    case naFromBottom:
+      return std::max(0, h - Node->Align);
+    default:
+      return h * Node->Align / 100;
+  }
+}
+
+int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
+  bool hot = Node == hotNode_;
+  bool disabled = Node->Has(vsDisabled) || !Enabled();
+  int state = disabled ? 3
+              : (Node->CheckState == csUncheckedPressed || Node->CheckState == csCheckedPressed ||
+                 Node->CheckState == csMixedPressed)
+                  ? 2
+              : hot ? 1
+                    : 0;
+  bool checked = Node->CheckState == csCheckedNormal || Node->CheckState == csCheckedPressed;
+  bool mixed = Node->CheckState == csMixedNormal || Node->CheckState == csMixedPressed;
+  switch (Node->CheckType) {
+    case ctRadioButton:
+      return 1 + (checked ? 4 : 0) + state;
+    case ctCheckBox:
+    case ctTriStateCheckBox:
+      return 9 + (mixed ? 8 : checked ? 4 : 0) + state;
+    case ctButton:
+      return 21 + state;
+    default:
+      return -1;
+  }
+}
+
+void TBaseDataTree::PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background) {
+  if (gridBrush_ && Background == this->Color()) {
+    FillRect(DC, &R, gridBrush_);
+    return;
+  }
+  HBRUSH b = DottedBrush(Color, Background);
+  FillRect(DC, &R, b);
+  DeleteObject(b);
+}
+
+void TBaseDataTree::PaintNodeButton(HDC DC, PDataNode Node, int X, int Y) {
+  // A 9 x 9 box with a minus or plus; triangles for bsTriangle.
+  COLORREF line = COLORREF(ColorToRGB(colors_->Get(TDTColors::TreeLineColor)));
+  COLORREF text = COLORREF(ColorToRGB(Font()->Color()));
+  HBRUSH lineBrush = CreateSolidBrush(line);
+  int left = X, top = Y;
+  if (buttonStyle_ == bsTriangle) {
+    HBRUSH fill = CreateSolidBrush(text);
+    HGDIOBJ ob = SelectObject(DC, fill);
+    HPEN pen = CreatePen(PS_SOLID, 1, text);
+    HGDIOBJ op = SelectObject(DC, pen);
+    POINT p[3];
+    if (Node->Has(vsExpanded))
+      p[0] = {left, top + 2}, p[1] = {left + 8, top + 2}, p[2] = {left + 4, top + 6};
+    else
+      p[0] = {left + 2, top}, p[1] = {left + 6, top + 4}, p[2] = {left + 2, top + 8};
+    Polygon(DC, p, 3);
+    SelectObject(DC, op);
+    SelectObject(DC, ob);
+    DeleteObject(pen);
+    DeleteObject(fill);
+  } else {
+    RECT box{left, top, left + kButtonSize, top + kButtonSize};
+    if (buttonFillMode_ != fmTransparent) {
+      TColor fillColor = buttonFillMode_ == fmTreeColor ? Color() : clWindow;
+      HBRUSH fill = CreateSolidBrush(COLORREF(ColorToRGB(fillColor)));
+      FillRect(DC, &box, fill);
+      DeleteObject(fill);
+    }
+    FrameRect(DC, &box, lineBrush);
+    HBRUSH mark = CreateSolidBrush(text);
+    RECT h{left + 2, top + 4, left + 7, top + 5};
+    FillRect(DC, &h, mark);
+    if (!Node->Has(vsExpanded)) {
+      RECT v{left + 4, top + 2, left + 5, top + 7};
+      FillRect(DC, &v, mark);
+    }
+    DeleteObject(mark);
+  }
+  DeleteObject(lineBrush);
+}
+
+void TBaseDataTree::PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY) {
+  // Left is the main column's left edge; one indent per level.
+  bool showRoot = options_->PaintOptions().Contains(toShowRoot);
+  HBRUSH brush = lineBrush_ ? lineBrush_ : DottedBrush(colors_->Get(TDTColors::TreeLineColor), Color());
+  // Ancestors that have following siblings draw a straight line through the row.
+  int levels = Level + (showRoot ? 1 : 0);
+  PDataNode run = Node;
+  for (int l = levels - 1; l >= 0; --l) {
+    int x = Left + l * int(indent_) + int(indent_) / 2;
+    if (run == Node) {
+      bool hasNext = false;
+      for (PDataNode s = Node->NextSibling; s && !hasNext; s = s->NextSibling) hasNext = s->Has(vsVisible);
+      bool hasPrev = Node->Parent != root_ || Node->PrevSibling;
+      RECT v{x, hasPrev ? 0 : ButtonY, x + 1, hasNext ? Height : ButtonY + 1};
+      if (v.bottom > v.top) FillRect(DC, &v, brush);
+      RECT h{x, ButtonY, Left + (l + 1) * int(indent_), ButtonY + 1};
+      FillRect(DC, &h, brush);
+    } else {
+      bool hasNext = false;
+      for (PDataNode s = run->NextSibling; s && !hasNext; s = s->NextSibling) hasNext = s->Has(vsVisible);
+      if (hasNext) {
+        RECT v{x, 0, x + 1, Height};
+        FillRect(DC, &v, brush);
+      }
+    }
+    run = run->Parent;
+    if (run == root_) break;
+  }
+  if (brush != lineBrush_) DeleteObject(brush);
+}
+
+void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
+  int index = GetCheckImageIndex(Node);
+  if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
+}
+
+void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused) {
+  TColor fill = colors_->Get(Focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
+  TColor border = colors_->Get(Focused ? TDTColors::FocusedSelectionBorderColor
+                                       : TDTColors::UnfocusedSelectionBorderColor);
+  if (options_->PaintOptions().Contains(toUseBlendedSelection)) {
+    // A wash of the selection colour over what is painted (device coordinates).
+    POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
+    LPtoDP(DC, corners, 2);
+    BlendRect(nullptr, DC, RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, POINT{}, bmColorWash,
+              SelectionBlendFactor, fill);
+    return;
+  }
+  HBRUSH brush = CreateSolidBrush(COLORREF(ColorToRGB(fill)));
+  HPEN pen = CreatePen(PS_SOLID, 1, COLORREF(ColorToRGB(border)));
+  HGDIOBJ oldBrush = SelectObject(DC, brush), oldPen = SelectObject(DC, pen);
+  int radius = int(selectionCurveRadius_);
+  if (radius > 0)
+    RoundRect(DC, R.left, R.top, R.right, R.bottom, radius, radius);
+  else
+    Rectangle(DC, R.left, R.top, R.right, R.bottom);
+  SelectObject(DC, oldPen);
+  SelectObject(DC, oldBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+bool TBaseDataTree::TileBackground(HDC DC, const RECT& Row, int AbsoluteTop) {
+  // An empty picture tiles nothing (and divides by nothing).
+  int w = background_->Width(), h = background_->Height();
+  if (w <= 0 || h <= 0) return false;
+  TBitmap* bmp = background_->Bitmap();
+  if (!bmp || bmp->Empty()) return false;
+  HDC src = bmp->Canvas()->Handle();
+  auto floorMod = [](int a, int m) { return ((a % m) + m) % m; };
+  int rowH = Row.bottom - Row.top;
+  int startX = Row.left - floorMod(Row.left - backgroundOffsetX_, w);
+  int startY = AbsoluteTop - floorMod(AbsoluteTop - backgroundOffsetY_, h);
+  for (int y = startY; y < AbsoluteTop + rowH; y += h)
+    for (int x = startX; x < Row.right; x += w) BitBlt(DC, x, y - AbsoluteTop, w, h, src, 0, 0, SRCCOPY);
+  return true;
+}
+
+void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level,
+                             int ButtonY) {
+  HDC dc = rowDC_;
+  int height = Node->NodeHeight;
+  int width = Window.right - Window.left;
+  SetWindowOrgEx(dc, Window.left, 0, nullptr);
+  bool focused = Focused() || options_->PaintOptions().Contains(toPopupMode);
+  bool selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
+  bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
+  RECT row{Window.left, 0, Window.right, height};
+
+  // Erase.
+  TColor back = Color();
+  TItemEraseAction action = eaDefault;
+  if (OnBeforeItemErase) OnBeforeItemErase(this, paintCanvas_.get(), Node, row, back, action);
+  if (action != eaNone) {
+    HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(back)));
+    FillRect(dc, &row, b);
+    DeleteObject(b);
+    if (action == eaDefault && Options.Contains(ptBackground) &&
+        options_->PaintOptions().Contains(toShowBackground))
+      TileBackground(dc, row, rowAbsoluteTop_);
+    if (action == eaDefault && selected && fullRow) {
+      PaintCellSelection(dc, row, focused);
+    }
+  }
+  if (OnAfterItemErase) OnAfterItemErase(this, paintCanvas_.get(), Node, row);
+
+  TDataTreeColumns* cols = header_->Columns();
+  bool useColumns = header_->UseColumns();
+  TColumnIndex main = header_->MainColumn();
+  std::vector<int32_t> order;
+  if (useColumns)
+    order = cols->PositionToIndex();
+  else
+    order.push_back(NoColumn);
+  bool checks = options_->MiscOptions().Contains(toCheckSupport) && checkImages_;
+  int spanned = 0;
+  for (int32_t column : order) {
+    TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
+    if (col && !col->Visible()) continue;
+    if (Options.Contains(ptMainColumnOnly) && column != main) continue;
+    RECT cell = col ? RECT{col->Left(), 0, col->Left() + col->Width(), height}
+                    : RECT{0, 0, std::max(Window.right, RangeX()), height};
+    if (col && spanned > 0) {
+      --spanned;  // covered by the text of a cell to its left
+      continue;
+    }
+    if (col && options_->AutoOptions().Contains(toAutoSpanColumns)) {
+      // The text may run on over the empty cells that follow.
+      for (TColumnIndex next = cols->GetNextVisibleColumn(column); next >= 0 && DoGetCellIsEmpty(Node, next);
+           next = cols->GetNextVisibleColumn(next)) {
+        cell.right += cols->Items(next)->Width();
+        ++spanned;
+      }
+    }
+    if (cell.right <= Window.left) continue;
+    if (cell.left >= Window.right) break;
+    TDTCellPaintInfo info;
+    info.Canvas = paintCanvas_.get();
+    info.DC = dc;
+    info.PaintOptions = Options;
+    info.Node = Node;
+    info.Column = column;
+    info.Position = col ? int(col->Position()) : 0;
+    info.CellRect = cell;
+    info.Alignment = col ? col->Alignment() : alignment_;
+    int saved = SaveDC(dc);
+    if (col) IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+    if (col && Options.Contains(ptColumnColor) && !col->Options().Contains(coParentColor) &&
+        !(selected && fullRow)) {
+      HBRUSH cb = CreateSolidBrush(COLORREF(ColorToRGB(col->Color())));
+      FillRect(dc, &cell, cb);
+      DeleteObject(cb);
+    }
+    if (Options.Contains(ptGridLines)) {
+      if (options_->PaintOptions().Contains(toShowHorzGridLines)) {
+        RECT g{cell.left, height - 1, cell.right, height};
+        PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
+        cell.bottom -= 1;
+      }
+      bool lastAuto = header_->Options().Contains(hoAutoResize) && column == cols->GetLastVisibleColumn();
+      if (col && options_->PaintOptions().Contains(toShowVertGridLines) && !lastAuto) {
+        RECT g{cell.right - 1, 0, cell.right, height};
+        PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
+        cell.right -= 1;
+      }
+    }
+    if (OnBeforeCellPaint) OnBeforeCellPaint(this, paintCanvas_.get(), Node, column, cell);
+    int x = cell.left;
+    bool isMain = column == main || !useColumns;
+    if (isMain) {
+      int indentWidth = (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * int(indent_);
+      if (options_->PaintOptions().Contains(toShowTreeLines))
+        PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
+      bool buttons = options_->PaintOptions().Contains(toShowButtons) && Node->Has(vsHasChildren) &&
+                     !(options_->AutoOptions().Contains(toAutoHideButtons) && Node->Has(vsAllChildrenHidden));
+      if (buttons && indentWidth > 0) {
+        int bx = cell.left + indentWidth - int(indent_) + (int(indent_) - kButtonSize) / 2;
+        PaintNodeButton(dc, Node, bx, ButtonY - kButtonSize / 2);
+      }
+      x += indentWidth;
+    }
+    x += margin_;
+    if (isMain && checks && Node->CheckType != ctNone) {
+      PaintCheckImage(dc, Node, x, ButtonY - checkImages_->Height() / 2);
+      x += checkImages_->Width() + 2;
+    }
+    for (TDTImageKind kind : {ikState, ikNormal}) {
+      TCustomImageList* list = kind == ikState ? stateImages_ : images_;
+      if (!list) continue;
+      bool ghosted = false;
+      int index = DoGetImageIndex(Node, kind == ikNormal && Node->Has(vsSelected) ? ikSelected : kind, column,
+                                  ghosted);
+      if (index < 0 && kind == ikNormal && Node->Has(vsSelected))
+        index = DoGetImageIndex(Node, ikNormal, column, ghosted);
+      if (index < 0) continue;
+      ImageList_Draw(list->Handle(), index, dc, x, ButtonY - list->Height() / 2,
+                     ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
+      x += list->Width() + 2;
+    }
+    info.ContentRect = RECT{x, cell.top, cell.right, cell.bottom};
+    info.NodeWidth = DoGetNodeWidth(Node, column);
+    // Without columns the content is as wide as the widest row painted.
+    if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
+    // Selection highlight behind the content (or the whole cell with full-row select).
+    bool focusCell = Node == focusedNode_ && (!useColumns || column == focusedColumn_ || (fullRow && true));
+    if (selected && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
+      RECT sr = info.ContentRect;
+      int w = info.NodeWidth + 2 * textMargin_;
+      if (info.Alignment == taRightJustify)
+        sr.left = std::max(sr.left, sr.right - w);
+      else if (info.Alignment == taCenter)
+        sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - w) / 2);
+      sr.right = std::min<int>(sr.right, sr.left + w);
+      PaintCellSelection(dc, sr, focused);
+      if (focusCell && focused && Options.Contains(ptFocusRect)) DrawFocusRect(dc, &sr);
+    } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focusedColumn_ &&
+               useColumns && !fullRow) {
+      RECT fr = info.ContentRect;
+      fr.right = std::min<int>(fr.right, fr.left + info.NodeWidth + 2 * textMargin_);
+      DrawFocusRect(dc, &fr);
+    }
+    PaintNodeContent(info, ttNormal);
+    if (OnAfterCellPaint) OnAfterCellPaint(this, paintCanvas_.get(), Node, column, info.CellRect);
+    RestoreDC(dc, saved);
+  }
+  if (selected && fullRow && Node == focusedNode_ && focused && Options.Contains(ptFocusRect)) {
+    RECT fr{Window.left, 0, Window.left + width, height};
+    DrawFocusRect(dc, &fr);
+  }
+  if (OnAfterItemPaint) OnAfterItemPaint(this, paintCanvas_.get(), Node, row);
+}
+
+void TBaseDataTree::PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight) {
+  RECT r = drawSelection_;
+  if (r.left > r.right) std::swap(r.left, r.right);
+  if (r.top > r.bottom) std::swap(r.top, r.bottom);
+  // The band in this row's coordinates.
+  RECT band{r.left, r.top - RowTop, r.right, r.bottom - RowTop};
+  if (band.bottom <= 0 || band.top >= RowHeight) return;
+  (void)Window;
+  HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::SelectionRectangleBorderColor))));
+  RECT edges[4] = {{band.left, band.top, band.right, band.top + 1},
+                   {band.left, band.bottom - 1, band.right, band.bottom},
+                   {band.left, band.top, band.left + 1, band.bottom},
+                   {band.right - 1, band.top, band.right, band.bottom}};
+  for (RECT e : edges) {
+    e.top = std::max<int>(e.top, 0);
+    e.bottom = std::min<int>(e.bottom, RowHeight);
+    if (e.bottom > e.top) FillRect(DC, &e, b);
+  }
+  DeleteObject(b);
+}
+
+void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions) {
+  DoStateChange({tsPainting});
+  painting_ = true;
+  if (OnBeforePaint) OnBeforePaint(this, paintCanvas_.get());
+  int width = Window.right - Window.left;
+  if (width <= 0 || Window.bottom <= Window.top) {
+    DoStateChange({}, {tsPainting});
+    painting_ = false;
+    return;
+  }
+  bool focused = Focused();
+  TDTPaintOptions po = options_->PaintOptions();
+  if (po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !focused))
+    PaintOptions.Exclude(ptSelection);
+  if (po.Contains(toHideFocusRect)) PaintOptions.Exclude(ptFocusRect);
+  bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) &&
+              drawSelection_.left != drawSelection_.right && drawSelection_.top != drawSelection_.bottom;
+
+  EnsureRowBuffer(width, int(defaultNodeHeight_));
+  HFONT font = Font()->Handle();
+  HGDIOBJ oldFont = SelectObject(rowDC_, font);
+  SetBkMode(rowDC_, TRANSPARENT);
+  lineBrush_ = DottedBrush(colors_->Get(TDTColors::TreeLineColor), Color());
+  gridBrush_ = DottedBrush(colors_->Get(TDTColors::GridLineColor), Color());
+  paintCanvas_->SetHandle(rowDC_);
+
+  int top;
+  PDataNode node = GetNodeAt(0, Window.top, false, top);
+  int y = top;
+  while (node && y < Window.bottom) {
+    InitIfNeeded(node);
+    int h = int(NodeHeight(node));
+    if (h > 0) {
+      if (h > rowSize_.cy) {
+        paintCanvas_->SetHandle(nullptr);
+        SelectObject(rowDC_, oldFont);
+        EnsureRowBuffer(width, h);
+        oldFont = SelectObject(rowDC_, font);
+        SetBkMode(rowDC_, TRANSPARENT);
+        paintCanvas_->SetHandle(rowDC_);
+      }
+      bool skip = PaintOptions.Contains(ptSelectedOnly) && !node->Has(vsSelected);
+      if (!skip) {
+        bool custom = false;
+        RECT item{Window.left, 0, Window.right, h};
+        if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
+        rowAbsoluteTop_ = y;
+        if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
+        if (band) PaintDrawSelection(rowDC_, Window, y, h);
+        SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+        int srcTop = std::max(0, Window.top - y);
+        int rows = std::min(h, Window.bottom - y) - srcTop;
+        if (rows > 0)
+          BitBlt(TargetDC, Target.x, Target.y + y + srcTop - Window.top, width, rows, rowDC_, 0, srcTop,
+                 SRCCOPY);
+      }
+    }
+    y += h;
+    node = GetNextVisible(node);
+  }
+  if (y < Window.bottom) {
+    // Below the last row: the column colours, or the tree's colour.
+    int from = std::max(y, int(Window.top));
+    RECT rest{Target.x, Target.y + from - Window.top, Target.x + width,
+              Target.y + Window.bottom - Window.top};
+    HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color())));
+    bool handled = false;
+    if (OnPaintBackground) {
+      paintCanvas_->SetHandle(nullptr);
+      TCanvas target;
+      target.SetHandle(TargetDC);
+      OnPaintBackground(this, &target, rest, handled);
+      target.SetHandle(nullptr);
+      paintCanvas_->SetHandle(rowDC_);
+    }
+    if (!handled) FillRect(TargetDC, &rest, b);
+    if (!handled && PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
+      // The picture goes on below the rows, a row buffer's height at a time.
+      for (int top = from; top < Window.bottom; top += rowSize_.cy) {
+        int h = std::min<int>(rowSize_.cy, Window.bottom - top);
+        SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+        RECT band{Window.left, 0, Window.right, h};
+        FillRect(rowDC_, &band, b);
+        bool tiled = TileBackground(rowDC_, band, top);
+        SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+        if (!tiled) break;
+        BitBlt(TargetDC, Target.x, Target.y + top - Window.top, width, h, rowDC_, 0, 0, SRCCOPY);
+      }
+    }
+    DeleteObject(b);
+    if (!handled && header_->UseColumns() && PaintOptions.Contains(ptGridLines) &&
+        po.Contains(toShowVertGridLines) && po.Contains(toFullVertGridLines)) {
+      for (TDataTreeColumn* c : header_->Columns()->GetVisibleColumns()) {
+        int x = c->Left() + c->Width() - 1 - Window.left + Target.x;
+        RECT g{x, rest.top, x + 1, rest.bottom};
+        PaintGridLine(TargetDC, g, colors_->Get(TDTColors::GridLineColor), Color());
+      }
+    }
+  }
+  if (!header_->UseColumns() && rangeXSeen_ != rangeXShown_ && HandleAllocated()) {
+    rangeXShown_ = rangeXSeen_;
+    PostMessageW(Handle(), WM_CHANGESTATE, 0, 0);  // the scroll bar follows outside the paint
+  }
+  paintCanvas_->SetHandle(nullptr);
+  SelectObject(rowDC_, oldFont);
+  DeleteObject(lineBrush_);
+  DeleteObject(gridBrush_);
+  lineBrush_ = gridBrush_ = nullptr;
+  if (OnAfterPaint) OnAfterPaint(this, paintCanvas_.get());
+  painting_ = false;
+  DoStateChange({}, {tsPainting});
+}
+
+void TBaseDataTree::Paint() {
+  TCanvas* canvas = Canvas();
+  HDC dc = canvas->Handle();
+  RECT clip = canvas->ClipRect();
+  if (clip.right <= clip.left || clip.bottom <= clip.top) return;
+  if (header_->Options().Contains(hoVisible) && clip.top < headerRect_.bottom) PaintHeader(dc, headerRect_);
+  RECT rows = clip;
+  rows.top = std::max<int>(rows.top, headerRect_.bottom);
+  if (rows.bottom <= rows.top) return;
+  TPaintTreeFlags flags{ptBackground, ptColumnColor, ptFocusRect, ptSelection, ptDropMark, ptGridLines};
+  int top = rows.top - headerRect_.bottom - offsetY_, bottom = rows.bottom - headerRect_.bottom - offsetY_;
+  int fixed = header_->UseColumns() ? header_->Columns()->GetVisibleFixedWidth() : 0;
+  if (fixed > 0) {
+    // Fixed columns stay in place when the rows scroll sideways: they are
+    // painted unshifted, the rest beside them shifted by the offset.
+    if (rows.left < fixed)
+      PaintTree(dc, RECT{rows.left, top, std::min<int>(rows.right, fixed), bottom},
+                POINT{rows.left, rows.top}, flags);
+    int left = std::max<int>(rows.left, fixed);
+    if (left < rows.right)
+      PaintTree(dc, RECT{left - offsetX_, top, rows.right - offsetX_, bottom}, POINT{left, rows.top}, flags);
+    return;
+  }
+  PaintTree(dc, RECT{rows.left - offsetX_, top, rows.right - offsetX_, bottom}, POINT{rows.left, rows.top},
+            flags);
+}
+
+}  // namespace qv

@@ -1,0 +1,480 @@
+// Node state changed through properties: the sorted selection array with
+// its marking during updates, focus and focused column, expanding, and the
+// check states with radio and tri-state propagation.
+#include <algorithm>
+
+#include "datatree/BaseDataTree.h"
+
+namespace qv {
+
+namespace {
+inline uintptr_t Addr(PDataNode n) {
+  return reinterpret_cast<uintptr_t>(n);
+}
+inline bool Marked(PDataNode n) {
+  return (Addr(n) & 1) != 0;
+}
+inline PDataNode Unmark(PDataNode n) {
+  return reinterpret_cast<PDataNode>(Addr(n) & ~uintptr_t(1));
+}
+inline PDataNode Mark(PDataNode n) {
+  return reinterpret_cast<PDataNode>(Addr(n) | 1);
+}
+}  // namespace
+
+bool TBaseDataTree::FindNodeInSelection(PDataNode Node, int& Index) const {
+  // Marked entries sort as their node: compare without the mark bit.
+  int lo = 0, hi = selectionCount_ - 1;
+  while (lo <= hi) {
+    int mid = (lo + hi) / 2;
+    uintptr_t a = Addr(Unmark(selection_[size_t(mid)]));
+    if (a < Addr(Node))
+      lo = mid + 1;
+    else if (a > Addr(Node))
+      hi = mid - 1;
+    else {
+      Index = mid;
+      return true;
+    }
+  }
+  Index = lo;
+  return false;
+}
+
+int TBaseDataTree::PackArray() {
+  bool any = false;
+  for (int i = 0; i < selectionCount_ && !any; ++i) any = Marked(selection_[size_t(i)]);
+  if (!any) return -1;
+  int w = 0;
+  for (int i = 0; i < selectionCount_; ++i)
+    if (!Marked(selection_[size_t(i)])) selection_[size_t(w++)] = selection_[size_t(i)];
+  selectionCount_ = w;
+  selection_.resize(size_t(w));
+  if (selectionCount_ == 0) ResetRangeAnchor();
+  return w;
+}
+
+bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool ForceInsert) {
+  TNodeArray items;
+  items.reserve(NewItems.size());
+  bool level = options_->SelectionOptions().Contains(toLevelSelectConstraint);
+  bool sibling = options_->SelectionOptions().Contains(toSiblingSelectConstraint);
+  if (!ForceInsert && !NewItems.empty()) {
+    if (level && lastSelectionLevel_ < 0) lastSelectionLevel_ = int(GetNodeLevel(NewItems[0]));
+    if (sibling && !rangeAnchor_) rangeAnchor_ = NewItems[0];
+  }
+  for (PDataNode n : NewItems) {
+    if (!n) continue;
+    if (!ForceInsert) {
+      if (n->Has(vsSelected | vsDisabled)) continue;
+      if (level && int(GetNodeLevel(n)) != lastSelectionLevel_) continue;
+      if (sibling && rangeAnchor_ && n->Parent != rangeAnchor_->Parent) continue;
+    } else if (n->Has(vsSelected)) {
+      continue;
+    }
+    n->Include(vsSelected);
+    items.push_back(n);
+  }
+  if (items.empty()) return false;
+  std::sort(items.begin(), items.end(), [](PDataNode a, PDataNode b) { return Addr(a) < Addr(b); });
+  // Merge from the back into the sorted array.
+  size_t old = size_t(selectionCount_);
+  selection_.resize(old + items.size());
+  size_t i = old, j = items.size(), w = old + items.size();
+  while (j > 0) {
+    if (i > 0 && Addr(Unmark(selection_[i - 1])) > Addr(items[j - 1]))
+      selection_[--w] = selection_[--i];
+    else
+      selection_[--w] = items[--j];
+  }
+  selectionCount_ = int32_t(selection_.size());
+  return true;
+}
+
+void TBaseDataTree::InternalRemoveFromSelection(PDataNode Node) {
+  int index;
+  Node->Exclude(vsSelected);
+  if (FindNodeInSelection(Node, index) && !Marked(selection_[size_t(index)]))
+    selection_[size_t(index)] = Mark(selection_[size_t(index)]);
+}
+
+void TBaseDataTree::AddToSelection(PDataNode Node) {
+  DTAssert(Node != nullptr, "Node must not be nil!");
+  TNodeArray one{Node};
+  if (InternalAddToSelection(one, false)) {
+    InvalidateNode(Node);
+    Change(Node);
+  }
+}
+
+void TBaseDataTree::RemoveFromSelection(PDataNode Node) {
+  DTAssert(Node != nullptr, "Node must not be nil!");
+  if (!Node->Has(vsSelected)) return;
+  Node->Exclude(vsSelected);
+  int index;
+  if (FindNodeInSelection(Node, index)) {
+    selection_.erase(selection_.begin() + index);
+    selectionCount_ = int32_t(selection_.size());
+  }
+  if (selectionCount_ == 0) ResetRangeAnchor();
+  Change(Node);
+}
+
+void TBaseDataTree::ResetRangeAnchor() {
+  rangeAnchor_ = focusedNode_;
+  lastSelectionLevel_ = -1;
+}
+
+void TBaseDataTree::InternalClearSelection() {
+  if (updateCount_ > 0) PackArray();
+  for (int i = selectionCount_ - 1; i >= 0; --i) Unmark(selection_[size_t(i)])->Exclude(vsSelected);
+  selection_.clear();
+  selectionCount_ = 0;
+  ResetRangeAnchor();
+  DoStateChange({}, {tsClearPending});
+}
+
+void TBaseDataTree::ClearSelection() {
+  if (selectionCount_ < 1 || IsDestroying()) return;
+  if (updateCount_ == 0 && HandleAllocated() && visibleCount_ > 0) {
+    int top;
+    PDataNode run = GetNodeAt(0, 0, true, top);
+    int met = 0, height = ClientHeight();
+    while (run && top < height && met < selectionCount_) {
+      if (run->Has(vsSelected)) {
+        ++met;
+        InvalidateNode(run);
+      }
+      top += run->NodeHeight;
+      run = GetNextVisibleNoInit(run);
+    }
+  }
+  InternalClearSelection();
+  Change(nullptr);
+}
+
+void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
+  if (!Node || Node == root_ || Node->Has(vsSelected) == Value) return;
+  if (Value) {
+    if (selectionCount_ == 0)
+      rangeAnchor_ = Node;
+    else if (!options_->SelectionOptions().Contains(toMultiSelect))
+      ClearSelection();
+    AddToSelection(Node);
+    TDataTreeColumns* cols = header_->Columns();
+    bool columnOk = focusedColumn_ >= 0 && cols->IsValidColumn(focusedColumn_) &&
+                    cols->Items(focusedColumn_)->Options().Contains(coVisible);
+    if (!columnOk && header_->MainColumn() > NoColumn) {
+      TColumnIndex main = header_->MainColumn();
+      focusedColumn_ = cols->Items(main)->Visible() ? main : cols->GetFirstVisibleColumn();
+    }
+    if (!rangeAnchor_) rangeAnchor_ = Node;
+  } else {
+    RemoveFromSelection(Node);
+    if (selectionCount_ == 0) ResetRangeAnchor();
+  }
+  if (IsNodeVisible(Node)) InvalidateNode(Node);
+}
+
+void TBaseDataTree::AddToSelectionList(const TNodeArray& NewItems, bool ForceInsert) {
+  if (!InternalAddToSelection(NewItems, ForceInsert)) return;
+  if (NewItems.size() == 1) {
+    InvalidateNode(NewItems[0]);
+    Change(NewItems[0]);
+  } else {
+    Invalidate();
+    Change(nullptr);
+  }
+}
+
+void TBaseDataTree::SelectAll(bool VisibleOnly) {
+  if (!options_->SelectionOptions().Contains(toMultiSelect)) return;
+  TNodeArray nodes;
+  for (PDataNode run = VisibleOnly ? GetFirstVisible() : GetFirst(); run;
+       run = VisibleOnly ? GetNextVisible(run) : GetNext(run))
+    if (!run->Has(vsSelected)) nodes.push_back(run);
+  if (!nodes.empty()) AddToSelectionList(nodes, false);
+  Invalidate();
+}
+
+int TBaseDataTree::LevelDifference(PDataNode Node1, PDataNode Node2) const {
+  DTAssert(Node1 && Node2, "Both nodes must be Assigned.");
+  return int(GetNodeLevel(Node2)) - int(GetNodeLevel(Node1));
+}
+
+TCheckState TBaseDataTree::DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState) {
+  switch (CheckType) {
+    case ctTriStateCheckBox:
+    case ctCheckBox:
+      return CheckState == csCheckedNormal ? csUncheckedNormal : csCheckedNormal;
+    case ctRadioButton:
+      return csCheckedNormal;
+    case ctButton:
+      return csUncheckedNormal;
+    default:
+      return csMixedNormal;
+  }
+}
+
+void TBaseDataTree::ToggleSelection(PDataNode StartNode, PDataNode EndNode) {
+  if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
+  TNodeArray add;
+  for (PDataNode run = StartNode;; run = GetNextVisible(run)) {
+    if (!run) break;
+    if (run->Has(vsSelected))
+      InternalRemoveFromSelection(run);
+    else
+      add.push_back(run);
+    if (run == EndNode) break;
+  }
+  PackArray();
+  InternalAddToSelection(add, false);
+  Invalidate();
+  Change(nullptr);
+}
+
+void TBaseDataTree::SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly) {
+  if (!StartNode || !EndNode) return;
+  if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
+  if (!AddOnly) {
+    // Everything outside the range leaves the selection.
+    for (int i = 0; i < selectionCount_; ++i) {
+      PDataNode n = Unmark(selection_[size_t(i)]);
+      if (CompareNodePositions(n, StartNode) < 0 || CompareNodePositions(n, EndNode) > 0 || !IsNodeVisible(n))
+        InternalRemoveFromSelection(n);
+    }
+    PackArray();
+  }
+  TNodeArray add;
+  for (PDataNode run = StartNode; run; run = GetNextVisible(run)) {
+    add.push_back(run);
+    if (run == EndNode) break;
+  }
+  InternalAddToSelection(add, false);
+  Invalidate();
+  Change(nullptr);
+}
+
+void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
+  if (Value == root_) Value = nullptr;
+  if (Value != focusedNode_) {
+    if (Ask && !DoFocusChanging(focusedNode_, Value, focusedColumn_, focusedColumn_)) {
+      Value = focusedNode_;
+    } else {
+      PDataNode old = focusedNode_;
+      if (old) {
+        if (options_->AutoOptions().Contains(toAutoExpand) && Value && old->Parent == Value->Parent &&
+            old->Has(vsExpanded))
+          ToggleNode(old);
+        else
+          InvalidateNode(old);
+      }
+      focusedNode_ = Value;
+    }
+  }
+  if (focusedNode_) {
+    if (header_->UseColumns() && !header_->Columns()->IsValidColumn(focusedColumn_)) focusedColumn_ = 0;
+    if (options_->AutoOptions().Contains(toAutoExpand) && !focusedNode_->Has(vsExpanded))
+      ToggleNode(focusedNode_);
+    InvalidateNode(focusedNode_);
+    if (updateCount_ == 0)
+      ScrollIntoView(focusedNode_,
+                     options_->SelectionOptions().Contains(toCenterScrollIntoView) &&
+                         !states_.Contains(tsLeftButtonDown),
+                     !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
+  }
+  if (selectionCount_ == 0) ResetRangeAnchor();
+}
+
+void TBaseDataTree::SetFocusedNode(PDataNode Value) {
+  if (Value == root_) Value = nullptr;
+  bool differs = Value != focusedNode_;
+  ChangeFocus(Value, true);
+  if (differs && focusedNode_ == Value) DoFocusChange(focusedNode_, focusedColumn_);
+}
+
+void TBaseDataTree::SetFocusedColumn(TColumnIndex Value) {
+  if (Value == focusedColumn_) return;
+  if (!DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, Value)) return;
+  focusedColumn_ = Value;
+  if (focusedNode_) {
+    ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView),
+                   !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
+    InvalidateNode(focusedNode_);
+  }
+  if (dropTargetNode_) InvalidateNode(dropTargetNode_);
+  DoFocusChange(focusedNode_, focusedColumn_);
+}
+
+void TBaseDataTree::SetExpanded(PDataNode Node, bool Value) {
+  if (!Node || Node == root_) return;
+  if (Node->Has(vsExpanded) != Value) ToggleNode(Node);
+}
+
+void TBaseDataTree::FullExpand(PDataNode Node) {
+  // A single node counts too (the root's TotalCount is then 2).
+  if (root_->TotalCount < 2) return;
+  DoStateChange({tsExpanding});
+  BeginUpdate();
+  PDataNode stop = nullptr;
+  PDataNode run;
+  if (!Node || Node == root_) {
+    run = GetFirst();
+  } else {
+    for (PDataNode a = Node; a != root_ && !stop; a = a->Parent) stop = a->NextSibling;
+    run = Node;
+    InitIfNeeded(run);
+  }
+  while (run && run != stop) {
+    if (!run->Has(vsExpanded)) ToggleNode(run);
+    run = GetNext(run);
+  }
+  EndUpdate();
+  DoStateChange({}, {tsExpanding});
+}
+
+void TBaseDataTree::FullCollapse(PDataNode Node) {
+  if (root_->TotalCount < 2) return;
+  if (Node == root_) Node = nullptr;
+  DoStateChange({tsCollapsing});
+  BeginUpdate();
+  PDataNode run = GetLastVisibleNoInit(Node);
+  while (run && run != Node) {
+    if (run->HasAll(vsExpanded | vsHasChildren)) ToggleNode(run);
+    run = GetPreviousNoInit(run);
+  }
+  if (Node && Node->HasAll(vsExpanded | vsHasChildren)) ToggleNode(Node);
+  EndUpdate();
+  DoStateChange({}, {tsCollapsing});
+}
+
+void TBaseDataTree::SetTopNode(PDataNode Node) {
+  if (!Node || Node == root_) return;
+  for (PDataNode p = Node->Parent; p != root_; p = p->Parent)
+    if (!p->Has(vsExpanded)) ToggleNode(p);
+  RECT r = GetDisplayRect(Node, header_->MainColumn(), true, true);
+  SetOffsetY(offsetY_ - r.top);
+}
+
+void TBaseDataTree::SetDisabled(PDataNode Node, bool Value) {
+  if (!Node || Node == root_ || Node->Has(vsDisabled) == Value) return;
+  Node->SetFlag(vsDisabled, Value);
+  InvalidateNode(Node);
+}
+
+void TBaseDataTree::SetHasChildren(PDataNode Node, bool Value) {
+  if (!Node || Node == root_) return;
+  if (Value) {
+    Node->Include(vsHasChildren);
+  } else {
+    Node->Exclude(vsHasChildren);
+    DeleteChildren(Node, false);
+  }
+  InvalidateNode(Node);
+}
+
+void TBaseDataTree::SetCheckType(PDataNode Node, TCheckType Value) {
+  if (!Node || Node == root_ || Node->CheckType == Value) return;
+  Node->CheckType = Value;
+  Node->CheckState = csUncheckedNormal;
+  InvalidateNode(Node);
+}
+
+void TBaseDataTree::SetCheckState(PDataNode Node, TCheckState Value) {
+  if (!Node || Node == root_ || Node->CheckState == Value || Node->Has(vsDisabled)) return;
+  if (options_->MiscOptions().Contains(toReadOnly)) return;
+  if (DoChecking(Node, Value)) ClickCheck(Node, Value);
+}
+
+bool TBaseDataTree::ClickCheck(PDataNode Node, TCheckState NewState) {
+  bool result = ApplyCheckState(Node, NewState);
+  DoChecked(Node);
+  return result;
+}
+
+bool TBaseDataTree::ApplyCheckState(PDataNode Node, TCheckState Value) {
+  if (Node->Has(vsChecking)) return false;
+  Node->Include(vsChecking);
+  InitIfNeeded(Node);
+  if (checkPropagationCount_++ == 0) DoStateChange({tsCheckPropagation});
+  bool result = true;
+  bool tracking = options_->AutoOptions().Contains(toAutoTristateTracking);
+  if (Node->CheckType == ctRadioButton && Value == csCheckedNormal) {
+    for (PDataNode s = Node->Parent->FirstChild; s; s = s->NextSibling)
+      if (s != Node && s->CheckType == ctRadioButton) s->CheckState = csUncheckedNormal;
+    Invalidate();
+  }
+  if (Node->CheckType == ctTriStateCheckBox && tracking && Node->Has(vsHasChildren)) {
+    if (Node->ChildCount == 0) InitChildren(Node);
+    if (Value == csCheckedNormal || Value == csUncheckedNormal) {
+      for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) {
+        InitIfNeeded(c);
+        if ((c->CheckType == ctTriStateCheckBox || c->CheckType == ctCheckBox) && c->CheckState != Value &&
+            !c->Has(vsDisabled)) {
+          TCheckState v = Value;
+          if (DoChecking(c, v)) ClickCheck(c, v);
+        }
+      }
+    }
+    bool checked = false, unchecked = false, mixed = false;
+    for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) {
+      if (c->CheckType != ctTriStateCheckBox && c->CheckType != ctCheckBox) continue;
+      switch (c->CheckState) {
+        case csCheckedNormal:
+        case csCheckedPressed:
+          checked = true;
+          break;
+        case csMixedNormal:
+        case csMixedPressed:
+          mixed = true;
+          break;
+        default:
+          unchecked = true;
+      }
+    }
+    if (mixed || (checked && unchecked))
+      Value = csMixedNormal;
+    else if (checked)
+      Value = csCheckedNormal;
+  }
+  Node->CheckState = Value;
+  PDataNode parent = Node->Parent;
+  InitIfNeeded(parent);
+  if (tracking && (Node->CheckType == ctTriStateCheckBox || Node->CheckType == ctCheckBox) &&
+      parent != root_ && !parent->Has(vsChecking | vsDisabled) && parent->CheckType == ctTriStateCheckBox)
+    result = CheckParentCheckState(Node, Value);
+  InvalidateNode(Node);
+  Node->Exclude(vsChecking);
+  if (--checkPropagationCount_ == 0) DoStateChange({}, {tsCheckPropagation});
+  return result;
+}
+
+bool TBaseDataTree::CheckParentCheckState(PDataNode Node, TCheckState NewState) {
+  PDataNode parent = Node->Parent;
+  int count = 0, checked = 0;
+  bool mixed = false;
+  for (PDataNode c = parent->FirstChild; c; c = c->NextSibling) {
+    if (c->CheckType != ctTriStateCheckBox && c->CheckType != ctCheckBox) continue;
+    TCheckState s = c == Node ? NewState : TCheckState(c->CheckState);
+    ++count;
+    if (s == csCheckedNormal || s == csCheckedPressed) ++checked;
+    if (s == csMixedNormal) mixed = true;
+  }
+  TCheckState state = (checked == 0 && !mixed) ? csUncheckedNormal
+                      : (checked < count)      ? csMixedNormal
+                                               : csCheckedNormal;
+  if (!DoChecking(parent, state)) return false;
+  // The parent's own re-evaluation must not recurse into this node again.
+  parent->Include(vsChecking);
+  parent->CheckState = state;
+  parent->Exclude(vsChecking);
+  DoChecked(parent);
+  InvalidateNode(parent);
+  PDataNode grand = parent->Parent;
+  InitIfNeeded(grand);
+  if (grand != root_ && !grand->Has(vsChecking | vsDisabled) && grand->CheckType == ctTriStateCheckBox)
+    return CheckParentCheckState(parent, state);
+  return true;
+}
+
+}  // namespace qv

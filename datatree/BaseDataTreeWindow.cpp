@@ -1,0 +1,464 @@
+// The tree as a window: creation, messages and timers, scroll offsets and
+// scroll bars, scrolling nodes into view, invalidation, and the glue to the
+// validation worker that fills the position cache.
+#include <algorithm>
+
+#include "datatree/BaseDataTree.h"
+#include "datatree/ValidationWorker.h"
+#include "platform/SystemMetrics.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Messages.h"
+#include "platform/window/Paint.h"
+#include "platform/window/ScrollBar.h"
+
+namespace qv {
+
+namespace {
+constexpr uint32_t kCacheThreshold = 2000;  // the cache is built above this many visible nodes
+constexpr uint32_t kCacheSpacing = 500;     // one entry per this many visible nodes
+}  // namespace
+
+// --- Position cache and the worker
+
+void TBaseDataTree::InterruptValidation() {
+  stopValidation_.store(true);
+  DoStateChange({tsStopValidation}, {tsUseCache});
+  bool was = validating_.load();
+  if (was || queued_.load()) {
+    TValidationWorker::RemoveTree(this);
+    if (was) DoStateChange({tsValidationNeeded});
+  }
+}
+
+void TBaseDataTree::InvalidateCache() {
+  DoStateChange({tsValidationNeeded}, {tsUseCache});
+}
+
+void TBaseDataTree::ValidateCache() {
+  InterruptValidation();
+  if (!validationNeeded_.load(std::memory_order_acquire)) return;
+  if (visibleCount_ <= kCacheThreshold) {
+    // Small trees walk from the first node; no cache is needed.
+    positionCache_.clear();
+    DoStateChange({}, {tsValidationNeeded, tsStopValidation});
+    return;
+  }
+  DoStateChange({}, {tsStopValidation});
+  if (holdsWorker_ && TValidationWorker::Running())
+    TValidationWorker::AddTree(this);
+  else
+    ValidateCacheNow(nullptr);
+}
+
+bool TBaseDataTree::ValidateCacheNow(const std::atomic<bool>* stop) {
+  std::vector<CacheEntry> cache;
+  cache.reserve((visibleCount_ + kCacheSpacing - 1) / kCacheSpacing + 1);
+  int top = 0;
+  uint32_t index = 0;
+  PDataNode last = nullptr;
+  int lastTop = 0;
+  // Visible order without re-testing each node's ancestors: step into the
+  // children of expanded visible nodes, else on to the next visible sibling.
+  PDataNode run = GetFirstVisibleNoInit();
+  while (run) {
+    if (stop && (index & 255) == 0 && stop->load(std::memory_order_acquire)) return false;
+    if (index % kCacheSpacing == 0) cache.push_back({run, top});
+    last = run;
+    lastTop = top;
+    top += run->NodeHeight;
+    ++index;
+    PDataNode next = nullptr;
+    if (run->Has(vsExpanded))
+      for (PDataNode c = run->FirstChild; c && !next; c = c->NextSibling)
+        if (c->Has(vsVisible)) next = c;
+    while (!next && run != root_) {
+      for (PDataNode s = run->NextSibling; s && !next; s = s->NextSibling)
+        if (s->Has(vsVisible)) next = s;
+      if (!next) run = run->Parent;
+    }
+    run = next;
+  }
+  // The closing entry: the last visible node.
+  if (last && (cache.empty() || cache.back().Node != last)) cache.push_back({last, lastTop});
+  positionCache_.swap(cache);
+  validationNeeded_.store(false, std::memory_order_release);
+  useCache_.store(true, std::memory_order_release);
+  return true;
+}
+
+// --- Window
+
+void TBaseDataTree::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
+  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (!options_->MiscOptions().Contains(toFullRepaintOnResize))
+    Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TBaseDataTree::CreateWnd() {
+  DoStateChange({tsWindowCreating});
+  TCustomControl::CreateWnd();
+  DoStateChange({}, {tsWindowCreating});
+  Resize();
+  UpdateScrollBars(true);
+}
+
+void TBaseDataTree::Resize() {
+  if (HandleAllocated()) {
+    int w = ClientWidth();
+    headerRect_ = RECT{0, 0, w, header_->Options().Contains(hoVisible) ? header_->Height() : 0};
+    header_->ResizeSpringColumns(w);
+    if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2);
+    DoSetOffsetXY(POINT{offsetX_, offsetY_}, false);
+    UpdateScrollBars(true);
+  }
+  TCustomControl::Resize();
+}
+
+int TBaseDataTree::RangeX() const {
+  if (header_->UseColumns()) return header_->Columns()->TotalWidth();
+  return rangeXSeen_;
+}
+
+bool TBaseDataTree::DoSetOffsetXY(POINT Value, bool UpdateHeader) {
+  (void)UpdateHeader;
+  int rowsH = HandleAllocated() ? ClientHeight() - headerRect_.bottom : Height();
+  int clientW = HandleAllocated() ? ClientWidth() : Width();
+  int minY = std::min(0, rowsH - RangeY());
+  int minX = std::min(0, clientW - RangeX());
+  Value.y = std::clamp(int(Value.y), minY, 0);
+  Value.x = std::clamp(int(Value.x), minX, 0);
+  int dx = Value.x - offsetX_, dy = Value.y - offsetY_;
+  if (dx == 0 && dy == 0) return false;
+  offsetX_ = Value.x;
+  offsetY_ = Value.y;
+  DoScroll(dx, dy);
+  if (HandleAllocated() && updateCount_ == 0) {
+    UpdateScrollBars(true);
+    Invalidate();
+  }
+  return true;
+}
+
+void TBaseDataTree::SetOffsetX(int Value) {
+  DoSetOffsetXY(POINT{Value, offsetY_}, true);
+}
+void TBaseDataTree::SetOffsetY(int Value) {
+  DoSetOffsetXY(POINT{offsetX_, Value}, true);
+}
+void TBaseDataTree::SetOffsetXY(POINT Value) {
+  DoSetOffsetXY(Value, true);
+}
+
+void TBaseDataTree::UpdateScrollBars(bool DoRepaint) {
+  if (!HandleAllocated() || updateCount_ > 0) return;
+  UpdateVerticalScrollBar(DoRepaint);
+  UpdateHorizontalScrollBar(DoRepaint);
+}
+
+void TBaseDataTree::UpdateVerticalScrollBar(bool DoRepaint) {
+  if (!HandleAllocated() || updateCount_ > 0) return;
+  TScrollStyle bars = scrollBarOptions_->ScrollBars();
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  if (scrollBarOptions_->AlwaysVisible()) si.fMask |= SIF_DISABLENOSCROLL;
+  if (bars == ssVertical || bars == ssBoth) {
+    si.nMin = 0;
+    si.nMax = std::max(0, RangeY() - 1);
+    si.nPage = UINT(std::max(0, int(ClientHeight()) - int(headerRect_.bottom)));
+    si.nPos = -offsetY_;
+  }
+  SetScrollInfo(Handle(), SB_VERT, &si, DoRepaint);
+}
+
+void TBaseDataTree::UpdateHorizontalScrollBar(bool DoRepaint) {
+  if (!HandleAllocated() || updateCount_ > 0) return;
+  TScrollStyle bars = scrollBarOptions_->ScrollBars();
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  if (scrollBarOptions_->AlwaysVisible()) si.fMask |= SIF_DISABLENOSCROLL;
+  if (bars == ssHorizontal || bars == ssBoth) {
+    si.nMin = 0;
+    si.nMax = std::max(0, RangeX() - 1);
+    si.nPage = UINT(std::max(0, int(ClientWidth())));
+    si.nPos = -offsetX_;
+  }
+  SetScrollInfo(Handle(), SB_HORZ, &si, DoRepaint);
+}
+
+void TBaseDataTree::ScrollMessage(int Bar, int Code) {
+  bool vert = Bar == SB_VERT;
+  int line = vert ? scrollBarOptions_->VerticalIncrement : scrollBarOptions_->HorizontalIncrement;
+  int page = vert ? ClientHeight() - headerRect_.bottom : ClientWidth();
+  int pos = vert ? -offsetY_ : -offsetX_;
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(Handle(), Bar, &si);
+  switch (Code) {
+    case SB_LINEUP:
+      pos -= line;
+      break;
+    case SB_LINEDOWN:
+      pos += line;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_THUMBTRACK:
+      DoStateChange({tsThumbTracking});
+      pos = si.nTrackPos;
+      break;
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = 0;
+      break;
+    case SB_BOTTOM:
+      pos = vert ? RangeY() : RangeX();
+      break;
+    case SB_ENDSCROLL:
+      DoStateChange({}, {tsThumbTracking});
+      return;
+    default:
+      return;
+  }
+  if (vert)
+    SetOffsetY(-pos);
+  else
+    SetOffsetX(-pos);
+}
+
+void TBaseDataTree::HandleMouseWheel(int Delta, TShiftState Shift) {
+  int rowsH = ClientHeight() - headerRect_.bottom;
+  int notches = Delta / WHEEL_DELTA;
+  // An indent of 0 counts as one pixel, so nothing divides by zero.
+  int indent = int(std::max<uint32_t>(indent_, 1));
+  if (rowsH >= RangeY()) {
+    // Everything fits vertically: the wheel scrolls sideways.
+    int lines = Shift.Contains(ssCtrl) ? (ClientWidth() / indent) * notches : notches;
+    SetOffsetX(offsetX_ + lines * indent);
+    return;
+  }
+  int lines;
+  UINT setting = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &setting, 0);
+  if (Shift.Contains(ssCtrl) || setting == 0xFFFFFFFFu)
+    lines = (rowsH / int(defaultNodeHeight_)) * notches;
+  else
+    lines = Delta * int(setting) / WHEEL_DELTA;
+  SetOffsetY(offsetY_ + lines * int(defaultNodeHeight_));
+}
+
+void TBaseDataTree::CancelModes() {
+  StopWheelPanning();
+  if (HandleAllocated())
+    for (uintptr_t id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
+      KillTimer(Handle(), id);
+  searchBuffer_.clear();
+  lastSearchNode_ = nullptr;
+  DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
+                     tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
+                     tsRightButtonDown, tsScrolling, tsScrollPending});
+  drawSelection_ = RECT{};
+}
+
+bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontally) {
+  if (!Node || Node == root_ || !HandleAllocated()) return false;
+  for (PDataNode p = Node->Parent; p != root_; p = p->Parent)
+    if (!p->Has(vsExpanded)) ToggleNode(p);
+  RECT r = GetDisplayRect(Node, NoColumn, false);
+  int rowsTop = headerRect_.bottom, rowsBottom = ClientHeight();
+  int y = offsetY_;
+  if (Center) {
+    y = offsetY_ + (rowsTop + rowsBottom) / 2 - (r.top + r.bottom) / 2;
+  } else if (r.top < rowsTop) {
+    y = offsetY_ + (rowsTop - r.top);
+  } else if (r.bottom > rowsBottom) {
+    y = offsetY_ - (r.bottom - rowsBottom);
+    if (r.bottom - r.top > rowsBottom - rowsTop) y = offsetY_ + (rowsTop - r.top);
+  }
+  int x = offsetX_;
+  if (Horizontally && header_->UseColumns() && header_->Columns()->IsValidColumn(focusedColumn_)) {
+    int left, right;
+    header_->Columns()->GetColumnBounds(focusedColumn_, left, right);
+    if (left < 0)
+      x = offsetX_ - left;
+    else if (right > ClientWidth())
+      x = offsetX_ - std::min(right - ClientWidth(), left);
+  }
+  return DoSetOffsetXY(POINT{x, y}, true);
+}
+
+// --- Invalidation
+
+void TBaseDataTree::InvalidateNode(PDataNode Node) {
+  if (!Node || Node == root_ || !HandleAllocated() || updateCount_ > 0 || !IsNodeVisible(Node)) return;
+  RECT r = GetDisplayRect(Node, NoColumn, false, true);
+  r.left = 0;
+  r.right = ClientWidth();
+  if (r.bottom > headerRect_.bottom && r.top < ClientHeight()) InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TBaseDataTree::InvalidateToBottom(PDataNode Node) {
+  if (!HandleAllocated() || updateCount_ > 0) return;
+  if (!Node || Node == root_ || !IsNodeVisible(Node)) {
+    Invalidate();
+    return;
+  }
+  RECT r = GetDisplayRect(Node, NoColumn, false, true);
+  r.left = 0;
+  r.right = ClientWidth();
+  r.bottom = ClientHeight();
+  if (r.top < r.bottom) InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TBaseDataTree::InvalidateChildren(PDataNode Node, bool Recursive) {
+  if (!Node) Node = root_;
+  for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) {
+    InvalidateNode(c);
+    if (Recursive) InvalidateChildren(c, true);
+  }
+}
+
+void TBaseDataTree::RepaintNode(PDataNode Node) {
+  if (!Node || Node == root_ || !HandleAllocated() || !IsNodeVisible(Node)) return;
+  RECT r = GetDisplayRect(Node, NoColumn, false, true);
+  r.left = 0;
+  r.right = ClientWidth();
+  RedrawWindow(Handle(), &r, nullptr, 0x169);
+}
+
+void TBaseDataTree::InvalidateColumn(TColumnIndex Column) {
+  if (!HandleAllocated() || !header_->Columns()->IsValidColumn(Column)) return;
+  int left, right;
+  header_->Columns()->GetColumnBounds(Column, left, right);
+  RECT r{left, headerRect_.bottom, right, ClientHeight()};
+  InvalidateRect(Handle(), &r, FALSE);
+}
+
+// --- Messages
+
+void TBaseDataTree::HandleTimer(uintptr_t Id) {
+  switch (Id) {
+    case ChangeTimer:
+      KillTimer(Handle(), ChangeTimer);
+      if (states_.Contains(tsChangePending)) {
+        DoStateChange({}, {tsChangePending});
+        DoChange(lastChangedNode_);
+      }
+      break;
+    case StructureChangeTimer: {
+      KillTimer(Handle(), StructureChangeTimer);
+      if (states_.Contains(tsStructureChangePending)) {
+        DoStateChange({}, {tsStructureChangePending});
+        PDataNode n = lastStructureChangeNode_;
+        lastStructureChangeNode_ = nullptr;
+        if (OnStructureChange) OnStructureChange(this, n, lastStructureChangeReason_);
+      }
+      break;
+    }
+    case SearchTimer:
+      KillTimer(Handle(), SearchTimer);
+      searchBuffer_.clear();
+      DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
+      break;
+    case ScrollTimer:
+      if (states_.Contains(tsScrollPending)) {
+        // The delay is over: scroll at the interval from now on.
+        DoStateChange({tsScrolling}, {tsScrollPending});
+        SetTimer(Handle(), ScrollTimer, std::max<uint32_t>(AutoScrollInterval, 1), nullptr);
+      }
+      ScrollByTimer();
+      break;
+    case HeaderTimer:
+      KillTimer(Handle(), HeaderTimer);
+      if (header_->Columns()->HoverIndex >= 0) {
+        header_->Columns()->HoverIndex = -1;
+        header_->Invalidate(nullptr);
+      }
+      break;
+    default:
+      KillTimer(Handle(), Id);
+  }
+}
+
+void TBaseDataTree::WndProc(TMessage& Message) {
+  // The header sees mouse messages over its rectangle first.
+  if (header_->Options().Contains(hoVisible) && header_->HandleMessage(Message)) return;
+  if (HandleTreeViewMessage(Message)) return;
+  switch (Message.Msg) {
+    case WM_ERASEBKGND:
+      Message.Result = 1;
+      return;
+    case WM_GETDLGCODE:
+      Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (WantTabs ? DLGC_WANTTAB : 0);
+      return;
+    case WM_VSCROLL:
+      ScrollMessage(SB_VERT, LOWORD(Message.WParam));
+      return;
+    case WM_HSCROLL:
+      ScrollMessage(SB_HORZ, LOWORD(Message.WParam));
+      return;
+    case WM_MOUSEWHEEL: {
+      StopWheelPanning();
+      TShiftState shift;
+      if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+      HandleMouseWheel(int16_t(HIWORD(Message.WParam)), shift);
+      Message.Result = 0;
+      return;
+    }
+    case WM_TIMER:
+      HandleTimer(Message.WParam);
+      return;
+    case WM_CHANGESTATE:
+      // A position cache is ready: scroll bars belong to this thread.
+      UpdateScrollBars(true);
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TCustomControl::WndProc(Message);
+      if (Message.Msg == WM_KILLFOCUS) CancelModes();
+      if (selectionCount_ > 0 || focusedNode_) Invalidate();
+      return;
+    case WM_SETCURSOR:
+      // Over a column edge of the header: the resize cursor.
+      if (header_->Options().Contains(hoVisible) && header_->Options().Contains(hoColumnResize)) {
+        POINT p;
+        GetCursorPos(&p);
+        p = ScreenToClient(p);
+        if (header_->DetermineSplitterIndex(p) >= 0) {
+          ::qv::SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+          Message.Result = 1;
+          return;
+        }
+      }
+      break;
+    case WM_CANCELMODE:
+      CancelModes();
+      Invalidate();
+      break;
+    case WM_SIZE:
+      TCustomControl::WndProc(Message);
+      Resize();
+      return;
+    case CM_MOUSELEAVE:
+      if (hotNode_) {
+        PDataNode old = hotNode_;
+        hotNode_ = nullptr;
+        DoHotChange(old, nullptr);
+        InvalidateNode(old);
+      }
+      break;
+    default:
+      break;
+  }
+  TCustomControl::WndProc(Message);
+}
+
+}  // namespace qv

@@ -1,0 +1,293 @@
+// The header's mouse state machine (click, resize by the splitter, drag to
+// another position, double-click auto-fit) and its painting with sort glyphs.
+#include <algorithm>
+
+#include "classlib/graphics/Font.h"
+#include "classlib/graphics/ImageList.h"
+#include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeHeader.h"
+#include "platform/SystemMetrics.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/ImageListApi.h"
+#include "platform/text/Text.h"
+#include "platform/window/Input.h"
+#include "platform/window/Messages.h"
+
+namespace qv {
+
+namespace {
+constexpr int kSplitterZone = 3;  // pixels either side of a column's right edge
+}
+
+TColumnIndex TDTHeader::DetermineSplitterIndex(POINT P) const {
+  if (!InHeader(P)) return -1;
+  // The right-most column whose right edge is within the zone wins.
+  TColumnIndex result = -1;
+  for (TDataTreeColumn* c : columns_->GetVisibleColumns()) {
+    int right = c->DisplayLeft() + c->Width();
+    if (std::abs(P.x - right) <= kSplitterZone) result = c->Index();
+  }
+  return result;
+}
+
+bool TDTHeader::HandleMessage(TMessage& Message) {
+  UINT msg = Message.Msg;
+  bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
+               msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONUP;
+  if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
+      (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
+    if (States & (hsTracking | hsDragging | hsDragPending)) {
+      States &= uint8_t(~(hsTracking | hsDragging | hsDragPending | hsTrackPending));
+      columns_->DownIndex = columns_->DropTarget = -1;
+      Invalidate(nullptr);
+      if (msg == WM_KEYDOWN) {
+        if (GetCapture() == owner_->Handle()) ReleaseCapture();
+        return true;
+      }
+    }
+    return false;
+  }
+  if (!mouse) return false;
+
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  bool busy = (States & (hsTracking | hsDragging | hsDragPending)) != 0;
+  if (!busy && !InHeader(p)) {
+    if (msg == WM_MOUSEMOVE && columns_->HoverIndex >= 0) {
+      columns_->HoverIndex = -1;
+      Invalidate(nullptr);
+    }
+    return false;
+  }
+  HWND h = owner_->Handle();
+  TShiftState shift;
+  if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+  switch (msg) {
+    case WM_LBUTTONDOWN: {
+      TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
+      if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
+        States |= hsTracking;
+        columns_->TrackIndex = split;
+        TrackStart = columns_->Items(split)->DisplayLeft();
+        TrackStartPoint = p;
+        SetCapture(h);
+        return true;
+      }
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      if (c < 0) return true;
+      columns_->DownIndex = c;
+      DragStart = p;
+      if (options_.Contains(hoDrag) && columns_->Items(c)->Options().Contains(coDraggable))
+        States |= hsDragPending;
+      SetCapture(h);
+      Invalidate(columns_->Items(c));
+      owner_->DoStateChange({});
+      return true;
+    }
+    case WM_MOUSEMOVE: {
+      if (States & hsTracking) {
+        TDataTreeColumn* c = columns_->Items(columns_->TrackIndex);
+        c->SetWidth(p.x - TrackStart);
+        Invalidate(nullptr);
+        return true;
+      }
+      if (States & hsDragPending) {
+        int threshold = GetSystemMetrics(SM_CXDRAG);
+        if (std::abs(p.x - DragStart.x) > threshold || std::abs(p.y - DragStart.y) > threshold) {
+          bool allowed = true;
+          if (owner_->OnHeaderDragging) owner_->OnHeaderDragging(this, columns_->DownIndex, allowed);
+          States &= uint8_t(~hsDragPending);
+          if (allowed) {
+            States |= hsDragging;
+            columns_->DragIndex = columns_->DownIndex;
+          }
+        }
+      }
+      if (States & hsDragging) {
+        POINT q{p.x, std::clamp(p.y, 0, Height() - 1)};
+        TColumnIndex target = columns_->HitTestColumn(q, true);
+        if (target < 0)
+          target = p.x < 0 ? columns_->GetFirstVisibleColumn() : columns_->GetLastVisibleColumn();
+        if (target >= 0) {
+          TDataTreeColumn* t = columns_->Items(target);
+          columns_->DropTarget = target;
+          columns_->DropBefore = p.x < t->DisplayLeft() + t->Width() / 2;
+        }
+        Invalidate(nullptr);
+        return true;
+      }
+      if (options_.Contains(hoHotTrack)) {
+        TColumnIndex c = columns_->HitTestColumn(p, true);
+        if (c != columns_->HoverIndex) {
+          columns_->HoverIndex = c;
+          Invalidate(nullptr);
+          SetTimer(h, HeaderTimer, 50, nullptr);
+        }
+      }
+      return true;
+    }
+    case WM_LBUTTONUP: {
+      // The states go first: releasing the capture reports a capture change.
+      uint8_t was = States;
+      States &= uint8_t(~(hsTracking | hsDragging | hsDragPending));
+      TColumnIndex down = columns_->DownIndex;
+      columns_->DownIndex = -1;
+      if (GetCapture() == h) ReleaseCapture();
+      if (was & hsTracking) {
+        columns_->TrackIndex = -1;
+        return true;
+      }
+      if (was & hsDragging) {
+        TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
+        columns_->DragIndex = columns_->DropTarget = -1;
+        if (drag >= 0 && target >= 0 && target != drag) {
+          TDataTreeColumn* d = columns_->Items(drag);
+          uint32_t old = d->Position();
+          uint32_t pos = columns_->Items(target)->Position();
+          if (!columns_->DropBefore && pos < old)
+            ++pos;
+          else if (columns_->DropBefore && pos > old)
+            --pos;
+          d->SetPosition(pos);
+          if (owner_->OnHeaderDragged) owner_->OnHeaderDragged(this, drag, int(old));
+        }
+        Invalidate(nullptr);
+        owner_->Invalidate();
+        return true;
+      }
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      Invalidate(nullptr);
+      if (c >= 0 && c == down && columns_->Items(c)->Options().Contains(coAllowClick) &&
+          columns_->Items(c)->Options().Contains(coEnabled)) {
+        columns_->ClickIndex = c;
+        owner_->DoHeaderClick(c, mbLeft, shift, p.x, p.y);
+      }
+      return true;
+    }
+    case WM_LBUTTONDBLCLK: {
+      TColumnIndex split = DetermineSplitterIndex(p);
+      if (split >= 0 && options_.Contains(hoDblClickResize) &&
+          columns_->Items(split)->Options().Contains(coResizable)) {
+        AnimatedResize(split, owner_->GetMaxColumnWidth(split));
+        return true;
+      }
+      // The second press of a double click also counts as a press of its own.
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      if (c >= 0) {
+        owner_->DoHeaderDblClick(c, mbLeft, shift + ssDouble, p.x, p.y);
+        columns_->DownIndex = c;
+        SetCapture(h);
+        Invalidate(columns_->Items(c));
+      }
+      return true;
+    }
+    case WM_RBUTTONUP: {
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      owner_->DoHeaderClick(c, mbRight, shift, p.x, p.y);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
+  TDataTreeColumns* cols = header_->Columns();
+  HBRUSH face = CreateSolidBrush(COLORREF(ColorToRGB(header_->Background())));
+  FillRect(DC, &R, face);
+  HGDIOBJ oldFont = SelectObject(DC, header_->Font()->Handle());
+  SetBkMode(DC, TRANSPARENT);
+  SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
+  for (TDataTreeColumn* c : cols->GetVisibleColumns()) {
+    RECT b{c->DisplayLeft(), R.top, c->DisplayLeft() + c->Width(), R.bottom};
+    if (b.right <= R.left || b.left >= R.right) continue;
+    bool down = c->Index() == cols->DownIndex && !(header_->States & hsDragging);
+    bool hover = c->Index() == cols->HoverIndex && header_->Options().Contains(hoHotTrack);
+    RECT e = b;
+    switch (header_->Style()) {
+      case hsFlatButtons:
+        DrawEdge(DC, &e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        break;
+      case hsPlates:
+        DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_ETCHED, BF_RECT);
+        break;
+      default:
+        DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
+        break;
+    }
+    if (hover) {
+      HBRUSH hb = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::HeaderHotColor))));
+      RECT strip{b.left + 1, b.bottom - 3, b.right - 1, b.bottom - 1};
+      FillRect(DC, &strip, hb);
+      DeleteObject(hb);
+    }
+    RECT t{b.left + c->Margin(), b.top, b.right - c->Margin(), b.bottom};
+    if (down) OffsetRect(&t, 1, 1);
+    bool sorted = header_->Options().Contains(hoShowSortGlyphs) && c->Index() == header_->SortColumn();
+    const int glyph = 8;
+    if (sorted) t.right -= glyph + c->Spacing();
+    // The column's picture beside (or above, or below) its text.
+    TCustomImageList* images = header_->Images();
+    if (images && header_->Options().Contains(hoShowImages) && c->ImageIndex() >= 0 &&
+        c->ImageIndex() < images->Count()) {
+      int iw = images->Width(), ih = images->Height(), gx = t.left, gy = (b.top + b.bottom - ih) / 2;
+      switch (c->Layout()) {
+        case blGlyphRight:
+          gx = t.right - iw;
+          t.right = gx - c->Spacing();
+          break;
+        case blGlyphTop:
+          gx = (t.left + t.right - iw) / 2;
+          gy = b.top + 2;
+          t.top = gy + ih + c->Spacing();
+          break;
+        case blGlyphBottom:
+          gx = (t.left + t.right - iw) / 2;
+          gy = b.bottom - 2 - ih;
+          t.bottom = gy - c->Spacing();
+          break;
+        default:
+          t.left += iw + c->Spacing();
+          break;
+      }
+      ImageList_Draw(images->Handle(), c->ImageIndex(), DC, gx, gy, ILD_TRANSPARENT);
+    }
+    UINT align = c->Alignment() == taRightJustify ? DT_RIGHT
+                 : c->Alignment() == taCenter     ? DT_CENTER
+                                                  : DT_LEFT;
+    std::u16string text = c->Text();
+    if (!text.empty())
+      DrawTextW(DC, reinterpret_cast<const WCHAR*>(text.c_str()), int(text.size()), &t,
+                align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    if (sorted) {
+      // A small triangle: up for ascending, down for descending.
+      int x = t.right + c->Spacing(), y = (b.top + b.bottom) / 2;
+      COLORREF gc = COLORREF(ColorToRGB(clBtnShadow));
+      HBRUSH gb = CreateSolidBrush(gc);
+      HPEN gp = CreatePen(PS_SOLID, 1, gc);
+      HGDIOBJ ob = SelectObject(DC, gb), op = SelectObject(DC, gp);
+      POINT pts[3];
+      if (header_->SortDirection() == sdAscending)
+        pts[0] = {x, y + 2}, pts[1] = {x + glyph, y + 2}, pts[2] = {x + glyph / 2, y - 2};
+      else
+        pts[0] = {x, y - 2}, pts[1] = {x + glyph, y - 2}, pts[2] = {x + glyph / 2, y + 2};
+      Polygon(DC, pts, 3);
+      SelectObject(DC, op);
+      SelectObject(DC, ob);
+      DeleteObject(gp);
+      DeleteObject(gb);
+    }
+    if ((header_->States & hsDragging) && c->Index() == cols->DropTarget &&
+        cols->DropTarget != cols->DragIndex) {
+      HBRUSH mb = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::DropMarkColor))));
+      RECT m = cols->DropBefore ? RECT{b.left, b.top, b.left + 2, b.bottom}
+                                : RECT{b.right - 2, b.top, b.right, b.bottom};
+      FillRect(DC, &m, mb);
+      DeleteObject(mb);
+    }
+  }
+  SelectObject(DC, oldFont);
+  DeleteObject(face);
+}
+
+}  // namespace qv

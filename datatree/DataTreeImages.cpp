@@ -1,0 +1,150 @@
+// Check-box, radio-button and push-button pictures drawn with GDI into one
+// strip per kind: 0 blank, 1-8 radio (unchecked then checked: normal, hot,
+// pressed, disabled), 9-20 check box (unchecked, checked, mixed), 21-24 button.
+#include "datatree/DataTreeImages.h"
+
+#include <mutex>
+
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Canvas.h"
+#include "classlib/graphics/ImageList.h"
+#include "platform/SystemColors.h"
+#include "platform/ole/Clipboard.h"
+
+namespace qv {
+
+namespace {
+
+constexpr TColor kMask = 0xFF00FF;  // magenta: transparent
+
+struct Look {
+  TColor frame, face, mark, hotFace, pressedFace, disabledMark;
+  bool tick, flat;
+};
+
+Look LookOf(TCheckImageKind kind) {
+  TColor window = ColorToRGB(clWindow), face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow),
+         text = ColorToRGB(clBtnText);
+  switch (kind) {
+    case ckDarkCheck:
+      return {text, face, text, 0xE0E0E0, shadow, shadow, false, false};
+    case ckLightTick:
+      return {shadow, window, text, 0xF0F0F0, face, shadow, true, false};
+    case ckDarkTick:
+      return {text, face, text, 0xE0E0E0, shadow, shadow, true, false};
+    case ckFlat:
+    case ckSystemFlat:
+      return {shadow, window, text, 0xF0F0F0, face, shadow, false, true};
+    case ckXP:
+      return {0x7F3D1C, 0xF5F4F4, 0x21A121, 0xE4F0FF, 0xB0D0F0, 0xA0A0A0, true, true};
+    default:
+      return {shadow, window, text, 0xF0F0F0, face, shadow, false, false};
+  }
+}
+
+void Fill(TCanvas* c, RECT r, TColor color) {
+  c->Brush()->SetColor(color);
+  c->FillRect(r);
+}
+
+void DrawMark(TCanvas* c, int x, int y, TColor color, bool tick) {
+  c->Pen()->SetColor(color);
+  if (tick) {
+    // A tick: a short stroke down, a long stroke up.
+    for (int i = 0; i < 2; ++i) {
+      c->MoveTo(x + 3, y + 7 + i);
+      c->LineTo(x + 5, y + 9 + i);
+      c->LineTo(x + 10, y + 4 + i);
+    }
+  } else {
+    for (int i = 0; i < 3; ++i) {
+      c->MoveTo(x + 3, y + 5 + i);
+      c->LineTo(x + 5, y + 7 + i);
+      c->LineTo(x + 10, y + 2 + i);
+    }
+  }
+}
+
+void DrawCheck(TCanvas* c, int x, int state, int mode, const Look& l) {
+  // mode 0 unchecked, 1 checked, 2 mixed; state 0 normal, 1 hot, 2 pressed, 3 disabled.
+  RECT box{x + 1, 1, x + 14, 14};
+  Fill(c, box, l.frame);
+  if (!l.flat) Fill(c, RECT{x + 1, 1, x + 14, 2}, ColorToRGB(clBtnShadow));
+  TColor face = state == 1   ? l.hotFace
+                : state == 2 ? l.pressedFace
+                : state == 3 ? ColorToRGB(clBtnFace)
+                             : l.face;
+  Fill(c, RECT{x + 2, 2, x + 13, 13}, face);
+  TColor mark = state == 3 ? l.disabledMark : l.mark;
+  if (mode == 1) DrawMark(c, x + 1, 1, mark, l.tick);
+  if (mode == 2) Fill(c, RECT{x + 4, 4, x + 11, 11}, state == 3 ? l.disabledMark : ColorToRGB(clBtnShadow));
+}
+
+void DrawRadio(TCanvas* c, int x, int state, bool checked, const Look& l) {
+  TColor face = state == 1   ? l.hotFace
+                : state == 2 ? l.pressedFace
+                : state == 3 ? ColorToRGB(clBtnFace)
+                             : l.face;
+  c->Pen()->SetColor(l.frame);
+  c->Brush()->SetColor(face);
+  c->Ellipse(x + 2, 2, x + 14, 14);
+  if (checked) {
+    TColor mark = state == 3 ? l.disabledMark : l.mark;
+    c->Pen()->SetColor(mark);
+    c->Brush()->SetColor(mark);
+    c->Ellipse(x + 6, 6, x + 10, 10);
+  }
+}
+
+void DrawPushButton(TCanvas* c, int x, int state, const Look& l) {
+  Fill(c, RECT{x + 1, 1, x + 15, 15}, state == 2 ? ColorToRGB(clBtnShadow) : ColorToRGB(clBtnText));
+  Fill(c, RECT{x + 1, 1, x + 14, 14}, ColorToRGB(clBtnHighlight));
+  Fill(c, RECT{x + 2, 2, x + 14, 14}, state == 2 ? l.pressedFace : ColorToRGB(clBtnFace));
+}
+
+TCustomImageList* MakeList(TCheckImageKind kind) {
+  Look l = LookOf(kind);
+  TBitmap strip(25 * 16, 16, pf24bit);
+  TCanvas* c = strip.Canvas();
+  Fill(c, RECT{0, 0, 25 * 16, 16}, kMask);
+  for (int i = 0; i < 8; ++i) DrawRadio(c, (1 + i) * 16, i % 4, i >= 4, l);
+  for (int i = 0; i < 12; ++i) DrawCheck(c, (9 + i) * 16, i % 4, i / 4, l);
+  for (int i = 0; i < 4; ++i) DrawPushButton(c, (21 + i) * 16, i, l);
+  auto* list = new TCustomImageList(nullptr, 16, 16);
+  list->AddMasked(&strip, kMask);
+  return list;
+}
+
+struct Globals {
+  TCustomImageList* lists[9] = {};
+  UINT referenceFormat = 0;
+};
+
+Globals& G() {
+  static Globals g;  // lives to the end of the process, like the unit's globals
+  return g;
+}
+
+std::once_flag initOnce;
+
+}  // namespace
+
+void InitializeDataTreeGlobals() {
+  std::call_once(initOnce, [] {
+    Globals& g = G();
+    for (int k = 0; k < 9; ++k)
+      if (k != ckCustom) g.lists[k] = MakeList(TCheckImageKind(k));
+    g.referenceFormat = RegisterClipboardFormatW(u"Data Tree Reference");
+  });
+}
+
+TCustomImageList* CheckImageList(TCheckImageKind Kind) {
+  InitializeDataTreeGlobals();
+  return Kind == ckCustom ? nullptr : G().lists[Kind];
+}
+
+UINT TreeReferenceFormat() {
+  return G().referenceFormat;
+}
+
+}  // namespace qv

@@ -1,0 +1,40 @@
+// Shared fixture of the program's tests: a headless screen, help pages routed
+// through the desktop recorder as the program routes them, and every form
+// freed after each test.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/forms/Program.h"
+#include "catalogue/Help.h"
+#include "classlib/controls/Application.h"
+#include "classlib/controls/Forms.h"
+#include "classlib/controls/Screen.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+
+namespace qv::test {
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InstallHelpOpener(); }
+  void TearDown() override {
+    SetHelpOpener(nullptr);
+    for (int i = Screen->FormCount() - 1; i >= 0; --i) delete Screen->Forms(i);
+    Application->ProcessMessages();
+  }
+  void Pump() { Application->ProcessMessages(); }
+  // Screen point of a control's (x, y).
+  POINT At(TControl* c, int x = 3, int y = 3) { return c->ClientToScreen(POINT{x, y}); }
+  void ClickOn(TControl* c) {
+    POINT p = At(c);
+    backend.Click(p.x, p.y);
+    Pump();
+  }
+
+  HeadlessBackend backend{SIZE{800, 600}};
+};
+
+}  // namespace qv::test

@@ -1,0 +1,179 @@
+// Geometry: the node at a pixel and a node's rectangle agree with a plain
+// walk, with and without the position cache, over a large tree with
+// varying heights; scrolling arithmetic and scrolling into view.
+#include <random>
+
+#include "TreeTestSupport.h"
+#include "platform/window/Input.h"
+
+namespace qv::test {
+namespace {
+
+using Geometry = TreeTest;
+
+struct Row {
+  PDataNode node;
+  int top, height;
+};
+
+std::vector<Row> Rows(TBaseDataTree& t) {
+  std::vector<Row> rows;
+  int top = 0;
+  for (PDataNode n = t.GetFirstVisibleNoInit(); n; n = t.GetNextVisibleNoInit(n)) {
+    rows.push_back({n, top, n->NodeHeight});
+    top += n->NodeHeight;
+  }
+  return rows;
+}
+
+TEST_F(Geometry, NodeAtAgreesWithAndWithoutThePositionCache) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(3000);
+  std::mt19937 rng(3);
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) {
+    if (rng() % 7 == 0) {
+      t->SetChildCount(n, rng() % 5 + 1);
+      if (rng() % 2) t->SetExpanded(n, true);
+    }
+    if (rng() % 5 == 0) t->SetNodeHeight(n, 10 + rng() % 30);
+  }
+  ASSERT_TRUE(TreeInvariantsHold(*t));
+  std::vector<Row> rows = Rows(*t);
+  ASSERT_GT(rows.size(), 2000u);
+  for (bool cached : {false, true}) {
+    if (cached) {
+      ASSERT_TRUE(t->ValidateCacheNow(nullptr));
+      ASSERT_TRUE(t->HasState(tsUseCache));
+      EXPECT_GE(t->PositionCacheSize(), rows.size() / 2000);
+    } else {
+      t->InvalidateCache();
+    }
+    for (int i = 0; i < 400; ++i) {
+      const Row& r = rows[rng() % rows.size()];
+      int y = r.top + int(rng() % uint32_t(r.height));
+      int top = -1;
+      ASSERT_EQ(t->GetNodeAt(0, y, false, top), r.node) << "y " << y << (cached ? " cached" : "");
+      ASSERT_EQ(top, r.top);
+      if (cached) {
+        PDataNode entry = t->FindInPositionCache(r.node, top);
+        ASSERT_NE(entry, nullptr);
+        ASSERT_LE(top, r.top);
+        ASSERT_LE(t->CompareNodePositions(entry, r.node), 0);
+      }
+      RECT d = t->GetDisplayRect(r.node, NoColumn, false);
+      ASSERT_EQ(d.top, r.top);
+      ASSERT_EQ(d.bottom, r.top + r.height);
+    }
+    int top;
+    EXPECT_EQ(t->GetNodeAt(0, rows.back().top + rows.back().height + 5, false, top), nullptr);
+    EXPECT_EQ(t->GetNodeAt(0, -20, false, top), rows.front().node);
+  }
+  // A node inside a collapsed parent has an empty rectangle.
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling)
+    if (n->ChildCount && !n->Has(vsExpanded)) {
+      RECT d = t->GetDisplayRect(n->FirstChild, NoColumn, false);
+      EXPECT_EQ(d.bottom - d.top, 0);
+      break;
+    }
+}
+
+TEST_F(Geometry, ScrollingClampsAndBringsNodesIntoView) {
+  TDataStringTree* t = NewTree({0, 0, 200, 180});
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(100);
+  Pump();
+  int rows = t->ClientHeight();
+  t->SetOffsetY(-100000);
+  EXPECT_EQ(t->OffsetY(), rows - 100 * 18);
+  t->SetOffsetY(50);
+  EXPECT_EQ(t->OffsetY(), 0);
+  PDataNode last = t->GetLastNoInit();
+  t->ScrollIntoView(last, false);
+  RECT r = t->GetDisplayRect(last, NoColumn, false);
+  EXPECT_EQ(r.bottom, rows);
+  t->SetTopNode(t->GetFirstNoInit()->NextSibling);
+  EXPECT_EQ(t->OffsetY(), -18);
+  EXPECT_EQ(t->TopNode(), t->GetFirstNoInit()->NextSibling);
+  // End from the top paints the last node at the bottom.
+  t->SetFocus();
+  t->SetOffsetY(0);
+  backend.KeyPress(0x23);  // End
+  Pump();
+  EXPECT_EQ(t->FocusedNode(), last);
+  EXPECT_EQ(t->GetDisplayRect(last, NoColumn, false).bottom, rows);
+  // The mouse wheel scrolls three rows.
+  t->SetOffsetY(0);
+  backend.MouseMove(50, 50);
+  backend.Wheel(-120);
+  Pump();
+  EXPECT_EQ(t->OffsetY(), -3 * 18);
+  // An indent of 0 does not divide by zero when scrolling sideways.
+  t->SetIndent(0);
+  backend.KeyDown(0x11);
+  backend.Wheel(-120);
+  backend.KeyUp(0x11);
+  Pump();
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(Geometry, WheelPanningFollowsTheMouseFromTheAnchor) {
+  TDataStringTree* t = NewTree({0, 0, 200, 180});
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(100);
+  Pump();
+  backend.MouseMove(50, 50);
+  backend.MouseDown(MouseButton::Middle);
+  backend.MouseUp(MouseButton::Middle);  // released without moving: panning goes on
+  Pump();
+  EXPECT_TRUE(t->HasState(tsWheelScrolling));
+  backend.MouseMove(50, 80);  // 30 pixels below the anchor: 22 per tick
+  Pump();
+  backend.AdvanceClock(100);
+  Pump();
+  EXPECT_LE(t->OffsetY(), -22 * 4);
+  int y = t->OffsetY();
+  backend.MouseMove(50, 55);  // inside the dead zone: no movement
+  Pump();
+  backend.AdvanceClock(100);
+  Pump();
+  EXPECT_EQ(t->OffsetY(), y);
+  backend.Click(50, 55);  // the next press ends panning
+  Pump();
+  EXPECT_FALSE(t->HasState(tsWheelScrolling) || t->HasState(tsWheelPanning));
+}
+
+TEST_F(Geometry, RubberBandScrollsNearTheEdgeAfterTheDelay) {
+  TDataStringTree* t = NewTree({0, 0, 200, 180});
+  t->SetNodeDataSize(4);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() + toAutoScroll);
+  t->SetRootNodeCount(100);
+  Pump();
+  backend.MouseMove(180, 5);
+  backend.MouseDown();
+  backend.MouseMove(20, 60);
+  Pump();
+  EXPECT_TRUE(t->HasState(tsDrawSelecting));
+  int selected = t->SelectionCount();
+  EXPECT_GE(selected, 3);
+  backend.MouseMove(20, 175);  // in the bottom margin
+  Pump();
+  EXPECT_EQ(t->OffsetY(), 0);  // not before the delay
+  backend.AdvanceClock(1200);
+  Pump();
+  EXPECT_LT(t->OffsetY(), 0);
+  EXPECT_GT(t->SelectionCount(), selected);
+  backend.MouseUp();
+  Pump();
+  EXPECT_FALSE(t->HasState(tsScrolling) || t->HasState(tsDrawSelecting));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+}  // namespace
+}  // namespace qv::test

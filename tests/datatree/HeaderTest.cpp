@@ -1,0 +1,219 @@
+// Columns and the header: defaults and clamps, positions across add, move and
+// delete, index fix-ups, hit testing, and the binary stream (round trip,
+// the oldest layout, and damaged input that must leave the header untouched).
+#include <random>
+
+#include "TreeTestSupport.h"
+#include "classlib/Streams.h"
+#include "classlib/graphics/Font.h"
+
+namespace qv::test {
+namespace {
+
+using Header = TreeTest;
+
+TDataTreeColumn* AddColumn(TBaseDataTree& t, const std::u16string& text, int width) {
+  TDataTreeColumn* c = t.Header()->Columns()->Add();
+  c->SetText(text);
+  c->SetWidth(width);
+  return c;
+}
+
+TEST_F(Header, DefaultsAndClamps) {
+  auto tree = DetachedTree();
+  TDTHeader* h = tree->Header();
+  EXPECT_EQ(ToWord(h->Options()), 10);  // column resize and drag only
+  EXPECT_EQ(h->Height(), 17);
+  EXPECT_EQ(h->MainColumn(), -1);
+  TDataTreeColumn* c = AddColumn(*tree, u"A", 50);
+  EXPECT_EQ(ToWord(c->Options()), 255);
+  EXPECT_EQ(h->MainColumn(), 0);
+  c->SetMargin(-1);
+  EXPECT_EQ(c->Margin(), 4);
+  c->SetMaxWidth(5);
+  EXPECT_EQ(c->MaxWidth(), 10);  // not below MinWidth
+  EXPECT_EQ(c->Width(), 10);
+  c->SetMaxWidth(20000);
+  EXPECT_EQ(c->MaxWidth(), 20000);
+  c->SetWidth(5);
+  EXPECT_EQ(c->Width(), 10);
+  AddColumn(*tree, u"B", 60);
+  AddColumn(*tree, u"C", 70);
+  h->SetSortColumn(7);
+  EXPECT_EQ(h->SortColumn(), 2);
+  h->SetSortColumn(-5);
+  EXPECT_EQ(h->SortColumn(), -1);
+  c->SetText(u"\u0416x");
+  EXPECT_EQ(c->GetDisplayName(), "Column 0");
+}
+
+TEST_F(Header, PositionsFollowMovesAndDeletesFixIndexes) {
+  auto tree = DetachedTree();
+  TDataTreeColumns* cols = tree->Header()->Columns();
+  for (int i = 0; i < 4; ++i) AddColumn(*tree, u"c", 10 * (i + 1));
+  cols->Items(3)->SetPosition(0);
+  EXPECT_EQ(cols->PositionToIndex(), (std::vector<int32_t>{3, 0, 1, 2}));
+  EXPECT_EQ(cols->Items(0)->Left(), 40);
+  EXPECT_EQ(cols->TotalWidth(), 100);
+  tree->Header()->SetSortColumn(3);
+  tree->Header()->SetMainColumn(3);
+  cols->Delete(1);
+  EXPECT_EQ(tree->Header()->SortColumn(), 2);
+  EXPECT_EQ(tree->Header()->MainColumn(), 2);
+  EXPECT_EQ(cols->PositionToIndex(), (std::vector<int32_t>{2, 0, 1}));
+  tree->Header()->SetSortColumn(1);
+  cols->Delete(1);
+  EXPECT_EQ(tree->Header()->SortColumn(), -1);
+  cols->Delete(1);
+  cols->Delete(0);
+  EXPECT_EQ(tree->Header()->MainColumn(), -1);  // stays within the columns
+  EXPECT_EQ(cols->Count(), 0);
+}
+
+TEST_F(Header, HitTestWalksVisibleColumnsInScreenOrder) {
+  auto tree = DetachedTree();
+  TDataTreeColumns* cols = tree->Header()->Columns();
+  AddColumn(*tree, u"a", 50);
+  AddColumn(*tree, u"b", 30);
+  AddColumn(*tree, u"c", 20);
+  cols->Items(1)->SetOptions(cols->Items(1)->Options() - coVisible);
+  EXPECT_EQ(cols->HitTestColumn(POINT{49, 1}, false), 0);
+  EXPECT_EQ(cols->HitTestColumn(POINT{50, 1}, false), 2);
+  EXPECT_EQ(cols->HitTestColumn(POINT{70, 1}, false), -2);
+  EXPECT_EQ(cols->HitTestColumn(POINT{-1, 1}, false), -2);
+  EXPECT_EQ(cols->GetNextVisibleColumn(0), 2);
+  EXPECT_EQ(cols->GetPreviousVisibleColumn(2), 0);
+  EXPECT_EQ(cols->GetFirstVisibleColumn(), 0);
+  EXPECT_EQ(cols->GetLastVisibleColumn(), 2);
+}
+
+TEST_F(Header, AutoSizeColumnTakesTheFreeWidth) {
+  auto tree = DetachedTree();
+  tree->SetBounds(0, 0, 300, 100);
+  AddColumn(*tree, u"a", 50);
+  AddColumn(*tree, u"b", 60);
+  AddColumn(*tree, u"c", 70);
+  tree->Header()->SetAutoSizeIndex(2);
+  tree->Header()->SetOptions(tree->Header()->Options() + hoAutoResize);
+  EXPECT_EQ(tree->Header()->Columns()->Items(2)->Width(), 190);
+  tree->Header()->Columns()->Items(2)->SetWidth(20);  // computed, not set
+  EXPECT_EQ(tree->Header()->Columns()->Items(2)->Width(), 190);
+}
+
+std::vector<uint8_t> Save(TDTHeader* h) {
+  TMemoryStream s;
+  h->SaveToStream(s);
+  std::vector<uint8_t> bytes(size_t(s.Size()));
+  s.SetPosition(0);
+  s.ReadBuffer(bytes.data(), int64_t(bytes.size()));
+  return bytes;
+}
+
+void Load(TDTHeader* h, const std::vector<uint8_t>& bytes) {
+  TMemoryStream s;
+  if (!bytes.empty()) s.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+  s.SetPosition(0);
+  h->LoadFromStream(s);
+}
+
+TEST_F(Header, StreamRoundTripsEveryField) {
+  auto a = DetachedTree();
+  AddColumn(*a, u"Name", 120)->SetHint(u"the name");
+  TDataTreeColumn* size = AddColumn(*a, u"Size", 60);
+  size->SetAlignment(taRightJustify);
+  size->Tag = 42;
+  size->SetColor(0x123456);
+  AddColumn(*a, u"\u00c9t\u00e9", 80)->SetPosition(0);
+  a->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoShowSortGlyphs, hoDrag});
+  a->Header()->SetSortColumn(1);
+  a->Header()->SetSortDirection(sdDescending);
+  a->Header()->SetMainColumn(2);
+  a->Header()->SetHeight(21);
+  a->Header()->Font()->SetName("Liberation Mono");
+  std::vector<uint8_t> bytes = Save(a->Header());
+
+  auto b = DetachedTree();
+  int resized = -5;
+  b->OnColumnResize = [&](TDTHeader*, TColumnIndex c) { resized = c; };
+  Load(b->Header(), bytes);
+  EXPECT_TRUE(b->Header()->Columns()->Equals(*a->Header()->Columns()));
+  EXPECT_EQ(b->Header()->SortColumn(), 1);
+  EXPECT_EQ(b->Header()->SortDirection(), sdDescending);
+  EXPECT_EQ(b->Header()->MainColumn(), 2);
+  EXPECT_EQ(b->Header()->Height(), 21);
+  EXPECT_EQ(b->Header()->Options(), a->Header()->Options());
+  EXPECT_EQ(b->Header()->Font()->Name(), "Liberation Mono");
+  EXPECT_EQ(resized, -1);
+  EXPECT_EQ(Save(b->Header()), bytes);
+}
+
+TEST_F(Header, OldestLayoutWithoutMarkerConvertsOptions) {
+  // Count 1, one column of the first layout, then the header fields.
+  std::vector<uint8_t> bytes;
+  auto put = [&](int32_t v) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(uint32_t(v) >> (8 * i)));
+  };
+  put(1);
+  put(1), bytes.push_back('X'), bytes.push_back(0);  // text
+  put(0);                                            // hint
+  for (int32_t v : {77, 10, 1000, 0, -1, 0, 4, 4, 0}) put(v);
+  put(0xF7);  // old options: bits 4-7 move up by one
+  put(0);     // position
+  for (int32_t v : {-1, 0, 17, 10, 0, 0, -11}) put(v);
+  put(0);  // font name length
+  put(0), put(0);
+  auto tree = DetachedTree();
+  Load(tree->Header(), bytes);
+  ASSERT_EQ(tree->Header()->Columns()->Count(), 1);
+  TDataTreeColumn* c = tree->Header()->Columns()->Items(0);
+  EXPECT_EQ(c->Text(), u"X");
+  EXPECT_EQ(c->Width(), 77);
+  EXPECT_EQ(ToWord(c->Options()), 0x1E7);
+}
+
+TEST_F(Header, DamagedStreamsRaiseAndLeaveTheHeaderUnchanged) {
+  auto a = DetachedTree();
+  AddColumn(*a, u"One", 40);
+  AddColumn(*a, u"Two", 50);
+  a->Header()->SetSortColumn(1);
+  std::vector<uint8_t> good = Save(a->Header());
+  auto target = DetachedTree();
+  AddColumn(*target, u"Keep", 33);
+  std::vector<uint8_t> before = Save(target->Header());
+  std::mt19937 rng(5);
+  int raised = 0;
+  for (int round = 0; round < 600; ++round) {
+    std::vector<uint8_t> bad = good;
+    if (round % 3 == 0) {
+      bad.resize(std::uniform_int_distribution<size_t>(0, good.size() - 1)(rng));
+    } else {
+      int flips = std::uniform_int_distribution<int>(1, 4)(rng);
+      for (int i = 0; i < flips; ++i)
+        bad[std::uniform_int_distribution<size_t>(0, bad.size() - 1)(rng)] = uint8_t(rng());
+    }
+    try {
+      Load(target->Header(), bad);
+      // Accepted: the result must be a consistent header.
+      TDataTreeColumns* cols = target->Header()->Columns();
+      std::vector<bool> seen(size_t(cols->Count()), false);
+      for (int32_t p : cols->PositionToIndex()) {
+        ASSERT_TRUE(p >= 0 && p < cols->Count());
+        ASSERT_FALSE(seen[size_t(p)]);
+        seen[size_t(p)] = true;
+      }
+      Load(target->Header(), before);
+    } catch (const EDataTreeError&) {
+      ++raised;
+      ASSERT_EQ(Save(target->Header()), before) << "round " << round;
+    }
+  }
+  EXPECT_GT(raised, 100);
+  // Huge counts and lengths are refused before anything is allocated.
+  std::vector<uint8_t> huge = good;
+  huge[8] = 0xFF, huge[9] = 0xFF, huge[10] = 0xFF, huge[11] = 0x7F;
+  EXPECT_THROW(Load(target->Header(), huge), EDataTreeError);
+  EXPECT_EQ(Save(target->Header()), before);
+}
+
+}  // namespace
+}  // namespace qv::test

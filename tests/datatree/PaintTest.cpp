@@ -1,0 +1,219 @@
+// Painting checked on pixels: rows, tree lines and buttons, check boxes,
+// full-row selection colours, the header with its sort glyph, and the
+// area below the last row.
+#include "TreeTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Canvas.h"
+#include "classlib/graphics/ImageList.h"
+#include "platform/SystemColors.h"
+
+namespace qv::test {
+namespace {
+
+class Paint : public TreeTest {
+ protected:
+  TDataStringTree* MakeTree() {
+    TDataStringTree* t = NewTree({0, 0, 300, 200});
+    t->SetNodeDataSize(4);
+    t->OnGetText = [](TBaseDataTree*, PDataNode n, TColumnIndex c, TVSTTextType, std::u16string& s) {
+      s = u"Row " + std::u16string(1, char16_t(u'A' + n->Index % 26)) + (c > 0 ? u" x" : u"");
+    };
+    return t;
+  }
+  static uint32_t Rgb(TColor c) {
+    COLORREF v = COLORREF(ColorToRGB(c));
+    return uint32_t(GetRValue(v)) << 16 | uint32_t(GetGValue(v)) << 8 | GetBValue(v);
+  }
+  int CountDark(int x0, int y0, int x1, int y1) {
+    int n = 0;
+    Surface shot = backend.Screenshot();
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        uint32_t p = shot.At(x, y) & 0xFFFFFF;
+        n += (p >> 16 & 255) < 100 && (p >> 8 & 255) < 100 && (p & 255) < 100;
+      }
+    return n;
+  }
+  int CountColor(int x0, int y0, int x1, int y1, uint32_t rgb) {
+    int n = 0;
+    Surface shot = backend.Screenshot();
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += (shot.At(x, y) & 0xFFFFFF) == rgb;
+    return n;
+  }
+};
+
+TEST_F(Paint, RowsButtonsLinesAndText) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(3);
+  t->SetChildCount(t->GetFirst(), 2);
+  Pump();
+  if (getenv("QV_TREE_SHOT")) backend.SaveScreenshot(getenv("QV_TREE_SHOT"));
+  // The first row has a button: its frame is in the tree-line colour.
+  uint32_t line = Rgb(clBtnShadow);
+  EXPECT_GT(CountColor(0, 0, 18, 18, line), 20);
+  // Text is drawn in the font colour right of the indent.
+  EXPECT_GT(CountDark(22, 0, 80, 18), 10);
+  // Below the last row only the window colour.
+  EXPECT_EQ(CountColor(0, 60, 300, 200, Rgb(clWindow)), 300 * 140);
+  // Expanding shows the children: more text rows.
+  t->SetExpanded(t->GetFirst(), true);
+  Pump();
+  EXPECT_GT(CountDark(40, 18, 100, 54), 20);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Paint, SelectionCheckBoxesAndGridLines) {
+  TDataStringTree* t = MakeTree();
+  auto misc = t->TreeOptions()->MiscOptions();
+  t->TreeOptions()->SetMiscOptions(misc + toCheckSupport);
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toShowHorzGridLines);
+  t->SetRootNodeCount(4);
+  for (PDataNode n = t->GetFirst(); n; n = t->GetNext(n)) t->SetCheckType(n, ctCheckBox);
+  t->SetCheckState(t->GetFirst(), csCheckedNormal);
+  t->SetFocus();
+  t->SetFocusedNode(t->GetFirstNoInit()->NextSibling);
+  t->SetSelected(t->FocusedNode(), true);
+  Pump();
+  // The selected second row is filled with the highlight colour across the row.
+  EXPECT_GT(CountColor(100, 19, 300, 35, Rgb(clHighlight)), 150 * 14);
+  // The checked box shows a mark: dark pixels inside the box of row 1, none in row 3's.
+  EXPECT_GT(CountDark(22, 2, 36, 16), 5);
+  EXPECT_EQ(CountDark(22, 38, 36, 52), 0);
+  // Horizontal grid lines: dotted, in the grid colour, on the last row of each node.
+  EXPECT_GT(CountColor(100, 71, 300, 72, Rgb(clBtnFace)), 80);
+}
+
+TEST_F(Paint, TextSpansEmptyCellsAndRowsWithoutColumnsSetTheWidth) {
+  TDataStringTree* t = NewTree({0, 0, 300, 200});
+  t->SetNodeDataSize(4);
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex c, TVSTTextType, std::u16string& s) {
+    s = c <= 0 ? u"A long text that needs room" : u"";
+  };
+  t->SetRootNodeCount(1);
+  Pump();
+  // Without columns the row's extent becomes the horizontal range.
+  EXPECT_GT(t->RangeX(), 150);
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(70);
+  Pump();
+  int dark = CountDark(75, 0, 140, 18);
+  EXPECT_EQ(dark, 0);  // clipped to its own cell
+  t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() + toAutoSpanColumns);
+  Pump();
+  EXPECT_GT(CountDark(75, 0, 140, 18), 10);  // runs on over the empty second cell
+}
+
+TEST_F(Paint, BlendedSelectionMixesTheColours) {
+  TDataStringTree* t = MakeTree();
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toUseBlendedSelection);
+  t->SetRootNodeCount(2);
+  t->SetFocus();
+  t->SetSelected(t->GetFirst(), true);
+  Pump();
+  // Half of the highlight over white, away from the text.
+  uint32_t p = PixelAt(250, 9);
+  COLORREF h = COLORREF(ColorToRGB(clHighlight));
+  EXPECT_NEAR(int(p >> 16 & 255), (GetRValue(h) * 128 + 255 * 128) / 256, 2);
+  EXPECT_NEAR(int(p & 255), (GetBValue(h) * 128 + 255 * 128) / 256, 2);
+  EXPECT_EQ(PixelAt(250, 27), Rgb(clWindow));
+}
+
+TEST_F(Paint, StaticTextFollowsAndMultiLineNodesMeasure) {
+  TDataStringTree* t = NewTree({0, 0, 300, 200});
+  t->SetNodeDataSize(4);
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType type, std::u16string& s) {
+    s = type == ttStatic ? u"(static)" : u"Row";
+  };
+  t->SetRootNodeCount(1);
+  Pump();
+  EXPECT_EQ(CountDark(80, 0, 160, 18), 0);
+  t->TreeOptions()->SetStringOptions(t->TreeOptions()->StringOptions() + toShowStaticText);
+  Pump();
+  EXPECT_GT(CountDark(60, 0, 160, 18), 10);
+  // A long text wrapped into a narrow cell needs several lines.
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) {
+    s = u"one two three four five six seven eight nine ten eleven twelve";
+  };
+  t->Header()->Columns()->Add()->SetWidth(100);
+  int h = t->ComputeNodeHeight(t->GetFirst(), 0);
+  EXPECT_GE(h, 3 * t->TextHeight());
+}
+
+TEST_F(Paint, OwnerPaintsTheBackgroundAndTheLinePattern) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(2);
+  t->OnPaintBackground = [](TBaseDataTree*, TCanvas* c, RECT r, bool& handled) {
+    c->Brush()->SetColor(clYellow);
+    c->FillRect(r);
+    handled = true;
+  };
+  static const uint8_t solid[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  t->OnGetLineStyle = [](TBaseDataTree*, const uint8_t*& bits) { bits = solid; };
+  t->SetLineStyle(lsCustomStyle);
+  Pump();
+  EXPECT_EQ(PixelAt(150, 150), Rgb(clYellow));
+  // The vertical tree line of the first row runs solid below its button.
+  int x = 9, lit = 0;
+  for (int y = 14; y < 18; ++y) lit += PixelAt(x, y) == Rgb(clBtnShadow);
+  EXPECT_EQ(lit, 4);
+}
+
+TEST_F(Paint, FixedColumnsStayWhenScrollingSideways) {
+  TDataStringTree* t = MakeTree();
+  TDataTreeColumns* cols = t->Header()->Columns();
+  for (int i = 0; i < 4; ++i) cols->Add()->SetWidth(120);
+  cols->Items(0)->SetOptions(cols->Items(0)->Options() + coFixed);
+  cols->Items(0)->SetColor(clYellow);
+  cols->Items(1)->SetColor(clAqua);
+  t->SetRootNodeCount(3);
+  Pump();
+  t->SetOffsetX(-100);
+  Pump();
+  // The fixed yellow column is where it was; the aqua one slid under it.
+  EXPECT_EQ(PixelAt(110, 50), Rgb(clYellow));
+  EXPECT_EQ(PixelAt(125, 50), Rgb(clAqua));
+  EXPECT_EQ(PixelAt(135, 50), Rgb(clAqua));  // column 1 ends at 240 - 100
+  EXPECT_EQ(PixelAt(145, 50), Rgb(clWindow));
+}
+
+TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
+  TDataStringTree* t = MakeTree();
+  TDTHeader* h = t->Header();
+  for (int i = 0; i < 3; ++i) {
+    TDataTreeColumn* c = h->Columns()->Add();
+    c->SetText(u"Col");
+    c->SetWidth(90);
+  }
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoShowSortGlyphs, hoColumnResize, hoDrag});
+  h->SetSortColumn(1);
+  t->SetRootNodeCount(2);
+  Pump();
+  uint32_t face = Rgb(clBtnFace);
+  EXPECT_GT(CountColor(0, 0, 300, 17, face), 300 * 8);
+  // The sort glyph sits at the right of column 1's button.
+  EXPECT_GT(CountColor(150, 4, 180, 14, Rgb(clBtnShadow)), 8);
+  EXPECT_EQ(CountColor(235, 4, 265, 14, Rgb(clBtnShadow)), 0);
+  if (getenv("QV_TREE_SHOT2")) backend.SaveScreenshot(getenv("QV_TREE_SHOT2"));
+  // A column picture from the header's images, left of the text.
+  TBitmap strip(16, 16, pf24bit);
+  strip.Canvas()->Brush()->SetColor(clLime);
+  strip.Canvas()->FillRect(RECT{0, 0, 16, 16});
+  TCustomImageList images(nullptr, 16, 16);
+  images.AddMasked(&strip, clFuchsia);
+  h->SetImages(&images);
+  h->SetOptions(h->Options() + hoShowImages);
+  h->Columns()->Items(2)->SetImageIndex(0);
+  Pump();
+  EXPECT_GT(CountColor(180, 0, 200, 17, Rgb(clLime)), 100);
+  EXPECT_EQ(CountColor(0, 0, 90, 17, Rgb(clLime)), 0);
+  h->SetImages(nullptr);
+  // Rows start below the header.
+  EXPECT_GT(CountDark(0, 17, 90, 35), 10);
+  EXPECT_EQ(t->GetNodeAt(10, 20), t->GetFirstNoInit());
+  EXPECT_EQ(t->GetNodeAt(10, 10), t->GetFirstNoInit());  // above the rows counts as the top
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,220 @@
+// Selection, focus and check states: the sorted selection with its
+// constraints, focus changes that can be refused, radio siblings and
+// tri-state propagation up and down.
+#include "TreeTestSupport.h"
+
+namespace qv::test {
+namespace {
+
+using Selection = TreeTest;
+
+TEST_F(Selection, SingleAndMultipleSelectionWithConstraints) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(3);
+  PDataNode a = t->GetFirst(), b = t->GetNext(a), c = t->GetNext(b);
+  t->SetChildCount(a, 2);
+  PDataNode a1 = t->GetFirstChild(a);
+  t->SetSelected(a, true);
+  t->SetSelected(b, true);  // without multi-select only one stays
+  EXPECT_EQ(t->SelectionCount(), 1);
+  EXPECT_TRUE(t->Selected(b));
+  EXPECT_FALSE(t->Selected(a));
+  std::vector<PDataNode> changes;
+  t->OnChange = [&](TBaseDataTree*, PDataNode n) { changes.push_back(n); };
+  t->SetSelected(b, true);  // already selected: nothing
+  EXPECT_TRUE(changes.empty());
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect, toLevelSelectConstraint});
+  EXPECT_EQ(t->SelectionCount(), 0);  // the constraint change cleared the selection
+  t->SetSelected(c, true);
+  t->SetSelected(a1, true);  // another level: refused
+  t->SetSelected(a, true);
+  EXPECT_EQ(t->GetSortedSelection(false), (TNodeArray{a, c}));
+  t->SetDisabled(b, true);
+  t->SetSelected(b, true);  // disabled: refused
+  EXPECT_FALSE(t->Selected(b));
+  t->ClearSelection();
+  EXPECT_EQ(t->SelectionCount(), 0);
+  EXPECT_FALSE(t->Selected(a));
+}
+
+TEST_F(Selection, BatchesSelectAllAndResetNode) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(4);
+  int changes = 0;
+  t->OnChange = [&](TBaseDataTree*, PDataNode) { ++changes; };
+  t->SelectAll(false);  // needs multi-select
+  EXPECT_EQ(t->SelectionCount(), 0);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->SelectAll(false);
+  EXPECT_EQ(t->SelectionCount(), 4);
+  EXPECT_EQ(changes, 1);
+  t->SelectAll(false);  // everything selected already: no change
+  EXPECT_EQ(changes, 1);
+  PDataNode a = t->GetFirst();
+  t->SetChildCount(a, 3);
+  t->SetExpanded(a, true);
+  int resets = 0, inits = 0;
+  t->OnResetNode = [&](TBaseDataTree*, PDataNode) { ++resets; };
+  t->OnInitNode = [&](TBaseDataTree*, PDataNode, PDataNode, TDataNodeInitStates&) { ++inits; };
+  t->ResetNode(a);
+  EXPECT_EQ(resets, 1);
+  EXPECT_FALSE(a->Has(vsInitialized));
+  EXPECT_EQ(a->ChildCount, 0u);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  t->GetFirst();
+  EXPECT_EQ(inits, 1);  // asked again
+  EXPECT_EQ(t->LevelDifference(a, a), 0);
+  EXPECT_EQ(TBaseDataTree::DetermineNextCheckState(ctCheckBox, csMixedNormal), csCheckedNormal);
+  EXPECT_EQ(TBaseDataTree::DetermineNextCheckState(ctNone, csCheckedNormal), csMixedNormal);
+  t->ResetNode(nullptr);
+  EXPECT_EQ(t->RootNodeCount(), 0u);
+}
+
+// A tree read from stored settings: loading state switched by hand.
+class LoadingTree : public TDataStringTree {
+ public:
+  using TDataStringTree::TDataStringTree;
+  void BeginLoad() { State().Include(csLoading); }
+  void EndLoad() {
+    State().Exclude(csLoading);
+    Loaded();
+  }
+};
+
+TEST_F(Selection, LoadedAppliesTheStoredCountAndAssignCopiesSettings) {
+  LoadingTree t(nullptr);
+  t.SetNodeDataSize(4);
+  t.TreeOptions()->SetMiscOptions(t.TreeOptions()->MiscOptions() + toReadOnly);
+  t.BeginLoad();
+  t.SetRootNodeCount(7);
+  EXPECT_EQ(t.TotalCount(), 0u);  // only stored while loading
+  EXPECT_TRUE(t.HasState(tsNeedRootCountUpdate));
+  t.EndLoad();
+  EXPECT_EQ(t.TotalCount(), 7u);  // also on a read-only tree
+  EXPECT_TRUE(t.TreeOptions()->MiscOptions().Contains(toReadOnly));
+  EXPECT_TRUE(TreeInvariantsHold(t));
+
+  auto copy = DetachedTree();
+  t.TreeOptions()->SetMiscOptions(t.TreeOptions()->MiscOptions() - toReadOnly);
+  t.SetIndent(25);
+  t.Header()->Columns()->Add()->SetWidth(77);
+  copy->Assign(&t);
+  EXPECT_EQ(copy->Indent(), 25u);
+  EXPECT_EQ(copy->RootNodeCount(), 7u);
+  EXPECT_EQ(copy->Header()->Columns()->Count(), 1);
+  EXPECT_EQ(copy->Header()->Columns()->Items(0)->Width(), 77);
+  EXPECT_FALSE(copy->TreeOptions()->MiscOptions().Contains(toReadOnly));
+  // A read-only target keeps its settings.
+  copy->TreeOptions()->SetMiscOptions(copy->TreeOptions()->MiscOptions() + toReadOnly);
+  t.SetIndent(30);
+  copy->Assign(&t);
+  EXPECT_EQ(copy->Indent(), 25u);
+}
+
+TEST_F(Selection, FocusChangesCanBeRefused) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(2);
+  PDataNode a = t->GetFirst(), b = t->GetNext(a);
+  bool allow = true;
+  int changed = 0;
+  t->OnFocusChanging = [&](TBaseDataTree*, PDataNode, PDataNode, TColumnIndex, TColumnIndex, bool& ok) {
+    ok = allow;
+  };
+  t->OnFocusChanged = [&](TBaseDataTree*, PDataNode, TColumnIndex) { ++changed; };
+  t->SetFocusedNode(a);
+  EXPECT_EQ(changed, 1);
+  t->SetFocusedNode(a);
+  EXPECT_EQ(changed, 1);
+  allow = false;
+  t->SetFocusedNode(b);
+  EXPECT_EQ(t->FocusedNode(), a);
+  EXPECT_EQ(changed, 1);
+  allow = true;
+  t->SetFocusedNode(t->RootNode());  // the root counts as nil
+  EXPECT_EQ(t->FocusedNode(), nullptr);
+}
+
+TEST_F(Selection, RadioSiblingsAndTriStatePropagation) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toCheckSupport);
+  PDataNode top = t->AddChild(nullptr);
+  t->SetCheckType(top, ctTriStateCheckBox);
+  std::vector<PDataNode> kids;
+  for (int i = 0; i < 3; ++i) {
+    kids.push_back(t->AddChild(top));
+    t->SetCheckType(kids.back(), ctCheckBox);
+  }
+  PDataNode r1 = t->AddChild(nullptr), r2 = t->AddChild(nullptr), box = t->AddChild(nullptr);
+  t->SetCheckType(r1, ctRadioButton);
+  t->SetCheckType(r2, ctRadioButton);
+  t->SetCheckType(box, ctCheckBox);
+  t->SetCheckState(box, csCheckedNormal);
+  t->SetCheckState(r1, csCheckedNormal);
+  t->SetCheckState(r2, csCheckedNormal);
+  EXPECT_EQ(t->CheckState(r1), csUncheckedNormal);
+  EXPECT_EQ(t->CheckState(box), csCheckedNormal);  // not a radio sibling
+
+  t->SetCheckState(kids[0], csCheckedNormal);
+  EXPECT_EQ(t->CheckState(top), csMixedNormal);
+  t->SetCheckState(kids[1], csCheckedNormal);
+  t->SetCheckState(kids[2], csCheckedNormal);
+  EXPECT_EQ(t->CheckState(top), csCheckedNormal);
+  t->SetCheckState(top, csUncheckedNormal);  // down to every child
+  for (PDataNode k : kids) EXPECT_EQ(t->CheckState(k), csUncheckedNormal);
+  // A refusal stops the change.
+  t->OnChecking = [&](TBaseDataTree*, PDataNode n, TCheckState&, bool& ok) { ok = n != kids[1]; };
+  t->SetCheckState(kids[1], csCheckedNormal);
+  EXPECT_EQ(t->CheckState(kids[1]), csUncheckedNormal);
+  EXPECT_FALSE(t->HasState(tsCheckPropagation));
+}
+
+TEST_F(Selection, FullExpandAndCollapse) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->OnInitNode = [](TBaseDataTree* tree, PDataNode, PDataNode n, TDataNodeInitStates& s) {
+    if (tree->GetNodeLevel(n) < 2) s.Include(ivsHasChildren);
+  };
+  t->OnInitChildren = [](TBaseDataTree*, PDataNode, uint32_t& c) { c = 3; };
+  t->SetRootNodeCount(1);  // a single node with children still expands
+  t->FullExpand();
+  EXPECT_EQ(t->VisibleCount(), 1u + 3 + 9);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  t->FullCollapse();
+  EXPECT_EQ(t->VisibleCount(), 1u);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  // Collapsing can be refused.
+  t->SetExpanded(t->GetFirst(), true);
+  t->OnCollapsing = [](TBaseDataTree*, PDataNode, bool& ok) { ok = false; };
+  t->SetExpanded(t->GetFirst(), false);
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+}
+
+TEST_F(Selection, SortingIsStableInBothDirections) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  // Keys: a1 = 1, b = 2, a2 = 1.
+  int keys[] = {1, 2, 1};
+  for (int k : keys) *t->GetNodeData<int>(t->AddChild(nullptr)) = k;
+  PDataNode a1 = t->GetFirstNoInit(), b = a1->NextSibling, a2 = b->NextSibling;
+  t->OnCompareNodes = [](TBaseDataTree* tree, PDataNode x, PDataNode y, TColumnIndex, int& r) {
+    r = *tree->GetNodeData<int>(x) - *tree->GetNodeData<int>(y);
+  };
+  auto order = [&] {
+    TNodeArray o;
+    for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) o.push_back(n);
+    return o;
+  };
+  t->SortTree(0, sdAscending);
+  EXPECT_EQ(order(), (TNodeArray{a1, a2, b}));
+  t->SortTree(0, sdDescending);
+  EXPECT_EQ(order(), (TNodeArray{b, a1, a2}));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  EXPECT_EQ(t->GetLastChildNoInit(nullptr), a2);
+}
+
+}  // namespace
+}  // namespace qv::test
