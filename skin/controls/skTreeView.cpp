@@ -1,0 +1,293 @@
+// The skinned tree view: skin commands, the skinned frame and the skinned
+// scroll bars laid over it.
+#include "skin/controls/skTreeView.h"
+
+#include "platform/SystemMetrics.h"
+#include "platform/comctl/TreeView.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/Input.h"
+#include "platform/window/Paint.h"
+#include "platform/window/ScrollBar.h"
+#include "skin/controls/skCtrlHelpers.h"
+#include "skin/skControlTree.h"
+#include "skin/skItemPaint.h"
+#include "skin/skMaskPaint.h"
+#include "skin/skinManager.h"
+
+namespace qv {
+
+namespace {
+constexpr int kTreeClassCode = 96;
+}
+
+TSkTreeView::TSkTreeView(TComponent* AOwner) : TTreeView(AOwner) {
+  skinData_ = std::make_unique<TSkCommonData>(this, true);
+  skinData_->ClassCode = kTreeClassCode;
+  if (skinData_->SkinSection().empty()) skinData_->SetSkinSection("EDIT");
+  boundLabel_ = std::make_unique<TSkBoundLabel>(skinData_.get());
+}
+
+TSkTreeView::~TSkTreeView() {
+  Destroying();
+  FreeBars();
+  boundLabel_.reset();
+  skinData_.reset();
+}
+
+void TSkTreeView::AfterConstruction() {
+  TTreeView::AfterConstruction();
+  skinData_->Loaded();
+  savedBorder_ = BorderStyle();
+  UpdateScrollBars();
+}
+
+void TSkTreeView::Loaded() {
+  TTreeView::Loaded();
+  skinData_->Loaded();
+  UpdateScrollBars();
+  if (skinData_->Skinned()) skinData_->ApplySectionColors();
+}
+
+bool TSkTreeView::Dying() const {
+  return ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading);
+}
+
+void TSkTreeView::FreeBars() {
+  delete vBar_;
+  vBar_ = nullptr;
+  delete hBar_;
+  hBar_ = nullptr;
+}
+
+// True when the direction needs a bar; makes, sets and shows it then.
+bool TSkTreeView::UpdateBar(TSkScrollBar*& Bar, int Which) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  const bool known = GetScrollInfo(Handle(), Which, &si);
+  const bool needed = known && si.nMax - si.nMin > int(si.nPage) - 1 && si.nPage > 1;
+  if (!needed) {
+    if (Bar) Bar->SetVisible(false);
+    return false;
+  }
+  const bool vert = Which == SB_VERT;
+  if (!Bar) {
+    Bar = new TSkScrollBar(nullptr);
+    Bar->SetVisible(false);
+    Bar->SetTabStop(false);
+    Bar->SetKind(vert ? sbVertical : sbHorizontal);
+    Bar->LinkedControl = this;
+    if (vert)
+      Bar->SetWidth(std::min(GetSystemMetrics(SM_CXVSCROLL), Width() - 6));
+    else
+      Bar->SetHeight(std::min(GetSystemMetrics(SM_CYHSCROLL), Height() - 6));
+    Bar->SetParent(Parent());
+    Bar->OnScrollChanged = [this, vert](TSkScrollBar* Sender, int) {
+      Perform(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, Sender->Position()), 0);
+    };
+  }
+  const int max = si.nMax - int(si.nPage) + 1;
+  if (max <= 0 || si.nMax - si.nMin <= 0) {
+    Bar->SetParams(-1, 0, 1);
+  } else {
+    Bar->SetParams(std::clamp(si.nPos, si.nMin, max), si.nMin, max);
+  }
+  Bar->SetPageSize(0);
+  Bar->LargeChange = si.nPage < 1 ? 1 : int(si.nPage);
+  Bar->SetVisible(true);
+  Bar->BringToFront();
+  Bar->Repaint();
+  return true;
+}
+
+void TSkTreeView::PlaceBars() {
+  const int b = FrameWidth();
+  const bool v = vBar_ && vBar_->Visible(), h = hBar_ && hBar_->Visible();
+  if (v) {
+    const int w = vBar_->Width();
+    const int x = UseRightToLeftAlignment() ? Left() + b : Left() + Width() - b - w;
+    vBar_->SetBounds(x, Top() + b, w, Height() - 2 * b - (h ? hBar_->Height() : 0));
+  }
+  if (h)
+    hBar_->SetBounds(Left() + b, Top() + Height() - b - hBar_->Height(),
+                     Width() - 2 * b - (v ? vBar_->Width() : 0), hBar_->Height());
+}
+
+void TSkTreeView::UpdateScrollBars() {
+  if (!HandleAllocated() || Dying()) return;
+  if (!skinData_->Skinned() || !Visible() || Width() < 16 || Height() < 16 || !Parent()) return FreeBars();
+  UpdateBar(vBar_, SB_VERT);
+  UpdateBar(hBar_, SB_HORZ);
+  PlaceBars();
+}
+
+void TSkTreeView::PrepareCache() {
+  skinData_->InitCacheBmp();
+  TCacheInfo ci;
+  GetParentCache(skinData_.get(), ci);
+  if (ci.Ready) ci.X += Left(), ci.Y += Top();
+  const int state = skinData_->ControlIsActive() ? 1 : 0;
+  PaintItem(skinData_.get(), ci, true, state, skinData_->CacheBmp.get(), POINT{0, 0},
+            RECT{0, 0, Width(), Height()}, state != 0);
+  skinData_->BGChanged = false;
+}
+
+void TSkTreeView::PaintFrame() {
+  if (!HandleAllocated() || Dying()) return;
+  if (skinData_->BGChanged) PrepareCache();
+  PaintControlBorder(skinData_.get(), skinData_->ControlIsActive() ? 1 : 0);
+  const int b = FrameWidth(), w = Width(), h = Height();
+  HDC dc = GetWindowDC(Handle());
+  HDC src = skinData_->CacheBmp->Canvas()->Handle();
+  BitBlt(dc, 0, 0, w, b, src, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, b, b, h - b, src, 0, b, SRCCOPY);
+  BitBlt(dc, b, h - b, w - b, b, src, b, h - b, SRCCOPY);
+  BitBlt(dc, w - b, b, b, h - 2 * b, src, w - b, b, SRCCOPY);
+  if (vBar_ && vBar_->Visible() && hBar_ && hBar_->Visible()) {
+    const int x = w - b - vBar_->Width(), y = h - b - hBar_->Height();
+    BitBlt(dc, x, y, vBar_->Width(), hBar_->Height(), src, x, y, SRCCOPY);
+  }
+  ReleaseDC(Handle(), dc);
+}
+
+// The skin commands; true when handled fully.
+bool TSkTreeView::SkinCommand(TMessage& M) {
+  const LPARAM mine = reinterpret_cast<LPARAM>(skinData_->SkinManager());
+  switch (M.WParamHi()) {
+    case AC_SKINLOADED:
+      if (M.LParam != mine) return false;
+      SkinWndProc(M, skinData_.get());
+      // Through single to none: the frame is recomputed and the skin draws it.
+      SetBorderStyle(bsSingle);
+      SetBorderStyle(bsNone);
+      return true;
+    case AC_SKINREMOVED:
+      if (M.LParam != mine) return false;
+      SkinWndProc(M, skinData_.get());
+      SetBorderStyle(savedBorder_);
+      UpdateScrollBars();
+      if (!skinData_->CustomColor()) SetColor(clWindow);
+      if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
+      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+      return true;
+    case AC_SKINAPPLIED:
+      if (M.LParam != mine) return false;
+      SkinWndProc(M, skinData_.get());
+      if (skinData_->Skinned()) skinData_->ApplySectionColors();
+      for (TSkScrollBar* bar : {vBar_, hBar_})
+        if (bar && bar->Visible()) bar->Perform(M.Msg, M.WParam, M.LParam);
+      UpdateScrollBars();
+      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+      return true;
+    case AC_ENDUPDATE:
+      if (!skinData_->Updating) return false;
+      skinData_->Updating = false;
+      Perform(WM_NCPAINT, 0, 0);
+      return true;
+    case AC_CTRLHANDLED:
+      M.LParam = 1;
+      M.Result = 1;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Skinned, ready control; true when the message must go no further.
+bool TSkTreeView::SkinnedMessage(TMessage& M) {
+  switch (M.Msg) {
+    case WM_PRINT:
+      Perform(WM_PAINT, M.WParam, M.LParam);
+      Perform(WM_NCPAINT, M.WParam, M.LParam);
+      return true;
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED:
+    case WM_MOUSEWHEEL:
+    case WM_MOVE:
+      skinData_->BGChanged = true;
+      if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+      UpdateScrollBars();
+      return false;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case CM_ENTER:
+    case CM_EXIT:
+      TTreeView::WndProc(M);
+      return true;
+    case WM_ERASEBKGND:
+      M.Result = 1;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TSkTreeView::AfterNotify(const TMessage& M) {
+  switch (M.Msg) {
+    case CN_KEYDOWN:
+      return UpdateScrollBars();
+    case CN_KEYUP:
+      switch (M.WParam) {
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_UP:
+        case VK_DOWN:
+        case 145:
+          UpdateScrollBars();
+      }
+      return;
+    case CN_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(M.LParam);
+      if (hdr &&
+          (hdr->code == TVN_ITEMEXPANDED || hdr->code == TVN_DELETEITEM || hdr->code == TVN_ENDLABELEDIT))
+        UpdateScrollBars();
+      return;
+    }
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      return UpdateScrollBars();
+  }
+}
+
+void TSkTreeView::NormalPath(TMessage& M) {
+  if (SkinWndProc(M, skinData_.get())) return;
+  auto alive = AliveToken();
+  TTreeView::WndProc(M);
+  if (alive.expired() || Dying()) return;
+  switch (M.Msg) {
+    case WM_SIZE:
+      skinData_->BGChanged = true;
+      UpdateScrollBars();
+      if (skinData_->Skinned() && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
+      break;
+    case WM_WINDOWPOSCHANGED:
+    case TVM_INSERTITEM:
+      if (!skinData_->Updating) UpdateScrollBars();
+      break;
+    case WM_NCCALCSIZE:
+      if (skinData_->Skinned() && M.LParam) {
+        RECT* r = reinterpret_cast<RECT*>(M.LParam);
+        const int d = BorderStyle() != bsNone ? 1 : 3;
+        InflateRect(r, -d, -d);
+      }
+      break;
+    case WM_NCPAINT:
+      if (skinData_->Skinned()) PaintFrame();
+      break;
+    default:
+      if (skinData_->Skinned()) AfterNotify(M);
+  }
+}
+
+void TSkTreeView::WndProc(TMessage& M) {
+  if (M.Msg == SM_SKINCMD && SkinCommand(M)) return;
+  if (!ControlIsReady(this)) return TTreeView::WndProc(M);
+  auto alive = AliveToken();
+  if (!(skinData_->Skinned() && SkinnedMessage(M))) NormalPath(M);
+  if (!alive.expired()) BoundLabelUpkeep(boundLabel_.get(), this, M);
+}
+
+}  // namespace qv

@@ -1,0 +1,124 @@
+// The skinned tree view: pixel for pixel the plain tree without a skin; with
+// the test skin a frame of the skin's own, skinned scroll bars only when the
+// tree scrolls and is large enough, and the plain look back when the skin goes.
+#include <gtest/gtest.h>
+
+#include "classlib/controls/Application.h"
+#include "classlib/controls/Forms.h"
+#include "platform/backend/HeadlessBackend.h"
+#include "skin/controls/skTreeView.h"
+#include "skin/skinManager.h"
+#include "tests/skin/SkinTestSupport.h"
+#include "tests/skin/TestSkins.h"
+
+namespace qv::test {
+namespace {
+
+class SkTrees : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(0, 0, 500, 400);
+    form->SetColor(clBtnFace);
+  }
+  void TearDown() override {
+    delete form;
+    manager.reset();
+    Application->ProcessMessages();
+  }
+  template <class T>
+  T* Add(int x, int y, int w, int h, int items) {
+    auto* t = new T(form);
+    t->SetParent(form);
+    t->SetBounds(x, y, w, h);
+    TTreeNode* top = t->Items()->Add(nullptr, "Discs");
+    for (int i = 0; i < items; ++i) t->Items()->AddChild(top, "Disc " + std::to_string(i));
+    top->Expand(false);
+    return t;
+  }
+  void UseTestSkin() {
+    root = MakeTestSkins(dir);
+    manager = std::make_unique<TSkinManager>(nullptr);
+    manager->SetSkinDirectory(root);
+    manager->SetSkinName("TestSkin");
+    ASSERT_TRUE(manager->SkinData()->Active);
+  }
+  uint32_t At(const Surface& shot, TControl* c, int x, int y) {
+    const POINT p = form->ClientToScreen(POINT{c->Left() + x, c->Top() + y});
+    return shot.At(p.x, p.y) & 0xFFFFFF;
+  }
+  HeadlessBackend backend{SIZE{640, 480}};
+  TForm* form = nullptr;
+  TempDir dir;
+  std::string root;
+  std::unique_ptr<TSkinManager> manager;
+};
+
+TEST_F(SkTrees, UnskinnedPaintsEveryPixelAsThePlainTree) {
+  auto* plain = Add<TTreeView>(10, 10, 150, 120, 20);
+  auto* skinned = Add<TSkTreeView>(200, 10, 150, 120, 20);
+  form->Show();
+  backend.Pump();
+  EXPECT_EQ(skinned->BorderStyle(), bsSingle);
+  EXPECT_EQ(skinned->VertBar(), nullptr);
+  const Surface shot = backend.Screenshot();
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 150; ++x) ASSERT_EQ(At(shot, plain, x, y), At(shot, skinned, x, y)) << x << "," << y;
+  EXPECT_EQ(skinned->SkinData()->SkinSection(), "EDIT");
+}
+
+TEST_F(SkTrees, SkinnedFrameBarsAndRemoval) {
+  auto* t = Add<TSkTreeView>(10, 10, 150, 120, 30);
+  auto* tiny = Add<TSkTreeView>(200, 10, 14, 60, 30);
+  auto* few = Add<TSkTreeView>(250, 10, 150, 120, 1);
+  form->Show();
+  backend.Pump();
+  UseTestSkin();
+  backend.Pump();
+  t->UpdateScrollBars();
+  tiny->UpdateScrollBars();
+  backend.Pump();
+  ASSERT_TRUE(t->SkinData()->Skinned(true));
+  EXPECT_EQ(t->BorderStyle(), bsNone);
+  // The client area sits 3 pixels inside the skin's frame.
+  EXPECT_EQ(few->ClientWidth(), 150 - 6);
+  EXPECT_EQ(few->ClientHeight(), 120 - 6);
+  Surface shot = backend.Screenshot();
+  // The border image's pixels name their place: the idle state at x 0, the focused one at 60.
+  TSkTreeView* focused = t->Focused() ? t : few->Focused() ? few : tiny;
+  TSkTreeView* idle = focused == few ? t : few;
+  EXPECT_EQ(At(shot, focused, 0, 0), Coded(60, 0, 50) & 0xFFFFFF);
+  EXPECT_EQ(At(shot, focused, 1, 1), Coded(61, 1, 50) & 0xFFFFFF);
+  EXPECT_EQ(At(shot, idle, 0, 0), Coded(0, 0, 50) & 0xFFFFFF);
+  EXPECT_EQ(At(shot, idle, 2, 2), Coded(2, 2, 50) & 0xFFFFFF);
+  // A long list gets a skinned vertical bar over the right frame; short or tiny trees none.
+  ASSERT_NE(t->VertBar(), nullptr);
+  EXPECT_TRUE(t->VertBar()->Visible());
+  EXPECT_EQ(t->VertBar()->Left() + t->VertBar()->Width(), t->Left() + t->Width() - 3);
+  EXPECT_EQ(t->VertBar()->Top(), t->Top() + 3);
+  EXPECT_TRUE(few->VertBar() == nullptr || !few->VertBar()->Visible());
+  EXPECT_EQ(tiny->VertBar(), nullptr);
+  // Without the skin: the stored border, no skinned bars, the plain window colours.
+  manager->SetActive(false);
+  backend.Pump();
+  EXPECT_EQ(t->BorderStyle(), bsSingle);
+  EXPECT_EQ(t->VertBar(), nullptr);
+  EXPECT_EQ(t->Color(), clWindow);
+}
+
+TEST_F(SkTrees, CustomColourSurvivesSkinChanges) {
+  auto* t = Add<TSkTreeView>(10, 10, 150, 120, 3);
+  t->SetColor(clYellow);
+  t->SkinData()->SetCustomColor(true);
+  UseTestSkin();
+  form->Show();
+  backend.Pump();
+  EXPECT_EQ(t->Color(), clYellow);
+  manager->SetActive(false);
+  backend.Pump();
+  EXPECT_EQ(t->Color(), clYellow);
+}
+
+}  // namespace
+}  // namespace qv::test
