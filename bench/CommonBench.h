@@ -1,25 +1,20 @@
 // The common-controls benchmark (bench/run common): figures register
 // themselves from their own files (Common*Bench.cpp, picked up by the build)
-// and the program prints one key=value line per figure, in key order.
+// through the shared headless figure registry.
 #pragma once
-#include <functional>
-#include <string>
-#include <vector>
+#include "FigureRegistry.h"
 
-namespace qv {
+namespace qv::bench {
 
-class HeadlessBackend;
+using CommonFigure = HeadlessFigure;
+inline int AddCommonFigure(const std::string& key, CommonFigure measure) {
+  return AddFigure(key, std::move(measure));
+}
+inline double CommonMedian(std::vector<double> values) {
+  return MedianOf(std::move(values));
+}
+inline double CommonTimeMs(const std::function<void()>& work) {
+  return TimeMs(work);
+}
 
-namespace bench {
-
-// A figure measures with the backend installed on the calling thread and
-// returns its value (milliseconds, by its key's convention).
-using CommonFigure = std::function<double(HeadlessBackend& backend)>;
-int AddCommonFigure(const std::string& key, CommonFigure measure);
-
-double CommonMedian(std::vector<double> values);
-// Milliseconds taken by `work`.
-double CommonTimeMs(const std::function<void()>& work);
-
-}  // namespace bench
-}  // namespace qv
+}  // namespace qv::bench

@@ -1,6 +1,6 @@
-// The common-controls benchmark's program: runs every registered figure (or
-// those named on the command line) on a headless screen.
-#include "CommonBench.h"
+// The headless benchmark programs' registry and main(): runs every registered
+// figure (or those named on the command line) on a headless screen.
+#include "FigureRegistry.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,24 +13,24 @@
 namespace qv::bench {
 
 namespace {
-std::map<std::string, CommonFigure>& Figures() {
-  static std::map<std::string, CommonFigure> figures;
+std::map<std::string, HeadlessFigure>& Figures() {
+  static std::map<std::string, HeadlessFigure> figures;
   return figures;
 }
 }  // namespace
 
-int AddCommonFigure(const std::string& key, CommonFigure measure) {
+int AddFigure(const std::string& key, HeadlessFigure measure) {
   Figures()[key] = std::move(measure);
   return int(Figures().size());
 }
 
-double CommonMedian(std::vector<double> values) {
+double MedianOf(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
-double CommonTimeMs(const std::function<void()>& work) {
+double TimeMs(const std::function<void()>& work) {
   auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
