@@ -4,8 +4,8 @@
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
-#include "../common/TempDir.h"
-#include "../platform/backend/XvfbSupport.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/XvfbSupport.h"
 // clang-format off
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>

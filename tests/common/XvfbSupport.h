@@ -106,10 +106,11 @@ class Xvfb {
   std::string display_;
 };
 
-// Runs a program with up to three arguments; its exit code (-1 when it hung)
-// and its error output.
+// Runs a program with up to three arguments; its exit code (-1 when it ran
+// longer than `limit`) and its error output.
 inline int RunProgram(const char* program, const char* display, const std::string& arg,
-                      const std::string& file, std::string& errors, const std::string& extra = "") {
+                      const std::string& file, std::string& errors, const std::string& extra = "",
+                      std::chrono::milliseconds limit = 20000ms) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
   pid_t pid = fork();
@@ -125,7 +126,7 @@ inline int RunProgram(const char* program, const char* display, const std::strin
     _exit(127);
   }
   close(fds[1]);
-  int rc = Reap(pid, 20000ms);
+  int rc = Reap(pid, limit);
   char buf[512];
   for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) errors.append(buf, size_t(n));
   close(fds[0]);

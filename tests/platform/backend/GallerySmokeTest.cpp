@@ -5,7 +5,7 @@
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
-#include "XvfbSupport.h"
+#include "tests/common/XvfbSupport.h"
 // clang-format off
 #include <X11/Xutil.h>
 #include <X11/keysym.h>

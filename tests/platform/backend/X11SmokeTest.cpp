@@ -22,7 +22,7 @@
 #include <string>
 #include <thread>
 
-#include "XvfbSupport.h"
+#include "tests/common/XvfbSupport.h"
 #include "demo/DemoLayout.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/gdi/GdiObjects.h"
