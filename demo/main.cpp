@@ -1,67 +1,18 @@
 // The demo program. With no arguments it opens on the desktop (X11) and runs
 // the application's loop; --screenshot FILE renders it headless into a PNG;
 // --x11-selftest FILE shows it on the X display, waits until the server has
-// shown it, and writes the form's pixels as the server has them into a PNG.
-#include <cstdio>
-#include <string>
-
-#include "classlib/controls/Application.h"
+// shown it (and its popup), and writes the form's pixels as the server has them.
 #include "demo/DemoForm.h"
-#include "platform/backend/HeadlessBackend.h"
-#include "platform/backend/X11Backend.h"
-#include "platform/image/Png.h"
-#include "platform/window/MessageQueue.h"
-
-namespace {
-
-using namespace qv;
-
-int Screenshot(const std::string& path) {
-  HeadlessBackend backend(SIZE{800, 600});
-  demo::TDemoForm* form = demo::CreateDemo();
-  backend.Pump();
-  bool saved = backend.SaveScreenshot(path);
-  delete form;
-  if (!saved) return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
-  return 0;
-}
-
-int SelfTest(X11Backend& backend, demo::TDemoForm* form, const std::string& path) {
-  HWND main = form->Handle(), popup = form->Popup->Handle();
-  DWORD start = GetTickCount();
-  while (!(backend.IsOnScreen(main) && backend.IsOnScreen(popup))) {
-    if (GetTickCount() - start > 10000)
-      return std::fprintf(stderr, "qv_demo: the window was never shown\n"), 1;
-    Application->ProcessMessages();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  // The exposure has been turned into a repaint: let it reach the server.
-  Application->ProcessMessages();
-  Surface shot;
-  if (!backend.CaptureWindow(main, shot)) return std::fprintf(stderr, "qv_demo: cannot read the window\n"), 1;
-  if (!WritePngFile(path, shot)) return std::fprintf(stderr, "qv_demo: cannot write %s\n", path.c_str()), 1;
-  return 0;
-}
-
-}  // namespace
+#include "demo/DemoMain.h"
 
 int main(int argc, char** argv) {
-  std::string mode = argc > 1 ? argv[1] : "";
-  if ((mode == "--screenshot" || mode == "--x11-selftest") && argc != 3) {
-    std::fprintf(stderr, "usage: qv_demo [--screenshot FILE | --x11-selftest FILE]\n");
-    return 2;
-  }
-  if (mode == "--screenshot") return Screenshot(argv[2]);
-  std::string error;
-  auto backend = OpenX11Backend(&error);
-  if (!backend) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
-  demo::TDemoForm* form = demo::CreateDemo();
-  int rc = 0;
-  if (mode == "--x11-selftest")
-    rc = SelfTest(static_cast<X11Backend&>(*backend), form, argv[2]);
-  else
-    Application->Run();
-  // The windows go before the display they are shown on.
-  delete form;
-  return rc;
+  using namespace qv;
+  demo::DemoProgram program;
+  program.Name = "qv_demo";
+  program.HeadlessScreen = SIZE{800, 600};
+  program.Create = [](int) -> TForm* { return demo::CreateDemo(); };
+  program.MustShow = [](TForm* form) {
+    return std::vector<HWND>{form->Handle(), static_cast<demo::TDemoForm*>(form)->Popup->Handle()};
+  };
+  return demo::RunDemoProgram(argc, argv, program);
 }
