@@ -2,21 +2,13 @@
 // window that logs the commands, notifications and scroll messages its
 // children send, and can be told how to answer a notification.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/SystemColors.h"
-#include "platform/backend/HeadlessBackend.h"
 #include "platform/comctl/BarControls.h"
 #include "platform/controls/SystemControls.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/window/Paint.h"
-#include "platform/window/Window.h"
+#include "tests/common/HeadlessWindowTest.h"
 
 namespace qv::test {
 
@@ -58,46 +50,18 @@ inline LRESULT BarParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcW(h, m, w, l);
 }
 
-class BarTest : public ::testing::Test {
+class BarTest : public HeadlessWindowTest {
  protected:
   void SetUp() override {
     RegisterSystemControls();
     RegisterBarControls();
     BarLog().clear();
     BarNotifyAnswer() = nullptr;
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = BarParentProc;
-    wc.lpszClassName = u"QvBarParent";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-    RegisterClassExW(&wc);
-    parent = CreateWindowExW(0, u"QvBarParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                             nullptr, nullptr);
+    OpenParent(u"QvBarParent", BarParentProc, COLOR_WINDOW, 400, 300);
   }
   void TearDown() override {
-    DestroyWindow(parent);
-    backend.Pump();
-    UnregisterClassW(u"QvBarParent", nullptr);
+    CloseParent();
     BarNotifyAnswer() = nullptr;
-  }
-  HWND Make(LPCWSTR cls, DWORD style, RECT r, int id = 7) {
-    return CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.Width(), r.Height(),
-                           parent, reinterpret_cast<HMENU>(intptr_t(id)), nullptr, nullptr);
-  }
-  void Click(int x, int y) {
-    backend.Click(x, y);
-    backend.Pump();
-  }
-  uint32_t Pixel(int x, int y) {
-    backend.Pump();
-    return backend.Screenshot().At(x, y) & 0xFFFFFF;
-  }
-  int CountColour(RECT r, uint32_t colour) {
-    backend.Pump();
-    Surface shot = backend.Screenshot();
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) n += (shot.At(x, y) & 0xFFFFFF) == colour;
-    return n;
   }
   // Pixels of text (anti-aliased: anything dark).
   int CountDark(RECT r) {
@@ -110,10 +74,6 @@ class BarTest : public ::testing::Test {
         n += ((c >> 16) & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && (c & 0xFF) < 100;
       }
     return n;
-  }
-  static uint32_t Sys(int index) {
-    COLORREF c = GetSysColor(index);
-    return PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)) & 0xFFFFFF;
   }
   static std::vector<std::string> TakeLog() {
     auto l = BarLog();
@@ -129,10 +89,6 @@ class BarTest : public ::testing::Test {
  public:
   HWND parent_() const { return parent; }
   HeadlessBackend& backend_() { return backend; }
-
- protected:
-  HeadlessBackend backend{SIZE{640, 480}};
-  HWND parent = nullptr;
 };
 
 }  // namespace qv::test

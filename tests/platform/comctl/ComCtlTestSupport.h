@@ -2,20 +2,12 @@
 // window that records every WM_NOTIFY its children send (and lets a test
 // answer them), and helpers for input and pixels.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/SystemColors.h"
-#include "platform/backend/HeadlessBackend.h"
 #include "platform/comctl/CommCtrl.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/window/Paint.h"
-#include "platform/window/Window.h"
+#include "tests/common/HeadlessWindowTest.h"
 
 namespace qv::test {
 
@@ -59,32 +51,20 @@ inline LRESULT ComCtlParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcW(h, m, w, l);
 }
 
-class ComCtlTest : public ::testing::Test {
+class ComCtlTest : public HeadlessWindowTest {
  protected:
   void SetUp() override {
     RegisterCommonControls();
     Notices().clear();
     Answer() = nullptr;
     RecordSize() = nullptr;
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = ComCtlParentProc;
-    wc.lpszClassName = u"QvComCtlParent";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-    RegisterClassExW(&wc);
-    parent = CreateWindowExW(0, u"QvComCtlParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 600, 400, nullptr,
-                             nullptr, nullptr, nullptr);
+    OpenParent(u"QvComCtlParent", ComCtlParentProc, COLOR_BTNFACE, 600, 400);
   }
   void TearDown() override {
     Answer() = nullptr;
-    DestroyWindow(parent);
-    backend.Pump();
-    UnregisterClassW(u"QvComCtlParent", nullptr);
+    CloseParent();
   }
 
-  HWND Make(LPCWSTR cls, DWORD style, RECT r, int id = 7) {
-    return CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.Width(), r.Height(),
-                           parent, reinterpret_cast<HMENU>(intptr_t(id)), nullptr, nullptr);
-  }
   // The notification codes recorded so far, in order (custom draw left out).
   static std::vector<UINT> Codes() {
     std::vector<UINT> out;
@@ -103,39 +83,6 @@ class ComCtlTest : public ::testing::Test {
       if (it->code == code) return &*it;
     return nullptr;
   }
-  void Click(int x, int y) {
-    backend.Click(x, y);
-    backend.Pump();
-  }
-  void DoubleClick(int x, int y) {
-    backend.Click(x, y);
-    backend.Click(x, y);
-    backend.Pump();
-  }
-  void Key(UINT vk, bool shift = false, bool ctrl = false) {
-    if (shift) backend.KeyDown(VK_SHIFT);
-    if (ctrl) backend.KeyDown(VK_CONTROL);
-    backend.KeyPress(vk);
-    if (ctrl) backend.KeyUp(VK_CONTROL);
-    if (shift) backend.KeyUp(VK_SHIFT);
-    backend.Pump();
-  }
-  void Type(const std::u16string& s) {
-    backend.TypeText(s);
-    backend.Pump();
-  }
-  uint32_t Pixel(int x, int y) {
-    backend.Pump();
-    return backend.Screenshot().At(x, y) & 0xFFFFFF;
-  }
-  int CountColour(RECT r, uint32_t colour) {
-    backend.Pump();
-    Surface shot = backend.Screenshot();
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) n += (shot.At(x, y) & 0xFFFFFF) == colour;
-    return n;
-  }
   // How many pixels of the screen rectangle are mostly red (text is anti-aliased).
   int CountReddish(RECT r) {
     backend.Pump();
@@ -148,13 +95,6 @@ class ComCtlTest : public ::testing::Test {
       }
     return n;
   }
-  static uint32_t Sys(int index) {
-    COLORREF c = GetSysColor(index);
-    return PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)) & 0xFFFFFF;
-  }
-
-  HeadlessBackend backend{SIZE{640, 480}};
-  HWND parent = nullptr;
 };
 
 }  // namespace qv::test

@@ -2,19 +2,11 @@
 // window that records the notifications its children send, and helpers to
 // make controls, read their text and pixels.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "platform/SystemColors.h"
-#include "platform/backend/HeadlessBackend.h"
 #include "platform/controls/SystemControls.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/window/Paint.h"
-#include "platform/window/Window.h"
+#include "tests/common/HeadlessWindowTest.h"
 
 namespace qv::test {
 
@@ -44,24 +36,14 @@ inline LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcW(h, m, w, l);
 }
 
-class SysControlsTest : public ::testing::Test {
+class SysControlsTest : public HeadlessWindowTest {
  protected:
   void SetUp() override {
     RegisterSystemControls();
     Notes().clear();
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = ParentProc;
-    wc.lpszClassName = u"QvCtlParent";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-    RegisterClassExW(&wc);
-    parent = CreateWindowExW(0, u"QvCtlParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                             nullptr, nullptr);
+    OpenParent(u"QvCtlParent", ParentProc, COLOR_BTNFACE, 400, 300);
   }
-  void TearDown() override {
-    DestroyWindow(parent);
-    backend.Pump();
-    UnregisterClassW(u"QvCtlParent", nullptr);
-  }
+  void TearDown() override { CloseParent(); }
 
   HWND Make(LPCWSTR cls, DWORD style, RECT r, LPCWSTR text = u"", int id = 7) {
     return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.Width(), r.Height(),
@@ -88,39 +70,6 @@ class SysControlsTest : public ::testing::Test {
     SendMessageW(e, EM_GETSEL, WPARAM(&a), LPARAM(&b));
     return {int(a), int(b)};
   }
-  void Type(const std::u16string& s) {
-    backend.TypeText(s);
-    backend.Pump();
-  }
-  void Key(UINT vk, bool shift = false, bool ctrl = false) {
-    if (shift) backend.KeyDown(VK_SHIFT);
-    if (ctrl) backend.KeyDown(VK_CONTROL);
-    backend.KeyPress(vk);
-    if (ctrl) backend.KeyUp(VK_CONTROL);
-    if (shift) backend.KeyUp(VK_SHIFT);
-    backend.Pump();
-  }
-  // Paints everything pending and reads a screen pixel (parent at 0,0).
-  uint32_t Pixel(int x, int y) {
-    backend.Pump();
-    return backend.Screenshot().At(x, y) & 0xFFFFFF;
-  }
-  // How many pixels of the screen rectangle have the colour.
-  int CountColour(RECT r, uint32_t colour) {
-    backend.Pump();
-    Surface shot = backend.Screenshot();
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) n += (shot.At(x, y) & 0xFFFFFF) == colour;
-    return n;
-  }
-  static uint32_t Sys(int index) {
-    COLORREF c = GetSysColor(index);
-    return PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)) & 0xFFFFFF;
-  }
-
-  HeadlessBackend backend{SIZE{640, 480}};
-  HWND parent = nullptr;
 };
 
 }  // namespace qv::test
