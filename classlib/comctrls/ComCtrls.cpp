@@ -1,19 +1,13 @@
 // Shared pieces of the class-library common controls.
 #include "classlib/comctrls/ComCtrls.h"
 
+#include "classlib/stdctrls/SubClass.h"
+
 namespace qv {
 
 void CreateCommonSubClass(TCreateParams& Params, const char16_t* className) {
-  WNDCLASSEXW info;
-  if (!GetClassInfoExW(nullptr, className, &info)) {
-    RegisterCommonControls();
-    if (!GetClassInfoExW(nullptr, className, &info)) return;
-  }
-  Params.WindowClass.lpfnWndProc = info.lpfnWndProc;
-  Params.WindowClass.style = info.style & ~CS_GLOBALCLASS;
-  Params.WindowClass.cbWndExtra = info.cbWndExtra;
-  Params.WindowClass.hCursor = info.hCursor;
-  Params.WindowClass.hbrBackground = info.hbrBackground;
+  RegisterCommonControls();  // idempotent; the system classes come with it
+  CreateSubClass(Params, className);
 }
 
 TCustomDrawState CustomDrawState(UINT s) {

@@ -37,15 +37,6 @@ void RegisterBarClass(const char16_t* name, WNDPROC proc, UINT style, int backgr
   RegisterClassExW(&wc);
 }
 
-LRESULT SendNotify(HWND hwnd, NMHDR& hdr, UINT code) {
-  hdr.hwndFrom = hwnd;
-  hdr.idFrom = uintptr_t(GetWindowLongPtrW(hwnd, GWLP_ID));
-  hdr.code = code;
-  HWND parent = GetParent(hwnd);
-  if (!parent) return 0;
-  return SendMessageW(parent, WM_NOTIFY, hdr.idFrom, LPARAM(&hdr));
-}
-
 SIZE TextSize(HDC dc, const std::u16string& text) {
   SIZE s{0, 0};
   GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &s);

@@ -164,9 +164,5 @@ struct NMUPDOWN {
   int iDelta = 0;
 };
 
-namespace bars {
-// Fills the header and sends WM_NOTIFY to the parent; the parent's answer.
-LRESULT SendNotify(HWND hwnd, NMHDR& hdr, UINT code);
-}  // namespace bars
 
 }  // namespace qv

@@ -113,7 +113,7 @@ struct Rebar {
       sizing = false;
     }
     NMHDR n;
-    bars::SendNotify(hwnd, n, RBN_HEIGHTCHANGE);
+    comctl::Notify(hwnd, n, RBN_HEIGHTCHANGE);
   }
 
   void Paint(HDC dc) {

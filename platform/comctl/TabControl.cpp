@@ -79,10 +79,10 @@ struct TabControl {
     if (index < 0 || size_t(index) >= tabs.size() || index == current) return false;
     HWND self = hwnd;
     NMHDR n;
-    if (bars::SendNotify(self, n, TCN_SELCHANGING) != 0 || !IsWindow(self)) return false;
+    if (comctl::Notify(self, n, TCN_SELCHANGING) != 0 || !IsWindow(self)) return false;
     current = focusTab = index;
     InvalidateRect(hwnd, nullptr, TRUE);
-    bars::SendNotify(self, n, TCN_SELCHANGE);
+    comctl::Notify(self, n, TCN_SELCHANGE);
     return true;
   }
 

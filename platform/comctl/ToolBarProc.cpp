@@ -60,7 +60,7 @@ void ToolBar::SetHot(int index, DWORD how) {
   n.idNew = index >= 0 ? buttons[size_t(index)].id : 0;
   n.dwFlags = how | (hot < 0 ? HICF_ENTERING : 0) | (index < 0 ? HICF_LEAVING : 0);
   HWND self = hwnd;
-  if (bars::SendNotify(self, n.hdr, TBN_HOTITEMCHANGE) != 0 || !IsWindow(self)) return;
+  if (comctl::Notify(self, n.hdr, TBN_HOTITEMCHANGE) != 0 || !IsWindow(self)) return;
   if (hot >= 0 && size_t(hot) < buttons.size()) InvalidateRect(hwnd, &buttons[size_t(hot)].rect, TRUE);
   hot = index;
   if (hot >= 0) InvalidateRect(hwnd, &buttons[size_t(hot)].rect, TRUE);
@@ -143,7 +143,7 @@ void ToolBar::DropDown(int index) {
   ToRecord(buttons[size_t(index)], n.tbButton);
   n.iItem = buttons[size_t(index)].id;
   n.rcButton = buttons[size_t(index)].rect;
-  LRESULT r = bars::SendNotify(self, n.hdr, TBN_DROPDOWN);
+  LRESULT r = comctl::Notify(self, n.hdr, TBN_DROPDOWN);
   if (!IsWindow(self)) return;
   dropped = -1;
   if (size_t(index) < buttons.size()) InvalidateRect(hwnd, &buttons[size_t(index)].rect, TRUE);

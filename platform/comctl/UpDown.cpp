@@ -88,7 +88,7 @@ struct UpDown {
     n.iPos = pos;
     n.iDelta = delta;
     HWND self = hwnd;
-    if (bars::SendNotify(self, n.hdr, UDN_DELTAPOS) != 0 || !IsWindow(self)) return;
+    if (comctl::Notify(self, n.hdr, UDN_DELTAPOS) != 0 || !IsWindow(self)) return;
     int lo = std::min(low, high), hi = std::max(low, high);
     int next = pos + n.iDelta;
     if (next > hi) next = (Style() & UDS_WRAP) ? lo : hi;
