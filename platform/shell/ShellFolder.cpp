@@ -150,6 +150,29 @@ bool ListShellEntries(ShellPlace place, const std::string& path, DWORD flags, st
   return false;
 }
 
+namespace {
+// How long disc facts read for a listing answer later requests: long enough
+// for a control to ask every attribute of every item it adds, short enough
+// that a change on disc shows at the next look.
+constexpr auto kDiskFactsLife = std::chrono::seconds(2);
+constexpr std::size_t kMaxRememberedChildren = 1 << 20;
+}  // namespace
+
+void TShellFolder::ForgetDiskFacts() {
+  ownFacts_ = ShellParentFacts{};
+  childFacts_.clear();
+  diskSince_ = std::chrono::steady_clock::now();
+}
+
+uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask) {
+  if (place_ != ShellPlace::FileSystem || ILNext(pidl)) return ShellAttributesOf(facts, mask);
+  std::lock_guard lock(diskLock_);
+  if (std::chrono::steady_clock::now() - diskSince_ > kDiskFactsLife ||
+      childFacts_.size() >= kMaxRememberedChildren)
+    ForgetDiskFacts();
+  return ShellAttributesOf(facts, mask, &childFacts_[facts.Name], &ownFacts_);
+}
+
 TShellFolder* TShellFolder::Create(ShellPlace place, const std::string& path) {
   return new TShellFolder(place, place == ShellPlace::FileSystem ? path : std::string());
 }
@@ -194,6 +217,11 @@ HRESULT TShellFolder::EnumObjects(HWND, DWORD flags, IEnumIDList** out) {
   auto entries = std::make_shared<std::vector<ShellEntry>>();
   HRESULT hr = S_OK;
   if (!ListShellEntries(place_, path_, flags, *entries, hr)) return hr;
+  if (place_ == ShellPlace::FileSystem) {
+    // A new listing: what its items say of themselves is read afresh.
+    std::lock_guard lock(diskLock_);
+    ForgetDiskFacts();
+  }
   *out = new TIdListEnum(std::move(entries));
   return S_OK;
 }
@@ -239,7 +267,7 @@ HRESULT TShellFolder::GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ui
   for (UINT i = 0; i < count && items; ++i) {
     ShellFacts facts;
     if (!Resolve(items[i], facts)) return E_INVALIDARG;
-    result &= ShellAttributesOf(facts, mask);
+    result &= AttributesOf(items[i], facts, mask);
   }
   *inOut = result;
   return S_OK;
@@ -275,6 +303,9 @@ HRESULT TShellFolder::SetNameOf(HWND, LPCITEMIDLIST pidl, const char16_t* name, 
   if (newName != facts.Name) {
     const std::string folder = facts.Path.substr(0, facts.Path.size() - facts.Name.size());
     if (int err = RenameNoReplace(facts.Path, folder + newName)) return HResultFromErrno(err);
+    std::lock_guard lock(diskLock_);
+    childFacts_.erase(facts.Name);
+    childFacts_.erase(newName);
   }
   if (newPidl) {
     *newPidl = MakeShellItem(facts.Type, 0, newName);
