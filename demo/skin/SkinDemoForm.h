@@ -18,6 +18,10 @@ class TSkSpinEdit;
 class TSkCustomComboEdit;
 class TSkDateEdit;
 class TSkSpeedButton;
+class TSkMonthCalendar;
+class TSkSplitter;
+class TSkTreeView;
+class TSkShellTreeView;
 }  // namespace qv
 
 namespace qv::demo {
@@ -46,6 +50,14 @@ class TSkinDemoForm : public TForm {
   TSkCustomComboEdit* ButtonEdit = nullptr;
   TSkDateEdit* DateEdit = nullptr;
   TSkSpeedButton* Speed = nullptr;
+  // The browsing controls: a month calendar, a tree view, and the shell
+  // folder tree beside a splitter.
+  TSkPanel* BrowsePanel = nullptr;
+  TSkMonthCalendar* Calendar = nullptr;
+  TSkTreeView* Tree = nullptr;
+  TSkPanel* FolderPanel = nullptr;
+  TSkShellTreeView* ShellTree = nullptr;
+  TSkSplitter* Splitter = nullptr;
 
   void UseSkin(bool On);
   void TurnHue();
@@ -55,6 +67,7 @@ class TSkinDemoForm : public TForm {
 
  private:
   void AddSkinnedControls();
+  void AddBrowseControls();
 };
 
 }  // namespace qv::demo

@@ -10,7 +10,11 @@
 #include "skin/controls/skEdit.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skSpinEdit.h"
+#include "skin/controls/skMonthCalendar.h"
+#include "skin/controls/skShellTreeView.h"
+#include "skin/controls/skSplitter.h"
 #include "skin/controls/skTooledit.h"
+#include "skin/controls/skTreeView.h"
 
 namespace qv::test {
 namespace {
@@ -43,7 +47,7 @@ class DemoPage : public ::testing::Test {
       }
     return ink;
   }
-  HeadlessBackend backend{SIZE{700, 480}};
+  HeadlessBackend backend{SIZE{1040, 720}};
   demo::TSkinDemoForm* form = nullptr;
 };
 
@@ -72,6 +76,40 @@ TEST_F(DemoPage, SkinnedAndPlain) {
   // Stepping works the same either way.
   form->Spin->UpClick(form->Spin);
   EXPECT_EQ(form->Spin->Value(), 2048);
+}
+
+TEST_F(DemoPage, BrowsingControlsSkinnedAndPlainAndTheSplitterDrags) {
+  const uint32_t skinnedEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_EQ(At(form->Tree, form->Tree->Width() / 2, 0), skinnedEdge);
+  EXPECT_EQ(At(form->ShellTree, form->ShellTree->Width() / 2, 0), skinnedEdge);
+  // The calendar's grid shows the month, the shell tree the desktop's two folders.
+  EXPECT_EQ(form->Calendar->Day(), 7);
+  EXPECT_EQ(form->Calendar->CellText(1, 2), "7");  // Monday of the second week
+  TTreeNode* top = form->ShellTree->Items()->GetFirstNode();
+  ASSERT_TRUE(top);
+  EXPECT_EQ(top->Text(), "Desktop");
+  EXPECT_EQ(top->Count(), 2);
+  auto drag = [&](int dx) {
+    const POINT p = form->Splitter->ClientToScreen(POINT{3, 40});
+    backend.MouseMove(p.x, p.y);
+    backend.MouseDown();
+    backend.MouseMove(p.x + dx / 2, p.y);
+    backend.MouseMove(p.x + dx, p.y);
+    backend.MouseUp();
+    backend.Pump();
+  };
+  const int width = form->ShellTree->Width();
+  drag(30);
+  EXPECT_EQ(form->ShellTree->Width(), width + 30);
+  form->UseSkin(false);
+  backend.Pump();
+  const uint32_t plainEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_NE(plainEdge, skinnedEdge);
+  EXPECT_EQ(At(form->Tree, form->Tree->Width() / 2, 0), plainEdge);
+  EXPECT_EQ(At(form->ShellTree, form->ShellTree->Width() / 2, 0), plainEdge);
+  drag(-20);
+  EXPECT_EQ(form->ShellTree->Width(), width + 10);
+  EXPECT_TRUE(Application->ShowHint);  // hints are back after each drag
 }
 
 }  // namespace
