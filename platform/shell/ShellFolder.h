@@ -43,6 +43,7 @@ class TShellFolder : public ComObject<IShellFolder> {
   // other requests about it until the folder is listed again or a moment passed.
   uint32_t AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask);
   void ForgetDiskFacts();
+  void ReadSubFoldersAhead();
 
   const ShellPlace place_;
   const std::string path_;  // FileSystem only
@@ -51,6 +52,9 @@ class TShellFolder : public ComObject<IShellFolder> {
   std::chrono::steady_clock::time_point diskSince_;
   ShellParentFacts ownFacts_;
   std::unordered_map<std::string, ShellDiskFacts> childFacts_;
+  // The folders of the last listing, whose sub-folder answers are read
+  // together (on several threads) at the first question about one of them.
+  std::vector<std::string> listedFolders_;
 };
 
 // One entry of a listing: enough to make its item.

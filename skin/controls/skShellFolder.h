@@ -69,6 +69,8 @@ std::string ShellDisplayName(IShellFolder* ParentFolder, LPCITEMIDLIST Id, DWORD
                              TSkShowExtension ShowExt);
 // The system image list's index of an absolute list.
 int ShellIconIndexOf(LPCITEMIDLIST AbsoluteId, bool Large, bool Open);
+// Both indexes at once (closed and open), the list read once.
+void ShellIconIndexes(LPCITEMIDLIST AbsoluteId, int& Closed, int& Open);
 // The item's folder interface under Parent, else the desktop's binding; may be null.
 ComPtr<IShellFolder> BindShellFolder(IShellFolder* Parent, LPCITEMIDLIST Id, HWND Window);
 

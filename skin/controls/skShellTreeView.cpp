@@ -175,8 +175,10 @@ std::unique_ptr<TSkShellFolder> TSkCustomShellTreeView::MakeRootFolder(TSkRoot& 
 }
 
 void TSkCustomShellTreeView::SetNodeImages(TTreeNode* Node, LPCITEMIDLIST AbsoluteId) {
-  Node->SetImageIndex(ShellIconIndexOf(AbsoluteId, false, false));
-  Node->SetSelectedIndex(ShellIconIndexOf(AbsoluteId, false, true));
+  int closed = 0, open = 0;
+  ShellIconIndexes(AbsoluteId, closed, open);
+  Node->SetImageIndex(closed);
+  Node->SetSelectedIndex(open);
 }
 
 void TSkCustomShellTreeView::BuildRoot() {

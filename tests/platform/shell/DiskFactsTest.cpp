@@ -80,3 +80,35 @@ TEST_F(ShellTest, AMountPointIsNeitherRenamedNorDeletedButItsNeighboursAre) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// A listing of many folders reads their answers ahead on several threads;
+// each answer must be the one a look at that folder alone gives.
+class ShellReadAheadThreads : public ShellTest {};
+
+TEST_F(ShellReadAheadThreads, EveryFolderOfALargeListingGetsItsOwnAnswer) {
+  const std::string wide = data + "/wide";
+  for (int i = 0; i < 150; ++i) {
+    const std::string f = wide + "/f" + std::to_string(i);
+    MakeDir(f);
+    if (i % 3 == 0) MakeDir(f + "/sub");
+    if (i % 3 == 1) WriteFile(f + "/file", "");
+    if (i % 10 == 2) std::filesystem::create_directory_symlink(data, f + "/link");  // a link to a folder counts
+  }
+  ComPtr<IShellFolder> folder = BindPath(wide);
+  std::vector<IdListPtr> items;
+  const std::vector<std::string> names = List(folder.Get(), SHCONTF_FOLDERS, &items);
+  ASSERT_EQ(names.size(), 150u);
+  for (size_t k = 0; k < names.size(); ++k) {
+    const int i = std::stoi(names[k].substr(1));
+    const bool expected = i % 3 == 0 || i % 10 == 2;
+    EXPECT_EQ(Attributes(folder.Get(), items[k].Get(), SFGAO_HASSUBFOLDER | SFGAO_LINK) != 0, expected)
+        << names[k];
+    EXPECT_EQ(HasSubFolderOnDisc(wide + "/" + names[k]), expected) << names[k];
+  }
+}
+
+}  // namespace
+}  // namespace qv::test
