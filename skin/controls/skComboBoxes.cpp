@@ -87,6 +87,7 @@ bool TSkCustomListControl::SkinCommand(TMessage& M) {
       Invalidate();
       return true;
     case AC_CTRLHANDLED:
+      M.LParam = 1;
       M.Result = 1;
       return true;
     default:

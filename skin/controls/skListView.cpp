@@ -459,6 +459,7 @@ bool TSkCustomListView::SkinCommand(TMessage& M) {
       if (HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
       return true;
     case AC_CTRLHANDLED:
+      M.LParam = 1;
       M.Result = 1;
       return true;
     default:
@@ -476,6 +477,8 @@ void TSkCustomListView::AfterMessage(const TMessage& M) {
       break;
     case CN_KEYDOWN:
     case CN_KEYUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
       if (M.WParam >= 33 && M.WParam <= 40) {
         InvalidateList(false);
         UpdateScrollBars();
