@@ -18,6 +18,11 @@ constexpr int kIndentStep = 16;
 
 // ---- items ----
 
+TSkComboItem::TSkComboItem(TCollection* Collection) : TCollectionItem(Collection) {
+  if (auto* items = dynamic_cast<TSkComboItems*>(Collection)) items->constructing_ = false;
+  Changed(true);
+}
+
 void TSkComboItem::SetCaption(const std::string& Value) {
   if (caption_ == Value) return;
   caption_ = Value;
@@ -45,7 +50,13 @@ TSkComboItem* TSkComboItems::AddItem(const std::string& Caption, int ImageIndex,
   return item;
 }
 
+void TSkComboItems::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  if (Action == cnAdded) constructing_ = true;
+  TCollection::Notify(Item, Action);
+}
+
 void TSkComboItems::Update(TCollectionItem* Item) {
+  if (constructing_) return;
   TCollection::Update(Item);
   if (combo_) combo_->UpdateItems();
 }

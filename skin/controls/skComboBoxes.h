@@ -166,7 +166,7 @@ class TSkCustomComboBoxEx;
 
 class TSkComboItem : public TCollectionItem {
  public:
-  explicit TSkComboItem(TCollection* Collection) : TCollectionItem(Collection) {}
+  explicit TSkComboItem(TCollection* Collection);
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& Value);
   int ImageIndex = -1;
@@ -191,9 +191,12 @@ class TSkComboItems : public TCollection {
 
  protected:
   void Update(TCollectionItem* Item) override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
  private:
+  friend class TSkComboItem;
   TSkCustomComboBoxEx* combo_;
+  bool constructing_ = false;  // an item is being made: it is not whole yet
 };
 
 class TSkCustomComboBoxEx : public TSkCommonComboBox {
