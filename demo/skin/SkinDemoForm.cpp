@@ -72,6 +72,7 @@ TSkinDemoForm::TSkinDemoForm(TComponent* AOwner, const std::string& SkinDirector
   }
   AddSkinnedControls();
   AddBrowseControls();
+  AddListControls();
   UseSkin(true);
 }
 

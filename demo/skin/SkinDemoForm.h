@@ -22,6 +22,11 @@ class TSkMonthCalendar;
 class TSkSplitter;
 class TSkTreeView;
 class TSkShellTreeView;
+class TSkListView;
+class TSkComboBox;
+class TSkComboBoxEx;
+class TSkShellListView;
+class TSkShellComboBox;
 }  // namespace qv
 
 namespace qv::demo {
@@ -58,6 +63,14 @@ class TSkinDemoForm : public TForm {
   TSkPanel* FolderPanel = nullptr;
   TSkShellTreeView* ShellTree = nullptr;
   TSkSplitter* Splitter = nullptr;
+  // The list controls: a list view, combo boxes, and the shell list view and
+  // shell combo box moving with the shell folder tree.
+  TSkPanel* ListsPanel = nullptr;
+  TSkListView* List = nullptr;
+  TSkComboBox* Combo = nullptr;
+  TSkComboBoxEx* ComboEx = nullptr;
+  TSkShellComboBox* ShellCombo = nullptr;
+  TSkShellListView* ShellList = nullptr;
 
   void UseSkin(bool On);
   void TurnHue();
@@ -68,6 +81,7 @@ class TSkinDemoForm : public TForm {
  private:
   void AddSkinnedControls();
   void AddBrowseControls();
+  void AddListControls();
 };
 
 }  // namespace qv::demo

@@ -104,9 +104,12 @@ void TSkCustomComboBoxEx::Notification(TComponent* AComponent, TOperation Operat
 }
 
 void TSkCustomComboBoxEx::CreateWnd() {
+  const int wanted = itemIndex_;
   TSkCommonComboBox::CreateWnd();
   itemsPending_ = true;
   UpdateItems();
+  // The index chosen before the window existed, now that the items are there.
+  if (wanted >= 0 && wanted < Items()->Count()) SendMessageW(WindowHandle(), CB_SETCURSEL, WPARAM(wanted), 0);
 }
 
 void TSkCustomComboBoxEx::UpdateItems() {

@@ -507,6 +507,27 @@ TSkCommonComboBox::TSkCommonComboBox(TComponent* AOwner)
 
 TSkCommonComboBox::~TSkCommonComboBox() = default;
 
+void TSkCommonComboBox::CreateWnd() {
+  const std::string text = Text();
+  TSkCommonCombo::CreateWnd();
+  if (!saved_) return;
+  const int index = itemIndex_;
+  for (int i = 0; i < saved_->Count(); ++i) items_->AddObject(saved_->Strings(i), saved_->Objects(i));
+  saved_.reset();
+  if (index >= 0 && index < items_->Count())
+    SendMessageW(WindowHandle(), CB_SETCURSEL, WPARAM(index), 0);
+  else if (Editable() && !text.empty())
+    SetText(text);
+}
+
+void TSkCommonComboBox::DestroyWnd() {
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying)) {
+    saved_ = std::make_unique<TStringList>();
+    for (int i = 0; i < items_->Count(); ++i) saved_->AddObject(items_->Strings(i), items_->Objects(i));
+  }
+  TSkCommonCombo::DestroyWnd();
+}
+
 void TSkCommonComboBox::CreateParams(TCreateParams& Params) {
   TSkCommonCombo::CreateParams(Params);
   CreateSubClass(Params, u"COMBOBOX");

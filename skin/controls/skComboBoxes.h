@@ -139,6 +139,9 @@ class TSkCommonComboBox : public TSkCommonCombo {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  // The items live in the window: a window made anew gets them back.
+  void CreateWnd() override;
+  void DestroyWnd() override;
   bool IsOwnerDrawn() const override { return style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
   bool Editable() const override { return style_ == csDropDown || style_ == csSimple; }
   void EditMessage(TMessage& M) override;
@@ -152,6 +155,7 @@ class TSkCommonComboBox : public TSkCommonCombo {
   void HandleCommand(TMessage& M);
   void HandleDrawItem(TMessage& M);
   std::unique_ptr<TSkComboBoxStrings> items_;
+  std::unique_ptr<TStringList> saved_;
   TComboBoxStyle style_ = csDropDown;
   bool sorted_ = false;
   TEditCharCase charCase_ = ecNormal;

@@ -84,6 +84,11 @@ void TSkCustomListView::Loaded() {
   loading_ = false;
 }
 
+void TSkCustomListView::CreateWnd() {
+  TCustomListView::CreateWnd();
+  UpdateScrollBars();
+}
+
 bool TSkCustomListView::Dying() const {
   return ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading);
 }

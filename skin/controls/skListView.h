@@ -36,6 +36,8 @@ class TSkCustomListView : public TCustomListView {
   void WndProc(TMessage& Message) override;
 
  protected:
+  // The skinned bars are made as soon as the window holds its items.
+  void CreateWnd() override;
   // The header's messages while it is taken over.
   virtual void HeaderWndProc(TMessage& Message);
   void PaintHeader();

@@ -49,6 +49,11 @@ TEST_F(SkCombos, ItemsLiveInTheWindowAndABadIndexIsAListError) {
   } catch (const EListError& e) {
     EXPECT_EQ(e.Message, "List index out of bounds (3)");
   }
+  // A window made anew (sorting is a window style) keeps the items, now in order.
+  c->SetSorted(true);
+  EXPECT_EQ(c->Items()->Count(), 3);
+  EXPECT_EQ(c->Items()->Strings(0), "apple");
+  EXPECT_EQ(c->Items()->Objects(c->Items()->IndexOf("pear")), &marker);
   c->SetText("typed");
   c->Items()->Clear();
   EXPECT_EQ(c->Items()->Count(), 0);

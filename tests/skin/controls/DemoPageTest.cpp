@@ -15,6 +15,13 @@
 #include "skin/controls/skSplitter.h"
 #include "skin/controls/skTooledit.h"
 #include "skin/controls/skTreeView.h"
+#include "skin/controls/skComboBoxes.h"
+#include "skin/controls/skListView.h"
+#include "skin/controls/skShellComboBox.h"
+#include "skin/controls/skShellListView.h"
+#include "platform/window/ScrollBar.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/comctl/ListView.h"
 
 namespace qv::test {
 namespace {
@@ -110,6 +117,34 @@ TEST_F(DemoPage, BrowsingControlsSkinnedAndPlainAndTheSplitterDrags) {
   drag(-20);
   EXPECT_EQ(form->ShellTree->Width(), width + 10);
   EXPECT_TRUE(Application->ShowHint);  // hints are back after each drag
+}
+
+TEST_F(DemoPage, ListControlsSkinnedAndPlainAndTheShellControlsMoveTogether) {
+  const uint32_t skinnedEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_EQ(At(form->List, form->List->Width() / 2, 0), skinnedEdge);
+  ASSERT_NE(form->List->HeaderWnd(), nullptr);
+  RECT header;
+  GetWindowRect(form->List->HeaderWnd(), &header);
+  const uint32_t skinnedHeader = backend.Screenshot().At(header.left + 40, header.top + 2) & 0xFFFFFF;
+  EXPECT_EQ(form->List->Items()->Count(), 40);
+  EXPECT_EQ(form->Combo->Text(), "Holiday photos");
+  EXPECT_EQ(form->ComboEx->ItemIndex(), 0);
+  // The shell list and combo stand where the tree stands, and follow it.
+  ASSERT_NE(form->ShellList->RootFolder(), nullptr);
+  EXPECT_EQ(form->ShellList->FolderCount(), 2);  // Computer and Home
+  ASSERT_NE(form->ShellCombo->SelectedFolder(), nullptr);
+  const std::string home = form->ShellList->Folders(1)->ParsingPath();
+  form->ShellTree->SetPath(home);
+  backend.Pump();
+  EXPECT_EQ(form->ShellList->RootFolder()->ParsingPath(), home);
+  EXPECT_EQ(form->ShellCombo->SelectedFolder()->ParsingPath(), home);
+  form->UseSkin(false);
+  backend.Pump();
+  const uint32_t plainEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_EQ(At(form->List, form->List->Width() / 2, 0), plainEdge);
+  GetWindowRect(form->List->HeaderWnd(), &header);
+  EXPECT_NE(backend.Screenshot().At(header.left + 40, header.top + 2) & 0xFFFFFF, skinnedHeader);
+  EXPECT_EQ(form->List->VertBar(), nullptr);
 }
 
 }  // namespace
