@@ -8,6 +8,7 @@
 #include "platform/window/Input.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skListView.h"
+#include "skin/skControlTree.h"
 #include "tests/skin/controls/ListsSkin.h"
 
 namespace qv::test {
@@ -58,6 +59,8 @@ TEST_F(SkLists, UnskinnedTheHeaderPassesThroughAndThePixelsAreThePlainOnes) {
       ASSERT_EQ(shot.At(10 + x, 10 + y) & 0xFFFFFF, shot.At(200 + x, 10 + y) & 0xFFFFFF) << x << "," << y;
   EXPECT_EQ(skinned->VertBar(), nullptr);
   EXPECT_EQ(skinned->AllColumnsWidth(), 140);
+  EXPECT_TRUE(QuerySkinCommand(skinned, AC_CTRLHANDLED));
+  EXPECT_EQ(skinned->SkinData()->SkinSection(), "EDIT");
   // Clicks on the header still sort and track as the platform does.
   int clicked = -1;
   skinned->OnColumnClick = [&](TObject*, TListColumn* c) { clicked = c->Index(); };
