@@ -3,6 +3,8 @@
 // SetPath to a folder 12 levels deep in a tree of 100,000 folders, and the
 // median delay from a file created in a watched folder to the change handler
 // on the user-interface thread. Figures of bench/run shelltree.
+#include "ShellTreeBench.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "FigureRegistry.h"
-#include "ShellTreeBench.h"
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "platform/backend/HeadlessBackend.h"
@@ -193,8 +194,10 @@ double MeasureNotify(HeadlessBackend& backend, const std::string& cache) {
 }
 
 const int registered[] = {
-    bench::AddFigure("expand_ms", [](HeadlessBackend& b) { return MeasureExpand(b, WideTree(BenchCacheDir())); }),
-    bench::AddFigure("set_path_ms", [](HeadlessBackend& b) { return MeasureSetPath(b, DeepTree(BenchCacheDir())); }),
+    bench::AddFigure("expand_ms",
+                     [](HeadlessBackend& b) { return MeasureExpand(b, WideTree(BenchCacheDir())); }),
+    bench::AddFigure("set_path_ms",
+                     [](HeadlessBackend& b) { return MeasureSetPath(b, DeepTree(BenchCacheDir())); }),
     bench::AddFigure("notify_ms", [](HeadlessBackend& b) { return MeasureNotify(b, BenchCacheDir()); }),
 };
 

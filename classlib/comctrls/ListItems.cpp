@@ -333,7 +333,8 @@ void TListItems::Resend() {
     it.iImage = item->imageIndex_;
     item->index_ = int(i);
     SendMessageW(h, LVM_INSERTITEMW, 0, LPARAM(&it));
-    for (int k = 0; k < item->subItems_->Count(); ++k) item->subItems_->SetStrings(k, item->subItems_->Strings(k));
+    for (int k = 0; k < item->subItems_->Count(); ++k)
+      item->subItems_->SetStrings(k, item->subItems_->Strings(k));
   }
 }
 

@@ -97,7 +97,8 @@ void TCustomListView::CreateWnd() {
 }
 
 void TCustomListView::DestroyWnd() {
-  if (ownerData_ && HandleAllocated()) savedOwnerCount_ = int(SendMessageW(WindowHandle(), LVM_GETITEMCOUNT, 0, 0));
+  if (ownerData_ && HandleAllocated())
+    savedOwnerCount_ = int(SendMessageW(WindowHandle(), LVM_GETITEMCOUNT, 0, 0));
   TWinControl::DestroyWnd();
 }
 

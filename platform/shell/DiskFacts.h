@@ -10,12 +10,12 @@
 namespace qv {
 
 struct ShellDiskFacts {
-  bool Read = false;     // the item was looked at
-  bool Exists = false;   // lstat succeeded
-  bool IsLink = false;   // the entry itself is a symbolic link
-  bool Followed = false; // St holds the target's facts (a dangling link has none)
-  dev_t OwnDev = 0;      // device of the entry itself
-  struct stat St {};     // the entry, or its target for a link
+  bool Read = false;         // the item was looked at
+  bool Exists = false;       // lstat succeeded
+  bool IsLink = false;       // the entry itself is a symbolic link
+  bool Followed = false;     // St holds the target's facts (a dangling link has none)
+  dev_t OwnDev = 0;          // device of the entry itself
+  struct stat St {};         // the entry, or its target for a link
   int8_t HasSubFolder = -1;  // -1 until a listing looked
   int8_t ReadOnlyFs = -1;    // -1 until asked (only for items on another device than their folder)
 };

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/shell/DiskFacts.h"
-
 #include "platform/shell/ShellApi.h"
 #include "platform/shell/ShellItems.h"
 

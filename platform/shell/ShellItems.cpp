@@ -164,7 +164,8 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   if (!parent) parent = &ownParent;
   const std::string& path = item.Path;
   const bool isEntry = item.Type == ShellItemType::Folder || item.Type == ShellItemType::File;
-  if ((mask & SFGAO_HASSUBFOLDER) && (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder)) {
+  if ((mask & SFGAO_HASSUBFOLDER) &&
+      (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder)) {
     if (disk->HasSubFolder < 0) disk->HasSubFolder = HasSubFolderOnDisc(path);
     if (disk->HasSubFolder) a |= SFGAO_HASSUBFOLDER;
   }

@@ -149,7 +149,8 @@ RECT TSkCustomComboBoxEx::ImageRect(int Index, const RECT& R, bool InList) {
   // list from the row's, so that an image stays inside its row.
   const int room = InList ? int(R.bottom - R.top) : Height();
   const int margin = (room - h) / 2;
-  RECT r{R.left + std::max(0, margin), R.top + std::max(0, InList ? margin : (int(R.bottom - R.top) - h) / 2), 0, 0};
+  RECT r{R.left + std::max(0, margin), R.top + std::max(0, InList ? margin : (int(R.bottom - R.top) - h) / 2),
+         0, 0};
   TSkComboItem* item = ItemOf(Index);
   if (InList && item && item->Indend >= 1) r.left += item->Indend * kIndentStep;
   r.right = r.left + w;

@@ -180,7 +180,8 @@ void TSkCustomComboBoxStrings::Clear() {
 
 int TSkCustomComboBoxStrings::IndexOf(const std::string& S) const {
   const std::u16string text = Utf8ToUtf16(S);
-  const LRESULT i = SendMessageW(Wnd(), CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT i =
+      SendMessageW(Wnd(), CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text.c_str()));
   return i < 0 ? -1 : int(i);
 }
 
@@ -432,8 +433,9 @@ void TSkCommonCombo::PaintSkinned(HDC DC) {
   const int state = DroppedDown() ? 2 : hot ? 1 : 0;
   if (m && m->IsValidImgIndex(glyph)) {
     const SIZE s = m->GetMaskSize(glyph);
-    DrawSkinGlyph(cache, POINT{button.left + (button.right - button.left - s.cx / 3) / 2,
-                               button.top + (button.bottom - button.top - s.cy) / 2},
+    DrawSkinGlyph(cache,
+                  POINT{button.left + (button.right - button.left - s.cx / 3) / 2,
+                        button.top + (button.bottom - button.top - s.cy) / 2},
                   state, 1, m->ma[size_t(glyph)]);
   } else {
     // No arrow image: a plain triangle in the skin's font colour.
@@ -567,7 +569,8 @@ void TSkCommonComboBox::AutoCompleteTyped() {
   DWORD start = 0, end = 0;
   SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   if (typed.empty() || end != DWORD(n)) return;  // only while typing at the end
-  const LRESULT found = SendMessageW(WindowHandle(), CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(typed.c_str()));
+  const LRESULT found =
+      SendMessageW(WindowHandle(), CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(typed.c_str()));
   if (found >= 0) {
     SendMessageW(WindowHandle(), CB_SETCURSEL, WPARAM(found), 0);
     itemIndex_ = int(found);
@@ -626,7 +629,8 @@ void TSkCommonComboBox::HandleCommand(TMessage& M) {
 void TSkCommonComboBox::DrawItem(int Index, const RECT& Rect, TOwnerDrawState State) {
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
   canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < Items()->Count()) canvas_->TextOut(Rect.left + 2, Rect.top, Items()->Strings(Index));
+  if (Index >= 0 && Index < Items()->Count())
+    canvas_->TextOut(Rect.left + 2, Rect.top, Items()->Strings(Index));
 }
 
 void TSkCommonComboBox::DrawSelectedInField(TCanvas* C, const RECT& R) {

@@ -116,7 +116,8 @@ class TSkCommonCombo : public TSkCustomListControl {
   WNDPROC editOld_ = nullptr, listOld_ = nullptr;
 };
 
-using TSkDrawItemEvent = std::function<void(TWinControl* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
+using TSkDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
 using TSkMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
 
 class TSkCommonComboBox : public TSkCommonCombo {

@@ -12,8 +12,8 @@
 #include "platform/comctl/Header.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/TextLayout.h"
-#include "platform/window/MessageQueue.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "skin/controls/skCtrlHelpers.h"
@@ -114,8 +114,8 @@ void TSkCustomListView::TakeOverHeader(HWND Header) {
   ReleaseHeader();
   header_ = Header;
   SetPropW(Header, kOwnerProp, this);
-  headerOldProc_ =
-      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(Header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HeaderProc)));
+  headerOldProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(Header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HeaderProc)));
 }
 
 void TSkCustomListView::ReleaseHeader() {
@@ -447,7 +447,8 @@ bool TSkCustomListView::SkinCommand(TMessage& M) {
       if (!skinData_->CustomColor()) SetColor(clWindow);
       if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
       Rearrange();
-      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return true;
     case AC_SKINAPPLIED:
       if (!IsOwnManagerCommand(M, AC_SKINAPPLIED, skinData_.get())) return false;
@@ -457,7 +458,8 @@ bool TSkCustomListView::SkinCommand(TMessage& M) {
         Rearrange();
         UpdateScrollBars();
       }
-      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+      if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
       return true;
     case AC_ENDUPDATE:
       skinData_->Updating = false;
@@ -532,7 +534,8 @@ void TSkCustomListView::WndProc(TMessage& M) {
   if (M.Msg == WM_PARENTNOTIFY && LOWORD(M.WParam) == WM_CREATE) {
     char16_t name[96] = {};
     const HWND child = reinterpret_cast<HWND>(M.LParam);
-    if (GetClassNameW(child, name, 96) > 0 && std::u16string_view(name) == u"SysHeader32") TakeOverHeader(child);
+    if (GetClassNameW(child, name, 96) > 0 && std::u16string_view(name) == u"SysHeader32")
+      TakeOverHeader(child);
   }
   if (M.Msg == CM_MOUSELEAVE) SetHot(-2);
   if (!ControlIsReady(this)) return TCustomListView::WndProc(M);

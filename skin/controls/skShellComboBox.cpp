@@ -10,8 +10,8 @@
 #include "platform/Exception.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/gdi/ImageListApi.h"
-#include "platform/window/MessageQueue.h"
 #include "platform/shell/SystemIcons.h"
+#include "platform/window/MessageQueue.h"
 #include "skin/controls/skShellListView.h"
 
 namespace qv {
@@ -147,7 +147,8 @@ int TSkCustomShellComboBox::InsertChildren(int Index) {
   if (!shell) return 0;
   ComPtr<IEnumIDList> e;
   const HRESULT hr = shell->EnumObjects(nullptr, EnumFlagsOf(objectTypes_), e.Put());
-  if (FAILED(hr) || !e) throw Exception("Could not list the folder \"" + parent->DisplayName(seSystem) + "\"");
+  if (FAILED(hr) || !e)
+    throw Exception("Could not list the folder \"" + parent->DisplayName(seSystem) + "\"");
   std::vector<IdListPtr> ids;
   LPITEMIDLIST id = nullptr;
   ULONG fetched = 0;

@@ -40,17 +40,17 @@ void TSkShellFolder::LoadColumnDetails(TSkShellFolder* RootFolder, HWND Window, 
       const int err = errno;
       char code[16];
       std::snprintf(code, sizeof code, "%x", unsigned(err));
-      throw Exception("Unable to retrieve folder details for \"" + DisplayName(seSystem) + "\". Error code $" +
-                      code);
+      throw Exception("Unable to retrieve folder details for \"" + DisplayName(seSystem) +
+                      "\". Error code $" + code);
     }
     const bool folder = S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && IsFolder());
     const std::string name = path.substr(path.find_last_of('/') + 1);
     unsigned attrs = folder ? kDirectory : kArchive;
     if (!name.empty() && name[0] == '.') attrs |= kHidden;
     if (!(st.st_mode & 0222)) attrs |= kReadOnly;
-    const std::string texts[] = {folder ? "-1" : std::to_string(int64_t(st.st_size)), ExtensionText(path, folder),
-                                 folder ? "-1" : DateTimeToStr(UnixToLocalDateTime(int64_t(st.st_mtime))),
-                                 std::to_string(attrs)};
+    const std::string texts[] = {
+        folder ? "-1" : std::to_string(int64_t(st.st_size)), ExtensionText(path, folder),
+        folder ? "-1" : DateTimeToStr(UnixToLocalDateTime(int64_t(st.st_mtime))), std::to_string(attrs)};
     for (int i = 0; i < ColumnCount && i < 4; ++i) details_.push_back(texts[i]);
   }
   // Columns beyond what the file system tells stay empty.

@@ -230,7 +230,8 @@ void TSkCustomShellListView::Fill() {
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
       if (keyed[a].first != keyed[b].first) return keyed[a].first;
-      return CompareResultOrder(shell->CompareIDs(0, keyed[a].second->RelativeId(), keyed[b].second->RelativeId())) < 0;
+      return CompareResultOrder(
+                 shell->CompareIDs(0, keyed[a].second->RelativeId(), keyed[b].second->RelativeId())) < 0;
     });
     std::vector<std::unique_ptr<TSkShellFolder>> sorted;
     sorted.reserve(folders_.size());
@@ -462,7 +463,8 @@ void TSkCustomShellListView::WndProc(TMessage& M) {
     }
   }
   TSkCustomListView::WndProc(M);
-  if (M.Msg == WM_STYLECHANGED && HandleAllocated() && ViewStyle() == vsReport && !ComponentState().Contains(csDestroying))
+  if (M.Msg == WM_STYLECHANGED && HandleAllocated() && ViewStyle() == vsReport &&
+      !ComponentState().Contains(csDestroying))
     RebuildColumns();
 }
 

@@ -1,10 +1,9 @@
 // Disc facts behind the item attributes: the permission judgement on the
 // stat's bits, one look at an item per listing (a new listing looks again),
 // and mount points that cannot be renamed or deleted.
-#include "platform/shell/DiskFacts.h"
-
 #include <unistd.h>
 
+#include "platform/shell/DiskFacts.h"
 #include "tests/platform/shell/ShellTestSupport.h"
 
 namespace qv::test {
@@ -26,20 +25,19 @@ TEST(ShellDiskFacts, PermissionBitsAreJudgedForOwnerGroupOthersAndTheSuperuser) 
     int want;
     bool allowed;
   } cases[] = {
-      {0644, 1000, 1000, false, R_OK | W_OK, true},   // the owner's bits
-      {0444, 1000, 1000, false, W_OK, false},         // read-only for its owner
-      {0604, 1000, 1001, true, R_OK, false},          // the group's bits hold even if others may
-      {0640, 1000, 1001, true, R_OK, true},
-      {0640, 1000, 1002, false, R_OK, false},         // others
-      {0755, 1000, 1002, false, R_OK | X_OK, true},
-      {0700, 1000, 1002, false, W_OK | X_OK, false},
-      {0000, 1000, 0, false, R_OK | W_OK, true},      // the superuser reads and writes anything
-      {0600, 1000, 0, false, X_OK, false},            // but runs only what someone may run
+      {0644, 1000, 1000, false, R_OK | W_OK, true},  // the owner's bits
+      {0444, 1000, 1000, false, W_OK, false},        // read-only for its owner
+      {0604, 1000, 1001, true, R_OK, false},         // the group's bits hold even if others may
+      {0640, 1000, 1001, true, R_OK, true},         {0640, 1000, 1002, false, R_OK, false},  // others
+      {0755, 1000, 1002, false, R_OK | X_OK, true}, {0700, 1000, 1002, false, W_OK | X_OK, false},
+      {0000, 1000, 0, false, R_OK | W_OK, true},  // the superuser reads and writes anything
+      {0600, 1000, 0, false, X_OK, false},        // but runs only what someone may run
   };
   for (const Case& c : cases)
     EXPECT_EQ(ModeAllowsFor(Mode(c.mode, c.owner), c.want, c.user, c.group), c.allowed)
         << std::oct << c.mode << " owner " << std::dec << c.owner << " user " << c.user;
-  EXPECT_TRUE(ModeAllowsFor(Mode(0600, 1000, true), X_OK, 0, false));  // folders are searched by the superuser
+  EXPECT_TRUE(
+      ModeAllowsFor(Mode(0600, 1000, true), X_OK, 0, false));  // folders are searched by the superuser
 }
 
 TEST_F(ShellTest, AListingLooksAtEachItemOnceAndTheNextListingLooksAgain) {
@@ -70,7 +68,8 @@ TEST_F(ShellTest, AMountPointIsNeitherRenamedNorDeletedButItsNeighboursAre) {
   ASSERT_TRUE(top);
   List(top.Get(), SHCONTF_FOLDERS);
   IdListPtr proc(MakeShellItem(ShellItemType::Folder, 0, "proc"));  // the kernel's file system
-  EXPECT_EQ(Attributes(top.Get(), proc.Get(), SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_FOLDER), SFGAO_FOLDER);
+  EXPECT_EQ(Attributes(top.Get(), proc.Get(), SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_FOLDER),
+            SFGAO_FOLDER);
   MakeDir(data + "/plain");
   ComPtr<IShellFolder> folder = BindPath(data);
   IdListPtr plain(MakeShellItem(ShellItemType::Folder, 0, "plain"));
@@ -95,7 +94,8 @@ TEST_F(ShellReadAheadThreads, EveryFolderOfALargeListingGetsItsOwnAnswer) {
     MakeDir(f);
     if (i % 3 == 0) MakeDir(f + "/sub");
     if (i % 3 == 1) WriteFile(f + "/file", "");
-    if (i % 10 == 2) std::filesystem::create_directory_symlink(data, f + "/link");  // a link to a folder counts
+    if (i % 10 == 2)
+      std::filesystem::create_directory_symlink(data, f + "/link");  // a link to a folder counts
   }
   ComPtr<IShellFolder> folder = BindPath(wide);
   std::vector<IdListPtr> items;

@@ -135,7 +135,7 @@ TEST_F(SkCombos, ExtendedItemsImagesAndIndentation) {
   auto* images = new TImageList(form);
   images->SetSize(20, 20);
   c->SetImages(images);
-  EXPECT_EQ(c->ItemHeight(), 20);  // raised to the image height
+  EXPECT_EQ(c->ItemHeight(), 20);              // raised to the image height
   EXPECT_EQ(c->ItemImage(0, true, true), 1);   // selected in the list: the selected image
   EXPECT_EQ(c->ItemImage(0, true, false), 0);  // in the closed field: the normal one
   EXPECT_EQ(c->ItemImage(1, true, true), 2);   // no selected image: the normal one

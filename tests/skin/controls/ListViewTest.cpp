@@ -56,7 +56,9 @@ TEST_F(SkLists, UnskinnedTheHeaderPassesThroughAndThePixelsAreThePlainOnes) {
   const Surface shot = backend.Screenshot();
   for (int y = 0; y < 150; ++y)
     for (int x = 0; x < 170; ++x)
-      ASSERT_EQ(shot.At(10 + x, 10 + y) & 0xFFFFFF, shot.At(200 + x, 10 + y) & 0xFFFFFF) << x << "," << y;
+      ASSERT_EQ(shot.At(plain->Left() + x, plain->Top() + y) & 0xFFFFFF,
+                shot.At(skinned->Left() + x, skinned->Top() + y) & 0xFFFFFF)
+          << x << "," << y;
   EXPECT_EQ(skinned->VertBar(), nullptr);
   EXPECT_EQ(skinned->AllColumnsWidth(), 140);
   EXPECT_TRUE(QuerySkinCommand(skinned, AC_CTRLHANDLED));

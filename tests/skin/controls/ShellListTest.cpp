@@ -17,8 +17,8 @@
 #include "platform/controls/ComboBox.h"
 #include "platform/shell/Mounts.h"
 #include "platform/window/Input.h"
-#include "platform/window/Paint.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 #include "skin/controls/skShellComboBox.h"
 #include "skin/controls/skShellListView.h"
 #include "tests/common/TempDir.h"
@@ -34,9 +34,11 @@ class ShellList : public ::testing::Test {
     base = dir.Path() + "top";
     for (const char* d : {"docs/old", "music"}) fs::create_directories(base + "/" + d);
     fs::create_directories(dir.Path() + "drive");
-    for (const char* f : {"a.txt", "B.TXT", "c.Doc", "d.png", "notes"}) std::ofstream(base + "/docs/" + f) << "12345";
-    std::ofstream(dir.Path() + "mountinfo") << "22 1 8:1 / / rw shared:1 - ext4 /dev/sda1 rw\n"
-                                            << "24 22 8:2 / " << dir.Path() << "drive rw - ext4 /dev/sdz1 rw\n";
+    for (const char* f : {"a.txt", "B.TXT", "c.Doc", "d.png", "notes"})
+      std::ofstream(base + "/docs/" + f) << "12345";
+    std::ofstream(dir.Path() + "mountinfo")
+        << "22 1 8:1 / / rw shared:1 - ext4 /dev/sda1 rw\n"
+        << "24 22 8:2 / " << dir.Path() << "drive rw - ext4 /dev/sdz1 rw\n";
     SetMountInfoPath(dir.Path() + "mountinfo");
     form = new TForm(nullptr);
     form->SetBounds(0, 0, 600, 400);
@@ -186,7 +188,8 @@ TEST_F(ShellList, TheComboShowsTheDrivesUnderComputerAndThePathToTheFolder) {
   // Choosing an item moves the list.
   const int drive = 3;
   SendMessageW(combo->Handle(), CB_SETCURSEL, WPARAM(drive), 0);
-  SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo->Handle()));
+  SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo->Handle()));
   backend.Pump();
   EXPECT_EQ(list->RootFolder()->ParsingPath(), combo->FolderOf(drive)->ParsingPath());
   // A root other than the exact default name shows no drives.
