@@ -19,6 +19,13 @@ bool PassesHiddenFolder(const std::string& Path) {
   return false;
 }
 
+// A folder path as the tree gives it back: no closing "/" but for the root.
+std::string PathText(const std::string& Path) {
+  std::string text = Path;
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
 }  // namespace
 
 void SetUpFolderTree(TSkShellTreeView* Tree) {
@@ -35,7 +42,25 @@ void SetUpFolderTree(TSkShellTreeView* Tree) {
 void SelectFolder(TSkShellTreeView* Tree, const std::string& Path) {
   if (PassesHiddenFolder(Path) && !Tree->ObjectTypes().Contains(otHidden))
     Tree->SetObjectTypes(Tree->ObjectTypes() + TSkShellObjectTypes{otHidden});
+  // The tree lists folders once its window exists.
+  Tree->HandleNeeded();
   Tree->SetPath(Path);
+  const std::string target = PathText(Path);
+  if (Tree->GetPath() == target) return;
+  // A folder made since its parent was read in is not in the tree yet: walk
+  // down from the root, re-reading the parent of the first folder missing.
+  std::string reached = "/";
+  for (std::size_t at = 1; at <= target.size(); ++at) {
+    if (at < target.size() && target[at] != '/') continue;
+    const std::string step = target.substr(0, at);
+    Tree->SetPath(step);
+    if (Tree->GetPath() != step) {
+      Tree->SetPath(reached);
+      if (TTreeNode* parent = Tree->Selected()) Tree->RefreshNode(parent);
+      Tree->SetPath(step);
+    }
+    reached = step;
+  }
 }
 
 bool LoadPictureInto(TImage* Image, const char* Name) {
