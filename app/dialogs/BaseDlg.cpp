@@ -162,6 +162,10 @@ std::string TBaseDlg::SelectedFolder() {
   return PathTree->GetPath();
 }
 
+void TBaseDlg::SelectPath(const std::string& AFolder) {
+  SelectFolder(PathTree, AFolder);
+}
+
 bool TBaseDlg::PathExists() {
   return DirectoryExists(SelectedFolder());
 }
@@ -210,7 +214,7 @@ void TBaseDlg::SetMode(bool AIsNew) {
 
 void TBaseDlg::DoShow() {
   if (!DirectoryExists(Folder)) Folder = PrepareDatabaseFolder();
-  SelectFolder(PathTree, Folder);
+  SelectPath(Folder);
   TForm::DoShow();
 }
 

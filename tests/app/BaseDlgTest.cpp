@@ -10,10 +10,10 @@
 #include "AppTestSupport.h"
 #include "EnvScope.h"
 #include "app/dialogs/BaseDlg.h"
-#include "app/dialogs/DialogParts.h"
 #include "catalogue/Engine.h"
 #include "catalogue/Info.h"
 #include "classlib/controls/MessageBox.h"
+#include "platform/Exception.h"
 
 namespace qv::test {
 namespace {
@@ -46,7 +46,7 @@ class BaseDlgTest : public AppTest {
     return dlg->actOK->Enabled();
   }
   void Select(const std::string& folder) {
-    SelectFolder(dlg->PathTree, folder);
+    dlg->SelectPath(folder);
     ASSERT_EQ(dlg->SelectedFolder(), fs::path(folder).lexically_normal().string());
   }
 
@@ -83,6 +83,19 @@ TEST_F(BaseDlgTest, CatalogueFolderIsMadeAtStartWithFallBacks) {
   // No usable home either: the root.
   EnvScope noHome("HOME", dir / "missing");
   EXPECT_EQ(PrepareDatabaseFolder(), "/");
+}
+
+TEST_F(BaseDlgTest, SelectPathReachesCataloguesBelowHiddenOrNewFolders) {
+  Make();
+  // Made after the tree was filled, below a hidden folder: as a catalogue
+  // found at start-up in the default place.
+  const std::string db = MakeCatalogue("home/.local/share/Quirvane/Bases/Mine", "Mine");
+  dlg->SelectPath(db);
+  EXPECT_EQ(dlg->SelectedFolder(), db);
+  dlg->SetMode(false);
+  EXPECT_TRUE(OkOffered());
+  EXPECT_EQ(dlg->NameEdit->Text(), "Mine");
+  EXPECT_THROW(dlg->SelectPath(dir / "nowhere"), Exception);
 }
 
 TEST_F(BaseDlgTest, ModesSetTextsMaskingAndFocus) {
