@@ -110,6 +110,7 @@ TEST_F(BaseDlgTest, ModesSetTextsMaskingAndFocus) {
   EXPECT_EQ(dlg->HelpBtn->Caption(), "&Help");
   EXPECT_TRUE(dlg->OKBtn->Default());
   EXPECT_TRUE(dlg->CancelBtn->Cancel());
+  EXPECT_EQ(dlg->Symbol->Picture()->Width(), 48);
 
   dlg->SetMode(false);
   EXPECT_EQ(dlg->Caption(), " Open database");

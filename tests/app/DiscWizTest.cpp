@@ -80,6 +80,9 @@ TEST_F(DiscWizTest, WithoutScanningTwoStepsEndingInAdd) {
   EXPECT_EQ(wiz->CancelBtn->Caption(), "Cancel");
   EXPECT_FALSE(wiz->PathTree->Visible());
   EXPECT_TRUE(wiz->PathTree->ReadOnly());
+  // Our own picture, compiled in.
+  EXPECT_GT(wiz->Picture->Picture()->Width(), 0);
+  EXPECT_GT(wiz->Picture->Picture()->Height(), wiz->Picture->Picture()->Width());
 
   const TModalResult result = Run([&] {
     EXPECT_EQ(wiz->PageIndex(), 0);
@@ -254,6 +257,12 @@ TEST_F(DiscWizTest, EscCancelsOnEveryPageAndNeverAdds) {
     const TModalResult result = Run([&, page] {
       for (int i = 0; i < page; ++i) wiz->actNext->Execute();
       EXPECT_EQ(wiz->PageIndex(), page);
+      // The keyboard in the page's main control, which takes keys of its own.
+      if (page == 1) wiz->PathTree->SetFocus();
+      if (page == 2) {
+        wiz->chkAllFiles->SetChecked(false);
+        wiz->FileList->SetFocus();
+      }
       backend.WhenIdle([&] { backend.KeyPress(VK_ESCAPE); });
     });
     EXPECT_EQ(result, mrCancel) << "page " << page;
