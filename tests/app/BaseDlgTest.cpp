@@ -101,13 +101,6 @@ TEST_F(BaseDlgTest, SelectPathReachesCataloguesBelowHiddenOrNewFolders) {
 TEST_F(BaseDlgTest, ModesSetTextsMaskingAndFocus) {
   Make();
   EXPECT_EQ(dlg->BorderStyle(), bsSizeToolWin);
-  EXPECT_EQ(dlg->NameEdit->EditLabel()->Caption(), "Database name");
-  EXPECT_EQ(dlg->PassEdit->EditLabel()->Caption(), "Access password");
-  EXPECT_EQ(dlg->NameEdit->Hint(), " Name of the database to be used for further references ");
-  EXPECT_EQ(dlg->PassEdit->Hint(), " If the password is specified it will be required to open the database ");
-  EXPECT_EQ(dlg->NewFolderBtn->Caption(), "New Folder");
-  EXPECT_EQ(dlg->actNewFolder->Hint(), " Create new subfolder ");
-  EXPECT_EQ(dlg->HelpBtn->Caption(), "&Help");
   EXPECT_TRUE(dlg->OKBtn->Default());
   EXPECT_TRUE(dlg->CancelBtn->Cancel());
   EXPECT_EQ(dlg->Symbol->Picture()->Width(), 48);
