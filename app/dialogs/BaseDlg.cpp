@@ -174,8 +174,11 @@ bool TBaseDlg::ReadBaseName(const std::string& AFolder) {
   if (!DirectoryExists(AFolder)) return false;
   const std::string file = IncludeTrailingPathDelimiter(AFolder) + T::BaseFile;
   const bool found = FileExists(file);
-  if (!IsNew)
-    NameEdit->SetText(found ? TMemIniFile(file).ReadString(T::BaseSection, T::BaseNameKey, "") : "");
+  if (!IsNew) {
+    const std::string name = found ? TMemIniFile(file).ReadString(T::BaseSection, T::BaseNameKey, "") : "";
+    // Runs on every idle pass: an unchanged name is not written (and repainted) again.
+    if (NameEdit->Text() != name) NameEdit->SetText(name);
+  }
   return found;
 }
 
