@@ -2,10 +2,15 @@
 // edited and deleted through the file type editor), checks go to that copy
 // only, and nothing reaches the engine's table unless OK hands it over.
 #include "../common/RecordingHost.h"
+#include "../common/TempDir.h"
 #include "AppTestSupport.h"
+#include "app/dialogs/DiscWiz.h"
 #include "app/dialogs/FTypeDlg.h"
 #include "app/dialogs/SettsForm.h"
+#include "catalogue/Engine.h"
 #include "catalogue/Info.h"
+#include "catalogue/Settings.h"
+#include "classlib/IniFiles.h"
 #include "classlib/controls/MessageBox.h"
 
 namespace qv::test {
@@ -175,6 +180,53 @@ TEST_F(SettsFormTest, EmptyTypesNeverReachTheTable) {
   form->actAdd->Execute();
   EXPECT_EQ(form->FileKinds().Count(), before);
   EXPECT_EQ(Index("Nameless"), -1);
+}
+
+TEST_F(SettsFormTest, AcceptedTypesAreSavedAndReachTheWizardNextTime) {
+  TempDir dir;
+  const std::string ini = dir / "Quirvane.ini";
+  RecordingHost host;
+  auto session = [&](const std::function<void(TEngine&)>& use) {
+    Storage = std::make_unique<TStorage>(ini, true);
+    {
+      TEngine engine(host, std::string(QV_BINARY_DIR) + "/app/");
+      use(engine);
+    }
+    Storage.reset();
+  };
+  session([&](TEngine& engine) {
+    form->SetFileKinds(*engine.FileKinds);
+    backend.ModalAnswers.push_back([&](HWND) {
+      EditorAnswers("Ebooks", "EPUB MOBI");
+      form->actAdd->Execute();
+      backend.WhenIdle([&] { backend.KeyPress(VK_RETURN); });
+    });
+    ASSERT_EQ(form->ShowModal(), mrOk);
+    engine.SetFileKinds(form->FileKinds());
+  });
+  // The settings file holds the new type, its extensions in lower case.
+  TMemIniFile file(ini);
+  std::vector<std::string> values;
+  for (const std::string& key : file.ReadSection("FILETYPES"))
+    values.push_back(file.ReadString("FILETYPES", key, ""));
+  EXPECT_NE(std::find(values.begin(), values.end(), "Ebooks"), values.end());
+  EXPECT_NE(std::find(values.begin(), values.end(), "epub mobi"), values.end());
+
+  // The next start offers it in the wizard, checked.
+  session([&](TEngine& engine) {
+    auto* wiz = new TDiscWiz(nullptr);
+    wiz->Engine = &engine;
+    wiz->FillFileList();
+    bool found = false;
+    for (int i = 0; i < wiz->FileList->Items()->Count(); ++i) {
+      TListItem* item = wiz->FileList->Items()->Item(i);
+      if (item->Caption() != "Ebooks") continue;
+      found = true;
+      EXPECT_EQ(item->SubItems()->Strings(0), "epub mobi");
+      EXPECT_TRUE(item->Checked());
+    }
+    EXPECT_TRUE(found);
+  });
 }
 
 TEST_F(SettsFormTest, HelpOpensTheSettingsPage) {
