@@ -96,6 +96,14 @@ TEST_F(BaseDlgTest, SelectPathReachesCataloguesBelowHiddenOrNewFolders) {
   EXPECT_TRUE(OkOffered());
   EXPECT_EQ(dlg->NameEdit->Text(), "Mine");
   EXPECT_THROW(dlg->SelectPath(dir / "nowhere"), Exception);
+  delete dlg;
+
+  // With the catalogue folder below a hidden one, the tree shows hidden
+  // folders from the start, so a catalogue there is found by its path alone.
+  EnvScope hidden("XDG_DATA_HOME", dir / "home/.local/share");
+  Make();
+  dlg->PathTree->SetPath(db);
+  EXPECT_EQ(dlg->SelectedFolder(), db);
 }
 
 TEST_F(BaseDlgTest, ModesSetTextsMaskingAndFocus) {
