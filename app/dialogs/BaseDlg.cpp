@@ -5,7 +5,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "app/dialogs/DialogParts.h"
@@ -63,7 +62,6 @@ TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
   PathTree->SetAutoRefresh(true);
   // Every selection change is allowed: nothing to hook.
 
-  Folder.clear();
   IsNew = true;
   SelectFolder(PathTree, PrepareDatabaseFolder());
   SetActiveControl(NameEdit);
