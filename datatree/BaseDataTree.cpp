@@ -35,6 +35,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TBaseDataTree::~TBaseDataTree() {
   Destroying();
+  ShutdownTransfers();
   InterruptValidation();
   if (holdsWorker_) TValidationWorker::Release(this);
   auto misc = options_->MiscOptions();
