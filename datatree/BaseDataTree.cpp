@@ -31,6 +31,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   InitRootNode();
   TValidationWorker::Acquire();
   holdsWorker_ = true;
+  TreeSerial();  // known to the other trees from the start (moves and drops)
 }
 
 TBaseDataTree::~TBaseDataTree() {

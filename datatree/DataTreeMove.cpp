@@ -195,8 +195,11 @@ bool TBaseDataTree::InsertFromDataObject(TBaseDataTree* Source, IDataObject* Dat
       for (PDataNode n : nodes) move(n);
     return true;
   }
+  // The counted block first (the tree's own framing), else a stream.
   STGMEDIUM medium{};
-  if (FAILED(DataObject->GetData(&f, &medium))) return false;
+  FORMATETC block = f;
+  block.tymed = TYMED_HGLOBAL;
+  if (FAILED(DataObject->GetData(&block, &medium)) && FAILED(DataObject->GetData(&f, &medium))) return false;
   std::vector<uint8_t> bytes;
   bool ok = ReadTreeDataMedium(medium, bytes);
   ReleaseStgMedium(&medium);
