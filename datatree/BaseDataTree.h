@@ -496,6 +496,8 @@ class TBaseDataTree : public TCustomControl {
   // Hint handling: the application's hint request and the hint window's queries.
   LRESULT HandleHintShow(void* HintInfo);
   virtual std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column, TDTTooltipLineBreakStyle& LineBreakStyle);
+  virtual std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                        TDTTooltipLineBreakStyle& LineBreakStyle);
   THintAnimationType EffectiveHintAnimation() const;
   RECT LastHintRect() const;
   // Each live tree has a number of its own; the clipboard names trees by it.
