@@ -301,6 +301,7 @@ void TBaseDataTree::Loaded() {
 }
 
 void TBaseDataTree::MainColumnChanged() {
+  CancelNodeEdit();  // an edit of the old main column ends
   if (!options_->SelectionOptions().Contains(toExtendedFocus)) focusedColumn_ = header_->MainColumn();
   Invalidate();
 }
