@@ -2,6 +2,7 @@
 // the property setters, the state set and the event dispatchers.
 #include "datatree/BaseDataTree.h"
 
+#include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeImages.h"
@@ -42,6 +43,7 @@ TBaseDataTree::~TBaseDataTree() {
   options_->SetMiscOptions(misc);
   Clear();
   FreeRowBuffer();
+  HidePanningWindow();
   if (HandleAllocated()) DestroyHandle();
   std::free(root_);
   root_ = nullptr;
@@ -322,7 +324,7 @@ void TBaseDataTree::Notification(TComponent* AComponent, TOperation Operation) {
     }
     // The control's own popup menu is forgotten by the control class.
     if (AComponent == reinterpret_cast<TComponent*>(header_->Images())) header_->SetImages(nullptr);
-    if (AComponent == reinterpret_cast<TComponent*>(header_->PopupMenu)) header_->PopupMenu = nullptr;
+    if (AComponent == header_->PopupMenu) header_->PopupMenu = nullptr;
   }
   TCustomControl::Notification(AComponent, Operation);
 }
@@ -396,10 +398,19 @@ int TBaseDataTree::DoCompare(PDataNode Node1, PDataNode Node2, TColumnIndex Colu
   return result;
 }
 
-int TBaseDataTree::DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted) {
+int TBaseDataTree::DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                                   TCustomImageList** ImageList) {
   int index = -1;
   Ghosted = false;
-  if (OnGetImageIndex) OnGetImageIndex(this, Node, Kind, Column, Ghosted, index);
+  if (ImageList) *ImageList = nullptr;
+  if (OnGetImageIndexEx) {
+    // The extended handler alone is asked; its list replaces the tree's.
+    TCustomImageList* list = nullptr;
+    OnGetImageIndexEx(this, Node, Kind, Column, Ghosted, index, list);
+    if (ImageList) *ImageList = list;
+  } else if (OnGetImageIndex) {
+    OnGetImageIndex(this, Node, Kind, Column, Ghosted, index);
+  }
   return index;
 }
 

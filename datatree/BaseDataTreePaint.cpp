@@ -194,6 +194,92 @@ void TBaseDataTree::PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height,
   if (brush != lineBrush_) DeleteObject(brush);
 }
 
+void TBaseDataTree::PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level) {
+  // One line type per level as the tree lines would draw it, then the band
+  // each level shows: a left edge, closed at the bottom by a last sibling.
+  bool showRoot = options_->PaintOptions().Contains(toShowRoot);
+  int levels = Level + (showRoot ? 1 : 0);
+  if (levels <= 0) return;
+  auto hasNextVisible = [](PDataNode n) {
+    for (PDataNode s = n->NextSibling; s; s = s->NextSibling)
+      if (s->Has(vsVisible)) return true;
+    return false;
+  };
+  std::vector<TDTLineType> lines(size_t(levels), ltNone), bands(size_t(levels), ltNone);
+  PDataNode run = Node;
+  for (int l = levels - 1; l >= 0 && run != root_; --l, run = run->Parent) {
+    bool next = hasNextVisible(run);
+    if (run == Node)
+      lines[size_t(l)] = next ? ltTopDownRight : ltTopRight;
+    else
+      lines[size_t(l)] = next ? ltTopDown : ltNone;
+  }
+  bool open = Node->Has(vsExpanded) && Node->ChildCount > 0 && !Node->Has(vsAllChildrenHidden);
+  for (int l = levels - 1; l >= 0; --l) {
+    if (open) {
+      bands[size_t(l)] = ltLeft;
+      continue;
+    }
+    switch (lines[size_t(l)]) {
+      case ltNone:
+        if (l + 1 < levels)
+          bands[size_t(l)] = lines[size_t(l) + 1] != ltNone && lines[size_t(l) + 1] != ltTopRight
+                                 ? ltLeft
+                                 : bands[size_t(l) + 1];
+        break;
+      case ltBottomRight:
+      case ltTopDownRight:
+        bands[size_t(l)] = ltLeft;
+        break;
+      case ltRight:
+      case ltTopRight:
+        bands[size_t(l)] = ltLeftBottom;
+        break;
+      default:
+        break;
+    }
+  }
+  HBRUSH brush = gridBrush_ ? gridBrush_ : DottedBrush(colors_->Get(TDTColors::GridLineColor), Color());
+  int h = Height - 1;
+  for (int l = 0; l < levels; ++l) {
+    int x = Left + l * int(indent_);
+    if (bands[size_t(l)] == ltLeft || bands[size_t(l)] == ltLeftBottom) {
+      RECT v{x, 0, x + 1, h + 1};
+      FillRect(DC, &v, brush);
+    }
+    if (bands[size_t(l)] == ltLeftBottom) {
+      RECT b{x, h, x + int(indent_), h + 1};
+      FillRect(DC, &b, brush);
+    }
+  }
+  if (brush != gridBrush_) DeleteObject(brush);
+}
+
+void TBaseDataTree::PaintDropMark(HDC DC, const RECT& Row, int Mode) {
+  // A flat arrow along the row's top or bottom edge (modes above and below only).
+  if (Mode != 1 && Mode != 3) return;
+  int L = Row.left, R = Row.right, T = Row.top, B = Row.bottom;
+  POINT below[6] = {{L + 2, B - 1}, {R - 2, B - 1}, {R - 2, B - 8},
+                    {R - 7, B - 3}, {L + 7, B - 3}, {L + 2, B - 8}};
+  POINT above[6] = {{L + 2, T}, {R - 2, T}, {R - 2, T + 6}, {R - 6, T + 2}, {L + 6, T + 2}, {L + 2, T + 6}};
+  HBRUSH brush = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::DropMarkColor))));
+  HGDIOBJ oldBrush = SelectObject(DC, brush), oldPen = SelectObject(DC, GetStockObject(NULL_PEN));
+  Polygon(DC, Mode == 3 ? below : above, 6);
+  SelectObject(DC, oldPen);
+  SelectObject(DC, oldBrush);
+  DeleteObject(brush);
+}
+
+void TBaseDataTree::PrintClient(HDC DC) {
+  RECT client = ClientRect();
+  if (header_->Options().Contains(hoVisible)) PaintHeader(DC, headerRect_);
+  int rowsTop = headerRect_.bottom;
+  if (client.bottom <= rowsTop) return;
+  TPaintTreeFlags flags{ptBackground, ptFocusRect, ptSelection, ptDropMark, ptGridLines};
+  PaintTree(DC, RECT{-offsetX_, -offsetY_, client.right - offsetX_, client.bottom - rowsTop - offsetY_},
+            POINT{0, rowsTop}, flags);
+}
+
 void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   int index = GetCheckImageIndex(Node);
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
@@ -319,6 +405,9 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     if (Options.Contains(ptGridLines)) {
       if (options_->PaintOptions().Contains(toShowHorzGridLines)) {
         RECT g{cell.left, height - 1, cell.right, height};
+        // With bands the main column's line starts after the node's indentation.
+        if (lineMode_ == lmBands && (column == main || !useColumns))
+          g.left += int(indent_) * (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0));
         PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
         cell.bottom -= 1;
       }
@@ -334,8 +423,13 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     bool isMain = column == main || !useColumns;
     if (isMain) {
       int indentWidth = (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * int(indent_);
-      if (options_->PaintOptions().Contains(toShowTreeLines))
-        PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
+      if (options_->PaintOptions().Contains(toShowTreeLines)) {
+        if (lineMode_ == lmBands) {
+          if (Options.Contains(ptGridLines)) PaintBands(dc, Node, cell.left, height, Level);
+        } else {
+          PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
+        }
+      }
       bool buttons = options_->PaintOptions().Contains(toShowButtons) && Node->Has(vsHasChildren) &&
                      !(options_->AutoOptions().Contains(toAutoHideButtons) && Node->Has(vsAllChildrenHidden));
       if (buttons && indentWidth > 0) {
@@ -351,13 +445,14 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     }
     for (TDTImageKind kind : {ikState, ikNormal}) {
       TCustomImageList* list = kind == ikState ? stateImages_ : images_;
-      if (!list) continue;
       bool ghosted = false;
+      TCustomImageList* own = nullptr;
       int index = DoGetImageIndex(Node, kind == ikNormal && Node->Has(vsSelected) ? ikSelected : kind, column,
-                                  ghosted);
+                                  ghosted, &own);
       if (index < 0 && kind == ikNormal && Node->Has(vsSelected))
-        index = DoGetImageIndex(Node, ikNormal, column, ghosted);
-      if (index < 0) continue;
+        index = DoGetImageIndex(Node, ikNormal, column, ghosted, &own);
+      if (own) list = own;  // the handler's list replaces the tree's
+      if (!list || index < 0) continue;
       ImageList_Draw(list->Handle(), index, dc, x, ButtonY - list->Height() / 2,
                      ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
       x += list->Width() + 2;
@@ -464,6 +559,8 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
         rowAbsoluteTop_ = y;
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
+        if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
+          PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());
         if (band) PaintDrawSelection(rowDC_, Window, y, h);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         int srcTop = std::max(0, Window.top - y);

@@ -2,6 +2,7 @@
 // another position, double-click auto-fit) and its painting with sort glyphs.
 #include <algorithm>
 
+#include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
@@ -33,7 +34,8 @@ TColumnIndex TDTHeader::DetermineSplitterIndex(POINT P) const {
 bool TDTHeader::HandleMessage(TMessage& Message) {
   UINT msg = Message.Msg;
   bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
-               msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONUP;
+               msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
+               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP;
   if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
       (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
     if (States & (hsTracking | hsDragging | hsDragPending)) {
@@ -62,8 +64,24 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   TShiftState shift;
   if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
   if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+  if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
   switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      owner_->DoHeaderMouseDown(msg == WM_RBUTTONDOWN ? mbRight : mbMiddle, shift, p.x, p.y);
+      return true;
+    case WM_MBUTTONUP: {
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      if (c >= 0 && columns_->Items(c)->Options().Contains(coAllowClick)) {
+        columns_->ClickIndex = c;
+        owner_->DoHeaderClick(c, mbMiddle, shift, p.x, p.y);
+      }
+      owner_->DoHeaderMouseUp(mbMiddle, shift, p.x, p.y);
+      columns_->DownIndex = -1;
+      return true;
+    }
     case WM_LBUTTONDOWN: {
+      if (!busy) owner_->DoHeaderMouseDown(mbLeft, shift, p.x, p.y);
       TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
       if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
         States |= hsTracking;
@@ -85,6 +103,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       return true;
     }
     case WM_MOUSEMOVE: {
+      if (!busy || InHeader(p)) owner_->DoHeaderMouseMove(shift, p.x, p.y);
       if (States & hsTracking) {
         TDataTreeColumn* c = columns_->Items(columns_->TrackIndex);
         c->SetWidth(p.x - TrackStart);
@@ -94,8 +113,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       if (States & hsDragPending) {
         int threshold = GetSystemMetrics(SM_CXDRAG);
         if (std::abs(p.x - DragStart.x) > threshold || std::abs(p.y - DragStart.y) > threshold) {
-          bool allowed = true;
-          if (owner_->OnHeaderDragging) owner_->OnHeaderDragging(this, columns_->DownIndex, allowed);
+          bool allowed = owner_->DoHeaderDragging(columns_->DownIndex);
           States &= uint8_t(~hsDragPending);
           if (allowed) {
             States |= hsDragging;
@@ -135,12 +153,17 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       if (GetCapture() == h) ReleaseCapture();
       if (was & hsTracking) {
         columns_->TrackIndex = -1;
+        owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
         return true;
       }
       if (was & hsDragging) {
         TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
         columns_->DragIndex = columns_->DropTarget = -1;
-        if (drag >= 0 && target >= 0 && target != drag) {
+        RECT client = owner_->ClientRect();
+        if (drag >= 0 && !PtInRect(&client, p)) {
+          // Dropped outside the tree: the owner decides (hide the column, say).
+          owner_->DoHeaderDraggedOut(drag, owner_->ClientToScreen(p));
+        } else if (drag >= 0 && target >= 0 && target != drag) {
           TDataTreeColumn* d = columns_->Items(drag);
           uint32_t old = d->Position();
           uint32_t pos = columns_->Items(target)->Position();
@@ -149,10 +172,11 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
           else if (columns_->DropBefore && pos > old)
             --pos;
           d->SetPosition(pos);
-          if (owner_->OnHeaderDragged) owner_->OnHeaderDragged(this, drag, int(old));
+          owner_->DoHeaderDragged(drag, int(old));
         }
         Invalidate(nullptr);
         owner_->Invalidate();
+        owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
         return true;
       }
       TColumnIndex c = columns_->HitTestColumn(p, true);
@@ -162,6 +186,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         columns_->ClickIndex = c;
         owner_->DoHeaderClick(c, mbLeft, shift, p.x, p.y);
       }
+      owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
       return true;
     }
     case WM_LBUTTONDBLCLK: {
@@ -184,6 +209,13 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     case WM_RBUTTONUP: {
       TColumnIndex c = columns_->HitTestColumn(p, true);
       owner_->DoHeaderClick(c, mbRight, shift, p.x, p.y);
+      owner_->DoHeaderMouseUp(mbRight, shift, p.x, p.y);
+      columns_->DownIndex = columns_->TrackIndex = -1;
+      if (PopupMenu) {
+        // The header's own menu, with the tree as its popup component.
+        columns_->HoverIndex = -1;
+        PopupMenu->ContextPopup(owner_, owner_->ClientToScreen(p));
+      }
       return true;
     }
     default:
