@@ -1,5 +1,6 @@
-// The header's mouse state machine (click, resize by the splitter, drag to
-// another position, double-click auto-fit) and its painting with sort glyphs.
+// The header's mouse state machine: click, resize by the splitter, drag to
+// another position (or out of the tree), double-click auto-fit, and the
+// mouse events it reports on the way.
 #include <algorithm>
 
 #include "classlib/controls/MenuBase.h"
@@ -221,105 +222,6 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     default:
       return false;
   }
-}
-
-void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
-  TDataTreeColumns* cols = header_->Columns();
-  HBRUSH face = CreateSolidBrush(COLORREF(ColorToRGB(header_->Background())));
-  FillRect(DC, &R, face);
-  HGDIOBJ oldFont = SelectObject(DC, header_->Font()->Handle());
-  SetBkMode(DC, TRANSPARENT);
-  SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
-  for (TDataTreeColumn* c : cols->GetVisibleColumns()) {
-    RECT b{c->DisplayLeft(), R.top, c->DisplayLeft() + c->Width(), R.bottom};
-    if (b.right <= R.left || b.left >= R.right) continue;
-    bool down = c->Index() == cols->DownIndex && !(header_->States & hsDragging);
-    bool hover = c->Index() == cols->HoverIndex && header_->Options().Contains(hoHotTrack);
-    RECT e = b;
-    switch (header_->Style()) {
-      case hsFlatButtons:
-        DrawEdge(DC, &e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-        break;
-      case hsPlates:
-        DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_ETCHED, BF_RECT);
-        break;
-      default:
-        DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
-        break;
-    }
-    if (hover) {
-      HBRUSH hb = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::HeaderHotColor))));
-      RECT strip{b.left + 1, b.bottom - 3, b.right - 1, b.bottom - 1};
-      FillRect(DC, &strip, hb);
-      DeleteObject(hb);
-    }
-    RECT t{b.left + c->Margin(), b.top, b.right - c->Margin(), b.bottom};
-    if (down) OffsetRect(&t, 1, 1);
-    bool sorted = header_->Options().Contains(hoShowSortGlyphs) && c->Index() == header_->SortColumn();
-    const int glyph = 8;
-    if (sorted) t.right -= glyph + c->Spacing();
-    // The column's picture beside (or above, or below) its text.
-    TCustomImageList* images = header_->Images();
-    if (images && header_->Options().Contains(hoShowImages) && c->ImageIndex() >= 0 &&
-        c->ImageIndex() < images->Count()) {
-      int iw = images->Width(), ih = images->Height(), gx = t.left, gy = (b.top + b.bottom - ih) / 2;
-      switch (c->Layout()) {
-        case blGlyphRight:
-          gx = t.right - iw;
-          t.right = gx - c->Spacing();
-          break;
-        case blGlyphTop:
-          gx = (t.left + t.right - iw) / 2;
-          gy = b.top + 2;
-          t.top = gy + ih + c->Spacing();
-          break;
-        case blGlyphBottom:
-          gx = (t.left + t.right - iw) / 2;
-          gy = b.bottom - 2 - ih;
-          t.bottom = gy - c->Spacing();
-          break;
-        default:
-          t.left += iw + c->Spacing();
-          break;
-      }
-      ImageList_Draw(images->Handle(), c->ImageIndex(), DC, gx, gy, ILD_TRANSPARENT);
-    }
-    UINT align = c->Alignment() == taRightJustify ? DT_RIGHT
-                 : c->Alignment() == taCenter     ? DT_CENTER
-                                                  : DT_LEFT;
-    std::u16string text = c->Text();
-    if (!text.empty())
-      DrawTextW(DC, reinterpret_cast<const WCHAR*>(text.c_str()), int(text.size()), &t,
-                align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    if (sorted) {
-      // A small triangle: up for ascending, down for descending.
-      int x = t.right + c->Spacing(), y = (b.top + b.bottom) / 2;
-      COLORREF gc = COLORREF(ColorToRGB(clBtnShadow));
-      HBRUSH gb = CreateSolidBrush(gc);
-      HPEN gp = CreatePen(PS_SOLID, 1, gc);
-      HGDIOBJ ob = SelectObject(DC, gb), op = SelectObject(DC, gp);
-      POINT pts[3];
-      if (header_->SortDirection() == sdAscending)
-        pts[0] = {x, y + 2}, pts[1] = {x + glyph, y + 2}, pts[2] = {x + glyph / 2, y - 2};
-      else
-        pts[0] = {x, y - 2}, pts[1] = {x + glyph, y - 2}, pts[2] = {x + glyph / 2, y + 2};
-      Polygon(DC, pts, 3);
-      SelectObject(DC, op);
-      SelectObject(DC, ob);
-      DeleteObject(gp);
-      DeleteObject(gb);
-    }
-    if ((header_->States & hsDragging) && c->Index() == cols->DropTarget &&
-        cols->DropTarget != cols->DragIndex) {
-      HBRUSH mb = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::DropMarkColor))));
-      RECT m = cols->DropBefore ? RECT{b.left, b.top, b.left + 2, b.bottom}
-                                : RECT{b.right - 2, b.top, b.right, b.bottom};
-      FillRect(DC, &m, mb);
-      DeleteObject(mb);
-    }
-  }
-  SelectObject(DC, oldFont);
-  DeleteObject(face);
 }
 
 }  // namespace qv
