@@ -167,6 +167,8 @@ class TBaseDataTree : public TCustomControl {
   ~TBaseDataTree() override;
 
   // --- Node store
+  // From this many new children at once they are made in one run of slots.
+  static constexpr uint32_t kBulkChildren = 65536;
   PDataNode RootNode() const { return root_; }
   PDataNode AddChild(PDataNode Parent, void* UserData = nullptr);
   uint32_t ChildCount(PDataNode Node) const;
@@ -520,6 +522,9 @@ class TBaseDataTree : public TCustomControl {
   // Node store internals.
   PDataNode MakeNewNode();
   PDataNode MakeNewNodeFast();  // the slot size is known
+  // Count linked children of Parent in one run of slots (indexes from
+  // FirstIndex); the caller links the run's ends. Returns the first.
+  PDataNode CreateChildRun(PDataNode Parent, uint32_t Count, uint32_t FirstIndex);
   void EnsureSlotSize();
   void InitRootNode();
   virtual void InitNode(PDataNode Node);

@@ -151,6 +151,13 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
       info.SortGlyphPos.x += 1, info.SortGlyphPos.y += 1;
     }
     info.TextRectangle = t;
+    if (!elements.Empty()) {
+      // The owner's parts first (its background under everything), with
+      // the layout known; the tree draws the rest over it.
+      int inner = SaveDC(DC);
+      DoAdvancedHeaderDraw(info, elements);
+      RestoreDC(DC, inner);
+    }
     if (info.ShowHeaderGlyph && !elements.Contains(hpeHeaderGlyph))
       ImageList_Draw(images->Handle(), c->ImageIndex(), DC, info.GlyphPos.x, info.GlyphPos.y,
                      ILD_TRANSPARENT);
@@ -170,11 +177,6 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
       RECT m = info.DropMark == dmmLeft ? RECT{b.left, b.top, b.left + 2, b.bottom}
                                         : RECT{b.right - 2, b.top, b.right, b.bottom};
       FillColor(DC, m, colors_->Get(TDTColors::DropMarkColor));
-    }
-    if (!elements.Empty()) {
-      int inner = SaveDC(DC);
-      DoAdvancedHeaderDraw(info, elements);
-      RestoreDC(DC, inner);
     }
     RestoreDC(DC, saved);
   }
