@@ -32,10 +32,12 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   InitRootNode();
   TValidationWorker::Acquire();
   holdsWorker_ = true;
+  TreeSerial();  // known to the other trees from the start (moves and drops)
 }
 
 TBaseDataTree::~TBaseDataTree() {
   Destroying();
+  ShutdownTransfers();
   InterruptValidation();
   if (holdsWorker_) TValidationWorker::Release(this);
   auto misc = options_->MiscOptions();

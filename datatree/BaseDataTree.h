@@ -14,6 +14,7 @@
 #include "datatree/DataNode.h"
 #include "datatree/DataTreeHeader.h"
 #include "datatree/DataTreeOptions.h"
+#include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -26,6 +27,11 @@ class TBitmap;
 class TCustomImageList;
 class TMenuBase;
 class TPicture;
+class TStream;
+class TClipboardFormats;
+class TDTDragImage;
+class TDTDragManager;
+struct TDataTreeTransferState;
 
 // Timer ids of the tree's window.
 enum : uintptr_t {
@@ -137,8 +143,6 @@ using TDTGetHelpContextEvent =
     std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, int& HelpContext)>;
 using TDTPopupEvent = std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, POINT P,
                                          bool& AskParent, TMenuBase*& PopupMenu)>;
-using TDTDragAllowedEvent =
-    std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, bool& Allowed)>;
 using TDTScrollBarShowEvent = std::function<void(TBaseDataTree*, int Bar, bool Show)>;
 
 // The panning cursors (and images of the panning window), drawn in code.
@@ -447,7 +451,6 @@ class TBaseDataTree : public TCustomControl {
   TDTGetCursorEvent OnGetCursor;
   TDTGetHelpContextEvent OnGetHelpContext;
   TDTPopupEvent OnGetPopupMenu;
-  TDTDragAllowedEvent OnDragAllowed;
   TDTScrollBarShowEvent OnShowScrollbar;
 
   // --- Event dispatchers (each presets the answer's default)
@@ -518,6 +521,92 @@ class TBaseDataTree : public TCustomControl {
   void PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions);
   bool Focused() const { return TWinControl::Focused(); }
 
+  // --- Editing, commands, tree stream, clipboard, moving, drag and drop and
+  // hints (DataTreeEditing.cpp, DataTreeCommands.cpp, DataTreeStream.cpp,
+  // DataTreeClipboard.cpp, DataTreeMove.cpp, DataTreeDropTarget.cpp,
+  // DataTreeDragSource.cpp, DataTreeHints.cpp).
+  virtual void CopyToClipboard();
+  virtual void CutToClipboard();
+  void CancelCutOrCopy();
+  void FinishCutOrCopy();
+  virtual void DeleteSelectedNodes();
+  virtual bool EditNode(PDataNode Node, TColumnIndex Column);
+  bool EndEditNode();
+  bool CancelEditNode();
+  // The running edit's link and column (nullptr / -1 when none runs).
+  IDTEditLink* EditLink() const;
+  TColumnIndex EditColumn() const;
+  virtual void UpdateEditBounds();
+  bool EndNodeEdit();
+  bool CancelNodeEdit();
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  bool Dragging() const;
+  TDTDragManager* GetDragManager();
+  TDTDragImage* DragImage();
+  bool ExecuteStandardEditAction(int Command);
+  // An editor whose edit ended is freed outside the current message.
+  void ReleaseEditor(TWinControl* Editor);
+  virtual void SaveToStream(TStream& Stream, PDataNode Node = nullptr);
+  virtual void LoadFromStream(TStream& Stream);
+  void SaveToFile(const std::string& FileName);
+  void LoadFromFile(const std::string& FileName);
+  void WriteNode(TStream& Stream, PDataNode Node);
+  virtual void WriteChunks(TStream& Stream, PDataNode Node);
+  void ReadNode(TStream& Stream, int Version, PDataNode Node);
+  virtual bool ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType, int ChunkSize);
+  void SkipNode(TStream& Stream);
+  virtual void InternalAddFromStream(TStream& Stream, int Version, PDataNode Node);
+  void MoveTo(PDataNode Source, PDataNode Target, TDTNodeAttachMode Mode, bool ChildrenOnly);
+  static bool HasAsParent(PDataNode Node, PDataNode PotentialParent);
+  bool InsertFromDataObject(TBaseDataTree* Source, IDataObject* DataObject, PDataNode TargetNode,
+                            TDTNodeAttachMode Mode, bool Optimized);
+  virtual bool PasteFromClipboard();
+  TClipboardFormats* ClipboardFormats();
+  virtual void GetOfferedFormats(std::vector<FORMATETC>& Formats);
+  virtual HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard);
+  virtual HRESULT DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect);
+  virtual HRESULT DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt, DWORD& Effect);
+  virtual void DragLeave();
+  virtual HRESULT DragDrop(IDataObject* DataObject, DWORD KeyState, POINT Pt, DWORD& Effect);
+  virtual DWORD DetermineDropEffect(TObject* Source, TShiftState Shift, DWORD AllowedEffects);
+  TDropMode LastDropMode() const;
+  // The nodes of the drag under way (in tree order); freed nodes leave it.
+  const TNodeArray& DragSelection() const;
+  void StartOLEDrag(POINT HotSpot);
+  // Hint handling: the application's hint request and the hint window's queries.
+  LRESULT HandleHintShow(void* HintInfo);
+  virtual std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
+                                     TDTTooltipLineBreakStyle& LineBreakStyle);
+  THintAnimationType EffectiveHintAnimation() const;
+  RECT LastHintRect() const;
+  // Each live tree has a number of its own; the clipboard names trees by it.
+  uint32_t TreeSerial();
+  static TBaseDataTree* TreeFromSerial(uint32_t Serial);
+  static TBaseDataTree* GetTreeFromDataObject(IDataObject* DataObject);
+
+  TDragOperations DragOperations{doCopy, doMove};
+  TDTDragType DragType = dtOLE;
+  TDTDragImageKind DragImageKind = diComplete;
+  int DragWidth = 200, DragHeight = 350;
+  THintAnimationType HintAnimation = hatSystemDefault;
+  int DragThreshold = 5;
+
+  TDTCreateEditorEvent OnCreateEditor;
+  TDTEditChangingEvent OnEditing;
+  TDTEditChangeEvent OnEdited;
+  TDTEditCancelEvent OnEditCancelled;
+  TDTNodeMovingEvent OnNodeMoving, OnNodeCopying;
+  TDTNodeMovedEvent OnNodeMoved, OnNodeCopied;
+  TDTSaveNodeEvent OnSaveNode, OnLoadNode;
+  TDTDragOverEvent OnDragOver;
+  TDTDragDropEvent OnDragDrop;
+  TDTCreateDataObjectEvent OnCreateDataObject;
+  TDTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+  TDTRenderOLEDataEvent OnRenderOLEData;
+  TDTStartDragEvent OnStartDrag;
+  TDTEndDragEvent OnEndDrag;
+  TDTEditChangingEvent OnDragAllowed;
+
  protected:
   // Node store internals.
   PDataNode MakeNewNode();
@@ -573,7 +662,7 @@ class TBaseDataTree : public TCustomControl {
   // The drop mark of the drop target's row; Mode 1 above, 3 below (others draw nothing).
   virtual void PaintDropMark(HDC DC, const RECT& Row, int Mode);
   // The drop mode of the drag over the tree (0 while nothing is dragged).
-  virtual int DropMarkMode() const { return 0; }
+  virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
   void PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background);
   void PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight);
@@ -743,6 +832,29 @@ class TBaseDataTree : public TCustomControl {
   void FreeRowBuffer();
 
   virtual TCustomDataTreeOptions* CreateOptions();
+
+  // Editing, transfer, drag and hint state (made on first use).
+  virtual void DoCreateEditor(PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& Link);
+  virtual bool CanEdit(PDataNode Node, TColumnIndex Column);
+  void BeginNodeEdit();
+  // Ends editing, drag and clipboard ties before the tree goes.
+  void ShutdownTransfers();
+  void TransferForgetNode(PDataNode Node);
+  bool HandleTransferMessage(TMessage& Message);
+  void RegisterDropTarget();
+  // Empties the clipboard only while it still holds this tree's own data.
+  void ReleaseOwnClipboard();
+  TDataTreeTransferState& Xfer();
+  struct XferDeleter {
+    void operator()(TDataTreeTransferState* p) const;
+  };
+  std::unique_ptr<TDataTreeTransferState, XferDeleter> xfer_;
+  friend class TDTDataObject;
+  friend class TDTDragManager;
+  friend class TDTDragImage;
+  friend class TDataTreeHintWindow;
+  friend class TStringEditLink;
+  friend struct TreeXfer;
 };
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 
 #include "classlib/controls/MenuBase.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeTransfer.h"
 #include "platform/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
@@ -208,8 +209,9 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
         options_->SelectionOptions().Contains(toExtendedFocus))
       SetFocusedColumn(hit.HitColumn);
     SetFocusedNode(node);
-    // A drag may start from here only when the owner allows it.
-    bool autoDrag = Button == mbLeft && DoDragAllowed(node, hit.HitColumn) &&
+    // A drag may start from here only when the owner allowed it (asked
+    // as the button went down, before this).
+    bool autoDrag = Button == mbLeft && xfer_ && xfer_->armDrag &&
                     (!fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
                      options_->MiscOptions().Contains(toFullRowDrag));
     if (focusedNode_ == node) HandleClickSelection(last, node, Shift, autoDrag);

@@ -451,6 +451,7 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
   }
   for (auto& n : drawSelectionBefore_)
     if (n == Node) n = nullptr;
+  TransferForgetNode(Node);
 }
 
 void TBaseDataTree::DoFreeNode(PDataNode Node) {
@@ -549,6 +550,7 @@ void TBaseDataTree::Clear() {
   if (options_->MiscOptions().Contains(toReadOnly) && !IsDestroying()) return;
   BeginUpdate();
   InterruptValidation();
+  ReleaseOwnClipboard();
   DoStateChange({}, {tsCopyPending, tsCutPending});
   ClearSelection();
   focusedNode_ = nullptr;

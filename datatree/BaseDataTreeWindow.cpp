@@ -103,6 +103,7 @@ void TBaseDataTree::CreateWnd() {
   DoStateChange({}, {tsWindowCreating});
   Resize();
   UpdateScrollBars(true);
+  RegisterDropTarget();
 }
 
 void TBaseDataTree::Resize() {
@@ -400,6 +401,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
   // The header sees mouse messages over its rectangle first.
   if (header_->Options().Contains(hoVisible) && header_->HandleMessage(Message)) return;
   if (HandleTreeViewMessage(Message)) return;
+  if (HandleTransferMessage(Message)) return;
   switch (Message.Msg) {
     case WM_ERASEBKGND:
       Message.Result = 1;

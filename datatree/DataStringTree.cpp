@@ -27,6 +27,8 @@ TCustomDataStringTree::TCustomDataStringTree(TComponent* AOwner) : TBaseDataTree
 }
 
 TCustomDataStringTree::~TCustomDataStringTree() {
+  // A running edit ends while the string tree is still whole.
+  ShutdownTransfers();
   if (measureDC_) {
     SelectObject(measureDC_, measureOldFont_);
     DeleteDC(measureDC_);
