@@ -80,6 +80,27 @@ void TBaseDataTree::DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave) 
 
 // --- Property setters
 
+void TBaseDataTree::SetBiDiMode(TBiDiMode Value) {
+  bidiMode_ = Value;
+  // Columns that follow the tree take the new mode.
+  TDataTreeColumns* cols = header_->Columns();
+  for (int i = 0; i < cols->Count(); ++i) {
+    TDataTreeColumn* c = cols->Items(i);
+    if (!c->Options().Contains(coParentBidiMode)) continue;
+    TDTColumnOptions options = c->Options();
+    c->SetBiDiMode(Value);
+    c->SetOptions(options);
+  }
+  // The scroll bar side is a window style: always made again.
+  if (HandleAllocated()) RecreateWnd();
+}
+
+bool TBaseDataTree::IsRightToLeft(TColumnIndex Column) const {
+  TDataTreeColumns* cols = header_->Columns();
+  TBiDiMode mode = cols->IsValidColumn(Column) ? cols->Items(Column)->BiDiMode() : bidiMode_;
+  return mode != bdLeftToRight;
+}
+
 void TBaseDataTree::SetBackground(TPicture* Value) {
   background_->Assign(Value);
   Invalidate();
@@ -250,6 +271,7 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   AutoScrollDelay = s->AutoScrollDelay;
   AutoScrollInterval = s->AutoScrollInterval;
   SetBackground(s->Background());
+  if (bidiMode_ != s->BiDiMode()) SetBiDiMode(s->BiDiMode());
   SetBorderStyle(s->BorderStyle());
   ChangeDelay = s->ChangeDelay;
   SetCheckImageKind(s->CheckImageKind());

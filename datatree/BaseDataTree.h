@@ -332,6 +332,12 @@ class TBaseDataTree : public TCustomControl {
   void SetBackgroundOffsetY(int Value);
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
+  // Right-to-left modes lay the rows out from the right (indentation, lines,
+  // buttons, pictures, then the text) and put the vertical scroll bar left.
+  TBiDiMode BiDiMode() const { return bidiMode_; }
+  void SetBiDiMode(TBiDiMode Value);
+  // A column's own mode, or the tree's for no column.
+  bool IsRightToLeft(TColumnIndex Column) const;
   uint32_t AnimationDuration() const { return animationDuration_; }
   void SetAnimationDuration(uint32_t Value);
   uint32_t AutoExpandDelay = 1000, AutoScrollDelay = 1000, AutoScrollInterval = 1;
@@ -651,6 +657,7 @@ class TBaseDataTree : public TCustomControl {
   int GetNodeIndent(PDataNode Node) const;
   int CheckImageWidth() const;
   void DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment);
+  void DetermineHitPositionRTL(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment);
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
@@ -782,6 +789,12 @@ class TBaseDataTree : public TCustomControl {
 
   // Properties.
   TAlignment alignment_ = taLeftJustify;
+  TBiDiMode bidiMode_ = bdLeftToRight;
+  // While a right-to-left main cell is painted its lines are mirrored about
+  // the cell's middle (mirrorSum_ = left + right).
+  bool mirrorLines_ = false;
+  int mirrorSum_ = 0;
+  void FillLine(HDC DC, RECT R, HBRUSH Brush);
   uint32_t animationDuration_ = 200;
   TBorderStyle borderStyle_ = bsSingle;
   TDTButtonFillMode buttonFillMode_ = fmTreeColor;

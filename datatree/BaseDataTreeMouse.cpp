@@ -361,11 +361,18 @@ void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
       right = left + header_->Columns()->Items(main)->Width();
     }
     if (!simple) {
+      int cellLeft = left, cellRight = right;
       int textLeft = left + GetNodeIndent(run) + margin_;
       if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)
         textLeft += CheckImageWidth() + 2;
       left = textLeft;
       right = std::min(right, textLeft + DoGetNodeWidth(run, main) + 2 * textMargin_);
+      if (IsRightToLeft(main)) {
+        // Laid out from the right edge: the same extent mirrored in the cell.
+        int mirroredLeft = cellLeft + cellRight - right;
+        right = cellLeft + cellRight - left;
+        left = mirroredLeft;
+      }
     }
     bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
                  (simple || (left < NewRect.right && right > NewRect.left));

@@ -177,21 +177,30 @@ void TBaseDataTree::PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height,
       for (PDataNode s = Node->NextSibling; s && !hasNext; s = s->NextSibling) hasNext = s->Has(vsVisible);
       bool hasPrev = Node->Parent != root_ || Node->PrevSibling;
       RECT v{x, hasPrev ? 0 : ButtonY, x + 1, hasNext ? Height : ButtonY + 1};
-      if (v.bottom > v.top) FillRect(DC, &v, brush);
+      if (v.bottom > v.top) FillLine(DC, v, brush);
       RECT h{x, ButtonY, Left + (l + 1) * int(indent_), ButtonY + 1};
-      FillRect(DC, &h, brush);
+      FillLine(DC, h, brush);
     } else {
       bool hasNext = false;
       for (PDataNode s = run->NextSibling; s && !hasNext; s = s->NextSibling) hasNext = s->Has(vsVisible);
       if (hasNext) {
         RECT v{x, 0, x + 1, Height};
-        FillRect(DC, &v, brush);
+        FillLine(DC, v, brush);
       }
     }
     run = run->Parent;
     if (run == root_) break;
   }
   if (brush != lineBrush_) DeleteObject(brush);
+}
+
+void TBaseDataTree::FillLine(HDC DC, RECT R, HBRUSH Brush) {
+  if (mirrorLines_) {
+    int left = mirrorSum_ - R.right;
+    R.right = mirrorSum_ - R.left;
+    R.left = left;
+  }
+  FillRect(DC, &R, Brush);
 }
 
 void TBaseDataTree::PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level) {
@@ -245,11 +254,11 @@ void TBaseDataTree::PaintBands(HDC DC, PDataNode Node, int Left, int Height, int
     int x = Left + l * int(indent_);
     if (bands[size_t(l)] == ltLeft || bands[size_t(l)] == ltLeftBottom) {
       RECT v{x, 0, x + 1, h + 1};
-      FillRect(DC, &v, brush);
+      FillLine(DC, v, brush);
     }
     if (bands[size_t(l)] == ltLeftBottom) {
       RECT b{x, h, x + int(indent_), h + 1};
-      FillRect(DC, &b, brush);
+      FillLine(DC, b, brush);
     }
   }
   if (brush != gridBrush_) DeleteObject(brush);
@@ -394,6 +403,16 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     info.Position = col ? int(col->Position()) : 0;
     info.CellRect = cell;
     info.Alignment = col ? col->Alignment() : alignment_;
+    info.BidiMode = col ? col->BiDiMode() : bidiMode_;
+    // Right to left: the cell is laid out as usual, then every position is
+    // mirrored in it, and the alignment with it.
+    const bool rtl = info.BidiMode != bdLeftToRight;
+    const int mirror = cell.left + cell.right;
+    auto place = [&](int X, int Width) { return rtl ? mirror - X - Width : X; };
+    if (rtl)
+      info.Alignment = info.Alignment == taLeftJustify    ? taRightJustify
+                       : info.Alignment == taRightJustify ? taLeftJustify
+                                                          : taCenter;
     int saved = SaveDC(dc);
     if (col) IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
     if (col && Options.Contains(ptColumnColor) && !col->Options().Contains(coParentColor) &&
@@ -406,8 +425,10 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
       if (options_->PaintOptions().Contains(toShowHorzGridLines)) {
         RECT g{cell.left, height - 1, cell.right, height};
         // With bands the main column's line starts after the node's indentation.
-        if (lineMode_ == lmBands && (column == main || !useColumns))
-          g.left += int(indent_) * (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0));
+        if (lineMode_ == lmBands && (column == main || !useColumns)) {
+          int levels = Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0);
+          (rtl ? g.right : g.left) += (rtl ? -1 : 1) * int(indent_) * levels;
+        }
         PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
         cell.bottom -= 1;
       }
@@ -424,23 +445,26 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     if (isMain) {
       int indentWidth = (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * int(indent_);
       if (options_->PaintOptions().Contains(toShowTreeLines)) {
+        mirrorLines_ = rtl;
+        mirrorSum_ = mirror;
         if (lineMode_ == lmBands) {
           if (Options.Contains(ptGridLines)) PaintBands(dc, Node, cell.left, height, Level);
         } else {
           PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
         }
+        mirrorLines_ = false;
       }
       bool buttons = options_->PaintOptions().Contains(toShowButtons) && Node->Has(vsHasChildren) &&
                      !(options_->AutoOptions().Contains(toAutoHideButtons) && Node->Has(vsAllChildrenHidden));
       if (buttons && indentWidth > 0) {
         int bx = cell.left + indentWidth - int(indent_) + (int(indent_) - kButtonSize) / 2;
-        PaintNodeButton(dc, Node, bx, ButtonY - kButtonSize / 2);
+        PaintNodeButton(dc, Node, place(bx, kButtonSize), ButtonY - kButtonSize / 2);
       }
       x += indentWidth;
     }
     x += margin_;
     if (isMain && checks && Node->CheckType != ctNone) {
-      PaintCheckImage(dc, Node, x, ButtonY - checkImages_->Height() / 2);
+      PaintCheckImage(dc, Node, place(x, checkImages_->Width()), ButtonY - checkImages_->Height() / 2);
       x += checkImages_->Width() + 2;
     }
     for (TDTImageKind kind : {ikState, ikNormal}) {
@@ -453,11 +477,12 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
         index = DoGetImageIndex(Node, ikNormal, column, ghosted, &own);
       if (own) list = own;  // the handler's list replaces the tree's
       if (!list || index < 0) continue;
-      ImageList_Draw(list->Handle(), index, dc, x, ButtonY - list->Height() / 2,
+      ImageList_Draw(list->Handle(), index, dc, place(x, list->Width()), ButtonY - list->Height() / 2,
                      ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
       x += list->Width() + 2;
     }
-    info.ContentRect = RECT{x, cell.top, cell.right, cell.bottom};
+    info.ContentRect =
+        rtl ? RECT{cell.left, cell.top, mirror - x, cell.bottom} : RECT{x, cell.top, cell.right, cell.bottom};
     info.NodeWidth = DoGetNodeWidth(Node, column);
     // Without columns the content is as wide as the widest row painted.
     if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);

@@ -93,6 +93,7 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
   if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (bidiMode_ != bdLeftToRight) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
   if (!options_->MiscOptions().Contains(toFullRepaintOnResize))
     Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
 }

@@ -163,9 +163,14 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
                      ILD_TRANSPARENT);
     std::u16string text = c->Text();
     if (!text.empty() && !elements.Contains(hpeText)) {
-      UINT align = c->Alignment() == taRightJustify ? DT_RIGHT
-                   : c->Alignment() == taCenter     ? DT_CENTER
-                                                    : DT_LEFT;
+      // A right-to-left column reads from the right and mirrors its alignment.
+      bool rtl = c->BiDiMode() != bdLeftToRight;
+      TAlignment a = c->Alignment();
+      if (rtl && a != taCenter) a = a == taLeftJustify ? taRightJustify : taLeftJustify;
+      UINT align = (a == taRightJustify ? DT_RIGHT
+                    : a == taCenter     ? DT_CENTER
+                                        : DT_LEFT) |
+                   (rtl ? DT_RTLREADING : 0);
       if (!info.IsEnabled) SetTextColor(DC, COLORREF(ColorToRGB(clGrayText)));
       DrawTextW(DC, reinterpret_cast<const WCHAR*>(text.c_str()), int(text.size()), &t,
                 align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

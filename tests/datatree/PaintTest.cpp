@@ -344,5 +344,45 @@ TEST_F(Paint, OwnerDrawsWholeColumnsOrTheElementsItAsksFor) {
   EXPECT_GT(CountDark(0, 0, 200, 17), 10);  // the texts are still the tree's
 }
 
+TEST_F(Paint, RightToLeftRowsStartAtTheRightEdge) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(3);
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetBiDiMode(bdRightToLeft);
+  Pump();
+  EXPECT_TRUE(GetWindowLongPtrW(t->Handle(), GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR);
+  int w = t->ClientWidth();
+  // The first row's button and text sit at the right; its left half is empty.
+  uint32_t line = Rgb(clBtnShadow);
+  EXPECT_GT(CountColor(w - 18, 0, w, 18, line), 20);
+  EXPECT_EQ(CountColor(0, 0, 18, 18, line), 0);
+  EXPECT_GT(CountDark(w - 80, 0, w - 22, 18), 10);
+  EXPECT_EQ(CountDark(0, 0, w / 2, 18), 0);
+  // Hit tests mirror with it: the button on the right, empty space on the left.
+  THitInfo hit;
+  t->GetHitTestInfoAt(w - 9, 9, true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemButton));
+  t->GetHitTestInfoAt(w - 40, 9, true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemLabel));
+  t->GetHitTestInfoAt(10, 9, true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemLeft));
+  RECT text = t->GetDisplayRect(t->GetFirst(), NoColumn, true);
+  EXPECT_EQ(text.right, w - int(t->Indent()) - t->Margin());
+  // A click on the button opens the node; its children are indented from the right.
+  backend.Click(w - 9, 9);
+  Pump();
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+  EXPECT_GT(CountDark(w - 100, 18, w - 40, 36), 10);
+  // Columns follow the tree's mode unless they have their own.
+  TDataTreeColumn* follows = t->Header()->Columns()->Add();
+  TDataTreeColumn* own = t->Header()->Columns()->Add();
+  own->SetBiDiMode(bdRightToLeftNoAlign);
+  t->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(follows->BiDiMode(), bdLeftToRight);
+  t->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(follows->BiDiMode(), bdRightToLeft);
+  EXPECT_EQ(own->BiDiMode(), bdRightToLeftNoAlign);
+}
+
 }  // namespace
 }  // namespace qv::test
