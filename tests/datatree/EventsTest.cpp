@@ -250,6 +250,23 @@ TEST_F(Events, PanningShowsItsWindowAndPointsWhereTheViewMoves) {
   EXPECT_FALSE(IsWindow(w));
 }
 
+TEST_F(Events, SystemColourChangeRedrawsTheSharedCheckImagesInPlace) {
+  TDataStringTree* t = MakeTree();
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toCheckSupport);
+  t->SetCheckType(t->GetFirst(), ctCheckBox);
+  Pump();
+  TCustomImageList* before = t->CheckImages();
+  ASSERT_NE(before, nullptr);
+  SendMessageW(t->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+  t->Repaint();
+  Pump();
+  // Every tree keeps pointing at the same list, now drawn again, not grown.
+  EXPECT_EQ(t->CheckImages(), before);
+  EXPECT_EQ(before->Count(), 25);
+  int x = int(t->Indent()) + t->Margin() + 1;  // the check box's frame
+  EXPECT_NE(PixelAt(x, 9), 0xFFFFFFu);
+}
+
 TEST(PanningShape, DeadZoneThenTheDirectionOfTheMouse) {
   EXPECT_EQ(ChoosePanningShape(3, -5, true, true), psMoveAll);
   EXPECT_EQ(ChoosePanningShape(3, -5, false, true), psMoveNS);
