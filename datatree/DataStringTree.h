@@ -64,7 +64,8 @@ class TCustomDataStringTree : public TBaseDataTree {
   HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard) override;
   void WriteChunks(TStream& Stream, PDataNode Node) override;
   bool ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType, int ChunkSize) override;
-  std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column, TDTTooltipLineBreakStyle& LineBreakStyle) override;
+  std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
+                             TDTTooltipLineBreakStyle& LineBreakStyle) override;
   std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
                                 TDTTooltipLineBreakStyle& LineBreakStyle) override;
   // The font, rectangle and text of a cell as the editor and the tooltip show it.
@@ -77,7 +78,7 @@ class TCustomDataStringTree : public TBaseDataTree {
   virtual void DoNewText(PDataNode Node, TColumnIndex Column, const std::u16string& Text);
   virtual void DoPaintText(PDataNode Node, TCanvas* Canvas, TColumnIndex Column, TVSTTextType TextType);
   virtual std::u16string DoShortenString(HDC DC, PDataNode Node, TColumnIndex Column, const std::u16string& S,
-                                         int Width);
+                                         int Width, bool RightToLeft = false);
   virtual int DoTextMeasuring(HDC DC, const std::u16string& Text);
   void PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTextType TextType) override;
   void WndProc(TMessage& Message) override;

@@ -52,7 +52,8 @@ HGLOBAL TCustomDataStringTree::RenderToGlobal(CLIPFORMAT Format, TDTTextSource S
   return s.empty() ? nullptr : GlobalFromBytes(s.c_str(), s.size() + 1);
 }
 
-HRESULT TCustomDataStringTree::RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard) {
+HRESULT TCustomDataStringTree::RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                                             bool ForClipboard) {
   HRESULT hr = TBaseDataTree::RenderOLEData(FormatEtcIn, Medium, ForClipboard);
   if (SUCCEEDED(hr)) return hr;
   try {
@@ -70,7 +71,8 @@ HRESULT TCustomDataStringTree::RenderOLEData(const FORMATETC& FormatEtcIn, STGME
 
 void TCustomDataStringTree::WriteChunks(TStream& Stream, PDataNode Node) {
   TBaseDataTree::WriteChunks(Stream, Node);
-  if (Node == root_ || !Node->Has(vsInitialized) || !StringTreeOptions()->StringOptions().Contains(toSaveCaptions))
+  if (Node == root_ || !Node->Has(vsInitialized) ||
+      !StringTreeOptions()->StringOptions().Contains(toSaveCaptions))
     return;
   std::u16string text = defaultText_;
   DoGetText(Node, header_->MainColumn(), ttNormal, text);
@@ -80,8 +82,10 @@ void TCustomDataStringTree::WriteChunks(TStream& Stream, PDataNode Node) {
   Stream.WriteBuffer(text.data(), int64_t(text.size() * 2));
 }
 
-bool TCustomDataStringTree::ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType, int ChunkSize) {
-  if (ChunkType != kChunkCaption) return TBaseDataTree::ReadChunk(Stream, Version, Node, ChunkType, ChunkSize);
+bool TCustomDataStringTree::ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType,
+                                      int ChunkSize) {
+  if (ChunkType != kChunkCaption)
+    return TBaseDataTree::ReadChunk(Stream, Version, Node, ChunkType, ChunkSize);
   // The caller checked the size against the chunk's bytes; an odd last byte is dropped.
   std::u16string text(size_t(ChunkSize / 2), u'\0');
   if (!text.empty()) Stream.ReadBuffer(text.data(), int64_t(text.size() * 2));

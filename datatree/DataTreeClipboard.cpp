@@ -112,8 +112,9 @@ CLIPFORMAT CF_CSV() {
   return TheRegistry().csv;
 }
 
-CLIPFORMAT RegisterDTClipboardFormat(const std::string& Name, const TDTTreeClass& TreeClass, uint32_t Priority,
-                                     DWORD tymed, DVTARGETDEVICE* ptd, DWORD dwAspect, LONG lindex) {
+CLIPFORMAT RegisterDTClipboardFormat(const std::string& Name, const TDTTreeClass& TreeClass,
+                                     uint32_t Priority, DWORD tymed, DVTARGETDEVICE* ptd, DWORD dwAspect,
+                                     LONG lindex) {
   Registry& r = TheRegistry();
   TClipboardFormatListEntry e;
   e.FormatName = Name;

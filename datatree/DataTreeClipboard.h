@@ -30,9 +30,10 @@ struct TClipboardFormatListEntry {
 };
 
 // Registers a format for a tree class; the entries stay sorted by priority.
-CLIPFORMAT RegisterDTClipboardFormat(const std::string& Name, const TDTTreeClass& TreeClass, uint32_t Priority,
-                                     DWORD tymed = TYMED_HGLOBAL, DVTARGETDEVICE* ptd = nullptr,
-                                     DWORD dwAspect = DVASPECT_CONTENT, LONG lindex = -1);
+CLIPFORMAT RegisterDTClipboardFormat(const std::string& Name, const TDTTreeClass& TreeClass,
+                                     uint32_t Priority, DWORD tymed = TYMED_HGLOBAL,
+                                     DVTARGETDEVICE* ptd = nullptr, DWORD dwAspect = DVASPECT_CONTENT,
+                                     LONG lindex = -1);
 CLIPFORMAT RegisterDTClipboardFormatId(CLIPFORMAT Id, const TDTTreeClass& TreeClass, uint32_t Priority);
 // The descriptors a tree may offer, in priority order, limited to the
 // allowed names when given.

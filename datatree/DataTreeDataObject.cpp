@@ -14,7 +14,8 @@ ComPtr<TDTDataObject> TDTDataObject::Create(TBaseDataTree* AOwner, bool ForClipb
   return ComPtr<TDTDataObject>::Adopt(new TDTDataObject(AOwner, ForClipboard));
 }
 
-TDTDataObject::TDTDataObject(TBaseDataTree* AOwner, bool ForClipboard) : owner_(AOwner), forClipboard_(ForClipboard) {
+TDTDataObject::TDTDataObject(TBaseDataTree* AOwner, bool ForClipboard)
+    : owner_(AOwner), forClipboard_(ForClipboard) {
   if (owner_) {
     owner_->GetOfferedFormats(formats_);
     TreeXfer::RegisterDataObject(*owner_, this);
@@ -52,7 +53,8 @@ HRESULT TDTDataObject::GetData(const FORMATETC* format, STGMEDIUM* medium) {
     while (i < formats_.size() && !SameFormatEtc(formats_[i], *format)) ++i;
     if (i == formats_.size()) return DV_E_FORMATETC;
     for (auto& m : media_)
-      if (m.Format == format->cfFormat && m.Medium.tymed != TYMED_NULL) return CopyStgMedium(&m.Medium, medium);
+      if (m.Format == format->cfFormat && m.Medium.tymed != TYMED_NULL)
+        return CopyStgMedium(&m.Medium, medium);
     return owner_->RenderOLEData(*format, *medium, forClipboard_);
   } catch (...) {
     *medium = STGMEDIUM{};
@@ -107,7 +109,8 @@ HRESULT TDTDataObject::SetData(const FORMATETC* format, STGMEDIUM* medium, BOOL 
   } else {
     hr = CopyStgMedium(medium, &slot->Medium);
     // A copy that would keep this object alive through itself drops that reference.
-    if (SUCCEEDED(hr) && slot->Medium.pUnkForRelease == static_cast<IUnknown*>(static_cast<IDataObject*>(this))) {
+    if (SUCCEEDED(hr) &&
+        slot->Medium.pUnkForRelease == static_cast<IUnknown*>(static_cast<IDataObject*>(this))) {
       slot->Medium.pUnkForRelease = nullptr;
       Release();
     }

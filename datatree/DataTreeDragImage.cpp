@@ -151,7 +151,7 @@ bool TDTDragImage::MoveImageTo(POINT P, bool ForceRepaint) {
       if (dy < 0) BitBlt(saved_.dc, 0, h + dy, w, -dy, screen, origin_.x, origin_.y + h + dy, SRCCOPY);
     }
     PaintImage(screen);
-    }
+  }
   if (result) lastMouse_ = P;
   return result;
 }
@@ -164,14 +164,14 @@ void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, bool ReshowIm
   HDC dc = GetWindowDC(Tree->Handle());
   RECT wr;
   GetWindowRect(Tree->Handle(), &wr);
-  BitBlt(saved_.dc, cut.left - image.left, cut.top - image.top, cut.right - cut.left, cut.bottom - cut.top, dc,
-         cut.left - wr.left, cut.top - wr.top, SRCCOPY);
+  BitBlt(saved_.dc, cut.left - image.left, cut.top - image.top, cut.right - cut.left, cut.bottom - cut.top,
+         dc, cut.left - wr.left, cut.top - wr.top, SRCCOPY);
   ReleaseDC(Tree->Handle(), dc);
   if (ReshowImage) {
     GdiFlush();
     HDC screen = ScreenDC();
     PaintImage(screen);
-    }
+  }
 }
 
 void TDTDragImage::EndImageDrag() {

@@ -91,7 +91,8 @@ HRESULT TBaseDataTree::DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect) {
   return S_OK;
 }
 
-HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt, DWORD& Effect) {
+HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt,
+                                DWORD& Effect) {
   try {
     TDataTreeTransferState& x = Xfer();
     POINT p = Pt;
@@ -168,7 +169,8 @@ void TBaseDataTree::DragLeave() {
   if (HandleAllocated()) UpdateWindow(Handle());
   DWORD effect = DROPEFFECT_NONE;
   bool accept = false;
-  if (OnDragOver) OnDragOver(this, nullptr, TShiftState{}, dsDragLeave, POINT{0, 0}, x.lastDropMode, effect, accept);
+  if (OnDragOver)
+    OnDragOver(this, nullptr, TShiftState{}, dsDragLeave, POINT{0, 0}, x.lastDropMode, effect, accept);
 }
 
 HRESULT TBaseDataTree::DragDrop(IDataObject* DataObject, DWORD KeyState, POINT Pt, DWORD& Effect) {

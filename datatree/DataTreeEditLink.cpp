@@ -3,8 +3,8 @@
 
 #include "datatree/DataStringTree.h"
 #include "datatree/DataTreeTransfer.h"
-#include "platform/controls/SystemControls.h"
 #include "platform/Utf.h"
+#include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
@@ -73,7 +73,8 @@ bool TStringEditLink::EndEdit() {
   stopping_ = true;
   ComPtr<IDTEditLink> keep(this);
   if (TDTEdit* edit_ = Edit()) {
-    if (edit_->Modified() && tree_ && !treeAlive_.expired()) tree_->SetText(node_, column_, edit_->WideText());
+    if (edit_->Modified() && tree_ && !treeAlive_.expired())
+      tree_->SetText(node_, column_, edit_->WideText());
     edit_->Hide();
     edit_->ClearLink();
   }

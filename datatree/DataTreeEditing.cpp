@@ -59,7 +59,8 @@ void TBaseDataTree::BeginNodeEdit() {
   }
   DoStateChange({}, {tsEditPending});
   TDataTreeTransferState& x = Xfer();
-  if (!focusedNode_ || focusedNode_->Has(vsDisabled) || options_->MiscOptions().Contains(toReadOnly) || x.editLink)
+  if (!focusedNode_ || focusedNode_->Has(vsDisabled) || options_->MiscOptions().Contains(toReadOnly) ||
+      x.editLink)
     return;
   ComPtr<IDTEditLink> link;
   DoCreateEditor(focusedNode_, x.editColumn, link);
@@ -89,7 +90,8 @@ void TBaseDataTree::UpdateEditBounds() {
       align = header_->Columns()->Items(column)->Alignment();
       bidi = header_->Columns()->Items(column)->BiDiMode();
     }
-    if (bidi != bdLeftToRight && align != taCenter) align = align == taLeftJustify ? taRightJustify : taLeftJustify;
+    if (bidi != bdLeftToRight && align != taCenter)
+      align = align == taLeftJustify ? taRightJustify : taLeftJustify;
     int left, right;
     header_->Columns()->GetColumnBounds(column, left, right);
     if (align == taLeftJustify)

@@ -278,13 +278,16 @@ std::string TCustomDataStringTree::RenderHTML(TDTTextSource Source, const std::u
   std::string lineKind = LineStyle() == lsSolid ? "solid;" : "dotted;";
   auto paint = TreeOptions()->PaintOptions();
   if (paint.Contains(toShowHorzGridLines))
-    out += ".noborder{border-style:" + lineKind + " border-bottom:1;border-left:0;border-right:0; border-top:0;";
+    out +=
+        ".noborder{border-style:" + lineKind + " border-bottom:1;border-left:0;border-right:0; border-top:0;";
   else
     out += ".noborder{border-style:none;";
   out += padding + "}\r\n";
   out += ".normalborder {border-top:none; border-left:none; ";
-  out += paint.Contains(toShowVertGridLines) ? "border-right:1 " + lineKind : std::string("border-right:none;");
-  out += paint.Contains(toShowHorzGridLines) ? "border-bottom:1 " + lineKind : std::string("border-bottom:none;");
+  out +=
+      paint.Contains(toShowVertGridLines) ? "border-right:1 " + lineKind : std::string("border-right:none;");
+  out += paint.Contains(toShowHorzGridLines) ? "border-bottom:1 " + lineKind
+                                             : std::string("border-bottom:none;");
   out += padding + "}</style>\r\n";
   out += "<table class=\"default\" bgcolor=" + HexColor(Color()) + attributes +
          " cellspacing=\"0\" cellpadding=" + Decimal(Margin()) + ">\r\n";
@@ -321,8 +324,8 @@ std::string TCustomDataStringTree::RenderHTML(TDTTextSource Source, const std::u
           if (parentColor)
             out += i == 0 ? " <td height=\"" + height + "px\">&nbsp;</td>" : std::string(" <td>&nbsp;</td>");
           else
-            out += "<td class=\"noborder\" width=\"" + indentWidth + "\" height=\"" + height + "px\" bgcolor=" +
-                   HexColor(col->Color()) + ">&nbsp;</td>";
+            out += "<td class=\"noborder\" width=\"" + indentWidth + "\" height=\"" + height +
+                   "px\" bgcolor=" + HexColor(col->Color()) + ">&nbsp;</td>";
         }
       }
       if (changed) {
@@ -354,13 +357,15 @@ std::string TCustomDataStringTree::RenderHTML(TDTTextSource Source, const std::u
 void TCustomDataStringTree::WrapHTMLDescription(std::string& HTML) {
   static const char kPrefix1[] = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">";
   static const char kPrefix2[] =
-      "<html><head><META http-equiv=Content-Type content=\"text/html; charset=utf-8\"></head><body><!--StartFragment-->";
+      "<html><head><META http-equiv=Content-Type content=\"text/html; "
+      "charset=utf-8\"></head><body><!--StartFragment-->";
   static const char kSuffix[] = "<!--EndFragment--></body></html>";
   size_t L = HTML.size();
   char head[128];
-  std::snprintf(head, sizeof head,
-                "Version:1.0\r\nStartHTML:%.8d\r\nEndHTML:%.8zu\r\nStartFragment:%.8d\r\nEndFragment:%.8zu\r\n", 97,
-                L + 301, 269, L + 269);
+  std::snprintf(
+      head, sizeof head,
+      "Version:1.0\r\nStartHTML:%.8d\r\nEndHTML:%.8zu\r\nStartFragment:%.8d\r\nEndFragment:%.8zu\r\n", 97,
+      L + 301, 269, L + 269);
   HTML = std::string(head) + kPrefix1 + kPrefix2 + HTML + kSuffix;
 }
 

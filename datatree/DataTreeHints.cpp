@@ -63,7 +63,8 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
     mayShow = Focused() || (form && form->Focused()) || (Application && Application->Active());
   }
   bool busy = GetCapture() != nullptr || !ShowHint() || Dragging() || states_.Contains(tsDrawSelPending) ||
-              states_.Contains(tsDrawSelecting) || states_.Contains(tsScrolling) || (header_->States & ~hsLoading) != 0;
+              states_.Contains(tsDrawSelecting) || states_.Contains(tsScrolling) ||
+              (header_->States & ~hsLoading) != 0;
   if (busy || !mayShow) return 1;
 
   info.HintStr = " ";
@@ -118,8 +119,8 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
       } else {
         r = GetDisplayRect(hit.HitNode, hit.HitColumn, true, true);
         show = PtInRect(&r, cursor) && cursor.x >= left && cursor.x < right &&
-               (std::min(right, ClientWidth()) < r.right || std::max(left, 0) > r.left || ClientHeight() < r.bottom ||
-                r.top < 0);
+               (std::min(right, ClientWidth()) < r.right || std::max(left, 0) > r.left ||
+                ClientHeight() < r.bottom || r.top < 0);
       }
       if (show) {
         POINT topLeft{r.left, r.top};
@@ -269,7 +270,8 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
     } else {
       RECT r = tree->GetDisplayRect(data_.Node, data_.Column, true, false);
       RECT measured = r;
-      DrawTextW(dc, data_.HintText.c_str(), int(data_.HintText.size()), &measured, DT_CALCRECT | DT_WORDBREAK);
+      DrawTextW(dc, data_.HintText.c_str(), int(data_.HintText.size()), &measured,
+                DT_CALCRECT | DT_WORDBREAK);
       result = r;
       if (data_.BidiMode == bdLeftToRight)
         result.right = tree->TextMargin() + measured.right;
@@ -277,8 +279,9 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
         result.left = measured.left - tree->TextMargin() + 1;
       result.bottom = measured.bottom;
       result.right += 1;
-      if (int(tree->NodeHeight(data_.Node)) + 2 >= result.bottom - result.top && result.left >= 0 && result.top >= 0 &&
-          result.right <= tree->ClientWidth() + 3 && result.bottom <= tree->ClientHeight() + 3)
+      if (int(tree->NodeHeight(data_.Node)) + 2 >= result.bottom - result.top && result.left >= 0 &&
+          result.top >= 0 && result.right <= tree->ClientWidth() + 3 &&
+          result.bottom <= tree->ClientHeight() + 3)
         return RECT{};
     }
     InflateRect(&result, 1, 1);
@@ -286,7 +289,8 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
     return result;
   }
   RECT result{0, 0, MaxWidth, textHeight_};
-  DrawTextW(dc, data_.HintText.c_str(), int(data_.HintText.size()), &result, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+  DrawTextW(dc, data_.HintText.c_str(), int(data_.HintText.size()), &result,
+            DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
   result.bottom += 6;
   result.right += 2 * tree->TextMargin() + 2;
   return result;

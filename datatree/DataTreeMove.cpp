@@ -17,7 +17,8 @@ bool TBaseDataTree::HasAsParent(PDataNode Node, PDataNode PotentialParent) {
 }
 
 void TBaseDataTree::MoveTo(PDataNode Source, PDataNode Target, TDTNodeAttachMode Mode, bool ChildrenOnly) {
-  DTAssert(!Source || Source == root_ || IsNodeOfThisTree(Source), "The source node must belong to this tree.");
+  DTAssert(!Source || Source == root_ || IsNodeOfThisTree(Source),
+           "The source node must belong to this tree.");
   if (!Source || Source == root_ || Mode == amNoWhere || options_->MiscOptions().Contains(toReadOnly)) return;
   if (Source == Target && !(ChildrenOnly && (Mode == amInsertBefore || Mode == amInsertAfter))) return;
   TBaseDataTree* targetTree = this;
@@ -44,7 +45,8 @@ void TBaseDataTree::MoveTo(PDataNode Source, PDataNode Target, TDTNodeAttachMode
   if (allowed) {
     if (targetTree == this) {
       if (HasAsParent(Target, Source))
-        throw EDataTreeError("Target node cannot be a child node of the node to be moved.", kMoveIntoOwnSubtree);
+        throw EDataTreeError("Target node cannot be a child node of the node to be moved.",
+                             kMoveIntoOwnSubtree);
       auto relink = [&](PDataNode n, bool keepFocus) {
         InternalDisconnectNode(n, keepFocus);
         InternalConnectNode(n, Target, Mode);
@@ -181,8 +183,8 @@ bool TBaseDataTree::InsertFromDataObject(TBaseDataTree* Source, IDataObject* Dat
     if (Mode == amInsertAfter) Mode = amAddChildLast;
   }
   if (Optimized && Source) {
-    TNodeArray nodes = Source->states_.Contains(tsOLEDragging) ? Source->DragSelection()
-                                                                : Source->GetSortedCutCopySet(true);
+    TNodeArray nodes =
+        Source->states_.Contains(tsOLEDragging) ? Source->DragSelection() : Source->GetSortedCutCopySet(true);
     nodes = TreeXfer::TopmostInOrder(*Source, nodes);
     bool backwards = Mode == amInsertAfter || Mode == amAddChildFirst;
     auto move = [&](PDataNode n) {

@@ -203,7 +203,8 @@ void TBaseDataTree::InternalAddFromStream(TStream& Stream, int Version, PDataNod
   // from the links, whatever the reader meets.
   if (IsNodeVisible(Node)) visibleCount_ -= CountVisibleChildren(Node) + 1;
   AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
-  if (parent->Has(vsExpanded) && Node->Has(vsVisible)) AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
+  if (parent->Has(vsExpanded) && Node->Has(vsVisible))
+    AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
   auto restore = [&] {
     TreeXfer::RebuildSubtreeTotals(*this, Node);
     AdjustTotalCount(parent, Node->TotalCount, true);
@@ -402,7 +403,5 @@ void TreeXfer::SettleLoadedSelection(TBaseDataTree& Tree, PDataNode Node) {
   }
   if (!queued.empty()) Tree.AddToSelectionList(queued, true);
 }
-
-
 
 }  // namespace qv

@@ -22,7 +22,7 @@ struct TDataTreeTransferState {
   POINT dragStart{};
   // Clipboard and data objects.
   std::unique_ptr<TClipboardFormats> clipboardFormats;
-  std::vector<TDTDataObject*> dataObjects;  // live objects naming this tree
+  std::vector<TDTDataObject*> dataObjects;   // live objects naming this tree
   TDTDataObject* clipboardObject = nullptr;  // the one this tree put on the clipboard
   uint32_t serial = 0;
   // Drag and drop.

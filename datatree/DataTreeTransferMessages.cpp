@@ -107,9 +107,7 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
       TDataTreeTransferState& x = Xfer();
       x.armEdit = Focused() && onLabel && hit.HitNode && hit.HitNode == focusedNode_ &&
                   hit.HitNode->Has(vsSelected) && noShift;
-      bool dragAllowed = false;
-      if (hit.HitNode && onLabel && OnDragAllowed) OnDragAllowed(this, hit.HitNode, hit.HitColumn, dragAllowed);
-      x.armDrag = dragAllowed;
+      x.armDrag = hit.HitNode && onLabel && DoDragAllowed(hit.HitNode, hit.HitColumn);
       x.dragStart = p;
       return false;
     }
@@ -117,7 +115,8 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
       TDataTreeTransferState* x = xfer_.get();
       if (!x || !x->armDrag || !(Message.WParam & MK_LBUTTON)) return false;
       POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-      if (std::abs(p.x - x->dragStart.x) >= DragThreshold || std::abs(p.y - x->dragStart.y) >= DragThreshold) {
+      if (std::abs(p.x - x->dragStart.x) >= DragThreshold ||
+          std::abs(p.y - x->dragStart.y) >= DragThreshold) {
         x->armDrag = false;
         x->armEdit = false;
         if (DragType == dtOLE) {
@@ -137,7 +136,8 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
       POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
       THitInfo hit;
       GetHitTestInfoAt(p.x, p.y, true, hit);
-      if (hit.HitNode == focusedNode_ && hit.HitPositions.Contains(hpOnItem) && CanEdit(focusedNode_, hit.HitColumn)) {
+      if (hit.HitNode == focusedNode_ && hit.HitPositions.Contains(hpOnItem) &&
+          CanEdit(focusedNode_, hit.HitColumn)) {
         x->editColumn = focusedColumn_;
         DoStateChange({tsEditPending});
         SetTimer(Handle(), EditTimer, std::max<uint32_t>(EditDelay, 1), nullptr);

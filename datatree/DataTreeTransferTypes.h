@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "classlib/controls/ControlMessages.h"
 #include "datatree/DataNode.h"
 #include "datatree/DataTreeTypes.h"
 #include "platform/Set.h"
 #include "platform/ole/DataTransfer.h"
 #include "platform/ole/DragDrop.h"
-#include "classlib/controls/ControlMessages.h"
 
 namespace qv {
 
@@ -43,7 +43,8 @@ enum TDTTooltipLineBreakStyle { hlbDefault, hlbForceSingleLine, hlbForceMultiLin
 enum TDTTextSource : uint8_t { txAll, txInitialized, txSelected, txCutCopySet, txVisible };
 
 // The object that edits one cell in place for a tree.
-inline constexpr IID IID_IDTEditLink{0x2BE3EA15, 0x15A2, 0x4F0E, {0x9E, 0x33, 0x62, 0x6F, 0x44, 0x19, 0xAB, 0x01}};
+inline constexpr IID IID_IDTEditLink{
+    0x2BE3EA15, 0x15A2, 0x4F0E, {0x9E, 0x33, 0x62, 0x6F, 0x44, 0x19, 0xAB, 0x01}};
 struct IDTEditLink : IUnknown {
   static const IID& Iid() { return IID_IDTEditLink; }
   virtual bool BeginEdit() = 0;
@@ -57,24 +58,28 @@ struct IDTEditLink : IUnknown {
 
 using TDTCreateEditorEvent =
     std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& EditLink)>;
-using TDTEditChangingEvent = std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, bool& Allowed)>;
+using TDTEditChangingEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, bool& Allowed)>;
 using TDTEditChangeEvent = std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column)>;
 using TDTEditCancelEvent = std::function<void(TBaseDataTree*, TColumnIndex Column)>;
-using TDTNodeMovingEvent = std::function<void(TBaseDataTree*, PDataNode Node, PDataNode Target, bool& Allowed)>;
+using TDTNodeMovingEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, PDataNode Target, bool& Allowed)>;
 using TDTNodeMovedEvent = std::function<void(TBaseDataTree*, PDataNode Node)>;
 using TDTSaveNodeEvent = std::function<void(TBaseDataTree*, PDataNode Node, TStream& Stream)>;
-using TDTDragOverEvent = std::function<void(TBaseDataTree*, TObject* Source, TShiftState Shift, TDTDragState State,
-                                            POINT Pt, TDropMode Mode, DWORD& Effect, bool& Accept)>;
-using TDTDragDropEvent =
-    std::function<void(TBaseDataTree*, TObject* Source, IDataObject* DataObject, const std::vector<WORD>& Formats,
-                       TShiftState Shift, POINT Pt, DWORD& Effect, TDropMode Mode)>;
+using TDTDragOverEvent =
+    std::function<void(TBaseDataTree*, TObject* Source, TShiftState Shift, TDTDragState State, POINT Pt,
+                       TDropMode Mode, DWORD& Effect, bool& Accept)>;
+using TDTDragDropEvent = std::function<void(TBaseDataTree*, TObject* Source, IDataObject* DataObject,
+                                            const std::vector<WORD>& Formats, TShiftState Shift, POINT Pt,
+                                            DWORD& Effect, TDropMode Mode)>;
 using TDTCreateDataObjectEvent = std::function<void(TBaseDataTree*, ComPtr<IDataObject>& DataObject)>;
 using TDTGetUserClipboardFormatsEvent = std::function<void(TBaseDataTree*, std::vector<FORMATETC>& Formats)>;
-using TDTRenderOLEDataEvent = std::function<void(TBaseDataTree*, const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
-                                                 bool ForClipboard, HRESULT& Result)>;
+using TDTRenderOLEDataEvent = std::function<void(TBaseDataTree*, const FORMATETC& FormatEtcIn,
+                                                 STGMEDIUM& Medium, bool ForClipboard, HRESULT& Result)>;
 using TDTStartDragEvent = std::function<void(TBaseDataTree*)>;
 using TDTEndDragEvent = std::function<void(TBaseDataTree*, int X, int Y)>;
-using TDTGetHintEvent = std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column,
-                                           TDTTooltipLineBreakStyle& LineBreakStyle, std::u16string& HintText)>;
+using TDTGetHintEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column,
+                       TDTTooltipLineBreakStyle& LineBreakStyle, std::u16string& HintText)>;
 
 }  // namespace qv

@@ -154,7 +154,9 @@ TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   EXPECT_TRUE(a->GetFirst()->Has(vsCutOrCopy));
   b->SetFocusedNode(b->GetFirst());
   std::vector<int> copied;
-  b->OnNodeCopying = [&](TBaseDataTree* t, PDataNode n, PDataNode, bool& allowed) { allowed = Id(t, n) != 7; };
+  b->OnNodeCopying = [&](TBaseDataTree* t, PDataNode n, PDataNode, bool& allowed) {
+    allowed = Id(t, n) != 7;
+  };
   b->OnNodeCopied = [&](TBaseDataTree* t, PDataNode n) { copied.push_back(Id(t, n)); };
   EXPECT_TRUE(b->PasteFromClipboard());
   EXPECT_EQ(copied, std::vector<int>{1});

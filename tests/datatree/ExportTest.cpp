@@ -65,8 +65,9 @@ TEST_F(Export, HtmlIsEscapedUtf8WithIndentationCells) {
   EXPECT_NE(html.find(">B &amp; &lt;b&gt; &quot;q&quot;</td>"), std::string::npos);
   EXPECT_NE(html.find(">C\xC3\x84\xF0\x9F\x98\x80</td>"), std::string::npos);
   // The main column spans the levels; B sits after one indentation cell.
-  EXPECT_NE(html.find("<th height=\"" + std::to_string(t->Header()->Height()) + "px\" align=left colspan=\"2\""),
-            std::string::npos);
+  EXPECT_NE(
+      html.find("<th height=\"" + std::to_string(t->Header()->Height()) + "px\" align=left colspan=\"2\""),
+      std::string::npos);
   EXPECT_NE(html.find("align=right"), std::string::npos);
   EXPECT_EQ(html.substr(0, 23), "<style type=\"text/css\">");
   EXPECT_EQ(html.substr(html.size() - 8), "</table>");

@@ -106,7 +106,8 @@ TEST_F(Move, DeletingTheSelectionDeletesEachSubtreeOnce) {
   t->SetSelected(parent, true);
   t->SetSelected(parent->FirstChild, true);
   t->SetSelected(t->GetLast(nullptr), true);
-  uint32_t expected = t->TotalCount() - parent->TotalCount - (TBaseDataTree::HasAsParent(t->GetLast(nullptr), parent) ? 0 : 1);
+  uint32_t expected = t->TotalCount() - parent->TotalCount -
+                      (TBaseDataTree::HasAsParent(t->GetLast(nullptr), parent) ? 0 : 1);
   t->DeleteSelectedNodes();
   EXPECT_EQ(t->TotalCount(), expected);
   EXPECT_EQ(t->SelectionCount(), 0);

@@ -16,7 +16,8 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 
 std::vector<uint8_t> Header(uint16_t version) {
   std::vector<uint8_t> b;
-  for (uint16_t u : {uint16_t(0x2045), uint16_t('V'), uint16_t('T'), version, uint16_t(' '), uint16_t(0x2046)}) {
+  for (uint16_t u :
+       {uint16_t(0x2045), uint16_t('V'), uint16_t('T'), version, uint16_t(' '), uint16_t(0x2046)}) {
     b.push_back(uint8_t(u));
     b.push_back(uint8_t(u >> 8));
   }
