@@ -37,7 +37,7 @@ class TTreeDemoForm : public TForm {
   TDataStringTree* Basket = nullptr;
   TCustomImageList* Images = nullptr;
   std::map<PDataNode, std::u16string> Names;  // the basket's names (edited or brought along)
-  std::string ExportFolder;  // empty: the system's temporary folder
+  std::string ExportFolder;                   // empty: the system's temporary folder
   // Writes the selected (else the visible) rows of a tree to a file in Folder; its path, or "".
   std::string ExportRows(TDataStringTree* From, TExportKind Kind, const std::string& Folder);
 

@@ -14,8 +14,8 @@ namespace qv::treedemo {
 
 namespace {
 
-const char* const kFormats[] = {"Data Tree Data", "HTML Format", "Rich Text Format", "CSV", "Unicode text",
-                                "Plain text"};
+const char* const kFormats[] = {"Data Tree Data", "HTML Format", "Rich Text Format", "CSV",
+                                "Unicode text",   "Plain text"};
 
 // Each node's record travels with it through the stream, the clipboard and drags.
 void CarryRecords(TDataStringTree* t) {
@@ -69,7 +69,9 @@ void TTreeDemoForm::CreateBasket() {
     t->OnDragDrop = [](TBaseDataTree* target, TObject* source, IDataObject* data, const std::vector<WORD>&,
                        TShiftState, POINT, DWORD& effect, TDropMode mode) {
       auto* from = dynamic_cast<TBaseDataTree*>(source);
-      TDTNodeAttachMode attach = mode == dmAbove ? amInsertBefore : mode == dmBelow ? amInsertAfter : amAddChildLast;
+      TDTNodeAttachMode attach = mode == dmAbove   ? amInsertBefore
+                                 : mode == dmBelow ? amInsertAfter
+                                                   : amAddChildLast;
       bool within = from == target && effect == DROPEFFECT_MOVE;
       target->InsertFromDataObject(from, data, target->DropTargetNode(), attach, within);
       if (within) effect = DROPEFFECT_NONE;  // moved already: the source deletes nothing
@@ -83,7 +85,8 @@ void TTreeDemoForm::CreateBasket() {
     exports->SetCaption("&Export");
     for (int kind = 0; kind < 5; ++kind) {
       static const char* const names[] = {"HTML", "RTF", "CSV", "Text", "Unicode text"};
-      exports->Add(Item(this, names[kind], [this, t, kind] { ExportRows(t, TExportKind(kind), ExportFolder); }));
+      exports->Add(
+          Item(this, names[kind], [this, t, kind] { ExportRows(t, TExportKind(kind), ExportFolder); }));
     }
     menu->Items()->Add(exports);
     t->SetPopupMenu(menu);

@@ -76,7 +76,8 @@ TEST_F(Drag, HoverFeedbackWithoutAnOwnerAnswer) {
   TDataStringTree* t = Numbered({0, 0, 300, 200}, 30);
   t->SetChildCount(t->GetFirst(), 3);
   std::vector<TDTDragState> states;
-  t->OnDragOver = [&](TBaseDataTree*, TObject*, TShiftState, TDTDragState s, POINT, TDropMode, DWORD&, bool&) {
+  t->OnDragOver = [&](TBaseDataTree*, TObject*, TShiftState, TDTDragState s, POINT, TDropMode, DWORD&,
+                      bool&) {
     states.push_back(s);  // refuses: Accept stays false
   };
   POINT over = LabelOnScreen(t, t->GetFirst());
@@ -116,9 +117,8 @@ TEST_F(Drag, DraggingCopiesBetweenTreesAndMovesOnlyWhenAsked) {
   a->TreeOptions()->SetAutoOptions(a->TreeOptions()->AutoOptions() + toAutoDeleteMovedNodes);
   TDropMode mode = dmNowhere;
   DWORD dropped = 0;
-  b->OnDragOver = [](TBaseDataTree*, TObject*, TShiftState, TDTDragState, POINT, TDropMode, DWORD&, bool& accept) {
-    accept = true;
-  };
+  b->OnDragOver = [](TBaseDataTree*, TObject*, TShiftState, TDTDragState, POINT, TDropMode, DWORD&,
+                     bool& accept) { accept = true; };
   b->OnDragDrop = [&](TBaseDataTree* t, TObject* source, IDataObject* data, const std::vector<WORD>& formats,
                       TShiftState, POINT, DWORD& effect, TDropMode m) {
     mode = m;
@@ -129,7 +129,8 @@ TEST_F(Drag, DraggingCopiesBetweenTreesAndMovesOnlyWhenAsked) {
   };
   int ended = 0;
   a->OnEndDrag = [&](TBaseDataTree*, int, int) { ++ended; };
-  DragAlong(LabelOnScreen(a, a->GetFirst()), {LabelOnScreen(b, b->GetFirst()), LabelOnScreen(b, b->GetLast())});
+  DragAlong(LabelOnScreen(a, a->GetFirst()),
+            {LabelOnScreen(b, b->GetFirst()), LabelOnScreen(b, b->GetLast())});
   EXPECT_EQ(ended, 1);
   EXPECT_EQ(dropped, DROPEFFECT_COPY);
   EXPECT_EQ(mode, dmOnNode);
@@ -147,8 +148,8 @@ TEST_F(Drag, DraggingCopiesBetweenTreesAndMovesOnlyWhenAsked) {
   a->SetSelected(a->GetFirst(), true);
   a->SetSelected(second, true);
   a->SetFocusedNode(a->GetFirst());
-  b->OnDragDrop = [&](TBaseDataTree* t, TObject*, IDataObject* data, const std::vector<WORD>&, TShiftState, POINT,
-                      DWORD& effect, TDropMode) {
+  b->OnDragDrop = [&](TBaseDataTree* t, TObject*, IDataObject* data, const std::vector<WORD>&, TShiftState,
+                      POINT, DWORD& effect, TDropMode) {
     dropped = effect;
     t->InsertFromDataObject(a, data, nullptr, amAddChildLast, false);
     a->DeleteNode(second);
@@ -182,7 +183,8 @@ TEST_F(Drag, TheDragImageFadesAtItsEdgesAndRestoresTheScreen) {
   DeleteObject(bmp);
   EXPECT_EQ(image.AlphaAt(20, 10), 255);
   EXPECT_EQ(image.AlphaAt(0, 0), 0);
-  EXPECT_EQ(image.AlphaAt(1, 0), uint8_t(std::lround(255 * std::exp(-8 * std::sqrt(std::pow(19.0 / 40, 2) + 0.0625)))));
+  EXPECT_EQ(image.AlphaAt(1, 0),
+            uint8_t(std::lround(255 * std::exp(-8 * std::sqrt(std::pow(19.0 / 40, 2) + 0.0625)))));
   image.ShowImage();
   EXPECT_TRUE(image.Visible());
   Surface shown = backend.Screenshot();

@@ -132,7 +132,8 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   wc.lpfnWndProc = FreeHintProc;
   wc.lpszClassName = u"QvHintKiller";
   RegisterClassExW(&wc);
-  HWND killer = CreateWindowExW(0, u"QvHintKiller", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND killer =
+      CreateWindowExW(0, u"QvHintKiller", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   doomed = new TDataTreeHintWindow(nullptr);
   RECT r = doomed->CalcHintRectFor(300, static_cast<TDTHintData*>(info.HintData));
   OffsetRect(&r, 50, 50);
@@ -150,7 +151,8 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   EXPECT_GT(window.StepsRun(), 1);
   EXPECT_FALSE(t->HasState(tsInAnimation));
   Pump();
-  EXPECT_EQ(PixelAt(51, 51), uint32_t(ColorToRGB(clInfoBk)) >> 16 | (uint32_t(ColorToRGB(clInfoBk)) & 0xFF00) |
+  EXPECT_EQ(PixelAt(51, 51), uint32_t(ColorToRGB(clInfoBk)) >> 16 |
+                                 (uint32_t(ColorToRGB(clInfoBk)) & 0xFF00) |
                                  (uint32_t(ColorToRGB(clInfoBk)) & 0xFF) << 16);
   ShowWindow(window.Handle(), SW_HIDE);
 }

@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "TreeTestSupport.h"
-#include "platform/ole/OleClipboard.h"
 #include "demo/tree/TreeDemoForm.h"
 #include "platform/image/Png.h"
+#include "platform/ole/OleClipboard.h"
 #include "platform/window/Input.h"
 
 namespace qv::test {

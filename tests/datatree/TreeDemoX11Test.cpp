@@ -100,14 +100,15 @@ TEST(TreeDemoX11, ARowDraggedOnTheServerLandsInTheBasket) {
   EXPECT_EQ(before, 0);
   // From the label of the second row to the empty basket.
   std::string cmd = "DISPLAY=" + server.Display() + " xdotool mousemove " + std::to_string(x0 + 110) + " " +
-                    std::to_string(y0 + 46) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(x0 + 130) + " " +
-                    std::to_string(y0 + 48) + " sleep 0.3 mousemove " + std::to_string(x0 + 100) + " " +
-                    std::to_string(y0 + basketTop + 90) + " sleep 0.3 mousemove " + std::to_string(x0 + 104) + " " +
-                    std::to_string(y0 + basketTop + 92) + " sleep 0.3 mouseup 1";
+                    std::to_string(y0 + 46) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(x0 + 130) +
+                    " " + std::to_string(y0 + 48) + " sleep 0.3 mousemove " + std::to_string(x0 + 100) + " " +
+                    std::to_string(y0 + basketTop + 90) + " sleep 0.3 mousemove " + std::to_string(x0 + 104) +
+                    " " + std::to_string(y0 + basketTop + 92) + " sleep 0.3 mouseup 1";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   int after = 0;
   deadline = std::chrono::steady_clock::now() + 10s;
-  while ((after = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) <= 20 && std::chrono::steady_clock::now() < deadline)
+  while ((after = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) <= 20 &&
+         std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(50ms);
   EXPECT_GT(after, 20) << "no row in the basket";
   XCloseDisplay(d);
