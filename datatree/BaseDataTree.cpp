@@ -459,6 +459,7 @@ void TBaseDataTree::DoColumnResize(TColumnIndex Column) {
     Invalidate();
   }
   if (OnColumnResize) OnColumnResize(header_.get(), Column);
+  UpdateEditBounds();  // an editor over the cell follows it
 }
 
 bool TBaseDataTree::DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column) {

@@ -115,6 +115,10 @@ TEST_F(Edit, TheEditorCoversTheCellAtLeastThirtyPixelsWideAndGrowsWithTheText) {
   Pump();
   EXPECT_GT(e->Width(), 100);
   EXPECT_LE(e->Left() + e->Width(), t->ClientWidth());
+  // The editor follows its row when the row changes height.
+  int height = e->Height();
+  t->SetNodeHeight(t->GetFirst(), 40);
+  EXPECT_GT(e->Height(), height);
   // A new main column ends the edit, dropping the text.
   t->Header()->Columns()->Add();
   t->Header()->Columns()->Add();
