@@ -225,6 +225,7 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
   if (!AData || !AData->Tree) return RECT{};
   data_ = *AData;
   TBaseDataTree* tree = data_.Tree;
+  treeAlive_ = tree->AliveToken();
   auto* stringTree = dynamic_cast<TCustomDataStringTree*>(tree);
   auto* columns = tree->Header()->Columns();
   if (data_.Column > NoColumn && columns->IsValidColumn(data_.Column)) {
@@ -297,7 +298,7 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
 }
 
 void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
-  if (IsRectEmpty(&Rect) || !data_.Tree) {
+  if (IsRectEmpty(&Rect) || !data_.Tree || treeAlive_.expired()) {
     if (Application) Application->CancelHint();
     return;
   }
@@ -353,7 +354,7 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
 }
 
 bool TDataTreeHintWindow::AnimationStep(int Step, int StepSize) {
-  if (!HandleAllocated() || !IsWindowVisible(WindowHandle()) || !data_.Tree ||
+  if (!HandleAllocated() || !IsWindowVisible(WindowHandle()) || !data_.Tree || treeAlive_.expired() ||
       data_.Tree->HasState(tsCancelHintAnimation))
     return false;
   ++stepsRun_;
@@ -368,7 +369,7 @@ void TDataTreeHintWindow::Paint() {
 }
 
 void TDataTreeHintWindow::InternalPaint(int Step, int StepSize) {
-  if (!data_.Tree || !bufferDC_) return;
+  if (!data_.Tree || treeAlive_.expired() || !bufferDC_) return;
   TBaseDataTree* tree = data_.Tree;
   int w = bitmapSize_.cx, h = bitmapSize_.cy;
   THintAnimationType kind = tree->EffectiveHintAnimation();

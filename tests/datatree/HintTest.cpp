@@ -154,6 +154,18 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   EXPECT_EQ(PixelAt(51, 51), uint32_t(ColorToRGB(clInfoBk)) >> 16 |
                                  (uint32_t(ColorToRGB(clInfoBk)) & 0xFF00) |
                                  (uint32_t(ColorToRGB(clInfoBk)) & 0xFF) << 16);
+  // The tree goes while its hint shows: the window paints nothing of it.
+  TDataTreeHintWindow orphan(nullptr);
+  t->HintAnimation = hatNone;
+  r = orphan.CalcHintRectFor(300, static_cast<TDTHintData*>(info.HintData));
+  OffsetRect(&r, 50, 120);
+  orphan.ActivateHint(r, "");
+  Pump();
+  delete form;
+  form = nullptr;
+  InvalidateRect(orphan.Handle(), nullptr, FALSE);
+  UpdateWindow(orphan.Handle());
+  orphan.AnimationStep(1, 1);
   ShowWindow(window.Handle(), SW_HIDE);
 }
 
