@@ -113,7 +113,7 @@ void TBaseDataTree::ShutdownTransfers() {
     if (auto* s = dynamic_cast<TStringEditLink*>(link.Get()); s && s->Edit()) delete s->Edit();
   }
   for (TWinControl* e : std::exchange(x.releasedEditors, {})) delete e;
-  if (x.clipboardObject && OleIsCurrentClipboard(x.clipboardObject) == S_OK) OleSetClipboard(nullptr);
+  ReleaseOwnClipboard();  // as clearing the tree would; otherwise its object only answers failure now
   for (TDTDataObject* o : std::vector<TDTDataObject*>(x.dataObjects)) o->Detach();
   x.dataObjects.clear();
   x.clipboardObject = nullptr;
