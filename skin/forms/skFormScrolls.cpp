@@ -66,9 +66,10 @@ void TSkinProvider::ResetScroll(TScrollBarKind Kind) {
   TSkScrollBar* bar = Kind == sbVertical ? scrollV_ : scrollH_;
   int& offset = Kind == sbVertical ? scrollPosV_ : scrollPosH_;
   if (bar) {
-    bar->MouseBusy = true;
+    const bool was = inScroll_;
+    inScroll_ = true;  // the children are moved back below, once
     bar->SetPosition(0);
-    bar->MouseBusy = false;
+    inScroll_ = was;
   }
   if (offset > 0) {
     // The children come back by what they were moved.
@@ -140,14 +141,15 @@ void TSkinProvider::UpdateScrolls() {
       bar->OnScrollChanged = [this](TSkScrollBar* b, int prev) { OnScrollChanged(b, prev); };
       bar->SetParent(form_);
     }
-    bar->MouseBusy = true;
+    const bool was = inScroll_;
+    inScroll_ = true;
     bar->SetMax(infos[i].Extent);
     bar->SetMin(0);
     bar->SetPageSize(infos[i].Page);
     bar->SetPosition(i == 0 ? scrollPosV_ : scrollPosH_);
     bar->SmallChange = infos[i].Increment;
     bar->LargeChange = infos[i].LargeStep;
-    bar->MouseBusy = false;
+    inScroll_ = was;
     bar->SetBoundsRect(infos[i].Rect);
     bar->SetVisible(true);
     bar->BringToFront();
