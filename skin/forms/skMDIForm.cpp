@@ -28,6 +28,12 @@ std::map<HWND, TSkMDIForm*>& Clients() {
   static std::map<HWND, TSkMDIForm*> map;
   return map;
 }
+// Clients whose skinning went while another subclass sat on top of it: the
+// chain still passes through here, and goes on to the client's own procedure.
+std::map<HWND, WNDPROC>& Orphans() {
+  static std::map<HWND, WNDPROC> map;
+  return map;
+}
 }  // namespace
 
 TSkMDIScrollAxis RebaseScrollInfo(const SCROLLINFO& Raw, bool Horizontal) {
@@ -65,11 +71,16 @@ TSkMDIForm::~TSkMDIForm() {
   }
   // The client gets its procedure back only from the object that replaced
   // it, and only while it still carries that replacement.
-  if (client_ && oldClientProc_ && IsWindow(client_) &&
-      reinterpret_cast<WNDPROC>(GetWindowLongPtrW(client_, GWLP_WNDPROC)) == &ClientProc &&
-      Clients()[client_] == this)
-    SetWindowLongPtrW(client_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldClientProc_));
-  if (client_ && Clients().count(client_) && Clients()[client_] == this) Clients().erase(client_);
+  auto it = client_ ? Clients().find(client_) : Clients().end();
+  if (it != Clients().end() && it->second == this) {
+    Clients().erase(it);
+    if (IsWindow(client_) && oldClientProc_) {
+      if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(client_, GWLP_WNDPROC)) == &ClientProc)
+        SetWindowLongPtrW(client_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldClientProc_));
+      else
+        Orphans()[client_] = oldClientProc_;
+    }
+  }
 }
 
 void TSkMDIForm::MakeChildIconItem() {
@@ -115,7 +126,13 @@ void TSkMDIForm::ConnectToClient() {
 
 LRESULT TSkMDIForm::ClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto it = Clients().find(hwnd);
-  if (it == Clients().end()) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (it == Clients().end()) {
+    auto o = Orphans().find(hwnd);
+    if (o == Orphans().end()) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    WNDPROC next = o->second;
+    if (msg == WM_NCDESTROY) Orphans().erase(o);
+    return CallWindowProcW(next, hwnd, msg, wParam, lParam);
+  }
   TSkMDIForm* self = it->second;
   if (msg == WM_NCDESTROY) {
     WNDPROC old = self->oldClientProc_;

@@ -233,7 +233,9 @@ void TSkinProvider::DestroyScroll(TSkScrollBar*& Bar) {
 
 // A skinned form paints its whole frame: the desktop must not decorate it.
 void TSkinProvider::SetOwnFrame(bool On) {
-  if (!form_ || !form_->HandleAllocated() || On == ownFrame_) return;
+  if (!form_ || !form_->HandleAllocated()) return;
+  // A window made anew (new border icons) starts without the mark.
+  if (WindowHasOwnFrame(form_->WindowHandle()) == On) return;
   ownFrame_ = On;
   SetWindowOwnFrame(form_->WindowHandle(), On);
 }

@@ -27,7 +27,7 @@ namespace qv::test {
 // Screen pixels (0xRRGGBB) of the sections: active (hot) and inactive states.
 constexpr uint32_t kFrame = 0x404040, kFrameActive = 0x484848, kTitle = 0x000080, kTitleActive = 0x0000A0;
 constexpr uint32_t kMenuLine = 0x008000, kMenuItem = 0x808000, kMenuItemHot = 0xC0C000, kPopup = 0x006060;
-constexpr uint32_t kEdge = 0x101010;
+constexpr uint32_t kEdge = 0x101010, kMdiArea = 0x802020;
 // The glyph states: close, minimise, maximise, restore (normal, hot, pressed).
 constexpr uint32_t kClose[3] = {0xC00000, 0xE00000, 0xFF0000}, kMin[3] = {0x00C000, 0x00E000, 0x00FF00},
                    kMax[3] = {0x0000C0, 0x0000E0, 0x0000FF}, kNorm[3] = {0xC0C000, 0xE0E000, 0xFFFF00};
@@ -59,6 +59,9 @@ FONTCOLOR=0
 HOTFONTCOLOR=0
 [MAINMENU]
 COLOR=0x606000
+BORDERSMASK=!FRAME.BMP!3!1!0
+[MDIAREA]
+COLOR=0x202080
 [DIALOG]
 COLOR=0x303030
 HOTCOLOR=0x303030
