@@ -196,6 +196,11 @@ void TSkinProvider::UpdateIconsIndexes() {
     b->ImageIndex = -1;
   if (!m) return;
   const int gi = m->GetSkinIndex("GLOBALINFO");
+  // The extra title buttons share one glyph frame.
+  int titleGlyph = m->GetMaskIndex(gi, "GLOBALINFO", "TITLEBUTTON");
+  if (titleGlyph < 0) titleGlyph = m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "TITLEBUTTON");
+  for (int i = 0; i < titleButtons_->Count(); ++i)
+    titleButtons_->Items(i)->Data.ImageIndex = titleButtons_->Items(i)->UseSkinData ? titleGlyph : -1;
   const bool mdi = form_ && form_->FormStyle() == fsMDIForm && !ComponentState().Contains(csDesigning);
   auto global = [&](const char* Name) { return m->GetMaskIndex(gi, "GLOBALINFO", Name); };
   if (global("BICONCLOSE") < 0) {

@@ -157,6 +157,13 @@ void TSkinProvider::RemovePath(TMessage& M) {
   if (h) {
     SetWindowRgn(h, nullptr, TRUE);
     RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The client's own frame and scroll bars were under the skinned ones.
+    if (HWND client = form_->FormStyle() == fsMDIForm ? form_->ClientHandle() : nullptr) {
+      RedrawWindow(client, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      for (int i = 0; i < form_->MDIChildCount(); ++i)
+        if (TCustomForm* c = form_->MDIChildren(i); c && c->HandleAllocated())
+          RedrawWindow(c->WindowHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
   }
 }
 
@@ -241,6 +248,7 @@ void TSkinProvider::SkinCommand(TMessage& M) {
       SkinBroadcast(form_, M);
       if (h) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       UpdateScrolls();
+      RefreshMDI();
       break;
     case AC_GETPROVIDER:
       M.Result = reinterpret_cast<LRESULT>(this);
