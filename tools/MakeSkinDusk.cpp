@@ -17,7 +17,8 @@ namespace {
 constexpr uint32_t kKey = 0xFFFF00FF;
 
 uint32_t Rgb(int r, int g, int b) {
-  return PixelRGB(uint8_t(std::clamp(r, 0, 255)), uint8_t(std::clamp(g, 0, 255)), uint8_t(std::clamp(b, 0, 255)));
+  return PixelRGB(uint8_t(std::clamp(r, 0, 255)), uint8_t(std::clamp(g, 0, 255)),
+                  uint8_t(std::clamp(b, 0, 255)));
 }
 uint32_t Grey(int g) {
   return Rgb(g, g, g);
@@ -36,8 +37,9 @@ Surface FrameMask(int size, int radius, uint32_t outer, uint32_t inner) {
         const bool outside = cx * cx + cy * cy > radius * radius;
         const bool edge = x < 2 || y < 2 || x >= size - 2 || y >= size - 2 ||
                           cx * cx + cy * cy > (radius - 2) * (radius - 2);
-        uint32_t image = outside ? kKey : edge ? (x < 1 || y < 1 || x >= size - 1 || y >= size - 1 ? outer : inner)
-                                               : Grey(128);
+        uint32_t image = outside ? kKey
+                         : edge  ? (x < 1 || y < 1 || x >= size - 1 || y >= size - 1 ? outer : inner)
+                                 : Grey(128);
         int alpha = outside || edge ? 0 : 255;
         s.Set(state * size + x, y, image);
         s.Set(state * size + x, size + y, Grey(alpha));
@@ -51,17 +53,18 @@ enum Symbol { kClose, kMin, kMax, kRestore, kHelp };
 bool SymbolPixel(Symbol s, int x, int y) {
   switch (s) {
     case kClose:
-      return x >= 5 && x <= 12 && y >= 4 && y <= 11 && (x - 5 == y - 4 || x - 5 == 11 - y || x - 6 == y - 4 || x - 6 == 11 - y);
+      return x >= 5 && x <= 12 && y >= 4 && y <= 11 &&
+             (x - 5 == y - 4 || x - 5 == 11 - y || x - 6 == y - 4 || x - 6 == 11 - y);
     case kMin:
       return x >= 5 && x <= 12 && (y == 10 || y == 11);
     case kMax:
       return x >= 5 && x <= 12 && y >= 4 && y <= 11 && (x == 5 || x == 12 || y == 4 || y == 5 || y == 11);
     case kRestore:
       return (x >= 5 && x <= 10 && y >= 6 && y <= 11 && (x == 5 || x == 10 || y == 6 || y == 11)) ||
-             (x >= 7 && x <= 12 && y >= 3 && y <= 8 && (y == 3 || x == 12) );
+             (x >= 7 && x <= 12 && y >= 3 && y <= 8 && (y == 3 || x == 12));
     case kHelp:
-      return (y == 12 && x >= 8 && x <= 9) || (x >= 6 && x <= 11 && y == 3) || (x == 11 && y >= 3 && y <= 6) ||
-             (y == 7 && x >= 8 && x <= 11) || (x == 8 && y >= 7 && y <= 9);
+      return (y == 12 && x >= 8 && x <= 9) || (x >= 6 && x <= 11 && y == 3) ||
+             (x == 11 && y >= 3 && y <= 6) || (y == 7 && x >= 8 && x <= 11) || (x == 8 && y >= 7 && y <= 9);
   }
   return false;
 }

@@ -2,18 +2,18 @@
 // from the average character size, the default and cancel buttons, and the
 // width cache of the button captions.
 #include "skin/forms/skDialogs.h"
-#include "platform/Utf.h"
-#include "platform/window/Paint.h"
 
 #include <algorithm>
 
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Screen.h"
-#include "classlib/stdctrls/Image.h"
 #include "classlib/graphics/Icon.h"
+#include "classlib/stdctrls/Image.h"
 #include "platform/SystemMetrics.h"
+#include "platform/Utf.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/text/Text.h"
+#include "platform/window/Paint.h"
 #include "platform/window/StandardIcons.h"
 #include "skin/controls/skBitBtn.h"
 #include "skin/controls/skLabel.h"
@@ -27,11 +27,16 @@ struct ButtonInfo {
   const char* Caption;
   TModalResult Result;
 };
-const ButtonInfo kButtons[11] = {{"Yes", "&Yes", mrYes},          {"No", "&No", mrNo},
-                                 {"OK", "OK", mrOk},               {"Cancel", "Cancel", mrCancel},
-                                 {"Abort", "&Abort", mrAbort},     {"Retry", "&Retry", mrRetry},
-                                 {"Ignore", "&Ignore", mrIgnore},  {"All", "&All", mrAll},
-                                 {"NoToAll", "N&o to All", mrNoToAll}, {"YesToAll", "Yes to &All", mrYesToAll},
+const ButtonInfo kButtons[11] = {{"Yes", "&Yes", mrYes},
+                                 {"No", "&No", mrNo},
+                                 {"OK", "OK", mrOk},
+                                 {"Cancel", "Cancel", mrCancel},
+                                 {"Abort", "&Abort", mrAbort},
+                                 {"Retry", "&Retry", mrRetry},
+                                 {"Ignore", "&Ignore", mrIgnore},
+                                 {"All", "&All", mrAll},
+                                 {"NoToAll", "N&o to All", mrNoToAll},
+                                 {"YesToAll", "Yes to &All", mrYesToAll},
                                  {"Help", "&Help", mrNone}};
 const char* kCaptions[4] = {"Warning", "Error", "Information", "Confirm"};
 int widthCache[11] = {};
@@ -45,11 +50,16 @@ int MulDiv(int A, int B, int C) {
 
 LPCWSTR_ID IconOf(TMsgDlgType T) {
   switch (T) {
-    case mtWarning: return IDI_EXCLAMATION;
-    case mtError: return IDI_HAND;
-    case mtInformation: return IDI_ASTERISK;
-    case mtConfirmation: return IDI_QUESTION;
-    default: return nullptr;
+    case mtWarning:
+      return IDI_EXCLAMATION;
+    case mtError:
+      return IDI_HAND;
+    case mtInformation:
+      return IDI_ASTERISK;
+    case mtConfirmation:
+      return IDI_QUESTION;
+    default:
+      return nullptr;
   }
 }
 }  // namespace
@@ -110,7 +120,8 @@ TSkMessageForm* skCreateMessageDialog(const std::string& Caption, const std::str
   // Half the screen wide, as high as the wrapped text needs (the length excludes the terminator).
   RECT text{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
   std::u16string msg = Utf8ToUtf16(Msg);
-  DrawTextW(canvas->Handle(), msg.c_str(), int(msg.size()), &text, DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK);
+  DrawTextW(canvas->Handle(), msg.c_str(), int(msg.size()), &text,
+            DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK);
   canvas->SetHandle(nullptr);
   ReleaseDC(nullptr, measure);
   const LPCWSTR_ID iconId = IconOf(DlgType);
@@ -149,7 +160,9 @@ TSkMessageForm* skCreateMessageDialog(const std::string& Caption, const std::str
   label->SetBounds(x, vertMargin, textW, textH);
   label->SetParent(form);
   const TMsgDlgBtn defaultButton = Buttons.Contains(mbOK) ? mbOK : Buttons.Contains(mbYes) ? mbYes : mbRetry;
-  const TMsgDlgBtn cancelButton = Buttons.Contains(mbCancel) ? mbCancel : Buttons.Contains(mbNo) ? mbNo : mbOK;
+  const TMsgDlgBtn cancelButton = Buttons.Contains(mbCancel) ? mbCancel
+                                  : Buttons.Contains(mbNo)   ? mbNo
+                                                             : mbOK;
   int bx = (form->ClientWidth() - groupWidth) / 2;
   for (int b = 0; b < 11; ++b) {
     if (!Buttons.Contains(TMsgDlgBtn(b))) continue;

@@ -2,12 +2,12 @@
 // go, making and freeing them with the grip, and moving the children when a
 // bar scrolls (back again when the bar goes).
 #include <algorithm>
-#include "skin/skUtils.h"
 
 #include "platform/SystemMetrics.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skScrollBar.h"
 #include "skin/forms/skinProvider.h"
+#include "skin/skUtils.h"
 #include "skin/skinManager.h"
 
 namespace qv {
@@ -56,7 +56,8 @@ void TSkinProvider::ScrollControls(int DX, int DY) {
   for (int i = 0; i < form_->ControlCount(); ++i) {
     TControl* c = form_->Controls(i);
     if (c == scrollV_ || c == scrollH_ || c == grip_) continue;
-    if (auto* bar = dynamic_cast<TSkScrollBar*>(c); bar && bar->LinkedControl && bar->LinkedControl != form_) continue;
+    if (auto* bar = dynamic_cast<TSkScrollBar*>(c); bar && bar->LinkedControl && bar->LinkedControl != form_)
+      continue;
     c->SetBounds(c->Left() + DX, c->Top() + DY, c->Width(), c->Height());
   }
   form_->EnableAlign();
@@ -122,7 +123,8 @@ void TSkinProvider::UpdateScrolls() {
     }
     infos[0].Rect.bottom -= HeightOf(infos[1].Rect);
     infos[1].Rect.right -= WidthOf(infos[0].Rect);
-    grip_->SetBounds(infos[0].Rect.left, infos[0].Rect.bottom, WidthOf(infos[0].Rect), HeightOf(infos[1].Rect));
+    grip_->SetBounds(infos[0].Rect.left, infos[0].Rect.bottom, WidthOf(infos[0].Rect),
+                     HeightOf(infos[1].Rect));
     grip_->BringToFront();
   } else if (grip_) {
     delete grip_;

@@ -1,8 +1,6 @@
 // The MDI frame's skinned client: the subclassed client window, its skinned
 // scroll bars and grip, and the child-icon item of a maximised child.
 #include "skin/forms/skMDIForm.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/gdi/Blit.h"
 
 #include <algorithm>
 #include <map>
@@ -10,6 +8,8 @@
 #include "classlib/controls/Application.h"
 #include "classlib/menus/Menus.h"
 #include "platform/SystemMetrics.h"
+#include "platform/gdi/Blit.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skScrollBar.h"
@@ -157,8 +157,7 @@ bool TSkMDIForm::PaintsSkinned() const {
 LRESULT TSkMDIForm::HandleClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == SM_SKINCMD) {
     const WORD cmd = HIWORD(wParam);
-    if (cmd == AC_SKINREMOVED &&
-        lParam == reinterpret_cast<LPARAM>(provider_->SkinData()->SkinManager())) {
+    if (cmd == AC_SKINREMOVED && lParam == reinterpret_cast<LPARAM>(provider_->SkinData()->SkinManager())) {
       connected_ = false;
       RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
       return 0;
@@ -350,7 +349,8 @@ void TSkMDIForm::OnBarChanged(TSkScrollBar* Bar) {
   Bar->MouseBusy = true;
   const bool horizontal = Bar == scrollH_;
   const int pos = (horizontal ? offsetH_ : offsetV_) + Bar->Position();
-  SendMessage(form_->ClientHandle(), horizontal ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos), 0);
+  SendMessage(form_->ClientHandle(), horizontal ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos),
+              0);
   Bar->MouseBusy = false;
   busy_ = false;
 }

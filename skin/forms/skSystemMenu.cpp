@@ -1,9 +1,9 @@
 // The skinned form's system menu: its six commands, the rules that show and
 // enable them (and the caption buttons), and the skin list.
 #include "skin/forms/skSystemMenu.h"
-#include "platform/window/MessageQueue.h"
 
 #include "classlib/controls/Application.h"
+#include "platform/window/MessageQueue.h"
 #include "skin/forms/skMDIForm.h"
 #include "skin/forms/skinMenus.h"
 #include "skin/forms/skinProvider.h"
@@ -56,7 +56,8 @@ void TSkSystemMenu::Command(WPARAM Cmd) {
   SendMessage(h, WM_SYSCOMMAND, Cmd, 0);
   if (Cmd == SC_RESTORE || Cmd == SC_MAXIMIZE) UpdateItems();
   if (Cmd == SC_RESTORE && form_->FormStyle() == fsMDIChild)
-    if (TSkinProvider* p = TSkinProvider::MDIFormProvider(); p && p->MDIForm()) p->MDIForm()->UpdateScrollBars();
+    if (TSkinProvider* p = TSkinProvider::MDIFormProvider(); p && p->MDIForm())
+      p->MDIForm()->UpdateScrollBars();
 }
 
 bool TSkSystemMenu::Iconic() const {
@@ -151,7 +152,8 @@ void TSkSystemMenu::MakeSkinItems() {
     item->SetRadioItem(true);
     item->SetChecked(names[i] == m->SkinName());
     item->OnClick = [this, item](TObject*) {
-      if (TSkinManager* mm = owner_->SkinData()->SkinManager()) mm->SetSkinName(WithoutAmpersands(item->Caption()));
+      if (TSkinManager* mm = owner_->SkinData()->SkinManager())
+        mm->SetSkinName(WithoutAmpersands(item->Caption()));
     };
     head->Add(item);
   }

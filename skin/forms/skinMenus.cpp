@@ -2,14 +2,6 @@
 // measuring and drawing popup and menu-line items, popup backgrounds with
 // the extra line and icon column, and the subclassed popup windows.
 #include "skin/forms/skinMenus.h"
-#include "platform/SystemMetrics.h"
-#include "platform/gdi/Region.h"
-#include "platform/Utf.h"
-#include "platform/text/Text.h"
-#include "platform/gdi/Blit.h"
-#include "platform/gdi/DeviceContext.h"
-#include "platform/window/MessageQueue.h"
-#include "skin/skControlTree.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,10 +11,18 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/controls/Screen.h"
 #include "classlib/graphics/ImageList.h"
+#include "platform/SystemMetrics.h"
+#include "platform/Utf.h"
+#include "platform/gdi/Blit.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Region.h"
+#include "platform/text/Text.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "skin/forms/skinProvider.h"
 #include "skin/skBlend.h"
+#include "skin/skControlTree.h"
 #include "skin/skGdiHelpers.h"
 #include "skin/skItemPaint.h"
 #include "skin/skMaskPaint.h"
@@ -301,7 +301,8 @@ void TSkinableMenus::MeasureItem(TMenuItem* Item, TCanvas* Canvas, int& Width, i
     default: {
       RECT r{0, 0, 0, 0};
       std::u16string s = Utf8ToUtf16(StripAmpersands(Item->Caption()) + ShortCutText(Item));
-      DrawTextW(Canvas->Handle(), s.c_str(), int(s.size()), &r, DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE);
+      DrawTextW(Canvas->Handle(), s.c_str(), int(s.size()), &r,
+                DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE);
       text = r.Width();
     }
   }
@@ -337,7 +338,8 @@ void TSkinableMenus::PrepareBackground(TMenuItem* FirstItem, int Width, HWND Win
   const int index = manager_->GetSkinIndex("MAINMENU");
   if (!manager_->IsValidSkinIndex(index)) return;
   TBitmap* bmp = p.Background.get();
-  PaintItemBySection(index, "MAINMENU", EmptyCacheInfo, manager_, bmp, POINT{0, 0}, RECT{0, 0, w, h}, 0, false);
+  PaintItemBySection(index, "MAINMENU", EmptyCacheInfo, manager_, bmp, POINT{0, 0}, RECT{0, 0, w, h}, 0,
+                     false);
   if (manager_->MenuSupport().UseExtraLine && p.ExtraVisible) PaintExtraLine(p, bmp);
   const std::string& ico = manager_->MenuSupport().IcoLineSkin;
   const int icoIndex = ico.empty() ? -1 : manager_->GetSkinIndex(ico);
@@ -346,7 +348,8 @@ void TSkinableMenus::PrepareBackground(TMenuItem* FirstItem, int Width, HWND Win
     std::unique_ptr<TBitmap> band(CreateBmp24BySize(p.TextIndent, std::max(1, h - 2 * sbw)));
     PaintItemBySection(icoIndex, ico, EmptyCacheInfo, manager_, band.get(), POINT{0, 0},
                        RECT{0, 0, band->Width(), band->Height()}, 0, false);
-    CopyBitmapRect(band.get(), bmp, RECT{0, 0, band->Width(), band->Height()}, ExtraLineWidth(false) + sbw, sbw);
+    CopyBitmapRect(band.get(), bmp, RECT{0, 0, band->Width(), band->Height()}, ExtraLineWidth(false) + sbw,
+                   sbw);
   }
   const int mask = manager_->GetMaskIndex(index, "MAINMENU", "BORDERSMASK");
   if (manager_->IsValidImgIndex(mask)) {
@@ -374,12 +377,13 @@ void TSkinableMenus::PaintExtraLine(Popup& P, TBitmap* Bmp) {
   const int sbw = SkinBorderWidth();
   const int bw = manager_->MenuSupport().ExtraLineWidth, bh = std::max(1, Bmp->Height() - 2 * sbw);
   std::unique_ptr<TBitmap> band(CreateBmp24BySize(bw, bh));
-  PaintItemBySection(index, P.ExtraSection, EmptyCacheInfo, manager_, band.get(), POINT{0, 0}, RECT{0, 0, bw, bh}, 0,
-                     false);
+  PaintItemBySection(index, P.ExtraSection, EmptyCacheInfo, manager_, band.get(), POINT{0, 0},
+                     RECT{0, 0, bw, bh}, 0, false);
   int reserve = 12;
   if (P.ExtraGlyph && !P.ExtraGlyph->Empty()) {
     reserve = P.ExtraGlyph->Height() + 20;
-    band->Canvas()->Draw((bw - P.ExtraGlyph->Width()) / 2, bh - 12 - P.ExtraGlyph->Height(), P.ExtraGlyph.get());
+    band->Canvas()->Draw((bw - P.ExtraGlyph->Width()) / 2, bh - 12 - P.ExtraGlyph->Height(),
+                         P.ExtraGlyph.get());
   }
   if (!P.ExtraCaption.empty()) {
     // The caption reads upward: the font turned by 270 degrees.
@@ -525,15 +529,17 @@ void TSkinableMenus::DrawSeparator(TCanvas* Canvas, const RECT& R, TBitmap* Back
   }
   std::unique_ptr<TBitmap> bmp(CreateBmp24BySize(std::max(1, R.Width()), std::max(1, R.Height())));
   if (Background)
-    CopyBitmapRect(Background, bmp.get(),
-                   RECT{BackgroundAt.x, BackgroundAt.y, BackgroundAt.x + bmp->Width(), BackgroundAt.y + bmp->Height()},
-                   0, 0);
+    CopyBitmapRect(
+        Background, bmp.get(),
+        RECT{BackgroundAt.x, BackgroundAt.y, BackgroundAt.x + bmp->Width(), BackgroundAt.y + bmp->Height()},
+        0, 0);
   const int left = ExtraLineWidth(false) + Margin + Spacing;
   const int right = bmp->Width() - (ExtraLineWidth(false) + 2 * Margin + Spacing);
   if (right > left)
     PaintNinePartMask(bmp.get(), RECT{left, 0, right, bmp->Height()}, true, EmptyCacheInfo,
                       manager_->ma[size_t(mask)], 0);
-  BitBlt(Canvas->Handle(), R.left, R.top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+  BitBlt(Canvas->Handle(), R.left, R.top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0,
+         SRCCOPY);
 }
 
 void TSkinableMenus::DrawItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, TOwnerDrawState State) {
@@ -551,11 +557,13 @@ void TSkinableMenus::DrawItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, TOwn
       TMenuItem* parent = Item->Parent();
       TMenuItem *firstVisible = nullptr, *lastVisible = nullptr;
       for (int i = 0; parent && i < parent->Count(); ++i)
-        if (parent->Items(i)->Visible()) (firstVisible ? lastVisible : firstVisible) = parent->Items(i), lastVisible = parent->Items(i);
+        if (parent->Items(i)->Visible())
+          (firstVisible ? lastVisible : firstVisible) = parent->Items(i), lastVisible = parent->Items(i);
       const int y = ARect.top + BorderWidth, h = ARect.Height();
       if (Item == firstVisible) BitBlt(wdc, 0, 0, bg->Width(), BorderWidth, src, 0, 0, SRCCOPY);
       if (Item == lastVisible)
-        BitBlt(wdc, 0, bg->Height() - BorderWidth, bg->Width(), BorderWidth, src, 0, bg->Height() - BorderWidth, SRCCOPY);
+        BitBlt(wdc, 0, bg->Height() - BorderWidth, bg->Width(), BorderWidth, src, 0,
+               bg->Height() - BorderWidth, SRCCOPY);
       const int lw = ExtraLineWidth(false) + SkinBorderWidth();
       BitBlt(wdc, 0, y, std::max(lw, BorderWidth), h, src, 0, y, SRCCOPY);
       BitBlt(wdc, bg->Width() - BorderWidth, y, BorderWidth, h, src, bg->Width() - BorderWidth, y, SRCCOPY);
@@ -575,12 +583,14 @@ void TSkinableMenus::DrawItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, TOwn
   const bool selected = State.Contains(odSelected);
   const int itemIndex = manager_->GetSkinIndex("MENUITEM");
   if (manager_->IsValidSkinIndex(itemIndex)) {
-    TCacheInfo ci = bg ? MakeCacheInfo(bg, kMenuFrame + ARect.left + extra, kMenuFrame + ARect.top) : EmptyCacheInfo;
+    TCacheInfo ci =
+        bg ? MakeCacheInfo(bg, kMenuFrame + ARect.left + extra, kMenuFrame + ARect.top) : EmptyCacheInfo;
     PaintItemBySection(itemIndex, "MENUITEM", ci, manager_, bmp.get(), POINT{0, 0}, RECT{0, 0, w, h},
                        enabled && selected ? 1 : 0, true);
   } else if (bg) {
-    CopyBitmapRect(bg, bmp.get(), RECT{kMenuFrame + ARect.left + extra, kMenuFrame + ARect.top,
-                                       kMenuFrame + ARect.left + extra + w, kMenuFrame + ARect.top + h},
+    CopyBitmapRect(bg, bmp.get(),
+                   RECT{kMenuFrame + ARect.left + extra, kMenuFrame + ARect.top,
+                        kMenuFrame + ARect.left + extra + w, kMenuFrame + ARect.top + h},
                    0, 0);
   }
   if (State.Contains(odChecked)) {
@@ -619,7 +629,8 @@ void TSkinableMenus::DrawItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, TOwn
   UINT align = Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
   if (!caption.empty() && caption[0] == '\b') caption.erase(0, 1), align = DT_RIGHT;
   const bool hot = enabled && (selected || State.Contains(odHotLight));
-  WriteTextEx(c, caption, enabled, manager_, hot, itemIndex, align | DT_SINGLELINE | DT_EXPANDTABS | DT_NOCLIP | DT_HIDEPREFIX | DT_VCENTER, tr);
+  WriteTextEx(c, caption, enabled, manager_, hot, itemIndex,
+              align | DT_SINGLELINE | DT_EXPANDTABS | DT_NOCLIP | DT_HIDEPREFIX | DT_VCENTER, tr);
   if (std::string sc = ShortCutText(Item); !sc.empty()) {
     RECT sr{int(glyph.cx) + 2 * Margin + Spacing, 0, w - 8, h};
     WriteTextEx(c, sc, enabled, manager_, hot, itemIndex, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, sr);
@@ -653,8 +664,8 @@ void TSkinableMenus::DrawMainItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, 
   const int itemIndex = manager_->GetSkinIndex("MENUITEM");
   CopyBitmapRect(line, bmp.get(), RECT{at.x, at.y, at.x + bmp->Width(), at.y + bmp->Height()}, 0, 0);
   if (manager_->IsValidSkinIndex(itemIndex))
-    PaintItemBySection(itemIndex, "MENUITEM", MakeCacheInfo(line, at.x, at.y), manager_, bmp.get(), POINT{0, 0},
-                       RECT{0, 0, bmp->Width(), bmp->Height()}, hot ? 1 : 0, true);
+    PaintItemBySection(itemIndex, "MENUITEM", MakeCacheInfo(line, at.x, at.y), manager_, bmp.get(),
+                       POINT{0, 0}, RECT{0, 0, bmp->Width(), bmp->Height()}, hot ? 1 : 0, true);
   TCanvas* c = bmp->Canvas();
   UseMenuFont(c);
   if (Item->Default()) {
@@ -662,15 +673,20 @@ void TSkinableMenus::DrawMainItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, 
     st.Include(fsBold);
     c->Font()->SetStyle(st);
   }
-  const int lineIndex = manager_->GetSkinIndex(provider->MenuLineSkin().empty() ? "MENULINE" : provider->MenuLineSkin());
+  const int lineIndex =
+      manager_->GetSkinIndex(provider->MenuLineSkin().empty() ? "MENULINE" : provider->MenuLineSkin());
   RECT tr{Margin, 0, bmp->Width() - Margin, bmp->Height()};
-  WriteTextEx(c, Item->Caption(), enabled, manager_, hot, lineIndex, DT_CENTER | DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE, tr);
+  WriteTextEx(c, Item->Caption(), enabled, manager_, hot, lineIndex,
+              DT_CENTER | DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE, tr);
   if (std::string sc = ShortCutText(Item); !sc.empty()) {
     RECT sr{Margin, 0, bmp->Width() - Margin - 8, bmp->Height()};
-    WriteTextEx(c, sc, enabled, manager_, hot, lineIndex, DT_RIGHT | DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE, sr);
+    WriteTextEx(c, sc, enabled, manager_, hot, lineIndex,
+                DT_RIGHT | DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE, sr);
   }
   if (OnDrawItem) OnDrawItem(Item, c, RECT{0, 0, bmp->Width(), bmp->Height()}, State, smTopLine);
-  if (!enabled) BlendBitmapRect(bmp.get(), line, 102, RECT{at.x, at.y, at.x + bmp->Width(), at.y + bmp->Height()}, POINT{0, 0});
+  if (!enabled)
+    BlendBitmapRect(bmp.get(), line, 102, RECT{at.x, at.y, at.x + bmp->Width(), at.y + bmp->Height()},
+                    POINT{0, 0});
   BitBlt(Canvas->Handle(), ARect.left, ARect.top, bmp->Width(), bmp->Height(), c->Handle(), 0, 0, SRCCOPY);
 }
 

@@ -2,12 +2,12 @@
 // scrolling and border icons), preparing it for the current skin, the
 // property setters, the title buttons, and giving the form back.
 #include "skin/forms/skinProvider.h"
-#include "classlib/controls/Application.h"
-#include "platform/window/MessageQueue.h"
 
 #include <algorithm>
 
+#include "classlib/controls/Application.h"
 #include "classlib/menus/Menus.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skScrollBar.h"
@@ -73,7 +73,8 @@ TSkinProvider::~TSkinProvider() {
   if (formControl_ && oldWndProc_) {
     if (!formGoing && Skinned()) {
       // Freed while skinned: the form gets its region, border icons and colour back.
-      TMessage m{SM_SKINCMD, MakeSkinWParam(AC_SKINREMOVED), reinterpret_cast<LPARAM>(skinData_->SkinManager()), 0};
+      TMessage m{SM_SKINCMD, MakeSkinWParam(AC_SKINREMOVED),
+                 reinterpret_cast<LPARAM>(skinData_->SkinManager()), 0};
       RemovePath(m);
     }
     formControl_->WindowProc = oldWndProc_;
@@ -170,7 +171,8 @@ void TSkinProvider::PrepareForm() {
       if (p->mdiForm_) p->mdiForm_->UpdateScrollBars();
     }
   }
-  if (useGlobalColor_ && !skinData_->CustomColor() && skinData_->Skinned()) form_->SetColor(m->GetGlobalColor());
+  if (useGlobalColor_ && !skinData_->CustomColor() && skinData_->Skinned())
+    form_->SetColor(m->GetGlobalColor());
 }
 
 void TSkinProvider::SetCaptionAlignment(TAlignment Value) {

@@ -220,6 +220,8 @@ class TSkinProvider : public TComponent {
   void DrawDragFrame();
   void PaintTitleBar(TBitmap* Bmp);
   void PaintMenuLine(TBitmap* Bmp);
+  void PaintMDIChildButtons(TBitmap* Bmp, int Top);
+  TCustomForm* MaximizedMDIChild() const;
   void PaintCaptionButtons(TBitmap* Bmp);
   void PaintCaptionText(TBitmap* Bmp);
   void PaintIcon(TBitmap* Bmp);
@@ -251,7 +253,7 @@ class TSkinProvider : public TComponent {
   std::vector<RECT> transparentRects_;
   bool rgnChanged_ = true, hadAutoScroll_ = false, scrollsDone_ = true, inScroll_ = false;
   bool inNCActivate_ = false, fullRepaint_ = true, formActive_ = true, firstPrepare_ = true;
-  bool settingRgn_ = false, paintedOnce_ = false, ownFrame_ = false;
+  bool settingRgn_ = false, paintedOnce_ = false, ownFrame_ = false, regionAsked_ = false, noRegion_ = false;
   TSkGrip* grip_ = nullptr;
   TSkScrollBar *scrollV_ = nullptr, *scrollH_ = nullptr;
   LRESULT currentHT_ = 0;

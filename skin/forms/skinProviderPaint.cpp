@@ -3,19 +3,19 @@
 // from the borders' transparent corners, the strips copied at WM_NCPAINT, and
 // hit-testing with the hot and pressed caption buttons.
 #include <algorithm>
-#include "classlib/graphics/Icon.h"
-#include "platform/gdi/GdiObjects.h"
-#include "platform/gdi/Region.h"
-#include "platform/gdi/Blit.h"
-#include "platform/gdi/DeviceContext.h"
-#include "platform/text/Text.h"
-#include "platform/window/MessageQueue.h"
 
 #include "classlib/controls/Application.h"
+#include "classlib/graphics/Icon.h"
 #include "classlib/menus/Menus.h"
 #include "platform/SystemMetrics.h"
+#include "platform/gdi/Blit.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Icons.h"
+#include "platform/gdi/Region.h"
 #include "platform/menus/Menus.h"
+#include "platform/text/Text.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/StandardIcons.h"
 #include "skin/forms/skMDIForm.h"
@@ -53,8 +53,8 @@ void AddBottomTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkM
       const uint8_t* row = g.Src->ScanLine(sy);
       int run = -1;
       for (int x = fromX; x <= toX; ++x) {
-        const bool key = x < toX && x >= 0 && x < g.Src->Width() && row[3 * x] == 255 && row[3 * x + 1] == 0 &&
-                         row[3 * x + 2] == 255;
+        const bool key = x < toX && x >= 0 && x < g.Src->Width() && row[3 * x] == 255 &&
+                         row[3 * x + 1] == 0 && row[3 * x + 2] == 255;
         if (key && run < 0) run = x;
         if (!key && run >= 0) {
           Rects.push_back(RECT{placeX + run - fromX, YOffset + y, placeX + x - fromX, YOffset + y + 1});
@@ -192,13 +192,15 @@ int TSkinProvider::MenuRowCount() {
 
 void TSkinProvider::UpdateIconsIndexes() {
   TSkinManager* m = skinData_->SkinManager();
-  for (TSkCaptionButton* b : {&buttonMin_, &buttonMax_, &buttonClose_, &buttonHelp_, &mdiMin_, &mdiMax_, &mdiClose_})
+  for (TSkCaptionButton* b :
+       {&buttonMin_, &buttonMax_, &buttonClose_, &buttonHelp_, &mdiMin_, &mdiMax_, &mdiClose_})
     b->ImageIndex = -1;
   if (!m) return;
   const int gi = m->GetSkinIndex("GLOBALINFO");
   // The extra title buttons share one glyph frame.
   int titleGlyph = m->GetMaskIndex(gi, "GLOBALINFO", "TITLEBUTTON");
-  if (titleGlyph < 0) titleGlyph = m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "TITLEBUTTON");
+  if (titleGlyph < 0)
+    titleGlyph = m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "TITLEBUTTON");
   for (int i = 0; i < titleButtons_->Count(); ++i)
     titleButtons_->Items(i)->Data.ImageIndex = titleButtons_->Items(i)->UseSkinData ? titleGlyph : -1;
   const bool mdi = form_ && form_->FormStyle() == fsMDIForm && !ComponentState().Contains(csDesigning);
@@ -210,7 +212,9 @@ void TSkinProvider::UpdateIconsIndexes() {
     buttonMax_.ImageIndex = own("BICONMAX");
     buttonClose_.ImageIndex = own("BICONCLOSE");
     buttonHelp_.ImageIndex = own("BICONHELP");
-    if (mdi) mdiMin_.ImageIndex = own("BICONMIN"), mdiMax_.ImageIndex = own("BICONMAX"), mdiClose_.ImageIndex = own("BICONCLOSE");
+    if (mdi)
+      mdiMin_.ImageIndex = own("BICONMIN"), mdiMax_.ImageIndex = own("BICONMAX"),
+      mdiClose_.ImageIndex = own("BICONCLOSE");
     return;
   }
   const bool big = form_ && (form_->BorderStyle() == bsSingle || form_->BorderStyle() == bsSizeable);
@@ -228,14 +232,22 @@ void TSkinProvider::UpdateIconsIndexes() {
 
 TSkCaptionButton* TSkinProvider::ButtonOfHT(LRESULT Code) {
   switch (Code) {
-    case HTCLOSE: return &buttonClose_;
-    case HTMAXBUTTON: return &buttonMax_;
-    case HTMINBUTTON: return &buttonMin_;
-    case HTHELP: return &buttonHelp_;
-    case HTMDICLOSE: return &mdiClose_;
-    case HTMDIRESTORE: return &mdiMax_;
-    case HTMDIMINIMIZE: return &mdiMin_;
-    default: break;
+    case HTCLOSE:
+      return &buttonClose_;
+    case HTMAXBUTTON:
+      return &buttonMax_;
+    case HTMINBUTTON:
+      return &buttonMin_;
+    case HTHELP:
+      return &buttonHelp_;
+    case HTMDICLOSE:
+      return &mdiClose_;
+    case HTMDIRESTORE:
+      return &mdiMax_;
+    case HTMDIMINIMIZE:
+      return &mdiMin_;
+    default:
+      break;
   }
   if (Code >= HTTITLEBUTTON && Code - HTTITLEBUTTON < titleButtons_->Count())
     return &titleButtons_->Items(int(Code - HTTITLEBUTTON))->Data;
@@ -267,11 +279,22 @@ int TSkinProvider::GlyphOfButton(LRESULT Code) const {
     return i;
   };
   switch (Code) {
-    case HTCLOSE: return buttonClose_.ImageIndex;
-    case HTHELP: return buttonHelp_.ImageIndex;
-    case HTMAXBUTTON: return form_->WindowState() == wsMaximized ? restoreGlyph() : buttonMax_.ImageIndex;
-    case HTMINBUTTON: return iconic ? restoreGlyph() : buttonMin_.ImageIndex;
-    default: break;
+    case HTCLOSE:
+      return buttonClose_.ImageIndex;
+    case HTHELP:
+      return buttonHelp_.ImageIndex;
+    case HTMAXBUTTON:
+      return form_->WindowState() == wsMaximized ? restoreGlyph() : buttonMax_.ImageIndex;
+    case HTMINBUTTON:
+      return iconic ? restoreGlyph() : buttonMin_.ImageIndex;
+    case HTMDICLOSE:
+      return mdiClose_.ImageIndex;
+    case HTMDIRESTORE:
+      return restoreGlyph() >= 0 ? restoreGlyph() : mdiMax_.ImageIndex;
+    case HTMDIMINIMIZE:
+      return mdiMin_.ImageIndex;
+    default:
+      break;
   }
   if (Code >= HTTITLEBUTTON && Code - HTTITLEBUTTON < titleButtons_->Count())
     return titleButtons_->Items(int(Code - HTTITLEBUTTON))->Data.ImageIndex;
@@ -309,7 +332,8 @@ void TSkinProvider::DrawButton(TBitmap* Bmp, TSkCaptionButton& B, int Glyph, boo
   std::unique_ptr<TBitmap> over(CreateBmp24BySize(B.Rect.Width(), B.Rect.Height()));
   CopyBitmapRect(Bmp, over.get(), B.Rect, 0, 0);
   DrawSkinGlyph(over.get(), POINT{0, 0}, 0, 1, md);
-  BlendBitmapRect(Bmp, over.get(), 128, RECT{0, 0, over->Width(), over->Height()}, POINT{B.Rect.left, B.Rect.top});
+  BlendBitmapRect(Bmp, over.get(), 128, RECT{0, 0, over->Width(), over->Height()},
+                  POINT{B.Rect.left, B.Rect.top});
 }
 
 void TSkinProvider::PaintCaptionButtons(TBitmap* Bmp) {
@@ -346,7 +370,8 @@ void TSkinProvider::RepaintButton(LRESULT Code) {
     return;
   }
   // The button's place comes back from the copy behind the buttons.
-  CopyBitmapRect(tempBmp_.get(), cache, RECT{b->Rect.left - tempLeft_, b->Rect.top, b->Rect.right - tempLeft_, b->Rect.bottom},
+  CopyBitmapRect(tempBmp_.get(), cache,
+                 RECT{b->Rect.left - tempLeft_, b->Rect.top, b->Rect.right - tempLeft_, b->Rect.bottom},
                  b->Rect.left, b->Rect.top);
   DrawButton(cache, *b, GlyphOfButton(Code), ButtonEnabled(Code), true);
   if (Code >= HTTITLEBUTTON) {
@@ -354,13 +379,14 @@ void TSkinProvider::RepaintButton(LRESULT Code) {
     if (!tb->Glyph()->Empty()) {
       const int d = b->State == 2 ? 1 : 0;
       CopyTransparent(tb->Glyph(), cache, b->Rect.left + (b->Rect.Width() - tb->Glyph()->Width()) / 2 + d,
-                      b->Rect.top + (b->Rect.Height() - tb->Glyph()->Height()) / 2 + d, tb->Glyph()->TransparentColor());
+                      b->Rect.top + (b->Rect.Height() - tb->Glyph()->Height()) / 2 + d,
+                      tb->Glyph()->TransparentColor());
     }
   }
   HDC dc = GetWindowDC(form_->WindowHandle());
   if (!dc) return;
-  BitBlt(dc, b->Rect.left, b->Rect.top, b->Rect.Width(), b->Rect.Height(), cache->Canvas()->Handle(), b->Rect.left,
-         b->Rect.top, SRCCOPY);
+  BitBlt(dc, b->Rect.left, b->Rect.top, b->Rect.Width(), b->Rect.Height(), cache->Canvas()->Handle(),
+         b->Rect.left, b->Rect.top, SRCCOPY);
   ReleaseDC(form_->WindowHandle(), dc);
 }
 
@@ -418,8 +444,8 @@ void TSkinProvider::PaintTitleBar(TBitmap* Bmp) {
   const int bandH = CaptionHeight() + SysBorderHeight();
   const int state = formActive_ ? 1 : 0;
   if (m->IsValidSkinIndex(index))
-    PaintItemBySection(index, section, MakeCacheInfo(Bmp), m, Bmp, POINT{0, 0}, RECT{0, 0, FormWidth(), bandH}, state,
-                       true);
+    PaintItemBySection(index, section, MakeCacheInfo(Bmp), m, Bmp, POINT{0, 0},
+                       RECT{0, 0, FormWidth(), bandH}, state, true);
   PaintIcon(Bmp);
   const int count = SysButtonCount();
   if (count > 0 && m->IsValidSkinIndex(index)) {
@@ -428,7 +454,8 @@ void TSkinProvider::PaintTitleBar(TBitmap* Bmp) {
       const TSkMaskData& md = m->ma[size_t(mask)];
       const int mw = md.Bmp ? md.Bmp->Width() : WidthOf(md.R);
       const int w = 2 * (mw / 9) + count * ButtonWidth();
-      PaintNinePartMask(Bmp, RECT{FormWidth() - w, 0, FormWidth(), bandH}, true, MakeCacheInfo(Bmp), md, state);
+      PaintNinePartMask(Bmp, RECT{FormWidth() - w, 0, FormWidth(), bandH}, true, MakeCacheInfo(Bmp), md,
+                        state);
     }
   }
 }
@@ -451,13 +478,16 @@ void TSkinProvider::PaintCaptionText(TBitmap* Bmp) {
   const int right = FormWidth() - SysBorderWidth() - (ButtonWidth() + 1) * n;
   const std::string text = CutText(c, form_->Caption(), right - left - 6);
   RECT r{left, 0, right, CaptionHeight() + SysBorderHeight()};
-  const UINT align = captionAlignment_ == taRightJustify ? DT_RIGHT : captionAlignment_ == taCenter ? DT_CENTER : DT_LEFT;
+  const UINT align = captionAlignment_ == taRightJustify ? DT_RIGHT
+                     : captionAlignment_ == taCenter     ? DT_CENTER
+                                                         : DT_LEFT;
   WriteTextEx(c, text, true, m, formActive_, index, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, r);
 }
 
 void TSkinProvider::PaintMenuLine(TBitmap* Bmp) {
   auto* menu = form_->Menu();
-  if (!menu || form_->BorderStyle() == bsDialog || form_->FormStyle() == fsMDIChild || MenuHeight() <= 0) return;
+  if (!menu || form_->BorderStyle() == bsDialog || form_->FormStyle() == fsMDIChild || MenuHeight() <= 0)
+    return;
   bool anyVisible = false;
   for (int i = 0; i < menu->Items()->Count(); ++i) anyVisible |= menu->Items()->Items(i)->Visible();
   if (!anyVisible || !form_->HandleAllocated()) return;
@@ -473,23 +503,60 @@ void TSkinProvider::PaintMenuLine(TBitmap* Bmp) {
     PaintItemBySection(index, section, MakeCacheInfo(Bmp), m, Bmp, POINT{0, 0}, band, 0, true);
   menuLineBmp_->SetSize(FormWidth() - 2 * SysBorderWidth() > 0 ? FormWidth() : 1, h);
   CopyBitmapRect(Bmp, menuLineBmp_.get(), RECT{SysBorderWidth(), top, FormWidth(), top + h}, 0, 0);
-  // Each owner-drawn top-level item draws itself into the image at its place.
+  // Each owner-drawn top-level item draws itself into the image at its place
+  // (found by its handle or command: the frame may hold a child's items too).
   HWND hwnd = form_->WindowHandle();
   HMENU hm = GetMenu(hwnd);
   RECT wr;
   GetWindowRect(hwnd, &wr);
   TMenuItem* root = menu->Items();
-  for (int i = 0, pos = 0; i < root->Count(); ++i) {
+  const int count = hm ? GetMenuItemCount(hm) : 0;
+  for (int i = 0; i < root->Count(); ++i) {
     TMenuItem* item = root->Items(i);
-    if (!item->Visible()) continue;
+    if (!item->Visible() || !item->OnAdvancedDrawItem) continue;
+    int at = -1;
+    for (int p = 0; p < count && at < 0; ++p)
+      if (item->Count() > 0 ? GetSubMenu(hm, p) == item->Handle() : GetMenuItemID(hm, p) == item->Command())
+        at = p;
     RECT r;
-    const int at = pos++;
-    if (!item->OnAdvancedDrawItem || !hm || !GetMenuItemRect(hwnd, hm, UINT(at), &r)) continue;
+    if (at < 0 || !GetMenuItemRect(hwnd, hm, UINT(at), &r)) continue;
     OffsetRect(&r, -wr.left, -wr.top);
     TOwnerDrawState state;
     if (!item->Enabled()) state.Include(odDisabled);
     item->OnAdvancedDrawItem(item, Bmp->Canvas(), r, state);
   }
+  PaintMDIChildButtons(Bmp, top);
+}
+
+TCustomForm* TSkinProvider::MaximizedMDIChild() const {
+  if (!form_ || form_->FormStyle() != fsMDIForm || !form_->ClientHandle()) return nullptr;
+  TCustomForm* child = form_->ActiveMDIChild();
+  return child && child->WindowState() == wsMaximized ? child : nullptr;
+}
+
+// A maximised child's icon at the left of the menu line and its three
+// buttons (minimise, restore, close) at the right.
+void TSkinProvider::PaintMDIChildButtons(TBitmap* Bmp, int Top) {
+  for (TSkCaptionButton* b : {&mdiMin_, &mdiMax_, &mdiClose_}) b->Rect = RECT{};
+  if (!MaximizedMDIChild()) return;
+  TSkinManager* m = skinData_->SkinManager();
+  const int lineH = MenuHeight();
+  HICON icon =
+      Application && Application->Icon && !Application->Icon->Empty() ? Application->Icon->Handle() : nullptr;
+  if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
+  DrawIconEx(Bmp->Canvas()->Handle(), SysBorderWidth() + 2, Top + (lineH - 16) / 2, icon, 16, 16, 0, nullptr,
+             DI_NORMAL);
+  SIZE size{16, 16};
+  if (m->IsValidImgIndex(mdiClose_.ImageIndex)) size = GlyphFrame(m->ma[size_t(mdiClose_.ImageIndex)]);
+  TSkCaptionButton* order[3] = {&mdiClose_, &mdiMax_, &mdiMin_};
+  for (int n = 1; n <= 3; ++n) {
+    const int left = FormWidth() - SysBorderWidth() - (size.cx + 1) * n - 2;
+    const int top = Top + (lineH - size.cy) / 2;
+    order[n - 1]->Rect = RECT{left, top, left + size.cx, top + size.cy};
+  }
+  DrawButton(Bmp, mdiClose_, mdiClose_.ImageIndex, true, false);
+  DrawButton(Bmp, mdiMax_, GlyphOfButton(HTMDIRESTORE), true, false);
+  DrawButton(Bmp, mdiMin_, mdiMin_.ImageIndex, true, false);
 }
 
 void TSkinProvider::PaintAll() {
@@ -497,7 +564,8 @@ void TSkinProvider::PaintAll() {
   if (!cache || !form_ || form_->ControlState().Contains(csCreating) || !Skinned()) return;
   TSkinManager* m = skinData_->SkinManager();
   const bool iconic = form_->HandleAllocated() && IsIconic(form_->WindowHandle());
-  const int w = std::max(1, FormWidth()), h = std::max(1, iconic ? CaptionHeight() + SysBorderHeight() + 1 : FormHeight());
+  const int w = std::max(1, FormWidth()),
+            h = std::max(1, iconic ? CaptionHeight() + SysBorderHeight() + 1 : FormHeight());
   if (cache->Width() != w || cache->Height() != h || cache->PixelFormat() != pf24bit) {
     cache->SetPixelFormat(pf24bit);
     cache->SetSize(w, h);
@@ -506,8 +574,8 @@ void TSkinProvider::PaintAll() {
   if (!skinData_->BGChanged) return;
   const TSkGeneralData& gd = m->gd[size_t(skinData_->SkinIndex)];
   const int state = formActive_ ? 1 : 0;
-  const bool captionOnly = !fullRepaint_ && gd.ReservedBoolean && formBgCache_ && formBgCache_->Width() == w &&
-                           formBgCache_->Height() == h && Framed();
+  const bool captionOnly = !fullRepaint_ && gd.ReservedBoolean && formBgCache_ &&
+                           formBgCache_->Width() == w && formBgCache_->Height() == h && Framed();
   if (captionOnly) {
     CopyBitmapRect(formBgCache_.get(), cache, RECT{0, 0, w, h}, 0, 0);
   } else {
@@ -515,12 +583,14 @@ void TSkinProvider::PaintAll() {
     if (!Framed())
       PaintItemBG(skinData_.get(), EmptyCacheInfo, 0, cache, POINT{0, 0}, RECT{0, 0, w, h});
     else
-      PaintItem(skinData_.get(), EmptyCacheInfo, true, state, cache, POINT{0, 0}, RECT{0, 0, w, h}, formActive_);
+      PaintItem(skinData_.get(), EmptyCacheInfo, true, state, cache, POINT{0, 0}, RECT{0, 0, w, h},
+                formActive_);
     if (GripMode == gmRightBottom) {
       const int gm = m->GetMaskIndex(m->GetSkinIndex("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE");
       if (m->IsValidImgIndex(gm)) {
         const SIZE g = GlyphFrame(m->ma[size_t(gm)]);
-        DrawSkinGlyph(cache, POINT{w - g.cx - SysBorderWidth(), h - g.cy - SysBorderHeight()}, 0, 1, m->ma[size_t(gm)]);
+        DrawSkinGlyph(cache, POINT{w - g.cx - SysBorderWidth(), h - g.cy - SysBorderHeight()}, 0, 1,
+                      m->ma[size_t(gm)]);
       }
     }
     if (gd.ReservedBoolean && (!formBgCache_ || formBgCache_->Width() != w)) {
@@ -555,7 +625,12 @@ void TSkinProvider::PaintAll() {
 
 void TSkinProvider::UpdateRgn() {
   if (!form_ || !form_->HandleAllocated()) return;
-  if (!paintedOnce_ && form_->Perform(CM_NOREGION, kNoRegionAnswer, 0) == LRESULT(kNoRegionAnswer)) return;
+  // Asked once, before the first image: a form that declines keeps no region.
+  if (!paintedOnce_ && !regionAsked_) {
+    regionAsked_ = true;
+    noRegion_ = form_->Perform(CM_NOREGION, kNoRegionAnswer, 0) == LRESULT(kNoRegionAnswer);
+  }
+  if (noRegion_) return;
   HRGN rgn = CreateRectRgn(0, 0, FormWidth(), FormHeight());
   for (const RECT& r : transparentRects_) {
     HRGN cut = CreateRectRgn(r.left, r.top, r.right, r.bottom);
@@ -567,7 +642,8 @@ void TSkinProvider::UpdateRgn() {
 }
 
 void TSkinProvider::PaintNonClient(HDC Given) {
-  if (!form_ || !form_->Visible() || form_->ControlState().Contains(csCreating) || FormDestroying() || Loading())
+  if (!form_ || !form_->Visible() || form_->ControlState().Contains(csCreating) || FormDestroying() ||
+      Loading())
     return;
   if (skinData_->GetUpdating()) return;
   if (form_->FormStyle() == fsMDIChild) {
@@ -656,7 +732,8 @@ LRESULT TSkinProvider::HitTest(int X, int Y) {
     };
     if (n > sys) {
       const int index = n - sys - 1;
-      if (index < titleButtons_->Count() && titleButtons_->Items(index)->Enabled) return hot(HTTITLEBUTTON + index);
+      if (index < titleButtons_->Count() && titleButtons_->Items(index)->Enabled)
+        return hot(HTTITLEBUTTON + index);
       return HTCAPTION;
     }
     const bool maxVisible = systemMenu_->VisibleMax(), minVisible = systemMenu_->VisibleMin();
@@ -686,9 +763,19 @@ LRESULT TSkinProvider::HitTest(int X, int Y) {
         return HTBOTTOMRIGHT;
     }
   }
+  if (MaximizedMDIChild()) {
+    const std::pair<TSkCaptionButton*, LRESULT> mdi[3] = {
+        {&mdiClose_, HTMDICLOSE}, {&mdiMax_, HTMDIRESTORE}, {&mdiMin_, HTMDIMINIMIZE}};
+    for (const auto& [b, code] : mdi)
+      if (x >= b->Rect.left && x < b->Rect.right && y >= b->Rect.top && y < b->Rect.bottom) {
+        SetHotHT(code);
+        return code;
+      }
+  }
   SetHotHT(0);
   const LRESULT r = formAnswer();
-  if (form_->WindowState() == wsMaximized && (x < 2 || y < 2 || x >= wr.Width() - 4 + 2 || y >= wr.Height() - 4 + 2))
+  if (form_->WindowState() == wsMaximized &&
+      (x < 2 || y < 2 || x >= wr.Width() - 4 + 2 || y >= wr.Height() - 4 + 2))
     return HTSKINOUTSIDE;
   return r;
 }

@@ -3,21 +3,20 @@
 // non-client mouse actions and system commands, the client paint, snapping
 // to the work area and the outline frame drag.
 #include <algorithm>
-#include "platform/window/OwnerDraw.h"
-#include "platform/window/SizeMove.h"
-#include "platform/gdi/Region.h"
-#include "platform/gdi/Blit.h"
-#include "platform/gdi/DeviceContext.h"
-#include "platform/window/MessageQueue.h"
-#include "skin/skItemPaint.h"
 #include <cstdlib>
 
 #include "classlib/controls/Application.h"
 #include "classlib/menus/Menus.h"
+#include "platform/gdi/Blit.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/OwnerDraw.h"
 #include "platform/window/Paint.h"
+#include "platform/window/SizeMove.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skScrollBar.h"
 #include "skin/forms/skMDIForm.h"
@@ -25,6 +24,7 @@
 #include "skin/forms/skinMenus.h"
 #include "skin/forms/skinProvider.h"
 #include "skin/skControlTree.h"
+#include "skin/skItemPaint.h"
 #include "skin/skinManager.h"
 
 namespace qv {
@@ -87,10 +87,11 @@ void TSkinProvider::SkinProviderWndProc(TMessage& M) {
   OldWndProc(M);
   if (M.Msg == WM_NCDESTROY && form_->FormStyle() == fsMDIChild) {
     TSkinProvider* p = MDIFormProvider();
-    if (p && p != this && p->mdiForm_ && !p->ComponentState().Contains(csDestroying) && !p->FormDestroying() &&
-        p->Skinned()) {
+    if (p && p != this && p->mdiForm_ && !p->ComponentState().Contains(csDestroying) &&
+        !p->FormDestroying() && p->Skinned()) {
       p->RefreshMDI();
-      if (!p->form_->ActiveMDIChild() && p->form_->ClientHandle()) SendMessage(p->form_->ClientHandle(), WM_SIZE, 0, 0);
+      if (!p->form_->ActiveMDIChild() && p->form_->ClientHandle())
+        SendMessage(p->form_->ClientHandle(), WM_SIZE, 0, 0);
     }
   }
 }
@@ -103,9 +104,10 @@ void TSkinProvider::ApplyPath(bool SkinnedVariant) {
   if (Framed() && h) SetWindowRgn(h, nullptr, FALSE);
   if (TSkinableMenus* menus = MenusOf(m)) menus->FreeMenuBackground();
   skinData_->SkinIndex = m ? m->GetSkinIndex(skinData_->SkinSection()) : -1;
-  skinData_->BorderIndex = m && skinData_->SkinIndex >= 0
-                               ? m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "BORDERSMASK")
-                               : -1;
+  skinData_->BorderIndex =
+      m && skinData_->SkinIndex >= 0
+          ? m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "BORDERSMASK")
+          : -1;
   if (m) {
     UpdateIconsIndexes();
     if (!form_->BorderIcons().Empty()) form_->SetBorderIcons(TBorderIcons{});
@@ -132,7 +134,8 @@ void TSkinProvider::ApplyPath(bool SkinnedVariant) {
     RegisterMDIFormProvider(this);
     mdiForm_->ConnectToClient();
   }
-  if (!SkinnedVariant && useGlobalColor_ && !skinData_->CustomColor() && m) form_->SetColor(m->GetGlobalColor());
+  if (!SkinnedVariant && useGlobalColor_ && !skinData_->CustomColor() && m)
+    form_->SetColor(m->GetGlobalColor());
 }
 
 void TSkinProvider::RemovePath(TMessage& M) {
@@ -162,7 +165,8 @@ void TSkinProvider::RemovePath(TMessage& M) {
       RedrawWindow(client, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       for (int i = 0; i < form_->MDIChildCount(); ++i)
         if (TCustomForm* c = form_->MDIChildren(i); c && c->HandleAllocated())
-          RedrawWindow(c->WindowHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+          RedrawWindow(c->WindowHandle(), nullptr, nullptr,
+                       RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
   }
 }
@@ -336,7 +340,8 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
           if (p->form_->HandleAllocated()) SendMessage(p->form_->WindowHandle(), WM_NCPAINT, 0, 0);
         }
       UpdateScrolls();
-      if (skinData_->Skinned() && skinData_->SkinManager()->gd[size_t(skinData_->SkinIndex)].GradientPercent > 0)
+      if (skinData_->Skinned() &&
+          skinData_->SkinManager()->gd[size_t(skinData_->SkinIndex)].GradientPercent > 0)
         for (int i = 0; i < form_->ControlCount(); ++i) {
           TControl* c = form_->Controls(i);
           if (!c->ComponentState().Contains(csDestroying)) SendSkinCommand(c, AC_PARENTMOVED, 1);
@@ -396,13 +401,15 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
       if (form_->FormStyle() != fsMDIChild && form_->Menu() && mis && mis->CtlType == ODT_MENU)
         if (TSkinableMenus* menus = MenusOf(skinData_->SkinManager()))
-          if (TMenuItem* item = form_->Menu()->FindItem(mis->itemID, fkCommand); item && item->IsTopLevelOfMainMenu())
+          if (TMenuItem* item = form_->Menu()->FindItem(mis->itemID, fkCommand);
+              item && item->IsTopLevelOfMainMenu())
             menus->InitItem(item, true);
       return OldWndProc(M);
     }
     case WM_WINDOWPOSCHANGING: {
       auto* wp = reinterpret_cast<WINDOWPOS*>(M.LParam);
-      if (!settingRgn_ && ScreenSnap && wp && form_->WindowState() != wsMaximized && !(wp->flags & SWP_NOMOVE))
+      if (!settingRgn_ && ScreenSnap && wp && form_->WindowState() != wsMaximized &&
+          !(wp->flags & SWP_NOMOVE))
         SnapPosition(wp->x, wp->y, (wp->flags & SWP_NOSIZE) ? FormWidth() : wp->cx,
                      (wp->flags & SWP_NOSIZE) ? FormHeight() : wp->cy);
       OldWndProc(M);
@@ -430,7 +437,8 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
         r = M.Result;
         SetHotHT(0);
       }
-      if (ResizeMode == rmBorder && !drag.Pending && !drag.Active && (r == HTCAPTION || IsSizingCode(r))) drag.Kind = r;
+      if (ResizeMode == rmBorder && !drag.Pending && !drag.Active && (r == HTCAPTION || IsSizingCode(r)))
+        drag.Kind = r;
       M.Result = r;
       return;
     }
@@ -466,7 +474,8 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
     case WM_NCLBUTTONDBLCLK:
       return NCButtonDblClk(M);
     case WM_NCRBUTTONDOWN:
-      if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU)) return;
+      if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU))
+        return;
       return OldWndProc(M);
     case WM_NCRBUTTONUP:
       if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU)) {
@@ -485,7 +494,8 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
       // A drag whose capture went away ends without moving and leaves no outline behind.
-      if (drag.Owner == this && (drag.Active || drag.Pending) && !(M.Msg == WM_CAPTURECHANGED && HWND(M.LParam) == h))
+      if (drag.Owner == this && (drag.Active || drag.Pending) &&
+          !(M.Msg == WM_CAPTURECHANGED && HWND(M.LParam) == h))
         EndFrameDrag(false);
       return OldWndProc(M);
     case WM_SYSCOMMAND:
@@ -559,8 +569,8 @@ void TSkinProvider::NCButtonDown(TMessage& M) {
   }
   if (code >= HTTITLEBUTTON && code - HTTITLEBUTTON < titleButtons_->Count()) {
     SetPressedHT(code);
-    titleButtons_->Items(int(code - HTTITLEBUTTON))->DoMouseDown(mbLeft, TShiftState{}, GET_X_LPARAM(M.LParam),
-                                                                  GET_Y_LPARAM(M.LParam));
+    titleButtons_->Items(int(code - HTTITLEBUTTON))
+        ->DoMouseDown(mbLeft, TShiftState{}, GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
     return;
   }
   if (IsIconic(h)) {
@@ -636,7 +646,10 @@ void TSkinProvider::NCButtonUp(TMessage& M) {
         if (code == HTMDIMINIMIZE) skinData_->BeginUpdate();
         SetHotHT(0, false);
         SendMessage(child->WindowHandle(), WM_SYSCOMMAND,
-                    code == HTMDICLOSE ? SC_CLOSE : code == HTMDIRESTORE ? SC_RESTORE : SC_MINIMIZE, 0);
+                    code == HTMDICLOSE     ? SC_CLOSE
+                    : code == HTMDIRESTORE ? SC_RESTORE
+                                           : SC_MINIMIZE,
+                    0);
       }
       break;
     default:
@@ -754,7 +767,8 @@ void TSkinProvider::ClientPaint(TMessage& M) {
     TBitmap* cache = skinData_->CacheBmp.get();
     if (cache && !cache->Empty()) {
       const POINT o = ClientOffset();
-      BitBlt(dc, 0, 0, form_->ClientWidth(), form_->ClientHeight(), cache->Canvas()->Handle(), o.x, o.y, SRCCOPY);
+      BitBlt(dc, 0, 0, form_->ClientWidth(), form_->ClientHeight(), cache->Canvas()->Handle(), o.x, o.y,
+             SRCCOPY);
     }
     RepaintChildren(form_);
     PaintGraphicChildren(dc, form_, POINT{0, 0});
@@ -801,7 +815,10 @@ RECT TSkinProvider::FrameDragRect() const {
 void TSkinProvider::DrawDragFrame() {
   if (!drag.DC) return;
   const RECT& r = drag.Rect;
-  const POINT pts[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1},
+  const POINT pts[5] = {{r.left, r.top},
+                        {r.right - 1, r.top},
+                        {r.right - 1, r.bottom - 1},
+                        {r.left, r.bottom - 1},
                         {r.left, r.top}};
   Polyline(drag.DC, pts, 5);
 }

@@ -22,7 +22,8 @@ class Frame : public FormsTest {
     LoadSkin();
   }
   LRESULT Hit(int wx, int wy) {
-    return SendMessage(form->WindowHandle(), WM_NCHITTEST, 0, MAKELPARAM(form->Left() + wx, form->Top() + wy));
+    return SendMessage(form->WindowHandle(), WM_NCHITTEST, 0,
+                       MAKELPARAM(form->Left() + wx, form->Top() + wy));
   }
   POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 };
@@ -216,7 +217,8 @@ TEST_F(Frame, OutlineDragMovesOnceAndEndsCleanlyWhenCaptureIsLost) {
   const Surface after = backend.Screenshot();
   int differ = 0;
   for (int yy = 0; yy < before.Height; ++yy)
-    for (int xx = 0; xx < before.Width; ++xx) differ += (before.At(xx, yy) & 0xFFFFFF) != (after.At(xx, yy) & 0xFFFFFF);
+    for (int xx = 0; xx < before.Width; ++xx)
+      differ += (before.At(xx, yy) & 0xFFFFFF) != (after.At(xx, yy) & 0xFFFFFF);
   EXPECT_EQ(differ, 0);
 }
 

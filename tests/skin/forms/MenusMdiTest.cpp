@@ -6,13 +6,13 @@
 #include <cmath>
 
 #include "FramesSkin.h"
-#include "skin/controls/skScrollBar.h"
 #include "classlib/controls/Screen.h"
 #include "classlib/menus/Menus.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
+#include "skin/controls/skScrollBar.h"
 #include "skin/forms/skMDIForm.h"
 #include "skin/forms/skinMenus.h"
 
@@ -136,8 +136,8 @@ TEST_F(Menus, MenuLineAndPopupPaintFromTheSkin) {
     const Surface shot = backend.Screenshot();
     EXPECT_EQ(shot.At(pr.left, (pr.top + pr.bottom) / 2) & 0xFFFFFF, kEdge);  // the frame's edge
     EXPECT_TRUE(Near(shot.At(pr.left + 1, (pr.top + pr.bottom) / 2) & 0xFFFFFF, kPopup));
-    EXPECT_EQ(shot.At(pr.left + 20, pr.top + 3 + 2) & 0xFFFFFF, kMenuItem);      // the first item's face
-    EXPECT_NE(shot.At(pr.left, pr.top) & 0xFFFFFF, kEdge);                       // the see-through corner
+    EXPECT_EQ(shot.At(pr.left + 20, pr.top + 3 + 2) & 0xFFFFFF, kMenuItem);  // the first item's face
+    EXPECT_NE(shot.At(pr.left, pr.top) & 0xFFFFFF, kEdge);                   // the see-through corner
     backend.KeyPress(VK_ESCAPE);
     backend.KeyPress(VK_ESCAPE);
   });
@@ -253,7 +253,20 @@ TEST_F(Mdi, MaximisedChildPutsItsIconItemFirstAndBarsGo) {
   ASSERT_EQ(first->Count(), 4);
   EXPECT_EQ(first->Items(3)->ShortCut(), TShortCut(16499));
   for (TSkScrollBar* b : {provider->MDIForm()->ScrollV(), provider->MDIForm()->ScrollH()})
-    if (b) EXPECT_FALSE(b->Visible());
+    if (b) {
+      EXPECT_FALSE(b->Visible());
+    }
+  // The child's buttons sit at the right of the frame's menu line: close rightmost.
+  SendMessage(form->WindowHandle(), WM_NCPAINT, 0, 0);
+  const int lineY = provider->CaptionHeight() + provider->SysBorderHeight() + provider->MenuHeight() / 2;
+  const int closeX = form->Width() - provider->SysBorderWidth() - 17 - 2 + 8;
+  auto hit = [&](int x) {
+    return SendMessage(form->WindowHandle(), WM_NCHITTEST, 0,
+                       MAKELPARAM(form->Left() + x, form->Top() + lineY));
+  };
+  EXPECT_EQ(hit(closeX), HTMDICLOSE);
+  EXPECT_EQ(hit(closeX - 17), HTMDIRESTORE);
+  EXPECT_EQ(hit(closeX - 34), HTMDIMINIMIZE);
   // Restore through the item: the item goes again.
   first->Items(0)->Click();
   backend.Pump();

@@ -95,7 +95,8 @@ TEST_F(Provider, ApplyThenRemoveLeavesTheFormAsItWas) {
   const TBorderIcons icons = form->BorderIcons();
   const TColor colour = form->Color();
   LoadSkin();
-  EXPECT_NE(backend.Screenshot().At(form->Left() + 50, form->Top() + 8), before.At(form->Left() + 50, form->Top() + 8));
+  EXPECT_NE(backend.Screenshot().At(form->Left() + 50, form->Top() + 8),
+            before.At(form->Left() + 50, form->Top() + 8));
   manager->SetActive(false);
   backend.Pump();
   EXPECT_FALSE(provider->Skinned());
@@ -108,7 +109,8 @@ TEST_F(Provider, ApplyThenRemoveLeavesTheFormAsItWas) {
   const Surface after = backend.Screenshot();
   int differ = 0;
   for (int y = 0; y < before.Height; ++y)
-    for (int x = 0; x < before.Width; ++x) differ += (before.At(x, y) & 0xFFFFFF) != (after.At(x, y) & 0xFFFFFF);
+    for (int x = 0; x < before.Width; ++x)
+      differ += (before.At(x, y) & 0xFFFFFF) != (after.At(x, y) & 0xFFFFFF);
   EXPECT_EQ(differ, 0);
 }
 
@@ -137,18 +139,49 @@ TEST_F(Provider, FreedWhileSkinnedGivesTheFormBack) {
   DeleteObject(rgn);
 }
 
-TEST_F(Provider, SkinCommandsNeverReachTheForm) {
+TEST_F(Provider, SkinnedAnswersNeverReachTheForm) {
+  std::vector<UINT> seen;
+  TWndMethod own = form->WindowProc;
+  form->WindowProc = [&](TMessage& M) {
+    seen.push_back(M.Msg);
+    own(M);
+  };
   AddProvider();
   Show();
   LoadSkin();
-  int commands = 0;
-  // The provider's procedure stands in front: wrap what it calls.
-  TMessage m{SM_SKINCMD, MakeSkinWParam(AC_BGCHANGED), 0, 0};
-  form->WindowProc(m);
+  seen.clear();
   TMessage q{SM_SKINCMD, MakeSkinWParam(AC_GETPROVIDER), 0, 0};
   form->WindowProc(q);
   EXPECT_EQ(q.Result, reinterpret_cast<LRESULT>(provider));
-  (void)commands;
+  // The background query answers the section's hot colour.
+  SharedBgColor = clFuchsia;
+  TMessage bg{SM_SKINCMD, MakeSkinWParam(AC_GETBG), 0, 0};
+  form->WindowProc(bg);
+  EXPECT_EQ(SharedBgColor, TColor(0x484848));
+  // A colour change without a custom colour stays with the provider.
+  form->SetColor(clRed);
+  auto has = [&](UINT m) { return std::find(seen.begin(), seen.end(), m) != seen.end(); };
+  EXPECT_FALSE(has(SM_SKINCMD));
+  EXPECT_FALSE(has(CM_COLORCHANGED));
+}
+
+TEST_F(Provider, AFormMayDeclineTheRegion) {
+  TWndMethod own = form->WindowProc;
+  form->WindowProc = [&](TMessage& M) {
+    if (M.Msg == CM_NOREGION && M.WParam == kNoRegionAnswer) {
+      M.Result = LRESULT(kNoRegionAnswer);
+      return;
+    }
+    own(M);
+  };
+  AddProvider();
+  Show();
+  LoadSkin();
+  ASSERT_TRUE(provider->Skinned());
+  EXPECT_FALSE(provider->TransparentRects().empty());
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(form->WindowHandle(), rgn), ERROR);
+  DeleteObject(rgn);
 }
 
 }  // namespace
