@@ -546,7 +546,11 @@ void TSkinableMenus::DrawItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, TOwn
   if (!manager_) return;
   TMenuItem* first = FirstItemOf(Item);
   HWND window = WindowFromDC(Canvas->Handle());
-  PrepareBackground(first, ARect.Width(), window, ParentHeight(Canvas, Item));
+  // The popup's own client height when it is known: the platform lays out
+  // separators itself, so the sum of the measured heights may fall short.
+  int height = ParentHeight(Canvas, Item);
+  if (RECT cr; window && GetClientRect(window, &cr) && cr.bottom > 0) height = cr.bottom;
+  PrepareBackground(first, ARect.Width(), window, height);
   Popup& p = PopupOf(first);
   TBitmap* bg = p.Background.get();
   if (window && bg) {

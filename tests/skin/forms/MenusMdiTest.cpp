@@ -14,6 +14,7 @@
 #include "platform/window/Window.h"
 #include "skin/controls/skScrollBar.h"
 #include "skin/forms/skMDIForm.h"
+#include "skin/forms/skSystemMenu.h"
 #include "skin/forms/skinMenus.h"
 
 namespace qv::test {
@@ -146,6 +147,77 @@ TEST_F(Menus, MenuLineAndPopupPaintFromTheSkin) {
   ASSERT_NE(popup, nullptr);
   EXPECT_EQ(MenuWindowOf(file->Handle()), nullptr);
   EXPECT_EQ(Painter()->BackgroundOf(popup), nullptr);  // forgotten with its window
+}
+
+TEST_F(Menus, EachOpenPopupKeepsItsOwnBackground) {
+  BuildMenu();
+  TMenuItem* more = Item(file, "&More", "MoreItem");
+  Item(more, "&Deeper", "DeeperItem");
+  Item(more, "D&eepest command", "DeepestItem");
+  AddProvider();
+  Show();
+  LoadSkin();
+  HWND hwnd = form->WindowHandle();
+  RECT fileR;
+  ASSERT_TRUE(GetMenuItemRect(hwnd, GetMenu(hwnd), 0, &fileR));
+  HWND parent = nullptr, sub = nullptr;
+  backend.WhenIdle([&] {
+    parent = MenuWindowOf(file->Handle());
+    ASSERT_NE(parent, nullptr);
+    RECT r;
+    GetMenuItemRect(hwnd, file->Handle(), 3, &r);  // "More"
+    backend.MouseMove(r.left + 10, r.top + 3);
+  });
+  backend.WhenIdle([&] {
+    backend.AdvanceClock(1000);  // the sub-menu opens after the hover delay
+  });
+  backend.WhenIdle([&] {
+    sub = MenuWindowOf(more->Handle());
+    if (!sub) backend.KeyPress(VK_RIGHT);
+  });
+  backend.WhenIdle([&] {
+    sub = MenuWindowOf(more->Handle());
+    ASSERT_NE(sub, nullptr);
+    TBitmap* a = Painter()->BackgroundOf(parent);
+    TBitmap* b = Painter()->BackgroundOf(sub);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_NE(a->Height(), b->Height());  // each made to its own popup's size
+    // The parent's frame painted again comes from its own background.
+    SendMessage(parent, WM_NCPAINT, 0, 0);
+    RECT pr;
+    GetWindowRect(parent, &pr);
+    EXPECT_EQ(backend.Screenshot().At(pr.left, pr.bottom - 3) & 0xFFFFFF, kEdge);
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+  });
+  backend.Click((fileR.left + fileR.right) / 2, (fileR.top + fileR.bottom) / 2);
+  backend.Pump();
+  EXPECT_NE(sub, nullptr);
+}
+
+TEST_F(Menus, TheIconDropsTheSkinnedSystemMenu) {
+  AddProvider();
+  Show();
+  LoadSkin();
+  const RECT icon = provider->IconRect();
+  bool shown = false;
+  backend.WhenIdle([&] {
+    HWND w = MenuWindowOf(provider->SystemMenu()->Items()->Handle());
+    shown = w != nullptr;
+    if (w) {
+      // The skin list comes first, then the window commands, owner-drawn by the skin.
+      EXPECT_EQ(provider->SystemMenu()->Items()->Items(0)->Name(), "SkinSelectItem");
+      EXPECT_TRUE(Painter()->HasOwnDraw(provider->SystemMenu()->ItemClose));
+    }
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+  });
+  backend.Click(form->Left() + icon.left + 2, form->Top() + (icon.top + icon.bottom) / 2);
+  backend.Pump();
+  EXPECT_TRUE(shown);
 }
 
 TEST(MdiScrollInfo, RebasedToStartAtZero) {
