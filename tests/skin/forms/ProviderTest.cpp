@@ -7,6 +7,7 @@
 #include "FramesSkin.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
+#include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/Window.h"
@@ -83,6 +84,27 @@ TEST_F(Provider, SkinnedFramePaintsTitleBorderAndButtons) {
   EXPECT_EQ(WinAt(0, 0), desk);
   EXPECT_EQ(WinAt(form->Width() - 1, form->Height() - 1), desk);
   EXPECT_NE(WinAt(1, 1), desk);
+}
+
+TEST_F(Provider, AnInactiveFormShowsTheInactiveTitle) {
+  AddProvider();
+  Show();
+  LoadSkin();
+  const int y = (provider->CaptionHeight() + provider->SysBorderHeight()) / 2 + 3;
+  EXPECT_EQ(WinAt(form->Width() / 2, y), kTitleActive);
+  TForm other(nullptr);
+  other.SetBounds(400, 300, 100, 80);
+  other.Show();
+  backend.Pump();
+  EXPECT_FALSE(provider->FormActive());
+  EXPECT_EQ(WinAt(form->Width() / 2, y), kTitle);
+  // Inactive, the caption buttons are half blended over the title.
+  const RECT close = provider->ButtonRect(1);
+  EXPECT_NE(WinAt(close.left + 4, close.top + 4), kClose[0]);
+  SetActiveWindow(form->WindowHandle());
+  backend.Pump();
+  EXPECT_EQ(WinAt(form->Width() / 2, y), kTitleActive);
+  EXPECT_EQ(WinAt(close.left + 4, close.top + 4), kClose[0]);
 }
 
 TEST_F(Provider, ApplyThenRemoveLeavesTheFormAsItWas) {
