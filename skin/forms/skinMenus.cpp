@@ -633,11 +633,15 @@ void TSkinableMenus::DrawItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, TOwn
   UINT align = Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
   if (!caption.empty() && caption[0] == '\b') caption.erase(0, 1), align = DT_RIGHT;
   const bool hot = enabled && (selected || State.Contains(odHotLight));
-  WriteTextEx(c, caption, enabled, manager_, hot, itemIndex,
+  // A skin without item sections writes in the popup's or the global text colours.
+  int textIndex = itemIndex;
+  if (!manager_->IsValidSkinIndex(textIndex)) textIndex = manager_->GetSkinIndex("MAINMENU");
+  if (!manager_->IsValidSkinIndex(textIndex)) textIndex = manager_->GetSkinIndex("GLOBALINFO");
+  WriteTextEx(c, caption, enabled, manager_, hot, textIndex,
               align | DT_SINGLELINE | DT_EXPANDTABS | DT_NOCLIP | DT_HIDEPREFIX | DT_VCENTER, tr);
   if (std::string sc = ShortCutText(Item); !sc.empty()) {
     RECT sr{int(glyph.cx) + 2 * Margin + Spacing, 0, w - 8, h};
-    WriteTextEx(c, sc, enabled, manager_, hot, itemIndex, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, sr);
+    WriteTextEx(c, sc, enabled, manager_, hot, textIndex, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, sr);
   }
   if (OnDrawItem) OnDrawItem(Item, c, RECT{0, 0, w, h}, State, smNormal);
   if (!enabled && bg)
@@ -677,8 +681,11 @@ void TSkinableMenus::DrawMainItem(TMenuItem* Item, TCanvas* Canvas, RECT ARect, 
     st.Include(fsBold);
     c->Font()->SetStyle(st);
   }
-  const int lineIndex =
+  int lineIndex =
       manager_->GetSkinIndex(provider->MenuLineSkin().empty() ? "MENULINE" : provider->MenuLineSkin());
+  // A skin without a menu line writes the items in its form's text colours.
+  if (!manager_->IsValidSkinIndex(lineIndex)) lineIndex = provider->SkinData()->SkinIndex;
+  if (!manager_->IsValidSkinIndex(lineIndex)) lineIndex = manager_->GetSkinIndex("GLOBALINFO");
   RECT tr{Margin, 0, bmp->Width() - Margin, bmp->Height()};
   WriteTextEx(c, Item->Caption(), enabled, manager_, hot, lineIndex,
               DT_CENTER | DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE, tr);
