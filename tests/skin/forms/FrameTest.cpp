@@ -222,5 +222,43 @@ TEST_F(Frame, OutlineDragMovesOnceAndEndsCleanlyWhenCaptureIsLost) {
   EXPECT_EQ(differ, 0);
 }
 
+TEST_F(Frame, OutlineSizingKeepsTheMinimumSize) {
+  SkinnedForm();
+  provider->ResizeMode = rmBorder;
+  form->Constraints().MinWidth = 200;
+  form->Constraints().MinHeight = 150;
+  const int x = form->Left() + form->Width() - 3,
+            y = form->Top() + form->Height() - 3;  // inside the cut corner
+  const int left = form->Left(), top = form->Top();
+  backend.MouseMove(x, y);
+  backend.MouseDown();
+  backend.Pump();
+  ASSERT_TRUE(provider->FrameDragActive());
+  backend.MouseMove(x - 5, y - 5);  // the first move sets where sizing starts
+  backend.MouseMove(x - 400, y - 300);
+  backend.Pump();
+  backend.MouseUp();
+  backend.Pump();
+  EXPECT_EQ(form->Left(), left);
+  EXPECT_EQ(form->Top(), top);
+  EXPECT_EQ(form->Width(), 200);
+  EXPECT_EQ(form->Height(), 150);
+}
+
+TEST_F(Frame, SettingsRepaintTheFrameOnlyWhenTheyChange) {
+  SkinnedForm();
+  int paints = 0;
+  TWndMethod skinned = form->WindowProc;
+  form->WindowProc = [&](TMessage& M) {
+    paints += M.Msg == WM_NCPAINT;
+    skinned(M);
+  };
+  provider->SetCaptionAlignment(taCenter);
+  EXPECT_EQ(paints, 1);
+  provider->SetCaptionAlignment(taCenter);
+  EXPECT_EQ(paints, 1);
+  form->WindowProc = skinned;
+}
+
 }  // namespace
 }  // namespace qv::test
