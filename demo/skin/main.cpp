@@ -7,6 +7,7 @@
 #include "demo/DemoMain.h"
 #include "demo/skin/SkinDemoForm.h"
 #include "demo/skin/SkinDemoFrames.h"
+#include "skin/forms/skDialogs.h"
 
 int main(int argc, char** argv) {
   using namespace qv;
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   program.TakesPage = true;
   const bool desktop = argc == 1;
   program.Create = [desktop](int page) -> TForm* {
+    UseSkinnedForms();  // before the first skin manager: its menus are skinned too
     demo::TSkinDemoFrames::SkinDirectory = "../skins";  // build/skins beside build/demo/skin
     if (page == 1) {
       // The MDI frame must be the main form for its children.
