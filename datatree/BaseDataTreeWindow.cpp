@@ -101,10 +101,16 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
 void TBaseDataTree::CreateWnd() {
   DoStateChange({tsWindowCreating});
   TCustomControl::CreateWnd();
+  workerHandle_.store(WindowHandle(), std::memory_order_release);
   DoStateChange({}, {tsWindowCreating});
   Resize();
   UpdateScrollBars(true);
   RegisterDropTarget();
+}
+
+void TBaseDataTree::DestroyWnd() {
+  workerHandle_.store(nullptr, std::memory_order_release);
+  TCustomControl::DestroyWnd();
 }
 
 void TBaseDataTree::Resize() {
@@ -454,6 +460,11 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         if (focusedNode_) return void(Message.Result = 1), PopupAtFocusedCell();
       }
       if (states_.Contains(tsPopupMenuShown)) return;
+      break;
+    case WM_NCDESTROY:
+      // The worker reports to this window no more.
+      workerHandle_.store(nullptr, std::memory_order_release);
+      InterruptValidation();
       break;
     case WM_PRINTCLIENT:
       if ((Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle())) return;
