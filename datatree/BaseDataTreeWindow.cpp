@@ -278,6 +278,7 @@ void TBaseDataTree::CancelModes() {
       KillTimer(Handle(), id);
   searchBuffer_.clear();
   lastSearchNode_ = nullptr;
+  menuKeyHandled_ = false;
   DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
                      tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
                      tsRightButtonDown, tsScrolling, tsScrollPending});
@@ -457,7 +458,11 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         bool menuKey = menuKeyHandled_;
         menuKeyHandled_ = false;
         if (menuKey) return void(Message.Result = 1);
-        if (focusedNode_) return void(Message.Result = 1), PopupAtFocusedCell();
+        if (focusedNode_) {
+          Message.Result = 1;
+          PopupAtFocusedCell();
+          return;
+        }
       }
       if (states_.Contains(tsPopupMenuShown)) return;
       break;
