@@ -325,6 +325,7 @@ void TBaseDataTree::Loaded() {
 }
 
 void TBaseDataTree::MainColumnChanged() {
+  CancelNodeEdit();  // an edit of the old main column ends
   if (!options_->SelectionOptions().Contains(toExtendedFocus)) focusedColumn_ = header_->MainColumn();
   Invalidate();
 }
@@ -458,6 +459,7 @@ void TBaseDataTree::DoColumnResize(TColumnIndex Column) {
     Invalidate();
   }
   if (OnColumnResize) OnColumnResize(header_.get(), Column);
+  UpdateEditBounds();  // an editor over the cell follows it
 }
 
 bool TBaseDataTree::DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column) {

@@ -550,6 +550,10 @@ class TBaseDataTree : public TCustomControl {
   TDTDragManager* GetDragManager();
   TDTDragImage* DragImage();
   bool ExecuteStandardEditAction(int Command);
+  TAlignment GetControlsAlignment() const { return alignment_; }
+  // Old form data kept every option in one set of "vo" names: each known name
+  // sets the option of the same name in its set now; unknown names are skipped.
+  void ReadLegacyOptions(const std::vector<std::string>& Identifiers);
   // An editor whose edit ended is freed outside the current message.
   void ReleaseEditor(TWinControl* Editor);
   virtual void SaveToStream(TStream& Stream, PDataNode Node = nullptr);
@@ -583,6 +587,8 @@ class TBaseDataTree : public TCustomControl {
   LRESULT HandleHintShow(void* HintInfo);
   virtual std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
                                      TDTTooltipLineBreakStyle& LineBreakStyle);
+  virtual std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                        TDTTooltipLineBreakStyle& LineBreakStyle);
   THintAnimationType EffectiveHintAnimation() const;
   RECT LastHintRect() const;
   // Each live tree has a number of its own; the clipboard names trees by it.
@@ -855,6 +861,7 @@ class TBaseDataTree : public TCustomControl {
   // Ends editing, drag and clipboard ties before the tree goes.
   void ShutdownTransfers();
   void TransferForgetNode(PDataNode Node);
+  bool PutSelectionOnClipboard(bool Cut);
   bool HandleTransferMessage(TMessage& Message);
   void RegisterDropTarget();
   // Empties the clipboard only while it still holds this tree's own data.

@@ -423,6 +423,7 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
   int delta = int(Value) - Node->NodeHeight;
   Node->NodeHeight = uint16_t(Value);
   AdjustTotalHeight(Node, delta, true);
+  UpdateEditBounds();
   if (IsNodeVisible(Node)) {
     InvalidateCache();
     if (updateCount_ == 0) {

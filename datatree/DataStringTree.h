@@ -66,6 +66,8 @@ class TCustomDataStringTree : public TBaseDataTree {
   bool ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType, int ChunkSize) override;
   std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
                              TDTTooltipLineBreakStyle& LineBreakStyle) override;
+  std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                TDTTooltipLineBreakStyle& LineBreakStyle) override;
   // The font, rectangle and text of a cell as the editor and the tooltip show it.
   void GetTextInfo(PDataNode Node, TColumnIndex Column, TFont* AFont, RECT& R, std::u16string& Text);
   TDTGetHintEvent OnGetHint;

@@ -8,6 +8,7 @@
 #include "datatree/DataStringTree.h"
 #include "datatree/DataTreeClipboard.h"
 #include "datatree/DataTreeEditLink.h"
+#include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/text/Text.h"
@@ -97,6 +98,16 @@ std::u16string TCustomDataStringTree::GetNodeHint(PDataNode Node, TColumnIndex C
                                                   TDTTooltipLineBreakStyle& LineBreakStyle) {
   std::u16string hint = TBaseDataTree::GetNodeHint(Node, Column, LineBreakStyle);
   if (OnGetHint) OnGetHint(this, Node, Column, LineBreakStyle, hint);
+  return hint;
+}
+
+// A tooltip shows the full cell text unless the owner says otherwise.
+std::u16string TCustomDataStringTree::GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                                     TDTTooltipLineBreakStyle& LineBreakStyle) {
+  LineBreakStyle = hlbDefault;
+  if (!OnGetHint) return GetText(Node, Column);
+  std::u16string hint = Utf8ToUtf16(Hint());
+  OnGetHint(this, Node, Column, LineBreakStyle, hint);
   return hint;
 }
 

@@ -113,7 +113,7 @@ void TBaseDataTree::ShutdownTransfers() {
     if (auto* s = dynamic_cast<TStringEditLink*>(link.Get()); s && s->Edit()) delete s->Edit();
   }
   for (TWinControl* e : std::exchange(x.releasedEditors, {})) delete e;
-  if (x.clipboardObject && OleIsCurrentClipboard(x.clipboardObject) == S_OK) OleSetClipboard(nullptr);
+  ReleaseOwnClipboard();  // as clearing the tree would; otherwise its object only answers failure now
   for (TDTDataObject* o : std::vector<TDTDataObject*>(x.dataObjects)) o->Detach();
   x.dataObjects.clear();
   x.clipboardObject = nullptr;
@@ -138,28 +138,41 @@ void TBaseDataTree::TransferForgetNode(PDataNode Node) {
   if (xfer_->hintData.Node == Node) xfer_->hintData.Node = nullptr;
 }
 
-void TBaseDataTree::CopyToClipboard() {
-  if (selectionCount_ <= 0) return;
+// The marks and the state come first, so that the text the clipboard hands
+// to other programs at once is the marked nodes'; a refusal takes them back.
+bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
   TreeXfer::StartOle();
-  ComPtr<TDTDataObject> data = TDTDataObject::Create(this, true);
-  if (FAILED(OleSetClipboard(data.Get()))) return;
-  Xfer().clipboardObject = data.Get();
+  TDataTreeStates oldStates = states_;
+  TNodeArray marked;
   for (PDataNode n : GetSortedSelection(false))
-    if (!n->Has(vsDisabled)) n->Include(vsCutOrCopy);
-  DoStateChange({tsCopyPending});
+    if (!n->Has(vsDisabled) && !n->Has(vsCutOrCopy)) {
+      n->Include(vsCutOrCopy);
+      marked.push_back(n);
+    }
+  if (Cut)
+    DoStateChange({tsCutPending}, {tsCopyPending});
+  else
+    DoStateChange({tsCopyPending});
+  ComPtr<TDTDataObject> data = TDTDataObject::Create(this, true);
+  // The object it replaces is no longer this tree's: its end keeps the new marks.
+  TDTDataObject* previous = Xfer().clipboardObject;
+  Xfer().clipboardObject = data.Get();
+  if (FAILED(OleSetClipboard(data.Get()))) {
+    for (PDataNode n : marked) n->Exclude(vsCutOrCopy);
+    states_ = oldStates;
+    Xfer().clipboardObject = previous;
+    return false;
+  }
   Invalidate();
+  return true;
+}
+
+void TBaseDataTree::CopyToClipboard() {
+  if (selectionCount_ > 0) PutSelectionOnClipboard(false);
 }
 
 void TBaseDataTree::CutToClipboard() {
-  if (selectionCount_ <= 0 || options_->MiscOptions().Contains(toReadOnly)) return;
-  TreeXfer::StartOle();
-  ComPtr<TDTDataObject> data = TDTDataObject::Create(this, true);
-  if (FAILED(OleSetClipboard(data.Get()))) return;
-  Xfer().clipboardObject = data.Get();
-  for (PDataNode n : GetSortedSelection(false))
-    if (!n->Has(vsDisabled)) n->Include(vsCutOrCopy);
-  DoStateChange({tsCutPending}, {tsCopyPending});
-  Invalidate();
+  if (selectionCount_ > 0 && !options_->MiscOptions().Contains(toReadOnly)) PutSelectionOnClipboard(true);
 }
 
 void TBaseDataTree::CancelCutOrCopy() {
@@ -237,6 +250,62 @@ bool TBaseDataTree::ExecuteStandardEditAction(int Command) {
     default:
       return false;
   }
+}
+
+void TBaseDataTree::ReadLegacyOptions(const std::vector<std::string>& Identifiers) {
+  TDTAnimationOptions animation;
+  TDTAutoOptions autoOptions;
+  TDTMiscOptions misc;
+  TDTPaintOptions paint;
+  TDTSelectionOptions selection;
+  struct Legacy {
+    const char* name;
+    std::function<void()> set;
+  };
+  const Legacy table[] = {
+      {"voAcceptOLEDrop", [&] { misc.Include(toAcceptOLEDrop); }},
+      {"voCheckSupport", [&] { misc.Include(toCheckSupport); }},
+      {"voEditable", [&] { misc.Include(toEditable); }},
+      {"voGridExtensions", [&] { misc.Include(toGridExtensions); }},
+      {"voInitOnSave", [&] { misc.Include(toInitOnSave); }},
+      {"voToggleOnDblClick", [&] { misc.Include(toToggleOnDblClick); }},
+      {"voAnimatedToggle", [&] { animation.Include(toAnimatedToggle); }},
+      {"voAutoDropExpand", [&] { autoOptions.Include(toAutoDropExpand); }},
+      {"voAutoExpand", [&] { autoOptions.Include(toAutoExpand); }},
+      {"voAutoScroll", [&] { autoOptions.Include(toAutoScroll); }},
+      {"voAutoSort", [&] { autoOptions.Include(toAutoSort); }},
+      {"voAutoSpanColumns", [&] { autoOptions.Include(toAutoSpanColumns); }},
+      {"voAutoTristateTracking", [&] { autoOptions.Include(toAutoTristateTracking); }},
+      {"voDisableDrawSelection", [&] { selection.Include(toDisableDrawSelection); }},
+      {"voExtendedFocus", [&] { selection.Include(toExtendedFocus); }},
+      {"voFullRowSelect", [&] { selection.Include(toFullRowSelect); }},
+      {"voLevelSelectConstraint", [&] { selection.Include(toLevelSelectConstraint); }},
+      {"voMiddleClickSelect", [&] { selection.Include(toMiddleClickSelect); }},
+      {"voMultiSelect", [&] { selection.Include(toMultiSelect); }},
+      {"voRightClickSelect", [&] { selection.Include(toRightClickSelect); }},
+      {"voSiblingSelectConstraint", [&] { selection.Include(toSiblingSelectConstraint); }},
+      {"voHideFocusRect", [&] { paint.Include(toHideFocusRect); }},
+      {"voHideSelection", [&] { paint.Include(toHideSelection); }},
+      {"voHotTrack", [&] { paint.Include(toHotTrack); }},
+      {"voPopupMode", [&] { paint.Include(toPopupMode); }},
+      {"voShowBackground", [&] { paint.Include(toShowBackground); }},
+      {"voShowButtons", [&] { paint.Include(toShowButtons); }},
+      {"voShowDropmark", [&] { paint.Include(toShowDropmark); }},
+      {"voShowHorzGridLines", [&] { paint.Include(toShowHorzGridLines); }},
+      {"voShowRoot", [&] { paint.Include(toShowRoot); }},
+      {"voShowTreeLines", [&] { paint.Include(toShowTreeLines); }},
+      {"voShowVertGridLines", [&] { paint.Include(toShowVertGridLines); }},
+  };
+  for (const std::string& id : Identifiers) {
+    if (id.empty()) break;
+    for (const Legacy& l : table)
+      if (id == l.name) l.set();
+  }
+  options_->SetAnimationOptions(animation);
+  options_->SetAutoOptions(autoOptions);
+  options_->SetMiscOptions(misc);
+  options_->SetPaintOptions(paint);
+  options_->SetSelectionOptions(selection);
 }
 
 }  // namespace qv

@@ -24,8 +24,9 @@ TDTDataObject::TDTDataObject(TBaseDataTree* AOwner, bool ForClipboard)
 
 TDTDataObject::~TDTDataObject() {
   if (owner_) {
+    bool current = owner_->xfer_ && owner_->xfer_->clipboardObject == this;
     TreeXfer::UnregisterDataObject(*owner_, this);
-    if (forClipboard_) owner_->CancelCutOrCopy();
+    if (forClipboard_ && current) owner_->CancelCutOrCopy();
   }
   for (auto& m : media_) ReleaseStgMedium(&m.Medium);
 }

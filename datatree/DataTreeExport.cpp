@@ -242,7 +242,9 @@ void AppendStyle(std::string& out, TFont* f, const char* name) {
   if (f->Style().Contains(fsUnderline)) out += " underline";
   if (f->Style().Contains(fsItalic)) out += " italic";
   if (f->Style().Contains(fsBold)) out += " bold";
-  out += " " + Decimal(f->Size()) + "pt \"";
+  out += ' ';
+  out += Decimal(f->Size());
+  out += "pt \"";
   AppendEscaped(out, f->Name());
   out += "\";color:" + HexColor(f->Color()) + ";}";
   if (!name) out += "\"";

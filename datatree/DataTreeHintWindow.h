@@ -45,6 +45,7 @@ class TDataTreeHintWindow : public THintWindow {
  private:
   void InternalPaint(int Step, int StepSize);
   TDTHintData data_;
+  std::weak_ptr<void> treeAlive_;  // the tree may go while its hint shows
   std::shared_ptr<int> aliveToken_ = std::make_shared<int>(0);
   HDC bufferDC_ = nullptr, backgroundDC_ = nullptr, targetDC_ = nullptr;
   HBITMAP bufferBmp_ = nullptr, backgroundBmp_ = nullptr, targetBmp_ = nullptr;

@@ -34,6 +34,11 @@ std::u16string TBaseDataTree::GetNodeHint(PDataNode, TColumnIndex, TDTTooltipLin
   return Utf8ToUtf16(Hint());
 }
 
+std::u16string TBaseDataTree::GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                             TDTTooltipLineBreakStyle& LineBreakStyle) {
+  return GetNodeHint(Node, Column, LineBreakStyle);
+}
+
 THintAnimationType TBaseDataTree::EffectiveHintAnimation() const {
   if (HintAnimation != hatSystemDefault) return HintAnimation;
   BOOL animation = FALSE, fade = FALSE;
@@ -220,6 +225,7 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
   if (!AData || !AData->Tree) return RECT{};
   data_ = *AData;
   TBaseDataTree* tree = data_.Tree;
+  treeAlive_ = tree->AliveToken();
   auto* stringTree = dynamic_cast<TCustomDataStringTree*>(tree);
   auto* columns = tree->Header()->Columns();
   if (data_.Column > NoColumn && columns->IsValidColumn(data_.Column)) {
@@ -252,7 +258,8 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
   if (!data_.DefaultHint.empty())
     data_.HintText = data_.DefaultHint;
   else if (data_.Node && tree->IsNodeOfThisTree(data_.Node))
-    data_.HintText = tree->GetNodeHint(data_.Node, data_.Column, data_.LineBreakStyle);
+    data_.HintText = tooltip ? tree->GetNodeTooltip(data_.Node, data_.Column, data_.LineBreakStyle)
+                             : tree->GetNodeHint(data_.Node, data_.Column, data_.LineBreakStyle);
   if (data_.HintText.empty()) return RECT{};
   if (tooltip && stringTree) {
     if (data_.LineBreakStyle == hlbDefault)
@@ -291,7 +298,7 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
 }
 
 void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
-  if (IsRectEmpty(&Rect) || !data_.Tree) {
+  if (IsRectEmpty(&Rect) || !data_.Tree || treeAlive_.expired()) {
     if (Application) Application->CancelHint();
     return;
   }
@@ -328,20 +335,26 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
     int frames = std::max(1, std::min(steps, duration / 16));
     int stepSize = std::max(1, steps / frames);
     tree->DoStateChange({tsInAnimation});
+    // The window or the tree may go while messages are handled between steps:
+    // then nothing of this object is touched again.
+    auto gone = [&] {
+      if (!alive.expired() && !treeAlive.expired()) return false;
+      if (!treeAlive.expired()) tree->DoStateChange({}, {tsInAnimation, tsCancelHintAnimation});
+      return true;
+    };
     for (int step = stepSize; step <= steps + stepSize - 1; step += stepSize) {
-      if (alive.expired() || treeAlive.expired()) return;  // the window or tree went meanwhile
       if (!AnimationStep(std::min(step, steps), stepSize)) break;
-      if (alive.expired() || treeAlive.expired()) return;
+      if (gone()) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(duration / frames));
     }
-    if (alive.expired() || treeAlive.expired()) return;
+    if (gone()) return;
     tree->DoStateChange({}, {tsInAnimation, tsCancelHintAnimation});
   }
   if (wasAnimating && !treeAlive.expired()) tree->DoStateChange({tsCancelHintAnimation});
 }
 
 bool TDataTreeHintWindow::AnimationStep(int Step, int StepSize) {
-  if (!HandleAllocated() || !IsWindowVisible(WindowHandle()) || !data_.Tree ||
+  if (!HandleAllocated() || !IsWindowVisible(WindowHandle()) || !data_.Tree || treeAlive_.expired() ||
       data_.Tree->HasState(tsCancelHintAnimation))
     return false;
   ++stepsRun_;
@@ -356,7 +369,7 @@ void TDataTreeHintWindow::Paint() {
 }
 
 void TDataTreeHintWindow::InternalPaint(int Step, int StepSize) {
-  if (!data_.Tree || !bufferDC_) return;
+  if (!data_.Tree || treeAlive_.expired() || !bufferDC_) return;
   TBaseDataTree* tree = data_.Tree;
   int w = bitmapSize_.cx, h = bitmapSize_.cy;
   THintAnimationType kind = tree->EffectiveHintAnimation();

@@ -136,7 +136,10 @@ void TBaseDataTree::WriteChunks(TStream& Stream, PDataNode Node) {
   int32_t type = kChunkBase;
   uint32_t childCount = Node->ChildCount, height = Node->NodeHeight;
   uint16_t states = Node->LoadStates() & kStoredStates;
+  bool withChildren = Node->Has(vsInitialized) && Node->FirstChild;
+  int32_t leafSize = kBaseRecordSize;  // known at once when no children follow
   std::memcpy(raw, &type, 4);
+  if (!withChildren) std::memcpy(raw + 4, &leafSize, 4);
   std::memcpy(raw + 8, &childCount, 4);
   std::memcpy(raw + 12, &height, 4);
   std::memcpy(raw + 16, &states, 2);
@@ -144,9 +147,10 @@ void TBaseDataTree::WriteChunks(TStream& Stream, PDataNode Node) {
   raw[19] = Node->CheckState;
   raw[20] = Node->CheckType;
   Stream.WriteBuffer(raw, sizeof raw);
-  if (Node->Has(vsInitialized))
+  if (withChildren) {
     for (PDataNode run = Node->FirstChild; run; run = run->NextSibling) WriteNode(Stream, run);
-  PatchChunkSize(Stream, start);
+    PatchChunkSize(Stream, start);
+  }
 
   if (OnSaveNode) {
     int64_t userStart = Stream.Position();

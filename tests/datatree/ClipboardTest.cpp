@@ -130,6 +130,18 @@ TEST_F(Clipboard, FormatsFollowTheTreeClassAndTheDataObjectItsContract) {
   EXPECT_STREQ(static_cast<const char*>(GlobalLock(m.hGlobal)), "n1\r\n");
   GlobalUnlock(m.hGlobal);
   ReleaseStgMedium(&m);
+  // Data set into the object is handed out (as a copy) instead of being rendered.
+  STGMEDIUM in{};
+  in.tymed = TYMED_HGLOBAL;
+  in.hGlobal = GlobalAlloc(GMEM_MOVEABLE, 4);
+  std::memcpy(GlobalLock(in.hGlobal), "abc", 4);
+  GlobalUnlock(in.hGlobal);
+  ASSERT_EQ(data->SetData(&q, &in, FALSE), S_OK);
+  ReleaseStgMedium(&in);
+  ASSERT_EQ(data->GetData(&q, &m), S_OK);
+  EXPECT_STREQ(static_cast<const char*>(GlobalLock(m.hGlobal)), "abc");
+  GlobalUnlock(m.hGlobal);
+  ReleaseStgMedium(&m);
 }
 
 TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
@@ -152,6 +164,12 @@ TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   EXPECT_EQ(b->TotalCount(), 6u);
   EXPECT_TRUE(TreeInvariantsHold(*b));
   EXPECT_TRUE(SelectionAgrees(*b));
+  // Other programs got the marked rows as text.
+  a->ClipboardFormats()->Add("Unicode text");
+  a->CopyToClipboard();
+  EXPECT_EQ(backend.Clipboard, u"n1\r\nn7\r\n");
+  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(b->PasteFromClipboard());
   // The source forgot its pending copy; its nodes stay.
   EXPECT_FALSE(a->HasState(tsCopyPending));
   EXPECT_FALSE(a->GetFirst()->Has(vsCutOrCopy));

@@ -115,8 +115,18 @@ TEST_F(Edit, TheEditorCoversTheCellAtLeastThirtyPixelsWideAndGrowsWithTheText) {
   Pump();
   EXPECT_GT(e->Width(), 100);
   EXPECT_LE(e->Left() + e->Width(), t->ClientWidth());
+  // The editor follows its row when the row changes height.
+  int height = e->Height();
+  t->SetNodeHeight(t->GetFirst(), 40);
+  EXPECT_GT(e->Height(), height);
+  // A new main column ends the edit, dropping the text.
+  t->Header()->Columns()->Add();
+  t->Header()->Columns()->Add();
+  t->Header()->SetMainColumn(1);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(texts[0], u"i");
+  t->Header()->Columns()->Clear();
   // Read-only trees and refusals start no edit.
-  t->CancelEditNode();
   t->OnEditing = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = false; };
   EXPECT_FALSE(t->EditNode(t->GetFirst(), NoColumn));
   t->OnEditing = nullptr;

@@ -94,6 +94,24 @@ TEST_F(Move, ToAnotherTreeTheNodesChangeTrees) {
   EXPECT_TRUE(TreeInvariantsHold(*b));
 }
 
+// Nodes read in below a node settle only their own selection bits: a
+// selected node after them keeps its selection.
+TEST_F(Move, NodesReadInLeaveTheSelectionOfTheOthersAlone) {
+  auto a = DetachedTree(), b = DetachedTree();
+  MakeNumbered(a.get());
+  MakeNumbered(b.get());
+  for (int i = 1; i <= 3; ++i) Id(a.get(), a->AddChild(nullptr)) = i;
+  for (int i = 10; i <= 12; ++i) Id(b.get(), b->AddChild(nullptr)) = i;
+  PDataNode later = b->GetLast(nullptr);
+  b->SetSelected(later, true);
+  a->GetFirst()->Include(vsSelected);  // as a stream from elsewhere may say
+  a->MoveTo(a->GetFirst(), b->GetFirst(), amAddChildLast, false);
+  EXPECT_TRUE(b->Selected(later));
+  EXPECT_EQ(b->SelectionCount(), 1);
+  EXPECT_TRUE(SelectionAgrees(*b));
+  EXPECT_TRUE(TreeInvariantsHold(*b));
+}
+
 TEST_F(Move, DeletingTheSelectionDeletesEachSubtreeOnce) {
   auto t = DetachedTree();
   MakeNumbered(t.get());

@@ -51,8 +51,8 @@ inline std::string Dump(TBaseDataTree* t) {
   std::string out;
   for (PDataNode n = t->GetFirstNoInit(); n; n = t->GetNextNoInit(n)) {
     out += std::to_string(t->GetNodeLevel(n)) + ":" + std::to_string(Id(t, n)) + ":" +
-           std::to_string(n->LoadStates() & 0xDDE9 & ~vsSelected) + ":" + std::to_string(n->NodeHeight) + ":" +
-           std::to_string(n->CheckType) + "\n";
+           std::to_string(n->LoadStates() & 0xDDE9 & ~vsSelected) + ":" + std::to_string(n->NodeHeight) +
+           ":" + std::to_string(n->CheckType) + "\n";
   }
   return out;
 }
@@ -62,7 +62,8 @@ inline ::testing::AssertionResult SelectionAgrees(TBaseDataTree& t) {
   for (PDataNode n = t.GetFirstNoInit(); n; n = t.GetNextNoInit(n))
     if (n->Has(vsSelected)) ++flagged;
   if (flagged != t.SelectionCount())
-    return ::testing::AssertionFailure() << flagged << " nodes flagged, " << t.SelectionCount() << " selected";
+    return ::testing::AssertionFailure()
+           << flagged << " nodes flagged, " << t.SelectionCount() << " selected";
   return ::testing::AssertionSuccess();
 }
 
