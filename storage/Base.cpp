@@ -411,8 +411,16 @@ bool TXBase::DeleteData(int64_t id) {
     // A pinned record stays until its last Release, which frees it unsaved.
     if (rec->Pins <= 0) pool_.Delete(id);
     if (already) return true;
+    return gindex_.MarkDeleted(id);
   }
-  return gindex_.MarkDeleted(id);
+  // A record deleted without being loaded: its chain is read back and
+  // verified before its space is given up.
+  int64_t position = 0, bytes = 0;
+  const bool known = VerifiedChain(id, position, bytes);
+  const bool fresh = gindex_.IsFresh(id);
+  if (!gindex_.MarkDeleted(id)) return false;
+  if (known) GiveUpStretch(position, bytes, fresh);
+  return true;
 }
 
 bool TXBase::ClearGlobalAccessIndex() {

@@ -166,6 +166,11 @@ class TXBase : public IDataFileOwner {
   void AfterIndexCommit();
   int64_t PlaceRecord(uint32_t kindId, int64_t& bytes);
   void GiveUpChain(const TXRecData& record, bool fresh);
+  void GiveUpStretch(int64_t position, int64_t bytes, bool fresh);
+  // The chain of a live record not in the pool, when it reads back whole with
+  // its kind and checksum and no other entry can share it: where it lies and
+  // its size.
+  bool VerifiedChain(int64_t id, int64_t& position, int64_t& bytes);
   bool ChainsUnshared();
 
   const TRecKind* IndexKind(const std::string& kindName, uint32_t number);
