@@ -169,6 +169,18 @@ class TEngine {
   // chains are written ahead in batches, so an add holds little in memory.
   std::vector<TXRecData*> finished_;
   void Finished(TXRecData* rec);
+  // While the scan of an add runs on the scanner's worker, the records are
+  // made from its feed: the next child of the folder being stored, or null
+  // when the folder is complete (or the feed has ended).
+  TFileData* NextChild(TFileData* node, int32_t& index);
+  TFileData* FedChild();
+  // The scan has ended: its lines, then the narration of what was found.
+  bool EndScan();
+  void StoreProgress();
+  TScanFeed* feed_ = nullptr;
+  bool scanEnded_ = false;
+  bool scanOk_ = false;
+  bool scanQuiet_ = false;  // storing failed: the scan's end is not narrated
 };
 
 // The process's engine, as the windows reach it.

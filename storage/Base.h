@@ -155,6 +155,20 @@ class TXBase : public IDataFileOwner {
   bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved, bool progress);
   struct BatchItem;
   bool WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved);
+  bool PlaceBatch(std::vector<BatchItem>& batch, const uint8_t* bytes, std::vector<TXRecData*>& saved);
+  // Write-ahead batches are encoded on a worker while the caller goes on
+  // (BaseWriteAhead.cpp). The batch in flight is placed by the next
+  // WriteAhead, or at once by anything that may touch its records or the
+  // file: Flush, Close, Reset, deletions, fetching one of its records.
+  struct AheadJob;
+  struct AheadJobDeleter {
+    void operator()(AheadJob* job) const;  // waits for its worker
+  };
+  std::unique_ptr<AheadJob, AheadJobDeleter> ahead_;
+  // Places the batch in flight; its records leave the pool into dropped
+  // when given, else are freed.
+  bool FinishWriteAhead(std::vector<std::unique_ptr<TXRecData>>* dropped = nullptr);
+  bool InFlight(int64_t id) const;
   bool CommitFiles();
   void ReportProgress(std::size_t i, std::size_t count, int& last);
 
