@@ -61,8 +61,8 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     feed_ = nullptr;
     finished_.clear();  // what was not written ahead goes with the final flush
     if (added && scanned && !Aborted)
-      host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) and " + std::to_string(Scanner->FolderCount) +
-                    " folder(s) were added to the database");
+      host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) and " +
+                    std::to_string(Scanner->FolderCount) + " folder(s) were added to the database");
   }
   Scanner->Reset();
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
@@ -281,7 +281,7 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   rec::AddRef(name, fld::nRefs, rec->ID);
   NoteEntry(name, rec->ID, {discID, parentRef, node->Size, node->Date});
   ++FilesCount;
-  ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
+  StoreProgress();
   const int64_t id = rec->ID;
   Finished(rec);
   return id;

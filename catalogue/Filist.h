@@ -113,7 +113,7 @@ class TFilist {
   int64_t lastPumpMs_ = 0;
   bool scanning_ = false;
   bool resetPending_ = false;
-  TScanFeed* feed_ = nullptr;                    // set while a worker scans
+  TScanFeed* feed_ = nullptr;  // set while a worker scans
   std::thread worker_;
   std::vector<std::pair<bool, std::string>> held_;  // the worker's lines (error?, text)
 };

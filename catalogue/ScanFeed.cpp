@@ -40,7 +40,8 @@ TScanFeed::TTake TScanFeed::Take(TFileData*& node, int timeoutMs) {
     taken_.clear();
     next_ = 0;
     std::unique_lock<std::mutex> lock(mutex_);
-    ready_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !shared_.empty() || sharedClosed_; });
+    ready_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                    [this] { return !shared_.empty() || sharedClosed_; });
     taken_.swap(shared_);
     if (taken_.empty()) return sharedClosed_ ? TTake::Ended : TTake::Waited;
   }

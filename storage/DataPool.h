@@ -24,7 +24,7 @@ class TXDataPool {
   void Delete(int64_t id);  // frees the record; nothing when absent
   // Hands the record over to the caller (nullptr when absent).
   std::unique_ptr<TXRecData> Take(int64_t id);
-  void Clear();             // frees every record
+  void Clear();  // frees every record
   std::size_t Count() const { return count_; }
   std::vector<TXRecData*> SortedByID() const;  // ascending signed ID
   // Position of the ID in ascending order, or -1 (linear time).
