@@ -177,6 +177,11 @@ class TEngine {
   // The scan has ended: its lines, then the narration of what was found.
   bool EndScan();
   void StoreProgress();
+  // The name records made by the add that runs, not yet in their index
+  // (files [0], folders [1]), and their merge into the indexes.
+  std::vector<int64_t> newNames_[2];
+  void MergeNewNames();
+  bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);
   TScanFeed* feed_ = nullptr;
   bool scanEnded_ = false;
   bool scanOk_ = false;

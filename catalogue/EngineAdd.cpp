@@ -59,6 +59,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     }
     const bool scanned = EndScan();
     feed_ = nullptr;
+    MergeNewNames();
     finished_.clear();  // what was not written ahead goes with the final flush
     if (added && scanned && !Aborted)
       host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) and " +
@@ -138,24 +139,31 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
 // "README" from "readme". Names met before resolve through a hash of their
 // bytes, verified against the record, so a repeated name costs no index
 // search; a new name (or a hash collision) goes through the index as usual.
+// A name new to the catalogue joins its index when the add ends
+// (MergeNewNames), all at once; until then it is found through the hash, or,
+// should another name share its hash, among the add's new names.
 TXRecData* TEngine::InternName(const std::string& name, bool folder) {
   auto& interned = interned_[folder ? 1 : 0];
   const uint64_t hash = ExactHash(name);
+  const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
   auto known = interned.find(hash);
   if (known != interned.end()) {
     TXRecData* rec = Base->FetchData(known->second);
-    const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
     if (rec && rec->Kind == kind && !rec->IsDeleted() && rec::StrRef(rec, fld::nName) == name) return rec;
+    for (int64_t id : newNames_[folder ? 1 : 0]) {
+      const std::string_view* cached = names_.Find(id);
+      if (cached && *cached == name) return Base->FetchData(id);
+    }
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
   int pos = FindName(index, name, found);
   TXRecData* rec = nullptr;
   if (pos >= 0) {
-    rec = Base->NewData(folder ? FolderNameRecKind : FileNameRecKind);
+    rec = Base->NewData(kind);
     if (rec) {
       rec::SetStr(rec, fld::nName, name);
-      index->Insert(rec, pos);
+      newNames_[folder ? 1 : 0].push_back(rec->ID);
       names_.Put(rec->ID, name);
     }
   } else if (found >= 0) {

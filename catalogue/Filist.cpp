@@ -224,6 +224,7 @@ TFilist::TFilist(TFileKinds* fileKinds) : FileKinds(fileKinds), root_(TFileData:
 TFilist::~TFilist() {
   if (worker_.joinable()) {
     Abort();
+    feed_->Cancel();
     worker_.join();
   }
   feed_ = nullptr;
@@ -303,6 +304,7 @@ bool TFilist::StartFeed(const TScanOpts& opts, TScanFeed& feed) {
 }
 
 bool TFilist::EndFeed() {
+  if (feed_) feed_->Cancel();  // entries no longer taken must not hold the worker
   if (worker_.joinable()) worker_.join();
   feed_ = nullptr;
   scanning_ = false;

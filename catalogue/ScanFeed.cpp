@@ -12,9 +12,12 @@ void TScanFeed::Put(TFileData* node) {
   if (held_.size() >= kBatch) Publish();
 }
 
+// The worker keeps at most kAhead entries ahead of the taker, so that the
+// scanned tree waiting to be stored stays small.
 void TScanFeed::Publish() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    room_.wait(lock, [this] { return shared_.size() < kAhead || cancelled_; });
     if (shared_.empty())
       shared_.swap(held_);
     else
@@ -35,6 +38,14 @@ void TScanFeed::Close() {
   ready_.notify_one();
 }
 
+void TScanFeed::Cancel() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+  }
+  room_.notify_one();
+}
+
 TScanFeed::TTake TScanFeed::Take(TFileData*& node, int timeoutMs) {
   if (next_ >= taken_.size()) {
     taken_.clear();
@@ -44,6 +55,8 @@ TScanFeed::TTake TScanFeed::Take(TFileData*& node, int timeoutMs) {
                     [this] { return !shared_.empty() || sharedClosed_; });
     taken_.swap(shared_);
     if (taken_.empty()) return sharedClosed_ ? TTake::Ended : TTake::Waited;
+    lock.unlock();
+    room_.notify_one();
   }
   node = taken_[next_++];
   return TTake::Entry;

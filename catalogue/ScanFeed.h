@@ -23,6 +23,8 @@ class TScanFeed {
   // Worker side: the walk has ended; publishes what is held.
   void Close();
 
+  // Storing side: the worker no longer waits for entries to be taken.
+  void Cancel();
   // Storing side: the next entry, waiting at most timeoutMs for one. Ended
   // once the walk has ended and every entry was taken.
   TTake Take(TFileData*& node, int timeoutMs);
@@ -35,8 +37,11 @@ class TScanFeed {
   void Publish();
 
   static constexpr std::size_t kBatch = 512;
+  static constexpr std::size_t kAhead = std::size_t(1) << 15;
   std::mutex mutex_;
-  std::condition_variable ready_;
+  std::condition_variable ready_;   // entries or the end were published
+  std::condition_variable room_;    // entries were taken, or Cancel
+  bool cancelled_ = false;          // under mutex_
   std::vector<TFileData*> shared_;  // under mutex_
   bool sharedClosed_ = false;       // under mutex_
   std::vector<TFileData*> held_;    // the worker's, not yet published
