@@ -14,6 +14,7 @@
 #include "catalogue/EntryFacts.h"
 #include "catalogue/FileKinds.h"
 #include "catalogue/Filist.h"
+#include "catalogue/InternTable.h"
 #include "catalogue/Masks.h"
 #include "catalogue/NameCache.h"
 #include "catalogue/NodeData.h"
@@ -180,6 +181,10 @@ class TEngine {
   // The name records made by the add that runs, not yet in their index
   // (files [0], folders [1]), and their merge into the indexes.
   std::vector<int64_t> newNames_[2];
+  // The name records the add that runs has met, pinned until it ends.
+  TInternTable addNames_[2];
+  void UnpinAddNames();
+  TXRecData* LookUpName(const std::string& name, bool folder, uint64_t hash);
   void MergeNewNames();
   bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);
   TScanFeed* feed_ = nullptr;

@@ -38,6 +38,11 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   if (discIndex < 0) return;
   const int64_t start = WallMs();
   FilesCount = FoldersCount = 0;
+  // The name records met stay pinned while the add runs, and no longer.
+  struct Unpinning {
+    TEngine& e;
+    ~Unpinning() { e.UnpinAddNames(); }
+  } unpinning{*this};
   Scanner->Reset();
   if (scanOpts.IncludeFiles) {
     host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
@@ -60,6 +65,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     const bool scanned = EndScan();
     feed_ = nullptr;
     MergeNewNames();
+    UnpinAddNames();    // before the flush, which then frees them
     finished_.clear();  // what was not written ahead goes with the final flush
     if (added && scanned && !Aborted)
       host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) and " +
@@ -143,8 +149,26 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
 // (MergeNewNames), all at once; until then it is found through the hash, or,
 // should another name share its hash, among the add's new names.
 TXRecData* TEngine::InternName(const std::string& name, bool folder) {
-  auto& interned = interned_[folder ? 1 : 0];
   const uint64_t hash = ExactHash(name);
+  TInternTable& met = addNames_[folder ? 1 : 0];
+  if (TXRecData* rec = met.Find(hash, name)) return rec;
+  TXRecData* rec = LookUpName(name, folder, hash);
+  if (rec) {
+    Base->Pin(rec);
+    met.Put(hash, rec);
+  }
+  return rec;
+}
+
+void TEngine::UnpinAddNames() {
+  for (TInternTable& met : addNames_) {
+    met.ForEach([this](TXRecData* rec) { Base->Unpin(rec); });
+    met.Clear();
+  }
+}
+
+TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t hash) {
+  auto& interned = interned_[folder ? 1 : 0];
   const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
   auto known = interned.find(hash);
   if (known != interned.end()) {

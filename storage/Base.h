@@ -72,6 +72,13 @@ class TXBase : public IDataFileOwner {
   // Flush, as those of released records are; a record whose write fails stays
   // pooled for that Flush to retry and report.
   bool WriteAhead(const std::vector<TXRecData*>& records);
+  // A pin of a pooled record the caller holds already, as GetData gives one,
+  // and its undoing without a save: the record stays pooled, changes and all,
+  // for the next Flush.
+  void Pin(TXRecData* record) { ++record->Pins; }
+  void Unpin(TXRecData* record) {
+    if (record->Pins > 0) --record->Pins;
+  }
   // Unpins; at the last pin a changed record is saved and the record freed.
   bool Release(TXRecData*& record);
   bool DeleteData(int64_t id);
