@@ -1,7 +1,8 @@
 // TFilist: the folder scanner. It walks a folder of the local file system
 // into a tree of TFileData nodes, a folder's files first and then each
 // sub-folder with its content, keeping or dropping each file by the file-type
-// table (adding a disc) or by search criteria (comparing a folder).
+// table (adding a disc) or by search criteria (comparing a folder). An add
+// runs the walk on a worker thread that hands each entry over as it is made.
 #pragma once
 #include <atomic>
 #include <cstdint>
