@@ -588,7 +588,8 @@ void TSkCommonComboBox::AutoCompleteTyped() {
 void TSkCommonComboBox::EditMessage(TMessage& M) {
   const bool typed = M.Msg == WM_CHAR && M.WParam >= 32;
   TSkCommonCombo::EditMessage(M);
-  if (typed && AutoComplete && Editable() && HandleAllocated()) AutoCompleteTyped();
+  // A character the form or the control took (cleared) typed nothing.
+  if (typed && M.WParam != 0 && AutoComplete && Editable() && HandleAllocated()) AutoCompleteTyped();
 }
 
 void TSkCommonComboBox::HandleCommand(TMessage& M) {

@@ -148,6 +148,17 @@ TEST_F(SkCombos, AFormPreviewingKeysSeesTheEditKeysFirst) {
   backend.Pump();
   EXPECT_EQ(order, (std::vector<std::string>{"form", "combo"}));
   EXPECT_EQ(EditText(c), "ab");
+  // A taken character completes nothing.
+  c->Items()->Add("abacus");
+  SetWindowTextW(c->EditHandle(), u"");
+  c->AutoComplete = false;
+  backend.TypeText(u"a");
+  backend.Pump();
+  c->AutoComplete = true;
+  backend.TypeText(u"q");
+  backend.Pump();
+  EXPECT_EQ(EditText(c), "a");
+  EXPECT_EQ(c->ItemIndex(), -1);
   // A new font leaves the field without margins.
   SendMessageW(c->EditHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(7, 7));
   c->Font()->SetSize(14);
