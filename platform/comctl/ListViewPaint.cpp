@@ -182,13 +182,15 @@ void Paint(ListState& s, HDC dc, const RECT& clip) {
   RECT client;
   GetClientRect(hwnd, &client);
   SelectObject(dc, GetCurrentObject(s.measureDC, OBJ_FONT));
+  // The background first: what the parent paints before the items (a
+  // picture behind the rows) stays under them.
+  Fill(dc, clip, comctl::ColourOr(s.bk, COLOR_WINDOW));
   NMLVCUSTOMDRAW cd;
   cd.nmcd.dwDrawStage = CDDS_PREPAINT;
   cd.nmcd.hdc = dc;
   cd.nmcd.rc = client;
   LRESULT answer = comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
   if (!IsWindow(hwnd) || (answer & CDRF_SKIPDEFAULT)) return;
-  Fill(dc, clip, comctl::ColourOr(s.bk, COLOR_WINDOW));
   int first = FirstVisible(s), last = std::min(s.Count(), first + VisibleCount(s));
   for (int i = std::max(first, 0); i < last; ++i) {
     RECT r = Parts(s, i).bounds;
