@@ -96,7 +96,7 @@ class FramesTest : public AppTest {
   // bottom, the three pages above it (one shown at a time).
   void MakeViews() {
     form = new TForm(nullptr);
-    form->SetBounds(0, 0, 900, 600);
+    form->SetBounds(0, 0, 800, 600);
     Console = new TConsole(form);
     Console->SetAlign(alBottom);
     Console->SetHeight(105);
