@@ -145,7 +145,8 @@ void TDiscTree::FillCategories() {
   root->SetImageIndex(0);
   root->SetSelectedIndex(1);
   for (int32_t i = 0; i < kinds.Count(); ++i) {
-    std::string text = " " + kinds.GetName(i) + "  (" + std::to_string(kinds.GetDiscCount(i)) + ") ";
+    std::string text = Blanked(kinds.GetName(i));
+    text.append(" (").append(std::to_string(kinds.GetDiscCount(i))).append(") ");
     TTreeNode* node = items->AddChildObject(root, text, CategoryData(i));
     node->SetImageIndex(2);
     node->SetSelectedIndex(3);

@@ -37,7 +37,8 @@ void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {
 }
 
 std::string ColumnKey(int index) {
-  return "C" + IntToHex(uint64_t(index), 2);
+  std::string key = "C";
+  return key.append(IntToHex(uint64_t(index), 2));
 }
 
 void ReadColumnWidths(TStorage& storage, TDTHeader* header) {
@@ -49,6 +50,13 @@ void ReadColumnWidths(TStorage& storage, TDTHeader* header) {
 void WriteColumnWidths(TStorage& storage, TDTHeader* header) {
   TDataTreeColumns* columns = header->Columns();
   for (int i = 0; i < columns->Count(); ++i) storage.WriteInteger(ColumnKey(i), columns->Items(i)->Width());
+}
+
+std::string Blanked(const std::string& text) {
+  std::string s;
+  s.reserve(text.size() + 2);
+  s.append(1, ' ').append(text).append(1, ' ');
+  return s;
 }
 
 namespace {

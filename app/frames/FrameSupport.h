@@ -55,6 +55,9 @@ std::string ColumnKey(int index);
 void ReadColumnWidths(TStorage& storage, TDTHeader* header);
 void WriteColumnWidths(TStorage& storage, TDTHeader* header);
 
+// Text between one blank on each side, as the lists show names.
+std::string Blanked(const std::string& text);
+
 // The comparisons of the compare handlers: -1, 0 or 1.
 int CompareTextNoCase(const std::u16string& a, const std::u16string& b);
 template <class N>
