@@ -199,7 +199,9 @@ int TDiscTree::SelectedCategory() {
 }
 
 void TDiscTree::CatTreeChange(TObject*, TTreeNode* Node) {
-  if (filling_ || !Node || !Engine) return;
+  // Without a database the tree may still show the categories of the one
+  // just closed: their indexes mean nothing now.
+  if (filling_ || !Node || !Engine || !Engine->IsOpen()) return;
   TDiscKinds& kinds = Engine->Discs->Categories;
   int32_t index = CategoryOf(Node);
   if (index == kinds.Selected) return;
