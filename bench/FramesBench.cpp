@@ -3,12 +3,16 @@
 // message loop running every 15 ms), sorted and painted; Page Down in that
 // view; and a browsed disc of a million files in 30,000 folders filled into
 // the folder tree and shown at its root. The rows are made beforehand, so
-// the figures are the views' own cost. Prints one key=value line per figure.
+// the figures are the views' own cost. With --tree FOLDER the folder is added
+// to a catalogue and searched and browsed through the real engine, the views
+// attached or not: the views' share of each operation. Prints one key=value
+// line per figure.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -167,6 +171,164 @@ void BrowserView(HeadlessBackend& backend, TForm* form) {
   Browser->SetParent(nullptr);
 }
 
+// The engine's host: the views, or nothing (the engine's own time).
+class SwitchHost : public bench::NullHost {
+ public:
+  bool views = false;
+  void AddInfo(const std::string& t) override {
+    if (views) Console->AddInfo(t);
+  }
+  void AddWarning(const std::string& t) override {
+    if (views) Console->AddWarning(t);
+  }
+  void ClearConsole() override {
+    if (views) Console->Clear();
+  }
+  void FileTreeClear() override { views ? FileTree->Clear() : NullHost::FileTreeClear(); }
+  ViewNode FileTreeAddNode(const TNodeData& row, ViewNode parent) override {
+    return views ? FileTree->AddNode(row, static_cast<PDataNode>(parent))
+                 : NullHost::FileTreeAddNode(row, parent);
+  }
+  void FileTreeExpand(ViewNode node) override {
+    if (views) FileTree->Expand(static_cast<PDataNode>(node));
+  }
+  void FileTreeSort() override {
+    if (views) FileTree->Sort();
+  }
+  void BrowserClear() override {
+    if (views) Browser->Clear();
+  }
+  void BrowserShowFolder(TFileData* folder) override {
+    if (views) Browser->ShowFolder(folder);
+  }
+  ViewNode BrowserAddFolderNode(ViewNode parent, const WideString& text, TFileData* data, int image,
+                                int selectedImage) override {
+    return views ? Browser->AddFolderNode(static_cast<TTreeNode*>(parent), text, data, image, selectedImage)
+                 : nullptr;
+  }
+  void BrowserExpandFolderNode(ViewNode node) override {
+    if (views) Browser->ExpandFolderNode(static_cast<TTreeNode*>(node));
+  }
+  void ProcessMessages() override {
+    if (views) Application->ProcessMessages();
+  }
+};
+
+double Median3(const std::function<double()>& f) {
+  double v[3] = {f(), f(), f()};
+  std::sort(v, v + 3);
+  return v[1];
+}
+
+// The real engine over a catalogue of one folder.
+void RunTree(const std::string& folder) {
+  HeadlessBackend backend{SIZE{1280, 800}};
+  const std::string temp =
+      std::filesystem::temp_directory_path() / ("qv-frames-bench-" + std::to_string(getpid()));
+  std::filesystem::create_directories(temp);
+  Storage = std::make_unique<TStorage>(temp + "/Quirvane.ini", true);
+  SwitchHost host;
+  host.folder = temp + "/db/";
+  auto* form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 1280, 800);
+  Console = new TConsole(form);
+  Console->SetAlign(alBottom);
+  Console->SetHeight(105);
+  Console->SetParent(form);
+  FileTree = new TFileTree(form);
+  FileTree->SetAlign(alClient);
+  FileTree->SetParent(form);
+  Browser = new TBrowser(form);
+  Browser->SetAlign(alClient);
+  form->Show();
+  backend.Pump();
+  {
+    TEngine engine(host, QV_BENCH_APP_DIR);
+    Engine = &engine;
+    engine.MessageIntervalMs = 15;
+    engine.NewDatabase("", "Bench");
+    TScanOpts scan;
+    scan.Path = folder;
+    TDiscData disc;
+    disc.Label = u"Bench";
+    engine.AddDisc(scan, disc);
+    auto search = [&](const char* mask, bool views) {
+      host.views = views;
+      auto t0 = Clock::now();
+      FileTree->FileEdit->SetText(mask);
+      FileTree->FolderEdit->SetText("");
+      TSearchOpts opts;
+      FileTree->GetSearchOpts(opts);
+      engine.Search(opts);
+      if (views) {
+        Application->ProcessMessages();
+        UpdateWindow(form->Handle());
+      }
+      return Ms(t0, Clock::now());
+    };
+    if (const char* n = std::getenv("QV_BENCH_REPEAT")) {
+      for (int i = 0; i < std::atoi(n); ++i) {
+        host.views = true;
+        auto a = Clock::now();
+        FileTree->FileEdit->SetText("*.txt");
+        TSearchOpts opts;
+        FileTree->GetSearchOpts(opts);
+        engine.Search(opts);
+        auto b = Clock::now();
+        Application->ProcessMessages();
+        UpdateWindow(form->Handle());
+        auto c = Clock::now();
+        host.views = false;
+        engine.Search(opts);
+        auto d = Clock::now();
+        std::fprintf(stderr, "rows %u search+views %.1f paint %.1f alone %.1f\n", FileTree->Tree->TotalCount(), Ms(a, b), Ms(b, c), Ms(c, d));
+      }
+      return;
+    }
+    double alone = Median3([&] { return search("*.txt", false); });
+    double shown = Median3([&] { return search("*.txt", true); });
+    Print("txt_engine_ms", alone);
+    Print("txt_view_ms", shown);
+    std::printf("search_view_ratio=%.2f\n", shown / alone);
+    Print("all_engine_ms", Median3([&] { return search("*", false); }));
+    Print("search_all_view_ms", Median3([&] { return search("*", true); }));
+    TDataStringTree* tree = FileTree->Tree;
+    tree->SetFocus();
+    tree->SetFocusedNode(tree->GetFirst());
+    backend.Pump();
+    std::vector<double> pages;
+    for (int i = 0; i < 31; ++i) {
+      auto a = Clock::now();
+      backend.KeyPress(VK_NEXT);
+      backend.Pump();
+      pages.push_back(Ms(a, Clock::now()));
+    }
+    std::sort(pages.begin(), pages.end());
+    Print("scroll_ms", pages[pages.size() / 2]);
+    FileTree->Clear();
+    FileTree->SetParent(nullptr);
+    Browser->SetParent(form);
+    backend.Pump();
+    host.views = false;
+    auto t0 = Clock::now();
+    engine.Browse(0);
+    Print("browse_engine_ms", Ms(t0, Clock::now()));
+    engine.Discs->BrowsedID = -1;
+    host.views = true;
+    t0 = Clock::now();
+    engine.Browse(0);
+    Application->ProcessMessages();
+    UpdateWindow(form->Handle());
+    Print("browse_ms", Ms(t0, Clock::now()));
+    engine.CloseDatabase();
+    Engine = nullptr;
+  }
+  delete form;
+  Storage.reset();
+  std::filesystem::remove_all(temp);
+}
+
 void Run() {
   HeadlessBackend backend{SIZE{1280, 800}};
   const std::string temp =
@@ -202,6 +364,10 @@ void Run() {
 }  // namespace qv
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string(argv[1]) == "--tree") {
+    qv::RunTree(argv[2]);
+    return 0;
+  }
   if (argc > 2 && std::string(argv[1]) == "--rows") qv::kEntries = std::atoi(argv[2]);
   qv::Run();
   return 0;

@@ -119,7 +119,7 @@ TDiscTree::~TDiscTree() {
 }
 
 void TDiscTree::Clear() {
-  batch_->Flush();
+  batch_->Adding();
   Tree->Clear();
 }
 

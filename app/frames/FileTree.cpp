@@ -171,7 +171,9 @@ void TFileTree::Expand(PDataNode Node) {
 }
 
 void TFileTree::Clear() {
-  batch_->Flush();
+  // Emptied for new results: the empty view is painted only when no rows
+  // follow within the batch.
+  batch_->Adding();
   Tree->Clear();
   ForgetRows();
 }

@@ -138,7 +138,7 @@ bool RunAction(TBasicAction* action) {
 // --- Row batches
 
 namespace {
-constexpr UINT kEndBatch = WM_APP + 0x51;
+constexpr uintptr_t kBatchTimer = 1;
 }
 
 TRowBatch::TRowBatch(TBaseDataTree* tree)
@@ -158,17 +158,18 @@ void TRowBatch::Adding() {
   if (open_ || !wnd_) return;
   open_ = true;
   begin_();
-  PostMessage(wnd_, kEndBatch, 0, 0);
+  SetTimer(wnd_, kBatchTimer, kBatchMs, nullptr);
 }
 
 void TRowBatch::Flush() {
   if (!open_) return;
   open_ = false;
+  KillTimer(wnd_, kBatchTimer);
   end_();
 }
 
 void TRowBatch::Message(TMessage& msg) {
-  if (msg.Msg == kEndBatch) {
+  if (msg.Msg == WM_TIMER && msg.WParam == kBatchTimer) {
     Flush();
     msg.Result = 0;
   } else {

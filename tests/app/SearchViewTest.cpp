@@ -326,3 +326,43 @@ TEST_F(SearchViewTest, EnterInAMaskAndDoubleClicksRunTheirActions) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST_F(SearchViewTest, RowsAddedOneByOneArePaintedInBatchesNotPerRow) {
+  ShowPage(FileTree);
+  TDataStringTree* tree = FileTree->Tree;
+  FileTree->Clear();
+  TNodeData group;
+  group.Kind = nkFileGroup;
+  group.Name = u"found.txt";
+  PDataNode g = FileTree->AddNode(group, nullptr);
+  TNodeData entry;
+  entry.Kind = nkFile;
+  entry.Path = u"/a/";
+  entry.Disc = u"D";
+  for (int i = 0; i < 50; ++i) FileTree->AddNode(entry, g);
+  FileTree->Expand(g);
+  // The message loop runs between rows, as inside a search: nothing is
+  // repainted yet.
+  Pump();
+  EXPECT_GT(tree->UpdateCount(), 0u);
+  RECT r = tree->GetDisplayRect(g, NoColumn, false);
+  POINT p = ScreenOf(tree, 600, (r.top + r.bottom) / 2);
+  EXPECT_NE(Pixel(p.x, p.y), 0xD2E6FFu);
+  // A fifth of a second later the rows so far are shown.
+  backend.AdvanceClock(TRowBatch::kBatchMs);
+  Pump();
+  EXPECT_EQ(tree->UpdateCount(), 0u);
+  EXPECT_EQ(Pixel(p.x, p.y), 0xD2E6FFu);
+  EXPECT_EQ(tree->TotalCount(), 51u);
+  // Sorting ends a batch at once.
+  FileTree->AddNode(entry, g);
+  EXPECT_GT(tree->UpdateCount(), 0u);
+  FileTree->Sort();
+  EXPECT_EQ(tree->UpdateCount(), 0u);
+}
+
+}  // namespace
+}  // namespace qv::test
