@@ -184,17 +184,29 @@ class SwitchHost : public bench::NullHost {
   void ClearConsole() override {
     if (views) Console->Clear();
   }
-  void FileTreeClear() override { views ? FileTree->Clear() : NullHost::FileTreeClear(); }
+  void FileTreeClear() override {
+    auto a = Clock::now();
+    views ? FileTree->Clear() : NullHost::FileTreeClear();
+    clearMs += Ms(a, Clock::now());
+  }
   ViewNode FileTreeAddNode(const TNodeData& row, ViewNode parent) override {
-    return views ? FileTree->AddNode(row, static_cast<PDataNode>(parent))
-                 : NullHost::FileTreeAddNode(row, parent);
+    auto a = Clock::now();
+    ViewNode n =
+        views ? FileTree->AddNode(row, static_cast<PDataNode>(parent)) : NullHost::FileTreeAddNode(row, parent);
+    addMs += Ms(a, Clock::now());
+    return n;
   }
   void FileTreeExpand(ViewNode node) override {
+    auto a = Clock::now();
     if (views) FileTree->Expand(static_cast<PDataNode>(node));
+    expandMs += Ms(a, Clock::now());
   }
   void FileTreeSort() override {
+    auto a = Clock::now();
     if (views) FileTree->Sort();
+    sortMs += Ms(a, Clock::now());
   }
+  double clearMs = 0, addMs = 0, expandMs = 0, sortMs = 0, pumpMs = 0;
   void BrowserClear() override {
     if (views) Browser->Clear();
   }
@@ -210,7 +222,9 @@ class SwitchHost : public bench::NullHost {
     if (views) Browser->ExpandFolderNode(static_cast<TTreeNode*>(node));
   }
   void ProcessMessages() override {
+    auto a = Clock::now();
     if (views) Application->ProcessMessages();
+    pumpMs += Ms(a, Clock::now());
   }
 };
 
@@ -267,23 +281,18 @@ void RunTree(const std::string& folder) {
       }
       return Ms(t0, Clock::now());
     };
-    if (const char* n = std::getenv("QV_BENCH_REPEAT")) {
-      for (int i = 0; i < std::atoi(n); ++i) {
-        host.views = true;
-        auto a = Clock::now();
-        FileTree->FileEdit->SetText("*.txt");
-        TSearchOpts opts;
-        FileTree->GetSearchOpts(opts);
-        engine.Search(opts);
-        auto b = Clock::now();
-        Application->ProcessMessages();
-        UpdateWindow(form->Handle());
-        auto c = Clock::now();
-        host.views = false;
-        engine.Search(opts);
-        auto d = Clock::now();
-        std::fprintf(stderr, "rows %u search+views %.1f paint %.1f alone %.1f\n", FileTree->Tree->TotalCount(), Ms(a, b), Ms(b, c), Ms(c, d));
-      }
+    if (std::getenv("QV_FRAMES_PROFILE")) {
+      search("*", false);
+      host.clearMs = host.addMs = host.expandMs = host.sortMs = host.pumpMs = 0;
+      auto a = Clock::now();
+      search("*", true);
+      std::fprintf(stderr, "views %.1f clear %.1f add %.1f expand %.1f sort %.1f pump %.1f\n", Ms(a, Clock::now()),
+                   host.clearMs, host.addMs, host.expandMs, host.sortMs, host.pumpMs);
+      host.clearMs = host.addMs = host.expandMs = host.sortMs = host.pumpMs = 0;
+      a = Clock::now();
+      search("*", false);
+      std::fprintf(stderr, "alone %.1f clear %.1f add %.1f expand %.1f sort %.1f pump %.1f\n", Ms(a, Clock::now()),
+                   host.clearMs, host.addMs, host.expandMs, host.sortMs, host.pumpMs);
       return;
     }
     double alone = Median3([&] { return search("*.txt", false); });

@@ -12,6 +12,7 @@
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
+#include "platform/Names.h"
 #include "platform/Utf.h"
 
 namespace qv {
@@ -97,28 +98,15 @@ PDataNode TFileTree::AddNode(const TNodeData& Data, PDataNode Parent) {
   batch_->Adding();
   PDataNode node = Tree->AddChild(Parent);
   if (!node) return nullptr;
-  TResultRow row{Data.ID, Data.Size, Data.Date, 0, 0, Data.Kind};
-  if (IsGroup(Data.Kind)) {
-    row.Text = uint32_t(texts_.size());
-    texts_.push_back(TText{Data.Name, Data.StoredName.empty() ? Utf16ToUtf8(Data.Name) : Data.StoredName});
-  } else {
-    row.Text = PathSlot(Data);
-    row.Disc = DiscSlot(Data);
-  }
+  TResultRow row{Data.ID, Data.Size, Data.Date, {}, 0, Data.Kind};
+  // The stored texts, byte for byte: shown through UTF-16 when painted.
+  const bool group = IsGroup(Data.Kind);
+  const std::string& stored = group ? Data.StoredName : Data.StoredPath;
+  row.Text =
+      arena_.Add(!stored.empty() ? std::string_view(stored) : Utf16ToUtf8(group ? Data.Name : Data.Path));
+  if (!group) row.Disc = DiscSlot(Data);
   MakeRow<TResultRow>(Tree, node, row);
   return node;
-}
-
-uint32_t TFileTree::PathSlot(const TNodeData& Data) {
-  // Most entries lie in a folder met before: a lookup, no copy.
-  if (!Data.StoredPath.empty()) {
-    auto it = paths_.find(Data.StoredPath);
-    if (it != paths_.end()) return it->second;
-  }
-  std::string stored = Data.StoredPath.empty() ? Utf16ToUtf8(Data.Path) : Data.StoredPath;
-  auto [it, added] = paths_.try_emplace(std::move(stored), uint32_t(texts_.size()));
-  if (added) texts_.push_back(TText{Data.Path, it->first});
-  return it->second;
 }
 
 uint32_t TFileTree::DiscSlot(const TNodeData& Data) {
@@ -140,14 +128,14 @@ bool TFileTree::RowData(PDataNode Node, TNodeData& Data) {
   Data = TNodeData();
   Data.ID = r->ID;
   Data.Kind = r->Kind;
-  const TText& text = texts_[r->Text];
+  std::string text(TextOf(*r));
   if (IsGroup(r->Kind)) {
-    Data.Name = text.Shown;
-    Data.StoredName = text.Stored;
+    Data.Name = Utf8ToUtf16(text);
+    Data.StoredName = std::move(text);
     return true;
   }
-  Data.Path = text.Shown;
-  Data.StoredPath = text.Stored;
+  Data.Path = Utf8ToUtf16(text);
+  Data.StoredPath = std::move(text);
   Data.Disc = discs_[r->Disc].Label;
   Data.Location = discs_[r->Disc].Location;
   Data.Size = r->Size;
@@ -156,8 +144,7 @@ bool TFileTree::RowData(PDataNode Node, TNodeData& Data) {
 }
 
 void TFileTree::ForgetRows() {
-  texts_.clear();
-  paths_.clear();
+  arena_.Clear();
   discs_.clear();
   lastDisc_ = 0;
 }
@@ -180,7 +167,19 @@ void TFileTree::Clear() {
 
 void TFileTree::Sort() {
   batch_->Flush();
-  Tree->SortTree(Tree->Header()->SortColumn(), Tree->Header()->SortDirection(), false);
+  TColumnIndex column = Tree->Header()->SortColumn();
+  TSortDirection direction = Tree->Header()->SortDirection();
+  if (column <= 0) {
+    Tree->SortTree(column, direction, false);
+    return;
+  }
+  // Groups compare equal on every column but the first, so they keep their
+  // order: only the entries of each group are sorted.
+  Tree->BeginUpdate();
+  for (PDataNode g = Tree->RootNode()->FirstChild; g; g = g->NextSibling)
+    if (g->ChildCount > 1) Tree->Sort(g, column, direction, false);
+  Tree->InvalidateCache();
+  Tree->EndUpdate();
 }
 
 bool TFileTree::EntrySelected() {
@@ -193,7 +192,7 @@ bool TFileTree::SelectedEntry(TNodeData& Entry, std::string& Name) {
   PDataNode node = Tree->GetFirstSelected();
   const TResultRow* group = Row(node->Parent);
   if (!group || !RowData(node, Entry)) return false;
-  Name = texts_[group->Text].Stored;
+  Name = std::string(TextOf(*group));
   return true;
 }
 
@@ -228,13 +227,13 @@ void TFileTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
   const TResultRow* d = RowOf<TResultRow>(Sender, Node);
   if (!d) return;
   if (IsGroup(d->Kind)) {
-    if (Column < 1) CellText = texts_[d->Text].Shown;
+    if (Column < 1) CellText = Utf8ToUtf16(TextOf(*d));
     return;
   }
   switch (Column) {
     case -1:
     case 0:
-      CellText = texts_[d->Text].Shown;
+      CellText = Utf8ToUtf16(TextOf(*d));
       break;
     case 1:
       if (d->Kind == nkFile) CellText = Utf8ToUtf16(IntToStrSep(' ', d->Size));
@@ -281,17 +280,17 @@ void TFileTree::TreeCompareNodes(TBaseDataTree* Sender, PDataNode Node1, PDataNo
   const TResultRow* b = RowOf<TResultRow>(Sender, Node2);
   Result = 0;
   if (!a || !b) return;
-  // Node2 against Node1: the natural order reversed. Shared slots are equal.
-  auto text = [this](uint32_t x, uint32_t y) {
-    return x == y ? 0 : CompareTextNoCase(texts_[x].Shown, texts_[y].Shown);
+  // Node2 against Node1: the natural order reversed.
+  auto text = [this](const TResultRow* x, const TResultRow* y) {
+    return SignOf(CompareNames(TextOf(*x), TextOf(*y)));
   };
   if (IsGroup(a->Kind)) {
-    if (Column == 0) Result = text(b->Text, a->Text);
+    if (Column == 0) Result = text(b, a);
     return;
   }
   switch (Column) {
     case 0:
-      Result = text(b->Text, a->Text);
+      Result = text(b, a);
       break;
     case 1:
       Result = SignOf(b->Size - a->Size);

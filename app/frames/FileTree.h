@@ -5,9 +5,9 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "app/frames/TextArena.h"
 #include "catalogue/NodeData.h"
 #include "catalogue/ScanOptions.h"
 #include "classlib/controls/BasicAction.h"
@@ -31,14 +31,14 @@ using TChooseFolderEvent = std::function<bool(const std::string& Prompt, std::st
 
 class TFileTree : public TFrame {
  public:
-  // A result row as the view keeps it: a group's name and an entry's path
-  // are slots of the view's text table (entries of one folder share one),
-  // the disc's label and location a slot of its disc table.
+  // A result row as the view keeps it: a group's name or an entry's folder
+  // path as stored (UTF-8) in the view's text arena, the disc's label and
+  // location as a slot of its disc table; nothing of its own to free.
   struct TResultRow {
     int64_t ID;
     int64_t Size;
     TDateTime Date;
-    uint32_t Text;
+    TTextArena::Ref Text;
     uint32_t Disc;
     uint8_t Kind;
   };
@@ -115,23 +115,18 @@ class TFileTree : public TFrame {
   void TreeDblClick(TObject* Sender);
 
  private:
-  struct TText {
-    std::u16string Shown;
-    std::string Stored;  // byte for byte, for locating and opening
-  };
   struct TDiscText {
     std::u16string Label, Location;
   };
   void BuildPanel();
   void BuildTree();
   const TResultRow* Row(PDataNode Node);
-  uint32_t PathSlot(const TNodeData& Data);
+  std::string_view TextOf(const TResultRow& Row) const { return arena_.Get(Row.Text); }
   uint32_t DiscSlot(const TNodeData& Data);
   void ForgetRows();
 
   std::unique_ptr<TRowBatch> batch_;
-  std::vector<TText> texts_;
-  std::unordered_map<std::string, uint32_t> paths_;
+  TTextArena arena_;
   std::vector<TDiscText> discs_;
   uint32_t lastDisc_ = 0;
 };
