@@ -5,7 +5,8 @@
 // the folder tree and shown at its root. The rows are made beforehand, so
 // the figures are the views' own cost. With --tree FOLDER the folder is added
 // to a catalogue and searched and browsed through the real engine, the views
-// attached or not: the views' share of each operation. Prints one key=value
+// attached or not: the views' share of each operation (--no-browse after the
+// folder leaves the browsing out). Prints one key=value
 // line per figure.
 #include <algorithm>
 #include <chrono>
@@ -184,29 +185,17 @@ class SwitchHost : public bench::NullHost {
   void ClearConsole() override {
     if (views) Console->Clear();
   }
-  void FileTreeClear() override {
-    auto a = Clock::now();
-    views ? FileTree->Clear() : NullHost::FileTreeClear();
-    clearMs += Ms(a, Clock::now());
-  }
+  void FileTreeClear() override { views ? FileTree->Clear() : NullHost::FileTreeClear(); }
   ViewNode FileTreeAddNode(const TNodeData& row, ViewNode parent) override {
-    auto a = Clock::now();
-    ViewNode n =
-        views ? FileTree->AddNode(row, static_cast<PDataNode>(parent)) : NullHost::FileTreeAddNode(row, parent);
-    addMs += Ms(a, Clock::now());
-    return n;
+    return views ? FileTree->AddNode(row, static_cast<PDataNode>(parent))
+                 : NullHost::FileTreeAddNode(row, parent);
   }
   void FileTreeExpand(ViewNode node) override {
-    auto a = Clock::now();
     if (views) FileTree->Expand(static_cast<PDataNode>(node));
-    expandMs += Ms(a, Clock::now());
   }
   void FileTreeSort() override {
-    auto a = Clock::now();
     if (views) FileTree->Sort();
-    sortMs += Ms(a, Clock::now());
   }
-  double clearMs = 0, addMs = 0, expandMs = 0, sortMs = 0, pumpMs = 0;
   void BrowserClear() override {
     if (views) Browser->Clear();
   }
@@ -222,9 +211,7 @@ class SwitchHost : public bench::NullHost {
     if (views) Browser->ExpandFolderNode(static_cast<TTreeNode*>(node));
   }
   void ProcessMessages() override {
-    auto a = Clock::now();
     if (views) Application->ProcessMessages();
-    pumpMs += Ms(a, Clock::now());
   }
 };
 
@@ -235,7 +222,7 @@ double Median3(const std::function<double()>& f) {
 }
 
 // The real engine over a catalogue of one folder.
-void RunTree(const std::string& folder) {
+void RunTree(const std::string& folder, bool browse) {
   HeadlessBackend backend{SIZE{1280, 800}};
   const std::string temp =
       std::filesystem::temp_directory_path() / ("qv-frames-bench-" + std::to_string(getpid()));
@@ -281,20 +268,6 @@ void RunTree(const std::string& folder) {
       }
       return Ms(t0, Clock::now());
     };
-    if (std::getenv("QV_FRAMES_PROFILE")) {
-      search("*", false);
-      host.clearMs = host.addMs = host.expandMs = host.sortMs = host.pumpMs = 0;
-      auto a = Clock::now();
-      search("*", true);
-      std::fprintf(stderr, "views %.1f clear %.1f add %.1f expand %.1f sort %.1f pump %.1f\n", Ms(a, Clock::now()),
-                   host.clearMs, host.addMs, host.expandMs, host.sortMs, host.pumpMs);
-      host.clearMs = host.addMs = host.expandMs = host.sortMs = host.pumpMs = 0;
-      a = Clock::now();
-      search("*", false);
-      std::fprintf(stderr, "alone %.1f clear %.1f add %.1f expand %.1f sort %.1f pump %.1f\n", Ms(a, Clock::now()),
-                   host.clearMs, host.addMs, host.expandMs, host.sortMs, host.pumpMs);
-      return;
-    }
     double alone = Median3([&] { return search("*.txt", false); });
     double shown = Median3([&] { return search("*.txt", true); });
     Print("txt_engine_ms", alone);
@@ -317,19 +290,21 @@ void RunTree(const std::string& folder) {
     Print("scroll_ms", pages[pages.size() / 2]);
     FileTree->Clear();
     FileTree->SetParent(nullptr);
-    Browser->SetParent(form);
-    backend.Pump();
-    host.views = false;
-    auto t0 = Clock::now();
-    engine.Browse(0);
-    Print("browse_engine_ms", Ms(t0, Clock::now()));
-    engine.Discs->BrowsedID = -1;
-    host.views = true;
-    t0 = Clock::now();
-    engine.Browse(0);
-    Application->ProcessMessages();
-    UpdateWindow(form->Handle());
-    Print("browse_ms", Ms(t0, Clock::now()));
+    if (browse) {
+      Browser->SetParent(form);
+      backend.Pump();
+      host.views = false;
+      auto t0 = Clock::now();
+      engine.Browse(0);
+      Print("browse_engine_ms", Ms(t0, Clock::now()));
+      engine.Discs->BrowsedID = -1;
+      host.views = true;
+      t0 = Clock::now();
+      engine.Browse(0);
+      Application->ProcessMessages();
+      UpdateWindow(form->Handle());
+      Print("browse_ms", Ms(t0, Clock::now()));
+    }
     engine.CloseDatabase();
     Engine = nullptr;
   }
@@ -374,7 +349,8 @@ void Run() {
 
 int main(int argc, char** argv) {
   if (argc > 2 && std::string(argv[1]) == "--tree") {
-    qv::RunTree(argv[2]);
+    // --tree DIR --no-browse: the searches only.
+    qv::RunTree(argv[2], !(argc > 3 && std::string(argv[3]) == "--no-browse"));
     return 0;
   }
   if (argc > 2 && std::string(argv[1]) == "--rows") qv::kEntries = std::atoi(argv[2]);
