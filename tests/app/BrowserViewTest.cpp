@@ -266,6 +266,16 @@ TEST_F(BrowserViewTest, ClearingTheDatabaseEmptiesTheBrowser) {
   Pump();
 }
 
+TEST_F(BrowserViewTest, AnEngineOutlivingTheViewsLeavesThemAlone) {
+  // The main window frees its views before the engine; the host forwards to
+  // the view globals, so a late call would reach freed views.
+  BrowseAlpha();
+  FreeViews();
+  EXPECT_EQ(Browser, nullptr);
+  engine.reset();
+  Engine = nullptr;
+}
+
 TEST_F(BrowserViewTest, WidthsSurviveTheNextStart) {
   Browser->DiscTree->SetWidth(150);
   Browser->FolderTree->SetWidth(260);

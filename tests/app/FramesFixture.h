@@ -42,9 +42,7 @@ class FramesHost : public IEngineHost {
   void FileTreeFillCombos(bool full) override { FileTree->FillCombos(full); }
   void BrowserFillDiscTree() override { Browser->FillDiscTree(); }
   void BrowserSelectDisc(int index) override { Browser->SelectDisc(index); }
-  void BrowserClear() override {
-    if (Browser) Browser->Clear();
-  }
+  void BrowserClear() override { Browser->Clear(); }
   void BrowserShowFolder(TFileData* folder) override { Browser->ShowFolder(folder); }
   bool BrowserSelectFile(const std::string& name) override { return Browser->SelectFile(name); }
   ViewNode BrowserAddFolderNode(ViewNode parent, const WideString& text, TFileData* data, int image,
