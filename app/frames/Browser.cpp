@@ -188,6 +188,7 @@ void TBrowser::Clear() {
   FileView->Clear();
   shown_ = nullptr;
   FolderTree->Items()->Clear();
+  // Emptying the folder tree may move its selection and so show rows again.
   FileView->Clear();
   shown_ = nullptr;
 }
