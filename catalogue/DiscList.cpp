@@ -50,6 +50,8 @@ void TDiscList::CategoriesChanged() {
 }
 
 TDiscList::~TDiscList() {
+  // The views may be gone by now: the browsed tree goes without a word to them.
+  destroying_ = true;
   Clear();
 }
 
@@ -105,6 +107,8 @@ bool TDiscList::Close() {
 }
 
 void TDiscList::Clear() {
+  // The browser's views point into the browsed tree: they go first.
+  if (!destroying_) host_.BrowserClear();
   BrowseRoot->ClearChildren();
   BrowsedID = -1;
   if (IsOpen()) {

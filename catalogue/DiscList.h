@@ -102,6 +102,7 @@ class TDiscList {
 
   IEngineHost& host_;
   std::vector<std::unique_ptr<TDiscRec>> discs_;
+  bool destroying_ = false;
 };
 
 // The stored label and location hold at most this many bytes of UTF-8.
