@@ -105,6 +105,8 @@ bool TDiscList::Close() {
 }
 
 void TDiscList::Clear() {
+  // The browser's views point into the browsed tree: they go first.
+  host_.BrowserClear();
   BrowseRoot->ClearChildren();
   BrowsedID = -1;
   if (IsOpen()) {

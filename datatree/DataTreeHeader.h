@@ -10,6 +10,7 @@
 #include "classlib/Streams.h"
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
+#include "classlib/stdctrls/ButtonLayout.h"
 #include "datatree/DataTreeTypes.h"
 #include "platform/SystemColors.h"
 #include "platform/WinTypes.h"
@@ -36,7 +37,8 @@ enum TDTColumnOption {
   coFixed
 };
 using TDTColumnOptions = Set<TDTColumnOption, 16>;
-enum TDTHeaderColumnLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+// The same glyph places as the buttons' (one enumeration, so both headers mix).
+using TDTHeaderColumnLayout = TButtonLayout;
 enum TDataTreeColumnStyle { vsText, vsOwnerDraw };
 enum TDTHeaderOption {
   hoAutoResize,

@@ -1,0 +1,110 @@
+// TFileTree: the search page. The criteria panel on top (masks, category,
+// disc, file type, size and date limits) and the result tree: one group per
+// matching name, under it one entry per place the name occurs.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "catalogue/NodeData.h"
+#include "catalogue/ScanOptions.h"
+#include "classlib/controls/BasicAction.h"
+#include "classlib/controls/Forms.h"
+#include "classlib/stdctrls/CheckBox.h"
+#include "classlib/stdctrls/ComboBox.h"
+#include "classlib/stdctrls/Label.h"
+#include "classlib/stdctrls/LabeledEdit.h"
+#include "classlib/stdctrls/Panel.h"
+#include "datatree/DataStringTree.h"
+#include "skin/controls/skSpinEdit.h"
+#include "skin/controls/skTooledit.h"
+
+namespace qv {
+
+class TRowBatch;
+
+// Asks where a disc is available: shows prompt, true with the chosen folder
+// on OK. The main window answers it with its folder-choice dialog.
+using TChooseFolderEvent = std::function<bool(const std::string& Prompt, std::string& Folder)>;
+
+class TFileTree : public TFrame {
+ public:
+  explicit TFileTree(TComponent* AOwner);
+  ~TFileTree() override;
+
+  // Engine operations. An entry (file or folder row) needs a group as parent.
+  PDataNode AddNode(const TNodeData& Data, PDataNode Parent);
+  void Expand(PDataNode Node);
+  void Clear();
+  void Sort();
+  void FillCombos(bool Full);
+  void FillDiscCombo();
+
+  // Criteria.
+  void GetSearchOpts(TSearchOpts& Opts);
+  bool CanSearch();
+  int SelectedCategory();
+  int SelectedDisc();
+  int SelectedFileType();
+  void SelectCategory(int Index);
+  void SelectDisc(int Index);
+  void SelectFileType(int Index);
+
+  // Results.
+  bool EntrySelected();
+  // The first selected entry and the name of its group; false when the first
+  // selected row is no entry. The name is the stored one, byte for byte.
+  bool SelectedEntry(TNodeData& Entry, std::string& Name);
+  void OpenInExplorer();
+
+  // The main window's actions run by Enter in a mask and by a double click.
+  TBasicAction* SearchAction = nullptr;
+  TBasicAction* FileBOpenAction = nullptr;
+  TChooseFolderEvent OnChooseFolder;
+
+  TPanel* SearchPanel;
+  TLabeledEdit* FileEdit;
+  TLabeledEdit* FolderEdit;
+  TLabel* CatsLabel;
+  TComboBox* CatsCombo;
+  TLabel* DiscLabel;
+  TComboBox* DiscCombo;
+  TLabel* FileLabel;
+  TComboBox* FileCombo;
+  TLabel* SearchInLabel;
+  TCheckBox* chkSMin;
+  TSkSpinEdit* SMinEdit;
+  TCheckBox* chkSMax;
+  TSkSpinEdit* SMaxEdit;
+  TCheckBox* chkDMin;
+  TSkDateEdit* MinDate;
+  TCheckBox* chkDMax;
+  TSkDateEdit* MaxDate;
+  TDataStringTree* Tree;
+
+  // Event handlers.
+  void LimitClick(TObject* Sender);
+  void CatsComboChange(TObject* Sender);
+  void MaskKeyPress(TObject* Sender, char16_t& Key);
+  void TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex Column, TVSTTextType TextType,
+                   std::u16string& CellText);
+  void TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas* Canvas, PDataNode Node, RECT ItemRect,
+                           TColor& ItemColor, TItemEraseAction& EraseAction);
+  void TreePaintText(TBaseDataTree* Sender, TCanvas* TargetCanvas, PDataNode Node, TColumnIndex Column,
+                     TVSTTextType TextType);
+  void TreeCompareNodes(TBaseDataTree* Sender, PDataNode Node1, PDataNode Node2, TColumnIndex Column,
+                        int& Result);
+  void TreeHeaderClick(TDTHeader* Sender, TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X,
+                       int Y);
+  void TreeDblClick(TObject* Sender);
+
+ private:
+  void BuildPanel();
+  void BuildTree();
+
+  std::unique_ptr<TRowBatch> batch_;
+};
+
+extern TFileTree* FileTree;
+
+}  // namespace qv

@@ -1,0 +1,246 @@
+// The search page's criteria panel: the mask edits, the category, disc and
+// file-type combos (each entry carrying its index + 1, 0 for "every"), the
+// size and date limits, and the rules that enable Search.
+#include "app/frames/FileTree.h"
+#include "app/frames/FrameSupport.h"
+#include "app/frames/FrameTexts.h"
+#include "catalogue/Engine.h"
+#include "platform/DateTime.h"
+#include "platform/Utf.h"
+
+namespace qv {
+
+namespace {
+
+namespace tx = texts::fileform;
+
+TObject* EntryObject(int32_t value) {
+  return reinterpret_cast<TObject*>(intptr_t(value));
+}
+
+// The selected entry's object minus 1: -1 for the "every" entry (and for no selection).
+int SelectedIndexOf(TComboBox* combo) {
+  int i = combo->ItemIndex();
+  if (i < 0) return -1;
+  return int(reinterpret_cast<intptr_t>(combo->Items()->Objects(i))) - 1;
+}
+
+// Selects the entry by its object, never by its sorted position: a name
+// may sort before the "every" entry.
+void SelectIndexOf(TComboBox* combo, int index) {
+  TStrings* items = combo->Items();
+  for (int i = 0; i < items->Count(); ++i)
+    if (reinterpret_cast<intptr_t>(items->Objects(i)) == intptr_t(index) + 1) {
+      combo->SetItemIndex(i);
+      return;
+    }
+  combo->SetItemIndex(-1);
+}
+
+template <class C>
+C* Place(TFileTree* frame, TWinControl* parent, const char* name, int x, int y, int w) {
+  auto* c = new C(frame);
+  c->SetName(name);
+  c->SetBounds(x, y, w, c->Height());
+  c->SetParent(parent);
+  return c;
+}
+
+}  // namespace
+
+void TFileTree::BuildPanel() {
+  SearchPanel = new TPanel(this);
+  SearchPanel->SetName("SearchPanel");
+  SearchPanel->SetCaption("");
+  SearchPanel->SetAlign(alTop);
+  SearchPanel->SetHeight(108);
+  SearchPanel->SetBevelOuter(bvNone);
+  SearchPanel->SetParent(this);
+  SearchPanel->SetShowHint(true);
+
+  FileEdit = Place<TLabeledEdit>(this, SearchPanel, "FileEdit", 8, 32, 180);
+  FileEdit->EditLabel()->SetCaption(tx::FileMask);
+  FileEdit->SetText(tx::FileMaskInitial);
+  FileEdit->SetHint(tx::FileMaskHint);
+  FolderEdit = Place<TLabeledEdit>(this, SearchPanel, "FolderEdit", 8, 78, 180);
+  FolderEdit->EditLabel()->SetCaption(tx::FolderMask);
+  FolderEdit->SetText(tx::FolderMaskInitial);
+  FolderEdit->SetHint(tx::FolderMaskHint);
+  for (TLabeledEdit* e : {FileEdit, FolderEdit})
+    e->OnKeyPress = [this](TObject* s, char16_t& k) { MaskKeyPress(s, k); };
+
+  SearchInLabel = Place<TLabel>(this, SearchPanel, "SearchInLabel", 204, 2, 60);
+  SearchInLabel->SetCaption(tx::SearchIn);
+  struct ComboPlace {
+    TComboBox** combo;
+    TLabel** label;
+    const char* name;
+    const char* labelName;
+    const char* caption;
+    const char* hint;
+    int x;
+  };
+  const ComboPlace combos[] = {
+      {&CatsCombo, &CatsLabel, "CatsCombo", "CatsLabel", tx::Category, tx::CategoryHint, 204},
+      {&DiscCombo, &DiscLabel, "DiscCombo", "DiscLabel", tx::Disc, tx::DiscHint, 368},
+      {&FileCombo, &FileLabel, "FileCombo", "FileLabel", tx::FileType, tx::FileTypeHint, 532},
+  };
+  for (const ComboPlace& p : combos) {
+    *p.label = Place<TLabel>(this, SearchPanel, p.labelName, p.x, 18, 150);
+    (*p.label)->SetCaption(p.caption);
+    *p.combo = Place<TComboBox>(this, SearchPanel, p.name, p.x, 32, 156);
+    (*p.combo)->SetStyle(csDropDownList);
+    (*p.combo)->SetSorted(true);
+    (*p.combo)->SetHint(p.hint);
+  }
+  CatsCombo->OnChange = [this](TObject* s) { CatsComboChange(s); };
+
+  struct LimitPlace {
+    TCheckBox** box;
+    const char* name;
+    const char* caption;
+    int tag;
+    int x;
+  };
+  const LimitPlace limits[] = {{&chkSMin, "chkSMin", tx::MinSize, 1, 204},
+                               {&chkSMax, "chkSMax", tx::MaxSize, 2, 314},
+                               {&chkDMin, "chkDMin", tx::MinDate, 3, 424},
+                               {&chkDMax, "chkDMax", tx::MaxDate, 4, 534}};
+  for (const LimitPlace& p : limits) {
+    *p.box = Place<TCheckBox>(this, SearchPanel, p.name, p.x, 60, 100);
+    (*p.box)->SetCaption(p.caption);
+    (*p.box)->SetTag(p.tag);
+    (*p.box)->OnClick = [this](TObject* s) { LimitClick(s); };
+  }
+  SMinEdit = Place<TSkSpinEdit>(this, SearchPanel, "SMinEdit", 204, 78, 102);
+  SMaxEdit = Place<TSkSpinEdit>(this, SearchPanel, "SMaxEdit", 314, 78, 102);
+  for (TSkSpinEdit* e : {SMinEdit, SMaxEdit}) {
+    e->MinValue = 0;
+    e->MaxValue = 1073741824;
+    e->Increment = 1024;
+    e->SetEnabled(false);
+  }
+  SMinEdit->SetValue(0);
+  SMaxEdit->SetValue(1024);
+  SMinEdit->SetHint(tx::MinSizeHint);
+  SMaxEdit->SetHint(tx::MaxSizeHint);
+  MinDate = Place<TSkDateEdit>(this, SearchPanel, "MinDate", 424, 78, 102);
+  MaxDate = Place<TSkDateEdit>(this, SearchPanel, "MaxDate", 534, 78, 102);
+  for (TSkDateEdit* e : {MinDate, MaxDate}) {
+    e->SetAutoSize(false);
+    e->SetEditMask(tx::DateMask);
+    e->SetMaxLength(10);
+    e->SkinData()->SetSkinSection("EDIT");
+    e->SetDate(Now());
+    e->SetEnabled(false);
+  }
+  MinDate->SetHint(tx::MinDateHint);
+  MaxDate->SetHint(tx::MaxDateHint);
+}
+
+void TFileTree::LimitClick(TObject* Sender) {
+  auto* box = dynamic_cast<TCheckBox*>(Sender);
+  if (!box) return;
+  TWinControl* editors[] = {SMinEdit, SMaxEdit, MinDate, MaxDate};
+  intptr_t tag = box->Tag();
+  if (tag >= 1 && tag <= 4) editors[tag - 1]->SetEnabled(box->Checked());
+}
+
+void TFileTree::CatsComboChange(TObject*) {
+  FillDiscCombo();
+}
+
+void TFileTree::MaskKeyPress(TObject*, char16_t& Key) {
+  if (Key != u'\r' || !ActionEnabled(SearchAction)) return;
+  Key = 0;
+  SearchAction->Execute();
+}
+
+void TFileTree::FillCombos(bool Full) {
+  if (!Engine) return;
+  const TDiscKinds& kinds = Engine->Discs->Categories;
+  if (Full) {
+    TStrings* items = CatsCombo->Items();
+    items->BeginUpdate();
+    items->Clear();
+    items->AddObject(tx::EveryCategory, EntryObject(0));
+    for (int32_t i = 0; i < kinds.Count(); ++i)
+      items->AddObject(" " + kinds.GetName(i) + " ", EntryObject(i + 1));
+    items->EndUpdate();
+  }
+  SelectCategory(kinds.Selected);
+  FillDiscCombo();
+  TStrings* items = FileCombo->Items();
+  items->BeginUpdate();
+  items->Clear();
+  items->AddObject(tx::AnyType, EntryObject(0));
+  const TFileKinds& types = *Engine->FileKinds;
+  for (int32_t i = 0; i < types.Count(); ++i)
+    items->AddObject(" " + types.GetItem(i).Name + " ", EntryObject(i + 1));
+  items->EndUpdate();
+  SelectFileType(-1);
+}
+
+void TFileTree::FillDiscCombo() {
+  if (!Engine) return;
+  int category = SelectedCategory();
+  const TDiscList& discs = *Engine->Discs;
+  TStrings* items = DiscCombo->Items();
+  items->BeginUpdate();
+  items->Clear();
+  items->AddObject(tx::EveryDisc, EntryObject(0));
+  for (int32_t i = 0; i < discs.Count(); ++i) {
+    const TDiscData& d = discs.DiscAt(i);
+    if (category == -1 || d.Category == category)
+      items->AddObject(" " + Utf16ToUtf8(d.Label) + " ", EntryObject(i + 1));
+  }
+  items->EndUpdate();
+  SelectDisc(-1);
+}
+
+int TFileTree::SelectedCategory() {
+  return SelectedIndexOf(CatsCombo);
+}
+int TFileTree::SelectedDisc() {
+  return SelectedIndexOf(DiscCombo);
+}
+int TFileTree::SelectedFileType() {
+  return SelectedIndexOf(FileCombo);
+}
+void TFileTree::SelectCategory(int Index) {
+  SelectIndexOf(CatsCombo, Index);
+}
+void TFileTree::SelectDisc(int Index) {
+  SelectIndexOf(DiscCombo, Index);
+}
+void TFileTree::SelectFileType(int Index) {
+  SelectIndexOf(FileCombo, Index);
+}
+
+void TFileTree::GetSearchOpts(TSearchOpts& Opts) {
+  Opts.FileMask = FileEdit->Text();
+  Opts.FolderMask = FolderEdit->Text();
+  Opts.Category = SelectedCategory();
+  Opts.Disc = SelectedDisc();
+  Opts.FileType = SelectedFileType();
+  Opts.MinSizeOn = chkSMin->Checked();
+  Opts.MinSize = SMinEdit->Value();
+  Opts.MaxSizeOn = chkSMax->Checked();
+  Opts.MaxSize = SMaxEdit->Value();
+  Opts.MinDateOn = chkDMin->Checked();
+  Opts.MinDate = MinDate->GetDate();
+  Opts.MaxDateOn = chkDMax->Checked();
+  Opts.MaxDate = MaxDate->GetDate();
+}
+
+bool TFileTree::CanSearch() {
+  if (!Engine || !Engine->IsOpen()) return false;
+  if (FileEdit->Text().empty() && FolderEdit->Text().empty()) return false;
+  if (chkSMin->Checked() && chkSMax->Checked() && int64_t(SMinEdit->Value()) > int64_t(SMaxEdit->Value()))
+    return false;
+  if (chkDMin->Checked() && chkDMax->Checked() && MinDate->GetDate() > MaxDate->GetDate()) return false;
+  int category = SelectedCategory();
+  return category < 0 || Engine->Discs->Categories.GetDiscCount(category) >= 1;
+}
+
+}  // namespace qv

@@ -1,0 +1,171 @@
+// The views' shared helpers: sort toggling, column widths in the settings,
+// comparisons, the stored-path join, the explorer prompt and row batches.
+#include "app/frames/FrameSupport.h"
+
+#include "app/frames/Console.h"
+#include "app/frames/FrameTexts.h"
+#include "catalogue/Settings.h"
+#include "classlib/SysUtils.h"
+#include "classlib/actions/ActnList.h"
+#include "classlib/controls/UtilWindow.h"
+#include "classlib/graphics/ImageList.h"
+#include "platform/Names.h"
+#include "platform/gdi/ImageListApi.h"
+#include "platform/image/Resources.h"
+#include "platform/shell/ShellApi.h"
+#include "platform/window/MessageQueue.h"
+
+namespace qv {
+
+TImageList* LoadImageStrip(TComponent* owner, const char* name, const char* resource, int cells) {
+  auto* list = new TImageList(owner, 16, 16);
+  list->SetName(name);
+  Surface strip;
+  if (!LoadResourceSurface(resource, strip) || strip.Height != 16 || strip.Width != 16 * cells)
+    strip = Surface(16 * cells, 16, 0);
+  ImageList_AddSurface(list->Handle(), strip);
+  return list;
+}
+
+void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {
+  if (column != header->SortColumn()) {
+    header->SetSortColumn(column);
+    header->SetSortDirection(sdDescending);
+  } else {
+    header->SetSortDirection(header->SortDirection() == sdDescending ? sdAscending : sdDescending);
+  }
+}
+
+std::string ColumnKey(int index) {
+  return "C" + IntToHex(uint64_t(index), 2);
+}
+
+void ReadColumnWidths(TStorage& storage, TDTHeader* header) {
+  TDataTreeColumns* columns = header->Columns();
+  for (int i = 0; i < columns->Count(); ++i)
+    columns->Items(i)->SetWidth(storage.ReadInteger(ColumnKey(i), columns->Items(i)->Width()));
+}
+
+void WriteColumnWidths(TStorage& storage, TDTHeader* header) {
+  TDataTreeColumns* columns = header->Columns();
+  for (int i = 0; i < columns->Count(); ++i) storage.WriteInteger(ColumnKey(i), columns->Items(i)->Width());
+}
+
+namespace {
+
+// The next code point of a UTF-16 text; a lone surrogate stands for itself.
+char32_t NextPoint(const std::u16string& s, std::size_t& i) {
+  char32_t c = s[i++];
+  if (c >= 0xD800 && c < 0xDC00 && i < s.size() && s[i] >= 0xDC00 && s[i] < 0xE000)
+    c = 0x10000 + ((c - 0xD800) << 10) + (s[i++] - 0xDC00);
+  return c;
+}
+
+}  // namespace
+
+int CompareTextNoCase(const std::u16string& a, const std::u16string& b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    char32_t x = a[i], y = b[j];
+    if (x < 0x80 && y < 0x80) {
+      // The common case: plain letters and digits, folded in place.
+      ++i, ++j;
+      if (x >= 'A' && x <= 'Z') x += 32;
+      if (y >= 'A' && y <= 'Z') y += 32;
+    } else {
+      x = FoldCodePoint(NextPoint(a, i));
+      y = FoldCodePoint(NextPoint(b, j));
+    }
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+std::string JoinStoredPath(const std::string& chosen, const std::string& storedPath) {
+  std::string folder = chosen;
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  if (storedPath.empty() || storedPath.front() != '/') folder += '/';
+  return folder + storedPath;
+}
+
+std::string ExplorePrompt(const std::string& label, const std::string& location, bool blankBeforeLocation) {
+  std::string prompt = texts::explore::PromptStart + label + "\"";
+  if (!location.empty()) prompt += (blankBeforeLocation ? " [" : "[") + location + "]";
+  return prompt + texts::explore::PromptEnd;
+}
+
+namespace {
+
+std::string Fill(const char* pattern, const std::string& value) {
+  std::string s = pattern;
+  s.replace(s.find("<>"), 2, value);
+  return s;
+}
+
+}  // namespace
+
+std::string NotFoundText(bool folder, const std::string& path) {
+  return Fill(folder ? texts::explore::FolderNotFound : texts::explore::FileNotFound, path);
+}
+
+void ExploreFolder(const std::string& folder) {
+  HINSTANCE r = ShellExecuteUtf8(nullptr, texts::explore::Verb, folder, std::string(), SW_SHOWNORMAL);
+  if (reinterpret_cast<intptr_t>(r) < 33 && Console)
+    Console->AddError(Fill(texts::explore::OpenFailed, folder));
+}
+
+bool ActionEnabled(TBasicAction* action) {
+  if (!action) return false;
+  action->Update();
+  auto* a = dynamic_cast<TCustomAction*>(action);
+  return !a || a->Enabled();
+}
+
+bool RunAction(TBasicAction* action) {
+  return ActionEnabled(action) && action->Execute();
+}
+
+// --- Row batches
+
+namespace {
+constexpr UINT kEndBatch = WM_APP + 0x51;
+}
+
+TRowBatch::TRowBatch(TBaseDataTree* tree)
+    : TRowBatch([tree] { tree->BeginUpdate(); }, [tree] { tree->EndUpdate(); }) {}
+
+TRowBatch::TRowBatch(std::function<void()> begin, std::function<void()> end)
+    : begin_(std::move(begin)), end_(std::move(end)) {
+  wnd_ = AllocateHWnd([this](TMessage& msg) { Message(msg); });
+}
+
+TRowBatch::~TRowBatch() {
+  Flush();
+  if (wnd_) DeallocateHWnd(wnd_);
+}
+
+void TRowBatch::Adding() {
+  if (open_ || !wnd_) return;
+  open_ = true;
+  begin_();
+  PostMessage(wnd_, kEndBatch, 0, 0);
+}
+
+void TRowBatch::Flush() {
+  if (!open_) return;
+  open_ = false;
+  end_();
+}
+
+void TRowBatch::Message(TMessage& msg) {
+  if (msg.Msg == kEndBatch) {
+    Flush();
+    msg.Result = 0;
+  } else {
+    msg.Result = DefWindowProcW(wnd_, msg.Msg, msg.WParam, msg.LParam);
+  }
+}
+
+}  // namespace qv

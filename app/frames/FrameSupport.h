@@ -1,0 +1,110 @@
+// What the views share: row records constructed in a node's data and
+// destroyed with the node, the header-click sort rule, column widths kept in
+// the settings, the text and number comparisons of the compare handlers, the
+// joining of a chosen folder with a stored path, and batches of added rows
+// that repaint once per message-loop pass instead of once per row.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "classlib/controls/BasicAction.h"
+#include "datatree/DataStringTree.h"
+
+namespace qv {
+
+class TStorage;
+class TImageList;
+
+// A 16x16 image list of the view's own drawing (a compiled-in strip of
+// `cells` images); transparent cells when the drawing is missing.
+TImageList* LoadImageStrip(TComponent* owner, const char* name, const char* resource, int cells);
+
+// Row records: constructed in place right after AddChild and marked, so the
+// tree's free event (installed by OwnRows) destroys exactly the records that
+// were made, also for nodes that were never painted.
+template <class T, class... Args>
+T* MakeRow(TBaseDataTree* tree, PDataNode node, Args&&... args) {
+  T* row = new (tree->GetNodeData(node)) T(std::forward<Args>(args)...);
+  node->Include(vsInitialUserData);
+  return row;
+}
+template <class T>
+void OwnRows(TBaseDataTree* tree) {
+  tree->SetNodeDataSize(int32_t(sizeof(T)));
+  tree->OnFreeNode = [](TBaseDataTree* t, PDataNode node) {
+    if (node->Has(vsInitialUserData)) std::destroy_at(t->GetNodeData<T>(node));
+  };
+}
+// The row of a node, or null for a node without one (or no node).
+template <class T>
+T* RowOf(TBaseDataTree* tree, PDataNode node) {
+  if (!node || !node->Has(vsInitialUserData)) return nullptr;
+  return tree->GetNodeData<T>(node);
+}
+
+// A header click: a new column sorts descending (the handlers compare in
+// reverse, so that is natural ascending order), the sort column toggles.
+void ToggleSortColumn(TDTHeader* header, TColumnIndex column);
+
+// Column widths under "C00", "C01" ... of the open settings section.
+std::string ColumnKey(int index);
+void ReadColumnWidths(TStorage& storage, TDTHeader* header);
+void WriteColumnWidths(TStorage& storage, TDTHeader* header);
+
+// The comparisons of the compare handlers: -1, 0 or 1.
+int CompareTextNoCase(const std::u16string& a, const std::u16string& b);
+template <class N>
+int SignOf(N value) {
+  return value < 0 ? -1 : value > 0 ? 1 : 0;
+}
+
+// The folder where a stored folder path ("/" or "/a/b/") lies once the disc
+// is found at chosen: the chosen folder without its trailing "/", then the
+// stored path; the root "/" as the chosen folder adds nothing.
+std::string JoinStoredPath(const std::string& chosen, const std::string& storedPath);
+
+// The question shown before opening a stored folder in the file manager. The
+// browser puts a blank before the location's bracket, the search view does not.
+std::string ExplorePrompt(const std::string& label, const std::string& location, bool blankBeforeLocation);
+// Opens folder in the file manager; a console error when the desktop refuses.
+void ExploreFolder(const std::string& folder);
+// The console error for a missing file or folder.
+std::string NotFoundText(bool folder, const std::string& path);
+
+// Runs an action of the main window through its own enabled rule; false
+// when there is none or it is disabled.
+bool RunAction(TBasicAction* action);
+// The action's enabled rule, evaluated now.
+bool ActionEnabled(TBasicAction* action);
+
+// Many rows added one by one (the engine adds search results as it finds
+// them): the tree stays in an update from the first row until the message
+// loop runs again, so it repaints and re-validates once per batch.
+class TRowBatch {
+ public:
+  explicit TRowBatch(TBaseDataTree* tree);
+  // Any view with an update bracket of its own.
+  TRowBatch(std::function<void()> begin, std::function<void()> end);
+  ~TRowBatch();
+  TRowBatch(const TRowBatch&) = delete;
+  TRowBatch& operator=(const TRowBatch&) = delete;
+
+  // Called before each added row.
+  void Adding();
+  // Ends a running batch now (before sorting, clearing or reading the view).
+  void Flush();
+  bool Open() const { return open_; }
+
+ private:
+  void Message(TMessage& msg);
+
+  std::function<void()> begin_, end_;
+  HWND wnd_ = nullptr;
+  bool open_ = false;
+};
+
+}  // namespace qv
