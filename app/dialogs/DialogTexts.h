@@ -37,4 +37,81 @@ inline constexpr char SupportAddress[] = "support@quirvane.example.org";
 inline constexpr char OpenVerb[] = "Open";
 }  // namespace aboutform
 
+namespace discwiz {
+inline constexpr char Caption[] = "Adding disc";
+inline constexpr char PageLabel[] = "Label";
+inline constexpr char PageDisc[] = "Disc";
+inline constexpr char PageOptions[] = "Options";
+inline constexpr const char* Titles[3] = {"Disc information", "Disc path", "Scanning options"};
+inline constexpr const char* Infos[3] = {
+    "Enter unique disc label, location, description and select its category",
+    "Select disc or folder to add to the database", "Choose what will be added to the database"};
+inline constexpr char Label[] = "Label";
+inline constexpr char Location[] = "Location";
+inline constexpr char Category[] = "Category";
+inline constexpr char Description[] = "Description";
+inline constexpr char IncludeFiles[] = " Include disc files";
+inline constexpr char AllFiles[] = " All files";
+inline constexpr char FoldersOnly[] = " Folders only";
+inline constexpr char ColumnType[] = " Type ";
+inline constexpr char ColumnExtensions[] = " Extensions ";
+inline constexpr char StepPrefix[] = "Step ";
+inline constexpr char StepMiddle[] = " out of ";
+inline constexpr char Back[] = "<  Back";
+inline constexpr char Next[] = "Next  >";
+inline constexpr char Add[] = "Add";
+inline constexpr char Start[] = "Start";
+inline constexpr char Cancel[] = "Cancel";
+inline constexpr char Help[] = "&Help";
+inline constexpr char HelpTopic[] = "a2_04_00.htm";
+}  // namespace discwiz
+
+namespace basedlg {
+inline constexpr char CaptionOpen[] = " Open database";
+inline constexpr char CaptionNew[] = " New database";
+inline constexpr char Name[] = "Database name";
+inline constexpr char NameHint[] = " Name of the database to be used for further references ";
+inline constexpr char Password[] = "Access password";
+inline constexpr char PasswordHint[] =
+    " If the password is specified it will be required to open the database ";
+inline constexpr char FolderOpen[] = "Select the folder where the database files are located";
+inline constexpr char FolderNew[] = "Select or create a folder where the database files will be placed";
+inline constexpr char NewFolder[] = "New Folder";
+inline constexpr char NewFolderHint[] = " Create new subfolder ";
+inline constexpr char NewFolderName[] = "New Folder (";
+inline constexpr char NewFolderFailed[] = "Failed to create new folder here!";
+inline constexpr char Ok[] = "OK";
+inline constexpr char Cancel[] = "Cancel";
+inline constexpr char Help[] = "&Help";
+inline constexpr char HelpTopicNew[] = "a2_02_00.htm";
+inline constexpr char HelpTopicOpen[] = "a2_03_00.htm";
+inline constexpr char BaseFile[] = "xbase.vlm";
+inline constexpr char BaseSection[] = "GENERAL";
+inline constexpr char BaseNameKey[] = "Name";
+}  // namespace basedlg
+
+namespace settsform {
+inline constexpr char Caption[] = " Settings ";
+inline constexpr char FileTypes[] = " File Types ";
+inline constexpr char ColumnType[] = " Type ";
+inline constexpr char ColumnExtensions[] = " Extensions ";
+inline constexpr char Add[] = "&Add";
+inline constexpr char AddHint[] = " Add new file type ";
+inline constexpr char Edit[] = "&Edit";
+inline constexpr char EditHint[] = " Edit selected file type ";
+inline constexpr char Delete[] = "&Delete";
+inline constexpr char DeleteHint[] = " Delete selected file type ";
+inline constexpr char DeleteQuestion[] = "Are you sure you want to delete this file type?";
+inline constexpr char Ok[] = "OK";
+inline constexpr char Cancel[] = "Cancel";
+inline constexpr char Help[] = "&Help";
+inline constexpr char HelpTopic[] = "a2_07_00.htm";
+}  // namespace settsform
+
+namespace pathdlg {
+inline constexpr char Caption[] = " Browse";
+inline constexpr char Ok[] = "OK";
+inline constexpr char Cancel[] = "Cancel";
+}  // namespace pathdlg
+
 }  // namespace qv::texts

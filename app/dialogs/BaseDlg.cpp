@@ -1,0 +1,248 @@
+// The database folder dialog, built in code: name, password, instruction and
+// symbol at the top, the folder tree in the middle, New Folder at the bottom
+// left and OK, Cancel and Help at the bottom right.
+#include "app/dialogs/BaseDlg.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "app/dialogs/DialogParts.h"
+#include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/ProgramIcon.h"
+#include "catalogue/Help.h"
+#include "catalogue/Settings.h"
+#include "classlib/IniFiles.h"
+#include "classlib/dialogs/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/window/Input.h"
+
+namespace qv {
+
+TBaseDlg* BaseDlg = nullptr;
+
+namespace T = texts::basedlg;
+
+std::string PrepareDatabaseFolder() {
+  const std::string folder = DefaultDatabaseFolder();
+  if (ForceDirectories(folder)) return folder;
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/' && DirectoryExists(home)) return IncludeTrailingPathDelimiter(home);
+  return "/";
+}
+
+namespace {
+
+TButton* NewButton(TWinControl* parent, TComponent* owner, int x, int y) {
+  auto* b = new TButton(owner);
+  b->SetParent(parent);
+  b->SetBounds(x, y, 75, 25);
+  return b;
+}
+
+}  // namespace
+
+TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
+  SetName("BaseDlg");
+  SetCaption(T::CaptionNew);
+  SetBorderStyle(bsSizeToolWin);
+  Position = poScreenCenter;
+  SetBounds(Left(), Top(), 463, 378);
+  Constraints().MinWidth = 400;
+  Constraints().MinHeight = 320;
+
+  Actions = new TActionList(this);
+  BuildTop();
+  BuildButtons();
+
+  PathTree = new TSkShellTreeView(this);
+  PathTree->SetParent(this);
+  PathTree->SetAlign(alClient);
+  SetUpFolderTree(PathTree);
+  PathTree->SetAutoRefresh(true);
+  // Every selection change is allowed: nothing to hook.
+
+  Folder.clear();
+  IsNew = true;
+  SelectFolder(PathTree, PrepareDatabaseFolder());
+  SetActiveControl(NameEdit);
+}
+
+void TBaseDlg::BuildTop() {
+  TopPanel = new TPanel(this);
+  TopPanel->SetParent(this);
+  TopPanel->SetAlign(alTop);
+  TopPanel->SetHeight(112);
+  TopPanel->SetBevelOuter(bvNone);
+  TopPanel->SetShowHint(true);
+  TopPanel->DoubleBuffered = true;
+
+  Symbol = new TImage(TopPanel);
+  Symbol->SetParent(TopPanel);
+  Symbol->SetBounds(8, 8, 48, 48);
+  Symbol->SetCenter(true);
+  Symbol->SetTransparent(true);
+  LoadPictureInto(Symbol, "database");
+
+  NameEdit = new TLabeledEdit(this);
+  NameEdit->SetParent(TopPanel);
+  NameEdit->SetBounds(68, 24, 220, 21);
+  NameEdit->EditLabel()->SetCaption(T::Name);
+  NameEdit->SetHint(T::NameHint);
+
+  PassEdit = new TLabeledEdit(this);
+  PassEdit->SetParent(TopPanel);
+  PassEdit->SetBounds(300, 24, 150, 21);
+  PassEdit->EditLabel()->SetCaption(T::Password);
+  PassEdit->SetHint(T::PasswordHint);
+  PassEdit->SetAnchors(TAnchors{akLeft, akTop, akRight});
+
+  TopBevel = new TBevel(this);
+  TopBevel->SetParent(TopPanel);
+  TopBevel->SetBounds(8, 62, 447, 2);
+  TopBevel->SetShape(bsTopLine);
+  TopBevel->SetAnchors(TAnchors{akLeft, akTop, akRight});
+
+  FolderTxt = new TLabel(this);
+  FolderTxt->SetParent(TopPanel);
+  FolderTxt->SetBounds(8, 72, 447, 13);
+  FolderTxt->SetCaption(T::FolderNew);
+
+  BottomBevel = new TBevel(this);
+  BottomBevel->SetParent(TopPanel);
+  BottomBevel->SetBounds(8, 104, 447, 2);
+  BottomBevel->SetShape(bsTopLine);
+  BottomBevel->SetAnchors(TAnchors{akLeft, akTop, akRight});
+}
+
+void TBaseDlg::BuildButtons() {
+  Panel = new TPanel(this);
+  Panel->SetParent(this);
+  Panel->SetAlign(alBottom);
+  Panel->SetHeight(41);
+  Panel->SetBevelOuter(bvNone);
+  const int w = Panel->Width();
+
+  actNewFolder = new TAction(this);
+  actNewFolder->SetCaption(T::NewFolder);
+  actNewFolder->SetHint(T::NewFolderHint);
+  actNewFolder->SetActionList(Actions);
+  actNewFolder->OnUpdate = [this](TObject*) { actNewFolder->SetEnabled(IsNew); };
+  actNewFolder->OnExecute = [this](TObject*) { NewFolder(); };
+
+  actOK = new TAction(this);
+  actOK->SetCaption(T::Ok);
+  actOK->SetActionList(Actions);
+  actOK->OnUpdate = [this](TObject*) { UpdateOK(); };
+  actOK->OnExecute = [this](TObject*) { SetModalResult(mrOk); };
+
+  actHelp = new TAction(this);
+  actHelp->SetCaption(T::Help);
+  actHelp->SetShortCut(VK_F1);
+  actHelp->SetActionList(Actions);
+  actHelp->OnExecute = [this](TObject*) { ShowHelp(IsNew ? T::HelpTopicNew : T::HelpTopicOpen); };
+
+  NewFolderBtn = NewButton(Panel, this, 8, 8);
+  NewFolderBtn->SetAction(actNewFolder);
+  NewFolderBtn->SetShowHint(true);
+  OKBtn = NewButton(Panel, this, w - 245, 8);
+  OKBtn->SetAction(actOK);
+  OKBtn->SetDefault(true);
+  CancelBtn = NewButton(Panel, this, w - 164, 8);
+  CancelBtn->SetCaption(T::Cancel);
+  CancelBtn->SetCancel(true);
+  CancelBtn->ModalResult = mrCancel;
+  HelpBtn = NewButton(Panel, this, w - 83, 8);
+  HelpBtn->SetAction(actHelp);
+  for (TButton* b : {OKBtn, CancelBtn, HelpBtn}) b->SetAnchors(TAnchors{akRight, akTop});
+}
+
+std::string TBaseDlg::SelectedFolder() {
+  return PathTree->GetPath();
+}
+
+bool TBaseDlg::PathExists() {
+  return DirectoryExists(SelectedFolder());
+}
+
+bool TBaseDlg::ReadBaseName(const std::string& AFolder) {
+  if (!DirectoryExists(AFolder)) return false;
+  const std::string file = IncludeTrailingPathDelimiter(AFolder) + T::BaseFile;
+  const bool found = FileExists(file);
+  if (!IsNew)
+    NameEdit->SetText(found ? TMemIniFile(file).ReadString(T::BaseSection, T::BaseNameKey, "") : "");
+  return found;
+}
+
+void TBaseDlg::UpdateOK() {
+  const std::string folder = SelectedFolder();
+  bool enabled;
+  if (IsNew && ReadBaseName(folder))
+    enabled = false;  // a catalogue is already there
+  else if (!IsNew && !ReadBaseName(folder))
+    enabled = false;  // no catalogue there
+  else
+    enabled = DirectoryExists(folder);
+  actOK->SetEnabled(enabled);
+}
+
+void TBaseDlg::SetMode(bool AIsNew) {
+  IsNew = AIsNew;
+  // A password typed for one catalogue never shows up for the next.
+  PassEdit->SetText("");
+  if (IsNew) {
+    SetCaption(T::CaptionNew);
+    NameEdit->SetReadOnly(false);
+    NameEdit->SetColor(clWindow);
+    PassEdit->SetPasswordChar(0);
+    SetActiveControl(NameEdit);
+    FolderTxt->SetCaption(T::FolderNew);
+  } else {
+    SetCaption(T::CaptionOpen);
+    NameEdit->SetReadOnly(true);
+    NameEdit->SetColor(clBtnFace);
+    PassEdit->SetPasswordChar(u'*');
+    SetActiveControl(PassEdit);
+    FolderTxt->SetCaption(T::FolderOpen);
+  }
+}
+
+void TBaseDlg::DoShow() {
+  if (!DirectoryExists(Folder)) Folder = PrepareDatabaseFolder();
+  SelectFolder(PathTree, Folder);
+  TForm::DoShow();
+}
+
+void TBaseDlg::NewFolder() {
+  // Only below a real folder: the computer node has no path to create in.
+  if (!PathExists()) {
+    MessageDlg(T::NewFolderFailed, mtError, TMsgDlgButtons{mbOK}, 0);
+    return;
+  }
+  const std::string base = IncludeTrailingPathDelimiter(SelectedFolder());
+  std::string candidate;
+  for (int n = 1;; ++n) {
+    candidate = base + T::NewFolderName + std::to_string(n) + ")";
+    struct stat st;
+    if (lstat(candidate.c_str(), &st) != 0) break;
+  }
+  if (mkdir(candidate.c_str(), 0777) != 0) {
+    MessageDlg(T::NewFolderFailed, mtError, TMsgDlgButtons{mbOK}, 0);
+    return;
+  }
+  PathTree->RefreshNode(PathTree->Selected());
+  SelectFolder(PathTree, candidate);
+  PathTree->SetFocus();
+  if (TTreeNode* node = PathTree->Selected()) {
+    node->SetExpanded(true);
+    node->EditText();
+  }
+}
+
+void TBaseDlg::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
+}
+
+}  // namespace qv

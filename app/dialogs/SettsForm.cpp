@@ -1,0 +1,180 @@
+// The settings dialog, built in code: one " File Types " page with the list
+// and its Add, Edit and Delete buttons, then OK, Cancel and Help.
+#include "app/dialogs/SettsForm.h"
+
+#include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/FTypeDlg.h"
+#include "app/dialogs/ProgramIcon.h"
+#include "catalogue/Help.h"
+#include "classlib/dialogs/Dialogs.h"
+
+namespace qv {
+
+TSettsForm* SettsForm = nullptr;
+
+namespace T = texts::settsform;
+
+namespace {
+
+TButton* NewButton(TWinControl* parent, TComponent* owner, int x, int y, const char* caption) {
+  auto* b = new TButton(owner);
+  b->SetParent(parent);
+  b->SetBounds(x, y, 75, 25);
+  if (caption) b->SetCaption(caption);
+  return b;
+}
+
+TAction* NewAction(TActionList* list, TComponent* owner, const char* caption, const char* hint) {
+  auto* a = new TAction(owner);
+  a->SetCaption(caption);
+  a->SetHint(hint);
+  a->SetActionList(list);
+  return a;
+}
+
+}  // namespace
+
+TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
+  SetName("SettsForm");
+  SetCaption(T::Caption);
+  SetBorderStyle(bsDialog);
+  Position = poScreenCenter;
+  SetClientWidth(496);
+  SetClientHeight(326);
+
+  Pages = new TPageControl(this);
+  Pages->SetParent(this);
+  Pages->SetBounds(8, 8, 480, 273);
+  TypesSheet = new TTabSheet(this);
+  TypesSheet->SetPageControl(Pages);
+  TypesSheet->SetCaption(T::FileTypes);
+
+  FileList = new TListView(this);
+  FileList->SetParent(TypesSheet);
+  FileList->SetBounds(4, 4, 400, 237);
+  FileList->SetViewStyle(vsReport);
+  FileList->SetCheckboxes(true);
+  FileList->SetRowSelect(true);
+  FileList->SetHideSelection(false);
+  FileList->SetReadOnly(true);
+  FileList->SetSortType(stText);
+  TListColumn* c = FileList->Columns()->Add();
+  c->SetCaption(T::ColumnType);
+  c->SetWidth(128);
+  c = FileList->Columns()->Add();
+  c->SetCaption(T::ColumnExtensions);
+  c->SetWidth(264);
+  FileList->OnChange = [this](TObject*, TListItem* Item, TItemChange Change) {
+    FileListChange(Item, Change);
+  };
+
+  Actions = new TActionList(this);
+  actAdd = NewAction(Actions, this, T::Add, T::AddHint);
+  actAdd->OnExecute = [this](TObject*) { AddType(); };
+  actEdit = NewAction(Actions, this, T::Edit, T::EditHint);
+  actEdit->OnUpdate = [this](TObject*) { actEdit->SetEnabled(FileList->Selected() != nullptr); };
+  actEdit->OnExecute = [this](TObject*) { EditType(); };
+  actDel = NewAction(Actions, this, T::Delete, T::DeleteHint);
+  actDel->OnUpdate = [this](TObject*) { actDel->SetEnabled(FileList->Selected() != nullptr); };
+  actDel->OnExecute = [this](TObject*) { DeleteType(); };
+
+  AddBtn = NewButton(TypesSheet, this, 410, 4, nullptr);
+  AddBtn->SetAction(actAdd);
+  EditBtn = NewButton(TypesSheet, this, 410, 34, nullptr);
+  EditBtn->SetAction(actEdit);
+  DelBtn = NewButton(TypesSheet, this, 410, 64, nullptr);
+  DelBtn->SetAction(actDel);
+  TypesSheet->SetShowHint(true);
+
+  OKBtn = NewButton(this, this, 251, 292, T::Ok);
+  OKBtn->SetDefault(true);
+  OKBtn->ModalResult = mrOk;
+  CancelBtn = NewButton(this, this, 332, 292, T::Cancel);
+  CancelBtn->SetCancel(true);
+  CancelBtn->ModalResult = mrCancel;
+  HelpBtn = NewButton(this, this, 413, 292, T::Help);
+  HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
+
+  SetActiveControl(FileList);
+}
+
+TFTypeDlg* TSettsForm::Editor() const {
+  return TypeDlg ? TypeDlg : FTypeDlg;
+}
+
+void TSettsForm::SetFileKinds(const TFileKinds& Source) {
+  kinds_.Assign(Source);
+  FillList();
+}
+
+void TSettsForm::FillList() {
+  refilling_ = true;
+  TListItems* items = FileList->Items();
+  items->BeginUpdate();
+  items->Clear();
+  for (int32_t i = 0; i < kinds_.Count(); ++i) {
+    const TFileKind& kind = kinds_.GetItem(i);
+    TListItem* item = items->Add();
+    item->SetCaption(kind.Name);
+    item->SubItems()->Add(kind.Exts);
+    item->SetChecked(kind.Selected);
+    item->SetData(reinterpret_cast<void*>(intptr_t(i)));
+  }
+  items->EndUpdate();
+  refilling_ = false;
+}
+
+int32_t TSettsForm::SelectedType() {
+  TListItem* item = FileList->Selected();
+  if (!item) return -1;
+  intptr_t i = reinterpret_cast<intptr_t>(item->Data());
+  return i >= 0 && i < kinds_.Count() ? int32_t(i) : -1;
+}
+
+void TSettsForm::AddType() {
+  TFTypeDlg* dlg = Editor();
+  if (!dlg) return;
+  dlg->SetTypeName("");
+  dlg->SetExts("");
+  if (dlg->ShowModal() != mrOk) return;
+  kinds_.Add(dlg->TypeName(), dlg->Exts(), true);
+  FillList();
+}
+
+void TSettsForm::EditType() {
+  TFTypeDlg* dlg = Editor();
+  int32_t i = SelectedType();
+  if (!dlg || i < 0) return;
+  TFileKind& kind = kinds_.GetItem(i);
+  dlg->SetTypeName(kind.Name);
+  dlg->SetExts(kind.Exts);
+  if (dlg->ShowModal() != mrOk) return;
+  // The table may have been refilled while the editor was up.
+  if (i >= kinds_.Count()) return;
+  TFileKind& edited = kinds_.GetItem(i);
+  edited.Name = dlg->TypeName();
+  edited.SetExts(dlg->Exts());
+  FillList();
+}
+
+void TSettsForm::DeleteType() {
+  if (!FileList->Selected()) return;
+  if (MessageDlg(T::DeleteQuestion, mtConfirmation, mbYesNo, 0) == mrNo) return;
+  int32_t i = SelectedType();
+  if (i >= 0) kinds_.Delete(i);
+  FillList();
+}
+
+void TSettsForm::FileListChange(TListItem* Item, TItemChange Change) {
+  if (Change != ctState || refilling_ || !Visible() || !Item) return;
+  intptr_t i = reinterpret_cast<intptr_t>(Item->Data());
+  if (i < 0 || i >= kinds_.Count()) return;
+  kinds_.GetItem(int32_t(i)).Selected = Item->Checked();
+}
+
+void TSettsForm::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
+}
+
+}  // namespace qv
