@@ -14,6 +14,7 @@
 #include "classlib/controls/Application.h"
 #include "classlib/controls/MessageBox.h"
 #include "skin/controls/skSplitter.h"
+#include "platform/window/MessageQueue.h"
 #include "skin/skHintManager.h"
 
 namespace qv {
@@ -115,7 +116,8 @@ void TMainForm::BuildLayout() {
   Gauge->SetParent(this);
   Gauge->SetBounds(0, 0, ClientWidth(), 14);
   Gauge->SetAlign(alBottom);
-  Gauge->SetRange(0, 100);
+  Gauge->SetMin(0);
+  Gauge->SetMax(100);
 
   Panel = new TPanel(this);
   Panel->SetParent(this);
@@ -263,7 +265,7 @@ void TMainForm::FirstActivate() {
   } else {
     Host->SelectDatabaseFolder(Base);
     if (Engine->OpenDatabase("")) {
-      Base = Engine->Base->Path;
+      Base = Engine->Base->Path();
       UpdateCaption();
     } else {
       Base.clear();

@@ -14,7 +14,6 @@
 #include "classlib/comctrls/ProgressBar.h"
 #include "classlib/comctrls/RichEdit.h"
 #include "classlib/comctrls/StatusBar.h"
-#include "classlib/comctrls/ToolBar.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/dialogs/Dialogs.h"
 #include "classlib/menus/Menus.h"
@@ -26,6 +25,9 @@ class TEngine;
 class TSkHintManager;
 class TSkSplitter;
 class TMainHost;
+// Tool bars are only named here: their header and the skinned controls'
+// headers both name a button style, so one unit includes one or the other.
+class TToolBar;
 
 class TMainForm : public TForm {
  public:

@@ -7,6 +7,7 @@
 
 #include "app/dialogs/AboutForm.h"
 #include "app/dialogs/BaseDlg.h"
+#include "app/dialogs/DialogParts.h"
 #include "app/dialogs/PathDlg.h"
 #include "app/forms/MainForm.h"
 #include "app/frames/Browser.h"
@@ -197,7 +198,7 @@ void TMainHost::ShowAbout() {
 }
 
 void TMainHost::SelectDatabaseFolder(const std::string& folder) {
-  if (BaseDlg) BaseDlg->PathTree->SetPath(folder);
+  if (BaseDlg) SelectFolder(BaseDlg->PathTree, folder);
 }
 
 }  // namespace qv

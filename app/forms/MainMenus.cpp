@@ -3,6 +3,7 @@
 #include "app/forms/Images.h"
 #include "app/forms/MainForm.h"
 #include "app/forms/MainTexts.h"
+#include "classlib/comctrls/ToolBar.h"
 
 namespace qv {
 

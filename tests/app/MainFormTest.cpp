@@ -5,7 +5,9 @@
 
 #include "MainTestSupport.h"
 #include "app/forms/MainTexts.h"
-#include "app/frames/Browser.h"
+#include "app/frames/Console.h"
+#include "app/frames/DiscTree.h"
+#include "classlib/comctrls/ToolBar.h"
 #include "skin/controls/skSplitter.h"
 #include "skin/skHintManager.h"
 
@@ -67,8 +69,6 @@ TEST_F(MainFormTest, MenusPopupsAndToolBarsAreMadeOfTheActions) {
   EXPECT_EQ(Console->View->PopupMenu(), f->ConsPopup);
   EXPECT_EQ(DiscTree->CatTree->PopupMenu(), f->CatPopup);
   EXPECT_EQ(DiscTree->Tree->PopupMenu(), f->DiscPopup);
-  EXPECT_EQ(FileTree->Tree->PopupMenu(), f->FilePopup);
-  EXPECT_EQ(Browser->FileView->PopupMenu(), f->BrowsePopup);
   EXPECT_EQ(f->Editor->PopupMenu(), f->ReportPopup);
 
   // Tool bar buttons follow the actions, separators between groups.
@@ -205,13 +205,13 @@ TEST_F(MainFormTest, HelpOpensThePageOfTheActivePage) {
 TEST_F(MainFormTest, BoundsAndConsoleHeightComeBackAndTheConsoleKeepsAtLeastOneLine) {
   AnswerCancel();
   Start();
-  MainForm->SetBounds(40, 50, 900, 700);
+  MainForm->SetBounds(40, 50, 700, 450);
   MainForm->ConsPanel->SetHeight(0);
   Stop();
   std::string ini = SettingsText();
   EXPECT_NE(ini.find("[MAINFORM]"), std::string::npos);
   EXPECT_NE(ini.find("CH=1\n"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("W=900\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("W=700\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("Pass=1\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("Base=\n"), std::string::npos) << ini;
 
@@ -219,8 +219,8 @@ TEST_F(MainFormTest, BoundsAndConsoleHeightComeBackAndTheConsoleKeepsAtLeastOneL
   Start(false);
   EXPECT_EQ(MainForm->Left(), 40);
   EXPECT_EQ(MainForm->Top(), 50);
-  EXPECT_EQ(MainForm->Width(), 900);
-  EXPECT_EQ(MainForm->Height(), 700);
+  EXPECT_EQ(MainForm->Width(), 700);
+  EXPECT_EQ(MainForm->Height(), 450);
   EXPECT_EQ(MainForm->ConsPanel->Height(), 1);
 }
 
