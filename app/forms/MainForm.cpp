@@ -132,8 +132,8 @@ void TMainForm::BuildLayout() {
 
   skSplitter = new TSkSplitter(this);
   skSplitter->SetParent(Panel);
-  skSplitter->SetBounds(0, ConsPanel->Top() - 3, Panel->ClientWidth(), 3);
   skSplitter->SetAlign(alBottom);
+  skSplitter->SetBounds(0, ConsPanel->Top() - 3, Panel->ClientWidth(), 3);
   skSplitter->SetCursor(crVSplit);
 
   PageControl = new TPageControl(this);

@@ -105,7 +105,7 @@ void TMainForm::BuildToolBars() {
   CoolBar->SetAutoSize(true);
   DiscTools = make(CoolBar, {actScan, actAbort, nullptr, actEdit, actBrowse, nullptr, actDel, nullptr, actCatAdd,
                              actCatEdit, nullptr});
-  CoolBar->Bands()->Add()->SetControl(DiscTools);
+  // The cool bar gives its child a band of its own.
   SearchTools = make(TabSheet2, {actSearch, actCompare, actAbort, nullptr, actFileBOpen, actFileEOpen, nullptr});
   RepTools = make(TabSheet4, {actRSave, actRCopy, nullptr, actRClear, nullptr});
 }

@@ -77,6 +77,8 @@ TEST_F(MainFormTest, MenusPopupsAndToolBarsAreMadeOfTheActions) {
   EXPECT_EQ(f->SearchTools->Buttons(2)->Action(), f->actAbort);
   EXPECT_EQ(f->SearchTools->Buttons(3)->Style(), tbsSeparator);
   EXPECT_EQ(f->DiscTools->ButtonCount(), 11);
+  ASSERT_EQ(f->CoolBar->Bands()->Count(), 1);
+  EXPECT_EQ(f->CoolBar->Bands()->Items(0)->Control(), f->DiscTools);
   EXPECT_EQ(f->RepTools->Buttons(0)->Action(), f->actRSave);
 
   // A click on a menu title brings up the page its commands work on.
@@ -108,6 +110,9 @@ TEST_F(MainFormTest, LayoutHintsAndMinimumSize) {
   EXPECT_EQ(f->ActiveControl(), DiscTree->CatTree);
   // The pages stack above the console, the gauge above the status bar.
   EXPECT_LT(f->PageControl->Top(), f->ConsPanel->Top());
+  EXPECT_GT(f->PageControl->Height(), 3 * f->ConsPanel->Height());
+  EXPECT_EQ(f->skSplitter->Height(), 3);
+  EXPECT_EQ(f->skSplitter->Top() + 3, f->ConsPanel->Top());
   EXPECT_LT(f->Gauge->Top(), f->StatusBar->Top());
 
   TSkHintKind* k = f->skHintManager->HintKind();
