@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/dialogs/ProgramIcon.h"
 #include "app/forms/Images.h"
 #include "app/forms/MainHost.h"
 #include "app/forms/MainTexts.h"
@@ -239,6 +240,11 @@ void TMainForm::AddReportLine(const std::string& S) { Editor->Lines()->Add(S); }
 void TMainForm::ClearReport() { Editor->Lines()->Clear(); }
 
 bool TMainForm::ReportHasText() { return !Editor->Text().empty(); }
+
+void TMainForm::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
+}
 
 void TMainForm::Activate() {
   TForm::Activate();

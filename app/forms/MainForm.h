@@ -122,6 +122,8 @@ class TMainForm : public TForm {
 
  protected:
   void Activate() override;
+  // The window class carries the program icon.
+  void CreateParams(TCreateParams& Params) override;
   void Dispatch(TMessage& Message) override;
 
  private:

@@ -60,7 +60,9 @@ TEST_F(Scenario, FirstStartCreatesACatalogueAndKeepsItForTheNextStart) {
   EXPECT_EQ(cats[0], " All Categories ");
   for (size_t i = 1; i < cats.size(); ++i) {
     EXPECT_NE(cats[i].find("  (0) "), std::string::npos) << cats[i];
-    if (i > 1) EXPECT_LT(cats[i - 1], cats[i]);
+    if (i > 1) {
+      EXPECT_LT(cats[i - 1], cats[i]);
+    }
   }
   EXPECT_TRUE(Enabled(MainForm->actScan));
   EXPECT_FALSE(Enabled(MainForm->actDel)) << "no disc selected";
