@@ -92,16 +92,24 @@ TMainForm::~TMainForm() {
 bool TMainForm::EngineUsable() const { return Engine && Engine->Usable(); }
 
 void TMainForm::ReadBounds() {
-  int x = kDesignLeft, y = kDesignTop, w = kDesignWidth, h = kDesignHeight;
-  if (Storage && !Storage->IsOpen()) {
-    Storage->Open("MAINFORM", false);
-    x = Storage->ReadInteger("X", x);
-    y = Storage->ReadInteger("Y", y);
-    w = Storage->ReadInteger("W", w);
-    h = Storage->ReadInteger("H", h);
-    Storage->Close();
+  SetBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
+  if (!Storage || Storage->IsOpen()) return;
+  Storage->Open("MAINFORM", false);
+  int x = Storage->ReadInteger("X", kDesignLeft), y = Storage->ReadInteger("Y", kDesignTop);
+  int w = Storage->ReadInteger("W", -1), h = Storage->ReadInteger("H", -1);
+  Storage->Close();
+  keptBounds_ = w > 0 && h > 0;
+  if (keptBounds_) {
+    kept_ = RECT{x, y, x + std::max(w, kMinWidth), y + std::max(h, kMinHeight)};
+    // The frames made next lay out in the size the window will have.
+    SetBounds(kept_.left, kept_.top, kept_.Width(), kept_.Height());
   }
-  SetBounds(x, y, std::max(w, kMinWidth), std::max(h, kMinHeight));
+}
+
+void TMainForm::AfterConstruction() {
+  TForm::AfterConstruction();
+  if (keptBounds_) SetBounds(kept_.left, kept_.top, kept_.Width(), kept_.Height());
+  if (keptConsole_ >= 0) ConsPanel->SetHeight(keptConsole_);
 }
 
 void TMainForm::BuildLayout() {
@@ -197,7 +205,8 @@ void TMainForm::BuildHintManager() {
 void TMainForm::ReadSettings() {
   if (!Storage || Storage->IsOpen()) return;
   Storage->Open("MAINFORM", false);
-  ConsPanel->SetHeight(Storage->ReadInteger("CH", kConsoleHeight));
+  keptConsole_ = Storage->ReadInteger("CH", -1);
+  if (keptConsole_ >= 0) ConsPanel->SetHeight(keptConsole_);
   Base = Storage->ReadString("Base", "");
   Pass = Storage->ReadBool("Pass", true);
   Storage->Close();

@@ -33,6 +33,9 @@ class TMainForm : public TForm {
  public:
   explicit TMainForm(TComponent* AOwner);
   ~TMainForm() override;
+  // After the form has scaled to the screen: the bounds kept in the
+  // settings, which are screen pixels already.
+  void AfterConstruction() override;
 
   // The report page (folder compare writes here).
   void AddReportLine(const std::string& S);
@@ -166,6 +169,9 @@ class TMainForm : public TForm {
   void CloseIfAsked();
 
   bool closing_ = false;
+  bool keptBounds_ = false;
+  int keptConsole_ = -1;
+  RECT kept_{};
 };
 
 extern TMainForm* MainForm;

@@ -229,6 +229,26 @@ TEST_F(MainFormTest, BoundsAndConsoleHeightComeBackAndTheConsoleKeepsAtLeastOneL
   EXPECT_EQ(MainForm->ConsPanel->Height(), 1);
 }
 
+TEST_F(MainFormTest, OnADenseScreenTheWindowScalesOnceAndKeepsItsSizeAcrossStarts) {
+  backend.Dpi = 144;
+  AnswerCancel();
+  Start(false);
+  TMainForm* f = MainForm;
+  EXPECT_EQ(f->PixelsPerInch, 144);
+  EXPECT_EQ(f->ConsPanel->Height(), 158);
+  EXPECT_EQ(f->Editor->Font()->Height(), -20);
+  EXPECT_EQ(f->Gauge->Height(), 21);
+  int w = f->Width(), h = f->Height();
+  f->ConsPanel->SetHeight(150);
+  Stop();
+  // Kept sizes are screen pixels: they come back as they were.
+  AnswerCancel();
+  Start(false);
+  EXPECT_EQ(MainForm->Width(), w);
+  EXPECT_EQ(MainForm->Height(), h);
+  EXPECT_EQ(MainForm->ConsPanel->Height(), 150);
+}
+
 TEST_F(MainFormTest, WithoutItsSchemaTheProgramSaysSoOnceAndEnds) {
   TMainForm::SchemaFolder = files.Path();  // no Quirvane.ctx there
   StartProgram();
