@@ -46,3 +46,59 @@ TEST_F(MainWizard, CancelAddsNothingAndAnAddWithoutScanningIsEmpty) {
 
 }  // namespace
 }  // namespace qv::test
+
+#include "app/dialogs/FTypeDlg.h"
+#include "app/dialogs/SettsForm.h"
+
+namespace qv::test {
+namespace {
+
+TEST_F(MainWizard, ANewFileTypeReachesTheCatalogueTheWizardAndTheNextStart) {
+  StartWithCatalogue();
+  TFileKinds& kinds = *MainForm->Engine->FileKinds;
+  int before = kinds.Count();
+  // Cancel drops what was changed.
+  backend.ModalAnswers.push_back([&](HWND) {
+    backend.ModalAnswers.push_front([&](HWND) {
+      FTypeDlg->SetTypeName("Ebooks");
+      FTypeDlg->SetExts("EPUB MOBI");
+      FTypeDlg->SetModalResult(mrOk);
+    });
+    SettsForm->actAdd->Execute();
+    SettsForm->SetModalResult(mrCancel);
+  });
+  MainForm->actSettings->Execute();
+  EXPECT_EQ(kinds.Count(), before);
+
+  backend.ModalAnswers.push_back([&](HWND) {
+    backend.ModalAnswers.push_front([&](HWND) {
+      FTypeDlg->SetTypeName("Ebooks");
+      FTypeDlg->SetExts("EPUB MOBI");
+      FTypeDlg->SetModalResult(mrOk);
+    });
+    SettsForm->actAdd->Execute();
+    SettsForm->SetModalResult(mrOk);
+  });
+  MainForm->actSettings->Execute();
+  ASSERT_EQ(kinds.Count(), before + 1);
+  EXPECT_EQ(kinds.KindName("epub"), "Ebooks");
+  EXPECT_EQ(kinds.GetItem(before).Exts, "epub mobi");
+
+  // The wizard lists it.
+  bool listed = false;
+  backend.ModalAnswers.push_back([&](HWND) {
+    for (int i = 0; i < DiscWiz->FileList->Items()->Count(); ++i)
+      listed |= DiscWiz->FileList->Items()->Item(i)->Caption() == "Ebooks";
+    DiscWiz->SetModalResult(mrCancel);
+  });
+  MainForm->actScan->Execute();
+  EXPECT_TRUE(listed);
+
+  Stop();
+  EXPECT_NE(SettingsText().find("Count=" + std::to_string(before + 1)), std::string::npos) << SettingsText();
+  Start();
+  EXPECT_EQ(MainForm->Engine->FileKinds->KindName("mobi"), "Ebooks");
+}
+
+}  // namespace
+}  // namespace qv::test

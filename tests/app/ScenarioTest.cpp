@@ -10,6 +10,7 @@
 #include "app/frames/Console.h"
 #include "app/frames/DiscTree.h"
 #include "app/frames/FileTree.h"
+#include "app/dialogs/DiscDlg.h"
 #include "catalogue/Info.h"
 
 namespace qv::test {
@@ -345,6 +346,79 @@ TEST_F(Scenario, ClosingTheWindowDuringAnAddStopsItAndClosesAfterwards) {
   Start();
   EXPECT_TRUE(MainForm->Engine->IsOpen());
   EXPECT_EQ(MainForm->Base, base);
+}
+
+TEST_F(Scenario, DiscPropertiesChangeTheRowTheCategoryCountsAndTheCatalogue) {
+  StartWithCatalogue();
+  AddFixtureDisc("Shelf disc");
+  TDataStringTree* t = DiscTree->Tree;
+  EXPECT_FALSE(Enabled(MainForm->actEdit));
+  PDataNode row = t->GetFirst();
+  t->SetSelected(row, true);
+  EXPECT_TRUE(Enabled(MainForm->actEdit));
+  EXPECT_TRUE(Enabled(MainForm->actBrowse));
+  TDiscKinds& kinds = MainForm->Engine->Discs->Categories;
+  int from = MainForm->Engine->Discs->GetDisc(0).Category;
+  int to = kinds.IndexOf("Music");
+  ASSERT_NE(from, to);
+  backend.ModalAnswers.push_back([&](HWND) {
+    EXPECT_EQ(DiscDlg->LabelEdit->Text(), "Shelf disc");
+    EXPECT_TRUE(DiscDlg->LabelEdit->ReadOnly());
+    DiscDlg->StoreEdit->SetText("Shelf 3");
+    DiscDlg->TypeCombo->SetItemIndex(DiscDlg->TypeCombo->Items()->IndexOf(" Music "));
+    DiscDlg->Info->SetText("first line\r\nsecond line");
+    DiscDlg->SetModalResult(mrOk);
+  });
+  MainForm->actEdit->Execute();
+  Idle();
+  TDiscData stored = MainForm->Engine->Discs->GetDisc(0);
+  EXPECT_EQ(stored.Location, u"Shelf 3");
+  EXPECT_EQ(stored.Category, to);
+  EXPECT_EQ(kinds.GetDiscCount(to), 1);
+  EXPECT_EQ(kinds.GetDiscCount(from), 0);
+  // The row shows the description on one line.
+  PDataNode shown = t->GetFirst();
+  ASSERT_NE(shown, nullptr);
+  std::string description = Utf16ToUtf8(t->GetText(shown, 7));
+  EXPECT_EQ(description.find('\n'), std::string::npos) << description;
+  EXPECT_NE(description.find("first line"), std::string::npos) << description;
+  EXPECT_NE(description.find("second line"), std::string::npos) << description;
+  bool counted = false;
+  for (const std::string& c : CategoryTexts()) counted |= c.find("Music  (1)") != std::string::npos;
+  EXPECT_TRUE(counted) << testing::PrintToString(CategoryTexts());
+
+  // Browse: the browser page shows the disc's root.
+  t->SetSelected(t->GetFirst(), true);
+  MainForm->actBrowse->Execute();
+  Idle();
+  EXPECT_EQ(MainForm->PageControl->ActivePageIndex(), 2);
+  ASSERT_NE(Browser->ShownFolder(), nullptr);
+  EXPECT_GT(Browser->FileView->RootNodeCount(), 0u);
+}
+
+TEST_F(Scenario, DeletingADiscAsksAndItsFilesAreNoLongerFound) {
+  StartWithCatalogue();
+  AddFixtureDisc("Shelf disc");
+  TDataStringTree* t = DiscTree->Tree;
+  t->SetSelected(t->GetFirst(), true);
+  boxAnswers = {IDNO};
+  MainForm->actDel->Execute();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_NE(boxes.back().Text.find("Shelf disc"), std::string::npos) << boxes.back().Text;
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 1);
+  t->SetSelected(t->GetFirst(), true);
+  boxAnswers = {IDYES};
+  MainForm->actDel->Execute();
+  Idle();
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 0);
+  EXPECT_EQ(t->RootNodeCount(), 0u);
+  EXPECT_TRUE(Enabled(MainForm->actScan));
+  FileTree->FileEdit->SetText("*.txt");
+  if (Enabled(MainForm->actSearch)) {
+    MainForm->actSearch->Execute();
+    Idle();
+  }
+  EXPECT_TRUE(ResultGroups().empty());
 }
 
 TEST_F(Scenario, ClearingTheCatalogueAsksFirst) {
