@@ -1,8 +1,12 @@
-// Adding a disc from the main window: the wizard works on the window's
-// catalogue, a cancelled wizard adds nothing, and a disc added without
-// scanning has no files or folders.
+// Adding a disc and editing file types from the main window: the wizard works
+// on the window's catalogue and its F1 opens its own page, a cancelled wizard
+// adds nothing, a disc added without scanning is empty, and a file type added
+// in the settings reaches the engine, the wizard and the next start.
 #include "MainTestSupport.h"
 #include "app/dialogs/DiscWiz.h"
+#include "app/dialogs/FTypeDlg.h"
+#include "app/dialogs/SettsForm.h"
+#include "catalogue/Info.h"
 
 namespace qv::test {
 
@@ -31,6 +35,16 @@ TEST_F(MainWizard, CancelAddsNothingAndAnAddWithoutScanningIsEmpty) {
   MainForm->actScan->Execute();
   EXPECT_EQ(seen, engine);
   EXPECT_EQ(engine->Discs->Count(), 0);
+
+  // F1 in the wizard opens the wizard's page, not the main window's.
+  backend.Opened.clear();
+  backend.ModalAnswers.push_back([&](HWND) {
+    backend.KeyPress(VK_F1);
+    backend.WhenIdle([&] { backend.KeyPress(VK_ESCAPE); });
+  });
+  MainForm->actScan->Execute();
+  EXPECT_EQ(backend.Opened, (std::vector<std::string>{AppPath() + "help/a2_04_00.htm"}));
+  EXPECT_EQ(engine->Discs->Count(), 0);
   EXPECT_TRUE(Enabled(MainForm->actScan));
 
   QueueWizardAnswer(backend, "Empty box", "");
@@ -46,9 +60,6 @@ TEST_F(MainWizard, CancelAddsNothingAndAnAddWithoutScanningIsEmpty) {
 
 }  // namespace
 }  // namespace qv::test
-
-#include "app/dialogs/FTypeDlg.h"
-#include "app/dialogs/SettsForm.h"
 
 namespace qv::test {
 namespace {
