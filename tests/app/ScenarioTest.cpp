@@ -310,6 +310,7 @@ TEST_F(Scenario, WhileAnAddRunsNothingChangesTheCatalogueAndStopEndsIt) {
   EXPECT_TRUE(Enabled(MainForm->actScan));
   EXPECT_FALSE(MainForm->actAbort->Enabled());
   EXPECT_TRUE(Enabled(MainForm->actNew));
+  EXPECT_EQ(MainForm->Gauge->Position(), 0);
 }
 
 TEST_F(Scenario, ClosingTheWindowDuringAnAddStopsItAndClosesAfterwards) {
