@@ -5,7 +5,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "app/dialogs/DialogParts.h"
@@ -63,7 +62,6 @@ TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
   PathTree->SetAutoRefresh(true);
   // Every selection change is allowed: nothing to hook.
 
-  Folder.clear();
   IsNew = true;
   SelectFolder(PathTree, PrepareDatabaseFolder());
   SetActiveControl(NameEdit);
@@ -162,6 +160,10 @@ std::string TBaseDlg::SelectedFolder() {
   return PathTree->GetPath();
 }
 
+void TBaseDlg::SelectPath(const std::string& AFolder) {
+  SelectFolder(PathTree, AFolder);
+}
+
 bool TBaseDlg::PathExists() {
   return DirectoryExists(SelectedFolder());
 }
@@ -170,8 +172,11 @@ bool TBaseDlg::ReadBaseName(const std::string& AFolder) {
   if (!DirectoryExists(AFolder)) return false;
   const std::string file = IncludeTrailingPathDelimiter(AFolder) + T::BaseFile;
   const bool found = FileExists(file);
-  if (!IsNew)
-    NameEdit->SetText(found ? TMemIniFile(file).ReadString(T::BaseSection, T::BaseNameKey, "") : "");
+  if (!IsNew) {
+    const std::string name = found ? TMemIniFile(file).ReadString(T::BaseSection, T::BaseNameKey, "") : "";
+    // Runs on every idle pass: an unchanged name is not written (and repainted) again.
+    if (NameEdit->Text() != name) NameEdit->SetText(name);
+  }
   return found;
 }
 
@@ -210,7 +215,7 @@ void TBaseDlg::SetMode(bool AIsNew) {
 
 void TBaseDlg::DoShow() {
   if (!DirectoryExists(Folder)) Folder = PrepareDatabaseFolder();
-  SelectFolder(PathTree, Folder);
+  SelectPath(Folder);
   TForm::DoShow();
 }
 

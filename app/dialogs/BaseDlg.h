@@ -36,6 +36,10 @@ class TBaseDlg : public TForm {
   bool PathExists();
   // The folder selected in PathTree ("" when none).
   std::string SelectedFolder();
+  // Selects a folder in PathTree, also one below a hidden folder (as the
+  // default catalogue folder is) or one made since the tree read its parent.
+  // Throws "Error Setting Path" for a folder that does not exist.
+  void SelectPath(const std::string& AFolder);
 
   // The folder shown when the dialog opens; the database folder when it does not exist.
   std::string Folder;

@@ -69,8 +69,9 @@ TDiscWiz::TDiscWiz(TComponent* AOwner) : TForm(AOwner) {
 
   Picture = new TImage(this);
   Picture->SetParent(this);
-  Picture->SetBounds(8, 65, 140, 226);
+  Picture->SetBounds(8, 61, 140, 235);
   Picture->SetCenter(true);
+  Picture->SetProportional(true);
   LoadPictureInto(Picture, "wizard");
 
   Pages = new TNotebook(this);

@@ -39,19 +39,19 @@ TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
   SetCaption(T::Caption);
   SetBorderStyle(bsDialog);
   Position = poScreenCenter;
-  SetClientWidth(496);
+  SetClientWidth(520);
   SetClientHeight(326);
 
   Pages = new TPageControl(this);
   Pages->SetParent(this);
-  Pages->SetBounds(8, 8, 480, 273);
+  Pages->SetBounds(8, 8, 504, 273);
   TypesSheet = new TTabSheet(this);
   TypesSheet->SetPageControl(Pages);
   TypesSheet->SetCaption(T::FileTypes);
 
   FileList = new TListView(this);
   FileList->SetParent(TypesSheet);
-  FileList->SetBounds(4, 4, 400, 237);
+  FileList->SetBounds(4, 4, 400, 232);
   FileList->SetViewStyle(vsReport);
   FileList->SetCheckboxes(true);
   FileList->SetRowSelect(true);
@@ -78,21 +78,21 @@ TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
   actDel->OnUpdate = [this](TObject*) { actDel->SetEnabled(FileList->Selected() != nullptr); };
   actDel->OnExecute = [this](TObject*) { DeleteType(); };
 
-  AddBtn = NewButton(TypesSheet, this, 410, 4, nullptr);
+  AddBtn = NewButton(TypesSheet, this, 412, 4, nullptr);
   AddBtn->SetAction(actAdd);
-  EditBtn = NewButton(TypesSheet, this, 410, 34, nullptr);
+  EditBtn = NewButton(TypesSheet, this, 412, 34, nullptr);
   EditBtn->SetAction(actEdit);
-  DelBtn = NewButton(TypesSheet, this, 410, 64, nullptr);
+  DelBtn = NewButton(TypesSheet, this, 412, 64, nullptr);
   DelBtn->SetAction(actDel);
   TypesSheet->SetShowHint(true);
 
-  OKBtn = NewButton(this, this, 251, 292, T::Ok);
+  OKBtn = NewButton(this, this, 275, 292, T::Ok);
   OKBtn->SetDefault(true);
   OKBtn->ModalResult = mrOk;
-  CancelBtn = NewButton(this, this, 332, 292, T::Cancel);
+  CancelBtn = NewButton(this, this, 356, 292, T::Cancel);
   CancelBtn->SetCancel(true);
   CancelBtn->ModalResult = mrCancel;
-  HelpBtn = NewButton(this, this, 413, 292, T::Help);
+  HelpBtn = NewButton(this, this, 437, 292, T::Help);
   HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
 
   SetActiveControl(FileList);

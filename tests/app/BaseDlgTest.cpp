@@ -10,10 +10,10 @@
 #include "AppTestSupport.h"
 #include "EnvScope.h"
 #include "app/dialogs/BaseDlg.h"
-#include "app/dialogs/DialogParts.h"
 #include "catalogue/Engine.h"
 #include "catalogue/Info.h"
 #include "classlib/controls/MessageBox.h"
+#include "platform/Exception.h"
 
 namespace qv::test {
 namespace {
@@ -46,7 +46,7 @@ class BaseDlgTest : public AppTest {
     return dlg->actOK->Enabled();
   }
   void Select(const std::string& folder) {
-    SelectFolder(dlg->PathTree, folder);
+    dlg->SelectPath(folder);
     ASSERT_EQ(dlg->SelectedFolder(), fs::path(folder).lexically_normal().string());
   }
 
@@ -85,18 +85,33 @@ TEST_F(BaseDlgTest, CatalogueFolderIsMadeAtStartWithFallBacks) {
   EXPECT_EQ(PrepareDatabaseFolder(), "/");
 }
 
+TEST_F(BaseDlgTest, SelectPathReachesCataloguesBelowHiddenOrNewFolders) {
+  Make();
+  // Made after the tree was filled, below a hidden folder: as a catalogue
+  // found at start-up in the default place.
+  const std::string db = MakeCatalogue("home/.local/share/Quirvane/Bases/Mine", "Mine");
+  dlg->SelectPath(db);
+  EXPECT_EQ(dlg->SelectedFolder(), db);
+  dlg->SetMode(false);
+  EXPECT_TRUE(OkOffered());
+  EXPECT_EQ(dlg->NameEdit->Text(), "Mine");
+  EXPECT_THROW(dlg->SelectPath(dir / "nowhere"), Exception);
+  delete dlg;
+
+  // With the catalogue folder below a hidden one, the tree shows hidden
+  // folders from the start, so a catalogue there is found by its path alone.
+  EnvScope hidden("XDG_DATA_HOME", dir / "home/.local/share");
+  Make();
+  dlg->PathTree->SetPath(db);
+  EXPECT_EQ(dlg->SelectedFolder(), db);
+}
+
 TEST_F(BaseDlgTest, ModesSetTextsMaskingAndFocus) {
   Make();
   EXPECT_EQ(dlg->BorderStyle(), bsSizeToolWin);
-  EXPECT_EQ(dlg->NameEdit->EditLabel()->Caption(), "Database name");
-  EXPECT_EQ(dlg->PassEdit->EditLabel()->Caption(), "Access password");
-  EXPECT_EQ(dlg->NameEdit->Hint(), " Name of the database to be used for further references ");
-  EXPECT_EQ(dlg->PassEdit->Hint(), " If the password is specified it will be required to open the database ");
-  EXPECT_EQ(dlg->NewFolderBtn->Caption(), "New Folder");
-  EXPECT_EQ(dlg->actNewFolder->Hint(), " Create new subfolder ");
-  EXPECT_EQ(dlg->HelpBtn->Caption(), "&Help");
   EXPECT_TRUE(dlg->OKBtn->Default());
   EXPECT_TRUE(dlg->CancelBtn->Cancel());
+  EXPECT_EQ(dlg->Symbol->Picture()->Width(), 48);
 
   dlg->SetMode(false);
   EXPECT_EQ(dlg->Caption(), " Open database");

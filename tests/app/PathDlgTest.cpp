@@ -33,8 +33,6 @@ TEST_F(PathDlgTest, ChosenFolderInAndOutAndOkOnlyOnAFolder) {
   EXPECT_EQ(dlg->Caption(), " Browse");
   EXPECT_EQ(dlg->BorderStyle(), bsSizeToolWin);
   EXPECT_EQ(dlg->Position, poScreenCenter);
-  EXPECT_EQ(dlg->OKBtn->Caption(), "OK");
-  EXPECT_EQ(dlg->CancelBtn->Caption(), "Cancel");
   EXPECT_TRUE(dlg->OKBtn->Default());
   EXPECT_TRUE(dlg->CancelBtn->Cancel());
   EXPECT_FALSE(dlg->Tree->AutoRefresh());
