@@ -176,7 +176,7 @@ void TBrowser::FillDiscTree() {
     const TDiscData& disc = discs.DiscAt(d);
     if (disc.Category < 0 || disc.Category >= int32_t(categories.size())) continue;
     TTreeNode* node = items->AddChildObject(categories[std::size_t(disc.Category)],
-                                            " " + Utf16ToUtf8(disc.Label) + " ", IndexData(d));
+                                            Blanked(Utf16ToUtf8(disc.Label)), IndexData(d));
     SetImages(node, disc.Files + disc.Folders > 0 ? 2 : 6);
   }
   DiscTree->SetSortType(stText);

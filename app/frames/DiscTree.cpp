@@ -119,7 +119,7 @@ TDiscTree::~TDiscTree() {
 }
 
 void TDiscTree::Clear() {
-  batch_->Flush();
+  batch_->Adding();
   Tree->Clear();
 }
 
@@ -145,7 +145,8 @@ void TDiscTree::FillCategories() {
   root->SetImageIndex(0);
   root->SetSelectedIndex(1);
   for (int32_t i = 0; i < kinds.Count(); ++i) {
-    std::string text = " " + kinds.GetName(i) + "  (" + std::to_string(kinds.GetDiscCount(i)) + ") ";
+    std::string text = Blanked(kinds.GetName(i));
+    text.append(" (").append(std::to_string(kinds.GetDiscCount(i))).append(") ");
     TTreeNode* node = items->AddChildObject(root, text, CategoryData(i));
     node->SetImageIndex(2);
     node->SetSelectedIndex(3);
@@ -198,7 +199,9 @@ int TDiscTree::SelectedCategory() {
 }
 
 void TDiscTree::CatTreeChange(TObject*, TTreeNode* Node) {
-  if (filling_ || !Node || !Engine) return;
+  // Without a database the tree may still show the categories of the one
+  // just closed: their indexes mean nothing now.
+  if (filling_ || !Node || !Engine || !Engine->IsOpen()) return;
   TDiscKinds& kinds = Engine->Discs->Categories;
   int32_t index = CategoryOf(Node);
   if (index == kinds.Selected) return;

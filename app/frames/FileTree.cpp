@@ -22,15 +22,8 @@ namespace {
 
 constexpr int kWidths[6] = {330, 64, 96, 64, 128, 128};
 
-bool IsGroup(const TNodeData& d) {
-  return d.Kind == nkFileGroup || d.Kind == nkFolderGroup;
-}
-
-std::string StoredName(const TNodeData& d) {
-  return d.StoredName.empty() ? Utf16ToUtf8(d.Name) : d.StoredName;
-}
-std::string StoredPath(const TNodeData& d) {
-  return d.StoredPath.empty() ? Utf16ToUtf8(d.Path) : d.StoredPath;
+bool IsGroup(uint8_t kind) {
+  return kind == nkFileGroup || kind == nkFolderGroup;
 }
 
 }  // namespace
@@ -63,7 +56,7 @@ void TFileTree::BuildTree() {
   Tree->SetAlign(alClient);
   Tree->SetParent(this);
   Tree->SetTabStop(false);
-  OwnRows<TNodeData>(Tree);
+  OwnRows<TResultRow>(Tree);
   TDTHeader* header = Tree->Header();
   header->SetHeight(19);
   header->SetStyle(hsFlatButtons);
@@ -100,20 +93,89 @@ void TFileTree::BuildTree() {
 }
 
 PDataNode TFileTree::AddNode(const TNodeData& Data, PDataNode Parent) {
-  QV_ASSERT(Parent || IsGroup(Data));
+  QV_ASSERT(Parent || IsGroup(Data.Kind));
   batch_->Adding();
   PDataNode node = Tree->AddChild(Parent);
-  if (node) MakeRow<TNodeData>(Tree, node, Data);
+  if (!node) return nullptr;
+  TResultRow row{Data.ID, Data.Size, Data.Date, 0, 0, Data.Kind};
+  if (IsGroup(Data.Kind)) {
+    row.Text = uint32_t(texts_.size());
+    texts_.push_back(TText{Data.Name, Data.StoredName.empty() ? Utf16ToUtf8(Data.Name) : Data.StoredName});
+  } else {
+    row.Text = PathSlot(Data);
+    row.Disc = DiscSlot(Data);
+  }
+  MakeRow<TResultRow>(Tree, node, row);
   return node;
 }
 
+uint32_t TFileTree::PathSlot(const TNodeData& Data) {
+  // Most entries lie in a folder met before: a lookup, no copy.
+  if (!Data.StoredPath.empty()) {
+    auto it = paths_.find(Data.StoredPath);
+    if (it != paths_.end()) return it->second;
+  }
+  std::string stored = Data.StoredPath.empty() ? Utf16ToUtf8(Data.Path) : Data.StoredPath;
+  auto [it, added] = paths_.try_emplace(std::move(stored), uint32_t(texts_.size()));
+  if (added) texts_.push_back(TText{Data.Path, it->first});
+  return it->second;
+}
+
+uint32_t TFileTree::DiscSlot(const TNodeData& Data) {
+  auto same = [&Data](const TDiscText& d) { return d.Label == Data.Disc && d.Location == Data.Location; };
+  if (lastDisc_ < discs_.size() && same(discs_[lastDisc_])) return lastDisc_;
+  for (uint32_t i = 0; i < discs_.size(); ++i)
+    if (same(discs_[i])) return lastDisc_ = i;
+  discs_.push_back(TDiscText{Data.Disc, Data.Location});
+  return lastDisc_ = uint32_t(discs_.size() - 1);
+}
+
+const TFileTree::TResultRow* TFileTree::Row(PDataNode Node) {
+  return RowOf<TResultRow>(Tree, Node);
+}
+
+bool TFileTree::RowData(PDataNode Node, TNodeData& Data) {
+  const TResultRow* r = Row(Node);
+  if (!r) return false;
+  Data = TNodeData();
+  Data.ID = r->ID;
+  Data.Kind = r->Kind;
+  const TText& text = texts_[r->Text];
+  if (IsGroup(r->Kind)) {
+    Data.Name = text.Shown;
+    Data.StoredName = text.Stored;
+    return true;
+  }
+  Data.Path = text.Shown;
+  Data.StoredPath = text.Stored;
+  Data.Disc = discs_[r->Disc].Label;
+  Data.Location = discs_[r->Disc].Location;
+  Data.Size = r->Size;
+  Data.Date = r->Date;
+  return true;
+}
+
+void TFileTree::ForgetRows() {
+  texts_.clear();
+  paths_.clear();
+  discs_.clear();
+  lastDisc_ = 0;
+}
+
 void TFileTree::Expand(PDataNode Node) {
-  if (Node) Tree->SetExpanded(Node, true);
+  if (!Node) return;
+  // Inside the batch: expanding one group of many must not scroll the view
+  // to it nor re-validate the whole tree.
+  batch_->Adding();
+  Tree->SetExpanded(Node, true);
 }
 
 void TFileTree::Clear() {
-  batch_->Flush();
+  // Emptied for new results: the empty view is painted only when no rows
+  // follow within the batch.
+  batch_->Adding();
   Tree->Clear();
+  ForgetRows();
 }
 
 void TFileTree::Sort() {
@@ -129,11 +191,9 @@ bool TFileTree::EntrySelected() {
 bool TFileTree::SelectedEntry(TNodeData& Entry, std::string& Name) {
   if (!EntrySelected()) return false;
   PDataNode node = Tree->GetFirstSelected();
-  const TNodeData* entry = RowOf<TNodeData>(Tree, node);
-  const TNodeData* group = RowOf<TNodeData>(Tree, node->Parent);
-  if (!entry || !group) return false;
-  Entry = *entry;
-  Name = StoredName(*group);
+  const TResultRow* group = Row(node->Parent);
+  if (!group || !RowData(node, Entry)) return false;
+  Name = texts_[group->Text].Stored;
   return true;
 }
 
@@ -144,7 +204,7 @@ void TFileTree::OpenInExplorer() {
   std::string prompt = ExplorePrompt(Utf16ToUtf8(entry.Disc), Utf16ToUtf8(entry.Location), false);
   std::string chosen;
   if (!OnChooseFolder || !OnChooseFolder(prompt, chosen)) return;
-  std::string folder = JoinStoredPath(chosen, StoredPath(entry));
+  std::string folder = JoinStoredPath(chosen, entry.StoredPath);
   std::string target = folder + name;
   if (entry.Kind == nkFolder) {
     // A folder entry is a folder on the disc: it opens itself.
@@ -165,16 +225,16 @@ void TFileTree::OpenInExplorer() {
 void TFileTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex Column, TVSTTextType,
                             std::u16string& CellText) {
   CellText.clear();
-  const TNodeData* d = RowOf<TNodeData>(Sender, Node);
+  const TResultRow* d = RowOf<TResultRow>(Sender, Node);
   if (!d) return;
-  if (IsGroup(*d)) {
-    if (Column < 1) CellText = d->Name;
+  if (IsGroup(d->Kind)) {
+    if (Column < 1) CellText = texts_[d->Text].Shown;
     return;
   }
   switch (Column) {
     case -1:
     case 0:
-      CellText = d->Path;
+      CellText = texts_[d->Text].Shown;
       break;
     case 1:
       if (d->Kind == nkFile) CellText = Utf8ToUtf16(IntToStrSep(' ', d->Size));
@@ -186,10 +246,10 @@ void TFileTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
       CellText = Utf8ToUtf16(FormatTime(d->Date));
       break;
     case 4:
-      CellText = d->Disc;
+      CellText = discs_[d->Disc].Label;
       break;
     case 5:
-      CellText = d->Location;
+      CellText = discs_[d->Disc].Location;
       break;
     default:
       break;
@@ -198,7 +258,7 @@ void TFileTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
 
 void TFileTree::TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas*, PDataNode Node, RECT, TColor& ItemColor,
                                     TItemEraseAction& EraseAction) {
-  const TNodeData* d = RowOf<TNodeData>(Sender, Node);
+  const TResultRow* d = RowOf<TResultRow>(Sender, Node);
   if (!d) return;
   if (d->Kind == nkFileGroup)
     ItemColor = TColor(RGB(210, 230, 255));
@@ -211,24 +271,27 @@ void TFileTree::TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas*, PDataNode N
 
 void TFileTree::TreePaintText(TBaseDataTree* Sender, TCanvas* TargetCanvas, PDataNode Node, TColumnIndex,
                               TVSTTextType) {
-  const TNodeData* d = RowOf<TNodeData>(Sender, Node);
-  TargetCanvas->Font()->SetStyle(d && IsGroup(*d) ? TFontStyles{fsBold} : TFontStyles{});
+  const TResultRow* d = RowOf<TResultRow>(Sender, Node);
+  TargetCanvas->Font()->SetStyle(d && IsGroup(d->Kind) ? TFontStyles{fsBold} : TFontStyles{});
 }
 
 void TFileTree::TreeCompareNodes(TBaseDataTree* Sender, PDataNode Node1, PDataNode Node2, TColumnIndex Column,
                                  int& Result) {
-  const TNodeData* a = RowOf<TNodeData>(Sender, Node1);
-  const TNodeData* b = RowOf<TNodeData>(Sender, Node2);
+  const TResultRow* a = RowOf<TResultRow>(Sender, Node1);
+  const TResultRow* b = RowOf<TResultRow>(Sender, Node2);
   Result = 0;
   if (!a || !b) return;
-  // Node2 against Node1: the natural order reversed.
-  if (IsGroup(*a)) {
-    if (Column == 0) Result = CompareTextNoCase(b->Name, a->Name);
+  // Node2 against Node1: the natural order reversed. Shared slots are equal.
+  auto text = [this](uint32_t x, uint32_t y) {
+    return x == y ? 0 : CompareTextNoCase(texts_[x].Shown, texts_[y].Shown);
+  };
+  if (IsGroup(a->Kind)) {
+    if (Column == 0) Result = text(b->Text, a->Text);
     return;
   }
   switch (Column) {
     case 0:
-      Result = CompareTextNoCase(b->Path, a->Path);
+      Result = text(b->Text, a->Text);
       break;
     case 1:
       Result = SignOf(b->Size - a->Size);
@@ -238,10 +301,10 @@ void TFileTree::TreeCompareNodes(TBaseDataTree* Sender, PDataNode Node1, PDataNo
       Result = SignOf(b->Date - a->Date);
       break;
     case 4:
-      Result = CompareTextNoCase(b->Disc, a->Disc);
+      if (a->Disc != b->Disc) Result = CompareTextNoCase(discs_[b->Disc].Label, discs_[a->Disc].Label);
       break;
     case 5:
-      Result = CompareTextNoCase(b->Location, a->Location);
+      if (a->Disc != b->Disc) Result = CompareTextNoCase(discs_[b->Disc].Location, discs_[a->Disc].Location);
       break;
     default:
       break;

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "catalogue/NodeData.h"
 #include "catalogue/ScanOptions.h"
@@ -29,6 +31,18 @@ using TChooseFolderEvent = std::function<bool(const std::string& Prompt, std::st
 
 class TFileTree : public TFrame {
  public:
+  // A result row as the view keeps it: a group's name and an entry's path
+  // are slots of the view's text table (entries of one folder share one),
+  // the disc's label and location a slot of its disc table.
+  struct TResultRow {
+    int64_t ID;
+    int64_t Size;
+    TDateTime Date;
+    uint32_t Text;
+    uint32_t Disc;
+    uint8_t Kind;
+  };
+
   explicit TFileTree(TComponent* AOwner);
   ~TFileTree() override;
 
@@ -55,6 +69,8 @@ class TFileTree : public TFrame {
   // The first selected entry and the name of its group; false when the first
   // selected row is no entry. The name is the stored one, byte for byte.
   bool SelectedEntry(TNodeData& Entry, std::string& Name);
+  // A row as the engine gave it; false for no row.
+  bool RowData(PDataNode Node, TNodeData& Data);
   void OpenInExplorer();
 
   // The main window's actions run by Enter in a mask and by a double click.
@@ -99,10 +115,25 @@ class TFileTree : public TFrame {
   void TreeDblClick(TObject* Sender);
 
  private:
+  struct TText {
+    std::u16string Shown;
+    std::string Stored;  // byte for byte, for locating and opening
+  };
+  struct TDiscText {
+    std::u16string Label, Location;
+  };
   void BuildPanel();
   void BuildTree();
+  const TResultRow* Row(PDataNode Node);
+  uint32_t PathSlot(const TNodeData& Data);
+  uint32_t DiscSlot(const TNodeData& Data);
+  void ForgetRows();
 
   std::unique_ptr<TRowBatch> batch_;
+  std::vector<TText> texts_;
+  std::unordered_map<std::string, uint32_t> paths_;
+  std::vector<TDiscText> discs_;
+  uint32_t lastDisc_ = 0;
 };
 
 extern TFileTree* FileTree;

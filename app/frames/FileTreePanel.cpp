@@ -165,7 +165,7 @@ void TFileTree::FillCombos(bool Full) {
     items->Clear();
     items->AddObject(tx::EveryCategory, EntryObject(0));
     for (int32_t i = 0; i < kinds.Count(); ++i)
-      items->AddObject(" " + kinds.GetName(i) + " ", EntryObject(i + 1));
+      items->AddObject(Blanked(kinds.GetName(i)), EntryObject(i + 1));
     items->EndUpdate();
   }
   SelectCategory(kinds.Selected);
@@ -176,7 +176,7 @@ void TFileTree::FillCombos(bool Full) {
   items->AddObject(tx::AnyType, EntryObject(0));
   const TFileKinds& types = *Engine->FileKinds;
   for (int32_t i = 0; i < types.Count(); ++i)
-    items->AddObject(" " + types.GetItem(i).Name + " ", EntryObject(i + 1));
+    items->AddObject(Blanked(types.GetItem(i).Name), EntryObject(i + 1));
   items->EndUpdate();
   SelectFileType(-1);
 }
@@ -192,7 +192,7 @@ void TFileTree::FillDiscCombo() {
   for (int32_t i = 0; i < discs.Count(); ++i) {
     const TDiscData& d = discs.DiscAt(i);
     if (category == -1 || d.Category == category)
-      items->AddObject(" " + Utf16ToUtf8(d.Label) + " ", EntryObject(i + 1));
+      items->AddObject(Blanked(Utf16ToUtf8(d.Label)), EntryObject(i + 1));
   }
   items->EndUpdate();
   SelectDisc(-1);

@@ -37,7 +37,8 @@ void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {
 }
 
 std::string ColumnKey(int index) {
-  return "C" + IntToHex(uint64_t(index), 2);
+  std::string key = "C";
+  return key.append(IntToHex(uint64_t(index), 2));
 }
 
 void ReadColumnWidths(TStorage& storage, TDTHeader* header) {
@@ -49,6 +50,13 @@ void ReadColumnWidths(TStorage& storage, TDTHeader* header) {
 void WriteColumnWidths(TStorage& storage, TDTHeader* header) {
   TDataTreeColumns* columns = header->Columns();
   for (int i = 0; i < columns->Count(); ++i) storage.WriteInteger(ColumnKey(i), columns->Items(i)->Width());
+}
+
+std::string Blanked(const std::string& text) {
+  std::string s;
+  s.reserve(text.size() + 2);
+  s.append(1, ' ').append(text).append(1, ' ');
+  return s;
 }
 
 namespace {
@@ -130,7 +138,7 @@ bool RunAction(TBasicAction* action) {
 // --- Row batches
 
 namespace {
-constexpr UINT kEndBatch = WM_APP + 0x51;
+constexpr uintptr_t kBatchTimer = 1;
 }
 
 TRowBatch::TRowBatch(TBaseDataTree* tree)
@@ -150,17 +158,18 @@ void TRowBatch::Adding() {
   if (open_ || !wnd_) return;
   open_ = true;
   begin_();
-  PostMessage(wnd_, kEndBatch, 0, 0);
+  SetTimer(wnd_, kBatchTimer, kBatchMs, nullptr);
 }
 
 void TRowBatch::Flush() {
   if (!open_) return;
   open_ = false;
+  KillTimer(wnd_, kBatchTimer);
   end_();
 }
 
 void TRowBatch::Message(TMessage& msg) {
-  if (msg.Msg == kEndBatch) {
+  if (msg.Msg == WM_TIMER && msg.WParam == kBatchTimer) {
     Flush();
     msg.Result = 0;
   } else {

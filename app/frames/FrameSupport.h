@@ -55,6 +55,9 @@ std::string ColumnKey(int index);
 void ReadColumnWidths(TStorage& storage, TDTHeader* header);
 void WriteColumnWidths(TStorage& storage, TDTHeader* header);
 
+// Text between one blank on each side, as the lists show names.
+std::string Blanked(const std::string& text);
+
 // The comparisons of the compare handlers: -1, 0 or 1.
 int CompareTextNoCase(const std::u16string& a, const std::u16string& b);
 template <class N>
@@ -82,8 +85,10 @@ bool RunAction(TBasicAction* action);
 bool ActionEnabled(TBasicAction* action);
 
 // Many rows added one by one (the engine adds search results as it finds
-// them): the tree stays in an update from the first row until the message
-// loop runs again, so it repaints and re-validates once per batch.
+// them, pumping messages between rows): the view stays in an update from the
+// first row (or from being emptied) for at least a fifth of a second, so a
+// long search repaints a few times a second and a short one once, when it is
+// sorted. Sorting or reading the view ends the batch at once.
 class TRowBatch {
  public:
   explicit TRowBatch(TBaseDataTree* tree);
@@ -93,11 +98,13 @@ class TRowBatch {
   TRowBatch(const TRowBatch&) = delete;
   TRowBatch& operator=(const TRowBatch&) = delete;
 
-  // Called before each added row.
+  // Called before each added row (and when the view is emptied).
   void Adding();
-  // Ends a running batch now (before sorting, clearing or reading the view).
+  // Ends a running batch now.
   void Flush();
   bool Open() const { return open_; }
+
+  static constexpr unsigned kBatchMs = 200;
 
  private:
   void Message(TMessage& msg);
