@@ -33,7 +33,8 @@ namespace fs = std::filesystem;
 namespace {
 
 double NowMs() {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 double Median(std::vector<double> v) {
@@ -42,7 +43,9 @@ double Median(std::vector<double> v) {
 }
 
 // Handles every pending message, the paints included.
-void PaintNow() { Application->ProcessMessages(); }
+void PaintNow() {
+  Application->ProcessMessages();
+}
 
 // The catalogue of the tree, made once and kept beside it.
 bool CachedCatalogue(const std::string& tree, const std::string& db) {
@@ -101,7 +104,8 @@ int main(int argc, char** argv) {
   const int files = quick ? 100000 : 1000000;
   const std::string cache = std::string(QV_BENCH_CACHE_DIR) + "/tree-v3-" + std::to_string(files);
   if (!fs::exists(cache + "/.complete")) {
-    std::fprintf(stderr, "bench/run ui: run \"bench/run catalogue%s\" first; it generates the tree under %s\n",
+    std::fprintf(stderr,
+                 "bench/run ui: run \"bench/run catalogue%s\" first; it generates the tree under %s\n",
                  quick ? " --quick" : "", cache.c_str());
     return 1;
   }

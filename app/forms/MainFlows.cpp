@@ -15,8 +15,8 @@
 #include "app/forms/MainHost.h"
 #include "app/forms/MainTexts.h"
 #include "catalogue/Engine.h"
-#include "platform/Files.h"
 #include "classlib/controls/Application.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -32,7 +32,9 @@ bool SameAsciiText(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool AskWarning(const std::string& text) { return MessageDlg(text, mtWarning, mbYesNo, 0) == mrYes; }
+bool AskWarning(const std::string& text) {
+  return MessageDlg(text, mtWarning, mbYesNo, 0) == mrYes;
+}
 
 }  // namespace
 
@@ -75,8 +77,8 @@ void TMainForm::DatabaseFlow(bool isNew) {
     Base = Engine->Base->Path();
     Pass = Engine->Base->Pass;
   } else {
-    MessageDlg((isNew ? T::NewFailedIn : T::OpenFailedFrom) + folder + T::FailedError + Engine->Base->LastError +
-                   T::FailedEnd,
+    MessageDlg((isNew ? T::NewFailedIn : T::OpenFailedFrom) + folder + T::FailedError +
+                   Engine->Base->LastError + T::FailedEnd,
                mtError, TMsgDlgButtons{mbOK}, 0);
   }
   UpdateCaption();

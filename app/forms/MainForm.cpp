@@ -14,8 +14,8 @@
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
 #include "classlib/controls/MessageBox.h"
-#include "skin/controls/skSplitter.h"
 #include "platform/window/MessageQueue.h"
+#include "skin/controls/skSplitter.h"
 #include "skin/skHintManager.h"
 
 namespace qv {
@@ -89,7 +89,9 @@ TMainForm::~TMainForm() {
   if (MainForm == this) MainForm = nullptr;
 }
 
-bool TMainForm::EngineUsable() const { return Engine && Engine->Usable(); }
+bool TMainForm::EngineUsable() const {
+  return Engine && Engine->Usable();
+}
 
 void TMainForm::ReadBounds() {
   SetBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
@@ -244,11 +246,17 @@ void TMainForm::AppHint() {
   StatusBar->Panels()->Items(0)->SetText(" " + Application->Hint);
 }
 
-void TMainForm::AddReportLine(const std::string& S) { Editor->Lines()->Add(S); }
+void TMainForm::AddReportLine(const std::string& S) {
+  Editor->Lines()->Add(S);
+}
 
-void TMainForm::ClearReport() { Editor->Lines()->Clear(); }
+void TMainForm::ClearReport() {
+  Editor->Lines()->Clear();
+}
 
-bool TMainForm::ReportHasText() { return !Editor->Text().empty(); }
+bool TMainForm::ReportHasText() {
+  return !Editor->Text().empty();
+}
 
 void TMainForm::CreateParams(TCreateParams& Params) {
   TForm::CreateParams(Params);

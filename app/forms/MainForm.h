@@ -59,8 +59,8 @@ class TMainForm : public TForm {
   std::unique_ptr<TEngine> Engine;
   std::unique_ptr<TMainHost> Host;
   bool FirstActivation = true;
-  std::string Base;   // folder of the database to reopen, "" for none
-  bool Pass = true;   // that database has a password: reopen through the Open dialog
+  std::string Base;  // folder of the database to reopen, "" for none
+  bool Pass = true;  // that database has a password: reopen through the Open dialog
   // A close asked for while a long operation runs: the operation is stopped
   // and the window closes when it has returned.
   bool CloseWhenIdle = false;
@@ -141,7 +141,7 @@ class TMainForm : public TForm {
 
   // Rules shared by the actions.
   bool IsOpen() const;
-  bool Busy() const;      // an engine operation runs, or a disc is being browsed
+  bool Busy() const;  // an engine operation runs, or a disc is being browsed
   bool DiscSelected() const;
   bool ReportHasText();
 

@@ -96,7 +96,9 @@ void TMainHost::BrowserClear() {
 void TMainHost::BrowserShowFolder(TFileData* folder) {
   if (Browser) Browser->ShowFolder(folder);
 }
-bool TMainHost::BrowserSelectFile(const std::string& name) { return Browser && Browser->SelectFile(name); }
+bool TMainHost::BrowserSelectFile(const std::string& name) {
+  return Browser && Browser->SelectFile(name);
+}
 ViewNode TMainHost::BrowserAddFolderNode(ViewNode parent, const WideString& text, TFileData* data, int image,
                                          int selectedImage) {
   return Browser ? Browser->AddFolderNode(static_cast<TTreeNode*>(parent), text, data, image, selectedImage)
@@ -106,14 +108,24 @@ void TMainHost::BrowserExpandFolderNode(ViewNode node) {
   if (Browser) Browser->ExpandFolderNode(static_cast<TTreeNode*>(node));
 }
 
-void TMainHost::ClearReport() { form_.ClearReport(); }
-void TMainHost::AddReportLine(const std::string& line) { form_.AddReportLine(line); }
+void TMainHost::ClearReport() {
+  form_.ClearReport();
+}
+void TMainHost::AddReportLine(const std::string& line) {
+  form_.AddReportLine(line);
+}
 
-bool TMainHost::AskYesNo(const std::string& text) { return MessageDlg(text, mtWarning, mbYesNo, 0) == mrYes; }
+bool TMainHost::AskYesNo(const std::string& text) {
+  return MessageDlg(text, mtWarning, mbYesNo, 0) == mrYes;
+}
 
-void TMainHost::ProcessMessages() { Application->ProcessMessages(); }
+void TMainHost::ProcessMessages() {
+  Application->ProcessMessages();
+}
 
-std::string TMainHost::DatabaseFolder() { return BaseDlg ? BaseDlg->SelectedFolder() : std::string(); }
+std::string TMainHost::DatabaseFolder() {
+  return BaseDlg ? BaseDlg->SelectedFolder() : std::string();
+}
 
 void TMainHost::CreateFrames() {
   TMainForm& f = form_;
@@ -159,21 +171,29 @@ void TMainHost::FocusCategories() {
   if (DiscTree) form_.SetActiveControl(DiscTree->CatTree);
 }
 
-TDiscData* TMainHost::FirstSelectedDisc() const { return DiscTree ? DiscTree->FirstSelectedDisc() : nullptr; }
+TDiscData* TMainHost::FirstSelectedDisc() const {
+  return DiscTree ? DiscTree->FirstSelectedDisc() : nullptr;
+}
 
 void TMainHost::DiscChanged() {
   if (DiscTree) DiscTree->DiscChanged();
 }
 
-int TMainHost::SelectedCategory() const { return DiscTree ? DiscTree->SelectedCategory() : -2; }
+int TMainHost::SelectedCategory() const {
+  return DiscTree ? DiscTree->SelectedCategory() : -2;
+}
 
-bool TMainHost::CanSearch() const { return FileTree && FileTree->CanSearch(); }
+bool TMainHost::CanSearch() const {
+  return FileTree && FileTree->CanSearch();
+}
 
 void TMainHost::GetSearchOpts(TSearchOpts& opts) const {
   if (FileTree) FileTree->GetSearchOpts(opts);
 }
 
-bool TMainHost::ResultSelected() const { return FileTree && FileTree->EntrySelected(); }
+bool TMainHost::ResultSelected() const {
+  return FileTree && FileTree->EntrySelected();
+}
 
 bool TMainHost::SelectedResult(std::string& groupName, TNodeData& row) const {
   return FileTree && FileTree->SelectedEntry(row, groupName);
@@ -183,7 +203,9 @@ void TMainHost::ResultInFileManager() {
   if (FileTree) FileTree->OpenInExplorer();
 }
 
-bool TMainHost::BrowsedSelected() const { return Browser && Browser->EntrySelected(); }
+bool TMainHost::BrowsedSelected() const {
+  return Browser && Browser->EntrySelected();
+}
 
 void TMainHost::BrowsedInFileManager() {
   if (Browser) Browser->OpenInExplorer(nullptr);

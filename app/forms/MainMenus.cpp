@@ -103,10 +103,11 @@ void TMainForm::BuildToolBars() {
   CoolBar->SetParent(TabSheet1);
   CoolBar->SetAlign(alTop);
   CoolBar->SetAutoSize(true);
-  DiscTools = make(CoolBar, {actScan, actAbort, nullptr, actEdit, actBrowse, nullptr, actDel, nullptr, actCatAdd,
-                             actCatEdit, nullptr});
+  DiscTools = make(CoolBar, {actScan, actAbort, nullptr, actEdit, actBrowse, nullptr, actDel, nullptr,
+                             actCatAdd, actCatEdit, nullptr});
   // The cool bar gives its child a band of its own.
-  SearchTools = make(TabSheet2, {actSearch, actCompare, actAbort, nullptr, actFileBOpen, actFileEOpen, nullptr});
+  SearchTools =
+      make(TabSheet2, {actSearch, actCompare, actAbort, nullptr, actFileBOpen, actFileEOpen, nullptr});
   RepTools = make(TabSheet4, {actRSave, actRCopy, nullptr, actRClear, nullptr});
 }
 

@@ -43,7 +43,8 @@ inline constexpr ActionText ConsClear{"Clear Console", "", " Clear console "};
 inline constexpr ActionText Clear{"Clear", "", " Delete everything in the database "};
 inline constexpr ActionText CatAdd{"&Add Category", "", " Add new category "};
 inline constexpr ActionText CatEdit{"&Rename Category", "", " Rename selected category "};
-inline constexpr ActionText CatDel{"&Delete Category ", "", " Deletes selected category that must be empty! "};
+inline constexpr ActionText CatDel{"&Delete Category ", "",
+                                   " Deletes selected category that must be empty! "};
 inline constexpr ActionText Browse{"&Browse", "", " Browse files on the selected disc "};
 inline constexpr ActionText Compare{"&Folder compare ...", "",
                                     " Compare contents of the folder with files in the database "};
@@ -51,8 +52,10 @@ inline constexpr ActionText RSave{"&Save ...", "", " Save report to file "};
 inline constexpr ActionText RCopy{"&Copy", "Ctrl+C", " Copy report to the clipboard "};
 inline constexpr ActionText RClear{"&Clear", "", " Clear contents of reports "};
 inline constexpr ActionText FileBOpen{"Open in &Browser", "", " Open selected file in the Browser "};
-inline constexpr ActionText FileEOpen{"Open in &Explorer", "", " Open selected file in the Windows Explorer "};
-inline constexpr ActionText FileBEOpen{"Open in &Explorer", "", " Open selected file in the Windows Explorer "};
+inline constexpr ActionText FileEOpen{"Open in &Explorer", "",
+                                      " Open selected file in the Windows Explorer "};
+inline constexpr ActionText FileBEOpen{"Open in &Explorer", "",
+                                       " Open selected file in the Windows Explorer "};
 inline constexpr ActionText HelpCont{"&Contents ...", "", " Show help contents "};
 
 // Questions and messages; <...> parts are joined in by the callers.
@@ -61,12 +64,14 @@ inline constexpr char NewFailedIn[] = "Failed to create new database in \"";
 inline constexpr char OpenFailedFrom[] = "Failed to open database from \"";
 inline constexpr char FailedError[] = "\"\nError \"";
 inline constexpr char FailedEnd[] = "\"";
-inline constexpr char ClearWarning[] = "All discs in the database will be deleted!\r\nDo you still want to proceed?";
+inline constexpr char ClearWarning[] =
+    "All discs in the database will be deleted!\r\nDo you still want to proceed?";
 inline constexpr char CategoryCaption[] = "Category";
 inline constexpr char CategoryPrompt[] = "Name";
 inline constexpr char CategoryExists[] = "Category with name \"";
 inline constexpr char CategoryExistsEnd[] = "\" already exists";
-inline constexpr char CatDelWarning[] = "It is not recommended to delete categories!\r\nDo you still want to proceed?";
+inline constexpr char CatDelWarning[] =
+    "It is not recommended to delete categories!\r\nDo you still want to proceed?";
 inline constexpr char CompareFolder[] = "Select folder to compare with the database";
 inline constexpr char CloseFailed[] = "Failed to close the \"";
 inline constexpr char CloseFailedEnd[] = "\" database";

@@ -23,8 +23,9 @@ TEST(Install, PutsProgramDataEntryAndIconWhereADesktopLooks) {
   int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
 
-  for (const char* file : {"lib/quirvane/quirvane", "lib/quirvane/Quirvane.ctx", "lib/quirvane/help/index.htm",
-                           "lib/quirvane/help/a2_04_00.htm", "share/icons/hicolor/48x48/apps/quirvane.png"})
+  for (const char* file :
+       {"lib/quirvane/quirvane", "lib/quirvane/Quirvane.ctx", "lib/quirvane/help/index.htm",
+        "lib/quirvane/help/a2_04_00.htm", "share/icons/hicolor/48x48/apps/quirvane.png"})
     EXPECT_TRUE(fs::is_regular_file(root + "/" + file)) << file;
   // The command leads to the program beside its data, which it finds there.
   fs::path bin = root + "/bin/quirvane";

@@ -60,8 +60,8 @@ TEST_F(MainFormTest, MenusPopupsAndToolBarsAreMadeOfTheActions) {
   ASSERT_EQ(f->MainMenu->Items()->Count(), 6);
   EXPECT_EQ(Captions(f->MainMenu->Items()),
             (std::vector<std::string>{"Data&base", "&Categories", "&Discs", "&File", "&Reports", "&Help"}));
-  EXPECT_EQ(Captions(f->MenuTitles[0]), (std::vector<std::string>{"&New ...", "&Open ...", "Clear", "-",
-                                                                  "&Settings ...", "-", "E&xit"}));
+  EXPECT_EQ(Captions(f->MenuTitles[0]),
+            (std::vector<std::string>{"&New ...", "&Open ...", "Clear", "-", "&Settings ...", "-", "E&xit"}));
   EXPECT_EQ(Captions(f->MenuTitles[5]),
             (std::vector<std::string>{"&Help ...", "&Contents ...", "&How to ...", "-", "&About ..."}));
   EXPECT_EQ(Captions(f->DiscPopup->Items()),

@@ -70,11 +70,13 @@ TEST_F(ProgramBody, StartsAndStopsInOrder) {
   EXPECT_EQ(Application->Title, "Quirvane");
 
   CreateForms();
-  ASSERT_TRUE(Images && MainForm && DiscWiz && SettsForm && FTypeDlg && DiscDlg && AboutForm && BaseDlg && PathDlg);
+  ASSERT_TRUE(Images && MainForm && DiscWiz && SettsForm && FTypeDlg && DiscDlg && AboutForm && BaseDlg &&
+              PathDlg);
   // The forms in the program's order; the first is the main form.
   std::vector<TCustomForm*> forms;
   for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i));
-  std::vector<TCustomForm*> want = {MainForm, DiscWiz, SettsForm, FTypeDlg, DiscDlg, AboutForm, BaseDlg, PathDlg};
+  std::vector<TCustomForm*> want = {MainForm, DiscWiz,   SettsForm, FTypeDlg,
+                                    DiscDlg,  AboutForm, BaseDlg,   PathDlg};
   EXPECT_EQ(forms, want);
   EXPECT_EQ(Application->MainForm(), MainForm);
   EXPECT_EQ(Screen->DataModuleCount(), 1);

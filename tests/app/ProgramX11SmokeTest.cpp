@@ -103,7 +103,9 @@ bool Xdo(const std::string& display, std::vector<std::string> args) {
   return pid > 0 && Reap(pid, std::chrono::milliseconds(10000)) == 0;
 }
 
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Pause(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 // The pixels of the window's part on the screen as 0xRRGGBB, row by row
 // (read from the root window: a window reaching off the screen cannot be read).

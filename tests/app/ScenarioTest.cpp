@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "MainTestSupport.h"
+#include "app/dialogs/DiscDlg.h"
 #include "app/frames/Browser.h"
 #include "app/frames/Console.h"
 #include "app/frames/DiscTree.h"
 #include "app/frames/FileTree.h"
-#include "app/dialogs/DiscDlg.h"
 #include "catalogue/Info.h"
 
 namespace qv::test {
@@ -37,7 +37,8 @@ class Scenario : public MainTest {
   }
   std::vector<std::string> CategoryTexts() {
     std::vector<std::string> texts;
-    for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode(); n; n = n->GetNext()) texts.push_back(n->Text());
+    for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode(); n; n = n->GetNext())
+      texts.push_back(n->Text());
     return texts;
   }
   void Search(const std::string& fileMask, const std::string& folderMask = "*") {
@@ -72,8 +73,9 @@ TEST_F(Scenario, FirstStartCreatesACatalogueAndKeepsItForTheNextStart) {
   Stop();
 
   std::string ini = SettingsText();
-  for (std::string want : std::vector<std::string>{"[MAINFORM]", "Base=" + base + "\n", "Pass=0\n", "CH=105\n", "X=201\n", "H=622\n",
-                           "[GENERAL]", "First=0\n", "[FILETYPES]", "Count=10\n"})
+  for (std::string want :
+       std::vector<std::string>{"[MAINFORM]", "Base=" + base + "\n", "Pass=0\n", "CH=105\n", "X=201\n",
+                                "H=622\n", "[GENERAL]", "First=0\n", "[FILETYPES]", "Count=10\n"})
     EXPECT_NE(ini.find(want), std::string::npos) << want << "\n" << ini;
 
   // Without a password the catalogue reopens at once, no dialog asked.
@@ -129,8 +131,7 @@ TEST_F(Scenario, AFolderAddedThroughTheWizardIsFoundBySearch) {
 
   Search("*.txt");
   EXPECT_EQ(MainForm->PageControl->ActivePageIndex(), 1);
-  EXPECT_EQ(ResultGroups(),
-            (std::vector<std::string>{"deep.txt", "manual.txt", "notes.txt", "readme.txt"}));
+  EXPECT_EQ(ResultGroups(), (std::vector<std::string>{"deep.txt", "manual.txt", "notes.txt", "readme.txt"}));
   EXPECT_TRUE(ConsoleHas("4 file(s) and 0 folder(s) found")) << testing::PrintToString(ConsoleLines());
   EXPECT_FALSE(MainForm->actAbort->Enabled());
 
@@ -206,7 +207,8 @@ TEST_F(Scenario, FolderCompareListsTheFilesNotStoredAndStopWorksDuringIt) {
   AnswerPath(other);
   MainForm->actCompare->Execute();
   EXPECT_TRUE(offered);
-  EXPECT_TRUE(ConsoleHas(" WARNING : Scanning process interrupted")) << testing::PrintToString(ConsoleLines());
+  EXPECT_TRUE(ConsoleHas(" WARNING : Scanning process interrupted"))
+      << testing::PrintToString(ConsoleLines());
   EXPECT_FALSE(MainForm->actAbort->Enabled());
   EXPECT_TRUE(Enabled(MainForm->actCompare));
 }
@@ -262,7 +264,8 @@ TEST_F(Scenario, CategoriesAreAddedRenamedAndDeletedWithTheirRules) {
   boxAnswers = {IDNO};
   MainForm->actCatDel->Execute();
   EXPECT_GE(kinds.IndexOf("Ebooks"), 0);
-  EXPECT_EQ(boxes.back().Text, "It is not recommended to delete categories!\r\nDo you still want to proceed?");
+  EXPECT_EQ(boxes.back().Text,
+            "It is not recommended to delete categories!\r\nDo you still want to proceed?");
   select(kinds.IndexOf("Ebooks"));
   boxAnswers = {IDYES};
   MainForm->actCatDel->Execute();
@@ -283,18 +286,24 @@ TEST_F(Scenario, CategoriesAreAddedRenamedAndDeletedWithTheirRules) {
 TEST_F(Scenario, WhileAnAddRunsNothingChangesTheCatalogueAndStopEndsIt) {
   StartWithCatalogue();
   std::string big = files.Path() + "big/";
-  for (int i = 0; i < 3000; ++i) MakeFile(big + "d" + std::to_string(i / 300) + "/f" + std::to_string(i) + ".dat", 1);
+  for (int i = 0; i < 3000; ++i)
+    MakeFile(big + "d" + std::to_string(i / 300) + "/f" + std::to_string(i) + ".dat", 1);
   MainForm->Engine->MessageIntervalMs = 0;
   std::map<std::string, bool> during;
   MainForm->Engine->SetProgressHandler([&](int32_t v) {
     // Stopped once the scan is under way (it reports every 500 entries).
     if (during.empty() && MainForm->Engine->Busy && v > 0) {
       MainForm->UpdateActions();
-      for (auto [name, a] : std::initializer_list<std::pair<const char*, TAction*>>{
-               {"Abort", MainForm->actAbort}, {"New", MainForm->actNew}, {"Open", MainForm->actOpen},
-               {"Del", MainForm->actDel}, {"Clear", MainForm->actClear}, {"Scan", MainForm->actScan},
-               {"Settings", MainForm->actSettings}, {"CatAdd", MainForm->actCatAdd},
-               {"Search", MainForm->actSearch}})
+      for (auto [name, a] :
+           std::initializer_list<std::pair<const char*, TAction*>>{{"Abort", MainForm->actAbort},
+                                                                   {"New", MainForm->actNew},
+                                                                   {"Open", MainForm->actOpen},
+                                                                   {"Del", MainForm->actDel},
+                                                                   {"Clear", MainForm->actClear},
+                                                                   {"Scan", MainForm->actScan},
+                                                                   {"Settings", MainForm->actSettings},
+                                                                   {"CatAdd", MainForm->actCatAdd},
+                                                                   {"Search", MainForm->actSearch}})
         during[name] = a->Enabled();
       MainForm->actAbort->Execute();
     }
@@ -306,7 +315,8 @@ TEST_F(Scenario, WhileAnAddRunsNothingChangesTheCatalogueAndStopEndsIt) {
   EXPECT_TRUE(during["Abort"]);
   for (const char* name : {"New", "Open", "Del", "Clear", "Scan", "Settings", "CatAdd", "Search"})
     EXPECT_FALSE(during[name]) << name;
-  EXPECT_TRUE(ConsoleHas(" WARNING : Scanning process interrupted")) << testing::PrintToString(ConsoleLines());
+  EXPECT_TRUE(ConsoleHas(" WARNING : Scanning process interrupted"))
+      << testing::PrintToString(ConsoleLines());
   EXPECT_TRUE(Enabled(MainForm->actScan));
   EXPECT_FALSE(MainForm->actAbort->Enabled());
   EXPECT_TRUE(Enabled(MainForm->actNew));
@@ -316,7 +326,8 @@ TEST_F(Scenario, WhileAnAddRunsNothingChangesTheCatalogueAndStopEndsIt) {
 TEST_F(Scenario, ClosingTheWindowDuringAnAddStopsItAndClosesAfterwards) {
   StartWithCatalogue();
   std::string big = files.Path() + "big/";
-  for (int i = 0; i < 3000; ++i) MakeFile(big + "d" + std::to_string(i / 300) + "/f" + std::to_string(i) + ".dat", 1);
+  for (int i = 0; i < 3000; ++i)
+    MakeFile(big + "d" + std::to_string(i / 300) + "/f" + std::to_string(i) + ".dat", 1);
   MainForm->Engine->MessageIntervalMs = 0;
   bool asked = false, stillShown = false, closed = false;
   // The close is seen, and kept from ending the test program.

@@ -12,7 +12,8 @@ TEST(X11Dpi, ReadsXftDpiFromTheResourceDatabase) {
   EXPECT_EQ(DpiFromResources(nullptr), 96);
   EXPECT_EQ(DpiFromResources(""), 96);
   EXPECT_EQ(DpiFromResources("Xft.dpi:\t144\n"), 144);
-  EXPECT_EQ(DpiFromResources("Xcursor.size:\t24\nXft.antialias:\t1\nXft.dpi:\t120.6\nXft.hinting:\t1\n"), 121);
+  EXPECT_EQ(DpiFromResources("Xcursor.size:\t24\nXft.antialias:\t1\nXft.dpi:\t120.6\nXft.hinting:\t1\n"),
+            121);
   EXPECT_EQ(DpiFromResources("Xft.dpi: 192"), 192);
   // Similar names are other resources.
   EXPECT_EQ(DpiFromResources("Xft.dpix:\t144\n*Xft.dpi.old:\t200\n"), 96);
