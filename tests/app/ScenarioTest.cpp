@@ -433,6 +433,19 @@ TEST_F(Scenario, DeletingADiscAsksAndItsFilesAreNoLongerFound) {
   EXPECT_TRUE(ResultGroups().empty());
 }
 
+TEST_F(Scenario, ACatalogueThatCannotBeClosedAtTheEndIsReportedAndTheEndGoesOn) {
+  StartWithCatalogue();
+  // The engine refuses to close while it counts itself busy.
+  MainForm->Engine->Busy = true;
+  Stop();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Text, "Failed to close the \"Test\" database");
+  EXPECT_EQ(boxes[0].Caption, "ERROR");
+  EXPECT_EQ(boxes[0].Flags & 0xF, UINT(MB_OK));
+  EXPECT_EQ(MainForm, nullptr);
+  EXPECT_NE(SettingsText().find("[MAINFORM]"), std::string::npos);
+}
+
 TEST_F(Scenario, ClearingTheCatalogueAsksFirst) {
   StartWithCatalogue();
   AddFixtureDisc();
