@@ -37,10 +37,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   CreateForms();
-  RunForms();
+  int code = RunForms();
   // The windows go before the display they are shown on.
   DestroyForms();
   backend.reset();
   StopProgram();
-  return 0;
+  return code;
 }

@@ -700,6 +700,8 @@ class TBaseDataTree : public TCustomControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  // With toAutoChangeScale the node height and the header scale with the form.
+  void ChangeScale(int M, int D) override;
   void WndProc(TMessage& Message) override;
   void Resize() override;
   void KeyDown(WORD& Key, TShiftState Shift) override;

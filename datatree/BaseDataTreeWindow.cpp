@@ -89,6 +89,13 @@ bool TBaseDataTree::ValidateCacheNow(const std::atomic<bool>* stop) {
 
 // --- Window
 
+void TBaseDataTree::ChangeScale(int M, int D) {
+  TCustomControl::ChangeScale(M, D);
+  if (M == D || D <= 0 || !TreeOptions()->AutoOptions().Contains(toAutoChangeScale)) return;
+  SetDefaultNodeHeight(uint32_t(MulDiv(int(DefaultNodeHeight()), M, D)));
+  header_->ChangeScale(M, D);
+}
+
 void TBaseDataTree::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;

@@ -134,6 +134,11 @@ void TDTHeader::Assign(TPersistent* Source) {
   SetStyle(s->style_);
 }
 
+void TDTHeader::ChangeScale(int M, int D) {
+  if (M == D || D <= 0) return;
+  font_->SetSize(MulDiv(font_->Size(), M, D));
+}
+
 void TDTHeader::RecalculateHeader() {
   if (!owner_->HandleAllocated()) return;
   owner_->UpdateScrollBars(false);

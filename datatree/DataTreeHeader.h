@@ -254,6 +254,8 @@ class TDTHeader : public TPersistent {
 
   void Assign(TPersistent* Source) override;
   void RecalculateHeader();
+  // For a form shown at another density: the font size scales by M/D.
+  virtual void ChangeScale(int M, int D);
   bool InHeader(POINT P) const;
   void Invalidate(TDataTreeColumn* Column, bool ExpandToRight = false);
   void FixMainColumn();

@@ -1,16 +1,24 @@
-// The program body. The forms still to come are marked where they go, so the
-// order stays the one the program needs: the first form made is the main form.
+// The program body: the settings store first, then the application, the help
+// opener and the forms in the program's order; the main window is the first
+// form, so it is the main form. Shutdown runs in reverse.
 #include "app/forms/Program.h"
 
 #include "Version.h"
 #include "app/dialogs/AboutForm.h"
+#include "app/dialogs/BaseDlg.h"
 #include "app/dialogs/DiscDlg.h"
+#include "app/dialogs/DiscWiz.h"
 #include "app/dialogs/FTypeDlg.h"
+#include "app/dialogs/PathDlg.h"
+#include "app/dialogs/SettsForm.h"
 #include "app/forms/Images.h"
+#include "app/forms/MainForm.h"
+#include "app/forms/MainTexts.h"
 #include "catalogue/Help.h"
 #include "catalogue/Info.h"
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
+#include "classlib/dialogs/Dialogs.h"
 #include "platform/shell/ShellApi.h"
 #include "skin/forms/skDialogs.h"
 
@@ -61,31 +69,50 @@ void InstallHelpOpener() {
 }
 
 void CreateForms() {
-  // MainForm (TMainForm) comes first here, once the main window exists.
+  // The image module is made before the windows that draw its lists; it is
+  // no form, so the main window, made next, is still the main form.
   Application->CreateForm(Images);
-  // DiscWiz (TDiscWiz), then SettsForm (TSettsForm), come here.
+  Application->CreateForm(MainForm);
+  Application->CreateForm(DiscWiz);
+  Application->CreateForm(SettsForm);
   Application->CreateForm(FTypeDlg);
   Application->CreateForm(DiscDlg);
   Application->CreateForm(AboutForm);
-  // BaseDlg (TBaseDlg), then PathDlg (TPathDlg), come here.
+  Application->CreateForm(BaseDlg);
+  Application->CreateForm(PathDlg);
 }
 
-void RunForms() {
-  // No main window yet: the about box stands in for it. With MainForm made
-  // first in CreateForms, this becomes Application->Run().
-  AboutForm->ShowModal();
+int RunForms() {
+  // Without its schema the catalogue can do nothing: one clear box, and the
+  // program ends before its window shows.
+  if (!MainForm || !MainForm->EngineUsable()) {
+    namespace T = texts::mainform;
+    MessageDlg(T::NoSchema + AppPath() + T::NoSchemaEnd, mtError, TMsgDlgButtons{mbOK}, 0);
+    return 1;
+  }
+  Application->Run();
+  return 0;
 }
+
+namespace {
+template <class F>
+void Free(F*& form) {
+  delete form;
+  form = nullptr;
+}
+}  // namespace
 
 void DestroyForms() {
   // Reverse order of creation; the pointers the program uses are cleared.
-  delete AboutForm;
-  AboutForm = nullptr;
-  delete DiscDlg;
-  DiscDlg = nullptr;
-  delete FTypeDlg;
-  FTypeDlg = nullptr;
-  delete Images;
-  Images = nullptr;
+  Free(PathDlg);
+  Free(BaseDlg);
+  Free(AboutForm);
+  Free(DiscDlg);
+  Free(FTypeDlg);
+  Free(SettsForm);
+  Free(DiscWiz);
+  Free(MainForm);
+  Free(Images);
   Application->ProcessMessages();
 }
 

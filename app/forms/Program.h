@@ -22,12 +22,12 @@ std::string VersionLine();
 void StartProgram();
 // Help pages open through the shell layer, as every document the program opens.
 void InstallHelpOpener();
-// Creates the forms in the program's order: the main window first (when it
-// exists), then the image module and the dialogs.
+// Creates the image module, then the forms in the program's order: the main
+// window first, then the dialogs.
 void CreateForms();
-// Runs the program until its main window closes. Until the main window
-// exists the about box stands in for it.
-void RunForms();
+// Runs the program until its main window closes; the exit code. When the
+// catalogue's schema is missing it says so in one box and returns 1 at once.
+int RunForms();
 // Frees the forms in reverse order, then the help viewer and the settings
 // store, which outlives every window.
 void DestroyForms();

@@ -542,4 +542,13 @@ void TControl::SetZOrder(bool TopMost) {
   Invalidate();
 }
 
+void TControl::ChangeScale(int M, int D) {
+  if (M == D || D <= 0) return;
+  TSizeConstraints& c = constraints_;
+  for (int* v : {&c.MinWidth, &c.MinHeight, &c.MaxWidth, &c.MaxHeight}) *v = MulDiv(*v, M, D);
+  if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), M, D));
+  SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(left_ + width_, M, D) - MulDiv(left_, M, D),
+            MulDiv(top_ + height_, M, D) - MulDiv(top_, M, D));
+}
+
 }  // namespace qv

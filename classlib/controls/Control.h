@@ -26,6 +26,14 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, POINT MousePos, bool& Handled)>;
 
 // Minimum and maximum sizes; 0 means "no limit".
+// n * m / d rounded to the nearest integer (the scaling of ChangeScale).
+inline int MulDiv(int n, int m, int d) {
+  if (d == 0) return -1;
+  long long p = (long long)n * m, half = (d < 0 ? -d : d) / 2;
+  // Halves round away from zero.
+  return int(((p < 0) != (d < 0) ? p - (d < 0 ? -half : half) : p + (d < 0 ? -half : half)) / d);
+}
+
 class TSizeConstraints : public TPersistent {
  public:
   int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
@@ -159,6 +167,11 @@ class TControl : public TComponent {
   TCanResizeEvent OnCanResize;
   TMouseWheelEvent OnMouseWheel;
   TContextPopupEvent OnContextPopup;
+
+  // Scales bounds, size limits and an own font by M/D (a form designed at D
+  // pixels per inch shown on a screen of M); windowed controls scale their
+  // children too.
+  virtual void ChangeScale(int M, int D);
 
   // The control that has the mouse captured (a graphic control's capture is
   // held by its parent's window).

@@ -51,7 +51,23 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::AfterConstruction() {
   formState_.Exclude(fsCreating);
   created_ = true;
+  int screenPpi = Screen ? Screen->PixelsPerInch() : 96;
+  if (Scaled && PixelsPerInch > 0 && screenPpi != PixelsPerInch) {
+    ChangeScale(screenPpi, PixelsPerInch);
+    PixelsPerInch = screenPpi;
+  }
   if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::ChangeScale(int M, int D) {
+  if (M == D || D <= 0) return;
+  int cw = MulDiv(ClientWidth(), M, D), ch = MulDiv(ClientHeight(), M, D);
+  TSizeConstraints& c = Constraints();
+  for (int* v : {&c.MinWidth, &c.MinHeight, &c.MaxWidth, &c.MaxHeight}) *v = MulDiv(*v, M, D);
+  if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), M, D));
+  for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+  SetClientWidth(cw);
+  SetClientHeight(ch);
 }
 
 // ---- window styles ----

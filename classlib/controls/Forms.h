@@ -50,6 +50,12 @@ class TCustomForm : public TScrollingWinControl {
   TBorderIcons BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(TBorderIcons Value);
   TPosition Position = poDesigned;
+  // The density the form was built for; a scaled form is resized to the
+  // screen's density once it is constructed.
+  int PixelsPerInch = 96;
+  bool Scaled = true;
+  // Forms keep their place and scale their client area.
+  void ChangeScale(int M, int D) override;
   TFormStyle FormStyle() const { return formStyle_; }
   void SetFormStyle(TFormStyle Value);
   TWindowState WindowState() const { return windowState_; }

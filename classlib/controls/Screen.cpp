@@ -6,6 +6,7 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Font.h"
 #include "platform/SystemMetrics.h"
+#include "platform/backend/Backend.h"
 #include "platform/text/FontFamilies.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -108,6 +109,12 @@ HCURSOR TScreen::Cursors(TCursor Index) const {
 
 void TScreen::SetCursors(TCursor Index, HCURSOR Handle) {
   cursors_[Index] = Handle;
+}
+
+int TScreen::PixelsPerInch() const {
+  Backend* b = CurrentBackend();
+  int ppi = b ? b->ScreenDpi() : 96;
+  return ppi > 0 ? ppi : 96;
 }
 
 int TScreen::Width() const {

@@ -47,7 +47,8 @@ class TScreen : public TComponent {
   int WorkAreaHeight() const { return WorkAreaRect().Height(); }
   int WorkAreaLeft() const { return WorkAreaRect().left; }
   int WorkAreaTop() const { return WorkAreaRect().top; }
-  int PixelsPerInch() const { return 96; }
+  // The screen's density as the display reports it (96 when it says nothing).
+  int PixelsPerInch() const;
   TStrings* Fonts();
   TFont* HintFont() const { return hintFont_.get(); }
   TFont* IconFont() const { return iconFont_.get(); }

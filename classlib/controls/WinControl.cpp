@@ -479,4 +479,13 @@ void TWinControl::HandleEraseBackground(TMessage& Message) {
   Message.Result = 1;
 }
 
+void TWinControl::ChangeScale(int M, int D) {
+  if (M == D || D <= 0) return;
+  TControl::ChangeScale(M, D);
+  // The children are laid out again once, after all of them have scaled.
+  std::vector<TControl*> children;
+  for (int i = 0; i < ControlCount(); ++i) children.push_back(Controls(i));
+  for (TControl* c : children) c->ChangeScale(M, D);
+}
+
 }  // namespace qv

@@ -30,6 +30,7 @@ class TWinControl : public TControl {
  public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
+  void ChangeScale(int M, int D) override;
 
   // The window, made on first use (the parent's first).
   HWND Handle();

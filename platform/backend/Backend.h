@@ -24,6 +24,8 @@ class Backend {
   virtual ~Backend() = default;
 
   virtual SIZE ScreenSize() = 0;
+  // Pixels per inch of the screen, as the desktop sets it (96 by default).
+  virtual int ScreenDpi() { return 96; }
   // A millisecond clock (wraps at 2^32). The window manager's message time,
   // GetTickCount and every timer use it.
   virtual DWORD Now() = 0;

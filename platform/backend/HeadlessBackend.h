@@ -29,6 +29,7 @@ class HeadlessBackend : public Backend {
 
   // Backend
   SIZE ScreenSize() override { return screen_; }
+  int ScreenDpi() override { return Dpi; }
   DWORD Now() override;
   void WaitForEvents(DWORD timeoutMs) override;
   void Wake() override;
@@ -78,6 +79,9 @@ class HeadlessBackend : public Backend {
   // The composed screen and a PNG file of it.
   Surface Screenshot() const;
   bool SaveScreenshot(const std::string& path) const;
+
+  // The screen's pixels per inch, for tests of scaled forms.
+  int Dpi = 96;
 
   // Recorders
   std::vector<int> CursorShapes;  // standard ids (0 = a custom cursor)

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <string_view>
 
 #include "platform/backend/X11Connection.h"
 #include "platform/window/MessageQueue.h"
@@ -166,6 +168,29 @@ X11Backend::~X11Backend() {
   XCloseDisplay(dpy);
   close(x_->wakePipe[0]);
   close(x_->wakePipe[1]);
+}
+
+int DpiFromResources(const char* resources) {
+  if (!resources) return 96;
+  std::string_view text(resources);
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    if (line.substr(0, 8) != "Xft.dpi:") continue;
+    std::string value(line.substr(8));
+    char* rest = nullptr;
+    double dpi = std::strtod(value.c_str(), &rest);
+    // Densities outside what a screen has are a broken setting.
+    if (rest != value.c_str() && dpi >= 24 && dpi <= 960) return int(dpi + 0.5);
+    return 96;
+  }
+  return 96;
+}
+
+int X11Backend::ScreenDpi() {
+  return DpiFromResources(XResourceManagerString(x_->dpy));
 }
 
 SIZE X11Backend::ScreenSize() {

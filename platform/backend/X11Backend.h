@@ -23,6 +23,8 @@ class X11Backend : public Backend {
   ~X11Backend() override;
 
   SIZE ScreenSize() override;
+  // From the X resource Xft.dpi, as desktops set it; 96 when it is not set.
+  int ScreenDpi() override;
   DWORD Now() override;
   void WaitForEvents(DWORD timeoutMs) override;
   void Wake() override;
@@ -50,6 +52,10 @@ class X11Backend : public Backend {
 
   std::unique_ptr<x11::Connection> x_;
 };
+
+// The Xft.dpi value of an X resource database text (as the root window's
+// RESOURCE_MANAGER property holds it), rounded; 96 when absent or unreadable.
+int DpiFromResources(const char* resources);
 
 // Opens the display named by DISPLAY. Null with a message the user can act on
 // when there is no display.

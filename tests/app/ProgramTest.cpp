@@ -1,15 +1,22 @@
 // The program body: its command line, and start-up and shutdown in order
 // with the settings store made first and freed last.
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "../common/TempDir.h"
 #include "AppTestSupport.h"
+#include "EnvScope.h"
 #include "app/dialogs/AboutForm.h"
+#include "app/dialogs/BaseDlg.h"
 #include "app/dialogs/DiscDlg.h"
+#include "app/dialogs/DiscWiz.h"
 #include "app/dialogs/FTypeDlg.h"
+#include "app/dialogs/PathDlg.h"
+#include "app/dialogs/SettsForm.h"
 #include "app/forms/Images.h"
+#include "app/forms/MainForm.h"
 #include "catalogue/Settings.h"
 
 namespace qv::test {
@@ -54,47 +61,61 @@ class ProgramBody : public AppTest {
 };
 
 TEST_F(ProgramBody, StartsAndStopsInOrder) {
+  TempDir data;
+  EnvScope dataHome("XDG_DATA_HOME", data.Path());
+  TMainForm::SchemaFolder = std::string(QV_BINARY_DIR) + "/app/";
   StartProgram();
   ASSERT_TRUE(Storage);
   EXPECT_EQ(Storage->SettingsFile(), config_.Path() + "Quirvane/Quirvane.ini");
   EXPECT_EQ(Application->Title, "Quirvane");
 
   CreateForms();
-  ASSERT_TRUE(Images && FTypeDlg && DiscDlg && AboutForm);
-  // The dialogs in the program's order, after the image module.
+  ASSERT_TRUE(Images && MainForm && DiscWiz && SettsForm && FTypeDlg && DiscDlg && AboutForm && BaseDlg &&
+              PathDlg);
+  // The forms in the program's order; the first is the main form.
   std::vector<TCustomForm*> forms;
   for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i));
-  std::vector<TCustomForm*> want = {FTypeDlg, DiscDlg, AboutForm};
+  std::vector<TCustomForm*> want = {MainForm, DiscWiz,   SettsForm, FTypeDlg,
+                                    DiscDlg,  AboutForm, BaseDlg,   PathDlg};
   EXPECT_EQ(forms, want);
+  EXPECT_EQ(Application->MainForm(), MainForm);
   EXPECT_EQ(Screen->DataModuleCount(), 1);
   EXPECT_EQ(AboutForm->VersionTxt->Caption(), Storage->VersionText);
+  // The catalogue folder exists before the database dialog looks into it.
+  EXPECT_TRUE(std::filesystem::is_directory(data.Path() + "Quirvane/Bases"));
 
-  // Help from a dialog reaches the desktop.
-  DiscDlg->Show();
-  Pump();
-  ClickOn(DiscDlg->HelpBtn);
-  EXPECT_EQ(backend.Opened, (std::vector<std::string>{AppPath() + "help/a2_08_00.htm"}));
-
-  // The about box stands in for the main window until that exists.
-  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_RETURN); });
-  RunForms();
-  EXPECT_FALSE(AboutForm->Visible());
+  // The main window shows; its first activation offers a new catalogue;
+  // cancelled, the window stays until it is closed. The message loop ends
+  // the application for good, so it runs in a child process.
+  EXPECT_EXIT(
+      {
+        std::string firstDialog;
+        backend.ModalAnswers.push_back([&](HWND) {
+          firstDialog = BaseDlg->Caption();
+          backend.KeyPress(VK_ESCAPE);
+          backend.WhenIdle([&] { MainForm->Close(); });
+        });
+        int code = RunForms();
+        std::_Exit(code != 0 ? 3 : firstDialog != " New database" ? 4 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
 
   DestroyForms();
   EXPECT_EQ(Images, nullptr);
-  EXPECT_EQ(FTypeDlg, nullptr);
-  EXPECT_EQ(DiscDlg, nullptr);
-  EXPECT_EQ(AboutForm, nullptr);
+  EXPECT_EQ(MainForm, nullptr);
+  EXPECT_EQ(BaseDlg, nullptr);
   EXPECT_EQ(Screen->FormCount(), 0);
   StopProgram();
   EXPECT_FALSE(Storage);
+  TMainForm::SchemaFolder.clear();
 
-  // The store wrote its first-run keys on the way out.
+  // The store wrote its first-run keys and the main window its section.
   std::ifstream in(config_.Path() + "Quirvane/Quirvane.ini");
   std::stringstream s;
   s << in.rdbuf();
   EXPECT_NE(s.str().find("[GENERAL]"), std::string::npos);
   EXPECT_NE(s.str().find("First=0"), std::string::npos);
+  EXPECT_NE(s.str().find("[MAINFORM]"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The real quirvane program: its command line, its refusal to start without a
-// display, and on an Xvfb server (skipped when it is not installed) its window
-// with the desktop entry's class, closed by an X key press from another client.
+// The real quirvane program: its refusal to start without a display or with
+// an unknown option, and on an Xvfb server (skipped when Xvfb or xdotool is
+// not installed) a first session driven by real X input events.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
@@ -11,8 +11,10 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 // clang-format on
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "platform/image/Png.h"
 
@@ -20,7 +22,8 @@ namespace qv::test {
 namespace {
 
 // Starts the program with a settings folder of its own; its pid.
-pid_t Start(const char* display, const std::string& config, const char* arg = nullptr) {
+pid_t Start(const char* display, const std::string& config, const char* arg = nullptr,
+            const std::string& data = "") {
   pid_t pid = fork();
   if (pid == 0) {
     int null = open("/dev/null", O_WRONLY);
@@ -30,6 +33,7 @@ pid_t Start(const char* display, const std::string& config, const char* arg = nu
     else
       unsetenv("DISPLAY");
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    if (!data.empty()) setenv("XDG_DATA_HOME", data.c_str(), 1);
     execl(QV_PROGRAM, QV_PROGRAM, arg, static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -83,64 +87,166 @@ TEST(ProgramSmoke, WithoutADisplayItSaysSoAndTouchesNoSettings) {
   EXPECT_NE(errors.find("Usage: quirvane"), std::string::npos) << errors;
 }
 
-TEST(ProgramSmoke, ShowsItsWindowOnXAndEndsOnEnter) {
+// Runs xdotool on the display with the arguments; true when it succeeded.
+bool Xdo(const std::string& display, std::vector<std::string> args) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1), dup2(null, 2);
+    setenv("DISPLAY", display.c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>("xdotool")};
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp("xdotool", argv.data());
+    _exit(127);
+  }
+  return pid > 0 && Reap(pid, std::chrono::milliseconds(10000)) == 0;
+}
+
+void Pause(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// The pixels of the window's part on the screen as 0xRRGGBB, row by row
+// (read from the root window: a window reaching off the screen cannot be read).
+std::vector<uint32_t> Pixels(Display* d, Window w, int& width, int& height) {
+  XWindowAttributes a, root;
+  std::vector<uint32_t> out;
+  Window child;
+  int x = 0, y = 0;
+  if (!XGetWindowAttributes(d, w, &a) || !XGetWindowAttributes(d, DefaultRootWindow(d), &root) ||
+      !XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child))
+    return out;
+  width = std::min(a.width, root.width - x), height = std::min(a.height, root.height - y);
+  if (width <= 0 || height <= 0 || x < 0 || y < 0) return out;
+  XImage* image =
+      XGetImage(d, DefaultRootWindow(d), x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+  if (!image) return out;
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < width; ++c) out.push_back(uint32_t(XGetPixel(image, c, r)) & 0xFFFFFF);
+  XDestroyImage(image);
+  return out;
+}
+
+// Runs of rows whose pixel at column x has the colour.
+int RowRuns(const std::vector<uint32_t>& px, int width, int x, uint32_t colour) {
+  int runs = 0;
+  bool in = false;
+  for (size_t y = 0; y * size_t(width) < px.size(); ++y) {
+    bool hit = px[y * size_t(width) + size_t(x)] == colour;
+    runs += hit && !in;
+    in = hit;
+  }
+  return runs;
+}
+
+// A person's first session, with real X input: the first start offers a new
+// catalogue, which is named; a folder is added through the wizard (the folder
+// chosen in its tree by keyboard); a "*.txt" search lists the folder's two
+// text files; the program ends from its menu and has kept its catalogue.
+TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  TempDir config;
-  pid_t pid = Start(server.Display().c_str(), config.Path());
+  const std::string& display = server.Display();
+  TempDir config, data, files;
+  std::string fixture = files.Path() + "qvsmokefix";
+  for (const char* f : {"/readme.txt", "/docs/manual.txt", "/music/song.mp3", "/music/cover.png"}) {
+    std::filesystem::create_directories(std::filesystem::path(fixture + f).parent_path());
+    std::ofstream(fixture + f) << "contents";
+  }
+  pid_t pid = Start(display.c_str(), config.Path(), nullptr, data.Path());
   ASSERT_GT(pid, 0);
-  Display* d = XOpenDisplay(server.Display().c_str());
+  Display* d = XOpenDisplay(display.c_str());
   ASSERT_NE(d, nullptr);
-  Window w = 0;
-  EXPECT_TRUE(WaitFor([&] { return (w = FindTop(d, " About Quirvane")) != 0; })) << "no about box";
-  if (w) {
-    XClassHint hint{};
-    ASSERT_TRUE(XGetClassHint(d, w, &hint));
-    EXPECT_STREQ(hint.res_name, "quirvane");
+  auto finish = [&] {
+    XCloseDisplay(d);
+    if (Reap(pid, std::chrono::milliseconds(0)) < 0) kill(pid, SIGKILL);
+  };
+  auto focus = [&](Window w) { Xdo(display, {"windowfocus", "--sync", std::to_string(w)}); };
+
+  // The first start asks for a new catalogue, in the catalogue folder.
+  Window dialog = 0;
+  if (!WaitFor([&] { return (dialog = FindTop(d, " New database")) != 0; })) {
+    finish();
+    FAIL() << "no New database dialog";
+  }
+  focus(dialog);
+  Xdo(display, {"type", "--delay", "20", "Smoke"});
+  Xdo(display, {"key", "Return"});
+  Window main = 0;
+  if (!WaitFor([&] { return (main = FindTop(d, " Velmora Quirvane  - [ Smoke ]")) != 0; })) {
+    finish();
+    FAIL() << "the catalogue was not created";
+  }
+  std::string bases = data.Path() + "Quirvane/Bases/";
+  EXPECT_TRUE(std::filesystem::exists(bases + "xbase.vlm"));
+  XClassHint hint{};
+  if (XGetClassHint(d, main, &hint)) {
     EXPECT_STREQ(hint.res_class, "Quirvane");  // StartupWMClass of the desktop entry
     XFree(hint.res_name), XFree(hint.res_class);
-    // The window's icon is the program's drawing.
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    Surface drawing;
-    ASSERT_TRUE(LoadPngFile(std::string(QV_BINARY_DIR) + "/app/quirvane.png", drawing));
-    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 16, False, XA_CARDINAL, &type,
-                           &format, &count, &after, &data) == Success &&
-        data) {
-      auto* v = reinterpret_cast<unsigned long*>(data);
-      ASSERT_EQ(count, 2 + drawing.Pixels.size());
-      EXPECT_EQ(int(v[0]), drawing.Width);
-      EXPECT_EQ(int(v[1]), drawing.Height);
-      int same = 0;
-      for (size_t i = 0; i < drawing.Pixels.size(); ++i) same += uint32_t(v[2 + i]) == drawing.Pixels[i];
-      EXPECT_EQ(same, int(drawing.Pixels.size()));
-      XFree(data);
-    } else {
-      ADD_FAILURE() << "no _NET_WM_ICON";
-    }
-    // Enter presses Close, the default button.
-    for (int type : {KeyPress, KeyRelease}) {
-      XEvent ev{};
-      ev.xkey.type = type;
-      ev.xkey.display = d;
-      ev.xkey.window = w;
-      ev.xkey.root = DefaultRootWindow(d);
-      ev.xkey.keycode = XKeysymToKeycode(d, XK_Return);
-      ev.xkey.same_screen = True;
-      XSendEvent(d, w, False, 0, &ev);
-    }
-    XFlush(d);
   }
+
+  // F9: the wizard. A label, then the folder to scan, chosen in its tree:
+  // Home is the computer, the next node the file system, then each folder
+  // of the path typed (the tree finds a folder by its first letters).
+  focus(main);
+  Xdo(display, {"key", "F9"});
+  Window wizard = 0;
+  ASSERT_TRUE(WaitFor([&] { return (wizard = FindTop(d, "Adding disc")) != 0; })) << "no wizard";
+  focus(wizard);
+  Xdo(display, {"type", "--delay", "20", "Fixture"});
+  Xdo(display, {"key", "Return", "Tab", "space", "Tab", "Home", "Right"});
+  std::stringstream path(fixture);
+  for (std::string part; std::getline(path, part, '/');) {
+    if (part.empty()) continue;
+    Xdo(display, {"key", "Right"});
+    Pause(1200);  // a new search, not the continuation of the last one
+    Xdo(display, {"type", "--delay", "20", part});
+  }
+  Pause(300);
+  Xdo(display, {"key", "Return"});  // Next: the scanning options
+  Pause(300);
+  Xdo(display, {"key", "Return"});  // Start
+  EXPECT_TRUE(WaitFor([&] { return FindTop(d, "Adding disc") == 0; })) << "the wizard stayed";
+  Pause(1500);
+
+  // F7 searches (on the search page); a click in the file mask, "*.txt", Enter.
+  focus(main);
+  Xdo(display, {"key", "F7"});
+  Pause(800);
+  Xdo(display, {"mousemove", "--window", std::to_string(main), "103", "117", "click", "1"});
+  Pause(300);
+  Xdo(display, {"key", "End", "shift+Home"});
+  Xdo(display, {"type", "--delay", "20", "*.txt"});
+  Xdo(display, {"key", "Return"});
+  // Two name groups (blue rows) with one entry each (green rows).
+  int width = 0, height = 0, groups = 0, entries = 0;
+  WaitFor([&] {
+    std::vector<uint32_t> px = Pixels(d, main, width, height);
+    if (px.empty()) return false;
+    // A column near the right edge, where the rows hold no text.
+    groups = RowRuns(px, width, width - 40, 0xD2E6FF);
+    entries = RowRuns(px, width, width - 40, 0xE6FFD2);
+    return groups == 2 && entries == 2;
+  });
+  EXPECT_EQ(groups, 2);
+  EXPECT_EQ(entries, 2);
+
+  // Database, Exit: the program ends and keeps where its catalogue is.
+  focus(main);
+  Xdo(display, {"key", "alt+b"});
+  Pause(300);
+  Xdo(display, {"key", "x"});
   XCloseDisplay(d);
-  EXPECT_EQ(Reap(pid, std::chrono::milliseconds(w ? 15000 : 0)), 0);
-  // A clean end writes the settings store's first-run keys.
+  EXPECT_EQ(Reap(pid, std::chrono::milliseconds(15000)), 0);
   std::ifstream in(config / "Quirvane/Quirvane.ini");
   std::stringstream s;
   s << in.rdbuf();
-  EXPECT_NE(s.str().find("First=0"), std::string::npos) << s.str();
+  EXPECT_NE(s.str().find("Base=" + bases + "\n"), std::string::npos) << s.str();
+  EXPECT_NE(s.str().find("Pass=0"), std::string::npos) << s.str();
+  EXPECT_TRUE(std::filesystem::exists(bases + "storage.vlm"));
 }
 
 }  // namespace

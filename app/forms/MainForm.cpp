@@ -1,0 +1,306 @@
+// The main window's life: bounds from "MAINFORM" before any frame reads its
+// own section, the layout, the frames and the engine, the caption, the gauge,
+// the status bar, the first activation and the shutdown that writes the
+// settings back. A close asked for during a long operation stops it first.
+#include "app/forms/MainForm.h"
+
+#include <algorithm>
+
+#include "app/dialogs/ProgramIcon.h"
+#include "app/forms/Images.h"
+#include "app/forms/MainHost.h"
+#include "app/forms/MainTexts.h"
+#include "catalogue/Engine.h"
+#include "catalogue/Settings.h"
+#include "classlib/controls/Application.h"
+#include "classlib/controls/MessageBox.h"
+#include "platform/window/MessageQueue.h"
+#include "skin/controls/skSplitter.h"
+#include "skin/skHintManager.h"
+
+namespace qv {
+
+TMainForm* MainForm = nullptr;
+
+namespace T = texts::mainform;
+
+namespace {
+
+// Runs the first activation once the window is shown and the activation
+// message has been handled, so the dialogs it opens sit over a live window.
+constexpr UINT WM_FIRSTACTIVATION = WM_APP + 0x101;
+
+constexpr int kDesignLeft = 201, kDesignTop = 108, kDesignWidth = 888, kDesignHeight = 622;
+constexpr int kConsoleHeight = 105;
+constexpr int kMinWidth = 640, kMinHeight = 350;
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
+  MainForm = this;
+  SetName("MainForm");
+  // X, Y, W and H come first: the frames made below open their own sections.
+  ReadBounds();
+  OnCanResize = [](TObject*, int& NewWidth, int& NewHeight, bool&) {
+    NewWidth = std::max(NewWidth, kMinWidth);
+    NewHeight = std::max(NewHeight, kMinHeight);
+  };
+  BuildLayout();
+  BuildHintManager();
+  BuildActions();
+  BuildMenus();
+  BuildToolBars();
+
+  // FormCreate.
+  FirstActivation = true;
+  for (TWinControl* c : std::initializer_list<TWinControl*>{Panel, ConsPanel, PageControl, Gauge})
+    c->DoubleBuffered = true;
+  Host = std::make_unique<TMainHost>(*this);
+  Host->CreateFrames();
+  Engine = std::make_unique<TEngine>(*Host, SchemaFolder);
+  Engine->SetProgressHandler([this](int32_t v) { EngineProgress(v); });
+  if (Engine->Usable()) Engine->RefreshViews(true);
+  ReadSettings();
+  UpdateCaption();
+  Application->OnHint = [this](TObject*) { AppHint(); };
+  PageControl->SetActivePageIndex(0);
+  Host->FocusCategories();
+  OnCloseQuery = [this](TObject*, bool& CanClose) {
+    if (!Busy()) return;
+    // The operation polls the abort flag; the window closes once it returns.
+    CanClose = false;
+    CloseWhenIdle = true;
+    if (Engine) Engine->Abort();
+  };
+}
+
+TMainForm::~TMainForm() {
+  closing_ = true;
+  if (Application && Application->OnHint) Application->OnHint = nullptr;
+  // FormDestroy.
+  WriteSettings();
+  if (Engine) {
+    Engine->SetProgressHandler(nullptr);
+    if (Engine->IsOpen() && !Engine->CloseDatabase())
+      MessageBox(Handle(), T::CloseFailed + Engine->Base->Name + T::CloseFailedEnd, T::CloseFailedCaption,
+                 MB_OK);
+  }
+  Host->FreeFrames(Engine);
+  if (MainForm == this) MainForm = nullptr;
+}
+
+bool TMainForm::EngineUsable() const {
+  return Engine && Engine->Usable();
+}
+
+void TMainForm::ReadBounds() {
+  SetBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
+  if (!Storage || Storage->IsOpen()) return;
+  Storage->Open("MAINFORM", false);
+  int x = Storage->ReadInteger("X", kDesignLeft), y = Storage->ReadInteger("Y", kDesignTop);
+  int w = Storage->ReadInteger("W", -1), h = Storage->ReadInteger("H", -1);
+  Storage->Close();
+  keptBounds_ = w > 0 && h > 0;
+  if (keptBounds_) {
+    kept_ = RECT{x, y, x + std::max(w, kMinWidth), y + std::max(h, kMinHeight)};
+    // The frames made next lay out in the size the window will have.
+    SetBounds(kept_.left, kept_.top, kept_.Width(), kept_.Height());
+  }
+}
+
+void TMainForm::AfterConstruction() {
+  TForm::AfterConstruction();
+  if (keptBounds_) SetBounds(kept_.left, kept_.top, kept_.Width(), kept_.Height());
+  if (keptConsole_ >= 0) ConsPanel->SetHeight(keptConsole_);
+}
+
+void TMainForm::BuildLayout() {
+  SetCaption(T::Title);
+  SetShowHint(true);
+
+  StatusBar = new TStatusBar(this);
+  StatusBar->SetParent(this);
+  StatusBar->SetAlign(alBottom);
+  StatusBar->Panels()->Add()->SetWidth(256);
+
+  Gauge = new TProgressBar(this);
+  Gauge->SetParent(this);
+  Gauge->SetBounds(0, 0, ClientWidth(), 14);
+  Gauge->SetAlign(alBottom);
+  Gauge->SetMin(0);
+  Gauge->SetMax(100);
+
+  Panel = new TPanel(this);
+  Panel->SetParent(this);
+  Panel->SetAlign(alClient);
+  Panel->SetBevelOuter(bvLowered);
+
+  ConsPanel = new TPanel(this);
+  ConsPanel->SetParent(Panel);
+  ConsPanel->SetBevelOuter(bvNone);
+  ConsPanel->SetBounds(0, Panel->ClientHeight() - kConsoleHeight, Panel->ClientWidth(), kConsoleHeight);
+  ConsPanel->SetAlign(alBottom);
+
+  skSplitter = new TSkSplitter(this);
+  skSplitter->SetParent(Panel);
+  skSplitter->SetAlign(alBottom);
+  skSplitter->SetBounds(0, ConsPanel->Top() - 3, Panel->ClientWidth(), 3);
+  skSplitter->SetCursor(crVSplit);
+
+  PageControl = new TPageControl(this);
+  PageControl->SetParent(Panel);
+  PageControl->SetAlign(alClient);
+  PageControl->SetImages(Images ? Images->PageImages : nullptr);
+  TTabSheet** sheets[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4};
+  for (int i = 0; i < 4; ++i) {
+    auto* sheet = new TTabSheet(this);
+    sheet->SetCaption(T::Pages[i]);
+    sheet->SetPageControl(PageControl);
+    sheet->SetImageIndex(i);
+    *sheets[i] = sheet;
+  }
+
+  Editor = new TRichEdit(this);
+  Editor->SetParent(TabSheet4);
+  Editor->SetAlign(alClient);
+  Editor->PlainText = true;
+  Editor->Font()->SetName("Courier New");
+  Editor->Font()->SetHeight(-13);
+  Editor->SetScrollBars(ssBoth);
+  Editor->SetWordWrap(false);
+
+  SaveDialog = new TSaveDialog(this);
+  SaveDialog->DefaultExt = T::ReportExt;
+  SaveDialog->Filter = T::ReportFilter;
+  SaveDialog->Options = TOpenOptions{ofOverwritePrompt, ofHideReadOnly, ofEnableSizing};
+}
+
+void TMainForm::BuildHintManager() {
+  skHintManager = new TSkHintManager(this);
+  TSkHintKind* k = skHintManager->HintKind();
+  k->SetStyle(hsComics);
+  k->Radius = 25;
+  k->Blur = 0;
+  k->ExOffset = 24;
+  k->GradientData = "16753188;16777215;99;0;0;16777215;16777215;0;0;0";
+  k->GradientPercent = 100;
+  k->Bevel = 1;
+  k->Color = TColor(12778748);
+  k->ColorBorderTop = clWhite;
+  k->ColorBorderBottom = clNavy;
+  k->Transparency = 0;
+  k->ShadowBlur = 10;
+  k->ShadowColor = clBlack;
+  k->ShadowEnabled = true;
+  k->ShadowOffset = 7;
+  k->ShadowTransparency = 28;
+  k->MarginH = 18;
+  k->MarginV = 12;
+  k->MaxWidth = 180;
+  k->Font()->SetName("MS Sans Serif");
+  k->Font()->SetHeight(-11);
+  k->Font()->SetColor(clBlack);
+  skHintManager->SetPredefinitions(shCustom);
+  skHintManager->AfterConstruction();
+}
+
+void TMainForm::ReadSettings() {
+  if (!Storage || Storage->IsOpen()) return;
+  Storage->Open("MAINFORM", false);
+  keptConsole_ = Storage->ReadInteger("CH", -1);
+  if (keptConsole_ >= 0) ConsPanel->SetHeight(keptConsole_);
+  Base = Storage->ReadString("Base", "");
+  Pass = Storage->ReadBool("Pass", true);
+  Storage->Close();
+}
+
+void TMainForm::WriteSettings() {
+  if (!Storage || Storage->IsOpen()) return;
+  Storage->Open("MAINFORM", true);
+  Storage->WriteInteger("X", Left());
+  Storage->WriteInteger("Y", Top());
+  Storage->WriteInteger("W", Width());
+  Storage->WriteInteger("H", Height());
+  Storage->WriteInteger("CH", std::max(ConsPanel->Height(), 1));
+  Storage->WriteString("Base", Base);
+  Storage->WriteBool("Pass", Pass);
+  Storage->Close();
+}
+
+void TMainForm::UpdateCaption() {
+  std::string caption = T::Title;
+  if (Engine && Engine->IsOpen() && !Engine->Base->Name.empty())
+    caption += T::NameOpen + Engine->Base->Name + T::NameClose;
+  SetCaption(caption);
+}
+
+void TMainForm::EngineProgress(int Value) {
+  int max = Gauge->Max();
+  int position = (Value == max || max == 0) ? Value : Value % max;
+  if (position == Gauge->Position()) return;
+  Gauge->SetPosition(position);
+  Application->ProcessMessages();
+}
+
+void TMainForm::AppHint() {
+  StatusBar->Panels()->Items(0)->SetText(" " + Application->Hint);
+}
+
+void TMainForm::AddReportLine(const std::string& S) {
+  Editor->Lines()->Add(S);
+}
+
+void TMainForm::ClearReport() {
+  Editor->Lines()->Clear();
+}
+
+bool TMainForm::ReportHasText() {
+  return !Editor->Text().empty();
+}
+
+void TMainForm::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  Params.WindowClass.hIcon = ProgramIcon();
+}
+
+void TMainForm::Activate() {
+  TForm::Activate();
+  if (FirstActivation) PostMessage(Handle(), WM_FIRSTACTIVATION, 0, 0);
+}
+
+void TMainForm::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_FIRSTACTIVATION) {
+    FirstActivate();
+    return;
+  }
+  TForm::Dispatch(Message);
+}
+
+void TMainForm::FirstActivate() {
+  if (!FirstActivation) return;
+  FirstActivation = false;
+  if (!EngineUsable()) return;
+  // An empty Base names no database (not "/xbase.vlm").
+  if (Base.empty() || !TEngine::DatabaseExists(Base)) {
+    actNew->Execute();
+  } else if (Pass) {
+    actOpen->Execute();
+  } else {
+    Host->SelectDatabaseFolder(Base);
+    if (Engine->OpenDatabase("")) {
+      Base = Engine->Base->Path();
+      UpdateCaption();
+    } else {
+      Base.clear();
+      Pass = true;
+    }
+  }
+}
+
+void TMainForm::CloseIfAsked() {
+  if (!CloseWhenIdle || Busy()) return;
+  CloseWhenIdle = false;
+  Close();
+}
+
+}  // namespace qv

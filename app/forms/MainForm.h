@@ -1,0 +1,179 @@
+// TMainForm: the window the user works in. Four pages (discs, search,
+// browser, reports) over a console strip, a progress gauge and a status bar;
+// every command is an action of its action manager, whose enabled rules run
+// when the program idles. It owns the catalogue engine and the engine's host,
+// keeps the database to reopen and its own bounds in "MAINFORM", and picks
+// the database at its first activation.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "classlib/actions/ActnList.h"
+#include "classlib/comctrls/CoolBar.h"
+#include "classlib/comctrls/PageControl.h"
+#include "classlib/comctrls/ProgressBar.h"
+#include "classlib/comctrls/RichEdit.h"
+#include "classlib/comctrls/StatusBar.h"
+#include "classlib/controls/Forms.h"
+#include "classlib/dialogs/Dialogs.h"
+#include "classlib/menus/Menus.h"
+#include "classlib/stdctrls/Panel.h"
+
+namespace qv {
+
+class TEngine;
+class TSkHintManager;
+class TSkSplitter;
+class TMainHost;
+// Tool bars are only named here: their header and the skinned controls'
+// headers both name a button style, so one unit includes one or the other.
+class TToolBar;
+
+class TMainForm : public TForm {
+ public:
+  explicit TMainForm(TComponent* AOwner);
+  ~TMainForm() override;
+  // After the form has scaled to the screen: the bounds kept in the
+  // settings, which are screen pixels already.
+  void AfterConstruction() override;
+
+  // The report page (folder compare writes here).
+  void AddReportLine(const std::string& S);
+  void ClearReport();
+  // " Velmora Quirvane " and, with a named database open, " - [ name ]".
+  void UpdateCaption();
+  // The engine's progress: the gauge shows Value modulo its maximum (the
+  // maximum itself stays full); messages run only when the position moves.
+  void EngineProgress(int Value);
+  // Status panel 0 follows the application's hint.
+  void AppHint();
+  // The database choice of the first activation (runs once).
+  void FirstActivate();
+  // False when the catalogue's schema could not be loaded: the program
+  // then stops before the window is shown.
+  bool EngineUsable() const;
+
+  // Where the engine finds the catalogue's schema; empty: the program folder.
+  static inline std::string SchemaFolder;
+
+  std::unique_ptr<TEngine> Engine;
+  std::unique_ptr<TMainHost> Host;
+  bool FirstActivation = true;
+  std::string Base;  // folder of the database to reopen, "" for none
+  bool Pass = true;  // that database has a password: reopen through the Open dialog
+  // A close asked for while a long operation runs: the operation is stopped
+  // and the window closes when it has returned.
+  bool CloseWhenIdle = false;
+
+  // Layout
+  TPanel* Panel;
+  TPageControl* PageControl;
+  TTabSheet* TabSheet1;
+  TTabSheet* TabSheet2;
+  TTabSheet* TabSheet3;
+  TTabSheet* TabSheet4;
+  TCoolBar* CoolBar;
+  TToolBar* DiscTools;
+  TToolBar* SearchTools;
+  TToolBar* RepTools;
+  TRichEdit* Editor;
+  TSkSplitter* skSplitter;
+  TPanel* ConsPanel;
+  TProgressBar* Gauge;
+  TStatusBar* StatusBar;
+  TSaveDialog* SaveDialog;
+  TSkHintManager* skHintManager;
+
+  // Menus
+  TMainMenu* MainMenu;
+  TMenuItem* MenuTitles[6];
+  TPopupMenu* ConsPopup;
+  TPopupMenu* CatPopup;
+  TPopupMenu* DiscPopup;
+  TPopupMenu* ReportPopup;
+  TPopupMenu* FilePopup;
+  TPopupMenu* BrowsePopup;
+
+  // Actions
+  TActionManager* ActionManager;
+  TAction* actScan;
+  TAction* actNew;
+  TAction* actOpen;
+  TAction* actAbort;
+  TAction* actSearch;
+  TAction* actSettings;
+  TAction* actHelp;
+  TAction* actDel;
+  TAction* actEdit;
+  TAction* actAbout;
+  TAction* actTutor;
+  TAction* actConsCopy;
+  TAction* actConsClear;
+  TAction* actClear;
+  TAction* actCatAdd;
+  TAction* actCatEdit;
+  TAction* actCatDel;
+  TAction* actBrowse;
+  TAction* actCompare;
+  TAction* actRSave;
+  TAction* actRCopy;
+  TAction* actRClear;
+  TAction* actFileBOpen;
+  TAction* actFileEOpen;
+  TAction* actFileBEOpen;
+  TAction* actHelpCont;
+
+ protected:
+  void Activate() override;
+  // The window class carries the program icon.
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void ReadBounds();
+  void BuildLayout();
+  void BuildHintManager();
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolBars();
+  void ReadSettings();
+  void WriteSettings();
+
+  // Rules shared by the actions.
+  bool IsOpen() const;
+  bool Busy() const;  // an engine operation runs, or a disc is being browsed
+  bool DiscSelected() const;
+  bool ReportHasText();
+
+  // The flows.
+  void ScanFlow();
+  void DatabaseFlow(bool isNew);
+  void SearchFlow();
+  void EditFlow();
+  void DeleteFlow();
+  void ClearFlow();
+  void CatAddFlow();
+  void CatEditFlow();
+  void CatDelFlow();
+  void BrowseFlow();
+  void CompareFlow();
+  void FileBrowserFlow();
+  void SettingsFlow();
+  void SaveReport();
+  void CopyReport();
+  void HelpOfPage();
+  // Runs a long engine call with Stop offered, then carries out a close
+  // asked for meanwhile.
+  template <class F>
+  void RunStoppable(TAction* start, F&& call);
+  void CloseIfAsked();
+
+  bool closing_ = false;
+  bool keptBounds_ = false;
+  int keptConsole_ = -1;
+  RECT kept_{};
+};
+
+extern TMainForm* MainForm;
+
+}  // namespace qv
