@@ -578,7 +578,8 @@ class TBaseDataTree : public TCustomControl {
   virtual HRESULT DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt, DWORD& Effect);
   // Repaints TreeRect (client coordinates) under the drag image of Tree without
   // painting over the image: its saved copy takes the new picture instead.
-  virtual void UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect, bool UpdateNCArea, bool ReshowDragImage);
+  virtual void UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect, bool UpdateNCArea,
+                                        bool ReshowDragImage);
   virtual void DragLeave();
   virtual HRESULT DragDrop(IDataObject* DataObject, DWORD KeyState, POINT Pt, DWORD& Effect);
   virtual DWORD DetermineDropEffect(TObject* Source, TShiftState Shift, DWORD AllowedEffects);

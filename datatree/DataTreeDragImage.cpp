@@ -157,7 +157,7 @@ bool TDTDragImage::MoveImageTo(POINT P, bool ForceRepaint) {
 }
 
 void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, HRGN VisibleRegion, bool CaptureNonClient,
-                                     bool ReshowImage) {
+                                      bool ReshowImage) {
   if (!Visible() || !Tree || !Tree->HandleAllocated()) return;
   HWND h = Tree->Handle();
   RECT image = ImageScreenRect(), cut;
@@ -175,7 +175,8 @@ void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, HRGN VisibleR
     SelectClipRgn(dc, clip);
     DeleteObject(clip);
   }
-  IntersectClipRect(dc, cut.left - image.left, cut.top - image.top, cut.right - image.left, cut.bottom - image.top);
+  IntersectClipRect(dc, cut.left - image.left, cut.top - image.top, cut.right - image.left,
+                    cut.bottom - image.top);
   OffsetRect(&cut, -client.x, -client.y);
   SetViewportOrgEx(dc, client.x - image.left, client.y - image.top, nullptr);
   RECT header = Tree->HeaderRect(), part;
@@ -186,8 +187,8 @@ void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, HRGN VisibleR
     // PaintTree places its target point on the device, not through the viewport.
     SetViewportOrgEx(dc, 0, 0, nullptr);
     int rowsTop = header.bottom;
-    RECT window{rows.left - Tree->OffsetX(), rows.top - rowsTop - Tree->OffsetY(), rows.right - Tree->OffsetX(),
-                rows.bottom - rowsTop - Tree->OffsetY()};
+    RECT window{rows.left - Tree->OffsetX(), rows.top - rowsTop - Tree->OffsetY(),
+                rows.right - Tree->OffsetX(), rows.bottom - rowsTop - Tree->OffsetY()};
     POINT target{rows.left + client.x - image.left, rows.top + client.y - image.top};
     Tree->PaintTree(dc, window, target,
                     {ptBackground, ptColumnColor, ptFocusRect, ptSelection, ptDropMark, ptGridLines});

@@ -141,7 +141,8 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
         UnionRect(&area, &area, &r);
       }
       if (imageShown)
-        UpdateWindowAndDragImage(sourceTree, scrolled ? ClientRect() : area, scrolled, !image->ImageWouldMove(Pt));
+        UpdateWindowAndDragImage(sourceTree, scrolled ? ClientRect() : area, scrolled,
+                                 !image->ImageWouldMove(Pt));
       else if (HandleAllocated())
         InvalidateRect(Handle(), &area, FALSE);
       if (node && node != old && HandleAllocated() && options_->AutoOptions().Contains(toAutoDropExpand) &&

@@ -76,7 +76,8 @@ using TDTCreateDataObjectEvent = std::function<void(TBaseDataTree*, ComPtr<IData
 
 // What the tree asks of its drag manager beyond the drop source and drop
 // target interfaces, which the same object answers through QueryInterface.
-inline constexpr IID IID_IDTDragManager{0x3F2A51C4, 0x7B0E, 0x4D61, {0x9A, 0x33, 0x5E, 0x0C, 0x8B, 0x21, 0x6D, 0x47}};
+inline constexpr IID IID_IDTDragManager{
+    0x3F2A51C4, 0x7B0E, 0x4D61, {0x9A, 0x33, 0x5E, 0x0C, 0x8B, 0x21, 0x6D, 0x47}};
 struct IDTDragManager : IUnknown {
   static const IID& Iid() { return IID_IDTDragManager; }
   virtual void LeaveHelperDrag() = 0;

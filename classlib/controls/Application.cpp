@@ -319,9 +319,9 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage&) {
     int pause = wasShown ? HintShortPause : HintPause;
     target->Perform(CM_HINTSHOWPAUSE, WPARAM(wasShown), reinterpret_cast<LPARAM>(&pause));
     StartHintTimer(kHintShowTimer, pause);
-  }
-  else
+  } else {
     hintShown_ = false;
+  }
 }
 
 void TApplication::StartHintTimer(UINT Id, int Ms) {

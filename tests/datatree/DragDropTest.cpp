@@ -290,7 +290,9 @@ class CountingManager final : public ComObject<IDTDragManager, IDropSource, IDro
   }
   HRESULT DragOver(DWORD k, POINTL p, DWORD* e) override { return inner_->DragOver(k, p, e); }
   HRESULT DragLeave() override { return inner_->DragLeave(); }
-  HRESULT Drop(IDataObject* d, DWORD k, POINTL p, DWORD* e) override { return ++drops, inner_->Drop(d, k, p, e); }
+  HRESULT Drop(IDataObject* d, DWORD k, POINTL p, DWORD* e) override {
+    return ++drops, inner_->Drop(d, k, p, e);
+  }
 
  private:
   ComPtr<TDTDragManager> inner_;
