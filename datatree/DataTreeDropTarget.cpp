@@ -114,7 +114,6 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
     bool scrolled = false;
     if (offset.x != offsetX_ || offset.y != offsetY_) {
       int oldX = offsetX_, oldY = offsetY_;
-      if (imageShown) image->HideImage();
       DoSetOffsetXY(offset, true);
       scrolled = oldX != offsetX_ || oldY != offsetY_;
     }
@@ -149,8 +148,11 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
           node->Has(vsHasChildren))
         SetTimer(Handle(), ExpandTimer, std::max<uint32_t>(AutoExpandDelay, 1), nullptr);
     }
+    // Only the view scrolled: the whole client area is repainted around the image.
+    if (imageShown && scrolled && !targetChanged)
+      UpdateWindowAndDragImage(sourceTree, ClientRect(), true, !image->ImageWouldMove(Pt));
     if (HandleAllocated()) UpdateWindow(Handle());
-    if (imageShown && !scrolled) {
+    if (imageShown) {
       image->MoveImageTo(Pt, false);
     } else if (image && image->Active()) {
       image->ShowImage();
@@ -236,6 +238,11 @@ void TBaseDataTree::UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect,
   POINT origin = ClientOrigin();
   OffsetRect(&imageRect, -origin.x, -origin.y);
   HRGN imageRgn = CreateRectRgnIndirect(&imageRect);
+  // What lies under the image went into its saved copy: nothing there waits for a paint.
+  HRGN refreshed = CreateRectRgnIndirect(&cut);
+  CombineRgn(refreshed, refreshed, imageRgn, RGN_AND);
+  ValidateRgn(h, refreshed);
+  DeleteObject(refreshed);
   if (UpdateNCArea) {
     RECT wr;
     GetWindowRect(h, &wr);

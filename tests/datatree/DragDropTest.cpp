@@ -217,7 +217,7 @@ TEST_F(Drag, TheDragImageFadesAtItsEdgesAndRestoresTheScreen) {
 // keeps what the tree now shows, so the screen is right once the image goes.
 TEST_F(Drag, TheTargetRepaintsAroundTheImageAndKeepsItsCopyCurrent) {
   TDataStringTree* a = Numbered({0, 0, 300, 300}, 4);
-  TDataStringTree* b = Numbered({400, 0, 700, 300}, 6);
+  TDataStringTree* b = Numbered({400, 0, 700, 300}, 40);
   a->OnDragAllowed = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = true; };
   // A paint over the shown image, or one while the image is hidden again
   // during the drag, would show as flicker.
@@ -251,15 +251,19 @@ TEST_F(Drag, TheTargetRepaintsAroundTheImageAndKeepsItsCopyCurrent) {
   backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x, LabelOnScreen(a, a->GetFirst()).y);
   backend.MouseDown();
   Pump();
-  for (POINT p : {on2, POINT{on2.x + 1, on2.y}, on4, POINT{on4.x + 1, on4.y}})
+  // Over two rows, then at the bottom edge, where the view scrolls under the image.
+  POINT edge{on4.x, 297};
+  for (POINT p :
+       {on2, POINT{on2.x + 1, on2.y}, on4, POINT{on4.x + 1, on4.y}, edge, edge, POINT{edge.x + 1, 297}})
     backend.WhenIdle([this, p] { backend.MouseMove(p.x, p.y); });
-  backend.WhenIdle([this, a, on4, &underCursor] {
-    if (a->DragImage()->Visible()) underCursor.push_back(backend.Screenshot().At(on4.x + 1, on4.y));
+  backend.WhenIdle([this, a, edge, &underCursor] {
+    if (a->DragImage()->Visible()) underCursor.push_back(backend.Screenshot().At(edge.x + 1, edge.y));
     backend.MouseUp();
   });
   backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x + 12, LabelOnScreen(a, a->GetFirst()).y);
   Pump();
   EXPECT_GT(paints, 0);
+  EXPECT_LT(b->OffsetY(), 0);
   EXPECT_EQ(paintsUnderImage, 0);
   ASSERT_EQ(underCursor.size(), 1u);
   EXPECT_FALSE(a->DragImage()->Visible());
