@@ -547,7 +547,7 @@ class TBaseDataTree : public TCustomControl {
   bool CancelNodeEdit();
   void BeginDrag(bool Immediate, int Threshold = -1);
   bool Dragging() const;
-  TDTDragManager* GetDragManager();
+  IDTDragManager* GetDragManager();
   TDTDragImage* DragImage();
   bool ExecuteStandardEditAction(int Command);
   TAlignment GetControlsAlignment() const { return alignment_; }
@@ -576,6 +576,10 @@ class TBaseDataTree : public TCustomControl {
   virtual HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard);
   virtual HRESULT DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect);
   virtual HRESULT DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt, DWORD& Effect);
+  // Repaints TreeRect (client coordinates) under the drag image of Tree without
+  // painting over the image: its saved copy takes the new picture instead.
+  virtual void UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect, bool UpdateNCArea,
+                                        bool ReshowDragImage);
   virtual void DragLeave();
   virtual HRESULT DragDrop(IDataObject* DataObject, DWORD KeyState, POINT Pt, DWORD& Effect);
   virtual DWORD DetermineDropEffect(TObject* Source, TShiftState Shift, DWORD AllowedEffects);
@@ -585,6 +589,7 @@ class TBaseDataTree : public TCustomControl {
   void StartOLEDrag(POINT HotSpot);
   // Hint handling: the application's hint request and the hint window's queries.
   LRESULT HandleHintShow(void* HintInfo);
+  void HandleHintShowPause(int& Pause);
   virtual std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
                                      TDTTooltipLineBreakStyle& LineBreakStyle);
   virtual std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
@@ -613,6 +618,7 @@ class TBaseDataTree : public TCustomControl {
   TDTDragOverEvent OnDragOver;
   TDTDragDropEvent OnDragDrop;
   TDTCreateDataObjectEvent OnCreateDataObject;
+  TDTCreateDragManagerEvent OnCreateDragManager;
   TDTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
   TDTRenderOLEDataEvent OnRenderOLEData;
   TDTStartDragEvent OnStartDrag;

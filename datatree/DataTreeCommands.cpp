@@ -119,7 +119,7 @@ void TBaseDataTree::ShutdownTransfers() {
   x.clipboardObject = nullptr;
   if (x.dropTargetRegistered && HandleAllocated()) RevokeDragDrop(Handle());
   x.dropTargetRegistered = false;
-  if (x.dragManager) x.dragManager->Detach();
+  if (auto* own = dynamic_cast<TDTDragManager*>(x.dragManager.Get())) own->Detach();
   x.dragManager.Reset();
   x.dragImage.reset();
   x.dragSelection.clear();

@@ -9,14 +9,16 @@ namespace qv {
 
 class TBaseDataTree;
 
-class TDTDragManager final : public ComObject<IDropSource, IDropTarget> {
+class TDTDragManager final : public ComObject<IDTDragManager, IDropSource, IDropTarget> {
  public:
   static ComPtr<TDTDragManager> Create(TBaseDataTree* AOwner);
-  ComPtr<IDataObject> GetDataObject();
+  ComPtr<IDataObject> GetDataObject() override;
+  TBaseDataTree* GetDragSource() override { return dragSource_; }
+  bool GetIsDropTarget() override { return isDropTarget_; }
+  bool GetHelperAvailable() override { return false; }
+  void LeaveHelperDrag() override {}
   TBaseDataTree* DragSource() const { return dragSource_; }
   bool IsDropTarget() const { return isDropTarget_; }
-  bool HelperAvailable() const { return false; }
-  void LeaveHelperDrag() {}
   void Detach() { owner_ = nullptr; }
   // The data object of the drag this tree started.
   void SetSourceDataObject(ComPtr<IDataObject> Data) { sourceData_ = std::move(Data); }
@@ -56,8 +58,10 @@ class TDTDragImage {
   RECT ImageScreenRect() const;
   bool Visible() const { return (flags_ & 15) == 6; }
   bool Active() const { return (flags_ & 6) == 6; }
-  // Repaints the saved copy under part of a tree (screen rectangle R) while the image stays.
-  void RefreshSavedScreen(TBaseDataTree* Tree, RECT R, bool ReshowImage);
+  // Paints the tree's area R (client coordinates) into the saved copy under the
+  // image, clipped by VisibleRegion (screen coordinates), while the image stays.
+  void RefreshSavedScreen(TBaseDataTree* Tree, RECT R, HRGN VisibleRegion, bool CaptureNonClient,
+                          bool ReshowImage);
   // The image's alpha at a pixel (after BeginImageDrag), for checks.
   uint8_t AlphaAt(int X, int Y) const;
   SIZE Size() const { return size_; }

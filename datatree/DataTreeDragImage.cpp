@@ -156,21 +156,53 @@ bool TDTDragImage::MoveImageTo(POINT P, bool ForceRepaint) {
   return result;
 }
 
-void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, bool ReshowImage) {
+void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, HRGN VisibleRegion, bool CaptureNonClient,
+                                      bool ReshowImage) {
   if (!Visible() || !Tree || !Tree->HandleAllocated()) return;
+  HWND h = Tree->Handle();
   RECT image = ImageScreenRect(), cut;
+  POINT client = Tree->ClientOrigin();
+  OffsetRect(&R, client.x, client.y);
   if (!IntersectRect(&cut, &R, &image)) return;
-  // What the tree shows there now, read from its window.
-  HDC dc = GetWindowDC(Tree->Handle());
-  RECT wr;
-  GetWindowRect(Tree->Handle(), &wr);
-  BitBlt(saved_.dc, cut.left - image.left, cut.top - image.top, cut.right - cut.left, cut.bottom - cut.top,
-         dc, cut.left - wr.left, cut.top - wr.top, SRCCOPY);
-  ReleaseDC(Tree->Handle(), dc);
+  // The saved copy is addressed from the image's top-left; the tree draws in
+  // client coordinates moved there by the viewport origin.
+  HDC dc = saved_.dc;
+  int saveState = SaveDC(dc);
+  if (VisibleRegion) {
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    CombineRgn(clip, VisibleRegion, nullptr, RGN_COPY);
+    OffsetRgn(clip, -image.left, -image.top);
+    SelectClipRgn(dc, clip);
+    DeleteObject(clip);
+  }
+  IntersectClipRect(dc, cut.left - image.left, cut.top - image.top, cut.right - image.left,
+                    cut.bottom - image.top);
+  OffsetRect(&cut, -client.x, -client.y);
+  SetViewportOrgEx(dc, client.x - image.left, client.y - image.top, nullptr);
+  RECT header = Tree->HeaderRect(), part;
+  if (Tree->Header()->Options().Contains(hoVisible) && IntersectRect(&part, &cut, &header))
+    Tree->PaintHeader(dc, header);
+  RECT rows{cut.left, std::max<int>(cut.top, header.bottom), cut.right, cut.bottom};
+  if (rows.bottom > rows.top) {
+    // PaintTree places its target point on the device, not through the viewport.
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    int rowsTop = header.bottom;
+    RECT window{rows.left - Tree->OffsetX(), rows.top - rowsTop - Tree->OffsetY(),
+                rows.right - Tree->OffsetX(), rows.bottom - rowsTop - Tree->OffsetY()};
+    POINT target{rows.left + client.x - image.left, rows.top + client.y - image.top};
+    Tree->PaintTree(dc, window, target,
+                    {ptBackground, ptColumnColor, ptFocusRect, ptSelection, ptDropMark, ptGridLines});
+  }
+  if (CaptureNonClient) {
+    RECT wr;
+    GetWindowRect(h, &wr);
+    SetViewportOrgEx(dc, wr.left - image.left, wr.top - image.top, nullptr);
+    SendMessageW(h, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
+  }
+  RestoreDC(dc, saveState);
   if (ReshowImage) {
     GdiFlush();
-    HDC screen = ScreenDC();
-    PaintImage(screen);
+    PaintImage(ScreenDC());
   }
 }
 

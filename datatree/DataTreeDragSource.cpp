@@ -59,9 +59,14 @@ HRESULT TDTDragManager::Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD
   return hr;
 }
 
-TDTDragManager* TBaseDataTree::GetDragManager() {
+IDTDragManager* TBaseDataTree::GetDragManager() {
   TDataTreeTransferState& x = Xfer();
-  if (!x.dragManager) x.dragManager = TDTDragManager::Create(this);
+  if (!x.dragManager) {
+    ComPtr<IDTDragManager> supplied;
+    if (OnCreateDragManager) OnCreateDragManager(this, supplied);
+    if (!supplied) supplied = ComPtr<IDTDragManager>(TDTDragManager::Create(this).Get());
+    x.dragManager = std::move(supplied);
+  }
   return x.dragManager.Get();
 }
 
@@ -140,8 +145,8 @@ void TBaseDataTree::StartOLEDrag(POINT HotSpot) {
     ~Leave() { t->DoStateChange({}, {tsOLEDragging}); }
   } leave{this};
   if (OnStartDrag) OnStartDrag(this);
-  TDTDragManager* manager = GetDragManager();
-  ComPtr<TDTDragManager> keep(manager);
+  ComPtr<IDTDragManager> manager(GetDragManager());
+  ComPtr<IDropSource> dropSource = manager.As<IDropSource>();
   ComPtr<IDataObject> data = manager->GetDataObject();
   CreateTreeDragImage(*this, HotSpot, data.Get());
   x.lastDropMode = dmOnNode;
@@ -153,7 +158,7 @@ void TBaseDataTree::StartOLEDrag(POINT HotSpot) {
   DWORD effect = DROPEFFECT_NONE;
   auto alive = AliveToken();
   try {
-    DoDragDrop(data.Get(), manager, allowed, &effect);
+    if (dropSource) DoDragDrop(data.Get(), dropSource.Get(), allowed, &effect);
   } catch (...) {
     effect = DROPEFFECT_NONE;
   }

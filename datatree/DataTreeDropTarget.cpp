@@ -77,7 +77,7 @@ HRESULT TBaseDataTree::DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect) {
   TDataTreeTransferState& x = Xfer();
   POINT p = Pt;
   if (HandleAllocated()) p = TControl::ScreenToClient(p);
-  TObject* source = x.dragManager ? static_cast<TObject*>(x.dragManager->DragSource()) : nullptr;
+  TObject* source = x.dragManager ? static_cast<TObject*>(x.dragManager->GetDragSource()) : nullptr;
   TShiftState shift = KeyStateToShift(KeyState);
   Effect = DetermineDropEffect(source, shift, Effect);
   bool accept = false;
@@ -114,7 +114,6 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
     bool scrolled = false;
     if (offset.x != offsetX_ || offset.y != offsetY_) {
       int oldX = offsetX_, oldY = offsetY_;
-      if (imageShown) image->HideImage();
       DoSetOffsetXY(offset, true);
       scrolled = oldX != offsetX_ || oldY != offsetY_;
     }
@@ -125,7 +124,8 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
     if (states_.Contains(tsRightButtonDown)) shift.Include(ssRight);
     TDropMode mode;
     PDataNode node = DropTargetAt(*this, p, mode);
-    if (node != dropTargetNode_ || mode != x.lastDropMode) {
+    bool targetChanged = node != dropTargetNode_ || mode != x.lastDropMode;
+    if (targetChanged) {
       x.lastDropMode = mode;
       PDataNode old = dropTargetNode_;
       if (node != old) {
@@ -133,16 +133,26 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
         dropTargetNode_ = node;
         if (focusedColumn_ < 0) focusedColumn_ = header_->MainColumn();
       }
-      if (imageShown) image->HideImage();
-      if (old && IsNodeOfThisTree(old)) InvalidateNode(old);
-      if (node) InvalidateNode(node);
+      RECT area{};
+      if (old && IsNodeOfThisTree(old)) area = GetDisplayRect(old, NoColumn, false);
+      if (node) {
+        RECT r = GetDisplayRect(node, NoColumn, false);
+        UnionRect(&area, &area, &r);
+      }
+      if (imageShown)
+        UpdateWindowAndDragImage(sourceTree, scrolled ? ClientRect() : area, scrolled,
+                                 !image->ImageWouldMove(Pt));
+      else if (HandleAllocated())
+        InvalidateRect(Handle(), &area, FALSE);
       if (node && node != old && HandleAllocated() && options_->AutoOptions().Contains(toAutoDropExpand) &&
           node->Has(vsHasChildren))
         SetTimer(Handle(), ExpandTimer, std::max<uint32_t>(AutoExpandDelay, 1), nullptr);
     }
+    // Only the view scrolled: the whole client area is repainted around the image.
+    if (imageShown && scrolled && !targetChanged)
+      UpdateWindowAndDragImage(sourceTree, ClientRect(), true, !image->ImageWouldMove(Pt));
     if (HandleAllocated()) UpdateWindow(Handle());
     if (imageShown) {
-      image->ShowImage();
       image->MoveImageTo(Pt, false);
     } else if (image && image->Active()) {
       image->ShowImage();
@@ -162,7 +172,7 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
 void TBaseDataTree::DragLeave() {
   if (HandleAllocated()) KillTimer(Handle(), ExpandTimer);
   TDataTreeTransferState& x = Xfer();
-  TBaseDataTree* source = x.dragManager ? x.dragManager->DragSource() : nullptr;
+  TBaseDataTree* source = x.dragManager ? x.dragManager->GetDragSource() : nullptr;
   if (source && source->xfer_ && source->xfer_->dragImage) source->xfer_->dragImage->HideImage();
   if (dropTargetNode_) InvalidateNode(dropTargetNode_);
   dropTargetNode_ = nullptr;
@@ -180,7 +190,7 @@ HRESULT TBaseDataTree::DragDrop(IDataObject* DataObject, DWORD KeyState, POINT P
     KillTimer(Handle(), ScrollTimer);
   }
   DoStateChange({}, {tsScrollPending, tsScrolling});
-  TObject* source = x.dragManager ? static_cast<TObject*>(x.dragManager->DragSource()) : nullptr;
+  TObject* source = x.dragManager ? static_cast<TObject*>(x.dragManager->GetDragSource()) : nullptr;
   HRESULT result = DragOver(source, KeyState, dsDragMove, Pt, Effect);
   if (SUCCEEDED(result) && (Effect & ~DROPEFFECT_SCROLL) != DROPEFFECT_NONE) {
     Effect &= ~DROPEFFECT_SCROLL;
@@ -204,6 +214,52 @@ HRESULT TBaseDataTree::DragDrop(IDataObject* DataObject, DWORD KeyState, POINT P
   if (dropTargetNode_) InvalidateNode(dropTargetNode_);
   dropTargetNode_ = nullptr;
   return result;
+}
+
+// The screen under the image is never painted by the window: the image's saved
+// copy is painted instead, and only the rest of the area reaches the screen.
+void TBaseDataTree::UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect, bool UpdateNCArea,
+                                             bool ReshowDragImage) {
+  if (!HandleAllocated() || !Tree || !Tree->xfer_ || !Tree->xfer_->dragImage) return;
+  RECT client = ClientRect(), cut;
+  if (!IntersectRect(&cut, &TreeRect, &client)) return;
+  HWND h = Handle();
+  HRGN visible = CreateRectRgn(0, 0, 0, 0);
+  HDC dc = GetDCEx(h, nullptr, DCX_WINDOW | DCX_CACHE | DCX_CLIPCHILDREN | DCX_CLIPSIBLINGS);
+  if (!dc || GetRandomRgn(dc, visible, SYSRGN) != 1) {
+    DeleteObject(visible);
+    visible = nullptr;
+  }
+  if (dc) ReleaseDC(h, dc);
+  TDTDragImage* image = Tree->xfer_->dragImage.get();
+  image->RefreshSavedScreen(this, cut, visible, UpdateNCArea, ReshowDragImage);
+  if (visible) DeleteObject(visible);
+  RECT imageRect = image->ImageScreenRect();
+  POINT origin = ClientOrigin();
+  OffsetRect(&imageRect, -origin.x, -origin.y);
+  HRGN imageRgn = CreateRectRgnIndirect(&imageRect);
+  // What lies under the image went into its saved copy: nothing there waits for a paint.
+  HRGN refreshed = CreateRectRgnIndirect(&cut);
+  CombineRgn(refreshed, refreshed, imageRgn, RGN_AND);
+  ValidateRgn(h, refreshed);
+  DeleteObject(refreshed);
+  if (UpdateNCArea) {
+    RECT wr;
+    GetWindowRect(h, &wr);
+    OffsetRect(&wr, -origin.x, -origin.y);
+    HRGN frame = CreateRectRgnIndirect(&wr);
+    HRGN inner = CreateRectRgnIndirect(&client);
+    CombineRgn(frame, frame, inner, RGN_DIFF);
+    CombineRgn(frame, frame, imageRgn, RGN_DIFF);
+    RedrawWindow(h, nullptr, frame, 0x569);
+    DeleteObject(inner);
+    DeleteObject(frame);
+  }
+  HRGN area = CreateRectRgnIndirect(&cut);
+  CombineRgn(area, area, imageRgn, RGN_DIFF);
+  RedrawWindow(h, nullptr, area, 0x169);
+  DeleteObject(area);
+  DeleteObject(imageRgn);
 }
 
 }  // namespace qv

@@ -67,7 +67,8 @@ void TBaseDataTree::BeginNodeEdit() {
   if (!link) return;
   x.editLink = link;
   DoStateChange({tsEditing});
-  ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView), true);
+  ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView),
+                 !options_->AutoOptions().Contains(toDisableAutoscrollOnEdit));
   if (link->PrepareEdit(this, focusedNode_, x.editColumn)) {
     UpdateEditBounds();
     InvalidateNode(focusedNode_);

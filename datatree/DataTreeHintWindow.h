@@ -1,6 +1,7 @@
 // The tree's hint window: a plain hint text or a cell's full text drawn as in
 // the tree, shown at once, faded in or slid in over a copy of the screen.
 #pragma once
+#include <atomic>
 #include <memory>
 
 #include "classlib/controls/HintWindow.h"
@@ -22,6 +23,10 @@ struct TDTHintData {
   TDTTooltipLineBreakStyle LineBreakStyle = hlbDefault;
 };
 
+// False while a tree hint window lives or after one was hidden, True once one
+// was destroyed: a running animation or hint pause must not count on a window.
+extern std::atomic<bool> HintWindowDestroyed;
+
 class TDataTreeHintWindow : public THintWindow {
  public:
   explicit TDataTreeHintWindow(TComponent* AOwner);
@@ -29,6 +34,8 @@ class TDataTreeHintWindow : public THintWindow {
   void ActivateHint(RECT Rect, const std::string& AHint) override;
   RECT CalcHintRect(int MaxWidth, const std::string& AHint) override;
   RECT CalcHintRect(int MaxWidth, const std::string& AHint, void* AData) override;
+  // Mouse moves over a frame and keys leave the hint on screen.
+  bool IsHintMsg(const MSG& Msg) override;
   // The rectangle for the given hint data (nullptr: none).
   RECT CalcHintRectFor(int MaxWidth, const TDTHintData* AData);
   const TDTHintData& HintData() const { return data_; }

@@ -48,6 +48,17 @@ THintAnimationType TBaseDataTree::EffectiveHintAnimation() const {
   return fade ? hatFade : hatSlide;
 }
 
+// Header hints and tooltips show without the usual wait.
+void TBaseDataTree::HandleHintShowPause(int& Pause) {
+  if (HintWindowDestroyed && header_->UseColumns() && header_->Options().Contains(hoShowHint)) {
+    POINT p;
+    GetCursorPos(&p);
+    if (HandleAllocated()) p = TControl::ScreenToClient(p);
+    if (PtInRect(&headerRect_, p)) Pause = 0;
+  }
+  if (HintMode == hmTooltip) Pause = 0;
+}
+
 LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   auto& info = *static_cast<THintInfo*>(HintInfo);
   TDataTreeTransferState& x = Xfer();
@@ -147,9 +158,14 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   return 1;
 }
 
-TDataTreeHintWindow::TDataTreeHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+std::atomic<bool> HintWindowDestroyed{false};
+
+TDataTreeHintWindow::TDataTreeHintWindow(TComponent* AOwner) : THintWindow(AOwner) {
+  HintWindowDestroyed = false;
+}
 
 TDataTreeHintWindow::~TDataTreeHintWindow() {
+  HintWindowDestroyed = true;
   aliveToken_.reset();
   FreeBitmaps();
 }
@@ -169,10 +185,23 @@ void TDataTreeHintWindow::Dispatch(TMessage& Message) {
       Message.Result = 0;
       return;
     case WM_SHOWWINDOW:
-      if (Message.WParam == 0) data_ = TDTHintData{};
+      if (Message.WParam == 0) {
+        data_ = TDTHintData{};
+        HintWindowDestroyed = false;
+      }
       break;
   }
   THintWindow::Dispatch(Message);
+}
+
+bool TDataTreeHintWindow::IsHintMsg(const MSG& Msg) {
+  bool cancels = THintWindow::IsHintMsg(Msg);
+  if (!HandleAllocated() || !IsWindowVisible(WindowHandle())) return cancels;
+  bool key = Msg.message >= WM_KEYFIRST && Msg.message <= 0x108;
+  // Keys reach the tree during an animation: the application dispatches the
+  // message right after this answer, so it is not dispatched here a second time.
+  if (key || Msg.message == WM_NCMOUSEMOVE) return false;
+  return cancels;
 }
 
 void TDataTreeHintWindow::FreeBitmaps() {

@@ -4,6 +4,7 @@
 
 #include "classlib/Streams.h"
 #include "datatree/DataTreeTransfer.h"
+#include "datatree/OLEMemoryStream.h"
 #include "platform/ole/OleClipboard.h"
 #include "platform/ole/Stream.h"
 
@@ -202,13 +203,33 @@ bool TBaseDataTree::InsertFromDataObject(TBaseDataTree* Source, IDataObject* Dat
   FORMATETC block = f;
   block.tymed = TYMED_HGLOBAL;
   if (FAILED(DataObject->GetData(&block, &medium)) && FAILED(DataObject->GetData(&f, &medium))) return false;
+  // A block is read in place, bounded by its own size; a stream is gathered first.
+  struct Held {
+    STGMEDIUM& medium;
+    bool locked = false;
+    ~Held() {
+      if (locked) GlobalUnlock(medium.hGlobal);
+      ReleaseStgMedium(&medium);
+    }
+  } held{medium};
   std::vector<uint8_t> bytes;
-  bool ok = ReadTreeDataMedium(medium, bytes);
-  ReleaseStgMedium(&medium);
-  if (!ok) return false;
-  TMemoryStream stream;
-  if (!bytes.empty()) stream.WriteBuffer(bytes.data(), int64_t(bytes.size()));
-  stream.SetPosition(0);
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  if (medium.tymed == TYMED_HGLOBAL) {
+    SIZE_T total = GlobalSize(medium.hGlobal);
+    auto* p = total >= 4 ? static_cast<const uint8_t*>(GlobalLock(medium.hGlobal)) : nullptr;
+    if (!p) return false;
+    held.locked = true;
+    uint32_t declared;
+    std::memcpy(&declared, p, 4);
+    data = p + 4;
+    size = std::min<size_t>(declared, total - 4);
+  } else {
+    if (!ReadTreeDataMedium(medium, bytes)) return false;
+    data = bytes.data();
+    size = bytes.size();
+  }
+  TOLEMemoryStream stream(data, int64_t(size));
   PDataNode anchor = TargetNode;
   TDTNodeAttachMode mode = Mode;
   while (stream.Position() < stream.Size()) {

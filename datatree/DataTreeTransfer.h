@@ -26,7 +26,7 @@ struct TDataTreeTransferState {
   TDTDataObject* clipboardObject = nullptr;  // the one this tree put on the clipboard
   uint32_t serial = 0;
   // Drag and drop.
-  ComPtr<TDTDragManager> dragManager;
+  ComPtr<IDTDragManager> dragManager;
   bool dropTargetRegistered = false;
   std::unique_ptr<TDTDragImage> dragImage;
   TNodeArray dragSelection;

@@ -33,7 +33,8 @@ void TBaseDataTree::RegisterDropTarget() {
   TreeXfer::StartOle();
   TDataTreeTransferState& x = Xfer();
   if (x.dropTargetRegistered) RevokeDragDrop(Handle());
-  x.dropTargetRegistered = SUCCEEDED(RegisterDragDrop(Handle(), GetDragManager()));
+  ComPtr<IDropTarget> target = ComPtr<IDTDragManager>(GetDragManager()).As<IDropTarget>();
+  x.dropTargetRegistered = target && SUCCEEDED(RegisterDragDrop(Handle(), target.Get()));
 }
 
 void TBaseDataTree::ReleaseOwnClipboard() {
@@ -46,6 +47,9 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
   switch (Message.Msg) {
     case CM_HINTSHOW:
       Message.Result = HandleHintShow(reinterpret_cast<void*>(Message.LParam));
+      return true;
+    case CM_HINTSHOWPAUSE:
+      if (Message.LParam) HandleHintShowPause(*reinterpret_cast<int*>(Message.LParam));
       return true;
     case CM_FREEEDITORS: {
       if (!xfer_) return true;
@@ -64,7 +68,7 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
         KillTimer(Handle(), ExpandTimer);
         PDataNode node = dropTargetNode_;
         if (node && node->Has(vsHasChildren) && !node->Has(vsExpanded)) {
-          TBaseDataTree* source = xfer_ && xfer_->dragManager ? xfer_->dragManager->DragSource() : nullptr;
+          TBaseDataTree* source = xfer_ && xfer_->dragManager ? xfer_->dragManager->GetDragSource() : nullptr;
           TDTDragImage* image = source && source->xfer_ ? source->xfer_->dragImage.get() : nullptr;
           bool shown = image && image->Visible();
           if (shown) image->HideImage();

@@ -73,6 +73,22 @@ using TDTDragDropEvent = std::function<void(TBaseDataTree*, TObject* Source, IDa
                                             const std::vector<WORD>& Formats, TShiftState Shift, POINT Pt,
                                             DWORD& Effect, TDropMode Mode)>;
 using TDTCreateDataObjectEvent = std::function<void(TBaseDataTree*, ComPtr<IDataObject>& DataObject)>;
+
+// What the tree asks of its drag manager beyond the drop source and drop
+// target interfaces, which the same object answers through QueryInterface.
+inline constexpr IID IID_IDTDragManager{
+    0x3F2A51C4, 0x7B0E, 0x4D61, {0x9A, 0x33, 0x5E, 0x0C, 0x8B, 0x21, 0x6D, 0x47}};
+struct IDTDragManager : IUnknown {
+  static const IID& Iid() { return IID_IDTDragManager; }
+  virtual void LeaveHelperDrag() = 0;
+  // The data object of the current drag (a new one when this tree is the source).
+  virtual ComPtr<IDataObject> GetDataObject() = 0;
+  // The tree that started the drag over this tree when it is in this process.
+  virtual TBaseDataTree* GetDragSource() = 0;
+  virtual bool GetHelperAvailable() = 0;
+  virtual bool GetIsDropTarget() = 0;
+};
+using TDTCreateDragManagerEvent = std::function<void(TBaseDataTree*, ComPtr<IDTDragManager>& DragManager)>;
 using TDTGetUserClipboardFormatsEvent = std::function<void(TBaseDataTree*, std::vector<FORMATETC>& Formats)>;
 using TDTRenderOLEDataEvent = std::function<void(TBaseDataTree*, const FORMATETC& FormatEtcIn,
                                                  STGMEDIUM& Medium, bool ForClipboard, HRESULT& Result)>;

@@ -314,10 +314,14 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage&) {
   StopHintTimer(kHintShowTimer);
   StopHintTimer(kHintHideTimer);
   hintControl_ = target;
-  if (target && ShowHint && !target->Hint().empty())
-    StartHintTimer(kHintShowTimer, wasShown ? HintShortPause : HintPause);
-  else
+  if (target && ShowHint && !target->Hint().empty()) {
+    // The control may shorten or lengthen the wait (WParam: a hint was showing).
+    int pause = wasShown ? HintShortPause : HintPause;
+    target->Perform(CM_HINTSHOWPAUSE, WPARAM(wasShown), reinterpret_cast<LPARAM>(&pause));
+    StartHintTimer(kHintShowTimer, pause);
+  } else {
     hintShown_ = false;
+  }
 }
 
 void TApplication::StartHintTimer(UINT Id, int Ms) {
@@ -380,24 +384,12 @@ void TApplication::CancelHint() {
   hintShown_ = false;
 }
 
-// A key or a click ends the hint that shows.
+// The hint window decides which messages end the hint that shows.
 void TApplication::IsHintMsg(const MSG& Msg) {
-  if (!hintShown_) return;
-  switch (Msg.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_ACTIVATE: {
-      TControl* keep = hintControl_;
-      CancelHint();
-      hintControl_ = keep;  // the same control shows no hint again until the mouse leaves it
-      break;
-    }
-  }
+  if (!hintShown_ || !hintWindow_ || !hintWindow_->IsHintMsg(Msg)) return;
+  TControl* keep = hintControl_;
+  CancelHint();
+  hintControl_ = keep;  // the same control shows no hint again until the mouse leaves it
 }
 
 }  // namespace qv

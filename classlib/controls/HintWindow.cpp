@@ -51,6 +51,21 @@ bool THintWindow::IsHintShowing() {
   return HandleAllocated() && IsWindowVisible(WindowHandle());
 }
 
+bool THintWindow::IsHintMsg(const MSG& Msg) {
+  if (Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST) return true;
+  switch (Msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMOUSEMOVE:
+    case WM_ACTIVATE:
+      return true;
+  }
+  return false;
+}
+
 void THintWindow::Paint() {
   RECT r = ClientRect();
   Canvas()->Brush()->SetColor(Color());

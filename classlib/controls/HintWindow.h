@@ -19,6 +19,9 @@ class THintWindow : public TCustomControl {
   }
   void ReleaseHandle() { DestroyHandle(); }
   bool IsHintShowing();
+  // Whether Msg (about to be dispatched) ends the hint: keys, clicks, activation
+  // and mouse moves over a non-client area.
+  virtual bool IsHintMsg(const MSG& Msg);
 
  protected:
   void CreateParams(TCreateParams& Params) override;

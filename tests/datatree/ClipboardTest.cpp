@@ -7,6 +7,7 @@
 
 #include "TransferTestSupport.h"
 #include "datatree/DataTreeClipboard.h"
+#include "datatree/OLEMemoryStream.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/MemoryDataObject.h"
 
@@ -298,6 +299,29 @@ TEST_F(Clipboard, HostileTreeDataIsBoundedAndLeavesTheTreeConsistent) {
     ASSERT_TRUE(SelectionAgrees(*b)) << "round " << round;
     if (b->TotalCount() > 2000) b->Clear();
   }
+}
+
+// Pasted data is read in place: never past its end, never written.
+TEST_F(Clipboard, TheReadOnlyStreamStaysInsideTheCallersBytes) {
+  const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
+  TOLEMemoryStream s(bytes, 4);
+  uint8_t got[8] = {};
+  EXPECT_EQ(s.Read(got, 8), 4);
+  EXPECT_EQ(got[3], 4);
+  EXPECT_EQ(got[4], 0);
+  EXPECT_EQ(s.Read(got, 1), 0);
+  s.Seek(INT64_MAX, TSeekOrigin::soCurrent);
+  EXPECT_EQ(s.Read(got, 1), 0);
+  EXPECT_EQ(s.Seek(-10, TSeekOrigin::soEnd), 0);
+  EXPECT_THROW(s.ReadBuffer(got, 5), EReadError);
+  try {
+    s.WriteBuffer(got, 1);
+    FAIL();
+  } catch (const EStreamError& e) {
+    EXPECT_EQ(e.Message, "Can't write to a read-only resource stream");
+  }
+  EXPECT_THROW(s.SetSize(0), EStreamError);
+  EXPECT_EQ(bytes[0], 1);
 }
 
 }  // namespace

@@ -14,11 +14,13 @@ namespace {
 
 class Drag : public TransferTest {
  protected:
-  TDataStringTree* Numbered(RECT r, int count) {
+  // `prepare` runs before the tree gets its window.
+  TDataStringTree* Numbered(RECT r, int count, const std::function<void(TDataStringTree*)>& prepare = {}) {
     auto* f = new TForm(nullptr);
     f->SetBorderStyle(bsNone);
     f->SetBoundsRect(r);
     auto* t = new TDataStringTree(f);
+    if (prepare) prepare(t);
     t->SetBorderStyle(bsNone);
     t->SetAlign(alClient);
     t->SetParent(f);
@@ -208,6 +210,133 @@ TEST_F(Drag, TheDragImageFadesAtItsEdgesAndRestoresTheScreen) {
   Surface after = backend.Screenshot();
   for (int y = 90; y < 160; ++y)
     for (int x = 90; x < 240; ++x) ASSERT_EQ(after.At(x, y), before.At(x, y)) << x << "," << y;
+}
+
+// Over another tree the drop target's highlight changes under the image: the
+// tree never paints where the image is (no flicker), and the image's saved copy
+// keeps what the tree now shows, so the screen is right once the image goes.
+TEST_F(Drag, TheTargetRepaintsAroundTheImageAndKeepsItsCopyCurrent) {
+  TDataStringTree* a = Numbered({0, 0, 300, 300}, 4);
+  TDataStringTree* b = Numbered({400, 0, 700, 300}, 40);
+  a->OnDragAllowed = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = true; };
+  // A paint over the shown image, or one while the image is hidden again
+  // during the drag, would show as flicker.
+  int paintsUnderImage = 0, paints = 0;
+  bool seen = false;
+  b->OnDragOver = [&](TBaseDataTree*, TObject*, TShiftState, TDTDragState, POINT, TDropMode, DWORD&,
+                      bool& accept) {
+    accept = true;
+    seen = seen || a->DragImage()->Visible();
+  };
+  b->OnDragDrop = [](TBaseDataTree*, TObject*, IDataObject*, const std::vector<WORD>&, TShiftState, POINT,
+                     DWORD& effect, TDropMode) { effect = DROPEFFECT_NONE; };
+  b->WindowProc = [b, a, &paints, &paintsUnderImage, &seen, old = b->WindowProc](TMessage& m) {
+    if (m.Msg == WM_PAINT) {
+      TDTDragImage* drag = a->DragImage();
+      if (seen && drag->Active() && !drag->Visible()) ++paintsUnderImage;
+      RECT image = drag->ImageScreenRect();
+      HRGN update = CreateRectRgn(0, 0, 0, 0);
+      GetUpdateRgn(b->Handle(), update, FALSE);
+      POINT o = b->ClientOrigin();
+      OffsetRect(&image, -o.x, -o.y);
+      ++paints;
+      if (!IsRectEmpty(&image) && RectInRegion(update, &image)) ++paintsUnderImage;
+      DeleteObject(update);
+    }
+    old(m);
+  };
+  PDataNode second = b->GetFirst()->NextSibling, fourth = second->NextSibling->NextSibling;
+  POINT on2 = LabelOnScreen(b, second), on4 = LabelOnScreen(b, fourth);
+  std::vector<uint32_t> underCursor;
+  backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x, LabelOnScreen(a, a->GetFirst()).y);
+  backend.MouseDown();
+  Pump();
+  // Over two rows, then at the bottom edge, where the view scrolls under the image.
+  POINT edge{on4.x, 297};
+  for (POINT p :
+       {on2, POINT{on2.x + 1, on2.y}, on4, POINT{on4.x + 1, on4.y}, edge, edge, POINT{edge.x + 1, 297}})
+    backend.WhenIdle([this, p] { backend.MouseMove(p.x, p.y); });
+  backend.WhenIdle([this, a, edge, &underCursor] {
+    if (a->DragImage()->Visible()) underCursor.push_back(backend.Screenshot().At(edge.x + 1, edge.y));
+    backend.MouseUp();
+  });
+  backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x + 12, LabelOnScreen(a, a->GetFirst()).y);
+  Pump();
+  EXPECT_GT(paints, 0);
+  EXPECT_LT(b->OffsetY(), 0);
+  EXPECT_EQ(paintsUnderImage, 0);
+  ASSERT_EQ(underCursor.size(), 1u);
+  EXPECT_FALSE(a->DragImage()->Visible());
+  // After the drag the screen shows exactly what the tree paints.
+  Surface left = backend.Screenshot();
+  InvalidateRect(b->Handle(), nullptr, TRUE);
+  Pump();
+  Surface repainted = backend.Screenshot();
+  for (int y = 0; y < 300; ++y)
+    for (int x = 400; x < 700; ++x) ASSERT_EQ(left.At(x, y), repainted.At(x, y)) << x << "," << y;
+}
+
+// An owner may supply the drag manager; the tree then drags and accepts drops
+// through it.
+class CountingManager final : public ComObject<IDTDragManager, IDropSource, IDropTarget> {
+ public:
+  explicit CountingManager(TBaseDataTree* tree) : inner_(TDTDragManager::Create(tree)) {}
+  int enters = 0, drops = 0, feedback = 0;
+  void LeaveHelperDrag() override { inner_->LeaveHelperDrag(); }
+  ComPtr<IDataObject> GetDataObject() override { return inner_->GetDataObject(); }
+  TBaseDataTree* GetDragSource() override { return inner_->GetDragSource(); }
+  bool GetHelperAvailable() override { return inner_->GetHelperAvailable(); }
+  bool GetIsDropTarget() override { return inner_->GetIsDropTarget(); }
+  HRESULT QueryContinueDrag(BOOL esc, DWORD keys) override { return inner_->QueryContinueDrag(esc, keys); }
+  HRESULT GiveFeedback(DWORD effect) override { return ++feedback, inner_->GiveFeedback(effect); }
+  HRESULT DragEnter(IDataObject* d, DWORD k, POINTL p, DWORD* e) override {
+    return ++enters, inner_->DragEnter(d, k, p, e);
+  }
+  HRESULT DragOver(DWORD k, POINTL p, DWORD* e) override { return inner_->DragOver(k, p, e); }
+  HRESULT DragLeave() override { return inner_->DragLeave(); }
+  HRESULT Drop(IDataObject* d, DWORD k, POINTL p, DWORD* e) override {
+    return ++drops, inner_->Drop(d, k, p, e);
+  }
+
+ private:
+  ComPtr<TDTDragManager> inner_;
+};
+
+TEST_F(Drag, AnOwnerSuppliedDragManagerCarriesTheDrag) {
+  ComPtr<CountingManager> sourceManager, targetManager;
+  int asked = 0;
+  TDataStringTree* a = Numbered({0, 0, 300, 300}, 3, [&](TDataStringTree* t) {
+    t->OnCreateDragManager = [&](TBaseDataTree* t, ComPtr<IDTDragManager>& m) {
+      ++asked;
+      sourceManager = ComPtr<CountingManager>::Adopt(new CountingManager(t));
+      m = ComPtr<IDTDragManager>(sourceManager.Get());
+    };
+  });
+  TDataStringTree* b = Numbered({400, 0, 700, 300}, 1, [&](TDataStringTree* t) {
+    t->OnCreateDragManager = [&](TBaseDataTree* t, ComPtr<IDTDragManager>& m) {
+      targetManager = ComPtr<CountingManager>::Adopt(new CountingManager(t));
+      m = ComPtr<IDTDragManager>(targetManager.Get());
+    };
+  });
+  ASSERT_TRUE(targetManager);  // asked for when the window registered as a drop target
+  EXPECT_EQ(b->GetDragManager(), static_cast<IDTDragManager*>(targetManager.Get()));
+  a->OnDragAllowed = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = true; };
+  b->OnDragOver = [](TBaseDataTree*, TObject*, TShiftState, TDTDragState, POINT, TDropMode, DWORD&,
+                     bool& accept) { accept = true; };
+  TObject* source = nullptr;
+  b->OnDragDrop = [&](TBaseDataTree* t, TObject* s, IDataObject* data, const std::vector<WORD>&, TShiftState,
+                      POINT, DWORD&, TDropMode) {
+    source = s;
+    t->InsertFromDataObject(a, data, nullptr, amAddChildLast, false);
+  };
+  DragAlong(LabelOnScreen(a, a->GetFirst()), {LabelOnScreen(b, b->GetFirst())});
+  ASSERT_TRUE(sourceManager);
+  EXPECT_EQ(asked, 1);
+  EXPECT_GT(sourceManager->feedback, 0);
+  EXPECT_EQ(targetManager->enters, 1);
+  EXPECT_EQ(targetManager->drops, 1);
+  EXPECT_EQ(source, a);
+  EXPECT_EQ(b->TotalCount(), 2u);
 }
 
 }  // namespace

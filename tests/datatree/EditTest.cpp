@@ -134,6 +134,27 @@ TEST_F(Edit, TheEditorCoversTheCellAtLeastThirtyPixelsWideAndGrowsWithTheText) {
   EXPECT_FALSE(t->EditNode(t->GetFirst(), NoColumn));
 }
 
+// An edit brings its cell into view sideways unless the owner keeps the view still.
+TEST_F(Edit, AnEditScrollsItsCellIntoViewUnlessToldNot) {
+  TDataStringTree* t = Editable();
+  for (int i = 0; i < 3; ++i) t->Header()->Columns()->Add()->SetWidth(300);
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible);
+  Pump();
+  t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() + toDisableAutoscrollOnEdit +
+                                   toDisableAutoscrollOnFocus);
+  t->SetFocusedColumn(2);
+  ASSERT_EQ(t->OffsetX(), 0);
+  ASSERT_TRUE(t->EditNode(t->GetFirst(), 2));
+  EXPECT_EQ(t->OffsetX(), 0);
+  t->CancelEditNode();
+  t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() - toDisableAutoscrollOnEdit);
+  ASSERT_TRUE(t->EditNode(t->GetFirst(), 2));
+  EXPECT_LT(t->OffsetX(), 0);
+  RECT cell = t->GetDisplayRect(t->GetFirst(), 2, false);
+  EXPECT_GE(cell.left, 0);
+  t->CancelEditNode();
+}
+
 TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
   TDataStringTree* t = Editable();
   t->SetFocusedNode(t->GetFirst());

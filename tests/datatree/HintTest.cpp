@@ -6,6 +6,7 @@
 #include "datatree/DataTreeHintWindow.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
+#include "platform/window/Input.h"
 #include "platform/window/Window.h"
 
 namespace qv::test {
@@ -167,6 +168,66 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   UpdateWindow(orphan.Handle());
   orphan.AnimationStep(1, 1);
   ShowWindow(window.Handle(), SW_HIDE);
+}
+
+// Tooltips show at once; header hints too once no tree hint window is left.
+// Over a visible tree hint, frame mouse moves and keys leave it, a click ends it.
+TEST_F(Hints, TooltipsSkipThePauseAndKeysLeaveTheHint) {
+  TDataStringTree* t = Texts({0, 0, 300, 200});
+  t->HintMode = hmTooltip;
+  t->HintAnimation = hatNone;
+  t->SetHint("tree");
+  Pump();
+  Application->CancelHint();  // as if the mouse came from elsewhere
+  // Through the application: the clipped cell's tooltip shows almost at once.
+  POINT clipped = t->ClientToScreen(In(t, 1));
+  backend.MouseMove(clipped.x, clipped.y);
+  Pump();
+  backend.AdvanceClock(20);
+  Pump();
+  THintWindow* shown = Application->HintWindow();
+  ASSERT_TRUE(shown && shown->IsHintShowing());
+  ASSERT_TRUE(dynamic_cast<TDataTreeHintWindow*>(shown));
+  MSG m{};
+  m.hwnd = t->Handle();
+  for (UINT keep : {UINT(WM_NCMOUSEMOVE), UINT(WM_KEYDOWN), UINT(WM_KEYUP), UINT(WM_CHAR)}) {
+    m.message = keep;
+    EXPECT_FALSE(shown->IsHintMsg(m)) << keep;
+  }
+  m.message = WM_LBUTTONDOWN;
+  EXPECT_TRUE(shown->IsHintMsg(m));
+  PostMessageW(t->Handle(), WM_KEYUP, VK_SHIFT, 0);
+  Pump();
+  EXPECT_TRUE(shown->IsHintShowing());
+  THintWindow plain(nullptr);
+  m.message = WM_KEYDOWN;
+  EXPECT_TRUE(plain.IsHintMsg(m));
+  PostMessageW(t->Handle(), WM_RBUTTONDOWN, 0, LPARAM(0x50005));
+  Pump();
+  EXPECT_FALSE(shown->IsHintShowing());
+  // A hidden tree hint window answers as any hint window.
+  EXPECT_TRUE(shown->IsHintMsg(m));
+
+  // The pause the tree asks for: none for tooltips, none over the header once
+  // no tree hint window is left, the application's elsewhere.
+  t->Header()->Columns()->Add()->SetWidth(250);
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible + hoShowHint);
+  Pump();
+  auto pauseAt = [&](POINT client) {
+    POINT s = t->ClientToScreen(client);
+    backend.MouseMove(s.x, s.y);
+    int pause = 500;
+    t->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+    return pause;
+  };
+  POINT header{50, t->Header()->Height() / 2}, rows = In(t, 0);
+  EXPECT_EQ(pauseAt(rows), 0);
+  t->HintMode = hmDefault;
+  Application->ResetHintWindow();  // the last tree hint window goes
+  EXPECT_EQ(pauseAt(header), 0);
+  EXPECT_EQ(pauseAt(rows), 500);
+  TDataTreeHintWindow live(nullptr);
+  EXPECT_EQ(pauseAt(header), 500);
 }
 
 }  // namespace
