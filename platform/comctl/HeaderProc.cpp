@@ -7,6 +7,7 @@
 #include "platform/SystemColors.h"
 #include "platform/SystemMetrics.h"
 #include "platform/comctl/Header.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/ImageListApi.h"
@@ -581,15 +582,7 @@ LRESULT HeaderWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace header
 
 void RegisterHeaderClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, WC_HEADER, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = header::HeaderWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = WC_HEADER;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = WC_HEADER, .proc = header::HeaderWindowProc, .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 
 #include "platform/SystemColors.h"
 #include "platform/comctl/ListViewState.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
@@ -443,15 +444,7 @@ LRESULT ListWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace list
 
 void RegisterListViewClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, WC_LISTVIEW, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = list::ListWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = WC_LISTVIEW;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = WC_LISTVIEW, .proc = list::ListWindowProc, .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/comctl/TreeViewState.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Input.h"
@@ -437,15 +438,7 @@ LRESULT TreeWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace tree
 
 void RegisterTreeViewClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, WC_TREEVIEW, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = tree::TreeWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = WC_TREEVIEW;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = WC_TREEVIEW, .proc = tree::TreeWindowProc, .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

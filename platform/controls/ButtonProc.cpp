@@ -2,6 +2,7 @@
 // boxes, three-state boxes and radio groups, the BM_* messages and the
 // BN_* notifications.
 #include "platform/controls/ButtonControl.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -256,14 +257,8 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace button
 
 void RegisterButtonClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"BUTTON", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = button::ButtonWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"BUTTON";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass(
+      {.name = u"BUTTON", .proc = button::ButtonWindowProc, .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
 }
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 
 #include "platform/SystemMetrics.h"
 #include "platform/controls/ComboBoxImpl.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/controls/SystemControls.h"
@@ -663,17 +664,10 @@ BOOL GetComboBoxInfo(HWND combo, COMBOBOXINFO* info) {
 
 void RegisterComboBoxClass() {
   RegisterListBoxClasses();
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"COMBOBOX", &existing)) return;
-  {
-    WNDCLASSEXW wc;
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = cb::ComboProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = u"COMBOBOX";
-    RegisterClassExW(&wc);
-  }
+  ctl::RegisterControlClass({.name = u"COMBOBOX",
+                             .proc = cb::ComboProc,
+                             .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+                             .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

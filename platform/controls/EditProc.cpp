@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/EditControl.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -361,14 +362,7 @@ EditState* Get(HWND hwnd) {
 }  // namespace edit
 
 void RegisterEditClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"EDIT", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = edit::EditWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-  wc.lpszClassName = u"EDIT";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = u"EDIT", .proc = edit::EditWindowProc, .cursor = IDC_IBEAM});
 }
 
 }  // namespace qv

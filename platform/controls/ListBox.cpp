@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
@@ -410,20 +411,11 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 namespace qv {
 
 void RegisterListBoxClasses() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"ComboLBox", &existing)) return;
-  {
-    WNDCLASSEXW wc;
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = lb::ListBoxProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = u"LISTBOX";
-    RegisterClassExW(&wc);
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_SAVEBITS;
-    wc.lpszClassName = u"ComboLBox";
-    RegisterClassExW(&wc);
-  }
+  ctl::RegisterControlClass({.name = u"LISTBOX", .proc = lb::ListBoxProc, .wndExtra = sizeof(void*)});
+  ctl::RegisterControlClass({.name = u"ComboLBox",
+                             .proc = lb::ListBoxProc,
+                             .style = CS_DBLCLKS | CS_SAVEBITS,
+                             .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/SystemMetrics.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/window/Input.h"
@@ -325,14 +326,9 @@ LRESULT ScrollBarWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace scrollbar
 
 void RegisterScrollBarClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"SCROLLBAR", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = scrollbar::ScrollBarWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"SCROLLBAR";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = u"SCROLLBAR",
+                             .proc = scrollbar::ScrollBarWindowProc,
+                             .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/SystemColors.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/window/Input.h"
@@ -209,14 +210,8 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace statics
 
 void RegisterStaticClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"STATIC", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = statics::StaticWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"STATIC";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass(
+      {.name = u"STATIC", .proc = statics::StaticWindowProc, .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
 }
 
 }  // namespace qv
