@@ -17,11 +17,6 @@ namespace qv {
 namespace list {
 namespace {
 
-ListState* Get(HWND hwnd) {
-  // The state lives in the window's extra bytes: found without a name lookup.
-  return reinterpret_cast<ListState*>(GetWindowLongPtrW(hwnd, 0));
-}
-
 LRESULT SetStateMessage(ListState& s, int index, const LVITEMW* item) {
   if (!item) return FALSE;
   HWND hwnd = s.hwnd;
@@ -293,33 +288,8 @@ LRESULT ListMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   return 0;
 }
 
-void Focus(ListState& s, bool focused) {
-  s.focused = focused;
-  InvalidateRect(s.hwnd, nullptr, TRUE);
-  NMHDR hdr;
-  comctl::Notify(s.hwnd, hdr, focused ? NM_SETFOCUS : NM_KILLFOCUS);
-}
-
 LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_PAINT: {
-      if (s.layoutPending && s.redraw) UpdateScrollBars(s);
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      RECT clip;
-      if (w) GetClientRect(hwnd, &clip);
-      Paint(s, dc, w ? clip : ps.rcPaint);
-      if (!w && IsWindow(hwnd)) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT clip;
-      GetClientRect(hwnd, &clip);
-      Paint(s, reinterpret_cast<HDC>(w), clip);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SIZE:
       UpdateScrollBars(s);
       UpdateHeader(s);
@@ -332,16 +302,6 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       if (s.header) SendMessageW(s.header, WM_SETFONT, w, l);
       LayoutChanged(s);
       UpdateHeader(s);
-      return 0;
-    case WM_GETFONT:
-      return LRESULT(s.font);
-    case WM_SETREDRAW:
-      s.redraw = w != 0;
-      DefWindowProcW(hwnd, msg, w, l);
-      if (s.redraw) {
-        UpdateScrollBars(s);
-        InvalidateRect(hwnd, nullptr, TRUE);
-      }
       return 0;
     case WM_STYLECHANGED:
       if (s.edit) EndEdit(s, false);
@@ -366,23 +326,6 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         ScrollMessage(s, vertical, lines > 0 ? SB_LINEDOWN : SB_LINEUP, 0);
       return 0;
     }
-    case WM_SETFOCUS:
-      Focus(s, true);
-      return 0;
-    case WM_KILLFOCUS:
-      Focus(s, false);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      if (!KeyDown(s, w)) return DefWindowProcW(hwnd, msg, w, l);
-      return 0;
-    case WM_CHAR:
-      CharTyped(s, char16_t(w));
-      return 0;
-    case WM_TIMER:
-      TimerFired(s, w);
-      return 0;
     case WM_ENABLE:
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
@@ -391,19 +334,6 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       if (hdr && hdr->hwndFrom == s.header) return HeaderNotify(s, hdr);
       return 0;
     }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
-    case WM_CAPTURECHANGED:
-      return MouseMessage(s, msg, w, l);
-    case kEndEditMessage:
-      if (s.edit && GetFocus() != s.edit) EndEdit(s, true);
-      return 0;
     case kHeaderOrderMessage:
       if (s.header && int(s.order.size()) == int(SendMessageW(s.header, HDM_GETITEMCOUNT, 0, 0))) {
         SendMessageW(s.header, HDM_GETORDERARRAY, s.order.size(), LPARAM(s.order.data()));
@@ -411,34 +341,20 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       }
       return 0;
   }
+  if (auto r = comctl::ItemWindowMessage(s, hwnd, msg, w, l)) return *r;
   if (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100) return ListMessage(s, hwnd, msg, w, l);
   return DefWindowProcW(hwnd, msg, w, l);
 }
 
-LRESULT ListWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_CREATE) {
-    auto* s = new ListState;
-    s->hwnd = hwnd;
-    s->ownerData = GetWindowLongPtrW(hwnd, GWL_STYLE) & LVS_OWNERDATA;
-    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
-    MeasureFont(*s);
-    UpdateHeader(*s);
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) {
-    ListState* s = Get(hwnd);
-    SetWindowLongPtrW(hwnd, 0, 0);
-    if (s) {
-      if (s->measureDC) DeleteDC(s->measureDC);
-      delete s;
-    }
-    ctl::ForgetControlFont(hwnd);
-    return DefWindowProcW(hwnd, msg, w, l);
-  }
-  ListState* s = Get(hwnd);
-  if (!s) return DefWindowProcW(hwnd, msg, w, l);
-  return WindowMessage(*s, hwnd, msg, w, l);
+void Created(ListState& s) {
+  s.ownerData = GetWindowLongPtrW(s.hwnd, GWL_STYLE) & LVS_OWNERDATA;
+  s.endEditMessage = kEndEditMessage;
+  s.endEdit = [](comctl::ItemControl& c, bool save) { EndEdit(static_cast<ListState&>(c), save); };
+  MeasureFont(s);
+  UpdateHeader(s);
 }
+
+constexpr auto ListWindowProc = comctl::ItemWindowProc<ListState, Created, WindowMessage>;
 
 }  // namespace
 }  // namespace list

@@ -16,11 +16,6 @@ namespace qv {
 namespace tree {
 namespace {
 
-TreeState* Get(HWND hwnd) {
-  // The state lives in the window's extra bytes: found without a name lookup.
-  return reinterpret_cast<TreeState*>(GetWindowLongPtrW(hwnd, 0));
-}
-
 void ApplyItem(TreeState& s, Item* item, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {
     item->textCallback = it.pszText == LPSTR_TEXTCALLBACKW;
@@ -307,33 +302,8 @@ LRESULT TreeMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   return 0;
 }
 
-void Focus(TreeState& s, bool focused) {
-  s.focused = focused;
-  InvalidateItem(s, s.selected);
-  NMHDR hdr;
-  comctl::Notify(s.hwnd, hdr, focused ? NM_SETFOCUS : NM_KILLFOCUS);
-}
-
 LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_PAINT: {
-      if (s.layoutPending && s.redraw) UpdateScrollBars(s);
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      RECT clip;
-      if (w) GetClientRect(hwnd, &clip);
-      Paint(s, dc, w ? clip : ps.rcPaint);
-      if (!w && IsWindow(hwnd)) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT clip;
-      GetClientRect(hwnd, &clip);
-      Paint(s, reinterpret_cast<HDC>(w), clip);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SIZE:
       if (s.redraw) UpdateScrollBars(s);
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -344,16 +314,6 @@ LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       ++s.measureGeneration;  // every label is measured again when next needed
       MeasureFont(s);
       LayoutChanged(s);
-      return 0;
-    case WM_GETFONT:
-      return LRESULT(s.font);
-    case WM_SETREDRAW:
-      s.redraw = w != 0;
-      DefWindowProcW(hwnd, msg, w, l);
-      if (s.redraw) {
-        UpdateScrollBars(s);
-        InvalidateRect(hwnd, nullptr, TRUE);
-      }
       return 0;
     case WM_VSCROLL:
       VScroll(s, LOWORD(w), short(HIWORD(w)));
@@ -367,72 +327,28 @@ LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         VScroll(s, lines > 0 ? SB_LINEDOWN : SB_LINEUP, 0);
       return 0;
     }
-    case WM_SETFOCUS:
-      Focus(s, true);
-      return 0;
-    case WM_KILLFOCUS:
-      Focus(s, false);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      if (!KeyDown(s, w)) return DefWindowProcW(hwnd, msg, w, l);
-      return 0;
-    case WM_CHAR:
-      CharTyped(s, char16_t(w));
-      return 0;
-    case WM_TIMER:
-      TimerFired(s, w);
-      return 0;
     case WM_ENABLE:
     case WM_STYLECHANGED:
       MeasureFont(s);
       LayoutChanged(s);
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
-    case WM_CAPTURECHANGED:
-      return MouseMessage(s, msg, w, l);
-    case kEndEditMessage:
-      if (s.edit && GetFocus() != s.edit) EndEdit(s, true);
-      return 0;
     case kWidthGrewMessage:
       if (s.redraw) UpdateScrollBars(s);
       return 0;
   }
+  if (auto r = comctl::ItemWindowMessage(s, hwnd, msg, w, l)) return *r;
   if (msg >= TV_FIRST && msg < TV_FIRST + 0x100) return TreeMessage(s, hwnd, msg, w, l);
   return DefWindowProcW(hwnd, msg, w, l);
 }
 
-LRESULT TreeWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_CREATE) {
-    auto* s = new TreeState;
-    s->hwnd = hwnd;
-    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
-    MeasureFont(*s);
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) {
-    TreeState* s = Get(hwnd);
-    SetWindowLongPtrW(hwnd, 0, 0);
-    if (s) {
-      if (s->measureDC) DeleteDC(s->measureDC);
-      delete s;
-    }
-    ctl::ForgetControlFont(hwnd);
-    return DefWindowProcW(hwnd, msg, w, l);
-  }
-  TreeState* s = Get(hwnd);
-  if (!s) return DefWindowProcW(hwnd, msg, w, l);
-  return WindowMessage(*s, hwnd, msg, w, l);
+void Created(TreeState& s) {
+  s.endEditMessage = kEndEditMessage;
+  s.endEdit = [](comctl::ItemControl& c, bool save) { EndEdit(static_cast<TreeState&>(c), save); };
+  MeasureFont(s);
 }
+
+constexpr auto TreeWindowProc = comctl::ItemWindowProc<TreeState, Created, WindowMessage>;
 
 }  // namespace
 }  // namespace tree
