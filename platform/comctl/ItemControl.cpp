@@ -116,6 +116,20 @@ void RightClick(HWND hwnd, POINT p) {
   SendMessageW(hwnd, WM_CONTEXTMENU, WPARAM(hwnd), MAKELPARAM(screen.x, screen.y));
 }
 
+LRESULT CustomDrawPrePaint(ItemControl& s, HDC dc, const RECT& client, NMCUSTOMDRAW& nmcd) {
+  SelectObject(dc, GetCurrentObject(s.measureDC, OBJ_FONT));
+  nmcd.dwDrawStage = CDDS_PREPAINT;
+  nmcd.hdc = dc;
+  nmcd.rc = client;
+  return Notify(s.hwnd, nmcd.hdr, NM_CUSTOMDRAW);
+}
+
+void CustomDrawPostPaint(ItemControl& s, LRESULT answer, NMCUSTOMDRAW& nmcd) {
+  if (!(answer & CDRF_NOTIFYPOSTPAINT)) return;
+  nmcd.dwDrawStage = CDDS_POSTPAINT;
+  Notify(s.hwnd, nmcd.hdr, NM_CUSTOMDRAW);
+}
+
 std::optional<int> ScrollTarget(int code, int thumb, int pos, int line, int page, int end) {
   switch (code) {
     case SB_LINEUP:

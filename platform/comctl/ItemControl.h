@@ -69,6 +69,12 @@ void TrackMouseLeave(ItemControl& s);
 void RightClick(HWND hwnd, POINT p);
 LRESULT SimpleNotify(HWND hwnd, UINT code);
 
+// Painting starts and ends alike: the control's font is selected into dc and
+// the parent gets CDDS_PREPAINT for the client rectangle (its answer is
+// returned), and CDDS_POSTPAINT at the end when it asked for it.
+LRESULT CustomDrawPrePaint(ItemControl& s, HDC dc, const RECT& client, NMCUSTOMDRAW& nmcd);
+void CustomDrawPostPaint(ItemControl& s, LRESULT answer, NMCUSTOMDRAW& nmcd);
+
 // Where a scroll-bar request moves a position of `pos` (line and page in
 // the same units, `end` the far end); nullopt for requests that do not move.
 std::optional<int> ScrollTarget(int code, int thumb, int pos, int line, int page, int end);

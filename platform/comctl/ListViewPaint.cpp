@@ -181,12 +181,8 @@ void Paint(ListState& s, HDC dc, const RECT& clip) {
   HWND hwnd = s.hwnd;
   RECT client;
   GetClientRect(hwnd, &client);
-  SelectObject(dc, GetCurrentObject(s.measureDC, OBJ_FONT));
   NMLVCUSTOMDRAW cd;
-  cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-  cd.nmcd.hdc = dc;
-  cd.nmcd.rc = client;
-  LRESULT answer = comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
+  LRESULT answer = comctl::CustomDrawPrePaint(s, dc, client, cd.nmcd);
   if (!IsWindow(hwnd) || (answer & CDRF_SKIPDEFAULT)) return;
   Fill(dc, clip, comctl::ColourOr(s.bk, COLOR_WINDOW));
   int first = FirstVisible(s), last = std::min(s.Count(), first + VisibleCount(s));
@@ -200,10 +196,7 @@ void Paint(ListState& s, HDC dc, const RECT& clip) {
     last = std::min(last, s.Count());
   }
   if (s.View() == LVS_REPORT && (s.ext & LVS_EX_GRIDLINES)) GridLines(s, dc, client);
-  if (answer & CDRF_NOTIFYPOSTPAINT) {
-    cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
-    comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
-  }
+  comctl::CustomDrawPostPaint(s, answer, cd.nmcd);
 }
 
 }  // namespace qv::list
