@@ -61,4 +61,24 @@ void ForgetControlFont(HWND hwnd) {
   RemovePropW(hwnd, kFontProp);
 }
 
+std::optional<LRESULT> TextControlMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcW(hwnd, msg, w, l);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return r;
+    }
+    case WM_SETFONT:
+      SetControlFont(hwnd, reinterpret_cast<HFONT>(w));
+      if (LOWORD(l)) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return LRESULT(GetPropW(hwnd, kFontProp));
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+  }
+  return std::nullopt;
+}
+
 }  // namespace qv::ctl
