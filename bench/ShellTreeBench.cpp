@@ -2,7 +2,9 @@
 // under the cache folder: expanding a folder of 10,000 sub-folders (painted),
 // SetPath to a folder 12 levels deep in a tree of 100,000 folders, and the
 // median delay from a file created in a watched folder to the change handler
-// on the user-interface thread. Prints one key=value line per figure.
+// on the user-interface thread. Figures of bench/run shelltree.
+#include "ShellTreeBench.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "FigureRegistry.h"
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "platform/backend/HeadlessBackend.h"
@@ -30,19 +33,6 @@ double Ms(Clock::time_point a, Clock::time_point b) {
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
-}
-
-// Makes a tree once: Make(root) fills it, a mark file says it is complete.
-template <class F>
-std::string Cached(const std::string& dir, F Make) {
-  if (!fs::exists(dir + "/.complete")) {
-    fs::remove_all(dir);
-    std::fprintf(stderr, "generating %s ...\n", dir.c_str());
-    fs::create_directories(dir + "/t");
-    Make(dir + "/t");
-    std::fclose(std::fopen((dir + "/.complete").c_str(), "w"));
-  }
-  return dir + "/t";
 }
 
 // A folder "wide" with 10,000 sub-folders.
@@ -91,7 +81,8 @@ std::string DeepTree(const std::string& cache) {
 }
 
 struct Harness {
-  HeadlessBackend backend{SIZE{1280, 800}};
+  explicit Harness(HeadlessBackend& b) : backend(b) {}
+  HeadlessBackend& backend;
   TForm* form = nullptr;
   TSkShellTreeView* tree = nullptr;
   void Make(const std::string& root) {
@@ -125,10 +116,10 @@ TTreeNode* Child(TTreeNode* n, const std::string& text) {
 }
 
 // Expanding the wide folder: reading, adding 10,000 nodes and painting.
-double MeasureExpand(const std::string& root) {
+double MeasureExpand(HeadlessBackend& backend, const std::string& root) {
   std::vector<double> runs;
   for (int i = 0; i < 3; ++i) {
-    Harness h;
+    Harness h(backend);
     h.Make(root);
     TTreeNode* wide = Child(h.tree->Items()->GetFirstNode(), "wide");
     if (!wide) return -1;
@@ -143,11 +134,11 @@ double MeasureExpand(const std::string& root) {
 }
 
 // SetPath 12 levels deep on a fresh tree (nothing below the root filled yet).
-double MeasureSetPath(const std::string& root) {
+double MeasureSetPath(HeadlessBackend& backend, const std::string& root) {
   const std::string target = DeepTarget(root);
   std::vector<double> runs;
   for (int i = 0; i < 3; ++i) {
-    Harness h;
+    Harness h(backend);
     h.Make(root);
     const auto a = Clock::now();
     h.tree->SetPath(target);
@@ -160,11 +151,11 @@ double MeasureSetPath(const std::string& root) {
 }
 
 // File created in a watched folder to OnChange on this thread, 21 times.
-double MeasureNotify(const std::string& cache) {
+double MeasureNotify(HeadlessBackend& backend, const std::string& cache) {
   const std::string watched = cache + "/shelltree-watch";
   fs::remove_all(watched);
   fs::create_directories(watched);
-  Harness h;
+  Harness h(backend);
   TSkShellChangeNotifier n(nullptr);
   Clock::time_point seen;
   int calls = 0;
@@ -202,15 +193,13 @@ double MeasureNotify(const std::string& cache) {
   return Median(runs);
 }
 
+const int registered[] = {
+    bench::AddFigure("expand_ms",
+                     [](HeadlessBackend& b) { return MeasureExpand(b, WideTree(BenchCacheDir())); }),
+    bench::AddFigure("set_path_ms",
+                     [](HeadlessBackend& b) { return MeasureSetPath(b, DeepTree(BenchCacheDir())); }),
+    bench::AddFigure("notify_ms", [](HeadlessBackend& b) { return MeasureNotify(b, BenchCacheDir()); }),
+};
+
 }  // namespace
 }  // namespace qv
-
-int main() {
-  using namespace qv;
-  const std::string cache = QV_BENCH_CACHE_DIR;
-  const std::string wide = WideTree(cache), deep = DeepTree(cache);
-  std::printf("expand_ms=%.1f\n", MeasureExpand(wide));
-  std::printf("set_path_ms=%.1f\n", MeasureSetPath(deep));
-  std::printf("notify_ms=%.1f\n", MeasureNotify(cache));
-  return 0;
-}

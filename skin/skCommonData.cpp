@@ -133,9 +133,10 @@ bool TSkCommonData::OwnerDestroying() const {
 }
 
 bool TSkCommonData::Skinned(bool CheckActive) const {
-  if (!OwnerObject || OwnerDestroying()) return false;
+  // The manager first: without one (the usual case) no cast is needed.
   TSkinManager* m = SkinManager();
-  if (!m || m->ComponentState().Contains(csDestroying)) return false;
+  if (!m || !OwnerObject || OwnerDestroying()) return false;
+  if (m->ComponentState().Contains(csDestroying)) return false;
   if (CheckActive && !m->SkinData()->Active) return false;
   return m->IsValidSkinIndex(SkinIndex);
 }

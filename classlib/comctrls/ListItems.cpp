@@ -320,6 +320,24 @@ TListItem* TListItems::AddItem(TListItem* Item, int Index) {
   return result;
 }
 
+void TListItems::Resend() {
+  HWND h = Wnd();
+  for (size_t i = 0; i < items_.size(); ++i) {
+    TListItem* item = items_[i];
+    std::u16string text = Utf8ToUtf16(item->caption_);
+    LVITEMW it;
+    it.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+    it.iItem = int(i);
+    it.pszText = text.data();
+    it.lParam = LPARAM(item);
+    it.iImage = item->imageIndex_;
+    item->index_ = int(i);
+    SendMessageW(h, LVM_INSERTITEMW, 0, LPARAM(&it));
+    for (int k = 0; k < item->subItems_->Count(); ++k)
+      item->subItems_->SetStrings(k, item->subItems_->Strings(k));
+  }
+}
+
 void TListItems::Delete(int Index) {
   if (owner_->OwnerData() || Index < 0 || Index >= Count()) return;
   SendMessageW(Wnd(), LVM_DELETEITEM, WPARAM(Index), 0);

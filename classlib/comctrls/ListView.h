@@ -127,6 +127,8 @@ class TListItems : public TPersistent {
   friend class TSubItems;
   HWND Wnd() const;
   void Renumber(int from) const;
+  // Puts every row into a window made anew.
+  void Resend();
 
   TCustomListView* owner_;
   std::vector<TListItem*> items_;            // owned; in row order
@@ -244,6 +246,7 @@ class TCustomListView : public TWinControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void FrameStyle(DWORD& Style, DWORD& ExStyle) const override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual bool CanChange(TListItem* Item, TItemChange Change);
@@ -276,6 +279,7 @@ class TCustomListView : public TWinControl {
   TBorderStyle borderStyle_ = bsSingle;
   TSortType sortType_ = stNone;
   bool clearing_ = false;
+  int savedOwnerCount_ = 0;  // owner data: the rows a window made anew gets back
 };
 
 class TListView : public TCustomListView {

@@ -81,6 +81,19 @@ void TCustomListView::CreateWnd() {
   smallImages_.Resend();
   stateImages_.Resend();
   SendColumns();
+  // A window made anew (a style change) gets the rows of the one it replaces.
+  if (ownerData_) {
+    if (savedOwnerCount_ > 0) SendMessageW(h, LVM_SETITEMCOUNT, WPARAM(savedOwnerCount_), 0);
+  } else if (items_->Count() > 0) {
+    items_->Resend();
+  }
+  savedOwnerCount_ = 0;
+}
+
+void TCustomListView::DestroyWnd() {
+  if (ownerData_ && HandleAllocated())
+    savedOwnerCount_ = int(SendMessageW(WindowHandle(), LVM_GETITEMCOUNT, 0, 0));
+  TWinControl::DestroyWnd();
 }
 
 void TCustomListView::ApplyStyle() {

@@ -41,7 +41,7 @@ T* Add(TWinControl* parent, T* c, int x, int y, int w, int h, const std::string&
 
 TSkinDemoForm::TSkinDemoForm(TComponent* AOwner, const std::string& SkinDirectory) : TForm(AOwner) {
   SetCaption("Quirvane skins");
-  SetBounds(60, 60, 560, 360);
+  SetBounds(40, 40, 960, 640);
   Skins = new TSkinManager(this);
   Skins->AfterConstruction();
   Skins->SetSkinDirectory(SkinDirectory);
@@ -71,6 +71,8 @@ TSkinDemoForm::TSkinDemoForm(TComponent* AOwner, const std::string& SkinDirector
     HintButtons.push_back(b);
   }
   AddSkinnedControls();
+  AddBrowseControls();
+  AddListControls();
   UseSkin(true);
 }
 

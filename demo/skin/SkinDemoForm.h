@@ -18,6 +18,15 @@ class TSkSpinEdit;
 class TSkCustomComboEdit;
 class TSkDateEdit;
 class TSkSpeedButton;
+class TSkMonthCalendar;
+class TSkSplitter;
+class TSkTreeView;
+class TSkShellTreeView;
+class TSkListView;
+class TSkComboBox;
+class TSkComboBoxEx;
+class TSkShellListView;
+class TSkShellComboBox;
 }  // namespace qv
 
 namespace qv::demo {
@@ -46,6 +55,22 @@ class TSkinDemoForm : public TForm {
   TSkCustomComboEdit* ButtonEdit = nullptr;
   TSkDateEdit* DateEdit = nullptr;
   TSkSpeedButton* Speed = nullptr;
+  // The browsing controls: a month calendar, a tree view, and the shell
+  // folder tree beside a splitter.
+  TSkPanel* BrowsePanel = nullptr;
+  TSkMonthCalendar* Calendar = nullptr;
+  TSkTreeView* Tree = nullptr;
+  TSkPanel* FolderPanel = nullptr;
+  TSkShellTreeView* ShellTree = nullptr;
+  TSkSplitter* Splitter = nullptr;
+  // The list controls: a list view, combo boxes, and the shell list view and
+  // shell combo box moving with the shell folder tree.
+  TSkPanel* ListsPanel = nullptr;
+  TSkListView* List = nullptr;
+  TSkComboBox* Combo = nullptr;
+  TSkComboBoxEx* ComboEx = nullptr;
+  TSkShellComboBox* ShellCombo = nullptr;
+  TSkShellListView* ShellList = nullptr;
 
   void UseSkin(bool On);
   void TurnHue();
@@ -55,6 +80,8 @@ class TSkinDemoForm : public TForm {
 
  private:
   void AddSkinnedControls();
+  void AddBrowseControls();
+  void AddListControls();
 };
 
 }  // namespace qv::demo

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   using namespace qv;
   demo::DemoProgram program;
   program.Name = "qv_skin_demo";
-  program.HeadlessScreen = SIZE{700, 480};
+  program.HeadlessScreen = SIZE{1040, 720};
   program.Create = [](int) -> TForm* {
     auto* form = new demo::TSkinDemoForm(nullptr, "../skins");  // build/skins beside build/demo/skin
     form->Show();

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "platform/Utf.h"
 #include "platform/ole/GlobalMemory.h"
@@ -150,6 +151,74 @@ bool ListShellEntries(ShellPlace place, const std::string& path, DWORD flags, st
   return false;
 }
 
+namespace {
+// How long disc facts read for a listing answer later requests: long enough
+// for a control to ask every attribute of every item it adds, short enough
+// that a change on disc shows at the next look.
+constexpr auto kDiskFactsLife = std::chrono::seconds(2);
+constexpr std::size_t kMaxRememberedChildren = 1 << 20;
+// Listings with fewer folders than this are answered one by one.
+constexpr std::size_t kReadAheadFolders = 64;
+constexpr unsigned kReadAheadThreads = 4;
+}  // namespace
+
+void TShellFolder::ForgetDiskFacts() {
+  ownFacts_ = ShellParentFacts{};
+  childFacts_.clear();
+  listedFolders_.clear();
+  diskSince_ = std::chrono::steady_clock::now();
+}
+
+void TShellFolder::ReadSubFoldersAhead() {
+  std::vector<std::string> names;
+  names.swap(listedFolders_);
+  std::erase_if(names, [&](const std::string& n) {
+    auto it = childFacts_.find(n);
+    return it != childFacts_.end() && it->second.HasSubFolder >= 0;
+  });
+  // Each folder's own facts are read with it: the controls ask for them next.
+  std::vector<ShellDiskFacts> found(names.size());
+  const unsigned threads =
+      unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
+  const std::string folder = path_ == "/" ? path_ : path_ + "/";
+  auto work = [&](unsigned stripe) {
+    for (std::size_t i = stripe; i < names.size(); i += threads) {
+      const std::string path = folder + names[i];
+      ReadDiskFacts(path, found[i]);
+      found[i].HasSubFolder = HasSubFolderOnDisc(path);
+    }
+  };
+  std::vector<std::thread> helpers;
+  try {
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work, t);
+  } catch (const std::system_error&) {
+    // No more threads: the ones that started and this one share the work.
+  }
+  // This thread takes stripe 0 and any stripe whose helper could not start.
+  work(0);
+  for (unsigned t = unsigned(helpers.size()) + 1; t < threads; ++t) work(t);
+  for (std::thread& t : helpers) t.join();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ShellDiskFacts& known = childFacts_[names[i]];
+    if (!known.Read) known = found[i];
+    known.HasSubFolder = found[i].HasSubFolder;
+  }
+}
+
+uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask) {
+  if (place_ != ShellPlace::FileSystem || ILNext(pidl)) return ShellAttributesOf(facts, mask);
+  std::lock_guard lock(diskLock_);
+  if (std::chrono::steady_clock::now() - diskSince_ > kDiskFactsLife ||
+      childFacts_.size() >= kMaxRememberedChildren)
+    ForgetDiskFacts();
+  if ((mask & SFGAO_HASSUBFOLDER) && facts.Type == ShellItemType::Folder &&
+      listedFolders_.size() >= kReadAheadFolders) {
+    auto it = childFacts_.find(facts.Name);
+    if (it == childFacts_.end() || it->second.HasSubFolder < 0) ReadSubFoldersAhead();
+  }
+  return ShellAttributesOf(facts, mask, &childFacts_[facts.Name], &ownFacts_);
+}
+
 TShellFolder* TShellFolder::Create(ShellPlace place, const std::string& path) {
   return new TShellFolder(place, place == ShellPlace::FileSystem ? path : std::string());
 }
@@ -194,6 +263,13 @@ HRESULT TShellFolder::EnumObjects(HWND, DWORD flags, IEnumIDList** out) {
   auto entries = std::make_shared<std::vector<ShellEntry>>();
   HRESULT hr = S_OK;
   if (!ListShellEntries(place_, path_, flags, *entries, hr)) return hr;
+  if (place_ == ShellPlace::FileSystem) {
+    // A new listing: what its items say of themselves is read afresh.
+    std::lock_guard lock(diskLock_);
+    ForgetDiskFacts();
+    for (const ShellEntry& e : *entries)
+      if (e.Type == ShellItemType::Folder) listedFolders_.push_back(e.Name);
+  }
   *out = new TIdListEnum(std::move(entries));
   return S_OK;
 }
@@ -239,7 +315,7 @@ HRESULT TShellFolder::GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ui
   for (UINT i = 0; i < count && items; ++i) {
     ShellFacts facts;
     if (!Resolve(items[i], facts)) return E_INVALIDARG;
-    result &= ShellAttributesOf(facts, mask);
+    result &= AttributesOf(items[i], facts, mask);
   }
   *inOut = result;
   return S_OK;
@@ -275,6 +351,9 @@ HRESULT TShellFolder::SetNameOf(HWND, LPCITEMIDLIST pidl, const char16_t* name, 
   if (newName != facts.Name) {
     const std::string folder = facts.Path.substr(0, facts.Path.size() - facts.Name.size());
     if (int err = RenameNoReplace(facts.Path, folder + newName)) return HResultFromErrno(err);
+    std::lock_guard lock(diskLock_);
+    childFacts_.erase(facts.Name);
+    childFacts_.erase(newName);
   }
   if (newPidl) {
     *newPidl = MakeShellItem(facts.Type, 0, newName);

@@ -1,9 +1,13 @@
 // The folder objects of the namespace: the desktop, "Computer" and every
 // file-system folder, each an IShellFolder; and the enumerator of their items.
 #pragma once
+#include <chrono>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/shell/DiskFacts.h"
 #include "platform/shell/ShellApi.h"
 #include "platform/shell/ShellItems.h"
 
@@ -34,9 +38,22 @@ class TShellFolder : public ComObject<IShellFolder> {
  private:
   TShellFolder(ShellPlace place, std::string path) : place_(place), path_(std::move(path)) {}
   bool Resolve(LPCITEMIDLIST pidl, ShellFacts& out) const;
+  // The attributes of one item; a direct child shares its disc facts with the
+  // other requests about it until the folder is listed again or a moment passed.
+  uint32_t AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask);
+  void ForgetDiskFacts();
+  void ReadSubFoldersAhead();
 
   const ShellPlace place_;
   const std::string path_;  // FileSystem only
+  // Disc facts of this folder and of its children, read for one listing.
+  std::mutex diskLock_;
+  std::chrono::steady_clock::time_point diskSince_;
+  ShellParentFacts ownFacts_;
+  std::unordered_map<std::string, ShellDiskFacts> childFacts_;
+  // The folders of the last listing, whose sub-folder answers are read
+  // together (on several threads) at the first question about one of them.
+  std::vector<std::string> listedFolders_;
 };
 
 // One entry of a listing: enough to make its item.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Names.h"
+#include "platform/shell/DiskFacts.h"
 #include "platform/shell/Mounts.h"
 #include "platform/shell/ShellApi.h"
 
@@ -40,35 +41,6 @@ bool IsFileSystemType(ShellItemType t) {
 
 bool IsFolderType(ShellItemType t) {
   return t != ShellItemType::File;
-}
-
-// Whether a folder has at least one sub-folder: stops at the first one.
-bool HasSubFolder(const std::string& path) {
-  DIR* dir = ::opendir(path.c_str());
-  if (!dir) return false;
-  bool found = false;
-  const int fd = ::dirfd(dir);
-  while (!found) {
-    dirent* e = ::readdir(dir);
-    if (!e) break;
-    if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0))) continue;
-    if (e->d_type == DT_DIR) {
-      found = true;
-    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      found = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-    }
-  }
-  ::closedir(dir);
-  return found;
-}
-
-// A mount point lies on another device than its parent folder.
-bool IsMountPoint(const std::string& path) {
-  struct stat self {
-  }, parent{};
-  if (::lstat(path.c_str(), &self) != 0 || ::stat(ParentPath(path).c_str(), &parent) != 0) return false;
-  return self.st_dev != parent.st_dev;
 }
 
 uint32_t TypeAttributes(const ShellFacts& item) {
@@ -181,26 +153,48 @@ bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDL
   return true;
 }
 
-uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask) {
+uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts* disk,
+                           ShellParentFacts* parent) {
   if (mask == 0) mask = SFGAO_KNOWN;
   uint32_t a = TypeAttributes(item) & mask;
   if (item.IsDesktop || !IsFileSystemType(item.Type)) return a;
+  ShellDiskFacts ownDisk;
+  ShellParentFacts ownParent;
+  if (!disk) disk = &ownDisk;
+  if (!parent) parent = &ownParent;
   const std::string& path = item.Path;
+  const bool isEntry = item.Type == ShellItemType::Folder || item.Type == ShellItemType::File;
   if ((mask & SFGAO_HASSUBFOLDER) &&
-      (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder) && HasSubFolder(path))
-    a |= SFGAO_HASSUBFOLDER;
-  if ((mask & SFGAO_READONLY) && ::access(path.c_str(), W_OK) != 0) a |= SFGAO_READONLY;
-  if ((mask & SFGAO_CANCOPY) && ::access(path.c_str(), R_OK) == 0) a |= SFGAO_CANCOPY;
-  if ((mask & SFGAO_DROPTARGET) && item.Type != ShellItemType::File && ::access(path.c_str(), W_OK) == 0)
-    a |= SFGAO_DROPTARGET;
-  if (mask & SFGAO_LINK) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) a |= SFGAO_LINK;
+      (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder)) {
+    if (disk->HasSubFolder < 0) disk->HasSubFolder = HasSubFolderOnDisc(path);
+    if (disk->HasSubFolder) a |= SFGAO_HASSUBFOLDER;
   }
+  const uint32_t diskBits = SFGAO_READONLY | SFGAO_CANCOPY | SFGAO_DROPTARGET | SFGAO_LINK;
   const uint32_t changeBits = SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
-  if ((mask & changeBits) && (item.Type == ShellItemType::Folder || item.Type == ShellItemType::File) &&
-      ::access(ParentPath(path).c_str(), W_OK) == 0 && !IsMountPoint(path))
-    a |= mask & changeBits;
+  if (!(mask & (diskBits | changeBits))) return a;
+  ReadDiskFacts(path, *disk);
+  const bool followed = disk->Followed;
+  if (mask & (SFGAO_READONLY | SFGAO_DROPTARGET)) {
+    bool writable = followed && ModeAllows(disk->St, W_OK);
+    if (writable) {
+      // The file system's read-only mount: the folder's answer for an item on its device.
+      if (parent->Read && parent->Exists && disk->OwnDev == parent->Dev) {
+        writable = !parent->ReadOnlyFs;
+      } else {
+        if (disk->ReadOnlyFs < 0) disk->ReadOnlyFs = IsOnReadOnlyFs(path);
+        writable = !disk->ReadOnlyFs;
+      }
+    }
+    if ((mask & SFGAO_READONLY) && !writable) a |= SFGAO_READONLY;
+    if ((mask & SFGAO_DROPTARGET) && item.Type != ShellItemType::File && writable) a |= SFGAO_DROPTARGET;
+  }
+  if ((mask & SFGAO_CANCOPY) && followed && ModeAllows(disk->St, R_OK)) a |= SFGAO_CANCOPY;
+  if ((mask & SFGAO_LINK) && disk->IsLink) a |= SFGAO_LINK;
+  if ((mask & changeBits) && isEntry && disk->Exists) {
+    ReadParentFacts(ParentPath(path), *parent);
+    // A mount point lies on another device than its folder and cannot move.
+    if (parent->Exists && parent->Writable && disk->OwnDev == parent->Dev) a |= mask & changeBits;
+  }
   return a;
 }
 

@@ -25,8 +25,13 @@ std::string HomeFolder();
 // Resolves pidl relative to a place (path for FileSystem); false when the
 // list does not belong there or is damaged.
 bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out);
-// The attributes of mask that hold (mask 0 = every known attribute).
-uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask);
+struct ShellDiskFacts;
+struct ShellParentFacts;
+// The attributes of mask that hold (mask 0 = every known attribute). The disc
+// is asked only for the bits requested; disk and parent, when given, keep what
+// was read for the next request about the same item or folder.
+uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts* disk = nullptr,
+                           ShellParentFacts* parent = nullptr);
 // The display name for SHGDN flags, as UTF-8.
 std::string ShellDisplayNameOf(const ShellFacts& item, uint32_t flags);
 // Item-by-item order of two lists relative to the same folder: computer,

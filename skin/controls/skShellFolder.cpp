@@ -7,6 +7,8 @@
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
 #include "platform/Utf.h"
+#include "platform/shell/ShellItems.h"
+#include "platform/shell/SystemIcons.h"
 
 namespace qv {
 
@@ -111,6 +113,17 @@ int ShellIconIndexOf(LPCITEMIDLIST AbsoluteId, bool Large, bool Open) {
   UINT flags = SHGFI_SYSICONINDEX | (Open ? SHGFI_OPENICON : 0) | (Large ? 0 : SHGFI_SMALLICON);
   SHGetFileInfo(OrEmpty(AbsoluteId), 0, &info, sizeof(info), flags);
   return info.iIcon;
+}
+
+void ShellIconIndexes(LPCITEMIDLIST AbsoluteId, int& Closed, int& Open) {
+  ShellFacts facts;
+  LPCITEMIDLIST id = OrEmpty(AbsoluteId);
+  if (IsValidShellList(id) && ResolveShellList(ShellPlace::Desktop, "", id, facts)) {
+    Closed = ShellIconOf(facts, false);
+    Open = ShellIconOf(facts, true);
+  } else {
+    Closed = Open = ShellIconIndexOf(AbsoluteId, false, false);
+  }
 }
 
 ComPtr<IShellFolder> BindShellFolder(IShellFolder* Parent, LPCITEMIDLIST Id, HWND Window) {

@@ -51,6 +51,14 @@ class TSkShellFolder : public TObject {
   // Renames the item without replacing an existing one; false when renaming
   // is not allowed; throws "Rename to %s failed" when the shell refuses.
   bool Rename(const std::string& NewName);
+  // The detail texts of the list view's report columns 1 .. ColumnCount, read
+  // when fewer are loaded; throws "Unable to retrieve folder details for ..."
+  // when the item cannot be read.
+  void LoadColumnDetails(TSkShellFolder* RootFolder, HWND Window, int ColumnCount);
+  // Detail text of column Index (1 = the first after the name); "" past the
+  // loaded ones; throws "%s: Missing call to LoadColumnDetails" before loading.
+  std::string Details(int Index) const;
+  bool DetailsLoaded() const { return detailsLoaded_; }
 
  private:
   uint32_t Attributes(uint32_t Mask) const;
@@ -58,6 +66,9 @@ class TSkShellFolder : public TObject {
   TSkShellFolder* parent_;
   ComPtr<IShellFolder> shellFolder_;
   int level_ = 0;
+  std::vector<std::string> details_;
+  bool detailsLoaded_ = false;
+  HWND viewWindow_ = nullptr;
 };
 
 // The process-wide desktop folder object (made at first use).
@@ -69,6 +80,8 @@ std::string ShellDisplayName(IShellFolder* ParentFolder, LPCITEMIDLIST Id, DWORD
                              TSkShowExtension ShowExt);
 // The system image list's index of an absolute list.
 int ShellIconIndexOf(LPCITEMIDLIST AbsoluteId, bool Large, bool Open);
+// Both indexes at once (closed and open), the list read once.
+void ShellIconIndexes(LPCITEMIDLIST AbsoluteId, int& Closed, int& Open);
 // The item's folder interface under Parent, else the desktop's binding; may be null.
 ComPtr<IShellFolder> BindShellFolder(IShellFolder* Parent, LPCITEMIDLIST Id, HWND Window);
 

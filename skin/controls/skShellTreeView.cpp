@@ -12,6 +12,8 @@
 #include "platform/gdi/ImageListApi.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
+#include "skin/controls/skShellComboBox.h"
+#include "skin/controls/skShellListView.h"
 
 namespace qv {
 
@@ -155,28 +157,40 @@ void TSkCustomShellTreeView::ClearRoot() {
   rootFolder_.reset();
 }
 
-std::unique_ptr<TSkShellFolder> TSkCustomShellTreeView::MakeRootFolder(TSkRoot& NewRoot) {
+std::unique_ptr<TSkShellFolder> MakeShellRootFolder(const TSkRoot& Root) {
   IdListPtr id;
-  const int csidl = RootFolderCsidl(NewRoot);
+  const int csidl = RootFolderCsidl(Root);
   bool ok = false;
   if (csidl >= 0) {
     ok = SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, id.Put())) && id;
-  } else if (!NewRoot.empty()) {
-    id.Reset(ParsePath(NewRoot));
+  } else if (!Root.empty()) {
+    id.Reset(ParsePath(Root));
     ok = bool(id);
   }
-  if (!ok) {
-    NewRoot = oldRoot_;
-    throw Exception(kErrorSettingPath);
-  }
+  if (!ok) throw Exception(kErrorSettingPath);
   ComPtr<IShellFolder> folder = BindShellFolder(DesktopShellFolder(), id.Get(), nullptr);
   if (!folder) folder = ComPtr<IShellFolder>(DesktopShellFolder());
   return std::make_unique<TSkShellFolder>(nullptr, id.Get(), folder.Get());
 }
 
+LPITEMIDLIST ParseShellDisplayName(const std::string& Path) {
+  return ParsePath(Path);
+}
+
+std::unique_ptr<TSkShellFolder> TSkCustomShellTreeView::MakeRootFolder(TSkRoot& NewRoot) {
+  try {
+    return MakeShellRootFolder(NewRoot);
+  } catch (const Exception&) {
+    NewRoot = oldRoot_;
+    throw;
+  }
+}
+
 void TSkCustomShellTreeView::SetNodeImages(TTreeNode* Node, LPCITEMIDLIST AbsoluteId) {
-  Node->SetImageIndex(ShellIconIndexOf(AbsoluteId, false, false));
-  Node->SetSelectedIndex(ShellIconIndexOf(AbsoluteId, false, true));
+  int closed = 0, open = 0;
+  ShellIconIndexes(AbsoluteId, closed, open);
+  Node->SetImageIndex(closed);
+  Node->SetSelectedIndex(open);
 }
 
 void TSkCustomShellTreeView::BuildRoot() {
@@ -207,6 +221,43 @@ void TSkCustomShellTreeView::ApplyRoot() {
   if (busy_) return;
   FlagScope busy(busy_);
   BuildRoot();
+  if (shellComboBox_) shellComboBox_->SetRoot(root_);
+  if (shellListView_) shellListView_->SetRoot(root_);
+}
+
+void TSkCustomShellTreeView::SetShellComboBox(TSkCustomShellComboBox* Value) {
+  if (shellComboBox_ == Value) return;
+  if (shellComboBox_) {
+    shellComboBox_->RemoveFreeNotification(this);
+    if (shellComboBox_->ShellTreeView() == this) shellComboBox_->SetShellTreeView(nullptr);
+  }
+  shellComboBox_ = Value;
+  if (Value) {
+    Value->FreeNotification(this);
+    Value->SetRoot(root_);
+    Value->SetShellTreeView(this);
+  }
+}
+
+void TSkCustomShellTreeView::SetShellListView(TSkCustomShellListView* Value) {
+  if (shellListView_ == Value) return;
+  if (shellListView_) {
+    shellListView_->RemoveFreeNotification(this);
+    if (shellListView_->ShellTreeView() == this) shellListView_->SetShellTreeView(nullptr);
+  }
+  shellListView_ = Value;
+  if (Value) {
+    Value->FreeNotification(this);
+    Value->SetRoot(root_);
+    Value->SetShellTreeView(this);
+  }
+}
+
+void TSkCustomShellTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+  TSkTreeView::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == shellComboBox_) shellComboBox_ = nullptr;
+  if (AComponent == shellListView_) shellListView_ = nullptr;
 }
 
 void TSkCustomShellTreeView::SetRoot(const TSkRoot& Value) {
@@ -309,6 +360,14 @@ bool TSkCustomShellTreeView::CanChange(TTreeNode* Node) {
   if (!result || busy_ || !Node) return result;
   const bool refresh = autoRefresh_;
   SetAutoRefresh(false);
+  TSkShellFolder* shown = FolderOf(Node);
+  if (shown && !shown->IsFolder("", true) && shown->Parent()) shown = shown->Parent();
+  if (shown && (shellComboBox_ || shellListView_)) {
+    FlagScope busy(busy_);
+    IdListPtr id(ILClone(shown->AbsoluteId()));
+    if (shellComboBox_) shellComboBox_->MoveToIdList(id.Get());
+    if (shellListView_) shellListView_->MoveToIdList(id.Get());
+  }
   nodeToMonitor_ = Node;
   SetAutoRefresh(refresh);
   nodeToMonitor_ = nullptr;
@@ -372,7 +431,13 @@ void TSkCustomShellTreeView::SelectItemIdList(LPCITEMIDLIST Id) {
       start->Expand(false);
     }
   }
-  SetSelected(FindFolderNode(Id, start));
+  TTreeNode* found = FindFolderNode(Id, start);
+  SetSelected(found);
+  if (TSkShellFolder* f = FolderOf(found)) {
+    IdListPtr id(ILClone(f->AbsoluteId()));
+    if (shellListView_) shellListView_->MoveToIdList(id.Get());
+    if (shellComboBox_) shellComboBox_->MoveToIdList(id.Get());
+  }
 }
 
 void TSkCustomShellTreeView::RefreshNode(TTreeNode* Node) {

@@ -15,6 +15,8 @@
 namespace qv {
 
 class TSkCustomShellTreeView;
+class TSkCustomShellListView;
+class TSkCustomShellComboBox;
 
 // Offered by controls that want to take part in the verbs chosen from a
 // shell context menu: before the verb runs (Handled = the control did it
@@ -42,6 +44,11 @@ struct TSkRootFolderName {
 };
 // The special folder number of a root name (any case); -1 for a path.
 int RootFolderCsidl(const std::string& Name);
+// The folder object of a root (a special folder name or a path); throws
+// "Error Setting Path" when it names nothing.
+std::unique_ptr<TSkShellFolder> MakeShellRootFolder(const TSkRoot& Root);
+// The absolute list of an existing path; null when it does not parse.
+LPITEMIDLIST ParseShellDisplayName(const std::string& Path);
 
 class TSkCustomShellTreeView : public TSkTreeView, public IShellVerbHandler {
  public:
@@ -73,6 +80,11 @@ class TSkCustomShellTreeView : public TSkTreeView, public IShellVerbHandler {
   void SetShowExt(TSkShowExtension Value) { showExt_ = Value; }
   bool AutoContextMenus = true;
   TSkAddFolderEvent OnAddFolder;
+  // The linked controls that follow the selection.
+  TSkCustomShellComboBox* ShellComboBox() const { return shellComboBox_; }
+  void SetShellComboBox(TSkCustomShellComboBox* Value);
+  TSkCustomShellListView* ShellListView() const { return shellListView_; }
+  void SetShellListView(TSkCustomShellListView* Value);
   // The notifier behind AutoRefresh (tests look at what it watches).
   TSkShellChangeNotifier* Notifier() const { return notifier_; }
 
@@ -82,6 +94,7 @@ class TSkCustomShellTreeView : public TSkTreeView, public IShellVerbHandler {
 
  protected:
   bool DoContextPopup(POINT Screen) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   bool CanExpand(TTreeNode* Node) override;
@@ -115,6 +128,8 @@ class TSkCustomShellTreeView : public TSkTreeView, public IShellVerbHandler {
   TTreeNode* nodeToMonitor_ = nullptr;
   TSkShowExtension showExt_ = seSystem;
   std::string savedDirectory_;
+  TSkCustomShellComboBox* shellComboBox_ = nullptr;
+  TSkCustomShellListView* shellListView_ = nullptr;
 };
 
 class TSkShellTreeView : public TSkCustomShellTreeView {

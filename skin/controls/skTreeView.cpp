@@ -48,6 +48,11 @@ void TSkTreeView::Loaded() {
   if (skinData_->Skinned()) skinData_->ApplySectionColors();
 }
 
+void TSkTreeView::CreateWnd() {
+  TTreeView::CreateWnd();
+  UpdateScrollBars();
+}
+
 bool TSkTreeView::Dying() const {
   return ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading);
 }

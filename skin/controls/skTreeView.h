@@ -28,6 +28,8 @@ class TSkTreeView : public TTreeView {
   void WndProc(TMessage& Message) override;
 
  protected:
+  // The skinned bars are made as soon as the window holds its items.
+  void CreateWnd() override;
   // The frame width the skin paints around the client area.
   int FrameWidth() const { return BorderWidth() + 3; }
   void PaintFrame();

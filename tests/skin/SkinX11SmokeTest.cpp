@@ -25,15 +25,17 @@ TEST(SkinX11Smoke, SkinnedDemoReadBackFromTheServer) {
   std::filesystem::remove(png);
   ASSERT_GT(shot.Width, 400);
   // The buttons' blue-grey outline and the check box's tick-free frame colour.
-  int outline = 0, frame = 0;
+  int outline = 0, frame = 0, weekend = 0;
   for (int y = 0; y < shot.Height; ++y)
     for (int x = 0; x < shot.Width; ++x) {
       const uint32_t p = shot.At(x, y) & 0xFFFFFF;
       outline += p == (PixelRGB(112, 128, 150) & 0xFFFFFF);
       frame += p == (PixelRGB(60, 90, 130) & 0xFFFFFF);
+      weekend += PixelR(p) > 180 && PixelG(p) < 90 && PixelB(p) < 90;  // the month calendar's Sundays
     }
   EXPECT_GT(outline, 400);
   EXPECT_GT(frame, 20);
+  EXPECT_GT(weekend, 20);
 }
 
 }  // namespace

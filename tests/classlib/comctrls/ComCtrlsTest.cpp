@@ -202,6 +202,30 @@ TEST_F(ComCtrls, ListItemsFollowTheirRows) {
   EXPECT_EQ(list->Items()->Count(), 0);
 }
 
+TEST_F(ComCtrls, AListViewMadeAnewKeepsItsRows) {
+  TForm* form = NewForm();
+  TListView* list = NewList(form);
+  for (int i = 0; i < 3; ++i) {
+    TListItem* item = list->Items()->Add();
+    item->SetCaption("row" + std::to_string(i));
+    item->SubItems()->Add(std::to_string(i));
+  }
+  auto* data = NewList(form);
+  data->SetOwnerData(true);
+  data->Items()->SetCount(1000);
+  for (TListView* l : {list, data}) l->SetBorderStyle(bsNone);  // the windows are made anew
+  EXPECT_EQ(SendMessageW(list->Handle(), LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(list->Items()->Item(2)->Caption(), "row2");
+  char16_t text[16] = {};
+  LVITEMW it;
+  it.iSubItem = 1;
+  it.pszText = text;
+  it.cchTextMax = 16;
+  SendMessageW(list->Handle(), LVM_GETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&it));
+  EXPECT_EQ(std::u16string(text), u"2");
+  EXPECT_EQ(data->Items()->Count(), 1000);
+}
+
 TEST_F(ComCtrls, ListViewHearsOfItsHeaderByClassName) {
   TForm* form = NewForm();
   auto* list = new TListView(form);

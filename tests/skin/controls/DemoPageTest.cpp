@@ -6,11 +6,22 @@
 #include "classlib/controls/Application.h"
 #include "demo/skin/SkinDemoForm.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/comctl/ListView.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/ScrollBar.h"
+#include "skin/controls/skComboBoxes.h"
 #include "skin/controls/skCustomComboEdit.h"
 #include "skin/controls/skEdit.h"
+#include "skin/controls/skListView.h"
+#include "skin/controls/skMonthCalendar.h"
 #include "skin/controls/skPanel.h"
+#include "skin/controls/skShellComboBox.h"
+#include "skin/controls/skShellListView.h"
+#include "skin/controls/skShellTreeView.h"
 #include "skin/controls/skSpinEdit.h"
+#include "skin/controls/skSplitter.h"
 #include "skin/controls/skTooledit.h"
+#include "skin/controls/skTreeView.h"
 
 namespace qv::test {
 namespace {
@@ -43,7 +54,7 @@ class DemoPage : public ::testing::Test {
       }
     return ink;
   }
-  HeadlessBackend backend{SIZE{700, 480}};
+  HeadlessBackend backend{SIZE{1040, 720}};
   demo::TSkinDemoForm* form = nullptr;
 };
 
@@ -72,6 +83,68 @@ TEST_F(DemoPage, SkinnedAndPlain) {
   // Stepping works the same either way.
   form->Spin->UpClick(form->Spin);
   EXPECT_EQ(form->Spin->Value(), 2048);
+}
+
+TEST_F(DemoPage, BrowsingControlsSkinnedAndPlainAndTheSplitterDrags) {
+  const uint32_t skinnedEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_EQ(At(form->Tree, form->Tree->Width() / 2, 0), skinnedEdge);
+  EXPECT_EQ(At(form->ShellTree, form->ShellTree->Width() / 2, 0), skinnedEdge);
+  // The calendar's grid shows the month, the shell tree the desktop's two folders.
+  EXPECT_EQ(form->Calendar->Day(), 7);
+  EXPECT_EQ(form->Calendar->CellText(1, 2), "7");  // Monday of the second week
+  TTreeNode* top = form->ShellTree->Items()->GetFirstNode();
+  ASSERT_TRUE(top);
+  EXPECT_EQ(top->Text(), "Desktop");
+  EXPECT_EQ(top->Count(), 2);
+  auto drag = [&](int dx) {
+    const POINT p = form->Splitter->ClientToScreen(POINT{3, 40});
+    backend.MouseMove(p.x, p.y);
+    backend.MouseDown();
+    backend.MouseMove(p.x + dx / 2, p.y);
+    backend.MouseMove(p.x + dx, p.y);
+    backend.MouseUp();
+    backend.Pump();
+  };
+  const int width = form->ShellTree->Width();
+  drag(30);
+  EXPECT_EQ(form->ShellTree->Width(), width + 30);
+  form->UseSkin(false);
+  backend.Pump();
+  const uint32_t plainEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_NE(plainEdge, skinnedEdge);
+  EXPECT_EQ(At(form->Tree, form->Tree->Width() / 2, 0), plainEdge);
+  EXPECT_EQ(At(form->ShellTree, form->ShellTree->Width() / 2, 0), plainEdge);
+  drag(-20);
+  EXPECT_EQ(form->ShellTree->Width(), width + 10);
+  EXPECT_TRUE(Application->ShowHint);  // hints are back after each drag
+}
+
+TEST_F(DemoPage, ListControlsSkinnedAndPlainAndTheShellControlsMoveTogether) {
+  const uint32_t skinnedEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_EQ(At(form->List, form->List->Width() / 2, 0), skinnedEdge);
+  ASSERT_NE(form->List->HeaderWnd(), nullptr);
+  RECT header;
+  GetWindowRect(form->List->HeaderWnd(), &header);
+  const uint32_t skinnedHeader = backend.Screenshot().At(header.left + 40, header.top + 2) & 0xFFFFFF;
+  EXPECT_EQ(form->List->Items()->Count(), 40);
+  EXPECT_EQ(form->Combo->Text(), "Holiday photos");
+  EXPECT_EQ(form->ComboEx->ItemIndex(), 0);
+  // The shell list and combo stand where the tree stands, and follow it.
+  ASSERT_NE(form->ShellList->RootFolder(), nullptr);
+  EXPECT_EQ(form->ShellList->FolderCount(), 2);  // Computer and Home
+  ASSERT_NE(form->ShellCombo->SelectedFolder(), nullptr);
+  const std::string home = form->ShellList->Folders(1)->ParsingPath();
+  form->ShellTree->SetPath(home);
+  backend.Pump();
+  EXPECT_EQ(form->ShellList->RootFolder()->ParsingPath(), home);
+  EXPECT_EQ(form->ShellCombo->SelectedFolder()->ParsingPath(), home);
+  form->UseSkin(false);
+  backend.Pump();
+  const uint32_t plainEdge = At(form->Edit, form->Edit->Width() / 2, 0);
+  EXPECT_EQ(At(form->List, form->List->Width() / 2, 0), plainEdge);
+  GetWindowRect(form->List->HeaderWnd(), &header);
+  EXPECT_NE(backend.Screenshot().At(header.left + 40, header.top + 2) & 0xFFFFFF, skinnedHeader);
+  EXPECT_EQ(form->List->VertBar(), nullptr);
 }
 
 }  // namespace
