@@ -1,6 +1,8 @@
 // Painting helpers shared by the system control classes.
 #include "platform/controls/ControlPaint.h"
 
+#include <algorithm>
+
 #include "platform/SystemColors.h"
 #include "platform/window/MessageQueue.h"
 
@@ -59,6 +61,16 @@ void SetControlFont(HWND hwnd, HFONT font) {
 
 void ForgetControlFont(HWND hwnd) {
   RemovePropW(hwnd, kFontProp);
+}
+
+int FontHeight(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return std::max(1, int(tm.tmHeight));
 }
 
 std::optional<LRESULT> TextControlMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {

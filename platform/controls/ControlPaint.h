@@ -1,6 +1,7 @@
-// Painting helpers shared by the button, static and scroll-bar classes: the
-// colours a parent gives through WM_CTLCOLOR*, text in the classic enabled
-// and disabled looks, the window text and the font a control was given.
+// Painting helpers shared by the system control classes: the colours a
+// parent gives through WM_CTLCOLOR*, text in the classic enabled and
+// disabled looks, the window text, the font a control was given and its
+// height, and the paint and text messages handled alike.
 #pragma once
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ void NotifyParent(HWND hwnd, WORD code);
 HFONT ControlFont(HWND hwnd);
 void SetControlFont(HWND hwnd, HFONT font);
 void ForgetControlFont(HWND hwnd);
+// The character height of a font (the GUI font when null), at least 1.
+int FontHeight(HFONT font);
 
 // WM_PAINT, WM_PRINTCLIENT and WM_ERASEBKGND of a control that paints its
 // whole client area itself: `paint(dc)` draws into the given DC or
