@@ -4,6 +4,7 @@
 // editor's EDIT child, scroll targets, drag distance, hot tracking, the
 // right click and the window messages both handle alike. Internal to the library.
 #pragma once
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -74,6 +75,24 @@ LRESULT SimpleNotify(HWND hwnd, UINT code);
 // returned), and CDDS_POSTPAINT at the end when it asked for it.
 LRESULT CustomDrawPrePaint(ItemControl& s, HDC dc, const RECT& client, NMCUSTOMDRAW& nmcd);
 void CustomDrawPostPaint(ItemControl& s, LRESULT answer, NMCUSTOMDRAW& nmcd);
+
+// Tells the parent about a key with the control's key-down record (Record:
+// NMLVKEYDOWN, NMTVKEYDOWN); false when the control went away meanwhile.
+template <class Record>
+bool NotifyKeyDown(HWND hwnd, UINT code, WPARAM vk) {
+  Record kd;
+  kd.wVKey = WORD(vk);
+  Notify(hwnd, kd.hdr, code);
+  return IsWindow(hwnd);
+}
+
+// A WM_MOUSEWHEEL turn as three lines a notch: scrollLine(SB_LINEUP or
+// SB_LINEDOWN) for each line while the control lives.
+template <class ScrollLine>
+void ScrollByWheel(HWND hwnd, WPARAM w, ScrollLine scrollLine) {
+  int lines = -short(HIWORD(w)) / WHEEL_DELTA * 3;
+  for (int i = 0; i < std::abs(lines) && IsWindow(hwnd); ++i) scrollLine(lines > 0 ? SB_LINEDOWN : SB_LINEUP);
+}
 
 // Where a scroll-bar request moves a position of `pos` (line and page in
 // the same units, `end` the far end); nullopt for requests that do not move.

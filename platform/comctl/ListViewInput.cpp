@@ -207,10 +207,7 @@ LRESULT MouseMessage(ListState& s, UINT msg, WPARAM, LPARAM l) {
 
 bool KeyDown(ListState& s, WPARAM vk) {
   HWND hwnd = s.hwnd;
-  NMLVKEYDOWN kd;
-  kd.wVKey = WORD(vk);
-  comctl::Notify(hwnd, kd.hdr, LVN_KEYDOWN);
-  if (!IsWindow(hwnd)) return true;
+  if (!comctl::NotifyKeyDown<NMLVKEYDOWN>(hwnd, LVN_KEYDOWN, vk)) return true;
   int n = s.Count();
   bool shift = KeyHeld(VK_SHIFT), ctrl = KeyHeld(VK_CONTROL);
   int cur = s.Valid(s.focusedIndex) ? s.focusedIndex : -1;

@@ -320,10 +320,8 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       ScrollMessage(s, msg == WM_VSCROLL, LOWORD(w), short(HIWORD(w)));
       return 0;
     case WM_MOUSEWHEEL: {
-      int lines = -short(HIWORD(w)) / WHEEL_DELTA * 3;
       bool vertical = s.View() != LVS_LIST;
-      for (int i = 0; i < std::abs(lines) && IsWindow(hwnd); ++i)
-        ScrollMessage(s, vertical, lines > 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+      comctl::ScrollByWheel(hwnd, w, [&](int code) { ScrollMessage(s, vertical, code, 0); });
       return 0;
     }
     case WM_ENABLE:

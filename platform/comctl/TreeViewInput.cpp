@@ -192,10 +192,7 @@ LRESULT MouseMessage(TreeState& s, UINT msg, WPARAM, LPARAM l) {
 
 bool KeyDown(TreeState& s, WPARAM vk) {
   HWND hwnd = s.hwnd;
-  NMTVKEYDOWN kd;
-  kd.wVKey = WORD(vk);
-  comctl::Notify(hwnd, kd.hdr, TVN_KEYDOWN);
-  if (!IsWindow(hwnd)) return true;
+  if (!comctl::NotifyKeyDown<NMTVKEYDOWN>(hwnd, TVN_KEYDOWN, vk)) return true;
   Item* sel = s.selected;
   Item* first = s.model.Root()->first;
   if (!first) return false;

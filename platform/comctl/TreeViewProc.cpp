@@ -321,12 +321,9 @@ LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_HSCROLL:
       HScroll(s, LOWORD(w), short(HIWORD(w)));
       return 0;
-    case WM_MOUSEWHEEL: {
-      int lines = -short(HIWORD(w)) / WHEEL_DELTA * 3;
-      for (int i = 0; i < std::abs(lines) && IsWindow(hwnd); ++i)
-        VScroll(s, lines > 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+    case WM_MOUSEWHEEL:
+      comctl::ScrollByWheel(hwnd, w, [&](int code) { VScroll(s, code, 0); });
       return 0;
-    }
     case WM_ENABLE:
     case WM_STYLECHANGED:
       MeasureFont(s);
