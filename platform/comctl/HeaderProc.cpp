@@ -526,11 +526,9 @@ LRESULT WindowMessage(HeaderState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         InvalidateRect(hwnd, nullptr, TRUE);
       }
       return 0;
-    case WM_RBUTTONUP: {
-      NMHDR hdr;
-      comctl::Notify(hwnd, hdr, NM_RCLICK);
+    case WM_RBUTTONUP:
+      comctl::SimpleNotify(hwnd, NM_RCLICK);
       return 0;
-    }
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(l) != hwnd) {
         if (s.tracking >= 0) EndTrack(s, false);

@@ -104,11 +104,6 @@ void TrackMouseLeave(ItemControl& s) {
   s.tracking = TrackMouseEvent(&tme);
 }
 
-LRESULT SimpleNotify(HWND hwnd, UINT code) {
-  NMHDR hdr;
-  return Notify(hwnd, hdr, code);
-}
-
 void RightClick(HWND hwnd, POINT p) {
   if (SimpleNotify(hwnd, NM_RCLICK) != 0 || !IsWindow(hwnd)) return;
   POINT screen = p;

@@ -68,7 +68,6 @@ void TrackMouseLeave(ItemControl& s);
 // The end of a right click: NM_RCLICK and, unless the parent handled it,
 // WM_CONTEXTMENU at the click's screen place.
 void RightClick(HWND hwnd, POINT p);
-LRESULT SimpleNotify(HWND hwnd, UINT code);
 
 // Painting starts and ends alike: the control's font is selected into dc and
 // the parent gets CDDS_PREPAINT for the client rectangle (its answer is
