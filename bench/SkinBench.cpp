@@ -5,7 +5,7 @@
 // gradient_mpix_per_s (a two-step vertical gradient over 1920x1080),
 // ninepart_us (median nine-part border of a 200x24 control, three states) and
 // skin_load_ms (median load of the skin Harbour announced to a form with 100
-// skinned controls).
+// skinned controls), and the skinned form figures of SkinFormsBench.cpp.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -124,6 +124,9 @@ double SkinLoadMs(demo::TSkinDemoForm* form) {
 }
 
 }  // namespace
+
+bool PrintSkinFormFigures(HeadlessBackend& backend, const std::string& SkinDirectory);
+
 }  // namespace qv
 
 int main() {
@@ -145,5 +148,9 @@ int main() {
   std::printf("gradient_mpix_per_s=%.1f\n", GradientMpix());
   std::printf("ninepart_us=%.2f\n", ninepart);
   std::printf("skin_load_ms=%.3f\n", load);
+  if (!PrintSkinFormFigures(backend, QV_BENCH_SKINS_DIR)) {
+    std::fprintf(stderr, "qv_bench_skin: the skin Dusk is missing from %s\n", QV_BENCH_SKINS_DIR);
+    return 1;
+  }
   return 0;
 }

@@ -23,6 +23,7 @@
 #include "platform/window/Paint.h"
 
 namespace qv {
+void RunTreeTransferFigures();  // TreeTransferBench.cpp
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -244,6 +245,15 @@ int main() {
     }
     return 0;
   }
+  if (getenv("QV_BENCH_TRANSFER_ONLY")) {
+    qv::HeadlessBackend backend{qv::SIZE{800, 600}};
+    qv::RunTreeTransferFigures();
+    return 0;
+  }
   qv::Run();
+  {
+    qv::HeadlessBackend backend{qv::SIZE{800, 600}};
+    qv::RunTreeTransferFigures();
+  }
   return 0;
 }

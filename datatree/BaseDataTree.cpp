@@ -2,6 +2,7 @@
 // the property setters, the state set and the event dispatchers.
 #include "datatree/BaseDataTree.h"
 
+#include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeImages.h"
@@ -31,10 +32,12 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   InitRootNode();
   TValidationWorker::Acquire();
   holdsWorker_ = true;
+  TreeSerial();  // known to the other trees from the start (moves and drops)
 }
 
 TBaseDataTree::~TBaseDataTree() {
   Destroying();
+  ShutdownTransfers();
   InterruptValidation();
   if (holdsWorker_) TValidationWorker::Release(this);
   auto misc = options_->MiscOptions();
@@ -42,6 +45,7 @@ TBaseDataTree::~TBaseDataTree() {
   options_->SetMiscOptions(misc);
   Clear();
   FreeRowBuffer();
+  HidePanningWindow();
   if (HandleAllocated()) DestroyHandle();
   std::free(root_);
   root_ = nullptr;
@@ -75,6 +79,27 @@ void TBaseDataTree::DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave) 
 }
 
 // --- Property setters
+
+void TBaseDataTree::SetBiDiMode(TBiDiMode Value) {
+  bidiMode_ = Value;
+  // Columns that follow the tree take the new mode.
+  TDataTreeColumns* cols = header_->Columns();
+  for (int i = 0; i < cols->Count(); ++i) {
+    TDataTreeColumn* c = cols->Items(i);
+    if (!c->Options().Contains(coParentBidiMode)) continue;
+    TDTColumnOptions options = c->Options();
+    c->SetBiDiMode(Value);
+    c->SetOptions(options);
+  }
+  // The scroll bar side is a window style: always made again.
+  if (HandleAllocated()) RecreateWnd();
+}
+
+bool TBaseDataTree::IsRightToLeft(TColumnIndex Column) const {
+  TDataTreeColumns* cols = header_->Columns();
+  TBiDiMode mode = cols->IsValidColumn(Column) ? cols->Items(Column)->BiDiMode() : bidiMode_;
+  return mode != bdLeftToRight;
+}
 
 void TBaseDataTree::SetBackground(TPicture* Value) {
   background_->Assign(Value);
@@ -246,6 +271,7 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   AutoScrollDelay = s->AutoScrollDelay;
   AutoScrollInterval = s->AutoScrollInterval;
   SetBackground(s->Background());
+  if (bidiMode_ != s->BiDiMode()) SetBiDiMode(s->BiDiMode());
   SetBorderStyle(s->BorderStyle());
   ChangeDelay = s->ChangeDelay;
   SetCheckImageKind(s->CheckImageKind());
@@ -299,6 +325,7 @@ void TBaseDataTree::Loaded() {
 }
 
 void TBaseDataTree::MainColumnChanged() {
+  CancelNodeEdit();  // an edit of the old main column ends
   if (!options_->SelectionOptions().Contains(toExtendedFocus)) focusedColumn_ = header_->MainColumn();
   Invalidate();
 }
@@ -322,7 +349,7 @@ void TBaseDataTree::Notification(TComponent* AComponent, TOperation Operation) {
     }
     // The control's own popup menu is forgotten by the control class.
     if (AComponent == reinterpret_cast<TComponent*>(header_->Images())) header_->SetImages(nullptr);
-    if (AComponent == reinterpret_cast<TComponent*>(header_->PopupMenu)) header_->PopupMenu = nullptr;
+    if (AComponent == header_->PopupMenu) header_->PopupMenu = nullptr;
   }
   TCustomControl::Notification(AComponent, Operation);
 }
@@ -396,10 +423,19 @@ int TBaseDataTree::DoCompare(PDataNode Node1, PDataNode Node2, TColumnIndex Colu
   return result;
 }
 
-int TBaseDataTree::DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted) {
+int TBaseDataTree::DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                                   TCustomImageList** ImageList) {
   int index = -1;
   Ghosted = false;
-  if (OnGetImageIndex) OnGetImageIndex(this, Node, Kind, Column, Ghosted, index);
+  if (ImageList) *ImageList = nullptr;
+  if (OnGetImageIndexEx) {
+    // The extended handler alone is asked; its list replaces the tree's.
+    TCustomImageList* list = nullptr;
+    OnGetImageIndexEx(this, Node, Kind, Column, Ghosted, index, list);
+    if (ImageList) *ImageList = list;
+  } else if (OnGetImageIndex) {
+    OnGetImageIndex(this, Node, Kind, Column, Ghosted, index);
+  }
   return index;
 }
 
@@ -423,6 +459,7 @@ void TBaseDataTree::DoColumnResize(TColumnIndex Column) {
     Invalidate();
   }
   if (OnColumnResize) OnColumnResize(header_.get(), Column);
+  UpdateEditBounds();  // an editor over the cell follows it
 }
 
 bool TBaseDataTree::DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column) {

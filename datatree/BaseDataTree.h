@@ -14,16 +14,24 @@
 #include "datatree/DataNode.h"
 #include "datatree/DataTreeHeader.h"
 #include "datatree/DataTreeOptions.h"
+#include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
+#include "platform/window/ScrollBar.h"
 
 namespace qv {
 
 class TBaseDataTree;
 class TBitmap;
 class TCustomImageList;
+class TMenuBase;
 class TPicture;
+class TStream;
+class TClipboardFormats;
+class TDTDragImage;
+class TDTDragManager;
+struct TDataTreeTransferState;
 
 // Timer ids of the tree's window.
 enum : uintptr_t {
@@ -116,6 +124,46 @@ using TDTHotNodeChangeEvent = std::function<void(TBaseDataTree*, PDataNode OldNo
 using TDTScrollEvent = std::function<void(TBaseDataTree*, int DeltaX, int DeltaY)>;
 using TDTGetLineStyleEvent = std::function<void(TBaseDataTree*, const uint8_t*& Bits)>;
 using TDTBackgroundPaintEvent = std::function<void(TBaseDataTree*, TCanvas* Canvas, RECT R, bool& Handled)>;
+using TDTGetImageExEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                       int& ImageIndex, TCustomImageList*& ImageList)>;
+using TDTHeaderMouseEvent =
+    std::function<void(TDTHeader*, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TDTHeaderMouseMoveEvent = std::function<void(TDTHeader*, TShiftState Shift, int X, int Y)>;
+using TDTHeaderDraggedOutEvent = std::function<void(TDTHeader*, TColumnIndex Column, POINT DropPosition)>;
+using TDTGetHeaderCursorEvent = std::function<void(TDTHeader*, HCURSOR& Cursor)>;
+using TDTHeaderDrawEvent = std::function<void(TDTHeader*, TCanvas* HeaderCanvas, TDataTreeColumn* Column,
+                                              RECT R, bool Hover, bool Pressed, TDTDropMarkMode DropMark)>;
+using TDTHeaderDrawQueryElementsEvent =
+    std::function<void(TDTHeader*, THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements)>;
+using TDTAdvancedHeaderPaintEvent =
+    std::function<void(TDTHeader*, THeaderPaintInfo& PaintInfo, const THeaderPaintElements& Elements)>;
+using TDTGetCursorEvent = std::function<void(TBaseDataTree*, TCursor& Cursor)>;
+using TDTGetHelpContextEvent =
+    std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, int& HelpContext)>;
+using TDTPopupEvent = std::function<void(TBaseDataTree*, PDataNode Node, TColumnIndex Column, POINT P,
+                                         bool& AskParent, TMenuBase*& PopupMenu)>;
+using TDTScrollBarShowEvent = std::function<void(TBaseDataTree*, int Bar, bool Show)>;
+
+// The panning cursors (and images of the panning window), drawn in code.
+enum TPanningShape {
+  psMoveAll,
+  psMoveNS,
+  psMoveEW,
+  psMoveN,
+  psMoveS,
+  psMoveE,
+  psMoveW,
+  psMoveNE,
+  psMoveNW,
+  psMoveSE,
+  psMoveSW,
+  psCount
+};
+HCURSOR PanningCursor(TPanningShape Shape);
+// The shape for the mouse's offset from the anchor: within 8 pixels on both
+// axes the directions that can scroll, else the arrow towards the mouse.
+TPanningShape ChoosePanningShape(int DX, int DY, bool Horizontal, bool Vertical);
 
 class TBaseDataTree : public TCustomControl {
  public:
@@ -123,6 +171,8 @@ class TBaseDataTree : public TCustomControl {
   ~TBaseDataTree() override;
 
   // --- Node store
+  // From this many new children at once they are made in one run of slots.
+  static constexpr uint32_t kBulkChildren = 65536;
   PDataNode RootNode() const { return root_; }
   PDataNode AddChild(PDataNode Parent, void* UserData = nullptr);
   uint32_t ChildCount(PDataNode Node) const;
@@ -210,6 +260,7 @@ class TBaseDataTree : public TCustomControl {
   TNodeArray GetSortedCutCopySet(bool Resolve);
   PDataNode FindInPositionCache(PDataNode Node, int& CurrentPos) const;
   PDataNode FindInPositionCache(int Position, int& CurrentPos) const;
+  HWND PanningWindow() const { return panningWindow_; }
 
   // --- Properties and node state
   bool Expanded(PDataNode Node) const { return Node && Node->Has(vsExpanded); }
@@ -281,6 +332,12 @@ class TBaseDataTree : public TCustomControl {
   void SetBackgroundOffsetY(int Value);
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
+  // Right-to-left modes lay the rows out from the right (indentation, lines,
+  // buttons, pictures, then the text) and put the vertical scroll bar left.
+  TBiDiMode BiDiMode() const { return bidiMode_; }
+  void SetBiDiMode(TBiDiMode Value);
+  // A column's own mode, or the tree's for no column.
+  bool IsRightToLeft(TColumnIndex Column) const;
   uint32_t AnimationDuration() const { return animationDuration_; }
   void SetAnimationDuration(uint32_t Value);
   uint32_t AutoExpandDelay = 1000, AutoScrollDelay = 1000, AutoScrollInterval = 1;
@@ -368,7 +425,8 @@ class TBaseDataTree : public TCustomControl {
   TDTStateChangeEvent OnStateChange;
   TDTCompareEvent OnCompareNodes;
   TDTGetImageEvent OnGetImageIndex;
-  TDTHeaderClickEvent OnHeaderClick, OnHeaderDblClick, OnHeaderMouseDown, OnHeaderMouseUp;
+  TDTHeaderClickEvent OnHeaderClick, OnHeaderDblClick;
+  TDTHeaderMouseEvent OnHeaderMouseDown, OnHeaderMouseUp;
   TDTHeaderNotifyEvent OnColumnResize;
   TDTHeaderDraggedEvent OnHeaderDragged;
   TDTHeaderDraggingEvent OnHeaderDragging;
@@ -389,6 +447,17 @@ class TBaseDataTree : public TCustomControl {
   TDTChangeEvent OnResetNode;
   TDTGetLineStyleEvent OnGetLineStyle;
   TDTBackgroundPaintEvent OnPaintBackground;
+  TDTGetImageExEvent OnGetImageIndexEx;
+  TDTHeaderMouseMoveEvent OnHeaderMouseMove;
+  TDTHeaderDraggedOutEvent OnHeaderDraggedOut;
+  TDTGetHeaderCursorEvent OnGetHeaderCursor;
+  TDTHeaderDrawEvent OnHeaderDraw;
+  TDTHeaderDrawQueryElementsEvent OnHeaderDrawQueryElements;
+  TDTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
+  TDTGetCursorEvent OnGetCursor;
+  TDTGetHelpContextEvent OnGetHelpContext;
+  TDTPopupEvent OnGetPopupMenu;
+  TDTScrollBarShowEvent OnShowScrollbar;
 
   // --- Event dispatchers (each presets the answer's default)
   virtual void DoInitNode(PDataNode Parent, PDataNode Node, TDataNodeInitStates& InitStates);
@@ -406,10 +475,33 @@ class TBaseDataTree : public TCustomControl {
   virtual bool DoChecking(PDataNode Node, TCheckState& NewState);
   virtual void DoChecked(PDataNode Node);
   virtual int DoCompare(PDataNode Node1, PDataNode Node2, TColumnIndex Column);
-  virtual int DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted);
+  // ImageList, when given, receives the list to draw from (nil: the tree's own).
+  virtual int DoGetImageIndex(PDataNode Node, TDTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                              TCustomImageList** ImageList = nullptr);
   virtual void DoHeaderClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void DoHeaderDblClick(TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void DoColumnResize(TColumnIndex Column);
+  virtual void DoHeaderMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void DoHeaderMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void DoHeaderMouseMove(TShiftState Shift, int X, int Y);
+  virtual bool DoHeaderDragging(TColumnIndex Column);
+  virtual void DoHeaderDragged(TColumnIndex Column, int OldPosition);
+  virtual void DoHeaderDraggedOut(TColumnIndex Column, POINT DropPosition);
+  virtual void DoGetHeaderCursor(HCURSOR& Cursor);
+  virtual void DoHeaderDraw(TCanvas* Canvas, TDataTreeColumn* Column, RECT R, bool Hover, bool Pressed,
+                            TDTDropMarkMode DropMark);
+  virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements);
+  virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo, const THeaderPaintElements& Elements);
+  virtual void DoGetCursor(TCursor& Cursor);
+  virtual bool DoDragAllowed(PDataNode Node, TColumnIndex Column);
+  virtual void DoShowScrollbar(int Bar, bool Show);
+  // The menu for a node (asking its parents while the handler says so), or nil.
+  virtual TMenuBase* DoGetPopupMenu(PDataNode Node, TColumnIndex Column, POINT Position);
+  virtual bool HasPopupMenu(PDataNode Node, TColumnIndex Column, POINT Position);
+  // Pops up the node's menu at a client point, else the control's own.
+  virtual void ShowPopupMenu(PDataNode Node, TColumnIndex Column, POINT Position);
+  // The node's own menu only (OnGetPopupMenu); true when one popped up.
+  bool PopupNodeMenu(PDataNode Node, TColumnIndex Column, POINT Position);
   virtual bool DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column);
   virtual int DoIncrementalSearch(PDataNode Node, const std::u16string& Text);
   virtual bool DoKeyAction(WORD& CharCode, TShiftState& Shift);
@@ -435,10 +527,105 @@ class TBaseDataTree : public TCustomControl {
   void PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions);
   bool Focused() const { return TWinControl::Focused(); }
 
+  // --- Editing, commands, tree stream, clipboard, moving, drag and drop and
+  // hints (DataTreeEditing.cpp, DataTreeCommands.cpp, DataTreeStream.cpp,
+  // DataTreeClipboard.cpp, DataTreeMove.cpp, DataTreeDropTarget.cpp,
+  // DataTreeDragSource.cpp, DataTreeHints.cpp).
+  virtual void CopyToClipboard();
+  virtual void CutToClipboard();
+  void CancelCutOrCopy();
+  void FinishCutOrCopy();
+  virtual void DeleteSelectedNodes();
+  virtual bool EditNode(PDataNode Node, TColumnIndex Column);
+  bool EndEditNode();
+  bool CancelEditNode();
+  // The running edit's link and column (nullptr / -1 when none runs).
+  IDTEditLink* EditLink() const;
+  TColumnIndex EditColumn() const;
+  virtual void UpdateEditBounds();
+  bool EndNodeEdit();
+  bool CancelNodeEdit();
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  bool Dragging() const;
+  TDTDragManager* GetDragManager();
+  TDTDragImage* DragImage();
+  bool ExecuteStandardEditAction(int Command);
+  TAlignment GetControlsAlignment() const { return alignment_; }
+  // Old form data kept every option in one set of "vo" names: each known name
+  // sets the option of the same name in its set now; unknown names are skipped.
+  void ReadLegacyOptions(const std::vector<std::string>& Identifiers);
+  // An editor whose edit ended is freed outside the current message.
+  void ReleaseEditor(TWinControl* Editor);
+  virtual void SaveToStream(TStream& Stream, PDataNode Node = nullptr);
+  virtual void LoadFromStream(TStream& Stream);
+  void SaveToFile(const std::string& FileName);
+  void LoadFromFile(const std::string& FileName);
+  void WriteNode(TStream& Stream, PDataNode Node);
+  virtual void WriteChunks(TStream& Stream, PDataNode Node);
+  void ReadNode(TStream& Stream, int Version, PDataNode Node);
+  virtual bool ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType, int ChunkSize);
+  void SkipNode(TStream& Stream);
+  virtual void InternalAddFromStream(TStream& Stream, int Version, PDataNode Node);
+  void MoveTo(PDataNode Source, PDataNode Target, TDTNodeAttachMode Mode, bool ChildrenOnly);
+  static bool HasAsParent(PDataNode Node, PDataNode PotentialParent);
+  bool InsertFromDataObject(TBaseDataTree* Source, IDataObject* DataObject, PDataNode TargetNode,
+                            TDTNodeAttachMode Mode, bool Optimized);
+  virtual bool PasteFromClipboard();
+  TClipboardFormats* ClipboardFormats();
+  virtual void GetOfferedFormats(std::vector<FORMATETC>& Formats);
+  virtual HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard);
+  virtual HRESULT DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect);
+  virtual HRESULT DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt, DWORD& Effect);
+  virtual void DragLeave();
+  virtual HRESULT DragDrop(IDataObject* DataObject, DWORD KeyState, POINT Pt, DWORD& Effect);
+  virtual DWORD DetermineDropEffect(TObject* Source, TShiftState Shift, DWORD AllowedEffects);
+  TDropMode LastDropMode() const;
+  // The nodes of the drag under way (in tree order); freed nodes leave it.
+  const TNodeArray& DragSelection() const;
+  void StartOLEDrag(POINT HotSpot);
+  // Hint handling: the application's hint request and the hint window's queries.
+  LRESULT HandleHintShow(void* HintInfo);
+  virtual std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
+                                     TDTTooltipLineBreakStyle& LineBreakStyle);
+  virtual std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                        TDTTooltipLineBreakStyle& LineBreakStyle);
+  THintAnimationType EffectiveHintAnimation() const;
+  RECT LastHintRect() const;
+  // Each live tree has a number of its own; the clipboard names trees by it.
+  uint32_t TreeSerial();
+  static TBaseDataTree* TreeFromSerial(uint32_t Serial);
+  static TBaseDataTree* GetTreeFromDataObject(IDataObject* DataObject);
+
+  TDragOperations DragOperations{doCopy, doMove};
+  TDTDragType DragType = dtOLE;
+  TDTDragImageKind DragImageKind = diComplete;
+  int DragWidth = 200, DragHeight = 350;
+  THintAnimationType HintAnimation = hatSystemDefault;
+  int DragThreshold = 5;
+
+  TDTCreateEditorEvent OnCreateEditor;
+  TDTEditChangingEvent OnEditing;
+  TDTEditChangeEvent OnEdited;
+  TDTEditCancelEvent OnEditCancelled;
+  TDTNodeMovingEvent OnNodeMoving, OnNodeCopying;
+  TDTNodeMovedEvent OnNodeMoved, OnNodeCopied;
+  TDTSaveNodeEvent OnSaveNode, OnLoadNode;
+  TDTDragOverEvent OnDragOver;
+  TDTDragDropEvent OnDragDrop;
+  TDTCreateDataObjectEvent OnCreateDataObject;
+  TDTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+  TDTRenderOLEDataEvent OnRenderOLEData;
+  TDTStartDragEvent OnStartDrag;
+  TDTEndDragEvent OnEndDrag;
+  TDTEditChangingEvent OnDragAllowed;
+
  protected:
   // Node store internals.
   PDataNode MakeNewNode();
   PDataNode MakeNewNodeFast();  // the slot size is known
+  // Count linked children of Parent in one run of slots (indexes from
+  // FirstIndex); the caller links the run's ends. Returns the first.
+  PDataNode CreateChildRun(PDataNode Parent, uint32_t Count, uint32_t FirstIndex);
   void EnsureSlotSize();
   void InitRootNode();
   virtual void InitNode(PDataNode Node);
@@ -476,12 +663,19 @@ class TBaseDataTree : public TCustomControl {
   int GetNodeIndent(PDataNode Node) const;
   int CheckImageWidth() const;
   void DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment);
+  void DetermineHitPositionRTL(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment);
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
   void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
   void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
   void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
+  // Line mode lmBands: grid-coloured bands down the indentation levels.
+  void PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level);
+  // The drop mark of the drop target's row; Mode 1 above, 3 below (others draw nothing).
+  virtual void PaintDropMark(HDC DC, const RECT& Row, int Mode);
+  // The drop mode of the drag over the tree (0 while nothing is dragged).
+  virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
   void PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background);
   void PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight);
@@ -499,6 +693,8 @@ class TBaseDataTree : public TCustomControl {
   // Scrolling.
   bool DoSetOffsetXY(POINT Value, bool UpdateHeader);
   void ScrollMessage(int Bar, int Code);
+  // Sets a scroll bar and reports when it was shown or hidden.
+  void SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRepaint);
 
   // Window and messages.
   void CreateParams(TCreateParams& Params) override;
@@ -527,6 +723,27 @@ class TBaseDataTree : public TCustomControl {
   uint8_t scrollDirections_ = 0;
   DWORD scrollStartTime_ = 0;
   void CancelModes();
+  // The context menu at the focused cell (the menu key, Shift+F10).
+  void PopupAtFocusedCell();
+  bool menuKeyHandled_ = false;
+  // F1: the help context of the focused node (asking its parents), else of
+  // the control and its parents; a non-zero one goes to the help.
+  void HelpKey();
+  virtual void InvokeHelp(int Context);
+  // WM_SETCURSOR over the client area: true when a cursor was set.
+  bool HandleSetCursor();
+  // WM_PRINTCLIENT: the whole visible tree into another DC.
+  void PrintClient(HDC DC);
+  // The system colours changed: the shared check images are drawn again.
+  void SystemColorsChanged();
+  // Wheel panning: the cursor pointing where the view moves, and the small
+  // window that marks the anchor.
+  virtual void AdjustPanningCursor(int X, int Y);
+  void ShowPanningWindow(POINT Position);
+  void HidePanningWindow();
+  HWND panningWindow_ = nullptr;
+  HICON panningImage_ = nullptr;
+  HCURSOR panningCursor_ = nullptr;
   void DoIncrementalSearchKey(char16_t Key);
   void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);
 
@@ -578,6 +795,12 @@ class TBaseDataTree : public TCustomControl {
 
   // Properties.
   TAlignment alignment_ = taLeftJustify;
+  TBiDiMode bidiMode_ = bdLeftToRight;
+  // While a right-to-left main cell is painted its lines are mirrored about
+  // the cell's middle (mirrorSum_ = left + right).
+  bool mirrorLines_ = false;
+  int mirrorSum_ = 0;
+  void FillLine(HDC DC, RECT R, HBRUSH Brush);
   uint32_t animationDuration_ = 200;
   TBorderStyle borderStyle_ = bsSingle;
   TDTButtonFillMode buttonFillMode_ = fmTreeColor;
@@ -628,6 +851,30 @@ class TBaseDataTree : public TCustomControl {
   void FreeRowBuffer();
 
   virtual TCustomDataTreeOptions* CreateOptions();
+
+  // Editing, transfer, drag and hint state (made on first use).
+  virtual void DoCreateEditor(PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& Link);
+  virtual bool CanEdit(PDataNode Node, TColumnIndex Column);
+  void BeginNodeEdit();
+  // Ends editing, drag and clipboard ties before the tree goes.
+  void ShutdownTransfers();
+  void TransferForgetNode(PDataNode Node);
+  bool PutSelectionOnClipboard(bool Cut);
+  bool HandleTransferMessage(TMessage& Message);
+  void RegisterDropTarget();
+  // Empties the clipboard only while it still holds this tree's own data.
+  void ReleaseOwnClipboard();
+  TDataTreeTransferState& Xfer();
+  struct XferDeleter {
+    void operator()(TDataTreeTransferState* p) const;
+  };
+  std::unique_ptr<TDataTreeTransferState, XferDeleter> xfer_;
+  friend class TDTDataObject;
+  friend class TDTDragManager;
+  friend class TDTDragImage;
+  friend class TDataTreeHintWindow;
+  friend class TStringEditLink;
+  friend struct TreeXfer;
 };
 
 }  // namespace qv

@@ -140,10 +140,14 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
     if (stateImages_ && HasImage(Node, ikState, Column)) offset += stateImages_->Width() + 2;
     if (images_ && HasImage(Node, ikNormal, Column)) offset += images_->Width() + 2;
     int width = DoGetNodeWidth(Node, Column) + 2 * textMargin_;
+    int columnLeft = r.left, columnRight = r.right;
     int cellLeft = r.left + offset;
     int cellRight = r.right;
     TAlignment align =
         Column >= 0 && cols->IsValidColumn(Column) ? cols->Items(Column)->Alignment() : alignment_;
+    // Right to left: laid out as usual, then mirrored in the cell (which
+    // mirrors the alignment with it).
+    bool rtl = IsRightToLeft(Column);
     switch (align) {
       case taRightJustify:
         r.left = std::max(cellLeft, cellRight - width);
@@ -158,6 +162,11 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
         r.right = r.left + width;
     }
     if (!Unclipped) r.right = std::min(r.right, cellRight);
+    if (rtl) {
+      // Laid out from the right edge: the same rectangle mirrored in the cell.
+      int left = columnLeft + columnRight - r.right, right = columnLeft + columnRight - r.left;
+      r.left = left, r.right = right;
+    }
   }
   return r;
 }
@@ -277,7 +286,22 @@ void TBaseDataTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
     X = absX;
   }
   HitInfo.HitPositions.Include(hpOnItem);
-  DetermineHitPositionLTR(HitInfo, X, right, align);
+  if (IsRightToLeft(HitInfo.HitColumn))
+    DetermineHitPositionRTL(HitInfo, X, right, align);
+  else
+    DetermineHitPositionLTR(HitInfo, X, right, align);
+}
+
+void TBaseDataTree::DetermineHitPositionRTL(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment) {
+  // The cell laid out from its right edge: the same test on the mirrored
+  // offset (which mirrors the alignment too), with the sides swapped back.
+  DetermineHitPositionLTR(HitInfo, Right - 1 - Offset, Right, Alignment);
+  bool left = HitInfo.HitPositions.Contains(hpOnItemLeft),
+       right = HitInfo.HitPositions.Contains(hpOnItemRight);
+  HitInfo.HitPositions.Exclude(hpOnItemLeft);
+  HitInfo.HitPositions.Exclude(hpOnItemRight);
+  if (left) HitInfo.HitPositions.Include(hpOnItemRight);
+  if (right) HitInfo.HitPositions.Include(hpOnItemLeft);
 }
 
 int TBaseDataTree::GetMaxColumnWidth(TColumnIndex Column) {

@@ -277,6 +277,15 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         DoStateChange({tsIncrementalSearchPending});
       }
       return;
+    case VK_APPS:
+      if (focusedNode_) {
+        menuKeyHandled_ = true;  // the key-up's context menu message is this one
+        PopupAtFocusedCell();
+      }
+      return;
+    case VK_F1:
+      HelpKey();
+      return;
     case 'A':
       if (ctrl) {
         SelectAll(true);

@@ -3,7 +3,9 @@
 // the pointer, and a drag over empty space draws a rubber band.
 #include <algorithm>
 
+#include "classlib/controls/MenuBase.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeTransfer.h"
 #include "platform/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
@@ -123,8 +125,9 @@ void TBaseDataTree::StartWheelPanning(POINT Position) {
   KillTimer(Handle(), ScrollTimer);
   lastClickPos_ = Position;
   DoStateChange({tsWheelPanning, tsWheelScrolling});
+  ShowPanningWindow(Position);
   SetCapture(Handle());
-  ::qv::SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+  AdjustPanningCursor(Position.x, Position.y);
   SetTimer(Handle(), ScrollTimer, 20, nullptr);
 }
 
@@ -133,6 +136,7 @@ void TBaseDataTree::StopWheelPanning() {
   KillTimer(Handle(), ScrollTimer);
   DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
   if (GetCapture() == Handle()) ReleaseCapture();
+  HidePanningWindow();
   ::qv::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
@@ -205,7 +209,12 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
         options_->SelectionOptions().Contains(toExtendedFocus))
       SetFocusedColumn(hit.HitColumn);
     SetFocusedNode(node);
-    if (focusedNode_ == node) HandleClickSelection(last, node, Shift, Button == mbLeft);
+    // A drag may start from here only when the owner allowed it (asked
+    // as the button went down, before this).
+    bool autoDrag = Button == mbLeft && xfer_ && xfer_->armDrag &&
+                    (!fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
+                     options_->MiscOptions().Contains(toFullRowDrag));
+    if (focusedNode_ == node) HandleClickSelection(last, node, Shift, autoDrag);
   } else if (Button == mbLeft) {
     // Empty space: a rubber band may follow.
     if (!Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
@@ -229,7 +238,10 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
     if (std::abs(X - lastClickPos_.x) >= threshold || std::abs(Y - lastClickPos_.y) >= threshold)
       DoStateChange({}, {tsWheelScrolling});
   }
-  if (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling)) return;
+  if (states_.Contains(tsWheelPanning) || states_.Contains(tsWheelScrolling)) {
+    AdjustPanningCursor(X, Y);
+    return;
+  }
   UpdateAutoScroll(X, Y);
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     RECT old = drawSelection_;
@@ -280,7 +292,17 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
     if (clicked >= 0 && clicked == hit.HitColumn && OnColumnClick) OnColumnClick(this, hit.HitColumn, Shift);
   }
   if (Button == mbLeft) DoStateChange({}, {tsLeftButtonDown});
-  if (Button == mbRight) DoStateChange({}, {tsRightButtonDown});
+  if (Button == mbRight) {
+    DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
+    // Without a menu of its own the tree may still have one per node.
+    if (!PopupMenu<TMenuBase>() && OnGetPopupMenu) {
+      THitInfo hit;
+      GetHitTestInfoAt(X, Y, true, hit);
+      auto alive = AliveToken();
+      PopupNodeMenu(hit.HitNode, hit.HitColumn, POINT{X, Y});
+      if (alive.expired()) return;
+    }
+  }
   if (Button == mbMiddle) DoStateChange({}, {tsMiddleButtonDown});
   if (states_.Contains(tsMouseCheckPending)) {
     DoStateChange({}, {tsMouseCheckPending});
@@ -339,11 +361,18 @@ void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
       right = left + header_->Columns()->Items(main)->Width();
     }
     if (!simple) {
+      int cellLeft = left, cellRight = right;
       int textLeft = left + GetNodeIndent(run) + margin_;
       if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)
         textLeft += CheckImageWidth() + 2;
       left = textLeft;
       right = std::min(right, textLeft + DoGetNodeWidth(run, main) + 2 * textMargin_);
+      if (IsRightToLeft(main)) {
+        // Laid out from the right edge: the same extent mirrored in the cell.
+        int mirroredLeft = cellLeft + cellRight - right;
+        right = cellLeft + cellRight - left;
+        left = mirroredLeft;
+      }
     }
     bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
                  (simple || (left < NewRect.right && right > NewRect.left));

@@ -1,7 +1,11 @@
 // The node store: allocation, child counts, linking and unlinking with the
 // running totals kept up the parent chain, deletion, Clear and the update
 // bracket with its deferred work.
+#include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "datatree/BaseDataTree.h"
 #include "platform/window/Messages.h"
@@ -47,6 +51,42 @@ uint32_t TBaseDataTree::ChildCount(PDataNode Node) const {
   return Node->ChildCount;
 }
 
+PDataNode TBaseDataTree::CreateChildRun(PDataNode Parent, uint32_t Count, uint32_t FirstIndex) {
+  // Each node of the run is a function of its place in it, so disjoint
+  // parts are filled side by side; the threads are joined before any use.
+  const std::size_t slot = pool_.SlotSize();
+  char* base = pool_.AllocateRun(Count);
+  const uint16_t height = uint16_t(defaultNodeHeight_);
+  auto fill = [=](uint32_t from, uint32_t to) {
+    for (uint32_t i = from; i < to; ++i) {
+      auto* n = reinterpret_cast<PDataNode>(base + i * slot);
+      n->Index = FirstIndex + i;
+      n->TotalCount = 1;
+      n->TotalHeight = n->NodeHeight = height;
+      n->States = vsVisible;
+      n->Align = 50;
+      n->Parent = Parent;
+      n->PrevSibling = i > 0 ? reinterpret_cast<PDataNode>(base + (i - 1) * slot) : nullptr;
+      n->NextSibling = i + 1 < Count ? reinterpret_cast<PDataNode>(base + (i + 1) * slot) : nullptr;
+    }
+  };
+  unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  threads = std::min<unsigned>(threads, Count / (kBulkChildren / 2));
+  std::vector<std::thread> helpers;
+  uint32_t part = Count / std::max(threads, 1u);
+  for (unsigned t = 1; t < threads; ++t) {
+    uint32_t from = t * part, to = t + 1 == threads ? Count : from + part;
+    try {
+      helpers.emplace_back(fill, from, to);
+    } catch (const std::system_error&) {
+      fill(from, to);  // no thread to spare: this one does the part
+    }
+  }
+  fill(0, threads > 1 ? part : Count);
+  for (std::thread& h : helpers) h.join();
+  return reinterpret_cast<PDataNode>(base);
+}
+
 void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
   if (options_->MiscOptions().Contains(toReadOnly)) return;
   if (!Node) Node = root_;
@@ -66,20 +106,32 @@ void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
     Node->Exclude(vsAllChildrenHidden);
     bool variable = options_->MiscOptions().Contains(toVariableNodeHeight);
     EnsureSlotSize();
-    pool_.Reserve(k);
     uint64_t heights = 0;
     PDataNode last = Node->LastChild;
-    for (uint32_t i = 0; i < k; ++i) {
-      PDataNode child = MakeNewNodeFast();
-      child->Index = index++;
-      child->PrevSibling = last;
-      child->Parent = Node;
+    if (!variable && k >= kBulkChildren) {
+      // Many children at once: a run of fresh slots filled by several threads.
+      PDataNode first = CreateChildRun(Node, k, index);
+      first->PrevSibling = last;
       if (last)
-        last->NextSibling = child;
+        last->NextSibling = first;
       else
-        Node->FirstChild = child;
-      last = child;
-      heights += variable ? NodeHeight(child) : child->NodeHeight;
+        Node->FirstChild = first;
+      last = reinterpret_cast<PDataNode>(reinterpret_cast<char*>(first) + (k - 1) * pool_.SlotSize());
+      heights = uint64_t(k) * defaultNodeHeight_;
+    } else {
+      pool_.Reserve(k);
+      for (uint32_t i = 0; i < k; ++i) {
+        PDataNode child = MakeNewNodeFast();
+        child->Index = index++;
+        child->PrevSibling = last;
+        child->Parent = Node;
+        if (last)
+          last->NextSibling = child;
+        else
+          Node->FirstChild = child;
+        last = child;
+        heights += variable ? NodeHeight(child) : child->NodeHeight;
+      }
     }
     Node->LastChild = last;
     if (Node->Has(vsExpanded)) {
@@ -371,6 +423,7 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
   int delta = int(Value) - Node->NodeHeight;
   Node->NodeHeight = uint16_t(Value);
   AdjustTotalHeight(Node, delta, true);
+  UpdateEditBounds();
   if (IsNodeVisible(Node)) {
     InvalidateCache();
     if (updateCount_ == 0) {
@@ -399,6 +452,7 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
   }
   for (auto& n : drawSelectionBefore_)
     if (n == Node) n = nullptr;
+  TransferForgetNode(Node);
 }
 
 void TBaseDataTree::DoFreeNode(PDataNode Node) {
@@ -497,6 +551,7 @@ void TBaseDataTree::Clear() {
   if (options_->MiscOptions().Contains(toReadOnly) && !IsDestroying()) return;
   BeginUpdate();
   InterruptValidation();
+  ReleaseOwnClipboard();
   DoStateChange({}, {tsCopyPending, tsCutPending});
   ClearSelection();
   focusedNode_ = nullptr;

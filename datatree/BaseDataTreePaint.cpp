@@ -177,21 +177,116 @@ void TBaseDataTree::PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height,
       for (PDataNode s = Node->NextSibling; s && !hasNext; s = s->NextSibling) hasNext = s->Has(vsVisible);
       bool hasPrev = Node->Parent != root_ || Node->PrevSibling;
       RECT v{x, hasPrev ? 0 : ButtonY, x + 1, hasNext ? Height : ButtonY + 1};
-      if (v.bottom > v.top) FillRect(DC, &v, brush);
+      if (v.bottom > v.top) FillLine(DC, v, brush);
       RECT h{x, ButtonY, Left + (l + 1) * int(indent_), ButtonY + 1};
-      FillRect(DC, &h, brush);
+      FillLine(DC, h, brush);
     } else {
       bool hasNext = false;
       for (PDataNode s = run->NextSibling; s && !hasNext; s = s->NextSibling) hasNext = s->Has(vsVisible);
       if (hasNext) {
         RECT v{x, 0, x + 1, Height};
-        FillRect(DC, &v, brush);
+        FillLine(DC, v, brush);
       }
     }
     run = run->Parent;
     if (run == root_) break;
   }
   if (brush != lineBrush_) DeleteObject(brush);
+}
+
+void TBaseDataTree::FillLine(HDC DC, RECT R, HBRUSH Brush) {
+  if (mirrorLines_) {
+    int left = mirrorSum_ - R.right;
+    R.right = mirrorSum_ - R.left;
+    R.left = left;
+  }
+  FillRect(DC, &R, Brush);
+}
+
+void TBaseDataTree::PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level) {
+  // One line type per level as the tree lines would draw it, then the band
+  // each level shows: a left edge, closed at the bottom by a last sibling.
+  bool showRoot = options_->PaintOptions().Contains(toShowRoot);
+  int levels = Level + (showRoot ? 1 : 0);
+  if (levels <= 0) return;
+  auto hasNextVisible = [](PDataNode n) {
+    for (PDataNode s = n->NextSibling; s; s = s->NextSibling)
+      if (s->Has(vsVisible)) return true;
+    return false;
+  };
+  std::vector<TDTLineType> lines(size_t(levels), ltNone), bands(size_t(levels), ltNone);
+  PDataNode run = Node;
+  for (int l = levels - 1; l >= 0 && run != root_; --l, run = run->Parent) {
+    bool next = hasNextVisible(run);
+    if (run == Node)
+      lines[size_t(l)] = next ? ltTopDownRight : ltTopRight;
+    else
+      lines[size_t(l)] = next ? ltTopDown : ltNone;
+  }
+  bool open = Node->Has(vsExpanded) && Node->ChildCount > 0 && !Node->Has(vsAllChildrenHidden);
+  for (int l = levels - 1; l >= 0; --l) {
+    if (open) {
+      bands[size_t(l)] = ltLeft;
+      continue;
+    }
+    switch (lines[size_t(l)]) {
+      case ltNone:
+        if (l + 1 < levels)
+          bands[size_t(l)] = lines[size_t(l) + 1] != ltNone && lines[size_t(l) + 1] != ltTopRight
+                                 ? ltLeft
+                                 : bands[size_t(l) + 1];
+        break;
+      case ltBottomRight:
+      case ltTopDownRight:
+        bands[size_t(l)] = ltLeft;
+        break;
+      case ltRight:
+      case ltTopRight:
+        bands[size_t(l)] = ltLeftBottom;
+        break;
+      default:
+        break;
+    }
+  }
+  HBRUSH brush = gridBrush_ ? gridBrush_ : DottedBrush(colors_->Get(TDTColors::GridLineColor), Color());
+  int h = Height - 1;
+  for (int l = 0; l < levels; ++l) {
+    int x = Left + l * int(indent_);
+    if (bands[size_t(l)] == ltLeft || bands[size_t(l)] == ltLeftBottom) {
+      RECT v{x, 0, x + 1, h + 1};
+      FillLine(DC, v, brush);
+    }
+    if (bands[size_t(l)] == ltLeftBottom) {
+      RECT b{x, h, x + int(indent_), h + 1};
+      FillLine(DC, b, brush);
+    }
+  }
+  if (brush != gridBrush_) DeleteObject(brush);
+}
+
+void TBaseDataTree::PaintDropMark(HDC DC, const RECT& Row, int Mode) {
+  // A flat arrow along the row's top or bottom edge (modes above and below only).
+  if (Mode != 1 && Mode != 3) return;
+  int L = Row.left, R = Row.right, T = Row.top, B = Row.bottom;
+  POINT below[6] = {{L + 2, B - 1}, {R - 2, B - 1}, {R - 2, B - 8},
+                    {R - 7, B - 3}, {L + 7, B - 3}, {L + 2, B - 8}};
+  POINT above[6] = {{L + 2, T}, {R - 2, T}, {R - 2, T + 6}, {R - 6, T + 2}, {L + 6, T + 2}, {L + 2, T + 6}};
+  HBRUSH brush = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::DropMarkColor))));
+  HGDIOBJ oldBrush = SelectObject(DC, brush), oldPen = SelectObject(DC, GetStockObject(NULL_PEN));
+  Polygon(DC, Mode == 3 ? below : above, 6);
+  SelectObject(DC, oldPen);
+  SelectObject(DC, oldBrush);
+  DeleteObject(brush);
+}
+
+void TBaseDataTree::PrintClient(HDC DC) {
+  RECT client = ClientRect();
+  if (header_->Options().Contains(hoVisible)) PaintHeader(DC, headerRect_);
+  int rowsTop = headerRect_.bottom;
+  if (client.bottom <= rowsTop) return;
+  TPaintTreeFlags flags{ptBackground, ptFocusRect, ptSelection, ptDropMark, ptGridLines};
+  PaintTree(DC, RECT{-offsetX_, -offsetY_, client.right - offsetX_, client.bottom - rowsTop - offsetY_},
+            POINT{0, rowsTop}, flags);
 }
 
 void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
@@ -308,6 +403,16 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     info.Position = col ? int(col->Position()) : 0;
     info.CellRect = cell;
     info.Alignment = col ? col->Alignment() : alignment_;
+    info.BidiMode = col ? col->BiDiMode() : bidiMode_;
+    // Right to left: the cell is laid out as usual, then every position is
+    // mirrored in it, and the alignment with it.
+    const bool rtl = info.BidiMode != bdLeftToRight;
+    const int mirror = cell.left + cell.right;
+    auto place = [&](int X, int Width) { return rtl ? mirror - X - Width : X; };
+    if (rtl)
+      info.Alignment = info.Alignment == taLeftJustify    ? taRightJustify
+                       : info.Alignment == taRightJustify ? taLeftJustify
+                                                          : taCenter;
     int saved = SaveDC(dc);
     if (col) IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
     if (col && Options.Contains(ptColumnColor) && !col->Options().Contains(coParentColor) &&
@@ -319,6 +424,11 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     if (Options.Contains(ptGridLines)) {
       if (options_->PaintOptions().Contains(toShowHorzGridLines)) {
         RECT g{cell.left, height - 1, cell.right, height};
+        // With bands the main column's line starts after the node's indentation.
+        if (lineMode_ == lmBands && (column == main || !useColumns)) {
+          int levels = Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0);
+          (rtl ? g.right : g.left) += (rtl ? -1 : 1) * int(indent_) * levels;
+        }
         PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
         cell.bottom -= 1;
       }
@@ -334,35 +444,45 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     bool isMain = column == main || !useColumns;
     if (isMain) {
       int indentWidth = (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * int(indent_);
-      if (options_->PaintOptions().Contains(toShowTreeLines))
-        PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
+      if (options_->PaintOptions().Contains(toShowTreeLines)) {
+        mirrorLines_ = rtl;
+        mirrorSum_ = mirror;
+        if (lineMode_ == lmBands) {
+          if (Options.Contains(ptGridLines)) PaintBands(dc, Node, cell.left, height, Level);
+        } else {
+          PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
+        }
+        mirrorLines_ = false;
+      }
       bool buttons = options_->PaintOptions().Contains(toShowButtons) && Node->Has(vsHasChildren) &&
                      !(options_->AutoOptions().Contains(toAutoHideButtons) && Node->Has(vsAllChildrenHidden));
       if (buttons && indentWidth > 0) {
         int bx = cell.left + indentWidth - int(indent_) + (int(indent_) - kButtonSize) / 2;
-        PaintNodeButton(dc, Node, bx, ButtonY - kButtonSize / 2);
+        PaintNodeButton(dc, Node, place(bx, kButtonSize), ButtonY - kButtonSize / 2);
       }
       x += indentWidth;
     }
     x += margin_;
     if (isMain && checks && Node->CheckType != ctNone) {
-      PaintCheckImage(dc, Node, x, ButtonY - checkImages_->Height() / 2);
+      PaintCheckImage(dc, Node, place(x, checkImages_->Width()), ButtonY - checkImages_->Height() / 2);
       x += checkImages_->Width() + 2;
     }
     for (TDTImageKind kind : {ikState, ikNormal}) {
       TCustomImageList* list = kind == ikState ? stateImages_ : images_;
-      if (!list) continue;
       bool ghosted = false;
+      TCustomImageList* own = nullptr;
       int index = DoGetImageIndex(Node, kind == ikNormal && Node->Has(vsSelected) ? ikSelected : kind, column,
-                                  ghosted);
+                                  ghosted, &own);
       if (index < 0 && kind == ikNormal && Node->Has(vsSelected))
-        index = DoGetImageIndex(Node, ikNormal, column, ghosted);
-      if (index < 0) continue;
-      ImageList_Draw(list->Handle(), index, dc, x, ButtonY - list->Height() / 2,
+        index = DoGetImageIndex(Node, ikNormal, column, ghosted, &own);
+      if (own) list = own;  // the handler's list replaces the tree's
+      if (!list || index < 0) continue;
+      ImageList_Draw(list->Handle(), index, dc, place(x, list->Width()), ButtonY - list->Height() / 2,
                      ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
       x += list->Width() + 2;
     }
-    info.ContentRect = RECT{x, cell.top, cell.right, cell.bottom};
+    info.ContentRect =
+        rtl ? RECT{cell.left, cell.top, mirror - x, cell.bottom} : RECT{x, cell.top, cell.right, cell.bottom};
     info.NodeWidth = DoGetNodeWidth(Node, column);
     // Without columns the content is as wide as the widest row painted.
     if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
@@ -464,6 +584,8 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
         rowAbsoluteTop_ = y;
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
+        if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
+          PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());
         if (band) PaintDrawSelection(rowDC_, Window, y, h);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         int srcTop = std::max(0, Window.top - y);

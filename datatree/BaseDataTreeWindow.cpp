@@ -93,6 +93,7 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
   if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (bidiMode_ != bdLeftToRight) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
   if (!options_->MiscOptions().Contains(toFullRepaintOnResize))
     Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
 }
@@ -103,6 +104,7 @@ void TBaseDataTree::CreateWnd() {
   DoStateChange({}, {tsWindowCreating});
   Resize();
   UpdateScrollBars(true);
+  RegisterDropTarget();
 }
 
 void TBaseDataTree::Resize() {
@@ -170,7 +172,7 @@ void TBaseDataTree::UpdateVerticalScrollBar(bool DoRepaint) {
     si.nPage = UINT(std::max(0, int(ClientHeight()) - int(headerRect_.bottom)));
     si.nPos = -offsetY_;
   }
-  SetScrollInfo(Handle(), SB_VERT, &si, DoRepaint);
+  SetScrollBarInfo(SB_VERT, si, DoRepaint);
 }
 
 void TBaseDataTree::UpdateHorizontalScrollBar(bool DoRepaint) {
@@ -185,7 +187,15 @@ void TBaseDataTree::UpdateHorizontalScrollBar(bool DoRepaint) {
     si.nPage = UINT(std::max(0, int(ClientWidth())));
     si.nPos = -offsetX_;
   }
-  SetScrollInfo(Handle(), SB_HORZ, &si, DoRepaint);
+  SetScrollBarInfo(SB_HORZ, si, DoRepaint);
+}
+
+void TBaseDataTree::SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRepaint) {
+  DWORD bit = Bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
+  bool before = (GetWindowLongPtrW(Handle(), GWL_STYLE) & bit) != 0;
+  SetScrollInfo(Handle(), Bar, &Info, DoRepaint);
+  bool after = (GetWindowLongPtrW(Handle(), GWL_STYLE) & bit) != 0;
+  if (before != after) DoShowScrollbar(Bar, after);
 }
 
 void TBaseDataTree::ScrollMessage(int Bar, int Code) {
@@ -392,6 +402,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
   // The header sees mouse messages over its rectangle first.
   if (header_->Options().Contains(hoVisible) && header_->HandleMessage(Message)) return;
   if (HandleTreeViewMessage(Message)) return;
+  if (HandleTransferMessage(Message)) return;
   switch (Message.Msg) {
     case WM_ERASEBKGND:
       Message.Result = 1;
@@ -427,18 +438,32 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       if (selectionCount_ > 0 || focusedNode_) Invalidate();
       return;
     case WM_SETCURSOR:
-      // Over a column edge of the header: the resize cursor.
-      if (header_->Options().Contains(hoVisible) && header_->Options().Contains(hoColumnResize)) {
-        POINT p;
-        GetCursorPos(&p);
-        p = ScreenToClient(p);
-        if (header_->DetermineSplitterIndex(p) >= 0) {
-          ::qv::SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
-          Message.Result = 1;
-          return;
-        }
-      }
+      if (reinterpret_cast<HWND>(Message.WParam) == Handle() &&
+          LOWORD(uintptr_t(Message.LParam)) == HTCLIENT && !states_.Contains(tsWheelPanning) &&
+          !states_.Contains(tsWheelScrolling) && HandleSetCursor())
+        return void(Message.Result = 1);
       break;
+    case WM_CONTEXTMENU:
+      DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending});
+      if (Message.LParam == LPARAM(-1)) {
+        // From the keyboard. The menu key's menu was opened by its key-down
+        // already; Shift+F10 opens it at the focused cell.
+        bool menuKey = menuKeyHandled_;
+        menuKeyHandled_ = false;
+        if (menuKey) return void(Message.Result = 1);
+        if (focusedNode_) return void(Message.Result = 1), PopupAtFocusedCell();
+      }
+      if (states_.Contains(tsPopupMenuShown)) return;
+      break;
+    case WM_PRINTCLIENT:
+      if ((Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle())) return;
+      PrintClient(reinterpret_cast<HDC>(Message.WParam));
+      return;
+    case WM_SYSCOLORCHANGE:
+    case CM_SYSCOLORCHANGE:
+      TCustomControl::WndProc(Message);
+      SystemColorsChanged();
+      return;
     case WM_CANCELMODE:
       CancelModes();
       Invalidate();

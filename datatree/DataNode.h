@@ -68,6 +68,10 @@ class TNodePool {
   }
   // Makes room for count more slots in one block (a bulk creation is coming).
   void Reserve(std::size_t count);
+  // count fresh zero-filled slots side by side (slot i at the result + i *
+  // SlotSize()). Large runs come from pages not yet touched, so whoever
+  // writes them first pays for their zeroing, on whatever thread it runs.
+  char* AllocateRun(std::size_t count);
   void Free(void* p);
   std::size_t LiveCount() const { return live_; }
   std::size_t ReservedBytes() const { return reserved_; }
@@ -82,7 +86,7 @@ class TNodePool {
     std::size_t bytes;
     bool mapped;
   };
-  void Grow(std::size_t atLeast);
+  void Grow(std::size_t atLeast, bool populate = true);
   void* AllocateSlow();
 
   std::size_t slot_ = 0;

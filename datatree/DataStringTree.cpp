@@ -27,6 +27,8 @@ TCustomDataStringTree::TCustomDataStringTree(TComponent* AOwner) : TBaseDataTree
 }
 
 TCustomDataStringTree::~TCustomDataStringTree() {
+  // A running edit ends while the string tree is still whole.
+  ShutdownTransfers();
   if (measureDC_) {
     SelectObject(measureDC_, measureOldFont_);
     DeleteDC(measureDC_);
@@ -172,14 +174,14 @@ int TCustomDataStringTree::DoIncrementalSearch(PDataNode Node, const std::u16str
 }
 
 std::u16string TCustomDataStringTree::DoShortenString(HDC DC, PDataNode Node, TColumnIndex Column,
-                                                      const std::u16string& S, int Width) {
+                                                      const std::u16string& S, int Width, bool RightToLeft) {
   if (OnShortenString) {
     std::u16string result;
     bool done = false;
-    OnShortenString(this, paintCanvas_.get(), Node, Column, S, Width, false, result, done);
+    OnShortenString(this, paintCanvas_.get(), Node, Column, S, Width, RightToLeft, result, done);
     if (done) return result;
   }
-  return ShortenText(DC, S, Width, false, ellipsisWidth_);
+  return ShortenText(DC, S, Width, RightToLeft, ellipsisWidth_);
 }
 
 void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTextType) {
@@ -225,7 +227,8 @@ void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTe
     SIZE sz{};
     GetTextExtentPoint32W(dc, W(text), int(text.size()), &sz);
     if (PaintInfo.Column > NoColumn && sz.cx > r.right - r.left) {
-      text = DoShortenString(dc, node, PaintInfo.Column, text, r.right - r.left);
+      text = DoShortenString(dc, node, PaintInfo.Column, text, r.right - r.left,
+                             PaintInfo.BidiMode != bdLeftToRight);
       if (PaintInfo.Alignment == taRightJustify) flags |= DT_RIGHT;
     } else {
       flags |= PaintInfo.Alignment == taRightJustify ? DT_RIGHT
@@ -233,6 +236,7 @@ void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTe
                                                      : 0;
     }
   }
+  if (PaintInfo.BidiMode != bdLeftToRight) flags |= DT_RTLREADING;
   if (!text.empty()) DrawTextW(dc, W(text), int(text.size()), &r, flags);
   // The static text follows the normal text, in the font colour (or highlighted).
   if (alignment_ != taCenter && !node->Has(vsMultiline) &&

@@ -50,19 +50,53 @@ class TCustomDataStringTree : public TBaseDataTree {
   bool DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column) override;
   int DoIncrementalSearch(PDataNode Node, const std::u16string& Text) override;
 
+  // --- Content export (DataTreeExport.cpp) and the text formats of the
+  // clipboard (DataStringTreeTransfer.cpp).
+  std::string RenderHTML(TDTTextSource Source, const std::u16string& Caption = std::u16string());
+  std::string RenderRTF(TDTTextSource Source);
+  // Text in UTF-8 (the 8-bit text of this system).
+  std::string RenderPlainText(TDTTextSource Source, char Separator);
+  std::u16string RenderUnicodeText(TDTTextSource Source, char16_t Separator);
+  static void WrapHTMLDescription(std::string& HTML);
+  static std::string WideToUTF8(const std::u16string& S);
+  // The text formats rendered into a new global block (nullptr when empty or unknown).
+  HGLOBAL RenderToGlobal(CLIPFORMAT Format, TDTTextSource Source);
+  HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard) override;
+  void WriteChunks(TStream& Stream, PDataNode Node) override;
+  bool ReadChunk(TStream& Stream, int Version, PDataNode Node, int ChunkType, int ChunkSize) override;
+  std::u16string GetNodeHint(PDataNode Node, TColumnIndex Column,
+                             TDTTooltipLineBreakStyle& LineBreakStyle) override;
+  std::u16string GetNodeTooltip(PDataNode Node, TColumnIndex Column,
+                                TDTTooltipLineBreakStyle& LineBreakStyle) override;
+  // The font, rectangle and text of a cell as the editor and the tooltip show it.
+  void GetTextInfo(PDataNode Node, TColumnIndex Column, TFont* AFont, RECT& R, std::u16string& Text);
+  TDTGetHintEvent OnGetHint;
+
  protected:
   virtual int CalculateTextWidth(PDataNode Node, TColumnIndex Column, const std::u16string& Text);
   virtual void DoGetText(PDataNode Node, TColumnIndex Column, TVSTTextType TextType, std::u16string& Text);
   virtual void DoNewText(PDataNode Node, TColumnIndex Column, const std::u16string& Text);
   virtual void DoPaintText(PDataNode Node, TCanvas* Canvas, TColumnIndex Column, TVSTTextType TextType);
   virtual std::u16string DoShortenString(HDC DC, PDataNode Node, TColumnIndex Column, const std::u16string& S,
-                                         int Width);
+                                         int Width, bool RightToLeft = false);
   virtual int DoTextMeasuring(HDC DC, const std::u16string& Text);
   void PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTextType TextType) override;
   void WndProc(TMessage& Message) override;
   TCustomDataTreeOptions* CreateOptions() override;
   void UpdateTextMetrics();
   void InitNode(PDataNode Node) override;
+  void DoCreateEditor(PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& Link) override;
+
+  struct ExportLayout {
+    TNodeArray Nodes;
+    int MaxLevel = 0;
+    std::vector<TDataTreeColumn*> Columns;
+    TColumnIndex Main = NoColumn;
+  };
+  ExportLayout PrepareExport(TDTTextSource Source);
+  PDataNode ExportFirst(TDTTextSource Source);
+  PDataNode ExportNext(TDTTextSource Source, PDataNode Node);
+  bool ExportCellFont(TCanvas& Canvas, PDataNode Node, TColumnIndex Column);
 
  private:
   uint32_t* WidthSlot(PDataNode Node) const {

@@ -142,6 +142,7 @@ void TDataTreeColumn::SetOptions(TDTColumnOptions Value) {
   if (Value.Contains(coAutoSpring) && !old.Contains(coAutoSpring)) springRest_ = 0;
   TBaseDataTree* tree = owner_->Header()->Treeview();
   if (Value.Contains(coParentColor) && !old.Contains(coParentColor)) color_ = tree->Color();
+  if (Value.Contains(coParentBidiMode) && !old.Contains(coParentBidiMode)) bidi_ = tree->BiDiMode();
   Changed(false);
   bool visibleChanged = old.Contains(coVisible) != Value.Contains(coVisible);
   if (!tree->IsLoading() &&

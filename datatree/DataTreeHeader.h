@@ -22,6 +22,7 @@ class TDataTreeColumns;
 class TFont;
 class TCustomImageList;
 class TPopupMenu;
+class TMenuBase;
 
 enum TDTColumnOption {
   coAllowClick,
@@ -62,6 +63,24 @@ enum THeaderState : uint8_t {
   hsLoading = 8,
   hsTracking = 16,
   hsTrackPending = 32
+};
+
+enum TDTDropMarkMode { dmmNone, dmmLeft, dmmRight };
+enum THeaderPaintElement { hpeBackground, hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText };
+using THeaderPaintElements = Set<THeaderPaintElement, 8>;
+
+class TCanvas;
+class TDataTreeColumn;
+// What the header painter knows about one column button (Column is nil for
+// the background), handed to the owner-draw events.
+struct THeaderPaintInfo {
+  TCanvas* TargetCanvas = nullptr;
+  TDataTreeColumn* Column = nullptr;
+  RECT PaintRectangle{}, TextRectangle{};
+  bool IsHoverIndex = false, IsDownIndex = false, IsEnabled = true;
+  bool ShowHeaderGlyph = false, ShowSortGlyph = false, ShowRightBorder = false;
+  TDTDropMarkMode DropMark = dmmNone;
+  POINT GlyphPos{}, SortGlyphPos{};
 };
 
 uint16_t ToWord(TDTColumnOptions o);
@@ -222,7 +241,7 @@ class TDTHeader : public TPersistent {
   void SetOptions(TDTHeaderOptions Value);
   bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool Value);
-  TPopupMenu* PopupMenu = nullptr;
+  TMenuBase* PopupMenu = nullptr;  // the header's own context menu
   TColumnIndex SortColumn() const { return sortColumn_; }
   void SetSortColumn(TColumnIndex Value);
   TSortDirection SortDirection() const { return sortDirection_; }

@@ -1,7 +1,9 @@
-// The header's mouse state machine (click, resize by the splitter, drag to
-// another position, double-click auto-fit) and its painting with sort glyphs.
+// The header's mouse state machine: click, resize by the splitter, drag to
+// another position (or out of the tree), double-click auto-fit, and the
+// mouse events it reports on the way.
 #include <algorithm>
 
+#include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
@@ -33,7 +35,8 @@ TColumnIndex TDTHeader::DetermineSplitterIndex(POINT P) const {
 bool TDTHeader::HandleMessage(TMessage& Message) {
   UINT msg = Message.Msg;
   bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
-               msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONUP;
+               msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
+               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP;
   if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
       (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
     if (States & (hsTracking | hsDragging | hsDragPending)) {
@@ -62,8 +65,24 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   TShiftState shift;
   if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
   if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+  if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
   switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      owner_->DoHeaderMouseDown(msg == WM_RBUTTONDOWN ? mbRight : mbMiddle, shift, p.x, p.y);
+      return true;
+    case WM_MBUTTONUP: {
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      if (c >= 0 && columns_->Items(c)->Options().Contains(coAllowClick)) {
+        columns_->ClickIndex = c;
+        owner_->DoHeaderClick(c, mbMiddle, shift, p.x, p.y);
+      }
+      owner_->DoHeaderMouseUp(mbMiddle, shift, p.x, p.y);
+      columns_->DownIndex = -1;
+      return true;
+    }
     case WM_LBUTTONDOWN: {
+      if (!busy) owner_->DoHeaderMouseDown(mbLeft, shift, p.x, p.y);
       TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
       if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
         States |= hsTracking;
@@ -85,6 +104,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       return true;
     }
     case WM_MOUSEMOVE: {
+      if (!busy || InHeader(p)) owner_->DoHeaderMouseMove(shift, p.x, p.y);
       if (States & hsTracking) {
         TDataTreeColumn* c = columns_->Items(columns_->TrackIndex);
         c->SetWidth(p.x - TrackStart);
@@ -94,8 +114,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       if (States & hsDragPending) {
         int threshold = GetSystemMetrics(SM_CXDRAG);
         if (std::abs(p.x - DragStart.x) > threshold || std::abs(p.y - DragStart.y) > threshold) {
-          bool allowed = true;
-          if (owner_->OnHeaderDragging) owner_->OnHeaderDragging(this, columns_->DownIndex, allowed);
+          bool allowed = owner_->DoHeaderDragging(columns_->DownIndex);
           States &= uint8_t(~hsDragPending);
           if (allowed) {
             States |= hsDragging;
@@ -135,12 +154,17 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       if (GetCapture() == h) ReleaseCapture();
       if (was & hsTracking) {
         columns_->TrackIndex = -1;
+        owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
         return true;
       }
       if (was & hsDragging) {
         TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
         columns_->DragIndex = columns_->DropTarget = -1;
-        if (drag >= 0 && target >= 0 && target != drag) {
+        RECT client = owner_->ClientRect();
+        if (drag >= 0 && !PtInRect(&client, p)) {
+          // Dropped outside the tree: the owner decides (hide the column, say).
+          owner_->DoHeaderDraggedOut(drag, owner_->ClientToScreen(p));
+        } else if (drag >= 0 && target >= 0 && target != drag) {
           TDataTreeColumn* d = columns_->Items(drag);
           uint32_t old = d->Position();
           uint32_t pos = columns_->Items(target)->Position();
@@ -149,10 +173,11 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
           else if (columns_->DropBefore && pos > old)
             --pos;
           d->SetPosition(pos);
-          if (owner_->OnHeaderDragged) owner_->OnHeaderDragged(this, drag, int(old));
+          owner_->DoHeaderDragged(drag, int(old));
         }
         Invalidate(nullptr);
         owner_->Invalidate();
+        owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
         return true;
       }
       TColumnIndex c = columns_->HitTestColumn(p, true);
@@ -162,6 +187,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         columns_->ClickIndex = c;
         owner_->DoHeaderClick(c, mbLeft, shift, p.x, p.y);
       }
+      owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
       return true;
     }
     case WM_LBUTTONDBLCLK: {
@@ -184,110 +210,18 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     case WM_RBUTTONUP: {
       TColumnIndex c = columns_->HitTestColumn(p, true);
       owner_->DoHeaderClick(c, mbRight, shift, p.x, p.y);
+      owner_->DoHeaderMouseUp(mbRight, shift, p.x, p.y);
+      columns_->DownIndex = columns_->TrackIndex = -1;
+      if (PopupMenu) {
+        // The header's own menu, with the tree as its popup component.
+        columns_->HoverIndex = -1;
+        PopupMenu->ContextPopup(owner_, owner_->ClientToScreen(p));
+      }
       return true;
     }
     default:
       return false;
   }
-}
-
-void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
-  TDataTreeColumns* cols = header_->Columns();
-  HBRUSH face = CreateSolidBrush(COLORREF(ColorToRGB(header_->Background())));
-  FillRect(DC, &R, face);
-  HGDIOBJ oldFont = SelectObject(DC, header_->Font()->Handle());
-  SetBkMode(DC, TRANSPARENT);
-  SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
-  for (TDataTreeColumn* c : cols->GetVisibleColumns()) {
-    RECT b{c->DisplayLeft(), R.top, c->DisplayLeft() + c->Width(), R.bottom};
-    if (b.right <= R.left || b.left >= R.right) continue;
-    bool down = c->Index() == cols->DownIndex && !(header_->States & hsDragging);
-    bool hover = c->Index() == cols->HoverIndex && header_->Options().Contains(hoHotTrack);
-    RECT e = b;
-    switch (header_->Style()) {
-      case hsFlatButtons:
-        DrawEdge(DC, &e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-        break;
-      case hsPlates:
-        DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_ETCHED, BF_RECT);
-        break;
-      default:
-        DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
-        break;
-    }
-    if (hover) {
-      HBRUSH hb = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::HeaderHotColor))));
-      RECT strip{b.left + 1, b.bottom - 3, b.right - 1, b.bottom - 1};
-      FillRect(DC, &strip, hb);
-      DeleteObject(hb);
-    }
-    RECT t{b.left + c->Margin(), b.top, b.right - c->Margin(), b.bottom};
-    if (down) OffsetRect(&t, 1, 1);
-    bool sorted = header_->Options().Contains(hoShowSortGlyphs) && c->Index() == header_->SortColumn();
-    const int glyph = 8;
-    if (sorted) t.right -= glyph + c->Spacing();
-    // The column's picture beside (or above, or below) its text.
-    TCustomImageList* images = header_->Images();
-    if (images && header_->Options().Contains(hoShowImages) && c->ImageIndex() >= 0 &&
-        c->ImageIndex() < images->Count()) {
-      int iw = images->Width(), ih = images->Height(), gx = t.left, gy = (b.top + b.bottom - ih) / 2;
-      switch (c->Layout()) {
-        case blGlyphRight:
-          gx = t.right - iw;
-          t.right = gx - c->Spacing();
-          break;
-        case blGlyphTop:
-          gx = (t.left + t.right - iw) / 2;
-          gy = b.top + 2;
-          t.top = gy + ih + c->Spacing();
-          break;
-        case blGlyphBottom:
-          gx = (t.left + t.right - iw) / 2;
-          gy = b.bottom - 2 - ih;
-          t.bottom = gy - c->Spacing();
-          break;
-        default:
-          t.left += iw + c->Spacing();
-          break;
-      }
-      ImageList_Draw(images->Handle(), c->ImageIndex(), DC, gx, gy, ILD_TRANSPARENT);
-    }
-    UINT align = c->Alignment() == taRightJustify ? DT_RIGHT
-                 : c->Alignment() == taCenter     ? DT_CENTER
-                                                  : DT_LEFT;
-    std::u16string text = c->Text();
-    if (!text.empty())
-      DrawTextW(DC, reinterpret_cast<const WCHAR*>(text.c_str()), int(text.size()), &t,
-                align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    if (sorted) {
-      // A small triangle: up for ascending, down for descending.
-      int x = t.right + c->Spacing(), y = (b.top + b.bottom) / 2;
-      COLORREF gc = COLORREF(ColorToRGB(clBtnShadow));
-      HBRUSH gb = CreateSolidBrush(gc);
-      HPEN gp = CreatePen(PS_SOLID, 1, gc);
-      HGDIOBJ ob = SelectObject(DC, gb), op = SelectObject(DC, gp);
-      POINT pts[3];
-      if (header_->SortDirection() == sdAscending)
-        pts[0] = {x, y + 2}, pts[1] = {x + glyph, y + 2}, pts[2] = {x + glyph / 2, y - 2};
-      else
-        pts[0] = {x, y - 2}, pts[1] = {x + glyph, y - 2}, pts[2] = {x + glyph / 2, y + 2};
-      Polygon(DC, pts, 3);
-      SelectObject(DC, op);
-      SelectObject(DC, ob);
-      DeleteObject(gp);
-      DeleteObject(gb);
-    }
-    if ((header_->States & hsDragging) && c->Index() == cols->DropTarget &&
-        cols->DropTarget != cols->DragIndex) {
-      HBRUSH mb = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::DropMarkColor))));
-      RECT m = cols->DropBefore ? RECT{b.left, b.top, b.left + 2, b.bottom}
-                                : RECT{b.right - 2, b.top, b.right, b.bottom};
-      FillRect(DC, &m, mb);
-      DeleteObject(mb);
-    }
-  }
-  SelectObject(DC, oldFont);
-  DeleteObject(face);
 }
 
 }  // namespace qv

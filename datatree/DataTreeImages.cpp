@@ -102,7 +102,7 @@ void DrawPushButton(TCanvas* c, int x, int state, const Look& l) {
   Fill(c, RECT{x + 2, 2, x + 14, 14}, state == 2 ? l.pressedFace : ColorToRGB(clBtnFace));
 }
 
-TCustomImageList* MakeList(TCheckImageKind kind) {
+void DrawList(TCustomImageList* list, TCheckImageKind kind) {
   Look l = LookOf(kind);
   TBitmap strip(25 * 16, 16, pf24bit);
   TCanvas* c = strip.Canvas();
@@ -110,8 +110,13 @@ TCustomImageList* MakeList(TCheckImageKind kind) {
   for (int i = 0; i < 8; ++i) DrawRadio(c, (1 + i) * 16, i % 4, i >= 4, l);
   for (int i = 0; i < 12; ++i) DrawCheck(c, (9 + i) * 16, i % 4, i / 4, l);
   for (int i = 0; i < 4; ++i) DrawPushButton(c, (21 + i) * 16, i, l);
-  auto* list = new TCustomImageList(nullptr, 16, 16);
+  list->Clear();
   list->AddMasked(&strip, kMask);
+}
+
+TCustomImageList* MakeList(TCheckImageKind kind) {
+  auto* list = new TCustomImageList(nullptr, 16, 16);
+  DrawList(list, kind);
   return list;
 }
 
@@ -141,6 +146,16 @@ void InitializeDataTreeGlobals() {
 TCustomImageList* CheckImageList(TCheckImageKind Kind) {
   InitializeDataTreeGlobals();
   return Kind == ckCustom ? nullptr : G().lists[Kind];
+}
+
+void ReloadCheckImageLists() {
+  InitializeDataTreeGlobals();
+  // The lists drawn in system colours; the XP look keeps its own colours.
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
+  for (TCheckImageKind k :
+       {ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckSystem, ckSystemFlat})
+    if (G().lists[k]) DrawList(G().lists[k], k);
 }
 
 UINT TreeReferenceFormat() {

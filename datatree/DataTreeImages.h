@@ -11,6 +11,8 @@ class TCustomImageList;
 void InitializeDataTreeGlobals();
 // The shared list of a check-image kind; null for ckCustom.
 TCustomImageList* CheckImageList(TCheckImageKind Kind);
+// Draws the lists in system colours again (after a change of the system colours).
+void ReloadCheckImageLists();
 UINT TreeReferenceFormat();
 
 }  // namespace qv

@@ -79,6 +79,17 @@ enum TDTButtonStyle { bsRectangle, bsTriangle };
 enum TDTButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
 enum TDTLineStyle { lsCustomStyle, lsDotted, lsSolid };
 enum TDTLineMode { lmNormal, lmBands };
+// The tree-line segment a row shows at one indentation level.
+enum TDTLineType {
+  ltNone,
+  ltBottomRight,
+  ltTopDown,
+  ltTopDownRight,
+  ltRight,
+  ltTopRight,
+  ltLeft,
+  ltLeftBottom
+};
 enum TDTIncrementalSearch { isAll, isNone, isInitializedOnly, isVisibleOnly };
 enum TDTSearchDirection { sdForward, sdBackward };
 enum TDTSearchStart { ssAlwaysStartOver, ssLastHit, ssFocusedNode };

@@ -35,13 +35,22 @@ void TNodePool::Reserve(std::size_t count) {
   Grow(bytes);
 }
 
-void TNodePool::Grow(std::size_t atLeast) {
+char* TNodePool::AllocateRun(std::size_t count) {
+  std::size_t bytes = count * slot_;
+  if (std::size_t(end_ - next_) < bytes) Grow(bytes, false);
+  char* run = next_;
+  next_ += bytes;
+  live_ += count;
+  return run;
+}
+
+void TNodePool::Grow(std::size_t atLeast, bool populate) {
   std::size_t bytes = blocks_.empty() ? kFirstBlock : std::min(blocks_.back().bytes * 2, kLargestBlock);
   if (bytes < atLeast) bytes = (atLeast + 4095) & ~std::size_t(4095);
   Block b{nullptr, bytes, bytes >= kMapThreshold};
   if (b.mapped) {
     void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | (atLeast > slot_ ? MAP_POPULATE : 0), -1, 0);
+                   MAP_PRIVATE | MAP_ANONYMOUS | (populate && atLeast > slot_ ? MAP_POPULATE : 0), -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
     b.base = static_cast<char*>(p);
   } else {

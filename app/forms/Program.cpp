@@ -12,6 +12,7 @@
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
 #include "platform/shell/ShellApi.h"
+#include "skin/forms/skDialogs.h"
 
 namespace qv {
 
@@ -48,6 +49,7 @@ void StartProgram() {
   Storage = std::make_unique<TStorage>("", true);
   Application->Initialize();
   Application->Title = kAppTitle;
+  UseSkinnedForms();  // skin errors (a hint window without drawing resources) show the skinned box
   if (HHAutoLoad) LoadHtmlHelp();
   InstallHelpOpener();
 }

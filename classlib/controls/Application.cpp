@@ -345,9 +345,18 @@ void TApplication::ActivateHint(POINT CursorPos) {
   if (alive.expired()) return;
   if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
   if (!canShow || info.HintStr.empty() || alive.expired()) return;
-  if (!hintWindow_) hintWindow_.reset(HintWindowClass ? HintWindowClass(nullptr) : new THintWindow(nullptr));
+  bool ofControl = bool(info.HintWindowClass);
+  if (hintWindow_ && ofControl != hintWindowOfControl_) {
+    HideHint();
+    hintWindow_.reset();
+  }
+  if (!hintWindow_) {
+    THintWindowFactory& make = ofControl ? info.HintWindowClass : HintWindowClass;
+    hintWindow_.reset(make ? make(nullptr) : new THintWindow(nullptr));
+    hintWindowOfControl_ = ofControl;
+  }
   hintWindow_->SetColor(info.HintColor);
-  RECT r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr);
+  RECT r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
   OffsetRect(&r, info.HintPos.x, info.HintPos.y);
   hintWindow_->ActivateHint(r, info.HintStr);
   hintShown_ = true;

@@ -25,6 +25,8 @@ class TWinControl;
 class THintWindow;
 class TIcon;
 
+using THintWindowFactory = std::function<THintWindow*(TComponent* Owner)>;
+
 // What CM_HINTSHOW and OnShowHint may change before a hint shows.
 struct THintInfo {
   TControl* HintControl = nullptr;
@@ -36,6 +38,9 @@ struct THintInfo {
   int ReshowTimeout = 0;
   int HideTimeout = 0;
   std::string HintStr;
+  // A control may show its hint in a window class of its own, with data for it.
+  THintWindowFactory HintWindowClass;
+  void* HintData = nullptr;
 };
 
 using TWindowHook = std::function<bool(TMessage& Message)>;
@@ -43,8 +48,6 @@ using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 using TExceptionEvent = std::function<void(TObject* Sender, std::exception& E)>;
 using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, THintInfo& HintInfo)>;
-using THintWindowFactory = std::function<THintWindow*(TComponent* Owner)>;
-
 class TApplication : public TComponent {
  public:
   explicit TApplication(TComponent* AOwner);
@@ -156,6 +159,7 @@ class TApplication : public TComponent {
   TControl* hintControl_ = nullptr;
   bool hintShown_ = false;
   std::unique_ptr<THintWindow> hintWindow_;
+  bool hintWindowOfControl_ = false;  // made by a control's own hint window class
 };
 
 extern TApplication* Application;

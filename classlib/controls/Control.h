@@ -96,6 +96,8 @@ class TControl : public TComponent {
   std::string Caption() { return Text(); }
   void SetCaption(const std::string& Value) { SetText(Value); }
 
+  // The help topic of the control (0: ask the parent).
+  int HelpContext = 0;
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& Value) { hint_ = Value; }
   bool ShowHint() const { return showHint_; }

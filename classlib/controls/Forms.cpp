@@ -110,9 +110,20 @@ void TCustomForm::SetBorderStyle(TBorderStyle Value) {
   RecreateWnd();
 }
 
+// The caption buttons change on the live window: making it anew would take
+// an MDI frame's client and children with it.
 void TCustomForm::SetBorderIcons(TBorderIcons Value) {
+  if (Value == borderIcons_) return;
   borderIcons_ = Value;
-  RecreateWnd();
+  if (!HandleAllocated() || Parent()) return;
+  DWORD style = 0, ex = 0;
+  FrameStyle(style, ex);
+  constexpr DWORD kIcons = WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  HWND h = WindowHandle();
+  const DWORD now = DWORD(GetWindowLongPtrW(h, GWL_STYLE)), nowEx = DWORD(GetWindowLongPtrW(h, GWL_EXSTYLE));
+  SetWindowLongPtrW(h, GWL_STYLE, LONG_PTR((now & ~kIcons) | (style & kIcons)));
+  SetWindowLongPtrW(h, GWL_EXSTYLE, LONG_PTR((nowEx & ~WS_EX_CONTEXTHELP) | (ex & WS_EX_CONTEXTHELP)));
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {

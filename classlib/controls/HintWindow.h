@@ -12,6 +12,11 @@ class THintWindow : public TCustomControl {
   virtual void ActivateHint(RECT Rect, const std::string& Hint);
   // The rectangle (at 0,0) the text needs, wrapped at MaxWidth.
   virtual RECT CalcHintRect(int MaxWidth, const std::string& Hint);
+  // With the data a control's CM_HINTSHOW handed over (nullptr for none).
+  virtual RECT CalcHintRect(int MaxWidth, const std::string& Hint, void* Data) {
+    (void)Data;
+    return CalcHintRect(MaxWidth, Hint);
+  }
   void ReleaseHandle() { DestroyHandle(); }
   bool IsHintShowing();
 

@@ -161,6 +161,7 @@ TTreeDemoForm::TTreeDemoForm(TComponent* AOwner) : TForm(AOwner) {
     if (button == mbLeft) HeaderClick(column);
   };
   Tree->SetRootNodeCount(kRows);
+  CreateBasket();
   SetActiveControl(Tree);
 }
 

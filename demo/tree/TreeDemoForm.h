@@ -2,7 +2,9 @@
 // initialised rows (a 16-byte record each) with six columns, check boxes,
 // images and a header that sorts by the clicked column.
 #pragma once
+#include <map>
 #include <memory>
+#include <string>
 
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/ImageList.h"
@@ -21,14 +23,27 @@ struct TRowData {
 };
 static_assert(sizeof(TRowData) == 16);
 
+enum TExportKind { ekHtml, ekRtf, ekCsv, ekText, ekUnicodeText };
+
 class TTreeDemoForm : public TForm {
  public:
   explicit TTreeDemoForm(TComponent* AOwner);
+  // The trees go after this form's own members: they must not reach Names then.
+  ~TTreeDemoForm() override {
+    if (Basket) Basket->OnFreeNode = nullptr;
+  }
   TDataStringTree* Tree = nullptr;
+  // Rows copied, cut, pasted or dragged here; their names can be edited.
+  TDataStringTree* Basket = nullptr;
   TCustomImageList* Images = nullptr;
+  std::map<PDataNode, std::u16string> Names;  // the basket's names (edited or brought along)
+  std::string ExportFolder;                   // empty: the system's temporary folder
+  // Writes the selected (else the visible) rows of a tree to a file in Folder; its path, or "".
+  std::string ExportRows(TDataStringTree* From, TExportKind Kind, const std::string& Folder);
 
  private:
   void HeaderClick(TColumnIndex Column);
+  void CreateBasket();  // TreeDemoTransfer.cpp
 };
 
 // Creates and shows the demo form (the application's main form).

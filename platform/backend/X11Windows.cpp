@@ -63,7 +63,7 @@ void RefreshInset(Connection& c, TopWindow& t) {
   t.inset = inset;
   if (!t.overrideRedirect) {
     DWORD style = DWORD(GetWindowLongPtrW(t.hwnd, GWL_STYLE));
-    SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION);
+    SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION && !WindowHasOwnFrame(t.hwnd));
   }
   RECT r;
   if (GetWindowRect(t.hwnd, &r)) RequestGeometry(c, t, Deflate(r, inset));
@@ -106,7 +106,7 @@ void SetManagedProperties(Connection& c, TopWindow& t) {
   XSetWMHints(c.dpy, t.xid, wm);
   XFree(wm);
   DWORD style = DWORD(GetWindowLongPtrW(t.hwnd, GWL_STYLE));
-  SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION);
+  SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION && !WindowHasOwnFrame(t.hwnd));
   ReadConstraints(t);
   SetSizeHints(c, t);
   SetIcon(c, t);
@@ -151,7 +151,7 @@ void PutPixels(Connection& c, const TopWindow& t, const Surface& s, const RECT& 
 
 RECT DecorationInset(HWND top, bool overrideRedirect) {
   DWORD style = DWORD(GetWindowLongPtrW(top, GWL_STYLE)), ex = DWORD(GetWindowLongPtrW(top, GWL_EXSTYLE));
-  if (overrideRedirect || (style & WS_CAPTION) != WS_CAPTION) return RECT{};
+  if (overrideRedirect || (style & WS_CAPTION) != WS_CAPTION || WindowHasOwnFrame(top)) return RECT{};
   RECT r{};
   AdjustWindowRectEx(&r, style & ~(WS_VSCROLL | WS_HSCROLL), FALSE,
                      ex & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));

@@ -180,6 +180,12 @@ inline HANDLE RemoveProp(HWND h, LPCWSTR n) {
   return RemovePropW(h, n);
 }
 
+// A top-level window that paints its whole frame itself (a skinned form):
+// the desktop shows it undecorated, its non-client area included, and it
+// moves and sizes itself through the move and size loop.
+void SetWindowOwnFrame(HWND hwnd, bool ownFrame);
+bool WindowHasOwnFrame(HWND hwnd);
+
 // The tree and z-order (first child = top of the z-order)
 HWND GetParent(HWND hwnd);  // the parent of a child, the owner of a popup
 HWND SetParent(HWND child, HWND newParent);

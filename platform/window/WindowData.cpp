@@ -154,4 +154,19 @@ LRESULT CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM
   return proc(hwnd, msg, wParam, lParam);
 }
 
+namespace {
+constexpr const char16_t* kOwnFrameProp = u"QvOwnFrame";
+}
+
+void SetWindowOwnFrame(HWND hwnd, bool ownFrame) {
+  if (ownFrame)
+    SetPropW(hwnd, kOwnFrameProp, HANDLE(1));
+  else
+    RemovePropW(hwnd, kOwnFrameProp);
+}
+
+bool WindowHasOwnFrame(HWND hwnd) {
+  return GetPropW(hwnd, kOwnFrameProp) != nullptr;
+}
+
 }  // namespace qv

@@ -37,7 +37,9 @@ class DiscWizTest : public AppTest {
   }
   void TearDown() override {
     AppTest::TearDown();
-    if (engine->IsOpen()) EXPECT_TRUE(engine->CloseDatabase());
+    if (engine->IsOpen()) {
+      EXPECT_TRUE(engine->CloseDatabase());
+    }
   }
   bool NextOffered() {
     wiz->actNext->Update();
@@ -282,7 +284,9 @@ TEST_F(DiscWizTest, FileTypeChecksGoToTheEngineOnlyWhileShown) {
       EXPECT_EQ(item->Caption(), kinds.GetItem(int32_t(index)).Name);
       EXPECT_EQ(item->SubItems()->Strings(0), kinds.GetItem(int32_t(index)).Exts);
       EXPECT_EQ(item->Checked(), kinds.GetItem(int32_t(index)).Selected);
-      if (i > 0) EXPECT_LE(wiz->FileList->Items()->Item(i - 1)->Caption(), item->Caption());
+      if (i > 0) {
+        EXPECT_LE(wiz->FileList->Items()->Item(i - 1)->Caption(), item->Caption());
+      }
     }
     TypeItem("Temporary")->SetChecked(true);
     TypeItem("Audio")->SetChecked(false);

@@ -62,7 +62,9 @@ class SettsFormTest : public AppTest {
       EXPECT_EQ(item->Caption(), k.GetItem(int32_t(index)).Name);
       EXPECT_EQ(item->SubItems()->Strings(0), k.GetItem(int32_t(index)).Exts);
       EXPECT_EQ(item->Checked(), k.GetItem(int32_t(index)).Selected);
-      if (i > 0) EXPECT_LE(form->FileList->Items()->Item(i - 1)->Caption(), item->Caption());
+      if (i > 0) {
+        EXPECT_LE(form->FileList->Items()->Item(i - 1)->Caption(), item->Caption());
+      }
     }
   }
 

@@ -2,6 +2,7 @@
 // count changes, deletions, expansions and height changes, inside and
 // outside update brackets, with every invariant checked after each step;
 // plus the lazy-initialisation and event contract.
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
@@ -338,6 +339,69 @@ TEST_F(NodeStore, NodesAreCompact) {
   // Blocks double, so at most about half of the memory is spare.
   EXPECT_LT(double(tree->NodeBytesReserved()), 2.0 * 88 * 100000);
   EXPECT_EQ(tree->TotalCount(), 100000u);
+}
+
+TEST_F(NodeStore, LargeCountsLinkLikeSingleAdditions) {
+  // Big counts are made in one run of slots by several threads; they must
+  // join the children already there and leave like any other node.
+  auto t = DetachedTree();
+  t->SetNodeDataSize(16);
+  PDataNode first = t->AddChild(nullptr);
+  t->AddChild(nullptr);
+  uint32_t big = TBaseDataTree::kBulkChildren * 3 + 7;
+  t->SetRootNodeCount(big);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  EXPECT_EQ(t->GetFirstNoInit(), first);
+  EXPECT_EQ(first->NextSibling->NextSibling->Index, 2u);
+  EXPECT_EQ(t->GetLastNoInit()->Index, big - 1);
+  uint32_t zeroData = 0;
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) {
+    auto* d = static_cast<const uint8_t*>(t->GetNodeData(n));
+    zeroData += std::all_of(d, d + 16, [](uint8_t b) { return b == 0; });
+  }
+  EXPECT_EQ(zeroData, big);
+  // Children of a node too, then shrinking and deleting inside the run.
+  t->SetChildCount(first, TBaseDataTree::kBulkChildren + 1);
+  t->SetExpanded(first, true);
+  t->DeleteNode(first->FirstChild->NextSibling);
+  t->SetRootNodeCount(big / 2);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  EXPECT_EQ(t->TotalCount(), big / 2 + TBaseDataTree::kBulkChildren);
+  t->Clear();
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(NodeStore, SortingManyNodesIsStableInBothDirections) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(8);
+  std::mt19937 rng(7);
+  const int count = 5000;
+  t->SetRootNodeCount(count);
+  int i = 0;
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling, ++i) {
+    int* d = t->GetNodeData<int>(n);
+    d[0] = int(rng() % 40);  // many equal keys
+    d[1] = i;                // the original place
+  }
+  t->OnCompareNodes = [](TBaseDataTree* tree, PDataNode x, PDataNode y, TColumnIndex, int& r) {
+    r = tree->GetNodeData<int>(x)[0] - tree->GetNodeData<int>(y)[0];
+  };
+  for (TSortDirection dir : {sdAscending, sdDescending}) {
+    t->SortTree(0, dir, false);
+    std::vector<std::pair<int, int>> got;
+    for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling)
+      got.push_back({t->GetNodeData<int>(n)[0], t->GetNodeData<int>(n)[1]});
+    std::vector<std::pair<int, int>> want = got;
+    std::sort(want.begin(), want.end(), [dir](auto a, auto b) {
+      if (a.first != b.first) return dir == sdAscending ? a.first < b.first : a.first > b.first;
+      return a.second < b.second;  // equal keys keep their order
+    });
+    // Equal keys keep the order they had before this sort.
+    EXPECT_EQ(got, want) << dir;
+    EXPECT_TRUE(TreeInvariantsHold(*t));
+    int j = 0;
+    for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) t->GetNodeData<int>(n)[1] = j++;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
 #include "platform/SystemColors.h"
+#include "platform/window/Messages.h"
+#include "platform/window/Window.h"
 
 namespace qv::test {
 namespace {
@@ -213,6 +215,173 @@ TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   EXPECT_GT(CountDark(0, 17, 90, 35), 10);
   EXPECT_EQ(t->GetNodeAt(10, 20), t->GetFirstNoInit());
   EXPECT_EQ(t->GetNodeAt(10, 10), t->GetFirstNoInit());  // above the rows counts as the top
+}
+
+// A tree that reports a drag hovering below or above its drop target.
+class DropTree : public TDataStringTree {
+ public:
+  using TDataStringTree::TDataStringTree;
+  int mode = 0;
+  void SetDropTarget(PDataNode n) { dropTargetNode_ = n; }
+
+ protected:
+  int DropMarkMode() const override { return mode; }
+};
+
+TEST_F(Paint, PrintClientDrawsWhatTheScreenShows) {
+  TDataStringTree* t = MakeTree();
+  t->Header()->Columns()->Add()->SetWidth(120);
+  t->Header()->Columns()->Add()->SetWidth(120);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible});
+  t->SetRootNodeCount(30);
+  t->SetSelected(t->GetFirst()->NextSibling, true);
+  t->SetOffsetY(-20);
+  Pump();
+  TBitmap copy(300, 200, pf32bit);
+  SendMessageW(t->Handle(), WM_PRINTCLIENT, WPARAM(copy.Canvas()->Handle()), PRF_CLIENT);
+  Surface shot = backend.Screenshot();
+  int differ = 0;  // over the client area (the scroll bar is not the client's)
+  for (int y = 0; y < t->ClientHeight(); ++y)
+    for (int x = 0; x < t->ClientWidth(); ++x)
+      differ += Rgb(copy.Canvas()->Pixels(x, y)) != (shot.At(x, y) & 0xFFFFFF);
+  EXPECT_EQ(differ, 0);
+  // An invisible tree is left out when the caller asks for visible ones only.
+  t->SetVisible(false);
+  TBitmap blank(300, 200, pf32bit);
+  blank.Canvas()->Brush()->SetColor(clLime);
+  blank.Canvas()->FillRect(RECT{0, 0, 300, 200});
+  SendMessageW(t->Handle(), WM_PRINTCLIENT, WPARAM(blank.Canvas()->Handle()), PRF_CLIENT | PRF_CHECKVISIBLE);
+  EXPECT_EQ(Rgb(blank.Canvas()->Pixels(150, 100)), Rgb(clLime));
+}
+
+TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
+  form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBoundsRect(RECT{0, 0, 300, 200});
+  auto* t = new DropTree(form);
+  t->SetBorderStyle(bsNone);
+  t->SetAlign(alClient);
+  t->SetParent(form);
+  t->SetRootNodeCount(4);
+  form->Show();
+  Pump();
+  uint32_t mark = Rgb(clHighlight);
+  t->SetDropTarget(t->GetFirst()->NextSibling);  // the row from 18 to 36
+  for (int mode : {1, 2, 3}) {
+    t->mode = mode;
+    t->Invalidate();
+    Pump();
+    int top = CountColor(0, 18, 300, 21, mark), bottom = CountColor(0, 33, 300, 36, mark);
+    EXPECT_EQ(top > 100, mode == 1) << mode;
+    EXPECT_EQ(bottom > 100, mode == 3) << mode;
+  }
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowDropmark);
+  Pump();
+  EXPECT_EQ(CountColor(0, 18, 300, 36, mark), 0);
+}
+
+TEST_F(Paint, BandsMarkTheLevelsInTheGridColour) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(2);
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetExpanded(t->GetFirst(), true);
+  t->Colors()->Set(TDTColors::GridLineColor, clRed);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toShowHorzGridLines);
+  Pump();
+  int indent = int(t->Indent());
+  // Normal lines: the grid lines run the full width, nothing red goes down.
+  EXPECT_GT(CountColor(0, 35, indent, 36, Rgb(clRed)), 4);
+  EXPECT_EQ(CountColor(indent, 18, indent + 1, 35, Rgb(clRed)), 0);
+  t->SetLineMode(lmBands);
+  Pump();
+  // Rows 1 and 2 are the children: their band's left edge runs down at x = Indent.
+  EXPECT_GT(CountColor(indent, 18, indent + 1, 54, Rgb(clRed)), 12);
+  // The last child closes its band along the bottom of its row.
+  EXPECT_GT(CountColor(indent, 53, 2 * indent, 54, Rgb(clRed)), 6);
+  // A child row's grid line starts after its indentation.
+  EXPECT_EQ(CountColor(0, 35, indent, 36, Rgb(clRed)), 0);
+  EXPECT_GT(CountColor(2 * indent, 35, 100, 36, Rgb(clRed)), 20);
+}
+
+TEST_F(Paint, OwnerDrawsWholeColumnsOrTheElementsItAsksFor) {
+  TDataStringTree* t = MakeTree();
+  TDTHeader* h = t->Header();
+  for (int i = 0; i < 2; ++i) {
+    TDataTreeColumn* c = h->Columns()->Add();
+    c->SetText(u"Col");
+    c->SetWidth(100);
+  }
+  h->Columns()->Items(1)->SetStyle(vsOwnerDraw);
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoOwnerDraw});
+  std::vector<TColumnIndex> drawn;
+  t->OnHeaderDraw = [&](TDTHeader*, TCanvas* c, TDataTreeColumn* col, RECT r, bool, bool, TDTDropMarkMode) {
+    drawn.push_back(col->Index());
+    c->Brush()->SetColor(clLime);
+    c->FillRect(r);
+  };
+  Pump();
+  EXPECT_EQ(drawn, (std::vector<TColumnIndex>{1}));  // only the owner-drawn column
+  EXPECT_GT(CountColor(100, 0, 200, 17, Rgb(clLime)), 1500);
+  EXPECT_EQ(CountColor(0, 0, 100, 17, Rgb(clLime)), 0);
+  // The advanced way: the owner paints every background, the tree the rest.
+  std::vector<TDataTreeColumn*> asked;
+  t->OnHeaderDrawQueryElements = [&](TDTHeader*, THeaderPaintInfo& info, THeaderPaintElements& e) {
+    asked.push_back(info.Column);
+    e.Include(hpeBackground);
+  };
+  t->OnAdvancedHeaderDraw = [&](TDTHeader*, THeaderPaintInfo& info, const THeaderPaintElements& e) {
+    EXPECT_TRUE(e.Contains(hpeBackground));
+    info.TargetCanvas->Brush()->SetColor(clYellow);
+    info.TargetCanvas->FillRect(info.PaintRectangle);
+  };
+  drawn.clear();
+  t->Invalidate();
+  Pump();
+  EXPECT_TRUE(drawn.empty());
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0], nullptr);  // the header's background first
+  EXPECT_GT(CountColor(0, 0, 300, 17, Rgb(clYellow)), 3000);
+  EXPECT_GT(CountDark(0, 0, 200, 17), 10);  // the texts are still the tree's
+}
+
+TEST_F(Paint, RightToLeftRowsStartAtTheRightEdge) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(3);
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetBiDiMode(bdRightToLeft);
+  Pump();
+  EXPECT_TRUE(GetWindowLongPtrW(t->Handle(), GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR);
+  int w = t->ClientWidth();
+  // The first row's button and text sit at the right; its left half is empty.
+  uint32_t line = Rgb(clBtnShadow);
+  EXPECT_GT(CountColor(w - 18, 0, w, 18, line), 20);
+  EXPECT_EQ(CountColor(0, 0, 18, 18, line), 0);
+  EXPECT_GT(CountDark(w - 80, 0, w - 22, 18), 10);
+  EXPECT_EQ(CountDark(0, 0, w / 2, 18), 0);
+  // Hit tests mirror with it: the button on the right, empty space on the left.
+  THitInfo hit;
+  t->GetHitTestInfoAt(w - 9, 9, true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemButton));
+  t->GetHitTestInfoAt(w - 40, 9, true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemLabel));
+  t->GetHitTestInfoAt(10, 9, true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemLeft));
+  RECT text = t->GetDisplayRect(t->GetFirst(), NoColumn, true);
+  EXPECT_EQ(text.right, w - int(t->Indent()) - t->Margin());
+  // A click on the button opens the node; its children are indented from the right.
+  backend.Click(w - 9, 9);
+  Pump();
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+  EXPECT_GT(CountDark(w - 100, 18, w - 40, 36), 10);
+  // Columns follow the tree's mode unless they have their own.
+  TDataTreeColumn* follows = t->Header()->Columns()->Add();
+  TDataTreeColumn* own = t->Header()->Columns()->Add();
+  own->SetBiDiMode(bdRightToLeftNoAlign);
+  t->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(follows->BiDiMode(), bdLeftToRight);
+  t->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(follows->BiDiMode(), bdRightToLeft);
+  EXPECT_EQ(own->BiDiMode(), bdRightToLeftNoAlign);
 }
 
 }  // namespace

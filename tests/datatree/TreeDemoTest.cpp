@@ -1,8 +1,12 @@
 // The data tree demo built headless and checked on pixels and by input (a
 // million rows, header sorting, End, check boxes).
+#include <filesystem>
+#include <fstream>
+
 #include "TreeTestSupport.h"
 #include "demo/tree/TreeDemoForm.h"
 #include "platform/image/Png.h"
+#include "platform/ole/OleClipboard.h"
 #include "platform/window/Input.h"
 
 namespace qv::test {
@@ -100,6 +104,64 @@ TEST_F(TreeDemo, SpaceChecksAFolderAndItsFiles) {
   backend.KeyPress(VK_SPACE);
   backend.Pump();
   EXPECT_EQ(tree->CheckState(tree->GetFirst()), csMixedNormal);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// The basket: rows copied and pasted, dragged over, renamed in place, exported.
+TEST_F(TreeDemo, BasketTakesPastedAndDraggedRowsEditsAndExports) {
+  OleInitialize(nullptr);
+  TDataStringTree* basket = form->Basket;
+  tree->SetFocus();
+  tree->SetSelected(tree->GetFirst()->NextSibling, true);
+  tree->CopyToClipboard();
+  basket->SetFocusedNode(nullptr);
+  EXPECT_TRUE(basket->PasteFromClipboard());
+  ASSERT_EQ(basket->RootNodeCount(), 1u);
+  EXPECT_EQ(basket->GetText(basket->GetFirst(), NoColumn), u"File 1.dat");
+  // Renamed in place.
+  ASSERT_TRUE(basket->EditNode(basket->GetFirst(), NoColumn));
+  backend.Pump();
+  backend.TypeText(u"renamed \u00FC");
+  backend.KeyPress(VK_RETURN);
+  backend.Pump();
+  EXPECT_EQ(basket->GetText(basket->GetFirst(), NoColumn), u"renamed \u00FC");
+  // A folder dragged from the tree lands with its files.
+  backend.AdvanceClock(2000);
+  RECT r = tree->GetDisplayRect(tree->GetFirst(), 0, true);
+  POINT from = tree->ClientToScreen(POINT{r.left + 5, (r.top + r.bottom) / 2});
+  POINT to = basket->ClientToScreen(POINT{40, basket->ClientHeight() - 10});
+  backend.MouseMove(from.x, from.y);
+  backend.MouseDown();
+  backend.Pump();
+  backend.WhenIdle([&] { backend.MouseMove(to.x, to.y); });
+  backend.WhenIdle([&] { backend.MouseMove(to.x + 3, to.y); });
+  backend.WhenIdle([&] { backend.MouseUp(); });
+  backend.MouseMove(from.x + 15, from.y);
+  backend.Pump();
+  EXPECT_EQ(basket->RootNodeCount(), 2u);
+  EXPECT_EQ(basket->TotalCount(), 7u);
+  EXPECT_EQ(tree->RootNodeCount(), treedemo::kRows);
+  EXPECT_TRUE(TreeInvariantsHold(*basket));
+  // Exports of the basket's rows.
+  auto folder = std::filesystem::temp_directory_path() / ("qv_tree_export_" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  basket->ClearSelection();
+  std::string html = form->ExportRows(basket, treedemo::ekHtml, folder.string());
+  std::string csv = form->ExportRows(basket, treedemo::ekCsv, folder.string());
+  ASSERT_FALSE(html.empty());
+  std::ifstream in(csv);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "renamed \xC3\xBC\r");
+  EXPECT_GT(std::filesystem::file_size(html), 100u);
+  std::filesystem::remove_all(folder);
+  OleSetClipboard(nullptr);
+  OleUninitialize();
 }
 
 }  // namespace

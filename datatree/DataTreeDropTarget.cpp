@@ -1,0 +1,209 @@
+// The tree as a drop target: the drop target node and where the drop would
+// land, scrolling near the edges, the drop effect rules and the owner's say
+// through OnDragOver and OnDragDrop.
+#include "datatree/DataTreeTransfer.h"
+
+namespace qv {
+
+namespace {
+
+TShiftState KeyStateToShift(DWORD keys) {
+  TShiftState s;
+  if (keys & MK_SHIFT) s.Include(ssShift);
+  if (keys & MK_CONTROL) s.Include(ssCtrl);
+  if (keys & MK_ALT) s.Include(ssAlt);
+  if (keys & MK_LBUTTON) s.Include(ssLeft);
+  if (keys & MK_RBUTTON) s.Include(ssRight);
+  if (keys & MK_MBUTTON) s.Include(ssMiddle);
+  return s;
+}
+
+}  // namespace
+
+TDropMode TBaseDataTree::LastDropMode() const {
+  return xfer_ ? xfer_->lastDropMode : dmNowhere;
+}
+
+const TNodeArray& TBaseDataTree::DragSelection() const {
+  static const TNodeArray none;
+  return xfer_ ? xfer_->dragSelection : none;
+}
+
+DWORD TBaseDataTree::DetermineDropEffect(TObject* Source, TShiftState Shift, DWORD AllowedEffects) {
+  DWORD result = AllowedEffects;
+  bool sameTree = Source == static_cast<TObject*>(this);
+  if (!sameTree && (AllowedEffects & DROPEFFECT_COPY))
+    result = DROPEFFECT_COPY;
+  else if (sameTree && (AllowedEffects & DROPEFFECT_MOVE))
+    result = DROPEFFECT_MOVE;
+  bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
+  if (ctrl && !shift && !alt) {
+    if (AllowedEffects & DROPEFFECT_COPY) result = DROPEFFECT_COPY;
+  } else if (shift && !ctrl && !alt) {
+    if (AllowedEffects & DROPEFFECT_MOVE) result = DROPEFFECT_MOVE;
+  } else if ((ctrl && shift && !alt) || (alt && !ctrl && !shift)) {
+    if (AllowedEffects & DROPEFFECT_LINK) result = DROPEFFECT_LINK;
+  }
+  return result;
+}
+
+namespace {
+
+// The drop target under a client point and where the drop would land.
+PDataNode DropTargetAt(TBaseDataTree& Tree, POINT P, TDropMode& Mode) {
+  THitInfo hit;
+  Tree.GetHitTestInfoAt(P.x, P.y, true, hit);
+  Mode = dmNowhere;
+  PDataNode node = hit.HitNode;
+  if (!node) return nullptr;
+  bool onLabel = hit.HitPositions.Contains(hpOnItemLabel) || hit.HitPositions.Contains(hpOnNormalIcon) ||
+                 hit.HitPositions.Contains(hpOnStateIcon);
+  if (Tree.TreeOptions()->MiscOptions().Contains(toReportMode) &&
+      (!onLabel || hit.HitColumn != Tree.Header()->MainColumn()))
+    return nullptr;
+  if (onLabel || !Tree.TreeOptions()->PaintOptions().Contains(toShowDropmark)) {
+    Mode = dmOnNode;
+  } else {
+    RECT r = Tree.GetDisplayRect(node, NoColumn, false);
+    Mode = P.y < (r.top + r.bottom) / 2 ? dmAbove : dmBelow;
+  }
+  return node;
+}
+
+}  // namespace
+
+HRESULT TBaseDataTree::DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect) {
+  scrollStartTime_ = 0;
+  TDataTreeTransferState& x = Xfer();
+  POINT p = Pt;
+  if (HandleAllocated()) p = TControl::ScreenToClient(p);
+  TObject* source = x.dragManager ? static_cast<TObject*>(x.dragManager->DragSource()) : nullptr;
+  TShiftState shift = KeyStateToShift(KeyState);
+  Effect = DetermineDropEffect(source, shift, Effect);
+  bool accept = false;
+  if (OnDragOver) OnDragOver(this, source, shift, dsDragEnter, p, x.lastDropMode, Effect, accept);
+  if (!accept) Effect = DROPEFFECT_NONE;
+  if (accept) {
+    TDropMode mode;
+    dropTargetNode_ = DropTargetAt(*this, p, mode);
+    x.lastDropMode = mode;
+  }
+  return S_OK;
+}
+
+HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt,
+                                DWORD& Effect) {
+  try {
+    TDataTreeTransferState& x = Xfer();
+    POINT p = Pt;
+    if (HandleAllocated()) p = TControl::ScreenToClient(p);
+    auto* sourceTree = dynamic_cast<TBaseDataTree*>(Source);
+    TDTDragImage* image = sourceTree && sourceTree->xfer_ ? sourceTree->xfer_->dragImage.get() : nullptr;
+    bool imageShown = image && image->Visible();
+
+    // Scrolling near the edges.
+    scrollDirections_ = DetermineScrollDirections(p.x, p.y);
+    POINT offset{offsetX_, offsetY_};
+    int clientH = ClientHeight();
+    int step = std::min(ScrollBarOptions()->VerticalIncrement, std::max(clientH, 1));
+    if ((scrollDirections_ & sdUp) && offsetY_ != 0) offset.y += step;
+    if ((scrollDirections_ & sdDown) && clientH - offsetY_ < RangeY()) offset.y -= step;
+    if ((scrollDirections_ & sdLeft) && offsetX_ != 0) offset.x += ScrollBarOptions()->HorizontalIncrement;
+    if ((scrollDirections_ & sdRight) && ClientWidth() - offsetX_ < RangeX())
+      offset.x -= ScrollBarOptions()->HorizontalIncrement;
+    bool scrolled = false;
+    if (offset.x != offsetX_ || offset.y != offsetY_) {
+      int oldX = offsetX_, oldY = offsetY_;
+      if (imageShown) image->HideImage();
+      DoSetOffsetXY(offset, true);
+      scrolled = oldX != offsetX_ || oldY != offsetY_;
+    }
+
+    TShiftState shift = KeyStateToShift(KeyState);
+    if (states_.Contains(tsLeftButtonDown)) shift.Include(ssLeft);
+    if (states_.Contains(tsMiddleButtonDown)) shift.Include(ssMiddle);
+    if (states_.Contains(tsRightButtonDown)) shift.Include(ssRight);
+    TDropMode mode;
+    PDataNode node = DropTargetAt(*this, p, mode);
+    if (node != dropTargetNode_ || mode != x.lastDropMode) {
+      x.lastDropMode = mode;
+      PDataNode old = dropTargetNode_;
+      if (node != old) {
+        if (HandleAllocated()) KillTimer(Handle(), ExpandTimer);
+        dropTargetNode_ = node;
+        if (focusedColumn_ < 0) focusedColumn_ = header_->MainColumn();
+      }
+      if (imageShown) image->HideImage();
+      if (old && IsNodeOfThisTree(old)) InvalidateNode(old);
+      if (node) InvalidateNode(node);
+      if (node && node != old && HandleAllocated() && options_->AutoOptions().Contains(toAutoDropExpand) &&
+          node->Has(vsHasChildren))
+        SetTimer(Handle(), ExpandTimer, std::max<uint32_t>(AutoExpandDelay, 1), nullptr);
+    }
+    if (HandleAllocated()) UpdateWindow(Handle());
+    if (imageShown) {
+      image->ShowImage();
+      image->MoveImageTo(Pt, false);
+    } else if (image && image->Active()) {
+      image->ShowImage();
+      image->MoveImageTo(Pt, false);
+    }
+    Effect = DetermineDropEffect(Source, shift, Effect);
+    bool accept = false;
+    if (OnDragOver) OnDragOver(this, Source, shift, State, p, x.lastDropMode, Effect, accept);
+    if (!accept) Effect = DROPEFFECT_NONE;
+    if (scrolled) Effect |= DROPEFFECT_SCROLL;
+    return S_OK;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+void TBaseDataTree::DragLeave() {
+  if (HandleAllocated()) KillTimer(Handle(), ExpandTimer);
+  TDataTreeTransferState& x = Xfer();
+  TBaseDataTree* source = x.dragManager ? x.dragManager->DragSource() : nullptr;
+  if (source && source->xfer_ && source->xfer_->dragImage) source->xfer_->dragImage->HideImage();
+  if (dropTargetNode_) InvalidateNode(dropTargetNode_);
+  dropTargetNode_ = nullptr;
+  if (HandleAllocated()) UpdateWindow(Handle());
+  DWORD effect = DROPEFFECT_NONE;
+  bool accept = false;
+  if (OnDragOver)
+    OnDragOver(this, nullptr, TShiftState{}, dsDragLeave, POINT{0, 0}, x.lastDropMode, effect, accept);
+}
+
+HRESULT TBaseDataTree::DragDrop(IDataObject* DataObject, DWORD KeyState, POINT Pt, DWORD& Effect) {
+  TDataTreeTransferState& x = Xfer();
+  if (HandleAllocated()) {
+    KillTimer(Handle(), ExpandTimer);
+    KillTimer(Handle(), ScrollTimer);
+  }
+  DoStateChange({}, {tsScrollPending, tsScrolling});
+  TObject* source = x.dragManager ? static_cast<TObject*>(x.dragManager->DragSource()) : nullptr;
+  HRESULT result = DragOver(source, KeyState, dsDragMove, Pt, Effect);
+  if (SUCCEEDED(result) && (Effect & ~DROPEFFECT_SCROLL) != DROPEFFECT_NONE) {
+    Effect &= ~DROPEFFECT_SCROLL;
+    TShiftState shift = KeyStateToShift(KeyState);
+    POINT p = Pt;
+    if (HandleAllocated()) p = TControl::ScreenToClient(p);
+    std::vector<WORD> formats;
+    IEnumFORMATETC* e = nullptr;
+    if (DataObject && SUCCEEDED(DataObject->EnumFormatEtc(DATADIR_GET, &e)) && e) {
+      FORMATETC f;
+      ULONG got = 0;
+      // A hostile enumerator cannot keep the drop going forever.
+      while (formats.size() < 4096 && e->Next(1, &f, &got) == S_OK && got == 1) formats.push_back(f.cfFormat);
+      e->Release();
+    }
+    if (OnDragDrop) OnDragDrop(this, source, DataObject, formats, shift, p, Effect, x.lastDropMode);
+    result = S_OK;
+  } else {
+    result = E_FAIL;
+  }
+  if (dropTargetNode_) InvalidateNode(dropTargetNode_);
+  dropTargetNode_ = nullptr;
+  return result;
+}
+
+}  // namespace qv

@@ -1,0 +1,54 @@
+// The tree's state for editing, clipboard, drag and drop and hints, and the
+// helpers that work on the node store for the stream reader and the mover.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeClipboard.h"
+#include "datatree/DataTreeDragDrop.h"
+#include "datatree/DataTreeHintWindow.h"
+
+namespace qv {
+
+class TDTEdit;
+
+struct TDataTreeTransferState {
+  // Editing.
+  ComPtr<IDTEditLink> editLink;
+  TColumnIndex editColumn = NoColumn;
+  std::vector<TWinControl*> releasedEditors;
+  bool armEdit = false, armDrag = false;
+  POINT dragStart{};
+  // Clipboard and data objects.
+  std::unique_ptr<TClipboardFormats> clipboardFormats;
+  std::vector<TDTDataObject*> dataObjects;   // live objects naming this tree
+  TDTDataObject* clipboardObject = nullptr;  // the one this tree put on the clipboard
+  uint32_t serial = 0;
+  // Drag and drop.
+  ComPtr<TDTDragManager> dragManager;
+  bool dropTargetRegistered = false;
+  std::unique_ptr<TDTDragImage> dragImage;
+  TNodeArray dragSelection;
+  TDropMode lastDropMode = dmNowhere;
+  // Hints.
+  RECT lastHintRect{};
+  TDTHintData hintData;
+};
+
+// Node-store work of the stream reader and the mover.
+struct TreeXfer {
+  static uint32_t ReadBaseRecord(TStream& Stream, int Version, int ChunkSize, PDataNode Node);
+  static PDataNode AppendLoadedChild(TBaseDataTree& Tree, PDataNode Parent);
+  static void RebuildSubtreeTotals(TBaseDataTree& Tree, PDataNode Node);
+  static void SettleLoadedSelection(TBaseDataTree& Tree, PDataNode Node);
+  // The nodes of a set in tree order, without those below another listed node.
+  static TNodeArray TopmostInOrder(TBaseDataTree& Tree, TNodeArray Nodes);
+  static TBaseDataTree* TreeOfNode(PDataNode Node);
+  static void RegisterDataObject(TBaseDataTree& Tree, TDTDataObject* Object);
+  static void UnregisterDataObject(TBaseDataTree& Tree, TDTDataObject* Object);
+  // The component library runs from the first tree that needs it to the end of the process.
+  static void StartOle();
+};
+
+}  // namespace qv

@@ -1,0 +1,157 @@
+// The tree's messages for editing, hints and drag and drop: F2 and the edit
+// timer, the click that arms an edit or a drag, the auto-expand timer over a
+// drop target, the hint request, and the release of finished editors.
+#include "classlib/controls/ControlMessages.h"
+#include "datatree/DataTreeTransfer.h"
+#include "platform/ole/OleClipboard.h"
+#include "platform/window/Input.h"
+
+namespace qv {
+
+namespace {
+
+constexpr UINT CM_FREEEDITORS = CM_BASE + 2006;
+
+}  // namespace
+
+void TBaseDataTree::ReleaseEditor(TWinControl* Editor) {
+  if (!Editor) return;
+  Editor->Hide();
+  TDataTreeTransferState& x = Xfer();
+  if (std::find(x.releasedEditors.begin(), x.releasedEditors.end(), Editor) == x.releasedEditors.end())
+    x.releasedEditors.push_back(Editor);
+  if (HandleAllocated()) PostMessageW(Handle(), CM_FREEEDITORS, 0, 0);
+}
+
+void TreeXfer::StartOle() {
+  static const bool started = SUCCEEDED(OleInitialize(nullptr));
+  (void)started;
+}
+
+void TBaseDataTree::RegisterDropTarget() {
+  if (!HandleAllocated() || !options_->MiscOptions().Contains(toAcceptOLEDrop)) return;
+  TreeXfer::StartOle();
+  TDataTreeTransferState& x = Xfer();
+  if (x.dropTargetRegistered) RevokeDragDrop(Handle());
+  x.dropTargetRegistered = SUCCEEDED(RegisterDragDrop(Handle(), GetDragManager()));
+}
+
+void TBaseDataTree::ReleaseOwnClipboard() {
+  if (!xfer_ || !xfer_->clipboardObject) return;
+  if (!states_.Contains(tsCopyPending) && !states_.Contains(tsCutPending)) return;
+  if (OleIsCurrentClipboard(xfer_->clipboardObject) == S_OK) OleSetClipboard(nullptr);
+}
+
+bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_HINTSHOW:
+      Message.Result = HandleHintShow(reinterpret_cast<void*>(Message.LParam));
+      return true;
+    case CM_FREEEDITORS: {
+      if (!xfer_) return true;
+      std::vector<TWinControl*> editors;
+      editors.swap(xfer_->releasedEditors);
+      for (TWinControl* e : editors) delete e;
+      return true;
+    }
+    case WM_TIMER:
+      if (Message.WParam == EditTimer) {
+        KillTimer(Handle(), EditTimer);
+        if (states_.Contains(tsEditPending)) BeginNodeEdit();
+        return true;
+      }
+      if (Message.WParam == ExpandTimer) {
+        KillTimer(Handle(), ExpandTimer);
+        PDataNode node = dropTargetNode_;
+        if (node && node->Has(vsHasChildren) && !node->Has(vsExpanded)) {
+          TBaseDataTree* source = xfer_ && xfer_->dragManager ? xfer_->dragManager->DragSource() : nullptr;
+          TDTDragImage* image = source && source->xfer_ ? source->xfer_->dragImage.get() : nullptr;
+          bool shown = image && image->Visible();
+          if (shown) image->HideImage();
+          ToggleNode(node);
+          UpdateWindow(Handle());
+          if (shown) image->ShowImage();
+        }
+        return true;
+      }
+      return false;
+    case WM_KEYDOWN: {
+      bool modifiers = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+      if (Message.WParam == VK_F2 && !modifiers) {
+        if (focusedNode_ && CanEdit(focusedNode_, focusedColumn_)) {
+          Xfer().editColumn = focusedColumn_;
+          BeginNodeEdit();
+        }
+        return true;
+      }
+      if (Message.WParam == VK_ESCAPE && states_.Contains(tsEditing)) {
+        CancelEditNode();
+        return true;
+      }
+      return false;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      if (states_.Contains(tsEditPending)) {
+        KillTimer(Handle(), EditTimer);
+        DoStateChange({}, {tsEditPending});
+      }
+      if (states_.Contains(tsEditing) && !EndNodeEdit()) return true;
+      if (Message.Msg != WM_LBUTTONDOWN) return false;
+      POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+      THitInfo hit;
+      GetHitTestInfoAt(p.x, p.y, true, hit);
+      bool onLabel = hit.HitPositions.Contains(hpOnItemLabel) || hit.HitPositions.Contains(hpOnNormalIcon);
+      bool noShift = (Message.WParam & (MK_SHIFT | MK_CONTROL)) == 0;
+      TDataTreeTransferState& x = Xfer();
+      x.armEdit = Focused() && onLabel && hit.HitNode && hit.HitNode == focusedNode_ &&
+                  hit.HitNode->Has(vsSelected) && noShift;
+      x.armDrag = hit.HitNode && onLabel && DoDragAllowed(hit.HitNode, hit.HitColumn);
+      x.dragStart = p;
+      return false;
+    }
+    case WM_MOUSEMOVE: {
+      TDataTreeTransferState* x = xfer_.get();
+      if (!x || !x->armDrag || !(Message.WParam & MK_LBUTTON)) return false;
+      POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+      if (std::abs(p.x - x->dragStart.x) >= DragThreshold ||
+          std::abs(p.y - x->dragStart.y) >= DragThreshold) {
+        x->armDrag = false;
+        x->armEdit = false;
+        if (DragType == dtOLE) {
+          lastClickPos_ = x->dragStart;
+          StartOLEDrag(x->dragStart);
+          return true;
+        }
+      }
+      return false;
+    }
+    case WM_LBUTTONUP: {
+      TDataTreeTransferState* x = xfer_.get();
+      if (!x) return false;
+      x->armDrag = false;
+      if (!x->armEdit) return false;
+      x->armEdit = false;
+      POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+      THitInfo hit;
+      GetHitTestInfoAt(p.x, p.y, true, hit);
+      if (hit.HitNode == focusedNode_ && hit.HitPositions.Contains(hpOnItem) &&
+          CanEdit(focusedNode_, hit.HitColumn)) {
+        x->editColumn = focusedColumn_;
+        DoStateChange({tsEditPending});
+        SetTimer(Handle(), EditTimer, std::max<uint32_t>(EditDelay, 1), nullptr);
+      }
+      return false;
+    }
+    case WM_LBUTTONDBLCLK:
+      if (xfer_) xfer_->armEdit = false;
+      return false;
+    case WM_KILLFOCUS:
+      if (xfer_) xfer_->armEdit = xfer_->armDrag = false;
+      return false;
+  }
+  return false;
+}
+
+}  // namespace qv

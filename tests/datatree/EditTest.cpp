@@ -1,0 +1,156 @@
+// In-place editing through the string tree's editor: accepting, cancelling,
+// losing the focus, the editor's placement, text beyond the basic plane, and
+// a tree destroyed while its editor is open.
+#include "TreeTestSupport.h"
+#include "classlib/stdctrls/CustomEdit.h"
+#include "datatree/DataTreeEditLink.h"
+#include "platform/window/Input.h"
+
+namespace qv::test {
+namespace {
+
+class Edit : public TreeTest {
+ protected:
+  TDataStringTree* Editable() {
+    TDataStringTree* t = NewTree();
+    t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toEditable);
+    t->SetRootNodeCount(3);
+    t->OnGetText = [this](TBaseDataTree*, PDataNode n, TColumnIndex, TVSTTextType, std::u16string& s) {
+      s = texts[n->Index];
+    };
+    t->OnNewText = [this](TBaseDataTree*, PDataNode n, TColumnIndex, const std::u16string& s) {
+      texts[n->Index] = s;
+      ++newTexts;
+    };
+    t->OnEdited = [this](TBaseDataTree*, PDataNode, TColumnIndex) { ++edited; };
+    t->OnEditCancelled = [this](TBaseDataTree*, TColumnIndex) { ++cancelled; };
+    t->SetFocus();
+    Pump();
+    return t;
+  }
+  TDTEdit* Editor(TBaseDataTree* t) {
+    auto* link = dynamic_cast<TStringEditLink*>(t->EditLink());
+    return link ? link->Edit() : nullptr;
+  }
+  std::u16string texts[3] = {u"alpha", u"beta", u"gamma"};
+  int newTexts = 0, edited = 0, cancelled = 0;
+};
+
+TEST_F(Edit, EnterStoresAChangedTextAndEscapeKeepsTheOld) {
+  TDataStringTree* t = Editable();
+  PDataNode n = t->GetFirst();
+  ASSERT_TRUE(t->EditNode(n, NoColumn));
+  EXPECT_TRUE(t->EditNode(t->GetLast(nullptr), NoColumn));  // already editing: nothing moves
+  EXPECT_EQ(t->FocusedNode(), n);
+  TDTEdit* e = Editor(t);
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(e->Visible());
+  EXPECT_EQ(e->WideText(), u"alpha");
+  // Enter without a change stores nothing.
+  backend.KeyPress(VK_RETURN);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(newTexts, 0);
+  EXPECT_EQ(edited, 1);
+  // A new text, beyond the basic plane, reaches the owner whole.
+  ASSERT_TRUE(t->EditNode(n, NoColumn));
+  Pump();
+  backend.TypeText(u"\u00E9t\u00E9 \U0001F600");
+  backend.KeyPress(VK_RETURN);
+  Pump();
+  EXPECT_EQ(texts[0], u"\u00E9t\u00E9 \U0001F600");
+  EXPECT_EQ(newTexts, 1);
+  EXPECT_TRUE(t->Focused());
+  // Escape drops the typing.
+  ASSERT_TRUE(t->EditNode(t->GetNext(n), NoColumn));
+  Pump();
+  backend.TypeText(u"xyz");
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(texts[1], u"beta");
+  EXPECT_EQ(cancelled, 1);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  Pump();  // the finished editors are freed
+}
+
+TEST_F(Edit, LosingTheFocusAcceptsOrCancelsByOption) {
+  TDataStringTree* t = Editable();
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(0, 250, 100, 20);
+  other->SetAlign(alBottom);
+  Pump();
+  ASSERT_TRUE(t->EditNode(t->GetFirst(), NoColumn));
+  Pump();
+  backend.TypeText(u"kept");
+  Pump();
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(texts[0], u"kept");
+  EXPECT_FALSE(t->HasState(tsEditing));
+
+  auto* options = t->StringTreeOptions();
+  options->SetStringOptions(options->StringOptions() - toAutoAcceptEditChange);
+  ASSERT_TRUE(t->EditNode(t->GetFirst(), NoColumn));
+  Pump();
+  backend.TypeText(u"dropped");
+  Pump();
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(texts[0], u"kept");
+  EXPECT_EQ(cancelled, 1);
+}
+
+TEST_F(Edit, TheEditorCoversTheCellAtLeastThirtyPixelsWideAndGrowsWithTheText) {
+  TDataStringTree* t = Editable();
+  texts[0] = u"i";
+  ASSERT_TRUE(t->EditNode(t->GetFirst(), NoColumn));
+  TDTEdit* e = Editor(t);
+  ASSERT_NE(e, nullptr);
+  RECT cell = t->GetDisplayRect(t->GetFirst(), NoColumn, true, true);
+  EXPECT_EQ(e->Left(), cell.left);
+  EXPECT_EQ(e->Width(), 30);
+  Pump();
+  backend.TypeText(u"a much longer text than before");
+  Pump();
+  EXPECT_GT(e->Width(), 100);
+  EXPECT_LE(e->Left() + e->Width(), t->ClientWidth());
+  // The editor follows its row when the row changes height.
+  int height = e->Height();
+  t->SetNodeHeight(t->GetFirst(), 40);
+  EXPECT_GT(e->Height(), height);
+  // A new main column ends the edit, dropping the text.
+  t->Header()->Columns()->Add();
+  t->Header()->Columns()->Add();
+  t->Header()->SetMainColumn(1);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(texts[0], u"i");
+  t->Header()->Columns()->Clear();
+  // Read-only trees and refusals start no edit.
+  t->OnEditing = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = false; };
+  EXPECT_FALSE(t->EditNode(t->GetFirst(), NoColumn));
+  t->OnEditing = nullptr;
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toReadOnly);
+  EXPECT_FALSE(t->EditNode(t->GetFirst(), NoColumn));
+}
+
+TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
+  TDataStringTree* t = Editable();
+  t->SetFocusedNode(t->GetFirst());
+  backend.KeyPress(VK_F2);
+  Pump();
+  ASSERT_TRUE(t->HasState(tsEditing));
+  backend.TypeText(u"unsaved");
+  IDTEditLink* link = t->EditLink();
+  link->AddRef();  // someone else still holds the link when the tree goes
+  delete form;
+  form = nullptr;
+  Pump();
+  EXPECT_EQ(link->GetBounds().right, 0);  // the link finds its editor gone
+  EXPECT_FALSE(link->EndEdit());
+  link->Release();
+  Pump();
+}
+
+}  // namespace
+}  // namespace qv::test

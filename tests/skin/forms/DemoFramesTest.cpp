@@ -1,0 +1,84 @@
+// The skin demo's skinned windows built headless with the skins the build
+// draws: the MDI frame and its children take the skin's frame, switching
+// between Harbour, Dusk and no skin leaves the unskinned windows exactly as
+// they were, and the error button shows the skinned message box.
+#include "FramesSkin.h"
+#include "classlib/controls/Screen.h"
+#include "demo/skin/SkinDemoFrames.h"
+#include "skin/forms/skMDIForm.h"
+
+namespace qv::test {
+namespace {
+
+class DemoFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    demo::TSkinDemoFrames::SkinDirectory = QV_TEST_SKINS_DIR;
+    Application->CreateForm(frames);
+    frames->Show();
+    frames->OpenChildren();
+    backend.Pump();
+  }
+  void TearDown() override {
+    delete frames;
+    Application->ProcessMessages();
+  }
+  HeadlessBackend backend{SIZE{700, 480}};
+  demo::TSkinDemoFrames* frames = nullptr;
+};
+
+int Differences(const Surface& a, const Surface& b) {
+  int n = 0;
+  for (int y = 0; y < a.Height; ++y)
+    for (int x = 0; x < a.Width; ++x) n += (a.At(x, y) & 0xFFFFFF) != (b.At(x, y) & 0xFFFFFF);
+  return n;
+}
+
+TEST_F(DemoFrames, FrameAndChildrenTakeTheSkin) {
+  ASSERT_EQ(frames->Children.size(), 2u);
+  const uint32_t plainTitle = backend.Screenshot().At(frames->Left() + 200, frames->Top() + 8) & 0xFFFFFF;
+  frames->UseSkin("Dusk");
+  backend.Pump();
+  ASSERT_TRUE(frames->Provider->Skinned());
+  EXPECT_NE(backend.Screenshot().At(frames->Left() + 200, frames->Top() + 8) & 0xFFFFFF, plainTitle);
+  for (TForm* c : frames->Children) {
+    EXPECT_TRUE(IsWindowVisible(c->WindowHandle()));
+    TSkinProvider* p = TSkinProvider::ProviderOf(c);
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->Skinned());
+  }
+  ASSERT_NE(frames->Provider->MDIForm(), nullptr);
+  EXPECT_TRUE(frames->Provider->MDIForm()->Subclassed());
+}
+
+TEST_F(DemoFrames, SwitchingSkinsLeavesTheUnskinnedWindowsAsTheyWere) {
+  const Surface before = backend.Screenshot();
+  for (const char* name : {"Dusk", "Harbour", "Dusk"}) {
+    frames->UseSkin(name);
+    backend.Pump();
+    EXPECT_EQ(frames->Skins->SkinName(), name);
+    EXPECT_GT(Differences(before, backend.Screenshot()), 1000) << name;
+  }
+  frames->UseSkin("");
+  backend.Pump();
+  const Surface after = backend.Screenshot();
+  EXPECT_EQ(Differences(before, after), 0);
+}
+
+TEST_F(DemoFrames, ASkinErrorShowsTheSkinnedMessageBox) {
+  frames->UseSkin("Dusk");
+  backend.Pump();
+  std::string caption;
+  backend.WhenIdle([&] {
+    auto* box = dynamic_cast<TSkMessageForm*>(Screen->ActiveForm());
+    if (!box) return;
+    caption = box->Caption();
+    EXPECT_TRUE(box->SkinProvider->Skinned());  // the box wears the skin's dialog look
+    box->SetModalResult(mrOk);
+  });
+  frames->RaiseSkinError();
+  EXPECT_EQ(caption, "Error");
+}
+
+}  // namespace
+}  // namespace qv::test
