@@ -146,6 +146,8 @@ void TEngine::ForgetNames() {
   facts_.Clear();
   interned_[0].clear();
   interned_[1].clear();
+  newNames_[0].clear();
+  newNames_[1].clear();
 }
 
 // Drops what points into the database's indexes and context.

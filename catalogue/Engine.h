@@ -14,6 +14,7 @@
 #include "catalogue/EntryFacts.h"
 #include "catalogue/FileKinds.h"
 #include "catalogue/Filist.h"
+#include "catalogue/InternTable.h"
 #include "catalogue/Masks.h"
 #include "catalogue/NameCache.h"
 #include "catalogue/NodeData.h"
@@ -169,6 +170,27 @@ class TEngine {
   // chains are written ahead in batches, so an add holds little in memory.
   std::vector<TXRecData*> finished_;
   void Finished(TXRecData* rec);
+  // While the scan of an add runs on the scanner's worker, the records are
+  // made from its feed: the next child of the folder being stored, or null
+  // when the folder is complete (or the feed has ended).
+  TFileData* NextChild(TFileData* node, int32_t& index);
+  TFileData* FedChild();
+  // The scan has ended: its lines, then the narration of what was found.
+  bool EndScan();
+  void StoreProgress();
+  // The name records made by the add that runs, not yet in their index
+  // (files [0], folders [1]), and their merge into the indexes.
+  std::vector<int64_t> newNames_[2];
+  // The name records the add that runs has met, pinned until it ends.
+  TInternTable addNames_[2];
+  void UnpinAddNames();
+  TXRecData* LookUpName(const std::string& name, bool folder, uint64_t hash);
+  void MergeNewNames();
+  bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);
+  TScanFeed* feed_ = nullptr;
+  bool scanEnded_ = false;
+  bool scanOk_ = false;
+  bool scanQuiet_ = false;  // storing failed: the scan's end is not narrated
 };
 
 // The process's engine, as the windows reach it.

@@ -38,24 +38,38 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   if (discIndex < 0) return;
   const int64_t start = WallMs();
   FilesCount = FoldersCount = 0;
+  // The name records met stay pinned while the add runs, and no longer.
+  struct Unpinning {
+    TEngine& e;
+    ~Unpinning() { e.UnpinAddNames(); }
+  } unpinning{*this};
   Scanner->Reset();
   if (scanOpts.IncludeFiles) {
     host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
-    if (!Scanner->Scan(scanOpts)) {
-      Scanner->Reset();
+    // The walk runs on the scanner's worker while this thread stores what it
+    // found so far, in the walk's order, so the records and their IDs are
+    // those of storing the finished tree. Since storing began with the scan,
+    // an interrupted scan keeps what was stored, as an interrupted store does.
+    TScanFeed feed;
+    if (!Scanner->StartFeed(scanOpts, feed)) {
       host_.AddWarning("Scanning process interrupted");
       return;
     }
-    if (!Aborted) {
-      const std::string files = std::to_string(Scanner->FileCount);
-      const std::string folders = std::to_string(Scanner->FolderCount);
-      host_.AddInfo("Found " + files + " file(s) and " + folders + " folders(s)");
-      host_.AddInfo("Adding files and folders to the database ...");
-      Progress(0);
-      const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0;
-      finished_.clear();  // what was not written ahead goes with the final flush
-      if (added) host_.AddInfo(files + " file(s) and " + folders + " folder(s) were added to the database");
+    feed_ = &feed;
+    scanEnded_ = scanQuiet_ = false;
+    const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0;
+    if (!added && !Aborted) {
+      scanQuiet_ = true;  // storing failed and said so: the walk is of no use
+      Scanner->Abort();
     }
+    const bool scanned = EndScan();
+    feed_ = nullptr;
+    MergeNewNames();
+    UnpinAddNames();    // before the flush, which then frees them
+    finished_.clear();  // what was not written ahead goes with the final flush
+    if (added && scanned && !Aborted)
+      host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) and " +
+                    std::to_string(Scanner->FolderCount) + " folder(s) were added to the database");
   }
   Scanner->Reset();
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
@@ -72,6 +86,54 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   Progress(0);
 }
 
+bool TEngine::EndScan() {
+  if (scanEnded_) return scanOk_;
+  scanEnded_ = true;
+  scanOk_ = Scanner->EndFeed();
+  if (scanQuiet_) return scanOk_;
+  if (!scanOk_) {
+    host_.AddWarning("Scanning process interrupted");
+  } else if (!Aborted) {
+    host_.AddInfo("Found " + std::to_string(Scanner->FileCount) + " file(s) and " +
+                  std::to_string(Scanner->FolderCount) + " folders(s)");
+    host_.AddInfo("Adding files and folders to the database ...");
+    Progress(0);
+    lastProgress_ = -1;
+  }
+  return scanOk_;
+}
+
+TFileData* TEngine::NextChild(TFileData* node, int32_t& index) {
+  if (feed_) return FedChild();
+  return index < node->Count() ? node->GetChild(index++) : nullptr;
+}
+
+// The next entry of the feed; while none is there the message loop runs, so
+// that Stop is seen.
+TFileData* TEngine::FedChild() {
+  for (;;) {
+    TFileData* node = nullptr;
+    const TScanFeed::TTake got = feed_->Take(node, std::max(MessageIntervalMs, 1));
+    if (!scanEnded_ && feed_->Closed()) EndScan();
+    if (got == TScanFeed::TTake::Entry) return node;
+    if (got == TScanFeed::TTake::Ended) return nullptr;
+    LetMessagesRun();
+  }
+}
+
+// Until the scan ends, progress counts what was found, as the scan's own did.
+void TEngine::StoreProgress() {
+  if (!feed_ || scanEnded_) {
+    ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
+    return;
+  }
+  const int32_t p = int32_t(feed_->Count() / 500);
+  if (p != lastProgress_) {
+    lastProgress_ = p;
+    Progress(p);
+  }
+}
+
 TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
   auto& key = folder ? folderKey_ : fileKey_;
   if (!key) key = TXRecData::Create(folder ? FolderNameRecKind : FileNameRecKind, -1, -1);
@@ -83,24 +145,49 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
 // "README" from "readme". Names met before resolve through a hash of their
 // bytes, verified against the record, so a repeated name costs no index
 // search; a new name (or a hash collision) goes through the index as usual.
+// A name new to the catalogue joins its index when the add ends
+// (MergeNewNames), all at once; until then it is found through the hash, or,
+// should another name share its hash, among the add's new names.
 TXRecData* TEngine::InternName(const std::string& name, bool folder) {
-  auto& interned = interned_[folder ? 1 : 0];
   const uint64_t hash = ExactHash(name);
+  TInternTable& met = addNames_[folder ? 1 : 0];
+  if (TXRecData* rec = met.Find(hash, name)) return rec;
+  TXRecData* rec = LookUpName(name, folder, hash);
+  if (rec) {
+    Base->Pin(rec);
+    met.Put(hash, rec);
+  }
+  return rec;
+}
+
+void TEngine::UnpinAddNames() {
+  for (TInternTable& met : addNames_) {
+    met.ForEach([this](TXRecData* rec) { Base->Unpin(rec); });
+    met.Clear();
+  }
+}
+
+TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t hash) {
+  auto& interned = interned_[folder ? 1 : 0];
+  const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
   auto known = interned.find(hash);
   if (known != interned.end()) {
     TXRecData* rec = Base->FetchData(known->second);
-    const TRecKind* kind = folder ? FolderNameRecKind : FileNameRecKind;
     if (rec && rec->Kind == kind && !rec->IsDeleted() && rec::StrRef(rec, fld::nName) == name) return rec;
+    for (int64_t id : newNames_[folder ? 1 : 0]) {
+      const std::string_view* cached = names_.Find(id);
+      if (cached && *cached == name) return Base->FetchData(id);
+    }
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
   int pos = FindName(index, name, found);
   TXRecData* rec = nullptr;
   if (pos >= 0) {
-    rec = Base->NewData(folder ? FolderNameRecKind : FileNameRecKind);
+    rec = Base->NewData(kind);
     if (rec) {
       rec::SetStr(rec, fld::nName, name);
-      index->Insert(rec, pos);
+      newNames_[folder ? 1 : 0].push_back(rec->ID);
       names_.Put(rec->ID, name);
     }
   } else if (found >= 0) {
@@ -182,13 +269,14 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
     rec::AddRef(name, fld::nRefs, id);
     NoteEntry(name, id, {discID, parentRef, 0, node->Date});
     ++FoldersCount;
-    ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
+    StoreProgress();
   } else {
     QV_ASSERT(node->Kind == TFileData::kRoot);
     Discs->SetRoot(discIndex, id);
   }
-  for (int32_t i = 0; i < node->Count(); ++i) {
-    TFileData* child = node->GetChild(i);
+  for (int32_t i = 0;;) {
+    TFileData* child = NextChild(node, i);
+    if (!child) break;
     bool isFile = child->Kind == TFileData::kFile;
     int64_t childID = isFile ? AddFile(child, discID, id) : AddFolder(child, discIndex, id);
     if (childID < 0) return -1;
@@ -225,7 +313,7 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   rec::AddRef(name, fld::nRefs, rec->ID);
   NoteEntry(name, rec->ID, {discID, parentRef, node->Size, node->Date});
   ++FilesCount;
-  ProgressOf(FilesCount + FoldersCount, Scanner->TotalCount);
+  StoreProgress();
   const int64_t id = rec->ID;
   Finished(rec);
   return id;

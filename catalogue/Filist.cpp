@@ -102,7 +102,7 @@ void TFilist::Walker::Run(const std::string& path, TFileData* node) {
   Push(fd, node, DeviceOf(st), st.stx_ino);
   while (!stack_.empty()) {
     Frame& f = stack_.back();
-    if (s_.Aborted || f.next >= f.folders.size()) {
+    if (s_.Aborted.load(std::memory_order_relaxed) || f.next >= f.folders.size()) {
       bool nested = stack_.size() > 1;
       Pop();
       if (nested) s_.LetMessagesRun();  // after each sub-folder's entry and content
@@ -134,6 +134,7 @@ void TFilist::Walker::Pop() {
   }
   if (f.fd >= 0) ::close(f.fd);
   stack_.pop_back();
+  if (s_.feed_) s_.feed_->Put(nullptr);  // the folder is complete
 }
 
 // Opens a parked folder again from its child, and makes sure it is the same
@@ -204,12 +205,14 @@ void TFilist::Walker::EnterNextFolder(Frame& f) {
   TFileData* child = s_.AddEntry(TFileData::kFolder, Entry{name, 0, FolderTime(st)}, f.node);
   uint64_t dev = DeviceOf(st);
   if (IsOnStack(dev, st.stx_ino)) {
+    if (s_.feed_) s_.feed_->Put(nullptr);
     s_.LetMessagesRun();  // a loop: kept as an empty folder
     return;
   }
   int fd = ::openat(f.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     s_.Unreadable(child);  // kept as an empty folder
+    if (s_.feed_) s_.feed_->Put(nullptr);
     s_.LetMessagesRun();
     return;
   }
@@ -219,6 +222,13 @@ void TFilist::Walker::EnterNextFolder(Frame& f) {
 TFilist::TFilist(TFileKinds* fileKinds) : FileKinds(fileKinds), root_(TFileData::CreateRoot()) {}
 
 TFilist::~TFilist() {
+  if (worker_.joinable()) {
+    Abort();
+    feed_->Cancel();
+    worker_.join();
+  }
+  feed_ = nullptr;
+  scanning_ = false;
   Reset();
 }
 
@@ -242,9 +252,7 @@ bool TFilist::ScanFiltered(const TScanOpts& opts, const TSearchOpts& criteria) {
   return Run(opts, &criteria);
 }
 
-bool TFilist::Run(const TScanOpts& opts, const TSearchOpts* criteria) {
-  // A scan started from a callback of the running one must not change its options.
-  if (scanning_) return false;
+void TFilist::Begin(const TScanOpts& opts, const TSearchOpts* criteria) {
   resetPending_ = false;
   Aborted = false;
   ScanOpts = opts;
@@ -255,6 +263,12 @@ bool TFilist::Run(const TScanOpts& opts, const TSearchOpts* criteria) {
   Reset();
   RootPath = opts.Path;
   lastPumpMs_ = MonotonicMs();
+}
+
+bool TFilist::Run(const TScanOpts& opts, const TSearchOpts* criteria) {
+  // A scan started from a callback of the running one must not change its options.
+  if (scanning_) return false;
+  Begin(opts, criteria);
   {
     // Cleared on every way out, also when a callback throws.
     struct Scanning {
@@ -270,6 +284,46 @@ bool TFilist::Run(const TScanOpts& opts, const TSearchOpts* criteria) {
   }
   if (OnProgress) OnProgress(0);
   return !Aborted;
+}
+
+bool TFilist::StartFeed(const TScanOpts& opts, TScanFeed& feed) {
+  if (scanning_) return false;
+  Begin(opts, nullptr);
+  held_.clear();
+  feed_ = &feed;
+  scanning_ = true;
+  worker_ = std::thread([this] {
+    try {
+      ScanFolder(ScanOpts.Path, root_.get());
+    } catch (...) {
+      Aborted = true;  // what was put stays; the scan counts as interrupted
+    }
+    feed_->Close();
+  });
+  return true;
+}
+
+bool TFilist::EndFeed() {
+  if (feed_) feed_->Cancel();  // entries no longer taken must not hold the worker
+  if (worker_.joinable()) worker_.join();
+  feed_ = nullptr;
+  scanning_ = false;
+  auto lines = std::move(held_);
+  held_.clear();
+  for (auto& [error, text] : lines) Report(error, text);
+  if (resetPending_) {
+    resetPending_ = false;
+    Reset();
+  }
+  if (OnProgress) OnProgress(0);
+  return !Aborted;
+}
+
+void TFilist::Report(bool error, const std::string& text) {
+  if (feed_)
+    held_.emplace_back(error, text);
+  else if (error ? bool(OnError) : bool(OnWarning))
+    (error ? OnError : OnWarning)(text);
 }
 
 void TFilist::ScanFolder(const std::string& path, TFileData* node) {
@@ -311,7 +365,7 @@ bool TFilist::KeepFile(std::string_view name, int64_t size, TDateTime date) {
   const TSearchOpts& o = SearchOpts;
   if (o.FileType >= 0 && kinds_.IndexOf(ext) != o.FileType) return false;
   if (!o.FileMask.empty() && !fileMask_) {
-    if (OnError) OnError("Invalid file mask \"" + o.FileMask + "\" specifed");
+    Report(true, "Invalid file mask \"" + o.FileMask + "\" specifed");
     Aborted = true;
     return false;
   }
@@ -332,19 +386,22 @@ TFileData* TFilist::AddEntry(uint8_t kind, const Entry& entry, TFileData* parent
   else
     ++FolderCount;
   ++TotalCount;
-  if (OnProgress) OnProgress(int32_t(TotalCount / 500));
+  if (feed_)
+    feed_->Put(node);
+  else if (OnProgress)
+    OnProgress(int32_t(TotalCount / 500));
   return node;
 }
 
 void TFilist::Unreadable(const TFileData* folder) {
-  if (!OnWarning) return;
+  if (!feed_ && !OnWarning) return;
   std::string path = ExcludeTrailingPathDelimiter(RootPath);
   if (folder->Parent) path += folder->GetPath() + folder->Name;
-  OnWarning("Failed to read folder \"" + path + "\"");
+  Report(false, "Failed to read folder \"" + path + "\"");
 }
 
 void TFilist::LetMessagesRun() {
-  if (!OnProcessMessages) return;
+  if (feed_ || !OnProcessMessages) return;  // a worker's taker lets them run
   int64_t now = MonotonicMs();
   if (now - lastPumpMs_ < kMessageIntervalMs) return;
   lastPumpMs_ = now;

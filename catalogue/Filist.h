@@ -1,18 +1,24 @@
 // TFilist: the folder scanner. It walks a folder of the local file system
 // into a tree of TFileData nodes, a folder's files first and then each
 // sub-folder with its content, keeping or dropping each file by the file-type
-// table (adding a disc) or by search criteria (comparing a folder).
+// table (adding a disc) or by search criteria (comparing a folder). An add
+// runs the walk on a worker thread that hands each entry over as it is made.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "catalogue/FileData.h"
 #include "catalogue/FileKinds.h"
 #include "catalogue/Masks.h"
+#include "catalogue/ScanFeed.h"
 #include "catalogue/ScanOptions.h"
 #include "platform/DateTime.h"
 
@@ -40,6 +46,18 @@ class TFilist {
   // Scans opts.Path keeping only the files that meet criteria. False when
   // aborted, also by a malformed file mask.
   bool ScanFiltered(const TScanOpts& opts, const TSearchOpts& criteria);
+  // Starts an unfiltered scan of opts.Path on a worker thread, which puts
+  // every entry to feed as it adds it to the tree. The worker calls none of
+  // the callbacks: its console lines wait for EndFeed, and the thread that
+  // takes the entries lets the message loop run. Until EndFeed, that thread
+  // reads only the entries taken (and frees a folder's children once the
+  // folder is taken complete). False when a scan runs.
+  bool StartFeed(const TScanOpts& opts, TScanFeed& feed);
+  // Waits for the worker, then reports its held lines in order; false when
+  // the scan was aborted.
+  bool EndFeed();
+  bool Feeding() const { return feed_ != nullptr; }
+  // Safe from any thread: the scan ends at the next entry.
   void Abort() { Aborted = true; }
   // Walks the folder path into node, with the options of the running scan.
   void ScanFolder(const std::string& path, TFileData* node);
@@ -47,7 +65,7 @@ class TFilist {
   // The root of the scanned tree (kind 0, named "Root").
   TFileData* Root() const { return root_.get(); }
 
-  bool Aborted = false;
+  std::atomic<bool> Aborted{false};
   // Progress: the count of entries added, divided by 500.
   std::function<void(int32_t)> OnProgress;
   // Lets the message loop process pending messages; called at most every
@@ -79,6 +97,9 @@ class TFilist {
   class Walker;
 
   bool Run(const TScanOpts& opts, const TSearchOpts* criteria);
+  void Begin(const TScanOpts& opts, const TSearchOpts* criteria);
+  // A console line of the scan: at once, or held while a worker scans.
+  void Report(bool error, const std::string& text);
   void PrepareFilters();
   bool TakesFileName(std::string_view name) const;
   bool KeepFile(std::string_view name, int64_t size, TDateTime date);
@@ -93,6 +114,9 @@ class TFilist {
   int64_t lastPumpMs_ = 0;
   bool scanning_ = false;
   bool resetPending_ = false;
+  TScanFeed* feed_ = nullptr;  // set while a worker scans
+  std::thread worker_;
+  std::vector<std::pair<bool, std::string>> held_;  // the worker's lines (error?, text)
 };
 
 }  // namespace qv

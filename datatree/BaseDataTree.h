@@ -699,6 +699,7 @@ class TBaseDataTree : public TCustomControl {
   // Window and messages.
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void WndProc(TMessage& Message) override;
   void Resize() override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -784,8 +785,9 @@ class TBaseDataTree : public TCustomControl {
   std::atomic<bool> validating_{false};
   std::atomic<bool> useCache_{false};
   std::atomic<bool> validationNeeded_{false};
-  std::atomic<bool> queued_{false};  // in the worker's queue or being taken from it
-  std::mutex validationMutex_;       // held by the worker while it walks this tree
+  std::atomic<bool> queued_{false};          // in the worker's queue or being taken from it
+  std::mutex validationMutex_;               // held by the worker while it walks this tree
+  std::atomic<HWND> workerHandle_{nullptr};  // the window the worker reports to (set on this thread)
   struct CacheEntry {
     PDataNode Node;
     int AbsoluteTop;

@@ -51,9 +51,10 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
       uint32_t rows = 0;
       // Siblings made together lie side by side: fetch a few slots ahead
       // (a prefetch of any address is harmless).
-      const std::size_t ahead = 6 * pool_.SlotSize();
+      const std::size_t ahead = 24 * pool_.SlotSize();
       for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) {
         __builtin_prefetch(reinterpret_cast<const char*>(c) + ahead);
+        __builtin_prefetch(reinterpret_cast<const char*>(c) + ahead + 64);
         uint16_t states = c->LoadStates();
         if (!(states & vsVisible)) continue;
         h += c->TotalHeight;

@@ -101,10 +101,16 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
 void TBaseDataTree::CreateWnd() {
   DoStateChange({tsWindowCreating});
   TCustomControl::CreateWnd();
+  workerHandle_.store(WindowHandle(), std::memory_order_release);
   DoStateChange({}, {tsWindowCreating});
   Resize();
   UpdateScrollBars(true);
   RegisterDropTarget();
+}
+
+void TBaseDataTree::DestroyWnd() {
+  workerHandle_.store(nullptr, std::memory_order_release);
+  TCustomControl::DestroyWnd();
 }
 
 void TBaseDataTree::Resize() {
@@ -272,6 +278,7 @@ void TBaseDataTree::CancelModes() {
       KillTimer(Handle(), id);
   searchBuffer_.clear();
   lastSearchNode_ = nullptr;
+  menuKeyHandled_ = false;
   DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
                      tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
                      tsRightButtonDown, tsScrolling, tsScrollPending});
@@ -451,9 +458,18 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         bool menuKey = menuKeyHandled_;
         menuKeyHandled_ = false;
         if (menuKey) return void(Message.Result = 1);
-        if (focusedNode_) return void(Message.Result = 1), PopupAtFocusedCell();
+        if (focusedNode_) {
+          Message.Result = 1;
+          PopupAtFocusedCell();
+          return;
+        }
       }
       if (states_.Contains(tsPopupMenuShown)) return;
+      break;
+    case WM_NCDESTROY:
+      // The worker reports to this window no more.
+      workerHandle_.store(nullptr, std::memory_order_release);
+      InterruptValidation();
       break;
     case WM_PRINTCLIENT:
       if ((Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle())) return;

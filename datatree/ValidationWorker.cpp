@@ -97,7 +97,7 @@ void TValidationWorker::Run() {
     lock.unlock();
     bool done = tree->ValidateCacheNow(&tree->stopValidation_);
     tree->validating_.store(false);
-    HWND handle = tree->WindowHandle();
+    HWND handle = tree->workerHandle_.load(std::memory_order_acquire);
     treeLock.unlock();
     if (done && handle) PostMessageW(handle, WM_CHANGESTATE, 1, 0);
     lock.lock();

@@ -22,6 +22,7 @@ TXBase::~TXBase() {
   } catch (const std::exception&) {
     // Nothing may escape a destructor; what could not be written is lost.
   }
+  ahead_.reset();
   pool_.Clear();
 }
 
@@ -155,6 +156,8 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
+  if (opened_ && !ReadOnly()) FinishWriteAhead();
+  ahead_.reset();
   if (ReadOnly()) {
     // A damaged database is left as it was found.
     for (auto& index : indexes_) index->Discard();
@@ -247,6 +250,9 @@ bool TXBase::IndexFileRecorded(const TXIndex& index) const {
 }
 
 bool TXBase::Flush() {
+  // A batch that could not be written ahead stays pooled: this flush writes
+  // it and reports what fails.
+  FinishWriteAhead();
   if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> items = pool_.SortedByID();
   std::vector<TXRecData*> saved;
@@ -305,6 +311,7 @@ TXRecData* TXBase::Fetch(int64_t id, bool pin) {
     LastError = "Ivalid data ID";
     return nullptr;
   }
+  if (InFlight(id)) FinishWriteAhead();
   TXRecData* rec = pool_.Find(id);
   if (!rec) {
     TXGIndexRec entry;
@@ -374,13 +381,20 @@ bool TXBase::Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int
 }
 
 bool TXBase::SaveData(TXRecData* record) {
+  if (InFlight(record->ID)) {
+    // Written ahead meanwhile; the record may have left the pool.
+    FinishWriteAhead();
+    if (pool_.Find(record->ID) != record) return Fail("Failed to save data");
+  }
   if (!SaveRecord(record)) return false;
   record->ClearModified();
   return true;
 }
 
 bool TXBase::Release(TXRecData*& record) {
-  if (!record || pool_.Find(record->ID) != record) return false;
+  if (!record) return false;
+  if (InFlight(record->ID)) FinishWriteAhead();
+  if (pool_.Find(record->ID) != record) return false;
   int32_t pins = record->Pins;
   if (pins > 1) {
     --record->Pins;
@@ -401,6 +415,7 @@ bool TXBase::DeleteData(int64_t id) {
   LastError.clear();
   if (id < 0) return Fail("Invalid data ID");
   if (!opened_ || RefuseWrite()) return false;
+  FinishWriteAhead();
   if (TXRecData* rec = pool_.Find(id)) {
     bool already = rec->IsDeleted();
     if (!already) {
@@ -411,13 +426,22 @@ bool TXBase::DeleteData(int64_t id) {
     // A pinned record stays until its last Release, which frees it unsaved.
     if (rec->Pins <= 0) pool_.Delete(id);
     if (already) return true;
+    return gindex_.MarkDeleted(id);
   }
-  return gindex_.MarkDeleted(id);
+  // A record deleted without being loaded: its chain is read back and
+  // verified before its space is given up.
+  int64_t position = 0, bytes = 0;
+  const bool known = VerifiedChain(id, position, bytes);
+  const bool fresh = gindex_.IsFresh(id);
+  if (!gindex_.MarkDeleted(id)) return false;
+  if (known) GiveUpStretch(position, bytes, fresh);
+  return true;
 }
 
 bool TXBase::ClearGlobalAccessIndex() {
   LastError.clear();
   if (!opened_ || RefuseWrite()) return false;
+  FinishWriteAhead();
   // The recorded entry count goes down first, so that the shorter index.vlm
   // never looks damaged.
   // So do the index checksums: the emptied index files are recorded anew.

@@ -72,6 +72,13 @@ class TXBase : public IDataFileOwner {
   // Flush, as those of released records are; a record whose write fails stays
   // pooled for that Flush to retry and report.
   bool WriteAhead(const std::vector<TXRecData*>& records);
+  // A pin of a pooled record the caller holds already, as GetData gives one,
+  // and its undoing without a save: the record stays pooled, changes and all,
+  // for the next Flush.
+  void Pin(TXRecData* record) { ++record->Pins; }
+  void Unpin(TXRecData* record) {
+    if (record->Pins > 0) --record->Pins;
+  }
   // Unpins; at the last pin a changed record is saved and the record freed.
   bool Release(TXRecData*& record);
   bool DeleteData(int64_t id);
@@ -155,6 +162,20 @@ class TXBase : public IDataFileOwner {
   bool SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRecData*>& saved, bool progress);
   struct BatchItem;
   bool WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved);
+  bool PlaceBatch(std::vector<BatchItem>& batch, const uint8_t* bytes, std::vector<TXRecData*>& saved);
+  // Write-ahead batches are encoded on a worker while the caller goes on
+  // (BaseWriteAhead.cpp). The batch in flight is placed by the next
+  // WriteAhead, or at once by anything that may touch its records or the
+  // file: Flush, Close, Reset, deletions, fetching one of its records.
+  struct AheadJob;
+  struct AheadJobDeleter {
+    void operator()(AheadJob* job) const;  // waits for its worker
+  };
+  std::unique_ptr<AheadJob, AheadJobDeleter> ahead_;
+  // Places the batch in flight; its records leave the pool into dropped
+  // when given, else are freed.
+  bool FinishWriteAhead(std::vector<std::unique_ptr<TXRecData>>* dropped = nullptr);
+  bool InFlight(int64_t id) const;
   bool CommitFiles();
   void ReportProgress(std::size_t i, std::size_t count, int& last);
 
@@ -166,6 +187,11 @@ class TXBase : public IDataFileOwner {
   void AfterIndexCommit();
   int64_t PlaceRecord(uint32_t kindId, int64_t& bytes);
   void GiveUpChain(const TXRecData& record, bool fresh);
+  void GiveUpStretch(int64_t position, int64_t bytes, bool fresh);
+  // The chain of a live record not in the pool, when it reads back whole with
+  // its kind and checksum and no other entry can share it: where it lies and
+  // its size.
+  bool VerifiedChain(int64_t id, int64_t& position, int64_t& bytes);
   bool ChainsUnshared();
 
   const TRecKind* IndexKind(const std::string& kindName, uint32_t number);

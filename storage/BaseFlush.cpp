@@ -8,6 +8,7 @@
 #include "platform/Exception.h"
 #include "storage/Aes.h"
 #include "storage/Base.h"
+#include "storage/BaseBatch.h"
 #include "storage/Crc32.h"
 #include "storage/Parallel.h"
 
@@ -17,14 +18,6 @@ namespace {
 constexpr std::size_t kBatchBytes = std::size_t(4) << 20;  // encodings held at once
 constexpr std::size_t kBytesPerThread = 64 << 10;          // less is not worth a thread
 }  // namespace
-
-struct TXBase::BatchItem {
-  TXRecData* record;
-  TXGIndexRec entry;
-  std::size_t offset;  // in batchBytes_
-  std::size_t length;  // stored length (padded when enciphered)
-  uint32_t checksum;
-};
 
 void TXBase::ReportProgress(std::size_t i, std::size_t count, int& last) {
   if (!OnProgress) return;
@@ -65,18 +58,6 @@ bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRec
   return ok;
 }
 
-bool TXBase::WriteAhead(const std::vector<TXRecData*>& records) {
-  LastError.clear();
-  if (!opened_ || RefuseWrite()) return false;
-  std::vector<TXRecData*> saved;
-  bool ok = SaveRecords(records, saved, false);
-  for (TXRecData* rec : saved) {
-    rec->ClearModified();
-    if (rec->Pins <= 0) pool_.Delete(rec->ID);
-  }
-  return ok;
-}
-
 // Checksums and cipher of the batch's bytes on a few threads (each part its
 // own records, the key schedule only read), then the chains in ID order.
 bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& saved) {
@@ -93,6 +74,15 @@ bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& 
       if (key) AESEncryptECB(bytes + item.offset, bytes + item.offset, item.length, *key);
     }
   });
+  const bool ok = PlaceBatch(batch, bytes, saved);
+  batch.clear();
+  batchBytes_.clear();
+  return ok;
+}
+
+// The batch's chains, ready in bytes, go to free space or the end of the
+// file in ID order, and their index entries point there.
+bool TXBase::PlaceBatch(std::vector<BatchItem>& batch, const uint8_t* bytes, std::vector<TXRecData*>& saved) {
   bool ok = true;
   dataWritten_ = true;
   for (BatchItem& item : batch) {
@@ -112,8 +102,6 @@ bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& 
     else
       ok = false;
   }
-  batch.clear();
-  batchBytes_.clear();
   return ok;
 }
 

@@ -6,6 +6,7 @@
 // that may point into space it lists, so that it never outlives its truth.
 #include <algorithm>
 
+#include "platform/Exception.h"
 #include "platform/Files.h"
 #include "storage/Base.h"
 
@@ -68,10 +69,33 @@ void TXBase::GiveUpChain(const TXRecData& record, bool fresh) {
   if (record.Position <= 0 || record.ChainBytes == 0) return;
   const int64_t bytes = record.ChainBytes > 0 ? record.ChainBytes : -int64_t(record.ChainBytes);
   if (record.ChainBytes < 0 && !ChainsUnshared()) return;
+  GiveUpStretch(record.Position, bytes, fresh);
+}
+
+void TXBase::GiveUpStretch(int64_t position, int64_t bytes, bool fresh) {
   if (fresh)
-    free_.Release(record.Position, bytes);
+    free_.Release(position, bytes);
   else
-    free_.Retire(record.Position, bytes);
+    free_.Retire(position, bytes);
+}
+
+// A damaged entry may point into another record's chain or at garbage: only
+// a chain that begins where the entry says, holds the entry's kind, passes its
+// checksum and lies in one piece is given up. Failures here only leak space,
+// so they are not reported.
+bool TXBase::VerifiedChain(int64_t id, int64_t& position, int64_t& bytes) {
+  TXGIndexRec entry;
+  if (!dataFile_ || !gindex_.ReadEntry(entry, id) || entry.IsDeleted() || entry.Position <= 0) return false;
+  uint32_t kindId = 0;
+  recordStream_.Clear();
+  try {
+    if (!dataFile_->ReadRecord(kindId, recordStream_, entry.Position) || kindId != entry.KindId) return false;
+  } catch (const Exception&) {
+    return false;
+  }
+  bytes = dataFile_->LastChainBytes();
+  position = entry.Position;
+  return bytes > 0 && ChainsUnshared();
 }
 
 bool TXBase::ChainsUnshared() {

@@ -52,12 +52,16 @@ TXRecData* TXDataPool::Insert(std::unique_ptr<TXRecData> rec) {
 }
 
 void TXDataPool::Delete(int64_t id) {
-  if (slots_.empty()) return;
+  Take(id);  // freed here
+}
+
+std::unique_ptr<TXRecData> TXDataPool::Take(int64_t id) {
+  if (slots_.empty()) return nullptr;
   std::size_t mask = slots_.size() - 1;
   std::size_t i = Home(id);
   while (slots_[i].rec && slots_[i].id != id) i = (i + 1) & mask;
-  if (!slots_[i].rec) return;
-  delete slots_[i].rec;
+  if (!slots_[i].rec) return nullptr;
+  std::unique_ptr<TXRecData> taken(slots_[i].rec);
   --count_;
   // Backward shift: move later members of the probe run into the hole when
   // their home lies cyclically at or before it.
@@ -69,6 +73,7 @@ void TXDataPool::Delete(int64_t id) {
     }
   }
   slots_[i] = Slot{0, nullptr};
+  return taken;
 }
 
 void TXDataPool::Clear() {

@@ -22,7 +22,9 @@ class TXDataPool {
   // Takes the record; its ID must not be pooled yet. Returns it.
   TXRecData* Insert(std::unique_ptr<TXRecData> rec);
   void Delete(int64_t id);  // frees the record; nothing when absent
-  void Clear();             // frees every record
+  // Hands the record over to the caller (nullptr when absent).
+  std::unique_ptr<TXRecData> Take(int64_t id);
+  void Clear();  // frees every record
   std::size_t Count() const { return count_; }
   std::vector<TXRecData*> SortedByID() const;  // ascending signed ID
   // Position of the ID in ascending order, or -1 (linear time).

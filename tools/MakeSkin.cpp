@@ -1,9 +1,11 @@
 // Build-time tool: draws the program's own skin "Harbour" (a master bitmap of
-// rounded, anti-aliased borders in three states, a check-box glyph and a
-// panel texture) and writes it with its description into <folder>/Harbour/.
+// rounded, anti-aliased borders in three states, square column-header cells,
+// a check-box glyph, arrow glyphs for combo and scroll buttons and a panel
+// texture) and writes it with its description into <folder>/Harbour/.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -98,6 +100,24 @@ void DrawCheck(Surface& s, int ox, int oy) {
       }
 }
 
+// A 9-pixel-high arrow in three states (normal, hot, pressed) side by side,
+// alpha below, each state `width` wide with the arrow's 9 x 9 cell at `left`.
+// Direction 0 points down, 1 up, 2 left, 3 right.
+void DrawArrow(Surface& s, int ox, int oy, int direction, int width = 9, int left = 0) {
+  const uint32_t colour[3] = {Rgb(64, 80, 104), Rgb(30, 100, 190), Rgb(20, 50, 110)};
+  for (int state = 0; state < 3; ++state)
+    for (int y = 0; y < 9; ++y)
+      for (int px = 0; px < width; ++px) {
+        const int x = px - left;
+        // (a, b): across and along the arrow in a cell pointing down.
+        const int a = direction < 2 ? x : y, along = direction < 2 ? y : x;
+        const int b = direction == 1 || direction == 2 ? 8 - along : along;
+        const bool in = x >= 0 && x < 9 && b >= 2 && b <= 5 && std::abs(a - 4) <= 5 - b;
+        s.Set(ox + state * width + px, oy + y, in ? colour[state] : Grey(255));
+        s.Set(ox + state * width + px, oy + 9 + y, Grey(in ? 0 : 255));
+      }
+}
+
 // A soft, slightly grained texture for panels.
 Surface PanelTexture() {
   Surface t(64, 64);
@@ -159,6 +179,68 @@ BORDERSMASK=# (72,0,120,48) (2,1)
 PARENTCLASS=FORM
 GRADIENTPERCENT=0
 TRANSPARENCY=100
+[COLHEADER]
+COLOR=0xF4ECE4
+GRADIENTPERCENT=100
+GRADIENTDATA=16645629;15918568;100;0;0
+HOTCOLOR=0xFFF4E8
+HOTGRADIENTPERCENT=100
+HOTGRADIENTDATA=16777215;16440510;100;0;0
+BORDERSMASK=# (192,0,264,48) (3,1)
+FONTCOLOR=0x402A1A
+HOTFONTCOLOR=0x7A3A10
+[COMBOBOX]
+COLOR=0xFFFFFF
+FONTCOLOR=0
+HOTCOLOR=0xFFFBF6
+BORDERSMASK=# (72,0,120,48) (2,1)
+GLYPHMASK=# (108,80,168,98) (3,1)
+[SCROLLBAR1H]
+COLOR=0xEDE6E0
+GRADIENTPERCENT=100
+GRADIENTDATA=15263976;16250871;100;0;0
+HOTCOLOR=0xF2EBE4
+[SCROLLBAR2H]
+PARENTCLASS=SCROLLBAR1H
+[SCROLLBAR1V]
+COLOR=0xEDE6E0
+GRADIENTPERCENT=100
+GRADIENTDATA=15263976;16250871;100;1;0
+HOTCOLOR=0xF2EBE4
+[SCROLLBAR2V]
+PARENTCLASS=SCROLLBAR1V
+[SCROLLSLIDERH]
+COLOR=0xE8D8C8
+GRADIENTPERCENT=100
+GRADIENTDATA=16777215;15262926;100;0;0
+HOTCOLOR=0xFFE8D0
+BORDERSMASK=# (0,0,72,48) (3,1)
+[SCROLLSLIDERV]
+COLOR=0xE8D8C8
+GRADIENTPERCENT=100
+GRADIENTDATA=16777215;15262926;100;1;0
+HOTCOLOR=0xFFE8D0
+BORDERSMASK=# (0,0,72,48) (3,1)
+[SCROLLBTNBOTTOM]
+COLOR=0xF9F3EE
+HOTCOLOR=0xFFF4E8
+BORDERSMASK=# (0,0,72,48) (3,1)
+GLYPHMASK=# (0,80,27,98) (3,1)
+[SCROLLBTNTOP]
+COLOR=0xF9F3EE
+HOTCOLOR=0xFFF4E8
+BORDERSMASK=# (0,0,72,48) (3,1)
+GLYPHMASK=# (27,80,54,98) (3,1)
+[SCROLLBTNLEFT]
+COLOR=0xF9F3EE
+HOTCOLOR=0xFFF4E8
+BORDERSMASK=# (0,0,72,48) (3,1)
+GLYPHMASK=# (54,80,81,98) (3,1)
+[SCROLLBTNRIGHT]
+COLOR=0xF9F3EE
+HOTCOLOR=0xFFF4E8
+BORDERSMASK=# (0,0,72,48) (3,1)
+GLYPHMASK=# (81,80,108,98) (3,1)
 )";
 
 }  // namespace
@@ -172,7 +254,7 @@ int main(int argc, char** argv) {
   }
   const std::string dir = std::string(argv[1]) + "/Harbour/";
   std::filesystem::create_directories(dir);
-  Surface master(192, 96, kKey);
+  Surface master(264, 104, kKey);
   const Look button[3] = {{Rgb(112, 128, 150), Rgb(255, 255, 255), 110},
                           {Rgb(40, 110, 200), Rgb(255, 255, 255), 90},
                           {Rgb(30, 70, 140), Rgb(200, 210, 230), 200}};
@@ -182,6 +264,12 @@ int main(int argc, char** argv) {
   for (int state = 0; state < 2; ++state) DrawBorderState(master, 72 + state * 24, 0, 24, 1.5, edit[state]);
   DrawBevel(master, 120, 0, 24);
   DrawCheck(master, 0, 48);
+  const Look header[3] = {{Rgb(170, 180, 196), Rgb(255, 255, 255), 120},
+                          {Rgb(40, 110, 200), Rgb(255, 255, 255), 90},
+                          {Rgb(30, 70, 140), Rgb(200, 210, 230), 200}};
+  for (int state = 0; state < 3; ++state) DrawBorderState(master, 192 + state * 24, 0, 24, 0, header[state]);
+  for (int direction = 0; direction < 4; ++direction) DrawArrow(master, direction * 27, 80, direction);
+  DrawArrow(master, 108, 80, 0, 20, 6);  // the combo box's, clear of its frame
   if (!SaveBmpFile(dir + "MASTER.BMP", master, 24)) {
     std::fprintf(stderr, "qv_make_skin: cannot write %sMASTER.BMP\n", dir.c_str());
     return 1;

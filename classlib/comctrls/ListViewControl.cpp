@@ -153,16 +153,22 @@ TListItem* TCustomListView::Selected() const {
 }
 
 void TCustomListView::SetSelected(TListItem* Value) {
-  HWND h = const_cast<TCustomListView*>(this)->Handle();
+  HWND h = Handle();
+  // With owner data Value is the one shared row object, which the notices of
+  // the rows let go re-aim at those rows: its row is taken first.
+  const int ownerRow = Value && ownerData_ ? Value->Index() : -1;
   LVITEMW it;
   it.stateMask = LVIS_SELECTED;
   it.state = 0;
   SendMessageW(h, LVM_SETITEMSTATE, WPARAM(-1), LPARAM(&it));
-  if (Value) {
-    Value->SetSelected(true);
-    Value->SetFocused(true);
-    Value->MakeVisible();
+  if (!Value) return;
+  const int row = ownerData_ ? ownerRow : Value->Index();
+  if (row < 0) return;
+  for (UINT state : {UINT(LVIS_SELECTED), UINT(LVIS_FOCUSED)}) {
+    it.stateMask = it.state = state;
+    SendMessageW(h, LVM_SETITEMSTATE, WPARAM(row), LPARAM(&it));
   }
+  SendMessageW(h, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
 }
 
 TListItem* TCustomListView::ItemFocused() const {

@@ -123,6 +123,11 @@ class TWinControl : public TControl {
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyUp(WORD& Key, TShiftState Shift);
   virtual void KeyPress(char16_t& Key);
+  // The key events of a key message: the form first when it previews keys,
+  // then the control's own. True when the key was taken (cleared).
+  bool DoKeyDown(TMessage& Message);
+  bool DoKeyUp(TMessage& Message);
+  bool DoKeyPress(TMessage& Message);
   virtual void DoEnter();
   virtual void DoExit();
   virtual void UpdateShowing();
@@ -140,9 +145,6 @@ class TWinControl : public TControl {
   void ApplyAnchors(TControl* Control, const RECT& Client);
   HWND PrecedingWindow(TWinControl* Control) const;
   void UpdateBoundsFromWindow();
-  bool DoKeyDown(TMessage& Message);
-  bool DoKeyUp(TMessage& Message);
-  bool DoKeyPress(TMessage& Message);
   void HandleKeyNotify(TMessage& Message);
   bool IsMenuKey(WORD Key);
   void ReflectToChild(TMessage& Message, HWND Child);

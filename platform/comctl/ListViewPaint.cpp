@@ -181,10 +181,12 @@ void Paint(ListState& s, HDC dc, const RECT& clip) {
   HWND hwnd = s.hwnd;
   RECT client;
   GetClientRect(hwnd, &client);
+  // The background first: what the parent paints before the items (a
+  // picture behind the rows) stays under them.
+  Fill(dc, clip, comctl::ColourOr(s.bk, COLOR_WINDOW));
   NMLVCUSTOMDRAW cd;
   LRESULT answer = comctl::CustomDrawPrePaint(s, dc, client, cd.nmcd);
   if (!IsWindow(hwnd) || (answer & CDRF_SKIPDEFAULT)) return;
-  Fill(dc, clip, comctl::ColourOr(s.bk, COLOR_WINDOW));
   int first = FirstVisible(s), last = std::min(s.Count(), first + VisibleCount(s));
   for (int i = std::max(first, 0); i < last; ++i) {
     RECT r = Parts(s, i).bounds;

@@ -1,11 +1,13 @@
 // Context-menu commands: built at QueryContextMenu from the item's
-// attributes, run by verb or by offset. Deliberately no "delete".
+// attributes, run by verb or by offset; "properties" is run by name only.
+// Deliberately no "delete".
 #include "platform/shell/ContextMenu.h"
 
 #include <cstring>
 
 #include "platform/Files.h"
 #include "platform/menus/Menus.h"
+#include "platform/shell/ItemProperties.h"
 
 namespace qv {
 
@@ -76,6 +78,11 @@ HRESULT TShellContextMenu::InvokeCommand(const CMINVOKECOMMANDINFO* info) {
     std::string dir = item_.Type == ShellItemType::File ? ExtractFilePath(item_.Path) : item_.Path;
     HINSTANCE r = ShellExecuteUtf8(info->hwnd, "open", item_.Path, dir, info->nShow);
     return reinterpret_cast<intptr_t>(r) > 32 ? S_OK : E_FAIL;
+  }
+  // Asked for by name only (a view's Alt+Enter): the desktop's file manager shows them.
+  if (verb == "properties") {
+    if (item_.Path.empty()) return E_FAIL;  // virtual items have no properties to show
+    return ShowItemProperties(item_.Path) ? S_OK : E_FAIL;
   }
   // Renaming is the view's label editing; the shell has nothing to run for it.
   if (verb == "rename") return E_NOTIMPL;

@@ -269,33 +269,22 @@ LRESULT TSkCommonCombo::ChildProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
 void TSkCommonCombo::ChildMessage(TMessage& M, HWND Child, WNDPROC Old) {
   auto alive = AliveToken();
   switch (M.Msg) {
+    // Keys reach the form first when it previews them, then the control.
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
+    case WM_SYSKEYDOWN:
       if ((M.WParam == VK_RETURN || M.WParam == VK_ESCAPE) && DroppedDown()) {
         SetDroppedDown(false);
         return;
       }
-      WORD key = WORD(M.WParam);
-      KeyDown(key, KeyboardStateToShiftState());
-      if (alive.expired() || key == 0) return;
-      M.WParam = key;
+      if (DoKeyDown(M) || alive.expired()) return;
       break;
-    }
     case WM_KEYUP:
-    case WM_SYSKEYUP: {
-      WORD key = WORD(M.WParam);
-      KeyUp(key, KeyboardStateToShiftState());
-      if (alive.expired() || key == 0) return;
-      M.WParam = key;
+    case WM_SYSKEYUP:
+      if (DoKeyUp(M) || alive.expired()) return;
       break;
-    }
-    case WM_CHAR: {
-      char16_t ch = char16_t(M.WParam);
-      KeyPress(ch);
-      if (alive.expired() || ch == 0) return;
-      M.WParam = ch;
+    case WM_CHAR:
+      if (DoKeyPress(M) || alive.expired()) return;
       break;
-    }
     case WM_MOUSEMOVE: {
       POINT p{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
       ::qv::ClientToScreen(Child, &p);
@@ -320,6 +309,12 @@ void TSkCommonCombo::EditMessage(TMessage& M) {
     return;
   }
   ChildMessage(M, edit_, editOld_);
+  // A new font would leave the edit's margins to the font; the field keeps its own.
+  if (M.Msg == WM_SETFONT && edit_) UpdateMargins();
+}
+
+void TSkCommonCombo::UpdateMargins() {
+  SendMessageW(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
 }
 
 void TSkCommonCombo::SetMaxLength(int Value) {
@@ -377,8 +372,8 @@ RECT TSkCommonCombo::ButtonRect() {
   if (!skinData_->Skinned() || !m) return RECT{};
   const int glyph = m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "GLYPHMASK");
   if (!m->IsValidImgIndex(glyph)) return RECT{};
-  const SIZE s = m->GetMaskSize(glyph);
-  const int w = s.cx / 3, h = s.cy;
+  const SIZE s = m->GetMaskSize(glyph);  // one state: a third of the image's width
+  const int w = s.cx, h = s.cy;
   const int top = (Height() - h) / 2;
   if (UseRightToLeftAlignment()) return RECT{0, top, w, top + h};
   return RECT{Width() - w, top, Width(), top + h};
@@ -434,7 +429,7 @@ void TSkCommonCombo::PaintSkinned(HDC DC) {
   if (m && m->IsValidImgIndex(glyph)) {
     const SIZE s = m->GetMaskSize(glyph);
     DrawSkinGlyph(cache,
-                  POINT{button.left + (button.right - button.left - s.cx / 3) / 2,
+                  POINT{button.left + (button.right - button.left - s.cx) / 2,
                         button.top + (button.bottom - button.top - s.cy) / 2},
                   state, 1, m->ma[size_t(glyph)]);
   } else {
@@ -449,7 +444,7 @@ void TSkCommonCombo::PaintSkinned(HDC DC) {
     TCacheInfo pc;
     GetParentCache(skinData_.get(), pc);
     if (pc.Ready) pc.X += Left(), pc.Y += Top();
-    ApplyDisabledKind(cache, TSkDisabledKind{dkBlended}, Parent(), pc, POINT{0, 0});
+    ApplyDisabledKind(cache, PaintDisabledKind(), Parent(), pc, POINT{0, 0});
   }
   const int saved = SaveDC(DC);
   if (edit_ && IsWindowVisible(edit_)) {
@@ -491,6 +486,12 @@ void TSkCommonCombo::WndProc(TMessage& M) {
     case WM_GETDLGCODE:
       TSkCustomListControl::WndProc(M);
       if (DroppedDown()) M.Result |= DLGC_WANTALLKEYS;
+      return;
+    case CM_CTL3DCHANGED:
+      // The frame's look changed: paint it anew.
+      TSkCustomListControl::WndProc(M);
+      if (HandleAllocated())
+        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
       return;
     case CM_CANCELMODE:
       if (reinterpret_cast<TControl*>(M.LParam) != this && DroppedDown())
@@ -587,7 +588,8 @@ void TSkCommonComboBox::AutoCompleteTyped() {
 void TSkCommonComboBox::EditMessage(TMessage& M) {
   const bool typed = M.Msg == WM_CHAR && M.WParam >= 32;
   TSkCommonCombo::EditMessage(M);
-  if (typed && AutoComplete && Editable() && HandleAllocated()) AutoCompleteTyped();
+  // A character the form or the control took (cleared) typed nothing.
+  if (typed && M.WParam != 0 && AutoComplete && Editable() && HandleAllocated()) AutoCompleteTyped();
 }
 
 void TSkCommonComboBox::HandleCommand(TMessage& M) {

@@ -100,9 +100,13 @@ class TSkCommonCombo : public TSkCustomListControl {
   // Messages of the edit and list children: the keys and mouse reach the control's events.
   virtual void ChildMessage(TMessage& M, HWND Child, WNDPROC Old);
   virtual void EditMessage(TMessage& M);
+  // The edit child's margins after its font changed: none by default.
+  virtual void UpdateMargins();
   void AdjustDropDown();
   virtual void PaintSkinned(HDC DC);
   virtual void DrawSelectedInField(TCanvas* C, const RECT& R) { (void)C, (void)R; }
+  // How a disabled control is painted under a skin.
+  virtual TSkDisabledKind PaintDisabledKind() const { return TSkDisabledKind{dkBlended}; }
 
   int maxLength_ = 0, dropDownCount_ = 14, itemIndex_ = -1, itemHeight_ = 16;
   int buttonState_ = -1;
@@ -146,6 +150,7 @@ class TSkCommonComboBox : public TSkCommonCombo {
   bool IsOwnerDrawn() const override { return style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
   bool Editable() const override { return style_ == csDropDown || style_ == csSimple; }
   void EditMessage(TMessage& M) override;
+  TSkDisabledKind PaintDisabledKind() const override { return DisabledKind; }
   virtual void DrawItem(int Index, const RECT& Rect, TOwnerDrawState State);
   virtual void MeasureItem(int Index, int& Height) { (void)Index, (void)Height; }
   void DrawSelectedInField(TCanvas* C, const RECT& R) override;
@@ -226,10 +231,10 @@ class TSkCustomComboBoxEx : public TSkCommonComboBox {
   void DrawItem(int Index, const RECT& Rect, TOwnerDrawState State) override;
   void DrawSelectedInField(TCanvas* C, const RECT& R) override;
   void Change() override;
+  void UpdateMargins() override;
 
  private:
   void PaintItem(TCanvas* C, int Index, RECT R, TOwnerDrawState State, bool InList);
-  void UpdateMargins();
   TCustomImageList* images_ = nullptr;
   std::unique_ptr<TChangeLink> imagesLink_;
   std::unique_ptr<TSkComboItems> itemsEx_;

@@ -30,6 +30,26 @@ TEST_F(EngineDiscs, CompareListsWhatIsNotStored) {
   EXPECT_TRUE(host.HasLine("E Path \"" + Tree("missing") + "\" does not exist"));
 }
 
+// A deleted disc's file records are never loaded, yet their space is reused
+// once the deletion is on disk: deleting and adding the same tree again and
+// again keeps the data file within a few copies of its size.
+TEST_F(EngineDiscs, SpaceOfADeletedDiscIsReused) {
+  for (int i = 0; i < 300; ++i)
+    MakeFile(Tree("d" + std::to_string(i % 9) + "/file" + std::to_string(i) + ".txt"), i);
+  AddDisc("Round 0", Tree());
+  Reopen();
+  const int64_t once = FileSizeOf(host.folder + "/storage.vlm");
+  for (int round = 1; round <= 4; ++round) {
+    host.answers.assign(1, true);
+    ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(0)));
+    AddDisc("Round " + std::to_string(round), Tree());
+    Reopen();  // the new disc's records are on disk and unloaded again
+  }
+  EXPECT_LT(FileSizeOf(host.folder + "/storage.vlm"), once * 3);  // five times that without reuse
+  ASSERT_TRUE(engine->Search(Files("file1*")));
+  EXPECT_EQ(Entries().size(), 111u);  // file1, file10-19, file100-199
+}
+
 TEST_F(EngineDiscs, DeletingADiscAddedThisSessionDeletesItsRecords) {
   MakeFile(Tree("a/f.txt"), 1);
   AddDisc("Gone", Tree());

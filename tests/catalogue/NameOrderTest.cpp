@@ -3,8 +3,11 @@
 // opening, with one console line, and the record is brought up to date.
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "catalogue/Names.h"
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
 #include "classlib/IniFiles.h"
 #include "tests/catalogue/EngineFixture.h"
 
@@ -84,6 +87,70 @@ TEST_F(NameOrder, ADifferentOrMissingTagSortsTheIndexesAgain) {
   host.console.clear();
   ASSERT_TRUE(engine->OpenDatabase("secret"));
   EXPECT_EQ(SortLines(), 0);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+using NewNames = EngineFixture;
+
+// Every name record of the kind, once, in strictly ascending name order.
+void CheckIndex(TEngine& engine, TXIndex* index, const char* kindName) {
+  std::set<int64_t> live;
+  const TContext& ctx = engine.Base->Context();
+  engine.Base->GIndex().ForEach([&](const TXGIndexRec& e, int64_t id) {
+    if (!e.IsDeleted() && ctx.KindById(int32_t(e.KindId))->Name == kindName) live.insert(id);
+    return true;
+  });
+  std::set<int64_t> listed;
+  std::string previous;
+  for (int i = 0; i < index->Count(); ++i) {
+    TXRecData* rec = engine.Base->FetchData(index->GetItem(i));
+    ASSERT_NE(rec, nullptr);
+    const std::string name = rec::Str(rec, fld::nName);
+    if (i > 0) {
+      EXPECT_LT(CompareStoredNames(previous, name), 0) << previous << " / " << name;
+    }
+    previous = name;
+    EXPECT_TRUE(listed.insert(rec->ID).second) << name << " listed twice";
+  }
+  EXPECT_EQ(listed, live);
+}
+
+// The names an add meets first join the index when it ends, by a merge or
+// one by one: either way the index is the one inserting each would give.
+TEST_F(NewNames, JoinTheIndexInOrderHoweverMany) {
+  const char* const stems[] = {"a",        "A",  "b",  "\xCE\xA3",  "\xCF\x82",
+                               "\xCF\x83", "zz", "Zz", "m\xC3\xA9", "M\xC3\x89"};
+  std::size_t sigmas = 0;  // files whose name folds to a prefix of "σ12"
+  auto fill = [&](const std::string& root, int first, int count) {
+    for (int i = first; i < first + count; ++i) {
+      const std::string stem = stems[i % 10];
+      const std::string number = std::to_string(i / 10);
+      if (i % 10 >= 3 && i % 10 <= 5 && number.rfind("12", 0) == 0) ++sigmas;
+      MakeFile(root + "/d" + std::to_string(i % 7) + "/" + stem + number + ".txt");
+      MakeFile(root + "/" + stems[(i + 3) % 10] + "/" + stem + ".txt");  // repeated names
+    }
+  };
+  fill(Tree("one"), 0, 400);
+  AddDisc("One", Tree("one"));  // into empty indexes
+  CheckIndex(*engine, engine->FileNameIndex, "xFileName");
+  CheckIndex(*engine, engine->FolderNameIndex, "xFolderName");
+  fill(Tree("two"), 400, 3);  // a few new names into a large index
+  AddDisc("Two", Tree("two"));
+  fill(Tree("three"), 1000, 300);  // many new ones into a filled index
+  AddDisc("Three", Tree("three"));
+  CheckIndex(*engine, engine->FileNameIndex, "xFileName");
+  CheckIndex(*engine, engine->FolderNameIndex, "xFolderName");
+  Reopen();
+  CheckIndex(*engine, engine->FileNameIndex, "xFileName");
+  ASSERT_TRUE(
+      engine->Search(Files("\xCF\x83"
+                           "12*")));
+  EXPECT_EQ(Entries().size(), sigmas);
 }
 
 }  // namespace

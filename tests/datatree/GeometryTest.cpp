@@ -43,6 +43,7 @@ TEST_F(Geometry, NodeAtAgreesWithAndWithoutThePositionCache) {
   ASSERT_GT(rows.size(), 2000u);
   for (bool cached : {false, true}) {
     if (cached) {
+      t->InterruptValidation();  // the worker may be walking this tree already
       ASSERT_TRUE(t->ValidateCacheNow(nullptr));
       ASSERT_TRUE(t->HasState(tsUseCache));
       EXPECT_GE(t->PositionCacheSize(), rows.size() / 2000);

@@ -353,6 +353,37 @@ TEST_F(ComCtrls, OwnerDataListAsksForRows) {
   EXPECT_EQ(list->ItemIndex(), 7);
 }
 
+TEST_F(ComCtrls, OwnerDataSelectingARowLetsTheEarlierOneGo) {
+  TForm* form = NewForm();
+  TListView* list = NewList(form);
+  list->SetOwnerData(true);
+  list->OnData = [](TObject*, TListItem* item) { item->SetCaption("row " + std::to_string(item->Index())); };
+  int changes = 0;
+  list->OnChange = [&](TObject*, TListItem*, TItemChange) { ++changes; };
+  list->Items()->SetCount(10);
+  form->Show();
+  Pump();
+  auto selection = [&] {
+    std::vector<int> rows;
+    for (int i = 0; i < list->Items()->Count(); ++i)
+      if (SendMessageW(list->Handle(), LVM_GETITEMSTATE, WPARAM(i), LVIS_SELECTED)) rows.push_back(i);
+    return rows;
+  };
+  list->SetItemIndex(2);
+  EXPECT_EQ(selection(), (std::vector<int>{2}));
+  // The shared row object is re-aimed by the notices of letting row 2 go.
+  list->SetItemIndex(5);
+  EXPECT_EQ(selection(), (std::vector<int>{5}));
+  EXPECT_EQ(list->ItemFocused()->Index(), 5);
+  list->Items()->SetCount(20);
+  list->SetSelected(list->Items()->Item(14));
+  EXPECT_EQ(selection(), (std::vector<int>{14}));
+  EXPECT_GE(list->TopItem()->Index() + list->VisibleRowCount(), 14);
+  list->SetSelected(nullptr);
+  EXPECT_EQ(selection(), (std::vector<int>{}));
+  EXPECT_GT(changes, 0);
+}
+
 TEST_F(ComCtrls, HeaderSectionsResizeAndClick) {
   TForm* form = NewForm();
   auto* header = new THeaderControl(form);

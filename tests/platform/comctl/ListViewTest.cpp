@@ -261,6 +261,43 @@ TEST_F(ListView, OwnerDataAsksOnlyForShownRows) {
   EXPECT_EQ(Selection(), (std::vector<int>{}));
 }
 
+TEST_F(ListView, OwnerDataSelectionFollowsClicksAfterTheCountChanges) {
+  MakeList(LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS);
+  Answer() = [](NMHDR* h) -> LRESULT {
+    if (h->code == LVN_GETDISPINFOW) {
+      auto* di = reinterpret_cast<NMLVDISPINFOW*>(h);
+      if (di->item.mask & LVIF_TEXT) comctl::CopyText(u"row", di->item.pszText, di->item.cchTextMax);
+    }
+    return 0;
+  };
+  SendMessageW(list, LVM_SETITEMCOUNT, 10, 0);
+  Click(40, RowY(2));
+  EXPECT_EQ(Selection(), (std::vector<int>{2}));
+  // Growing keeps the row selected; a click elsewhere moves the selection.
+  SendMessageW(list, LVM_SETITEMCOUNT, 20, 0);
+  EXPECT_EQ(Selection(), (std::vector<int>{2}));
+  Click(40, RowY(5));
+  EXPECT_EQ(Selection(), (std::vector<int>{5}));
+  // Shrinking below the selection and growing again brings back nothing.
+  SendMessageW(list, LVM_SETITEMCOUNT, 4, 0);
+  EXPECT_EQ(Selection(), (std::vector<int>{}));
+  SendMessageW(list, LVM_SETITEMCOUNT, 12, 0);
+  EXPECT_EQ(Selection(), (std::vector<int>{}));
+  Click(40, RowY(3));
+  Click(40, RowY(1));
+  EXPECT_EQ(Selection(), (std::vector<int>{1}));
+  // The keyboard after a change of count moves the one selection too.
+  SendMessageW(list, LVM_SETITEMCOUNT, 30, 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(Selection(), (std::vector<int>{2}));
+  ClickWith(VK_SHIFT, 40, RowY(4));
+  SendMessageW(list, LVM_SETITEMCOUNT, 5, 0);
+  Click(40, RowY(0));
+  EXPECT_EQ(Selection(), (std::vector<int>{0}));
+  for (int i = 1; i < 5; ++i)
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, WPARAM(i), LVIS_SELECTED), 0) << i;
+}
+
 int CALLBACK_Descending(LPARAM a, LPARAM b, LPARAM data) {
   return int(data) * (a < b ? 1 : a > b ? -1 : 0);
 }

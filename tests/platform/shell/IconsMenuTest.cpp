@@ -1,11 +1,13 @@
 // The shell's icons and file information, its context menu and ShellExecute
 // (recorded by the headless backend instead of starting the desktop's opener).
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "platform/gdi/ImageListApi.h"
 #include "platform/menus/Menus.h"
 #include "platform/shell/ContextMenu.h"
+#include "platform/shell/ItemProperties.h"
 #include "platform/shell/SystemIcons.h"
 #include "tests/platform/shell/ShellTestSupport.h"
 
@@ -115,6 +117,35 @@ TEST_F(ShellTest, TheContextMenuOffersOpenAndRenameAndOpensThroughTheDesktop) {
   EXPECT_EQ(backend.Opened[0], data + "/a.txt");
   invoke.lpVerb = "delete";
   EXPECT_TRUE(FAILED(menu->InvokeCommand(&invoke)));
+}
+
+TEST_F(ShellTest, PropertiesByNameGoToTheDesktopWithTheItemsAddress) {
+  WriteFile(data + "/a b%'.txt", "");
+  std::vector<std::string> asked;
+  ItemPropertiesHandler() = [&](const std::string& uri) {
+    asked.push_back(uri);
+    return true;
+  };
+  const std::string name = data + "/a b%'.txt";
+  IdListPtr full = Parse(name);
+  ComPtr<IShellFolder> folder = BindPath(data);
+  LPCITEMIDLIST items[] = {ILFindLastID(full.Get())};
+  ComPtr<IContextMenu> menu;
+  ASSERT_EQ(folder->GetUIObjectOf(nullptr, 1, items, IID_IContextMenu, nullptr,
+                                  reinterpret_cast<void**>(menu.Put())),
+            S_OK);
+  CMINVOKECOMMANDINFO info;
+  info.lpVerb = "properties";
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+  EXPECT_EQ(asked, (std::vector<std::string>{FileUriOf(name)}));
+  EXPECT_EQ(asked[0].substr(asked[0].size() - 16), "/a%20b%25%27.txt");
+  EXPECT_TRUE(backend.Opened.empty());
+  // A file gone meanwhile is reported, not sent on.
+  std::filesystem::remove(name);
+  EXPECT_TRUE(FAILED(menu->InvokeCommand(&info)));
+  EXPECT_EQ(asked.size(), 1u);
+  ItemPropertiesHandler() = nullptr;
+  EXPECT_FALSE(ShowItemProperties("relative/name"));
 }
 
 TEST_F(ShellTest, ShellExecuteReportsFailuresBelow33) {

@@ -1,6 +1,9 @@
 // The skinned combo boxes: items through the window, the owner-drawn styles as
 // drop-down lists, auto-complete while typing, Enter closing the list, the
 // extended items (defaults, images, indentation, heights) and the skinned look.
+#include <string>
+#include <vector>
+
 #include "classlib/graphics/ImageList.h"
 #include "platform/Utf.h"
 #include "platform/controls/ComboBox.h"
@@ -118,6 +121,51 @@ TEST_F(SkCombos, TypingCompletesFromTheItemsAndEnterClosesTheList) {
   EXPECT_FALSE(c->DroppedDown());
 }
 
+TEST_F(SkCombos, AFormPreviewingKeysSeesTheEditKeysFirst) {
+  auto* c = AddCombo<TSkComboBox>(10, 10);
+  std::vector<std::string> order;
+  c->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    if (key == VK_F2) order.push_back("combo");
+  };
+  form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    if (key == VK_F2) order.push_back("form");
+  };
+  form->OnKeyPress = [&](TObject*, char16_t& ch) {
+    if (ch == u'q') ch = 0;  // the form takes it
+  };
+  c->SetFocus();
+  backend.Pump();
+  backend.KeyPress(VK_F2);
+  backend.TypeText(u"aqb");
+  backend.Pump();
+  EXPECT_EQ(order, (std::vector<std::string>{"combo"}));  // no preview asked for
+  EXPECT_EQ(EditText(c), "aqb");
+  SetWindowTextW(c->EditHandle(), u"");
+  order.clear();
+  form->KeyPreview = true;
+  backend.KeyPress(VK_F2);
+  backend.TypeText(u"aqb");
+  backend.Pump();
+  EXPECT_EQ(order, (std::vector<std::string>{"form", "combo"}));
+  EXPECT_EQ(EditText(c), "ab");
+  // A taken character completes nothing.
+  c->Items()->Add("abacus");
+  SetWindowTextW(c->EditHandle(), u"");
+  c->AutoComplete = false;
+  backend.TypeText(u"a");
+  backend.Pump();
+  c->AutoComplete = true;
+  backend.TypeText(u"q");
+  backend.Pump();
+  EXPECT_EQ(EditText(c), "a");
+  EXPECT_EQ(c->ItemIndex(), -1);
+  // A new font leaves the field without margins.
+  SendMessageW(c->EditHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(7, 7));
+  c->Font()->SetSize(14);
+  backend.Pump();
+  EXPECT_EQ(SendMessageW(c->EditHandle(), EM_GETMARGINS, 0, 0), 0);
+}
+
 TEST_F(SkCombos, ExtendedItemsImagesAndIndentation) {
   auto* c = AddCombo<TSkComboBoxEx>(10, 10);
   EXPECT_EQ(c->Style(), csOwnerDrawFixed);
@@ -172,6 +220,14 @@ TEST_F(SkCombos, SkinnedTheClosedControlPaintsFromTheSkin) {
   for (int x = 13; x < 60; ++x)
     for (int y = 13; y < 29; ++y) ink += PixelR(shot.At(x, y)) < 60 && PixelG(shot.At(x, y)) < 60;
   EXPECT_GT(ink, 5);
+  // Disabled: blended with the form by default, or as the control asks.
+  c->SetEnabled(false);
+  c->Invalidate();
+  EXPECT_NE(At(10 + 1, 10 + 1), Rgb(kCombo));
+  c->DisabledKind = TSkDisabledKind{};
+  c->Invalidate();
+  EXPECT_EQ(At(10 + 1, 10 + 1), Rgb(kCombo));
+  c->SetEnabled(true);
   manager->SetActive(false);
   backend.Pump();
   EXPECT_NE(At(10 + 1, 10 + 1), Rgb(kCombo));

@@ -22,6 +22,7 @@
 #include "skin/controls/skSplitter.h"
 #include "skin/controls/skTooledit.h"
 #include "skin/controls/skTreeView.h"
+#include "skin/skinManager.h"
 
 namespace qv::test {
 namespace {
@@ -138,6 +139,24 @@ TEST_F(DemoPage, ListControlsSkinnedAndPlainAndTheShellControlsMoveTogether) {
   backend.Pump();
   EXPECT_EQ(form->ShellList->RootFolder()->ParsingPath(), home);
   EXPECT_EQ(form->ShellCombo->SelectedFolder()->ParsingPath(), home);
+  // Harbour has its own column headers, combo box with an arrow and scroll bars.
+  TSkinManager* m = form->List->SkinData()->SkinManager();
+  ASSERT_NE(m, nullptr);
+  for (const char* section : {"COLHEADER", "COMBOBOX", "SCROLLBTNTOP", "SCROLLSLIDERV", "SCROLLBAR1V"})
+    EXPECT_GE(m->GetSkinIndex(section), 0) << section;
+  const RECT arrow = form->Combo->ButtonRect();
+  ASSERT_FALSE(IsRectEmpty(&arrow));
+  int arrowInk = 0;
+  for (int y = arrow.top; y < arrow.bottom; ++y)
+    for (int x = arrow.left; x < arrow.right; ++x) arrowInk += PixelR(At(form->Combo, x, y)) < 100;
+  EXPECT_GE(arrowInk, 10);  // the 9-pixel arrow's triangle
+  TSkScrollBar* bar = form->List->VertBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->Visible());
+  int barInk = 0;
+  for (int y = 0; y < bar->Width(); ++y)
+    for (int x = 0; x < bar->Width(); ++x) barInk += PixelR(At(bar, x, y)) < 100;
+  EXPECT_GE(barInk, 10);  // the up arrow in the top button
   form->UseSkin(false);
   backend.Pump();
   const uint32_t plainEdge = At(form->Edit, form->Edit->Width() / 2, 0);

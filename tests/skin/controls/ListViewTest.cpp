@@ -3,9 +3,14 @@
 // from the skin (hot under the mouse, pressed while held, never on a divider),
 // skinned scroll bars moving the list and following it, and the header taken
 // over again when the window is made anew.
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "classlib/comctrls/ListView.h"
 #include "platform/comctl/Header.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skListView.h"
 #include "skin/skControlTree.h"
@@ -132,6 +137,53 @@ TEST_F(SkLists, SkinnedBarsMoveTheListAndFollowIt) {
   backend.Pump();
   EXPECT_EQ(l->VertBar(), nullptr);
   EXPECT_EQ(l->Color(), clWindow);
+}
+
+// A skin whose list background is a gradient (red at the top, blue below):
+// the rows are painted over the skin's background, not over a plain colour.
+std::string MakeGradientListSkin(const std::string& root) {
+  std::filesystem::create_directories(root + "Shaded");
+  std::ofstream(root + "Shaded/Options.dat", std::ios::binary)
+      << kBarsOptions
+      << "[EDIT]\nCOLOR=0x808080\nFONTCOLOR=0\nGRADIENTPERCENT=100\n"
+         "GRADIENTDATA=192;12582912;100;0;0\n";
+  return "Shaded";
+}
+
+TEST_F(SkLists, SkinnedRowsLieOnTheSkinsBackgroundAndTheUsersDrawingStillRuns) {
+  auto* l = AddList<TSkListView>(10, 10, 3);
+  int userCalls = 0;
+  l->OnCustomDraw = [&](TCustomListView*, const RECT&, bool&) { ++userCalls; };
+  LoadSkin(MakeGradientListSkin(root));
+  ASSERT_TRUE(l->SkinData()->Skinned(true));
+  l->Invalidate();
+  backend.Pump();
+  EXPECT_GT(userCalls, 0);
+  RECT row;
+  row.left = LVIR_BOUNDS;
+  SendMessageW(l->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  POINT origin = l->ClientToScreen(POINT{0, 0});
+  // Beside the first row's text and far below the last row: the gradient.
+  const uint32_t top = At(origin.x + 66, origin.y + (row.top + row.bottom) / 2);
+  const uint32_t bottom = At(origin.x + 66, origin.y + l->ClientHeight() - 6);
+  EXPECT_GT(PixelR(top), PixelB(top));
+  EXPECT_GT(PixelB(bottom), PixelR(bottom));
+  EXPECT_NE(top, Rgb(clWindow));
+  // The row's text is still written, on a see-through background.
+  int ink = 0;
+  const Surface shot = backend.Screenshot();
+  for (int y = row.top; y < row.bottom; ++y)
+    for (int x = 2; x < 50; ++x) {
+      const uint32_t p = shot.At(origin.x + x, origin.y + y);
+      ink += PixelR(p) < 40 && PixelG(p) < 40 && PixelB(p) < 40;
+    }
+  EXPECT_GT(ink, 5);
+  // Without the skin the user's drawing runs alone on the plain window colour.
+  userCalls = 0;
+  manager->SetActive(false);
+  backend.Pump();
+  EXPECT_GT(userCalls, 0);
+  EXPECT_EQ(At(origin.x + 66, origin.y + l->ClientHeight() - 6), Rgb(clWindow));
 }
 
 TEST_F(SkLists, ANewWindowHasItsNewHeaderTakenOver) {

@@ -5,6 +5,7 @@
 // "Computer", all three controls moving together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -15,6 +16,7 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/comctl/ListView.h"
 #include "platform/controls/ComboBox.h"
+#include "platform/shell/ItemProperties.h"
 #include "platform/shell/Mounts.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -160,6 +162,27 @@ TEST_F(ShellList, KeysMoveIntoFoldersAndBackAndTheTreeFollows) {
   tree->SetPath(base + "/music");
   EXPECT_EQ(list->RootFolder()->ParsingPath(), base + "/music");
   EXPECT_EQ(list->FolderCount(), 0);
+}
+
+TEST_F(ShellList, AltEnterAsksTheDesktopForTheRowsProperties) {
+  std::vector<std::string> asked;
+  ItemPropertiesHandler() = [&](const std::string& uri) {
+    asked.push_back(uri);
+    return true;
+  };
+  const auto rows = Rows();
+  const int row = int(std::find(rows.begin(), rows.end(), "c.Doc") - rows.begin());
+  ASSERT_LT(row, list->FolderCount());
+  list->SetFocus();
+  list->SetItemIndex(row);
+  backend.KeyDown(VK_MENU);
+  backend.KeyPress(VK_RETURN);
+  backend.KeyUp(VK_MENU);
+  backend.Pump();
+  ItemPropertiesHandler() = nullptr;
+  EXPECT_EQ(asked, (std::vector<std::string>{FileUriOf(base + "/docs/c.Doc")}));
+  EXPECT_EQ(list->RootFolder()->ParsingPath(), base + "/docs");  // nothing was opened
+  EXPECT_TRUE(backend.Opened.empty());
 }
 
 TEST_F(ShellList, TheComboShowsTheDrivesUnderComputerAndThePathToTheFolder) {
