@@ -184,6 +184,8 @@ class TEngine {
   // The name records the add that runs has met, pinned until it ends.
   TInternTable addNames_[2];
   void UnpinAddNames();
+  // Deletes what an add whose scan was interrupted stored below its disc.
+  void DropAdded(int32_t discIndex);
   TXRecData* LookUpName(const std::string& name, bool folder, uint64_t hash);
   void MergeNewNames();
   bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);

@@ -48,8 +48,8 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
     // The walk runs on the scanner's worker while this thread stores what it
     // found so far, in the walk's order, so the records and their IDs are
-    // those of storing the finished tree. Since storing began with the scan,
-    // an interrupted scan keeps what was stored, as an interrupted store does.
+    // those of storing the finished tree. An interrupted scan takes back what
+    // was stored: the disc stays with no root and zero counts.
     TScanFeed feed;
     if (!Scanner->StartFeed(scanOpts, feed)) {
       host_.AddWarning("Scanning process interrupted");
@@ -64,6 +64,14 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     }
     const bool scanned = EndScan();
     feed_ = nullptr;
+    if (!scanned && !scanQuiet_) {
+      DropAdded(discIndex);
+      Scanner->Reset();
+      Discs->SetCounts(discIndex, 0, 0);
+      Discs->SaveDisc(discIndex);
+      if (!Base->Flush()) host_.AddError(Base->LastError);
+      return;
+    }
     MergeNewNames();
     UnpinAddNames();    // before the flush, which then frees them
     finished_.clear();  // what was not written ahead goes with the final flush
