@@ -152,7 +152,8 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
 // Every spelling of a name has a record of its own: the file system tells
 // "README" from "readme". Names met before resolve through a hash of their
 // bytes, verified against the record, so a repeated name costs no index
-// search; a new name (or a hash collision) goes through the index as usual.
+// search; a new name (or a hash collision) goes through the index, unless
+// every name of the index is known by its hash.
 // A name new to the catalogue joins its index when the add ends
 // (MergeNewNames), all at once; until then it is found through the hash, or,
 // should another name share its hash, among the add's new names.
@@ -189,7 +190,10 @@ TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t ha
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
-  int pos = FindName(index, name, found);
+  const bool unknown = known == interned.end();
+  // A hash no name of the index has: the name is new, and no search is needed
+  // (the new name joins the index when the add ends).
+  int pos = unknown && namesKnown_[folder ? 1 : 0] ? index->Count() : FindName(index, name, found);
   TXRecData* rec = nullptr;
   if (pos >= 0) {
     rec = Base->NewData(kind);
@@ -207,6 +211,7 @@ TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t ha
     host_.AddError(Base->LastError);
     return nullptr;
   }
+  if (!unknown && interned[hash] != rec->ID) hashShared_[folder ? 1 : 0] = true;
   interned[hash] = rec->ID;
   return rec;
 }

@@ -34,6 +34,7 @@ void TEngine::DropAdded(int32_t discIndex) {
       }
       names_.Forget(id);
     }
+    if (hashShared_[folder]) namesKnown_[folder] = false;
     newNames_[folder].clear();
   }
   UnpinAddNames();  // a pinned record would outlive its deletion in the pool
