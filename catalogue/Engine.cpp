@@ -107,6 +107,7 @@ bool TEngine::PrepareDatabase(bool created) {
   FileRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFile"));
   FolderNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFolderName"));
   FileNameRecKind = dynamic_cast<const TRecKind*>(ctx.KindByName("xFileName"));
+  namesKnown_[0] = namesKnown_[1] = created;  // the name indexes start empty
   return created ? Discs->InitNew(Base.get(), discIndex) : Discs->InitOpened(Base.get(), discIndex);
 }
 
@@ -146,6 +147,8 @@ void TEngine::ForgetNames() {
   facts_.Clear();
   interned_[0].clear();
   interned_[1].clear();
+  namesKnown_[0] = namesKnown_[1] = false;
+  hashShared_[0] = hashShared_[1] = false;
   newNames_[0].clear();
   newNames_[1].clear();
 }

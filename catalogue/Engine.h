@@ -166,6 +166,12 @@ class TEngine {
   std::unique_ptr<TXRecData> folderKey_, fileKey_;  // scratch lookup records
   // Folded-name hash -> name record ID, for file names [0] and folder names [1].
   std::unordered_map<uint64_t, int64_t> interned_[2];
+  // Every name of the index has its hash in interned_ (so far only for a
+  // catalogue created in this session): an unknown hash is a new name.
+  bool namesKnown_[2] = {false, false};
+  // Two names of one kind have met under one hash, so dropping a hash could
+  // hide a name that is still there.
+  bool hashShared_[2] = {false, false};
   // File and folder records of the disc being added that are complete: their
   // chains are written ahead in batches, so an add holds little in memory.
   std::vector<TXRecData*> finished_;
@@ -184,6 +190,8 @@ class TEngine {
   // The name records the add that runs has met, pinned until it ends.
   TInternTable addNames_[2];
   void UnpinAddNames();
+  // Deletes what an add whose scan was interrupted stored below its disc.
+  void DropAdded(int32_t discIndex);
   TXRecData* LookUpName(const std::string& name, bool folder, uint64_t hash);
   void MergeNewNames();
   bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);

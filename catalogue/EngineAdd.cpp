@@ -48,8 +48,8 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
     // The walk runs on the scanner's worker while this thread stores what it
     // found so far, in the walk's order, so the records and their IDs are
-    // those of storing the finished tree. Since storing began with the scan,
-    // an interrupted scan keeps what was stored, as an interrupted store does.
+    // those of storing the finished tree. An interrupted scan takes back what
+    // was stored: the disc stays with no root and zero counts.
     TScanFeed feed;
     if (!Scanner->StartFeed(scanOpts, feed)) {
       host_.AddWarning("Scanning process interrupted");
@@ -64,6 +64,14 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     }
     const bool scanned = EndScan();
     feed_ = nullptr;
+    if (!scanned && !scanQuiet_) {
+      DropAdded(discIndex);
+      Scanner->Reset();
+      Discs->SetCounts(discIndex, 0, 0);
+      Discs->SaveDisc(discIndex);
+      if (!Base->Flush()) host_.AddError(Base->LastError);
+      return;
+    }
     MergeNewNames();
     UnpinAddNames();    // before the flush, which then frees them
     finished_.clear();  // what was not written ahead goes with the final flush
@@ -144,7 +152,8 @@ TXRecData* TEngine::NameKey(const std::string& name, bool folder) {
 // Every spelling of a name has a record of its own: the file system tells
 // "README" from "readme". Names met before resolve through a hash of their
 // bytes, verified against the record, so a repeated name costs no index
-// search; a new name (or a hash collision) goes through the index as usual.
+// search; a new name (or a hash collision) goes through the index, unless
+// every name of the index is known by its hash.
 // A name new to the catalogue joins its index when the add ends
 // (MergeNewNames), all at once; until then it is found through the hash, or,
 // should another name share its hash, among the add's new names.
@@ -181,7 +190,10 @@ TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t ha
   }
   TXIndex* index = NameIndex(folder);
   int found = -1;
-  int pos = FindName(index, name, found);
+  const bool unknown = known == interned.end();
+  // A hash no name of the index has: the name is new, and no search is needed
+  // (the new name joins the index when the add ends).
+  int pos = unknown && namesKnown_[folder ? 1 : 0] ? index->Count() : FindName(index, name, found);
   TXRecData* rec = nullptr;
   if (pos >= 0) {
     rec = Base->NewData(kind);
@@ -199,6 +211,7 @@ TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t ha
     host_.AddError(Base->LastError);
     return nullptr;
   }
+  if (!unknown && interned[hash] != rec->ID) hashShared_[folder ? 1 : 0] = true;
   interned[hash] = rec->ID;
   return rec;
 }

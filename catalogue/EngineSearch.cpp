@@ -470,7 +470,9 @@ bool TEngine::PruneName(TXRecData* nameRec) {
   index->Remove(nameRec);
   names_.Forget(nameRec->ID);
   facts_.ForgetRefs(nameRec->ID);
-  interned_[nameRec->Kind == FileNameRecKind ? 0 : 1].erase(ExactHash(rec::StrRef(nameRec, fld::nName)));
+  const int kind = nameRec->Kind == FileNameRecKind ? 0 : 1;
+  interned_[kind].erase(ExactHash(rec::StrRef(nameRec, fld::nName)));
+  if (hashShared_[kind]) namesKnown_[kind] = false;
   return Base->DeleteData(nameRec->ID);
 }
 

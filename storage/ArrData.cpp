@@ -126,6 +126,20 @@ void TXArrData::Clear() {
   modified_ = true;
 }
 
+void TXArrData::Truncate(int count) {
+  if (count < 0 || count >= Count()) return;
+  Store& s = *store_;
+  if (!s.Objects()) {
+    s.refs.resize(std::size_t(count));
+  } else {
+    while (s.slots->size() > std::size_t(count)) {
+      InSlot(s.slots->back())->~TXData();
+      s.slots->pop_back();
+    }
+  }
+  modified_ = true;
+}
+
 int64_t TXArrData::GetRef(int i) const {
   QV_ASSERT(HoldsRefs() && i >= 0 && i < Count());
   if (!store_->Objects()) return store_->refs[std::size_t(i)];

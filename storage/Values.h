@@ -192,6 +192,8 @@ class TXArrData : public TXData {
   TXData* Add();
   // Drops every element; Empty and Modified := True.
   void Clear();
+  // Drops the elements from position count on; Modified := True when any went.
+  void Truncate(int count);
 
   // Reference arrays (the element kind is a record kind) keep bare IDs.
   bool HoldsRefs() const;

@@ -101,6 +101,36 @@ TEST_F(ExactNames, AddsAfterReopenAndDeletionFindTheStoredSpellings) {
   EXPECT_EQ(engine->FileNameIndex->Count(), names + 1);
 }
 
+// In the session that made the catalogue, names are known without searching
+// the index; they must still be shared, and found again once pruned.
+TEST_F(ExactNames, AddsInTheCreatingSessionShareAndReuseNames) {
+  for (int i = 0; i < 60; ++i) {
+    const std::string n = std::to_string(i * 7919 % 1000);
+    MakeFile(Tree("a/f" + n + ".txt"));
+    MakeFile(Tree("a/F" + n + ".txt"));
+  }
+  MakeFile(Tree("b/other.txt"));
+  AddDisc("Kept", Tree("b"));
+  AddDisc("D1", Tree("a"));
+  const int names = engine->FileNameIndex->Count();
+  AddDisc("D2", Tree("a"));
+  EXPECT_EQ(engine->FileNameIndex->Count(), names);
+  MakeFile(Tree("a/f0.TXT"));
+  MakeFile(Tree("a/zz.txt"));
+  AddDisc("D3", Tree("a"));
+  EXPECT_EQ(engine->FileNameIndex->Count(), names + 2);
+  for (const char16_t* label : {u"D1", u"D2", u"D3"})
+    ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(engine->Discs->FindByLabel(label))));
+  ASSERT_TRUE(engine->Search(Files("*")));  // prunes every name but other.txt
+  EXPECT_EQ(engine->FileNameIndex->Count(), 1);
+  AddDisc("D4", Tree("a"));
+  AddDisc("D5", Tree("a"));
+  EXPECT_EQ(engine->FileNameIndex->Count(), names + 2);  // as before the deletion
+  CheckOrder();
+  ASSERT_TRUE(engine->Search(Files("zz.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"D4|/zz.txt", "D5|/zz.txt"}));
+}
+
 TEST_F(ExactNames, UnicodeFoldingKeepsEverySpelling) {
   // Final sigma, small sigma and capital sigma fold alike; so do long s and s.
   const std::vector<std::string> names = {"\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3.txt",

@@ -1,15 +1,17 @@
 // The scan on a worker thread: the taking thread sees exactly the walk of a
 // scan on its own thread, folder by folder; the worker's console lines wait
 // for the end; Stop from the taking thread ends the walk with every folder
-// closed; and an add stopped while its scan runs leaves a consistent disc.
+// closed; and an add stopped while its scan runs takes back what it stored.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "catalogue/Filist.h"
+#include "catalogue/RecordFields.h"
 #include "catalogue/ScanFeed.h"
 #include "tests/catalogue/EngineFixture.h"
 
@@ -122,38 +124,112 @@ TEST(FedScan, StopFromTheTakerEndsTheWalkWithEveryFolderClosed) {
   EXPECT_EQ(fed.Root()->Count(), 0);
 }
 
-using FedAdd = EngineFixture;
+class FedAdd : public EngineFixture {
+ protected:
+  // Every file and folder entry a search for "*" finds.
+  std::multiset<std::string> FindAll() {
+    std::multiset<std::string> all;
+    TSearchOpts folders;
+    folders.FolderMask = "*";
+    for (const TSearchOpts& o : {Files("*"), folders}) {
+      host.rows.clear();
+      if (!engine->Search(o)) continue;  // nothing found
+      for (const std::string& e : Entries()) all.insert(e);
+    }
+    return all;
+  }
+  // References of the name records in the indexes to records not there.
+  int64_t DeadRefs() {
+    int64_t dead = 0;
+    for (TXIndex* index : {engine->FileNameIndex, engine->FolderNameIndex})
+      for (int i = 0; i < index->Count(); ++i) {
+        TXRecData* name = engine->Base->GetData(index->GetItem(i));
+        if (!name) return -1;
+        for (int r = 0; r < rec::RefCount(name, fld::nRefs); ++r) {
+          TXGIndexRec entry;
+          const bool there = engine->Base->GIndex().ReadEntry(entry, rec::RefAt(name, fld::nRefs, r));
+          dead += !there || entry.IsDeleted();
+        }
+        engine->Base->Release(name);
+      }
+    return dead;
+  }
+};
 
-// Stop pressed while the scan may still run: whatever was stored is the disc,
-// its counts say so, and it reads back the same after reopening.
-TEST_F(FedAdd, StopDuringTheScanLeavesAConsistentDisc) {
+// Stop pressed at several points of an add. While the scan still ran, the
+// add takes back all it stored: the disc stays with no root and zero counts,
+// no name is left pointing at nothing, and the catalogue reopens and takes
+// the next add whole. Once the scan has ended, what was stored stays and the
+// counts say how much.
+TEST_F(FedAdd, StopDuringTheScanTakesBackWhatWasStored) {
+  // An earlier disc shares some names (f0.txt to f4.txt, d0, s0 to s9).
+  const std::string before = dir / "before";
+  for (int d = 0; d < 10; ++d)
+    for (int f = 0; f < 5; ++f)
+      MakeFile(before + "/d0/s" + std::to_string(d) + "/f" + std::to_string(f) + ".txt");
+  AddDisc("Before", before);
+  const std::multiset<std::string> kept = FindAll();
+  ASSERT_EQ(kept.size(), 50u + 11u);
+  const int fileNames = engine->FileNameIndex->Count();
+  const int folderNames = engine->FolderNameIndex->Count();
+
   MakeTree(Tree(), 200, 20);
   engine->MessageIntervalMs = 0;
   engine->WriteAheadRecords = 16;
-  int pumps = 0;
-  host.onPump = [&](int) {
-    if (++pumps == 3) engine->Abort();
-  };
-  AddDisc("Stopped", Tree());
-  host.onPump = nullptr;
-  const bool interrupted = host.HasLine("W Scanning process interrupted");
-  EXPECT_NE(interrupted, host.HasLine("I Found 4001 file(s) and 407 folders(s)"));
-  EXPECT_FALSE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database"));
-  ASSERT_EQ(engine->Discs->Count(), 1);
-  const TDiscData d = engine->Discs->GetDisc(0);
-  ASSERT_GE(d.Root, 0);
-  EXPECT_LT(d.Files, 4001);
-  ASSERT_TRUE(engine->Search(Files("*")));
-  int64_t files = 0;
-  for (const std::string& e : Entries()) files += e.find(".txt") != std::string::npos;
-  EXPECT_EQ(files, d.Files);
+  int interrupted = 0;
+  for (int stopAt : {1, 6, 9, 12, 16, 24, 40, 150}) {
+    const std::string label = "Stopped" + std::to_string(stopAt);
+    int pumps = 0;
+    const int64_t deadBefore = DeadRefs();
+    host.console.clear();
+    host.onPump = [&](int) {
+      if (++pumps == stopAt) engine->Abort();
+    };
+    AddDisc(label, Tree());
+    host.onPump = nullptr;
+    EXPECT_FALSE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database"));
+    const bool scanStopped = host.HasLine("W Scanning process interrupted");
+    const bool finalized = host.HasLine("I Finalizing database");
+    const int32_t at = engine->Discs->FindByLabel(Utf8ToUtf16(label));
+    ASSERT_GE(at, 0) << label;
+    const TDiscData d = engine->Discs->GetDisc(at);
+    std::multiset<std::string> found = FindAll();
+    int64_t mine = 0;
+    for (const std::string& e : found) mine += e.rfind(label + "|", 0) == 0;
+    if (scanStopped) {
+      ++interrupted;
+      EXPECT_FALSE(finalized) << label;
+      EXPECT_EQ(d.Root, -1) << label;
+      EXPECT_EQ(d.Files + d.Folders, 0) << label;
+      EXPECT_EQ(mine, 0) << label;
+      EXPECT_EQ(engine->FileNameIndex->Count(), fileNames) << label;
+      EXPECT_EQ(engine->FolderNameIndex->Count(), folderNames) << label;
+      EXPECT_EQ(DeadRefs(), deadBefore) << label;
+    } else {
+      // Stopped while storing after the scan: the partial disc stays.
+      ASSERT_GE(d.Root, 0) << label;
+      EXPECT_LT(d.Files, 4001) << label;
+      EXPECT_EQ(mine, d.Files + d.Folders) << label;
+      ASSERT_TRUE(engine->DeleteDisc(d)) << label;
+      EXPECT_EQ(FindAll(), kept) << label;
+    }
+  }
+  EXPECT_GT(interrupted, 0);
+
   Reopen();
-  EXPECT_EQ(engine->Discs->GetDisc(0).Files, d.Files);
-  EXPECT_EQ(engine->Discs->GetDisc(0).Folders, d.Folders);
-  // The next add goes on soundly and finds every file.
+  for (int32_t i = 0; i < engine->Discs->Count(); ++i) {
+    const TDiscData d = engine->Discs->GetDisc(i);
+    if (d.Label == u"Before") continue;
+    EXPECT_EQ(d.Root, -1);
+    EXPECT_EQ(d.Files + d.Folders, 0);
+  }
+  EXPECT_EQ(FindAll(), kept);
   AddDisc("Whole", Tree());
   EXPECT_TRUE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database"));
-  EXPECT_EQ(engine->Discs->GetDisc(1).Files, 4001);
+  const TDiscData whole = engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Whole"));
+  EXPECT_EQ(whole.Files, 4001);
+  EXPECT_EQ(whole.Folders, 407);
+  EXPECT_EQ(FindAll().size(), kept.size() + 4001 + 407);
 }
 
 }  // namespace
