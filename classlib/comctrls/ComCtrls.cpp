@@ -1,13 +1,43 @@
 // Shared pieces of the class-library common controls.
 #include "classlib/comctrls/ComCtrls.h"
 
+#include "classlib/graphics/Brush.h"
+#include "classlib/graphics/Canvas.h"
+#include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/SubClass.h"
+#include "platform/window/MessageQueue.h"
 
 namespace qv {
 
 void CreateCommonSubClass(TCreateParams& Params, const char16_t* className) {
   RegisterCommonControls();  // idempotent; the system classes come with it
   CreateSubClass(Params, className);
+}
+
+bool ChangeWindowStyle(HWND Handle, DWORD Mask, DWORD Style) {
+  STYLESTRUCT ss;
+  ss.styleOld = DWORD(GetWindowLongPtrW(Handle, GWL_STYLE));
+  ss.styleNew = (ss.styleOld & ~Mask) | Style;
+  if (ss.styleNew == ss.styleOld) return false;
+  SetWindowLongPtrW(Handle, GWL_STYLE, LONG_PTR(ss.styleNew));
+  SendMessageW(Handle, WM_STYLECHANGED, WPARAM(GWL_STYLE), LPARAM(&ss));
+  return true;
+}
+
+void SetClientEdge(HWND Handle, bool On) {
+  LONG_PTR ex = GetWindowLongPtrW(Handle, GWL_EXSTYLE);
+  ex = On ? ex | WS_EX_CLIENTEDGE : ex & ~LONG_PTR(WS_EX_CLIENTEDGE);
+  SetWindowLongPtrW(Handle, GWL_EXSTYLE, ex);
+  SetWindowPos(Handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void CustomDrawItemColours(TCanvas* Canvas, COLORREF& Text, COLORREF& TextBk,
+                           const std::function<void()>& Handler) {
+  Canvas->Font()->SetColor(TColor(Text));
+  Canvas->Brush()->SetColor(TColor(TextBk));
+  Handler();
+  Text = COLORREF(ColorToRGB(Canvas->Font()->Color()));
+  TextBk = COLORREF(ColorToRGB(Canvas->Brush()->Color()));
 }
 
 TCustomDrawState CustomDrawState(UINT s) {
@@ -27,6 +57,11 @@ TCustomDrawState CustomDrawState(UINT s) {
 TImageListLink::TImageListLink(std::function<void(HIMAGELIST)> apply) : apply_(std::move(apply)) {
   link_.OnChange = [this](TObject*) { Resend(); };
 }
+
+TImageListLink::TImageListLink(TWinControl* Control, UINT Msg, WPARAM Which)
+    : TImageListLink([Control, Msg, Which](HIMAGELIST h) {
+        if (Control->HandleAllocated()) SendMessageW(Control->WindowHandle(), Msg, Which, LPARAM(h));
+      }) {}
 
 TImageListLink::~TImageListLink() {
   if (list_) list_->UnRegisterChanges(&link_);
@@ -51,6 +86,21 @@ void TImageListLink::Forget(TComponent* Removed) {
 
 void TImageListLink::Resend() const {
   apply_(list_ ? list_->Handle() : nullptr);
+}
+
+bool ReplaceImageList(TComponent* Owner, TCustomImageList*& Slot, TChangeLink* Link,
+                      TCustomImageList* Value) {
+  if (Slot == Value) return false;
+  if (Slot) {
+    Slot->UnRegisterChanges(Link);
+    Owner->RemoveFreeNotification(Slot);
+  }
+  Slot = Value;
+  if (Value) {
+    Value->RegisterChanges(Link);
+    Owner->FreeNotification(Value);
+  }
+  return true;
 }
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 // What the class-library common controls share: making a control over a
-// common-control window class, the custom-draw state, and image lists
-// handed to a window and re-sent when they change.
+// common-control window class, changing its styles and frame in place, the
+// custom-draw state and colours, and image lists handed to a window and
+// re-sent when they change.
 #pragma once
 #include <functional>
 
@@ -16,6 +17,12 @@ class TCanvas;
 // `className` ("SysTreeView32", ...), registering the classes first.
 void CreateCommonSubClass(TCreateParams& Params, const char16_t* className);
 
+// Puts the bits of Mask in the window's style as Style has them, telling the
+// window (WM_STYLECHANGED); false when nothing changed.
+bool ChangeWindowStyle(HWND Handle, DWORD Mask, DWORD Style);
+// Gives the window the sunken client edge or takes it away, redrawing the frame.
+void SetClientEdge(HWND Handle, bool On);
+
 enum TCustomDrawStateItem {
   cdsSelected,
   cdsGrayed,
@@ -29,6 +36,11 @@ enum TCustomDrawStateItem {
 };
 using TCustomDrawState = Set<TCustomDrawStateItem>;
 TCustomDrawState CustomDrawState(UINT itemState);
+// An item's custom-draw handler paints through Canvas: the canvas font and
+// brush start with the row's text colours, and the colours the handler
+// leaves there go back to the window.
+void CustomDrawItemColours(TCanvas* Canvas, COLORREF& Text, COLORREF& TextBk,
+                           const std::function<void()>& Handler);
 
 enum TSortType { stNone, stData, stText, stBoth };
 
@@ -37,6 +49,8 @@ enum TSortType { stNone, stData, stText, stBoth };
 class TImageListLink {
  public:
   explicit TImageListLink(std::function<void(HIMAGELIST)> apply);
+  // Sends the list to Control's window, when it has one, with Msg and Which.
+  TImageListLink(TWinControl* Control, UINT Msg, WPARAM Which);
   ~TImageListLink();
   TCustomImageList* List() const { return list_; }
   void Set(TCustomImageList* Value, TComponent* Owner);
@@ -48,5 +62,9 @@ class TImageListLink {
   TCustomImageList* list_ = nullptr;
   TChangeLink link_;
 };
+
+// Owner's image list in Slot becomes Value: the change link and the free
+// notification move along. False when Slot already held Value.
+bool ReplaceImageList(TComponent* Owner, TCustomImageList*& Slot, TChangeLink* Link, TCustomImageList* Value);
 
 }  // namespace qv

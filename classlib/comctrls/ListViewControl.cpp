@@ -22,15 +22,9 @@ TCustomListView::TCustomListView(TComponent* AOwner)
       columns_(std::make_unique<TListColumns>(this)),
       items_(std::make_unique<TListItems>(this)),
       canvas_(std::make_unique<TCanvas>()),
-      largeImages_([this](HIMAGELIST h) {
-        if (HandleAllocated()) SendMessageW(WindowHandle(), LVM_SETIMAGELIST, LVSIL_NORMAL, LPARAM(h));
-      }),
-      smallImages_([this](HIMAGELIST h) {
-        if (HandleAllocated()) SendMessageW(WindowHandle(), LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(h));
-      }),
-      stateImages_([this](HIMAGELIST h) {
-        if (HandleAllocated()) SendMessageW(WindowHandle(), LVM_SETIMAGELIST, LVSIL_STATE, LPARAM(h));
-      }) {
+      largeImages_(this, LVM_SETIMAGELIST, LVSIL_NORMAL),
+      smallImages_(this, LVM_SETIMAGELIST, LVSIL_SMALL),
+      stateImages_(this, LVM_SETIMAGELIST, LVSIL_STATE) {
   ControlStyle() = TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks};
   SetBounds(Left(), Top(), 250, 150);
   SetTabStop(true);
@@ -104,15 +98,9 @@ void TCustomListView::DestroyWnd() {
 
 void TCustomListView::ApplyStyle() {
   if (!HandleAllocated()) return;
-  HWND h = WindowHandle();
   DWORD mask = LVS_TYPEMASK | LVS_EDITLABELS | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_NOSORTHEADER |
                LVS_NOCOLUMNHEADER | LVS_OWNERDATA;
-  STYLESTRUCT ss;
-  ss.styleOld = DWORD(GetWindowLongPtrW(h, GWL_STYLE));
-  ss.styleNew = (ss.styleOld & ~mask) | ListStyle();
-  if (ss.styleNew == ss.styleOld) return;
-  SetWindowLongPtrW(h, GWL_STYLE, LONG_PTR(ss.styleNew));
-  SendMessageW(h, WM_STYLECHANGED, WPARAM(GWL_STYLE), LPARAM(&ss));
+  ChangeWindowStyle(WindowHandle(), mask, ListStyle());
 }
 
 void TCustomListView::SetExt(DWORD flag, bool on) {
@@ -136,12 +124,7 @@ void TCustomListView::SetOwnerData(bool Value) {
 void TCustomListView::SetBorderStyle(TBorderStyle Value) {
   if (borderStyle_ == Value) return;
   borderStyle_ = Value;
-  if (!HandleAllocated()) return;
-  HWND h = WindowHandle();
-  LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE);
-  ex = Value == bsSingle ? ex | WS_EX_CLIENTEDGE : ex & ~LONG_PTR(WS_EX_CLIENTEDGE);
-  SetWindowLongPtrW(h, GWL_EXSTYLE, ex);
-  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  if (HandleAllocated()) SetClientEdge(WindowHandle(), Value == bsSingle);
 }
 
 void TCustomListView::SetSortType(TSortType Value) {
@@ -360,15 +343,13 @@ LRESULT TCustomListView::CustomDraw(NMLVCUSTOMDRAW* cd) {
                                                          : CDRF_DODEFAULT;
   } else if (stage == CDDS_ITEMPREPAINT || stage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
     TListItem* item = ItemOf(int(cd->nmcd.dwItemSpec));
-    canvas_->Font()->SetColor(TColor(cd->clrText));
-    canvas_->Brush()->SetColor(TColor(cd->clrTextBk));
     TCustomDrawState state = CustomDrawState(cd->nmcd.uItemState);
-    if (item && stage == CDDS_ITEMPREPAINT && OnCustomDrawItem)
-      OnCustomDrawItem(this, item, state, defaultDraw);
-    if (item && stage != CDDS_ITEMPREPAINT && OnCustomDrawSubItem)
-      OnCustomDrawSubItem(this, item, cd->iSubItem, state, defaultDraw);
-    cd->clrText = COLORREF(ColorToRGB(canvas_->Font()->Color()));
-    cd->clrTextBk = COLORREF(ColorToRGB(canvas_->Brush()->Color()));
+    CustomDrawItemColours(canvas_.get(), cd->clrText, cd->clrTextBk, [&] {
+      if (item && stage == CDDS_ITEMPREPAINT && OnCustomDrawItem)
+        OnCustomDrawItem(this, item, state, defaultDraw);
+      if (item && stage != CDDS_ITEMPREPAINT && OnCustomDrawSubItem)
+        OnCustomDrawSubItem(this, item, cd->iSubItem, state, defaultDraw);
+    });
     result = !defaultDraw ? CDRF_SKIPDEFAULT : CDRF_NEWFONT;
     if (defaultDraw && stage == CDDS_ITEMPREPAINT && OnCustomDrawSubItem) result |= CDRF_NOTIFYSUBITEMDRAW;
   }

@@ -2,6 +2,7 @@
 #include "classlib/comctrls/TabControl.h"
 
 #include "classlib/comctrls/BarSubClass.h"
+#include "classlib/comctrls/ComCtrls.h"
 #include "classlib/graphics/ImageList.h"
 #include "platform/Utf.h"
 #include "platform/window/MessageQueue.h"
@@ -65,16 +66,7 @@ void TCustomTabControl::SetTabIndex(int Value) {
 }
 
 void TCustomTabControl::SetImages(TCustomImageList* Value) {
-  if (images_ == Value) return;
-  if (images_) {
-    images_->UnRegisterChanges(imagesLink_.get());
-    RemoveFreeNotification(images_);
-  }
-  images_ = Value;
-  if (Value) {
-    Value->RegisterChanges(imagesLink_.get());
-    FreeNotification(Value);
-  }
+  if (!ReplaceImageList(this, images_, imagesLink_.get(), Value)) return;
   if (HandleAllocated())
     SendMessageW(WindowHandle(), TCM_SETIMAGELIST, 0, LPARAM(Value ? Value->Handle() : nullptr));
   UpdateTabs();

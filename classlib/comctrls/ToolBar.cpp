@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "classlib/comctrls/BarSubClass.h"
+#include "classlib/comctrls/ComCtrls.h"
 #include "classlib/controls/Application.h"
 #include "classlib/graphics/ImageList.h"
 #include "platform/Utf.h"
@@ -157,16 +158,7 @@ TToolButton* TToolBar::ButtonAtPos(POINT P) {
 
 void TToolBar::SetImageList(TCustomImageList*& Slot, std::unique_ptr<TChangeLink>& Link,
                             TCustomImageList* Value) {
-  if (Slot == Value) return;
-  if (Slot) {
-    Slot->UnRegisterChanges(Link.get());
-    RemoveFreeNotification(Slot);
-  }
-  Slot = Value;
-  if (Value) {
-    Value->RegisterChanges(Link.get());
-    FreeNotification(Value);
-  }
+  if (!ReplaceImageList(this, Slot, Link.get(), Value)) return;
   SendImageLists();
   RecreateButtons();
 }

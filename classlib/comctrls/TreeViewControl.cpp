@@ -17,12 +17,8 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
     : TWinControl(AOwner),
       items_(std::make_unique<TTreeNodes>(this)),
       canvas_(std::make_unique<TCanvas>()),
-      images_([this](HIMAGELIST h) {
-        if (HandleAllocated()) SendMessageW(WindowHandle(), TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(h));
-      }),
-      stateImages_([this](HIMAGELIST h) {
-        if (HandleAllocated()) SendMessageW(WindowHandle(), TVM_SETIMAGELIST, TVSIL_STATE, LPARAM(h));
-      }) {
+      images_(this, TVM_SETIMAGELIST, TVSIL_NORMAL),
+      stateImages_(this, TVM_SETIMAGELIST, TVSIL_STATE) {
   ControlStyle() = TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks};
   SetBounds(Left(), Top(), 121, 97);
   SetTabStop(true);
@@ -75,15 +71,9 @@ void TCustomTreeView::DestroyWnd() {
 
 void TCustomTreeView::ApplyStyle() {
   if (!HandleAllocated()) return;
-  HWND h = WindowHandle();
   DWORD mask = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS |
                TVS_FULLROWSELECT | TVS_TRACKSELECT | TVS_CHECKBOXES;
-  STYLESTRUCT ss;
-  ss.styleOld = DWORD(GetWindowLongPtrW(h, GWL_STYLE));
-  ss.styleNew = (ss.styleOld & ~mask) | TreeStyle();
-  if (ss.styleNew == ss.styleOld) return;
-  SetWindowLongPtrW(h, GWL_STYLE, LONG_PTR(ss.styleNew));
-  SendMessageW(h, WM_STYLECHANGED, WPARAM(GWL_STYLE), LPARAM(&ss));
+  if (!ChangeWindowStyle(WindowHandle(), mask, TreeStyle())) return;
   // Check boxes start unchecked.
   if (checkBoxes_)
     for (TTreeNode* n = items_->GetFirstNode(); n; n = n->GetNext())
@@ -93,13 +83,8 @@ void TCustomTreeView::ApplyStyle() {
 void TCustomTreeView::SetBorderStyle(TBorderStyle Value) {
   if (borderStyle_ == Value) return;
   borderStyle_ = Value;
-  if (!HandleAllocated()) return;
   // The frame changes without recreating the window, so the items stay.
-  HWND h = WindowHandle();
-  LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE);
-  ex = Value == bsSingle ? ex | WS_EX_CLIENTEDGE : ex & ~LONG_PTR(WS_EX_CLIENTEDGE);
-  SetWindowLongPtrW(h, GWL_EXSTYLE, ex);
-  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  if (HandleAllocated()) SetClientEdge(WindowHandle(), Value == bsSingle);
 }
 
 void TCustomTreeView::SetIndent(int Value) {
@@ -265,11 +250,9 @@ LRESULT TCustomTreeView::CustomDraw(NMTVCUSTOMDRAW* cd) {
     result = defaultDraw ? (OnCustomDrawItem ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT) : CDRF_SKIPDEFAULT;
   } else if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && OnCustomDrawItem) {
     TTreeNode* node = items_->GetNode(reinterpret_cast<HTREEITEM>(cd->nmcd.dwItemSpec));
-    canvas_->Font()->SetColor(TColor(cd->clrText));
-    canvas_->Brush()->SetColor(TColor(cd->clrTextBk));
-    if (node) OnCustomDrawItem(this, node, CustomDrawState(cd->nmcd.uItemState), defaultDraw);
-    cd->clrText = COLORREF(ColorToRGB(canvas_->Font()->Color()));
-    cd->clrTextBk = COLORREF(ColorToRGB(canvas_->Brush()->Color()));
+    CustomDrawItemColours(canvas_.get(), cd->clrText, cd->clrTextBk, [&] {
+      if (node) OnCustomDrawItem(this, node, CustomDrawState(cd->nmcd.uItemState), defaultDraw);
+    });
     result = defaultDraw ? CDRF_NEWFONT : CDRF_SKIPDEFAULT;
   }
   canvas_->SetHandle(nullptr);

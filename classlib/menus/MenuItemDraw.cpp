@@ -17,6 +17,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/menus/MenuPaint.h"
 #include "platform/text/Text.h"
 
 namespace qv {
@@ -36,41 +37,6 @@ int GlyphColumn(SIZE glyph) {
 
 void Fill(HDC dc, const RECT& r, int sysColor) {
   FillRect(dc, &r, reinterpret_cast<HBRUSH>(uintptr_t(sysColor + 1)));
-}
-
-void DrawTick(HDC dc, const RECT& column, bool radio, COLORREF color) {
-  int cx = (column.left + column.right) / 2, cy = (column.top + column.bottom) / 2;
-  HBRUSH b = CreateSolidBrush(color);
-  if (radio) {
-    HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, GetStockObject(NULL_PEN));
-    Ellipse(dc, cx - 3, cy - 3, cx + 4, cy + 4);
-    SelectObject(dc, op);
-    SelectObject(dc, ob);
-  } else {
-    for (int i = 0; i < 7; ++i) {
-      int x = cx - 3 + i, y = i < 3 ? cy - 1 + i : cy + 1 - (i - 2);
-      RECT px{x, y, x + 1, y + 3};
-      FillRect(dc, &px, b);
-    }
-  }
-  DeleteObject(b);
-}
-
-void DrawTextIn(HDC dc, const std::string& text, RECT r, UINT format, bool disabled, bool selected,
-                COLORREF color) {
-  std::u16string wide = Utf8ToUtf16(text);
-  if (wide.empty()) return;
-  SetBkMode(dc, TRANSPARENT);
-  if (disabled && !selected) {
-    RECT e = r;
-    OffsetRect(&e, 1, 1);
-    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-    DrawTextW(dc, wide.c_str(), int(wide.size()), &e, format);
-    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-  } else {
-    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : color);
-  }
-  DrawTextW(dc, wide.c_str(), int(wide.size()), &r, format);
 }
 
 }  // namespace
@@ -111,8 +77,9 @@ void TMenuItem::AdvancedDrawItem(TCanvas* ACanvas, RECT ARect, TOwnerDrawState S
 void TMenuItem::DoDrawText(TCanvas* ACanvas, const std::string& ACaption, RECT& Rect, bool Selected,
                            UINT Flags) {
   HDC dc = ACanvas->Handle();
-  DrawTextIn(dc, ACaption, Rect, Flags, !enabled_, Selected,
-             GetSysColor(Selected && !IsTopLevelOfMainMenu() ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+  menus::DrawMenuLabel(
+      dc, Utf8ToUtf16(ACaption), Rect, Flags, !enabled_, Selected,
+      GetSysColor(Selected && !IsTopLevelOfMainMenu() ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
 }
 
 void TMenuItem::DefaultDraw(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State) {
@@ -174,10 +141,10 @@ void TMenuItem::DefaultDraw(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State)
     else
       images->Draw(ACanvas, gx, gy, imageIndex_, enabled_);
   } else if (checked_) {
-    DrawTick(dc, glyphRect, radioItem_,
-             GetSysColor(!enabled_  ? COLOR_GRAYTEXT
-                         : selected ? COLOR_HIGHLIGHTTEXT
-                                    : COLOR_MENUTEXT));
+    menus::DrawMenuCheck(dc, glyphRect, radioItem_,
+                         GetSysColor(!enabled_  ? COLOR_GRAYTEXT
+                                     : selected ? COLOR_HIGHLIGHTTEXT
+                                                : COLOR_MENUTEXT));
   }
   RECT text{glyphRect.right + kMargin, ARect.top, ARect.right - kArrowRoom, ARect.bottom};
   DoDrawText(ACanvas, caption_, text, selected, DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);

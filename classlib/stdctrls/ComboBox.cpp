@@ -15,84 +15,22 @@
 
 namespace qv {
 
-namespace {
-
-EListError IndexError(int Index) {
-  return EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
-
-}  // namespace
-
 // ---- TComboBoxStrings ----
 
-int TComboBoxStrings::Count() const {
-  if (!combo_->HandleAllocated()) return combo_->saved_->Count();
-  return int(SendMessageW(combo_->WindowHandle(), CB_GETCOUNT, 0, 0));
-}
-
-std::string TComboBoxStrings::Strings(int Index) const {
-  if (!combo_->HandleAllocated()) return combo_->saved_->Strings(Index);
-  if (Index < 0 || Index >= Count()) throw IndexError(Index);
-  return ListItemText(combo_->WindowHandle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, Index);
-}
-
-TObject* TComboBoxStrings::Objects(int Index) const {
-  if (!combo_->HandleAllocated()) return combo_->saved_->Objects(Index);
-  LRESULT r = SendMessageW(combo_->WindowHandle(), CB_GETITEMDATA, WPARAM(Index), 0);
-  if (r == CB_ERR && (Index < 0 || Index >= Count())) throw IndexError(Index);
-  return reinterpret_cast<TObject*>(r);
-}
-
-void TComboBoxStrings::SetObjects(int Index, TObject* AObject) {
-  if (!combo_->HandleAllocated()) return combo_->saved_->SetObjects(Index, AObject);
-  if (SendMessageW(combo_->WindowHandle(), CB_SETITEMDATA, WPARAM(Index), LPARAM(AObject)) == CB_ERR)
-    throw IndexError(Index);
-}
-
-int TComboBoxStrings::Add(const std::string& S) {
-  return AddObject(S, nullptr);
-}
-
-int TComboBoxStrings::AddObject(const std::string& S, TObject* AObject) {
-  if (!combo_->HandleAllocated()) return combo_->saved_->AddObject(S, AObject);
-  std::u16string text = Utf8ToUtf16(S);
-  HWND h = combo_->WindowHandle();
-  LRESULT i = SendMessageW(h, CB_ADDSTRING, 0, LPARAM(text.c_str()));
-  if (i < 0) throw EOutOfResources("Not enough storage is available to complete this operation");
-  if (AObject) SendMessageW(h, CB_SETITEMDATA, WPARAM(i), LPARAM(AObject));
-  return int(i);
-}
-
-void TComboBoxStrings::Insert(int Index, const std::string& S) {
-  if (!combo_->HandleAllocated()) {
-    if (combo_->saved_->Sorted()) return void(combo_->saved_->Add(S));
-    return combo_->saved_->Insert(Index, S);
-  }
-  std::u16string text = Utf8ToUtf16(S);
-  if (SendMessageW(combo_->WindowHandle(), CB_INSERTSTRING, WPARAM(Index), LPARAM(text.c_str())) < 0)
-    throw EOutOfResources("Not enough storage is available to complete this operation");
-}
-
-void TComboBoxStrings::Delete(int Index) {
-  if (!combo_->HandleAllocated()) return combo_->saved_->Delete(Index);
-  if (SendMessageW(combo_->WindowHandle(), CB_DELETESTRING, WPARAM(Index), 0) == CB_ERR)
-    throw IndexError(Index);
-}
+TComboBoxStrings::TComboBoxStrings(TCustomComboBox* ComboBox)
+    : TWindowItemStrings(
+          ComboBox, ComboBox->saved_,
+          {CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETITEMDATA, CB_SETITEMDATA, CB_ADDSTRING,
+           CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_FINDSTRINGEXACT}),
+      combo_(ComboBox) {}
 
 void TComboBoxStrings::Clear() {
-  if (!combo_->HandleAllocated()) {
-    combo_->savedIndex_ = -1;
-    return combo_->saved_->Clear();
-  }
-  // The window keeps the edit's text.
-  SendMessageW(combo_->WindowHandle(), CB_RESETCONTENT, 0, 0);
+  if (!combo_->HandleAllocated()) combo_->savedIndex_ = -1;
+  TWindowItemStrings::Clear();
 }
 
-int TComboBoxStrings::IndexOf(const std::string& S) const {
-  if (!combo_->HandleAllocated()) return combo_->saved_->IndexOf(S);
-  std::u16string text = Utf8ToUtf16(S);
-  LRESULT i = SendMessageW(combo_->WindowHandle(), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text.c_str()));
-  return i < 0 ? -1 : int(i);
+void TComboBoxStrings::InsertFailed(int) const {
+  throw EOutOfResources("Not enough storage is available to complete this operation");
 }
 
 void TComboBoxStrings::SetUpdateState(bool Updating) {
@@ -146,13 +84,7 @@ void TCustomComboBox::CreateWnd() {
   SendMessageW(h, CB_LIMITTEXT, WPARAM(maxLength_), 0);
   if (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable)
     SendMessageW(h, CB_SETITEMHEIGHT, 0, itemHeight_);
-  for (int i = 0; i < saved_->Count(); ++i) {
-    std::u16string t = Utf8ToUtf16(saved_->Strings(i));
-    LRESULT at = SendMessageW(h, sorted_ ? CB_ADDSTRING : CB_INSERTSTRING, WPARAM(-1), LPARAM(t.c_str()));
-    if (at >= 0 && saved_->Objects(i))
-      SendMessageW(h, CB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
-  }
-  saved_->Clear();
+  items_->MoveSavedToWindow(sorted_);
   if (savedIndex_ >= 0)
     SendMessageW(h, CB_SETCURSEL, WPARAM(savedIndex_), 0);
   else if (Editable() && !text.empty() && Text() != text)
@@ -163,11 +95,7 @@ void TCustomComboBox::CreateWnd() {
 void TCustomComboBox::DestroyWnd() {
   HWND h = WindowHandle();
   if (h) {
-    saved_->Clear();
-    int n = int(SendMessageW(h, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i)
-      saved_->AddObject(ListItemText(h, CB_GETLBTEXTLEN, CB_GETLBTEXT, i),
-                        reinterpret_cast<TObject*>(SendMessageW(h, CB_GETITEMDATA, WPARAM(i), 0)));
+    items_->SaveWindowItems();
     savedIndex_ = int(SendMessageW(h, CB_GETCURSEL, 0, 0));
   }
   TWinControl::DestroyWnd();

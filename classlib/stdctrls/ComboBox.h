@@ -9,6 +9,7 @@
 #include "classlib/controls/CustomControl.h"
 #include "classlib/stdctrls/CustomEdit.h"  // TEditCharCase
 #include "classlib/stdctrls/OwnerDrawState.h"
+#include "classlib/stdctrls/WindowItems.h"
 
 namespace qv {
 
@@ -17,22 +18,15 @@ enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, cs
 class TCustomComboBox;
 
 // The items of a combo box, read and written through CB_* messages.
-class TComboBoxStrings : public TStrings {
+class TComboBoxStrings : public TWindowItemStrings {
  public:
-  explicit TComboBoxStrings(TCustomComboBox* ComboBox) : combo_(ComboBox) {}
-  int Count() const override;
-  std::string Strings(int Index) const override;
-  TObject* Objects(int Index) const override;
-  void SetObjects(int Index, TObject* AObject) override;
-  int Add(const std::string& S) override;
-  int AddObject(const std::string& S, TObject* AObject) override;
-  void Insert(int Index, const std::string& S) override;
-  void Delete(int Index) override;
+  explicit TComboBoxStrings(TCustomComboBox* ComboBox);
+  // The window keeps the edit's text.
   void Clear() override;
-  int IndexOf(const std::string& S) const override;
 
  protected:
   void SetUpdateState(bool Updating) override;
+  [[noreturn]] void InsertFailed(int Index) const override;
 
  private:
   TCustomComboBox* combo_;

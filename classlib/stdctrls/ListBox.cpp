@@ -14,99 +14,13 @@
 
 namespace qv {
 
-namespace {
-
-EListError IndexError(int Index) {
-  return EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
-
-}  // namespace
-
-std::string ListItemText(HWND Handle, UINT GetLenMsg, UINT GetTextMsg, int Index) {
-  LRESULT len = SendMessageW(Handle, GetLenMsg, WPARAM(Index), 0);
-  if (len < 0) return {};
-  std::u16string text(std::size_t(len) + 1, u'\0');
-  SendMessageW(Handle, GetTextMsg, WPARAM(Index), LPARAM(text.data()));
-  text.resize(std::size_t(len));
-  return Utf16ToUtf8(text);
-}
-
 // ---- TListBoxStrings ----
 
-int TListBoxStrings::Count() const {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->Count();
-  return int(SendMessageW(listBox_->WindowHandle(), LB_GETCOUNT, 0, 0));
-}
-
-std::string TListBoxStrings::Strings(int Index) const {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->Strings(Index);
-  if (Index < 0 || Index >= Count()) throw IndexError(Index);
-  return ListItemText(listBox_->WindowHandle(), LB_GETTEXTLEN, LB_GETTEXT, Index);
-}
-
-TObject* TListBoxStrings::Objects(int Index) const {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->Objects(Index);
-  LRESULT r = SendMessageW(listBox_->WindowHandle(), LB_GETITEMDATA, WPARAM(Index), 0);
-  if (r == LB_ERR && (Index < 0 || Index >= Count())) throw IndexError(Index);
-  return reinterpret_cast<TObject*>(r);
-}
-
-void TListBoxStrings::SetObjects(int Index, TObject* AObject) {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->SetObjects(Index, AObject);
-  if (SendMessageW(listBox_->WindowHandle(), LB_SETITEMDATA, WPARAM(Index), LPARAM(AObject)) == LB_ERR)
-    throw IndexError(Index);
-}
-
-int TListBoxStrings::Add(const std::string& S) {
-  return AddObject(S, nullptr);
-}
-
-int TListBoxStrings::AddObject(const std::string& S, TObject* AObject) {
-  if (!listBox_->HandleAllocated()) {
-    int i = listBox_->saved_->AddObject(S, AObject);
-    return i;
-  }
-  std::u16string text = Utf8ToUtf16(S);
-  HWND h = listBox_->WindowHandle();
-  LRESULT i = SendMessageW(h, LB_ADDSTRING, 0, LPARAM(text.c_str()));
-  if (i < 0) throw EOutOfResources("Not enough storage is available to complete this operation");
-  if (AObject) SendMessageW(h, LB_SETITEMDATA, WPARAM(i), LPARAM(AObject));
-  return int(i);
-}
-
-void TListBoxStrings::Insert(int Index, const std::string& S) {
-  if (!listBox_->HandleAllocated()) {
-    if (listBox_->saved_->Sorted()) return void(listBox_->saved_->Add(S));
-    return listBox_->saved_->Insert(Index, S);
-  }
-  std::u16string text = Utf8ToUtf16(S);
-  if (SendMessageW(listBox_->WindowHandle(), LB_INSERTSTRING, WPARAM(Index), LPARAM(text.c_str())) < 0)
-    throw IndexError(Index);
-}
-
-void TListBoxStrings::Delete(int Index) {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->Delete(Index);
-  if (SendMessageW(listBox_->WindowHandle(), LB_DELETESTRING, WPARAM(Index), 0) == LB_ERR)
-    throw IndexError(Index);
-}
-
-void TListBoxStrings::Clear() {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->Clear();
-  SendMessageW(listBox_->WindowHandle(), LB_RESETCONTENT, 0, 0);
-}
-
-int TListBoxStrings::IndexOf(const std::string& S) const {
-  if (!listBox_->HandleAllocated()) return listBox_->saved_->IndexOf(S);
-  std::u16string text = Utf8ToUtf16(S);
-  LRESULT i = SendMessageW(listBox_->WindowHandle(), LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text.c_str()));
-  return i < 0 ? -1 : int(i);
-}
-
-void TListBoxStrings::SetUpdateState(bool Updating) {
-  if (!listBox_->HandleAllocated()) return;
-  SendMessageW(listBox_->WindowHandle(), WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
-  if (!Updating) listBox_->Invalidate();
-}
+TListBoxStrings::TListBoxStrings(TCustomListBox* ListBox)
+    : TWindowItemStrings(
+          ListBox, ListBox->saved_,
+          {LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETITEMDATA, LB_SETITEMDATA, LB_ADDSTRING,
+           LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_FINDSTRINGEXACT}) {}
 
 // ---- TCustomListBox ----
 
@@ -147,26 +61,15 @@ void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
   HWND h = WindowHandle();
   SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-  for (int i = 0; i < saved_->Count(); ++i) {
-    std::u16string text = Utf8ToUtf16(saved_->Strings(i));
-    LRESULT at = SendMessageW(h, sorted_ ? LB_ADDSTRING : LB_INSERTSTRING, WPARAM(-1), LPARAM(text.c_str()));
-    if (at >= 0 && saved_->Objects(i))
-      SendMessageW(h, LB_SETITEMDATA, WPARAM(at), LPARAM(saved_->Objects(i)));
-  }
+  items_->MoveSavedToWindow(sorted_);
   SendMessageW(h, WM_SETREDRAW, TRUE, 0);
-  saved_->Clear();
   if (savedIndex_ >= 0) SetItemIndex(savedIndex_);
   savedIndex_ = -1;
 }
 
 void TCustomListBox::DestroyWnd() {
-  HWND h = WindowHandle();
-  if (h) {
-    saved_->Clear();
-    int n = int(SendMessageW(h, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i)
-      saved_->AddObject(ListItemText(h, LB_GETTEXTLEN, LB_GETTEXT, i),
-                        reinterpret_cast<TObject*>(SendMessageW(h, LB_GETITEMDATA, WPARAM(i), 0)));
+  if (WindowHandle()) {
+    items_->SaveWindowItems();
     savedIndex_ = ItemIndex();
   }
   TWinControl::DestroyWnd();
@@ -189,12 +92,12 @@ void TCustomListBox::SetItemIndex(int Value) {
 
 bool TCustomListBox::Selected(int Index) {
   LRESULT r = SendMessageW(Handle(), LB_GETSEL, WPARAM(Index), 0);
-  if (r < 0) throw IndexError(Index);
+  if (r < 0) throw ListIndexError(Index);
   return r != 0;
 }
 
 void TCustomListBox::SetSelected(int Index, bool Value) {
-  if (Index < 0 || Index >= Count()) throw IndexError(Index);
+  if (Index < 0 || Index >= Count()) throw ListIndexError(Index);
   if (multiSelect_)
     SendMessageW(Handle(), LB_SETSEL, Value, LPARAM(Index));
   else if (Value)

@@ -7,6 +7,7 @@
 #include "classlib/Strings.h"
 #include "classlib/controls/CustomControl.h"
 #include "classlib/stdctrls/OwnerDrawState.h"
+#include "classlib/stdctrls/WindowItems.h"
 
 namespace qv {
 
@@ -15,25 +16,9 @@ enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
 class TCustomListBox;
 
 // The items of a list box, read and written through LB_* messages.
-class TListBoxStrings : public TStrings {
+class TListBoxStrings : public TWindowItemStrings {
  public:
-  explicit TListBoxStrings(TCustomListBox* ListBox) : listBox_(ListBox) {}
-  int Count() const override;
-  std::string Strings(int Index) const override;
-  TObject* Objects(int Index) const override;
-  void SetObjects(int Index, TObject* AObject) override;
-  int Add(const std::string& S) override;
-  int AddObject(const std::string& S, TObject* AObject) override;
-  void Insert(int Index, const std::string& S) override;
-  void Delete(int Index) override;
-  void Clear() override;
-  int IndexOf(const std::string& S) const override;
-
- protected:
-  void SetUpdateState(bool Updating) override;
-
- private:
-  TCustomListBox* listBox_;
+  explicit TListBoxStrings(TCustomListBox* ListBox);
 };
 
 class TCustomListBox : public TWinControl {
@@ -109,8 +94,5 @@ class TListBox : public TCustomListBox {
  public:
   using TCustomListBox::TCustomListBox;
 };
-
-// The text of an item as the window holds it, "" for a bad index.
-std::string ListItemText(HWND Handle, UINT GetLenMsg, UINT GetTextMsg, int Index);
 
 }  // namespace qv

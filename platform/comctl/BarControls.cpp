@@ -1,6 +1,7 @@
 // Registration of the bar classes and the helpers they share.
 #include "platform/comctl/BarState.h"
 #include "platform/comctl/ComboBoxEx.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/window/Input.h"
 
 namespace qv {
@@ -26,15 +27,8 @@ void RegisterBarControls() {
 namespace bars {
 
 void RegisterBarClass(const char16_t* name, WNDPROC proc, UINT style, int background) {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, name, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = style | CS_GLOBALCLASS;
-  wc.lpfnWndProc = proc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = ctl::SysBrush(background);
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass(
+      {.name = name, .proc = proc, .style = style, .background = ctl::SysBrush(background)});
 }
 
 SIZE TextSize(HDC dc, const std::u16string& text) {

@@ -30,6 +30,11 @@ LRESULT Notify(HWND hwnd, NMHDR& hdr, UINT code) {
   return SendMessageW(parent, WM_NOTIFY, hdr.idFrom, LPARAM(&hdr));
 }
 
+LRESULT SimpleNotify(HWND hwnd, UINT code) {
+  NMHDR hdr;
+  return Notify(hwnd, hdr, code);
+}
+
 namespace {
 char32_t Fold(char16_t c) {
   if (c >= u'A' && c <= u'Z') return c + 32;

@@ -72,6 +72,8 @@ namespace comctl {
 // Fills the header (the sender's handle and id) and sends WM_NOTIFY to the
 // parent; the parent's answer. 0 when there is no parent.
 LRESULT Notify(HWND hwnd, NMHDR& hdr, UINT code);
+// The same for a notification that carries nothing but its header.
+LRESULT SimpleNotify(HWND hwnd, UINT code);
 // Case-insensitive text order (simple case folding of the Latin letters,
 // then code points), as the sorted inserts and the default sort use.
 int CompareText(const std::u16string& a, const std::u16string& b);

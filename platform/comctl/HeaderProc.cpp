@@ -7,6 +7,7 @@
 #include "platform/SystemColors.h"
 #include "platform/SystemMetrics.h"
 #include "platform/comctl/Header.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/ImageListApi.h"
@@ -525,11 +526,9 @@ LRESULT WindowMessage(HeaderState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         InvalidateRect(hwnd, nullptr, TRUE);
       }
       return 0;
-    case WM_RBUTTONUP: {
-      NMHDR hdr;
-      comctl::Notify(hwnd, hdr, NM_RCLICK);
+    case WM_RBUTTONUP:
+      comctl::SimpleNotify(hwnd, NM_RCLICK);
       return 0;
-    }
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(l) != hwnd) {
         if (s.tracking >= 0) EndTrack(s, false);
@@ -581,15 +580,7 @@ LRESULT HeaderWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace header
 
 void RegisterHeaderClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, WC_HEADER, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = header::HeaderWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = WC_HEADER;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = WC_HEADER, .proc = header::HeaderWindowProc, .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

@@ -16,15 +16,8 @@ namespace qv::list {
 
 namespace {
 
-constexpr const char16_t* kOwnerProp = u"QvListViewOwner";
-
 bool KeyHeld(int vk) {
   return GetKeyState(vk) & 0x8000;
-}
-
-LRESULT Simple(ListState& s, UINT code) {
-  NMHDR hdr;
-  return comctl::Notify(s.hwnd, hdr, code);
 }
 
 void Activate(ListState& s, int index) {
@@ -72,7 +65,7 @@ void LeftDown(ListState& s, POINT p, bool dbl) {
   UINT flags = 0;
   int index = HitTest(s, p, &flags, nullptr);
   if (dbl) {
-    if (Simple(s, NM_DBLCLK) == 0 && IsWindow(hwnd) && s.Valid(index)) Activate(s, index);
+    if (comctl::SimpleNotify(s.hwnd, NM_DBLCLK) == 0 && IsWindow(hwnd) && s.Valid(index)) Activate(s, index);
     return;
   }
   if (index < 0) {
@@ -104,13 +97,13 @@ void LeftUp(ListState& s, POINT p) {
   s.leftDown = false;
   int down = s.downIndex;
   s.downIndex = -1;
-  if (GetCapture() == hwnd) ReleaseCapture();
+  comctl::ReleaseOwnCapture(hwnd);
   UINT flags = 0;
   int index = HitTest(s, p, &flags, nullptr);
   if (index == down && s.Valid(index) && !KeyHeld(VK_CONTROL) && !KeyHeld(VK_SHIFT) && s.selectedCount > 1)
     SelectTo(s, index, false, false, false);
   if (!IsWindow(hwnd)) return;
-  if (Simple(s, NM_CLICK) != 0 || !IsWindow(hwnd)) return;
+  if (comctl::SimpleNotify(s.hwnd, NM_CLICK) != 0 || !IsWindow(hwnd)) return;
   if (s.ext & LVS_EX_ONECLICKACTIVATE && s.Valid(index)) Activate(s, index);
   if (s.downOnSelected && index == down && (flags & LVHT_ONITEMLABEL) && (s.Style() & LVS_EDITLABELS)) {
     s.pendingEdit = index;
@@ -121,25 +114,23 @@ void LeftUp(ListState& s, POINT p) {
 void MouseMove(ListState& s, POINT p) {
   HWND hwnd = s.hwnd;
   if (s.rightDown && s.Valid(s.downIndex)) {
-    if (std::abs(p.x - s.downPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
-        std::abs(p.y - s.downPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
+    if (comctl::BeyondDragDistance(s.downPoint, p)) {
       NMLISTVIEW nm;
       nm.iItem = s.downIndex;
       nm.ptAction = s.downPoint;
       s.rightDown = false;
       s.downIndex = -1;
-      if (GetCapture() == hwnd) ReleaseCapture();
+      comctl::ReleaseOwnCapture(hwnd);
       comctl::Notify(hwnd, nm.hdr, LVN_BEGINRDRAG);
     }
     return;
   }
   if (s.leftDown && s.Valid(s.downIndex)) {
-    if (std::abs(p.x - s.downPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
-        std::abs(p.y - s.downPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
+    if (comctl::BeyondDragDistance(s.downPoint, p)) {
       int index = s.downIndex;
       s.leftDown = false;
       s.downIndex = -1;
-      if (GetCapture() == hwnd) ReleaseCapture();
+      comctl::ReleaseOwnCapture(hwnd);
       NMLISTVIEW nm;
       nm.iItem = index;
       nm.ptAction = s.downPoint;
@@ -156,12 +147,7 @@ void MouseMove(ListState& s, POINT p) {
       InvalidateIndex(s, old);
       InvalidateIndex(s, index);
     }
-    if (!s.tracking) {
-      TRACKMOUSEEVENT tme;
-      tme.dwFlags = TME_LEAVE;
-      tme.hwndTrack = hwnd;
-      s.tracking = TrackMouseEvent(&tme);
-    }
+    comctl::TrackMouseLeave(s);
   }
 }
 
@@ -208,12 +194,8 @@ LRESULT MouseMessage(ListState& s, UINT msg, WPARAM, LPARAM l) {
       bool pressed = s.rightDown;
       s.rightDown = false;
       s.downIndex = -1;
-      if (GetCapture() == hwnd) ReleaseCapture();
-      if (!pressed) break;  // it became a drag
-      if (Simple(s, NM_RCLICK) != 0 || !IsWindow(hwnd)) break;
-      POINT screen = p;
-      ClientToScreen(hwnd, &screen);
-      SendMessageW(hwnd, WM_CONTEXTMENU, WPARAM(hwnd), MAKELPARAM(screen.x, screen.y));
+      comctl::ReleaseOwnCapture(hwnd);
+      if (pressed) comctl::RightClick(hwnd, p);  // else it became a drag
       break;
     }
     case WM_CAPTURECHANGED:
@@ -225,10 +207,7 @@ LRESULT MouseMessage(ListState& s, UINT msg, WPARAM, LPARAM l) {
 
 bool KeyDown(ListState& s, WPARAM vk) {
   HWND hwnd = s.hwnd;
-  NMLVKEYDOWN kd;
-  kd.wVKey = WORD(vk);
-  comctl::Notify(hwnd, kd.hdr, LVN_KEYDOWN);
-  if (!IsWindow(hwnd)) return true;
+  if (!comctl::NotifyKeyDown<NMLVKEYDOWN>(hwnd, LVN_KEYDOWN, vk)) return true;
   int n = s.Count();
   bool shift = KeyHeld(VK_SHIFT), ctrl = KeyHeld(VK_CONTROL);
   int cur = s.Valid(s.focusedIndex) ? s.focusedIndex : -1;
@@ -281,7 +260,7 @@ bool KeyDown(ListState& s, WPARAM vk) {
       }
       return true;
     case VK_RETURN:
-      if (Simple(s, NM_RETURN) == 0 && IsWindow(hwnd) && s.Valid(cur)) Activate(s, cur);
+      if (comctl::SimpleNotify(s.hwnd, NM_RETURN) == 0 && IsWindow(hwnd) && s.Valid(cur)) Activate(s, cur);
       return true;
     case VK_F2:
       if (s.Valid(cur) && (s.Style() & LVS_EDITLABELS)) BeginEdit(s, cur);
@@ -308,10 +287,7 @@ bool KeyDown(ListState& s, WPARAM vk) {
 
 void CharTyped(ListState& s, char16_t c) {
   if (c < 32 || s.Count() == 0) return;
-  DWORD now = GetTickCount();
-  if (now - s.searchTime > 1000) s.search.clear();
-  s.searchTime = now;
-  s.search += c;
+  comctl::TypeAhead(s, c);
   int start = s.Valid(s.focusedIndex) ? s.focusedIndex : 0;
   LVFINDINFOW info;
   info.flags = LVFI_PARTIAL | LVFI_STRING | LVFI_WRAP;
@@ -328,36 +304,6 @@ void TimerFired(ListState& s, uintptr_t id) {
   s.pendingEdit = -1;
   if (s.Valid(index) && GetFocus() == s.hwnd && StateOf(s, index, LVIS_SELECTED)) BeginEdit(s, index);
 }
-
-namespace {
-
-LRESULT EditorProc(HWND edit, UINT msg, WPARAM w, LPARAM l) {
-  auto* s = static_cast<ListState*>(GetPropW(edit, kOwnerProp));
-  if (!s) return DefWindowProcW(edit, msg, w, l);
-  auto old = reinterpret_cast<WNDPROC>(s->editProc);
-  switch (msg) {
-    case WM_GETDLGCODE:
-      return CallWindowProcW(old, edit, msg, w, l) | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
-      if (w == VK_RETURN || w == VK_ESCAPE) {
-        EndEdit(*s, w == VK_RETURN);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (w == u'\r' || w == 27) return 0;
-      break;
-    case WM_KILLFOCUS: {
-      HWND owner = s->hwnd;
-      LRESULT r = CallWindowProcW(old, edit, msg, w, l);
-      PostMessageW(owner, kEndEditMessage, 0, 0);
-      return r;
-    }
-  }
-  return CallWindowProcW(old, edit, msg, w, l);
-}
-
-}  // namespace
 
 HWND BeginEdit(ListState& s, int index) {
   HWND hwnd = s.hwnd;
@@ -378,20 +324,11 @@ HWND BeginEdit(ListState& s, int index) {
   ItemParts p = Parts(s, index);
   RECT r = p.label;
   if (s.View() == LVS_ICON) r.bottom = r.top + s.textHeight + 4;
-  RegisterSystemControls();
-  HWND edit =
-      CreateWindowExW(0, u"EDIT", text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left, r.top,
-                      std::max(int(r.right - r.left), 40), std::max(int(r.bottom - r.top), s.textHeight + 4),
-                      hwnd, reinterpret_cast<HMENU>(intptr_t(1)), nullptr, nullptr);
+  HWND edit = comctl::CreateLabelEditor(s, text, r.left, r.top, std::max(int(r.right - r.left), 40),
+                                        std::max(int(r.bottom - r.top), s.textHeight + 4));
   if (!edit) return nullptr;
-  SendMessageW(edit, WM_SETFONT, WPARAM(GetCurrentObject(s.measureDC, OBJ_FONT)), 0);
-  SetPropW(edit, kOwnerProp, &s);
-  s.editProc = SetWindowLongPtrW(edit, GWLP_WNDPROC, LONG_PTR(EditorProc));
-  s.edit = edit;
   s.editIndex = index;
-  ShowWindow(edit, SW_SHOW);
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
+  comctl::ShowLabelEditor(edit);
   InvalidateIndex(s, index);
   return edit;
 }
@@ -399,17 +336,9 @@ HWND BeginEdit(ListState& s, int index) {
 void EndEdit(ListState& s, bool save) {
   if (!s.edit || s.ending) return;
   HWND hwnd = s.hwnd;
-  s.ending = true;
-  HWND edit = s.edit;
   int index = s.editIndex;
-  std::u16string text(size_t(GetWindowTextLengthW(edit)) + 1, u'\0');
-  text.resize(size_t(GetWindowTextW(edit, text.data(), int(text.size()))));
-  s.edit = nullptr;
   s.editIndex = -1;
-  SetWindowLongPtrW(edit, GWLP_WNDPROC, s.editProc);
-  RemovePropW(edit, kOwnerProp);
-  if (GetFocus() == edit) SetFocus(hwnd);
-  DestroyWindow(edit);
+  std::u16string text = comctl::CloseLabelEditor(s);
   if (IsWindow(hwnd) && s.Valid(index)) {
     NMLVDISPINFOW di;
     di.item.mask = LVIF_TEXT | LVIF_PARAM;

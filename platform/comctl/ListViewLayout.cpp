@@ -217,11 +217,7 @@ LRESULT HeaderNotify(ListState& s, NMHDR* hdr) {
 }
 
 void MeasureFont(ListState& s) {
-  if (!s.measureDC) s.measureDC = CreateCompatibleDC(nullptr);
-  SelectObject(s.measureDC, s.font ? s.font : ctl::ControlFont(s.hwnd));
-  TEXTMETRICW tm;
-  GetTextMetricsW(s.measureDC, &tm);
-  s.textHeight = tm.tmHeight;
+  comctl::SelectMeasureFont(s);
   int h = s.textHeight + 4;
   h = std::max(h, IconSize(s.small, true) + 1);
   if (s.ext & LVS_EX_CHECKBOXES) h = std::max(h, 16);
@@ -413,6 +409,10 @@ int HitTest(ListState& s, POINT p, UINT* flags, int* sub) {
   return index;
 }
 
+void InvalidateFocus(ListState& s) {
+  InvalidateRect(s.hwnd, nullptr, TRUE);
+}
+
 void InvalidateIndex(ListState& s, int index) {
   if (!s.redraw || !s.Valid(index)) return;
   int first = FirstVisible(s);
@@ -535,34 +535,9 @@ void ScrollMessage(ListState& s, bool vertical, int code, int thumb) {
     else
       return;
   }
-  int target = pos;
-  switch (code) {
-    case SB_LINEUP:
-      target = pos - line;
-      break;
-    case SB_LINEDOWN:
-      target = pos + line;
-      break;
-    case SB_PAGEUP:
-      target = pos - page;
-      break;
-    case SB_PAGEDOWN:
-      target = pos + page;
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      target = thumb;
-      break;
-    case SB_TOP:
-      target = 0;
-      break;
-    case SB_BOTTOM:
-      target = end;
-      break;
-    default:
-      return;
-  }
-  int delta = (target - pos) * unit;
+  std::optional<int> moved = comctl::ScrollTarget(code, thumb, pos, line, page, end);
+  if (!moved) return;
+  int delta = (*moved - pos) * unit;
   Scroll(s, vertical ? 0 : delta, vertical ? delta : 0);
 }
 

@@ -181,15 +181,11 @@ void Paint(ListState& s, HDC dc, const RECT& clip) {
   HWND hwnd = s.hwnd;
   RECT client;
   GetClientRect(hwnd, &client);
-  SelectObject(dc, GetCurrentObject(s.measureDC, OBJ_FONT));
   // The background first: what the parent paints before the items (a
   // picture behind the rows) stays under them.
   Fill(dc, clip, comctl::ColourOr(s.bk, COLOR_WINDOW));
   NMLVCUSTOMDRAW cd;
-  cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-  cd.nmcd.hdc = dc;
-  cd.nmcd.rc = client;
-  LRESULT answer = comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
+  LRESULT answer = comctl::CustomDrawPrePaint(s, dc, client, cd.nmcd);
   if (!IsWindow(hwnd) || (answer & CDRF_SKIPDEFAULT)) return;
   int first = FirstVisible(s), last = std::min(s.Count(), first + VisibleCount(s));
   for (int i = std::max(first, 0); i < last; ++i) {
@@ -202,10 +198,7 @@ void Paint(ListState& s, HDC dc, const RECT& clip) {
     last = std::min(last, s.Count());
   }
   if (s.View() == LVS_REPORT && (s.ext & LVS_EX_GRIDLINES)) GridLines(s, dc, client);
-  if (answer & CDRF_NOTIFYPOSTPAINT) {
-    cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
-    comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
-  }
+  comctl::CustomDrawPostPaint(s, answer, cd.nmcd);
 }
 
 }  // namespace qv::list

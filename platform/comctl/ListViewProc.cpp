@@ -5,6 +5,7 @@
 
 #include "platform/SystemColors.h"
 #include "platform/comctl/ListViewState.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
@@ -15,11 +16,6 @@
 namespace qv {
 namespace list {
 namespace {
-
-ListState* Get(HWND hwnd) {
-  // The state lives in the window's extra bytes: found without a name lookup.
-  return reinterpret_cast<ListState*>(GetWindowLongPtrW(hwnd, 0));
-}
 
 LRESULT SetStateMessage(ListState& s, int index, const LVITEMW* item) {
   if (!item) return FALSE;
@@ -292,33 +288,8 @@ LRESULT ListMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   return 0;
 }
 
-void Focus(ListState& s, bool focused) {
-  s.focused = focused;
-  InvalidateRect(s.hwnd, nullptr, TRUE);
-  NMHDR hdr;
-  comctl::Notify(s.hwnd, hdr, focused ? NM_SETFOCUS : NM_KILLFOCUS);
-}
-
 LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_PAINT: {
-      if (s.layoutPending && s.redraw) UpdateScrollBars(s);
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      RECT clip;
-      if (w) GetClientRect(hwnd, &clip);
-      Paint(s, dc, w ? clip : ps.rcPaint);
-      if (!w && IsWindow(hwnd)) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT clip;
-      GetClientRect(hwnd, &clip);
-      Paint(s, reinterpret_cast<HDC>(w), clip);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SIZE:
       UpdateScrollBars(s);
       UpdateHeader(s);
@@ -331,16 +302,6 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       if (s.header) SendMessageW(s.header, WM_SETFONT, w, l);
       LayoutChanged(s);
       UpdateHeader(s);
-      return 0;
-    case WM_GETFONT:
-      return LRESULT(s.font);
-    case WM_SETREDRAW:
-      s.redraw = w != 0;
-      DefWindowProcW(hwnd, msg, w, l);
-      if (s.redraw) {
-        UpdateScrollBars(s);
-        InvalidateRect(hwnd, nullptr, TRUE);
-      }
       return 0;
     case WM_STYLECHANGED:
       if (s.edit) EndEdit(s, false);
@@ -359,29 +320,10 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       ScrollMessage(s, msg == WM_VSCROLL, LOWORD(w), short(HIWORD(w)));
       return 0;
     case WM_MOUSEWHEEL: {
-      int lines = -short(HIWORD(w)) / WHEEL_DELTA * 3;
       bool vertical = s.View() != LVS_LIST;
-      for (int i = 0; i < std::abs(lines) && IsWindow(hwnd); ++i)
-        ScrollMessage(s, vertical, lines > 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+      comctl::ScrollByWheel(hwnd, w, [&](int code) { ScrollMessage(s, vertical, code, 0); });
       return 0;
     }
-    case WM_SETFOCUS:
-      Focus(s, true);
-      return 0;
-    case WM_KILLFOCUS:
-      Focus(s, false);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      if (!KeyDown(s, w)) return DefWindowProcW(hwnd, msg, w, l);
-      return 0;
-    case WM_CHAR:
-      CharTyped(s, char16_t(w));
-      return 0;
-    case WM_TIMER:
-      TimerFired(s, w);
-      return 0;
     case WM_ENABLE:
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
@@ -390,19 +332,6 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       if (hdr && hdr->hwndFrom == s.header) return HeaderNotify(s, hdr);
       return 0;
     }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
-    case WM_CAPTURECHANGED:
-      return MouseMessage(s, msg, w, l);
-    case kEndEditMessage:
-      if (s.edit && GetFocus() != s.edit) EndEdit(s, true);
-      return 0;
     case kHeaderOrderMessage:
       if (s.header && int(s.order.size()) == int(SendMessageW(s.header, HDM_GETITEMCOUNT, 0, 0))) {
         SendMessageW(s.header, HDM_GETORDERARRAY, s.order.size(), LPARAM(s.order.data()));
@@ -410,48 +339,26 @@ LRESULT WindowMessage(ListState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       }
       return 0;
   }
+  if (auto r = comctl::ItemWindowMessage(s, hwnd, msg, w, l)) return *r;
   if (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100) return ListMessage(s, hwnd, msg, w, l);
   return DefWindowProcW(hwnd, msg, w, l);
 }
 
-LRESULT ListWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_CREATE) {
-    auto* s = new ListState;
-    s->hwnd = hwnd;
-    s->ownerData = GetWindowLongPtrW(hwnd, GWL_STYLE) & LVS_OWNERDATA;
-    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
-    MeasureFont(*s);
-    UpdateHeader(*s);
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) {
-    ListState* s = Get(hwnd);
-    SetWindowLongPtrW(hwnd, 0, 0);
-    if (s) {
-      if (s->measureDC) DeleteDC(s->measureDC);
-      delete s;
-    }
-    ctl::ForgetControlFont(hwnd);
-    return DefWindowProcW(hwnd, msg, w, l);
-  }
-  ListState* s = Get(hwnd);
-  if (!s) return DefWindowProcW(hwnd, msg, w, l);
-  return WindowMessage(*s, hwnd, msg, w, l);
+void Created(ListState& s) {
+  s.ownerData = GetWindowLongPtrW(s.hwnd, GWL_STYLE) & LVS_OWNERDATA;
+  s.endEditMessage = kEndEditMessage;
+  s.endEdit = [](comctl::ItemControl& c, bool save) { EndEdit(static_cast<ListState&>(c), save); };
+  MeasureFont(s);
+  UpdateHeader(s);
 }
+
+constexpr auto ListWindowProc = comctl::ItemWindowProc<ListState, Created, WindowMessage>;
 
 }  // namespace
 }  // namespace list
 
 void RegisterListViewClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, WC_LISTVIEW, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = list::ListWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = WC_LISTVIEW;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = WC_LISTVIEW, .proc = list::ListWindowProc, .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

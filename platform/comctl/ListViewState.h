@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ItemControl.h"
 #include "platform/comctl/ListView.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/gdi/ImageListApi.h"
@@ -39,8 +40,7 @@ struct ItemParts {
   RECT label;
 };
 
-struct ListState {
-  HWND hwnd = nullptr;
+struct ListState : comctl::ItemControl {
   HWND header = nullptr;
   std::vector<Row> rows;       // without owner data
   int virtualCount = 0;        // with owner data
@@ -51,35 +51,17 @@ struct ListState {
   DWORD ext = 0;
   UINT callbackMask = 0;
   COLORREF bk = CLR_DEFAULT_COLOR, text = CLR_DEFAULT_COLOR, textBk = CLR_DEFAULT_COLOR;
-  HFONT font = nullptr;
-  HDC measureDC = nullptr;
-  int textHeight = 13;
   int rowHeight = 16;
   int top = 0;  // report: first row shown; list: first column shown
   int xScroll = 0, yScroll = 0;
   int focusedIndex = -1, mark = -1, hot = -1;
   int selectedCount = 0;
-  bool focused = false;
-  bool redraw = true;
-  bool layoutPending = false;
   bool deleting = false;     // deletion notices are being sent: rows stay put meanwhile
   int listColumnWidth = -1;  // list and small-icon cell width, -1 = to measure
   int lastRange[2] = {-1, -1}, lastPage[2] = {-1, -1}, lastPos[2] = {-1, -1};
-  // Label editing.
-  HWND edit = nullptr;
   int editIndex = -1;
-  LONG_PTR editProc = 0;
-  bool ending = false;
-  // Mouse.
-  bool leftDown = false;
-  bool rightDown = false;  // a right press that may still become a right drag
-  POINT downPoint;
   int downIndex = -1;
-  bool downOnSelected = false;
   int pendingEdit = -1;
-  bool tracking = false;
-  std::u16string search;
-  DWORD searchTime = 0;
 
   DWORD Style() const;
   DWORD View() const { return Style() & LVS_TYPEMASK; }
@@ -141,6 +123,8 @@ void Scroll(ListState& s, int dx, int dy);
 void ScrollMessage(ListState& s, bool vertical, int code, int thumb);
 void EnsureVisible(ListState& s, int index);
 void InvalidateIndex(ListState& s, int index);
+// What gaining or losing the focus repaints: the whole list.
+void InvalidateFocus(ListState& s);
 int FirstVisible(ListState& s);
 int VisibleCount(ListState& s);
 

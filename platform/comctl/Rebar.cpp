@@ -112,8 +112,7 @@ struct Rebar {
       SetWindowPos(hwnd, nullptr, 0, 0, r.Width(), h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       sizing = false;
     }
-    NMHDR n;
-    comctl::Notify(hwnd, n, RBN_HEIGHTCHANGE);
+    comctl::SimpleNotify(hwnd, RBN_HEIGHTCHANGE);
   }
 
   void Paint(HDC dc) {

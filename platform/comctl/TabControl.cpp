@@ -78,11 +78,10 @@ struct TabControl {
   bool Select(int index) {
     if (index < 0 || size_t(index) >= tabs.size() || index == current) return false;
     HWND self = hwnd;
-    NMHDR n;
-    if (comctl::Notify(self, n, TCN_SELCHANGING) != 0 || !IsWindow(self)) return false;
+    if (comctl::SimpleNotify(self, TCN_SELCHANGING) != 0 || !IsWindow(self)) return false;
     current = focusTab = index;
     InvalidateRect(hwnd, nullptr, TRUE);
-    comctl::Notify(self, n, TCN_SELCHANGE);
+    comctl::SimpleNotify(self, TCN_SELCHANGE);
     return true;
   }
 

@@ -90,6 +90,10 @@ Item* OutsideNeighbour(Item* item) {
 
 }  // namespace
 
+void InvalidateFocus(TreeState& s) {
+  InvalidateItem(s, s.selected);
+}
+
 void InvalidateItem(TreeState& s, Item* item) {
   if (!s.redraw || !item || !Model::IsShown(item)) return;
   int row = RowFromTop(s, item, PageRows(s) + 1);
@@ -383,34 +387,9 @@ void VScroll(TreeState& s, int code, int thumb) {
   int page = PageRows(s);
   int total = s.model.TotalRows();
   int pos = TopRow(s);
-  int target = pos;
-  switch (code) {
-    case SB_LINEUP:
-      target = pos - 1;
-      break;
-    case SB_LINEDOWN:
-      target = pos + 1;
-      break;
-    case SB_PAGEUP:
-      target = pos - page;
-      break;
-    case SB_PAGEDOWN:
-      target = pos + page;
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      target = thumb;
-      break;
-    case SB_TOP:
-      target = 0;
-      break;
-    case SB_BOTTOM:
-      target = total;
-      break;
-    default:
-      return;
-  }
-  target = std::clamp(target, 0, std::max(0, total - page));
+  std::optional<int> moved = comctl::ScrollTarget(code, thumb, pos, 1, page, total);
+  if (!moved) return;
+  int target = std::clamp(*moved, 0, std::max(0, total - page));
   if (target == pos) return;
   Item* top = s.top;
   if (std::abs(target - pos) <= 4 * page) {
@@ -439,34 +418,10 @@ void VScroll(TreeState& s, int code, int thumb) {
 void HScroll(TreeState& s, int code, int thumb) {
   RECT client;
   GetClientRect(s.hwnd, &client);
-  int page = client.right, x = s.xScroll;
-  switch (code) {
-    case SB_LINELEFT:
-      x -= 8;
-      break;
-    case SB_LINERIGHT:
-      x += 8;
-      break;
-    case SB_PAGELEFT:
-      x -= page;
-      break;
-    case SB_PAGERIGHT:
-      x += page;
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      x = thumb;
-      break;
-    case SB_LEFT:
-      x = 0;
-      break;
-    case SB_RIGHT:
-      x = s.maxWidth;
-      break;
-    default:
-      return;
-  }
-  x = std::clamp(x, 0, std::max(0, s.maxWidth - page));
+  int page = client.right;
+  std::optional<int> moved = comctl::ScrollTarget(code, thumb, s.xScroll, 8, page, s.maxWidth);
+  if (!moved) return;
+  int x = std::clamp(*moved, 0, std::max(0, s.maxWidth - page));
   if (x == s.xScroll) return;
   s.xScroll = x;
   InvalidateRect(s.hwnd, nullptr, TRUE);
@@ -492,11 +447,7 @@ void SetCheck(TreeState& s, Item* item, int stateIndex) {
 }
 
 void MeasureFont(TreeState& s) {
-  if (!s.measureDC) s.measureDC = CreateCompatibleDC(nullptr);
-  SelectObject(s.measureDC, s.font ? s.font : ctl::ControlFont(s.hwnd));
-  TEXTMETRICW tm;
-  GetTextMetricsW(s.measureDC, &tm);
-  s.textHeight = tm.tmHeight;
+  comctl::SelectMeasureFont(s);
   if (!s.customHeight) {
     int h = s.textHeight + 3;
     int cx = 0, cy = 0;

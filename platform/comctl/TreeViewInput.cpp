@@ -15,8 +15,6 @@ namespace qv::tree {
 
 namespace {
 
-constexpr const char16_t* kOwnerProp = u"QvTreeViewOwner";
-
 bool Alive(TreeState& s, HWND hwnd, Item* item) {
   return IsWindow(hwnd) && item && s.model.FindItem(item->Handle()) == item;
 }
@@ -32,17 +30,7 @@ void SetHot(TreeState& s, Item* item) {
   s.hot = item;
   InvalidateItem(s, old);
   InvalidateItem(s, item);
-  if (item && !s.tracking) {
-    TRACKMOUSEEVENT tme;
-    tme.dwFlags = TME_LEAVE;
-    tme.hwndTrack = s.hwnd;
-    s.tracking = TrackMouseEvent(&tme);
-  }
-}
-
-LRESULT SimpleNotify(HWND hwnd, UINT code) {
-  NMHDR hdr;
-  return comctl::Notify(hwnd, hdr, code);
+  if (item) comctl::TrackMouseLeave(s);
 }
 
 void LeftDown(TreeState& s, POINT p, bool dbl) {
@@ -65,11 +53,13 @@ void LeftDown(TreeState& s, POINT p, bool dbl) {
   }
   bool fullRow = s.Style() & TVS_FULLROWSELECT;
   if (!(where & TVHT_ONITEM) && !fullRow) {
-    if (dbl && SimpleNotify(hwnd, NM_DBLCLK) == 0 && Alive(s, hwnd, item)) Expand(s, item, TVE_TOGGLE);
+    if (dbl && comctl::SimpleNotify(hwnd, NM_DBLCLK) == 0 && Alive(s, hwnd, item))
+      Expand(s, item, TVE_TOGGLE);
     return;
   }
   if (dbl) {
-    if (SimpleNotify(hwnd, NM_DBLCLK) == 0 && Alive(s, hwnd, item)) Expand(s, item, TVE_TOGGLE, TVC_BYMOUSE);
+    if (comctl::SimpleNotify(hwnd, NM_DBLCLK) == 0 && Alive(s, hwnd, item))
+      Expand(s, item, TVE_TOGGLE, TVC_BYMOUSE);
     return;
   }
   s.downOnSelected = item == s.selected && (where & TVHT_ONITEMLABEL);
@@ -86,8 +76,8 @@ void LeftUp(TreeState& s, POINT p) {
   s.leftDown = false;
   Item* down = s.downItem;
   s.downItem = nullptr;
-  if (GetCapture() == hwnd) ReleaseCapture();
-  if (SimpleNotify(hwnd, NM_CLICK) != 0 || !IsWindow(hwnd)) return;
+  comctl::ReleaseOwnCapture(hwnd);
+  if (comctl::SimpleNotify(hwnd, NM_CLICK) != 0 || !IsWindow(hwnd)) return;
   Item* item = nullptr;
   UINT where = HitTest(s, p, &item);
   if (s.downOnSelected && item == down && (where & TVHT_ONITEMLABEL) && (s.Style() & TVS_EDITLABELS) &&
@@ -99,12 +89,11 @@ void LeftUp(TreeState& s, POINT p) {
 
 void RightDrag(TreeState& s, POINT p) {
   HWND hwnd = s.hwnd;
-  int dx = std::abs(p.x - s.downPoint.x), dy = std::abs(p.y - s.downPoint.y);
-  if (dx <= GetSystemMetrics(SM_CXDRAG) && dy <= GetSystemMetrics(SM_CYDRAG)) return;
+  if (!comctl::BeyondDragDistance(s.downPoint, p)) return;
   Item* item = s.downItem;
   s.rightDown = false;
   s.downItem = nullptr;
-  if (GetCapture() == hwnd) ReleaseCapture();
+  comctl::ReleaseOwnCapture(hwnd);
   Item* old = s.dropHilite;
   s.dropHilite = nullptr;
   InvalidateItem(s, old);
@@ -120,12 +109,11 @@ void MouseMove(TreeState& s, POINT p) {
   HWND hwnd = s.hwnd;
   if (s.rightDown && s.downItem) return RightDrag(s, p);
   if (s.leftDown && s.downItem) {
-    int dx = std::abs(p.x - s.downPoint.x), dy = std::abs(p.y - s.downPoint.y);
-    if (dx > GetSystemMetrics(SM_CXDRAG) || dy > GetSystemMetrics(SM_CYDRAG)) {
+    if (comctl::BeyondDragDistance(s.downPoint, p)) {
       Item* item = s.downItem;
       s.leftDown = false;
       s.downItem = nullptr;
-      if (GetCapture() == hwnd) ReleaseCapture();
+      comctl::ReleaseOwnCapture(hwnd);
       if (!(s.Style() & TVS_DISABLEDRAGDROP) && Alive(s, hwnd, item)) {
         NMTREEVIEWW nm;
         nm.action = TVC_BYMOUSE;
@@ -148,15 +136,12 @@ void RightUp(TreeState& s, POINT p) {
   bool pressed = s.rightDown;
   s.rightDown = false;
   s.downItem = nullptr;
-  if (GetCapture() == hwnd) ReleaseCapture();
+  comctl::ReleaseOwnCapture(hwnd);
   if (!pressed) return;  // it became a drag
   Item* old = s.dropHilite;
   s.dropHilite = nullptr;
   InvalidateItem(s, old);
-  if (SimpleNotify(hwnd, NM_RCLICK) != 0 || !IsWindow(hwnd)) return;
-  POINT screen = p;
-  ClientToScreen(hwnd, &screen);
-  SendMessageW(hwnd, WM_CONTEXTMENU, WPARAM(hwnd), MAKELPARAM(screen.x, screen.y));
+  comctl::RightClick(hwnd, p);
 }
 
 }  // namespace
@@ -207,10 +192,7 @@ LRESULT MouseMessage(TreeState& s, UINT msg, WPARAM, LPARAM l) {
 
 bool KeyDown(TreeState& s, WPARAM vk) {
   HWND hwnd = s.hwnd;
-  NMTVKEYDOWN kd;
-  kd.wVKey = WORD(vk);
-  comctl::Notify(hwnd, kd.hdr, TVN_KEYDOWN);
-  if (!IsWindow(hwnd)) return true;
+  if (!comctl::NotifyKeyDown<NMTVKEYDOWN>(hwnd, TVN_KEYDOWN, vk)) return true;
   Item* sel = s.selected;
   Item* first = s.model.Root()->first;
   if (!first) return false;
@@ -271,7 +253,7 @@ bool KeyDown(TreeState& s, WPARAM vk) {
       if (sel && (s.Style() & TVS_CHECKBOXES)) ToggleCheck(s, sel);
       return true;
     case VK_RETURN:
-      SimpleNotify(hwnd, NM_RETURN);
+      comctl::SimpleNotify(hwnd, NM_RETURN);
       return true;
     default:
       return false;
@@ -282,10 +264,7 @@ bool KeyDown(TreeState& s, WPARAM vk) {
 
 void CharTyped(TreeState& s, char16_t c) {
   if (c < 32 || !s.model.Root()->first) return;
-  DWORD now = GetTickCount();
-  if (now - s.searchTime > 1000) s.search.clear();
-  s.searchTime = now;
-  s.search += c;
+  comctl::TypeAhead(s, c);
   Item* start = s.selected ? s.selected : s.model.Root()->first;
   // A single letter looks past the current item; a longer prefix may still match it.
   Item* i = s.search.size() == 1 ? Model::NextShown(start) : start;
@@ -307,36 +286,6 @@ void TimerFired(TreeState& s, uintptr_t id) {
   s.pendingEdit = nullptr;
   if (item && item == s.selected && GetFocus() == s.hwnd) BeginEdit(s, item);
 }
-
-namespace {
-
-LRESULT EditorProc(HWND edit, UINT msg, WPARAM w, LPARAM l) {
-  auto* s = static_cast<TreeState*>(GetPropW(edit, kOwnerProp));
-  if (!s) return DefWindowProcW(edit, msg, w, l);
-  auto old = reinterpret_cast<WNDPROC>(s->editProc);
-  switch (msg) {
-    case WM_GETDLGCODE:
-      return CallWindowProcW(old, edit, msg, w, l) | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
-      if (w == VK_RETURN || w == VK_ESCAPE) {
-        EndEdit(*s, w == VK_RETURN);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (w == u'\r' || w == 27) return 0;
-      break;
-    case WM_KILLFOCUS: {
-      HWND tree = s->hwnd;
-      LRESULT r = CallWindowProcW(old, edit, msg, w, l);
-      PostMessageW(tree, kEndEditMessage, 0, 0);
-      return r;
-    }
-  }
-  return CallWindowProcW(old, edit, msg, w, l);
-}
-
-}  // namespace
 
 HWND BeginEdit(TreeState& s, Item* item) {
   HWND hwnd = s.hwnd;
@@ -360,19 +309,10 @@ HWND BeginEdit(TreeState& s, Item* item) {
   GetClientRect(hwnd, &client);
   int width = std::max(int(l.label.Width()) + 16, 40);
   width = std::min(width, std::max(40, int(client.right - l.label.left)));
-  RegisterSystemControls();
-  HWND edit = CreateWindowExW(0, u"EDIT", text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL,
-                              l.label.left - 1, l.label.top, width, s.itemHeight, hwnd,
-                              reinterpret_cast<HMENU>(intptr_t(1)), nullptr, nullptr);
+  HWND edit = comctl::CreateLabelEditor(s, text, l.label.left - 1, l.label.top, width, s.itemHeight);
   if (!edit) return nullptr;
-  SendMessageW(edit, WM_SETFONT, WPARAM(GetCurrentObject(s.measureDC, OBJ_FONT)), 0);
-  SetPropW(edit, kOwnerProp, &s);
-  s.editProc = SetWindowLongPtrW(edit, GWLP_WNDPROC, LONG_PTR(EditorProc));
-  s.edit = edit;
   s.editItem = item;
-  ShowWindow(edit, SW_SHOW);
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
+  comctl::ShowLabelEditor(edit);
   InvalidateItem(s, item);
   return edit;
 }
@@ -380,18 +320,9 @@ HWND BeginEdit(TreeState& s, Item* item) {
 void EndEdit(TreeState& s, bool save) {
   if (!s.edit || s.ending) return;
   HWND hwnd = s.hwnd;
-  s.ending = true;
-  HWND edit = s.edit;
   Item* item = s.editItem;
-  std::u16string text(size_t(GetWindowTextLengthW(edit)) + 1, u'\0');
-  text.resize(size_t(GetWindowTextW(edit, text.data(), int(text.size()))));
-  s.edit = nullptr;
   s.editItem = nullptr;
-  SetWindowLongPtrW(edit, GWLP_WNDPROC, s.editProc);
-  RemovePropW(edit, kOwnerProp);
-  bool hadFocus = GetFocus() == edit;
-  if (hadFocus) SetFocus(hwnd);
-  DestroyWindow(edit);
+  std::u16string text = comctl::CloseLabelEditor(s);
   if (IsWindow(hwnd) && Alive(s, hwnd, item)) {
     NMTVDISPINFOW di;
     di.item = ItemInfo(s, item);

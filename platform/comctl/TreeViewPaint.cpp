@@ -248,12 +248,8 @@ void Paint(TreeState& s, HDC dc, const RECT& clip) {
   HWND hwnd = s.hwnd;
   RECT client;
   GetClientRect(hwnd, &client);
-  SelectObject(dc, GetCurrentObject(s.measureDC, OBJ_FONT));
   NMTVCUSTOMDRAW cd;
-  cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-  cd.nmcd.hdc = dc;
-  cd.nmcd.rc = client;
-  LRESULT answer = comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
+  LRESULT answer = comctl::CustomDrawPrePaint(s, dc, client, cd.nmcd);
   if (!IsWindow(hwnd) || (answer & CDRF_SKIPDEFAULT)) return;
   HBRUSH bk = CreateSolidBrush(comctl::ColourOr(s.bk, COLOR_WINDOW));
   FillRect(dc, &clip, bk);
@@ -266,10 +262,7 @@ void Paint(TreeState& s, HDC dc, const RECT& clip) {
     PaintItem(s, dc, i, y, answer & CDRF_NOTIFYITEMDRAW);
     if (!IsWindow(hwnd)) return;
   }
-  if (answer & CDRF_NOTIFYPOSTPAINT) {
-    cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
-    comctl::Notify(hwnd, cd.nmcd.hdr, NM_CUSTOMDRAW);
-  }
+  comctl::CustomDrawPostPaint(s, answer, cd.nmcd);
   if (IsWindow(hwnd) && s.maxWidth != widest) PostMessageW(hwnd, kWidthGrewMessage, 0, 0);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/comctl/TreeViewState.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Input.h"
@@ -14,11 +15,6 @@
 namespace qv {
 namespace tree {
 namespace {
-
-TreeState* Get(HWND hwnd) {
-  // The state lives in the window's extra bytes: found without a name lookup.
-  return reinterpret_cast<TreeState*>(GetWindowLongPtrW(hwnd, 0));
-}
 
 void ApplyItem(TreeState& s, Item* item, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {
@@ -306,33 +302,8 @@ LRESULT TreeMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   return 0;
 }
 
-void Focus(TreeState& s, bool focused) {
-  s.focused = focused;
-  InvalidateItem(s, s.selected);
-  NMHDR hdr;
-  comctl::Notify(s.hwnd, hdr, focused ? NM_SETFOCUS : NM_KILLFOCUS);
-}
-
 LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
-    case WM_PAINT: {
-      if (s.layoutPending && s.redraw) UpdateScrollBars(s);
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      RECT clip;
-      if (w) GetClientRect(hwnd, &clip);
-      Paint(s, dc, w ? clip : ps.rcPaint);
-      if (!w && IsWindow(hwnd)) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT clip;
-      GetClientRect(hwnd, &clip);
-      Paint(s, reinterpret_cast<HDC>(w), clip);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SIZE:
       if (s.redraw) UpdateScrollBars(s);
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -344,44 +315,14 @@ LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       MeasureFont(s);
       LayoutChanged(s);
       return 0;
-    case WM_GETFONT:
-      return LRESULT(s.font);
-    case WM_SETREDRAW:
-      s.redraw = w != 0;
-      DefWindowProcW(hwnd, msg, w, l);
-      if (s.redraw) {
-        UpdateScrollBars(s);
-        InvalidateRect(hwnd, nullptr, TRUE);
-      }
-      return 0;
     case WM_VSCROLL:
       VScroll(s, LOWORD(w), short(HIWORD(w)));
       return 0;
     case WM_HSCROLL:
       HScroll(s, LOWORD(w), short(HIWORD(w)));
       return 0;
-    case WM_MOUSEWHEEL: {
-      int lines = -short(HIWORD(w)) / WHEEL_DELTA * 3;
-      for (int i = 0; i < std::abs(lines) && IsWindow(hwnd); ++i)
-        VScroll(s, lines > 0 ? SB_LINEDOWN : SB_LINEUP, 0);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      Focus(s, true);
-      return 0;
-    case WM_KILLFOCUS:
-      Focus(s, false);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      if (!KeyDown(s, w)) return DefWindowProcW(hwnd, msg, w, l);
-      return 0;
-    case WM_CHAR:
-      CharTyped(s, char16_t(w));
-      return 0;
-    case WM_TIMER:
-      TimerFired(s, w);
+    case WM_MOUSEWHEEL:
+      comctl::ScrollByWheel(hwnd, w, [&](int code) { VScroll(s, code, 0); });
       return 0;
     case WM_ENABLE:
     case WM_STYLECHANGED:
@@ -389,63 +330,28 @@ LRESULT WindowMessage(TreeState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       LayoutChanged(s);
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
-    case WM_CAPTURECHANGED:
-      return MouseMessage(s, msg, w, l);
-    case kEndEditMessage:
-      if (s.edit && GetFocus() != s.edit) EndEdit(s, true);
-      return 0;
     case kWidthGrewMessage:
       if (s.redraw) UpdateScrollBars(s);
       return 0;
   }
+  if (auto r = comctl::ItemWindowMessage(s, hwnd, msg, w, l)) return *r;
   if (msg >= TV_FIRST && msg < TV_FIRST + 0x100) return TreeMessage(s, hwnd, msg, w, l);
   return DefWindowProcW(hwnd, msg, w, l);
 }
 
-LRESULT TreeWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_CREATE) {
-    auto* s = new TreeState;
-    s->hwnd = hwnd;
-    SetWindowLongPtrW(hwnd, 0, LONG_PTR(s));
-    MeasureFont(*s);
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) {
-    TreeState* s = Get(hwnd);
-    SetWindowLongPtrW(hwnd, 0, 0);
-    if (s) {
-      if (s->measureDC) DeleteDC(s->measureDC);
-      delete s;
-    }
-    ctl::ForgetControlFont(hwnd);
-    return DefWindowProcW(hwnd, msg, w, l);
-  }
-  TreeState* s = Get(hwnd);
-  if (!s) return DefWindowProcW(hwnd, msg, w, l);
-  return WindowMessage(*s, hwnd, msg, w, l);
+void Created(TreeState& s) {
+  s.endEditMessage = kEndEditMessage;
+  s.endEdit = [](comctl::ItemControl& c, bool save) { EndEdit(static_cast<TreeState&>(c), save); };
+  MeasureFont(s);
 }
+
+constexpr auto TreeWindowProc = comctl::ItemWindowProc<TreeState, Created, WindowMessage>;
 
 }  // namespace
 }  // namespace tree
 
 void RegisterTreeViewClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, WC_TREEVIEW, &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = tree::TreeWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = WC_TREEVIEW;
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = WC_TREEVIEW, .proc = tree::TreeWindowProc, .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

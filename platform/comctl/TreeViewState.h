@@ -5,6 +5,7 @@
 #pragma once
 #include <string>
 
+#include "platform/comctl/ItemControl.h"
 #include "platform/comctl/TreeModel.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/gdi/ImageListApi.h"
@@ -21,8 +22,7 @@ struct RowLayout {
   RECT label;
 };
 
-struct TreeState {
-  HWND hwnd = nullptr;
+struct TreeState : comctl::ItemControl {
   Model model;
   Item* selected = nullptr;
   Item* top = nullptr;  // the first row shown
@@ -38,32 +38,13 @@ struct TreeState {
   bool customHeight = false;
   HIMAGELIST images = nullptr, stateImages = nullptr;
   COLORREF bk = CLR_DEFAULT_COLOR, text = CLR_DEFAULT_COLOR;
-  HFONT font = nullptr;
-  HDC measureDC = nullptr;
-  int textHeight = 13;
-  bool focused = false;
-  bool redraw = true;
-  bool layoutPending = false;  // scroll bars to update once redrawing is back on
-  int maxWidth = 0;            // widest row seen, for the horizontal bar
-  int measureGeneration = 0;   // labels measured before a font change are measured again
+  int maxWidth = 0;           // widest row seen, for the horizontal bar
+  int measureGeneration = 0;  // labels measured before a font change are measured again
   int lastRange = -1, lastPage = -1, lastPos = -1, lastHRange = -1, lastHPage = -1, lastHPos = -1;
   Item* deletingRoot = nullptr;  // the subtree whose deletion notices are being sent
-  // Label editing.
-  HWND edit = nullptr;
   Item* editItem = nullptr;
-  LONG_PTR editProc = 0;
-  bool ending = false;
-  // Mouse.
-  bool leftDown = false;
-  bool rightDown = false;  // a right press that may still become a right drag
-  POINT downPoint;
   Item* downItem = nullptr;
-  bool downOnSelected = false;
   Item* pendingEdit = nullptr;  // a slow click on the selected label edits it when the timer fires
-  bool tracking = false;
-  // Type-ahead.
-  std::u16string search;
-  DWORD searchTime = 0;
 
   DWORD Style() const;
 };
@@ -91,6 +72,8 @@ void VScroll(TreeState& s, int code, int thumb);
 void HScroll(TreeState& s, int code, int thumb);
 int PageRows(TreeState& s);
 void InvalidateItem(TreeState& s, Item* item);
+// What gaining or losing the focus repaints: the selected row.
+void InvalidateFocus(TreeState& s);
 void SetCheck(TreeState& s, Item* item, int stateIndex);
 void MeasureFont(TreeState& s);
 

@@ -2,6 +2,7 @@
 // boxes, three-state boxes and radio groups, the BM_* messages and the
 // BN_* notifications.
 #include "platform/controls/ButtonControl.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -147,33 +148,9 @@ LRESULT ButtonMessage(ButtonState& b, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }
 
 LRESULT WindowMessage(ButtonState& b, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (auto r = ctl::PaintMessage(hwnd, msg, w, [&b](HDC dc) { Paint(b, dc); })) return *r;
+  if (auto r = ctl::TextControlMessage(hwnd, msg, w, l)) return *r;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      Paint(b, dc);
-      if (!w) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(b, reinterpret_cast<HDC>(w));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETTEXT: {
-      LRESULT r = DefWindowProcW(hwnd, msg, w, l);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
-    }
-    case WM_SETFONT:
-      ctl::SetControlFont(hwnd, reinterpret_cast<HFONT>(w));
-      if (LOWORD(l)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_GETFONT:
-      return LRESULT(GetPropW(hwnd, u"QvControlFont"));
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
     case WM_SETFOCUS:
       b.focused = true;
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -256,14 +233,8 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace button
 
 void RegisterButtonClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"BUTTON", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = button::ButtonWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"BUTTON";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass(
+      {.name = u"BUTTON", .proc = button::ButtonWindowProc, .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
 }
 
 }  // namespace qv

@@ -9,6 +9,8 @@
 
 #include "platform/SystemMetrics.h"
 #include "platform/controls/ComboBoxImpl.h"
+#include "platform/controls/ControlClass.h"
+#include "platform/controls/ControlPaint.h"
 #include "platform/controls/ListBox.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/controls/SystemControls.h"
@@ -25,16 +27,6 @@ constexpr UINT kEditId = 1001, kListId = 1000;
 constexpr const char16_t* kComboProp = u"QvComboOfEdit";
 constexpr const char16_t* kDataProp = u"QvComboData";
 constexpr int kDefaultDropItems = 8;
-
-int FontHeight(HFONT font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return std::max(1, int(tm.tmHeight));
-}
 
 void NotifyParent(Combo& c, WORD code) {
   if (c.notify && IsWindow(c.notify))
@@ -260,7 +252,7 @@ LRESULT Create(Combo& c, const CREATESTRUCTW* cs) {
   if (c.OwnerDraw() && !c.Simple()) c.style = (c.style & ~3u) | CBS_DROPDOWNLIST;
   c.id = UINT(GetWindowLongPtrW(c.hwnd, GWLP_ID));
   c.notify = GetParent(c.hwnd);
-  c.fieldItemHeight = FontHeight(nullptr);
+  c.fieldItemHeight = ctl::FontHeight(nullptr);
   if (c.OwnerDraw()) {
     MEASUREITEMSTRUCT mis;
     mis.CtlType = ODT_COMBOBOX;
@@ -291,7 +283,7 @@ void SetFont(Combo& c, HFONT font, bool redraw) {
   if (c.edit) SendMessageW(c.edit, WM_SETFONT, WPARAM(font), FALSE);
   SendMessageW(c.list, WM_SETFONT, WPARAM(font), FALSE);
   if (!c.OwnerDraw()) {
-    c.fieldItemHeight = FontHeight(font);
+    c.fieldItemHeight = ctl::FontHeight(font);
     c.fieldHeight = c.fieldItemHeight + 8;
     if (!c.Simple()) {
       RECT r;
@@ -663,17 +655,10 @@ BOOL GetComboBoxInfo(HWND combo, COMBOBOXINFO* info) {
 
 void RegisterComboBoxClass() {
   RegisterListBoxClasses();
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"COMBOBOX", &existing)) return;
-  {
-    WNDCLASSEXW wc;
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = cb::ComboProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = u"COMBOBOX";
-    RegisterClassExW(&wc);
-  }
+  ctl::RegisterControlClass({.name = u"COMBOBOX",
+                             .proc = cb::ComboProc,
+                             .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+                             .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

@@ -1,6 +1,8 @@
 // Painting helpers shared by the system control classes.
 #include "platform/controls/ControlPaint.h"
 
+#include <algorithm>
+
 #include "platform/SystemColors.h"
 #include "platform/window/MessageQueue.h"
 
@@ -59,6 +61,36 @@ void SetControlFont(HWND hwnd, HFONT font) {
 
 void ForgetControlFont(HWND hwnd) {
   RemovePropW(hwnd, kFontProp);
+}
+
+int FontHeight(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return std::max(1, int(tm.tmHeight));
+}
+
+std::optional<LRESULT> TextControlMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcW(hwnd, msg, w, l);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return r;
+    }
+    case WM_SETFONT:
+      SetControlFont(hwnd, reinterpret_cast<HFONT>(w));
+      if (LOWORD(l)) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return LRESULT(GetPropW(hwnd, kFontProp));
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+  }
+  return std::nullopt;
 }
 
 }  // namespace qv::ctl

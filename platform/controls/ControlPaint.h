@@ -1,11 +1,14 @@
-// Painting helpers shared by the button, static and scroll-bar classes: the
-// colours a parent gives through WM_CTLCOLOR*, text in the classic enabled
-// and disabled looks, the window text and the font a control was given.
+// Painting helpers shared by the system control classes: the colours a
+// parent gives through WM_CTLCOLOR*, text in the classic enabled and
+// disabled looks, the window text, the font a control was given and its
+// height, and the paint and text messages handled alike.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
+#include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 
 namespace qv::ctl {
@@ -27,5 +30,34 @@ void NotifyParent(HWND hwnd, WORD code);
 HFONT ControlFont(HWND hwnd);
 void SetControlFont(HWND hwnd, HFONT font);
 void ForgetControlFont(HWND hwnd);
+// The character height of a font (the GUI font when null), at least 1.
+int FontHeight(HFONT font);
+
+// WM_PAINT, WM_PRINTCLIENT and WM_ERASEBKGND of a control that paints its
+// whole client area itself: `paint(dc)` draws into the given DC or
+// BeginPaint's. nullopt for other messages.
+template <class PaintFn>
+std::optional<LRESULT> PaintMessage(HWND hwnd, UINT msg, WPARAM w, PaintFn paint) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
+      paint(dc);
+      if (!w) EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(w));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // painting fills the background
+  }
+  return std::nullopt;
+}
+
+// The messages a control showing its window text handles alike: a new text,
+// a new font (with redraw asked) and enabling repaint it; WM_GETFONT answers
+// the font WM_SETFONT gave (none by default). nullopt for other messages.
+std::optional<LRESULT> TextControlMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
 
 }  // namespace qv::ctl

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/controls/ControlClass.h"
+#include "platform/controls/ControlPaint.h"
 #include "platform/controls/EditControl.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -215,6 +217,7 @@ LRESULT EditMessage(EditState& s, UINT msg, WPARAM w, LPARAM l) {
 }
 
 LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (auto r = ctl::PaintMessage(hwnd, msg, w, [&s](HDC dc) { Paint(s, dc); })) return *r;
   switch (msg) {
     case WM_SETTEXT:
       SetText(s, l ? reinterpret_cast<const char16_t*>(l) : u"");
@@ -260,18 +263,6 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_ENABLE:
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      Paint(s, dc);
-      if (!w) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(s, reinterpret_cast<HDC>(w));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // painting fills the background
     case WM_SETFOCUS:
       Focus(s, true);
       return 0;
@@ -361,14 +352,7 @@ EditState* Get(HWND hwnd) {
 }  // namespace edit
 
 void RegisterEditClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"EDIT", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = edit::EditWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-  wc.lpszClassName = u"EDIT";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = u"EDIT", .proc = edit::EditWindowProc, .cursor = IDC_IBEAM});
 }
 
 }  // namespace qv

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/controls/ControlClass.h"
+#include "platform/controls/ControlPaint.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
@@ -15,16 +17,6 @@
 
 namespace qv::lb {
 namespace {
-
-int FontHeight(HFONT font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return std::max(1, int(tm.tmHeight));
-}
 
 UINT MeasureItem(ListBox& lb, int index, ULONG_PTR data) {
   MEASUREITEMSTRUCT mis;
@@ -170,7 +162,7 @@ LRESULT SelectString(ListBox& lb, int start, LPARAM lParam) {
 
 LRESULT SetFont(ListBox& lb, HFONT font, bool redraw) {
   lb.font = font;
-  if (!(lb.style & LBS_OWNERDRAWFIXED) && !lb.Variable()) lb.itemHeight = FontHeight(font);
+  if (!(lb.style & LBS_OWNERDRAWFIXED) && !lb.Variable()) lb.itemHeight = ctl::FontHeight(font);
   if (redraw && lb.redraw) InvalidateRect(lb.hwnd, nullptr, TRUE);
   UpdateScrollBars(lb);
   return 0;
@@ -186,7 +178,7 @@ LRESULT Create(HWND hwnd, const CREATESTRUCTW* cs) {
   lb->notify = ofCombo ? static_cast<HWND>(cs->lpCreateParams) : GetParent(hwnd);
   if (lb->style & (LBS_NOREDRAW)) lb->redraw = false;
   if (lb->Variable()) lb->style &= ~LBS_OWNERDRAWFIXED;
-  lb->itemHeight = FontHeight(nullptr);
+  lb->itemHeight = ctl::FontHeight(nullptr);
   if (lb->style & LBS_OWNERDRAWFIXED) lb->itemHeight = std::max(1, int(MeasureItem(*lb, 0, 0)));
   return 0;
 }
@@ -410,20 +402,11 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 namespace qv {
 
 void RegisterListBoxClasses() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"ComboLBox", &existing)) return;
-  {
-    WNDCLASSEXW wc;
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    wc.lpfnWndProc = lb::ListBoxProc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = u"LISTBOX";
-    RegisterClassExW(&wc);
-    wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_SAVEBITS;
-    wc.lpszClassName = u"ComboLBox";
-    RegisterClassExW(&wc);
-  }
+  ctl::RegisterControlClass({.name = u"LISTBOX", .proc = lb::ListBoxProc, .wndExtra = sizeof(void*)});
+  ctl::RegisterControlClass({.name = u"ComboLBox",
+                             .proc = lb::ListBoxProc,
+                             .style = CS_DBLCLKS | CS_SAVEBITS,
+                             .wndExtra = sizeof(void*)});
 }
 
 }  // namespace qv

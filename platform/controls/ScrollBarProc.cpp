@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/SystemMetrics.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/window/Input.h"
@@ -271,20 +272,9 @@ LRESULT ScrollBarWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, msg, w, l);
   }
   if (!s) return DefWindowProcW(h, msg, w, l);
+  if (auto r = ctl::PaintMessage(h, msg, w, [h, s](HDC dc) { Paint(h, *s, dc); })) return *r;
   POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(h, &ps);
-      Paint(h, *s, dc);
-      if (!w) EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(h, *s, reinterpret_cast<HDC>(w));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_ENABLE:
       Redraw(h);
       return 0;
@@ -325,14 +315,9 @@ LRESULT ScrollBarWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace scrollbar
 
 void RegisterScrollBarClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"SCROLLBAR", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = scrollbar::ScrollBarWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"SCROLLBAR";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass({.name = u"SCROLLBAR",
+                             .proc = scrollbar::ScrollBarWindowProc,
+                             .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
 }
 
 }  // namespace qv

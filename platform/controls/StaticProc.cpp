@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/SystemColors.h"
+#include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/window/Input.h"
@@ -150,34 +151,10 @@ LRESULT SetImage(HWND hwnd, HGDIOBJ image) {
 }
 
 LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (auto r = ctl::PaintMessage(hwnd, msg, w, [hwnd](HDC dc) { Paint(hwnd, dc); })) return *r;
+  if (auto r = ctl::TextControlMessage(hwnd, msg, w, l)) return *r;
   DWORD style = DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE));
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = w ? reinterpret_cast<HDC>(w) : BeginPaint(hwnd, &ps);
-      Paint(hwnd, dc);
-      if (!w) EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(hwnd, reinterpret_cast<HDC>(w));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETTEXT: {
-      LRESULT r = DefWindowProcW(hwnd, msg, w, l);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
-    }
-    case WM_SETFONT:
-      ctl::SetControlFont(hwnd, reinterpret_cast<HFONT>(w));
-      if (LOWORD(l)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_GETFONT:
-      return LRESULT(GetPropW(hwnd, u"QvControlFont"));
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
     case WM_NCHITTEST:
       // A static takes the mouse only when it notifies its parent.
       return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
@@ -209,14 +186,8 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace statics
 
 void RegisterStaticClass() {
-  WNDCLASSEXW existing;
-  if (GetClassInfoExW(nullptr, u"STATIC", &existing)) return;
-  WNDCLASSEXW wc;
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = statics::StaticWindowProc;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"STATIC";
-  RegisterClassExW(&wc);
+  ctl::RegisterControlClass(
+      {.name = u"STATIC", .proc = statics::StaticWindowProc, .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
 }
 
 }  // namespace qv

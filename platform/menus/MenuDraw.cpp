@@ -11,12 +11,51 @@
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/menus/MenuImpl.h"
+#include "platform/menus/MenuPaint.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qv::menus {
+
+void DrawMenuCheck(HDC dc, const RECT& r, bool radio, COLORREF color) {
+  int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  HBRUSH b = CreateSolidBrush(color);
+  if (radio) {
+    RECT dot{cx - 3, cy - 3, cx + 3, cy + 3};
+    HGDIOBJ ob = SelectObject(dc, b);
+    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, dot.left, dot.top, dot.right + 1, dot.bottom + 1);
+    SelectObject(dc, op);
+    SelectObject(dc, ob);
+  } else {
+    // A tick three pixels thick: down-right for three columns, then up-right for four.
+    for (int i = 0; i < 7; ++i) {
+      int x = cx - 3 + i, y = i < 3 ? cy - 1 + i : cy + 1 - (i - 2);
+      RECT px{x, y, x + 1, y + 3};
+      FillRect(dc, &px, b);
+    }
+  }
+  DeleteObject(b);
+}
+
+void DrawMenuLabel(HDC dc, const std::u16string& s, RECT r, UINT format, bool disabled, bool selected,
+                   COLORREF color) {
+  if (s.empty()) return;
+  SetBkMode(dc, TRANSPARENT);
+  if (disabled && !selected) {
+    RECT e = r;
+    OffsetRect(&e, 1, 1);
+    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawTextW(dc, s.c_str(), int(s.size()), &e, format);
+    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+  } else {
+    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : color);
+  }
+  DrawTextW(dc, s.c_str(), int(s.size()), &r, format);
+}
+
 namespace {
 
 constexpr int kCheckColumn = 20, kArrowColumn = 16, kShortcutGap = 16, kSeparatorHeight = 8;
@@ -99,27 +138,6 @@ std::vector<Probe> Probes(HMENU menu) {
   return out;
 }
 
-void DrawCheck(HDC dc, const RECT& r, bool radio, COLORREF color) {
-  int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-  HBRUSH b = CreateSolidBrush(color);
-  if (radio) {
-    RECT dot{cx - 3, cy - 3, cx + 3, cy + 3};
-    HGDIOBJ ob = SelectObject(dc, b);
-    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
-    Ellipse(dc, dot.left, dot.top, dot.right + 1, dot.bottom + 1);
-    SelectObject(dc, op);
-    SelectObject(dc, ob);
-  } else {
-    // A tick three pixels thick: down-right for three columns, then up-right for four.
-    for (int i = 0; i < 7; ++i) {
-      int x = cx - 3 + i, y = i < 3 ? cy - 1 + i : cy + 1 - (i - 2);
-      RECT px{x, y, x + 1, y + 3};
-      FillRect(dc, &px, b);
-    }
-  }
-  DeleteObject(b);
-}
-
 void DrawArrow(HDC dc, const RECT& r, COLORREF color) {
   int cx = r.left + (r.right - r.left) / 2, cy = (r.top + r.bottom) / 2;
   HBRUSH b = CreateSolidBrush(color);
@@ -128,22 +146,6 @@ void DrawArrow(HDC dc, const RECT& r, COLORREF color) {
     FillRect(dc, &col, b);
   }
   DeleteObject(b);
-}
-
-void DrawLabel(HDC dc, const std::u16string& s, RECT r, UINT format, bool disabled, bool selected,
-               COLORREF color) {
-  if (s.empty()) return;
-  SetBkMode(dc, TRANSPARENT);
-  if (disabled && !selected) {
-    RECT e = r;
-    OffsetRect(&e, 1, 1);
-    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-    DrawTextW(dc, s.c_str(), int(s.size()), &e, format);
-    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-  } else {
-    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : color);
-  }
-  DrawTextW(dc, s.c_str(), int(s.size()), &r, format);
 }
 
 void DrawSpecialBitmap(HDC dc, HBITMAP b, const RECT& r, uintptr_t data) {
@@ -220,8 +222,8 @@ void DrawPopupItem(HDC dc, const Item& it, bool selected, bool showPrefix, int s
   COLORREF color = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
   RECT column{r.left, r.top, r.left + kCheckColumn, r.bottom};
   if (it.state & MFS_CHECKED)
-    DrawCheck(dc, column, (it.type & MFT_RADIOCHECK) != 0,
-              IsDisabled(it) ? GetSysColor(COLOR_GRAYTEXT) : color);
+    DrawMenuCheck(dc, column, (it.type & MFT_RADIOCHECK) != 0,
+                  IsDisabled(it) ? GetSysColor(COLOR_GRAYTEXT) : color);
   else if (it.bitmap && !IsSpecialBitmap(it.bitmap))
     DrawBitmap(dc, it.bitmap, column);
   Split s = SplitText(it.text);
@@ -229,9 +231,9 @@ void DrawPopupItem(HDC dc, const Item& it, bool selected, bool showPrefix, int s
   HGDIOBJ old = SelectObject(dc, font);
   UINT format = DT_SINGLELINE | DT_VCENTER | DT_LEFT | (showPrefix ? 0 : DT_HIDEPREFIX);
   RECT text{r.left + kCheckColumn, r.top, r.right - kArrowColumn, r.bottom};
-  DrawLabel(dc, s.label, text, format, IsDisabled(it), selected, color);
+  DrawMenuLabel(dc, s.label, text, format, IsDisabled(it), selected, color);
   RECT shortcut{shortcutX, r.top, r.right - kArrowColumn, r.bottom};
-  DrawLabel(dc, s.shortcut, shortcut, format | DT_NOPREFIX, IsDisabled(it), selected, color);
+  DrawMenuLabel(dc, s.shortcut, shortcut, format | DT_NOPREFIX, IsDisabled(it), selected, color);
   SelectObject(dc, old);
   DeleteObject(font);
   if (it.sub) DrawArrow(dc, RECT{r.right - kArrowColumn, r.top, r.right, r.bottom}, color);
@@ -407,7 +409,8 @@ void DrawBar(HWND hwnd, HMENU menu, HDC dc, const RECT& bar) {
       DrawEdge(dc, &e, open ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
       if (open) OffsetRect(&text, 1, 1);
     }
-    DrawLabel(dc, SplitText(it.text).label, text, format, IsDisabled(it), false, GetSysColor(COLOR_MENUTEXT));
+    DrawMenuLabel(dc, SplitText(it.text).label, text, format, IsDisabled(it), false,
+                  GetSysColor(COLOR_MENUTEXT));
   }
   SelectObject(dc, old);
   DeleteObject(font);

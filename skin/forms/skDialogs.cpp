@@ -41,12 +41,6 @@ const ButtonInfo kButtons[11] = {{"Yes", "&Yes", mrYes},
 const char* kCaptions[4] = {"Warning", "Error", "Information", "Confirm"};
 int widthCache[11] = {};
 
-// A * B / C rounded to the nearest integer.
-int MulDiv(int A, int B, int C) {
-  if (C == 0) return -1;
-  const long long p = 1LL * A * B;
-  return int((p >= 0 ? p + C / 2 : p - C / 2) / C);
-}
 
 LPCWSTR_ID IconOf(TMsgDlgType T) {
   switch (T) {

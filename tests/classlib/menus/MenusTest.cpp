@@ -3,6 +3,8 @@
 // context menus from the right button, the platform items following the
 // items' state, hints, and owner-drawn items whose popup window a skin
 // subclasses and paints.
+#include <set>
+
 #include "../controls/ControlsTestSupport.h"
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Brush.h"
@@ -317,6 +319,47 @@ TEST_F(Menus, ImagesMakeItemsOwnerDrawnWithTheImageInTheirColumn) {
   popup->Popup(200, 200);
   Pump();
   EXPECT_TRUE(clicks.empty());
+}
+
+// The dark pixels of an item's left column, relative to their top-left one.
+std::set<std::pair<int, int>> CheckMarkInk(const Surface& s, const RECT& item) {
+  std::set<std::pair<int, int>> ink;
+  for (int y = item.top; y < item.bottom; ++y)
+    for (int x = item.left; x < item.left + 20; ++x)
+      if ((s.At(x, y) & 0xFF) < 0x60) ink.insert({x, y});
+  int left = item.right, top = item.bottom;
+  for (auto [x, y] : ink) left = std::min(left, x), top = std::min(top, y);
+  std::set<std::pair<int, int>> shape;
+  for (auto [x, y] : ink) shape.insert({x - left, y - top});
+  return shape;
+}
+
+TEST_F(Menus, OwnerDrawnCheckMarksLookLikeTheMenusOwn) {
+  TForm* f = NewForm();
+  f->Show();
+  std::vector<std::set<std::pair<int, int>>> marks;
+  for (bool ownerDraw : {false, true}) {
+    auto* popup = new TPopupMenu(f);
+    popup->SetOwnerDraw(ownerDraw);
+    Item(f, "&Ticked", popup->Items())->SetChecked(true);
+    TMenuItem* radio = Item(f, "&Dotted", popup->Items());
+    radio->SetRadioItem(true);
+    radio->SetChecked(true);
+    ASSERT_EQ(popup->Items()->Items(0)->IsOwnerDraw(), ownerDraw);
+    backend.WhenIdle([&] {
+      HWND w = MenuWindowOf(popup->Handle());
+      Surface s = backend.Screenshot();
+      for (int i = 0; i < 2; ++i) marks.push_back(CheckMarkInk(s, ItemRect(w, popup->Handle(), i)));
+      backend.KeyPress(VK_ESCAPE);
+    });
+    popup->Popup(200, 200);
+    Pump();
+  }
+  ASSERT_EQ(marks.size(), 4u);
+  EXPECT_GE(marks[0].size(), 15u);  // a tick seven columns wide, three pixels thick
+  EXPECT_NE(marks[0], marks[1]);    // the radio dot is another shape
+  EXPECT_EQ(marks[2], marks[0]);
+  EXPECT_EQ(marks[3], marks[1]);
 }
 
 TEST_F(Menus, OwnerDrawnMenuBarTitlesAreMeasuredAndDrawnByTheirItems) {

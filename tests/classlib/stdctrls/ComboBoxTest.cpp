@@ -64,6 +64,32 @@ TEST_F(TComboBoxTest, ChoosingFiresChangeButSettingTheIndexDoesNot) {
   EXPECT_THROW(combo->Items()->Objects(5), EListError);
 }
 
+TEST_F(TComboBoxTest, ItemsObjectsAndSelectionSurviveANewWindow) {
+  TForm* form = NewForm();
+  auto* combo = NewCombo(form, csDropDownList);
+  combo->Items()->AddObject("one", Tag(1));
+  combo->Items()->AddObject("two", Tag(2));
+  combo->Items()->Insert(0, "zero");
+  combo->SetItemIndex(2);
+  combo->SetParent(form);
+  form->Show();
+  Pump();
+  ASSERT_TRUE(combo->HandleAllocated());
+  // A style change makes a new window; items, objects and selection go along.
+  combo->SetStyle(csDropDown);
+  Pump();
+  ASSERT_TRUE(combo->HandleAllocated());
+  EXPECT_EQ(combo->Items()->ToVector(), (std::vector<std::string>{"zero", "one", "two"}));
+  EXPECT_EQ(combo->Items()->Objects(2), Tag(2));
+  EXPECT_EQ(combo->Items()->Objects(0), nullptr);
+  EXPECT_EQ(combo->ItemIndex(), 2);
+  EXPECT_EQ(combo->Items()->IndexOf("ONE"), 1);
+  EXPECT_THROW(combo->Items()->Strings(3), EListError);
+  EXPECT_THROW(combo->Items()->Delete(7), EListError);
+  combo->Items()->Clear();
+  EXPECT_EQ(combo->Items()->Count(), 0);
+}
+
 TEST_F(TComboBoxTest, TheDroppedListShowsDropDownCountRows) {
   TForm* form = NewForm();
   auto* combo = NewCombo(form, csDropDownList);
