@@ -92,13 +92,14 @@ bool NodeName(TXBase& base, int64_t nameRef, int64_t ref, const TRecKind* kind, 
       if (back) name = rec::Str(rec, fld::nName);
       base.Release(rec);
       if (back) return true;
+      it = shared.end();
     } else {
       SharedName entry{kind, rec::Str(rec, fld::nName), {}};
       entry.refs.reserve(std::size_t(count));
       for (int i = 0; i < count; ++i) entry.refs.push_back(refs->GetRef(i));
       std::sort(entry.refs.begin(), entry.refs.end());
       base.Release(rec);
-      it = shared.emplace(nameRef, std::move(entry)).first;
+      it = shared.insert_or_assign(nameRef, std::move(entry)).first;
     }
   }
   if (it != shared.end() && std::binary_search(it->second.refs.begin(), it->second.refs.end(), ref)) {
