@@ -1,5 +1,7 @@
 // Loading a stored disc's tree for the browser, finding its folders by path,
 // and deleting a disc with every folder and file record below it.
+#include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -54,6 +56,62 @@ bool TDiscList::Browse(int32_t index) {
   return true;
 }
 
+namespace {
+const TRecKind* RecKindNamed(TXBase& base, const char* name) {
+  return dynamic_cast<const TRecKind*>(base.Context().KindByName(name));
+}
+std::string IdText(int64_t id) {
+  return "\"" + IntToHex(uint64_t(id), 16) + "\"";
+}
+
+// A name record shared by many nodes ("Thumbs.db" on thousands of files):
+// its text and its references, sorted, kept for the rest of the walk so
+// that it is read and searched once rather than once per node.
+struct SharedName {
+  const TRecKind* kind;
+  std::string name;
+  std::vector<int64_t> refs;
+};
+using SharedNames = std::unordered_map<int64_t, SharedName>;
+// Below this many references a name record is cheap to read again.
+constexpr int kSharedNameRefs = 8;
+
+// The name of node ref from its name record, which must refer back to the
+// node (a damaged catalogue may point a node at a stranger's name).
+bool NodeName(TXBase& base, int64_t nameRef, int64_t ref, const TRecKind* kind, bool isFile,
+              SharedNames& shared, std::string& name, std::string& error) {
+  auto it = shared.find(nameRef);
+  if (it == shared.end() || it->second.kind != kind) {
+    // A reference reaching a record of the other name kind fails its check here.
+    TXRecData* rec = GetReferenced(base, nameRef, kind, error);
+    if (!rec) return false;
+    const TXArrData* refs = rec::Arr(rec, fld::nRefs);
+    const int count = refs ? refs->Count() : 0;
+    if (count < kSharedNameRefs) {
+      const bool back = NameRefersTo(rec, ref);
+      if (back) name = rec::Str(rec, fld::nName);
+      base.Release(rec);
+      if (back) return true;
+      it = shared.end();
+    } else {
+      SharedName entry{kind, rec::Str(rec, fld::nName), {}};
+      entry.refs.reserve(std::size_t(count));
+      for (int i = 0; i < count; ++i) entry.refs.push_back(refs->GetRef(i));
+      std::sort(entry.refs.begin(), entry.refs.end());
+      base.Release(rec);
+      it = shared.insert_or_assign(nameRef, std::move(entry)).first;
+    }
+  }
+  if (it != shared.end() && std::binary_search(it->second.refs.begin(), it->second.refs.end(), ref)) {
+    name = it->second.name;
+    return true;
+  }
+  error = "Damaged database: the name of " + std::string(isFile ? "file " : "folder ") + IdText(ref) +
+          " does not refer back to it";
+  return false;
+}
+}  // namespace
+
 // What the tree walk checks each record against: the kinds of the records
 // its references must reach, the disc being loaded, and the folders met (a
 // damaged tree must not lead the walk in circles).
@@ -64,16 +122,8 @@ struct TDiscList::TreeWalk {
   const TRecKind* fileName;
   int64_t disc;
   std::unordered_set<int64_t> folders;
+  SharedNames names;
 };
-
-namespace {
-const TRecKind* RecKindNamed(TXBase& base, const char* name) {
-  return dynamic_cast<const TRecKind*>(base.Context().KindByName(name));
-}
-std::string IdText(int64_t id) {
-  return "\"" + IntToHex(uint64_t(id), 16) + "\"";
-}
-}  // namespace
 
 bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
   if (ref < 0) return false;
@@ -82,6 +132,7 @@ bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
                 RecKindNamed(*Base, "xFolderName"),
                 RecKindNamed(*Base, "xFileName"),
                 BrowsedID,
+                {},
                 {}};
   for (auto& d : discs_)
     if (d->Data.Root == ref) walk.disc = d->Data.ID;
@@ -132,20 +183,11 @@ bool TDiscList::LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
   int64_t nameRef =
       node->Kind == TFileData::kRoot ? -1 : rec::Ref(rec, isFile ? int(fld::fiName) : int(fld::foName));
   Base->Release(rec);
-  if (node->Kind != TFileData::kRoot) {
-    TXRecData* name = GetReferenced(*Base, nameRef, isFile ? walk.fileName : walk.folderName, error);
-    if (!name) {
-      host_.AddError(error);
-      return false;
-    }
-    if (!NameRefersTo(name, ref)) {
-      host_.AddError("Damaged database: the name of " + std::string(isFile ? "file " : "folder ") +
-                     IdText(ref) + " does not refer back to it");
-      Base->Release(name);
-      return false;
-    }
-    node->Name = rec::Str(name, fld::nName);
-    Base->Release(name);
+  if (node->Kind != TFileData::kRoot &&
+      !NodeName(*Base, nameRef, ref, isFile ? walk.fileName : walk.folderName, isFile, walk.names, node->Name,
+                error)) {
+    host_.AddError(error);
+    return false;
   }
   Progress(++ProgressDone, ProgressTotal);
   if (isFile) return true;

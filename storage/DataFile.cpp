@@ -111,28 +111,31 @@ class TXFile::ChainReader {
   explicit ChainReader(TXFile& file) : file_(file) {}
 
   bool Read(int64_t position, uint8_t* dest, std::size_t n) {
-    if (position >= winPos_ && position + int64_t(n) <= winPos_ + winLen_) {
-      std::memcpy(dest, window_ + (position - winPos_), n);
-      return true;
+    for (std::size_t i = 0; i < file_.windows_.size(); ++i) {
+      const ReadWindow& w = file_.windows_[i];
+      if (position >= w.pos && position + int64_t(n) <= w.pos + w.len) {
+        std::memcpy(dest, w.bytes.data() + (position - w.pos), n);
+        file_.lastWindow_ = i;
+        return true;
+      }
     }
-    if (n > sizeof window_) return file_.ReadRaw(position, dest, n) == int64_t(n);
-    int64_t got = file_.ReadRaw(position, window_, sizeof window_);
-    if (got < 0) {
-      winLen_ = 0;
-      return false;
-    }
-    winPos_ = position;
-    winLen_ = got;
+    if (n > file_.windows_[0].bytes.size()) return file_.ReadRaw(position, dest, n) == int64_t(n);
+    // The window not served from last is refilled.
+    const std::size_t i = 1 - file_.lastWindow_;
+    ReadWindow& w = file_.windows_[i];
+    w.len = 0;
+    const int64_t got = file_.ReadRaw(position, w.bytes.data(), w.bytes.size());
+    if (got < 0) return false;
+    w.pos = position;
+    w.len = got;
+    file_.lastWindow_ = i;
     if (got < int64_t(n)) return false;
-    std::memcpy(dest, window_, n);
+    std::memcpy(dest, w.bytes.data(), n);
     return true;
   }
 
  private:
   TXFile& file_;
-  uint8_t window_[512];
-  int64_t winPos_ = 0;
-  int64_t winLen_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -152,6 +155,7 @@ bool TXFile::Fail(std::string message) {
 }
 
 void TXFile::CloseFile() {
+  DropReadWindows();
   tail_.clear();
   file_.Close();  // also releases the lock
   size_ = -1;
@@ -162,6 +166,7 @@ void TXFile::CloseFile() {
 // lock before anything is truncated, so that a database in use by another
 // process is never damaged.
 bool TXFile::OpenLocked(bool create) {
+  DropReadWindows();
   bool opened = file_.Open(fileName_, BinaryFile::Mode::ReadWrite);
   if (!opened && create && file_.Error() == ENOENT) opened = file_.Open(fileName_, BinaryFile::Mode::Create);
   if (!opened)
@@ -287,6 +292,7 @@ int64_t TXFile::ReadRaw(int64_t position, void* dest, std::size_t n) {
 }
 
 bool TXFile::WriteAt(int64_t position, const void* bytes, std::size_t n) {
+  DropReadWindows();
   if (writeBehind_ && position == size_ && position > 0) {
     if (tail_.empty()) tailStart_ = position;
     const auto* p = static_cast<const uint8_t*>(bytes);

@@ -155,6 +155,20 @@ class TXFile {
   int64_t tailStart_ = 0;
   int64_t lastChainBytes_ = 0;
   bool writeBehind_ = false;
+  // Stretches of the file that chain reads were last served from: records
+  // read one after another in storage order then cost one read call per
+  // few dozen records. Two, so that reading a record and the record it
+  // refers to in turn keeps both. Any write or reopening drops them.
+  struct ReadWindow {
+    std::array<uint8_t, 4096> bytes;
+    int64_t pos = 0;
+    int64_t len = 0;
+  };
+  std::array<ReadWindow, 2> windows_{};
+  std::size_t lastWindow_ = 0;
+  void DropReadWindows() {
+    for (ReadWindow& w : windows_) w.len = 0;
+  }
 };
 
 }  // namespace qv

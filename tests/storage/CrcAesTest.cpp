@@ -43,6 +43,23 @@ TEST(Crc32, KnownAnswersAreTheComplementOfTheUsualCrc) {
   EXPECT_TRUE(CRC32TableIsSound());
 }
 
+// Every length and start offset around the eight-byte steps agrees with the
+// checksum computed bit by bit.
+TEST(Crc32, AnyLengthAndAlignmentMatchesTheBitwiseChecksum) {
+  EXPECT_EQ(CalcCRC32("The quick brown fox jumps over the lazy dog", 43), ~0x414FA339u);
+  std::vector<uint8_t> bytes(80);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 37 + 11);
+  for (std::size_t start = 0; start < 8; ++start)
+    for (std::size_t length = 0; start + length <= bytes.size(); ++length) {
+      uint32_t crc = 0xFFFFFFFF;
+      for (std::size_t i = start; i < start + length; ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? (0xEDB88320u ^ (crc >> 1)) : (crc >> 1);
+      }
+      ASSERT_EQ(CalcCRC32(bytes.data() + start, length), crc) << start << "+" << length;
+    }
+}
+
 TEST(Crc32, StreamChecksumCoversTheWholeStreamWhateverItsPosition) {
   TMemoryStream s = StreamOf({'1', '2', '3', '4', '5', '6', '7', '8', '9'});
   s.SetPosition(4);
