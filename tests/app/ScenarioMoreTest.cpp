@@ -72,7 +72,7 @@ TEST_F(MoreScenario, AFolderOnlySearchShowsFolderGroupsAndASecondSizeClickRevers
   PDataNode group = Top(t, "sub");
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(Texts(t, group).size(), 3u);
-  EXPECT_TRUE(ConsoleHas(" 0 file(s) and ")) << testing::PrintToString(ConsoleLines());
+  EXPECT_TRUE(ConsoleHas(" 0 file(s) and 1 folder(s) found")) << testing::PrintToString(ConsoleLines());
 
   backend.AdvanceClock(100);
   Pump();
