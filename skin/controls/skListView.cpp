@@ -17,6 +17,7 @@
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "skin/controls/skCtrlHelpers.h"
+#include "skin/controls/skLinkedBars.h"
 #include "skin/skBlend.h"
 #include "skin/skControlTree.h"
 #include "skin/skItemPaint.h"
@@ -268,66 +269,15 @@ void TSkCustomListView::PaintHeader() {
 
 // ---- scroll bars ----
 
-void TSkCustomListView::FreeBars() {
-  delete vBar_;
-  vBar_ = nullptr;
-  delete hBar_;
-  hBar_ = nullptr;
-}
+void TSkCustomListView::FreeBars() { FreeLinkedBars(vBar_, hBar_); }
 
 bool TSkCustomListView::UpdateBar(TSkScrollBar*& Bar, int Which) {
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
-  const bool known = GetScrollInfo(Handle(), Which, &si);
-  const bool needed = known && si.nMax - si.nMin > int(si.nPage) - 1 && si.nPage > 1;
-  if (!needed) {
-    if (Bar) Bar->SetVisible(false);
-    return false;
-  }
-  const bool vert = Which == SB_VERT;
-  if (!Bar) {
-    Bar = new TSkScrollBar(nullptr);
-    Bar->SetVisible(false);
-    Bar->SetTabStop(false);
-    Bar->SetKind(vert ? sbVertical : sbHorizontal);
-    Bar->LinkedControl = this;
-    if (vert)
-      Bar->SetWidth(std::min(GetSystemMetrics(SM_CXVSCROLL), Width() - 6));
-    else
-      Bar->SetHeight(std::min(GetSystemMetrics(SM_CYHSCROLL), Height() - 6));
-    Bar->SetParent(Parent());
-    Bar->OnScrollChanged = [this, vert](TSkScrollBar* Sender, int) { BarMoved(vert, Sender->Position()); };
-  }
-  const int max = si.nMax - int(si.nPage) + 1;
-  {
-    // Feeding the bar is not a move of the user's.
-    FlagScope guard(syncingBars);
-    if (max <= 0 || si.nMax - si.nMin <= 0)
-      Bar->SetParams(-1, 0, 1);
-    else
-      Bar->SetParams(std::clamp(si.nPos, si.nMin, max), si.nMin, max);
-    Bar->SetPageSize(0);
-  }
-  Bar->LargeChange = si.nPage < 1 ? 1 : int(si.nPage);
-  Bar->SetVisible(true);
-  Bar->BringToFront();
-  Bar->Repaint();
-  return true;
+  // Feeding the bar is not a move of the user's.
+  FlagScope guard(syncingBars);
+  return UpdateLinkedBar(this, Bar, Which, [this](bool Vertical, int Position) { BarMoved(Vertical, Position); });
 }
 
-void TSkCustomListView::PlaceBars() {
-  const int b = kFrame;
-  const bool v = vBar_ && vBar_->Visible(), h = hBar_ && hBar_->Visible();
-  if (v) {
-    const int w = vBar_->Width();
-    const int x = UseRightToLeftAlignment() ? Left() + b : Left() + Width() - b - w;
-    vBar_->SetBounds(x, Top() + b, w, Height() - 2 * b - (h ? hBar_->Height() : 0));
-  }
-  if (h)
-    hBar_->SetBounds(Left() + b, Top() + Height() - b - hBar_->Height(),
-                     Width() - 2 * b - (v ? vBar_->Width() : 0), hBar_->Height());
-}
+void TSkCustomListView::PlaceBars() { PlaceLinkedBars(this, kFrame, vBar_, hBar_); }
 
 void TSkCustomListView::UpdateScrollBars() {
   if (!HandleAllocated() || Dying()) return;

@@ -9,6 +9,7 @@
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "skin/controls/skCtrlHelpers.h"
+#include "skin/controls/skLinkedBars.h"
 #include "skin/skControlTree.h"
 #include "skin/skItemPaint.h"
 #include "skin/skMaskPaint.h"
@@ -57,66 +58,16 @@ bool TSkTreeView::Dying() const {
   return ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading);
 }
 
-void TSkTreeView::FreeBars() {
-  delete vBar_;
-  vBar_ = nullptr;
-  delete hBar_;
-  hBar_ = nullptr;
-}
+void TSkTreeView::FreeBars() { FreeLinkedBars(vBar_, hBar_); }
 
 // True when the direction needs a bar; makes, sets and shows it then.
 bool TSkTreeView::UpdateBar(TSkScrollBar*& Bar, int Which) {
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
-  const bool known = GetScrollInfo(Handle(), Which, &si);
-  const bool needed = known && si.nMax - si.nMin > int(si.nPage) - 1 && si.nPage > 1;
-  if (!needed) {
-    if (Bar) Bar->SetVisible(false);
-    return false;
-  }
-  const bool vert = Which == SB_VERT;
-  if (!Bar) {
-    Bar = new TSkScrollBar(nullptr);
-    Bar->SetVisible(false);
-    Bar->SetTabStop(false);
-    Bar->SetKind(vert ? sbVertical : sbHorizontal);
-    Bar->LinkedControl = this;
-    if (vert)
-      Bar->SetWidth(std::min(GetSystemMetrics(SM_CXVSCROLL), Width() - 6));
-    else
-      Bar->SetHeight(std::min(GetSystemMetrics(SM_CYHSCROLL), Height() - 6));
-    Bar->SetParent(Parent());
-    Bar->OnScrollChanged = [this, vert](TSkScrollBar* Sender, int) {
-      Perform(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, Sender->Position()), 0);
-    };
-  }
-  const int max = si.nMax - int(si.nPage) + 1;
-  if (max <= 0 || si.nMax - si.nMin <= 0) {
-    Bar->SetParams(-1, 0, 1);
-  } else {
-    Bar->SetParams(std::clamp(si.nPos, si.nMin, max), si.nMin, max);
-  }
-  Bar->SetPageSize(0);
-  Bar->LargeChange = si.nPage < 1 ? 1 : int(si.nPage);
-  Bar->SetVisible(true);
-  Bar->BringToFront();
-  Bar->Repaint();
-  return true;
+  return UpdateLinkedBar(this, Bar, Which, [this](bool Vertical, int Position) {
+    Perform(Vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, Position), 0);
+  });
 }
 
-void TSkTreeView::PlaceBars() {
-  const int b = FrameWidth();
-  const bool v = vBar_ && vBar_->Visible(), h = hBar_ && hBar_->Visible();
-  if (v) {
-    const int w = vBar_->Width();
-    const int x = UseRightToLeftAlignment() ? Left() + b : Left() + Width() - b - w;
-    vBar_->SetBounds(x, Top() + b, w, Height() - 2 * b - (h ? hBar_->Height() : 0));
-  }
-  if (h)
-    hBar_->SetBounds(Left() + b, Top() + Height() - b - hBar_->Height(),
-                     Width() - 2 * b - (v ? vBar_->Width() : 0), hBar_->Height());
-}
+void TSkTreeView::PlaceBars() { PlaceLinkedBars(this, FrameWidth(), vBar_, hBar_); }
 
 void TSkTreeView::UpdateScrollBars() {
   if (!HandleAllocated() || Dying()) return;
