@@ -202,7 +202,9 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   for (std::string part; std::getline(path, part, '/');) {
     if (part.empty()) continue;
     Xdo(display, {"key", "Right"});
-    Pause(1200);  // a new search, not the continuation of the last one
+    // A new search, not the continuation of the last one: well past the
+    // tree's type-ahead pause even when a busy machine delays the keys.
+    Pause(2500);
     Xdo(display, {"type", "--delay", "20", part});
   }
   Pause(300);
