@@ -139,7 +139,7 @@ class TListItems : public TPersistent {
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TItemChange { ctText, ctImage, ctState };
-enum TItemStateItem { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
+enum class TItemStateItem { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
 using TItemStates = Set<TItemStateItem>;
 enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
 enum TSearchDirection { sdLeft, sdRight, sdAbove, sdBelow, sdAll };

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "classlib/comctrls/ToolBar.h"  // TToolButtonStyle: the tool bar's button styles
 #include "classlib/stdctrls/SpeedButton.h"
 #include "skin/skCommonData.h"
 #include "skin/skFade.h"
@@ -15,7 +16,6 @@ namespace qv {
 class TPopupMenu;
 class TCustomImageList;
 
-enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 using TBmpPaintEvent = std::function<void(TObject* Sender, TBitmap* Bmp)>;
 
 // The drop-down arrow part's width.
