@@ -16,28 +16,14 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/image/Png.h"
-
 namespace qv::test {
 namespace {
 
 // Starts the program with a settings folder of its own; its pid.
-pid_t Start(const char* display, const std::string& config, const char* arg = nullptr,
-            const std::string& data = "") {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1), dup2(null, 2);
-    if (display)
-      setenv("DISPLAY", display, 1);
-    else
-      unsetenv("DISPLAY");
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    if (!data.empty()) setenv("XDG_DATA_HOME", data.c_str(), 1);
-    execl(QV_PROGRAM, QV_PROGRAM, arg, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  return pid;
+pid_t Start(const char* display, const std::string& config, const std::string& data = "") {
+  std::vector<std::pair<std::string, std::string>> env{{"XDG_CONFIG_HOME", config}};
+  if (!data.empty()) env.emplace_back("XDG_DATA_HOME", data);
+  return StartProgram(QV_PROGRAM, display, {}, env);
 }
 
 std::string Errors(const char* display, const std::string& arg, int& rc) {
@@ -46,32 +32,8 @@ std::string Errors(const char* display, const std::string& arg, int& rc) {
   return errors;
 }
 
-Window FindTop(Display* d, const char* name) {
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* n = nullptr;
-    XWindowAttributes a;
-    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
-        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-      found = children[i];
-    if (n) XFree(n);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-template <typename F>
-bool WaitFor(F done) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
+// How long a window may take to come or go on a busy machine.
+constexpr std::chrono::milliseconds kPatience = 15000ms;
 
 TEST(ProgramSmoke, WithoutADisplayItSaysSoAndTouchesNoSettings) {
   TempDir config;
@@ -87,22 +49,6 @@ TEST(ProgramSmoke, WithoutADisplayItSaysSoAndTouchesNoSettings) {
   EXPECT_NE(errors.find("Usage: quirvane"), std::string::npos) << errors;
 }
 
-// Runs xdotool on the display with the arguments; true when it succeeded.
-bool Xdo(const std::string& display, std::vector<std::string> args) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1), dup2(null, 2);
-    setenv("DISPLAY", display.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>("xdotool")};
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execvp("xdotool", argv.data());
-    _exit(127);
-  }
-  return pid > 0 && Reap(pid, std::chrono::milliseconds(10000)) == 0;
-}
-
 void Pause(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -111,21 +57,14 @@ void Pause(int ms) {
 // (read from the root window: a window reaching off the screen cannot be read).
 std::vector<uint32_t> Pixels(Display* d, Window w, int& width, int& height) {
   XWindowAttributes a, root;
-  std::vector<uint32_t> out;
   Window child;
   int x = 0, y = 0;
   if (!XGetWindowAttributes(d, w, &a) || !XGetWindowAttributes(d, DefaultRootWindow(d), &root) ||
       !XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child))
-    return out;
+    return {};
   width = std::min(a.width, root.width - x), height = std::min(a.height, root.height - y);
-  if (width <= 0 || height <= 0 || x < 0 || y < 0) return out;
-  XImage* image =
-      XGetImage(d, DefaultRootWindow(d), x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
-  if (!image) return out;
-  for (int r = 0; r < height; ++r)
-    for (int c = 0; c < width; ++c) out.push_back(uint32_t(XGetPixel(image, c, r)) & 0xFFFFFF);
-  XDestroyImage(image);
-  return out;
+  if (x < 0 || y < 0) return {};
+  return ReadPixels(d, DefaultRootWindow(d), x, y, width, height);
 }
 
 // Runs of rows whose pixel at column x has the colour.
@@ -156,7 +95,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
     std::filesystem::create_directories(std::filesystem::path(fixture + f).parent_path());
     std::ofstream(fixture + f) << "contents";
   }
-  pid_t pid = Start(display.c_str(), config.Path(), nullptr, data.Path());
+  pid_t pid = Start(display.c_str(), config.Path(), data.Path());
   ASSERT_GT(pid, 0);
   Display* d = XOpenDisplay(display.c_str());
   ASSERT_NE(d, nullptr);
@@ -168,7 +107,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
 
   // The first start asks for a new catalogue, in the catalogue folder.
   Window dialog = 0;
-  if (!WaitFor([&] { return (dialog = FindTop(d, " New database")) != 0; })) {
+  if (!WaitFor([&] { return (dialog = FindTop(d, " New database")) != 0; }, kPatience)) {
     finish();
     FAIL() << "no New database dialog";
   }
@@ -176,7 +115,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   Xdo(display, {"type", "--delay", "20", "Smoke"});
   Xdo(display, {"key", "Return"});
   Window main = 0;
-  if (!WaitFor([&] { return (main = FindTop(d, " Velmora Quirvane  - [ Smoke ]")) != 0; })) {
+  if (!WaitFor([&] { return (main = FindTop(d, " Velmora Quirvane  - [ Smoke ]")) != 0; }, kPatience)) {
     finish();
     FAIL() << "the catalogue was not created";
   }
@@ -194,7 +133,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   focus(main);
   Xdo(display, {"key", "F9"});
   Window wizard = 0;
-  ASSERT_TRUE(WaitFor([&] { return (wizard = FindTop(d, "Adding disc")) != 0; })) << "no wizard";
+  ASSERT_TRUE(WaitFor([&] { return (wizard = FindTop(d, "Adding disc")) != 0; }, kPatience)) << "no wizard";
   focus(wizard);
   Xdo(display, {"type", "--delay", "20", "Fixture"});
   Xdo(display, {"key", "Return", "Tab", "space", "Tab", "Home", "Right"});
@@ -211,7 +150,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   Xdo(display, {"key", "Return"});  // Next: the scanning options
   Pause(300);
   Xdo(display, {"key", "Return"});  // Start
-  EXPECT_TRUE(WaitFor([&] { return FindTop(d, "Adding disc") == 0; })) << "the wizard stayed";
+  EXPECT_TRUE(WaitFor([&] { return FindTop(d, "Adding disc") == 0; }, kPatience)) << "the wizard stayed";
   Pause(1500);
 
   // F7 searches (on the search page); a click in the file mask, "*.txt", Enter.
@@ -225,14 +164,16 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   Xdo(display, {"key", "Return"});
   // Two name groups (blue rows) with one entry each (green rows).
   int width = 0, height = 0, groups = 0, entries = 0;
-  WaitFor([&] {
-    std::vector<uint32_t> px = Pixels(d, main, width, height);
-    if (px.empty()) return false;
-    // A column near the right edge, where the rows hold no text.
-    groups = RowRuns(px, width, width - 40, 0xD2E6FF);
-    entries = RowRuns(px, width, width - 40, 0xE6FFD2);
-    return groups == 2 && entries == 2;
-  });
+  WaitFor(
+      [&] {
+        std::vector<uint32_t> px = Pixels(d, main, width, height);
+        if (px.empty()) return false;
+        // A column near the right edge, where the rows hold no text.
+        groups = RowRuns(px, width, width - 40, 0xD2E6FF);
+        entries = RowRuns(px, width, width - 40, 0xE6FFD2);
+        return groups == 2 && entries == 2;
+      },
+      kPatience);
   EXPECT_EQ(groups, 2);
   EXPECT_EQ(entries, 2);
 

@@ -1,106 +1,44 @@
 // Helpers of the tests that run programs on an X server: Xvfb servers of
-// their own on free display numbers, and child programs run with a time
-// limit, their exit code and error output collected.
+// their own on free display numbers, child programs started on a display or
+// run with a time limit, their windows found and read back, xdotool input,
+// and the pictures the programs' self-tests write.
 #pragma once
 // clang-format off
-#include <sys/file.h>
 #include <X11/Xlib.h>
 // clang-format on
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
+#include <cstdint>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/Surface.h"
 
 namespace qv::test {
 
 using namespace std::chrono_literals;
 
-inline bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  for (size_t start = 0; start <= dirs.size();) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool OnPath(const std::string& program);
 
 // Waits for a child up to `limit`, then kills it; its exit status, -1 when killed.
-inline int Reap(pid_t pid, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(10ms);
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int Reap(pid_t pid, std::chrono::milliseconds limit);
 
 // An Xvfb server of our own on a free display number; always stopped. Tests
 // running at the same moment start their servers one at a time (a lock file),
 // and each takes the first number that holds no server's lock.
 class Xvfb {
  public:
-  Xvfb() {
-    int lock = open("/tmp/qv-test-xvfb.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-    if (lock >= 0) flock(lock, LOCK_EX);
-    for (int n = 100; n < 1000 && display_.empty(); ++n) {
-      if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-      Start(":" + std::to_string(n));
-    }
-    if (lock >= 0) close(lock);  // also lets go of the lock
-  }
-  ~Xvfb() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    Reap(pid_, 5000ms);
-  }
+  Xvfb();
+  ~Xvfb();
+  Xvfb(const Xvfb&) = delete;
+  Xvfb& operator=(const Xvfb&) = delete;
   const std::string& Display() const { return display_; }
 
  private:
-  // Starts a server on the display and waits until it takes clients; gives
-  // up (and stops it) when it exits first, which means the number was taken.
-  // -noreset: a server that resets when its last client leaves would refuse
-  // the connection that follows the readiness probe.
-  void Start(const std::string& display) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1), dup2(null, 2);
-      execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (pid_ < 0) return;
-    for (int i = 0; i < 600; ++i) {
-      int status;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return;
-      }
-      if (::Display* d = XOpenDisplay(display.c_str())) {
-        XCloseDisplay(d);
-        display_ = display;
-        return;
-      }
-      std::this_thread::sleep_for(50ms);
-    }
-    kill(pid_, SIGTERM);
-    Reap(pid_, 5000ms);
-    pid_ = -1;
-  }
+  void Start(const std::string& display);
 
   pid_t pid_ = -1;
   std::string display_;
@@ -108,29 +46,37 @@ class Xvfb {
 
 // Runs a program with up to three arguments; its exit code (-1 when it ran
 // longer than `limit`) and its error output.
-inline int RunProgram(const char* program, const char* display, const std::string& arg,
-                      const std::string& file, std::string& errors, const std::string& extra = "",
-                      std::chrono::milliseconds limit = 20000ms) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    dup2(fds[1], 2);
-    if (display)
-      setenv("DISPLAY", display, 1);
-    else
-      unsetenv("DISPLAY");
-    execl(program, program, arg.empty() ? nullptr : arg.c_str(), file.c_str(),
-          extra.empty() ? nullptr : extra.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
+int RunProgram(const char* program, const char* display, const std::string& arg, const std::string& file,
+               std::string& errors, const std::string& extra = "", std::chrono::milliseconds limit = 20000ms);
+
+// Runs `program --x11-selftest <picture> [extra]` on the display and reads the
+// picture it writes; false (with the reason in `errors`) when either fails.
+bool SelfTestPicture(const char* program, const std::string& display, Surface& shot, std::string& errors,
+                     const std::string& extra = "", std::chrono::milliseconds limit = 20000ms);
+
+// Starts a program on the display (none: without DISPLAY) with its output
+// discarded and the environment variables set; its pid, -1 when it could not.
+pid_t StartProgram(const char* program, const char* display, const std::vector<std::string>& args = {},
+                   const std::vector<std::pair<std::string, std::string>>& env = {});
+
+// Runs xdotool on the display; true when it succeeded.
+bool Xdo(const std::string& display, const std::vector<std::string>& args);
+
+// The viewable top-level window named `name`, 0 while there is none.
+Window FindTop(::Display* d, const char* name);
+
+// Pixels of an area of a drawable as 0xRRGGBB, row by row; empty when it cannot be read.
+std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height);
+
+// Polls until done() holds or `limit` has passed; whether it held.
+template <typename F>
+bool WaitFor(F done, std::chrono::milliseconds limit = 10000ms) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
   }
-  close(fds[1]);
-  int rc = Reap(pid, limit);
-  char buf[512];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) errors.append(buf, size_t(n));
-  close(fds[0]);
-  return rc;
+  return true;
 }
 
 }  // namespace qv::test

@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "demo/tree/TreeDemoForm.h"
-#include "platform/image/Png.h"
 #include "tests/common/XvfbSupport.h"
 // clang-format off
-#include <X11/Xutil.h>
+#include <signal.h>
 // clang-format on
 
 namespace qv::test {
@@ -17,15 +16,9 @@ TEST(TreeDemoX11, WindowReadBackFromTheServer) {
   if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  auto png = std::filesystem::temp_directory_path() / ("qv_tree_demo_" + std::to_string(getpid()) + ".png");
-  std::string errors;
-  ASSERT_EQ(RunProgram(QV_TREE_DEMO_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(), errors,
-                       "", 30000ms),
-            0)
-      << errors;
   Surface shot;
-  ASSERT_TRUE(LoadPngFile(png.string(), shot));
-  std::filesystem::remove(png);
+  std::string errors;
+  ASSERT_TRUE(SelfTestPicture(QV_TREE_DEMO_PROGRAM, server.Display(), shot, errors, "", 30000ms)) << errors;
   ASSERT_EQ(shot.Width, treedemo::kClient.cx);
   ASSERT_EQ(shot.Height, treedemo::kClient.cy);
   // The header in button face, and text in the first rows.
@@ -39,34 +32,12 @@ TEST(TreeDemoX11, WindowReadBackFromTheServer) {
   EXPECT_GT(dark, 30);
 }
 
-Window FindTop(Display* d, const char* name) {
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* n = nullptr;
-    XWindowAttributes a;
-    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
-        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-      found = children[i];
-    if (n) XFree(n);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 // Dark (text) pixels of a window area as the server has them.
 int DarkPixels(Display* d, Window w, int x, int y, int width, int height) {
-  XImage* image = XGetImage(d, w, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
-  if (!image) return -1;
+  std::vector<uint32_t> pixels = ReadPixels(d, w, x, y, width, height);
+  if (pixels.empty()) return -1;
   int dark = 0;
-  for (int j = 0; j < height; ++j)
-    for (int i = 0; i < width; ++i) {
-      unsigned long p = XGetPixel(image, i, j);
-      dark += int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) < 300;
-    }
-  XDestroyImage(image);
+  for (uint32_t p : pixels) dark += int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) < 300;
   return dark;
 }
 
@@ -75,22 +46,13 @@ TEST(TreeDemoX11, ARowDraggedOnTheServerLandsInTheBasket) {
   if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
   Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1), dup2(null, 2);
-    setenv("DISPLAY", server.Display().c_str(), 1);
-    execl(QV_TREE_DEMO_PROGRAM, QV_TREE_DEMO_PROGRAM, static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  pid_t pid = StartProgram(QV_TREE_DEMO_PROGRAM, server.Display().c_str());
   ASSERT_GT(pid, 0);
   Display* d = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(d, nullptr);
   Window w = 0;
-  auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!(w = FindTop(d, "Quirvane data tree demo")) && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(50ms);
-  ASSERT_NE(w, 0u) << "the demo did not show its window";
+  ASSERT_TRUE(WaitFor([&] { return (w = FindTop(d, "Quirvane data tree demo")) != 0; }, 20s))
+      << "the demo did not show its window";
   std::this_thread::sleep_for(500ms);
   int x0 = 0, y0 = 0;
   Window child;
@@ -99,17 +61,20 @@ TEST(TreeDemoX11, ARowDraggedOnTheServerLandsInTheBasket) {
   int before = DarkPixels(d, w, 20, basketTop + 4, 400, 100);
   EXPECT_EQ(before, 0);
   // From the label of the second row to the empty basket.
-  std::string cmd = "DISPLAY=" + server.Display() + " xdotool mousemove " + std::to_string(x0 + 110) + " " +
-                    std::to_string(y0 + 46) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(x0 + 130) +
-                    " " + std::to_string(y0 + 48) + " sleep 0.3 mousemove " + std::to_string(x0 + 100) + " " +
-                    std::to_string(y0 + basketTop + 90) + " sleep 0.3 mousemove " + std::to_string(x0 + 104) +
-                    " " + std::to_string(y0 + basketTop + 92) + " sleep 0.3 mouseup 1";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  auto x = [&](int at) { return std::to_string(x0 + at); };
+  auto y = [&](int at) { return std::to_string(y0 + at); };
+  ASSERT_TRUE(Xdo(server.Display(), {"mousemove", x(110), y(46),
+                                     "mousedown", "1",    "sleep",
+                                     "0.3",  //
+                                     "mousemove", x(130), y(48),
+                                     "sleep",     "0.3",  //
+                                     "mousemove", x(100), y(basketTop + 90),
+                                     "sleep",     "0.3",  //
+                                     "mousemove", x(104), y(basketTop + 92),
+                                     "sleep",     "0.3",  "mouseup",
+                                     "1"}));
   int after = 0;
-  deadline = std::chrono::steady_clock::now() + 10s;
-  while ((after = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) <= 20 &&
-         std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(50ms);
+  WaitFor([&] { return (after = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) > 20; });
   EXPECT_GT(after, 20) << "no row in the basket";
   XCloseDisplay(d);
   kill(pid, SIGTERM);

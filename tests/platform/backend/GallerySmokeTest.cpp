@@ -11,7 +11,6 @@
 #include <X11/keysym.h>
 // clang-format on
 #include "demo/gallery/GalleryLayout.h"
-#include "platform/image/Png.h"
 
 namespace qv {
 namespace {
@@ -25,16 +24,9 @@ TEST(GallerySmoke, TheFormReadBackFromTheServerShowsItsControls) {
   if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   test::Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  auto png =
-      std::filesystem::temp_directory_path() / ("qv_gallery_smoke_" + std::to_string(getpid()) + ".png");
-  std::string errors;
-  ASSERT_EQ(
-      test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(), errors),
-      0)
-      << errors;
   Surface shot;
-  ASSERT_TRUE(LoadPngFile(png.string(), shot));
-  std::filesystem::remove(png);
+  std::string errors;
+  ASSERT_TRUE(test::SelfTestPicture(QV_GALLERY_PROGRAM, server.Display(), shot, errors)) << errors;
   // The X window is the client area: the desktop draws the caption, frame and,
   // here, nothing else; the menu bar is ours, above the client.
   ASSERT_EQ(shot.Width, gallery::kFormClient.cx);
@@ -69,16 +61,9 @@ TEST(GallerySmoke, TheCommonControlsPageReadBackFromTheServer) {
   if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   test::Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  auto png =
-      std::filesystem::temp_directory_path() / ("qv_gallery_page_" + std::to_string(getpid()) + ".png");
-  std::string errors;
-  ASSERT_EQ(test::RunProgram(QV_GALLERY_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(),
-                             errors, "1"),
-            0)
-      << errors;
   Surface shot;
-  ASSERT_TRUE(LoadPngFile(png.string(), shot));
-  std::filesystem::remove(png);
+  std::string errors;
+  ASSERT_TRUE(test::SelfTestPicture(QV_GALLERY_PROGRAM, server.Display(), shot, errors, "1")) << errors;
   ASSERT_GE(shot.Height, gallery::kFormClient.cy);
   int top = shot.Height - gallery::kFormClient.cy;
   auto at = [&](int x, int y) {
@@ -105,24 +90,6 @@ TEST(GallerySmoke, TheCommonControlsPageReadBackFromTheServer) {
   }
 }
 
-// The top-level window of ours whose name is `name`, 0 while there is none.
-Window FindTop(Display* d, const char* name) {
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* n = nullptr;
-    XWindowAttributes a;
-    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
-        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-      found = children[i];
-    if (n) XFree(n);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 int ViewableOverrideRedirects(Display* d) {
   Window root, parent, *children = nullptr;
   unsigned count = 0;
@@ -137,35 +104,16 @@ int ViewableOverrideRedirects(Display* d) {
 }
 
 COLORREF PixelOf(Display* d, Window w, int x, int y) {
-  XImage* img = XGetImage(d, w, x, y, 1, 1, AllPlanes, ZPixmap);
-  if (!img) return COLORREF(-1);
-  unsigned long p = XGetPixel(img, 0, 0);
-  XDestroyImage(img);
-  return RGB(BYTE(p >> 16), BYTE(p >> 8), BYTE(p));
-}
-
-template <typename F>
-bool WaitFor(F done) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
+  std::vector<uint32_t> p = test::ReadPixels(d, w, x, y, 1, 1);
+  if (p.empty()) return COLORREF(-1);
+  return RGB(BYTE(p[0] >> 16), BYTE(p[0] >> 8), BYTE(p[0]));
 }
 
 TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
   if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   test::Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1), dup2(null, 2);
-    setenv("DISPLAY", server.Display().c_str(), 1);
-    execl(QV_GALLERY_PROGRAM, QV_GALLERY_PROGRAM, static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  pid_t pid = test::StartProgram(QV_GALLERY_PROGRAM, server.Display().c_str());
   ASSERT_GT(pid, 0);
   Display* d = XOpenDisplay(server.Display().c_str());
   ASSERT_NE(d, nullptr);
@@ -176,11 +124,11 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
     return PixelOf(d, w, gallery::kSheetOrigin.x + (gallery::kShape.left + gallery::kShape.right) / 2,
                    top + gallery::kSheetOrigin.y + (gallery::kShape.top + gallery::kShape.bottom) / 2);
   };
-  bool shown = WaitFor([&] { return (w = FindTop(d, "Quirvane gallery")) != 0; });
+  bool shown = test::WaitFor([&] { return (w = test::FindTop(d, "Quirvane gallery")) != 0; });
   if (shown) {
     XGetWindowAttributes(d, w, &attrs);
     top = attrs.height - gallery::kFormClient.cy;  // the menu bar above the client
-    shown = WaitFor([&] { return circle() == RGB(0, 0, 255); });
+    shown = test::WaitFor([&] { return circle() == RGB(0, 0, 255); });
   }
   EXPECT_TRUE(shown) << "the gallery never showed its blue circle";
   if (shown) {
@@ -203,7 +151,7 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
       XSendEvent(d, w, False, 0, &ev);
     }
     XFlush(d);
-    EXPECT_TRUE(WaitFor([&] { return ViewableOverrideRedirects(d) > 0; })) << "no popup menu appeared";
+    EXPECT_TRUE(test::WaitFor([&] { return ViewableOverrideRedirects(d) > 0; })) << "no popup menu appeared";
     // R chooses Red.
     for (int type : {KeyPress, KeyRelease}) {
       XEvent ev{};
@@ -216,8 +164,8 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
       XSendEvent(d, w, False, 0, &ev);
     }
     XFlush(d);
-    EXPECT_TRUE(WaitFor([&] { return circle() == RGB(255, 0, 0); })) << "the circle did not turn red";
-    EXPECT_TRUE(WaitFor([&] { return ViewableOverrideRedirects(d) == 0; })) << "the popup stayed";
+    EXPECT_TRUE(test::WaitFor([&] { return circle() == RGB(255, 0, 0); })) << "the circle did not turn red";
+    EXPECT_TRUE(test::WaitFor([&] { return ViewableOverrideRedirects(d) == 0; })) << "the popup stayed";
   }
   // The desktop closes the window; the program ends cleanly.
   if (w) {

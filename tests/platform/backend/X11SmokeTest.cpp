@@ -22,7 +22,6 @@
 #include <string>
 #include <thread>
 
-#include "tests/common/XvfbSupport.h"
 #include "demo/DemoLayout.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/gdi/GdiObjects.h"
@@ -33,6 +32,7 @@
 #include "platform/window/Paint.h"
 #include "platform/window/SizeMove.h"
 #include "platform/window/Window.h"
+#include "tests/common/XvfbSupport.h"
 
 namespace qv {
 namespace {
@@ -41,11 +41,6 @@ using namespace std::chrono_literals;
 using test::OnPath;
 using test::Reap;
 using test::Xvfb;
-
-// Runs the demo program; its exit code (-1 when it hung) and its error output.
-int RunDemo(const char* display, const std::string& arg, const std::string& file, std::string& errors) {
-  return test::RunProgram(QV_DEMO_PROGRAM, display, arg, file, errors);
-}
 
 bool Near(uint32_t p, uint8_t r, uint8_t g, uint8_t b, int tol) {
   return std::abs(PixelR(p) - r) <= tol && std::abs(PixelG(p) - g) <= tol && std::abs(PixelB(p) - b) <= tol;
@@ -63,7 +58,7 @@ class X11Smoke : public ::testing::Test {
 
 TEST(X11Open, WithoutADisplayTheProgramSaysSoAndFails) {
   std::string errors;
-  EXPECT_NE(RunDemo(nullptr, "", "", errors), 0);
+  EXPECT_NE(test::RunProgram(QV_DEMO_PROGRAM, nullptr, "", "", errors), 0);
   EXPECT_NE(errors.find("DISPLAY"), std::string::npos) << errors;
   std::string error;
   const char* saved = std::getenv("DISPLAY");
@@ -75,12 +70,9 @@ TEST(X11Open, WithoutADisplayTheProgramSaysSoAndFails) {
 }
 
 TEST_F(X11Smoke, DemoWindowReadBackFromTheServer) {
-  auto png = std::filesystem::temp_directory_path() / ("qv_x11_smoke_" + std::to_string(getpid()) + ".png");
-  std::string errors;
-  ASSERT_EQ(RunDemo(server->Display().c_str(), "--x11-selftest", png.string(), errors), 0) << errors;
   Surface shot;
-  ASSERT_TRUE(LoadPngFile(png.string(), shot));
-  std::filesystem::remove(png);
+  std::string errors;
+  ASSERT_TRUE(test::SelfTestPicture(QV_DEMO_PROGRAM, server->Display(), shot, errors)) << errors;
   // The X window shows the client area: the desktop draws the caption and frame.
   ASSERT_EQ(shot.Width, demo::kMainClient.cx);
   ASSERT_EQ(shot.Height, demo::kMainClient.cy);

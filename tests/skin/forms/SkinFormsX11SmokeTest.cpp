@@ -14,16 +14,9 @@ TEST(SkinFormsX11Smoke, SkinnedFrameIsUndecoratedAndPaintsItsTitle) {
   if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   Xvfb server;
   ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-  auto png =
-      std::filesystem::temp_directory_path() / ("qv_skinforms_smoke_" + std::to_string(getpid()) + ".png");
-  std::string errors;
-  ASSERT_EQ(RunProgram(QV_SKIN_DEMO_PROGRAM, server.Display().c_str(), "--x11-selftest", png.string(), errors,
-                       "1", 30000ms),
-            0)
-      << errors;
   Surface shot;
-  ASSERT_TRUE(LoadPngFile(png.string(), shot));
-  std::filesystem::remove(png);
+  std::string errors;
+  ASSERT_TRUE(SelfTestPicture(QV_SKIN_DEMO_PROGRAM, server.Display(), shot, errors, "1", 30000ms)) << errors;
   // The X window holds the whole frame, title included (620 x 420).
   EXPECT_EQ(shot.Width, 620);
   EXPECT_EQ(shot.Height, 420);

@@ -1,0 +1,197 @@
+// The X server helpers of the smoke tests (see XvfbSupport.h).
+#include "tests/common/XvfbSupport.h"
+
+// clang-format off
+#include <X11/Xutil.h>
+// clang-format on
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/image/Png.h"
+
+namespace qv::test {
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  for (size_t start = 0; start <= dirs.size();) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+int Reap(pid_t pid, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// ---- Xvfb ----
+
+Xvfb::Xvfb() {
+  int lock = open("/tmp/qv-test-xvfb.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+  if (lock >= 0) flock(lock, LOCK_EX);
+  for (int n = 100; n < 1000 && display_.empty(); ++n) {
+    if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+    Start(":" + std::to_string(n));
+  }
+  if (lock >= 0) close(lock);  // also lets go of the lock
+}
+
+Xvfb::~Xvfb() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  Reap(pid_, 5000ms);
+}
+
+// Starts a server on the display and waits until it takes clients; gives up
+// (and stops it) when it exits first, which means the number was taken.
+// -noreset: a server that resets when its last client leaves would refuse
+// the connection that follows the readiness probe.
+void Xvfb::Start(const std::string& display) {
+  pid_ = fork();
+  if (pid_ == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1), dup2(null, 2);
+    execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (pid_ < 0) return;
+  for (int i = 0; i < 600; ++i) {
+    int status;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return;
+    }
+    if (::Display* d = XOpenDisplay(display.c_str())) {
+      XCloseDisplay(d);
+      display_ = display;
+      return;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  kill(pid_, SIGTERM);
+  Reap(pid_, 5000ms);
+  pid_ = -1;
+}
+
+// ---- programs ----
+
+int RunProgram(const char* program, const char* display, const std::string& arg, const std::string& file,
+               std::string& errors, const std::string& extra, std::chrono::milliseconds limit) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    dup2(fds[1], 2);
+    if (display)
+      setenv("DISPLAY", display, 1);
+    else
+      unsetenv("DISPLAY");
+    execl(program, program, arg.empty() ? nullptr : arg.c_str(), file.c_str(),
+          extra.empty() ? nullptr : extra.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  int rc = Reap(pid, limit);
+  char buf[512];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) errors.append(buf, size_t(n));
+  close(fds[0]);
+  return rc;
+}
+
+bool SelfTestPicture(const char* program, const std::string& display, Surface& shot, std::string& errors,
+                     const std::string& extra, std::chrono::milliseconds limit) {
+  static int taken = 0;  // one test program may take several pictures
+  auto png = std::filesystem::temp_directory_path() /
+             ("qv_selftest_" + std::to_string(getpid()) + "_" + std::to_string(taken++) + ".png");
+  int rc = RunProgram(program, display.c_str(), "--x11-selftest", png.string(), errors, extra, limit);
+  if (rc != 0) {
+    errors += "\nthe self-test ended with " + std::to_string(rc);
+    std::filesystem::remove(png);
+    return false;
+  }
+  std::string error;
+  bool read = LoadPngFile(png.string(), shot, &error);
+  std::filesystem::remove(png);
+  if (!read) errors += "\nthe picture cannot be read: " + error;
+  return read;
+}
+
+pid_t StartProgram(const char* program, const char* display, const std::vector<std::string>& args,
+                   const std::vector<std::pair<std::string, std::string>>& env) {
+  // Everything the child needs is made before fork: the child only sets and executes.
+  std::vector<char*> argv{const_cast<char*>(program)};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1), dup2(null, 2);
+    if (display)
+      setenv("DISPLAY", display, 1);
+    else
+      unsetenv("DISPLAY");
+    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+    execvp(program, argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+bool Xdo(const std::string& display, const std::vector<std::string>& args) {
+  pid_t pid = StartProgram("xdotool", display.c_str(), args);
+  return pid > 0 && Reap(pid, 10000ms) == 0;
+}
+
+// ---- windows ----
+
+Window FindTop(::Display* d, const char* name) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* n = nullptr;
+    XWindowAttributes a;
+    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
+        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+      found = children[i];
+    if (n) XFree(n);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height) {
+  std::vector<uint32_t> out;
+  if (width <= 0 || height <= 0) return out;
+  XImage* image = XGetImage(d, from, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+  if (!image) return out;
+  out.reserve(size_t(width) * size_t(height));
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < width; ++c) out.push_back(uint32_t(XGetPixel(image, c, r)) & 0xFFFFFF);
+  XDestroyImage(image);
+  return out;
+}
+
+}  // namespace qv::test
