@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogParts.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/ProgramIcon.h"
@@ -30,17 +31,6 @@ std::string PrepareDatabaseFolder() {
   if (home && home[0] == '/' && DirectoryExists(home)) return IncludeTrailingPathDelimiter(home);
   return "/";
 }
-
-namespace {
-
-TButton* NewButton(TWinControl* parent, TComponent* owner, int x, int y) {
-  auto* b = new TButton(owner);
-  b->SetParent(parent);
-  b->SetBounds(x, y, 75, 25);
-  return b;
-}
-
-}  // namespace
 
 TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
   SetName("BaseDlg");
@@ -122,23 +112,16 @@ void TBaseDlg::BuildButtons() {
   Panel->SetBevelOuter(bvNone);
   const int w = Panel->Width();
 
-  actNewFolder = new TAction(this);
-  actNewFolder->SetCaption(T::NewFolder);
-  actNewFolder->SetHint(T::NewFolderHint);
-  actNewFolder->SetActionList(Actions);
+  actNewFolder = NewAction(Actions, this, T::NewFolder, T::NewFolderHint);
   actNewFolder->OnUpdate = [this](TObject*) { actNewFolder->SetEnabled(IsNew); };
   actNewFolder->OnExecute = [this](TObject*) { NewFolder(); };
 
-  actOK = new TAction(this);
-  actOK->SetCaption(T::Ok);
-  actOK->SetActionList(Actions);
+  actOK = NewAction(Actions, this, T::Ok);
   actOK->OnUpdate = [this](TObject*) { UpdateOK(); };
   actOK->OnExecute = [this](TObject*) { SetModalResult(mrOk); };
 
-  actHelp = new TAction(this);
-  actHelp->SetCaption(T::Help);
+  actHelp = NewAction(Actions, this, T::Help);
   actHelp->SetShortCut(VK_F1);
-  actHelp->SetActionList(Actions);
   actHelp->OnExecute = [this](TObject*) { ShowHelp(IsNew ? T::HelpTopicNew : T::HelpTopicOpen); };
 
   NewFolderBtn = NewButton(Panel, this, 8, 8);
@@ -147,10 +130,7 @@ void TBaseDlg::BuildButtons() {
   OKBtn = NewButton(Panel, this, w - 245, 8);
   OKBtn->SetAction(actOK);
   OKBtn->SetDefault(true);
-  CancelBtn = NewButton(Panel, this, w - 164, 8);
-  CancelBtn->SetCaption(T::Cancel);
-  CancelBtn->SetCancel(true);
-  CancelBtn->ModalResult = mrCancel;
+  CancelBtn = NewCancelButton(Panel, this, w - 164, 8, T::Cancel);
   HelpBtn = NewButton(Panel, this, w - 83, 8);
   HelpBtn->SetAction(actHelp);
   for (TButton* b : {OKBtn, CancelBtn, HelpBtn}) b->SetAnchors(TAnchors{akRight, akTop});

@@ -3,6 +3,7 @@
 // description, and OK, Cancel and Help.
 #include "app/dialogs/DiscDlg.h"
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Engine.h"
@@ -14,26 +15,6 @@ namespace qv {
 TDiscDlg* DiscDlg = nullptr;
 
 namespace T = texts::discdlg;
-
-namespace {
-
-TObject* IndexObject(int32_t index) {
-  return reinterpret_cast<TObject*>(intptr_t(index));
-}
-
-int32_t ObjectIndex(TObject* object) {
-  return int32_t(reinterpret_cast<intptr_t>(object));
-}
-
-TButton* NewButton(TForm* form, int x, int y, const char* caption) {
-  auto* b = new TButton(form);
-  b->SetParent(form);
-  b->SetBounds(x, y, 75, 25);
-  b->SetCaption(caption);
-  return b;
-}
-
-}  // namespace
 
 TDiscDlg::TDiscDlg(TComponent* AOwner) : TForm(AOwner) {
   SetName("DiscDlg");
@@ -77,21 +58,13 @@ TDiscDlg::TDiscDlg(TComponent* AOwner) : TForm(AOwner) {
   InfoLabel->SetFocusControl(Info);
 
   Actions = new TActionList(this);
-  actOK = new TAction(this);
-  actOK->SetCaption(T::Ok);
-  actOK->SetActionList(Actions);
-  actOK->OnUpdate = [this](TObject*) { actOK->SetEnabled(CanAccept()); };
-  actOK->OnExecute = [this](TObject*) {
-    if (CanAccept()) SetModalResult(mrOk);
-  };
+  actOK = NewOkAction(this, Actions, T::Ok, [this] { return CanAccept(); });
 
-  OKBtn = NewButton(this, 96, 264, T::Ok);
+  OKBtn = NewButton(this, this, 96, 264, T::Ok);
   OKBtn->SetAction(actOK);
   OKBtn->SetDefault(true);
-  CancelBtn = NewButton(this, 177, 264, T::Cancel);
-  CancelBtn->SetCancel(true);
-  CancelBtn->ModalResult = mrCancel;
-  HelpBtn = NewButton(this, 258, 264, T::Help);
+  CancelBtn = NewCancelButton(this, this, 177, 264, T::Cancel);
+  HelpBtn = NewButton(this, this, 258, 264, T::Help);
   HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
 
   SetActiveControl(Info);
@@ -103,13 +76,7 @@ const TDiscKinds* TDiscDlg::CategoryList() const {
 }
 
 void TDiscDlg::FillCategories() {
-  TStrings* items = TypeCombo->Items();
-  items->BeginUpdate();
-  items->Clear();
-  if (const TDiscKinds* kinds = CategoryList())
-    for (int32_t i = 0; i < kinds->Count(); ++i)
-      items->AddObject(" " + kinds->GetName(i) + " ", IndexObject(i));
-  items->EndUpdate();
+  FillCategoryCombo(TypeCombo, CategoryList());
 }
 
 void TDiscDlg::SetData(const TDiscData& Data) {
@@ -117,21 +84,16 @@ void TDiscDlg::SetData(const TDiscData& Data) {
   data_ = Data;
   LabelEdit->SetText(Utf16ToUtf8(Data.Label));
   StoreEdit->SetText(Utf16ToUtf8(Data.Location));
-  // The entry is found by its object: the list is sorted by name.
-  TStrings* items = TypeCombo->Items();
-  int found = -1;
-  for (int i = 0; i < items->Count() && found < 0; ++i)
-    if (ObjectIndex(items->Objects(i)) == Data.Category) found = i;
-  TypeCombo->SetItemIndex(found);
+  TypeCombo->SetItemIndex(CategoryEntry(TypeCombo, Data.Category));
   Info->SetText(Utf16ToUtf8(Data.Description));
 }
 
 void TDiscDlg::GetData(TDiscData& Data) {
   Data = data_;
   Data.Location = Utf8ToUtf16(StoreEdit->Text());
-  int i = TypeCombo->ItemIndex();
   // With no entry chosen the category stays as it was.
-  if (i >= 0 && i < TypeCombo->Items()->Count()) Data.Category = ObjectIndex(TypeCombo->Items()->Objects(i));
+  const int32_t chosen = ChosenCategory(TypeCombo);
+  if (chosen >= 0) Data.Category = chosen;
   Data.Description = Utf8ToUtf16(Info->Text());
 }
 

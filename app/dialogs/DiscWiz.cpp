@@ -3,6 +3,7 @@
 // default button and Cancel the cancel button, so Esc never adds a disc.
 #include "app/dialogs/DiscWiz.h"
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogParts.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/ProgramIcon.h"
@@ -22,14 +23,6 @@ namespace T = texts::discwiz;
 namespace {
 
 constexpr int kPageCount = 3;
-
-TObject* IndexObject(int32_t index) {
-  return reinterpret_cast<TObject*>(intptr_t(index));
-}
-
-int32_t ObjectIndex(TObject* object) {
-  return int32_t(reinterpret_cast<intptr_t>(object));
-}
 
 TLabel* NewLabel(TWinControl* parent, TComponent* owner, int x, int y, int w, const char* caption) {
   auto* l = new TLabel(owner);
@@ -129,17 +122,7 @@ void TDiscWiz::BuildPages() {
   FileList = new TListView(this);
   FileList->SetParent(page);
   FileList->SetBounds(0, 24, 376, 178);
-  FileList->SetViewStyle(vsReport);
-  FileList->SetCheckboxes(true);
-  FileList->SetRowSelect(true);
-  FileList->SetReadOnly(true);
-  FileList->SetSortType(stText);
-  TListColumn* c = FileList->Columns()->Add();
-  c->SetCaption(T::ColumnType);
-  c->SetWidth(128);
-  c = FileList->Columns()->Add();
-  c->SetCaption(T::ColumnExtensions);
-  c->SetWidth(240);
+  SetUpFileKindList(FileList, T::ColumnType, T::ColumnExtensions, 240);
   FileList->SetVisible(false);
   FileList->OnChange = [this](TObject*, TListItem* Item, TItemChange Change) {
     FileListChange(Item, Change);
@@ -152,39 +135,24 @@ void TDiscWiz::BuildButtons() {
   StepTxt = NewLabel(this, this, 12, 312, 150, "");
 
   Actions = new TActionList(this);
-  actBack = new TAction(this);
-  actBack->SetCaption(T::Back);
-  actBack->SetActionList(Actions);
+  actBack = NewAction(Actions, this, T::Back);
   actBack->OnUpdate = [this](TObject*) { actBack->SetEnabled(Pages->PageIndex() >= 1); };
   actBack->OnExecute = [this](TObject*) {
     if (Pages->PageIndex() >= 1) SetPage(Pages->PageIndex() - 1);
   };
-  actNext = new TAction(this);
-  actNext->SetCaption(T::Next);
-  actNext->SetActionList(Actions);
+  actNext = NewAction(Actions, this, T::Next);
   actNext->OnUpdate = [this](TObject*) { actNext->SetEnabled(NextAllowed()); };
   actNext->OnExecute = [this](TObject*) { NextExecute(); };
-  actHelp = new TAction(this);
-  actHelp->SetCaption(T::Help);
+  actHelp = NewAction(Actions, this, T::Help);
   actHelp->SetShortCut(VK_F1);
-  actHelp->SetActionList(Actions);
   actHelp->OnExecute = [](TObject*) { ShowHelp(T::HelpTopic); };
 
-  auto button = [this](int x) {
-    auto* b = new TButton(this);
-    b->SetParent(this);
-    b->SetBounds(x, 304, 75, 25);
-    return b;
-  };
-  BackBtn = button(291);
+  BackBtn = NewButton(this, this, 291, 304);
   BackBtn->SetAction(actBack);
-  NextBtn = button(370);
+  NextBtn = NewButton(this, this, 370, 304);
   NextBtn->SetAction(actNext);
   NextBtn->SetDefault(true);
-  CancelBtn = button(457);
-  CancelBtn->SetCaption(T::Cancel);
-  CancelBtn->SetCancel(true);
-  CancelBtn->ModalResult = mrCancel;
+  CancelBtn = NewCancelButton(this, this, 457, 304, T::Cancel);
 }
 
 int TDiscWiz::StepCount() {
@@ -256,58 +224,27 @@ void TDiscWiz::FoldersClick() {
 
 void TDiscWiz::FillFileList() {
   Filling = true;
-  TListItems* items = FileList->Items();
-  items->BeginUpdate();
-  items->Clear();
-  if (Engine && Engine->FileKinds) {
-    const TFileKinds& kinds = *Engine->FileKinds;
-    for (int32_t i = 0; i < kinds.Count(); ++i) {
-      const TFileKind& kind = kinds.GetItem(i);
-      TListItem* item = items->Add();
-      item->SetCaption(kind.Name);
-      item->SubItems()->Add(kind.Exts);
-      item->SetChecked(kind.Selected);
-      item->SetData(reinterpret_cast<void*>(intptr_t(i)));
-    }
-  }
-  items->EndUpdate();
+  FillFileKindList(FileList, Engine ? Engine->FileKinds.get() : nullptr);
   Filling = false;
 }
 
 void TDiscWiz::FileListChange(TListItem* Item, TItemChange Change) {
   if (Change != ctState || Filling || !Visible() || !Item) return;
-  if (!Engine || !Engine->FileKinds) return;
-  const intptr_t i = reinterpret_cast<intptr_t>(Item->Data());
-  if (i < 0 || i >= Engine->FileKinds->Count()) return;
-  Engine->FileKinds->GetItem(int32_t(i)).Selected = Item->Checked();
+  if (Engine && Engine->FileKinds) StoreFileKindCheck(Item, *Engine->FileKinds);
 }
 
 void TDiscWiz::FillCategories() {
-  TStrings* items = TypeCombo->Items();
-  items->BeginUpdate();
-  items->Clear();
-  if (Engine && Engine->Discs) {
-    const TDiscKinds& kinds = Engine->Discs->Categories;
-    for (int32_t i = 0; i < kinds.Count(); ++i)
-      items->AddObject(" " + kinds.GetName(i) + " ", IndexObject(i));
-  }
-  items->EndUpdate();
-  TypeCombo->SetItemIndex(items->Count() > 0 ? 0 : -1);
+  FillCategoryCombo(TypeCombo, Engine && Engine->Discs ? &Engine->Discs->Categories : nullptr);
+  TypeCombo->SetItemIndex(TypeCombo->Items()->Count() > 0 ? 0 : -1);
 }
 
 int32_t TDiscWiz::SelectedCategory() {
-  const int i = TypeCombo->ItemIndex();
-  if (i < 0 || i >= TypeCombo->Items()->Count()) return -1;
-  return ObjectIndex(TypeCombo->Items()->Objects(i));
+  return ChosenCategory(TypeCombo);
 }
 
 void TDiscWiz::SelectCategory(int32_t Index) {
-  TStrings* items = TypeCombo->Items();
-  for (int i = 0; i < items->Count(); ++i)
-    if (ObjectIndex(items->Objects(i)) == Index) {
-      TypeCombo->SetItemIndex(i);
-      return;
-    }
+  const int entry = CategoryEntry(TypeCombo, Index);
+  if (entry >= 0) TypeCombo->SetItemIndex(entry);
 }
 
 void TDiscWiz::GetDiscData(TDiscData& Data) {

@@ -1,6 +1,7 @@
 // The file type editor: two labelled edits and OK/Cancel, built in code.
 #include "app/dialogs/FTypeDlg.h"
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "classlib/SysUtils.h"
@@ -30,26 +31,11 @@ TFTypeDlg::TFTypeDlg(TComponent* AOwner) : TForm(AOwner) {
   ExtsEdit->EditLabel()->SetCaption(T::Extensions);
 
   Actions = new TActionList(this);
-  actOK = new TAction(this);
-  actOK->SetCaption(T::Ok);
-  actOK->SetActionList(Actions);
-  actOK->OnUpdate = [this](TObject*) { actOK->SetEnabled(CanAccept()); };
-  actOK->OnExecute = [this](TObject*) {
-    if (CanAccept()) SetModalResult(mrOk);
-  };
-
-  OKBtn = new TButton(this);
-  OKBtn->SetParent(this);
-  OKBtn->SetBounds(129, 101, 75, 25);
+  actOK = NewOkAction(this, Actions, T::Ok, [this] { return CanAccept(); });
+  OKBtn = NewButton(this, this, 129, 101);
   OKBtn->SetAction(actOK);
   OKBtn->SetDefault(true);
-
-  CancelBtn = new TButton(this);
-  CancelBtn->SetParent(this);
-  CancelBtn->SetBounds(210, 101, 75, 25);
-  CancelBtn->SetCaption(T::Cancel);
-  CancelBtn->SetCancel(true);
-  CancelBtn->ModalResult = mrCancel;
+  CancelBtn = NewCancelButton(this, this, 210, 101, T::Cancel);
 
   SetActiveControl(NameEdit);
 }

@@ -2,6 +2,7 @@
 // tree following the window's size, OK and Cancel at the bottom right.
 #include "app/dialogs/PathDlg.h"
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogParts.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/ProgramIcon.h"
@@ -38,28 +39,13 @@ TPathDlg::TPathDlg(TComponent* AOwner) : TForm(AOwner) {
   Tree->SetAutoRefresh(false);
 
   Actions = new TActionList(this);
-  actOK = new TAction(this);
-  actOK->SetCaption(T::Ok);
-  actOK->SetActionList(Actions);
-  actOK->OnUpdate = [this](TObject*) { actOK->SetEnabled(DirectoryExists(Path())); };
-  actOK->OnExecute = [this](TObject*) {
-    if (DirectoryExists(Path())) SetModalResult(mrOk);
-  };
-
-  OKBtn = new TButton(this);
-  OKBtn->SetParent(this);
-  OKBtn->SetBounds(cw - 164, ch - 33, 75, 25);
+  actOK = NewOkAction(this, Actions, T::Ok, [this] { return DirectoryExists(Path()); });
+  OKBtn = NewButton(this, this, cw - 164, ch - 33);
   OKBtn->SetAnchors(TAnchors{akRight, akBottom});
   OKBtn->SetAction(actOK);
   OKBtn->SetDefault(true);
-
-  CancelBtn = new TButton(this);
-  CancelBtn->SetParent(this);
-  CancelBtn->SetBounds(cw - 83, ch - 33, 75, 25);
+  CancelBtn = NewCancelButton(this, this, cw - 83, ch - 33, T::Cancel);
   CancelBtn->SetAnchors(TAnchors{akRight, akBottom});
-  CancelBtn->SetCaption(T::Cancel);
-  CancelBtn->SetCancel(true);
-  CancelBtn->ModalResult = mrCancel;
 
   SetActiveControl(Tree);
 }

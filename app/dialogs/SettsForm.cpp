@@ -2,6 +2,7 @@
 // and its Add, Edit and Delete buttons, then OK, Cancel and Help.
 #include "app/dialogs/SettsForm.h"
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/FTypeDlg.h"
 #include "app/dialogs/ProgramIcon.h"
@@ -13,26 +14,6 @@ namespace qv {
 TSettsForm* SettsForm = nullptr;
 
 namespace T = texts::settsform;
-
-namespace {
-
-TButton* NewButton(TWinControl* parent, TComponent* owner, int x, int y, const char* caption) {
-  auto* b = new TButton(owner);
-  b->SetParent(parent);
-  b->SetBounds(x, y, 75, 25);
-  if (caption) b->SetCaption(caption);
-  return b;
-}
-
-TAction* NewAction(TActionList* list, TComponent* owner, const char* caption, const char* hint) {
-  auto* a = new TAction(owner);
-  a->SetCaption(caption);
-  a->SetHint(hint);
-  a->SetActionList(list);
-  return a;
-}
-
-}  // namespace
 
 TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
   SetName("SettsForm");
@@ -52,18 +33,8 @@ TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
   FileList = new TListView(this);
   FileList->SetParent(TypesSheet);
   FileList->SetBounds(4, 4, 400, 232);
-  FileList->SetViewStyle(vsReport);
-  FileList->SetCheckboxes(true);
-  FileList->SetRowSelect(true);
+  SetUpFileKindList(FileList, T::ColumnType, T::ColumnExtensions, 264);
   FileList->SetHideSelection(false);
-  FileList->SetReadOnly(true);
-  FileList->SetSortType(stText);
-  TListColumn* c = FileList->Columns()->Add();
-  c->SetCaption(T::ColumnType);
-  c->SetWidth(128);
-  c = FileList->Columns()->Add();
-  c->SetCaption(T::ColumnExtensions);
-  c->SetWidth(264);
   FileList->OnChange = [this](TObject*, TListItem* Item, TItemChange Change) {
     FileListChange(Item, Change);
   };
@@ -78,20 +49,18 @@ TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
   actDel->OnUpdate = [this](TObject*) { actDel->SetEnabled(FileList->Selected() != nullptr); };
   actDel->OnExecute = [this](TObject*) { DeleteType(); };
 
-  AddBtn = NewButton(TypesSheet, this, 412, 4, nullptr);
+  AddBtn = NewButton(TypesSheet, this, 412, 4);
   AddBtn->SetAction(actAdd);
-  EditBtn = NewButton(TypesSheet, this, 412, 34, nullptr);
+  EditBtn = NewButton(TypesSheet, this, 412, 34);
   EditBtn->SetAction(actEdit);
-  DelBtn = NewButton(TypesSheet, this, 412, 64, nullptr);
+  DelBtn = NewButton(TypesSheet, this, 412, 64);
   DelBtn->SetAction(actDel);
   TypesSheet->SetShowHint(true);
 
   OKBtn = NewButton(this, this, 275, 292, T::Ok);
   OKBtn->SetDefault(true);
   OKBtn->ModalResult = mrOk;
-  CancelBtn = NewButton(this, this, 356, 292, T::Cancel);
-  CancelBtn->SetCancel(true);
-  CancelBtn->ModalResult = mrCancel;
+  CancelBtn = NewCancelButton(this, this, 356, 292, T::Cancel);
   HelpBtn = NewButton(this, this, 437, 292, T::Help);
   HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
 
@@ -109,18 +78,7 @@ void TSettsForm::SetFileKinds(const TFileKinds& Source) {
 
 void TSettsForm::FillList() {
   refilling_ = true;
-  TListItems* items = FileList->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (int32_t i = 0; i < kinds_.Count(); ++i) {
-    const TFileKind& kind = kinds_.GetItem(i);
-    TListItem* item = items->Add();
-    item->SetCaption(kind.Name);
-    item->SubItems()->Add(kind.Exts);
-    item->SetChecked(kind.Selected);
-    item->SetData(reinterpret_cast<void*>(intptr_t(i)));
-  }
-  items->EndUpdate();
+  FillFileKindList(FileList, &kinds_);
   refilling_ = false;
 }
 
@@ -167,9 +125,7 @@ void TSettsForm::DeleteType() {
 
 void TSettsForm::FileListChange(TListItem* Item, TItemChange Change) {
   if (Change != ctState || refilling_ || !Visible() || !Item) return;
-  intptr_t i = reinterpret_cast<intptr_t>(Item->Data());
-  if (i < 0 || i >= kinds_.Count()) return;
-  kinds_.GetItem(int32_t(i)).Selected = Item->Checked();
+  StoreFileKindCheck(Item, kinds_);
 }
 
 void TSettsForm::CreateParams(TCreateParams& Params) {
