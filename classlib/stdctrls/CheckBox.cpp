@@ -6,6 +6,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/Button.h"
 #include "classlib/stdctrls/ButtonActionLinks.h"
+#include "classlib/stdctrls/ReflectedMessages.h"
 #include "classlib/stdctrls/SubClass.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
@@ -44,13 +45,8 @@ void TButtonStateControl::Dispatch(TMessage& M) {
       if (M.WParamHi() == BN_CLICKED) Toggle();
       return;
     case CN_CTLCOLORSTATIC:
-    case CN_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(M.WParam);
-      SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));
-      SetBkColor(dc, COLORREF(ColorToRGB(Color())));
-      M.Result = LRESULT(Brush()->Handle());
-      return;
-    }
+    case CN_CTLCOLORBTN:
+      return AnswerControlColours(this, M);
     case CM_DIALOGCHAR:
       if (IsAccel(char16_t(M.WParam), Text()) && CanFocus()) {
         SetFocus();

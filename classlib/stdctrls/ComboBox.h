@@ -83,7 +83,6 @@ class TCustomComboBox : public TWinControl {
  private:
   friend class TComboBoxStrings;
   void HandleCommand(TMessage& M);
-  void HandleDrawItem(TMessage& M);
   void HandleMeasureItem(TMessage& M);
   // Sizes the list to DropDownCount rows (fewer when there are fewer items).
   void AdjustDropDown();

@@ -7,6 +7,7 @@
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/stdctrls/ReflectedMessages.h"
 #include "classlib/stdctrls/SubClass.h"
 #include "classlib/stdctrls/TextMeasure.h"
 #include "platform/SystemMetrics.h"
@@ -189,13 +190,6 @@ void TCustomEdit::Change() {
   if (OnChange) OnChange(this);
 }
 
-void TCustomEdit::Colours(TMessage& M) {
-  HDC dc = reinterpret_cast<HDC>(M.WParam);
-  SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));
-  SetBkColor(dc, COLORREF(ColorToRGB(Color())));
-  M.Result = LRESULT(Brush()->Handle());
-}
-
 void TCustomEdit::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case CN_COMMAND:
@@ -203,7 +197,7 @@ void TCustomEdit::Dispatch(TMessage& M) {
       return;
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORSTATIC:
-      return Colours(M);
+      return AnswerControlColours(this, M);
     case CM_ENTER:
       if (AutoSelect && !ControlState().Contains(csLButtonDown)) SelectAll();
       TWinControl::Dispatch(M);

@@ -63,8 +63,6 @@ class TCustomEdit : public TWinControl {
   void AdjustHeight();
 
  private:
-  void Colours(TMessage& Message);
-
   int maxLength_ = 0;
   char16_t passwordChar_ = 0;
   bool readOnly_ = false;

@@ -6,6 +6,7 @@
 #include "classlib/SysUtils.h"
 #include "classlib/graphics/Brush.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/stdctrls/ReflectedMessages.h"
 #include "classlib/stdctrls/SubClass.h"
 #include "platform/Utf.h"
 #include "platform/controls/ListBox.h"
@@ -202,28 +203,11 @@ void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
 
 void TCustomListBox::DrawItem(int Index, const RECT& Rect, TOwnerDrawState State) {
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
-  canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < Count()) canvas_->TextOut(Rect.left + 2, Rect.top, items_->Strings(Index));
+  DrawItemText(*canvas_, Rect, items_.get(), Index);
 }
 
 void TCustomListBox::MeasureItem(int Index, int& Height) {
   if (OnMeasureItem) OnMeasureItem(this, Index, Height);
-}
-
-void TCustomListBox::HandleDrawItem(TMessage& M) {
-  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
-  TOwnerDrawState state = OwnerDrawStateOf(dis->itemState);
-  TCanvasPaintScope scope(*canvas_, dis->hDC);
-  canvas_->SetFont(Font());
-  canvas_->Brush()->Assign(Brush());
-  if (state.Contains(odSelected)) {
-    canvas_->Brush()->SetColor(clHighlight);
-    canvas_->Font()->SetColor(clHighlightText);
-  }
-  int index = int(dis->itemID);
-  DrawItem(index, dis->rcItem, state);
-  if (state.Contains(odFocused)) canvas_->DrawFocusRect(dis->rcItem);
-  M.Result = TRUE;
 }
 
 void TCustomListBox::HandleMeasureItem(TMessage& M) {
@@ -250,16 +234,12 @@ void TCustomListBox::Dispatch(TMessage& M) {
     case CN_COMMAND:
       return HandleCommand(M);
     case CN_DRAWITEM:
-      return HandleDrawItem(M);
+      return DrawOwnerItem(this, *canvas_, M,
+                           [this](int i, const RECT& r, TOwnerDrawState s) { DrawItem(i, r, s); });
     case CN_MEASUREITEM:
       return HandleMeasureItem(M);
-    case CN_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(M.WParam);
-      SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));
-      SetBkColor(dc, COLORREF(ColorToRGB(Color())));
-      M.Result = LRESULT(Brush()->Handle());
-      return;
-    }
+    case CN_CTLCOLORLISTBOX:
+      return AnswerControlColours(this, M);
   }
   TWinControl::Dispatch(M);
 }

@@ -76,7 +76,6 @@ class TCustomListBox : public TWinControl {
 
  private:
   friend class TListBoxStrings;
-  void HandleDrawItem(TMessage& M);
   void HandleMeasureItem(TMessage& M);
   void HandleCommand(TMessage& M);
 

@@ -8,6 +8,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/ListBox.h"
 #include "classlib/stdctrls/OwnerDrawState.h"
+#include "classlib/stdctrls/ReflectedMessages.h"
 #include "classlib/stdctrls/SubClass.h"
 #include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
@@ -630,9 +631,7 @@ void TSkCommonComboBox::HandleCommand(TMessage& M) {
 
 void TSkCommonComboBox::DrawItem(int Index, const RECT& Rect, TOwnerDrawState State) {
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
-  canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < Items()->Count())
-    canvas_->TextOut(Rect.left + 2, Rect.top, Items()->Strings(Index));
+  DrawItemText(*canvas_, Rect, Items(), Index);
 }
 
 void TSkCommonComboBox::DrawSelectedInField(TCanvas* C, const RECT& R) {
@@ -645,27 +644,13 @@ void TSkCommonComboBox::DrawSelectedInField(TCanvas* C, const RECT& R) {
   C->TextRect(r, text, TTextFormat{tfLeft, tfVerticalCenter, tfSingleLine, tfEndEllipsis});
 }
 
-void TSkCommonComboBox::HandleDrawItem(TMessage& M) {
-  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
-  const TOwnerDrawState state = OwnerDrawStateOf(dis->itemState);
-  TCanvasPaintScope scope(*canvas_, dis->hDC);
-  canvas_->SetFont(Font());
-  canvas_->Brush()->Assign(Brush());
-  if (state.Contains(odSelected)) {
-    canvas_->Brush()->SetColor(clHighlight);
-    canvas_->Font()->SetColor(clHighlightText);
-  }
-  DrawItem(int(dis->itemID), dis->rcItem, state);
-  if (state.Contains(odFocused)) canvas_->DrawFocusRect(dis->rcItem);
-  M.Result = TRUE;
-}
-
 void TSkCommonComboBox::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case CN_COMMAND:
       return HandleCommand(M);
     case CN_DRAWITEM:
-      return HandleDrawItem(M);
+      return DrawOwnerItem(this, *canvas_, M,
+                           [this](int i, const RECT& r, TOwnerDrawState s) { DrawItem(i, r, s); });
     case CN_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
       int height = itemHeight_;
@@ -678,13 +663,8 @@ void TSkCommonComboBox::Dispatch(TMessage& M) {
       return;
     }
     case CN_CTLCOLORLISTBOX:
-    case CN_CTLCOLOREDIT: {
-      HDC dc = reinterpret_cast<HDC>(M.WParam);
-      SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));
-      SetBkColor(dc, COLORREF(ColorToRGB(Color())));
-      M.Result = LRESULT(Brush()->Handle());
-      return;
-    }
+    case CN_CTLCOLOREDIT:
+      return AnswerControlColours(this, M);
     default:
       break;
   }

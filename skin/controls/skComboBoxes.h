@@ -159,7 +159,6 @@ class TSkCommonComboBox : public TSkCommonCombo {
 
  private:
   void HandleCommand(TMessage& M);
-  void HandleDrawItem(TMessage& M);
   std::unique_ptr<TSkComboBoxStrings> items_;
   std::unique_ptr<TStringList> saved_;
   TComboBoxStyle style_ = csDropDown;
