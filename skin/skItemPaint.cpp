@@ -427,13 +427,17 @@ std::string CutText(TCanvas* Canvas, const std::string& Text, int MaxWidth) {
   return r.empty() ? r : r + "...";
 }
 
-void AddTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State,
-                         int YOffset) {
+namespace {
+
+// The 0xFF00FF runs of the corner cells of the mask's top (Band 0) or bottom
+// (Band 2) row, the left corner at 0 and the right one ending at XOffset.
+void AddCornerKeyRuns(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State, int YOffset,
+                      int Band) {
   const TNinePart g = NinePartGeometry(Mask, State, 1 << 16, 1 << 16);
   if (!g.Valid) return;
   auto scan = [&](int fromX, int toX, int placeX) {
     for (int y = 0; y < g.h; ++y) {
-      const int sy = g.by + y;
+      const int sy = g.by + Band * g.h + y;
       if (sy < 0 || sy >= g.Src->Height()) continue;
       const uint8_t* row = g.Src->ScanLine(sy);
       int run = -1;
@@ -450,6 +454,18 @@ void AddTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskDat
   };
   scan(g.bx, g.bx + g.w, 0);
   scan(g.bx + 2 * g.w, g.bx + 3 * g.w, XOffset - g.w);
+}
+
+}  // namespace
+
+void AddTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State,
+                         int YOffset) {
+  AddCornerKeyRuns(Rects, XOffset, Mask, State, YOffset, 0);
+}
+
+void AddBottomTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State,
+                               int YOffset) {
+  AddCornerKeyRuns(Rects, XOffset, Mask, State, YOffset, 2);
 }
 
 }  // namespace qv

@@ -43,5 +43,8 @@ std::string CutText(TCanvas* Canvas, const std::string& Text, int MaxWidth);
 // The 0xFF00FF runs of a border mask's top corners as one-pixel-high rectangles.
 void AddTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State,
                          int YOffset);
+// The same for the bottom corners, placed at YOffset.
+void AddBottomTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State,
+                               int YOffset);
 
 }  // namespace qv

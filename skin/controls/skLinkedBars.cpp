@@ -1,10 +1,14 @@
-// Skinned scroll bars mirroring a control's own scroll bars.
+// Skinned scroll bars mirroring a control's own scroll bars, and the frame around them.
 #include "skin/controls/skLinkedBars.h"
 
 #include <algorithm>
 
 #include "platform/SystemMetrics.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
+#include "skin/skItemPaint.h"
+#include "skin/skMaskPaint.h"
 
 namespace qv {
 
@@ -21,7 +25,9 @@ TSkScrollBar* MakeBar(TWinControl* Control, bool Vertical, std::function<void(bo
   else
     bar->SetHeight(std::min(GetSystemMetrics(SM_CYHSCROLL), Control->Height() - 6));
   bar->SetParent(Control->Parent());
-  bar->OnScrollChanged = [Vertical, OnMoved](TSkScrollBar* Sender, int) { OnMoved(Vertical, Sender->Position()); };
+  bar->OnScrollChanged = [Vertical, OnMoved](TSkScrollBar* Sender, int) {
+    OnMoved(Vertical, Sender->Position());
+  };
   return bar;
 }
 
@@ -55,7 +61,8 @@ bool UpdateLinkedBar(TWinControl* Control, TSkScrollBar*& Bar, int Which,
 void PlaceLinkedBars(TWinControl* Control, int Frame, TSkScrollBar* VBar, TSkScrollBar* HBar) {
   const int b = Frame;
   const bool v = VBar && VBar->Visible(), h = HBar && HBar->Visible();
-  const int left = Control->Left(), top = Control->Top(), width = Control->Width(), height = Control->Height();
+  const int left = Control->Left(), top = Control->Top(), width = Control->Width(),
+            height = Control->Height();
   if (v) {
     const int w = VBar->Width();
     const int x = Control->UseRightToLeftAlignment() ? left + b : left + width - b - w;
@@ -71,6 +78,35 @@ void FreeLinkedBars(TSkScrollBar*& VBar, TSkScrollBar*& HBar) {
   VBar = nullptr;
   delete HBar;
   HBar = nullptr;
+}
+
+void PrepareFrameCache(TWinControl* Control, TSkCommonData* SkinData) {
+  SkinData->InitCacheBmp();
+  TCacheInfo ci;
+  GetParentCache(SkinData, ci);
+  if (ci.Ready) ci.X += Control->Left(), ci.Y += Control->Top();
+  const int state = SkinData->ControlIsActive() ? 1 : 0;
+  PaintItem(SkinData, ci, true, state, SkinData->CacheBmp.get(), POINT{0, 0},
+            RECT{0, 0, Control->Width(), Control->Height()}, state != 0);
+  SkinData->BGChanged = false;
+}
+
+void PaintLinkedFrame(TWinControl* Control, TSkCommonData* SkinData, int Frame, TSkScrollBar* VBar,
+                      TSkScrollBar* HBar) {
+  if (SkinData->BGChanged) PrepareFrameCache(Control, SkinData);
+  PaintControlBorder(SkinData, SkinData->ControlIsActive() ? 1 : 0);
+  const int b = Frame, w = Control->Width(), h = Control->Height();
+  HDC dc = GetWindowDC(Control->Handle());
+  HDC src = SkinData->CacheBmp->Canvas()->Handle();
+  BitBlt(dc, 0, 0, w, b, src, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, b, b, h - b, src, 0, b, SRCCOPY);
+  BitBlt(dc, b, h - b, w - b, b, src, b, h - b, SRCCOPY);
+  BitBlt(dc, w - b, b, b, h - 2 * b, src, w - b, b, SRCCOPY);
+  if (VBar && VBar->Visible() && HBar && HBar->Visible()) {
+    const int x = w - b - VBar->Width(), y = h - b - HBar->Height();
+    BitBlt(dc, x, y, VBar->Width(), HBar->Height(), src, x, y, SRCCOPY);
+  }
+  ReleaseDC(Control->Handle(), dc);
 }
 
 }  // namespace qv

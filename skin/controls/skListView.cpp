@@ -269,15 +269,20 @@ void TSkCustomListView::PaintHeader() {
 
 // ---- scroll bars ----
 
-void TSkCustomListView::FreeBars() { FreeLinkedBars(vBar_, hBar_); }
+void TSkCustomListView::FreeBars() {
+  FreeLinkedBars(vBar_, hBar_);
+}
 
 bool TSkCustomListView::UpdateBar(TSkScrollBar*& Bar, int Which) {
   // Feeding the bar is not a move of the user's.
   FlagScope guard(syncingBars);
-  return UpdateLinkedBar(this, Bar, Which, [this](bool Vertical, int Position) { BarMoved(Vertical, Position); });
+  return UpdateLinkedBar(this, Bar, Which,
+                         [this](bool Vertical, int Position) { BarMoved(Vertical, Position); });
 }
 
-void TSkCustomListView::PlaceBars() { PlaceLinkedBars(this, kFrame, vBar_, hBar_); }
+void TSkCustomListView::PlaceBars() {
+  PlaceLinkedBars(this, kFrame, vBar_, hBar_);
+}
 
 void TSkCustomListView::UpdateScrollBars() {
   if (!HandleAllocated() || Dying()) return;
@@ -327,37 +332,13 @@ void TSkCustomListView::InvalidateList(bool Forced) {
 
 // ---- frame and items ----
 
-void TSkCustomListView::PrepareCache() {
-  skinData_->InitCacheBmp();
-  TCacheInfo ci;
-  GetParentCache(skinData_.get(), ci);
-  if (ci.Ready) ci.X += Left(), ci.Y += Top();
-  const int state = skinData_->ControlIsActive() ? 1 : 0;
-  PaintItem(skinData_.get(), ci, true, state, skinData_->CacheBmp.get(), POINT{0, 0},
-            RECT{0, 0, Width(), Height()}, state != 0);
-  skinData_->BGChanged = false;
-}
-
 void TSkCustomListView::PaintFrame() {
   if (!HandleAllocated() || Dying()) return;
-  if (skinData_->BGChanged) PrepareCache();
-  PaintControlBorder(skinData_.get(), skinData_->ControlIsActive() ? 1 : 0);
-  const int b = kFrame, w = Width(), h = Height();
-  HDC dc = GetWindowDC(Handle());
-  HDC src = skinData_->CacheBmp->Canvas()->Handle();
-  BitBlt(dc, 0, 0, w, b, src, 0, 0, SRCCOPY);
-  BitBlt(dc, 0, b, b, h - b, src, 0, b, SRCCOPY);
-  BitBlt(dc, b, h - b, w - b, b, src, b, h - b, SRCCOPY);
-  BitBlt(dc, w - b, b, b, h - 2 * b, src, w - b, b, SRCCOPY);
-  if (vBar_ && vBar_->Visible() && hBar_ && hBar_->Visible()) {
-    const int x = w - b - vBar_->Width(), y = h - b - hBar_->Height();
-    BitBlt(dc, x, y, vBar_->Width(), hBar_->Height(), src, x, y, SRCCOPY);
-  }
-  ReleaseDC(Handle(), dc);
+  PaintLinkedFrame(this, skinData_.get(), kFrame, vBar_, hBar_);
 }
 
 void TSkCustomListView::PaintItemsBackground(HDC DC, const RECT& R) {
-  if (skinData_->BGChanged) PrepareCache();
+  if (skinData_->BGChanged) PrepareFrameCache(this, skinData_.get());
   // The client area lies inside the frame: the cache is offset by the frame.
   const int b = kFrame;
   const int saved = SaveDC(DC);

@@ -54,7 +54,6 @@ class TSkCustomListView : public TCustomListView {
   bool SkinCommand(TMessage& M);
   void AfterMessage(const TMessage& M);
   void PaintFrame();
-  void PrepareCache();
   void FreeBars();
   bool UpdateBar(TSkScrollBar*& Bar, int Which);
   void PlaceBars();

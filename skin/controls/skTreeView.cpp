@@ -58,7 +58,9 @@ bool TSkTreeView::Dying() const {
   return ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading);
 }
 
-void TSkTreeView::FreeBars() { FreeLinkedBars(vBar_, hBar_); }
+void TSkTreeView::FreeBars() {
+  FreeLinkedBars(vBar_, hBar_);
+}
 
 // True when the direction needs a bar; makes, sets and shows it then.
 bool TSkTreeView::UpdateBar(TSkScrollBar*& Bar, int Which) {
@@ -67,7 +69,9 @@ bool TSkTreeView::UpdateBar(TSkScrollBar*& Bar, int Which) {
   });
 }
 
-void TSkTreeView::PlaceBars() { PlaceLinkedBars(this, FrameWidth(), vBar_, hBar_); }
+void TSkTreeView::PlaceBars() {
+  PlaceLinkedBars(this, FrameWidth(), vBar_, hBar_);
+}
 
 void TSkTreeView::UpdateScrollBars() {
   if (!HandleAllocated() || Dying()) return;
@@ -77,33 +81,9 @@ void TSkTreeView::UpdateScrollBars() {
   PlaceBars();
 }
 
-void TSkTreeView::PrepareCache() {
-  skinData_->InitCacheBmp();
-  TCacheInfo ci;
-  GetParentCache(skinData_.get(), ci);
-  if (ci.Ready) ci.X += Left(), ci.Y += Top();
-  const int state = skinData_->ControlIsActive() ? 1 : 0;
-  PaintItem(skinData_.get(), ci, true, state, skinData_->CacheBmp.get(), POINT{0, 0},
-            RECT{0, 0, Width(), Height()}, state != 0);
-  skinData_->BGChanged = false;
-}
-
 void TSkTreeView::PaintFrame() {
   if (!HandleAllocated() || Dying()) return;
-  if (skinData_->BGChanged) PrepareCache();
-  PaintControlBorder(skinData_.get(), skinData_->ControlIsActive() ? 1 : 0);
-  const int b = FrameWidth(), w = Width(), h = Height();
-  HDC dc = GetWindowDC(Handle());
-  HDC src = skinData_->CacheBmp->Canvas()->Handle();
-  BitBlt(dc, 0, 0, w, b, src, 0, 0, SRCCOPY);
-  BitBlt(dc, 0, b, b, h - b, src, 0, b, SRCCOPY);
-  BitBlt(dc, b, h - b, w - b, b, src, b, h - b, SRCCOPY);
-  BitBlt(dc, w - b, b, b, h - 2 * b, src, w - b, b, SRCCOPY);
-  if (vBar_ && vBar_->Visible() && hBar_ && hBar_->Visible()) {
-    const int x = w - b - vBar_->Width(), y = h - b - hBar_->Height();
-    BitBlt(dc, x, y, vBar_->Width(), hBar_->Height(), src, x, y, SRCCOPY);
-  }
-  ReleaseDC(Handle(), dc);
+  PaintLinkedFrame(this, skinData_.get(), FrameWidth(), vBar_, hBar_);
 }
 
 // The skin commands; true when handled fully.

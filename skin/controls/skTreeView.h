@@ -39,7 +39,6 @@ class TSkTreeView : public TTreeView {
   bool SkinnedMessage(TMessage& M);
   void NormalPath(TMessage& M);
   void AfterNotify(const TMessage& M);
-  void PrepareCache();
   void FreeBars();
   bool UpdateBar(TSkScrollBar*& Bar, int Which);
   void PlaceBars();

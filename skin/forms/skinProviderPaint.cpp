@@ -41,31 +41,6 @@ SIZE GlyphFrame(const TSkMaskData& M) {
   return SIZE{WidthOf(M.R) / std::max<int>(1, M.ImageCount), HeightOf(M.R) / std::max(1, M.MaskType + 1)};
 }
 
-// The key-coloured runs of a border mask's bottom corners, placed at YOffset.
-void AddBottomTransparentRects(std::vector<RECT>& Rects, int XOffset, const TSkMaskData& Mask, int State,
-                               int YOffset) {
-  const TNinePart g = NinePartGeometry(Mask, State, 1 << 16, 1 << 16);
-  if (!g.Valid) return;
-  auto scan = [&](int fromX, int toX, int placeX) {
-    for (int y = 0; y < g.h; ++y) {
-      const int sy = g.by + 2 * g.h + y;
-      if (sy < 0 || sy >= g.Src->Height()) continue;
-      const uint8_t* row = g.Src->ScanLine(sy);
-      int run = -1;
-      for (int x = fromX; x <= toX; ++x) {
-        const bool key = x < toX && x >= 0 && x < g.Src->Width() && row[3 * x] == 255 &&
-                         row[3 * x + 1] == 0 && row[3 * x + 2] == 255;
-        if (key && run < 0) run = x;
-        if (!key && run >= 0) {
-          Rects.push_back(RECT{placeX + run - fromX, YOffset + y, placeX + x - fromX, YOffset + y + 1});
-          run = -1;
-        }
-      }
-    }
-  };
-  scan(g.bx, g.bx + g.w, 0);
-  scan(g.bx + 2 * g.w, g.bx + 3 * g.w, XOffset - g.w);
-}
 }  // namespace
 
 // ---- geometry ----
