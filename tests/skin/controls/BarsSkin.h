@@ -11,13 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "classlib/controls/Application.h"
-#include "classlib/controls/Forms.h"
-#include "platform/Surface.h"
-#include "platform/backend/HeadlessBackend.h"
 #include "platform/image/Bmp.h"
-#include "skin/skinManager.h"
 #include "tests/common/TempDir.h"
+#include "tests/skin/SkinnedFormTest.h"
 
 namespace qv::test {
 
@@ -104,7 +100,7 @@ inline uint32_t Rgb(TColor c) {
 }
 
 // A form on the headless screen and, on demand, a skin manager with "Bars".
-class SkinnedControlsTest : public ::testing::Test {
+class SkinnedControlsTest : public SkinnedFormTest {
  protected:
   void SetUp() override {
     root = MakeBarsSkins(dir);
@@ -114,34 +110,7 @@ class SkinnedControlsTest : public ::testing::Test {
     form->Show();
     backend.Pump();
   }
-  void TearDown() override {
-    delete form;
-    manager.reset();
-    Application->ProcessMessages();
-  }
-  void LoadSkin(const std::string& name = "Bars") {
-    if (!manager) {
-      manager = std::make_unique<TSkinManager>(nullptr);
-      manager->AfterConstruction();
-      manager->SetSkinDirectory(root);
-    }
-    try {
-      manager->SetSkinName(name);
-    } catch (const Exception& e) {
-      ADD_FAILURE() << e.Message;
-    }
-    ASSERT_TRUE(manager->SkinData()->Active);
-    backend.Pump();
-  }
-  uint32_t At(int x, int y) {
-    backend.Pump();
-    return backend.Screenshot().At(x, y) & 0xFFFFFF;
-  }
-  HeadlessBackend backend{SIZE{640, 480}};
-  TempDir dir;
-  std::string root;
-  TForm* form = nullptr;
-  std::unique_ptr<TSkinManager> manager;
+  void LoadSkin(const std::string& name = "Bars") { SkinnedFormTest::LoadSkin(name); }
 };
 
 }  // namespace qv::test

@@ -11,12 +11,13 @@
 #include "skin/controls/skMaskEdit.h"
 #include "skin/skinManager.h"
 #include "tests/skin/SkinTestSupport.h"
+#include "tests/skin/SkinnedFormTest.h"
 #include "tests/skin/TestSkins.h"
 
 namespace qv::test {
 namespace {
 
-class Edits : public ::testing::Test {
+class Edits : public SkinnedFormTest {
  protected:
   void SetUp() override {
     form = new TForm(nullptr);
@@ -29,11 +30,6 @@ class Edits : public ::testing::Test {
     sink->SetBounds(300, 250, 50, 21);
     form->SetActiveControl(sink);
   }
-  void TearDown() override {
-    delete form;
-    manager.reset();
-    Application->ProcessMessages();
-  }
   template <class E>
   E* Add(int x, int y, const std::string& text) {
     auto* e = new E(form);
@@ -44,21 +40,9 @@ class Edits : public ::testing::Test {
   }
   void UseTestSkin() {
     root = MakeTestSkins(dir);
-    manager = std::make_unique<TSkinManager>(nullptr);
-    manager->SetSkinDirectory(root);
-    manager->SetSkinName("TestSkin");
-    ASSERT_TRUE(manager->SkinData()->Active);
+    LoadSkin("TestSkin");
   }
-  uint32_t At(const Surface& shot, TControl* c, int x, int y) {
-    const POINT p = form->ClientToScreen(POINT{c->Left() + x, c->Top() + y});
-    return shot.At(p.x, p.y) & 0xFFFFFF;
-  }
-  HeadlessBackend backend{SIZE{640, 480}};
-  TForm* form = nullptr;
   TEdit* sink = nullptr;
-  TempDir dir;
-  std::string root;
-  std::unique_ptr<TSkinManager> manager;
 };
 
 TEST_F(Edits, UnskinnedPaintsEveryPixelAsThePlainEdit) {

@@ -9,23 +9,19 @@
 #include "skin/controls/skTreeView.h"
 #include "skin/skinManager.h"
 #include "tests/skin/SkinTestSupport.h"
+#include "tests/skin/SkinnedFormTest.h"
 #include "tests/skin/TestSkins.h"
 
 namespace qv::test {
 namespace {
 
-class SkTrees : public ::testing::Test {
+class SkTrees : public SkinnedFormTest {
  protected:
   void SetUp() override {
     form = new TForm(nullptr);
     form->SetBorderStyle(bsNone);
     form->SetBounds(0, 0, 500, 400);
     form->SetColor(clBtnFace);
-  }
-  void TearDown() override {
-    delete form;
-    manager.reset();
-    Application->ProcessMessages();
   }
   template <class T>
   T* Add(int x, int y, int w, int h, int items) {
@@ -39,20 +35,8 @@ class SkTrees : public ::testing::Test {
   }
   void UseTestSkin() {
     root = MakeTestSkins(dir);
-    manager = std::make_unique<TSkinManager>(nullptr);
-    manager->SetSkinDirectory(root);
-    manager->SetSkinName("TestSkin");
-    ASSERT_TRUE(manager->SkinData()->Active);
+    LoadSkin("TestSkin");
   }
-  uint32_t At(const Surface& shot, TControl* c, int x, int y) {
-    const POINT p = form->ClientToScreen(POINT{c->Left() + x, c->Top() + y});
-    return shot.At(p.x, p.y) & 0xFFFFFF;
-  }
-  HeadlessBackend backend{SIZE{640, 480}};
-  TForm* form = nullptr;
-  TempDir dir;
-  std::string root;
-  std::unique_ptr<TSkinManager> manager;
 };
 
 TEST_F(SkTrees, UnskinnedPaintsEveryPixelAsThePlainTree) {

@@ -12,15 +12,11 @@
 #include <memory>
 #include <string>
 
-#include "classlib/controls/Application.h"
-#include "classlib/controls/Forms.h"
-#include "platform/Surface.h"
-#include "platform/backend/HeadlessBackend.h"
 #include "platform/image/Bmp.h"
 #include "skin/forms/skDialogs.h"
 #include "skin/forms/skinProvider.h"
-#include "skin/skinManager.h"
 #include "tests/common/TempDir.h"
+#include "tests/skin/SkinnedFormTest.h"
 
 namespace qv::test {
 
@@ -107,7 +103,7 @@ inline std::string MakeFramesSkins(const TempDir& dir) {
 }
 
 // A captioned form at (40, 30) with a provider, and a manager on demand.
-class FormsTest : public ::testing::Test {
+class FormsTest : public SkinnedFormTest {
  protected:
   void SetUp() override {
     UseSkinnedForms();
@@ -115,11 +111,6 @@ class FormsTest : public ::testing::Test {
     form = new TForm(nullptr);
     form->SetBounds(40, 30, 320, 220);
     form->SetCaption("Skinned");
-  }
-  void TearDown() override {
-    delete form;
-    manager.reset();
-    Application->ProcessMessages();
   }
   void AddProvider() {
     provider = new TSkinProvider(form);
@@ -129,24 +120,7 @@ class FormsTest : public ::testing::Test {
     form->Show();
     backend.Pump();
   }
-  void LoadSkin(const std::string& name = "Frames") {
-    if (!manager) {
-      manager = std::make_unique<TSkinManager>(nullptr);
-      manager->AfterConstruction();
-      manager->SetSkinDirectory(root);
-    }
-    try {
-      manager->SetSkinName(name);
-    } catch (const Exception& e) {
-      ADD_FAILURE() << e.Message;
-    }
-    ASSERT_TRUE(manager->SkinData()->Active);
-    backend.Pump();
-  }
-  uint32_t At(int x, int y) {
-    backend.Pump();
-    return backend.Screenshot().At(x, y) & 0xFFFFFF;
-  }
+  void LoadSkin(const std::string& name = "Frames") { SkinnedFormTest::LoadSkin(name); }
   // A point of the form's window, in window coordinates.
   uint32_t WinAt(int x, int y) { return At(form->Left() + x, form->Top() + y); }
   // Colours equal but for the rounding of a see-through mask pixel.
@@ -155,12 +129,7 @@ class FormsTest : public ::testing::Test {
       if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 1) return false;
     return true;
   }
-  HeadlessBackend backend{SIZE{640, 480}};
-  TempDir dir;
-  std::string root;
-  TForm* form = nullptr;
   TSkinProvider* provider = nullptr;
-  std::unique_ptr<TSkinManager> manager;
 };
 
 }  // namespace qv::test
