@@ -31,7 +31,7 @@ void TComboBoxStrings::Clear() {
 }
 
 void TComboBoxStrings::InsertFailed(int) const {
-  throw EOutOfResources("Not enough storage is available to complete this operation");
+  throw NoStorageError();
 }
 
 void TComboBoxStrings::SetUpdateState(bool Updating) {

@@ -2,7 +2,6 @@
 #include "classlib/stdctrls/WindowItems.h"
 
 #include "classlib/SysUtils.h"
-#include "classlib/stdctrls/OwnerDrawState.h"  // EOutOfResources
 #include "platform/Utf.h"
 #include "platform/window/MessageQueue.h"
 
@@ -10,6 +9,10 @@ namespace qv {
 
 EListError ListIndexError(int Index) {
   return EListError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+EOutOfResources NoStorageError() {
+  return EOutOfResources("Not enough storage is available to complete this operation");
 }
 
 std::string ListItemText(HWND Handle, UINT GetLenMsg, UINT GetTextMsg, int Index) {
@@ -62,7 +65,7 @@ int TWindowItemStrings::AddObject(const std::string& S, TObject* AObject) {
   std::u16string text = Utf8ToUtf16(S);
   HWND h = control_->WindowHandle();
   LRESULT i = SendMessageW(h, messages_.AddString, 0, LPARAM(text.c_str()));
-  if (i < 0) throw EOutOfResources("Not enough storage is available to complete this operation");
+  if (i < 0) throw NoStorageError();
   if (AObject) SendMessageW(h, messages_.SetItemData, WPARAM(i), LPARAM(AObject));
   return int(i);
 }

@@ -7,6 +7,7 @@
 
 #include "classlib/Strings.h"
 #include "classlib/controls/WinControl.h"
+#include "classlib/stdctrls/OwnerDrawState.h"  // EOutOfResources
 
 namespace qv {
 
@@ -52,6 +53,8 @@ class TWindowItemStrings : public TStrings {
 };
 
 EListError ListIndexError(int Index);
+// What a window that cannot take another item raises.
+EOutOfResources NoStorageError();
 // The text of an item as the window holds it, "" for a bad index.
 std::string ListItemText(HWND Handle, UINT GetLenMsg, UINT GetTextMsg, int Index);
 

@@ -30,13 +30,6 @@ namespace qv {
 namespace {
 constexpr int kListControlClassCode = 1;
 const char16_t kComboProp[] = u"QvSkComboOwner";
-
-EListError IndexError(int Index) {
-  return EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
-EOutOfResources NoStorage() {
-  return EOutOfResources("Not enough storage is available to complete this operation");
-}
 }  // namespace
 
 // ---- TSkCustomListControl ----
@@ -141,7 +134,7 @@ std::string TSkCustomComboBoxStrings::Strings(int Index) const {
 
 TObject* TSkCustomComboBoxStrings::Objects(int Index) const {
   const LRESULT r = SendMessageW(Wnd(), CB_GETITEMDATA, WPARAM(Index), 0);
-  if (r == CB_ERR && (Index < 0 || Index >= Count())) throw IndexError(Index);
+  if (r == CB_ERR && (Index < 0 || Index >= Count())) throw ListIndexError(Index);
   return reinterpret_cast<TObject*>(r);
 }
 
@@ -152,7 +145,7 @@ void TSkCustomComboBoxStrings::SetObjects(int Index, TObject* AObject) {
 int TSkCustomComboBoxStrings::Add(const std::string& S) {
   const std::u16string text = Utf8ToUtf16(S);
   const LRESULT i = SendMessageW(Wnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (i < 0) throw NoStorage();
+  if (i < 0) throw NoStorageError();
   return int(i);
 }
 
@@ -165,7 +158,7 @@ int TSkCustomComboBoxStrings::AddObject(const std::string& S, TObject* AObject) 
 void TSkCustomComboBoxStrings::Insert(int Index, const std::string& S) {
   const std::u16string text = Utf8ToUtf16(S);
   if (SendMessageW(Wnd(), CB_INSERTSTRING, WPARAM(Index), reinterpret_cast<LPARAM>(text.c_str())) < 0)
-    throw NoStorage();
+    throw NoStorageError();
 }
 
 void TSkCustomComboBoxStrings::Delete(int Index) {
