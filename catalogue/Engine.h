@@ -155,6 +155,8 @@ class TEngine {
   IEngineHost& Out() { return walkFeed_ ? static_cast<IEngineHost&>(*walkFeed_) : host_; }
   bool WalkIndex(SearchState& s, bool isFile);
   std::size_t CacheNames(const std::vector<int64_t>& ids, bool isFile);
+  std::size_t ReadEntriesAhead(const std::vector<int64_t>& ids, const std::vector<uint8_t>& hits,
+                               std::size_t from, bool isFile);
   // The type filter and the mask test of one name.
   bool NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const;
   void MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,

@@ -145,8 +145,10 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   std::vector<uint8_t> hits(ready, 0);
   if (mask) MatchNames(s, *mask, ids, isFile, hits);
   lastProgress_ = -1;
+  std::size_t fetched = 0;  // the names whose entries were read ahead
   for (std::size_t i = 0; i < ids.size() && !Aborted; ++i) {
     if (i < ready && !hits[i]) continue;
+    if (i >= fetched) fetched = ReadEntriesAhead(ids, hits, i, isFile);
     if (i >= ready) {
       // A name that could not be read is read again here, which reports it.
       std::string name;
@@ -161,6 +163,41 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   }
   if (Aborted) Out().AddWarning("Searching interrupted");
   return true;
+}
+
+// The facts of the entries that the next matching names refer to, read in
+// storage order: the entries of one name lie far apart, while records read
+// in ID order share the storage's read windows. Only what reads cleanly is
+// kept; anything else is read again, and reported, where the walk meets it.
+// The names covered end before the result.
+std::size_t TEngine::ReadEntriesAhead(const std::vector<int64_t>& ids, const std::vector<uint8_t>& hits,
+                                      std::size_t from, bool isFile) {
+  constexpr std::size_t kAhead = 16384;
+  if (from >= hits.size()) return ids.size();
+  std::vector<std::pair<int64_t, int64_t>> wanted;  // entry, name
+  std::vector<int64_t> refs;
+  const int64_t records = Base->GIndex().RecordCount();
+  std::size_t to = from;
+  for (; to < hits.size() && wanted.size() < kAhead; ++to) {
+    if (!hits[to] || !facts_.KnowsRefs(ids[to])) continue;
+    facts_.Refs(ids[to], refs);
+    TEntryFacts::Entry known;
+    for (int64_t ref : refs)
+      if (ref > 0 && ref < records && !facts_.FindEntry(ref, known)) wanted.emplace_back(ref, ids[to]);
+  }
+  std::sort(wanted.begin(), wanted.end());
+  const TRecKind* kind = isFile ? FileRecKind : FolderRecKind;
+  std::string damage;
+  for (std::size_t k = 0; k < wanted.size() && !Aborted; ++k) {
+    const auto [ref, name] = wanted[k];
+    TXRecData* entry = GetReferenced(*Base, ref, kind, damage);
+    if (!entry) continue;
+    if (!entry->IsDeleted() && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) == name)
+      facts_.PutEntry(ref, {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
+                            isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)});
+    Base->Release(entry);
+  }
+  return to;
 }
 
 // Reads into the name cache every name of ids it does not hold yet; the

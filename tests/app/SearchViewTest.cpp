@@ -429,7 +429,9 @@ TEST_F(SearchViewTest, GroupsSortedAsTheyCompleteEndAsOneFinalSortWould) {
       fill(true, late, turn);
       FileTree->Sort();
       EXPECT_EQ(ids(), sorted) << late << turn;
-      if (!turn) EXPECT_NE(unsorted, sorted);
+      if (!turn) {
+        EXPECT_NE(unsorted, sorted);
+      }
     }
   // Without a sort to follow, expanding a group leaves its entries as added.
   tree->Header()->SetSortColumn(3);
