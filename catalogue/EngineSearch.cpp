@@ -72,7 +72,12 @@ struct TEngine::SearchState {
   int64_t fileGroups = 0;
   int64_t folderGroups = 0;
   TNodeData group{}, entry{};  // rows, filled anew for each (their texts keep their room)
-  std::string path{};          // a folder path the cache does not hold
+  // The names of the index walk, those that match, the one followed now, and
+  // the end of those whose entries were read ahead.
+  const std::vector<int64_t>* ids = nullptr;
+  const std::vector<uint8_t>* hits = nullptr;
+  std::size_t at = 0, fetched = 0;
+  std::string path{};  // a folder path the cache does not hold
 };
 
 bool TEngine::NameAt(TXIndex* index, int64_t pos, std::string& name) {
@@ -145,10 +150,12 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   std::vector<uint8_t> hits(ready, 0);
   if (mask) MatchNames(s, *mask, ids, isFile, hits);
   lastProgress_ = -1;
-  std::size_t fetched = 0;  // the names whose entries were read ahead
+  s.ids = &ids;
+  s.hits = &hits;
+  s.fetched = 0;
   for (std::size_t i = 0; i < ids.size() && !Aborted; ++i) {
     if (i < ready && !hits[i]) continue;
-    if (i >= fetched) fetched = ReadEntriesAhead(ids, hits, i, isFile);
+    s.at = i;
     if (i >= ready) {
       // A name that could not be read is read again here, which reports it.
       std::string name;
@@ -161,15 +168,19 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
     if (!FollowRefs(s, ids[i], isFile, pruned)) break;
     ProgressOf(int64_t(i + 1), int64_t(ids.size()));
   }
+  s.ids = nullptr;
+  s.hits = nullptr;
   if (Aborted) Out().AddWarning("Searching interrupted");
   return true;
 }
 
-// The facts of the entries that the next matching names refer to, read in
-// storage order: the entries of one name lie far apart, while records read
-// in ID order share the storage's read windows. Only what reads cleanly is
-// kept; anything else is read again, and reported, where the walk meets it.
-// The names covered end before the result.
+// The facts of the entries that the matching names from `from` on refer to,
+// read in storage order: the entries of one name lie far apart, while
+// records read in ID order share the storage's read windows. Only what reads
+// cleanly is kept; anything else is read again, and reported, where the walk
+// meets it. The names covered end before the result. The walk asks for this
+// only when it meets an entry it does not know, so a walk over known entries
+// costs nothing more.
 std::size_t TEngine::ReadEntriesAhead(const std::vector<int64_t>& ids, const std::vector<uint8_t>& hits,
                                       std::size_t from, bool isFile) {
   constexpr std::size_t kAhead = 16384;
@@ -449,7 +460,14 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
   for (int64_t ref : refs) {
     TEntryFacts::Entry facts;
     bool isDeleted;
-    if (facts_.FindEntry(ref, facts)) {
+    // An entry not met before: it and the entries of the names that follow
+    // are read ahead together, unless that was done from here on already.
+    bool factsKnown = facts_.FindEntry(ref, facts);
+    if (!factsKnown && s.ids && s.at >= s.fetched) {
+      s.fetched = ReadEntriesAhead(*s.ids, *s.hits, s.at, isFile);
+      factsKnown = facts_.FindEntry(ref, facts);
+    }
+    if (factsKnown) {
       isDeleted = IsDeletedID(ref);
     } else {
       std::string damage;

@@ -22,7 +22,8 @@ class THostFeed final : public IEngineHost {
   using TProgress = std::function<void(int32_t)>;
 
   // The worker waits while this many batches of steps wait to be played.
-  explicit THostFeed(std::size_t aheadBatches = 64) : batches_(1, aheadBatches) {}
+  // The host's thread looks for steps every millisecond while it waits.
+  explicit THostFeed(std::size_t aheadBatches = 64) : batches_(1, aheadBatches, 1) {}
 
   // Worker side: progress of the walk; the end of the walk.
   void Progress(int32_t percent);
