@@ -29,6 +29,7 @@ class NullHost : public IEngineHost {
   ViewNode FileTreeAddNode(const TNodeData&, ViewNode) override { return reinterpret_cast<ViewNode>(++rows); }
   void FileTreeExpand(ViewNode) override {}
   void FileTreeSort() override {}
+  bool FileTreeShowsStoredTexts() const override { return true; }
   void FileTreeFillCombos(bool) override {}
   void BrowserFillDiscTree() override {}
   void BrowserSelectDisc(int) override {}

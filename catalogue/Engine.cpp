@@ -249,7 +249,10 @@ int TEngine::CompareNames(TXRecData* entry, TXRecData* key) {
 }
 
 void TEngine::Progress(int32_t percent) {
-  if (progress_) progress_(percent);
+  if (walkFeed_)
+    walkFeed_->Progress(percent);
+  else if (progress_)
+    progress_(percent);
 }
 
 void TEngine::ProgressOf(int64_t done, int64_t total) {
@@ -263,6 +266,7 @@ void TEngine::ProgressOf(int64_t done, int64_t total) {
 // The message loop runs at most every 15 ms: the windows stay live and Stop
 // is seen at once, without paying for a loop pass per stored entry.
 void TEngine::LetMessagesRun() {
+  if (walkFeed_) return;  // a walk on a worker: the thread that plays it pumps
   int64_t now = NowMs();
   if (lastPumpMs_ >= 0 && now - lastPumpMs_ < MessageIntervalMs) return;
   lastPumpMs_ = now;

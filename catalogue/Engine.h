@@ -2,6 +2,7 @@
 // its name indexes, adds discs, searches, compares folders, browses, deletes,
 // and reports every step as console lines through its host.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "catalogue/EntryFacts.h"
 #include "catalogue/FileKinds.h"
 #include "catalogue/Filist.h"
+#include "catalogue/HostFeed.h"
 #include "catalogue/InternTable.h"
 #include "catalogue/Masks.h"
 #include "catalogue/NameCache.h"
@@ -74,7 +76,8 @@ class TEngine {
   std::unique_ptr<TFileKinds> FileKinds;
   std::unique_ptr<TFilist> Scanner;
   std::unique_ptr<TDiscList> Discs;
-  bool Aborted = false;
+  // Set by Stop from the windows' thread; a search walk on its worker reads it.
+  std::atomic<bool> Aborted{false};
   std::unique_ptr<TXBase> Base;
   std::unique_ptr<TContext> Context;
   std::string AppFolder;
@@ -93,6 +96,9 @@ class TEngine {
   int32_t WriteAheadRecords = 8192;
   // A search tests names on several threads when it has this many per thread.
   int32_t NamesPerThread = 32768;
+  // A search walks on a worker thread at most this many batches of rows
+  // ahead of the view that shows them.
+  int32_t WalkAheadBatches = 64;
 
  private:
   // Holds the busy flag for one operation and clears it on every way out.
@@ -133,10 +139,24 @@ class TEngine {
   bool AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32_t discPos, double date,
                     int64_t size, bool isFile) const;
   TNodeData EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path, int64_t size,
-                     double date) const;
+                     double date);
+  // The same into row, whose texts keep their room; the wide path only when
+  // the host shows more than the stored texts.
+  void FillEntryRow(TNodeData& row, const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path,
+                    int64_t size, double date);
   struct SearchState;
+  // The walk of a search after its question: the name indexes, then the flush.
+  bool SearchWalk(SearchState& s);
+  // Runs walk on a worker thread while this thread plays what it reports to
+  // the host, with the message loop running; walk's result.
+  bool WalkOnWorker(const std::function<bool()>& walk);
+  // Where console lines and rows go: the host, or while a walk runs on a
+  // worker (and on that worker only), the feed that hands them to the host.
+  IEngineHost& Out() { return walkFeed_ ? static_cast<IEngineHost&>(*walkFeed_) : host_; }
   bool WalkIndex(SearchState& s, bool isFile);
   std::size_t CacheNames(const std::vector<int64_t>& ids, bool isFile);
+  std::size_t ReadEntriesAhead(const std::vector<int64_t>& ids, const std::vector<uint8_t>& hits,
+                               std::size_t from, bool isFile);
   // The type filter and the mask test of one name.
   bool NamePasses(const SearchState& s, const TMask& mask, std::string_view name, bool isFile) const;
   void MatchNames(SearchState& s, const TMask& mask, const std::vector<int64_t>& ids, bool isFile,
@@ -196,6 +216,7 @@ class TEngine {
   void MergeNewNames();
   bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);
   TScanFeed* feed_ = nullptr;
+  THostFeed* walkFeed_ = nullptr;  // set while a walk runs on a worker
   bool scanEnded_ = false;
   bool scanOk_ = false;
   bool scanQuiet_ = false;  // storing failed: the scan's end is not narrated

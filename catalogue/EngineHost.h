@@ -37,6 +37,13 @@ class IEngineHost {
   virtual ViewNode FileTreeAddNode(const TNodeData& row, ViewNode parent) = 0;
   virtual void FileTreeExpand(ViewNode node) = 0;
   virtual void FileTreeSort() = 0;
+  // The rows that follow end with FileTreeSort: a view may sort each group's
+  // entries as soon as the group is expanded (complete), to sort less at the
+  // end. Until the view is cleared again.
+  virtual void FileTreeSortFollows() {}
+  // True when the search view keeps and shows only the stored texts of its
+  // rows (StoredName, StoredPath): their wide Name and Path may stay empty.
+  virtual bool FileTreeShowsStoredTexts() const { return false; }
   virtual void FileTreeFillCombos(bool full) = 0;
 
   // Browser.

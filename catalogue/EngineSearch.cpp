@@ -3,6 +3,9 @@
 // references of matching names through the disc, category, size, date and
 // folder-path filters.
 #include <algorithm>
+#include <chrono>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -68,6 +71,13 @@ struct TEngine::SearchState {
   TFileKindIndex kinds;  // the file-type table as the search began
   int64_t fileGroups = 0;
   int64_t folderGroups = 0;
+  TNodeData group{}, entry{};  // rows, filled anew for each (their texts keep their room)
+  // The names of the index walk, those that match, the one followed now, and
+  // the end of those whose entries were read ahead.
+  const std::vector<int64_t>* ids = nullptr;
+  const std::vector<uint8_t>* hits = nullptr;
+  std::size_t at = 0, fetched = 0;
+  std::string path{};  // a folder path the cache does not hold
 };
 
 bool TEngine::NameAt(TXIndex* index, int64_t pos, std::string& name) {
@@ -110,20 +120,19 @@ bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, i
   };
   lo = bound(0, index->Count(), -1);
   if (failed) {
-    host_.AddError("Failed to search lower index");
+    Out().AddError("Failed to search lower index");
     return false;
   }
   hi = bound(lo, index->Count(), 0) - 1;
   if (failed) {
-    host_.AddError("Failed to search upper index");
+    Out().AddError("Failed to search upper index");
     return false;
   }
   return Base->Flush();
 }
 
 // Every name of the stretch is tested on its text alone, from memory and on
-// several threads; then the matching names are followed one by one, with the
-// message loop running between them.
+// several threads; then the matching names are followed one by one.
 bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   int64_t hi, lo;
   if (!GetIndexRange(s.opts, isFile, hi, lo)) return false;
@@ -134,15 +143,19 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
   const std::size_t ready = CacheNames(ids, isFile);
   const TMask* mask = (isFile ? s.fileMask : s.folderMask).Compiled();
   if (!mask) {
-    host_.AddError(std::string(isFile ? "Invalid file mask \"" : "Invalid folder mask \"") +
+    Out().AddError(std::string(isFile ? "Invalid file mask \"" : "Invalid folder mask \"") +
                    (isFile ? s.opts.FileMask : s.opts.FolderMask) + "\" specified");
     Aborted = true;
   }
   std::vector<uint8_t> hits(ready, 0);
   if (mask) MatchNames(s, *mask, ids, isFile, hits);
   lastProgress_ = -1;
+  s.ids = &ids;
+  s.hits = &hits;
+  s.fetched = 0;
   for (std::size_t i = 0; i < ids.size() && !Aborted; ++i) {
     if (i < ready && !hits[i]) continue;
+    s.at = i;
     if (i >= ready) {
       // A name that could not be read is read again here, which reports it.
       std::string name;
@@ -154,10 +167,48 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
     bool pruned = false;
     if (!FollowRefs(s, ids[i], isFile, pruned)) break;
     ProgressOf(int64_t(i + 1), int64_t(ids.size()));
-    LetMessagesRun();
   }
-  if (Aborted) host_.AddWarning("Searching interrupted");
+  s.ids = nullptr;
+  s.hits = nullptr;
+  if (Aborted) Out().AddWarning("Searching interrupted");
   return true;
+}
+
+// The facts of the entries that the matching names from `from` on refer to,
+// read in storage order: the entries of one name lie far apart, while
+// records read in ID order share the storage's read windows. Only what reads
+// cleanly is kept; anything else is read again, and reported, where the walk
+// meets it. The names covered end before the result. The walk asks for this
+// only when it meets an entry it does not know, so a walk over known entries
+// costs nothing more.
+std::size_t TEngine::ReadEntriesAhead(const std::vector<int64_t>& ids, const std::vector<uint8_t>& hits,
+                                      std::size_t from, bool isFile) {
+  constexpr std::size_t kAhead = 16384;
+  if (from >= hits.size()) return ids.size();
+  std::vector<std::pair<int64_t, int64_t>> wanted;  // entry, name
+  std::vector<int64_t> refs;
+  const int64_t records = Base->GIndex().RecordCount();
+  std::size_t to = from;
+  for (; to < hits.size() && wanted.size() < kAhead; ++to) {
+    if (!hits[to] || !facts_.KnowsRefs(ids[to])) continue;
+    facts_.Refs(ids[to], refs);
+    TEntryFacts::Entry known;
+    for (int64_t ref : refs)
+      if (ref > 0 && ref < records && !facts_.FindEntry(ref, known)) wanted.emplace_back(ref, ids[to]);
+  }
+  std::sort(wanted.begin(), wanted.end());
+  const TRecKind* kind = isFile ? FileRecKind : FolderRecKind;
+  std::string damage;
+  for (std::size_t k = 0; k < wanted.size() && !Aborted; ++k) {
+    const auto [ref, name] = wanted[k];
+    TXRecData* entry = GetReferenced(*Base, ref, kind, damage);
+    if (!entry) continue;
+    if (!entry->IsDeleted() && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) == name)
+      facts_.PutEntry(ref, {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
+                            isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)});
+    Base->Release(entry);
+  }
+  return to;
 }
 
 // Reads into the name cache every name of ids it does not hold yet; the
@@ -174,9 +225,7 @@ std::size_t TEngine::CacheNames(const std::vector<int64_t>& ids, bool isFile) {
       NameRefs(ids[i], rec, refs);
     }
     Base->Release(rec);
-    if (!usable) return i;
-    if ((i & 1023) == 0) LetMessagesRun();
-    if (Aborted) return i;
+    if (!usable || Aborted) return i;
   }
   return ids.size();
 }
@@ -215,6 +264,7 @@ bool TEngine::Search(const TSearchOpts& opts) {
   BusyScope busy(*this);
   if (!IsOpen()) return false;
   host_.FileTreeClear();
+  host_.FileTreeSortFollows();
   host_.ClearConsole();
   warnedMissingDisc_ = false;
   SearchState s{opts, TLazyMask(opts.FileMask), TLazyMask(opts.FolderMask), TFileKindIndex(*FileKinds)};
@@ -229,24 +279,85 @@ bool TEngine::Search(const TSearchOpts& opts) {
     host_.AddWarning("Selected search options will deliver no results");
     return false;
   }
-  if (!opts.FolderMask.empty() && opts.FileMask.empty()) {
-    host_.AddInfo("Searching for folders ...");
-    Progress(0);
-    if (!WalkIndex(s, false)) return false;
-  }
-  if (!opts.FileMask.empty() && !Aborted) {
-    host_.AddInfo("Searching for files ...");
-    Progress(0);
-    if (!WalkIndex(s, true)) return false;
-  }
-  if (!Base->Flush()) {
-    host_.AddError(Base->LastError);
-    return false;
-  }
+  // The view fills while the walk goes on: the walk runs on a worker and
+  // this thread adds its rows as they come.
+  if (!WalkOnWorker([&] { return SearchWalk(s); })) return false;
   host_.AddInfo(std::to_string(s.fileGroups) + " file(s) and " + std::to_string(s.folderGroups) +
                 " folder(s) found");
   host_.FileTreeSort();
   return true;
+}
+
+bool TEngine::SearchWalk(SearchState& s) {
+  const TSearchOpts& opts = s.opts;
+  if (!opts.FolderMask.empty() && opts.FileMask.empty()) {
+    Out().AddInfo("Searching for folders ...");
+    Progress(0);
+    if (!WalkIndex(s, false)) return false;
+  }
+  if (!opts.FileMask.empty() && !Aborted) {
+    Out().AddInfo("Searching for files ...");
+    Progress(0);
+    if (!WalkIndex(s, true)) return false;
+  }
+  if (!Base->Flush()) {
+    Out().AddError(Base->LastError);
+    return false;
+  }
+  return true;
+}
+
+// While the worker walks, what it changes (the storage and its pool, the
+// name, fact and path caches) is left to it, and what both threads read (the
+// disc list, the file types) nobody changes: this thread only plays its steps
+// and lets the message loop run, where every operation of the engine is
+// refused as busy. The storage's progress reaches the feed too.
+bool TEngine::WalkOnWorker(const std::function<bool()>& walk) {
+  THostFeed feed(std::size_t(std::max(WalkAheadBatches, 1)));
+  walkFeed_ = &feed;
+  decltype(TXBase::OnProgress) baseProgress = Base->OnProgress;
+  Base->OnProgress = [&feed](int32_t p) { feed.Progress(p); };
+  bool ok = false;
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      ok = walk();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    feed.Close();
+  });
+  // Joins the worker on every way out, a failing host call included.
+  struct Joining {
+    TEngine& e;
+    THostFeed& feed;
+    std::thread& worker;
+    decltype(TXBase::OnProgress) baseProgress;
+    ~Joining() {
+      if (worker.joinable()) {
+        e.Aborted = true;
+        feed.Cancel();
+        worker.join();
+      }
+      e.walkFeed_ = nullptr;
+      e.Base->OnProgress = baseProgress;
+    }
+  } joining{*this, feed, worker, baseProgress};
+  const int slice = std::max(MessageIntervalMs, 1);
+  auto lastPump = std::chrono::steady_clock::now();
+  for (;;) {
+    const THostFeed::TPlay played = feed.Play(host_, progress_, slice);
+    if (played == THostFeed::TPlay::Ended) break;
+    const auto now = std::chrono::steady_clock::now();
+    if (played == THostFeed::TPlay::Waited ||
+        now - lastPump >= std::chrono::milliseconds(MessageIntervalMs)) {
+      lastPump = now;
+      host_.ProcessMessages();
+    }
+  }
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+  return ok;
 }
 
 bool TEngine::AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32_t discPos, double date,
@@ -261,17 +372,25 @@ bool TEngine::AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32
 }
 
 TNodeData TEngine::EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path,
-                            int64_t size, double date) const {
+                            int64_t size, double date) {
   TNodeData row;
+  FillEntryRow(row, disc, id, kind, path, size, date);
+  return row;
+}
+
+void TEngine::FillEntryRow(TNodeData& row, const TDiscData& disc, int64_t id, uint8_t kind,
+                           const std::string& path, int64_t size, double date) {
   row.ID = id;
   row.Kind = kind;
-  row.Disc = disc.Label;
-  row.Location = disc.Location;
-  row.Path = Utf8ToUtf16(path);
+  if (row.Disc != disc.Label) row.Disc = disc.Label;
+  if (row.Location != disc.Location) row.Location = disc.Location;
+  if (Out().FileTreeShowsStoredTexts())
+    row.Path.clear();
+  else
+    row.Path = Utf8ToUtf16(path);
   row.StoredPath = path;
   row.Size = size;
   row.Date = date;
-  return row;
 }
 
 // The disc position of a reference, or -1 after one warning per search: a
@@ -280,7 +399,7 @@ int32_t TEngine::DiscOf(int64_t discID, const char* text) {
   int32_t pos = Discs->IndexOfId(discID);
   if (pos < 0 && !warnedMissingDisc_) {
     warnedMissingDisc_ = true;
-    host_.AddWarning(text);
+    Out().AddWarning(text);
   }
   return pos;
 }
@@ -290,12 +409,12 @@ int32_t TEngine::DiscOf(int64_t discID, const char* text) {
 bool TEngine::ReadName(int64_t nameID, bool isFile, std::string& name, TXRecData*& nameRec) {
   nameRec = Base->GetData(nameID);
   if (!nameRec) {
-    host_.AddError((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
+    Out().AddError((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
     return false;
   }
   if (isFile && nameRec->IsDeleted()) {
     Base->Release(nameRec);
-    host_.AddFatal("Deleted file [ID = " + IntToHex(uint64_t(nameID), 16) + "] is being accessed");
+    Out().AddFatal("Deleted file [ID = " + IntToHex(uint64_t(nameID), 16) + "] is being accessed");
     return false;
   }
   name = rec::Str(nameRec, fld::nName);
@@ -341,18 +460,25 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
   for (int64_t ref : refs) {
     TEntryFacts::Entry facts;
     bool isDeleted;
-    if (facts_.FindEntry(ref, facts)) {
+    // An entry not met before: it and the entries of the names that follow
+    // are read ahead together, unless that was done from here on already.
+    bool factsKnown = facts_.FindEntry(ref, facts);
+    if (!factsKnown && s.ids && s.at >= s.fetched) {
+      s.fetched = ReadEntriesAhead(*s.ids, *s.hits, s.at, isFile);
+      factsKnown = facts_.FindEntry(ref, facts);
+    }
+    if (factsKnown) {
       isDeleted = IsDeletedID(ref);
     } else {
       std::string damage;
       TXRecData* entry = GetReferenced(*Base, ref, entryKind, damage);
       if (!entry) {  // reported, and the walk goes on with the rest
-        host_.AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
+        Out().AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
         continue;
       }
       isDeleted = entry->IsDeleted();
       if (!isDeleted && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) != nameID) {
-        host_.AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
+        Out().AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
                        IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
         Base->Release(entry);
         continue;
@@ -371,31 +497,40 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
     if (discPos < 0) continue;
     const TDiscData& disc = Discs->DiscAt(discPos);
     if (!AcceptsEntry(opts, disc, discPos, facts.date, facts.size, isFile)) continue;
-    std::string path = GetFolderPath(facts.parent);
+    // The path as the cache holds it: most entries share a folder met before.
+    const std::string* known = facts.parent < 0 ? nullptr : paths_.Find(facts.parent);
+    if (!known) {
+      s.path = GetFolderPath(facts.parent);
+      known = &s.path;
+    }
+    const std::string& path = *known;
     if (isFile && !opts.FolderMask.empty() && path != "/") {
       bool malformed;
       bool match = s.folderMask.Matches(path, malformed);
       if (malformed) {
-        host_.AddError("Invalid folder mask \"" + opts.FolderMask + "\" specified");
+        Out().AddError("Invalid folder mask \"" + opts.FolderMask + "\" specified");
         Aborted = true;
         break;
       }
       if (!match) continue;
     }
     if (!group) {
-      TNodeData g;
+      TNodeData& g = s.group;
       g.ID = nameID;
       g.Kind = isFile ? nkFileGroup : nkFolderGroup;
-      g.Name = Utf8ToUtf16(name);
+      if (Out().FileTreeShowsStoredTexts())
+        g.Name.clear();
+      else
+        g.Name = Utf8ToUtf16(name);
       g.StoredName = name;
-      group = host_.FileTreeAddNode(g, nullptr);
+      group = Out().FileTreeAddNode(g, nullptr);
       ++(isFile ? s.fileGroups : s.folderGroups);
     }
-    host_.FileTreeAddNode(EntryRow(disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date),
-                          group);
+    FillEntryRow(s.entry, disc, ref, isFile ? nkFile : nkFolder, path, facts.size, facts.date);
+    Out().FileTreeAddNode(s.entry, group);
   }
   if (group) {
-    host_.FileTreeExpand(group);
+    Out().FileTreeExpand(group);
   } else if (deleted == refs.size()) {
     if (!nameRec) nameRec = Base->GetData(nameID);
     if (nameRec) pruned = PruneName(nameRec);
@@ -418,7 +553,7 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   for (int64_t cur = ref; cur >= 0;) {
     if (--steps < 0) {
       head = "<Parent-Error> ";
-      host_.AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
+      Out().AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
                      "\" form a circle");
       break;
     }
@@ -434,7 +569,7 @@ std::string TEngine::GetFolderPath(int64_t ref) {
       TXRecData* folder = GetReferenced(*Base, cur, FolderRecKind, damage);
       if (!folder) {
         head = "<Parent-Error> " + damage;
-        host_.AddError(damage);
+        Out().AddError(damage);
         break;
       }
       link = {rec::Ref(folder, fld::foParent), rec::Ref(folder, fld::foName)};
@@ -449,7 +584,7 @@ std::string TEngine::GetFolderPath(int64_t ref) {
       TXRecData* nameRec = GetReferenced(*Base, link.name, FolderNameRecKind, damage);
       if (!nameRec) {
         head = "<Name-Error> " + damage;
-        host_.AddError(damage);
+        Out().AddError(damage);
         break;
       }
       names.push_back(rec::Str(nameRec, fld::nName));

@@ -463,6 +463,9 @@ class TBaseDataTree : public TCustomControl {
   virtual void DoInitNode(PDataNode Parent, PDataNode Node, TDataNodeInitStates& InitStates);
   virtual void DoInitChildren(PDataNode Node, uint32_t& ChildCount);
   virtual void DoFreeNode(PDataNode Node);
+  // Whether freed nodes must be handed to DoFreeNode one by one; a
+  // descendant that overrides DoFreeNode answers true.
+  virtual bool FreesNodesOneByOne() const { return bool(OnFreeNode); }
   virtual void DoGetNodeDataSize(int32_t& Size);
   virtual void DoChange(PDataNode Node);
   virtual bool DoFocusChanging(PDataNode OldNode, PDataNode NewNode, TColumnIndex OldColumn,
@@ -645,6 +648,8 @@ class TBaseDataTree : public TCustomControl {
   void DetermineHiddenChildrenFlagAllNodes();
   void ResetRangeAnchor();
   void ForgetNode(PDataNode Node);
+  bool DropAllNodes();
+  bool ChildrenInOrder(PDataNode Node, TColumnIndex Column, TSortDirection Direction);
   void InitIfNeeded(PDataNode Node) {
     if (Node && Node != root_ && !Node->Has(vsInitialized)) InitNode(Node);
   }
@@ -869,6 +874,7 @@ class TBaseDataTree : public TCustomControl {
   // Ends editing, drag and clipboard ties before the tree goes.
   void ShutdownTransfers();
   void TransferForgetNode(PDataNode Node);
+  void TransferForgetAll();
   bool PutSelectionOnClipboard(bool Cut);
   bool HandleTransferMessage(TMessage& Message);
   void RegisterDropTarget();

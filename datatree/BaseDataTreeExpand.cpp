@@ -193,6 +193,16 @@ void TBaseDataTree::MergeSortNodes(TNodeArray& Nodes, TColumnIndex Column, TSort
   if (src != a) std::copy(src, src + n, a);
 }
 
+// No sibling goes before the one ahead of it: the stable sort would change nothing.
+bool TBaseDataTree::ChildrenInOrder(PDataNode Node, TColumnIndex Column, TSortDirection Direction) {
+  const bool ascending = Direction == sdAscending;
+  for (PDataNode c = Node->FirstChild; c && c->NextSibling; c = c->NextSibling) {
+    const int r = DoCompare(c, c->NextSibling, Column);
+    if (ascending ? r > 0 : r < 0) return false;
+  }
+  return true;
+}
+
 void TBaseDataTree::Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit) {
   SortChildren(Node, Column, Direction, DoInit, nullptr);
 }
@@ -212,7 +222,7 @@ void TBaseDataTree::SortChildren(PDataNode Node, TColumnIndex Column, TSortDirec
   if (Parents)
     for (PDataNode c = Node->FirstChild; c; c = c->NextSibling)
       if (c->Has(vsInitialized) && c->Has(vsHasChildren)) Parents->push_back(c);
-  if (Node->ChildCount > 1) {
+  if (Node->ChildCount > 1 && !ChildrenInOrder(Node, Column, Direction)) {
     // A stable merge sort of the sibling pointers, then one relinking pass.
     TNodeArray nodes;
     nodes.reserve(Node->ChildCount);

@@ -455,6 +455,25 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
   TransferForgetNode(Node);
 }
 
+// Every node of the tree goes at once when none needs to be told one by one
+// (no free event, no edit under way): the tree forgets every node it refers
+// to and the pool gives all slots back together. The caller resets the root.
+bool TBaseDataTree::DropAllNodes() {
+  if (FreesNodesOneByOne() || states_.Contains(tsEditing) || states_.Contains(tsEditPending)) return false;
+  InternalClearSelection();
+  focusedNode_ = rangeAnchor_ = hotNode_ = lastSearchNode_ = dropTargetNode_ = nullptr;
+  pendingClearNode_ = lastChangedNode_ = lastStructureChangeNode_ = nullptr;
+  if (checkNode_) {
+    checkNode_ = nullptr;
+    states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
+  }
+  for (auto& n : drawSelectionBefore_) n = nullptr;
+  TransferForgetAll();
+  positionCache_.clear();
+  pool_.Release();
+  return true;
+}
+
 void TBaseDataTree::DoFreeNode(PDataNode Node) {
   ForgetNode(Node);
   if (OnFreeNode && Node->Has(vsInitialized | vsInitialUserData)) OnFreeNode(this, Node);
@@ -511,14 +530,18 @@ void TBaseDataTree::DeleteChildren(PDataNode Node, bool ResetHasChildren) {
   bool parentVisible =
       Node == root_ || (!Node->Has(vsDeleting) && Node->Has(vsExpanded) && IsNodeVisible(Node));
   Node->Include(vsClearing);
-  PDataNode child = Node->LastChild;
-  while (child) {
-    PDataNode prev = child->PrevSibling;
-    if (parentVisible && child->Has(vsVisible)) visibleCount_ -= 1 + CountVisibleChildren(child);
-    child->Include(vsDeleting);
-    if (prev) prev->NextSibling = nullptr;
-    DeleteNode(child, true);
-    child = prev;
+  if (Node == root_ && DropAllNodes()) {
+    visibleCount_ = 0;
+  } else {
+    PDataNode child = Node->LastChild;
+    while (child) {
+      PDataNode prev = child->PrevSibling;
+      if (parentVisible && child->Has(vsVisible)) visibleCount_ -= 1 + CountVisibleChildren(child);
+      child->Include(vsDeleting);
+      if (prev) prev->NextSibling = nullptr;
+      DeleteNode(child, true);
+      child = prev;
+    }
   }
   Node->Exclude(vsClearing);
   if (ResetHasChildren) Node->Exclude(vsHasChildren);

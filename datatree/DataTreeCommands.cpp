@@ -132,6 +132,12 @@ void TBaseDataTree::ShutdownTransfers() {
   }
 }
 
+void TBaseDataTree::TransferForgetAll() {
+  if (!xfer_) return;
+  xfer_->dragSelection.clear();
+  xfer_->hintData.Node = nullptr;
+}
+
 void TBaseDataTree::TransferForgetNode(PDataNode Node) {
   if (!xfer_) return;
   std::erase(xfer_->dragSelection, Node);

@@ -80,6 +80,9 @@ void TMainHost::FileTreeExpand(ViewNode node) {
 void TMainHost::FileTreeSort() {
   if (FileTree) FileTree->Sort();
 }
+void TMainHost::FileTreeSortFollows() {
+  if (FileTree) FileTree->SortFollows();
+}
 void TMainHost::FileTreeFillCombos(bool full) {
   if (FileTree) FileTree->FillCombos(full);
 }

@@ -34,6 +34,8 @@ class TMainHost : public IEngineHost {
   ViewNode FileTreeAddNode(const TNodeData& row, ViewNode parent) override;
   void FileTreeExpand(ViewNode node) override;
   void FileTreeSort() override;
+  void FileTreeSortFollows() override;
+  bool FileTreeShowsStoredTexts() const override { return true; }
   void FileTreeFillCombos(bool full) override;
   void BrowserFillDiscTree() override;
   void BrowserSelectDisc(int index) override;

@@ -96,6 +96,12 @@ void TFileTree::BuildTree() {
 PDataNode TFileTree::AddNode(const TNodeData& Data, PDataNode Parent) {
   QV_ASSERT(Parent || IsGroup(Data.Kind));
   batch_->Adding();
+  if (sortEarly_ && Parent && Parent != openGroup_) {
+    // Entries for another group while one waits for its sort, or for a
+    // group already sorted: the final sort looks at every group.
+    if (openGroup_ || Parent->Has(vsExpanded)) sortAll_ = true;
+    openGroup_ = Parent;
+  }
   PDataNode node = Tree->AddChild(Parent);
   if (!node) return nullptr;
   TResultRow row{Data.ID, Data.Size, Data.Date, {}, 0, Data.Kind};
@@ -155,6 +161,15 @@ void TFileTree::Expand(PDataNode Node) {
   // to it nor re-validate the whole tree.
   batch_->Adding();
   Tree->SetExpanded(Node, true);
+  // The engine expands a group once its entries are all there: sorted now,
+  // while the search goes on, the final sort need not look at it again.
+  if (!sortEarly_ || Node != openGroup_) return;
+  openGroup_ = nullptr;
+  const TColumnIndex column = Tree->Header()->SortColumn();
+  const TSortDirection direction = Tree->Header()->SortDirection();
+  if (column != sortedColumn_ || direction != sortedDirection_) sortAll_ = true;
+  if (column >= 0 && Node->ChildCount > 1 && !EntriesInOrder(Node, column, direction))
+    Tree->Sort(Node, column, direction, false);
 }
 
 void TFileTree::Clear() {
@@ -163,23 +178,47 @@ void TFileTree::Clear() {
   batch_->Adding();
   Tree->Clear();
   ForgetRows();
+  sortEarly_ = false;
+  openGroup_ = nullptr;
+  sortAll_ = false;
+  sortedColumn_ = Tree->Header()->SortColumn();
+  sortedDirection_ = Tree->Header()->SortDirection();
 }
 
 void TFileTree::Sort() {
   batch_->Flush();
   TColumnIndex column = Tree->Header()->SortColumn();
   TSortDirection direction = Tree->Header()->SortDirection();
+  // Every group was sorted as it was completed (or by the last sort), for this column.
+  const bool done =
+      sortEarly_ && !sortAll_ && !openGroup_ && column == sortedColumn_ && direction == sortedDirection_;
+  sortAll_ = false;
+  openGroup_ = nullptr;
+  sortedColumn_ = column;
+  sortedDirection_ = direction;
   if (column <= 0) {
     Tree->SortTree(column, direction, false);
     return;
   }
+  if (done) return;
   // Groups compare equal on every column but the first, so they keep their
   // order: only the entries of each group are sorted.
   Tree->BeginUpdate();
   for (PDataNode g = Tree->RootNode()->FirstChild; g; g = g->NextSibling)
-    if (g->ChildCount > 1) Tree->Sort(g, column, direction, false);
+    if (g->ChildCount > 1 && !EntriesInOrder(g, column, direction)) Tree->Sort(g, column, direction, false);
   Tree->InvalidateCache();
   Tree->EndUpdate();
+}
+
+// Many groups come in order already (one entry, or entries found in date
+// order): telling costs a pass of direct comparisons, a sort far more.
+bool TFileTree::EntriesInOrder(PDataNode Group, TColumnIndex Column, TSortDirection Direction) {
+  for (PDataNode c = Group->FirstChild; c && c->NextSibling; c = c->NextSibling) {
+    int r = 0;
+    TreeCompareNodes(Tree, c, c->NextSibling, Column, r);
+    if (Direction == sdAscending ? r > 0 : r < 0) return false;
+  }
+  return true;
 }
 
 bool TFileTree::EntrySelected() {

@@ -51,6 +51,8 @@ class TFileTree : public TFrame {
   void Expand(PDataNode Node);
   void Clear();
   void Sort();
+  // A Sort follows the rows to come: each group is sorted once complete.
+  void SortFollows() { sortEarly_ = true; }
   void FillCombos(bool Full);
   void FillDiscCombo();
 
@@ -124,11 +126,20 @@ class TFileTree : public TFrame {
   std::string_view TextOf(const TResultRow& Row) const { return arena_.Get(Row.Text); }
   uint32_t DiscSlot(const TNodeData& Data);
   void ForgetRows();
+  bool EntriesInOrder(PDataNode Group, TColumnIndex Column, TSortDirection Direction);
 
   std::unique_ptr<TRowBatch> batch_;
   TTextArena arena_;
   std::vector<TDiscText> discs_;
   uint32_t lastDisc_ = 0;
+  // Groups are sorted as the engine completes them when a sort follows: the
+  // group that gets entries now, whether some group may be out of order, and
+  // the order the groups were sorted for.
+  bool sortEarly_ = false;
+  PDataNode openGroup_ = nullptr;
+  bool sortAll_ = false;
+  TColumnIndex sortedColumn_ = -1;
+  TSortDirection sortedDirection_ = sdAscending;
 };
 
 extern TFileTree* FileTree;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "classlib/controls/BasicAction.h"
@@ -32,12 +33,18 @@ T* MakeRow(TBaseDataTree* tree, PDataNode node, Args&&... args) {
   node->Include(vsInitialUserData);
   return row;
 }
+// Rows with nothing to destroy need no free event, so that emptying the
+// view drops all its nodes at once.
 template <class T>
 void OwnRows(TBaseDataTree* tree) {
   tree->SetNodeDataSize(int32_t(sizeof(T)));
-  tree->OnFreeNode = [](TBaseDataTree* t, PDataNode node) {
-    if (node->Has(vsInitialUserData)) std::destroy_at(t->GetNodeData<T>(node));
-  };
+  if constexpr (std::is_trivially_destructible_v<T>) {
+    tree->OnFreeNode = nullptr;
+  } else {
+    tree->OnFreeNode = [](TBaseDataTree* t, PDataNode node) {
+      if (node->Has(vsInitialUserData)) std::destroy_at(t->GetNodeData<T>(node));
+    };
+  }
 }
 // The row of a node, or null for a node without one (or no node).
 template <class T>

@@ -366,3 +366,84 @@ TEST_F(SearchViewTest, RowsAddedOneByOneArePaintedInBatchesNotPerRow) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Groups sorted as the engine completes them end in the order of one sort at
+// the end, also when entries come late to a group or the sort column changes
+// on the way; without a sort to follow (a folder compare) rows keep their order.
+TEST_F(SearchViewTest, GroupsSortedAsTheyCompleteEndAsOneFinalSortWould) {
+  TDataStringTree* tree = FileTree->Tree;
+  auto ids = [&] {
+    std::vector<int64_t> out;
+    for (PDataNode n = tree->GetFirst(); n; n = tree->GetNext(n)) {
+      TNodeData d;
+      EXPECT_TRUE(FileTree->RowData(n, d));
+      out.push_back(d.ID);
+    }
+    return out;
+  };
+  // early: sort as groups complete; late: an entry for the first group at the
+  // end; turn: the sort column changes half way.
+  auto fill = [&](bool early, bool late, bool turn) {
+    FileTree->Clear();
+    if (early) FileTree->SortFollows();
+    PDataNode first = nullptr;
+    TNodeData entry;
+    entry.Kind = nkFile;
+    entry.Disc = u"D";
+    for (int g = 0; g < 40; ++g) {
+      if (turn && g == 20) FileTree->TreeHeaderClick(tree->Header(), 1, mbLeft, {}, 0, 0);
+      TNodeData group;
+      group.Kind = nkFileGroup;
+      group.ID = g;
+      group.StoredName = "n" + std::to_string(g);
+      PDataNode node = FileTree->AddNode(group, nullptr);
+      if (g == 3) first = node;
+      for (int e = 0; e < g % 5; ++e) {
+        entry.ID = 1000 + g * 10 + e;
+        entry.Date = 40000 + double((g * 7 + e * 13) % 11) / 86400;
+        entry.Size = (e * 31 + g) % 7;
+        entry.StoredPath = "/p" + std::to_string((e * 5 + g) % 3) + "/";
+        FileTree->AddNode(entry, node);
+      }
+      FileTree->Expand(node);
+    }
+    if (late) {
+      entry.ID = 999;
+      entry.Date = 39000;
+      FileTree->AddNode(entry, first);
+    }
+  };
+  for (bool late : {false, true})
+    for (bool turn : {false, true}) {
+      tree->Header()->SetSortColumn(3);
+      tree->Header()->SetSortDirection(sdAscending);
+      fill(false, late, turn);
+      const std::vector<int64_t> unsorted = ids();
+      FileTree->Sort();
+      const std::vector<int64_t> sorted = ids();
+      tree->Header()->SetSortColumn(3);
+      tree->Header()->SetSortDirection(sdAscending);
+      fill(true, late, turn);
+      FileTree->Sort();
+      EXPECT_EQ(ids(), sorted) << late << turn;
+      if (!turn) {
+        EXPECT_NE(unsorted, sorted);
+      }
+    }
+  // Without a sort to follow, expanding a group leaves its entries as added.
+  tree->Header()->SetSortColumn(3);
+  fill(false, false, false);
+  std::vector<int64_t> added = ids();
+  std::vector<int64_t> inOrder;
+  for (int g = 0; g < 40; ++g) {
+    inOrder.push_back(g);
+    for (int e = 0; e < g % 5; ++e) inOrder.push_back(1000 + g * 10 + e);
+  }
+  EXPECT_EQ(added, inOrder);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -63,6 +63,51 @@ TEST_F(Faults, DeletingANodeClearsEveryReferenceToIt) {
   EXPECT_TRUE(TreeInvariantsHold(*t));
 }
 
+// Emptying a tree drops its nodes all at once when no free event wants them
+// one by one: nothing the tree keeps may still point at them, and the tree
+// fills and empties again as before. With a free event, each node is told.
+TEST_F(Faults, ClearingForgetsEveryNodeWithOrWithoutAFreeEvent) {
+  for (bool told : {false, true}) {
+    TDataStringTree* t = NewTree();
+    t->SetNodeDataSize(8);
+    int freed = 0;
+    if (told) t->OnFreeNode = [&](TBaseDataTree*, PDataNode) { ++freed; };
+    t->OnGetText = [](TBaseDataTree*, PDataNode n, TColumnIndex, TVSTTextType, std::u16string& s) {
+      s = n->Index % 2 ? u"bx" : u"a";
+    };
+    t->SetIncrementalSearch(isAll);
+    for (int round = 0; round < 2; ++round) {
+      t->SetRootNodeCount(50);
+      for (PDataNode n = t->GetFirst(); n; n = n->NextSibling) t->SetChildCount(n, 3);
+      t->FullExpand();
+      PDataNode second = t->GetFirst()->NextSibling;
+      t->SetSelected(second, true);
+      t->SetSelected(second->FirstChild, true);
+      t->SetFocusedNode(second->FirstChild);
+      t->SetFocus();
+      Pump();
+      backend.KeyPress('B');
+      backend.TypeText(u"b");
+      Pump();
+      ASSERT_NE(t->LastSearchNode(), nullptr);
+      int announced = 0;
+      t->OnStructureChange = [&](TBaseDataTree*, PDataNode, TChangeReason) { ++announced; };
+      freed = 0;
+      t->Clear();
+      t->OnStructureChange = nullptr;
+      EXPECT_EQ(announced, 1);
+      EXPECT_EQ(freed, told ? 200 : 0);
+      EXPECT_EQ(t->TotalCount(), 0u);
+      EXPECT_EQ(t->FocusedNode(), nullptr);
+      EXPECT_EQ(t->GetFirstSelected(), nullptr);
+      EXPECT_EQ(t->LastSearchNode(), nullptr);
+      EXPECT_EQ(t->GetFirst(), nullptr);
+      EXPECT_TRUE(TreeInvariantsHold(*t));
+      Pump();  // paints the empty tree
+    }
+  }
+}
+
 TEST_F(Faults, TreeViewMessagesTakeOnlyLiveNodesOfThisTreeAndRealBuffers) {
   using namespace treeview;
   TDataStringTree* t = NewTree();
