@@ -19,8 +19,9 @@ int64_t WallMs() {
 }  // namespace
 
 void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
-  Aborted = false;
+  // A refused call leaves a pending Stop of the running operation alone.
   if (Refused()) return;
+  Aborted = false;
   BusyScope busy(*this);
   lastProgress_ = -1;
   Progress(0);

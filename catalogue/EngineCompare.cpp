@@ -14,8 +14,9 @@ namespace qv {
 
 bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   if (!IsOpen()) return false;
-  Aborted = false;
+  // A refused call leaves a pending Stop of the running operation alone.
   if (Refused()) return false;
+  Aborted = false;
   if (!DirectoryExists(path)) {
     host_.AddError("Path \"" + path + "\" does not exist");
     return false;

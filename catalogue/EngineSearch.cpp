@@ -259,8 +259,9 @@ void TEngine::MatchNames(SearchState& s, const TMask& mask, const std::vector<in
 }
 
 bool TEngine::Search(const TSearchOpts& opts) {
-  Aborted = false;
+  // A refused call leaves a pending Stop of the running operation alone.
   if (Refused()) return false;
+  Aborted = false;
   BusyScope busy(*this);
   if (!IsOpen()) return false;
   host_.FileTreeClear();

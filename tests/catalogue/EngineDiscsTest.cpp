@@ -126,6 +126,29 @@ TEST_F(EngineDiscs, CallsFromInsideTheMessageLoopAreRefused) {
   EXPECT_EQ(Entries().size(), 40u);
 }
 
+// Stop pressed, then a call that is refused: the running add still stops.
+TEST_F(EngineDiscs, ARefusedCallKeepsAPendingStop) {
+  for (int i = 0; i < 20; ++i) MakeFile(Tree("d" + std::to_string(i) + "/n.txt"), i);
+  AddDisc("First", Tree());
+  engine->MessageIntervalMs = 0;
+  host.pumpOnLines = true;
+  bool stopped = false;
+  host.onPump = [&](int) {
+    if (stopped) return;
+    stopped = true;
+    engine->Aborted = true;
+    EXPECT_FALSE(engine->Search(Files("*")));
+    EXPECT_FALSE(engine->CompareFolder(Tree(), Files("*")));
+    AddDisc("Nested", Tree());
+  };
+  AddDisc("Second", Tree());
+  host.onPump = nullptr;
+  ASSERT_TRUE(stopped);
+  EXPECT_TRUE(engine->Aborted);
+  EXPECT_TRUE(engine->Search(Files("n.txt")));
+  EXPECT_EQ(Entries().size(), 20u);  // the second disc's files were never kept
+}
+
 TEST_F(EngineDiscs, ADiscAddedBeforeACrashIsThere) {
   for (int i = 0; i < 5; ++i) MakeFile(Tree("c/f" + std::to_string(i) + ".txt"), i);
   ASSERT_TRUE(engine->CloseDatabase());
