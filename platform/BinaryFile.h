@@ -23,6 +23,8 @@ class BinaryFile {
 
   // Reads up to n bytes at pos: the count read (short at the end), -1 on error.
   int64_t ReadAt(int64_t pos, void* buf, std::size_t n);
+  // As ReadAt, leaving Error() as it was: several threads may read at once.
+  int64_t ReadShared(int64_t pos, void* buf, std::size_t n) const;
   // Writes all n bytes at pos; false on any failure (a short write included).
   bool WriteAt(int64_t pos, const void* buf, std::size_t n);
   int64_t Size() const;  // -1 when closed or on error
@@ -44,10 +46,10 @@ class BinaryFile {
 // Test hooks. Disabled unless a test arms them; then every BinaryFile write,
 // truncation and sync is counted and may fail with ENOSPC.
 namespace FaultInjection {
-void Reset();                       // disarm everything
-void FailWritesFrom(int64_t n);     // write number n (1-based) and every later one fail
-void FailOnlyWrite(int64_t n);      // only write number n fails
-int64_t WriteCount();               // writes seen since the last Reset
+void Reset();                    // disarm everything
+void FailWritesFrom(int64_t n);  // write number n (1-based) and every later one fail
+void FailOnlyWrite(int64_t n);   // only write number n fails
+int64_t WriteCount();            // writes seen since the last Reset
 // Power loss: while tracking, each file opened through BinaryFile remembers its
 // content at open and at every Sync; SimulatePowerLoss writes that content back.
 void TrackUnsynced(bool on);

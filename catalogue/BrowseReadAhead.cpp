@@ -1,0 +1,173 @@
+// The browse's read-ahead: workers take chunks of the walk's file list in
+// order and read each file and its name as the walk would; the walk takes
+// them from a ring of results no more than kAhead chunks ahead of it. The
+// workers read the database only (global index entries, kinds, the data
+// file through their own readers), which the walk's thread leaves unchanged
+// while they run; a write shows in the data file's write count, and the
+// walk then stops the workers and reads the rest itself.
+#include "catalogue/BrowseReadAhead.h"
+
+#include <algorithm>
+
+#include "catalogue/BrowseNames.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+namespace {
+
+// Records read detached, checked as GetReferenced checks them. A reference
+// past the end of the global index is left to the walk (pastEnd).
+struct DetachedSource {
+  const TXBase& base;
+  TXFile::TSharedReader& reader;
+  int64_t records;
+  std::unique_ptr<TXRecData> held;
+  bool pastEnd = false;
+
+  TXRecData* Get(int64_t id, const TRecKind* kind, std::string& error) {
+    error.clear();
+    if (id >= records) {
+      pastEnd = true;
+      return nullptr;
+    }
+    held = base.ReadDetached(id, reader, error);
+    if (!held) return nullptr;
+    if (held->Kind != kind) {
+      error = WrongKindText(id, held->Kind, kind);
+      held.reset();
+      return nullptr;
+    }
+    return held.get();
+  }
+  void Put(TXRecData*) { held.reset(); }
+};
+
+}  // namespace
+
+struct TBrowseReadAhead::Worker {
+  TXFile::TSharedReader reader;
+  browse::SharedNames names;  // this worker's own
+  std::thread thread;
+};
+
+TBrowseReadAhead::TBrowseReadAhead(TXBase& base, const TRecKind* file, const TRecKind* fileName,
+                                   const std::vector<int64_t>& refs, std::size_t aheadChunks)
+    : base_(base),
+      file_(file),
+      fileName_(fileName),
+      refs_(refs),
+      chunks_((refs_.size() + kChunk - 1) / kChunk),
+      ahead_(std::max<std::size_t>(aheadChunks, 1)),
+      records_(base.GIndex().RecordCount()),
+      writes_(base.DataFile()->Writes()),
+      ring_(std::min(refs_.size(), kChunk * ahead_)),
+      ready_(ahead_) {
+  for (auto& r : ready_) r.store(0, std::memory_order_relaxed);
+}
+
+std::unique_ptr<TBrowseReadAhead> TBrowseReadAhead::Start(TXBase& base, const TRecKind* file,
+                                                          const TRecKind* fileName,
+                                                          const std::vector<int64_t>& refs, int threads,
+                                                          std::size_t aheadChunks) {
+  if (refs.empty() || threads <= 0 || !base.Opened() || !base.DataFile()) return nullptr;
+  for (const TXRecData* rec : base.Pool().SortedByID())
+    if (rec->Kind == file || rec->Kind == fileName) return nullptr;
+  const std::size_t chunks = (refs.size() + kChunk - 1) / kChunk;
+  const std::size_t count = std::min<std::size_t>({std::size_t(threads), 4, chunks});
+  std::unique_ptr<TBrowseReadAhead> ahead(new TBrowseReadAhead(base, file, fileName, refs, aheadChunks));
+  for (std::size_t i = 0; i < count; ++i) {
+    auto worker = std::make_unique<Worker>();
+    if (!base.PrepareSharedReads(worker->reader)) return nullptr;
+    ahead->workers_.push_back(std::move(worker));
+  }
+  for (auto& worker : ahead->workers_) {
+    Worker* w = worker.get();
+    w->thread = std::thread([a = ahead.get(), w] { a->Work(*w); });
+  }
+  return ahead;
+}
+
+TBrowseReadAhead::~TBrowseReadAhead() {
+  Stop();
+}
+
+void TBrowseReadAhead::Stop() {
+  stop_.store(true);
+  // Wakes the workers waiting for room.
+  consumed_.fetch_add(1);
+  consumed_.notify_all();
+  for (auto& w : workers_)
+    if (w->thread.joinable()) w->thread.join();
+}
+
+void TBrowseReadAhead::Work(Worker& worker) {
+  DetachedSource source{base_, worker.reader, records_, nullptr};
+  for (;;) {
+    const int64_t k = next_.fetch_add(1);
+    if (k >= int64_t(chunks_)) return;
+    // Chunk k takes the ring slots of chunk k - ahead_, which the walk must be done with.
+    for (;;) {
+      const int64_t done = consumed_.load(std::memory_order_acquire);
+      if (stop_.load()) return;
+      if (k < done + int64_t(ahead_)) break;
+      consumed_.wait(done, std::memory_order_acquire);
+    }
+    const std::size_t end = std::min(refs_.size(), std::size_t(k + 1) * kChunk);
+    for (std::size_t i = std::size_t(k) * kChunk; i < end; ++i) {
+      if (stop_.load(std::memory_order_relaxed)) return;
+      TReadFile& out = ring_[i % ring_.size()];
+      out.ref = refs_[i];
+      out.walkReads = out.walkReadsName = false;
+      out.error.clear();
+      out.nameError.clear();
+      out.name.clear();
+      try {
+        source.pastEnd = false;
+        TXRecData* rec = source.Get(out.ref, file_, out.error);
+        if (!rec) {
+          out.walkReads = source.pastEnd;
+          continue;
+        }
+        // Disc and parent stand at the same field numbers in file and folder records.
+        out.disc = rec::Ref(rec, fld::foDisc);
+        out.parent = rec::Ref(rec, fld::foParent);
+        out.date = rec::Date(rec, fld::fiDate);
+        out.size = rec::Int(rec, fld::fiSize);
+        out.nameRef = rec::Ref(rec, fld::fiName);
+        source.Put(rec);
+        if (!browse::NodeName(source, out.nameRef, out.ref, fileName_, true, worker.names, out.name,
+                              out.nameError))
+          out.walkReadsName = source.pastEnd;
+      } catch (const std::exception&) {
+        out.walkReads = true;  // out of memory: the walk tries again and reports
+      }
+    }
+    std::atomic<int64_t>& flag = ready_[std::size_t(k) % ahead_];
+    flag.store(k + 1, std::memory_order_release);
+    flag.notify_all();
+  }
+}
+
+TReadFile* TBrowseReadAhead::Take(std::size_t index, int64_t ref) {
+  if (abandoned_ || index >= refs_.size()) return nullptr;
+  if (base_.DataFile()->Writes() != writes_) {
+    // Written meanwhile (a pooled record saved): what was read may be stale.
+    abandoned_ = true;
+    Stop();
+    return nullptr;
+  }
+  const int64_t k = int64_t(index / kChunk);
+  if (index % kChunk == 0 && k > 0) {
+    // The walk is done with the chunks before this one.
+    consumed_.store(k, std::memory_order_release);
+    consumed_.notify_all();
+  }
+  std::atomic<int64_t>& flag = ready_[std::size_t(k) % ahead_];
+  for (int64_t v = flag.load(std::memory_order_acquire); v != k + 1; v = flag.load(std::memory_order_acquire))
+    flag.wait(v, std::memory_order_acquire);
+  TReadFile& file = ring_[index % ring_.size()];
+  return file.ref == ref ? &file : nullptr;
+}
+
+}  // namespace qv
