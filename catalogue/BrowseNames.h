@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "catalogue/RecordFields.h"
@@ -30,7 +29,50 @@ struct SharedName {
   std::string name;
   std::vector<int64_t> refs;
 };
-using SharedNames = std::unordered_map<int64_t, SharedName>;
+// The shared names met so far, by name record. Looked up once per node, and
+// most lookups miss (a name of a few nodes): an open-addressing table of
+// record IDs makes a miss cost one probe.
+class SharedNames {
+ public:
+  SharedName* Find(int64_t id) {
+    if (keys_.empty()) return nullptr;
+    for (std::size_t i = Home(id);; i = (i + 1) & (keys_.size() - 1)) {
+      if (keys_[i].id == id) return &entries_[keys_[i].at];
+      if (keys_[i].id < 0) return nullptr;
+    }
+  }
+  SharedName& Put(int64_t id, SharedName entry) {
+    if (SharedName* found = Find(id)) return *found = std::move(entry);
+    if ((entries_.size() + 1) * 2 > keys_.size()) Grow();
+    entries_.push_back(std::move(entry));
+    ids_.push_back(id);
+    Place(id, uint32_t(entries_.size() - 1));
+    return entries_.back();
+  }
+
+ private:
+  struct Key {
+    int64_t id;
+    uint32_t at;
+  };
+  std::size_t Home(int64_t id) const {
+    return std::size_t((uint64_t(id) * 0x9E3779B97F4A7C15ull) >> 20) & (keys_.size() - 1);
+  }
+  void Place(int64_t id, uint32_t at) {
+    std::size_t i = Home(id);
+    while (keys_[i].id >= 0) i = (i + 1) & (keys_.size() - 1);
+    keys_[i] = Key{id, at};
+  }
+  void Grow() {
+    keys_.assign(std::max<std::size_t>(64, keys_.size() * 2), Key{-1, 0});
+    // Name records have IDs of 1 and up: -1 marks a free slot.
+    for (std::size_t at = 0; at < entries_.size(); ++at) Place(ids_[at], uint32_t(at));
+  }
+  std::vector<Key> keys_;
+  std::vector<SharedName> entries_;
+  std::vector<int64_t> ids_;  // of entries_, for growing
+};
+
 // Below this many references a name record is cheap to read again.
 constexpr int kSharedNameRefs = 8;
 
@@ -41,8 +83,8 @@ constexpr int kSharedNameRefs = 8;
 template <class Source>
 bool NodeName(Source& source, int64_t nameRef, int64_t ref, const TRecKind* kind, bool isFile,
               SharedNames& shared, std::string& name, std::string& error) {
-  auto it = shared.find(nameRef);
-  if (it == shared.end() || it->second.kind != kind) {
+  SharedName* known = shared.Find(nameRef);
+  if (!known || known->kind != kind) {
     // A reference reaching a record of the other name kind fails its check here.
     TXRecData* rec = source.Get(nameRef, kind, error);
     if (!rec) return false;
@@ -53,18 +95,18 @@ bool NodeName(Source& source, int64_t nameRef, int64_t ref, const TRecKind* kind
       if (back) name = rec::Str(rec, fld::nName);
       source.Put(rec);
       if (back) return true;
-      it = shared.end();
+      known = nullptr;
     } else {
       SharedName entry{kind, rec::Str(rec, fld::nName), {}};
       entry.refs.reserve(std::size_t(count));
       for (int i = 0; i < count; ++i) entry.refs.push_back(refs->GetRef(i));
       std::sort(entry.refs.begin(), entry.refs.end());
       source.Put(rec);
-      it = shared.insert_or_assign(nameRef, std::move(entry)).first;
+      known = &shared.Put(nameRef, std::move(entry));
     }
   }
-  if (it != shared.end() && std::binary_search(it->second.refs.begin(), it->second.refs.end(), ref)) {
-    name = it->second.name;
+  if (known && std::binary_search(known->refs.begin(), known->refs.end(), ref)) {
+    name = known->name;
     return true;
   }
   error = "Damaged database: the name of " + std::string(isFile ? "file " : "folder ") + IdText(ref) +

@@ -46,10 +46,10 @@ class BinaryFile {
 // Test hooks. Disabled unless a test arms them; then every BinaryFile write,
 // truncation and sync is counted and may fail with ENOSPC.
 namespace FaultInjection {
-void Reset();                    // disarm everything
-void FailWritesFrom(int64_t n);  // write number n (1-based) and every later one fail
-void FailOnlyWrite(int64_t n);   // only write number n fails
-int64_t WriteCount();            // writes seen since the last Reset
+void Reset();                       // disarm everything
+void FailWritesFrom(int64_t n);     // write number n (1-based) and every later one fail
+void FailOnlyWrite(int64_t n);      // only write number n fails
+int64_t WriteCount();               // writes seen since the last Reset
 // Power loss: while tracking, each file opened through BinaryFile remembers its
 // content at open and at every Sync; SimulatePowerLoss writes that content back.
 void TrackUnsynced(bool on);

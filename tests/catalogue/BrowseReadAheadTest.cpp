@@ -4,8 +4,10 @@
 // same tree and says the same lines with and without them.
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
+#include "catalogue/BrowseNames.h"
 #include "catalogue/BrowseReadAhead.h"
 #include "catalogue/RecordFields.h"
 #include "catalogue/Schema.h"
@@ -129,6 +131,26 @@ TEST_F(BrowseReadAheadThreads, StepsAsideForChangesNotYetWritten) {
   rec::SetInt(rec, fld::fiSize, 7);
   ASSERT_TRUE(base.Release(rec));  // saved at once
   EXPECT_EQ(ahead->Take(1, refs[1]), nullptr);
+}
+
+TEST(BrowseSharedNames, FindsWhatWasPutAsAMapWould) {
+  browse::SharedNames table;
+  std::map<int64_t, std::string> model;
+  uint64_t x = 88172645463325252ull;
+  for (int i = 0; i < 5000; ++i) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    const int64_t id = int64_t(x % 20000) + 1;  // repeats: a put replaces
+    if (i % 3 == 0) {
+      table.Put(id, browse::SharedName{nullptr, std::to_string(i), {}});
+      model[id] = std::to_string(i);
+    }
+    browse::SharedName* found = table.Find(id);
+    auto it = model.find(id);
+    ASSERT_EQ(found != nullptr, it != model.end()) << id;
+    if (found) {
+      ASSERT_EQ(found->name, it->second) << id;
+    }
+  }
 }
 
 // Damage at many places of the data file and the global index: whatever a
