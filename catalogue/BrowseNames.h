@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -69,8 +70,8 @@ class SharedNames {
     for (std::size_t at = 0; at < entries_.size(); ++at) Place(ids_[at], uint32_t(at));
   }
   std::vector<Key> keys_;
-  std::vector<SharedName> entries_;
-  std::vector<int64_t> ids_;  // of entries_, for growing
+  std::deque<SharedName> entries_;  // a name stays where it is while others are put
+  std::vector<int64_t> ids_;        // of entries_, for growing
 };
 
 // Below this many references a name record is cheap to read again.
@@ -79,11 +80,12 @@ constexpr int kSharedNameRefs = 8;
 // The name of node ref from its name record (a damaged catalogue may point a
 // node at a stranger's name). Records come from source: Get(id, kind, error)
 // gives the record of the kind expected or nullptr with error set, and
-// Put(record) gives it back.
-template <class Source>
-bool NodeName(Source& source, int64_t nameRef, int64_t ref, const TRecKind* kind, bool isFile,
-              SharedNames& shared, std::string& name, std::string& error) {
-  SharedName* known = shared.Find(nameRef);
+// Put(record) gives it back. Shared names are found in and put into shared
+// (SharedNames, or anything with its Find and Put).
+template <class Source, class Names>
+bool NodeName(Source& source, int64_t nameRef, int64_t ref, const TRecKind* kind, bool isFile, Names& shared,
+              std::string& name, std::string& error) {
+  const SharedName* known = shared.Find(nameRef);
   if (!known || known->kind != kind) {
     // A reference reaching a record of the other name kind fails its check here.
     TXRecData* rec = source.Get(nameRef, kind, error);

@@ -8,6 +8,8 @@
 #include "catalogue/BrowseReadAhead.h"
 
 #include <algorithm>
+#include <array>
+#include <mutex>
 
 #include "catalogue/BrowseNames.h"
 #include "storage/Base.h"
@@ -45,9 +47,35 @@ struct DetachedSource {
 
 }  // namespace
 
+// The shared names of every worker, in shards each behind its own lock. A
+// name once put never changes (a second put of it keeps the first: both
+// come from the same record), so what Find gives stays valid and readable
+// without the lock.
+class TBrowseReadAhead::Names {
+ public:
+  const browse::SharedName* Find(int64_t id) {
+    Shard& s = ShardOf(id);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.names.Find(id);
+  }
+  const browse::SharedName& Put(int64_t id, browse::SharedName entry) {
+    Shard& s = ShardOf(id);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (const browse::SharedName* known = s.names.Find(id)) return *known;
+    return s.names.Put(id, std::move(entry));
+  }
+
+ private:
+  struct Shard {
+    std::mutex mutex;
+    browse::SharedNames names;
+  };
+  Shard& ShardOf(int64_t id) { return shards_[std::size_t(uint64_t(id) * 0x9E3779B97F4A7C15ull >> 60)]; }
+  std::array<Shard, 16> shards_;
+};
+
 struct TBrowseReadAhead::Worker {
   TXFile::TSharedReader reader;
-  browse::SharedNames names;  // this worker's own
   std::thread thread;
 };
 
@@ -62,7 +90,8 @@ TBrowseReadAhead::TBrowseReadAhead(TXBase& base, const TRecKind* file, const TRe
       records_(base.GIndex().RecordCount()),
       writes_(base.DataFile()->Writes()),
       ring_(std::min(refs_.size(), kChunk * ahead_)),
-      ready_(ahead_) {
+      ready_(ahead_),
+      names_(std::make_unique<Names>()) {
   for (auto& r : ready_) r.store(0, std::memory_order_relaxed);
 }
 
@@ -136,7 +165,7 @@ void TBrowseReadAhead::Work(Worker& worker) {
         out.size = rec::Int(rec, fld::fiSize);
         out.nameRef = rec::Ref(rec, fld::fiName);
         source.Put(rec);
-        if (!browse::NodeName(source, out.nameRef, out.ref, fileName_, true, worker.names, out.name,
+        if (!browse::NodeName(source, out.nameRef, out.ref, fileName_, true, *names_, out.name,
                               out.nameError))
           out.walkReadsName = source.pastEnd;
       } catch (const std::exception&) {

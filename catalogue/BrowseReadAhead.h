@@ -61,12 +61,13 @@ class TBrowseReadAhead {
   // Files per chunk that a worker takes at a time, and chunks read at most
   // ahead of the walk.
   static constexpr std::size_t kChunk = 256;
-  static constexpr std::size_t kAhead = 128;
+  static constexpr std::size_t kAhead = 32;
 
  private:
   TBrowseReadAhead(TXBase& base, const TRecKind* file, const TRecKind* fileName,
                    const std::vector<int64_t>& refs, std::size_t aheadChunks);
   struct Worker;
+  class Names;
   void Work(Worker& worker);
   void Stop();
 
@@ -83,6 +84,7 @@ class TBrowseReadAhead {
   std::atomic<int64_t> next_{0};             // the next chunk a worker takes
   std::atomic<int64_t> consumed_{0};         // chunks the walk is done with
   std::atomic<bool> stop_{false};
+  std::unique_ptr<Names> names_;  // shared names met by any worker
   std::vector<std::unique_ptr<Worker>> workers_;
   bool abandoned_ = false;  // the walk's thread only
 };
