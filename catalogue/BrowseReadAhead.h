@@ -68,6 +68,7 @@ class TBrowseReadAhead {
                    const std::vector<int64_t>& refs, std::size_t aheadChunks);
   struct Worker;
   class Names;
+  class WorkerNames;
   void Work(Worker& worker);
   void Stop();
 

@@ -169,14 +169,13 @@ void DecryptBlockWords(const uint8_t* in, const uint32_t* w, uint8_t* out) {
 // Deciphering with the processor's AES instructions, whose inverse rounds
 // are those of the equivalent inverse cipher: the same schedule, its words
 // laid out as the state's bytes. Four blocks at a time keep the units busy.
-__attribute__((target("aes,sse2"))) void DecryptECBInstructions(const uint8_t* in, uint8_t* out,
-                                                                std::size_t length, const uint32_t* w) {
+__attribute__((target("aes,ssse3"))) void DecryptECBInstructions(const uint8_t* in, uint8_t* out,
+                                                                 std::size_t length, const uint32_t* w) {
+  // Each word's bytes reversed: word i of a round key becomes state column i.
+  const __m128i swap = _mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3);
   __m128i k[kRounds + 1];
-  for (int r = 0; r <= kRounds; ++r) {
-    uint8_t bytes[16];
-    for (int j = 0; j < 4; ++j) Store(w[4 * r + j], bytes + 4 * j);
-    k[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-  }
+  for (int r = 0; r <= kRounds; ++r)
+    k[r] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 4 * r)), swap);
   std::size_t i = 0;
   for (; i + 4 * AESBlockSize <= length; i += 4 * AESBlockSize) {
     __m128i b[4];
