@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <array>
 #include <mutex>
+#include <unordered_set>
 
 #include "catalogue/BrowseNames.h"
 #include "storage/Base.h"
+#include "storage/Parallel.h"
 
 namespace qv {
 
@@ -45,7 +47,72 @@ struct DetachedSource {
   void Put(TXRecData*) { held.reset(); }
 };
 
+// Reads folder ref as the walk would, its name included (not the root's).
+void ReadFolder(int64_t ref, bool root, const TRecKind* folder, const TRecKind* folderName,
+                DetachedSource& source, browse::SharedNames& names, TReadFolder& out) {
+  source.pastEnd = false;
+  TXRecData* rec = source.Get(ref, folder, out.error);
+  if (!rec) {
+    out.walkReads = source.pastEnd;
+    return;
+  }
+  out.disc = rec::Ref(rec, fld::foDisc);
+  out.parent = rec::Ref(rec, fld::foParent);
+  out.date = rec::Date(rec, fld::foDate);
+  out.files.reserve(std::size_t(rec::RefCount(rec, fld::foFiles)));
+  for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
+    if (int64_t f = rec::RefAt(rec, fld::foFiles, i); f >= 0) out.files.push_back(f);
+  for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
+    if (int64_t f = rec::RefAt(rec, fld::foFolders, i); f >= 0) out.folders.push_back(f);
+  out.nameRef = rec::Ref(rec, fld::foName);
+  source.Put(rec);
+  if (root) {
+    out.walkReadsName = true;
+    return;
+  }
+  if (!browse::NodeName(source, out.nameRef, ref, folderName, false, names, out.name, out.nameError))
+    out.walkReadsName = source.pastEnd;
+}
+
 }  // namespace
+
+TReadFolders ReadFoldersAhead(TXBase& base, const TRecKind* folder, const TRecKind* folderName, int64_t root,
+                              int threads) {
+  TReadFolders read;
+  if (threads <= 0 || root < 0 || !base.Opened() || !base.DataFile()) return read;
+  for (const TXRecData* rec : base.Pool().SortedByID())
+    if (rec->Kind == folder || rec->Kind == folderName) return read;
+  TXFile::TSharedReader prepared;
+  if (!base.PrepareSharedReads(prepared)) return read;
+  const int64_t records = base.GIndex().RecordCount();
+  std::vector<int64_t> level{root};
+  std::unordered_set<int64_t> seen{root};
+  while (!level.empty()) {
+    std::vector<TReadFolder> got(level.size());
+    // Each part reads with a reader and name cache of its own.
+    ParallelFor(level.size(), 64, [&](std::size_t begin, std::size_t end) {
+      TXFile::TSharedReader reader = prepared;
+      DetachedSource source{base, reader, records, nullptr};
+      browse::SharedNames names;
+      for (std::size_t i = begin; i < end; ++i) {
+        try {
+          ReadFolder(level[i], level[i] == root, folder, folderName, source, names, got[i]);
+        } catch (const std::exception&) {
+          got[i] = TReadFolder{};
+          got[i].walkReads = true;  // out of memory: the walk tries again and reports
+        }
+      }
+    });
+    std::vector<int64_t> next;
+    for (std::size_t i = 0; i < level.size(); ++i) {
+      for (int64_t child : got[i].folders)
+        if (seen.insert(child).second) next.push_back(child);
+      read.emplace(level[i], std::move(got[i]));
+    }
+    level = std::move(next);
+  }
+  return read;
+}
 
 // The shared names of every worker, in shards each behind its own lock. A
 // name once put never changes (a second put of it keeps the first: both

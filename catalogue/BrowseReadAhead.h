@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "storage/DataFile.h"
@@ -36,6 +37,29 @@ struct TReadFile {
   std::string name;
   std::string nameError;
 };
+
+// A folder as the walk would read it, read with the folders around it.
+struct TReadFolder {
+  bool walkReads = false;      // as for a file
+  bool walkReadsName = false;  // as for a file; always for the root, which has none
+  std::string error;
+  int64_t disc = -1;
+  int64_t parent = -1;
+  int64_t nameRef = -1;
+  double date = 0;
+  std::vector<int64_t> files;    // the references that are not negative
+  std::vector<int64_t> folders;  // likewise
+  std::string name;
+  std::string nameError;
+};
+using TReadFolders = std::unordered_map<int64_t, TReadFolder>;
+
+// Reads root and every folder below it, each once, a level of the tree at
+// a time on up to four threads: what the walk then finds here it need not
+// read. Empty when the walk must read them itself (threads 0, records of
+// these kinds pooled, reads not shared).
+TReadFolders ReadFoldersAhead(TXBase& base, const TRecKind* folder, const TRecKind* folderName, int64_t root,
+                              int threads);
 
 class TBrowseReadAhead {
  public:

@@ -20,6 +20,7 @@ class TXBase;
 class TXIndex;
 class TRecKind;
 class TXRecData;
+struct TReadFolder;
 
 struct TDiscData {
   int64_t ID = -1;       // the "xDisc" record; -1 when not stored yet
@@ -97,6 +98,7 @@ class TDiscList {
   struct TreeWalk;
   struct FolderVisit;
   void PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& walk);
+  void ReadFolderHere(int64_t ref, TReadFolder& out, TreeWalk& walk);
   bool LoadFolder(TFileData* node, TreeWalk& walk);
   bool LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
   bool ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);

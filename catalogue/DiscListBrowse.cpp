@@ -101,6 +101,7 @@ struct TDiscList::TreeWalk {
   int64_t disc;
   std::unordered_set<int64_t> folders;
   browse::SharedNames names;
+  TReadFolders readFolders;  // the folders read ahead
   std::vector<FolderVisit> visits;
   std::size_t nextVisit = 0;
   std::vector<int64_t> files;
@@ -118,14 +119,18 @@ bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
                 {},
                 {},
                 {},
+                {},
                 0,
                 {},
                 0,
                 nullptr};
   for (auto& d : discs_)
     if (d->Data.Root == ref) walk.disc = d->Data.ID;
-  PlanFolder(ref, -1, node->Kind == TFileData::kRoot, walk);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  walk.readFolders =
+      ReadFoldersAhead(*Base, walk.folder, walk.folderName, ref, std::min(ReadAheadThreads, int(cores)));
+  PlanFolder(ref, -1, node->Kind == TFileData::kRoot, walk);
+  walk.readFolders.clear();
   walk.ahead = TBrowseReadAhead::Start(*Base, walk.file, walk.fileName, walk.files,
                                        std::min(ReadAheadThreads, int(cores)));
   return LoadFolder(node, walk);
@@ -145,46 +150,68 @@ std::string TDiscList::NodeCheck(bool isFile, int64_t disc, int64_t parent, int6
   return std::string();
 }
 
-// Reads folder ref and, when it passes its checks, every folder below it,
-// each into the next visit; the files of the folders taken join walk.files.
+// Reads folder ref here as the walk would; its name is left to the walk.
+void TDiscList::ReadFolderHere(int64_t ref, TReadFolder& out, TreeWalk& walk) {
+  TXRecData* rec = GetReferenced(*Base, ref, walk.folder, out.error);
+  if (!rec) return;
+  // Disc and parent stand at the same field numbers in file and folder records.
+  out.disc = rec::Ref(rec, fld::foDisc);
+  out.parent = rec::Ref(rec, fld::foParent);
+  out.date = rec::Date(rec, fld::foDate);
+  for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
+    if (int64_t f = rec::RefAt(rec, fld::foFiles, i); f >= 0) out.files.push_back(f);
+  for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
+    if (int64_t f = rec::RefAt(rec, fld::foFolders, i); f >= 0) out.folders.push_back(f);
+  out.nameRef = rec::Ref(rec, fld::foName);
+  out.walkReadsName = true;
+  Base->Release(rec);
+}
+
+// Takes folder ref, read ahead or here, and when it passes its checks
+// every folder below it, each into the next visit; the files of the
+// folders taken join walk.files.
 void TDiscList::PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& walk) {
   const std::size_t at = walk.visits.size();
   walk.visits.emplace_back();
   walk.visits[at].ref = ref;
-  std::string error;
-  TXRecData* rec = GetReferenced(*Base, ref, walk.folder, error);
-  if (!rec) {
-    walk.visits[at].error = error;
+  TReadFolder here;
+  auto it = walk.readFolders.find(ref);
+  TReadFolder& f = it != walk.readFolders.end() && !it->second.walkReads ? it->second : here;
+  if (&f == &here) ReadFolderHere(ref, here, walk);
+  if (!f.error.empty()) {
+    walk.visits[at].error = f.error;
     return;
   }
-  // Disc and parent stand at the same field numbers in file and folder records.
-  error = NodeCheck(false, rec::Ref(rec, fld::foDisc), rec::Ref(rec, fld::foParent), ref, parentRef, walk);
+  std::string error = NodeCheck(false, f.disc, f.parent, ref, parentRef, walk);
   if (!error.empty() || !walk.folders.insert(ref).second) {
-    Base->Release(rec);
     walk.visits[at].error = error;
     return;
   }
-  walk.visits[at].date = rec::Date(rec, fld::foDate);
-  std::vector<int64_t> files, folders;
-  files.reserve(std::size_t(rec::RefCount(rec, fld::foFiles)));
-  for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
-    if (int64_t f = rec::RefAt(rec, fld::foFiles, i); f >= 0) files.push_back(f);
-  for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
-    if (int64_t f = rec::RefAt(rec, fld::foFolders, i); f >= 0) folders.push_back(f);
-  const int64_t nameRef = root ? -1 : rec::Ref(rec, fld::foName);
-  Base->Release(rec);
-  PooledSource pooled{*Base};
-  if (!root && !browse::NodeName(pooled, nameRef, ref, walk.folderName, false, walk.names,
-                                 walk.visits[at].name, error)) {
-    walk.visits[at].error = error;
-    return;
+  walk.visits[at].date = f.date;
+  if (!root) {
+    if (f.walkReadsName) {
+      PooledSource pooled{*Base};
+      if (!browse::NodeName(pooled, f.nameRef, ref, walk.folderName, false, walk.names, walk.visits[at].name,
+                            error)) {
+        walk.visits[at].error = error;
+        return;
+      }
+    } else if (!f.nameError.empty()) {
+      walk.visits[at].error = f.nameError;
+      return;
+    } else {
+      walk.visits[at].name = std::move(f.name);
+    }
   }
+  // A folder is taken once at most (the check above): its lists can go.
   FolderVisit& v = walk.visits[at];
   v.ok = true;
   v.filesBegin = walk.files.size();
-  walk.files.insert(walk.files.end(), files.begin(), files.end());
+  walk.files.insert(walk.files.end(), f.files.begin(), f.files.end());
   v.filesEnd = walk.files.size();
-  v.folders = folders.size();
+  v.folders = f.folders.size();
+  std::vector<int64_t> folders = std::move(f.folders);
+  f.files = std::vector<int64_t>();
   for (int64_t child : folders) PlanFolder(child, ref, false, walk);
 }
 
