@@ -2,6 +2,7 @@
 // every file as the walk's own thread would read it, through a ring that
 // wraps many times, and a browse of a sound or damaged catalogue builds the
 // same tree and says the same lines with and without them.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -131,6 +132,14 @@ TEST_F(BrowseReadAheadThreads, StepsAsideForChangesNotYetWritten) {
   rec::SetInt(rec, fld::fiSize, 7);
   ASSERT_TRUE(base.Release(rec));  // saved at once
   EXPECT_EQ(ahead->Take(1, refs[1]), nullptr);
+}
+
+// A level of the tree wide enough to be read on several threads.
+TEST_F(BrowseReadAheadThreads, WideFolderLevelsBrowseAsWithoutWorkers) {
+  MakeDisc(300, 2);
+  const std::string alone = Browsed(0);
+  EXPECT_EQ(Browsed(4), alone);
+  EXPECT_EQ(std::count(alone.begin(), alone.end(), '\n'), 1 + 2 + 300 * 5);  // result, info lines, nodes
 }
 
 TEST(BrowseSharedNames, FindsWhatWasPutAsAMapWould) {
