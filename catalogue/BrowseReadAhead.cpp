@@ -141,59 +141,6 @@ class TBrowseReadAhead::Names {
   std::array<Shard, 16> shards_;
 };
 
-// A worker's view of the shared names: those it met already are found in a
-// table of its own, without a lock.
-class TBrowseReadAhead::WorkerNames {
- public:
-  explicit WorkerNames(Names& shared) : shared_(shared) {}
-  const browse::SharedName* Find(int64_t id) {
-    if (const browse::SharedName* known = Local(id)) return known;
-    const browse::SharedName* found = shared_.Find(id);
-    if (found) Keep(id, found);
-    return found;
-  }
-  const browse::SharedName& Put(int64_t id, browse::SharedName entry) {
-    const browse::SharedName& kept = shared_.Put(id, std::move(entry));
-    Keep(id, &kept);
-    return kept;
-  }
-
- private:
-  struct Slot {
-    int64_t id = -1;  // name records have IDs of 1 and up
-    const browse::SharedName* name = nullptr;
-  };
-  std::size_t Home(int64_t id) const {
-    return std::size_t((uint64_t(id) * 0x9E3779B97F4A7C15ull) >> 20) & (slots_.size() - 1);
-  }
-  const browse::SharedName* Local(int64_t id) const {
-    if (slots_.empty()) return nullptr;
-    for (std::size_t i = Home(id);; i = (i + 1) & (slots_.size() - 1)) {
-      if (slots_[i].id == id) return slots_[i].name;
-      if (slots_[i].id < 0) return nullptr;
-    }
-  }
-  void Keep(int64_t id, const browse::SharedName* name) {
-    if ((count_ + 1) * 2 > slots_.size()) {
-      std::vector<Slot> old = std::move(slots_);
-      slots_.assign(std::max<std::size_t>(64, old.size() * 2), Slot{});
-      for (const Slot& s : old)
-        if (s.id >= 0) Place(s);
-    }
-    Place(Slot{id, name});
-    ++count_;
-  }
-  void Place(Slot s) {
-    std::size_t i = Home(s.id);
-    while (slots_[i].id >= 0) i = (i + 1) & (slots_.size() - 1);
-    slots_[i] = s;
-  }
-
-  Names& shared_;
-  std::vector<Slot> slots_;
-  std::size_t count_ = 0;
-};
-
 struct TBrowseReadAhead::Worker {
   TXFile::TSharedReader reader;
   std::thread thread;
@@ -252,7 +199,6 @@ void TBrowseReadAhead::Stop() {
 
 void TBrowseReadAhead::Work(Worker& worker) {
   DetachedSource source{base_, worker.reader, records_, nullptr};
-  WorkerNames names(*names_);
   for (;;) {
     const int64_t k = next_.fetch_add(1);
     if (k >= int64_t(chunks_)) return;
@@ -286,7 +232,8 @@ void TBrowseReadAhead::Work(Worker& worker) {
         out.size = rec::Int(rec, fld::fiSize);
         out.nameRef = rec::Ref(rec, fld::fiName);
         source.Put(rec);
-        if (!browse::NodeName(source, out.nameRef, out.ref, fileName_, true, names, out.name, out.nameError))
+        if (!browse::NodeName(source, out.nameRef, out.ref, fileName_, true, *names_, out.name,
+                              out.nameError))
           out.walkReadsName = source.pastEnd;
       } catch (const std::exception&) {
         out.walkReads = true;  // out of memory: the walk tries again and reports

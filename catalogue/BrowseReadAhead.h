@@ -92,7 +92,6 @@ class TBrowseReadAhead {
                    const std::vector<int64_t>& refs, std::size_t aheadChunks);
   struct Worker;
   class Names;
-  class WorkerNames;
   void Work(Worker& worker);
   void Stop();
 
