@@ -14,4 +14,4 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=thread -DQV_BENC
 cmake --build build-tsan -j"$(nproc)" --target classlib_tests datatree_tests shell_tests text_tests window_tests storage_tests skinctrls_tests catalogue_tests
 cd build-tsan
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest -j"$(nproc)" --output-on-failure -R '^(Thread|SyncObjs|ValidationThreads|ShellChangeThreads|ShellTreeThreads|ShellReadAheadThreads|ThreadedText|FedScan|FedAdd|AheadBatches|EngineAdd|SearchWorker|SearchWorkerEngine)\.|^Queue\.(CrossThread|SendTimeout|AThread)|^BaseTest\.LargeFlush|^NodeStore\.LargeCounts' "$@"
+  ctest -j"$(nproc)" --output-on-failure -R '^(Thread|SyncObjs|ValidationThreads|ShellChangeThreads|ShellTreeThreads|ShellReadAheadThreads|ThreadedText|FedScan|FedAdd|AheadBatches|EngineAdd|SearchWorker|SearchWorkerEngine|BrowseReadAheadThreads)\.|^Queue\.(CrossThread|SendTimeout|AThread)|^BaseTest\.LargeFlush|^NodeStore\.LargeCounts' "$@"

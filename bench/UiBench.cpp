@@ -97,12 +97,30 @@ double ViewSearchMs(const char* mask, int runs) {
   return Median(ms);
 }
 
+// Browses the first disc of the disc view to its painted root.
+double BrowseMs() {
+  MainForm->PageControl->SetActivePageIndex(0);
+  PaintNow();
+  TDataStringTree* discs = DiscTree->Tree;
+  PDataNode first = discs->GetFirst();
+  discs->SetSelected(first, true);
+  discs->SetFocusedNode(first);
+  PaintNow();
+  const double t = NowMs();
+  MainForm->actBrowse->Execute();
+  PaintNow();
+  return NowMs() - t;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   // QV_BENCH_SEARCH_RUNS=n repeats the "*.txt" search n times (for profiling).
   const char* runs = std::getenv("QV_BENCH_SEARCH_RUNS");
+  // QV_BENCH_BROWSE_RUNS=n browses the disc n times right after start-up
+  // and stops (for profiling the browse alone).
+  const char* browseRuns = std::getenv("QV_BENCH_BROWSE_RUNS");
   const int files = quick ? 100000 : 1000000;
   const std::string cache = std::string(QV_BENCH_CACHE_DIR) + "/tree-v3-" + std::to_string(files);
   if (!fs::exists(cache + "/.complete")) {
@@ -123,7 +141,7 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", (ui + "/config").c_str(), 1);
   setenv("XDG_DATA_HOME", (ui + "/data").c_str(), 1);
 
-  const double engineTxt = EngineSearchMs(db, "*.txt");
+  const double engineTxt = browseRuns ? 0 : EngineSearchMs(db, "*.txt");
 
   HeadlessBackend backend{SIZE{1280, 1024}};
   // The "*" search asks whether to list that many results: yes.
@@ -144,6 +162,16 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (browseRuns) {
+    std::vector<double> ms;
+    for (int i = std::max(1, std::atoi(browseRuns)); i > 0; --i) {
+      MainForm->Engine->Discs->BrowsedID = -1;  // browse the same disc again
+      ms.push_back(BrowseMs());
+    }
+    std::printf("browse_ms=%.1f\n", Median(ms));
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
   const double txtView = ViewSearchMs("*.txt", runs ? std::max(1, std::atoi(runs)) : 3);
   if (runs) {  // profiling the "*.txt" search alone
     std::printf("engine_txt_ms=%.1f\nview_txt_ms=%.1f\n", engineTxt, txtView);
@@ -168,17 +196,7 @@ int main(int argc, char** argv) {
   }
   if (results->OffsetY() == top) std::fprintf(stderr, "Page Down did not scroll the result view\n");
 
-  MainForm->PageControl->SetActivePageIndex(0);
-  PaintNow();
-  TDataStringTree* discs = DiscTree->Tree;
-  PDataNode first = discs->GetFirst();
-  discs->SetSelected(first, true);
-  discs->SetFocusedNode(first);
-  PaintNow();
-  t = NowMs();
-  MainForm->actBrowse->Execute();
-  PaintNow();
-  const double browse = NowMs() - t;
+  const double browse = BrowseMs();
 
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);

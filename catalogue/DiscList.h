@@ -20,6 +20,7 @@ class TXBase;
 class TXIndex;
 class TRecKind;
 class TXRecData;
+struct TReadFolder;
 
 struct TDiscData {
   int64_t ID = -1;       // the "xDisc" record; -1 when not stored yet
@@ -89,11 +90,20 @@ class TDiscList {
   bool Browsing = false;
   // The engine's busy flag: a browse is refused while another operation runs.
   const bool* EngineBusy = nullptr;
+  // Threads that read a browsed disc's files ahead of the walk (at most 4,
+  // no more than the machine's cores); 0: the walk reads every record itself.
+  int ReadAheadThreads = 4;
 
  private:
   struct TreeWalk;
-  bool LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
-  bool CheckedNode(TXRecData* rec, int64_t ref, int64_t parentRef, const TreeWalk& walk);
+  struct FolderVisit;
+  void PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& walk);
+  void ReadFolderHere(int64_t ref, TReadFolder& out, TreeWalk& walk);
+  bool LoadFolder(TFileData* node, TreeWalk& walk);
+  bool LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
+  bool ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
+  static std::string NodeCheck(bool isFile, int64_t disc, int64_t parent, int64_t ref, int64_t parentRef,
+                               const TreeWalk& walk);
   bool InitCommon(TXBase* base, TXIndex* discIndex);
   void Progress(int64_t done, int64_t total);
   void WriteDisc(TXRecData* rec, const TDiscData& d);

@@ -1,10 +1,13 @@
-// Loading a stored disc's tree for the browser, finding its folders by path,
-// and deleting a disc with every folder and file record below it.
+// Loading a stored disc's tree for the browser (its folders first, then its
+// files, read ahead on worker threads), finding its folders by path, and
+// deleting a disc with every folder and file record below it.
 #include <algorithm>
-#include <unordered_map>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
+#include "catalogue/BrowseNames.h"
+#include "catalogue/BrowseReadAhead.h"
 #include "catalogue/DiscList.h"
 #include "catalogue/RecordFields.h"
 #include "catalogue/Referenced.h"
@@ -60,61 +63,36 @@ namespace {
 const TRecKind* RecKindNamed(TXBase& base, const char* name) {
   return dynamic_cast<const TRecKind*>(base.Context().KindByName(name));
 }
-std::string IdText(int64_t id) {
-  return "\"" + IntToHex(uint64_t(id), 16) + "\"";
-}
 
-// A name record shared by many nodes ("Thumbs.db" on thousands of files):
-// its text and its references, sorted, kept for the rest of the walk so
-// that it is read and searched once rather than once per node.
-struct SharedName {
-  const TRecKind* kind;
-  std::string name;
-  std::vector<int64_t> refs;
+// Records read through the database's pool, pinned while in use.
+struct PooledSource {
+  TXBase& base;
+  TXRecData* Get(int64_t id, const TRecKind* kind, std::string& error) {
+    return GetReferenced(base, id, kind, error);
+  }
+  void Put(TXRecData* rec) { base.Release(rec); }
 };
-using SharedNames = std::unordered_map<int64_t, SharedName>;
-// Below this many references a name record is cheap to read again.
-constexpr int kSharedNameRefs = 8;
-
-// The name of node ref from its name record, which must refer back to the
-// node (a damaged catalogue may point a node at a stranger's name).
-bool NodeName(TXBase& base, int64_t nameRef, int64_t ref, const TRecKind* kind, bool isFile,
-              SharedNames& shared, std::string& name, std::string& error) {
-  auto it = shared.find(nameRef);
-  if (it == shared.end() || it->second.kind != kind) {
-    // A reference reaching a record of the other name kind fails its check here.
-    TXRecData* rec = GetReferenced(base, nameRef, kind, error);
-    if (!rec) return false;
-    const TXArrData* refs = rec::Arr(rec, fld::nRefs);
-    const int count = refs ? refs->Count() : 0;
-    if (count < kSharedNameRefs) {
-      const bool back = NameRefersTo(rec, ref);
-      if (back) name = rec::Str(rec, fld::nName);
-      base.Release(rec);
-      if (back) return true;
-      it = shared.end();
-    } else {
-      SharedName entry{kind, rec::Str(rec, fld::nName), {}};
-      entry.refs.reserve(std::size_t(count));
-      for (int i = 0; i < count; ++i) entry.refs.push_back(refs->GetRef(i));
-      std::sort(entry.refs.begin(), entry.refs.end());
-      base.Release(rec);
-      it = shared.insert_or_assign(nameRef, std::move(entry)).first;
-    }
-  }
-  if (it != shared.end() && std::binary_search(it->second.refs.begin(), it->second.refs.end(), ref)) {
-    name = it->second.name;
-    return true;
-  }
-  error = "Damaged database: the name of " + std::string(isFile ? "file " : "folder ") + IdText(ref) +
-          " does not refer back to it";
-  return false;
-}
 }  // namespace
+
+// A folder as the walk meets it, read before the walk: its reference, whether it is taken
+// (else the line that says why, "" for none), what its node gets, its files
+// (a stretch of TreeWalk::files) and how many of its sub-folders follow it.
+struct TDiscList::FolderVisit {
+  int64_t ref = -1;
+  bool ok = false;
+  std::string error;
+  TDateTime date = 0;
+  std::string name;
+  std::size_t filesBegin = 0;
+  std::size_t filesEnd = 0;
+  std::size_t folders = 0;
+};
 
 // What the tree walk checks each record against: the kinds of the records
 // its references must reach, the disc being loaded, and the folders met (a
-// damaged tree must not lead the walk in circles).
+// damaged tree must not lead the walk in circles). The folders are read
+// first, in the walk's order (visits); the files, listed in that order, are
+// read ahead on worker threads while the walk builds the tree.
 struct TDiscList::TreeWalk {
   const TRecKind* folder;
   const TRecKind* file;
@@ -122,7 +100,13 @@ struct TDiscList::TreeWalk {
   const TRecKind* fileName;
   int64_t disc;
   std::unordered_set<int64_t> folders;
-  SharedNames names;
+  browse::SharedNames names;
+  TReadFolders readFolders;  // the folders read ahead
+  std::vector<FolderVisit> visits;
+  std::size_t nextVisit = 0;
+  std::vector<int64_t> files;
+  std::size_t nextFile = 0;
+  std::unique_ptr<TBrowseReadAhead> ahead;  // declared last: stopped before the lists go
 };
 
 bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
@@ -133,73 +117,189 @@ bool TDiscList::LoadTree(TFileData* node, int64_t ref) {
                 RecKindNamed(*Base, "xFileName"),
                 BrowsedID,
                 {},
-                {}};
+                {},
+                {},
+                {},
+                0,
+                {},
+                0,
+                nullptr};
   for (auto& d : discs_)
     if (d->Data.Root == ref) walk.disc = d->Data.ID;
-  return LoadNode(node, ref, -1, walk);
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  walk.readFolders =
+      ReadFoldersAhead(*Base, walk.folder, walk.folderName, ref, std::min(ReadAheadThreads, int(cores)));
+  PlanFolder(ref, -1, node->Kind == TFileData::kRoot, walk);
+  walk.readFolders.clear();
+  walk.ahead = TBrowseReadAhead::Start(*Base, walk.file, walk.fileName, walk.files,
+                                       std::min(ReadAheadThreads, int(cores)));
+  return LoadFolder(node, walk);
 }
 
 // The back references a record of the tree must carry: the disc being
 // loaded and the folder that lists it. A record failing them belongs to
-// another place, which only a damaged index makes it reach.
-bool TDiscList::CheckedNode(TXRecData* rec, int64_t ref, int64_t parentRef, const TreeWalk& walk) {
+// another place, which only a damaged index makes it reach. The error
+// line, or "" when it passes.
+std::string TDiscList::NodeCheck(bool isFile, int64_t disc, int64_t parent, int64_t ref, int64_t parentRef,
+                                 const TreeWalk& walk) {
+  const char* what = isFile ? "file " : "folder ";
+  if (disc != walk.disc)
+    return "Damaged database: " + std::string(what) + browse::IdText(ref) + " belongs to another disc";
+  if (parent != parentRef)
+    return "Damaged database: " + std::string(what) + browse::IdText(ref) + " belongs to another folder";
+  return std::string();
+}
+
+// Reads folder ref here as the walk would; its name is left to the walk.
+void TDiscList::ReadFolderHere(int64_t ref, TReadFolder& out, TreeWalk& walk) {
+  TXRecData* rec = GetReferenced(*Base, ref, walk.folder, out.error);
+  if (!rec) return;
   // Disc and parent stand at the same field numbers in file and folder records.
-  const char* what = rec->Kind == walk.file ? "file " : "folder ";
-  if (rec::Ref(rec, fld::foDisc) != walk.disc) {
-    host_.AddError("Damaged database: " + std::string(what) + IdText(ref) + " belongs to another disc");
+  out.disc = rec::Ref(rec, fld::foDisc);
+  out.parent = rec::Ref(rec, fld::foParent);
+  out.date = rec::Date(rec, fld::foDate);
+  for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
+    if (int64_t f = rec::RefAt(rec, fld::foFiles, i); f >= 0) out.files.push_back(f);
+  for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
+    if (int64_t f = rec::RefAt(rec, fld::foFolders, i); f >= 0) out.folders.push_back(f);
+  out.nameRef = rec::Ref(rec, fld::foName);
+  out.walkReadsName = true;
+  Base->Release(rec);
+}
+
+// Takes folder ref, read ahead or here, and when it passes its checks
+// every folder below it, each into the next visit; the files of the
+// folders taken join walk.files.
+void TDiscList::PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& walk) {
+  const std::size_t at = walk.visits.size();
+  walk.visits.emplace_back();
+  walk.visits[at].ref = ref;
+  TReadFolder here;
+  auto it = walk.readFolders.find(ref);
+  TReadFolder& f = it != walk.readFolders.end() && !it->second.walkReads ? it->second : here;
+  if (&f == &here) ReadFolderHere(ref, here, walk);
+  if (!f.error.empty()) {
+    walk.visits[at].error = f.error;
+    return;
+  }
+  std::string error = NodeCheck(false, f.disc, f.parent, ref, parentRef, walk);
+  if (!error.empty() || !walk.folders.insert(ref).second) {
+    walk.visits[at].error = error;
+    return;
+  }
+  walk.visits[at].date = f.date;
+  if (!root) {
+    if (f.walkReadsName) {
+      PooledSource pooled{*Base};
+      if (!browse::NodeName(pooled, f.nameRef, ref, walk.folderName, false, walk.names, walk.visits[at].name,
+                            error)) {
+        walk.visits[at].error = error;
+        return;
+      }
+    } else if (!f.nameError.empty()) {
+      walk.visits[at].error = f.nameError;
+      return;
+    } else {
+      walk.visits[at].name = std::move(f.name);
+    }
+  }
+  // A folder is taken once at most (the check above): its lists can go.
+  FolderVisit& v = walk.visits[at];
+  v.ok = true;
+  v.filesBegin = walk.files.size();
+  walk.files.insert(walk.files.end(), f.files.begin(), f.files.end());
+  v.filesEnd = walk.files.size();
+  v.folders = f.folders.size();
+  std::vector<int64_t> folders = std::move(f.folders);
+  f.files = std::vector<int64_t>();
+  for (int64_t child : folders) PlanFolder(child, ref, false, walk);
+}
+
+// Loads a folder (or the root) and everything below it, the folders as
+// they were read before. A record that cannot be read or fails its checks
+// is left out with an error line, and the walk goes on with the rest; false
+// only for that node itself.
+bool TDiscList::LoadFolder(TFileData* node, TreeWalk& walk) {
+  FolderVisit& v = walk.visits[walk.nextVisit++];
+  if (!v.ok) {
+    if (!v.error.empty()) host_.AddError(v.error);
     return false;
   }
-  if (rec::Ref(rec, fld::foParent) != parentRef) {
-    host_.AddError("Damaged database: " + std::string(what) + IdText(ref) + " belongs to another folder");
-    return false;
+  node->Date = v.date;
+  node->Size = 0;
+  if (node->Kind != TFileData::kRoot) node->Name = std::move(v.name);
+  Progress(++ProgressDone, ProgressTotal);
+  for (std::size_t i = v.filesBegin; i < v.filesEnd; ++i) {
+    auto c = std::make_unique<TFileData>(TFileData::kFile, node);
+    if (!LoadFile(c.get(), walk.files[i], v.ref, walk)) continue;
+    node->Size += c->Size;
+    node->AddChild(std::move(c));
+  }
+  for (std::size_t i = 0; i < v.folders; ++i) {
+    auto c = std::make_unique<TFileData>(TFileData::kFolder, node);
+    if (!LoadFolder(c.get(), walk)) continue;
+    node->Size += c->Size;
+    node->AddChild(std::move(c));
   }
   return true;
 }
 
-// Loads one node and, for a folder, everything below it. A record that
-// cannot be read or fails its checks is left out with an error line, and the
-// walk goes on with the rest; false only for that node itself.
-bool TDiscList::LoadNode(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk) {
-  const bool isFile = node->Kind == TFileData::kFile;
+// A file node from its read-ahead when there is one, else read here.
+bool TDiscList::LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk) {
+  TReadFile* f = walk.ahead ? walk.ahead->Take(walk.nextFile, ref) : nullptr;
+  ++walk.nextFile;
+  if (!f || f->walkReads) return ReadFile(node, ref, parentRef, walk);
+  if (!f->error.empty()) {
+    host_.AddError(f->error);
+    return false;
+  }
+  std::string error = NodeCheck(true, f->disc, f->parent, ref, parentRef, walk);
+  if (!error.empty()) {
+    host_.AddError(error);
+    return false;
+  }
+  node->Date = f->date;
+  node->Size = f->size;
+  if (f->walkReadsName) {
+    PooledSource pooled{*Base};
+    if (!browse::NodeName(pooled, f->nameRef, ref, walk.fileName, true, walk.names, node->Name, error)) {
+      host_.AddError(error);
+      return false;
+    }
+  } else if (!f->nameError.empty()) {
+    host_.AddError(f->nameError);
+    return false;
+  } else {
+    node->Name = std::move(f->name);
+  }
+  Progress(++ProgressDone, ProgressTotal);
+  return true;
+}
+
+// A file node read on the walk's own thread.
+bool TDiscList::ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk) {
   std::string error;
-  TXRecData* rec = GetReferenced(*Base, ref, isFile ? walk.file : walk.folder, error);
+  TXRecData* rec = GetReferenced(*Base, ref, walk.file, error);
   if (!rec) {
     host_.AddError(error);
     return false;
   }
-  if (!CheckedNode(rec, ref, parentRef, walk) || (!isFile && !walk.folders.insert(ref).second)) {
+  error = NodeCheck(true, rec::Ref(rec, fld::foDisc), rec::Ref(rec, fld::foParent), ref, parentRef, walk);
+  if (!error.empty()) {
     Base->Release(rec);
+    host_.AddError(error);
     return false;
   }
-  node->Date = rec::Date(rec, isFile ? int(fld::fiDate) : int(fld::foDate));
-  node->Size = isFile ? rec::Int(rec, fld::fiSize) : 0;
-  std::vector<int64_t> files, folders;
-  if (!isFile) {
-    for (int i = 0; i < rec::RefCount(rec, fld::foFiles); ++i)
-      files.push_back(rec::RefAt(rec, fld::foFiles, i));
-    for (int i = 0; i < rec::RefCount(rec, fld::foFolders); ++i)
-      folders.push_back(rec::RefAt(rec, fld::foFolders, i));
-  }
-  int64_t nameRef =
-      node->Kind == TFileData::kRoot ? -1 : rec::Ref(rec, isFile ? int(fld::fiName) : int(fld::foName));
+  node->Date = rec::Date(rec, fld::fiDate);
+  node->Size = rec::Int(rec, fld::fiSize);
+  const int64_t nameRef = rec::Ref(rec, fld::fiName);
   Base->Release(rec);
-  if (node->Kind != TFileData::kRoot &&
-      !NodeName(*Base, nameRef, ref, isFile ? walk.fileName : walk.folderName, isFile, walk.names, node->Name,
-                error)) {
+  PooledSource pooled{*Base};
+  if (!browse::NodeName(pooled, nameRef, ref, walk.fileName, true, walk.names, node->Name, error)) {
     host_.AddError(error);
     return false;
   }
   Progress(++ProgressDone, ProgressTotal);
-  if (isFile) return true;
-  for (int pass = 0; pass < 2; ++pass) {
-    const uint8_t kind = pass == 0 ? TFileData::kFile : TFileData::kFolder;
-    for (int64_t child : pass == 0 ? files : folders) {
-      auto c = std::make_unique<TFileData>(kind, node);
-      if (child < 0 || !LoadNode(c.get(), child, ref, walk)) continue;
-      node->Size += c->Size;
-      node->AddChild(std::move(c));
-    }
-  }
   return true;
 }
 

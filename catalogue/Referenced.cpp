@@ -30,12 +30,16 @@ TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::st
     return nullptr;
   }
   if (rec->Kind != kind) {
-    error = "Damaged database: reference " + IdText(id) + " reaches a record of kind \"" + rec->Kind->Name +
-            "\" instead of \"" + (kind ? kind->Name : std::string()) + "\"";
+    error = WrongKindText(id, rec->Kind, kind);
     base.Release(rec);
     return nullptr;
   }
   return rec;
+}
+
+std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind) {
+  return "Damaged database: reference " + IdText(id) + " reaches a record of kind \"" + found->Name +
+         "\" instead of \"" + (kind ? kind->Name : std::string()) + "\"";
 }
 
 bool NameRefersTo(const TXRecData* nameRec, int64_t id) {

@@ -11,11 +11,16 @@ namespace qv {
 class TXBase;
 class TXRecData;
 class TRecKind;
+class TKind;
 
 // The record that id names, pinned (the caller releases it), when it is of
 // the kind expected; else nullptr with error set. A reference past the end
 // of the global index marks the database damaged (read-only from then on).
 TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
+
+// The error text of a reference that reached a record of kind found
+// instead of kind.
+std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind);
 
 // Whether a name record's references hold id. References are appended in ID
 // order, so a binary search finds it; a list out of order is searched whole.

@@ -18,9 +18,15 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
   Close();
   int flags = O_CLOEXEC;
   switch (mode) {
-    case Mode::Read: flags |= O_RDONLY; break;
-    case Mode::ReadWrite: flags |= O_RDWR; break;
-    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::Read:
+      flags |= O_RDONLY;
+      break;
+    case Mode::ReadWrite:
+      flags |= O_RDWR;
+      break;
+    case Mode::Create:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
   }
   if (mode == Mode::Create) FaultInjection::NoteOpen(path);  // before truncation
   fd_ = ::open(path.c_str(), flags, 0644);
@@ -51,13 +57,19 @@ int64_t BinaryFile::ReadAt(int64_t pos, void* buf, std::size_t n) {
     error_ = EBADF;
     return -1;
   }
+  const int64_t done = ReadShared(pos, buf, n);
+  if (done < 0) error_ = errno;
+  return done;
+}
+
+int64_t BinaryFile::ReadShared(int64_t pos, void* buf, std::size_t n) const {
+  if (fd_ < 0 || pos < 0) return -1;
   std::size_t done = 0;
   auto* p = static_cast<char*>(buf);
   while (done < n) {
     ssize_t r = ::pread(fd_, p + done, n - done, off_t(pos + int64_t(done)));
     if (r < 0) {
       if (errno == EINTR) continue;
-      error_ = errno;
       return -1;
     }
     if (r == 0) break;
@@ -129,7 +141,9 @@ bool BinaryFile::TryLock() {
   return true;
 }
 
-std::string BinaryFile::ErrorText() const { return std::strerror(error_); }
+std::string BinaryFile::ErrorText() const {
+  return std::strerror(error_);
+}
 
 namespace FaultInjection {
 namespace {

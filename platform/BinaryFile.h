@@ -23,6 +23,8 @@ class BinaryFile {
 
   // Reads up to n bytes at pos: the count read (short at the end), -1 on error.
   int64_t ReadAt(int64_t pos, void* buf, std::size_t n);
+  // As ReadAt, leaving Error() as it was: several threads may read at once.
+  int64_t ReadShared(int64_t pos, void* buf, std::size_t n) const;
   // Writes all n bytes at pos; false on any failure (a short write included).
   bool WriteAt(int64_t pos, const void* buf, std::size_t n);
   int64_t Size() const;  // -1 when closed or on error

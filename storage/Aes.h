@@ -36,6 +36,7 @@ void AESDecryptBlock(const uint8_t* in, const TAESExpandedKey256& key, uint8_t* 
 
 // Buffer variants for callers that keep a prepared schedule: length must be a
 // multiple of 16 (assertion otherwise); in and out may be the same buffer.
+// Deciphering uses the processor's AES instructions where it has them.
 void AESEncryptECB(const uint8_t* in, uint8_t* out, std::size_t length, const TAESExpandedKey256& key);
 void AESDecryptECB(const uint8_t* in, uint8_t* out, std::size_t length, const TAESExpandedKey256& key);
 

@@ -316,13 +316,8 @@ TXRecData* TXBase::Fetch(int64_t id, bool pin) {
   if (!rec) {
     TXGIndexRec entry;
     gindex_.ReadEntry(entry, id);
-    const TKind* kind = context_.KindById(int32_t(entry.KindId));
-    if (!kind || kind->Code != kcRec) {
-      LastError = "Unknown kind ID = " + IntToHex(entry.KindId, 8);
-      return nullptr;
-    }
-    auto fresh = TXRecData::Create(static_cast<const TRecKind*>(kind), entry.Position, id);
-    fresh->Flags = uint8_t(entry.Flags & 0xFF);
+    auto fresh = RecordOfEntry(id, entry, LastError);
+    if (!fresh) return nullptr;
     if (entry.Position > 0 && !entry.IsDeleted() && !ReadRecordInto(*fresh, entry)) return nullptr;
     rec = pool_.Insert(std::move(fresh));
   }
@@ -330,20 +325,78 @@ TXRecData* TXBase::Fetch(int64_t id, bool pin) {
   return rec;
 }
 
+std::unique_ptr<TXRecData> TXBase::RecordOfEntry(int64_t id, const TXGIndexRec& entry,
+                                                 std::string& error) const {
+  const TKind* kind = context_.KindById(int32_t(entry.KindId));
+  if (!kind || kind->Code != kcRec) {
+    error = "Unknown kind ID = " + IntToHex(entry.KindId, 8);
+    return nullptr;
+  }
+  auto fresh = TXRecData::Create(static_cast<const TRecKind*>(kind), entry.Position, id);
+  fresh->Flags = uint8_t(entry.Flags & 0xFF);
+  return fresh;
+}
+
+bool TXBase::DecodeInto(TXRecData& record, uint32_t kindId, const TXGIndexRec& entry, const uint8_t* bytes,
+                        std::size_t n, int64_t chainBytes, std::string& error) {
+  if (kindId != entry.KindId) {
+    error = "ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind\"";
+    return false;
+  }
+  if (!record.DecodeFrom(bytes, n)) {
+    error = "Failed to retrieve data from the database";
+    return false;
+  }
+  record.ChainBytes = chainBytes <= INT32_MAX ? -int32_t(chainBytes) : 0;
+  return true;
+}
+
 bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
   recordStream_.Clear();
   uint32_t kindId = 0;
   try {
     if (!dataFile_->ReadRecord(kindId, recordStream_, entry.Position)) return Fail(dataFile_->LastError());
-    if (kindId != entry.KindId)
-      return Fail("ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind\"");
-    if (!record.LoadFromStream(recordStream_)) return Fail("Failed to retrieve data from the database");
-    const int64_t bytes = dataFile_->LastChainBytes();
-    record.ChainBytes = bytes <= INT32_MAX ? -int32_t(bytes) : 0;
+    return DecodeInto(record, kindId, entry, recordStream_.Memory(), std::size_t(recordStream_.Size()),
+                      dataFile_->LastChainBytes(), LastError);
   } catch (const Exception& e) {
     return Fail(e.Message);  // a damaged chain the cipher cannot take
   }
+}
+
+bool TXBase::PrepareSharedReads(TXFile::TSharedReader& reader) {
+  LastError.clear();
+  if (!opened_ || !dataFile_) return Fail("Data file is not opened");
+  if (ahead_) return Fail("A write-ahead batch is in flight");
+  if (!dataFile_->PrepareSharedReads(reader)) return Fail(dataFile_->LastError());
   return true;
+}
+
+std::unique_ptr<TXRecData> TXBase::ReadDetached(int64_t id, TXFile::TSharedReader& reader,
+                                                std::string& error) const {
+  error.clear();
+  if (!opened_) return nullptr;
+  if (id < 0) {
+    error = "Ivalid data ID";
+    return nullptr;
+  }
+  TXGIndexRec entry;
+  gindex_.ReadEntry(entry, id);
+  auto fresh = RecordOfEntry(id, entry, error);
+  if (!fresh || entry.Position <= 0 || entry.IsDeleted()) return fresh;
+  try {
+    uint32_t kindId = 0;
+    if (!dataFile_->ReadRecordShared(reader, kindId, entry.Position)) {
+      error = reader.error;
+      return nullptr;
+    }
+    if (!DecodeInto(*fresh, kindId, entry, reader.chain.data(), reader.chain.size(), reader.chainBytes,
+                    error))
+      return nullptr;
+  } catch (const Exception& e) {
+    error = e.Message;
+    return nullptr;
+  }
+  return fresh;
 }
 
 bool TXBase::SaveRecord(TXRecData* record) {

@@ -79,6 +79,17 @@ class TXBase : public IDataFileOwner {
   void Unpin(TXRecData* record) {
     if (record->Pins > 0) --record->Pins;
   }
+  // Reading on several threads at once (the browse reads ahead this way).
+  // PrepareSharedReads readies one reader per thread; false with LastError
+  // when a write-ahead batch is in flight or the data file cannot be readied.
+  // ReadDetached then gives a record as GetData would read it from the file,
+  // neither pooled nor pinned, or nullptr with error set to what LastError
+  // would say. It may run on any thread while this one writes nothing;
+  // DataFile()->Writes() tells whether it did. A record pooled meanwhile is
+  // the caller's to look for.
+  bool PrepareSharedReads(TXFile::TSharedReader& reader);
+  std::unique_ptr<TXRecData> ReadDetached(int64_t id, TXFile::TSharedReader& reader,
+                                          std::string& error) const;
   // Unpins; at the last pin a changed record is saved and the record freed.
   bool Release(TXRecData*& record);
   bool DeleteData(int64_t id);
@@ -155,6 +166,12 @@ class TXBase : public IDataFileOwner {
 
   TXRecData* Fetch(int64_t id, bool pin);
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
+  // A fresh record for a global index entry, flags set; nullptr with error
+  // for an unknown kind.
+  std::unique_ptr<TXRecData> RecordOfEntry(int64_t id, const TXGIndexRec& entry, std::string& error) const;
+  // Decodes a record's verified bytes into it; false with error.
+  static bool DecodeInto(TXRecData& record, uint32_t kindId, const TXGIndexRec& entry, const uint8_t* bytes,
+                         std::size_t n, int64_t chainBytes, std::string& error);
   bool SaveRecord(TXRecData* record);
   bool Placed(TXRecData* record, TXGIndexRec& entry, int64_t position, int64_t bytes, bool fresh);
   // Flush's writing, in batches whose checksums and cipher run on several

@@ -53,6 +53,102 @@ constexpr std::size_t kOptionsOffset = 4;
 constexpr std::size_t kTimeOffset = 8;
 constexpr std::size_t kGuidOffset = 16;
 
+// Reading through a window: one read usually brings a tag, its chunk and the
+// end tag; longer chunks are read straight into their destination. Raw reads
+// n bytes at a position and gives the count read, or -1.
+template <class Raw>
+class ChainReader {
+ public:
+  ChainReader(Raw& raw, TXFile::ReadWindows& windows) : raw_(raw), w_(windows) {}
+
+  bool Read(int64_t position, uint8_t* dest, std::size_t n) {
+    for (std::size_t i = 0; i < w_.windows.size(); ++i) {
+      const TXFile::ReadWindow& w = w_.windows[i];
+      if (position >= w.pos && position + int64_t(n) <= w.pos + w.len) {
+        std::memcpy(dest, w.bytes.data() + (position - w.pos), n);
+        w_.last = i;
+        return true;
+      }
+    }
+    if (n > w_.windows[0].bytes.size()) return raw_(position, dest, n) == int64_t(n);
+    // The window not served from last is refilled.
+    const std::size_t i = 1 - w_.last;
+    TXFile::ReadWindow& w = w_.windows[i];
+    w.len = 0;
+    const int64_t got = raw_(position, w.bytes.data(), w.bytes.size());
+    if (got < 0) return false;
+    w.pos = position;
+    w.len = got;
+    w_.last = i;
+    if (got < int64_t(n)) return false;
+    std::memcpy(dest, w.bytes.data(), n);
+    return true;
+  }
+
+ private:
+  Raw& raw_;
+  TXFile::ReadWindows& w_;
+};
+
+// Collects the chain's bytes into out, in a file of size bytes. Every length
+// and target is checked against the file, and the tags and bytes met may not
+// add up to more than the file holds, so a damaged chain (a jump cycle
+// included) ends in failure with error set. On success end is the position
+// after the end tag, and chainBytes the chain's size when it was one chunk
+// followed by its end tag (else 0).
+template <class Raw>
+bool CollectChainFrom(Raw& raw, TXFile::ReadWindows& windows, int64_t size, std::vector<uint8_t>& out,
+                      uint32_t& kindId, uint32_t& checksum, int64_t position, std::string& error,
+                      int64_t& chainBytes, int64_t& end) {
+  out.clear();
+  chainBytes = 0;
+  auto fail = [&error](std::string text) {
+    error = std::move(text);
+    return false;
+  };
+  if (position < 0) return fail("Failed to set position " + PositionText(position));
+  ChainReader<Raw> reader(raw, windows);
+  int tags = 0;
+  int64_t here = position;
+  int64_t budget = size;
+  for (;;) {
+    uint8_t raw9[XTagSize];
+    budget -= int64_t(XTagSize);
+    if (budget < 0 || !reader.Read(here, raw9, sizeof raw9)) return fail("Failed to read data tag");
+    here += int64_t(XTagSize);
+    ++tags;
+    TXTag tag = TXTag::FromBytes(raw9);
+    switch (tag.Type) {
+      case ttData: {
+        int64_t length = tag.Length();
+        if (length < 0 || length > size - here || length > budget) return fail("Failed to read data");
+        budget -= length;
+        std::size_t at = out.size();
+        out.resize(at + std::size_t(length));
+        if (length > 0 && !reader.Read(here, out.data() + at, std::size_t(length)))
+          return fail("Failed to read data");
+        here += length;
+        break;
+      }
+      case ttJump:
+        if (tag.Target() < 0 || tag.Target() >= size)
+          return fail("Failed to set position " + PositionText(tag.Target()));
+        here = tag.Target();
+        break;
+      case ttEnd:
+        kindId = tag.KindId();
+        checksum = tag.Checksum();
+        end = here;
+        // One data tag, its bytes and the end tag right after them.
+        if (tags == 2 && here - position == TXFile::ChainBytes(int64_t(out.size())))
+          chainBytes = here - position;
+        return true;
+      default:
+        return fail("Unknown data tag encountered " + Quoted(IntToHex(tag.Type, 2)));
+    }
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -101,42 +197,6 @@ TXTag TXTag::FromBytes(const uint8_t* bytes) {
   std::memcpy(t.Payload, bytes + 1, sizeof t.Payload);
   return t;
 }
-
-// ---------------------------------------------------------------------------
-// Reading through a window: one read usually brings a tag, its chunk and the
-// end tag; longer chunks are read straight into their destination.
-
-class TXFile::ChainReader {
- public:
-  explicit ChainReader(TXFile& file) : file_(file) {}
-
-  bool Read(int64_t position, uint8_t* dest, std::size_t n) {
-    for (std::size_t i = 0; i < file_.windows_.size(); ++i) {
-      const ReadWindow& w = file_.windows_[i];
-      if (position >= w.pos && position + int64_t(n) <= w.pos + w.len) {
-        std::memcpy(dest, w.bytes.data() + (position - w.pos), n);
-        file_.lastWindow_ = i;
-        return true;
-      }
-    }
-    if (n > file_.windows_[0].bytes.size()) return file_.ReadRaw(position, dest, n) == int64_t(n);
-    // The window not served from last is refilled.
-    const std::size_t i = 1 - file_.lastWindow_;
-    ReadWindow& w = file_.windows_[i];
-    w.len = 0;
-    const int64_t got = file_.ReadRaw(position, w.bytes.data(), w.bytes.size());
-    if (got < 0) return false;
-    w.pos = position;
-    w.len = got;
-    file_.lastWindow_ = i;
-    if (got < int64_t(n)) return false;
-    std::memcpy(dest, w.bytes.data(), n);
-    return true;
-  }
-
- private:
-  TXFile& file_;
-};
 
 // ---------------------------------------------------------------------------
 // Life cycle
@@ -293,6 +353,7 @@ int64_t TXFile::ReadRaw(int64_t position, void* dest, std::size_t n) {
 
 bool TXFile::WriteAt(int64_t position, const void* bytes, std::size_t n) {
   DropReadWindows();
+  ++writes_;
   if (writeBehind_ && position == size_ && position > 0) {
     if (tail_.empty()) tailStart_ = position;
     const auto* p = static_cast<const uint8_t*>(bytes);
@@ -505,54 +566,15 @@ bool TXFile::WriteEndTagAt(int64_t position, uint32_t kindId, uint32_t checksum)
 // ---------------------------------------------------------------------------
 // Reading records
 
-// Collects the chain's bytes into out. Every length and target is checked
-// against the file, and the tags and bytes met may not add up to more than
-// the file holds, so a damaged chain (a jump cycle included) ends in failure.
 bool TXFile::CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t& checksum, int64_t position) {
   lastError_.clear();
-  out.clear();
-  lastChainBytes_ = 0;
-  if (position < 0) return Fail("Failed to set position " + PositionText(position));
-  ChainReader reader(*this);
-  int tags = 0;
-  int64_t here = position;
-  int64_t budget = size_;
-  for (;;) {
-    uint8_t raw[XTagSize];
-    budget -= int64_t(XTagSize);
-    if (budget < 0 || !reader.Read(here, raw, sizeof raw)) return Fail("Failed to read data tag");
-    here += int64_t(XTagSize);
-    ++tags;
-    TXTag tag = TXTag::FromBytes(raw);
-    switch (tag.Type) {
-      case ttData: {
-        int64_t length = tag.Length();
-        if (length < 0 || length > size_ - here || length > budget) return Fail("Failed to read data");
-        budget -= length;
-        std::size_t at = out.size();
-        out.resize(at + std::size_t(length));
-        if (length > 0 && !reader.Read(here, out.data() + at, std::size_t(length)))
-          return Fail("Failed to read data");
-        here += length;
-        break;
-      }
-      case ttJump:
-        if (tag.Target() < 0 || tag.Target() >= size_)
-          return Fail("Failed to set position " + PositionText(tag.Target()));
-        here = tag.Target();
-        break;
-      case ttEnd:
-        kindId = tag.KindId();
-        checksum = tag.Checksum();
-        pos_ = here;
-        // One data tag, its bytes and the end tag right after them.
-        if (tags == 2 && here - position == ChainBytes(int64_t(out.size())))
-          lastChainBytes_ = here - position;
-        return true;
-      default:
-        return Fail("Unknown data tag encountered " + Quoted(IntToHex(tag.Type, 2)));
-    }
-  }
+  auto raw = [this](int64_t at, void* dest, std::size_t n) { return ReadRaw(at, dest, n); };
+  int64_t end = -1;
+  if (!CollectChainFrom(raw, windows_, size_, out, kindId, checksum, position, lastError_, lastChainBytes_,
+                        end))
+    return false;
+  pos_ = end;
+  return true;
 }
 
 bool TXFile::ReadChain(TStream& destination, uint32_t& kindId, uint32_t& checksum, int64_t position) {
@@ -563,29 +585,77 @@ bool TXFile::ReadChain(TStream& destination, uint32_t& kindId, uint32_t& checksu
   return true;
 }
 
-bool TXFile::ReadRecord(uint32_t& kindId, TMemoryStream& destination, int64_t position) {
-  lastError_.clear();
-  if (!IsOpen()) return Fail("Data file is not opened");
-  if (position < 0 || position >= size_) return Fail("Bad reading position " + PositionText(position));
-
-  uint32_t storedKind = 0, stored = 0;
-  if (!CollectChain(chain_, storedKind, stored, position)) return Fail("File reading failure");
-  if (options_.Contains(TXFileOption::foEnciphered)) {
+bool TXFile::VerifyChain(std::vector<uint8_t>& chain, uint32_t stored, std::string& error) const {
+  if (Enciphered()) {
     const TXUser* user = owner_->LoggedInUser();
     // A length that is no multiple of the block size can only come from a
     // damaged file: it fails the read instead of raising the cipher's error.
-    if (!user || chain_.size() % AESBlockSize != 0) return Fail("File reading failure");
-    AESDecryptECB(chain_.data(), chain_.data(), chain_.size(), user->DecryptionSchedule());
-  } else {
-    destination.SetPosition(0);
+    if (!user || chain.size() % AESBlockSize != 0) {
+      error = "File reading failure";
+      return false;
+    }
+    AESDecryptECB(chain.data(), chain.data(), chain.size(), user->DecryptionSchedule());
   }
+  const uint32_t computed = CalcCRC32(chain.data(), chain.size());
+  if (computed != stored) {
+    error = "Data corrupted [" + IntToHex(computed, 8) + "<>" + IntToHex(stored, 8) + "]";
+    return false;
+  }
+  return true;
+}
+
+template <class Raw>
+bool TXFile::ReadVerified(Raw&& raw, ReadWindows& windows, int64_t size, std::vector<uint8_t>& chain,
+                          uint32_t& kindId, int64_t position, std::string& error, int64_t& chainBytes,
+                          int64_t& end) const {
+  if (position < 0 || position >= size) {
+    error = "Bad reading position " + PositionText(position);
+    return false;
+  }
+  uint32_t stored = 0;
+  if (!CollectChainFrom(raw, windows, size, chain, kindId, stored, position, error, chainBytes, end)) {
+    error = "File reading failure";
+    return false;
+  }
+  return VerifyChain(chain, stored, error);
+}
+
+bool TXFile::ReadRecord(uint32_t& kindId, TMemoryStream& destination, int64_t position) {
+  lastError_.clear();
+  if (!IsOpen()) return Fail("Data file is not opened");
+  auto raw = [this](int64_t at, void* dest, std::size_t n) { return ReadRaw(at, dest, n); };
+  uint32_t storedKind = 0;
+  int64_t end = -1;
+  const bool ok =
+      ReadVerified(raw, windows_, size_, chain_, storedKind, position, lastError_, lastChainBytes_, end);
+  if (end >= 0) pos_ = end;
+  if (!ok) return false;
+  if (!Enciphered()) destination.SetPosition(0);
   destination.WriteBuffer(chain_.data(), int64_t(chain_.size()));
   destination.SetPosition(0);
-  uint32_t computed = StreamCRC32(destination);
-  if (computed != stored)
-    return Fail("Data corrupted [" + IntToHex(computed, 8) + "<>" + IntToHex(stored, 8) + "]");
   kindId = storedKind;
   return true;
+}
+
+bool TXFile::PrepareSharedReads(TSharedReader& reader) {
+  lastError_.clear();
+  if (!IsOpen()) return Fail("Data file is not opened");
+  if (!FlushTail()) return Fail("Failed to write data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  reader.windows = ReadWindows{};
+  reader.size = size_;
+  return true;
+}
+
+bool TXFile::ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t position) const {
+  reader.error.clear();
+  if (!IsOpen()) {
+    reader.error = "Data file is not opened";
+    return false;
+  }
+  auto raw = [this](int64_t at, void* dest, std::size_t n) { return file_.ReadShared(at, dest, n); };
+  int64_t end = -1;
+  return ReadVerified(raw, reader.windows, reader.size, reader.chain, kindId, position, reader.error,
+                      reader.chainBytes, end);
 }
 
 }  // namespace qv

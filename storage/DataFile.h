@@ -109,6 +109,38 @@ class TXFile {
   // Reads, deciphers and verifies the record at position into destination.
   bool ReadRecord(uint32_t& kindId, TMemoryStream& destination, int64_t position);
 
+  // Stretches of the file that chain reads were last served from: records
+  // read one after another in storage order then cost one read call per
+  // few dozen records. Two, so that reading a record and the record it
+  // refers to in turn keeps both. Any write or reopening drops them.
+  struct ReadWindow {
+    std::array<uint8_t, 4096> bytes;
+    int64_t pos = 0;
+    int64_t len = 0;
+  };
+  struct ReadWindows {
+    std::array<ReadWindow, 2> windows{};
+    std::size_t last = 0;
+  };
+  // What one thread needs to read records beside others: its own windows
+  // and buffer, and the file's size when the reads began.
+  struct TSharedReader {
+    ReadWindows windows;
+    std::vector<uint8_t> chain;  // the last record read, deciphered
+    std::string error;           // why the last read failed, as LastError would say
+    int64_t chainBytes = 0;      // as LastChainBytes
+    int64_t size = 0;
+  };
+  // Readies reader for ReadRecordShared: the bytes write-behind holds go to
+  // the file first. False with LastError when they cannot.
+  bool PrepareSharedReads(TSharedReader& reader);
+  // ReadRecord into reader.chain: any number of threads at once, each with
+  // its own reader, as long as nothing writes the file meanwhile.
+  bool ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t position) const;
+  // Counts the writes made to the file: readers sharing it can tell that
+  // something was written since they began.
+  uint64_t Writes() const { return writes_; }
+
   uint32_t EncodeOptions() const;  // the header's bits, bit 0 from OptionSet
   void DecodeOptions(uint32_t bits);
 
@@ -120,8 +152,6 @@ class TXFile {
   const std::array<uint8_t, XFileHeaderSize>& Header() const { return header_; }
 
  private:
-  class ChainReader;
-
   bool Fail(std::string message);
   bool OpenLocked(bool create);
   bool WriteTag(const TXTag& tag);
@@ -137,6 +167,13 @@ class TXFile {
   bool RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64_t position, uint32_t checksum);
   bool WriteEndTagAt(int64_t position, uint32_t kindId, uint32_t checksum);
   bool CollectChain(std::vector<uint8_t>& out, uint32_t& kindId, uint32_t& checksum, int64_t position);
+  // The reading, deciphering and check of ReadRecord through raw reads;
+  // end is set past the chain's end tag when the chain was collected.
+  template <class Raw>
+  bool ReadVerified(Raw&& raw, ReadWindows& windows, int64_t size, std::vector<uint8_t>& chain,
+                    uint32_t& kindId, int64_t position, std::string& error, int64_t& chainBytes,
+                    int64_t& end) const;
+  bool VerifyChain(std::vector<uint8_t>& chain, uint32_t stored, std::string& error) const;
   void CloseFile();
 
   std::string fileName_;
@@ -155,19 +192,10 @@ class TXFile {
   int64_t tailStart_ = 0;
   int64_t lastChainBytes_ = 0;
   bool writeBehind_ = false;
-  // Stretches of the file that chain reads were last served from: records
-  // read one after another in storage order then cost one read call per
-  // few dozen records. Two, so that reading a record and the record it
-  // refers to in turn keeps both. Any write or reopening drops them.
-  struct ReadWindow {
-    std::array<uint8_t, 4096> bytes;
-    int64_t pos = 0;
-    int64_t len = 0;
-  };
-  std::array<ReadWindow, 2> windows_{};
-  std::size_t lastWindow_ = 0;
+  ReadWindows windows_;
+  uint64_t writes_ = 0;
   void DropReadWindows() {
-    for (ReadWindow& w : windows_) w.len = 0;
+    for (ReadWindow& w : windows_.windows) w.len = 0;
   }
 };
 

@@ -123,6 +123,30 @@ TEST(Aes256, BufferVariantsMatchTheStreamFunctionsInPlace) {
   EXPECT_EQ(buf, plain);
 }
 
+// Deciphering a buffer may take another route than single blocks (the
+// processor's instructions, several blocks at once): every key and length
+// gives the same bytes.
+TEST(Aes256, BufferDecipheringMatchesSingleBlocksForAnyKeyAndLength) {
+  uint32_t seed = 12345;
+  auto next = [&seed] { return uint8_t((seed = seed * 1103515245u + 12345u) >> 16); };
+  for (int round = 0; round < 8; ++round) {
+    TAESKey256 key;
+    for (auto& b : key) b = next();
+    TAESExpandedKey256 dec;
+    AESExpandKey256(key, dec);
+    AESExpandDecryptionKey(dec);
+    for (std::size_t blocks : {1u, 3u, 4u, 5u, 9u}) {
+      std::vector<uint8_t> data(blocks * AESBlockSize);
+      for (auto& b : data) b = next();
+      std::vector<uint8_t> expected(data.size());
+      for (std::size_t i = 0; i < data.size(); i += AESBlockSize)
+        AESDecryptBlock(&data[i], dec, &expected[i]);
+      AESDecryptECB(data.data(), data.data(), data.size(), dec);
+      EXPECT_EQ(data, expected) << round << " " << blocks;
+    }
+  }
+}
+
 TEST(AesStreams, CountZeroRewindsAndTheLastBlockIsZeroFilled) {
   TAESKey256 key = Key("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
   TMemoryStream one = StreamOf({0x5A}), enc, dec;
