@@ -75,6 +75,7 @@ double EngineSearchMs(const std::string& db, const char* mask) {
   if (!engine.OpenDatabase("")) return 0;
   TSearchOpts opts;
   opts.FileMask = mask;
+  opts.FolderMask = "*";  // the search page's folder field as it starts
   std::vector<double> ms;
   for (int i = 0; i < 3; ++i) {
     double t = NowMs();

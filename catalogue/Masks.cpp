@@ -148,6 +148,9 @@ bool TMask::Matches(std::string_view name) const {
   std::size_t starItem = m, starPos = 0;  // the last "any run" and where its run ends
   while (j < name.size()) {
     if (i < m && items_[i].op == Op::AnyRun) {
+      // A run that ends the mask takes the rest of the name, whatever it is:
+      // "*" and "abc*" need not walk it.
+      if (i + 1 == m) return true;
       starItem = i++;
       starPos = j;
       continue;

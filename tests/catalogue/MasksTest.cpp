@@ -21,6 +21,9 @@ TEST(MatchesMask, SyntaxTable) {
   const Case cases[] = {
       {"*", "", true},
       {"*", "anything.at.all", true},
+      {"*", "bad \xFF\xC3 bytes", true},
+      {"a?*", "a\xFF", true},
+      {"a?*", "a", false},
       {"a*", "abc", true},
       {"*c", "abc", true},
       {"a*c", "ac", true},
