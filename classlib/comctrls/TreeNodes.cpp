@@ -1,6 +1,7 @@
 // TTreeNode and TTreeNodes: the class-library face of tree view items. A
 // node keeps its text, data and image indexes; the window keeps the tree.
 #include <algorithm>
+#include <cstring>
 
 #include "classlib/Object.h"
 #include "classlib/comctrls/TreeView.h"
@@ -165,8 +166,9 @@ void TTreeNode::MakeVisible() {
 }
 
 RECT TTreeNode::DisplayRect(bool TextOnly) const {
-  RECT r;
-  *reinterpret_cast<HTREEITEM*>(&r) = item_;
+  // The item travels in the rectangle's first bytes, as the message expects.
+  RECT r{};
+  std::memcpy(static_cast<void*>(&r), &item_, sizeof item_);
   if (!SendMessageW(Wnd(), TVM_GETITEMRECT, TextOnly, LPARAM(&r))) r = RECT{};
   return r;
 }

@@ -2,6 +2,7 @@
 // navigation, hit testing, sorting, colours and image lists) and the window
 // messages, over the state and actions of TreeViewState.h.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/comctl/TreeViewState.h"
 #include "platform/controls/ControlClass.h"
@@ -145,7 +146,9 @@ LRESULT NextItem(TreeState& s, UINT code, HTREEITEM h) {
 
 LRESULT ItemRect(TreeState& s, BOOL labelOnly, RECT* r) {
   if (!r) return FALSE;
-  Item* item = s.model.FindItem(*reinterpret_cast<HTREEITEM*>(r));
+  HTREEITEM handle;
+  std::memcpy(&handle, static_cast<const void*>(r), sizeof handle);
+  Item* item = s.model.FindItem(handle);
   if (!item || !Model::IsShown(item)) return FALSE;
   int row = RowFromTop(s, item, PageRows(s) + 1);
   RowLayout l = Layout(s, item, row * s.itemHeight);
