@@ -101,22 +101,9 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
   FileView->SetParent(MainPanel);
   FileView->SetImages(Images);
   OwnRows<TRow>(FileView);
-  TDTHeader* header = FileView->Header();
-  header->SetHeight(19);
-  header->SetStyle(hsFlatButtons);
-  for (int i = 0; i < 5; ++i) {
-    TDataTreeColumn* c = header->Columns()->Add();
-    c->SetText(tx::Columns[i]);
-    c->SetWidth(kWidths[i]);
-    if (i == 2) c->SetAlignment(taRightJustify);
-  }
-  header->SetOptions(TDTHeaderOptions{hoColumnResize, hoDrag, hoHotTrack, hoShowSortGlyphs, hoVisible});
-  header->SetSortColumn(0);
-  header->SetSortDirection(sdDescending);
-  auto* options = FileView->TreeOptions();
-  options->SetPaintOptions(
+  SetUpListColumns(FileView, tx::Columns, kWidths, 5, 1u << 2, 0, sdDescending);
+  FileView->TreeOptions()->SetPaintOptions(
       TDTPaintOptions{toHideFocusRect, toShowDropmark, toThemeAware, toUseBlendedImages});
-  options->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
   FileView->OnInitNode = [this](TBaseDataTree* s, PDataNode p, PDataNode n, TDataNodeInitStates& st) {
     FileViewInitNode(s, p, n, st);
   };
@@ -136,7 +123,7 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
     Storage->Open(tx::Section, false);
     DiscTree->SetWidth(Storage->ReadInteger(tx::DiscWidthKey, DiscTree->Width()));
     FolderTree->SetWidth(Storage->ReadInteger(tx::FoldWidthKey, FolderTree->Width()));
-    ReadColumnWidths(*Storage, header);
+    ReadColumnWidths(*Storage, FileView->Header());
     Storage->Close();
   }
 }

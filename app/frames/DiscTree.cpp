@@ -62,22 +62,9 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   Tree->SetAlign(alClient);
   Tree->SetParent(this);
   OwnRows<TDiscData>(Tree);
-  TDTHeader* header = Tree->Header();
-  header->SetHeight(19);
-  header->SetStyle(hsFlatButtons);
-  for (int i = 0; i < 8; ++i) {
-    TDataTreeColumn* c = header->Columns()->Add();
-    c->SetText(texts::discform::Columns[i]);
-    c->SetWidth(kWidths[i]);
-    if (i == 3 || i == 4) c->SetAlignment(taRightJustify);
-  }
-  header->SetOptions(TDTHeaderOptions{hoColumnResize, hoDrag, hoHotTrack, hoShowSortGlyphs, hoVisible});
-  header->SetSortColumn(0);
-  header->SetSortDirection(sdDescending);
-  auto* options = Tree->TreeOptions();
-  options->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowDropmark, toShowTreeLines,
-                                           toThemeAware, toUseBlendedImages});
-  options->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
+  SetUpListColumns(Tree, texts::discform::Columns, kWidths, 8, (1u << 3) | (1u << 4), 0, sdDescending);
+  Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowDropmark,
+                                                       toShowTreeLines, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,
                            std::u16string& text) { TreeGetText(s, n, c, t, text); };
   Tree->OnBeforeItemErase = [this](TBaseDataTree* s, TCanvas* cv, PDataNode n, RECT r, TColor& color,
@@ -99,7 +86,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   if (Storage) {
     Storage->Open(texts::discform::Section, false);
     CatTree->SetWidth(Storage->ReadInteger(texts::discform::CatWidthKey, CatTree->Width()));
-    ReadColumnWidths(*Storage, header);
+    ReadColumnWidths(*Storage, Tree->Header());
     Storage->Close();
   }
 }

@@ -58,22 +58,9 @@ void TFileTree::BuildTree() {
   Tree->SetParent(this);
   Tree->SetTabStop(false);
   OwnRows<TResultRow>(Tree);
-  TDTHeader* header = Tree->Header();
-  header->SetHeight(19);
-  header->SetStyle(hsFlatButtons);
-  for (int i = 0; i < 6; ++i) {
-    TDataTreeColumn* c = header->Columns()->Add();
-    c->SetText(texts::fileform::Columns[i]);
-    c->SetWidth(kWidths[i]);
-    if (i == 1) c->SetAlignment(taRightJustify);
-  }
-  header->SetOptions(TDTHeaderOptions{hoColumnResize, hoDrag, hoHotTrack, hoShowSortGlyphs, hoVisible});
-  header->SetSortColumn(3);
-  header->SetSortDirection(sdAscending);
-  auto* options = Tree->TreeOptions();
-  options->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowRoot, toShowDropmark,
-                                           toThemeAware, toUseBlendedImages});
-  options->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
+  SetUpListColumns(Tree, texts::fileform::Columns, kWidths, 6, 1u << 1, 3, sdAscending);
+  Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowRoot,
+                                                       toShowDropmark, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,
                            std::u16string& text) { TreeGetText(s, n, c, t, text); };
   Tree->OnBeforeItemErase = [this](TBaseDataTree* s, TCanvas* cv, PDataNode n, RECT r, TColor& color,

@@ -27,6 +27,23 @@ TImageList* LoadImageStrip(TComponent* owner, const char* name, const char* reso
   return list;
 }
 
+void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const int* widths, int count,
+                      uint32_t rightAligned, TColumnIndex sortColumn, TSortDirection direction) {
+  TDTHeader* header = tree->Header();
+  header->SetHeight(19);
+  header->SetStyle(hsFlatButtons);
+  for (int i = 0; i < count; ++i) {
+    TDataTreeColumn* c = header->Columns()->Add();
+    c->SetText(texts[i]);
+    c->SetWidth(widths[i]);
+    if (rightAligned & (1u << i)) c->SetAlignment(taRightJustify);
+  }
+  header->SetOptions(TDTHeaderOptions{hoColumnResize, hoDrag, hoHotTrack, hoShowSortGlyphs, hoVisible});
+  header->SetSortColumn(sortColumn);
+  header->SetSortDirection(direction);
+  tree->TreeOptions()->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
+}
+
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {
   if (column != header->SortColumn()) {
     header->SetSortColumn(column);

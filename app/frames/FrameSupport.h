@@ -53,6 +53,13 @@ T* RowOf(TBaseDataTree* tree, PDataNode node) {
   return tree->GetNodeData<T>(node);
 }
 
+// The columns of a list view as every view shows them: a flat 19-pixel
+// header with the given texts and widths (columns whose bit is set in
+// rightAligned are right-justified), resizing, dragging, hot tracking and
+// sort glyphs, the given sort, and whole rows selected.
+void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const int* widths, int count,
+                      uint32_t rightAligned, TColumnIndex sortColumn, TSortDirection direction);
+
 // A header click: a new column sorts descending (the handlers compare in
 // reverse, so that is natural ascending order), the sort column toggles.
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column);
