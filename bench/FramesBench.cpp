@@ -43,6 +43,23 @@ void Print(const char* key, double value) {
   std::printf("%s=%.1f\n", key, value);
 }
 
+// The median repaint after Page Down in the result view, from its first row.
+double MedianPageDown(HeadlessBackend& backend) {
+  TDataStringTree* tree = FileTree->Tree;
+  tree->SetFocus();
+  tree->SetFocusedNode(tree->GetFirst());
+  backend.Pump();
+  std::vector<double> pages;
+  for (int i = 0; i < 31; ++i) {
+    auto a = Clock::now();
+    backend.KeyPress(VK_NEXT);
+    backend.Pump();
+    pages.push_back(Ms(a, Clock::now()));
+  }
+  std::sort(pages.begin(), pages.end());
+  return pages[pages.size() / 2];
+}
+
 // Name groups of 1 to 13 entries, as a search of every file finds them.
 std::vector<TNodeData> MakeRows(std::mt19937& rng) {
   std::vector<TNodeData> rows;
@@ -112,19 +129,7 @@ void SearchView(HeadlessBackend& backend, TForm* form) {
   Print("search_paint_ms", Ms(t2, t3));
   Print("search_view_ms", Ms(t0, t3));
 
-  TDataStringTree* tree = FileTree->Tree;
-  tree->SetFocus();
-  tree->SetFocusedNode(tree->GetFirst());
-  backend.Pump();
-  std::vector<double> pages;
-  for (int i = 0; i < 31; ++i) {
-    auto a = Clock::now();
-    backend.KeyPress(VK_NEXT);
-    backend.Pump();
-    pages.push_back(Ms(a, Clock::now()));
-  }
-  std::sort(pages.begin(), pages.end());
-  Print("page_down_ms", pages[pages.size() / 2]);
+  Print("page_down_ms", MedianPageDown(backend));
   auto c0 = Clock::now();
   FileTree->Clear();
   Print("search_clear_ms", Ms(c0, Clock::now()));
@@ -275,19 +280,7 @@ void RunTree(const std::string& folder, bool browse) {
     std::printf("search_view_ratio=%.2f\n", shown / alone);
     Print("all_engine_ms", Median3([&] { return search("*", false); }));
     Print("search_all_view_ms", Median3([&] { return search("*", true); }));
-    TDataStringTree* tree = FileTree->Tree;
-    tree->SetFocus();
-    tree->SetFocusedNode(tree->GetFirst());
-    backend.Pump();
-    std::vector<double> pages;
-    for (int i = 0; i < 31; ++i) {
-      auto a = Clock::now();
-      backend.KeyPress(VK_NEXT);
-      backend.Pump();
-      pages.push_back(Ms(a, Clock::now()));
-    }
-    std::sort(pages.begin(), pages.end());
-    Print("scroll_ms", pages[pages.size() / 2]);
+    Print("scroll_ms", MedianPageDown(backend));
     FileTree->Clear();
     FileTree->SetParent(nullptr);
     if (browse) {
