@@ -62,6 +62,18 @@ class TLazyMask {
   bool bad_ = false;
 };
 
+// Whether a stored file or folder refers back to the name that lists it.
+bool CarriesName(TXRecData* entry, int64_t nameID, bool isFile) {
+  return rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) == nameID;
+}
+
+// What the search keeps of a stored file or folder. Disc, parent and date
+// stand at the same field numbers in file and folder records.
+TEntryFacts::Entry FactsOf(TXRecData* entry, bool isFile) {
+  return {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
+          isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)};
+}
+
 }  // namespace
 
 struct TEngine::SearchState {
@@ -203,9 +215,7 @@ std::size_t TEngine::ReadEntriesAhead(const std::vector<int64_t>& ids, const std
     const auto [ref, name] = wanted[k];
     TXRecData* entry = GetReferenced(*Base, ref, kind, damage);
     if (!entry) continue;
-    if (!entry->IsDeleted() && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) == name)
-      facts_.PutEntry(ref, {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
-                            isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)});
+    if (!entry->IsDeleted() && CarriesName(entry, name, isFile)) facts_.PutEntry(ref, FactsOf(entry, isFile));
     Base->Release(entry);
   }
   return to;
@@ -478,15 +488,13 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
         continue;
       }
       isDeleted = entry->IsDeleted();
-      if (!isDeleted && rec::Ref(entry, isFile ? int(fld::fiName) : int(fld::foName)) != nameID) {
+      if (!isDeleted && !CarriesName(entry, nameID, isFile)) {
         Out().AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
                        IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
         Base->Release(entry);
         continue;
       }
-      // Disc, parent and date stand at the same field numbers in file and folder records.
-      facts = {rec::Ref(entry, fld::fiDisc), rec::Ref(entry, fld::fiParent),
-               isFile ? rec::Int(entry, fld::fiSize) : 0, rec::Date(entry, fld::fiDate)};
+      facts = FactsOf(entry, isFile);
       if (!isDeleted) facts_.PutEntry(ref, facts);
       Base->Release(entry);
     }
