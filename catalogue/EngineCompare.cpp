@@ -74,7 +74,7 @@ bool TEngine::CompareTree(TFileData* node) {
 // letter case, has its date and size; each stored spelling is a group.
 bool TEngine::CompareFile(TFileData* node) {
   QV_ASSERT(node->Kind == TFileData::kFile);
-  const std::string reportLine = Scanner->RootPath + node->GetPath() + node->Name;
+  const std::string reportLine = node->PathUnder(Scanner->RootPath);
   int found = -1;
   int pos = FileNameIndex->Find(NameKey(node->Name, false), found);
   if (pos < 0 && found < 0) {

@@ -76,4 +76,11 @@ std::string TFileData::GetPath() const {
   return path;
 }
 
+std::string TFileData::PathUnder(const std::string& root) const {
+  if (!Parent) return root;
+  std::string base = root;
+  while (!base.empty() && base.back() == '/') base.pop_back();
+  return base + GetPath() + Name;
+}
+
 }  // namespace qv

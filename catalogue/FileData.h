@@ -34,6 +34,10 @@ class TFileData {
   // The folder path of the node inside its tree: "/" for a node directly
   // under the root, "/a/b/" for a node inside folder b inside folder a.
   std::string GetPath() const;
+  // The node's real path when its tree was scanned from root: root, GetPath
+  // and Name meet at single delimiters, also for the root "/" itself and for a
+  // root given with a trailing "/". The tree's own root node gives root.
+  std::string PathUnder(const std::string& root) const;
 
   bool IsFolder() const { return Kind == kFolder; }
 

@@ -395,9 +395,8 @@ TFileData* TFilist::AddEntry(uint8_t kind, const Entry& entry, TFileData* parent
 
 void TFilist::Unreadable(const TFileData* folder) {
   if (!feed_ && !OnWarning) return;
-  std::string path = ExcludeTrailingPathDelimiter(RootPath);
-  if (folder->Parent) path += folder->GetPath() + folder->Name;
-  Report(false, "Failed to read folder \"" + path + "\"");
+  Report(false,
+         "Failed to read folder \"" + folder->PathUnder(ExcludeTrailingPathDelimiter(RootPath)) + "\"");
 }
 
 void TFilist::LetMessagesRun() {

@@ -26,6 +26,11 @@ TEST_F(EngineDiscs, CompareListsWhatIsNotStored) {
   EXPECT_EQ(host.report, (std::vector<std::string>{path + "/size.txt", path + "/sub/new.txt"}));
   EXPECT_EQ(Entries(), (std::multiset<std::string>{"Stored|/same.txt"}));
   EXPECT_TRUE(host.HasLine("I Done. 2 files that are NOT stored in the database are listed in REPORTS!"));
+  // A folder given with its trailing delimiter reports the same paths.
+  host.report.clear();
+  ASSERT_TRUE(engine->CompareFolder(path + "/", o));
+  std::sort(host.report.begin(), host.report.end());
+  EXPECT_EQ(host.report, (std::vector<std::string>{path + "/size.txt", path + "/sub/new.txt"}));
   EXPECT_FALSE(engine->CompareFolder(Tree("missing"), o));
   EXPECT_TRUE(host.HasLine("E Path \"" + Tree("missing") + "\" does not exist"));
 }

@@ -235,7 +235,9 @@ TEST(ScannerDepth, TreesDeeperThanTheOpenFileLimitAreStoredWhole) {
   MakeFile(dir / "last/top.txt");
   InChild(
       [&] {
-        struct rlimit limit {256, 256};
+        struct rlimit limit {
+          256, 256
+        };
         if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return false;
         TFileKinds kinds;
         TFilist scanner(&kinds);
@@ -400,6 +402,12 @@ TEST(FileData, PathsAndChildren) {
   TFileData* f = b->AddNew(TFileData::kFile, 0, 7, "f.txt");
   EXPECT_EQ(a->GetPath(), "/");
   EXPECT_EQ(f->GetPath(), "/a/b/");
+  // Real paths meet at one delimiter, under the root folder "/" too.
+  EXPECT_EQ(f->PathUnder("/"), "/a/b/f.txt");
+  EXPECT_EQ(f->PathUnder("/mnt/disc"), "/mnt/disc/a/b/f.txt");
+  EXPECT_EQ(f->PathUnder("/mnt/disc/"), "/mnt/disc/a/b/f.txt");
+  EXPECT_EQ(a->PathUnder("/"), "/a");
+  EXPECT_EQ(root->PathUnder("/mnt/disc/"), "/mnt/disc/");
   EXPECT_EQ(f->Count(), 0);
   EXPECT_THROW(f->AddNew(TFileData::kFile, 0, 0, "x"), EAssertionFailed);
   EXPECT_THROW(b->GetChild(1), EAssertionFailed);
