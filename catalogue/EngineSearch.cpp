@@ -280,7 +280,11 @@ bool TEngine::Search(const TSearchOpts& opts) {
   warnedMissingDisc_ = false;
   SearchState s{opts, TLazyMask(opts.FileMask), TLazyMask(opts.FolderMask), TFileKindIndex(*FileKinds)};
   const int64_t estimate = Discs->EstimateResults(opts);
-  const bool fullMask = opts.FileMask == "*" || opts.FileMask == "*.*" || opts.FolderMask == "*";
+  // The folder mask names what is found only when no file mask is given;
+  // beside a file mask it merely filters the files' folders, and "*" (the
+  // view's starting value) then filters nothing and finds nothing more.
+  const bool fullMask =
+      opts.FileMask == "*" || opts.FileMask == "*.*" || (opts.FileMask.empty() && opts.FolderMask == "*");
   if (fullMask && estimate > 1000 &&
       !host_.AskYesNo("Searching with these file and folder masks could deliver up to " +
                       std::to_string(estimate) +

@@ -126,6 +126,17 @@ TEST_F(EngineSearch, EstimateQuestionAndWholeIndexWalk) {
             0u);
   ASSERT_TRUE(engine->Search(Files("f10*")));
   EXPECT_EQ(Groups().size(), 12u);  // f10, f100..f109, f1000
+  // Beside a file mask, the folder mask "*" only filters the folders: no
+  // question. Alone it is the search mask, and a full one.
+  TSearchOpts o = Files("f10*");
+  o.FolderMask = "*";
+  ASSERT_TRUE(engine->Search(o));
+  EXPECT_EQ(Groups().size(), 12u);
+  EXPECT_EQ(host.questions.size(), 1u);
+  o.FileMask = "*.*";
+  host.answers.assign(1, false);
+  EXPECT_FALSE(engine->Search(o));
+  EXPECT_EQ(host.questions.size(), 2u);
 }
 
 // Discs added, one deleted, searched in the session that added them and
