@@ -56,7 +56,13 @@ void TMainForm::ScanFlow() {
   TScanOpts opts;
   DiscWiz->GetDiscData(data);
   DiscWiz->GetScanOpts(opts);
-  RunStoppable(actScan, [&] { Engine->AddDisc(opts, data); });
+  RunStoppable(actScan, [&] {
+    Engine->AddDisc(opts, data);
+    // A finished add refreshes the views itself; a stopped one (Stop, or a
+    // close) keeps its disc empty, and the disc list and the category counts
+    // must show that disc now, not at the next refresh.
+    if (!closing_ && IsOpen()) Engine->RefreshViews(true);
+  });
 }
 
 void TMainForm::DatabaseFlow(bool isNew) {

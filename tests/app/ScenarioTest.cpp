@@ -35,6 +35,20 @@ class Scenario : public MainTest {
     std::sort(names.begin(), names.end());
     return names;
   }
+  // The labels of the disc list's rows, as shown.
+  std::vector<std::string> DiscLabels() {
+    std::vector<std::string> labels;
+    TDataStringTree* t = DiscTree->Tree;
+    for (PDataNode n = t->GetFirstChild(nullptr); n; n = t->GetNextSibling(n))
+      labels.push_back(Utf16ToUtf8(t->GetText(n, 0)));
+    return labels;
+  }
+  // Whether a category row shows this disc count.
+  bool CategoryCounts(const std::string& count) {
+    for (const std::string& text : CategoryTexts())
+      if (text.find("  (" + count + ") ") != std::string::npos) return true;
+    return false;
+  }
   std::vector<std::string> CategoryTexts() {
     std::vector<std::string> texts;
     for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode(); n; n = n->GetNext())
@@ -321,6 +335,9 @@ TEST_F(Scenario, WhileAnAddRunsNothingChangesTheCatalogueAndStopEndsIt) {
   EXPECT_FALSE(MainForm->actAbort->Enabled());
   EXPECT_TRUE(Enabled(MainForm->actNew));
   EXPECT_EQ(MainForm->Gauge->Position(), 0);
+  // The stopped add keeps its disc, empty, and the views show it at once.
+  EXPECT_EQ(DiscLabels(), std::vector<std::string>{"Big"});
+  EXPECT_TRUE(CategoryCounts("1")) << testing::PrintToString(CategoryTexts());
 }
 
 TEST_F(Scenario, ClosingTheWindowDuringAnAddStopsItAndClosesAfterwards) {
@@ -349,6 +366,8 @@ TEST_F(Scenario, ClosingTheWindowDuringAnAddStopsItAndClosesAfterwards) {
   ASSERT_TRUE(asked);
   EXPECT_TRUE(stillShown);
   EXPECT_TRUE(ConsoleHas(" WARNING : Scanning process interrupted"));
+  EXPECT_EQ(DiscLabels(), std::vector<std::string>{"Big"});
+  EXPECT_TRUE(CategoryCounts("1")) << testing::PrintToString(CategoryTexts());
   // Once the add returned, the window closed.
   EXPECT_TRUE(closed);
   EXPECT_FALSE(MainForm->CloseWhenIdle);
