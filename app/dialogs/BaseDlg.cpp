@@ -10,8 +10,8 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogParts.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
-#include "catalogue/Help.h"
 #include "catalogue/Settings.h"
 #include "classlib/IniFiles.h"
 #include "classlib/dialogs/Dialogs.h"
@@ -120,9 +120,8 @@ void TBaseDlg::BuildButtons() {
   actOK->OnUpdate = [this](TObject*) { UpdateOK(); };
   actOK->OnExecute = [this](TObject*) { SetModalResult(mrOk); };
 
-  actHelp = NewAction(Actions, this, T::Help);
-  actHelp->SetShortCut(VK_F1);
-  actHelp->OnExecute = [this](TObject*) { ShowHelp(IsNew ? T::HelpTopicNew : T::HelpTopicOpen); };
+  actHelp = NewHelpAction(Actions, this,
+                          [this] { return std::string(IsNew ? T::HelpTopicNew : T::HelpTopicOpen); });
 
   NewFolderBtn = NewButton(Panel, this, 8, 8);
   NewFolderBtn->SetAction(actNewFolder);

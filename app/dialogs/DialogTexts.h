@@ -112,6 +112,20 @@ namespace pathdlg {
 inline constexpr char Caption[] = " Browse";
 inline constexpr char Ok[] = "OK";
 inline constexpr char Cancel[] = "Cancel";
+inline constexpr char HelpTopic[] = "a2_11_00.htm";
 }  // namespace pathdlg
+
+namespace help {
+inline constexpr char Caption[] = "&Help";
+// The file type editor is part of the settings; the about box has the contents.
+inline constexpr char FileTypeTopic[] = "a2_07_00.htm";
+inline constexpr char AboutTopic[] = "";
+inline constexpr char NoPage[] = "The help page \"";
+inline constexpr char NoPageEnd[] = "\" is missing.";
+inline constexpr char NoViewer[] =
+    "The help page cannot be shown: no program to open it was found.\n"
+    "Install xdg-open (package xdg-utils), or open \"";
+inline constexpr char NoViewerEnd[] = "\" in a web browser.";
+}  // namespace help
 
 }  // namespace qv::texts

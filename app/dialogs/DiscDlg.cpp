@@ -5,9 +5,9 @@
 
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Engine.h"
-#include "catalogue/Help.h"
 #include "platform/Utf.h"
 
 namespace qv {
@@ -64,8 +64,9 @@ TDiscDlg::TDiscDlg(TComponent* AOwner) : TForm(AOwner) {
   OKBtn->SetAction(actOK);
   OKBtn->SetDefault(true);
   CancelBtn = NewCancelButton(this, this, 177, 264, T::Cancel);
-  HelpBtn = NewButton(this, this, 258, 264, T::Help);
-  HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
+  actHelp = NewHelpAction(Actions, this, [] { return std::string(T::HelpTopic); });
+  HelpBtn = NewButton(this, this, 258, 264);
+  HelpBtn->SetAction(actHelp);
 
   SetActiveControl(Info);
 }

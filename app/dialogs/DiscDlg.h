@@ -42,6 +42,7 @@ class TDiscDlg : public TForm {
   TButton* HelpBtn;
   TActionList* Actions;
   TAction* actOK;
+  TAction* actHelp;  // F1 and the Help button
 
  protected:
   // The window class carries the program icon.

@@ -6,9 +6,9 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogParts.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Engine.h"
-#include "catalogue/Help.h"
 #include "platform/DateTime.h"
 #include "platform/Files.h"
 #include "platform/Utf.h"
@@ -143,9 +143,7 @@ void TDiscWiz::BuildButtons() {
   actNext = NewAction(Actions, this, T::Next);
   actNext->OnUpdate = [this](TObject*) { actNext->SetEnabled(NextAllowed()); };
   actNext->OnExecute = [this](TObject*) { NextExecute(); };
-  actHelp = NewAction(Actions, this, T::Help);
-  actHelp->SetShortCut(VK_F1);
-  actHelp->OnExecute = [](TObject*) { ShowHelp(T::HelpTopic); };
+  actHelp = NewHelpAction(Actions, this, [] { return std::string(T::HelpTopic); });
 
   BackBtn = NewButton(this, this, 291, 304);
   BackBtn->SetAction(actBack);

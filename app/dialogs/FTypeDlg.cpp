@@ -3,6 +3,7 @@
 
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "classlib/SysUtils.h"
 
@@ -36,6 +37,8 @@ TFTypeDlg::TFTypeDlg(TComponent* AOwner) : TForm(AOwner) {
   OKBtn->SetAction(actOK);
   OKBtn->SetDefault(true);
   CancelBtn = NewCancelButton(this, this, 210, 101, T::Cancel);
+  // No Help button here: F1 opens the settings' page, which describes this editor.
+  actHelp = NewHelpAction(Actions, this, [] { return std::string(texts::help::FileTypeTopic); });
 
   SetActiveControl(NameEdit);
 }

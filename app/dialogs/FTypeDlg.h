@@ -28,6 +28,7 @@ class TFTypeDlg : public TForm {
   TButton* CancelBtn;
   TActionList* Actions;
   TAction* actOK;
+  TAction* actHelp;  // F1
 
  protected:
   // The window class carries the program icon.

@@ -5,6 +5,7 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogParts.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "classlib/controls/Application.h"
 #include "platform/Files.h"
@@ -46,6 +47,7 @@ TPathDlg::TPathDlg(TComponent* AOwner) : TForm(AOwner) {
   OKBtn->SetDefault(true);
   CancelBtn = NewCancelButton(this, this, cw - 83, ch - 33, T::Cancel);
   CancelBtn->SetAnchors(TAnchors{akRight, akBottom});
+  actHelp = NewHelpAction(Actions, this, [] { return std::string(T::HelpTopic); });
 
   SetActiveControl(Tree);
 }

@@ -32,6 +32,7 @@ class TPathDlg : public TForm {
   TButton* CancelBtn;
   TActionList* Actions;
   TAction* actOK;
+  TAction* actHelp;  // F1
 
  protected:
   void CreateParams(TCreateParams& Params) override;

@@ -5,8 +5,8 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/FTypeDlg.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
-#include "catalogue/Help.h"
 #include "classlib/dialogs/Dialogs.h"
 
 namespace qv {
@@ -61,8 +61,9 @@ TSettsForm::TSettsForm(TComponent* AOwner) : TForm(AOwner) {
   OKBtn->SetDefault(true);
   OKBtn->ModalResult = mrOk;
   CancelBtn = NewCancelButton(this, this, 356, 292, T::Cancel);
-  HelpBtn = NewButton(this, this, 437, 292, T::Help);
-  HelpBtn->OnClick = [](TObject*) { ShowHelp(T::HelpTopic); };
+  actHelp = NewHelpAction(Actions, this, [] { return std::string(T::HelpTopic); });
+  HelpBtn = NewButton(this, this, 437, 292);
+  HelpBtn->SetAction(actHelp);
 
   SetActiveControl(FileList);
 }

@@ -43,6 +43,7 @@ class TSettsForm : public TForm {
   TAction* actAdd;
   TAction* actEdit;
   TAction* actDel;
+  TAction* actHelp;  // F1 and the Help button
 
  protected:
   void CreateParams(TCreateParams& Params) override;

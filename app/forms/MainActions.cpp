@@ -2,12 +2,12 @@
 // that enables each when the program idles, and what each runs. Every action
 // that changes the database, or starts a long operation, waits while the
 // engine is busy or a disc is being browsed.
+#include "app/dialogs/HelpAccess.h"
 #include "app/forms/Images.h"
 #include "app/forms/MainForm.h"
 #include "app/forms/MainHost.h"
 #include "app/forms/MainTexts.h"
 #include "catalogue/Engine.h"
-#include "catalogue/Help.h"
 #include "classlib/controls/ShortCuts.h"
 
 namespace qv {
@@ -69,7 +69,7 @@ void TMainForm::BuildActions() {
   actAbout = make(
       T::About, iiAbout, [this] { Host->ShowAbout(); }, always);
   actTutor = make(
-      T::Tutor, iiTutor, [] { ShowHelp(T::TutorTopic); }, always);
+      T::Tutor, iiTutor, [] { ShowHelpTopic(T::TutorTopic); }, always);
   actConsCopy = make(
       T::ConsCopy, iiConsCopy, [this] { Host->ConsoleCopy(); }, always);
   actConsClear = make(
@@ -124,12 +124,12 @@ void TMainForm::BuildActions() {
         return IsOpen() && !Busy() && PageControl->ActivePageIndex() == 2 && Host->BrowsedSelected();
       });
   actHelpCont = make(
-      T::HelpCont, iiHelpCont, [] { ShowHelp(""); }, always);
+      T::HelpCont, iiHelpCont, [] { ShowHelpTopic(""); }, always);
 }
 
 void TMainForm::HelpOfPage() {
   int page = PageControl->ActivePageIndex();
-  ShowHelp(page >= 0 && page < 4 ? T::PageTopics[page] : "");
+  ShowHelpTopic(page >= 0 && page < 4 ? T::PageTopics[page] : "");
 }
 
 }  // namespace qv
