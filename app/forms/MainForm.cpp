@@ -273,7 +273,26 @@ void TMainForm::Dispatch(TMessage& Message) {
     FirstActivate();
     return;
   }
+  // Ctrl+Tab belongs to the pages wherever the focus is in the window: seen
+  // before the focused control (a list or the report may take Tab itself),
+  // and from the console strip, which lies outside the pages.
+  if (Message.Msg == CM_CHILDKEY && Message.WParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
+      GetKeyState(VK_MENU) >= 0) {
+    StepPage(GetKeyState(VK_SHIFT) >= 0);
+    Message.Result = 1;
+    return;
+  }
   TForm::Dispatch(Message);
+}
+
+void TMainForm::StepPage(bool forward) {
+  PageControl->SelectNextPage(forward);
+  TTabSheet* page = PageControl->ActivePage();
+  for (TControl* c = ActiveControl(); c; c = c->Parent())
+    if (c == page) return;
+  // The focus was outside the new page: it moves to the page's first control.
+  if (TWinControl* first = page ? page->FindNextControl(nullptr, true, true, false) : nullptr)
+    if (first->CanFocus()) first->SetFocus();
 }
 
 void TMainForm::FirstActivate() {

@@ -138,6 +138,8 @@ class TMainForm : public TForm {
   void BuildToolBars();
   void ReadSettings();
   void WriteSettings();
+  // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, focus on it.
+  void StepPage(bool forward);
 
   // Rules shared by the actions.
   bool IsOpen() const;
