@@ -116,11 +116,18 @@ class TFileTree : public TFrame {
                        int Y);
   void TreeDblClick(TObject* Sender);
 
+  // Scaling to the screen moves the criteria with the rest.
+  void ChangeScale(int M, int D) override;
+
  private:
   struct TDiscText {
     std::u16string Label, Location;
   };
   void BuildPanel();
+  // Places the criteria for the panel's width: the design places when they
+  // fit, else narrower columns, else the combos and limits below the masks.
+  void ArrangePanel();
+  int Scaled(int v) const { return MulDiv(v, scaleM_, scaleD_); }
   void BuildTree();
   const TResultRow* Row(PDataNode Node);
   std::string_view TextOf(const TResultRow& Row) const { return arena_.Get(Row.Text); }
@@ -140,6 +147,8 @@ class TFileTree : public TFrame {
   bool sortAll_ = false;
   TColumnIndex sortedColumn_ = -1;
   TSortDirection sortedDirection_ = sdAscending;
+  int scaleM_ = 1, scaleD_ = 1;  // the screen's scale of the design sizes
+  bool arranging_ = false;
 };
 
 extern TFileTree* FileTree;

@@ -1,6 +1,9 @@
 // The search page's criteria panel: the mask edits, the category, disc and
 // file-type combos (each entry carrying its index + 1, 0 for "every"), the
 // size and date limits, and the rules that enable Search.
+#include <algorithm>
+#include <numeric>
+
 #include "app/frames/FileTree.h"
 #include "app/frames/FrameSupport.h"
 #include "app/frames/FrameTexts.h"
@@ -136,6 +139,72 @@ void TFileTree::BuildPanel() {
   }
   MinDate->SetHint(tx::MinDateHint);
   MaxDate->SetHint(tx::MaxDateHint);
+  SearchPanel->OnResize = [this](TObject*) { ArrangePanel(); };
+}
+
+namespace {
+
+// The design of the criteria: the masks in a column at the left, then the
+// "Search in" block of three combos over four limits.
+constexpr int kMargin = 8, kMaskWidth = 180, kBlockLeft = 204, kGap = 8;
+constexpr int kComboPitch = 164, kLimitPitch = 110, kLimitBox = 100, kLimitEdit = 102;
+constexpr int kComboMin = 100, kLimitMin = 88;  // narrower columns cut their text
+constexpr int kPanelHeight = 108, kBlockBelow = 102;
+
+void PlaceX(TControl* c, int x, int y, int w) {
+  c->SetBounds(x, y, w, c->Height());
+}
+
+}  // namespace
+
+void TFileTree::ArrangePanel() {
+  if (arranging_ || !MaxDate) return;
+  arranging_ = true;
+  const int width = SearchPanel->ClientWidth();
+  // The block beside the masks when its columns keep their least widths;
+  // else below them, across the whole panel.
+  int left = Scaled(kBlockLeft), top = 0;
+  int room = width - left - Scaled(kMargin);
+  const int least = std::max(3 * Scaled(kComboMin + kGap), 4 * Scaled(kLimitMin + kGap)) - Scaled(kGap);
+  if (room < least) {
+    left = Scaled(kMargin);
+    top = Scaled(kBlockBelow);
+    room = width - 2 * Scaled(kMargin);
+  }
+  // Design pitches when they fit, else the room shared evenly.
+  const int comboPitch = std::min(Scaled(kComboPitch), (room + Scaled(kGap)) / 3);
+  const int limitPitch = std::min(Scaled(kLimitPitch), (room + Scaled(kGap)) / 4);
+  PlaceX(SearchInLabel, left, top + Scaled(2), SearchInLabel->Width());
+  TComboBox* combos[] = {CatsCombo, DiscCombo, FileCombo};
+  TLabel* labels[] = {CatsLabel, DiscLabel, FileLabel};
+  for (int i = 0; i < 3; ++i) {
+    const int x = left + i * comboPitch, w = comboPitch - Scaled(kGap);
+    PlaceX(labels[i], x, top + Scaled(18), std::min(w, Scaled(150)));
+    PlaceX(combos[i], x, top + Scaled(32), w);
+  }
+  TCheckBox* boxes[] = {chkSMin, chkSMax, chkDMin, chkDMax};
+  TWinControl* editors[] = {SMinEdit, SMaxEdit, MinDate, MaxDate};
+  const int limitExtra = Scaled(kLimitPitch - kLimitEdit);  // the design's gap between editors
+  for (int i = 0; i < 4; ++i) {
+    const int x = left + i * limitPitch;
+    PlaceX(boxes[i], x, top + Scaled(60), std::min(Scaled(kLimitBox), limitPitch - Scaled(kGap)));
+    PlaceX(editors[i], x, top + Scaled(78), limitPitch - limitExtra);
+  }
+  PlaceX(FileEdit, Scaled(kMargin), FileEdit->Top(), Scaled(kMaskWidth));
+  PlaceX(FolderEdit, Scaled(kMargin), FolderEdit->Top(), Scaled(kMaskWidth));
+  const int height = top + Scaled(kPanelHeight);
+  if (SearchPanel->Height() != height) SearchPanel->SetHeight(height);
+  arranging_ = false;
+}
+
+void TFileTree::ChangeScale(int M, int D) {
+  TFrame::ChangeScale(M, D);
+  if (M == D || D <= 0) return;
+  scaleM_ *= M;
+  scaleD_ *= D;
+  const int g = std::gcd(scaleM_, scaleD_);
+  scaleM_ /= g, scaleD_ /= g;
+  ArrangePanel();
 }
 
 void TFileTree::LimitClick(TObject* Sender) {
