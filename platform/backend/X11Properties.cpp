@@ -57,7 +57,8 @@ void SetIdentity(Connection& c, TopWindow& t) {
 }
 
 // Popups by what they are for: menus, drop-downs and hints; framed windows
-// are dialogs when owned, utility windows when they are tool windows.
+// are dialogs when owned or dialog-framed, else utility windows when they are
+// tool windows.
 void SetWindowType(Connection& c, TopWindow& t) {
   DWORD style = DWORD(GetWindowLongPtrW(t.hwnd, GWL_STYLE)),
         ex = DWORD(GetWindowLongPtrW(t.hwnd, GWL_EXSTYLE));
@@ -70,10 +71,13 @@ void SetWindowType(Connection& c, TopWindow& t) {
       type = c.atoms.typeTooltip;
     else
       type = c.atoms.typeDropdownMenu;
+  } else if ((style & WS_CAPTION) == WS_CAPTION &&
+             (GetWindow(t.hwnd, GW_OWNER) || (ex & WS_EX_DLGMODALFRAME))) {
+    // A dialog, also one with a tool window's small caption: it stays with
+    // the window it belongs to and gets a dialog's frame.
+    type = c.atoms.typeDialog;
   } else if (ex & WS_EX_TOOLWINDOW) {
     type = c.atoms.typeUtility;
-  } else if (GetWindow(t.hwnd, GW_OWNER) && (style & WS_CAPTION) == WS_CAPTION) {
-    type = c.atoms.typeDialog;
   }
   XChangeProperty(c.dpy, t.xid, c.atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&type), 1);

@@ -41,8 +41,32 @@ RECT Deflate(const RECT& r, const RECT& inset) {
   return g;
 }
 
-void SetMotifDecorations(Connection& c, Window w, bool decorated) {
-  long hints[5] = {2 /* decorations field valid */, 0, decorated ? 1 : 0, 0, 0};
+// _MOTIF_WM_HINTS: the frame the window manager draws offers what the style
+// asks for and no more. A dialog gets neither minimise nor maximise, only a
+// sizing frame resizes or maximises (the size hints fix the size of the
+// others), and a window that paints its own frame gets no decoration.
+void SetMotifDecorations(Connection& c, Window w, HWND hwnd) {
+  enum : long { kFunctionsValid = 1, kDecorationsValid = 2 };
+  enum : long { kFuncResize = 2, kFuncMove = 4, kFuncMinimize = 8, kFuncMaximize = 16, kFuncClose = 32 };
+  enum : long {
+    kDecBorder = 2,
+    kDecResize = 4,
+    kDecTitle = 8,
+    kDecMenu = 16,
+    kDecMinimize = 32,
+    kDecMaximize = 64
+  };
+  const DWORD style = DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE));
+  long hints[5] = {kDecorationsValid, 0, 0, 0, 0};
+  if ((style & WS_CAPTION) == WS_CAPTION && !WindowHasOwnFrame(hwnd)) {
+    long functions = kFuncMove, decorations = kDecBorder | kDecTitle;
+    const bool sizing = style & WS_THICKFRAME;
+    if (sizing) functions |= kFuncResize, decorations |= kDecResize;
+    if (style & WS_SYSMENU) functions |= kFuncClose, decorations |= kDecMenu;
+    if (style & WS_MINIMIZEBOX) functions |= kFuncMinimize, decorations |= kDecMinimize;
+    if (sizing && (style & WS_MAXIMIZEBOX)) functions |= kFuncMaximize, decorations |= kDecMaximize;
+    hints[0] = kFunctionsValid | kDecorationsValid, hints[1] = functions, hints[2] = decorations;
+  }
   XChangeProperty(c.dpy, w, c.atoms.motifHints, c.atoms.motifHints, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(hints), 5);
 }
@@ -62,8 +86,7 @@ void RefreshInset(Connection& c, TopWindow& t) {
   if (inset == t.inset) return;
   t.inset = inset;
   if (!t.overrideRedirect) {
-    DWORD style = DWORD(GetWindowLongPtrW(t.hwnd, GWL_STYLE));
-    SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION && !WindowHasOwnFrame(t.hwnd));
+    SetMotifDecorations(c, t.xid, t.hwnd);
   }
   RECT r;
   if (GetWindowRect(t.hwnd, &r)) RequestGeometry(c, t, Deflate(r, inset));
@@ -105,8 +128,7 @@ void SetManagedProperties(Connection& c, TopWindow& t) {
   wm->initial_state = NormalState;
   XSetWMHints(c.dpy, t.xid, wm);
   XFree(wm);
-  DWORD style = DWORD(GetWindowLongPtrW(t.hwnd, GWL_STYLE));
-  SetMotifDecorations(c, t.xid, (style & WS_CAPTION) == WS_CAPTION && !WindowHasOwnFrame(t.hwnd));
+  SetMotifDecorations(c, t.xid, t.hwnd);
   ReadConstraints(t);
   SetSizeHints(c, t);
   SetIcon(c, t);

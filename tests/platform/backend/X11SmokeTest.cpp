@@ -376,6 +376,45 @@ TEST_F(X11Desktop, WindowsTellTheirProgramClassIconTypeAndOwner) {
   EXPECT_EQ(owner, wm);
 }
 
+// The window manager draws the buttons the style asks for: a dialog has
+// neither minimise nor maximise and keeps its size; a sizable tool-window
+// dialog resizes but does not maximise; the main window has them all.
+TEST_F(X11Desktop, DialogsAskForTheirOwnFrameAndButtons) {
+  enum : long { kFuncResize = 2, kFuncMinimize = 8, kFuncMaximize = 16, kFuncClose = 32 };
+  enum : long { kDecResize = 4, kDecMinimize = 32, kDecMaximize = 64 };
+  HWND main = Make(0, u"QvX11Test", u"Main", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  Make(WS_EX_DLGMODALFRAME, u"QvX11Test", u"Fixed", WS_POPUP | WS_CAPTION | WS_SYSMENU, {100, 100, 300, 250},
+       main);
+  Make(WS_EX_TOOLWINDOW, u"QvX11Test", u"Sizable", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+       {120, 120, 320, 270}, main);
+  Window wm = Find("Main"), wf = Find("Fixed"), ws = Find("Sizable");
+  ASSERT_TRUE(wm && wf && ws);
+  auto motif = [&](Window w) {
+    auto p = Property(w, "_MOTIF_WM_HINTS");
+    EXPECT_EQ(p.size(), 5 * sizeof(long));
+    std::vector<long> v(5, 0);
+    if (p.size() == 5 * sizeof(long)) std::copy_n(reinterpret_cast<const long*>(p.data()), 5, v.begin());
+    EXPECT_EQ(v[0], 3) << "functions and decorations are given";
+    return v;
+  };
+  auto m = motif(wm), f = motif(wf), z = motif(ws);
+  for (long bit : {kFuncResize, kFuncMinimize, kFuncMaximize, kFuncClose}) EXPECT_TRUE(m[1] & bit) << bit;
+  for (long bit : {kDecResize, kDecMinimize, kDecMaximize}) EXPECT_TRUE(m[2] & bit) << bit;
+  for (long bit : {kFuncResize, kFuncMinimize, kFuncMaximize}) EXPECT_FALSE(f[1] & bit) << bit;
+  for (long bit : {kDecResize, kDecMinimize, kDecMaximize}) EXPECT_FALSE(f[2] & bit) << bit;
+  EXPECT_TRUE(f[1] & kFuncClose);
+  EXPECT_TRUE((z[1] & kFuncResize) && (z[2] & kDecResize));
+  EXPECT_FALSE((z[1] & (kFuncMinimize | kFuncMaximize)) || (z[2] & (kDecMinimize | kDecMaximize)));
+  EXPECT_EQ(AtomName(Long(wf, "_NET_WM_WINDOW_TYPE")), "_NET_WM_WINDOW_TYPE_DIALOG");
+  EXPECT_EQ(AtomName(Long(ws, "_NET_WM_WINDOW_TYPE")), "_NET_WM_WINDOW_TYPE_DIALOG");
+  // The fixed dialog keeps its size.
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(desktop, wf, &hints, &supplied));
+  EXPECT_EQ(hints.min_width, hints.max_width);
+  EXPECT_EQ(hints.min_height, hints.max_height);
+}
+
 TEST_F(X11Desktop, SizeHintsFollowTheLimitsAndTheGeometryTheUserGave) {
   HWND h = Make(0, u"QvX11Limited", u"Limited", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
   Window w = Find("Limited");
