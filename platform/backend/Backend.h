@@ -67,6 +67,14 @@ class Backend {
     (void)target;
     return false;
   }
+  // The desktop's own pixels (other programs' windows, the wallpaper) into
+  // screen, sized as the screen: what a copy of the screen shows where none
+  // of our windows is. False leaves screen as it is (the desktop colour); the
+  // headless screen has nothing else.
+  virtual bool ReadDesktop(Surface& screen) {
+    (void)screen;
+    return false;
+  }
 };
 
 // Installs the process backend (not owned; nullptr uninstalls) and makes the

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -191,6 +192,42 @@ int DpiFromResources(const char* resources) {
 
 int X11Backend::ScreenDpi() {
   return DpiFromResources(XResourceManagerString(x_->dpy));
+}
+
+// The root window's pixels as the server shows them now, once it has carried
+// out what we asked (a hint hidden just before is gone from them).
+bool X11Backend::ReadDesktop(Surface& screen) {
+  const SIZE size = ScreenSize();
+  const int w = std::min<int>(screen.Width, size.cx), h = std::min<int>(screen.Height, size.cy);
+  if (w <= 0 || h <= 0) return false;
+  XSync(x_->dpy, False);
+  XImage* image = XGetImage(x_->dpy, x_->root, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  if (!image) return false;
+  const bool direct = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 &&
+                      image->green_mask == 0xFF00 && image->blue_mask == 0xFF &&
+                      image->byte_order == LSBFirst;
+  for (int y = 0; y < h; ++y) {
+    uint32_t* row = screen.Row(y);
+    if (direct) {
+      const auto* src =
+          reinterpret_cast<const uint32_t*>(image->data + std::ptrdiff_t(y) * image->bytes_per_line);
+      for (int x = 0; x < w; ++x) row[x] = src[x] | 0xFF000000u;
+      continue;
+    }
+    for (int x = 0; x < w; ++x) {
+      const unsigned long p = XGetPixel(image, x, y);
+      auto channel = [p](unsigned long mask) {
+        if (!mask) return uint8_t(0);
+        int shift = 0;
+        while (!((mask >> shift) & 1)) ++shift;
+        const unsigned long max = mask >> shift;
+        return uint8_t(((p & mask) >> shift) * 255 / max);
+      };
+      row[x] = PixelRGB(channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask));
+    }
+  }
+  XDestroyImage(image);
+  return true;
 }
 
 SIZE X11Backend::ScreenSize() {

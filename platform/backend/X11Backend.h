@@ -40,6 +40,7 @@ class X11Backend : public Backend {
   std::u16string GetClipboardText() override;
   void SetClipboardText(const std::u16string& text) override;
   void Beep(UINT type) override;
+  bool ReadDesktop(Surface& screen) override;
 
   // For smoke tests and screenshots: whether the window's X window has been
   // mapped and exposed, and the screen's pixels where it is shown (false

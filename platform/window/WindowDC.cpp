@@ -315,6 +315,9 @@ Surface ComposeScreen() {
   SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
   COLORREF c = S().desktopColor;
   Surface screen(size.cx, size.cy, PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)));
+  // Under our windows lies the real desktop: a hint's see-through corners and
+  // shadow blend with what is there, not with a rectangle of desktop colour.
+  if (S().backend) S().backend->ReadDesktop(screen);
   Lock l(S().lock);
   auto& tops = S().topLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {

@@ -503,5 +503,31 @@ TEST_F(X11Desktop, ScreenDrawingShowsOverTheWindowsUntilReleased) {
   EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(20, 20) == before.At(20, 20); }));
 }
 
+// A copy of the screen (a hint's background) shows what the desktop really
+// has where none of our windows is, and our windows' own pixels where they are.
+TEST_F(X11Desktop, ScreenCopiesSeeTheDesktopUnderOurWindows) {
+  HWND h = Make(0, u"QvX11Test", u"Ours", WS_OVERLAPPEDWINDOW, {50, 50, 450, 350}, nullptr);
+  // Another program's window, plain green.
+  XSetWindowAttributes a{};
+  a.background_pixel = 0x00C000;
+  a.override_redirect = True;
+  Window other = XCreateWindow(desktop, DefaultRootWindow(desktop), 600, 100, 120, 80, 0, CopyFromParent,
+                               InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &a);
+  XMapWindow(desktop, other);
+  XSync(desktop, False);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 650, 140) & 0xFFFFFF, COLORREF(RGB(0, 0xC0, 0)));
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  Surface ours;
+  ASSERT_TRUE(X().CaptureWindow(h, ours));
+  const uint32_t mine = ours.At(100, 100);
+  EXPECT_EQ(GetPixel(screen, origin.x + 100, origin.y + 100),
+            COLORREF(RGB(PixelR(mine), PixelG(mine), PixelB(mine))));
+  ReleaseDC(nullptr, screen);
+  XDestroyWindow(desktop, other);
+  XSync(desktop, False);
+}
+
 }  // namespace
 }  // namespace qv
