@@ -3,6 +3,7 @@
 #include "app/dialogs/AboutForm.h"
 
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/ProgramIcon.h"
 #include "catalogue/Info.h"
 #include "catalogue/Settings.h"
@@ -39,6 +40,8 @@ TAboutForm::TAboutForm(TComponent* AOwner) : TForm(AOwner) {
   CloseBtn->SetDefault(true);
   CloseBtn->SetCancel(true);
   CloseBtn->ModalResult = mrOk;
+  Actions = new TActionList(this);
+  actHelp = NewHelpAction(Actions, this, [] { return std::string(texts::help::AboutTopic); });
   SetActiveControl(CloseBtn);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "classlib/actions/ActnList.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/stdctrls/Button.h"
 #include "classlib/stdctrls/Label.h"
@@ -27,6 +28,8 @@ class TAboutForm : public TForm {
   TLabel* CompanyTxt;
   TLabel* SupportTxt;
   TButton* CloseBtn;
+  TActionList* Actions;
+  TAction* actHelp;  // F1: the contents, which name the box's fields
 
  protected:
   // The window class carries the program icon.

@@ -8,8 +8,9 @@
 #include <sstream>
 
 #include "MainTestSupport.h"
-#include "app/dialogs/DiscDlg.h"
+#include "app/dialogs/AboutForm.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/DiscDlg.h"
 #include "app/dialogs/DiscWiz.h"
 #include "app/dialogs/FTypeDlg.h"
 #include "app/dialogs/HelpAccess.h"
@@ -156,6 +157,8 @@ TEST_F(HelpPages, EveryWindowOpensItsOwnPageAndThePageNamesItsFields) {
   ExpectOwnPage(FTypeDlg, "a2_07_00.htm");
   DiscDlg->SetData(f->Engine->Discs->GetDisc(0));
   ExpectOwnPage(DiscDlg, "a2_08_00.htm");
+  ExpectOwnPage(AboutForm, "index.htm",
+                {AboutForm->VersionTxt, AboutForm->CompanyTxt, AboutForm->SupportTxt});
   PathDlg->SetText("Select folder to compare with the database");
   ExpectOwnPage(PathDlg, "a2_11_00.htm");
 

@@ -121,7 +121,7 @@ TEST_F(ResourcesTest, HotIsBrighterAndDisabledIsGreyWithTheSameShape) {
 TEST_F(ResourcesTest, EveryHelpTopicHasItsPageBesideTheProgram) {
   const std::vector<std::string> topics = {"a2_02_00.htm", "a2_03_00.htm", "a2_04_00.htm", "a2_05_00.htm",
                                            "a2_06_00.htm", "a2_07_00.htm", "a2_08_00.htm", "a2_09_00.htm",
-                                           "a2_10_00.htm", "a3_00_00.htm"};
+                                           "a2_10_00.htm", "a2_11_00.htm", "a3_00_00.htm"};
   std::string contents = ReadText(HelpPagePath(""));
   EXPECT_EQ(HelpPagePath(""), AppPath() + "help/index.htm");
   ASSERT_FALSE(contents.empty());
