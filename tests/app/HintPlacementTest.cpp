@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "MainTestSupport.h"
+#include "app/frames/DiscTree.h"
 #include "classlib/comctrls/ToolBar.h"
 
 namespace qv::test {
@@ -28,7 +29,11 @@ RECT ShownHint() {
 
 TEST_F(HintPlacement, ABalloonPointsAtItsButtonAndLeavesNothingBehind) {
   StartWithCatalogue();
+  AddFixtureDisc();
   TMainForm* f = MainForm;
+  // A disc is chosen: the Browse button is enabled.
+  ASSERT_TRUE(DiscTree->SelectDiscById(MainForm->Engine->Discs->GetDisc(0).ID));
+  ASSERT_TRUE(Enabled(f->actBrowse));
   Pump();
   const Surface before = backend.Screenshot();
   // The Browse button of the disc page's tool bar.
