@@ -13,11 +13,19 @@
 //    the window manager owns; Present() says which part of it changed.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/Surface.h"
 #include "platform/WinTypes.h"
 
 namespace qv {
+
+// What a drag of ours offers another program: the rows as UTF-8 text, and
+// the files they name as URIs when every row is an existing file's path.
+struct ForeignDragOffer {
+  std::string text;
+  std::vector<std::string> uris;
+};
 
 class Backend {
  public:
@@ -75,6 +83,21 @@ class Backend {
     (void)screen;
     return false;
   }
+
+  // A drag of ours over a point where none of our windows lies (DROPEFFECT_
+  // values). ForeignDragOver says whether another program's drop target is
+  // there, and the effect it takes as far as it has answered; the drag loop
+  // asks again as the pointer moves or rests. ForeignDragLeave ends the
+  // exchange without a drop; ForeignDrop drops on the target last reported
+  // and waits, a bounded time, for it to take the data: the effect it took.
+  virtual bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
+                               DWORD& effect) {
+    (void)screen, (void)offer, (void)okEffects, (void)keys;
+    effect = 0;
+    return false;
+  }
+  virtual void ForeignDragLeave() {}
+  virtual DWORD ForeignDrop() { return 0; }
 };
 
 // Installs the process backend (not owned; nullptr uninstalls) and makes the

@@ -141,6 +141,7 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
   int ev = 0, err = 0;
   x_->hasShape = XShapeQueryExtension(dpy, &ev, &err);
   x_->atoms = InternAtoms(dpy);
+  x11::InternDndAtoms(*x_);
   x_->im = OpenInputMethod(dpy);
   XSetWindowAttributes attrs{};
   attrs.event_mask = PropertyChangeMask;
@@ -156,6 +157,7 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
 }
 
 X11Backend::~X11Backend() {
+  x11::DestroyDropWindow(*x_);
   if (CurrentBackend() == this) InstallBackend(nullptr);
   Display* dpy = x_->dpy;
   for (auto& [h, t] : x_->tops) {

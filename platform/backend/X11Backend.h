@@ -41,6 +41,10 @@ class X11Backend : public Backend {
   void SetClipboardText(const std::u16string& text) override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& screen) override;
+  bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
+                       DWORD& effect) override;
+  void ForeignDragLeave() override;
+  DWORD ForeignDrop() override;
 
   // For smoke tests and screenshots: whether the window's X window has been
   // mapped and exposed, and the screen's pixels where it is shown (false
@@ -50,6 +54,9 @@ class X11Backend : public Backend {
 
  private:
   void Drain();
+  // Drains the X queue until done() holds or `limitMs` has passed; whether it held.
+  template <typename F>
+  bool DrainUntil(F done, int limitMs);
 
   std::unique_ptr<x11::Connection> x_;
 };

@@ -23,12 +23,6 @@ std::string ToLatin1(const std::string& utf8) {
   return out;
 }
 
-size_t MaxPropertyBytes(Display* dpy) {
-  long words = XExtendedMaxRequestSize(dpy);
-  if (!words) words = XMaxRequestSize(dpy);
-  return size_t(words) * 4 - 256;
-}
-
 bool WaitForSelectionNotify(Connection& c, XEvent& ev) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
   XFlush(c.dpy);
@@ -42,29 +36,45 @@ bool WaitForSelectionNotify(Connection& c, XEvent& ev) {
   }
 }
 
-// One conversion of the selection to `target`; false when the owner refused or did not answer.
+// Clipboard text as UTF-8, else Latin-1.
 bool Convert(Connection& c, Atom target, std::u16string& out) {
-  XDeleteProperty(c.dpy, c.utility, c.atoms.selection);
-  XConvertSelection(c.dpy, c.atoms.clipboard, target, c.atoms.selection, c.utility, CurrentTime);
-  XEvent ev;
-  if (!WaitForSelectionNotify(c, ev) || ev.xselection.property == None) return false;
   Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(c.dpy, c.utility, c.atoms.selection, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
-                         &format, &count, &after, &data) != Success)
-    return false;
-  bool ok = format == 8 && (type == c.atoms.utf8String || type == XA_STRING);
-  if (ok && type == c.atoms.utf8String)
-    out = Utf8ToUtf16(std::string_view(reinterpret_cast<char*>(data), count));
-  if (ok && type == XA_STRING)
-    for (unsigned long i = 0; i < count; ++i) out += char16_t(data[i]);
-  if (data) XFree(data);
-  return ok;
+  std::string bytes;
+  if (!ConvertSelection(c, c.atoms.clipboard, target, CurrentTime, type, bytes)) return false;
+  if (type == c.atoms.utf8String) {
+    out = Utf8ToUtf16(bytes);
+    return true;
+  }
+  if (type != XA_STRING) return false;
+  for (unsigned char ch : bytes) out += char16_t(ch);
+  return true;
 }
 
 }  // namespace
+
+size_t MaxPropertyBytes(Display* dpy) {
+  long words = XExtendedMaxRequestSize(dpy);
+  if (!words) words = XMaxRequestSize(dpy);
+  return size_t(words) * 4 - 256;
+}
+
+bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes) {
+  XDeleteProperty(c.dpy, c.utility, c.atoms.selection);
+  XConvertSelection(c.dpy, selection, target, c.atoms.selection, c.utility, time);
+  XEvent ev;
+  if (!WaitForSelectionNotify(c, ev) || ev.xselection.property == None) return false;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  type = None;
+  if (XGetWindowProperty(c.dpy, c.utility, c.atoms.selection, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
+                         &format, &count, &after, &data) != Success)
+    return false;
+  bool ok = format == 8 && data;
+  if (ok) bytes.assign(reinterpret_cast<char*>(data), count);
+  if (data) XFree(data);
+  return ok;
+}
 
 void OwnClipboard(Connection& c, const std::u16string& text) {
   c.clipboardUtf8 = Utf16ToUtf8(text);
@@ -81,6 +91,7 @@ std::u16string ReadClipboard(Connection& c) {
 }
 
 void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
+  if (AnswerDragRequest(c, req)) return;
   XSelectionEvent reply{};
   reply.type = SelectionNotify;
   reply.display = c.dpy;

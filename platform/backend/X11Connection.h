@@ -14,6 +14,7 @@
 
 #include "platform/Surface.h"
 #include "platform/WinTypes.h"
+#include "platform/backend/Backend.h"
 
 namespace qv::x11 {
 
@@ -42,6 +43,43 @@ struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
   Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
       typeDropdownMenu, typeTooltip;
+};
+
+// The drag-and-drop protocol between X clients (XDND).
+struct DndAtoms {
+  Atom aware, proxy, enter, position, status, leave, drop, finished, selection, typeList;
+  Atom actionCopy, actionMove, actionLink, uriList, textPlainUtf8, textPlain;
+};
+
+// Our drag over another program's window.
+struct DndSource {
+  Window target = 0;  // the drag-aware window under the pointer, 0 when none
+  Window sendTo = 0;  // where its messages go: the target or its proxy
+  int version = 0;
+  bool waitingStatus = false;  // a position is out and its status has not come
+  bool pending = false;        // a newer position waits for that status
+  POINT pendingPoint{};
+  Atom pendingAction = 0;
+  bool accepted = false;  // as the last status said
+  Atom action = 0;
+  bool finished = false;
+  bool finishedAccepted = false;
+  Atom finishedAction = 0;
+  bool ownsSelection = false;
+  ForeignDragOffer offer;  // served from the drag selection
+};
+
+// Another program's drag over our windows, as its messages said; the drop
+// window acts on it in the message loop.
+struct DndTarget {
+  Window source = 0;
+  Window window = 0;  // our X window the messages came to
+  int version = 0;
+  std::vector<Atom> types;
+  POINT point{};
+  Atom action = 0;
+  Time time = 0;
+  bool positionPosted = false;  // a position message waits in the drop window's queue
 };
 
 struct Connection {
@@ -77,6 +115,12 @@ struct Connection {
   // The pointer position last given to the window manager.
   POINT pointer;
   bool pointerKnown = false;
+  Time lastTime = CurrentTime;  // of the newest input event, for selection and drag requests
+  // Drag and drop with other programs.
+  DndAtoms dnd{};
+  DndSource dragOut;
+  DndTarget dragIn;
+  HWND dropWindow = nullptr;  // hidden: runs other programs' drops on our targets
 
   TopWindow* Find(HWND h) {
     auto it = tops.find(h);
@@ -115,5 +159,32 @@ void SyncLockKeys(Connection& c);
 void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
 std::u16string ReadClipboard(Connection& c);
 void OwnClipboard(Connection& c, const std::u16string& text);
+// One conversion of `selection` to `target` into our utility window, waiting a
+// bounded time: false when the owner refused or did not answer.
+bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
+// The largest property we put in one piece (no incremental transfers).
+size_t MaxPropertyBytes(Display* dpy);
+
+// X11DragSource.cpp: our drags over other programs.
+void InternDndAtoms(Connection& c);
+// Status and finish messages of a target; false for other messages.
+bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m);
+// Answers a request for the drag selection; false for other selections.
+bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req);
+bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
+              DWORD& effect);
+void DragLeave(Connection& c);
+// The drop message to the current target, once its status for the last position came.
+bool SendDrop(Connection& c);
+DWORD FinishedEffect(const Connection& c);
+DWORD EffectOfAction(const Connection& c, Atom action);
+Atom ActionOfEffect(const Connection& c, DWORD effect);
+
+// X11DragTarget.cpp: other programs' drags over our windows.
+void MakeDropWindow(Connection& c);
+void DestroyDropWindow(Connection& c);
+void SetDropAware(Connection& c, Window w);
+// Enter, position, leave and drop messages of a source; false for other messages.
+bool HandleTargetMessage(Connection& c, const XClientMessageEvent& m);
 
 }  // namespace qv::x11

@@ -126,6 +126,7 @@ void OnFocusOut(Connection& c, const XFocusChangeEvent& f) {
 }
 
 void OnClientMessage(Connection& c, const XClientMessageEvent& m) {
+  if (HandleSourceMessage(c, m) || HandleTargetMessage(c, m)) return;
   auto* t = c.FindX(m.window);
   if (t && m.message_type == c.atoms.wmProtocols && Atom(m.data.l[0]) == c.atoms.wmDeleteWindow) {
     PostMessageW(t->hwnd, WM_CLOSE, 0, 0);
@@ -135,7 +136,29 @@ void OnClientMessage(Connection& c, const XClientMessageEvent& m) {
 
 }  // namespace
 
+// The server time of an input event, which selection and drag requests carry.
+void NoteTime(Connection& c, const XEvent& ev) {
+  switch (ev.type) {
+    case MotionNotify:
+      c.lastTime = ev.xmotion.time;
+      break;
+    case ButtonPress:
+    case ButtonRelease:
+      c.lastTime = ev.xbutton.time;
+      break;
+    case KeyPress:
+    case KeyRelease:
+      c.lastTime = ev.xkey.time;
+      break;
+    case EnterNotify:
+    case LeaveNotify:
+      c.lastTime = ev.xcrossing.time;
+      break;
+  }
+}
+
 void HandleEvent(Connection& c, XEvent& ev) {
+  NoteTime(c, ev);
   switch (ev.type) {
     case MotionNotify:
       // Only the latest position of a burst matters.

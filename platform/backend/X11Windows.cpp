@@ -269,6 +269,7 @@ void X11Backend::WindowCreated(HWND top, const RECT& screenRect, bool popup) {
                         unsigned(t.requested.Height()), 0, c.depth, InputOutput, c.visual,
                         CWOverrideRedirect | CWEventMask | CWBackPixmap | CWBitGravity | CWBorderPixel, &a);
   if (!t.overrideRedirect) x11::SetManagedProperties(c, t);
+  if (!t.overrideRedirect) x11::SetDropAware(c, t.xid);
   x11::SetIdentity(c, t);
   x11::SetWindowType(c, t);
   x11::CreateInputContext(c, t);

@@ -47,6 +47,10 @@ HRESULT RevokeDragDrop(HWND hwnd);
 // The target registered for `hwnd` itself (AddRef'd), or nullptr.
 ComPtr<IDropTarget> RegisteredDropTarget(HWND hwnd);
 
+// The drop target at a screen point: the one of the window under it or of
+// its nearest registered parent (owners do not count); nullptr when none.
+ComPtr<IDropTarget> DropTargetAt(POINT screen, HWND& window);
+
 // Runs a modal drag from the current mouse position until the source ends
 // it. The target under the cursor is the nearest window, walking up from
 // the window under the cursor through its parents, with a registered

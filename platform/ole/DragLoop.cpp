@@ -1,8 +1,12 @@
 // The modal drag loop. A hidden window holds the mouse capture so that every
 // mouse message of the drag comes here wherever the pointer is; input is
 // consumed by the loop, everything else (paints, timers, sent messages) is
-// dispatched as usual so the windows keep drawing under the drag.
+// dispatched as usual so the windows keep drawing under the drag. Where the
+// pointer is over none of our windows, the backend carries the drag on to
+// other programs' drop targets.
+#include "platform/backend/Backend.h"
 #include "platform/ole/DragDrop.h"
+#include "platform/ole/DragOffer.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
@@ -51,9 +55,9 @@ bool IsKeyMessage(UINT m) {
   return m >= WM_KEYFIRST && m <= WM_KEYLAST;
 }
 
-// The window with a registered target at a screen point: the window under
-// it or the nearest registered parent (owners do not count).
-ComPtr<IDropTarget> TargetAt(POINT pt, HWND& window) {
+}  // namespace
+
+ComPtr<IDropTarget> DropTargetAt(POINT pt, HWND& window) {
   for (HWND h = WindowFromPoint(pt); h;
        h = (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) ? GetAncestor(h, GA_PARENT) : nullptr) {
     if (auto target = RegisteredDropTarget(h)) {
@@ -64,6 +68,8 @@ ComPtr<IDropTarget> TargetAt(POINT pt, HWND& window) {
   window = nullptr;
   return {};
 }
+
+namespace {
 
 class DragLoop {
  public:
@@ -138,7 +144,9 @@ class DragLoop {
   void Track() {
     HWND window;
     POINT p{pt_.x, pt_.y};
-    ComPtr<IDropTarget> now = TargetAt(p, window);
+    ComPtr<IDropTarget> now = DropTargetAt(p, window);
+    if (!now && !WindowFromPoint(p) && TrackForeign(p)) return Feedback();
+    LeaveForeign();
     if (now.Get() != target_.Get() || window != window_) {
       Leave();
       target_ = now;
@@ -153,8 +161,35 @@ class DragLoop {
       if (FAILED(target_->DragOver(keys_, pt_, &effect_))) effect_ = DROPEFFECT_NONE;
     }
     effect_ = target_ ? Allowed(effect_) : DROPEFFECT_NONE;
+    Feedback();
+  }
+
+  void Feedback() {
     if (source_->GiveFeedback(effect_) == DRAGDROP_S_USEDEFAULTCURSORS)
       SetCursor(LoadCursorW(nullptr, (effect_ & ~DROPEFFECT_SCROLL) ? IDC_ARROW : IDC_NO));
+  }
+
+  // Another program's window under the pointer: true while the backend
+  // reports a drop target of its there. The offer is read from the data
+  // object once, when the drag first leaves our windows.
+  bool TrackForeign(POINT p) {
+    Backend* backend = CurrentBackend();
+    if (!backend) return false;
+    Leave();
+    if (!offerMade_) {
+      offer_ = MakeForeignOffer(data_);
+      offerMade_ = true;
+    }
+    DWORD effect = DROPEFFECT_NONE;
+    foreign_ = backend->ForeignDragOver(p, offer_, ok_, keys_, effect);
+    effect_ = foreign_ ? Allowed(effect) & ~DROPEFFECT_SCROLL : DROPEFFECT_NONE;
+    return foreign_;
+  }
+
+  void LeaveForeign() {
+    if (!foreign_) return;
+    foreign_ = false;
+    if (Backend* backend = CurrentBackend()) backend->ForeignDragLeave();
   }
 
   // Every DragEnter is balanced by DragLeave or Drop, even when the target's
@@ -167,10 +202,17 @@ class DragLoop {
 
   HRESULT Cancel() {
     Leave();
+    LeaveForeign();
     return DRAGDROP_S_CANCEL;
   }
 
   HRESULT Drop() {
+    if (foreign_) {
+      foreign_ = false;
+      Backend* backend = CurrentBackend();
+      effect_ = backend ? Allowed(backend->ForeignDrop()) & ~DROPEFFECT_SCROLL : DROPEFFECT_NONE;
+      return effect_ ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
+    }
     if (!target_ || !(effect_ & ~DROPEFFECT_SCROLL)) return Cancel();
     ComPtr<IDropTarget> t = std::move(target_);
     window_ = nullptr;
@@ -182,6 +224,7 @@ class DragLoop {
   }
 
   void Cleanup() {
+    LeaveForeign();
     if (!tracker_) return;
     if (IsWindow(tracker_)) {
       KillTimer(tracker_, kTickTimer);
@@ -202,6 +245,9 @@ class DragLoop {
   POINTL pt_;
   DWORD keys_ = 0;
   bool escape_ = false;
+  bool foreign_ = false;  // the backend has a foreign target under the pointer
+  bool offerMade_ = false;
+  ForeignDragOffer offer_;
 };
 
 thread_local bool dragging = false;

@@ -1,10 +1,16 @@
 // Drag and drop between windows with scripted mouse and keys: targets found
 // through parents, enter/over/leave/drop with screen points and key state,
 // cancelling, targets whose window dies mid-drag, and registration rules.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "OleTestSupport.h"
+#include "platform/Utf.h"
 #include "platform/ole/DragDrop.h"
+#include "platform/ole/DragOffer.h"
 #include "platform/ole/MemoryDataObject.h"
 #include "platform/window/Input.h"
 #include "platform/window/Window.h"
@@ -215,6 +221,32 @@ TEST_F(DragDrop, RegistrationRulesAndReferences) {
   OleUninitialize();
   EXPECT_EQ(RefCount(target.Get()), 1u);
   EXPECT_EQ(OleInitialize(nullptr), S_OK);
+}
+
+// What a drag offers other programs: the rows as UTF-8 text, and as file
+// URIs only when every row is an existing file's absolute path.
+TEST(ForeignOffer, RowsAreTextAndFilesOnlyWhenEveryRowIsOne) {
+  auto dir = std::filesystem::temp_directory_path() / ("qv-offer-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::string spaced = (dir / "caf\xc3\xa9 #1.txt").string();
+  std::ofstream(spaced) << "x";
+  auto data = MemoryDataObject::Create();
+  data->SetText(Utf8ToUtf16(spaced + "\r\n" + dir.string() + "\n"));
+  ForeignDragOffer files = MakeForeignOffer(data.Get());
+  EXPECT_EQ(files.text, spaced + "\r\n" + dir.string() + "\n");
+  ASSERT_EQ(files.uris.size(), 2u);
+  EXPECT_EQ(files.uris[0], "file://" + dir.string() + "/caf%C3%A9%20%231.txt");
+
+  // One row that is not a file (relative, missing) keeps it all text.
+  for (std::string rows : {spaced + "\nnotes.txt", spaced + "\n" + dir.string() + "/gone"}) {
+    data->SetText(Utf8ToUtf16(rows));
+    ForeignDragOffer text = MakeForeignOffer(data.Get());
+    EXPECT_EQ(text.text, rows);
+    EXPECT_TRUE(text.uris.empty()) << rows;
+  }
+  // Without text there is nothing to offer.
+  EXPECT_TRUE(MakeForeignOffer(MemoryDataObject::Create().Get()).text.empty());
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+// Text for another program comes from the data object's CF_UNICODETEXT (or
+// CF_TEXT, which holds UTF-8 here). Rows are offered as files only when every
+// row is an absolute path of something that exists: a list of names that
+// merely look like paths stays text.
+#include "platform/ole/DragOffer.h"
+
+#include <sys/stat.h>
+
+#include "platform/Utf.h"
+#include "platform/ole/Clipboard.h"
+
+namespace qv {
+namespace {
+
+// The medium's bytes, or none when the object does not render the format.
+std::string Rendered(IDataObject* data, CLIPFORMAT format) {
+  FORMATETC f;
+  f.cfFormat = format;
+  STGMEDIUM m;
+  if (!data || FAILED(data->GetData(&f, &m))) return {};
+  std::string bytes;
+  if (m.tymed == TYMED_HGLOBAL)
+    if (auto* p = static_cast<const char*>(GlobalLock(m.hGlobal))) {
+      bytes.assign(p, GlobalSize(m.hGlobal));
+      GlobalUnlock(m.hGlobal);
+    }
+  ReleaseStgMedium(&m);
+  return bytes;
+}
+
+std::string TextOf(IDataObject* data) {
+  std::string wide = Rendered(data, CF_UNICODETEXT);
+  if (!wide.empty()) {
+    std::u16string text(wide.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+      text[i] = char16_t(uint8_t(wide[2 * i]) | (uint8_t(wide[2 * i + 1]) << 8));
+    return Utf16ToUtf8(text.substr(0, text.find(u'\0')));
+  }
+  std::string narrow = Rendered(data, CF_TEXT);
+  return narrow.substr(0, narrow.find('\0'));
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && path[0] == '/' && stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string FileUri(const std::string& path) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out = "file://";
+  for (unsigned char ch : path) {
+    bool plain = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') ||
+                 ch == '-' || ch == '.' || ch == '_' || ch == '~' || ch == '/';
+    if (plain) {
+      out += char(ch);
+    } else {
+      out += '%';
+      out += hex[ch >> 4];
+      out += hex[ch & 15];
+    }
+  }
+  return out;
+}
+
+ForeignDragOffer MakeForeignOffer(IDataObject* data) {
+  ForeignDragOffer offer;
+  offer.text = TextOf(data);
+  std::vector<std::string> uris;
+  size_t start = 0;
+  while (start < offer.text.size()) {
+    size_t end = offer.text.find('\n', start);
+    if (end == std::string::npos) end = offer.text.size();
+    std::string line = offer.text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (!Exists(line)) return offer;  // not a list of files
+    uris.push_back(FileUri(line));
+  }
+  offer.uris = std::move(uris);
+  return offer;
+}
+
+}  // namespace qv

@@ -1,0 +1,358 @@
+// Drag and drop with other programs through a real X server (Xvfb, skipped
+// when it is not installed): a second X client of the test's own speaks the
+// drag-and-drop protocol on the other side, as a source dropping text on our
+// registered target and as a target taking the rows of a drag of ours.
+// gtest first: Xlib's macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+// clang-format on
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Utf.h"
+#include "platform/backend/X11Backend.h"
+#include "platform/ole/Clipboard.h"
+#include "platform/ole/DragDrop.h"
+#include "platform/ole/MemoryDataObject.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
+#include "tests/common/XvfbSupport.h"
+
+namespace qv {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records what reaches it and takes a copy where `accepts` says so.
+class Target final : public ComObject<IDropTarget> {
+ public:
+  HRESULT DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    FORMATETC f;
+    f.cfFormat = CF_UNICODETEXT;
+    calls.push_back(data && data->QueryGetData(&f) == S_OK ? "enter text" : "enter");
+    *effect &= DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect &= DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT DragLeave() override {
+    calls.push_back("leave");
+    return S_OK;
+  }
+  HRESULT Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    calls.push_back("drop");
+    FORMATETC f;
+    f.cfFormat = CF_UNICODETEXT;
+    STGMEDIUM m;
+    if (data && SUCCEEDED(data->GetData(&f, &m))) {
+      text = static_cast<const char16_t*>(GlobalLock(m.hGlobal));
+      GlobalUnlock(m.hGlobal);
+      ReleaseStgMedium(&m);
+    }
+    *effect &= DROPEFFECT_COPY;
+    return S_OK;
+  }
+  std::vector<std::string> calls;
+  std::u16string text;
+};
+
+class Source final : public ComObject<IDropSource> {
+ public:
+  HRESULT QueryContinueDrag(BOOL escape, DWORD keys) override {
+    if (escape) return DRAGDROP_S_CANCEL;
+    return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+// The other program: its own connection, used by one thread at a time.
+struct Peer {
+  explicit Peer(const std::string& display) : d(XOpenDisplay(display.c_str())) {}
+  ~Peer() {
+    if (d) XCloseDisplay(d);
+  }
+  Atom A(const char* name) { return XInternAtom(d, name, False); }
+  void Send(Window to, const char* type, long l0, long l1, long l2, long l3, long l4) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = to;
+    ev.xclient.message_type = A(type);
+    ev.xclient.format = 32;
+    long l[5] = {l0, l1, l2, l3, l4};
+    for (int i = 0; i < 5; ++i) ev.xclient.data.l[i] = l[i];
+    XSendEvent(d, to, False, NoEventMask, &ev);
+    XFlush(d);
+  }
+  // The next client message of `type` to `w`, within the limit; false when none came.
+  bool Expect(Window w, const char* type, XClientMessageEvent& out, std::chrono::milliseconds limit = 5s) {
+    Atom want = A(type);
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    XEvent ev;
+    while (std::chrono::steady_clock::now() < deadline) {
+      while (XCheckTypedWindowEvent(d, w, ClientMessage, &ev))
+        if (ev.xclient.message_type == want) return out = ev.xclient, true;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+  std::string AtomName(long atom) {
+    char* n = XGetAtomName(d, Atom(atom));
+    std::string s = n ? n : "";
+    if (n) XFree(n);
+    return s;
+  }
+  Display* d;
+};
+
+class X11DragDrop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    server = std::make_unique<test::Xvfb>();
+    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", server->Display().c_str(), 1);
+    std::string error;
+    backend = OpenX11Backend(&error);
+    ASSERT_TRUE(backend) << error;
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = u"QvX11Drag";
+    RegisterClassExW(&wc);
+    top = CreateWindowExW(0, u"QvX11Drag", u"Rows", WS_POPUP | WS_VISIBLE, 50, 50, 300, 200, nullptr, nullptr,
+                          nullptr, nullptr);
+    // Only the left half takes drops.
+    left = CreateWindowExW(0, u"QvX11Drag", u"", WS_CHILD | WS_VISIBLE, 0, 0, 150, 200, top, nullptr, nullptr,
+                           nullptr);
+    target = ComPtr<Target>::Adopt(new Target);
+    ASSERT_EQ(RegisterDragDrop(left, target.Get()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(top); }));
+  }
+  void TearDown() override {
+    if (left) RevokeDragDrop(left);
+    if (top) DestroyWindow(top);
+    UnregisterClassW(u"QvX11Drag", nullptr);
+    backend.reset();
+  }
+  template <typename F>
+  bool PumpUntil(F done, DWORD limit = 10000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > limit) return false;
+      ProcessPendingMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+  }
+  // Our window as the other client sees it: the one that says it takes drops.
+  Window OurWindow(Peer& p) {
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(p.d, DefaultRootWindow(p.d), &root, &parent, &children, &n);
+    Window found = 0;
+    for (unsigned i = 0; i < n; ++i) {
+      Atom type;
+      int format;
+      unsigned long count, after;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(p.d, children[i], p.A("XdndAware"), 0, 1, False, XA_ATOM, &type, &format, &count,
+                             &after, &data) == Success &&
+          data && count == 1 && reinterpret_cast<long*>(data)[0] == 5)
+        found = children[i];
+      if (data) XFree(data);
+    }
+    if (children) XFree(children);
+    return found;
+  }
+
+  std::unique_ptr<test::Xvfb> server;
+  std::unique_ptr<Backend> backend;
+  HWND top = nullptr, left = nullptr;
+  ComPtr<Target> target;
+};
+
+TEST_F(X11DragDrop, AnotherProgramDropsTextOnOurTarget) {
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window ours = OurWindow(p);
+  ASSERT_NE(ours, 0u);
+  Window src = XCreateSimpleWindow(p.d, DefaultRootWindow(p.d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(p.d, p.A("XdndSelection"), src, CurrentTime);
+  std::atomic<bool> done{false};
+  bool rejectedRight = false, acceptedLeft = false, finishedOk = false, servedText = false;
+  std::string statusAction, finishedAction;
+  std::thread peer([&] {
+    XClientMessageEvent m;
+    auto at = [](int x, int y) { return long((x << 16) | y); };
+    p.Send(ours, "XdndEnter", long(src), 5L << 24, long(p.A("UTF8_STRING")), 0, 0);
+    // Over the right half, which takes nothing, then over the left half.
+    p.Send(ours, "XdndPosition", long(src), 0, at(50 + 220, 100), CurrentTime, long(p.A("XdndActionCopy")));
+    if (p.Expect(src, "XdndStatus", m)) rejectedRight = !(m.data.l[1] & 1) && Window(m.data.l[0]) == ours;
+    p.Send(ours, "XdndPosition", long(src), 0, at(50 + 60, 100), CurrentTime, long(p.A("XdndActionCopy")));
+    if (p.Expect(src, "XdndStatus", m)) {
+      acceptedLeft = m.data.l[1] & 1;
+      statusAction = p.AtomName(m.data.l[4]);
+    }
+    p.Send(ours, "XdndDrop", long(src), 0, CurrentTime, 0, 0);
+    // Our side reads the text from the drag selection before it says it has finished.
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    XEvent ev;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (XCheckTypedWindowEvent(p.d, src, SelectionRequest, &ev)) {
+        auto& r = ev.xselectionrequest;
+        const char text[] = "row one\nrow \xc3\xa9t\xc3\xa9";
+        XChangeProperty(p.d, r.requestor, r.property, r.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text), int(sizeof text - 1));
+        XEvent reply{};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = r.requestor;
+        reply.xselection.selection = r.selection;
+        reply.xselection.target = r.target;
+        reply.xselection.property = r.property;
+        XSendEvent(p.d, r.requestor, False, 0, &reply);
+        XFlush(p.d);
+        servedText = p.AtomName(long(r.target)) == "UTF8_STRING";
+      }
+      if (p.Expect(src, "XdndFinished", m, 10ms)) {
+        finishedOk = (m.data.l[1] & 1) && Window(m.data.l[0]) == ours;
+        finishedAction = p.AtomName(m.data.l[2]);
+        break;
+      }
+    }
+    done = true;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 15000));
+  peer.join();
+  EXPECT_TRUE(rejectedRight);
+  EXPECT_TRUE(acceptedLeft);
+  EXPECT_EQ(statusAction, "XdndActionCopy");
+  EXPECT_TRUE(servedText);
+  EXPECT_TRUE(finishedOk);
+  EXPECT_EQ(finishedAction, "XdndActionCopy");
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter text", "drop"}));
+  EXPECT_EQ(target->text, u"row one\nrow \u00e9t\u00e9");
+
+  // A drag that leaves again: the target lets go, nothing is dropped.
+  target->calls.clear();
+  done = false;
+  std::thread again([&] {
+    XClientMessageEvent m;
+    p.Send(ours, "XdndEnter", long(src), 5L << 24, long(p.A("text/plain;charset=utf-8")), 0, 0);
+    p.Send(ours, "XdndPosition", long(src), 0, long(((50 + 60) << 16) | 100), CurrentTime,
+           long(p.A("XdndActionCopy")));
+    p.Expect(src, "XdndStatus", m);
+    p.Send(ours, "XdndLeave", long(src), 0, 0, 0, 0);
+    done = true;
+  });
+  EXPECT_TRUE(
+      PumpUntil([&] { return done.load() && !target->calls.empty() && target->calls.back() == "leave"; }));
+  again.join();
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter text", "leave"}));
+  XDestroyWindow(p.d, src);
+}
+
+TEST_F(X11DragDrop, OurRowsDropOnAnotherProgram) {
+  if (!test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  // Rows that name existing files are offered as files too.
+  auto dir = std::filesystem::temp_directory_path() / ("qv-xdnd-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::string one = (dir / "a b.txt").string(), two = (dir / "c.txt").string();
+  std::ofstream(one) << "1";
+  std::ofstream(two) << "2";
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window dst = XCreateSimpleWindow(p.d, DefaultRootWindow(p.d), 420, 50, 200, 200, 0, 0, 0xFFFFFF);
+  long version = 5;
+  XChangeProperty(p.d, dst, p.A("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&version), 1);
+  XMapWindow(p.d, dst);
+  XSync(p.d, False);
+  ASSERT_TRUE(test::Xdo(server->Display(), {"mousemove", "100", "100", "mousedown", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }));
+
+  std::vector<std::string> types;
+  std::string text, uris, leftAt;
+  bool finished = false;
+  std::thread peer([&] {
+    XClientMessageEvent m;
+    if (!p.Expect(dst, "XdndEnter", m)) return;
+    Window src = Window(m.data.l[0]);
+    for (int i = 2; i < 5; ++i)
+      if (m.data.l[i]) types.push_back(p.AtomName(m.data.l[i]));
+    if (!p.Expect(dst, "XdndPosition", m)) return;
+    p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A("XdndActionCopy")));
+    // Later positions are answered too, until the drop comes.
+    XEvent ev;
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    Time dropTime = 0;
+    while (std::chrono::steady_clock::now() < deadline && !dropTime) {
+      if (!XCheckTypedWindowEvent(p.d, dst, ClientMessage, &ev)) {
+        std::this_thread::sleep_for(5ms);
+        continue;
+      }
+      std::string type = p.AtomName(long(ev.xclient.message_type));
+      if (type == "XdndPosition") p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A("XdndActionCopy")));
+      if (type == "XdndDrop") dropTime = Time(ev.xclient.data.l[2]);
+      if (type == "XdndLeave") return;
+    }
+    auto read = [&](const char* as) {
+      XConvertSelection(p.d, p.A("XdndSelection"), p.A(as), p.A("QV_PEER"), dst, dropTime);
+      XFlush(p.d);
+      XEvent n;
+      for (int i = 0; i < 500 && !XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n); ++i)
+        std::this_thread::sleep_for(10ms);
+      if (n.type != SelectionNotify || n.xselection.property == 0) return std::string();
+      Atom type;
+      int format;
+      unsigned long count, after;
+      unsigned char* data = nullptr;
+      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
+                         &after, &data);
+      std::string out(reinterpret_cast<char*>(data), count);
+      XFree(data);
+      return out;
+    };
+    text = read("text/plain;charset=utf-8");
+    uris = read("text/uri-list");
+    p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
+    finished = true;
+  });
+  std::thread mouse([&] {
+    std::this_thread::sleep_for(200ms);
+    test::Xdo(server->Display(),
+              {"mousemove", "300", "120", "mousemove", "480", "120", "mousemove", "500", "130"});
+    std::this_thread::sleep_for(300ms);
+    test::Xdo(server->Display(), {"mouseup", "1"});
+  });
+  auto data = MemoryDataObject::Create();
+  data->SetText(Utf8ToUtf16(one + "\n" + two));
+  auto source = ComPtr<Source>::Adopt(new Source);
+  DWORD effect = 0;
+  HRESULT hr = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  mouse.join();
+  peer.join();
+  EXPECT_EQ(hr, DRAGDROP_S_DROP);
+  EXPECT_EQ(effect, DROPEFFECT_COPY);
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(types, (std::vector<std::string>{"text/uri-list", "text/plain;charset=utf-8", "UTF8_STRING"}));
+  EXPECT_EQ(text, one + "\n" + two);
+  EXPECT_EQ(uris, "file://" + dir.string() + "/a%20b.txt\r\nfile://" + dir.string() + "/c.txt\r\n");
+  // Our own target never saw the drag: it went to the other program.
+  EXPECT_TRUE(target->calls.empty() || target->calls.back() == "leave");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace qv
