@@ -8,9 +8,12 @@
 #include "FramesSkin.h"
 #include "classlib/controls/Screen.h"
 #include "classlib/menus/Menus.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Shapes.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skScrollBar.h"
 #include "skin/forms/skMDIForm.h"
@@ -147,6 +150,62 @@ TEST_F(Menus, MenuLineAndPopupPaintFromTheSkin) {
   ASSERT_NE(popup, nullptr);
   EXPECT_EQ(MenuWindowOf(file->Handle()), nullptr);
   EXPECT_EQ(Painter()->BackgroundOf(popup), nullptr);  // forgotten with its window
+}
+
+// The main window's menu message names an item of the open popup: the window
+// under the item is handed to the painter, which paints its frame from the
+// popup's background. No item, an item of the menu line or an unknown pointer
+// hand nothing over; with no popup open the message is not the skin's.
+TEST_F(Menus, MainWindowMenuMessageHandsThePopupWindowOver) {
+  BuildMenu();
+  AddProvider();
+  Show();
+  LoadSkin();
+  HWND hwnd = form->WindowHandle();
+  const LONG_PTR formProc = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+  RECT fileR;
+  ASSERT_TRUE(GetMenuItemRect(hwnd, GetMenu(hwnd), 0, &fileR));
+  auto send = [&](const void* item) { SendMessage(Application->Handle(), 0xBCB3, 0, LPARAM(item)); };
+  bool checked = false;
+  backend.WhenIdle([&] {
+    struct Close {
+      HeadlessBackend& b;
+      ~Close() { b.KeyPress(VK_ESCAPE), b.KeyPress(VK_ESCAPE); }
+    } close{backend};
+    HWND popup = MenuWindowOf(file->Handle());
+    ASSERT_NE(popup, nullptr);
+    RECT pr;
+    GetWindowRect(popup, &pr);
+    auto edge = [&] { return backend.Screenshot().At(pr.left, (pr.top + pr.bottom) / 2) & 0xFFFFFF; };
+    ASSERT_EQ(edge(), kEdge);
+    auto scribble = [&] {
+      HDC dc = GetWindowDC(popup);
+      HBRUSH b = CreateSolidBrush(RGB(0, 200, 0));
+      RECT all{0, 0, pr.Width(), pr.Height()};
+      FillRect(dc, &all, b);
+      DeleteObject(b);
+      ReleaseDC(popup, dc);
+    };
+    scribble();
+    ASSERT_NE(edge(), kEdge);
+    send(nullptr);
+    EXPECT_NE(edge(), kEdge);
+    send(file);  // on the menu line: its window is the form, which is no popup
+    EXPECT_NE(edge(), kEdge);
+    EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), formProc);
+    TMenuItem stray(nullptr);  // in no menu
+    send(&stray);
+    EXPECT_NE(edge(), kEdge);
+    send(quit);
+    EXPECT_EQ(edge(), kEdge);
+    EXPECT_NE(Painter()->BackgroundOf(popup), nullptr);
+    checked = true;
+  });
+  backend.Click((fileR.left + fileR.right) / 2, (fileR.top + fileR.bottom) / 2);
+  backend.Pump();
+  EXPECT_TRUE(checked);
+  send(quit);  // no popup open any more
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), formProc);
 }
 
 TEST_F(Menus, EachOpenPopupKeepsItsOwnBackground) {
