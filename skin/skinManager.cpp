@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unordered_map>
 
 #include "classlib/controls/Application.h"
 #include "skin/skColors.h"
@@ -98,12 +99,18 @@ void TSkinManager::SetActive(bool Value) {
 }
 
 void TSkinManager::SetCommonSections(const std::vector<std::string>& Value) {
+  std::vector<std::string> previous = std::move(commonSections_);
   commonSections_.clear();
   for (std::string line : Value) {
     if (!line.empty() && line[0] != ';') line = DelChars(line, ' ');
     commonSections_.push_back(line);
   }
-  SetSkinName(skinName_);
+  try {
+    SetSkinName(skinName_);
+  } catch (const ESkinError&) {
+    commonSections_ = std::move(previous);  // with the skin that stays
+    throw;
+  }
 }
 
 void TSkinManager::SetSkinDirectory(const std::string& Value) {
@@ -125,6 +132,7 @@ std::string TSkinManager::SkinFile(const std::string& Name) const {
 void TSkinManager::LoadAll() {
   pixelBudget_ = kSkinMaxTotalPixels;
   LoadSkinMasks();
+  CheckImageRects();
   LoadSkinPatterns();
   LoadSkinGeneralData();
 }
@@ -141,40 +149,75 @@ void TSkinManager::SetSkinName(const std::string& Value) {
   if (OnAfterChange) OnAfterChange(this);
 }
 
+// Everything a reload replaces, kept so that a failed reload can put it back.
+struct TSkinManager::Snapshot {
+  TSkMaskArray ma;
+  TSkPatternArray pa;
+  TSkGeneralDataArray gd;
+  std::unique_ptr<TBitmap> master;
+  std::unique_ptr<TSkIniText> ini;
+  std::string path, author, description;
+  double version = 0;
+  int32_t shadowColor = 0, shadowOffset = 0, shadowBlur = -1, shadowTransparency = 0;
+  bool active = false;
+  std::string name;
+  int hue = 0, saturation = 0;
+};
+
+std::unique_ptr<TSkinManager::Snapshot> TSkinManager::TakeSnapshot(bool TakeDescription) {
+  auto s = std::make_unique<Snapshot>();
+  s->ma = std::move(ma), s->pa = std::move(pa), s->gd = std::move(gd), s->master = std::move(MasterBitmap);
+  ma.clear(), pa.clear(), gd.clear();
+  if (TakeDescription) s->ini = std::move(skinData_.IniFile);
+  s->path = skinData_.SkinPath, s->author = skinData_.Author, s->description = skinData_.Description;
+  s->version = skinData_.Version, s->shadowColor = skinData_.Shadow1Color;
+  s->shadowOffset = skinData_.Shadow1Offset, s->shadowBlur = skinData_.Shadow1Blur;
+  s->shadowTransparency = skinData_.Shadow1Transparency;
+  s->active = skinData_.Active, s->name = skinName_, s->hue = hueOffset_, s->saturation = saturation_;
+  return s;
+}
+
+void TSkinManager::RestoreSnapshot(Snapshot& S, bool TakeDescription) {
+  ma = std::move(S.ma), pa = std::move(S.pa), gd = std::move(S.gd), MasterBitmap = std::move(S.master);
+  if (TakeDescription) skinData_.IniFile = std::move(S.ini);
+  skinData_.SkinPath = S.path, skinData_.Author = S.author, skinData_.Description = S.description;
+  skinData_.Version = S.version, skinData_.Shadow1Color = S.shadowColor;
+  skinData_.Shadow1Offset = S.shadowOffset, skinData_.Shadow1Blur = S.shadowBlur;
+  skinData_.Shadow1Transparency = S.shadowTransparency;
+  skinData_.Active = S.active, skinName_ = S.name, hueOffset_ = S.hue, saturation_ = S.saturation;
+}
+
+// Runs the loaders; when they fail, the snapshot comes back and the error
+// goes on as ESkinError naming the skin.
+void TSkinManager::LoadAllOrRestore(Snapshot& Previous, bool TakeDescription) {
+  std::string why;
+  try {
+    LoadAll();
+    return;
+  } catch (const Exception& e) {
+    why = e.Message;
+  } catch (const std::bad_alloc&) {
+    why = "out of memory";
+  }
+  const std::string name = skinName_;
+  RestoreSnapshot(Previous, TakeDescription);
+  throw ESkinError("Skin \"" + name + "\" could not be loaded: " + why);
+}
+
 // Opens the new description and loads it; when anything fails the previous
 // skin's data, description and name come back and the error goes on.
 void TSkinManager::ReloadKeepingOnFailure(const std::string& PreviousName) {
-  const bool wasActive = skinData_.Active;
-  std::unique_ptr<TSkIniText> oldIni = std::move(skinData_.IniFile);
-  const std::string oldPath = skinData_.SkinPath;
-  TSkinData oldInfo;
-  oldInfo.Version = skinData_.Version, oldInfo.Author = skinData_.Author;
-  oldInfo.Description = skinData_.Description, oldInfo.Shadow1Color = skinData_.Shadow1Color;
-  oldInfo.Shadow1Offset = skinData_.Shadow1Offset, oldInfo.Shadow1Blur = skinData_.Shadow1Blur;
-  oldInfo.Shadow1Transparency = skinData_.Shadow1Transparency;
-  TSkMaskArray oldMa = std::move(ma);
-  TSkPatternArray oldPa = std::move(pa);
-  TSkGeneralDataArray oldGd = std::move(gd);
-  std::unique_ptr<TBitmap> oldMaster = std::move(MasterBitmap);
-  ma.clear(), pa.clear(), gd.clear();
-  auto restore = [&] {
-    ma = std::move(oldMa), pa = std::move(oldPa), gd = std::move(oldGd), MasterBitmap = std::move(oldMaster);
-    skinData_.IniFile = std::move(oldIni);
-    skinData_.SkinPath = oldPath;
-    skinData_.Version = oldInfo.Version, skinData_.Author = oldInfo.Author;
-    skinData_.Description = oldInfo.Description, skinData_.Shadow1Color = oldInfo.Shadow1Color;
-    skinData_.Shadow1Offset = oldInfo.Shadow1Offset, skinData_.Shadow1Blur = oldInfo.Shadow1Blur;
-    skinData_.Shadow1Transparency = oldInfo.Shadow1Transparency;
-    skinData_.Active = wasActive;
-    skinName_ = PreviousName;
-  };
+  const std::string newName = skinName_;
+  skinName_ = PreviousName;
+  std::unique_ptr<Snapshot> previous = TakeSnapshot(true);
+  skinName_ = newName;
   skinData_.Active = false;
   const std::string path = ResolveSkinPath(SkinFile(skinName_));
   if (SkinFileExists(path)) {
     auto ini = std::make_unique<TSkIniText>();
     if (!ini->LoadFromFile(path, kSkinMaxDescription)) {
-      restore();
-      throw ESkinError("Skin \"" + skinName_ + "\" could not be loaded: its description cannot be read");
+      RestoreSnapshot(*previous, true);
+      throw ESkinError("Skin \"" + newName + "\" could not be loaded: its description cannot be read");
     }
     skinData_.IniFile = std::move(ini);
     skinData_.SkinPath = ResolveSkinPath(ResolveSkinDirectory() + skinName_) + "/";
@@ -184,42 +227,42 @@ void TSkinManager::ReloadKeepingOnFailure(const std::string& PreviousName) {
       if (internalSkins_.Count() > 0) {
         skinName_ = internalSkins_.Items(0)->Name();
       } else {
-        // Nothing to load: the manager turns inactive and the old data goes.
-        active_ = false;
-        oldMa.clear(), oldPa.clear(), oldGd.clear(), oldMaster.reset();
+        active_ = false;  // nothing to load: the manager turns inactive and the old data goes
         return;
       }
     }
   }
-  try {
-    LoadAll();
-  } catch (const Exception& e) {
-    const std::string name = skinName_;
-    restore();
-    throw ESkinError("Skin \"" + name + "\" could not be loaded: " + e.Message);
-  } catch (const std::bad_alloc&) {
-    const std::string name = skinName_;
-    restore();
-    throw ESkinError("Skin \"" + name + "\" could not be loaded: out of memory");
-  }
+  LoadAllOrRestore(*previous, true);
+}
+
+// A new hue or saturation recolours fresh data from the open description or
+// stored skin; when that reload fails, the previous value and data stay.
+void TSkinManager::ReloadRecoloured(int PreviousHue, int PreviousSaturation) {
+  const int hue = hueOffset_, saturation = saturation_;
+  hueOffset_ = PreviousHue, saturation_ = PreviousSaturation;
+  std::unique_ptr<Snapshot> previous = TakeSnapshot(false);
+  hueOffset_ = hue, saturation_ = saturation;
+  LoadAllOrRestore(*previous, false);
 }
 
 void TSkinManager::SetHueOffset(int Value) {
   if (Value == hueOffset_) return;
+  const int previous = hueOffset_;
   hueOffset_ = Value;
   {
     LoadingScope scope;
-    if (skinData_.Active) LoadAll();
+    if (skinData_.Active) ReloadRecoloured(previous, saturation_);
   }
   if (!ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading)) RepaintForms();
 }
 
 void TSkinManager::SetSaturation(int Value) {
   if (Value == saturation_) return;
+  const int previous = saturation_;
   saturation_ = Value;
   {
     LoadingScope scope;
-    if (skinData_.Active) LoadAll();
+    if (skinData_.Active) ReloadRecoloured(hueOffset_, previous);
   }
   if (!ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading)) RepaintForms();
 }
@@ -250,20 +293,22 @@ int TSkinManager::FindMaskIndex(const std::string& SectionName, const std::strin
 namespace {
 // Walks the PARENTCLASS chain from SkinIndex; Match(section) gives an index or
 // -1. A chain longer than the number of sections is a cycle and ends as -1.
-template <class F>
-int SearchWithParents(const TSkGeneralDataArray& gd, int SkinIndex, std::string Section, F&& Match) {
+int FirstSection(const TSkGeneralDataArray& gd, const std::string& Name) {
+  for (size_t i = 0; i < gd.size(); ++i)
+    if (gd[i].SectionName == Name) return int(i);
+  return -1;
+}
+
+template <class F, class S = int (*)(const TSkGeneralDataArray&, const std::string&)>
+int SearchWithParents(const TSkGeneralDataArray& gd, int SkinIndex, std::string Section, F&& Match,
+                      S&& FindSection = FirstSection) {
   for (size_t steps = 0; steps <= gd.size(); ++steps) {
     int found = Match(Section);
     if (found >= 0) return found;
     if (SkinIndex < 0 || size_t(SkinIndex) >= gd.size()) return -1;
     const std::string& p = gd[size_t(SkinIndex)].ParentClass;
     if (p.empty() || p == Section) return -1;
-    int next = -1;
-    for (size_t i = 0; i < gd.size(); ++i)
-      if (gd[i].SectionName == p) {
-        next = int(i);
-        break;
-      }
+    const int next = FindSection(gd, p);
     if (next < 0) return -1;
     SkinIndex = next, Section = p;
   }
@@ -299,11 +344,26 @@ int TSkinManager::GetTextureIndex(int SkinIndex, const std::string& SectionName,
   });
 }
 
+// A part of the master bitmap must lie right of and below its origin with its
+// corners in order: the painters cut states and borders out of it by
+// dividing its size.
+void TSkinManager::CheckImageRects() const {
+  for (const TSkMaskData& m : ma) {
+    const RECT& r = m.R;
+    if (r.left >= 0 && r.top >= 0 && r.right >= r.left && r.bottom >= r.top) continue;
+    throw ESkinError("the image " + m.SectionName + "/" + m.PropertyName + " has the rectangle (" +
+                     std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
+                     ", " + std::to_string(r.bottom) + "), which is back to front or negative");
+  }
+}
+
 SIZE TSkinManager::GetMaskSize(int i) const {
   if (!IsValidImgIndex(i)) return SIZE{0, 0};
   const TSkMaskData& m = ma[size_t(i)];
   if (m.Bmp) return SIZE{m.Bmp->Width() / 3, m.Bmp->Height() / 2};
-  const int64_t w = int64_t(m.R.right) - m.R.left, h = int64_t(m.R.bottom) - m.R.top;
+  // Never a negative size, even for a rectangle set by hand.
+  const int64_t w = std::clamp<int64_t>(int64_t(m.R.right) - m.R.left, 0, INT32_MAX),
+                h = std::clamp<int64_t>(int64_t(m.R.bottom) - m.R.top, 0, INT32_MAX);
   return SIZE{LONG(w / std::max<int>(1, m.ImageCount)), LONG(h / std::max<int>(1, m.MaskType + 1))};
 }
 
@@ -372,9 +432,25 @@ void TSkinManager::FreePatterns() {
 
 void TSkinManager::InitConstData() {
   ConstData = TSkConstData{};
-  auto sec = [&](const char* n) { return int16_t(GetSkinIndex(n)); };
+  // The lookups below follow parent chains: with the names indexed once, the
+  // table costs time linear in the skin whatever the length of its chains.
+  std::unordered_map<std::string, int> sections, masks;
+  for (size_t i = 0; i < gd.size(); ++i) sections.emplace(gd[i].SectionName, int(i));
+  for (size_t i = 0; i < ma.size(); ++i) masks.emplace(ma[i].SectionName + '\n' + ma[i].PropertyName, int(i));
+  auto section = [&](const TSkGeneralDataArray&, const std::string& n) {
+    auto it = sections.find(n);
+    return it == sections.end() ? -1 : it->second;
+  };
+  auto sec = [&](const char* n) { return int16_t(section(gd, n)); };
   auto mask = [&](int16_t s, const char* sn, const char* p) {
-    return s < 0 ? int16_t(-1) : int16_t(GetMaskIndex(s, sn, p));
+    if (s < 0) return int16_t(-1);
+    return int16_t(SearchWithParents(
+        gd, s, sn,
+        [&](const std::string& name) {
+          auto it = masks.find(name + '\n' + p);
+          return it == masks.end() ? -1 : it->second;
+        },
+        section));
   };
   ConstData.IndexGlobalInfo = sec("GLOBALINFO");
   static const char* checks[9] = {"BOXCHECKED",   "BOXUNCHECKED",   "BOXGRAYED",
