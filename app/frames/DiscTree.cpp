@@ -252,7 +252,9 @@ void TDiscTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
 
 void TDiscTree::TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas*, PDataNode Node, RECT, TColor& ItemColor,
                                     TItemEraseAction& EraseAction) {
-  if (!RowOf<TDiscData>(Sender, Node)) return;
+  // A selected row keeps the tree's own erase, which paints the selection
+  // its text colour is chosen for.
+  if (!RowOf<TDiscData>(Sender, Node) || Node->Has(vsSelected)) return;
   ItemColor = Node->Index % 2 == 0 ? TColor(RGB(255, 245, 230)) : TColor(RGB(255, 255, 255));
   EraseAction = eaColor;
 }

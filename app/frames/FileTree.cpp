@@ -284,7 +284,9 @@ void TFileTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
 void TFileTree::TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas*, PDataNode Node, RECT, TColor& ItemColor,
                                     TItemEraseAction& EraseAction) {
   const TResultRow* d = RowOf<TResultRow>(Sender, Node);
-  if (!d) return;
+  // A selected row keeps the tree's own erase, which paints the selection
+  // its text colour is chosen for.
+  if (!d || Node->Has(vsSelected)) return;
   if (d->Kind == nkFileGroup)
     ItemColor = TColor(RGB(210, 230, 255));
   else if (d->Kind == nkFolderGroup)
