@@ -102,6 +102,7 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
   FileView->SetImages(Images);
   OwnRows<TRow>(FileView);
   SetUpListColumns(FileView, tx::Columns, kWidths, 5, 1u << 2, 0, sdDescending);
+  FitDateColumns(FileView, 3, 4);
   FileView->TreeOptions()->SetPaintOptions(
       TDTPaintOptions{toHideFocusRect, toShowDropmark, toThemeAware, toUseBlendedImages});
   FileView->OnInitNode = [this](TBaseDataTree* s, PDataNode p, PDataNode n, TDataNodeInitStates& st) {
@@ -202,7 +203,11 @@ TTreeNode* TBrowser::AddFolderNode(TTreeNode* Parent, const std::u16string& Text
 
 void TBrowser::ExpandFolderNode(TTreeNode* Node) {
   folderBatch_->Flush();
-  if (Node) Node->Expand(false);
+  if (!Node) return;
+  // The disc gives its folders in its own order: the tree shows them by
+  // name, sorted once the disc's folders are all in.
+  if (!Node->Parent()) Node->AlphaSort(true);
+  Node->Expand(false);
 }
 
 void TBrowser::BrowseDisc(int Index) {

@@ -63,6 +63,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   Tree->SetParent(this);
   OwnRows<TDiscData>(Tree);
   SetUpListColumns(Tree, texts::discform::Columns, kWidths, 8, (1u << 3) | (1u << 4), 0, sdDescending);
+  FitDateColumns(Tree, 5, 6);
   Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowDropmark,
                                                        toShowTreeLines, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,

@@ -59,6 +59,7 @@ void TFileTree::BuildTree() {
   Tree->SetTabStop(false);
   OwnRows<TResultRow>(Tree);
   SetUpListColumns(Tree, texts::fileform::Columns, kWidths, 6, 1u << 1, 3, sdAscending);
+  FitDateColumns(Tree, 2, 3);
   Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowRoot,
                                                        toShowDropmark, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,

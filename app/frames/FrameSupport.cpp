@@ -2,13 +2,17 @@
 // comparisons, the stored-path join, the explorer prompt and row batches.
 #include "app/frames/FrameSupport.h"
 
+#include <algorithm>
+
 #include "app/frames/Console.h"
 #include "app/frames/FrameTexts.h"
 #include "catalogue/Settings.h"
 #include "classlib/SysUtils.h"
 #include "classlib/actions/ActnList.h"
 #include "classlib/controls/UtilWindow.h"
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
+#include "platform/DateTime.h"
 #include "platform/Names.h"
 #include "platform/gdi/ImageListApi.h"
 #include "platform/image/Resources.h"
@@ -42,6 +46,30 @@ void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const
   header->SetSortColumn(sortColumn);
   header->SetSortDirection(direction);
   tree->TreeOptions()->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
+}
+
+void FitDateColumns(TDataStringTree* tree, TColumnIndex dateColumn, TColumnIndex timeColumn) {
+  TBitmap measure;
+  TCanvas* canvas = measure.Canvas();
+  canvas->Font()->Assign(tree->Font());
+  // Digits may differ in width: the widest of a few dates and times.
+  int dateWidth = 0, timeWidth = 0;
+  for (int d : {0, 8}) {
+    TDateTime t = EncodeDate(2000 + 11 * d, 12, 20 + d) + EncodeTime(20 + d / 4, 48 + d, 48 + d, 0);
+    dateWidth = std::max(dateWidth, canvas->TextWidth(FormatDate(t)));
+    timeWidth = std::max(timeWidth, canvas->TextWidth(FormatTime(t)));
+  }
+  // The cell's margin on the left, the text margin on both sides, and room
+  // for the column's divider.
+  const int room = tree->Margin() + 2 * tree->TextMargin() + 4;
+  TDataTreeColumns* columns = tree->Header()->Columns();
+  auto fit = [&](TColumnIndex column, int width) {
+    if (column < 0 || column >= TColumnIndex(columns->Count())) return;
+    TDataTreeColumn* c = columns->Items(column);
+    if (c->Width() < width + room) c->SetWidth(width + room);
+  };
+  fit(dateColumn, dateWidth);
+  fit(timeColumn, timeWidth);
 }
 
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {

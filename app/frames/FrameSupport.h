@@ -60,6 +60,11 @@ T* RowOf(TBaseDataTree* tree, PDataNode node) {
 void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const int* widths, int count,
                       uint32_t rightAligned, TColumnIndex sortColumn, TSortDirection direction);
 
+// Widens the date and time columns (NoColumn: none) where the widest date
+// and time the views show would not fit at the tree's font. Call before the
+// kept widths are read: a width the user set stays his.
+void FitDateColumns(TDataStringTree* tree, TColumnIndex dateColumn, TColumnIndex timeColumn);
+
 // A header click: a new column sorts descending (the handlers compare in
 // reverse, so that is natural ascending order), the sort column toggles.
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column);
