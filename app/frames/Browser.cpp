@@ -344,6 +344,13 @@ TBrowser::TRow* TBrowser::RowOfNode(PDataNode Node) {
   return RowOf<TRow>(FileView, Node);
 }
 
+void TBrowser::FileKindsChanged() {
+  // Each row names its type once, when first shown: forget those names.
+  for (PDataNode n = FileView->GetFirstNoInit(); n; n = FileView->GetNextNoInit(n))
+    if (TRow* row = RowOf<TRow>(FileView, n)) row->TypeText.clear();
+  FileView->Invalidate();
+}
+
 const std::u16string& TBrowser::TypeOf(TRow* row) {
   if (row->TypeText.empty() && !row->IsUp && row->FileData) {
     if (row->FileData->Kind == TFileData::kFile)
