@@ -80,8 +80,10 @@ TEST_F(MainSession, AnInstanceTurnedAwayFromACatalogueInUseLeavesTheSettingsAlon
   Stop();
   EXPECT_EQ(Section("MAINFORM"), kept);
 
-  // The owner closes: the next start opens its catalogue as usual.
+  // The owner closes: the next start opens its catalogue as usual (and would
+  // cancel the New dialog were the catalogue forgotten).
   ASSERT_TRUE(first->CloseDatabase());
+  AnswerCancel();
   Start();
   EXPECT_TRUE(MainForm->Engine->IsOpen());
 }
