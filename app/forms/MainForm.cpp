@@ -219,9 +219,6 @@ void TMainForm::ReadSettings() {
 
 void TMainForm::WriteSettings() {
   if (!Storage || Storage->IsOpen()) return;
-  // Turned away from a catalogue in use and never owning one: the instance
-  // that holds it keeps its settings.
-  if (refused_ && !ownsBase_) return;
   Storage->Open("MAINFORM", true);
   Storage->WriteInteger("X", Left());
   Storage->WriteInteger("Y", Top());
@@ -237,7 +234,9 @@ void TMainForm::KeepBase() {
   Base = Engine->Base->Path();
   Pass = Engine->Base->Pass;
   ownsBase_ = true;
-  if (!Storage || Storage->IsOpen()) return;
+  if (!Storage) return;
+  Storage->KeepFile = false;  // a catalogue of its own: its settings count again
+  if (Storage->IsOpen()) return;
   Storage->Open("MAINFORM", false);
   Storage->WriteString("Base", Base);
   Storage->WriteBool("Pass", Pass);
@@ -247,7 +246,9 @@ void TMainForm::KeepBase() {
 bool TMainForm::NoteRefusal() {
   // The storage's word for a data file locked by another process.
   if (Engine->Base->LastError != "Database is in use") return false;
-  refused_ = true;
+  // Turned away and owning no catalogue: the instance that holds it keeps
+  // its settings (the catalogue to reopen, bounds, widths, file types).
+  if (!ownsBase_ && Storage) Storage->KeepFile = true;
   return true;
 }
 

@@ -150,7 +150,8 @@ class TMainForm : public TForm {
   // told it is in use) rather than offering a new one.
   void KeepBase();
   // After a failed create or open: true when another instance holds the
-  // catalogue. Such an instance leaves "MAINFORM" to the owner.
+  // catalogue. Until this instance has a catalogue of its own, it leaves the
+  // settings file to that owner.
   bool NoteRefusal();
 
   // Rules shared by the actions.
@@ -187,7 +188,6 @@ class TMainForm : public TForm {
 
   bool closing_ = false;
   bool ownsBase_ = false;  // this instance has created or opened a database
-  bool refused_ = false;   // its database was in use by another instance
   bool keptBounds_ = false;
   int keptConsole_ = -1;
   RECT kept_{};
