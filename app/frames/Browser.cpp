@@ -103,6 +103,13 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
   OwnRows<TRow>(FileView);
   SetUpListColumns(FileView, tx::Columns, kWidths, 5, 1u << 2, 0, sdDescending);
   FitDateColumns(FileView, 3, 4);
+  FitColumn(FileView, 2, {kWideSize});
+  // The type names of the default table, and the folders' own.
+  TFileKinds types;
+  types.LoadDefaults();
+  std::vector<std::string> typeNames{tx::FileFolder};
+  for (int32_t i = 0; i < types.Count(); ++i) typeNames.push_back(types.GetItem(i).Name);
+  FitColumn(FileView, 1, typeNames);
   FileView->TreeOptions()->SetPaintOptions(
       TDTPaintOptions{toHideFocusRect, toShowDropmark, toThemeAware, toUseBlendedImages});
   FileView->OnInitNode = [this](TBaseDataTree* s, PDataNode p, PDataNode n, TDataNodeInitStates& st) {

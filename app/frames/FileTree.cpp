@@ -60,6 +60,7 @@ void TFileTree::BuildTree() {
   OwnRows<TResultRow>(Tree);
   SetUpListColumns(Tree, texts::fileform::Columns, kWidths, 6, 1u << 1, 3, sdAscending);
   FitDateColumns(Tree, 2, 3);
+  FitColumn(Tree, 1, {kWideSize});
   Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowRoot,
                                                        toShowDropmark, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,

@@ -48,28 +48,31 @@ void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const
   tree->TreeOptions()->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
 }
 
-void FitDateColumns(TDataStringTree* tree, TColumnIndex dateColumn, TColumnIndex timeColumn) {
+void FitColumn(TDataStringTree* tree, TColumnIndex column, const std::vector<std::string>& texts) {
+  TDataTreeColumns* columns = tree->Header()->Columns();
+  if (column < 0 || column >= TColumnIndex(columns->Count())) return;
   TBitmap measure;
   TCanvas* canvas = measure.Canvas();
   canvas->Font()->Assign(tree->Font());
-  // Digits may differ in width: the widest of a few dates and times.
-  int dateWidth = 0, timeWidth = 0;
-  for (int d : {0, 8}) {
-    TDateTime t = EncodeDate(2000 + 11 * d, 12, 20 + d) + EncodeTime(20 + d / 4, 48 + d, 48 + d, 0);
-    dateWidth = std::max(dateWidth, canvas->TextWidth(FormatDate(t)));
-    timeWidth = std::max(timeWidth, canvas->TextWidth(FormatTime(t)));
-  }
+  int width = 0;
+  for (const std::string& text : texts) width = std::max(width, canvas->TextWidth(text));
   // The cell's margin on the left, the text margin on both sides, and room
   // for the column's divider.
-  const int room = tree->Margin() + 2 * tree->TextMargin() + 4;
-  TDataTreeColumns* columns = tree->Header()->Columns();
-  auto fit = [&](TColumnIndex column, int width) {
-    if (column < 0 || column >= TColumnIndex(columns->Count())) return;
-    TDataTreeColumn* c = columns->Items(column);
-    if (c->Width() < width + room) c->SetWidth(width + room);
-  };
-  fit(dateColumn, dateWidth);
-  fit(timeColumn, timeWidth);
+  width += tree->Margin() + 2 * tree->TextMargin() + 4;
+  TDataTreeColumn* c = columns->Items(column);
+  if (c->Width() < width) c->SetWidth(width);
+}
+
+void FitDateColumns(TDataStringTree* tree, TColumnIndex dateColumn, TColumnIndex timeColumn) {
+  // Digits may differ in width: the widest of a few dates and times.
+  std::vector<std::string> dates, times;
+  for (int d : {0, 8}) {
+    TDateTime t = EncodeDate(2000 + 11 * d, 12, 20 + d) + EncodeTime(20 + d / 4, 48 + d, 48 + d, 0);
+    dates.push_back(FormatDate(t));
+    times.push_back(FormatTime(t));
+  }
+  FitColumn(tree, dateColumn, dates);
+  FitColumn(tree, timeColumn, times);
 }
 
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {

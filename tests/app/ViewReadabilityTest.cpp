@@ -2,6 +2,8 @@
 // selection under its highlight text, dates and times are never cut at the
 // default font, the browser's folder tree is sorted by name, and the lists
 // that name file types follow a changed type table.
+#include <unistd.h>
+
 #include "FramesFixture.h"
 #include "platform/SystemColors.h"
 
@@ -80,17 +82,25 @@ TEST_F(ViewReadabilityTest, ASelectedResultOrDiscRowIsPaintedAsTheSelection) {
   EXPECT_EQ(Background(discs, disc, 2), 0xFFF5E6u);
 }
 
-TEST_F(ViewReadabilityTest, DatesAndTimesFitTheirColumnsAtTheDefaultFont) {
+TEST_F(ViewReadabilityTest, DatesTimesSizesAndTypesFitTheirColumnsAtTheDefaultFont) {
+  // A 5 GB file (sparse) and the type with the widest default name.
+  MakeFile(dir / "big/huge.bin", 1, 1600000000);
+  ASSERT_EQ(::truncate((dir / "big/huge.bin").c_str(), 5000000000LL), 0);
+  MakeFile(dir / "big/old.tmp", 5, 1600000000);
+  MakeFile(dir / "big/a.txt", 5, 1600000000);
+  AddDisc("Big", dir / "big");
   ShowPage(DiscTree);
   EXPECT_EQ(CutColumns(DiscTree->Tree), std::vector<TColumnIndex>{});
   ShowPage(FileTree);
-  Search("a.txt");
+  Search("*.*");
   FileTree->Tree->FullExpand();
   EXPECT_EQ(CutColumns(FileTree->Tree), std::vector<TColumnIndex>{});
   ShowPage(Browser);
-  Browser->BrowseDisc(engine->Discs->FindByLabel(u"Alpha"));
+  Browser->BrowseDisc(engine->Discs->FindByLabel(u"Big"));
   ASSERT_GT(Browser->FileView->RootNodeCount(), 0u);
   std::vector<TColumnIndex> cut = CutColumns(Browser->FileView);
+  EXPECT_EQ(std::count(cut.begin(), cut.end(), 1), 0) << "the type is cut";
+  EXPECT_EQ(std::count(cut.begin(), cut.end(), 2), 0) << "the size is cut";
   EXPECT_EQ(std::count(cut.begin(), cut.end(), 3), 0) << "the date is cut";
   EXPECT_EQ(std::count(cut.begin(), cut.end(), 4), 0) << "the time is cut";
   // A width the user chose stays his: only the design width is widened.
