@@ -89,6 +89,21 @@ TEST_F(MainSession, AnInstanceTurnedAwayFromACatalogueInUseLeavesTheSettingsAlon
   EXPECT_TRUE(MainForm->Engine->IsOpen());
 }
 
+TEST_F(MainSession, ATurnedAwayInstanceThatMakesACatalogueOfItsOwnKeepsIt) {
+  StartWithCatalogue();
+  Stop();
+  std::unique_ptr<TEngine> first = HoldCatalogue();
+  Start();
+  ASSERT_FALSE(MainForm->Engine->IsOpen());
+  AnswerNew("Mine", "", "Mine");
+  MainForm->actNew->Execute();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  Stop();
+  EXPECT_NE(Section("MAINFORM").find("Base=" + DatabaseFolder() + "Mine/"), std::string::npos);
+  EXPECT_NE(Section("MAINFORM").find("CH="), std::string::npos);  // the whole section, at exit
+  ASSERT_TRUE(first->CloseDatabase());
+}
+
 TEST_F(MainSession, TurnedAwayThroughTheOpenDialogTheSettingsStayTheOwners) {
   StartWithCatalogue("pw");
   Stop();
