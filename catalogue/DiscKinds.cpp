@@ -98,6 +98,9 @@ const TRecKind* TDiscKinds::FindKind(TXBase* base) {
 }
 
 bool TDiscKinds::CreateNew(TXBase* base) {
+  // Another catalogue (or this one emptied): its categories are not the
+  // ones chosen before.
+  Selected = -1;
   const TRecKind* kind = FindKind(base);
   if (!kind) return false;
   TXRecData* rec = base->NewData(kind);
@@ -132,6 +135,7 @@ bool TDiscKinds::Recreate(TXBase* base, const TRecKind* kind, int64_t damaged) {
 }
 
 bool TDiscKinds::Open(TXBase* base) {
+  Selected = -1;
   const TRecKind* kind = FindKind(base);
   if (!kind) return false;
   int64_t found = -1;
@@ -197,6 +201,7 @@ bool TDiscKinds::Close() {
   names_.clear();
   Base = nullptr;
   KindsID = -1;
+  Selected = -1;
   return true;
 }
 

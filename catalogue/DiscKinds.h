@@ -44,7 +44,9 @@ class TDiscKinds {
   bool Close();
   bool IsAttached() const { return Base != nullptr; }
 
-  int32_t Selected = -1;  // the category shown in the disc view; -1 = all
+  // The category shown in the disc view; -1 = all. Back to -1 whenever
+  // the list is made, opened or closed.
+  int32_t Selected = -1;
   TXBase* Base = nullptr;
   int64_t KindsID = -1;
   std::function<void(int32_t)> OnDelete;

@@ -36,16 +36,16 @@ int64_t MonotonicMs() {
   return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-// A folder's date: its birth time where the file system keeps one.
-int64_t FolderTime(const struct statx& st) {
-  return (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
-}
-
 uint64_t DeviceOf(const struct statx& st) {
   return makedev(st.stx_dev_major, st.stx_dev_minor);
 }
 
 }  // namespace
+
+int64_t FolderTime(const struct statx& st) {
+  const bool born = (st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0);
+  return born ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
+}
 
 TDateTime FileTimeToDateTime(int64_t unixSeconds) {
   return UnixToLocalDateTime(unixSeconds);

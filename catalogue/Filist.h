@@ -4,6 +4,8 @@
 // table (adding a disc) or by search criteria (comparing a folder). An add
 // runs the walk on a worker thread that hands each entry over as it is made.
 #pragma once
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -27,6 +29,11 @@ namespace qv {
 // A file time (seconds since the Unix epoch, UTC) as a local date-time, in
 // whole seconds.
 TDateTime FileTimeToDateTime(int64_t unixSeconds);
+
+// A folder's date (seconds since the epoch): its birth time, or its
+// modification time where the file system keeps no birth time, also when it
+// reports one of 0 (no folder was made in 1970).
+int64_t FolderTime(const struct statx& st);
 
 class TFilist {
  public:

@@ -83,7 +83,7 @@ void TStorage::Open(const std::string& section, bool erase) {
 
 void TStorage::Close() {
   QV_ASSERT(IsOpen());
-  if (Ini->Modified()) {
+  if (Ini->Modified() && !KeepFile) {
     ForceDirectories(ExtractFilePath(settingsFile_));
     Ini->UpdateFile();
   }

@@ -48,6 +48,9 @@ class TStorage {
   // The full path of the settings file.
   const std::string& SettingsFile() const { return settingsFile_; }
 
+  // While set, Close writes nothing: the file stays as another instance of
+  // the program, the one that owns the catalogue, left it.
+  bool KeepFile = false;
   bool UseIni;
   std::string Section;
   std::unique_ptr<TMemIniFile> Ini;

@@ -269,9 +269,11 @@ void TDiscWiz::DoShow() {
   ColourLabel();
   FillFileList();
   FillCategories();
+  // The category chosen in the disc view, else the first one ("Other").
   int32_t chosen = -1;
   if (Engine && Engine->Discs) chosen = Engine->Discs->Categories.Selected;
-  SelectCategory(chosen >= 0 ? chosen : 0);
+  if (chosen < 0 || !Engine || chosen >= Engine->Discs->Categories.Count()) chosen = 0;
+  SelectCategory(chosen);
   TForm::DoShow();
 }
 

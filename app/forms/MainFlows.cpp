@@ -80,9 +80,9 @@ void TMainForm::DatabaseFlow(bool isNew) {
   std::string folder = Host->DatabaseFolder();
   bool ok = isNew ? Engine->NewDatabase(password, name) : Engine->OpenDatabase(password);
   if (ok) {
-    Base = Engine->Base->Path();
-    Pass = Engine->Base->Pass;
+    KeepBase();
   } else {
+    NoteRefusal();
     MessageDlg((isNew ? T::NewFailedIn : T::OpenFailedFrom) + folder + T::FailedError +
                    Engine->Base->LastError + T::FailedEnd,
                mtError, TMsgDlgButtons{mbOK}, 0);
@@ -213,6 +213,7 @@ void TMainForm::SettingsFlow() {
   SettsForm->SetFileKinds(*Engine->FileKinds);
   if (SettsForm->ShowModal() != mrOk || Busy()) return;
   Engine->SetFileKinds(SettsForm->FileKinds());
+  Host->FileKindsChanged();
 }
 
 void TMainForm::SaveReport() {

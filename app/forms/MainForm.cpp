@@ -13,7 +13,10 @@
 #include "catalogue/Engine.h"
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
+#include "classlib/controls/Clipbrd.h"
 #include "classlib/controls/MessageBox.h"
+#include "classlib/stdctrls/CustomEdit.h"
+#include "datatree/DataStringTree.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/controls/skSplitter.h"
 #include "skin/skHintManager.h"
@@ -227,6 +230,28 @@ void TMainForm::WriteSettings() {
   Storage->Close();
 }
 
+void TMainForm::KeepBase() {
+  Base = Engine->Base->Path();
+  Pass = Engine->Base->Pass;
+  ownsBase_ = true;
+  if (!Storage) return;
+  Storage->KeepFile = false;  // a catalogue of its own: its settings count again
+  if (Storage->IsOpen()) return;
+  Storage->Open("MAINFORM", false);
+  Storage->WriteString("Base", Base);
+  Storage->WriteBool("Pass", Pass);
+  Storage->Close();
+}
+
+bool TMainForm::NoteRefusal() {
+  // The storage's word for a data file locked by another process.
+  if (Engine->Base->LastError != "Database is in use") return false;
+  // Turned away and owning no catalogue: the instance that holds it keeps
+  // its settings (the catalogue to reopen, bounds, widths, file types).
+  if (!ownsBase_ && Storage) Storage->KeepFile = true;
+  return true;
+}
+
 void TMainForm::UpdateCaption() {
   std::string caption = T::Title;
   if (Engine && Engine->IsOpen() && !Engine->Base->Name.empty())
@@ -307,13 +332,45 @@ void TMainForm::FirstActivate() {
   } else {
     Host->SelectDatabaseFolder(Base);
     if (Engine->OpenDatabase("")) {
-      Base = Engine->Base->Path();
+      KeepBase();
       UpdateCaption();
-    } else {
+    } else if (!NoteRefusal()) {
+      // A catalogue in use stays the one to reopen; a broken one does not.
       Base.clear();
       Pass = true;
     }
   }
+}
+
+void TMainForm::UpdateActions() {
+  TForm::UpdateActions();
+  // Not while a modal dialog is up: it disables this window.
+  if (CloseWhenIdle && HandleAllocated() && IsWindowEnabled(Handle())) CloseIfAsked();
+}
+
+bool TMainForm::IsShortCut(WORD Key, TShiftState Shift) {
+  if (Key == 'C' && Shift == TShiftState{ssCtrl}) {
+    bool passOn = false;
+    if (CopyFromFocus(passOn)) return !passOn;
+  }
+  return TForm::IsShortCut(Key, Shift);
+}
+
+bool TMainForm::CopyFromFocus(bool& passOn) {
+  TWinControl* focused = TWinControl::FindControl(GetFocus());
+  if (!focused || GetParentForm(focused) != this) return false;
+  // The report editor is the report's own: its Copy copies the selection,
+  // or all of it without one.
+  if (auto* edit = dynamic_cast<TCustomEdit*>(focused)) {
+    passOn = edit != Editor;
+    return passOn;
+  }
+  if (auto* tree = dynamic_cast<TCustomDataStringTree*>(focused)) {
+    if (tree->SelectionCount() < 1) return false;
+    Clipboard()->SetAsText(tree->RenderPlainText(txSelected, '\t'));
+    return true;
+  }
+  return false;
 }
 
 void TMainForm::CloseIfAsked() {

@@ -52,6 +52,13 @@ class TMainForm : public TForm {
   // False when the catalogue's schema could not be loaded: the program
   // then stops before the window is shown.
   bool EngineUsable() const;
+  // Also carries out a close asked for during a long operation, once no
+  // operation runs: whichever started it (a browse from the browser's own
+  // disc tree, the reopen at the first activation) the close is not lost.
+  void UpdateActions() override;
+  // Ctrl+C belongs to the focused control when it can copy (an edit, a list
+  // with rows selected); the report's Copy takes it everywhere else.
+  bool IsShortCut(WORD Key, TShiftState Shift) override;
 
   // Where the engine finds the catalogue's schema; empty: the program folder.
   static inline std::string SchemaFolder;
@@ -140,6 +147,14 @@ class TMainForm : public TForm {
   void WriteSettings();
   // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, focus on it.
   void StepPage(bool forward);
+  // The database just created or opened becomes the one to reopen, in the
+  // settings at once: another instance started meanwhile finds it (and is
+  // told it is in use) rather than offering a new one.
+  void KeepBase();
+  // After a failed create or open: true when another instance holds the
+  // catalogue. Until this instance has a catalogue of its own, it leaves the
+  // settings file to that owner.
+  bool NoteRefusal();
 
   // Rules shared by the actions.
   bool IsOpen() const;
@@ -169,8 +184,12 @@ class TMainForm : public TForm {
   template <class F>
   void RunStoppable(TAction* start, F&& call);
   void CloseIfAsked();
+  // Copies what the focused control offers; false when it offers nothing.
+  // Sets passOn when the control copies by itself (an edit takes the key).
+  bool CopyFromFocus(bool& passOn);
 
   bool closing_ = false;
+  bool ownsBase_ = false;  // this instance has created or opened a database
   bool keptBounds_ = false;
   int keptConsole_ = -1;
   RECT kept_{};

@@ -87,6 +87,11 @@ void TMainHost::FileTreeFillCombos(bool full) {
   if (FileTree) FileTree->FillCombos(full);
 }
 
+void TMainHost::FileKindsChanged() {
+  if (FileTree) FileTree->FillFileCombo();
+  if (Browser) Browser->FileKindsChanged();
+}
+
 void TMainHost::BrowserFillDiscTree() {
   if (Browser) Browser->FillDiscTree();
 }

@@ -37,6 +37,8 @@ class TMainHost : public IEngineHost {
   void FileTreeSortFollows() override;
   bool FileTreeShowsStoredTexts() const override { return true; }
   void FileTreeFillCombos(bool full) override;
+  // Every list that shows file types follows the engine's table.
+  void FileKindsChanged();
   void BrowserFillDiscTree() override;
   void BrowserSelectDisc(int index) override;
   void BrowserClear() override;

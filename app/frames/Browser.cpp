@@ -102,6 +102,14 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
   FileView->SetImages(Images);
   OwnRows<TRow>(FileView);
   SetUpListColumns(FileView, tx::Columns, kWidths, 5, 1u << 2, 0, sdDescending);
+  FitDateColumns(FileView, 3, 4);
+  FitColumn(FileView, 2, {kWideSize});
+  // The type names of the default table, and the folders' own.
+  TFileKinds types;
+  types.LoadDefaults();
+  std::vector<std::string> typeNames{tx::FileFolder};
+  for (int32_t i = 0; i < types.Count(); ++i) typeNames.push_back(types.GetItem(i).Name);
+  FitColumn(FileView, 1, typeNames);
   FileView->TreeOptions()->SetPaintOptions(
       TDTPaintOptions{toHideFocusRect, toShowDropmark, toThemeAware, toUseBlendedImages});
   FileView->OnInitNode = [this](TBaseDataTree* s, PDataNode p, PDataNode n, TDataNodeInitStates& st) {
@@ -202,7 +210,11 @@ TTreeNode* TBrowser::AddFolderNode(TTreeNode* Parent, const std::u16string& Text
 
 void TBrowser::ExpandFolderNode(TTreeNode* Node) {
   folderBatch_->Flush();
-  if (Node) Node->Expand(false);
+  if (!Node) return;
+  // The disc gives its folders in its own order: the tree shows them by
+  // name, sorted once the disc's folders are all in.
+  if (!Node->Parent()) Node->AlphaSort(true);
+  Node->Expand(false);
 }
 
 void TBrowser::BrowseDisc(int Index) {
@@ -337,6 +349,13 @@ TBrowser::TRow* TBrowser::RowOfNode(PDataNode Node) {
   // the database is open.
   if (!Engine || !Engine->IsOpen() || !shown_) return nullptr;
   return RowOf<TRow>(FileView, Node);
+}
+
+void TBrowser::FileKindsChanged() {
+  // Each row names its type once, when first shown: forget those names.
+  for (PDataNode n = FileView->GetFirstNoInit(); n; n = FileView->GetNextNoInit(n))
+    if (TRow* row = RowOf<TRow>(FileView, n)) row->TypeText.clear();
+  FileView->Invalidate();
 }
 
 const std::u16string& TBrowser::TypeOf(TRow* row) {

@@ -33,6 +33,8 @@ class TBrowser : public TFrame {
 
   // Engine operations.
   void FillDiscTree();
+  // The Type column again from the engine's file-type table (after Settings).
+  void FileKindsChanged();
   void Clear();
   void SelectDisc(int Index);
   // A folder tree node for a folder of the browsed disc (parent null: the root).

@@ -63,6 +63,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   Tree->SetParent(this);
   OwnRows<TDiscData>(Tree);
   SetUpListColumns(Tree, texts::discform::Columns, kWidths, 8, (1u << 3) | (1u << 4), 0, sdDescending);
+  FitDateColumns(Tree, 5, 6);
   Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowDropmark,
                                                        toShowTreeLines, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,
@@ -252,7 +253,9 @@ void TDiscTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
 
 void TDiscTree::TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas*, PDataNode Node, RECT, TColor& ItemColor,
                                     TItemEraseAction& EraseAction) {
-  if (!RowOf<TDiscData>(Sender, Node)) return;
+  // A selected row keeps the tree's own erase, which paints the selection
+  // its text colour is chosen for.
+  if (!RowOf<TDiscData>(Sender, Node) || Node->Has(vsSelected)) return;
   ItemColor = Node->Index % 2 == 0 ? TColor(RGB(255, 245, 230)) : TColor(RGB(255, 255, 255));
   EraseAction = eaColor;
 }

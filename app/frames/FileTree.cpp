@@ -59,6 +59,8 @@ void TFileTree::BuildTree() {
   Tree->SetTabStop(false);
   OwnRows<TResultRow>(Tree);
   SetUpListColumns(Tree, texts::fileform::Columns, kWidths, 6, 1u << 1, 3, sdAscending);
+  FitDateColumns(Tree, 2, 3);
+  FitColumn(Tree, 1, {kWideSize});
   Tree->TreeOptions()->SetPaintOptions(TDTPaintOptions{toHideFocusRect, toShowButtons, toShowRoot,
                                                        toShowDropmark, toThemeAware, toUseBlendedImages});
   Tree->OnGetText = [this](TBaseDataTree* s, PDataNode n, TColumnIndex c, TVSTTextType t,
@@ -284,7 +286,9 @@ void TFileTree::TreeGetText(TBaseDataTree* Sender, PDataNode Node, TColumnIndex 
 void TFileTree::TreeBeforeItemErase(TBaseDataTree* Sender, TCanvas*, PDataNode Node, RECT, TColor& ItemColor,
                                     TItemEraseAction& EraseAction) {
   const TResultRow* d = RowOf<TResultRow>(Sender, Node);
-  if (!d) return;
+  // A selected row keeps the tree's own erase, which paints the selection
+  // its text colour is chosen for.
+  if (!d || Node->Has(vsSelected)) return;
   if (d->Kind == nkFileGroup)
     ItemColor = TColor(RGB(210, 230, 255));
   else if (d->Kind == nkFolderGroup)

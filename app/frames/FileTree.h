@@ -55,6 +55,8 @@ class TFileTree : public TFrame {
   void SortFollows() { sortEarly_ = true; }
   void FillCombos(bool Full);
   void FillDiscCombo();
+  // The file-type list again from the engine's table (after Settings).
+  void FillFileCombo();
 
   // Criteria.
   void GetSearchOpts(TSearchOpts& Opts);

@@ -239,15 +239,29 @@ void TFileTree::FillCombos(bool Full) {
   }
   SelectCategory(kinds.Selected);
   FillDiscCombo();
+  FillFileCombo();
+  SelectFileType(-1);
+}
+
+void TFileTree::FillFileCombo() {
+  if (!Engine) return;
+  // Entries carry the type's position: after the table changed, the entry
+  // chosen before is found again by its name, or " < Any Type > " is.
+  const std::string chosen =
+      SelectedFileType() >= 0 ? FileCombo->Items()->Strings(FileCombo->ItemIndex()) : "";
+  int again = -1;
   TStrings* items = FileCombo->Items();
   items->BeginUpdate();
   items->Clear();
   items->AddObject(tx::AnyType, EntryObject(0));
   const TFileKinds& types = *Engine->FileKinds;
-  for (int32_t i = 0; i < types.Count(); ++i)
-    items->AddObject(Blanked(types.GetItem(i).Name), EntryObject(i + 1));
+  for (int32_t i = 0; i < types.Count(); ++i) {
+    std::string entry = Blanked(types.GetItem(i).Name);
+    if (again < 0 && entry == chosen) again = i;
+    items->AddObject(entry, EntryObject(i + 1));
+  }
   items->EndUpdate();
-  SelectFileType(-1);
+  SelectFileType(again);
 }
 
 void TFileTree::FillDiscCombo() {

@@ -2,13 +2,17 @@
 // comparisons, the stored-path join, the explorer prompt and row batches.
 #include "app/frames/FrameSupport.h"
 
+#include <algorithm>
+
 #include "app/frames/Console.h"
 #include "app/frames/FrameTexts.h"
 #include "catalogue/Settings.h"
 #include "classlib/SysUtils.h"
 #include "classlib/actions/ActnList.h"
 #include "classlib/controls/UtilWindow.h"
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
+#include "platform/DateTime.h"
 #include "platform/Names.h"
 #include "platform/gdi/ImageListApi.h"
 #include "platform/image/Resources.h"
@@ -42,6 +46,33 @@ void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const
   header->SetSortColumn(sortColumn);
   header->SetSortDirection(direction);
   tree->TreeOptions()->SetSelectionOptions(TDTSelectionOptions{toFullRowSelect});
+}
+
+void FitColumn(TDataStringTree* tree, TColumnIndex column, const std::vector<std::string>& texts) {
+  TDataTreeColumns* columns = tree->Header()->Columns();
+  if (column < 0 || column >= TColumnIndex(columns->Count())) return;
+  TBitmap measure;
+  TCanvas* canvas = measure.Canvas();
+  canvas->Font()->Assign(tree->Font());
+  int width = 0;
+  for (const std::string& text : texts) width = std::max(width, canvas->TextWidth(text));
+  // The cell's margin on the left, the text margin on both sides, and room
+  // for the column's divider.
+  width += tree->Margin() + 2 * tree->TextMargin() + 4;
+  TDataTreeColumn* c = columns->Items(column);
+  if (c->Width() < width) c->SetWidth(width);
+}
+
+void FitDateColumns(TDataStringTree* tree, TColumnIndex dateColumn, TColumnIndex timeColumn) {
+  // Digits may differ in width: the widest of a few dates and times.
+  std::vector<std::string> dates, times;
+  for (int d : {0, 8}) {
+    TDateTime t = EncodeDate(2000 + 11 * d, 12, 20 + d) + EncodeTime(20 + d / 4, 48 + d, 48 + d, 0);
+    dates.push_back(FormatDate(t));
+    times.push_back(FormatTime(t));
+  }
+  FitColumn(tree, dateColumn, dates);
+  FitColumn(tree, timeColumn, times);
 }
 
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "classlib/controls/BasicAction.h"
 #include "datatree/DataStringTree.h"
@@ -59,6 +60,15 @@ T* RowOf(TBaseDataTree* tree, PDataNode node) {
 // sort glyphs, the given sort, and whole rows selected.
 void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const int* widths, int count,
                       uint32_t rightAligned, TColumnIndex sortColumn, TSortDirection direction);
+
+// Widens a column where the widest of texts would not fit at the tree's
+// font. Call before the kept widths are read: a width the user set stays his.
+void FitColumn(TDataStringTree* tree, TColumnIndex column, const std::vector<std::string>& texts);
+// The same for the date and time columns (NoColumn: none), with the widest
+// date and time the views show.
+void FitDateColumns(TDataStringTree* tree, TColumnIndex dateColumn, TColumnIndex timeColumn);
+// The widest size a size column is made to show: about 100 GB.
+inline constexpr char kWideSize[] = "99 999 999 999";
 
 // A header click: a new column sorts descending (the handlers compare in
 // reverse, so that is natural ascending order), the sort column toggles.

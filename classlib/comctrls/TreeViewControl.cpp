@@ -9,6 +9,7 @@
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/Font.h"
 #include "platform/Utf.h"
+#include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {
@@ -328,6 +329,14 @@ void TCustomTreeView::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case CN_NOTIFY:
       return Notify(M);
+    case CM_WANTSPECIALKEY:
+      // Enter and Esc end an in-place rename; they are not the dialog's
+      // default and cancel buttons meanwhile.
+      if ((M.WParam == VK_RETURN || M.WParam == VK_ESCAPE) && IsEditing()) {
+        M.Result = 1;
+        return;
+      }
+      break;
     case WM_RBUTTONDOWN:
       if (RightClickSelect) {
         TTreeNode* node = GetNodeAt(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));

@@ -267,5 +267,46 @@ TEST_F(BaseDlgTest, HelpPageFollowsTheMode) {
   EXPECT_EQ(backend.Opened[1], AppPath() + "help/a2_03_00.htm");
 }
 
+TEST_F(BaseDlgTest, EnterAndEscEndTheRenameOfANewFolderOnly) {
+  Make();
+  dlg->SetMode(true);
+  // A change notice re-reads the folder and ends a rename on its own time:
+  // the keys alone decide here.
+  dlg->PathTree->SetAutoRefresh(false);
+  bool editing = true, closedEarly = false, escEditing = true, escClosed = false;
+  std::string selected;
+  backend.ModalAnswers.push_back([&](HWND) {
+    Select(dir / "work");
+    dlg->actNewFolder->Execute();
+    backend.TypeText(u"Music");
+    backend.KeyPress(VK_RETURN);
+    backend.WhenIdle([&] {
+      editing = dlg->PathTree->IsEditing();
+      closedEarly = dlg->ModalResult() != mrNone;
+      selected = dlg->SelectedFolder();
+      // Esc in the next rename drops the typed name and keeps the dialog.
+      dlg->actNewFolder->Execute();
+      backend.TypeText(u"Dropped");
+      backend.KeyPress(VK_ESCAPE);
+      backend.WhenIdle([&] {
+        escEditing = dlg->PathTree->IsEditing();
+        escClosed = dlg->ModalResult() != mrNone;
+        backend.KeyPress(VK_ESCAPE);
+      });
+    });
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_FALSE(editing);
+  EXPECT_FALSE(closedEarly);
+  EXPECT_FALSE(escEditing);
+  EXPECT_FALSE(escClosed);
+  // The folder carries the typed name and stays selected for the catalogue.
+  EXPECT_TRUE(fs::is_directory(dir / "work/Music"));
+  EXPECT_FALSE(fs::exists(dir / "work/New Folder (1)"));
+  EXPECT_EQ(selected, dir / "work/Music");
+  EXPECT_TRUE(fs::is_directory(dir / "work/Music/New Folder (1)"));
+  EXPECT_FALSE(fs::exists(dir / "work/Music/Dropped"));
+}
+
 }  // namespace
 }  // namespace qv::test

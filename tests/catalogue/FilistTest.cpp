@@ -148,6 +148,24 @@ TEST_F(ScannerTest, KeepsSizesAndDates) {
   EXPECT_EQ(sub->Date, UnixToLocalDateTime(born));
 }
 
+TEST_F(ScannerTest, AFolderWithoutBirthTimeTakesItsModificationTime) {
+  struct statx st {};
+  st.stx_mtime.tv_sec = 1600000000;
+  // No birth time offered, and one offered as 0 (some file systems do so):
+  // both mean the modification time, never 01/01/1970.
+  st.stx_mask = STATX_MTIME;
+  EXPECT_EQ(FolderTime(st), 1600000000);
+  st.stx_mask = STATX_MTIME | STATX_BTIME;
+  EXPECT_EQ(FolderTime(st), 1600000000);
+  st.stx_btime.tv_sec = 1500000000;
+  EXPECT_EQ(FolderTime(st), 1500000000);
+  // A scanned folder is never dated at the epoch.
+  ASSERT_TRUE(scanner.Scan(Opts()));
+  const TFileData* sub = Find(scanner.Root(), "sub");
+  ASSERT_NE(sub, nullptr);
+  EXPECT_GT(sub->Date, UnixToLocalDateTime(86400));
+}
+
 TEST_F(ScannerTest, TrailingDelimiterScansTheSameFolder) {
   ASSERT_TRUE(scanner.Scan(Opts()));
   auto with = Names(scanner);

@@ -91,6 +91,29 @@ TEST(Settings, WritingASectionReplacesItWhole) {
   s.Close();
 }
 
+TEST(Settings, AKeptFileIsNeverWritten) {
+  TempDir dir;
+  const std::string file = dir / "q.ini";
+  {
+    TStorage owner(file, true);
+    owner.Open("MAINFORM", true);
+    owner.WriteString("Base", "/data/Test/");
+    owner.Close();
+  }
+  const std::string before = Text(file);
+  {
+    TStorage turnedAway(file, true);
+    turnedAway.KeepFile = true;
+    turnedAway.Open("MAINFORM", true);
+    turnedAway.WriteString("Base", "");
+    turnedAway.Close();
+    turnedAway.Open("DISCFORM", true);
+    turnedAway.WriteInteger("C00", 5);
+    turnedAway.Close();
+  }
+  EXPECT_EQ(Text(file), before);
+}
+
 TEST(Settings, MisuseIsAnAssertion) {
   TempDir dir;
   TStorage s(dir / "q.ini", true);

@@ -6,6 +6,7 @@
 #include "classlib/comctrls/HeaderControl.h"
 #include "classlib/comctrls/ListView.h"
 #include "classlib/comctrls/TreeView.h"
+#include "classlib/stdctrls/Button.h"
 
 namespace qv::test {
 namespace {
@@ -119,6 +120,43 @@ TEST_F(ComCtrls, TreeEventsFireAsTheFormsExpect) {
 }
 
 // A tree whose nodes hold objects of their own, freed as the shell tree does.
+TEST_F(ComCtrls, EnterAndEscEndALabelEditNotTheDialog) {
+  TForm* form = NewForm();
+  TTreeView* tree = NewTree(form);
+  TTreeNode* a = tree->Items()->Add(nullptr, "a");
+  auto* ok = new TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(0, 290, 75, 25);
+  ok->SetDefault(true);
+  auto* cancel = new TButton(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(80, 290, 75, 25);
+  cancel->SetCancel(true);
+  int clicks = 0;
+  ok->OnClick = cancel->OnClick = [&](TObject*) { ++clicks; };
+  form->Show();
+  tree->SetFocus();
+  Pump();
+  ASSERT_TRUE(a->EditText());
+  backend.TypeText(u"kept");
+  backend.KeyPress(VK_RETURN);
+  Pump();
+  EXPECT_FALSE(tree->IsEditing());
+  EXPECT_EQ(a->Text(), "kept");
+  ASSERT_TRUE(a->EditText());
+  backend.TypeText(u"dropped");
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(tree->IsEditing());
+  EXPECT_EQ(a->Text(), "kept");
+  EXPECT_EQ(clicks, 0);
+  // Not editing, the keys are the dialog's again.
+  backend.KeyPress(VK_RETURN);
+  backend.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(clicks, 2);
+}
+
 class OwningTree : public TTreeView {
  public:
   using TTreeView::TTreeView;

@@ -1,0 +1,250 @@
+// The main window over a whole session: the catalogue kept in the settings
+// as soon as it is open and left alone by an instance turned away from it, a
+// close asked for during any long operation carried out when it ends, Ctrl+C
+// for the focused control first, the file types after Settings, and the
+// category choice of a catalogue that was replaced.
+#include "../common/RecordingHost.h"
+#include "MainTestSupport.h"
+#include "app/dialogs/SettsForm.h"
+#include "app/frames/Browser.h"
+#include "app/frames/DiscTree.h"
+#include "app/frames/FileTree.h"
+
+namespace qv::test {
+namespace {
+
+class MainSession : public MainTest {
+ protected:
+  // The lines of one section of the settings file.
+  std::string Section(const std::string& name) const {
+    std::string text = SettingsText();
+    std::size_t at = text.find("[" + name + "]");
+    if (at == std::string::npos) return "";
+    std::size_t end = text.find("\n[", at + 1);
+    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+  }
+  // Another instance holding the catalogue "Test".
+  std::unique_ptr<TEngine> HoldCatalogue(const std::string& password = "") {
+    owner.folder = DatabaseFolder() + "Test";
+    auto engine = std::make_unique<TEngine>(owner, std::string(QV_BINARY_DIR) + "/app/");
+    EXPECT_TRUE(engine->OpenDatabase(password));
+    return engine;
+  }
+  void CtrlC() {
+    backend.KeyDown(VK_CONTROL);
+    backend.KeyPress('C');
+    backend.KeyUp(VK_CONTROL);
+    Pump();
+  }
+  // Records a close of the main window and keeps it from ending the test.
+  void WatchClose() {
+    MainForm->OnClose = [this](TObject*, TCloseAction& Action) {
+      ++closes;
+      Action = caNone;
+    };
+  }
+
+  RecordingHost owner;
+  int closes = 0;
+};
+
+TEST_F(MainSession, TheCatalogueIsInTheSettingsWhileTheFirstInstanceRuns) {
+  AnswerNew("Test");
+  Start();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  // Not only at the end: an instance started now finds it there.
+  EXPECT_NE(Section("MAINFORM").find("Base=" + DatabaseFolder() + "Test/"), std::string::npos);
+  EXPECT_NE(Section("MAINFORM").find("Pass=0"), std::string::npos);
+
+  // So does one started after the catalogue was changed mid-session.
+  boxAnswers.push_back(IDYES);
+  AnswerNew("Other", "pw", "Other");
+  MainForm->actNew->Execute();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_NE(Section("MAINFORM").find("Base=" + DatabaseFolder() + "Other/"), std::string::npos);
+  EXPECT_NE(Section("MAINFORM").find("Pass=1"), std::string::npos);
+}
+
+TEST_F(MainSession, AnInstanceTurnedAwayFromACatalogueInUseLeavesTheSettingsAlone) {
+  StartWithCatalogue();
+  Stop();
+  ASSERT_NE(Section("MAINFORM").find("Base=" + DatabaseFolder() + "Test/"), std::string::npos);
+  const std::string kept = SettingsText();
+  std::unique_ptr<TEngine> first = HoldCatalogue();
+
+  Start();
+  EXPECT_FALSE(MainForm->Engine->IsOpen());
+  EXPECT_TRUE(ConsoleHas(" ERROR : Database is in use"));
+  EXPECT_EQ(MainForm->Base, DatabaseFolder() + "Test/");
+  MainForm->SetBounds(10, 20, 700, 500);
+  DiscTree->Tree->Header()->Columns()->Items(0)->SetWidth(300);
+  Stop();
+  EXPECT_EQ(SettingsText(), kept);
+
+  // The owner closes: the next start opens its catalogue as usual (and would
+  // cancel the New dialog were the catalogue forgotten).
+  ASSERT_TRUE(first->CloseDatabase());
+  AnswerCancel();
+  Start();
+  EXPECT_TRUE(MainForm->Engine->IsOpen());
+}
+
+TEST_F(MainSession, ATurnedAwayInstanceThatMakesACatalogueOfItsOwnKeepsIt) {
+  StartWithCatalogue();
+  Stop();
+  std::unique_ptr<TEngine> first = HoldCatalogue();
+  Start();
+  ASSERT_FALSE(MainForm->Engine->IsOpen());
+  AnswerNew("Mine", "", "Mine");
+  MainForm->actNew->Execute();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  Stop();
+  EXPECT_NE(Section("MAINFORM").find("Base=" + DatabaseFolder() + "Mine/"), std::string::npos);
+  EXPECT_NE(Section("MAINFORM").find("CH="), std::string::npos);  // the whole section, at exit
+  ASSERT_TRUE(first->CloseDatabase());
+}
+
+TEST_F(MainSession, TurnedAwayThroughTheOpenDialogTheSettingsStayTheOwners) {
+  StartWithCatalogue("pw");
+  Stop();
+  const std::string kept = Section("MAINFORM");
+  std::unique_ptr<TEngine> first = HoldCatalogue("pw");
+  AnswerOpen("pw");
+  Start();
+  EXPECT_FALSE(MainForm->Engine->IsOpen());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].Text.find("Error \"Database is in use\""), std::string::npos);
+  MainForm->SetBounds(10, 20, 700, 500);
+  Stop();
+  EXPECT_EQ(Section("MAINFORM"), kept);
+  ASSERT_TRUE(first->CloseDatabase());
+}
+
+TEST_F(MainSession, ACloseDuringABrowseFromTheBrowserPageIsCarriedOutWhenItEnds) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  WatchClose();
+  MainForm->PageControl->SetActivePageIndex(2);
+  // The close arrives while the browse writes its first console line.
+  PostMessage(MainForm->Handle(), WM_CLOSE, 0, 0);
+  Browser->BrowseDisc(0);
+  ASSERT_GE(MainForm->Engine->Discs->BrowsedID, 0);
+  EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(MainForm->CloseWhenIdle);
+  Idle();
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(MainForm->CloseWhenIdle);
+  // Nothing left over to close the window after a later operation.
+  FileTree->FileEdit->SetText("*.txt");
+  ASSERT_TRUE(Enabled(MainForm->actSearch));
+  MainForm->actSearch->Execute();
+  Idle();
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(MainSession, ACloseDuringTheReopenAtStartIsCarriedOutWhenItEnds) {
+  StartWithCatalogue();
+  Stop();
+  Start(false);
+  WatchClose();
+  MainForm->Show();
+  PostMessage(MainForm->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(MainForm->CloseWhenIdle);
+  Idle();
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(MainSession, CtrlCCopiesFromTheFocusedControlBeforeTheReport) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  MainForm->AddReportLine("/media/report.txt");
+  ASSERT_TRUE(Enabled(MainForm->actRCopy));
+
+  // A mask in its edit.
+  MainForm->PageControl->SetActivePageIndex(1);
+  Pump();
+  FileTree->FileEdit->SetText("*.txt");
+  FileTree->FileEdit->SetFocus();
+  FileTree->FileEdit->SelectAll();
+  CtrlC();
+  EXPECT_EQ(Utf16ToUtf8(backend.Clipboard), "*.txt");
+
+  // Rows of the result tree.
+  MainForm->actSearch->Execute();
+  Idle();
+  TDataStringTree* tree = FileTree->Tree;
+  PDataNode group = nullptr;
+  for (PDataNode n = tree->GetFirstChild(tree->RootNode()); n; n = tree->GetNextSibling(n))
+    if (tree->GetText(n, 0) == u"readme.txt") group = n;
+  ASSERT_TRUE(group);
+  tree->SetFocus();
+  tree->ClearSelection();
+  tree->SetSelected(group, true);
+  CtrlC();
+  EXPECT_NE(Utf16ToUtf8(backend.Clipboard).find("readme.txt"), std::string::npos);
+  EXPECT_EQ(Utf16ToUtf8(backend.Clipboard).find("/media/report.txt"), std::string::npos);
+
+  // Where nothing focused can copy, the report's Copy has the key.
+  tree->ClearSelection();
+  CtrlC();
+  EXPECT_EQ(Utf16ToUtf8(backend.Clipboard), "/media/report.txt\r\n");
+  backend.Clipboard.clear();
+  MainForm->PageControl->SetActivePageIndex(0);
+  Pump();
+  DiscTree->CatTree->SetFocus();
+  CtrlC();
+  EXPECT_EQ(Utf16ToUtf8(backend.Clipboard), "/media/report.txt\r\n");
+}
+
+TEST_F(MainSession, SettingsRefillTheSearchPagesFileTypes) {
+  StartWithCatalogue();
+  backend.ModalAnswers.push_back([](HWND) {
+    TFileKinds changed;
+    changed.Assign(SettsForm->FileKinds());
+    changed.Delete(0);
+    changed.Add("Ebooks", "epub mobi", true);
+    SettsForm->SetFileKinds(changed);
+    SettsForm->SetModalResult(mrOk);
+  });
+  MainForm->actSettings->Execute();
+  const TFileKinds& kinds = *MainForm->Engine->FileKinds;
+  ASSERT_EQ(kinds.GetItem(kinds.Count() - 1).Name, "Ebooks");
+  TStrings* items = FileTree->FileCombo->Items();
+  ASSERT_EQ(items->Count(), kinds.Count() + 1);
+  bool ebooks = false;
+  for (int i = 0; i < items->Count(); ++i) {
+    intptr_t object = reinterpret_cast<intptr_t>(items->Objects(i));
+    if (object == 0) continue;
+    EXPECT_EQ(items->Strings(i), " " + kinds.GetItem(int32_t(object - 1)).Name + " ");
+    ebooks = ebooks || items->Strings(i) == " Ebooks ";
+  }
+  EXPECT_TRUE(ebooks);
+}
+
+TEST_F(MainSession, AnOwnCategoryChosenBeforeAClearHidesNothingAfterIt) {
+  StartWithCatalogue();
+  TEngine* engine = MainForm->Engine.get();
+  engine->Discs->Categories.Add("Ebooks");
+  engine->RefreshViews(true);
+  TTreeNode* own = nullptr;
+  for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode(); n; n = n->GetNext())
+    if (n->Text() == " Ebooks  (0) ") own = n;
+  ASSERT_TRUE(own);
+  DiscTree->CatTree->SetSelected(own);
+  ASSERT_EQ(engine->Discs->Categories.Selected, engine->Discs->Categories.IndexOf("Ebooks"));
+
+  boxAnswers.push_back(IDYES);
+  MainForm->actClear->Execute();
+  EXPECT_EQ(engine->Discs->Categories.Selected, -1);
+  AddFixtureDisc("After clear");
+  ASSERT_EQ(engine->Discs->Count(), 1);
+  // Filed under "Other", and listed.
+  EXPECT_EQ(engine->Discs->DiscAt(0).Category, engine->Discs->Categories.IndexOf("Other"));
+  EXPECT_EQ(DiscTree->Tree->RootNodeCount(), 1u);
+}
+
+}  // namespace
+}  // namespace qv::test
