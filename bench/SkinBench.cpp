@@ -5,10 +5,16 @@
 // gradient_mpix_per_s (a two-step vertical gradient over 1920x1080),
 // ninepart_us (median nine-part border of a 200x24 control, three states) and
 // skin_load_ms (median load of the skin Harbour announced to a form with 100
-// skinned controls), and the skinned form figures of SkinFormsBench.cpp.
+// skinned controls), skin_chain_load_ms (median load of a description whose
+// 500 sections, of 20 keys each, each name the next as parent), and the
+// skinned form figures of SkinFormsBench.cpp.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -123,6 +129,34 @@ double SkinLoadMs(demo::TSkinDemoForm* form) {
   return Median(times);
 }
 
+// Every section inherits most values from the far end of the chain.
+double SkinChainLoadMs() {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("qv_bench_chain_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "Chain");
+  {
+    std::ofstream f(dir / "Chain" / "Options.dat");
+    f << "[GLOBALINFO]\nVERSION=1\n";
+    for (int i = 0; i < 500; ++i) {
+      f << "[S" << i << "]\n";
+      if (i + 1 < 500) f << "PARENTCLASS=S" << i + 1 << "\n";
+      for (int k = 0; k < 19; ++k) f << "K" << k << "=" << i * 19 + k << "\n";
+      if (i == 499) f << "COLOR=255\nFONTCOLOR=65280\nGRADIENTDATA=255;65280;100;0;0\nSHOWFOCUS=TRUE\n";
+    }
+  }
+  std::vector<double> times;
+  for (int i = 0; i < 7; ++i) {
+    TSkinManager m(nullptr);
+    m.AfterConstruction();
+    m.SetSkinDirectory(dir.string());
+    times.push_back(TimeMs([&] { m.SetSkinName("Chain"); }));
+    if (m.gd.size() != 501 || m.gd[1].Color != 255) times.back() = 1e9;  // not loaded as it should be
+  }
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  return Median(times);
+}
+
 }  // namespace
 
 bool PrintSkinFormFigures(HeadlessBackend& backend, const std::string& SkinDirectory);
@@ -148,6 +182,7 @@ int main() {
   std::printf("gradient_mpix_per_s=%.1f\n", GradientMpix());
   std::printf("ninepart_us=%.2f\n", ninepart);
   std::printf("skin_load_ms=%.3f\n", load);
+  std::printf("skin_chain_load_ms=%.3f\n", SkinChainLoadMs());
   if (!PrintSkinFormFigures(backend, QV_BENCH_SKINS_DIR)) {
     std::fprintf(stderr, "qv_bench_skin: the skin Dusk is missing from %s\n", QV_BENCH_SKINS_DIR);
     return 1;

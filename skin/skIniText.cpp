@@ -9,8 +9,19 @@
 
 namespace qv {
 
+namespace {
+// Names match as the class library's SameText does: ASCII letters fold.
+std::string Fold(const std::string& S) {
+  std::string r = S;
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = char(c - 32);
+  return r;
+}
+}  // namespace
+
 void TSkIniText::Parse(const std::string& Text) {
   sections_.clear();
+  index_.clear();
   std::istringstream in(Text);
   std::string line;
   while (std::getline(in, line)) {
@@ -18,7 +29,8 @@ void TSkIniText::Parse(const std::string& Text) {
     std::string t = Trim(line);
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[' && t.back() == ']') {
-      sections_.push_back(Section{Trim(t.substr(1, t.size() - 2)), {}});
+      sections_.push_back(Section{Trim(t.substr(1, t.size() - 2)), {}, {}});
+      index_.emplace(Fold(sections_.back().name), sections_.size() - 1);  // the first of a name wins
       continue;
     }
     size_t eq = t.find('=');
@@ -26,10 +38,8 @@ void TSkIniText::Parse(const std::string& Text) {
     std::string key = Trim(t.substr(0, eq));
     if (key.empty()) continue;
     Section& s = sections_.back();
-    bool found = false;
-    for (Entry& e : s.entries)
-      if (SameText(e.key, key)) found = true;  // the first of a repeated key wins
-    if (!found) s.entries.push_back(Entry{key, Trim(t.substr(eq + 1))});
+    if (s.keys.emplace(Fold(key), s.entries.size()).second)  // the first of a repeated key wins
+      s.entries.push_back(Entry{key, Trim(t.substr(eq + 1))});
   }
 }
 
@@ -48,10 +58,20 @@ bool TSkIniText::LoadFromFile(const std::string& Path, size_t MaxBytes) {
   return true;
 }
 
+int TSkIniText::SectionIndex(const std::string& Name) const {
+  auto it = index_.find(Fold(Name));
+  return it == index_.end() ? -1 : int(it->second);
+}
+
 const TSkIniText::Section* TSkIniText::Find(const std::string& Name) const {
-  for (const Section& s : sections_)
-    if (SameText(s.name, Name)) return &s;
-  return nullptr;
+  const int i = SectionIndex(Name);
+  return i < 0 ? nullptr : &sections_[size_t(i)];
+}
+
+const std::string* TSkIniText::Value(size_t Index, const std::string& Key) const {
+  const Section& s = sections_[Index];
+  auto it = s.keys.find(Fold(Key));
+  return it == s.keys.end() ? nullptr : &s.entries[it->second].value;
 }
 
 std::vector<std::string> TSkIniText::Sections() const {
@@ -68,24 +88,24 @@ std::vector<std::string> TSkIniText::Keys(const std::string& Section) const {
 }
 
 bool TSkIniText::ValueExists(const std::string& Section, const std::string& Key) const {
-  if (const auto* s = Find(Section))
-    for (const Entry& e : s->entries)
-      if (SameText(e.key, Key)) return true;
-  return false;
+  const int i = SectionIndex(Section);
+  return i >= 0 && Value(size_t(i), Key);
 }
 
 std::string TSkIniText::ReadString(const std::string& Section, const std::string& Key,
                                    const std::string& Default) const {
-  if (const auto* s = Find(Section))
-    for (const Entry& e : s->entries)
-      if (SameText(e.key, Key)) return e.value;
-  return Default;
+  const int i = SectionIndex(Section);
+  const std::string* v = i < 0 ? nullptr : Value(size_t(i), Key);
+  return v ? *v : Default;
 }
 
 int32_t TSkIniText::ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const {
-  std::string v = ReadString(Section, Key, "");
-  if (v.empty() || v[0] == '$') return Default;  // the ini reader knows "0x", not "$"
-  return IniStrToInt(v, Default);
+  return IntegerValue(ReadString(Section, Key, ""), Default);
+}
+
+int32_t TSkIniText::IntegerValue(const std::string& V, int32_t Default) {
+  if (V.empty() || V[0] == '$') return Default;  // the ini reader knows "0x", not "$"
+  return IniStrToInt(V, Default);
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qv {
@@ -17,6 +18,12 @@ class TSkIniText {
   bool LoadFromFile(const std::string& Path, size_t MaxBytes);
 
   std::vector<std::string> Sections() const;
+  size_t SectionCount() const { return sections_.size(); }
+  // Index of the first section of that name (case-insensitive), or -1.
+  int SectionIndex(const std::string& Section) const;
+  const std::string& SectionName(size_t Index) const { return sections_[Index].name; }
+  // The value of Key in the section at Index, or null when it has none.
+  const std::string* Value(size_t Index, const std::string& Key) const;
   std::vector<std::string> Keys(const std::string& Section) const;
   bool SectionExists(const std::string& Section) const { return Find(Section) != nullptr; }
   bool ValueExists(const std::string& Section, const std::string& Key) const;
@@ -24,6 +31,8 @@ class TSkIniText {
                          const std::string& Default) const;
   // Decimal or "0x" hexadecimal; anything else gives Default.
   int32_t ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const;
+  // The integer reading of one value text.
+  static int32_t IntegerValue(const std::string& V, int32_t Default);
   const std::string& FileName() const { return fileName_; }
 
  private:
@@ -33,9 +42,13 @@ class TSkIniText {
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    std::unordered_map<std::string, size_t> keys;  // folded key -> entry
   };
   const Section* Find(const std::string& Name) const;
+  // Sections and keys are indexed once, so that a lookup costs the same in
+  // a skin of five sections and in one of thousands.
   std::vector<Section> sections_;
+  std::unordered_map<std::string, size_t> index_;  // folded name -> first section
   std::string fileName_;
 };
 

@@ -1,8 +1,10 @@
 // The skin manager's loaders: a skin description (or a stored skin, or the
 // manager's common sections) read into masks, patterns and section records.
 #include <algorithm>
+#include <unordered_map>
 
 #include "classlib/SysUtils.h"
+#include "skin/skInheritedValues.h"
 #include "skin/skSkinFiles.h"
 #include "skin/skUtils.h"
 #include "skin/skinManager.h"
@@ -252,7 +254,7 @@ int32_t TSkinManager::ReadInheritedInteger(const std::string& Section, const std
                                            int32_t Default) const {
   const TSkIniText* ini = skinData_.IniFile.get();
   if (!ini) return Default;
-  const size_t limit = ini->Sections().size();
+  const size_t limit = ini->SectionCount();
   std::string s = Section;
   for (size_t depth = 0; depth <= limit; ++depth) {
     int32_t v = ini->ReadInteger(s, Key, -1);
@@ -268,7 +270,7 @@ std::string TSkinManager::ReadInheritedString(const std::string& Section, const 
                                               const std::string& Default) const {
   const TSkIniText* ini = skinData_.IniFile.get();
   if (!ini) return Default;
-  const size_t limit = ini->Sections().size();
+  const size_t limit = ini->SectionCount();
   std::string s = Section;
   for (size_t depth = 0; depth <= limit; ++depth) {
     std::string v = ini->ReadString(s, Key, "?");
@@ -289,10 +291,11 @@ void TSkinManager::ReadGeneralFromFile(const TSkIniText& Ini) {
   skinData_.Shadow1Blur = StrToInt(Ini.ReadString("GLOBALINFO", "SHADOW1BLUR", "-1"));
   skinData_.Shadow1Transparency = StrToInt(Ini.ReadString("GLOBALINFO", "SHADOW1TRANSPARENCY", "0"));
   gd.clear();
+  TSkInheritedValues inherited(Ini);
   for (const std::string& s : Ini.Sections()) {
     TSkGeneralData g;
-    auto I = [&](const char* k, int32_t d) { return ReadInheritedInteger(s, k, d); };
-    auto S = [&](const char* k, const char* d) { return ReadInheritedString(s, k, d); };
+    auto I = [&](const char* k, int32_t d) { return inherited.Integer(s, k, d); };
+    auto S = [&](const char* k, const char* d) { return inherited.Text(s, k, d); };
     g.SectionName = s;
     g.ParentClass = Ini.ReadString(s, "PARENTCLASS", "");
     g.Color = ColorToRGB(I("COLOR", 0xFFFFFF));
@@ -343,16 +346,13 @@ void FontColors(const std::string& text, int32_t& c, int32_t& l, int32_t& t, int
 void TSkinManager::ReadGeneralFromCommon() {
   TSkSections sections;
   StringsToSections(commonSections_, sections);
+  std::unordered_map<std::string, size_t> byName;  // upper-cased name -> first record
+  for (size_t i = 0; i < gd.size(); ++i) byName.emplace(UpperCase(gd[i].SectionName), i);
   for (const auto& [name, lines] : sections) {
     (void)lines;
     const std::string parentName = UpperCase(ReadSectionValue(sections, name, "-1", "PARENTCLASS"));
-    const TSkGeneralData* parent = nullptr;
-    for (const TSkGeneralData& g : gd)
-      if (UpperCase(g.SectionName) == parentName) {
-        parent = &g;
-        break;
-      }
-    TSkGeneralData g = parent ? *parent : TSkGeneralData{};
+    auto found = byName.find(parentName);
+    TSkGeneralData g = found != byName.end() ? gd[found->second] : TSkGeneralData{};
     g.SectionName = name, g.ParentClass = parentName, g.BorderColor1 = g.BorderColor2 = 0;
     auto I = [&](const char* k, int32_t& field) {
       int v = ReadSectionInt(sections, name, -1, k);
@@ -386,6 +386,7 @@ void TSkinManager::ReadGeneralFromCommon() {
     if (g.GradientData != " ") PrepareGradArray(g.GradientData, g.GradientArray);
     if (g.HotGradientData != " ") PrepareGradArray(g.HotGradientData, g.HotGradientArray);
     gd.push_back(std::move(g));
+    byName.emplace(UpperCase(name), gd.size() - 1);
   }
 }
 

@@ -141,40 +141,75 @@ void TSkinManager::SetSkinName(const std::string& Value) {
   if (OnAfterChange) OnAfterChange(this);
 }
 
+// Everything a reload replaces, kept so that a failed reload can put it back.
+struct TSkinManager::Snapshot {
+  TSkMaskArray ma;
+  TSkPatternArray pa;
+  TSkGeneralDataArray gd;
+  std::unique_ptr<TBitmap> master;
+  std::unique_ptr<TSkIniText> ini;
+  std::string path, author, description;
+  double version = 0;
+  int32_t shadowColor = 0, shadowOffset = 0, shadowBlur = -1, shadowTransparency = 0;
+  bool active = false;
+  std::string name;
+  int hue = 0, saturation = 0;
+};
+
+std::unique_ptr<TSkinManager::Snapshot> TSkinManager::TakeSnapshot(bool TakeDescription) {
+  auto s = std::make_unique<Snapshot>();
+  s->ma = std::move(ma), s->pa = std::move(pa), s->gd = std::move(gd), s->master = std::move(MasterBitmap);
+  ma.clear(), pa.clear(), gd.clear();
+  if (TakeDescription) s->ini = std::move(skinData_.IniFile);
+  s->path = skinData_.SkinPath, s->author = skinData_.Author, s->description = skinData_.Description;
+  s->version = skinData_.Version, s->shadowColor = skinData_.Shadow1Color;
+  s->shadowOffset = skinData_.Shadow1Offset, s->shadowBlur = skinData_.Shadow1Blur;
+  s->shadowTransparency = skinData_.Shadow1Transparency;
+  s->active = skinData_.Active, s->name = skinName_, s->hue = hueOffset_, s->saturation = saturation_;
+  return s;
+}
+
+void TSkinManager::RestoreSnapshot(Snapshot& S, bool TakeDescription) {
+  ma = std::move(S.ma), pa = std::move(S.pa), gd = std::move(S.gd), MasterBitmap = std::move(S.master);
+  if (TakeDescription) skinData_.IniFile = std::move(S.ini);
+  skinData_.SkinPath = S.path, skinData_.Author = S.author, skinData_.Description = S.description;
+  skinData_.Version = S.version, skinData_.Shadow1Color = S.shadowColor;
+  skinData_.Shadow1Offset = S.shadowOffset, skinData_.Shadow1Blur = S.shadowBlur;
+  skinData_.Shadow1Transparency = S.shadowTransparency;
+  skinData_.Active = S.active, skinName_ = S.name, hueOffset_ = S.hue, saturation_ = S.saturation;
+}
+
+// Runs the loaders; when they fail, the snapshot comes back and the error
+// goes on as ESkinError naming the skin.
+void TSkinManager::LoadAllOrRestore(Snapshot& Previous, bool TakeDescription) {
+  std::string why;
+  try {
+    LoadAll();
+    return;
+  } catch (const Exception& e) {
+    why = e.Message;
+  } catch (const std::bad_alloc&) {
+    why = "out of memory";
+  }
+  const std::string name = skinName_;
+  RestoreSnapshot(Previous, TakeDescription);
+  throw ESkinError("Skin \"" + name + "\" could not be loaded: " + why);
+}
+
 // Opens the new description and loads it; when anything fails the previous
 // skin's data, description and name come back and the error goes on.
 void TSkinManager::ReloadKeepingOnFailure(const std::string& PreviousName) {
-  const bool wasActive = skinData_.Active;
-  std::unique_ptr<TSkIniText> oldIni = std::move(skinData_.IniFile);
-  const std::string oldPath = skinData_.SkinPath;
-  TSkinData oldInfo;
-  oldInfo.Version = skinData_.Version, oldInfo.Author = skinData_.Author;
-  oldInfo.Description = skinData_.Description, oldInfo.Shadow1Color = skinData_.Shadow1Color;
-  oldInfo.Shadow1Offset = skinData_.Shadow1Offset, oldInfo.Shadow1Blur = skinData_.Shadow1Blur;
-  oldInfo.Shadow1Transparency = skinData_.Shadow1Transparency;
-  TSkMaskArray oldMa = std::move(ma);
-  TSkPatternArray oldPa = std::move(pa);
-  TSkGeneralDataArray oldGd = std::move(gd);
-  std::unique_ptr<TBitmap> oldMaster = std::move(MasterBitmap);
-  ma.clear(), pa.clear(), gd.clear();
-  auto restore = [&] {
-    ma = std::move(oldMa), pa = std::move(oldPa), gd = std::move(oldGd), MasterBitmap = std::move(oldMaster);
-    skinData_.IniFile = std::move(oldIni);
-    skinData_.SkinPath = oldPath;
-    skinData_.Version = oldInfo.Version, skinData_.Author = oldInfo.Author;
-    skinData_.Description = oldInfo.Description, skinData_.Shadow1Color = oldInfo.Shadow1Color;
-    skinData_.Shadow1Offset = oldInfo.Shadow1Offset, skinData_.Shadow1Blur = oldInfo.Shadow1Blur;
-    skinData_.Shadow1Transparency = oldInfo.Shadow1Transparency;
-    skinData_.Active = wasActive;
-    skinName_ = PreviousName;
-  };
+  const std::string newName = skinName_;
+  skinName_ = PreviousName;
+  std::unique_ptr<Snapshot> previous = TakeSnapshot(true);
+  skinName_ = newName;
   skinData_.Active = false;
   const std::string path = ResolveSkinPath(SkinFile(skinName_));
   if (SkinFileExists(path)) {
     auto ini = std::make_unique<TSkIniText>();
     if (!ini->LoadFromFile(path, kSkinMaxDescription)) {
-      restore();
-      throw ESkinError("Skin \"" + skinName_ + "\" could not be loaded: its description cannot be read");
+      RestoreSnapshot(*previous, true);
+      throw ESkinError("Skin \"" + newName + "\" could not be loaded: its description cannot be read");
     }
     skinData_.IniFile = std::move(ini);
     skinData_.SkinPath = ResolveSkinPath(ResolveSkinDirectory() + skinName_) + "/";
@@ -184,42 +219,42 @@ void TSkinManager::ReloadKeepingOnFailure(const std::string& PreviousName) {
       if (internalSkins_.Count() > 0) {
         skinName_ = internalSkins_.Items(0)->Name();
       } else {
-        // Nothing to load: the manager turns inactive and the old data goes.
-        active_ = false;
-        oldMa.clear(), oldPa.clear(), oldGd.clear(), oldMaster.reset();
+        active_ = false;  // nothing to load: the manager turns inactive and the old data goes
         return;
       }
     }
   }
-  try {
-    LoadAll();
-  } catch (const Exception& e) {
-    const std::string name = skinName_;
-    restore();
-    throw ESkinError("Skin \"" + name + "\" could not be loaded: " + e.Message);
-  } catch (const std::bad_alloc&) {
-    const std::string name = skinName_;
-    restore();
-    throw ESkinError("Skin \"" + name + "\" could not be loaded: out of memory");
-  }
+  LoadAllOrRestore(*previous, true);
+}
+
+// A new hue or saturation recolours fresh data from the open description or
+// stored skin; when that reload fails, the previous value and data stay.
+void TSkinManager::ReloadRecoloured(int PreviousHue, int PreviousSaturation) {
+  const int hue = hueOffset_, saturation = saturation_;
+  hueOffset_ = PreviousHue, saturation_ = PreviousSaturation;
+  std::unique_ptr<Snapshot> previous = TakeSnapshot(false);
+  hueOffset_ = hue, saturation_ = saturation;
+  LoadAllOrRestore(*previous, false);
 }
 
 void TSkinManager::SetHueOffset(int Value) {
   if (Value == hueOffset_) return;
+  const int previous = hueOffset_;
   hueOffset_ = Value;
   {
     LoadingScope scope;
-    if (skinData_.Active) LoadAll();
+    if (skinData_.Active) ReloadRecoloured(previous, saturation_);
   }
   if (!ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading)) RepaintForms();
 }
 
 void TSkinManager::SetSaturation(int Value) {
   if (Value == saturation_) return;
+  const int previous = saturation_;
   saturation_ = Value;
   {
     LoadingScope scope;
-    if (skinData_.Active) LoadAll();
+    if (skinData_.Active) ReloadRecoloured(hueOffset_, previous);
   }
   if (!ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading)) RepaintForms();
 }

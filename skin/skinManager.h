@@ -144,7 +144,12 @@ class TSkinManager : public TComponent {
 
  private:
   void LoadAll();
+  struct Snapshot;
+  std::unique_ptr<Snapshot> TakeSnapshot(bool TakeDescription);
+  void RestoreSnapshot(Snapshot& S, bool TakeDescription);
+  void LoadAllOrRestore(Snapshot& Previous, bool TakeDescription);
   void ReloadKeepingOnFailure(const std::string& Name);
+  void ReloadRecoloured(int PreviousHue, int PreviousSaturation);
   const TSkStoredSkin* CurrentStoredSkin() const;
   void AddImageEntry(const std::string& Section, const std::string& Key, const std::string& Value,
                      bool FileForms);

@@ -36,8 +36,15 @@ bool Inside(const RECT& r, POINT p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
+// Positions are worked out in 64 bits and brought back into the int range
+// only at the end, so that no range of int values overflows on the way.
+constexpr double kLimit64 = 4.6e18;
+int64_t RoundHalfEven64(double v) {
+  if (std::isnan(v)) return 0;
+  return int64_t(std::nearbyint(std::clamp(v, -kLimit64, kLimit64)));
+}
 int RoundHalfEven(double v) {
-  return int(std::nearbyint(v));
+  return TSkScrollBar::Saturate(RoundHalfEven64(v));
 }
 }  // namespace
 
@@ -104,7 +111,7 @@ void TSkScrollBar::CreateWnd() {
   si.fMask = SIF_PAGE;
   si.nPage = UINT(pageSize_);
   SetScrollInfo(h, SB_CTL, &si, FALSE);
-  SetScrollPos(h, SB_CTL, rtlFactor_ == -1 ? max_ - position_ : position_, TRUE);
+  SetScrollPos(h, SB_CTL, rtlFactor_ == -1 ? Saturate(int64_t(max_) - position_) : position_, TRUE);
 }
 
 void TSkScrollBar::SetKind(TScrollBarKind Value) {
@@ -185,7 +192,8 @@ void TSkScrollBar::SetParams(int APosition, int AMin, int AMax) {
   if (pos == position_) return;
   position_ = pos;
   if (HandleAllocated() && !selfDrawn_)
-    SetScrollPos(WindowHandle(), SB_CTL, rtlFactor_ == -1 ? max_ - position_ : position_, TRUE);
+    SetScrollPos(WindowHandle(), SB_CTL, rtlFactor_ == -1 ? Saturate(int64_t(max_) - position_) : position_,
+                 TRUE);
   SetEnabled(true);
   Perform(CM_CHANGED, 0, LPARAM(this));
   if (OnChange) OnChange(this);
@@ -235,15 +243,27 @@ int TSkScrollBar::PositionToCoord() const {
   if (max_ <= min_) return 0;
   const int s = SliderSize();
   return BtnSize() + s / 2 +
-         RoundHalfEven(double(TrackLength() - s) / (double(max_) - min_) * (position_ - min_));
+         RoundHalfEven(double(TrackLength() - s) / (double(max_) - min_) * (double(position_) - min_));
 }
 
-int TSkScrollBar::CoordToPosition(POINT P) const {
+int64_t TSkScrollBar::CoordToPosition64(POINT P) const {
   if (!const_cast<TSkScrollBar*>(this)->Enabled()) return 0;
   const int s = SliderSize(), room = TrackLength() - s;
   if (room <= 0) return min_;  // a bar too short to move the slider in
   const int c = kind_ == sbVertical ? P.y : P.x;
-  return min_ + RoundHalfEven(((c - BtnSize()) - s / 2.0) * (double(max_) - min_) / room);
+  return min_ + RoundHalfEven64((double(c) - BtnSize() - s / 2.0) * (double(max_) - min_) / room);
+}
+
+int TSkScrollBar::CoordToPosition(POINT P) const {
+  return Saturate(CoordToPosition64(P));
+}
+
+int TSkScrollBar::DraggedTo(POINT P) const {
+  return Saturate(CoordToPosition64(P) - dragOffset_);
+}
+
+int TSkScrollBar::Offset(int64_t Delta) const {
+  return Saturate(int64_t(position_) + Delta);
 }
 
 RECT TSkScrollBar::PartRect(TPart Part) const {
@@ -298,20 +318,20 @@ bool TSkScrollBar::Ready() {
 // ---- the standard face's scrolling ----
 
 void TSkScrollBar::StandardScroll(TMessage& M) {
-  int pos = position_;
+  int64_t pos = position_;
   TScrollCode code = scEndScroll;
   switch (M.WParamLo()) {
     case SB_LINEUP:
-      code = scLineUp, pos -= SmallChange * rtlFactor_;
+      code = scLineUp, pos -= int64_t(SmallChange) * rtlFactor_;
       break;
     case SB_LINEDOWN:
-      code = scLineDown, pos += SmallChange * rtlFactor_;
+      code = scLineDown, pos += int64_t(SmallChange) * rtlFactor_;
       break;
     case SB_PAGEUP:
-      code = scPageUp, pos -= LargeChange * rtlFactor_;
+      code = scPageUp, pos -= int64_t(LargeChange) * rtlFactor_;
       break;
     case SB_PAGEDOWN:
-      code = scPageDown, pos += LargeChange * rtlFactor_;
+      code = scPageDown, pos += int64_t(LargeChange) * rtlFactor_;
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -319,7 +339,7 @@ void TSkScrollBar::StandardScroll(TMessage& M) {
       SCROLLINFO si;
       si.fMask = SIF_ALL;
       if (GetScrollInfo(WindowHandle(), SB_CTL, &si))
-        pos = rtlFactor_ == -1 ? max_ - si.nTrackPos : si.nTrackPos;
+        pos = rtlFactor_ == -1 ? int64_t(max_) - si.nTrackPos : si.nTrackPos;
       break;
     }
     case SB_TOP:
@@ -331,10 +351,10 @@ void TSkScrollBar::StandardScroll(TMessage& M) {
     default:
       break;
   }
-  pos = std::clamp(pos, min_, std::max(min_, max_));
+  int clamped = int(std::clamp<int64_t>(pos, min_, std::max(min_, max_)));
   auto alive = AliveToken();
-  if (OnScroll) OnScroll(this, code, pos);
-  if (!alive.expired()) SetPosition(pos);
+  if (OnScroll) OnScroll(this, code, clamped);
+  if (!alive.expired()) SetPosition(clamped);
 }
 
 // ---- messages ----
@@ -452,7 +472,7 @@ void TSkScrollBar::WndProc(TMessage& M) {
 void TSkScrollBar::HitTestMove(POINT ScreenPoint) {
   const POINT p = ScreenToClient(ScreenPoint);
   if (states_[spSlider] == 2) {
-    const int pos = CoordToPosition(p) - dragOffset_;
+    const int pos = DraggedTo(p);
     if (pos != position_) {
       MouseBusy = true;
       SetPosition(pos);
@@ -500,7 +520,7 @@ void TSkScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
           OnScroll(this, scLineUp, copy);
         }
       } else {
-        SetPosition(position_ - SmallChange);
+        SetPosition(Offset(-int64_t(SmallChange)));
       }
       StartTimer(1);
       break;
@@ -510,7 +530,7 @@ void TSkScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
       scrollCode_ = scLineDown;
       if (position_ != max_) {
         MouseBusy = true;
-        SetPosition(position_ + SmallChange);
+        SetPosition(Offset(SmallChange));
         StartTimer(1);
       }
       break;
@@ -518,7 +538,7 @@ void TSkScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
       scrollCode_ = scTrack;
       BeginTrack();
       if (states_[spSlider] == 2) break;
-      dragOffset_ = CoordToPosition(p) - position_;
+      dragOffset_ = CoordToPosition64(p) - position_;
       SetState(spSlider, 2);
       StartTimer(3);
       SetCapture(WindowHandle());
@@ -529,7 +549,7 @@ void TSkScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
       SetState(spBar1, 2);
       SetState(spBar2, ActiveState());
       MouseBusy = true;
-      SetPosition(position_ - LargeChange);
+      SetPosition(Offset(-int64_t(LargeChange)));
       StartTimer(2);
       break;
     case spBar2:
@@ -538,7 +558,7 @@ void TSkScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
       SetState(spBar1, ActiveState());
       SetState(spBar2, 2);
       MouseBusy = true;
-      SetPosition(position_ + LargeChange);
+      SetPosition(Offset(LargeChange));
       StartTimer(2);
       break;
   }
@@ -560,7 +580,7 @@ void TSkScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     statesChanged_ = true;
     if (states_[spSlider] == 2) {
       MouseBusy = true;
-      SetPosition(CoordToPosition(p) - dragOffset_);
+      SetPosition(DraggedTo(p));
       SetState(spSlider, onSlider ? 1 : 0);
       EndTrack();
     }
@@ -594,7 +614,7 @@ void TSkScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 // moves themselves.
 void TSkScrollBar::MouseMove(TShiftState Shift, int X, int Y) {
   if (selfDrawn_ && SkinActive() && Enabled() && states_[spSlider] == 2) {
-    const int pos = CoordToPosition(POINT{X, Y}) - dragOffset_;
+    const int pos = DraggedTo(POINT{X, Y});
     if (pos != position_) {
       MouseBusy = true;
       SetPosition(pos);
@@ -607,10 +627,10 @@ void TSkScrollBar::KeyDown(WORD& Key, TShiftState Shift) {
   if (selfDrawn_ && SkinActive()) {
     switch (Key) {
       case VK_PRIOR:
-        SetPosition(position_ - LargeChange);
+        SetPosition(Offset(-int64_t(LargeChange)));
         break;
       case VK_NEXT:
-        SetPosition(position_ + LargeChange);
+        SetPosition(Offset(LargeChange));
         break;
       case VK_END:
         SetPosition(max_);
@@ -620,11 +640,11 @@ void TSkScrollBar::KeyDown(WORD& Key, TShiftState Shift) {
         break;
       case VK_LEFT:
       case VK_UP:
-        SetPosition(position_ - SmallChange);
+        SetPosition(Offset(-int64_t(SmallChange)));
         break;
       case VK_RIGHT:
       case VK_DOWN:
-        SetPosition(position_ + SmallChange);
+        SetPosition(Offset(SmallChange));
         break;
     }
   }
@@ -657,26 +677,25 @@ void TSkScrollBar::TimerTick() {
   switch (timerKind_) {
     case 1:
       if (states_[spBtn1] == 2)
-        SetPosition(position_ - SmallChange);
+        SetPosition(Offset(-int64_t(SmallChange)));
       else if (states_[spBtn2] == 2)
-        SetPosition(position_ + SmallChange);
+        SetPosition(Offset(SmallChange));
       else
         return StopTimer();
       timer_->SetInterval(100);
       break;
     case 2:
       if (states_[spBar1] == 2 && CoordToPosition(c) < position_)
-        SetPosition(position_ - LargeChange);
+        SetPosition(Offset(-int64_t(LargeChange)));
       else if (states_[spBar2] == 2 && CoordToPosition(c) > position_)
-        SetPosition(position_ + LargeChange);
+        SetPosition(Offset(LargeChange));
       else
         return StopTimer();  // the slider reached the cursor
       timer_->SetInterval(100);
       break;
     case 3:
       if (!Ready() || SkinData->MouseAbove) break;
-      if (states_[spSlider] == 2 && CoordToPosition(c) - dragOffset_ != position_)
-        SetPosition(CoordToPosition(c) - dragOffset_);
+      if (states_[spSlider] == 2 && DraggedTo(c) != position_) SetPosition(DraggedTo(c));
       SetCapture(WindowHandle());
       break;
   }

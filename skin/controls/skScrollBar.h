@@ -3,6 +3,8 @@
 // paints its buttons, track halves and slider from the skin, with its own
 // mouse state machine, repeat timers and keys.
 #pragma once
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -57,7 +59,9 @@ class TSkScrollBar : public TWinControl {
   int TrackLength() const { return Len() - 2 * BtnSize(); }
   int SliderSize() const;
   int PositionToCoord() const;
-  int CoordToPosition(POINT P) const;
+  int CoordToPosition(POINT P) const;  // brought into the int range
+  // A 64-bit value into the int range.
+  static int Saturate(int64_t V) { return int(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX)); }
   enum TPart { spBtn1, spBtn2, spBar1, spBar2, spSlider };
   RECT PartRect(TPart Part) const;
   int PartState(TPart Part) const { return states_[Part]; }
@@ -66,6 +70,9 @@ class TSkScrollBar : public TWinControl {
   bool TimerRunning() const { return timer_ && timer_->Enabled(); }
 
  protected:
+  int64_t CoordToPosition64(POINT P) const;
+  int DraggedTo(POINT P) const;     // the position for the slider dragged to P
+  int Offset(int64_t Delta) const;  // Position + Delta, kept in the int range
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void WndProc(TMessage& Message) override;
@@ -106,7 +113,7 @@ class TSkScrollBar : public TWinControl {
   std::unique_ptr<TTimer> timer_;
   int timerKind_ = 0;  // 1 buttons, 2 track, 3 drag
   TScrollCode scrollCode_ = scLineUp;
-  int dragOffset_ = 0;
+  int64_t dragOffset_ = 0;
   bool savedShowHint_ = true, hintsSaved_ = false;
   bool needsRecreate_ = false, statesChanged_ = false;
   bool trackDeferred_ = false;

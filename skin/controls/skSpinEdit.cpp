@@ -15,6 +15,7 @@
 #include "platform/window/Window.h"
 #include "skin/controls/skCtrlHelpers.h"
 #include "skin/skControlTree.h"
+#include "skin/skUtils.h"
 #include "skin/skinManager.h"
 
 namespace qv {
@@ -395,20 +396,16 @@ TSkSpinEdit::TSkSpinEdit(TComponent* AOwner) : TSkBaseSpinEdit(AOwner) {
 }
 
 int32_t TSkSpinEdit::Value() {
-  const std::string t = Text();
+  std::string t = Text();
   if (t.empty()) return MinValue;
-  // A whole 32-bit number or nothing: anything else reads as MinValue.
-  size_t used = 0;
-  long long v = 0;
+  // The library's strict conversion: leading blanks, a sign, decimal or
+  // "$"/"0x" hexadecimal; anything else reads as MinValue.
+  t.erase(0, t.find_first_not_of(" \t"));
   try {
-    v = std::stoll(t, &used, 10);
-  } catch (...) {
+    return StrToInt(t);
+  } catch (const EConvertError&) {
     return MinValue;
   }
-  if (used != t.size() || std::isspace(uint8_t(t[0])) || v < std::numeric_limits<int32_t>::min() ||
-      v > std::numeric_limits<int32_t>::max())
-    return MinValue;
-  return int32_t(v);
 }
 
 int32_t TSkSpinEdit::ClampValue(int64_t V) const {

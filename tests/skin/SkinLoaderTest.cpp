@@ -1,9 +1,12 @@
 // A skin folder read into masks, patterns and section records: every value
 // form, the case rules of file names, the size rule of pictures, inheritance
 // with its missing markers, and the chains that must end (cycles, self).
+#include <random>
+
 #include "SkinTestSupport.h"
 #include "TestSkins.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "skin/skInheritedValues.h"
 #include "skin/skUtils.h"
 #include "skin/skinManager.h"
 
@@ -133,6 +136,62 @@ TEST_F(SkinLoader, InheritanceAndMissingMarkers) {
   EXPECT_EQ(Section("FORMTITLE").ShadowBlur, 6);
   EXPECT_TRUE(Section("FORMTITLE").ReservedBoolean);  // from FORM
   EXPECT_EQ(Section("FORMTITLE").ParentClass, "FORM");
+}
+
+// The values resolved once per load agree with following each chain step by
+// step, for random parent links: chains, cycles, self and case-variant names,
+// parents of no section, duplicate sections, "-1" and "?" markers.
+TEST_F(SkinLoader, ResolvedInheritanceMatchesWalkingEachChain) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    const int n = 1 + int(rng() % 30);
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+      text += "[S" + std::to_string(rng() % 4 == 0 ? rng() % n : i) + "]\n";
+      const unsigned link = rng() % 8;
+      if (link < 5) text += "PARENTCLASS=S" + std::to_string(rng() % (n + 2)) + "\n";
+      if (link == 5) text += "PARENTCLASS=s" + std::to_string(rng() % n) + "\n";
+      if (link == 6) text += "PARENTCLASS=?\n";
+      for (const char* k : {"COLOR", "TCLEFT", "SHOWFOCUS", "GRADIENTDATA"}) {
+        const unsigned v = rng() % 5;
+        if (v == 0) text += std::string(k) + "=-1\n";
+        if (v == 1) text += std::string(k) + "=?\n";
+        if (v == 2) text += std::string(k) + "=" + std::to_string(rng() % 1000) + "\n";
+      }
+    }
+    TSkIniText ini(text);
+    WriteText(root + "TestSkin/Options.dat", text);
+    manager->SetSkinName("TestSkin");
+    TSkInheritedValues resolved(ini);
+    for (const std::string& s : ini.Sections()) {
+      SCOPED_TRACE(text + "section " + s);
+      for (const char* k : {"COLOR", "TCLEFT", "SHOWFOCUS", "GRADIENTDATA", "BEVEL"}) {
+        EXPECT_EQ(resolved.Integer(s, k, 42), manager->ReadInheritedInteger(s, k, 42)) << k;
+        EXPECT_EQ(resolved.Text(s, k, "d"), manager->ReadInheritedString(s, k, "d")) << k;
+      }
+    }
+  }
+}
+
+TEST_F(SkinLoader, LongParentChainsLoadWhole) {
+  std::string text = "[GLOBALINFO]\n";
+  const int n = 3000;
+  for (int i = 0; i < n; ++i) {
+    text += "[S" + std::to_string(i) + "]\n";
+    if (i + 1 < n) text += "PARENTCLASS=S" + std::to_string(i + 1) + "\n";
+    for (int k = 0; k < 10; ++k) text += "K" + std::to_string(k) + "=" + std::to_string(i) + "\n";
+  }
+  text += "COLOR=255\nTCTOP=7\nSHADOWENABLED=true\n";  // in the last section only
+  WriteText(root + "TestSkin/Options.dat", text);
+  manager->SetSkinName("TestSkin");
+  ASSERT_EQ(manager->gd.size(), size_t(n + 1));
+  for (int i : {0, 1, n / 2, n - 1}) {
+    const TSkGeneralData& g = Section("S" + std::to_string(i));
+    EXPECT_EQ(g.Color, 255);
+    EXPECT_EQ(g.TCTop, 7);
+    EXPECT_TRUE(g.ShadowEnabled);
+    EXPECT_EQ(g.TCLeft, -1);
+  }
 }
 
 TEST_F(SkinLoader, LookupsFollowParentsAndStop) {

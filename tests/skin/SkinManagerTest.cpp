@@ -292,5 +292,45 @@ TEST_F(SkinManagerTest, HueAndSaturationSpareGreysAndTheKey) {
   EXPECT_FALSE(SkinLoading);
 }
 
+TEST_F(SkinManagerTest, FailedRecolouringKeepsThePreviousValueAndSkin) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  m->SetHueOffset(40);
+  const TColor before = Px(m->MasterBitmap.get(), 150, 200);
+  const size_t masks = m->ma.size(), sections = m->gd.size();
+  const TColor title = m->gd[size_t(m->GetSkinIndex("FORMTITLE"))].GradientArray[0].Color1;
+  // The images are read again for a new hue or saturation: damage one.
+  WriteText(root + "TestSkin/MASTER.BMP", EncodeBmp(MasterSurface(), 24).substr(0, 100));
+  auto check = [&](const char* what) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(m->HueOffset(), 40);
+    EXPECT_EQ(m->Saturation(), 0);
+    EXPECT_FALSE(SkinLoading);
+    EXPECT_TRUE(m->SkinData()->Active);
+    ASSERT_TRUE(m->MasterBitmap);
+    EXPECT_EQ(Px(m->MasterBitmap.get(), 150, 200), before);
+    EXPECT_EQ(m->ma.size(), masks);
+    EXPECT_EQ(m->gd.size(), sections);
+    EXPECT_EQ(m->gd[size_t(m->GetSkinIndex("FORMTITLE"))].GradientArray[0].Color1, title);
+    EXPECT_TRUE(probe->SkinData->Skinned(true));
+  };
+  probe->Commands.clear();
+  try {
+    m->SetHueOffset(200);
+    ADD_FAILURE() << "the damaged master bitmap must fail the reload";
+  } catch (const ESkinError& e) {
+    EXPECT_NE(e.Message.find("TestSkin"), std::string::npos);
+  }
+  check("hue");
+  EXPECT_THROW(m->SetSaturation(30), ESkinError);
+  check("saturation");
+  EXPECT_TRUE(Announced().empty());
+  // Repaired, the same values apply.
+  WriteText(root + "TestSkin/MASTER.BMP", EncodeBmp(MasterSurface(), 24));
+  m->SetSaturation(30);
+  EXPECT_EQ(m->Saturation(), 30);
+  EXPECT_NE(Px(m->MasterBitmap.get(), 150, 200), before);
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -273,6 +273,62 @@ TEST_F(ScrollBars, KeysStepUnderASkin) {
   }
 }
 
+// Ranges up to the whole int range, and ranges across zero: dragging past
+// either end, stepping by huge amounts and the slider's place never leave the
+// range (the positions are worked out in 64 bits).
+TEST_F(ScrollBars, HugeRangesDragAndStepWithinTheRange) {
+  TSkScrollBar* b = NewBar();
+  LoadSkin();
+  b->SetFocus();
+  const int lo = INT32_MIN, hi = INT32_MAX;
+  const std::vector<std::pair<int, int>> ranges = {{0, 1000000000}, {lo, hi},    {-1000000000, 1000000000},
+                                                   {-5, 5},         {lo, 0},     {0, hi},
+                                                   {lo, lo + 10},   {hi - 3, hi}};
+  for (auto [mn, mx] : ranges) {
+    SCOPED_TRACE(std::to_string(mn) + ".." + std::to_string(mx));
+    b->SetParams(mn, mn, mx);
+    for (int page : {0, 10}) {
+      b->SetPageSize(page);
+      // The slider's place stays on the bar and moves the right way.
+      b->SetPosition(mn);
+      const int first = b->PositionToCoord();
+      b->SetPosition(int((int64_t(mn) + mx) / 2));
+      const int middle = b->PositionToCoord();
+      b->SetPosition(mx);
+      const int last = b->PositionToCoord();
+      EXPECT_LE(first, middle);
+      EXPECT_LE(middle, last);
+      EXPECT_GE(first - b->SliderSize() / 2, 0);
+      EXPECT_LE(last + (b->SliderSize() + 1) / 2, b->Len());
+    }
+    b->SetPageSize(0);
+    // The slider dragged far past the end stops at Max, far before the start at Min.
+    b->SetPosition(int((int64_t(mn) + mx) / 2));
+    const int c = b->PositionToCoord();
+    Press(b, c);
+    ASSERT_EQ(b->PartState(TSkScrollBar::spSlider), 2);
+    backend.MouseMove(b->Left() + b->Len() + 5000, b->Top() + 8);
+    backend.Pump();
+    EXPECT_EQ(b->Position(), mx);
+    backend.MouseMove(b->Left() - 5000, b->Top() + 8);
+    backend.Pump();
+    EXPECT_EQ(b->Position(), mn);
+    backend.MouseMove(b->Left() + b->Len() + 5000, b->Top() + 8);
+    Release();
+    EXPECT_EQ(b->Position(), mx);
+    EXPECT_EQ(b->CoordToPosition(POINT{b->Len() + 100000, 8}) >= mx, true);
+    // Steps as large as the range itself.
+    b->SmallChange = hi, b->LargeChange = hi;
+    for (auto [key, want] : std::vector<std::pair<UINT, int>>{
+             {VK_NEXT, mx}, {VK_RIGHT, mx}, {VK_HOME, mn}, {VK_PRIOR, mn}, {VK_UP, mn}}) {
+      backend.KeyPress(key);
+      backend.Pump();
+      EXPECT_EQ(b->Position(), want) << key;
+    }
+    b->SmallChange = 1, b->LargeChange = 1;
+  }
+}
+
 TEST_F(ScrollBars, RangeWarningAndSkinCommands) {
   TSkScrollBar* b = NewBar();
   LoadSkin();

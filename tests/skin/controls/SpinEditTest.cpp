@@ -3,6 +3,10 @@
 // timing on the test clock), the typing rules and the visible arrows.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "platform/backend/HeadlessBackend.h"
@@ -52,6 +56,26 @@ TEST_F(SpinEdit, ValueReadsTheTextAndWritesItClamped) {
   spin->MinValue = spin->MaxValue = 0;  // no limits
   spin->SetValue(-7);
   EXPECT_EQ(spin->Text(), "-7");
+}
+
+// The text is read with the library's integer conversion: leading blanks,
+// a sign and the hexadecimal forms are numbers; trailing blanks are not.
+TEST_F(SpinEdit, ValueReadsBlanksSignsAndHexadecimal) {
+  const std::vector<std::pair<std::string, int32_t>> cases = {
+      {"  1000", 1000},  {"\t12", 12},  {"$400", 1024}, {"0x400", 1024},
+      {"0X1f", 31},      {"-$10", -16}, {"+25", 25},    {"$FFFFFFFF", -1},
+      {"$100000000", 0}, {"1000 ", 0},  {"12a", 0},     {"$", 0},
+      {"0x", 0},         {"  ", 0},     {"--1", 0},     {"-2147483648", INT32_MIN}};
+  spin->MinValue = spin->MaxValue = 0;
+  for (const auto& [text, want] : cases) {
+    spin->SetText(text);
+    EXPECT_EQ(spin->Value(), want) << "\"" << text << "\"";
+  }
+  // A step starts from the number read and writes the decimal form.
+  spin->MinValue = 0, spin->MaxValue = 1073741824, spin->Increment = 1024;
+  spin->SetText(" $400");
+  spin->UpClick(spin);
+  EXPECT_EQ(spin->Text(), "2048");
 }
 
 TEST_F(SpinEdit, SteppingNeverWrapsPastThirtyTwoBits) {
