@@ -169,6 +169,35 @@ TEST_F(DemoPage, ListControlsSkinnedAndPlainAndTheShellControlsMoveTogether) {
   EXPECT_EQ(form->List->VertBar(), nullptr);
 }
 
+// The first inked column and row of a control's text, in window pixels.
+POINT TextInk(const Surface& shot, TControl* c) {
+  const POINT o = c->Parent()->ClientToScreen(POINT{c->Left(), c->Top()});
+  POINT first{1000, 1000};
+  for (int y = 1; y < c->Height() - 1; ++y)
+    for (int x = 1; x < std::min(c->Width() - 1, 40); ++x) {
+      const uint32_t p = shot.At(o.x + x, o.y + y);
+      if (PixelR(p) + PixelG(p) + PixelB(p) < 300)
+        first.x = std::min<int>(first.x, x), first.y = std::min<int>(first.y, y);
+    }
+  return first;
+}
+
+TEST_F(DemoPage, TextKeepsItsMarginWithAndWithoutTheFocus) {
+  for (TWinControl* e :
+       std::initializer_list<TWinControl*>{form->Edit, form->Spin, form->ButtonEdit, form->DateEdit}) {
+    const POINT idle = TextInk(backend.Screenshot(), e);
+    e->SetFocus();
+    backend.Pump();
+    const POINT focused = TextInk(backend.Screenshot(), e);
+    form->Box->SetFocus();
+    backend.Pump();
+    // Inside the 2-pixel frame one pixel of margin, whoever draws the text:
+    // the cache while idle, the edit itself while focused.
+    EXPECT_EQ(idle.x, 3) << e->ClassName();
+    EXPECT_EQ(focused.x, 3) << e->ClassName();
+  }
+}
+
 // Every section the skinned controls and forms look up is in both skins we
 // ship, so that on the demo page no skinned piece (the spin edit's small
 // buttons, the calendar's title bar and its buttons, the splitter, the
