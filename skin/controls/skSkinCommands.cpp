@@ -1,0 +1,26 @@
+// The decoder of the skinned controls' skin commands (see skSkinCommands.h).
+#include "skin/controls/skSkinCommands.h"
+
+#include "skin/skMessages.h"
+
+namespace qv {
+
+bool DispatchSkinCommand(TMessage& M, const TSkCommonData* Data, TSkCommandHooks& Hooks) {
+  if (M.Msg != SM_SKINCMD) return false;
+  const bool mine = M.LParam == reinterpret_cast<LPARAM>(Data->SkinManager());
+  switch (M.WParamHi()) {
+    case AC_SKINLOADED:
+      return mine ? Hooks.SkinLoaded(M) : Hooks.SkinCommand(M);
+    case AC_SKINREMOVED:
+      return mine ? Hooks.SkinRemoved(M) : Hooks.SkinCommand(M);
+    case AC_SKINAPPLIED:
+      return mine ? Hooks.SkinApplied(M) : Hooks.SkinCommand(M);
+    case AC_CTRLHANDLED:
+      Hooks.CtrlHandled(M);
+      return true;
+    default:
+      return Hooks.SkinCommand(M);
+  }
+}
+
+}  // namespace qv

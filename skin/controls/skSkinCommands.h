@@ -1,0 +1,35 @@
+// The skin commands (SM_SKINCMD) of a skinned control turned into named
+// hooks: one decoder reads the command and the manager it names, and each
+// control overrides only the hooks it reacts to.
+#pragma once
+#include "classlib/controls/Control.h"
+#include "skin/skCommonData.h"
+
+namespace qv {
+
+class TSkCommandHooks {
+ public:
+  virtual ~TSkCommandHooks() = default;
+
+ protected:
+  friend bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+  // Commands 1, 2 and 3 naming the control's own manager; the message goes
+  // no further. By default nothing happens and it goes on.
+  virtual bool SkinLoaded(TMessage& Message) { return Unhandled(Message); }
+  virtual bool SkinRemoved(TMessage& Message) { return Unhandled(Message); }
+  virtual bool SkinApplied(TMessage& Message) { return Unhandled(Message); }
+  // Query 7: the control answers the skin commands itself.
+  virtual void CtrlHandled(TMessage& Message) { Message.LParam = 1; }
+  // Every other command, and commands 1 to 3 naming another manager: true
+  // when the message must go no further.
+  virtual bool SkinCommand(TMessage& Message) { return Unhandled(Message); }
+
+ private:
+  static bool Unhandled(TMessage&) { return false; }
+};
+
+// Hands an SM_SKINCMD message to the hook of its command; true when it must
+// go no further. Any other message: false, untouched.
+bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+
+}  // namespace qv
