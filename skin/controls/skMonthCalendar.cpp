@@ -365,15 +365,21 @@ void TSkMonthCalendar::Change() {
   if (OnChange) OnChange(this);
 }
 
-void TSkMonthCalendar::WndProc(TMessage& M) {
-  TSkPanel::WndProc(M);
-  if (M.Msg != SM_SKINCMD || M.LParam != reinterpret_cast<LPARAM>(skinData_->SkinManager())) return;
-  const int cmd = M.WParamHi();
-  if (cmd == AC_SKINREMOVED || cmd == AC_SKINAPPLIED) {
-    UpdateCalendar();
-    grid_->Repaint();
-    if (showTitle_) titleBar_->Perform(M.Msg, M.WParam, M.LParam);
-  }
+// A skin coming or going redraws the month, and the title bar follows.
+bool TSkMonthCalendar::SkinRemoved(TMessage& M) {
+  TSkPanel::SkinRemoved(M);
+  UpdateCalendar();
+  grid_->Repaint();
+  if (showTitle_) titleBar_->Perform(M.Msg, M.WParam, M.LParam);
+  return true;
+}
+
+bool TSkMonthCalendar::SkinApplied(TMessage& M) {
+  TSkPanel::SkinApplied(M);
+  UpdateCalendar();
+  grid_->Repaint();
+  if (showTitle_) titleBar_->Perform(M.Msg, M.WParam, M.LParam);
+  return true;
 }
 
 }  // namespace qv
