@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unordered_map>
 
 #include "classlib/controls/Application.h"
 #include "skin/skColors.h"
@@ -98,12 +99,18 @@ void TSkinManager::SetActive(bool Value) {
 }
 
 void TSkinManager::SetCommonSections(const std::vector<std::string>& Value) {
+  std::vector<std::string> previous = std::move(commonSections_);
   commonSections_.clear();
   for (std::string line : Value) {
     if (!line.empty() && line[0] != ';') line = DelChars(line, ' ');
     commonSections_.push_back(line);
   }
-  SetSkinName(skinName_);
+  try {
+    SetSkinName(skinName_);
+  } catch (const ESkinError&) {
+    commonSections_ = std::move(previous);  // with the skin that stays
+    throw;
+  }
 }
 
 void TSkinManager::SetSkinDirectory(const std::string& Value) {
@@ -125,6 +132,7 @@ std::string TSkinManager::SkinFile(const std::string& Name) const {
 void TSkinManager::LoadAll() {
   pixelBudget_ = kSkinMaxTotalPixels;
   LoadSkinMasks();
+  CheckImageRects();
   LoadSkinPatterns();
   LoadSkinGeneralData();
 }
@@ -285,20 +293,22 @@ int TSkinManager::FindMaskIndex(const std::string& SectionName, const std::strin
 namespace {
 // Walks the PARENTCLASS chain from SkinIndex; Match(section) gives an index or
 // -1. A chain longer than the number of sections is a cycle and ends as -1.
-template <class F>
-int SearchWithParents(const TSkGeneralDataArray& gd, int SkinIndex, std::string Section, F&& Match) {
+int FirstSection(const TSkGeneralDataArray& gd, const std::string& Name) {
+  for (size_t i = 0; i < gd.size(); ++i)
+    if (gd[i].SectionName == Name) return int(i);
+  return -1;
+}
+
+template <class F, class S = int (*)(const TSkGeneralDataArray&, const std::string&)>
+int SearchWithParents(const TSkGeneralDataArray& gd, int SkinIndex, std::string Section, F&& Match,
+                      S&& FindSection = FirstSection) {
   for (size_t steps = 0; steps <= gd.size(); ++steps) {
     int found = Match(Section);
     if (found >= 0) return found;
     if (SkinIndex < 0 || size_t(SkinIndex) >= gd.size()) return -1;
     const std::string& p = gd[size_t(SkinIndex)].ParentClass;
     if (p.empty() || p == Section) return -1;
-    int next = -1;
-    for (size_t i = 0; i < gd.size(); ++i)
-      if (gd[i].SectionName == p) {
-        next = int(i);
-        break;
-      }
+    const int next = FindSection(gd, p);
     if (next < 0) return -1;
     SkinIndex = next, Section = p;
   }
@@ -334,11 +344,26 @@ int TSkinManager::GetTextureIndex(int SkinIndex, const std::string& SectionName,
   });
 }
 
+// A part of the master bitmap must lie right of and below its origin with its
+// corners in order: the painters cut states and borders out of it by
+// dividing its size.
+void TSkinManager::CheckImageRects() const {
+  for (const TSkMaskData& m : ma) {
+    const RECT& r = m.R;
+    if (r.left >= 0 && r.top >= 0 && r.right >= r.left && r.bottom >= r.top) continue;
+    throw ESkinError("the image " + m.SectionName + "/" + m.PropertyName + " has the rectangle (" +
+                     std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
+                     ", " + std::to_string(r.bottom) + "), which is back to front or negative");
+  }
+}
+
 SIZE TSkinManager::GetMaskSize(int i) const {
   if (!IsValidImgIndex(i)) return SIZE{0, 0};
   const TSkMaskData& m = ma[size_t(i)];
   if (m.Bmp) return SIZE{m.Bmp->Width() / 3, m.Bmp->Height() / 2};
-  const int64_t w = int64_t(m.R.right) - m.R.left, h = int64_t(m.R.bottom) - m.R.top;
+  // Never a negative size, even for a rectangle set by hand.
+  const int64_t w = std::clamp<int64_t>(int64_t(m.R.right) - m.R.left, 0, INT32_MAX),
+                h = std::clamp<int64_t>(int64_t(m.R.bottom) - m.R.top, 0, INT32_MAX);
   return SIZE{LONG(w / std::max<int>(1, m.ImageCount)), LONG(h / std::max<int>(1, m.MaskType + 1))};
 }
 
@@ -407,9 +432,25 @@ void TSkinManager::FreePatterns() {
 
 void TSkinManager::InitConstData() {
   ConstData = TSkConstData{};
-  auto sec = [&](const char* n) { return int16_t(GetSkinIndex(n)); };
+  // The lookups below follow parent chains: with the names indexed once, the
+  // table costs time linear in the skin whatever the length of its chains.
+  std::unordered_map<std::string, int> sections, masks;
+  for (size_t i = 0; i < gd.size(); ++i) sections.emplace(gd[i].SectionName, int(i));
+  for (size_t i = 0; i < ma.size(); ++i) masks.emplace(ma[i].SectionName + '\n' + ma[i].PropertyName, int(i));
+  auto section = [&](const TSkGeneralDataArray&, const std::string& n) {
+    auto it = sections.find(n);
+    return it == sections.end() ? -1 : it->second;
+  };
+  auto sec = [&](const char* n) { return int16_t(section(gd, n)); };
   auto mask = [&](int16_t s, const char* sn, const char* p) {
-    return s < 0 ? int16_t(-1) : int16_t(GetMaskIndex(s, sn, p));
+    if (s < 0) return int16_t(-1);
+    return int16_t(SearchWithParents(
+        gd, s, sn,
+        [&](const std::string& name) {
+          auto it = masks.find(name + '\n' + p);
+          return it == masks.end() ? -1 : it->second;
+        },
+        section));
   };
   ConstData.IndexGlobalInfo = sec("GLOBALINFO");
   static const char* checks[9] = {"BOXCHECKED",   "BOXUNCHECKED",   "BOXGRAYED",

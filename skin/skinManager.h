@@ -144,6 +144,7 @@ class TSkinManager : public TComponent {
 
  private:
   void LoadAll();
+  void CheckImageRects() const;
   struct Snapshot;
   std::unique_ptr<Snapshot> TakeSnapshot(bool TakeDescription);
   void RestoreSnapshot(Snapshot& S, bool TakeDescription);

@@ -61,5 +61,7 @@ void SetDesktopColor(COLORREF color);
 // The composition of the visible top-level windows in z-order (a copy).
 struct Surface;
 Surface ComposeScreen();
+// The same into an existing surface, whose memory is reused when it fits.
+void ComposeScreenInto(Surface& Screen);
 
 }  // namespace qv

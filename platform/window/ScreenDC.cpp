@@ -24,6 +24,28 @@ std::vector<ScreenDC>& ScreenDCs() {
   return *list;
 }
 
+// Screen-sized surfaces of closed DCs, kept for the next one: a screen DC is
+// opened for every hint and drag image, and fresh screen-sized buffers cost
+// more in first touches of their memory than the copying itself.
+std::vector<std::unique_ptr<Surface>>& SpareSurfaces() {
+  static auto* spare = new std::vector<std::unique_ptr<Surface>>;
+  return *spare;
+}
+
+std::unique_ptr<Surface> TakeSpare() {
+  Lock l(S().lock);
+  auto& spare = SpareSurfaces();
+  if (spare.empty()) return std::make_unique<Surface>();
+  std::unique_ptr<Surface> s = std::move(spare.back());
+  spare.pop_back();
+  return s;
+}
+
+void KeepSpare(std::unique_ptr<Surface> Spare) {
+  auto& spare = SpareSurfaces();
+  if (Spare && spare.size() < 4) spare.push_back(std::move(Spare));
+}
+
 // The pixels a screen DC has changed, as an overlay value per pixel (0 = unchanged).
 void OverlayOf(const ScreenDC& s, std::vector<uint32_t>& out) {
   out.assign(s.base->Pixels.size(), 0);
@@ -72,6 +94,7 @@ void ApplyScreenOverlays(Surface& screen) {
 }
 
 bool CloseScreenDC(HDC hdc) {
+  std::unique_ptr<Surface> base, drawing;
   bool hadOverlay = false;
   int width = 0;
   {
@@ -81,9 +104,16 @@ bool CloseScreenDC(HDC hdc) {
     if (it == list.end()) return false;
     hadOverlay = std::any_of(it->shown.begin(), it->shown.end(), [](uint32_t p) { return p != 0; });
     width = it->base->Width;
+    base = std::move(it->base);
+    drawing = std::move(it->drawing);
     list.erase(it);
   }
   DeleteDC(hdc);
+  {
+    Lock l(S().lock);
+    KeepSpare(std::move(base));
+    KeepSpare(std::move(drawing));
+  }
   // The desktop takes the windows' own pixels back.
   if (hadOverlay) PresentTops(nullptr, width);
   return true;
@@ -113,8 +143,10 @@ void PresentScreenOverlays() {
 
 HDC OpenScreenDC() {
   ScreenDC s;
-  s.base = std::make_unique<Surface>(ComposeScreen());
-  s.drawing = std::make_unique<Surface>(*s.base);
+  s.base = TakeSpare();
+  ComposeScreenInto(*s.base);
+  s.drawing = TakeSpare();
+  *s.drawing = *s.base;  // copied into the spare's memory
   s.dc = CreateSurfaceDC(s.drawing.get(), POINT{0, 0}, nullptr);
   if (!s.dc) return nullptr;
   HDC dc = s.dc;

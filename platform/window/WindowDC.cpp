@@ -2,6 +2,8 @@
 // top-level backing surface (ancestors' clients, window regions, clipped
 // siblings and children), GetDCEx/ReleaseDC, BeginPaint/EndPaint and the
 // immediate paints of RedrawWindow.
+#include <algorithm>
+
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
@@ -310,25 +312,40 @@ void SetDesktopColor(COLORREF color) {
   wm::S().desktopColor = color;
 }
 
-Surface ComposeScreen() {
+void ComposeScreenInto(Surface& screen) {
   using namespace wm;
   SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
   COLORREF c = S().desktopColor;
-  Surface screen(size.cx, size.cy, PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c)));
+  const uint32_t desktop = PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c));
+  // The buffer is reused when it has the screen's size: a fresh one per call
+  // costs more in first touches of its memory than the composing itself.
+  screen.Width = std::max<int>(size.cx, 0), screen.Height = std::max<int>(size.cy, 0);
+  screen.Pixels.resize(std::size_t(screen.Width) * std::size_t(screen.Height));
+  std::fill(screen.Pixels.begin(), screen.Pixels.end(), desktop);
   Lock l(S().lock);
   auto& tops = S().topLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     auto w = Get(*it);
     if (!w || !(w->style & WS_VISIBLE) || !w->backing) continue;
+    const Surface& b = *w->backing;
     PixRegion area = OwnArea(*w);
-    for (const RECT& r : area.Rects())
-      for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) {
-          int sx = w->rect.left + x, sy = w->rect.top + y;
-          if (screen.Contains(sx, sy) && w->backing->Contains(x, y)) screen.Set(sx, sy, w->backing->At(x, y));
-        }
+    for (const RECT& r : area.Rects()) {
+      // Row by row, clipped once to the backing and to the screen.
+      const int left = std::max({int(r.left), 0, -int(w->rect.left)});
+      const int right = std::min({int(r.right), b.Width, screen.Width - int(w->rect.left)});
+      const int top = std::max({int(r.top), 0, -int(w->rect.top)});
+      const int bottom = std::min({int(r.bottom), b.Height, screen.Height - int(w->rect.top)});
+      if (left >= right) continue;
+      for (int y = top; y < bottom; ++y)
+        std::copy(b.Row(y) + left, b.Row(y) + right, screen.Row(w->rect.top + y) + w->rect.left + left);
+    }
   }
   ApplyScreenOverlays(screen);
+}
+
+Surface ComposeScreen() {
+  Surface screen;
+  ComposeScreenInto(screen);
   return screen;
 }
 

@@ -14,10 +14,14 @@
 #include "platform/window/Window.h"
 #include "skin/controls/skShellComboBox.h"
 #include "skin/controls/skShellListView.h"
+#include "skin/skControlTree.h"
 
 namespace qv {
 
 namespace {
+
+// Posted to the tree after a rename: re-read the parent (WParam, its item).
+constexpr UINT kRefreshRenamedParent = WM_APP + 0x3A0;
 
 constexpr TSkRootFolderName kRootFolders[] = {{"rfDesktop", 0},
                                               {"rfMyComputer", 17},
@@ -385,7 +389,10 @@ void TSkCustomShellTreeView::Edit(const TVITEMW& Item) {
   // A refusal raises "Rename to ... failed"; the node keeps its text.
   if (!folder->Rename(s)) return;
   node->SetText(s);
-  if (TTreeNode* parent = node->Parent()) RefreshNode(parent);
+  // The parent is re-read once the end-edit notification has returned: the
+  // re-read replaces the node that the platform tree is still finishing.
+  if (TTreeNode* parent = node->Parent())
+    PostMessageW(WindowHandle(), kRefreshRenamedParent, reinterpret_cast<WPARAM>(parent->ItemId()), 0);
 }
 
 void TSkCustomShellTreeView::Delete(TTreeNode* Node) {
@@ -505,9 +512,16 @@ void TSkCustomShellTreeView::WndProc(TMessage& M) {
     M.Result = 0;
     return;
   }
+  if (M.Msg == kRefreshRenamedParent) {
+    // Looked up again: the node may have gone in the meantime.
+    if (TTreeNode* parent = Items()->GetNode(reinterpret_cast<HTREEITEM>(M.WParam))) RefreshNode(parent);
+    M.Result = 0;
+    return;
+  }
   TSkTreeView::WndProc(M);
+  // The icons' background follows the tree's, as the skin (or the tree's own colour) gives it.
   if (M.Msg == WM_NCPAINT && systemImages_ && HandleAllocated())
-    ImageList_SetBkColor(systemImages_, ColorToRGB(Color()));
+    ImageList_SetBkColor(systemImages_, QueryBgColor(this));
 }
 
 }  // namespace qv

@@ -311,7 +311,7 @@ void TSkMDIForm::UpdateScrollBars() {
     const SCROLLINFO& si = axes[i].Info;
     bar->SetMin(0);
     bar->SetMax(si.nMax);
-    bar->SetPageSize(0);
+    bar->SetPageSize(int(si.nPage));
     bar->LargeChange = std::max(1, int(si.nPage));
     bar->SetPosition(si.nPos);
     bar->MouseBusy = false;

@@ -17,9 +17,11 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
+#include "platform/menus/Menus.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
+#include "platform/window/Window.h"
 #include "skin/forms/skinProvider.h"
 #include "skin/skBlend.h"
 #include "skin/skControlTree.h"
@@ -134,8 +136,64 @@ void TSkinableMenus::UpdateMenus() {
   SetActive(manager_ && manager_->SkinData()->Active);
 }
 
-bool TSkinableMenus::HandleMainWindowMessage(TMessage&) {
+namespace {
+void WalkComponents(TComponent* C, const std::function<void(TComponent*)>& F) {
+  for (int i = 0; i < C->ComponentCount(); ++i) {
+    TComponent* c = C->Components(i);
+    F(c);
+    WalkComponents(c, F);
+  }
+}
+
+bool HoldsItem(TMenuItem* Root, const TMenuItem* Item) {
+  if (Root == Item) return true;
+  for (int i = 0; i < Root->Count(); ++i)
+    if (HoldsItem(Root->Items(i), Item)) return true;
   return false;
+}
+
+// Whether Item is an item of a live menu: the message carries it as a bare
+// pointer, which is followed only once it is known.
+bool IsLiveMenuItem(const TMenuItem* Item) {
+  if (!Item || !Application) return false;
+  bool found = false;
+  std::vector<TComponent*> roots{Application};
+  for (int i = 0; Screen && i < Screen->FormCount(); ++i) roots.push_back(Screen->Forms(i));
+  for (TCustomForm* f : ExtraForms()) roots.push_back(f);
+  for (TComponent* root : roots)
+    WalkComponents(root, [&](TComponent* c) {
+      if (auto* m = dynamic_cast<TMenu*>(c); m && !found) found = HoldsItem(m->Items(), Item);
+    });
+  return found;
+}
+}  // namespace
+
+// The menu loop's word that an item of the open popup is shown: the window
+// under the item's centre is that popup's window, whose frame then comes from
+// the popup's background.
+bool TSkinableMenus::HandleMainWindowMessage(TMessage& Message) {
+  if (!current_) return false;
+  auto* item = reinterpret_cast<TMenuItem*>(Message.LParam);
+  if (!item) return true;
+  if (!IsLiveMenuItem(item) || !item->Parent()) return true;
+  TMenuItem* parent = item->Parent();
+  TMenu* menu = item->GetParentMenu();
+  auto* mainMenu = dynamic_cast<TMainMenu*>(menu);
+  HWND owner = mainMenu && parent == mainMenu->Items() ? mainMenu->WindowHandle() : nullptr;
+  RECT r;
+  if (!GetMenuItemRect(owner, parent->Handle(), UINT(item->MenuIndex()), &r)) return true;
+  if (HWND window = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}))
+    TakePopupWindow(window, parent->Handle(), FirstItemOf(item));
+  return true;
+}
+
+void TSkinableMenus::TakePopupWindow(HWND Window, HMENU Menu, TMenuItem* FirstItem) {
+  // Only the open popup's own window: a menu-line item lies on its form.
+  if (FirstItem != current_ || MenuWindowOf(Menu) != Window) return;
+  auto it = popups_.find(FirstItem);
+  if (it == popups_.end()) return;
+  it->second.Window = Window;
+  if (it->second.Background) PaintFrame(Window);
 }
 
 int TSkinableMenus::ExtraLineWidth(bool Adjusted) const {
@@ -205,16 +263,6 @@ void TSkinableMenus::InitPopupMenu(TPopupMenu* Menu, bool Value) {
   TMenuItem* root = Menu->Items();
   for (int i = 0; i < root->Count(); ++i) InitItem(root->Items(i), Value);
 }
-
-namespace {
-void WalkComponents(TComponent* C, const std::function<void(TComponent*)>& F) {
-  for (int i = 0; i < C->ComponentCount(); ++i) {
-    TComponent* c = C->Components(i);
-    F(c);
-    WalkComponents(c, F);
-  }
-}
-}  // namespace
 
 void TSkinableMenus::InitMenus(bool Value) {
   if (!Application || (manager_ && manager_->ComponentState().Contains(csDesigning))) return;

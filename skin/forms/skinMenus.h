@@ -96,6 +96,7 @@ class TSkinableMenus : public ISkinMenuPainter {
   void PaintExtraLine(Popup& P, TBitmap* Bmp);
   static LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void ForgetWindow(HWND Window);
+  void TakePopupWindow(HWND Window, HMENU Menu, TMenuItem* FirstItem);
   bool SkinnedPopups() const { return manager_ && manager_->SkinnedPopups(); }
 
   TSkinManager* manager_;

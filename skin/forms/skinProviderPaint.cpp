@@ -749,8 +749,11 @@ LRESULT TSkinProvider::HitTest(int X, int Y) {
   }
   SetHotHT(0);
   const LRESULT r = formAnswer();
+  // A maximised form answers only inside (2, 2, width - 4, height - 4) of its
+  // window; the rest lies beyond the screen's edge.
+  const RECT inside{2, 2, wr.Width() - 4, wr.Height() - 4};
   if (form_->WindowState() == wsMaximized &&
-      (x < 2 || y < 2 || x >= wr.Width() - 4 + 2 || y >= wr.Height() - 4 + 2))
+      (x < inside.left || y < inside.top || x >= inside.right || y >= inside.bottom))
     return HTSKINOUTSIDE;
   return r;
 }

@@ -174,17 +174,22 @@ TEST_F(SkinLoader, ResolvedInheritanceMatchesWalkingEachChain) {
 }
 
 TEST_F(SkinLoader, LongParentChainsLoadWhole) {
-  std::string text = "[GLOBALINFO]\n";
+  std::string text = "[GLOBALINFO]\n[SCROLLBTNTOP]\nPARENTCLASS=S0\n";
   const int n = 3000;
   for (int i = 0; i < n; ++i) {
     text += "[S" + std::to_string(i) + "]\n";
     if (i + 1 < n) text += "PARENTCLASS=S" + std::to_string(i + 1) + "\n";
     for (int k = 0; k < 10; ++k) text += "K" + std::to_string(k) + "=" + std::to_string(i) + "\n";
   }
-  text += "COLOR=255\nTCTOP=7\nSHADOWENABLED=true\n";  // in the last section only
+  // In the last section only.
+  text += "COLOR=255\nTCTOP=7\nSHADOWENABLED=true\nBORDERSMASK=# (0,0,30,30) (1,0)\n";
   WriteText(root + "TestSkin/Options.dat", text);
   manager->SetSkinName("TestSkin");
-  ASSERT_EQ(manager->gd.size(), size_t(n + 1));
+  ASSERT_EQ(manager->gd.size(), size_t(n + 2));
+  const int mask = manager->FindMaskIndex("S" + std::to_string(n - 1), "BORDERSMASK");
+  ASSERT_GE(mask, 0);
+  EXPECT_EQ(manager->ConstData.MaskScrollBtn[0], mask);  // found at the far end of the chain
+  EXPECT_EQ(manager->GetMaskIndex(manager->GetSkinIndex("S0"), "S0", "BORDERSMASK"), mask);
   for (int i : {0, 1, n / 2, n - 1}) {
     const TSkGeneralData& g = Section("S" + std::to_string(i));
     EXPECT_EQ(g.Color, 255);

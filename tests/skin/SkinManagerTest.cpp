@@ -10,8 +10,13 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Region.h"
 #include "platform/window/MessageQueue.h"
+#include "skin/skBorderRegion.h"
 #include "skin/skControlTree.h"
+#include "skin/skGdiHelpers.h"
+#include "skin/skItemPaint.h"
 #include "skin/skMaskPaint.h"
 #include "skin/skinManager.h"
 
@@ -197,7 +202,7 @@ TEST_F(SkinManagerTest, HostileImagesFailWithoutCrashOrHugeAllocation) {
 
 TEST_F(SkinManagerTest, AbsurdNumbersLoadAndPaintNothingOutside) {
   WriteText(root + "TestSkin/Options.dat",
-            "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[HUGE]\nBORDERSMASK=# (-2147483648,0,2147483647,999999) "
+            "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[HUGE]\nBORDERSMASK=# (0,0,2147483647,999999) "
             "(32767,32767,-5)\n"
             "GLYPH=@9999,9999,9999,9999,9,9\nCOLOR=99999999999\nFADINGITERATIONS=-7\n");
   auto m = NewManager();
@@ -210,6 +215,100 @@ TEST_F(SkinManagerTest, AbsurdNumbersLoadAndPaintNothingOutside) {
   }
   const TSkGeneralData& g = m->gd[size_t(m->GetSkinIndex("HUGE"))];
   EXPECT_EQ(g.Color, 0xFFFFFF);  // a number past 32 bits is no number: the default
+}
+
+// Image rectangles that are back to front or reach before the image's origin
+// refuse the skin with its error text, in every form that gives one; the
+// previous skin stays.
+TEST_F(SkinManagerTest, BackToFrontOrNegativeImageRectanglesRefuseTheSkin) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  const size_t masks = m->ma.size();
+  const std::string options = std::string(kTestSkinOptions);
+  for (const char* bad :
+       {"BORDERSMASK=# (30,0,10,20) (1,0)", "BORDERSMASK=# (0,30,10,20) (1,0)",
+        "BORDERSMASK=# (-5,0,10,20) (1,0)", "PATTERN=~0010,0030,0020,0010,00",
+        "GLYPH=@-001,0000,0010,0010,1,0", "FRAME=^0030,0000,0010,0010,0002,0002,0002,0002,1,0,1,2"}) {
+    SCOPED_TRACE(bad);
+    WriteText(root + "TestSkin/Options.dat", options + "\n[ODD]\n" + bad + "\n");
+    try {
+      m->SetSkinName("TestSkin");
+      ADD_FAILURE() << "loaded";
+    } catch (const ESkinError& e) {
+      EXPECT_NE(e.Message.find("Skin \"TestSkin\" could not be loaded"), std::string::npos) << e.Message;
+      EXPECT_NE(e.Message.find("ODD/"), std::string::npos) << e.Message;
+      EXPECT_NE(e.Message.find("back to front or negative"), std::string::npos) << e.Message;
+    }
+    EXPECT_TRUE(m->SkinData()->Active);
+    EXPECT_EQ(m->ma.size(), masks);
+  }
+  // The same from the common sections and from a stored skin.
+  WriteText(root + "TestSkin/Options.dat", options);
+  EXPECT_THROW(m->SetCommonSections({"[EXTRA]", "BORDERSMASK=# (20,20,10,10) (1,0)"}), ESkinError);
+  EXPECT_EQ(m->ma.size(), masks);
+  EXPECT_TRUE(m->CommonSections().empty());  // the lines go with the refused load
+  TSkStoredSkin* st = m->InternalSkins().Add();
+  st->SetName("Stored");
+  st->MasterBitmap.SetSize(40, 40);
+  TSkinImage* part = st->Images.Add();
+  part->SectionName = "EDIT", part->PropertyName = "GLYPH", part->Left = 30, part->Right = 10,
+  part->Bottom = 10;
+  part->ImageCount = 1;
+  EXPECT_THROW(m->SetSkinName("Stored"), ESkinError);
+  EXPECT_EQ(m->SkinName(), "TestSkin");
+  // An empty rectangle is no error.
+  WriteText(root + "TestSkin/Options.dat", options + "\n[ODD]\nBORDERSMASK=# (10,10,10,10) (1,0)\n");
+  m->SetSkinName("TestSkin");
+  const int odd = m->FindMaskIndex("ODD", "BORDERSMASK");
+  ASSERT_GE(odd, 0);
+  EXPECT_EQ(m->GetMaskSize(odd).cx, 0);
+}
+
+// Every painter given such a rectangle anyway (set by hand, past the loader)
+// paints nothing outside its target, reads nothing outside the image and
+// reports no negative size.
+TEST_F(SkinManagerTest, PaintersTakeBackToFrontAndNegativeRectanglesSafely) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  ASSERT_TRUE(m->MasterBitmap);
+  const int base = m->FindMaskIndex("BUTTON", "BORDERSMASK");
+  ASSERT_GE(base, 0);
+  const RECT odd[] = {{30, 0, 10, 20},        {0, 30, 10, 20},
+                      {-40, -40, 10, 10},     {INT32_MIN, 0, INT32_MAX, 10},
+                      {300, 300, -300, -300}, {-10, 5, -1, 2}};
+  for (const RECT& r : odd) {
+    SCOPED_TRACE(std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                 std::to_string(r.bottom));
+    for (int imageCount : {1, 3}) {
+      TSkMaskData& mask = m->ma[size_t(base)];
+      mask.R = r, mask.ImageCount = int16_t(imageCount), mask.MaskType = 1, mask.BorderWidth = 2;
+      const SIZE size = m->GetMaskSize(base);
+      EXPECT_GE(size.cx, 0);
+      EXPECT_GE(size.cy, 0);
+      auto big = Bmp24(60, 40, 0x123456);
+      auto target = Bmp24(20, 10, 0x123456);
+      PaintNinePartMask(big.get(), RECT{20, 15, 40, 25}, true, EmptyCacheInfo, mask, 2);
+      DrawSkinGlyph(target.get(), POINT{2, 1}, 2, 1, mask);  // a glyph is as big as it is, clipped
+      DrawSkinGlyph(target.get(), POINT{-3, -3}, 0, 0, mask);
+      RECT place{20, 15, 40, 25};
+      PaintImageByMode(big.get(), place, m->MasterBitmap.get(), 0, &mask);
+      std::vector<RECT> rects;
+      AddTransparentRects(rects, 0, mask, 1, 0);
+      AddBottomTransparentRects(rects, 0, mask, 1, 10);
+      for (const RECT& t : rects) {
+        EXPECT_LE(t.left, t.right);
+        EXPECT_LE(t.top, t.bottom);
+      }
+      HRGN rgn = CreateRectRgn(0, 0, 20, 10);
+      PaintBorderRgn(target.get(), rgn, true, mask, 1);
+      DeleteObject(rgn);
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+          if (x >= 20 && x < 40 && y >= 15 && y < 25) continue;
+          ASSERT_EQ(Px(big.get(), x, y), 0x123456) << x << "," << y;
+        }
+    }
+  }
 }
 
 TEST_F(SkinManagerTest, StoredSkinsLoadLikeFolders) {

@@ -173,6 +173,41 @@ TEST_F(Paint, ScreenComposesTopLevelWindowsAndRegions) {
   std::filesystem::remove(path);
 }
 
+// Windows reaching past any edge of the screen compose clipped; each screen
+// DC sees the screen as it is when it opens, whatever an earlier (released)
+// one drew or read.
+TEST_F(Paint, ScreenDCsSeeTheCurrentScreenAndClipWindowsAtItsEdges) {
+  const SIZE screenSize = backend.ScreenSize();
+  HWND corner = Top({-40, -30, 60, 70});
+  HWND beyond = Top({screenSize.cx - 50, screenSize.cy - 40, screenSize.cx + 60, screenSize.cy + 70});
+  PaintsIn(corner, kRed);
+  PaintsIn(beyond, kBlue);
+  backend.Pump();
+  SetDesktopColor(kGreen);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 0, 0), kRed);
+  EXPECT_EQ(GetPixel(screen, 59, 69), kRed);
+  EXPECT_EQ(GetPixel(screen, 60, 10), kGreen);
+  EXPECT_EQ(GetPixel(screen, screenSize.cx - 1, screenSize.cy - 1), kBlue);
+  EXPECT_EQ(GetPixel(screen, screenSize.cx - 51, screenSize.cy - 1), kGreen);
+  RECT scribble{100, 100, 120, 120};
+  HBRUSH b = CreateSolidBrush(kBlue);
+  FillRect(screen, &scribble, b);
+  DeleteObject(b);
+  ReleaseDC(nullptr, screen);
+  SetWindowPos(corner, nullptr, 90, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  backend.Pump();
+  for (int round = 0; round < 3; ++round) {
+    screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, 0, 0), kGreen);
+    EXPECT_EQ(GetPixel(screen, 95, 95), kRed);
+    EXPECT_EQ(GetPixel(screen, 110, 110), kRed);  // not the earlier DC's scribble
+    EXPECT_EQ(GetPixel(screen, 195, 195), kGreen);
+    ReleaseDC(nullptr, screen);
+  }
+  EXPECT_EQ(backend.Screenshot().At(110, 110), Px(kRed));
+}
+
 TEST_F(Paint, ScrollWindowMovesPixelsAndInvalidatesTheUncoveredStrip) {
   HWND w = Top({0, 0, 100, 100});
   backend.Pump();

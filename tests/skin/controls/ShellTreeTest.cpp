@@ -12,8 +12,10 @@
 #include "platform/Utf.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/comctl/TreeView.h"
+#include "platform/gdi/ImageListApi.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/controls/skShellTreeView.h"
+#include "skin/skMessages.h"
 #include "tests/common/TempDir.h"
 
 namespace qv::test {
@@ -190,6 +192,7 @@ TEST_F(ShellTree, RenameInPlaceNeverReplacesAFolder) {
   EXPECT_NE(Child(root, "empty"), nullptr);
   // A free name: renamed on disk and in the tree (re-read in the shell's order).
   EndEdit(Child(root, "empty"), "zeta");
+  backend.Pump();
   EXPECT_TRUE(fs::exists(dir / "zeta"));
   EXPECT_FALSE(fs::exists(dir / "empty"));
   root = tree->Items()->GetFirstNode();
@@ -200,6 +203,82 @@ TEST_F(ShellTree, RenameInPlaceNeverReplacesAFolder) {
   Application->OnException = nullptr;
   EXPECT_EQ(errors.size(), 2u);
   EXPECT_TRUE(fs::exists(dir / "zeta"));
+}
+
+// The renamed node is never deleted inside the end-edit notification: the
+// parent is re-read once the notification has returned, and not at all when
+// it has gone meanwhile.
+TEST_F(ShellTree, RenameRereadsTheParentAfterTheNotificationReturns) {
+  TTreeNode* root = tree->Items()->GetFirstNode();
+  TTreeNode* alpha = Child(root, "alpha");
+  const HTREEITEM id = alpha->ItemId();
+  EndEdit(alpha, "zz");
+  EXPECT_EQ(tree->Items()->GetNode(id), alpha);
+  EXPECT_EQ(alpha->Text(), "zz");
+  EXPECT_EQ(Children(root), (std::vector<std::string>{"zz", "beta", "empty"}));  // not re-read yet
+  backend.Pump();
+  root = tree->Items()->GetFirstNode();
+  EXPECT_EQ(Children(root),
+            (std::vector<std::string>{"beta", "empty", "zz"}));  // re-read in the shell's order
+  EXPECT_TRUE(fs::exists(dir / "zz/one"));
+  // The parent gone before the re-read: nothing is touched.
+  Child(root, "zz")->Expand(false);
+  TTreeNode* one = Child(Child(root, "zz"), "one");
+  ASSERT_NE(one, nullptr);
+  EndEdit(one, "uno");
+  Child(root, "zz")->Delete();
+  backend.Pump();
+  EXPECT_TRUE(fs::exists(dir / "zz/uno"));
+  EXPECT_EQ(Children(tree->Items()->GetFirstNode()), (std::vector<std::string>{"beta", "empty"}));
+}
+
+// An expansion vetoed by OnExpanding reads nothing and keeps the expand button;
+// an allowed one fills the node, and an empty folder loses its button.
+TEST_F(ShellTree, VetoedExpansionKeepsTheButtonAndReadsNothing) {
+  TTreeNode* root = tree->Items()->GetFirstNode();
+  TTreeNode* alpha = Child(root, "alpha");
+  ASSERT_TRUE(alpha->HasChildren());
+  int asked = 0;
+  tree->OnExpanding = [&](TObject*, TTreeNode* n, bool& allow) {
+    ++asked;
+    allow = n->Text() != "alpha";
+  };
+  alpha->Expand(false);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(alpha->Expanded());
+  EXPECT_EQ(alpha->Count(), 0);
+  EXPECT_TRUE(alpha->HasChildren());
+  TTreeNode* empty = Child(root, "empty");
+  empty->Expand(false);
+  EXPECT_FALSE(empty->HasChildren());
+  tree->OnExpanding = nullptr;
+  alpha->Expand(false);
+  EXPECT_TRUE(alpha->Expanded());
+  EXPECT_EQ(Children(alpha), (std::vector<std::string>{"one", "two"}));
+}
+
+// The shell icons' background is the tree's background as the skin query for
+// it answers (command 21), asked after each frame paint.
+TEST_F(ShellTree, IconBackgroundFollowsTheBackgroundQuery) {
+  HIMAGELIST icons =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+  ASSERT_NE(icons, nullptr);
+  tree->SetColor(clYellow);
+  SendMessageW(tree->Handle(), WM_NCPAINT, 1, 0);
+  EXPECT_EQ(ImageList_GetBkColor(icons), ColorToRGB(clYellow));  // unskinned: its own colour
+  // A background answered through the query wins over the own colour.
+  TWndMethod base = tree->WindowProc;
+  tree->WindowProc = [&](TMessage& M) {
+    if (M.Msg == SM_SKINCMD && M.WParamHi() == AC_GETBG) {
+      SharedBgColor = 0x345678;
+      M.Result = 1;
+      return;
+    }
+    base(M);
+  };
+  SendMessageW(tree->Handle(), WM_NCPAINT, 1, 0);
+  EXPECT_EQ(ImageList_GetBkColor(icons), COLORREF(0x345678));
+  tree->WindowProc = base;
 }
 
 TEST_F(ShellTree, MenuVerbsKeepTheTreeInStep) {

@@ -44,6 +44,28 @@ TEST_F(Frame, HitCodesOfASizeableForm) {
   EXPECT_EQ(Hit(form->Width() - 1, form->Height() - 1), HTBOTTOMRIGHT);
 }
 
+// Maximised, the form answers only inside (2, 2, width - 4, height - 4) of its
+// window: two pixels at the left and top, four at the right and bottom.
+TEST_F(Frame, MaximisedFormAnswersOnlyInsideItsEdges) {
+  SkinnedForm();
+  form->SetWindowState(wsMaximized);
+  backend.Pump();
+  RECT wr;
+  GetWindowRect(form->WindowHandle(), &wr);
+  const int w = wr.Width(), h = wr.Height();
+  auto hit = [&](int x, int y) {
+    return SendMessage(form->WindowHandle(), WM_NCHITTEST, 0, MAKELPARAM(wr.left + x, wr.top + y));
+  };
+  for (int x : {0, 1, w - 4, w - 3, w - 1}) EXPECT_EQ(hit(x, h / 2), HTSKINOUTSIDE) << x;
+  for (int y : {0, 1, h - 4, h - 1}) EXPECT_EQ(hit(w / 2, y), HTSKINOUTSIDE) << y;
+  for (int x : {2, w - 5}) EXPECT_NE(hit(x, h / 2), HTSKINOUTSIDE) << x;
+  EXPECT_NE(hit(w / 2, h - 5), HTSKINOUTSIDE);
+  EXPECT_EQ(hit(w / 2, h / 2), HTCLIENT);
+  form->SetWindowState(wsNormal);
+  backend.Pump();
+  EXPECT_EQ(Hit(1, form->Height() / 2), HTLEFT);  // restored, the edges size the form again
+}
+
 TEST_F(Frame, DialogsHaveOnlyCloseAndToolWindowsFallBackToPlainButtons) {
   SkinnedForm(bsDialog);
   EXPECT_EQ(provider->SysButtonCount(), 1);

@@ -8,10 +8,15 @@
 #include "FramesSkin.h"
 #include "classlib/controls/Screen.h"
 #include "classlib/menus/Menus.h"
+#include "platform/SystemMetrics.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Shapes.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 #include "platform/window/Window.h"
+#include "skin/controls/skPanel.h"
 #include "skin/controls/skScrollBar.h"
 #include "skin/forms/skMDIForm.h"
 #include "skin/forms/skSystemMenu.h"
@@ -147,6 +152,62 @@ TEST_F(Menus, MenuLineAndPopupPaintFromTheSkin) {
   ASSERT_NE(popup, nullptr);
   EXPECT_EQ(MenuWindowOf(file->Handle()), nullptr);
   EXPECT_EQ(Painter()->BackgroundOf(popup), nullptr);  // forgotten with its window
+}
+
+// The main window's menu message names an item of the open popup: the window
+// under the item is handed to the painter, which paints its frame from the
+// popup's background. No item, an item of the menu line or an unknown pointer
+// hand nothing over; with no popup open the message is not the skin's.
+TEST_F(Menus, MainWindowMenuMessageHandsThePopupWindowOver) {
+  BuildMenu();
+  AddProvider();
+  Show();
+  LoadSkin();
+  HWND hwnd = form->WindowHandle();
+  const LONG_PTR formProc = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+  RECT fileR;
+  ASSERT_TRUE(GetMenuItemRect(hwnd, GetMenu(hwnd), 0, &fileR));
+  auto send = [&](const void* item) { SendMessage(Application->Handle(), 0xBCB3, 0, LPARAM(item)); };
+  bool checked = false;
+  backend.WhenIdle([&] {
+    struct Close {
+      HeadlessBackend& b;
+      ~Close() { b.KeyPress(VK_ESCAPE), b.KeyPress(VK_ESCAPE); }
+    } close{backend};
+    HWND popup = MenuWindowOf(file->Handle());
+    ASSERT_NE(popup, nullptr);
+    RECT pr;
+    GetWindowRect(popup, &pr);
+    auto edge = [&] { return backend.Screenshot().At(pr.left, (pr.top + pr.bottom) / 2) & 0xFFFFFF; };
+    ASSERT_EQ(edge(), kEdge);
+    auto scribble = [&] {
+      HDC dc = GetWindowDC(popup);
+      HBRUSH b = CreateSolidBrush(RGB(0, 200, 0));
+      RECT all{0, 0, pr.Width(), pr.Height()};
+      FillRect(dc, &all, b);
+      DeleteObject(b);
+      ReleaseDC(popup, dc);
+    };
+    scribble();
+    ASSERT_NE(edge(), kEdge);
+    send(nullptr);
+    EXPECT_NE(edge(), kEdge);
+    send(file);  // on the menu line: its window is the form, which is no popup
+    EXPECT_NE(edge(), kEdge);
+    EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), formProc);
+    TMenuItem stray(nullptr);  // in no menu
+    send(&stray);
+    EXPECT_NE(edge(), kEdge);
+    send(quit);
+    EXPECT_EQ(edge(), kEdge);
+    EXPECT_NE(Painter()->BackgroundOf(popup), nullptr);
+    checked = true;
+  });
+  backend.Click((fileR.left + fileR.right) / 2, (fileR.top + fileR.bottom) / 2);
+  backend.Pump();
+  EXPECT_TRUE(checked);
+  send(quit);  // no popup open any more
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), formProc);
 }
 
 TEST_F(Menus, EachOpenPopupKeepsItsOwnBackground) {
@@ -344,6 +405,114 @@ TEST_F(Mdi, MaximisedChildPutsItsIconItemFirstAndBarsGo) {
   backend.Pump();
   provider->MDIForm()->UpdateMDIIconItem();
   EXPECT_NE(form->Menu()->Items()->Items(0)->Name(), "skMDICII");
+}
+
+// The client's skinned bars carry its rebased scroll information, lie along
+// its right and bottom edges with the grip between them, scroll the client
+// when moved, and go when the children fit again.
+TEST_F(Mdi, ClientScrollBarsFollowTheClientAndScrollIt) {
+  BuildFrame();
+  LoadSkin();
+  TForm* child = Child(400, 300);  // past the client's right and bottom edges
+  TSkMDIForm* mdi = provider->MDIForm();
+  ASSERT_NE(mdi, nullptr);
+  mdi->UpdateScrollBars();
+  HWND client = form->ClientHandle();
+  TSkScrollBar* v = mdi->ScrollV();
+  TSkScrollBar* h = mdi->ScrollH();
+  ASSERT_TRUE(v && h);
+  EXPECT_TRUE(v->Visible());
+  EXPECT_TRUE(h->Visible());
+  for (auto [bar, axis] : {std::pair{v, SB_VERT}, std::pair{h, SB_HORZ}}) {
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(client, axis, &si));
+    const TSkMDIScrollAxis a = RebaseScrollInfo(si, axis == SB_HORZ);
+    EXPECT_EQ(bar->Min(), 0);
+    EXPECT_EQ(bar->Max(), a.Info.nMax);
+    EXPECT_EQ(bar->PageSize(), int(a.Info.nPage));
+    EXPECT_EQ(bar->LargeChange, int(a.Info.nPage));
+    EXPECT_EQ(bar->Position(), a.Info.nPos);
+    EXPECT_EQ(bar->SmallChange, 8);
+    EXPECT_FALSE(bar->TabStop());
+  }
+  RECT cr;
+  GetWindowRect(client, &cr);
+  POINT tl{cr.left, cr.top};
+  ScreenToClient(form->WindowHandle(), &tl);
+  const int right = tl.x + cr.Width(), bottom = tl.y + cr.Height();
+  EXPECT_EQ(v->Width(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(v->Left() + v->Width(), right);
+  EXPECT_EQ(v->Top(), tl.y);
+  EXPECT_EQ(h->Height(), GetSystemMetrics(SM_CYHSCROLL));
+  EXPECT_EQ(h->Top() + h->Height(), bottom);
+  EXPECT_EQ(h->Left() + h->Width(), v->Left());
+  ASSERT_NE(mdi->Grip(), nullptr);
+  EXPECT_TRUE(mdi->Grip()->Visible());
+  EXPECT_EQ(mdi->Grip()->Left(), v->Left());
+  EXPECT_EQ(mdi->Grip()->Top(), h->Top());
+  // Moving a bar scrolls the client: the child moves the other way.
+  RECT before, after;
+  GetWindowRect(child->WindowHandle(), &before);
+  v->SetPosition(v->Position() + 30);
+  h->SetPosition(h->Position() + 20);
+  backend.Pump();
+  GetWindowRect(child->WindowHandle(), &after);
+  EXPECT_EQ(before.top - after.top, 30);
+  EXPECT_EQ(before.left - after.left, 20);
+  // The child inside the client again: no bars and no grip.
+  child->SetBounds(5, 5, 100, 60);
+  SendMessage(client, WM_SIZE, 0, 0);
+  mdi->UpdateScrollBars();
+  EXPECT_FALSE(v->Visible());
+  EXPECT_FALSE(h->Visible());
+  EXPECT_FALSE(mdi->Grip()->Visible());
+}
+
+// The child-icon item's commands reach the active child: Minimize, and Close
+// (Ctrl+F4), after which the item leaves the menu with the last maximised child.
+TEST_F(Mdi, IconItemCommandsReachTheActiveChild) {
+  BuildFrame();
+  LoadSkin();
+  TForm* child = Child(10, 10);
+  std::vector<TCloseAction> closes;
+  child->OnClose = [&](TObject*, TCloseAction& Action) {
+    Action = caFree;
+    closes.push_back(Action);
+  };
+  auto maximise = [&] {
+    SendMessage(child->WindowHandle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    backend.Pump();
+    provider->MDIForm()->UpdateMDIIconItem();
+    TMenuItem* icon = form->Menu()->Items()->Items(0);
+    EXPECT_EQ(icon->Name(), "skMDICII");
+    return icon;
+  };
+  TMenuItem* icon = maximise();
+  ASSERT_EQ(icon->Count(), 4);
+  EXPECT_EQ(icon->Caption(), "");
+  EXPECT_EQ(icon->Items(0)->Name(), "ItemMDIRestore");
+  EXPECT_EQ(icon->Items(1)->Name(), "ItemMDIMinimize");
+  EXPECT_EQ(icon->Items(2)->Caption(), "-");
+  EXPECT_EQ(icon->Items(3)->Name(), "ItemMDIClose");
+  auto* painter = dynamic_cast<TSkinableMenus*>(manager->MenuPainter());
+  ASSERT_NE(painter, nullptr);
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(painter->HasOwnDraw(icon->Items(i))) << i;
+  icon->Items(1)->Click();
+  backend.Pump();
+  EXPECT_TRUE(IsIconic(child->WindowHandle()));
+  provider->MDIForm()->UpdateMDIIconItem();
+  EXPECT_NE(form->Menu()->Items()->Items(0)->Name(), "skMDICII");
+  icon = maximise();
+  icon->Items(3)->Click();
+  backend.Pump();
+  Application->ProcessMessages();  // the released child goes
+  EXPECT_EQ(closes.size(), 1u);
+  EXPECT_EQ(form->ActiveMDIChild(), nullptr);
+  children.clear();  // freed by its close
+  provider->MDIForm()->UpdateMDIIconItem();
+  EXPECT_EQ(form->Menu()->Items()->Count(), 1);
+  EXPECT_EQ(form->Menu()->Items()->Items(0)->Caption(), "&Window");
 }
 
 }  // namespace
