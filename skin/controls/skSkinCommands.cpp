@@ -23,4 +23,18 @@ bool DispatchSkinCommand(TMessage& M, const TSkCommonData* Data, TSkCommandHooks
   }
 }
 
+bool IsOwnSkinChange(const TMessage& M, const TSkCommonData* Data) {
+  const WORD command = M.WParamHi();
+  return M.Msg == SM_SKINCMD && command >= AC_SKINLOADED && command <= AC_SKINAPPLIED &&
+         M.LParam == reinterpret_cast<LPARAM>(Data->SkinManager());
+}
+
+void DispatchSkinCommandAfter(TMessage& M, const TSkCommonData* Data, TSkCommandHooks& Hooks) {
+  if (M.Msg != SM_SKINCMD) return;
+  if (IsOwnSkinChange(M, Data))
+    Hooks.SkinChanged(M);
+  else
+    Hooks.SkinCommandAfter(M);
+}
+
 }  // namespace qv

@@ -13,6 +13,7 @@ class TSkCommandHooks {
 
  protected:
   friend bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+  friend void DispatchSkinCommandAfter(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
   // Commands 1, 2 and 3 naming the control's own manager; the message goes
   // no further. By default nothing happens and it goes on.
   virtual bool SkinLoaded(TMessage& Message) { return Unhandled(Message); }
@@ -23,6 +24,10 @@ class TSkCommandHooks {
   // Every other command, and commands 1 to 3 naming another manager: true
   // when the message must go no further.
   virtual bool SkinCommand(TMessage& Message) { return Unhandled(Message); }
+  // After the control's base has seen the message: commands 1 to 3 naming
+  // the control's own manager, and every other command.
+  virtual void SkinChanged(TMessage& Message) { Unhandled(Message); }
+  virtual void SkinCommandAfter(TMessage& Message) { Unhandled(Message); }
 
  private:
   static bool Unhandled(TMessage&) { return false; }
@@ -31,5 +36,10 @@ class TSkCommandHooks {
 // Hands an SM_SKINCMD message to the hook of its command; true when it must
 // go no further. Any other message: false, untouched.
 bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+// The same once the control's base has seen the message (its answers may be
+// overwritten there). Any other message: untouched.
+void DispatchSkinCommandAfter(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+// True for commands 1 to 3 naming Data's manager.
+bool IsOwnSkinChange(const TMessage& Message, const TSkCommonData* Data);
 
 }  // namespace qv
