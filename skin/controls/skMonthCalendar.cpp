@@ -211,7 +211,9 @@ void TSkMonthCalendar::MakeButtons() {
     b->SetParent(titleBar_);
     buttons_[i] = b;
   }
-  // Right-aligned buttons are placed from the edge inwards: ">" first.
+  // Aligned buttons keep the order of their places: "<<" stays left of "<",
+  // and on the right ">" is placed from the edge inwards first.
+  buttons_[1]->SetLeft(buttons_[0]->Left() + buttons_[0]->Width());
   buttons_[3]->SetLeft(titleBar_->Width());
   buttons_[0]->OnClick = [this](TObject*) { PrevYear(); };
   buttons_[1]->OnClick = [this](TObject*) { PrevMonth(); };

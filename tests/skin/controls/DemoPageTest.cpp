@@ -96,6 +96,9 @@ TEST_F(DemoPage, BrowsingControlsSkinnedAndPlainAndTheSplitterDrags) {
   // The calendar's grid shows the month, the shell tree the desktop's two folders.
   EXPECT_EQ(form->Calendar->Day(), 7);
   EXPECT_EQ(form->Calendar->CellText(1, 2), "7");  // Monday of the second week
+  // The title bar's buttons read "<<", "<", then ">", ">>" from left to right.
+  for (int i = 0; i < 3; ++i)
+    EXPECT_LT(form->Calendar->NavButton(i)->Left(), form->Calendar->NavButton(i + 1)->Left()) << i;
   TTreeNode* top = form->ShellTree->Items()->GetFirstNode();
   ASSERT_TRUE(top);
   EXPECT_EQ(top->Text(), "Desktop");
