@@ -26,7 +26,8 @@ std::vector<ScreenDC>& ScreenDCs() {
 
 // Screen-sized surfaces of closed DCs, kept for the next one: a screen DC is
 // opened for every hint and drag image, and fresh screen-sized buffers cost
-// more in first touches of their memory than the copying itself.
+// more in first touches of their memory than the copying itself. The two of
+// one DC are kept, no more: they are as large as the screen.
 std::vector<std::unique_ptr<Surface>>& SpareSurfaces() {
   static auto* spare = new std::vector<std::unique_ptr<Surface>>;
   return *spare;
@@ -43,7 +44,7 @@ std::unique_ptr<Surface> TakeSpare() {
 
 void KeepSpare(std::unique_ptr<Surface> Spare) {
   auto& spare = SpareSurfaces();
-  if (Spare && spare.size() < 4) spare.push_back(std::move(Spare));
+  if (Spare && spare.size() < 2) spare.push_back(std::move(Spare));
 }
 
 // The pixels a screen DC has changed, as an overlay value per pixel (0 = unchanged).
