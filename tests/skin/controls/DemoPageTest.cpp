@@ -172,7 +172,8 @@ TEST_F(DemoPage, ListControlsSkinnedAndPlainAndTheShellControlsMoveTogether) {
   EXPECT_EQ(form->List->VertBar(), nullptr);
 }
 
-// The first inked column and row of a control's text, in window pixels.
+// The first inked column and row of a control's text, in window pixels (while
+// focused the text is selected, and its selection starts where the text does).
 POINT TextInk(const Surface& shot, TControl* c) {
   const POINT o = c->Parent()->ClientToScreen(POINT{c->Left(), c->Top()});
   POINT first{1000, 1000};
