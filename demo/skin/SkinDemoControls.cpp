@@ -60,9 +60,13 @@ void TSkDemoControl::Paint() {
   TCacheInfo parent;
   GetParentCache(skinData_.get(), parent);
   if (parent.Ready) parent.X += Left(), parent.Y += Top();
-  PaintItem(skinData_.get(), parent, true, State(), cache, POINT{0, 0}, RECT{0, 0, Width(), Height()},
-            State() != 0);
-  PaintControlBorder(skinData_.get(), State());
+  if (Framed()) {
+    PaintItem(skinData_.get(), parent, true, State(), cache, POINT{0, 0}, RECT{0, 0, Width(), Height()},
+              State() != 0);
+    PaintControlBorder(skinData_.get(), State());
+  } else {
+    PaintItemBG(skinData_.get(), parent, State(), cache, POINT{0, 0}, RECT{0, 0, Width(), Height()});
+  }
   PaintContent(cache);
   skinData_->BGChanged = false;
   BlitCacheToDC(this, skinData_.get(), 0, 0, 0, 0, false, Canvas()->Handle(), RECT{0, 0, Width(), Height()});

@@ -26,19 +26,27 @@ class TSkDemoControl : public TCustomControl {
   virtual void PaintPlain(TCanvas* C) = 0;
   // Text and glyphs over the skinned background in the cache.
   virtual void PaintContent(TBitmap* Cache) { (void)Cache; }
+  // False for a background: the section's colours without its border.
+  virtual bool Framed() { return true; }
   TSkFadeTimer* fade_ = nullptr;
 
  private:
   std::unique_ptr<TSkCommonData> skinData_;
 };
 
-// A background panel ("FORM" or "PANEL") that children see through.
+// A background panel ("FORM" or "PANEL") that children see through. The
+// form's background leaves the section's border to the form's frame.
 class TSkDemoPanel : public TSkDemoControl {
  public:
-  TSkDemoPanel(TComponent* AOwner, const std::string& Section) : TSkDemoControl(AOwner, Section, 51) {}
+  TSkDemoPanel(TComponent* AOwner, const std::string& Section)
+      : TSkDemoControl(AOwner, Section, 51), framed_(Section != "FORM") {}
 
  protected:
   void PaintPlain(TCanvas* C) override;
+  bool Framed() override { return framed_; }
+
+ private:
+  bool framed_;
 };
 
 class TSkDemoButton : public TSkDemoControl {

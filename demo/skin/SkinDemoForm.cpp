@@ -1,6 +1,7 @@
 // The skin demo's form.
 #include "demo/skin/SkinDemoForm.h"
 
+#include "skin/forms/skinProvider.h"
 #include "skin/skUtils.h"
 
 namespace qv::demo {
@@ -48,19 +49,24 @@ TSkinDemoForm::TSkinDemoForm(TComponent* AOwner, const std::string& SkinDirector
   Hints = new TSkHintManager(this);
   Hints->AfterConstruction();
   ConfigureCatalogueHints(Hints);
+  // The window's own frame, title and caption buttons come from the skin too.
+  Provider = new TSkinProvider(this);
+  Provider->AfterConstruction();
 
   Background = Add(this, new TSkDemoPanel(this, "FORM"), 0, 0, 0, 0, "");
   Background->SetAlign(alClient);
   Panel = Add(Background, new TSkDemoPanel(this, "PANEL"), 16, 16, 250, 300, "");
   SkinButton =
-      Add(Panel, new TSkDemoButton(this), 16, 16, 104, 28, "Harbour", "Paint everything with the skin");
+      Add(Panel, new TSkDemoButton(this), 16, 16, 68, 28, "Harbour", "Paint everything with Harbour");
+  DuskButton = Add(Panel, new TSkDemoButton(this), 91, 16, 68, 28, "Dusk", "Paint everything with Dusk");
   NoSkinButton =
-      Add(Panel, new TSkDemoButton(this), 130, 16, 104, 28, "No skin", "The plain look, no skin at all");
+      Add(Panel, new TSkDemoButton(this), 166, 16, 68, 28, "No skin", "The plain look, no skin at all");
   HueButton = Add(Panel, new TSkDemoButton(this), 16, 56, 218, 28, "Turn the hue",
                   "Each click turns the skin's colours by 60 degrees");
   Box = Add(Panel, new TSkDemoBox(this), 16, 100, 218, 24, "A text box", "A box with the skin's border");
   Check = Add(Panel, new TSkDemoCheck(this), 16, 136, 218, 20, "A check box", "Glyphs from the skin");
-  SkinButton->OnClick = [this](TObject*) { UseSkin(true); };
+  SkinButton->OnClick = [this](TObject*) { ChooseSkin("Harbour"); };
+  DuskButton->OnClick = [this](TObject*) { ChooseSkin("Dusk"); };
   NoSkinButton->OnClick = [this](TObject*) { UseSkin(false); };
   HueButton->OnClick = [this](TObject*) { TurnHue(); };
   const auto& names = HintStyleNames();
@@ -83,10 +89,15 @@ void TSkinDemoForm::UseSkin(bool On) {
   }
   try {
     if (!Skins->Active()) Skins->SetActive(true);
-    if (Skins->SkinName() != "Harbour") Skins->SetSkinName("Harbour");
+    if (Skins->SkinName() != SkinName) Skins->SetSkinName(SkinName);
   } catch (const Exception& e) {
     ShowError(e.Message);
   }
+}
+
+void TSkinDemoForm::ChooseSkin(const std::string& Name) {
+  SkinName = Name;
+  UseSkin(true);
 }
 
 void TSkinDemoForm::TurnHue() {

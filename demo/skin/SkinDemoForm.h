@@ -1,6 +1,6 @@
 // The skin demo's form: a background and a panel with buttons, boxes and a
-// check box painted through the skin engine; buttons switch between the skin
-// "Harbour" and no skin, turn its hue, and pick the hint style (the
+// check box painted through the skin engine; buttons switch between the skins
+// "Harbour" and "Dusk" and no skin, turn its hue, and pick the hint style (the
 // catalogue's comics hint among them).
 #pragma once
 #include <string>
@@ -27,6 +27,7 @@ class TSkComboBox;
 class TSkComboBoxEx;
 class TSkShellListView;
 class TSkShellComboBox;
+class TSkinProvider;
 }  // namespace qv
 
 namespace qv::demo {
@@ -42,9 +43,10 @@ class TSkinDemoForm : public TForm {
 
   TSkinManager* Skins = nullptr;
   TSkHintManager* Hints = nullptr;
+  TSkinProvider* Provider = nullptr;
   TSkDemoPanel* Background = nullptr;
   TSkDemoPanel* Panel = nullptr;
-  TSkDemoButton *SkinButton = nullptr, *NoSkinButton = nullptr, *HueButton = nullptr;
+  TSkDemoButton *SkinButton = nullptr, *DuskButton = nullptr, *NoSkinButton = nullptr, *HueButton = nullptr;
   std::vector<TSkDemoButton*> HintButtons;
   TSkDemoBox* Box = nullptr;
   TSkDemoCheck* Check = nullptr;
@@ -72,7 +74,11 @@ class TSkinDemoForm : public TForm {
   TSkShellComboBox* ShellCombo = nullptr;
   TSkShellListView* ShellList = nullptr;
 
+  // The skin that UseSkin(true) puts on.
+  std::string SkinName = "Harbour";
   void UseSkin(bool On);
+  // Puts on the skin of that name ("Harbour" or "Dusk").
+  void ChooseSkin(const std::string& Name);
   void TurnHue();
   // Hint style by index: the presets, then the catalogue's configuration.
   void UseHintStyle(int Index);

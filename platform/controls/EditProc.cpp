@@ -80,7 +80,10 @@ void SetSel(EditState& s, WPARAM w, LPARAM l) {
 
 void SetFormatRect(EditState& s, const RECT* r, bool redraw) {
   if (r) {
+    // The margins lie inside the given rectangle too, as in the automatic one.
     s.fmt = *r;
+    s.fmt.left += s.leftMargin;
+    s.fmt.right = std::max(s.fmt.left, r->right - s.rightMargin);
     s.fmtExplicit = true;
   } else {
     s.fmtExplicit = false;

@@ -361,31 +361,34 @@ void TSkBitBtn::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 // ---- messages ----
 
-bool TSkBitBtn::HandleSkinCommand(TMessage& M) {
-  TSkinManager* own = SkinData->SkinManager();
+bool TSkBitBtn::SkinLoaded(TMessage& M) {
+  StopFade();
+  SkinWndProc(M, SkinData.get());
+  return true;
+}
+
+// Whichever manager it names, unless the button is going.
+bool TSkBitBtn::SkinRemoved(TMessage& M) {
+  if (ComponentState().Contains(csDestroying)) return false;
+  StopFade();
+  SkinWndProc(M, SkinData.get());
+  RemoveRegion();
+  Invalidate();
+  return true;
+}
+
+bool TSkBitBtn::SkinApplied(TMessage& M) {
+  StopFade();
+  SkinWndProc(M, SkinData.get());
+  regionChanged_ = true;
+  Changed();
+  return true;
+}
+
+bool TSkBitBtn::SkinCommand(TMessage& M) {
   switch (M.WParamHi()) {
-    case AC_SKINLOADED:
-      if (M.LParam != LPARAM(own)) return false;
-      StopFade();
-      SkinWndProc(M, SkinData.get());
-      return true;
     case AC_SKINREMOVED:
-      if (ComponentState().Contains(csDestroying)) return false;
-      StopFade();
-      SkinWndProc(M, SkinData.get());
-      RemoveRegion();
-      Invalidate();
-      return true;
-    case AC_SKINAPPLIED:
-      if (M.LParam != LPARAM(own)) return false;
-      StopFade();
-      SkinWndProc(M, SkinData.get());
-      regionChanged_ = true;
-      Changed();
-      return true;
-    case AC_CTRLHANDLED:
-      M.LParam = 1;
-      return true;
+      return SkinRemoved(M);
     case AC_REPAINTNOW:
       StopFade();
       return false;
@@ -404,13 +407,14 @@ bool TSkBitBtn::HandleSkinCommand(TMessage& M) {
       SkinWndProc(M, SkinData.get());
       if (SkinData->CacheFrozen) PrepareCache();
       return true;
+    default:
+      return false;
   }
-  return false;
 }
 
 void TSkBitBtn::WndProc(TMessage& M) {
   if (M.Msg == SM_SKINCMD) {
-    if (HandleSkinCommand(M)) return;
+    if (DispatchSkinCommand(M, SkinData.get(), *this)) return;
     if (SkinWndProc(M, SkinData.get())) return;
     TBitBtn::WndProc(M);
     return;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "classlib/stdctrls/BitBtn.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 #include "skin/skConst.h"
 
@@ -35,7 +36,7 @@ TSkBtnLayout CalcBtnLayout(const TSkBtnLayoutInput& In);
 
 using TBmpPaintEvent = std::function<void(TObject* Sender, TBitmap* Bmp)>;
 
-class TSkBitBtn : public TBitBtn {
+class TSkBitBtn : public TBitBtn, protected TSkCommandHooks {
  public:
   explicit TSkBitBtn(TComponent* AOwner);
   ~TSkBitBtn() override;
@@ -89,7 +90,10 @@ class TSkBitBtn : public TBitBtn {
 
  private:
   bool Skinned();
-  bool HandleSkinCommand(TMessage& M);
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   void Changed();
   void Fade(TSkAnimatEvent Event, int Direction);
   void StopFade();

@@ -5,7 +5,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/stdctrls/OwnerDrawState.h"
-#include "platform/controls/EditControl.h"
+#include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/controls/skComboBoxes.h"

@@ -13,7 +13,7 @@
 #include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
 #include "platform/controls/ComboBox.h"
-#include "platform/controls/EditControl.h"
+#include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -57,32 +57,36 @@ void TSkCustomListControl::Loaded() {
   if (skinData_->Skinned()) skinData_->ApplySectionColors();
 }
 
+bool TSkCustomListControl::SkinLoaded(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  return true;
+}
+
+bool TSkCustomListControl::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (!skinData_->CustomColor()) SetColor(clWindow);
+  if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
+  Invalidate();
+  return true;
+}
+
+bool TSkCustomListControl::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (skinData_->Skinned()) skinData_->ApplySectionColors();
+  Invalidate();
+  return true;
+}
+
+void TSkCustomListControl::CtrlHandled(TMessage& M) {
+  M.LParam = 1;
+  M.Result = 1;
+}
+
 bool TSkCustomListControl::SkinCommand(TMessage& M) {
   switch (M.WParamHi()) {
-    case AC_SKINLOADED:
-      if (!IsOwnManagerCommand(M, AC_SKINLOADED, skinData_.get())) return false;
-      SkinWndProc(M, skinData_.get());
-      return true;
-    case AC_SKINREMOVED:
-      if (!IsOwnManagerCommand(M, AC_SKINREMOVED, skinData_.get())) return false;
-      SkinWndProc(M, skinData_.get());
-      if (!skinData_->CustomColor()) SetColor(clWindow);
-      if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
-      Invalidate();
-      return true;
-    case AC_SKINAPPLIED:
-      if (!IsOwnManagerCommand(M, AC_SKINAPPLIED, skinData_.get())) return false;
-      SkinWndProc(M, skinData_.get());
-      if (skinData_->Skinned()) skinData_->ApplySectionColors();
-      Invalidate();
-      return true;
     case AC_ENDUPDATE:
       skinData_->Updating = false;
       Invalidate();
-      return true;
-    case AC_CTRLHANDLED:
-      M.LParam = 1;
-      M.Result = 1;
       return true;
     default:
       return false;
@@ -90,7 +94,7 @@ bool TSkCustomListControl::SkinCommand(TMessage& M) {
 }
 
 void TSkCustomListControl::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD && SkinCommand(M)) return;
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (!ControlIsReady(this)) return TWinControl::WndProc(M);
   auto alive = AliveToken();
   if (skinData_->Skinned()) {

@@ -11,6 +11,7 @@
 #include "classlib/Strings.h"
 #include "classlib/controls/CustomControl.h"
 #include "classlib/stdctrls/ComboBox.h"  // TComboBoxStyle
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 #include "skin/skConst.h"
 
@@ -20,7 +21,7 @@ class TCustomImageList;
 class TChangeLink;
 
 // The base of the list controls: skin data (section "COMBOBOX") and a bound label.
-class TSkCustomListControl : public TWinControl {
+class TSkCustomListControl : public TWinControl, protected TSkCommandHooks {
  public:
   explicit TSkCustomListControl(TComponent* AOwner);
   ~TSkCustomListControl() override;
@@ -31,7 +32,11 @@ class TSkCustomListControl : public TWinControl {
   void WndProc(TMessage& Message) override;
 
  protected:
-  bool SkinCommand(TMessage& M);
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  void CtrlHandled(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
   std::unique_ptr<TSkBoundLabel> boundLabel_;
 };

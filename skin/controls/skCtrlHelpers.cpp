@@ -35,9 +35,4 @@ bool BoundsInsideParent(TControl* Control) {
   return RectInRect(Control->Parent()->ClientRect(), Control->BoundsRect());
 }
 
-bool IsOwnManagerCommand(const TMessage& M, WORD Command, const TSkCommonData* Data) {
-  return M.Msg == SM_SKINCMD && M.WParamHi() == Command &&
-         M.LParam == reinterpret_cast<LPARAM>(Data->SkinManager());
-}
-
 }  // namespace qv

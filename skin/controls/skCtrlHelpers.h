@@ -13,7 +13,5 @@ void BoundLabelUpkeep(TSkBoundLabel* Bound, TControl* Control, const TMessage& M
 // The parent's answer to query 11 (its background is partly hidden).
 bool QueryPartlyHidden(TControl* Control);
 bool BoundsInsideParent(TControl* Control);
-// True when the message is SM_SKINCMD command Command aimed at Data's manager.
-bool IsOwnManagerCommand(const TMessage& Message, WORD Command, const TSkCommonData* Data);
 
 }  // namespace qv

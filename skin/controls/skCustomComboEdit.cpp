@@ -327,6 +327,18 @@ void TSkCustomComboEdit::Change() {
   TSkMaskEdit::Change();
 }
 
+void TSkCustomComboEdit::SkinChanged(TMessage& M) {
+  SkinBroadcast(this, M);
+  SetEditRect();
+}
+
+void TSkCustomComboEdit::SkinCommandAfter(TMessage& M) {
+  if (M.WParamHi() == AC_GETCACHE)
+    SharedCacheInfo = MakeCacheInfo(skinData_->CacheBmp.get(), 2, 2);
+  else if (M.WParamHi() == AC_PREPARING)
+    M.LParam = 0;
+}
+
 void TSkCustomComboEdit::WndProc(TMessage& M) {
   switch (M.Msg) {
     case WM_PASTE:
@@ -352,24 +364,7 @@ void TSkCustomComboEdit::WndProc(TMessage& M) {
   if (alive.expired()) return;
   switch (M.Msg) {
     case SM_SKINCMD:
-      switch (M.WParamHi()) {
-        case AC_SKINLOADED:
-        case AC_SKINREMOVED:
-        case AC_SKINAPPLIED:
-          if (M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager())) {
-            SkinBroadcast(this, M);
-            SetEditRect();
-          }
-          break;
-        case AC_GETCACHE:
-          SharedCacheInfo = MakeCacheInfo(skinData_->CacheBmp.get(), 2, 2);
-          break;
-        case AC_PREPARING:
-          M.LParam = 0;
-          break;
-        default:
-          break;
-      }
+      DispatchSkinCommandAfter(M, skinData_.get(), *this);
       break;
     case WM_SETFOCUS:
       if (AutoSelect) SelectAllIfText();

@@ -72,6 +72,8 @@ class TSkCustomComboEdit : public TSkMaskEdit, public ISkGlyphOwner {
   void GlyphChanged() override;
 
  protected:
+  void SkinChanged(TMessage& Message) override;
+  void SkinCommandAfter(TMessage& Message) override;
   virtual void ButtonClick();
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;

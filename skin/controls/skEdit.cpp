@@ -147,32 +147,31 @@ bool TSkEdit::SkinnedWndProc(TMessage& M) {
   }
 }
 
+bool TSkEdit::SkinLoaded(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  // The frame changes hands between the skin and the edit: redraw it too.
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+  return true;
+}
+
+bool TSkEdit::SkinRemoved(TMessage& M) {
+  return SkinLoaded(M);
+}
+
+bool TSkEdit::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  Repaint();
+  return true;
+}
+
+bool TSkEdit::SkinCommand(TMessage& M) {
+  if (M.WParamHi() != AC_BGNOTPLAIN) return false;
+  M.LParam = 0;
+  return true;
+}
+
 void TSkEdit::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD && M.WParamHi() < 20) {
-    const LPARAM mine = reinterpret_cast<LPARAM>(skinData_->SkinManager());
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-      case AC_SKINREMOVED:
-        if (M.LParam != mine) break;
-        SkinWndProc(M, skinData_.get());
-        // The frame changes hands between the skin and the edit: redraw it too.
-        if (HandleAllocated())
-          RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-        return;
-      case AC_SKINAPPLIED:
-        if (M.LParam == mine) {
-          SkinWndProc(M, skinData_.get());
-          return Repaint();
-        }
-        break;
-      case AC_CTRLHANDLED:
-        return void(M.LParam = 1);
-      case AC_BGNOTPLAIN:
-        return void(M.LParam = 0);
-      default:
-        break;
-    }
-  }
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (ControlIsReady(this) && skinData_->Skinned()) {
     if (SkinnedWndProc(M)) return BoundLabelUpkeep(boundLabel_.get(), this, M);
     if (SkinWndProc(M, skinData_.get())) return;

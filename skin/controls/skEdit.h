@@ -6,11 +6,12 @@
 #include <memory>
 
 #include "classlib/stdctrls/CustomEdit.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkEdit : public TEdit {
+class TSkEdit : public TEdit, protected TSkCommandHooks {
  public:
   explicit TSkEdit(TComponent* AOwner);
   ~TSkEdit() override;
@@ -32,6 +33,10 @@ class TSkEdit : public TEdit {
   void PaintFrame();
   // The text the cache shows: the password character once per character.
   std::string DisplayText();
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
 
  private:
   bool SkinnedWndProc(TMessage& Message);

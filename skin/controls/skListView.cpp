@@ -365,40 +365,44 @@ LRESULT TSkCustomListView::CustomDrawWrapper(TMessage& M) {
 
 // ---- window procedure ----
 
+bool TSkCustomListView::SkinLoaded(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  return true;
+}
+
+bool TSkCustomListView::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  FreeBars();
+  if (!skinData_->CustomColor()) SetColor(clWindow);
+  if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
+  Rearrange();
+  if (HandleAllocated())
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return true;
+}
+
+bool TSkCustomListView::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (skinData_->Skinned() && !loading_) {
+    skinData_->ApplySectionColors();
+    Rearrange();
+    UpdateScrollBars();
+  }
+  if (HandleAllocated())
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  return true;
+}
+
+void TSkCustomListView::CtrlHandled(TMessage& M) {
+  M.LParam = 1;
+  M.Result = 1;
+}
+
 bool TSkCustomListView::SkinCommand(TMessage& M) {
   switch (M.WParamHi()) {
-    case AC_SKINLOADED:
-      if (!IsOwnManagerCommand(M, AC_SKINLOADED, skinData_.get())) return false;
-      SkinWndProc(M, skinData_.get());
-      return true;
-    case AC_SKINREMOVED:
-      if (!IsOwnManagerCommand(M, AC_SKINREMOVED, skinData_.get())) return false;
-      SkinWndProc(M, skinData_.get());
-      FreeBars();
-      if (!skinData_->CustomColor()) SetColor(clWindow);
-      if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
-      Rearrange();
-      if (HandleAllocated())
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-      return true;
-    case AC_SKINAPPLIED:
-      if (!IsOwnManagerCommand(M, AC_SKINAPPLIED, skinData_.get())) return false;
-      SkinWndProc(M, skinData_.get());
-      if (skinData_->Skinned() && !loading_) {
-        skinData_->ApplySectionColors();
-        Rearrange();
-        UpdateScrollBars();
-      }
-      if (HandleAllocated())
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-      return true;
     case AC_ENDUPDATE:
       skinData_->Updating = false;
       if (HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
-      return true;
-    case AC_CTRLHANDLED:
-      M.LParam = 1;
-      M.Result = 1;
       return true;
     default:
       return false;
@@ -461,7 +465,7 @@ void TSkCustomListView::AfterMessage(const TMessage& M) {
 }
 
 void TSkCustomListView::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD && SkinCommand(M)) return;
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (M.Msg == WM_PARENTNOTIFY && LOWORD(M.WParam) == WM_CREATE) {
     char16_t name[96] = {};
     const HWND child = reinterpret_cast<HWND>(M.LParam);

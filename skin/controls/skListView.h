@@ -8,11 +8,12 @@
 
 #include "classlib/comctrls/ListView.h"
 #include "skin/controls/skScrollBar.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkCustomListView : public TCustomListView {
+class TSkCustomListView : public TCustomListView, protected TSkCommandHooks {
  public:
   explicit TSkCustomListView(TComponent* AOwner);
   ~TSkCustomListView() override;
@@ -51,7 +52,11 @@ class TSkCustomListView : public TCustomListView {
   int SectionAt(POINT Client);
   void SetHot(int Section);
   void PaintSection(HDC DC, int Index, const RECT& R);
-  bool SkinCommand(TMessage& M);
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  void CtrlHandled(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   void AfterMessage(const TMessage& M);
   void PaintFrame();
   void FreeBars();

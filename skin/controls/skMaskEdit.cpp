@@ -100,37 +100,36 @@ void TSkMaskEdit::PaintFrame(HDC DC) {
   if (!DC) ReleaseDC(Handle(), dc);
 }
 
-void TSkMaskEdit::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD && M.WParamHi() < 8) {
-    const bool mine = M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager());
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-        if (!mine) break;
-        SetBorderStyle(bsSingle);
-        return void(SkinWndProc(M, skinData_.get()));
-      case AC_SKINREMOVED:
-        if (!mine) break;
-        SkinWndProc(M, skinData_.get());
-        if (HandleAllocated()) Perform(CM_RECREATEWND, 0, 0);
-        return;
-      case AC_SKINAPPLIED:
-        if (!mine) break;
-        SkinWndProc(M, skinData_.get());
-        if (HandleAllocated()) SendMessageW(Handle(), WM_NCPAINT, 0, 0);
-        return Repaint();
-      case AC_ENDUPDATE:
-        if (skinData_->Updating) {
-          skinData_->Updating = false;
-          if (HandleAllocated())
-            SendMessageW(Handle(), WM_PAINT, 0, 0), SendMessageW(Handle(), WM_NCPAINT, 0, 0);
-        }
-        return;
-      case AC_CTRLHANDLED:
-        return void(M.LParam = 1);
-      default:
-        break;
-    }
+bool TSkMaskEdit::SkinLoaded(TMessage& M) {
+  SetBorderStyle(bsSingle);
+  SkinWndProc(M, skinData_.get());
+  return true;
+}
+
+bool TSkMaskEdit::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (HandleAllocated()) Perform(CM_RECREATEWND, 0, 0);
+  return true;
+}
+
+bool TSkMaskEdit::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (HandleAllocated()) SendMessageW(Handle(), WM_NCPAINT, 0, 0);
+  Repaint();
+  return true;
+}
+
+bool TSkMaskEdit::SkinCommand(TMessage& M) {
+  if (M.WParamHi() != AC_ENDUPDATE) return false;
+  if (skinData_->Updating) {
+    skinData_->Updating = false;
+    if (HandleAllocated()) SendMessageW(Handle(), WM_PAINT, 0, 0), SendMessageW(Handle(), WM_NCPAINT, 0, 0);
   }
+  return true;
+}
+
+void TSkMaskEdit::WndProc(TMessage& M) {
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   auto alive = AliveToken();
   if (ControlIsReady(this) && skinData_->Skinned()) {
     switch (M.Msg) {

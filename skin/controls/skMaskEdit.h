@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "classlib/stdctrls/MaskEdit.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkMaskEdit : public TMaskEdit {
+class TSkMaskEdit : public TMaskEdit, protected TSkCommandHooks {
  public:
   explicit TSkMaskEdit(TComponent* AOwner);
   ~TSkMaskEdit() override;
@@ -33,6 +34,10 @@ class TSkMaskEdit : public TMaskEdit {
   virtual int HotState();
   void Change() override;
   void PrepareCache();
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
 
  private:

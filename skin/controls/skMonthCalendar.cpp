@@ -211,7 +211,9 @@ void TSkMonthCalendar::MakeButtons() {
     b->SetParent(titleBar_);
     buttons_[i] = b;
   }
-  // Right-aligned buttons are placed from the edge inwards: ">" first.
+  // Aligned buttons keep the order of their places: "<<" stays left of "<",
+  // and on the right ">" is placed from the edge inwards first.
+  buttons_[1]->SetLeft(buttons_[0]->Left() + buttons_[0]->Width());
   buttons_[3]->SetLeft(titleBar_->Width());
   buttons_[0]->OnClick = [this](TObject*) { PrevYear(); };
   buttons_[1]->OnClick = [this](TObject*) { PrevMonth(); };
@@ -365,15 +367,21 @@ void TSkMonthCalendar::Change() {
   if (OnChange) OnChange(this);
 }
 
-void TSkMonthCalendar::WndProc(TMessage& M) {
-  TSkPanel::WndProc(M);
-  if (M.Msg != SM_SKINCMD || M.LParam != reinterpret_cast<LPARAM>(skinData_->SkinManager())) return;
-  const int cmd = M.WParamHi();
-  if (cmd == AC_SKINREMOVED || cmd == AC_SKINAPPLIED) {
-    UpdateCalendar();
-    grid_->Repaint();
-    if (showTitle_) titleBar_->Perform(M.Msg, M.WParam, M.LParam);
-  }
+// A skin coming or going redraws the month, and the title bar follows.
+bool TSkMonthCalendar::SkinRemoved(TMessage& M) {
+  TSkPanel::SkinRemoved(M);
+  UpdateCalendar();
+  grid_->Repaint();
+  if (showTitle_) titleBar_->Perform(M.Msg, M.WParam, M.LParam);
+  return true;
+}
+
+bool TSkMonthCalendar::SkinApplied(TMessage& M) {
+  TSkPanel::SkinApplied(M);
+  UpdateCalendar();
+  grid_->Repaint();
+  if (showTitle_) titleBar_->Perform(M.Msg, M.WParam, M.LParam);
+  return true;
 }
 
 }  // namespace qv

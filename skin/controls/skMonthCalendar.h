@@ -83,9 +83,10 @@ class TSkMonthCalendar : public TSkPanel {
   TSkCalendGrid* Grid() const { return grid_; }
   TSkDragBar* TitleBar() const { return titleBar_; }
   TSkTimerSpeedButton* NavButton(int Index) const { return buttons_[Index]; }
-  void WndProc(TMessage& Message) override;
 
  protected:
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
   virtual void Change();
 
  private:

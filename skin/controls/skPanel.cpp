@@ -87,32 +87,28 @@ void TSkPanel::PaintSkinned(HDC DC) {
   RepaintChildren(this);
 }
 
+bool TSkPanel::SkinLoaded(TMessage& M) {
+  SkinBroadcast(this, M);
+  SkinWndProc(M, skinData_.get());
+  return true;
+}
+
+bool TSkPanel::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  Invalidate();
+  SkinBroadcast(this, M);
+  return true;
+}
+
+bool TSkPanel::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  SkinBroadcast(this, M);
+  Repaint();
+  return true;
+}
+
 void TSkPanel::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD) {
-    const bool mine = M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager());
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-        if (!mine) break;
-        SkinBroadcast(this, M);
-        SkinWndProc(M, skinData_.get());
-        return;
-      case AC_SKINREMOVED:
-        if (!mine) break;
-        SkinWndProc(M, skinData_.get());
-        Invalidate();
-        SkinBroadcast(this, M);
-        return;
-      case AC_SKINAPPLIED:
-        if (!mine) break;
-        SkinWndProc(M, skinData_.get());
-        SkinBroadcast(this, M);
-        return Repaint();
-      case AC_CTRLHANDLED:
-        return void(M.LParam = 1);
-      default:
-        break;
-    }
-  }
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (!ControlIsReady(this) || !skinData_->Skinned()) {
     if (M.Msg == WM_ERASEBKGND && OnPaint) return void(M.Result = 1);
     auto alive = AliveToken();

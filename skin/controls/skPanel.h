@@ -7,13 +7,14 @@
 #include <memory>
 
 #include "classlib/stdctrls/Panel.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
 using TPaintEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
 
-class TSkPanel : public TPanel {
+class TSkPanel : public TPanel, protected TSkCommandHooks {
  public:
   explicit TSkPanel(TComponent* AOwner);
   ~TSkPanel() override;
@@ -28,6 +29,9 @@ class TSkPanel : public TPanel {
   virtual void PaintSkinned(HDC DC);
   void PrepareCache();
   void PaintCaption(TBitmap* Cache);
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
 };
 

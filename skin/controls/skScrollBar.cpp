@@ -359,36 +359,35 @@ void TSkScrollBar::StandardScroll(TMessage& M) {
 
 // ---- messages ----
 
+bool TSkScrollBar::SkinLoaded(TMessage& M) {
+  SkinWndProc(M, SkinData.get());
+  return true;
+}
+
+bool TSkScrollBar::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, SkinData.get());
+  if (HandleAllocated()) RecreateWnd();  // back to the system scroll bar
+  return true;
+}
+
+bool TSkScrollBar::SkinApplied(TMessage& M) {
+  SkinWndProc(M, SkinData.get());
+  SkinData->BGChanged = true;
+  if (HandleAllocated()) RecreateSelfDrawn();
+  return true;
+}
+
+bool TSkScrollBar::SkinCommand(TMessage& M) {
+  if (M.WParamHi() != AC_ENDUPDATE) return false;
+  SkinData->Updating = false;
+  Repaint();
+  return true;
+}
+
 void TSkScrollBar::WndProc(TMessage& M) {
   const bool destroying = ComponentState().Contains(csDestroying);
-  if (M.Msg == SM_SKINCMD && !destroying && M.WParamHi() < 8) {
-    TSkinManager* own = SkinData->SkinManager();
-    const bool mine = M.LParam == LPARAM(own);
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-        if (!mine) break;
-        SkinWndProc(M, SkinData.get());
-        return;
-      case AC_SKINREMOVED:
-        if (!mine) break;
-        SkinWndProc(M, SkinData.get());
-        if (HandleAllocated()) RecreateWnd();  // back to the system scroll bar
-        return;
-      case AC_SKINAPPLIED:
-        if (!mine) break;
-        SkinWndProc(M, SkinData.get());
-        SkinData->BGChanged = true;
-        if (HandleAllocated()) RecreateSelfDrawn();
-        return;
-      case AC_ENDUPDATE:
-        SkinData->Updating = false;
-        Repaint();
-        return;
-      case AC_CTRLHANDLED:
-        M.LParam = 1;
-        return;
-    }
-  }
+  if (M.Msg == SM_SKINCMD && !destroying && M.WParamHi() < 8 && DispatchSkinCommand(M, SkinData.get(), *this))
+    return;
   switch (M.Msg) {
     case WM_PRINT:
       if (SkinData->Skinned()) {

@@ -11,11 +11,12 @@
 #include "classlib/controls/Timer.h"
 #include "classlib/controls/WinControl.h"
 #include "classlib/stdctrls/ScrollBar.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkScrollBar : public TWinControl {
+class TSkScrollBar : public TWinControl, protected TSkCommandHooks {
  public:
   explicit TSkScrollBar(TComponent* AOwner);
   ~TSkScrollBar() override;
@@ -70,6 +71,10 @@ class TSkScrollBar : public TWinControl {
   bool TimerRunning() const { return timer_ && timer_->Enabled(); }
 
  protected:
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   int64_t CoordToPosition64(POINT P) const;
   int DraggedTo(POINT P) const;     // the position for the slider dragged to P
   int Offset(int64_t Delta) const;  // Position + Delta, kept in the int range

@@ -386,44 +386,52 @@ void TSkSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   TSpeedButton::MouseUp(Button, Shift, X, Y);
 }
 
+bool TSkSpeedButton::SkinLoaded(TMessage& M) {
+  if (glyphFromList_) SetGlyph(nullptr), glyphFromList_ = false;
+  SkinWndProc(M, skinData_.get());
+  ControlStyle().Include(csOpaque);
+  return true;
+}
+
+bool TSkSpeedButton::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  GlyphFromImages();
+  ControlStyle().Exclude(csOpaque);
+  Invalidate();
+  return true;
+}
+
+bool TSkSpeedButton::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (Visible()) SkinRepaint();
+  return true;
+}
+
+bool TSkSpeedButton::SkinCommand(TMessage& M) {
+  switch (M.WParamHi()) {
+    case AC_ENDUPDATE:
+      return true;
+    case AC_SETCACHEFROZEN:
+      SkinWndProc(M, skinData_.get());
+      if (skinData_->CacheFrozen && skinData_->Skinned()) PrepareCache();
+      return true;
+    case AC_PREPARING:
+      M.LParam = skinData_->GetUpdating() ? 1 : 0;
+      return true;
+    case AC_SECTIONREDRAWN:
+      SkinRepaint();
+      return true;
+    case AC_REPAINTNOW:
+      StopFadeTimer(fade_);
+      return true;
+    default:
+      return false;
+  }
+}
+
 void TSkSpeedButton::WndProc(TMessage& M) {
   if (M.Msg == SM_SKINCMD) {
-    const bool mine = M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager());
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-        if (!mine) break;
-        if (glyphFromList_) SetGlyph(nullptr), glyphFromList_ = false;
-        SkinWndProc(M, skinData_.get());
-        ControlStyle().Include(csOpaque);
-        return;
-      case AC_SKINREMOVED:
-        if (!mine) break;
-        SkinWndProc(M, skinData_.get());
-        GlyphFromImages();
-        ControlStyle().Exclude(csOpaque);
-        return Invalidate();
-      case AC_SKINAPPLIED:
-        if (!mine) break;
-        SkinWndProc(M, skinData_.get());
-        if (Visible()) SkinRepaint();
-        return;
-      case AC_ENDUPDATE:
-        return;
-      case AC_CTRLHANDLED:
-        return void(M.LParam = 1);
-      case AC_SETCACHEFROZEN:
-        SkinWndProc(M, skinData_.get());
-        if (skinData_->CacheFrozen && skinData_->Skinned()) PrepareCache();
-        return;
-      case AC_PREPARING:
-        return void(M.LParam = skinData_->GetUpdating() ? 1 : 0);
-      case AC_SECTIONREDRAWN:
-        return SkinRepaint();
-      case AC_REPAINTNOW:
-        return StopFadeTimer(fade_);
-      default:
-        break;
-    }
+    if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
     if (SkinWndProc(M, skinData_.get())) return;
     return TSpeedButton::WndProc(M);
   }

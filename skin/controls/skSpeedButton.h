@@ -8,6 +8,7 @@
 
 #include "classlib/comctrls/ToolBar.h"  // TToolButtonStyle: the tool bar's button styles
 #include "classlib/stdctrls/SpeedButton.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 #include "skin/skFade.h"
 
@@ -34,7 +35,7 @@ struct TSkButtonGeometry {
 RECT SkCaptionRect(const TSkButtonGeometry& G);
 RECT SkGlyphRect(const TSkButtonGeometry& G);
 
-class TSkSpeedButton : public TSpeedButton {
+class TSkSpeedButton : public TSpeedButton, protected TSkCommandHooks {
  public:
   explicit TSkSpeedButton(TComponent* AOwner);
   ~TSkSpeedButton() override;
@@ -82,6 +83,10 @@ class TSkSpeedButton : public TSpeedButton {
   void WndProc(TMessage& Message) override;
 
  protected:
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   virtual void DrawCaption();
   virtual void DrawGlyph();
   virtual void PrepareCache();

@@ -332,6 +332,17 @@ int TSkBaseSpinEdit::MinHeight() {
   return own + std::min(sys, own) / 4 + 4 * GetSystemMetrics(SM_CYBORDER) + 2;
 }
 
+// The small buttons follow the edit's skin.
+void TSkBaseSpinEdit::SkinChanged(TMessage& M) {
+  button_->UpButton()->Perform(M.Msg, M.WParam, M.LParam);
+  button_->DownButton()->Perform(M.Msg, M.WParam, M.LParam);
+  button_->DrawDefaultGlyphs();
+}
+
+void TSkBaseSpinEdit::SkinCommandAfter(TMessage& M) {
+  if (M.WParamHi() == AC_PREPARING) M.LParam = 0;
+}
+
 void TSkBaseSpinEdit::WndProc(TMessage& M) {
   switch (M.Msg) {
     case WM_PASTE:
@@ -346,14 +357,7 @@ void TSkBaseSpinEdit::WndProc(TMessage& M) {
   if (alive.expired() || !button_) return;
   switch (M.Msg) {
     case SM_SKINCMD:
-      if (M.WParamHi() >= AC_SKINLOADED && M.WParamHi() <= AC_SKINAPPLIED &&
-          M.LParam == reinterpret_cast<LPARAM>(SkinData()->SkinManager())) {
-        button_->UpButton()->Perform(M.Msg, M.WParam, M.LParam);
-        button_->DownButton()->Perform(M.Msg, M.WParam, M.LParam);
-        button_->DrawDefaultGlyphs();
-      } else if (M.WParamHi() == AC_PREPARING) {
-        M.LParam = 0;
-      }
+      DispatchSkinCommandAfter(M, SkinData(), *this);
       break;
     case WM_PAINT:
       if (SkinData()->Skinned()) {

@@ -84,6 +84,8 @@ class TSkBaseSpinEdit : public TSkEdit {
   virtual void DownClick(TObject* Sender) { (void)Sender; }
 
  protected:
+  void SkinChanged(TMessage& Message) override;
+  void SkinCommandAfter(TMessage& Message) override;
   virtual bool IsValidChar(char16_t Key);
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char16_t& Key) override;

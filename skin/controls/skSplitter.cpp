@@ -88,26 +88,23 @@ void TSkSplitter::Paint() {
   if (OnPaint) OnPaint(this);
 }
 
+bool TSkSplitter::SkinLoaded(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  return true;
+}
+
+bool TSkSplitter::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  Repaint();
+  return true;
+}
+
+bool TSkSplitter::SkinApplied(TMessage& M) {
+  return SkinRemoved(M);
+}
+
 void TSkSplitter::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD) {
-    const bool mine = M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager());
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-        if (mine) return void(SkinWndProc(M, skinData_.get()));
-        break;
-      case AC_SKINREMOVED:
-      case AC_SKINAPPLIED:
-        if (mine) {
-          SkinWndProc(M, skinData_.get());
-          return Repaint();
-        }
-        break;
-      case AC_CTRLHANDLED:
-        return void(M.LParam = 1);
-      default:
-        break;
-    }
-  }
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   // A lost capture ends the drag: hints must not stay off.
   if (M.Msg == WM_CANCELMODE || M.Msg == CM_CANCELMODE || M.Msg == WM_CAPTURECHANGED) {
     auto alive = AliveToken();

@@ -6,11 +6,12 @@
 #include <memory>
 
 #include "classlib/stdctrls/Splitter.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkSplitter : public TSplitter {
+class TSkSplitter : public TSplitter, protected TSkCommandHooks {
  public:
   explicit TSkSplitter(TComponent* AOwner);
   ~TSkSplitter() override;
@@ -24,6 +25,9 @@ class TSkSplitter : public TSplitter {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Paint() override;
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
 
  private:
   void RestoreHints();

@@ -203,14 +203,11 @@ void TSkCustomDateEdit::KeyPress(char16_t& Key) {
 
 void TSkCustomDateEdit::WndProc(TMessage& M) {
   if (M.Msg == CM_EXIT && CheckOnExit && !ComponentState().Contains(csDesigning)) CheckValidDate();
-  if (M.Msg == SM_SKINCMD && M.LParam == reinterpret_cast<LPARAM>(skinData_->SkinManager())) {
-    const int cmd = M.WParamHi();
-    if (cmd == AC_SKINLOADED || cmd == AC_SKINREMOVED || cmd == AC_SKINAPPLIED) {
-      PopupSkinCommand(M);
-      TSkCustomComboEdit::WndProc(M);
-      UpdateFormat();
-      return;
-    }
+  if (IsOwnSkinChange(M, skinData_.get())) {
+    PopupSkinCommand(M);
+    TSkCustomComboEdit::WndProc(M);
+    UpdateFormat();
+    return;
   }
   TSkCustomComboEdit::WndProc(M);
 }

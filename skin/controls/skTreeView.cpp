@@ -87,42 +87,45 @@ void TSkTreeView::PaintFrame() {
 }
 
 // The skin commands; true when handled fully.
+bool TSkTreeView::SkinLoaded(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  // Through single to none: the frame is recomputed and the skin draws it.
+  SetBorderStyle(bsSingle);
+  SetBorderStyle(bsNone);
+  return true;
+}
+
+bool TSkTreeView::SkinRemoved(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  SetBorderStyle(savedBorder_);
+  UpdateScrollBars();
+  if (!skinData_->CustomColor()) SetColor(clWindow);
+  if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+  return true;
+}
+
+bool TSkTreeView::SkinApplied(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (skinData_->Skinned()) skinData_->ApplySectionColors();
+  for (TSkScrollBar* bar : {vBar_, hBar_})
+    if (bar && bar->Visible()) bar->Perform(M.Msg, M.WParam, M.LParam);
+  UpdateScrollBars();
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+  return true;
+}
+
+void TSkTreeView::CtrlHandled(TMessage& M) {
+  M.LParam = 1;
+  M.Result = 1;
+}
+
 bool TSkTreeView::SkinCommand(TMessage& M) {
-  const LPARAM mine = reinterpret_cast<LPARAM>(skinData_->SkinManager());
   switch (M.WParamHi()) {
-    case AC_SKINLOADED:
-      if (M.LParam != mine) return false;
-      SkinWndProc(M, skinData_.get());
-      // Through single to none: the frame is recomputed and the skin draws it.
-      SetBorderStyle(bsSingle);
-      SetBorderStyle(bsNone);
-      return true;
-    case AC_SKINREMOVED:
-      if (M.LParam != mine) return false;
-      SkinWndProc(M, skinData_.get());
-      SetBorderStyle(savedBorder_);
-      UpdateScrollBars();
-      if (!skinData_->CustomColor()) SetColor(clWindow);
-      if (!skinData_->CustomFont()) Font()->SetColor(clWindowText);
-      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-      return true;
-    case AC_SKINAPPLIED:
-      if (M.LParam != mine) return false;
-      SkinWndProc(M, skinData_.get());
-      if (skinData_->Skinned()) skinData_->ApplySectionColors();
-      for (TSkScrollBar* bar : {vBar_, hBar_})
-        if (bar && bar->Visible()) bar->Perform(M.Msg, M.WParam, M.LParam);
-      UpdateScrollBars();
-      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-      return true;
     case AC_ENDUPDATE:
       if (!skinData_->Updating) return false;
       skinData_->Updating = false;
       Perform(WM_NCPAINT, 0, 0);
-      return true;
-    case AC_CTRLHANDLED:
-      M.LParam = 1;
-      M.Result = 1;
       return true;
     default:
       return false;
@@ -219,7 +222,7 @@ void TSkTreeView::NormalPath(TMessage& M) {
 }
 
 void TSkTreeView::WndProc(TMessage& M) {
-  if (M.Msg == SM_SKINCMD && SkinCommand(M)) return;
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (!ControlIsReady(this)) return TTreeView::WndProc(M);
   auto alive = AliveToken();
   if (!(skinData_->Skinned() && SkinnedMessage(M))) NormalPath(M);

@@ -6,11 +6,12 @@
 
 #include "classlib/comctrls/TreeView.h"
 #include "skin/controls/skScrollBar.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkTreeView : public TTreeView {
+class TSkTreeView : public TTreeView, protected TSkCommandHooks {
  public:
   explicit TSkTreeView(TComponent* AOwner);
   ~TSkTreeView() override;
@@ -35,7 +36,11 @@ class TSkTreeView : public TTreeView {
   void PaintFrame();
 
  private:
-  bool SkinCommand(TMessage& M);
+  bool SkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  void CtrlHandled(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   bool SkinnedMessage(TMessage& M);
   void NormalPath(TMessage& M);
   void AfterNotify(const TMessage& M);

@@ -202,6 +202,33 @@ class TSkinProvider : public TComponent {
   void ApplyPath(bool SkinnedVariant);
   void RemovePath(TMessage& Message);
   void SkinnedDispatch(TMessage& Message);
+  // The handlers of the skinned form's messages.
+  void WMMove(TMessage& Message);
+  void WMSize(TMessage& Message);
+  void WMActivate(TMessage& Message);
+  void WMSetText(TMessage& Message);
+  void WMPaint(TMessage& Message);
+  void WMEraseBkgnd(TMessage& Message);
+  void WMSysColorChange(TMessage& Message);
+  void WMChildActivate(TMessage& Message);
+  void WMGetMinMaxInfo(TMessage& Message);
+  void WMMeasureItem(TMessage& Message);
+  void WMWindowPosChanging(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void WMNCHitTest(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMNCActivate(TMessage& Message);
+  void WMNCRButtonDown(TMessage& Message);
+  void WMNCRButtonUp(TMessage& Message);
+  void WMMouseMove(TMessage& Message);
+  void WMCaptureChanged(TMessage& Message);
+  void WMSizing(TMessage& Message);
+  void WMMDIActivate(TMessage& Message);
+  void MouseLeft(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  void CMMenuChanged(TMessage& Message);
+  // The form's window, null before it has one.
+  HWND FormWindow() const;
   void SkinCommand(TMessage& Message);
   void SystemCommand(TMessage& Message);
   void ClientPaint(TMessage& Message);

@@ -304,160 +304,43 @@ void TSkinProvider::CutCaptionBand() {
   rgnChanged_ = true;
 }
 
+// Each message the skinned form takes care of has its handler below.
 void TSkinProvider::SkinnedDispatch(TMessage& M) {
-  HWND h = form_->HandleAllocated() ? form_->WindowHandle() : nullptr;
-  const bool creating = form_->ControlState().Contains(csCreating);
-  auto cacheSizeDiffers = [&] {
-    TBitmap* c = skinData_->CacheBmp.get();
-    return !c || c->Width() != FormWidth() || c->Height() != FormHeight();
-  };
   switch (M.Msg) {
     case SM_SKINCMD:
       return SkinCommand(M);
     case WM_MOVE:
-      OldWndProc(M);
-      if (form_->FormStyle() == fsMDIChild && form_->WindowState() != wsMaximized && !Loading())
-        if (TSkinProvider* p = MDIFormProvider(); p && p->mdiForm_) {
-          skinData_->Updating = false;
-          p->RefreshMDI();
-        }
-      return;
+      return WMMove(M);
     case WM_SIZE:
-      OldWndProc(M);
-      if (!form_->Visible()) return;
-      if (form_->FormStyle() == fsMDIForm) RefreshMDI();
-      if (form_->FormStyle() == fsMDIChild && form_->WindowState() == wsMaximized)
-        if (TSkinProvider* p = MDIFormProvider(); p && p != this) {
-          p->skinData_->BGChanged = p->cacheSizeMismatch();
-          if (p->form_->HandleAllocated()) SendMessage(p->form_->WindowHandle(), WM_NCPAINT, 0, 0);
-        }
-      UpdateScrolls();
-      if (skinData_->Skinned() &&
-          skinData_->SkinManager()->gd[size_t(skinData_->SkinIndex)].GradientPercent > 0)
-        for (int i = 0; i < form_->ControlCount(); ++i) {
-          TControl* c = form_->Controls(i);
-          if (!c->ComponentState().Contains(csDestroying)) SendSkinCommand(c, AC_PARENTMOVED, 1);
-        }
-      return;
+      return WMSize(M);
     case WM_ACTIVATE:
-      OldWndProc(M);
-      if (creating) return;
-      formActive_ = LOWORD(M.WParam) != WA_INACTIVE;
-      if (!scrollsDone_) scrollsDone_ = true, UpdateScrolls();
-      skinData_->BGChanged = true;
-      menuRows_ = -1;
-      if (h) SendMessage(h, WM_NCPAINT, 0, 0);
-      InitMenuItems(true);
-      if (mdiForm_) RefreshMDI();
-      if (systemMenu_) systemMenu_->UpdateItems();
-      return;
+      return WMActivate(M);
     case WM_SETTEXT:
-      CutCaptionBand();
-      OldWndProc(M);
-      if (Framed()) {
-        skinData_->BGChanged = true;
-        rgnChanged_ = true;
-        if (h) SendMessage(h, WM_NCPAINT, 0, 0);
-      }
-      return;
+      return WMSetText(M);
     case WM_PAINT:
-      if (form_->Visible() && !creating) return ClientPaint(M);
-      return OldWndProc(M);
+      return WMPaint(M);
     case WM_ERASEBKGND:
-      M.Result = 1;
-      return;
+      return WMEraseBkgnd(M);
     case WM_SYSCOLORCHANGE:
-      OldWndProc(M);
-      MenuFixUp();
-      return;
+      return WMSysColorChange(M);
     case WM_CHILDACTIVATE:
-      OldWndProc(M);
-      MenuFixUp();
-      if (TSkinProvider* p = MDIFormProvider(); p && p->mdiForm_) p->mdiForm_->UpdateScrollBars();
-      return;
-    case WM_GETMINMAXINFO: {
-      auto* mmi = reinterpret_cast<MINMAXINFO*>(M.LParam);
-      mmi->ptMaxPosition = POINT{-1, -1};
-      mmi->ptMaxTrackSize = POINT{-1, -1};
-      OldWndProc(M);
-      RECT wa;
-      GetWorkArea(wa);
-      const int bw = Framed() ? SysBorderWidth() : 0, bh = Framed() ? SysBorderHeight() : 0;
-      if (mmi->ptMaxTrackSize.x == -1) mmi->ptMaxTrackSize.x = wa.Width() + 2 * bw;
-      if (mmi->ptMaxTrackSize.y == -1) mmi->ptMaxTrackSize.y = wa.Height() + 2 * bh;
-      if (mmi->ptMaxPosition.x == -1) mmi->ptMaxPosition.x = wa.left - bw;
-      if (mmi->ptMaxPosition.y == -1) mmi->ptMaxPosition.y = wa.top - bh;
-      return;
-    }
-    case WM_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
-      if (form_->FormStyle() != fsMDIChild && form_->Menu() && mis && mis->CtlType == ODT_MENU)
-        if (TSkinableMenus* menus = MenusOf(skinData_->SkinManager()))
-          if (TMenuItem* item = form_->Menu()->FindItem(mis->itemID, fkCommand);
-              item && item->IsTopLevelOfMainMenu())
-            menus->InitItem(item, true);
-      return OldWndProc(M);
-    }
-    case WM_WINDOWPOSCHANGING: {
-      auto* wp = reinterpret_cast<WINDOWPOS*>(M.LParam);
-      if (!settingRgn_ && ScreenSnap && wp && form_->WindowState() != wsMaximized &&
-          !(wp->flags & SWP_NOMOVE))
-        SnapPosition(wp->x, wp->y, (wp->flags & SWP_NOSIZE) ? FormWidth() : wp->cx,
-                     (wp->flags & SWP_NOSIZE) ? FormHeight() : wp->cy);
-      OldWndProc(M);
-      ComputeExtents();
-      return;
-    }
+      return WMChildActivate(M);
+    case WM_GETMINMAXINFO:
+      return WMGetMinMaxInfo(M);
+    case WM_MEASUREITEM:
+      return WMMeasureItem(M);
+    case WM_WINDOWPOSCHANGING:
+      return WMWindowPosChanging(M);
     case WM_WINDOWPOSCHANGED:
     case WM_EXITSIZEMOVE:
-      if (!settingRgn_) rgnChanged_ = true;
-      OldWndProc(M);
-      if (cacheSizeDiffers()) {
-        if (!creating) skinData_->BGChanged = true;
-        menuRows_ = -1;
-        if (h) {
-          SendMessage(h, WM_NCPAINT, 0, 0);
-          InvalidateRect(h, nullptr, FALSE);
-        }
-      }
-      return;
-    case WM_NCHITTEST: {
-      if (form_->BorderStyle() == bsNone) return OldWndProc(M);
-      LRESULT r = HitTest(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
-      if (r == HTNOWHERE || r == HTCAPTION) {
-        OldWndProc(M);
-        r = M.Result;
-        SetHotHT(0);
-      }
-      if (ResizeMode == rmBorder && !drag.Pending && !drag.Active && (r == HTCAPTION || IsSizingCode(r)))
-        drag.Kind = r;
-      M.Result = r;
-      return;
-    }
+      return WMWindowPosChanged(M);
+    case WM_NCHITTEST:
+      return WMNCHitTest(M);
     case WM_NCPAINT:
     case WM_PRINT:
-      PaintNonClient(M.Msg == WM_PRINT ? reinterpret_cast<HDC>(M.WParam) : nullptr);
-      M.Result = 0;
-      return;
-    case WM_NCACTIVATE: {
-      if (Framed() && (M.WParam || form_->FormStyle() == fsMDIChild) && !Loading()) CutCaptionBand();
-      inNCActivate_ = true;
-      OldWndProc(M);
-      inNCActivate_ = false;
-      bool active = M.WParam != 0;
-      if (mdiForm_) {
-        TCustomForm* child = form_->ActiveMDIChild();
-        if (child && child->WindowState() == wsMaximized && child->Active()) active = true;
-      }
-      if (active != formActive_) {
-        formActive_ = active;
-        skinData_->BGChanged = true;
-        menuRows_ = -1;
-      }
-      if (h) SendMessage(h, WM_NCPAINT, 0, 0);
-      M.Result = 1;
-      return;
-    }
+      return WMNCPaint(M);
+    case WM_NCACTIVATE:
+      return WMNCActivate(M);
     case WM_NCLBUTTONDOWN:
       return NCButtonDown(M);
     case WM_NCLBUTTONUP:
@@ -466,60 +349,259 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
     case WM_NCLBUTTONDBLCLK:
       return NCButtonDblClk(M);
     case WM_NCRBUTTONDOWN:
-      if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU))
-        return;
-      return OldWndProc(M);
+      return WMNCRButtonDown(M);
     case WM_NCRBUTTONUP:
-      if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU)) {
-        DropSysMenu(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
-        return;
-      }
-      return OldWndProc(M);
+      return WMNCRButtonUp(M);
     case WM_MOUSEMOVE:
-      OldWndProc(M);
-      if (drag.Owner == this && (drag.Active || drag.Pending)) {
-        POINT p{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
-        ClientToScreen(h, &p);
-        MoveFrameDrag(p);
-      }
-      return;
+      return WMMouseMove(M);
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-      // A drag whose capture went away ends without moving and leaves no outline behind.
-      if (drag.Owner == this && (drag.Active || drag.Pending) &&
-          !(M.Msg == WM_CAPTURECHANGED && HWND(M.LParam) == h))
-        EndFrameDrag(false);
-      return OldWndProc(M);
+      return WMCaptureChanged(M);
     case WM_SYSCOMMAND:
       return SystemCommand(M);
     case WM_SIZING:
-      OldWndProc(M);
-      if (cacheSizeDiffers()) {
-        skinData_->BGChanged = true;
-        menuRows_ = -1;
-        if (form_->FormStyle() == fsMDIForm) RefreshMDI();
-      }
-      return;
+      return WMSizing(M);
     case WM_MDIDESTROY:
     case WM_MDIACTIVATE:
-      OldWndProc(M);
-      if (form_->FormStyle() == fsMDIChild)
-        if (TSkinProvider* p = MDIFormProvider(); p && p != this) p->RepaintMenuLine();
-      return;
+      return WMMDIActivate(M);
     case WM_MOUSELEAVE:
     case CM_MOUSELEAVE:
-      SetHotHT(0);
-      return OldWndProc(M);
+      return MouseLeft(M);
     case CM_COLORCHANGED:
-      if (!skinData_->CustomColor()) return;
-      if (!creating) skinData_->BGChanged = true;
-      return OldWndProc(M);
+      return CMColorChanged(M);
     case CM_MENUCHANGED:
-      if (form_->Visible() && !creating) fullRepaint_ = true, menuRows_ = -1, skinData_->BGChanged = true;
-      return OldWndProc(M);
+      return CMMenuChanged(M);
     default:
       return OldWndProc(M);
   }
+}
+
+void TSkinProvider::WMMove(TMessage& M) {
+  OldWndProc(M);
+  if (form_->FormStyle() == fsMDIChild && form_->WindowState() != wsMaximized && !Loading())
+    if (TSkinProvider* p = MDIFormProvider(); p && p->mdiForm_) {
+      skinData_->Updating = false;
+      p->RefreshMDI();
+    }
+}
+
+void TSkinProvider::WMSize(TMessage& M) {
+  OldWndProc(M);
+  if (!form_->Visible()) return;
+  if (form_->FormStyle() == fsMDIForm) RefreshMDI();
+  if (form_->FormStyle() == fsMDIChild && form_->WindowState() == wsMaximized)
+    if (TSkinProvider* p = MDIFormProvider(); p && p != this) {
+      p->skinData_->BGChanged = p->cacheSizeMismatch();
+      if (p->form_->HandleAllocated()) SendMessage(p->form_->WindowHandle(), WM_NCPAINT, 0, 0);
+    }
+  UpdateScrolls();
+  if (skinData_->Skinned() && skinData_->SkinManager()->gd[size_t(skinData_->SkinIndex)].GradientPercent > 0)
+    for (int i = 0; i < form_->ControlCount(); ++i) {
+      TControl* c = form_->Controls(i);
+      if (!c->ComponentState().Contains(csDestroying)) SendSkinCommand(c, AC_PARENTMOVED, 1);
+    }
+}
+
+void TSkinProvider::WMActivate(TMessage& M) {
+  HWND h = FormWindow();
+  const bool creating = form_->ControlState().Contains(csCreating);
+  OldWndProc(M);
+  if (creating) return;
+  formActive_ = LOWORD(M.WParam) != WA_INACTIVE;
+  if (!scrollsDone_) scrollsDone_ = true, UpdateScrolls();
+  skinData_->BGChanged = true;
+  menuRows_ = -1;
+  if (h) SendMessage(h, WM_NCPAINT, 0, 0);
+  InitMenuItems(true);
+  if (mdiForm_) RefreshMDI();
+  if (systemMenu_) systemMenu_->UpdateItems();
+}
+
+void TSkinProvider::WMSetText(TMessage& M) {
+  HWND h = FormWindow();
+  CutCaptionBand();
+  OldWndProc(M);
+  if (Framed()) {
+    skinData_->BGChanged = true;
+    rgnChanged_ = true;
+    if (h) SendMessage(h, WM_NCPAINT, 0, 0);
+  }
+}
+
+void TSkinProvider::WMPaint(TMessage& M) {
+  const bool creating = form_->ControlState().Contains(csCreating);
+  if (form_->Visible() && !creating) return ClientPaint(M);
+  return OldWndProc(M);
+}
+
+void TSkinProvider::WMEraseBkgnd(TMessage& M) {
+  M.Result = 1;
+}
+
+void TSkinProvider::WMSysColorChange(TMessage& M) {
+  OldWndProc(M);
+  MenuFixUp();
+}
+
+void TSkinProvider::WMChildActivate(TMessage& M) {
+  OldWndProc(M);
+  MenuFixUp();
+  if (TSkinProvider* p = MDIFormProvider(); p && p->mdiForm_) p->mdiForm_->UpdateScrollBars();
+}
+
+void TSkinProvider::WMGetMinMaxInfo(TMessage& M) {
+  auto* mmi = reinterpret_cast<MINMAXINFO*>(M.LParam);
+  mmi->ptMaxPosition = POINT{-1, -1};
+  mmi->ptMaxTrackSize = POINT{-1, -1};
+  OldWndProc(M);
+  RECT wa;
+  GetWorkArea(wa);
+  const int bw = Framed() ? SysBorderWidth() : 0, bh = Framed() ? SysBorderHeight() : 0;
+  if (mmi->ptMaxTrackSize.x == -1) mmi->ptMaxTrackSize.x = wa.Width() + 2 * bw;
+  if (mmi->ptMaxTrackSize.y == -1) mmi->ptMaxTrackSize.y = wa.Height() + 2 * bh;
+  if (mmi->ptMaxPosition.x == -1) mmi->ptMaxPosition.x = wa.left - bw;
+  if (mmi->ptMaxPosition.y == -1) mmi->ptMaxPosition.y = wa.top - bh;
+}
+
+void TSkinProvider::WMMeasureItem(TMessage& M) {
+  auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
+  if (form_->FormStyle() != fsMDIChild && form_->Menu() && mis && mis->CtlType == ODT_MENU)
+    if (TSkinableMenus* menus = MenusOf(skinData_->SkinManager()))
+      if (TMenuItem* item = form_->Menu()->FindItem(mis->itemID, fkCommand);
+          item && item->IsTopLevelOfMainMenu())
+        menus->InitItem(item, true);
+  return OldWndProc(M);
+}
+
+void TSkinProvider::WMWindowPosChanging(TMessage& M) {
+  auto* wp = reinterpret_cast<WINDOWPOS*>(M.LParam);
+  if (!settingRgn_ && ScreenSnap && wp && form_->WindowState() != wsMaximized && !(wp->flags & SWP_NOMOVE))
+    SnapPosition(wp->x, wp->y, (wp->flags & SWP_NOSIZE) ? FormWidth() : wp->cx,
+                 (wp->flags & SWP_NOSIZE) ? FormHeight() : wp->cy);
+  OldWndProc(M);
+  ComputeExtents();
+}
+
+void TSkinProvider::WMWindowPosChanged(TMessage& M) {
+  HWND h = FormWindow();
+  const bool creating = form_->ControlState().Contains(csCreating);
+  if (!settingRgn_) rgnChanged_ = true;
+  OldWndProc(M);
+  if (cacheSizeMismatch()) {
+    if (!creating) skinData_->BGChanged = true;
+    menuRows_ = -1;
+    if (h) {
+      SendMessage(h, WM_NCPAINT, 0, 0);
+      InvalidateRect(h, nullptr, FALSE);
+    }
+  }
+}
+
+void TSkinProvider::WMNCHitTest(TMessage& M) {
+  if (form_->BorderStyle() == bsNone) return OldWndProc(M);
+  LRESULT r = HitTest(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
+  if (r == HTNOWHERE || r == HTCAPTION) {
+    OldWndProc(M);
+    r = M.Result;
+    SetHotHT(0);
+  }
+  if (ResizeMode == rmBorder && !drag.Pending && !drag.Active && (r == HTCAPTION || IsSizingCode(r)))
+    drag.Kind = r;
+  M.Result = r;
+}
+
+void TSkinProvider::WMNCPaint(TMessage& M) {
+  PaintNonClient(M.Msg == WM_PRINT ? reinterpret_cast<HDC>(M.WParam) : nullptr);
+  M.Result = 0;
+}
+
+void TSkinProvider::WMNCActivate(TMessage& M) {
+  HWND h = FormWindow();
+  if (Framed() && (M.WParam || form_->FormStyle() == fsMDIChild) && !Loading()) CutCaptionBand();
+  inNCActivate_ = true;
+  OldWndProc(M);
+  inNCActivate_ = false;
+  bool active = M.WParam != 0;
+  if (mdiForm_) {
+    TCustomForm* child = form_->ActiveMDIChild();
+    if (child && child->WindowState() == wsMaximized && child->Active()) active = true;
+  }
+  if (active != formActive_) {
+    formActive_ = active;
+    skinData_->BGChanged = true;
+    menuRows_ = -1;
+  }
+  if (h) SendMessage(h, WM_NCPAINT, 0, 0);
+  M.Result = 1;
+}
+
+void TSkinProvider::WMNCRButtonDown(TMessage& M) {
+  if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU)) return;
+  return OldWndProc(M);
+}
+
+void TSkinProvider::WMNCRButtonUp(TMessage& M) {
+  if (skinData_->SkinManager()->SkinnedPopups() && (M.WParam == HTCAPTION || M.WParam == HTSYSMENU)) {
+    DropSysMenu(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
+    return;
+  }
+  return OldWndProc(M);
+}
+
+void TSkinProvider::WMMouseMove(TMessage& M) {
+  HWND h = FormWindow();
+  OldWndProc(M);
+  if (drag.Owner == this && (drag.Active || drag.Pending)) {
+    POINT p{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+    ClientToScreen(h, &p);
+    MoveFrameDrag(p);
+  }
+}
+
+void TSkinProvider::WMCaptureChanged(TMessage& M) {
+  HWND h = FormWindow();
+  // A drag whose capture went away ends without moving and leaves no outline behind.
+  if (drag.Owner == this && (drag.Active || drag.Pending) &&
+      !(M.Msg == WM_CAPTURECHANGED && HWND(M.LParam) == h))
+    EndFrameDrag(false);
+  return OldWndProc(M);
+}
+
+void TSkinProvider::WMSizing(TMessage& M) {
+  OldWndProc(M);
+  if (cacheSizeMismatch()) {
+    skinData_->BGChanged = true;
+    menuRows_ = -1;
+    if (form_->FormStyle() == fsMDIForm) RefreshMDI();
+  }
+}
+
+void TSkinProvider::WMMDIActivate(TMessage& M) {
+  OldWndProc(M);
+  if (form_->FormStyle() == fsMDIChild)
+    if (TSkinProvider* p = MDIFormProvider(); p && p != this) p->RepaintMenuLine();
+}
+
+void TSkinProvider::MouseLeft(TMessage& M) {
+  SetHotHT(0);
+  return OldWndProc(M);
+}
+
+void TSkinProvider::CMColorChanged(TMessage& M) {
+  const bool creating = form_->ControlState().Contains(csCreating);
+  if (!skinData_->CustomColor()) return;
+  if (!creating) skinData_->BGChanged = true;
+  return OldWndProc(M);
+}
+
+void TSkinProvider::CMMenuChanged(TMessage& M) {
+  const bool creating = form_->ControlState().Contains(csCreating);
+  if (form_->Visible() && !creating) fullRepaint_ = true, menuRows_ = -1, skinData_->BGChanged = true;
+  return OldWndProc(M);
+}
+
+HWND TSkinProvider::FormWindow() const {
+  return form_->HandleAllocated() ? form_->WindowHandle() : nullptr;
 }
 
 bool TSkinProvider::cacheSizeMismatch() const {

@@ -423,11 +423,11 @@ TEST_F(Edit, FormattingRectangleMarginsAndColours) {
   EXPECT_EQ(r.left, 4);
   EXPECT_EQ(r.right, 200 - 6);
   EXPECT_EQ(SendMessageW(e, EM_GETMARGINS, 0, 0), MAKELRESULT(4, 6));
-  // A narrowed rectangle keeps the text out of the right part.
+  // A narrowed rectangle keeps the text out of the right part; the margins lie inside it.
   RECT narrow{2, 2, 100, 38};
   SendMessageW(e, EM_SETRECTNP, 0, LPARAM(&narrow));
   SendMessageW(e, EM_GETRECT, 0, LPARAM(&r));
-  EXPECT_EQ(r, narrow);
+  EXPECT_EQ(r, (RECT{2 + 4, 2, 100 - 6, 38}));
   InvalidateRect(e, nullptr, TRUE);
   uint32_t window = Sys(COLOR_WINDOW);
   EXPECT_LT(CountColour({12, 12, 110, 25}, window), 98 * 13 - 20);  // text inked there

@@ -91,11 +91,11 @@ TEST_F(ComboEdit, ButtonTakesItsWidthFromTheTextArea) {
   EXPECT_EQ(edit->Button()->Width(), 18);
   RECT r{};
   SendMessageW(edit->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
-  EXPECT_EQ(r.right, edit->ClientWidth() - 18);
+  EXPECT_EQ(r.right, edit->ClientWidth() - 18 - 1);  // the edit's right margin lies inside
   edit->SetShowButton(false);
   EXPECT_FALSE(edit->Button()->Visible());
   SendMessageW(edit->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
-  EXPECT_EQ(r.right, edit->ClientWidth());
+  EXPECT_EQ(r.right, edit->ClientWidth() - 1);
   edit->SetShowButton(true);
   EXPECT_TRUE(edit->Button()->Visible());
   edit->GlyphMode()->SetBlend(150);

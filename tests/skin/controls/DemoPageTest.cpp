@@ -3,6 +3,8 @@
 // keeps its glyph, and without the skin everything is plain again.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "classlib/controls/Application.h"
 #include "demo/skin/SkinDemoForm.h"
 #include "platform/backend/HeadlessBackend.h"
@@ -18,6 +20,7 @@
 #include "skin/controls/skShellComboBox.h"
 #include "skin/controls/skShellListView.h"
 #include "skin/controls/skShellTreeView.h"
+#include "skin/controls/skSpeedButton.h"
 #include "skin/controls/skSpinEdit.h"
 #include "skin/controls/skSplitter.h"
 #include "skin/controls/skTooledit.h"
@@ -93,6 +96,9 @@ TEST_F(DemoPage, BrowsingControlsSkinnedAndPlainAndTheSplitterDrags) {
   // The calendar's grid shows the month, the shell tree the desktop's two folders.
   EXPECT_EQ(form->Calendar->Day(), 7);
   EXPECT_EQ(form->Calendar->CellText(1, 2), "7");  // Monday of the second week
+  // The title bar's buttons read "<<", "<", then ">", ">>" from left to right.
+  for (int i = 0; i < 3; ++i)
+    EXPECT_LT(form->Calendar->NavButton(i)->Left(), form->Calendar->NavButton(i + 1)->Left()) << i;
   TTreeNode* top = form->ShellTree->Items()->GetFirstNode();
   ASSERT_TRUE(top);
   EXPECT_EQ(top->Text(), "Desktop");
@@ -164,6 +170,104 @@ TEST_F(DemoPage, ListControlsSkinnedAndPlainAndTheShellControlsMoveTogether) {
   GetWindowRect(form->List->HeaderWnd(), &header);
   EXPECT_NE(backend.Screenshot().At(header.left + 40, header.top + 2) & 0xFFFFFF, skinnedHeader);
   EXPECT_EQ(form->List->VertBar(), nullptr);
+}
+
+// The first inked column and row of a control's text, in window pixels (while
+// focused the text is selected, and its selection starts where the text does).
+POINT TextInk(const Surface& shot, TControl* c) {
+  const POINT o = c->Parent()->ClientToScreen(POINT{c->Left(), c->Top()});
+  POINT first{1000, 1000};
+  for (int y = 1; y < c->Height() - 1; ++y)
+    for (int x = 1; x < std::min(c->Width() - 1, 40); ++x) {
+      const uint32_t p = shot.At(o.x + x, o.y + y);
+      if (PixelR(p) + PixelG(p) + PixelB(p) < 300)
+        first.x = std::min<int>(first.x, x), first.y = std::min<int>(first.y, y);
+    }
+  return first;
+}
+
+TEST_F(DemoPage, TextKeepsItsMarginWithAndWithoutTheFocus) {
+  for (TWinControl* e :
+       std::initializer_list<TWinControl*>{form->Edit, form->Spin, form->ButtonEdit, form->DateEdit}) {
+    const POINT idle = TextInk(backend.Screenshot(), e);
+    e->SetFocus();
+    backend.Pump();
+    const POINT focused = TextInk(backend.Screenshot(), e);
+    form->Box->SetFocus();
+    backend.Pump();
+    // Inside the 2-pixel frame one pixel of margin, whoever draws the text:
+    // the cache while idle, the edit itself while focused.
+    EXPECT_EQ(idle.x, 3) << e->ClassName();
+    EXPECT_EQ(focused.x, 3) << e->ClassName();
+  }
+}
+
+// Every section the skinned controls and forms look up is in both skins we
+// ship, so that on the demo page no skinned piece (the spin edit's small
+// buttons, the calendar's title bar and its buttons, the splitter, the
+// speed buttons) falls back to the plain look beside skinned neighbours.
+TEST_F(DemoPage, BothSkinsAreWhole) {
+  for (const char* skin : {"Harbour", "Dusk"}) {
+    form->ChooseSkin(skin);
+    backend.Pump();
+    TSkinManager* m = form->Skins;
+    ASSERT_EQ(m->SkinName(), skin);
+    for (const char* section : {"EDIT",
+                                "COMBOBOX",
+                                "BUTTON",
+                                "SPEEDBUTTON",
+                                "SPEEDBUTTON_SMALL",
+                                "WEBBUTTON",
+                                "DRAGBAR",
+                                "SPLITTER",
+                                "CHECKBOX",
+                                "COLHEADER",
+                                "PANEL",
+                                "DIVIDER",
+                                "DIVIDERV",
+                                "SCROLLBAR1H",
+                                "SCROLLBAR1V",
+                                "SCROLLBAR2H",
+                                "SCROLLBAR2V",
+                                "SCROLLSLIDERH",
+                                "SCROLLSLIDERV",
+                                "SCROLLBTNTOP",
+                                "SCROLLBTNBOTTOM",
+                                "SCROLLBTNLEFT",
+                                "SCROLLBTNRIGHT",
+                                "FORM",
+                                "FORMTITLE",
+                                "DIALOG",
+                                "MENULINE",
+                                "MENUITEM",
+                                "MAINMENU",
+                                "MDIAREA"})
+      EXPECT_GE(m->GetSkinIndex(section), 0) << skin << " " << section;
+    for (const char* section :
+         {"COMBOBOX", "SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"})
+      EXPECT_GE(m->GetMaskIndex(m->GetSkinIndex(section), section, "GLYPHMASK"), 0) << skin << " " << section;
+    for (const char* section : {"EDIT", "BUTTON", "SPEEDBUTTON_SMALL", "PANEL", "COLHEADER", "FORM"})
+      EXPECT_GE(m->GetMaskIndex(m->GetSkinIndex(section), section, "BORDERSMASK"), 0)
+          << skin << " " << section;
+    for (int i = 0; i < 6; ++i) EXPECT_GE(m->ConstData.CheckBox[i], 0) << skin << " check glyph " << i;
+    int pieces = 0;
+    std::function<void(TWinControl*)> walk = [&](TWinControl* parent) {
+      for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        TSkCommonData* d = nullptr;
+        if (auto* b = dynamic_cast<TSkSpeedButton*>(c)) d = b->SkinData();
+        if (auto* p = dynamic_cast<TSkPanel*>(c)) d = p->SkinData();
+        if (auto* s = dynamic_cast<TSkSplitter*>(c)) d = s->SkinData();
+        if (d) {
+          ++pieces;
+          EXPECT_TRUE(d->Skinned(true)) << skin << " " << c->ClassName() << " " << d->SkinSection();
+        }
+        if (auto* w = dynamic_cast<TWinControl*>(c)) walk(w);
+      }
+    };
+    walk(form);
+    EXPECT_GE(pieces, 12);  // panels, the spin edit's two, the calendar's title and four, the splitter
+  }
 }
 
 }  // namespace

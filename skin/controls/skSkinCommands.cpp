@@ -1,0 +1,40 @@
+// The decoder of the skinned controls' skin commands (see skSkinCommands.h).
+#include "skin/controls/skSkinCommands.h"
+
+#include "skin/skMessages.h"
+
+namespace qv {
+
+bool DispatchSkinCommand(TMessage& M, const TSkCommonData* Data, TSkCommandHooks& Hooks) {
+  if (M.Msg != SM_SKINCMD) return false;
+  const bool mine = M.LParam == reinterpret_cast<LPARAM>(Data->SkinManager());
+  switch (M.WParamHi()) {
+    case AC_SKINLOADED:
+      return mine ? Hooks.SkinLoaded(M) : Hooks.SkinCommand(M);
+    case AC_SKINREMOVED:
+      return mine ? Hooks.SkinRemoved(M) : Hooks.SkinCommand(M);
+    case AC_SKINAPPLIED:
+      return mine ? Hooks.SkinApplied(M) : Hooks.SkinCommand(M);
+    case AC_CTRLHANDLED:
+      Hooks.CtrlHandled(M);
+      return true;
+    default:
+      return Hooks.SkinCommand(M);
+  }
+}
+
+bool IsOwnSkinChange(const TMessage& M, const TSkCommonData* Data) {
+  const WORD command = M.WParamHi();
+  return M.Msg == SM_SKINCMD && command >= AC_SKINLOADED && command <= AC_SKINAPPLIED &&
+         M.LParam == reinterpret_cast<LPARAM>(Data->SkinManager());
+}
+
+void DispatchSkinCommandAfter(TMessage& M, const TSkCommonData* Data, TSkCommandHooks& Hooks) {
+  if (M.Msg != SM_SKINCMD) return;
+  if (IsOwnSkinChange(M, Data))
+    Hooks.SkinChanged(M);
+  else
+    Hooks.SkinCommandAfter(M);
+}
+
+}  // namespace qv

@@ -1,0 +1,43 @@
+// The skin commands (SM_SKINCMD) of a skinned control turned into named
+// hooks: one decoder reads the command and the manager it names, and each
+// control overrides only the hooks it reacts to. A control derived from a
+// skinned one extends a hook by calling its base's hook first.
+#pragma once
+#include "classlib/controls/Control.h"
+#include "skin/skCommonData.h"
+
+namespace qv {
+
+class TSkCommandHooks {
+ public:
+  virtual ~TSkCommandHooks() = default;
+
+ protected:
+  friend bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+  friend void DispatchSkinCommandAfter(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+  // Commands 1, 2 and 3 naming the control's own manager; true when the
+  // message must go no further. By default it goes on.
+  virtual bool SkinLoaded(TMessage&) { return false; }
+  virtual bool SkinRemoved(TMessage&) { return false; }
+  virtual bool SkinApplied(TMessage&) { return false; }
+  // Query 7: the control answers the skin commands itself.
+  virtual void CtrlHandled(TMessage& Message) { Message.LParam = 1; }
+  // Every other command, and commands 1 to 3 naming another manager: true
+  // when the message must go no further.
+  virtual bool SkinCommand(TMessage&) { return false; }
+  // After the control's base has seen the message: commands 1 to 3 naming
+  // the control's own manager, and every other command.
+  virtual void SkinChanged(TMessage&) {}
+  virtual void SkinCommandAfter(TMessage&) {}
+};
+
+// Hands an SM_SKINCMD message to the hook of its command; true when it must
+// go no further. Any other message: false, untouched.
+bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+// The same once the control's base has seen the message (its answers may be
+// overwritten there). Any other message: untouched.
+void DispatchSkinCommandAfter(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+// True for commands 1 to 3 naming Data's manager.
+bool IsOwnSkinChange(const TMessage& Message, const TSkCommonData* Data);
+
+}  // namespace qv

@@ -1,0 +1,80 @@
+// The skin-command decoder of the skinned controls: each command reaches its
+// hook, commands for another manager reach the general hook, query 7 is
+// answered for every control, and other messages pass untouched.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "skin/controls/skSkinCommands.h"
+#include "skin/skMessages.h"
+
+namespace qv::test {
+namespace {
+
+// Records which hook saw the message; the general hooks claim command 6 only.
+class Recorder : public TSkCommandHooks {
+ public:
+  std::string seen;
+
+ protected:
+  bool SkinLoaded(TMessage&) override { return Note("loaded"); }
+  bool SkinRemoved(TMessage&) override { return Note("removed"); }
+  bool SkinApplied(TMessage&) override { return Note("applied"); }
+  bool SkinCommand(TMessage& M) override {
+    Note("command " + std::to_string(M.WParamHi()));
+    return M.WParamHi() == AC_ENDUPDATE;
+  }
+  void SkinChanged(TMessage&) override { Note("changed"); }
+  void SkinCommandAfter(TMessage& M) override { Note("after " + std::to_string(M.WParamHi())); }
+
+ private:
+  bool Note(const std::string& s) {
+    seen += seen.empty() ? s : "," + s;
+    return true;
+  }
+};
+
+TMessage Command(WORD Cmd, LPARAM Manager) {
+  return TMessage{SM_SKINCMD, MakeSkinWParam(Cmd), Manager, 0};
+}
+
+TEST(SkinCommands, EachCommandReachesItsHook) {
+  TSkCommonData data(nullptr, false);
+  const LPARAM own = reinterpret_cast<LPARAM>(data.SkinManager()), other = own + 0x1234;
+  Recorder r;
+  for (WORD cmd : {AC_SKINLOADED, AC_SKINREMOVED, AC_SKINAPPLIED}) {
+    TMessage m = Command(cmd, own);
+    EXPECT_TRUE(DispatchSkinCommand(m, &data, r));
+  }
+  EXPECT_EQ(r.seen, "loaded,removed,applied");
+  r.seen.clear();
+  TMessage foreign = Command(AC_SKINLOADED, other);
+  EXPECT_FALSE(DispatchSkinCommand(foreign, &data, r));
+  TMessage end = Command(AC_ENDUPDATE, other);
+  EXPECT_TRUE(DispatchSkinCommand(end, &data, r));
+  EXPECT_EQ(r.seen, "command 1,command 6");
+  r.seen.clear();
+  TMessage query = Command(AC_CTRLHANDLED, other);
+  EXPECT_TRUE(DispatchSkinCommand(query, &data, r));
+  EXPECT_EQ(query.LParam, 1);
+  EXPECT_EQ(r.seen, "");
+  TMessage paint{WM_PAINT, MakeSkinWParam(AC_SKINLOADED), own, 0};
+  EXPECT_FALSE(DispatchSkinCommand(paint, &data, r));
+  EXPECT_EQ(r.seen, "");
+}
+
+TEST(SkinCommands, AfterTheBaseOwnSkinChangesAndTheRestAreTold) {
+  TSkCommonData data(nullptr, false);
+  const LPARAM own = reinterpret_cast<LPARAM>(data.SkinManager());
+  Recorder r;
+  TMessage applied = Command(AC_SKINAPPLIED, own), foreign = Command(AC_SKINAPPLIED, own + 0x1234),
+           cache = Command(AC_GETCACHE, own), paint{WM_PAINT, 0, 0, 0};
+  for (TMessage* m : {&applied, &foreign, &cache, &paint}) DispatchSkinCommandAfter(*m, &data, r);
+  EXPECT_EQ(r.seen, "changed,after 3,after 5");
+  EXPECT_TRUE(IsOwnSkinChange(applied, &data));
+  EXPECT_FALSE(IsOwnSkinChange(foreign, &data));
+  EXPECT_FALSE(IsOwnSkinChange(cache, &data));
+}
+
+}  // namespace
+}  // namespace qv::test
