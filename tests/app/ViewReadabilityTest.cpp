@@ -149,7 +149,9 @@ TEST_F(ViewReadabilityTest, FileTypeListsFollowAChangedTable) {
   ASSERT_EQ(items->Count(), changed.Count() + 1);
   for (int i = 0; i < items->Count(); ++i) {
     intptr_t object = reinterpret_cast<intptr_t>(items->Objects(i));
-    if (object > 0) EXPECT_EQ(items->Strings(i), " " + changed.GetItem(int32_t(object - 1)).Name + " ");
+    if (object > 0) {
+      EXPECT_EQ(items->Strings(i), " " + changed.GetItem(int32_t(object - 1)).Name + " ");
+    }
   }
   // The chosen type was renamed: nothing of the old choice is kept.
   EXPECT_EQ(FileTree->SelectedFileType(), -1);
