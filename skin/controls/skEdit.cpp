@@ -170,6 +170,16 @@ bool TSkEdit::SkinCommand(TMessage& M) {
   return true;
 }
 
+// While skinned, once the plain edit has answered.
+void TSkEdit::SkinCommandAfterPlain(TMessage& M) {
+  if (M.WParamHi() == AC_ENDUPDATE && skinData_->Updating) {
+    skinData_->Updating = false;
+    Repaint();
+  } else if (M.WParamHi() == AC_SETCACHEFROZEN && skinData_->CacheFrozen) {
+    PrepareCache();
+  }
+}
+
 void TSkEdit::WndProc(TMessage& M) {
   if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (ControlIsReady(this) && skinData_->Skinned()) {
@@ -196,12 +206,7 @@ void TSkEdit::WndProc(TMessage& M) {
         if (!ComponentState().Contains(csLoading)) skinData_->Invalidate();
         break;
       case SM_SKINCMD:
-        if (M.WParamHi() == AC_ENDUPDATE && skinData_->Updating) {
-          skinData_->Updating = false;
-          Repaint();
-        } else if (M.WParamHi() == AC_SETCACHEFROZEN && skinData_->CacheFrozen) {
-          PrepareCache();
-        }
+        DispatchSkinCommandAfterPlain(M, *this);
         break;
       default:
         break;

@@ -37,6 +37,7 @@ class TSkEdit : public TEdit, protected TSkCommandHooks {
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
+  void SkinCommandAfterPlain(TMessage& Message) override;
 
  private:
   bool SkinnedWndProc(TMessage& Message);

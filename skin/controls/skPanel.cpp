@@ -107,6 +107,27 @@ bool TSkPanel::SkinApplied(TMessage& M) {
   return true;
 }
 
+// The other commands are answered here only while skinned; otherwise the
+// plain panel takes them.
+bool TSkPanel::SkinCommand(TMessage& M) {
+  if (!ControlIsReady(this) || !skinData_->Skinned()) return false;
+  switch (M.WParamHi()) {
+    case AC_ENDUPDATE:
+      if (skinData_->Updating) skinData_->Updating = false, Repaint();
+      return true;
+    case AC_SETCACHEFROZEN:
+      SkinWndProc(M, skinData_.get());
+      if (skinData_->CacheFrozen) PrepareCache();
+      return true;
+    case AC_PREPARING:
+      M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
+      return true;
+    default:
+      if (!HandleSkinCommand(M, skinData_.get())) TPanel::WndProc(M);
+      return true;
+  }
+}
+
 void TSkPanel::WndProc(TMessage& M) {
   if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (!ControlIsReady(this) || !skinData_->Skinned()) {
@@ -117,22 +138,6 @@ void TSkPanel::WndProc(TMessage& M) {
     return;
   }
   switch (M.Msg) {
-    case SM_SKINCMD:
-      switch (M.WParamHi()) {
-        case AC_ENDUPDATE:
-          if (skinData_->Updating) skinData_->Updating = false, Repaint();
-          return;
-        case AC_SETCACHEFROZEN:
-          SkinWndProc(M, skinData_.get());
-          if (skinData_->CacheFrozen) PrepareCache();
-          return;
-        case AC_PREPARING:
-          M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
-          return;
-        default:
-          if (!HandleSkinCommand(M, skinData_.get())) TPanel::WndProc(M);
-          return;
-      }
     case CM_VISIBLECHANGED:
       skinData_->BGChanged = true, skinData_->Updating = false;
       Repaint();

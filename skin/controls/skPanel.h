@@ -32,6 +32,7 @@ class TSkPanel : public TPanel, protected TSkCommandHooks {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
 };
 

@@ -386,8 +386,7 @@ bool TSkScrollBar::SkinCommand(TMessage& M) {
 
 void TSkScrollBar::WndProc(TMessage& M) {
   const bool destroying = ComponentState().Contains(csDestroying);
-  if (M.Msg == SM_SKINCMD && !destroying && M.WParamHi() < 8 && DispatchSkinCommand(M, SkinData.get(), *this))
-    return;
+  if (!destroying && DispatchSkinCommand(M, SkinData.get(), *this)) return;
   switch (M.Msg) {
     case WM_PRINT:
       if (SkinData->Skinned()) {

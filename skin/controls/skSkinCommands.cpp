@@ -37,4 +37,8 @@ void DispatchSkinCommandAfter(TMessage& M, const TSkCommonData* Data, TSkCommand
     Hooks.SkinCommandAfter(M);
 }
 
+void DispatchSkinCommandAfterPlain(TMessage& M, TSkCommandHooks& Hooks) {
+  if (M.Msg == SM_SKINCMD) Hooks.SkinCommandAfterPlain(M);
+}
+
 }  // namespace qv

@@ -15,6 +15,7 @@ class TSkCommandHooks {
  protected:
   friend bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
   friend void DispatchSkinCommandAfter(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+  friend void DispatchSkinCommandAfterPlain(TMessage& Message, TSkCommandHooks& Hooks);
   // Commands 1, 2 and 3 naming the control's own manager; true when the
   // message must go no further. By default it goes on.
   virtual bool SkinLoaded(TMessage&) { return false; }
@@ -29,6 +30,11 @@ class TSkCommandHooks {
   // the control's own manager, and every other command.
   virtual void SkinChanged(TMessage&) {}
   virtual void SkinCommandAfter(TMessage&) {}
+  // Inside the skinned control itself, after the plain control it skins has
+  // seen the message: every command that got that far, whichever manager it
+  // names. Kept apart from SkinCommandAfter, which a derived control uses
+  // once the whole skinned control has answered.
+  virtual void SkinCommandAfterPlain(TMessage&) {}
 };
 
 // Hands an SM_SKINCMD message to the hook of its command; true when it must
@@ -37,6 +43,9 @@ bool DispatchSkinCommand(TMessage& Message, const TSkCommonData* Data, TSkComman
 // The same once the control's base has seen the message (its answers may be
 // overwritten there). Any other message: untouched.
 void DispatchSkinCommandAfter(TMessage& Message, const TSkCommonData* Data, TSkCommandHooks& Hooks);
+// The same once the plain control a skinned one is built on has seen the
+// message. Any other message: untouched.
+void DispatchSkinCommandAfterPlain(TMessage& Message, TSkCommandHooks& Hooks);
 // True for commands 1 to 3 naming Data's manager.
 bool IsOwnSkinChange(const TMessage& Message, const TSkCommonData* Data);
 

@@ -103,6 +103,14 @@ bool TSkSplitter::SkinApplied(TMessage& M) {
   return SkinRemoved(M);
 }
 
+// While skinned the splitter ends an update itself; every other command
+// goes on to the plain splitter.
+bool TSkSplitter::SkinCommand(TMessage& M) {
+  if (M.WParamHi() != AC_ENDUPDATE || !ControlIsReady(this) || !skinData_->Skinned()) return false;
+  if (skinData_->Updating) skinData_->Updating = false, Repaint();
+  return true;
+}
+
 void TSkSplitter::WndProc(TMessage& M) {
   if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   // A lost capture ends the drag: hints must not stay off.
@@ -115,12 +123,6 @@ void TSkSplitter::WndProc(TMessage& M) {
   }
   if (!ControlIsReady(this) || !skinData_->Skinned()) return TSplitter::WndProc(M);
   switch (M.Msg) {
-    case SM_SKINCMD:
-      if (M.WParamHi() == AC_ENDUPDATE) {
-        if (skinData_->Updating) skinData_->Updating = false, Repaint();
-        return;
-      }
-      break;
     case WM_NCPAINT:
     case WM_ERASEBKGND:
       return;

@@ -28,6 +28,7 @@ class TSkSplitter : public TSplitter, protected TSkCommandHooks {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
 
  private:
   void RestoreHints();

@@ -26,6 +26,7 @@ class Recorder : public TSkCommandHooks {
   }
   void SkinChanged(TMessage&) override { Note("changed"); }
   void SkinCommandAfter(TMessage& M) override { Note("after " + std::to_string(M.WParamHi())); }
+  void SkinCommandAfterPlain(TMessage& M) override { Note("plain " + std::to_string(M.WParamHi())); }
 
  private:
   bool Note(const std::string& s) {
@@ -74,6 +75,18 @@ TEST(SkinCommands, AfterTheBaseOwnSkinChangesAndTheRestAreTold) {
   EXPECT_TRUE(IsOwnSkinChange(applied, &data));
   EXPECT_FALSE(IsOwnSkinChange(foreign, &data));
   EXPECT_FALSE(IsOwnSkinChange(cache, &data));
+}
+
+// Inside the skinned control, after its plain base: every command whichever
+// manager it names, and only there (the derived control's hooks stay quiet).
+TEST(SkinCommands, AfterThePlainBaseEveryCommandIsToldOnce) {
+  TSkCommonData data(nullptr, false);
+  const LPARAM own = reinterpret_cast<LPARAM>(data.SkinManager());
+  Recorder r;
+  TMessage applied = Command(AC_SKINAPPLIED, own), end = Command(AC_ENDUPDATE, own + 0x1234),
+           frozen = Command(AC_SETCACHEFROZEN, 0), paint{WM_PAINT, MakeSkinWParam(AC_ENDUPDATE), own, 0};
+  for (TMessage* m : {&applied, &end, &frozen, &paint}) DispatchSkinCommandAfterPlain(*m, r);
+  EXPECT_EQ(r.seen, "plain 3,plain 6,plain 9");
 }
 
 }  // namespace
