@@ -32,7 +32,7 @@ void CopyFrameStrips(HDC DC, TBitmap* Cache, int W, int H) {
   BitBlt(DC, W - 2, 2, 2, H - 2, src, W - 2, 2, SRCCOPY);
 }
 
-TSkEdit::TSkEdit(TComponent* AOwner) : TEdit(AOwner) {
+TSkEdit::TSkEdit(TComponent* AOwner) : TSkSkinned(AOwner) {
   ControlStyle().Include(csOpaque);
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = 3;
@@ -44,16 +44,6 @@ TSkEdit::~TSkEdit() {
   Destroying();
   boundLabel_.reset();
   skinData_.reset();
-}
-
-void TSkEdit::AfterConstruction() {
-  TEdit::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkEdit::Loaded() {
-  TEdit::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkEdit::SetDisabledKind(TSkDisabledKind Value) {

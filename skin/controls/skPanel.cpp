@@ -15,7 +15,7 @@
 
 namespace qv {
 
-TSkPanel::TSkPanel(TComponent* AOwner) : TPanel(AOwner) {
+TSkPanel::TSkPanel(TComponent* AOwner) : TSkSkinned(AOwner) {
   ControlStyle().Include(csOpaque);
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = 51;
@@ -25,16 +25,6 @@ TSkPanel::TSkPanel(TComponent* AOwner) : TPanel(AOwner) {
 TSkPanel::~TSkPanel() {
   Destroying();
   skinData_.reset();
-}
-
-void TSkPanel::AfterConstruction() {
-  TPanel::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkPanel::Loaded() {
-  TPanel::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkPanel::PaintWindow(HDC DC) {

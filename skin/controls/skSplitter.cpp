@@ -15,7 +15,7 @@ namespace {
 bool savedShowHint = true;
 }  // namespace
 
-TSkSplitter::TSkSplitter(TComponent* AOwner) : TSplitter(AOwner) {
+TSkSplitter::TSkSplitter(TComponent* AOwner) : TSkSkinned(AOwner) {
   skinData_ = std::make_unique<TSkCommonData>(this, false);
   skinData_->ClassCode = 75;
   ControlStyle() = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks};
@@ -27,16 +27,6 @@ TSkSplitter::~TSkSplitter() {
   Destroying();
   RestoreHints();
   skinData_.reset();
-}
-
-void TSkSplitter::AfterConstruction() {
-  TSplitter::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkSplitter::Loaded() {
-  TSplitter::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkSplitter::RestoreHints() {
