@@ -71,9 +71,10 @@ bool TSkCustomListControl::SkinApplied(TMessage& M) {
   return true;
 }
 
-void TSkCustomListControl::CtrlHandled(TMessage& M) {
+bool TSkCustomListControl::CtrlHandled(TMessage& M) {
   M.LParam = 1;
   M.Result = 1;
+  return true;
 }
 
 bool TSkCustomListControl::SkinCommand(TMessage& M) {

@@ -35,7 +35,7 @@ class TSkCustomListControl : public TSkSkinned<TWinControl> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  void CtrlHandled(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
   std::unique_ptr<TSkBoundLabel> boundLabel_;

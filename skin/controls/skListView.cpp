@@ -395,9 +395,10 @@ bool TSkCustomListView::SkinApplied(TMessage& M) {
   return true;
 }
 
-void TSkCustomListView::CtrlHandled(TMessage& M) {
+bool TSkCustomListView::CtrlHandled(TMessage& M) {
   M.LParam = 1;
   M.Result = 1;
+  return true;
 }
 
 bool TSkCustomListView::SkinCommand(TMessage& M) {

@@ -57,7 +57,7 @@ class TSkCustomListView : public TSkSkinned<TCustomListView> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  void CtrlHandled(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
   void AfterMessage(const TMessage& M);
   void PaintFrame();

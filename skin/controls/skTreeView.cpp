@@ -109,9 +109,10 @@ bool TSkTreeView::SkinApplied(TMessage& M) {
   return true;
 }
 
-void TSkTreeView::CtrlHandled(TMessage& M) {
+bool TSkTreeView::CtrlHandled(TMessage& M) {
   M.LParam = 1;
   M.Result = 1;
+  return true;
 }
 
 bool TSkTreeView::SkinCommand(TMessage& M) {

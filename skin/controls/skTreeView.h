@@ -39,7 +39,7 @@ class TSkTreeView : public TSkSkinned<TTreeView> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  void CtrlHandled(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
   bool SkinnedMessage(TMessage& M);
   void NormalPath(TMessage& M);
