@@ -1,11 +1,15 @@
 // The skin-command decoder of the skinned controls: each command reaches its
 // hook, commands for another manager reach the general hook, query 7 is
-// answered for every control, and other messages pass untouched.
+// answered for every control, and other messages pass untouched; and the
+// skinned controls' shared set-up runs in its order.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "classlib/controls/WinControl.h"
 #include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skMessages.h"
 
 namespace qv::test {
@@ -87,6 +91,47 @@ TEST(SkinCommands, AfterThePlainBaseEveryCommandIsToldOnce) {
            frozen = Command(AC_SETCACHEFROZEN, 0), paint{WM_PAINT, MakeSkinWParam(AC_ENDUPDATE), own, 0};
   for (TMessage* m : {&applied, &end, &frozen, &paint}) DispatchSkinCommandAfterPlain(*m, r);
   EXPECT_EQ(r.seen, "plain 3,plain 6,plain 9");
+}
+
+// The shared set-up, constructed and loaded alike: the plain control first,
+// then the skin data, then the control's own step, told which it was.
+class PlainControl : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  mutable std::string seen;
+  void AfterConstruction() override {
+    TWinControl::AfterConstruction();
+    seen += "plain,";
+  }
+  void Loaded() override {
+    TWinControl::Loaded();
+    seen += "plain,";
+  }
+};
+
+class SetUpRecorder : public TSkSkinned<PlainControl> {
+ public:
+  explicit SetUpRecorder(TComponent* AOwner)
+      : TSkSkinned(AOwner), data_(std::make_unique<TSkCommonData>(this, false)) {}
+
+ protected:
+  TSkCommonData* SkinSetUpData() const override {
+    seen += "data,";
+    return data_.get();
+  }
+  void SkinSetUpDone(bool FromStream) override { seen += FromStream ? "loaded" : "constructed"; }
+
+ private:
+  std::unique_ptr<TSkCommonData> data_;
+};
+
+TEST(SkinnedSetUp, PlainControlThenSkinDataThenTheControlsOwnStep) {
+  SetUpRecorder c(nullptr);
+  c.AfterConstruction();
+  EXPECT_EQ(c.seen, "plain,data,constructed");
+  c.seen.clear();
+  c.Loaded();
+  EXPECT_EQ(c.seen, "plain,data,loaded");
 }
 
 }  // namespace
