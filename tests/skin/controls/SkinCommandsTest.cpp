@@ -1,7 +1,7 @@
 // The skin-command decoder of the skinned controls: each command reaches its
 // hook, commands for another manager reach the general hook, query 7 is
-// answered for every control, and other messages pass untouched; and the
-// skinned controls' shared set-up runs in its order.
+// answered unless a control lets it go on, and other messages pass
+// untouched; and the skinned controls' shared set-up runs in its order.
 #include <gtest/gtest.h>
 
 #include <memory>
