@@ -80,7 +80,7 @@ TSkBtnLayout CalcBtnLayout(const TSkBtnLayoutInput& In) {
   return L;
 }
 
-TSkBitBtn::TSkBitBtn(TComponent* AOwner) : TBitBtn(AOwner) {
+TSkBitBtn::TSkBitBtn(TComponent* AOwner) : TSkSkinned(AOwner) {
   SkinData = std::make_unique<TSkCommonData>(this, true);
   SkinData->ClassCode = 94;
   ControlStyle().Exclude(csOpaque);
@@ -93,16 +93,6 @@ TSkBitBtn::~TSkBitBtn() {
   StopFade();
   if (hintsSaved_ && Application) Application->ShowHint = savedShowHint_;
   if (region_) DeleteObject(region_);
-}
-
-void TSkBitBtn::AfterConstruction() {
-  TBitBtn::AfterConstruction();
-  SkinData->Loaded();
-}
-
-void TSkBitBtn::Loaded() {
-  TBitBtn::Loaded();
-  SkinData->Loaded();
 }
 
 bool TSkBitBtn::Skinned() {

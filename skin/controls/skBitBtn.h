@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "classlib/stdctrls/BitBtn.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 #include "skin/skConst.h"
 
@@ -36,12 +36,10 @@ TSkBtnLayout CalcBtnLayout(const TSkBtnLayoutInput& In);
 
 using TBmpPaintEvent = std::function<void(TObject* Sender, TBitmap* Bmp)>;
 
-class TSkBitBtn : public TBitBtn, protected TSkCommandHooks {
+class TSkBitBtn : public TSkSkinned<TBitBtn> {
  public:
   explicit TSkBitBtn(TComponent* AOwner);
   ~TSkBitBtn() override;
-  void AfterConstruction() override;
-  void Loaded() override;
 
   std::unique_ptr<TSkCommonData> SkinData;
   int FocusMargin = 1;
@@ -90,6 +88,7 @@ class TSkBitBtn : public TBitBtn, protected TSkCommandHooks {
 
  private:
   bool Skinned();
+  TSkCommonData* SkinSetUpData() const override { return SkinData.get(); }
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;

@@ -34,7 +34,7 @@ const char16_t kComboProp[] = u"QvSkComboOwner";
 
 // ---- TSkCustomListControl ----
 
-TSkCustomListControl::TSkCustomListControl(TComponent* AOwner) : TWinControl(AOwner) {
+TSkCustomListControl::TSkCustomListControl(TComponent* AOwner) : TSkSkinned(AOwner) {
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = kListControlClassCode;
   if (skinData_->SkinSection().empty()) skinData_->SetSkinSection("COMBOBOX");
@@ -46,15 +46,9 @@ TSkCustomListControl::~TSkCustomListControl() {
   skinData_.reset();
 }
 
-void TSkCustomListControl::AfterConstruction() {
-  TWinControl::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkCustomListControl::Loaded() {
-  TWinControl::Loaded();
-  skinData_->Loaded();
-  if (skinData_->Skinned()) skinData_->ApplySectionColors();
+// A list loaded from a stream takes the skin's section colours.
+void TSkCustomListControl::SkinSetUpDone(bool FromStream) {
+  if (FromStream && skinData_->Skinned()) skinData_->ApplySectionColors();
 }
 
 bool TSkCustomListControl::SkinLoaded(TMessage& M) {
@@ -77,9 +71,10 @@ bool TSkCustomListControl::SkinApplied(TMessage& M) {
   return true;
 }
 
-void TSkCustomListControl::CtrlHandled(TMessage& M) {
+bool TSkCustomListControl::CtrlHandled(TMessage& M) {
   M.LParam = 1;
   M.Result = 1;
+  return true;
 }
 
 bool TSkCustomListControl::SkinCommand(TMessage& M) {

@@ -11,7 +11,7 @@
 #include "classlib/Strings.h"
 #include "classlib/controls/CustomControl.h"
 #include "classlib/stdctrls/ComboBox.h"  // TComboBoxStyle
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 #include "skin/skConst.h"
 
@@ -21,21 +21,21 @@ class TCustomImageList;
 class TChangeLink;
 
 // The base of the list controls: skin data (section "COMBOBOX") and a bound label.
-class TSkCustomListControl : public TWinControl, protected TSkCommandHooks {
+class TSkCustomListControl : public TSkSkinned<TWinControl> {
  public:
   explicit TSkCustomListControl(TComponent* AOwner);
   ~TSkCustomListControl() override;
-  void AfterConstruction() override;
-  void Loaded() override;
   TSkCommonData* SkinData() const { return skinData_.get(); }
   TSkBoundLabel* BoundLabel() const { return boundLabel_.get(); }
   void WndProc(TMessage& Message) override;
 
  protected:
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
+  void SkinSetUpDone(bool FromStream) override;
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  void CtrlHandled(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
   std::unique_ptr<TSkBoundLabel> boundLabel_;

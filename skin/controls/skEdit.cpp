@@ -32,7 +32,7 @@ void CopyFrameStrips(HDC DC, TBitmap* Cache, int W, int H) {
   BitBlt(DC, W - 2, 2, 2, H - 2, src, W - 2, 2, SRCCOPY);
 }
 
-TSkEdit::TSkEdit(TComponent* AOwner) : TEdit(AOwner) {
+TSkEdit::TSkEdit(TComponent* AOwner) : TSkSkinned(AOwner) {
   ControlStyle().Include(csOpaque);
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = 3;
@@ -44,16 +44,6 @@ TSkEdit::~TSkEdit() {
   Destroying();
   boundLabel_.reset();
   skinData_.reset();
-}
-
-void TSkEdit::AfterConstruction() {
-  TEdit::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkEdit::Loaded() {
-  TEdit::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkEdit::SetDisabledKind(TSkDisabledKind Value) {
@@ -170,6 +160,16 @@ bool TSkEdit::SkinCommand(TMessage& M) {
   return true;
 }
 
+// While skinned, once the plain edit has answered.
+void TSkEdit::SkinCommandAfterPlain(TMessage& M) {
+  if (M.WParamHi() == AC_ENDUPDATE && skinData_->Updating) {
+    skinData_->Updating = false;
+    Repaint();
+  } else if (M.WParamHi() == AC_SETCACHEFROZEN && skinData_->CacheFrozen) {
+    PrepareCache();
+  }
+}
+
 void TSkEdit::WndProc(TMessage& M) {
   if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (ControlIsReady(this) && skinData_->Skinned()) {
@@ -196,12 +196,7 @@ void TSkEdit::WndProc(TMessage& M) {
         if (!ComponentState().Contains(csLoading)) skinData_->Invalidate();
         break;
       case SM_SKINCMD:
-        if (M.WParamHi() == AC_ENDUPDATE && skinData_->Updating) {
-          skinData_->Updating = false;
-          Repaint();
-        } else if (M.WParamHi() == AC_SETCACHEFROZEN && skinData_->CacheFrozen) {
-          PrepareCache();
-        }
+        DispatchSkinCommandAfterPlain(M, *this);
         break;
       default:
         break;

@@ -6,17 +6,15 @@
 #include <memory>
 
 #include "classlib/stdctrls/CustomEdit.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkEdit : public TEdit, protected TSkCommandHooks {
+class TSkEdit : public TSkSkinned<TEdit> {
  public:
   explicit TSkEdit(TComponent* AOwner);
   ~TSkEdit() override;
-  void AfterConstruction() override;
-  void Loaded() override;
 
   TSkCommonData* SkinData() const { return skinData_.get(); }
   TSkDisabledKind DisabledKind() const { return disabledKind_; }
@@ -33,10 +31,12 @@ class TSkEdit : public TEdit, protected TSkCommandHooks {
   void PaintFrame();
   // The text the cache shows: the password character once per character.
   std::string DisplayText();
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
+  void SkinCommandAfterPlain(TMessage& Message) override;
 
  private:
   bool SkinnedWndProc(TMessage& Message);

@@ -73,9 +73,13 @@ void TSkCustomLabel::WndProc(TMessage& Message) {
     return;
   }
   TCustomLabel::WndProc(Message);
-  if (Message.Msg == SM_SKINCMD && Message.WParamHi() == AC_SKINREMOVED && DefaultManager &&
-      Message.LParam == LPARAM(DefaultManager))
-    Font()->SetColor(clWindowText);
+  DispatchSkinCommandAfter(Message, DefaultManager, *this);
+}
+
+// Labels follow the default manager: its skin's removal gives back the
+// window text colour.
+void TSkCustomLabel::SkinChanged(TMessage& M) {
+  if (DefaultManager && M.WParamHi() == AC_SKINREMOVED) Font()->SetColor(clWindowText);
 }
 
 TSkLabel::TSkLabel(TComponent* AOwner) : TSkCustomLabel(AOwner) {}
@@ -84,12 +88,25 @@ TFont* TSkLabel::GetCurrentFont() {
   return UseSkinColor ? TSkCustomLabel::GetCurrentFont() : Font();
 }
 
+// A label that keeps its own colour keeps it when the skin goes; a removal,
+// whichever manager it comes from, goes no further.
+bool TSkLabel::SkinRemoved(TMessage&) {
+  if (DefaultManager && UseSkinColor) Font()->SetColor(clWindowText);
+  return true;
+}
+
+bool TSkLabel::SkinCommand(TMessage& M) {
+  return M.WParamHi() == AC_SKINREMOVED;
+}
+
+// A label draws no skin of its own: the query goes on to the plain label,
+// unanswered.
+bool TSkLabel::CtrlHandled(TMessage&) {
+  return false;
+}
+
 void TSkLabel::WndProc(TMessage& Message) {
-  if (Message.Msg == SM_SKINCMD && Message.WParamHi() == AC_SKINREMOVED) {
-    if (DefaultManager && Message.LParam == LPARAM(DefaultManager) && UseSkinColor)
-      Font()->SetColor(clWindowText);
-    return;
-  }
+  if (DispatchSkinCommand(Message, DefaultManager, *this)) return;
   TSkCustomLabel::WndProc(Message);
 }
 

@@ -3,17 +3,19 @@
 // its font colour and the background; the bound label of edit controls.
 #pragma once
 #include "classlib/stdctrls/Label.h"
+#include "skin/controls/skSkinCommands.h"
 
 namespace qv {
 
 class TSkBoundLabel;
 
-class TSkCustomLabel : public TCustomLabel {
+class TSkCustomLabel : public TCustomLabel, protected TSkCommandHooks {
  public:
   explicit TSkCustomLabel(TComponent* AOwner);
   void WndProc(TMessage& Message) override;
 
  protected:
+  void SkinChanged(TMessage& Message) override;
   // The font to paint with: the skin's global font colour applied first.
   virtual TFont* GetCurrentFont();
   void Paint() override;
@@ -28,6 +30,9 @@ class TSkLabel : public TSkCustomLabel {
 
  protected:
   TFont* GetCurrentFont() override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
 };
 
 // The label a bound label makes beside its edit.

@@ -48,7 +48,7 @@ class FlagScope {
 };
 }  // namespace
 
-TSkCustomListView::TSkCustomListView(TComponent* AOwner) : TCustomListView(AOwner) {
+TSkCustomListView::TSkCustomListView(TComponent* AOwner) : TSkSkinned(AOwner) {
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = kListClassCode;
   if (skinData_->SkinSection().empty()) skinData_->SetSkinSection("EDIT");
@@ -68,21 +68,23 @@ TSkCustomListView::~TSkCustomListView() {
 
 void TSkCustomListView::AfterConstruction() {
   loading_ = true;
-  TCustomListView::AfterConstruction();
-  skinData_->Loaded();
+  TSkSkinned::AfterConstruction();
   loading_ = false;
 }
 
 void TSkCustomListView::Loaded() {
   loading_ = true;
-  TCustomListView::Loaded();
-  skinData_->Loaded();
-  if (skinData_->Skinned()) {
-    skinData_->ApplySectionColors();
-    Rearrange();
-    UpdateScrollBars();
-  }
+  TSkSkinned::Loaded();
   loading_ = false;
+}
+
+// A list view loaded from a stream takes the skin's colours and lays its
+// items out again.
+void TSkCustomListView::SkinSetUpDone(bool FromStream) {
+  if (!FromStream || !skinData_->Skinned()) return;
+  skinData_->ApplySectionColors();
+  Rearrange();
+  UpdateScrollBars();
 }
 
 void TSkCustomListView::CreateWnd() {
@@ -393,9 +395,10 @@ bool TSkCustomListView::SkinApplied(TMessage& M) {
   return true;
 }
 
-void TSkCustomListView::CtrlHandled(TMessage& M) {
+bool TSkCustomListView::CtrlHandled(TMessage& M) {
   M.LParam = 1;
   M.Result = 1;
+  return true;
 }
 
 bool TSkCustomListView::SkinCommand(TMessage& M) {

@@ -8,12 +8,12 @@
 
 #include "classlib/comctrls/ListView.h"
 #include "skin/controls/skScrollBar.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkCustomListView : public TCustomListView, protected TSkCommandHooks {
+class TSkCustomListView : public TSkSkinned<TCustomListView> {
  public:
   explicit TSkCustomListView(TComponent* AOwner);
   ~TSkCustomListView() override;
@@ -52,10 +52,12 @@ class TSkCustomListView : public TCustomListView, protected TSkCommandHooks {
   int SectionAt(POINT Client);
   void SetHot(int Section);
   void PaintSection(HDC DC, int Index, const RECT& R);
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
+  void SkinSetUpDone(bool FromStream) override;
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  void CtrlHandled(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
   void AfterMessage(const TMessage& M);
   void PaintFrame();

@@ -15,7 +15,7 @@
 
 namespace qv {
 
-TSkMaskEdit::TSkMaskEdit(TComponent* AOwner) : TMaskEdit(AOwner) {
+TSkMaskEdit::TSkMaskEdit(TComponent* AOwner) : TSkSkinned(AOwner) {
   ControlStyle().Exclude(csSetCaption);
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->SetSkinSection("EDIT");
@@ -26,16 +26,6 @@ TSkMaskEdit::~TSkMaskEdit() {
   Destroying();
   boundLabel_.reset();
   skinData_.reset();
-}
-
-void TSkMaskEdit::AfterConstruction() {
-  TMaskEdit::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkMaskEdit::Loaded() {
-  TMaskEdit::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkMaskEdit::SetDisabledKind(TSkDisabledKind Value) {

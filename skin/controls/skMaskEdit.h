@@ -5,17 +5,15 @@
 #include <memory>
 
 #include "classlib/stdctrls/MaskEdit.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkMaskEdit : public TMaskEdit, protected TSkCommandHooks {
+class TSkMaskEdit : public TSkSkinned<TMaskEdit> {
  public:
   explicit TSkMaskEdit(TComponent* AOwner);
   ~TSkMaskEdit() override;
-  void AfterConstruction() override;
-  void Loaded() override;
 
   TSkCommonData* SkinData() const { return skinData_.get(); }
   TSkDisabledKind DisabledKind() const { return disabledKind_; }
@@ -34,6 +32,7 @@ class TSkMaskEdit : public TMaskEdit, protected TSkCommandHooks {
   virtual int HotState();
   void Change() override;
   void PrepareCache();
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;

@@ -15,7 +15,7 @@
 
 namespace qv {
 
-TSkPanel::TSkPanel(TComponent* AOwner) : TPanel(AOwner) {
+TSkPanel::TSkPanel(TComponent* AOwner) : TSkSkinned(AOwner) {
   ControlStyle().Include(csOpaque);
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = 51;
@@ -25,16 +25,6 @@ TSkPanel::TSkPanel(TComponent* AOwner) : TPanel(AOwner) {
 TSkPanel::~TSkPanel() {
   Destroying();
   skinData_.reset();
-}
-
-void TSkPanel::AfterConstruction() {
-  TPanel::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkPanel::Loaded() {
-  TPanel::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkPanel::PaintWindow(HDC DC) {
@@ -107,6 +97,27 @@ bool TSkPanel::SkinApplied(TMessage& M) {
   return true;
 }
 
+// The other commands are answered here only while skinned; otherwise the
+// plain panel takes them.
+bool TSkPanel::SkinCommand(TMessage& M) {
+  if (!ControlIsReady(this) || !skinData_->Skinned()) return false;
+  switch (M.WParamHi()) {
+    case AC_ENDUPDATE:
+      if (skinData_->Updating) skinData_->Updating = false, Repaint();
+      return true;
+    case AC_SETCACHEFROZEN:
+      SkinWndProc(M, skinData_.get());
+      if (skinData_->CacheFrozen) PrepareCache();
+      return true;
+    case AC_PREPARING:
+      M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
+      return true;
+    default:
+      if (!HandleSkinCommand(M, skinData_.get())) TPanel::WndProc(M);
+      return true;
+  }
+}
+
 void TSkPanel::WndProc(TMessage& M) {
   if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (!ControlIsReady(this) || !skinData_->Skinned()) {
@@ -117,22 +128,6 @@ void TSkPanel::WndProc(TMessage& M) {
     return;
   }
   switch (M.Msg) {
-    case SM_SKINCMD:
-      switch (M.WParamHi()) {
-        case AC_ENDUPDATE:
-          if (skinData_->Updating) skinData_->Updating = false, Repaint();
-          return;
-        case AC_SETCACHEFROZEN:
-          SkinWndProc(M, skinData_.get());
-          if (skinData_->CacheFrozen) PrepareCache();
-          return;
-        case AC_PREPARING:
-          M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
-          return;
-        default:
-          if (!HandleSkinCommand(M, skinData_.get())) TPanel::WndProc(M);
-          return;
-      }
     case CM_VISIBLECHANGED:
       skinData_->BGChanged = true, skinData_->Updating = false;
       Repaint();

@@ -7,19 +7,17 @@
 #include <memory>
 
 #include "classlib/stdctrls/Panel.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
 using TPaintEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
 
-class TSkPanel : public TPanel, protected TSkCommandHooks {
+class TSkPanel : public TSkSkinned<TPanel> {
  public:
   explicit TSkPanel(TComponent* AOwner);
   ~TSkPanel() override;
-  void AfterConstruction() override;
-  void Loaded() override;
   TSkCommonData* SkinData() const { return skinData_.get(); }
   TPaintEvent OnPaint;
   void WndProc(TMessage& Message) override;
@@ -29,9 +27,11 @@ class TSkPanel : public TPanel, protected TSkCommandHooks {
   virtual void PaintSkinned(HDC DC);
   void PrepareCache();
   void PaintCaption(TBitmap* Cache);
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
 };
 

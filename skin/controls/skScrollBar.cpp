@@ -48,7 +48,7 @@ int RoundHalfEven(double v) {
 }
 }  // namespace
 
-TSkScrollBar::TSkScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
+TSkScrollBar::TSkScrollBar(TComponent* AOwner) : TSkSkinned(AOwner) {
   SkinData = std::make_unique<TSkCommonData>(this, true);
   SkinData->ClassCode = 142;
   SetBounds(Left(), Top(), Width() ? Width() : 121, Height() ? Height() : GetSystemMetrics(SM_CYHSCROLL));
@@ -63,15 +63,8 @@ TSkScrollBar::~TSkScrollBar() {
   if (hintsSaved_ && Application) Application->ShowHint = savedShowHint_;
 }
 
-void TSkScrollBar::AfterConstruction() {
-  TWinControl::AfterConstruction();
-  SkinData->Loaded();
-  if (needsRecreate_) RecreateSelfDrawn();
-}
-
-void TSkScrollBar::Loaded() {
-  TWinControl::Loaded();
-  SkinData->Loaded();
+// A window re-creation asked for while the bar was being set up happens now.
+void TSkScrollBar::SkinSetUpDone(bool) {
   if (needsRecreate_) RecreateSelfDrawn();
 }
 
@@ -386,8 +379,7 @@ bool TSkScrollBar::SkinCommand(TMessage& M) {
 
 void TSkScrollBar::WndProc(TMessage& M) {
   const bool destroying = ComponentState().Contains(csDestroying);
-  if (M.Msg == SM_SKINCMD && !destroying && M.WParamHi() < 8 && DispatchSkinCommand(M, SkinData.get(), *this))
-    return;
+  if (!destroying && DispatchSkinCommand(M, SkinData.get(), *this)) return;
   switch (M.Msg) {
     case WM_PRINT:
       if (SkinData->Skinned()) {

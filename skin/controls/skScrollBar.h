@@ -11,17 +11,15 @@
 #include "classlib/controls/Timer.h"
 #include "classlib/controls/WinControl.h"
 #include "classlib/stdctrls/ScrollBar.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkScrollBar : public TWinControl, protected TSkCommandHooks {
+class TSkScrollBar : public TSkSkinned<TWinControl> {
  public:
   explicit TSkScrollBar(TComponent* AOwner);
   ~TSkScrollBar() override;
-  void AfterConstruction() override;
-  void Loaded() override;
 
   TScrollBarKind Kind() const { return kind_; }
   void SetKind(TScrollBarKind Value);
@@ -71,6 +69,8 @@ class TSkScrollBar : public TWinControl, protected TSkCommandHooks {
   bool TimerRunning() const { return timer_ && timer_->Enabled(); }
 
  protected:
+  TSkCommonData* SkinSetUpData() const override { return SkinData.get(); }
+  void SkinSetUpDone(bool FromStream) override;
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;

@@ -89,7 +89,7 @@ TSkSpeedButton* TSkSpeedButton::OpenMenuButton() {
   return openMenuButton;
 }
 
-TSkSpeedButton::TSkSpeedButton(TComponent* AOwner) : TSpeedButton(AOwner) {
+TSkSpeedButton::TSkSpeedButton(TComponent* AOwner) : TSkSkinned(AOwner) {
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = 92;
   skinData_->Loaded();
@@ -102,15 +102,8 @@ TSkSpeedButton::~TSkSpeedButton() {
   skinData_.reset();
 }
 
-void TSkSpeedButton::AfterConstruction() {
-  TSpeedButton::AfterConstruction();
-  skinData_->Loaded();
-  if (skinData_->Skinned()) ControlStyle().Include(csOpaque);
-}
-
-void TSkSpeedButton::Loaded() {
-  TSpeedButton::Loaded();
-  skinData_->Loaded();
+// A skinned button paints every pixel of itself.
+void TSkSpeedButton::SkinSetUpDone(bool) {
   if (skinData_->Skinned()) ControlStyle().Include(csOpaque);
 }
 

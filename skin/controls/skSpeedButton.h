@@ -8,7 +8,7 @@
 
 #include "classlib/comctrls/ToolBar.h"  // TToolButtonStyle: the tool bar's button styles
 #include "classlib/stdctrls/SpeedButton.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 #include "skin/skFade.h"
 
@@ -35,12 +35,10 @@ struct TSkButtonGeometry {
 RECT SkCaptionRect(const TSkButtonGeometry& G);
 RECT SkGlyphRect(const TSkButtonGeometry& G);
 
-class TSkSpeedButton : public TSpeedButton, protected TSkCommandHooks {
+class TSkSpeedButton : public TSkSkinned<TSpeedButton> {
  public:
   explicit TSkSpeedButton(TComponent* AOwner);
   ~TSkSpeedButton() override;
-  void AfterConstruction() override;
-  void Loaded() override;
 
   TSkCommonData* SkinData() const { return skinData_.get(); }
   TSkDisabledKind DisabledKind() const { return disabledKind_; }
@@ -83,6 +81,8 @@ class TSkSpeedButton : public TSpeedButton, protected TSkCommandHooks {
   void WndProc(TMessage& Message) override;
 
  protected:
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
+  void SkinSetUpDone(bool FromStream) override;
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;

@@ -218,6 +218,18 @@ void TSkSpinButton::BtnClick(TObject* Sender) {
   if (Sender == down_ && OnDownClick) OnDownClick(this);
 }
 
+// The buttons lie on the edit's skin: they draw from its cache and are
+// never behind with their background.
+void TSkSpinButton::SkinCommandAfterPlain(TMessage& M) {
+  if (M.WParamHi() == AC_GETCACHE) {
+    if (auto* e = dynamic_cast<TSkEdit*>(edit_)) {
+      SharedCacheInfo = MakeCacheInfo(e->SkinData()->CacheBmp.get(), Left() + 2, Top() + 2);
+    }
+  } else if (M.WParamHi() == AC_PREPARING) {
+    M.LParam = 0;
+  }
+}
+
 void TSkSpinButton::WndProc(TMessage& M) {
   switch (M.Msg) {
     case WM_GETDLGCODE:
@@ -242,13 +254,8 @@ void TSkSpinButton::WndProc(TMessage& M) {
   auto alive = AliveToken();
   TWinControl::WndProc(M);
   if (alive.expired()) return;
-  if (M.Msg == SM_SKINCMD && M.WParamHi() == AC_GETCACHE) {
-    if (auto* e = dynamic_cast<TSkEdit*>(edit_)) {
-      SharedCacheInfo = MakeCacheInfo(e->SkinData()->CacheBmp.get(), Left() + 2, Top() + 2);
-    }
-  } else if (M.Msg == SM_SKINCMD && M.WParamHi() == AC_PREPARING) {
-    M.LParam = 0;
-  } else if (M.Msg == CM_ENABLEDCHANGED) {
+  DispatchSkinCommandAfterPlain(M, *this);
+  if (M.Msg == CM_ENABLEDCHANGED) {
     up_->SetEnabled(Enabled());
     down_->SetEnabled(Enabled());
   }

@@ -36,7 +36,7 @@ class TSkTimerSpeedButton : public TSkSpeedButton {
 };
 }  // namespace skSpinEdit
 
-class TSkSpinButton : public TWinControl {
+class TSkSpinButton : public TWinControl, protected TSkCommandHooks {
  public:
   explicit TSkSpinButton(TComponent* AOwner);
   skSpinEdit::TSkTimerSpeedButton* UpButton() const { return up_; }
@@ -57,6 +57,7 @@ class TSkSpinButton : public TWinControl {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void SkinCommandAfterPlain(TMessage& Message) override;
 
  private:
   skSpinEdit::TSkTimerSpeedButton* MakeButton();

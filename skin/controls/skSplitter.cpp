@@ -15,7 +15,7 @@ namespace {
 bool savedShowHint = true;
 }  // namespace
 
-TSkSplitter::TSkSplitter(TComponent* AOwner) : TSplitter(AOwner) {
+TSkSplitter::TSkSplitter(TComponent* AOwner) : TSkSkinned(AOwner) {
   skinData_ = std::make_unique<TSkCommonData>(this, false);
   skinData_->ClassCode = 75;
   ControlStyle() = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks};
@@ -27,16 +27,6 @@ TSkSplitter::~TSkSplitter() {
   Destroying();
   RestoreHints();
   skinData_.reset();
-}
-
-void TSkSplitter::AfterConstruction() {
-  TSplitter::AfterConstruction();
-  skinData_->Loaded();
-}
-
-void TSkSplitter::Loaded() {
-  TSplitter::Loaded();
-  skinData_->Loaded();
 }
 
 void TSkSplitter::RestoreHints() {
@@ -103,6 +93,14 @@ bool TSkSplitter::SkinApplied(TMessage& M) {
   return SkinRemoved(M);
 }
 
+// While skinned the splitter ends an update itself; every other command
+// goes on to the plain splitter.
+bool TSkSplitter::SkinCommand(TMessage& M) {
+  if (M.WParamHi() != AC_ENDUPDATE || !ControlIsReady(this) || !skinData_->Skinned()) return false;
+  if (skinData_->Updating) skinData_->Updating = false, Repaint();
+  return true;
+}
+
 void TSkSplitter::WndProc(TMessage& M) {
   if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   // A lost capture ends the drag: hints must not stay off.
@@ -115,12 +113,6 @@ void TSkSplitter::WndProc(TMessage& M) {
   }
   if (!ControlIsReady(this) || !skinData_->Skinned()) return TSplitter::WndProc(M);
   switch (M.Msg) {
-    case SM_SKINCMD:
-      if (M.WParamHi() == AC_ENDUPDATE) {
-        if (skinData_->Updating) skinData_->Updating = false, Repaint();
-        return;
-      }
-      break;
     case WM_NCPAINT:
     case WM_ERASEBKGND:
       return;

@@ -6,17 +6,15 @@
 #include <memory>
 
 #include "classlib/stdctrls/Splitter.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkSplitter : public TSplitter, protected TSkCommandHooks {
+class TSkSplitter : public TSkSkinned<TSplitter> {
  public:
   explicit TSkSplitter(TComponent* AOwner);
   ~TSkSplitter() override;
-  void AfterConstruction() override;
-  void Loaded() override;
   TSkCommonData* SkinData() const { return skinData_.get(); }
   bool Dragging() const { return dragging_; }
   void WndProc(TMessage& Message) override;
@@ -25,9 +23,11 @@ class TSkSplitter : public TSplitter, protected TSkCommandHooks {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Paint() override;
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
 
  private:
   void RestoreHints();

@@ -21,7 +21,7 @@ namespace {
 constexpr int kTreeClassCode = 96;
 }
 
-TSkTreeView::TSkTreeView(TComponent* AOwner) : TTreeView(AOwner) {
+TSkTreeView::TSkTreeView(TComponent* AOwner) : TSkSkinned(AOwner) {
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = kTreeClassCode;
   if (skinData_->SkinSection().empty()) skinData_->SetSkinSection("EDIT");
@@ -35,18 +35,12 @@ TSkTreeView::~TSkTreeView() {
   skinData_.reset();
 }
 
-void TSkTreeView::AfterConstruction() {
-  TTreeView::AfterConstruction();
-  skinData_->Loaded();
-  savedBorder_ = BorderStyle();
+// A removed skin gives back the border style the tree was made with; a tree
+// loaded from a stream takes the skin's colours.
+void TSkTreeView::SkinSetUpDone(bool FromStream) {
+  if (!FromStream) savedBorder_ = BorderStyle();
   UpdateScrollBars();
-}
-
-void TSkTreeView::Loaded() {
-  TTreeView::Loaded();
-  skinData_->Loaded();
-  UpdateScrollBars();
-  if (skinData_->Skinned()) skinData_->ApplySectionColors();
+  if (FromStream && skinData_->Skinned()) skinData_->ApplySectionColors();
 }
 
 void TSkTreeView::CreateWnd() {
@@ -115,9 +109,10 @@ bool TSkTreeView::SkinApplied(TMessage& M) {
   return true;
 }
 
-void TSkTreeView::CtrlHandled(TMessage& M) {
+bool TSkTreeView::CtrlHandled(TMessage& M) {
   M.LParam = 1;
   M.Result = 1;
+  return true;
 }
 
 bool TSkTreeView::SkinCommand(TMessage& M) {

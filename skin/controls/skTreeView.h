@@ -6,17 +6,15 @@
 
 #include "classlib/comctrls/TreeView.h"
 #include "skin/controls/skScrollBar.h"
-#include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
 
-class TSkTreeView : public TTreeView, protected TSkCommandHooks {
+class TSkTreeView : public TSkSkinned<TTreeView> {
  public:
   explicit TSkTreeView(TComponent* AOwner);
   ~TSkTreeView() override;
-  void AfterConstruction() override;
-  void Loaded() override;
 
   TSkCommonData* SkinData() const { return skinData_.get(); }
   TSkBoundLabel* BoundLabel() const { return boundLabel_.get(); }
@@ -36,10 +34,12 @@ class TSkTreeView : public TTreeView, protected TSkCommandHooks {
   void PaintFrame();
 
  private:
+  TSkCommonData* SkinSetUpData() const override { return skinData_.get(); }
+  void SkinSetUpDone(bool FromStream) override;
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  void CtrlHandled(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
   bool SkinnedMessage(TMessage& M);
   void NormalPath(TMessage& M);

@@ -9,6 +9,7 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "skin/controls/skEdit.h"
 #include "skin/controls/skMaskEdit.h"
+#include "skin/skMessages.h"
 #include "skin/skinManager.h"
 #include "tests/skin/SkinTestSupport.h"
 #include "tests/skin/SkinnedFormTest.h"
@@ -105,6 +106,23 @@ TEST_F(Edits, SkinnedEditPaintsTheBorderByState) {
   shot = backend.Screenshot();
   EXPECT_EQ(At(shot, e, 0, 0), Coded(0, 0, 50) & 0xFFFFFF);
   EXPECT_EQ(At(shot, other, 0, 0), Coded(60, 0, 50) & 0xFFFFFF);
+}
+
+// The end of an update is the skinned edit's business once the plain edit has
+// seen it; an unskinned edit leaves its state alone.
+TEST_F(Edits, TheEndOfAnUpdateIsTakenOnlyWhileSkinned) {
+  auto* plain = Add<TSkEdit>(10, 60, "");
+  plain->SkinData()->Updating = true;
+  plain->Perform(SM_SKINCMD, MakeSkinWParam(AC_ENDUPDATE), 0);
+  EXPECT_TRUE(plain->SkinData()->Updating);
+  UseTestSkin();
+  auto* e = Add<TSkEdit>(10, 10, "text");
+  form->Show();
+  backend.Pump();
+  ASSERT_TRUE(e->SkinData()->Skinned(true));
+  e->SkinData()->Updating = true;
+  e->Perform(SM_SKINCMD, MakeSkinWParam(AC_ENDUPDATE), 0);
+  EXPECT_FALSE(e->SkinData()->Updating);
 }
 
 TEST_F(Edits, SkinnedPasswordShowsOnlyItsCharacters) {

@@ -12,6 +12,8 @@
 #include "skin/controls/skLabel.h"
 #include "skin/skColors.h"
 #include "skin/skCommonData.h"
+#include "skin/skMessages.h"
+#include "skin/skinManager.h"
 
 namespace qv::test {
 namespace {
@@ -89,6 +91,32 @@ TEST_F(Labels, TheSkinGivesTheFontColourUnlessTheLabelKeepsItsOwn) {
   backend.Pump();
   EXPECT_EQ(follows->Font()->Color(), clWindowText);
   EXPECT_EQ(own->Font()->Color(), clGreen);
+}
+
+// Labels draw no skin of their own, so the query whether they handle the
+// skin commands goes unanswered; only the default manager's removal gives
+// them the window text colour, another manager's leaves them be.
+TEST_F(Labels, OnlyTheDefaultManagersRemovalTakesTheirColourAndTheQueryGoesUnanswered) {
+  auto* label = Put<TSkLabel>(10, 10, "Follows");
+  auto* custom = Put<TSkCustomLabel>(10, 60, "Custom");
+  LoadSkin();
+  ASSERT_EQ(DefaultManager, manager.get());
+  for (TControl* l : {static_cast<TControl*>(label), static_cast<TControl*>(custom)}) {
+    TMessage query{SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0, 0};
+    l->WindowProc(query);
+    EXPECT_EQ(query.LParam, 0);
+  }
+  label->Font()->SetColor(clGreen);
+  custom->Font()->SetColor(clGreen);
+  const LPARAM own = reinterpret_cast<LPARAM>(DefaultManager), other = own + 0x40;
+  label->Perform(SM_SKINCMD, MakeSkinWParam(AC_SKINREMOVED), other);
+  custom->Perform(SM_SKINCMD, MakeSkinWParam(AC_SKINREMOVED), other);
+  EXPECT_EQ(label->Font()->Color(), clGreen);
+  EXPECT_EQ(custom->Font()->Color(), clGreen);
+  label->Perform(SM_SKINCMD, MakeSkinWParam(AC_SKINREMOVED), own);
+  custom->Perform(SM_SKINCMD, MakeSkinWParam(AC_SKINREMOVED), own);
+  EXPECT_EQ(label->Font()->Color(), clWindowText);
+  EXPECT_EQ(custom->Font()->Color(), clWindowText);
 }
 
 TEST_F(Labels, NoColourInTheSkinKeepsTheLabelsColour) {

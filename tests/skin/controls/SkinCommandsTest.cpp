@@ -1,11 +1,15 @@
 // The skin-command decoder of the skinned controls: each command reaches its
 // hook, commands for another manager reach the general hook, query 7 is
-// answered for every control, and other messages pass untouched.
+// answered unless a control lets it go on, and other messages pass
+// untouched; and the skinned controls' shared set-up runs in its order.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "classlib/controls/WinControl.h"
 #include "skin/controls/skSkinCommands.h"
+#include "skin/controls/skSkinnedControl.h"
 #include "skin/skMessages.h"
 
 namespace qv::test {
@@ -26,6 +30,7 @@ class Recorder : public TSkCommandHooks {
   }
   void SkinChanged(TMessage&) override { Note("changed"); }
   void SkinCommandAfter(TMessage& M) override { Note("after " + std::to_string(M.WParamHi())); }
+  void SkinCommandAfterPlain(TMessage& M) override { Note("plain " + std::to_string(M.WParamHi())); }
 
  private:
   bool Note(const std::string& s) {
@@ -74,6 +79,59 @@ TEST(SkinCommands, AfterTheBaseOwnSkinChangesAndTheRestAreTold) {
   EXPECT_TRUE(IsOwnSkinChange(applied, &data));
   EXPECT_FALSE(IsOwnSkinChange(foreign, &data));
   EXPECT_FALSE(IsOwnSkinChange(cache, &data));
+}
+
+// Inside the skinned control, after its plain base: every command whichever
+// manager it names, and only there (the derived control's hooks stay quiet).
+TEST(SkinCommands, AfterThePlainBaseEveryCommandIsToldOnce) {
+  TSkCommonData data(nullptr, false);
+  const LPARAM own = reinterpret_cast<LPARAM>(data.SkinManager());
+  Recorder r;
+  TMessage applied = Command(AC_SKINAPPLIED, own), end = Command(AC_ENDUPDATE, own + 0x1234),
+           frozen = Command(AC_SETCACHEFROZEN, 0), paint{WM_PAINT, MakeSkinWParam(AC_ENDUPDATE), own, 0};
+  for (TMessage* m : {&applied, &end, &frozen, &paint}) DispatchSkinCommandAfterPlain(*m, r);
+  EXPECT_EQ(r.seen, "plain 3,plain 6,plain 9");
+}
+
+// The shared set-up, constructed and loaded alike: the plain control first,
+// then the skin data, then the control's own step, told which it was.
+class PlainControl : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  mutable std::string seen;
+  void AfterConstruction() override {
+    TWinControl::AfterConstruction();
+    seen += "plain,";
+  }
+  void Loaded() override {
+    TWinControl::Loaded();
+    seen += "plain,";
+  }
+};
+
+class SetUpRecorder : public TSkSkinned<PlainControl> {
+ public:
+  explicit SetUpRecorder(TComponent* AOwner)
+      : TSkSkinned(AOwner), data_(std::make_unique<TSkCommonData>(this, false)) {}
+
+ protected:
+  TSkCommonData* SkinSetUpData() const override {
+    seen += "data,";
+    return data_.get();
+  }
+  void SkinSetUpDone(bool FromStream) override { seen += FromStream ? "loaded" : "constructed"; }
+
+ private:
+  std::unique_ptr<TSkCommonData> data_;
+};
+
+TEST(SkinnedSetUp, PlainControlThenSkinDataThenTheControlsOwnStep) {
+  SetUpRecorder c(nullptr);
+  c.AfterConstruction();
+  EXPECT_EQ(c.seen, "plain,data,constructed");
+  c.seen.clear();
+  c.Loaded();
+  EXPECT_EQ(c.seen, "plain,data,loaded");
 }
 
 }  // namespace
