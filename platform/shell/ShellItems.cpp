@@ -160,6 +160,9 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   if (item.IsDesktop || !IsFileSystemType(item.Type)) return a;
   ShellDiskFacts ownDisk;
   ShellParentFacts ownParent;
+  // A folder listing shares its own facts among its items: one statvfs for
+  // the folder instead of one per item.
+  const bool sharedParent = parent != nullptr;
   if (!disk) disk = &ownDisk;
   if (!parent) parent = &ownParent;
   const std::string& path = item.Path;
@@ -178,6 +181,7 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
     bool writable = followed && ModeAllows(disk->St, W_OK);
     if (writable) {
       // The file system's read-only mount: the folder's answer for an item on its device.
+      if (sharedParent && isEntry) ReadParentFacts(ParentPath(path), *parent);
       if (parent->Read && parent->Exists && disk->OwnDev == parent->Dev) {
         writable = !parent->ReadOnlyFs;
       } else {
