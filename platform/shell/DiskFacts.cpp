@@ -77,23 +77,36 @@ void ReadParentFacts(const std::string& path, ShellParentFacts& facts) {
   facts.Writable = !facts.ReadOnlyFs && ModeAllows(st, W_OK | X_OK);
 }
 
+// Read with getdents64 on a plain descriptor: opendir would add an fstat per
+// folder, and a tree expanding a folder asks this of every sub-folder.
 bool HasSubFolderOnDisc(const std::string& path) {
-  DIR* dir = ::opendir(path.c_str());
-  if (!dir) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct Entry {
+    ino64_t ino;
+    off64_t off;
+    unsigned short reclen;
+    unsigned char type;
+    char name[1];
+  };
+  alignas(Entry) char buffer[4096];
   bool found = false;
-  const int fd = ::dirfd(dir);
-  while (!found) {
-    dirent* e = ::readdir(dir);
-    if (!e) break;
-    if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0))) continue;
-    if (e->d_type == DT_DIR) {
-      found = true;
-    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      found = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+  ssize_t got;
+  while (!found && (got = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
+    for (ssize_t at = 0; at < got && !found;) {
+      const auto* e = reinterpret_cast<const Entry*>(buffer + at);
+      const char* name = e->name;
+      at += e->reclen;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      if (e->type == DT_DIR) {
+        found = true;
+      } else if (e->type == DT_LNK || e->type == DT_UNKNOWN) {
+        struct stat st {};
+        found = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      }
     }
   }
-  ::closedir(dir);
+  ::close(fd);
   return found;
 }
 

@@ -108,7 +108,8 @@ std::string NormalizeAbsolutePath(const std::string& path) {
   return out.empty() ? "/" : out;
 }
 
-bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out) {
+bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out,
+                      bool withPath) {
   out = ShellFacts{};
   if (!pidl) return false;
   if (ILIsEmpty(pidl)) {
@@ -143,13 +144,13 @@ bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDL
       case ShellItemType::Folder:
       case ShellItemType::File:
         if (place != ShellPlace::FileSystem || !IsValidEntryName(out.Name)) return false;
-        path = JoinPath(path, out.Name);
+        if (withPath) path = JoinPath(path, out.Name);
         // A file has no children.
         if (item.Type == ShellItemType::File && ILNext(p)) return false;
         break;
     }
   }
-  out.Path = IsFileSystemType(out.Type) ? path : std::string();
+  out.Path = withPath && IsFileSystemType(out.Type) ? path : std::string();
   return true;
 }
 

@@ -346,12 +346,12 @@ bool TSkCustomShellTreeView::CanExpand(TTreeNode* Node) {
   if (!result) return false;  // a vetoed expansion keeps its button
   TSkShellFolder* folder = FolderOf(Node);
   if (folder && folder->IsFolder()) {
-    if (Node->HasChildren() && Node->Count() == 0) FillNode(Node);
+    if (Node->HasChildren() && !Node->GetFirstChild()) FillNode(Node);
   } else if (folder) {
     const std::string path = folder->ParsingPath();
     ShellExecuteUtf8(Handle(), "", path, ExtractFilePath(path), 1);
   }
-  Node->SetHasChildren(Node->Count() > 0);
+  Node->SetHasChildren(Node->GetFirstChild() != nullptr);  // not Count(): it walks every child
   return result;
 }
 
