@@ -182,7 +182,7 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
     bool writable = followed && ModeAllows(disk->St, W_OK);
     if (writable) {
       // The file system's read-only mount: the folder's answer for an item on its device.
-      if (sharedParent && isEntry) ReadParentFacts(ParentPath(path), *parent);
+      if (sharedParent && isEntry && !parent->Read) ReadParentFacts(ParentPath(path), *parent);
       if (parent->Read && parent->Exists && disk->OwnDev == parent->Dev) {
         writable = !parent->ReadOnlyFs;
       } else {
