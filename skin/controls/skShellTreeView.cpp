@@ -316,6 +316,16 @@ void TSkCustomShellTreeView::FillNode(TTreeNode* Node) {
       0, false);
 }
 
+// The shared bit alone, as Properties() answers it: asking for all the
+// properties would read the disc again for every node added.
+static bool IsShared(TSkShellFolder* folder) {
+  IShellFolder* parent = folder->ParentShellFolder();
+  if (!parent) return false;
+  LPCITEMIDLIST items[] = {folder->RelativeId()};
+  uint32_t a = SFGAO_SHARE;
+  return SUCCEEDED(parent->GetAttributesOf(1, items, &a)) && (a & SFGAO_SHARE);
+}
+
 void TSkCustomShellTreeView::AddFolderNode(TTreeNode* NewNode, LPCITEMIDLIST Id, TTreeNode* ParentNode) {
   TSkShellFolder* parent = FolderOf(ParentNode);
   ComPtr<IShellFolder> bound = BindShellFolder(parent ? parent->ShellFolder() : nullptr, Id, nullptr);
@@ -325,7 +335,7 @@ void TSkCustomShellTreeView::AddFolderNode(TTreeNode* NewNode, LPCITEMIDLIST Id,
   if (useShellImages_ && !Images()) SetNodeImages(NewNode, folder->AbsoluteId());
   if (NewNode->SelectedIndex() == 0) NewNode->SetSelectedIndex(NewNode->ImageIndex());
   NewNode->SetHasChildren(folder->HasSubFolders());
-  if (folder->Properties().Contains(prShared)) NewNode->SetOverlayIndex(0);
+  if (IsShared(folder)) NewNode->SetOverlayIndex(0);
   if (objectTypes_.Contains(otNonFolders) && folder->ShellFolder()) {
     ComPtr<IEnumIDList> e;
     LPITEMIDLIST first = nullptr;
