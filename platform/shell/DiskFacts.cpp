@@ -77,11 +77,11 @@ void ReadParentFacts(const std::string& path, ShellParentFacts& facts) {
   facts.Writable = !facts.ReadOnlyFs && ModeAllows(st, W_OK | X_OK);
 }
 
+namespace {
+
 // Read with getdents64 on a plain descriptor: opendir would add an fstat per
 // folder, and a tree expanding a folder asks this of every sub-folder.
-bool HasSubFolderOnDisc(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
+bool HasSubFolderIn(int fd) {
   struct Entry {
     ino64_t ino;
     off64_t off;
@@ -106,8 +106,34 @@ bool HasSubFolderOnDisc(const std::string& path) {
       }
     }
   }
+  return found;
+}
+
+}  // namespace
+
+bool HasSubFolderOnDisc(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool found = HasSubFolderIn(fd);
   ::close(fd);
   return found;
+}
+
+bool ReadSubFolderFactsAt(int folder, const std::string& name, ShellDiskFacts& facts) {
+  // Not a symbolic link (O_NOFOLLOW): the descriptor's facts are the entry's own.
+  const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool read = ::fstat(fd, &st) == 0;
+  if (read) {
+    facts = ShellDiskFacts{};
+    facts.Read = facts.Exists = facts.Followed = true;
+    facts.OwnDev = st.st_dev;
+    facts.St = st;
+    facts.HasSubFolder = HasSubFolderIn(fd);
+  }
+  ::close(fd);
+  return read;
 }
 
 }  // namespace qv
