@@ -2,10 +2,14 @@
 // figure (or those named on the command line) on a headless screen.
 #include "FigureRegistry.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
 
 #include "classlib/controls/Application.h"
 #include "platform/backend/HeadlessBackend.h"
@@ -34,6 +38,24 @@ double TimeMs(const std::function<void()>& work) {
   auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool DropFileCaches() {
+  static bool warned = false;
+  const char* cold = std::getenv("QV_BENCH_COLD");
+  bool dropped = false;
+  if (cold && std::string(cold) == "1") {
+    ::sync();
+    if (FILE* f = std::fopen("/proc/sys/vm/drop_caches", "w")) {
+      dropped = std::fputs("2\n", f) >= 0;
+      dropped = std::fclose(f) == 0 && dropped;
+    }
+  }
+  if (!dropped && !warned) {
+    warned = true;
+    std::fprintf(stderr, "cold figures need QV_BENCH_COLD=1 and root rights (drop_caches); reported as -1\n");
+  }
+  return dropped;
 }
 
 }  // namespace qv::bench

@@ -21,5 +21,12 @@ double MedianOf(std::vector<double> values);
 // Milliseconds taken by `work`.
 double TimeMs(const std::function<void()>& work);
 
+// Cold figures: with QV_BENCH_COLD=1 and root rights, drops the kernel's
+// directory-entry and inode caches (and the pages they hold) so that the next
+// listing reads the disc. False (and one line on stderr) when it cannot: the
+// cold figure is then reported as -1. It slows every program on the machine
+// for a moment, hence opt-in.
+bool DropFileCaches();
+
 }  // namespace bench
 }  // namespace qv

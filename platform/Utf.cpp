@@ -51,6 +51,16 @@ WideString Utf8ToUtf16(std::string_view s) {
   WideString out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
+    // Runs of plain ASCII, most text, widen without decoding.
+    std::size_t ascii = i;
+    while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+    if (ascii > i) {
+      const std::size_t at = out.size();
+      out.resize(at + (ascii - i));
+      for (std::size_t k = i; k < ascii; ++k) out[at + (k - i)] = static_cast<char16_t>(s[k]);
+      i = ascii;
+      continue;
+    }
     char32_t cp = DecodeUtf8(s, i);
     if (cp > 0x10FFFF) cp = 0xFFFD;
     if (cp >= 0x10000) {

@@ -457,7 +457,9 @@ bool SkinWndProc(TMessage& Message, TSkCommonData* d) {
   if (!d) return false;
   if (Message.Msg == SM_SKINCMD) return HandleSkinCommand(Message, d);
   TControl* c = d->OwnerControl;
-  auto* w = dynamic_cast<TWinControl*>(c);
+  // Cast only for the messages that use it: every message of every skinned
+  // control passes here, and a tree filling itself sends many.
+  auto win = [c] { return dynamic_cast<TWinControl*>(c); };
   switch (Message.Msg) {
     case WM_MOVE:
       if (c && d->RepaintIfMoved()) c->Perform(SM_SKINCMD, MakeSkinWParam(AC_PARENTMOVED, 1), 0);
@@ -466,6 +468,7 @@ bool SkinWndProc(TMessage& Message, TSkCommonData* d) {
       if (d->Skinned()) {
         d->BGChanged = true;
         TSkinManager* m = d->SkinManager();
+        TWinControl* w = win();
         if (w && m->gd[size_t(d->SkinIndex)].GradientPercent >= 1) {
           for (int i = 0; i < w->ControlCount(); ++i) {
             TControl* ch = w->Controls(i);
@@ -478,7 +481,7 @@ bool SkinWndProc(TMessage& Message, TSkCommonData* d) {
       return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      if (w && w->CanFocus() && w->TabStop()) {
+      if (TWinControl* w = win(); w && w->CanFocus() && w->TabStop()) {
         d->BGChanged = true;
         d->Focused = Message.Msg == WM_SETFOCUS;
       }

@@ -197,6 +197,8 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     delete lb;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
+  if (msg != LB_ADDSTRING && msg != LB_INSERTSTRING)
+    lb->clientInvalid = lb->barFrameInvalid[SB_HORZ] = lb->barFrameInvalid[SB_VERT] = false;
   int idx = int(intptr_t(wParam));
   switch (msg) {
     case WM_CREATE:

@@ -38,6 +38,11 @@ struct ListBox {
     bool set = false;
     int max = 0, page = 0, pos = 0;
   } bars[2];  // the values last given to the scroll bars
+  // Set while a run of adds finds the whole client area, or a scroll bar's
+  // frame, already invalid: invalidating it again for every added item
+  // would change nothing. Any other message (a paint among them) clears them.
+  bool clientInvalid = false;
+  bool barFrameInvalid[2] = {false, false};
   // The drop-down list of a combo box.
   bool inCombo = false;
   bool comboPressed = false;  // the button went down inside the list

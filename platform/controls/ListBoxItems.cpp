@@ -157,6 +157,8 @@ static void SetBar(ListBox& lb, int bar, const SCROLLINFO& si) {
   if (last.set && last.max == si.nMax && last.page == int(si.nPage) && last.pos == si.nPos) return;
   last = ListBox::BarState{true, si.nMax, int(si.nPage), si.nPos};
   SetScrollInfo(lb.hwnd, bar, &si, FALSE);
+  if (lb.barFrameInvalid[bar]) return;
+  lb.barFrameInvalid[bar] = true;
   RECT c = ClientRectOf(lb);
   int size = GetSystemMetrics(bar == SB_VERT ? SM_CXVSCROLL : SM_CYHSCROLL) + 4;
   RECT r = bar == SB_VERT ? RECT{c.right, -4, c.right + size, c.bottom + 4}
@@ -214,12 +216,13 @@ void InvalidateItem(ListBox& lb, int index) {
 }
 
 void InvalidateFrom(ListBox& lb, int index) {
-  if (!lb.redraw) return;
+  if (!lb.redraw || lb.clientInvalid) return;
   RECT c = ClientRectOf(lb);
   int y = index <= lb.top ? 0 : ItemRect(lb, index).top;
   if (y >= c.bottom) return;
   RECT r{0, y, c.right, c.bottom};
   InvalidateRect(lb.hwnd, &r, TRUE);
+  lb.clientInvalid = y <= 0;
 }
 
 // ---- selection ----

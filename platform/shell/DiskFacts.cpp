@@ -28,7 +28,8 @@ bool InGroup(gid_t gid) {
 }  // namespace
 
 bool ModeAllows(const struct stat& st, int want) {
-  const uid_t uid = ::getuid();
+  // The program never changes its real user: asked once, not once per item.
+  static const uid_t uid = ::getuid();
   return ModeAllowsFor(st, want, uid, uid != 0 && st.st_uid != uid && InGroup(st.st_gid));
 }
 
@@ -76,24 +77,63 @@ void ReadParentFacts(const std::string& path, ShellParentFacts& facts) {
   facts.Writable = !facts.ReadOnlyFs && ModeAllows(st, W_OK | X_OK);
 }
 
-bool HasSubFolderOnDisc(const std::string& path) {
-  DIR* dir = ::opendir(path.c_str());
-  if (!dir) return false;
+namespace {
+
+// Read with getdents64 on a plain descriptor: opendir would add an fstat per
+// folder, and a tree expanding a folder asks this of every sub-folder.
+bool HasSubFolderIn(int fd) {
+  struct Entry {
+    ino64_t ino;
+    off64_t off;
+    unsigned short reclen;
+    unsigned char type;
+    char name[1];
+  };
+  alignas(Entry) char buffer[4096];
   bool found = false;
-  const int fd = ::dirfd(dir);
-  while (!found) {
-    dirent* e = ::readdir(dir);
-    if (!e) break;
-    if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0))) continue;
-    if (e->d_type == DT_DIR) {
-      found = true;
-    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      found = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+  ssize_t got;
+  while (!found && (got = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
+    for (ssize_t at = 0; at < got && !found;) {
+      const auto* e = reinterpret_cast<const Entry*>(buffer + at);
+      const char* name = e->name;
+      at += e->reclen;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      if (e->type == DT_DIR) {
+        found = true;
+      } else if (e->type == DT_LNK || e->type == DT_UNKNOWN) {
+        struct stat st {};
+        found = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      }
     }
   }
-  ::closedir(dir);
   return found;
+}
+
+}  // namespace
+
+bool HasSubFolderOnDisc(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool found = HasSubFolderIn(fd);
+  ::close(fd);
+  return found;
+}
+
+bool ReadSubFolderFactsAt(int folder, const std::string& name, ShellDiskFacts& facts) {
+  // Not a symbolic link (O_NOFOLLOW): the descriptor's facts are the entry's own.
+  const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool read = ::fstat(fd, &st) == 0;
+  if (read) {
+    facts = ShellDiskFacts{};
+    facts.Read = facts.Exists = facts.Followed = true;
+    facts.OwnDev = st.st_dev;
+    facts.St = st;
+    facts.HasSubFolder = HasSubFolderIn(fd);
+  }
+  ::close(fd);
+  return read;
 }
 
 }  // namespace qv

@@ -39,6 +39,11 @@ bool ModeAllows(const struct stat& st, int want);
 bool ModeAllowsFor(const struct stat& st, int want, uid_t uid, bool inGroup);
 // Whether a folder holds at least one sub-folder: stops at the first one.
 bool HasSubFolderOnDisc(const std::string& path);
+// ReadDiskFacts and HasSubFolderOnDisc in one for the entry `name` of an open
+// folder, through one descriptor rather than two walks of the full path;
+// false (facts untouched) when the entry is no folder one can open, a
+// symbolic link among them: the caller then asks by path.
+bool ReadSubFolderFactsAt(int folder, const std::string& name, ShellDiskFacts& facts);
 // Whether the file system holding path is mounted read-only.
 bool IsOnReadOnlyFs(const std::string& path);
 

@@ -181,8 +181,10 @@ void TShellFolder::ReadSubFoldersAhead() {
   const unsigned threads =
       unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
   const std::string folder = path_ == "/" ? path_ : path_ + "/";
+  const int folderFd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   auto work = [&](unsigned stripe) {
     for (std::size_t i = stripe; i < names.size(); i += threads) {
+      if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, names[i], found[i])) continue;
       const std::string path = folder + names[i];
       ReadDiskFacts(path, found[i]);
       found[i].HasSubFolder = HasSubFolderOnDisc(path);
@@ -198,6 +200,7 @@ void TShellFolder::ReadSubFoldersAhead() {
   work(0);
   for (unsigned t = unsigned(helpers.size()) + 1; t < threads; ++t) work(t);
   for (std::thread& t : helpers) t.join();
+  if (folderFd >= 0) ::close(folderFd);
   for (std::size_t i = 0; i < names.size(); ++i) {
     ShellDiskFacts& known = childFacts_[names[i]];
     if (!known.Read) known = found[i];

@@ -108,7 +108,8 @@ std::string NormalizeAbsolutePath(const std::string& path) {
   return out.empty() ? "/" : out;
 }
 
-bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out) {
+bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out,
+                      bool withPath) {
   out = ShellFacts{};
   if (!pidl) return false;
   if (ILIsEmpty(pidl)) {
@@ -143,13 +144,13 @@ bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDL
       case ShellItemType::Folder:
       case ShellItemType::File:
         if (place != ShellPlace::FileSystem || !IsValidEntryName(out.Name)) return false;
-        path = JoinPath(path, out.Name);
+        if (withPath) path = JoinPath(path, out.Name);
         // A file has no children.
         if (item.Type == ShellItemType::File && ILNext(p)) return false;
         break;
     }
   }
-  out.Path = IsFileSystemType(out.Type) ? path : std::string();
+  out.Path = withPath && IsFileSystemType(out.Type) ? path : std::string();
   return true;
 }
 
@@ -160,6 +161,9 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   if (item.IsDesktop || !IsFileSystemType(item.Type)) return a;
   ShellDiskFacts ownDisk;
   ShellParentFacts ownParent;
+  // A folder listing shares its own facts among its items: one statvfs for
+  // the folder instead of one per item.
+  const bool sharedParent = parent != nullptr;
   if (!disk) disk = &ownDisk;
   if (!parent) parent = &ownParent;
   const std::string& path = item.Path;
@@ -178,6 +182,7 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
     bool writable = followed && ModeAllows(disk->St, W_OK);
     if (writable) {
       // The file system's read-only mount: the folder's answer for an item on its device.
+      if (sharedParent && isEntry && !parent->Read) ReadParentFacts(ParentPath(path), *parent);
       if (parent->Read && parent->Exists && disk->OwnDev == parent->Dev) {
         writable = !parent->ReadOnlyFs;
       } else {

@@ -23,8 +23,11 @@ struct ShellFacts {
 // The home folder: $HOME, else the password entry's folder; never empty.
 std::string HomeFolder();
 // Resolves pidl relative to a place (path for FileSystem); false when the
-// list does not belong there or is damaged.
-bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out);
+// list does not belong there or is damaged. Without withPath the item's
+// path is left empty (the same checks, without joining the path of every
+// level: enough for its type, name and icon).
+bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDLIST pidl, ShellFacts& out,
+                      bool withPath = true);
 struct ShellDiskFacts;
 struct ShellParentFacts;
 // The attributes of mask that hold (mask 0 = every known attribute). The disc

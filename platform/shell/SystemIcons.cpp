@@ -249,7 +249,10 @@ bool FactsOf(const void* path, DWORD fileAttributes, UINT flags, ShellFacts& fac
   if (!path) return false;
   if (flags & SHGFI_PIDL) {
     auto pidl = static_cast<LPCITEMIDLIST>(path);
-    return IsValidShellList(pidl) && ResolveShellList(ShellPlace::Desktop, "", pidl, facts);
+    // An icon needs only the item's type and name: a view asks for two per
+    // row, so the path of every level is not joined for it.
+    const bool withPath = flags & (SHGFI_DISPLAYNAME | SHGFI_TYPENAME | SHGFI_ATTRIBUTES);
+    return IsValidShellList(pidl) && ResolveShellList(ShellPlace::Desktop, "", pidl, facts, withPath);
   }
   const std::string text = static_cast<const char*>(path);
   if (flags & SHGFI_USEFILEATTRIBUTES) {

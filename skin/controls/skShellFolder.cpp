@@ -118,7 +118,8 @@ int ShellIconIndexOf(LPCITEMIDLIST AbsoluteId, bool Large, bool Open) {
 void ShellIconIndexes(LPCITEMIDLIST AbsoluteId, int& Closed, int& Open) {
   ShellFacts facts;
   LPCITEMIDLIST id = OrEmpty(AbsoluteId);
-  if (IsValidShellList(id) && ResolveShellList(ShellPlace::Desktop, "", id, facts)) {
+  // The icons need only the type and name: the path of every level is not joined.
+  if (IsValidShellList(id) && ResolveShellList(ShellPlace::Desktop, "", id, facts, false)) {
     Closed = ShellIconOf(facts, false);
     Open = ShellIconOf(facts, true);
   } else {

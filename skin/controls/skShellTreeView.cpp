@@ -320,6 +320,16 @@ void TSkCustomShellTreeView::FillNode(TTreeNode* Node) {
       0, false);
 }
 
+// The shared bit alone, as Properties() answers it: asking for all the
+// properties would read the disc again for every node added.
+static bool IsShared(TSkShellFolder* folder) {
+  IShellFolder* parent = folder->ParentShellFolder();
+  if (!parent) return false;
+  LPCITEMIDLIST items[] = {folder->RelativeId()};
+  uint32_t a = SFGAO_SHARE;
+  return SUCCEEDED(parent->GetAttributesOf(1, items, &a)) && (a & SFGAO_SHARE);
+}
+
 void TSkCustomShellTreeView::AddFolderNode(TTreeNode* NewNode, LPCITEMIDLIST Id, TTreeNode* ParentNode) {
   TSkShellFolder* parent = FolderOf(ParentNode);
   ComPtr<IShellFolder> bound = BindShellFolder(parent ? parent->ShellFolder() : nullptr, Id, nullptr);
@@ -329,7 +339,7 @@ void TSkCustomShellTreeView::AddFolderNode(TTreeNode* NewNode, LPCITEMIDLIST Id,
   if (useShellImages_ && !Images()) SetNodeImages(NewNode, folder->AbsoluteId());
   if (NewNode->SelectedIndex() == 0) NewNode->SetSelectedIndex(NewNode->ImageIndex());
   NewNode->SetHasChildren(folder->HasSubFolders());
-  if (folder->Properties().Contains(prShared)) NewNode->SetOverlayIndex(0);
+  if (IsShared(folder)) NewNode->SetOverlayIndex(0);
   if (objectTypes_.Contains(otNonFolders) && folder->ShellFolder()) {
     ComPtr<IEnumIDList> e;
     LPITEMIDLIST first = nullptr;
@@ -350,12 +360,12 @@ bool TSkCustomShellTreeView::CanExpand(TTreeNode* Node) {
   if (!result) return false;  // a vetoed expansion keeps its button
   TSkShellFolder* folder = FolderOf(Node);
   if (folder && folder->IsFolder()) {
-    if (Node->HasChildren() && Node->Count() == 0) FillNode(Node);
+    if (Node->HasChildren() && !Node->GetFirstChild()) FillNode(Node);
   } else if (folder) {
     const std::string path = folder->ParsingPath();
     ShellExecuteUtf8(Handle(), "", path, ExtractFilePath(path), 1);
   }
-  Node->SetHasChildren(Node->Count() > 0);
+  Node->SetHasChildren(Node->GetFirstChild() != nullptr);  // not Count(): it walks every child
   return result;
 }
 

@@ -110,5 +110,24 @@ TEST_F(ShellReadAheadThreads, EveryFolderOfALargeListingGetsItsOwnAnswer) {
   }
 }
 
+// The read-ahead opens each folder through the listed folder; a link to a
+// folder must still read as a link with its target's answers.
+TEST_F(ShellReadAheadThreads, LinkedFoldersOfALargeListingKeepTheirLinkAnswers) {
+  const std::string wide = data + "/wide", target = data + "/target";
+  MakeDir(target + "/sub");
+  for (int i = 0; i < 100; ++i) MakeDir(wide + "/f" + std::to_string(i));
+  for (int i = 0; i < 5; ++i)
+    std::filesystem::create_directory_symlink(target, wide + "/l" + std::to_string(i));
+  ComPtr<IShellFolder> folder = BindPath(wide);
+  std::vector<IdListPtr> items;
+  const std::vector<std::string> names = List(folder.Get(), SHCONTF_FOLDERS, &items);
+  ASSERT_EQ(names.size(), 105u);
+  for (size_t k = 0; k < names.size(); ++k) {
+    const bool link = names[k][0] == 'l';
+    EXPECT_EQ(Attributes(folder.Get(), items[k].Get(), SFGAO_HASSUBFOLDER) != 0, link) << names[k];
+    EXPECT_EQ(Attributes(folder.Get(), items[k].Get(), SFGAO_LINK) != 0, link) << names[k];
+  }
+}
+
 }  // namespace
 }  // namespace qv::test
