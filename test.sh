@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/deps.sh
+# The include rules of the layers first: a broken one stops before the build.
+python3 scripts/check-includes.py
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BENCH=OFF >/dev/null
 cmake --build build-test -j"$(nproc)"
 (cd build-test &&

@@ -1,6 +1,11 @@
 # Compiler flags shared by every target of the project.
 add_library(qv_options INTERFACE)
 target_compile_options(qv_options INTERFACE -Wall -Wextra)
+# The stricter set every build reports; the test build (sanitizers, Debug)
+# refuses to build with any of them, so a warning never lands unseen.
+set(QV_STRICT_WARNINGS -Wshadow -Wmissing-declarations -Wnon-virtual-dtor -Wsuggest-override
+                       -Wimplicit-fallthrough -Wformat=2)
+target_compile_options(qv_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:${QV_STRICT_WARNINGS}>)
 # g++ 12 at -O2 reports impossible overlaps inside the standard library's own
 # string concatenation (a known false alarm of that version); it says nothing
 # about our code, so it is silenced there alone.
@@ -11,6 +16,13 @@ target_include_directories(qv_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_
 
 # QV_SANITIZE: OFF, ON or address (AddressSanitizer with UndefinedBehaviorSanitizer), or thread
 # (ThreadSanitizer, for the thread tests' own build tree).
+set(qv_sanitize_values OFF ON address thread)
+if(NOT QV_SANITIZE IN_LIST qv_sanitize_values)
+  message(FATAL_ERROR "QV_SANITIZE is '${QV_SANITIZE}'; it takes one of: ${qv_sanitize_values}")
+endif()
+if(QV_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Debug")
+  target_compile_options(qv_options INTERFACE -Werror)
+endif()
 if(QV_SANITIZE STREQUAL "thread")
   target_compile_options(qv_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(qv_options INTERFACE -fsanitize=thread)

@@ -18,14 +18,14 @@ void TSkIniText::Parse(const std::string& Text) {
     std::string t = Trim(line);
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[' && t.back() == ']') {
-      sections_.push_back(Section{Trim(t.substr(1, t.size() - 2)), {}});
+      sections_.push_back(Block{Trim(t.substr(1, t.size() - 2)), {}});
       continue;
     }
     size_t eq = t.find('=');
     if (eq == std::string::npos || sections_.empty()) continue;
     std::string key = Trim(t.substr(0, eq));
     if (key.empty()) continue;
-    Section& s = sections_.back();
+    Block& s = sections_.back();
     bool found = false;
     for (Entry& e : s.entries)
       if (SameText(e.key, key)) found = true;  // the first of a repeated key wins
@@ -48,15 +48,15 @@ bool TSkIniText::LoadFromFile(const std::string& Path, size_t MaxBytes) {
   return true;
 }
 
-const TSkIniText::Section* TSkIniText::Find(const std::string& Name) const {
-  for (const Section& s : sections_)
+const TSkIniText::Block* TSkIniText::Find(const std::string& Name) const {
+  for (const Block& s : sections_)
     if (SameText(s.name, Name)) return &s;
   return nullptr;
 }
 
 std::vector<std::string> TSkIniText::Sections() const {
   std::vector<std::string> r;
-  for (const Section& s : sections_) r.push_back(s.name);
+  for (const Block& s : sections_) r.push_back(s.name);
   return r;
 }
 

@@ -30,12 +30,12 @@ class TSkIniText {
   struct Entry {
     std::string key, value;
   };
-  struct Section {
+  struct Block {  // one [section]
     std::string name;
     std::vector<Entry> entries;
   };
-  const Section* Find(const std::string& Name) const;
-  std::vector<Section> sections_;
+  const Block* Find(const std::string& Name) const;
+  std::vector<Block> sections_;
   std::string fileName_;
 };
 

@@ -11,8 +11,6 @@
 namespace qv {
 namespace wm {
 
-void HideCaretForPaint(HWND hwnd);
-
 namespace {
 
 struct DCRecord {
