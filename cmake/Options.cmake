@@ -34,9 +34,57 @@ endif()
 
 configure_file(${PROJECT_SOURCE_DIR}/cmake/Version.h.in ${PROJECT_BINARY_DIR}/generated/Version.h @ONLY)
 
+# The ThreadSanitizer tree runs only the thread tests (tests/thread-tests.txt), so
+# its test programs are built from only the files that define those suites; the
+# target qv_thread_tests builds every program that has any.
+if(QV_SANITIZE STREQUAL "thread")
+  file(STRINGS ${PROJECT_SOURCE_DIR}/tests/thread-tests.txt qv_thread_lines REGEX "^[A-Za-z]")
+  set(qv_thread_suites "")
+  foreach(line IN LISTS qv_thread_lines)
+    string(REGEX REPLACE "[.].*" "" suite "${line}")
+    list(APPEND qv_thread_suites ${suite})
+  endforeach()
+  list(REMOVE_DUPLICATES qv_thread_suites)
+  list(JOIN qv_thread_suites "|" qv_thread_suites)
+  set(QV_THREAD_TEST_PATTERN "^TEST(_F|_P)?[(](${qv_thread_suites}),")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${PROJECT_SOURCE_DIR}/tests/thread-tests.txt)
+  add_custom_target(qv_thread_tests)
+endif()
+
+# In the ThreadSanitizer tree: the sources of a test program that hold thread
+# tests (test files without any are dropped, other sources kept), or nothing.
+function(qv_thread_test_sources out)
+  set(kept "")
+  set(any FALSE)
+  foreach(src IN LISTS ARGN)
+    if(NOT src MATCHES "Test[.]cpp$")
+      list(APPEND kept ${src})
+      continue()
+    endif()
+    get_filename_component(path ${src} ABSOLUTE)
+    file(STRINGS ${path} hits REGEX "${QV_THREAD_TEST_PATTERN}")
+    if(hits)
+      list(APPEND kept ${src})
+      set(any TRUE)
+    endif()
+  endforeach()
+  if(NOT any)
+    set(kept "")
+  endif()
+  set(${out} "${kept}" PARENT_SCOPE)
+endfunction()
+
 # qv_add_test(name SOURCES ... LIBS ...): one GoogleTest program, each case its own CTest test.
 function(qv_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(QV_SANITIZE STREQUAL "thread")
+    qv_thread_test_sources(thread_sources ${T_SOURCES})
+    if(thread_sources)
+      set(T_SOURCES ${thread_sources})
+      add_dependencies(qv_thread_tests ${name})
+    endif()
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qv_options)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
