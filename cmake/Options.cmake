@@ -75,6 +75,23 @@ function(qv_thread_test_sources out)
   set(${out} "${kept}" PARENT_SCOPE)
 endfunction()
 
+# Test files compiled on their own in a unity build: those that include Xlib
+# (its macros break other files) and those whose file-local names clash with a
+# neighbour's (a redefinition error in a Unity/unity_*.cxx unit: add the file here).
+set(QV_UNITY_SEPARATE tests/platform/gdi/ArcPenTest.cpp tests/platform/backend/GalleryPagesTest.cpp
+                      tests/classlib/stdctrls/ListBoxTest.cpp tests/storage/ValuesTest.cpp
+                      tests/catalogue/DamageTest.cpp)
+function(qv_unity_separate)
+  foreach(src IN LISTS ARGN)
+    get_filename_component(path ${src} ABSOLUTE)
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${path})
+    file(STRINGS ${path} xlib REGEX "#include [<\"](X11/|tests/common/XvfbSupport[.]h|platform/backend/X11)")
+    if(xlib OR relative IN_LIST QV_UNITY_SEPARATE)
+      set_source_files_properties(${src} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    endif()
+  endforeach()
+endfunction()
+
 # qv_add_test(name SOURCES ... LIBS ...): one GoogleTest program, each case its own CTest test.
 function(qv_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
@@ -86,6 +103,12 @@ function(qv_add_test name)
     endif()
   endif()
   add_executable(${name} ${T_SOURCES})
+  # Test files share GoogleTest and most project headers: a few of them
+  # compiled as one unit parse those once (QV_UNITY_TESTS=OFF to build them one by one).
+  if(QV_UNITY_TESTS)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${QV_UNITY_BATCH})
+    qv_unity_separate(${T_SOURCES})
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qv_options)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
