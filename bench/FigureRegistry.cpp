@@ -2,9 +2,12 @@
 // figure (or those named on the command line) on a headless screen.
 #include "FigureRegistry.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "classlib/controls/Application.h"
@@ -34,6 +37,22 @@ double TimeMs(const std::function<void()>& work) {
   auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double MedianOfRuns(int runs, const std::function<double()>& once) {
+  if (const char* n = std::getenv("QV_BENCH_RUNS"); n && std::atoi(n) > 0) runs = std::atoi(n);
+  once();
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) times.push_back(once());
+  return MedianOf(times);
+}
+
+bool DropFileSystemCaches() {
+  ::sync();
+  std::FILE* f = std::fopen("/proc/sys/vm/drop_caches", "w");
+  if (!f) return false;
+  const bool written = std::fputs("3\n", f) >= 0;
+  return std::fclose(f) == 0 && written;
 }
 
 }  // namespace qv::bench
