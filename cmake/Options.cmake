@@ -1,6 +1,11 @@
 # Compiler flags shared by every target of the project.
 add_library(qv_options INTERFACE)
 target_compile_options(qv_options INTERFACE -Wall -Wextra)
+# The stricter set every build reports; the test build (sanitizers, Debug)
+# refuses to build with any of them, so a warning never lands unseen.
+set(QV_STRICT_WARNINGS -Wshadow -Wmissing-declarations -Wnon-virtual-dtor -Wsuggest-override
+                       -Wimplicit-fallthrough -Wformat=2)
+target_compile_options(qv_options INTERFACE $<$<COMPILE_LANGUAGE:CXX>:${QV_STRICT_WARNINGS}>)
 # g++ 12 at -O2 reports impossible overlaps inside the standard library's own
 # string concatenation (a known false alarm of that version); it says nothing
 # about our code, so it is silenced there alone.
@@ -11,6 +16,13 @@ target_include_directories(qv_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_
 
 # QV_SANITIZE: OFF, ON or address (AddressSanitizer with UndefinedBehaviorSanitizer), or thread
 # (ThreadSanitizer, for the thread tests' own build tree).
+set(qv_sanitize_values OFF ON address thread)
+if(NOT QV_SANITIZE IN_LIST qv_sanitize_values)
+  message(FATAL_ERROR "QV_SANITIZE is '${QV_SANITIZE}'; it takes one of: ${qv_sanitize_values}")
+endif()
+if(QV_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Debug")
+  target_compile_options(qv_options INTERFACE -Werror)
+endif()
 if(QV_SANITIZE STREQUAL "thread")
   target_compile_options(qv_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(qv_options INTERFACE -fsanitize=thread)
@@ -22,10 +34,81 @@ endif()
 
 configure_file(${PROJECT_SOURCE_DIR}/cmake/Version.h.in ${PROJECT_BINARY_DIR}/generated/Version.h @ONLY)
 
+# The ThreadSanitizer tree runs only the thread tests (tests/thread-tests.txt), so
+# its test programs are built from only the files that define those suites; the
+# target qv_thread_tests builds every program that has any.
+if(QV_SANITIZE STREQUAL "thread")
+  file(STRINGS ${PROJECT_SOURCE_DIR}/tests/thread-tests.txt qv_thread_lines REGEX "^[A-Za-z]")
+  set(qv_thread_suites "")
+  foreach(line IN LISTS qv_thread_lines)
+    string(REGEX REPLACE "[.].*" "" suite "${line}")
+    list(APPEND qv_thread_suites ${suite})
+  endforeach()
+  list(REMOVE_DUPLICATES qv_thread_suites)
+  list(JOIN qv_thread_suites "|" qv_thread_suites)
+  set(QV_THREAD_TEST_PATTERN "^TEST(_F|_P)?[(](${qv_thread_suites}),")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${PROJECT_SOURCE_DIR}/tests/thread-tests.txt)
+  add_custom_target(qv_thread_tests)
+endif()
+
+# In the ThreadSanitizer tree: the sources of a test program that hold thread
+# tests (test files without any are dropped, other sources kept), or nothing.
+function(qv_thread_test_sources out)
+  set(kept "")
+  set(any FALSE)
+  foreach(src IN LISTS ARGN)
+    if(NOT src MATCHES "Test[.]cpp$")
+      list(APPEND kept ${src})
+      continue()
+    endif()
+    get_filename_component(path ${src} ABSOLUTE)
+    file(STRINGS ${path} hits REGEX "${QV_THREAD_TEST_PATTERN}")
+    if(hits)
+      list(APPEND kept ${src})
+      set(any TRUE)
+    endif()
+  endforeach()
+  if(NOT any)
+    set(kept "")
+  endif()
+  set(${out} "${kept}" PARENT_SCOPE)
+endfunction()
+
+# Test files compiled on their own in a unity build: those that include Xlib
+# (its macros break other files) and those whose file-local names clash with a
+# neighbour's (a redefinition error in a Unity/unity_*.cxx unit: add the file here).
+set(QV_UNITY_SEPARATE tests/platform/gdi/ArcPenTest.cpp tests/platform/backend/GalleryPagesTest.cpp
+                      tests/classlib/stdctrls/ListBoxTest.cpp tests/storage/ValuesTest.cpp
+                      tests/catalogue/DamageTest.cpp)
+function(qv_unity_separate)
+  foreach(src IN LISTS ARGN)
+    get_filename_component(path ${src} ABSOLUTE)
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${path})
+    file(STRINGS ${path} xlib REGEX "#include [<\"](X11/|tests/common/XvfbSupport[.]h|platform/backend/X11)")
+    if(xlib OR relative IN_LIST QV_UNITY_SEPARATE)
+      set_source_files_properties(${src} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    endif()
+  endforeach()
+endfunction()
+
 # qv_add_test(name SOURCES ... LIBS ...): one GoogleTest program, each case its own CTest test.
 function(qv_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(QV_SANITIZE STREQUAL "thread")
+    qv_thread_test_sources(thread_sources ${T_SOURCES})
+    if(thread_sources)
+      set(T_SOURCES ${thread_sources})
+      add_dependencies(qv_thread_tests ${name})
+    endif()
+  endif()
   add_executable(${name} ${T_SOURCES})
+  # Test files share GoogleTest and most project headers: a few of them
+  # compiled as one unit parse those once (QV_UNITY_TESTS=OFF to build them one by one).
+  if(QV_UNITY_TESTS)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${QV_UNITY_BATCH})
+    qv_unity_separate(${T_SOURCES})
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qv_options)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

@@ -6,7 +6,7 @@
 #include "classlib/controls/MenuBase.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/DataTreeTransfer.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 

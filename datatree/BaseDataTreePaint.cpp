@@ -616,15 +616,15 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
     if (!handled) FillRect(TargetDC, &rest, b);
     if (!handled && PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
       // The picture goes on below the rows, a row buffer's height at a time.
-      for (int top = from; top < Window.bottom; top += rowSize_.cy) {
-        int h = std::min<int>(rowSize_.cy, Window.bottom - top);
+      for (int stripTop = from; stripTop < Window.bottom; stripTop += rowSize_.cy) {
+        int h = std::min<int>(rowSize_.cy, Window.bottom - stripTop);
         SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
-        RECT band{Window.left, 0, Window.right, h};
-        FillRect(rowDC_, &band, b);
-        bool tiled = TileBackground(rowDC_, band, top);
+        RECT strip{Window.left, 0, Window.right, h};
+        FillRect(rowDC_, &strip, b);
+        bool tiled = TileBackground(rowDC_, strip, stripTop);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         if (!tiled) break;
-        BitBlt(TargetDC, Target.x, Target.y + top - Window.top, width, h, rowDC_, 0, 0, SRCCOPY);
+        BitBlt(TargetDC, Target.x, Target.y + stripTop - Window.top, width, h, rowDC_, 0, 0, SRCCOPY);
       }
     }
     DeleteObject(b);

@@ -5,7 +5,7 @@
 
 #include "datatree/BaseDataTree.h"
 #include "datatree/ValidationWorker.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Messages.h"

@@ -6,7 +6,7 @@
 
 #include "datatree/DataTreeEditLink.h"
 #include "datatree/DataTreeTransfer.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/ole/OleClipboard.h"
 
 namespace qv {

@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "platform/SystemColors.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -35,19 +35,19 @@ TStringEditLink::~TStringEditLink() {
 
 bool TStringEditLink::PrepareEdit(TBaseDataTree* Tree, PDataNode Node, TColumnIndex Column) {
   auto* tree = dynamic_cast<TCustomDataStringTree*>(Tree);
-  TDTEdit* edit_ = Edit();
-  if (!tree || !edit_) return false;
+  TDTEdit* edit = Edit();
+  if (!tree || !edit) return false;
   tree_ = tree;
   treeAlive_ = tree->AliveToken();
   node_ = Node;
   column_ = Column;
   std::u16string text;
-  edit_->multiline_ = Node->Has(vsMultiline);
-  tree->GetTextInfo(Node, Column, edit_->Font(), textBounds_, text);
-  edit_->Font()->SetColor(clWindowText);
-  edit_->SetParent(tree);
-  edit_->HandleNeeded();
-  edit_->SetWideText(text);
+  edit->multiline_ = Node->Has(vsMultiline);
+  tree->GetTextInfo(Node, Column, edit->Font(), textBounds_, text);
+  edit->Font()->SetColor(clWindowText);
+  edit->SetParent(tree);
+  edit->HandleNeeded();
+  edit->SetWideText(text);
   auto* columns = tree->Header()->Columns();
   if (columns->IsValidColumn(Column)) {
     alignment_ = columns->Items(Column)->Alignment();
@@ -60,11 +60,11 @@ bool TStringEditLink::PrepareEdit(TBaseDataTree* Tree, PDataNode Node, TColumnIn
 }
 
 bool TStringEditLink::BeginEdit() {
-  TDTEdit* edit_ = Edit();
-  if (stopping_ || !edit_) return false;
-  edit_->Show();
-  edit_->SelectAll();
-  edit_->SetFocus();
+  TDTEdit* edit = Edit();
+  if (stopping_ || !edit) return false;
+  edit->Show();
+  edit->SelectAll();
+  edit->SetFocus();
   return true;
 }
 
@@ -72,11 +72,10 @@ bool TStringEditLink::EndEdit() {
   if (stopping_) return false;
   stopping_ = true;
   ComPtr<IDTEditLink> keep(this);
-  if (TDTEdit* edit_ = Edit()) {
-    if (edit_->Modified() && tree_ && !treeAlive_.expired())
-      tree_->SetText(node_, column_, edit_->WideText());
-    edit_->Hide();
-    edit_->ClearLink();
+  if (TDTEdit* edit = Edit()) {
+    if (edit->Modified() && tree_ && !treeAlive_.expired()) tree_->SetText(node_, column_, edit->WideText());
+    edit->Hide();
+    edit->ClearLink();
   }
   return true;
 }
@@ -85,24 +84,24 @@ bool TStringEditLink::CancelEdit() {
   if (stopping_) return false;
   stopping_ = true;
   ComPtr<IDTEditLink> keep(this);
-  if (TDTEdit* edit_ = Edit()) edit_->Hide();
+  if (TDTEdit* edit = Edit()) edit->Hide();
   if (tree_ && !treeAlive_.expired()) tree_->CancelEditNode();
-  if (TDTEdit* edit_ = Edit()) edit_->ClearLink();
+  if (TDTEdit* edit = Edit()) edit->ClearLink();
   return true;
 }
 
 RECT TStringEditLink::GetBounds() {
-  TDTEdit* edit_ = Edit();
-  return edit_ ? edit_->BoundsRect() : RECT{};
+  TDTEdit* edit = Edit();
+  return edit ? edit->BoundsRect() : RECT{};
 }
 
 void TStringEditLink::ProcessMessage(TMessage& Message) {
-  if (TDTEdit* edit_ = Edit()) edit_->WindowProc(Message);
+  if (TDTEdit* edit = Edit()) edit->WindowProc(Message);
 }
 
 void TStringEditLink::SetBounds(RECT R) {
-  TDTEdit* edit_ = Edit();
-  if (stopping_ || !edit_ || !tree_) return;
+  TDTEdit* edit = Edit();
+  if (stopping_ || !edit || !tree_) return;
   R.left = std::max<LONG>(R.left, 0);
   if (R.right - R.left < 30) {
     if (alignment_ == taRightJustify)
@@ -111,14 +110,14 @@ void TStringEditLink::SetBounds(RECT R) {
       R.right = R.left + 30;
   }
   R.right = std::min<LONG>(R.right, tree_->ClientWidth());
-  edit_->SetBoundsRect(R);
-  if (!edit_->HandleAllocated()) return;
+  edit->SetBoundsRect(R);
+  if (!edit->HandleAllocated()) return;
   RECT f;
-  GetClientRect(edit_->Handle(), &f);
+  GetClientRect(edit->Handle(), &f);
   int m = 2;
   InflateRect(&f, m - tree_->TextMargin(), m);
-  if (!edit_->multiline_) OffsetRect(&f, 0, textBounds_.top - edit_->Top());
-  SendMessageW(edit_->Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&f));
+  if (!edit->multiline_) OffsetRect(&f, 0, textBounds_.top - edit->Top());
+  SendMessageW(edit->Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&f));
 }
 
 TDTEdit::TDTEdit(TStringEditLink* Link) : TCustomEdit(nullptr), refLink_(Link), link_(Link) {

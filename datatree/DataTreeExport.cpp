@@ -6,8 +6,8 @@
 
 #include "classlib/graphics/Canvas.h"
 #include "datatree/DataStringTree.h"
-#include "platform/SystemColors.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

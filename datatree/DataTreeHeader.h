@@ -12,8 +12,8 @@
 #include "classlib/controls/ControlTypes.h"
 #include "classlib/stdctrls/ButtonLayout.h"
 #include "datatree/DataTreeTypes.h"
-#include "platform/SystemColors.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

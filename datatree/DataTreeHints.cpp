@@ -10,8 +10,8 @@
 #include "datatree/DataStringTree.h"
 #include "datatree/DataTreeDrawing.h"
 #include "datatree/DataTreeTransfer.h"
-#include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 

@@ -8,7 +8,7 @@
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/ole/Clipboard.h"
 
 namespace qv {

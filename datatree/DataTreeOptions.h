@@ -4,7 +4,7 @@
 #include "classlib/Object.h"
 #include "classlib/controls/ControlTypes.h"
 #include "datatree/DataTreeTypes.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -133,7 +133,7 @@ HCURSOR PanningCursor(TPanningShape Shape) {
   return cursors[Shape];
 }
 
-Surface PanningImage(TPanningShape Shape) {
+static Surface PanningImage(TPanningShape Shape) {
   return DrawPanning(ArrowsOf(Shape), true);
 }
 

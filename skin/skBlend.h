@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/SystemColors.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -1,7 +1,7 @@
 // Colour helpers: mixing two colours, shifting a colour's hue and saturation,
 // and the same rules applied to the pixels of a 24-bit bitmap.
 #pragma once
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/Set.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemColors.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

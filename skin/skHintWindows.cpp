@@ -4,8 +4,8 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/Paint.h"

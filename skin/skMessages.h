@@ -3,7 +3,7 @@
 // colour that masked copies write into transparent skin pixels.
 #pragma once
 #include "classlib/controls/ControlMessages.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/Messages.h"
 #include "skin/skConst.h"
 

@@ -11,7 +11,7 @@
 #include "classlib/graphics/Icon.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 
 namespace qv {

@@ -1,5 +1,6 @@
 // TXBase::BatchItem: one record of a batch of chains written together, at a
 // flush or ahead of it. Internal to the database's own files.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -14,7 +14,7 @@
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
 #include "classlib/controls/ShortCuts.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/Messages.h"
 
 namespace qv {

@@ -10,7 +10,7 @@
 #include "classlib/Component.h"
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -23,8 +23,8 @@ class TMenuBase : public TComponent {
   // WM_DRAWITEM for ODT_MENU items. True when they were the menu's.
   virtual bool DispatchMenuMessage(TMessage& Message) = 0;
   // A context menu for `Control` at a screen point; false when it does not pop up.
-  virtual bool ContextPopup(TControl* Control, POINT Screen) {
-    (void)Control, (void)Screen;
+  virtual bool ContextPopup(TControl* Control, POINT At) {
+    (void)Control, (void)At;
     return false;
   }
   // The form whose menu bar this is changed or went (so the bar is rebuilt).

@@ -5,8 +5,8 @@
 
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Font.h"
-#include "platform/SystemMetrics.h"
 #include "platform/backend/Backend.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/FontFamilies.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "classlib/controls/Screen.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/ScrollBar.h"
 
 namespace qv {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "classlib/SysUtils.h"
-#include "platform/gdi/DibRows.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/image/Bmp.h"
 #include "platform/image/Png.h"

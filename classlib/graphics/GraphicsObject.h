@@ -3,7 +3,7 @@
 // select the object again).
 #pragma once
 #include "classlib/Object.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -6,7 +6,7 @@
 
 #include "classlib/graphics/Graphic.h"
 #include "platform/Surface.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

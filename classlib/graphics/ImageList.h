@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "classlib/Component.h"
-#include "platform/SystemColors.h"
 #include "platform/gdi/ImageListApi.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

@@ -306,10 +306,10 @@ void TPopupMenu::Popup(int X, int Y) {
   TrackPopupMenu(GetHandle(), align | TPM_LEFTBUTTON | TPM_RIGHTBUTTON, X, Y, 0, WindowHandle(), nullptr);
 }
 
-bool TPopupMenu::ContextPopup(TControl* Control, POINT Screen) {
+bool TPopupMenu::ContextPopup(TControl* Control, POINT At) {
   if (!AutoPopup) return false;
   SetPopupComponent(Control);
-  Popup(Screen.x, Screen.y);
+  Popup(At.x, At.y);
   return true;
 }
 

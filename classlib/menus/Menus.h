@@ -229,7 +229,7 @@ class TPopupMenu : public TMenu {
   // item's click arrives once the loop has ended.
   virtual void Popup(int X, int Y);
 
-  bool ContextPopup(TControl* Control, POINT Screen) override;
+  bool ContextPopup(TControl* Control, POINT At) override;
   TNotifyEvent OnPopup;
 
  protected:

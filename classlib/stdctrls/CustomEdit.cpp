@@ -10,10 +10,10 @@
 #include "classlib/stdctrls/ReflectedMessages.h"
 #include "classlib/stdctrls/SubClass.h"
 #include "classlib/stdctrls/TextMeasure.h"
-#include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {

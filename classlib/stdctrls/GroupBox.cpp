@@ -8,9 +8,9 @@
 #include "classlib/stdctrls/Button.h"
 #include "classlib/stdctrls/CheckBox.h"
 #include "classlib/stdctrls/TextMeasure.h"
-#include "platform/SystemColors.h"
 #include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 
 namespace qv {

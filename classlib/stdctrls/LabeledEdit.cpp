@@ -5,9 +5,9 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/stdctrls/Button.h"
 #include "classlib/stdctrls/TextMeasure.h"
-#include "platform/SystemColors.h"
 #include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 
 namespace qv {

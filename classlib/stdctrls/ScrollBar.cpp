@@ -3,8 +3,8 @@
 
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/stdctrls/SubClass.h"
-#include "platform/SystemMetrics.h"
 #include "platform/controls/SystemControls.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {

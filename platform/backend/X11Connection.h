@@ -2,6 +2,7 @@
 // each top-level window, atoms, cursors, the input method, the clipboard
 // selection, and the events gathered while draining the X queue. Only the
 // X11 backend's own files include this (it brings in Xlib).
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

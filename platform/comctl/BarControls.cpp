@@ -6,13 +6,6 @@
 
 namespace qv {
 
-LRESULT ProgressBarProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT StatusBarProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT ToolBarProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT RebarProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT TabControlProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT UpDownProc(HWND, UINT, WPARAM, LPARAM);
-
 void RegisterBarControls() {
   using bars::RegisterBarClass;
   RegisterBarClass(PROGRESS_CLASSW, ProgressBarProc, CS_HREDRAW | CS_VREDRAW, COLOR_BTNFACE);

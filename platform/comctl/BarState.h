@@ -1,14 +1,15 @@
 // What the bar classes share inside the library: a window's state kept in a
 // property (made on WM_NCCREATE, freed on WM_NCDESTROY), class registration
 // and a few painting helpers.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <string>
 
-#include "platform/SystemColors.h"
 #include "platform/comctl/BarControls.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 
@@ -81,3 +82,13 @@ void FillSolid(HDC dc, const RECT& r, COLORREF c);
 void DrawDownArrow(HDC dc, const RECT& r, COLORREF c);
 
 }  // namespace qv::bars
+
+namespace qv {
+// The window procedures of the bar classes, one per file.
+LRESULT ProgressBarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT StatusBarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT ToolBarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT RebarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT TabControlProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT UpDownProc(HWND, UINT, WPARAM, LPARAM);
+}  // namespace qv

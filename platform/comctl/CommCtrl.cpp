@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/comctl/BarControls.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {

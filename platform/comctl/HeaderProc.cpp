@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/comctl/Header.h"
 #include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/ImageListApi.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

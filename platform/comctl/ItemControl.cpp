@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "platform/SystemMetrics.h"
 #include "platform/controls/SystemControls.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv::comctl {
 

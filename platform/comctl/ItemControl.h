@@ -3,6 +3,7 @@
 // the label editor) and the pieces of behaviour built on it: the label
 // editor's EDIT child, scroll targets, drag distance, hot tracking, the
 // right click and the window messages both handle alike. Internal to the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <cstdlib>
 #include <optional>

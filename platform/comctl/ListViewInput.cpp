@@ -4,10 +4,10 @@
 // an EDIT child.
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
 #include "platform/comctl/ListViewState.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

@@ -4,9 +4,9 @@
 // sub-item when asked, then the item's and the control's postpaint).
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/comctl/ListViewState.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 #include "platform/window/Paint.h"
 

@@ -3,11 +3,11 @@
 // messages.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/comctl/ListViewState.h"
 #include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

@@ -3,6 +3,7 @@
 // and the selection), columns mirrored in the header child, geometry of the
 // four views, scrolling, painting, input and label editing. Internal to the
 // library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <string>
 #include <vector>

@@ -1,5 +1,6 @@
 // The state of one tool bar window: its buttons, their laid-out
 // rectangles, the image lists and the mouse tracking. Internal to the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <vector>
 

@@ -2,6 +2,7 @@
 // of rows its subtree shows, kept up to date on every insert, delete, expand
 // and collapse (O(depth) each) so that scrolling, painting and hit testing
 // never walk the whole tree. Internal to the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <algorithm>
 #include <string>

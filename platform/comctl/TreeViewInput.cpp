@@ -3,10 +3,10 @@
 // type-ahead; and in-place label editing through an EDIT child.
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
 #include "platform/comctl/TreeViewState.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

@@ -5,9 +5,9 @@
 // whole-control postpaint.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/comctl/TreeViewState.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

@@ -2,6 +2,7 @@
 // is built from: notifications, selection, expansion, deletion, scrolling,
 // layout and painting, mouse and keyboard, and label editing. Internal to
 // the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <string>
 

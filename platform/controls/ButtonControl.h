@@ -1,4 +1,5 @@
 // The state of one BUTTON window and its painting. Internal to the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"

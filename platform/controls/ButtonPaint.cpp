@@ -3,9 +3,9 @@
 // push-like), group boxes, images and owner-drawn buttons.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/controls/ButtonControl.h"
 #include "platform/controls/ControlPaint.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/OwnerDraw.h"
 

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/SystemMetrics.h"
 #include "platform/controls/ComboBoxImpl.h"
 #include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
@@ -15,6 +14,7 @@
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

@@ -1,5 +1,6 @@
 // The combo box's state and the operations its window procedure and its
 // painter share. Internal to the system controls.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include "platform/controls/ComboBox.h"
 

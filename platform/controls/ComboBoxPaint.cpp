@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/controls/ComboBoxImpl.h"
 #include "platform/controls/ListBox.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

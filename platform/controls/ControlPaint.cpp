@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv::ctl {

@@ -1,6 +1,7 @@
 // The state of one EDIT window and the operations its window procedure is
 // built from: layout (formatting rectangle, measuring, scrolling), painting,
 // editing with undo and notifications, and input. Internal to the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <string>
 #include <vector>
@@ -56,8 +57,9 @@ void Relayout(EditState& s);  // wrap width changed: lay out the lines again
 int CharWidth(EditState& s, char16_t c);
 // Display form of a line (password characters), and widths within it.
 std::u16string LineText(EditState& s, int line);
-int XOfPos(EditState& s, int pos);       // formatting-rectangle x, unscrolled
-int LineOffset(EditState& s, int line);  // alignment shift of a line
+int XOfPos(EditState& s, int pos);             // formatting-rectangle x, unscrolled
+int LineOffset(EditState& s, int line);        // alignment shift of a line
+int PosInLine(EditState& s, int line, int x);  // the caret position nearest x in a line
 int PosFromPoint(EditState& s, POINT client);
 POINT PointOfPos(EditState& s, int pos);  // client coordinates
 int VisibleLines(EditState& s);

@@ -9,8 +9,6 @@
 
 namespace qv::edit {
 
-int PosInLine(EditState& s, int line, int x);  // EditLayout.cpp
-
 namespace {
 
 bool Down(int vk) {

@@ -3,8 +3,8 @@
 // the formatting rectangle, and the selection in the highlight colours.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/controls/EditControl.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

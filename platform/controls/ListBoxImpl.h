@@ -1,5 +1,6 @@
 // The list box's state and the operations its message handler, painter and
 // input handling share. Internal to the system controls.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <string>
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"

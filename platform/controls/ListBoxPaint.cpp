@@ -3,9 +3,9 @@
 // row for owner-drawn lists.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

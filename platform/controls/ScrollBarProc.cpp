@@ -4,10 +4,10 @@
 // the parent with the bar's handle.
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
 #include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

@@ -3,10 +3,10 @@
 // lines and frames, the sunken edge, owner drawing and STN_* notifications.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
 #include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/SystemControls.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/OwnerDraw.h"

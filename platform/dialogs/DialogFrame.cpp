@@ -7,12 +7,12 @@
 #include <cwctype>
 #include <mutex>
 
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/backend/Backend.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

@@ -1,6 +1,7 @@
 // The frame every system dialog is built in: a window class for dialogs,
 // child controls in the message font, the modal loop with the dialog
 // keyboard, and the owner disabled while it runs. Internal to the library.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <functional>
 #include <string>

@@ -5,9 +5,18 @@
 // to 32 bits on the fly, so the bits are always current and no flush is needed.
 // 1-bit DIBs are read as 0 = black, 1 = white whatever their colour table says.
 #pragma once
+#include <cstddef>
+
 #include "platform/gdi/GdiTypes.h"
 
 namespace qv {
+
+namespace gdi {
+// Bytes per row of a DIB: rows are padded to whole DWORDs.
+constexpr ptrdiff_t DibStride(int width, int bpp) {
+  return ((ptrdiff_t(width) * bpp + 31) / 32) * 4;
+}
+}  // namespace gdi
 
 // bpp 1 or 32 (any other colour depth is stored as 32); bits are rows of WORD-aligned width.
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);

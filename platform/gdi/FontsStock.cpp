@@ -4,9 +4,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/SystemColors.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Raster.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 using namespace gdi;

@@ -2,6 +2,7 @@
 // maps encoded handles (type, slot index, generation) to them. Other units of
 // the GDI reach objects only through Lookup/As, so a stale handle never reaches
 // freed memory.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <pixman.h>
 

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv {
 using namespace gdi;

@@ -9,8 +9,8 @@
 #include <set>
 #include <vector>
 
-#include "platform/SystemColors.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv {
 

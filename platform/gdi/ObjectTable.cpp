@@ -113,7 +113,7 @@ void Release(HGDIOBJ h) {
 
 // Marks a selected object for deletion when the last DC lets go of it; false
 // when nothing holds it and it can go at once.
-bool DeferDeletion(HGDIOBJ h) {
+static bool DeferDeletion(HGDIOBJ h) {
   Table& t = TheTable();
   std::lock_guard lock(t.mutex);
   Object* o = LookupLocked(t, reinterpret_cast<uintptr_t>(h));

@@ -1,4 +1,5 @@
 // Internal: a DC's pen resolved for drawing, and the pixel paths of lines.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <vector>
 

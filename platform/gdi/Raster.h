@@ -2,6 +2,7 @@
 // pen resolved against a DC (colours, pattern phase); spans are combined with
 // the destination by a ternary raster operation (the rop byte is the truth
 // table over pattern, source and destination bits).
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <array>
 #include <vector>

@@ -3,6 +3,7 @@
 // coordinate mapping, clipping against the destination clip and the source
 // bounds, colour conversion between monochrome and colour, and a safe pixel
 // order when source and destination share memory.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <functional>
 #include <vector>

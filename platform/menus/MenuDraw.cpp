@@ -3,19 +3,19 @@
 // row, and owner-drawn items through WM_MEASUREITEM / WM_DRAWITEM.
 #include <algorithm>
 
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/menus/MenuImpl.h"
 #include "platform/menus/MenuPaint.h"
 #include "platform/text/Text.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
-#include "platform/window/WindowImpl.h"
+#include "platform/window/Window.h"
 
 namespace qv::menus {
 
@@ -152,7 +152,8 @@ void DrawSpecialBitmap(HDC dc, HBITMAP b, const RECT& r, uintptr_t data) {
   if (b == HBMMENU_SYSTEM) {
     HWND w = reinterpret_cast<HWND>(data);
     HICON icon = IsWindow(w) ? reinterpret_cast<HICON>(SendMessageW(w, kWmGetIcon, 0, 0)) : nullptr;
-    if (auto win = icon ? nullptr : wm::Get(w)) icon = win->cls->iconSm ? win->cls->iconSm : win->cls->icon;
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(w, GCLP_HICONSM));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(w, GCLP_HICON));
     if (icon)
       DrawIconEx(dc, r.left + (r.Width() - 16) / 2, r.top + (r.Height() - 16) / 2, icon, 16, 16, 0, nullptr,
                  DI_NORMAL);

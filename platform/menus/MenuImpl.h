@@ -2,6 +2,7 @@
 // item layout, drawing, the popup window class and the loop's entry points.
 // One recursive lock guards the table; it is never held while a window
 // procedure runs.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <memory>
 #include <mutex>

@@ -7,7 +7,7 @@
 // inside the loop ends it cleanly.
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/menus/MenuImpl.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

@@ -4,15 +4,14 @@
 // MenuItemFromPoint) for popups and the menu bar.
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/menus/MenuImpl.h"
 #include "platform/window/Input.h"
 #include "platform/window/MenuHooks.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
-#include "platform/window/WindowImpl.h"
 
 namespace qv::menus {
 namespace {
@@ -168,9 +167,7 @@ void RepaintPopup(HMENU menu) {
 }
 
 RECT BarRect(HWND hwnd) {
-  auto w = wm::Get(hwnd);
-  if (!w || (w->style & WS_CHILD) || !w->menu) return RECT{};
-  return wm::ComputeNcLayout(*w, w->rect.Width(), w->rect.Height()).menu;
+  return GetMenuBarRect(hwnd);
 }
 
 }  // namespace qv::menus

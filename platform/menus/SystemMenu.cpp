@@ -3,7 +3,7 @@
 // through which the window manager paints the menu bar and starts the loop.
 #include <map>
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/menus/MenuImpl.h"
 #include "platform/window/Input.h"
 #include "platform/window/MenuHooks.h"

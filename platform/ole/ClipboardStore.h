@@ -1,6 +1,7 @@
 // Internal state of the clipboard, shared by the plain clipboard API and the
 // data-object clipboard. One recursive lock guards it; calls into a data
 // object are made with the lock released.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <mutex>
 #include <optional>

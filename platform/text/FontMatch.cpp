@@ -102,6 +102,7 @@ FontFile MatchFontFile(std::string_view requested, bool bold, bool italic) {
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig loses a few bytes while parsing its configuration files; that is
 // not ours to fix, and it must not fail every sanitised program that draws text.
+extern "C" const char* __lsan_default_suppressions();
 extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\n";
 }

@@ -1,5 +1,6 @@
 // Internal: drawing runs of text on a DC. ExtTextOut and DrawText both come
 // here, after fetching the DC's state and its font once per call.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <string_view>
 

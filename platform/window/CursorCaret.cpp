@@ -1,7 +1,7 @@
 // Cursors (standard shapes as pseudo handles, the current cursor passed to
 // the backend), the thread's caret blinking on the backend clock, and beeps.
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Blit.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Paint.h"
 #include "platform/window/WindowImpl.h"

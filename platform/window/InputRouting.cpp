@@ -4,7 +4,7 @@
 // keys to the focus window.
 #include <cstdlib>
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MenuHooks.h"
 #include "platform/window/WindowImpl.h"

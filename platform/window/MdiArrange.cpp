@@ -3,7 +3,7 @@
 // over children that lie outside it and scrolling them into view.
 #include <cmath>
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MdiImpl.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"

@@ -2,8 +2,8 @@
 // and destroying children, and child activation.
 #include <memory>
 
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MdiImpl.h"
 #include "platform/window/MessageQueue.h"

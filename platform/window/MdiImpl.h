@@ -1,5 +1,6 @@
 // Inside the MDI code: the client's state and the operations the client's
 // procedure, the arrangement and the default procedures share.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <vector>
 

@@ -21,6 +21,10 @@ struct MenuHooks {
 void SetMenuHooks(const MenuHooks& hooks);
 const MenuHooks& GetMenuHooks();
 
+// The menu-bar row of a top-level window with a menu, in window coordinates;
+// empty for a child window, a window without a menu or a stale handle.
+RECT GetMenuBarRect(HWND hwnd);
+
 namespace wm {
 // DefWindowProc's share of the menus: Alt, F10, Alt+key, Alt+Space and
 // Alt+F4, clicks on the menu bar and the system icon, SC_KEYMENU and

@@ -1,11 +1,11 @@
 // The default non-client area: borders and edges, a caption for windows with
 // WS_CAPTION, a menu-bar row, the standard scroll bars and the size box;
 // their layout (WM_NCCALCSIZE), hit testing (WM_NCHITTEST) and drawing.
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/MenuHooks.h"
 #include "platform/window/Paint.h"
@@ -125,6 +125,16 @@ NcLayout ComputeNcLayout(const Window& w, int width, int height) {
   l.client = r;
   return l;
 }
+
+}  // namespace wm
+
+RECT GetMenuBarRect(HWND hwnd) {
+  auto w = wm::Get(hwnd);
+  if (!w || (w->style & WS_CHILD) || !w->menu) return RECT{};
+  return wm::ComputeNcLayout(*w, w->rect.Width(), w->rect.Height()).menu;
+}
+
+namespace wm {
 
 LRESULT DefNcCalcSize(const WindowPtr& w, bool calcValid, LPARAM lParam) {
   if (!lParam) return 0;

@@ -8,9 +8,6 @@
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
-namespace wm {
-PixRegion VisibleRegion(const WindowPtr& w, bool clientOnly, bool clipChildren, bool clipSiblings);
-}
 
 int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scrollRect, const RECT* clipRect, HRGN updateRgn,
                    RECT* updateRect, UINT flags) {

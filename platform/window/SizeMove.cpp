@@ -6,7 +6,7 @@
 // WM_GETMINMAXINFO. Windows follow the pointer as it moves (full dragging).
 #include "platform/window/SizeMove.h"
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

@@ -115,8 +115,6 @@ void OnWindowDestroyed(const WindowPtr& w) {
   w->backing.reset();
 }
 
-void RedrawInternal(const WindowPtr& w, const PixRegion* windowArea, UINT flags);
-
 }  // namespace wm
 
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {

@@ -104,6 +104,10 @@ uintptr_t GetClassLongPtrW(HWND hwnd, int index) {
       return uintptr_t(w->cls->background);
     case GCLP_HCURSOR:
       return uintptr_t(w->cls->cursor);
+    case GCLP_HICON:
+      return uintptr_t(w->cls->icon);
+    case GCLP_HICONSM:
+      return uintptr_t(w->cls->iconSm);
     case GCL_STYLE:
       return w->cls->style;
     case GCLP_WNDPROC:

@@ -13,8 +13,6 @@
 namespace qv {
 namespace wm {
 
-void HideCaretForPaint(HWND hwnd);
-
 namespace {
 
 struct DCRecord {

@@ -3,6 +3,7 @@
 // state. One recursive lock guards it all; it is never held while a window
 // procedure runs. Window objects are shared_ptr so that a dispatch in progress
 // keeps a destroyed window's memory alive.
+// Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <condition_variable>
 #include <deque>
@@ -248,6 +249,13 @@ void EnsureBacking(const WindowPtr& top);
 // else a region (screen coordinates) of its invalid part, deleted afterwards.
 void SendNcPaint(const WindowPtr& w);
 void PresentAll();
+// Window DCs and their visible regions (WindowDC.cpp).
+PixRegion VisibleRegion(const WindowPtr& w, bool clientOnly, bool clipChildren, bool clipSiblings);
+HDC MakeWindowDC(const WindowPtr& w, bool windowDc, bool clipChildren, bool clipSiblings,
+                 const PixRegion* extra, bool intersect);
+void EraseNow(const WindowPtr& w);
+void RedrawInternal(const WindowPtr& w, const PixRegion* windowArea, UINT flags);
+void HideCaretForPaint(HWND hwnd);  // CursorCaret.cpp
 // Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
 void ApplyScreenOverlays(Surface& screen);
 HDC OpenScreenDC();

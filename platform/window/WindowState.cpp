@@ -2,7 +2,7 @@
 // checks, the per-thread queues and the installed backend.
 #include <chrono>
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qv {

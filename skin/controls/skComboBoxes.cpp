@@ -10,11 +10,11 @@
 #include "classlib/stdctrls/OwnerDrawState.h"
 #include "classlib/stdctrls/ReflectedMessages.h"
 #include "classlib/stdctrls/SubClass.h"
-#include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -554,14 +554,14 @@ void TSkCommonComboBox::SetCharCase(TEditCharCase Value) {
 }
 
 void TSkCommonComboBox::AutoCompleteTyped() {
-  const HWND edit_ = EditHandle(), list_ = ListHandle();
-  if (!edit_) return;
-  const int n = GetWindowTextLengthW(edit_);
+  const HWND editWnd = EditHandle(), listWnd = ListHandle();
+  if (!editWnd) return;
+  const int n = GetWindowTextLengthW(editWnd);
   std::u16string typed(size_t(n) + 1, u'\0');
-  GetWindowTextW(edit_, typed.data(), n + 1);
+  GetWindowTextW(editWnd, typed.data(), n + 1);
   typed.resize(size_t(n));
   DWORD start = 0, end = 0;
-  SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(editWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   if (typed.empty() || end != DWORD(n)) return;  // only while typing at the end
   const LRESULT found =
       SendMessageW(WindowHandle(), CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(typed.c_str()));
@@ -569,11 +569,11 @@ void TSkCommonComboBox::AutoCompleteTyped() {
     SendMessageW(WindowHandle(), CB_SETCURSEL, WPARAM(found), 0);
     itemIndex_ = int(found);
     const std::string item = Items()->Strings(int(found));
-    SetWindowTextW(edit_, Utf8ToUtf16(item).c_str());
+    SetWindowTextW(editWnd, Utf8ToUtf16(item).c_str());
     SendMessageW(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(n, -1));
-  } else if (list_) {
+  } else if (listWnd) {
     // Nothing begins so: no item is selected, the typed text stays.
-    SendMessageW(list_, LB_SETCURSEL, WPARAM(-1), 0);
+    SendMessageW(listWnd, LB_SETCURSEL, WPARAM(-1), 0);
     itemIndex_ = -1;
   }
 }

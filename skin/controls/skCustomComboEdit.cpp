@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "classlib/controls/Forms.h"
-#include "platform/SystemMetrics.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/TextLayout.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

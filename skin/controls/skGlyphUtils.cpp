@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "classlib/controls/Control.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "skin/controls/skSpeedButton.h"
 #include "skin/skMaskPaint.h"
 #include "skin/skinManager.h"

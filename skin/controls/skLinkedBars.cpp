@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 #include "skin/skItemPaint.h"

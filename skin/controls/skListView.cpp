@@ -7,10 +7,10 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/graphics/ImageList.h"
-#include "platform/SystemMetrics.h"
 #include "platform/Utf.h"
 #include "platform/comctl/Header.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/TextLayout.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

@@ -405,12 +405,12 @@ void TSkCustomShellListView::Edit(const LVITEMW& Item) {
     SendMessageW(WindowHandle(), LVM_REDRAWITEMS, WPARAM(Item.iItem), LPARAM(Item.iItem));
 }
 
-bool TSkCustomShellListView::DoContextPopup(POINT Screen) {
+bool TSkCustomShellListView::DoContextPopup(POINT At) {
   if (AutoContextMenus && SelectedFolder()) {
-    ShowShellContextMenu(this, SelectedFolder(), Screen);
+    ShowShellContextMenu(this, SelectedFolder(), At);
     return true;
   }
-  return TSkCustomListView::DoContextPopup(Screen);
+  return TSkCustomListView::DoContextPopup(At);
 }
 
 void TSkCustomShellListView::VerbStarting(const std::string& Verb, bool& Handled) {

@@ -6,9 +6,9 @@
 
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Font.h"
-#include "platform/SystemMetrics.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"

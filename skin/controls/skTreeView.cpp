@@ -2,9 +2,9 @@
 // scroll bars laid over it.
 #include "skin/controls/skTreeView.h"
 
-#include "platform/SystemMetrics.h"
 #include "platform/comctl/TreeView.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"

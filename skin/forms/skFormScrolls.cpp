@@ -3,7 +3,7 @@
 // bar scrolls (back again when the bar goes).
 #include <algorithm>
 
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "skin/controls/skPanel.h"
 #include "skin/controls/skScrollBar.h"
 #include "skin/forms/skinProvider.h"

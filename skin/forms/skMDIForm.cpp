@@ -7,8 +7,8 @@
 
 #include "classlib/controls/Application.h"
 #include "classlib/menus/Menus.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/Blit.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "skin/controls/skPanel.h"

@@ -158,8 +158,8 @@ TEST_F(DiscViewTest, RowsAlternateTheirBackgroundAndTheLabelIsBold) {
     POINT a = ScreenOf(tree, c.left, c.top), b = ScreenOf(tree, c.right, c.bottom);
     Surface shot = backend.Screenshot();
     int n = 0;
-    for (int y = a.y; y < b.y; ++y)
-      for (int x = a.x; x < b.x; ++x) n += (shot.At(x, y) & 0xFF) < 0x80;
+    for (int row = a.y; row < b.y; ++row)
+      for (int col = a.x; col < b.x; ++col) n += (shot.At(col, row) & 0xFF) < 0x80;
     return n;
   };
   Pump();

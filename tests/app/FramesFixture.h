@@ -43,7 +43,7 @@ class FramesHost : public IEngineHost {
   void BrowserFillDiscTree() override { Browser->FillDiscTree(); }
   void BrowserSelectDisc(int index) override { Browser->SelectDisc(index); }
   void BrowserClear() override { Browser->Clear(); }
-  void BrowserShowFolder(TFileData* folder) override { Browser->ShowFolder(folder); }
+  void BrowserShowFolder(TFileData* shown) override { Browser->ShowFolder(shown); }
   bool BrowserSelectFile(const std::string& name) override { return Browser->SelectFile(name); }
   ViewNode BrowserAddFolderNode(ViewNode parent, const WideString& text, TFileData* data, int image,
                                 int selectedImage) override {

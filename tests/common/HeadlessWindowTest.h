@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "platform/SystemColors.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"

@@ -60,8 +60,8 @@ class RecordingHost : public IEngineHost {
     folderNodes.clear();
     calls.push_back("BrowserClear");
   }
-  void BrowserShowFolder(TFileData* folder) override {
-    shownFolder = folder;
+  void BrowserShowFolder(TFileData* shown) override {
+    shownFolder = shown;
     calls.push_back("BrowserShowFolder");
   }
   bool BrowserSelectFile(const std::string& name) override {

@@ -2,7 +2,7 @@
 // actions and their refusal on a read-only tree, and the drag threshold.
 #include "TransferTestSupport.h"
 #include "datatree/DataTreeClipboard.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv::test {
 namespace {

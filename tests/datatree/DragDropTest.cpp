@@ -306,15 +306,15 @@ TEST_F(Drag, AnOwnerSuppliedDragManagerCarriesTheDrag) {
   ComPtr<CountingManager> sourceManager, targetManager;
   int asked = 0;
   TDataStringTree* a = Numbered({0, 0, 300, 300}, 3, [&](TDataStringTree* t) {
-    t->OnCreateDragManager = [&](TBaseDataTree* t, ComPtr<IDTDragManager>& m) {
+    t->OnCreateDragManager = [&](TBaseDataTree* tree, ComPtr<IDTDragManager>& m) {
       ++asked;
-      sourceManager = ComPtr<CountingManager>::Adopt(new CountingManager(t));
+      sourceManager = ComPtr<CountingManager>::Adopt(new CountingManager(tree));
       m = ComPtr<IDTDragManager>(sourceManager.Get());
     };
   });
   TDataStringTree* b = Numbered({400, 0, 700, 300}, 1, [&](TDataStringTree* t) {
-    t->OnCreateDragManager = [&](TBaseDataTree* t, ComPtr<IDTDragManager>& m) {
-      targetManager = ComPtr<CountingManager>::Adopt(new CountingManager(t));
+    t->OnCreateDragManager = [&](TBaseDataTree* tree, ComPtr<IDTDragManager>& m) {
+      targetManager = ComPtr<CountingManager>::Adopt(new CountingManager(tree));
       m = ComPtr<IDTDragManager>(targetManager.Get());
     };
   });

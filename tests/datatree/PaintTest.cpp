@@ -5,7 +5,7 @@
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/Messages.h"
 #include "platform/window/Window.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv::test {
 namespace {

@@ -2,7 +2,7 @@
 // them, scroll messages, the wheel and ScrollInView; and the keyboard's dialog
 // keys: arrows moving the focus, Space clicking a focused button.
 #include "ControlsTestSupport.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/ScrollBar.h"
 
 namespace qv::test {

@@ -11,9 +11,9 @@
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/menus/Menus.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Paint.h"
 

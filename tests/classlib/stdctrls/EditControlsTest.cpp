@@ -11,8 +11,8 @@
 #include "classlib/stdctrls/MaskEdit.h"
 #include "classlib/stdctrls/Memo.h"
 #include "classlib/stdctrls/TextMeasure.h"
-#include "platform/SystemMetrics.h"
 #include "platform/controls/SystemControls.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/ole/Clipboard.h"
 
 namespace qv::test {

@@ -13,7 +13,7 @@
 #include "classlib/stdctrls/Shape.h"
 #include "classlib/stdctrls/SpeedButton.h"
 #include "classlib/stdctrls/Splitter.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/menus/Menus.h"
 #include "tests/classlib/controls/ControlsTestSupport.h"
 

@@ -12,10 +12,10 @@
 #include "demo/gallery/GalleryForm.h"
 #include "demo/gallery/GalleryLayout.h"
 #include "demo/gallery/ShellBrowser.h"
-#include "platform/SystemColors.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/controls/SystemControls.h"
 #include "platform/gdi/ImageListApi.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
 

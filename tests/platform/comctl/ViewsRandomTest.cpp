@@ -130,8 +130,8 @@ TEST_F(ViewsRandom, TreeViewFollowsAModelThroughRandomEdits) {
     std::vector<ModelNode*> all = c.All();
     int op = int(rng() % 12);
     if (op < 5 || all.empty()) {
-      ModelNode* parent = all.empty() || rng() % 3 == 0 ? &c.root_ : all[rng() % all.size()];
-      c.Insert(parent, rng() % 4 == 0);
+      ModelNode* into = all.empty() || rng() % 3 == 0 ? &c.root_ : all[rng() % all.size()];
+      c.Insert(into, rng() % 4 == 0);
     } else if (op < 8) {
       c.Toggle(all[rng() % all.size()]);
     } else if (op < 9) {

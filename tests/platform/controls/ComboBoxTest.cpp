@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ListTestSupport.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "ListTestSupport.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/ScrollBar.h"
 
 namespace qv::test {

@@ -3,7 +3,7 @@
 // Alt+Space, Alt+F4, and context menus asked for by the right button,
 // Shift+F10 and the menu key.
 #include "../window/WindowTestSupport.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/menus/Menus.h"
 
 namespace qv::test {

@@ -4,11 +4,11 @@
 // until it is released, and the standard icons; with the key translation
 // programs ask for directly.
 #include "WindowTestSupport.h"
-#include "platform/SystemColors.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/KeyboardLayout.h"
 #include "platform/window/StandardIcons.h"
 

@@ -2,7 +2,7 @@
 // distance on the test clock, focus order, keys and characters, activation
 // and cursor shapes.
 #include "WindowTestSupport.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv::test {
 namespace {

@@ -4,7 +4,7 @@
 // the bottom, cascade and tile, the client's scroll bars over children
 // outside it, and the MDI keys.
 #include "WindowTestSupport.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 #include "platform/window/Mdi.h"
 #include "platform/window/ScrollBar.h"
 
@@ -308,7 +308,7 @@ std::vector<std::pair<HWND, HWND>> g_menuBarCalls;
 
 TEST_F(Mdi, TheMenuBarHearsOfTheMaximisedChildAndItsButtonsReachIt) {
   g_menuBarCalls.clear();
-  SetMdiMenuBarHook([](HWND frame, HWND child) { g_menuBarCalls.push_back({frame, child}); });
+  SetMdiMenuBarHook([](HWND frameWnd, HWND child) { g_menuBarCalls.push_back({frameWnd, child}); });
   HWND a = Doc(u"A"), b = Doc(u"B");
   EXPECT_TRUE(g_menuBarCalls.empty());
   SendMessageW(client, WM_MDIMAXIMIZE, WPARAM(b), 0);

@@ -4,11 +4,11 @@
 // window is active; the caption buttons' hit codes, pressed look and
 // commands; the frame part WM_NCPAINT is given.
 #include "WindowTestSupport.h"
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv::test {
 namespace {

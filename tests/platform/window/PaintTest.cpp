@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "WindowTestSupport.h"
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/ScrollBar.h"
 
 namespace qv::test {

@@ -3,7 +3,7 @@
 // close, the system menu's rules and skin list, snapping to the work area,
 // and the outline frame drag with its end on a lost capture.
 #include "FramesSkin.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"

@@ -5,7 +5,7 @@
 #include "FramesSkin.h"
 #include "classlib/controls/Screen.h"
 #include "classlib/stdctrls/Panel.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "skin/controls/skBitBtn.h"

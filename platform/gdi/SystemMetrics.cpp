@@ -1,6 +1,6 @@
 // Fixed metrics of the classic look, plus the screen and work area the
 // display backend sets (guarded: worker threads read metrics too).
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 
 #include <cstddef>
 #include <cstring>

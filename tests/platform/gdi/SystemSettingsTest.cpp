@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/SystemColors.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv {
 namespace {

@@ -1,5 +1,5 @@
 // The classic colour scheme: the values every control of the classic look is drawn in.
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 #include <array>
 #include <cstddef>
