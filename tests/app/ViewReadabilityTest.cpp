@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "FramesFixture.h"
-#include "platform/SystemColors.h"
+#include "platform/gdi/SystemColors.h"
 
 namespace qv::test {
 namespace {

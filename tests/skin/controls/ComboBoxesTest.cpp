@@ -7,7 +7,7 @@
 #include "classlib/graphics/ImageList.h"
 #include "platform/Utf.h"
 #include "platform/controls/ComboBox.h"
-#include "platform/controls/EditControl.h"
+#include "platform/controls/SystemControls.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/controls/skComboBoxes.h"

@@ -8,7 +8,7 @@
 #include "FramesSkin.h"
 #include "classlib/controls/Screen.h"
 #include "classlib/menus/Menus.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/menus/Menus.h"
