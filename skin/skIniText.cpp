@@ -29,7 +29,7 @@ void TSkIniText::Parse(const std::string& Text) {
     std::string t = Trim(line);
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[' && t.back() == ']') {
-      sections_.push_back(Section{Trim(t.substr(1, t.size() - 2)), {}, {}});
+      sections_.push_back(Block{Trim(t.substr(1, t.size() - 2)), {}, {}});
       index_.emplace(Fold(sections_.back().name), sections_.size() - 1);  // the first of a name wins
       continue;
     }
@@ -37,7 +37,7 @@ void TSkIniText::Parse(const std::string& Text) {
     if (eq == std::string::npos || sections_.empty()) continue;
     std::string key = Trim(t.substr(0, eq));
     if (key.empty()) continue;
-    Section& s = sections_.back();
+    Block& s = sections_.back();
     if (s.keys.emplace(Fold(key), s.entries.size()).second)  // the first of a repeated key wins
       s.entries.push_back(Entry{key, Trim(t.substr(eq + 1))});
   }
@@ -63,20 +63,20 @@ int TSkIniText::SectionIndex(const std::string& Name) const {
   return it == index_.end() ? -1 : int(it->second);
 }
 
-const TSkIniText::Section* TSkIniText::Find(const std::string& Name) const {
+const TSkIniText::Block* TSkIniText::Find(const std::string& Name) const {
   const int i = SectionIndex(Name);
   return i < 0 ? nullptr : &sections_[size_t(i)];
 }
 
 const std::string* TSkIniText::Value(size_t Index, const std::string& Key) const {
-  const Section& s = sections_[Index];
+  const Block& s = sections_[Index];
   auto it = s.keys.find(Fold(Key));
   return it == s.keys.end() ? nullptr : &s.entries[it->second].value;
 }
 
 std::vector<std::string> TSkIniText::Sections() const {
   std::vector<std::string> r;
-  for (const Section& s : sections_) r.push_back(s.name);
+  for (const Block& s : sections_) r.push_back(s.name);
   return r;
 }
 

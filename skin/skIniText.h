@@ -39,15 +39,15 @@ class TSkIniText {
   struct Entry {
     std::string key, value;
   };
-  struct Section {
+  struct Block {  // one [section]
     std::string name;
     std::vector<Entry> entries;
     std::unordered_map<std::string, size_t> keys;  // folded key -> entry
   };
-  const Section* Find(const std::string& Name) const;
+  const Block* Find(const std::string& Name) const;
   // Sections and keys are indexed once, so that a lookup costs the same in
   // a skin of five sections and in one of thousands.
-  std::vector<Section> sections_;
+  std::vector<Block> sections_;
   std::unordered_map<std::string, size_t> index_;  // folded name -> first section
   std::string fileName_;
 };

@@ -137,7 +137,7 @@ void OnClientMessage(Connection& c, const XClientMessageEvent& m) {
 }  // namespace
 
 // The server time of an input event, which selection and drag requests carry.
-void NoteTime(Connection& c, const XEvent& ev) {
+static void NoteTime(Connection& c, const XEvent& ev) {
   switch (ev.type) {
     case MotionNotify:
       c.lastTime = ev.xmotion.time;

@@ -267,18 +267,18 @@ TEST_F(ShellTree, IconBackgroundFollowsTheBackgroundQuery) {
   SendMessageW(tree->Handle(), WM_NCPAINT, 1, 0);
   EXPECT_EQ(ImageList_GetBkColor(icons), ColorToRGB(clYellow));  // unskinned: its own colour
   // A background answered through the query wins over the own colour.
-  TWndMethod base = tree->WindowProc;
+  TWndMethod plainProc = tree->WindowProc;
   tree->WindowProc = [&](TMessage& M) {
     if (M.Msg == SM_SKINCMD && M.WParamHi() == AC_GETBG) {
       SharedBgColor = 0x345678;
       M.Result = 1;
       return;
     }
-    base(M);
+    plainProc(M);
   };
   SendMessageW(tree->Handle(), WM_NCPAINT, 1, 0);
   EXPECT_EQ(ImageList_GetBkColor(icons), COLORREF(0x345678));
-  tree->WindowProc = base;
+  tree->WindowProc = plainProc;
 }
 
 TEST_F(ShellTree, MenuVerbsKeepTheTreeInStep) {
