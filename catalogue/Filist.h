@@ -54,9 +54,14 @@ class TFilist {
   // folder is taken complete). False when a scan runs.
   bool StartFeed(const TScanOpts& opts, TScanFeed& feed);
   // Waits for the worker, then reports its held lines in order; false when
-  // the scan was aborted.
+  // the walk was cut short. That is settled by the worker as the walk ends,
+  // so an Abort that comes after the last entry was put (while the entries
+  // still wait to be taken) no longer makes a whole scan an interrupted one.
   bool EndFeed();
   bool Feeding() const { return feed_ != nullptr; }
+  // No worker walks: it has put its last entry and settled the scan's
+  // outcome, or none was started.
+  bool WalkEnded() const { return !feed_ || feed_->Closed(); }
   // Safe from any thread: the scan ends at the next entry.
   void Abort() { Aborted = true; }
   // Walks the folder path into node, with the options of the running scan.
@@ -116,6 +121,7 @@ class TFilist {
   bool resetPending_ = false;
   TScanFeed* feed_ = nullptr;  // set while a worker scans
   std::thread worker_;
+  bool walkWhole_ = false;                          // the worker's verdict, read after it is joined
   std::vector<std::pair<bool, std::string>> held_;  // the worker's lines (error?, text)
 };
 
