@@ -321,6 +321,9 @@ int64_t TXGIndex::Settle(TXBase& database, int64_t recorded, bool& changed) {
     }
   }
   if (count <= 0) return 0;
+  // A database that ended cleanly is left alone (and may lie on a medium that
+  // cannot be written).
+  if (!file.IsOpen() && FileSizeOf(fileName) <= count * int64_t(GIndexRecordSize)) return count;
   if (!file.IsOpen() && !file.Open(fileName, BinaryFile::Mode::ReadWrite)) return count;  // Open reports it
   // Entries past the committed count were appended by a commit that never
   // happened: nothing committed refers to them.

@@ -227,5 +227,47 @@ TEST_F(CrashTest, FlushKilledAtEveryWriteIsWholeOrAbsent) {
   }
 }
 
+// Killed once the journal of the rewritten entries is on disk and before any
+// of them reaches index.vlm: the flush has happened, and the next open applies
+// the journal. The same journal torn (a kill while it was written) belongs to
+// a flush that never happened: it is dropped with the entries appended.
+TEST_F(CrashTest, AWholeJournalIsAppliedATornOneDropped) {
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    TXBase& base = *new TXBase;  // never destroyed: the process is killed
+    if (!Create(base)) ::_exit(2);
+    TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
+    if (!index || !AddIndexed(base, index, 0, 10) || !base.Flush()) ::_exit(2);
+    for (int64_t id = 1; id <= 3; ++id) SetName(base.GetData(id), "renamed");
+    if (!AddIndexed(base, index, 100, 2)) ::_exit(2);
+    bool journal = false;
+    FaultInjection::SetWriteHook([&](int64_t, const std::string& path) {
+      if (path.find("index.jnl") != std::string::npos) journal = true;
+      if (journal && path.find("index.vlm") != std::string::npos) ::raise(SIGKILL);
+    });
+    base.Flush();
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  ASSERT_TRUE(std::filesystem::exists(Folder() + "index.jnl"));
+  std::filesystem::copy(Folder(), Folder("torn"));
+  std::filesystem::resize_file(Folder("torn") + "index.jnl",
+                               std::filesystem::file_size(Folder() + "index.jnl") - 3);
+
+  for (const char* name : {"db", "torn"}) {
+    SCOPED_TRACE(name);
+    const bool whole = std::string(name) == "db";
+    TXBase base;
+    ASSERT_TRUE(OpenDb(base, name)) << base.LastError;
+    EXPECT_FALSE(std::filesystem::exists(Folder(name) + "index.jnl"));
+    EXPECT_EQ(LiveItems(base).size(), whole ? 12u : 10u);
+    for (int64_t id = 1; id <= 3; ++id) EXPECT_EQ(NameOf(base.FetchData(id)), whole ? "renamed" : "");
+    ASSERT_TRUE(base.Close());
+  }
+}
+
 }  // namespace
 }  // namespace qv::test
