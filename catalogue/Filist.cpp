@@ -292,16 +292,12 @@ bool TFilist::StartFeed(const TScanOpts& opts, TScanFeed& feed) {
   held_.clear();
   feed_ = &feed;
   scanning_ = true;
-  walkWhole_ = false;
   worker_ = std::thread([this] {
     try {
       ScanFolder(ScanOpts.Path, root_.get());
     } catch (...) {
       Aborted = true;  // what was put stays; the scan counts as interrupted
     }
-    // Settled before the taker can see the end: whether the scan was whole
-    // depends on the walk alone, never on when a Stop comes after it.
-    walkWhole_ = !Aborted;
     feed_->Close();
   });
   return true;
@@ -320,7 +316,7 @@ bool TFilist::EndFeed() {
     Reset();
   }
   if (OnProgress) OnProgress(0);
-  return walkWhole_;
+  return !Aborted;
 }
 
 void TFilist::Report(bool error, const std::string& text) {

@@ -54,13 +54,11 @@ class TFilist {
   // folder is taken complete). False when a scan runs.
   bool StartFeed(const TScanOpts& opts, TScanFeed& feed);
   // Waits for the worker, then reports its held lines in order; false when
-  // the walk was cut short. That is settled by the worker as the walk ends,
-  // so an Abort that comes after the last entry was put (while the entries
-  // still wait to be taken) no longer makes a whole scan an interrupted one.
+  // the scan was aborted (also after its walk ended, while its entries still
+  // waited to be taken: for the taker the scan had not ended).
   bool EndFeed();
   bool Feeding() const { return feed_ != nullptr; }
-  // No worker walks: it has put its last entry and settled the scan's
-  // outcome, or none was started.
+  // No worker walks: it has put its last entry, or none was started.
   bool WalkEnded() const { return !feed_ || feed_->Closed(); }
   // Safe from any thread: the scan ends at the next entry.
   void Abort() { Aborted = true; }
@@ -121,7 +119,6 @@ class TFilist {
   bool resetPending_ = false;
   TScanFeed* feed_ = nullptr;  // set while a worker scans
   std::thread worker_;
-  bool walkWhole_ = false;                          // the worker's verdict, read after it is joined
   std::vector<std::pair<bool, std::string>> held_;  // the worker's lines (error?, text)
 };
 

@@ -183,21 +183,31 @@ class FedAdd : public EngineFixture {
     engine->MessageIntervalMs = 0;
     engine->WriteAheadRecords = 16;
   }
-  // Adds the tree, pressing Stop at the given message-loop pass, once the
-  // scan's walk has ended when afterWalk.
-  TDiscData AddStopped(const std::string& label, int stopAt, bool afterWalk) {
+  // Adds the tree, pressing Stop at the given message-loop pass; when
+  // afterScan, at the first pass after the storing has taken the scan's end
+  // (and said what was found), which that pass lets come.
+  TDiscData AddStopped(const std::string& label, int stopAt, bool afterScan) {
     int pumps = 0;
+    bool stopped = false;
     host.console.clear();
     host.onPump = [&](int) {
-      if (++pumps != stopAt) return;
-      // The walk never waits for storing here (the tree is smaller than the
-      // scan's lead), so it always ends; this waits for an outcome, not a time.
-      while (afterWalk && !engine->Scanner->WalkEnded()) std::this_thread::sleep_for(1ms);
+      ++pumps;
+      if (stopped || pumps < stopAt) return;
+      if (afterScan && pumps == stopAt) {
+        // The walk never waits for storing here (the tree is smaller than the
+        // scan's lead), so it ends; this waits for an outcome, not a time.
+        // The storing takes the end at its next entry, hundreds of folders
+        // before its own end.
+        while (!engine->Scanner->WalkEnded()) std::this_thread::sleep_for(1ms);
+        return;
+      }
+      if (afterScan && !host.HasLine("I Found 4001 file(s) and 407 folders(s)")) return;
+      stopped = true;
       engine->Abort();
     };
     AddDisc(label, Tree());
     host.onPump = nullptr;
-    EXPECT_GE(pumps, stopAt) << label;
+    EXPECT_TRUE(stopped) << label;
     EXPECT_FALSE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database")) << label;
     const int32_t at = engine->Discs->FindByLabel(Utf8ToUtf16(label));
     EXPECT_GE(at, 0) << label;
@@ -260,11 +270,10 @@ TEST_F(FedAdd, StopDuringTheScanTakesBackWhatWasStored) {
   ReopenAndAddWhole();
 }
 
-// Stop pressed once the scan's walk has ended, even before the storing has
-// taken its end: the scan was whole, so what was stored stays, every part of
-// it linked into the disc's tree (also the folders being stored when Stop
-// came), and the counts say how much. Deleting the disc then deletes it all:
-// its names leave their indexes.
+// Stop pressed once the storing has taken the scan's end: what was stored
+// stays, every part of it linked into the disc's tree (also the folders being
+// stored when Stop came), and the counts say how much. Deleting the disc then
+// deletes it all: its names leave their indexes.
 TEST_F(FedAdd, StopAfterTheScanKeepsALinkedPartialDisc) {
   AddEarlierDisc();
   for (int stopAt : {2, 6, 40, 150}) {
