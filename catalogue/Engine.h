@@ -94,6 +94,8 @@ class TEngine {
   int32_t MessageIntervalMs = 15;
   // An add writes finished file and folder records in batches of this many.
   int32_t WriteAheadRecords = 8192;
+  // The scan of an add runs at most about this many entries ahead of storing.
+  int32_t ScanAheadEntries = int32_t(TScanFeed::kAhead);
   // A search tests names on several threads when it has this many per thread.
   int32_t NamesPerThread = 32768;
   // A search walks on a worker thread at most this many batches of rows
@@ -220,6 +222,10 @@ class TEngine {
   bool scanEnded_ = false;
   bool scanOk_ = false;
   bool scanQuiet_ = false;  // storing failed: the scan's end is not narrated
+  // The walk of the add stopped (Stop, or a failure) before the scanned tree
+  // was stored whole; what it stored stays linked into the disc's tree.
+  bool walkCut_ = false;
+  int64_t Cut();  // the walk stops here: -1
 };
 
 // The process's engine, as the windows reach it.

@@ -12,6 +12,10 @@
 namespace qv {
 
 namespace {
+// The disc of an add whose scan was interrupted stays in the list, empty: the
+// line tells why it is there.
+const char* const kKeptEmpty = "Scanning process interrupted; the disc was kept empty";
+
 int64_t WallMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -51,14 +55,14 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     // found so far, in the walk's order, so the records and their IDs are
     // those of storing the finished tree. An interrupted scan takes back what
     // was stored: the disc stays with no root and zero counts.
-    TScanFeed feed;
+    TScanFeed feed(std::size_t(std::max(ScanAheadEntries, 1)));
     if (!Scanner->StartFeed(scanOpts, feed)) {
-      host_.AddWarning("Scanning process interrupted");
+      host_.AddWarning(kKeptEmpty);
       return;
     }
     feed_ = &feed;
-    scanEnded_ = scanQuiet_ = false;
-    const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0;
+    scanEnded_ = scanQuiet_ = walkCut_ = false;
+    const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0 && !walkCut_;
     if (!added && !Aborted) {
       scanQuiet_ = true;  // storing failed and said so: the walk is of no use
       Scanner->Abort();
@@ -101,7 +105,7 @@ bool TEngine::EndScan() {
   scanOk_ = Scanner->EndFeed();
   if (scanQuiet_) return scanOk_;
   if (!scanOk_) {
-    host_.AddWarning("Scanning process interrupted");
+    host_.AddWarning(kKeptEmpty);
   } else if (!Aborted) {
     host_.AddInfo("Found " + std::to_string(Scanner->FileCount) + " file(s) and " +
                   std::to_string(Scanner->FolderCount) + " folders(s)");
@@ -259,18 +263,22 @@ void TEngine::NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& e
   facts_.PutRefs(name->ID, refs);
 }
 
+// A folder whose walk is cut short (Stop, or a failed storing call) still
+// returns its ID, and its parent links it: everything an add keeps is in the
+// disc's tree, so the browsed tree matches the counts and deleting the disc
+// deletes it all. walkCut_ tells the callers to go no further.
 int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef) {
   LetMessagesRun();
-  if (Aborted) return -1;
+  if (Aborted) return Cut();
   TXRecData* name = nullptr;
   if (node->Kind == TFileData::kFolder) {
     name = InternName(node->Name, true);
-    if (!name) return -1;
+    if (!name) return Cut();
   }
   TXRecData* rec = Base->NewData(FolderRecKind);
   if (!rec) {
     host_.AddError(Base->LastError);
-    return -1;
+    return Cut();
   }
   const int64_t discID = Discs->GetDisc(discIndex).ID;
   const int64_t id = rec->ID;
@@ -293,13 +301,20 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
     if (!child) break;
     bool isFile = child->Kind == TFileData::kFile;
     int64_t childID = isFile ? AddFile(child, discID, id) : AddFolder(child, discIndex, id);
-    if (childID < 0) return -1;
+    if (childID >= 0) rec::AddRef(rec, isFile ? fld::foFiles : fld::foFolders, childID);
+    // The rest of the walk is not stored; a cut sub-folder's nodes may still
+    // be the scan's, and this record stays pooled for the final flush.
+    if (walkCut_) return id;
     // The scanned subtree is stored: its nodes make room for the records to come.
     if (!isFile) child->ClearChildren();
-    rec::AddRef(rec, isFile ? fld::foFiles : fld::foFolders, childID);
   }
   Finished(rec);
   return id;
+}
+
+int64_t TEngine::Cut() {
+  walkCut_ = true;
+  return -1;
 }
 
 // A batch of finished records is written and leaves the pool; a write that
@@ -313,11 +328,11 @@ void TEngine::Finished(TXRecData* rec) {
 
 int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   TXRecData* name = InternName(node->Name, false);
-  if (!name) return -1;
+  if (!name) return Cut();
   TXRecData* rec = Base->NewData(FileRecKind);
   if (!rec) {
     host_.AddError(Base->LastError);
-    return -1;
+    return Cut();
   }
   rec::SetRef(rec, fld::fiDisc, discID);
   rec::SetRef(rec, fld::fiName, name->ID);

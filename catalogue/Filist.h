@@ -61,9 +61,12 @@ class TFilist {
   // folder is taken complete). False when a scan runs.
   bool StartFeed(const TScanOpts& opts, TScanFeed& feed);
   // Waits for the worker, then reports its held lines in order; false when
-  // the scan was aborted.
+  // the scan was aborted (also after its walk ended, while its entries still
+  // waited to be taken: for the taker the scan had not ended).
   bool EndFeed();
   bool Feeding() const { return feed_ != nullptr; }
+  // No worker walks: it has put its last entry, or none was started.
+  bool WalkEnded() const { return !feed_ || feed_->Closed(); }
   // Safe from any thread: the scan ends at the next entry.
   void Abort() { Aborted = true; }
   // Walks the folder path into node, with the options of the running scan.

@@ -3,7 +3,9 @@
 // files, then each sub-folder with its content, each folder closed by a null
 // entry.
 #pragma once
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "catalogue/BatchFeed.h"
@@ -15,6 +17,10 @@ class TFileData;
 class TScanFeed {
  public:
   enum class TTake { Entry, Waited, Ended };
+
+  // The worker stays at most about ahead entries in front of the taker.
+  explicit TScanFeed(std::size_t ahead = kAhead) : entries_(std::min<std::size_t>(512, ahead), ahead) {}
+  static constexpr std::size_t kAhead = std::size_t(1) << 15;
 
   // Worker side: the next entry (nullptr: the current folder is complete).
   void Put(TFileData* node);

@@ -83,7 +83,7 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
     error_ = EBADF;
     return false;
   }
-  if (FaultInjection::ShouldFailWrite()) {
+  if (FaultInjection::ShouldFailWrite(path_)) {
     error_ = ENOSPC;
     return false;
   }
@@ -108,7 +108,7 @@ int64_t BinaryFile::Size() const {
 }
 
 bool BinaryFile::Truncate(int64_t size) {
-  if (FaultInjection::ShouldFailWrite()) {
+  if (FaultInjection::ShouldFailWrite(path_)) {
     error_ = ENOSPC;
     return false;
   }
@@ -120,7 +120,7 @@ bool BinaryFile::Truncate(int64_t size) {
 }
 
 bool BinaryFile::Sync() {
-  if (FaultInjection::ShouldFailWrite()) {
+  if (FaultInjection::ShouldFailWrite(path_)) {
     error_ = EIO;
     return false;
   }
@@ -155,6 +155,7 @@ struct State {
   int64_t failFrom = 0;
   int64_t failOnly = 0;
   bool tracking = false;
+  std::function<void(int64_t, const std::string&)> hook;
   std::map<std::string, std::string> synced;    // path -> content at the last sync
   std::map<std::string, std::string> unlinked;  // deleted, the folder not synced since
 };
@@ -187,6 +188,7 @@ void Reset() {
   S().armed = false;
   S().writes = S().failFrom = S().failOnly = 0;
   S().tracking = false;
+  S().hook = nullptr;
   S().synced.clear();
   S().unlinked.clear();
 }
@@ -214,11 +216,25 @@ void TrackUnsynced(bool on) {
   S().armed = true;
 }
 
-bool ShouldFailWrite() {
-  if (!S().armed.load(std::memory_order_relaxed)) return false;
+void SetWriteHook(std::function<void(int64_t, const std::string&)> hook) {
   std::lock_guard g(S().lock);
-  int64_t n = ++S().writes;
-  return (S().failFrom > 0 && n >= S().failFrom) || (S().failOnly > 0 && n == S().failOnly);
+  S().hook = std::move(hook);
+  S().armed = true;
+}
+
+bool ShouldFailWrite(const std::string& path) {
+  if (!S().armed.load(std::memory_order_relaxed)) return false;
+  std::function<void(int64_t, const std::string&)> hook;
+  bool fail;
+  int64_t n;
+  {
+    std::lock_guard g(S().lock);
+    n = ++S().writes;
+    fail = (S().failFrom > 0 && n >= S().failFrom) || (S().failOnly > 0 && n == S().failOnly);
+    hook = S().hook;
+  }
+  if (hook) hook(n, path);  // outside the lock: it may end the process
+  return fail;
 }
 
 void NoteOpen(const std::string& path) {

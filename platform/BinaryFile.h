@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qv {
@@ -46,10 +47,10 @@ class BinaryFile {
 // Test hooks. Disabled unless a test arms them; then every BinaryFile write,
 // truncation and sync is counted and may fail with ENOSPC.
 namespace FaultInjection {
-void Reset();                       // disarm everything
-void FailWritesFrom(int64_t n);     // write number n (1-based) and every later one fail
-void FailOnlyWrite(int64_t n);      // only write number n fails
-int64_t WriteCount();               // writes seen since the last Reset
+void Reset();                    // disarm everything
+void FailWritesFrom(int64_t n);  // write number n (1-based) and every later one fail
+void FailOnlyWrite(int64_t n);   // only write number n fails
+int64_t WriteCount();            // writes seen since the last Reset
 // Power loss: while tracking, each file opened through BinaryFile remembers its
 // content at open and at every Sync; SimulatePowerLoss writes that content back.
 void TrackUnsynced(bool on);
@@ -60,7 +61,11 @@ void NoteRename(const std::string& from, const std::string& to);
 // last synced comes back at a power loss with its synced content.
 void NoteDelete(const std::string& path);
 void NoteDirectorySync(const std::string& folder);
-bool ShouldFailWrite();  // counts one write; true when it must fail
+// Called with the number and the file of every counted write, before it is
+// made, so that a crash test can end the process at a chosen write (an
+// empty hook removes it; Reset does too).
+void SetWriteHook(std::function<void(int64_t n, const std::string& path)> hook);
+bool ShouldFailWrite(const std::string& path = std::string());  // counts one write; true when it must fail
 void NoteOpen(const std::string& path);
 void NoteSync(const std::string& path);
 }  // namespace FaultInjection

@@ -1,7 +1,12 @@
 // TXBase: creating, opening, flushing and closing a database, and the records
 // it hands out. Flush order for crash safety: record chains, fsync of
-// storage.vlm, removal of a free.vlm that lists space now in use, global
-// index entries, fsync of index.vlm, free.vlm, sorted index files.
+// storage.vlm, removal of a free.vlm that lists space now in use, appended
+// global index entries, fsync of index.vlm, the journal of the rewritten
+// entries, those entries, fsync of index.vlm, sorted index files, the entry
+// count in xbase.vlm (which commits the appended entries), removal of the
+// journal, free.vlm. Open settles what a flush cut short left (see
+// TXGIndex::Settle), so a process killed at any write leaves the database as
+// it was at the last flush or the one it was making.
 #include "storage/Base.h"
 
 #include <malloc.h>
@@ -124,6 +129,12 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
   if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
+  // Only the data file's lock lets a flush that another session cut short
+  // be settled; the index is read again when that changed it.
+  bool settledFiles = false;
+  const int64_t settled = gindex_.Settle(*this, recordedEntries_, settledFiles);
+  if (settled < 0) return FailReset(gindex_.LastError());
+  if (settledFiles && !gindex_.Open(*this)) return FailReset("Failed to open global index");
   LoadFreeSpace();
   // Entries are only ever appended: fewer than the last commit recorded means
   // a damaged index.vlm, whose IDs must never be handed out again.
@@ -137,7 +148,11 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     rebuildIndexes_ = crashed;  // rebuilt in memory only
     return true;
   }
+  // The count a journal committed, or for a description that has none yet,
+  // the count as found, is recorded from now on; then the journal can go.
+  recordedEntries_ = settled > 0 ? settled : gindex_.RecordCount();
   if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  if (!gindex_.DropJournal()) return FailReset(gindex_.LastError());
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
     // behind the global index. Each is rebuilt when it is next opened.
@@ -165,8 +180,8 @@ void TXBase::Reset() {
   } else if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) {
     // Records released since the last flush have their chains written;
     // their index entries still wait in memory. Best effort, as nothing can
-    // be reported here: write them after the chains are on disk.
-    gindex_.Commit();
+    // be reported here: commit them after the chains are on disk.
+    if (gindex_.Commit() && RecordEntries()) gindex_.DropJournal();
   }
   dataFile_.reset();  // closes with the header rewritten
   opened_ = false;
@@ -203,11 +218,24 @@ bool TXBase::CommitFiles() {
   dataWritten_ = false;
   if (!BeforeIndexCommit()) return false;
   if (!gindex_.Commit()) return Fail(gindex_.LastError());
+  // Recording the entry count commits the appended entries: until then, the
+  // next Open drops them. Should it fail, the next flush records it again.
+  if (!RecordEntries()) return Fail("Failed to write database description");
+  if (!gindex_.DropJournal()) return Fail(gindex_.LastError());
   AfterIndexCommit();
   for (auto& index : indexes_)
     if (index->Loaded() && !index->Save()) return Fail(index->LastError());
   NoteCommittedState();
   return true;
+}
+
+bool TXBase::RecordEntries() {
+  if (gindex_.RecordCount() != recordedEntries_) {
+    recordedEntries_ = gindex_.RecordCount();
+    engineStateDirty_ = true;
+  }
+  if (engineStateDirty_ && WriteDescriptionFile(true)) engineStateDirty_ = false;
+  return !engineStateDirty_;
 }
 
 void TXBase::MarkDamaged(const std::string& text) {

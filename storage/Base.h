@@ -159,6 +159,9 @@ class TXBase : public IDataFileOwner {
   void ReadEngineState(const TCustomIniFile& ini);
   void WriteEngineState(TCustomIniFile& ini) const;
   void NoteCommittedState();
+  // The global index's entry count reaches xbase.vlm (written when it
+  // changed, or when an earlier write failed); false when it could not.
+  bool RecordEntries();
   // The index file as read has the recorded checksum, or none is recorded.
   bool IndexFileMatches(const TXIndex& index) const;
   // A checksum is recorded and the file as read has it.

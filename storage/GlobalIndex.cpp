@@ -9,6 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/Files.h"
 #include "storage/Base.h"
+#include "storage/Crc32.h"
 
 namespace qv {
 
@@ -21,6 +22,51 @@ void PutEntry(uint8_t* p, const TXGIndexRec& e) {
   for (int i = 0; i < 8; ++i) p[i] = uint8_t(pos >> (8 * i));
   for (int i = 0; i < 4; ++i) p[8 + i] = uint8_t(e.KindId >> (8 * i));
   for (int i = 0; i < 4; ++i) p[12 + i] = uint8_t(e.Flags >> (8 * i));
+}
+
+void PutI64(uint8_t* p, int64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = uint8_t(uint64_t(v) >> (8 * i));
+}
+
+int64_t GetI64(const uint8_t* p) {
+  uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v |= uint64_t(p[i]) << (8 * i);
+  return int64_t(v);
+}
+
+// index.jnl: the database ID (16 bytes), the entry count the commit gives,
+// the number n of rewritten entries, n times (ID, 16-byte entry), and a
+// checksum of all that. A journal that is torn or fails its checksum belongs
+// to a commit that never happened.
+constexpr std::size_t kJournalHead = 16 + 8 + 8;
+constexpr std::size_t kJournalItem = 8 + GIndexRecordSize;
+
+std::string JournalName(const std::string& folder) {
+  return folder + "index.jnl";
+}
+
+// The count and the rewritten entries of a whole journal; false when it is
+// not one of this database's, or not whole.
+bool ParseJournal(const std::string& data, const TGUID& guid, int64_t& count,
+                  std::vector<std::pair<int64_t, const uint8_t*>>& items) {
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  if (data.size() < kJournalHead + 4) return false;
+  const std::size_t body = data.size() - 4;
+  uint32_t crc = 0;
+  for (int i = 0; i < 4; ++i) crc |= uint32_t(p[body + std::size_t(i)]) << (8 * i);
+  if (crc != CalcCRC32(p, body) || !(TGUID::FromBytes(p) == guid)) return false;
+  count = GetI64(p + 16);
+  const int64_t n = GetI64(p + 24);
+  if (count < 1 || n < 0 || uint64_t(n) != (body - kJournalHead) / kJournalItem ||
+      (body - kJournalHead) % kJournalItem != 0)
+    return false;
+  for (int64_t i = 0; i < n; ++i) {
+    const uint8_t* item = p + kJournalHead + std::size_t(i) * kJournalItem;
+    const int64_t id = GetI64(item);
+    if (id < 1 || id >= count) return false;
+    items.emplace_back(id, item + 8);
+  }
+  return true;
 }
 
 TXGIndexRec GetEntry(const uint8_t* p) {
@@ -45,6 +91,9 @@ bool TXGIndex::Reset(TXBase& database) {
   // The new file is made aside and renamed into place: when that fails, the
   // index and its file stay as they were.
   std::string fileName = database.Path() + "index.vlm";
+  // A journal left by the index replaced must never be applied to the new one.
+  journalName_ = JournalName(database.Path());
+  if (!DropJournal()) return false;
   auto guid = database.GUID.ToBytes();
   if (!WriteFileAtomic(fileName, std::string(guid.begin(), guid.end())))
     return Fail("Failed to write \"" + fileName + "\"");
@@ -69,6 +118,7 @@ bool TXGIndex::Open(TXBase& database) {
   lastError_.clear();
   Unbind();
   fileName_ = database.Path() + "index.vlm";
+  journalName_ = JournalName(database.Path());
   if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite))
     return Fail("Failed to open \"" + fileName_ + "\": " + file_.ErrorText());
   // A torn last entry (a crash while appending) is ignored: it was never
@@ -187,8 +237,6 @@ bool TXGIndex::WriteRun(int64_t first, int64_t count) {
 }
 
 bool TXGIndex::WriteDirty() {
-  std::sort(dirty_.begin(), dirty_.end());
-  dirty_.erase(std::unique(dirty_.begin(), dirty_.end()), dirty_.end());
   // Neighbouring entries go out in one write.
   for (std::size_t i = 0; i < dirty_.size();) {
     std::size_t j = i + 1;
@@ -205,13 +253,104 @@ void TXGIndex::MarkFresh(int64_t id) {
   fresh_[std::size_t(id)] = true;
 }
 
+bool TXGIndex::SyncIndexFile() {
+  if (file_.Sync()) return true;
+  return Fail("Failed to sync \"" + fileName_ + "\": " + file_.ErrorText());
+}
+
+// The rewritten entries, whole and on disk (the folder synced too), before
+// any of them reaches index.vlm.
+bool TXGIndex::WriteJournal() {
+  std::sort(dirty_.begin(), dirty_.end());
+  dirty_.erase(std::unique(dirty_.begin(), dirty_.end()), dirty_.end());
+  std::vector<uint8_t> buf(kJournalHead + dirty_.size() * kJournalItem + 4);
+  const auto guid = base_->GUID.ToBytes();
+  std::copy(guid.begin(), guid.end(), buf.begin());
+  PutI64(buf.data() + 16, RecordCount());
+  PutI64(buf.data() + 24, int64_t(dirty_.size()));
+  uint8_t* item = buf.data() + kJournalHead;
+  for (int64_t id : dirty_) {
+    PutI64(item, id);
+    PutEntry(item + 8, entries_[std::size_t(id)]);
+    item += kJournalItem;
+  }
+  const uint32_t crc = CalcCRC32(buf.data(), buf.size() - 4);
+  for (int i = 0; i < 4; ++i) item[i] = uint8_t(crc >> (8 * i));
+  BinaryFile journal;
+  const bool ok = journal.Open(journalName_, BinaryFile::Mode::Create) &&
+                  journal.WriteAt(0, buf.data(), buf.size()) && journal.Sync();
+  const std::string reason = journal.ErrorText();
+  journal.Close();
+  if (!ok) return Fail("Failed to write \"" + journalName_ + "\": " + reason);
+  if (!SyncDirectory(ExtractFilePath(journalName_))) return Fail("Failed to sync \"" + journalName_ + "\"");
+  return true;
+}
+
+bool TXGIndex::DropJournal() {
+  if (journalName_.empty() || !FileExists(journalName_)) return true;
+  if (DeleteFile(journalName_) && SyncDirectory(ExtractFilePath(journalName_))) return true;
+  return Fail("Failed to remove \"" + journalName_ + "\"");
+}
+
+int64_t TXGIndex::Settle(TXBase& database, int64_t recorded, bool& changed) {
+  lastError_.clear();
+  changed = false;
+  const std::string fileName = database.Path() + "index.vlm";
+  journalName_ = JournalName(database.Path());
+  int64_t count = recorded;
+  BinaryFile file;
+  std::string data;
+  if (FileExists(journalName_)) {
+    int64_t journalCount = 0;
+    std::vector<std::pair<int64_t, const uint8_t*>> items;
+    if (!ReadWholeFile(journalName_, data) || !ParseJournal(data, database.GUID, journalCount, items)) {
+      if (!DropJournal()) return -1;  // torn: its commit never happened
+    } else {
+      // Its commit happened: what it rewrites reaches index.vlm (again).
+      count = std::max(count, journalCount);
+      if (!file.Open(fileName, BinaryFile::Mode::ReadWrite)) {
+        Fail("Failed to open \"" + fileName + "\": " + file.ErrorText());
+        return -1;
+      }
+      for (auto& [id, entry] : items)
+        if (!file.WriteAt(id * int64_t(GIndexRecordSize), entry, GIndexRecordSize)) {
+          Fail("Failed to write \"" + fileName + "\": " + file.ErrorText());
+          return -1;
+        }
+      changed = true;
+    }
+  }
+  if (count <= 0) return 0;
+  // A database that ended cleanly is left alone (and may lie on a medium that
+  // cannot be written).
+  if (!file.IsOpen() && FileSizeOf(fileName) <= count * int64_t(GIndexRecordSize)) return count;
+  if (!file.IsOpen() && !file.Open(fileName, BinaryFile::Mode::ReadWrite)) return count;  // Open reports it
+  // Entries past the committed count were appended by a commit that never
+  // happened: nothing committed refers to them.
+  const int64_t size = file.Size();
+  if (size > count * int64_t(GIndexRecordSize)) {
+    if (!file.Truncate(count * int64_t(GIndexRecordSize))) {
+      Fail("Failed to truncate \"" + fileName + "\": " + file.ErrorText());
+      return -1;
+    }
+    changed = true;
+  }
+  if (changed && !file.Sync()) {
+    Fail("Failed to sync \"" + fileName + "\": " + file.ErrorText());
+    return -1;
+  }
+  return count;
+}
+
 bool TXGIndex::Commit() {
   lastError_.clear();
   if (!base_ || !file_.IsOpen()) return Fail("Global index is not open");
   if (!HasPending()) return true;
-  bool ok = WriteDirty() &&
-            (writtenCount_ == RecordCount() || WriteRun(writtenCount_, RecordCount() - writtenCount_));
-  if (ok && !file_.Sync()) ok = Fail("Failed to sync \"" + fileName_ + "\": " + file_.ErrorText());
+  // Appended entries first, beyond the committed count; then the rewritten
+  // ones through the journal, once the appended ones are on disk.
+  bool ok = writtenCount_ == RecordCount() || WriteRun(writtenCount_, RecordCount() - writtenCount_);
+  if (ok && !dirty_.empty()) ok = SyncIndexFile() && WriteJournal() && WriteDirty();
+  if (ok) ok = SyncIndexFile();
   // Whether it worked or stopped half way, entries in the file may now refer
   // to the fresh chains: none may be overwritten any more.
   fresh_.clear();

@@ -5,6 +5,16 @@
 // The file stays open while the index is bound and its entries are kept in
 // memory; changed and appended entries are written in batches by Commit (at
 // every flush of the database), followed by an fsync.
+//
+// A commit must never be seen in part: a record rewritten by it may refer to
+// records it appends. So the appended entries go first (beyond the committed
+// count, where nothing refers to them), then the rewritten ones are written
+// whole to the journal index.jnl before they reach index.vlm. The commit is
+// done once the journal is on disk, or, without rewritten entries, once the
+// database records the new entry count (xbase.vlm); the journal is dropped
+// after that. Settle, before the next open, applies a whole journal and drops
+// entries beyond the committed count, so a commit cut short at any write is
+// either done or never happened.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -49,6 +59,17 @@ class TXGIndex {
   bool Open(TXBase& database);
   // Closes the file and unbinds; pending entries are dropped (commit first).
   void Close();
+  // What a commit cut short left in the database's folder, settled before
+  // Open: a whole journal is applied, a torn one dropped, and index.vlm loses
+  // the entries (and a torn tail) beyond the committed count: recorded, the
+  // count as the database recorded it (0: unknown, nothing is dropped), or a
+  // whole journal's when that is higher. The count settled on (0 when
+  // unknown), or -1 with LastError when the files cannot be settled;
+  // changed tells whether index.vlm was written.
+  int64_t Settle(TXBase& database, int64_t recorded, bool& changed);
+  // Removes the journal of the last commit, once the database recorded the
+  // count it gave; false with LastError when it stays.
+  bool DropJournal();
 
   // A new entry (position, kind id, flags 0); its number, the new data ID, or
   // -1 when the index cannot take one.
@@ -82,9 +103,12 @@ class TXGIndex {
   bool Fail(std::string text);
   bool WriteRun(int64_t first, int64_t count);
   bool WriteDirty();
+  bool WriteJournal();
+  bool SyncIndexFile();
   void Unbind();
 
   std::string fileName_;
+  std::string journalName_;
   TXBase* base_ = nullptr;
   BinaryFile file_;
   std::vector<TXGIndexRec> entries_;  // entry 0 stands for the header

@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/Filist.h"
@@ -17,6 +19,8 @@
 
 namespace qv::test {
 namespace {
+
+using namespace std::chrono_literals;
 
 // "D name" and "F name" for each entry, ")" when a folder is complete.
 void Walk(const TFileData* node, std::vector<std::string>& out) {
@@ -154,82 +158,144 @@ class FedAdd : public EngineFixture {
       }
     return dead;
   }
-};
 
-// Stop pressed at several points of an add. While the scan still ran, the
-// add takes back all it stored: the disc stays with no root and zero counts,
-// no name is left pointing at nothing, and the catalogue reopens and takes
-// the next add whole. Once the scan has ended, what was stored stays and the
-// counts say how much.
-TEST_F(FedAdd, StopDuringTheScanTakesBackWhatWasStored) {
-  // An earlier disc shares some names (f0.txt to f4.txt, d0, s0 to s9).
-  const std::string before = dir / "before";
-  for (int d = 0; d < 10; ++d)
-    for (int f = 0; f < 5; ++f)
-      MakeFile(before + "/d0/s" + std::to_string(d) + "/f" + std::to_string(f) + ".txt");
-  AddDisc("Before", before);
-  const std::multiset<std::string> kept = FindAll();
-  ASSERT_EQ(kept.size(), 50u + 11u);
-  const int fileNames = engine->FileNameIndex->Count();
-  const int folderNames = engine->FolderNameIndex->Count();
-
-  MakeTree(Tree(), 200, 20);
-  engine->MessageIntervalMs = 0;
-  engine->WriteAheadRecords = 16;
-  int interrupted = 0;
-  for (int stopAt : {1, 6, 9, 12, 16, 24, 40, 150}) {
-    const std::string label = "Stopped" + std::to_string(stopAt);
+  // Files and folders of the browsed tree of a disc.
+  void CountBrowsed(const TFileData* node, int64_t& files, int64_t& folders) {
+    for (int32_t i = 0; i < node->Count(); ++i) {
+      const TFileData* c = node->GetChild(i);
+      ++(c->IsFolder() ? folders : files);
+      if (c->IsFolder()) CountBrowsed(c, files, folders);
+    }
+  }
+  // An earlier disc that shares some names (f0.txt to f4.txt, d0, s0 to s9)
+  // with the tree added and stopped.
+  void AddEarlierDisc() {
+    const std::string before = dir / "before";
+    for (int d = 0; d < 10; ++d)
+      for (int f = 0; f < 5; ++f)
+        MakeFile(before + "/d0/s" + std::to_string(d) + "/f" + std::to_string(f) + ".txt");
+    AddDisc("Before", before);
+    kept = FindAll();
+    ASSERT_EQ(kept.size(), 50u + 11u);
+    fileNames = engine->FileNameIndex->Count();
+    folderNames = engine->FolderNameIndex->Count();
+    MakeTree(Tree(), 200, 20);
+    engine->MessageIntervalMs = 0;
+    engine->WriteAheadRecords = 16;
+  }
+  // Adds the tree, pressing Stop at the given message-loop pass; when
+  // afterScan, at the first pass after the storing has taken the scan's end
+  // (and said what was found), which that pass lets come.
+  TDiscData AddStopped(const std::string& label, int stopAt, bool afterScan) {
     int pumps = 0;
-    const int64_t deadBefore = DeadRefs();
+    bool stopped = false;
     host.console.clear();
     host.onPump = [&](int) {
-      if (++pumps == stopAt) engine->Abort();
+      ++pumps;
+      if (stopped || pumps < stopAt) return;
+      if (afterScan && pumps == stopAt) {
+        // The walk never waits for storing here (the tree is smaller than the
+        // scan's lead), so it ends; this waits for an outcome, not a time.
+        // The storing takes the end at its next entry, hundreds of folders
+        // before its own end.
+        while (!engine->Scanner->WalkEnded()) std::this_thread::sleep_for(1ms);
+        return;
+      }
+      if (afterScan && !host.HasLine("I Found 4001 file(s) and 407 folders(s)")) return;
+      stopped = true;
+      engine->Abort();
     };
     AddDisc(label, Tree());
     host.onPump = nullptr;
-    EXPECT_FALSE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database"));
-    const bool scanStopped = host.HasLine("W Scanning process interrupted");
-    const bool finalized = host.HasLine("I Finalizing database");
+    EXPECT_TRUE(stopped) << label;
+    EXPECT_FALSE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database")) << label;
     const int32_t at = engine->Discs->FindByLabel(Utf8ToUtf16(label));
-    ASSERT_GE(at, 0) << label;
-    const TDiscData d = engine->Discs->GetDisc(at);
-    std::multiset<std::string> found = FindAll();
+    EXPECT_GE(at, 0) << label;
+    return at < 0 ? TDiscData{} : engine->Discs->GetDisc(at);
+  }
+  int64_t Mine(const std::string& label) {
     int64_t mine = 0;
-    for (const std::string& e : found) mine += e.rfind(label + "|", 0) == 0;
-    if (scanStopped) {
-      ++interrupted;
-      EXPECT_FALSE(finalized) << label;
-      EXPECT_EQ(d.Root, -1) << label;
-      EXPECT_EQ(d.Files + d.Folders, 0) << label;
-      EXPECT_EQ(mine, 0) << label;
-      EXPECT_EQ(engine->FileNameIndex->Count(), fileNames) << label;
-      EXPECT_EQ(engine->FolderNameIndex->Count(), folderNames) << label;
-      EXPECT_EQ(DeadRefs(), deadBefore) << label;
-    } else {
-      // Stopped while storing after the scan: the partial disc stays.
-      ASSERT_GE(d.Root, 0) << label;
-      EXPECT_LT(d.Files, 4001) << label;
-      EXPECT_EQ(mine, d.Files + d.Folders) << label;
-      ASSERT_TRUE(engine->DeleteDisc(d)) << label;
-      EXPECT_EQ(FindAll(), kept) << label;
+    for (const std::string& e : FindAll()) mine += e.rfind(label + "|", 0) == 0;
+    return mine;
+  }
+  void ExpectKeptOnly(const std::string& label) {
+    EXPECT_EQ(FindAll(), kept) << label;
+    EXPECT_EQ(engine->FileNameIndex->Count(), fileNames) << label;
+    EXPECT_EQ(engine->FolderNameIndex->Count(), folderNames) << label;
+  }
+  // After the last add: the catalogue reopens, the stopped discs are as they
+  // were left, and the next add is stored whole.
+  void ReopenAndAddWhole() {
+    Reopen();
+    std::multiset<std::string> all = kept;
+    for (int32_t i = 0; i < engine->Discs->Count(); ++i) {
+      const TDiscData d = engine->Discs->GetDisc(i);
+      if (d.Label == u"Before") continue;
+      EXPECT_EQ(d.Root, -1);
+      EXPECT_EQ(d.Files + d.Folders, 0);
     }
+    EXPECT_EQ(FindAll(), all);
+    AddDisc("Whole", Tree());
+    EXPECT_TRUE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database"));
+    const TDiscData whole = engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Whole"));
+    EXPECT_EQ(whole.Files, 4001);
+    EXPECT_EQ(whole.Folders, 407);
+    EXPECT_EQ(FindAll().size(), kept.size() + 4001 + 407);
   }
-  EXPECT_GT(interrupted, 0);
 
-  Reopen();
-  for (int32_t i = 0; i < engine->Discs->Count(); ++i) {
-    const TDiscData d = engine->Discs->GetDisc(i);
-    if (d.Label == u"Before") continue;
-    EXPECT_EQ(d.Root, -1);
-    EXPECT_EQ(d.Files + d.Folders, 0);
+  std::multiset<std::string> kept;
+  int fileNames = 0, folderNames = 0;
+};
+
+// Stop pressed while the scan still walks: the add takes back all it stored.
+// The disc stays with no root and zero counts, and the console says why; no
+// name joins an index and none is left pointing at nothing. The scan may run
+// only a few entries ahead of storing, so at each of these passes of the
+// message loop its walk has not ended, whatever the threads' pace.
+TEST_F(FedAdd, StopDuringTheScanTakesBackWhatWasStored) {
+  AddEarlierDisc();
+  engine->ScanAheadEntries = 16;
+  for (int stopAt : {1, 6, 9, 12, 16, 24, 40, 150}) {
+    const std::string label = "Stopped" + std::to_string(stopAt);
+    const int64_t deadBefore = DeadRefs();
+    const TDiscData d = AddStopped(label, stopAt, false);
+    EXPECT_TRUE(host.HasLine("W Scanning process interrupted; the disc was kept empty")) << label;
+    EXPECT_FALSE(host.HasLine("I Finalizing database")) << label;
+    EXPECT_EQ(d.Root, -1) << label;
+    EXPECT_EQ(d.Files + d.Folders, 0) << label;
+    EXPECT_EQ(Mine(label), 0) << label;
+    ExpectKeptOnly(label);
+    EXPECT_EQ(DeadRefs(), deadBefore) << label;
   }
-  EXPECT_EQ(FindAll(), kept);
-  AddDisc("Whole", Tree());
-  EXPECT_TRUE(host.HasLine("I 4001 file(s) and 407 folder(s) were added to the database"));
-  const TDiscData whole = engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Whole"));
-  EXPECT_EQ(whole.Files, 4001);
-  EXPECT_EQ(whole.Folders, 407);
-  EXPECT_EQ(FindAll().size(), kept.size() + 4001 + 407);
+  ReopenAndAddWhole();
+}
+
+// Stop pressed once the storing has taken the scan's end: what was stored
+// stays, every part of it linked into the disc's tree (also the folders being
+// stored when Stop came), and the counts say how much. Deleting the disc then
+// deletes it all: its names leave their indexes.
+TEST_F(FedAdd, StopAfterTheScanKeepsALinkedPartialDisc) {
+  AddEarlierDisc();
+  for (int stopAt : {2, 6, 40, 150}) {
+    const std::string label = "Partial" + std::to_string(stopAt);
+    const TDiscData d = AddStopped(label, stopAt, true);
+    EXPECT_FALSE(host.HasLine("W Scanning process interrupted; the disc was kept empty")) << label;
+    EXPECT_TRUE(host.HasLine("I Finalizing database")) << label;
+    ASSERT_GE(d.Root, 0) << label;
+    EXPECT_LT(d.Files, 4001) << label;
+    EXPECT_EQ(Mine(label), d.Files + d.Folders) << label;
+    ASSERT_TRUE(engine->Browse(engine->Discs->FindByLabel(Utf8ToUtf16(label)))) << label;
+    int64_t files = 0, folders = 0;
+    CountBrowsed(engine->Discs->BrowseRoot.get(), files, folders);
+    EXPECT_EQ(files, d.Files) << label;
+    EXPECT_EQ(folders, d.Folders) << label;
+    ASSERT_TRUE(engine->DeleteDisc(d)) << label;
+    ExpectKeptOnly(label);
+    EXPECT_FALSE(host.HasLine("W Deleted disc reference encountered!")) << label;
+  }
+  Reopen();
+  EXPECT_EQ(engine->Discs->Count(), 1);
+  ExpectKeptOnly("reopened");
 }
 
 }  // namespace

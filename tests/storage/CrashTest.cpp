@@ -1,10 +1,12 @@
 // Crash consistency: a process that ends without Close, a power loss that
 // drops every unsynced write, and a flush cut short at each of its writes.
 // Reopening must give a consistent database holding what was flushed.
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -174,6 +176,96 @@ TEST_F(CrashTest, FlushCutShortAtEveryWrite) {
     EXPECT_EQ(IndexIds(*index), Ids(live)) << "write " << k;
     if (writes < k) break;  // the flush and close got through
     ASSERT_LT(k, 100);
+  }
+}
+
+// A flush whose process is killed before each of its writes in turn (index
+// entries rewritten and appended, the journal, the recorded count, the
+// sorted index, free space), with a torn tail left on index.vlm. The next
+// open sees the flush whole or not at all, never a part: the renamed records
+// carry their new names exactly when the new records are there.
+TEST_F(CrashTest, FlushKilledAtEveryWriteIsWholeOrAbsent) {
+  for (int64_t k = 1;; ++k) {
+    SCOPED_TRACE("killed before write " + std::to_string(k));
+    const std::string name = "kill" + std::to_string(k);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      TXBase& base = *new TXBase;  // never destroyed: the process is killed
+      if (!Create(base, name)) ::_exit(2);
+      TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
+      if (!index || !AddIndexed(base, index, 0, 20) || !base.Flush()) ::_exit(2);
+      for (int64_t id = 1; id <= 20; id += 4) SetName(base.GetData(id), std::string(40, 'n'));
+      if (!AddIndexed(base, index, 100, 5)) ::_exit(2);
+      FaultInjection::SetWriteHook([k](int64_t n, const std::string&) {
+        if (n == k) ::raise(SIGKILL);
+      });
+      ::_exit(base.Flush() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+    std::ofstream(Folder(name) + "index.vlm", std::ios::binary | std::ios::app) << "torn!!!";
+
+    TXBase base;
+    ASSERT_TRUE(OpenDb(base, name)) << base.LastError;
+    ASSERT_FALSE(base.ReadOnly()) << base.DamageText();
+    std::map<int64_t, int64_t> live = LiveItems(base);
+    ASSERT_TRUE(live.size() == 20u || live.size() == 25u);
+    EXPECT_EQ(base.GIndex().RecordCount(), int64_t(live.size()) + 1);
+    const std::string renamed = live.size() == 25u ? std::string(40, 'n') : std::string();
+    for (int64_t id = 1; id <= 20; id += 4) EXPECT_EQ(NameOf(base.FetchData(id)), renamed) << "ID " << id;
+    TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
+    ASSERT_NE(index, nullptr) << base.LastError;
+    EXPECT_EQ(IndexIds(*index), Ids(live));
+    // The settled database takes the next flush.
+    ASSERT_TRUE(AddIndexed(base, index, 500, 3));
+    ASSERT_TRUE(base.Close());
+    if (!killed) break;  // the flush got through before write k
+    ASSERT_LT(k, 200);
+  }
+}
+
+// Killed once the journal of the rewritten entries is on disk and before any
+// of them reaches index.vlm: the flush has happened, and the next open applies
+// the journal. The same journal torn (a kill while it was written) belongs to
+// a flush that never happened: it is dropped with the entries appended.
+TEST_F(CrashTest, AWholeJournalIsAppliedATornOneDropped) {
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    TXBase& base = *new TXBase;  // never destroyed: the process is killed
+    if (!Create(base)) ::_exit(2);
+    TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
+    if (!index || !AddIndexed(base, index, 0, 10) || !base.Flush()) ::_exit(2);
+    for (int64_t id = 1; id <= 3; ++id) SetName(base.GetData(id), "renamed");
+    if (!AddIndexed(base, index, 100, 2)) ::_exit(2);
+    bool journal = false;
+    FaultInjection::SetWriteHook([&](int64_t, const std::string& path) {
+      if (path.find("index.jnl") != std::string::npos) journal = true;
+      if (journal && path.find("index.vlm") != std::string::npos) ::raise(SIGKILL);
+    });
+    base.Flush();
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  ASSERT_TRUE(std::filesystem::exists(Folder() + "index.jnl"));
+  std::filesystem::copy(Folder(), Folder("torn"));
+  std::filesystem::resize_file(Folder("torn") + "index.jnl",
+                               std::filesystem::file_size(Folder() + "index.jnl") - 3);
+
+  for (const char* name : {"db", "torn"}) {
+    SCOPED_TRACE(name);
+    const bool whole = std::string(name) == "db";
+    TXBase base;
+    ASSERT_TRUE(OpenDb(base, name)) << base.LastError;
+    EXPECT_FALSE(std::filesystem::exists(Folder(name) + "index.jnl"));
+    EXPECT_EQ(LiveItems(base).size(), whole ? 12u : 10u);
+    for (int64_t id = 1; id <= 3; ++id) EXPECT_EQ(NameOf(base.FetchData(id)), whole ? "renamed" : "");
+    ASSERT_TRUE(base.Close());
   }
 }
 
