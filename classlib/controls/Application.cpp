@@ -158,6 +158,9 @@ void TApplication::HandleMessage() {
 
 void TApplication::Idle(const MSG&) {
   DoMouseIdle();
+  // The pointer went off our windows, where no mouse message follows it:
+  // the hint that shows goes too.
+  if (hintShown_ && !mouseControl_ && !TControl::CaptureControl()) CancelHint();
   bool done = true;
   if (OnIdle) OnIdle(this, done);
   DoActionIdle();
