@@ -76,7 +76,13 @@ void TApplication::WndProc(TMessage& M) {
     if (M.WParam == kHintShowTimer) {
       POINT p;
       GetCursorPos(&p);
-      ActivateHint(p);
+      // The pointer may have left the control, or the program's windows,
+      // during the pause without a mouse message reaching us: a hint shown
+      // now would stand where the pointer went, far from its control.
+      if (PointerOnHintControl(p))
+        ActivateHint(p);
+      else
+        CancelHint();
     } else {
       HideHint();
     }
@@ -152,6 +158,9 @@ void TApplication::HandleMessage() {
 
 void TApplication::Idle(const MSG&) {
   DoMouseIdle();
+  // The pointer went off our windows, where no mouse message follows it:
+  // the hint that shows goes too.
+  if (hintShown_ && !mouseControl_ && !TControl::CaptureControl()) CancelHint();
   bool done = true;
   if (OnIdle) OnIdle(this, done);
   DoActionIdle();
@@ -322,6 +331,19 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage&) {
   } else {
     hintShown_ = false;
   }
+}
+
+bool TApplication::PointerOnHintControl(POINT ScreenPos) {
+  TControl* c = hintControl_;
+  if (!c || !c->IsShowing()) return false;
+  RECT r = c->BoundsRect();
+  if (TWinControl* p = c->Parent()) {
+    const POINT o = p->ClientToScreen(POINT{0, 0});
+    OffsetRect(&r, o.x, o.y);
+  } else if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated()) {
+    GetWindowRect(w->WindowHandle(), &r);
+  }
+  return PtInRect(&r, ScreenPos) && WindowFromPoint(ScreenPos);
 }
 
 void TApplication::StartHintTimer(UINT Id, int Ms) {

@@ -137,6 +137,8 @@ class TApplication : public TComponent {
  private:
   bool ProcessMessage(MSG& Msg);
   void Idle(const MSG& Msg);
+  // Whether the pointer at ScreenPos still lies on the control whose hint waits.
+  bool PointerOnHintControl(POINT ScreenPos);
   bool IsKeyMsg(MSG& Msg);
   bool IsMDIMsg(const MSG& Msg);
   void IsHintMsg(const MSG& Msg);

@@ -83,6 +83,14 @@ class Backend {
     (void)screen;
     return false;
   }
+  // The border of a top-level window that the desktop draws in place of
+  // ours (the window manager's frame), as distances from each edge of its
+  // window rectangle. Our own pixels there are never seen: a copy of the
+  // screen takes the desktop's from ReadDesktop instead.
+  virtual RECT DesktopFrame(HWND top) {
+    (void)top;
+    return RECT{};
+  }
 
   // A drag of ours over a point where none of our windows lies (DROPEFFECT_
   // values). ForeignDragOver says whether another program's drop target is

@@ -232,6 +232,13 @@ bool X11Backend::ReadDesktop(Surface& screen) {
   return true;
 }
 
+// The frame the window manager draws around a decorated window stands
+// where our window rectangle has its own caption and borders.
+RECT X11Backend::DesktopFrame(HWND top) {
+  const auto* t = x_->Find(top);
+  return t && !t->overrideRedirect ? t->inset : RECT{};
+}
+
 SIZE X11Backend::ScreenSize() {
   return SIZE{DisplayWidth(x_->dpy, x_->screen), DisplayHeight(x_->dpy, x_->screen)};
 }

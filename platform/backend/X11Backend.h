@@ -41,6 +41,7 @@ class X11Backend : public Backend {
   void SetClipboardText(const std::u16string& text) override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& screen) override;
+  RECT DesktopFrame(HWND top) override;
   bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
                        DWORD& effect) override;
   void ForeignDragLeave() override;

@@ -330,6 +330,13 @@ void ComposeScreenInto(Surface& screen) {
     if (!w || !(w->style & WS_VISIBLE) || !w->backing) continue;
     const Surface& b = *w->backing;
     PixRegion area = OwnArea(*w);
+    // Where the desktop draws the window's frame, its pixels stay: ours
+    // (a caption of our own under the window manager's) are not on screen.
+    if (S().backend) {
+      const RECT frame = S().backend->DesktopFrame(*it);
+      area.Intersect(PixRegion(
+          RECT{frame.left, frame.top, w->rect.Width() - frame.right, w->rect.Height() - frame.bottom}));
+    }
     for (const RECT& r : area.Rects()) {
       // Row by row, clipped once to the backing and to the screen.
       const int left = std::max({int(r.left), 0, -int(w->rect.left)});

@@ -168,6 +168,44 @@ TEST_F(App, HintShowsAfterThePauseAndHidesAfterTheHidePause) {
   Application->OnHint = nullptr;
 }
 
+// The pointer rests on a control, then leaves the program's windows before
+// the pause is over, where no mouse message follows it: no hint appears out
+// there, far from its control; the control shows it again on return, and
+// it goes when the pointer leaves again.
+TEST_F(App, AHintWaitingForThePauseStaysAwayWhenThePointerLeavesItsControl) {
+  TForm* form = NewForm({100, 100, 400, 300});
+  auto* tip = new Probe(form);
+  tip->SetBounds(10, 10, 100, 50);
+  tip->SetHint("Tip");
+  tip->SetShowHint(true);
+  tip->SetParent(form);
+  form->Show();
+  Pump();
+  auto showing = [] { return Application->HintWindow() && Application->HintWindow()->IsHintShowing(); };
+  for (POINT away : {POINT{700, 120}, POINT{120, 600}}) {
+    backend.MouseMove(120, 120);
+    Pump();
+    backend.AdvanceClock(Application->HintPause / 2);
+    backend.MouseMove(away.x, away.y);
+    Pump();
+    backend.AdvanceClock(Application->HintPause);
+    EXPECT_FALSE(showing()) << "a hint at " << away.x << "," << away.y;
+  }
+  backend.MouseMove(120, 120);
+  Pump();
+  backend.AdvanceClock(Application->HintPause + 10);
+  ASSERT_TRUE(showing());
+  RECT r;
+  GetWindowRect(Application->HintWindow()->WindowHandle(), &r);
+  EXPECT_LT(std::abs(r.left - 120), 40);
+  // A hint that shows goes when the pointer leaves the program's windows.
+  backend.MouseMove(700, 120);
+  Pump();
+  backend.WhenIdle([] {});
+  Application->HandleMessage();  // an idle pass
+  EXPECT_FALSE(showing());
+}
+
 TEST_F(App, AnExceptionFromAHandlerIsReportedAndTheLoopGoesOn) {
   std::vector<std::string> boxes;
   auto old = SetMessageBoxHook([&](const std::string& text, const std::string& caption, UINT flags) {

@@ -524,6 +524,16 @@ TEST_F(X11Desktop, ScreenCopiesSeeTheDesktopUnderOurWindows) {
   const uint32_t mine = ours.At(100, 100);
   EXPECT_EQ(GetPixel(screen, origin.x + 100, origin.y + 100),
             COLORREF(RGB(PixelR(mine), PixelG(mine), PixelB(mine))));
+  // Our own caption lies under the place of the desktop's frame (here: no
+  // window manager, nothing): the copy shows what the desktop shows there.
+  ASSERT_GT(origin.y, 60);
+  XImage* caption =
+      XGetImage(desktop, DefaultRootWindow(desktop), origin.x + 100, 55, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(caption, nullptr);
+  const unsigned long shown = XGetPixel(caption, 0, 0);
+  XDestroyImage(caption);
+  EXPECT_EQ(GetPixel(screen, origin.x + 100, 55) & 0xFFFFFF,
+            COLORREF(RGB((shown >> 16) & 0xFF, (shown >> 8) & 0xFF, shown & 0xFF)));
   ReleaseDC(nullptr, screen);
   XDestroyWindow(desktop, other);
   XSync(desktop, False);
