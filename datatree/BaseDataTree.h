@@ -665,8 +665,11 @@ class TBaseDataTree : public TCustomControl {
   void ChangeFocus(PDataNode Value, bool Ask);
   bool ApplyCheckState(PDataNode Node, TCheckState Value);
   virtual bool CheckParentCheckState(PDataNode Node, TCheckState NewState);
-  void ToggleSelection(PDataNode StartNode, PDataNode EndNode);
-  void SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly);
+  virtual void ToggleSelection(PDataNode StartNode, PDataNode EndNode);
+  virtual void SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly);
+  virtual void UnselectNodes(PDataNode StartNode, PDataNode EndNode);
+  // A range's start: the first node for none, else the nearest visible node at or before it.
+  PDataNode RangeStartNode(PDataNode StartNode);
   void HandleClickSelection(PDataNode LastFocused, PDataNode NewNode, TShiftState Shift, bool DragPending);
 
   // Geometry.

@@ -3,6 +3,7 @@
 // incremental search driven by typed characters and the search timer.
 #include "datatree/BaseDataTree.h"
 #include "platform/window/Input.h"
+#include "platform/window/KeyboardLayout.h"
 #include "platform/window/Messages.h"
 
 namespace qv {
@@ -23,6 +24,25 @@ TCheckState NextCheckState(PDataNode Node) {
     default:
       return Unpressed(TCheckState(Node->CheckState)) == csCheckedNormal ? csUncheckedNormal
                                                                          : csCheckedNormal;
+  }
+}
+// The operator characters typed on the main keyboard act as the pad keys;
+// the character decides, so an unshifted '=' stays what it is.
+WORD PadKeyForCharacter(WORD Key) {
+  BYTE keys[256];
+  WORD ch = 0;
+  if (!GetKeyboardState(keys) || ToAscii(Key, 0, keys, &ch, 0) != 1) return Key;
+  switch (ch) {
+    case '*':
+      return VK_MULTIPLY;
+    case '+':
+      return VK_ADD;
+    case '-':
+      return VK_SUBTRACT;
+    case '/':
+      return VK_DIVIDE;
+    default:
+      return Key;
   }
 }
 }  // namespace
@@ -114,6 +134,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
                                ? (up ? GetPreviousVisible(focusedNode_) : GetNextVisible(focusedNode_))
                                : (up ? GetLastVisible() : GetFirstVisible());
         if (target) {
+          EndEditNode();
           if (extendRange && focusedNode_ && rangeAnchor_) {
             int cmp = CompareNodePositions(oldFocus, rangeAnchor_);
             if ((up && cmp > 0) || (!up && cmp < 0)) RemoveFromSelection(focusedNode_);
@@ -212,12 +233,13 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       rangeAnchor_ = focusedNode_;
       lastSelectionLevel_ = focusedNode_ ? int(GetNodeLevel(focusedNode_)) : -1;
     }
-    if (rangeToggle && oldFocus && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
+    if (rangeToggle && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
     if (focusedNode_ && (cleared || focusedNode_ != oldFocus) && !focusedNode_->Has(vsSelected))
       AddToSelection(focusedNode_);
     if (rangeToggle || selectionCount_ > 1) Invalidate();
     return;
   }
+  Key = PadKeyForCharacter(Key);
   bool searching = states_.Contains(tsIncrementalSearching);
   switch (Key) {
     case VK_MULTIPLY:
@@ -233,7 +255,6 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         FullCollapse(focusedNode_);
       return;
     case VK_ADD:
-    case VK_OEM_PLUS:
       if (searching)
         DoStateChange({tsIncrementalSearchPending});
       else if (ctrl && shift)
@@ -244,7 +265,6 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         ToggleNode(focusedNode_);
       return;
     case VK_SUBTRACT:
-    case VK_OEM_MINUS:
       if (searching)
         DoStateChange({tsIncrementalSearchPending});
       else if (ctrl && shift)

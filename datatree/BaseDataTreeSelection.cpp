@@ -216,43 +216,73 @@ TCheckState TBaseDataTree::DetermineNextCheckState(TCheckType CheckType, TCheckS
   }
 }
 
-void TBaseDataTree::ToggleSelection(PDataNode StartNode, PDataNode EndNode) {
-  if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
-  TNodeArray add;
-  for (PDataNode run = StartNode;; run = GetNextVisible(run)) {
-    if (!run) break;
-    if (run->Has(vsSelected))
-      InternalRemoveFromSelection(run);
-    else
-      add.push_back(run);
-    if (run == EndNode) break;
+PDataNode TBaseDataTree::RangeStartNode(PDataNode StartNode) {
+  if (!StartNode) return GetFirst();
+  if (!IsNodeVisible(StartNode)) {
+    PDataNode prev = GetPreviousVisible(StartNode);
+    return prev ? prev : GetFirst();
   }
+  return StartNode;
+}
+
+void TBaseDataTree::ToggleSelection(PDataNode StartNode, PDataNode EndNode) {
+  DTAssert(EndNode != nullptr, "EndNode must not be nil!");
+  StartNode = RangeStartNode(StartNode);
+  if (!StartNode || StartNode == EndNode) return;
+  PDataNode first = StartNode, last = EndNode;
+  if (CompareNodePositions(first, last) > 0) std::swap(first, last);
+  BeginUpdate();
+  TNodeArray add;
+  auto toggle = [&](PDataNode n) {
+    if (n->Has(vsSelected))
+      InternalRemoveFromSelection(n);
+    else
+      add.push_back(n);
+  };
+  // The ends toggle only on the far side of the anchor, so the anchor's own
+  // end stays as it is and a range reversed across the anchor stays whole.
+  if (!rangeAnchor_ || CompareNodePositions(first, rangeAnchor_) < 0) toggle(first);
+  for (PDataNode run = GetNextVisible(first); run && run != last; run = GetNextVisible(run)) toggle(run);
+  if (!rangeAnchor_ || CompareNodePositions(last, rangeAnchor_) > 0) toggle(last);
+  // Packing an emptied array resets the anchor; the range keeps its own.
+  PDataNode anchor = rangeAnchor_;
   PackArray();
+  rangeAnchor_ = anchor;
+  if (anchor && !anchor->Has(vsSelected)) add.push_back(anchor);
   InternalAddToSelection(add, false);
+  EndUpdate();
   Invalidate();
   Change(nullptr);
 }
 
 void TBaseDataTree::SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly) {
-  if (!StartNode || !EndNode) return;
+  DTAssert(EndNode != nullptr, "EndNode must not be nil!");
+  BeginUpdate();
+  StartNode = RangeStartNode(StartNode);
   if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
-  if (!AddOnly) {
-    // Everything outside the range leaves the selection.
-    for (int i = 0; i < selectionCount_; ++i) {
-      PDataNode n = Unmark(selection_[size_t(i)]);
-      if (CompareNodePositions(n, StartNode) < 0 || CompareNodePositions(n, EndNode) > 0 || !IsNodeVisible(n))
-        InternalRemoveFromSelection(n);
-    }
-    PackArray();
-  }
+  PDataNode anchor = rangeAnchor_;
+  if (!AddOnly) InternalClearSelection();
   TNodeArray add;
   for (PDataNode run = StartNode; run; run = GetNextVisible(run)) {
     add.push_back(run);
     if (run == EndNode) break;
   }
   InternalAddToSelection(add, false);
+  EndUpdate();
+  if (anchor && anchor->Has(vsSelected)) rangeAnchor_ = anchor;
   Invalidate();
   Change(nullptr);
+}
+
+void TBaseDataTree::UnselectNodes(PDataNode StartNode, PDataNode EndNode) {
+  DTAssert(EndNode != nullptr, "EndNode must not be nil!");
+  StartNode = RangeStartNode(StartNode);
+  if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
+  for (PDataNode run = StartNode; run; run = GetNextVisible(run)) {
+    if (run->Has(vsSelected)) InternalRemoveFromSelection(run);
+    if (run == EndNode) break;
+  }
+  PackArray();
 }
 
 void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {

@@ -173,5 +173,26 @@ TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
   Pump();
 }
 
+TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
+  TDataStringTree* t = Editable();
+  PDataNode n = t->GetFirst();
+  ASSERT_TRUE(t->EditNode(n, NoColumn));
+  Pump();
+  backend.TypeText(u"x");
+  Pump();
+  SendMessage(t->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(edited, 1);
+  EXPECT_EQ(texts[0], u"x");
+  EXPECT_EQ(t->FocusedNode(), n->NextSibling);
+  ASSERT_TRUE(t->EditNode(t->FocusedNode(), NoColumn));
+  Pump();
+  SendMessage(t->Handle(), WM_KEYDOWN, VK_UP, 0);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(t->FocusedNode(), n);
+}
+
 }  // namespace
 }  // namespace qv::test
