@@ -671,6 +671,10 @@ class TBaseDataTree : public TCustomControl {
   // A range's start: the first node for none, else the nearest visible node at or before it.
   PDataNode RangeStartNode(PDataNode StartNode);
   void HandleClickSelection(PDataNode LastFocused, PDataNode NewNode, TShiftState Shift, bool DragPending);
+  virtual void HandleHotTrack(int X, int Y);
+  virtual void HandleMouseDblClick(TShiftState Shift, const THitInfo& Hit);
+  // Shows the check box pressed; the check applies when the button comes up over it.
+  void PressCheckBox(PDataNode Node);
 
   // Geometry.
   int NodeTop(PDataNode Node);

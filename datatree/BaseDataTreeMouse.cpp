@@ -161,33 +161,22 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   THitInfo hit;
   GetHitTestInfoAt(X, Y, true, hit);
   PDataNode node = hit.HitNode;
-  bool dbl = Shift.Contains(ssDouble);
-  if (dbl && Button == mbLeft && hit.HitColumn >= 0 && hit.HitColumn == header_->Columns()->ClickIndex &&
-      OnColumnDblClick)
-    OnColumnDblClick(this, hit.HitColumn, Shift);
+  if (Shift.Contains(ssDouble)) {
+    // Right and middle double clicks count only where their clicks select.
+    if (Button == mbLeft ||
+        (Button == mbRight && options_->SelectionOptions().Contains(toRightClickSelect)) ||
+        (Button == mbMiddle && options_->SelectionOptions().Contains(toMiddleClickSelect)))
+      HandleMouseDblClick(Shift, hit);
+    return;
+  }
   if (Button == mbLeft) header_->Columns()->ClickIndex = hit.HitColumn;
-  if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemButton) && !dbl) {
+  if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemButton)) {
     ToggleNode(node);  // the button toggles without moving the focus
     return;
   }
   if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemCheckbox) &&
-      options_->MiscOptions().Contains(toCheckSupport) && !node->Has(vsDisabled)) {
-    TCheckState newState = node->CheckType == ctRadioButton             ? csCheckedNormal
-                           : (node->CheckState & ~1) == csCheckedNormal ? csUncheckedNormal
-                                                                        : csCheckedNormal;
-    if (node->CheckType == ctButton) newState = csUncheckedNormal;
-    if (DoChecking(node, newState)) {
-      DoStateChange({tsMouseCheckPending});
-      checkNode_ = node;
-      pendingCheckState_ = newState;
-      node->CheckState = TCheckState(node->CheckState | 1);
-      InvalidateNode(node);
-    }
-    return;
-  }
-  if (dbl && Button == mbLeft) {
-    if (node && options_->MiscOptions().Contains(toToggleOnDblClick) && node->Has(vsHasChildren))
-      ToggleNode(node);
+      options_->MiscOptions().Contains(toCheckSupport)) {
+    PressCheckBox(node);
     return;
   }
   bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
@@ -216,10 +205,11 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
                      options_->MiscOptions().Contains(toFullRowDrag));
     if (focusedNode_ == node) HandleClickSelection(last, node, Shift, autoDrag);
   } else if (Button == mbLeft) {
-    // Empty space: a rubber band may follow.
-    if (!Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
-    if (options_->SelectionOptions().Contains(toMultiSelect) &&
-        !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
+    // Empty space: a rubber band may follow. A single-select tree keeps its
+    // selection, as there is no band to start.
+    bool multi = options_->SelectionOptions().Contains(toMultiSelect);
+    if (multi && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
+    if (multi && !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
       DoStateChange({tsDrawSelPending});
       POINT start{X - offsetX_, Y - headerRect_.bottom - offsetY_};
       drawSelectionStart_ = start;
@@ -256,17 +246,59 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
     }
     return;
   }
-  if (options_->PaintOptions().Contains(toHotTrack)) {
-    THitInfo hit;
-    GetHitTestInfoAt(X, Y, true, hit);
-    PDataNode hot = hit.HitPositions.Contains(hpOnItem) ? hit.HitNode : nullptr;
-    if (hot != hotNode_) {
-      PDataNode old = hotNode_;
-      hotNode_ = hot;
-      DoHotChange(old, hot);
-      InvalidateNode(old);
-      InvalidateNode(hot);
-    }
+  HandleHotTrack(X, Y);
+}
+
+void TBaseDataTree::HandleHotTrack(int X, int Y) {
+  THitInfo hit;
+  GetHitTestInfoAt(X, Y, true, hit);
+  // Hot is the label or the check box; with full-row select the whole row.
+  bool onHotPart = hit.HitPositions.Contains(hpOnItemLabel) || hit.HitPositions.Contains(hpOnItemCheckbox) ||
+                   options_->SelectionOptions().Contains(toFullRowSelect);
+  PDataNode hot = onHotPart ? hit.HitNode : nullptr;
+  if (hot == hotNode_) return;
+  PDataNode old = hotNode_;
+  DoHotChange(old, hot);
+  if (options_->PaintOptions().Contains(toHotTrack) || options_->MiscOptions().Contains(toCheckSupport)) {
+    InvalidateNode(old);
+    InvalidateNode(hot);
+  }
+  hotNode_ = hot;
+}
+
+void TBaseDataTree::PressCheckBox(PDataNode Node) {
+  if (states_.Contains(tsKeyCheckPending) || states_.Contains(tsMouseCheckPending) || Node->Has(vsDisabled))
+    return;
+  TCheckState newState = Node->CheckType == ctRadioButton             ? csCheckedNormal
+                         : (Node->CheckState & ~1) == csCheckedNormal ? csUncheckedNormal
+                                                                      : csCheckedNormal;
+  if (Node->CheckType == ctButton) newState = csUncheckedNormal;
+  if (!DoChecking(Node, newState)) return;
+  DoStateChange({tsMouseCheckPending});
+  checkNode_ = Node;
+  pendingCheckState_ = newState;
+  Node->CheckState = TCheckState(Node->CheckState | 1);
+  InvalidateNode(Node);
+}
+
+void TBaseDataTree::HandleMouseDblClick(TShiftState Shift, const THitInfo& Hit) {
+  if (HandleAllocated()) KillTimer(Handle(), EditTimer);
+  DoStateChange({}, {tsEditPending});
+  if (states_.Contains(tsEditing) && !EndNodeEdit()) return;
+  TColumnIndex clicked = header_->Columns()->ClickIndex;
+  if (Hit.HitColumn >= 0 && Hit.HitColumn == clicked && OnColumnDblClick)
+    OnColumnDblClick(this, Hit.HitColumn, Shift);
+  PDataNode node = Hit.HitNode;
+  if (!node) return;
+  const auto& at = Hit.HitPositions;
+  if (at.Contains(hpOnItemCheckbox)) {
+    if (options_->MiscOptions().Contains(toCheckSupport)) PressCheckBox(node);
+  } else if (at.Contains(hpOnItemButton)) {
+    ToggleNode(node);
+  } else if (options_->MiscOptions().Contains(toToggleOnDblClick) &&
+             (at.Contains(hpOnItemLabel) || at.Contains(hpOnNormalIcon) || at.Contains(hpOnStateIcon) ||
+              options_->SelectionOptions().Contains(toFullRowSelect))) {
+    ToggleNode(node);
   }
 }
 
