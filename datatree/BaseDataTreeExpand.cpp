@@ -214,6 +214,7 @@ void TBaseDataTree::SortChildren(PDataNode Node, TColumnIndex Column, TSortDirec
     if (HandleAllocated()) KillTimer(Handle(), EditTimer);
     DoStateChange({}, {tsEditPending});
   }
+  if (states_.Contains(tsEditing) && !EndNodeEdit()) return;  // the edited row must not move under it
   if (!Node) Node = root_;
   if (!Node->Has(vsHasChildren)) return;
   if (Node->ChildCount == 0 && DoInit) InitChildren(Node);
@@ -267,6 +268,7 @@ void TBaseDataTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool
 }
 
 void TBaseDataTree::ResetNode(PDataNode Node) {
+  if (!CancelEditNode()) return;
   if (!Node || Node == root_) {
     Clear();
     return;
@@ -288,21 +290,16 @@ void TBaseDataTree::ResetNode(PDataNode Node) {
 
 void TBaseDataTree::ReinitChildren(PDataNode Node, bool Recursive) {
   if (!Node) Node = root_;
+  if (Node != root_ && Node->Has(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
   for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) ReinitNode(c, Recursive);
 }
 
 void TBaseDataTree::ReinitNode(PDataNode Node, bool Recursive) {
   if (!Node) return;
-  if (Node != root_ && Node->Has(vsInitialized)) {
-    // Everything OnInitNode may set is asked for again.
-    bool selected = Node->Has(vsSelected);
-    Node->Exclude(vsInitialized | vsDisabled | vsMultiline | vsHeightMeasured);
-    if (selected) {
-      if (updateCount_ > 0)
-        InternalRemoveFromSelection(Node);
-      else
-        RemoveFromSelection(Node);
-    }
+  if (Node != root_) {
+    // Only what initialisation rebuilds is dropped; selection, expansion,
+    // the disabled and multi-line flags stay as the user left them.
+    Node->Exclude(vsChecking | vsCutOrCopy | vsDeleting | vsHeightMeasured);
     InitNode(Node);
   }
   if (Recursive) ReinitChildren(Node, true);

@@ -182,6 +182,7 @@ void TBaseDataTree::SetNodeDataSize(int32_t Value) {
 
 PDataNode TBaseDataTree::AddChild(PDataNode Parent, void* UserData) {
   if (options_->MiscOptions().Contains(toReadOnly)) return nullptr;
+  if (!CancelEditNode()) return nullptr;
   if (!Parent) Parent = root_;
   InitIfNeeded(Parent);
   ++updateCount_;

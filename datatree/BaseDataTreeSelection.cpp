@@ -287,6 +287,8 @@ void TBaseDataTree::UnselectNodes(PDataNode StartNode, PDataNode EndNode) {
 
 void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
   if (Value == root_) Value = nullptr;
+  // The editor belongs to the focused cell: it ends before the focus moves.
+  if (Value != focusedNode_ && states_.Contains(tsEditing) && !EndEditNode()) return;
   if (Value != focusedNode_) {
     if (Ask && !DoFocusChanging(focusedNode_, Value, focusedColumn_, focusedColumn_)) {
       Value = focusedNode_;
@@ -326,6 +328,7 @@ void TBaseDataTree::SetFocusedNode(PDataNode Value) {
 void TBaseDataTree::SetFocusedColumn(TColumnIndex Value) {
   if (Value == focusedColumn_) return;
   if (!DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, Value)) return;
+  if (!CancelEditNode()) return;
   focusedColumn_ = Value;
   if (focusedNode_) {
     ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView),
