@@ -47,7 +47,7 @@ TBaseDataTree::~TBaseDataTree() {
   FreeRowBuffer();
   HidePanningWindow();
   if (HandleAllocated()) DestroyHandle();
-  std::free(root_);
+  store_.FreeRoot();
   root_ = nullptr;
 }
 

@@ -12,6 +12,7 @@
 
 #include "classlib/controls/CustomControl.h"
 #include "datatree/DataNode.h"
+#include "datatree/DataNodeStore.h"
 #include "datatree/DataTreeHeader.h"
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
@@ -192,13 +193,13 @@ class TBaseDataTree : public TCustomControl {
   void BeginUpdate();
   void EndUpdate();
   uint32_t UpdateCount() const { return updateCount_; }
-  uint32_t VisibleCount() const { return visibleCount_; }
+  uint32_t VisibleCount() const { return store_.VisibleCount(); }
   uint32_t TotalCount() const { return root_->TotalCount - 1; }
   uint32_t NodeHeight(PDataNode Node);
   void SetNodeHeight(PDataNode Node, uint32_t Value);
   bool IsEmpty() const { return root_->ChildCount == 0; }
-  std::size_t NodeBytesReserved() const { return pool_.ReservedBytes(); }
-  std::size_t NodeSlotBytes() const { return pool_.SlotSize(); }
+  std::size_t NodeBytesReserved() const { return store_.Pool().ReservedBytes(); }
+  std::size_t NodeSlotBytes() const { return store_.Pool().SlotSize(); }
 
   // --- Navigation and queries
   PDataNode GetFirst();
@@ -400,7 +401,7 @@ class TBaseDataTree : public TCustomControl {
   const std::u16string& SearchBuffer() const { return searchBuffer_; }
   PDataNode LastSearchNode() const { return lastSearchNode_; }
   PDataNode DropTargetNode() const { return dropTargetNode_; }
-  size_t PositionCacheSize() const { return positionCache_.size(); }
+  size_t PositionCacheSize() const { return store_.CacheSize(); }
 
   // Header's view of the tree.
   virtual void MainColumnChanged();
@@ -631,19 +632,21 @@ class TBaseDataTree : public TCustomControl {
  protected:
   // Node store internals.
   PDataNode MakeNewNode();
-  PDataNode MakeNewNodeFast();  // the slot size is known
-  // Count linked children of Parent in one run of slots (indexes from
-  // FirstIndex); the caller links the run's ends. Returns the first.
-  PDataNode CreateChildRun(PDataNode Parent, uint32_t Count, uint32_t FirstIndex);
+  // A node of the default height once the slot size is known.
+  PDataNode MakeNewNodeFast() { return store_.NewNode(uint16_t(defaultNodeHeight_)); }
   void EnsureSlotSize();
   void InitRootNode();
   virtual void InitNode(PDataNode Node);
   virtual void InitChildren(PDataNode Node);
   void InternalConnectNode(PDataNode Node, PDataNode Destination, TDTNodeAttachMode Mode);
   void InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool Reindex = true);
-  void AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative);
-  void AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative);
-  uint32_t CountVisibleChildren(PDataNode Node) const;
+  void AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative) {
+    store_.AdjustTotalCount(Node, Value, Relative);
+  }
+  void AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative) {
+    store_.AdjustTotalHeight(Node, Value, Relative);
+  }
+  uint32_t CountVisibleChildren(PDataNode Node) const { return store_.CountVisibleChildren(Node); }
   void DetermineHiddenChildrenFlag(PDataNode Node);
   void DetermineHiddenChildrenFlagAllNodes();
   void ResetRangeAnchor();
@@ -774,12 +777,13 @@ class TBaseDataTree : public TCustomControl {
   friend class TDataTreeColumns;
   friend class TDataTreeColumn;
 
+  // Links, counts, heights and the position cache live in the store; the
+  // root it holds for the tree's whole life is kept at hand as root_.
+  TDataNodeStore store_;
   PDataNode root_ = nullptr;
-  TNodePool pool_;
   int32_t nodeDataSize_ = -1;
   uint32_t totalInternalDataSize_ = 0;
   uint32_t updateCount_ = 0;
-  uint32_t visibleCount_ = 0;
   TNodeArray selection_;
   int32_t selectionCount_ = 0;
   PDataNode rangeAnchor_ = nullptr;

@@ -32,7 +32,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
       if (animate && !states_.Contains(tsCollapsing)) AnimateToggle(Node, false, hidden);
       bool visible = IsNodeVisible(Node);
       AdjustTotalHeight(Node, Node->NodeHeight, false);
-      if (visible) visibleCount_ -= CountVisibleChildren(Node);
+      if (visible) store_.AddVisible(-int64_t(CountVisibleChildren(Node)));
       Node->Exclude(vsExpanded);
       toggled = true;
       DoCollapsed(Node);
@@ -51,7 +51,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
       uint32_t rows = 0;
       // Siblings made together lie side by side: fetch a few slots ahead
       // (a prefetch of any address is harmless).
-      const std::size_t ahead = 24 * pool_.SlotSize();
+      const std::size_t ahead = 24 * store_.Pool().SlotSize();
       for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) {
         __builtin_prefetch(reinterpret_cast<const char*>(c) + ahead);
         __builtin_prefetch(reinterpret_cast<const char*>(c) + ahead + 64);
@@ -65,7 +65,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
         AnimateToggle(Node, true, int(h));
       Node->Include(vsExpanded);
       AdjustTotalHeight(Node, h, true);
-      if (IsNodeVisible(Node)) visibleCount_ += rows;
+      if (IsNodeVisible(Node)) store_.AddVisible(rows);
       toggled = true;
       DoExpanded(Node);
     }

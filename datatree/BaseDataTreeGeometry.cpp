@@ -9,35 +9,17 @@
 namespace qv {
 
 PDataNode TBaseDataTree::FindInPositionCache(PDataNode Node, int& CurrentPos) const {
-  // The last entry at or before Node in tree order.
-  int lo = 0, hi = int(positionCache_.size()) - 1, found = -1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    if (CompareNodePositions(positionCache_[size_t(mid)].Node, Node) <= 0) {
-      found = mid;
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-    }
-  }
-  if (found < 0) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  CurrentPos = positionCache_[size_t(found)].AbsoluteTop;
-  return positionCache_[size_t(found)].Node;
+  int64_t top;
+  PDataNode found = store_.FindInCache(Node, top);
+  CurrentPos = int(top);
+  return found;
 }
 
 PDataNode TBaseDataTree::FindInPositionCache(int Position, int& CurrentPos) const {
-  auto it = std::upper_bound(positionCache_.begin(), positionCache_.end(), Position,
-                             [](int p, const CacheEntry& e) { return p < e.AbsoluteTop; });
-  if (it == positionCache_.begin()) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  --it;
-  CurrentPos = it->AbsoluteTop;
-  return it->Node;
+  int64_t top;
+  PDataNode found = store_.FindInCache(int64_t(Position), top);
+  CurrentPos = int(top);
+  return found;
 }
 
 PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
@@ -80,7 +62,7 @@ PDataNode TBaseDataTree::GetTopNode() {
 int TBaseDataTree::NodeTop(PDataNode Node) {
   // From the nearest cached node at or before this one when the cache holds,
   // walking forward in visible order.
-  if (useCache_.load(std::memory_order_acquire) && !positionCache_.empty()) {
+  if (useCache_.load(std::memory_order_acquire) && !store_.CacheEmpty()) {
     int top;
     PDataNode run = FindInPositionCache(Node, top);
     while (run && run != Node) {

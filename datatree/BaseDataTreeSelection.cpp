@@ -136,7 +136,7 @@ void TBaseDataTree::InternalClearSelection() {
 
 void TBaseDataTree::ClearSelection() {
   if (selectionCount_ < 1 || IsDestroying()) return;
-  if (updateCount_ == 0 && HandleAllocated() && visibleCount_ > 0) {
+  if (updateCount_ == 0 && HandleAllocated() && store_.VisibleCount() > 0) {
     int top;
     PDataNode run = GetNodeAt(0, 0, true, top);
     int met = 0, height = ClientHeight();

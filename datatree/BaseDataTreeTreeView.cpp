@@ -13,14 +13,14 @@ namespace qv {
 using namespace treeview;
 
 bool TBaseDataTree::IsNodeOfThisTree(const void* Node) const {
-  if (!Node || Node == root_ || !pool_.Contains(Node)) return false;
+  if (!Node || Node == root_ || !store_.Pool().Contains(Node)) return false;
   auto* n = static_cast<const TDataNode*>(Node);
   // Climb to the root through slots of this pool only.
   const TDataNode* run = n;
   for (int depth = 0; depth < 100000; ++depth) {
     const TDataNode* parent = run->Parent;
     if (parent == root_) break;
-    if (!pool_.Contains(parent)) return false;
+    if (!store_.Pool().Contains(parent)) return false;
     run = parent;
   }
   if (run->Parent != root_) return false;

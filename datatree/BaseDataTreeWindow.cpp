@@ -14,11 +14,6 @@
 
 namespace qv {
 
-namespace {
-constexpr uint32_t kCacheThreshold = 2000;  // the cache is built above this many visible nodes
-constexpr uint32_t kCacheSpacing = 500;     // one entry per this many visible nodes
-}  // namespace
-
 // --- Position cache and the worker
 
 void TBaseDataTree::InterruptValidation() {
@@ -38,9 +33,9 @@ void TBaseDataTree::InvalidateCache() {
 void TBaseDataTree::ValidateCache() {
   InterruptValidation();
   if (!validationNeeded_.load(std::memory_order_acquire)) return;
-  if (visibleCount_ <= kCacheThreshold) {
+  if (store_.VisibleCount() <= TDataNodeStore::kCacheThreshold) {
     // Small trees walk from the first node; no cache is needed.
-    positionCache_.clear();
+    store_.ClearCache();
     DoStateChange({}, {tsValidationNeeded, tsStopValidation});
     return;
   }
@@ -52,36 +47,7 @@ void TBaseDataTree::ValidateCache() {
 }
 
 bool TBaseDataTree::ValidateCacheNow(const std::atomic<bool>* stop) {
-  std::vector<CacheEntry> cache;
-  cache.reserve((visibleCount_ + kCacheSpacing - 1) / kCacheSpacing + 1);
-  int top = 0;
-  uint32_t index = 0;
-  PDataNode last = nullptr;
-  int lastTop = 0;
-  // Visible order without re-testing each node's ancestors: step into the
-  // children of expanded visible nodes, else on to the next visible sibling.
-  PDataNode run = GetFirstVisibleNoInit();
-  while (run) {
-    if (stop && (index & 255) == 0 && stop->load(std::memory_order_acquire)) return false;
-    if (index % kCacheSpacing == 0) cache.push_back({run, top});
-    last = run;
-    lastTop = top;
-    top += run->NodeHeight;
-    ++index;
-    PDataNode next = nullptr;
-    if (run->Has(vsExpanded))
-      for (PDataNode c = run->FirstChild; c && !next; c = c->NextSibling)
-        if (c->Has(vsVisible)) next = c;
-    while (!next && run != root_) {
-      for (PDataNode s = run->NextSibling; s && !next; s = s->NextSibling)
-        if (s->Has(vsVisible)) next = s;
-      if (!next) run = run->Parent;
-    }
-    run = next;
-  }
-  // The closing entry: the last visible node.
-  if (last && (cache.empty() || cache.back().Node != last)) cache.push_back({last, lastTop});
-  positionCache_.swap(cache);
+  if (!store_.BuildCache(stop)) return false;
   validationNeeded_.store(false, std::memory_order_release);
   useCache_.store(true, std::memory_order_release);
   return true;

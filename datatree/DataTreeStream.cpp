@@ -205,7 +205,7 @@ void TBaseDataTree::InternalAddFromStream(TStream& Stream, int Version, PDataNod
   PDataNode parent = Node->Parent;
   // Take the fresh node's share out of the counts; it goes back in, rebuilt
   // from the links, whatever the reader meets.
-  if (IsNodeVisible(Node)) visibleCount_ -= CountVisibleChildren(Node) + 1;
+  if (IsNodeVisible(Node)) store_.AddVisible(-int64_t(CountVisibleChildren(Node) + 1));
   AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
   if (parent->Has(vsExpanded) && Node->Has(vsVisible))
     AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
@@ -213,7 +213,7 @@ void TBaseDataTree::InternalAddFromStream(TStream& Stream, int Version, PDataNod
     TreeXfer::RebuildSubtreeTotals(*this, Node);
     AdjustTotalCount(parent, Node->TotalCount, true);
     if (parent->Has(vsExpanded) && Node->Has(vsVisible)) AdjustTotalHeight(parent, Node->TotalHeight, true);
-    if (IsNodeVisible(Node)) visibleCount_ += CountVisibleChildren(Node) + 1;
+    if (IsNodeVisible(Node)) store_.AddVisible(CountVisibleChildren(Node) + 1);
     DetermineHiddenChildrenFlag(parent);
     TreeXfer::SettleLoadedSelection(*this, Node);
     InvalidateCache();
