@@ -849,7 +849,12 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TPicture> background_;
   int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
   bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
-  void PaintCellSelection(HDC DC, const RECT& R, bool Focused);
+  // DropTarget paints the highlight of a node something is dropped on.
+  void PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget = false);
+  // Paints the area below the last row: the columns' colours, or the tree's.
+  void PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target);
+  // The node or one of its ancestors is selected (a dragged subtree).
+  bool InSelectedSubtree(PDataNode Node) const;
   std::unique_ptr<TDTHeader> header_;
   std::unique_ptr<TDTColors> colors_;
   std::unique_ptr<TScrollBarOptions> scrollBarOptions_;

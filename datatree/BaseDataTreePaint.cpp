@@ -294,10 +294,13 @@ void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
-void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused) {
-  TColor fill = colors_->Get(Focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
-  TColor border = colors_->Get(Focused ? TDTColors::FocusedSelectionBorderColor
-                                       : TDTColors::UnfocusedSelectionBorderColor);
+void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget) {
+  TColor fill = colors_->Get(DropTarget ? TDTColors::DropTargetColor
+                             : Focused  ? TDTColors::FocusedSelectionColor
+                                        : TDTColors::UnfocusedSelectionColor);
+  TColor border = colors_->Get(DropTarget ? TDTColors::DropTargetBorderColor
+                               : Focused  ? TDTColors::FocusedSelectionBorderColor
+                                          : TDTColors::UnfocusedSelectionBorderColor);
   if (options_->PaintOptions().Contains(toUseBlendedSelection)) {
     // A wash of the selection colour over what is painted (device coordinates).
     POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
@@ -345,6 +348,9 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
   bool focused = Focused() || options_->PaintOptions().Contains(toPopupMode);
   bool selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
   bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
+  // The node a drop lands on is highlighted in the drop colours.
+  bool dropTarget = Options.Contains(ptSelection) && Node == dropTargetNode_ &&
+                    (DropMarkMode() == dmOnNode || Node->Has(vsSelected));
   RECT row{Window.left, 0, Window.right, height};
 
   // Erase.
@@ -488,7 +494,8 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
     // Selection highlight behind the content (or the whole cell with full-row select).
     bool focusCell = Node == focusedNode_ && (!useColumns || column == focusedColumn_ || (fullRow && true));
-    if (selected && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
+    if (dropTarget && fullRow) PaintCellSelection(dc, cell, focused, true);
+    if ((selected || dropTarget) && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
       RECT sr = info.ContentRect;
       int w = info.NodeWidth + 2 * textMargin_;
       if (info.Alignment == taRightJustify)
@@ -496,7 +503,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
       else if (info.Alignment == taCenter)
         sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - w) / 2);
       sr.right = std::min<int>(sr.right, sr.left + w);
-      PaintCellSelection(dc, sr, focused);
+      PaintCellSelection(dc, sr, focused, dropTarget);
       if (focusCell && focused && Options.Contains(ptFocusRect)) DrawFocusRect(dc, &sr);
     } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focusedColumn_ &&
                useColumns && !fullRow) {
@@ -577,7 +584,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         SetBkMode(rowDC_, TRANSPARENT);
         paintCanvas_->SetHandle(rowDC_);
       }
-      bool skip = PaintOptions.Contains(ptSelectedOnly) && !node->Has(vsSelected);
+      bool skip = PaintOptions.Contains(ptSelectedOnly) && !InSelectedSubtree(node);
       if (!skip) {
         bool custom = false;
         RECT item{Window.left, 0, Window.right, h};
@@ -613,7 +620,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
       target.SetHandle(nullptr);
       paintCanvas_->SetHandle(rowDC_);
     }
-    if (!handled) FillRect(TargetDC, &rest, b);
+    if (!handled) PaintBelowRows(TargetDC, rest, Window.left, Target);
     if (!handled && PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
       // The picture goes on below the rows, a row buffer's height at a time.
       for (int top = from; top < Window.bottom; top += rowSize_.cy) {
@@ -649,6 +656,34 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   if (OnAfterPaint) OnAfterPaint(this, paintCanvas_.get());
   painting_ = false;
   DoStateChange({}, {tsPainting});
+}
+
+void TBaseDataTree::PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target) {
+  auto fill = [&](RECT r, TColor c) {
+    if (r.right <= r.left) return;
+    HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(c)));
+    FillRect(TargetDC, &r, b);
+    DeleteObject(b);
+  };
+  if (!header_->UseColumns()) return fill(Rest, Color());
+  int x = Rest.left;
+  for (TDataTreeColumn* c : header_->Columns()->GetVisibleColumns()) {
+    int left = c->Left() - WindowLeft + Target.x, right = left + c->Width();
+    left = std::max<int>(left, Rest.left);
+    right = std::min<int>(right, Rest.right);
+    if (right <= left) continue;
+    fill(RECT{x, Rest.top, left, Rest.bottom}, Color());
+    fill(RECT{left, Rest.top, right, Rest.bottom},
+         c->Options().Contains(coParentColor) ? Color() : c->Color());
+    x = right;
+  }
+  fill(RECT{x, Rest.top, Rest.right, Rest.bottom}, Color());
+}
+
+bool TBaseDataTree::InSelectedSubtree(PDataNode Node) const {
+  for (PDataNode run = Node; run && run != root_; run = run->Parent)
+    if (run->Has(vsSelected)) return true;
+  return false;
 }
 
 void TBaseDataTree::Paint() {
