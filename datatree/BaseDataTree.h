@@ -17,6 +17,7 @@
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
@@ -805,19 +806,7 @@ class TBaseDataTree : public TCustomControl {
 
   // States: the two the worker reads live in atomics of their own.
   TDataTreeStates states_;
-  std::atomic<bool> stopValidation_{false};
-  std::atomic<bool> validating_{false};
-  std::atomic<bool> useCache_{false};
-  std::atomic<bool> validationNeeded_{false};
-  std::atomic<bool> queued_{false};          // in the worker's queue or being taken from it
-  std::mutex validationMutex_;               // held by the worker while it walks this tree
-  std::atomic<HWND> workerHandle_{nullptr};  // the window the worker reports to (set on this thread)
-  struct CacheEntry {
-    PDataNode Node;
-    int AbsoluteTop;
-  };
-  std::vector<CacheEntry> positionCache_;
-  bool holdsWorker_ = false;
+  TValidationState validation_;
 
   // Properties.
   TAlignment alignment_ = taLeftJustify;

@@ -28,7 +28,7 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
   if (Y < 0) Y = 0;
   int top = 0;
   PDataNode run = nullptr;
-  if (useCache_.load(std::memory_order_acquire)) run = FindInPositionCache(Y, top);
+  if (validation_.UseCache()) run = FindInPositionCache(Y, top);
   if (!run) {
     run = GetFirstVisibleNoInit();
     top = 0;
@@ -62,7 +62,7 @@ PDataNode TBaseDataTree::GetTopNode() {
 int TBaseDataTree::NodeTop(PDataNode Node) {
   // From the nearest cached node at or before this one when the cache holds,
   // walking forward in visible order.
-  if (useCache_.load(std::memory_order_acquire) && !store_.CacheEmpty()) {
+  if (validation_.UseCache() && !store_.CacheEmpty()) {
     int top;
     PDataNode run = FindInPositionCache(Node, top);
     while (run && run != Node) {

@@ -17,10 +17,10 @@ namespace qv {
 // --- Position cache and the worker
 
 void TBaseDataTree::InterruptValidation() {
-  stopValidation_.store(true);
+  validation_.RequestStop();
   DoStateChange({tsStopValidation}, {tsUseCache});
-  bool was = validating_.load();
-  if (was || queued_.load()) {
+  bool was = validation_.Validating();
+  if (was || validation_.Queued()) {
     TValidationWorker::RemoveTree(this);
     if (was) DoStateChange({tsValidationNeeded});
   }
@@ -32,7 +32,7 @@ void TBaseDataTree::InvalidateCache() {
 
 void TBaseDataTree::ValidateCache() {
   InterruptValidation();
-  if (!validationNeeded_.load(std::memory_order_acquire)) return;
+  if (!validation_.Needed()) return;
   if (store_.VisibleCount() <= TDataNodeStore::kCacheThreshold) {
     // Small trees walk from the first node; no cache is needed.
     store_.ClearCache();
@@ -40,7 +40,7 @@ void TBaseDataTree::ValidateCache() {
     return;
   }
   DoStateChange({}, {tsStopValidation});
-  if (holdsWorker_ && TValidationWorker::Running())
+  if (validation_.HoldsWorker() && TValidationWorker::Running())
     TValidationWorker::AddTree(this);
   else
     ValidateCacheNow(nullptr);
@@ -48,8 +48,8 @@ void TBaseDataTree::ValidateCache() {
 
 bool TBaseDataTree::ValidateCacheNow(const std::atomic<bool>* stop) {
   if (!store_.BuildCache(stop)) return false;
-  validationNeeded_.store(false, std::memory_order_release);
-  useCache_.store(true, std::memory_order_release);
+  validation_.SetNeeded(false);
+  validation_.SetUseCache(true);
   return true;
 }
 
@@ -74,7 +74,7 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
 void TBaseDataTree::CreateWnd() {
   DoStateChange({tsWindowCreating});
   TCustomControl::CreateWnd();
-  workerHandle_.store(WindowHandle(), std::memory_order_release);
+  validation_.SetReportTo(WindowHandle());
   DoStateChange({}, {tsWindowCreating});
   Resize();
   UpdateScrollBars(true);
@@ -82,7 +82,7 @@ void TBaseDataTree::CreateWnd() {
 }
 
 void TBaseDataTree::DestroyWnd() {
-  workerHandle_.store(nullptr, std::memory_order_release);
+  validation_.SetReportTo(nullptr);
   TCustomControl::DestroyWnd();
 }
 
@@ -441,7 +441,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       break;
     case WM_NCDESTROY:
       // The worker reports to this window no more.
-      workerHandle_.store(nullptr, std::memory_order_release);
+      validation_.SetReportTo(nullptr);
       InterruptValidation();
       break;
     case WM_PRINTCLIENT:
