@@ -736,7 +736,14 @@ class TBaseDataTree : public TCustomControl {
   void Loaded() override;
   void HandleTimer(uintptr_t Id);
   void HandleMouseWheel(int Delta, TShiftState Shift);
-  void HandleDrawSelection(RECT OldRect, RECT NewRect);
+  // Selects and unselects the rows whose inside status differs between the rectangles.
+  bool HandleDrawSelection(RECT OldRect, RECT NewRect);
+  bool CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
+                            bool RightToLeft, const RECT& OldRect, const RECT& NewRect, TNodeArray& Add);
+  // The width of the check and images before a node's text in the main column.
+  int DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main);
+  // Moves the band's second corner to (X, Y), clamped to the content; true when it moved.
+  virtual bool CalculateSelectionRect(int X, int Y);
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);
@@ -858,7 +865,6 @@ class TBaseDataTree : public TCustomControl {
   RECT drawSelection_{};
   POINT drawSelectionStart_{};
   bool drawSelectionCtrl_ = false;
-  TNodeArray drawSelectionBefore_;
   int headerMouseColumn_ = -1;
   int rowPaintCount_ = 0;
 

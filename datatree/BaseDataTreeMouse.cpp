@@ -215,7 +215,6 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
       drawSelectionStart_ = start;
       drawSelection_ = RECT{start.x, start.y, start.x, start.y};
       drawSelectionCtrl_ = Shift.Contains(ssCtrl);
-      drawSelectionBefore_ = GetSortedSelection(false);
     }
   }
 }
@@ -234,13 +233,21 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
   }
   UpdateAutoScroll(X, Y);
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
-    RECT old = drawSelection_;
-    POINT p{X - offsetX_, Y - headerRect_.bottom - offsetY_};
+    // While pending nothing was selected yet: the band grows from nothing.
+    RECT old = states_.Contains(tsDrawSelecting) ? drawSelection_ : RECT{};
+    bool moved = CalculateSelectionRect(X, Y);
     if (states_.Contains(tsDrawSelPending) &&
-        (std::abs(p.x - drawSelectionStart_.x) > 4 || std::abs(p.y - drawSelectionStart_.y) > 4))
+        (std::abs(drawSelection_.right - drawSelection_.left) > GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(drawSelection_.bottom - drawSelection_.top) > GetSystemMetrics(SM_CYDRAG))) {
+      if (states_.Contains(tsClearPending)) {
+        DoStateChange({}, {tsClearPending});
+        ClearSelection();
+      }
       DoStateChange({tsDrawSelecting}, {tsDrawSelPending});
-    if (states_.Contains(tsDrawSelecting)) {
-      drawSelection_ = RECT{drawSelectionStart_.x, drawSelectionStart_.y, p.x, p.y};
+      SetFocusedColumn(header_->MainColumn());
+      moved = true;
+    }
+    if (moved && states_.Contains(tsDrawSelecting)) {
       HandleDrawSelection(old, drawSelection_);
       Invalidate();
     }
@@ -362,67 +369,8 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
     drawSelection_ = RECT{};
-    drawSelectionBefore_.clear();
     Invalidate();
   }
-}
-
-void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
-  // Rows between the rectangles' vertical extents are checked: a node whose
-  // label (or row, with simple draw selection) meets the band is selected;
-  // with Ctrl held at the start the band toggles the earlier selection.
-  auto norm = [](RECT r) {
-    if (r.left > r.right) std::swap(r.left, r.right);
-    if (r.top > r.bottom) std::swap(r.top, r.bottom);
-    return r;
-  };
-  OldRect = norm(OldRect);
-  NewRect = norm(NewRect);
-  int fromY = std::min(OldRect.top, NewRect.top), toY = std::max(OldRect.bottom, NewRect.bottom);
-  int top;
-  PDataNode run = GetNodeAt(0, fromY, false, top);
-  bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
-  TColumnIndex main = header_->MainColumn();
-  TNodeArray add;
-  bool changed = false;
-  while (run && top < toY) {
-    int h = run->NodeHeight;
-    int left = 0, right = std::max(RangeX(), ClientWidth());
-    if (header_->UseColumns() && main >= 0) {
-      left = header_->Columns()->Items(main)->Left();
-      right = left + header_->Columns()->Items(main)->Width();
-    }
-    if (!simple) {
-      int cellLeft = left, cellRight = right;
-      int textLeft = left + GetNodeIndent(run) + margin_;
-      if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)
-        textLeft += CheckImageWidth() + 2;
-      left = textLeft;
-      right = std::min(right, textLeft + DoGetNodeWidth(run, main) + 2 * textMargin_);
-      if (IsRightToLeft(main)) {
-        // Laid out from the right edge: the same extent mirrored in the cell.
-        int mirroredLeft = cellLeft + cellRight - right;
-        right = cellLeft + cellRight - left;
-        left = mirroredLeft;
-      }
-    }
-    bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
-                 (simple || (left < NewRect.right && right > NewRect.left));
-    bool wasSelected = std::find(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), run) !=
-                       drawSelectionBefore_.end();
-    bool want = drawSelectionCtrl_ ? (inNew != wasSelected) : (inNew || wasSelected);
-    if (want && !run->Has(vsSelected)) {
-      add.push_back(run);
-    } else if (!want && run->Has(vsSelected)) {
-      InternalRemoveFromSelection(run);
-      changed = true;
-    }
-    top += h;
-    run = GetNextVisibleNoInit(run);
-  }
-  if (changed) PackArray();
-  if (!add.empty()) changed |= InternalAddToSelection(add, false);
-  if (changed) Change(nullptr);
 }
 
 }  // namespace qv

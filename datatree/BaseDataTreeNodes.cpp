@@ -298,8 +298,6 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
     lastStructureChangeNode_ = parent && parent != root_ && !parent->Has(vsDeleting) ? parent : nullptr;
     lastStructureChangeReason_ = crAccumulated;
   }
-  for (auto& n : drawSelectionBefore_)
-    if (n == Node) n = nullptr;
   TransferForgetNode(Node);
 }
 
@@ -315,7 +313,6 @@ bool TBaseDataTree::DropAllNodes() {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
   }
-  for (auto& n : drawSelectionBefore_) n = nullptr;
   TransferForgetAll();
   store_.FreeAllNodes();
   return true;

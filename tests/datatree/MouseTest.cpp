@@ -2,6 +2,7 @@
 // double clicks with and without toggling, right and middle double clicks,
 // hot tracking of labels and check boxes, and unselecting a range.
 #include "TreeTestSupport.h"
+#include "platform/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 
@@ -150,6 +151,91 @@ TEST_F(Mouse, UnselectNodesDropsTheVisibleRangeOnly) {
   EXPECT_FALSE(t->Selected(t->GetFirst()));
   EXPECT_EQ(t->SelectionCount(), 1);
   EXPECT_TRUE(t->Selected(last));
+}
+
+TEST_F(Mouse, TheRubberBandChangesOnlyRowsWhoseInsideStatusChanged) {
+  TDataStringTree* t = MakeTree();
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  PDataNode second = t->GetFirst()->NextSibling, third = second->NextSibling;
+  RECT label = t->GetDisplayRect(second, NoColumn, true);
+  int threshold = GetSystemMetrics(SM_CXDRAG);
+  // From right of the texts, leftwards into the second row's text only.
+  int startX = label.right + 40, y = (label.top + label.bottom) / 2;
+  backend.MouseMove(startX, y);
+  backend.MouseDown();
+  Pump();
+  backend.MouseMove(startX - threshold, y + 1);  // within the drag threshold: nothing yet
+  Pump();
+  EXPECT_FALSE(t->HasState(tsDrawSelecting));
+  backend.MouseMove(label.right - 5, y + 2);
+  Pump();
+  EXPECT_TRUE(t->HasState(tsDrawSelecting));
+  EXPECT_EQ(t->GetSortedSelection(false), (TNodeArray{second}));
+  backend.MouseMove(label.right + 10, y + 2);  // out of the text again
+  Pump();
+  EXPECT_EQ(t->SelectionCount(), 0);
+  // Down over the third row's text, and beyond the content: the band is clamped.
+  backend.MouseMove(label.right - 5, 5000);
+  Pump();
+  EXPECT_EQ(t->GetSortedSelection(false),
+            (TNodeArray{second, third, third->NextSibling, t->GetLast(nullptr)}));
+  backend.MouseUp();
+  Pump();
+  EXPECT_FALSE(t->HasState(tsDrawSelecting));
+  // Ctrl at the start toggles: the selected rows swept go, and come back.
+  backend.AdvanceClock(1000);  // a press, not a double click
+  backend.KeyDown(VK_CONTROL);
+  backend.MouseMove(startX, y);
+  backend.MouseDown();
+  backend.MouseMove(label.right - 5, y + 2 * 18);
+  Pump();
+  EXPECT_FALSE(t->Selected(second));
+  EXPECT_FALSE(t->Selected(third));
+  EXPECT_FALSE(t->Selected(third->NextSibling));
+  EXPECT_TRUE(t->Selected(t->GetLast(nullptr)));
+  backend.MouseMove(label.right - 5, y + 1 + threshold);
+  Pump();
+  EXPECT_FALSE(t->Selected(second));
+  EXPECT_TRUE(t->Selected(third));
+  EXPECT_TRUE(t->Selected(third->NextSibling));
+  backend.MouseUp();
+  backend.KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Mouse, ASimpleRubberBandTakesWholeRowsAndVisitsOnlyTheRowsItCrosses) {
+  TDataStringTree* t = NewTree({0, 0, 300, 200});
+  t->SetRootNodeCount(3000);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->SelectAll(false);
+  t->SetSelected(t->GetFirst(), false);
+  t->SetSelected(t->GetFirst()->NextSibling, false);
+  int queries = 0;  // asked by the band, not by painting
+  t->OnGetImageIndex = [&](TBaseDataTree* tree, PDataNode, TDTImageKind, TColumnIndex, bool&, int&) {
+    queries += !tree->HasState(tsPainting);
+  };
+  auto band = [&](int toY) {
+    // Shift keeps the selection; the band starts left of the texts.
+    backend.AdvanceClock(1000);  // each band starts with a press, not a double click
+    backend.KeyDown(VK_SHIFT);
+    backend.MouseMove(2, 3);
+    backend.MouseDown();
+    backend.MouseMove(8, toY);
+    Pump();
+    backend.MouseUp();
+    backend.KeyUp(VK_SHIFT);
+    Pump();
+  };
+  band(18 + 4);
+  EXPECT_FALSE(t->Selected(t->GetFirst()));  // left of the text: outside
+  EXPECT_EQ(t->SelectionCount(), 2998);
+  EXPECT_LE(queries, 2 * 2);  // two rows crossed, two image kinds each
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect, toSimpleDrawSelection});
+  band(18 + 4);
+  EXPECT_TRUE(t->Selected(t->GetFirst()));
+  EXPECT_TRUE(t->Selected(t->GetFirst()->NextSibling));
+  EXPECT_EQ(t->SelectionCount(), 3000);
 }
 
 }  // namespace
