@@ -186,8 +186,8 @@ void TBaseDataTree::SetDefaultNodeHeight(uint32_t Value) {
   InterruptValidation();
   DoStateChange({tsNeedScale});
   int delta = int(Value) - int(defaultNodeHeight_);
-  root_->TotalHeight = uint32_t(int(root_->TotalHeight) + delta);
   root_->NodeHeight = uint16_t(Value);
+  AdjustTotalHeight(root_, delta, true);
   defaultNodeHeight_ = Value;
   InvalidateCache();
   if (updateCount_ == 0 && HandleAllocated() && !IsLoading()) {

@@ -3,7 +3,9 @@
 // its payload in each record and answers everything else through events.
 // The implementation is split by concern over the BaseDataTree*.cpp files.
 #pragma once
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -396,7 +398,10 @@ class TBaseDataTree : public TCustomControl {
   void SetOffsetY(int Value);
   void SetOffsetXY(POINT Value);
   int RangeX() const;
-  int RangeY() const { return int(root_->TotalHeight) - int(defaultNodeHeight_); }
+  // The scroll range is an int: a taller tree scrolls as far as an int reaches.
+  int RangeY() const {
+    return int(std::min<int64_t>(int64_t(root_->TotalHeight) - defaultNodeHeight_, INT32_MAX));
+  }
   RECT HeaderRect() const { return headerRect_; }
   TCustomImageList* CheckImages() const { return checkImages_; }
   const std::u16string& SearchBuffer() const { return searchBuffer_; }

@@ -28,7 +28,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
     if (DoCollapsing(Node)) {
       // Structure and heights change: the worker must be out of this tree.
       InterruptValidation();
-      int hidden = int(Node->TotalHeight) - int(Node->NodeHeight);
+      int hidden = int(std::min<int64_t>(int64_t(Node->TotalHeight) - Node->NodeHeight, INT32_MAX));
       if (animate && !states_.Contains(tsCollapsing)) AnimateToggle(Node, false, hidden);
       bool visible = IsNodeVisible(Node);
       AdjustTotalHeight(Node, Node->NodeHeight, false);
@@ -62,7 +62,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
       }
       if (animate && !states_.Contains(tsExpanding) && !states_.Contains(tsPainting) &&
           GetNextVisibleNoInit(Node))
-        AnimateToggle(Node, true, int(h));
+        AnimateToggle(Node, true, int(std::min<int64_t>(h, INT32_MAX)));
       Node->Include(vsExpanded);
       AdjustTotalHeight(Node, h, true);
       if (IsNodeVisible(Node)) store_.AddVisible(rows);
@@ -78,7 +78,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
         UpdateScrollBars(true);
         if (options_->AutoOptions().Contains(toAutoScrollOnExpand) && Node->Has(vsExpanded) &&
             HandleAllocated()) {
-          if (int(Node->TotalHeight) > ClientHeight() - headerRect_.bottom)
+          if (int64_t(Node->TotalHeight) > ClientHeight() - headerRect_.bottom)
             SetTopNode(Node);
           else if (Node->LastChild)
             ScrollIntoView(Node->LastChild, options_->SelectionOptions().Contains(toCenterScrollIntoView),

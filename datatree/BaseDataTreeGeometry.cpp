@@ -8,35 +8,43 @@
 
 namespace qv {
 
+namespace {
+// Pixel positions are summed in 64 bits; what leaves as an int is clamped.
+int ClampToInt(int64_t Value) {
+  return int(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 PDataNode TBaseDataTree::FindInPositionCache(PDataNode Node, int& CurrentPos) const {
   int64_t top;
   PDataNode found = store_.FindInCache(Node, top);
-  CurrentPos = int(top);
+  CurrentPos = ClampToInt(top);
   return found;
 }
 
 PDataNode TBaseDataTree::FindInPositionCache(int Position, int& CurrentPos) const {
   int64_t top;
   PDataNode found = store_.FindInCache(int64_t(Position), top);
-  CurrentPos = int(top);
+  CurrentPos = ClampToInt(top);
   return found;
 }
 
 PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
   (void)X;
-  if (Relative) Y -= offsetY_ + headerRect_.bottom;
-  if (Y < 0) Y = 0;
-  int top = 0;
+  int64_t y = Y;
+  if (Relative) y -= int64_t(offsetY_) + headerRect_.bottom;
+  if (y < 0) y = 0;
+  int64_t top = 0;
   PDataNode run = nullptr;
-  if (validation_.UseCache()) run = FindInPositionCache(Y, top);
+  if (validation_.UseCache()) run = store_.FindInCache(y, top);
   if (!run) {
     run = GetFirstVisibleNoInit();
     top = 0;
   }
   PDataNode result = nullptr;
   while (run && run != root_) {
-    if (run->Has(vsVisible) && top + int(run->TotalHeight) > Y) {
-      if (top + int(run->NodeHeight) > Y || !run->Has(vsExpanded) || !run->FirstChild) {
+    if (run->Has(vsVisible) && top + run->TotalHeight > y) {
+      if (top + run->NodeHeight > y || !run->Has(vsExpanded) || !run->FirstChild) {
         result = run;
         break;
       }
@@ -44,13 +52,13 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
       run = run->FirstChild;
       continue;
     }
-    if (run->Has(vsVisible)) top += int(run->TotalHeight);
+    if (run->Has(vsVisible)) top += run->TotalHeight;
     // Next sibling, climbing when a list ends.
     while (run != root_ && !run->NextSibling) run = run->Parent;
     if (run == root_) break;
     run = run->NextSibling;
   }
-  NodeTop = Relative ? top + offsetY_ + headerRect_.bottom : top;
+  NodeTop = ClampToInt(Relative ? top + offsetY_ + headerRect_.bottom : top);
   return result;
 }
 
@@ -63,23 +71,23 @@ int TBaseDataTree::NodeTop(PDataNode Node) {
   // From the nearest cached node at or before this one when the cache holds,
   // walking forward in visible order.
   if (validation_.UseCache() && !store_.CacheEmpty()) {
-    int top;
-    PDataNode run = FindInPositionCache(Node, top);
+    int64_t top;
+    PDataNode run = store_.FindInCache(Node, top);
     while (run && run != Node) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);
     }
-    if (run == Node) return top;
+    if (run == Node) return ClampToInt(top);
   }
   // Absolute top of a fully visible node: the rows above it, found by adding
   // what lies before it level by level.
-  int top = 0;
+  int64_t top = 0;
   for (PDataNode run = Node; run != root_; run = run->Parent) {
     for (PDataNode s = run->PrevSibling; s; s = s->PrevSibling)
-      if (s->Has(vsVisible)) top += int(s->TotalHeight);
+      if (s->Has(vsVisible)) top += s->TotalHeight;
     if (run->Parent != root_) top += run->Parent->NodeHeight;
   }
-  return top;
+  return ClampToInt(top);
 }
 
 int TBaseDataTree::CheckImageWidth() const {

@@ -232,6 +232,8 @@ void TBaseDataTree::InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool 
   if (Node == rangeAnchor_) ResetRangeAnchor();
   PDataNode parent = Node->Parent;
   if (!Node->Has(vsDeleting)) {
+    // The worker must be out of the tree before a link changes.
+    InterruptValidation();
     Node->Exclude(vsChecking);
     store_.Unlink(Node, Reindex);
   }

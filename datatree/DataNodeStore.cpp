@@ -8,6 +8,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace qv {
 
@@ -80,11 +81,13 @@ void TDataNodeStore::FreeNode(PDataNode Node) {
   // A freed record names no parent, so a stale pointer is told from a live
   // node without following its links.
   Node->Parent = nullptr;
+  std::erase(staleIndexes_, Node);
   pool_.Free(Node);
 }
 
 void TDataNodeStore::FreeAllNodes() {
   cache_.clear();
+  staleIndexes_.clear();
   pool_.Release();
 }
 
@@ -142,7 +145,9 @@ void TDataNodeStore::Link(PDataNode Node, PDataNode Destination, TDTNodeAttachMo
       break;
   }
   Node->Parent = parent;
-  if (Mode != amAddChildLast) {
+  if (Mode != amAddChildLast && deferIndexes_ > 0) {
+    MarkIndexesStale(parent);
+  } else if (Mode != amAddChildLast) {
     uint32_t i = Mode == amInsertAfter ? Destination->Index + 1 : Node->Index + 1;
     if (Mode == amInsertAfter) Node->Index = i++;
     for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = i++;
@@ -164,13 +169,6 @@ void TDataNodeStore::Unlink(PDataNode Node, bool Reindex) {
   PDataNode parent = Node->Parent;
   bool parentExpanded = parent->Has(vsExpanded);
   if (IsVisible(Node)) visibleCount_ -= CountVisibleChildren(Node) + 1;
-  --parent->ChildCount;
-  AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
-  if (parentExpanded && Node->Has(vsVisible)) AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
-  if (parent->ChildCount == 0) {
-    parent->Exclude(vsHasChildren | vsAllChildrenHidden);
-    if (parent != root_ && parentExpanded) parent->Exclude(vsExpanded);
-  }
   uint32_t index = Node->Index;
   if (Node->PrevSibling)
     Node->PrevSibling->NextSibling = Node->NextSibling;
@@ -180,9 +178,35 @@ void TDataNodeStore::Unlink(PDataNode Node, bool Reindex) {
     Node->NextSibling->PrevSibling = Node->PrevSibling;
   else
     parent->LastChild = Node->PrevSibling;
-  if (Reindex)
-    for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = index++;
+  if (Reindex) {
+    if (deferIndexes_ > 0)
+      MarkIndexesStale(parent);
+    else
+      for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = index++;
+  }
   Node->PrevSibling = Node->NextSibling = nullptr;
+  // The totals go once the links are gone: a saturated height is summed
+  // again from the children that remain.
+  --parent->ChildCount;
+  AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
+  if (parentExpanded && Node->Has(vsVisible)) AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
+  if (parent->ChildCount == 0) {
+    parent->Exclude(vsHasChildren | vsAllChildrenHidden);
+    if (parent != root_ && parentExpanded) parent->Exclude(vsExpanded);
+  }
+}
+
+void TDataNodeStore::MarkIndexesStale(PDataNode Parent) {
+  if (std::find(staleIndexes_.begin(), staleIndexes_.end(), Parent) == staleIndexes_.end())
+    staleIndexes_.push_back(Parent);
+}
+
+void TDataNodeStore::FlushIndexes() {
+  for (PDataNode parent : std::exchange(staleIndexes_, {})) Reindex(parent);
+}
+
+void TDataNodeStore::EndDeferIndexes() {
+  if (deferIndexes_ > 0 && --deferIndexes_ == 0) FlushIndexes();
 }
 
 void TDataNodeStore::Reindex(PDataNode Parent) {
@@ -198,14 +222,32 @@ void TDataNodeStore::AdjustTotalCount(PDataNode Node, int64_t Value, bool Relati
 }
 
 void TDataNodeStore::AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative) {
+  // Each level changes by what the level below really changed: a saturated
+  // total that shrinks is summed again from its children.
   int64_t delta = Relative ? Value : Value - int64_t(Node->TotalHeight);
-  if (delta == 0) return;
   PDataNode run = Node;
-  while (run) {
-    run->TotalHeight = uint32_t(int64_t(run->TotalHeight) + delta);
+  while (run && delta != 0) {
+    uint32_t old = run->TotalHeight;
+    uint32_t now;
+    if (run == Node && !Relative)
+      now = ClampHeight(uint64_t(std::max<int64_t>(Value, 0)));
+    else if (old == kMaxTotalHeight && delta < 0)
+      now = SumOfHeights(run);
+    else
+      now = ClampHeight(uint64_t(std::max<int64_t>(int64_t(old) + delta, 0)));
+    run->TotalHeight = now;
+    delta = int64_t(now) - int64_t(old);
     if (!run->Has(vsVisible) || run == root_ || !run->Parent->Has(vsExpanded)) break;
     run = run->Parent;
   }
+}
+
+uint32_t TDataNodeStore::SumOfHeights(PDataNode Node) const {
+  uint64_t sum = Node->NodeHeight;
+  if (Node->Has(vsExpanded))
+    for (PDataNode c = Node->FirstChild; c && sum < kMaxTotalHeight; c = c->NextSibling)
+      if (c->Has(vsVisible)) sum += c->TotalHeight;
+  return ClampHeight(sum);
 }
 
 uint32_t TDataNodeStore::CountVisibleChildren(PDataNode Node) const {

@@ -61,6 +61,20 @@ class TDataNodeStore {
   void SetVisibleCount(uint32_t Value) { visibleCount_ = Value; }
   // Renumbers the children of Parent from the first one.
   static void Reindex(PDataNode Parent);
+  // While a batch of moves runs, the lists it changes are renumbered once at
+  // its end instead of at every move (FlushIndexes settles them earlier).
+  void BeginDeferIndexes() { ++deferIndexes_; }
+  void EndDeferIndexes();
+  bool DeferringIndexes() const { return deferIndexes_ > 0; }
+  void FlushIndexes();
+
+  // Total heights saturate: a subtree taller than this reports this.
+  static constexpr uint32_t kMaxTotalHeight = UINT32_MAX;
+  static uint32_t ClampHeight(uint64_t Height) {
+    return Height > kMaxTotalHeight ? kMaxTotalHeight : uint32_t(Height);
+  }
+  // A node's own height plus those of its visible children when expanded.
+  uint32_t SumOfHeights(PDataNode Node) const;
 
   // --- Position cache: every 500th visible node with its absolute top.
   struct CacheEntry {
@@ -86,8 +100,12 @@ class TDataNodeStore {
  private:
   PDataNode root_ = nullptr;
   TNodePool pool_;
+  void MarkIndexesStale(PDataNode Parent);
+
   uint32_t visibleCount_ = 0;
   std::vector<CacheEntry> cache_;
+  int deferIndexes_ = 0;
+  std::vector<PDataNode> staleIndexes_;
 };
 
 }  // namespace qv
