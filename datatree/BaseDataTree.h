@@ -15,6 +15,7 @@
 #include "classlib/controls/CustomControl.h"
 #include "datatree/DataNode.h"
 #include "datatree/DataNodeStore.h"
+#include "datatree/DataTreeAnimation.h"
 #include "datatree/DataTreeHeader.h"
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
@@ -304,6 +305,11 @@ class TBaseDataTree : public TCustomControl {
   bool HasChildren(PDataNode Node) const { return Node && Node->Has(vsHasChildren); }
   void SetHasChildren(PDataNode Node, bool Value);
   void ToggleNode(PDataNode Node);
+  // Runs Callback through Steps steps within Duration ms on the animation
+  // clock; nothing while another animation runs (tsInAnimation).
+  virtual void Animate(int Steps, int Duration, const TDTAnimationCallback& Callback, void* Data);
+  // The clock animations read; nullptr is the system clock. Not owned.
+  void SetAnimationClock(TAnimationClock* Clock) { animationClock_ = Clock; }
   void Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
   // Sorts one sibling list; the children that have children of their own are
   // collected on the way (for SortTree).
@@ -783,6 +789,13 @@ class TBaseDataTree : public TCustomControl {
   HCURSOR panningCursor_ = nullptr;
   void DoIncrementalSearchKey(char16_t Key);
   void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);
+  // One slide step of the rows below a toggled node; always continues.
+  bool ToggleAnimationStep(int Step, int StepSize);
+  struct TToggleAnimation {
+    bool Expand = false;
+    RECT Area{};  // the client part that slides
+  } toggleAnimation_;
+  TAnimationClock* animationClock_ = nullptr;
 
   friend class TValidationWorker;
   friend class TCustomDataTreeOptions;

@@ -2,6 +2,7 @@
 // sorting of sibling lists in either direction, and node re-initialisation.
 #include <algorithm>
 
+#include "classlib/controls/Application.h"
 #include "datatree/BaseDataTree.h"
 #include "platform/window/Input.h"
 
@@ -99,44 +100,35 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
 }
 
 void TBaseDataTree::AnimateToggle(PDataNode Node, bool Expand, int HeightDelta) {
-  // A short slide of the rows below the node, bounded by AnimationDuration.
+  // The rows below the node slide, bounded by AnimationDuration.
   if (states_.Contains(tsInAnimation) || HeightDelta <= 0 || int(animationDuration_) <= 0) return;
   RECT r = GetDisplayRect(Node, NoColumn, false);
   int clientH = ClientHeight();
   if (r.bottom >= clientH) return;
-  int steps = std::min(HeightDelta, clientH - r.bottom + 1);
-  if (steps <= 0) return;
-  DoStateChange({tsInAnimation});
+  Application->CancelHint();
   UpdateWindow(Handle());
-  int duration = int(animationDuration_);
-  int stepSize = std::max(1, int(double(steps) / duration + 0.5));
-  int stepsLeft = steps / stepSize;
-  int timeLeft = duration;
-  int done = 0;
-  while (stepsLeft > 0 && timeLeft > 0) {
-    DWORD start = GetTickCount();
-    DWORD deadline = start + DWORD(timeLeft / stepsLeft);
-    RECT scroll{0, r.bottom, ClientWidth(), clientH};
-    int dy = Expand ? stepSize : -stepSize;
-    ScrollWindowEx(Handle(), 0, dy, &scroll, &scroll, nullptr, nullptr, 0);
-    done += stepSize;
-    while (GetTickCount() < deadline) {
-    }
-    int elapsed = int(GetTickCount() - start);
-    if (elapsed > timeLeft) {
-      timeLeft = 0;
-      stepsLeft = 0;
-    } else {
-      --stepsLeft;
-      timeLeft -= elapsed;
-    }
-    while (stepsLeft > 0 && timeLeft / stepsLeft == 0) {
-      ++stepSize;
-      stepsLeft = timeLeft / stepSize;
-    }
-  }
-  (void)done;
-  DoStateChange({}, {tsInAnimation});
+  toggleAnimation_ = TToggleAnimation{Expand, RECT{0, r.bottom, ClientWidth(), clientH}};
+  Animate(
+      std::min(HeightDelta, clientH - int(r.bottom) + 1), int(animationDuration_),
+      [this](int Step, int StepSize, void*) { return ToggleAnimationStep(Step, StepSize); }, nullptr);
+}
+
+bool TBaseDataTree::ToggleAnimationStep(int, int StepSize) {
+  if (StepSize <= 0 || !HandleAllocated()) return true;
+  RECT& area = toggleAnimation_.Area;
+  int dy = toggleAnimation_.Expand ? StepSize : -StepSize;
+  // The uncovered strip is invalidated and painted with the next paint.
+  ScrollWindowEx(Handle(), 0, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+  return true;
+}
+
+void TBaseDataTree::Animate(int Steps, int Duration, const TDTAnimationCallback& Callback, void* Data) {
+  if (Steps <= 0 || states_.Contains(tsInAnimation)) return;
+  DoStateChange({tsInAnimation});
+  auto alive = AliveToken();
+  TAnimationClock& clock = animationClock_ ? *animationClock_ : TSystemAnimationClock::Instance();
+  RunAnimation(Steps, Duration, Callback, Data, clock, [] { return Application->Terminated(); });
+  if (!alive.expired()) DoStateChange({}, {tsInAnimation});
 }
 
 // A stable merge sort of the sibling pointers: the later of two nodes goes
