@@ -734,7 +734,14 @@ class TBaseDataTree : public TCustomControl {
   void Loaded() override;
   void HandleTimer(uintptr_t Id);
   void HandleMouseWheel(int Delta, TShiftState Shift);
+  // A rubber band starts at Start (content coordinates); Ctrl toggles the
+  // selection it meets instead of adding to it.
+  void StartDrawSelection(POINT Start, bool Ctrl);
   void HandleDrawSelection(RECT OldRect, RECT NewRect);
+  // The band's rows from fromY to toY (content pixels) take their state
+  // for NewRect: additions are collected, removals marked.
+  void UpdateDrawSelectionRows(int fromY, int toY, const RECT& NewRect, TNodeArray& add, bool& changed);
+  void FinishDrawSelectionRows(const TNodeArray& add, bool changed);
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);

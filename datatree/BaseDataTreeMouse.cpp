@@ -221,11 +221,7 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     if (options_->SelectionOptions().Contains(toMultiSelect) &&
         !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
       DoStateChange({tsDrawSelPending});
-      POINT start{X - offsetX_, Y - headerRect_.bottom - offsetY_};
-      drawSelectionStart_ = start;
-      drawSelection_ = RECT{start.x, start.y, start.x, start.y};
-      drawSelectionCtrl_ = Shift.Contains(ssCtrl);
-      drawSelectionBefore_ = GetSortedSelection(false);
+      StartDrawSelection(POINT{X - offsetX_, Y - headerRect_.bottom - offsetY_}, Shift.Contains(ssCtrl));
     }
   }
 }
@@ -335,6 +331,15 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   }
 }
 
+void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
+  drawSelectionStart_ = Start;
+  drawSelection_ = RECT{Start.x, Start.y, Start.x, Start.y};
+  drawSelectionCtrl_ = Ctrl;
+  // Sorted by address: each row of the band asks whether it was selected.
+  drawSelectionBefore_ = GetSortedSelection(false);
+  std::sort(drawSelectionBefore_.begin(), drawSelectionBefore_.end());
+}
+
 void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   // Rows between the rectangles' vertical extents are checked: a node whose
   // label (or row, with simple draw selection) meets the band is selected;
@@ -346,13 +351,34 @@ void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   };
   OldRect = norm(OldRect);
   NewRect = norm(NewRect);
-  int fromY = std::min(OldRect.top, NewRect.top), toY = std::max(OldRect.bottom, NewRect.bottom);
+  // A row inside both bands or outside both keeps its state. With the same
+  // horizontal extent only the rows between the old and new top edges and
+  // between the old and new bottom edges can change.
+  if (OldRect.left == NewRect.left && OldRect.right == NewRect.right &&
+      std::max(OldRect.top, NewRect.top) < std::min(OldRect.bottom, NewRect.bottom)) {
+    bool changed = false;
+    TNodeArray add;
+    UpdateDrawSelectionRows(std::min(OldRect.top, NewRect.top), std::max(OldRect.top, NewRect.top), NewRect,
+                            add, changed);
+    UpdateDrawSelectionRows(std::min(OldRect.bottom, NewRect.bottom),
+                            std::max(OldRect.bottom, NewRect.bottom), NewRect, add, changed);
+    FinishDrawSelectionRows(add, changed);
+    return;
+  }
+  bool changed = false;
+  TNodeArray add;
+  UpdateDrawSelectionRows(std::min(OldRect.top, NewRect.top), std::max(OldRect.bottom, NewRect.bottom),
+                          NewRect, add, changed);
+  FinishDrawSelectionRows(add, changed);
+}
+
+void TBaseDataTree::UpdateDrawSelectionRows(int fromY, int toY, const RECT& NewRect, TNodeArray& add,
+                                            bool& changed) {
+  if (fromY >= toY) return;
   int top;
   PDataNode run = GetNodeAt(0, fromY, false, top);
   bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
   TColumnIndex main = header_->MainColumn();
-  TNodeArray add;
-  bool changed = false;
   while (run && top < toY) {
     int h = run->NodeHeight;
     int left = 0, right = std::max(RangeX(), ClientWidth());
@@ -376,8 +402,7 @@ void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
     }
     bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
                  (simple || (left < NewRect.right && right > NewRect.left));
-    bool wasSelected = std::find(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), run) !=
-                       drawSelectionBefore_.end();
+    bool wasSelected = std::binary_search(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), run);
     bool want = drawSelectionCtrl_ ? (inNew != wasSelected) : (inNew || wasSelected);
     if (want && !run->Has(vsSelected)) {
       add.push_back(run);
@@ -388,6 +413,9 @@ void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
     top += h;
     run = GetNextVisibleNoInit(run);
   }
+}
+
+void TBaseDataTree::FinishDrawSelectionRows(const TNodeArray& add, bool changed) {
   if (changed) PackArray();
   if (!add.empty()) changed |= InternalAddToSelection(add, false);
   if (changed) Change(nullptr);

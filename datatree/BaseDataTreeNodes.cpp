@@ -299,8 +299,8 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
     lastStructureChangeNode_ = parent && parent != root_ && !parent->Has(vsDeleting) ? parent : nullptr;
     lastStructureChangeReason_ = crAccumulated;
   }
-  for (auto& n : drawSelectionBefore_)
-    if (n == Node) n = nullptr;
+  auto before = std::lower_bound(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), Node);
+  if (before != drawSelectionBefore_.end() && *before == Node) drawSelectionBefore_.erase(before);
   TransferForgetNode(Node);
 }
 
@@ -316,7 +316,7 @@ bool TBaseDataTree::DropAllNodes() {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
   }
-  for (auto& n : drawSelectionBefore_) n = nullptr;
+  drawSelectionBefore_.clear();
   TransferForgetAll();
   store_.FreeAllNodes();
   return true;

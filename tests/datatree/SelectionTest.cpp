@@ -1,6 +1,8 @@
 // Selection, focus and check states: the sorted selection with its
 // constraints, focus changes that can be refused, radio siblings and
 // tri-state propagation up and down.
+#include <random>
+
 #include "TreeTestSupport.h"
 
 namespace qv::test {
@@ -214,6 +216,47 @@ TEST_F(Selection, SortingIsStableInBothDirections) {
   EXPECT_EQ(order(), (TNodeArray{b, a1, a2}));
   EXPECT_TRUE(TreeInvariantsHold(*t));
   EXPECT_EQ(t->GetLastChildNoInit(nullptr), a2);
+}
+
+// The rubber band's entry points, open to the test.
+struct BandTree : TDataStringTree {
+  using TBaseDataTree::HandleDrawSelection;
+  using TBaseDataTree::StartDrawSelection;
+  using TDataStringTree::TDataStringTree;
+};
+
+TEST_F(Selection, ARubberBandDraggedAroundEndsAsOneBandWouldLeaveIt) {
+  // Random moves of the band's corner, some keeping its width and some not:
+  // after each, every row is selected exactly when the final band says so.
+  std::mt19937 rng(3);
+  for (bool ctrl : {false, true}) {
+    BandTree t(nullptr);
+    t.SetNodeDataSize(4);
+    t.TreeOptions()->SetSelectionOptions({toMultiSelect, toSimpleDrawSelection});
+    t.SetRootNodeCount(200);
+    std::vector<PDataNode> rows;
+    std::vector<bool> before;
+    for (PDataNode n = t.GetFirst(); n; n = t.GetNext(n)) {
+      rows.push_back(n);
+      before.push_back(rng() % 4 == 0);
+      if (before.back()) t.SetSelected(n, true);
+    }
+    const int h = int(t.DefaultNodeHeight());
+    POINT start{5, int(rng() % 3600)};
+    t.StartDrawSelection(start, ctrl);
+    RECT band{start.x, start.y, start.x, start.y};
+    for (int move = 0; move < 80; ++move) {
+      RECT next{start.x, start.y, rng() % 2 ? band.right : int(rng() % 300), int(rng() % 3700)};
+      t.HandleDrawSelection(band, next);
+      band = next;
+      int top = std::min(band.top, band.bottom), bottom = std::max(band.top, band.bottom);
+      for (size_t i = 0; i < rows.size(); ++i) {
+        bool inBand = int(i) * h<bottom&& int(i + 1) * h> top;
+        bool want = ctrl ? inBand != before[i] : inBand || before[i];
+        ASSERT_EQ(t.Selected(rows[i]), want) << "row " << i << " after move " << move;
+      }
+    }
+  }
 }
 
 }  // namespace
