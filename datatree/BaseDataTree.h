@@ -747,6 +747,9 @@ class TBaseDataTree : public TCustomControl {
   void Loaded() override;
   void HandleTimer(uintptr_t Id);
   void HandleMouseWheel(int Delta, TShiftState Shift);
+  // A rubber band starts at Start (content coordinates); Ctrl toggles the
+  // selection it meets instead of adding to it.
+  void StartDrawSelection(POINT Start, bool Ctrl);
   // Selects and unselects the rows whose inside status differs between the rectangles.
   bool HandleDrawSelection(RECT OldRect, RECT NewRect);
   bool CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,

@@ -16,6 +16,12 @@ RECT Normalized(RECT r) {
 }
 }  // namespace
 
+void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
+  drawSelectionStart_ = Start;
+  drawSelection_ = RECT{Start.x, Start.y, Start.x, Start.y};
+  drawSelectionCtrl_ = Ctrl;
+}
+
 bool TBaseDataTree::CalculateSelectionRect(int X, int Y) {
   RECT old = drawSelection_;
   int maxX = std::max(ClientWidth(), RangeX());

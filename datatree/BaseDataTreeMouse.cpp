@@ -211,10 +211,7 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     if (multi && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
     if (multi && !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
       DoStateChange({tsDrawSelPending});
-      POINT start{X - offsetX_, Y - headerRect_.bottom - offsetY_};
-      drawSelectionStart_ = start;
-      drawSelection_ = RECT{start.x, start.y, start.x, start.y};
-      drawSelectionCtrl_ = Shift.Contains(ssCtrl);
+      StartDrawSelection(POINT{X - offsetX_, Y - headerRect_.bottom - offsetY_}, Shift.Contains(ssCtrl));
     }
   }
 }
