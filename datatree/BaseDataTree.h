@@ -910,6 +910,7 @@ class TBaseDataTree : public TCustomControl {
   bool PutSelectionOnClipboard(bool Cut);
   bool HandleTransferMessage(TMessage& Message);
   void RegisterDropTarget();
+  void RevokeDropTarget();
   // Empties the clipboard only while it still holds this tree's own data.
   void ReleaseOwnClipboard();
   TDataTreeTransferState& Xfer();

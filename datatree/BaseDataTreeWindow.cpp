@@ -67,8 +67,12 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
   Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
   if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
   if (bidiMode_ != bdLeftToRight) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
-  if (!options_->MiscOptions().Contains(toFullRepaintOnResize))
+  if (!options_->MiscOptions().Contains(toFullRepaintOnResize)) {
+    // A class keeps the styles it was registered with: the variant without
+    // the redraw styles is a class of its own, so both kinds of tree coexist.
     Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
+    Params.WinClassName += u"NoResizeRepaint";
+  }
 }
 
 void TBaseDataTree::CreateWnd() {

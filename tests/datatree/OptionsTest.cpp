@@ -1,0 +1,53 @@
+// What changing an option set does to a shown tree: the drop target follows
+// toAcceptOLEDrop, toFullRepaintOnResize makes the window again with the
+// class styles it needs, and assigning options runs the same side effects.
+#include "TreeTestSupport.h"
+#include "platform/ole/DragDrop.h"
+#include "platform/window/Window.h"
+
+namespace qv::test {
+namespace {
+
+class Options : public TreeTest {};
+
+TEST_F(Options, TheDropTargetFollowsAcceptOleDrop) {
+  TDataStringTree* t = NewTree();
+  ASSERT_TRUE(t->TreeOptions()->MiscOptions().Contains(toAcceptOLEDrop));  // the default
+  EXPECT_TRUE(RegisteredDropTarget(t->Handle()));
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() - toAcceptOLEDrop);
+  EXPECT_FALSE(RegisteredDropTarget(t->Handle()));
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toAcceptOLEDrop);
+  EXPECT_TRUE(RegisteredDropTarget(t->Handle()));
+  // Assigning another tree's options registers or revokes as its flags say.
+  auto other = DetachedTree();
+  other->TreeOptions()->SetMiscOptions(other->TreeOptions()->MiscOptions() - toAcceptOLEDrop);
+  t->TreeOptions()->Assign(other->TreeOptions());
+  EXPECT_FALSE(RegisteredDropTarget(t->Handle()));
+  other->TreeOptions()->SetMiscOptions(other->TreeOptions()->MiscOptions() + toAcceptOLEDrop);
+  t->TreeOptions()->Assign(other->TreeOptions());
+  EXPECT_TRUE(RegisteredDropTarget(t->Handle()));
+}
+
+TEST_F(Options, FullRepaintOnResizeMakesTheWindowAgain) {
+  TDataStringTree* t = NewTree();
+  t->SetRootNodeCount(5);
+  t->SetFocusedNode(t->GetFirst());
+  auto redraws = [&] { return (GetClassLongPtrW(t->Handle(), GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW)) != 0; };
+  ASSERT_TRUE(t->TreeOptions()->MiscOptions().Contains(toFullRepaintOnResize));
+  EXPECT_TRUE(redraws());
+  HWND before = t->Handle();
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() - toFullRepaintOnResize);
+  Pump();
+  EXPECT_FALSE(redraws());
+  EXPECT_NE(t->Handle(), before);
+  EXPECT_FALSE(RegisteredDropTarget(before));
+  EXPECT_TRUE(RegisteredDropTarget(t->Handle()));  // the new window takes drops too
+  EXPECT_EQ(t->RootNodeCount(), 5u);               // the tree keeps its content
+  EXPECT_EQ(t->FocusedNode(), t->GetFirst());
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toFullRepaintOnResize);
+  Pump();
+  EXPECT_TRUE(redraws());
+}
+
+}  // namespace
+}  // namespace qv::test
