@@ -19,6 +19,7 @@
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/IncrementalSearch.h"
 #include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -404,8 +405,8 @@ class TBaseDataTree : public TCustomControl {
   }
   RECT HeaderRect() const { return headerRect_; }
   TCustomImageList* CheckImages() const { return checkImages_; }
-  const std::u16string& SearchBuffer() const { return searchBuffer_; }
-  PDataNode LastSearchNode() const { return lastSearchNode_; }
+  const std::u16string& SearchBuffer() const { return search_.Buffer(); }
+  PDataNode LastSearchNode() const { return search_.LastHit(); }
   PDataNode DropTargetNode() const { return dropTargetNode_; }
   size_t PositionCacheSize() const { return store_.CacheSize(); }
 
@@ -778,6 +779,7 @@ class TBaseDataTree : public TCustomControl {
   void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);
 
   friend class TValidationWorker;
+  friend class TIncrementalSearch;
   friend class TCustomDataTreeOptions;
   friend class TDTHeader;
   friend class TDataTreeColumns;
@@ -800,7 +802,6 @@ class TBaseDataTree : public TCustomControl {
   PDataNode lastChangedNode_ = nullptr;
   PDataNode lastStructureChangeNode_ = nullptr;
   TChangeReason lastStructureChangeReason_ = crIgnore;
-  PDataNode lastSearchNode_ = nullptr;
   PDataNode dropTargetNode_ = nullptr;
   PDataNode checkNode_ = nullptr;
   TCheckState pendingCheckState_ = csUncheckedNormal;
@@ -851,8 +852,7 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TCanvas> paintCanvas_;
 
   // Input state.
-  std::u16string searchBuffer_;
-  DWORD lastSearchTick_ = 0;
+  TIncrementalSearch search_{*this};
   POINT lastClickPos_{};
   PDataNode pendingClearNode_ = nullptr;
   RECT drawSelection_{};
