@@ -204,8 +204,7 @@ void TBaseDataTree::SetIncrementalSearch(TDTIncrementalSearch Value) {
   incrementalSearch_ = Value;
   if (Value == isNone) {
     if (HandleAllocated()) KillTimer(Handle(), SearchTimer);
-    searchBuffer_.clear();
-    lastSearchNode_ = nullptr;
+    search_.Reset();
   }
 }
 

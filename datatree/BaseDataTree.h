@@ -20,6 +20,7 @@
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/IncrementalSearch.h"
 #include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -410,8 +411,8 @@ class TBaseDataTree : public TCustomControl {
   }
   RECT HeaderRect() const { return headerRect_; }
   TCustomImageList* CheckImages() const { return checkImages_; }
-  const std::u16string& SearchBuffer() const { return searchBuffer_; }
-  PDataNode LastSearchNode() const { return lastSearchNode_; }
+  const std::u16string& SearchBuffer() const { return search_.Buffer(); }
+  PDataNode LastSearchNode() const { return search_.LastHit(); }
   PDataNode DropTargetNode() const { return dropTargetNode_; }
   size_t PositionCacheSize() const { return store_.CacheSize(); }
 
@@ -801,6 +802,7 @@ class TBaseDataTree : public TCustomControl {
   TAnimationClock* animationClock_ = nullptr;
 
   friend class TValidationWorker;
+  friend class TIncrementalSearch;
   friend class TCustomDataTreeOptions;
   friend class TDTHeader;
   friend class TDataTreeColumns;
@@ -823,7 +825,6 @@ class TBaseDataTree : public TCustomControl {
   PDataNode lastChangedNode_ = nullptr;
   PDataNode lastStructureChangeNode_ = nullptr;
   TChangeReason lastStructureChangeReason_ = crIgnore;
-  PDataNode lastSearchNode_ = nullptr;
   PDataNode dropTargetNode_ = nullptr;
   PDataNode checkNode_ = nullptr;
   TCheckState pendingCheckState_ = csUncheckedNormal;
@@ -879,8 +880,7 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TCanvas> paintCanvas_;
 
   // Input state.
-  std::u16string searchBuffer_;
-  DWORD lastSearchTick_ = 0;
+  TIncrementalSearch search_{*this};
   POINT lastClickPos_{};
   PDataNode pendingClearNode_ = nullptr;
   RECT drawSelection_{};

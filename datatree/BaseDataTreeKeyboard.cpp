@@ -343,77 +343,16 @@ void TBaseDataTree::DoIncrementalSearchKey(char16_t Key) {
   if (incrementalSearch_ == isNone) return;
   if (Key != 0) {
     DoStateChange({tsIncrementalSearching});
-    bool backspace = Key == 8;
-    if (backspace && searchBuffer_.size() <= 1) {
-      searchBuffer_.clear();
-    } else {
-      PDataNode start = IncrementalSearchStart == ssAlwaysStartOver ? nullptr
-                        : IncrementalSearchStart == ssLastHit       ? lastSearchNode_
-                                                                    : focusedNode_;
-      if (start && ((incrementalSearch_ == isInitializedOnly && !start->Has(vsInitialized)) ||
-                    (incrementalSearch_ == isVisibleOnly && !IsNodeVisible(start))))
-        start = nullptr;
-      PDataNode stop = start;
-      bool forward = (IncrementalSearchDirection == sdForward) != backspace;
-      bool sameChar = searchBuffer_.size() == 1 && !backspace && Key == searchBuffer_[0];
-      if (sameChar && start && DoIncrementalSearch(start, searchBuffer_ + Key) == 0) sameChar = false;
-      auto step = [&](PDataNode n) -> PDataNode {
-        PDataNode r;
-        switch (incrementalSearch_) {
-          case isInitializedOnly:
-            r = forward ? GetNextNoInit(n) : GetPreviousNoInit(n);
-            while (r && !r->Has(vsInitialized)) r = forward ? GetNextNoInit(r) : GetPreviousNoInit(r);
-            break;
-          case isVisibleOnly:
-            r = forward ? GetNextVisible(n) : GetPreviousVisible(n);
-            break;
-          default:
-            r = forward ? GetNext(n) : GetPrevious(n);
-        }
-        return r;
-      };
-      auto first = [&]() -> PDataNode {
-        switch (incrementalSearch_) {
-          case isInitializedOnly:
-            return forward ? GetFirstInitialized() : GetLastNoInit();
-          case isVisibleOnly:
-            return forward ? GetFirstVisible() : GetLastVisible();
-          default:
-            return forward ? GetFirst() : GetLast();
-        }
-      };
-      PDataNode candidate = start;
-      if (searchBuffer_.empty() || !start || sameChar || backspace) {
-        candidate = start ? step(start) : nullptr;
-        if (!candidate) candidate = first();
-      }
-      if (candidate) {
-        std::u16string text = sameChar    ? searchBuffer_
-                              : backspace ? searchBuffer_.substr(0, searchBuffer_.size() - 1)
-                                          : searchBuffer_ + Key;
-        if (backspace) searchBuffer_ = text;
-        PDataNode found = nullptr;
-        PDataNode begin = candidate;
-        for (;;) {
-          if (DoIncrementalSearch(candidate, text) == 0) {
-            found = candidate;
-            break;
-          }
-          PDataNode next = step(candidate);
-          if (!next) next = first();
-          candidate = next;
-          if (!candidate || candidate == stop || candidate == begin) break;
-        }
-        if (found) {
-          ClearSelection();
-          searchBuffer_ = text;
-          lastSearchNode_ = found;
-          SetFocusedNode(found);
-          SetSelected(found, true);
-        } else {
-          MessageBeep(0);
-        }
-      }
+    bool failed = false;
+    PDataNode found = search_.Key(Key, incrementalSearch_, IncrementalSearchStart, IncrementalSearchDirection,
+                                  focusedNode_, failed);
+    if (found) {
+      ClearSelection();
+      search_.Accept(found);
+      SetFocusedNode(found);
+      SetSelected(found, true);
+    } else if (failed) {
+      MessageBeep(0);
     }
   }
   if (HandleAllocated()) SetTimer(Handle(), SearchTimer, IncrementalSearchTimeout, nullptr);

@@ -287,7 +287,7 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
 // Every reference the tree holds to a node that is going away.
 void TBaseDataTree::ForgetNode(PDataNode Node) {
   if (hotNode_ == Node) hotNode_ = nullptr;
-  if (lastSearchNode_ == Node) lastSearchNode_ = nullptr;
+  search_.ForgetNode(Node);
   if (checkNode_ == Node) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
@@ -309,7 +309,8 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
 bool TBaseDataTree::DropAllNodes() {
   if (FreesNodesOneByOne() || states_.Contains(tsEditing) || states_.Contains(tsEditPending)) return false;
   InternalClearSelection();
-  focusedNode_ = rangeAnchor_ = hotNode_ = lastSearchNode_ = dropTargetNode_ = nullptr;
+  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = nullptr;
+  search_.ForgetLastHit();
   pendingClearNode_ = lastChangedNode_ = lastStructureChangeNode_ = nullptr;
   if (checkNode_) {
     checkNode_ = nullptr;
@@ -429,7 +430,7 @@ void TBaseDataTree::Clear() {
   lastSelectionLevel_ = -1;
   lastChangedNode_ = nullptr;
   hotNode_ = nullptr;
-  lastSearchNode_ = nullptr;
+  search_.ForgetLastHit();
   dropTargetNode_ = nullptr;
   checkNode_ = nullptr;
   pendingClearNode_ = nullptr;

@@ -77,15 +77,21 @@ bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool Forc
   }
   if (items.empty()) return false;
   std::sort(items.begin(), items.end(), [](PDataNode a, PDataNode b) { return Addr(a) < Addr(b); });
-  // Merge from the back into the sorted array.
-  size_t old = size_t(selectionCount_);
-  selection_.resize(old + items.size());
-  size_t i = old, j = items.size(), w = old + items.size();
-  while (j > 0) {
-    if (i > 0 && Addr(Unmark(selection_[i - 1])) > Addr(items[j - 1]))
-      selection_[--w] = selection_[--i];
-    else
-      selection_[--w] = items[--j];
+  // Merge from the back into the sorted array: each new item finds its place
+  // by binary search and the entries behind it move up as one block.
+  size_t end = size_t(selectionCount_);
+  selection_.resize(end + items.size());
+  size_t w = selection_.size();
+  auto later = [](PDataNode item, PDataNode entry) { return Addr(item) < Addr(Unmark(entry)); };
+  for (size_t j = items.size(); j-- > 0;) {
+    size_t at =
+        size_t(std::upper_bound(selection_.begin(), selection_.begin() + ptrdiff_t(end), items[j], later) -
+               selection_.begin());
+    std::move_backward(selection_.begin() + ptrdiff_t(at), selection_.begin() + ptrdiff_t(end),
+                       selection_.begin() + ptrdiff_t(w));
+    w -= end - at;
+    end = at;
+    selection_[--w] = items[j];
   }
   selectionCount_ = int32_t(selection_.size());
   return true;

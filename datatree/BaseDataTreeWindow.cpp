@@ -253,8 +253,7 @@ void TBaseDataTree::CancelModes() {
   if (HandleAllocated())
     for (uintptr_t id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
       KillTimer(Handle(), id);
-  searchBuffer_.clear();
-  lastSearchNode_ = nullptr;
+  search_.Reset();
   menuKeyHandled_ = false;
   DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
                      tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
@@ -359,7 +358,7 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
     }
     case SearchTimer:
       KillTimer(Handle(), SearchTimer);
-      searchBuffer_.clear();
+      search_.ClearBuffer();
       DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
       break;
     case ScrollTimer:
