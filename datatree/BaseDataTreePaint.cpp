@@ -294,13 +294,10 @@ void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
-void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget) {
-  TColor fill = colors_->Get(DropTarget ? TDTColors::DropTargetColor
-                             : Focused  ? TDTColors::FocusedSelectionColor
-                                        : TDTColors::UnfocusedSelectionColor);
-  TColor border = colors_->Get(DropTarget ? TDTColors::DropTargetBorderColor
-                               : Focused  ? TDTColors::FocusedSelectionBorderColor
-                                          : TDTColors::UnfocusedSelectionBorderColor);
+void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused) {
+  TColor fill = colors_->Get(Focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
+  TColor border = colors_->Get(Focused ? TDTColors::FocusedSelectionBorderColor
+                                       : TDTColors::UnfocusedSelectionBorderColor);
   if (options_->PaintOptions().Contains(toUseBlendedSelection)) {
     // A wash of the selection colour over what is painted (device coordinates).
     POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
@@ -348,9 +345,6 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
   bool focused = Focused() || options_->PaintOptions().Contains(toPopupMode);
   bool selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
   bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
-  // The node a drop lands on is highlighted in the drop colours.
-  bool dropTarget = Options.Contains(ptSelection) && Node == dropTargetNode_ &&
-                    (DropMarkMode() == dmOnNode || Node->Has(vsSelected));
   RECT row{Window.left, 0, Window.right, height};
 
   // Erase.
@@ -494,8 +488,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
     // Selection highlight behind the content (or the whole cell with full-row select).
     bool focusCell = Node == focusedNode_ && (!useColumns || column == focusedColumn_ || (fullRow && true));
-    if (dropTarget && fullRow) PaintCellSelection(dc, cell, focused, true);
-    if ((selected || dropTarget) && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
+    if (selected && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
       RECT sr = info.ContentRect;
       int w = info.NodeWidth + 2 * textMargin_;
       if (info.Alignment == taRightJustify)
@@ -503,7 +496,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
       else if (info.Alignment == taCenter)
         sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - w) / 2);
       sr.right = std::min<int>(sr.right, sr.left + w);
-      PaintCellSelection(dc, sr, focused, dropTarget);
+      PaintCellSelection(dc, sr, focused);
       if (focusCell && focused && Options.Contains(ptFocusRect)) DrawFocusRect(dc, &sr);
     } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focusedColumn_ &&
                useColumns && !fullRow) {
