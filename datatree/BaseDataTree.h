@@ -743,6 +743,12 @@ class TBaseDataTree : public TCustomControl {
   // for NewRect: additions are collected, removals marked.
   void UpdateDrawSelectionRows(int fromY, int toY, const RECT& NewRect, TNodeArray& add, bool& changed);
   void FinishDrawSelectionRows(const TNodeArray& add, bool changed);
+  // The visible row at content pixel Y and its top, for the band's walk.
+  PDataNode BandRowAt(int Y, int& Top);
+  // The last row the band visited and its top; forgotten whenever the rows'
+  // geometry may change (InvalidateCache) or the node goes.
+  PDataNode bandRow_ = nullptr;
+  int bandRowTop_ = 0;
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);

@@ -332,6 +332,7 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
 }
 
 void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
+  bandRow_ = nullptr;
   drawSelectionStart_ = Start;
   drawSelection_ = RECT{Start.x, Start.y, Start.x, Start.y};
   drawSelectionCtrl_ = Ctrl;
@@ -376,7 +377,7 @@ void TBaseDataTree::UpdateDrawSelectionRows(int fromY, int toY, const RECT& NewR
                                             bool& changed) {
   if (fromY >= toY) return;
   int top;
-  PDataNode run = GetNodeAt(0, fromY, false, top);
+  PDataNode run = BandRowAt(fromY, top);
   bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
   TColumnIndex main = header_->MainColumn();
   while (run && top < toY) {
@@ -410,9 +411,30 @@ void TBaseDataTree::UpdateDrawSelectionRows(int fromY, int toY, const RECT& NewR
       InternalRemoveFromSelection(run);
       changed = true;
     }
+    bandRow_ = run;
+    bandRowTop_ = top;
     top += h;
     run = GetNextVisibleNoInit(run);
   }
+}
+
+PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
+  // A band grows by a few rows per mouse move: walk on from the last row it
+  // visited when that is close above Y, else ask the position cache.
+  constexpr int kNearRows = 64;
+  if (bandRow_ && bandRowTop_ <= Y && Y - bandRowTop_ <= kNearRows * int(defaultNodeHeight_)) {
+    PDataNode run = bandRow_;
+    int top = bandRowTop_;
+    while (run && top + int(run->NodeHeight) <= Y) {
+      top += run->NodeHeight;
+      run = GetNextVisibleNoInit(run);
+    }
+    if (run) {
+      Top = top;
+      return run;
+    }
+  }
+  return GetNodeAt(0, Y, false, Top);
 }
 
 void TBaseDataTree::FinishDrawSelectionRows(const TNodeArray& add, bool changed) {
