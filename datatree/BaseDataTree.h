@@ -754,11 +754,18 @@ class TBaseDataTree : public TCustomControl {
   // Selects and unselects the rows whose inside status differs between the rectangles.
   bool HandleDrawSelection(RECT OldRect, RECT NewRect);
   bool CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
-                            bool RightToLeft, const RECT& OldRect, const RECT& NewRect, TNodeArray& Add);
+                            bool RightToLeft, const RECT& OldRect, const RECT& NewRect, int FromY, int ToY,
+                            int& EndY, TNodeArray& Add);
   // The width of the check and images before a node's text in the main column.
   int DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main);
   // Moves the band's second corner to (X, Y), clamped to the content; true when it moved.
   virtual bool CalculateSelectionRect(int X, int Y);
+  // The visible row at content pixel Y and its top, for the band's walk.
+  PDataNode BandRowAt(int Y, int& Top);
+  // The last row the band visited and its top; forgotten whenever the rows'
+  // geometry may change (InvalidateCache) or the node goes.
+  PDataNode bandRow_ = nullptr;
+  int bandRowTop_ = 0;
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);

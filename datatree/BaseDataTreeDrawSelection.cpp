@@ -20,6 +20,26 @@ void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
   drawSelectionStart_ = Start;
   drawSelection_ = RECT{Start.x, Start.y, Start.x, Start.y};
   drawSelectionCtrl_ = Ctrl;
+  bandRow_ = nullptr;
+}
+
+PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
+  // A band grows by a few rows per mouse move: walk on from the last row it
+  // visited when that is close above Y, else ask the position cache.
+  constexpr int kNearRows = 64;
+  if (bandRow_ && bandRowTop_ <= Y && Y - bandRowTop_ <= kNearRows * int(defaultNodeHeight_)) {
+    PDataNode run = bandRow_;
+    int top = bandRowTop_;
+    while (run && top + int(run->NodeHeight) <= Y) {
+      top += run->NodeHeight;
+      run = GetNextVisibleNoInit(run);
+    }
+    if (run) {
+      Top = top;
+      return run;
+    }
+  }
+  return GetNodeAt(0, Y, false, Top);
 }
 
 bool TBaseDataTree::CalculateSelectionRect(int X, int Y) {
@@ -50,11 +70,10 @@ int TBaseDataTree::DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main) {
 
 bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
                                          bool RightToLeft, const RECT& OldRect, const RECT& NewRect,
-                                         TNodeArray& Add) {
-  if (IsRectEmpty(&NewRect)) return false;
-  int maxY = std::max(OldRect.bottom, NewRect.bottom);
+                                         int FromY, int ToY, int& EndY, TNodeArray& Add) {
+  int maxY = ToY;
   int top;
-  PDataNode run = GetNodeAt(0, std::min(OldRect.top, NewRect.top), false, top);
+  PDataNode run = BandRowAt(FromY, top);
   bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
   bool spans = header_->UseColumns() && options_->AutoOptions().Contains(toAutoSpanColumns);
   TDataTreeColumns* cols = header_->Columns();
@@ -101,6 +120,8 @@ bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int No
       inOld = inside(OldRect);
       inNew = inside(NewRect);
     }
+    bandRow_ = run;
+    bandRowTop_ = top;
     if (inOld != inNew) {
       changed = true;
       bool select = drawSelectionCtrl_ ? !run->Has(vsSelected) : inNew;
@@ -112,6 +133,7 @@ bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int No
     top = nextTop;
     run = GetNextVisibleNoInit(run);
   }
+  EndY = top;
   return changed;
 }
 
@@ -129,9 +151,24 @@ bool TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   } else {
     right = std::max(right, RangeX());
   }
+  if (IsRectEmpty(&NewRect)) return false;
   TNodeArray add;
-  bool changed =
-      CollectSelectedNodes(main, left, right, alignment, IsRightToLeft(main), OldRect, NewRect, add);
+  bool rtl = IsRightToLeft(main);
+  int fromY = std::min(OldRect.top, NewRect.top), toY = std::max(OldRect.bottom, NewRect.bottom), endY = 0;
+  bool changed;
+  int innerTop = std::max(OldRect.top, NewRect.top), innerBottom = std::min(OldRect.bottom, NewRect.bottom);
+  if (OldRect.left == NewRect.left && OldRect.right == NewRect.right && innerTop < innerBottom) {
+    // Rows wholly between the two top edges' and the two bottom edges'
+    // ranges are inside both bands alike: only the edges' rows can change.
+    changed =
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, innerTop, endY, add);
+    int lowFrom = std::max(endY, std::min(OldRect.bottom, NewRect.bottom));
+    changed |=
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, lowFrom, toY, endY, add);
+  } else {
+    changed =
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, toY, endY, add);
+  }
   if (!changed) return false;
   PackArray();
   if (!add.empty()) InternalAddToSelection(add, false);

@@ -72,7 +72,7 @@ uint8_t TBaseDataTree::DetermineScrollDirections(int X, int Y) {
 void TBaseDataTree::UpdateAutoScroll(int X, int Y) {
   bool can =
       (options_->AutoOptions().Contains(toAutoScroll) || options_->MiscOptions().Contains(toWheelPanning)) &&
-      header_->States == 0 && (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting));
+      !header_->Busy() && (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting));
   scrollDirections_ = can ? DetermineScrollDirections(X, Y) : 0;
   if (scrollDirections_ && !states_.Contains(tsScrollPending) && !states_.Contains(tsScrolling)) {
     DoStateChange({tsScrollPending});

@@ -288,6 +288,7 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
 void TBaseDataTree::ForgetNode(PDataNode Node) {
   if (hotNode_ == Node) hotNode_ = nullptr;
   search_.ForgetNode(Node);
+  if (bandRow_ == Node) bandRow_ = nullptr;
   if (checkNode_ == Node) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
@@ -316,6 +317,7 @@ bool TBaseDataTree::DropAllNodes() {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
   }
+  bandRow_ = nullptr;
   TransferForgetAll();
   store_.FreeAllNodes();
   return true;

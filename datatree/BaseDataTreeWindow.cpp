@@ -17,6 +17,7 @@ namespace qv {
 // --- Position cache and the worker
 
 void TBaseDataTree::InterruptValidation() {
+  bandRow_ = nullptr;  // a change of structure or height follows
   validation_.RequestStop();
   DoStateChange({tsStopValidation}, {tsUseCache});
   bool was = validation_.Validating();
@@ -27,6 +28,7 @@ void TBaseDataTree::InterruptValidation() {
 }
 
 void TBaseDataTree::InvalidateCache() {
+  bandRow_ = nullptr;
   DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 

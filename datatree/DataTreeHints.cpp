@@ -75,7 +75,7 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   }
   bool busy = GetCapture() != nullptr || !ShowHint() || Dragging() || states_.Contains(tsDrawSelPending) ||
               states_.Contains(tsDrawSelecting) || states_.Contains(tsScrolling) ||
-              (header_->States & ~hsLoading) != 0;
+              ((header_->States & ~hsLoading) != 0 || header_->MouseState().Busy());
   if (busy || !mayShow) return 1;
 
   info.HintStr = " ";
