@@ -164,62 +164,60 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
 void TBaseDataTree::DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment) {
   PDataNode node = HitInfo.HitNode;
   bool isMain = HitInfo.HitColumn == header_->MainColumn() || (HitInfo.HitColumn <= NoColumn);
-  int indent = 0;
-  if (isMain) {
-    indent = GetNodeIndent(node);
-    if (Offset < indent) {
-      // Inside the indentation: on the button when it is the last level's box.
-      bool buttons = options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren);
-      int level = indent - int(indent_);
-      if (buttons && Offset >= level) {
-        HitInfo.HitPositions.Include(hpOnItemButton);
-      }
+  int indent = isMain ? GetNodeIndent(node) : 0;
+  if (Offset < indent) {
+    // Inside the indentation: the last level's box is the button, and only
+    // where there is no button is it the indentation.
+    bool buttons = options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren);
+    if (buttons && Offset >= indent - int(indent_))
+      HitInfo.HitPositions.Include(hpOnItemButton);
+    else
       HitInfo.HitPositions.Include(hpOnItemIndent);
-      return;
-    }
-  }
-  int x = indent + margin_;
-  if (Offset < x) {
-    HitInfo.HitPositions.Include(hpOnItemLeft);
     return;
   }
+  // A report's other columns are plain cells.
+  if (!isMain && options_->MiscOptions().Contains(toReportMode)) return;
+  // The margin belongs to the first zone after it: check, images or text.
+  int x = indent + margin_;
   if (isMain && options_->MiscOptions().Contains(toCheckSupport) && checkImages_ &&
       node->CheckType != ctNone) {
-    int w = CheckImageWidth() + 2;
-    if (Offset < x + w) {
+    x += CheckImageWidth() + 2;
+    if (Offset < x) {
       HitInfo.HitPositions.Include(hpOnItemCheckbox);
       return;
     }
-    x += w;
   }
   if (stateImages_ && HasImage(node, ikState, HitInfo.HitColumn)) {
-    int w = stateImages_->Width() + 2;
-    if (Offset < x + w) {
+    x += stateImages_->Width() + 2;
+    if (Offset < x) {
       HitInfo.HitPositions.Include(hpOnStateIcon);
       return;
     }
-    x += w;
   }
   if (images_ && HasImage(node, ikNormal, HitInfo.HitColumn)) {
-    int w = images_->Width() + 2;
-    if (Offset < x + w) {
+    x += images_->Width() + 2;
+    if (Offset < x) {
       HitInfo.HitPositions.Include(hpOnNormalIcon);
       return;
     }
-    x += w;
   }
   int width = DoGetNodeWidth(node, HitInfo.HitColumn) + 2 * textMargin_;
-  int textLeft = x;
-  if (Alignment == taRightJustify)
-    textLeft = std::max(x, Right - width);
-  else if (Alignment == taCenter)
-    textLeft = std::max(x, x + (Right - x - width) / 2);
-  if (Offset < textLeft)
-    HitInfo.HitPositions.Include(hpOnItemLeft);
-  else if (Offset < textLeft + width)
-    HitInfo.HitPositions.Include(hpOnItemLabel);
-  else
-    HitInfo.HitPositions.Include(hpOnItemRight);
+  if (width <= Right - x) {
+    if (Alignment == taRightJustify && Offset < Right - width) {
+      HitInfo.HitPositions.Include(hpOnItemLeft);
+      return;
+    }
+    int start = (x + Right - width) / 2;
+    if (Alignment == taCenter && (Offset < start || Offset >= start + width)) {
+      HitInfo.HitPositions.Include(Offset < start ? hpOnItemLeft : hpOnItemRight);
+      return;
+    }
+    if (Alignment == taLeftJustify && Offset >= x + width) {
+      HitInfo.HitPositions.Include(hpOnItemRight);
+      return;
+    }
+  }
+  HitInfo.HitPositions.Include(hpOnItemLabel);
 }
 
 void TBaseDataTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo) {
@@ -308,6 +306,8 @@ int TBaseDataTree::GetMaxColumnWidth(TColumnIndex Column) {
     if (stateImages_ && HasImage(run, ikState, Column)) w += stateImages_->Width() + 2;
     width = std::max(width, w);
   }
+  // The column's vertical grid line takes a pixel of its own.
+  if (options_->PaintOptions().Contains(toShowVertGridLines)) ++width;
   return width;
 }
 
