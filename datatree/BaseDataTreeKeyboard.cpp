@@ -204,7 +204,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         break;
     }
     bool cleared = false;
-    if (clearFirst && (oldFocus != focusedNode_ || selectionCount_ != 1)) {
+    if (clearFirst && (oldFocus != focusedNode_ || selection_.Count() != 1)) {
       ClearSelection();
       cleared = true;
     }
@@ -215,7 +215,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
     if (rangeToggle && oldFocus && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
     if (focusedNode_ && (cleared || focusedNode_ != oldFocus) && !focusedNode_->Has(vsSelected))
       AddToSelection(focusedNode_);
-    if (rangeToggle || selectionCount_ > 1) Invalidate();
+    if (rangeToggle || selection_.Count() > 1) Invalidate();
     return;
   }
   bool searching = states_.Contains(tsIncrementalSearching);
