@@ -21,6 +21,7 @@
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
 #include "datatree/IncrementalSearch.h"
+#include "datatree/SelectionStore.h"
 #include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -275,7 +276,7 @@ class TBaseDataTree : public TCustomControl {
   virtual void FullCollapse(PDataNode Node = nullptr);
   bool Selected(PDataNode Node) const { return Node && Node->Has(vsSelected); }
   void SetSelected(PDataNode Node, bool Value);
-  int32_t SelectionCount() const { return selectionCount_; }
+  int32_t SelectionCount() const { return selection_.Count(); }
   void ClearSelection();
   void SelectAll(bool VisibleOnly);
   // Adds many nodes at once: one change notification, the least repainting.
@@ -822,8 +823,7 @@ class TBaseDataTree : public TCustomControl {
   int32_t nodeDataSize_ = -1;
   uint32_t totalInternalDataSize_ = 0;
   uint32_t updateCount_ = 0;
-  TNodeArray selection_;
-  int32_t selectionCount_ = 0;
+  TSelectionStore selection_;
   PDataNode rangeAnchor_ = nullptr;
   int lastSelectionLevel_ = -1;
   PDataNode focusedNode_ = nullptr;

@@ -225,7 +225,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         break;
     }
     bool cleared = false;
-    if (clearFirst && (oldFocus != focusedNode_ || selectionCount_ != 1)) {
+    if (clearFirst && (oldFocus != focusedNode_ || selection_.Count() != 1)) {
       ClearSelection();
       cleared = true;
     }
@@ -236,7 +236,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
     if (rangeToggle && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
     if (focusedNode_ && (cleared || focusedNode_ != oldFocus) && !focusedNode_->Has(vsSelected))
       AddToSelection(focusedNode_);
-    if (rangeToggle || selectionCount_ > 1) Invalidate();
+    if (rangeToggle || selection_.Count() > 1) Invalidate();
     return;
   }
   Key = PadKeyForCharacter(Key);

@@ -41,7 +41,7 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     DoStateChange({tsClearPending});
     return;
   }
-  if (selectionCount_ != 1 || !NewNode->Has(vsSelected)) {
+  if (selection_.Count() != 1 || !NewNode->Has(vsSelected)) {
     ClearSelection();
     AddToSelection(NewNode);
   }
@@ -356,7 +356,7 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   }
   if (states_.Contains(tsClearPending)) {
     DoStateChange({}, {tsClearPending});
-    if (pendingClearNode_ && selectionCount_ > 1 && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
+    if (pendingClearNode_ && selection_.Count() > 1 && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
       PDataNode keep = pendingClearNode_;
       ClearSelection();
       AddToSelection(keep);

@@ -89,7 +89,7 @@ PDataNode TBaseDataTree::GetNextInitialized(PDataNode Node) const {
 }
 
 PDataNode TBaseDataTree::GetNextSelected(PDataNode Node) {
-  if (selectionCount_ < 1) return nullptr;
+  if (selection_.Count() < 1) return nullptr;
   PDataNode r = (!Node || Node == root_) ? root_->FirstChild : GetNextNoInit(Node);
   while (r && !r->Has(vsSelected)) r = GetNextNoInit(r);
   InitIfNeeded(r);
@@ -369,8 +369,8 @@ int TBaseDataTree::CompareNodePositions(PDataNode Node1, PDataNode Node2) const 
 
 TNodeArray TBaseDataTree::GetSortedSelection(bool Resolve) {
   TNodeArray result;
-  if (selectionCount_ < 1) return result;
-  result.reserve(size_t(selectionCount_));
+  if (selection_.Count() < 1) return result;
+  result.reserve(size_t(selection_.Count()));
   PDataNode run = root_->FirstChild;
   while (run) {
     if (run->Has(vsSelected)) {

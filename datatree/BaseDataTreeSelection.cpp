@@ -7,51 +7,14 @@
 
 namespace qv {
 
-namespace {
-inline uintptr_t Addr(PDataNode n) {
-  return reinterpret_cast<uintptr_t>(n);
-}
-inline bool Marked(PDataNode n) {
-  return (Addr(n) & 1) != 0;
-}
-inline PDataNode Unmark(PDataNode n) {
-  return reinterpret_cast<PDataNode>(Addr(n) & ~uintptr_t(1));
-}
-inline PDataNode Mark(PDataNode n) {
-  return reinterpret_cast<PDataNode>(Addr(n) | 1);
-}
-}  // namespace
-
 bool TBaseDataTree::FindNodeInSelection(PDataNode Node, int& Index) const {
-  // Marked entries sort as their node: compare without the mark bit.
-  int lo = 0, hi = selectionCount_ - 1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    uintptr_t a = Addr(Unmark(selection_[size_t(mid)]));
-    if (a < Addr(Node))
-      lo = mid + 1;
-    else if (a > Addr(Node))
-      hi = mid - 1;
-    else {
-      Index = mid;
-      return true;
-    }
-  }
-  Index = lo;
-  return false;
+  return selection_.Find(Node, Index);
 }
 
 int TBaseDataTree::PackArray() {
-  bool any = false;
-  for (int i = 0; i < selectionCount_ && !any; ++i) any = Marked(selection_[size_t(i)]);
-  if (!any) return -1;
-  int w = 0;
-  for (int i = 0; i < selectionCount_; ++i)
-    if (!Marked(selection_[size_t(i)])) selection_[size_t(w++)] = selection_[size_t(i)];
-  selectionCount_ = w;
-  selection_.resize(size_t(w));
-  if (selectionCount_ == 0) ResetRangeAnchor();
-  return w;
+  int count = selection_.Pack();
+  if (count == 0) ResetRangeAnchor();
+  return count;
 }
 
 bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool ForceInsert) {
@@ -76,32 +39,13 @@ bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool Forc
     items.push_back(n);
   }
   if (items.empty()) return false;
-  std::sort(items.begin(), items.end(), [](PDataNode a, PDataNode b) { return Addr(a) < Addr(b); });
-  // Merge from the back into the sorted array: each new item finds its place
-  // by binary search and the entries behind it move up as one block.
-  size_t end = size_t(selectionCount_);
-  selection_.resize(end + items.size());
-  size_t w = selection_.size();
-  auto later = [](PDataNode item, PDataNode entry) { return Addr(item) < Addr(Unmark(entry)); };
-  for (size_t j = items.size(); j-- > 0;) {
-    size_t at =
-        size_t(std::upper_bound(selection_.begin(), selection_.begin() + ptrdiff_t(end), items[j], later) -
-               selection_.begin());
-    std::move_backward(selection_.begin() + ptrdiff_t(at), selection_.begin() + ptrdiff_t(end),
-                       selection_.begin() + ptrdiff_t(w));
-    w -= end - at;
-    end = at;
-    selection_[--w] = items[j];
-  }
-  selectionCount_ = int32_t(selection_.size());
+  selection_.Insert(std::move(items));
   return true;
 }
 
 void TBaseDataTree::InternalRemoveFromSelection(PDataNode Node) {
-  int index;
   Node->Exclude(vsSelected);
-  if (FindNodeInSelection(Node, index) && !Marked(selection_[size_t(index)]))
-    selection_[size_t(index)] = Mark(selection_[size_t(index)]);
+  selection_.Mark(Node);
 }
 
 void TBaseDataTree::AddToSelection(PDataNode Node) {
@@ -118,11 +62,8 @@ void TBaseDataTree::RemoveFromSelection(PDataNode Node) {
   if (!Node->Has(vsSelected)) return;
   Node->Exclude(vsSelected);
   int index;
-  if (FindNodeInSelection(Node, index)) {
-    selection_.erase(selection_.begin() + index);
-    selectionCount_ = int32_t(selection_.size());
-  }
-  if (selectionCount_ == 0) ResetRangeAnchor();
+  if (FindNodeInSelection(Node, index)) selection_.Erase(index);
+  if (selection_.Count() == 0) ResetRangeAnchor();
   Change(Node);
 }
 
@@ -133,20 +74,19 @@ void TBaseDataTree::ResetRangeAnchor() {
 
 void TBaseDataTree::InternalClearSelection() {
   if (updateCount_ > 0) PackArray();
-  for (int i = selectionCount_ - 1; i >= 0; --i) Unmark(selection_[size_t(i)])->Exclude(vsSelected);
-  selection_.clear();
-  selectionCount_ = 0;
+  for (int i = selection_.Count() - 1; i >= 0; --i) selection_.Node(i)->Exclude(vsSelected);
+  selection_.Clear();
   ResetRangeAnchor();
   DoStateChange({}, {tsClearPending});
 }
 
 void TBaseDataTree::ClearSelection() {
-  if (selectionCount_ < 1 || IsDestroying()) return;
+  if (selection_.Count() < 1 || IsDestroying()) return;
   if (updateCount_ == 0 && HandleAllocated() && store_.VisibleCount() > 0) {
     int top;
     PDataNode run = GetNodeAt(0, 0, true, top);
     int met = 0, height = ClientHeight();
-    while (run && top < height && met < selectionCount_) {
+    while (run && top < height && met < selection_.Count()) {
       if (run->Has(vsSelected)) {
         ++met;
         InvalidateNode(run);
@@ -162,7 +102,7 @@ void TBaseDataTree::ClearSelection() {
 void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
   if (!Node || Node == root_ || Node->Has(vsSelected) == Value) return;
   if (Value) {
-    if (selectionCount_ == 0)
+    if (selection_.Count() == 0)
       rangeAnchor_ = Node;
     else if (!options_->SelectionOptions().Contains(toMultiSelect))
       ClearSelection();
@@ -177,7 +117,7 @@ void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
     if (!rangeAnchor_) rangeAnchor_ = Node;
   } else {
     RemoveFromSelection(Node);
-    if (selectionCount_ == 0) ResetRangeAnchor();
+    if (selection_.Count() == 0) ResetRangeAnchor();
   }
   if (IsNodeVisible(Node)) InvalidateNode(Node);
 }
@@ -321,7 +261,7 @@ void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
                          !states_.Contains(tsLeftButtonDown),
                      !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
   }
-  if (selectionCount_ == 0) ResetRangeAnchor();
+  if (selection_.Count() == 0) ResetRangeAnchor();
 }
 
 void TBaseDataTree::SetFocusedNode(PDataNode Value) {

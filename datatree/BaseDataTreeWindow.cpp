@@ -420,7 +420,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_KILLFOCUS:
       TCustomControl::WndProc(Message);
       if (Message.Msg == WM_KILLFOCUS) CancelModes();
-      if (selectionCount_ > 0 || focusedNode_) Invalidate();
+      if (selection_.Count() > 0 || focusedNode_) Invalidate();
       return;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(Message.WParam) == Handle() &&
