@@ -39,6 +39,7 @@ std::u16string Digits(uint32_t n) {
 
 // The rubber band's entry points, as the mouse handling drives them.
 struct BandTree : TDataStringTree {
+  using TBaseDataTree::DoStateChange;
   using TBaseDataTree::HandleDrawSelection;
   using TBaseDataTree::StartDrawSelection;
   using TDataStringTree::TDataStringTree;
@@ -99,6 +100,7 @@ double RubberBand() {
   auto t0 = Clock::now();
   POINT start{2, 1};
   t->StartDrawSelection(start, false);
+  t->DoStateChange({tsDrawSelecting});  // past the drag threshold, as the mouse handling does
   RECT band{start.x, start.y, start.x, start.y};
   for (int row = 0; row < kRows; ++row) {
     RECT next{start.x, start.y, 600, row * h + h / 2};
