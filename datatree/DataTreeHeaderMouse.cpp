@@ -36,7 +36,8 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   UINT msg = Message.Msg;
   bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
                msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
-               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP;
+               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP || msg == WM_RBUTTONDBLCLK ||
+               msg == WM_MBUTTONDBLCLK;
   if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
       (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
     if (mouse_.Busy()) {
@@ -181,21 +182,33 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
       return true;
     }
-    case WM_LBUTTONDBLCLK: {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      TMouseButton button = msg == WM_LBUTTONDBLCLK ? mbLeft : msg == WM_RBUTTONDBLCLK ? mbRight : mbMiddle;
       TColumnIndex split = DetermineSplitterIndex(p);
       if (split >= 0 && options_.Contains(hoDblClickResize) &&
           columns_->Items(split)->Options().Contains(coResizable)) {
-        AnimatedResize(split, owner_->GetMaxColumnWidth(split));
+        // On a splitter: the column fits its widest cell, and no click is reported.
+        TDataTreeColumn* col = columns_->Items(split);
+        AnimatedResize(split, std::max(int(col->MinWidth()), owner_->GetMaxColumnWidth(split)));
         return true;
       }
-      // The second press of a double click also counts as a press of its own.
+      // A double click always counts as a click of its own (with ssDouble),
+      // then as the double click on the column it clicked.
       TColumnIndex c = columns_->HitTestColumn(p, true);
-      if (c >= 0) {
-        owner_->DoHeaderDblClick(c, mbLeft, shift + ssDouble, p.x, p.y);
-        columns_->DownIndex = c;
-        SetCapture(h);
+      TColumnIndex previous = columns_->ClickIndex;
+      if (c >= 0 && columns_->Items(c)->Options().Contains(coAllowClick)) {
+        columns_->ClickIndex = c;
+        owner_->DoHeaderClick(c, button, shift + ssDouble, p.x, p.y);
         Invalidate(columns_->Items(c));
+      } else {
+        columns_->ClickIndex = -1;
       }
+      if (previous >= 0 && previous != columns_->ClickIndex && columns_->IsValidColumn(previous))
+        Invalidate(columns_->Items(previous));
+      if (columns_->ClickIndex >= 0)
+        owner_->DoHeaderDblClick(columns_->ClickIndex, button, shift + ssDouble, p.x, p.y);
       return true;
     }
     case WM_RBUTTONUP: {
