@@ -205,10 +205,8 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
       pos += page;
       break;
     case SB_THUMBTRACK:
-      DoStateChange({tsThumbTracking});
-      pos = si.nTrackPos;
-      break;
     case SB_THUMBPOSITION:
+      DoStateChange({tsThumbTracking});
       pos = si.nTrackPos;
       break;
     case SB_TOP:
@@ -218,7 +216,14 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
       pos = vert ? RangeY() : RangeX();
       break;
     case SB_ENDSCROLL:
+      // The bars take their final values once the thumb is let go.
       DoStateChange({}, {tsThumbTracking});
+      if (vert) {
+        UpdateScrollBars(true);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME);
+      } else {
+        UpdateHorizontalScrollBar(false);
+      }
       return;
     default:
       return;
@@ -411,6 +416,20 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     }
     case WM_TIMER:
       HandleTimer(Message.WParam);
+      return;
+    case WM_COPY:
+      CopyToClipboard();
+      return;
+    case WM_CUT:
+      CutToClipboard();
+      return;
+    case WM_PASTE:
+      PasteFromClipboard();
+      return;
+    case WM_ENABLE:
+      TCustomControl::WndProc(Message);
+      if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME);
       return;
     case WM_CHANGESTATE:
       // A position cache is ready: scroll bars belong to this thread.

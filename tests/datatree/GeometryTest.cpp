@@ -5,6 +5,8 @@
 
 #include "TreeTestSupport.h"
 #include "platform/window/Input.h"
+#include "platform/window/Messages.h"
+#include "platform/window/ScrollBar.h"
 
 namespace qv::test {
 namespace {
@@ -228,6 +230,21 @@ TEST_F(Geometry, TheWidestCellCountsTheVerticalGridLine) {
   EXPECT_EQ(t->GetMaxColumnWidth(0), plain + 1);
   t->Clear();
   EXPECT_EQ(t->GetMaxColumnWidth(0), 1);
+}
+
+TEST_F(Geometry, AThumbPositionTracksUntilTheScrollEnds) {
+  TDataStringTree* t = NewTree();
+  t->SetRootNodeCount(200);
+  Pump();
+  SendMessage(t->Handle(), WM_VSCROLL, SB_THUMBPOSITION, 0);
+  EXPECT_TRUE(t->HasState(tsThumbTracking));
+  SendMessage(t->Handle(), WM_VSCROLL, SB_ENDSCROLL, 0);
+  EXPECT_FALSE(t->HasState(tsThumbTracking));
+  SCROLLINFO si{};
+  si.fMask = SIF_ALL;
+  GetScrollInfo(t->Handle(), SB_VERT, &si);
+  EXPECT_GT(si.nMax, 200 * int(t->DefaultNodeHeight()) / 2);
+  EXPECT_EQ(si.nPos, -t->OffsetY());
 }
 
 }  // namespace
