@@ -702,6 +702,10 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
+  // Owner-drawn hints: a tree that measures and paints its node hints itself.
+  virtual bool OwnerDrawsHints() const { return false; }
+  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
+  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
   void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
   void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
