@@ -439,7 +439,12 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_KILLFOCUS:
       TCustomControl::WndProc(Message);
       if (Message.Msg == WM_KILLFOCUS) CancelModes();
-      if (selection_.Count() > 0 || focusedNode_) Invalidate();
+      // Ghosted when unfocused and nothing selected: only the focus mark changes.
+      if (selection_.Count() == 0 && options_->PaintOptions().Contains(toGhostedIfUnfocused)) {
+        if (Message.Msg == WM_KILLFOCUS && focusedNode_) InvalidateNode(focusedNode_);
+      } else {
+        Invalidate();
+      }
       return;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(Message.WParam) == Handle() &&

@@ -3,6 +3,8 @@
 // class styles it needs, and assigning options runs the same side effects.
 #include "TreeTestSupport.h"
 #include "platform/ole/DragDrop.h"
+#include "platform/window/Messages.h"
+#include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 
 namespace qv::test {
@@ -47,6 +49,38 @@ TEST_F(Options, FullRepaintOnResizeMakesTheWindowAgain) {
   t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toFullRepaintOnResize);
   Pump();
   EXPECT_TRUE(redraws());
+}
+
+TEST_F(Options, GhostedIfUnfocusedRepaintsOnlyTheFocusedRowOnFocusChanges) {
+  TDataStringTree* t = NewTree();
+  t->SetRootNodeCount(8);
+  t->SetFocusedNode(t->GetFirst()->NextSibling);
+  t->ClearSelection();
+  Pump();
+  auto dirty = [&] {
+    RECT r{};
+    GetUpdateRect(t->Handle(), &r, FALSE);
+    return r;
+  };
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toGhostedIfUnfocused);
+  Pump();
+  SendMessage(t->Handle(), WM_KILLFOCUS, 0, 0);
+  RECT row = t->GetDisplayRect(t->FocusedNode(), NoColumn, false);
+  RECT r = dirty();
+  EXPECT_EQ(r.top, row.top);
+  EXPECT_EQ(r.bottom, row.bottom);
+  Pump();
+  SendMessage(t->Handle(), WM_SETFOCUS, 0, 0);
+  r = dirty();
+  EXPECT_TRUE(IsRectEmpty(&r));
+  Pump();
+  // With a selection, or without the option, the whole control repaints.
+  t->SetSelected(t->FocusedNode(), true);
+  Pump();
+  SendMessage(t->Handle(), WM_KILLFOCUS, 0, 0);
+  r = dirty();
+  EXPECT_EQ(r.bottom - r.top, t->ClientHeight());
+  Pump();
 }
 
 }  // namespace
