@@ -3,7 +3,8 @@
 // bytes per node, the median full repaint of a 1280x800 tree with six columns
 // in the middle of the tree, the End key, hit tests with the cache, sorting by
 // text against std::stable_sort, the worker's validation, and FullExpand of
-// 1,000 x 1,000. Prints one key=value line per figure.
+// 1,000 x 1,000; then the transfer figures and the wide move and rubber
+// band figures. Prints one key=value line per figure.
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 
 namespace qv {
 void RunTreeTransferFigures();  // TreeTransferBench.cpp
+void RunTreeMoveFigures();      // TreeMoveBench.cpp
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -250,10 +252,19 @@ int main() {
     qv::RunTreeTransferFigures();
     return 0;
   }
+  if (getenv("QV_BENCH_MOVE_ONLY")) {
+    qv::HeadlessBackend backend{qv::SIZE{1400, 900}};
+    qv::RunTreeMoveFigures();
+    return 0;
+  }
   qv::Run();
   {
     qv::HeadlessBackend backend{qv::SIZE{800, 600}};
     qv::RunTreeTransferFigures();
+  }
+  {
+    qv::HeadlessBackend backend{qv::SIZE{1400, 900}};
+    qv::RunTreeMoveFigures();
   }
   return 0;
 }

@@ -31,7 +31,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   checkImages_ = CheckImageList(ckLightCheck);
   InitRootNode();
   TValidationWorker::Acquire();
-  holdsWorker_ = true;
+  validation_.SetHoldsWorker(true);
   TreeSerial();  // known to the other trees from the start (moves and drops)
 }
 
@@ -39,7 +39,7 @@ TBaseDataTree::~TBaseDataTree() {
   Destroying();
   ShutdownTransfers();
   InterruptValidation();
-  if (holdsWorker_) TValidationWorker::Release(this);
+  if (validation_.HoldsWorker()) TValidationWorker::Release(this);
   auto misc = options_->MiscOptions();
   misc.Exclude(toReadOnly);
   options_->SetMiscOptions(misc);
@@ -47,7 +47,7 @@ TBaseDataTree::~TBaseDataTree() {
   FreeRowBuffer();
   HidePanningWindow();
   if (HandleAllocated()) DestroyHandle();
-  std::free(root_);
+  store_.FreeRoot();
   root_ = nullptr;
 }
 
@@ -57,10 +57,7 @@ TCustomDataTreeOptions* TBaseDataTree::CreateOptions() {
 
 TDataTreeStates TBaseDataTree::TreeStates() const {
   TDataTreeStates s = states_;
-  if (stopValidation_.load(std::memory_order_acquire)) s.Include(tsStopValidation);
-  if (validating_.load(std::memory_order_acquire)) s.Include(tsValidating);
-  if (useCache_.load(std::memory_order_acquire)) s.Include(tsUseCache);
-  if (validationNeeded_.load(std::memory_order_acquire)) s.Include(tsValidationNeeded);
+  validation_.AddTo(s);
   return s;
 }
 
@@ -69,12 +66,7 @@ void TBaseDataTree::DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave) 
   states_ += Enter;
   states_ -= Leave;
   // The worker-visible flags live in atomics.
-  if (Enter.Contains(tsStopValidation)) stopValidation_.store(true, std::memory_order_release);
-  if (Leave.Contains(tsStopValidation)) stopValidation_.store(false, std::memory_order_release);
-  if (Enter.Contains(tsUseCache)) useCache_.store(true, std::memory_order_release);
-  if (Leave.Contains(tsUseCache)) useCache_.store(false, std::memory_order_release);
-  if (Enter.Contains(tsValidationNeeded)) validationNeeded_.store(true, std::memory_order_release);
-  if (Leave.Contains(tsValidationNeeded)) validationNeeded_.store(false, std::memory_order_release);
+  validation_.Apply(Enter, Leave);
   if (OnStateChange && !(before == states_)) OnStateChange(this, Enter, Leave);
 }
 
@@ -194,8 +186,8 @@ void TBaseDataTree::SetDefaultNodeHeight(uint32_t Value) {
   InterruptValidation();
   DoStateChange({tsNeedScale});
   int delta = int(Value) - int(defaultNodeHeight_);
-  root_->TotalHeight = uint32_t(int(root_->TotalHeight) + delta);
   root_->NodeHeight = uint16_t(Value);
+  AdjustTotalHeight(root_, delta, true);
   defaultNodeHeight_ = Value;
   InvalidateCache();
   if (updateCount_ == 0 && HandleAllocated() && !IsLoading()) {
@@ -212,8 +204,7 @@ void TBaseDataTree::SetIncrementalSearch(TDTIncrementalSearch Value) {
   incrementalSearch_ = Value;
   if (Value == isNone) {
     if (HandleAllocated()) KillTimer(Handle(), SearchTimer);
-    searchBuffer_.clear();
-    lastSearchNode_ = nullptr;
+    search_.Reset();
   }
 }
 

@@ -3,7 +3,9 @@
 // its payload in each record and answers everything else through events.
 // The implementation is split by concern over the BaseDataTree*.cpp files.
 #pragma once
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -12,10 +14,15 @@
 
 #include "classlib/controls/CustomControl.h"
 #include "datatree/DataNode.h"
+#include "datatree/DataNodeStore.h"
+#include "datatree/DataTreeAnimation.h"
 #include "datatree/DataTreeHeader.h"
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/IncrementalSearch.h"
+#include "datatree/SelectionStore.h"
+#include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
@@ -192,13 +199,13 @@ class TBaseDataTree : public TCustomControl {
   void BeginUpdate();
   void EndUpdate();
   uint32_t UpdateCount() const { return updateCount_; }
-  uint32_t VisibleCount() const { return visibleCount_; }
+  uint32_t VisibleCount() const { return store_.VisibleCount(); }
   uint32_t TotalCount() const { return root_->TotalCount - 1; }
   uint32_t NodeHeight(PDataNode Node);
   void SetNodeHeight(PDataNode Node, uint32_t Value);
   bool IsEmpty() const { return root_->ChildCount == 0; }
-  std::size_t NodeBytesReserved() const { return pool_.ReservedBytes(); }
-  std::size_t NodeSlotBytes() const { return pool_.SlotSize(); }
+  std::size_t NodeBytesReserved() const { return store_.Pool().ReservedBytes(); }
+  std::size_t NodeSlotBytes() const { return store_.Pool().SlotSize(); }
 
   // --- Navigation and queries
   PDataNode GetFirst();
@@ -269,7 +276,7 @@ class TBaseDataTree : public TCustomControl {
   virtual void FullCollapse(PDataNode Node = nullptr);
   bool Selected(PDataNode Node) const { return Node && Node->Has(vsSelected); }
   void SetSelected(PDataNode Node, bool Value);
-  int32_t SelectionCount() const { return selectionCount_; }
+  int32_t SelectionCount() const { return selection_.Count(); }
   void ClearSelection();
   void SelectAll(bool VisibleOnly);
   // Adds many nodes at once: one change notification, the least repainting.
@@ -300,6 +307,11 @@ class TBaseDataTree : public TCustomControl {
   bool HasChildren(PDataNode Node) const { return Node && Node->Has(vsHasChildren); }
   void SetHasChildren(PDataNode Node, bool Value);
   void ToggleNode(PDataNode Node);
+  // Runs Callback through Steps steps within Duration ms on the animation
+  // clock; nothing while another animation runs (tsInAnimation).
+  virtual void Animate(int Steps, int Duration, const TDTAnimationCallback& Callback, void* Data);
+  // The clock animations read; nullptr is the system clock. Not owned.
+  void SetAnimationClock(TAnimationClock* Clock) { animationClock_ = Clock; }
   void Sort(PDataNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
   // Sorts one sibling list; the children that have children of their own are
   // collected on the way (for SortTree).
@@ -394,13 +406,16 @@ class TBaseDataTree : public TCustomControl {
   void SetOffsetY(int Value);
   void SetOffsetXY(POINT Value);
   int RangeX() const;
-  int RangeY() const { return int(root_->TotalHeight) - int(defaultNodeHeight_); }
+  // The scroll range is an int: a taller tree scrolls as far as an int reaches.
+  int RangeY() const {
+    return int(std::min<int64_t>(int64_t(root_->TotalHeight) - defaultNodeHeight_, INT32_MAX));
+  }
   RECT HeaderRect() const { return headerRect_; }
   TCustomImageList* CheckImages() const { return checkImages_; }
-  const std::u16string& SearchBuffer() const { return searchBuffer_; }
-  PDataNode LastSearchNode() const { return lastSearchNode_; }
+  const std::u16string& SearchBuffer() const { return search_.Buffer(); }
+  PDataNode LastSearchNode() const { return search_.LastHit(); }
   PDataNode DropTargetNode() const { return dropTargetNode_; }
-  size_t PositionCacheSize() const { return positionCache_.size(); }
+  size_t PositionCacheSize() const { return store_.CacheSize(); }
 
   // Header's view of the tree.
   virtual void MainColumnChanged();
@@ -631,19 +646,21 @@ class TBaseDataTree : public TCustomControl {
  protected:
   // Node store internals.
   PDataNode MakeNewNode();
-  PDataNode MakeNewNodeFast();  // the slot size is known
-  // Count linked children of Parent in one run of slots (indexes from
-  // FirstIndex); the caller links the run's ends. Returns the first.
-  PDataNode CreateChildRun(PDataNode Parent, uint32_t Count, uint32_t FirstIndex);
+  // A node of the default height once the slot size is known.
+  PDataNode MakeNewNodeFast() { return store_.NewNode(uint16_t(defaultNodeHeight_)); }
   void EnsureSlotSize();
   void InitRootNode();
   virtual void InitNode(PDataNode Node);
   virtual void InitChildren(PDataNode Node);
   void InternalConnectNode(PDataNode Node, PDataNode Destination, TDTNodeAttachMode Mode);
   void InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool Reindex = true);
-  void AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative);
-  void AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative);
-  uint32_t CountVisibleChildren(PDataNode Node) const;
+  void AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative) {
+    store_.AdjustTotalCount(Node, Value, Relative);
+  }
+  void AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative) {
+    store_.AdjustTotalHeight(Node, Value, Relative);
+  }
+  uint32_t CountVisibleChildren(PDataNode Node) const { return store_.CountVisibleChildren(Node); }
   void DetermineHiddenChildrenFlag(PDataNode Node);
   void DetermineHiddenChildrenFlagAllNodes();
   void ResetRangeAnchor();
@@ -665,9 +682,16 @@ class TBaseDataTree : public TCustomControl {
   void ChangeFocus(PDataNode Value, bool Ask);
   bool ApplyCheckState(PDataNode Node, TCheckState Value);
   virtual bool CheckParentCheckState(PDataNode Node, TCheckState NewState);
-  void ToggleSelection(PDataNode StartNode, PDataNode EndNode);
-  void SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly);
+  virtual void ToggleSelection(PDataNode StartNode, PDataNode EndNode);
+  virtual void SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly);
+  virtual void UnselectNodes(PDataNode StartNode, PDataNode EndNode);
+  // A range's start: the first node for none, else the nearest visible node at or before it.
+  PDataNode RangeStartNode(PDataNode StartNode);
   void HandleClickSelection(PDataNode LastFocused, PDataNode NewNode, TShiftState Shift, bool DragPending);
+  virtual void HandleHotTrack(int X, int Y);
+  virtual void HandleMouseDblClick(TShiftState Shift, const THitInfo& Hit);
+  // Shows the check box pressed; the check applies when the button comes up over it.
+  void PressCheckBox(PDataNode Node);
 
   // Geometry.
   int NodeTop(PDataNode Node);
@@ -678,6 +702,10 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
+  // Owner-drawn hints: a tree that measures and paints its node hints itself.
+  virtual bool OwnerDrawsHints() const { return false; }
+  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
+  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
   void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
   void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
@@ -725,7 +753,24 @@ class TBaseDataTree : public TCustomControl {
   void Loaded() override;
   void HandleTimer(uintptr_t Id);
   void HandleMouseWheel(int Delta, TShiftState Shift);
-  void HandleDrawSelection(RECT OldRect, RECT NewRect);
+  // A rubber band starts at Start (content coordinates); Ctrl toggles the
+  // selection it meets instead of adding to it.
+  void StartDrawSelection(POINT Start, bool Ctrl);
+  // Selects and unselects the rows whose inside status differs between the rectangles.
+  bool HandleDrawSelection(RECT OldRect, RECT NewRect);
+  bool CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
+                            bool RightToLeft, const RECT& OldRect, const RECT& NewRect, int FromY, int ToY,
+                            int& EndY, TNodeArray& Add);
+  // The width of the check and images before a node's text in the main column.
+  int DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main);
+  // Moves the band's second corner to (X, Y), clamped to the content; true when it moved.
+  virtual bool CalculateSelectionRect(int X, int Y);
+  // The visible row at content pixel Y and its top, for the band's walk.
+  PDataNode BandRowAt(int Y, int& Top);
+  // The last row the band visited and its top; forgotten whenever the rows'
+  // geometry may change (InvalidateCache) or the node goes.
+  PDataNode bandRow_ = nullptr;
+  int bandRowTop_ = 0;
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);
@@ -760,21 +805,29 @@ class TBaseDataTree : public TCustomControl {
   HCURSOR panningCursor_ = nullptr;
   void DoIncrementalSearchKey(char16_t Key);
   void AnimateToggle(PDataNode Node, bool Expand, int HeightDelta);
+  // One slide step of the rows below a toggled node; always continues.
+  bool ToggleAnimationStep(int Step, int StepSize);
+  struct TToggleAnimation {
+    bool Expand = false;
+    RECT Area{};  // the client part that slides
+  } toggleAnimation_;
+  TAnimationClock* animationClock_ = nullptr;
 
   friend class TValidationWorker;
+  friend class TIncrementalSearch;
   friend class TCustomDataTreeOptions;
   friend class TDTHeader;
   friend class TDataTreeColumns;
   friend class TDataTreeColumn;
 
+  // Links, counts, heights and the position cache live in the store; the
+  // root it holds for the tree's whole life is kept at hand as root_.
+  TDataNodeStore store_;
   PDataNode root_ = nullptr;
-  TNodePool pool_;
   int32_t nodeDataSize_ = -1;
   uint32_t totalInternalDataSize_ = 0;
   uint32_t updateCount_ = 0;
-  uint32_t visibleCount_ = 0;
-  TNodeArray selection_;
-  int32_t selectionCount_ = 0;
+  TSelectionStore selection_;
   PDataNode rangeAnchor_ = nullptr;
   int lastSelectionLevel_ = -1;
   PDataNode focusedNode_ = nullptr;
@@ -783,7 +836,6 @@ class TBaseDataTree : public TCustomControl {
   PDataNode lastChangedNode_ = nullptr;
   PDataNode lastStructureChangeNode_ = nullptr;
   TChangeReason lastStructureChangeReason_ = crIgnore;
-  PDataNode lastSearchNode_ = nullptr;
   PDataNode dropTargetNode_ = nullptr;
   PDataNode checkNode_ = nullptr;
   TCheckState pendingCheckState_ = csUncheckedNormal;
@@ -794,19 +846,7 @@ class TBaseDataTree : public TCustomControl {
 
   // States: the two the worker reads live in atomics of their own.
   TDataTreeStates states_;
-  std::atomic<bool> stopValidation_{false};
-  std::atomic<bool> validating_{false};
-  std::atomic<bool> useCache_{false};
-  std::atomic<bool> validationNeeded_{false};
-  std::atomic<bool> queued_{false};          // in the worker's queue or being taken from it
-  std::mutex validationMutex_;               // held by the worker while it walks this tree
-  std::atomic<HWND> workerHandle_{nullptr};  // the window the worker reports to (set on this thread)
-  struct CacheEntry {
-    PDataNode Node;
-    int AbsoluteTop;
-  };
-  std::vector<CacheEntry> positionCache_;
-  bool holdsWorker_ = false;
+  TValidationState validation_;
 
   // Properties.
   TAlignment alignment_ = taLeftJustify;
@@ -839,6 +879,10 @@ class TBaseDataTree : public TCustomControl {
   int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
   bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
   void PaintCellSelection(HDC DC, const RECT& R, bool Focused);
+  // Paints the area below the last row: the columns' colours, or the tree's.
+  void PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target);
+  // The node or one of its ancestors is selected (a dragged subtree).
+  bool InSelectedSubtree(PDataNode Node) const;
   std::unique_ptr<TDTHeader> header_;
   std::unique_ptr<TDTColors> colors_;
   std::unique_ptr<TScrollBarOptions> scrollBarOptions_;
@@ -846,14 +890,12 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TCanvas> paintCanvas_;
 
   // Input state.
-  std::u16string searchBuffer_;
-  DWORD lastSearchTick_ = 0;
+  TIncrementalSearch search_{*this};
   POINT lastClickPos_{};
   PDataNode pendingClearNode_ = nullptr;
   RECT drawSelection_{};
   POINT drawSelectionStart_{};
   bool drawSelectionCtrl_ = false;
-  TNodeArray drawSelectionBefore_;
   int headerMouseColumn_ = -1;
   int rowPaintCount_ = 0;
 
@@ -878,6 +920,7 @@ class TBaseDataTree : public TCustomControl {
   bool PutSelectionOnClipboard(bool Cut);
   bool HandleTransferMessage(TMessage& Message);
   void RegisterDropTarget();
+  void RevokeDropTarget();
   // Empties the clipboard only while it still holds this tree's own data.
   void ReleaseOwnClipboard();
   TDataTreeTransferState& Xfer();

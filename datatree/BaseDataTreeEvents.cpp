@@ -133,8 +133,8 @@ bool TBaseDataTree::HandleSetCursor() {
   POINT p{};
   GetCursorPos(&p);
   p = ScreenToClient(p);
-  if (header_->Options().Contains(hoVisible) && (header_->States != 0 || header_->InHeader(p))) {
-    if (header_->States != 0) return true;  // tracking or dragging keeps its cursor
+  if (header_->Options().Contains(hoVisible) && (header_->Busy() || header_->InHeader(p))) {
+    if (header_->Busy()) return true;  // tracking or dragging keeps its cursor
     if (!header_->Options().Contains(hoColumnResize)) return false;
     HCURSOR standard = Screen ? Screen->Cursors(Cursor()) : LoadCursorW(nullptr, IDC_ARROW);
     HCURSOR cursor = header_->DetermineSplitterIndex(p) >= 0 ? LoadCursorW(nullptr, IDC_SIZEWE) : standard;

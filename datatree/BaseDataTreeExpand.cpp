@@ -2,6 +2,7 @@
 // sorting of sibling lists in either direction, and node re-initialisation.
 #include <algorithm>
 
+#include "classlib/controls/Application.h"
 #include "datatree/BaseDataTree.h"
 #include "platform/window/Input.h"
 
@@ -28,11 +29,11 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
     if (DoCollapsing(Node)) {
       // Structure and heights change: the worker must be out of this tree.
       InterruptValidation();
-      int hidden = int(Node->TotalHeight) - int(Node->NodeHeight);
+      int hidden = int(std::min<int64_t>(int64_t(Node->TotalHeight) - Node->NodeHeight, INT32_MAX));
       if (animate && !states_.Contains(tsCollapsing)) AnimateToggle(Node, false, hidden);
       bool visible = IsNodeVisible(Node);
       AdjustTotalHeight(Node, Node->NodeHeight, false);
-      if (visible) visibleCount_ -= CountVisibleChildren(Node);
+      if (visible) store_.AddVisible(-int64_t(CountVisibleChildren(Node)));
       Node->Exclude(vsExpanded);
       toggled = true;
       DoCollapsed(Node);
@@ -51,7 +52,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
       uint32_t rows = 0;
       // Siblings made together lie side by side: fetch a few slots ahead
       // (a prefetch of any address is harmless).
-      const std::size_t ahead = 24 * pool_.SlotSize();
+      const std::size_t ahead = 24 * store_.Pool().SlotSize();
       for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) {
         __builtin_prefetch(reinterpret_cast<const char*>(c) + ahead);
         __builtin_prefetch(reinterpret_cast<const char*>(c) + ahead + 64);
@@ -62,10 +63,10 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
       }
       if (animate && !states_.Contains(tsExpanding) && !states_.Contains(tsPainting) &&
           GetNextVisibleNoInit(Node))
-        AnimateToggle(Node, true, int(h));
+        AnimateToggle(Node, true, int(std::min<int64_t>(h, INT32_MAX)));
       Node->Include(vsExpanded);
       AdjustTotalHeight(Node, h, true);
-      if (IsNodeVisible(Node)) visibleCount_ += rows;
+      if (IsNodeVisible(Node)) store_.AddVisible(rows);
       toggled = true;
       DoExpanded(Node);
     }
@@ -78,7 +79,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
         UpdateScrollBars(true);
         if (options_->AutoOptions().Contains(toAutoScrollOnExpand) && Node->Has(vsExpanded) &&
             HandleAllocated()) {
-          if (int(Node->TotalHeight) > ClientHeight() - headerRect_.bottom)
+          if (int64_t(Node->TotalHeight) > ClientHeight() - headerRect_.bottom)
             SetTopNode(Node);
           else if (Node->LastChild)
             ScrollIntoView(Node->LastChild, options_->SelectionOptions().Contains(toCenterScrollIntoView),
@@ -99,44 +100,35 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
 }
 
 void TBaseDataTree::AnimateToggle(PDataNode Node, bool Expand, int HeightDelta) {
-  // A short slide of the rows below the node, bounded by AnimationDuration.
+  // The rows below the node slide, bounded by AnimationDuration.
   if (states_.Contains(tsInAnimation) || HeightDelta <= 0 || int(animationDuration_) <= 0) return;
   RECT r = GetDisplayRect(Node, NoColumn, false);
   int clientH = ClientHeight();
   if (r.bottom >= clientH) return;
-  int steps = std::min(HeightDelta, clientH - r.bottom + 1);
-  if (steps <= 0) return;
-  DoStateChange({tsInAnimation});
+  Application->CancelHint();
   UpdateWindow(Handle());
-  int duration = int(animationDuration_);
-  int stepSize = std::max(1, int(double(steps) / duration + 0.5));
-  int stepsLeft = steps / stepSize;
-  int timeLeft = duration;
-  int done = 0;
-  while (stepsLeft > 0 && timeLeft > 0) {
-    DWORD start = GetTickCount();
-    DWORD deadline = start + DWORD(timeLeft / stepsLeft);
-    RECT scroll{0, r.bottom, ClientWidth(), clientH};
-    int dy = Expand ? stepSize : -stepSize;
-    ScrollWindowEx(Handle(), 0, dy, &scroll, &scroll, nullptr, nullptr, 0);
-    done += stepSize;
-    while (GetTickCount() < deadline) {
-    }
-    int elapsed = int(GetTickCount() - start);
-    if (elapsed > timeLeft) {
-      timeLeft = 0;
-      stepsLeft = 0;
-    } else {
-      --stepsLeft;
-      timeLeft -= elapsed;
-    }
-    while (stepsLeft > 0 && timeLeft / stepsLeft == 0) {
-      ++stepSize;
-      stepsLeft = timeLeft / stepSize;
-    }
-  }
-  (void)done;
-  DoStateChange({}, {tsInAnimation});
+  toggleAnimation_ = TToggleAnimation{Expand, RECT{0, r.bottom, ClientWidth(), clientH}};
+  Animate(
+      std::min(HeightDelta, clientH - int(r.bottom) + 1), int(animationDuration_),
+      [this](int Step, int StepSize, void*) { return ToggleAnimationStep(Step, StepSize); }, nullptr);
+}
+
+bool TBaseDataTree::ToggleAnimationStep(int, int StepSize) {
+  if (StepSize <= 0 || !HandleAllocated()) return true;
+  RECT& area = toggleAnimation_.Area;
+  int dy = toggleAnimation_.Expand ? StepSize : -StepSize;
+  // The uncovered strip is invalidated and painted with the next paint.
+  ScrollWindowEx(Handle(), 0, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+  return true;
+}
+
+void TBaseDataTree::Animate(int Steps, int Duration, const TDTAnimationCallback& Callback, void* Data) {
+  if (Steps <= 0 || states_.Contains(tsInAnimation)) return;
+  DoStateChange({tsInAnimation});
+  auto alive = AliveToken();
+  TAnimationClock& clock = animationClock_ ? *animationClock_ : TSystemAnimationClock::Instance();
+  RunAnimation(Steps, Duration, Callback, Data, clock, [] { return Application->Terminated(); });
+  if (!alive.expired()) DoStateChange({}, {tsInAnimation});
 }
 
 // A stable merge sort of the sibling pointers: the later of two nodes goes
@@ -214,6 +206,7 @@ void TBaseDataTree::SortChildren(PDataNode Node, TColumnIndex Column, TSortDirec
     if (HandleAllocated()) KillTimer(Handle(), EditTimer);
     DoStateChange({}, {tsEditPending});
   }
+  if (states_.Contains(tsEditing) && !EndNodeEdit()) return;  // the edited row must not move under it
   if (!Node) Node = root_;
   if (!Node->Has(vsHasChildren)) return;
   if (Node->ChildCount == 0 && DoInit) InitChildren(Node);
@@ -267,6 +260,7 @@ void TBaseDataTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool
 }
 
 void TBaseDataTree::ResetNode(PDataNode Node) {
+  if (!CancelEditNode()) return;
   if (!Node || Node == root_) {
     Clear();
     return;
@@ -288,21 +282,16 @@ void TBaseDataTree::ResetNode(PDataNode Node) {
 
 void TBaseDataTree::ReinitChildren(PDataNode Node, bool Recursive) {
   if (!Node) Node = root_;
+  if (Node != root_ && Node->Has(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
   for (PDataNode c = Node->FirstChild; c; c = c->NextSibling) ReinitNode(c, Recursive);
 }
 
 void TBaseDataTree::ReinitNode(PDataNode Node, bool Recursive) {
   if (!Node) return;
-  if (Node != root_ && Node->Has(vsInitialized)) {
-    // Everything OnInitNode may set is asked for again.
-    bool selected = Node->Has(vsSelected);
-    Node->Exclude(vsInitialized | vsDisabled | vsMultiline | vsHeightMeasured);
-    if (selected) {
-      if (updateCount_ > 0)
-        InternalRemoveFromSelection(Node);
-      else
-        RemoveFromSelection(Node);
-    }
+  if (Node != root_) {
+    // Only what initialisation rebuilds is dropped; selection, expansion,
+    // the disabled and multi-line flags stay as the user left them.
+    Node->Exclude(vsChecking | vsCutOrCopy | vsDeleting | vsHeightMeasured);
     InitNode(Node);
   }
   if (Recursive) ReinitChildren(Node, true);

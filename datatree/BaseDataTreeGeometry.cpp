@@ -8,53 +8,43 @@
 
 namespace qv {
 
+namespace {
+// Pixel positions are summed in 64 bits; what leaves as an int is clamped.
+int ClampToInt(int64_t Value) {
+  return int(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 PDataNode TBaseDataTree::FindInPositionCache(PDataNode Node, int& CurrentPos) const {
-  // The last entry at or before Node in tree order.
-  int lo = 0, hi = int(positionCache_.size()) - 1, found = -1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    if (CompareNodePositions(positionCache_[size_t(mid)].Node, Node) <= 0) {
-      found = mid;
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-    }
-  }
-  if (found < 0) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  CurrentPos = positionCache_[size_t(found)].AbsoluteTop;
-  return positionCache_[size_t(found)].Node;
+  int64_t top;
+  PDataNode found = store_.FindInCache(Node, top);
+  CurrentPos = ClampToInt(top);
+  return found;
 }
 
 PDataNode TBaseDataTree::FindInPositionCache(int Position, int& CurrentPos) const {
-  auto it = std::upper_bound(positionCache_.begin(), positionCache_.end(), Position,
-                             [](int p, const CacheEntry& e) { return p < e.AbsoluteTop; });
-  if (it == positionCache_.begin()) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  --it;
-  CurrentPos = it->AbsoluteTop;
-  return it->Node;
+  int64_t top;
+  PDataNode found = store_.FindInCache(int64_t(Position), top);
+  CurrentPos = ClampToInt(top);
+  return found;
 }
 
 PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
   (void)X;
-  if (Relative) Y -= offsetY_ + headerRect_.bottom;
-  if (Y < 0) Y = 0;
-  int top = 0;
+  int64_t y = Y;
+  if (Relative) y -= int64_t(offsetY_) + headerRect_.bottom;
+  if (y < 0) y = 0;
+  int64_t top = 0;
   PDataNode run = nullptr;
-  if (useCache_.load(std::memory_order_acquire)) run = FindInPositionCache(Y, top);
+  if (validation_.UseCache()) run = store_.FindInCache(y, top);
   if (!run) {
     run = GetFirstVisibleNoInit();
     top = 0;
   }
   PDataNode result = nullptr;
   while (run && run != root_) {
-    if (run->Has(vsVisible) && top + int(run->TotalHeight) > Y) {
-      if (top + int(run->NodeHeight) > Y || !run->Has(vsExpanded) || !run->FirstChild) {
+    if (run->Has(vsVisible) && top + run->TotalHeight > y) {
+      if (top + run->NodeHeight > y || !run->Has(vsExpanded) || !run->FirstChild) {
         result = run;
         break;
       }
@@ -62,13 +52,13 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
       run = run->FirstChild;
       continue;
     }
-    if (run->Has(vsVisible)) top += int(run->TotalHeight);
+    if (run->Has(vsVisible)) top += run->TotalHeight;
     // Next sibling, climbing when a list ends.
     while (run != root_ && !run->NextSibling) run = run->Parent;
     if (run == root_) break;
     run = run->NextSibling;
   }
-  NodeTop = Relative ? top + offsetY_ + headerRect_.bottom : top;
+  NodeTop = ClampToInt(Relative ? top + offsetY_ + headerRect_.bottom : top);
   return result;
 }
 
@@ -80,24 +70,24 @@ PDataNode TBaseDataTree::GetTopNode() {
 int TBaseDataTree::NodeTop(PDataNode Node) {
   // From the nearest cached node at or before this one when the cache holds,
   // walking forward in visible order.
-  if (useCache_.load(std::memory_order_acquire) && !positionCache_.empty()) {
-    int top;
-    PDataNode run = FindInPositionCache(Node, top);
+  if (validation_.UseCache() && !store_.CacheEmpty()) {
+    int64_t top;
+    PDataNode run = store_.FindInCache(Node, top);
     while (run && run != Node) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);
     }
-    if (run == Node) return top;
+    if (run == Node) return ClampToInt(top);
   }
   // Absolute top of a fully visible node: the rows above it, found by adding
   // what lies before it level by level.
-  int top = 0;
+  int64_t top = 0;
   for (PDataNode run = Node; run != root_; run = run->Parent) {
     for (PDataNode s = run->PrevSibling; s; s = s->PrevSibling)
-      if (s->Has(vsVisible)) top += int(s->TotalHeight);
+      if (s->Has(vsVisible)) top += s->TotalHeight;
     if (run->Parent != root_) top += run->Parent->NodeHeight;
   }
-  return top;
+  return ClampToInt(top);
 }
 
 int TBaseDataTree::CheckImageWidth() const {
@@ -174,62 +164,60 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
 void TBaseDataTree::DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment) {
   PDataNode node = HitInfo.HitNode;
   bool isMain = HitInfo.HitColumn == header_->MainColumn() || (HitInfo.HitColumn <= NoColumn);
-  int indent = 0;
-  if (isMain) {
-    indent = GetNodeIndent(node);
-    if (Offset < indent) {
-      // Inside the indentation: on the button when it is the last level's box.
-      bool buttons = options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren);
-      int level = indent - int(indent_);
-      if (buttons && Offset >= level) {
-        HitInfo.HitPositions.Include(hpOnItemButton);
-      }
+  int indent = isMain ? GetNodeIndent(node) : 0;
+  if (Offset < indent) {
+    // Inside the indentation: the last level's box is the button, and only
+    // where there is no button is it the indentation.
+    bool buttons = options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren);
+    if (buttons && Offset >= indent - int(indent_))
+      HitInfo.HitPositions.Include(hpOnItemButton);
+    else
       HitInfo.HitPositions.Include(hpOnItemIndent);
-      return;
-    }
-  }
-  int x = indent + margin_;
-  if (Offset < x) {
-    HitInfo.HitPositions.Include(hpOnItemLeft);
     return;
   }
+  // A report's other columns are plain cells.
+  if (!isMain && options_->MiscOptions().Contains(toReportMode)) return;
+  // The margin belongs to the first zone after it: check, images or text.
+  int x = indent + margin_;
   if (isMain && options_->MiscOptions().Contains(toCheckSupport) && checkImages_ &&
       node->CheckType != ctNone) {
-    int w = CheckImageWidth() + 2;
-    if (Offset < x + w) {
+    x += CheckImageWidth() + 2;
+    if (Offset < x) {
       HitInfo.HitPositions.Include(hpOnItemCheckbox);
       return;
     }
-    x += w;
   }
   if (stateImages_ && HasImage(node, ikState, HitInfo.HitColumn)) {
-    int w = stateImages_->Width() + 2;
-    if (Offset < x + w) {
+    x += stateImages_->Width() + 2;
+    if (Offset < x) {
       HitInfo.HitPositions.Include(hpOnStateIcon);
       return;
     }
-    x += w;
   }
   if (images_ && HasImage(node, ikNormal, HitInfo.HitColumn)) {
-    int w = images_->Width() + 2;
-    if (Offset < x + w) {
+    x += images_->Width() + 2;
+    if (Offset < x) {
       HitInfo.HitPositions.Include(hpOnNormalIcon);
       return;
     }
-    x += w;
   }
   int width = DoGetNodeWidth(node, HitInfo.HitColumn) + 2 * textMargin_;
-  int textLeft = x;
-  if (Alignment == taRightJustify)
-    textLeft = std::max(x, Right - width);
-  else if (Alignment == taCenter)
-    textLeft = std::max(x, x + (Right - x - width) / 2);
-  if (Offset < textLeft)
-    HitInfo.HitPositions.Include(hpOnItemLeft);
-  else if (Offset < textLeft + width)
-    HitInfo.HitPositions.Include(hpOnItemLabel);
-  else
-    HitInfo.HitPositions.Include(hpOnItemRight);
+  if (width <= Right - x) {
+    if (Alignment == taRightJustify && Offset < Right - width) {
+      HitInfo.HitPositions.Include(hpOnItemLeft);
+      return;
+    }
+    int start = (x + Right - width) / 2;
+    if (Alignment == taCenter && (Offset < start || Offset >= start + width)) {
+      HitInfo.HitPositions.Include(Offset < start ? hpOnItemLeft : hpOnItemRight);
+      return;
+    }
+    if (Alignment == taLeftJustify && Offset >= x + width) {
+      HitInfo.HitPositions.Include(hpOnItemRight);
+      return;
+    }
+  }
+  HitInfo.HitPositions.Include(hpOnItemLabel);
 }
 
 void TBaseDataTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo) {
@@ -318,6 +306,8 @@ int TBaseDataTree::GetMaxColumnWidth(TColumnIndex Column) {
     if (stateImages_ && HasImage(run, ikState, Column)) w += stateImages_->Width() + 2;
     width = std::max(width, w);
   }
+  // The column's vertical grid line takes a pixel of its own.
+  if (options_->PaintOptions().Contains(toShowVertGridLines)) ++width;
   return width;
 }
 

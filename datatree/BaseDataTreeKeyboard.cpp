@@ -3,6 +3,7 @@
 // incremental search driven by typed characters and the search timer.
 #include "datatree/BaseDataTree.h"
 #include "platform/window/Input.h"
+#include "platform/window/KeyboardLayout.h"
 #include "platform/window/Messages.h"
 
 namespace qv {
@@ -23,6 +24,25 @@ TCheckState NextCheckState(PDataNode Node) {
     default:
       return Unpressed(TCheckState(Node->CheckState)) == csCheckedNormal ? csUncheckedNormal
                                                                          : csCheckedNormal;
+  }
+}
+// The operator characters typed on the main keyboard act as the pad keys;
+// the character decides, so an unshifted '=' stays what it is.
+WORD PadKeyForCharacter(WORD Key) {
+  BYTE keys[256];
+  WORD ch = 0;
+  if (!GetKeyboardState(keys) || ToAscii(Key, 0, keys, &ch, 0) != 1) return Key;
+  switch (ch) {
+    case '*':
+      return VK_MULTIPLY;
+    case '+':
+      return VK_ADD;
+    case '-':
+      return VK_SUBTRACT;
+    case '/':
+      return VK_DIVIDE;
+    default:
+      return Key;
   }
 }
 }  // namespace
@@ -114,6 +134,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
                                ? (up ? GetPreviousVisible(focusedNode_) : GetNextVisible(focusedNode_))
                                : (up ? GetLastVisible() : GetFirstVisible());
         if (target) {
+          EndEditNode();
           if (extendRange && focusedNode_ && rangeAnchor_) {
             int cmp = CompareNodePositions(oldFocus, rangeAnchor_);
             if ((up && cmp > 0) || (!up && cmp < 0)) RemoveFromSelection(focusedNode_);
@@ -204,7 +225,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         break;
     }
     bool cleared = false;
-    if (clearFirst && (oldFocus != focusedNode_ || selectionCount_ != 1)) {
+    if (clearFirst && (oldFocus != focusedNode_ || selection_.Count() != 1)) {
       ClearSelection();
       cleared = true;
     }
@@ -212,12 +233,13 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       rangeAnchor_ = focusedNode_;
       lastSelectionLevel_ = focusedNode_ ? int(GetNodeLevel(focusedNode_)) : -1;
     }
-    if (rangeToggle && oldFocus && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
+    if (rangeToggle && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
     if (focusedNode_ && (cleared || focusedNode_ != oldFocus) && !focusedNode_->Has(vsSelected))
       AddToSelection(focusedNode_);
-    if (rangeToggle || selectionCount_ > 1) Invalidate();
+    if (rangeToggle || selection_.Count() > 1) Invalidate();
     return;
   }
+  Key = PadKeyForCharacter(Key);
   bool searching = states_.Contains(tsIncrementalSearching);
   switch (Key) {
     case VK_MULTIPLY:
@@ -233,7 +255,6 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         FullCollapse(focusedNode_);
       return;
     case VK_ADD:
-    case VK_OEM_PLUS:
       if (searching)
         DoStateChange({tsIncrementalSearchPending});
       else if (ctrl && shift)
@@ -244,7 +265,6 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         ToggleNode(focusedNode_);
       return;
     case VK_SUBTRACT:
-    case VK_OEM_MINUS:
       if (searching)
         DoStateChange({tsIncrementalSearchPending});
       else if (ctrl && shift)
@@ -323,77 +343,16 @@ void TBaseDataTree::DoIncrementalSearchKey(char16_t Key) {
   if (incrementalSearch_ == isNone) return;
   if (Key != 0) {
     DoStateChange({tsIncrementalSearching});
-    bool backspace = Key == 8;
-    if (backspace && searchBuffer_.size() <= 1) {
-      searchBuffer_.clear();
-    } else {
-      PDataNode start = IncrementalSearchStart == ssAlwaysStartOver ? nullptr
-                        : IncrementalSearchStart == ssLastHit       ? lastSearchNode_
-                                                                    : focusedNode_;
-      if (start && ((incrementalSearch_ == isInitializedOnly && !start->Has(vsInitialized)) ||
-                    (incrementalSearch_ == isVisibleOnly && !IsNodeVisible(start))))
-        start = nullptr;
-      PDataNode stop = start;
-      bool forward = (IncrementalSearchDirection == sdForward) != backspace;
-      bool sameChar = searchBuffer_.size() == 1 && !backspace && Key == searchBuffer_[0];
-      if (sameChar && start && DoIncrementalSearch(start, searchBuffer_ + Key) == 0) sameChar = false;
-      auto step = [&](PDataNode n) -> PDataNode {
-        PDataNode r;
-        switch (incrementalSearch_) {
-          case isInitializedOnly:
-            r = forward ? GetNextNoInit(n) : GetPreviousNoInit(n);
-            while (r && !r->Has(vsInitialized)) r = forward ? GetNextNoInit(r) : GetPreviousNoInit(r);
-            break;
-          case isVisibleOnly:
-            r = forward ? GetNextVisible(n) : GetPreviousVisible(n);
-            break;
-          default:
-            r = forward ? GetNext(n) : GetPrevious(n);
-        }
-        return r;
-      };
-      auto first = [&]() -> PDataNode {
-        switch (incrementalSearch_) {
-          case isInitializedOnly:
-            return forward ? GetFirstInitialized() : GetLastNoInit();
-          case isVisibleOnly:
-            return forward ? GetFirstVisible() : GetLastVisible();
-          default:
-            return forward ? GetFirst() : GetLast();
-        }
-      };
-      PDataNode candidate = start;
-      if (searchBuffer_.empty() || !start || sameChar || backspace) {
-        candidate = start ? step(start) : nullptr;
-        if (!candidate) candidate = first();
-      }
-      if (candidate) {
-        std::u16string text = sameChar    ? searchBuffer_
-                              : backspace ? searchBuffer_.substr(0, searchBuffer_.size() - 1)
-                                          : searchBuffer_ + Key;
-        if (backspace) searchBuffer_ = text;
-        PDataNode found = nullptr;
-        PDataNode begin = candidate;
-        for (;;) {
-          if (DoIncrementalSearch(candidate, text) == 0) {
-            found = candidate;
-            break;
-          }
-          PDataNode next = step(candidate);
-          if (!next) next = first();
-          candidate = next;
-          if (!candidate || candidate == stop || candidate == begin) break;
-        }
-        if (found) {
-          ClearSelection();
-          searchBuffer_ = text;
-          lastSearchNode_ = found;
-          SetFocusedNode(found);
-          SetSelected(found, true);
-        } else {
-          MessageBeep(0);
-        }
-      }
+    bool failed = false;
+    PDataNode found = search_.Key(Key, incrementalSearch_, IncrementalSearchStart, IncrementalSearchDirection,
+                                  focusedNode_, failed);
+    if (found) {
+      ClearSelection();
+      search_.Accept(found);
+      SetFocusedNode(found);
+      SetSelected(found, true);
+    } else if (failed) {
+      MessageBeep(0);
     }
   }
   if (HandleAllocated()) SetTimer(Handle(), SearchTimer, IncrementalSearchTimeout, nullptr);

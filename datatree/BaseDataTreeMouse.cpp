@@ -41,7 +41,7 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     DoStateChange({tsClearPending});
     return;
   }
-  if (selectionCount_ != 1 || !NewNode->Has(vsSelected)) {
+  if (selection_.Count() != 1 || !NewNode->Has(vsSelected)) {
     ClearSelection();
     AddToSelection(NewNode);
   }
@@ -72,7 +72,7 @@ uint8_t TBaseDataTree::DetermineScrollDirections(int X, int Y) {
 void TBaseDataTree::UpdateAutoScroll(int X, int Y) {
   bool can =
       (options_->AutoOptions().Contains(toAutoScroll) || options_->MiscOptions().Contains(toWheelPanning)) &&
-      header_->States == 0 && (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting));
+      !header_->Busy() && (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting));
   scrollDirections_ = can ? DetermineScrollDirections(X, Y) : 0;
   if (scrollDirections_ && !states_.Contains(tsScrollPending) && !states_.Contains(tsScrolling)) {
     DoStateChange({tsScrollPending});
@@ -161,33 +161,22 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   THitInfo hit;
   GetHitTestInfoAt(X, Y, true, hit);
   PDataNode node = hit.HitNode;
-  bool dbl = Shift.Contains(ssDouble);
-  if (dbl && Button == mbLeft && hit.HitColumn >= 0 && hit.HitColumn == header_->Columns()->ClickIndex &&
-      OnColumnDblClick)
-    OnColumnDblClick(this, hit.HitColumn, Shift);
+  if (Shift.Contains(ssDouble)) {
+    // Right and middle double clicks count only where their clicks select.
+    if (Button == mbLeft ||
+        (Button == mbRight && options_->SelectionOptions().Contains(toRightClickSelect)) ||
+        (Button == mbMiddle && options_->SelectionOptions().Contains(toMiddleClickSelect)))
+      HandleMouseDblClick(Shift, hit);
+    return;
+  }
   if (Button == mbLeft) header_->Columns()->ClickIndex = hit.HitColumn;
-  if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemButton) && !dbl) {
+  if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemButton)) {
     ToggleNode(node);  // the button toggles without moving the focus
     return;
   }
   if (Button == mbLeft && node && hit.HitPositions.Contains(hpOnItemCheckbox) &&
-      options_->MiscOptions().Contains(toCheckSupport) && !node->Has(vsDisabled)) {
-    TCheckState newState = node->CheckType == ctRadioButton             ? csCheckedNormal
-                           : (node->CheckState & ~1) == csCheckedNormal ? csUncheckedNormal
-                                                                        : csCheckedNormal;
-    if (node->CheckType == ctButton) newState = csUncheckedNormal;
-    if (DoChecking(node, newState)) {
-      DoStateChange({tsMouseCheckPending});
-      checkNode_ = node;
-      pendingCheckState_ = newState;
-      node->CheckState = TCheckState(node->CheckState | 1);
-      InvalidateNode(node);
-    }
-    return;
-  }
-  if (dbl && Button == mbLeft) {
-    if (node && options_->MiscOptions().Contains(toToggleOnDblClick) && node->Has(vsHasChildren))
-      ToggleNode(node);
+      options_->MiscOptions().Contains(toCheckSupport)) {
+    PressCheckBox(node);
     return;
   }
   bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
@@ -216,16 +205,13 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
                      options_->MiscOptions().Contains(toFullRowDrag));
     if (focusedNode_ == node) HandleClickSelection(last, node, Shift, autoDrag);
   } else if (Button == mbLeft) {
-    // Empty space: a rubber band may follow.
-    if (!Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
-    if (options_->SelectionOptions().Contains(toMultiSelect) &&
-        !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
+    // Empty space: a rubber band may follow. A single-select tree keeps its
+    // selection, as there is no band to start.
+    bool multi = options_->SelectionOptions().Contains(toMultiSelect);
+    if (multi && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
+    if (multi && !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
       DoStateChange({tsDrawSelPending});
-      POINT start{X - offsetX_, Y - headerRect_.bottom - offsetY_};
-      drawSelectionStart_ = start;
-      drawSelection_ = RECT{start.x, start.y, start.x, start.y};
-      drawSelectionCtrl_ = Shift.Contains(ssCtrl);
-      drawSelectionBefore_ = GetSortedSelection(false);
+      StartDrawSelection(POINT{X - offsetX_, Y - headerRect_.bottom - offsetY_}, Shift.Contains(ssCtrl));
     }
   }
 }
@@ -244,29 +230,79 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
   }
   UpdateAutoScroll(X, Y);
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
-    RECT old = drawSelection_;
-    POINT p{X - offsetX_, Y - headerRect_.bottom - offsetY_};
+    // While pending nothing was selected yet: the band grows from nothing.
+    RECT old = states_.Contains(tsDrawSelecting) ? drawSelection_ : RECT{};
+    bool moved = CalculateSelectionRect(X, Y);
     if (states_.Contains(tsDrawSelPending) &&
-        (std::abs(p.x - drawSelectionStart_.x) > 4 || std::abs(p.y - drawSelectionStart_.y) > 4))
+        (std::abs(drawSelection_.right - drawSelection_.left) > GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(drawSelection_.bottom - drawSelection_.top) > GetSystemMetrics(SM_CYDRAG))) {
+      if (states_.Contains(tsClearPending)) {
+        DoStateChange({}, {tsClearPending});
+        ClearSelection();
+      }
       DoStateChange({tsDrawSelecting}, {tsDrawSelPending});
-    if (states_.Contains(tsDrawSelecting)) {
-      drawSelection_ = RECT{drawSelectionStart_.x, drawSelectionStart_.y, p.x, p.y};
+      SetFocusedColumn(header_->MainColumn());
+      moved = true;
+    }
+    if (moved && states_.Contains(tsDrawSelecting)) {
       HandleDrawSelection(old, drawSelection_);
       Invalidate();
     }
     return;
   }
-  if (options_->PaintOptions().Contains(toHotTrack)) {
-    THitInfo hit;
-    GetHitTestInfoAt(X, Y, true, hit);
-    PDataNode hot = hit.HitPositions.Contains(hpOnItem) ? hit.HitNode : nullptr;
-    if (hot != hotNode_) {
-      PDataNode old = hotNode_;
-      hotNode_ = hot;
-      DoHotChange(old, hot);
-      InvalidateNode(old);
-      InvalidateNode(hot);
-    }
+  HandleHotTrack(X, Y);
+}
+
+void TBaseDataTree::HandleHotTrack(int X, int Y) {
+  THitInfo hit;
+  GetHitTestInfoAt(X, Y, true, hit);
+  // Hot is the label or the check box; with full-row select the whole row.
+  bool onHotPart = hit.HitPositions.Contains(hpOnItemLabel) || hit.HitPositions.Contains(hpOnItemCheckbox) ||
+                   options_->SelectionOptions().Contains(toFullRowSelect);
+  PDataNode hot = onHotPart ? hit.HitNode : nullptr;
+  if (hot == hotNode_) return;
+  PDataNode old = hotNode_;
+  DoHotChange(old, hot);
+  if (options_->PaintOptions().Contains(toHotTrack) || options_->MiscOptions().Contains(toCheckSupport)) {
+    InvalidateNode(old);
+    InvalidateNode(hot);
+  }
+  hotNode_ = hot;
+}
+
+void TBaseDataTree::PressCheckBox(PDataNode Node) {
+  if (states_.Contains(tsKeyCheckPending) || states_.Contains(tsMouseCheckPending) || Node->Has(vsDisabled))
+    return;
+  TCheckState newState = Node->CheckType == ctRadioButton             ? csCheckedNormal
+                         : (Node->CheckState & ~1) == csCheckedNormal ? csUncheckedNormal
+                                                                      : csCheckedNormal;
+  if (Node->CheckType == ctButton) newState = csUncheckedNormal;
+  if (!DoChecking(Node, newState)) return;
+  DoStateChange({tsMouseCheckPending});
+  checkNode_ = Node;
+  pendingCheckState_ = newState;
+  Node->CheckState = TCheckState(Node->CheckState | 1);
+  InvalidateNode(Node);
+}
+
+void TBaseDataTree::HandleMouseDblClick(TShiftState Shift, const THitInfo& Hit) {
+  if (HandleAllocated()) KillTimer(Handle(), EditTimer);
+  DoStateChange({}, {tsEditPending});
+  if (states_.Contains(tsEditing) && !EndNodeEdit()) return;
+  TColumnIndex clicked = header_->Columns()->ClickIndex;
+  if (Hit.HitColumn >= 0 && Hit.HitColumn == clicked && OnColumnDblClick)
+    OnColumnDblClick(this, Hit.HitColumn, Shift);
+  PDataNode node = Hit.HitNode;
+  if (!node) return;
+  const auto& at = Hit.HitPositions;
+  if (at.Contains(hpOnItemCheckbox)) {
+    if (options_->MiscOptions().Contains(toCheckSupport)) PressCheckBox(node);
+  } else if (at.Contains(hpOnItemButton)) {
+    ToggleNode(node);
+  } else if (options_->MiscOptions().Contains(toToggleOnDblClick) &&
+             (at.Contains(hpOnItemLabel) || at.Contains(hpOnNormalIcon) || at.Contains(hpOnStateIcon) ||
+              options_->SelectionOptions().Contains(toFullRowSelect))) {
+    ToggleNode(node);
   }
 }
 
@@ -320,7 +356,7 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   }
   if (states_.Contains(tsClearPending)) {
     DoStateChange({}, {tsClearPending});
-    if (pendingClearNode_ && selectionCount_ > 1 && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
+    if (pendingClearNode_ && selection_.Count() > 1 && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
       PDataNode keep = pendingClearNode_;
       ClearSelection();
       AddToSelection(keep);
@@ -330,67 +366,8 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
     drawSelection_ = RECT{};
-    drawSelectionBefore_.clear();
     Invalidate();
   }
-}
-
-void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
-  // Rows between the rectangles' vertical extents are checked: a node whose
-  // label (or row, with simple draw selection) meets the band is selected;
-  // with Ctrl held at the start the band toggles the earlier selection.
-  auto norm = [](RECT r) {
-    if (r.left > r.right) std::swap(r.left, r.right);
-    if (r.top > r.bottom) std::swap(r.top, r.bottom);
-    return r;
-  };
-  OldRect = norm(OldRect);
-  NewRect = norm(NewRect);
-  int fromY = std::min(OldRect.top, NewRect.top), toY = std::max(OldRect.bottom, NewRect.bottom);
-  int top;
-  PDataNode run = GetNodeAt(0, fromY, false, top);
-  bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
-  TColumnIndex main = header_->MainColumn();
-  TNodeArray add;
-  bool changed = false;
-  while (run && top < toY) {
-    int h = run->NodeHeight;
-    int left = 0, right = std::max(RangeX(), ClientWidth());
-    if (header_->UseColumns() && main >= 0) {
-      left = header_->Columns()->Items(main)->Left();
-      right = left + header_->Columns()->Items(main)->Width();
-    }
-    if (!simple) {
-      int cellLeft = left, cellRight = right;
-      int textLeft = left + GetNodeIndent(run) + margin_;
-      if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)
-        textLeft += CheckImageWidth() + 2;
-      left = textLeft;
-      right = std::min(right, textLeft + DoGetNodeWidth(run, main) + 2 * textMargin_);
-      if (IsRightToLeft(main)) {
-        // Laid out from the right edge: the same extent mirrored in the cell.
-        int mirroredLeft = cellLeft + cellRight - right;
-        right = cellLeft + cellRight - left;
-        left = mirroredLeft;
-      }
-    }
-    bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
-                 (simple || (left < NewRect.right && right > NewRect.left));
-    bool wasSelected = std::find(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), run) !=
-                       drawSelectionBefore_.end();
-    bool want = drawSelectionCtrl_ ? (inNew != wasSelected) : (inNew || wasSelected);
-    if (want && !run->Has(vsSelected)) {
-      add.push_back(run);
-    } else if (!want && run->Has(vsSelected)) {
-      InternalRemoveFromSelection(run);
-      changed = true;
-    }
-    top += h;
-    run = GetNextVisibleNoInit(run);
-  }
-  if (changed) PackArray();
-  if (!add.empty()) changed |= InternalAddToSelection(add, false);
-  if (changed) Change(nullptr);
 }
 
 }  // namespace qv

@@ -89,7 +89,7 @@ PDataNode TBaseDataTree::GetNextInitialized(PDataNode Node) const {
 }
 
 PDataNode TBaseDataTree::GetNextSelected(PDataNode Node) {
-  if (selectionCount_ < 1) return nullptr;
+  if (selection_.Count() < 1) return nullptr;
   PDataNode r = (!Node || Node == root_) ? root_->FirstChild : GetNextNoInit(Node);
   while (r && !r->Has(vsSelected)) r = GetNextNoInit(r);
   InitIfNeeded(r);
@@ -343,23 +343,17 @@ void* TBaseDataTree::GetNodeData(PDataNode Node) const {
 }
 
 uint32_t TBaseDataTree::GetNodeLevel(PDataNode Node) const {
-  uint32_t level = 0;
-  if (!Node || Node == root_) return 0;
-  for (PDataNode p = Node->Parent; p != root_; p = p->Parent) ++level;
-  return level;
+  return store_.Level(Node);
 }
 
 bool TBaseDataTree::VisiblePath(PDataNode Node) const {
   DTAssert(Node && Node != root_, "Invalid parameters.");
-  for (PDataNode p = Node->Parent; p != root_; p = p->Parent)
-    if (!p->HasAll(vsExpanded | vsVisible)) return false;
-  return true;
+  return store_.VisiblePath(Node);
 }
 
 bool TBaseDataTree::IsNodeVisible(PDataNode Node) const {
   DTAssert(Node != nullptr, "Invalid parameter.");
-  if (Node == root_) return true;
-  return Node->Has(vsVisible) && VisiblePath(Node);
+  return store_.IsVisible(Node);
 }
 
 bool TBaseDataTree::GetVisible(PDataNode Node) {
@@ -370,20 +364,13 @@ bool TBaseDataTree::GetVisible(PDataNode Node) {
 
 int TBaseDataTree::CompareNodePositions(PDataNode Node1, PDataNode Node2) const {
   DTAssert(Node1 && Node2, "Nodes must never be nil.");
-  if (Node1 == Node2) return 0;
-  uint32_t l1 = GetNodeLevel(Node1), l2 = GetNodeLevel(Node2);
-  PDataNode a = Node1, b = Node2;
-  while (l1 > l2) a = a->Parent, --l1;
-  while (l2 > l1) b = b->Parent, --l2;
-  if (a == b) return Node1 == a ? -1 : 1;  // one is the other's ancestor
-  while (a->Parent != b->Parent) a = a->Parent, b = b->Parent;
-  return int64_t(a->Index) - int64_t(b->Index) < 0 ? -1 : 1;
+  return store_.ComparePositions(Node1, Node2);
 }
 
 TNodeArray TBaseDataTree::GetSortedSelection(bool Resolve) {
   TNodeArray result;
-  if (selectionCount_ < 1) return result;
-  result.reserve(size_t(selectionCount_));
+  if (selection_.Count() < 1) return result;
+  result.reserve(size_t(selection_.Count()));
   PDataNode run = root_->FirstChild;
   while (run) {
     if (run->Has(vsSelected)) {

@@ -19,7 +19,8 @@ void DataTreeAssertionFailed(const char* message) {
 void TBaseDataTree::EnsureSlotSize() {
   if (nodeDataSize_ == -1 && !ComponentState().Contains(csDesigning)) DoGetNodeDataSize(nodeDataSize_);
   std::size_t size = UserDataOffset() + std::size_t(std::max(nodeDataSize_, 0));
-  if (pool_.SlotSize() != ((size + 7) & ~std::size_t(7))) pool_.SetSlotSize(size);
+  TNodePool& pool = store_.Pool();
+  if (pool.SlotSize() != ((size + 7) & ~std::size_t(7))) pool.SetSlotSize(size);
 }
 
 PDataNode TBaseDataTree::MakeNewNode() {
@@ -27,64 +28,15 @@ PDataNode TBaseDataTree::MakeNewNode() {
   return MakeNewNodeFast();
 }
 
-PDataNode TBaseDataTree::MakeNewNodeFast() {
-  auto* node = static_cast<PDataNode>(pool_.Allocate());
-  node->TotalCount = 1;
-  node->TotalHeight = node->NodeHeight = uint16_t(defaultNodeHeight_);
-  node->States = vsVisible;
-  node->Align = 50;
-  return node;
-}
-
 void TBaseDataTree::InitRootNode() {
   if (root_) return;
-  root_ = static_cast<PDataNode>(std::calloc(1, sizeof(TDataNode) + totalInternalDataSize_));
-  root_->States = vsInitialized | vsExpanded | vsHasChildren | vsVisible;
-  root_->TotalCount = 1;
-  root_->TotalHeight = root_->NodeHeight = uint16_t(defaultNodeHeight_);
-  root_->Align = 50;
-  root_->PrevSibling = root_->NextSibling = root_;
+  store_.CreateRoot(uint16_t(defaultNodeHeight_), sizeof(TDataNode) + totalInternalDataSize_);
+  root_ = store_.Root();
 }
 
 uint32_t TBaseDataTree::ChildCount(PDataNode Node) const {
   if (!Node) Node = root_;
   return Node->ChildCount;
-}
-
-PDataNode TBaseDataTree::CreateChildRun(PDataNode Parent, uint32_t Count, uint32_t FirstIndex) {
-  // Each node of the run is a function of its place in it, so disjoint
-  // parts are filled side by side; the threads are joined before any use.
-  const std::size_t slot = pool_.SlotSize();
-  char* base = pool_.AllocateRun(Count);
-  const uint16_t height = uint16_t(defaultNodeHeight_);
-  auto fill = [=](uint32_t from, uint32_t to) {
-    for (uint32_t i = from; i < to; ++i) {
-      auto* n = reinterpret_cast<PDataNode>(base + i * slot);
-      n->Index = FirstIndex + i;
-      n->TotalCount = 1;
-      n->TotalHeight = n->NodeHeight = height;
-      n->States = vsVisible;
-      n->Align = 50;
-      n->Parent = Parent;
-      n->PrevSibling = i > 0 ? reinterpret_cast<PDataNode>(base + (i - 1) * slot) : nullptr;
-      n->NextSibling = i + 1 < Count ? reinterpret_cast<PDataNode>(base + (i + 1) * slot) : nullptr;
-    }
-  };
-  unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-  threads = std::min<unsigned>(threads, Count / (kBulkChildren / 2));
-  std::vector<std::thread> helpers;
-  uint32_t part = Count / std::max(threads, 1u);
-  for (unsigned t = 1; t < threads; ++t) {
-    uint32_t from = t * part, to = t + 1 == threads ? Count : from + part;
-    try {
-      helpers.emplace_back(fill, from, to);
-    } catch (const std::system_error&) {
-      fill(from, to);  // no thread to spare: this one does the part
-    }
-  }
-  fill(0, threads > 1 ? part : Count);
-  for (std::thread& h : helpers) h.join();
-  return reinterpret_cast<PDataNode>(base);
 }
 
 void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
@@ -110,16 +62,16 @@ void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
     PDataNode last = Node->LastChild;
     if (!variable && k >= kBulkChildren) {
       // Many children at once: a run of fresh slots filled by several threads.
-      PDataNode first = CreateChildRun(Node, k, index);
+      PDataNode first = store_.NewChildRun(Node, k, index, uint16_t(defaultNodeHeight_));
       first->PrevSibling = last;
       if (last)
         last->NextSibling = first;
       else
         Node->FirstChild = first;
-      last = reinterpret_cast<PDataNode>(reinterpret_cast<char*>(first) + (k - 1) * pool_.SlotSize());
+      last = reinterpret_cast<PDataNode>(reinterpret_cast<char*>(first) + (k - 1) * store_.Pool().SlotSize());
       heights = uint64_t(k) * defaultNodeHeight_;
     } else {
-      pool_.Reserve(k);
+      store_.Pool().Reserve(k);
       for (uint32_t i = 0; i < k; ++i) {
         PDataNode child = MakeNewNodeFast();
         child->Index = index++;
@@ -136,7 +88,7 @@ void TBaseDataTree::SetChildCount(PDataNode Node, uint32_t NewChildCount) {
     Node->LastChild = last;
     if (Node->Has(vsExpanded)) {
       AdjustTotalHeight(Node, int64_t(heights), true);
-      if (Node == root_ || IsNodeVisible(Node)) visibleCount_ += k;
+      if (Node == root_ || IsNodeVisible(Node)) store_.AddVisible(k);
     }
     AdjustTotalCount(Node, k, true);
     Node->ChildCount = NewChildCount;
@@ -182,6 +134,7 @@ void TBaseDataTree::SetNodeDataSize(int32_t Value) {
 
 PDataNode TBaseDataTree::AddChild(PDataNode Parent, void* UserData) {
   if (options_->MiscOptions().Contains(toReadOnly)) return nullptr;
+  if (!CancelEditNode()) return nullptr;
   if (!Parent) Parent = root_;
   InitIfNeeded(Parent);
   ++updateCount_;
@@ -243,32 +196,6 @@ void TBaseDataTree::InitChildren(PDataNode Node) {
   }
 }
 
-void TBaseDataTree::AdjustTotalCount(PDataNode Node, int64_t Value, bool Relative) {
-  int64_t delta = Relative ? Value : Value - int64_t(Node->TotalCount);
-  if (delta == 0) return;
-  for (PDataNode run = Node; run; run = run == root_ ? nullptr : run->Parent)
-    run->TotalCount = uint32_t(int64_t(run->TotalCount) + delta);
-}
-
-void TBaseDataTree::AdjustTotalHeight(PDataNode Node, int64_t Value, bool Relative) {
-  int64_t delta = Relative ? Value : Value - int64_t(Node->TotalHeight);
-  if (delta == 0) return;
-  PDataNode run = Node;
-  while (run) {
-    run->TotalHeight = uint32_t(int64_t(run->TotalHeight) + delta);
-    if (!run->Has(vsVisible) || run == root_ || !run->Parent->Has(vsExpanded)) break;
-    run = run->Parent;
-  }
-}
-
-uint32_t TBaseDataTree::CountVisibleChildren(PDataNode Node) const {
-  if (!Node->Has(vsExpanded)) return 0;
-  uint32_t count = 0;
-  for (PDataNode c = Node->FirstChild; c; c = c->NextSibling)
-    if (c->Has(vsVisible)) count += 1 + CountVisibleChildren(c);
-  return count;
-}
-
 void TBaseDataTree::DetermineHiddenChildrenFlag(PDataNode Node) {
   if (!Node || Node == root_) return;
   if (Node->ChildCount > 0) {
@@ -291,67 +218,8 @@ void TBaseDataTree::InternalConnectNode(PDataNode Node, PDataNode Destination, T
     return;
   }
   InterruptValidation();
-  PDataNode parent = (Mode == amInsertBefore || Mode == amInsertAfter) ? Destination->Parent : Destination;
-  switch (Mode) {
-    case amInsertBefore:
-      Node->PrevSibling = Destination->PrevSibling;
-      Node->NextSibling = Destination;
-      Destination->PrevSibling = Node;
-      if (Node->PrevSibling)
-        Node->PrevSibling->NextSibling = Node;
-      else
-        parent->FirstChild = Node;
-      Node->Index = Destination->Index;
-      break;
-    case amInsertAfter:
-      Node->NextSibling = Destination->NextSibling;
-      Node->PrevSibling = Destination;
-      Destination->NextSibling = Node;
-      if (Node->NextSibling)
-        Node->NextSibling->PrevSibling = Node;
-      else
-        parent->LastChild = Node;
-      Node->Index = Destination->Index;
-      break;
-    case amAddChildFirst:
-      Node->PrevSibling = nullptr;
-      Node->NextSibling = parent->FirstChild;
-      if (parent->FirstChild)
-        parent->FirstChild->PrevSibling = Node;
-      else
-        parent->LastChild = Node;
-      parent->FirstChild = Node;
-      Node->Index = 0;
-      break;
-    default:  // amAddChildLast
-      Node->NextSibling = nullptr;
-      Node->PrevSibling = parent->LastChild;
-      if (parent->LastChild)
-        parent->LastChild->NextSibling = Node;
-      else
-        parent->FirstChild = Node;
-      parent->LastChild = Node;
-      Node->Index = Node->PrevSibling ? Node->PrevSibling->Index + 1 : 0;
-      break;
-  }
-  Node->Parent = parent;
-  if (Mode != amAddChildLast) {
-    uint32_t i = Mode == amInsertAfter ? Destination->Index + 1 : Node->Index + 1;
-    if (Mode == amInsertAfter) Node->Index = i++;
-    for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = i++;
-  }
-  ++parent->ChildCount;
-  parent->Include(vsHasChildren);
-  AdjustTotalCount(parent, Node->TotalCount, true);
-  if (parent->Has(vsExpanded) && Node->Has(vsVisible)) AdjustTotalHeight(parent, Node->TotalHeight, true);
-  if (IsNodeVisible(Node)) visibleCount_ += CountVisibleChildren(Node) + 1;
+  store_.Link(Node, Destination, Mode);
   Node->Exclude(fresh);
-  if (parent != root_) {
-    if (Node->Has(vsVisible))
-      parent->Exclude(vsAllChildrenHidden);
-    else if (parent->ChildCount == 1)
-      parent->Include(vsAllChildrenHidden);
-  }
   InvalidateCache();
 }
 
@@ -364,28 +232,10 @@ void TBaseDataTree::InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool 
   if (Node == rangeAnchor_) ResetRangeAnchor();
   PDataNode parent = Node->Parent;
   if (!Node->Has(vsDeleting)) {
+    // The worker must be out of the tree before a link changes.
+    InterruptValidation();
     Node->Exclude(vsChecking);
-    bool parentExpanded = parent->Has(vsExpanded);
-    if (IsNodeVisible(Node)) visibleCount_ -= CountVisibleChildren(Node) + 1;
-    --parent->ChildCount;
-    AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
-    if (parentExpanded && Node->Has(vsVisible)) AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
-    if (parent->ChildCount == 0) {
-      parent->Exclude(vsHasChildren | vsAllChildrenHidden);
-      if (parent != root_ && parentExpanded) parent->Exclude(vsExpanded);
-    }
-    uint32_t index = Node->Index;
-    if (Node->PrevSibling)
-      Node->PrevSibling->NextSibling = Node->NextSibling;
-    else
-      parent->FirstChild = Node->NextSibling;
-    if (Node->NextSibling)
-      Node->NextSibling->PrevSibling = Node->PrevSibling;
-    else
-      parent->LastChild = Node->PrevSibling;
-    if (Reindex)
-      for (PDataNode s = Node->NextSibling; s; s = s->NextSibling) s->Index = index++;
-    Node->PrevSibling = Node->NextSibling = nullptr;
+    store_.Unlink(Node, Reindex);
   }
   // The parent's hidden-children flag is computed once the node is gone.
   if (parent != root_ && !parent->Has(vsClearing)) {
@@ -437,7 +287,8 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
 // Every reference the tree holds to a node that is going away.
 void TBaseDataTree::ForgetNode(PDataNode Node) {
   if (hotNode_ == Node) hotNode_ = nullptr;
-  if (lastSearchNode_ == Node) lastSearchNode_ = nullptr;
+  search_.ForgetNode(Node);
+  if (bandRow_ == Node) bandRow_ = nullptr;
   if (checkNode_ == Node) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
@@ -450,8 +301,6 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
     lastStructureChangeNode_ = parent && parent != root_ && !parent->Has(vsDeleting) ? parent : nullptr;
     lastStructureChangeReason_ = crAccumulated;
   }
-  for (auto& n : drawSelectionBefore_)
-    if (n == Node) n = nullptr;
   TransferForgetNode(Node);
 }
 
@@ -461,23 +310,23 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
 bool TBaseDataTree::DropAllNodes() {
   if (FreesNodesOneByOne() || states_.Contains(tsEditing) || states_.Contains(tsEditPending)) return false;
   InternalClearSelection();
-  focusedNode_ = rangeAnchor_ = hotNode_ = lastSearchNode_ = dropTargetNode_ = nullptr;
+  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = nullptr;
+  search_.ForgetLastHit();
   pendingClearNode_ = lastChangedNode_ = lastStructureChangeNode_ = nullptr;
   if (checkNode_) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
   }
-  for (auto& n : drawSelectionBefore_) n = nullptr;
+  bandRow_ = nullptr;
   TransferForgetAll();
-  positionCache_.clear();
-  pool_.Release();
+  store_.FreeAllNodes();
   return true;
 }
 
 void TBaseDataTree::DoFreeNode(PDataNode Node) {
   ForgetNode(Node);
   if (OnFreeNode && Node->Has(vsInitialized | vsInitialUserData)) OnFreeNode(this, Node);
-  pool_.Free(Node);
+  store_.FreeNode(Node);
 }
 
 void TBaseDataTree::DeleteNode(PDataNode Node, bool Reindex) {
@@ -531,12 +380,13 @@ void TBaseDataTree::DeleteChildren(PDataNode Node, bool ResetHasChildren) {
       Node == root_ || (!Node->Has(vsDeleting) && Node->Has(vsExpanded) && IsNodeVisible(Node));
   Node->Include(vsClearing);
   if (Node == root_ && DropAllNodes()) {
-    visibleCount_ = 0;
+    store_.SetVisibleCount(0);
   } else {
     PDataNode child = Node->LastChild;
     while (child) {
       PDataNode prev = child->PrevSibling;
-      if (parentVisible && child->Has(vsVisible)) visibleCount_ -= 1 + CountVisibleChildren(child);
+      if (parentVisible && child->Has(vsVisible))
+        store_.AddVisible(-int64_t(1 + CountVisibleChildren(child)));
       child->Include(vsDeleting);
       if (prev) prev->NextSibling = nullptr;
       DeleteNode(child, true);
@@ -582,13 +432,13 @@ void TBaseDataTree::Clear() {
   lastSelectionLevel_ = -1;
   lastChangedNode_ = nullptr;
   hotNode_ = nullptr;
-  lastSearchNode_ = nullptr;
+  search_.ForgetLastHit();
   dropTargetNode_ = nullptr;
   checkNode_ = nullptr;
   pendingClearNode_ = nullptr;
   lastStructureChangeNode_ = nullptr;
   DeleteChildren(root_, true);
-  visibleCount_ = 0;
+  store_.SetVisibleCount(0);
   offsetX_ = offsetY_ = 0;
   rangeXSeen_ = 0;
   EndUpdate();

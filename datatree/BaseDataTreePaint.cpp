@@ -577,7 +577,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         SetBkMode(rowDC_, TRANSPARENT);
         paintCanvas_->SetHandle(rowDC_);
       }
-      bool skip = PaintOptions.Contains(ptSelectedOnly) && !node->Has(vsSelected);
+      bool skip = PaintOptions.Contains(ptSelectedOnly) && !InSelectedSubtree(node);
       if (!skip) {
         bool custom = false;
         RECT item{Window.left, 0, Window.right, h};
@@ -613,7 +613,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
       target.SetHandle(nullptr);
       paintCanvas_->SetHandle(rowDC_);
     }
-    if (!handled) FillRect(TargetDC, &rest, b);
+    if (!handled) PaintBelowRows(TargetDC, rest, Window.left, Target);
     if (!handled && PaintOptions.Contains(ptBackground) && po.Contains(toShowBackground)) {
       // The picture goes on below the rows, a row buffer's height at a time.
       for (int stripTop = from; stripTop < Window.bottom; stripTop += rowSize_.cy) {
@@ -649,6 +649,34 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   if (OnAfterPaint) OnAfterPaint(this, paintCanvas_.get());
   painting_ = false;
   DoStateChange({}, {tsPainting});
+}
+
+void TBaseDataTree::PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target) {
+  auto fill = [&](RECT r, TColor c) {
+    if (r.right <= r.left) return;
+    HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(c)));
+    FillRect(TargetDC, &r, b);
+    DeleteObject(b);
+  };
+  if (!header_->UseColumns()) return fill(Rest, Color());
+  int x = Rest.left;
+  for (TDataTreeColumn* c : header_->Columns()->GetVisibleColumns()) {
+    int left = c->Left() - WindowLeft + Target.x, right = left + c->Width();
+    left = std::max<int>(left, Rest.left);
+    right = std::min<int>(right, Rest.right);
+    if (right <= left) continue;
+    fill(RECT{x, Rest.top, left, Rest.bottom}, Color());
+    fill(RECT{left, Rest.top, right, Rest.bottom},
+         c->Options().Contains(coParentColor) ? Color() : c->Color());
+    x = right;
+  }
+  fill(RECT{x, Rest.top, Rest.right, Rest.bottom}, Color());
+}
+
+bool TBaseDataTree::InSelectedSubtree(PDataNode Node) const {
+  for (PDataNode run = Node; run && run != root_; run = run->Parent)
+    if (run->Has(vsSelected)) return true;
+  return false;
 }
 
 void TBaseDataTree::Paint() {

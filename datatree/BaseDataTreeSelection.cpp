@@ -7,51 +7,14 @@
 
 namespace qv {
 
-namespace {
-inline uintptr_t Addr(PDataNode n) {
-  return reinterpret_cast<uintptr_t>(n);
-}
-inline bool Marked(PDataNode n) {
-  return (Addr(n) & 1) != 0;
-}
-inline PDataNode Unmark(PDataNode n) {
-  return reinterpret_cast<PDataNode>(Addr(n) & ~uintptr_t(1));
-}
-inline PDataNode Mark(PDataNode n) {
-  return reinterpret_cast<PDataNode>(Addr(n) | 1);
-}
-}  // namespace
-
 bool TBaseDataTree::FindNodeInSelection(PDataNode Node, int& Index) const {
-  // Marked entries sort as their node: compare without the mark bit.
-  int lo = 0, hi = selectionCount_ - 1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    uintptr_t a = Addr(Unmark(selection_[size_t(mid)]));
-    if (a < Addr(Node))
-      lo = mid + 1;
-    else if (a > Addr(Node))
-      hi = mid - 1;
-    else {
-      Index = mid;
-      return true;
-    }
-  }
-  Index = lo;
-  return false;
+  return selection_.Find(Node, Index);
 }
 
 int TBaseDataTree::PackArray() {
-  bool any = false;
-  for (int i = 0; i < selectionCount_ && !any; ++i) any = Marked(selection_[size_t(i)]);
-  if (!any) return -1;
-  int w = 0;
-  for (int i = 0; i < selectionCount_; ++i)
-    if (!Marked(selection_[size_t(i)])) selection_[size_t(w++)] = selection_[size_t(i)];
-  selectionCount_ = w;
-  selection_.resize(size_t(w));
-  if (selectionCount_ == 0) ResetRangeAnchor();
-  return w;
+  int count = selection_.Pack();
+  if (count == 0) ResetRangeAnchor();
+  return count;
 }
 
 bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool ForceInsert) {
@@ -76,26 +39,13 @@ bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool Forc
     items.push_back(n);
   }
   if (items.empty()) return false;
-  std::sort(items.begin(), items.end(), [](PDataNode a, PDataNode b) { return Addr(a) < Addr(b); });
-  // Merge from the back into the sorted array.
-  size_t old = size_t(selectionCount_);
-  selection_.resize(old + items.size());
-  size_t i = old, j = items.size(), w = old + items.size();
-  while (j > 0) {
-    if (i > 0 && Addr(Unmark(selection_[i - 1])) > Addr(items[j - 1]))
-      selection_[--w] = selection_[--i];
-    else
-      selection_[--w] = items[--j];
-  }
-  selectionCount_ = int32_t(selection_.size());
+  selection_.Insert(std::move(items));
   return true;
 }
 
 void TBaseDataTree::InternalRemoveFromSelection(PDataNode Node) {
-  int index;
   Node->Exclude(vsSelected);
-  if (FindNodeInSelection(Node, index) && !Marked(selection_[size_t(index)]))
-    selection_[size_t(index)] = Mark(selection_[size_t(index)]);
+  selection_.Mark(Node);
 }
 
 void TBaseDataTree::AddToSelection(PDataNode Node) {
@@ -112,11 +62,8 @@ void TBaseDataTree::RemoveFromSelection(PDataNode Node) {
   if (!Node->Has(vsSelected)) return;
   Node->Exclude(vsSelected);
   int index;
-  if (FindNodeInSelection(Node, index)) {
-    selection_.erase(selection_.begin() + index);
-    selectionCount_ = int32_t(selection_.size());
-  }
-  if (selectionCount_ == 0) ResetRangeAnchor();
+  if (FindNodeInSelection(Node, index)) selection_.Erase(index);
+  if (selection_.Count() == 0) ResetRangeAnchor();
   Change(Node);
 }
 
@@ -127,20 +74,19 @@ void TBaseDataTree::ResetRangeAnchor() {
 
 void TBaseDataTree::InternalClearSelection() {
   if (updateCount_ > 0) PackArray();
-  for (int i = selectionCount_ - 1; i >= 0; --i) Unmark(selection_[size_t(i)])->Exclude(vsSelected);
-  selection_.clear();
-  selectionCount_ = 0;
+  for (int i = selection_.Count() - 1; i >= 0; --i) selection_.Node(i)->Exclude(vsSelected);
+  selection_.Clear();
   ResetRangeAnchor();
   DoStateChange({}, {tsClearPending});
 }
 
 void TBaseDataTree::ClearSelection() {
-  if (selectionCount_ < 1 || IsDestroying()) return;
-  if (updateCount_ == 0 && HandleAllocated() && visibleCount_ > 0) {
+  if (selection_.Count() < 1 || IsDestroying()) return;
+  if (updateCount_ == 0 && HandleAllocated() && store_.VisibleCount() > 0) {
     int top;
     PDataNode run = GetNodeAt(0, 0, true, top);
     int met = 0, height = ClientHeight();
-    while (run && top < height && met < selectionCount_) {
+    while (run && top < height && met < selection_.Count()) {
       if (run->Has(vsSelected)) {
         ++met;
         InvalidateNode(run);
@@ -156,7 +102,7 @@ void TBaseDataTree::ClearSelection() {
 void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
   if (!Node || Node == root_ || Node->Has(vsSelected) == Value) return;
   if (Value) {
-    if (selectionCount_ == 0)
+    if (selection_.Count() == 0)
       rangeAnchor_ = Node;
     else if (!options_->SelectionOptions().Contains(toMultiSelect))
       ClearSelection();
@@ -171,7 +117,7 @@ void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
     if (!rangeAnchor_) rangeAnchor_ = Node;
   } else {
     RemoveFromSelection(Node);
-    if (selectionCount_ == 0) ResetRangeAnchor();
+    if (selection_.Count() == 0) ResetRangeAnchor();
   }
   if (IsNodeVisible(Node)) InvalidateNode(Node);
 }
@@ -216,47 +162,79 @@ TCheckState TBaseDataTree::DetermineNextCheckState(TCheckType CheckType, TCheckS
   }
 }
 
-void TBaseDataTree::ToggleSelection(PDataNode StartNode, PDataNode EndNode) {
-  if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
-  TNodeArray add;
-  for (PDataNode run = StartNode;; run = GetNextVisible(run)) {
-    if (!run) break;
-    if (run->Has(vsSelected))
-      InternalRemoveFromSelection(run);
-    else
-      add.push_back(run);
-    if (run == EndNode) break;
+PDataNode TBaseDataTree::RangeStartNode(PDataNode StartNode) {
+  if (!StartNode) return GetFirst();
+  if (!IsNodeVisible(StartNode)) {
+    PDataNode prev = GetPreviousVisible(StartNode);
+    return prev ? prev : GetFirst();
   }
+  return StartNode;
+}
+
+void TBaseDataTree::ToggleSelection(PDataNode StartNode, PDataNode EndNode) {
+  DTAssert(EndNode != nullptr, "EndNode must not be nil!");
+  StartNode = RangeStartNode(StartNode);
+  if (!StartNode || StartNode == EndNode) return;
+  PDataNode first = StartNode, last = EndNode;
+  if (CompareNodePositions(first, last) > 0) std::swap(first, last);
+  BeginUpdate();
+  TNodeArray add;
+  auto toggle = [&](PDataNode n) {
+    if (n->Has(vsSelected))
+      InternalRemoveFromSelection(n);
+    else
+      add.push_back(n);
+  };
+  // The ends toggle only on the far side of the anchor, so the anchor's own
+  // end stays as it is and a range reversed across the anchor stays whole.
+  if (!rangeAnchor_ || CompareNodePositions(first, rangeAnchor_) < 0) toggle(first);
+  for (PDataNode run = GetNextVisible(first); run && run != last; run = GetNextVisible(run)) toggle(run);
+  if (!rangeAnchor_ || CompareNodePositions(last, rangeAnchor_) > 0) toggle(last);
+  // Packing an emptied array resets the anchor; the range keeps its own.
+  PDataNode anchor = rangeAnchor_;
   PackArray();
+  rangeAnchor_ = anchor;
+  if (anchor && !anchor->Has(vsSelected)) add.push_back(anchor);
   InternalAddToSelection(add, false);
+  EndUpdate();
   Invalidate();
   Change(nullptr);
 }
 
 void TBaseDataTree::SelectNodes(PDataNode StartNode, PDataNode EndNode, bool AddOnly) {
-  if (!StartNode || !EndNode) return;
+  DTAssert(EndNode != nullptr, "EndNode must not be nil!");
+  BeginUpdate();
+  StartNode = RangeStartNode(StartNode);
   if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
-  if (!AddOnly) {
-    // Everything outside the range leaves the selection.
-    for (int i = 0; i < selectionCount_; ++i) {
-      PDataNode n = Unmark(selection_[size_t(i)]);
-      if (CompareNodePositions(n, StartNode) < 0 || CompareNodePositions(n, EndNode) > 0 || !IsNodeVisible(n))
-        InternalRemoveFromSelection(n);
-    }
-    PackArray();
-  }
+  PDataNode anchor = rangeAnchor_;
+  if (!AddOnly) InternalClearSelection();
   TNodeArray add;
   for (PDataNode run = StartNode; run; run = GetNextVisible(run)) {
     add.push_back(run);
     if (run == EndNode) break;
   }
   InternalAddToSelection(add, false);
+  EndUpdate();
+  if (anchor && anchor->Has(vsSelected)) rangeAnchor_ = anchor;
   Invalidate();
   Change(nullptr);
 }
 
+void TBaseDataTree::UnselectNodes(PDataNode StartNode, PDataNode EndNode) {
+  DTAssert(EndNode != nullptr, "EndNode must not be nil!");
+  StartNode = RangeStartNode(StartNode);
+  if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
+  for (PDataNode run = StartNode; run; run = GetNextVisible(run)) {
+    if (run->Has(vsSelected)) InternalRemoveFromSelection(run);
+    if (run == EndNode) break;
+  }
+  PackArray();
+}
+
 void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
   if (Value == root_) Value = nullptr;
+  // The editor belongs to the focused cell: it ends before the focus moves.
+  if (Value != focusedNode_ && states_.Contains(tsEditing) && !EndEditNode()) return;
   if (Value != focusedNode_) {
     if (Ask && !DoFocusChanging(focusedNode_, Value, focusedColumn_, focusedColumn_)) {
       Value = focusedNode_;
@@ -283,7 +261,7 @@ void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
                          !states_.Contains(tsLeftButtonDown),
                      !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
   }
-  if (selectionCount_ == 0) ResetRangeAnchor();
+  if (selection_.Count() == 0) ResetRangeAnchor();
 }
 
 void TBaseDataTree::SetFocusedNode(PDataNode Value) {
@@ -296,6 +274,7 @@ void TBaseDataTree::SetFocusedNode(PDataNode Value) {
 void TBaseDataTree::SetFocusedColumn(TColumnIndex Value) {
   if (Value == focusedColumn_) return;
   if (!DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, Value)) return;
+  if (!CancelEditNode()) return;
   focusedColumn_ = Value;
   if (focusedNode_) {
     ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView),

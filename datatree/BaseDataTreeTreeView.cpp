@@ -13,21 +13,7 @@ namespace qv {
 using namespace treeview;
 
 bool TBaseDataTree::IsNodeOfThisTree(const void* Node) const {
-  if (!Node || Node == root_ || !pool_.Contains(Node)) return false;
-  auto* n = static_cast<const TDataNode*>(Node);
-  // Climb to the root through slots of this pool only.
-  const TDataNode* run = n;
-  for (int depth = 0; depth < 100000; ++depth) {
-    const TDataNode* parent = run->Parent;
-    if (parent == root_) break;
-    if (!pool_.Contains(parent)) return false;
-    run = parent;
-  }
-  if (run->Parent != root_) return false;
-  // A freed slot may still name a parent: the node must be among its children.
-  for (const TDataNode* c = n->Parent->FirstChild; c; c = c->NextSibling)
-    if (c == n) return true;
-  return false;
+  return store_.Owns(Node);
 }
 
 bool TBaseDataTree::HandleTreeViewMessage(TMessage& Message) {

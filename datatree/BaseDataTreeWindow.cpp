@@ -14,76 +14,44 @@
 
 namespace qv {
 
-namespace {
-constexpr uint32_t kCacheThreshold = 2000;  // the cache is built above this many visible nodes
-constexpr uint32_t kCacheSpacing = 500;     // one entry per this many visible nodes
-}  // namespace
-
 // --- Position cache and the worker
 
 void TBaseDataTree::InterruptValidation() {
-  stopValidation_.store(true);
+  bandRow_ = nullptr;  // a change of structure or height follows
+  validation_.RequestStop();
   DoStateChange({tsStopValidation}, {tsUseCache});
-  bool was = validating_.load();
-  if (was || queued_.load()) {
+  bool was = validation_.Validating();
+  if (was || validation_.Queued()) {
     TValidationWorker::RemoveTree(this);
     if (was) DoStateChange({tsValidationNeeded});
   }
 }
 
 void TBaseDataTree::InvalidateCache() {
+  bandRow_ = nullptr;
   DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
 void TBaseDataTree::ValidateCache() {
   InterruptValidation();
-  if (!validationNeeded_.load(std::memory_order_acquire)) return;
-  if (visibleCount_ <= kCacheThreshold) {
+  if (!validation_.Needed()) return;
+  if (store_.VisibleCount() <= TDataNodeStore::kCacheThreshold) {
     // Small trees walk from the first node; no cache is needed.
-    positionCache_.clear();
+    store_.ClearCache();
     DoStateChange({}, {tsValidationNeeded, tsStopValidation});
     return;
   }
   DoStateChange({}, {tsStopValidation});
-  if (holdsWorker_ && TValidationWorker::Running())
+  if (validation_.HoldsWorker() && TValidationWorker::Running())
     TValidationWorker::AddTree(this);
   else
     ValidateCacheNow(nullptr);
 }
 
 bool TBaseDataTree::ValidateCacheNow(const std::atomic<bool>* stop) {
-  std::vector<CacheEntry> cache;
-  cache.reserve((visibleCount_ + kCacheSpacing - 1) / kCacheSpacing + 1);
-  int top = 0;
-  uint32_t index = 0;
-  PDataNode last = nullptr;
-  int lastTop = 0;
-  // Visible order without re-testing each node's ancestors: step into the
-  // children of expanded visible nodes, else on to the next visible sibling.
-  PDataNode run = GetFirstVisibleNoInit();
-  while (run) {
-    if (stop && (index & 255) == 0 && stop->load(std::memory_order_acquire)) return false;
-    if (index % kCacheSpacing == 0) cache.push_back({run, top});
-    last = run;
-    lastTop = top;
-    top += run->NodeHeight;
-    ++index;
-    PDataNode next = nullptr;
-    if (run->Has(vsExpanded))
-      for (PDataNode c = run->FirstChild; c && !next; c = c->NextSibling)
-        if (c->Has(vsVisible)) next = c;
-    while (!next && run != root_) {
-      for (PDataNode s = run->NextSibling; s && !next; s = s->NextSibling)
-        if (s->Has(vsVisible)) next = s;
-      if (!next) run = run->Parent;
-    }
-    run = next;
-  }
-  // The closing entry: the last visible node.
-  if (last && (cache.empty() || cache.back().Node != last)) cache.push_back({last, lastTop});
-  positionCache_.swap(cache);
-  validationNeeded_.store(false, std::memory_order_release);
-  useCache_.store(true, std::memory_order_release);
+  if (!store_.BuildCache(stop)) return false;
+  validation_.SetNeeded(false);
+  validation_.SetUseCache(true);
   return true;
 }
 
@@ -101,14 +69,18 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
   Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
   if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
   if (bidiMode_ != bdLeftToRight) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
-  if (!options_->MiscOptions().Contains(toFullRepaintOnResize))
+  if (!options_->MiscOptions().Contains(toFullRepaintOnResize)) {
+    // A class keeps the styles it was registered with: the variant without
+    // the redraw styles is a class of its own, so both kinds of tree coexist.
     Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
+    Params.WinClassName += u"NoResizeRepaint";
+  }
 }
 
 void TBaseDataTree::CreateWnd() {
   DoStateChange({tsWindowCreating});
   TCustomControl::CreateWnd();
-  workerHandle_.store(WindowHandle(), std::memory_order_release);
+  validation_.SetReportTo(WindowHandle());
   DoStateChange({}, {tsWindowCreating});
   Resize();
   UpdateScrollBars(true);
@@ -116,7 +88,7 @@ void TBaseDataTree::CreateWnd() {
 }
 
 void TBaseDataTree::DestroyWnd() {
-  workerHandle_.store(nullptr, std::memory_order_release);
+  validation_.SetReportTo(nullptr);
   TCustomControl::DestroyWnd();
 }
 
@@ -233,10 +205,8 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
       pos += page;
       break;
     case SB_THUMBTRACK:
-      DoStateChange({tsThumbTracking});
-      pos = si.nTrackPos;
-      break;
     case SB_THUMBPOSITION:
+      DoStateChange({tsThumbTracking});
       pos = si.nTrackPos;
       break;
     case SB_TOP:
@@ -246,7 +216,14 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
       pos = vert ? RangeY() : RangeX();
       break;
     case SB_ENDSCROLL:
+      // The bars take their final values once the thumb is let go.
       DoStateChange({}, {tsThumbTracking});
+      if (vert) {
+        UpdateScrollBars(true);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME);
+      } else {
+        UpdateHorizontalScrollBar(false);
+      }
       return;
     default:
       return;
@@ -283,8 +260,7 @@ void TBaseDataTree::CancelModes() {
   if (HandleAllocated())
     for (uintptr_t id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
       KillTimer(Handle(), id);
-  searchBuffer_.clear();
-  lastSearchNode_ = nullptr;
+  search_.Reset();
   menuKeyHandled_ = false;
   DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
                      tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
@@ -389,7 +365,7 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
     }
     case SearchTimer:
       KillTimer(Handle(), SearchTimer);
-      searchBuffer_.clear();
+      search_.ClearBuffer();
       DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
       break;
     case ScrollTimer:
@@ -441,6 +417,20 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_TIMER:
       HandleTimer(Message.WParam);
       return;
+    case WM_COPY:
+      CopyToClipboard();
+      return;
+    case WM_CUT:
+      CutToClipboard();
+      return;
+    case WM_PASTE:
+      PasteFromClipboard();
+      return;
+    case WM_ENABLE:
+      TCustomControl::WndProc(Message);
+      if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME);
+      return;
     case WM_CHANGESTATE:
       // A position cache is ready: scroll bars belong to this thread.
       UpdateScrollBars(true);
@@ -449,7 +439,12 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_KILLFOCUS:
       TCustomControl::WndProc(Message);
       if (Message.Msg == WM_KILLFOCUS) CancelModes();
-      if (selectionCount_ > 0 || focusedNode_) Invalidate();
+      // Ghosted when unfocused and nothing selected: only the focus mark changes.
+      if (selection_.Count() == 0 && options_->PaintOptions().Contains(toGhostedIfUnfocused)) {
+        if (Message.Msg == WM_KILLFOCUS && focusedNode_) InvalidateNode(focusedNode_);
+      } else {
+        Invalidate();
+      }
       return;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(Message.WParam) == Handle() &&
@@ -475,7 +470,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       break;
     case WM_NCDESTROY:
       // The worker reports to this window no more.
-      workerHandle_.store(nullptr, std::memory_order_release);
+      validation_.SetReportTo(nullptr);
       InterruptValidation();
       break;
     case WM_PRINTCLIENT:

@@ -143,9 +143,22 @@ int TCustomDataStringTree::DoTextMeasuring(HDC DC, const std::u16string& Text) {
   return s.cx;
 }
 
-int TCustomDataStringTree::CalculateTextWidth(PDataNode, TColumnIndex, const std::u16string& Text) {
+int TCustomDataStringTree::CalculateTextWidth(PDataNode Node, TColumnIndex Column,
+                                              const std::u16string& Text) {
   int w = 2 * textMargin_;
-  if (!Text.empty()) w += DoTextMeasuring(MeasureDC(), Text);
+  if (Text.empty()) return w;
+  HDC dc = MeasureDC();
+  if (!OnPaintText || !Node || Node == root_) return w + DoTextMeasuring(dc, Text);
+  // The text is measured in the font its paint handler chooses (a bold row
+  // is wider), so fitting, hit tests and the band see what is painted.
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  canvas.Font()->Assign(Font());
+  DoPaintText(Node, &canvas, Column, ttNormal);
+  HGDIOBJ previous = SelectObject(dc, canvas.Font()->Handle());
+  w += DoTextMeasuring(dc, Text);
+  SelectObject(dc, previous);
+  canvas.SetHandle(nullptr);
   return w;
 }
 

@@ -174,11 +174,11 @@ bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
 }
 
 void TBaseDataTree::CopyToClipboard() {
-  if (selectionCount_ > 0) PutSelectionOnClipboard(false);
+  if (selection_.Count() > 0) PutSelectionOnClipboard(false);
 }
 
 void TBaseDataTree::CutToClipboard() {
-  if (selectionCount_ > 0 && !options_->MiscOptions().Contains(toReadOnly)) PutSelectionOnClipboard(true);
+  if (selection_.Count() > 0 && !options_->MiscOptions().Contains(toReadOnly)) PutSelectionOnClipboard(true);
 }
 
 void TBaseDataTree::CancelCutOrCopy() {
@@ -209,7 +209,7 @@ void TBaseDataTree::FinishCutOrCopy() {
 }
 
 void TBaseDataTree::DeleteSelectedNodes() {
-  if (selectionCount_ <= 0 || options_->MiscOptions().Contains(toReadOnly)) return;
+  if (selection_.Count() <= 0 || options_->MiscOptions().Contains(toReadOnly)) return;
   BeginUpdate();
   TNodeArray nodes = GetSortedSelection(true);
   for (size_t i = nodes.size(); i-- > 1;) DeleteNode(nodes[i], nodes[i]->Parent != nodes[i - 1]->Parent);

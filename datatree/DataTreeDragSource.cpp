@@ -172,9 +172,12 @@ void TBaseDataTree::StartOLEDrag(POINT HotSpot) {
   if (effect == DROPEFFECT_MOVE && options_->AutoOptions().Contains(toAutoDeleteMovedNodes)) {
     // Nodes freed while the drag ran have left the list already.
     BeginUpdate();
-    TNodeArray nodes = TreeXfer::TopmostInOrder(*this, xfer_->dragSelection);
-    for (PDataNode n : nodes)
-      if (IsNodeOfThisTree(n)) DeleteNode(n, true);
+    TNodeArray nodes;
+    for (PDataNode n : TreeXfer::TopmostInOrder(*this, xfer_->dragSelection))
+      if (IsNodeOfThisTree(n)) nodes.push_back(n);
+    // Last to first: a list is renumbered once, by the first of its nodes.
+    for (size_t i = nodes.size(); i-- > 0;)
+      DeleteNode(nodes[i], i == 0 || nodes[i]->Parent != nodes[i - 1]->Parent);
     EndUpdate();
   }
   if (xfer_) xfer_->dragSelection.clear();

@@ -12,6 +12,7 @@
 #include "classlib/controls/ControlTypes.h"
 #include "classlib/stdctrls/ButtonLayout.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/HeaderMouseState.h"
 #include "platform/WinTypes.h"
 #include "platform/gdi/SystemColors.h"
 
@@ -274,8 +275,9 @@ class TDTHeader : public TPersistent {
   // Header mouse handling (its own state machine) and painting.
   bool HandleMessage(TMessage& Message);
   TColumnIndex DetermineSplitterIndex(POINT P) const;
-  POINT DragStart{}, TrackStartPoint{};
-  int TrackStart = 0;
+  const THeaderMouseState& MouseState() const { return mouse_; }
+  // Any flag of States or a mouse gesture under way.
+  bool Busy() const { return States != 0 || mouse_.Busy(); }
 
  private:
   friend class TDataTreeColumns;
@@ -294,6 +296,7 @@ class TDTHeader : public TPersistent {
   TSortDirection sortDirection_ = sdAscending;
   TDTHeaderStyle style_ = hsThickButtons;
   int lastSpringWidth_ = 0;
+  THeaderMouseState mouse_;
 };
 
 }  // namespace qv

@@ -36,11 +36,13 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   UINT msg = Message.Msg;
   bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
                msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
-               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP;
+               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP || msg == WM_RBUTTONDBLCLK ||
+               msg == WM_MBUTTONDBLCLK;
   if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
       (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
-    if (States & (hsTracking | hsDragging | hsDragPending)) {
-      States &= uint8_t(~(hsTracking | hsDragging | hsDragPending | hsTrackPending));
+    if (mouse_.Busy()) {
+      mouse_.End();
+      States &= uint8_t(~hsTrackPending);
       columns_->DownIndex = columns_->DropTarget = -1;
       Invalidate(nullptr);
       if (msg == WM_KEYDOWN) {
@@ -53,7 +55,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   if (!mouse) return false;
 
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-  bool busy = (States & (hsTracking | hsDragging | hsDragPending)) != 0;
+  bool busy = mouse_.Busy();
   if (!busy && !InHeader(p)) {
     if (msg == WM_MOUSEMOVE && columns_->HoverIndex >= 0) {
       columns_->HoverIndex = -1;
@@ -85,19 +87,15 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       if (!busy) owner_->DoHeaderMouseDown(mbLeft, shift, p.x, p.y);
       TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
       if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
-        States |= hsTracking;
         columns_->TrackIndex = split;
-        TrackStart = columns_->Items(split)->DisplayLeft();
-        TrackStartPoint = p;
+        mouse_.StartTracking(columns_->Items(split)->DisplayLeft(), p);
         SetCapture(h);
         return true;
       }
       TColumnIndex c = columns_->HitTestColumn(p, true);
       if (c < 0) return true;
       columns_->DownIndex = c;
-      DragStart = p;
-      if (options_.Contains(hoDrag) && columns_->Items(c)->Options().Contains(coDraggable))
-        States |= hsDragPending;
+      mouse_.Press(p, options_.Contains(hoDrag) && columns_->Items(c)->Options().Contains(coDraggable));
       SetCapture(h);
       Invalidate(columns_->Items(c));
       owner_->DoStateChange({});
@@ -105,24 +103,18 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     }
     case WM_MOUSEMOVE: {
       if (!busy || InHeader(p)) owner_->DoHeaderMouseMove(shift, p.x, p.y);
-      if (States & hsTracking) {
+      if (mouse_.Tracking()) {
         TDataTreeColumn* c = columns_->Items(columns_->TrackIndex);
-        c->SetWidth(p.x - TrackStart);
+        c->SetWidth(mouse_.TrackedWidth(p));
         Invalidate(nullptr);
         return true;
       }
-      if (States & hsDragPending) {
-        int threshold = GetSystemMetrics(SM_CXDRAG);
-        if (std::abs(p.x - DragStart.x) > threshold || std::abs(p.y - DragStart.y) > threshold) {
-          bool allowed = owner_->DoHeaderDragging(columns_->DownIndex);
-          States &= uint8_t(~hsDragPending);
-          if (allowed) {
-            States |= hsDragging;
-            columns_->DragIndex = columns_->DownIndex;
-          }
-        }
+      if (mouse_.DragPending() && mouse_.BeyondDragThreshold(p, GetSystemMetrics(SM_CXDRAG))) {
+        bool allowed = owner_->DoHeaderDragging(columns_->DownIndex);
+        mouse_.DecideDrag(allowed);
+        if (allowed) columns_->DragIndex = columns_->DownIndex;
       }
-      if (States & hsDragging) {
+      if (mouse_.Dragging()) {
         POINT q{p.x, std::clamp(p.y, 0, Height() - 1)};
         TColumnIndex target = columns_->HitTestColumn(q, true);
         if (target < 0)
@@ -147,17 +139,17 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     }
     case WM_LBUTTONUP: {
       // The states go first: releasing the capture reports a capture change.
-      uint8_t was = States;
-      States &= uint8_t(~(hsTracking | hsDragging | hsDragPending));
+      THeaderMouseState was = mouse_;
+      mouse_.End();
       TColumnIndex down = columns_->DownIndex;
       columns_->DownIndex = -1;
       if (GetCapture() == h) ReleaseCapture();
-      if (was & hsTracking) {
+      if (was.Tracking()) {
         columns_->TrackIndex = -1;
         owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
         return true;
       }
-      if (was & hsDragging) {
+      if (was.Dragging()) {
         TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
         columns_->DragIndex = columns_->DropTarget = -1;
         RECT client = owner_->ClientRect();
@@ -190,21 +182,33 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
       return true;
     }
-    case WM_LBUTTONDBLCLK: {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      TMouseButton button = msg == WM_LBUTTONDBLCLK ? mbLeft : msg == WM_RBUTTONDBLCLK ? mbRight : mbMiddle;
       TColumnIndex split = DetermineSplitterIndex(p);
       if (split >= 0 && options_.Contains(hoDblClickResize) &&
           columns_->Items(split)->Options().Contains(coResizable)) {
-        AnimatedResize(split, owner_->GetMaxColumnWidth(split));
+        // On a splitter: the column fits its widest cell, and no click is reported.
+        TDataTreeColumn* col = columns_->Items(split);
+        AnimatedResize(split, std::max(int(col->MinWidth()), owner_->GetMaxColumnWidth(split)));
         return true;
       }
-      // The second press of a double click also counts as a press of its own.
+      // A double click always counts as a click of its own (with ssDouble),
+      // then as the double click on the column it clicked.
       TColumnIndex c = columns_->HitTestColumn(p, true);
-      if (c >= 0) {
-        owner_->DoHeaderDblClick(c, mbLeft, shift + ssDouble, p.x, p.y);
-        columns_->DownIndex = c;
-        SetCapture(h);
+      TColumnIndex previous = columns_->ClickIndex;
+      if (c >= 0 && columns_->Items(c)->Options().Contains(coAllowClick)) {
+        columns_->ClickIndex = c;
+        owner_->DoHeaderClick(c, button, shift + ssDouble, p.x, p.y);
         Invalidate(columns_->Items(c));
+      } else {
+        columns_->ClickIndex = -1;
       }
+      if (previous >= 0 && previous != columns_->ClickIndex && columns_->IsValidColumn(previous))
+        Invalidate(columns_->Items(previous));
+      if (columns_->ClickIndex >= 0)
+        owner_->DoHeaderDblClick(columns_->ClickIndex, button, shift + ssDouble, p.x, p.y);
       return true;
     }
     case WM_RBUTTONUP: {

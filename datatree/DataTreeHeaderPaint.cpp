@@ -71,7 +71,7 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     RECT b{c->DisplayLeft(), R.top, c->DisplayLeft() + c->Width(), R.bottom};
     if (b.right <= R.left) continue;
     if (b.left >= R.right) break;
-    bool down = c->Index() == cols->DownIndex && !(header_->States & hsDragging);
+    bool down = c->Index() == cols->DownIndex && !header_->MouseState().Dragging();
     info = THeaderPaintInfo{};
     info.TargetCanvas = &canvas;
     info.Column = c;
@@ -80,7 +80,7 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
                         c->Options().Contains(coEnabled);
     info.IsDownIndex = down;
     info.IsEnabled = c->Options().Contains(coEnabled) && Enabled();
-    if ((header_->States & hsDragging) && c->Options().Contains(coShowDropMark) &&
+    if (header_->MouseState().Dragging() && c->Options().Contains(coShowDropMark) &&
         c->Index() == cols->DropTarget && cols->DropTarget != cols->DragIndex)
       info.DropMark = cols->DropBefore ? dmmLeft : dmmRight;
     TCustomImageList* images = header_->Images();

@@ -75,7 +75,7 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   }
   bool busy = GetCapture() != nullptr || !ShowHint() || Dragging() || states_.Contains(tsDrawSelPending) ||
               states_.Contains(tsDrawSelecting) || states_.Contains(tsScrolling) ||
-              (header_->States & ~hsLoading) != 0;
+              ((header_->States & ~hsLoading) != 0 || header_->MouseState().Busy());
   if (busy || !mayShow) return 1;
 
   info.HintStr = " ";
@@ -142,6 +142,12 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
     }
     data.Node = hit.HitNode;
     data.Column = hit.HitColumn;
+    if (show && OwnerDrawsHints()) {
+      // The tree measures its own hint; an empty size means no hint.
+      data.HintRect = RECT{};
+      DoGetHintSize(hit.HitNode, hit.HitColumn, data.HintRect);
+      show = !IsRectEmpty(&data.HintRect);
+    }
   } else if (HintMode == hmHintAndDefault) {
     data.DefaultHint = Utf8ToUtf16(ShortHintOf(Hint()));
     show = !data.DefaultHint.empty();
@@ -256,6 +262,7 @@ RECT TDataTreeHintWindow::CalcHintRectFor(int MaxWidth, const TDTHintData* AData
   TBaseDataTree* tree = data_.Tree;
   treeAlive_ = tree->AliveToken();
   auto* stringTree = dynamic_cast<TCustomDataStringTree*>(tree);
+  if (data_.Node && tree->OwnerDrawsHints() && data_.DefaultHint.empty()) return data_.HintRect;
   auto* columns = tree->Header()->Columns();
   if (data_.Column > NoColumn && columns->IsValidColumn(data_.Column)) {
     data_.BidiMode = columns->Items(data_.Column)->BiDiMode();
@@ -402,7 +409,13 @@ void TDataTreeHintWindow::InternalPaint(int Step, int StepSize) {
   TBaseDataTree* tree = data_.Tree;
   int w = bitmapSize_.cx, h = bitmapSize_.cy;
   THintAnimationType kind = tree->EffectiveHintAnimation();
-  if (Step == 0 || StepSize == 0 || stepsRun_ <= 1) {
+  if ((Step == 0 || StepSize == 0 || stepsRun_ <= 1) && data_.Node && tree->OwnerDrawsHints() &&
+      data_.DefaultHint.empty() && tree->IsNodeOfThisTree(data_.Node)) {
+    TCanvas canvas;
+    canvas.SetHandle(bufferDC_);
+    tree->DoDrawHint(&canvas, data_.Node, RECT{0, 0, w, h}, data_.Column);
+    canvas.SetHandle(nullptr);
+  } else if (Step == 0 || StepSize == 0 || stepsRun_ <= 1) {
     bool tooltip = data_.Node && tree->HintMode == hmTooltip;
     HFONT font = nullptr;
     TFont hintFont;

@@ -36,23 +36,34 @@ void TBaseDataTree::MoveTo(PDataNode Source, PDataNode Target, TDTNodeAttachMode
   }
   if (targetTree->options_->MiscOptions().Contains(toReadOnly)) return;
   if (Target != targetTree->root_) {
-    if (!Target->Has(vsInitialized))
+    bool initNode = !Target->Has(vsInitialized);
+    bool initChildren = !initNode && Target->Has(vsHasChildren) && Target->ChildCount == 0;
+    if (initNode || initChildren) targetTree->store_.FlushIndexes();  // the owner is asked
+    if (initNode)
       targetTree->InitNode(Target);
-    else if (Target->Has(vsHasChildren) && Target->ChildCount == 0)
+    else if (initChildren)
       targetTree->InitChildren(Target);
   }
+  // Handlers see the sibling indexes of a batch of moves settled.
+  if (OnNodeMoving || OnNodeMoved) store_.FlushIndexes();
   bool allowed = true;
   if (OnNodeMoving) OnNodeMoving(this, Source, Target, allowed);
   if (allowed) {
+    // Every link below changes under the worker's feet unless it has left.
+    InterruptValidation();
     if (targetTree == this) {
       if (HasAsParent(Target, Source))
         throw EDataTreeError("Target node cannot be a child node of the node to be moved.",
                              kMoveIntoOwnSubtree);
       auto relink = [&](PDataNode n, bool keepFocus) {
+        if (n == focusedNode_ && !keepFocus) store_.FlushIndexes();  // the focus events come first
         InternalDisconnectNode(n, keepFocus);
         InternalConnectNode(n, Target, Mode);
         DetermineHiddenChildrenFlag(n->Parent);
-        if (OnNodeMoved) OnNodeMoved(this, n);
+        if (OnNodeMoved) {
+          store_.FlushIndexes();
+          OnNodeMoved(this, n);
+        }
       };
       if (!ChildrenOnly) {
         PDataNode oldParent = Source->Parent;
@@ -188,6 +199,13 @@ bool TBaseDataTree::InsertFromDataObject(TBaseDataTree* Source, IDataObject* Dat
         Source->states_.Contains(tsOLEDragging) ? Source->DragSelection() : Source->GetSortedCutCopySet(true);
     nodes = TreeXfer::TopmostInOrder(*Source, nodes);
     bool backwards = Mode == amInsertAfter || Mode == amAddChildFirst;
+    // Each move would renumber the rest of its lists; they are renumbered
+    // once when the batch is done (before the update ends).
+    struct DeferIndexes {
+      TDataNodeStore& store;
+      explicit DeferIndexes(TDataNodeStore& s) : store(s) { store.BeginDeferIndexes(); }
+      ~DeferIndexes() { store.EndDeferIndexes(); }
+    } defer{Source->store_};
     auto move = [&](PDataNode n) {
       if (n == TargetNode || HasAsParent(TargetNode, n)) return;
       Source->MoveTo(n, TargetNode, Mode, false);

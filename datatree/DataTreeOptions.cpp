@@ -48,8 +48,23 @@ void TCustomDataTreeOptions::SetSelectionOptions(TDTSelectionOptions Value) {
 void TCustomDataTreeOptions::SetMiscOptions(TDTMiscOptions Value) {
   if (misc_ == Value) return;
   bool check = misc_.Contains(toCheckSupport) != Value.Contains(toCheckSupport);
+  bool repaint = misc_.Contains(toFullRepaintOnResize) != Value.Contains(toFullRepaintOnResize);
+  bool drop = misc_.Contains(toAcceptOLEDrop) != Value.Contains(toAcceptOLEDrop);
   misc_ = Value;
-  if (check && Live(owner_)) owner_->Invalidate();
+  if (!Live(owner_)) return;
+  if (check) owner_->Invalidate();
+  if (owner_->ComponentState().Contains(csDesigning)) return;
+  // A shown tree takes drops exactly while the option says so.
+  if (drop && misc_.Contains(toAcceptOLEDrop))
+    owner_->RegisterDropTarget();
+  else if (drop)
+    owner_->RevokeDropTarget();
+  if (repaint) {
+    // The class styles depend on the option: the window is made again (and
+    // registers its drop target again when it takes drops).
+    owner_->RevokeDropTarget();
+    owner_->RecreateWnd();
+  }
 }
 
 void TCustomDataTreeOptions::Assign(TPersistent* Source) {

@@ -205,15 +205,19 @@ void TBaseDataTree::InternalAddFromStream(TStream& Stream, int Version, PDataNod
   PDataNode parent = Node->Parent;
   // Take the fresh node's share out of the counts; it goes back in, rebuilt
   // from the links, whatever the reader meets.
-  if (IsNodeVisible(Node)) visibleCount_ -= CountVisibleChildren(Node) + 1;
+  // The worker must be out of the tree while the reader links children.
+  InterruptValidation();
+  if (IsNodeVisible(Node)) store_.AddVisible(-int64_t(CountVisibleChildren(Node) + 1));
   AdjustTotalCount(parent, -int64_t(Node->TotalCount), true);
-  if (parent->Has(vsExpanded) && Node->Has(vsVisible))
-    AdjustTotalHeight(parent, -int64_t(Node->TotalHeight), true);
+  // The height goes to the parent as one change once the node is read, so
+  // that a saturated parent total is summed again with the node's new height.
+  int64_t heightBefore = parent->Has(vsExpanded) && Node->Has(vsVisible) ? int64_t(Node->TotalHeight) : 0;
   auto restore = [&] {
     TreeXfer::RebuildSubtreeTotals(*this, Node);
     AdjustTotalCount(parent, Node->TotalCount, true);
-    if (parent->Has(vsExpanded) && Node->Has(vsVisible)) AdjustTotalHeight(parent, Node->TotalHeight, true);
-    if (IsNodeVisible(Node)) visibleCount_ += CountVisibleChildren(Node) + 1;
+    int64_t heightAfter = parent->Has(vsExpanded) && Node->Has(vsVisible) ? int64_t(Node->TotalHeight) : 0;
+    AdjustTotalHeight(parent, heightAfter - heightBefore, true);
+    if (IsNodeVisible(Node)) store_.AddVisible(CountVisibleChildren(Node) + 1);
     DetermineHiddenChildrenFlag(parent);
     TreeXfer::SettleLoadedSelection(*this, Node);
     InvalidateCache();
@@ -362,14 +366,15 @@ void TreeXfer::RebuildSubtreeTotals(TBaseDataTree&, PDataNode Node) {
   PDataNode run = Node;
   while (run->FirstChild) run = run->FirstChild;
   for (;;) {
-    uint32_t count = 1, height = run->NodeHeight;
+    uint32_t count = 1;
+    uint64_t height = run->NodeHeight;
     bool expanded = run->Has(vsExpanded);
     for (PDataNode c = run->FirstChild; c; c = c->NextSibling) {
       count += c->TotalCount;
       if (expanded && c->Has(vsVisible)) height += c->TotalHeight;
     }
     run->TotalCount = count;
-    run->TotalHeight = height;
+    run->TotalHeight = TDataNodeStore::ClampHeight(height);
     if (run->ChildCount == 0 && run->Has(vsExpanded) && !run->Has(vsHasChildren)) run->Exclude(vsExpanded);
     if (run == Node) break;
     if (run->NextSibling) {

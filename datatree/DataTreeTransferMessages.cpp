@@ -37,6 +37,12 @@ void TBaseDataTree::RegisterDropTarget() {
   x.dropTargetRegistered = target && SUCCEEDED(RegisterDragDrop(Handle(), target.Get()));
 }
 
+void TBaseDataTree::RevokeDropTarget() {
+  if (!xfer_ || !xfer_->dropTargetRegistered) return;
+  if (HandleAllocated()) RevokeDragDrop(Handle());
+  xfer_->dropTargetRegistered = false;
+}
+
 void TBaseDataTree::ReleaseOwnClipboard() {
   if (!xfer_ || !xfer_->clipboardObject) return;
   if (!states_.Contains(tsCopyPending) && !states_.Contains(tsCutPending)) return;

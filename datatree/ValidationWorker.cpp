@@ -52,7 +52,7 @@ void TValidationWorker::AddTree(TBaseDataTree* Tree) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!instance_) return;
   auto& q = instance_->queue_;
-  Tree->queued_.store(true);
+  Tree->validation_.SetQueued(true);
   if (std::find(q.begin(), q.end(), Tree) == q.end()) q.push_back(Tree);
   instance_->wake_.notify_all();
 }
@@ -65,13 +65,13 @@ void TValidationWorker::RemoveTree(TBaseDataTree* Tree) {
       auto it = std::remove(q.begin(), q.end(), Tree);
       if (it != q.end()) {
         q.erase(it, q.end());
-        Tree->queued_.store(false);
+        Tree->validation_.SetQueued(false);
       }
     }
   }
   // The worker holds this lock for the whole walk over the tree; with the
   // stop flag set it lets go within one node.
-  std::lock_guard<std::mutex> wait(Tree->validationMutex_);
+  std::lock_guard<std::mutex> wait(Tree->validation_.WalkLock());
 }
 
 void TValidationWorker::Run() {
@@ -83,21 +83,22 @@ void TValidationWorker::Run() {
     queue_.pop_front();
     // Lock the tree before letting go of the queue, so that a RemoveTree
     // that comes in between waits for this walk.
-    std::unique_lock<std::mutex> treeLock(tree->validationMutex_);
+    TValidationState& state = tree->validation_;
+    std::unique_lock<std::mutex> treeLock(state.WalkLock());
     // Validating is announced before the stop flag is read and the queued
     // flag is dropped only after that: a user-interface thread that sets the
     // stop flag and then finds neither flag set knows the walk cannot start.
-    tree->validating_.store(true);
-    tree->queued_.store(false);
-    if (tree->stopValidation_.load()) {
-      tree->validating_.store(false);
+    state.SetValidating(true);
+    state.SetQueued(false);
+    if (state.StopRequested()) {
+      state.SetValidating(false);
       continue;
     }
     current_ = tree;
     lock.unlock();
-    bool done = tree->ValidateCacheNow(&tree->stopValidation_);
-    tree->validating_.store(false);
-    HWND handle = tree->workerHandle_.load(std::memory_order_acquire);
+    bool done = tree->ValidateCacheNow(state.StopFlag());
+    state.SetValidating(false);
+    HWND handle = state.ReportTo();
     treeLock.unlock();
     if (done && handle) PostMessageW(handle, WM_CHANGESTATE, 1, 0);
     lock.lock();

@@ -324,5 +324,20 @@ TEST_F(Clipboard, TheReadOnlyStreamStaysInsideTheCallersBytes) {
   EXPECT_EQ(bytes[0], 1);
 }
 
+TEST_F(Clipboard, TheEditMessagesCopyCutAndPaste) {
+  TDataStringTree* a = Numbered(3);
+  a->SetSelected(a->GetFirst(), true);
+  SendMessage(a->Handle(), WM_COPY, 0, 0);
+  EXPECT_TRUE(a->HasState(tsCopyPending));
+  SendMessage(a->Handle(), WM_CUT, 0, 0);
+  EXPECT_TRUE(a->HasState(tsCutPending));
+  a->SetFocusedNode(a->GetLast(nullptr)->Parent);
+  SendMessage(a->Handle(), WM_PASTE, 0, 0);
+  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_EQ(a->RootNodeCount(), 2u);
+  EXPECT_EQ(Id(a, a->GetLastChild(a->RootNode()->LastChild)), 1);
+  EXPECT_TRUE(TreeInvariantsHold(*a));
+}
+
 }  // namespace
 }  // namespace qv::test

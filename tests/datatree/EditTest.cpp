@@ -173,5 +173,113 @@ TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
   Pump();
 }
 
+TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
+  TDataStringTree* t = Editable();
+  PDataNode n = t->GetFirst();
+  ASSERT_TRUE(t->EditNode(n, NoColumn));
+  Pump();
+  backend.TypeText(u"x");
+  Pump();
+  SendMessage(t->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(edited, 1);
+  EXPECT_EQ(texts[0], u"x");
+  EXPECT_EQ(t->FocusedNode(), n->NextSibling);
+  ASSERT_TRUE(t->EditNode(t->FocusedNode(), NoColumn));
+  Pump();
+  SendMessage(t->Handle(), WM_KEYDOWN, VK_UP, 0);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(t->FocusedNode(), n);
+}
+
+// An editor that can refuse to stop, as one holding an invalid entry does.
+class StubbornLink : public ComObject<IDTEditLink> {
+ public:
+  bool refuse = true;
+  bool BeginEdit() override { return true; }
+  bool CancelEdit() override { return !refuse; }
+  bool EndEdit() override { return !refuse; }
+  bool PrepareEdit(TBaseDataTree*, PDataNode, TColumnIndex) override { return true; }
+  RECT GetBounds() override { return RECT{}; }
+  void ProcessMessage(TMessage&) override {}
+  void SetBounds(RECT) override {}
+};
+
+TEST_F(Edit, ARunningEditEndsBeforeFocusSortResetAndAddAndBlocksThemWhenItRefuses) {
+  TDataStringTree* t = Editable();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible);
+  ComPtr<StubbornLink> link = ComPtr<StubbornLink>::Adopt(new StubbornLink);
+  t->OnCreateEditor = [&](TBaseDataTree*, PDataNode, TColumnIndex, ComPtr<IDTEditLink>& l) {
+    l = ComPtr<IDTEditLink>(link.Get());
+  };
+  t->OnCompareNodes = [](TBaseDataTree*, PDataNode a, PDataNode b, TColumnIndex, int& r) {
+    r = int(a->Index) - int(b->Index);
+  };
+  PDataNode first = t->GetFirst(), second = first->NextSibling, third = second->NextSibling;
+  t->SetChildCount(second, 2);
+  auto order = [&] { return std::vector<PDataNode>{t->GetFirst(), t->GetFirst()->NextSibling}; };
+  ASSERT_TRUE(t->EditNode(first, 0));
+  // Refused: nothing moves, nothing is added, nothing is reset.
+  t->SetFocusedNode(third);
+  EXPECT_EQ(t->FocusedNode(), first);
+  t->SetFocusedColumn(1);
+  EXPECT_EQ(t->FocusedColumn(), 0);
+  t->Sort(nullptr, 0, sdDescending, false);
+  EXPECT_EQ(order(), (std::vector<PDataNode>{first, second}));
+  t->ResetNode(second);
+  EXPECT_EQ(t->ChildCount(second), 2u);
+  EXPECT_EQ(t->AddChild(nullptr), nullptr);
+  EXPECT_EQ(t->RootNodeCount(), 3u);
+  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  // Allowed: each ends (focus, sort) or cancels (column, reset, add) the edit first.
+  link->refuse = false;
+  t->SetFocusedNode(third);
+  EXPECT_EQ(t->FocusedNode(), third);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(edited, 1);
+  ASSERT_TRUE(t->EditNode(third, 0));
+  t->SetFocusedColumn(1);
+  EXPECT_EQ(t->FocusedColumn(), 1);
+  EXPECT_EQ(cancelled, 1);
+  ASSERT_TRUE(t->EditNode(third, 1));
+  t->Sort(nullptr, 0, sdDescending, false);
+  EXPECT_EQ(t->GetFirst(), third);
+  EXPECT_EQ(edited, 2);
+  ASSERT_TRUE(t->EditNode(third, 1));
+  t->ResetNode(second);
+  EXPECT_EQ(t->ChildCount(second), 0u);
+  EXPECT_EQ(cancelled, 2);
+  ASSERT_TRUE(t->EditNode(third, 1));
+  EXPECT_NE(t->AddChild(nullptr), nullptr);
+  EXPECT_EQ(cancelled, 3);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Edit, ReinitNodeAsksAgainButKeepsSelectionAndUserStates) {
+  TDataStringTree* t = Editable();
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  std::vector<PDataNode> inits;
+  t->OnInitNode = [&](TBaseDataTree*, PDataNode, PDataNode n, TDataNodeInitStates&) { inits.push_back(n); };
+  PDataNode first = t->GetFirst();
+  t->SetChildCount(first, 2);
+  t->SetExpanded(first, true);
+  t->SetSelected(first, true);
+  t->SetSelected(first->NextSibling, true);
+  t->SetDisabled(first, true);
+  inits.clear();
+  t->ReinitNode(first, true);
+  EXPECT_EQ(inits, (TNodeArray{first, first->FirstChild, first->LastChild}));
+  EXPECT_TRUE(t->Selected(first));
+  EXPECT_TRUE(t->Expanded(first));
+  EXPECT_TRUE(t->Disabled(first));
+  EXPECT_EQ(t->SelectionCount(), 2);
+  EXPECT_EQ(t->GetSortedSelection(false).size(), 2u);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -5,6 +5,8 @@
 
 #include "TreeTestSupport.h"
 #include "platform/window/Input.h"
+#include "platform/window/Messages.h"
+#include "platform/window/ScrollBar.h"
 
 namespace qv::test {
 namespace {
@@ -174,6 +176,75 @@ TEST_F(Geometry, RubberBandScrollsNearTheEdgeAfterTheDelay) {
   Pump();
   EXPECT_FALSE(t->HasState(tsScrolling) || t->HasState(tsDrawSelecting));
   EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Geometry, HitZonesSplitTheIndentTheMarginAndReportCells) {
+  TDataStringTree* t = NewTree();
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex c, TVSTTextType, std::u16string& s) {
+    s = c == 1 ? u"other" : u"text";
+  };
+  t->SetRootNodeCount(2);
+  PDataNode top = t->GetFirst();
+  t->SetChildCount(top, 1);
+  t->SetExpanded(top, true);
+  PDataNode child = top->FirstChild;
+  const int indent = int(t->Indent()), h = int(t->DefaultNodeHeight());
+  auto at = [&](int x, int row) {
+    THitInfo hit;
+    t->GetHitTestInfoAt(x, row * h + h / 2, true, hit);
+    return hit.HitPositions;
+  };
+  // The button's box is the button alone; a leaf's levels are indentation.
+  auto p = at(indent / 2, 0);
+  EXPECT_TRUE(p.Contains(hpOnItemButton));
+  EXPECT_FALSE(p.Contains(hpOnItemIndent));
+  p = at(indent + indent / 2, 1);
+  EXPECT_TRUE(p.Contains(hpOnItemIndent));
+  EXPECT_FALSE(p.Contains(hpOnItemButton));
+  // The margin belongs to the label, or to the check box when there is one.
+  EXPECT_TRUE(at(indent + 1, 0).Contains(hpOnItemLabel));
+  EXPECT_FALSE(at(indent + 1, 0).Contains(hpOnItemLeft));
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toCheckSupport);
+  t->SetCheckType(top, ctCheckBox);
+  EXPECT_TRUE(at(indent + 1, 0).Contains(hpOnItemCheckbox));
+  // In a report the other columns are plain cells.
+  t->Header()->Columns()->Add()->SetWidth(150);
+  t->Header()->Columns()->Add()->SetWidth(150);
+  EXPECT_TRUE(at(150 + 10, 0).Contains(hpOnItemLabel));
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toReportMode);
+  p = at(150 + 10, 0);
+  EXPECT_TRUE(p.Contains(hpOnItem));
+  EXPECT_FALSE(p.Contains(hpOnItemLabel));
+  EXPECT_TRUE(at(indent + 30, 1).Contains(hpOnItemLabel));  // the main column still has parts
+}
+
+TEST_F(Geometry, TheWidestCellCountsTheVerticalGridLine) {
+  TDataStringTree* t = NewTree();
+  t->Header()->Columns()->Add()->SetWidth(100);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowVertGridLines);
+  EXPECT_EQ(t->GetMaxColumnWidth(0), 0);
+  t->SetRootNodeCount(3);
+  int plain = t->GetMaxColumnWidth(0);
+  EXPECT_GT(plain, 0);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toShowVertGridLines);
+  EXPECT_EQ(t->GetMaxColumnWidth(0), plain + 1);
+  t->Clear();
+  EXPECT_EQ(t->GetMaxColumnWidth(0), 1);
+}
+
+TEST_F(Geometry, AThumbPositionTracksUntilTheScrollEnds) {
+  TDataStringTree* t = NewTree();
+  t->SetRootNodeCount(200);
+  Pump();
+  SendMessage(t->Handle(), WM_VSCROLL, SB_THUMBPOSITION, 0);
+  EXPECT_TRUE(t->HasState(tsThumbTracking));
+  SendMessage(t->Handle(), WM_VSCROLL, SB_ENDSCROLL, 0);
+  EXPECT_FALSE(t->HasState(tsThumbTracking));
+  SCROLLINFO si{};
+  si.fMask = SIF_ALL;
+  GetScrollInfo(t->Handle(), SB_VERT, &si);
+  EXPECT_GT(si.nMax, 200 * int(t->DefaultNodeHeight()) / 2);
+  EXPECT_EQ(si.nPos, -t->OffsetY());
 }
 
 }  // namespace

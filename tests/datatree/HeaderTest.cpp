@@ -6,6 +6,7 @@
 #include "TreeTestSupport.h"
 #include "classlib/Streams.h"
 #include "classlib/graphics/Font.h"
+#include "platform/window/Messages.h"
 
 namespace qv::test {
 namespace {
@@ -213,6 +214,36 @@ TEST_F(Header, DamagedStreamsRaiseAndLeaveTheHeaderUnchanged) {
   huge[8] = 0xFF, huge[9] = 0xFF, huge[10] = 0xFF, huge[11] = 0x7F;
   EXPECT_THROW(Load(target->Header(), huge), EDataTreeError);
   EXPECT_EQ(Save(target->Header()), before);
+}
+
+TEST_F(Header, DoubleClicksReportAClickWithDoubleForEveryButton) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible});
+  t->SetRootNodeCount(3);
+  Pump();
+  std::vector<std::string> events;
+  auto record = [&](const char* kind) {
+    return [&events, kind](TDTHeader*, TColumnIndex c, TMouseButton b, TShiftState s, int, int) {
+      events.push_back(std::string(kind) + std::to_string(c) + "/" + std::to_string(int(b)) +
+                       (s.Contains(ssDouble) ? "d" : ""));
+    };
+  };
+  t->OnHeaderClick = record("click");
+  t->OnHeaderDblClick = record("dbl");
+  int y = t->Header()->Height() / 2;
+  for (UINT msg : {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK})
+    SendMessage(t->Handle(), msg, 0, MAKELPARAM(150, y));
+  EXPECT_EQ(events, (std::vector<std::string>{"click1/0d", "dbl1/0d", "click1/1d", "dbl1/1d", "click1/2d",
+                                              "dbl1/2d"}));
+  // On a splitter with double-click resizing: the column fits its cells, no click.
+  events.clear();
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoDblClickResize});
+  SendMessage(t->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, y));
+  Pump();
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(),
+            std::max(t->Header()->Columns()->Items(0)->MinWidth(), t->GetMaxColumnWidth(0)));
 }
 
 }  // namespace

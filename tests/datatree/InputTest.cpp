@@ -58,6 +58,78 @@ TEST_F(Input, CursorKeysMoveFocusAndShiftExtendsTheRange) {
   EXPECT_EQ(t->FocusedNode()->Index, 0u);
 }
 
+// The selected indexes of the top-level nodes, in order.
+std::vector<uint32_t> SelectedIndexes(TBaseDataTree* t) {
+  std::vector<uint32_t> r;
+  for (PDataNode n = t->GetFirst(); n; n = n->NextSibling)
+    if (t->Selected(n)) r.push_back(n->Index);
+  return r;
+}
+
+TEST_F(Input, ShiftRangeKeysSelectExactlyFromTheAnchor) {
+  TDataStringTree* t = MakeTree(std::vector<std::u16string>(20, u"n"));
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->SetDefaultNodeHeight(20);  // the client shows 10 of the 20 rows
+  t->SetFocusedNode(t->GetFirst()->NextSibling->NextSibling->NextSibling);
+  Key(VK_DOWN);
+  Key(VK_UP);  // anchor on node 3
+  using V = std::vector<uint32_t>;
+  auto shifted = [&](UINT vk) {
+    backend.KeyDown(VK_SHIFT);
+    Key(vk);
+    backend.KeyUp(VK_SHIFT);
+    Pump();
+  };
+  shifted(VK_END);
+  V tail;
+  for (uint32_t i = 3; i < 20; ++i) tail.push_back(i);
+  EXPECT_EQ(SelectedIndexes(t), tail);
+  shifted(VK_HOME);  // across the anchor: the anchor stays, the far side goes
+  EXPECT_EQ(SelectedIndexes(t), (V{0, 1, 2, 3}));
+  EXPECT_EQ(t->FocusedNode()->Index, 0u);
+  shifted(VK_NEXT);
+  uint32_t page = t->FocusedNode()->Index;
+  ASSERT_GT(page, 3u);
+  V expected;
+  for (uint32_t i = 3; i <= page; ++i) expected.push_back(i);
+  EXPECT_EQ(SelectedIndexes(t), expected);
+  shifted(VK_PRIOR);
+  EXPECT_EQ(SelectedIndexes(t), (V{0, 1, 2, 3}));
+  shifted(VK_DOWN);
+  EXPECT_EQ(SelectedIndexes(t), (V{1, 2, 3}));
+  EXPECT_EQ(t->SelectionCount(), 3);
+  Key(VK_END);  // unshifted: a single selection and a new anchor
+  EXPECT_EQ(SelectedIndexes(t), (V{19}));
+  shifted(VK_HOME);
+  EXPECT_EQ(t->SelectionCount(), 20);
+}
+
+TEST_F(Input, OperatorCharactersOfTheMainKeyboardActAsThePadKeys) {
+  TDataStringTree* t = MakeTree({u"a", u"b"});
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetChildCount(t->GetFirst()->FirstChild, 2);
+  t->SetFocusedNode(t->GetFirst());
+  Key(VK_OEM_PLUS);  // an unshifted '=' is no '+'
+  EXPECT_FALSE(t->Expanded(t->GetFirst()));
+  backend.KeyDown(VK_SHIFT);
+  Key('8');  // '*'
+  backend.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+  EXPECT_TRUE(t->Expanded(t->GetFirst()->FirstChild));
+  Key(VK_OEM_2);  // '/'
+  EXPECT_FALSE(t->Expanded(t->GetFirst()));
+  EXPECT_FALSE(t->Expanded(t->GetFirst()->FirstChild));
+  backend.KeyDown(VK_SHIFT);
+  Key(VK_OEM_PLUS);  // '+'
+  backend.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+  Key(VK_OEM_MINUS);  // '-'
+  EXPECT_FALSE(t->Expanded(t->GetFirst()));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
 TEST_F(Input, GridKeysWalkTheColumns) {
   TDataStringTree* t = MakeTree({u"a", u"b"});
   for (int i = 0; i < 3; ++i) t->Header()->Columns()->Add()->SetWidth(80);

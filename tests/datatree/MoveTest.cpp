@@ -1,11 +1,13 @@
 // Moving nodes within and between trees and deleting the selection: every
 // count, height and the selection stay right, checked against the links.
 #include "TransferTestSupport.h"
+#include "datatree/DataTreeClipboard.h"
 
 namespace qv::test {
 namespace {
 
 using Move = TreeTest;
+using MoveByClipboard = TransferTest;
 
 std::vector<int> Ids(TBaseDataTree* t, PDataNode parent) {
   std::vector<int> out;
@@ -130,6 +132,76 @@ TEST_F(Move, DeletingTheSelectionDeletesEachSubtreeOnce) {
   EXPECT_EQ(t->TotalCount(), expected);
   EXPECT_EQ(t->SelectionCount(), 0);
   EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(MoveByClipboard, ACutOfRowsSpreadOverALongListIsPastedAtItsEndInOrder) {
+  TDataStringTree* t = NewTree();
+  MakeNumbered(t);
+  t->TreeOptions()->SetSelectionOptions(t->TreeOptions()->SelectionOptions() + toMultiSelect);
+  t->ClipboardFormats()->Add("Data Tree Data");
+  t->SetRootNodeCount(3000);
+  std::vector<int> expected, moved;
+  int id = 0;
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) Id(t, n) = ++id;
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) {
+    if (Id(t, n) % 3 == 1 && Id(t, n) != 3000) {
+      t->SetSelected(n, true);
+      moved.push_back(Id(t, n));
+    } else {
+      expected.push_back(Id(t, n));
+    }
+  }
+  expected.insert(expected.end(), moved.begin(), moved.end());
+  // A handler of the moves sees every index settled at its call.
+  int unsettled = 0;
+  t->OnNodeMoved = [&](TBaseDataTree*, PDataNode n) {
+    uint32_t index = 0;
+    for (PDataNode s = n->Parent->FirstChild; s; s = s->NextSibling, ++index)
+      if (s->Index != index) ++unsettled;
+  };
+  t->CutToClipboard();
+  t->SetFocusedNode(t->RootNode()->LastChild);
+  t->DefaultPasteMode = amInsertAfter;
+  ASSERT_TRUE(t->PasteFromClipboard());
+  EXPECT_EQ(Ids(t, nullptr), expected);
+  EXPECT_EQ(unsettled, 0);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+
+  // Without a handler the lists are renumbered once, when the paste is done.
+  t->OnNodeMoved = nullptr;
+  t->ClearSelection();
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling)
+    if (Id(t, n) % 2 == 0) t->SetSelected(n, true);
+  std::vector<int> before = Ids(t, nullptr), after, evens;
+  for (int i : before) (i % 2 == 0 ? evens : after).push_back(i);
+  t->CutToClipboard();
+  PDataNode target = t->GetFirstNoInit()->NextSibling;  // the first odd row
+  ASSERT_EQ(Id(t, target) % 2, 1);
+  t->SetFocusedNode(target);
+  t->DefaultPasteMode = amInsertBefore;
+  ASSERT_TRUE(t->PasteFromClipboard());
+  evens.insert(evens.end(), after.begin(), after.end());
+  EXPECT_EQ(Ids(t, nullptr), evens);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
+TEST_F(Move, MembershipIsKnownForLiveNodesOnlyInLongLists) {
+  auto t = DetachedTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(300000);
+  PDataNode last = t->RootNode()->LastChild;
+  PDataNode middle = t->GetFirstNoInit();
+  for (int i = 0; i < 150000; ++i) middle = middle->NextSibling;
+  EXPECT_TRUE(t->IsNodeOfThisTree(last));
+  EXPECT_TRUE(t->IsNodeOfThisTree(middle));
+  auto other = DetachedTree();
+  other->SetNodeDataSize(4);
+  other->SetRootNodeCount(3);
+  EXPECT_FALSE(t->IsNodeOfThisTree(other->GetFirstNoInit()));
+  EXPECT_FALSE(t->IsNodeOfThisTree(t->RootNode()));
+  t->DeleteNode(middle);
+  EXPECT_FALSE(t->IsNodeOfThisTree(middle));  // a freed slot
+  EXPECT_TRUE(t->IsNodeOfThisTree(last));
 }
 
 }  // namespace

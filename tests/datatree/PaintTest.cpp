@@ -280,6 +280,49 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
   EXPECT_EQ(CountColor(0, 18, 300, 36, mark), 0);
 }
 
+TEST_F(Paint, SelectedOnlyPaintsTheSelectedSubtreesWhole) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(3);
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetExpanded(t->GetFirst(), true);
+  t->SetSelected(t->GetFirst(), true);
+  Pump();
+  TBitmap image(300, 5 * 18, pf32bit);
+  RECT all{0, 0, 300, 5 * 18};
+  image.Canvas()->Brush()->SetColor(TColor(0xFFFFFF));
+  image.Canvas()->FillRect(all);
+  HDC dc = image.Canvas()->Handle();
+  t->PaintTree(dc, all, POINT{0, 0}, TPaintTreeFlags{ptSelection, ptSelectedOnly});
+  auto painted = [&](int row) {
+    int n = 0;
+    for (int y = row * 18; y < row * 18 + 18; ++y)
+      for (int x = 0; x < 300; ++x) n += (image.Canvas()->Pixels(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    return n;
+  };
+  EXPECT_GT(painted(0), 50);  // the selected node
+  EXPECT_GT(painted(1), 20);  // its children go with it
+  EXPECT_GT(painted(2), 20);
+  EXPECT_EQ(painted(3), 0);  // unselected rows stay out
+  EXPECT_EQ(painted(4), 0);
+}
+
+TEST_F(Paint, ColumnColoursRunOnBelowTheLastRow) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(2);
+  auto* yellow = t->Header()->Columns()->Add();
+  yellow->SetWidth(100);
+  yellow->SetColor(TColor(0x00FFFF));
+  auto* parent = t->Header()->Columns()->Add();
+  parent->SetWidth(80);
+  parent->SetColor(TColor(0xFF0000));
+  parent->SetOptions(parent->Options() + coParentColor);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible});
+  Pump();
+  int below = 2 * 18 + t->Header()->Height() + 10;
+  EXPECT_EQ(CountColor(0, below, 100, below + 20, 0xFFFF00), 100 * 20);
+  EXPECT_EQ(CountColor(100, below, 300, below + 20, Rgb(clWindow)), 200 * 20);
+}
+
 TEST_F(Paint, BandsMarkTheLevelsInTheGridColour) {
   TDataStringTree* t = MakeTree();
   t->SetRootNodeCount(2);

@@ -1,6 +1,8 @@
 // Selection, focus and check states: the sorted selection with its
 // constraints, focus changes that can be refused, radio siblings and
 // tri-state propagation up and down.
+#include <random>
+
 #include "TreeTestSupport.h"
 
 namespace qv::test {
@@ -214,6 +216,53 @@ TEST_F(Selection, SortingIsStableInBothDirections) {
   EXPECT_EQ(order(), (TNodeArray{b, a1, a2}));
   EXPECT_TRUE(TreeInvariantsHold(*t));
   EXPECT_EQ(t->GetLastChildNoInit(nullptr), a2);
+}
+
+// The rubber band's entry points, open to the test.
+struct BandTree : TDataStringTree {
+  using TBaseDataTree::DoStateChange;
+  using TBaseDataTree::HandleDrawSelection;
+  using TBaseDataTree::StartDrawSelection;
+  using TDataStringTree::TDataStringTree;
+};
+
+TEST_F(Selection, ARubberBandDraggedAroundChangesExactlyTheRowsThatCrossedItsEdge) {
+  // Random moves of the band's corner, some keeping its width and some not.
+  // The model: a row whose inside status changes between two bands is
+  // toggled (Ctrl) or takes the new status; every other row keeps its state.
+  std::mt19937 rng(3);
+  for (bool ctrl : {false, true}) {
+    BandTree t(nullptr);
+    t.SetNodeDataSize(4);
+    t.TreeOptions()->SetSelectionOptions({toMultiSelect, toSimpleDrawSelection});
+    t.SetRootNodeCount(200);
+    std::vector<PDataNode> rows;
+    std::vector<bool> model;
+    for (PDataNode n = t.GetFirst(); n; n = t.GetNext(n)) {
+      rows.push_back(n);
+      model.push_back(rng() % 4 == 0);
+      if (model.back()) t.SetSelected(n, true);
+    }
+    const int h = int(t.DefaultNodeHeight());
+    POINT start{5, int(rng() % 3600)};
+    t.StartDrawSelection(start, ctrl);
+    t.DoStateChange({tsDrawSelecting});
+    RECT band{start.x, start.y, start.x, start.y};
+    auto inside = [&](const RECT& r, size_t i) {
+      int top = std::min(r.top, r.bottom), bottom = std::max(r.top, r.bottom);
+      return int(i) * h<bottom&& int(i + 1) * h> top;
+    };
+    for (int move = 0; move < 80; ++move) {
+      RECT next{start.x, start.y, rng() % 2 ? band.right : int(rng() % 300), int(rng() % 3700)};
+      t.HandleDrawSelection(band, next);
+      if (next.left != next.right && next.top != next.bottom)  // an empty band changes nothing
+        for (size_t i = 0; i < rows.size(); ++i)
+          if (inside(band, i) != inside(next, i)) model[i] = ctrl ? !model[i] : inside(next, i);
+      band = next;
+      for (size_t i = 0; i < rows.size(); ++i)
+        ASSERT_EQ(t.Selected(rows[i]), bool(model[i])) << "row " << i << " after move " << move;
+    }
+  }
 }
 
 }  // namespace

@@ -262,5 +262,49 @@ TEST_F(Stream, TheOwnersReaderSeesOnlyItsChunk) {
   EXPECT_EQ(Dump(a.get()), Dump(b.get()));
 }
 
+TEST_F(Stream, TallContentSaturatesTheTotalsInsteadOfWrapping) {
+  // 70,000 rows of 65,535 pixels: 4.6e9 pixels, more than 32 bits hold.
+  constexpr uint32_t kRows = 70000, kTall = 65535;
+  auto source = DetachedTree();
+  source->SetNodeDataSize(4);
+  source->SetRootNodeCount(kRows);
+  source->BeginUpdate();
+  for (PDataNode n = source->GetFirstNoInit(); n; n = n->NextSibling) source->SetNodeHeight(n, kTall);
+  source->EndUpdate();
+  EXPECT_EQ(source->RootNode()->TotalHeight, UINT32_MAX);
+  TMemoryStream stream;
+  source->SaveToStream(stream);
+
+  TDataStringTree* t = NewTree();
+  stream.SetPosition(0);
+  t->LoadFromStream(stream);
+  ASSERT_EQ(t->RootNodeCount(), kRows);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  EXPECT_EQ(t->RootNode()->TotalHeight, UINT32_MAX);
+  // The scroll range reaches as far as an int does, not a wrapped remainder.
+  EXPECT_EQ(t->RangeY(), INT32_MAX);
+  int top;
+  PDataNode hit = t->GetNodeAt(0, 30000 * int(kTall) + 7, false, top);
+  ASSERT_NE(hit, nullptr);
+  EXPECT_EQ(hit->Index, 30000u);
+  EXPECT_EQ(top, 30000 * int(kTall));
+  EXPECT_EQ(t->GetNodeAt(0, 1000, false, top), t->GetFirstNoInit());
+  // Shrinking below the limit gives exact totals back, summed anew.
+  t->BeginUpdate();
+  for (int i = 0; i < 10000; ++i) t->DeleteNode(t->RootNode()->LastChild);
+  t->EndUpdate();
+  EXPECT_EQ(t->RootNode()->TotalHeight, uint32_t(uint64_t(kRows - 10000) * kTall + t->DefaultNodeHeight()));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  // Collapsing a tall subtree under a saturated parent lands on the exact sum too.
+  PDataNode first = t->GetFirstNoInit();
+  t->SetChildCount(first, 20000);
+  for (PDataNode c = first->FirstChild; c; c = c->NextSibling) t->SetNodeHeight(c, kTall);
+  t->SetExpanded(first, true);
+  EXPECT_EQ(t->RootNode()->TotalHeight, UINT32_MAX);
+  t->SetExpanded(first, false);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  EXPECT_EQ(t->RootNode()->TotalHeight, uint32_t(uint64_t(kRows - 10000) * kTall + t->DefaultNodeHeight()));
+}
+
 }  // namespace
 }  // namespace qv::test

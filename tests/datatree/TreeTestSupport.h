@@ -4,6 +4,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,9 +24,10 @@ inline ::testing::AssertionResult TreeInvariantsHold(TBaseDataTree& tree) {
     TBaseDataTree& t;
     std::string error;
     uint32_t visible = 0;
-    // Returns the subtree's (count, height).
+    // Returns the subtree's (count, height); heights saturate at 32 bits.
     std::pair<uint32_t, uint32_t> Visit(PDataNode n, bool shown) {
-      uint32_t count = 1, height = n == t.RootNode() ? t.DefaultNodeHeight() : n->NodeHeight;
+      uint32_t count = 1;
+      uint64_t height = n == t.RootNode() ? t.DefaultNodeHeight() : n->NodeHeight;
       uint32_t len = 0, index = 0;
       PDataNode prev = nullptr;
       bool expanded = n->Has(vsExpanded);
@@ -46,9 +49,10 @@ inline ::testing::AssertionResult TreeInvariantsHold(TBaseDataTree& tree) {
       if (n->ChildCount > 0 && !n->Has(vsHasChildren)) error = "has-children flag";
       if (n->TotalCount != count)
         error = "total count " + std::to_string(n->TotalCount) + " != " + std::to_string(count);
+      height = std::min<uint64_t>(height, UINT32_MAX);
       if (n->TotalHeight != height)
         error = "total height " + std::to_string(n->TotalHeight) + " != " + std::to_string(height);
-      return {count, height};
+      return {count, uint32_t(height)};
     }
   } w{tree, {}, 0};
   w.Visit(tree.RootNode(), true);

@@ -86,6 +86,36 @@ TEST_F(ValidationThreads, StructureChangesInterruptTheWorker) {
   hidden.reset();  // a tree destroyed while the worker may hold it
 }
 
+TEST_F(ValidationThreads, MovesWithinOneTreeWaitForTheWorker) {
+  // Each move restarts the worker on the tree; the next one unlinks nodes
+  // only once the worker has left it (ThreadSanitizer checks the rest).
+  TDataStringTree* t = NewTree();
+  t->SetNodeDataSize(4);
+  t->SetRootNodeCount(20000);
+  std::vector<PDataNode> nodes;
+  for (PDataNode n = t->GetFirstNoInit(); n; n = n->NextSibling) nodes.push_back(n);
+  for (int i = 0; i < 40; ++i) t->SetChildCount(nodes[size_t(i) * 500], 50);
+  for (int i = 0; i < 40; ++i) t->SetExpanded(nodes[size_t(i) * 500], true);
+  std::mt19937 rng(5);
+  for (int i = 0; i < 3000; ++i) {
+    PDataNode source = nodes[rng() % nodes.size()];
+    PDataNode target = nodes[rng() % nodes.size()];
+    if (source == target || TBaseDataTree::HasAsParent(target, source)) continue;
+    t->MoveTo(source, target, TDTNodeAttachMode(amInsertBefore + rng() % 4), false);
+    if (i % 100 == 0) backend.Pump();
+  }
+  ASSERT_TRUE(WaitForCache(*t, backend));
+  ASSERT_TRUE(TreeInvariantsHold(*t));
+  int y = 0, checked = 0;
+  for (PDataNode n = t->GetFirstVisibleNoInit(); n; n = t->GetNextVisibleNoInit(n), ++checked) {
+    if (checked % 499 == 0) {
+      int top;
+      ASSERT_EQ(t->GetNodeAt(0, y, false, top), n);
+    }
+    y += n->NodeHeight;
+  }
+}
+
 TEST_F(ValidationThreads, ManyTreesComeAndGo) {
   for (int i = 0; i < 20; ++i) {
     auto t = DetachedTree();
