@@ -187,7 +187,6 @@ TEST_F(Geometry, HitZonesSplitTheIndentTheMarginAndReportCells) {
   PDataNode top = t->GetFirst();
   t->SetChildCount(top, 1);
   t->SetExpanded(top, true);
-  PDataNode child = top->FirstChild;
   const int indent = int(t->Indent()), h = int(t->DefaultNodeHeight());
   auto at = [&](int x, int row) {
     THitInfo hit;

@@ -2,7 +2,7 @@
 // double clicks with and without toggling, right and middle double clicks,
 // hot tracking of labels and check boxes, and unselecting a range.
 #include "TreeTestSupport.h"
-#include "platform/SystemMetrics.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 
