@@ -53,9 +53,9 @@ class NameMaker {
   }
 
   std::string Next() {
-    static const char* const exts[] = {".txt", ".c", ".h", ".jpg", ".png", ".mp3", ".doc", ".pdf",
-                                       ".html", ".js", ".py", ".json", ".xml", ".zip", ".ini", ".avi",
-                                       ".cpp", ".md", ".css", ".log"};
+    static const char* const exts[] = {".txt", ".c",    ".h",   ".jpg", ".png",  ".mp3", ".doc",
+                                       ".pdf", ".html", ".js",  ".py",  ".json", ".xml", ".zip",
+                                       ".ini", ".avi",  ".cpp", ".md",  ".css",  ".log"};
     static const char* const everywhere[] = {"Thumbs.db", "desktop.ini", "index.html", "README", "Makefile"};
     uint64_t r = rng_() % 100;
     if (r < 4) return everywhere[rng_() % std::size(everywhere)];
@@ -310,7 +310,8 @@ int main(int argc, char** argv) {
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
   if (stored != files)
-    std::fprintf(stderr, "stored %lld of the %d files generated; see the console lines with QV_BENCH_VERBOSE=1\n",
+    std::fprintf(stderr,
+                 "stored %lld of the %d files generated; see the console lines with QV_BENCH_VERBOSE=1\n",
                  static_cast<long long>(stored), files);
   std::printf("files=%lld\n", static_cast<long long>(stored));
   std::printf("walk_s=%.3f\n", walk);

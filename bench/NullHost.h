@@ -36,7 +36,9 @@ class NullHost : public IEngineHost {
   void BrowserClear() override {}
   void BrowserShowFolder(TFileData*) override {}
   bool BrowserSelectFile(const std::string&) override { return true; }
-  ViewNode BrowserAddFolderNode(ViewNode, const WideString&, TFileData*, int, int) override { return nullptr; }
+  ViewNode BrowserAddFolderNode(ViewNode, const WideString&, TFileData*, int, int) override {
+    return nullptr;
+  }
   void BrowserExpandFolderNode(ViewNode) override {}
   void ClearReport() override {}
   void AddReportLine(const std::string&) override {}

@@ -15,7 +15,8 @@ const char kEmpty[1] = {0};
 
 void TNameCache::Put(int64_t id, std::string_view name) {
   if (id < 0) return;
-  if (std::size_t(id) >= byId_.size()) byId_.resize(std::max<std::size_t>(std::size_t(id) + 1, byId_.size() * 2));
+  if (std::size_t(id) >= byId_.size())
+    byId_.resize(std::max<std::size_t>(std::size_t(id) + 1, byId_.size() * 2));
   if (name.empty()) {
     byId_[std::size_t(id)] = std::string_view(kEmpty, 0);
     return;

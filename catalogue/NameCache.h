@@ -16,8 +16,9 @@ class TNameCache {
  public:
   // The cached name of a record, or nullptr.
   const std::string_view* Find(int64_t id) const {
-    return id >= 0 && std::size_t(id) < byId_.size() && byId_[std::size_t(id)].data() ? &byId_[std::size_t(id)]
-                                                                                        : nullptr;
+    return id >= 0 && std::size_t(id) < byId_.size() && byId_[std::size_t(id)].data()
+               ? &byId_[std::size_t(id)]
+               : nullptr;
   }
   void Put(int64_t id, std::string_view name);
   void Forget(int64_t id) {

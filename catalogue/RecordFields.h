@@ -19,7 +19,9 @@ inline std::string FitString(std::string s) {
   return s;
 }
 
-inline TXValData* Val(const TXRecData* r, int f) { return r->FieldAs<TXValData>(f); }
+inline TXValData* Val(const TXRecData* r, int f) {
+  return r->FieldAs<TXValData>(f);
+}
 
 // The text of a String field without a copy ("" when empty).
 inline const std::string& StrRef(const TXRecData* r, int f) {
@@ -55,12 +57,16 @@ inline int64_t Ref(const TXRecData* r, int f) {
 inline void SetRef(TXRecData* r, int f, int64_t id) {
   if (TXRefData* v = r->FieldAs<TXRefData>(f)) v->SetRefID(id);
 }
-inline TXArrData* Arr(const TXRecData* r, int f) { return r->FieldAs<TXArrData>(f); }
+inline TXArrData* Arr(const TXRecData* r, int f) {
+  return r->FieldAs<TXArrData>(f);
+}
 inline int RefCount(const TXRecData* r, int f) {
   TXArrData* a = Arr(r, f);
   return a ? a->Count() : 0;
 }
-inline int64_t RefAt(const TXRecData* r, int f, int i) { return Arr(r, f)->GetRef(i); }
+inline int64_t RefAt(const TXRecData* r, int f, int i) {
+  return Arr(r, f)->GetRef(i);
+}
 inline void AddRef(TXRecData* r, int f, int64_t id) {
   if (TXArrData* a = Arr(r, f)) a->AddRef(id);
 }

@@ -14,8 +14,8 @@ namespace {
 // array whose elements are references or simple values.
 struct FieldRule {
   enum Shape { Simple, Ref, RefArray, SimpleArray } shape;
-  uint8_t code;             // simple code (also of array elements)
-  const char* target;       // referenced record kind
+  uint8_t code;        // simple code (also of array elements)
+  const char* target;  // referenced record kind
 };
 
 struct KindRule {
@@ -27,15 +27,27 @@ const std::vector<KindRule>& Rules() {
   using R = FieldRule;
   static const std::vector<KindRule> rules = {
       {"xDisc",
-       {{R::Simple, kcString, nullptr}, {R::Simple, kcInt32, nullptr}, {R::Simple, kcString, nullptr},
-        {R::Simple, kcInteger, nullptr}, {R::Simple, kcInteger, nullptr}, {R::Simple, kcDateTime, nullptr},
-        {R::Simple, kcText, nullptr}, {R::Ref, 0, "xFolder"}}},
+       {{R::Simple, kcString, nullptr},
+        {R::Simple, kcInt32, nullptr},
+        {R::Simple, kcString, nullptr},
+        {R::Simple, kcInteger, nullptr},
+        {R::Simple, kcInteger, nullptr},
+        {R::Simple, kcDateTime, nullptr},
+        {R::Simple, kcText, nullptr},
+        {R::Ref, 0, "xFolder"}}},
       {"xFolder",
-       {{R::Ref, 0, "xDisc"}, {R::Ref, 0, "xFolderName"}, {R::Ref, 0, "xFolder"},
-        {R::Simple, kcDateTime, nullptr}, {R::RefArray, 0, "xFolder"}, {R::RefArray, 0, "xFile"}}},
+       {{R::Ref, 0, "xDisc"},
+        {R::Ref, 0, "xFolderName"},
+        {R::Ref, 0, "xFolder"},
+        {R::Simple, kcDateTime, nullptr},
+        {R::RefArray, 0, "xFolder"},
+        {R::RefArray, 0, "xFile"}}},
       {"xFile",
-       {{R::Ref, 0, "xDisc"}, {R::Ref, 0, "xFileName"}, {R::Ref, 0, "xFolder"},
-        {R::Simple, kcDateTime, nullptr}, {R::Simple, kcInteger, nullptr}}},
+       {{R::Ref, 0, "xDisc"},
+        {R::Ref, 0, "xFileName"},
+        {R::Ref, 0, "xFolder"},
+        {R::Simple, kcDateTime, nullptr},
+        {R::Simple, kcInteger, nullptr}}},
       {"xFolderName", {{R::Simple, kcString, nullptr}, {R::RefArray, 0, "xFolder"}}},
       {"xFileName", {{R::Simple, kcString, nullptr}, {R::RefArray, 0, "xFile"}}},
       {"xDiscKinds", {{R::SimpleArray, kcString, nullptr}}},
@@ -55,8 +67,10 @@ const char* const kFieldNames[][8] = {
 bool FieldMatches(const FieldRule& rule, const TKind* kind) {
   if (!kind) return false;
   switch (rule.shape) {
-    case FieldRule::Simple: return kind->Code == rule.code;
-    case FieldRule::Ref: return kind->Code == kcRec;
+    case FieldRule::Simple:
+      return kind->Code == rule.code;
+    case FieldRule::Ref:
+      return kind->Code == kcRec;
     case FieldRule::RefArray: {
       auto* arr = dynamic_cast<const TArrKind*>(kind);
       return arr && arr->ElemKind && arr->ElemKind->Code == kcRec;
@@ -85,12 +99,18 @@ void BuildCatalogueContext(TContext& context) {
       const FieldRule& r = fields[f];
       TKind* kind = nullptr;
       switch (r.shape) {
-        case FieldRule::Simple: kind = context.KindById(r.code); break;
-        case FieldRule::Ref: kind = context.KindByName(r.target); break;
+        case FieldRule::Simple:
+          kind = context.KindById(r.code);
+          break;
+        case FieldRule::Ref:
+          kind = context.KindByName(r.target);
+          break;
         case FieldRule::RefArray:
           kind = std::string(r.target) == "xFolder" ? folderRefs : fileRefs;
           break;
-        case FieldRule::SimpleArray: kind = strings; break;
+        case FieldRule::SimpleArray:
+          kind = strings;
+          break;
       }
       recs[k]->AddField(kFieldNames[k][f], kind);
     }

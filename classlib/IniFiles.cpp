@@ -107,7 +107,9 @@ void TCustomIniFile::WriteBool(const std::string& section, const std::string& ke
   WriteString(section, key, value ? "1" : "0");
 }
 
-bool TCustomIniFile::SectionExists(const std::string& section) const { return Find(section) != nullptr; }
+bool TCustomIniFile::SectionExists(const std::string& section) const {
+  return Find(section) != nullptr;
+}
 
 bool TCustomIniFile::ValueExists(const std::string& section, const std::string& key) const {
   const Section* s = Find(section);

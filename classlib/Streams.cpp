@@ -57,9 +57,15 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
   switch (origin) {
-    case TSeekOrigin::soBeginning: pos_ = offset; break;
-    case TSeekOrigin::soCurrent: pos_ += offset; break;
-    case TSeekOrigin::soEnd: pos_ = int64_t(data_.size()) + offset; break;
+    case TSeekOrigin::soBeginning:
+      pos_ = offset;
+      break;
+    case TSeekOrigin::soCurrent:
+      pos_ += offset;
+      break;
+    case TSeekOrigin::soEnd:
+      pos_ = int64_t(data_.size()) + offset;
+      break;
   }
   if (pos_ < 0) pos_ = 0;
   return pos_;
@@ -93,7 +99,9 @@ void TMemoryStream::LoadFromStream(TStream& source) {
   pos_ = 0;
 }
 
-void TMemoryStream::SaveToStream(TStream& dest) { dest.WriteBuffer(data_.data(), int64_t(data_.size())); }
+void TMemoryStream::SaveToStream(TStream& dest) {
+  dest.WriteBuffer(data_.data(), int64_t(data_.size()));
+}
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
   if (mode == fmCreate) {
@@ -126,9 +134,15 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
   switch (origin) {
-    case TSeekOrigin::soBeginning: pos_ = offset; break;
-    case TSeekOrigin::soCurrent: pos_ += offset; break;
-    case TSeekOrigin::soEnd: pos_ = file_.Size() + offset; break;
+    case TSeekOrigin::soBeginning:
+      pos_ = offset;
+      break;
+    case TSeekOrigin::soCurrent:
+      pos_ += offset;
+      break;
+    case TSeekOrigin::soEnd:
+      pos_ = file_.Size() + offset;
+      break;
   }
   if (pos_ < 0) pos_ = 0;
   return pos_;

@@ -6,7 +6,9 @@
 
 namespace qv {
 
-std::string IntToStr(int64_t v) { return std::to_string(v); }
+std::string IntToStr(int64_t v) {
+  return std::to_string(v);
+}
 
 std::string IntToHex(uint64_t v, int digits) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -51,7 +53,9 @@ std::string TrimRight(const std::string& s) {
   return s.substr(0, n);
 }
 
-std::string Trim(const std::string& s) { return TrimLeft(TrimRight(s)); }
+std::string Trim(const std::string& s) {
+  return TrimLeft(TrimRight(s));
+}
 
 std::string UpperCase(std::string s) {
   for (char& c : s)

@@ -15,6 +15,8 @@ std::string TrimRight(const std::string& s);
 std::string UpperCase(std::string s);  // ASCII letters only
 std::string LowerCase(std::string s);
 int CompareText(const std::string& a, const std::string& b);  // ASCII case folded
-inline bool SameText(const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }
+inline bool SameText(const std::string& a, const std::string& b) {
+  return CompareText(a, b) == 0;
+}
 
 }  // namespace qv

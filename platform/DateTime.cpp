@@ -34,7 +34,9 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
 
 constexpr int64_t kEpochOffset = 25569;  // 1970-01-01 as a day count
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 }  // namespace
 
@@ -96,7 +98,9 @@ TDateTime Now() {
   return UnixToLocalDateTime(ts.tv_sec) + (ts.tv_nsec / 1000000) / 86400000.0;
 }
 
-TDateTime Date() { return std::floor(Now()); }
+TDateTime Date() {
+  return std::floor(Now());
+}
 
 std::string FormatDate(TDateTime t) {
   int y, m, d;
@@ -114,7 +118,9 @@ std::string FormatTime(TDateTime t) {
   return buf;
 }
 
-std::string FormatDateTime(TDateTime t) { return FormatDate(t) + " " + FormatTime(t); }
+std::string FormatDateTime(TDateTime t) {
+  return FormatDate(t) + " " + FormatTime(t);
+}
 
 bool TryParseDate(const std::string& text, TDateTime& result) {
   int d, m, y;

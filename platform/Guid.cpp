@@ -37,7 +37,7 @@ bool CreateGUID(TGUID& guid) {
     got += std::size_t(n);
   }
   guid = TGUID::FromBytes(b);
-  guid.D3 = uint16_t((guid.D3 & 0x0FFF) | 0x4000);  // version 4
+  guid.D3 = uint16_t((guid.D3 & 0x0FFF) | 0x4000);   // version 4
   guid.D4[0] = uint8_t((guid.D4[0] & 0x3F) | 0x80);  // RFC 4122 variant
   return true;
 }

@@ -36,9 +36,15 @@ class Set {
       if (w) return false;
     return true;
   }
-  constexpr Set operator+(const Set& o) const { return Combine(o, [](uint64_t a, uint64_t b) { return a | b; }); }
-  constexpr Set operator-(const Set& o) const { return Combine(o, [](uint64_t a, uint64_t b) { return a & ~b; }); }
-  constexpr Set operator*(const Set& o) const { return Combine(o, [](uint64_t a, uint64_t b) { return a & b; }); }
+  constexpr Set operator+(const Set& o) const {
+    return Combine(o, [](uint64_t a, uint64_t b) { return a | b; });
+  }
+  constexpr Set operator-(const Set& o) const {
+    return Combine(o, [](uint64_t a, uint64_t b) { return a & ~b; });
+  }
+  constexpr Set operator*(const Set& o) const {
+    return Combine(o, [](uint64_t a, uint64_t b) { return a & b; });
+  }
   constexpr Set& operator+=(const Set& o) { return *this = *this + o; }
   constexpr Set& operator-=(const Set& o) { return *this = *this - o; }
   constexpr Set& operator*=(const Set& o) { return *this = *this * o; }

@@ -25,9 +25,17 @@ struct Surface {
 constexpr uint32_t PixelRGB(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 0xFF) {
   return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
 }
-constexpr uint8_t PixelR(uint32_t p) { return uint8_t(p >> 16); }
-constexpr uint8_t PixelG(uint32_t p) { return uint8_t(p >> 8); }
-constexpr uint8_t PixelB(uint32_t p) { return uint8_t(p); }
-constexpr uint8_t PixelA(uint32_t p) { return uint8_t(p >> 24); }
+constexpr uint8_t PixelR(uint32_t p) {
+  return uint8_t(p >> 16);
+}
+constexpr uint8_t PixelG(uint32_t p) {
+  return uint8_t(p >> 8);
+}
+constexpr uint8_t PixelB(uint32_t p) {
+  return uint8_t(p);
+}
+constexpr uint8_t PixelA(uint32_t p) {
+  return uint8_t(p >> 24);
+}
 
 }  // namespace qv

@@ -6,14 +6,27 @@ namespace qv {
 
 char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
   unsigned char c = static_cast<unsigned char>(s[i]);
-  auto bad = [&]() -> char32_t { ++i; return 0x110000u + c; };
-  if (c < 0x80) { ++i; return c; }
+  auto bad = [&]() -> char32_t {
+    ++i;
+    return 0x110000u + c;
+  };
+  if (c < 0x80) {
+    ++i;
+    return c;
+  }
   int len;
   char32_t cp;
-  if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
-  else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
-  else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
-  else return bad();
+  if (c >= 0xC2 && c <= 0xDF) {
+    len = 2;
+    cp = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    len = 3;
+    cp = c & 0x0F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    len = 4;
+    cp = c & 0x07;
+  } else
+    return bad();
   if (i + len > s.size()) return bad();
   for (int k = 1; k < len; ++k) {
     unsigned char cc = static_cast<unsigned char>(s[i + k]);

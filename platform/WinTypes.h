@@ -23,19 +23,41 @@ constexpr BOOL FALSE = 0;
 
 // 0x00BBGGRR, as the platform's colour values are.
 using COLORREF = uint32_t;
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return COLORREF(r) | COLORREF(g) << 8 | COLORREF(b) << 16; }
-constexpr BYTE GetRValue(COLORREF c) { return BYTE(c); }
-constexpr BYTE GetGValue(COLORREF c) { return BYTE(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return BYTE(c >> 16); }
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+  return COLORREF(r) | COLORREF(g) << 8 | COLORREF(b) << 16;
+}
+constexpr BYTE GetRValue(COLORREF c) {
+  return BYTE(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+  return BYTE(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+  return BYTE(c >> 16);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
-constexpr WORD LOWORD(uintptr_t v) { return WORD(v & 0xFFFF); }
-constexpr WORD HIWORD(uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
-constexpr short GET_X_LPARAM(LPARAM l) { return short(LOWORD(uintptr_t(l))); }
-constexpr short GET_Y_LPARAM(LPARAM l) { return short(HIWORD(uintptr_t(l))); }
-constexpr LPARAM MAKELPARAM(int lo, int hi) { return LPARAM(DWORD(WORD(lo)) | DWORD(WORD(hi)) << 16); }
-constexpr WPARAM MAKEWPARAM(int lo, int hi) { return WPARAM(DWORD(WORD(lo)) | DWORD(WORD(hi)) << 16); }
-constexpr LRESULT MAKELRESULT(int lo, int hi) { return LRESULT(MAKELPARAM(lo, hi)); }
+constexpr WORD LOWORD(uintptr_t v) {
+  return WORD(v & 0xFFFF);
+}
+constexpr WORD HIWORD(uintptr_t v) {
+  return WORD((v >> 16) & 0xFFFF);
+}
+constexpr short GET_X_LPARAM(LPARAM l) {
+  return short(LOWORD(uintptr_t(l)));
+}
+constexpr short GET_Y_LPARAM(LPARAM l) {
+  return short(HIWORD(uintptr_t(l)));
+}
+constexpr LPARAM MAKELPARAM(int lo, int hi) {
+  return LPARAM(DWORD(WORD(lo)) | DWORD(WORD(hi)) << 16);
+}
+constexpr WPARAM MAKEWPARAM(int lo, int hi) {
+  return WPARAM(DWORD(WORD(lo)) | DWORD(WORD(hi)) << 16);
+}
+constexpr LRESULT MAKELRESULT(int lo, int hi) {
+  return LRESULT(MAKELPARAM(lo, hi));
+}
 
 struct POINT {
   LONG x = 0, y = 0;

@@ -33,7 +33,16 @@ using TSkDisabledKind = Set<TSkDisabledKindItem>;
 enum TSkCaptionLayout { sclLeft, sclTopLeft, sclTopCenter, sclTopRight };
 enum TPopupWindowAlign { pwaRight, pwaLeft };
 // Days of the calendars' weeks, Monday first; dowLocaleDefault: the locale's first day.
-enum TCalDayOfWeek { dowMonday, dowTuesday, dowWednesday, dowThursday, dowFriday, dowSaturday, dowSunday, dowLocaleDefault };
+enum TCalDayOfWeek {
+  dowMonday,
+  dowTuesday,
+  dowWednesday,
+  dowThursday,
+  dowFriday,
+  dowSaturday,
+  dowSunday,
+  dowLocaleDefault
+};
 using TDaysOfWeek = Set<TCalDayOfWeek>;
 
 // The transparent key colour of skin images, also "no colour" in colour variables.

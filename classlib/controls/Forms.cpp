@@ -139,7 +139,8 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
   const DWORD now = DWORD(GetWindowLongPtrW(h, GWL_STYLE)), nowEx = DWORD(GetWindowLongPtrW(h, GWL_EXSTYLE));
   SetWindowLongPtrW(h, GWL_STYLE, LONG_PTR((now & ~kIcons) | (style & kIcons)));
   SetWindowLongPtrW(h, GWL_EXSTYLE, LONG_PTR((nowEx & ~WS_EX_CONTEXTHELP) | (ex & WS_EX_CONTEXTHELP)));
-  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(h, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {

@@ -164,5 +164,4 @@ struct NMUPDOWN {
   int iDelta = 0;
 };
 
-
 }  // namespace qv

@@ -13,7 +13,8 @@ PixRegion::PixRegion(const RECT& rc) {
 void PixRegion::SetRect(const RECT& rc) {
   pixman_region32_fini(&r_);
   if (rc.right > rc.left && rc.bottom > rc.top)
-    pixman_region32_init_rect(&r_, rc.left, rc.top, unsigned(rc.right - rc.left), unsigned(rc.bottom - rc.top));
+    pixman_region32_init_rect(&r_, rc.left, rc.top, unsigned(rc.right - rc.left),
+                              unsigned(rc.bottom - rc.top));
   else
     pixman_region32_init(&r_);
 }

@@ -1,7 +1,7 @@
 // Regions: sets of pixels kept as sorted rectangle lists (pixman_region32).
 #pragma once
-#include "platform/gdi/PixRegion.h"
 #include "platform/gdi/GdiTypes.h"
+#include "platform/gdi/PixRegion.h"
 
 namespace qv {
 

@@ -31,7 +31,9 @@ PixRegion* RgnOf(HRGN h) {
 
 }  // namespace
 
-HRGN CreateRgnFromPixRegion(const PixRegion& r) { return NewRegion(r); }
+HRGN CreateRgnFromPixRegion(const PixRegion& r) {
+  return NewRegion(r);
+}
 
 BOOL SetRgnFromPixRegion(HRGN rgn, const PixRegion& r) {
   PixRegion* p = RgnOf(rgn);

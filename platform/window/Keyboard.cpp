@@ -62,7 +62,6 @@ char16_t CharForKey(UINT vk, bool shift, bool ctrl, bool caps) {
   return 0;
 }
 
-
 short GetKeyState(int vk) {
   return vk >= 0 && vk < 256 ? KeyBits(wm::S().keys[vk]) : 0;
 }
@@ -88,7 +87,8 @@ BOOL TranslateMessage(const MSG* msg) {
   using namespace wm;
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
   const BYTE* keys = S().keys;
-  char16_t ch = CharForKey(UINT(msg->wParam), keys[VK_SHIFT] & 0x80, keys[VK_CONTROL] & 0x80, keys[VK_CAPITAL] & 0x01);
+  char16_t ch =
+      CharForKey(UINT(msg->wParam), keys[VK_SHIFT] & 0x80, keys[VK_CONTROL] & 0x80, keys[VK_CAPITAL] & 0x01);
   if (!ch) return FALSE;
   auto w = Get(msg->hwnd);
   if (!w) return FALSE;

@@ -41,7 +41,6 @@ const ButtonInfo kButtons[11] = {{"Yes", "&Yes", mrYes},
 const char* kCaptions[4] = {"Warning", "Error", "Information", "Confirm"};
 int widthCache[11] = {};
 
-
 LPCWSTR_ID IconOf(TMsgDlgType T) {
   switch (T) {
     case mtWarning:

@@ -231,9 +231,8 @@ TEST_P(AddCrash, KilledAtAnyKindOfWriteTheCatalogueOpensWhole) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogues, AddCrash, ::testing::Values("secret", ""), [](const auto& p) {
-  return std::string(p.param[0] ? "Enciphered" : "Plain");
-});
+INSTANTIATE_TEST_SUITE_P(Catalogues, AddCrash, ::testing::Values("secret", ""),
+                         [](const auto& p) { return std::string(p.param[0] ? "Enciphered" : "Plain"); });
 
 }  // namespace
 }  // namespace qv::test

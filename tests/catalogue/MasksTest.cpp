@@ -73,11 +73,11 @@ TEST(MatchesMask, SetsFoldLikePlainCharacters) {
   EXPECT_FALSE(MatchesMask("\u0131.txt", "[I]*"));  // dotless i does not fold to i
   EXPECT_FALSE(MatchesMask("\u0130.txt", "[i]*"));  // nor does capital I with a dot
   EXPECT_TRUE(MatchesMask("\u0130.txt", "[!a-z]*"));
-  EXPECT_TRUE(MatchesMask("s.txt", "[\u017F]*"));   // long s folds to s
-  EXPECT_TRUE(MatchesMask("\u03C2", "[\u03A3]"));   // final sigma to capital sigma
+  EXPECT_TRUE(MatchesMask("s.txt", "[\u017F]*"));  // long s folds to s
+  EXPECT_TRUE(MatchesMask("\u03C2", "[\u03A3]"));  // final sigma to capital sigma
   // A one-character set takes exactly what the character itself takes.
-  const char* atoms[] = {"a", "A", "i", "I", "\u0131", "\u0130", "s", "S", "\u017F", "\u03C2", "\u03C3",
-                         "\u03A3", "k", "\u212A", "\xFF", "_", "["};
+  const char* atoms[] = {"a",      "A",      "i",      "I", "\u0131", "\u0130", "s", "S", "\u017F",
+                         "\u03C2", "\u03C3", "\u03A3", "k", "\u212A", "\xFF",   "_", "["};
   const int n = int(std::size(atoms));
   for (int x = 0; x < n; ++x) {
     std::string atom = atoms[x], set = std::string("[") + atom + "]";
@@ -85,7 +85,8 @@ TEST(MatchesMask, SetsFoldLikePlainCharacters) {
     for (int y = 0; y < n; ++y) {
       std::string name = std::string(atoms[y]) + "x";
       EXPECT_EQ(MatchesMask(name, set + "x"), MatchesMask(name, atom + "x")) << set << " / " << name;
-      EXPECT_EQ(MatchesMask(name, "[!" + atom + "]x"), !MatchesMask(name, atom + "x")) << set << " / " << name;
+      EXPECT_EQ(MatchesMask(name, "[!" + atom + "]x"), !MatchesMask(name, atom + "x"))
+          << set << " / " << name;
     }
   }
 }
@@ -137,13 +138,15 @@ TEST(MatchesMask, SuffixMasksAgreeWithFoldedEndings) {
   const char* tails[] = {"k", "K", "s", ".t", "T.", "x", "ks", ".txt"};
   auto random = [&](int maxLen) {
     std::string s;
-    for (int n = std::uniform_int_distribution<int>(0, maxLen)(rng); n > 0; --n) s += atoms[rng() % std::size(atoms)];
+    for (int n = std::uniform_int_distribution<int>(0, maxLen)(rng); n > 0; --n)
+      s += atoms[rng() % std::size(atoms)];
     return s;
   };
   for (int i = 0; i < 4000; ++i) {
     const std::string name = random(6), tail = tails[rng() % std::size(tails)];
     const std::string folded = FoldName(name), end = FoldName(tail);
-    const bool expected = folded.size() >= end.size() && folded.compare(folded.size() - end.size(), end.size(), end) == 0;
+    const bool expected =
+        folded.size() >= end.size() && folded.compare(folded.size() - end.size(), end.size(), end) == 0;
     EXPECT_EQ(MatchesMask(name, "*" + tail), expected) << name << " / " << tail;
     EXPECT_EQ(MatchesMask(name + ".txt", "*" + tail + "*.TXT"), MatchesMask(name, "*" + tail + "*")) << name;
   }

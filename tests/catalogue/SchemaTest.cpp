@@ -1,10 +1,9 @@
 // The catalogue schema file: what the build writes, what the check refuses,
 // and an engine that meets a bad schema refusing to work.
-#include "catalogue/Schema.h"
-
 #include <gtest/gtest.h>
 
 #include "catalogue/Engine.h"
+#include "catalogue/Schema.h"
 #include "platform/Files.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"

@@ -1,8 +1,7 @@
 // The ini dialect: lookups, quoting, erasing, and keeping what it does not touch.
-#include "classlib/IniFiles.h"
-
 #include <gtest/gtest.h>
 
+#include "classlib/IniFiles.h"
 #include "platform/Files.h"
 #include "tests/common/TempDir.h"
 

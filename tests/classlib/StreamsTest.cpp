@@ -1,8 +1,7 @@
 // Memory and file streams, and the raising buffer calls.
-#include "classlib/Streams.h"
-
 #include <gtest/gtest.h>
 
+#include "classlib/Streams.h"
 #include "tests/common/TempDir.h"
 
 namespace qv {

@@ -55,7 +55,9 @@ class RecordingHost : public IEngineHost {
   void FileTreeFillCombos(bool) override { calls.push_back("FileTreeFillCombos"); }
 
   void BrowserFillDiscTree() override { calls.push_back("BrowserFillDiscTree"); }
-  void BrowserSelectDisc(int index) override { calls.push_back("BrowserSelectDisc " + std::to_string(index)); }
+  void BrowserSelectDisc(int index) override {
+    calls.push_back("BrowserSelectDisc " + std::to_string(index));
+  }
   void BrowserClear() override {
     folderNodes.clear();
     calls.push_back("BrowserClear");

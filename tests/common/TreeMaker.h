@@ -11,7 +11,9 @@
 
 namespace qv::test {
 
-inline void MakeFolder(const std::string& path) { std::filesystem::create_directories(path); }
+inline void MakeFolder(const std::string& path) {
+  std::filesystem::create_directories(path);
+}
 
 inline void MakeFile(const std::string& path, int64_t size = 0, int64_t mtime = 1600000000) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());

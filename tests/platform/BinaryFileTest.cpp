@@ -1,8 +1,7 @@
 // Binary file access and the fault injector the crash tests rely on.
-#include "platform/BinaryFile.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/BinaryFile.h"
 #include "platform/Files.h"
 #include "tests/common/TempDir.h"
 

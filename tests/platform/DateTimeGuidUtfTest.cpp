@@ -64,7 +64,9 @@ TEST(Utf, RoundTripsAndRepairs) {
   std::string s = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";
   EXPECT_EQ(Utf8ToUtf16(s), u"a\u00e9\u4e2d\U0001F600");
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(s)), s);
-  EXPECT_EQ(Utf8ToUtf16("\xFF" "a"), u"\uFFFDa");
+  EXPECT_EQ(Utf8ToUtf16("\xFF"
+                        "a"),
+            u"\uFFFDa");
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
 }
