@@ -33,7 +33,7 @@ std::string Errors(const char* display, const std::string& arg, int& rc) {
 }
 
 // How long a window may take to come or go on a busy machine.
-constexpr std::chrono::milliseconds kPatience = 15000ms;
+constexpr std::chrono::milliseconds kPatience = 30000ms;
 
 TEST(ProgramSmoke, WithoutADisplayItSaysSoAndTouchesNoSettings) {
   TempDir config;
@@ -183,7 +183,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   Pause(300);
   Xdo(display, {"key", "x"});
   XCloseDisplay(d);
-  EXPECT_EQ(Reap(pid, std::chrono::milliseconds(15000)), 0);
+  EXPECT_EQ(Reap(pid, kPatience), 0);
   std::ifstream in(config / "Quirvane/Quirvane.ini");
   std::stringstream s;
   s << in.rdbuf();
