@@ -193,8 +193,8 @@ void TBaseDataTree::SetDefaultNodeHeight(uint32_t Value) {
   if (updateCount_ == 0 && HandleAllocated() && !IsLoading()) {
     ValidateCache();
     UpdateScrollBars(true);
-    if (focusedNode_)
-      ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView));
+    if (focus_.Node())
+      ScrollIntoView(focus_.Node(), options_->SelectionOptions().Contains(toCenterScrollIntoView));
     Invalidate();
   }
 }
@@ -317,7 +317,7 @@ void TBaseDataTree::Loaded() {
 
 void TBaseDataTree::MainColumnChanged() {
   CancelNodeEdit();  // an edit of the old main column ends
-  if (!options_->SelectionOptions().Contains(toExtendedFocus)) focusedColumn_ = header_->MainColumn();
+  if (!options_->SelectionOptions().Contains(toExtendedFocus)) focus_.SetColumn(header_->MainColumn());
   Invalidate();
 }
 

@@ -19,6 +19,7 @@
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/FocusState.h"
 #include "datatree/IncrementalSearch.h"
 #include "datatree/SelectionStore.h"
 #include "datatree/ValidationState.h"
@@ -286,14 +287,14 @@ class TBaseDataTree : public TCustomControl {
   static TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
   // True for a pointer to a live node of this tree (foreign or stale ones are refused unread).
   bool IsNodeOfThisTree(const void* Node) const;
-  PDataNode FocusedNode() const { return focusedNode_; }
+  PDataNode FocusedNode() const { return focus_.Node(); }
   void SetFocusedNode(PDataNode Value);
-  TColumnIndex FocusedColumn() const { return focusedColumn_; }
+  TColumnIndex FocusedColumn() const { return focus_.Column(); }
   void SetFocusedColumn(TColumnIndex Value);
   PDataNode TopNode() { return GetTopNode(); }
   void SetTopNode(PDataNode Node);
-  PDataNode RangeAnchor() const { return rangeAnchor_; }
-  PDataNode HotNode() const { return hotNode_; }
+  PDataNode RangeAnchor() const { return focus_.Anchor(); }
+  PDataNode HotNode() const { return focus_.Hot(); }
   TCheckState CheckState(PDataNode Node) const {
     return Node ? TCheckState(Node->CheckState) : csUncheckedNormal;
   }
@@ -800,11 +801,9 @@ class TBaseDataTree : public TCustomControl {
   uint32_t totalInternalDataSize_ = 0;
   uint32_t updateCount_ = 0;
   TSelectionStore selection_;
-  PDataNode rangeAnchor_ = nullptr;
   int lastSelectionLevel_ = -1;
-  PDataNode focusedNode_ = nullptr;
-  TColumnIndex focusedColumn_ = -1;
-  PDataNode hotNode_ = nullptr;
+  // Focused node and column, range anchor and hot node.
+  TFocusState focus_;
   PDataNode lastChangedNode_ = nullptr;
   PDataNode lastStructureChangeNode_ = nullptr;
   TChangeReason lastStructureChangeReason_ = crIgnore;

@@ -21,8 +21,8 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     return;
   }
   if (shift) {
-    if (!rangeAnchor_) rangeAnchor_ = LastFocused ? LastFocused : NewNode;
-    SelectNodes(rangeAnchor_, NewNode, ctrl);
+    if (!focus_.Anchor()) focus_.SetAnchor(LastFocused ? LastFocused : NewNode);
+    SelectNodes(focus_.Anchor(), NewNode, ctrl);
     return;
   }
   if (ctrl) {
@@ -32,7 +32,7 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     } else {
       AddToSelection(NewNode);
     }
-    rangeAnchor_ = NewNode;
+    focus_.SetAnchor(NewNode);
     return;
   }
   if (NewNode->Has(vsSelected) && DragPending) {
@@ -45,7 +45,7 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     ClearSelection();
     AddToSelection(NewNode);
   }
-  rangeAnchor_ = NewNode;
+  focus_.SetAnchor(NewNode);
   lastSelectionLevel_ = int(GetNodeLevel(NewNode));
 }
 
@@ -204,8 +204,8 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
                  (Button == mbMiddle && options_->SelectionOptions().Contains(toMiddleClickSelect));
   if (!selects) return;
   if (onNode) {
-    PDataNode last = focusedNode_;
-    if (header_->UseColumns() && hit.HitColumn >= 0 && hit.HitColumn != focusedColumn_ &&
+    PDataNode last = focus_.Node();
+    if (header_->UseColumns() && hit.HitColumn >= 0 && hit.HitColumn != focus_.Column() &&
         options_->SelectionOptions().Contains(toExtendedFocus))
       SetFocusedColumn(hit.HitColumn);
     SetFocusedNode(node);
@@ -214,7 +214,7 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     bool autoDrag = Button == mbLeft && xfer_ && xfer_->armDrag &&
                     (!fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
                      options_->MiscOptions().Contains(toFullRowDrag));
-    if (focusedNode_ == node) HandleClickSelection(last, node, Shift, autoDrag);
+    if (focus_.Node() == node) HandleClickSelection(last, node, Shift, autoDrag);
   } else if (Button == mbLeft) {
     // Empty space: a rubber band may follow.
     if (!Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
@@ -256,9 +256,8 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
     THitInfo hit;
     GetHitTestInfoAt(X, Y, true, hit);
     PDataNode hot = hit.HitPositions.Contains(hpOnItem) ? hit.HitNode : nullptr;
-    if (hot != hotNode_) {
-      PDataNode old = hotNode_;
-      hotNode_ = hot;
+    if (hot != focus_.Hot()) {
+      PDataNode old = focus_.SetHot(hot);
       DoHotChange(old, hot);
       InvalidateNode(old);
       InvalidateNode(hot);

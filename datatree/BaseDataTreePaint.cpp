@@ -88,7 +88,7 @@ int TBaseDataTree::GetButtonVAlign(PDataNode Node) const {
 }
 
 int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
-  bool hot = Node == hotNode_;
+  bool hot = Node == focus_.Hot();
   bool disabled = Node->Has(vsDisabled) || !Enabled();
   int state = disabled ? 3
               : (Node->CheckState == csUncheckedPressed || Node->CheckState == csCheckedPressed ||
@@ -487,8 +487,8 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     // Without columns the content is as wide as the widest row painted.
     if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
     // Selection highlight behind the content (or the whole cell with full-row select).
-    bool focusCell = Node == focusedNode_ && (!useColumns || column == focusedColumn_ || (fullRow && true));
-    if (selected && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
+    bool focusCell = Node == focus_.Node() && (!useColumns || column == focus_.Column() || (fullRow && true));
+    if (selected && !fullRow && (column == focus_.Column() || !useColumns || column == main)) {
       RECT sr = info.ContentRect;
       int w = info.NodeWidth + 2 * textMargin_;
       if (info.Alignment == taRightJustify)
@@ -498,7 +498,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
       sr.right = std::min<int>(sr.right, sr.left + w);
       PaintCellSelection(dc, sr, focused);
       if (focusCell && focused && Options.Contains(ptFocusRect)) DrawFocusRect(dc, &sr);
-    } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focusedColumn_ &&
+    } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focus_.Column() &&
                useColumns && !fullRow) {
       RECT fr = info.ContentRect;
       fr.right = std::min<int>(fr.right, fr.left + info.NodeWidth + 2 * textMargin_);
@@ -508,7 +508,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
     if (OnAfterCellPaint) OnAfterCellPaint(this, paintCanvas_.get(), Node, column, info.CellRect);
     RestoreDC(dc, saved);
   }
-  if (selected && fullRow && Node == focusedNode_ && focused && Options.Contains(ptFocusRect)) {
+  if (selected && fullRow && Node == focus_.Node() && focused && Options.Contains(ptFocusRect)) {
     RECT fr{Window.left, 0, Window.left + width, height};
     DrawFocusRect(dc, &fr);
   }

@@ -275,9 +275,9 @@ bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontall
     if (r.bottom - r.top > rowsBottom - rowsTop) y = offsetY_ + (rowsTop - r.top);
   }
   int x = offsetX_;
-  if (Horizontally && header_->UseColumns() && header_->Columns()->IsValidColumn(focusedColumn_)) {
+  if (Horizontally && header_->UseColumns() && header_->Columns()->IsValidColumn(focus_.Column())) {
     int left, right;
-    header_->Columns()->GetColumnBounds(focusedColumn_, left, right);
+    header_->Columns()->GetColumnBounds(focus_.Column(), left, right);
     if (left < 0)
       x = offsetX_ - left;
     else if (right > ClientWidth())
@@ -416,7 +416,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_KILLFOCUS:
       TCustomControl::WndProc(Message);
       if (Message.Msg == WM_KILLFOCUS) CancelModes();
-      if (selection_.Count() > 0 || focusedNode_) Invalidate();
+      if (selection_.Count() > 0 || focus_.Node()) Invalidate();
       return;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(Message.WParam) == Handle() &&
@@ -432,7 +432,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         bool menuKey = menuKeyHandled_;
         menuKeyHandled_ = false;
         if (menuKey) return void(Message.Result = 1);
-        if (focusedNode_) {
+        if (focus_.Node()) {
           Message.Result = 1;
           PopupAtFocusedCell();
           return;
@@ -463,9 +463,8 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       Resize();
       return;
     case CM_MOUSELEAVE:
-      if (hotNode_) {
-        PDataNode old = hotNode_;
-        hotNode_ = nullptr;
+      if (focus_.Hot()) {
+        PDataNode old = focus_.SetHot(nullptr);
         DoHotChange(old, nullptr);
         InvalidateNode(old);
       }
