@@ -6,6 +6,7 @@
 #include "classlib/graphics/ImageList.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeImages.h"
+#include "datatree/RowPainter.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/window/Messages.h"
 
@@ -24,6 +25,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   colors_ = std::make_unique<TDTColors>(this);
   options_.reset(new TCustomDataTreeOptions(this));
   paintCanvas_ = std::make_unique<TCanvas>();
+  painter_ = std::make_unique<TRowPainter>(*this);
   background_ = std::make_unique<TPicture>();
   background_->OnChange = [this](TObject*) {
     if (!IsDestroying()) Invalidate();

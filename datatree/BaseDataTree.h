@@ -34,6 +34,7 @@ class TBitmap;
 class TCustomImageList;
 class TMenuBase;
 class TPicture;
+class TRowPainter;
 class TStream;
 class TClipboardFormats;
 class TDTDragImage;
@@ -788,6 +789,7 @@ class TBaseDataTree : public TCustomControl {
 
   friend class TValidationWorker;
   friend class TIncrementalSearch;
+  friend class TRowPainter;
   friend class TCustomDataTreeOptions;
   friend class TDTHeader;
   friend class TDataTreeColumns;
@@ -867,7 +869,8 @@ class TBaseDataTree : public TCustomControl {
   int headerMouseColumn_ = -1;
   int rowPaintCount_ = 0;
 
-  // Off-screen row buffer.
+  // Each row is painted by the row painter into the off-screen row buffer.
+  std::unique_ptr<TRowPainter> painter_;
   HDC rowDC_ = nullptr;
   HBITMAP rowBitmap_ = nullptr;
   HGDIOBJ rowOldBitmap_ = nullptr;
