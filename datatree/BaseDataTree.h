@@ -21,6 +21,7 @@
 #include "datatree/DataTreeTypes.h"
 #include "datatree/FocusState.h"
 #include "datatree/IncrementalSearch.h"
+#include "datatree/RubberBand.h"
 #include "datatree/SelectionStore.h"
 #include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
@@ -748,10 +749,6 @@ class TBaseDataTree : public TCustomControl {
   void FinishDrawSelectionRows(const TNodeArray& add, bool changed);
   // The visible row at content pixel Y and its top, for the band's walk.
   PDataNode BandRowAt(int Y, int& Top);
-  // The last row the band visited and its top; forgotten whenever the rows'
-  // geometry may change (InvalidateCache) or the node goes.
-  PDataNode bandRow_ = nullptr;
-  int bandRowTop_ = 0;
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);
@@ -862,10 +859,9 @@ class TBaseDataTree : public TCustomControl {
   TIncrementalSearch search_{*this};
   POINT lastClickPos_{};
   PDataNode pendingClearNode_ = nullptr;
-  RECT drawSelection_{};
-  POINT drawSelectionStart_{};
-  bool drawSelectionCtrl_ = false;
-  TNodeArray drawSelectionBefore_;
+  // The rubber band; the last row its walk visited is forgotten whenever the
+  // rows' geometry may change (InvalidateCache) or the node goes.
+  TRubberBand band_;
   int headerMouseColumn_ = -1;
   int rowPaintCount_ = 0;
 

@@ -112,10 +112,9 @@ void TBaseDataTree::ScrollByTimer() {
   SetOffsetXY(POINT{offsetX_ + dx, offsetY_ + dy});
   if (states_.Contains(tsDrawSelecting)) {
     // The band's moving corner follows the content.
-    RECT old = drawSelection_;
-    drawSelection_.right = p.x - offsetX_;
-    drawSelection_.bottom = p.y - headerRect_.bottom - offsetY_;
-    HandleDrawSelection(old, drawSelection_);
+    RECT old = band_.Rect();
+    band_.MoveCorner(p.x - offsetX_, p.y - headerRect_.bottom - offsetY_);
+    HandleDrawSelection(old, band_.Rect());
     Invalidate();
   }
   (void)oldX, (void)oldY;
@@ -240,14 +239,14 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
   }
   UpdateAutoScroll(X, Y);
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
-    RECT old = drawSelection_;
+    RECT old = band_.Rect();
     POINT p{X - offsetX_, Y - headerRect_.bottom - offsetY_};
     if (states_.Contains(tsDrawSelPending) &&
-        (std::abs(p.x - drawSelectionStart_.x) > 4 || std::abs(p.y - drawSelectionStart_.y) > 4))
+        (std::abs(p.x - band_.Start().x) > 4 || std::abs(p.y - band_.Start().y) > 4))
       DoStateChange({tsDrawSelecting}, {tsDrawSelPending});
     if (states_.Contains(tsDrawSelecting)) {
-      drawSelection_ = RECT{drawSelectionStart_.x, drawSelectionStart_.y, p.x, p.y};
-      HandleDrawSelection(old, drawSelection_);
+      band_.SetRect(RECT{band_.Start().x, band_.Start().y, p.x, p.y});
+      HandleDrawSelection(old, band_.Rect());
       Invalidate();
     }
     return;
@@ -324,20 +323,13 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   }
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
-    drawSelection_ = RECT{};
-    drawSelectionBefore_.clear();
+    band_.End();
     Invalidate();
   }
 }
 
 void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
-  bandRow_ = nullptr;
-  drawSelectionStart_ = Start;
-  drawSelection_ = RECT{Start.x, Start.y, Start.x, Start.y};
-  drawSelectionCtrl_ = Ctrl;
-  // Sorted by address: each row of the band asks whether it was selected.
-  drawSelectionBefore_ = GetSortedSelection(false);
-  std::sort(drawSelectionBefore_.begin(), drawSelectionBefore_.end());
+  band_.Begin(Start, Ctrl, GetSortedSelection(false));
 }
 
 void TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
@@ -402,16 +394,14 @@ void TBaseDataTree::UpdateDrawSelectionRows(int fromY, int toY, const RECT& NewR
     }
     bool inNew = top < NewRect.bottom && top + h > NewRect.top &&
                  (simple || (left < NewRect.right && right > NewRect.left));
-    bool wasSelected = std::binary_search(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), run);
-    bool want = drawSelectionCtrl_ ? (inNew != wasSelected) : (inNew || wasSelected);
+    bool want = band_.Wants(run, inNew);
     if (want && !run->Has(vsSelected)) {
       add.push_back(run);
     } else if (!want && run->Has(vsSelected)) {
       InternalRemoveFromSelection(run);
       changed = true;
     }
-    bandRow_ = run;
-    bandRowTop_ = top;
+    band_.SetRow(run, top);
     top += h;
     run = GetNextVisibleNoInit(run);
   }
@@ -421,9 +411,9 @@ PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
   // A band grows by a few rows per mouse move: walk on from the last row it
   // visited when that is close above Y, else ask the position cache.
   constexpr int kNearRows = 64;
-  if (bandRow_ && bandRowTop_ <= Y && Y - bandRowTop_ <= kNearRows * int(defaultNodeHeight_)) {
-    PDataNode run = bandRow_;
-    int top = bandRowTop_;
+  if (band_.Row() && band_.RowTop() <= Y && Y - band_.RowTop() <= kNearRows * int(defaultNodeHeight_)) {
+    PDataNode run = band_.Row();
+    int top = band_.RowTop();
     while (run && top + int(run->NodeHeight) <= Y) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);

@@ -287,7 +287,7 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
 void TBaseDataTree::ForgetNode(PDataNode Node) {
   focus_.ForgetHot(Node);
   search_.ForgetNode(Node);
-  if (bandRow_ == Node) bandRow_ = nullptr;
+  band_.ForgetNode(Node);
   if (checkNode_ == Node) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
@@ -300,8 +300,6 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
     lastStructureChangeNode_ = parent && parent != root_ && !parent->Has(vsDeleting) ? parent : nullptr;
     lastStructureChangeReason_ = crAccumulated;
   }
-  auto before = std::lower_bound(drawSelectionBefore_.begin(), drawSelectionBefore_.end(), Node);
-  if (before != drawSelectionBefore_.end() && *before == Node) drawSelectionBefore_.erase(before);
   TransferForgetNode(Node);
 }
 
@@ -319,8 +317,7 @@ bool TBaseDataTree::DropAllNodes() {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
   }
-  drawSelectionBefore_.clear();
-  bandRow_ = nullptr;
+  band_.DropNodes();
   TransferForgetAll();
   store_.FreeAllNodes();
   return true;

@@ -343,7 +343,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
 }
 
 void TBaseDataTree::PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight) {
-  RECT r = drawSelection_;
+  RECT r = band_.Rect();
   if (r.left > r.right) std::swap(r.left, r.right);
   if (r.top > r.bottom) std::swap(r.top, r.bottom);
   // The band in this row's coordinates.
@@ -378,8 +378,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   if (po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !focused))
     PaintOptions.Exclude(ptSelection);
   if (po.Contains(toHideFocusRect)) PaintOptions.Exclude(ptFocusRect);
-  bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) &&
-              drawSelection_.left != drawSelection_.right && drawSelection_.top != drawSelection_.bottom;
+  bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) && band_.HasArea();
 
   EnsureRowBuffer(width, int(defaultNodeHeight_));
   HFONT font = Font()->Handle();

@@ -17,7 +17,7 @@ namespace qv {
 // --- Position cache and the worker
 
 void TBaseDataTree::InterruptValidation() {
-  bandRow_ = nullptr;  // a change of structure or height follows
+  band_.ForgetRow();  // a change of structure or height follows
   validation_.RequestStop();
   DoStateChange({tsStopValidation}, {tsUseCache});
   bool was = validation_.Validating();
@@ -28,7 +28,7 @@ void TBaseDataTree::InterruptValidation() {
 }
 
 void TBaseDataTree::InvalidateCache() {
-  bandRow_ = nullptr;
+  band_.ForgetRow();
   DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
@@ -256,7 +256,7 @@ void TBaseDataTree::CancelModes() {
   DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
                      tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
                      tsRightButtonDown, tsScrolling, tsScrollPending});
-  drawSelection_ = RECT{};
+  band_.SetRect(RECT{});
 }
 
 bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontally) {
