@@ -75,15 +75,11 @@ TEST_F(RowPainter, ButtonCheckPictureAndTextFollowEachOtherPerLevel) {
   const int indent = int(t->Indent()), check = t->CheckImages()->Width();
   PaintRows(t, 2);
 
+  // The root's button, 9 pixels square, is centred in its indent step (read
+  // along its top edge: on the middle line the tree line runs on).
+  const int buttonLeft = (indent - 9) / 2;
+  EXPECT_EQ(Run(0, Rgb(clBtnShadow), 0, indent, 9 - 4), std::make_pair(buttonLeft, buttonLeft + 9));
   for (int level : {0, 1}) {
-    // The button (the root's only) is centred in the last indent step.
-    // (its top edge: the middle line runs on as the tree line)
-    auto button = Run(0, Rgb(clBtnShadow), 0, indent, 9 - 4);
-    if (level == 0) {
-      EXPECT_GE(button.first, 0);
-      EXPECT_LE(button.second, indent);
-      EXPECT_NEAR((button.first + button.second) / 2.0, indent / 2.0, 1.0);
-    }
     int picture = indent * (level + 1) + t->Margin() + check + 2;
     EXPECT_EQ(Run(level, Rgb(clLime)), std::make_pair(picture, picture + 16)) << "level " << level;
     // The check box lies after the indent and the margin, before the picture;
