@@ -6,6 +6,7 @@
 #include "classlib/graphics/ImageList.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeImages.h"
+#include "datatree/RowPainter.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/window/Messages.h"
 
@@ -24,6 +25,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   colors_ = std::make_unique<TDTColors>(this);
   options_.reset(new TCustomDataTreeOptions(this));
   paintCanvas_ = std::make_unique<TCanvas>();
+  painter_ = std::make_unique<TRowPainter>(*this);
   background_ = std::make_unique<TPicture>();
   background_->OnChange = [this](TObject*) {
     if (!IsDestroying()) Invalidate();
@@ -193,8 +195,8 @@ void TBaseDataTree::SetDefaultNodeHeight(uint32_t Value) {
   if (updateCount_ == 0 && HandleAllocated() && !IsLoading()) {
     ValidateCache();
     UpdateScrollBars(true);
-    if (focusedNode_)
-      ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView));
+    if (focus_.Node())
+      ScrollIntoView(focus_.Node(), options_->SelectionOptions().Contains(toCenterScrollIntoView));
     Invalidate();
   }
 }
@@ -317,7 +319,7 @@ void TBaseDataTree::Loaded() {
 
 void TBaseDataTree::MainColumnChanged() {
   CancelNodeEdit();  // an edit of the old main column ends
-  if (!options_->SelectionOptions().Contains(toExtendedFocus)) focusedColumn_ = header_->MainColumn();
+  if (!options_->SelectionOptions().Contains(toExtendedFocus)) focus_.SetColumn(header_->MainColumn());
   Invalidate();
 }
 

@@ -20,7 +20,9 @@
 #include "datatree/DataTreeOptions.h"
 #include "datatree/DataTreeTransferTypes.h"
 #include "datatree/DataTreeTypes.h"
+#include "datatree/FocusState.h"
 #include "datatree/IncrementalSearch.h"
+#include "datatree/RubberBand.h"
 #include "datatree/SelectionStore.h"
 #include "datatree/ValidationState.h"
 #include "platform/window/MessageQueue.h"
@@ -34,6 +36,7 @@ class TBitmap;
 class TCustomImageList;
 class TMenuBase;
 class TPicture;
+class TRowPainter;
 class TStream;
 class TClipboardFormats;
 class TDTDragImage;
@@ -287,14 +290,14 @@ class TBaseDataTree : public TCustomControl {
   static TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
   // True for a pointer to a live node of this tree (foreign or stale ones are refused unread).
   bool IsNodeOfThisTree(const void* Node) const;
-  PDataNode FocusedNode() const { return focusedNode_; }
+  PDataNode FocusedNode() const { return focus_.Node(); }
   void SetFocusedNode(PDataNode Value);
-  TColumnIndex FocusedColumn() const { return focusedColumn_; }
+  TColumnIndex FocusedColumn() const { return focus_.Column(); }
   void SetFocusedColumn(TColumnIndex Value);
   PDataNode TopNode() { return GetTopNode(); }
   void SetTopNode(PDataNode Node);
-  PDataNode RangeAnchor() const { return rangeAnchor_; }
-  PDataNode HotNode() const { return hotNode_; }
+  PDataNode RangeAnchor() const { return focus_.Anchor(); }
+  PDataNode HotNode() const { return focus_.Hot(); }
   TCheckState CheckState(PDataNode Node) const {
     return Node ? TCheckState(Node->CheckState) : csUncheckedNormal;
   }
@@ -767,10 +770,6 @@ class TBaseDataTree : public TCustomControl {
   virtual bool CalculateSelectionRect(int X, int Y);
   // The visible row at content pixel Y and its top, for the band's walk.
   PDataNode BandRowAt(int Y, int& Top);
-  // The last row the band visited and its top; forgotten whenever the rows'
-  // geometry may change (InvalidateCache) or the node goes.
-  PDataNode bandRow_ = nullptr;
-  int bandRowTop_ = 0;
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);
@@ -815,6 +814,7 @@ class TBaseDataTree : public TCustomControl {
 
   friend class TValidationWorker;
   friend class TIncrementalSearch;
+  friend class TRowPainter;
   friend class TCustomDataTreeOptions;
   friend class TDTHeader;
   friend class TDataTreeColumns;
@@ -828,11 +828,9 @@ class TBaseDataTree : public TCustomControl {
   uint32_t totalInternalDataSize_ = 0;
   uint32_t updateCount_ = 0;
   TSelectionStore selection_;
-  PDataNode rangeAnchor_ = nullptr;
   int lastSelectionLevel_ = -1;
-  PDataNode focusedNode_ = nullptr;
-  TColumnIndex focusedColumn_ = -1;
-  PDataNode hotNode_ = nullptr;
+  // Focused node and column, range anchor and hot node.
+  TFocusState focus_;
   PDataNode lastChangedNode_ = nullptr;
   PDataNode lastStructureChangeNode_ = nullptr;
   TChangeReason lastStructureChangeReason_ = crIgnore;
@@ -893,13 +891,14 @@ class TBaseDataTree : public TCustomControl {
   TIncrementalSearch search_{*this};
   POINT lastClickPos_{};
   PDataNode pendingClearNode_ = nullptr;
-  RECT drawSelection_{};
-  POINT drawSelectionStart_{};
-  bool drawSelectionCtrl_ = false;
+  // The rubber band; the last row its walk visited is forgotten whenever the
+  // rows' geometry may change (InvalidateCache) or the node goes.
+  TRubberBand band_;
   int headerMouseColumn_ = -1;
   int rowPaintCount_ = 0;
 
-  // Off-screen row buffer.
+  // Each row is painted by the row painter into the off-screen row buffer.
+  std::unique_ptr<TRowPainter> painter_;
   HDC rowDC_ = nullptr;
   HBITMAP rowBitmap_ = nullptr;
   HGDIOBJ rowOldBitmap_ = nullptr;

@@ -17,19 +17,17 @@ RECT Normalized(RECT r) {
 }  // namespace
 
 void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
-  drawSelectionStart_ = Start;
-  drawSelection_ = RECT{Start.x, Start.y, Start.x, Start.y};
-  drawSelectionCtrl_ = Ctrl;
-  bandRow_ = nullptr;
+  // Rows toggle against their current state, so no earlier selection is kept.
+  band_.Begin(Start, Ctrl, {});
 }
 
 PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
   // A band grows by a few rows per mouse move: walk on from the last row it
   // visited when that is close above Y, else ask the position cache.
   constexpr int kNearRows = 64;
-  if (bandRow_ && bandRowTop_ <= Y && Y - bandRowTop_ <= kNearRows * int(defaultNodeHeight_)) {
-    PDataNode run = bandRow_;
-    int top = bandRowTop_;
+  if (band_.Row() && band_.RowTop() <= Y && Y - band_.RowTop() <= kNearRows * int(defaultNodeHeight_)) {
+    PDataNode run = band_.Row();
+    int top = band_.RowTop();
     while (run && top + int(run->NodeHeight) <= Y) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);
@@ -43,14 +41,14 @@ PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
 }
 
 bool TBaseDataTree::CalculateSelectionRect(int X, int Y) {
-  RECT old = drawSelection_;
+  RECT old = band_.Rect();
   int maxX = std::max(ClientWidth(), RangeX());
   int maxY = std::max(ClientHeight() - int(headerRect_.bottom), RangeY());
   int x = std::clamp(X - offsetX_, 0, std::max(0, maxX));
   int y = std::clamp(Y - int(headerRect_.bottom) - offsetY_, 0, std::max(0, maxY));
   // The anchor stays the first corner; the corners are not reordered here.
-  drawSelection_ = RECT{drawSelectionStart_.x, drawSelectionStart_.y, x, y};
-  return !EqualRect(&old, &drawSelection_);
+  band_.SetRect(RECT{band_.Start().x, band_.Start().y, x, y});
+  return !EqualRect(&old, &band_.Rect());
 }
 
 int TBaseDataTree::DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main) {
@@ -120,11 +118,10 @@ bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int No
       inOld = inside(OldRect);
       inNew = inside(NewRect);
     }
-    bandRow_ = run;
-    bandRowTop_ = top;
+    band_.SetRow(run, top);
     if (inOld != inNew) {
       changed = true;
-      bool select = drawSelectionCtrl_ ? !run->Has(vsSelected) : inNew;
+      bool select = band_.Ctrl() ? !run->Has(vsSelected) : inNew;
       if (select)
         Add.push_back(run);
       else if (run->Has(vsSelected))

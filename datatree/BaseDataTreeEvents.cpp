@@ -106,20 +106,20 @@ void TBaseDataTree::ShowPopupMenu(PDataNode Node, TColumnIndex Column, POINT Pos
 namespace qv {
 
 void TBaseDataTree::PopupAtFocusedCell() {
-  if (!focusedNode_) return;
-  RECT r = GetDisplayRect(focusedNode_, focusedColumn_, true);
-  int width = DoGetNodeWidth(focusedNode_, focusedColumn_);
-  if (header_->Columns()->IsValidColumn(focusedColumn_))
-    width = std::min(width, header_->Columns()->Items(focusedColumn_)->Width());
+  if (!focus_.Node()) return;
+  RECT r = GetDisplayRect(focus_.Node(), focus_.Column(), true);
+  int width = DoGetNodeWidth(focus_.Node(), focus_.Column());
+  if (header_->Columns()->IsValidColumn(focus_.Column()))
+    width = std::min(width, header_->Columns()->Items(focus_.Column())->Width());
   else
     width = std::min(width, ClientWidth());
-  ShowPopupMenu(focusedNode_, focusedColumn_, POINT{r.left + width / 2, (r.top + r.bottom) / 2});
+  ShowPopupMenu(focus_.Node(), focus_.Column(), POINT{r.left + width / 2, (r.top + r.bottom) / 2});
 }
 
 void TBaseDataTree::HelpKey() {
   if (!OnGetHelpContext) return;
   int context = 0;
-  for (PDataNode run = focusedNode_; run && run != root_ && context == 0; run = run->Parent)
+  for (PDataNode run = focus_.Node(); run && run != root_ && context == 0; run = run->Parent)
     OnGetHelpContext(this, run, 0, context);
   for (TControl* c = this; c && context == 0; c = c->Parent()) context = c->HelpContext;
   if (context != 0) InvokeHelp(context);
@@ -145,7 +145,8 @@ bool TBaseDataTree::HandleSetCursor() {
   }
   if (Screen && Screen->Cursor() != crDefault) return false;
   TCursor cursor = Cursor();
-  if (options_->PaintOptions().Contains(toHotTrack) && hotNode_ && HotCursor != crDefault) cursor = HotCursor;
+  if (options_->PaintOptions().Contains(toHotTrack) && focus_.Hot() && HotCursor != crDefault)
+    cursor = HotCursor;
   DoGetCursor(cursor);
   ::qv::SetCursor(Screen ? Screen->Cursors(cursor) : LoadCursorW(nullptr, IDC_ARROW));
   return true;

@@ -68,11 +68,11 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
     bool rangeToggle = (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME) && extendRange;
     bool gridMode = options_->MiscOptions().Contains(toGridExtensions);
     bool clearFirst = Shift.Empty() || (gridMode && !shift) || !multi || Key == VK_BACK || Key == VK_TAB;
-    PDataNode oldFocus = focusedNode_;
+    PDataNode oldFocus = focus_.Node();
     if (!oldFocus && !Shift.Empty()) oldFocus = GetFirstVisible();
-    if (!rangeAnchor_) {
-      rangeAnchor_ = GetFirstSelected();
-      if (!rangeAnchor_) rangeAnchor_ = GetFirst();
+    if (!focus_.Anchor()) {
+      focus_.SetAnchor(GetFirstSelected());
+      if (!focus_.Anchor()) focus_.SetAnchor(GetFirst());
     }
     int rowsH = HandleAllocated() ? ClientHeight() - headerRect_.bottom : Height();
     switch (Key) {
@@ -85,7 +85,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         if (header_->UseColumns()) {
           TDataTreeColumns* cols = header_->Columns();
           column = Key == VK_HOME ? cols->GetFirstVisibleColumn() : cols->GetLastVisibleColumn();
-          while (column >= 0 && !DoFocusChanging(focusedNode_, target, focusedColumn_, column))
+          while (column >= 0 && !DoFocusChanging(focus_.Node(), target, focus_.Column(), column))
             column =
                 Key == VK_HOME ? cols->GetNextVisibleColumn(column) : cols->GetPreviousVisibleColumn(column);
           if (column < 0) break;  // no column allowed: nothing happens
@@ -108,11 +108,11 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
           SetOffsetY(offsetY_ + (up ? rowsH : -rowsH));
           break;
         }
-        if (!focusedNode_) {
+        if (!focus_.Node()) {
           SetFocusedNode(up ? GetFirstVisible() : GetLastVisible());
           break;
         }
-        PDataNode run = focusedNode_;
+        PDataNode run = focus_.Node();
         int accumulated = 0;
         for (;;) {
           PDataNode next = up ? GetPreviousVisible(run) : GetNextVisible(run);
@@ -130,19 +130,19 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
           SetOffsetY(offsetY_ + (up ? 1 : -1) * int(defaultNodeHeight_));
           break;
         }
-        PDataNode target = focusedNode_
-                               ? (up ? GetPreviousVisible(focusedNode_) : GetNextVisible(focusedNode_))
+        PDataNode target = focus_.Node()
+                               ? (up ? GetPreviousVisible(focus_.Node()) : GetNextVisible(focus_.Node()))
                                : (up ? GetLastVisible() : GetFirstVisible());
         if (target) {
           EndEditNode();
-          if (extendRange && focusedNode_ && rangeAnchor_) {
-            int cmp = CompareNodePositions(oldFocus, rangeAnchor_);
-            if ((up && cmp > 0) || (!up && cmp < 0)) RemoveFromSelection(focusedNode_);
+          if (extendRange && focus_.Node() && focus_.Anchor()) {
+            int cmp = CompareNodePositions(oldFocus, focus_.Anchor());
+            if ((up && cmp > 0) || (!up && cmp < 0)) RemoveFromSelection(focus_.Node());
           }
-          if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
+          if (focus_.Column() == NoColumn) focus_.SetColumn(header_->MainColumn());
           SetFocusedNode(target);
         } else {
-          InvalidateNode(focusedNode_);
+          InvalidateNode(focus_.Node());
         }
         break;
       }
@@ -154,35 +154,35 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
           break;
         }
         if (options_->SelectionOptions().Contains(toExtendedFocus) && gridMode) {
-          TColumnIndex c = left ? header_->Columns()->GetPreviousVisibleColumn(focusedColumn_)
-                                : header_->Columns()->GetNextVisibleColumn(focusedColumn_);
+          TColumnIndex c = left ? header_->Columns()->GetPreviousVisibleColumn(focus_.Column())
+                                : header_->Columns()->GetNextVisibleColumn(focus_.Column());
           if (c >= 0) SetFocusedColumn(c);
           break;
         }
-        if (focusedNode_ && Shift.Empty() && focusedNode_->Has(vsHasChildren) &&
-            focusedNode_->Has(vsExpanded) == left) {
-          ToggleNode(focusedNode_);
+        if (focus_.Node() && Shift.Empty() && focus_.Node()->Has(vsHasChildren) &&
+            focus_.Node()->Has(vsExpanded) == left) {
+          ToggleNode(focus_.Node());
           break;
         }
-        if (!focusedNode_) {
+        if (!focus_.Node()) {
           SetFocusedNode(GetFirstVisible());
           break;
         }
         if (left) {
-          if (focusedNode_->Parent != root_) {
+          if (focus_.Node()->Parent != root_) {
             if (extendRange) {
-              if (focusedNode_->Index > 0)
+              if (focus_.Node()->Index > 0)
                 rangeToggle = true;
-              else if (rangeAnchor_ && CompareNodePositions(focusedNode_->Parent, rangeAnchor_) > 0)
-                RemoveFromSelection(focusedNode_);
+              else if (focus_.Anchor() && CompareNodePositions(focus_.Node()->Parent, focus_.Anchor()) > 0)
+                RemoveFromSelection(focus_.Node());
             }
-            SetFocusedNode(focusedNode_->Parent);
+            SetFocusedNode(focus_.Node()->Parent);
           }
         } else {
-          PDataNode target = focusedNode_->Has(vsExpanded) ? GetFirstVisibleChild(focusedNode_) : nullptr;
+          PDataNode target = focus_.Node()->Has(vsExpanded) ? GetFirstVisibleChild(focus_.Node()) : nullptr;
           if (target) {
-            if (extendRange && rangeAnchor_ && CompareNodePositions(target, rangeAnchor_) < 0)
-              RemoveFromSelection(focusedNode_);
+            if (extendRange && focus_.Anchor() && CompareNodePositions(target, focus_.Anchor()) < 0)
+              RemoveFromSelection(focus_.Node());
             SetFocusedNode(target);
           }
         }
@@ -191,26 +191,26 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_TAB: {
         // With extended focus: the next (Shift: previous) allowed cell, row by row.
         if (!WantTabs || !options_->SelectionOptions().Contains(toExtendedFocus) || !header_->UseColumns() ||
-            !focusedNode_)
+            !focus_.Node())
           break;
         TDataTreeColumns* cols = header_->Columns();
-        PDataNode node = focusedNode_;
-        TColumnIndex column = shift ? cols->GetPreviousVisibleColumn(focusedColumn_)
-                                    : cols->GetNextVisibleColumn(focusedColumn_);
+        PDataNode node = focus_.Node();
+        TColumnIndex column = shift ? cols->GetPreviousVisibleColumn(focus_.Column())
+                                    : cols->GetNextVisibleColumn(focus_.Column());
         while (node) {
-          while (column >= 0 && !DoFocusChanging(focusedNode_, node, focusedColumn_, column))
+          while (column >= 0 && !DoFocusChanging(focus_.Node(), node, focus_.Column(), column))
             column = shift ? cols->GetPreviousVisibleColumn(column) : cols->GetNextVisibleColumn(column);
           if (column >= 0) break;
           node = shift ? GetPreviousVisible(node) : GetNextVisible(node);
           column = shift ? cols->GetLastVisibleColumn() : cols->GetFirstVisibleColumn();
         }
         if (node && column >= 0) {
-          focusedColumn_ = column;  // node and column change together
-          if (node != focusedNode_)
+          focus_.SetColumn(column);  // node and column change together
+          if (node != focus_.Node())
             SetFocusedNode(node);
           else {
             InvalidateNode(node);
-            DoFocusChange(focusedNode_, focusedColumn_);
+            DoFocusChange(focus_.Node(), focus_.Column());
           }
         }
         break;
@@ -218,24 +218,24 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_BACK:
         if (states_.Contains(tsIncrementalSearching))
           DoStateChange({tsIncrementalSearchPending});
-        else if (focusedNode_ && focusedNode_->Parent != root_)
-          SetFocusedNode(focusedNode_->Parent);
+        else if (focus_.Node() && focus_.Node()->Parent != root_)
+          SetFocusedNode(focus_.Node()->Parent);
         break;
       default:
         break;
     }
     bool cleared = false;
-    if (clearFirst && (oldFocus != focusedNode_ || selection_.Count() != 1)) {
+    if (clearFirst && (oldFocus != focus_.Node() || selection_.Count() != 1)) {
       ClearSelection();
       cleared = true;
     }
     if (Shift.Empty()) {
-      rangeAnchor_ = focusedNode_;
-      lastSelectionLevel_ = focusedNode_ ? int(GetNodeLevel(focusedNode_)) : -1;
+      focus_.SetAnchor(focus_.Node());
+      lastSelectionLevel_ = focus_.Node() ? int(GetNodeLevel(focus_.Node())) : -1;
     }
-    if (rangeToggle && focusedNode_) ToggleSelection(oldFocus, focusedNode_);
-    if (focusedNode_ && (cleared || focusedNode_ != oldFocus) && !focusedNode_->Has(vsSelected))
-      AddToSelection(focusedNode_);
+    if (rangeToggle && focus_.Node()) ToggleSelection(oldFocus, focus_.Node());
+    if (focus_.Node() && (cleared || focus_.Node() != oldFocus) && !focus_.Node()->Has(vsSelected))
+      AddToSelection(focus_.Node());
     if (rangeToggle || selection_.Count() > 1) Invalidate();
     return;
   }
@@ -245,14 +245,14 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_MULTIPLY:
       if (searching)
         DoStateChange({tsIncrementalSearchPending});
-      else if (focusedNode_)
-        FullExpand(focusedNode_);
+      else if (focus_.Node())
+        FullExpand(focus_.Node());
       return;
     case VK_DIVIDE:
       if (searching)
         DoStateChange({tsIncrementalSearchPending});
-      else if (focusedNode_)
-        FullCollapse(focusedNode_);
+      else if (focus_.Node())
+        FullCollapse(focus_.Node());
       return;
     case VK_ADD:
       if (searching)
@@ -261,8 +261,8 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         FullExpand(nullptr);
       else if (ctrl)
         header_->AutoFitColumns(true);
-      else if (focusedNode_ && !focusedNode_->Has(vsExpanded))
-        ToggleNode(focusedNode_);
+      else if (focus_.Node() && !focus_.Node()->Has(vsExpanded))
+        ToggleNode(focus_.Node());
       return;
     case VK_SUBTRACT:
       if (searching)
@@ -271,8 +271,8 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         FullCollapse(nullptr);
       else if (ctrl)
         header_->RestoreColumns();
-      else if (focusedNode_ && focusedNode_->Has(vsExpanded))
-        ToggleNode(focusedNode_);
+      else if (focus_.Node() && focus_.Node()->Has(vsExpanded))
+        ToggleNode(focus_.Node());
       return;
     case VK_ESCAPE:
       if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
@@ -282,13 +282,13 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       }
       return;
     case VK_SPACE:
-      if (options_->MiscOptions().Contains(toCheckSupport) && focusedNode_ &&
-          focusedNode_->CheckType != ctNone && !states_.Contains(tsKeyCheckPending) &&
-          !states_.Contains(tsMouseCheckPending) && !focusedNode_->Has(vsDisabled)) {
-        TCheckState newState = NextCheckState(focusedNode_);
-        if (DoChecking(focusedNode_, newState)) {
+      if (options_->MiscOptions().Contains(toCheckSupport) && focus_.Node() &&
+          focus_.Node()->CheckType != ctNone && !states_.Contains(tsKeyCheckPending) &&
+          !states_.Contains(tsMouseCheckPending) && !focus_.Node()->Has(vsDisabled)) {
+        TCheckState newState = NextCheckState(focus_.Node());
+        if (DoChecking(focus_.Node(), newState)) {
           DoStateChange({tsKeyCheckPending});
-          checkNode_ = focusedNode_;
+          checkNode_ = focus_.Node();
           pendingCheckState_ = newState;
           checkNode_->CheckState = Pressed(TCheckState(checkNode_->CheckState));
           InvalidateNode(checkNode_);
@@ -298,7 +298,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       }
       return;
     case VK_APPS:
-      if (focusedNode_) {
+      if (focus_.Node()) {
         menuKeyHandled_ = true;  // the key-up's context menu message is this one
         PopupAtFocusedCell();
       }
@@ -326,7 +326,7 @@ void TBaseDataTree::KeyUp(WORD& Key, TShiftState Shift) {
   checkNode_ = nullptr;
   if (!node) return;
   node->CheckState = Unpressed(TCheckState(node->CheckState));
-  if (node == focusedNode_) ClickCheck(node, pendingCheckState_);
+  if (node == focus_.Node()) ClickCheck(node, pendingCheckState_);
   InvalidateNode(node);
 }
 
@@ -345,7 +345,7 @@ void TBaseDataTree::DoIncrementalSearchKey(char16_t Key) {
     DoStateChange({tsIncrementalSearching});
     bool failed = false;
     PDataNode found = search_.Key(Key, incrementalSearch_, IncrementalSearchStart, IncrementalSearchDirection,
-                                  focusedNode_, failed);
+                                  focus_.Node(), failed);
     if (found) {
       ClearSelection();
       search_.Accept(found);

@@ -21,8 +21,8 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     return;
   }
   if (shift) {
-    if (!rangeAnchor_) rangeAnchor_ = LastFocused ? LastFocused : NewNode;
-    SelectNodes(rangeAnchor_, NewNode, ctrl);
+    if (!focus_.Anchor()) focus_.SetAnchor(LastFocused ? LastFocused : NewNode);
+    SelectNodes(focus_.Anchor(), NewNode, ctrl);
     return;
   }
   if (ctrl) {
@@ -32,7 +32,7 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     } else {
       AddToSelection(NewNode);
     }
-    rangeAnchor_ = NewNode;
+    focus_.SetAnchor(NewNode);
     return;
   }
   if (NewNode->Has(vsSelected) && DragPending) {
@@ -45,7 +45,7 @@ void TBaseDataTree::HandleClickSelection(PDataNode LastFocused, PDataNode NewNod
     ClearSelection();
     AddToSelection(NewNode);
   }
-  rangeAnchor_ = NewNode;
+  focus_.SetAnchor(NewNode);
   lastSelectionLevel_ = int(GetNodeLevel(NewNode));
 }
 
@@ -112,10 +112,9 @@ void TBaseDataTree::ScrollByTimer() {
   SetOffsetXY(POINT{offsetX_ + dx, offsetY_ + dy});
   if (states_.Contains(tsDrawSelecting)) {
     // The band's moving corner follows the content.
-    RECT old = drawSelection_;
-    drawSelection_.right = p.x - offsetX_;
-    drawSelection_.bottom = p.y - headerRect_.bottom - offsetY_;
-    HandleDrawSelection(old, drawSelection_);
+    RECT old = band_.Rect();
+    band_.MoveCorner(p.x - offsetX_, p.y - headerRect_.bottom - offsetY_);
+    HandleDrawSelection(old, band_.Rect());
     Invalidate();
   }
   (void)oldX, (void)oldY;
@@ -193,8 +192,8 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
                  (Button == mbMiddle && options_->SelectionOptions().Contains(toMiddleClickSelect));
   if (!selects) return;
   if (onNode) {
-    PDataNode last = focusedNode_;
-    if (header_->UseColumns() && hit.HitColumn >= 0 && hit.HitColumn != focusedColumn_ &&
+    PDataNode last = focus_.Node();
+    if (header_->UseColumns() && hit.HitColumn >= 0 && hit.HitColumn != focus_.Column() &&
         options_->SelectionOptions().Contains(toExtendedFocus))
       SetFocusedColumn(hit.HitColumn);
     SetFocusedNode(node);
@@ -203,7 +202,7 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     bool autoDrag = Button == mbLeft && xfer_ && xfer_->armDrag &&
                     (!fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
                      options_->MiscOptions().Contains(toFullRowDrag));
-    if (focusedNode_ == node) HandleClickSelection(last, node, Shift, autoDrag);
+    if (focus_.Node() == node) HandleClickSelection(last, node, Shift, autoDrag);
   } else if (Button == mbLeft) {
     // Empty space: a rubber band may follow. A single-select tree keeps its
     // selection, as there is no band to start.
@@ -231,11 +230,11 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
   UpdateAutoScroll(X, Y);
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     // While pending nothing was selected yet: the band grows from nothing.
-    RECT old = states_.Contains(tsDrawSelecting) ? drawSelection_ : RECT{};
+    RECT old = states_.Contains(tsDrawSelecting) ? band_.Rect() : RECT{};
     bool moved = CalculateSelectionRect(X, Y);
     if (states_.Contains(tsDrawSelPending) &&
-        (std::abs(drawSelection_.right - drawSelection_.left) > GetSystemMetrics(SM_CXDRAG) ||
-         std::abs(drawSelection_.bottom - drawSelection_.top) > GetSystemMetrics(SM_CYDRAG))) {
+        (std::abs(band_.Rect().right - band_.Rect().left) > GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(band_.Rect().bottom - band_.Rect().top) > GetSystemMetrics(SM_CYDRAG))) {
       if (states_.Contains(tsClearPending)) {
         DoStateChange({}, {tsClearPending});
         ClearSelection();
@@ -245,7 +244,7 @@ void TBaseDataTree::MouseMove(TShiftState Shift, int X, int Y) {
       moved = true;
     }
     if (moved && states_.Contains(tsDrawSelecting)) {
-      HandleDrawSelection(old, drawSelection_);
+      HandleDrawSelection(old, band_.Rect());
       Invalidate();
     }
     return;
@@ -260,14 +259,14 @@ void TBaseDataTree::HandleHotTrack(int X, int Y) {
   bool onHotPart = hit.HitPositions.Contains(hpOnItemLabel) || hit.HitPositions.Contains(hpOnItemCheckbox) ||
                    options_->SelectionOptions().Contains(toFullRowSelect);
   PDataNode hot = onHotPart ? hit.HitNode : nullptr;
-  if (hot == hotNode_) return;
-  PDataNode old = hotNode_;
+  if (hot == focus_.Hot()) return;
+  PDataNode old = focus_.Hot();
   DoHotChange(old, hot);
   if (options_->PaintOptions().Contains(toHotTrack) || options_->MiscOptions().Contains(toCheckSupport)) {
     InvalidateNode(old);
     InvalidateNode(hot);
   }
-  hotNode_ = hot;
+  focus_.SetHot(hot);
 }
 
 void TBaseDataTree::PressCheckBox(PDataNode Node) {
@@ -365,7 +364,7 @@ void TBaseDataTree::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   }
   if (states_.Contains(tsDrawSelPending) || states_.Contains(tsDrawSelecting)) {
     DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
-    drawSelection_ = RECT{};
+    band_.End();
     Invalidate();
   }
 }

@@ -225,11 +225,11 @@ void TBaseDataTree::InternalConnectNode(PDataNode Node, PDataNode Destination, T
 
 void TBaseDataTree::InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool Reindex) {
   DTAssert(Node && Node != root_, "Node must neither be nil nor the root node.");
-  if (Node == focusedNode_ && !KeepFocus) {
+  if (Node == focus_.Node() && !KeepFocus) {
     ChangeFocus(nullptr, false);
-    DoFocusChange(focusedNode_, focusedColumn_);
+    DoFocusChange(focus_.Node(), focus_.Column());
   }
-  if (Node == rangeAnchor_) ResetRangeAnchor();
+  if (Node == focus_.Anchor()) ResetRangeAnchor();
   PDataNode parent = Node->Parent;
   if (!Node->Has(vsDeleting)) {
     // The worker must be out of the tree before a link changes.
@@ -286,9 +286,9 @@ void TBaseDataTree::SetNodeHeight(PDataNode Node, uint32_t Value) {
 
 // Every reference the tree holds to a node that is going away.
 void TBaseDataTree::ForgetNode(PDataNode Node) {
-  if (hotNode_ == Node) hotNode_ = nullptr;
+  focus_.ForgetHot(Node);
   search_.ForgetNode(Node);
-  if (bandRow_ == Node) bandRow_ = nullptr;
+  band_.ForgetNode(Node);
   if (checkNode_ == Node) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
@@ -310,14 +310,15 @@ void TBaseDataTree::ForgetNode(PDataNode Node) {
 bool TBaseDataTree::DropAllNodes() {
   if (FreesNodesOneByOne() || states_.Contains(tsEditing) || states_.Contains(tsEditPending)) return false;
   InternalClearSelection();
-  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = nullptr;
+  focus_.DropNodes();
+  dropTargetNode_ = nullptr;
   search_.ForgetLastHit();
   pendingClearNode_ = lastChangedNode_ = lastStructureChangeNode_ = nullptr;
   if (checkNode_) {
     checkNode_ = nullptr;
     states_.Exclude(tsKeyCheckPending).Exclude(tsMouseCheckPending);
   }
-  bandRow_ = nullptr;
+  band_.DropNodes();
   TransferForgetAll();
   store_.FreeAllNodes();
   return true;
@@ -427,11 +428,11 @@ void TBaseDataTree::Clear() {
   ReleaseOwnClipboard();
   DoStateChange({}, {tsCopyPending, tsCutPending});
   ClearSelection();
-  focusedNode_ = nullptr;
-  rangeAnchor_ = nullptr;
+  focus_.SetNode(nullptr);
+  focus_.SetAnchor(nullptr);
   lastSelectionLevel_ = -1;
   lastChangedNode_ = nullptr;
-  hotNode_ = nullptr;
+  focus_.SetHot(nullptr);
   search_.ForgetLastHit();
   dropTargetNode_ = nullptr;
   checkNode_ = nullptr;

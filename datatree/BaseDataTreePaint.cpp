@@ -1,6 +1,6 @@
-// Painting: each visible row drawn into an off-screen row bitmap (erase,
-// cells in display order with lines, buttons, check boxes, images and the
-// node content), then copied to the target in one block transfer.
+// Painting: each visible row drawn by the row painter into an off-screen row
+// bitmap, then copied to the target in one block transfer; the pieces the
+// painter calls back for (lines, bands, buttons, check images, grid lines).
 #include <algorithm>
 
 #include "classlib/graphics/Bitmap.h"
@@ -9,6 +9,7 @@
 #include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/DataTreeDrawing.h"
+#include "datatree/RowPainter.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/ImageListApi.h"
 #include "platform/window/MessageQueue.h"
@@ -18,7 +19,7 @@
 namespace qv {
 
 namespace {
-constexpr int kButtonSize = 9;
+constexpr int kButtonSize = TRowPainter::ButtonSize;
 }
 
 void TBaseDataTree::EnsureRowBuffer(int Width, int Height) {
@@ -88,7 +89,7 @@ int TBaseDataTree::GetButtonVAlign(PDataNode Node) const {
 }
 
 int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
-  bool hot = Node == hotNode_;
+  bool hot = Node == focus_.Hot();
   bool disabled = Node->Has(vsDisabled) || !Enabled();
   int state = disabled ? 3
               : (Node->CheckState == csUncheckedPressed || Node->CheckState == csCheckedPressed ||
@@ -338,185 +339,11 @@ bool TBaseDataTree::TileBackground(HDC DC, const RECT& Row, int AbsoluteTop) {
 
 void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level,
                              int ButtonY) {
-  HDC dc = rowDC_;
-  int height = Node->NodeHeight;
-  int width = Window.right - Window.left;
-  SetWindowOrgEx(dc, Window.left, 0, nullptr);
-  bool focused = Focused() || options_->PaintOptions().Contains(toPopupMode);
-  bool selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
-  bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
-  RECT row{Window.left, 0, Window.right, height};
-
-  // Erase.
-  TColor back = Color();
-  TItemEraseAction action = eaDefault;
-  if (OnBeforeItemErase) OnBeforeItemErase(this, paintCanvas_.get(), Node, row, back, action);
-  if (action != eaNone) {
-    HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(back)));
-    FillRect(dc, &row, b);
-    DeleteObject(b);
-    if (action == eaDefault && Options.Contains(ptBackground) &&
-        options_->PaintOptions().Contains(toShowBackground))
-      TileBackground(dc, row, rowAbsoluteTop_);
-    if (action == eaDefault && selected && fullRow) {
-      PaintCellSelection(dc, row, focused);
-    }
-  }
-  if (OnAfterItemErase) OnAfterItemErase(this, paintCanvas_.get(), Node, row);
-
-  TDataTreeColumns* cols = header_->Columns();
-  bool useColumns = header_->UseColumns();
-  TColumnIndex main = header_->MainColumn();
-  std::vector<int32_t> order;
-  if (useColumns)
-    order = cols->PositionToIndex();
-  else
-    order.push_back(NoColumn);
-  bool checks = options_->MiscOptions().Contains(toCheckSupport) && checkImages_;
-  int spanned = 0;
-  for (int32_t column : order) {
-    TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
-    if (col && !col->Visible()) continue;
-    if (Options.Contains(ptMainColumnOnly) && column != main) continue;
-    RECT cell = col ? RECT{col->Left(), 0, col->Left() + col->Width(), height}
-                    : RECT{0, 0, std::max(Window.right, RangeX()), height};
-    if (col && spanned > 0) {
-      --spanned;  // covered by the text of a cell to its left
-      continue;
-    }
-    if (col && options_->AutoOptions().Contains(toAutoSpanColumns)) {
-      // The text may run on over the empty cells that follow.
-      for (TColumnIndex next = cols->GetNextVisibleColumn(column); next >= 0 && DoGetCellIsEmpty(Node, next);
-           next = cols->GetNextVisibleColumn(next)) {
-        cell.right += cols->Items(next)->Width();
-        ++spanned;
-      }
-    }
-    if (cell.right <= Window.left) continue;
-    if (cell.left >= Window.right) break;
-    TDTCellPaintInfo info;
-    info.Canvas = paintCanvas_.get();
-    info.DC = dc;
-    info.PaintOptions = Options;
-    info.Node = Node;
-    info.Column = column;
-    info.Position = col ? int(col->Position()) : 0;
-    info.CellRect = cell;
-    info.Alignment = col ? col->Alignment() : alignment_;
-    info.BidiMode = col ? col->BiDiMode() : bidiMode_;
-    // Right to left: the cell is laid out as usual, then every position is
-    // mirrored in it, and the alignment with it.
-    const bool rtl = info.BidiMode != bdLeftToRight;
-    const int mirror = cell.left + cell.right;
-    auto place = [&](int X, int Width) { return rtl ? mirror - X - Width : X; };
-    if (rtl)
-      info.Alignment = info.Alignment == taLeftJustify    ? taRightJustify
-                       : info.Alignment == taRightJustify ? taLeftJustify
-                                                          : taCenter;
-    int saved = SaveDC(dc);
-    if (col) IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
-    if (col && Options.Contains(ptColumnColor) && !col->Options().Contains(coParentColor) &&
-        !(selected && fullRow)) {
-      HBRUSH cb = CreateSolidBrush(COLORREF(ColorToRGB(col->Color())));
-      FillRect(dc, &cell, cb);
-      DeleteObject(cb);
-    }
-    if (Options.Contains(ptGridLines)) {
-      if (options_->PaintOptions().Contains(toShowHorzGridLines)) {
-        RECT g{cell.left, height - 1, cell.right, height};
-        // With bands the main column's line starts after the node's indentation.
-        if (lineMode_ == lmBands && (column == main || !useColumns)) {
-          int levels = Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0);
-          (rtl ? g.right : g.left) += (rtl ? -1 : 1) * int(indent_) * levels;
-        }
-        PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
-        cell.bottom -= 1;
-      }
-      bool lastAuto = header_->Options().Contains(hoAutoResize) && column == cols->GetLastVisibleColumn();
-      if (col && options_->PaintOptions().Contains(toShowVertGridLines) && !lastAuto) {
-        RECT g{cell.right - 1, 0, cell.right, height};
-        PaintGridLine(dc, g, colors_->Get(TDTColors::GridLineColor), back);
-        cell.right -= 1;
-      }
-    }
-    if (OnBeforeCellPaint) OnBeforeCellPaint(this, paintCanvas_.get(), Node, column, cell);
-    int x = cell.left;
-    bool isMain = column == main || !useColumns;
-    if (isMain) {
-      int indentWidth = (Level + (options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * int(indent_);
-      if (options_->PaintOptions().Contains(toShowTreeLines)) {
-        mirrorLines_ = rtl;
-        mirrorSum_ = mirror;
-        if (lineMode_ == lmBands) {
-          if (Options.Contains(ptGridLines)) PaintBands(dc, Node, cell.left, height, Level);
-        } else {
-          PaintTreeLines(dc, Node, cell.left, height, Level, ButtonY);
-        }
-        mirrorLines_ = false;
-      }
-      bool buttons = options_->PaintOptions().Contains(toShowButtons) && Node->Has(vsHasChildren) &&
-                     !(options_->AutoOptions().Contains(toAutoHideButtons) && Node->Has(vsAllChildrenHidden));
-      if (buttons && indentWidth > 0) {
-        int bx = cell.left + indentWidth - int(indent_) + (int(indent_) - kButtonSize) / 2;
-        PaintNodeButton(dc, Node, place(bx, kButtonSize), ButtonY - kButtonSize / 2);
-      }
-      x += indentWidth;
-    }
-    x += margin_;
-    if (isMain && checks && Node->CheckType != ctNone) {
-      PaintCheckImage(dc, Node, place(x, checkImages_->Width()), ButtonY - checkImages_->Height() / 2);
-      x += checkImages_->Width() + 2;
-    }
-    for (TDTImageKind kind : {ikState, ikNormal}) {
-      TCustomImageList* list = kind == ikState ? stateImages_ : images_;
-      bool ghosted = false;
-      TCustomImageList* own = nullptr;
-      int index = DoGetImageIndex(Node, kind == ikNormal && Node->Has(vsSelected) ? ikSelected : kind, column,
-                                  ghosted, &own);
-      if (index < 0 && kind == ikNormal && Node->Has(vsSelected))
-        index = DoGetImageIndex(Node, ikNormal, column, ghosted, &own);
-      if (own) list = own;  // the handler's list replaces the tree's
-      if (!list || index < 0) continue;
-      ImageList_Draw(list->Handle(), index, dc, place(x, list->Width()), ButtonY - list->Height() / 2,
-                     ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
-      x += list->Width() + 2;
-    }
-    info.ContentRect =
-        rtl ? RECT{cell.left, cell.top, mirror - x, cell.bottom} : RECT{x, cell.top, cell.right, cell.bottom};
-    info.NodeWidth = DoGetNodeWidth(Node, column);
-    // Without columns the content is as wide as the widest row painted.
-    if (!useColumns) rangeXSeen_ = std::max(rangeXSeen_, x + info.NodeWidth + 2 * textMargin_ + margin_);
-    // Selection highlight behind the content (or the whole cell with full-row select).
-    bool focusCell = Node == focusedNode_ && (!useColumns || column == focusedColumn_ || (fullRow && true));
-    if (selected && !fullRow && (column == focusedColumn_ || !useColumns || column == main)) {
-      RECT sr = info.ContentRect;
-      int w = info.NodeWidth + 2 * textMargin_;
-      if (info.Alignment == taRightJustify)
-        sr.left = std::max(sr.left, sr.right - w);
-      else if (info.Alignment == taCenter)
-        sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - w) / 2);
-      sr.right = std::min<int>(sr.right, sr.left + w);
-      PaintCellSelection(dc, sr, focused);
-      if (focusCell && focused && Options.Contains(ptFocusRect)) DrawFocusRect(dc, &sr);
-    } else if (focusCell && focused && Options.Contains(ptFocusRect) && column == focusedColumn_ &&
-               useColumns && !fullRow) {
-      RECT fr = info.ContentRect;
-      fr.right = std::min<int>(fr.right, fr.left + info.NodeWidth + 2 * textMargin_);
-      DrawFocusRect(dc, &fr);
-    }
-    PaintNodeContent(info, ttNormal);
-    if (OnAfterCellPaint) OnAfterCellPaint(this, paintCanvas_.get(), Node, column, info.CellRect);
-    RestoreDC(dc, saved);
-  }
-  if (selected && fullRow && Node == focusedNode_ && focused && Options.Contains(ptFocusRect)) {
-    RECT fr{Window.left, 0, Window.left + width, height};
-    DrawFocusRect(dc, &fr);
-  }
-  if (OnAfterItemPaint) OnAfterItemPaint(this, paintCanvas_.get(), Node, row);
+  painter_->Paint(Node, Window, Options, Level, ButtonY);
 }
 
 void TBaseDataTree::PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight) {
-  RECT r = drawSelection_;
+  RECT r = band_.Rect();
   if (r.left > r.right) std::swap(r.left, r.right);
   if (r.top > r.bottom) std::swap(r.top, r.bottom);
   // The band in this row's coordinates.
@@ -551,8 +378,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   if (po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !focused))
     PaintOptions.Exclude(ptSelection);
   if (po.Contains(toHideFocusRect)) PaintOptions.Exclude(ptFocusRect);
-  bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) &&
-              drawSelection_.left != drawSelection_.right && drawSelection_.top != drawSelection_.bottom;
+  bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) && band_.HasArea();
 
   EnsureRowBuffer(width, int(defaultNodeHeight_));
   HFONT font = Font()->Handle();

@@ -24,14 +24,14 @@ bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool Forc
   bool sibling = options_->SelectionOptions().Contains(toSiblingSelectConstraint);
   if (!ForceInsert && !NewItems.empty()) {
     if (level && lastSelectionLevel_ < 0) lastSelectionLevel_ = int(GetNodeLevel(NewItems[0]));
-    if (sibling && !rangeAnchor_) rangeAnchor_ = NewItems[0];
+    if (sibling && !focus_.Anchor()) focus_.SetAnchor(NewItems[0]);
   }
   for (PDataNode n : NewItems) {
     if (!n) continue;
     if (!ForceInsert) {
       if (n->Has(vsSelected | vsDisabled)) continue;
       if (level && int(GetNodeLevel(n)) != lastSelectionLevel_) continue;
-      if (sibling && rangeAnchor_ && n->Parent != rangeAnchor_->Parent) continue;
+      if (sibling && focus_.Anchor() && n->Parent != focus_.Anchor()->Parent) continue;
     } else if (n->Has(vsSelected)) {
       continue;
     }
@@ -68,7 +68,7 @@ void TBaseDataTree::RemoveFromSelection(PDataNode Node) {
 }
 
 void TBaseDataTree::ResetRangeAnchor() {
-  rangeAnchor_ = focusedNode_;
+  focus_.SetAnchor(focus_.Node());
   lastSelectionLevel_ = -1;
 }
 
@@ -103,18 +103,18 @@ void TBaseDataTree::SetSelected(PDataNode Node, bool Value) {
   if (!Node || Node == root_ || Node->Has(vsSelected) == Value) return;
   if (Value) {
     if (selection_.Count() == 0)
-      rangeAnchor_ = Node;
+      focus_.SetAnchor(Node);
     else if (!options_->SelectionOptions().Contains(toMultiSelect))
       ClearSelection();
     AddToSelection(Node);
     TDataTreeColumns* cols = header_->Columns();
-    bool columnOk = focusedColumn_ >= 0 && cols->IsValidColumn(focusedColumn_) &&
-                    cols->Items(focusedColumn_)->Options().Contains(coVisible);
+    bool columnOk = focus_.Column() >= 0 && cols->IsValidColumn(focus_.Column()) &&
+                    cols->Items(focus_.Column())->Options().Contains(coVisible);
     if (!columnOk && header_->MainColumn() > NoColumn) {
       TColumnIndex main = header_->MainColumn();
-      focusedColumn_ = cols->Items(main)->Visible() ? main : cols->GetFirstVisibleColumn();
+      focus_.SetColumn(cols->Items(main)->Visible() ? main : cols->GetFirstVisibleColumn());
     }
-    if (!rangeAnchor_) rangeAnchor_ = Node;
+    if (!focus_.Anchor()) focus_.SetAnchor(Node);
   } else {
     RemoveFromSelection(Node);
     if (selection_.Count() == 0) ResetRangeAnchor();
@@ -187,13 +187,13 @@ void TBaseDataTree::ToggleSelection(PDataNode StartNode, PDataNode EndNode) {
   };
   // The ends toggle only on the far side of the anchor, so the anchor's own
   // end stays as it is and a range reversed across the anchor stays whole.
-  if (!rangeAnchor_ || CompareNodePositions(first, rangeAnchor_) < 0) toggle(first);
+  if (!focus_.Anchor() || CompareNodePositions(first, focus_.Anchor()) < 0) toggle(first);
   for (PDataNode run = GetNextVisible(first); run && run != last; run = GetNextVisible(run)) toggle(run);
-  if (!rangeAnchor_ || CompareNodePositions(last, rangeAnchor_) > 0) toggle(last);
+  if (!focus_.Anchor() || CompareNodePositions(last, focus_.Anchor()) > 0) toggle(last);
   // Packing an emptied array resets the anchor; the range keeps its own.
-  PDataNode anchor = rangeAnchor_;
+  PDataNode anchor = focus_.Anchor();
   PackArray();
-  rangeAnchor_ = anchor;
+  focus_.SetAnchor(anchor);
   if (anchor && !anchor->Has(vsSelected)) add.push_back(anchor);
   InternalAddToSelection(add, false);
   EndUpdate();
@@ -206,7 +206,7 @@ void TBaseDataTree::SelectNodes(PDataNode StartNode, PDataNode EndNode, bool Add
   BeginUpdate();
   StartNode = RangeStartNode(StartNode);
   if (CompareNodePositions(StartNode, EndNode) > 0) std::swap(StartNode, EndNode);
-  PDataNode anchor = rangeAnchor_;
+  PDataNode anchor = focus_.Anchor();
   if (!AddOnly) InternalClearSelection();
   TNodeArray add;
   for (PDataNode run = StartNode; run; run = GetNextVisible(run)) {
@@ -215,7 +215,7 @@ void TBaseDataTree::SelectNodes(PDataNode StartNode, PDataNode EndNode, bool Add
   }
   InternalAddToSelection(add, false);
   EndUpdate();
-  if (anchor && anchor->Has(vsSelected)) rangeAnchor_ = anchor;
+  if (anchor && anchor->Has(vsSelected)) focus_.SetAnchor(anchor);
   Invalidate();
   Change(nullptr);
 }
@@ -234,12 +234,12 @@ void TBaseDataTree::UnselectNodes(PDataNode StartNode, PDataNode EndNode) {
 void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
   if (Value == root_) Value = nullptr;
   // The editor belongs to the focused cell: it ends before the focus moves.
-  if (Value != focusedNode_ && states_.Contains(tsEditing) && !EndEditNode()) return;
-  if (Value != focusedNode_) {
-    if (Ask && !DoFocusChanging(focusedNode_, Value, focusedColumn_, focusedColumn_)) {
-      Value = focusedNode_;
+  if (Value != focus_.Node() && states_.Contains(tsEditing) && !EndEditNode()) return;
+  if (Value != focus_.Node()) {
+    if (Ask && !DoFocusChanging(focus_.Node(), Value, focus_.Column(), focus_.Column())) {
+      Value = focus_.Node();
     } else {
-      PDataNode old = focusedNode_;
+      PDataNode old = focus_.Node();
       if (old) {
         if (options_->AutoOptions().Contains(toAutoExpand) && Value && old->Parent == Value->Parent &&
             old->Has(vsExpanded))
@@ -247,16 +247,16 @@ void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
         else
           InvalidateNode(old);
       }
-      focusedNode_ = Value;
+      focus_.SetNode(Value);
     }
   }
-  if (focusedNode_) {
-    if (header_->UseColumns() && !header_->Columns()->IsValidColumn(focusedColumn_)) focusedColumn_ = 0;
-    if (options_->AutoOptions().Contains(toAutoExpand) && !focusedNode_->Has(vsExpanded))
-      ToggleNode(focusedNode_);
-    InvalidateNode(focusedNode_);
+  if (focus_.Node()) {
+    if (header_->UseColumns() && !header_->Columns()->IsValidColumn(focus_.Column())) focus_.SetColumn(0);
+    if (options_->AutoOptions().Contains(toAutoExpand) && !focus_.Node()->Has(vsExpanded))
+      ToggleNode(focus_.Node());
+    InvalidateNode(focus_.Node());
     if (updateCount_ == 0)
-      ScrollIntoView(focusedNode_,
+      ScrollIntoView(focus_.Node(),
                      options_->SelectionOptions().Contains(toCenterScrollIntoView) &&
                          !states_.Contains(tsLeftButtonDown),
                      !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
@@ -266,23 +266,23 @@ void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
 
 void TBaseDataTree::SetFocusedNode(PDataNode Value) {
   if (Value == root_) Value = nullptr;
-  bool differs = Value != focusedNode_;
+  bool differs = Value != focus_.Node();
   ChangeFocus(Value, true);
-  if (differs && focusedNode_ == Value) DoFocusChange(focusedNode_, focusedColumn_);
+  if (differs && focus_.Node() == Value) DoFocusChange(focus_.Node(), focus_.Column());
 }
 
 void TBaseDataTree::SetFocusedColumn(TColumnIndex Value) {
-  if (Value == focusedColumn_) return;
-  if (!DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, Value)) return;
+  if (Value == focus_.Column()) return;
+  if (!DoFocusChanging(focus_.Node(), focus_.Node(), focus_.Column(), Value)) return;
   if (!CancelEditNode()) return;
-  focusedColumn_ = Value;
-  if (focusedNode_) {
-    ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView),
+  focus_.SetColumn(Value);
+  if (focus_.Node()) {
+    ScrollIntoView(focus_.Node(), options_->SelectionOptions().Contains(toCenterScrollIntoView),
                    !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
-    InvalidateNode(focusedNode_);
+    InvalidateNode(focus_.Node());
   }
   if (dropTargetNode_) InvalidateNode(dropTargetNode_);
-  DoFocusChange(focusedNode_, focusedColumn_);
+  DoFocusChange(focus_.Node(), focus_.Column());
 }
 
 void TBaseDataTree::SetExpanded(PDataNode Node, bool Value) {

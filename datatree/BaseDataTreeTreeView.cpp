@@ -68,7 +68,7 @@ bool TBaseDataTree::HandleTreeViewMessage(TMessage& Message) {
           r = dropTargetNode_;
           break;
         case TVGN_CARET:
-          r = focusedNode_;
+          r = focus_.Node();
           break;
         case TVGN_LASTVISIBLE:
           r = GetLastVisible();
@@ -93,7 +93,7 @@ bool TBaseDataTree::HandleTreeViewMessage(TMessage& Message) {
         item->iSelectedImage = DoGetImageIndex(node, ikSelected, main, ghosted);
       if (item->mask & TVIF_STATE) {
         item->stateMask = 0xFF2F;
-        item->state = (node == focusedNode_ ? TVIS_FOCUSED : 0) |
+        item->state = (node == focus_.Node() ? TVIS_FOCUSED : 0) |
                       (node->Has(vsSelected) ? TVIS_SELECTED : 0) | (node->Has(vsCutOrCopy) ? TVIS_CUT : 0) |
                       (node == dropTargetNode_ ? TVIS_DROPHILITED : 0) |
                       (node->Has(vsExpanded) ? TVIS_EXPANDED : 0);

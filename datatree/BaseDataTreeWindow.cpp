@@ -17,7 +17,7 @@ namespace qv {
 // --- Position cache and the worker
 
 void TBaseDataTree::InterruptValidation() {
-  bandRow_ = nullptr;  // a change of structure or height follows
+  band_.ForgetRow();  // a change of structure or height follows
   validation_.RequestStop();
   DoStateChange({tsStopValidation}, {tsUseCache});
   bool was = validation_.Validating();
@@ -28,7 +28,7 @@ void TBaseDataTree::InterruptValidation() {
 }
 
 void TBaseDataTree::InvalidateCache() {
-  bandRow_ = nullptr;
+  band_.ForgetRow();
   DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
@@ -265,7 +265,7 @@ void TBaseDataTree::CancelModes() {
   DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
                      tsOLEDragPending, tsVCLDragPending, tsLeftButtonDown, tsMiddleButtonDown,
                      tsRightButtonDown, tsScrolling, tsScrollPending});
-  drawSelection_ = RECT{};
+  band_.SetRect(RECT{});
 }
 
 bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontally) {
@@ -284,9 +284,9 @@ bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontall
     if (r.bottom - r.top > rowsBottom - rowsTop) y = offsetY_ + (rowsTop - r.top);
   }
   int x = offsetX_;
-  if (Horizontally && header_->UseColumns() && header_->Columns()->IsValidColumn(focusedColumn_)) {
+  if (Horizontally && header_->UseColumns() && header_->Columns()->IsValidColumn(focus_.Column())) {
     int left, right;
-    header_->Columns()->GetColumnBounds(focusedColumn_, left, right);
+    header_->Columns()->GetColumnBounds(focus_.Column(), left, right);
     if (left < 0)
       x = offsetX_ - left;
     else if (right > ClientWidth())
@@ -441,7 +441,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       if (Message.Msg == WM_KILLFOCUS) CancelModes();
       // Ghosted when unfocused and nothing selected: only the focus mark changes.
       if (selection_.Count() == 0 && options_->PaintOptions().Contains(toGhostedIfUnfocused)) {
-        if (Message.Msg == WM_KILLFOCUS && focusedNode_) InvalidateNode(focusedNode_);
+        if (Message.Msg == WM_KILLFOCUS && focus_.Node()) InvalidateNode(focus_.Node());
       } else {
         Invalidate();
       }
@@ -460,7 +460,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         bool menuKey = menuKeyHandled_;
         menuKeyHandled_ = false;
         if (menuKey) return void(Message.Result = 1);
-        if (focusedNode_) {
+        if (focus_.Node()) {
           Message.Result = 1;
           PopupAtFocusedCell();
           return;
@@ -491,9 +491,8 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       Resize();
       return;
     case CM_MOUSELEAVE:
-      if (hotNode_) {
-        PDataNode old = hotNode_;
-        hotNode_ = nullptr;
+      if (focus_.Hot()) {
+        PDataNode old = focus_.SetHot(nullptr);
         DoHotChange(old, nullptr);
         InvalidateNode(old);
       }

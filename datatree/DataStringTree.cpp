@@ -182,7 +182,7 @@ bool TCustomDataStringTree::DoGetCellIsEmpty(PDataNode Node, TColumnIndex Column
 int TCustomDataStringTree::DoIncrementalSearch(PDataNode Node, const std::u16string& Text) {
   if (OnIncrementalSearch) return TBaseDataTree::DoIncrementalSearch(Node, Text);
   // Case-sensitive prefix of the focused column's text.
-  std::u16string cell = GetText(Node, focusedColumn_);
+  std::u16string cell = GetText(Node, focus_.Column());
   return cell.compare(0, Text.size(), Text) == 0 && cell.size() >= Text.size() ? 0 : 1;
 }
 
@@ -205,10 +205,10 @@ void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTe
   TColor color = Font()->Color();
   bool fullRow = options_->SelectionOptions().Contains(toFullRowSelect);
   bool focused = Focused() || options_->PaintOptions().Contains(toPopupMode);
-  bool hot = options_->PaintOptions().Contains(toHotTrack) && node == hotNode_;
+  bool hot = options_->PaintOptions().Contains(toHotTrack) && node == focus_.Hot();
   if (hot) color = colors_->Get(TDTColors::HotColor);
   if (PaintInfo.PaintOptions.Contains(ptSelection) && node->Has(vsSelected) && focused &&
-      (fullRow || PaintInfo.Column == focusedColumn_ || !header_->UseColumns() ||
+      (fullRow || PaintInfo.Column == focus_.Column() || !header_->UseColumns() ||
        PaintInfo.Column == header_->MainColumn()))
     color = clHighlightText;
   if (node->Has(vsDisabled) || !Enabled()) color = colors_->Get(TDTColors::DisabledColor);

@@ -62,7 +62,7 @@ void TDataTreeColumns::Delete(int Index) {
   else if (main == Index)
     main = 0;
   main = Count() == 0 ? -1 : std::clamp(main, 0, Count() - 1);
-  if (tree->FocusedColumn() >= Count()) tree->focusedColumn_ = Count() > 0 ? header_->mainColumn_ : -1;
+  if (tree->FocusedColumn() >= Count()) tree->focus_.SetColumn(Count() > 0 ? header_->mainColumn_ : -1);
   Update(nullptr);
 }
 

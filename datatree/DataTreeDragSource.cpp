@@ -132,10 +132,10 @@ void TBaseDataTree::StartOLEDrag(POINT HotSpot) {
     InvalidateNode(dropTargetNode_);
     dropTargetNode_ = nullptr;
   }
-  if (focusedNode_ && !focusedNode_->Has(vsSelected)) {
+  if (focus_.Node() && !focus_.Node()->Has(vsSelected)) {
     ClearSelection();
-    AddToSelection(focusedNode_);
-    InvalidateNode(focusedNode_);
+    AddToSelection(focus_.Node());
+    InvalidateNode(focus_.Node());
   }
   if (HandleAllocated()) UpdateWindow(Handle());
   x.dragSelection = GetSortedSelection(false);

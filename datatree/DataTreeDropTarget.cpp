@@ -131,7 +131,7 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
       if (node != old) {
         if (HandleAllocated()) KillTimer(Handle(), ExpandTimer);
         dropTargetNode_ = node;
-        if (focusedColumn_ < 0) focusedColumn_ = header_->MainColumn();
+        if (focus_.Column() < 0) focus_.SetColumn(header_->MainColumn());
       }
       RECT area{};
       if (old && IsNodeOfThisTree(old)) area = GetDisplayRect(old, NoColumn, false);

@@ -33,7 +33,7 @@ bool TBaseDataTree::EditNode(PDataNode Node, TColumnIndex Column) {
   if (states_.Contains(tsEditing)) return true;
   if (options_->MiscOptions().Contains(toReadOnly)) return false;
   SetFocusedNode(Node);
-  if (focusedNode_ == Node && CanEdit(Node, Column)) {
+  if (focus_.Node() == Node && CanEdit(Node, Column)) {
     Xfer().editColumn = Column;
     InitIfNeeded(Node);
     BeginNodeEdit();
@@ -59,19 +59,19 @@ void TBaseDataTree::BeginNodeEdit() {
   }
   DoStateChange({}, {tsEditPending});
   TDataTreeTransferState& x = Xfer();
-  if (!focusedNode_ || focusedNode_->Has(vsDisabled) || options_->MiscOptions().Contains(toReadOnly) ||
+  if (!focus_.Node() || focus_.Node()->Has(vsDisabled) || options_->MiscOptions().Contains(toReadOnly) ||
       x.editLink)
     return;
   ComPtr<IDTEditLink> link;
-  DoCreateEditor(focusedNode_, x.editColumn, link);
+  DoCreateEditor(focus_.Node(), x.editColumn, link);
   if (!link) return;
   x.editLink = link;
   DoStateChange({tsEditing});
-  ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(toCenterScrollIntoView),
+  ScrollIntoView(focus_.Node(), options_->SelectionOptions().Contains(toCenterScrollIntoView),
                  !options_->AutoOptions().Contains(toDisableAutoscrollOnEdit));
-  if (link->PrepareEdit(this, focusedNode_, x.editColumn)) {
+  if (link->PrepareEdit(this, focus_.Node(), x.editColumn)) {
     UpdateEditBounds();
-    InvalidateNode(focusedNode_);
+    InvalidateNode(focus_.Node());
     if (!link->BeginEdit()) DoStateChange({}, {tsEditing});
   } else {
     DoStateChange({}, {tsEditing});
@@ -80,10 +80,10 @@ void TBaseDataTree::BeginNodeEdit() {
 }
 
 void TBaseDataTree::UpdateEditBounds() {
-  if (!states_.Contains(tsEditing) || !xfer_ || !xfer_->editLink || !focusedNode_) return;
+  if (!states_.Contains(tsEditing) || !xfer_ || !xfer_->editLink || !focus_.Node()) return;
   TColumnIndex column = xfer_->editColumn;
-  bool multi = focusedNode_->Has(vsMultiline);
-  RECT r = GetDisplayRect(focusedNode_, column, true, !multi);
+  bool multi = focus_.Node()->Has(vsMultiline);
+  RECT r = GetDisplayRect(focus_.Node(), column, true, !multi);
   if (options_->MiscOptions().Contains(toGridExtensions)) {
     TAlignment align = alignment_;
     TBiDiMode bidi = bdLeftToRight;
@@ -113,7 +113,7 @@ bool TBaseDataTree::EndNodeEdit() {
   if (result) {
     DoStateChange({}, {tsEditing});
     xfer_->editLink.Reset();
-    if (OnEdited) OnEdited(this, focusedNode_, xfer_->editColumn);
+    if (OnEdited) OnEdited(this, focus_.Node(), xfer_->editColumn);
   }
   return result;
 }

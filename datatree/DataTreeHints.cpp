@@ -68,7 +68,7 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   GetHitTestInfoAt(cursor.x, cursor.y, true, hit);
   bool mayShow;
   if (states_.Contains(tsEditing)) {
-    mayShow = hit.HitNode != focusedNode_;
+    mayShow = hit.HitNode != focus_.Node();
   } else {
     TCustomForm* form = GetParentForm(this);
     mayShow = Focused() || (form && form->Focused()) || (Application && Application->Active());

@@ -56,7 +56,7 @@ void TBaseDataTree::MoveTo(PDataNode Source, PDataNode Target, TDTNodeAttachMode
         throw EDataTreeError("Target node cannot be a child node of the node to be moved.",
                              kMoveIntoOwnSubtree);
       auto relink = [&](PDataNode n, bool keepFocus) {
-        if (n == focusedNode_ && !keepFocus) store_.FlushIndexes();  // the focus events come first
+        if (n == focus_.Node() && !keepFocus) store_.FlushIndexes();  // the focus events come first
         InternalDisconnectNode(n, keepFocus);
         InternalConnectNode(n, Target, Mode);
         DetermineHiddenChildrenFlag(n->Parent);
@@ -282,7 +282,7 @@ bool TBaseDataTree::PasteFromClipboard() {
   ComPtr<IDataObject> data = ComPtr<IDataObject>::Adopt(raw);
   TBaseDataTree* source = GetTreeFromDataObject(data.Get());
   bool optimized = source && source->states_.Contains(tsCutPending);
-  bool result = InsertFromDataObject(source, data.Get(), focusedNode_, DefaultPasteMode, optimized);
+  bool result = InsertFromDataObject(source, data.Get(), focus_.Node(), DefaultPasteMode, optimized);
   if (source) {
     if (source == this)
       DoStateChange({}, {tsCutPending});

@@ -42,7 +42,7 @@ void TCustomDataTreeOptions::SetSelectionOptions(TDTSelectionOptions Value) {
     owner_->SetFocusedColumn(owner_->Header()->MainColumn());
     owner_->Invalidate();
   }
-  if (!Value.Contains(toExtendedFocus)) owner_->focusedColumn_ = owner_->Header()->MainColumn();
+  if (!Value.Contains(toExtendedFocus)) owner_->focus_.SetColumn(owner_->Header()->MainColumn());
 }
 
 void TCustomDataTreeOptions::SetMiscOptions(TDTMiscOptions Value) {

@@ -88,8 +88,8 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
     case WM_KEYDOWN: {
       bool modifiers = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
       if (Message.WParam == VK_F2 && !modifiers) {
-        if (focusedNode_ && CanEdit(focusedNode_, focusedColumn_)) {
-          Xfer().editColumn = focusedColumn_;
+        if (focus_.Node() && CanEdit(focus_.Node(), focus_.Column())) {
+          Xfer().editColumn = focus_.Column();
           BeginNodeEdit();
         }
         return true;
@@ -115,7 +115,7 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
       bool onLabel = hit.HitPositions.Contains(hpOnItemLabel) || hit.HitPositions.Contains(hpOnNormalIcon);
       bool noShift = (Message.WParam & (MK_SHIFT | MK_CONTROL)) == 0;
       TDataTreeTransferState& x = Xfer();
-      x.armEdit = Focused() && onLabel && hit.HitNode && hit.HitNode == focusedNode_ &&
+      x.armEdit = Focused() && onLabel && hit.HitNode && hit.HitNode == focus_.Node() &&
                   hit.HitNode->Has(vsSelected) && noShift;
       x.armDrag = hit.HitNode && onLabel && DoDragAllowed(hit.HitNode, hit.HitColumn);
       x.dragStart = p;
@@ -146,9 +146,9 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
       POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
       THitInfo hit;
       GetHitTestInfoAt(p.x, p.y, true, hit);
-      if (hit.HitNode == focusedNode_ && hit.HitPositions.Contains(hpOnItem) &&
-          CanEdit(focusedNode_, hit.HitColumn)) {
-        x->editColumn = focusedColumn_;
+      if (hit.HitNode == focus_.Node() && hit.HitPositions.Contains(hpOnItem) &&
+          CanEdit(focus_.Node(), hit.HitColumn)) {
+        x->editColumn = focus_.Column();
         DoStateChange({tsEditPending});
         SetTimer(Handle(), EditTimer, std::max<uint32_t>(EditDelay, 1), nullptr);
       }

@@ -1,0 +1,242 @@
+#include "datatree/RowPainter.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "classlib/graphics/ImageList.h"
+#include "datatree/DataTreeDrawing.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/ImageListApi.h"
+#include "platform/window/Paint.h"
+
+namespace qv {
+
+// What every cell of the row shares.
+struct TRowPainter::TRow {
+  PDataNode Node;
+  RECT Window;
+  TPaintTreeFlags Options;
+  int Level, ButtonY;
+  HDC DC;
+  int Height;
+  bool Focused, Selected, FullRow, UseColumns, Checks;
+  TColumnIndex Main;
+  TColor Back;
+};
+
+void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY) {
+  TBaseDataTree& t = tree_;
+  TRow r{Node, Window, Options, Level, ButtonY, t.rowDC_, Node->NodeHeight};
+  SetWindowOrgEx(r.DC, Window.left, 0, nullptr);
+  r.Focused = t.Focused() || t.options_->PaintOptions().Contains(toPopupMode);
+  r.Selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
+  r.FullRow = t.options_->SelectionOptions().Contains(toFullRowSelect);
+  Erase(r);
+
+  TDataTreeColumns* cols = t.header_->Columns();
+  r.UseColumns = t.header_->UseColumns();
+  r.Main = t.header_->MainColumn();
+  std::vector<int32_t> order;
+  if (r.UseColumns)
+    order = cols->PositionToIndex();
+  else
+    order.push_back(NoColumn);
+  r.Checks = t.options_->MiscOptions().Contains(toCheckSupport) && t.checkImages_;
+  int spanned = 0;
+  for (int32_t column : order) {
+    TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
+    if (col && !col->Visible()) continue;
+    if (Options.Contains(ptMainColumnOnly) && column != r.Main) continue;
+    RECT cell = col ? RECT{col->Left(), 0, col->Left() + col->Width(), r.Height}
+                    : RECT{0, 0, std::max(Window.right, t.RangeX()), r.Height};
+    if (col && spanned > 0) {
+      --spanned;  // covered by the text of a cell to its left
+      continue;
+    }
+    if (col && t.options_->AutoOptions().Contains(toAutoSpanColumns))
+      spanned = SpanEmptyCells(Node, column, cell);
+    if (cell.right <= Window.left) continue;
+    if (cell.left >= Window.right) break;
+    PaintCell(r, column, col, cell);
+  }
+  if (r.Selected && r.FullRow && Node == t.focus_.Node() && r.Focused && Options.Contains(ptFocusRect)) {
+    RECT fr{Window.left, 0, Window.right, r.Height};
+    DrawFocusRect(r.DC, &fr);
+  }
+  if (t.OnAfterItemPaint)
+    t.OnAfterItemPaint(&t, t.paintCanvas_.get(), Node, RECT{Window.left, 0, Window.right, r.Height});
+}
+
+void TRowPainter::Erase(TRow& R) {
+  TBaseDataTree& t = tree_;
+  RECT row{R.Window.left, 0, R.Window.right, R.Height};
+  R.Back = t.Color();
+  TItemEraseAction action = eaDefault;
+  if (t.OnBeforeItemErase) t.OnBeforeItemErase(&t, t.paintCanvas_.get(), R.Node, row, R.Back, action);
+  if (action != eaNone) {
+    HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(R.Back)));
+    FillRect(R.DC, &row, b);
+    DeleteObject(b);
+    if (action == eaDefault && R.Options.Contains(ptBackground) &&
+        t.options_->PaintOptions().Contains(toShowBackground))
+      t.TileBackground(R.DC, row, t.rowAbsoluteTop_);
+    if (action == eaDefault && R.Selected && R.FullRow) t.PaintCellSelection(R.DC, row, R.Focused);
+  }
+  if (t.OnAfterItemErase) t.OnAfterItemErase(&t, t.paintCanvas_.get(), R.Node, row);
+}
+
+int TRowPainter::SpanEmptyCells(PDataNode Node, TColumnIndex Column, RECT& Cell) {
+  // The text may run on over the empty cells that follow.
+  TDataTreeColumns* cols = tree_.header_->Columns();
+  int spanned = 0;
+  for (TColumnIndex next = cols->GetNextVisibleColumn(Column);
+       next >= 0 && tree_.DoGetCellIsEmpty(Node, next); next = cols->GetNextVisibleColumn(next)) {
+    Cell.right += cols->Items(next)->Width();
+    ++spanned;
+  }
+  return spanned;
+}
+
+void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell) {
+  TBaseDataTree& t = tree_;
+  TDTCellPaintInfo info;
+  info.Canvas = t.paintCanvas_.get();
+  info.DC = R.DC;
+  info.PaintOptions = R.Options;
+  info.Node = R.Node;
+  info.Column = Column;
+  info.Position = Col ? int(Col->Position()) : 0;
+  info.CellRect = Cell;
+  info.Alignment = Col ? Col->Alignment() : t.alignment_;
+  info.BidiMode = Col ? Col->BiDiMode() : t.bidiMode_;
+  // Right to left: the cell is laid out as usual, then every position is
+  // mirrored in it, and the alignment with it.
+  const bool rtl = info.BidiMode != bdLeftToRight;
+  const int mirror = Cell.left + Cell.right;
+  if (rtl)
+    info.Alignment = info.Alignment == taLeftJustify    ? taRightJustify
+                     : info.Alignment == taRightJustify ? taLeftJustify
+                                                        : taCenter;
+  int saved = SaveDC(R.DC);
+  if (Col) IntersectClipRect(R.DC, Cell.left, Cell.top, Cell.right, Cell.bottom);
+  if (Col && R.Options.Contains(ptColumnColor) && !Col->Options().Contains(coParentColor) &&
+      !(R.Selected && R.FullRow)) {
+    HBRUSH cb = CreateSolidBrush(COLORREF(ColorToRGB(Col->Color())));
+    FillRect(R.DC, &Cell, cb);
+    DeleteObject(cb);
+  }
+  if (R.Options.Contains(ptGridLines)) PaintGridLines(R, Column, Col, rtl, Cell);
+  if (t.OnBeforeCellPaint) t.OnBeforeCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, Cell);
+  int x = Cell.left;
+  bool isMain = Column == R.Main || !R.UseColumns;
+  if (isMain) x += PaintIndentation(R, Cell, rtl, mirror);
+  x = PaintImages(R, Column, isMain, x + t.margin_, rtl, mirror);
+  info.ContentRect =
+      rtl ? RECT{Cell.left, Cell.top, mirror - x, Cell.bottom} : RECT{x, Cell.top, Cell.right, Cell.bottom};
+  info.NodeWidth = t.DoGetNodeWidth(R.Node, Column);
+  // Without columns the content is as wide as the widest row painted.
+  if (!R.UseColumns)
+    t.rangeXSeen_ = std::max(t.rangeXSeen_, x + info.NodeWidth + 2 * t.textMargin_ + t.margin_);
+  PaintSelection(R, info);
+  t.PaintNodeContent(info, ttNormal);
+  if (t.OnAfterCellPaint) t.OnAfterCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, info.CellRect);
+  RestoreDC(R.DC, saved);
+}
+
+void TRowPainter::PaintGridLines(const TRow& R, TColumnIndex Column, TDataTreeColumn* Col, bool Rtl,
+                                 RECT& Cell) {
+  TBaseDataTree& t = tree_;
+  TDataTreeColumns* cols = t.header_->Columns();
+  if (t.options_->PaintOptions().Contains(toShowHorzGridLines)) {
+    RECT g{Cell.left, R.Height - 1, Cell.right, R.Height};
+    // With bands the main column's line starts after the node's indentation.
+    if (t.lineMode_ == lmBands && (Column == R.Main || !R.UseColumns)) {
+      int levels = R.Level + (t.options_->PaintOptions().Contains(toShowRoot) ? 1 : 0);
+      (Rtl ? g.right : g.left) += (Rtl ? -1 : 1) * int(t.indent_) * levels;
+    }
+    t.PaintGridLine(R.DC, g, t.colors_->Get(TDTColors::GridLineColor), R.Back);
+    Cell.bottom -= 1;
+  }
+  bool lastAuto = t.header_->Options().Contains(hoAutoResize) && Column == cols->GetLastVisibleColumn();
+  if (Col && t.options_->PaintOptions().Contains(toShowVertGridLines) && !lastAuto) {
+    RECT g{Cell.right - 1, 0, Cell.right, R.Height};
+    t.PaintGridLine(R.DC, g, t.colors_->Get(TDTColors::GridLineColor), R.Back);
+    Cell.right -= 1;
+  }
+}
+
+int TRowPainter::PaintIndentation(const TRow& R, const RECT& Cell, bool Rtl, int Mirror) {
+  TBaseDataTree& t = tree_;
+  PDataNode node = R.Node;
+  int indent = int(t.indent_);
+  int indentWidth = (R.Level + (t.options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * indent;
+  if (t.options_->PaintOptions().Contains(toShowTreeLines)) {
+    t.mirrorLines_ = Rtl;
+    t.mirrorSum_ = Mirror;
+    if (t.lineMode_ == lmBands) {
+      if (R.Options.Contains(ptGridLines)) t.PaintBands(R.DC, node, Cell.left, R.Height, R.Level);
+    } else {
+      t.PaintTreeLines(R.DC, node, Cell.left, R.Height, R.Level, R.ButtonY);
+    }
+    t.mirrorLines_ = false;
+  }
+  bool buttons = t.options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren) &&
+                 !(t.options_->AutoOptions().Contains(toAutoHideButtons) && node->Has(vsAllChildrenHidden));
+  if (buttons && indentWidth > 0) {
+    int bx = Cell.left + indentWidth - indent + (indent - ButtonSize) / 2;
+    t.PaintNodeButton(R.DC, node, Rtl ? Mirror - bx - ButtonSize : bx, R.ButtonY - ButtonSize / 2);
+  }
+  return indentWidth;
+}
+
+int TRowPainter::PaintImages(const TRow& R, TColumnIndex Column, bool IsMain, int X, bool Rtl, int Mirror) {
+  TBaseDataTree& t = tree_;
+  PDataNode node = R.Node;
+  auto place = [&](int Left, int Width) { return Rtl ? Mirror - Left - Width : Left; };
+  if (IsMain && R.Checks && node->CheckType != ctNone) {
+    t.PaintCheckImage(R.DC, node, place(X, t.checkImages_->Width()),
+                      R.ButtonY - t.checkImages_->Height() / 2);
+    X += t.checkImages_->Width() + 2;
+  }
+  for (TDTImageKind kind : {ikState, ikNormal}) {
+    TCustomImageList* list = kind == ikState ? t.stateImages_ : t.images_;
+    bool ghosted = false;
+    TCustomImageList* own = nullptr;
+    int index = t.DoGetImageIndex(node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind, Column,
+                                  ghosted, &own);
+    if (index < 0 && kind == ikNormal && node->Has(vsSelected))
+      index = t.DoGetImageIndex(node, ikNormal, Column, ghosted, &own);
+    if (own) list = own;  // the handler's list replaces the tree's
+    if (!list || index < 0) continue;
+    ImageList_Draw(list->Handle(), index, R.DC, place(X, list->Width()), R.ButtonY - list->Height() / 2,
+                   ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
+    X += list->Width() + 2;
+  }
+  return X;
+}
+
+// The highlight behind the content (the whole row's was painted with the
+// erase under full-row select) and the focus rectangle of the focused cell.
+void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
+  TBaseDataTree& t = tree_;
+  TColumnIndex column = Info.Column, focusColumn = t.focus_.Column();
+  bool focusCell = R.Node == t.focus_.Node() && (!R.UseColumns || column == focusColumn || R.FullRow);
+  bool focusRect = focusCell && R.Focused && R.Options.Contains(ptFocusRect);
+  int textWidth = Info.NodeWidth + 2 * t.textMargin_;
+  if (R.Selected && !R.FullRow && (column == focusColumn || !R.UseColumns || column == R.Main)) {
+    RECT sr = Info.ContentRect;
+    if (Info.Alignment == taRightJustify)
+      sr.left = std::max(sr.left, sr.right - textWidth);
+    else if (Info.Alignment == taCenter)
+      sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - textWidth) / 2);
+    sr.right = std::min<int>(sr.right, sr.left + textWidth);
+    t.PaintCellSelection(R.DC, sr, R.Focused);
+    if (focusRect) DrawFocusRect(R.DC, &sr);
+  } else if (focusRect && column == focusColumn && R.UseColumns && !R.FullRow) {
+    RECT fr = Info.ContentRect;
+    fr.right = std::min<int>(fr.right, fr.left + textWidth);
+    DrawFocusRect(R.DC, &fr);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,62 @@
+// The rubber band on its own: rows inside are added to the selection it
+// started from, or toggle it with Ctrl; a node that goes is forgotten (its
+// address may come back as a new node that was never selected); the band
+// ends without an area and the walk's row goes with the node.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "datatree/DataNode.h"
+#include "datatree/RubberBand.h"
+
+namespace qv::test {
+namespace {
+
+TEST(RubberBand, AddsOrTogglesTheSelectionItStartedFrom) {
+  std::vector<TDataNode> n(4);
+  TRubberBand band;
+  band.Begin(POINT{5, 7}, false, TNodeArray{&n[3], &n[1]});  // in any order
+  EXPECT_EQ(band.Start().x, 5);
+  EXPECT_FALSE(band.HasArea());
+  band.MoveCorner(50, 7);
+  EXPECT_FALSE(band.HasArea());  // a line selects by its rows but draws nothing
+  band.MoveCorner(50, 40);
+  EXPECT_TRUE(band.HasArea());
+  EXPECT_TRUE(band.Wants(&n[0], true));
+  EXPECT_FALSE(band.Wants(&n[0], false));
+  EXPECT_TRUE(band.Wants(&n[1], false));
+  EXPECT_TRUE(band.Wants(&n[3], true));
+
+  band.Begin(POINT{0, 0}, true, TNodeArray{&n[3], &n[1]});
+  EXPECT_TRUE(band.Wants(&n[0], true));
+  EXPECT_FALSE(band.Wants(&n[1], true));  // Ctrl: inside flips the earlier state
+  EXPECT_TRUE(band.Wants(&n[1], false));
+
+  band.ForgetNode(&n[1]);
+  EXPECT_FALSE(band.Wants(&n[1], false));
+  EXPECT_TRUE(band.Wants(&n[3], false));
+  band.End();
+  EXPECT_FALSE(band.HasArea());
+  EXPECT_FALSE(band.Wants(&n[3], false));
+}
+
+TEST(RubberBand, TheWalksRowGoesWithItsNodeOrTheGeometry) {
+  std::vector<TDataNode> n(2);
+  TRubberBand band;
+  band.Begin(POINT{0, 0}, false, {});
+  band.SetRow(&n[0], 36);
+  band.ForgetNode(&n[1]);
+  EXPECT_EQ(band.Row(), &n[0]);
+  EXPECT_EQ(band.RowTop(), 36);
+  band.ForgetNode(&n[0]);
+  EXPECT_EQ(band.Row(), nullptr);
+  band.SetRow(&n[1], 18);
+  band.ForgetRow();
+  EXPECT_EQ(band.Row(), nullptr);
+  band.SetRow(&n[1], 18);
+  band.Begin(POINT{0, 0}, false, {});  // a new band starts its own walk
+  EXPECT_EQ(band.Row(), nullptr);
+}
+
+}  // namespace
+}  // namespace qv::test
