@@ -19,9 +19,9 @@ struct TRowPainter::TRow {
   int Level, ButtonY;
   HDC DC;
   int Height;
-  bool Focused, Selected, FullRow, UseColumns, Checks;
-  TColumnIndex Main;
-  TColor Back;
+  bool Focused = false, Selected = false, FullRow = false, UseColumns = false, Checks = false;
+  TColumnIndex Main = 0;
+  TColor Back = TColor(0);
 };
 
 void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY) {
