@@ -25,6 +25,7 @@ class TFont;
 class TCustomImageList;
 class TPopupMenu;
 class TMenuBase;
+class TDTDragImage;
 
 enum TDTColumnOption {
   coAllowClick,
@@ -275,6 +276,10 @@ class TDTHeader : public TPersistent {
   // Header mouse handling (its own state machine) and painting.
   bool HandleMessage(TMessage& Message);
   TColumnIndex DetermineSplitterIndex(POINT P) const;
+  bool HandleHeaderTimer();
+  void PrepareDrag(POINT P, POINT Start);
+  // The image of the column being dragged, nil before the first drag.
+  const TDTDragImage* DragImage() const { return dragImage_.get(); }
   const THeaderMouseState& MouseState() const { return mouse_; }
   // Any flag of States or a mouse gesture under way.
   bool Busy() const { return States != 0 || mouse_.Busy(); }
@@ -297,6 +302,8 @@ class TDTHeader : public TPersistent {
   TDTHeaderStyle style_ = hsThickButtons;
   int lastSpringWidth_ = 0;
   THeaderMouseState mouse_;
+  std::unique_ptr<TDTDragImage> dragImage_;
+  void EndDragImage();
 };
 
 }  // namespace qv

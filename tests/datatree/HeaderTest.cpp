@@ -6,6 +6,11 @@
 #include "TreeTestSupport.h"
 #include "classlib/Streams.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/graphics/ImageList.h"
+#include "datatree/DataTreeDragDrop.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/text/Text.h"
+#include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 
 namespace qv::test {
@@ -244,6 +249,93 @@ TEST_F(Header, DoubleClicksReportAClickWithDoubleForEveryButton) {
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(),
             std::max(t->Header()->Columns()->Items(0)->MinWidth(), t->GetMaxColumnWidth(0)));
+}
+
+TEST_F(Header, HotColumnStaysHotWhileTheMouseRestsOnTheHeader) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoHotTrack});
+  Pump();
+  TDataTreeColumns* cols = t->Header()->Columns();
+  int y = t->Header()->Height() / 2;
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, y));
+  EXPECT_EQ(cols->HoverIndex, 1);
+  POINT onHeader = t->ClientToScreen(POINT{150, y});
+  SetCursorPos(onHeader.x, onHeader.y);
+  for (int tick = 0; tick < 3; ++tick) SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
+  EXPECT_EQ(cols->HoverIndex, 1);
+  // A pressed column the mouse no longer rests on is stale: both are forgotten.
+  cols->DownIndex = 0;
+  SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
+  EXPECT_EQ(cols->HoverIndex, -1);
+  EXPECT_EQ(cols->DownIndex, -1);
+  // The mouse left the header (into the rows): the hot column is cleared.
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, y));
+  cols->ClickIndex = 1;
+  POINT below = t->ClientToScreen(POINT{150, 200});
+  SetCursorPos(below.x, below.y);
+  SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
+  EXPECT_EQ(cols->HoverIndex, -1);
+  EXPECT_EQ(cols->ClickIndex, -1);
+}
+
+TEST_F(Header, SplitterZoneRunsFromTwoInsideToFourOutsideTheRightEdge) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoColumnResize});
+  Pump();
+  TDTHeader* h = t->Header();
+  int y = h->Height() / 2;
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{97, y}), -1);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{98, y}), 0);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{104, y}), 0);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{105, y}), -1);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{203, y}), 1);
+  // Overlapping zones: the later column wins, and a fixed-width one gives no splitter.
+  h->Columns()->Items(1)->SetMinWidth(0);
+  h->Columns()->Items(1)->SetWidth(4);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), 1);
+  h->Columns()->Items(1)->SetOptions(h->Columns()->Items(1)->Options() - coResizable);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), -1);
+  // Pressing inside the zone tracks the column's width.
+  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(98, y));
+  EXPECT_TRUE(h->MouseState().Tracking());
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, y));
+  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, y));
+  EXPECT_EQ(h->Columns()->Items(0)->Width(), 60);
+}
+
+TEST_F(Header, DraggedColumnImageFollowsTheMouseOnTheHeaderLineWhenRestricted) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 3; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  TDTHeader* h = t->Header();
+  int y = h->Height() / 2;
+  for (bool restricted : {true, false}) {
+    SCOPED_TRACE(restricted);
+    TDTHeaderOptions o{hoVisible, hoDrag};
+    if (restricted) o.Include(hoRestrictDrag);
+    h->SetOptions(o);
+    Pump();
+    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(150, y));
+    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(170, y));
+    ASSERT_TRUE(h->MouseState().Dragging());
+    ASSERT_NE(h->DragImage(), nullptr);
+    EXPECT_EQ(h->Columns()->DragIndex, 1);
+    EXPECT_EQ(h->Columns()->DownIndex, -1);
+    // The image is the dragged column's button, moved with the mouse.
+    EXPECT_EQ(h->DragImage()->Size().cx, 100);
+    EXPECT_EQ(h->DragImage()->Size().cy, t->HeaderRect().bottom - t->HeaderRect().top);
+    POINT start = t->ClientToScreen(POINT{100 + 20, t->HeaderRect().top});
+    EXPECT_EQ(h->DragImage()->Origin().x, start.x);
+    EXPECT_EQ(h->DragImage()->Origin().y, start.y);
+    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(200, y + 30));
+    EXPECT_EQ(h->DragImage()->Origin().x, start.x + 30);
+    EXPECT_EQ(h->DragImage()->Origin().y, restricted ? start.y : start.y + 30);
+    // Esc cancels: the image goes, the column stays where it was.
+    SendMessage(t->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(h->DragImage()->Active());
+    EXPECT_EQ(h->Columns()->Items(1)->Position(), 1u);
+  }
 }
 
 }  // namespace
