@@ -41,6 +41,43 @@ void PaintSortGlyph(HDC DC, POINT At, bool Ascending) {
   DeleteObject(gp);
   DeleteObject(gb);
 }
+void Line(HDC DC, COLORREF Color, int X1, int Y1, int X2, int Y2) {
+  HPEN pen = CreatePen(PS_SOLID, 1, Color);
+  HGDIOBJ old = SelectObject(DC, pen);
+  MoveToEx(DC, X1, Y1, nullptr);
+  LineTo(DC, X2, Y2);
+  SelectObject(DC, old);
+  DeleteObject(pen);
+}
+
+// The XP-style button: a light face, a pressed frame, a hot strip along the
+// bottom, or three shaded bottom lines; the splitter only between buttons at rest.
+void DrawXPButton(HDC DC, const RECT& R, bool DrawSplitter, bool Down, bool Hover, TColor HotColor) {
+  COLORREF face = Down ? COLORREF(0xD8DFDE) : Hover ? COLORREF(0xF3F8FA) : COLORREF(0xDBEAEB);
+  HBRUSH b = CreateSolidBrush(face);
+  FillRect(DC, &R, b);
+  DeleteObject(b);
+  if (DrawSplitter && !Down && !Hover) {
+    Line(DC, COLORREF(0xB2C5C7), R.right - 2, R.top + 3, R.right - 2, R.bottom - 5);
+    Line(DC, COLORREF(0xFFFFFF), R.right - 1, R.top + 3, R.right - 1, R.bottom - 5);
+  }
+  if (Down) {
+    Line(DC, COLORREF(0x97A5A5), R.left, R.top, R.left, R.bottom - 1);
+    Line(DC, COLORREF(0x97A5A5), R.left, R.bottom - 1, R.right - 1, R.bottom - 1);
+    Line(DC, COLORREF(0x97A5A5), R.right - 1, R.bottom - 1, R.right - 1, R.top - 1);
+    Line(DC, COLORREF(0xB8C2C1), R.left + 1, R.bottom - 2, R.left + 1, R.top);
+    Line(DC, COLORREF(0xB8C2C1), R.left + 1, R.top, R.right - 1, R.top);
+    Line(DC, COLORREF(0xC9D1D0), R.left + 2, R.bottom - 2, R.left + 2, R.top + 1);
+    Line(DC, COLORREF(0xC9D1D0), R.left + 2, R.top + 1, R.right - 1, R.top + 1);
+  } else if (Hover) {
+    RECT strip{R.left, R.bottom - 3, R.right, R.bottom};
+    FillColor(DC, strip, HotColor);
+  } else {
+    Line(DC, COLORREF(0xCFDEE0), R.left, R.bottom - 3, R.right, R.bottom - 3);
+    Line(DC, COLORREF(0xC3D2D5), R.left, R.bottom - 2, R.right, R.bottom - 2);
+    Line(DC, COLORREF(0xB8C7CB), R.left, R.bottom - 1, R.right, R.bottom - 1);
+  }
+}
 }  // namespace
 
 void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
@@ -61,6 +98,8 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     int saved = SaveDC(DC);
     DoAdvancedHeaderDraw(info, THeaderPaintElements{hpeBackground});
     RestoreDC(DC, saved);
+  } else if (header_->Style() == hsXPStyle) {
+    DrawXPButton(DC, R, false, false, false, colors_->Get(TDTColors::HeaderHotColor));
   } else {
     FillColor(DC, R, header_->Background());
   }
@@ -98,7 +137,11 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     }
     elements = {};
     if (advanced) DoHeaderDrawQueryElements(info, elements);
-    if (!elements.Contains(hpeBackground)) {
+    // Without a border of its own, every button but the last gets a right border.
+    bool rightBorder = info.ShowRightBorder || c->Position() + 1 < uint32_t(cols->Count());
+    if (!elements.Contains(hpeBackground) && header_->Style() == hsXPStyle) {
+      DrawXPButton(DC, b, rightBorder, down, info.IsHoverIndex, colors_->Get(TDTColors::HeaderHotColor));
+    } else if (!elements.Contains(hpeBackground)) {
       RECT e = b;
       switch (header_->Style()) {
         case hsFlatButtons:

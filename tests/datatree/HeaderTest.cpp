@@ -338,5 +338,64 @@ TEST_F(Header, DraggedColumnImageFollowsTheMouseOnTheHeaderLineWhenRestricted) {
   }
 }
 
+// The tree paints its header into any device context; these tests hand it a memory bitmap.
+struct HeaderPainter : TBaseDataTree {
+  static void Paint(TBaseDataTree* Tree, HDC DC, RECT R) { (Tree->*(&HeaderPainter::PaintHeader))(DC, R); }
+};
+
+class MemoryBitmap {
+ public:
+  MemoryBitmap(int W, int H) : dc_(CreateCompatibleDC(nullptr)), bmp_(CreateBitmap(W, H, 1, 32, nullptr)) {
+    old_ = SelectObject(dc_, bmp_);
+  }
+  ~MemoryBitmap() {
+    SelectObject(dc_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(dc_);
+  }
+  MemoryBitmap(const MemoryBitmap&) = delete;
+  MemoryBitmap& operator=(const MemoryBitmap&) = delete;
+  HDC DC() const { return dc_; }
+  COLORREF At(int X, int Y) const { return GetPixel(dc_, X, Y); }
+
+ private:
+  HDC dc_;
+  HBITMAP bmp_;
+  HGDIOBJ old_ = nullptr;
+};
+
+TEST_F(Header, XPStyleButtonsAtRestHotAndPressed) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  TDTHeader* h = t->Header();
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoHotTrack});
+  h->SetStyle(hsXPStyle);
+  Pump();
+  int bottom = h->Height();
+  MemoryBitmap bmp(300, bottom);
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  // At rest: the face, three shaded bottom lines, and a splitter between the buttons only.
+  EXPECT_EQ(bmp.At(50, 5), COLORREF(0xDBEAEB));
+  EXPECT_EQ(bmp.At(250, 5), COLORREF(0xDBEAEB));  // the background beyond the columns
+  EXPECT_EQ(bmp.At(50, bottom - 3), COLORREF(0xCFDEE0));
+  EXPECT_EQ(bmp.At(50, bottom - 2), COLORREF(0xC3D2D5));
+  EXPECT_EQ(bmp.At(50, bottom - 1), COLORREF(0xB8C7CB));
+  EXPECT_EQ(bmp.At(98, 5), COLORREF(0xB2C5C7));
+  EXPECT_EQ(bmp.At(99, 5), COLORREF(0xFFFFFF));
+  EXPECT_EQ(bmp.At(98, 2), COLORREF(0xDBEAEB));           // the splitter starts 3 below the top
+  EXPECT_EQ(bmp.At(98, bottom - 5), COLORREF(0xDBEAEB));  // and ends 5 above the bottom
+  EXPECT_EQ(bmp.At(198, 5), COLORREF(0xDBEAEB));          // the last button has none
+  // Hot and pressed.
+  h->Columns()->HoverIndex = 1;
+  h->Columns()->DownIndex = 0;
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  EXPECT_EQ(bmp.At(150, 5), COLORREF(0xF3F8FA));
+  EXPECT_EQ(bmp.At(50, 5), COLORREF(0xD8DFDE));
+  EXPECT_EQ(bmp.At(0, 5), COLORREF(0x97A5A5));
+  EXPECT_EQ(bmp.At(50, bottom - 1), COLORREF(0x97A5A5));
+  EXPECT_EQ(bmp.At(99, 5), COLORREF(0x97A5A5));
+  EXPECT_EQ(bmp.At(98, 5), COLORREF(0xD8DFDE));  // no splitter on a pressed button
+}
+
 }  // namespace
 }  // namespace qv::test
