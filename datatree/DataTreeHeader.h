@@ -72,6 +72,8 @@ enum THeaderState : uint8_t {
 enum TDTDropMarkMode { dmmNone, dmmLeft, dmmRight };
 enum THeaderPaintElement { hpeBackground, hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText };
 using THeaderPaintElements = Set<THeaderPaintElement, 8>;
+// The sort glyph's cell in the header (the arrow is drawn centred in it).
+constexpr int kHeaderSortGlyphSize = 8;
 
 class TCanvas;
 class TDataTreeColumn;
@@ -139,6 +141,10 @@ class TDataTreeColumn : public TPersistent {
   bool SameAs(const TDataTreeColumn& Other) const;
   std::string GetDisplayName() const;
   RECT GetHeaderRect() const;
+  // Places the text, the header glyph and the sort glyph inside Client (the
+  // button less its border) by alignment, layout, margin and spacing.
+  void LayoutHeaderContents(HDC DC, const RECT& Client, bool UseSortGlyph, bool UseHeaderGlyph,
+                            RECT& TextBounds, POINT& SortGlyphPos, POINT& GlyphPos) const;
   void RestoreLastWidth();
   int DisplayLeft() const;
 

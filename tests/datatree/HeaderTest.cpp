@@ -397,5 +397,61 @@ TEST_F(Header, XPStyleButtonsAtRestHotAndPressed) {
   EXPECT_EQ(bmp.At(98, 5), COLORREF(0xD8DFDE));  // no splitter on a pressed button
 }
 
+TEST_F(Header, ContentsAreLaidOutAsBlocksWithinTheMargins) {
+  TDataStringTree* t = NewTree();
+  TDataTreeColumn* c = t->Header()->Columns()->Add();
+  c->SetWidth(200);
+  c->SetText(u"Files");
+  TCustomImageList images(nullptr, 16, 16);
+  t->Header()->SetImages(&images);
+  MemoryBitmap bmp(10, 10);
+  SelectObject(bmp.DC(), t->Header()->Font()->Handle());
+  SIZE extent{};
+  GetTextExtentPoint32W(bmp.DC(), reinterpret_cast<const WCHAR*>(u"Files"), 5, &extent);
+  int tw = extent.cx + 2, th = extent.cy;
+  RECT client{10, 20, 210, 80};  // 200 wide, 60 high
+  RECT text{};
+  POINT sort{}, glyph{};
+  // Centred, glyph left: glyph, spacing and text centred as one block; the sort glyph beyond it.
+  c->SetAlignment(taCenter);
+  c->LayoutHeaderContents(bmp.DC(), client, true, true, text, sort, glyph);
+  int block = 16 + 4 + tw;
+  EXPECT_EQ(glyph.x, 10 + (200 - block) / 2);
+  EXPECT_EQ(text.left, glyph.x + 16 + 4);
+  EXPECT_EQ(sort.x, glyph.x + block + 4);
+  EXPECT_EQ(glyph.y, 20 + (60 - 16) / 2);
+  EXPECT_EQ(text.top, 20 + (60 - th) / 2);
+  EXPECT_EQ(sort.y, 20 + (60 - kHeaderSortGlyphSize) / 2);
+  // Glyph on top: glyph, spacing and text centred vertically as a block.
+  c->SetLayout(blGlyphTop);
+  c->LayoutHeaderContents(bmp.DC(), client, false, true, text, sort, glyph);
+  EXPECT_EQ(glyph.y, 20 + (60 - (16 + 4 + th)) / 2);
+  EXPECT_EQ(text.top, glyph.y + 16 + 4);
+  EXPECT_EQ(glyph.x, 10 + (200 - 16) / 2);
+  EXPECT_EQ(text.left, 10 + (200 - tw) / 2);
+  c->SetLayout(blGlyphBottom);
+  c->LayoutHeaderContents(bmp.DC(), client, false, true, text, sort, glyph);
+  EXPECT_EQ(text.top, 20 + (60 - (16 + 4 + th)) / 2);
+  EXPECT_EQ(glyph.y, text.top + th + 4);
+  // Right-aligned: the sort glyph first from the right margin, then the text.
+  c->SetLayout(blGlyphLeft);
+  c->SetAlignment(taRightJustify);
+  c->LayoutHeaderContents(bmp.DC(), client, true, false, text, sort, glyph);
+  EXPECT_EQ(sort.x, 10 + 200 - 4 - kHeaderSortGlyphSize);
+  EXPECT_EQ(text.right, sort.x - 4);
+  // Only a sort glyph: centred both ways.
+  c->SetText(u"");
+  c->LayoutHeaderContents(bmp.DC(), client, true, false, text, sort, glyph);
+  EXPECT_EQ(sort.x, 10 + (200 - kHeaderSortGlyphSize) / 2);
+  // A text too wide for a narrow button is cut at the margin before the sort glyph.
+  c->SetText(u"A caption far wider than the button");
+  c->SetAlignment(taLeftJustify);
+  c->LayoutHeaderContents(bmp.DC(), RECT{0, 0, 60, 17}, true, false, text, sort, glyph);
+  EXPECT_EQ(sort.x, 60 - 4 - kHeaderSortGlyphSize);
+  EXPECT_EQ(text.left, 4);
+  EXPECT_EQ(text.right, sort.x - 4);
+  t->Header()->SetImages(nullptr);
+}
+
 }  // namespace
 }  // namespace qv::test
