@@ -142,6 +142,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
       if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
         columns_->TrackIndex = split;
+        columns_->HoverIndex = -1;  // no hot button while a width is tracked
         mouse_.StartTracking(columns_->Items(split)->DisplayLeft(), p);
         SetCapture(h);
         return true;

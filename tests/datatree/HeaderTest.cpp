@@ -297,9 +297,11 @@ TEST_F(Header, SplitterZoneRunsFromTwoInsideToFourOutsideTheRightEdge) {
   EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), 1);
   h->Columns()->Items(1)->SetOptions(h->Columns()->Items(1)->Options() - coResizable);
   EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), -1);
-  // Pressing inside the zone tracks the column's width.
+  // Pressing inside the zone tracks the column's width, with no hot button.
+  h->Columns()->HoverIndex = 0;
   SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(98, y));
   EXPECT_TRUE(h->MouseState().Tracking());
+  EXPECT_EQ(h->Columns()->HoverIndex, -1);
   SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, y));
   SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, y));
   EXPECT_EQ(h->Columns()->Items(0)->Width(), 60);
