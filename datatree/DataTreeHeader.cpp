@@ -8,6 +8,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeDragDrop.h"
 
 namespace qv {
 

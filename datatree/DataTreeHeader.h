@@ -25,6 +25,7 @@ class TFont;
 class TCustomImageList;
 class TPopupMenu;
 class TMenuBase;
+class TDTDragImage;
 
 enum TDTColumnOption {
   coAllowClick,
@@ -71,6 +72,8 @@ enum THeaderState : uint8_t {
 enum TDTDropMarkMode { dmmNone, dmmLeft, dmmRight };
 enum THeaderPaintElement { hpeBackground, hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText };
 using THeaderPaintElements = Set<THeaderPaintElement, 8>;
+// The sort glyph's cell in the header (the arrow is drawn centred in it).
+constexpr int kHeaderSortGlyphSize = 8;
 
 class TCanvas;
 class TDataTreeColumn;
@@ -138,6 +141,10 @@ class TDataTreeColumn : public TPersistent {
   bool SameAs(const TDataTreeColumn& Other) const;
   std::string GetDisplayName() const;
   RECT GetHeaderRect() const;
+  // Places the text, the header glyph and the sort glyph inside Client (the
+  // button less its border) by alignment, layout, margin and spacing.
+  void LayoutHeaderContents(HDC DC, const RECT& Client, bool UseSortGlyph, bool UseHeaderGlyph,
+                            RECT& TextBounds, POINT& SortGlyphPos, POINT& GlyphPos) const;
   void RestoreLastWidth();
   int DisplayLeft() const;
 
@@ -275,6 +282,10 @@ class TDTHeader : public TPersistent {
   // Header mouse handling (its own state machine) and painting.
   bool HandleMessage(TMessage& Message);
   TColumnIndex DetermineSplitterIndex(POINT P) const;
+  bool HandleHeaderTimer();
+  void PrepareDrag(POINT P, POINT Start);
+  // The image of the column being dragged, nil before the first drag.
+  const TDTDragImage* DragImage() const { return dragImage_.get(); }
   const THeaderMouseState& MouseState() const { return mouse_; }
   // Any flag of States or a mouse gesture under way.
   bool Busy() const { return States != 0 || mouse_.Busy(); }
@@ -297,6 +308,8 @@ class TDTHeader : public TPersistent {
   TDTHeaderStyle style_ = hsThickButtons;
   int lastSpringWidth_ = 0;
   THeaderMouseState mouse_;
+  std::unique_ptr<TDTDragImage> dragImage_;
+  void EndDragImage();
 };
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeDragDrop.h"
 #include "datatree/DataTreeHeader.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/ImageListApi.h"
@@ -17,23 +18,75 @@
 
 namespace qv {
 
-namespace {
-constexpr int kSplitterZone = 3;  // pixels either side of a column's right edge
-}
-
 TColumnIndex TDTHeader::DetermineSplitterIndex(POINT P) const {
   if (!InHeader(P)) return -1;
-  // The right-most column whose right edge is within the zone wins.
-  TColumnIndex result = -1;
-  for (TDataTreeColumn* c : columns_->GetVisibleColumns()) {
-    int right = c->DisplayLeft() + c->Width();
-    if (std::abs(P.x - right) <= kSplitterZone) result = c->Index();
+  // The zone runs from 2 pixels inside to 4 pixels outside a column's right
+  // edge; walking from the right, the later column wins where zones overlap.
+  std::vector<TDataTreeColumn*> visible = columns_->GetVisibleColumns();
+  for (auto it = visible.rbegin(); it != visible.rend(); ++it) {
+    int right = (*it)->DisplayLeft() + (*it)->Width();
+    if (right - 3 < P.x && P.x < right + 5)
+      return (*it)->Options().Contains(coResizable) ? (*it)->Index() : -1;
   }
-  return result;
+  return -1;
+}
+
+// The dragged column's button, as the header paints it, follows the mouse;
+// a restricted drag keeps it on the header's line.
+void TDTHeader::PrepareDrag(POINT P, POINT Start) {
+  (void)P;
+  columns_->DropTarget = -1;
+  columns_->DragIndex = columns_->HitTestColumn(Start, true);
+  if (!columns_->IsValidColumn(columns_->DragIndex) || !owner_->HandleAllocated()) return;
+  RECT header = owner_->HeaderRect();
+  TDataTreeColumn* c = columns_->Items(columns_->DragIndex);
+  int w = c->Width(), h = header.bottom - header.top;
+  if (w <= 0 || h <= 0) return;
+  // The header as painted (cut to the columns), then the dragged column's part of it.
+  int headerWidth = std::min<int>(header.right - header.left, columns_->TotalWidth());
+  if (headerWidth <= 0) return;
+  HDC all = CreateCompatibleDC(nullptr);
+  HBITMAP allBmp = CreateBitmap(headerWidth, h, 1, 32, nullptr);
+  HGDIOBJ oldAll = SelectObject(all, allBmp);
+  owner_->PaintHeader(all, RECT{0, 0, headerWidth, h});
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateBitmap(w, h, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  BitBlt(dc, 0, 0, w, h, all, c->DisplayLeft() - header.left, 0, SRCCOPY);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  SelectObject(all, oldAll);
+  DeleteObject(allBmp);
+  DeleteDC(all);
+  if (!dragImage_) dragImage_ = std::make_unique<TDTDragImage>(owner_->Handle());
+  dragImage_->AxisLock = options_.Contains(hoRestrictDrag) ? dlHorizontalOnly : dlNone;
+  dragImage_->BeginImageDrag(bmp, owner_->ClientToScreen(POINT{c->DisplayLeft(), header.top}),
+                             owner_->ClientToScreen(Start));
+  DeleteObject(bmp);
+  dragImage_->ShowImage();
+}
+
+void TDTHeader::EndDragImage() {
+  if (dragImage_) dragImage_->EndImageDrag();
+}
+
+// The hot column stays hot while the mouse rests on the header; once it has
+// left (or a pressed column is no longer under it) the header forgets both.
+bool TDTHeader::HandleHeaderTimer() {
+  TDataTreeColumns* cols = columns_.get();
+  POINT p{};
+  GetCursorPos(&p);
+  bool stalePress = cols->DownIndex >= 0 && cols->DownIndex != cols->HoverIndex;
+  if (InHeader(owner_->ScreenToClient(p)) && !stalePress) return true;
+  KillTimer(owner_->Handle(), HeaderTimer);
+  cols->HoverIndex = cols->ClickIndex = cols->DownIndex = -1;
+  Invalidate(nullptr);
+  return true;
 }
 
 bool TDTHeader::HandleMessage(TMessage& Message) {
   UINT msg = Message.Msg;
+  if (msg == WM_TIMER && Message.WParam == HeaderTimer) return HandleHeaderTimer();
   bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
                msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
                msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP || msg == WM_RBUTTONDBLCLK ||
@@ -41,6 +94,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
       (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
     if (mouse_.Busy()) {
+      EndDragImage();
       mouse_.End();
       States &= uint8_t(~hsTrackPending);
       columns_->DownIndex = columns_->DropTarget = -1;
@@ -88,6 +142,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
       if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
         columns_->TrackIndex = split;
+        columns_->HoverIndex = -1;  // no hot button while a width is tracked
         mouse_.StartTracking(columns_->Items(split)->DisplayLeft(), p);
         SetCapture(h);
         return true;
@@ -112,7 +167,11 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       if (mouse_.DragPending() && mouse_.BeyondDragThreshold(p, GetSystemMetrics(SM_CXDRAG))) {
         bool allowed = owner_->DoHeaderDragging(columns_->DownIndex);
         mouse_.DecideDrag(allowed);
-        if (allowed) columns_->DragIndex = columns_->DownIndex;
+        if (allowed) {
+          if (columns_->IsValidColumn(columns_->DownIndex)) Invalidate(columns_->Items(columns_->DownIndex));
+          columns_->DownIndex = columns_->HoverIndex = -1;
+          PrepareDrag(p, mouse_.DragStart());
+        }
       }
       if (mouse_.Dragging()) {
         POINT q{p.x, std::clamp(p.y, 0, Height() - 1)};
@@ -122,19 +181,24 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         if (target >= 0) {
           TDataTreeColumn* t = columns_->Items(target);
           columns_->DropTarget = target;
+          bool repaint = target != columns_->DropTarget ||
+                         columns_->DropBefore != (p.x < t->DisplayLeft() + t->Width() / 2);
+          columns_->DropTarget = target;
           columns_->DropBefore = p.x < t->DisplayLeft() + t->Width() / 2;
+          if (repaint) Invalidate(nullptr);
+          if (dragImage_) dragImage_->MoveImageTo(owner_->ClientToScreen(p), repaint);
         }
-        Invalidate(nullptr);
         return true;
       }
-      if (options_.Contains(hoHotTrack)) {
-        TColumnIndex c = columns_->HitTestColumn(p, true);
-        if (c != columns_->HoverIndex) {
-          columns_->HoverIndex = c;
-          Invalidate(nullptr);
-          SetTimer(h, HeaderTimer, 50, nullptr);
-        }
+      TColumnIndex c = columns_->HitTestColumn(p, true);
+      bool hoverChanged = c != columns_->HoverIndex;
+      if (hoverChanged) {
+        columns_->HoverIndex = c;
+        Invalidate(nullptr);
       }
+      // The timer watches for the mouse leaving the header.
+      if (hoverChanged || (columns_->DownIndex >= 0 && columns_->DownIndex != c))
+        SetTimer(h, HeaderTimer, 50, nullptr);
       return true;
     }
     case WM_LBUTTONUP: {
@@ -150,6 +214,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         return true;
       }
       if (was.Dragging()) {
+        EndDragImage();
         TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
         columns_->DragIndex = columns_->DropTarget = -1;
         RECT client = owner_->ClientRect();

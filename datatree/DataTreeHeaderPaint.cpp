@@ -15,7 +15,7 @@
 namespace qv {
 
 namespace {
-constexpr int kSortGlyph = 8;
+constexpr int kSortGlyph = kHeaderSortGlyphSize;
 
 void FillColor(HDC DC, const RECT& R, TColor Color) {
   HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color)));
@@ -41,7 +41,173 @@ void PaintSortGlyph(HDC DC, POINT At, bool Ascending) {
   DeleteObject(gp);
   DeleteObject(gb);
 }
+void Line(HDC DC, COLORREF Color, int X1, int Y1, int X2, int Y2) {
+  HPEN pen = CreatePen(PS_SOLID, 1, Color);
+  HGDIOBJ old = SelectObject(DC, pen);
+  MoveToEx(DC, X1, Y1, nullptr);
+  LineTo(DC, X2, Y2);
+  SelectObject(DC, old);
+  DeleteObject(pen);
+}
+
+// The XP-style button: a light face, a pressed frame, a hot strip along the
+// bottom, or three shaded bottom lines; the splitter only between buttons at rest.
+void DrawXPButton(HDC DC, const RECT& R, bool DrawSplitter, bool Down, bool Hover, TColor HotColor) {
+  COLORREF face = Down ? COLORREF(0xD8DFDE) : Hover ? COLORREF(0xF3F8FA) : COLORREF(0xDBEAEB);
+  HBRUSH b = CreateSolidBrush(face);
+  FillRect(DC, &R, b);
+  DeleteObject(b);
+  if (DrawSplitter && !Down && !Hover) {
+    Line(DC, COLORREF(0xB2C5C7), R.right - 2, R.top + 3, R.right - 2, R.bottom - 5);
+    Line(DC, COLORREF(0xFFFFFF), R.right - 1, R.top + 3, R.right - 1, R.bottom - 5);
+  }
+  if (Down) {
+    Line(DC, COLORREF(0x97A5A5), R.left, R.top, R.left, R.bottom - 1);
+    Line(DC, COLORREF(0x97A5A5), R.left, R.bottom - 1, R.right - 1, R.bottom - 1);
+    Line(DC, COLORREF(0x97A5A5), R.right - 1, R.bottom - 1, R.right - 1, R.top - 1);
+    Line(DC, COLORREF(0xB8C2C1), R.left + 1, R.bottom - 2, R.left + 1, R.top);
+    Line(DC, COLORREF(0xB8C2C1), R.left + 1, R.top, R.right - 1, R.top);
+    Line(DC, COLORREF(0xC9D1D0), R.left + 2, R.bottom - 2, R.left + 2, R.top + 1);
+    Line(DC, COLORREF(0xC9D1D0), R.left + 2, R.top + 1, R.right - 1, R.top + 1);
+  } else if (Hover) {
+    RECT strip{R.left, R.bottom - 3, R.right, R.bottom};
+    FillColor(DC, strip, HotColor);
+  } else {
+    Line(DC, COLORREF(0xCFDEE0), R.left, R.bottom - 3, R.right, R.bottom - 3);
+    Line(DC, COLORREF(0xC3D2D5), R.left, R.bottom - 2, R.right, R.bottom - 2);
+    Line(DC, COLORREF(0xB8C7CB), R.left, R.bottom - 1, R.right, R.bottom - 1);
+  }
+}
 }  // namespace
+
+namespace {
+struct THeaderBox {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+// Vertical places: the sort glyph centred; glyph and text each centred, or
+// as one block (glyph, spacing, text) with the glyph on top or below.
+void PlaceVertically(THeaderBox& Text, THeaderBox& Glyph, THeaderBox& Sort, int Height, int TextSpacing,
+                     TDTHeaderColumnLayout Layout, bool UseHeaderGlyph) {
+  Sort.y = (Height - Sort.h) / 2;
+  if (!UseHeaderGlyph || Layout == blGlyphLeft || Layout == blGlyphRight) {
+    Glyph.y = (Height - Glyph.h) / 2;
+    Text.y = (Height - Text.h) / 2;
+    return;
+  }
+  int block = Glyph.h + TextSpacing + Text.h;
+  if (Layout == blGlyphTop) {
+    Glyph.y = (Height - block) / 2;
+    Text.y = Glyph.y + Glyph.h + TextSpacing;
+  } else {
+    Text.y = (Height - block) / 2;
+    Glyph.y = Text.y + Text.h + TextSpacing;
+  }
+}
+}  // namespace
+
+void TDataTreeColumn::LayoutHeaderContents(HDC DC, const RECT& Client, bool UseSortGlyph, bool UseHeaderGlyph,
+                                           RECT& TextBounds, POINT& SortGlyphPos, POINT& GlyphPos) const {
+  bool rtl = bidi_ != bdLeftToRight;
+  TAlignment align = alignment_;
+  if (rtl && align != taCenter) align = align == taLeftJustify ? taRightJustify : taLeftJustify;
+  if (text_.empty() && !UseSortGlyph && !UseHeaderGlyph) return;
+  int width = Client.right - Client.left, height = Client.bottom - Client.top;
+  SIZE extent{};
+  GetTextExtentPoint32W(DC, reinterpret_cast<const WCHAR*>(text_.c_str()), int(text_.size()), &extent);
+  THeaderBox text{0, 0, int(extent.cx) + 2, int(extent.cy)};
+  int textSpacing = text_.empty() ? 0 : spacing_;
+  THeaderBox sort, glyph;
+  if (UseSortGlyph) sort.w = sort.h = kHeaderSortGlyphSize;
+  TCustomImageList* images = owner_->Header()->Images();
+  if (UseHeaderGlyph && images) glyph.w = images->Width(), glyph.h = images->Height();
+  bool sideBySide = layout_ == blGlyphLeft || layout_ == blGlyphRight || !UseHeaderGlyph;
+
+  if (UseSortGlyph && text_.empty() && !UseHeaderGlyph) {
+    sort.x = (width - sort.w) / 2;
+    sort.y = (height - sort.h) / 2;
+  } else {
+    PlaceVertically(text, glyph, sort, height, textSpacing, layout_, UseHeaderGlyph);
+    if (align == taLeftJustify) {
+      int x = margin_;
+      if (rtl && UseSortGlyph) sort.x = x, x += sort.w + spacing_;
+      if (sideBySide) {
+        if (UseHeaderGlyph && layout_ == blGlyphLeft) glyph.x = x, x += glyph.w + spacing_;
+        text.x = x, x += text.w + textSpacing;
+        if (UseHeaderGlyph && layout_ == blGlyphRight) glyph.x = x, x += glyph.w + spacing_;
+      } else {
+        text.x = x;
+        glyph.x = std::max(x, x + (text.w - glyph.w) / 2);
+        x = std::max(text.x + text.w + textSpacing, glyph.x + glyph.w + spacing_);
+      }
+      if (!rtl && UseSortGlyph) sort.x = x;
+    } else if (align == taRightJustify) {
+      int x = width - margin_;
+      if (!rtl && UseSortGlyph) x -= sort.w, sort.x = x, x -= spacing_;
+      if (sideBySide) {
+        if (UseHeaderGlyph && layout_ == blGlyphRight) x -= glyph.w, glyph.x = x, x -= spacing_;
+        x -= text.w, text.x = x, x -= textSpacing;
+        if (UseHeaderGlyph && layout_ == blGlyphLeft) x -= glyph.w, glyph.x = x, x -= spacing_;
+      } else {
+        text.x = x - text.w;
+        glyph.x = std::min(x - glyph.w, text.x + (text.w - glyph.w) / 2);
+        x = std::min(text.x - textSpacing, glyph.x - spacing_);
+      }
+      if (rtl && UseSortGlyph) sort.x = x - sort.w;
+    } else {
+      int blockLeft, blockRight;
+      if (sideBySide) {
+        int gap = !UseHeaderGlyph ? 0 : layout_ == blGlyphLeft ? spacing_ : textSpacing;
+        int block = text.w + (UseHeaderGlyph ? glyph.w + gap : 0);
+        blockLeft = (width - block) / 2;
+        blockRight = blockLeft + block;
+        if (UseHeaderGlyph && layout_ == blGlyphLeft) {
+          glyph.x = blockLeft;
+          text.x = blockLeft + glyph.w + gap;
+        } else {
+          text.x = blockLeft;
+          glyph.x = blockLeft + text.w + gap;
+        }
+      } else {
+        text.x = (width - text.w) / 2;
+        if (UseSortGlyph) text.x -= sort.w / 2;
+        glyph.x = (width - glyph.w) / 2;
+        blockLeft = std::min(text.x, glyph.x);
+        blockRight = std::max(text.x + text.w, glyph.x + glyph.w);
+      }
+      sort.x = rtl ? blockLeft - spacing_ - sort.w : blockRight + spacing_;
+    }
+  }
+
+  // Everything within the margins: the glyphs are pulled in and narrow the
+  // span on their side; the text keeps to what is left.
+  int spanLeft = margin_, spanRight = width - margin_;
+  if (UseSortGlyph) {
+    if (!rtl) {
+      sort.x = std::min(sort.x, spanRight - sort.w);
+      spanRight = sort.x - spacing_;
+    } else {
+      sort.x = std::max(sort.x, spanLeft);
+      spanLeft = sort.x + sort.w + spacing_;
+    }
+  }
+  if (UseHeaderGlyph) {
+    if (layout_ == blGlyphRight) {
+      glyph.x = std::min(glyph.x, spanRight - glyph.w);
+      spanRight = glyph.x - spacing_;
+    } else if (layout_ == blGlyphLeft) {
+      glyph.x = std::max(glyph.x, spanLeft);
+      spanLeft = glyph.x + glyph.w + spacing_;
+    } else {
+      glyph.x = std::max(std::min(glyph.x, spanRight - glyph.w), spanLeft);
+    }
+  }
+  text.x = std::max(text.x, spanLeft);
+  TextBounds = RECT{Client.left + text.x, Client.top + text.y,
+                    Client.left + std::min(text.x + text.w, spanRight), Client.top + text.y + text.h};
+  SortGlyphPos = POINT{Client.left + sort.x, Client.top + sort.y};
+  GlyphPos = POINT{Client.left + glyph.x, Client.top + glyph.y};
+}
 
 void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
   TDataTreeColumns* cols = header_->Columns();
@@ -61,6 +227,8 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     int saved = SaveDC(DC);
     DoAdvancedHeaderDraw(info, THeaderPaintElements{hpeBackground});
     RestoreDC(DC, saved);
+  } else if (header_->Style() == hsXPStyle) {
+    DrawXPButton(DC, R, false, false, false, colors_->Get(TDTColors::HeaderHotColor));
   } else {
     FillColor(DC, R, header_->Background());
   }
@@ -98,7 +266,11 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     }
     elements = {};
     if (advanced) DoHeaderDrawQueryElements(info, elements);
-    if (!elements.Contains(hpeBackground)) {
+    // Without a border of its own, every button but the last gets a right border.
+    bool rightBorder = info.ShowRightBorder || c->Position() + 1 < uint32_t(cols->Count());
+    if (!elements.Contains(hpeBackground) && header_->Style() == hsXPStyle) {
+      DrawXPButton(DC, b, rightBorder, down, info.IsHoverIndex, colors_->Get(TDTColors::HeaderHotColor));
+    } else if (!elements.Contains(hpeBackground)) {
       RECT e = b;
       switch (header_->Style()) {
         case hsFlatButtons:
@@ -116,35 +288,10 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
         FillColor(DC, strip, colors_->Get(TDTColors::HeaderHotColor));
       }
     }
-    // Layout: picture beside (or above, or below) the text, sort glyph at the right.
-    RECT t{b.left + c->Margin(), b.top, b.right - c->Margin(), b.bottom};
-    if (info.ShowSortGlyph) {
-      t.right -= kSortGlyph + c->Spacing();
-      info.SortGlyphPos = POINT{t.right + c->Spacing(), (b.top + b.bottom) / 2};
-    }
-    if (info.ShowHeaderGlyph) {
-      int iw = images->Width(), ih = images->Height(), gx = t.left, gy = (b.top + b.bottom - ih) / 2;
-      switch (c->Layout()) {
-        case blGlyphRight:
-          gx = t.right - iw;
-          t.right = gx - c->Spacing();
-          break;
-        case blGlyphTop:
-          gx = (t.left + t.right - iw) / 2;
-          gy = b.top + 2;
-          t.top = gy + ih + c->Spacing();
-          break;
-        case blGlyphBottom:
-          gx = (t.left + t.right - iw) / 2;
-          gy = b.bottom - 2 - ih;
-          t.bottom = gy - c->Spacing();
-          break;
-        default:
-          t.left += iw + c->Spacing();
-          break;
-      }
-      info.GlyphPos = POINT{gx, gy};
-    }
+    RECT t{};
+    RECT contents{b.left + 2, b.top + 2, b.right - 2, b.bottom - 2};
+    c->LayoutHeaderContents(DC, contents, info.ShowSortGlyph, info.ShowHeaderGlyph, t, info.SortGlyphPos,
+                            info.GlyphPos);
     if (down) {
       OffsetRect(&t, 1, 1);
       info.GlyphPos.x += 1, info.GlyphPos.y += 1;
@@ -158,26 +305,23 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
       DoAdvancedHeaderDraw(info, elements);
       RestoreDC(DC, inner);
     }
-    if (info.ShowHeaderGlyph && !elements.Contains(hpeHeaderGlyph))
+    // The header glyph gives way to a sort glyph it would run into.
+    bool glyphFits = info.ShowHeaderGlyph && (!info.ShowSortGlyph || c->BiDiMode() != bdLeftToRight ||
+                                              info.GlyphPos.x + images->Width() <= info.SortGlyphPos.x);
+    if (glyphFits && !elements.Contains(hpeHeaderGlyph))
       ImageList_Draw(images->Handle(), c->ImageIndex(), DC, info.GlyphPos.x, info.GlyphPos.y,
                      ILD_TRANSPARENT);
     std::u16string text = c->Text();
     if (!text.empty() && !elements.Contains(hpeText)) {
-      // A right-to-left column reads from the right and mirrors its alignment.
-      bool rtl = c->BiDiMode() != bdLeftToRight;
-      TAlignment a = c->Alignment();
-      if (rtl && a != taCenter) a = a == taLeftJustify ? taRightJustify : taLeftJustify;
-      UINT align = (a == taRightJustify ? DT_RIGHT
-                    : a == taCenter     ? DT_CENTER
-                                        : DT_LEFT) |
-                   (rtl ? DT_RTLREADING : 0);
+      UINT format = DT_NOPREFIX | (c->BiDiMode() != bdLeftToRight ? DT_RTLREADING : 0);
       if (!info.IsEnabled) SetTextColor(DC, COLORREF(ColorToRGB(clGrayText)));
       DrawTextW(DC, reinterpret_cast<const WCHAR*>(text.c_str()), int(text.size()), &t,
-                align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+                format | DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
       SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
     }
     if (info.ShowSortGlyph && !elements.Contains(hpeSortGlyph))
-      PaintSortGlyph(DC, info.SortGlyphPos, header_->SortDirection() == sdAscending);
+      PaintSortGlyph(DC, POINT{info.SortGlyphPos.x, info.SortGlyphPos.y + kSortGlyph / 2},
+                     header_->SortDirection() == sdAscending);
     if (info.DropMark != dmmNone && !elements.Contains(hpeDropMark)) {
       RECT m = info.DropMark == dmmLeft ? RECT{b.left, b.top, b.left + 2, b.bottom}
                                         : RECT{b.right - 2, b.top, b.right, b.bottom};

@@ -6,6 +6,11 @@
 #include "TreeTestSupport.h"
 #include "classlib/Streams.h"
 #include "classlib/graphics/Font.h"
+#include "classlib/graphics/ImageList.h"
+#include "datatree/DataTreeDragDrop.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/text/Text.h"
+#include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 
 namespace qv::test {
@@ -244,6 +249,210 @@ TEST_F(Header, DoubleClicksReportAClickWithDoubleForEveryButton) {
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(),
             std::max(t->Header()->Columns()->Items(0)->MinWidth(), t->GetMaxColumnWidth(0)));
+}
+
+TEST_F(Header, HotColumnStaysHotWhileTheMouseRestsOnTheHeader) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoHotTrack});
+  Pump();
+  TDataTreeColumns* cols = t->Header()->Columns();
+  int y = t->Header()->Height() / 2;
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, y));
+  EXPECT_EQ(cols->HoverIndex, 1);
+  POINT onHeader = t->ClientToScreen(POINT{150, y});
+  SetCursorPos(onHeader.x, onHeader.y);
+  for (int tick = 0; tick < 3; ++tick) SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
+  EXPECT_EQ(cols->HoverIndex, 1);
+  // A pressed column the mouse no longer rests on is stale: both are forgotten.
+  cols->DownIndex = 0;
+  SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
+  EXPECT_EQ(cols->HoverIndex, -1);
+  EXPECT_EQ(cols->DownIndex, -1);
+  // The mouse left the header (into the rows): the hot column is cleared.
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, y));
+  cols->ClickIndex = 1;
+  POINT below = t->ClientToScreen(POINT{150, 200});
+  SetCursorPos(below.x, below.y);
+  SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
+  EXPECT_EQ(cols->HoverIndex, -1);
+  EXPECT_EQ(cols->ClickIndex, -1);
+}
+
+TEST_F(Header, SplitterZoneRunsFromTwoInsideToFourOutsideTheRightEdge) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoColumnResize});
+  Pump();
+  TDTHeader* h = t->Header();
+  int y = h->Height() / 2;
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{97, y}), -1);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{98, y}), 0);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{104, y}), 0);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{105, y}), -1);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{203, y}), 1);
+  // Overlapping zones: the later column wins, and a fixed-width one gives no splitter.
+  h->Columns()->Items(1)->SetMinWidth(0);
+  h->Columns()->Items(1)->SetWidth(4);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), 1);
+  h->Columns()->Items(1)->SetOptions(h->Columns()->Items(1)->Options() - coResizable);
+  EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), -1);
+  // Pressing inside the zone tracks the column's width, with no hot button.
+  h->Columns()->HoverIndex = 0;
+  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(98, y));
+  EXPECT_TRUE(h->MouseState().Tracking());
+  EXPECT_EQ(h->Columns()->HoverIndex, -1);
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, y));
+  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, y));
+  EXPECT_EQ(h->Columns()->Items(0)->Width(), 60);
+}
+
+TEST_F(Header, DraggedColumnImageFollowsTheMouseOnTheHeaderLineWhenRestricted) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 3; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  TDTHeader* h = t->Header();
+  int y = h->Height() / 2;
+  for (bool restricted : {true, false}) {
+    SCOPED_TRACE(restricted);
+    TDTHeaderOptions o{hoVisible, hoDrag};
+    if (restricted) o.Include(hoRestrictDrag);
+    h->SetOptions(o);
+    Pump();
+    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(150, y));
+    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(170, y));
+    ASSERT_TRUE(h->MouseState().Dragging());
+    ASSERT_NE(h->DragImage(), nullptr);
+    EXPECT_EQ(h->Columns()->DragIndex, 1);
+    EXPECT_EQ(h->Columns()->DownIndex, -1);
+    // The image is the dragged column's button, moved with the mouse.
+    EXPECT_EQ(h->DragImage()->Size().cx, 100);
+    EXPECT_EQ(h->DragImage()->Size().cy, t->HeaderRect().bottom - t->HeaderRect().top);
+    POINT start = t->ClientToScreen(POINT{100 + 20, t->HeaderRect().top});
+    EXPECT_EQ(h->DragImage()->Origin().x, start.x);
+    EXPECT_EQ(h->DragImage()->Origin().y, start.y);
+    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(200, y + 30));
+    EXPECT_EQ(h->DragImage()->Origin().x, start.x + 30);
+    EXPECT_EQ(h->DragImage()->Origin().y, restricted ? start.y : start.y + 30);
+    // Esc cancels: the image goes, the column stays where it was.
+    SendMessage(t->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(h->DragImage()->Active());
+    EXPECT_EQ(h->Columns()->Items(1)->Position(), 1u);
+  }
+}
+
+// The tree paints its header into any device context; these tests hand it a memory bitmap.
+struct HeaderPainter : TBaseDataTree {
+  static void Paint(TBaseDataTree* Tree, HDC DC, RECT R) { (Tree->*(&HeaderPainter::PaintHeader))(DC, R); }
+};
+
+class MemoryBitmap {
+ public:
+  MemoryBitmap(int W, int H) : dc_(CreateCompatibleDC(nullptr)), bmp_(CreateBitmap(W, H, 1, 32, nullptr)) {
+    old_ = SelectObject(dc_, bmp_);
+  }
+  ~MemoryBitmap() {
+    SelectObject(dc_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(dc_);
+  }
+  MemoryBitmap(const MemoryBitmap&) = delete;
+  MemoryBitmap& operator=(const MemoryBitmap&) = delete;
+  HDC DC() const { return dc_; }
+  COLORREF At(int X, int Y) const { return GetPixel(dc_, X, Y); }
+
+ private:
+  HDC dc_;
+  HBITMAP bmp_;
+  HGDIOBJ old_ = nullptr;
+};
+
+TEST_F(Header, XPStyleButtonsAtRestHotAndPressed) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  TDTHeader* h = t->Header();
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoHotTrack});
+  h->SetStyle(hsXPStyle);
+  Pump();
+  int bottom = h->Height();
+  MemoryBitmap bmp(300, bottom);
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  // At rest: the face, three shaded bottom lines, and a splitter between the buttons only.
+  EXPECT_EQ(bmp.At(50, 5), COLORREF(0xDBEAEB));
+  EXPECT_EQ(bmp.At(250, 5), COLORREF(0xDBEAEB));  // the background beyond the columns
+  EXPECT_EQ(bmp.At(50, bottom - 3), COLORREF(0xCFDEE0));
+  EXPECT_EQ(bmp.At(50, bottom - 2), COLORREF(0xC3D2D5));
+  EXPECT_EQ(bmp.At(50, bottom - 1), COLORREF(0xB8C7CB));
+  EXPECT_EQ(bmp.At(98, 5), COLORREF(0xB2C5C7));
+  EXPECT_EQ(bmp.At(99, 5), COLORREF(0xFFFFFF));
+  EXPECT_EQ(bmp.At(98, 2), COLORREF(0xDBEAEB));           // the splitter starts 3 below the top
+  EXPECT_EQ(bmp.At(98, bottom - 5), COLORREF(0xDBEAEB));  // and ends 5 above the bottom
+  EXPECT_EQ(bmp.At(198, 5), COLORREF(0xDBEAEB));          // the last button has none
+  // Hot and pressed.
+  h->Columns()->HoverIndex = 1;
+  h->Columns()->DownIndex = 0;
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  EXPECT_EQ(bmp.At(150, 5), COLORREF(0xF3F8FA));
+  EXPECT_EQ(bmp.At(50, 5), COLORREF(0xD8DFDE));
+  EXPECT_EQ(bmp.At(0, 5), COLORREF(0x97A5A5));
+  EXPECT_EQ(bmp.At(50, bottom - 1), COLORREF(0x97A5A5));
+  EXPECT_EQ(bmp.At(99, 5), COLORREF(0x97A5A5));
+  EXPECT_EQ(bmp.At(98, 5), COLORREF(0xD8DFDE));  // no splitter on a pressed button
+}
+
+TEST_F(Header, ContentsAreLaidOutAsBlocksWithinTheMargins) {
+  TDataStringTree* t = NewTree();
+  TDataTreeColumn* c = t->Header()->Columns()->Add();
+  c->SetWidth(200);
+  c->SetText(u"Files");
+  TCustomImageList images(nullptr, 16, 16);
+  t->Header()->SetImages(&images);
+  MemoryBitmap bmp(10, 10);
+  SelectObject(bmp.DC(), t->Header()->Font()->Handle());
+  SIZE extent{};
+  GetTextExtentPoint32W(bmp.DC(), reinterpret_cast<const WCHAR*>(u"Files"), 5, &extent);
+  int tw = extent.cx + 2, th = extent.cy;
+  RECT client{10, 20, 210, 80};  // 200 wide, 60 high
+  RECT text{};
+  POINT sort{}, glyph{};
+  // Centred, glyph left: glyph, spacing and text centred as one block; the sort glyph beyond it.
+  c->SetAlignment(taCenter);
+  c->LayoutHeaderContents(bmp.DC(), client, true, true, text, sort, glyph);
+  int block = 16 + 4 + tw;
+  EXPECT_EQ(glyph.x, 10 + (200 - block) / 2);
+  EXPECT_EQ(text.left, glyph.x + 16 + 4);
+  EXPECT_EQ(sort.x, glyph.x + block + 4);
+  EXPECT_EQ(glyph.y, 20 + (60 - 16) / 2);
+  EXPECT_EQ(text.top, 20 + (60 - th) / 2);
+  EXPECT_EQ(sort.y, 20 + (60 - kHeaderSortGlyphSize) / 2);
+  // Glyph on top: glyph, spacing and text centred vertically as a block.
+  c->SetLayout(blGlyphTop);
+  c->LayoutHeaderContents(bmp.DC(), client, false, true, text, sort, glyph);
+  EXPECT_EQ(glyph.y, 20 + (60 - (16 + 4 + th)) / 2);
+  EXPECT_EQ(text.top, glyph.y + 16 + 4);
+  EXPECT_EQ(glyph.x, 10 + (200 - 16) / 2);
+  EXPECT_EQ(text.left, 10 + (200 - tw) / 2);
+  c->SetLayout(blGlyphBottom);
+  c->LayoutHeaderContents(bmp.DC(), client, false, true, text, sort, glyph);
+  EXPECT_EQ(text.top, 20 + (60 - (16 + 4 + th)) / 2);
+  EXPECT_EQ(glyph.y, text.top + th + 4);
+  // Right-aligned: the sort glyph first from the right margin, then the text.
+  c->SetLayout(blGlyphLeft);
+  c->SetAlignment(taRightJustify);
+  c->LayoutHeaderContents(bmp.DC(), client, true, false, text, sort, glyph);
+  EXPECT_EQ(sort.x, 10 + 200 - 4 - kHeaderSortGlyphSize);
+  EXPECT_EQ(text.right, sort.x - 4);
+  // Only a sort glyph: centred both ways.
+  c->SetText(u"");
+  c->LayoutHeaderContents(bmp.DC(), client, true, false, text, sort, glyph);
+  EXPECT_EQ(sort.x, 10 + (200 - kHeaderSortGlyphSize) / 2);
+  // A text too wide for a narrow button is cut at the margin before the sort glyph.
+  c->SetText(u"A caption far wider than the button");
+  c->SetAlignment(taLeftJustify);
+  c->LayoutHeaderContents(bmp.DC(), RECT{0, 0, 60, 17}, true, false, text, sort, glyph);
+  EXPECT_EQ(sort.x, 60 - 4 - kHeaderSortGlyphSize);
+  EXPECT_EQ(text.left, 4);
+  EXPECT_EQ(text.right, sort.x - 4);
+  t->Header()->SetImages(nullptr);
 }
 
 }  // namespace
