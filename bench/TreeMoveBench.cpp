@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "datatree/DataStringTree.h"
 #include "datatree/DataTreeClipboard.h"
@@ -93,9 +94,13 @@ double RubberBand() {
   for (PDataNode n = t->GetFirst(); n && i < kRows; n = t->GetNextSibling(n), ++i)
     if (i % 2 == 1) t->SetSelected(n, true);
   form->Show();
-  // A tree shown for a moment has its position cache.
-  for (int wait = 0; wait < 20000 && !t->HasState(tsUseCache); ++wait)
+  // The worker reports a finished cache to the tree's window (queued again
+  // now that it has one); the states change while this thread handles messages.
+  t->ValidateCache();
+  for (int wait = 0; wait < 20000 && !t->HasState(tsUseCache); ++wait) {
+    Application->ProcessMessages();
     std::this_thread::sleep_for(std::chrono::microseconds(50));
+  }
   const int h = int(t->DefaultNodeHeight());
   auto t0 = Clock::now();
   POINT start{2, 1};

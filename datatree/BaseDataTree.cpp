@@ -32,7 +32,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   };
   checkImages_ = CheckImageList(ckLightCheck);
   InitRootNode();
-  TValidationWorker::Acquire();
+  AcquireWorker();
   validation_.SetHoldsWorker(true);
   TreeSerial();  // known to the other trees from the start (moves and drops)
 }
@@ -40,8 +40,10 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
 TBaseDataTree::~TBaseDataTree() {
   Destroying();
   ShutdownTransfers();
-  InterruptValidation();
-  if (validation_.HoldsWorker()) TValidationWorker::Release(this);
+  if (validation_.HoldsWorker())
+    ReleaseWorker(this);  // interrupts a validation of this tree first
+  else
+    InterruptValidation();
   auto misc = options_->MiscOptions();
   misc.Exclude(toReadOnly);
   options_->SetMiscOptions(misc);
@@ -58,18 +60,17 @@ TCustomDataTreeOptions* TBaseDataTree::CreateOptions() {
 }
 
 TDataTreeStates TBaseDataTree::TreeStates() const {
-  TDataTreeStates s = states_;
-  validation_.AddTo(s);
-  return s;
+  return states_;
 }
 
 void TBaseDataTree::DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave) {
-  TDataTreeStates before = states_;
+  // The handler sees the states as they were; it is told of any call that
+  // enters a state not set or leaves one that is.
+  TDataTreeStates change = (Enter - states_) + (Leave * states_);
+  if (!change.Empty() && OnStateChange) OnStateChange(this, Enter, Leave);
   states_ += Enter;
   states_ -= Leave;
-  // The worker-visible flags live in atomics.
-  validation_.Apply(Enter, Leave);
-  if (OnStateChange && !(before == states_)) OnStateChange(this, Enter, Leave);
+  validation_.Follow(states_);  // the worker polls its own copy of tsStopValidation
 }
 
 // --- Property setters

@@ -538,8 +538,13 @@ class TBaseDataTree : public TCustomControl {
   void InterruptValidation();
   void InvalidateCache();
   void ValidateCache();
-  // Runs the whole validation on the calling thread (the worker's body).
+  // Builds the cache on the window's thread and enters tsUseCache when it is complete.
   bool ValidateCacheNow(const std::atomic<bool>* stop);
+  // The worker's step: fills the position cache unless tsStopValidation is
+  // set; true when the cache is complete. Changes no state.
+  bool DoValidateCache();
+  void WaitForWorker();
+  void HandleChangeState(WPARAM EnterMask, LPARAM LeaveMask);
   void UpdateScrollBars(bool DoRepaint);
   void UpdateHorizontalScrollBar(bool DoRepaint);
   void UpdateVerticalScrollBar(bool DoRepaint);
@@ -812,7 +817,8 @@ class TBaseDataTree : public TCustomControl {
   } toggleAnimation_;
   TAnimationClock* animationClock_ = nullptr;
 
-  friend class TValidationWorker;
+  friend class TWorkerThread;
+  friend void ReleaseWorker(TBaseDataTree* Tree);
   friend class TIncrementalSearch;
   friend class TRowPainter;
   friend class TCustomDataTreeOptions;

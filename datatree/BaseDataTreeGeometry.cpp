@@ -36,7 +36,7 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
   if (y < 0) y = 0;
   int64_t top = 0;
   PDataNode run = nullptr;
-  if (validation_.UseCache()) run = store_.FindInCache(y, top);
+  if (states_.Contains(tsUseCache)) run = store_.FindInCache(y, top);
   if (!run) {
     run = GetFirstVisibleNoInit();
     top = 0;
@@ -70,7 +70,7 @@ PDataNode TBaseDataTree::GetTopNode() {
 int TBaseDataTree::NodeTop(PDataNode Node) {
   // From the nearest cached node at or before this one when the cache holds,
   // walking forward in visible order.
-  if (validation_.UseCache() && !store_.CacheEmpty()) {
+  if (states_.Contains(tsUseCache) && !store_.CacheEmpty()) {
     int64_t top;
     PDataNode run = store_.FindInCache(Node, top);
     while (run && run != Node) {

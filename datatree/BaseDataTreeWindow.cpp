@@ -3,6 +3,7 @@
 // validation worker that fills the position cache.
 #include <algorithm>
 
+#include "classlib/controls/Application.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/gdi/SystemMetrics.h"
@@ -18,13 +19,47 @@ namespace qv {
 
 void TBaseDataTree::InterruptValidation() {
   band_.ForgetRow();  // a change of structure or height follows
-  validation_.RequestStop();
   DoStateChange({tsStopValidation}, {tsUseCache});
-  bool was = validation_.Validating();
-  if (was || validation_.Queued()) {
-    TValidationWorker::RemoveTree(this);
-    if (was) DoStateChange({tsValidationNeeded});
+  if (!ValidationWorker) return;
+  // A tree the worker has not taken can no longer be taken; one it is on is
+  // waited for, whatever its states say: a tree without a window gets no
+  // state changes, and the first one may still be on its way.
+  if (!ValidationWorker->UnqueueUnlessActive(this)) return;
+  WaitForWorker();
+  DoStateChange({tsValidationNeeded});
+}
+
+// The worker may be blocked sending WM_CHANGESTATE to this window, so this
+// thread handles the window's messages until the worker has left the tree:
+// its last message (it leaves tsValidating) ends the wait, or the worker
+// dropping the tree when it had nothing to send.
+void TBaseDataTree::WaitForWorker() {
+  HWND handle = validation_.ReportTo();
+  unsigned runs = validation_.RunsEnded();
+  bool pumpAll = handle && !IsDestroying();
+  bool quit = false;
+  int quitCode = 0;
+  while (ValidationWorker->ActiveTree() == this && !(handle && validation_.RunsEnded() != runs)) {
+    MSG msg;
+    if (pumpAll && !Application->Terminated() && PeekMessageW(&msg, handle, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // Left at once; sent messages are still answered below, and the quit
+        // is posted again for the loop that waits for it.
+        pumpAll = false;
+        quit = true;
+        quitCode = int(msg.wParam);
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      continue;
+    }
+    // Answers the messages sent to this thread (removing nothing), then waits
+    // a moment for the worker to leave; no message marks that moment.
+    PeekMessageW(&msg, reinterpret_cast<HWND>(-1), WM_CHANGESTATE, WM_CHANGESTATE, PM_NOREMOVE);
+    ValidationWorker->WaitUntilLeft(this);
   }
+  if (quit) PostQuitMessage(quitCode);
 }
 
 void TBaseDataTree::InvalidateCache() {
@@ -34,25 +69,37 @@ void TBaseDataTree::InvalidateCache() {
 
 void TBaseDataTree::ValidateCache() {
   InterruptValidation();
-  if (!validation_.Needed()) return;
-  if (store_.VisibleCount() <= TDataNodeStore::kCacheThreshold) {
-    // Small trees walk from the first node; no cache is needed.
-    store_.ClearCache();
-    DoStateChange({}, {tsValidationNeeded, tsStopValidation});
-    return;
-  }
-  DoStateChange({}, {tsStopValidation});
-  if (validation_.HoldsWorker() && TValidationWorker::Running())
-    TValidationWorker::AddTree(this);
-  else
+  store_.ClearCache();  // the worker starts over
+  if (!states_.Contains(tsValidationNeeded)) return;
+  if (validation_.HoldsWorker() && ValidationWorker) {
+    ValidationWorker->QueueTree(this);
+    ValidationWorker->SignalEvent();
+  } else {
     ValidateCacheNow(nullptr);
+  }
+}
+
+bool TBaseDataTree::DoValidateCache() {
+  if (validation_.StopRequested()) return false;
+  // Small trees walk from the first node and keep no cache.
+  if (store_.VisibleCount() <= TDataNodeStore::kCacheThreshold) return false;
+  return store_.BuildCache(validation_.StopFlag());
 }
 
 bool TBaseDataTree::ValidateCacheNow(const std::atomic<bool>* stop) {
-  if (!store_.BuildCache(stop)) return false;
-  validation_.SetNeeded(false);
-  validation_.SetUseCache(true);
+  if (store_.VisibleCount() <= TDataNodeStore::kCacheThreshold || !store_.BuildCache(stop)) return false;
+  DoStateChange({tsUseCache}, {tsValidationNeeded, tsStopValidation});
   return true;
+}
+
+void TBaseDataTree::HandleChangeState(WPARAM EnterMask, LPARAM LeaveMask) {
+  TDataTreeStates enter = ChangeStatesFromMask(uintptr_t(EnterMask));
+  TDataTreeStates leave = ChangeStatesFromMask(uintptr_t(LeaveMask));
+  if (leave.Contains(tsValidating)) validation_.RunEnded();
+  DoStateChange(enter, leave);
+  // Scroll bars belong to this thread: they follow a completed cache (measured
+  // heights may have changed the range) and the painting's request (no states).
+  if (enter.Contains(tsUseCache) || (EnterMask == 0 && LeaveMask == 0)) UpdateScrollBars(true);
 }
 
 // --- Window
@@ -432,8 +479,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME);
       return;
     case WM_CHANGESTATE:
-      // A position cache is ready: scroll bars belong to this thread.
-      UpdateScrollBars(true);
+      HandleChangeState(Message.WParam, Message.LParam);
       return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

@@ -304,7 +304,7 @@ bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
   // children of expanded visible nodes, else on to the next visible sibling.
   PDataNode run = FirstVisible();
   while (run) {
-    if (Stop && (index & 255) == 0 && Stop->load(std::memory_order_acquire)) return false;
+    if (Stop && Stop->load()) return false;  // polled between nodes
     if (index % kCacheSpacing == 0) cache.push_back({run, top});
     last = run;
     lastTop = top;

@@ -76,7 +76,7 @@ class TDataNodeStore {
   // A node's own height plus those of its visible children when expanded.
   uint32_t SumOfHeights(PDataNode Node) const;
 
-  // --- Position cache: every 500th visible node with its absolute top.
+  // --- Position cache: every 2000th visible node with its absolute top, and the last one.
   struct CacheEntry {
     PDataNode Node;
     int64_t AbsoluteTop;
@@ -95,7 +95,7 @@ class TDataNodeStore {
 
   // From this many visible nodes up the cache is built.
   static constexpr uint32_t kCacheThreshold = 2000;
-  static constexpr uint32_t kCacheSpacing = 500;
+  static constexpr uint32_t kCacheSpacing = 2000;
 
  private:
   PDataNode root_ = nullptr;

@@ -1,70 +1,51 @@
-// What a tree and the validation worker share about the tree's position
-// cache: the flags both threads read (atomics), the lock the worker holds
-// while it walks the tree, and the window it reports a finished cache to.
+// What the validation worker may read of a tree from its own thread: the stop
+// flag (a copy of tsStopValidation that DoStateChange keeps) and the window it
+// sends its state changes to. Every other state lives in the tree's state set.
 #pragma once
 #include <atomic>
-#include <mutex>
 
 #include "datatree/DataTreeTypes.h"
-#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
 
 namespace qv {
 
-// Every access is sequentially consistent: the worker announces that it
-// validates before it reads the stop flag, the tree sets the stop flag
-// before it reads whether the worker validates, and only a total order
-// makes sure one of the two sees the other.
+// Sequentially consistent: the tree enters tsStopValidation before it asks
+// whether the worker is on it, the worker takes the tree before it reads the
+// flag, so one of the two always sees the other.
 class TValidationState {
  public:
-  // The stop flag: set by the tree before it changes structure, polled by the worker.
-  void RequestStop() { stop_.store(true); }
-  void ClearStop() { stop_.store(false); }
   bool StopRequested() const { return stop_.load(); }
   const std::atomic<bool>* StopFlag() const { return &stop_; }
-
-  bool Validating() const { return validating_.load(); }
-  void SetValidating(bool Value) { validating_.store(Value); }
-  // The cache is complete and matches the tree.
-  bool UseCache() const { return useCache_.load(); }
-  void SetUseCache(bool Value) { useCache_.store(Value); }
-  bool Needed() const { return needed_.load(); }
-  void SetNeeded(bool Value) { needed_.store(Value); }
-  // In the worker's queue or being taken from it.
-  bool Queued() const { return queued_.load(); }
-  void SetQueued(bool Value) { queued_.store(Value); }
-  // Held by the worker for its whole walk over the tree.
-  std::mutex& WalkLock() { return walk_; }
-  // The window the worker reports to (set on the tree's thread).
+  // Called by DoStateChange after every change of the tree's states.
+  void Follow(const TDataTreeStates& States) { stop_.store(States.Contains(tsStopValidation)); }
+  // The window the worker sends WM_CHANGESTATE to; nullptr while the tree has none.
   HWND ReportTo() const { return reportTo_.load(); }
   void SetReportTo(HWND Value) { reportTo_.store(Value); }
   bool HoldsWorker() const { return holdsWorker_; }
   void SetHoldsWorker(bool Value) { holdsWorker_ = Value; }
-
-  // The tree's state set shows these flags as its own.
-  void AddTo(TDataTreeStates& States) const {
-    if (StopRequested()) States.Include(tsStopValidation);
-    if (Validating()) States.Include(tsValidating);
-    if (UseCache()) States.Include(tsUseCache);
-    if (Needed()) States.Include(tsValidationNeeded);
-  }
-  void Apply(TDataTreeStates Enter, TDataTreeStates Leave) {
-    if (Enter.Contains(tsStopValidation)) RequestStop();
-    if (Leave.Contains(tsStopValidation)) ClearStop();
-    if (Enter.Contains(tsUseCache)) SetUseCache(true);
-    if (Leave.Contains(tsUseCache)) SetUseCache(false);
-    if (Enter.Contains(tsValidationNeeded)) SetNeeded(true);
-    if (Leave.Contains(tsValidationNeeded)) SetNeeded(false);
-  }
+  // Runs of the worker that ended on this tree, counted by the window's handler.
+  unsigned RunsEnded() const { return runsEnded_; }
+  void RunEnded() { ++runsEnded_; }
 
  private:
   std::atomic<bool> stop_{false};
-  std::atomic<bool> validating_{false};
-  std::atomic<bool> useCache_{false};
-  std::atomic<bool> needed_{false};
-  std::atomic<bool> queued_{false};
-  std::mutex walk_;
   std::atomic<HWND> reportTo_{nullptr};
   bool holdsWorker_ = false;
+  unsigned runsEnded_ = 0;  // window thread only
 };
+
+// WM_CHANGESTATE carries two masks of these bits: wParam the states to enter,
+// lParam the states to leave.
+constexpr unsigned kChangeStopValidation = 1, kChangeUseCache = 2, kChangeValidating = 4,
+                   kChangeValidationNeeded = 8;
+
+inline TDataTreeStates ChangeStatesFromMask(uintptr_t Mask) {
+  TDataTreeStates s;
+  if (Mask & kChangeStopValidation) s.Include(tsStopValidation);
+  if (Mask & kChangeUseCache) s.Include(tsUseCache);
+  if (Mask & kChangeValidating) s.Include(tsValidating);
+  if (Mask & kChangeValidationNeeded) s.Include(tsValidationNeeded);
+  return s;
+}
 
 }  // namespace qv

@@ -1,6 +1,5 @@
-// The validation worker's queue and loop. The user-interface thread never
-// waits on a message from the worker: the worker posts WM_CHANGESTATE when a
-// cache is ready, so stopping it can never dead-lock.
+// The validation worker's queue, its event and its loop. A run on a tree is
+// bracketed by two WM_CHANGESTATE sends: validating before, the result after.
 #include "datatree/ValidationWorker.h"
 
 #include <algorithm>
@@ -11,99 +10,113 @@
 
 namespace qv {
 
-TValidationWorker* TValidationWorker::instance_ = nullptr;
-std::mutex TValidationWorker::mutex_;
+TWorkerThread* ValidationWorker = nullptr;
 
-void TValidationWorker::Acquire() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!instance_) {
-    instance_ = new TValidationWorker;
-    instance_->thread_ = std::thread([w = instance_] { w->Run(); });
-  }
-  ++instance_->holders_;
+void AcquireWorker() {
+  if (!ValidationWorker) ValidationWorker = new TWorkerThread;
+  ++ValidationWorker->holderCount_;
 }
 
-void TValidationWorker::Release(TBaseDataTree* Tree) {
-  TValidationWorker* stop = nullptr;
+void ReleaseWorker(TBaseDataTree* Tree) {
+  if (!ValidationWorker) return;
+  --ValidationWorker->holderCount_;
+  Tree->InterruptValidation();
+  if (ValidationWorker->holderCount_ == 0) {
+    TWorkerThread* worker = ValidationWorker;
+    ValidationWorker = nullptr;
+    delete worker;  // sets the terminate flag, wakes the thread and waits for its end
+  }
+}
+
+TWorkerThread::TWorkerThread() : thread_([this] { Execute(); }) {}
+
+TWorkerThread::~TWorkerThread() {
+  terminated_.store(true);
+  SignalEvent();
+  thread_.join();
+}
+
+void TWorkerThread::SignalEvent() {
   {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!instance_) return;
-    auto& q = instance_->queue_;
-    q.erase(std::remove(q.begin(), q.end(), Tree), q.end());
-    if (--instance_->holders_ == 0) {
-      stop = instance_;
-      instance_ = nullptr;
-      stop->terminate_ = true;
-      stop->wake_.notify_all();
+    std::lock_guard<std::mutex> lock(eventLock_);
+    signalled_ = true;
+  }
+  event_.notify_one();
+}
+
+void TWorkerThread::WaitEvent() {
+  std::unique_lock<std::mutex> lock(eventLock_);
+  event_.wait(lock, [this] { return signalled_; });
+  signalled_ = false;  // auto-reset
+}
+
+void TWorkerThread::QueueTree(TBaseDataTree* Tree) {
+  DTAssert(Tree != nullptr, "Tree must not be nil.");
+  Tree->DoStateChange({}, {tsStopValidation});
+  std::lock_guard<std::mutex> lock(listLock_);
+  if (std::find(waitingTrees_.begin(), waitingTrees_.end(), Tree) == waitingTrees_.end())
+    waitingTrees_.push_back(Tree);
+}
+
+void TWorkerThread::UnqueueTree(TBaseDataTree* Tree) {
+  DTAssert(Tree != nullptr, "Tree must not be nil.");
+  std::lock_guard<std::mutex> lock(listLock_);
+  waitingTrees_.erase(std::remove(waitingTrees_.begin(), waitingTrees_.end(), Tree), waitingTrees_.end());
+}
+
+bool TWorkerThread::UnqueueUnlessActive(TBaseDataTree* Tree) {
+  std::lock_guard<std::mutex> lock(listLock_);
+  waitingTrees_.erase(std::remove(waitingTrees_.begin(), waitingTrees_.end(), Tree), waitingTrees_.end());
+  return activeTree_.load() == Tree;
+}
+
+void TWorkerThread::TakeNextTree() {
+  std::lock_guard<std::mutex> lock(listLock_);
+  if (waitingTrees_.empty()) {
+    activeTree_.store(nullptr);
+    return;
+  }
+  activeTree_.store(waitingTrees_.front());
+  waitingTrees_.pop_front();
+  // The event resets itself: signal again so the rest of the queue drains.
+  if (!waitingTrees_.empty()) SignalEvent();
+}
+
+// Sent (never under the list lock) only while a tree is active and has a
+// window; the send returns once the window's thread has applied the change.
+void TWorkerThread::ChangeTreeStates(uintptr_t Enter, uintptr_t Leave) {
+  TBaseDataTree* tree = activeTree_.load();
+  if (!tree) return;
+  if (HWND handle = tree->validation_.ReportTo())
+    SendMessageW(handle, WM_CHANGESTATE, WPARAM(Enter), LPARAM(Leave));
+}
+
+void TWorkerThread::Execute() {
+  while (!terminated_.load()) {
+    WaitEvent();
+    if (terminated_.load()) break;
+    TakeNextTree();
+    TBaseDataTree* tree = activeTree_.load();
+    bool done = false;
+    try {
+      ChangeTreeStates(kChangeValidating, kChangeUseCache);
+      if (tree && !tree->validation_.StopRequested()) done = tree->DoValidateCache();
+    } catch (...) {
+      done = false;  // the tree must not stay in tsValidating
     }
-  }
-  if (stop) {
-    stop->thread_.join();
-    delete stop;
-  }
-}
-
-bool TValidationWorker::Running() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return instance_ != nullptr;
-}
-
-void TValidationWorker::AddTree(TBaseDataTree* Tree) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!instance_) return;
-  auto& q = instance_->queue_;
-  Tree->validation_.SetQueued(true);
-  if (std::find(q.begin(), q.end(), Tree) == q.end()) q.push_back(Tree);
-  instance_->wake_.notify_all();
-}
-
-void TValidationWorker::RemoveTree(TBaseDataTree* Tree) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (instance_) {
-      auto& q = instance_->queue_;
-      auto it = std::remove(q.begin(), q.end(), Tree);
-      if (it != q.end()) {
-        q.erase(it, q.end());
-        Tree->validation_.SetQueued(false);
-      }
+    ChangeTreeStates(done ? kChangeUseCache : 0,
+                     kChangeStopValidation | kChangeValidating | (done ? kChangeValidationNeeded : 0));
+    {
+      std::lock_guard<std::mutex> lock(leftLock_);
+      activeTree_.store(nullptr);
     }
+    left_.notify_all();
   }
-  // The worker holds this lock for the whole walk over the tree; with the
-  // stop flag set it lets go within one node.
-  std::lock_guard<std::mutex> wait(Tree->validation_.WalkLock());
 }
 
-void TValidationWorker::Run() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    wake_.wait(lock, [this] { return terminate_ || !queue_.empty(); });
-    if (terminate_) return;
-    TBaseDataTree* tree = queue_.front();
-    queue_.pop_front();
-    // Lock the tree before letting go of the queue, so that a RemoveTree
-    // that comes in between waits for this walk.
-    TValidationState& state = tree->validation_;
-    std::unique_lock<std::mutex> treeLock(state.WalkLock());
-    // Validating is announced before the stop flag is read and the queued
-    // flag is dropped only after that: a user-interface thread that sets the
-    // stop flag and then finds neither flag set knows the walk cannot start.
-    state.SetValidating(true);
-    state.SetQueued(false);
-    if (state.StopRequested()) {
-      state.SetValidating(false);
-      continue;
-    }
-    current_ = tree;
-    lock.unlock();
-    bool done = tree->ValidateCacheNow(state.StopFlag());
-    state.SetValidating(false);
-    HWND handle = state.ReportTo();
-    treeLock.unlock();
-    if (done && handle) PostMessageW(handle, WM_CHANGESTATE, 1, 0);
-    lock.lock();
-    current_ = nullptr;
-  }
+void TWorkerThread::WaitUntilLeft(TBaseDataTree* Tree) {
+  std::unique_lock<std::mutex> lock(leftLock_);
+  left_.wait_for(lock, std::chrono::microseconds(200), [&] { return activeTree_.load() != Tree; });
 }
 
 }  // namespace qv

@@ -98,12 +98,17 @@ TEST_F(DataNodeStoreTest, CacheFindsTheEntryAtOrBefore) {
   for (int i = 0; i < 5000; ++i) rows.push_back(Add(root, 20));
   store.SetVisibleCount(5000);
   ASSERT_TRUE(store.BuildCache(nullptr));
-  // One entry per 500 rows and the last row.
-  EXPECT_EQ(store.CacheSize(), 11u);
+  // One entry per 2000 rows (rows 0, 2000, 4000) and the last row at its top.
+  EXPECT_EQ(store.CacheSize(), 4u);
   int64_t top = -1;
-  EXPECT_EQ(store.FindInCache(rows[1234], top), rows[1000]);
-  EXPECT_EQ(top, 1000 * 20);
-  EXPECT_EQ(store.FindInCache(int64_t(1234 * 20 + 5), top), rows[1000]);
+  EXPECT_EQ(store.FindInCache(rows[1999], top), rows[0]);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(store.FindInCache(rows[2345], top), rows[2000]);
+  EXPECT_EQ(top, 2000 * 20);
+  EXPECT_EQ(store.FindInCache(int64_t(4000 * 20 - 1), top), rows[2000]);
+  EXPECT_EQ(store.FindInCache(int64_t(4321 * 20 + 5), top), rows[4000]);
+  EXPECT_EQ(store.FindInCache(rows[4999], top), rows[4999]);
+  EXPECT_EQ(top, 4999 * 20);
   EXPECT_EQ(store.FindInCache(int64_t(999999), top), rows[4999]);
   EXPECT_EQ(top, 4999 * 20);
   std::atomic<bool> stop{true};

@@ -6,31 +6,139 @@
 
 #include "TreeTestSupport.h"
 #include "datatree/ValidationWorker.h"
+#include "platform/window/MessageQueue.h"
 
 namespace qv::test {
 namespace {
 
 using ValidationThreads = TreeTest;
 
-bool WaitForCache(TBaseDataTree& t, HeadlessBackend& b) {
-  for (int i = 0; i < 4000; ++i) {
-    if (t.HasState(tsUseCache)) return true;
-    b.Pump();
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+// Runs this thread's messages until Done holds; every message the worker
+// sends wakes the wait (the bound only paces the re-check).
+template <class F>
+void PumpUntil(F Done) {
+  while (!Done()) {
+    Application->ProcessMessages();
+    if (!Done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
-  return false;
 }
 
-TEST_F(ValidationThreads, WorkerBuildsCachesThatMatchTheWalk) {
+bool WaitForCache(TBaseDataTree& t) {
+  PumpUntil([&] { return t.HasState(tsUseCache); });
+  return true;
+}
+
+// The worker's messages as the trees' OnStateChange hears them.
+struct Heard {
+  TBaseDataTree* tree;
+  TDataTreeStates enter, leave;
+};
+struct WorkerLog {
+  std::vector<Heard> runs;  // the changes that enter or leave tsValidating
+  bool offThread = false;
+  DWORD thread = GetCurrentThreadId();
+  void Listen(TBaseDataTree* t) {
+    t->OnStateChange = [this](TBaseDataTree* s, TDataTreeStates e, TDataTreeStates l) {
+      if (GetCurrentThreadId() != thread) offThread = true;
+      if ((e + l).Contains(tsValidating)) runs.push_back({s, e, l});
+    };
+  }
+  std::vector<Heard> Of(TBaseDataTree* t) const {
+    std::vector<Heard> r;
+    for (const Heard& h : runs)
+      if (h.tree == t) r.push_back(h);
+    return r;
+  }
+  bool Ended(TBaseDataTree* t) const {
+    auto r = Of(t);
+    return !r.empty() && r.back().leave.Contains(tsValidating);
+  }
+};
+
+const TDataTreeStates kStarted{tsValidating}, kUseCache{tsUseCache};
+
+TEST_F(ValidationThreads, ACompletedRunIsReportedOnTheWindowThread) {
   TDataStringTree* t = NewTree();
   t->SetNodeDataSize(4);
+  WorkerLog log;
+  log.Listen(t);
   t->SetRootNodeCount(20000);
-  ASSERT_TRUE(WaitForCache(*t, backend));
-  EXPECT_GE(t->PositionCacheSize(), 10u);
+  ASSERT_TRUE(WaitForCache(*t));
+  auto runs = log.Of(t);
+  ASSERT_GE(runs.size(), 2u);
+  const Heard& start = runs[runs.size() - 2];
+  const Heard& end = runs.back();
+  EXPECT_TRUE(start.enter == kStarted && start.leave == kUseCache);
+  EXPECT_TRUE(end.enter == kUseCache);
+  EXPECT_TRUE(end.leave == (TDataTreeStates{tsStopValidation, tsValidating, tsValidationNeeded}));
+  EXPECT_FALSE(log.offThread);
+  for (TDataTreeState s : {tsValidating, tsStopValidation, tsValidationNeeded}) EXPECT_FALSE(t->HasState(s));
+  // Rows 0, 2000, ... 18000 and the last row.
+  EXPECT_EQ(t->PositionCacheSize(), 11u);
   int top;
   EXPECT_EQ(t->GetNodeAt(0, 18 * 12345 + 3, false, top)->Index, 12345u);
   EXPECT_EQ(top, 18 * 12345);
-  EXPECT_TRUE(TValidationWorker::Running());
+  EXPECT_NE(ValidationWorker, nullptr);
+  t->OnStateChange = nullptr;
+}
+
+TEST_F(ValidationThreads, TreesAreServedInQueueOrderOnceEachAndAStoppedOneIsSkipped) {
+  TDataStringTree* trees[3] = {NewTree(), NewTree(), NewTree()};
+  WorkerLog log;
+  for (TDataStringTree* t : trees) {
+    t->SetNodeDataSize(4);
+    t->InterruptValidation();  // none of them waits or is validated now
+    log.Listen(t);
+  }
+  // The worker blocks in its first message to trees[0] until this thread
+  // handles messages, so all three wait before any run goes on.
+  for (TDataStringTree* t : trees) t->SetRootNodeCount(5000);
+  ValidationWorker->QueueTree(trees[1]);  // already waiting: still one entry
+  ValidationWorker->SignalEvent();
+  trees[1]->DoStateChange({tsStopValidation});  // its turn comes with the stop set
+  PumpUntil([&] { return log.Ended(trees[2]); });
+  std::vector<TBaseDataTree*> order;
+  for (const Heard& h : log.runs)
+    if (h.enter.Contains(tsValidating)) order.push_back(h.tree);
+  EXPECT_EQ(order, (std::vector<TBaseDataTree*>{trees[0], trees[1], trees[2]}));
+  EXPECT_TRUE(trees[0]->HasState(tsUseCache) && trees[2]->HasState(tsUseCache));
+  // The stopped tree was not validated: enter 4 / leave 2, then leave 5.
+  auto stopped = log.Of(trees[1]);
+  ASSERT_EQ(stopped.size(), 2u);
+  EXPECT_TRUE(stopped[0].enter == kStarted && stopped[0].leave == kUseCache);
+  EXPECT_TRUE(stopped[1].enter.Empty());
+  EXPECT_TRUE(stopped[1].leave == (TDataTreeStates{tsStopValidation, tsValidating}));
+  EXPECT_FALSE(trees[1]->HasState(tsUseCache));
+  EXPECT_TRUE(trees[1]->HasState(tsValidationNeeded));
+  EXPECT_FALSE(trees[1]->HasState(tsValidating) || trees[1]->HasState(tsStopValidation));
+  EXPECT_FALSE(log.offThread);
+  for (TDataStringTree* t : trees) t->OnStateChange = nullptr;
+}
+
+TEST_F(ValidationThreads, SmallTreesKeepNoCacheAndStayInNeedOfValidation) {
+  TDataStringTree* t = NewTree();
+  t->SetNodeDataSize(4);
+  WorkerLog log;
+  log.Listen(t);
+  t->SetRootNodeCount(2000);
+  PumpUntil([&] { return log.Ended(t); });
+  EXPECT_EQ(t->PositionCacheSize(), 0u);
+  EXPECT_FALSE(t->HasState(tsUseCache));
+  EXPECT_TRUE(t->HasState(tsValidationNeeded));
+  t->OnStateChange = nullptr;
+}
+
+TEST_F(ValidationThreads, TheLastTreeEndsTheWorker) {
+  auto one = DetachedTree();
+  auto two = DetachedTree();
+  TWorkerThread* worker = ValidationWorker;
+  ASSERT_NE(worker, nullptr);
+  one->SetNodeDataSize(4);
+  one->SetRootNodeCount(30000);  // queued or validating while it goes
+  one.reset();
+  EXPECT_EQ(ValidationWorker, worker);
+  two.reset();
+  EXPECT_EQ(ValidationWorker, nullptr);
 }
 
 TEST_F(ValidationThreads, StructureChangesInterruptTheWorker) {
@@ -70,7 +178,10 @@ TEST_F(ValidationThreads, StructureChangesInterruptTheWorker) {
     if (round % 10 == 0) backend.Pump();
   }
   for (TBaseDataTree* t : {static_cast<TBaseDataTree*>(shown), static_cast<TBaseDataTree*>(hidden.get())}) {
-    ASSERT_TRUE(WaitForCache(*t, backend));
+    // A tree without a window hears nothing from the worker and walks from its first node.
+    if (t == shown) {
+      ASSERT_TRUE(WaitForCache(*t));
+    }
     ASSERT_TRUE(TreeInvariantsHold(*t));
     std::vector<PDataNode> visible;
     int y = 0;
@@ -104,7 +215,7 @@ TEST_F(ValidationThreads, MovesWithinOneTreeWaitForTheWorker) {
     t->MoveTo(source, target, TDTNodeAttachMode(amInsertBefore + rng() % 4), false);
     if (i % 100 == 0) backend.Pump();
   }
-  ASSERT_TRUE(WaitForCache(*t, backend));
+  ASSERT_TRUE(WaitForCache(*t));
   ASSERT_TRUE(TreeInvariantsHold(*t));
   int y = 0, checked = 0;
   for (PDataNode n = t->GetFirstVisibleNoInit(); n; n = t->GetNextVisibleNoInit(n), ++checked) {
@@ -123,7 +234,7 @@ TEST_F(ValidationThreads, ManyTreesComeAndGo) {
     t->SetRootNodeCount(5000 + uint32_t(i) * 100);
     if (i % 3 == 0) t->SetChildCount(t->GetFirstNoInit(), 3);
   }
-  EXPECT_FALSE(TValidationWorker::Running());
+  EXPECT_EQ(ValidationWorker, nullptr);
 }
 
 }  // namespace
