@@ -29,12 +29,12 @@ bool WaitForCache(TBaseDataTree& t) {
 }
 
 // The worker's messages as the trees' OnStateChange hears them.
-struct Heard {
+struct HeardRun {
   TBaseDataTree* tree;
   TDataTreeStates enter, leave;
 };
 struct WorkerLog {
-  std::vector<Heard> runs;  // the changes that enter or leave tsValidating
+  std::vector<HeardRun> runs;  // the changes that enter or leave tsValidating
   bool offThread = false;
   DWORD thread = GetCurrentThreadId();
   void Listen(TBaseDataTree* t) {
@@ -43,9 +43,9 @@ struct WorkerLog {
       if ((e + l).Contains(tsValidating)) runs.push_back({s, e, l});
     };
   }
-  std::vector<Heard> Of(TBaseDataTree* t) const {
-    std::vector<Heard> r;
-    for (const Heard& h : runs)
+  std::vector<HeardRun> Of(TBaseDataTree* t) const {
+    std::vector<HeardRun> r;
+    for (const HeardRun& h : runs)
       if (h.tree == t) r.push_back(h);
     return r;
   }
@@ -66,8 +66,8 @@ TEST_F(ValidationThreads, ACompletedRunIsReportedOnTheWindowThread) {
   ASSERT_TRUE(WaitForCache(*t));
   auto runs = log.Of(t);
   ASSERT_GE(runs.size(), 2u);
-  const Heard& start = runs[runs.size() - 2];
-  const Heard& end = runs.back();
+  const HeardRun& start = runs[runs.size() - 2];
+  const HeardRun& end = runs.back();
   EXPECT_TRUE(start.enter == kStarted && start.leave == kUseCache);
   EXPECT_TRUE(end.enter == kUseCache);
   EXPECT_TRUE(end.leave == (TDataTreeStates{tsStopValidation, tsValidating, tsValidationNeeded}));
@@ -98,7 +98,7 @@ TEST_F(ValidationThreads, TreesAreServedInQueueOrderOnceEachAndAStoppedOneIsSkip
   trees[1]->DoStateChange({tsStopValidation});  // its turn comes with the stop set
   PumpUntil([&] { return log.Ended(trees[2]); });
   std::vector<TBaseDataTree*> order;
-  for (const Heard& h : log.runs)
+  for (const HeardRun& h : log.runs)
     if (h.enter.Contains(tsValidating)) order.push_back(h.tree);
   EXPECT_EQ(order, (std::vector<TBaseDataTree*>{trees[0], trees[1], trees[2]}));
   EXPECT_TRUE(trees[0]->HasState(tsUseCache) && trees[2]->HasState(tsUseCache));
