@@ -721,7 +721,6 @@ class TBaseDataTree : public TCustomControl {
   void PaintHeader(HDC DC, const RECT& R);
   int GetButtonVAlign(PDataNode Node) const;
   HBRUSH DottedBrush(TColor Color, TColor Background);
-  bool painting_ = false;
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
@@ -841,7 +840,6 @@ class TBaseDataTree : public TCustomControl {
   TCheckState pendingCheckState_ = csUncheckedNormal;
   int checkPropagationCount_ = 0;
   int offsetX_ = 0, offsetY_ = 0;
-  int effectiveOffsetX_ = 0;
   RECT headerRect_{};
 
   // States: the two the worker reads live in atomics of their own.
@@ -896,8 +894,6 @@ class TBaseDataTree : public TCustomControl {
   RECT drawSelection_{};
   POINT drawSelectionStart_{};
   bool drawSelectionCtrl_ = false;
-  int headerMouseColumn_ = -1;
-  int rowPaintCount_ = 0;
 
   // Off-screen row buffer.
   HDC rowDC_ = nullptr;
