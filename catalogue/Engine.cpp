@@ -24,7 +24,7 @@ int64_t NowMs() {
 }
 }  // namespace
 
-TEngine::TEngine(IEngineHost& host, const std::string& appFolder) : host_(host) {
+TEngine::TEngine(IEngineHost& host, const std::string& appFolder, FileHooks& baseFiles) : host_(host) {
   AppFolder = IncludeTrailingPathDelimiter(appFolder.empty() ? AppPath() : appFolder);
   Context = std::make_unique<TContext>();
   std::string error;
@@ -36,7 +36,7 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder) : host_(host) 
   } else {
     usable_ = true;
   }
-  Base = std::make_unique<TXBase>();
+  Base = std::make_unique<TXBase>(baseFiles);
   Discs = std::make_unique<TDiscList>(host_);
   Discs->EngineBusy = &Busy;
   FileKinds = std::make_unique<TFileKinds>();

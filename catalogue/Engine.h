@@ -30,7 +30,9 @@ class TEngine {
   using TProgressHandler = std::function<void(int32_t)>;
 
   // appFolder: where "Quirvane.ctx" is; empty means the program's folder.
-  explicit TEngine(IEngineHost& host, const std::string& appFolder = std::string());
+  // The database's files write through baseFiles (a test's fault injector).
+  explicit TEngine(IEngineHost& host, const std::string& appFolder = std::string(),
+                   FileHooks& baseFiles = FileHooks::None());
   ~TEngine();
   TEngine(const TEngine&) = delete;
   TEngine& operator=(const TEngine&) = delete;

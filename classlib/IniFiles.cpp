@@ -157,7 +157,7 @@ void TCustomIniFile::DeleteKey(const std::string& section, const std::string& ke
 
 bool TCustomIniFile::UpdateFile() {
   if (!modified_) return true;
-  if (!WriteFileAtomic(fileName_, Serialize())) return false;
+  if (!WriteFileAtomic(fileName_, Serialize(), *hooks_)) return false;
   modified_ = false;
   loaded_ = true;
   return true;

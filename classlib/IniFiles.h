@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileHooks.h"
+
 namespace qv {
 
 class TCustomIniFile {
@@ -30,6 +32,8 @@ class TCustomIniFile {
   void DeleteKey(const std::string& section, const std::string& key);
   // Writes the file when it changed; false when it could not be written.
   bool UpdateFile();
+  // The hooks UpdateFile writes through (none unless set).
+  void SetHooks(FileHooks& hooks) { hooks_ = &hooks; }
   bool Modified() const { return modified_; }
   // True when the file existed and was read when the object was made.
   bool Loaded() const { return loaded_; }
@@ -50,6 +54,7 @@ class TCustomIniFile {
   std::string Serialize() const;
 
   std::string fileName_;
+  FileHooks* hooks_ = &FileHooks::None();
   std::vector<std::string> preamble_;
   std::vector<Section> sections_;
   bool modified_ = false;

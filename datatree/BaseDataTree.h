@@ -729,7 +729,6 @@ class TBaseDataTree : public TCustomControl {
   void PaintHeader(HDC DC, const RECT& R);
   int GetButtonVAlign(PDataNode Node) const;
   HBRUSH DottedBrush(TColor Color, TColor Background);
-  bool painting_ = false;
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
@@ -845,7 +844,6 @@ class TBaseDataTree : public TCustomControl {
   TCheckState pendingCheckState_ = csUncheckedNormal;
   int checkPropagationCount_ = 0;
   int offsetX_ = 0, offsetY_ = 0;
-  int effectiveOffsetX_ = 0;
   RECT headerRect_{};
 
   // States: the two the worker reads live in atomics of their own.
@@ -900,8 +898,6 @@ class TBaseDataTree : public TCustomControl {
   // The rubber band; the last row its walk visited is forgotten whenever the
   // rows' geometry may change (InvalidateCache) or the node goes.
   TRubberBand band_;
-  int headerMouseColumn_ = -1;
-  int rowPaintCount_ = 0;
 
   // Each row is painted by the row painter into the off-screen row buffer.
   std::unique_ptr<TRowPainter> painter_;

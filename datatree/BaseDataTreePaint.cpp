@@ -365,12 +365,10 @@ void TBaseDataTree::PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, i
 
 void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions) {
   DoStateChange({tsPainting});
-  painting_ = true;
   if (OnBeforePaint) OnBeforePaint(this, paintCanvas_.get());
   int width = Window.right - Window.left;
   if (width <= 0 || Window.bottom <= Window.top) {
     DoStateChange({}, {tsPainting});
-    painting_ = false;
     return;
   }
   bool focused = Focused();
@@ -473,7 +471,6 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   DeleteObject(gridBrush_);
   lineBrush_ = gridBrush_ = nullptr;
   if (OnAfterPaint) OnAfterPaint(this, paintCanvas_.get());
-  painting_ = false;
   DoStateChange({}, {tsPainting});
 }
 

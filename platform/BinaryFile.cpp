@@ -1,4 +1,4 @@
-// pread/pwrite file access and the fault injector behind it.
+// pread/pwrite file access, told to the file hooks.
 #include "platform/BinaryFile.h"
 
 #include <errno.h>
@@ -7,15 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 namespace qv {
 
-bool BinaryFile::Open(const std::string& path, Mode mode) {
+bool BinaryFile::Open(const std::string& path, Mode mode, FileHooks& hooks) {
   Close();
+  hooks_ = &hooks;
   int flags = O_CLOEXEC;
   switch (mode) {
     case Mode::Read:
@@ -28,7 +26,7 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
       flags |= O_RDWR | O_CREAT | O_TRUNC;
       break;
   }
-  if (mode == Mode::Create) FaultInjection::NoteOpen(path);  // before truncation
+  if (mode == Mode::Create) hooks_->NoteOpen(path);  // before truncation
   fd_ = ::open(path.c_str(), flags, 0644);
   if (fd_ < 0) {
     error_ = errno;
@@ -43,7 +41,7 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
   }
   path_ = path;
   error_ = 0;
-  if (mode != Mode::Create) FaultInjection::NoteOpen(path);
+  if (mode != Mode::Create) hooks_->NoteOpen(path);
   return true;
 }
 
@@ -83,7 +81,7 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
     error_ = EBADF;
     return false;
   }
-  if (FaultInjection::ShouldFailWrite(path_)) {
+  if (hooks_->ShouldFailWrite(path_)) {
     error_ = ENOSPC;
     return false;
   }
@@ -108,7 +106,7 @@ int64_t BinaryFile::Size() const {
 }
 
 bool BinaryFile::Truncate(int64_t size) {
-  if (FaultInjection::ShouldFailWrite(path_)) {
+  if (hooks_->ShouldFailWrite(path_)) {
     error_ = ENOSPC;
     return false;
   }
@@ -120,7 +118,7 @@ bool BinaryFile::Truncate(int64_t size) {
 }
 
 bool BinaryFile::Sync() {
-  if (FaultInjection::ShouldFailWrite(path_)) {
+  if (hooks_->ShouldFailWrite(path_)) {
     error_ = EIO;
     return false;
   }
@@ -128,7 +126,7 @@ bool BinaryFile::Sync() {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;
   }
-  FaultInjection::NoteSync(path_);
+  hooks_->NoteSync(path_);
   return true;
 }
 
@@ -145,153 +143,4 @@ std::string BinaryFile::ErrorText() const {
   return std::strerror(error_);
 }
 
-namespace FaultInjection {
-namespace {
-
-struct State {
-  std::mutex lock;
-  std::atomic<bool> armed{false};
-  int64_t writes = 0;
-  int64_t failFrom = 0;
-  int64_t failOnly = 0;
-  bool tracking = false;
-  std::function<void(int64_t, const std::string&)> hook;
-  std::map<std::string, std::string> synced;    // path -> content at the last sync
-  std::map<std::string, std::string> unlinked;  // deleted, the folder not synced since
-};
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-State& S() {
-  static State s;
-  return s;
-}
-
-std::string ReadWhole(const std::string& path) {
-  std::string out;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return out;
-  char buf[65536];
-  ssize_t r;
-  while ((r = ::read(fd, buf, sizeof buf)) > 0) out.append(buf, std::size_t(r));
-  ::close(fd);
-  return out;
-}
-
-}  // namespace
-
-void Reset() {
-  std::lock_guard g(S().lock);
-  S().armed = false;
-  S().writes = S().failFrom = S().failOnly = 0;
-  S().tracking = false;
-  S().hook = nullptr;
-  S().synced.clear();
-  S().unlinked.clear();
-}
-
-void FailWritesFrom(int64_t n) {
-  std::lock_guard g(S().lock);
-  S().failFrom = n;
-  S().armed = true;
-}
-
-void FailOnlyWrite(int64_t n) {
-  std::lock_guard g(S().lock);
-  S().failOnly = n;
-  S().armed = true;
-}
-
-int64_t WriteCount() {
-  std::lock_guard g(S().lock);
-  return S().writes;
-}
-
-void TrackUnsynced(bool on) {
-  std::lock_guard g(S().lock);
-  S().tracking = on;
-  S().armed = true;
-}
-
-void SetWriteHook(std::function<void(int64_t, const std::string&)> hook) {
-  std::lock_guard g(S().lock);
-  S().hook = std::move(hook);
-  S().armed = true;
-}
-
-bool ShouldFailWrite(const std::string& path) {
-  if (!S().armed.load(std::memory_order_relaxed)) return false;
-  std::function<void(int64_t, const std::string&)> hook;
-  bool fail;
-  int64_t n;
-  {
-    std::lock_guard g(S().lock);
-    n = ++S().writes;
-    fail = (S().failFrom > 0 && n >= S().failFrom) || (S().failOnly > 0 && n == S().failOnly);
-    hook = S().hook;
-  }
-  if (hook) hook(n, path);  // outside the lock: it may end the process
-  return fail;
-}
-
-void NoteOpen(const std::string& path) {
-  if (!S().armed.load(std::memory_order_relaxed)) return;
-  std::lock_guard g(S().lock);
-  if (S().tracking && !S().synced.count(path)) S().synced[path] = ReadWhole(path);
-}
-
-void NoteSync(const std::string& path) {
-  if (!S().armed.load(std::memory_order_relaxed)) return;
-  std::lock_guard g(S().lock);
-  if (S().tracking) S().synced[path] = ReadWhole(path);
-}
-
-void NoteRename(const std::string& from, const std::string& to) {
-  if (!S().armed.load(std::memory_order_relaxed)) return;
-  std::lock_guard g(S().lock);
-  if (!S().tracking) return;
-  auto it = S().synced.find(from);
-  if (it == S().synced.end()) return;
-  S().synced[to] = it->second;
-  S().synced.erase(from);
-}
-
-void NoteDelete(const std::string& path) {
-  if (!S().armed.load(std::memory_order_relaxed)) return;
-  std::lock_guard g(S().lock);
-  if (!S().tracking) return;
-  auto it = S().synced.find(path);
-  if (it == S().synced.end()) return;
-  S().unlinked[path] = it->second;
-  S().synced.erase(it);
-}
-
-void NoteDirectorySync(const std::string& folder) {
-  if (!S().armed.load(std::memory_order_relaxed)) return;
-  std::lock_guard g(S().lock);
-  std::string dir = folder;
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  std::erase_if(S().unlinked, [&](const auto& entry) { return FolderOf(entry.first) == dir; });
-}
-
-void SimulatePowerLoss() {
-  std::lock_guard g(S().lock);
-  S().synced.insert(S().unlinked.begin(), S().unlinked.end());
-  for (auto& [path, content] : S().synced) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) continue;
-    std::size_t done = 0;
-    while (done < content.size()) {
-      ssize_t w = ::write(fd, content.data() + done, content.size() - done);
-      if (w <= 0) break;
-      done += std::size_t(w);
-    }
-    ::close(fd);
-  }
-}
-
-}  // namespace FaultInjection
 }  // namespace qv

@@ -1,11 +1,12 @@
 // Binary files with 64-bit positions (pread/pwrite), fsync, truncation and an
-// advisory lock. Every write goes through the fault injector, so tests can make
-// the n-th write fail or roll files back to their last sync (a power loss).
+// advisory lock. Every write, truncation and sync is told to the hooks the file
+// was opened with, which may make it fail (see FaultInjector).
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
+
+#include "platform/FileHooks.h"
 
 namespace qv {
 
@@ -18,7 +19,7 @@ class BinaryFile {
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;
 
-  bool Open(const std::string& path, Mode mode);
+  bool Open(const std::string& path, Mode mode, FileHooks& hooks = FileHooks::None());
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -42,32 +43,7 @@ class BinaryFile {
   int fd_ = -1;
   int error_ = 0;
   std::string path_;
+  FileHooks* hooks_ = &FileHooks::None();
 };
-
-// Test hooks. Disabled unless a test arms them; then every BinaryFile write,
-// truncation and sync is counted and may fail with ENOSPC.
-namespace FaultInjection {
-void Reset();                    // disarm everything
-void FailWritesFrom(int64_t n);  // write number n (1-based) and every later one fail
-void FailOnlyWrite(int64_t n);   // only write number n fails
-int64_t WriteCount();            // writes seen since the last Reset
-// Power loss: while tracking, each file opened through BinaryFile remembers its
-// content at open and at every Sync; SimulatePowerLoss writes that content back.
-void TrackUnsynced(bool on);
-void SimulatePowerLoss();
-// Called by RenameFile so that a renamed file keeps its synced content.
-void NoteRename(const std::string& from, const std::string& to);
-// Called by DeleteFile and SyncDirectory: a file deleted since its folder was
-// last synced comes back at a power loss with its synced content.
-void NoteDelete(const std::string& path);
-void NoteDirectorySync(const std::string& folder);
-// Called with the number and the file of every counted write, before it is
-// made, so that a crash test can end the process at a chosen write (an
-// empty hook removes it; Reset does too).
-void SetWriteHook(std::function<void(int64_t n, const std::string& path)> hook);
-bool ShouldFailWrite(const std::string& path = std::string());  // counts one write; true when it must fail
-void NoteOpen(const std::string& path);
-void NoteSync(const std::string& path);
-}  // namespace FaultInjection
 
 }  // namespace qv

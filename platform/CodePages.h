@@ -10,7 +10,7 @@
 namespace qv {
 
 constexpr UINT CP_ACP = 0, CP_OEMCP = 1, CP_THREAD_ACP = 3, CP_UTF8 = 65001, CP_WINDOWS_1252 = 1252;
-constexpr DWORD MB_PRECOMPOSED = 0x1, MB_USEGLYPHCHARS = 0x4, MB_ERR_INVALID_CHARS = 0x8;
+constexpr DWORD MB_USEGLYPHCHARS = 0x4, MB_ERR_INVALID_CHARS = 0x8;
 UINT GetACP();
 UINT GetOEMCP();
 // As the platform call: with outSize 0 the length needed; -1 for inSize means

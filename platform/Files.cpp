@@ -31,25 +31,25 @@ bool ForceDirectories(const std::string& path) {
   return ::mkdir(p.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(p));
 }
 
-bool DeleteFile(const std::string& path) {
+bool DeleteFile(const std::string& path, FileHooks& hooks) {
   if (::unlink(path.c_str()) != 0) return false;
-  FaultInjection::NoteDelete(path);
+  hooks.NoteDelete(path);
   return true;
 }
 
-bool SyncDirectory(const std::string& folder) {
+bool SyncDirectory(const std::string& folder, FileHooks& hooks) {
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = ::fsync(fd) == 0;
   ::close(fd);
-  if (ok) FaultInjection::NoteDirectorySync(folder);
+  if (ok) hooks.NoteDirectorySync(folder);
   return ok;
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
+bool RenameFile(const std::string& from, const std::string& to, FileHooks& hooks) {
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
-  FaultInjection::NoteRename(from, to);
-  return SyncDirectory(ExtractFilePath(to));
+  hooks.NoteRename(from, to);
+  return SyncDirectory(ExtractFilePath(to), hooks);
 }
 
 int64_t FileSizeOf(const std::string& path) {
@@ -70,13 +70,13 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   return true;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& data) {
+bool WriteFileAtomic(const std::string& path, const std::string& data, FileHooks& hooks) {
   std::string temp = path + ".tmp";
   BinaryFile f;
-  if (!f.Open(temp, BinaryFile::Mode::Create)) return false;
+  if (!f.Open(temp, BinaryFile::Mode::Create, hooks)) return false;
   bool ok = (data.empty() || f.WriteAt(0, data.data(), data.size())) && f.Sync();
   f.Close();
-  if (ok) ok = RenameFile(temp, path);
+  if (ok) ok = RenameFile(temp, path, hooks);
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }

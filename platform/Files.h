@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/FileHooks.h"
+
 namespace qv {
 
 constexpr char PathDelim = '/';
@@ -12,16 +14,16 @@ bool FileExists(const std::string& path);       // a regular file
 bool DirectoryExists(const std::string& path);  // a folder
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
-bool DeleteFile(const std::string& path);
+bool DeleteFile(const std::string& path, FileHooks& hooks = FileHooks::None());
 // Renames, replacing the target, then syncs the target's folder.
-bool RenameFile(const std::string& from, const std::string& to);
-bool SyncDirectory(const std::string& folder);
+bool RenameFile(const std::string& from, const std::string& to, FileHooks& hooks = FileHooks::None());
+bool SyncDirectory(const std::string& folder, FileHooks& hooks = FileHooks::None());
 int64_t FileSizeOf(const std::string& path);  // -1 when missing
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& data);
 // Writes data to path through a temporary file: write, fsync, rename, sync folder.
-bool WriteFileAtomic(const std::string& path, const std::string& data);
+bool WriteFileAtomic(const std::string& path, const std::string& data, FileHooks& hooks = FileHooks::None());
 
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 std::string ExcludeTrailingPathDelimiter(const std::string& path);

@@ -74,7 +74,4 @@ enum SkinCommand : uint16_t {
   AC_FADEFRAME = 24,
 };
 
-// The shared integer of the constants unit (nothing in this program changes it).
-extern int SkConstShared;
-
 }  // namespace qv

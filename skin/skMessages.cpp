@@ -3,7 +3,6 @@
 
 namespace qv {
 
-int SkConstShared = 0;
 TColor SharedBgColor = clSkinTransparent;
 TCacheInfo SharedCacheInfo;
 const TCacheInfo EmptyCacheInfo;

@@ -18,7 +18,7 @@
 
 namespace qv {
 
-TXBase::TXBase() = default;
+TXBase::TXBase(FileHooks& hooks) : hooks_(hooks) {}
 
 TXBase::~TXBase() {
   try {

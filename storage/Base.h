@@ -35,7 +35,9 @@ class TXBase : public IDataFileOwner {
  public:
   using TProgressEvent = std::function<void(int Percent)>;
 
-  TXBase();
+  // Every file the database writes goes through hooks (a test gives it a
+  // FaultInjector; the default lets every write through).
+  explicit TXBase(FileHooks& hooks = FileHooks::None());
   // Closes when open (a failure is ignored), then frees everything.
   ~TXBase() override;
   TXBase(const TXBase&) = delete;
@@ -112,6 +114,7 @@ class TXBase : public IDataFileOwner {
   // IDataFileOwner
   const TGUID& DatabaseID() const override { return GUID; }
   const TXUser* LoggedInUser() const override { return user_; }
+  FileHooks& Hooks() const override { return hooks_; }
 
   TContext& Context() { return context_; }
   const std::string& Path() const { return path_; }  // with a trailing "/"
@@ -220,6 +223,7 @@ class TXBase : public IDataFileOwner {
   // The context is declared before the pool: records point into its kinds and
   // must be freed first.
   TContext context_;
+  FileHooks& hooks_;
   std::string path_;
   bool opened_ = false;
   TXUser* user_ = nullptr;

@@ -84,6 +84,7 @@ bool TXBase::WriteDescription() {
 bool TXBase::WriteDescriptionFile(bool openMarker) {
   // Other sections of the file are left as they stand.
   TMemIniFile ini(path_ + "xbase.vlm");
+  ini.SetHooks(hooks_);
   ini.EraseSection(kGeneral);
   ini.WriteString(kGeneral, "Name", Name);
   ini.WriteString(kGeneral, "ID", GetIDText());
@@ -111,6 +112,7 @@ bool TXBase::WriteEngineKey(const std::string& key, const std::string& value) {
   if (!opened_) return Fail("Database is not opened");
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return Fail("Failed to read database description");
+  ini.SetHooks(hooks_);
   ini.WriteString(kEngine, key, value);
   if (!ini.UpdateFile()) return Fail("Failed to write database description");
   return true;
@@ -120,7 +122,7 @@ bool TXBase::SaveContextFile() {
   TMemoryStream stream;
   if (!context_.SaveToStream(stream)) return false;
   std::string data(reinterpret_cast<const char*>(stream.Memory()), std::size_t(stream.Size()));
-  return WriteFileAtomic(path_ + "context.vlm", data);
+  return WriteFileAtomic(path_ + "context.vlm", data, hooks_);
 }
 
 bool TXBase::LoadContextFile() {
@@ -141,8 +143,8 @@ void TXBase::DeleteIndexFiles() {
     std::string name = it->path().filename().string();
     if (std::regex_match(name, kIndexName)) doomed.push_back(path_ + name);
   }
-  for (const auto& file : doomed) DeleteFile(file);
-  SyncDirectory(path_);
+  for (const auto& file : doomed) DeleteFile(file, hooks_);
+  SyncDirectory(path_, hooks_);
 }
 
 TXUser* TXBase::FindUser(const std::string& login) const {

@@ -24,8 +24,8 @@ void TXBase::LoadFreeSpace() {
 // Removes free.vlm for good (the folder synced): no later Open may take its
 // stretches for free.
 bool TXBase::DropFreeFile() {
-  if (FileExists(FreeFileName()) && !DeleteFile(FreeFileName())) return false;
-  if (!SyncDirectory(path_)) return false;
+  if (FileExists(FreeFileName()) && !DeleteFile(FreeFileName(), hooks_)) return false;
+  if (!SyncDirectory(path_, hooks_)) return false;
   freeFileHolds_ = false;
   return true;
 }
@@ -42,7 +42,7 @@ bool TXBase::BeforeIndexCommit() {
 void TXBase::AfterIndexCommit() {
   free_.Committed();
   if (!free_.Changed() && (freeFileHolds_ || free_.Count() == 0)) return;
-  if (free_.Save(FreeFileName(), GUID, dataFile_->Size())) {
+  if (free_.Save(FreeFileName(), GUID, dataFile_->Size(), hooks_)) {
     freeFileHolds_ = true;
     freeFileStale_ = false;
     free_.MarkSaved();

@@ -227,8 +227,9 @@ void TXFile::CloseFile() {
 // process is never damaged.
 bool TXFile::OpenLocked(bool create) {
   DropReadWindows();
-  bool opened = file_.Open(fileName_, BinaryFile::Mode::ReadWrite);
-  if (!opened && create && file_.Error() == ENOENT) opened = file_.Open(fileName_, BinaryFile::Mode::Create);
+  bool opened = file_.Open(fileName_, BinaryFile::Mode::ReadWrite, owner_->Hooks());
+  if (!opened && create && file_.Error() == ENOENT)
+    opened = file_.Open(fileName_, BinaryFile::Mode::Create, owner_->Hooks());
   if (!opened)
     return Fail(std::string(create ? "Failed to create" : "Failed to open") + " data file " +
                 Quoted(fileName_) + ": " + file_.ErrorText());

@@ -1,6 +1,8 @@
 // What the data file needs of the database that owns it: the database ID that
-// its header carries, and the logged-in user whose key enciphers the records.
+// its header carries, the logged-in user whose key enciphers the records, and
+// the file hooks its writes go through.
 #pragma once
+#include "platform/FileHooks.h"
 #include "platform/Guid.h"
 
 namespace qv {
@@ -12,6 +14,7 @@ class IDataFileOwner {
   virtual ~IDataFileOwner() = default;
   virtual const TGUID& DatabaseID() const = 0;
   virtual const TXUser* LoggedInUser() const = 0;
+  virtual FileHooks& Hooks() const { return FileHooks::None(); }
 };
 
 }  // namespace qv

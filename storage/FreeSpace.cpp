@@ -138,7 +138,8 @@ bool TFreeSpace::Load(const std::string& fileName, const TGUID& guid, int64_t da
   return !stretches.empty();
 }
 
-bool TFreeSpace::Save(const std::string& fileName, const TGUID& guid, int64_t dataSize) const {
+bool TFreeSpace::Save(const std::string& fileName, const TGUID& guid, int64_t dataSize,
+                      FileHooks& hooks) const {
   std::string data(kMagic, sizeof kMagic);
   const auto id = guid.ToBytes();
   data.append(reinterpret_cast<const char*>(id.data()), id.size());
@@ -150,7 +151,7 @@ bool TFreeSpace::Save(const std::string& fileName, const TGUID& guid, int64_t da
   }
   const uint32_t crc = Checksum(data, data.size());
   for (int i = 0; i < 4; ++i) data.push_back(char(uint8_t(crc >> (8 * i))));
-  return WriteFileAtomic(fileName, data);
+  return WriteFileAtomic(fileName, data, hooks);
 }
 
 }  // namespace qv

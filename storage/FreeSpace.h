@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileHooks.h"
 #include "platform/Guid.h"
 
 namespace qv {
@@ -35,7 +36,8 @@ class TFreeSpace {
   // empty list. True when stretches were loaded.
   bool Load(const std::string& fileName, const TGUID& guid, int64_t dataSize);
   // Writes the free stretches (not the pending ones) through a temporary file.
-  bool Save(const std::string& fileName, const TGUID& guid, int64_t dataSize) const;
+  bool Save(const std::string& fileName, const TGUID& guid, int64_t dataSize,
+            FileHooks& hooks = FileHooks::None()) const;
 
   int64_t FreeBytes() const { return freeBytes_; }
   int64_t PendingBytes() const { return pendingBytes_; }

@@ -93,9 +93,10 @@ bool TXGIndex::Reset(TXBase& database) {
   std::string fileName = database.Path() + "index.vlm";
   // A journal left by the index replaced must never be applied to the new one.
   journalName_ = JournalName(database.Path());
+  hooks_ = &database.Hooks();
   if (!DropJournal()) return false;
   auto guid = database.GUID.ToBytes();
-  if (!WriteFileAtomic(fileName, std::string(guid.begin(), guid.end())))
+  if (!WriteFileAtomic(fileName, std::string(guid.begin(), guid.end()), database.Hooks()))
     return Fail("Failed to write \"" + fileName + "\"");
   Unbind();
   fileName_ = fileName;
@@ -104,7 +105,7 @@ bool TXGIndex::Reset(TXBase& database) {
   writtenCount_ = 1;
   // Should the reopen fail, the index stays bound without a file: appends and
   // commits then fail with this text.
-  if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite))
+  if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite, database.Hooks()))
     return Fail("Failed to open \"" + fileName_ + "\": " + file_.ErrorText());
   return true;
 }
@@ -119,7 +120,8 @@ bool TXGIndex::Open(TXBase& database) {
   Unbind();
   fileName_ = database.Path() + "index.vlm";
   journalName_ = JournalName(database.Path());
-  if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite))
+  hooks_ = &database.Hooks();
+  if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite, *hooks_))
     return Fail("Failed to open \"" + fileName_ + "\": " + file_.ErrorText());
   // A torn last entry (a crash while appending) is ignored: it was never
   // committed, and the next append overwrites it.
@@ -277,18 +279,19 @@ bool TXGIndex::WriteJournal() {
   const uint32_t crc = CalcCRC32(buf.data(), buf.size() - 4);
   for (int i = 0; i < 4; ++i) item[i] = uint8_t(crc >> (8 * i));
   BinaryFile journal;
-  const bool ok = journal.Open(journalName_, BinaryFile::Mode::Create) &&
+  const bool ok = journal.Open(journalName_, BinaryFile::Mode::Create, *hooks_) &&
                   journal.WriteAt(0, buf.data(), buf.size()) && journal.Sync();
   const std::string reason = journal.ErrorText();
   journal.Close();
   if (!ok) return Fail("Failed to write \"" + journalName_ + "\": " + reason);
-  if (!SyncDirectory(ExtractFilePath(journalName_))) return Fail("Failed to sync \"" + journalName_ + "\"");
+  if (!SyncDirectory(ExtractFilePath(journalName_), *hooks_))
+    return Fail("Failed to sync \"" + journalName_ + "\"");
   return true;
 }
 
 bool TXGIndex::DropJournal() {
   if (journalName_.empty() || !FileExists(journalName_)) return true;
-  if (DeleteFile(journalName_) && SyncDirectory(ExtractFilePath(journalName_))) return true;
+  if (DeleteFile(journalName_, *hooks_) && SyncDirectory(ExtractFilePath(journalName_), *hooks_)) return true;
   return Fail("Failed to remove \"" + journalName_ + "\"");
 }
 
@@ -297,6 +300,7 @@ int64_t TXGIndex::Settle(TXBase& database, int64_t recorded, bool& changed) {
   changed = false;
   const std::string fileName = database.Path() + "index.vlm";
   journalName_ = JournalName(database.Path());
+  hooks_ = &database.Hooks();
   int64_t count = recorded;
   BinaryFile file;
   std::string data;
@@ -308,7 +312,7 @@ int64_t TXGIndex::Settle(TXBase& database, int64_t recorded, bool& changed) {
     } else {
       // Its commit happened: what it rewrites reaches index.vlm (again).
       count = std::max(count, journalCount);
-      if (!file.Open(fileName, BinaryFile::Mode::ReadWrite)) {
+      if (!file.Open(fileName, BinaryFile::Mode::ReadWrite, *hooks_)) {
         Fail("Failed to open \"" + fileName + "\": " + file.ErrorText());
         return -1;
       }
@@ -324,7 +328,8 @@ int64_t TXGIndex::Settle(TXBase& database, int64_t recorded, bool& changed) {
   // A database that ended cleanly is left alone (and may lie on a medium that
   // cannot be written).
   if (!file.IsOpen() && FileSizeOf(fileName) <= count * int64_t(GIndexRecordSize)) return count;
-  if (!file.IsOpen() && !file.Open(fileName, BinaryFile::Mode::ReadWrite)) return count;  // Open reports it
+  if (!file.IsOpen() && !file.Open(fileName, BinaryFile::Mode::ReadWrite, *hooks_))
+    return count;  // Open reports it
   // Entries past the committed count were appended by a commit that never
   // happened: nothing committed refers to them.
   const int64_t size = file.Size();

@@ -110,6 +110,7 @@ class TXGIndex {
   std::string fileName_;
   std::string journalName_;
   TXBase* base_ = nullptr;
+  FileHooks* hooks_ = &FileHooks::None();  // the bound database's
   BinaryFile file_;
   std::vector<TXGIndexRec> entries_;  // entry 0 stands for the header
   int64_t writtenCount_ = 0;          // entries [0, writtenCount_) are in the file

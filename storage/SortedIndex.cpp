@@ -126,7 +126,7 @@ bool TXIndex::Save() {
     PutU32(data, uint32_t(uint64_t(id)));
     PutU32(data, uint32_t(uint64_t(id) >> 32));
   }
-  if (!WriteFileAtomic(fileName_, data)) {
+  if (!WriteFileAtomic(fileName_, data, base_.Hooks())) {
     lastError_ = "Failed to write index file \"" + fileName_ + "\"";
     return false;
   }

@@ -82,7 +82,6 @@ const uint32_t kSilver = Rgb(200, 206, 216), kSilverEdge = Rgb(110, 118, 132);
 // 3x5 glyphs, rows of three.
 const char kGlyphQ[] = "##...#.#.....#.";
 const char kGlyphI[] = ".#.....#..#..#.";
-const char kGlyphExcl[] = ".#..#..#.....#.";
 
 // Shapes shared by several images.
 void Disc(Cell c, int x = 0, int y = 0, int size = 14) {

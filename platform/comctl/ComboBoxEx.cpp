@@ -30,8 +30,6 @@ struct ComboEx {
   DWORD exStyle = 0;
   bool editChanged = false;
 
-  bool DropList() const { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
-
   void Create(const CREATESTRUCTW* cs) {
     DWORD kind = DWORD(cs->style & 3);
     if (!kind) kind = CBS_DROPDOWN;

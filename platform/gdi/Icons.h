@@ -15,8 +15,7 @@ struct ICONINFO {
   HBITMAP hbmColor = nullptr;  // null: a monochrome icon (AND half over XOR half of hbmMask)
 };
 
-constexpr UINT DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_COMPAT = 0x4, DI_DEFAULTSIZE = 0x8,
-               DI_NOMIRROR = 0x10;
+constexpr UINT DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_COMPAT = 0x4, DI_DEFAULTSIZE = 0x8;
 
 // The bitmaps are copied; the caller keeps its own.
 HICON CreateIconIndirect(const ICONINFO* info);

@@ -18,8 +18,8 @@
 namespace qv {
 
 constexpr UINT CF_TEXT = 1, CF_BITMAP = 2, CF_METAFILEPICT = 3, CF_SYLK = 4, CF_DIF = 5, CF_TIFF = 6,
-               CF_OEMTEXT = 7, CF_DIB = 8, CF_PALETTE = 9, CF_PENDATA = 10, CF_RIFF = 11, CF_WAVE = 12,
-               CF_UNICODETEXT = 13, CF_ENHMETAFILE = 14, CF_HDROP = 15, CF_LOCALE = 16;
+               CF_DIB = 8, CF_PALETTE = 9, CF_PENDATA = 10, CF_RIFF = 11, CF_WAVE = 12, CF_UNICODETEXT = 13,
+               CF_ENHMETAFILE = 14, CF_HDROP = 15, CF_LOCALE = 16;
 // Registered formats are numbered from here up.
 constexpr UINT kFirstRegisteredFormat = 0xC000;
 

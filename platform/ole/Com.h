@@ -38,10 +38,10 @@ constexpr HRESULT E_NOTIMPL = MakeHResult(0x80004001), E_NOINTERFACE = MakeHResu
                   E_OUTOFMEMORY = MakeHResult(0x8007000E), E_INVALIDARG = MakeHResult(0x80070057);
 // Data transfer
 constexpr HRESULT DV_E_FORMATETC = MakeHResult(0x80040064), DV_E_DVTARGETDEVICE = MakeHResult(0x80040065),
-                  DV_E_STGMEDIUM = MakeHResult(0x80040066), DV_E_LINDEX = MakeHResult(0x80040068),
-                  DV_E_TYMED = MakeHResult(0x80040069), DV_E_CLIPFORMAT = MakeHResult(0x8004006A),
-                  DV_E_DVASPECT = MakeHResult(0x8004006B), OLE_E_ADVISENOTSUPPORTED = MakeHResult(0x80040003),
-                  OLE_S_USEREG = MakeHResult(0x00040000), DATA_S_SAMEFORMATETC = MakeHResult(0x00040130);
+                  DV_E_LINDEX = MakeHResult(0x80040068), DV_E_TYMED = MakeHResult(0x80040069),
+                  DV_E_CLIPFORMAT = MakeHResult(0x8004006A), DV_E_DVASPECT = MakeHResult(0x8004006B),
+                  OLE_E_ADVISENOTSUPPORTED = MakeHResult(0x80040003), OLE_S_USEREG = MakeHResult(0x00040000),
+                  DATA_S_SAMEFORMATETC = MakeHResult(0x00040130);
 // Drag and drop
 constexpr HRESULT DRAGDROP_S_DROP = MakeHResult(0x00040100), DRAGDROP_S_CANCEL = MakeHResult(0x00040101),
                   DRAGDROP_S_USEDEFAULTCURSORS = MakeHResult(0x00040102),
@@ -49,10 +49,7 @@ constexpr HRESULT DRAGDROP_S_DROP = MakeHResult(0x00040100), DRAGDROP_S_CANCEL =
                   DRAGDROP_E_ALREADYREGISTERED = MakeHResult(0x80040101),
                   DRAGDROP_E_INVALIDHWND = MakeHResult(0x80040102);
 // Clipboard, storage and activation
-constexpr HRESULT CLIPBRD_E_CANT_OPEN = MakeHResult(0x800401D0),
-                  CLIPBRD_E_CANT_EMPTY = MakeHResult(0x800401D1),
-                  CLIPBRD_E_CANT_SET = MakeHResult(0x800401D2), CLIPBRD_E_BAD_DATA = MakeHResult(0x800401D3),
-                  CO_E_NOTINITIALIZED = MakeHResult(0x800401F0),
+constexpr HRESULT CLIPBRD_E_CANT_OPEN = MakeHResult(0x800401D0), CLIPBRD_E_BAD_DATA = MakeHResult(0x800401D3),
                   REGDB_E_CLASSNOTREG = MakeHResult(0x80040154),
                   STG_E_INVALIDFUNCTION = MakeHResult(0x80030001),
                   STG_E_INVALIDPOINTER = MakeHResult(0x80030009), STG_E_MEDIUMFULL = MakeHResult(0x80030070);

@@ -13,8 +13,7 @@ using HGLOBAL = HANDLE;
 using SIZE_T = std::size_t;
 
 constexpr UINT GMEM_FIXED = 0x0000, GMEM_MOVEABLE = 0x0002, GMEM_ZEROINIT = 0x0040, GMEM_SHARE = 0x2000,
-               GMEM_DDESHARE = 0x2000, GHND = GMEM_MOVEABLE | GMEM_ZEROINIT,
-               GPTR = GMEM_FIXED | GMEM_ZEROINIT;
+               GHND = GMEM_MOVEABLE | GMEM_ZEROINIT, GPTR = GMEM_FIXED | GMEM_ZEROINIT;
 
 // nullptr when the size cannot be had. Without GMEM_ZEROINIT the bytes are
 // still zero here; callers must not rely on that.

@@ -11,7 +11,7 @@ inline constexpr IID IID_ISequentialStream{
 inline constexpr IID IID_IStream{0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 constexpr DWORD STREAM_SEEK_SET = 0, STREAM_SEEK_CUR = 1, STREAM_SEEK_END = 2;
-constexpr DWORD STATFLAG_DEFAULT = 0, STATFLAG_NONAME = 1;
+constexpr DWORD STATFLAG_NONAME = 1;
 constexpr DWORD STGTY_STREAM = 2;
 
 struct STATSTG {

@@ -10,9 +10,7 @@ namespace qv {
 // ExtTextOut options.
 inline constexpr UINT ETO_OPAQUE = 0x0002;
 inline constexpr UINT ETO_CLIPPED = 0x0004;
-inline constexpr UINT ETO_GLYPH_INDEX = 0x0010;
 inline constexpr UINT ETO_RTLREADING = 0x0080;
-inline constexpr UINT ETO_IGNORELANGUAGE = 0x1000;
 
 // tmPitchAndFamily bits (TMPF_FIXED_PITCH set means a variable-pitch font).
 inline constexpr BYTE TMPF_FIXED_PITCH = 0x01;

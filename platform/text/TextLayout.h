@@ -25,7 +25,6 @@ inline constexpr UINT DT_NOCLIP = 0x00000100;
 inline constexpr UINT DT_EXTERNALLEADING = 0x00000200;
 inline constexpr UINT DT_CALCRECT = 0x00000400;
 inline constexpr UINT DT_NOPREFIX = 0x00000800;
-inline constexpr UINT DT_INTERNAL = 0x00001000;
 inline constexpr UINT DT_EDITCONTROL = 0x00002000;
 inline constexpr UINT DT_PATH_ELLIPSIS = 0x00004000;
 inline constexpr UINT DT_END_ELLIPSIS = 0x00008000;

@@ -11,8 +11,8 @@ constexpr UINT SMTO_NORMAL = 0x0, SMTO_BLOCK = 0x1, SMTO_ABORTIFHUNG = 0x2;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0, WAIT_TIMEOUT = 258;
 // MsgWaitForMultipleObjects wake masks (accepted; any queue activity wakes)
-constexpr DWORD QS_KEY = 0x1, QS_MOUSEMOVE = 0x2, QS_MOUSEBUTTON = 0x4, QS_POSTMESSAGE = 0x8, QS_TIMER = 0x10,
-                QS_PAINT = 0x20, QS_SENDMESSAGE = 0x40, QS_ALLINPUT = 0x4FF;
+constexpr DWORD QS_MOUSEMOVE = 0x2, QS_MOUSEBUTTON = 0x4, QS_POSTMESSAGE = 0x8, QS_TIMER = 0x10,
+                QS_SENDMESSAGE = 0x40, QS_ALLINPUT = 0x4FF;
 constexpr DWORD ISMEX_NOSEND = 0, ISMEX_SEND = 1;
 
 LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

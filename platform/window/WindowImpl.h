@@ -30,7 +30,6 @@ namespace qv::wm {
 constexpr int kBorder = 1, kEdge = 2, kFrame = 4, kDlgFrame = 3, kCaption = 18, kMenuBar = 19,
               kScrollBar = 16, kMinThumb = 8;
 constexpr int kHoverTime = 400;
-constexpr UINT WM_QV_WAKE = 0x03FF;  // internal: never dispatched
 
 struct WindowClass {
   std::u16string name;

@@ -238,7 +238,6 @@ void TSkinProvider::SetOwnFrame(bool On) {
   if (!form_ || !form_->HandleAllocated()) return;
   // A window made anew (new border icons) starts without the mark.
   if (WindowHasOwnFrame(form_->WindowHandle()) == On) return;
-  ownFrame_ = On;
   SetWindowOwnFrame(form_->WindowHandle(), On);
 }
 

@@ -280,7 +280,7 @@ class TSkinProvider : public TComponent {
   std::vector<RECT> transparentRects_;
   bool rgnChanged_ = true, hadAutoScroll_ = false, scrollsDone_ = true, inScroll_ = false;
   bool inNCActivate_ = false, fullRepaint_ = true, formActive_ = true, firstPrepare_ = true;
-  bool settingRgn_ = false, paintedOnce_ = false, ownFrame_ = false, regionAsked_ = false, noRegion_ = false;
+  bool settingRgn_ = false, paintedOnce_ = false, regionAsked_ = false, noRegion_ = false;
   TSkGrip* grip_ = nullptr;
   TSkScrollBar *scrollV_ = nullptr, *scrollH_ = nullptr;
   LRESULT currentHT_ = 0;

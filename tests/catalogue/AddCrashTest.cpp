@@ -20,7 +20,7 @@
 #include <string>
 
 #include "catalogue/Engine.h"
-#include "platform/BinaryFile.h"
+#include "platform/FaultInjector.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -118,11 +118,12 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
     if (child == 0) {
       RecordingHost host;
       host.folder = folder;
-      TEngine engine(host, QV_TEST_APP_DIR);
+      FaultInjector faults;
+      TEngine engine(host, QV_TEST_APP_DIR, faults);
       if (!engine.OpenDatabase(GetParam())) ::_exit(2);
       engine.WriteAheadRecords = 8;  // several batches written ahead on the worker
       std::string kinds;
-      FaultInjection::SetWriteHook([&](int64_t n, const std::string& path) {
+      faults.SetWriteHook([&](int64_t n, const std::string& path) {
         kinds += KindOf(path);
         if (n != killAt) return;
         int fd = ::open(died.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -130,7 +131,7 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
         ::raise(SIGKILL);
       });
       Add(engine, "Second", dir / "second");
-      FaultInjection::Reset();
+      faults.Reset();
       std::ofstream(census) << kinds;
       ::_exit(0);  // no Close: the add's own flush is what is on disc
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/BinaryFile.h"
+#include "platform/FaultInjector.h"
 #include "platform/Files.h"
 #include "tests/common/TempDir.h"
 
@@ -9,8 +10,8 @@ namespace qv {
 namespace {
 
 struct BinaryFileTest : ::testing::Test {
-  void TearDown() override { FaultInjection::Reset(); }
   test::TempDir dir;
+  FaultInjector faults;
 };
 
 TEST_F(BinaryFileTest, WritesAndReadsAt64BitPositions) {
@@ -44,29 +45,29 @@ TEST_F(BinaryFileTest, SecondLockFails) {
 
 TEST_F(BinaryFileTest, InjectedWriteFailures) {
   BinaryFile f;
-  ASSERT_TRUE(f.Open(dir / "w", BinaryFile::Mode::Create));
-  FaultInjection::FailOnlyWrite(2);
+  ASSERT_TRUE(f.Open(dir / "w", BinaryFile::Mode::Create, faults));
+  faults.FailOnlyWrite(2);
   EXPECT_TRUE(f.WriteAt(0, "a", 1));
   EXPECT_FALSE(f.WriteAt(1, "b", 1));
   EXPECT_TRUE(f.WriteAt(1, "c", 1));
-  FaultInjection::FailWritesFrom(5);
+  faults.FailWritesFrom(5);
   EXPECT_TRUE(f.WriteAt(2, "d", 1));
   EXPECT_FALSE(f.WriteAt(3, "e", 1));
   EXPECT_FALSE(f.Sync());
-  EXPECT_EQ(FaultInjection::WriteCount(), 6);
+  EXPECT_EQ(faults.WriteCount(), 6);
 }
 
 TEST_F(BinaryFileTest, PowerLossRollsBackToLastSync) {
-  FaultInjection::TrackUnsynced(true);
+  faults.TrackUnsynced(true);
   {
     BinaryFile f;
-    ASSERT_TRUE(f.Open(dir / "p", BinaryFile::Mode::Create));
+    ASSERT_TRUE(f.Open(dir / "p", BinaryFile::Mode::Create, faults));
     ASSERT_TRUE(f.WriteAt(0, "synced", 6));
     ASSERT_TRUE(f.Sync());
     ASSERT_TRUE(f.WriteAt(0, "lost!!--", 8));
   }
-  ASSERT_TRUE(WriteFileAtomic(dir / "r", "kept"));
-  FaultInjection::SimulatePowerLoss();
+  ASSERT_TRUE(WriteFileAtomic(dir / "r", "kept", faults));
+  faults.SimulatePowerLoss();
   std::string data;
   ASSERT_TRUE(ReadWholeFile(dir / "p", data));
   EXPECT_EQ(data, "synced");

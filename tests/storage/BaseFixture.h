@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/BinaryFile.h"
+#include "platform/FaultInjector.h"
 #include "platform/Files.h"
 #include "storage/Base.h"
 #include "tests/common/TempDir.h"
@@ -59,11 +59,7 @@ inline std::vector<int64_t> IndexIds(const TXIndex& index) {
 
 class BaseTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FaultInjection::Reset();
-    MakeSchema(schema);
-  }
-  void TearDown() override { FaultInjection::Reset(); }
+  void SetUp() override { MakeSchema(schema); }
 
   std::string Folder(const std::string& name = "db") { return dir / name + "/"; }
   bool Create(TXBase& base, const std::string& name = "db", const std::string& password = "secret") {
@@ -86,6 +82,7 @@ class BaseTest : public ::testing::Test {
 
   TempDir dir;
   TContext schema;
+  FaultInjector faults;  // given to the databases whose writes a test fails
 };
 
 }  // namespace qv::test

@@ -1,5 +1,6 @@
 // The database object: lifecycle and files, records and pins, the flush
 // contract under injected write failures, and damaged description files.
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -186,7 +187,7 @@ TEST_F(BaseTest, PinsKeepRecordsAcrossFlush) {
 }
 
 TEST_F(BaseTest, ClearGlobalAccessIndexStartsOver) {
-  TXBase base;
+  TXBase base(faults);
   ASSERT_TRUE(Create(base));
   for (int i = 0; i < 5; ++i) AddItem(base, i);
   TXIndex* index = base.CreateIndex("Item", 0, CompareKeys);
@@ -194,10 +195,10 @@ TEST_F(BaseTest, ClearGlobalAccessIndexStartsOver) {
   ASSERT_TRUE(base.Flush());
 
   // A wipe that cannot replace index.vlm changes nothing.
-  FaultInjection::FailWritesFrom(1);
+  faults.FailWritesFrom(1);
   EXPECT_FALSE(base.ClearGlobalAccessIndex());
   EXPECT_EQ(base.LastError, "Failed to clear global access index");
-  FaultInjection::Reset();
+  faults.Reset();
   EXPECT_EQ(index->Count(), 5);
   EXPECT_EQ(KeyOf(base.GetData(5)), 4);
   EXPECT_EQ(AddItem(base, 9), 6);
@@ -333,7 +334,7 @@ TEST_F(BaseTest, LargeFlushRoundTrips) {
 // --- Injected write failures ---------------------------------------------------
 
 TEST_F(BaseTest, FailedFlushKeepsChangesAndRetriedCloseWritesThem) {
-  TXBase base;
+  TXBase base(faults);
   ASSERT_TRUE(Create(base));
   std::vector<int64_t> ids;
   for (int i = 0; i < 20; ++i) {
@@ -341,14 +342,14 @@ TEST_F(BaseTest, FailedFlushKeepsChangesAndRetriedCloseWritesThem) {
     SetKey(rec, i * 3);
     ids.push_back(rec->ID);
   }
-  FaultInjection::FailWritesFrom(1);
+  faults.FailWritesFrom(1);
   EXPECT_FALSE(base.Flush());
   EXPECT_EQ(base.LastError, "Some data has not been updated");
   EXPECT_EQ(base.Pool().Count(), 20u);
   EXPECT_FALSE(base.Close());
   EXPECT_TRUE(base.Opened());
   for (int64_t id : ids) EXPECT_TRUE(base.Pool().Find(id)->IsModified());
-  FaultInjection::Reset();
+  faults.Reset();
   ASSERT_TRUE(base.Close()) << base.LastError;
   ASSERT_TRUE(OpenDb(base));
   for (int i = 0; i < 20; ++i) EXPECT_EQ(KeyOf(base.GetData(ids[std::size_t(i)])), i * 3);
@@ -361,7 +362,7 @@ TEST_F(BaseTest, EveryFailedWriteIsReportedAndRetried) {
   int failures = 0;
   for (int k = 1;; ++k) {
     std::string name = "k" + std::to_string(k);
-    TXBase base;
+    TXBase base(faults);
     ASSERT_TRUE(Create(base, name));
     AddItem(base, 100);
     ASSERT_NE(base.CreateIndex("Item", 0, CompareKeys), nullptr);
@@ -377,12 +378,12 @@ TEST_F(BaseTest, EveryFailedWriteIsReportedAndRetried) {
     }
     ASSERT_TRUE(base.GetIndex(0)->Remove(base.FetchData(added[1])));
     ASSERT_TRUE(base.DeleteData(added[1]));
-    FaultInjection::Reset();
-    FaultInjection::FailOnlyWrite(k);
+    faults.Reset();
+    faults.FailOnlyWrite(k);
     bool flushed = base.Flush();
     bool closed = flushed && base.Close();
-    int64_t writes = FaultInjection::WriteCount();
-    FaultInjection::Reset();
+    int64_t writes = faults.WriteCount();
+    faults.Reset();
     if (flushed && closed && writes < k) break;  // no write left to fail
     if (!closed) {
       ++failures;
@@ -401,7 +402,7 @@ TEST_F(BaseTest, EveryFailedWriteIsReportedAndRetried) {
 }
 
 TEST_F(BaseTest, FailedReleaseKeepsTheRecordPinned) {
-  TXBase base;
+  TXBase base(faults);
   ASSERT_TRUE(Create(base));
   int64_t id = AddItem(base, 1);
   // A rewrite leaves the first chain free after the next flush, so the
@@ -414,12 +415,12 @@ TEST_F(BaseTest, FailedReleaseKeepsTheRecordPinned) {
   ASSERT_GT(base.FreeSpace().FreeBytes(), 0);
   rec = base.GetData(id);
   SetKey(rec, 2);
-  FaultInjection::FailWritesFrom(1);
+  faults.FailWritesFrom(1);
   EXPECT_FALSE(base.Release(rec));
   EXPECT_NE(rec, nullptr);
   EXPECT_EQ(rec->Pins, 1);
   EXPECT_EQ(base.Pool().Find(id), rec);
-  FaultInjection::Reset();
+  faults.Reset();
   ASSERT_TRUE(base.Release(rec));
   ASSERT_TRUE(base.Close());
   ASSERT_TRUE(OpenDb(base));
@@ -442,12 +443,12 @@ TEST_F(BaseTest, FailedDescriptionWriteFailsClose) {
 }
 
 TEST_F(BaseTest, ReplacingAfterAFailedCloseDropsThePool) {
-  TXBase base;
+  TXBase base(faults);
   ASSERT_TRUE(Create(base, "first"));
   TXRecData* held = base.GetData(AddItem(base, 1));
   SetKey(held, 5);
   for (int i = 0; i < 10; ++i) SetKey(base.NewData(RecKind(base, "Item")), i);
-  FaultInjection::FailOnlyWrite(1);  // the first record's write
+  faults.FailOnlyWrite(1);  // the first record's write
   EXPECT_FALSE(base.Close());
   EXPECT_EQ(base.Pool().Count(), 11u);
 
@@ -456,8 +457,8 @@ TEST_F(BaseTest, ReplacingAfterAFailedCloseDropsThePool) {
   TContext other;
   other.Name = "Other";
   other.AddRec("Only")->AddField("X", other.KindByName("Int32"));
-  FaultInjection::Reset();
-  FaultInjection::FailOnlyWrite(1);  // the Close inside CreateNew fails again
+  faults.Reset();
+  faults.FailOnlyWrite(1);  // the Close inside CreateNew fails again
   ASSERT_TRUE(base.CreateNew(Folder("second"), "quirvane", other, "")) << base.LastError;
   EXPECT_EQ(base.LastError, "Some data has not been updated");
   EXPECT_EQ(base.Pool().Count(), 0u);
@@ -471,6 +472,39 @@ TEST_F(BaseTest, ReplacingAfterAFailedCloseDropsThePool) {
   const auto first = KeyOf(base.GetData(1));
   EXPECT_TRUE(first == 1 || first == 5) << first;
   for (int i = 0; i < 10; ++i) EXPECT_EQ(KeyOf(base.GetData(2 + i)), i);
+}
+
+// Each database writes through the hooks it was given: a fault armed for one
+// neither fails nor counts the other's writes in the same process.
+TEST_F(BaseTest, TwoDatabasesInOneProcessSeeOnlyTheirOwnFaults) {
+  FaultInjector full, counting;
+  TXBase failing(full), passing(counting);
+  ASSERT_TRUE(Create(failing, "failing"));
+  ASSERT_TRUE(Create(passing, "passing"));
+  std::atomic<int> strays{0};
+  full.FailWritesFrom(1);
+  counting.SetWriteHook([&](int64_t, const std::string& path) {
+    if (path.rfind(Folder("passing"), 0) != 0) ++strays;
+  });
+  SetKey(failing.NewData(RecKind(failing, "Item")), 2);
+  SetKey(passing.NewData(RecKind(passing, "Item")), 3);
+
+  EXPECT_FALSE(failing.Flush());
+  EXPECT_EQ(failing.LastError, "Some data has not been updated");
+  const int64_t failed = full.WriteCount();
+  EXPECT_GT(failed, 0);
+  ASSERT_TRUE(passing.Flush()) << passing.LastError;
+  ASSERT_TRUE(passing.Close()) << passing.LastError;
+  EXPECT_GT(counting.WriteCount(), 0);
+  EXPECT_EQ(full.WriteCount(), failed);
+  EXPECT_EQ(strays, 0);
+
+  full.Reset();
+  ASSERT_TRUE(failing.Close()) << failing.LastError;
+  ASSERT_TRUE(OpenDb(failing, "failing"));
+  ASSERT_TRUE(OpenDb(passing, "passing"));
+  EXPECT_EQ(KeyOf(failing.GetData(1)), 2);
+  EXPECT_EQ(KeyOf(passing.GetData(1)), 3);
 }
 
 // --- Locks and hostile folders --------------------------------------------------

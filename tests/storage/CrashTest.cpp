@@ -103,8 +103,8 @@ TEST_F(CrashTest, ExitWithoutCloseRebuildsStaleIndexes) {
 TEST_F(CrashTest, PowerLossKeepsExactlyTheFlushedState) {
   std::map<int64_t, std::string> flushed;  // id -> name at the flush
   int code = RunChild([&] {
-    FaultInjection::TrackUnsynced(true);
-    TXBase& base = *new TXBase;  // never destroyed: the power goes first
+    faults.TrackUnsynced(true);
+    TXBase& base = *new TXBase(faults);  // never destroyed: the power goes first
     if (!Create(base)) return false;
     TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
     if (!index || !AddIndexed(base, index, 0, 300)) return false;
@@ -119,7 +119,7 @@ TEST_F(CrashTest, PowerLossKeepsExactlyTheFlushedState) {
     }
     if (!AddIndexed(base, index, 5000, 50)) return false;
     for (int64_t id = 2; id <= 300; id += 11) base.DeleteData(id);
-    FaultInjection::SimulatePowerLoss();
+    faults.SimulatePowerLoss();
     return true;
   });
   ASSERT_EQ(code, 0);
@@ -146,20 +146,20 @@ TEST_F(CrashTest, FlushCutShortAtEveryWrite) {
     std::string name = "k" + std::to_string(k);
     int64_t writes = 0;
     {
-      TXBase base;
+      TXBase base(faults);
       ASSERT_TRUE(Create(base, name));
       TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
       ASSERT_TRUE(AddIndexed(base, index, 0, 20));
       ASSERT_TRUE(base.Flush());
       for (int64_t id = 1; id <= 20; id += 4) SetName(base.GetData(id), std::string(40, 'n'));
       ASSERT_TRUE(AddIndexed(base, index, 100, 5));
-      FaultInjection::Reset();
-      FaultInjection::FailWritesFrom(k);
+      faults.Reset();
+      faults.FailWritesFrom(k);
       base.Flush();
-      writes = FaultInjection::WriteCount();
+      writes = faults.WriteCount();
       base.Close();  // fails, like everything else from write k on
     }
-    FaultInjection::Reset();
+    faults.Reset();
     TXBase base;
     ASSERT_TRUE(OpenDb(base, name)) << "write " << k << ": " << base.LastError;
     std::map<int64_t, int64_t> live = LiveItems(base);
@@ -191,13 +191,13 @@ TEST_F(CrashTest, FlushKilledAtEveryWriteIsWholeOrAbsent) {
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      TXBase& base = *new TXBase;  // never destroyed: the process is killed
+      TXBase& base = *new TXBase(faults);  // never destroyed: the process is killed
       if (!Create(base, name)) ::_exit(2);
       TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
       if (!index || !AddIndexed(base, index, 0, 20) || !base.Flush()) ::_exit(2);
       for (int64_t id = 1; id <= 20; id += 4) SetName(base.GetData(id), std::string(40, 'n'));
       if (!AddIndexed(base, index, 100, 5)) ::_exit(2);
-      FaultInjection::SetWriteHook([k](int64_t n, const std::string&) {
+      faults.SetWriteHook([k](int64_t n, const std::string&) {
         if (n == k) ::raise(SIGKILL);
       });
       ::_exit(base.Flush() ? 0 : 1);
@@ -235,14 +235,14 @@ TEST_F(CrashTest, AWholeJournalIsAppliedATornOneDropped) {
   pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    TXBase& base = *new TXBase;  // never destroyed: the process is killed
+    TXBase& base = *new TXBase(faults);  // never destroyed: the process is killed
     if (!Create(base)) ::_exit(2);
     TXIndex* index = base.OpenIndex("Item", 0, CompareKeys);
     if (!index || !AddIndexed(base, index, 0, 10) || !base.Flush()) ::_exit(2);
     for (int64_t id = 1; id <= 3; ++id) SetName(base.GetData(id), "renamed");
     if (!AddIndexed(base, index, 100, 2)) ::_exit(2);
     bool journal = false;
-    FaultInjection::SetWriteHook([&](int64_t, const std::string& path) {
+    faults.SetWriteHook([&](int64_t, const std::string& path) {
       if (path.find("index.jnl") != std::string::npos) journal = true;
       if (journal && path.find("index.vlm") != std::string::npos) ::raise(SIGKILL);
     });

@@ -15,6 +15,7 @@
 #include "classlib/SysUtils.h"
 #include "platform/BinaryFile.h"
 #include "platform/DateTime.h"
+#include "platform/FaultInjector.h"
 #include "platform/Files.h"
 #include "storage/Crc32.h"
 #include "storage/DataFile.h"
@@ -35,9 +36,11 @@ class TestOwner : public IDataFileOwner {
   }
   const TGUID& DatabaseID() const override { return id; }
   const TXUser* LoggedInUser() const override { return &user; }
+  FileHooks& Hooks() const override { return faults; }
 
   TGUID id;
   TXUser user;
+  mutable FaultInjector faults;
 };
 
 const TXFileOptions kEnciphered{TXFileOption::foEnciphered};
@@ -76,11 +79,7 @@ TMemoryStream Encoding(std::size_t n, uint8_t seed) {
 
 class DataFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FaultInjection::Reset();
-    path = dir / "storage.vlm";
-  }
-  void TearDown() override { FaultInjection::Reset(); }
+  void SetUp() override { path = dir / "storage.vlm"; }
 
   std::unique_ptr<TXFile> Created(TXFileOptions options = kEnciphered) {
     auto f = std::make_unique<TXFile>(path, &owner);
@@ -117,6 +116,7 @@ class DataFileTest : public ::testing::Test {
   test::TempDir dir;
   std::string path;
   TestOwner owner;
+  FaultInjector& faults = owner.faults;  // the data files opened for owner write through it
 };
 
 TEST_F(DataFileTest, FreshFileIsExactlyTheHeader) {
@@ -416,43 +416,43 @@ TEST_F(DataFileTest, FailedWritesReportTheirStep) {
   int64_t a = Write(*f, 16, 1);
   int64_t size = f->Size();
 
-  FaultInjection::FailOnlyWrite(1);
+  faults.FailOnlyWrite(1);
   TMemoryStream s = Encoding(8, 2);
   EXPECT_EQ(f->WriteData(kKind, s, -1), -1);
   EXPECT_EQ(f->LastError(), "Failed to write record data");
   EXPECT_EQ(f->Size(), size);
 
-  FaultInjection::Reset();
-  FaultInjection::FailOnlyWrite(1);
+  faults.Reset();
+  faults.FailOnlyWrite(1);
   s = Encoding(8, 2);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);
   EXPECT_EQ(f->LastError(), "Failed to write data");
   ExpectRecord(*f, a, 16, 1);
 
-  FaultInjection::Reset();
-  FaultInjection::FailOnlyWrite(1);
+  faults.Reset();
+  faults.FailOnlyWrite(1);
   s = Encoding(40, 3);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);  // the first chunk fails
   EXPECT_EQ(f->LastError(), "Failed to write data");
 
-  FaultInjection::Reset();
-  FaultInjection::FailOnlyWrite(2);
+  faults.Reset();
+  faults.FailOnlyWrite(2);
   s = Encoding(40, 3);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);
   EXPECT_EQ(f->LastError(), "Failed to write jump tag");
 
-  FaultInjection::Reset();
-  FaultInjection::FailOnlyWrite(3);
+  faults.Reset();
+  faults.FailOnlyWrite(3);
   s = Encoding(40, 3);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);
   EXPECT_EQ(f->LastError(), "Failed to write beginning tag");
   EXPECT_EQ(ReadFailure(*f, a), "File reading failure") << "the jump leads past the end";
 
-  FaultInjection::Reset();
+  faults.Reset();
   EXPECT_EQ(Write(*f, 40, 4), size);  // appended anew where the failed tail would have gone
   ExpectRecord(*f, size, 40, 4);
 
-  FaultInjection::FailWritesFrom(1);
+  faults.FailWritesFrom(1);
   EXPECT_FALSE(f->Sync());
   EXPECT_FALSE(f->LastError().empty());
   EXPECT_FALSE(f->Close(true));
@@ -461,7 +461,7 @@ TEST_F(DataFileTest, FailedWritesReportTheirStep) {
 }
 
 TEST_F(DataFileTest, FailedHeaderWriteLeavesTheFileClosed) {
-  FaultInjection::FailWritesFrom(1);
+  faults.FailWritesFrom(1);
   TXFile f(path, &owner);
   EXPECT_FALSE(f.CreateFile(kEnciphered));
   EXPECT_EQ(f.LastError(), "Failed to write data file header");

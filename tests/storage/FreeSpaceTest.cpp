@@ -392,8 +392,8 @@ TEST_F(FreeSpaceTest, EveryCrashPointKeepsTheFlushedRecordsAndSoundFreeSpace) {
     const std::string name = "crash" + std::to_string(run);
     const std::string before = dir / (name + ".before"), after = dir / (name + ".after");
     int code = RunChild([&] {
-      FaultInjection::TrackUnsynced(true);
-      TXBase& base = *new TXBase;  // never destroyed: the power goes first
+      faults.TrackUnsynced(true);
+      TXBase& base = *new TXBase(faults);  // never destroyed: the power goes first
       ASSERT_TRUE(Create(base, name));
       std::mt19937 rng{unsigned(run)};
       Model committed, current;
@@ -411,7 +411,7 @@ TEST_F(FreeSpaceTest, EveryCrashPointKeepsTheFlushedRecordsAndSoundFreeSpace) {
       SaveModel(before, committed);
       SaveModel(after, current);
       if (run % 3 == 1) {
-        FaultInjection::FailWritesFrom(FaultInjection::WriteCount() + 1 + int64_t(rng() % 12));
+        faults.FailWritesFrom(faults.WriteCount() + 1 + int64_t(rng() % 12));
         base.Flush();
       } else if (run % 3 == 2) {
         // The flush commits but cannot write its free list: the old one,
@@ -419,7 +419,7 @@ TEST_F(FreeSpaceTest, EveryCrashPointKeepsTheFlushedRecordsAndSoundFreeSpace) {
         std::filesystem::create_directory(Folder(name) + "free.vlm.tmp");
         base.Flush();
       }
-      FaultInjection::SimulatePowerLoss();
+      faults.SimulatePowerLoss();
     });
     ASSERT_EQ(code, 0) << "run " << run;
     CheckReopened(name, LoadModel(before), LoadModel(after));

@@ -125,7 +125,7 @@ TEST_F(GIndexTest, CommitWritesEntriesInPlaceAndReopens) {
 }
 
 TEST_F(GIndexTest, FailedCommitKeepsEverythingPending) {
-  TXBase base;
+  TXBase base(faults);
   ASSERT_TRUE(Create(base));
   TXGIndex& g = base.GIndex();
   ASSERT_EQ(g.Append(0x41, 64), 1);
@@ -133,12 +133,12 @@ TEST_F(GIndexTest, FailedCommitKeepsEverythingPending) {
   ASSERT_EQ(g.Append(0x41, 96), 2);
   ASSERT_TRUE(g.MarkDeleted(1));
   for (int fail = 1; fail <= 3; ++fail) {
-    FaultInjection::Reset();
-    FaultInjection::FailOnlyWrite(fail);
+    faults.Reset();
+    faults.FailOnlyWrite(fail);
     EXPECT_FALSE(g.Commit()) << "write " << fail;
     EXPECT_TRUE(g.HasPending());
   }
-  FaultInjection::Reset();
+  faults.Reset();
   ASSERT_TRUE(g.Commit()) << g.LastError();
   TXGIndex reread;
   ASSERT_TRUE(reread.Open(base));

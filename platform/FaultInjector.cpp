@@ -1,0 +1,135 @@
+// The test hooks: write counting, chosen failures and power loss.
+#include "platform/FaultInjector.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qv {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::string out;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return out;
+  char buf[65536];
+  ssize_t r;
+  while ((r = ::read(fd, buf, sizeof buf)) > 0) out.append(buf, std::size_t(r));
+  ::close(fd);
+  return out;
+}
+
+void WriteWhole(const std::string& path, const std::string& content) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  std::size_t done = 0;
+  while (done < content.size()) {
+    ssize_t w = ::write(fd, content.data() + done, content.size() - done);
+    if (w <= 0) break;
+    done += std::size_t(w);
+  }
+  ::close(fd);
+}
+
+}  // namespace
+
+void FaultInjector::Reset() {
+  std::lock_guard g(lock_);
+  armed_ = false;
+  writes_ = failFrom_ = failOnly_ = 0;
+  tracking_ = false;
+  hook_ = nullptr;
+  synced_.clear();
+  unlinked_.clear();
+}
+
+void FaultInjector::FailWritesFrom(int64_t n) {
+  std::lock_guard g(lock_);
+  failFrom_ = n;
+  armed_ = true;
+}
+
+void FaultInjector::FailOnlyWrite(int64_t n) {
+  std::lock_guard g(lock_);
+  failOnly_ = n;
+  armed_ = true;
+}
+
+int64_t FaultInjector::WriteCount() {
+  std::lock_guard g(lock_);
+  return writes_;
+}
+
+void FaultInjector::TrackUnsynced(bool on) {
+  std::lock_guard g(lock_);
+  tracking_ = on;
+  armed_ = true;
+}
+
+void FaultInjector::SetWriteHook(TWriteHook hook) {
+  std::lock_guard g(lock_);
+  hook_ = std::move(hook);
+  armed_ = true;
+}
+
+bool FaultInjector::ShouldFailWrite(const std::string& path) {
+  TWriteHook hook;
+  bool fail;
+  int64_t n;
+  {
+    std::lock_guard g(lock_);
+    if (!armed_) return false;
+    n = ++writes_;
+    fail = (failFrom_ > 0 && n >= failFrom_) || (failOnly_ > 0 && n == failOnly_);
+    hook = hook_;
+  }
+  if (hook) hook(n, path);  // outside the lock: it may end the process
+  return fail;
+}
+
+void FaultInjector::NoteOpen(const std::string& path) {
+  std::lock_guard g(lock_);
+  if (tracking_ && !synced_.count(path)) synced_[path] = ReadWhole(path);
+}
+
+void FaultInjector::NoteSync(const std::string& path) {
+  std::lock_guard g(lock_);
+  if (tracking_) synced_[path] = ReadWhole(path);
+}
+
+void FaultInjector::NoteRename(const std::string& from, const std::string& to) {
+  std::lock_guard g(lock_);
+  if (!tracking_) return;
+  auto it = synced_.find(from);
+  if (it == synced_.end()) return;
+  synced_[to] = it->second;
+  synced_.erase(from);
+}
+
+void FaultInjector::NoteDelete(const std::string& path) {
+  std::lock_guard g(lock_);
+  if (!tracking_) return;
+  auto it = synced_.find(path);
+  if (it == synced_.end()) return;
+  unlinked_[path] = it->second;
+  synced_.erase(it);
+}
+
+void FaultInjector::NoteDirectorySync(const std::string& folder) {
+  std::lock_guard g(lock_);
+  std::string dir = folder;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::erase_if(unlinked_, [&](const auto& entry) { return FolderOf(entry.first) == dir; });
+}
+
+void FaultInjector::SimulatePowerLoss() {
+  std::lock_guard g(lock_);
+  synced_.insert(unlinked_.begin(), unlinked_.end());
+  for (auto& [path, content] : synced_) WriteWhole(path, content);
+}
+
+}  // namespace qv

@@ -1,0 +1,21 @@
+// The hooks that do nothing.
+#include "platform/FileHooks.h"
+
+namespace qv {
+
+FileHooks& FileHooks::None() {
+  static FileHooks none;  // stateless, so one serves every thread
+  return none;
+}
+
+bool FileHooks::ShouldFailWrite(const std::string&) {
+  return false;
+}
+
+void FileHooks::NoteOpen(const std::string&) {}
+void FileHooks::NoteSync(const std::string&) {}
+void FileHooks::NoteRename(const std::string&, const std::string&) {}
+void FileHooks::NoteDelete(const std::string&) {}
+void FileHooks::NoteDirectorySync(const std::string&) {}
+
+}  // namespace qv

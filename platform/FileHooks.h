@@ -1,0 +1,25 @@
+// The seam between a database and the file system: the files a database opens
+// and the folder operations it makes tell their hooks of every write, sync,
+// rename and delete, and a write fails when the hooks say so. A database is
+// given its hooks, so two databases in one process can see different faults.
+#pragma once
+#include <string>
+
+namespace qv {
+
+class FileHooks {
+ public:
+  virtual ~FileHooks() = default;
+  // Hooks that let every write through and note nothing: the default.
+  static FileHooks& None();
+
+  // Counts one write, truncation or sync of path; true when it must fail.
+  virtual bool ShouldFailWrite(const std::string& path);
+  virtual void NoteOpen(const std::string& path);  // before a Create truncates, after any other open
+  virtual void NoteSync(const std::string& path);
+  virtual void NoteRename(const std::string& from, const std::string& to);
+  virtual void NoteDelete(const std::string& path);
+  virtual void NoteDirectorySync(const std::string& folder);
+};
+
+}  // namespace qv
