@@ -90,36 +90,44 @@ std::u16string ReadClipboard(Connection& c) {
   return {};
 }
 
+SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& req)
+    : c_(c), property_(req.property != None ? req.property : req.target) {  // old clients name no property
+  reply_.type = SelectionNotify;
+  reply_.display = c.dpy;
+  reply_.requestor = req.requestor;
+  reply_.selection = req.selection;
+  reply_.target = req.target;
+  reply_.time = req.time;
+  reply_.property = None;
+}
+
+void SelectionAnswer::Put(Atom type, int format, const void* data, size_t count) {
+  if (format == 8 && count > MaxPropertyBytes(c_.dpy)) return;
+  XChangeProperty(c_.dpy, reply_.requestor, property_, type, format, PropModeReplace,
+                  static_cast<const unsigned char*>(data), int(count));
+  reply_.property = property_;
+}
+
+void SelectionAnswer::Send() {
+  XSendEvent(c_.dpy, reply_.requestor, False, 0, reinterpret_cast<XEvent*>(&reply_));
+  XFlush(c_.dpy);
+}
+
 void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
   if (AnswerDragRequest(c, req)) return;
-  XSelectionEvent reply{};
-  reply.type = SelectionNotify;
-  reply.display = c.dpy;
-  reply.requestor = req.requestor;
-  reply.selection = req.selection;
-  reply.target = req.target;
-  reply.time = req.time;
-  reply.property = None;
-  Atom prop = req.property != None ? req.property : req.target;  // old clients name no property
-  auto put = [&](Atom type, int format, const void* data, int count) {
-    XChangeProperty(c.dpy, req.requestor, prop, type, format, PropModeReplace,
-                    static_cast<const unsigned char*>(data), count);
-    reply.property = prop;
-  };
+  SelectionAnswer answer(c, req);
   if (req.selection == c.atoms.clipboard && c.ownsClipboard) {
     if (req.target == c.atoms.targets) {
       Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.atoms.text, XA_STRING};
-      put(XA_ATOM, 32, targets, 4);
-    } else if ((req.target == c.atoms.utf8String || req.target == c.atoms.text) &&
-               c.clipboardUtf8.size() <= MaxPropertyBytes(c.dpy)) {
-      put(c.atoms.utf8String, 8, c.clipboardUtf8.data(), int(c.clipboardUtf8.size()));
-    } else if (req.target == XA_STRING && c.clipboardUtf8.size() <= MaxPropertyBytes(c.dpy)) {
+      answer.Put(XA_ATOM, 32, targets, 4);
+    } else if (req.target == c.atoms.utf8String || req.target == c.atoms.text) {
+      answer.Put(c.atoms.utf8String, 8, c.clipboardUtf8.data(), c.clipboardUtf8.size());
+    } else if (req.target == XA_STRING) {
       std::string latin1 = ToLatin1(c.clipboardUtf8);
-      put(XA_STRING, 8, latin1.data(), int(latin1.size()));
+      answer.Put(XA_STRING, 8, latin1.data(), latin1.size());
     }
   }
-  XSendEvent(c.dpy, req.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
-  XFlush(c.dpy);
+  answer.Send();
 }
 
 }  // namespace qv::x11

@@ -157,6 +157,20 @@ void ApplyGathered(Connection& c);
 void SyncLockKeys(Connection& c);
 
 // X11Clipboard.cpp
+// The answer to one selection request: a refusal unless data is put on the
+// requestor's property first.
+class SelectionAnswer {
+ public:
+  SelectionAnswer(Connection& c, const XSelectionRequestEvent& req);
+  // Text beyond what one property holds is refused (no incremental transfers).
+  void Put(Atom type, int format, const void* data, size_t count);
+  void Send();
+
+ private:
+  Connection& c_;
+  XSelectionEvent reply_{};
+  Atom property_;
+};
 void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
 std::u16string ReadClipboard(Connection& c);
 void OwnClipboard(Connection& c, const std::u16string& text);

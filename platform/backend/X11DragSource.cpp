@@ -222,37 +222,22 @@ bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m) {
 bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
   if (req.selection != c.dnd.selection) return false;
   const auto& offer = c.dragOut.offer;
-  XSelectionEvent reply{};
-  reply.type = SelectionNotify;
-  reply.display = c.dpy;
-  reply.requestor = req.requestor;
-  reply.selection = req.selection;
-  reply.target = req.target;
-  reply.time = req.time;
-  reply.property = None;
-  Atom prop = req.property != None ? req.property : req.target;
-  auto put = [&](Atom type, int format, const void* data, size_t count) {
-    if (format == 8 && count > MaxPropertyBytes(c.dpy)) return;
-    XChangeProperty(c.dpy, req.requestor, prop, type, format, PropModeReplace,
-                    static_cast<const unsigned char*>(data), int(count));
-    reply.property = prop;
-  };
+  SelectionAnswer answer(c, req);
   if (c.dragOut.ownsSelection) {
     if (req.target == c.atoms.targets) {
       std::vector<Atom> targets = OfferedTypes(c);
       targets.insert(targets.begin(), c.atoms.targets);
       targets.push_back(c.dnd.textPlain);
-      put(XA_ATOM, 32, targets.data(), targets.size());
+      answer.Put(XA_ATOM, 32, targets.data(), targets.size());
     } else if (req.target == c.dnd.uriList && !offer.uris.empty()) {
       std::string list = UriList(offer);
-      put(c.dnd.uriList, 8, list.data(), list.size());
+      answer.Put(c.dnd.uriList, 8, list.data(), list.size());
     } else if (req.target == c.dnd.textPlainUtf8 || req.target == c.atoms.utf8String ||
                req.target == c.dnd.textPlain) {
-      put(req.target, 8, offer.text.data(), offer.text.size());
+      answer.Put(req.target, 8, offer.text.data(), offer.text.size());
     }
   }
-  XSendEvent(c.dpy, req.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
-  XFlush(c.dpy);
+  answer.Send();
   return true;
 }
 
