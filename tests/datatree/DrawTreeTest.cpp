@@ -29,14 +29,6 @@ class DrawTree : public TreeTest {
     Pump();
     return t;
   }
-  LRESULT Ask(TBaseDataTree* t, POINT p, THintInfo& info) {
-    info = THintInfo{};
-    info.HintControl = t;
-    info.CursorPos = p;
-    info.CursorRect = t->ClientRect();
-    info.HintPos = t->ClientToScreen(POINT{p.x, p.y + 20});
-    return t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-  }
 };
 
 TEST_F(DrawTree, TheOwnerGivesWidthsAndPaintsTheContent) {
@@ -69,7 +61,7 @@ TEST_F(DrawTree, TheOwnerMeasuresAndPaintsTheHints) {
   RECT label = t->GetDisplayRect(t->GetFirst(), NoColumn, true);
   POINT over{label.left + 1, (label.top + label.bottom) / 2};
   THintInfo info;
-  EXPECT_EQ(Ask(t, over, info), 1);  // nothing measured: no hint
+  EXPECT_EQ(AskHint(t, over, info), 1);  // nothing measured: no hint
   t->OnGetHintSize = [](TBaseDataTree*, PDataNode, TColumnIndex, RECT& r) { r = RECT{0, 0, 60, 24}; };
   int drawn = 0;
   t->OnDrawHint = [&](TBaseDataTree*, TCanvas*, PDataNode n, const RECT& r, TColumnIndex) {
@@ -78,7 +70,7 @@ TEST_F(DrawTree, TheOwnerMeasuresAndPaintsTheHints) {
     EXPECT_EQ(r.right - r.left, 60);
   };
   t->Perform(CM_MOUSELEAVE, 0, 0);
-  ASSERT_EQ(Ask(t, over, info), 0);
+  ASSERT_EQ(AskHint(t, over, info), 0);
   std::unique_ptr<THintWindow> window(info.HintWindowClass(nullptr));
   RECT r = window->CalcHintRect(800, info.HintStr, info.HintData);
   EXPECT_EQ(r.right - r.left, 60);

@@ -25,14 +25,6 @@ class Hints : public TreeTest {
     Pump();
     return t;
   }
-  LRESULT Ask(TBaseDataTree* t, POINT p, THintInfo& info) {
-    info = THintInfo{};
-    info.HintControl = t;
-    info.CursorPos = p;
-    info.CursorRect = t->ClientRect();
-    info.HintPos = t->ClientToScreen(POINT{p.x, p.y + 20});
-    return t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-  }
   POINT In(TBaseDataTree* t, int index) {
     PDataNode n = t->GetFirst();
     while (index--) n = t->GetNext(n);
@@ -45,8 +37,8 @@ TEST_F(Hints, TooltipsOnlyForClippedCells) {
   TDataStringTree* t = Texts();
   t->HintMode = hmTooltip;
   THintInfo info;
-  EXPECT_EQ(Ask(t, In(t, 0), info), 1);  // fits
-  ASSERT_EQ(Ask(t, In(t, 1), info), 0);
+  EXPECT_EQ(AskHint(t, In(t, 0), info), 1);  // fits
+  ASSERT_EQ(AskHint(t, In(t, 1), info), 0);
   RECT text = t->GetDisplayRect(t->GetNext(t->GetFirst()), NoColumn, true, true);
   EXPECT_EQ(info.CursorRect.right, text.right);
   EXPECT_EQ(info.HintPos.x, t->ClientToScreen(POINT{text.left, text.top}).x);
@@ -54,10 +46,10 @@ TEST_F(Hints, TooltipsOnlyForClippedCells) {
   EXPECT_TRUE(t->HasState(tsHint));
   // Within the same cell the hint is not rebuilt.
   POINT p = In(t, 1);
-  EXPECT_EQ(Ask(t, POINT{p.x + 2, p.y}, info), 1);
+  EXPECT_EQ(AskHint(t, POINT{p.x + 2, p.y}, info), 1);
   // The hint window shows the full text where the cell is.
-  Ask(t, In(t, 0), info);
-  ASSERT_EQ(Ask(t, In(t, 1), info), 0);
+  AskHint(t, In(t, 0), info);
+  ASSERT_EQ(AskHint(t, In(t, 1), info), 0);
   std::unique_ptr<THintWindow> window(info.HintWindowClass(nullptr));
   RECT r = window->CalcHintRect(800, info.HintStr, info.HintData);
   EXPECT_GT(r.right - r.left, t->ClientWidth());
@@ -65,8 +57,8 @@ TEST_F(Hints, TooltipsOnlyForClippedCells) {
   // Nothing over the node being edited.
   t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toEditable);
   ASSERT_TRUE(t->EditNode(t->GetNext(t->GetFirst()), NoColumn));
-  Ask(t, In(t, 0), info);
-  EXPECT_EQ(Ask(t, In(t, 1), info), 1);
+  AskHint(t, In(t, 0), info);
+  EXPECT_EQ(AskHint(t, In(t, 1), info), 1);
   t->CancelEditNode();
 }
 
@@ -81,8 +73,8 @@ TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
   Pump();
   int y = t->Header()->Height() / 2;
   THintInfo info;
-  EXPECT_EQ(Ask(t, POINT{50, y}, info), 1);
-  ASSERT_EQ(Ask(t, POINT{150, y}, info), 0);
+  EXPECT_EQ(AskHint(t, POINT{50, y}, info), 1);
+  ASSERT_EQ(AskHint(t, POINT{150, y}, info), 0);
   auto* data = static_cast<TDTHintData*>(info.HintData);
   EXPECT_EQ(data->DefaultHint, u"sizes");
   EXPECT_EQ(info.CursorRect.left, 100);
@@ -104,7 +96,7 @@ TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
   // Other modes over the tree area: the control's hint.
   t->SetHint("tree|long");
   t->HintMode = hmDefault;
-  ASSERT_EQ(Ask(t, POINT{50, y + 40}, info), 0);
+  ASSERT_EQ(AskHint(t, POINT{50, y + 40}, info), 0);
   EXPECT_EQ(info.HintStr, "tree");
   EXPECT_FALSE(info.HintWindowClass);
 }
@@ -128,7 +120,7 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   t->HintAnimation = hatFade;
   t->SetAnimationDuration(40);
   THintInfo info;
-  ASSERT_EQ(Ask(t, In(t, 0), info), 0);
+  ASSERT_EQ(AskHint(t, In(t, 0), info), 0);
   WNDCLASSEXW wc;
   wc.lpfnWndProc = FreeHintProc;
   wc.lpszClassName = u"QvHintKiller";

@@ -10,12 +10,24 @@
 #include <vector>
 
 #include "classlib/controls/Application.h"
+#include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/controls/Screen.h"
 #include "datatree/DataStringTree.h"
 #include "platform/backend/HeadlessBackend.h"
 
 namespace qv::test {
+
+// Asks the tree, as the application does before a hint shows, about the
+// point p of its client area; 0 when it wants a hint, the filled info then.
+inline LRESULT AskHint(TBaseDataTree* t, POINT p, THintInfo& info) {
+  info = THintInfo{};
+  info.HintControl = t;
+  info.CursorPos = p;
+  info.CursorRect = t->ClientRect();
+  info.HintPos = t->ClientToScreen(POINT{p.x, p.y + 20});
+  return t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+}
 
 // Checks the node store's invariants over the whole tree; the first broken
 // one is reported with the node's position.
