@@ -209,6 +209,61 @@ void TDataTreeColumn::LayoutHeaderContents(HDC DC, const RECT& Client, bool UseS
   GlyphPos = POINT{Client.left + glyph.x, Client.top + glyph.y};
 }
 
+namespace {
+// The edges of a button at rest, pressed, and hot (plates only), by header
+// style. The right border of a button at rest or hot is given per column.
+struct TEdge {
+  UINT Edge, Flags;
+};
+struct TButtonEdges {
+  TEdge Normal, Pressed, Hot;
+};
+TButtonEdges ButtonEdges(TDTHeaderStyle Style) {
+  constexpr UINT face = BF_ADJUST | BF_MIDDLE, open = BF_LEFT | BF_TOP | BF_BOTTOM;
+  switch (Style) {
+    case hsFlatButtons:
+      return {
+          {BDR_RAISEDINNER, face | open}, {BDR_SUNKENOUTER, face | BF_RECT}, {BDR_RAISEDINNER, face | open}};
+    case hsPlates:
+      return {{BDR_RAISEDINNER, face | BF_SOFT | BF_RECT},
+              {BDR_SUNKENOUTER, face | BF_RECT},
+              {BDR_RAISEDINNER, face | open}};
+    default:
+      return {{EDGE_RAISED, face | BF_SOFT | open},
+              {EDGE_RAISED, face | BF_SOFT | BF_FLAT | BF_RECT},
+              {EDGE_RAISED, face | BF_SOFT | open}};
+  }
+}
+
+// Every button closes with a right border, except the last one of an
+// auto-sized header whose tree has a bevel to close it; thick buttons always.
+bool ShowsRightBorder(TDTHeaderStyle Style, TDTHeaderOptions Options, bool Beveled) {
+  return Style == hsThickButtons || !(Options.Contains(hoAutoResize) && Beveled);
+}
+
+// The caption, cut with an ellipsis when too wide: in the font's colour, or
+// the hot colour; a disabled one is embossed, a highlight one pixel down and
+// right under the text in the shadow colour.
+void DrawButtonText(HDC DC, const std::u16string& Caption, const RECT& Bounds, bool Enabled, bool Hot,
+                    UINT DrawFormat, TColor FontColor, TColor HotColor) {
+  auto draw = [&](RECT r, TColor color) {
+    SetTextColor(DC, COLORREF(ColorToRGB(color)));
+    DrawTextW(DC, reinterpret_cast<const WCHAR*>(Caption.c_str()), int(Caption.size()), &r,
+              DrawFormat | DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
+  };
+  SetBkMode(DC, TRANSPARENT);
+  if (Enabled) {
+    draw(Bounds, Hot ? HotColor : FontColor);
+  } else {
+    RECT offset = Bounds;
+    OffsetRect(&offset, 1, 1);
+    draw(offset, clBtnHighlight);
+    draw(Bounds, clBtnShadow);
+  }
+  SetTextColor(DC, COLORREF(ColorToRGB(FontColor)));
+}
+}  // namespace
+
 void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
   TDataTreeColumns* cols = header_->Columns();
   bool ownerDraw = header_->Options().Contains(hoOwnerDraw) && !ComponentState().Contains(csDesigning);
@@ -255,7 +310,8 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     info.ShowHeaderGlyph = images && header_->Options().Contains(hoShowImages) && c->ImageIndex() >= 0 &&
                            c->ImageIndex() < images->Count();
     info.ShowSortGlyph = header_->Options().Contains(hoShowSortGlyphs) && c->Index() == header_->SortColumn();
-    info.ShowRightBorder = header_->Style() == hsThickButtons;
+    // The tree draws no bevel of its own: its frame is the border style.
+    info.ShowRightBorder = ShowsRightBorder(header_->Style(), header_->Options(), false);
 
     int saved = SaveDC(DC);
     IntersectClipRect(DC, b.left, b.top, b.right, b.bottom);
@@ -272,21 +328,16 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
       DrawXPButton(DC, b, rightBorder, down, info.IsHoverIndex, colors_->Get(TDTColors::HeaderHotColor));
     } else if (!elements.Contains(hpeBackground)) {
       RECT e = b;
-      switch (header_->Style()) {
-        case hsFlatButtons:
-          DrawEdge(DC, &e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-          break;
-        case hsPlates:
-          DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_ETCHED, BF_RECT);
-          break;
-        default:
-          DrawEdge(DC, &e, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
-          break;
-      }
-      if (info.IsHoverIndex) {
-        RECT strip{b.left + 1, b.bottom - 3, b.right - 1, b.bottom - 1};
-        FillColor(DC, strip, colors_->Get(TDTColors::HeaderHotColor));
-      }
+      TButtonEdges edges = ButtonEdges(header_->Style());
+      UINT right = rightBorder ? BF_RIGHT : 0;
+      bool plateHot = header_->Style() == hsPlates && info.IsHoverIndex &&
+                      c->Options().Contains(coAllowClick) && c->Options().Contains(coEnabled);
+      if (down)
+        DrawEdge(DC, &e, edges.Pressed.Edge, edges.Pressed.Flags);
+      else if (plateHot)
+        DrawEdge(DC, &e, edges.Hot.Edge, edges.Hot.Flags | right);
+      else
+        DrawEdge(DC, &e, edges.Normal.Edge, edges.Normal.Flags | right);
     }
     RECT t{};
     RECT contents{b.left + 2, b.top + 2, b.right - 2, b.bottom - 2};
@@ -314,10 +365,8 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     std::u16string text = c->Text();
     if (!text.empty() && !elements.Contains(hpeText)) {
       UINT format = DT_NOPREFIX | (c->BiDiMode() != bdLeftToRight ? DT_RTLREADING : 0);
-      if (!info.IsEnabled) SetTextColor(DC, COLORREF(ColorToRGB(clGrayText)));
-      DrawTextW(DC, reinterpret_cast<const WCHAR*>(text.c_str()), int(text.size()), &t,
-                format | DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
-      SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
+      DrawButtonText(DC, text, t, info.IsEnabled, info.IsHoverIndex, format, header_->Font()->Color(),
+                     colors_->Get(TDTColors::HeaderHotColor));
     }
     if (info.ShowSortGlyph && !elements.Contains(hpeSortGlyph))
       PaintSortGlyph(DC, POINT{info.SortGlyphPos.x, info.SortGlyphPos.y + kSortGlyph / 2},

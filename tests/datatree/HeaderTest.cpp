@@ -366,6 +366,120 @@ class MemoryBitmap {
   HGDIOBJ old_ = nullptr;
 };
 
+// Where the pixels that pass a test lie in a rectangle of the bitmap (empty when none).
+template <class Test>
+RECT PixelsWhere(const MemoryBitmap& Bmp, RECT Area, Test Pass) {
+  RECT found{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (int y = Area.top; y < Area.bottom; ++y)
+    for (int x = Area.left; x < Area.right; ++x)
+      if (Pass(Bmp.At(x, y)))
+        found = RECT{std::min<LONG>(found.left, x), std::min<LONG>(found.top, y),
+                     std::max<LONG>(found.right, x + 1), std::max<LONG>(found.bottom, y + 1)};
+  return found.left > found.right ? RECT{} : found;
+}
+RECT PixelsOf(const MemoryBitmap& Bmp, RECT Area, COLORREF Color) {
+  return PixelsWhere(Bmp, Area, [Color](COLORREF c) { return c == Color; });
+}
+bool Has(const RECT& R) {
+  return R.right > R.left;
+}
+
+TEST_F(Header, EdgeStylesFrameButtonsAtRestPressedAndHot) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  TDTHeader* h = t->Header();
+  Pump();
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_3DLIGHT),
+                 hilite = GetSysColor(COLOR_BTNHIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW),
+                 dark = GetSysColor(COLOR_3DDKSHADOW);
+  // Per style: the left, inner left, right and inner right columns of pixels
+  // of a button at rest (first button), pressed (second) and, for plates, hot.
+  struct Case {
+    TDTHeaderStyle style;
+    COLORREF rest[4], pressed[4];
+  };
+  for (const Case& k : {Case{hsThickButtons, {hilite, light, dark, shadow}, {shadow, face, shadow, face}},
+                        Case{hsFlatButtons, {hilite, face, shadow, face}, {shadow, face, hilite, face}},
+                        Case{hsPlates, {light, face, shadow, face}, {shadow, face, hilite, face}}}) {
+    SCOPED_TRACE(int(k.style));
+    h->SetStyle(k.style);
+    // A background of another colour: the buttons' faces are their own.
+    h->SetBackground(clWhite);
+    for (TDTHeaderOptions o :
+         {TDTHeaderOptions{hoVisible, hoHotTrack}, TDTHeaderOptions{hoVisible, hoHotTrack, hoAutoResize}}) {
+      h->SetOptions(o);
+      h->Columns()->Items(1)->SetWidth(100);  // auto-sized: it takes the rest of the width
+      h->Columns()->DownIndex = 1;
+      h->Columns()->HoverIndex = -1;
+      int bottom = h->Height(), end = 100 + h->Columns()->Items(1)->Width();
+      MemoryBitmap bmp(400, bottom);
+      HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 400, bottom});
+      int y = bottom / 2;
+      EXPECT_EQ(bmp.At(50, y), face);
+      EXPECT_EQ(bmp.At(150, y), face);
+      int rest[4] = {0, 1, 99, 98}, pressed[4] = {100, 101, end - 1, end - 2};
+      for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(bmp.At(rest[i], y), k.rest[i]) << i;
+        // The last button closes with its right border too: the tree has no bevel of its own.
+        EXPECT_EQ(bmp.At(pressed[i], y), k.pressed[i]) << i;
+      }
+      // A hot button: raised, not soft, for plates only; no strip along the bottom in any style.
+      h->Columns()->DownIndex = -1;
+      h->Columns()->HoverIndex = 0;
+      HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 400, bottom});
+      EXPECT_EQ(bmp.At(0, y), k.style == hsPlates ? hilite : k.rest[0]);
+      EXPECT_EQ(bmp.At(99, y), k.rest[2]);
+      EXPECT_EQ(bmp.At(50, bottom - 3), face);
+      EXPECT_EQ(bmp.At(50, bottom - 2), k.style == hsThickButtons ? shadow : face);
+    }
+  }
+}
+
+TEST_F(Header, CaptionsAreHotInTheHotColourAndEmbossedWhenDisabled) {
+  TDataStringTree* t = NewTree();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
+  TDTHeader* h = t->Header();
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoHotTrack});
+  h->SetStyle(hsFlatButtons);
+  h->Columns()->Items(0)->SetText(u"HILL");
+  h->Columns()->Items(1)->SetText(u"HILL");
+  const TColor hot = TColor(0x0000C0);  // dark red
+  t->Colors()->Set(TDTColors::HeaderHotColor, hot);
+  Pump();
+  const COLORREF black = COLORREF(ColorToRGB(h->Font()->Color())), red = COLORREF(ColorToRGB(hot)),
+                 shadow = GetSysColor(COLOR_BTNSHADOW);
+  int bottom = h->Height();
+  MemoryBitmap bmp(200, bottom);
+  RECT first{2, 2, 98, bottom - 2}, second{102, 2, 198, bottom - 2};
+  h->Columns()->HoverIndex = 0;
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 200, bottom});
+  EXPECT_TRUE(Has(PixelsOf(bmp, first, red)));
+  EXPECT_FALSE(Has(PixelsOf(bmp, first, black)));
+  EXPECT_TRUE(Has(PixelsOf(bmp, second, black)));
+  EXPECT_FALSE(Has(PixelsOf(bmp, second, red)));
+  // Without hot tracking nothing is hot.
+  h->SetOptions(TDTHeaderOptions{hoVisible});
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 200, bottom});
+  EXPECT_TRUE(Has(PixelsOf(bmp, first, black)));
+  EXPECT_FALSE(Has(PixelsOf(bmp, first, red)));
+  // Disabled: the text in the shadow colour over a highlight one pixel down and right.
+  h->Columns()->Items(1)->SetOptions(h->Columns()->Items(1)->Options() - coEnabled);
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 200, bottom});
+  EXPECT_FALSE(Has(PixelsOf(bmp, second, black)));
+  // Smoothed edges: clearly lighter or darker than the face is the highlight or the shadow.
+  auto beyond = [face = GetSysColor(COLOR_BTNFACE)](COLORREF c, int by) {
+    return by * (int(GetRValue(c)) - int(GetRValue(face))) > 0x18 &&
+           by * (int(GetGValue(c)) - int(GetGValue(face))) > 0x18 &&
+           by * (int(GetBValue(c)) - int(GetBValue(face))) > 0x18;
+  };
+  RECT light = PixelsWhere(bmp, second, [&](COLORREF c) { return beyond(c, 1); });
+  RECT dark = PixelsWhere(bmp, second, [&](COLORREF c) { return beyond(c, -1); });
+  ASSERT_TRUE(Has(dark));
+  EXPECT_TRUE(Has(PixelsOf(bmp, second, shadow)));
+  OffsetRect(&dark, 1, 1);
+  EXPECT_EQ(light, dark);
+}
+
 TEST_F(Header, XPStyleButtonsAtRestHotAndPressed) {
   TDataStringTree* t = NewTree();
   for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
@@ -386,7 +500,7 @@ TEST_F(Header, XPStyleButtonsAtRestHotAndPressed) {
   EXPECT_EQ(bmp.At(99, 5), COLORREF(0xFFFFFF));
   EXPECT_EQ(bmp.At(98, 2), COLORREF(0xDBEAEB));           // the splitter starts 3 below the top
   EXPECT_EQ(bmp.At(98, bottom - 5), COLORREF(0xDBEAEB));  // and ends 5 above the bottom
-  EXPECT_EQ(bmp.At(198, 5), COLORREF(0xDBEAEB));          // the last button has none
+  EXPECT_EQ(bmp.At(198, 5), COLORREF(0xB2C5C7));          // the last button's right border too
   // Hot and pressed.
   h->Columns()->HoverIndex = 1;
   h->Columns()->DownIndex = 0;
