@@ -209,6 +209,11 @@ class TDataTreeColumns : public TPersistent {
   void GetColumnBounds(TColumnIndex Column, int& Left, int& Right) const;
   TColumnIndex HitTestColumn(POINT P, bool Relative) const;
   TColumnIndex GetColumnAndBounds(POINT P, int& Left, int& Right, bool Relative = true) const;
+  // The column pressed at P, when it can be clicked.
+  void DetermineDown(POINT P);
+  // A click on the column at P: it counts when the column can be clicked and
+  // was pressed, or always when Force (right, middle and double clicks).
+  void HandleClick(POINT P, TMouseButton Button, bool DblClick, bool Force);
   const std::vector<int32_t>& PositionToIndex() const { return positionToIndex_; }
 
   TColumnIndex HoverIndex = -1, DownIndex = -1, TrackIndex = -1, ClickIndex = -1;
@@ -284,6 +289,8 @@ class TDTHeader : public TPersistent {
   TColumnIndex DetermineSplitterIndex(POINT P) const;
   bool HandleHeaderTimer();
   void PrepareDrag(POINT P, POINT Start);
+  // The dragged column moves to P: the drop target and its half follow.
+  void DragTo(POINT P);
   // The image of the column being dragged, nil before the first drag.
   const TDTDragImage* DragImage() const { return dragImage_.get(); }
   const THeaderMouseState& MouseState() const { return mouse_; }
@@ -310,6 +317,7 @@ class TDTHeader : public TPersistent {
   THeaderMouseState mouse_;
   std::unique_ptr<TDTDragImage> dragImage_;
   void EndDragImage();
+  void DropColumn(POINT P);
 };
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 // mouse events it reports on the way.
 #include <algorithm>
 
+#include "classlib/controls/Application.h"
 #include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
@@ -17,6 +18,41 @@
 #include "platform/window/Messages.h"
 
 namespace qv {
+
+namespace {
+TShiftState KeyShiftState() {
+  TShiftState shift;
+  if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+  if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+  return shift;
+}
+}  // namespace
+
+void TDataTreeColumns::DetermineDown(POINT P) {
+  TColumnIndex c = HitTestColumn(P, true);
+  if (c < 0 || c == DownIndex) return;
+  TDTColumnOptions o = Items(c)->Options();
+  if (!o.Contains(coAllowClick) || !o.Contains(coEnabled)) return;
+  if (IsValidColumn(DownIndex)) header_->Invalidate(Items(DownIndex));
+  DownIndex = c;
+  header_->Invalidate(Items(c));
+}
+
+void TDataTreeColumns::HandleClick(POINT P, TMouseButton Button, bool DblClick, bool Force) {
+  TColumnIndex c = HitTestColumn(P, true), previous = ClickIndex;
+  if (c >= 0 && Items(c)->Options().Contains(coAllowClick) && (c == DownIndex || Force)) {
+    ClickIndex = c;
+    TShiftState shift = KeyShiftState();
+    if (DblClick) shift.Include(ssDouble);
+    header_->Treeview()->DoHeaderClick(c, Button, shift, P.x, P.y);
+    // The handler may have deleted columns.
+    if (IsValidColumn(c)) header_->Invalidate(Items(c));
+  } else {
+    ClickIndex = -1;
+  }
+  if (previous != ClickIndex && IsValidColumn(previous)) header_->Invalidate(Items(previous));
+}
 
 TColumnIndex TDTHeader::DetermineSplitterIndex(POINT P) const {
   if (!InHeader(P)) return -1;
@@ -70,6 +106,50 @@ void TDTHeader::EndDragImage() {
   if (dragImage_) dragImage_->EndImageDrag();
 }
 
+// The drop mark goes to the column under the mouse, on the half it is over;
+// off the columns the last target keeps it.
+void TDTHeader::DragTo(POINT P) {
+  TDataTreeColumns* cols = columns_.get();
+  int left = 0, right = 0;
+  TColumnIndex c = cols->GetColumnAndBounds(P, left, right, true);
+  bool repaint = cols->IsValidColumn(c) && c != cols->DropTarget;
+  if (cols->IsValidColumn(c)) {
+    bool before = (left + right) / 2 > P.x;
+    if (before != cols->DropBefore) repaint = true;
+    cols->DropBefore = before;
+  }
+  if (repaint) {
+    if (cols->IsValidColumn(cols->DropTarget)) Invalidate(cols->Items(cols->DropTarget));
+    cols->DropTarget = c;
+    Invalidate(cols->Items(c));
+  }
+  if (dragImage_) dragImage_->MoveImageTo(owner_->ClientToScreen(P), repaint);
+}
+
+// A column released on another one inside the tree takes that place; any
+// other release hands the column to the owner (to hide it, say).
+void TDTHeader::DropColumn(POINT P) {
+  TDataTreeColumns* cols = columns_.get();
+  TColumnIndex drag = cols->DragIndex, target = cols->DropTarget;
+  cols->DragIndex = cols->DropTarget = -1;
+  if (!cols->IsValidColumn(drag)) return;
+  POINT screen = owner_->ClientToScreen(P);
+  RECT window{};
+  GetWindowRect(owner_->Handle(), &window);
+  if (cols->IsValidColumn(target) && target != drag && PtInRect(&window, screen)) {
+    TDataTreeColumn* d = cols->Items(drag);
+    uint32_t old = d->Position(), pos = cols->Items(target)->Position();
+    if (cols->DropBefore)
+      pos = old >= pos ? pos : std::max<uint32_t>(pos, 1) - 1;
+    else
+      pos = old >= pos ? pos + 1 : pos;
+    d->SetPosition(pos);
+    owner_->DoHeaderDragged(drag, int(old));
+  } else {
+    owner_->DoHeaderDraggedOut(drag, screen);
+  }
+}
+
 // The hot column stays hot while the mouse rests on the header; once it has
 // left (or a pressed column is no longer under it) the header forgets both.
 bool TDTHeader::HandleHeaderTimer() {
@@ -118,26 +198,24 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     return false;
   }
   HWND h = owner_->Handle();
-  TShiftState shift;
-  if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
-  if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
-  if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+  TShiftState shift = KeyShiftState();
   switch (msg) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       owner_->DoHeaderMouseDown(msg == WM_RBUTTONDOWN ? mbRight : mbMiddle, shift, p.x, p.y);
       return true;
-    case WM_MBUTTONUP: {
-      TColumnIndex c = columns_->HitTestColumn(p, true);
-      if (c >= 0 && columns_->Items(c)->Options().Contains(coAllowClick)) {
-        columns_->ClickIndex = c;
-        owner_->DoHeaderClick(c, mbMiddle, shift, p.x, p.y);
-      }
+    case WM_MBUTTONUP:
+      columns_->HandleClick(p, mbMiddle, false, true);
       owner_->DoHeaderMouseUp(mbMiddle, shift, p.x, p.y);
       columns_->DownIndex = -1;
       return true;
-    }
     case WM_LBUTTONDOWN: {
+      // A press on the header ends what a press on the rows began: the edit
+      // waiting for its delay and the automatic scrolling.
+      if (Application) Application->CancelHint();
+      KillTimer(h, ScrollTimer);
+      KillTimer(h, EditTimer);
+      owner_->DoStateChange({}, {tsScrollPending, tsScrolling, tsEditPending});
       if (!busy) owner_->DoHeaderMouseDown(mbLeft, shift, p.x, p.y);
       TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
       if (split >= 0 && columns_->Items(split)->Options().Contains(coResizable)) {
@@ -147,12 +225,11 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         SetCapture(h);
         return true;
       }
+      columns_->DetermineDown(p);
       TColumnIndex c = columns_->HitTestColumn(p, true);
       if (c < 0) return true;
-      columns_->DownIndex = c;
       mouse_.Press(p, options_.Contains(hoDrag) && columns_->Items(c)->Options().Contains(coDraggable));
       SetCapture(h);
-      Invalidate(columns_->Items(c));
       owner_->DoStateChange({});
       return true;
     }
@@ -174,20 +251,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         }
       }
       if (mouse_.Dragging()) {
-        POINT q{p.x, std::clamp(p.y, 0, Height() - 1)};
-        TColumnIndex target = columns_->HitTestColumn(q, true);
-        if (target < 0)
-          target = p.x < 0 ? columns_->GetFirstVisibleColumn() : columns_->GetLastVisibleColumn();
-        if (target >= 0) {
-          TDataTreeColumn* t = columns_->Items(target);
-          columns_->DropTarget = target;
-          bool repaint = target != columns_->DropTarget ||
-                         columns_->DropBefore != (p.x < t->DisplayLeft() + t->Width() / 2);
-          columns_->DropTarget = target;
-          columns_->DropBefore = p.x < t->DisplayLeft() + t->Width() / 2;
-          if (repaint) Invalidate(nullptr);
-          if (dragImage_) dragImage_->MoveImageTo(owner_->ClientToScreen(p), repaint);
-        }
+        DragTo(p);
         return true;
       }
       TColumnIndex c = columns_->HitTestColumn(p, true);
@@ -205,85 +269,49 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       // The states go first: releasing the capture reports a capture change.
       THeaderMouseState was = mouse_;
       mouse_.End();
-      TColumnIndex down = columns_->DownIndex;
-      columns_->DownIndex = -1;
       if (GetCapture() == h) ReleaseCapture();
-      if (was.Tracking()) {
-        columns_->TrackIndex = -1;
-        owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
-        return true;
-      }
       if (was.Dragging()) {
         EndDragImage();
-        TColumnIndex drag = columns_->DragIndex, target = columns_->DropTarget;
-        columns_->DragIndex = columns_->DropTarget = -1;
-        RECT client = owner_->ClientRect();
-        if (drag >= 0 && !PtInRect(&client, p)) {
-          // Dropped outside the tree: the owner decides (hide the column, say).
-          owner_->DoHeaderDraggedOut(drag, owner_->ClientToScreen(p));
-        } else if (drag >= 0 && target >= 0 && target != drag) {
-          TDataTreeColumn* d = columns_->Items(drag);
-          uint32_t old = d->Position();
-          uint32_t pos = columns_->Items(target)->Position();
-          if (!columns_->DropBefore && pos < old)
-            ++pos;
-          else if (columns_->DropBefore && pos > old)
-            --pos;
-          d->SetPosition(pos);
-          owner_->DoHeaderDragged(drag, int(old));
-        }
+        DropColumn(p);
         Invalidate(nullptr);
         owner_->Invalidate();
-        owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
-        return true;
       }
-      TColumnIndex c = columns_->HitTestColumn(p, true);
-      Invalidate(nullptr);
-      if (c >= 0 && c == down && columns_->Items(c)->Options().Contains(coAllowClick) &&
-          columns_->Items(c)->Options().Contains(coEnabled)) {
-        columns_->ClickIndex = c;
-        owner_->DoHeaderClick(c, mbLeft, shift, p.x, p.y);
-      }
+      // Only a pressed column can be clicked; a drag or a resize has none.
+      if (columns_->DownIndex > -1) columns_->HandleClick(p, mbLeft, false, false);
       owner_->DoHeaderMouseUp(mbLeft, shift, p.x, p.y);
+      for (TColumnIndex* i : {&columns_->TrackIndex, &columns_->DownIndex}) {
+        if (columns_->IsValidColumn(*i)) Invalidate(columns_->Items(*i));
+        *i = -1;
+      }
       return true;
     }
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
       TMouseButton button = msg == WM_LBUTTONDBLCLK ? mbLeft : msg == WM_RBUTTONDBLCLK ? mbRight : mbMiddle;
-      TColumnIndex split = DetermineSplitterIndex(p);
-      if (split >= 0 && options_.Contains(hoDblClickResize) &&
-          columns_->Items(split)->Options().Contains(coResizable)) {
+      // Splitters exist only where widths can be changed with the mouse.
+      TColumnIndex split = options_.Contains(hoColumnResize) ? DetermineSplitterIndex(p) : -1;
+      if (split >= 0 && options_.Contains(hoDblClickResize)) {
         // On a splitter: the column fits its widest cell, and no click is reported.
         TDataTreeColumn* col = columns_->Items(split);
         AnimatedResize(split, std::max(int(col->MinWidth()), owner_->GetMaxColumnWidth(split)));
         return true;
       }
-      // A double click always counts as a click of its own (with ssDouble),
-      // then as the double click on the column it clicked.
-      TColumnIndex c = columns_->HitTestColumn(p, true);
-      TColumnIndex previous = columns_->ClickIndex;
-      if (c >= 0 && columns_->Items(c)->Options().Contains(coAllowClick)) {
-        columns_->ClickIndex = c;
-        owner_->DoHeaderClick(c, button, shift + ssDouble, p.x, p.y);
-        Invalidate(columns_->Items(c));
-      } else {
-        columns_->ClickIndex = -1;
-      }
-      if (previous >= 0 && previous != columns_->ClickIndex && columns_->IsValidColumn(previous))
-        Invalidate(columns_->Items(previous));
+      columns_->HandleClick(p, button, true, true);
       if (columns_->ClickIndex >= 0)
         owner_->DoHeaderDblClick(columns_->ClickIndex, button, shift + ssDouble, p.x, p.y);
       return true;
     }
     case WM_RBUTTONUP: {
-      TColumnIndex c = columns_->HitTestColumn(p, true);
-      owner_->DoHeaderClick(c, mbRight, shift, p.x, p.y);
+      columns_->HandleClick(p, mbRight, false, true);
       owner_->DoHeaderMouseUp(mbRight, shift, p.x, p.y);
       columns_->DownIndex = columns_->TrackIndex = -1;
       if (PopupMenu) {
         // The header's own menu, with the tree as its popup component.
+        KillTimer(h, ScrollTimer);
+        KillTimer(h, HeaderTimer);
         columns_->HoverIndex = -1;
+        owner_->DoStateChange({}, {tsScrollPending, tsScrolling});
         PopupMenu->ContextPopup(owner_, owner_->ClientToScreen(p));
       }
       return true;

@@ -106,6 +106,41 @@ TEST_F(Events, HeaderReportsPressesMovesAndAColumnDroppedOutside) {
   EXPECT_EQ(h->Columns()->PositionToIndex(), (std::vector<int32_t>{0, 1, 2}));
 }
 
+TEST_F(Events, ColumnDropsInsideTheTreeWindowMoveAndAllOthersGoOut) {
+  TDataStringTree* t = MakeTree();
+  t->SetBorderStyle(bsSingle);
+  TDTHeader* h = t->Header();
+  for (int i = 0; i < 3; ++i) h->Columns()->Add()->SetWidth(80);
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoDrag});
+  std::vector<std::pair<TColumnIndex, POINT>> out;
+  t->OnHeaderDraggedOut = [&](TDTHeader*, TColumnIndex c, POINT p) { out.push_back({c, p}); };
+  std::vector<std::pair<TColumnIndex, int>> moved;
+  t->OnHeaderDragged = [&](TDTHeader*, TColumnIndex c, int old) { moved.push_back({c, old}); };
+  Pump();
+  auto drag = [&](POINT from, std::vector<POINT> path) {
+    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(from.x, from.y));
+    for (POINT p : path) SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(path.back().x, path.back().y));
+    Pump();
+  };
+  // Back onto itself: the column goes to the owner, as when it leaves the tree.
+  drag(POINT{200, 8}, {POINT{210, 8}, POINT{220, 8}});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].first, 2);
+  EXPECT_EQ(out[0].second.x, t->ClientToScreen(POINT{220, 8}).x);
+  EXPECT_TRUE(moved.empty());
+  // Released on the tree's border, outside the client area but inside the
+  // window, over the right half of the column at position 2: it moves there.
+  RECT window;
+  GetWindowRect(t->Handle(), &window);
+  POINT border{230, t->ClientHeight()};
+  ASSERT_LT(t->ClientToScreen(border).y, window.bottom);
+  drag(POINT{40, 8}, {POINT{60, 8}, POINT{230, 8}, border});
+  EXPECT_EQ(out.size(), 1u);
+  EXPECT_EQ(moved, (std::vector<std::pair<TColumnIndex, int>>{{0, 0}}));
+  EXPECT_EQ(h->Columns()->PositionToIndex(), (std::vector<int32_t>{1, 2, 0}));
+}
+
 TEST_F(Events, ExtendedImageEventAloneIsAskedAndItsListIsDrawn) {
   TDataStringTree* t = MakeTree();
   TBitmap red(16, 16, pf24bit);

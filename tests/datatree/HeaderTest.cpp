@@ -1,6 +1,7 @@
 // Columns and the header: defaults and clamps, positions across add, move and
 // delete, index fix-ups, hit testing, and the binary stream (round trip,
 // the oldest layout, and damaged input that must leave the header untouched).
+#include <map>
 #include <random>
 
 #include "TreeTestSupport.h"
@@ -241,14 +242,105 @@ TEST_F(Header, DoubleClicksReportAClickWithDoubleForEveryButton) {
     SendMessage(t->Handle(), msg, 0, MAKELPARAM(150, y));
   EXPECT_EQ(events, (std::vector<std::string>{"click1/0d", "dbl1/0d", "click1/1d", "dbl1/1d", "click1/2d",
                                               "dbl1/2d"}));
-  // On a splitter with double-click resizing: the column fits its cells, no click.
+  // Double-click resizing without column resizing has no splitters: a click on the column there.
   events.clear();
   t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoDblClickResize});
+  SendMessage(t->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, y));
+  Pump();
+  EXPECT_EQ(events, (std::vector<std::string>{"click1/0d", "dbl1/0d"}));
+  EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(), 100);
+  // With both, on a splitter: the column fits its cells, no click.
+  events.clear();
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoDblClickResize, hoColumnResize});
   SendMessage(t->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, y));
   Pump();
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(),
             std::max(t->Header()->Columns()->Items(0)->MinWidth(), t->GetMaxColumnWidth(0)));
+}
+
+TEST_F(Header, ClicksCountOnClickableColumnsOnly) {
+  TDataStringTree* t = NewTree();
+  TDataTreeColumns* cols = t->Header()->Columns();
+  for (int i = 0; i < 3; ++i) cols->Add()->SetWidth(100);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible});
+  cols->Items(1)->SetOptions(cols->Items(1)->Options() - coAllowClick);
+  cols->Items(2)->SetOptions(cols->Items(2)->Options() - coEnabled);
+  Pump();
+  std::vector<std::string> clicks;
+  t->OnHeaderClick = [&](TDTHeader*, TColumnIndex c, TMouseButton b, TShiftState, int, int) {
+    clicks.push_back(std::to_string(c) + "/" + std::to_string(int(b)));
+  };
+  int y = t->Header()->Height() / 2;
+  auto release = [&](UINT up, int x) {
+    cols->ClickIndex = 7;
+    SendMessage(t->Handle(), up, 0, MAKELPARAM(x, y));
+  };
+  // Right and middle releases count on any column that allows clicks, disabled or not.
+  for (UINT up : {WM_RBUTTONUP, WM_MBUTTONUP}) {
+    clicks.clear();
+    release(up, 50);
+    EXPECT_EQ(cols->ClickIndex, 0);
+    release(up, 150);
+    EXPECT_EQ(cols->ClickIndex, -1);
+    release(up, 350);  // beyond the columns
+    EXPECT_EQ(cols->ClickIndex, -1);
+    release(up, 250);
+    EXPECT_EQ(cols->ClickIndex, 2);
+    std::string b = up == WM_RBUTTONUP ? "/1" : "/2";
+    EXPECT_EQ(clicks, (std::vector<std::string>{"0" + b, "2" + b}));
+  }
+  // A left click needs the press on the same column, which must allow clicks and be enabled.
+  clicks.clear();
+  for (int x : {50, 150, 250}) {
+    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(cols->DownIndex, x == 50 ? 0 : -1) << x;
+    SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(cols->DownIndex, -1);
+  }
+  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, y));
+  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(150, y));
+  EXPECT_EQ(clicks, (std::vector<std::string>{"0/0"}));
+}
+
+TEST_F(Header, PressOnTheHeaderCancelsAPendingEditAndScrolling) {
+  TDataStringTree* t = NewTree();
+  t->Header()->Columns()->Add()->SetWidth(200);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible});
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toEditable);
+  t->SetRootNodeCount(3);
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) { s = u"row"; };
+  t->SetFocus();
+  PDataNode first = t->GetFirst();
+  t->SetFocusedNode(first);
+  t->SetSelected(first, true);
+  Pump();
+  RECT r = t->GetDisplayRect(first, 0, true);
+  POINT label = t->ClientToScreen(POINT{r.left + 5, (r.top + r.bottom) / 2});
+  POINT header = t->ClientToScreen(POINT{100, t->Header()->Height() / 2});
+  // A click on the selected row's text opens the editor after the edit delay ...
+  backend.Click(label.x, label.y);
+  Pump();
+  ASSERT_TRUE(t->HasState(tsEditPending));
+  backend.AdvanceClock(t->EditDelay + 50);
+  Pump();
+  EXPECT_TRUE(t->HasState(tsEditing));
+  t->CancelEditNode();
+  t->SetFocus();
+  Pump();
+  backend.AdvanceClock(1000);  // no double click with the next one
+  // ... unless the header is pressed in the meantime.
+  backend.Click(label.x, label.y);
+  Pump();
+  ASSERT_TRUE(t->HasState(tsEditPending));
+  t->DoStateChange({tsScrollPending});
+  backend.Click(header.x, header.y);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditPending));
+  EXPECT_FALSE(t->HasState(tsScrollPending));
+  backend.AdvanceClock(t->EditDelay + 50);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
 }
 
 TEST_F(Header, HotColumnStaysHotWhileTheMouseRestsOnTheHeader) {
@@ -338,6 +430,48 @@ TEST_F(Header, DraggedColumnImageFollowsTheMouseOnTheHeaderLineWhenRestricted) {
     EXPECT_FALSE(h->DragImage()->Active());
     EXPECT_EQ(h->Columns()->Items(1)->Position(), 1u);
   }
+}
+
+TEST_F(Header, DropMarkFollowsTheTargetColumnAndItsHalf) {
+  TDataStringTree* t = NewTree();
+  TDataTreeColumns* cols = t->Header()->Columns();
+  for (int i = 0; i < 3; ++i) {
+    TDataTreeColumn* c = cols->Add();
+    c->SetWidth(100);
+    c->SetStyle(vsOwnerDraw);
+  }
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoDrag, hoOwnerDraw});
+  // The drop mark of each column as the header last painted it.
+  std::map<TColumnIndex, TDTDropMarkMode> shown;
+  t->OnHeaderDraw = [&](TDTHeader*, TCanvas*, TDataTreeColumn* c, const RECT&, bool, bool,
+                        TDTDropMarkMode m) { shown[c->Index()] = m; };
+  Pump();
+  int y = t->Header()->Height() / 2;
+  auto moveTo = [&](int x) {
+    shown.clear();
+    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    Pump();
+  };
+  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, y));
+  moveTo(70);
+  ASSERT_TRUE(t->Header()->MouseState().Dragging());
+  moveTo(180);  // the right half of the column at position 1
+  EXPECT_EQ(cols->DropTarget, 1);
+  EXPECT_EQ(shown[1], dmmRight);
+  EXPECT_EQ(shown[0], dmmNone);  // never on the dragged column
+  moveTo(280);                   // another column, the same half
+  EXPECT_EQ(cols->DropTarget, 2);
+  EXPECT_EQ(shown[2], dmmRight);
+  EXPECT_EQ(shown[1], dmmNone);
+  moveTo(220);  // the other half
+  EXPECT_EQ(shown[2], dmmLeft);
+  moveTo(230);  // nothing changed, nothing painted
+  EXPECT_TRUE(shown.empty());
+  moveTo(350);  // beyond the columns the last target stays
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(cols->DropTarget, 2);
+  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(350, y));
+  EXPECT_EQ(cols->PositionToIndex(), (std::vector<int32_t>{1, 0, 2}));  // before the column at 2
 }
 
 // The tree paints its header into any device context; these tests hand it a memory bitmap.
