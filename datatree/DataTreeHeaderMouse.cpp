@@ -242,7 +242,9 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         return true;
       }
       if (mouse_.DragPending() && mouse_.BeyondDragThreshold(p, GetSystemMetrics(SM_CXDRAG))) {
-        bool allowed = owner_->DoHeaderDragging(columns_->DownIndex);
+        // The owner is asked about the column that would move: the one under the
+        // press, which is not the pressed column when it takes no clicks.
+        bool allowed = owner_->DoHeaderDragging(columns_->HitTestColumn(mouse_.DragStart(), true));
         mouse_.DecideDrag(allowed);
         if (allowed) {
           if (columns_->IsValidColumn(columns_->DownIndex)) Invalidate(columns_->Items(columns_->DownIndex));

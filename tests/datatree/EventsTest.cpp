@@ -116,6 +116,10 @@ TEST_F(Events, ColumnDropsInsideTheTreeWindowMoveAndAllOthersGoOut) {
   t->OnHeaderDraggedOut = [&](TDTHeader*, TColumnIndex c, POINT p) { out.push_back({c, p}); };
   std::vector<std::pair<TColumnIndex, int>> moved;
   t->OnHeaderDragged = [&](TDTHeader*, TColumnIndex c, int old) { moved.push_back({c, old}); };
+  std::vector<TColumnIndex> asked;
+  t->OnHeaderDragging = [&](TDTHeader*, TColumnIndex c, bool&) { asked.push_back(c); };
+  // A column that takes no clicks is never pressed, yet it can be dragged.
+  h->Columns()->Items(0)->SetOptions(h->Columns()->Items(0)->Options() - coAllowClick);
   Pump();
   auto drag = [&](POINT from, std::vector<POINT> path) {
     SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(from.x, from.y));
@@ -137,6 +141,7 @@ TEST_F(Events, ColumnDropsInsideTheTreeWindowMoveAndAllOthersGoOut) {
   ASSERT_LT(t->ClientToScreen(border).y, window.bottom);
   drag(POINT{40, 8}, {POINT{60, 8}, POINT{230, 8}, border});
   EXPECT_EQ(out.size(), 1u);
+  EXPECT_EQ(asked, (std::vector<TColumnIndex>{2, 0}));
   EXPECT_EQ(moved, (std::vector<std::pair<TColumnIndex, int>>{{0, 0}}));
   EXPECT_EQ(h->Columns()->PositionToIndex(), (std::vector<int32_t>{1, 2, 0}));
 }
