@@ -880,7 +880,8 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TPicture> background_;
   int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
   bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
-  void PaintCellSelection(HDC DC, const RECT& R, bool Focused);
+  // The selection highlight over R; DropTarget paints it in the drop colours.
+  void PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget = false);
   // Paints the area below the last row: the columns' colours, or the tree's.
   void PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target);
   // The node or one of its ancestors is selected (a dragged subtree).

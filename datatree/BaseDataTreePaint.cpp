@@ -295,10 +295,14 @@ void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
-void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused) {
-  TColor fill = colors_->Get(Focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
-  TColor border = colors_->Get(Focused ? TDTColors::FocusedSelectionBorderColor
-                                       : TDTColors::UnfocusedSelectionBorderColor);
+void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget) {
+  if (R.right <= R.left || R.bottom <= R.top) return;
+  TColor fill = colors_->Get(DropTarget ? TDTColors::DropTargetColor
+                             : Focused  ? TDTColors::FocusedSelectionColor
+                                        : TDTColors::UnfocusedSelectionColor);
+  TColor border = colors_->Get(DropTarget ? TDTColors::DropTargetBorderColor
+                               : Focused  ? TDTColors::FocusedSelectionBorderColor
+                                          : TDTColors::UnfocusedSelectionBorderColor);
   if (options_->PaintOptions().Contains(toUseBlendedSelection)) {
     // A wash of the selection colour over what is painted (device coordinates).
     POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
@@ -407,6 +411,9 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         RECT item{Window.left, 0, Window.right, h};
         if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
         rowAbsoluteTop_ = y;
+        // Patterns (dotted lines) keep their phase in tree coordinates, however
+        // far left the painted part begins.
+        SetBrushOrgEx(rowDC_, ((-Window.left) % 8 + 8) % 8, 0, nullptr);
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
         if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
           PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());

@@ -20,17 +20,24 @@ struct TRowPainter::TRow {
   HDC DC;
   int Height;
   bool Focused = false, Selected = false, FullRow = false, UseColumns = false, Checks = false;
+  // Highlighted in the drop colours: dropped on, or a selected node under the drop mark.
+  bool DropTarget = false;
   TColumnIndex Main = 0;
   TColor Back = TColor(0);
+  // The row's right end in tree coordinates: the same whatever part is painted.
+  int Right = 0;
 };
 
 void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY) {
   TBaseDataTree& t = tree_;
   TRow r{Node, Window, Options, Level, ButtonY, t.rowDC_, Node->NodeHeight};
   SetWindowOrgEx(r.DC, Window.left, 0, nullptr);
+  r.Right = std::max(t.RangeX(), t.ClientWidth() - t.offsetX_);
   r.Focused = t.Focused() || t.options_->PaintOptions().Contains(toPopupMode);
   r.Selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
   r.FullRow = t.options_->SelectionOptions().Contains(toFullRowSelect);
+  r.DropTarget = Options.Contains(ptSelection) && Node == t.dropTargetNode_ &&
+                 (t.DropMarkMode() == dmOnNode || Node->Has(vsSelected));
   Erase(r);
 
   TDataTreeColumns* cols = t.header_->Columns();
@@ -47,8 +54,8 @@ void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Opti
     TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
     if (col && !col->Visible()) continue;
     if (Options.Contains(ptMainColumnOnly) && column != r.Main) continue;
-    RECT cell = col ? RECT{col->Left(), 0, col->Left() + col->Width(), r.Height}
-                    : RECT{0, 0, std::max(Window.right, t.RangeX()), r.Height};
+    RECT cell =
+        col ? RECT{col->Left(), 0, col->Left() + col->Width(), r.Height} : RECT{0, 0, r.Right, r.Height};
     if (col && spanned > 0) {
       --spanned;  // covered by the text of a cell to its left
       continue;
@@ -80,7 +87,8 @@ void TRowPainter::Erase(TRow& R) {
     if (action == eaDefault && R.Options.Contains(ptBackground) &&
         t.options_->PaintOptions().Contains(toShowBackground))
       t.TileBackground(R.DC, row, t.rowAbsoluteTop_);
-    if (action == eaDefault && R.Selected && R.FullRow) t.PaintCellSelection(R.DC, row, R.Focused);
+    if (action == eaDefault && R.Selected && R.FullRow)
+      t.PaintCellSelection(R.DC, RECT{0, 0, R.Right, R.Height}, R.Focused);
   }
   if (t.OnAfterItemErase) t.OnAfterItemErase(&t, t.paintCanvas_.get(), R.Node, row);
 }
@@ -127,6 +135,8 @@ void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, 
   }
   if (R.Options.Contains(ptGridLines)) PaintGridLines(R, Column, Col, rtl, Cell);
   if (t.OnBeforeCellPaint) t.OnBeforeCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, Cell);
+  // Full-row select: every cell is the drop target's, under its lines and images.
+  if (R.DropTarget && R.FullRow) t.PaintCellSelection(R.DC, Cell, R.Focused, true);
   int x = Cell.left;
   bool isMain = Column == R.Main || !R.UseColumns;
   if (isMain) x += PaintIndentation(R, Cell, rtl, mirror);
@@ -223,14 +233,15 @@ void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
   bool focusCell = R.Node == t.focus_.Node() && (!R.UseColumns || column == focusColumn || R.FullRow);
   bool focusRect = focusCell && R.Focused && R.Options.Contains(ptFocusRect);
   int textWidth = Info.NodeWidth + 2 * t.textMargin_;
-  if (R.Selected && !R.FullRow && (column == focusColumn || !R.UseColumns || column == R.Main)) {
+  if ((R.Selected || R.DropTarget) && !R.FullRow &&
+      (column == focusColumn || !R.UseColumns || column == R.Main)) {
     RECT sr = Info.ContentRect;
     if (Info.Alignment == taRightJustify)
       sr.left = std::max(sr.left, sr.right - textWidth);
     else if (Info.Alignment == taCenter)
       sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - textWidth) / 2);
     sr.right = std::min<int>(sr.right, sr.left + textWidth);
-    t.PaintCellSelection(R.DC, sr, R.Focused);
+    t.PaintCellSelection(R.DC, sr, R.Focused, R.DropTarget);
     if (focusRect) DrawFocusRect(R.DC, &sr);
   } else if (focusRect && column == focusColumn && R.UseColumns && !R.FullRow) {
     RECT fr = Info.ContentRect;

@@ -263,6 +263,9 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
   t->SetAlign(alClient);
   t->SetParent(form);
   t->SetRootNodeCount(4);
+  // The highlight of a drop on the node in other colours than the mark's.
+  t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x808080));
+  t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x808080));
   form->Show();
   Pump();
   uint32_t mark = Rgb(clHighlight);
@@ -278,6 +281,41 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
   t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowDropmark);
   Pump();
   EXPECT_EQ(CountColor(0, 18, 300, 36, mark), 0);
+}
+
+TEST_F(Paint, ANodeDroppedOnIsHighlightedInTheDropColours) {
+  form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBoundsRect(RECT{0, 0, 300, 200});
+  auto* t = new DropTree(form);
+  t->SetBorderStyle(bsNone);
+  t->SetAlign(alClient);
+  t->SetParent(form);
+  t->SetRootNodeCount(4);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowDropmark);
+  t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x0000FF));        // red
+  t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x00FF00));  // green
+  form->Show();
+  Pump();
+  PDataNode second = t->GetFirst()->NextSibling;  // the row from 18 to 36
+  t->SetDropTarget(second);
+  auto show = [&](int mode) {
+    t->mode = mode;
+    t->Invalidate();
+    Pump();
+  };
+  show(dmOnNode);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 100);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0x00FF00), 20);
+  EXPECT_EQ(CountColor(0, 0, 300, 18, 0xFF0000), 0);
+  show(dmAbove);  // not on the node, and not selected: no highlight
+  EXPECT_EQ(CountColor(0, 18, 300, 36, 0xFF0000), 0);
+  t->SetSelected(second, true);  // a selected target keeps the drop colours
+  show(dmAbove);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 100);
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  show(dmOnNode);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 250 * 10);
 }
 
 TEST_F(Paint, SelectedOnlyPaintsTheSelectedSubtreesWhole) {
