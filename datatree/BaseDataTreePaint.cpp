@@ -341,6 +341,34 @@ bool TBaseDataTree::TileBackground(HDC DC, const RECT& Row, int AbsoluteTop) {
   return true;
 }
 
+bool TBaseDataTree::PaintStaticBackground(HDC DC, const RECT& R, int AbsoluteTop) {
+  TBitmap* bmp = background_->Bitmap();
+  int w = background_->Width(), h = background_->Height();
+  if (!bmp || bmp->Empty() || w <= 0 || h <= 0) return false;
+  HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color())));
+  FillRect(DC, &R, b);
+  DeleteObject(b);
+  // Where the picture is in R's coordinates: at the offsets of the rows' area
+  // on the screen, so it stays while the content scrolls.
+  int px = backgroundOffsetX_ - offsetX_, py = backgroundOffsetY_ - offsetY_ - AbsoluteTop;
+  RECT picture{px, py, px + w, py + h}, part;
+  if (!IntersectRect(&part, &picture, &R)) return true;
+  HDC src = bmp->Canvas()->Handle();
+  int pw = part.right - part.left, ph = part.bottom - part.top;
+  if (bmp->Transparent())
+    // Where the mask is set the tree's colour stays.
+    MaskBlt(DC, part.left, part.top, pw, ph, src, part.left - px, part.top - py, bmp->MaskHandle(),
+            part.left - px, part.top - py, 0xCC000000 | 0x00AA0029);
+  else
+    BitBlt(DC, part.left, part.top, pw, ph, src, part.left - px, part.top - py, SRCCOPY);
+  return true;
+}
+
+bool TBaseDataTree::PaintBackground(HDC DC, const RECT& R, int AbsoluteTop) {
+  if (options_->PaintOptions().Contains(toStaticBackground)) return PaintStaticBackground(DC, R, AbsoluteTop);
+  return TileBackground(DC, R, AbsoluteTop);
+}
+
 void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level,
                              int ButtonY) {
   painter_->Paint(Node, Window, Options, Level, ButtonY);
@@ -452,7 +480,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
         RECT strip{Window.left, 0, Window.right, h};
         FillRect(rowDC_, &strip, b);
-        bool tiled = TileBackground(rowDC_, strip, stripTop);
+        bool tiled = PaintBackground(rowDC_, strip, stripTop);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         if (!tiled) break;
         BitBlt(TargetDC, Target.x, Target.y + stripTop - Window.top, width, h, rowDC_, 0, 0, SRCCOPY);

@@ -86,7 +86,7 @@ void TRowPainter::Erase(TRow& R) {
     DeleteObject(b);
     if (action == eaDefault && R.Options.Contains(ptBackground) &&
         t.options_->PaintOptions().Contains(toShowBackground))
-      t.TileBackground(R.DC, row, t.rowAbsoluteTop_);
+      t.PaintBackground(R.DC, row, t.rowAbsoluteTop_);
     if (action == eaDefault && R.Selected && R.FullRow)
       t.PaintCellSelection(R.DC, RECT{0, 0, R.Right, R.Height}, R.Focused);
   }
@@ -140,7 +140,7 @@ void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, 
   int x = Cell.left;
   bool isMain = Column == R.Main || !R.UseColumns;
   if (isMain) x += PaintIndentation(R, Cell, rtl, mirror);
-  x = PaintImages(R, Column, isMain, x + t.margin_, rtl, mirror);
+  x = PaintImages(R, info, isMain, x + t.margin_, rtl, mirror);
   info.ContentRect =
       rtl ? RECT{Cell.left, Cell.top, mirror - x, Cell.bottom} : RECT{x, Cell.top, Cell.right, Cell.bottom};
   info.NodeWidth = t.DoGetNodeWidth(R.Node, Column);
@@ -199,7 +199,8 @@ int TRowPainter::PaintIndentation(const TRow& R, const RECT& Cell, bool Rtl, int
   return indentWidth;
 }
 
-int TRowPainter::PaintImages(const TRow& R, TColumnIndex Column, bool IsMain, int X, bool Rtl, int Mirror) {
+int TRowPainter::PaintImages(const TRow& R, TDTCellPaintInfo& Info, bool IsMain, int X, bool Rtl,
+                             int Mirror) {
   TBaseDataTree& t = tree_;
   PDataNode node = R.Node;
   auto place = [&](int Left, int Width) { return Rtl ? Mirror - Left - Width : Left; };
@@ -208,19 +209,22 @@ int TRowPainter::PaintImages(const TRow& R, TColumnIndex Column, bool IsMain, in
                       R.ButtonY - t.checkImages_->Height() / 2);
     X += t.checkImages_->Width() + 2;
   }
+  TColumnIndex column = Info.Column;
   for (TDTImageKind kind : {ikState, ikNormal}) {
-    TCustomImageList* list = kind == ikState ? t.stateImages_ : t.images_;
-    bool ghosted = false;
+    TDTImageInfo image;
+    image.Images = kind == ikState ? t.stateImages_ : t.images_;
     TCustomImageList* own = nullptr;
-    int index = t.DoGetImageIndex(node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind, Column,
-                                  ghosted, &own);
-    if (index < 0 && kind == ikNormal && node->Has(vsSelected))
-      index = t.DoGetImageIndex(node, ikNormal, Column, ghosted, &own);
-    if (own) list = own;  // the handler's list replaces the tree's
-    if (!list || index < 0) continue;
-    ImageList_Draw(list->Handle(), index, R.DC, place(X, list->Width()), R.ButtonY - list->Height() / 2,
-                   ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
-    X += list->Width() + 2;
+    image.Index = t.DoGetImageIndex(node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind,
+                                    column, image.Ghosted, &own);
+    if (image.Index < 0 && kind == ikNormal && node->Has(vsSelected))
+      image.Index = t.DoGetImageIndex(node, ikNormal, column, image.Ghosted, &own);
+    if (own) image.Images = own;  // the handler's list replaces the tree's
+    if (!image.Images || image.Index < 0) continue;
+    int w = image.Images->Width();
+    image.XPos = place(X, w);
+    image.YPos = R.ButtonY - image.Images->Height() / 2;
+    t.PaintImage(Info, image, kind == ikNormal);
+    X += w + 2;
   }
   return X;
 }
