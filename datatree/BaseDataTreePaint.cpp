@@ -443,8 +443,11 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         // far left the painted part begins.
         SetBrushOrgEx(rowDC_, ((-Window.left) % 8 + 8) % 8, 0, nullptr);
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
-        if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
-          PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());
+        // The mark spans the client area's width, whatever part of it is painted.
+        if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark)) {
+          SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+          PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, DropMarkMode());
+        }
         if (band) PaintDrawSelection(rowDC_, Window, y, h);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         int srcTop = std::max(0, Window.top - y);
