@@ -227,8 +227,9 @@ TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
   b->Colors()->Set(TDTColors::DropTargetColor, TColor(0x0000FF));        // red
   b->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x00FF00));  // green
   a->OnDragAllowed = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = true; };
+  // The image is hidden only around a hovered node's expansion.
   int paintsWhileHidden = 0;
-  bool seen = false;
+  bool seen = false, expanding = false;
   b->OnDragOver = [&](TBaseDataTree*, TObject*, TShiftState, TDTDragState, POINT, TDropMode, DWORD&,
                       bool& accept) {
     accept = true;
@@ -236,9 +237,9 @@ TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
   };
   b->OnDragDrop = [](TBaseDataTree*, TObject*, IDataObject*, const std::vector<WORD>&, TShiftState, POINT,
                      DWORD& effect, TDropMode) { effect = DROPEFFECT_NONE; };
-  b->WindowProc = [b, a, &paintsWhileHidden, &seen, old = b->WindowProc](TMessage& m) {
+  b->WindowProc = [b, a, &paintsWhileHidden, &seen, &expanding, old = b->WindowProc](TMessage& m) {
     TDTDragImage* drag = a->DragImage();
-    if (m.Msg == WM_PAINT && seen && drag->Active() && !drag->Visible()) ++paintsWhileHidden;
+    if (m.Msg == WM_PAINT && seen && !expanding && drag->Active() && !drag->Visible()) ++paintsWhileHidden;
     (void)b;
     old(m);
   };
@@ -286,13 +287,16 @@ TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
   backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x, LabelOnScreen(a, a->GetFirst()).y);
   backend.MouseDown();
   Pump();
-  // Over two rows and back, beside a label (the drop mark instead), then at
-  // the bottom edge, where the view scrolls under the image.
+  // Over two rows, resting on the second until it expands, back, beside a
+  // label (the drop mark instead), then at the bottom edge, where the view
+  // scrolls under the image. A point (0, 0) waits for the expansion.
+  b->SetChildCount(fourth, 3);
   POINT edge{on4.x, 297};
   std::vector<std::pair<POINT, bool>> path{{on2, true},
                                            {POINT{on2.x + 1, on2.y}, true},
                                            {on4, true},
                                            {POINT{on4.x + 1, on4.y}, true},
+                                           {POINT{}, true},
                                            {on2, true},
                                            {POINT{on2.x - 30, on2.y + 1}, false},
                                            {edge, true},
@@ -300,8 +304,10 @@ TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
                                            {POINT{edge.x + 1, 297}, true}};
   std::pair<POINT, bool> last{};
   for (auto step : path) {
-    backend.WhenIdle([this, step, &last, &check] {
+    backend.WhenIdle([this, b, step, &last, &check, &expanding] {
       if (last.first.x) check(last.first, last.second);
+      expanding = !step.first.x;
+      if (expanding) return backend.AdvanceClock(b->AutoExpandDelay + 10);
       backend.MouseMove(step.first.x, step.first.y);
       last = step;
     });
@@ -313,6 +319,7 @@ TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
   backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x + 12, LabelOnScreen(a, a->GetFirst()).y);
   Pump();
   EXPECT_EQ(checks, int(path.size()) - 1);  // the first move only enters the tree
+  EXPECT_TRUE(b->Expanded(fourth));
   EXPECT_LT(b->OffsetY(), 0);
   EXPECT_EQ(paintsWhileHidden, 0);
   EXPECT_FALSE(a->DragImage()->Visible());
