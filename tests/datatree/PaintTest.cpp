@@ -316,6 +316,12 @@ TEST_F(Paint, ANodeDroppedOnIsHighlightedInTheDropColours) {
   t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
   show(dmOnNode);
   EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 250 * 10);
+  // Blended: the drop colour washed over the row at the selection blend factor.
+  t->SetSelected(second, false);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toUseBlendedSelection);
+  show(dmOnNode);
+  EXPECT_EQ(CountColor(0, 18, 300, 36, 0xFF0000), 0);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF7F7F), 250 * 10);
 }
 
 // Any part of the tree painted on its own looks as that part of the whole
