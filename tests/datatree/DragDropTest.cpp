@@ -237,10 +237,9 @@ TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
   };
   b->OnDragDrop = [](TBaseDataTree*, TObject*, IDataObject*, const std::vector<WORD>&, TShiftState, POINT,
                      DWORD& effect, TDropMode) { effect = DROPEFFECT_NONE; };
-  b->WindowProc = [b, a, &paintsWhileHidden, &seen, &expanding, old = b->WindowProc](TMessage& m) {
+  b->WindowProc = [a, &paintsWhileHidden, &seen, &expanding, old = b->WindowProc](TMessage& m) {
     TDTDragImage* drag = a->DragImage();
     if (m.Msg == WM_PAINT && seen && !expanding && drag->Active() && !drag->Visible()) ++paintsWhileHidden;
-    (void)b;
     old(m);
   };
   auto rgb = [](COLORREF c) {
