@@ -82,6 +82,15 @@ struct TDTCellPaintInfo {
   int ImageIndex = -1, StateIndex = -1;
 };
 
+// One image of a cell: which, where, from which list, and whether the owner
+// asked for it ghosted.
+struct TDTImageInfo {
+  int Index = -1;
+  int XPos = 0, YPos = 0;
+  bool Ghosted = false;
+  TCustomImageList* Images = nullptr;
+};
+
 // Events.
 using TDTInitNodeEvent =
     std::function<void(TBaseDataTree*, PDataNode ParentNode, PDataNode Node, TDataNodeInitStates&)>;
@@ -724,6 +733,9 @@ class TBaseDataTree : public TCustomControl {
   // The drop mode of the drag over the tree (0 while nothing is dragged).
   virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
+  // A node's state or normal image with its overlay (DoOverlay), blended for
+  // ghosted, cut and selected nodes, greyed for a disabled node or tree.
+  virtual void PaintImage(TDTCellPaintInfo& PaintInfo, const TDTImageInfo& Image, bool DoOverlay);
   void PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background);
   void PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight);
   void PaintHeader(HDC DC, const RECT& R);
@@ -880,7 +892,13 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TPicture> background_;
   int backgroundOffsetX_ = 0, backgroundOffsetY_ = 0;
   bool TileBackground(HDC DC, const RECT& Row, int AbsoluteTop);
-  void PaintCellSelection(HDC DC, const RECT& R, bool Focused);
+  // The picture fixed in the client area, over the tree's colour, whatever the
+  // scroll position (AbsoluteTop: where R's top is in the tree's content).
+  bool PaintStaticBackground(HDC DC, const RECT& R, int AbsoluteTop);
+  // The background picture over R, fixed or tiled; false without a picture.
+  bool PaintBackground(HDC DC, const RECT& R, int AbsoluteTop);
+  // The selection highlight over R; DropTarget paints it in the drop colours.
+  void PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget = false);
   // Paints the area below the last row: the columns' colours, or the tree's.
   void PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target);
   // The node or one of its ancestors is selected (a dragged subtree).

@@ -295,10 +295,14 @@ void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
-void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused) {
-  TColor fill = colors_->Get(Focused ? TDTColors::FocusedSelectionColor : TDTColors::UnfocusedSelectionColor);
-  TColor border = colors_->Get(Focused ? TDTColors::FocusedSelectionBorderColor
-                                       : TDTColors::UnfocusedSelectionBorderColor);
+void TBaseDataTree::PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget) {
+  if (R.right <= R.left || R.bottom <= R.top) return;
+  TColor fill = colors_->Get(DropTarget ? TDTColors::DropTargetColor
+                             : Focused  ? TDTColors::FocusedSelectionColor
+                                        : TDTColors::UnfocusedSelectionColor);
+  TColor border = colors_->Get(DropTarget ? TDTColors::DropTargetBorderColor
+                               : Focused  ? TDTColors::FocusedSelectionBorderColor
+                                          : TDTColors::UnfocusedSelectionBorderColor);
   if (options_->PaintOptions().Contains(toUseBlendedSelection)) {
     // A wash of the selection colour over what is painted (device coordinates).
     POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
@@ -335,6 +339,34 @@ bool TBaseDataTree::TileBackground(HDC DC, const RECT& Row, int AbsoluteTop) {
   for (int y = startY; y < AbsoluteTop + rowH; y += h)
     for (int x = startX; x < Row.right; x += w) BitBlt(DC, x, y - AbsoluteTop, w, h, src, 0, 0, SRCCOPY);
   return true;
+}
+
+bool TBaseDataTree::PaintStaticBackground(HDC DC, const RECT& R, int AbsoluteTop) {
+  TBitmap* bmp = background_->Bitmap();
+  int w = background_->Width(), h = background_->Height();
+  if (!bmp || bmp->Empty() || w <= 0 || h <= 0) return false;
+  HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color())));
+  FillRect(DC, &R, b);
+  DeleteObject(b);
+  // Where the picture is in R's coordinates: at the offsets of the rows' area
+  // on the screen, so it stays while the content scrolls.
+  int px = backgroundOffsetX_ - offsetX_, py = backgroundOffsetY_ - offsetY_ - AbsoluteTop;
+  RECT picture{px, py, px + w, py + h}, part;
+  if (!IntersectRect(&part, &picture, &R)) return true;
+  HDC src = bmp->Canvas()->Handle();
+  int pw = part.right - part.left, ph = part.bottom - part.top;
+  if (bmp->Transparent())
+    // Where the mask is set the tree's colour stays.
+    MaskBlt(DC, part.left, part.top, pw, ph, src, part.left - px, part.top - py, bmp->MaskHandle(),
+            part.left - px, part.top - py, 0xCC000000 | 0x00AA0029);
+  else
+    BitBlt(DC, part.left, part.top, pw, ph, src, part.left - px, part.top - py, SRCCOPY);
+  return true;
+}
+
+bool TBaseDataTree::PaintBackground(HDC DC, const RECT& R, int AbsoluteTop) {
+  if (options_->PaintOptions().Contains(toStaticBackground)) return PaintStaticBackground(DC, R, AbsoluteTop);
+  return TileBackground(DC, R, AbsoluteTop);
 }
 
 void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level,
@@ -407,9 +439,15 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         RECT item{Window.left, 0, Window.right, h};
         if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
         rowAbsoluteTop_ = y;
+        // Patterns (dotted lines) keep their phase in tree coordinates, however
+        // far left the painted part begins.
+        SetBrushOrgEx(rowDC_, ((-Window.left) % 8 + 8) % 8, 0, nullptr);
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
-        if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
-          PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());
+        // The mark spans the client area's width, whatever part of it is painted.
+        if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark)) {
+          SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+          PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, DropMarkMode());
+        }
         if (band) PaintDrawSelection(rowDC_, Window, y, h);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         int srcTop = std::max(0, Window.top - y);
@@ -445,7 +483,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
         RECT strip{Window.left, 0, Window.right, h};
         FillRect(rowDC_, &strip, b);
-        bool tiled = TileBackground(rowDC_, strip, stripTop);
+        bool tiled = PaintBackground(rowDC_, strip, stripTop);
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         if (!tiled) break;
         BitBlt(TargetDC, Target.x, Target.y + stripTop - Window.top, width, h, rowDC_, 0, 0, SRCCOPY);

@@ -76,6 +76,9 @@ class TDTDragImage {
  private:
   void PaintImage(HDC Screen);
   HDC ScreenDC();
+  // The part (X, Y, W, H) of the image's area taken from the screen, and given back.
+  void Capture(HDC Fresh, int X, int Y, int W, int H);
+  void Restore(int X, int Y, int W, int H);
   HDC screen_ = nullptr;
   void MakeAlphaChannel(HDC SourceDC);
   void FreeBitmaps();
@@ -88,7 +91,9 @@ class TDTDragImage {
   void MakeBuffer(Buffer& b);
   void FreeBuffer(Buffer& b);
   HWND owner_;
-  Buffer saved_, blend_, image_;
+  // saved_: the screen under the image as it is now (the blend's background);
+  // base_: what the image's screen DC had there (given back where it leaves).
+  Buffer saved_, base_, blend_, image_;
   SIZE size_{};
   POINT origin_{}, lastMouse_{};
   uint8_t flags_ = 0;

@@ -36,6 +36,7 @@ void TDTDragImage::FreeBuffer(Buffer& b) {
 
 void TDTDragImage::FreeBitmaps() {
   FreeBuffer(saved_);
+  FreeBuffer(base_);
   FreeBuffer(blend_);
   FreeBuffer(image_);
 }
@@ -47,9 +48,10 @@ void TDTDragImage::BeginImageDrag(HBITMAP Source, POINT Origin, POINT HotSpot) {
   size_ = SIZE{bm.bmWidth, bm.bmHeight};
   lastMouse_ = HotSpot;
   MakeBuffer(saved_);
+  MakeBuffer(base_);
   MakeBuffer(blend_);
   MakeBuffer(image_);
-  if (!saved_.bits || !blend_.bits || !image_.bits) {
+  if (!saved_.bits || !base_.bits || !blend_.bits || !image_.bits) {
     FreeBitmaps();
     return;
   }
@@ -93,20 +95,35 @@ void TDTDragImage::PaintImage(HDC ScreenDC) {
   BitBlt(ScreenDC, origin_.x, origin_.y, size_.cx, size_.cy, blend_.dc, 0, 0, SRCCOPY);
 }
 
+// The image's screen DC shows what it draws over the windows as long as it
+// lives, and reads the screen as it was when it was made: the saved copy is
+// read from the screen as it is now, and what goes back where the image leaves
+// is what the image's DC had there, so the windows' own pixels show again,
+// however they changed in the meantime.
+void TDTDragImage::Capture(HDC Fresh, int X, int Y, int W, int H) {
+  if (W <= 0 || H <= 0) return;
+  BitBlt(saved_.dc, X, Y, W, H, Fresh, origin_.x + X, origin_.y + Y, SRCCOPY);
+  BitBlt(base_.dc, X, Y, W, H, ScreenDC(), origin_.x + X, origin_.y + Y, SRCCOPY);
+}
+
+void TDTDragImage::Restore(int X, int Y, int W, int H) {
+  if (W > 0 && H > 0) BitBlt(ScreenDC(), origin_.x + X, origin_.y + Y, W, H, base_.dc, X, Y, SRCCOPY);
+}
+
 void TDTDragImage::ShowImage() {
   if ((flags_ & 15) != 7) return;
   flags_ &= ~1;
   GdiFlush();
-  HDC screen = ScreenDC();
-  BitBlt(saved_.dc, 0, 0, size_.cx, size_.cy, screen, origin_.x, origin_.y, SRCCOPY);
-  PaintImage(screen);
+  HDC fresh = GetDC(nullptr);
+  Capture(fresh, 0, 0, size_.cx, size_.cy);
+  ReleaseDC(nullptr, fresh);
+  PaintImage(ScreenDC());
 }
 
 void TDTDragImage::HideImage() {
   if (!Visible()) return;
   flags_ |= 1;
-  HDC screen = ScreenDC();
-  BitBlt(screen, origin_.x, origin_.y, size_.cx, size_.cy, saved_.dc, 0, 0, SRCCOPY);
+  Restore(0, 0, size_.cx, size_.cy);
 }
 
 bool TDTDragImage::ImageWouldMove(POINT P) const {
@@ -126,31 +143,36 @@ bool TDTDragImage::MoveImageTo(POINT P, bool ForceRepaint) {
   int dy = AxisLock == dlHorizontalOnly ? 0 : lastMouse_.y - P.y;
   bool result = dx != 0 || dy != 0 || ForceRepaint;
   if (result && Visible()) {
-    HDC screen = ScreenDC();
     int w = size_.cx, h = size_.cy;
     if (std::abs(dx) >= w || std::abs(dy) >= h || ForceRepaint) {
-      BitBlt(screen, origin_.x, origin_.y, w, h, saved_.dc, 0, 0, SRCCOPY);
+      Restore(0, 0, w, h);
       if (ForceRepaint && owner_) UpdateWindow(owner_);
       origin_.x -= dx;
       origin_.y -= dy;
-      BitBlt(saved_.dc, 0, 0, w, h, screen, origin_.x, origin_.y, SRCCOPY);
+      HDC fresh = GetDC(nullptr);
+      Capture(fresh, 0, 0, w, h);
+      ReleaseDC(nullptr, fresh);
     } else {
-      // The strips the image leaves go back to the screen.
-      if (dx > 0) BitBlt(screen, origin_.x + w - dx, origin_.y, dx, h, saved_.dc, w - dx, 0, SRCCOPY);
-      if (dx < 0) BitBlt(screen, origin_.x, origin_.y, -dx, h, saved_.dc, 0, 0, SRCCOPY);
-      if (dy > 0) BitBlt(screen, origin_.x, origin_.y + h - dy, w, dy, saved_.dc, 0, h - dy, SRCCOPY);
-      if (dy < 0) BitBlt(screen, origin_.x, origin_.y, w, -dy, saved_.dc, 0, 0, SRCCOPY);
+      // The strips the image leaves show the windows again.
+      if (dx > 0) Restore(w - dx, 0, dx, h);
+      if (dx < 0) Restore(0, 0, -dx, h);
+      if (dy > 0) Restore(0, h - dy, w, dy);
+      if (dy < 0) Restore(0, 0, w, -dy);
       // The overlap moves with the image; the strips it enters come from the screen.
-      BitBlt(blend_.dc, 0, 0, w, h, saved_.dc, 0, 0, SRCCOPY);
-      BitBlt(saved_.dc, dx, dy, w, h, blend_.dc, 0, 0, SRCCOPY);
+      for (Buffer* b : {&saved_, &base_}) {
+        BitBlt(blend_.dc, 0, 0, w, h, b->dc, 0, 0, SRCCOPY);
+        BitBlt(b->dc, dx, dy, w, h, blend_.dc, 0, 0, SRCCOPY);
+      }
       origin_.x -= dx;
       origin_.y -= dy;
-      if (dx > 0) BitBlt(saved_.dc, 0, 0, dx, h, screen, origin_.x, origin_.y, SRCCOPY);
-      if (dx < 0) BitBlt(saved_.dc, w + dx, 0, -dx, h, screen, origin_.x + w + dx, origin_.y, SRCCOPY);
-      if (dy > 0) BitBlt(saved_.dc, 0, 0, w, dy, screen, origin_.x, origin_.y, SRCCOPY);
-      if (dy < 0) BitBlt(saved_.dc, 0, h + dy, w, -dy, screen, origin_.x, origin_.y + h + dy, SRCCOPY);
+      HDC fresh = GetDC(nullptr);
+      if (dx > 0) Capture(fresh, 0, 0, dx, h);
+      if (dx < 0) Capture(fresh, w + dx, 0, -dx, h);
+      if (dy > 0) Capture(fresh, 0, 0, w, dy);
+      if (dy < 0) Capture(fresh, 0, h + dy, w, -dy);
+      ReleaseDC(nullptr, fresh);
     }
-    PaintImage(screen);
+    PaintImage(ScreenDC());
   }
   if (result) lastMouse_ = P;
   return result;

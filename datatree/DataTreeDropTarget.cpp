@@ -87,6 +87,17 @@ HRESULT TBaseDataTree::DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect) {
     TDropMode mode;
     dropTargetNode_ = DropTargetAt(*this, p, mode);
     x.lastDropMode = mode;
+    // The first node hovered shows its highlight at once: the moves that
+    // follow repaint only when the target changes.
+    if (dropTargetNode_ && HandleAllocated()) {
+      RECT r = GetDisplayRect(dropTargetNode_, NoColumn, false);
+      auto* sourceTree = dynamic_cast<TBaseDataTree*>(source);
+      TDTDragImage* image = sourceTree && sourceTree->xfer_ ? sourceTree->xfer_->dragImage.get() : nullptr;
+      if (image && image->Visible())
+        UpdateWindowAndDragImage(sourceTree, r, false, true);
+      else
+        InvalidateRect(Handle(), &r, FALSE);
+    }
   }
   return S_OK;
 }
@@ -216,8 +227,10 @@ HRESULT TBaseDataTree::DragDrop(IDataObject* DataObject, DWORD KeyState, POINT P
   return result;
 }
 
-// The screen under the image is never painted by the window: the image's saved
-// copy is painted instead, and only the rest of the area reaches the screen.
+// The image shows over the windows from its own screen DC: the tree paints the
+// whole area, under the image too (where the image stays on top and the pixels
+// show once it leaves), and the image's saved copy is painted with the new
+// picture so that what shows through the image is current as well.
 void TBaseDataTree::UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect, bool UpdateNCArea,
                                              bool ReshowDragImage) {
   if (!HandleAllocated() || !Tree || !Tree->xfer_ || !Tree->xfer_->dragImage) return;
@@ -234,32 +247,19 @@ void TBaseDataTree::UpdateWindowAndDragImage(TBaseDataTree* Tree, RECT TreeRect,
   TDTDragImage* image = Tree->xfer_->dragImage.get();
   image->RefreshSavedScreen(this, cut, visible, UpdateNCArea, ReshowDragImage);
   if (visible) DeleteObject(visible);
-  RECT imageRect = image->ImageScreenRect();
-  POINT origin = ClientOrigin();
-  OffsetRect(&imageRect, -origin.x, -origin.y);
-  HRGN imageRgn = CreateRectRgnIndirect(&imageRect);
-  // What lies under the image went into its saved copy: nothing there waits for a paint.
-  HRGN refreshed = CreateRectRgnIndirect(&cut);
-  CombineRgn(refreshed, refreshed, imageRgn, RGN_AND);
-  ValidateRgn(h, refreshed);
-  DeleteObject(refreshed);
   if (UpdateNCArea) {
     RECT wr;
     GetWindowRect(h, &wr);
+    POINT origin = ClientOrigin();
     OffsetRect(&wr, -origin.x, -origin.y);
     HRGN frame = CreateRectRgnIndirect(&wr);
     HRGN inner = CreateRectRgnIndirect(&client);
     CombineRgn(frame, frame, inner, RGN_DIFF);
-    CombineRgn(frame, frame, imageRgn, RGN_DIFF);
     RedrawWindow(h, nullptr, frame, 0x569);
     DeleteObject(inner);
     DeleteObject(frame);
   }
-  HRGN area = CreateRectRgnIndirect(&cut);
-  CombineRgn(area, area, imageRgn, RGN_DIFF);
-  RedrawWindow(h, nullptr, area, 0x169);
-  DeleteObject(area);
-  DeleteObject(imageRgn);
+  RedrawWindow(h, &cut, nullptr, 0x169);
 }
 
 }  // namespace qv

@@ -20,17 +20,24 @@ struct TRowPainter::TRow {
   HDC DC;
   int Height;
   bool Focused = false, Selected = false, FullRow = false, UseColumns = false, Checks = false;
+  // Highlighted in the drop colours: dropped on, or a selected node under the drop mark.
+  bool DropTarget = false;
   TColumnIndex Main = 0;
   TColor Back = TColor(0);
+  // The row's right end in tree coordinates: the same whatever part is painted.
+  int Right = 0;
 };
 
 void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY) {
   TBaseDataTree& t = tree_;
   TRow r{Node, Window, Options, Level, ButtonY, t.rowDC_, Node->NodeHeight};
   SetWindowOrgEx(r.DC, Window.left, 0, nullptr);
+  r.Right = std::max(t.RangeX(), t.ClientWidth() - t.offsetX_);
   r.Focused = t.Focused() || t.options_->PaintOptions().Contains(toPopupMode);
   r.Selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
   r.FullRow = t.options_->SelectionOptions().Contains(toFullRowSelect);
+  r.DropTarget = Options.Contains(ptSelection) && Node == t.dropTargetNode_ &&
+                 (t.DropMarkMode() == dmOnNode || Node->Has(vsSelected));
   Erase(r);
 
   TDataTreeColumns* cols = t.header_->Columns();
@@ -47,8 +54,8 @@ void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Opti
     TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
     if (col && !col->Visible()) continue;
     if (Options.Contains(ptMainColumnOnly) && column != r.Main) continue;
-    RECT cell = col ? RECT{col->Left(), 0, col->Left() + col->Width(), r.Height}
-                    : RECT{0, 0, std::max(Window.right, t.RangeX()), r.Height};
+    RECT cell =
+        col ? RECT{col->Left(), 0, col->Left() + col->Width(), r.Height} : RECT{0, 0, r.Right, r.Height};
     if (col && spanned > 0) {
       --spanned;  // covered by the text of a cell to its left
       continue;
@@ -79,8 +86,9 @@ void TRowPainter::Erase(TRow& R) {
     DeleteObject(b);
     if (action == eaDefault && R.Options.Contains(ptBackground) &&
         t.options_->PaintOptions().Contains(toShowBackground))
-      t.TileBackground(R.DC, row, t.rowAbsoluteTop_);
-    if (action == eaDefault && R.Selected && R.FullRow) t.PaintCellSelection(R.DC, row, R.Focused);
+      t.PaintBackground(R.DC, row, t.rowAbsoluteTop_);
+    if (action == eaDefault && R.Selected && R.FullRow)
+      t.PaintCellSelection(R.DC, RECT{0, 0, R.Right, R.Height}, R.Focused);
   }
   if (t.OnAfterItemErase) t.OnAfterItemErase(&t, t.paintCanvas_.get(), R.Node, row);
 }
@@ -127,10 +135,12 @@ void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, 
   }
   if (R.Options.Contains(ptGridLines)) PaintGridLines(R, Column, Col, rtl, Cell);
   if (t.OnBeforeCellPaint) t.OnBeforeCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, Cell);
+  // Full-row select: every cell is the drop target's, under its lines and images.
+  if (R.DropTarget && R.FullRow) t.PaintCellSelection(R.DC, Cell, R.Focused, true);
   int x = Cell.left;
   bool isMain = Column == R.Main || !R.UseColumns;
   if (isMain) x += PaintIndentation(R, Cell, rtl, mirror);
-  x = PaintImages(R, Column, isMain, x + t.margin_, rtl, mirror);
+  x = PaintImages(R, info, isMain, x + t.margin_, rtl, mirror);
   info.ContentRect =
       rtl ? RECT{Cell.left, Cell.top, mirror - x, Cell.bottom} : RECT{x, Cell.top, Cell.right, Cell.bottom};
   info.NodeWidth = t.DoGetNodeWidth(R.Node, Column);
@@ -189,7 +199,8 @@ int TRowPainter::PaintIndentation(const TRow& R, const RECT& Cell, bool Rtl, int
   return indentWidth;
 }
 
-int TRowPainter::PaintImages(const TRow& R, TColumnIndex Column, bool IsMain, int X, bool Rtl, int Mirror) {
+int TRowPainter::PaintImages(const TRow& R, TDTCellPaintInfo& Info, bool IsMain, int X, bool Rtl,
+                             int Mirror) {
   TBaseDataTree& t = tree_;
   PDataNode node = R.Node;
   auto place = [&](int Left, int Width) { return Rtl ? Mirror - Left - Width : Left; };
@@ -198,19 +209,22 @@ int TRowPainter::PaintImages(const TRow& R, TColumnIndex Column, bool IsMain, in
                       R.ButtonY - t.checkImages_->Height() / 2);
     X += t.checkImages_->Width() + 2;
   }
+  TColumnIndex column = Info.Column;
   for (TDTImageKind kind : {ikState, ikNormal}) {
-    TCustomImageList* list = kind == ikState ? t.stateImages_ : t.images_;
-    bool ghosted = false;
+    TDTImageInfo image;
+    image.Images = kind == ikState ? t.stateImages_ : t.images_;
     TCustomImageList* own = nullptr;
-    int index = t.DoGetImageIndex(node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind, Column,
-                                  ghosted, &own);
-    if (index < 0 && kind == ikNormal && node->Has(vsSelected))
-      index = t.DoGetImageIndex(node, ikNormal, Column, ghosted, &own);
-    if (own) list = own;  // the handler's list replaces the tree's
-    if (!list || index < 0) continue;
-    ImageList_Draw(list->Handle(), index, R.DC, place(X, list->Width()), R.ButtonY - list->Height() / 2,
-                   ILD_TRANSPARENT | (ghosted ? ILD_SELECTED : 0));
-    X += list->Width() + 2;
+    image.Index = t.DoGetImageIndex(node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind,
+                                    column, image.Ghosted, &own);
+    if (image.Index < 0 && kind == ikNormal && node->Has(vsSelected))
+      image.Index = t.DoGetImageIndex(node, ikNormal, column, image.Ghosted, &own);
+    if (own) image.Images = own;  // the handler's list replaces the tree's
+    if (!image.Images || image.Index < 0) continue;
+    int w = image.Images->Width();
+    image.XPos = place(X, w);
+    image.YPos = R.ButtonY - image.Images->Height() / 2;
+    t.PaintImage(Info, image, kind == ikNormal);
+    X += w + 2;
   }
   return X;
 }
@@ -223,14 +237,15 @@ void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
   bool focusCell = R.Node == t.focus_.Node() && (!R.UseColumns || column == focusColumn || R.FullRow);
   bool focusRect = focusCell && R.Focused && R.Options.Contains(ptFocusRect);
   int textWidth = Info.NodeWidth + 2 * t.textMargin_;
-  if (R.Selected && !R.FullRow && (column == focusColumn || !R.UseColumns || column == R.Main)) {
+  if ((R.Selected || R.DropTarget) && !R.FullRow &&
+      (column == focusColumn || !R.UseColumns || column == R.Main)) {
     RECT sr = Info.ContentRect;
     if (Info.Alignment == taRightJustify)
       sr.left = std::max(sr.left, sr.right - textWidth);
     else if (Info.Alignment == taCenter)
       sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - textWidth) / 2);
     sr.right = std::min<int>(sr.right, sr.left + textWidth);
-    t.PaintCellSelection(R.DC, sr, R.Focused);
+    t.PaintCellSelection(R.DC, sr, R.Focused, R.DropTarget);
     if (focusRect) DrawFocusRect(R.DC, &sr);
   } else if (focusRect && column == focusColumn && R.UseColumns && !R.FullRow) {
     RECT fr = Info.ContentRect;

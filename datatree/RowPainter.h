@@ -34,7 +34,7 @@ class TRowPainter {
   // Tree lines and the expand button in the main column: the indentation's width.
   int PaintIndentation(const TRow& R, const RECT& Cell, bool Rtl, int Mirror);
   // Check, state and normal images from X on: where the content starts.
-  int PaintImages(const TRow& R, TColumnIndex Column, bool IsMain, int X, bool Rtl, int Mirror);
+  int PaintImages(const TRow& R, TDTCellPaintInfo& Info, bool IsMain, int X, bool Rtl, int Mirror);
   void PaintSelection(const TRow& R, const TDTCellPaintInfo& Info);
 
   TBaseDataTree& tree_;

@@ -302,7 +302,16 @@ BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdc, int x, int y, int dx, int
   }
   if (fStyle & ILD_DISABLED) {
     // The embossed look: the shape in the highlight colour, then offset by one
-    // pixel up-left in the shadow colour.
+    // pixel up-left in the shadow colour; an overlay takes the same look.
+    int overlay = int((fStyle & ILD_OVERLAYMASK) >> 8);
+    if (overlay >= 1 && overlay <= 15) {
+      int oi = list->overlays[size_t(overlay - 1)];
+      if (oi >= 0 && oi < int(list->images.size())) {
+        const Surface& o = list->images[size_t(oi)];
+        for (size_t k = 0; k < img.Pixels.size() && k < o.Pixels.size(); ++k)
+          if (PixelA(o.Pixels[k]) >= 0x80) img.Pixels[k] = o.Pixels[k];
+      }
+    }
     BlendOnto(hdc, x + 1, y + 1, Silhouette(img, ToPixel(GetSysColor(COLOR_BTNHIGHLIGHT))), w - 1, h - 1);
     BlendOnto(hdc, x, y, Silhouette(img, ToPixel(GetSysColor(COLOR_BTNSHADOW))), w, h);
     return TRUE;

@@ -108,6 +108,7 @@ HDC MakeWindowDC(const WindowPtr& w, bool windowDc, bool clipChildren, bool clip
   HDC dc = CreateSurfaceDC(top->backing.get(), origin, rgn);
   DeleteObject(rgn);
   if (!dc) return nullptr;
+  SetDCScreenOrigin(dc, POINT{to.x + origin.x, to.y + origin.y});  // SYSRGN is in screen coordinates
   RECT dirty = vis.Bounds();
   OffsetRect(&dirty, origin.x, origin.y);
   Lock l(S().lock);

@@ -4,10 +4,13 @@
 #include <cmath>
 
 #include "TransferTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Canvas.h"
 #include "datatree/DataTreeClipboard.h"
 #include "datatree/DataTreeDragDrop.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Input.h"
+#include "platform/window/Messages.h"
 
 namespace qv::test {
 namespace {
@@ -212,17 +215,21 @@ TEST_F(Drag, TheDragImageFadesAtItsEdgesAndRestoresTheScreen) {
     for (int x = 90; x < 240; ++x) ASSERT_EQ(after.At(x, y), before.At(x, y)) << x << "," << y;
 }
 
-// Over another tree the drop target's highlight changes under the image: the
-// tree never paints where the image is (no flicker), and the image's saved copy
-// keeps what the tree now shows, so the screen is right once the image goes.
-TEST_F(Drag, TheTargetRepaintsAroundTheImageAndKeepsItsCopyCurrent) {
+// Over another tree the drop target's highlight follows the pointer under the
+// image. At every step of the drag the screen shows what the tree paints now,
+// wherever the image lets it through (outside the image and under its
+// see-through pixels): no stale pixels, neither beside the image nor where it
+// has been; and the image is never taken off the screen for a repaint.
+TEST_F(Drag, TheDropTargetHighlightFollowsThePointerUnderTheImage) {
   TDataStringTree* a = Numbered({0, 0, 300, 300}, 4);
   TDataStringTree* b = Numbered({400, 0, 700, 300}, 40);
+  b->TreeOptions()->SetSelectionOptions({toFullRowSelect});              // the whole row in the drop colours
+  b->Colors()->Set(TDTColors::DropTargetColor, TColor(0x0000FF));        // red
+  b->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x00FF00));  // green
   a->OnDragAllowed = [](TBaseDataTree*, PDataNode, TColumnIndex, bool& allowed) { allowed = true; };
-  // A paint over the shown image, or one while the image is hidden again
-  // during the drag, would show as flicker.
-  int paintsUnderImage = 0, paints = 0;
-  bool seen = false;
+  // The image is hidden only around a hovered node's expansion.
+  int paintsWhileHidden = 0;
+  bool seen = false, expanding = false;
   b->OnDragOver = [&](TBaseDataTree*, TObject*, TShiftState, TDTDragState, POINT, TDropMode, DWORD&,
                       bool& accept) {
     accept = true;
@@ -230,42 +237,90 @@ TEST_F(Drag, TheTargetRepaintsAroundTheImageAndKeepsItsCopyCurrent) {
   };
   b->OnDragDrop = [](TBaseDataTree*, TObject*, IDataObject*, const std::vector<WORD>&, TShiftState, POINT,
                      DWORD& effect, TDropMode) { effect = DROPEFFECT_NONE; };
-  b->WindowProc = [b, a, &paints, &paintsUnderImage, &seen, old = b->WindowProc](TMessage& m) {
-    if (m.Msg == WM_PAINT) {
-      TDTDragImage* drag = a->DragImage();
-      if (seen && drag->Active() && !drag->Visible()) ++paintsUnderImage;
-      RECT image = drag->ImageScreenRect();
-      HRGN update = CreateRectRgn(0, 0, 0, 0);
-      GetUpdateRgn(b->Handle(), update, FALSE);
-      POINT o = b->ClientOrigin();
-      OffsetRect(&image, -o.x, -o.y);
-      ++paints;
-      if (!IsRectEmpty(&image) && RectInRegion(update, &image)) ++paintsUnderImage;
-      DeleteObject(update);
-    }
+  b->WindowProc = [a, &paintsWhileHidden, &seen, &expanding, old = b->WindowProc](TMessage& m) {
+    TDTDragImage* drag = a->DragImage();
+    if (m.Msg == WM_PAINT && seen && !expanding && drag->Active() && !drag->Visible()) ++paintsWhileHidden;
     old(m);
+  };
+  auto rgb = [](COLORREF c) {
+    return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+  };
+  int checks = 0;
+  // The screen against what the tree paints now: equal outside the image, and
+  // under it no further off than the image's alpha there allows (an image
+  // pixel mixes into what lies under it at most by that much). Red only in
+  // the row under the pointer, when it is on the row's label.
+  auto check = [&](POINT pointer, bool onLabel) {
+    TDTDragImage* image = a->DragImage();
+    if (!image->Visible()) return;
+    ++checks;
+    Surface shot = backend.Screenshot();
+    int w = b->ClientWidth(), h = b->ClientHeight();
+    TBitmap now(w, h, pf32bit);
+    SendMessageW(b->Handle(), WM_PRINTCLIENT, WPARAM(now.Canvas()->Handle()), PRF_CLIENT);
+    RECT ir = image->ImageScreenRect();
+    POINT o = b->ClientOrigin();
+    POINT p = b->ScreenToClient(pointer);
+    PDataNode under = b->GetNodeAt(p.x, p.y);
+    int stale = 0, redUnder = 0, redElsewhere = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        int sx = o.x + x, sy = o.y + y;
+        bool inImage = sx >= ir.left && sx < ir.right && sy >= ir.top && sy < ir.bottom;
+        int alpha = inImage ? image->AlphaAt(sx - ir.left, sy - ir.top) : 0;
+        int bound = alpha ? alpha * image->ImageAlpha / 256 + 1 : 0;
+        uint32_t shown = shot.At(sx, sy) & 0xFFFFFF, painted = rgb(now.Canvas()->Pixels(x, y));
+        for (int shift : {0, 8, 16})
+          if (std::abs(int(shown >> shift & 255) - int(painted >> shift & 255)) > bound) {
+            ++stale;
+            break;
+          }
+        if (shown == 0xFF0000) ++(b->GetNodeAt(x, y) == under ? redUnder : redElsewhere);
+      }
+    EXPECT_EQ(stale, 0) << pointer.x << "," << pointer.y;
+    EXPECT_EQ(redUnder > 100, onLabel) << pointer.x << "," << pointer.y;
+    EXPECT_EQ(redElsewhere, 0) << pointer.x << "," << pointer.y;
   };
   PDataNode second = b->GetFirst()->NextSibling, fourth = second->NextSibling->NextSibling;
   POINT on2 = LabelOnScreen(b, second), on4 = LabelOnScreen(b, fourth);
-  std::vector<uint32_t> underCursor;
   backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x, LabelOnScreen(a, a->GetFirst()).y);
   backend.MouseDown();
   Pump();
-  // Over two rows, then at the bottom edge, where the view scrolls under the image.
+  // Over two rows, resting on the second until it expands, back, beside a
+  // label (the drop mark instead), then at the bottom edge, where the view
+  // scrolls under the image. A point (0, 0) waits for the expansion.
+  b->SetChildCount(fourth, 3);
   POINT edge{on4.x, 297};
-  for (POINT p :
-       {on2, POINT{on2.x + 1, on2.y}, on4, POINT{on4.x + 1, on4.y}, edge, edge, POINT{edge.x + 1, 297}})
-    backend.WhenIdle([this, p] { backend.MouseMove(p.x, p.y); });
-  backend.WhenIdle([this, a, edge, &underCursor] {
-    if (a->DragImage()->Visible()) underCursor.push_back(backend.Screenshot().At(edge.x + 1, edge.y));
+  std::vector<std::pair<POINT, bool>> path{{on2, true},
+                                           {POINT{on2.x + 1, on2.y}, true},
+                                           {on4, true},
+                                           {POINT{on4.x + 1, on4.y}, true},
+                                           {POINT{}, true},
+                                           {on2, true},
+                                           {POINT{on2.x - 30, on2.y + 1}, false},
+                                           {edge, true},
+                                           {edge, true},
+                                           {POINT{edge.x + 1, 297}, true}};
+  std::pair<POINT, bool> last{};
+  for (auto step : path) {
+    backend.WhenIdle([this, b, step, &last, &check, &expanding] {
+      if (last.first.x) check(last.first, last.second);
+      expanding = !step.first.x;
+      if (expanding) return backend.AdvanceClock(b->AutoExpandDelay + 10);
+      backend.MouseMove(step.first.x, step.first.y);
+      last = step;
+    });
+  }
+  backend.WhenIdle([this, &last, &check] {
+    check(last.first, last.second);
     backend.MouseUp();
   });
   backend.MouseMove(LabelOnScreen(a, a->GetFirst()).x + 12, LabelOnScreen(a, a->GetFirst()).y);
   Pump();
-  EXPECT_GT(paints, 0);
+  EXPECT_EQ(checks, int(path.size()) - 1);  // the first move only enters the tree
+  EXPECT_TRUE(b->Expanded(fourth));
   EXPECT_LT(b->OffsetY(), 0);
-  EXPECT_EQ(paintsUnderImage, 0);
-  ASSERT_EQ(underCursor.size(), 1u);
+  EXPECT_EQ(paintsWhileHidden, 0);
   EXPECT_FALSE(a->DragImage()->Visible());
   // After the drag the screen shows exactly what the tree paints.
   Surface left = backend.Screenshot();

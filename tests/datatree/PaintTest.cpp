@@ -263,6 +263,9 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
   t->SetAlign(alClient);
   t->SetParent(form);
   t->SetRootNodeCount(4);
+  // The highlight of a drop on the node in other colours than the mark's.
+  t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x808080));
+  t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x808080));
   form->Show();
   Pump();
   uint32_t mark = Rgb(clHighlight);
@@ -278,6 +281,91 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
   t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowDropmark);
   Pump();
   EXPECT_EQ(CountColor(0, 18, 300, 36, mark), 0);
+}
+
+TEST_F(Paint, ANodeDroppedOnIsHighlightedInTheDropColours) {
+  form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBoundsRect(RECT{0, 0, 300, 200});
+  auto* t = new DropTree(form);
+  t->SetBorderStyle(bsNone);
+  t->SetAlign(alClient);
+  t->SetParent(form);
+  t->SetRootNodeCount(4);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowDropmark);
+  t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x0000FF));        // red
+  t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x00FF00));  // green
+  form->Show();
+  Pump();
+  PDataNode second = t->GetFirst()->NextSibling;  // the row from 18 to 36
+  t->SetDropTarget(second);
+  auto show = [&](int mode) {
+    t->mode = mode;
+    t->Invalidate();
+    Pump();
+  };
+  show(dmOnNode);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 100);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0x00FF00), 20);
+  EXPECT_EQ(CountColor(0, 0, 300, 18, 0xFF0000), 0);
+  show(dmAbove);  // not on the node, and not selected: no highlight
+  EXPECT_EQ(CountColor(0, 18, 300, 36, 0xFF0000), 0);
+  t->SetSelected(second, true);  // a selected target keeps the drop colours
+  show(dmAbove);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 100);
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  show(dmOnNode);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF0000), 250 * 10);
+  // Blended: the drop colour washed over the row at the selection blend factor.
+  t->SetSelected(second, false);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toUseBlendedSelection);
+  show(dmOnNode);
+  EXPECT_EQ(CountColor(0, 18, 300, 36, 0xFF0000), 0);
+  EXPECT_GT(CountColor(0, 18, 300, 36, 0xFF7F7F), 250 * 10);
+}
+
+// Any part of the tree painted on its own looks as that part of the whole
+// does: dotted lines keep their phase, a full-row highlight its extent and the
+// drop mark its ends (the drag image repaints parts of rows this way).
+TEST_F(Paint, APartPaintsAsThatPartOfTheWhole) {
+  form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBoundsRect(RECT{0, 0, 300, 200});
+  auto* t = new DropTree(form);
+  t->SetBorderStyle(bsNone);
+  t->SetAlign(alClient);
+  t->SetParent(form);
+  t->SetRootNodeCount(4);
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetExpanded(t->GetFirst(), true);
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x0000FF));
+  t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x00FF00));
+  t->Colors()->Set(TDTColors::DropMarkColor, TColor(0xFF0000));
+  form->Show();
+  Pump();
+  const int w = t->ClientWidth(), h = 6 * 18;
+  auto paint = [&](RECT window) {
+    auto bmp = std::make_unique<TBitmap>(w, h, pf32bit);
+    bmp->Canvas()->Brush()->SetColor(clLime);
+    bmp->Canvas()->FillRect(RECT{0, 0, w, h});
+    t->PaintTree(bmp->Canvas()->Handle(), window, POINT{window.left, window.top},
+                 TPaintTreeFlags{ptBackground, ptFocusRect, ptSelection, ptDropMark, ptGridLines});
+    return bmp;
+  };
+  for (int mode : {2, 3}) {  // on the node (the highlight), below it (the mark)
+    t->SetDropTarget(t->GetFirst()->FirstChild);
+    t->mode = mode;
+    auto whole = paint(RECT{0, 0, w, h});
+    for (RECT part : {RECT{1, 3, 97, 50}, RECT{33, 18, 151, 41}, RECT{5, 20, w - 3, 36}}) {
+      auto piece = paint(part);
+      int differ = 0;
+      for (int y = part.top; y < part.bottom; ++y)
+        for (int x = part.left; x < part.right; ++x)
+          differ += piece->Canvas()->Pixels(x, y) != whole->Canvas()->Pixels(x, y);
+      EXPECT_EQ(differ, 0) << mode << " " << part.left << "," << part.top;
+    }
+  }
 }
 
 TEST_F(Paint, SelectedOnlyPaintsTheSelectedSubtreesWhole) {
