@@ -79,6 +79,7 @@ class TDTDragImage {
   // The part (X, Y, W, H) of the image's area taken from the screen, and given back.
   void Capture(HDC Fresh, int X, int Y, int W, int H);
   void Restore(int X, int Y, int W, int H);
+  HDC FreshScreen() const;
   HDC screen_ = nullptr;
   void MakeAlphaChannel(HDC SourceDC);
   void FreeBitmaps();

@@ -106,6 +106,16 @@ void TDTDragImage::Capture(HDC Fresh, int X, int Y, int W, int H) {
   BitBlt(base_.dc, X, Y, W, H, ScreenDC(), origin_.x + X, origin_.y + Y, SRCCOPY);
 }
 
+// The screen as it is now, composed only where the image lies: a drag
+// opens one for every move, and the whole screen (the desktop read back
+// from the display server included) would cost far more than the image.
+HDC TDTDragImage::FreshScreen() const {
+  HRGN area = CreateRectRgn(origin_.x, origin_.y, origin_.x + size_.cx, origin_.y + size_.cy);
+  HDC dc = GetDCEx(nullptr, area, DCX_CACHE | DCX_INTERSECTRGN);
+  DeleteObject(area);
+  return dc;
+}
+
 void TDTDragImage::Restore(int X, int Y, int W, int H) {
   if (W > 0 && H > 0) BitBlt(ScreenDC(), origin_.x + X, origin_.y + Y, W, H, base_.dc, X, Y, SRCCOPY);
 }
@@ -114,7 +124,7 @@ void TDTDragImage::ShowImage() {
   if ((flags_ & 15) != 7) return;
   flags_ &= ~1;
   GdiFlush();
-  HDC fresh = GetDC(nullptr);
+  HDC fresh = FreshScreen();
   Capture(fresh, 0, 0, size_.cx, size_.cy);
   ReleaseDC(nullptr, fresh);
   PaintImage(ScreenDC());
@@ -149,7 +159,7 @@ bool TDTDragImage::MoveImageTo(POINT P, bool ForceRepaint) {
       if (ForceRepaint && owner_) UpdateWindow(owner_);
       origin_.x -= dx;
       origin_.y -= dy;
-      HDC fresh = GetDC(nullptr);
+      HDC fresh = FreshScreen();
       Capture(fresh, 0, 0, w, h);
       ReleaseDC(nullptr, fresh);
     } else {
@@ -165,7 +175,7 @@ bool TDTDragImage::MoveImageTo(POINT P, bool ForceRepaint) {
       }
       origin_.x -= dx;
       origin_.y -= dy;
-      HDC fresh = GetDC(nullptr);
+      HDC fresh = FreshScreen();
       if (dx > 0) Capture(fresh, 0, 0, dx, h);
       if (dx < 0) Capture(fresh, w + dx, 0, -dx, h);
       if (dy > 0) Capture(fresh, 0, 0, w, dy);

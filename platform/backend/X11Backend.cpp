@@ -198,18 +198,20 @@ int X11Backend::ScreenDpi() {
 
 // The root window's pixels as the server shows them now, once it has carried
 // out what we asked (a hint hidden just before is gone from them).
-bool X11Backend::ReadDesktop(Surface& screen) {
+bool X11Backend::ReadDesktop(Surface& screen, RECT area) {
   const SIZE size = ScreenSize();
-  const int w = std::min<int>(screen.Width, size.cx), h = std::min<int>(screen.Height, size.cy);
+  const int left = std::max<int>(area.left, 0), top = std::max<int>(area.top, 0);
+  const int w = std::min<int>({screen.Width, int(size.cx), int(area.right)}) - left;
+  const int h = std::min<int>({screen.Height, int(size.cy), int(area.bottom)}) - top;
   if (w <= 0 || h <= 0) return false;
   XSync(x_->dpy, False);
-  XImage* image = XGetImage(x_->dpy, x_->root, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  XImage* image = XGetImage(x_->dpy, x_->root, left, top, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
   if (!image) return false;
   const bool direct = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 &&
                       image->green_mask == 0xFF00 && image->blue_mask == 0xFF &&
                       image->byte_order == LSBFirst;
   for (int y = 0; y < h; ++y) {
-    uint32_t* row = screen.Row(y);
+    uint32_t* row = screen.Row(top + y) + left;
     if (direct) {
       const auto* src =
           reinterpret_cast<const uint32_t*>(image->data + std::ptrdiff_t(y) * image->bytes_per_line);

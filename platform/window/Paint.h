@@ -61,7 +61,9 @@ void SetDesktopColor(COLORREF color);
 // The composition of the visible top-level windows in z-order (a copy).
 struct Surface;
 Surface ComposeScreen();
-// The same into an existing surface, whose memory is reused when it fits.
-void ComposeScreenInto(Surface& Screen);
+// The same into an existing surface, whose memory is reused when it fits;
+// with an area, only the pixels within it are composed (the rest is left
+// as it was), which spares reading the whole desktop for a small copy.
+void ComposeScreenInto(Surface& Screen, const RECT* Area = nullptr);
 
 }  // namespace qv

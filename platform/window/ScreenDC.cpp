@@ -142,10 +142,10 @@ void PresentScreenOverlays() {
   if (changed) PresentTops(&overlay, width);
 }
 
-HDC OpenScreenDC() {
+HDC OpenScreenDC(const RECT* area) {
   ScreenDC s;
   s.base = TakeSpare();
-  ComposeScreenInto(*s.base);
+  ComposeScreenInto(*s.base, area);
   s.drawing = TakeSpare();
   *s.drawing = *s.base;  // copied into the spare's memory
   s.dc = CreateSurfaceDC(s.drawing.get(), POINT{0, 0}, nullptr);

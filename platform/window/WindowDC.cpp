@@ -199,7 +199,15 @@ static DWORD StyleClipFlags(HWND hwnd) {
 
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   using namespace wm;
-  if (!hwnd) return GetDC(nullptr);
+  if (!hwnd) {
+    // A screen DC clipped to a region composes only what lies within it.
+    RECT bounds;
+    if (!(flags & DCX_INTERSECTRGN) || !clip || uintptr_t(clip) == 1 || GetRgnBox(clip, &bounds) == ERROR)
+      return GetDC(nullptr);
+    HDC dc = OpenScreenDC(&bounds);
+    if (dc) SelectClipRgn(dc, clip);
+    return dc;
+  }
   auto w = Get(hwnd);
   if (!w) return nullptr;
   PixRegion extra;
@@ -311,7 +319,7 @@ void SetDesktopColor(COLORREF color) {
   wm::S().desktopColor = color;
 }
 
-void ComposeScreenInto(Surface& screen) {
+void ComposeScreenInto(Surface& screen, const RECT* only) {
   using namespace wm;
   SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
   COLORREF c = S().desktopColor;
@@ -320,10 +328,13 @@ void ComposeScreenInto(Surface& screen) {
   // costs more in first touches of its memory than the composing itself.
   screen.Width = std::max<int>(size.cx, 0), screen.Height = std::max<int>(size.cy, 0);
   screen.Pixels.resize(std::size_t(screen.Width) * std::size_t(screen.Height));
-  std::fill(screen.Pixels.begin(), screen.Pixels.end(), desktop);
+  RECT part{0, 0, screen.Width, screen.Height};
+  if (only && !IntersectRect(&part, &part, only)) return;
+  for (int y = part.top; y < part.bottom; ++y)
+    std::fill(screen.Row(y) + part.left, screen.Row(y) + part.right, desktop);
   // Under our windows lies the real desktop: a hint's see-through corners and
   // shadow blend with what is there, not with a rectangle of desktop colour.
-  if (S().backend) S().backend->ReadDesktop(screen);
+  if (S().backend) S().backend->ReadDesktop(screen, part);
   Lock l(S().lock);
   auto& tops = S().topLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
@@ -340,10 +351,10 @@ void ComposeScreenInto(Surface& screen) {
     }
     for (const RECT& r : area.Rects()) {
       // Row by row, clipped once to the backing and to the screen.
-      const int left = std::max({int(r.left), 0, -int(w->rect.left)});
-      const int right = std::min({int(r.right), b.Width, screen.Width - int(w->rect.left)});
-      const int top = std::max({int(r.top), 0, -int(w->rect.top)});
-      const int bottom = std::min({int(r.bottom), b.Height, screen.Height - int(w->rect.top)});
+      const int left = std::max({int(r.left), 0, int(part.left - w->rect.left)});
+      const int right = std::min({int(r.right), b.Width, int(part.right - w->rect.left)});
+      const int top = std::max({int(r.top), 0, int(part.top - w->rect.top)});
+      const int bottom = std::min({int(r.bottom), b.Height, int(part.bottom - w->rect.top)});
       if (left >= right) continue;
       for (int y = top; y < bottom; ++y)
         std::copy(b.Row(y) + left, b.Row(y) + right, screen.Row(w->rect.top + y) + w->rect.left + left);

@@ -257,8 +257,8 @@ void RedrawInternal(const WindowPtr& w, const PixRegion* windowArea, UINT flags)
 void HideCaretForPaint(HWND hwnd);  // CursorCaret.cpp
 // Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
 void ApplyScreenOverlays(Surface& screen);
-HDC OpenScreenDC();
-bool CloseScreenDC(HDC hdc);  // false when hdc is no screen DC
+HDC OpenScreenDC(const RECT* area = nullptr);  // composed within area only when given
+bool CloseScreenDC(HDC hdc);                   // false when hdc is no screen DC
 void PresentScreenOverlays();
 
 // SetWindowPos; `tellBackend` false when the backend itself reported the geometry.
