@@ -767,13 +767,14 @@ class TBaseDataTree : public TCustomControl {
   bool HandleDrawSelection(RECT OldRect, RECT NewRect);
   bool CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
                             bool RightToLeft, const RECT& OldRect, const RECT& NewRect, int FromY, int ToY,
-                            int& EndY, TNodeArray& Add);
+                            int Edge, int& EndY, TNodeArray& Add);
   // The width of the check and images before a node's text in the main column.
   int DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main);
   // Moves the band's second corner to (X, Y), clamped to the content; true when it moved.
   virtual bool CalculateSelectionRect(int X, int Y);
-  // The visible row at content pixel Y and its top, for the band's walk.
-  PDataNode BandRowAt(int Y, int& Top);
+  // The visible row at content pixel Y and its top, for the walk along the
+  // band's upper (Edge 0) or lower (1) edge.
+  PDataNode BandRowAt(int Y, int& Top, int Edge);
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);

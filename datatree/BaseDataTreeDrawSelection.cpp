@@ -2,6 +2,7 @@
 // the selection of exactly the rows whose "inside" status changed between
 // the previous and the new rectangle.
 #include <algorithm>
+#include <cstdlib>
 
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
@@ -21,13 +22,18 @@ void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
   band_.Begin(Start, Ctrl, {});
 }
 
-PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
-  // A band grows by a few rows per mouse move: walk on from the last row it
-  // visited when that is close above Y, else ask the position cache.
+PDataNode TBaseDataTree::BandRowAt(int Y, int& Top, int Edge) {
+  // A band's edge moves by a few rows per mouse move: walk from the row this
+  // edge's walk reached last when that is close to Y (either way), else ask
+  // the position cache.
   constexpr int kNearRows = 64;
-  if (band_.Row() && band_.RowTop() <= Y && Y - band_.RowTop() <= kNearRows * int(defaultNodeHeight_)) {
-    PDataNode run = band_.Row();
-    int top = band_.RowTop();
+  PDataNode run = band_.Row(Edge);
+  int top = band_.RowTop(Edge);
+  if (run && std::abs(Y - top) <= kNearRows * int(defaultNodeHeight_)) {
+    while (run && top > Y) {
+      run = GetPreviousVisibleNoInit(run);
+      if (run) top -= run->NodeHeight;
+    }
     while (run && top + int(run->NodeHeight) <= Y) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);
@@ -68,10 +74,10 @@ int TBaseDataTree::DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main) {
 
 bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
                                          bool RightToLeft, const RECT& OldRect, const RECT& NewRect,
-                                         int FromY, int ToY, int& EndY, TNodeArray& Add) {
+                                         int FromY, int ToY, int Edge, int& EndY, TNodeArray& Add) {
   int maxY = ToY;
   int top;
-  PDataNode run = BandRowAt(FromY, top);
+  PDataNode run = BandRowAt(FromY, top, Edge);
   bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
   bool spans = header_->UseColumns() && options_->AutoOptions().Contains(toAutoSpanColumns);
   TDataTreeColumns* cols = header_->Columns();
@@ -118,7 +124,7 @@ bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int No
       inOld = inside(OldRect);
       inNew = inside(NewRect);
     }
-    band_.SetRow(run, top);
+    band_.SetRow(run, top, Edge);
     if (inOld != inNew) {
       changed = true;
       bool select = band_.Ctrl() ? !run->Has(vsSelected) : inNew;
@@ -157,14 +163,14 @@ bool TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   if (OldRect.left == NewRect.left && OldRect.right == NewRect.right && innerTop < innerBottom) {
     // Rows wholly between the two top edges' and the two bottom edges'
     // ranges are inside both bands alike: only the edges' rows can change.
-    changed =
-        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, innerTop, endY, add);
+    changed = CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, innerTop, 0,
+                                   endY, add);
     int lowFrom = std::max(endY, std::min(OldRect.bottom, NewRect.bottom));
     changed |=
-        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, lowFrom, toY, endY, add);
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, lowFrom, toY, 1, endY, add);
   } else {
     changed =
-        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, toY, endY, add);
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, toY, 0, endY, add);
   }
   if (!changed) return false;
   PackArray();

@@ -48,13 +48,21 @@ void TSelectionStore::Insert(TNodeArray Items) {
 
 void TSelectionStore::Mark(PDataNode Node) {
   int index;
-  if (Find(Node, index) && !Marked(entries_[size_t(index)]))
+  if (Find(Node, index) && !Marked(entries_[size_t(index)])) {
     entries_[size_t(index)] = WithMark(entries_[size_t(index)]);
+    ++marked_;
+  }
+}
+
+void TSelectionStore::Erase(int Index) {
+  if (Marked(entries_[size_t(Index)])) --marked_;
+  entries_.erase(entries_.begin() + Index);
 }
 
 int TSelectionStore::Pack() {
-  if (std::none_of(entries_.begin(), entries_.end(), Marked)) return -1;
+  if (marked_ == 0) return -1;
   std::erase_if(entries_, Marked);
+  marked_ = 0;
   return Count();
 }
 
