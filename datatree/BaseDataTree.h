@@ -725,7 +725,14 @@ class TBaseDataTree : public TCustomControl {
   virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
   void PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background);
-  void PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight);
+  // The part of the rubber band (SelectionRect, in the coordinates of the
+  // DC, whose window origin is WindowOrgX) that crosses Target (device
+  // coordinates): blended or a dotted frame, as DrawSelectionMode says.
+  virtual void PaintSelectionRectangle(HDC DC, int WindowOrgX, const RECT& Target, const RECT& SelectionRect);
+  // The band, normalised, relative to the row whose top is RowTop.
+  RECT BandInRow(int RowTop) const;
+  // The band over the area below the last row, from tree position From down.
+  void PaintBandBelowRows(HDC TargetDC, const RECT& Window, POINT Target, int From);
   void PaintHeader(HDC DC, const RECT& R);
   int GetButtonVAlign(PDataNode Node) const;
   HBRUSH DottedBrush(TColor Color, TColor Background);

@@ -6,6 +6,8 @@
 
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeDrawing.h"
+#include "platform/gdi/Gdi.h"
 
 namespace qv {
 
@@ -177,6 +179,52 @@ bool TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   if (!add.empty()) InternalAddToSelection(add, false);
   Change(nullptr);
   return true;
+}
+
+RECT TBaseDataTree::BandInRow(int RowTop) const {
+  RECT r = Normalized(band_.Rect());
+  OffsetRect(&r, 0, -RowTop);
+  return r;
+}
+
+void TBaseDataTree::PaintSelectionRectangle(HDC DC, int WindowOrgX, const RECT& Target,
+                                            const RECT& SelectionRect) {
+  if (DrawSelectionMode == smBlendedRectangle || states_.Contains(tsUseThemes)) {
+    // A wash of the blend colour over the part inside this target, and a
+    // frame in the border colour; a band beside the target leaves it alone.
+    RECT shifted = Target, inside;
+    OffsetRect(&shifted, WindowOrgX, 0);
+    if (!IntersectRect(&inside, &SelectionRect, &shifted)) return;
+    OffsetRect(&inside, -WindowOrgX, 0);
+    BlendRect(nullptr, DC, inside, POINT{}, bmColorWash, SelectionBlendFactor,
+              colors_->Get(TDTColors::SelectionRectangleBlendColor));
+    HBRUSH border =
+        CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::SelectionRectangleBorderColor))));
+    FrameRect(DC, &SelectionRect, border);
+    DeleteObject(border);
+    return;
+  }
+  // The inverting dotted frame, with the colours a focus rectangle takes.
+  COLORREF text = SetTextColor(DC, RGB(255, 255, 255)), back = SetBkColor(DC, RGB(0, 0, 0));
+  DrawFocusRect(DC, &SelectionRect);
+  SetTextColor(DC, text);
+  SetBkColor(DC, back);
+}
+
+void TBaseDataTree::PaintBandBelowRows(HDC TargetDC, const RECT& Window, POINT Target, int From) {
+  // What is painted below the rows goes through the row buffer a buffer's
+  // height at a time, so the band looks there as it does over the rows.
+  int width = Window.right - Window.left;
+  for (int top = From; top < Window.bottom; top += rowSize_.cy) {
+    int h = std::min<int>(rowSize_.cy, Window.bottom - top);
+    int y = Target.y + top - Window.top;
+    SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+    BitBlt(rowDC_, 0, 0, width, h, TargetDC, Target.x, y, SRCCOPY);
+    SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+    PaintSelectionRectangle(rowDC_, Window.left, RECT{0, 0, width, h}, BandInRow(top));
+    SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+    BitBlt(TargetDC, Target.x, y, width, h, rowDC_, 0, 0, SRCCOPY);
+  }
 }
 
 }  // namespace qv

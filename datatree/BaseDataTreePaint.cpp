@@ -342,27 +342,6 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
   painter_->Paint(Node, Window, Options, Level, ButtonY);
 }
 
-void TBaseDataTree::PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight) {
-  RECT r = band_.Rect();
-  if (r.left > r.right) std::swap(r.left, r.right);
-  if (r.top > r.bottom) std::swap(r.top, r.bottom);
-  // The band in this row's coordinates.
-  RECT band{r.left, r.top - RowTop, r.right, r.bottom - RowTop};
-  if (band.bottom <= 0 || band.top >= RowHeight) return;
-  (void)Window;
-  HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::SelectionRectangleBorderColor))));
-  RECT edges[4] = {{band.left, band.top, band.right, band.top + 1},
-                   {band.left, band.bottom - 1, band.right, band.bottom},
-                   {band.left, band.top, band.left + 1, band.bottom},
-                   {band.right - 1, band.top, band.right, band.bottom}};
-  for (RECT e : edges) {
-    e.top = std::max<int>(e.top, 0);
-    e.bottom = std::min<int>(e.bottom, RowHeight);
-    if (e.bottom > e.top) FillRect(DC, &e, b);
-  }
-  DeleteObject(b);
-}
-
 void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions) {
   DoStateChange({tsPainting});
   if (OnBeforePaint) OnBeforePaint(this, paintCanvas_.get());
@@ -410,7 +389,10 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
         if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
           PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());
-        if (band) PaintDrawSelection(rowDC_, Window, y, h);
+        if (band) {
+          SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+          PaintSelectionRectangle(rowDC_, Window.left, RECT{0, 0, width, h}, BandInRow(y));
+        }
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         int srcTop = std::max(0, Window.top - y);
         int rows = std::min(h, Window.bottom - y) - srcTop;
@@ -460,6 +442,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         PaintGridLine(TargetDC, g, colors_->Get(TDTColors::GridLineColor), Color());
       }
     }
+    if (band) PaintBandBelowRows(TargetDC, Window, Target, from);
   }
   if (!header_->UseColumns() && rangeXSeen_ != rangeXShown_ && HandleAllocated()) {
     rangeXShown_ = rangeXSeen_;
