@@ -734,7 +734,17 @@ class TBaseDataTree : public TCustomControl {
   // The band over the area below the last row, from tree position From down.
   void PaintBandBelowRows(HDC TargetDC, const RECT& Window, POINT Target, int From);
   void PaintHeader(HDC DC, const RECT& R);
-  int GetButtonVAlign(PDataNode Node) const;
+  // The expand buttons (9 x 9, fuchsia transparent) for ButtonStyle and
+  // ButtonFillMode, and the custom line pattern for LineStyle.
+  void PrepareBitmaps(bool NeedButtons, bool NeedLines);
+  void DrawRectangleButton(TCanvas* C, bool Plus);
+  TBitmap* PlusBitmap();
+  TBitmap* MinusBitmap();
+  // The vertical anchor of Node's button and images by NodeAlignment, and the
+  // button's top, with the images shown (or not) in the row.
+  void GetButtonVAlign(bool ShowImages, bool ShowStateImages, int& ButtonY, int& VAlign, PDataNode Node);
+  std::unique_ptr<TBitmap> plusBM_, minusBM_;
+  std::unique_ptr<uint8_t[]> customLinePattern_;  // from OnGetLineStyle, if it gave one
   HBRUSH DottedBrush(TColor Color, TColor Background);
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
@@ -829,6 +839,7 @@ class TBaseDataTree : public TCustomControl {
   friend class TIncrementalSearch;
   friend class TRowPainter;
   friend class TCustomDataTreeOptions;
+  friend class TDTColors;
   friend class TDTHeader;
   friend class TDataTreeColumns;
   friend class TDataTreeColumn;

@@ -18,10 +18,6 @@
 
 namespace qv {
 
-namespace {
-constexpr int kButtonSize = TRowPainter::ButtonSize;
-}
-
 void TBaseDataTree::EnsureRowBuffer(int Width, int Height) {
   if (rowDC_ && rowSize_.cx >= Width && rowSize_.cy >= Height) return;
   int w = std::max<int>(Width, rowSize_.cx), h = std::max<int>(Height, rowSize_.cy);
@@ -64,8 +60,7 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
   };
   if (lineStyle_ == lsSolid) off = on;
   // A custom style: eight rows of eight bits from the owner (bit set = line colour).
-  const uint8_t* custom = nullptr;
-  if (lineStyle_ == lsCustomStyle && OnGetLineStyle) OnGetLineStyle(this, custom);
+  const uint8_t* custom = lineStyle_ == lsCustomStyle ? customLinePattern_.get() : nullptr;
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) {
       bool lit = custom ? ((custom[y] >> (7 - x)) & 1) != 0 : ((x + y) & 1) == 0;
@@ -74,18 +69,6 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
   HBRUSH brush = CreatePatternBrush(bmp);
   DeleteObject(bmp);
   return brush;
-}
-
-int TBaseDataTree::GetButtonVAlign(PDataNode Node) const {
-  int h = Node->NodeHeight;
-  switch (nodeAlignment_) {
-    case naFromTop:
-      return std::min<int>(Node->Align, h - 1);
-    case naFromBottom:
-      return std::max(0, h - Node->Align);
-    default:
-      return h * Node->Align / 100;
-  }
 }
 
 int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
@@ -120,48 +103,6 @@ void TBaseDataTree::PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Ba
   HBRUSH b = DottedBrush(Color, Background);
   FillRect(DC, &R, b);
   DeleteObject(b);
-}
-
-void TBaseDataTree::PaintNodeButton(HDC DC, PDataNode Node, int X, int Y) {
-  // A 9 x 9 box with a minus or plus; triangles for bsTriangle.
-  COLORREF line = COLORREF(ColorToRGB(colors_->Get(TDTColors::TreeLineColor)));
-  COLORREF text = COLORREF(ColorToRGB(Font()->Color()));
-  HBRUSH lineBrush = CreateSolidBrush(line);
-  int left = X, top = Y;
-  if (buttonStyle_ == bsTriangle) {
-    HBRUSH fill = CreateSolidBrush(text);
-    HGDIOBJ ob = SelectObject(DC, fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, text);
-    HGDIOBJ op = SelectObject(DC, pen);
-    POINT p[3];
-    if (Node->Has(vsExpanded))
-      p[0] = {left, top + 2}, p[1] = {left + 8, top + 2}, p[2] = {left + 4, top + 6};
-    else
-      p[0] = {left + 2, top}, p[1] = {left + 6, top + 4}, p[2] = {left + 2, top + 8};
-    Polygon(DC, p, 3);
-    SelectObject(DC, op);
-    SelectObject(DC, ob);
-    DeleteObject(pen);
-    DeleteObject(fill);
-  } else {
-    RECT box{left, top, left + kButtonSize, top + kButtonSize};
-    if (buttonFillMode_ != fmTransparent) {
-      TColor fillColor = buttonFillMode_ == fmTreeColor ? Color() : clWindow;
-      HBRUSH fill = CreateSolidBrush(COLORREF(ColorToRGB(fillColor)));
-      FillRect(DC, &box, fill);
-      DeleteObject(fill);
-    }
-    FrameRect(DC, &box, lineBrush);
-    HBRUSH mark = CreateSolidBrush(text);
-    RECT h{left + 2, top + 4, left + 7, top + 5};
-    FillRect(DC, &h, mark);
-    if (!Node->Has(vsExpanded)) {
-      RECT v{left + 4, top + 2, left + 5, top + 7};
-      FillRect(DC, &v, mark);
-    }
-    DeleteObject(mark);
-  }
-  DeleteObject(lineBrush);
 }
 
 void TBaseDataTree::PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY) {
@@ -386,7 +327,9 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         RECT item{Window.left, 0, Window.right, h};
         if (OnBeforeItemPaint) OnBeforeItemPaint(this, paintCanvas_.get(), node, item, custom);
         rowAbsoluteTop_ = y;
-        if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
+        int buttonY, vAlign;
+        GetButtonVAlign(images_ != nullptr, stateImages_ != nullptr, buttonY, vAlign, node);
+        if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), vAlign);
         if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark))
           PaintDropMark(rowDC_, RECT{Window.left, 0, Window.right, h}, DropMarkMode());
         if (band) {

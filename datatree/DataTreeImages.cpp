@@ -158,6 +158,24 @@ void ReloadCheckImageLists() {
     if (G().lists[k]) DrawList(G().lists[k], k);
 }
 
+void DrawShadedButton(TCanvas* Canvas, bool Plus) {
+  // A frame with cut corners, a face that darkens from white downwards, and
+  // a dark blue bar (and cross bar).
+  TCanvas* c = Canvas;
+  constexpr TColor frame = 0xA88F78, mark = 0x603020;  // slate blue, navy (BGR)
+  c->Pen()->SetColor(frame);
+  c->MoveTo(1, 0), c->LineTo(8, 0);
+  c->MoveTo(1, 8), c->LineTo(8, 8);
+  c->MoveTo(0, 1), c->LineTo(0, 8);
+  c->MoveTo(8, 1), c->LineTo(8, 8);
+  for (int y = 1; y < 8; ++y) {
+    int shade = 255 - (y - 1) * 9;  // 255 down to 201
+    Fill(c, RECT{1, y, 8, y + 1}, TColor(shade | (shade + 2 > 255 ? 255 : shade + 2) << 8 | 255 << 16));
+  }
+  Fill(c, RECT{2, 4, 7, 5}, mark);
+  if (Plus) Fill(c, RECT{4, 2, 5, 7}, mark);
+}
+
 UINT TreeReferenceFormat() {
   return G().referenceFormat;
 }

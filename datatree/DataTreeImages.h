@@ -6,6 +6,7 @@
 
 namespace qv {
 
+class TCanvas;
 class TCustomImageList;
 
 void InitializeDataTreeGlobals();
@@ -14,5 +15,8 @@ TCustomImageList* CheckImageList(TCheckImageKind Kind);
 // Draws the lists in system colours again (after a change of the system colours).
 void ReloadCheckImageLists();
 UINT TreeReferenceFormat();
+// The shaded expand button (9 x 9 at the canvas origin): a soft box with a
+// minus, or a plus when Plus; its corners are left as they are (transparent).
+void DrawShadedButton(TCanvas* Canvas, bool Plus);
 
 }  // namespace qv

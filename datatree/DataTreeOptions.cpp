@@ -17,7 +17,10 @@ void TCustomDataTreeOptions::SetPaintOptions(TDTPaintOptions Value) {
   bool themeChanged = paint_.Contains(toThemeAware) != Value.Contains(toThemeAware);
   paint_ = Value;
   if (!Live(owner_)) return;
-  if (themeChanged) owner_->DoStateChange({}, {tsUseThemes});  // visual styles are never active
+  if (themeChanged) {
+    owner_->DoStateChange({}, {tsUseThemes});  // visual styles are never active
+    owner_->PrepareBitmaps(true, true);
+  }
   owner_->Invalidate();
 }
 
@@ -139,7 +142,9 @@ TDTColors::TDTColors(TBaseDataTree* AOwner) : owner_(AOwner) {
 void TDTColors::Set(Index I, TColor Value) {
   if (colors_[I] == Value) return;
   colors_[I] = Value;
-  if (Live(owner_)) owner_->Invalidate();
+  if (!Live(owner_)) return;
+  if (I == TreeLineColor) owner_->PrepareBitmaps(true, true);  // the buttons' frame
+  owner_->Invalidate();
 }
 
 void TDTColors::Assign(TPersistent* Source) {

@@ -14,6 +14,9 @@ namespace {
 struct SupportTree : TDataStringTree {
   using TBaseDataTree::CalculateSelectionRect;
   using TBaseDataTree::DoStateChange;
+  using TBaseDataTree::GetButtonVAlign;
+  using TBaseDataTree::MinusBitmap;
+  using TBaseDataTree::PlusBitmap;
   using TBaseDataTree::StartDrawSelection;
   using TDataStringTree::TDataStringTree;
 };
@@ -135,6 +138,121 @@ TEST_F(PaintSupport, DottedBandInvertsEveryOtherPixelOfItsFrameOnly) {
   int dots = 0;
   for (int y = 5; y < 100; ++y) dots += At(150, y) != 0xFFFFFFu;
   EXPECT_EQ(dots, 0);
+}
+
+// Pixel X, Y of a button bitmap as 0xRRGGBB.
+uint32_t ButtonPixel(TBitmap* B, int X, int Y) {
+  COLORREF v = COLORREF(ColorToRGB(B->Canvas()->Pixels(X, Y)));
+  return uint32_t(GetRValue(v)) << 16 | uint32_t(GetGValue(v)) << 8 | GetBValue(v);
+}
+uint32_t Rgb(TColor c) {
+  COLORREF v = COLORREF(ColorToRGB(c));
+  return uint32_t(GetRValue(v)) << 16 | uint32_t(GetGValue(v)) << 8 | GetBValue(v);
+}
+
+TEST_F(PaintSupport, ButtonBitmapsFollowTheButtonStyleFillModeAndColours) {
+  SupportTree* t = MakeTree(2);
+  constexpr uint32_t key = 0xFF00FF;
+  t->Font()->SetColor(clNavy);
+  t->Colors()->Set(TDTColors::TreeLineColor, clMaroon);
+  // A box in the line colour, filled with the tree's colour, bars in the font's.
+  TBitmap *plus = t->PlusBitmap(), *minus = t->MinusBitmap();
+  ASSERT_EQ(plus->Width(), 9);
+  ASSERT_EQ(plus->Height(), 9);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(ButtonPixel(plus, i, 0), Rgb(clMaroon));
+    EXPECT_EQ(ButtonPixel(minus, 8, i), Rgb(clMaroon));
+  }
+  EXPECT_EQ(ButtonPixel(plus, 1, 1), 0xFFFFFFu);
+  for (int x = 2; x < 7; ++x) EXPECT_EQ(ButtonPixel(minus, x, 4), Rgb(clNavy)) << x;
+  EXPECT_EQ(ButtonPixel(minus, 7, 4), 0xFFFFFFu);
+  EXPECT_EQ(ButtonPixel(minus, 4, 2), 0xFFFFFFu);  // no cross bar on minus
+  for (int y = 2; y < 7; ++y) EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 4, y), Rgb(clNavy)) << y;
+  t->SetButtonFillMode(fmWindowColor);
+  EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 1, 1), Rgb(clWindow));
+  t->SetButtonFillMode(fmTransparent);
+  EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 1, 1), key);
+  // The frame follows a new line colour at once.
+  t->Colors()->Set(TDTColors::TreeLineColor, clGreen);
+  EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 0, 0), Rgb(clGreen));
+
+  // Shaded: a soft box whose corners stay transparent, a dark bar in the middle.
+  t->SetButtonFillMode(fmShaded);
+  for (TBitmap* b : {t->PlusBitmap(), t->MinusBitmap()}) {
+    for (POINT corner : {POINT{0, 0}, POINT{8, 0}, POINT{0, 8}, POINT{8, 8}})
+      EXPECT_EQ(ButtonPixel(b, corner.x, corner.y), key);
+    EXPECT_NE(ButtonPixel(b, 4, 0), key);
+    uint32_t bar = ButtonPixel(b, 4, 4), face = ButtonPixel(b, 1, 1);
+    EXPECT_LT((bar & 255) + (bar >> 8 & 255) + (bar >> 16), (face & 255) + (face >> 8 & 255) + (face >> 16));
+  }
+  EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 4, 2), ButtonPixel(t->PlusBitmap(), 4, 4));
+  EXPECT_NE(ButtonPixel(t->MinusBitmap(), 4, 2), ButtonPixel(t->MinusBitmap(), 4, 4));
+  EXPECT_NE(ButtonPixel(t->PlusBitmap(), 1, 1), ButtonPixel(t->PlusBitmap(), 1, 7));  // shaded face
+
+  // Triangles ignore the fill mode: right while collapsed, down while expanded.
+  t->SetButtonStyle(bsTriangle);
+  plus = t->PlusBitmap(), minus = t->MinusBitmap();
+  EXPECT_EQ(ButtonPixel(plus, 3, 4), 0u);
+  EXPECT_EQ(ButtonPixel(plus, 7, 4), key);
+  EXPECT_EQ(ButtonPixel(plus, 0, 0), key);
+  EXPECT_EQ(ButtonPixel(minus, 4, 4), 0u);
+  EXPECT_EQ(ButtonPixel(minus, 4, 7), key);
+  EXPECT_EQ(ButtonPixel(minus, 0, 2), 0u);
+}
+
+TEST_F(PaintSupport, RowsShowTheirButtonBitmapWithTheKeyTransparent) {
+  SupportTree* t = MakeTree(2);
+  t->SetColor(clYellow);
+  t->SetButtonFillMode(fmTransparent);
+  t->Colors()->Set(TDTColors::TreeLineColor, clRed);
+  t->SetChildCount(t->GetFirst(), 1);
+  PaintAll(t);
+  // The red frame's inside shows the row's colour, never the key.
+  int left = 300, top = 200;
+  for (int y = 0; y < 18; ++y)
+    for (int x = 0; x < 18; ++x)
+      if (At(x, y) == 0xFF0000u) left = std::min(left, x), top = std::min(top, y);
+  ASSERT_LT(left, 18);
+  EXPECT_EQ(At(left + 8, top + 8), 0xFF0000u);
+  EXPECT_EQ(At(left + 1, top + 1), Rgb(clYellow));
+  EXPECT_NE(At(left + 4, top + 2), Rgb(clYellow));  // the plus' cross bar
+  t->SetExpanded(t->GetFirst(), true);
+  PaintAll(t);
+  EXPECT_EQ(At(left + 4, top + 2), Rgb(clYellow));  // a minus now
+  EXPECT_NE(At(left + 2, top + 4), Rgb(clYellow));
+}
+
+TEST_F(PaintSupport, ButtonsAndImagesAnchorByTheNodeAlignment) {
+  SupportTree* t = MakeTree(0);
+  t->SetDefaultNodeHeight(40);
+  t->SetRootNodeCount(1);
+  PDataNode n = t->GetFirst();
+  TCustomImageList images(nullptr, 16, 16), states(nullptr, 12, 12);
+  int buttonY = 0, vAlign = 0;
+  auto anchor = [&](bool Images, bool States) {
+    t->GetButtonVAlign(Images, States, buttonY, vAlign, n);
+    EXPECT_EQ(buttonY, vAlign - 4);  // half the button's height, rounded down
+    return vAlign;
+  };
+  t->SetImages(&images);
+  t->SetStateImages(&states);
+  // Proportional: the images' (or else the button's) centre at Align percent
+  // of the height they leave free; with neither, Align percent of the row.
+  n->Align = 30;
+  EXPECT_EQ(anchor(true, true), 7 + 8);    // 30 % of 40 - 16, plus 16 / 2
+  EXPECT_EQ(anchor(false, true), 8 + 6);   // 30 % of 40 - 12 rounds to 8
+  EXPECT_EQ(anchor(false, false), 9 + 4);  // 30 % of 40 - 9 rounds to 9
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowButtons);
+  EXPECT_EQ(anchor(false, false), 12);
+  n->Align = 50;
+  EXPECT_EQ(anchor(true, false), 12 + 8);
+  t->SetNodeAlignment(naFromTop);
+  n->Align = 11;
+  EXPECT_EQ(anchor(true, true), 11);
+  t->SetNodeAlignment(naFromBottom);
+  EXPECT_EQ(anchor(true, true), 29);
+  t->SetImages(nullptr);
+  t->SetStateImages(nullptr);
 }
 
 }  // namespace
