@@ -151,6 +151,7 @@ void TDTColors::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TDTColors*>(Source);
   if (!s) return TPersistent::Assign(Source);
   for (int i = 0; i < Count; ++i) colors_[i] = s->colors_[i];
+  if (owner_) owner_->PrepareBitmaps(true, false);  // the buttons' frame may have changed
   if (owner_ && owner_->UpdateCount() == 0) owner_->Invalidate();
 }
 

@@ -95,6 +95,30 @@ TEST_F(PaintSupport, BlendedBandWashesWhatItCoversAndFramesItOverRowsAndBelow) {
   EXPECT_EQ(At(150, 30), 0xFF0000u);
 }
 
+TEST_F(PaintSupport, TheBandTheMouseDrawsShowsOnScreenUntilTheButtonComesUp) {
+  SupportTree* t = MakeTree(3);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->DrawSelectionMode = smBlendedRectangle;
+  t->Colors()->Set(TDTColors::SelectionRectangleBlendColor, clBlue);
+  t->Colors()->Set(TDTColors::SelectionRectangleBorderColor, clRed);
+  backend.MouseMove(200, 10);
+  backend.MouseDown();
+  Pump();
+  backend.MouseMove(280, 150);
+  Pump();
+  ASSERT_TRUE(t->HasState(tsDrawSelecting));
+  for (int y : {30, 100}) {  // over a row and below the rows
+    uint32_t p = PixelAt(240, y);
+    EXPECT_TRUE((p & 255) == 255 && (p >> 16) < 200) << std::hex << p;
+  }
+  EXPECT_EQ(PixelAt(200, 80), 0xFF0000u);
+  EXPECT_EQ(PixelAt(279, 80), 0xFF0000u);
+  backend.MouseUp();
+  Pump();
+  EXPECT_EQ(PixelAt(240, 100), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(200, 80), 0xFFFFFFu);
+}
+
 TEST_F(PaintSupport, BlendedBandOutsideThePaintedPartDrawsNothingThere) {
   SupportTree* t = MakeTree(6);
   t->DrawSelectionMode = smBlendedRectangle;
@@ -175,6 +199,10 @@ TEST_F(PaintSupport, ButtonBitmapsFollowTheButtonStyleFillModeAndColours) {
   // The frame follows a new line colour at once.
   t->Colors()->Set(TDTColors::TreeLineColor, clGreen);
   EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 0, 0), Rgb(clGreen));
+  TDTColors others(nullptr);
+  others.Set(TDTColors::TreeLineColor, clOlive);
+  t->Colors()->Assign(&others);
+  EXPECT_EQ(ButtonPixel(t->PlusBitmap(), 0, 0), Rgb(clOlive));
 
   // Shaded: a soft box whose corners stay transparent, a dark bar in the middle.
   t->SetButtonFillMode(fmShaded);
