@@ -38,6 +38,7 @@ class TSelectionStore {
   // How many entries carry the mark: a pack with none costs nothing, which
   // keeps a rubber band that only adds rows linear in the rows it crosses.
   size_t marked_ = 0;
+  uintptr_t firstMarked_ = 0;  // no marked entry lies before this address
 };
 
 }  // namespace qv
