@@ -3,6 +3,7 @@
 #include "datatree/BaseDataTree.h"
 
 #include "classlib/controls/MenuBase.h"
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/DataTreeImages.h"
@@ -138,12 +139,14 @@ void TBaseDataTree::SetBorderStyle(TBorderStyle Value) {
 void TBaseDataTree::SetButtonFillMode(TDTButtonFillMode Value) {
   if (buttonFillMode_ == Value) return;
   buttonFillMode_ = Value;
+  PrepareBitmaps(true, false);
   if (HandleAllocated()) Invalidate();
 }
 
 void TBaseDataTree::SetButtonStyle(TDTButtonStyle Value) {
   if (buttonStyle_ == Value) return;
   buttonStyle_ = Value;
+  PrepareBitmaps(true, false);
   if (HandleAllocated()) Invalidate();
 }
 
@@ -229,6 +232,7 @@ void TBaseDataTree::SetLineMode(TDTLineMode Value) {
 void TBaseDataTree::SetLineStyle(TDTLineStyle Value) {
   if (lineStyle_ == Value) return;
   lineStyle_ = Value;
+  PrepareBitmaps(false, true);
   if (HandleAllocated() && !IsLoading()) Invalidate();
 }
 

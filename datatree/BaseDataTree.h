@@ -737,9 +737,26 @@ class TBaseDataTree : public TCustomControl {
   // ghosted, cut and selected nodes, greyed for a disabled node or tree.
   virtual void PaintImage(TDTCellPaintInfo& PaintInfo, const TDTImageInfo& Image, bool DoOverlay);
   void PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Background);
-  void PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight);
+  // The part of the rubber band (SelectionRect, in the coordinates of the
+  // DC, whose window origin is WindowOrgX) that crosses Target (device
+  // coordinates): blended or a dotted frame, as DrawSelectionMode says.
+  virtual void PaintSelectionRectangle(HDC DC, int WindowOrgX, const RECT& Target, const RECT& SelectionRect);
+  // The band, normalised, relative to the row whose top is RowTop.
+  RECT BandInRow(int RowTop) const;
+  // The band over the area below the last row, from tree position From down.
+  void PaintBandBelowRows(HDC TargetDC, const RECT& Window, POINT Target, int From);
   void PaintHeader(HDC DC, const RECT& R);
-  int GetButtonVAlign(PDataNode Node) const;
+  // The expand buttons (9 x 9, fuchsia transparent) for ButtonStyle and
+  // ButtonFillMode, and the custom line pattern for LineStyle.
+  void PrepareBitmaps(bool NeedButtons, bool NeedLines);
+  void DrawRectangleButton(TCanvas* C, bool Plus);
+  TBitmap* PlusBitmap();
+  TBitmap* MinusBitmap();
+  // The vertical anchor of Node's button and images by NodeAlignment, and the
+  // button's top, with the images shown (or not) in the row.
+  void GetButtonVAlign(bool ShowImages, bool ShowStateImages, int& ButtonY, int& VAlign, PDataNode Node);
+  std::unique_ptr<TBitmap> plusBM_, minusBM_;
+  std::unique_ptr<uint8_t[]> customLinePattern_;  // from OnGetLineStyle, if it gave one
   HBRUSH DottedBrush(TColor Color, TColor Background);
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
@@ -779,13 +796,14 @@ class TBaseDataTree : public TCustomControl {
   bool HandleDrawSelection(RECT OldRect, RECT NewRect);
   bool CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
                             bool RightToLeft, const RECT& OldRect, const RECT& NewRect, int FromY, int ToY,
-                            int& EndY, TNodeArray& Add);
+                            int Edge, int& EndY, TNodeArray& Add);
   // The width of the check and images before a node's text in the main column.
   int DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main);
   // Moves the band's second corner to (X, Y), clamped to the content; true when it moved.
   virtual bool CalculateSelectionRect(int X, int Y);
-  // The visible row at content pixel Y and its top, for the band's walk.
-  PDataNode BandRowAt(int Y, int& Top);
+  // The visible row at content pixel Y and its top, for the walk along the
+  // band's upper (Edge 0) or lower (1) edge.
+  PDataNode BandRowAt(int Y, int& Top, int Edge);
   bool HandleTreeViewMessage(TMessage& Message);
   // Auto scrolling near the edges (rubber band) and wheel panning (middle button).
   void UpdateAutoScroll(int X, int Y);
@@ -833,6 +851,7 @@ class TBaseDataTree : public TCustomControl {
   friend class TIncrementalSearch;
   friend class TRowPainter;
   friend class TCustomDataTreeOptions;
+  friend class TDTColors;
   friend class TDTHeader;
   friend class TDataTreeColumns;
   friend class TDataTreeColumn;

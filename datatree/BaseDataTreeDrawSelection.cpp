@@ -2,9 +2,12 @@
 // the selection of exactly the rows whose "inside" status changed between
 // the previous and the new rectangle.
 #include <algorithm>
+#include <cstdlib>
 
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeDrawing.h"
+#include "platform/gdi/Gdi.h"
 
 namespace qv {
 
@@ -21,13 +24,18 @@ void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
   band_.Begin(Start, Ctrl, {});
 }
 
-PDataNode TBaseDataTree::BandRowAt(int Y, int& Top) {
-  // A band grows by a few rows per mouse move: walk on from the last row it
-  // visited when that is close above Y, else ask the position cache.
+PDataNode TBaseDataTree::BandRowAt(int Y, int& Top, int Edge) {
+  // A band's edge moves by a few rows per mouse move: walk from the row this
+  // edge's walk reached last when that is close to Y (either way), else ask
+  // the position cache.
   constexpr int kNearRows = 64;
-  if (band_.Row() && band_.RowTop() <= Y && Y - band_.RowTop() <= kNearRows * int(defaultNodeHeight_)) {
-    PDataNode run = band_.Row();
-    int top = band_.RowTop();
+  PDataNode run = band_.Row(Edge);
+  int top = band_.RowTop(Edge);
+  if (run && std::abs(Y - top) <= kNearRows * int(defaultNodeHeight_)) {
+    while (run && top > Y) {
+      run = GetPreviousVisibleNoInit(run);
+      if (run) top -= run->NodeHeight;
+    }
     while (run && top + int(run->NodeHeight) <= Y) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);
@@ -68,10 +76,10 @@ int TBaseDataTree::DrawSelectionTextLeft(PDataNode Node, TColumnIndex Main) {
 
 bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int NodeRight, TAlignment Alignment,
                                          bool RightToLeft, const RECT& OldRect, const RECT& NewRect,
-                                         int FromY, int ToY, int& EndY, TNodeArray& Add) {
+                                         int FromY, int ToY, int Edge, int& EndY, TNodeArray& Add) {
   int maxY = ToY;
   int top;
-  PDataNode run = BandRowAt(FromY, top);
+  PDataNode run = BandRowAt(FromY, top, Edge);
   bool simple = options_->SelectionOptions().Contains(toSimpleDrawSelection);
   bool spans = header_->UseColumns() && options_->AutoOptions().Contains(toAutoSpanColumns);
   TDataTreeColumns* cols = header_->Columns();
@@ -118,7 +126,7 @@ bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int No
       inOld = inside(OldRect);
       inNew = inside(NewRect);
     }
-    band_.SetRow(run, top);
+    band_.SetRow(run, top, Edge);
     if (inOld != inNew) {
       changed = true;
       bool select = band_.Ctrl() ? !run->Has(vsSelected) : inNew;
@@ -157,20 +165,66 @@ bool TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   if (OldRect.left == NewRect.left && OldRect.right == NewRect.right && innerTop < innerBottom) {
     // Rows wholly between the two top edges' and the two bottom edges'
     // ranges are inside both bands alike: only the edges' rows can change.
-    changed =
-        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, innerTop, endY, add);
+    changed = CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, innerTop, 0,
+                                   endY, add);
     int lowFrom = std::max(endY, std::min(OldRect.bottom, NewRect.bottom));
     changed |=
-        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, lowFrom, toY, endY, add);
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, lowFrom, toY, 1, endY, add);
   } else {
     changed =
-        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, toY, endY, add);
+        CollectSelectedNodes(main, left, right, alignment, rtl, OldRect, NewRect, fromY, toY, 0, endY, add);
   }
   if (!changed) return false;
   PackArray();
   if (!add.empty()) InternalAddToSelection(add, false);
   Change(nullptr);
   return true;
+}
+
+RECT TBaseDataTree::BandInRow(int RowTop) const {
+  RECT r = Normalized(band_.Rect());
+  OffsetRect(&r, 0, -RowTop);
+  return r;
+}
+
+void TBaseDataTree::PaintSelectionRectangle(HDC DC, int WindowOrgX, const RECT& Target,
+                                            const RECT& SelectionRect) {
+  if (DrawSelectionMode == smBlendedRectangle || states_.Contains(tsUseThemes)) {
+    // A wash of the blend colour over the part inside this target, and a
+    // frame in the border colour; a band beside the target leaves it alone.
+    RECT shifted = Target, inside;
+    OffsetRect(&shifted, WindowOrgX, 0);
+    if (!IntersectRect(&inside, &SelectionRect, &shifted)) return;
+    OffsetRect(&inside, -WindowOrgX, 0);
+    BlendRect(nullptr, DC, inside, POINT{}, bmColorWash, SelectionBlendFactor,
+              colors_->Get(TDTColors::SelectionRectangleBlendColor));
+    HBRUSH border =
+        CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::SelectionRectangleBorderColor))));
+    FrameRect(DC, &SelectionRect, border);
+    DeleteObject(border);
+    return;
+  }
+  // The inverting dotted frame, with the colours a focus rectangle takes.
+  COLORREF text = SetTextColor(DC, RGB(255, 255, 255)), back = SetBkColor(DC, RGB(0, 0, 0));
+  DrawFocusRect(DC, &SelectionRect);
+  SetTextColor(DC, text);
+  SetBkColor(DC, back);
+}
+
+void TBaseDataTree::PaintBandBelowRows(HDC TargetDC, const RECT& Window, POINT Target, int From) {
+  // What is painted below the rows goes through the row buffer a buffer's
+  // height at a time, so the band looks there as it does over the rows.
+  int width = Window.right - Window.left;
+  for (int top = From; top < Window.bottom; top += rowSize_.cy) {
+    int h = std::min<int>(rowSize_.cy, Window.bottom - top);
+    int y = Target.y + top - Window.top;
+    SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+    BitBlt(rowDC_, 0, 0, width, h, TargetDC, Target.x, y, SRCCOPY);
+    SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+    PaintSelectionRectangle(rowDC_, Window.left, RECT{0, 0, width, h}, BandInRow(top));
+    SetWindowOrgEx(rowDC_, 0, 0, nullptr);
+    BitBlt(TargetDC, Target.x, y, width, h, rowDC_, 0, 0, SRCCOPY);
+  }
 }
 
 }  // namespace qv

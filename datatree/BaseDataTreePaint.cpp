@@ -18,10 +18,6 @@
 
 namespace qv {
 
-namespace {
-constexpr int kButtonSize = TRowPainter::ButtonSize;
-}
-
 void TBaseDataTree::EnsureRowBuffer(int Width, int Height) {
   if (rowDC_ && rowSize_.cx >= Width && rowSize_.cy >= Height) return;
   int w = std::max<int>(Width, rowSize_.cx), h = std::max<int>(Height, rowSize_.cy);
@@ -64,8 +60,7 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
   };
   if (lineStyle_ == lsSolid) off = on;
   // A custom style: eight rows of eight bits from the owner (bit set = line colour).
-  const uint8_t* custom = nullptr;
-  if (lineStyle_ == lsCustomStyle && OnGetLineStyle) OnGetLineStyle(this, custom);
+  const uint8_t* custom = lineStyle_ == lsCustomStyle ? customLinePattern_.get() : nullptr;
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) {
       bool lit = custom ? ((custom[y] >> (7 - x)) & 1) != 0 : ((x + y) & 1) == 0;
@@ -74,18 +69,6 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
   HBRUSH brush = CreatePatternBrush(bmp);
   DeleteObject(bmp);
   return brush;
-}
-
-int TBaseDataTree::GetButtonVAlign(PDataNode Node) const {
-  int h = Node->NodeHeight;
-  switch (nodeAlignment_) {
-    case naFromTop:
-      return std::min<int>(Node->Align, h - 1);
-    case naFromBottom:
-      return std::max(0, h - Node->Align);
-    default:
-      return h * Node->Align / 100;
-  }
 }
 
 int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
@@ -120,48 +103,6 @@ void TBaseDataTree::PaintGridLine(HDC DC, const RECT& R, TColor Color, TColor Ba
   HBRUSH b = DottedBrush(Color, Background);
   FillRect(DC, &R, b);
   DeleteObject(b);
-}
-
-void TBaseDataTree::PaintNodeButton(HDC DC, PDataNode Node, int X, int Y) {
-  // A 9 x 9 box with a minus or plus; triangles for bsTriangle.
-  COLORREF line = COLORREF(ColorToRGB(colors_->Get(TDTColors::TreeLineColor)));
-  COLORREF text = COLORREF(ColorToRGB(Font()->Color()));
-  HBRUSH lineBrush = CreateSolidBrush(line);
-  int left = X, top = Y;
-  if (buttonStyle_ == bsTriangle) {
-    HBRUSH fill = CreateSolidBrush(text);
-    HGDIOBJ ob = SelectObject(DC, fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, text);
-    HGDIOBJ op = SelectObject(DC, pen);
-    POINT p[3];
-    if (Node->Has(vsExpanded))
-      p[0] = {left, top + 2}, p[1] = {left + 8, top + 2}, p[2] = {left + 4, top + 6};
-    else
-      p[0] = {left + 2, top}, p[1] = {left + 6, top + 4}, p[2] = {left + 2, top + 8};
-    Polygon(DC, p, 3);
-    SelectObject(DC, op);
-    SelectObject(DC, ob);
-    DeleteObject(pen);
-    DeleteObject(fill);
-  } else {
-    RECT box{left, top, left + kButtonSize, top + kButtonSize};
-    if (buttonFillMode_ != fmTransparent) {
-      TColor fillColor = buttonFillMode_ == fmTreeColor ? Color() : clWindow;
-      HBRUSH fill = CreateSolidBrush(COLORREF(ColorToRGB(fillColor)));
-      FillRect(DC, &box, fill);
-      DeleteObject(fill);
-    }
-    FrameRect(DC, &box, lineBrush);
-    HBRUSH mark = CreateSolidBrush(text);
-    RECT h{left + 2, top + 4, left + 7, top + 5};
-    FillRect(DC, &h, mark);
-    if (!Node->Has(vsExpanded)) {
-      RECT v{left + 4, top + 2, left + 5, top + 7};
-      FillRect(DC, &v, mark);
-    }
-    DeleteObject(mark);
-  }
-  DeleteObject(lineBrush);
 }
 
 void TBaseDataTree::PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY) {
@@ -374,27 +315,6 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
   painter_->Paint(Node, Window, Options, Level, ButtonY);
 }
 
-void TBaseDataTree::PaintDrawSelection(HDC DC, const RECT& Window, int RowTop, int RowHeight) {
-  RECT r = band_.Rect();
-  if (r.left > r.right) std::swap(r.left, r.right);
-  if (r.top > r.bottom) std::swap(r.top, r.bottom);
-  // The band in this row's coordinates.
-  RECT band{r.left, r.top - RowTop, r.right, r.bottom - RowTop};
-  if (band.bottom <= 0 || band.top >= RowHeight) return;
-  (void)Window;
-  HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(colors_->Get(TDTColors::SelectionRectangleBorderColor))));
-  RECT edges[4] = {{band.left, band.top, band.right, band.top + 1},
-                   {band.left, band.bottom - 1, band.right, band.bottom},
-                   {band.left, band.top, band.left + 1, band.bottom},
-                   {band.right - 1, band.top, band.right, band.bottom}};
-  for (RECT e : edges) {
-    e.top = std::max<int>(e.top, 0);
-    e.bottom = std::min<int>(e.bottom, RowHeight);
-    if (e.bottom > e.top) FillRect(DC, &e, b);
-  }
-  DeleteObject(b);
-}
-
 void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions) {
   DoStateChange({tsPainting});
   if (OnBeforePaint) OnBeforePaint(this, paintCanvas_.get());
@@ -442,13 +362,18 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         // Patterns (dotted lines) keep their phase in tree coordinates, however
         // far left the painted part begins.
         SetBrushOrgEx(rowDC_, ((-Window.left) % 8 + 8) % 8, 0, nullptr);
-        if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), GetButtonVAlign(node));
+        int buttonY, vAlign;
+        GetButtonVAlign(images_ != nullptr, stateImages_ != nullptr, buttonY, vAlign, node);
+        if (!custom) PaintRow(node, Window, PaintOptions, int(GetNodeLevel(node)), vAlign);
         // The mark spans the client area's width, whatever part of it is painted.
         if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark)) {
           SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
           PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, DropMarkMode());
         }
-        if (band) PaintDrawSelection(rowDC_, Window, y, h);
+        if (band) {
+          SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
+          PaintSelectionRectangle(rowDC_, Window.left, RECT{0, 0, width, h}, BandInRow(y));
+        }
         SetWindowOrgEx(rowDC_, 0, 0, nullptr);
         int srcTop = std::max(0, Window.top - y);
         int rows = std::min(h, Window.bottom - y) - srcTop;
@@ -498,6 +423,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         PaintGridLine(TargetDC, g, colors_->Get(TDTColors::GridLineColor), Color());
       }
     }
+    if (band) PaintBandBelowRows(TargetDC, Window, Target, from);
   }
   if (!header_->UseColumns() && rangeXSeen_ != rangeXShown_ && HandleAllocated()) {
     rangeXShown_ = rangeXSeen_;

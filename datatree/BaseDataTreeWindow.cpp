@@ -127,6 +127,7 @@ void TBaseDataTree::CreateParams(TCreateParams& Params) {
 void TBaseDataTree::CreateWnd() {
   DoStateChange({tsWindowCreating});
   TCustomControl::CreateWnd();
+  PrepareBitmaps(true, true);
   validation_.SetReportTo(WindowHandle());
   DoStateChange({}, {tsWindowCreating});
   Resize();
@@ -526,7 +527,14 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_SYSCOLORCHANGE:
     case CM_SYSCOLORCHANGE:
       TCustomControl::WndProc(Message);
+      PrepareBitmaps(true, false);
       SystemColorsChanged();
+      return;
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+      // The buttons are filled with the tree's colour and marked in the font's.
+      TCustomControl::WndProc(Message);
+      PrepareBitmaps(true, false);
       return;
     case WM_CANCELMODE:
       CancelModes();

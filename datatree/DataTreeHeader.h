@@ -72,8 +72,6 @@ enum THeaderState : uint8_t {
 enum TDTDropMarkMode { dmmNone, dmmLeft, dmmRight };
 enum THeaderPaintElement { hpeBackground, hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText };
 using THeaderPaintElements = Set<THeaderPaintElement, 8>;
-// The sort glyph's cell in the header (the arrow is drawn centred in it).
-constexpr int kHeaderSortGlyphSize = 8;
 
 class TCanvas;
 class TDataTreeColumn;

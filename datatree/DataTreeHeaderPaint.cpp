@@ -8,6 +8,7 @@
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/DataTreeHeader.h"
+#include "datatree/DataTreeImages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/ImageListApi.h"
 #include "platform/text/Text.h"
@@ -15,32 +16,12 @@
 namespace qv {
 
 namespace {
-constexpr int kSortGlyph = kHeaderSortGlyphSize;
-
 void FillColor(HDC DC, const RECT& R, TColor Color) {
   HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color)));
   FillRect(DC, &R, b);
   DeleteObject(b);
 }
 
-void PaintSortGlyph(HDC DC, POINT At, bool Ascending) {
-  // A small triangle: up for ascending, down for descending.
-  int x = At.x, y = At.y;
-  COLORREF gc = COLORREF(ColorToRGB(clBtnShadow));
-  HBRUSH gb = CreateSolidBrush(gc);
-  HPEN gp = CreatePen(PS_SOLID, 1, gc);
-  HGDIOBJ ob = SelectObject(DC, gb), op = SelectObject(DC, gp);
-  POINT pts[3];
-  if (Ascending)
-    pts[0] = {x, y + 2}, pts[1] = {x + kSortGlyph, y + 2}, pts[2] = {x + kSortGlyph / 2, y - 2};
-  else
-    pts[0] = {x, y - 2}, pts[1] = {x + kSortGlyph, y - 2}, pts[2] = {x + kSortGlyph / 2, y + 2};
-  Polygon(DC, pts, 3);
-  SelectObject(DC, op);
-  SelectObject(DC, ob);
-  DeleteObject(gp);
-  DeleteObject(gb);
-}
 void Line(HDC DC, COLORREF Color, int X1, int Y1, int X2, int Y2) {
   HPEN pen = CreatePen(PS_SOLID, 1, Color);
   HGDIOBJ old = SelectObject(DC, pen);
@@ -50,9 +31,32 @@ void Line(HDC DC, COLORREF Color, int X1, int Y1, int X2, int Y2) {
   DeleteObject(pen);
 }
 
+void DrawUtility(HDC DC, int Index, int X, int Y) {
+  ImageList_Draw(UtilityList()->Handle(), Index, DC, X, Y, ILD_TRANSPARENT);
+}
+
+// The hot strip from the utility glyphs (only their bottom rows are drawn):
+// both ends and the middle tiled between them, or on a narrow button the
+// right end with the left end over its first half.
+void DrawHotStrip(HDC DC, const RECT& R) {
+  int y = R.bottom - UtilityList()->Height(), piece = UtilityList()->Width();
+  int saved = SaveDC(DC);
+  IntersectClipRect(DC, R.left, R.top, R.right, R.bottom);
+  if (R.right - R.left > 2 * piece) {
+    DrawUtility(DC, uiHotStripLeft, R.left, y);
+    for (int x = R.left + piece; x < R.right - piece; x += piece) DrawUtility(DC, uiHotStripMiddle, x, y);
+    DrawUtility(DC, uiHotStripRight, R.right - piece, y);
+  } else {
+    DrawUtility(DC, uiHotStripRight, R.right - piece, y);
+    IntersectClipRect(DC, R.left, R.top, R.left + (R.right - R.left) / 2, R.bottom);
+    DrawUtility(DC, uiHotStripLeft, R.left, y);
+  }
+  RestoreDC(DC, saved);
+}
+
 // The XP-style button: a light face, a pressed frame, a hot strip along the
 // bottom, or three shaded bottom lines; the splitter only between buttons at rest.
-void DrawXPButton(HDC DC, const RECT& R, bool DrawSplitter, bool Down, bool Hover, TColor HotColor) {
+void DrawXPButton(HDC DC, const RECT& R, bool DrawSplitter, bool Down, bool Hover) {
   COLORREF face = Down ? COLORREF(0xD8DFDE) : Hover ? COLORREF(0xF3F8FA) : COLORREF(0xDBEAEB);
   HBRUSH b = CreateSolidBrush(face);
   FillRect(DC, &R, b);
@@ -70,8 +74,7 @@ void DrawXPButton(HDC DC, const RECT& R, bool DrawSplitter, bool Down, bool Hove
     Line(DC, COLORREF(0xC9D1D0), R.left + 2, R.bottom - 2, R.left + 2, R.top + 1);
     Line(DC, COLORREF(0xC9D1D0), R.left + 2, R.top + 1, R.right - 1, R.top + 1);
   } else if (Hover) {
-    RECT strip{R.left, R.bottom - 3, R.right, R.bottom};
-    FillColor(DC, strip, HotColor);
+    DrawHotStrip(DC, R);
   } else {
     Line(DC, COLORREF(0xCFDEE0), R.left, R.bottom - 3, R.right, R.bottom - 3);
     Line(DC, COLORREF(0xC3D2D5), R.left, R.bottom - 2, R.right, R.bottom - 2);
@@ -118,7 +121,7 @@ void TDataTreeColumn::LayoutHeaderContents(HDC DC, const RECT& Client, bool UseS
   THeaderBox text{0, 0, int(extent.cx) + 2, int(extent.cy)};
   int textSpacing = text_.empty() ? 0 : spacing_;
   THeaderBox sort, glyph;
-  if (UseSortGlyph) sort.w = sort.h = kHeaderSortGlyphSize;
+  if (UseSortGlyph) sort.w = UtilityList()->Width(), sort.h = UtilityList()->Height();
   TCustomImageList* images = owner_->Header()->Images();
   if (UseHeaderGlyph && images) glyph.w = images->Width(), glyph.h = images->Height();
   bool sideBySide = layout_ == blGlyphLeft || layout_ == blGlyphRight || !UseHeaderGlyph;
@@ -283,7 +286,7 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     DoAdvancedHeaderDraw(info, THeaderPaintElements{hpeBackground});
     RestoreDC(DC, saved);
   } else if (header_->Style() == hsXPStyle) {
-    DrawXPButton(DC, R, false, false, false, colors_->Get(TDTColors::HeaderHotColor));
+    DrawXPButton(DC, R, false, false, false);
   } else {
     FillColor(DC, R, header_->Background());
   }
@@ -325,7 +328,7 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     // Without a border of its own, every button but the last gets a right border.
     bool rightBorder = info.ShowRightBorder || c->Position() + 1 < uint32_t(cols->Count());
     if (!elements.Contains(hpeBackground) && header_->Style() == hsXPStyle) {
-      DrawXPButton(DC, b, rightBorder, down, info.IsHoverIndex, colors_->Get(TDTColors::HeaderHotColor));
+      DrawXPButton(DC, b, rightBorder, down, info.IsHoverIndex);
     } else if (!elements.Contains(hpeBackground)) {
       RECT e = b;
       TButtonEdges edges = ButtonEdges(header_->Style());
@@ -365,16 +368,21 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     std::u16string text = c->Text();
     if (!text.empty() && !elements.Contains(hpeText)) {
       UINT format = DT_NOPREFIX | (c->BiDiMode() != bdLeftToRight ? DT_RTLREADING : 0);
-      DrawButtonText(DC, text, t, info.IsEnabled, info.IsHoverIndex, format, header_->Font()->Color(),
-                     colors_->Get(TDTColors::HeaderHotColor));
+      DrawButtonText(DC, text, t, info.IsEnabled, info.IsHoverIndex && !states_.Contains(tsUseThemes), format,
+                     header_->Font()->Color(), colors_->Get(TDTColors::HeaderHotColor));
     }
-    if (info.ShowSortGlyph && !elements.Contains(hpeSortGlyph))
-      PaintSortGlyph(DC, POINT{info.SortGlyphPos.x, info.SortGlyphPos.y + kSortGlyph / 2},
-                     header_->SortDirection() == sdAscending);
+    if (info.ShowSortGlyph && !elements.Contains(hpeSortGlyph)) {
+      bool ascending = header_->SortDirection() == sdAscending, themed = states_.Contains(tsUseThemes);
+      int glyph = themed ? (ascending ? uiThemedSortAscending : uiThemedSortDescending)
+                         : (ascending ? uiSortAscending : uiSortDescending);
+      DrawUtility(DC, glyph, info.SortGlyphPos.x, info.SortGlyphPos.y);
+    }
     if (info.DropMark != dmmNone && !elements.Contains(hpeDropMark)) {
-      RECT m = info.DropMark == dmmLeft ? RECT{b.left, b.top, b.left + 2, b.bottom}
-                                        : RECT{b.right - 2, b.top, b.right, b.bottom};
-      FillColor(DC, m, colors_->Get(TDTColors::DropMarkColor));
+      int y = b.top + (b.bottom - b.top - UtilityList()->Height()) / 2;
+      if (info.DropMark == dmmLeft)
+        DrawUtility(DC, uiDropMarkLeft, b.left, y);
+      else
+        DrawUtility(DC, uiDropMarkRight, b.right - UtilityList()->Width(), y);
     }
     RestoreDC(DC, saved);
   }

@@ -114,6 +114,63 @@ void DrawList(TCustomImageList* list, TCheckImageKind kind) {
   list->AddMasked(&strip, kMask);
 }
 
+// The utility glyphs, each in its 16 x 16 square at X of the strip.
+void DrawDropMark(TCanvas* c, int x, bool left) {
+  // A bar along the edge the column goes to, with an arrow head pointing
+  // away from it into the button.
+  TColor mark = ColorToRGB(clBtnText);
+  int edge = left ? x : x + 14;
+  Fill(c, RECT{edge, 0, edge + 2, 16}, mark);
+  for (int i = 0; i < 4; ++i) {
+    int col = left ? x + 2 + i : x + 13 - i;
+    Fill(c, RECT{col, 4 + i, col + 1, 12 - i}, mark);
+  }
+}
+
+void DrawSortGlyph(TCanvas* c, int x, bool ascending, bool themed) {
+  // A small triangle, apex up for ascending; the themed look is an open
+  // chevron in a softer colour.
+  TColor colour = themed ? TColor(0x9D8C7A) : ColorToRGB(clBtnShadow);  // slate (BGR)
+  for (int i = 0; i < 4; ++i) {
+    int y = ascending ? 6 + i : 9 - i;  // row i is 2i + 1 wide
+    if (themed && i < 3)
+      Fill(c, RECT{x + 7 - i, y, x + 8 - i, y + 1}, colour),
+          Fill(c, RECT{x + 7 + i, y, x + 8 + i, y + 1}, colour);
+    else if (!themed)
+      Fill(c, RECT{x + 7 - i, y, x + 8 + i, y + 1}, colour);
+  }
+}
+
+void DrawHotStrip(TCanvas* c, int x, int part) {
+  // Three rows of warm colours along the bottom; the ends are rounded off
+  // by leaving their outer corner pixels transparent.
+  const TColor rows[3] = {TColor(0x3CC7FF), TColor(0x00A9F8), TColor(0x2C8BE6)};  // BGR
+  for (int r = 0; r < 3; ++r) {
+    int from = x, to = x + 16;
+    bool corner = r != 1;
+    if (part == 0) from += corner ? 2 : 1;
+    if (part == 2) to -= corner ? 2 : 1;
+    Fill(c, RECT{from, 13 + r, to, 14 + r}, rows[r]);
+  }
+}
+
+void DrawUtilities(TCustomImageList* list) {
+  TBitmap strip(9 * 16, 16, pf24bit);
+  TCanvas* c = strip.Canvas();
+  Fill(c, RECT{0, 0, 9 * 16, 16}, kMask);
+  DrawDropMark(c, uiDropMarkLeft * 16, true);
+  DrawDropMark(c, uiDropMarkRight * 16, false);
+  DrawSortGlyph(c, uiSortDescending * 16, false, false);
+  DrawSortGlyph(c, uiSortAscending * 16, true, false);
+  DrawSortGlyph(c, uiThemedSortDescending * 16, false, true);
+  DrawSortGlyph(c, uiThemedSortAscending * 16, true, true);
+  DrawHotStrip(c, uiHotStripLeft * 16, 0);
+  DrawHotStrip(c, uiHotStripMiddle * 16, 1);
+  DrawHotStrip(c, uiHotStripRight * 16, 2);
+  list->Clear();
+  list->AddMasked(&strip, kMask);
+}
+
 TCustomImageList* MakeList(TCheckImageKind kind) {
   auto* list = new TCustomImageList(nullptr, 16, 16);
   DrawList(list, kind);
@@ -122,6 +179,7 @@ TCustomImageList* MakeList(TCheckImageKind kind) {
 
 struct Globals {
   TCustomImageList* lists[9] = {};
+  TCustomImageList* utility = nullptr;
   UINT referenceFormat = 0;
 };
 
@@ -139,6 +197,8 @@ void InitializeDataTreeGlobals() {
     Globals& g = G();
     for (int k = 0; k < 9; ++k)
       if (k != ckCustom) g.lists[k] = MakeList(TCheckImageKind(k));
+    g.utility = new TCustomImageList(nullptr, 16, 16);
+    DrawUtilities(g.utility);
     g.referenceFormat = RegisterClipboardFormatW(u"Data Tree Reference");
   });
 }
@@ -146,6 +206,11 @@ void InitializeDataTreeGlobals() {
 TCustomImageList* CheckImageList(TCheckImageKind Kind) {
   InitializeDataTreeGlobals();
   return Kind == ckCustom ? nullptr : G().lists[Kind];
+}
+
+TCustomImageList* UtilityList() {
+  InitializeDataTreeGlobals();
+  return G().utility;
 }
 
 void ReloadCheckImageLists() {
@@ -156,6 +221,25 @@ void ReloadCheckImageLists() {
   for (TCheckImageKind k :
        {ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckSystem, ckSystemFlat})
     if (G().lists[k]) DrawList(G().lists[k], k);
+  DrawUtilities(G().utility);
+}
+
+void DrawShadedButton(TCanvas* Canvas, bool Plus) {
+  // A frame with cut corners, a face that darkens from white downwards, and
+  // a dark blue bar (and cross bar).
+  TCanvas* c = Canvas;
+  constexpr TColor frame = 0xA88F78, mark = 0x603020;  // slate blue, navy (BGR)
+  c->Pen()->SetColor(frame);
+  c->MoveTo(1, 0), c->LineTo(8, 0);
+  c->MoveTo(1, 8), c->LineTo(8, 8);
+  c->MoveTo(0, 1), c->LineTo(0, 8);
+  c->MoveTo(8, 1), c->LineTo(8, 8);
+  for (int y = 1; y < 8; ++y) {
+    int shade = 255 - (y - 1) * 9;  // 255 down to 201
+    Fill(c, RECT{1, y, 8, y + 1}, TColor(shade | (shade + 2 > 255 ? 255 : shade + 2) << 8 | 255 << 16));
+  }
+  Fill(c, RECT{2, 4, 7, 5}, mark);
+  if (Plus) Fill(c, RECT{4, 2, 5, 7}, mark);
 }
 
 UINT TreeReferenceFormat() {

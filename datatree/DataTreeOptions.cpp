@@ -17,7 +17,10 @@ void TCustomDataTreeOptions::SetPaintOptions(TDTPaintOptions Value) {
   bool themeChanged = paint_.Contains(toThemeAware) != Value.Contains(toThemeAware);
   paint_ = Value;
   if (!Live(owner_)) return;
-  if (themeChanged) owner_->DoStateChange({}, {tsUseThemes});  // visual styles are never active
+  if (themeChanged) {
+    owner_->DoStateChange({}, {tsUseThemes});  // visual styles are never active
+    owner_->PrepareBitmaps(true, true);
+  }
   owner_->Invalidate();
 }
 
@@ -139,13 +142,16 @@ TDTColors::TDTColors(TBaseDataTree* AOwner) : owner_(AOwner) {
 void TDTColors::Set(Index I, TColor Value) {
   if (colors_[I] == Value) return;
   colors_[I] = Value;
-  if (Live(owner_)) owner_->Invalidate();
+  if (!Live(owner_)) return;
+  if (I == TreeLineColor) owner_->PrepareBitmaps(true, true);  // the buttons' frame
+  owner_->Invalidate();
 }
 
 void TDTColors::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TDTColors*>(Source);
   if (!s) return TPersistent::Assign(Source);
   for (int i = 0; i < Count; ++i) colors_[i] = s->colors_[i];
+  if (owner_) owner_->PrepareBitmaps(true, false);  // the buttons' frame may have changed
   if (owner_ && owner_->UpdateCount() == 0) owner_->Invalidate();
 }
 

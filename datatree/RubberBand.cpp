@@ -5,7 +5,7 @@
 namespace qv {
 
 void TRubberBand::Begin(POINT Start, bool Ctrl, TNodeArray Before) {
-  row_ = nullptr;
+  ForgetRow();
   start_ = Start;
   rect_ = RECT{Start.x, Start.y, Start.x, Start.y};
   ctrl_ = Ctrl;
@@ -25,14 +25,15 @@ void TRubberBand::End() {
 }
 
 void TRubberBand::ForgetNode(PDataNode Node) {
-  if (row_ == Node) row_ = nullptr;
+  for (TWalkRow& row : rows_)
+    if (row.Node == Node) row.Node = nullptr;
   auto before = std::lower_bound(before_.begin(), before_.end(), Node);
   if (before != before_.end() && *before == Node) before_.erase(before);
 }
 
 void TRubberBand::DropNodes() {
   before_.clear();
-  row_ = nullptr;
+  ForgetRow();
 }
 
 }  // namespace qv

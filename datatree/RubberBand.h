@@ -30,14 +30,14 @@ class TRubberBand {
   // The band ends: its rectangle and earlier selection go.
   void End();
 
-  PDataNode Row() const { return row_; }
-  int RowTop() const { return rowTop_; }
-  void SetRow(PDataNode Row, int Top) {
-    row_ = Row;
-    rowTop_ = Top;
-  }
-  // Rows may have moved or changed height: the walk starts afresh.
-  void ForgetRow() { row_ = nullptr; }
+  // The walk's last row per edge: a band that keeps its top and moves its
+  // bottom (or the reverse) walks the rows near each edge, each from where
+  // that edge's walk stopped before (Edge 0 the upper walk, 1 the lower).
+  PDataNode Row(int Edge = 0) const { return rows_[Edge].Node; }
+  int RowTop(int Edge = 0) const { return rows_[Edge].Top; }
+  void SetRow(PDataNode Row, int Top, int Edge = 0) { rows_[Edge] = TWalkRow{Row, Top}; }
+  // Rows may have moved or changed height: the walks start afresh.
+  void ForgetRow() { rows_[0].Node = rows_[1].Node = nullptr; }
   // Node is going away: neither the walk nor the earlier selection keeps it.
   void ForgetNode(PDataNode Node);
   // Every node goes at once.
@@ -48,8 +48,11 @@ class TRubberBand {
   POINT start_{};
   bool ctrl_ = false;
   TNodeArray before_;  // sorted by address
-  PDataNode row_ = nullptr;
-  int rowTop_ = 0;
+  struct TWalkRow {
+    PDataNode Node = nullptr;
+    int Top = 0;
+  };
+  TWalkRow rows_[2];
 };
 
 }  // namespace qv

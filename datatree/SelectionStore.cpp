@@ -48,13 +48,25 @@ void TSelectionStore::Insert(TNodeArray Items) {
 
 void TSelectionStore::Mark(PDataNode Node) {
   int index;
-  if (Find(Node, index) && !Marked(entries_[size_t(index)]))
+  if (Find(Node, index) && !Marked(entries_[size_t(index)])) {
     entries_[size_t(index)] = WithMark(entries_[size_t(index)]);
+    if (marked_++ == 0 || Addr(Node) < firstMarked_) firstMarked_ = Addr(Node);
+  }
+}
+
+void TSelectionStore::Erase(int Index) {
+  if (Marked(entries_[size_t(Index)])) --marked_;
+  entries_.erase(entries_.begin() + Index);
 }
 
 int TSelectionStore::Pack() {
-  if (std::none_of(entries_.begin(), entries_.end(), Marked)) return -1;
-  std::erase_if(entries_, Marked);
+  if (marked_ == 0) return -1;
+  // Nothing before the first marked entry moves: a band that gives back the
+  // rows at its end packs only those.
+  auto from = std::lower_bound(entries_.begin(), entries_.end(), firstMarked_,
+                               [](PDataNode e, uintptr_t a) { return Addr(Unmark(e)) < a; });
+  entries_.erase(std::remove_if(from, entries_.end(), Marked), entries_.end());
+  marked_ = 0;
   return Count();
 }
 

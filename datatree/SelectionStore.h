@@ -20,10 +20,13 @@ class TSelectionStore {
   void Insert(TNodeArray Items);
   // Marks Node's entry; it goes at the next Pack.
   void Mark(PDataNode Node);
-  void Erase(int Index) { entries_.erase(entries_.begin() + Index); }
+  void Erase(int Index);
   // Drops the marked entries: the new count, or -1 when none was marked.
   int Pack();
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    entries_.clear();
+    marked_ = 0;
+  }
 
  private:
   static uintptr_t Addr(PDataNode n) { return reinterpret_cast<uintptr_t>(n); }
@@ -32,6 +35,10 @@ class TSelectionStore {
   static PDataNode WithMark(PDataNode n) { return reinterpret_cast<PDataNode>(Addr(n) | 1); }
 
   TNodeArray entries_;
+  // How many entries carry the mark: a pack with none costs nothing, which
+  // keeps a rubber band that only adds rows linear in the rows it crosses.
+  size_t marked_ = 0;
+  uintptr_t firstMarked_ = 0;  // no marked entry lies before this address
 };
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/DataTreeDragDrop.h"
+#include "datatree/DataTreeImages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/text/Text.h"
 #include "platform/window/Input.h"
@@ -671,7 +672,7 @@ TEST_F(Header, ContentsAreLaidOutAsBlocksWithinTheMargins) {
   EXPECT_EQ(sort.x, glyph.x + block + 4);
   EXPECT_EQ(glyph.y, 20 + (60 - 16) / 2);
   EXPECT_EQ(text.top, 20 + (60 - th) / 2);
-  EXPECT_EQ(sort.y, 20 + (60 - kHeaderSortGlyphSize) / 2);
+  EXPECT_EQ(sort.y, 20 + (60 - UtilityList()->Height()) / 2);
   // Glyph on top: glyph, spacing and text centred vertically as a block.
   c->SetLayout(blGlyphTop);
   c->LayoutHeaderContents(bmp.DC(), client, false, true, text, sort, glyph);
@@ -687,20 +688,151 @@ TEST_F(Header, ContentsAreLaidOutAsBlocksWithinTheMargins) {
   c->SetLayout(blGlyphLeft);
   c->SetAlignment(taRightJustify);
   c->LayoutHeaderContents(bmp.DC(), client, true, false, text, sort, glyph);
-  EXPECT_EQ(sort.x, 10 + 200 - 4 - kHeaderSortGlyphSize);
+  EXPECT_EQ(sort.x, 10 + 200 - 4 - UtilityList()->Width());
   EXPECT_EQ(text.right, sort.x - 4);
   // Only a sort glyph: centred both ways.
   c->SetText(u"");
   c->LayoutHeaderContents(bmp.DC(), client, true, false, text, sort, glyph);
-  EXPECT_EQ(sort.x, 10 + (200 - kHeaderSortGlyphSize) / 2);
+  EXPECT_EQ(sort.x, 10 + (200 - UtilityList()->Width()) / 2);
   // A text too wide for a narrow button is cut at the margin before the sort glyph.
   c->SetText(u"A caption far wider than the button");
   c->SetAlignment(taLeftJustify);
   c->LayoutHeaderContents(bmp.DC(), RECT{0, 0, 60, 17}, true, false, text, sort, glyph);
-  EXPECT_EQ(sort.x, 60 - 4 - kHeaderSortGlyphSize);
+  EXPECT_EQ(sort.x, 60 - 4 - UtilityList()->Width());
   EXPECT_EQ(text.left, 4);
   EXPECT_EQ(text.right, sort.x - 4);
   t->Header()->SetImages(nullptr);
+}
+
+// Whether utility image Index paints pixel (X, Y) (over white and over black alike).
+bool UtilityOpaque(int Index, int X, int Y) {
+  MemoryBitmap white(16, 16), black(16, 16);
+  PatBlt(white.DC(), 0, 0, 16, 16, WHITENESS);
+  PatBlt(black.DC(), 0, 0, 16, 16, BLACKNESS);
+  ImageList_Draw(UtilityList()->Handle(), Index, white.DC(), 0, 0, ILD_TRANSPARENT);
+  ImageList_Draw(UtilityList()->Handle(), Index, black.DC(), 0, 0, ILD_TRANSPARENT);
+  return white.At(X, Y) == black.At(X, Y);
+}
+int OpaqueInRow(int Index, int Y) {
+  int n = 0;
+  for (int x = 0; x < 16; ++x) n += UtilityOpaque(Index, x, Y);
+  return n;
+}
+
+TEST_F(Header, UtilityGlyphsAreDropMarksSortArrowsAndHotStripPieces) {
+  TCustomImageList* list = UtilityList();
+  ASSERT_EQ(list->Count(), 9);
+  EXPECT_EQ(list->Width(), 16);
+  EXPECT_EQ(list->Height(), 16);
+  // Drop marks: a bar along the left (0) or right (1) edge, the far side clear.
+  for (int y = 0; y < 16; ++y) {
+    EXPECT_TRUE(UtilityOpaque(0, 0, y) && UtilityOpaque(1, 15, y)) << y;
+    EXPECT_FALSE(UtilityOpaque(0, 15, y) || UtilityOpaque(1, 0, y)) << y;
+  }
+  // Sort glyphs: descending (2, 4) widest on top, ascending (3, 5) at the bottom.
+  for (int index : {2, 3, 4, 5}) {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < 16; ++y)
+      if (OpaqueInRow(index, y) > 0) bottom = y, top = top < 0 ? y : top;
+    ASSERT_GE(top, 0) << index;
+    bool ascending = index % 2 == 1;
+    EXPECT_EQ(OpaqueInRow(index, top) < OpaqueInRow(index, bottom), ascending) << index;
+  }
+  // Hot strip pieces: only the 3 bottom rows; the middle fills them, the ends
+  // leave their outer corner.
+  for (int index : {6, 7, 8}) {
+    for (int y = 0; y < 13; ++y) EXPECT_EQ(OpaqueInRow(index, y), 0) << index << "," << y;
+    EXPECT_GT(OpaqueInRow(index, 14), 12) << index;
+  }
+  EXPECT_EQ(OpaqueInRow(7, 13), 16);
+  EXPECT_TRUE(!UtilityOpaque(6, 0, 13) && UtilityOpaque(6, 15, 13));
+  EXPECT_TRUE(UtilityOpaque(8, 0, 13) && !UtilityOpaque(8, 15, 13));
+}
+
+TEST_F(Header, HotStripSortGlyphAndDropMarkComeFromTheUtilityGlyphs) {
+  TDataStringTree* t = NewTree();
+  TDTHeader* h = t->Header();
+  for (int w : {100, 30, 100}) h->Columns()->Add()->SetWidth(w);
+  h->SetOptions(TDTHeaderOptions{hoVisible, hoHotTrack, hoDrag, hoShowSortGlyphs});
+  h->SetStyle(hsXPStyle);
+  Pump();
+  int bottom = h->Height();
+  MemoryBitmap bmp(300, bottom), piece(16, 16);
+  auto utility = [&](int Index, int X, int Y) {
+    PatBlt(piece.DC(), 0, 0, 16, 16, WHITENESS);
+    ImageList_Draw(UtilityList()->Handle(), Index, piece.DC(), 0, 0, ILD_TRANSPARENT);
+    return piece.At(X, Y);
+  };
+  // What a hot button shows where the glyph is drawn: the glyph, or the hover face.
+  auto hot = [&](int Index, int X, int Y) {
+    return UtilityOpaque(Index, X, Y) ? utility(Index, X, Y) : COLORREF(0xF3F8FA);
+  };
+  // A wide hot button: the left end, the middle tiled, the right end.
+  h->Columns()->HoverIndex = 0;
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  for (int r = 1; r <= 3; ++r) {
+    int y = bottom - r;
+    EXPECT_EQ(bmp.At(0, y), hot(6, 0, 16 - r)) << r;
+    EXPECT_EQ(bmp.At(15, y), hot(6, 15, 16 - r)) << r;
+    for (int x = 16; x < 84; ++x) ASSERT_EQ(bmp.At(x, y), hot(7, x % 16, 16 - r)) << x;
+    EXPECT_EQ(bmp.At(99, y), hot(8, 15, 16 - r)) << r;
+  }
+  EXPECT_EQ(bmp.At(50, bottom - 4), COLORREF(0xF3F8FA));  // the hover face above the strip
+  // A narrow one: the right end, its left half covered by the left end.
+  h->Columns()->HoverIndex = 1;
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  EXPECT_EQ(bmp.At(100, bottom - 1), hot(6, 0, 15));
+  EXPECT_EQ(bmp.At(114, bottom - 3), hot(6, 14, 13));
+  EXPECT_EQ(bmp.At(129, bottom - 3), hot(8, 15, 13));
+  EXPECT_EQ(bmp.At(116, bottom - 1), hot(8, 2, 15));
+  h->Columns()->HoverIndex = -1;
+
+  // The sort glyph: ascending and descending differ only in the glyph's square.
+  h->SetSortColumn(2);
+  h->SetSortDirection(sdAscending);
+  MemoryBitmap other(300, bottom);
+  HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+  h->SetSortDirection(sdDescending);
+  HeaderPainter::Paint(t, other.DC(), RECT{0, 0, 300, bottom});
+  RECT diff{300, bottom, -1, -1};
+  for (int y = 0; y < bottom; ++y)
+    for (int x = 0; x < 300; ++x)
+      if (bmp.At(x, y) != other.At(x, y)) {
+        diff.left = std::min<int>(diff.left, x), diff.right = std::max<int>(diff.right, x);
+        diff.top = std::min<int>(diff.top, y), diff.bottom = std::max<int>(diff.bottom, y);
+      }
+  ASSERT_GE(diff.right, 0);
+  EXPECT_GE(diff.left, 130);  // in the sort column only, within one glyph's square
+  EXPECT_LT(diff.right - diff.left, 16);
+  EXPECT_LT(diff.bottom - diff.top, 16);
+  auto dark = [&](const MemoryBitmap& b, int y) {
+    int n = 0;
+    for (int x = int(diff.left); x <= diff.right; ++x) n += b.At(x, y) != COLORREF(0xDBEAEB);
+    return n;
+  };
+  EXPECT_GT(dark(bmp, diff.bottom), dark(bmp, diff.top));      // ascending points up
+  EXPECT_GT(dark(other, diff.top), dark(other, diff.bottom));  // descending points down
+  h->SetSortColumn(NoColumn);
+
+  // Dragging column 0 over column 2: the drop mark at its left or right edge.
+  int y = bottom / 2;
+  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, y));
+  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(70, y));
+  ASSERT_TRUE(h->MouseState().Dragging());
+  int top = (bottom - 16) / 2;
+  for (bool before : {true, false}) {
+    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(before ? 140 : 220, y));
+    ASSERT_EQ(h->Columns()->DropTarget, 2);
+    ASSERT_EQ(h->Columns()->DropBefore, before);
+    HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});
+    int left = before ? 130 : 230 - 16;
+    for (int dy = 0; dy < 16; ++dy)
+      for (int dx : {0, 1, 14, 15})
+        if (UtilityOpaque(before ? 0 : 1, dx, dy)) {
+          ASSERT_EQ(bmp.At(left + dx, top + dy), utility(before ? 0 : 1, dx, dy)) << dx << "," << dy;
+        }
+  }
+  SendMessage(t->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
 }  // namespace

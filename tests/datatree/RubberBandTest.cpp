@@ -1,7 +1,7 @@
 // The rubber band on its own: rows inside are added to the selection it
 // started from, or toggle it with Ctrl; a node that goes is forgotten (its
 // address may come back as a new node that was never selected); the band
-// ends without an area and the walk's row goes with the node.
+// ends without an area and each edge's walk row goes with the node.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -40,22 +40,33 @@ TEST(RubberBand, AddsOrTogglesTheSelectionItStartedFrom) {
   EXPECT_FALSE(band.Wants(&n[3], false));
 }
 
-TEST(RubberBand, TheWalksRowGoesWithItsNodeOrTheGeometry) {
+TEST(RubberBand, EachEdgesWalkRowGoesWithItsNodeOrTheGeometry) {
   std::vector<TDataNode> n(2);
   TRubberBand band;
   band.Begin(POINT{0, 0}, false, {});
-  band.SetRow(&n[0], 36);
-  band.ForgetNode(&n[1]);
-  EXPECT_EQ(band.Row(), &n[0]);
-  EXPECT_EQ(band.RowTop(), 36);
+  band.SetRow(&n[0], 36, 0);
+  band.SetRow(&n[1], 90, 1);
+  EXPECT_EQ(band.Row(0), &n[0]);
+  EXPECT_EQ(band.RowTop(0), 36);
+  EXPECT_EQ(band.Row(1), &n[1]);
+  EXPECT_EQ(band.RowTop(1), 90);
+  band.ForgetNode(&n[1]);  // only the walk that stood on it forgets
+  EXPECT_EQ(band.Row(0), &n[0]);
+  EXPECT_EQ(band.Row(1), nullptr);
+  band.SetRow(&n[0], 36, 1);
   band.ForgetNode(&n[0]);
-  EXPECT_EQ(band.Row(), nullptr);
-  band.SetRow(&n[1], 18);
+  EXPECT_EQ(band.Row(0), nullptr);
+  EXPECT_EQ(band.Row(1), nullptr);
+  band.SetRow(&n[1], 18, 0);
+  band.SetRow(&n[0], 0, 1);
   band.ForgetRow();
-  EXPECT_EQ(band.Row(), nullptr);
-  band.SetRow(&n[1], 18);
-  band.Begin(POINT{0, 0}, false, {});  // a new band starts its own walk
-  EXPECT_EQ(band.Row(), nullptr);
+  EXPECT_EQ(band.Row(0), nullptr);
+  EXPECT_EQ(band.Row(1), nullptr);
+  band.SetRow(&n[1], 18, 0);
+  band.SetRow(&n[0], 0, 1);
+  band.Begin(POINT{0, 0}, false, {});  // a new band starts its own walks
+  EXPECT_EQ(band.Row(0), nullptr);
+  EXPECT_EQ(band.Row(1), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The selection array on its own against a std::set model: inserts in any
-// order, marks that only count once packed, erasing and finding.
+// order, marks that only count once packed, erasing (marked entries too),
+// clearing and finding.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +20,7 @@ TEST(SelectionStore, AgreesWithASetThroughInsertsMarksAndPacks) {
   TSelectionStore store;
   std::set<PDataNode> model, marked;
   for (int step = 0; step < 2000; ++step) {
-    int op = int(rng() % 4);
+    int op = int(rng() % 6);
     if (op < 2) {
       TNodeArray batch;
       for (int i = int(rng() % 5); i >= 0; --i) {
@@ -32,6 +33,16 @@ TEST(SelectionStore, AgreesWithASetThroughInsertsMarksAndPacks) {
       PDataNode n = *std::next(model.begin(), ptrdiff_t(rng() % model.size()));
       store.Mark(n);
       marked.insert(n);
+    } else if (op == 3 && !model.empty()) {
+      int at = int(rng() % model.size());
+      PDataNode n = store.Node(at);
+      store.Erase(at);
+      model.erase(n);
+      marked.erase(n);
+    } else if (op == 4 && rng() % 50 == 0) {
+      store.Clear();
+      model.clear();
+      marked.clear();
     } else {
       int packed = store.Pack();
       EXPECT_EQ(packed, marked.empty() ? -1 : int(model.size() - marked.size()));

@@ -227,7 +227,8 @@ struct BandTree : TDataStringTree {
 };
 
 TEST_F(Selection, ARubberBandDraggedAroundChangesExactlyTheRowsThatCrossedItsEdge) {
-  // Random moves of the band's corner, some keeping its width and some not.
+  // Random moves of the band's corner, some keeping its width and some not,
+  // some a few rows up or down and some far.
   // The model: a row whose inside status changes between two bands is
   // toggled (Ctrl) or takes the new status; every other row keeps its state.
   std::mt19937 rng(3);
@@ -252,8 +253,9 @@ TEST_F(Selection, ARubberBandDraggedAroundChangesExactlyTheRowsThatCrossedItsEdg
       int top = std::min(r.top, r.bottom), bottom = std::max(r.top, r.bottom);
       return int(i) * h<bottom&& int(i + 1) * h> top;
     };
-    for (int move = 0; move < 80; ++move) {
-      RECT next{start.x, start.y, rng() % 2 ? band.right : int(rng() % 300), int(rng() % 3700)};
+    for (int move = 0; move < 160; ++move) {
+      int y = rng() % 2 ? std::max(0, int(band.bottom) + int(rng() % 161) - 80) : int(rng() % 3700);
+      RECT next{start.x, start.y, rng() % 2 ? band.right : int(rng() % 300), y};
       t.HandleDrawSelection(band, next);
       if (next.left != next.right && next.top != next.bottom)  // an empty band changes nothing
         for (size_t i = 0; i < rows.size(); ++i)
