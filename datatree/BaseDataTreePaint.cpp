@@ -454,11 +454,24 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
     DeleteObject(b);
     if (!handled && header_->UseColumns() && PaintOptions.Contains(ptGridLines) &&
         po.Contains(toShowVertGridLines) && po.Contains(toFullVertGridLines)) {
+      // As in the rows: no line after the auto-sized last column.
+      TColumnIndex last = header_->Columns()->GetLastVisibleColumn();
+      TDataTreeColumn* autoSized =
+          header_->Options().Contains(hoAutoResize) && last >= 0 ? header_->Columns()->Items(last) : nullptr;
       for (TDataTreeColumn* c : header_->Columns()->GetVisibleColumns()) {
+        if (c == autoSized) continue;
         int x = c->Left() + c->Width() - 1 - Window.left + Target.x;
         RECT g{x, rest.top, x + 1, rest.bottom};
         PaintGridLine(TargetDC, g, colors_->Get(TDTColors::GridLineColor), Color());
       }
+    }
+    if (band) {
+      // The band goes on over the empty space: drawn as into one tall row.
+      POINT old{};
+      SetWindowOrgEx(TargetDC, 0, 0, &old);
+      SetWindowOrgEx(TargetDC, old.x + Window.left - Target.x, old.y + Window.top - Target.y - from, nullptr);
+      PaintDrawSelection(TargetDC, Window, from, Window.bottom - from);
+      SetWindowOrgEx(TargetDC, old.x, old.y, nullptr);
     }
   }
   if (!header_->UseColumns() && rangeXSeen_ != rangeXShown_ && HandleAllocated()) {
