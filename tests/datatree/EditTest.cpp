@@ -330,6 +330,13 @@ TEST_F(Edit, ReinitNodeAsksAgainButKeepsSelectionAndUserStates) {
   EXPECT_TRUE(t->Disabled(first));
   EXPECT_EQ(t->SelectionCount(), 2);
   EXPECT_EQ(t->GetSortedSelection(false).size(), 2u);
+  // Nil stands for the whole tree: recursively every node is asked again.
+  inits.clear();
+  t->ReinitNode(nullptr, false);
+  EXPECT_TRUE(inits.empty());
+  t->ReinitNode(nullptr, true);
+  EXPECT_EQ(inits, (TNodeArray{first, first->FirstChild, first->LastChild, first->NextSibling,
+                               first->NextSibling->NextSibling}));
   EXPECT_TRUE(TreeInvariantsHold(*t));
 }
 
