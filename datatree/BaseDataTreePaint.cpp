@@ -466,12 +466,15 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
       }
     }
     if (band) {
-      // The band goes on over the empty space: drawn as into one tall row.
+      // The band goes on over the empty space, drawn as into one tall row
+      // and kept to this area.
+      int saved = SaveDC(TargetDC);
+      IntersectClipRect(TargetDC, rest.left, rest.top, rest.right, rest.bottom);
       POINT old{};
       SetWindowOrgEx(TargetDC, 0, 0, &old);
       SetWindowOrgEx(TargetDC, old.x + Window.left - Target.x, old.y + Window.top - Target.y - from, nullptr);
       PaintDrawSelection(TargetDC, Window, from, Window.bottom - from);
-      SetWindowOrgEx(TargetDC, old.x, old.y, nullptr);
+      RestoreDC(TargetDC, saved);
     }
   }
   if (!header_->UseColumns() && rangeXSeen_ != rangeXShown_ && HandleAllocated()) {
