@@ -108,7 +108,7 @@ bool TBaseDataTree::CollectSelectedNodes(TColumnIndex Main, int NodeLeft, int No
       bool measure = Alignment != natural || (RightToLeft ? textRight > std::min(OldRect.right, NewRect.right)
                                                           : textLeft < std::max(OldRect.left, NewRect.left));
       if (measure) {
-        int w = DoGetNodeWidth(run, Main) + 2 * textMargin_;
+        int w = DoGetNodeWidth(run, Main);
         if (w < textRight - textLeft) {
           if (Alignment == taCenter) {
             textLeft = (textLeft + textRight - w) / 2;
@@ -153,8 +153,6 @@ bool TBaseDataTree::HandleDrawSelection(RECT OldRect, RECT NewRect) {
   if (useColumns) {
     left = header_->Columns()->Items(main)->Left();
     right = left + header_->Columns()->Items(main)->Width();
-  } else {
-    right = std::max(right, RangeX());
   }
   if (IsRectEmpty(&NewRect)) return false;
   TNodeArray add;

@@ -4,7 +4,9 @@
 
 #include "classlib/controls/Application.h"
 #include "datatree/BaseDataTree.h"
+#include "platform/gdi/Blit.h"
 #include "platform/window/Input.h"
+#include "platform/window/Paint.h"
 
 namespace qv {
 
@@ -115,10 +117,19 @@ void TBaseDataTree::AnimateToggle(PDataNode Node, bool Expand, int HeightDelta) 
 
 bool TBaseDataTree::ToggleAnimationStep(int, int StepSize) {
   if (StepSize <= 0 || !HandleAllocated()) return true;
-  RECT& area = toggleAnimation_.Area;
-  int dy = toggleAnimation_.Expand ? StepSize : -StepSize;
-  // The uncovered strip is invalidated and painted with the next paint.
-  ScrollWindowEx(Handle(), 0, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+  const RECT& area = toggleAnimation_.Area;
+  bool expand = toggleAnimation_.Expand;
+  // No paint runs inside the animation loop: the strip the rows left behind
+  // is filled here, with the column colours or the tree's colour.
+  HDC dc = GetDC(Handle());
+  ScrollDC(dc, 0, expand ? StepSize : -StepSize, &area, &area, nullptr, nullptr);
+  RECT strip = area;
+  if (expand)
+    strip.bottom = std::min<int>(area.bottom, area.top + StepSize + 1);
+  else
+    strip.top = std::max<int>(area.top, area.bottom - StepSize);
+  PaintBelowRows(dc, strip, -offsetX_, POINT{0, 0});
+  ReleaseDC(Handle(), dc);
   return true;
 }
 
@@ -260,7 +271,7 @@ void TBaseDataTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool
 }
 
 void TBaseDataTree::ResetNode(PDataNode Node) {
-  if (!CancelEditNode()) return;
+  CancelEditNode();  // an editor that will not stop does not hold the tree back
   if (!Node || Node == root_) {
     Clear();
     return;
@@ -287,7 +298,7 @@ void TBaseDataTree::ReinitChildren(PDataNode Node, bool Recursive) {
 }
 
 void TBaseDataTree::ReinitNode(PDataNode Node, bool Recursive) {
-  if (!Node) return;
+  if (!Node) Node = root_;  // nil with Recursive re-initialises the whole tree
   if (Node != root_) {
     // Only what initialisation rebuilds is dropped; selection, expansion,
     // the disabled and multi-line flags stay as the user left them.

@@ -129,7 +129,7 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
     }
     if (stateImages_ && HasImage(Node, ikState, Column)) offset += stateImages_->Width() + 2;
     if (images_ && HasImage(Node, ikNormal, Column)) offset += images_->Width() + 2;
-    int width = DoGetNodeWidth(Node, Column) + 2 * textMargin_;
+    int width = DoGetNodeWidth(Node, Column);
     int columnLeft = r.left, columnRight = r.right;
     int cellLeft = r.left + offset;
     int cellRight = r.right;
@@ -201,7 +201,7 @@ void TBaseDataTree::DetermineHitPositionLTR(THitInfo& HitInfo, int Offset, int R
       return;
     }
   }
-  int width = DoGetNodeWidth(node, HitInfo.HitColumn) + 2 * textMargin_;
+  int width = DoGetNodeWidth(node, HitInfo.HitColumn);
   if (width <= Right - x) {
     if (Alignment == taRightJustify && Offset < Right - width) {
       HitInfo.HitPositions.Include(hpOnItemLeft);
@@ -296,7 +296,7 @@ int TBaseDataTree::GetMaxColumnWidth(TColumnIndex Column) {
   int width = 0;
   bool isMain = Column == header_->MainColumn();
   for (PDataNode run = GetFirstVisible(); run; run = GetNextVisible(run)) {
-    int w = DoGetNodeWidth(run, Column) + 2 * textMargin_ + margin_;
+    int w = DoGetNodeWidth(run, Column) + margin_;
     if (isMain) {
       w += GetNodeIndent(run);
       if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && run->CheckType != ctNone)

@@ -2,6 +2,7 @@
 // collapse keys, the Space check with its press and release, and the
 // incremental search driven by typed characters and the search timer.
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeTransfer.h"
 #include "platform/window/Input.h"
 #include "platform/window/KeyboardLayout.h"
 #include "platform/window/Messages.h"
@@ -90,7 +91,8 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
                 Key == VK_HOME ? cols->GetNextVisibleColumn(column) : cols->GetPreviousVisibleColumn(column);
           if (column < 0) break;  // no column allowed: nothing happens
         }
-        if (ctrl && !gridMode) {
+        // Only Ctrl alone scrolls; with Shift as well the range is extended.
+        if (Shift == TShiftState{ssCtrl} && !gridMode) {
           ScrollIntoView(target, options_->SelectionOptions().Contains(toCenterScrollIntoView),
                          !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
           SetOffsetX(Key == VK_HOME ? 0 : -2147483647);
@@ -179,7 +181,8 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
             SetFocusedNode(focus_.Node()->Parent);
           }
         } else {
-          PDataNode target = focus_.Node()->Has(vsExpanded) ? GetFirstVisibleChild(focus_.Node()) : nullptr;
+          // A collapsed node (Shift held) opens as its child takes the focus.
+          PDataNode target = GetFirstVisibleChild(focus_.Node());
           if (target) {
             if (extendRange && focus_.Anchor() && CompareNodePositions(target, focus_.Anchor()) < 0)
               RemoveFromSelection(focus_.Node());
@@ -279,6 +282,15 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
         DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
         if (GetCapture() == Handle()) ReleaseCapture();
         Invalidate();
+      } else if (states_.Contains(tsEditing)) {
+        CancelEditNode();
+      }
+      return;
+    case VK_F2:
+      if (!Shift.Empty()) break;
+      if (focus_.Node() && CanEdit(focus_.Node(), focus_.Column())) {
+        Xfer().editColumn = focus_.Column();
+        BeginNodeEdit();
       }
       return;
     case VK_SPACE:
@@ -307,6 +319,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       HelpKey();
       return;
     case 'A':
+    case 0x61:  // a lower-case 'a' passed as the key code
       if (ctrl) {
         SelectAll(true);
         return;

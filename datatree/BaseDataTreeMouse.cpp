@@ -203,10 +203,12 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
                     (!fullRow || hit.HitPositions.Contains(hpOnItemLabel) ||
                      options_->MiscOptions().Contains(toFullRowDrag));
     if (focus_.Node() == node) HandleClickSelection(last, node, Shift, autoDrag);
-  } else if (Button == mbLeft) {
-    // Empty space: a rubber band may follow. A single-select tree keeps its
-    // selection, as there is no band to start.
+  } else {
+    // Empty space: a rubber band may follow, from any button that selects.
+    // A single-select tree keeps its selection, as there is no band to
+    // start; so does a tree whose rows drag from anywhere (full-row drag).
     bool multi = options_->SelectionOptions().Contains(toMultiSelect);
+    if (options_->MiscOptions().Contains(toFullRowDrag)) return;
     if (multi && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
     if (multi && !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
       DoStateChange({tsDrawSelPending});

@@ -134,7 +134,7 @@ void TBaseDataTree::SetNodeDataSize(int32_t Value) {
 
 PDataNode TBaseDataTree::AddChild(PDataNode Parent, void* UserData) {
   if (options_->MiscOptions().Contains(toReadOnly)) return nullptr;
-  if (!CancelEditNode()) return nullptr;
+  CancelEditNode();  // an editor that will not stop does not hold the tree back
   if (!Parent) Parent = root_;
   InitIfNeeded(Parent);
   ++updateCount_;
@@ -227,6 +227,9 @@ void TBaseDataTree::InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool 
   DTAssert(Node && Node != root_, "Node must neither be nil nor the root node.");
   if (Node == focus_.Node() && !KeepFocus) {
     ChangeFocus(nullptr, false);
+    // An editor that refuses to stop keeps the focus in place, but not on a
+    // node that is going away.
+    if (focus_.Node() == Node) focus_.SetNode(nullptr);
     DoFocusChange(focus_.Node(), focus_.Column());
   }
   if (Node == focus_.Anchor()) ResetRangeAnchor();

@@ -417,7 +417,12 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
     DeleteObject(b);
     if (!handled && header_->UseColumns() && PaintOptions.Contains(ptGridLines) &&
         po.Contains(toShowVertGridLines) && po.Contains(toFullVertGridLines)) {
+      // As in the rows: no line after the auto-sized last column.
+      TColumnIndex last = header_->Columns()->GetLastVisibleColumn();
+      TDataTreeColumn* autoSized =
+          header_->Options().Contains(hoAutoResize) && last >= 0 ? header_->Columns()->Items(last) : nullptr;
       for (TDataTreeColumn* c : header_->Columns()->GetVisibleColumns()) {
+        if (c == autoSized) continue;
         int x = c->Left() + c->Width() - 1 - Window.left + Target.x;
         RECT g{x, rest.top, x + 1, rest.bottom};
         PaintGridLine(TargetDC, g, colors_->Get(TDTColors::GridLineColor), Color());

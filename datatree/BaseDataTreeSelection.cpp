@@ -233,8 +233,9 @@ void TBaseDataTree::UnselectNodes(PDataNode StartNode, PDataNode EndNode) {
 
 void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
   if (Value == root_) Value = nullptr;
-  // The editor belongs to the focused cell: it ends before the focus moves.
-  if (Value != focus_.Node() && states_.Contains(tsEditing) && !EndEditNode()) return;
+  // The editor belongs to the focused cell: it ends before the focus is set,
+  // even to the node it edits.
+  if (states_.Contains(tsEditing) && !EndEditNode()) return;
   if (Value != focus_.Node()) {
     if (Ask && !DoFocusChanging(focus_.Node(), Value, focus_.Column(), focus_.Column())) {
       Value = focus_.Node();

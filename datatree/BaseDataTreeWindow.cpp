@@ -113,7 +113,10 @@ void TBaseDataTree::ChangeScale(int M, int D) {
 
 void TBaseDataTree::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  Params.Style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
+  Params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  TScrollStyle bars = scrollBarOptions_->ScrollBars();
+  if (bars == ssHorizontal || bars == ssBoth) Params.Style |= WS_HSCROLL;
+  if (bars == ssVertical || bars == ssBoth) Params.Style |= WS_VSCROLL;
   if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
   if (bidiMode_ != bdLeftToRight) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
   if (!options_->MiscOptions().Contains(toFullRepaintOnResize)) {

@@ -299,7 +299,6 @@ bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
   int64_t top = 0;
   uint32_t index = 0;
   PDataNode last = nullptr;
-  int64_t lastTop = 0;
   // Visible order without re-testing each node's ancestors: step into the
   // children of expanded visible nodes, else on to the next visible sibling.
   PDataNode run = FirstVisible();
@@ -307,7 +306,6 @@ bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
     if (Stop && Stop->load()) return false;  // polled between nodes
     if (index % kCacheSpacing == 0) cache.push_back({run, top});
     last = run;
-    lastTop = top;
     top += run->NodeHeight;
     ++index;
     PDataNode next = nullptr;
@@ -321,15 +319,24 @@ bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
     }
     run = next;
   }
-  // The closing entry: the last visible node.
-  if (last && (cache.empty() || cache.back().Node != last)) cache.push_back({last, lastTop});
+  // The closing entry: the last visible node and its bottom.
+  if (last) cache.push_back({last, top});
   cache_.swap(cache);
   return true;
 }
 
+TDataNodeStore::CacheEntry TDataNodeStore::ClosingEntryTop() const {
+  const CacheEntry& closing = cache_.back();
+  return {closing.Node, closing.AbsoluteTop - int64_t(closing.Node->NodeHeight)};
+}
+
 PDataNode TDataNodeStore::FindInCache(PDataNode Node, int64_t& CurrentPos) const {
-  // The last entry at or before Node in tree order.
-  int64_t lo = 0, hi = int64_t(cache_.size()) - 1, found = -1;
+  if (!cache_.empty() && cache_.back().Node == Node) {
+    CurrentPos = ClosingEntryTop().AbsoluteTop;
+    return Node;
+  }
+  // The last spaced entry at or before Node in tree order.
+  int64_t lo = 0, hi = int64_t(cache_.size()) - 2, found = -1;
   while (lo <= hi) {
     int64_t mid = (lo + hi) / 2;
     if (ComparePositions(cache_[size_t(mid)].Node, Node) <= 0) {
@@ -348,7 +355,12 @@ PDataNode TDataNodeStore::FindInCache(PDataNode Node, int64_t& CurrentPos) const
 }
 
 PDataNode TDataNodeStore::FindInCache(int64_t Position, int64_t& CurrentPos) const {
-  auto it = std::upper_bound(cache_.begin(), cache_.end(), Position,
+  if (!cache_.empty() && Position >= ClosingEntryTop().AbsoluteTop) {
+    CurrentPos = ClosingEntryTop().AbsoluteTop;
+    return cache_.back().Node;
+  }
+  auto spacedEnd = cache_.empty() ? cache_.end() : cache_.end() - 1;
+  auto it = std::upper_bound(cache_.begin(), spacedEnd, Position,
                              [](int64_t p, const CacheEntry& e) { return p < e.AbsoluteTop; });
   if (it == cache_.begin()) {
     CurrentPos = 0;

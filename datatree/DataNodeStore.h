@@ -76,10 +76,11 @@ class TDataNodeStore {
   // A node's own height plus those of its visible children when expanded.
   uint32_t SumOfHeights(PDataNode Node) const;
 
-  // --- Position cache: every 2000th visible node with its absolute top, and the last one.
+  // --- Position cache: every 2000th visible node with its absolute top, then
+  // a closing entry holding the last visible node with its bottom.
   struct CacheEntry {
     PDataNode Node;
-    int64_t AbsoluteTop;
+    int64_t AbsoluteTop;  // the bottom in the closing entry
   };
   // Walks the visible nodes (the worker may call this on its thread); gives
   // up and returns false as soon as Stop is set.
@@ -92,6 +93,8 @@ class TDataNodeStore {
   // The last cached node whose top is at or above Position.
   PDataNode FindInCache(int64_t Position, int64_t& CurrentPos) const;
   PDataNode FirstVisible() const;
+  // The closing entry's node at its top (its bottom less its height).
+  CacheEntry ClosingEntryTop() const;
 
   // From this many visible nodes up the cache is built.
   static constexpr uint32_t kCacheThreshold = 2000;

@@ -167,10 +167,9 @@ int TCustomDataStringTree::DoGetNodeWidth(PDataNode Node, TColumnIndex Column, T
   TDataTreeColumns* cols = header_->Columns();
   if (Node->Has(vsMultiline) && cols->IsValidColumn(Column)) return cols->Items(Column)->Width();
   bool isMain = Column == header_->MainColumn() || (Column <= NoColumn && header_->MainColumn() <= NoColumn);
-  if (!isMain) return CalculateTextWidth(Node, Column, GetText(Node, Column)) - 2 * textMargin_;
+  if (!isMain) return CalculateTextWidth(Node, Column, GetText(Node, Column));
   uint32_t& slot = *WidthSlot(Node);
-  if (slot == 0)
-    slot = uint32_t(std::max(1, CalculateTextWidth(Node, Column, GetText(Node, Column)) - 2 * textMargin_));
+  if (slot == 0) slot = uint32_t(std::max(1, CalculateTextWidth(Node, Column, GetText(Node, Column))));
   return int(slot);
 }
 
@@ -258,7 +257,7 @@ void TCustomDataStringTree::PaintNodeContent(TDTCellPaintInfo& PaintInfo, TVSTTe
     DoGetText(node, PaintInfo.Column, ttStatic, extra);
     if (!extra.empty()) {
       RECT sr = PaintInfo.ContentRect;
-      int shift = PaintInfo.NodeWidth + 2 * textMargin_ + textMargin_;
+      int shift = PaintInfo.NodeWidth + textMargin_;
       if (PaintInfo.Alignment == taRightJustify)
         sr.right -= shift;
       else

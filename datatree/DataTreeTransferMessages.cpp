@@ -1,4 +1,4 @@
-// The tree's messages for editing, hints and drag and drop: F2 and the edit
+// The tree's messages for editing, hints and drag and drop: the edit
 // timer, the click that arms an edit or a drag, the auto-expand timer over a
 // drop target, the hint request, and the release of finished editors.
 #include "classlib/controls/ControlMessages.h"
@@ -85,21 +85,6 @@ bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {
         return true;
       }
       return false;
-    case WM_KEYDOWN: {
-      bool modifiers = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-      if (Message.WParam == VK_F2 && !modifiers) {
-        if (focus_.Node() && CanEdit(focus_.Node(), focus_.Column())) {
-          Xfer().editColumn = focus_.Column();
-          BeginNodeEdit();
-        }
-        return true;
-      }
-      if (Message.WParam == VK_ESCAPE && states_.Contains(tsEditing)) {
-        CancelEditNode();
-        return true;
-      }
-      return false;
-    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {

@@ -145,8 +145,7 @@ void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, 
       rtl ? RECT{Cell.left, Cell.top, mirror - x, Cell.bottom} : RECT{x, Cell.top, Cell.right, Cell.bottom};
   info.NodeWidth = t.DoGetNodeWidth(R.Node, Column);
   // Without columns the content is as wide as the widest row painted.
-  if (!R.UseColumns)
-    t.rangeXSeen_ = std::max(t.rangeXSeen_, x + info.NodeWidth + 2 * t.textMargin_ + t.margin_);
+  if (!R.UseColumns) t.rangeXSeen_ = std::max(t.rangeXSeen_, x + info.NodeWidth + t.margin_);
   PaintSelection(R, info);
   t.PaintNodeContent(info, ttNormal);
   if (t.OnAfterCellPaint) t.OnAfterCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, info.CellRect);
@@ -236,7 +235,7 @@ void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
   TColumnIndex column = Info.Column, focusColumn = t.focus_.Column();
   bool focusCell = R.Node == t.focus_.Node() && (!R.UseColumns || column == focusColumn || R.FullRow);
   bool focusRect = focusCell && R.Focused && R.Options.Contains(ptFocusRect);
-  int textWidth = Info.NodeWidth + 2 * t.textMargin_;
+  int textWidth = Info.NodeWidth;
   if ((R.Selected || R.DropTarget) && !R.FullRow &&
       (column == focusColumn || !R.UseColumns || column == R.Main)) {
     RECT sr = Info.ContentRect;

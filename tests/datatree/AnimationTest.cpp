@@ -12,9 +12,11 @@ class TestClock : public TAnimationClock {
   DWORD now = 5000;
   int overshoot = 0;
   int waits = 0;
+  std::function<void()> onWait;  // looks at the screen between two steps
   DWORD Now() override { return now; }
   void WaitUntil(DWORD Deadline) override {
     ++waits;
+    if (onWait) onWait();
     if (int32_t(Deadline - now) > 0) now = Deadline;
     now += DWORD(overshoot);
   }
@@ -135,6 +137,46 @@ TEST_F(Animation, TheAnimatedToggleRunsToItsEnd) {
   EXPECT_EQ(animations, 2);
   EXPECT_TRUE(TreeInvariantsHold(*t));
   t->OnStateChange = nullptr;
+}
+
+// Between two steps no paint runs: the strip the sliding rows leave behind
+// shows the tree's colour at once, never the rows it showed before.
+TEST_F(Animation, TheAnimatedToggleFillsTheStripItsRowsLeave) {
+  TDataStringTree* t = NewTree({0, 0, 300, 300});
+  t->SetAnimationClock(&clock);
+  t->SetAnimationDuration(120);
+  t->SetRootNodeCount(20);  // more rows than the client shows
+  PDataNode first = t->GetFirst();
+  t->SetChildCount(first, 4);
+  t->OnBeforeItemErase = [](TBaseDataTree*, TCanvas*, PDataNode, RECT, TColor& color,
+                            TItemEraseAction& action) {
+    color = clRed;
+    action = eaColor;
+  };
+  t->Invalidate();
+  Pump();
+  const int h = int(t->DefaultNodeHeight());
+  ASSERT_EQ(PixelAt(250, h), 0xFF0000u);  // the second row, red
+  uint32_t white = uint32_t(ColorToRGB(t->Color())) & 0xFFFFFF;
+  std::vector<uint32_t> seen;
+  // Opening: the strip just below the node, as the rows slide down.
+  clock.onWait = [&] { seen.push_back(PixelAt(250, h)); };
+  t->ToggleNode(first);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), white);
+  Pump();
+  EXPECT_EQ(PixelAt(250, h), 0xFF0000u);  // the first child, painted after the slide
+  // Closing: the strip at the bottom, as the rows slide up.
+  seen.clear();
+  clock.onWait = [&] { seen.push_back(PixelAt(250, 299)); };
+  t->ToggleNode(first);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), white);
+  clock.onWait = nullptr;
+  Pump();
+  EXPECT_EQ(PixelAt(250, 299), 0xFF0000u);
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  t->OnBeforeItemErase = nullptr;
 }
 
 }  // namespace

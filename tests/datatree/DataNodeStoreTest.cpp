@@ -115,5 +115,28 @@ TEST_F(DataNodeStoreTest, CacheFindsTheEntryAtOrBefore) {
   EXPECT_FALSE(store.BuildCache(&stop));
 }
 
+TEST_F(DataNodeStoreTest, TheClosingEntryFollowsTheLastRowEvenWhenItIsCachedAlready) {
+  PDataNode root = store.Root();
+  std::vector<PDataNode> rows;
+  for (int i = 0; i < 4001; ++i) rows.push_back(Add(root, 20));
+  store.SetVisibleCount(4001);
+  ASSERT_TRUE(store.BuildCache(nullptr));
+  // Rows 0, 2000 and 4000, then the closing entry for row 4000 as well.
+  EXPECT_EQ(store.CacheSize(), 4u);
+  int64_t top = -1;
+  EXPECT_EQ(store.FindInCache(rows[4000], top), rows[4000]);
+  EXPECT_EQ(top, 4000 * 20);
+  EXPECT_EQ(store.FindInCache(rows[3999], top), rows[2000]);
+  EXPECT_EQ(top, 2000 * 20);
+  EXPECT_EQ(store.FindInCache(int64_t(4000 * 20 + 19), top), rows[4000]);
+  EXPECT_EQ(top, 4000 * 20);
+  EXPECT_EQ(store.FindInCache(int64_t(4000 * 20 - 1), top), rows[2000]);
+  EXPECT_EQ(store.FindInCache(int64_t(1) << 40, top), rows[4000]);
+  EXPECT_EQ(top, 4000 * 20);
+  // An emptied cache finds nothing.
+  store.ClearCache();
+  EXPECT_EQ(store.FindInCache(rows[4000], top), nullptr);
+}
+
 }  // namespace
 }  // namespace qv::test

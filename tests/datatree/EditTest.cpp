@@ -173,6 +173,44 @@ TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
   Pump();
 }
 
+TEST_F(Edit, F2AndEscapeReachTheTreeThroughItsKeyHandlers) {
+  TDataStringTree* t = Editable();
+  t->SetFocusedNode(t->GetFirst());
+  bool veto = true;
+  t->OnKeyAction = [&](TBaseDataTree*, WORD&, TShiftState&, bool& doDefault) { doDefault = !veto; };
+  auto key = [&](WPARAM vk) {
+    SendMessage(t->Handle(), WM_KEYDOWN, vk, 0);
+    Pump();
+  };
+  key(VK_F2);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  veto = false;
+  key(VK_F2);
+  ASSERT_TRUE(t->HasState(tsEditing));
+  veto = true;
+  key(VK_ESCAPE);
+  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_EQ(cancelled, 0);
+  veto = false;
+  key(VK_ESCAPE);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(cancelled, 1);
+  // A key taken away by OnKeyDown does nothing either.
+  t->OnKeyDown = [](TObject*, WORD& k, TShiftState) {
+    if (k == VK_F2) k = 0;
+  };
+  key(VK_F2);
+  EXPECT_FALSE(t->HasState(tsEditing));
+  t->OnKeyDown = nullptr;
+  // With a modifier F2 is no edit key.
+  backend.KeyDown(VK_SHIFT);
+  Pump();
+  key(VK_F2);
+  backend.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_FALSE(t->HasState(tsEditing));
+}
+
 TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
   TDataStringTree* t = Editable();
   PDataNode n = t->GetFirst();
@@ -207,8 +245,9 @@ class StubbornLink : public ComObject<IDTEditLink> {
   void SetBounds(RECT) override {}
 };
 
-TEST_F(Edit, ARunningEditEndsBeforeFocusSortResetAndAddAndBlocksThemWhenItRefuses) {
+TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) {
   TDataStringTree* t = Editable();
+  t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) { s = u"n"; };
   for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(100);
   t->Header()->SetOptions(t->Header()->Options() + hoVisible);
   ComPtr<StubbornLink> link = ComPtr<StubbornLink>::Adopt(new StubbornLink);
@@ -222,18 +261,26 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusSortResetAndAddAndBlocksThemWhenItRefuse
   t->SetChildCount(second, 2);
   auto order = [&] { return std::vector<PDataNode>{t->GetFirst(), t->GetFirst()->NextSibling}; };
   ASSERT_TRUE(t->EditNode(first, 0));
-  // Refused: nothing moves, nothing is added, nothing is reset.
+  // Refused: the focus (even set to the edited node) and the order stay.
   t->SetFocusedNode(third);
   EXPECT_EQ(t->FocusedNode(), first);
+  t->SetFocusedNode(first);
   t->SetFocusedColumn(1);
   EXPECT_EQ(t->FocusedColumn(), 0);
   t->Sort(nullptr, 0, sdDescending, false);
   EXPECT_EQ(order(), (std::vector<PDataNode>{first, second}));
+  EXPECT_EQ(edited, 0);
+  // Reset and add only ask the editor to cancel, and go on either way.
   t->ResetNode(second);
-  EXPECT_EQ(t->ChildCount(second), 2u);
-  EXPECT_EQ(t->AddChild(nullptr), nullptr);
-  EXPECT_EQ(t->RootNodeCount(), 3u);
+  EXPECT_EQ(t->ChildCount(second), 0u);
+  PDataNode added = t->AddChild(nullptr);
+  EXPECT_EQ(added, t->GetLast());
+  EXPECT_EQ(t->RootNodeCount(), 4u);
   EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+  // A focused node that goes away loses the focus even so.
+  t->DeleteNode(first);
+  EXPECT_EQ(t->FocusedNode(), nullptr);
   EXPECT_TRUE(TreeInvariantsHold(*t));
   // Allowed: each ends (focus, sort) or cancels (column, reset, add) the edit first.
   link->refuse = false;
@@ -242,14 +289,19 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusSortResetAndAddAndBlocksThemWhenItRefuse
   EXPECT_FALSE(t->HasState(tsEditing));
   EXPECT_EQ(edited, 1);
   ASSERT_TRUE(t->EditNode(third, 0));
+  t->SetFocusedNode(third);  // the same node: the edit ends all the same
+  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_EQ(edited, 2);
+  ASSERT_TRUE(t->EditNode(third, 0));
   t->SetFocusedColumn(1);
   EXPECT_EQ(t->FocusedColumn(), 1);
   EXPECT_EQ(cancelled, 1);
   ASSERT_TRUE(t->EditNode(third, 1));
   t->Sort(nullptr, 0, sdDescending, false);
-  EXPECT_EQ(t->GetFirst(), third);
-  EXPECT_EQ(edited, 2);
+  EXPECT_EQ(t->GetFirst(), added);
+  EXPECT_EQ(edited, 3);
   ASSERT_TRUE(t->EditNode(third, 1));
+  t->SetChildCount(second, 2);
   t->ResetNode(second);
   EXPECT_EQ(t->ChildCount(second), 0u);
   EXPECT_EQ(cancelled, 2);
@@ -278,6 +330,13 @@ TEST_F(Edit, ReinitNodeAsksAgainButKeepsSelectionAndUserStates) {
   EXPECT_TRUE(t->Disabled(first));
   EXPECT_EQ(t->SelectionCount(), 2);
   EXPECT_EQ(t->GetSortedSelection(false).size(), 2u);
+  // Nil stands for the whole tree: recursively every node is asked again.
+  inits.clear();
+  t->ReinitNode(nullptr, false);
+  EXPECT_TRUE(inits.empty());
+  t->ReinitNode(nullptr, true);
+  EXPECT_EQ(inits, (TNodeArray{first, first->FirstChild, first->LastChild, first->NextSibling,
+                               first->NextSibling->NextSibling}));
   EXPECT_TRUE(TreeInvariantsHold(*t));
 }
 

@@ -264,6 +264,30 @@ TEST_F(Events, ScrollBarsShownAndHiddenAreReported) {
   EXPECT_EQ(shown, (std::vector<std::pair<int, bool>>{{SB_VERT, true}, {SB_VERT, false}}));
 }
 
+// Opens the window parameters to the test.
+class ParamsTree : public TDataStringTree {
+ public:
+  using TDataStringTree::TDataStringTree;
+  TCreateParams Params() {
+    TCreateParams p;
+    CreateParams(p);
+    return p;
+  }
+};
+
+TEST_F(Events, TheWindowAsksForTheScrollBarsItIsSetToShow) {
+  ParamsTree t(nullptr);
+  auto style = [&](TScrollStyle bars) {
+    t.ScrollBarOptions()->SetScrollBars(bars);
+    return t.Params().Style & (WS_HSCROLL | WS_VSCROLL | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+  };
+  const DWORD clip = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  EXPECT_EQ(style(ssBoth), clip | WS_HSCROLL | WS_VSCROLL);
+  EXPECT_EQ(style(ssVertical), clip | WS_VSCROLL);
+  EXPECT_EQ(style(ssHorizontal), clip | WS_HSCROLL);
+  EXPECT_EQ(style(ssNone), clip);
+}
+
 TEST_F(Events, PanningShowsItsWindowAndPointsWhereTheViewMoves) {
   TDataStringTree* t = MakeTree();
   t->SetRootNodeCount(200);  // only a vertical range

@@ -4,6 +4,9 @@
 #include <random>
 
 #include "TreeTestSupport.h"
+#include "datatree/DataDrawTree.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/text/Text.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 #include "platform/window/ScrollBar.h"
@@ -215,6 +218,61 @@ TEST_F(Geometry, HitZonesSplitTheIndentTheMarginAndReportCells) {
   EXPECT_TRUE(p.Contains(hpOnItem));
   EXPECT_FALSE(p.Contains(hpOnItemLabel));
   EXPECT_TRUE(at(indent + 30, 1).Contains(hpOnItemLabel));  // the main column still has parts
+}
+
+// A node's width is its content plus a text margin on either side, in both
+// trees: the text's rectangle, the label's hit zone, the widest cell and the
+// point where the context-menu key opens a menu all take it as it is.
+TEST_F(Geometry, ANodeWidthHoldsTheContentAndBothTextMargins) {
+  NewTree();
+  auto* draw = new TCustomDataDrawTree(form);
+  draw->SetBoundsRect(RECT{0, 0, 400, 150});
+  draw->SetParent(form);
+  draw->OnGetNodeWidth = [](TBaseDataTree*, TCanvas*, PDataNode, TColumnIndex, int& w) { w += 40; };
+  auto* text = new TDataStringTree(form);
+  text->SetBoundsRect(RECT{0, 150, 400, 300});
+  text->SetParent(form);
+  text->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) {
+    s = u"Some text";
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, text->Font()->Handle());
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, u"Some text", 9, &extent);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  Pump();
+  for (auto [t, content] : {std::pair<TBaseDataTree*, int>{draw, 40}, {text, int(extent.cx)}}) {
+    SCOPED_TRACE(t == draw ? "owner-drawn" : "string");
+    t->SetRootNodeCount(2);
+    PDataNode n = t->GetFirst();
+    const int width = content + 2 * t->TextMargin();
+    // Shown with its root button: one indentation step, then the margin.
+    const int left = int(t->Indent()) + t->Margin();
+    EXPECT_EQ(t->DoGetNodeWidth(n, NoColumn), width);
+    RECT r = t->GetDisplayRect(n, NoColumn, true);
+    EXPECT_EQ(r.left, left);
+    EXPECT_EQ(r.right - r.left, width);
+    THitInfo hit;
+    int y = (r.top + r.bottom) / 2;
+    t->GetHitTestInfoAt(left + width - 1, y, true, hit);
+    EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemLabel));
+    t->GetHitTestInfoAt(left + width, y, true, hit);
+    EXPECT_TRUE(hit.HitPositions.Contains(hpOnItemRight));
+    EXPECT_EQ(t->GetMaxColumnWidth(t->Header()->MainColumn()), left + width);
+    std::vector<POINT> asked;
+    t->OnGetPopupMenu = [&](TBaseDataTree*, PDataNode, TColumnIndex, POINT p, bool&, TMenuBase*&) {
+      asked.push_back(p);
+    };
+    t->SetFocus();
+    t->SetFocusedNode(n);
+    backend.KeyPress(VK_APPS);
+    Pump();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked[0].x, left + width / 2);
+    EXPECT_EQ(asked[0].y, y);
+    t->OnGetPopupMenu = nullptr;
+  }
 }
 
 TEST_F(Geometry, TheWidestCellCountsTheVerticalGridLine) {

@@ -104,6 +104,54 @@ TEST_F(Input, ShiftRangeKeysSelectExactlyFromTheAnchor) {
   EXPECT_EQ(t->SelectionCount(), 20);
 }
 
+TEST_F(Input, CtrlAloneScrollsWhileCtrlWithShiftMovesAndExtendsTheRange) {
+  TDataStringTree* t = MakeTree(std::vector<std::u16string>(20, u"n"));
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  t->SetDefaultNodeHeight(20);  // the client shows 10 of the 20 rows
+  t->SetChildCount(t->GetFirst(), 2);
+  t->SetFocusedNode(t->GetFirst()->NextSibling->NextSibling->NextSibling);
+  Key(VK_DOWN);
+  Key(VK_UP);  // anchor on node 3
+  using V = std::vector<uint32_t>;
+  auto with = [&](std::vector<UINT> modifiers, UINT vk) {
+    for (UINT m : modifiers) backend.KeyDown(m);
+    Key(vk);
+    for (UINT m : modifiers) backend.KeyUp(m);
+    Pump();
+  };
+  with({VK_CONTROL}, VK_END);  // scrolls to the end; the focus stays
+  EXPECT_EQ(t->FocusedNode()->Index, 3u);
+  EXPECT_LT(t->OffsetY(), 0);
+  EXPECT_EQ(SelectedIndexes(t), (V{3}));
+  with({VK_CONTROL}, VK_HOME);
+  EXPECT_EQ(t->OffsetY(), 0);
+  EXPECT_EQ(t->FocusedNode()->Index, 3u);
+  with({VK_CONTROL, VK_SHIFT}, VK_END);
+  EXPECT_EQ(t->FocusedNode()->Index, 19u);
+  V tail;
+  for (uint32_t i = 3; i < 20; ++i) tail.push_back(i);
+  EXPECT_EQ(SelectedIndexes(t), tail);
+  with({VK_CONTROL, VK_SHIFT}, VK_HOME);
+  EXPECT_EQ(t->FocusedNode(), t->GetFirst());
+  EXPECT_EQ(SelectedIndexes(t), (V{0, 1, 2, 3}));
+  // Ctrl with 'A', or with the lower-case code, selects every visible node.
+  Key(VK_HOME);
+  with({VK_CONTROL}, 'A');
+  EXPECT_EQ(t->SelectionCount(), 20);
+  Key(VK_HOME);
+  with({VK_CONTROL}, 0x61);
+  EXPECT_EQ(t->SelectionCount(), 20);
+  // Shift+Right on a collapsed node: its first child takes the focus, the
+  // node opens to show it, and the range grows by it.
+  Key(VK_HOME);
+  ASSERT_FALSE(t->Expanded(t->GetFirst()));
+  with({VK_SHIFT}, VK_RIGHT);
+  EXPECT_EQ(t->FocusedNode(), t->GetFirst()->FirstChild);
+  EXPECT_TRUE(t->Expanded(t->GetFirst()));
+  EXPECT_EQ(t->GetSortedSelection(false), (TNodeArray{t->GetFirst(), t->GetFirst()->FirstChild}));
+  EXPECT_TRUE(TreeInvariantsHold(*t));
+}
+
 TEST_F(Input, OperatorCharactersOfTheMainKeyboardActAsThePadKeys) {
   TDataStringTree* t = MakeTree({u"a", u"b"});
   t->SetChildCount(t->GetFirst(), 2);

@@ -60,6 +60,35 @@ TEST_F(Mouse, ABelowTheRowsClickClearsOnlyAMultiSelection) {
   EXPECT_EQ(t->SelectionCount(), 0);
 }
 
+TEST_F(Mouse, TheButtonsThatSelectClearAndStartABandBelowTheRowsUnlessRowsDragFromAnywhere) {
+  TDataStringTree* t = MakeTree();
+  PDataNode second = t->GetFirst()->NextSibling;
+  auto press = [&](MouseButton b, bool expectCleared) {
+    t->SetSelected(second, true);
+    backend.AdvanceClock(1000);   // a press, not a double click
+    backend.MouseMove(100, 180);  // below the last row
+    backend.MouseDown(b);
+    Pump();
+    EXPECT_EQ(t->Selected(second), !expectCleared);
+    bool armed = t->HasState(tsDrawSelPending);
+    backend.MouseUp(b);
+    Pump();
+    EXPECT_FALSE(t->HasState(tsDrawSelPending));
+    return armed;
+  };
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  EXPECT_TRUE(press(MouseButton::Left, true));
+  EXPECT_FALSE(press(MouseButton::Right, false));
+  EXPECT_FALSE(press(MouseButton::Middle, false));
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect, toRightClickSelect, toMiddleClickSelect});
+  EXPECT_TRUE(press(MouseButton::Right, true));
+  EXPECT_TRUE(press(MouseButton::Middle, true));
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toFullRowDrag);
+  EXPECT_FALSE(press(MouseButton::Left, false));
+  EXPECT_FALSE(press(MouseButton::Right, false));
+  t->ClearSelection();
+}
+
 TEST_F(Mouse, DoubleClicksToggleWhereTheOptionAllows) {
   TDataStringTree* t = MakeTree();
   PDataNode first = t->GetFirst();

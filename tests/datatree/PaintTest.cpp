@@ -7,6 +7,7 @@
 #include "classlib/graphics/ImageList.h"
 #include "platform/gdi/SystemColors.h"
 #include "platform/window/Messages.h"
+#include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 
 namespace qv::test {
@@ -409,6 +410,79 @@ TEST_F(Paint, ColumnColoursRunOnBelowTheLastRow) {
   int below = 2 * 18 + t->Header()->Height() + 10;
   EXPECT_EQ(CountColor(0, below, 100, below + 20, 0xFFFF00), 100 * 20);
   EXPECT_EQ(CountColor(100, below, 300, below + 20, Rgb(clWindow)), 200 * 20);
+}
+
+TEST_F(Paint, BelowTheLastRowTheGridFollowsTheRowsAndTheBandGoesOn) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(2);
+  for (int w : {100, 80}) t->Header()->Columns()->Add()->SetWidth(w);
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible});
+  t->Colors()->Set(TDTColors::GridLineColor, clRed);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toShowVertGridLines +
+                                    toFullVertGridLines);
+  t->TreeOptions()->SetSelectionOptions({toMultiSelect});
+  Pump();
+  const int rowsEnd = 2 * 18 + t->Header()->Height(), below = rowsEnd + 10;
+  auto lineAt = [&](int x) { return CountColor(x, below, x + 1, below + 20, Rgb(clRed)) > 5; };
+  auto lastRight = [&] {
+    TDataTreeColumn* last = t->Header()->Columns()->Items(1);
+    return last->Left() + last->Width() - 1;
+  };
+  // A band drawn in the empty space below the rows shows there.
+  const RECT area{101, below, 178, below + 60};
+  const int areaPixels = (area.right - area.left) * (area.bottom - area.top);
+  EXPECT_EQ(CountColor(area.left, area.top, area.right, area.bottom, Rgb(clWindow)), areaPixels);
+  backend.MouseMove(area.left + 10, area.top + 10);
+  backend.MouseDown();
+  backend.MouseMove(area.right - 10, area.bottom - 10);
+  Pump();
+  ASSERT_TRUE(t->HasState(tsDrawSelecting));
+  EXPECT_LT(CountColor(area.left, area.top, area.right, area.bottom, Rgb(clWindow)),
+            areaPixels - 60);  // at least its dotted frame
+  backend.MouseUp();
+  Pump();
+  EXPECT_EQ(CountColor(area.left, area.top, area.right, area.bottom, Rgb(clWindow)), areaPixels);
+  EXPECT_TRUE(lineAt(99));
+  EXPECT_TRUE(lineAt(lastRight()));
+  // The auto-sized last column has no line of its own, in the rows or below.
+  t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoAutoResize});
+  Pump();
+  int right = lastRight();
+  EXPECT_FALSE(lineAt(right));
+  EXPECT_EQ(CountColor(right, rowsEnd - 36, right + 1, rowsEnd, Rgb(clRed)), 0);
+  EXPECT_TRUE(lineAt(t->Header()->Columns()->Items(0)->Width() - 1));
+}
+
+TEST_F(Paint, DisablingTheTreeRedrawsItsTextsInTheDisabledColour) {
+  TDataStringTree* t = MakeTree();
+  t->SetRootNodeCount(2);
+  t->Colors()->Set(TDTColors::DisabledColor, clRed);
+  Pump();
+  RECT text = t->GetDisplayRect(t->GetFirst(), NoColumn, true);
+  auto red = [&] {  // the text's pixels are shaded: reddish ones count
+    int n = 0;
+    Surface shot = backend.Screenshot();
+    for (int y = text.top; y < text.bottom; ++y)
+      for (int x = text.left; x < text.right; ++x) {
+        uint32_t p = shot.At(x, y);
+        n += (p >> 16 & 255) > 150 && (p >> 8 & 255) < 120 && (p & 255) < 120;
+      }
+    return n;
+  };
+  EXPECT_EQ(red(), 0);
+  t->SetEnabled(false);
+  Pump();
+  EXPECT_GT(red(), 10);
+  t->SetEnabled(true);
+  Pump();
+  EXPECT_EQ(red(), 0);
+  // The message alone asks for the whole window to be drawn again.
+  RECT dirty{};
+  ASSERT_FALSE(GetUpdateRect(t->Handle(), &dirty, FALSE));
+  SendMessage(t->Handle(), WM_ENABLE, TRUE, 0);
+  ASSERT_TRUE(GetUpdateRect(t->Handle(), &dirty, FALSE));
+  EXPECT_EQ(dirty, t->ClientRect());
+  Pump();
 }
 
 TEST_F(Paint, BandsMarkTheLevelsInTheGridColour) {
