@@ -94,13 +94,15 @@ void TCustomStringTreeOptions::Assign(TPersistent* Source) {
 void TScrollBarOptions::SetAlwaysVisible(bool Value) {
   if (alwaysVisible_ == Value) return;
   alwaysVisible_ = Value;
-  if (Live(owner_)) owner_->UpdateScrollBars(true);
+  // The scroll bars the window asks for are window styles: it is made again.
+  if (Live(owner_) && owner_->HandleAllocated()) owner_->RecreateWnd();
 }
 
 void TScrollBarOptions::SetScrollBars(TScrollStyle Value) {
   if (scrollBars_ == Value) return;
   scrollBars_ = Value;
-  if (Live(owner_)) owner_->UpdateScrollBars(true);
+  // The scroll bars the window asks for are window styles: it is made again.
+  if (Live(owner_) && owner_->HandleAllocated()) owner_->RecreateWnd();
 }
 
 void TScrollBarOptions::SetScrollBarStyle(TScrollBarStyle Value) {

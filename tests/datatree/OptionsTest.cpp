@@ -30,6 +30,28 @@ TEST_F(Options, TheDropTargetFollowsAcceptOleDrop) {
   EXPECT_TRUE(RegisteredDropTarget(t->Handle()));
 }
 
+TEST_F(Options, ScrollBarChoicesMakeTheWindowAgainWithTheirStyles) {
+  TDataStringTree* t = NewTree();
+  t->SetRootNodeCount(500);
+  Pump();
+  auto styles = [&] { return GetWindowLongPtrW(t->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL); };
+  HWND before = t->Handle();
+  t->ScrollBarOptions()->SetScrollBars(ssHorizontal);
+  Pump();
+  EXPECT_NE(t->Handle(), before);
+  EXPECT_EQ(styles() & WS_VSCROLL, 0);  // 500 rows, but no vertical bar asked for
+  EXPECT_EQ(t->RootNodeCount(), 500u);
+  before = t->Handle();
+  t->ScrollBarOptions()->SetScrollBars(ssHorizontal);  // no change, no new window
+  EXPECT_EQ(t->Handle(), before);
+  t->ScrollBarOptions()->SetScrollBars(ssBoth);
+  t->ScrollBarOptions()->SetAlwaysVisible(true);
+  Pump();
+  EXPECT_NE(t->Handle(), before);
+  EXPECT_EQ(styles(), WS_HSCROLL | WS_VSCROLL);  // both shown, the horizontal one without a range too
+  EXPECT_TRUE(RegisteredDropTarget(t->Handle()));
+}
+
 TEST_F(Options, FullRepaintOnResizeMakesTheWindowAgain) {
   TDataStringTree* t = NewTree();
   t->SetRootNodeCount(5);
