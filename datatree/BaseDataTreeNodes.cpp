@@ -182,6 +182,7 @@ void TBaseDataTree::InitNode(PDataNode Node) {
   } else if (Node->Has(vsExpanded) && Node->Has(vsHasChildren)) {
     InitChildren(Node);
   }
+  NodeInitialized(Node);
 }
 
 void TBaseDataTree::InitChildren(PDataNode Node) {

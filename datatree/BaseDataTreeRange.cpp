@@ -1,0 +1,83 @@
+// The content width of a tree without columns: the widest row of the whole
+// tree, kept up to date as rows are initialised, changed, added or removed,
+// not only the rows painted so far.
+#include <algorithm>
+
+#include "classlib/graphics/ImageList.h"
+#include "datatree/BaseDataTree.h"
+#include "platform/window/MessageQueue.h"
+
+namespace qv {
+
+namespace {
+// More rows initialised at once than this are measured by one walk instead.
+constexpr std::size_t kPendingRowsLimit = 1024;
+
+// A row is measured once its data exists: asking an uninitialised row for
+// its text would initialise every row of the tree.
+bool HasData(PDataNode Node) {
+  return Node->Has(vsInitialized) || Node->Has(vsInitialUserData);
+}
+}  // namespace
+
+int TBaseDataTree::NodeExtent(PDataNode Node) {
+  // As the row is painted: indentation, margin, check and images, the text
+  // with its margins, and the margin behind it.
+  int x = GetNodeIndent(Node) + margin_;
+  if (options_->MiscOptions().Contains(toCheckSupport) && checkImages_ && Node->CheckType != ctNone)
+    x += CheckImageWidth() + 2;
+  if (stateImages_ && HasImage(Node, ikState, NoColumn)) x += stateImages_->Width() + 2;
+  if (images_ && HasImage(Node, ikNormal, NoColumn)) x += images_->Width() + 2;
+  return x + DoGetNodeWidth(Node, NoColumn) + 2 * textMargin_ + margin_;
+}
+
+void TBaseDataTree::NodeWidthsChanged() {
+  rangeXStale_ = true;
+  rangeXPending_.clear();
+}
+
+void TBaseDataTree::NodeInitialized(PDataNode Node) {
+  if (rangeXStale_ || header_->UseColumns()) return;
+  if (rangeXPending_.size() >= kPendingRowsLimit) {
+    NodeWidthsChanged();
+  } else {
+    rangeXPending_.push_back(Node);
+  }
+  RequestRangeXUpdate();
+}
+
+// The scroll bar follows once the current message is done (the row's data
+// may still be in the making while it initialises).
+void TBaseDataTree::RequestRangeXUpdate() {
+  if (rangeXPosted_ || !HandleAllocated() || IsDestroying()) return;
+  rangeXPosted_ = true;
+  PostMessageW(Handle(), WM_CHANGESTATE, 0, 0);
+}
+
+void TBaseDataTree::RefreshNodesRangeX() {
+  // Measuring may initialise a row, and initialising may change the tree:
+  // such a change is measured by the next refresh.
+  if (measuringRangeX_ || header_->UseColumns()) return;
+  measuringRangeX_ = true;
+  if (rangeXStale_) {
+    rangeXStale_ = false;
+    rangeXPending_.clear();
+    int widest = 0;
+    for (PDataNode n = GetFirstVisibleNoInit(); n; n = GetNextVisibleNoInit(n))
+      if (HasData(n)) widest = std::max(widest, NodeExtent(n));
+    nodesRangeX_ = widest;
+    // Painting measures its rows again; the range may narrow until then.
+    rangeXSeen_ = rangeXShown_ = 0;
+  } else if (!rangeXPending_.empty()) {
+    std::vector<PDataNode> rows;
+    rows.swap(rangeXPending_);
+    // A row deleted since is no longer in the store; a slot used again holds
+    // a row of this tree, which may be measured as well.
+    for (PDataNode n : rows)
+      if (store_.Owns(n) && n != root_ && HasData(n) && IsNodeVisible(n))
+        nodesRangeX_ = std::max(nodesRangeX_, NodeExtent(n));
+  }
+  measuringRangeX_ = false;
+}
+
+}  // namespace qv
