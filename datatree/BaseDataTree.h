@@ -757,17 +757,22 @@ class TBaseDataTree : public TCustomControl {
   // The hot node under the mouse after the content moved beneath it.
   void TrackHotAfterScroll();
   // The widest row of a tree without columns. Widths are measured for nodes
-  // whose data exists (initialised, or given user data); a full measure is
-  // due after changes that may narrow the rows, nodes initialised since the
-  // last measure are added to it one by one.
+  // whose data exists (initialised, or given user data), after the current
+  // message: all rows after changes that may narrow or move them, else the
+  // rows initialised or added since, one by one.
   void NodeWidthsChanged();
-  void NodeInitialized(PDataNode Node);
+  void NodeWidthMayGrow(PDataNode Node, bool WithSubtree = false);
+  // Node's descendants (and Node with WithNode) leave the view.
+  void RowsLeaveView(PDataNode Node, bool WithNode);
   int NodeExtent(PDataNode Node);
+  // Measures the visible rows from From up to (without) To.
+  void MeasureRows(PDataNode From, PDataNode To);
   void RefreshNodesRangeX();
   void RequestRangeXUpdate();
   int nodesRangeX_ = 0;
+  PDataNode widestRow_ = nullptr;
   bool rangeXStale_ = true, rangeXPosted_ = false, measuringRangeX_ = false;
-  std::vector<PDataNode> rangeXPending_;
+  std::vector<std::pair<PDataNode, bool>> rangeXPending_;
   void ScrollMessage(int Bar, int Code);
   // Sets a scroll bar and reports when it was shown or hidden.
   void SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRepaint);

@@ -73,6 +73,11 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
   }
   if (toggled) {
     InvalidateCache();
+    // Rows came into view, or left it (perhaps with the widest one).
+    if (Node->Has(vsExpanded))
+      NodeWidthMayGrow(Node, true);
+    else
+      RowsLeaveView(Node, false);
     if (updateCount_ == 0) {
       ValidateCache();
       if (Node->ChildCount > 0) {
@@ -276,6 +281,7 @@ void TBaseDataTree::ResetNode(PDataNode Node) {
   Node->Exclude(vsInitialized | vsChecking | vsCutOrCopy | vsDeleting | vsExpanded | vsHasChildren |
                 vsHeightMeasured);
   InvalidateCache();
+  NodeWidthsChanged();
   if (updateCount_ == 0) ValidateCache();
   InvalidateNode(Node);
 }

@@ -34,48 +34,74 @@ int TBaseDataTree::NodeExtent(PDataNode Node) {
 void TBaseDataTree::NodeWidthsChanged() {
   rangeXStale_ = true;
   rangeXPending_.clear();
-}
-
-void TBaseDataTree::NodeInitialized(PDataNode Node) {
-  if (rangeXStale_ || header_->UseColumns()) return;
-  if (rangeXPending_.size() >= kPendingRowsLimit) {
-    NodeWidthsChanged();
-  } else {
-    rangeXPending_.push_back(Node);
-  }
+  widestRow_ = nullptr;
   RequestRangeXUpdate();
 }
 
-// The scroll bar follows once the current message is done (the row's data
-// may still be in the making while it initialises).
+void TBaseDataTree::NodeWidthMayGrow(PDataNode Node, bool WithSubtree) {
+  if (rangeXStale_ || header_->UseColumns()) return;
+  if (rangeXPending_.size() >= kPendingRowsLimit) return NodeWidthsChanged();
+  rangeXPending_.push_back({Node, WithSubtree});
+  RequestRangeXUpdate();
+}
+
+// Only the loss of the widest row narrows the content: then every row is
+// measured again, else the range stands.
+void TBaseDataTree::RowsLeaveView(PDataNode Node, bool WithNode) {
+  if (rangeXStale_ || !widestRow_) return;
+  if (!store_.Owns(widestRow_) || (WithNode && widestRow_ == Node) || Node == root_ ||
+      HasAsParent(widestRow_, Node))
+    NodeWidthsChanged();
+}
+
+// Rows are measured once the current message is done: a new row's data may
+// still be in the making, and a run of changes is measured only once.
 void TBaseDataTree::RequestRangeXUpdate() {
-  if (rangeXPosted_ || !HandleAllocated() || IsDestroying()) return;
+  if (rangeXPosted_ || !HandleAllocated() || IsDestroying() || header_->UseColumns()) return;
+  if (!rangeXStale_ && rangeXPending_.empty()) return;
   rangeXPosted_ = true;
   PostMessageW(Handle(), WM_CHANGESTATE, 0, 0);
+}
+
+void TBaseDataTree::MeasureRows(PDataNode From, PDataNode To) {
+  for (PDataNode n = From; n && n != To; n = GetNextVisibleNoInit(n)) {
+    if (!HasData(n)) continue;
+    int extent = NodeExtent(n);
+    if (extent > nodesRangeX_ || !widestRow_) {
+      nodesRangeX_ = std::max(nodesRangeX_, extent);
+      widestRow_ = n;
+    }
+  }
 }
 
 void TBaseDataTree::RefreshNodesRangeX() {
   // Measuring may initialise a row, and initialising may change the tree:
   // such a change is measured by the next refresh.
-  if (measuringRangeX_ || header_->UseColumns()) return;
+  if (measuringRangeX_ || updateCount_ > 0 || header_->UseColumns()) return;
   measuringRangeX_ = true;
   if (rangeXStale_) {
     rangeXStale_ = false;
     rangeXPending_.clear();
-    int widest = 0;
-    for (PDataNode n = GetFirstVisibleNoInit(); n; n = GetNextVisibleNoInit(n))
-      if (HasData(n)) widest = std::max(widest, NodeExtent(n));
-    nodesRangeX_ = widest;
+    nodesRangeX_ = 0;
+    widestRow_ = nullptr;
+    MeasureRows(GetFirstVisibleNoInit(), nullptr);
     // Painting measures its rows again; the range may narrow until then.
     rangeXSeen_ = rangeXShown_ = 0;
   } else if (!rangeXPending_.empty()) {
-    std::vector<PDataNode> rows;
+    std::vector<std::pair<PDataNode, bool>> rows;
     rows.swap(rangeXPending_);
     // A row deleted since is no longer in the store; a slot used again holds
-    // a row of this tree, which may be measured as well.
-    for (PDataNode n : rows)
-      if (store_.Owns(n) && n != root_ && HasData(n) && IsNodeVisible(n))
-        nodesRangeX_ = std::max(nodesRangeX_, NodeExtent(n));
+    // a row of this tree, which may be measured as well. A row without data
+    // yet counts once it is initialised.
+    for (auto [n, subtree] : rows) {
+      if (!store_.Owns(n) || n == root_ || !IsNodeVisible(n)) continue;
+      PDataNode end = n;
+      if (subtree) {
+        PDataNode last = GetLastVisibleNoInit(n);
+        end = last ? last : n;
+      }
+      MeasureRows(n, GetNextVisibleNoInit(end));
+    }
   }
   measuringRangeX_ = false;
 }

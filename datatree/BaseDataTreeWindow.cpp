@@ -67,7 +67,6 @@ void TBaseDataTree::WaitForWorker() {
 
 void TBaseDataTree::InvalidateCache() {
   band_.ForgetRow();
-  NodeWidthsChanged();
   DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
@@ -100,7 +99,10 @@ void TBaseDataTree::HandleChangeState(WPARAM EnterMask, LPARAM LeaveMask) {
   TDataTreeStates enter = ChangeStatesFromMask(uintptr_t(EnterMask));
   TDataTreeStates leave = ChangeStatesFromMask(uintptr_t(LeaveMask));
   if (leave.Contains(tsValidating)) validation_.RunEnded();
-  if (EnterMask == 0 && LeaveMask == 0) rangeXPosted_ = false;
+  if (EnterMask == 0 && LeaveMask == 0) {
+    rangeXPosted_ = false;
+    RefreshNodesRangeX();
+  }
   DoStateChange(enter, leave);
   // Scroll bars belong to this thread: they follow a completed cache (measured
   // heights may have changed the range) and the painting's request (no states).
@@ -145,16 +147,22 @@ void TBaseDataTree::DestroyWnd() {
 }
 
 void TBaseDataTree::Resize() {
-  // A resize re-entered through a scroll bar that showed or hid is the outer one's.
   if (HandleAllocated())
     headerRect_ = RECT{0, 0, ClientWidth(), header_->Options().Contains(hoVisible) ? header_->Height() : 0};
+  // A resize re-entered through a scroll bar that showed or hid is left to
+  // the outer one, which lays out again once for the client it leaves.
   if (HandleAllocated() && !states_.Contains(tsSizing) && !states_.Contains(tsWindowCreating) &&
       ClientHeight() > 0) {
     DoStateChange({tsSizing});
-    int w = ClientWidth();
-    header_->ResizeSpringColumns(w);
-    if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2);
-    UpdateScrollBars(true);
+    for (int pass = 0; pass < 2; ++pass) {
+      int w = ClientWidth(), h = ClientHeight();
+      headerRect_.right = w;
+      header_->ResizeSpringColumns(w);
+      if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2);
+      UpdateScrollBars(true);
+      if (ClientWidth() == w && ClientHeight() == h) break;
+    }
+    if (!header_->UseColumns()) UpdateEditBounds();
     DoStateChange({}, {tsSizing});
   }
   TCustomControl::Resize();
@@ -298,7 +306,7 @@ void TBaseDataTree::UpdateVerticalScrollBar(bool DoRepaint) {
 
 void TBaseDataTree::UpdateHorizontalScrollBar(bool DoRepaint) {
   if (!HandleAllocated() || updateCount_ > 0) return;
-  RefreshNodesRangeX();
+  RequestRangeXUpdate();  // rows changed since are measured after this message
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
   if (bars != ssHorizontal && bars != ssBoth) {
     SCROLLINFO none{};

@@ -172,6 +172,28 @@ TEST_F(Scroll, OffsetsStayInTheContentAndTheBarsFollowThem) {
   EXPECT_EQ(BarPos(t, SB_VERT), -t->OffsetY());
 }
 
+// A window made narrower than the widest row gets a horizontal bar; the
+// room it takes makes the rows overflow, so the vertical bar shows as well.
+TEST_F(Scroll, ABarThatTakesRoomOnResizeBringsTheOtherBar) {
+  TDataStringTree* t = Rows({0, 0, 700, 170}, 8);
+  t->AddChild(nullptr, const_cast<char16_t*>(kWide));
+  Pump();
+  ASSERT_FALSE(BarShown(t, SB_HORZ));
+  ASSERT_FALSE(BarShown(t, SB_VERT));
+  form->SetBoundsRect(RECT{0, 0, 300, 170});
+  EXPECT_TRUE(BarShown(t, SB_HORZ));
+  EXPECT_TRUE(BarShown(t, SB_VERT));
+  t->SetOffsetY(INT_MIN);
+  EXPECT_EQ(t->OffsetY(), t->ClientHeight() - 9 * 18);
+  EXPECT_EQ(BarPos(t, SB_VERT), -t->OffsetY());
+  // Wide again: both go.
+  form->SetBoundsRect(RECT{0, 0, 700, 170});
+  Pump();
+  EXPECT_FALSE(BarShown(t, SB_HORZ));
+  EXPECT_FALSE(BarShown(t, SB_VERT));
+  EXPECT_EQ(t->OffsetY(), 0);
+}
+
 // A move scrolls the pixels of the rows: what stays in view is not painted
 // again, only the uncovered strip is; the result equals a full repaint.
 // The header stays where it is and fixed columns do not move sideways.
