@@ -5,6 +5,9 @@
 #include <climits>
 
 #include "TreeTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Picture.h"
+#include "datatree/DataTreeEditLink.h"
 #include "datatree/DataTreeHintWindow.h"
 #include "platform/Utf.h"
 #include "platform/gdi/SystemMetrics.h"
@@ -115,6 +118,14 @@ TEST_F(Scroll, WithoutColumnsTheRangeIsTheWidestRowOfTheWholeTree) {
   Pump();
   EXPECT_EQ(t->RangeX(), range);
   EXPECT_TRUE(BarShown(t, SB_HORZ));
+  // Moved under a collapsed row, the widest row is out of view.
+  PDataNode widest = Nth(t, 60);
+  t->MoveTo(widest, Nth(t, 10), amAddChildLast, false);
+  Pump();
+  EXPECT_LT(t->RangeX(), width);
+  t->SetExpanded(Nth(t, 10), true);
+  Pump();
+  EXPECT_EQ(t->RangeX(), range + int(t->Indent()));
 }
 
 // The offsets stay between the far end of the content and 0, the bars show
@@ -227,6 +238,11 @@ TEST_F(Scroll, AMoveScrollsThePixelsAndPaintsOnlyWhatItUncovers) {
   h = t->ClientHeight();
   int top = t->HeaderRect().bottom;
   ASSERT_GT(top, 0);
+  // Below a header a node made the top node is the first row under it.
+  t->SetTopNode(Nth(t, 7));
+  EXPECT_EQ(t->GetDisplayRect(Nth(t, 7), NoColumn, false).top, top);
+  EXPECT_EQ(t->TopNode(), Nth(t, 7));
+  Pump();
   before = backend.Screenshot();
   t->SetOffsetY(t->OffsetY() - 18);
   dirty = UpdateRect(t);
@@ -250,6 +266,40 @@ TEST_F(Scroll, AMoveScrollsThePixelsAndPaintsOnlyWhatItUncovers) {
   InvalidateRect(t->Handle(), nullptr, FALSE);
   Pump();
   EXPECT_TRUE(scrolled.Pixels == backend.Screenshot().Pixels);
+}
+
+// Child windows (an editor over a cell) move with the rows. Over a tiled
+// background picture nothing is moved: the children move, all is painted.
+TEST_F(Scroll, ChildWindowsMoveWithTheRowsAndABackgroundIsPaintedAgain) {
+  TDataStringTree* t = Rows({0, 0, 300, 200}, 100);
+  t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toEditable);
+  t->SetFocus();
+  PDataNode n = Nth(t, 4);
+  ASSERT_TRUE(t->EditNode(n, NoColumn));
+  Pump();
+  auto* link = dynamic_cast<TStringEditLink*>(t->EditLink());
+  ASSERT_TRUE(link && link->Edit());
+  HWND edit = link->Edit()->Handle();
+  auto top = [&] {
+    RECT r;
+    GetWindowRect(edit, &r);
+    return r.top;
+  };
+  int before = top();
+  t->SetOffsetY(-36);
+  EXPECT_EQ(top(), before - 36);
+  t->SetOffsetY(0);
+  EXPECT_EQ(top(), before);
+
+  TBitmap* tile = t->Background()->Bitmap();
+  tile->SetSize(8, 8);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toShowBackground);
+  Pump();
+  t->SetOffsetY(-18);
+  RECT dirty = UpdateRect(t);
+  EXPECT_EQ(dirty.top, 0);
+  EXPECT_EQ(dirty.bottom, t->ClientHeight());
+  EXPECT_EQ(top(), before - 18);
 }
 
 // After a move the hot node is the one now under the mouse, a showing hint
