@@ -217,6 +217,7 @@ void TBaseDataTree::SetIncrementalSearch(TDTIncrementalSearch Value) {
 void TBaseDataTree::SetIndent(uint32_t Value) {
   if (indent_ == Value) return;
   indent_ = Value;
+  NodeWidthsChanged();
   if (!IsLoading() && updateCount_ == 0 && HandleAllocated()) {
     UpdateScrollBars(true);
     Invalidate();
@@ -239,6 +240,8 @@ void TBaseDataTree::SetLineStyle(TDTLineStyle Value) {
 void TBaseDataTree::SetMargin(int Value) {
   if (margin_ == Value) return;
   margin_ = Value;
+  NodeWidthsChanged();
+  RequestRangeXUpdate();
   if (HandleAllocated() && !IsLoading()) Invalidate();
 }
 
@@ -257,6 +260,8 @@ void TBaseDataTree::SetSelectionCurveRadius(uint32_t Value) {
 void TBaseDataTree::SetTextMargin(int Value) {
   if (textMargin_ == Value) return;
   textMargin_ = Value;
+  NodeWidthsChanged();
+  RequestRangeXUpdate();
   if (!IsLoading()) Invalidate();
 }
 

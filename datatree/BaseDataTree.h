@@ -54,6 +54,12 @@ enum : uintptr_t {
   SearchTimer = 7
 };
 
+// What DoSetOffsetXY does besides moving the offsets.
+enum TScrollUpdateOption { suoRepaintHeader, suoRepaintScrollBars, suoScrollClientArea, suoUpdateNCArea };
+using TScrollUpdateOptions = Set<TScrollUpdateOption, 4>;
+inline const TScrollUpdateOptions DefaultScrollUpdateFlags{suoRepaintHeader, suoRepaintScrollBars,
+                                                           suoScrollClientArea, suoUpdateNCArea};
+
 enum TPaintTreeFlag {
   ptBackground,
   ptColumnColor,
@@ -183,6 +189,11 @@ HCURSOR PanningCursor(TPanningShape Shape);
 // The shape for the mouse's offset from the anchor: within 8 pixels on both
 // axes the directions that can scroll, else the arrow towards the mouse.
 TPanningShape ChoosePanningShape(int DX, int DY, bool Horizontal, bool Vertical);
+
+// A pixel position worked out in 64 bits, saturated to what an offset holds.
+inline int SaturateToInt(int64_t Value) {
+  return int(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX));
+}
 
 class TBaseDataTree : public TCustomControl {
  public:
@@ -765,8 +776,32 @@ class TBaseDataTree : public TCustomControl {
   void Paint() override;
   TCanvas* PaintCanvas() { return paintCanvas_.get(); }
 
-  // Scrolling.
-  bool DoSetOffsetXY(POINT Value, bool UpdateHeader);
+  // Scrolling. Moves the offsets (clamped to the content) and scrolls the
+  // client area as Options say; ClipRect (client coordinates) limits the
+  // scrolled area. True when an offset changed.
+  bool DoSetOffsetXY(POINT Value, TScrollUpdateOptions Options = DefaultScrollUpdateFlags,
+                     const RECT* ClipRect = nullptr);
+  // Moves the pixels of the rows by the deltas and invalidates what they uncover.
+  void ScrollClientArea(int DX, int DY, const RECT* ClipRect);
+  // The hot node under the mouse after the content moved beneath it.
+  void TrackHotAfterScroll();
+  // The widest row of a tree without columns. Widths are measured for nodes
+  // whose data exists (initialised, or given user data), after the current
+  // message: all rows after changes that may narrow or move them, else the
+  // rows initialised or added since, one by one.
+  void NodeWidthsChanged();
+  void NodeWidthMayGrow(PDataNode Node, bool WithSubtree = false);
+  // Node's descendants (and Node with WithNode) leave the view.
+  void RowsLeaveView(PDataNode Node, bool WithNode);
+  int NodeExtent(PDataNode Node);
+  // Measures the visible rows from From up to (without) To.
+  void MeasureRows(PDataNode From, PDataNode To);
+  void RefreshNodesRangeX();
+  void RequestRangeXUpdate();
+  int nodesRangeX_ = 0;
+  PDataNode widestRow_ = nullptr;
+  bool rangeXStale_ = true, rangeXPosted_ = false, measuringRangeX_ = false;
+  std::vector<std::pair<PDataNode, bool>> rangeXPending_;
   void ScrollMessage(int Bar, int Code);
   // Sets a scroll bar and reports when it was shown or hidden.
   void SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRepaint);

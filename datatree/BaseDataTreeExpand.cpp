@@ -75,6 +75,11 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
   }
   if (toggled) {
     InvalidateCache();
+    // Rows came into view, or left it (perhaps with the widest one).
+    if (Node->Has(vsExpanded))
+      NodeWidthMayGrow(Node, true);
+    else
+      RowsLeaveView(Node, false);
     if (updateCount_ == 0) {
       ValidateCache();
       if (Node->ChildCount > 0) {
@@ -287,6 +292,7 @@ void TBaseDataTree::ResetNode(PDataNode Node) {
   Node->Exclude(vsInitialized | vsChecking | vsCutOrCopy | vsDeleting | vsExpanded | vsHasChildren |
                 vsHeightMeasured);
   InvalidateCache();
+  NodeWidthsChanged();
   if (updateCount_ == 0) ValidateCache();
   InvalidateNode(Node);
 }

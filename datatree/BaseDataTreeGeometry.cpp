@@ -64,7 +64,7 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
 
 PDataNode TBaseDataTree::GetTopNode() {
   int top;
-  return GetNodeAt(0, 0, true, top);
+  return GetNodeAt(0, headerRect_.bottom, true, top);  // the first row below the header
 }
 
 int TBaseDataTree::NodeTop(PDataNode Node) {
@@ -109,8 +109,9 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
   TColumnIndex main = header_->MainColumn();
   int top = NodeTop(Node);
   int headerHeight = headerRect_.bottom;
-  r.top = top + offsetY_ + headerHeight;
-  r.bottom = r.top + Node->NodeHeight;
+  // A node past an int's reach stays at its end rather than wrapping.
+  r.top = ClampToInt(int64_t(top) + offsetY_ + headerHeight);
+  r.bottom = ClampToInt(int64_t(r.top) + Node->NodeHeight);
   TDataTreeColumns* cols = header_->Columns();
   if (Column > NoColumn && cols->IsValidColumn(Column)) {
     cols->GetColumnBounds(Column, r.left, r.right);
@@ -233,8 +234,8 @@ void TBaseDataTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
   int absX = X;
   TDataTreeColumns* cols = header_->Columns();
   if (Relative) {
-    if (X >= cols->GetVisibleFixedWidth()) absX = X - offsetX_;
-    Y -= offsetY_;
+    if (X >= cols->GetVisibleFixedWidth()) absX = ClampToInt(int64_t(X) - offsetX_);
+    Y = ClampToInt(int64_t(Y) - offsetY_);
   }
   int top;
   HitInfo.HitNode = GetNodeAt(absX, Y, false, top);

@@ -107,7 +107,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_NEXT: {
         bool up = Key == VK_PRIOR;
         if (ctrl) {
-          SetOffsetY(offsetY_ + (up ? rowsH : -rowsH));
+          SetOffsetY(SaturateToInt(int64_t(offsetY_) + (up ? rowsH : -rowsH)));
           break;
         }
         if (!focus_.Node()) {
@@ -129,7 +129,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_DOWN: {
         bool up = Key == VK_UP;
         if (ctrl) {
-          SetOffsetY(offsetY_ + (up ? 1 : -1) * int(defaultNodeHeight_));
+          SetOffsetY(SaturateToInt(offsetY_ + (up ? 1 : -1) * int64_t(defaultNodeHeight_)));
           break;
         }
         PDataNode target = focus_.Node()
@@ -152,7 +152,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_RIGHT: {
         bool left = Key == VK_LEFT;
         if (ctrl) {
-          SetOffsetX(offsetX_ + (left ? 1 : -1) * int(indent_));
+          SetOffsetX(SaturateToInt(offsetX_ + (left ? 1 : -1) * int64_t(indent_)));
           break;
         }
         if (options_->SelectionOptions().Contains(toExtendedFocus) && gridMode) {

@@ -109,7 +109,7 @@ void TBaseDataTree::ScrollByTimer() {
     return;
   }
   int oldX = offsetX_, oldY = offsetY_;
-  SetOffsetXY(POINT{offsetX_ + dx, offsetY_ + dy});
+  SetOffsetXY(POINT{SaturateToInt(int64_t(offsetX_) + dx), SaturateToInt(int64_t(offsetY_) + dy)});
   if (states_.Contains(tsDrawSelecting)) {
     // The band's moving corner follows the content.
     RECT old = band_.Rect();

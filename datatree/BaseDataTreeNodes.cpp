@@ -150,6 +150,7 @@ PDataNode TBaseDataTree::AddChild(PDataNode Parent, void* UserData) {
     std::memcpy(GetNodeData(result), &UserData, sizeof(void*));
     result->Include(vsInitialUserData);
   }
+  NodeWidthMayGrow(result);  // measured once its data is there
   if (updateCount_ == 0) {
     ValidateCache();
     if (states_.Contains(tsStructureChangePending)) {
@@ -182,6 +183,7 @@ void TBaseDataTree::InitNode(PDataNode Node) {
   } else if (Node->Has(vsExpanded) && Node->Has(vsHasChildren)) {
     InitChildren(Node);
   }
+  NodeWidthMayGrow(Node);
 }
 
 void TBaseDataTree::InitChildren(PDataNode Node) {
@@ -221,10 +223,12 @@ void TBaseDataTree::InternalConnectNode(PDataNode Node, PDataNode Destination, T
   store_.Link(Node, Destination, Mode);
   Node->Exclude(fresh);
   InvalidateCache();
+  NodeWidthMayGrow(Node, true);
 }
 
 void TBaseDataTree::InternalDisconnectNode(PDataNode Node, bool KeepFocus, bool Reindex) {
   DTAssert(Node && Node != root_, "Node must neither be nil nor the root node.");
+  RowsLeaveView(Node, true);
   if (Node == focus_.Node() && !KeepFocus) {
     ChangeFocus(nullptr, false);
     // An editor that refuses to stop keeps the focus in place, but not on a
@@ -376,6 +380,7 @@ void TBaseDataTree::DeleteChildren(PDataNode Node, bool ResetHasChildren) {
     return;
   }
   DTAssert(!states_.Contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+  RowsLeaveView(Node, false);
   ++updateCount_;
   InterruptValidation();
   int oldX = offsetX_, oldY = offsetY_;

@@ -382,7 +382,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
                  SRCCOPY);
       }
     }
-    y += h;
+    y = SaturateToInt(int64_t(y) + h);  // a tree taller than an int ends at its end
     node = GetNextVisible(node);
   }
   if (y < Window.bottom) {

@@ -333,7 +333,8 @@ void TBaseDataTree::SetTopNode(PDataNode Node) {
   for (PDataNode p = Node->Parent; p != root_; p = p->Parent)
     if (!p->Has(vsExpanded)) ToggleNode(p);
   RECT r = GetDisplayRect(Node, header_->MainColumn(), true, true);
-  SetOffsetY(offsetY_ - r.top);
+  // The rows start below the header.
+  SetOffsetY(SaturateToInt(int64_t(offsetY_) - (int64_t(r.top) - headerRect_.bottom)));
 }
 
 void TBaseDataTree::SetDisabled(PDataNode Node, bool Value) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "classlib/controls/Application.h"
+#include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/gdi/SystemMetrics.h"
@@ -12,6 +14,7 @@
 #include "platform/window/Messages.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
+#include "platform/window/Window.h"
 
 namespace qv {
 
@@ -96,6 +99,10 @@ void TBaseDataTree::HandleChangeState(WPARAM EnterMask, LPARAM LeaveMask) {
   TDataTreeStates enter = ChangeStatesFromMask(uintptr_t(EnterMask));
   TDataTreeStates leave = ChangeStatesFromMask(uintptr_t(LeaveMask));
   if (leave.Contains(tsValidating)) validation_.RunEnded();
+  if (EnterMask == 0 && LeaveMask == 0) {
+    rangeXPosted_ = false;
+    RefreshNodesRangeX();
+  }
   DoStateChange(enter, leave);
   // Scroll bars belong to this thread: they follow a completed cache (measured
   // heights may have changed the range) and the painting's request (no states).
@@ -144,50 +151,124 @@ void TBaseDataTree::DestroyWnd() {
 }
 
 void TBaseDataTree::Resize() {
-  if (HandleAllocated()) {
-    int w = ClientWidth();
-    headerRect_ = RECT{0, 0, w, header_->Options().Contains(hoVisible) ? header_->Height() : 0};
-    header_->ResizeSpringColumns(w);
-    if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2);
-    DoSetOffsetXY(POINT{offsetX_, offsetY_}, false);
-    UpdateScrollBars(true);
+  if (HandleAllocated())
+    headerRect_ = RECT{0, 0, ClientWidth(), header_->Options().Contains(hoVisible) ? header_->Height() : 0};
+  // A resize re-entered through a scroll bar that showed or hid is left to
+  // the outer one, which lays out again once for the client it leaves.
+  if (HandleAllocated() && !states_.Contains(tsSizing) && !states_.Contains(tsWindowCreating) &&
+      ClientHeight() > 0) {
+    DoStateChange({tsSizing});
+    for (int pass = 0; pass < 2; ++pass) {
+      int w = ClientWidth(), h = ClientHeight();
+      headerRect_.right = w;
+      header_->ResizeSpringColumns(w);
+      if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2);
+      UpdateScrollBars(true);
+      if (ClientWidth() == w && ClientHeight() == h) break;
+    }
+    if (!header_->UseColumns()) UpdateEditBounds();
+    DoStateChange({}, {tsSizing});
   }
   TCustomControl::Resize();
 }
 
 int TBaseDataTree::RangeX() const {
   if (header_->UseColumns()) return header_->Columns()->TotalWidth();
-  return rangeXSeen_;
+  return std::max(nodesRangeX_, rangeXSeen_);
 }
 
-bool TBaseDataTree::DoSetOffsetXY(POINT Value, bool UpdateHeader) {
-  (void)UpdateHeader;
+bool TBaseDataTree::DoSetOffsetXY(POINT Value, TScrollUpdateOptions Options, const RECT* ClipRect) {
   int rowsH = HandleAllocated() ? ClientHeight() - headerRect_.bottom : Height();
   int clientW = HandleAllocated() ? ClientWidth() : Width();
-  int minY = std::min(0, rowsH - RangeY());
-  int minX = std::min(0, clientW - RangeX());
-  Value.y = std::clamp(int(Value.y), minY, 0);
-  Value.x = std::clamp(int(Value.x), minX, 0);
-  int dx = Value.x - offsetX_, dy = Value.y - offsetY_;
+  // Raised to the far end of the content first, then lowered to 0; in 64
+  // bits, so that no range or request wraps.
+  auto clamp = [](int64_t v, int64_t client, int64_t range) {
+    return int(std::min<int64_t>(std::max<int64_t>(v, client - range), 0));
+  };
+  int x = clamp(Value.x, clientW, RangeX()), y = clamp(Value.y, rowsH, RangeY());
+  int dx = x - offsetX_, dy = y - offsetY_;
   if (dx == 0 && dy == 0) return false;
-  offsetX_ = Value.x;
-  offsetY_ = Value.y;
-  DoScroll(dx, dy);
-  if (HandleAllocated() && updateCount_ == 0) {
-    UpdateScrollBars(true);
-    Invalidate();
+  offsetX_ = x;
+  offsetY_ = y;
+  if (Application) Application->CancelHint();
+  if (updateCount_ == 0 && HandleAllocated()) {
+    if (Options.Contains(suoScrollClientArea)) ScrollClientArea(dx, dy, ClipRect);
+    if (Options.Contains(suoUpdateNCArea)) {
+      bool repaint = Options.Contains(suoRepaintScrollBars);
+      TScrollStyle bars = scrollBarOptions_->ScrollBars();
+      if (dx != 0) {
+        if (Options.Contains(suoRepaintHeader) && header_->Options().Contains(hoVisible))
+          InvalidateRect(Handle(), &headerRect_, FALSE);
+        if (!states_.Contains(tsSizing) && (bars == ssHorizontal || bars == ssBoth))
+          UpdateHorizontalScrollBar(repaint);
+      }
+      if (dy != 0 && !states_.Contains(tsSizing) && !states_.Contains(tsThumbTracking)) {
+        UpdateVerticalScrollBar(repaint);
+        // Without columns the horizontal range depends on the rows.
+        if (!header_->UseColumns() && !states_.Contains(tsDrawSelecting)) UpdateHorizontalScrollBar(repaint);
+      }
+    }
   }
+  if (HandleAllocated()) TrackHotAfterScroll();
+  DoScroll(dx, dy);
   return true;
 }
 
+void TBaseDataTree::ScrollClientArea(int DX, int DY, const RECT* ClipRect) {
+  HWND h = Handle();
+  // The header shares the client area here, above the rows: only the rows
+  // move (it is repainted at its new offset instead).
+  RECT rows{0, headerRect_.bottom, ClientWidth(), ClientHeight()}, clip = rows;
+  if (ClipRect) IntersectRect(&clip, &rows, ClipRect);
+  const TDTPaintOptions po = options_->PaintOptions();
+  if (po.Contains(toShowBackground) && background_ && dynamic_cast<TBitmap*>(background_->Graphic())) {
+    // The picture does not scroll with the pixels: the children move and
+    // everything is painted again.
+    std::vector<HWND> kids;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) kids.push_back(c);
+    HDWP batch = BeginDeferWindowPos(int(kids.size()));
+    for (HWND c : kids) {
+      RECT r;
+      GetWindowRect(c, &r);
+      POINT p{r.left, r.top};
+      MapWindowPoints(nullptr, h, &p, 1);
+      batch = DeferWindowPos(batch, c, nullptr, p.x + DX, p.y + DY, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    EndDeferWindowPos(batch);
+    InvalidateRect(h, nullptr, FALSE);
+    return;
+  }
+  int fixed = header_->UseColumns() ? header_->Columns()->GetVisibleFixedWidth() : 0;
+  if (DX != 0 && fixed > 0) {
+    // The fixed columns stay: only the part right of them scrolls sideways.
+    RECT right = rows, rightClip;
+    right.left = std::min<int>(fixed, rows.right);
+    IntersectRect(&rightClip, &right, &clip);
+    ScrollWindowEx(h, DX, 0, &right, &rightClip, nullptr, nullptr, SW_INVALIDATE);
+    if (DY != 0) ScrollWindowEx(h, 0, DY, &rows, &clip, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
+    return;
+  }
+  ScrollWindowEx(h, DX, DY, &rows, &clip, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
+}
+
+void TBaseDataTree::TrackHotAfterScroll() {
+  if (IsDestroying()) return;
+  POINT p{};
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  RECT client = ClientRect();
+  if (PtInRect(&client, p)) HandleHotTrack(p.x, p.y);
+}
+
 void TBaseDataTree::SetOffsetX(int Value) {
-  DoSetOffsetXY(POINT{Value, offsetY_}, true);
+  DoSetOffsetXY(POINT{Value, offsetY_});
 }
 void TBaseDataTree::SetOffsetY(int Value) {
-  DoSetOffsetXY(POINT{offsetX_, Value}, true);
+  DoSetOffsetXY(POINT{offsetX_, Value});
 }
 void TBaseDataTree::SetOffsetXY(POINT Value) {
-  DoSetOffsetXY(Value, true);
+  DoSetOffsetXY(Value);
 }
 
 void TBaseDataTree::UpdateScrollBars(bool DoRepaint) {
@@ -196,34 +277,62 @@ void TBaseDataTree::UpdateScrollBars(bool DoRepaint) {
   UpdateHorizontalScrollBar(DoRepaint);
 }
 
+// A bar shows while the content is larger than the client (or always, then
+// disabled when nothing scrolls); the offset follows the bar's position. The
+// range is 0 ... range - 1 with the client as the page (the same positions as
+// 0 ... range with a page one larger), so that a range of the whole int does
+// not overflow the bar's own arithmetic.
 void TBaseDataTree::UpdateVerticalScrollBar(bool DoRepaint) {
   if (!HandleAllocated() || updateCount_ > 0) return;
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
-  SCROLLINFO si;
+  if (bars != ssVertical && bars != ssBoth) {
+    SCROLLINFO none{};
+    none.fMask = SIF_ALL;
+    SetScrollBarInfo(SB_VERT, none, DoRepaint);
+    DoSetOffsetXY(POINT{offsetX_, offsetY_});
+    return;
+  }
+  int client = std::max(0, int(ClientHeight()) - int(headerRect_.bottom));
+  SCROLLINFO si{};
   si.fMask = SIF_ALL;
-  if (scrollBarOptions_->AlwaysVisible()) si.fMask |= SIF_DISABLENOSCROLL;
-  if (bars == ssVertical || bars == ssBoth) {
-    si.nMin = 0;
+  if (client < RangeY() || scrollBarOptions_->AlwaysVisible()) {
+    if (scrollBarOptions_->AlwaysVisible()) si.fMask |= SIF_DISABLENOSCROLL;
     si.nMax = std::max(0, RangeY() - 1);
-    si.nPage = UINT(std::max(0, int(ClientHeight()) - int(headerRect_.bottom)));
+    si.nPage = UINT(client);
     si.nPos = -offsetY_;
   }
   SetScrollBarInfo(SB_VERT, si, DoRepaint);
+  SCROLLINFO now{};
+  now.fMask = SIF_POS;
+  GetScrollInfo(Handle(), SB_VERT, &now);
+  DoSetOffsetXY(POINT{offsetX_, -now.nPos});
 }
 
 void TBaseDataTree::UpdateHorizontalScrollBar(bool DoRepaint) {
   if (!HandleAllocated() || updateCount_ > 0) return;
+  RequestRangeXUpdate();  // rows changed since are measured after this message
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
-  SCROLLINFO si;
+  if (bars != ssHorizontal && bars != ssBoth) {
+    SCROLLINFO none{};
+    none.fMask = SIF_ALL;
+    SetScrollBarInfo(SB_HORZ, none, DoRepaint);
+    DoSetOffsetXY(POINT{offsetX_, offsetY_});
+    return;
+  }
+  int client = std::max(0, int(ClientWidth()));
+  SCROLLINFO si{};
   si.fMask = SIF_ALL;
-  if (scrollBarOptions_->AlwaysVisible()) si.fMask |= SIF_DISABLENOSCROLL;
-  if (bars == ssHorizontal || bars == ssBoth) {
-    si.nMin = 0;
+  if (client < RangeX() || scrollBarOptions_->AlwaysVisible()) {
+    if (scrollBarOptions_->AlwaysVisible()) si.fMask |= SIF_DISABLENOSCROLL;
     si.nMax = std::max(0, RangeX() - 1);
-    si.nPage = UINT(std::max(0, int(ClientWidth())));
+    si.nPage = UINT(client);
     si.nPos = -offsetX_;
   }
   SetScrollBarInfo(SB_HORZ, si, DoRepaint);
+  SCROLLINFO now{};
+  now.fMask = SIF_POS;
+  GetScrollInfo(Handle(), SB_HORZ, &now);
+  DoSetOffsetXY(POINT{-now.nPos, offsetY_});
 }
 
 void TBaseDataTree::SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRepaint) {
@@ -236,9 +345,10 @@ void TBaseDataTree::SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRep
 
 void TBaseDataTree::ScrollMessage(int Bar, int Code) {
   bool vert = Bar == SB_VERT;
-  int line = vert ? scrollBarOptions_->VerticalIncrement : scrollBarOptions_->HorizontalIncrement;
-  int page = vert ? ClientHeight() - headerRect_.bottom : ClientWidth();
-  int pos = vert ? -offsetY_ : -offsetX_;
+  int64_t line = vert ? scrollBarOptions_->VerticalIncrement : scrollBarOptions_->HorizontalIncrement;
+  int64_t page = vert ? ClientHeight() - headerRect_.bottom : ClientWidth();
+  // Positions are counted in 64 bits: a step past either end only clamps.
+  int64_t pos = vert ? -int64_t(offsetY_) : -int64_t(offsetX_);
   SCROLLINFO si;
   si.fMask = SIF_ALL;
   GetScrollInfo(Handle(), Bar, &si);
@@ -264,7 +374,7 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
       pos = 0;
       break;
     case SB_BOTTOM:
-      pos = vert ? RangeY() : RangeX();
+      pos = vert ? int64_t(root_->TotalHeight) : RangeX();
       break;
     case SB_ENDSCROLL:
       // The bars take their final values once the thumb is let go.
@@ -280,30 +390,30 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
       return;
   }
   if (vert)
-    SetOffsetY(-pos);
+    SetOffsetY(SaturateToInt(-pos));
   else
-    SetOffsetX(-pos);
+    SetOffsetX(SaturateToInt(-pos));
 }
 
 void TBaseDataTree::HandleMouseWheel(int Delta, TShiftState Shift) {
   int rowsH = ClientHeight() - headerRect_.bottom;
   int notches = Delta / WHEEL_DELTA;
   // An indent of 0 counts as one pixel, so nothing divides by zero.
-  int indent = int(std::max<uint32_t>(indent_, 1));
+  int64_t indent = std::max<uint32_t>(indent_, 1);
   if (rowsH >= RangeY()) {
     // Everything fits vertically: the wheel scrolls sideways.
-    int lines = Shift.Contains(ssCtrl) ? (ClientWidth() / indent) * notches : notches;
-    SetOffsetX(offsetX_ + lines * indent);
+    int64_t lines = Shift.Contains(ssCtrl) ? (ClientWidth() / indent) * notches : notches;
+    SetOffsetX(SaturateToInt(offsetX_ + lines * indent));
     return;
   }
-  int lines;
+  int64_t lines;
   UINT setting = 3;
   SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &setting, 0);
   if (Shift.Contains(ssCtrl) || setting == 0xFFFFFFFFu)
-    lines = (rowsH / int(defaultNodeHeight_)) * notches;
+    lines = (rowsH / int64_t(defaultNodeHeight_)) * notches;
   else
-    lines = Delta * int(setting) / WHEEL_DELTA;
-  SetOffsetY(offsetY_ + lines * int(defaultNodeHeight_));
+    lines = int64_t(Delta) * setting / WHEEL_DELTA;
+  SetOffsetY(SaturateToInt(offsetY_ + lines * int64_t(defaultNodeHeight_)));
 }
 
 void TBaseDataTree::CancelModes() {
@@ -323,27 +433,40 @@ bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontall
   if (!Node || Node == root_ || !HandleAllocated()) return false;
   for (PDataNode p = Node->Parent; p != root_; p = p->Parent)
     if (!p->Has(vsExpanded)) ToggleNode(p);
-  RECT r = GetDisplayRect(Node, NoColumn, false);
-  int rowsTop = headerRect_.bottom, rowsBottom = ClientHeight();
-  int y = offsetY_;
-  if (Center) {
-    y = offsetY_ + (rowsTop + rowsBottom) / 2 - (r.top + r.bottom) / 2;
-  } else if (r.top < rowsTop) {
-    y = offsetY_ + (rowsTop - r.top);
-  } else if (r.bottom > rowsBottom) {
-    y = offsetY_ - (r.bottom - rowsBottom);
-    if (r.bottom - r.top > rowsBottom - rowsTop) y = offsetY_ + (rowsTop - r.top);
+  bool columns = header_->UseColumns();
+  RECT r = GetDisplayRect(Node, columns ? focus_.Column() : NoColumn,
+                          !options_->MiscOptions().Contains(toGridExtensions));
+  // The rows start below the header: their own coordinates from here.
+  int64_t top = int64_t(r.top) - headerRect_.bottom, bottom = int64_t(r.bottom) - headerRect_.bottom;
+  int64_t height = ClientHeight() - headerRect_.bottom, width = ClientWidth();
+  bool result = false;
+  if (top >= 0) {
+    if (bottom > height || Center) {
+      int64_t y = offsetY_ + (Center ? height / 2 : height) - bottom;
+      // A horizontal bar about to appear takes room from the rows.
+      bool barShown = (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
+      if (!columns && !barShown && width < RangeX()) y -= GetSystemMetrics(SM_CYHSCROLL);
+      SetOffsetY(SaturateToInt(y));
+      result = true;
+    }
+  } else {
+    SetOffsetY(SaturateToInt(offsetY_ - top + (Center ? height / 2 : 0)));
+    result = true;
   }
-  int x = offsetX_;
-  if (Horizontally && header_->UseColumns() && header_->Columns()->IsValidColumn(focus_.Column())) {
-    int left, right;
-    header_->Columns()->GetColumnBounds(focus_.Column(), left, right);
-    if (left < 0)
-      x = offsetX_ - left;
-    else if (right > ClientWidth())
-      x = offsetX_ - std::min(right - ClientWidth(), left);
+  if (Horizontally) {
+    int fixed = columns ? header_->Columns()->GetVisibleFixedWidth() : 0;
+    int64_t x = offsetX_;
+    if (fixed == 0) {
+      // Centred: the rectangle's middle (in content coordinates) goes to the client's.
+      if (r.right > width || r.left < 0)
+        x = width / 2 - (-int64_t(offsetX_) + (int64_t(r.left) + r.right) / 2);
+    } else if (std::abs(int64_t(r.left) - fixed) > 1) {
+      // Beside the fixed columns.
+      x = offsetX_ - (int64_t(r.left) - fixed);
+    }
+    if (x != offsetX_ && DoSetOffsetXY(POINT{SaturateToInt(x), offsetY_})) result = true;
   }
-  return DoSetOffsetXY(POINT{x, y}, true);
+  return result;
 }
 
 // --- Invalidation

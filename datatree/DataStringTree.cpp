@@ -129,6 +129,7 @@ void TCustomDataStringTree::DoGetText(PDataNode Node, TColumnIndex Column, TVSTT
 
 void TCustomDataStringTree::DoNewText(PDataNode Node, TColumnIndex Column, const std::u16string& Text) {
   if (OnNewText) OnNewText(this, Node, Column, Text);
+  NodeWidthsChanged();
   if (updateCount_ == 0) UpdateHorizontalScrollBar(true);
 }
 
@@ -275,6 +276,8 @@ void TCustomDataStringTree::WndProc(TMessage& Message) {
     TBaseDataTree::WndProc(Message);
     UpdateTextMetrics();
     ResetWidthCache();
+    NodeWidthsChanged();
+    if (!IsLoading() && updateCount_ == 0) UpdateHorizontalScrollBar(true);
     return;
   }
   TBaseDataTree::WndProc(Message);

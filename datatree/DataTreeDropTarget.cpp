@@ -125,8 +125,11 @@ HRESULT TBaseDataTree::DragOver(TObject* Source, DWORD KeyState, TDTDragState St
     bool scrolled = false;
     if (offset.x != offsetX_ || offset.y != offsetY_) {
       int oldX = offsetX_, oldY = offsetY_;
-      DoSetOffsetXY(offset, true);
+      // Under a shown drag image the pixels are not moved: the whole client
+      // area is painted again around the image below.
+      DoSetOffsetXY(offset, imageShown ? TScrollUpdateOptions{suoUpdateNCArea} : DefaultScrollUpdateFlags);
       scrolled = oldX != offsetX_ || oldY != offsetY_;
+      if (scrolled && imageShown && HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
     }
 
     TShiftState shift = KeyStateToShift(KeyState);
