@@ -63,5 +63,9 @@ struct Surface;
 Surface ComposeScreen();
 // The same into an existing surface, whose memory is reused when it fits.
 void ComposeScreenInto(Surface& Screen);
+// Only the part of the composed screen within `Area` (screen coordinates),
+// as a copy through a screen DC reads it there: Out takes the size of that
+// part on the screen, which is returned (empty when none is on it).
+RECT ComposeScreenPart(Surface& Out, const RECT& Area);
 
 }  // namespace qv

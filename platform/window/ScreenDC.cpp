@@ -85,12 +85,19 @@ void PresentTops(const std::vector<uint32_t>* overlay, int screenWidth) {
 
 }  // namespace
 
-void ApplyScreenOverlays(Surface& screen) {
+void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen) {
   Lock l(S().lock);
+  if (origin.x < 0 || origin.y < 0 || origin.x + part.Width > screen.cx || origin.y + part.Height > screen.cy)
+    return;
   for (auto& s : ScreenDCs()) {
-    if (s.base->Width != screen.Width || s.base->Height != screen.Height) continue;
-    for (std::size_t i = 0; i < screen.Pixels.size(); ++i)
-      if (s.drawing->Pixels[i] != s.base->Pixels[i]) screen.Pixels[i] = s.drawing->Pixels[i];
+    if (s.base->Width != screen.cx || s.base->Height != screen.cy) continue;
+    for (int y = 0; y < part.Height; ++y) {
+      const uint32_t* base = s.base->Row(origin.y + y) + origin.x;
+      const uint32_t* drawn = s.drawing->Row(origin.y + y) + origin.x;
+      uint32_t* out = part.Row(y);
+      for (int x = 0; x < part.Width; ++x)
+        if (drawn[x] != base[x]) out[x] = drawn[x];
+    }
   }
 }
 
