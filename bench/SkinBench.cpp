@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -54,7 +55,7 @@ std::unique_ptr<TBitmap> Filled(int w, int h, int seed) {
   return b;
 }
 
-double HintShowMs() {
+double HintShowMs(int runs = 101) {
   auto* form = new TForm(nullptr);
   form->SetBounds(0, 0, 1024, 768);
   form->Show();
@@ -66,8 +67,8 @@ double HintShowMs() {
       "Adds a disc or a folder to the catalogue: its files and folders are read and stored";
   auto window = std::make_unique<TSkComicsHintWindow>(nullptr);
   std::vector<double> times;
-  for (int i = 0; i < 31; ++i) {
-    SetCursorPos(200 + i, 200);
+  for (int i = 0; i < runs; ++i) {
+    SetCursorPos(200 + i % 31, 200);
     times.push_back(TimeMs([&] {
       RECT r = window->CalcHintRect(0, text);
       window->ActivateHint(r, text);
@@ -172,6 +173,13 @@ int main() {
   if (!form->Skins->SkinData()->Active) {
     std::fprintf(stderr, "qv_bench_skin: the skin Harbour is missing from %s\n", QV_BENCH_SKINS_DIR);
     return 1;
+  }
+  // For profiling: QV_BENCH_HINT_RUNS=n shows the hint n times and prints its figure alone.
+  if (const char* runs = std::getenv("QV_BENCH_HINT_RUNS"); runs && std::atoi(runs) > 0) {
+    delete form;
+    Application->ProcessMessages();
+    std::printf("hint_show_ms=%.3f\n", HintShowMs(std::atoi(runs)));
+    return 0;
   }
   const double ninepart = NinePartUs(form->Skins);
   const double load = SkinLoadMs(form);

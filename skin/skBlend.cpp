@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "classlib/graphics/Bitmap.h"
 #include "platform/gdi/Gdi.h"
@@ -68,13 +69,21 @@ void BlendByMask(TBitmap* Back, TBitmap* Body, TBitmap* Mask, const RECT& R) {
 void BlendColorByMask(TBitmap* Dst, TBitmap* Mask, TColor Color) {
   if (!Valid(Dst) || !Valid(Mask)) return;
   if (Dst->Width() != Mask->Width() || Dst->Height() != Mask->Height()) return;
-  const int c[3] = {(Color >> 16) & 0xFF, (Color >> 8) & 0xFF, Color & 0xFF};
+  // The colour laid out as one row of pixels, so that the inner loop runs
+  // over bytes without a channel index (and the compiler can widen it).
+  const int n = 3 * Dst->Width();
+  std::vector<uint8_t> c(static_cast<size_t>(n));
+  for (int i = 0; i < n; i += 3)
+    c[size_t(i)] = uint8_t(Color >> 16), c[size_t(i) + 1] = uint8_t(Color >> 8),
+    c[size_t(i) + 2] = uint8_t(Color);
+  const TBmpRows dstRows(Dst), maskRows(Mask);
   for (int y = 0; y < Dst->Height(); ++y) {
-    uint8_t* d = Dst->ScanLine(y);
-    const uint8_t* m = Mask->ScanLine(y);
-    for (int x = 0; x < Dst->Width(); ++x, d += 3, m += 3)
-      for (int k = 0; k < 3; ++k)
-        if (m[k] != 255) d[k] = uint8_t(Clamp255(c[k] + (((d[k] - c[k]) * m[k]) >> 8)));
+    uint8_t* d = dstRows(y);
+    const uint8_t* m = maskRows(y);
+    for (int i = 0; i < n; ++i) {
+      const int v = Clamp255(c[size_t(i)] + (((d[i] - c[size_t(i)]) * m[i]) >> 8));
+      d[i] = m[i] == 255 ? d[i] : uint8_t(v);
+    }
   }
 }
 

@@ -133,6 +133,11 @@ class TSkCustomHintWindow : public THintWindow {
   bool TailOnTop() const { return TailQuadrant == mpLeftTop || TailQuadrant == mpRightTop; }
   // The ring loop of the comics and ellipse shapes.
   void PaintRings(TBitmap* M, int Rings, int T, RECT Body, int WedgeShift, bool Ellipse);
+  // While Compose builds the body: the mask it has just made (null otherwise).
+  TBitmap* ComposeMask() const { return composeMask_; }
+
+ private:
+  TBitmap* composeMask_ = nullptr;
 };
 
 class TSkSimplyHintWindow : public TSkCustomHintWindow {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
+#include "platform/Surface.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
@@ -21,8 +23,6 @@
 namespace qv {
 
 namespace {
-
-const char* kGdiError = "GDI error (out of resources)";
 
 TColor GreyOf(int g) {
   g = std::clamp(g, 0, 255);
@@ -43,6 +43,24 @@ void FillRectBmp(TBitmap* b, RECT r, TColor c) {
 void CopyAll(TBitmap* src, TBitmap* dst) {
   dst->SetSize(src->Width(), src->Height());
   CopyBitmapRect(src, dst, RECT{0, 0, src->Width(), src->Height()}, 0, 0);
+}
+
+// The screen's pixels under R into the top-left of B, as a copy through the
+// desktop DC reads them. Only that part is composed, not the whole screen
+// (a hint is shown far more often than the screen changes size); what lies
+// off the screen keeps B's pixels.
+void CaptureScreen(TBitmap* B, const RECT& R) {
+  if (B->Empty()) return;
+  thread_local Surface part;
+  const RECT on = ComposeScreenPart(part, R);
+  const TBmpRows rows(B);
+  const int dx = on.left - R.left, dy = on.top - R.top;
+  const int w = std::min(part.Width, B->Width() - dx), h = std::min(part.Height, B->Height() - dy);
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* s = part.Row(y);
+    uint8_t* d = rows(dy + y) + 3 * dx;
+    for (int x = 0; x < w; ++x, d += 3) d[0] = PixelB(s[x]), d[1] = PixelG(s[x]), d[2] = PixelR(s[x]);
+  }
 }
 
 void PrepareShapes(TCanvas* c) {
@@ -67,25 +85,38 @@ void Frame3D(TCanvas* Canvas, RECT R, TColor Top, TColor Bottom, int Width) {
 
 void PaintBorderByMask(TBitmap* Body, TBitmap* Mask, TColor Top, TColor Bottom) {
   if (!Body || !Mask || Body->Width() != Mask->Width() || Body->Height() != Mask->Height()) return;
+  if (Mask->Empty()) return;
   const int W = Mask->Width(), H = Mask->Height();
-  auto white = [&](int x, int y) {
-    const uint8_t* p = Mask->ScanLine(y) + 3 * x;
-    return p[0] + p[1] + p[2] >= 765;
+  const TBmpRows body(Body), mask(Mask);
+  // Which pixels of a row are white, with a white column on either side:
+  // outside the mask counts as white, so its outermost pixels are edges.
+  auto whiteRow = [&](int y, std::vector<uint8_t>& out) {
+    out.assign(size_t(W) + 2, 1);
+    if (y < 0 || y >= H) return;
+    const uint8_t* p = mask(y);
+    for (int x = 0; x < W; ++x, p += 3) out[size_t(x) + 1] = p[0] + p[1] + p[2] >= 765;
   };
+  std::vector<uint8_t> up, row, down;
+  whiteRow(-1, up), whiteRow(0, row), whiteRow(1, down);
   const TColor t = ColorToRGB(Top), b = ColorToRGB(Bottom);
-  for (int y = 0; y < H; ++y)
+  for (int y = 0; y < H; ++y) {
+    uint8_t* out = body(y);
     for (int x = 0; x < W; ++x) {
-      if (white(x, y)) continue;
+      const size_t i = size_t(x) + 1;
+      if (row[i]) continue;
       TColor c;
-      if (x == 0 || white(x - 1, y) || y == 0 || white(x, y - 1))
+      if (row[i - 1] || up[i])
         c = t;
-      else if (x == W - 1 || white(x + 1, y) || y == H - 1 || white(x, y + 1))
+      else if (row[i + 1] || down[i])
         c = b;
       else
         continue;
-      uint8_t* p = Body->ScanLine(y) + 3 * x;
+      uint8_t* p = out + 3 * x;
       p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c);
     }
+    up.swap(row), row.swap(down);
+    whiteRow(y + 2, down);
+  }
 }
 
 void TSkCustomHintWindow::CreateParams(TCreateParams& Params) {
@@ -173,13 +204,7 @@ void TSkCustomHintWindow::ActivateHint(RECT Rect, const std::string& Hint) {
   TBitmap* capture = ActiveHintManager->Capture();
   capture->SetSize(w, h);
   ManagerBmp()->SetSize(w, h);
-  HDC screen = GetDC(nullptr);
-  if (!screen) {
-    ShowError(kGdiError);
-    return;
-  }
-  BitBlt(capture->Canvas()->Handle(), 0, 0, w, h, screen, R.left, R.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
+  CaptureScreen(capture, R);
   SetBoundsRect(R);
   SetWindowPos(Handle(), HWND_TOPMOST, R.left, R.top, w, h, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   Invalidate();
@@ -193,7 +218,17 @@ void TSkCustomHintWindow::Compose() {
   if (capture->Width() != Width() || capture->Height() != Height()) capture->SetSize(Width(), Height());
   CopyAll(capture, bmp);
   if (Kind()->ShadowEnabled) PaintHintShadow();
-  std::unique_ptr<TBitmap> mask(CreateMask()), body(CreateBody());
+  std::unique_ptr<TBitmap> mask(CreateMask());
+  std::unique_ptr<TBitmap> body;
+  {
+    // The body's border follows this same mask: it is lent, not drawn again.
+    struct Lend {
+      TBitmap*& slot;
+      ~Lend() { slot = nullptr; }
+    } lend{composeMask_};
+    composeMask_ = mask.get();
+    body.reset(CreateBody());
+  }
   if (mask && body) BlendByMask(bmp, body.get(), mask.get(), RECT{0, 0, Width(), Height()});
 }
 
@@ -411,17 +446,15 @@ void TSkComicsHintWindow::PaintHintShadow() {
   OffsetRect(&body, k->ShadowOffset, k->ShadowOffset);
   PaintRings(M.get(), k->ShadowBlur, k->EffectiveShadowTransparency() * 255 / 100, body, k->ShadowBlur,
              Elliptic());
-  TBitmap* bmp = ManagerBmp();
-  std::unique_ptr<TBitmap> C(CreateBmp24BySize(bmp->Width(), bmp->Height()));
-  CopyAll(bmp, C.get());
-  BlendColorByMask(C.get(), M.get(), k->ShadowColor);
-  CopyAll(C.get(), bmp);
+  BlendColorByMask(ManagerBmp(), M.get(), k->ShadowColor);
 }
 
 void TSkComicsHintWindow::PaintBorder(TBitmap* B) {
   if (Kind()->BevelWidth <= 0) return;
-  std::unique_ptr<TBitmap> M(CreateMask());
-  PaintBorderByMask(B, M.get(), Kind()->ColorBorderTop, Kind()->ColorBorderBottom);
+  std::unique_ptr<TBitmap> own;
+  TBitmap* M = ComposeMask();
+  if (!M) own.reset(CreateMask()), M = own.get();
+  PaintBorderByMask(B, M, Kind()->ColorBorderTop, Kind()->ColorBorderBottom);
 }
 
 RECT TSkEllipseHintWindow::CalcHintRect(int MaxWidth, const std::string& Hint) {
@@ -511,11 +544,7 @@ void TSkBalloonHintWindow::PaintHintShadow() {
   std::unique_ptr<TBitmap> M(CreateBmp24BySize(Width(), Height()));
   const int off = k->ShadowOffset;
   CopyBitmapRect(S.get(), M.get(), RECT{0, 0, Width() - off, Height() - off}, off, off);
-  TBitmap* bmp = ManagerBmp();
-  std::unique_ptr<TBitmap> C(CreateBmp24BySize(bmp->Width(), bmp->Height()));
-  CopyAll(bmp, C.get());
-  BlendColorByMask(C.get(), M.get(), k->ShadowColor);
-  CopyAll(C.get(), bmp);
+  BlendColorByMask(ManagerBmp(), M.get(), k->ShadowColor);
 }
 
 }  // namespace qv

@@ -75,12 +75,14 @@ class Backend {
     (void)target;
     return false;
   }
-  // The desktop's own pixels (other programs' windows, the wallpaper) within
-  // area into screen, sized as the screen: what a copy of the screen shows
-  // where none of our windows is. False leaves screen as it is (the desktop
-  // colour); the headless screen has nothing else.
-  virtual bool ReadDesktop(Surface& screen, RECT area) {
-    (void)screen, (void)area;
+  // The desktop's own pixels (other programs' windows, the wallpaper) under
+  // `area`, whose top-left pixel is `origin` on the screen: what a copy of
+  // the screen shows where none of our windows is. Pixels off the screen, and
+  // all of them on false, stay as they are (the desktop colour); the headless
+  // screen has nothing else.
+  virtual bool ReadDesktop(Surface& area, POINT origin) {
+    (void)area;
+    (void)origin;
     return false;
   }
   // The border of a top-level window that the desktop draws in place of

@@ -198,20 +198,22 @@ int X11Backend::ScreenDpi() {
 
 // The root window's pixels as the server shows them now, once it has carried
 // out what we asked (a hint hidden just before is gone from them).
-bool X11Backend::ReadDesktop(Surface& screen, RECT area) {
+bool X11Backend::ReadDesktop(Surface& area, POINT origin) {
   const SIZE size = ScreenSize();
-  const int left = std::max<int>(area.left, 0), top = std::max<int>(area.top, 0);
-  const int w = std::min<int>({screen.Width, int(size.cx), int(area.right)}) - left;
-  const int h = std::min<int>({screen.Height, int(size.cy), int(area.bottom)}) - top;
+  // Only the part on the screen is asked for: the server refuses the rest.
+  const int x0 = std::max<int>(origin.x, 0), y0 = std::max<int>(origin.y, 0);
+  const int x1 = std::min<int>(origin.x + area.Width, size.cx),
+            y1 = std::min<int>(origin.y + area.Height, size.cy);
+  const int w = x1 - x0, h = y1 - y0;
   if (w <= 0 || h <= 0) return false;
   XSync(x_->dpy, False);
-  XImage* image = XGetImage(x_->dpy, x_->root, left, top, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  XImage* image = XGetImage(x_->dpy, x_->root, x0, y0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
   if (!image) return false;
   const bool direct = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 &&
                       image->green_mask == 0xFF00 && image->blue_mask == 0xFF &&
                       image->byte_order == LSBFirst;
   for (int y = 0; y < h; ++y) {
-    uint32_t* row = screen.Row(top + y) + left;
+    uint32_t* row = area.Row(y0 - int(origin.y) + y) + (x0 - int(origin.x));
     if (direct) {
       const auto* src =
           reinterpret_cast<const uint32_t*>(image->data + std::ptrdiff_t(y) * image->bytes_per_line);

@@ -40,7 +40,7 @@ class X11Backend : public Backend {
   std::u16string GetClipboardText() override;
   void SetClipboardText(const std::u16string& text) override;
   void Beep(UINT type) override;
-  bool ReadDesktop(Surface& screen, RECT area) override;
+  bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;
   bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
                        DWORD& effect) override;

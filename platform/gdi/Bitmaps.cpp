@@ -20,8 +20,8 @@ void Bitmap::Allocate(int w, int h, int bitsPerPixel, ptrdiff_t rowBytes) {
   bpp = bitsPerPixel;
   widthBytes = rowBytes;
   std::size_t bytes = std::size_t(rowBytes) * std::size_t(h);
-  store.assign((bytes + 3) / 4, bpp == 1 ? 0u : 0xFF000000u);
-  if (bpp == 24) std::fill(store.begin(), store.end(), 0u);
+  // 24-bit rows are packed bytes: zero, not opaque black words.
+  store.assign((bytes + 3) / 4, bpp == 1 || bpp == 24 ? 0u : 0xFF000000u);
 }
 
 PixelRows Bitmap::Rows() {

@@ -113,6 +113,13 @@ void FillSpan(const PixelRows& rows, const Fill& f, uint8_t rop, int y, int x0, 
   if (f.kind == Fill::None || x1 <= x0) return;
   int n = x1 - x0;
   if (f.kind == Fill::Solid && rop == 0xF0) {
+    if (rows.bpp == 24) {
+      // A plain fill never reads the row: the colour's bytes go straight in.
+      uint8_t* p = rows.RowBytes(y) + ptrdiff_t(x0) * 3;
+      const uint8_t b = uint8_t(f.color), g = uint8_t(f.color >> 8), r = uint8_t(f.color >> 16);
+      for (int i = 0; i < n; ++i, p += 3) p[0] = b, p[1] = g, p[2] = r;
+      return;
+    }
     rows.Span(y, x0, x1, [&](uint32_t* d, int) { std::fill(d, d + n, f.color); });
     return;
   }

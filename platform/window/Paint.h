@@ -61,9 +61,11 @@ void SetDesktopColor(COLORREF color);
 // The composition of the visible top-level windows in z-order (a copy).
 struct Surface;
 Surface ComposeScreen();
-// The same into an existing surface, whose memory is reused when it fits;
-// with an area, only the pixels within it are composed (the rest is left
-// as it was), which spares reading the whole desktop for a small copy.
-void ComposeScreenInto(Surface& Screen, const RECT* Area = nullptr);
+// The same into an existing surface, whose memory is reused when it fits.
+void ComposeScreenInto(Surface& Screen);
+// Only the part of the composed screen within `Area` (screen coordinates),
+// as a copy through a screen DC reads it there: Out takes the size of that
+// part on the screen, which is returned (empty when none is on it).
+RECT ComposeScreenPart(Surface& Out, const RECT& Area);
 
 }  // namespace qv

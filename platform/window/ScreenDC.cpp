@@ -2,6 +2,7 @@
 // composed screen, and whatever it changed shows above every window as an
 // overlay until its ReleaseDC. Frame-drag outlines (drawn twice with R2_NOT)
 // and drag images rely on this; reading through it sees the windows below.
+#include <algorithm>
 #include <memory>
 
 #include "platform/gdi/DeviceContext.h"
@@ -85,12 +86,19 @@ void PresentTops(const std::vector<uint32_t>* overlay, int screenWidth) {
 
 }  // namespace
 
-void ApplyScreenOverlays(Surface& screen) {
+void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen) {
   Lock l(S().lock);
+  if (origin.x < 0 || origin.y < 0 || origin.x + part.Width > screen.cx || origin.y + part.Height > screen.cy)
+    return;
   for (auto& s : ScreenDCs()) {
-    if (s.base->Width != screen.Width || s.base->Height != screen.Height) continue;
-    for (std::size_t i = 0; i < screen.Pixels.size(); ++i)
-      if (s.drawing->Pixels[i] != s.base->Pixels[i]) screen.Pixels[i] = s.drawing->Pixels[i];
+    if (s.base->Width != screen.cx || s.base->Height != screen.cy) continue;
+    for (int y = 0; y < part.Height; ++y) {
+      const uint32_t* base = s.base->Row(origin.y + y) + origin.x;
+      const uint32_t* drawn = s.drawing->Row(origin.y + y) + origin.x;
+      uint32_t* out = part.Row(y);
+      for (int x = 0; x < part.Width; ++x)
+        if (drawn[x] != base[x]) out[x] = drawn[x];
+    }
   }
 }
 
@@ -145,7 +153,18 @@ void PresentScreenOverlays() {
 HDC OpenScreenDC(const RECT* area) {
   ScreenDC s;
   s.base = TakeSpare();
-  ComposeScreenInto(*s.base, area);
+  if (area) {
+    // Only the part is composed; the rest of the copy is never read.
+    Surface part;
+    const RECT p = ComposeScreenPart(part, *area);
+    SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
+    s.base->Width = std::max<int>(size.cx, 0), s.base->Height = std::max<int>(size.cy, 0);
+    s.base->Pixels.resize(std::size_t(s.base->Width) * std::size_t(s.base->Height));
+    for (int y = 0; y < part.Height; ++y)
+      std::copy(part.Row(y), part.Row(y) + part.Width, s.base->Row(p.top + y) + p.left);
+  } else {
+    ComposeScreenInto(*s.base);
+  }
   s.drawing = TakeSpare();
   *s.drawing = *s.base;  // copied into the spare's memory
   s.dc = CreateSurfaceDC(s.drawing.get(), POINT{0, 0}, nullptr);

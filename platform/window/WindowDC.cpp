@@ -319,48 +319,54 @@ void SetDesktopColor(COLORREF color) {
   wm::S().desktopColor = color;
 }
 
-void ComposeScreenInto(Surface& screen, const RECT* only) {
+RECT ComposeScreenPart(Surface& out, const RECT& area) {
   using namespace wm;
   SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
+  const RECT part{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
+                  std::max(std::min<LONG>(area.right, size.cx), std::max<LONG>(area.left, 0)),
+                  std::max(std::min<LONG>(area.bottom, size.cy), std::max<LONG>(area.top, 0))};
   COLORREF c = S().desktopColor;
   const uint32_t desktop = PixelRGB(GetRValue(c), GetGValue(c), GetBValue(c));
-  // The buffer is reused when it has the screen's size: a fresh one per call
+  // The buffer is reused when it has the part's size: a fresh one per call
   // costs more in first touches of its memory than the composing itself.
-  screen.Width = std::max<int>(size.cx, 0), screen.Height = std::max<int>(size.cy, 0);
-  screen.Pixels.resize(std::size_t(screen.Width) * std::size_t(screen.Height));
-  RECT part{0, 0, screen.Width, screen.Height};
-  if (only && !IntersectRect(&part, &part, only)) return;
-  for (int y = part.top; y < part.bottom; ++y)
-    std::fill(screen.Row(y) + part.left, screen.Row(y) + part.right, desktop);
+  out.Width = part.right - part.left, out.Height = part.bottom - part.top;
+  out.Pixels.resize(std::size_t(out.Width) * std::size_t(out.Height));
+  std::fill(out.Pixels.begin(), out.Pixels.end(), desktop);
+  if (out.Pixels.empty()) return part;
   // Under our windows lies the real desktop: a hint's see-through corners and
   // shadow blend with what is there, not with a rectangle of desktop colour.
-  if (S().backend) S().backend->ReadDesktop(screen, part);
+  if (S().backend) S().backend->ReadDesktop(out, POINT{part.left, part.top});
   Lock l(S().lock);
   auto& tops = S().topLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     auto w = Get(*it);
     if (!w || !(w->style & WS_VISIBLE) || !w->backing) continue;
     const Surface& b = *w->backing;
-    PixRegion area = OwnArea(*w);
+    PixRegion own = OwnArea(*w);
     // Where the desktop draws the window's frame, its pixels stay: ours
     // (a caption of our own under the window manager's) are not on screen.
     if (S().backend) {
       const RECT frame = S().backend->DesktopFrame(*it);
-      area.Intersect(PixRegion(
+      own.Intersect(PixRegion(
           RECT{frame.left, frame.top, w->rect.Width() - frame.right, w->rect.Height() - frame.bottom}));
     }
-    for (const RECT& r : area.Rects()) {
-      // Row by row, clipped once to the backing and to the screen.
-      const int left = std::max({int(r.left), 0, int(part.left - w->rect.left)});
-      const int right = std::min({int(r.right), b.Width, int(part.right - w->rect.left)});
-      const int top = std::max({int(r.top), 0, int(part.top - w->rect.top)});
-      const int bottom = std::min({int(r.bottom), b.Height, int(part.bottom - w->rect.top)});
-      if (left >= right) continue;
-      for (int y = top; y < bottom; ++y)
-        std::copy(b.Row(y) + left, b.Row(y) + right, screen.Row(w->rect.top + y) + w->rect.left + left);
-    }
+    // In screen coordinates, clipped once to the backing and to the part.
+    own.Intersect(PixRegion(RECT{0, 0, b.Width, b.Height}));
+    own.Offset(w->rect.left, w->rect.top);
+    own.Intersect(PixRegion(part));
+    for (const RECT& r : own.Rects())
+      for (int y = r.top; y < r.bottom; ++y)
+        std::copy(b.Row(y - w->rect.top) + (r.left - w->rect.left),
+                  b.Row(y - w->rect.top) + (r.right - w->rect.left),
+                  out.Row(y - part.top) + (r.left - part.left));
   }
-  ApplyScreenOverlays(screen);
+  ApplyScreenOverlays(out, POINT{part.left, part.top}, size);
+  return part;
+}
+
+void ComposeScreenInto(Surface& screen) {
+  SIZE size = wm::S().backend ? wm::S().backend->ScreenSize() : SIZE{1024, 768};
+  ComposeScreenPart(screen, RECT{0, 0, size.cx, size.cy});
 }
 
 Surface ComposeScreen() {

@@ -256,7 +256,8 @@ void EraseNow(const WindowPtr& w);
 void RedrawInternal(const WindowPtr& w, const PixRegion* windowArea, UINT flags);
 void HideCaretForPaint(HWND hwnd);  // CursorCaret.cpp
 // Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
-void ApplyScreenOverlays(Surface& screen);
+// `part` holds the screen's pixels from `origin` on; `screen` is the screen's size.
+void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen);
 HDC OpenScreenDC(const RECT* area = nullptr);  // composed within area only when given
 bool CloseScreenDC(HDC hdc);                   // false when hdc is no screen DC
 void PresentScreenOverlays();

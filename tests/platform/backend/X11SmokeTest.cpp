@@ -534,6 +534,18 @@ TEST_F(X11Desktop, ScreenCopiesSeeTheDesktopUnderOurWindows) {
   XDestroyImage(caption);
   EXPECT_EQ(GetPixel(screen, origin.x + 100, 55) & 0xFFFFFF,
             COLORREF(RGB((shown >> 16) & 0xFF, (shown >> 8) & 0xFF, shown & 0xFF)));
+  // A part of the screen alone (what a hint captures) reads the desktop there
+  // as the whole screen does: the other program's window, ours, the caption.
+  const Surface whole = ComposeScreen();
+  Surface part;
+  const RECT on = ComposeScreenPart(part, RECT{100, 40, 700, 300});
+  ASSERT_EQ(part.Width, 600);
+  ASSERT_EQ(part.Height, 260);
+  EXPECT_EQ(part.At(650 - on.left, 140 - on.top) & 0xFFFFFF, PixelRGB(0, 0xC0, 0) & 0xFFFFFF);
+  int differing = 0;
+  for (int y = 0; y < part.Height; ++y)
+    for (int x = 0; x < part.Width; ++x) differing += part.At(x, y) != whole.At(on.left + x, on.top + y);
+  EXPECT_EQ(differing, 0);
   ReleaseDC(nullptr, screen);
   XDestroyWindow(desktop, other);
   XSync(desktop, False);

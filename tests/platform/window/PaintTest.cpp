@@ -208,6 +208,52 @@ TEST_F(Paint, ScreenDCsSeeTheCurrentScreenAndClipWindowsAtItsEdges) {
   EXPECT_EQ(backend.Screenshot().At(110, 110), Px(kRed));
 }
 
+// A part of the screen reads as the whole screen does there: shaped and
+// clipped windows, the desktop, and what an open screen DC has drawn; what
+// lies off the screen is cut away.
+TEST_F(Paint, APartOfTheScreenComposesAsTheWholeScreenThere) {
+  const SIZE screenSize = backend.ScreenSize();
+  HWND back = Top({-40, -30, 100, 100});
+  HWND front = Top({50, 50, 150, 150});
+  HWND beyond = Top({screenSize.cx - 50, screenSize.cy - 40, screenSize.cx + 60, screenSize.cy + 70});
+  PaintsIn(back, kRed);
+  PaintsIn(front, kBlue);
+  PaintsIn(beyond, kBlue);
+  SetWindowRgn(front, CreateEllipticRgn(0, 0, 100, 100), TRUE);
+  backend.Pump();
+  SetDesktopColor(kGreen);
+  HDC screen = GetDC(nullptr);
+  RECT scribble{90, 20, 130, 60};
+  HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
+  FillRect(screen, &scribble, b);
+  DeleteObject(b);
+  const Surface whole = ComposeScreen();
+  const RECT parts[] = {{30, 10, 170, 160},
+                        {-20, -10, 40, 30},
+                        {screenSize.cx - 70, screenSize.cy - 60, screenSize.cx + 30, screenSize.cy + 20},
+                        {screenSize.cx + 5, 0, screenSize.cx + 50, 40}};
+  Surface part;
+  for (const RECT& want : parts) {
+    const RECT on = ComposeScreenPart(part, want);
+    const RECT clipped{std::max<LONG>(want.left, 0), std::max<LONG>(want.top, 0),
+                       std::max(std::min<LONG>(want.right, screenSize.cx), std::max<LONG>(want.left, 0)),
+                       std::max(std::min<LONG>(want.bottom, screenSize.cy), std::max<LONG>(want.top, 0))};
+    EXPECT_TRUE(EqualRect(&on, &clipped));
+    ASSERT_EQ(part.Width, on.right - on.left);
+    ASSERT_EQ(part.Height, on.bottom - on.top);
+    int differing = 0;
+    for (int y = 0; y < part.Height; ++y)
+      for (int x = 0; x < part.Width; ++x) differing += part.At(x, y) != whole.At(on.left + x, on.top + y);
+    EXPECT_EQ(differing, 0);
+  }
+  ComposeScreenPart(part, parts[0]);
+  EXPECT_EQ(part.At(100 - 30, 30 - 10), Px(RGB(1, 2, 3)));  // the open DC's drawing
+  EXPECT_EQ(part.At(100 - 30, 100 - 10), Px(kBlue));        // inside the ellipse
+  EXPECT_EQ(part.At(52 - 30, 52 - 10), Px(kRed));           // its corner shows the window below
+  EXPECT_EQ(part.At(160 - 30, 155 - 10), Px(kGreen));
+  ReleaseDC(nullptr, screen);
+}
+
 TEST_F(Paint, ScrollWindowMovesPixelsAndInvalidatesTheUncoveredStrip) {
   HWND w = Top({0, 0, 100, 100});
   backend.Pump();
