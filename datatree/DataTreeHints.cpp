@@ -353,7 +353,10 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
   SetWindowPos(h_, nullptr, Rect.left, Rect.top, w, h, SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
   SizeBitmaps(w, h);
   if (tree->HandleAllocated()) UpdateWindow(tree->Handle());
-  HDC screen = GetDC(nullptr);
+  // Only the screen under the hint is composed, not the whole desktop.
+  HRGN under = CreateRectRgnIndirect(&Rect);
+  HDC screen = GetDCEx(nullptr, under, DCX_CACHE | DCX_INTERSECTRGN);
+  DeleteObject(under);
   BitBlt(backgroundDC_, 0, 0, w, h, screen, Rect.left, Rect.top, SRCCOPY);
   ReleaseDC(nullptr, screen);
   SetWindowPos(h_, HWND_TOPMOST, Rect.left, Rect.top, w, h, SWP_SHOWWINDOW | SWP_NOACTIVATE);

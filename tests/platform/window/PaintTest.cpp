@@ -251,6 +251,24 @@ TEST_F(Paint, APartOfTheScreenComposesAsTheWholeScreenThere) {
   EXPECT_EQ(part.At(100 - 30, 100 - 10), Px(kBlue));        // inside the ellipse
   EXPECT_EQ(part.At(52 - 30, 52 - 10), Px(kRed));           // its corner shows the window below
   EXPECT_EQ(part.At(160 - 30, 155 - 10), Px(kGreen));
+  // A screen DC clipped to a region reads the same there, and draws nowhere else.
+  HRGN area = CreateRectRgnIndirect(&parts[0]);
+  HDC clippedDC = GetDCEx(nullptr, area, DCX_CACHE | DCX_INTERSECTRGN);
+  DeleteObject(area);
+  ASSERT_NE(clippedDC, nullptr);
+  int differing = 0;
+  for (int y = parts[0].top; y < parts[0].bottom; y += 3)
+    for (int x = parts[0].left; x < parts[0].right; x += 3)
+      differing += GetPixel(clippedDC, x, y) != GetPixel(screen, x, y);
+  EXPECT_EQ(differing, 0);
+  HBRUSH mark = CreateSolidBrush(RGB(4, 5, 6));
+  RECT across{0, 0, 200, 200};
+  FillRect(clippedDC, &across, mark);
+  DeleteObject(mark);
+  const Surface marked = ComposeScreen();
+  EXPECT_EQ(marked.At(parts[0].left, parts[0].top), Px(RGB(4, 5, 6)));
+  EXPECT_EQ(marked.At(10, 180), whole.At(10, 180));
+  ReleaseDC(nullptr, clippedDC);
   ReleaseDC(nullptr, screen);
 }
 
