@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -157,39 +158,16 @@ namespace {
 // that a change on disc shows at the next look.
 constexpr auto kDiskFactsLife = std::chrono::seconds(2);
 constexpr std::size_t kMaxRememberedChildren = 1 << 20;
-// Listings with fewer folders than this are answered one by one.
-constexpr std::size_t kReadAheadFolders = 64;
+// Listings with fewer folders (for the sub-folder answers) or items (for the
+// disc facts) than this are answered one by one.
+constexpr std::size_t kReadAheadItems = 64;
 constexpr unsigned kReadAheadThreads = 4;
-}  // namespace
+constexpr uint32_t kDiscBits = SFGAO_READONLY | SFGAO_CANCOPY | SFGAO_DROPTARGET | SFGAO_LINK |
+                               SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
 
-void TShellFolder::ForgetDiskFacts() {
-  ownFacts_ = ShellParentFacts{};
-  childFacts_.clear();
-  listedFolders_.clear();
-  diskSince_ = std::chrono::steady_clock::now();
-}
-
-void TShellFolder::ReadSubFoldersAhead() {
-  std::vector<std::string> names;
-  names.swap(listedFolders_);
-  std::erase_if(names, [&](const std::string& n) {
-    auto it = childFacts_.find(n);
-    return it != childFacts_.end() && it->second.HasSubFolder >= 0;
-  });
-  // Each folder's own facts are read with it: the controls ask for them next.
-  std::vector<ShellDiskFacts> found(names.size());
-  const unsigned threads =
-      unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
-  const std::string folder = path_ == "/" ? path_ : path_ + "/";
-  const int folderFd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  auto work = [&](unsigned stripe) {
-    for (std::size_t i = stripe; i < names.size(); i += threads) {
-      if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, names[i], found[i])) continue;
-      const std::string path = folder + names[i];
-      ReadDiskFacts(path, found[i]);
-      found[i].HasSubFolder = HasSubFolderOnDisc(path);
-    }
-  };
+// Runs work(stripe) for stripes 0..threads-1, on helper threads where they start.
+template <class Work>
+void RunStriped(unsigned threads, Work work) {
   std::vector<std::thread> helpers;
   try {
     for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work, t);
@@ -200,11 +178,74 @@ void TShellFolder::ReadSubFoldersAhead() {
   work(0);
   for (unsigned t = unsigned(helpers.size()) + 1; t < threads; ++t) work(t);
   for (std::thread& t : helpers) t.join();
+}
+
+}  // namespace
+
+void TShellFolder::ForgetDiskFacts() {
+  ownFacts_ = ShellParentFacts{};
+  childFacts_.clear();
+  listed_.reset();
+  listedFolders_ = 0;
+  subFoldersAhead_ = discAhead_ = false;
+  diskSince_ = std::chrono::steady_clock::now();
+}
+
+void TShellFolder::ReadListingAhead(bool subFolders, bool disc) {
+  if (!listed_) return;
+  subFoldersAhead_ |= subFolders;
+  discAhead_ |= disc;
+  const std::vector<ShellEntry>& entries = *listed_;
+  // What each entry still needs: its sub-folder answer (which reads a
+  // folder's own facts with it) or its disc facts.
+  enum Need : uint8_t { Nothing, SubFolder, Disc };
+  std::vector<const ShellEntry*> todo;
+  std::vector<Need> needs;
+  todo.reserve(entries.size());
+  needs.reserve(entries.size());
+  for (const ShellEntry& e : entries) {
+    auto it = childFacts_.find(e.Name);
+    const bool known = it != childFacts_.end();
+    Need need = Nothing;
+    if (subFolders && e.Type == ShellItemType::Folder && !(known && it->second.HasSubFolder >= 0))
+      need = SubFolder;
+    else if (disc && !(known && it->second.Read))
+      need = Disc;
+    if (need == Nothing) continue;
+    todo.push_back(&e);
+    needs.push_back(need);
+  }
+  std::vector<ShellDiskFacts> found(todo.size());
+  const unsigned threads =
+      unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
+  const std::string folder = path_ == "/" ? path_ : path_ + "/";
+  const int folderFd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  RunStriped(threads, [&](unsigned stripe) {
+    for (std::size_t i = stripe; i < todo.size(); i += threads) {
+      const std::string& name = todo[i]->Name;
+      if (needs[i] == Disc) {
+        if (folderFd >= 0)
+          ReadDiskFactsAt(folderFd, name, found[i]);
+        else
+          ReadDiskFacts(folder + name, found[i]);
+        continue;
+      }
+      if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, name, found[i])) continue;
+      const std::string path = folder + name;
+      ReadDiskFacts(path, found[i]);
+      found[i].HasSubFolder = HasSubFolderOnDisc(path);
+    }
+  });
   if (folderFd >= 0) ::close(folderFd);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    ShellDiskFacts& known = childFacts_[names[i]];
-    if (!known.Read) known = found[i];
-    known.HasSubFolder = found[i].HasSubFolder;
+  childFacts_.reserve(childFacts_.size() + todo.size());
+  for (std::size_t i = 0; i < todo.size(); ++i) {
+    ShellDiskFacts& known = childFacts_[todo[i]->Name];
+    if (!known.Read) {
+      const int8_t hasSubFolder = known.HasSubFolder;
+      known = found[i];
+      if (needs[i] == Disc) known.HasSubFolder = hasSubFolder;
+    }
+    if (needs[i] == SubFolder) known.HasSubFolder = found[i].HasSubFolder;
   }
 }
 
@@ -214,12 +255,18 @@ uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts,
   if (std::chrono::steady_clock::now() - diskSince_ > kDiskFactsLife ||
       childFacts_.size() >= kMaxRememberedChildren)
     ForgetDiskFacts();
-  if ((mask & SFGAO_HASSUBFOLDER) && facts.Type == ShellItemType::Folder &&
-      listedFolders_.size() >= kReadAheadFolders) {
-    auto it = childFacts_.find(facts.Name);
-    if (it == childFacts_.end() || it->second.HasSubFolder < 0) ReadSubFoldersAhead();
+  auto it = childFacts_.find(facts.Name);
+  const bool subFolders = !subFoldersAhead_ && (mask & SFGAO_HASSUBFOLDER) &&
+                          facts.Type == ShellItemType::Folder && listedFolders_ >= kReadAheadItems &&
+                          (it == childFacts_.end() || it->second.HasSubFolder < 0);
+  const bool disc = !discAhead_ && (mask & kDiscBits) && listed_ && listed_->size() >= kReadAheadItems &&
+                    (it == childFacts_.end() || !it->second.Read);
+  if (subFolders || disc) {
+    ReadListingAhead(subFolders, disc);
+    it = childFacts_.find(facts.Name);
   }
-  return ShellAttributesOf(facts, mask, &childFacts_[facts.Name], &ownFacts_);
+  if (it == childFacts_.end()) it = childFacts_.emplace(facts.Name, ShellDiskFacts{}).first;
+  return ShellAttributesOf(facts, mask, &it->second, &ownFacts_);
 }
 
 TShellFolder* TShellFolder::Create(ShellPlace place, const std::string& path) {
@@ -270,8 +317,10 @@ HRESULT TShellFolder::EnumObjects(HWND, DWORD flags, IEnumIDList** out) {
     // A new listing: what its items say of themselves is read afresh.
     std::lock_guard lock(diskLock_);
     ForgetDiskFacts();
-    for (const ShellEntry& e : *entries)
-      if (e.Type == ShellItemType::Folder) listedFolders_.push_back(e.Name);
+    listed_ = entries;
+    listedFolders_ = std::size_t(std::count_if(entries->begin(), entries->end(), [](const ShellEntry& e) {
+      return e.Type == ShellItemType::Folder;
+    }));
   }
   *out = new TIdListEnum(std::move(entries));
   return S_OK;
@@ -338,7 +387,13 @@ HRESULT TShellFolder::GetUIObjectOf(HWND, UINT count, const LPCITEMIDLIST* items
 HRESULT TShellFolder::GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) {
   if (!name) return E_POINTER;
   ShellFacts facts;
-  if (!Resolve(pidl, facts)) return E_INVALIDARG;
+  // An entry's own name needs no path: a view asks it of every item it lists.
+  if (!ResolveShellList(place_, path_, pidl, facts, false)) return E_INVALIDARG;
+  const bool entry = facts.Type == ShellItemType::Folder || facts.Type == ShellItemType::File;
+  const bool ownName = !(flags & SHGDN_FORPARSING) || (flags & SHGDN_INFOLDER);
+  if (!(facts.IsDesktop || facts.Type == ShellItemType::Computer || (entry && ownName)) &&
+      !Resolve(pidl, facts))
+    return E_INVALIDARG;
   return NewString(ShellDisplayNameOf(facts, flags), name);
 }
 

@@ -2,6 +2,7 @@
 // file-system folder, each an IShellFolder; and the enumerator of their items.
 #pragma once
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,13 @@
 #include "platform/shell/ShellItems.h"
 
 namespace qv {
+
+// One entry of a listing: enough to make its item.
+struct ShellEntry {
+  ShellItemType Type;
+  uint8_t Flags;
+  std::string Name;
+};
 
 class TShellFolder : public ComObject<IShellFolder> {
  public:
@@ -42,7 +50,10 @@ class TShellFolder : public ComObject<IShellFolder> {
   // other requests about it until the folder is listed again or a moment passed.
   uint32_t AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask);
   void ForgetDiskFacts();
-  void ReadSubFoldersAhead();
+  // Reads, on several threads and relative to the folder, what the items of
+  // the last listing will be asked next: the sub-folder answer of its folders
+  // (subFolders) and the disc facts of every item (disc).
+  void ReadListingAhead(bool subFolders, bool disc);
 
   const ShellPlace place_;
   const std::string path_;  // FileSystem only
@@ -51,16 +62,12 @@ class TShellFolder : public ComObject<IShellFolder> {
   std::chrono::steady_clock::time_point diskSince_;
   ShellParentFacts ownFacts_;
   std::unordered_map<std::string, ShellDiskFacts> childFacts_;
-  // The folders of the last listing, whose sub-folder answers are read
-  // together (on several threads) at the first question about one of them.
-  std::vector<std::string> listedFolders_;
-};
-
-// One entry of a listing: enough to make its item.
-struct ShellEntry {
-  ShellItemType Type;
-  uint8_t Flags;
-  std::string Name;
+  // The items of the last listing, whose sub-folder answers and disc facts
+  // are read together (ReadListingAhead) at the first question that needs
+  // one of them; each kind once per listing.
+  std::shared_ptr<const std::vector<ShellEntry>> listed_;
+  std::size_t listedFolders_ = 0;
+  bool subFoldersAhead_ = false, discAhead_ = false;
 };
 
 // Lists the items of a folder object for SHCONTF flags; false (with errno's
