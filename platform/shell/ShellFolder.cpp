@@ -251,6 +251,8 @@ void TShellFolder::ReadListingAhead(bool subFolders, bool disc) {
 
 uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask) {
   if (place_ != ShellPlace::FileSystem || ILNext(pidl)) return ShellAttributesOf(facts, mask);
+  // What the type and name tell needs no disc facts (the tree asks the shared bit of every folder).
+  if (!(mask & (kDiscBits | SFGAO_HASSUBFOLDER))) return ShellAttributesOf(facts, mask);
   std::lock_guard lock(diskLock_);
   if (std::chrono::steady_clock::now() - diskSince_ > kDiskFactsLife ||
       childFacts_.size() >= kMaxRememberedChildren)
@@ -266,7 +268,7 @@ uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts,
     it = childFacts_.find(facts.Name);
   }
   if (it == childFacts_.end()) it = childFacts_.emplace(facts.Name, ShellDiskFacts{}).first;
-  return ShellAttributesOf(facts, mask, &it->second, &ownFacts_);
+  return ShellAttributesOf(facts, mask, &it->second, &ownFacts_, &path_);
 }
 
 TShellFolder* TShellFolder::Create(ShellPlace place, const std::string& path) {
@@ -366,7 +368,10 @@ HRESULT TShellFolder::GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ui
   }
   for (UINT i = 0; i < count && items; ++i) {
     ShellFacts facts;
-    if (!Resolve(items[i], facts)) return E_INVALIDARG;
+    // An entry of this folder is resolved without its path: the attributes
+    // join it only when they must ask the disc about it.
+    const bool entry = place_ == ShellPlace::FileSystem && !ILNext(items[i]);
+    if (!ResolveShellList(place_, path_, items[i], facts, !entry)) return E_INVALIDARG;
     result &= AttributesOf(items[i], facts, mask);
   }
   *inOut = result;

@@ -172,7 +172,7 @@ bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDL
 }
 
 uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts* disk,
-                           ShellParentFacts* parent) {
+                           ShellParentFacts* parent, const std::string* folder) {
   if (mask == 0) mask = SFGAO_KNOWN;
   uint32_t a = TypeAttributes(item) & mask;
   if (item.IsDesktop || !IsFileSystemType(item.Type)) return a;
@@ -183,27 +183,36 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   const bool sharedParent = parent != nullptr;
   if (!disk) disk = &ownDisk;
   if (!parent) parent = &ownParent;
-  const std::string& path = item.Path;
+  // The path is joined only when the disc is asked something that was not read before.
+  std::string joined;
+  auto path = [&]() -> const std::string& {
+    if (!item.Path.empty() || !folder) return item.Path;
+    if (joined.empty()) {
+      joined = *folder;
+      AppendPart(joined, item.Name);
+    }
+    return joined;
+  };
   const bool isEntry = item.Type == ShellItemType::Folder || item.Type == ShellItemType::File;
   if ((mask & SFGAO_HASSUBFOLDER) &&
       (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder)) {
-    if (disk->HasSubFolder < 0) disk->HasSubFolder = HasSubFolderOnDisc(path);
+    if (disk->HasSubFolder < 0) disk->HasSubFolder = HasSubFolderOnDisc(path());
     if (disk->HasSubFolder) a |= SFGAO_HASSUBFOLDER;
   }
   const uint32_t diskBits = SFGAO_READONLY | SFGAO_CANCOPY | SFGAO_DROPTARGET | SFGAO_LINK;
   const uint32_t changeBits = SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
   if (!(mask & (diskBits | changeBits))) return a;
-  ReadDiskFacts(path, *disk);
+  if (!disk->Read) ReadDiskFacts(path(), *disk);
   const bool followed = disk->Followed;
   if (mask & (SFGAO_READONLY | SFGAO_DROPTARGET)) {
     bool writable = followed && ModeAllows(disk->St, W_OK);
     if (writable) {
       // The file system's read-only mount: the folder's answer for an item on its device.
-      if (sharedParent && isEntry && !parent->Read) ReadParentFacts(ParentPath(path), *parent);
+      if (sharedParent && isEntry && !parent->Read) ReadParentFacts(ParentPath(path()), *parent);
       if (parent->Read && parent->Exists && disk->OwnDev == parent->Dev) {
         writable = !parent->ReadOnlyFs;
       } else {
-        if (disk->ReadOnlyFs < 0) disk->ReadOnlyFs = IsOnReadOnlyFs(path);
+        if (disk->ReadOnlyFs < 0) disk->ReadOnlyFs = IsOnReadOnlyFs(path());
         writable = !disk->ReadOnlyFs;
       }
     }
@@ -213,7 +222,7 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   if ((mask & SFGAO_CANCOPY) && followed && ModeAllows(disk->St, R_OK)) a |= SFGAO_CANCOPY;
   if ((mask & SFGAO_LINK) && disk->IsLink) a |= SFGAO_LINK;
   if ((mask & changeBits) && isEntry && disk->Exists) {
-    if (!parent->Read) ReadParentFacts(ParentPath(path), *parent);
+    if (!parent->Read) ReadParentFacts(ParentPath(path()), *parent);
     // A mount point lies on another device than its folder and cannot move.
     if (parent->Exists && parent->Writable && disk->OwnDev == parent->Dev) a |= mask & changeBits;
   }
