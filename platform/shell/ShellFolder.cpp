@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -165,18 +166,24 @@ constexpr unsigned kReadAheadThreads = 4;
 constexpr uint32_t kDiscBits = SFGAO_READONLY | SFGAO_CANCOPY | SFGAO_DROPTARGET | SFGAO_LINK |
                                SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
 
-// Runs work(stripe) for stripes 0..threads-1, on helper threads where they start.
+// Runs work(i) for i in [0, count): this thread and helper threads (where
+// they start) take the next run of items until none is left, so that a
+// helper that starts late or runs slowly leaves its share to the others.
 template <class Work>
-void RunStriped(unsigned threads, Work work) {
+void RunShared(std::size_t count, unsigned threads, Work work) {
+  constexpr std::size_t kRun = 32;
+  std::atomic<std::size_t> next{0};
+  auto take = [&] {
+    for (std::size_t at; (at = next.fetch_add(kRun, std::memory_order_relaxed)) < count;)
+      for (std::size_t i = at; i < std::min(count, at + kRun); ++i) work(i);
+  };
   std::vector<std::thread> helpers;
   try {
-    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work, t);
+    for (unsigned t = 1; t < threads && t * kRun < count; ++t) helpers.emplace_back(take);
   } catch (const std::system_error&) {
     // No more threads: the ones that started and this one share the work.
   }
-  // This thread takes stripe 0 and any stripe whose helper could not start.
-  work(0);
-  for (unsigned t = unsigned(helpers.size()) + 1; t < threads; ++t) work(t);
+  take();
   for (std::thread& t : helpers) t.join();
 }
 
@@ -220,21 +227,19 @@ void TShellFolder::ReadListingAhead(bool subFolders, bool disc) {
       unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
   const std::string folder = path_ == "/" ? path_ : path_ + "/";
   const int folderFd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  RunStriped(threads, [&](unsigned stripe) {
-    for (std::size_t i = stripe; i < todo.size(); i += threads) {
-      const std::string& name = todo[i]->Name;
-      if (needs[i] == Disc) {
-        if (folderFd >= 0)
-          ReadDiskFactsAt(folderFd, name, found[i]);
-        else
-          ReadDiskFacts(folder + name, found[i]);
-        continue;
-      }
-      if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, name, found[i])) continue;
-      const std::string path = folder + name;
-      ReadDiskFacts(path, found[i]);
-      found[i].HasSubFolder = HasSubFolderOnDisc(path);
+  RunShared(todo.size(), threads, [&](std::size_t i) {
+    const std::string& name = todo[i]->Name;
+    if (needs[i] == Disc) {
+      if (folderFd >= 0)
+        ReadDiskFactsAt(folderFd, name, found[i]);
+      else
+        ReadDiskFacts(folder + name, found[i]);
+      return;
     }
+    if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, name, found[i])) return;
+    const std::string path = folder + name;
+    ReadDiskFacts(path, found[i]);
+    found[i].HasSubFolder = HasSubFolderOnDisc(path);
   });
   if (folderFd >= 0) ::close(folderFd);
   childFacts_.reserve(childFacts_.size() + todo.size());
