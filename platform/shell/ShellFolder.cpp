@@ -193,65 +193,85 @@ void TShellFolder::ForgetDiskFacts() {
   ownFacts_ = ShellParentFacts{};
   childFacts_.clear();
   listed_.reset();
+  listedFacts_.clear();
+  listedIndex_.clear();
+  nextAsked_ = 0;
   listedFolders_ = 0;
   subFoldersAhead_ = discAhead_ = false;
   diskSince_ = std::chrono::steady_clock::now();
 }
 
+ShellDiskFacts* TShellFolder::KnownFacts(const std::string& name) {
+  if (listed_ && !listed_->empty()) {
+    const std::vector<ShellEntry>& entries = *listed_;
+    if (listedFacts_.empty()) listedFacts_.resize(entries.size());
+    // A view asks about its items in the listing's order: the entry after
+    // the last one asked is tried before the names are indexed.
+    std::size_t at = nextAsked_;
+    if (at >= entries.size() || entries[at].Name != name) {
+      if (listedIndex_.empty()) {
+        listedIndex_.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) listedIndex_.emplace(entries[i].Name, i);
+      }
+      auto it = listedIndex_.find(name);
+      at = it == listedIndex_.end() ? entries.size() : it->second;
+    }
+    if (at < entries.size()) {
+      nextAsked_ = at + 1;
+      return &listedFacts_[at];
+    }
+  }
+  auto it = childFacts_.find(name);
+  return it == childFacts_.end() ? nullptr : &it->second;
+}
+
 void TShellFolder::ReadListingAhead(bool subFolders, bool disc) {
   if (!listed_) return;
+  if (listedFacts_.empty()) listedFacts_.resize(listed_->size());
   subFoldersAhead_ |= subFolders;
   discAhead_ |= disc;
   const std::vector<ShellEntry>& entries = *listed_;
   // What each entry still needs: its sub-folder answer (which reads a
   // folder's own facts with it) or its disc facts.
-  enum Need : uint8_t { Nothing, SubFolder, Disc };
-  std::vector<const ShellEntry*> todo;
+  enum Need : uint8_t { SubFolder, Disc };
+  std::vector<std::size_t> todo;
   std::vector<Need> needs;
-  todo.reserve(entries.size());
-  needs.reserve(entries.size());
-  for (const ShellEntry& e : entries) {
-    auto it = childFacts_.find(e.Name);
-    const bool known = it != childFacts_.end();
-    Need need = Nothing;
-    if (subFolders && e.Type == ShellItemType::Folder && !(known && it->second.HasSubFolder >= 0))
-      need = SubFolder;
-    else if (disc && !(known && it->second.Read))
-      need = Disc;
-    if (need == Nothing) continue;
-    todo.push_back(&e);
-    needs.push_back(need);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ShellDiskFacts& known = listedFacts_[i];
+    if (subFolders && entries[i].Type == ShellItemType::Folder && known.HasSubFolder < 0) {
+      todo.push_back(i);
+      needs.push_back(SubFolder);
+    } else if (disc && !known.Read) {
+      todo.push_back(i);
+      needs.push_back(Disc);
+    }
   }
-  std::vector<ShellDiskFacts> found(todo.size());
   const unsigned threads =
       unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
   const std::string folder = path_ == "/" ? path_ : path_ + "/";
   const int folderFd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  RunShared(todo.size(), threads, [&](std::size_t i) {
-    const std::string& name = todo[i]->Name;
-    if (needs[i] == Disc) {
+  // Each thread writes only the facts of the entries it took; the lock held
+  // by the caller keeps every other reader out until all are joined.
+  RunShared(todo.size(), threads, [&](std::size_t k) {
+    const std::string& name = entries[todo[k]].Name;
+    ShellDiskFacts& known = listedFacts_[todo[k]];
+    if (needs[k] == Disc) {
       if (folderFd >= 0)
-        ReadDiskFactsAt(folderFd, name, found[i]);
+        ReadDiskFactsAt(folderFd, name, known);
       else
-        ReadDiskFacts(folder + name, found[i]);
+        ReadDiskFacts(folder + name, known);
       return;
     }
-    if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, name, found[i])) return;
-    const std::string path = folder + name;
-    ReadDiskFacts(path, found[i]);
-    found[i].HasSubFolder = HasSubFolderOnDisc(path);
+    ShellDiskFacts found;
+    if (folderFd < 0 || !ReadSubFolderFactsAt(folderFd, name, found)) {
+      const std::string path = folder + name;
+      ReadDiskFacts(path, found);
+      found.HasSubFolder = HasSubFolderOnDisc(path);
+    }
+    if (!known.Read) known = found;
+    known.HasSubFolder = found.HasSubFolder;
   });
   if (folderFd >= 0) ::close(folderFd);
-  childFacts_.reserve(childFacts_.size() + todo.size());
-  for (std::size_t i = 0; i < todo.size(); ++i) {
-    ShellDiskFacts& known = childFacts_[todo[i]->Name];
-    if (!known.Read) {
-      const int8_t hasSubFolder = known.HasSubFolder;
-      known = found[i];
-      if (needs[i] == Disc) known.HasSubFolder = hasSubFolder;
-    }
-    if (needs[i] == SubFolder) known.HasSubFolder = found[i].HasSubFolder;
-  }
 }
 
 uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask) {
@@ -262,18 +282,16 @@ uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts,
   if (std::chrono::steady_clock::now() - diskSince_ > kDiskFactsLife ||
       childFacts_.size() >= kMaxRememberedChildren)
     ForgetDiskFacts();
-  auto it = childFacts_.find(facts.Name);
+  ShellDiskFacts* known = KnownFacts(facts.Name);
   const bool subFolders = !subFoldersAhead_ && (mask & SFGAO_HASSUBFOLDER) &&
                           facts.Type == ShellItemType::Folder && listedFolders_ >= kReadAheadItems &&
-                          (it == childFacts_.end() || it->second.HasSubFolder < 0);
+                          (!known || known->HasSubFolder < 0);
   const bool disc = !discAhead_ && (mask & kDiscBits) && listed_ && listed_->size() >= kReadAheadItems &&
-                    (it == childFacts_.end() || !it->second.Read);
-  if (subFolders || disc) {
-    ReadListingAhead(subFolders, disc);
-    it = childFacts_.find(facts.Name);
-  }
-  if (it == childFacts_.end()) it = childFacts_.emplace(facts.Name, ShellDiskFacts{}).first;
-  return ShellAttributesOf(facts, mask, &it->second, &ownFacts_, &path_);
+                    (!known || !known->Read);
+  if (subFolders || disc) ReadListingAhead(subFolders, disc);
+  // (The facts stay where they are: a listing's are sized before they are read ahead.)
+  if (!known) known = &childFacts_[facts.Name];
+  return ShellAttributesOf(facts, mask, known, &ownFacts_, &path_);
 }
 
 TShellFolder* TShellFolder::Create(ShellPlace place, const std::string& path) {
@@ -420,8 +438,9 @@ HRESULT TShellFolder::SetNameOf(HWND, LPCITEMIDLIST pidl, const char16_t* name, 
     const std::string folder = facts.Path.substr(0, facts.Path.size() - facts.Name.size());
     if (int err = RenameNoReplace(facts.Path, folder + newName)) return HResultFromErrno(err);
     std::lock_guard lock(diskLock_);
-    childFacts_.erase(facts.Name);
-    childFacts_.erase(newName);
+    // Both names are looked at afresh.
+    if (ShellDiskFacts* known = KnownFacts(facts.Name)) *known = ShellDiskFacts{};
+    if (ShellDiskFacts* known = KnownFacts(newName)) *known = ShellDiskFacts{};
   }
   if (newPidl) {
     *newPidl = MakeShellItem(facts.Type, 0, newName);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -54,6 +55,9 @@ class TShellFolder : public ComObject<IShellFolder> {
   // the last listing will be asked next: the sub-folder answer of its folders
   // (subFolders) and the disc facts of every item (disc).
   void ReadListingAhead(bool subFolders, bool disc);
+  // The facts kept for a child's name: its place in the listing's facts, or
+  // what was kept for another name; null when there are none.
+  ShellDiskFacts* KnownFacts(const std::string& name);
 
   const ShellPlace place_;
   const std::string path_;  // FileSystem only
@@ -61,11 +65,17 @@ class TShellFolder : public ComObject<IShellFolder> {
   std::mutex diskLock_;
   std::chrono::steady_clock::time_point diskSince_;
   ShellParentFacts ownFacts_;
-  std::unordered_map<std::string, ShellDiskFacts> childFacts_;
   // The items of the last listing, whose sub-folder answers and disc facts
   // are read together (ReadListingAhead) at the first question that needs
-  // one of them; each kind once per listing.
+  // one of them; each kind once per listing. Their facts are kept by their
+  // place in the listing (listedFacts_; the names are indexed at the first
+  // question out of the listing's order), those of other names asked about
+  // in childFacts_.
   std::shared_ptr<const std::vector<ShellEntry>> listed_;
+  std::vector<ShellDiskFacts> listedFacts_;
+  std::unordered_map<std::string_view, std::size_t> listedIndex_;  // names held by listed_
+  std::size_t nextAsked_ = 0;                                      // the entry after the last one asked
+  std::unordered_map<std::string, ShellDiskFacts> childFacts_;
   std::size_t listedFolders_ = 0;
   bool subFoldersAhead_ = false, discAhead_ = false;
 };

@@ -160,8 +160,10 @@ TEST_F(ShellReadAheadThreads, EveryItemOfALargeListingAnswersAsItDoesAlone) {
   const auto names = List(folder.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items);
   ASSERT_EQ(names.size(), 120u);
   IdListPtr own = Parse(wide);
+  // In the listing's order, then (every attribute) from the last item back.
   for (const uint32_t mask : {SFGAO_READONLY | SFGAO_LINK | SFGAO_HIDDEN, 0u}) {
-    for (size_t k = 0; k < names.size(); ++k) {
+    for (size_t n = 0; n < names.size(); ++n) {
+      const size_t k = mask ? n : names.size() - 1 - n;
       IdListPtr absolute(ILCombine(own.Get(), items[k].Get()));
       EXPECT_EQ(Attributes(folder.Get(), items[k].Get(), mask),
                 Attributes(desktop.Get(), absolute.Get(), mask))
