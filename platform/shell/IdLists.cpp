@@ -32,10 +32,6 @@ LPITEMIDLIST Alloc(unsigned size) {
 
 }  // namespace
 
-unsigned ILItemSize(LPCITEMIDLIST pidl) {
-  return pidl ? CountAt(Bytes(pidl)) : 0;
-}
-
 unsigned ILGetSize(LPCITEMIDLIST pidl) {
   if (!pidl) return 0;
   const uint8_t* p = Bytes(pidl);
@@ -122,7 +118,7 @@ LPITEMIDLIST MakeShellItem(ShellItemType type, uint8_t flags, std::string_view n
 }
 
 bool ReadShellItem(LPCITEMIDLIST pidl, ShellItem& item) {
-  if (ILIsEmpty(pidl)) return false;
+  if (!pidl) return false;  // an empty item fails the size check below
   const uint8_t* p = Bytes(pidl);
   uint16_t cb = CountAt(p);
   if (cb < kHeader + 2 || (cb & 1) || p[cb - 1] != 0) return false;
