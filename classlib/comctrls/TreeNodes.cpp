@@ -324,7 +324,8 @@ TTreeNode* TTreeNodes::GetNode(HTREEITEM ItemId) const {
   return reinterpret_cast<TTreeNode*>(it.lParam);
 }
 
-TTreeNode* TTreeNodes::InternalAdd(TTreeNode* Node, const std::string& S, void* Ptr, TNodeAttachMode Mode) {
+TTreeNode* TTreeNodes::InternalAdd(TTreeNode* Node, const std::string& S, const TTreeNodeFields& Fields,
+                                   TNodeAttachMode Mode) {
   HWND h = Wnd();
   TVINSERTSTRUCTW ins;
   bool sorted = owner_->SortType() == stText || owner_->SortType() == stBoth;
@@ -350,9 +351,16 @@ TTreeNode* TTreeNodes::InternalAdd(TTreeNode* Node, const std::string& S, void* 
   if (sorted) ins.hInsertAfter = TVI_SORT;
   auto node = std::make_unique<TTreeNode>(this);
   node->text_ = S;
-  node->data_ = Ptr;
+  node->data_ = Fields.Data;
+  // The window asks for the image indexes when it paints (see SetImageIndex).
+  node->imageIndex_ = Fields.ImageIndex;
+  node->selectedIndex_ = Fields.SelectedIndex;
   std::u16string w = Utf8ToUtf16(S);
   ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  if (Fields.HasChildren >= 0) {
+    ins.item.mask |= TVIF_CHILDREN;
+    ins.item.cChildren = Fields.HasChildren;
+  }
   ins.item.pszText = w.data();
   ins.item.lParam = LPARAM(node.get());
   ins.item.iImage = I_IMAGECALLBACK;
@@ -374,6 +382,10 @@ TTreeNode* TTreeNodes::AddFirst(TTreeNode* Sibling, const std::string& S) {
 }
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr) {
   return InternalAdd(Parent, S, Ptr, naAddChild);
+}
+TTreeNode* TTreeNodes::AddChildObject(TTreeNode* Parent, const std::string& S,
+                                      const TTreeNodeFields& Fields) {
+  return InternalAdd(Parent, S, Fields, naAddChild);
 }
 TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* Parent, const std::string& S) {
   return InternalAdd(Parent, S, nullptr, naAddChildFirst);

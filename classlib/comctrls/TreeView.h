@@ -95,6 +95,14 @@ class TTreeNode : public TPersistent {
 
 enum TNodeAttachMode { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };
 
+// What a node is made with besides its text, so that a control filling a
+// large tree sends one insertion per node instead of one message per field.
+struct TTreeNodeFields {
+  void* Data = nullptr;
+  int ImageIndex = -1, SelectedIndex = -1;
+  int HasChildren = -1;  // 0 or 1 sets the button; -1 leaves it to the children added
+};
+
 class TTreeNodes : public TPersistent {
  public:
   explicit TTreeNodes(TCustomTreeView* AOwner);
@@ -106,6 +114,7 @@ class TTreeNodes : public TPersistent {
   TTreeNode* AddFirst(TTreeNode* Sibling, const std::string& S);
   TTreeNode* AddChild(TTreeNode* Parent, const std::string& S) { return AddChildObject(Parent, S, nullptr); }
   TTreeNode* AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr);
+  TTreeNode* AddChildObject(TTreeNode* Parent, const std::string& S, const TTreeNodeFields& Fields);
   TTreeNode* AddChildFirst(TTreeNode* Parent, const std::string& S);
   // Before Sibling (at the end of the top level when Sibling is null).
   TTreeNode* Insert(TTreeNode* Sibling, const std::string& S) { return InsertObject(Sibling, S, nullptr); }
@@ -122,7 +131,13 @@ class TTreeNodes : public TPersistent {
  private:
   friend class TTreeNode;
   friend class TCustomTreeView;
-  TTreeNode* InternalAdd(TTreeNode* Node, const std::string& S, void* Ptr, TNodeAttachMode Mode);
+  TTreeNode* InternalAdd(TTreeNode* Node, const std::string& S, const TTreeNodeFields& Fields,
+                         TNodeAttachMode Mode);
+  TTreeNode* InternalAdd(TTreeNode* Node, const std::string& S, void* Ptr, TNodeAttachMode Mode) {
+    TTreeNodeFields fields;
+    fields.Data = Ptr;
+    return InternalAdd(Node, S, fields, Mode);
+  }
   HWND Wnd() const;
 
   TCustomTreeView* owner_;

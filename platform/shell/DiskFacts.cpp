@@ -50,11 +50,11 @@ bool IsOnReadOnlyFs(const std::string& path) {
   return ::statvfs(path.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY);
 }
 
-void ReadDiskFacts(const std::string& path, ShellDiskFacts& facts) {
+void ReadDiskFactsAt(int folder, const std::string& name, ShellDiskFacts& facts) {
   if (facts.Read) return;
   facts.Read = true;
   struct stat own {};
-  if (::lstat(path.c_str(), &own) != 0) return;
+  if (::fstatat(folder, name.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0) return;
   facts.Exists = true;
   facts.OwnDev = own.st_dev;
   facts.IsLink = S_ISLNK(own.st_mode);
@@ -62,8 +62,12 @@ void ReadDiskFacts(const std::string& path, ShellDiskFacts& facts) {
     facts.St = own;
     facts.Followed = true;
   } else {
-    facts.Followed = ::stat(path.c_str(), &facts.St) == 0;
+    facts.Followed = ::fstatat(folder, name.c_str(), &facts.St, 0) == 0;
   }
+}
+
+void ReadDiskFacts(const std::string& path, ShellDiskFacts& facts) {
+  ReadDiskFactsAt(AT_FDCWD, path, facts);
 }
 
 void ReadParentFacts(const std::string& path, ShellParentFacts& facts) {

@@ -30,6 +30,9 @@ struct ShellParentFacts {
 
 // Reads an item's facts once (later calls keep what was read).
 void ReadDiskFacts(const std::string& path, ShellDiskFacts& facts);
+// ReadDiskFacts for the entry `name` of an open folder, asked relative to it
+// rather than by walking the full path.
+void ReadDiskFactsAt(int folder, const std::string& name, ShellDiskFacts& facts);
 // Reads a folder's facts once.
 void ReadParentFacts(const std::string& path, ShellParentFacts& facts);
 // Whether the facts grant the real user want (R_OK, W_OK, X_OK or a sum), as

@@ -32,10 +32,6 @@ LPITEMIDLIST Alloc(unsigned size) {
 
 }  // namespace
 
-unsigned ILItemSize(LPCITEMIDLIST pidl) {
-  return pidl ? CountAt(Bytes(pidl)) : 0;
-}
-
 unsigned ILGetSize(LPCITEMIDLIST pidl) {
   if (!pidl) return 0;
   const uint8_t* p = Bytes(pidl);
@@ -122,20 +118,20 @@ LPITEMIDLIST MakeShellItem(ShellItemType type, uint8_t flags, std::string_view n
 }
 
 bool ReadShellItem(LPCITEMIDLIST pidl, ShellItem& item) {
-  if (ILIsEmpty(pidl)) return false;
+  if (!pidl) return false;  // an empty item fails the size check below
   const uint8_t* p = Bytes(pidl);
   uint16_t cb = CountAt(p);
   if (cb < kHeader + 2 || (cb & 1) || p[cb - 1] != 0) return false;
   if (p[2] < uint8_t(ShellItemType::Computer) || p[2] > uint8_t(ShellItemType::File)) return false;
   item.Type = ShellItemType(p[2]);
   item.Flags = p[3];
-  // The name ends at its zero; only the one padding zero may follow it.
+  // The name ends at its zero; only the one padding zero may follow it. The
+  // last byte is zero (checked above), so the name fills the room but one
+  // byte, or but two when the byte before is zero too; no zero comes earlier.
   const char* name = reinterpret_cast<const char*>(p + kHeader);
   const std::size_t room = cb - kHeader;
-  const std::size_t len = strnlen(name, room);
-  if (len + 2 < room) return false;
-  for (std::size_t i = len; i < room; ++i)
-    if (name[i] != 0) return false;
+  const std::size_t len = name[room - 2] == 0 ? room - 2 : room - 1;
+  if (std::memchr(name, 0, len)) return false;
   item.Name = std::string_view(name, len);
   return true;
 }

@@ -5,6 +5,7 @@
 // allocated with CoTaskMemAlloc and freed with ILFree (CoTaskMemFree).
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,13 @@ unsigned ILGetSize(LPCITEMIDLIST pidl);
 LPITEMIDLIST ILNext(LPCITEMIDLIST pidl);
 unsigned ILGetCount(LPCITEMIDLIST pidl);
 // The byte count of the first item (read without assuming alignment).
-unsigned ILItemSize(LPCITEMIDLIST pidl);
+// (Inline: sorting a listing asks it of both items of every comparison.)
+inline unsigned ILItemSize(LPCITEMIDLIST pidl) {
+  if (!pidl) return 0;
+  uint16_t cb;
+  std::memcpy(&cb, pidl, 2);
+  return cb;
+}
 inline bool ILIsEmpty(LPCITEMIDLIST pidl) {
   return !pidl || ILItemSize(pidl) == 0;
 }

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -157,69 +159,139 @@ namespace {
 // that a change on disc shows at the next look.
 constexpr auto kDiskFactsLife = std::chrono::seconds(2);
 constexpr std::size_t kMaxRememberedChildren = 1 << 20;
-// Listings with fewer folders than this are answered one by one.
-constexpr std::size_t kReadAheadFolders = 64;
+// Listings with fewer folders (for the sub-folder answers) or items (for the
+// disc facts) than this are answered one by one.
+constexpr std::size_t kReadAheadItems = 64;
 constexpr unsigned kReadAheadThreads = 4;
+constexpr uint32_t kDiscBits = SFGAO_READONLY | SFGAO_CANCOPY | SFGAO_DROPTARGET | SFGAO_LINK |
+                               SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
+
+// Runs work(i) for i in [0, count): this thread and helper threads (where
+// they start) take the next run of items until none is left, so that a
+// helper that starts late or runs slowly leaves its share to the others.
+template <class Work>
+void RunShared(std::size_t count, unsigned threads, Work work) {
+  constexpr std::size_t kRun = 32;
+  std::atomic<std::size_t> next{0};
+  auto take = [&] {
+    for (std::size_t at; (at = next.fetch_add(kRun, std::memory_order_relaxed)) < count;)
+      for (std::size_t i = at; i < std::min(count, at + kRun); ++i) work(i);
+  };
+  std::vector<std::thread> helpers;
+  try {
+    for (unsigned t = 1; t < threads && t * kRun < count; ++t) helpers.emplace_back(take);
+  } catch (const std::system_error&) {
+    // No more threads: the ones that started and this one share the work.
+  }
+  take();
+  for (std::thread& t : helpers) t.join();
+}
+
 }  // namespace
 
 void TShellFolder::ForgetDiskFacts() {
   ownFacts_ = ShellParentFacts{};
   childFacts_.clear();
-  listedFolders_.clear();
+  listed_.reset();
+  listedFacts_.clear();
+  listedIndex_.clear();
+  nextAsked_ = 0;
+  listedFolders_ = 0;
+  subFoldersAhead_ = discAhead_ = false;
   diskSince_ = std::chrono::steady_clock::now();
 }
 
-void TShellFolder::ReadSubFoldersAhead() {
-  std::vector<std::string> names;
-  names.swap(listedFolders_);
-  std::erase_if(names, [&](const std::string& n) {
-    auto it = childFacts_.find(n);
-    return it != childFacts_.end() && it->second.HasSubFolder >= 0;
-  });
-  // Each folder's own facts are read with it: the controls ask for them next.
-  std::vector<ShellDiskFacts> found(names.size());
+ShellDiskFacts* TShellFolder::KnownFacts(const std::string& name) {
+  if (listed_ && !listed_->empty()) {
+    const std::vector<ShellEntry>& entries = *listed_;
+    if (listedFacts_.empty()) listedFacts_.resize(entries.size());
+    // A view asks about its items in the listing's order: the entry after
+    // the last one asked is tried before the names are indexed.
+    std::size_t at = nextAsked_;
+    if (at >= entries.size() || entries[at].Name != name) {
+      if (listedIndex_.empty()) {
+        listedIndex_.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) listedIndex_.emplace(entries[i].Name, i);
+      }
+      auto it = listedIndex_.find(name);
+      at = it == listedIndex_.end() ? entries.size() : it->second;
+    }
+    if (at < entries.size()) {
+      nextAsked_ = at + 1;
+      return &listedFacts_[at];
+    }
+  }
+  auto it = childFacts_.find(name);
+  return it == childFacts_.end() ? nullptr : &it->second;
+}
+
+void TShellFolder::ReadListingAhead(bool subFolders, bool disc) {
+  if (!listed_) return;
+  if (listedFacts_.empty()) listedFacts_.resize(listed_->size());
+  subFoldersAhead_ |= subFolders;
+  discAhead_ |= disc;
+  const std::vector<ShellEntry>& entries = *listed_;
+  // What each entry still needs: its sub-folder answer (which reads a
+  // folder's own facts with it) or its disc facts.
+  enum Need : uint8_t { SubFolder, Disc };
+  std::vector<std::size_t> todo;
+  std::vector<Need> needs;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ShellDiskFacts& known = listedFacts_[i];
+    if (subFolders && entries[i].Type == ShellItemType::Folder && known.HasSubFolder < 0) {
+      todo.push_back(i);
+      needs.push_back(SubFolder);
+    } else if (disc && !known.Read) {
+      todo.push_back(i);
+      needs.push_back(Disc);
+    }
+  }
   const unsigned threads =
       unsigned(std::min<std::size_t>(kReadAheadThreads, std::max(1u, std::thread::hardware_concurrency())));
   const std::string folder = path_ == "/" ? path_ : path_ + "/";
   const int folderFd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  auto work = [&](unsigned stripe) {
-    for (std::size_t i = stripe; i < names.size(); i += threads) {
-      if (folderFd >= 0 && ReadSubFolderFactsAt(folderFd, names[i], found[i])) continue;
-      const std::string path = folder + names[i];
-      ReadDiskFacts(path, found[i]);
-      found[i].HasSubFolder = HasSubFolderOnDisc(path);
+  // Each thread writes only the facts of the entries it took; the lock held
+  // by the caller keeps every other reader out until all are joined.
+  RunShared(todo.size(), threads, [&](std::size_t k) {
+    const std::string& name = entries[todo[k]].Name;
+    ShellDiskFacts& known = listedFacts_[todo[k]];
+    if (needs[k] == Disc) {
+      if (folderFd >= 0)
+        ReadDiskFactsAt(folderFd, name, known);
+      else
+        ReadDiskFacts(folder + name, known);
+      return;
     }
-  };
-  std::vector<std::thread> helpers;
-  try {
-    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work, t);
-  } catch (const std::system_error&) {
-    // No more threads: the ones that started and this one share the work.
-  }
-  // This thread takes stripe 0 and any stripe whose helper could not start.
-  work(0);
-  for (unsigned t = unsigned(helpers.size()) + 1; t < threads; ++t) work(t);
-  for (std::thread& t : helpers) t.join();
+    ShellDiskFacts found;
+    if (folderFd < 0 || !ReadSubFolderFactsAt(folderFd, name, found)) {
+      const std::string path = folder + name;
+      ReadDiskFacts(path, found);
+      found.HasSubFolder = HasSubFolderOnDisc(path);
+    }
+    if (!known.Read) known = found;
+    known.HasSubFolder = found.HasSubFolder;
+  });
   if (folderFd >= 0) ::close(folderFd);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    ShellDiskFacts& known = childFacts_[names[i]];
-    if (!known.Read) known = found[i];
-    known.HasSubFolder = found[i].HasSubFolder;
-  }
 }
 
 uint32_t TShellFolder::AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask) {
   if (place_ != ShellPlace::FileSystem || ILNext(pidl)) return ShellAttributesOf(facts, mask);
+  // What the type and name tell needs no disc facts (the tree asks the shared bit of every folder).
+  if (!(mask & (kDiscBits | SFGAO_HASSUBFOLDER))) return ShellAttributesOf(facts, mask);
   std::lock_guard lock(diskLock_);
   if (std::chrono::steady_clock::now() - diskSince_ > kDiskFactsLife ||
       childFacts_.size() >= kMaxRememberedChildren)
     ForgetDiskFacts();
-  if ((mask & SFGAO_HASSUBFOLDER) && facts.Type == ShellItemType::Folder &&
-      listedFolders_.size() >= kReadAheadFolders) {
-    auto it = childFacts_.find(facts.Name);
-    if (it == childFacts_.end() || it->second.HasSubFolder < 0) ReadSubFoldersAhead();
-  }
-  return ShellAttributesOf(facts, mask, &childFacts_[facts.Name], &ownFacts_);
+  ShellDiskFacts* known = KnownFacts(facts.Name);
+  const bool subFolders = !subFoldersAhead_ && (mask & SFGAO_HASSUBFOLDER) &&
+                          facts.Type == ShellItemType::Folder && listedFolders_ >= kReadAheadItems &&
+                          (!known || known->HasSubFolder < 0);
+  const bool disc = !discAhead_ && (mask & kDiscBits) && listed_ && listed_->size() >= kReadAheadItems &&
+                    (!known || !known->Read);
+  if (subFolders || disc) ReadListingAhead(subFolders, disc);
+  // (The facts stay where they are: a listing's are sized before they are read ahead.)
+  if (!known) known = &childFacts_[facts.Name];
+  return ShellAttributesOf(facts, mask, known, &ownFacts_, &path_);
 }
 
 TShellFolder* TShellFolder::Create(ShellPlace place, const std::string& path) {
@@ -270,8 +342,10 @@ HRESULT TShellFolder::EnumObjects(HWND, DWORD flags, IEnumIDList** out) {
     // A new listing: what its items say of themselves is read afresh.
     std::lock_guard lock(diskLock_);
     ForgetDiskFacts();
-    for (const ShellEntry& e : *entries)
-      if (e.Type == ShellItemType::Folder) listedFolders_.push_back(e.Name);
+    listed_ = entries;
+    listedFolders_ = std::size_t(std::count_if(entries->begin(), entries->end(), [](const ShellEntry& e) {
+      return e.Type == ShellItemType::Folder;
+    }));
   }
   *out = new TIdListEnum(std::move(entries));
   return S_OK;
@@ -317,7 +391,10 @@ HRESULT TShellFolder::GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ui
   }
   for (UINT i = 0; i < count && items; ++i) {
     ShellFacts facts;
-    if (!Resolve(items[i], facts)) return E_INVALIDARG;
+    // An entry of this folder is resolved without its path: the attributes
+    // join it only when they must ask the disc about it.
+    const bool entry = place_ == ShellPlace::FileSystem && !ILNext(items[i]);
+    if (!ResolveShellList(place_, path_, items[i], facts, !entry)) return E_INVALIDARG;
     result &= AttributesOf(items[i], facts, mask);
   }
   *inOut = result;
@@ -338,7 +415,13 @@ HRESULT TShellFolder::GetUIObjectOf(HWND, UINT count, const LPCITEMIDLIST* items
 HRESULT TShellFolder::GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) {
   if (!name) return E_POINTER;
   ShellFacts facts;
-  if (!Resolve(pidl, facts)) return E_INVALIDARG;
+  // An entry's own name needs no path: a view asks it of every item it lists.
+  if (!ResolveShellList(place_, path_, pidl, facts, false)) return E_INVALIDARG;
+  const bool entry = facts.Type == ShellItemType::Folder || facts.Type == ShellItemType::File;
+  const bool ownName = !(flags & SHGDN_FORPARSING) || (flags & SHGDN_INFOLDER);
+  if (!(facts.IsDesktop || facts.Type == ShellItemType::Computer || (entry && ownName)) &&
+      !Resolve(pidl, facts))
+    return E_INVALIDARG;
   return NewString(ShellDisplayNameOf(facts, flags), name);
 }
 
@@ -355,8 +438,9 @@ HRESULT TShellFolder::SetNameOf(HWND, LPCITEMIDLIST pidl, const char16_t* name, 
     const std::string folder = facts.Path.substr(0, facts.Path.size() - facts.Name.size());
     if (int err = RenameNoReplace(facts.Path, folder + newName)) return HResultFromErrno(err);
     std::lock_guard lock(diskLock_);
-    childFacts_.erase(facts.Name);
-    childFacts_.erase(newName);
+    // Both names are looked at afresh.
+    if (ShellDiskFacts* known = KnownFacts(facts.Name)) *known = ShellDiskFacts{};
+    if (ShellDiskFacts* known = KnownFacts(newName)) *known = ShellDiskFacts{};
   }
   if (newPidl) {
     *newPidl = MakeShellItem(facts.Type, 0, newName);

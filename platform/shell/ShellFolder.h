@@ -2,8 +2,10 @@
 // file-system folder, each an IShellFolder; and the enumerator of their items.
 #pragma once
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -12,6 +14,13 @@
 #include "platform/shell/ShellItems.h"
 
 namespace qv {
+
+// One entry of a listing: enough to make its item.
+struct ShellEntry {
+  ShellItemType Type;
+  uint8_t Flags;
+  std::string Name;
+};
 
 class TShellFolder : public ComObject<IShellFolder> {
  public:
@@ -42,7 +51,13 @@ class TShellFolder : public ComObject<IShellFolder> {
   // other requests about it until the folder is listed again or a moment passed.
   uint32_t AttributesOf(LPCITEMIDLIST pidl, const ShellFacts& facts, uint32_t mask);
   void ForgetDiskFacts();
-  void ReadSubFoldersAhead();
+  // Reads, on several threads and relative to the folder, what the items of
+  // the last listing will be asked next: the sub-folder answer of its folders
+  // (subFolders) and the disc facts of every item (disc).
+  void ReadListingAhead(bool subFolders, bool disc);
+  // The facts kept for a child's name: its place in the listing's facts, or
+  // what was kept for another name; null when there are none.
+  ShellDiskFacts* KnownFacts(const std::string& name);
 
   const ShellPlace place_;
   const std::string path_;  // FileSystem only
@@ -50,17 +65,19 @@ class TShellFolder : public ComObject<IShellFolder> {
   std::mutex diskLock_;
   std::chrono::steady_clock::time_point diskSince_;
   ShellParentFacts ownFacts_;
+  // The items of the last listing, whose sub-folder answers and disc facts
+  // are read together (ReadListingAhead) at the first question that needs
+  // one of them; each kind once per listing. Their facts are kept by their
+  // place in the listing (listedFacts_; the names are indexed at the first
+  // question out of the listing's order), those of other names asked about
+  // in childFacts_.
+  std::shared_ptr<const std::vector<ShellEntry>> listed_;
+  std::vector<ShellDiskFacts> listedFacts_;
+  std::unordered_map<std::string_view, std::size_t> listedIndex_;  // names held by listed_
+  std::size_t nextAsked_ = 0;                                      // the entry after the last one asked
   std::unordered_map<std::string, ShellDiskFacts> childFacts_;
-  // The folders of the last listing, whose sub-folder answers are read
-  // together (on several threads) at the first question about one of them.
-  std::vector<std::string> listedFolders_;
-};
-
-// One entry of a listing: enough to make its item.
-struct ShellEntry {
-  ShellItemType Type;
-  uint8_t Flags;
-  std::string Name;
+  std::size_t listedFolders_ = 0;
+  bool subFoldersAhead_ = false, discAhead_ = false;
 };
 
 // Lists the items of a folder object for SHCONTF flags; false (with errno's

@@ -28,6 +28,22 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   return p;
 }
 
+// JoinPath in place: a list of many levels grows one string.
+void AppendPart(std::string& path, std::string_view name) {
+  if (path.empty() || path.back() != '/') path += '/';
+  path.append(name.data(), name.size());
+}
+
+// What NormalizeAbsolutePath accepts, without making the path.
+bool IsAbsolute(std::string_view path) {
+  return !path.empty() && path[0] == '/';
+}
+
+// IsValidEntryName on the name of a decoded item, which holds no zero byte.
+bool IsEntryName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
 std::string ParentPath(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos || slash == 0) return "/";
@@ -84,8 +100,7 @@ std::string HomeFolder() {
 }
 
 bool IsValidEntryName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
+  return IsEntryName(name) && name.find('\0') == std::string::npos;
 }
 
 std::string NormalizeAbsolutePath(const std::string& path) {
@@ -117,45 +132,47 @@ bool ResolveShellList(ShellPlace place, const std::string& placePath, LPCITEMIDL
     out.IsDesktop = true;
     return true;
   }
-  std::string path = placePath;
+  std::string path = withPath ? placePath : std::string();
+  // Every level is checked; only the last one's name is kept.
+  std::string_view name;
   for (LPCITEMIDLIST p = pidl; p; p = ILNext(p)) {
     ShellItem item;
     if (!ReadShellItem(p, item)) return false;
     out.Type = item.Type;
-    out.Name.assign(item.Name.data(), item.Name.size());
+    name = item.Name;
     switch (item.Type) {
       case ShellItemType::Computer:
         if (place != ShellPlace::Desktop) return false;
         place = ShellPlace::Computer;
         break;
       case ShellItemType::Home:
-        if (place != ShellPlace::Desktop) return false;
+        if (place != ShellPlace::Desktop || !IsAbsolute(name)) return false;
         place = ShellPlace::FileSystem;
-        path = NormalizeAbsolutePath(out.Name);
-        if (path.empty()) return false;
+        if (withPath) path = NormalizeAbsolutePath(std::string(name));
         break;
       case ShellItemType::Drive:
-        if (place != ShellPlace::Computer) return false;
+        if (place != ShellPlace::Computer || !IsAbsolute(name)) return false;
         place = ShellPlace::FileSystem;
-        path = NormalizeAbsolutePath(out.Name);
-        if (path.empty() || item.Flags > uint8_t(DriveKind::Network)) return false;
+        if (withPath) path = NormalizeAbsolutePath(std::string(name));
+        if (item.Flags > uint8_t(DriveKind::Network)) return false;
         out.Kind = DriveKind(item.Flags);
         break;
       case ShellItemType::Folder:
       case ShellItemType::File:
-        if (place != ShellPlace::FileSystem || !IsValidEntryName(out.Name)) return false;
-        if (withPath) path = JoinPath(path, out.Name);
+        if (place != ShellPlace::FileSystem || !IsEntryName(name)) return false;
+        if (withPath) AppendPart(path, name);
         // A file has no children.
         if (item.Type == ShellItemType::File && ILNext(p)) return false;
         break;
     }
   }
-  out.Path = withPath && IsFileSystemType(out.Type) ? path : std::string();
+  out.Name.assign(name.data(), name.size());
+  if (withPath && IsFileSystemType(out.Type)) out.Path = std::move(path);
   return true;
 }
 
 uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts* disk,
-                           ShellParentFacts* parent) {
+                           ShellParentFacts* parent, const std::string* folder) {
   if (mask == 0) mask = SFGAO_KNOWN;
   uint32_t a = TypeAttributes(item) & mask;
   if (item.IsDesktop || !IsFileSystemType(item.Type)) return a;
@@ -166,27 +183,36 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   const bool sharedParent = parent != nullptr;
   if (!disk) disk = &ownDisk;
   if (!parent) parent = &ownParent;
-  const std::string& path = item.Path;
+  // The path is joined only when the disc is asked something that was not read before.
+  std::string joined;
+  auto path = [&]() -> const std::string& {
+    if (!item.Path.empty() || !folder) return item.Path;
+    if (joined.empty()) {
+      joined = *folder;
+      AppendPart(joined, item.Name);
+    }
+    return joined;
+  };
   const bool isEntry = item.Type == ShellItemType::Folder || item.Type == ShellItemType::File;
   if ((mask & SFGAO_HASSUBFOLDER) &&
       (item.Type == ShellItemType::Home || item.Type == ShellItemType::Folder)) {
-    if (disk->HasSubFolder < 0) disk->HasSubFolder = HasSubFolderOnDisc(path);
+    if (disk->HasSubFolder < 0) disk->HasSubFolder = HasSubFolderOnDisc(path());
     if (disk->HasSubFolder) a |= SFGAO_HASSUBFOLDER;
   }
   const uint32_t diskBits = SFGAO_READONLY | SFGAO_CANCOPY | SFGAO_DROPTARGET | SFGAO_LINK;
   const uint32_t changeBits = SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
   if (!(mask & (diskBits | changeBits))) return a;
-  ReadDiskFacts(path, *disk);
+  if (!disk->Read) ReadDiskFacts(path(), *disk);
   const bool followed = disk->Followed;
   if (mask & (SFGAO_READONLY | SFGAO_DROPTARGET)) {
     bool writable = followed && ModeAllows(disk->St, W_OK);
     if (writable) {
       // The file system's read-only mount: the folder's answer for an item on its device.
-      if (sharedParent && isEntry && !parent->Read) ReadParentFacts(ParentPath(path), *parent);
+      if (sharedParent && isEntry && !parent->Read) ReadParentFacts(ParentPath(path()), *parent);
       if (parent->Read && parent->Exists && disk->OwnDev == parent->Dev) {
         writable = !parent->ReadOnlyFs;
       } else {
-        if (disk->ReadOnlyFs < 0) disk->ReadOnlyFs = IsOnReadOnlyFs(path);
+        if (disk->ReadOnlyFs < 0) disk->ReadOnlyFs = IsOnReadOnlyFs(path());
         writable = !disk->ReadOnlyFs;
       }
     }
@@ -196,7 +222,7 @@ uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts
   if ((mask & SFGAO_CANCOPY) && followed && ModeAllows(disk->St, R_OK)) a |= SFGAO_CANCOPY;
   if ((mask & SFGAO_LINK) && disk->IsLink) a |= SFGAO_LINK;
   if ((mask & changeBits) && isEntry && disk->Exists) {
-    ReadParentFacts(ParentPath(path), *parent);
+    if (!parent->Read) ReadParentFacts(ParentPath(path()), *parent);
     // A mount point lies on another device than its folder and cannot move.
     if (parent->Exists && parent->Writable && disk->OwnDev == parent->Dev) a |= mask & changeBits;
   }

@@ -32,9 +32,10 @@ struct ShellDiskFacts;
 struct ShellParentFacts;
 // The attributes of mask that hold (mask 0 = every known attribute). The disc
 // is asked only for the bits requested; disk and parent, when given, keep what
-// was read for the next request about the same item or folder.
+// was read for the next request about the same item or folder. An entry
+// resolved without its path names the entry Name of folder.
 uint32_t ShellAttributesOf(const ShellFacts& item, uint32_t mask, ShellDiskFacts* disk = nullptr,
-                           ShellParentFacts* parent = nullptr);
+                           ShellParentFacts* parent = nullptr, const std::string* folder = nullptr);
 // The display name for SHGDN flags, as UTF-8.
 std::string ShellDisplayNameOf(const ShellFacts& item, uint32_t flags);
 // Item-by-item order of two lists relative to the same folder: computer,

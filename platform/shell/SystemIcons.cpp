@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/Files.h"
 #include "platform/Utf.h"
@@ -146,25 +148,53 @@ Surface DrawShellIcon(int index, int size) {
   return p.Take();
 }
 
+namespace {
+
+struct FileKind {
+  int Icon;
+  const char* Exts;  // between spaces
+};
+constexpr FileKind kFileKinds[] = {
+    {IconText, " txt md log ini cfg conf csv xml json yaml yml htm html css nfo diz c cpp h py sh "},
+    {IconImage, " png jpg jpeg gif bmp tif tiff webp svg ico xcf "},
+    {IconAudio, " mp3 ogg oga flac wav m4a aac opus wma mid "},
+    {IconVideo, " mp4 mkv avi mov webm wmv mpg mpeg m4v ogv "},
+    {IconArchive, " zip tar gz tgz bz2 xz zst 7z rar iso deb rpm cab "},
+    {IconDocument, " pdf doc docx odt xls xlsx ods ppt pptx odp rtf epub "},
+};
+
+// The table by extension: a view asks for the icon of every file it lists.
+const std::unordered_map<std::string_view, int>& IconsByExtension() {
+  static const auto* map = [] {
+    auto* m = new std::unordered_map<std::string_view, int>;
+    for (const FileKind& k : kFileKinds) {
+      std::string_view exts = k.Exts;
+      for (std::size_t at = 1; at < exts.size();) {
+        const std::size_t end = exts.find(' ', at);
+        m->emplace(exts.substr(at, end - at), k.Icon);  // the first kind naming it wins
+        at = end + 1;
+      }
+    }
+    return m;
+  }();
+  return *map;
+}
+
+}  // namespace
+
 int FileIconOfName(const std::string& name) {
   std::size_t dot = name.find_last_of('.');
   if (dot == std::string::npos || dot == 0) return IconFile;  // ".bashrc" has no extension
   std::string ext = name.substr(dot + 1);
   for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  struct Kind {
-    int Icon;
-    const char* Exts;
-  };
-  static const Kind kKinds[] = {
-      {IconText, " txt md log ini cfg conf csv xml json yaml yml htm html css nfo diz c cpp h py sh "},
-      {IconImage, " png jpg jpeg gif bmp tif tiff webp svg ico xcf "},
-      {IconAudio, " mp3 ogg oga flac wav m4a aac opus wma mid "},
-      {IconVideo, " mp4 mkv avi mov webm wmv mpg mpeg m4v ogv "},
-      {IconArchive, " zip tar gz tgz bz2 xz zst 7z rar iso deb rpm cab "},
-      {IconDocument, " pdf doc docx odt xls xlsx ods ppt pptx odp rtf epub "},
-  };
+  if (ext.find_first_of(std::string_view(" \0", 2)) == std::string::npos) {
+    const auto& icons = IconsByExtension();
+    auto it = icons.find(ext);
+    return it == icons.end() ? IconFile : it->second;
+  }
+  // A space or a zero byte spans or cuts the table's words: looked up as text.
   const std::string key = " " + ext + " ";
-  for (const Kind& k : kKinds)
+  for (const FileKind& k : kFileKinds)
     if (std::strstr(k.Exts, key.c_str())) return k.Icon;
   return IconFile;
 }
@@ -252,7 +282,8 @@ bool FactsOf(const void* path, DWORD fileAttributes, UINT flags, ShellFacts& fac
     // An icon needs only the item's type and name: a view asks for two per
     // row, so the path of every level is not joined for it.
     const bool withPath = flags & (SHGFI_DISPLAYNAME | SHGFI_TYPENAME | SHGFI_ATTRIBUTES);
-    return IsValidShellList(pidl) && ResolveShellList(ShellPlace::Desktop, "", pidl, facts, withPath);
+    // ResolveShellList decodes and checks every item of a list from elsewhere.
+    return ResolveShellList(ShellPlace::Desktop, "", pidl, facts, withPath);
   }
   const std::string text = static_cast<const char*>(path);
   if (flags & SHGFI_USEFILEATTRIBUTES) {

@@ -119,7 +119,8 @@ void ShellIconIndexes(LPCITEMIDLIST AbsoluteId, int& Closed, int& Open) {
   ShellFacts facts;
   LPCITEMIDLIST id = OrEmpty(AbsoluteId);
   // The icons need only the type and name: the path of every level is not joined.
-  if (IsValidShellList(id) && ResolveShellList(ShellPlace::Desktop, "", id, facts, false)) {
+  // ResolveShellList decodes and checks every item of the list.
+  if (ResolveShellList(ShellPlace::Desktop, "", id, facts, false)) {
     Closed = ShellIconOf(facts, false);
     Open = ShellIconOf(facts, true);
   } else {

@@ -110,7 +110,7 @@ class TSkCustomShellTreeView : public TSkTreeView, public IShellVerbHandler {
   std::unique_ptr<TSkShellFolder> MakeRootFolder(TSkRoot& NewRoot);
   void ClearNodes();
   void FillNode(TTreeNode* Node);
-  void AddFolderNode(TTreeNode* NewNode, LPCITEMIDLIST Id, TTreeNode* ParentNode);
+  void AddFolderNode(TTreeNode* ParentNode, LPCITEMIDLIST Id);
   TTreeNode* FindFolderNode(LPCITEMIDLIST Id, TTreeNode* StartNode);
   void SetNodeImages(TTreeNode* Node, LPCITEMIDLIST AbsoluteId);
   void ApplyImageList();

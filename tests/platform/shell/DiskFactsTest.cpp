@@ -129,5 +129,50 @@ TEST_F(ShellReadAheadThreads, LinkedFoldersOfALargeListingKeepTheirLinkAnswers) 
   }
 }
 
+// Every item of a large listing: files, folders, hidden ones and links of
+// every kind answer each attribute as the item asked alone (by its absolute
+// list, which reads nothing ahead) does.
+TEST_F(ShellReadAheadThreads, EveryItemOfALargeListingAnswersAsItDoesAlone) {
+  const std::string wide = data + "/mixed";
+  MakeDir(wide);
+  for (int i = 0; i < 120; ++i) {
+    const std::string n = wide + "/" + (i % 9 == 0 ? "." : "") + "i" + std::to_string(i);
+    switch (i % 6) {
+      case 0:
+        MakeDir(n + "/sub");
+        break;
+      case 1:
+        WriteFile(n + ".txt", "x");
+        ::chmod((n + ".txt").c_str(), 0444);
+        break;
+      case 2:
+        std::filesystem::create_symlink(data, n);  // to a folder
+        break;
+      case 3:
+        std::filesystem::create_symlink(wide + "/none", n);  // dangling
+        break;
+      default:
+        WriteFile(n + ".jpg", "x");
+    }
+  }
+  ComPtr<IShellFolder> folder = BindPath(wide);
+  std::vector<IdListPtr> items;
+  const auto names = List(folder.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items);
+  ASSERT_EQ(names.size(), 120u);
+  IdListPtr own = Parse(wide);
+  // In the listing's order, then (every attribute) from the last item back.
+  for (const uint32_t mask : {SFGAO_READONLY | SFGAO_LINK | SFGAO_HIDDEN, 0u}) {
+    for (size_t n = 0; n < names.size(); ++n) {
+      const size_t k = mask ? n : names.size() - 1 - n;
+      IdListPtr absolute(ILCombine(own.Get(), items[k].Get()));
+      EXPECT_EQ(Attributes(folder.Get(), items[k].Get(), mask),
+                Attributes(desktop.Get(), absolute.Get(), mask))
+          << names[k] << " mask " << mask;
+    }
+    items.clear();
+    List(folder.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items);
+  }
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -13,6 +13,7 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/comctl/TreeView.h"
 #include "platform/gdi/ImageListApi.h"
+#include "platform/shell/SystemIcons.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/controls/skShellTreeView.h"
 #include "skin/skMessages.h"
@@ -88,6 +89,33 @@ TEST_F(ShellTree, RootIsExpandedSelectedAndSortedFoldersOnly) {
   TTreeNode* empty = Child(root, "empty");
   empty->Expand(false);
   EXPECT_FALSE(empty->HasChildren());
+}
+
+// A folder wide enough for the shell to read its answers ahead: every node
+// comes in the shell's order (letter case folded, not byte order) with its
+// text, closed and open folder icons and an expand button only where a
+// sub-folder lies.
+TEST_F(ShellTree, AWideFolderFillsInTheShellsOrderWithIconsAndButtons) {
+  std::vector<std::string> expected;
+  for (int i = 99; i >= 0; --i) {
+    const std::string name = (i % 2 ? "K" : "k") + std::to_string(100 + i);
+    fs::create_directories(base + "/wide/" + name + (i % 4 == 0 ? "/sub" : ""));
+    expected.insert(expected.begin(), name);
+  }
+  std::fclose(std::fopen((base + "/wide/file.txt").c_str(), "w"));  // no node
+  tree->SetRoot("rfDesktop");
+  tree->SetRoot(base);
+  TTreeNode* wide = Child(tree->Items()->GetFirstNode(), "wide");
+  ASSERT_NE(wide, nullptr);
+  wide->Expand(false);
+  ASSERT_EQ(Children(wide), expected);
+  int i = 0;
+  for (TTreeNode* c = wide->GetFirstChild(); c; c = c->getNextSibling(), ++i) {
+    EXPECT_EQ(c->ImageIndex(), IconFolder) << c->Text();
+    EXPECT_EQ(c->SelectedIndex(), IconFolderOpen) << c->Text();
+    EXPECT_EQ(c->HasChildren(), i % 4 == 0) << c->Text();
+    EXPECT_NE(c->Data(), nullptr);
+  }
 }
 
 TEST_F(ShellTree, PathsRoundTripAndFailuresLeaveTheSelection) {
