@@ -3,6 +3,9 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
@@ -14,7 +17,7 @@
 namespace qv::lb {
 namespace {
 
-char32_t Next(const std::u16string& s, std::size_t& i) {
+char32_t Next(std::u16string_view s, std::size_t& i) {
   char32_t c = s[i++];
   if (c >= 0xD800 && c < 0xDC00 && i < s.size() && s[i] >= 0xDC00 && s[i] < 0xE000)
     c = 0x10000 + ((c - 0xD800) << 10) + (s[i++] - 0xDC00);
@@ -32,7 +35,7 @@ ListBox* Data(HWND hwnd) {
   return reinterpret_cast<ListBox*>(GetWindowLongPtrW(hwnd, 0));
 }
 
-static int CompareFrom(const std::u16string& a, const std::u16string& b, std::size_t from) {
+static int CompareFrom(std::u16string_view a, std::u16string_view b, std::size_t from) {
   std::size_t i = from, j = from;
   while (i < a.size() && j < b.size()) {
     char32_t x = Fold(Next(a, i)), y = Fold(Next(b, j));
@@ -43,13 +46,28 @@ static int CompareFrom(const std::u16string& a, const std::u16string& b, std::si
   return 0;
 }
 
-int CompareText(const std::u16string& a, const std::u16string& b) {
+// The first index from i on where a and b differ, n when none does before
+// it. Sorted lists compare a new text with many that share a long start
+// with it: equal characters are skipped four at a time.
+static std::size_t Mismatch(std::u16string_view a, std::u16string_view b, std::size_t i, std::size_t n) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 4 <= n; i += 4) {
+      std::uint64_t x, y;
+      std::memcpy(&x, a.data() + i, sizeof x);
+      std::memcpy(&y, b.data() + i, sizeof y);
+      if (x != y) return i + std::size_t(std::countr_zero(x ^ y)) / 16;
+    }
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+int CompareText(std::u16string_view a, std::u16string_view b) {
   // Plain ASCII runs compare directly; the first other character hands over
   // to the folding comparison (from the start of its surrogate pair).
   std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = Mismatch(a, b, 0, n); i < n; i = Mismatch(a, b, i + 1, n)) {
     char16_t x = a[i], y = b[i];
-    if (x == y) continue;
     if (x < 0x80 && y < 0x80) {
       if (x >= 'A' && x <= 'Z') x = char16_t(x + 32);
       if (y >= 'A' && y <= 'Z') y = char16_t(y + 32);
@@ -62,7 +80,7 @@ int CompareText(const std::u16string& a, const std::u16string& b) {
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-bool StartsWithText(const std::u16string& text, const std::u16string& prefix) {
+bool StartsWithText(std::u16string_view text, std::u16string_view prefix) {
   std::size_t i = 0, j = 0;
   while (j < prefix.size()) {
     if (i >= text.size()) return false;
