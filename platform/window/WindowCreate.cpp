@@ -194,7 +194,8 @@ void AddWindowDestroyHook(std::function<void(HWND)> hook) {
 }
 
 BOOL IsWindow(HWND hwnd) {
-  return wm::Get(hwnd) != nullptr;
+  wm::Lock l(wm::S().lock);
+  return wm::Find(hwnd) != nullptr;
 }
 
 }  // namespace qv

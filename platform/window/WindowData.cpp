@@ -1,13 +1,15 @@
 // Per-window data: window longs (procedure, styles, ids, user data, extra
 // bytes), properties, text and the menu handle.
 #include <cstring>
+#include <string_view>
 
 #include "platform/window/WindowImpl.h"
 
 namespace qv {
 
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
-  auto w = wm::Get(hwnd);
+  wm::Lock l(wm::S().lock);
+  const wm::Window* w = wm::Find(hwnd);
   if (!w) return 0;
   switch (index) {
     case GWLP_WNDPROC:
@@ -100,10 +102,13 @@ BOOL SetPropW(HWND hwnd, LPCWSTR name, HANDLE data) {
 }
 
 HANDLE GetPropW(HWND hwnd, LPCWSTR name) {
-  auto w = wm::Get(hwnd);
-  if (!w || !name) return nullptr;
+  if (!name) return nullptr;
+  std::u16string_view key(name);
+  wm::Lock l(wm::S().lock);
+  const wm::Window* w = wm::Find(hwnd);
+  if (!w) return nullptr;
   for (auto& p : w->props)
-    if (p.first == name) return p.second;
+    if (p.first.size() == key.size() && p.first == key) return p.second;
   return nullptr;
 }
 

@@ -192,6 +192,9 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 // Handles
 WindowPtr Get(HWND hwnd);  // nullptr for stale or foreign handles
+// The same without taking a reference, for a quick read of the window's
+// fields: only while the caller holds the lock.
+Window* Find(HWND hwnd);
 HWND AllocHandle(const WindowPtr& w);
 void FreeHandle(HWND hwnd);
 std::vector<WindowPtr> AllWindows();
