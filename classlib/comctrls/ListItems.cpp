@@ -112,6 +112,13 @@ class TSubItems : public TStrings {
   void Insert(int Index, const std::string& S) override {
     if (Index < 0 || Index > Count())
       throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (list_.empty()) {
+      // Sub-items come one after another, most often one for each column
+      // after the first: room for those at once.
+      std::size_t room = std::size_t(std::max(1, owner_->ListView()->Columns()->Count() - 1));
+      list_.reserve(room);
+      objects_.reserve(room);
+    }
     list_.insert(list_.begin() + Index, S);
     objects_.insert(objects_.begin() + Index, nullptr);
     for (int i = Index; i < Count(); ++i) Push(i);
