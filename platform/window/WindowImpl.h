@@ -5,6 +5,7 @@
 // keeps a destroyed window's memory alive.
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -153,6 +154,11 @@ struct ThreadQueue {
 
 struct State {
   std::recursive_mutex lock;
+  // Counts released handles: a handle found valid stays valid while this
+  // stands still, so a thread may keep such an answer without the lock.
+  std::atomic<uint64_t> handlesReleased{0};
+  // Counts writes to windows' extra bytes, for the same purpose.
+  std::atomic<uint64_t> extraWritten{0};
   struct Slot {
     WindowPtr window;
     uint32_t generation = 1;

@@ -56,6 +56,7 @@ void FreeHandle(HWND hwnd) {
   auto& slot = S().slots[index - 1];
   slot.window.reset();
   if (++slot.generation >= (1u << 30)) slot.generation = 1;
+  S().handlesReleased.fetch_add(1);
   S().freeSlots.push_back(index);
 }
 
