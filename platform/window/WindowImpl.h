@@ -212,7 +212,9 @@ void UnlinkZOrder(const WindowPtr& w);
 bool IsDescendant(HWND ancestor, HWND hwnd);  // hwnd itself counts
 
 // Queues
-std::shared_ptr<ThreadQueue> CurrentQueue();
+// The calling thread's queue, made on first use; a reference, so that a
+// comparison (is this window ours?) costs no reference count.
+const std::shared_ptr<ThreadQueue>& CurrentQueue();
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 void Signal(ThreadQueue& q);
 DWORD Now();

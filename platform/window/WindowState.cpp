@@ -72,7 +72,7 @@ namespace {
 thread_local std::shared_ptr<ThreadQueue> t_queue;
 }
 
-std::shared_ptr<ThreadQueue> CurrentQueue() {
+const std::shared_ptr<ThreadQueue>& CurrentQueue() {
   if (!t_queue) {
     auto q = std::make_shared<ThreadQueue>();
     Lock l(S().lock);
