@@ -2,6 +2,10 @@
 // input handling share. Internal to the system controls.
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -100,8 +104,39 @@ struct ListBox {
 
 ListBox* Data(HWND hwnd);
 
-// Text order of sorted lists and searches: simple case folding, then code points.
-int CompareText(std::u16string_view a, std::u16string_view b);
+// CompareText from the first difference at i that is not plain ASCII on both sides.
+int CompareTextFrom(std::u16string_view a, std::u16string_view b, std::size_t i);
+
+// The first index from i on where a and b differ, n when none does before
+// it. Sorted lists compare a new text with many that share a long start
+// with it: equal characters are skipped four at a time.
+inline std::size_t Mismatch(std::u16string_view a, std::u16string_view b, std::size_t i, std::size_t n) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 4 <= n; i += 4) {
+      std::uint64_t x, y;
+      std::memcpy(&x, a.data() + i, sizeof x);
+      std::memcpy(&y, b.data() + i, sizeof y);
+      if (x != y) return i + std::size_t(std::countr_zero(x ^ y)) / 16;
+    }
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+// Text order of sorted lists and searches: simple case folding, then code
+// points. Inline: a sorted insertion compares some twenty times. Plain ASCII
+// differences are folded here; any other hands over to CompareTextFrom.
+inline int CompareText(std::u16string_view a, std::u16string_view b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = Mismatch(a, b, 0, n); i < n; i = Mismatch(a, b, i + 1, n)) {
+    char16_t x = a[i], y = b[i];
+    if (x >= 0x80 || y >= 0x80) return CompareTextFrom(a, b, i);
+    if (x >= 'A' && x <= 'Z') x = char16_t(x + 32);
+    if (y >= 'A' && y <= 'Z') y = char16_t(y + 32);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
 bool StartsWithText(std::u16string_view text, std::u16string_view prefix);
 
 // Notifications to the owner (selection and double-click only with LBS_NOTIFY).

@@ -3,9 +3,6 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <cstring>
 
 #include "platform/controls/ListBoxImpl.h"
 #include "platform/gdi/Gdi.h"
@@ -46,38 +43,9 @@ static int CompareFrom(std::u16string_view a, std::u16string_view b, std::size_t
   return 0;
 }
 
-// The first index from i on where a and b differ, n when none does before
-// it. Sorted lists compare a new text with many that share a long start
-// with it: equal characters are skipped four at a time.
-static std::size_t Mismatch(std::u16string_view a, std::u16string_view b, std::size_t i, std::size_t n) {
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; i + 4 <= n; i += 4) {
-      std::uint64_t x, y;
-      std::memcpy(&x, a.data() + i, sizeof x);
-      std::memcpy(&y, b.data() + i, sizeof y);
-      if (x != y) return i + std::size_t(std::countr_zero(x ^ y)) / 16;
-    }
-  }
-  while (i < n && a[i] == b[i]) ++i;
-  return i;
-}
-
-int CompareText(std::u16string_view a, std::u16string_view b) {
-  // Plain ASCII runs compare directly; the first other character hands over
-  // to the folding comparison (from the start of its surrogate pair).
-  std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = Mismatch(a, b, 0, n); i < n; i = Mismatch(a, b, i + 1, n)) {
-    char16_t x = a[i], y = b[i];
-    if (x < 0x80 && y < 0x80) {
-      if (x >= 'A' && x <= 'Z') x = char16_t(x + 32);
-      if (y >= 'A' && y <= 'Z') y = char16_t(y + 32);
-      if (x != y) return x < y ? -1 : 1;
-      continue;
-    }
-    if (i > 0 && a[i - 1] >= 0xD800 && a[i - 1] < 0xDC00) --i;
-    return CompareFrom(a, b, i);
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+int CompareTextFrom(std::u16string_view a, std::u16string_view b, std::size_t i) {
+  if (i > 0 && a[i - 1] >= 0xD800 && a[i - 1] < 0xDC00) --i;  // from the start of its surrogate pair
+  return CompareFrom(a, b, i);
 }
 
 bool StartsWithText(std::u16string_view text, std::u16string_view prefix) {
