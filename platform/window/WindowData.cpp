@@ -1,7 +1,6 @@
 // Per-window data: window longs (procedure, styles, ids, user data, extra
 // bytes), properties, text and the menu handle.
 #include <cstring>
-#include <string_view>
 
 #include "platform/window/WindowImpl.h"
 
@@ -140,14 +139,25 @@ BOOL SetPropW(HWND hwnd, LPCWSTR name, HANDLE data) {
   return TRUE;
 }
 
+namespace {
+
+// A property's name against a wanted one, without measuring the wanted one
+// first: stored names come from strings that end at their first null.
+bool SameName(const std::u16string& stored, LPCWSTR name) {
+  for (std::size_t i = 0; i < stored.size(); ++i)
+    if (stored[i] != name[i]) return false;
+  return name[stored.size()] == 0;
+}
+
+}  // namespace
+
 HANDLE GetPropW(HWND hwnd, LPCWSTR name) {
   if (!name) return nullptr;
-  std::u16string_view key(name);
   wm::Lock l(wm::S().lock);
   const wm::Window* w = wm::Find(hwnd);
   if (!w) return nullptr;
   for (auto& p : w->props)
-    if (p.first.size() == key.size() && p.first == key) return p.second;
+    if (SameName(p.first, name)) return p.second;
   return nullptr;
 }
 
