@@ -94,20 +94,20 @@ class TSubItems : public TStrings {
   int Count() const override { return int(list_.size()); }
   std::string Strings(int Index) const override {
     Check(Index);
-    return list_[size_t(Index)];
+    return list_[size_t(Index)].text;
   }
   void SetStrings(int Index, const std::string& S) override {
     Check(Index);
-    list_[size_t(Index)] = S;
+    list_[size_t(Index)].text = S;
     Push(Index);
   }
   TObject* Objects(int Index) const override {
     Check(Index);
-    return objects_[size_t(Index)];
+    return list_[size_t(Index)].object;
   }
   void SetObjects(int Index, TObject* AObject) override {
     Check(Index);
-    objects_[size_t(Index)] = AObject;
+    list_[size_t(Index)].object = AObject;
   }
   void Insert(int Index, const std::string& S) override {
     if (Index < 0 || Index > Count())
@@ -115,25 +115,20 @@ class TSubItems : public TStrings {
     if (list_.empty()) {
       // Sub-items come one after another, most often one for each column
       // after the first: room for those at once.
-      std::size_t room = std::size_t(std::max(1, owner_->ListView()->Columns()->Count() - 1));
-      list_.reserve(room);
-      objects_.reserve(room);
+      list_.reserve(std::size_t(std::max(1, owner_->ListView()->Columns()->Count() - 1)));
     }
-    list_.insert(list_.begin() + Index, S);
-    objects_.insert(objects_.begin() + Index, nullptr);
+    list_.insert(list_.begin() + Index, Entry{S, nullptr});
     for (int i = Index; i < Count(); ++i) Push(i);
   }
   void Delete(int Index) override {
     Check(Index);
     list_.erase(list_.begin() + Index);
-    objects_.erase(objects_.begin() + Index);
     for (int i = Index; i < Count(); ++i) Push(i);
     PushText(Count(), u"");
   }
   void Clear() override {
     int n = Count();
     list_.clear();
-    objects_.clear();
     for (int i = 0; i < n; ++i) PushText(i, u"");
   }
 
@@ -142,7 +137,7 @@ class TSubItems : public TStrings {
     if (Index < 0 || Index >= Count())
       throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   }
-  void Push(int Index) { PushText(Index, Utf8ToUtf16(list_[size_t(Index)])); }
+  void Push(int Index) { PushText(Index, Utf8ToUtf16(list_[size_t(Index)].text)); }
   void PushText(int Index, std::u16string text) {
     TCustomListView* v = owner_->ListView();
     if (!v->HandleAllocated() || v->OwnerData() || v->Items()->updateCount_ < 0) return;
@@ -153,9 +148,12 @@ class TSubItems : public TStrings {
     it.pszText = text.data();
     v->Perform(LVM_SETITEMTEXTW, WPARAM(row), LPARAM(&it));
   }
+  struct Entry {
+    std::string text;
+    TObject* object;
+  };
   TListItem* owner_;
-  std::vector<std::string> list_;
-  std::vector<TObject*> objects_;
+  std::vector<Entry> list_;  // one block for the texts and their objects
 };
 
 // ---- items ----
