@@ -1,11 +1,12 @@
 // A sequence of list items kept in chunks of up to a few hundred, so that an
 // insertion in the middle of a long list moves at most those rather than all
 // that follow it (a sorted list box of 100,000 strings inserts at random
-// places). Items that are plain data move as one block of memory, so a
-// chunk can be that long; fewer chunks keep the search for an insertion
-// place and the upkeep of the chunk index after a split short. A Fenwick tree over the chunk sizes finds a
-// chunk's first index and the chunk of an index in logarithmic time; a cached position keeps walks over
-// neighbouring items (painting, searching) cheaper still.
+// places). Items that are plain data move as one block of memory, so a chunk
+// can be that long; fewer chunks keep the search for an insertion place and
+// the upkeep of the chunk index after a split short. A Fenwick tree over the
+// chunk sizes finds a chunk's first index and the chunk of an index in
+// logarithmic time; a cached position keeps walks over neighbouring items
+// (painting, searching) cheaper still.
 #pragma once
 #include <algorithm>
 #include <cstddef>
