@@ -61,29 +61,28 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 WideString Utf8ToUtf16(std::string_view s) {
-  WideString out;
-  out.reserve(s.size());
+  // No byte sequence widens to more code units than it has bytes: the text
+  // is written in place and cut to its length at the end.
+  WideString out(s.size(), u'\0');
+  char16_t* d = out.data();
   for (std::size_t i = 0; i < s.size();) {
-    // Runs of plain ASCII, most text, widen without decoding.
-    std::size_t ascii = i;
-    while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
-    if (ascii > i) {
-      const std::size_t at = out.size();
-      out.resize(at + (ascii - i));
-      for (std::size_t k = i; k < ascii; ++k) out[at + (k - i)] = static_cast<char16_t>(s[k]);
-      i = ascii;
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {  // plain ASCII, most text, widens without decoding
+      *d++ = static_cast<char16_t>(c);
+      ++i;
       continue;
     }
     char32_t cp = DecodeUtf8(s, i);
     if (cp > 0x10FFFF) cp = 0xFFFD;
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      *d++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *d++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += static_cast<char16_t>(cp);
+      *d++ = static_cast<char16_t>(cp);
     }
   }
+  out.resize(std::size_t(d - out.data()));
   return out;
 }
 

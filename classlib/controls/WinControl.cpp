@@ -49,8 +49,8 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FindControl(HWND Handle) {
-  if (!Handle || !IsWindow(Handle)) return nullptr;
-  return static_cast<TWinControl*>(GetPropW(Handle, kControlProp));
+  if (!Handle) return nullptr;
+  return static_cast<TWinControl*>(GetPropW(Handle, kControlProp));  // none for a stale handle
 }
 
 TWinControl* GetParentWindowControl(TControl* Control) {

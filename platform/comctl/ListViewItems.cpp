@@ -174,10 +174,15 @@ void ApplyRow(ListState& s, Row& r, const LVITEMW& item) {
     if (item.mask & LVIF_PARAM) r.param = item.lParam;
     if (item.mask & LVIF_INDENT) r.indent = item.iIndent;
   } else if (item.mask & LVIF_TEXT) {
-    if (r.sub.size() < size_t(item.iSubItem)) r.sub.resize(size_t(item.iSubItem));
-    r.sub[size_t(item.iSubItem - 1)] = item.pszText == LPSTR_TEXTCALLBACKW ? std::u16string(u"\xFFFF")
-                                       : item.pszText                      ? std::u16string(item.pszText)
-                                                                           : std::u16string();
+    std::u16string text = item.pszText == LPSTR_TEXTCALLBACKW ? std::u16string(u"\xFFFF")
+                          : item.pszText                      ? std::u16string(item.pszText)
+                                                              : std::u16string();
+    if (r.sub.size() + 1 == size_t(item.iSubItem)) {
+      r.sub.push_back(std::move(text));  // the next column, as rows are filled
+    } else {
+      if (r.sub.size() < size_t(item.iSubItem)) r.sub.resize(size_t(item.iSubItem));
+      r.sub[size_t(item.iSubItem - 1)] = std::move(text);
+    }
   }
   (void)s;
 }

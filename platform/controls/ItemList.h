@@ -1,9 +1,12 @@
-// A sequence of list items kept in chunks of a few dozen, so that an
-// insertion in the middle of a long list moves a few dozen items rather
-// than all that follow it (a sorted list box of 100,000 strings inserts at
-// random places). A Fenwick tree over the chunk sizes finds a chunk's first
-// index and the chunk of an index in logarithmic time; a cached position
-// keeps walks over neighbouring items (painting, searching) cheaper still.
+// A sequence of list items kept in chunks of up to a few hundred, so that an
+// insertion in the middle of a long list moves at most those rather than all
+// that follow it (a sorted list box of 100,000 strings inserts at random
+// places). Items that are plain data move as one block of memory, so a chunk
+// can be that long; fewer chunks keep the search for an insertion place and
+// the upkeep of the chunk index after a split short. A Fenwick tree over the
+// chunk sizes finds a chunk's first index and the chunk of an index in
+// logarithmic time; a cached position keeps walks over neighbouring items
+// (painting, searching) cheaper still.
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -16,7 +19,7 @@ namespace qv {
 template <class T>
 class ItemList {
  public:
-  static constexpr std::size_t kChunk = 64;
+  static constexpr std::size_t kChunk = 256;
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -47,7 +50,7 @@ class ItemList {
     --size_;
     if (chunks_[c].empty()) {
       chunks_.erase(chunks_.begin() + std::ptrdiff_t(c));
-      Rebuild();
+      Rebuild(c);
     } else {
       Add(c, -1);
     }
@@ -128,12 +131,16 @@ class ItemList {
 
   // ---- the Fenwick tree: tree_[k - 1] sums the sizes of chunks (k - lowbit(k), k] ----
 
-  void Rebuild() {
-    tree_.assign(chunks_.size(), 0);
-    for (std::size_t k = 1; k <= tree_.size(); ++k) {
-      tree_[k - 1] += chunks_[k - 1].size();
-      std::size_t parent = k + (k & (~k + 1));
-      if (parent <= tree_.size()) tree_[parent - 1] += tree_[k - 1];
+  // Recomputes the sums after the chunks from `from` on changed (moved,
+  // resized, added or removed); the sums of earlier chunks stay. A sum is
+  // its chunk's size plus the sums it covers: those of k - 1, k - 2, k - 4...
+  // down to its low bit, all before it and so already right.
+  void Rebuild(std::size_t from = 0) {
+    tree_.resize(chunks_.size());
+    for (std::size_t k = from + 1; k <= tree_.size(); ++k) {
+      std::size_t sum = chunks_[k - 1].size(), low = k & (~k + 1);
+      for (std::size_t step = 1; step < low; step *= 2) sum += tree_[k - step - 1];
+      tree_[k - 1] = sum;
     }
   }
 
@@ -174,7 +181,7 @@ class ItemList {
                         std::make_move_iterator(chunk.end()));
     chunk.erase(chunk.begin() + std::ptrdiff_t(kChunk / 2), chunk.end());
     chunks_.insert(chunks_.begin() + std::ptrdiff_t(c + 1), std::move(tail));
-    Rebuild();
+    Rebuild(c);
   }
 
   std::vector<std::vector<T>> chunks_;

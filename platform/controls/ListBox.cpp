@@ -59,7 +59,7 @@ void ShiftIndexes(ListBox& lb, int at, int delta) {
 LRESULT InsertItem(ListBox& lb, int index, LPARAM lParam, bool sorted) {
   Item item;
   if (lb.HasStrings()) {
-    item.text = lParam ? reinterpret_cast<const char16_t*>(lParam) : u"";
+    if (lParam) item.text = ItemText::Copy(reinterpret_cast<const char16_t*>(lParam));
   } else {
     item.data = ULONG_PTR(lParam);
   }
@@ -74,7 +74,10 @@ LRESULT InsertItem(ListBox& lb, int index, LPARAM lParam, bool sorted) {
       index = SortedPosition(lb, item);
     else if (index < 0 || index > n)
       index = index < 0 ? n : -1;
-    if (index < 0) return LB_ERR;
+    if (index < 0) {
+      ListBox::FreeText(item);
+      return LB_ERR;
+    }
     if (lb.Variable()) item.height = int(MeasureItem(lb, index, item.data));
     lb.items.insert(std::size_t(index), std::move(item));
   }
@@ -99,6 +102,7 @@ LRESULT DeleteItem(ListBox& lb, int index) {
     if (!IsWindow(self) || !lb.Valid(index)) return LB_ERR;
   }
   InvalidateFrom(lb, index);
+  ListBox::FreeText(lb.items[std::size_t(index)]);
   lb.items.erase(std::size_t(index));
   if (lb.current == index) lb.current = -1;
   if (lb.anchor == index) lb.anchor = -1;
@@ -111,6 +115,7 @@ LRESULT DeleteItem(ListBox& lb, int index) {
 }
 
 void Reset(ListBox& lb) {
+  lb.FreeTexts();
   lb.items.clear();
   lb.top = 0, lb.caret = 0, lb.anchor = -1, lb.current = -1, lb.horzPos = 0;
   if (lb.redraw) InvalidateRect(lb.hwnd, nullptr, TRUE);

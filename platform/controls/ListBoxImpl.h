@@ -2,19 +2,50 @@
 // input handling share. Internal to the system controls.
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 #include "platform/controls/ItemList.h"
 #include "platform/controls/ListBox.h"
 
 namespace qv::lb {
 
+// An item's text. Items are plain data, so that the items a sorted
+// insertion shifts along their chunk move as one block of memory rather than
+// one string at a time; the list box frees a text when its item goes
+// (ListBox::FreeText). Kept null-terminated for drawing.
+struct ItemText {
+  char16_t* chars = nullptr;
+  std::size_t length = 0;
+
+  static ItemText Copy(std::u16string_view s) {
+    ItemText t;
+    if (s.empty()) return t;
+    t.chars = new char16_t[s.size() + 1];
+    s.copy(t.chars, s.size());
+    t.chars[s.size()] = 0;
+    t.length = s.size();
+    return t;
+  }
+  const char16_t* c_str() const { return chars ? chars : u""; }
+  std::size_t size() const { return length; }
+  const char16_t* begin() const { return c_str(); }
+  const char16_t* end() const { return c_str() + length; }
+  operator std::u16string_view() const { return {c_str(), length}; }
+};
+
 struct Item {
-  std::u16string text;
+  ItemText text;
   ULONG_PTR data = 0;
   int height = 0;  // owner-drawn items of variable height
   bool selected = false;
 };
+static_assert(std::is_trivially_copyable_v<Item>);
 
 struct ListBox {
   HWND hwnd = nullptr;
@@ -50,6 +81,18 @@ struct ListBox {
   bool comboIgnoreUp = true;  // the first release after dropping is the opening click's
   bool scrolling = false;     // its scroll bar is being dragged (the capture moves there)
 
+  ListBox() = default;
+  ListBox(const ListBox&) = delete;
+  ListBox& operator=(const ListBox&) = delete;
+  ~ListBox() { FreeTexts(); }
+  static void FreeText(Item& item) {
+    delete[] item.text.chars;
+    item.text = ItemText();
+  }
+  void FreeTexts() {
+    for (std::size_t i = 0; i < items.size(); ++i) FreeText(items[i]);
+  }
+
   int Count() const { return int(items.size()); }
   bool Multi() const { return style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL); }
   bool Extended() const { return style & LBS_EXTENDEDSEL; }
@@ -61,9 +104,40 @@ struct ListBox {
 
 ListBox* Data(HWND hwnd);
 
-// Text order of sorted lists and searches: simple case folding, then code points.
-int CompareText(const std::u16string& a, const std::u16string& b);
-bool StartsWithText(const std::u16string& text, const std::u16string& prefix);
+// CompareText from the first difference at i that is not plain ASCII on both sides.
+int CompareTextFrom(std::u16string_view a, std::u16string_view b, std::size_t i);
+
+// The first index from i on where a and b differ, n when none does before
+// it. Sorted lists compare a new text with many that share a long start
+// with it: equal characters are skipped four at a time.
+inline std::size_t Mismatch(std::u16string_view a, std::u16string_view b, std::size_t i, std::size_t n) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 4 <= n; i += 4) {
+      std::uint64_t x, y;
+      std::memcpy(&x, a.data() + i, sizeof x);
+      std::memcpy(&y, b.data() + i, sizeof y);
+      if (x != y) return i + std::size_t(std::countr_zero(x ^ y)) / 16;
+    }
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+// Text order of sorted lists and searches: simple case folding, then code
+// points. Inline: a sorted insertion compares some twenty times. Plain ASCII
+// differences are folded here; any other hands over to CompareTextFrom.
+inline int CompareText(std::u16string_view a, std::u16string_view b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = Mismatch(a, b, 0, n); i < n; i = Mismatch(a, b, i + 1, n)) {
+    char16_t x = a[i], y = b[i];
+    if (x >= 0x80 || y >= 0x80) return CompareTextFrom(a, b, i);
+    if (x >= 'A' && x <= 'Z') x = char16_t(x + 32);
+    if (y >= 'A' && y <= 'Z') y = char16_t(y + 32);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+bool StartsWithText(std::u16string_view text, std::u16string_view prefix);
 
 // Notifications to the owner (selection and double-click only with LBS_NOTIFY).
 void Notify(ListBox& lb, WORD code);

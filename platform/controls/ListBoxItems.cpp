@@ -14,7 +14,7 @@
 namespace qv::lb {
 namespace {
 
-char32_t Next(const std::u16string& s, std::size_t& i) {
+char32_t Next(std::u16string_view s, std::size_t& i) {
   char32_t c = s[i++];
   if (c >= 0xD800 && c < 0xDC00 && i < s.size() && s[i] >= 0xDC00 && s[i] < 0xE000)
     c = 0x10000 + ((c - 0xD800) << 10) + (s[i++] - 0xDC00);
@@ -32,7 +32,7 @@ ListBox* Data(HWND hwnd) {
   return reinterpret_cast<ListBox*>(GetWindowLongPtrW(hwnd, 0));
 }
 
-static int CompareFrom(const std::u16string& a, const std::u16string& b, std::size_t from) {
+static int CompareFrom(std::u16string_view a, std::u16string_view b, std::size_t from) {
   std::size_t i = from, j = from;
   while (i < a.size() && j < b.size()) {
     char32_t x = Fold(Next(a, i)), y = Fold(Next(b, j));
@@ -43,26 +43,12 @@ static int CompareFrom(const std::u16string& a, const std::u16string& b, std::si
   return 0;
 }
 
-int CompareText(const std::u16string& a, const std::u16string& b) {
-  // Plain ASCII runs compare directly; the first other character hands over
-  // to the folding comparison (from the start of its surrogate pair).
-  std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    char16_t x = a[i], y = b[i];
-    if (x == y) continue;
-    if (x < 0x80 && y < 0x80) {
-      if (x >= 'A' && x <= 'Z') x = char16_t(x + 32);
-      if (y >= 'A' && y <= 'Z') y = char16_t(y + 32);
-      if (x != y) return x < y ? -1 : 1;
-      continue;
-    }
-    if (i > 0 && a[i - 1] >= 0xD800 && a[i - 1] < 0xDC00) --i;
-    return CompareFrom(a, b, i);
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+int CompareTextFrom(std::u16string_view a, std::u16string_view b, std::size_t i) {
+  if (i > 0 && a[i - 1] >= 0xD800 && a[i - 1] < 0xDC00) --i;  // from the start of its surrogate pair
+  return CompareFrom(a, b, i);
 }
 
-bool StartsWithText(const std::u16string& text, const std::u16string& prefix) {
+bool StartsWithText(std::u16string_view text, std::u16string_view prefix) {
   std::size_t i = 0, j = 0;
   while (j < prefix.size()) {
     if (i >= text.size()) return false;

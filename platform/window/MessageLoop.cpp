@@ -65,16 +65,25 @@ bool SendToOtherThread(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-LRESULT CallProc(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+// CallProc for a caller that holds its own reference to the window for the
+// whole call (the window may be destroyed by its own handler).
+LRESULT CallProcHeld(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!w || w->dead) return 0;
   if (w->queue != CurrentQueue()) {
     LRESULT r = 0;
     SendToOtherThread(w, msg, wParam, lParam, INFINITE, r);
     return r;
   }
-  WindowPtr keep = w;  // the window may be destroyed by its own handler
-  return keep->proc ? keep->proc(keep->handle, msg, wParam, lParam)
-                    : DefWindowProcW(keep->handle, msg, wParam, lParam);
+  return w->proc ? w->proc(w->handle, msg, wParam, lParam) : DefWindowProcW(w->handle, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CallProc(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WindowPtr keep = w;  // w may name a reference that the handler lets go
+  return CallProcHeld(keep, msg, wParam, lParam);
 }
 
 bool ProcessIncomingSends(ThreadQueue& q) {
@@ -128,8 +137,8 @@ void QueueRawInput(const RawInput& in) {
 }  // namespace wm
 
 LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto w = wm::Get(hwnd);
-  return w ? wm::CallProc(w, msg, wParam, lParam) : 0;
+  auto w = wm::Get(hwnd);  // held until the answer is in
+  return w ? wm::CallProcHeld(w, msg, wParam, lParam) : 0;
 }
 
 LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,

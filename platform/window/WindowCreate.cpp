@@ -194,7 +194,17 @@ void AddWindowDestroyHook(std::function<void(HWND)> hook) {
 }
 
 BOOL IsWindow(HWND hwnd) {
-  return wm::Get(hwnd) != nullptr;
+  // Controls ask this about themselves before nearly every message they
+  // pass on: the last handle this thread found valid is answered without
+  // the lock until some handle is released.
+  thread_local HWND lastValid = nullptr;
+  thread_local uint64_t releasedThen = 0;
+  uint64_t released = wm::S().handlesReleased.load();
+  if (hwnd && hwnd == lastValid && released == releasedThen) return TRUE;
+  wm::Lock l(wm::S().lock);
+  if (!wm::Find(hwnd)) return FALSE;
+  lastValid = hwnd, releasedThen = released;
+  return TRUE;
 }
 
 }  // namespace qv

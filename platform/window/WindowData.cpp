@@ -6,8 +6,45 @@
 
 namespace qv {
 
+namespace {
+
+// The extra bytes hold a control's own state, which its window procedure
+// reads back for every message: the last such read of this thread is
+// answered again while no handle was released and no extra bytes written.
+struct ExtraRead {
+  HWND hwnd = nullptr;
+  int index = 0;
+  LONG_PTR value = 0;
+  uint64_t released = 0, written = 0;
+};
+thread_local ExtraRead lastExtraRead;
+
+LONG_PTR ReadWindowLong(const wm::Window* w, int index);
+
+}  // namespace
+
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
-  auto w = wm::Get(hwnd);
+  auto& st = wm::S();
+  if (index < 0) {
+    wm::Lock l(st.lock);
+    return ReadWindowLong(wm::Find(hwnd), index);
+  }
+  ExtraRead now{hwnd, index, 0, st.handlesReleased.load(), st.extraWritten.load()};
+  ExtraRead& last = lastExtraRead;
+  if (hwnd && hwnd == last.hwnd && index == last.index && now.released == last.released &&
+      now.written == last.written)
+    return last.value;
+  wm::Lock l(st.lock);
+  const wm::Window* w = wm::Find(hwnd);
+  if (!w) return 0;
+  now.value = ReadWindowLong(w, index);
+  last = now;
+  return now.value;
+}
+
+namespace {
+
+LONG_PTR ReadWindowLong(const wm::Window* w, int index) {
   if (!w) return 0;
   switch (index) {
     case GWLP_WNDPROC:
@@ -38,6 +75,8 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
   std::memcpy(&v, w->extra.data() + index, sizeof v);
   return v;
 }
+
+}  // namespace
 
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   using namespace wm;
@@ -84,6 +123,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   } else {
     std::memcpy(w->extra.data() + index, &value, sizeof value);
   }
+  S().extraWritten.fetch_add(1);
   return old;
 }
 
@@ -99,11 +139,25 @@ BOOL SetPropW(HWND hwnd, LPCWSTR name, HANDLE data) {
   return TRUE;
 }
 
+namespace {
+
+// A property's name against a wanted one, without measuring the wanted one
+// first: stored names come from strings that end at their first null.
+bool SameName(const std::u16string& stored, LPCWSTR name) {
+  for (std::size_t i = 0; i < stored.size(); ++i)
+    if (stored[i] != name[i]) return false;
+  return name[stored.size()] == 0;
+}
+
+}  // namespace
+
 HANDLE GetPropW(HWND hwnd, LPCWSTR name) {
-  auto w = wm::Get(hwnd);
-  if (!w || !name) return nullptr;
+  if (!name) return nullptr;
+  wm::Lock l(wm::S().lock);
+  const wm::Window* w = wm::Find(hwnd);
+  if (!w) return nullptr;
   for (auto& p : w->props)
-    if (p.first == name) return p.second;
+    if (SameName(p.first, name)) return p.second;
   return nullptr;
 }
 

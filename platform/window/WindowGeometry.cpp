@@ -98,7 +98,8 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect) {
 }
 
 BOOL GetClientRect(HWND hwnd, RECT* rect) {
-  auto w = wm::Get(hwnd);
+  wm::Lock l(wm::S().lock);
+  const wm::Window* w = wm::Find(hwnd);
   if (!w || !rect) return FALSE;
   *rect = RECT{0, 0, std::max(0, w->client.Width()), std::max(0, w->client.Height())};
   return TRUE;

@@ -5,6 +5,7 @@
 // keeps a destroyed window's memory alive.
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -153,6 +154,11 @@ struct ThreadQueue {
 
 struct State {
   std::recursive_mutex lock;
+  // Counts released handles: a handle found valid stays valid while this
+  // stands still, so a thread may keep such an answer without the lock.
+  std::atomic<uint64_t> handlesReleased{0};
+  // Counts writes to windows' extra bytes, for the same purpose.
+  std::atomic<uint64_t> extraWritten{0};
   struct Slot {
     WindowPtr window;
     uint32_t generation = 1;
@@ -192,6 +198,9 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 // Handles
 WindowPtr Get(HWND hwnd);  // nullptr for stale or foreign handles
+// The same without taking a reference, for a quick read of the window's
+// fields: only while the caller holds the lock.
+Window* Find(HWND hwnd);
 HWND AllocHandle(const WindowPtr& w);
 void FreeHandle(HWND hwnd);
 std::vector<WindowPtr> AllWindows();
@@ -203,7 +212,9 @@ void UnlinkZOrder(const WindowPtr& w);
 bool IsDescendant(HWND ancestor, HWND hwnd);  // hwnd itself counts
 
 // Queues
-std::shared_ptr<ThreadQueue> CurrentQueue();
+// The calling thread's queue, made on first use; a reference, so that a
+// comparison (is this window ours?) costs no reference count.
+const std::shared_ptr<ThreadQueue>& CurrentQueue();
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 void Signal(ThreadQueue& q);
 DWORD Now();

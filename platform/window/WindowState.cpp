@@ -15,15 +15,21 @@ State& S() {
 
 // A handle packs a slot index (low 24 bits) and the slot's generation, so a
 // handle of a destroyed window never names the window that reuses its slot.
-WindowPtr Get(HWND hwnd) {
+Window* Find(HWND hwnd) {
   auto v = uintptr_t(hwnd);
   uint32_t index = uint32_t(v & 0xFFFFFF);
   uint32_t gen = uint32_t(v >> 24);
+  auto& slots = S().slots;
+  if (index == 0 || index > slots.size()) return nullptr;
+  auto& slot = slots[index - 1];
+  if (slot.generation != gen) return nullptr;
+  return slot.window.get();
+}
+
+WindowPtr Get(HWND hwnd) {
   Lock l(S().lock);
-  if (index == 0 || index > S().slots.size()) return nullptr;
-  auto& slot = S().slots[index - 1];
-  if (slot.generation != gen || !slot.window) return nullptr;
-  return slot.window;
+  if (!Find(hwnd)) return nullptr;
+  return S().slots[(uintptr_t(hwnd) & 0xFFFFFF) - 1].window;
 }
 
 HWND AllocHandle(const WindowPtr& w) {
@@ -50,6 +56,7 @@ void FreeHandle(HWND hwnd) {
   auto& slot = S().slots[index - 1];
   slot.window.reset();
   if (++slot.generation >= (1u << 30)) slot.generation = 1;
+  S().handlesReleased.fetch_add(1);
   S().freeSlots.push_back(index);
 }
 
@@ -65,7 +72,7 @@ namespace {
 thread_local std::shared_ptr<ThreadQueue> t_queue;
 }
 
-std::shared_ptr<ThreadQueue> CurrentQueue() {
+const std::shared_ptr<ThreadQueue>& CurrentQueue() {
   if (!t_queue) {
     auto q = std::make_shared<ThreadQueue>();
     Lock l(S().lock);

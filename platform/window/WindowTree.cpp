@@ -78,7 +78,8 @@ bool IsVisibleChain(const WindowPtr& w) {
 }  // namespace wm
 
 HWND GetParent(HWND hwnd) {
-  auto w = wm::Get(hwnd);
+  wm::Lock l(wm::S().lock);
+  const wm::Window* w = wm::Find(hwnd);
   if (!w) return nullptr;
   return (w->style & WS_CHILD) ? w->parent : ((w->style & WS_POPUP) ? w->owner : nullptr);
 }

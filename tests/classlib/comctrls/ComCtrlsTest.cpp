@@ -238,6 +238,28 @@ TEST_F(ComCtrls, ListItemsFollowTheirRows) {
   list->Items()->Clear();
   EXPECT_EQ(deleted.size(), 4u);
   EXPECT_EQ(list->Items()->Count(), 0);
+  list->OnDeletion = nullptr;  // `deleted` goes before the list does
+  // Texts reach the window whole, whatever their length and characters;
+  // deleting a sub-item moves the later ones up and empties the last column.
+  TListItem* wide = list->Items()->Add();
+  wide->SetCaption("Gr\u00f6\u00dfe");
+  wide->SubItems()->Add(std::string(100, 'x'));
+  wide->SubItems()->Add("\u00e9t\u00e9");
+  auto text = [&](int column) {
+    char16_t cell[256] = {};
+    LVITEMW get;
+    get.iSubItem = column;
+    get.pszText = cell;
+    get.cchTextMax = 256;
+    SendMessageW(h, LVM_GETITEMTEXTW, 0, LPARAM(&get));
+    return std::u16string(cell);
+  };
+  EXPECT_EQ(text(0), u"Gr\u00f6\u00dfe");
+  EXPECT_EQ(text(1), std::u16string(100, u'x'));
+  EXPECT_EQ(text(2), u"\u00e9t\u00e9");
+  wide->SubItems()->Delete(0);
+  EXPECT_EQ(text(1), u"\u00e9t\u00e9");
+  EXPECT_EQ(text(2), u"");
 }
 
 TEST_F(ComCtrls, AListViewMadeAnewKeepsItsRows) {

@@ -32,8 +32,11 @@ TEST_F(ListBoxTest, SortedInsertionKeepsTheOrderOfAStableSort) {
   std::mt19937 rng(7);
   std::vector<std::u16string> added;
   const char16_t* alphabet = u"abcABCxyz Ü";
-  for (int i = 0; i < 1500; ++i) {  // enough to split the item store into many chunks
-    std::u16string s;
+  // Long starts shared in either case send the comparison past its first
+  // characters before it meets a difference of case or of letter.
+  const char16_t* starts[] = {u"", u"", u"Shared start/", u"shared START/", u"Shared start/aBc"};
+  for (int i = 0; i < 3000; ++i) {  // enough to split the item store into many chunks
+    std::u16string s = starts[rng() % 5];
     for (int k = 0, n = int(rng() % 5); k <= n; ++k) s += alphabet[rng() % 11];
     LRESULT at = SendMessageW(lb, LB_ADDSTRING, 0, LPARAM(s.c_str()));
     ASSERT_GE(at, 0);
@@ -57,6 +60,13 @@ TEST_F(ListBoxTest, SortedInsertionKeepsTheOrderOfAStableSort) {
   Add(lb, u"zzzz-first", LB_INSERTSTRING);
   EXPECT_EQ(Text(lb, 0), u"zzzz-first");
   EXPECT_EQ(SendMessageW(lb, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(u"ZZZZ-FIRST")), 0);
+  // Emptied, the list takes new strings in order again.
+  SendMessageW(lb, LB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(SendMessageW(lb, LB_GETCOUNT, 0, 0), 0);
+  Add(lb, u"second");
+  Add(lb, u"First");
+  EXPECT_EQ(Text(lb, 0), u"First");
+  EXPECT_EQ(Text(lb, 1), u"second");
 }
 
 TEST_F(ListBoxTest, SingleSelectionFollowsKeysAndNotifiesOnlyForTheUser) {

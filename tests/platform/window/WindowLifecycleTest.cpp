@@ -135,9 +135,22 @@ TEST_F(Lifecycle, WindowDataPropertiesAndText) {
   SetWindowLongPtrW(w, 8, LONG_PTR(-3));  // class extra bytes
   EXPECT_EQ(GetWindowLongPtrW(w, 8), -3);
   EXPECT_EQ(GetWindowLongPtrW(w, 16), 0);  // outside the extra bytes
+  // Reads repeated after a write, on another window and after its end see
+  // the change (a thread keeps its last read while nothing changes).
+  EXPECT_EQ(GetWindowLongPtrW(w, 8), -3);
+  SetWindowLongPtrW(w, 8, 5);
+  EXPECT_EQ(GetWindowLongPtrW(w, 8), 5);
+  HWND other = Top({0, 0, 5, 5});
+  EXPECT_EQ(GetWindowLongPtrW(other, 8), 0);
+  EXPECT_TRUE(IsWindow(other));
+  EXPECT_TRUE(DestroyWindow(other));
+  EXPECT_FALSE(IsWindow(other));
+  EXPECT_EQ(GetWindowLongPtrW(other, 8), 0);
   int data = 0;
   SetPropW(w, u"Obj", &data);
   EXPECT_EQ(GetPropW(w, u"Obj"), &data);
+  EXPECT_EQ(GetPropW(w, u"Ob"), nullptr);  // names match whole
+  EXPECT_EQ(GetPropW(w, u"Obj2"), nullptr);
   EXPECT_EQ(RemovePropW(w, u"Obj"), &data);
   EXPECT_EQ(GetPropW(w, u"Obj"), nullptr);
   EXPECT_TRUE(SetWindowTextW(w, u"Catalogue"));
