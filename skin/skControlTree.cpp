@@ -115,10 +115,8 @@ void PaintGraphicChildren(HDC DC, TWinControl* Control, POINT Offset) {
     TControl* c = Control->Controls(i);
     if (!GraphicChildPaints(c, DC)) continue;
     if (!mem) {
-      HDC screen = GetDC(nullptr);
-      mem = CreateCompatibleDC(screen);
-      bmp = CreateCompatibleBitmap(screen, Control->Width(), Control->Height());
-      ReleaseDC(nullptr, screen);
+      mem = CreateCompatibleDC(nullptr);
+      bmp = CreateBitmap(Control->Width(), Control->Height(), 1, 32, nullptr);
       old = SelectObject(mem, bmp);
     }
     RECT r = c->BoundsRect();

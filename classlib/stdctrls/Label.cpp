@@ -119,7 +119,7 @@ void TCustomLabel::AdjustBounds() {
   if (!autoSize_ || ComponentState().Contains(csLoading)) return;
   RECT r = ClientRect();
   UINT flags = DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0);
-  HDC dc = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);  // measures only: no copy of the screen
   auto* canvas = dynamic_cast<TControlCanvas*>(Canvas());
   if (canvas && !canvas->HandleAllocated()) {
     TCanvasPaintScope scope(*canvas, dc);
@@ -132,7 +132,7 @@ void TCustomLabel::AdjustBounds() {
     DrawTextW(dc, text.c_str(), int(text.size()), &r, flags | (showAccelChar_ ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
   }
-  ReleaseDC(nullptr, dc);
+  DeleteDC(dc);
   int x = Left();
   if (alignment_ == taRightJustify) x += Width() - r.right;
   if (alignment_ == taCenter) x += (Width() - r.right) / 2;

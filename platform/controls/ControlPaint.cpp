@@ -64,12 +64,14 @@ void ForgetControlFont(HWND hwnd) {
 }
 
 int FontHeight(HFONT font) {
-  HDC dc = GetDC(nullptr);
+  // A memory DC measures as well as the screen's, which would compose the
+  // whole screen (and read the desktop back) for one font's height.
+  HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  DeleteDC(dc);
   return std::max(1, int(tm.tmHeight));
 }
 

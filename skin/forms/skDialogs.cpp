@@ -10,6 +10,7 @@
 #include "classlib/graphics/Icon.h"
 #include "classlib/stdctrls/Image.h"
 #include "platform/Utf.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/SystemMetrics.h"
 #include "platform/text/Text.h"
@@ -90,7 +91,7 @@ TSkMessageForm* skCreateMessageDialog(const std::string& Caption, const std::str
   auto* form = new TSkMessageForm(Application);
   form->SetBorderStyle(bsDialog);
   TCanvas* canvas = form->Canvas();
-  HDC measure = GetDC(nullptr);
+  HDC measure = CreateCompatibleDC(nullptr);  // measures only: no copy of the screen
   canvas->SetHandle(measure);
   canvas->SetFont(form->Font());
   const SIZE ave = GetAveCharSize(canvas);
@@ -116,7 +117,7 @@ TSkMessageForm* skCreateMessageDialog(const std::string& Caption, const std::str
   DrawTextW(canvas->Handle(), msg.c_str(), int(msg.size()), &text,
             DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK);
   canvas->SetHandle(nullptr);
-  ReleaseDC(nullptr, measure);
+  DeleteDC(measure);
   const LPCWSTR_ID iconId = IconOf(DlgType);
   const int textW = text.Width(), textH = text.Height();
   int iconTextWidth = textW, iconTextHeight = textH;
