@@ -21,7 +21,7 @@ RECT Normalized(RECT r) {
 
 void TBaseDataTree::StartDrawSelection(POINT Start, bool Ctrl) {
   // Rows toggle against their current state, so no earlier selection is kept.
-  band_.Begin(Start, Ctrl, {});
+  band_.Begin(Start, Ctrl);
 }
 
 PDataNode TBaseDataTree::BandRowAt(int Y, int& Top, int Edge) {

@@ -1,7 +1,7 @@
 // The rubber band the mouse draws to select rows: its rectangle in content
-// coordinates (the moving corner may lie on any side of the start), the
-// selection it started from, whether Ctrl makes it toggle that selection,
-// and the last row its walk reached (where the next move carries on).
+// coordinates (the moving corner may lie on any side of the start), whether
+// Ctrl makes it toggle the rows it meets, and the last row each edge's walk
+// reached (where the next move carries on).
 #pragma once
 #include "datatree/DataTreeTypes.h"
 #include "platform/WinTypes.h"
@@ -10,8 +10,8 @@ namespace qv {
 
 class TRubberBand {
  public:
-  // A band begins at Start over the selection Before (any order).
-  void Begin(POINT Start, bool Ctrl, TNodeArray Before);
+  // A band begins at Start.
+  void Begin(POINT Start, bool Ctrl);
   POINT Start() const { return start_; }
   // Whether Ctrl was held when the band began (it toggles the rows it meets).
   bool Ctrl() const { return ctrl_; }
@@ -24,10 +24,7 @@ class TRubberBand {
   }
   // Whether the band covers an area (a line or a point draws nothing).
   bool HasArea() const { return rect_.left != rect_.right && rect_.top != rect_.bottom; }
-  // Whether a row Inside the band or not ends up selected: the band adds to
-  // the earlier selection, or with Ctrl toggles it.
-  bool Wants(PDataNode Row, bool Inside) const;
-  // The band ends: its rectangle and earlier selection go.
+  // The band ends: its rectangle goes.
   void End();
 
   // The walk's last row per edge: a band that keeps its top and moves its
@@ -38,16 +35,15 @@ class TRubberBand {
   void SetRow(PDataNode Row, int Top, int Edge = 0) { rows_[Edge] = TWalkRow{Row, Top}; }
   // Rows may have moved or changed height: the walks start afresh.
   void ForgetRow() { rows_[0].Node = rows_[1].Node = nullptr; }
-  // Node is going away: neither the walk nor the earlier selection keeps it.
+  // Node is going away: no walk keeps it.
   void ForgetNode(PDataNode Node);
   // Every node goes at once.
-  void DropNodes();
+  void DropNodes() { ForgetRow(); }
 
  private:
   RECT rect_{};
   POINT start_{};
   bool ctrl_ = false;
-  TNodeArray before_;  // sorted by address
   struct TWalkRow {
     PDataNode Node = nullptr;
     int Top = 0;

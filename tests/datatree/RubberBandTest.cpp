@@ -1,7 +1,5 @@
-// The rubber band on its own: rows inside are added to the selection it
-// started from, or toggle it with Ctrl; a node that goes is forgotten (its
-// address may come back as a new node that was never selected); the band
-// ends without an area and each edge's walk row goes with the node.
+// The rubber band on its own: it draws only with an area, ends without one,
+// and each edge's walk row goes with its node or with the geometry.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -12,38 +10,24 @@
 namespace qv::test {
 namespace {
 
-TEST(RubberBand, AddsOrTogglesTheSelectionItStartedFrom) {
-  std::vector<TDataNode> n(4);
+TEST(RubberBand, HasAnAreaOnlyWhenBothCornersDiffer) {
   TRubberBand band;
-  band.Begin(POINT{5, 7}, false, TNodeArray{&n[3], &n[1]});  // in any order
+  band.Begin(POINT{5, 7}, true);
   EXPECT_EQ(band.Start().x, 5);
+  EXPECT_TRUE(band.Ctrl());
   EXPECT_FALSE(band.HasArea());
   band.MoveCorner(50, 7);
   EXPECT_FALSE(band.HasArea());  // a line selects by its rows but draws nothing
   band.MoveCorner(50, 40);
   EXPECT_TRUE(band.HasArea());
-  EXPECT_TRUE(band.Wants(&n[0], true));
-  EXPECT_FALSE(band.Wants(&n[0], false));
-  EXPECT_TRUE(band.Wants(&n[1], false));
-  EXPECT_TRUE(band.Wants(&n[3], true));
-
-  band.Begin(POINT{0, 0}, true, TNodeArray{&n[3], &n[1]});
-  EXPECT_TRUE(band.Wants(&n[0], true));
-  EXPECT_FALSE(band.Wants(&n[1], true));  // Ctrl: inside flips the earlier state
-  EXPECT_TRUE(band.Wants(&n[1], false));
-
-  band.ForgetNode(&n[1]);
-  EXPECT_FALSE(band.Wants(&n[1], false));
-  EXPECT_TRUE(band.Wants(&n[3], false));
   band.End();
   EXPECT_FALSE(band.HasArea());
-  EXPECT_FALSE(band.Wants(&n[3], false));
 }
 
 TEST(RubberBand, EachEdgesWalkRowGoesWithItsNodeOrTheGeometry) {
   std::vector<TDataNode> n(2);
   TRubberBand band;
-  band.Begin(POINT{0, 0}, false, {});
+  band.Begin(POINT{0, 0}, false);
   band.SetRow(&n[0], 36, 0);
   band.SetRow(&n[1], 90, 1);
   EXPECT_EQ(band.Row(0), &n[0]);
@@ -64,7 +48,7 @@ TEST(RubberBand, EachEdgesWalkRowGoesWithItsNodeOrTheGeometry) {
   EXPECT_EQ(band.Row(1), nullptr);
   band.SetRow(&n[1], 18, 0);
   band.SetRow(&n[0], 0, 1);
-  band.Begin(POINT{0, 0}, false, {});  // a new band starts its own walks
+  band.Begin(POINT{0, 0}, false);  // a new band starts its own walks
   EXPECT_EQ(band.Row(0), nullptr);
   EXPECT_EQ(band.Row(1), nullptr);
 }
