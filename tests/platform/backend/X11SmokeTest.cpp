@@ -291,6 +291,9 @@ class X11Desktop : public X11InProcess {
     made.push_back(h);
     ShowWindow(h, SW_SHOWNA);
     EXPECT_TRUE(PumpUntil([&] { return X().IsOnScreen(h); }));
+    // The exposure seen last is only queued: once handled, the server shows
+    // the window's own pixels rather than the bare X window.
+    ProcessPendingMessages();
     return h;
   }
   std::vector<unsigned char> Property(Window w, const char* name, Atom* type = nullptr) {

@@ -117,7 +117,9 @@ TEST(Blits, AlphaBlendFormula) {
     double sa = Channel(src.bits[i], 24) * 200 / 255.0;
     for (int shift : {0, 8, 16}) {
       double s = Channel(src.bits[i], shift), d = Channel(before[std::size_t(i)], shift);
-      EXPECT_NEAR(Channel(dst.bits[i], shift), s * 200 / 255 + d * (1 - sa / 255), 1.01);
+      // Source, source alpha and result are each rounded to a level: up to
+      // one and a half levels off the exact blend.
+      EXPECT_NEAR(Channel(dst.bits[i], shift), s * 200 / 255 + d * (1 - sa / 255), 1.5);
       EXPECT_NEAR(Channel(dst2.bits[i], shift), s * 77 / 255 + d * (1 - 77 / 255.0), 1.01);
     }
   }

@@ -1,6 +1,8 @@
 // Test helpers: memory DCs over 32-bit top-down DIB sections whose pixels the
 // tests read and write directly, and a seeded random source.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <random>
 
 #include "platform/gdi/Gdi.h"
@@ -57,8 +59,13 @@ struct Canvas {
   }
 };
 
+// Every test starts the sequence afresh, so its data do not depend on which
+// tests ran before it in the same process.
 inline std::mt19937& Rng() {
-  static std::mt19937 rng(12345);
+  static std::mt19937 rng;
+  static const ::testing::TestInfo* owner = nullptr;
+  const ::testing::TestInfo* now = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (now != owner) owner = now, rng.seed(12345);
   return rng;
 }
 inline int Rand(int lo, int hi) {

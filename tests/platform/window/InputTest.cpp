@@ -28,7 +28,7 @@ TEST_F(Input, CaptureRedirectsTheMouseAndLeaveIsReported) {
   backend.MouseMove(150, 50);
   backend.Pump();
   EXPECT_EQ(Of(WM_MOUSELEAVE).size(), 1u);
-  EXPECT_EQ(Of(WM_MOUSELEAVE)[0].hwnd, a);
+  EXPECT_EQ(Of(WM_MOUSELEAVE).at(0).hwnd, a);
   EXPECT_EQ(Of(WM_MOUSEMOVE).back().hwnd, b);
   Clear();
   backend.MouseMove(50, 50);
@@ -100,8 +100,8 @@ TEST_F(Input, FocusMovesWithKillBeforeSetAndKeysGoToIt) {
   for (auto& e : Rec().log)
     if (e.msg == WM_KILLFOCUS || e.msg == WM_SETFOCUS) order.push_back({e.hwnd, e.msg});
   EXPECT_EQ(order, (std::vector<std::pair<HWND, UINT>>{{a, WM_KILLFOCUS}, {b, WM_SETFOCUS}}));
-  EXPECT_EQ(Of(WM_KILLFOCUS)[0].wParam, WPARAM(b));
-  EXPECT_EQ(Of(WM_SETFOCUS)[0].wParam, WPARAM(a));
+  EXPECT_EQ(Of(WM_KILLFOCUS).at(0).wParam, WPARAM(b));
+  EXPECT_EQ(Of(WM_SETFOCUS).at(0).wParam, WPARAM(a));
   Clear();
   backend.KeyDown(VK_SHIFT);
   backend.KeyPress('Q');
@@ -158,7 +158,7 @@ TEST_F(Input, ClickActivatesAndTheCursorFollowsTheHitTest) {
   backend.MouseMove(0, 100);
   backend.Pump();
   EXPECT_EQ(Of(WM_NCMOUSEMOVE).size(), 1u);
-  EXPECT_EQ(Of(WM_NCMOUSEMOVE)[0].wParam, WPARAM(HTBORDER));
+  EXPECT_EQ(Of(WM_NCMOUSEMOVE).at(0).wParam, WPARAM(HTBORDER));
   EXPECT_EQ(backend.CursorShapes.back(), 32512);  // IDC_ARROW outside the client area
   (void)edit;
   UnregisterClassW(u"QvEdit", nullptr);
@@ -352,7 +352,7 @@ TEST_F(Input, DesktopActivationTellsEveryTopLevelWindowOfTheProgram) {
     auto app = Seq(h, {WM_ACTIVATEAPP});
     EXPECT_EQ(app.size(), 1u);
   }
-  EXPECT_EQ(Of(WM_ACTIVATEAPP)[0].wParam, WPARAM(FALSE));
+  EXPECT_EQ(Of(WM_ACTIVATEAPP).at(0).wParam, WPARAM(FALSE));
   Clear();
   InjectActivate(a, true);
   backend.Pump();

@@ -375,6 +375,9 @@ TEST_F(Queue, QuitInsideNestedLoopsEndsEveryLoopWithItsCode) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(Of(WM_SYSCOMMAND).empty());
   backend.MouseUp();
+  // The quit is still there for the outermost loop, with its code.
+  while (GetMessageW(&outer, nullptr, 0, 0) > 0) DispatchMessageW(&outer);
+  EXPECT_EQ(outer.wParam, 3u);
 }
 
 }  // namespace

@@ -326,7 +326,7 @@ TEST_F(Paint, ScrollBarTrackingSendsTheScrollCodes) {
   backend.WhenIdle([&] { backend.MouseUp(); });
   backend.Pump();
   EXPECT_EQ(codes(), (std::vector<int>{SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
-  EXPECT_EQ(HIWORD(Of(WM_VSCROLL)[1].wParam), 45);
+  EXPECT_EQ(HIWORD(Of(WM_VSCROLL).at(1).wParam), 45);
   // The track below the thumb pages down.
   Clear();
   backend.AdvanceClock(1000);

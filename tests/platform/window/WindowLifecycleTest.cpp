@@ -16,7 +16,7 @@ TEST_F(Lifecycle, CreationAndDestructionFollowThePlatformOrder) {
   EXPECT_EQ(Seq(child, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}),
             (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}));
   EXPECT_EQ(Of(WM_PARENTNOTIFY).size(), 1u);
-  EXPECT_EQ(Of(WM_PARENTNOTIFY)[0].lParam, LPARAM(child));
+  EXPECT_EQ(Of(WM_PARENTNOTIFY).at(0).lParam, LPARAM(child));
 
   HWND owned =
       CreateWindowExW(0, u"QvTest", u"owned", WS_POPUP, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
@@ -263,8 +263,8 @@ TEST_F(Lifecycle, ShowAndSizeSendTheirMessagesInOrderWithTheirValues) {
   SetWindowPos(top, nullptr, 30, 40, 100, 80, SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_EQ(Seq(top, {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}),
             (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}));
-  EXPECT_EQ(Of(WM_SIZE)[0].lParam, MAKELPARAM(98, 78));
-  EXPECT_EQ(Of(WM_MOVE)[0].lParam, MAKELPARAM(31, 41));
+  EXPECT_EQ(Of(WM_SIZE).at(0).lParam, MAKELPARAM(98, 78));
+  EXPECT_EQ(Of(WM_MOVE).at(0).lParam, MAKELPARAM(31, 41));
   // A move alone sends no WM_SIZE; a z-order change alone neither.
   Clear();
   SetWindowPos(top, nullptr, 50, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -278,7 +278,7 @@ TEST_F(Lifecycle, ShowAndSizeSendTheirMessagesInOrderWithTheirValues) {
   ShowWindow(top, SW_HIDE);
   EXPECT_EQ(Seq(top, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}),
             (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}));
-  EXPECT_EQ(Of(WM_SHOWWINDOW)[0].wParam, WPARAM(FALSE));
+  EXPECT_EQ(Of(WM_SHOWWINDOW).at(0).wParam, WPARAM(FALSE));
   EXPECT_EQ(GetActiveWindow(), nullptr);
 }
 

@@ -74,6 +74,11 @@ class WindowTest : public ::testing::Test {
     for (HWND h : tops) DestroyWindow(h);
     if (GetCapture()) ReleaseCapture();
     backend.Pump();
+    // A quit left for an outer loop would end every loop of the next test
+    // at once: the thread's queue outlives the test.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     UnregisterClassW(u"QvTest", nullptr);
     UnregisterClassW(u"QvPlain", nullptr);
     Rec() = Recorder{};
