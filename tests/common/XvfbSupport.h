@@ -62,6 +62,20 @@ pid_t StartProgram(const char* program, const char* display, const std::vector<s
 // Runs xdotool on the display; true when it succeeded.
 bool Xdo(const std::string& display, const std::vector<std::string>& args);
 
+// Holds the X server for its lifetime: no other client runs meanwhile. A walk
+// over other programs' windows needs it, as a window destroyed between the
+// list and the look at it would be a BadWindow error, which ends the test.
+class ServerHeld {
+ public:
+  explicit ServerHeld(::Display* d);
+  ~ServerHeld();
+  ServerHeld(const ServerHeld&) = delete;
+  ServerHeld& operator=(const ServerHeld&) = delete;
+
+ private:
+  ::Display* d_;
+};
+
 // The viewable top-level window named `name`, 0 while there is none.
 Window FindTop(::Display* d, const char* name);
 

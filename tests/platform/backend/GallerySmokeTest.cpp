@@ -91,6 +91,7 @@ TEST(GallerySmoke, TheCommonControlsPageReadBackFromTheServer) {
 }
 
 int ViewableOverrideRedirects(Display* d) {
+  test::ServerHeld held(d);  // the program may close a popup while we look
   Window root, parent, *children = nullptr;
   unsigned count = 0;
   int n = 0;
