@@ -82,9 +82,10 @@ Window FindTop(::Display* d, const char* name);
 // Pixels of an area of a drawable as 0xRRGGBB, row by row; empty when it cannot be read.
 std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height);
 
-// Polls until done() holds or `limit` has passed; whether it held.
+// Polls until done() holds or `limit` (generous: it bounds a failing test
+// only) has passed; whether it held.
 template <typename F>
-bool WaitFor(F done, std::chrono::milliseconds limit = 10000ms) {
+bool WaitFor(F done, std::chrono::milliseconds limit = 30000ms) {
   auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
