@@ -180,7 +180,7 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
     XFlush(d);
   }
   XCloseDisplay(d);
-  EXPECT_EQ(test::Reap(pid, std::chrono::milliseconds(w ? 10000 : 0)), 0);
+  EXPECT_EQ(test::Reap(pid, std::chrono::milliseconds(w ? 30000 : 0)), 0);
 }
 
 }  // namespace
