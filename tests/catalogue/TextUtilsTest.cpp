@@ -83,7 +83,7 @@ TEST(Help, ViewerIsStartedWithThePage) {
   EXPECT_FALSE(OpenHelpPage(dir / "missing.htm"));
   ASSERT_TRUE(OpenHelpPage(dir / "page.htm"));
   std::string opened;
-  for (int i = 0; i < 500 && !ReadWholeFile(marker, opened); ++i) ::usleep(10000);
+  for (int i = 0; i < 3000 && !ReadWholeFile(marker, opened); ++i) ::usleep(10000);  // up to 30 s
   EXPECT_EQ(opened, dir / "page.htm");
   UnloadHtmlHelp();
 }

@@ -118,7 +118,7 @@ TEST(SyncObjs, AutoResetEventLetsOneWaiterThrough) {
   TEvent ev(false, false);
   EXPECT_EQ(ev.WaitFor(1), wrTimeout);
   std::thread t([&] { ev.SetEvent(); });
-  EXPECT_EQ(ev.WaitFor(5000), wrSignaled);
+  EXPECT_EQ(ev.WaitFor(30000), wrSignaled);  // however late the thread runs
   t.join();
   EXPECT_EQ(ev.WaitFor(1), wrTimeout);  // reset by the wait
   TEvent manual(true, true);

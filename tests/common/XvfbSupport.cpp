@@ -165,7 +165,17 @@ bool Xdo(const std::string& display, const std::vector<std::string>& args) {
 
 // ---- windows ----
 
+ServerHeld::ServerHeld(::Display* d) : d_(d) {
+  XGrabServer(d_);
+}
+
+ServerHeld::~ServerHeld() {
+  XUngrabServer(d_);
+  XSync(d_, False);
+}
+
 Window FindTop(::Display* d, const char* name) {
+  ServerHeld held(d);
   Window root, parent, *children = nullptr;
   unsigned count = 0;
   Window found = 0;

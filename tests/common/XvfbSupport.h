@@ -62,15 +62,30 @@ pid_t StartProgram(const char* program, const char* display, const std::vector<s
 // Runs xdotool on the display; true when it succeeded.
 bool Xdo(const std::string& display, const std::vector<std::string>& args);
 
+// Holds the X server for its lifetime: no other client runs meanwhile. A walk
+// over other programs' windows needs it, as a window destroyed between the
+// list and the look at it would be a BadWindow error, which ends the test.
+class ServerHeld {
+ public:
+  explicit ServerHeld(::Display* d);
+  ~ServerHeld();
+  ServerHeld(const ServerHeld&) = delete;
+  ServerHeld& operator=(const ServerHeld&) = delete;
+
+ private:
+  ::Display* d_;
+};
+
 // The viewable top-level window named `name`, 0 while there is none.
 Window FindTop(::Display* d, const char* name);
 
 // Pixels of an area of a drawable as 0xRRGGBB, row by row; empty when it cannot be read.
 std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height);
 
-// Polls until done() holds or `limit` has passed; whether it held.
+// Polls until done() holds or `limit` (generous: it bounds a failing test
+// only) has passed; whether it held.
 template <typename F>
-bool WaitFor(F done, std::chrono::milliseconds limit = 10000ms) {
+bool WaitFor(F done, std::chrono::milliseconds limit = 30000ms) {
   auto deadline = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;

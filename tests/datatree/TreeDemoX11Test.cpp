@@ -53,12 +53,20 @@ TEST(TreeDemoX11, ARowDraggedOnTheServerLandsInTheBasket) {
   Window w = 0;
   ASSERT_TRUE(WaitFor([&] { return (w = FindTop(d, "Quirvane data tree demo")) != 0; }, 20s))
       << "the demo did not show its window";
-  std::this_thread::sleep_for(500ms);
   int x0 = 0, y0 = 0;
   Window child;
   XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x0, &y0, &child);
   const int basketTop = treedemo::kClient.cy - 140;
-  int before = DarkPixels(d, w, 20, basketTop + 4, 400, 100);
+  // Shown is not yet painted: the header in button face and an empty basket
+  // (a basket never painted reads as dark) say the demo has drawn itself.
+  int before = -1;
+  WaitFor(
+      [&] {
+        std::vector<uint32_t> header = ReadPixels(d, w, 100, 5, 1, 1);
+        if (header.empty() || header[0] != (PixelRGB(212, 208, 200) & 0xFFFFFF)) return false;
+        return (before = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) == 0;
+      },
+      30s);
   EXPECT_EQ(before, 0);
   // From the label of the second row to the empty basket.
   auto x = [&](int at) { return std::to_string(x0 + at); };
@@ -74,7 +82,7 @@ TEST(TreeDemoX11, ARowDraggedOnTheServerLandsInTheBasket) {
                                      "sleep",     "0.3",  "mouseup",
                                      "1"}));
   int after = 0;
-  WaitFor([&] { return (after = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) > 20; });
+  WaitFor([&] { return (after = DarkPixels(d, w, 20, basketTop + 4, 400, 100)) > 20; }, 30s);
   EXPECT_GT(after, 20) << "no row in the basket";
   XCloseDisplay(d);
   kill(pid, SIGTERM);

@@ -30,9 +30,9 @@ class ShellChangeThreads : public ::testing::Test {
     std::filesystem::create_directories(b);
   }
 
-  // Waits (in real time) until the watcher has taken its options n times.
+  // Waits (in real time, up to 30 s) until the watcher has taken its options n times.
   static bool WaitForRenewals(const TShellChangeWatcher& w, unsigned n) {
-    for (int i = 0; i < 500 && w.Renewals() < n; ++i)
+    for (int i = 0; i < 3000 && w.Renewals() < n; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return w.Renewals() >= n;
   }

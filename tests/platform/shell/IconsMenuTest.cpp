@@ -200,7 +200,7 @@ TEST(ShellOpener, TheOpenerGetsTheNameAsItStands) {
   EXPECT_GT(r, 32);
   EXPECT_EQ(none, SE_ERR_NOASSOC);
   std::string seen;
-  for (int i = 0; i < 300 && seen.empty(); ++i) {
+  for (int i = 0; i < 3000 && seen.empty(); ++i) {  // up to 30 s for the opener to run
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::ifstream in(marker);
     seen.assign(std::istreambuf_iterator<char>(in), {});

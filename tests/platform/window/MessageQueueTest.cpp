@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "WindowTestSupport.h"
+#include "platform/window/WindowImpl.h"
 
 namespace qv::test {
 namespace {
@@ -271,8 +272,17 @@ TEST_F(Queue, AThreadWaitingForMessagesIsNotHung) {
     MSG m;
     while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
   });
-  while (!theirs) std::this_thread::yield();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // into its wait
+  // Into its wait, seen rather than guessed: a thread still on its way there
+  // has not looked at its queue for the time the clock moves, and is hung.
+  auto waiting = [&] {
+    auto w = wm::Get(theirs);
+    wm::Lock l(wm::S().lock);
+    return w && w->queue->waiting;
+  };
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!(theirs && waiting()) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(waiting()) << "the thread never waited for messages";
   backend.MoveClockOnly(kHung);
   uintptr_t r = 0;
   EXPECT_NE(SendMessageTimeoutW(theirs, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 5000, &r), 0);
