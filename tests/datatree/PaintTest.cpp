@@ -229,6 +229,19 @@ class DropTree : public TDataStringTree {
   int DropMarkMode() const override { return mode; }
 };
 
+// Four rows filling a borderless 300 x 200 form, not shown yet.
+DropTree* NewDropTree(TForm*& form) {
+  form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBoundsRect(RECT{0, 0, 300, 200});
+  auto* t = new DropTree(form);
+  t->SetBorderStyle(bsNone);
+  t->SetAlign(alClient);
+  t->SetParent(form);
+  t->SetRootNodeCount(4);
+  return t;
+}
+
 TEST_F(Paint, PrintClientDrawsWhatTheScreenShows) {
   TDataStringTree* t = MakeTree();
   t->Header()->Columns()->Add()->SetWidth(120);
@@ -256,14 +269,7 @@ TEST_F(Paint, PrintClientDrawsWhatTheScreenShows) {
 }
 
 TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
-  form = new TForm(nullptr);
-  form->SetBorderStyle(bsNone);
-  form->SetBoundsRect(RECT{0, 0, 300, 200});
-  auto* t = new DropTree(form);
-  t->SetBorderStyle(bsNone);
-  t->SetAlign(alClient);
-  t->SetParent(form);
-  t->SetRootNodeCount(4);
+  auto* t = NewDropTree(form);
   // The highlight of a drop on the node in other colours than the mark's.
   t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x808080));
   t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x808080));
@@ -285,14 +291,7 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
 }
 
 TEST_F(Paint, ANodeDroppedOnIsHighlightedInTheDropColours) {
-  form = new TForm(nullptr);
-  form->SetBorderStyle(bsNone);
-  form->SetBoundsRect(RECT{0, 0, 300, 200});
-  auto* t = new DropTree(form);
-  t->SetBorderStyle(bsNone);
-  t->SetAlign(alClient);
-  t->SetParent(form);
-  t->SetRootNodeCount(4);
+  auto* t = NewDropTree(form);
   t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() - toShowDropmark);
   t->Colors()->Set(TDTColors::DropTargetColor, TColor(0x0000FF));        // red
   t->Colors()->Set(TDTColors::DropTargetBorderColor, TColor(0x00FF00));  // green
@@ -329,14 +328,7 @@ TEST_F(Paint, ANodeDroppedOnIsHighlightedInTheDropColours) {
 // does: dotted lines keep their phase, a full-row highlight its extent and the
 // drop mark its ends (the drag image repaints parts of rows this way).
 TEST_F(Paint, APartPaintsAsThatPartOfTheWhole) {
-  form = new TForm(nullptr);
-  form->SetBorderStyle(bsNone);
-  form->SetBoundsRect(RECT{0, 0, 300, 200});
-  auto* t = new DropTree(form);
-  t->SetBorderStyle(bsNone);
-  t->SetAlign(alClient);
-  t->SetParent(form);
-  t->SetRootNodeCount(4);
+  auto* t = NewDropTree(form);
   t->SetChildCount(t->GetFirst(), 2);
   t->SetExpanded(t->GetFirst(), true);
   t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
