@@ -55,19 +55,15 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   return count;
 }
 
+int64_t TStream::SeekTarget(int64_t current, int64_t size, int64_t offset, TSeekOrigin origin) {
+  const int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                       : origin == TSeekOrigin::soCurrent ? current
+                                                          : size;
+  return std::max<int64_t>(base + offset, 0);
+}
+
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case TSeekOrigin::soBeginning:
-      pos_ = offset;
-      break;
-    case TSeekOrigin::soCurrent:
-      pos_ += offset;
-      break;
-    case TSeekOrigin::soEnd:
-      pos_ = int64_t(data_.size()) + offset;
-      break;
-  }
-  if (pos_ < 0) pos_ = 0;
+  pos_ = SeekTarget(pos_, int64_t(data_.size()), offset, origin);
   return pos_;
 }
 
@@ -133,18 +129,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case TSeekOrigin::soBeginning:
-      pos_ = offset;
-      break;
-    case TSeekOrigin::soCurrent:
-      pos_ += offset;
-      break;
-    case TSeekOrigin::soEnd:
-      pos_ = file_.Size() + offset;
-      break;
-  }
-  if (pos_ < 0) pos_ = 0;
+  pos_ = SeekTarget(pos_, origin == TSeekOrigin::soEnd ? file_.Size() : 0, offset, origin);
   return pos_;
 }
 

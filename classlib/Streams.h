@@ -46,6 +46,8 @@ class TStream {
 
   int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
   void SetPosition(int64_t pos) { Seek(pos, TSeekOrigin::soBeginning); }
+  // Where a seek from origin lands, for a stream at current of size bytes (never before 0).
+  static int64_t SeekTarget(int64_t current, int64_t size, int64_t offset, TSeekOrigin origin);
   // Raise EReadError "Stream read error" / EWriteError "Stream write error" when short.
   void ReadBuffer(void* buffer, int64_t count);
   void WriteBuffer(const void* buffer, int64_t count);
