@@ -1,4 +1,7 @@
 // Adding discs: counts, console narration, shared name records, partial adds.
+#include <chrono>
+#include <thread>
+
 #include "catalogue/RecordFields.h"
 #include "catalogue/Schema.h"
 #include "tests/catalogue/EngineFixture.h"
@@ -104,7 +107,17 @@ TEST_F(EngineAdd, CountsAndRootSurviveReopening) {
 TEST_F(EngineAdd, StopWhileStoringLeavesAConsistentDisc) {
   for (int i = 0; i < 30; ++i) MakeFile(Tree("d" + std::to_string(i) + "/f.txt"), i);
   int storing = 0;
+  bool walked = false;
   host.onPump = [&](int) {
+    if (!walked) {
+      // The walk is far smaller than the scan's lead, so it ends without
+      // waiting for the storing, which takes the end at its next entry: the
+      // stop below comes with most folders still to store, however the
+      // threads are scheduled. This waits for an outcome, not a time.
+      walked = true;
+      while (!engine->Scanner->WalkEnded()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return;
+    }
     if (host.HasLine("I Adding files and folders to the database ...") && ++storing == 5) engine->Abort();
   };
   engine->MessageIntervalMs = 0;  // every stored folder lets the message loop run
