@@ -138,7 +138,9 @@ void TMainForm::DeleteFlow() {
 
 void TMainForm::ClearFlow() {
   if (!AskWarning(T::ClearWarning)) return;
-  Engine->ClearDatabase();
+  // A clear removes every disc at once: the console keeps a trace of it.
+  const int32_t discs = IsOpen() ? Engine->Discs->Count() : 0;
+  if (Engine->ClearDatabase()) Host->AddInfo(T::ClearDone + std::to_string(discs) + T::ClearDoneEnd);
   CloseIfAsked();
 }
 
