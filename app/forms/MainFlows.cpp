@@ -38,6 +38,11 @@ bool AskWarning(const std::string& text) {
 
 }  // namespace
 
+void TMainForm::StopAvailable(bool available) {
+  // Only inside a stoppable flow, which switched Stop on.
+  if (Engine && Engine->Busy && !closing_) actAbort->SetEnabled(available);
+}
+
 template <class F>
 void TMainForm::RunStoppable(TAction* start, F&& call) {
   if (start) start->SetEnabled(false);
