@@ -104,6 +104,17 @@ void TSkMDIForm::MakeChildIconItem() {
     if (auto* menus = dynamic_cast<TSkinableMenus*>(m->MenuPainter())) menus->InitItem(childIconItem_, true);
 }
 
+// Made outside the menu, the item first took a popup item's handlers; in the
+// bar it is a title, measured 8 pixels wide and not painted.
+void TSkMDIForm::HookIconItemAsTitle() {
+  TSkinManager* m = provider_->SkinData()->SkinManager();
+  auto* menus = m ? dynamic_cast<TSkinableMenus*>(m->MenuPainter()) : nullptr;
+  if (!menus) return;
+  if (menus->HasOwnDraw(childIconItem_)) childIconItem_->OnAdvancedDrawItem = nullptr;
+  if (menus->HasOwnMeasure(childIconItem_)) childIconItem_->OnMeasureItem = nullptr;
+  menus->InitItem(childIconItem_, true);
+}
+
 void TSkMDIForm::SendToActiveChild(WPARAM Command) {
   TCustomForm* child = form_ ? form_->ActiveMDIChild() : nullptr;
   if (child && child->HandleAllocated()) SendMessage(child->WindowHandle(), WM_SYSCOMMAND, Command, 0);
@@ -246,7 +257,10 @@ void TSkMDIForm::UpdateMDIIconItem() {
       if (!first) {
         provider_->SkinData()->BeginUpdate();
         if (Application) Application->ProcessMessages();
-        if (childIconItem_) root->Insert(0, childIconItem_);
+        if (childIconItem_) {
+          root->Insert(0, childIconItem_);
+          HookIconItemAsTitle();
+        }
         provider_->SkinData()->EndUpdate();
         provider_->SkinData()->BGChanged = false;
         provider_->RepaintMenuLine();

@@ -56,6 +56,7 @@ class TSkMDIForm {
   LRESULT HandleClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT CallOld(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void MakeChildIconItem();
+  void HookIconItemAsTitle();
   void SendToActiveChild(WPARAM Command);
   void PaintClient(HWND hwnd);
   void PaintClientFrame(HWND hwnd);

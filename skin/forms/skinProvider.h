@@ -171,6 +171,12 @@ class TSkinProvider : public TComponent {
   const std::vector<RECT>& TransparentRects() const { return transparentRects_; }
   void RepaintButton(LRESULT Code);
   void RepaintMenuLine();
+  // Draws the top-level item at a place of the menu bar into the cache in its
+  // current state and copies it to the window.
+  void MenuLineItemRepaint(int Pos);
+  // The title the menu loop has selected (-1: none) and whether it is open.
+  int MenuLineItemSelected() const { return menuLineItem_; }
+  bool MenuLineItemOpen() const { return menuLineOpen_; }
   void UpdateIconsIndexes();
 
   // Scroll bars of the form (AutoScroll forms).
@@ -247,7 +253,12 @@ class TSkinProvider : public TComponent {
   void DrawDragFrame();
   void PaintTitleBar(TBitmap* Bmp);
   void PaintMenuLine(TBitmap* Bmp);
+  TMenuItem* MenuLineItem(int Pos) const;
+  RECT DrawMenuLineItem(TBitmap* Bmp, int Pos);
+  void SetMenuLineItem(int Pos, bool Open);
+  void MenuLoopNotice(const TMessage& Message);
   void PaintMDIChildButtons(TBitmap* Bmp, int Top);
+  void PaintMDIChildIcon(TBitmap* Bmp);
   TCustomForm* MaximizedMDIChild() const;
   void PaintCaptionButtons(TBitmap* Bmp);
   void PaintCaptionText(TBitmap* Bmp);
@@ -289,6 +300,8 @@ class TSkinProvider : public TComponent {
   TSkCaptionButton buttonMin_, buttonMax_, buttonClose_, buttonHelp_, mdiMin_, mdiMax_, mdiClose_;
   int scrollPosV_ = 0, scrollPosH_ = 0, extentV_ = 0, extentH_ = 0;
   int menuRows_ = -1;
+  int menuLineItem_ = -1;  // the bar's selected title while the menu loop runs
+  bool menuLineOpen_ = false;
   int tempLeft_ = 0;  // where TempBmp starts in the cache
 };
 

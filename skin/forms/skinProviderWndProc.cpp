@@ -12,6 +12,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/OwnerDraw.h"
@@ -371,6 +372,12 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
       return CMColorChanged(M);
     case CM_MENUCHANGED:
       return CMMenuChanged(M);
+    case WM_MENUSELECT:
+    case WM_INITMENUPOPUP:
+    case WM_UNINITMENUPOPUP:
+    case WM_EXITMENULOOP:
+      OldWndProc(M);
+      return MenuLoopNotice(M);
     default:
       return OldWndProc(M);
   }
