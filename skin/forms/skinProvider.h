@@ -12,6 +12,7 @@
 #include "classlib/Component.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Bitmap.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
@@ -92,7 +93,7 @@ struct TSkFormScrollInfo {
   RECT Rect{};
 };
 
-class TSkinProvider : public TComponent {
+class TSkinProvider : public TComponent, private TSkCommandHooks {
  public:
   explicit TSkinProvider(TComponent* AOwner);
   ~TSkinProvider() override;
@@ -235,7 +236,23 @@ class TSkinProvider : public TComponent {
   void CMMenuChanged(TMessage& Message);
   // The form's window, null before it has one.
   HWND FormWindow() const;
-  void SkinCommand(TMessage& Message);
+  // The skin commands.
+  bool SkinnedNow() const;
+  bool Unskinned(TMessage& Message);
+  bool SkinLoaded(TMessage& Message) override;
+  bool OtherSkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
+  bool ProviderQuery(TMessage& Message) override;
+  bool CacheQuery(TMessage& Message) override;
+  bool SetUpdating(TMessage& Message) override;
+  bool CacheFrozen(TMessage& Message) override;
+  bool PreparingQuery(TMessage& Message) override;
+  bool ChildRepainting(TMessage& Message) override;
+  bool BgNotPlainQuery(TMessage& Message) override;
+  bool BgColorQuery(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   void SystemCommand(TMessage& Message);
   void ClientPaint(TMessage& Message);
   void InitMenuItems(bool Value);
