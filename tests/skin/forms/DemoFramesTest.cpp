@@ -94,6 +94,23 @@ TEST_F(DemoFrames, OpenTitleOfTheMenuLineTakesTheHotColour) {
   EXPECT_EQ(backend.Screenshot().At(x, y) & 0xFFFFFF, resting);
 }
 
+// In both skins the frame's edge lines run on beside the menu line as they
+// do beside the client.
+TEST_F(DemoFrames, MenuLineLiesInsideTheFrameEdges) {
+  for (const char* name : {"Harbour", "Dusk"}) {
+    frames->UseSkin(name);
+    backend.Pump();
+    HWND h = frames->WindowHandle();
+    RECT fileR;
+    ASSERT_TRUE(GetMenuItemRect(h, GetMenu(h), 0, &fileR));
+    const int lineY = (fileR.top + fileR.bottom) / 2, below = fileR.bottom + 60;
+    const int left = frames->Left(), right = frames->Left() + frames->Width() - 1;
+    const Surface shot = backend.Screenshot();
+    for (int x : {left, left + 1, right - 1, right})
+      EXPECT_EQ(shot.At(x, lineY) & 0xFFFFFF, shot.At(x, below) & 0xFFFFFF) << name << " x " << x - left;
+  }
+}
+
 TEST_F(DemoFrames, ASkinErrorShowsTheSkinnedMessageBox) {
   frames->UseSkin("Dusk");
   backend.Pump();
