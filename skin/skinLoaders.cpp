@@ -391,6 +391,7 @@ void TSkinManager::ReadGeneralFromCommon() {
 }
 
 void TSkinManager::LoadSkinGeneralData() {
+  InvalidateLookups();
   if (const TSkIniText* ini = skinData_.IniFile.get()) {
     ReadGeneralFromFile(*ini);
   } else if (const TSkStoredSkin* st = CurrentStoredSkin()) {
@@ -427,6 +428,7 @@ void TSkinManager::LoadSkinGeneralData() {
   if (!commonSections_.empty()) ReadGeneralFromCommon();
   ChangeSkinHue(hueOffset_);
   ChangeSkinSaturation(saturation_);
+  InvalidateLookups();
 }
 
 }  // namespace qv
