@@ -13,6 +13,7 @@
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
 #include "platform/Exception.h"
+#include "skin/skInheritedValues.h"
 #include "skin/skIniText.h"
 #include "skin/skLookupIndex.h"
 #include "skin/skMaskData.h"
@@ -120,7 +121,7 @@ class TSkinManager : public TComponent {
   int GetPatternIndex(int SkinIndex, const std::string& SectionName, const std::string& PropertyName) const;
   int GetTextureIndex(int SkinIndex, const std::string& SectionName, const std::string& PropertyName) const;
   int FindMaskIndex(const std::string& SectionName, const std::string& PropertyName) const;
-  void InvalidateLookups() { lookups_.Clear(); }
+  void InvalidateLookups() { lookups_.Clear(), inherited_.reset(); }
   bool IsValidSkinIndex(int i) const { return i >= 0 && size_t(i) < gd.size(); }
   bool IsValidImgIndex(int i) const { return i >= 0 && size_t(i) < ma.size(); }
   SIZE GetMaskSize(int i) const;
@@ -166,11 +167,13 @@ class TSkinManager : public TComponent {
   std::string SkinFile(const std::string& Name) const;
   bool MainWindowHook(TMessage& Message);
   TSkLookupIndex& Lookups() const;
+  TSkInheritedValues* Inherited() const;
 
   TSkinData skinData_;
   TSkStoredSkins internalSkins_{this};
   TSkMenuSupport menuSupport_;
   mutable TSkLookupIndex lookups_;
+  mutable std::unique_ptr<TSkInheritedValues> inherited_;  // over skinData_.IniFile, made on first use
   std::unique_ptr<ISkinMenuPainter> menuPainter_;
   std::vector<std::string> commonSections_;
   std::string skinDirectory_, skinName_;

@@ -138,6 +138,22 @@ TEST_F(SkinLoader, InheritanceAndMissingMarkers) {
   EXPECT_EQ(Section("FORMTITLE").ParentClass, "FORM");
 }
 
+// A value as the chain is defined: the section's own, else its parent's and
+// so on, stopping at a parent "?", empty or naming the section itself, or
+// after as many steps as there are sections; Missing marks no value.
+std::string WalkValues(const TSkIniText& Ini, std::string Section, const std::string& Key,
+                       const std::string& Missing, const std::string& Default) {
+  for (size_t depth = 0; depth <= Ini.SectionCount(); ++depth) {
+    const std::string v = Ini.ReadString(Section, Key, "?");
+    if (v != "?" && (Missing != "-1" || TSkIniText::IntegerValue(v, -1) != -1))
+      return Missing == "-1" ? std::to_string(TSkIniText::IntegerValue(v, -1)) : v;
+    const std::string p = Ini.ReadString(Section, "PARENTCLASS", "?");
+    if (p.empty() || p == "?" || p == Section) break;
+    Section = p;
+  }
+  return Default;
+}
+
 // The values resolved once per load agree with following each chain step by
 // step, for random parent links: chains, cycles, self and case-variant names,
 // parents of no section, duplicate sections, "-1" and "?" markers.
@@ -166,8 +182,11 @@ TEST_F(SkinLoader, ResolvedInheritanceMatchesWalkingEachChain) {
     for (const std::string& s : ini.Sections()) {
       SCOPED_TRACE(text + "section " + s);
       for (const char* k : {"COLOR", "TCLEFT", "SHOWFOCUS", "GRADIENTDATA", "BEVEL"}) {
-        EXPECT_EQ(resolved.Integer(s, k, 42), manager->ReadInheritedInteger(s, k, 42)) << k;
-        EXPECT_EQ(resolved.Text(s, k, "d"), manager->ReadInheritedString(s, k, "d")) << k;
+        const std::string number = WalkValues(ini, s, k, "-1", "42"), value = WalkValues(ini, s, k, "?", "d");
+        EXPECT_EQ(std::to_string(resolved.Integer(s, k, 42)), number) << k;
+        EXPECT_EQ(resolved.Text(s, k, "d"), value) << k;
+        EXPECT_EQ(std::to_string(manager->ReadInheritedInteger(s, k, 42)), number) << k;
+        EXPECT_EQ(manager->ReadInheritedString(s, k, "d"), value) << k;
       }
     }
   }
