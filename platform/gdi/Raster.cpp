@@ -208,21 +208,26 @@ std::vector<Span> RoundRectSpans(int left, int top, int right, int bottom, int e
 
 namespace {
 
-// An edge's crossing with a row at x = num / den exactly (den > 0).
+// An edge's crossing with a row, exactly: at x = floor + (exact ? 0 : a fraction).
 struct Crossing {
-  __int128 num;
-  int64_t den;
+  int64_t floor;
+  bool exact;
   int dir;
   double x;
 };
 
-int64_t FloorDiv(__int128 n, int64_t d) {
-  __int128 q = n / d;
-  if (n % d != 0 && n < 0) --q;
-  return int64_t(q);
-}
-int64_t CeilDiv(__int128 n, int64_t d) {
-  return -FloorDiv(-n, d);
+// Where the edge from a to b (a.y < b.y) crosses row y, a.y <= y <= b.y.
+Crossing CrossingAt(POINT a, POINT b, int y, int dir) {
+  const int64_t den = int64_t(b.y) - a.y, dy = int64_t(y) - a.y, dx = int64_t(b.x) - a.x;
+  int64_t q, r;
+  if (int64_t num; !__builtin_mul_overflow(dy, dx, &num)) {
+    q = num / den, r = num % den;
+  } else {  // coordinates far out: the product needs more bits
+    const __int128 wide = __int128(dy) * dx;
+    q = int64_t(wide / den), r = int64_t(wide % den);
+  }
+  if (r < 0) --q, r += den;  // round towards minus infinity
+  return Crossing{a.x + q, r == 0, dir, double(a.x) + double(dy) * double(dx) / double(den)};
 }
 
 // Closed pixel ranges [x0, x1] of one row, merged into spans.
@@ -270,12 +275,10 @@ std::vector<Span> PolygonSpans(const POINT* pts, const int* counts, int polyCoun
         int dir = b.y > a.y ? 1 : -1;
         if (dir < 0) std::swap(a, b);
         if (y < a.y || y > b.y) continue;
-        const int64_t den = int64_t(b.y) - a.y;
-        const __int128 num = __int128(a.x) * den + __int128(int64_t(y) - a.y) * (int64_t(b.x) - a.x);
-        if (num % den == 0)
-          ranges.push_back({int64_t(num / den), int64_t(num / den)});  // a centre on the side
+        const Crossing c = CrossingAt(a, b, y, dir);
+        if (c.exact) ranges.push_back({c.floor, c.floor});  // a centre on the side
         if (y == b.y) continue;  // the lower end counts with the next side, as the upper end
-        xs.push_back({num, den, dir, double(num) / double(den)});
+        xs.push_back(c);
       }
       poly += n;
     }
@@ -285,7 +288,7 @@ std::vector<Span> PolygonSpans(const POINT* pts, const int* counts, int polyCoun
       winding += xs[i].dir;
       bool inside = fillMode == WINDING ? winding != 0 : (i % 2) == 0;
       if (!inside) continue;
-      const int64_t x0 = CeilDiv(xs[i].num, xs[i].den), x1 = FloorDiv(xs[i + 1].num, xs[i + 1].den);
+      const int64_t x0 = xs[i].floor + (xs[i].exact ? 0 : 1), x1 = xs[i + 1].floor;
       if (x0 <= x1) ranges.push_back({x0, x1});
     }
     AddRow(spans, ranges, y);
