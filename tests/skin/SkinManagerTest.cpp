@@ -184,6 +184,23 @@ TEST_F(SkinManagerTest, HostileImagesFailWithoutCrashOrHugeAllocation) {
   WriteText(t + "MASTER.BMP", whole.substr(0, 100));
   EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
   EXPECT_TRUE(m->MasterBitmap && m->MasterBitmap->Width() == 256);  // the previous load stays
+  // Files that are no bitmap say so, not that they are too large.
+  auto refusal = [&](const std::string& content) {
+    WriteText(t + "MASTER.BMP", content);
+    try {
+      m->SetSkinName("TestSkin");
+    } catch (const ESkinError& e) {
+      return e.Message;
+    }
+    return std::string("loaded");
+  };
+  std::string text;
+  while (text.size() < 200) text += "[GLOBALINFO] this is a text file, not a picture\n";
+  EXPECT_NE(refusal(text).find("MASTER.BMP\" is not a bitmap image"), std::string::npos) << refusal(text);
+  std::string header = whole.substr(0, 200);
+  put32(14, 0x41414141), header.replace(14, 4, bmp.substr(14, 4));
+  EXPECT_NE(refusal(header).find("is not a valid bitmap"), std::string::npos) << refusal(header);
+  EXPECT_TRUE(m->MasterBitmap && m->MasterBitmap->Width() == 256);
   // A missing image is no error: the entry is skipped.
   fs::remove(t + "MASTER.BMP");
   fs::remove(t + "BORDER9.BMP");
