@@ -199,7 +199,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     client = owner_->ScreenToClient(client);
     msg = msg - WM_NCMOUSEMOVE + WM_MOUSEMOVE;  // handled as the client's message of that button
   }
-  bool inHeader = InHeader(client);
+  bool inHeader = (nonClient || busy) && InHeader(client);
   if (!busy && (!nonClient || !inHeader)) {
     // The mouse left the header for the rows or the frame: no hot button.
     if (msg == WM_MOUSEMOVE && columns_->HoverIndex >= 0) {
