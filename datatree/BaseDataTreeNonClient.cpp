@@ -97,7 +97,7 @@ void TBaseDataTree::HandleNcPaint(TMessage& Message) {
   TCustomControl::WndProc(Message);
   if (!HandleAllocated()) return;
   HRGN part = Message.WParam > 1 ? reinterpret_cast<HRGN>(Message.WParam) : nullptr;
-  HDC dc = part ? GetDCEx(Handle(), part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN) : GetWindowDC(Handle());
+  HDC dc = GetDCEx(Handle(), part, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS | (part ? DCX_INTERSECTRGN : 0));
   if (!dc) return;
   if (header_->Options().Contains(hoVisible) && !IsRectEmpty(&headerRect_)) PaintHeader(dc, headerRect_);
   RECT window{};

@@ -134,9 +134,9 @@ void TWinControl::HandleNcPaint(TMessage& M) {
   DefaultHandler(M);
   if (!handle_ || BevelEdgeSize() == 0) return;
   HRGN part = M.WParam > 1 ? reinterpret_cast<HRGN>(M.WParam) : nullptr;
-  HDC dc = part ? GetDCEx(handle_, part, DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN) : GetWindowDC(handle_);
+  HDC dc = GetDCEx(handle_, part, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS | (part ? DCX_INTERSECTRGN : 0));
   if (!dc) return;
-  RECT r{0, 0, Width(), Height()};
+  RECT r{};
   GetWindowRect(handle_, &r);
   OffsetRect(&r, -r.left, -r.top);
   SIZE border = GetBorderDimensions();
