@@ -445,6 +445,9 @@ class TBaseDataTree : public TCustomControl {
   // Header coordinates: client x, client y plus the header's height.
   POINT ClientToHeader(POINT P) const;
   POINT HeaderToScreen(POINT P);
+  // How far the header's columns lie right of the client's: the width of a
+  // vertical bar at the left (right-to-left), else 0.
+  int HeaderScrollBarShift();
   TCustomImageList* CheckImages() const { return checkImages_; }
   const std::u16string& SearchBuffer() const { return search_.Buffer(); }
   PDataNode LastSearchNode() const { return search_.LastHit(); }

@@ -7,6 +7,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 #include "platform/window/Messages.h"
 #include "platform/window/Paint.h"
@@ -45,6 +46,14 @@ POINT TBaseDataTree::ClientOriginInWindow() {
   RECT w{};
   GetWindowRect(Handle(), &w);
   return POINT{p.x - w.left, p.y - w.top};
+}
+
+// A right-to-left tree has its vertical bar at the left, beside the client
+// area but under the header: the header's scrolling columns move right by it.
+int TBaseDataTree::HeaderScrollBarShift() {
+  if (bidiMode_ == bdLeftToRight || !HandleAllocated()) return 0;
+  if (!(GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_VSCROLL)) return 0;
+  return GetSystemMetrics(SM_CXVSCROLL);
 }
 
 POINT TBaseDataTree::ClientToHeader(POINT P) const {

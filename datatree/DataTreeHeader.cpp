@@ -161,7 +161,7 @@ void TDTHeader::Invalidate(TDataTreeColumn* Column, bool ExpandToRight) {
   if (!options_.Contains(hoVisible) || !owner_->HandleAllocated()) return;
   RECT r = owner_->HeaderRect();
   if (Column) {
-    int left = r.left + Column->DisplayLeft();
+    int left = r.left + owner_->HeaderScrollBarShift() + Column->DisplayLeft();
     r.left = left;
     if (!ExpandToRight) r.right = left + Column->Width();
   }

@@ -78,16 +78,17 @@ void TDTHeader::PrepareDrag(POINT P, POINT Start) {
   int w = c->Width(), h = header.bottom - header.top;
   if (w <= 0 || h <= 0) return;
   // The header as painted (cut to the columns), then the dragged column's part of it.
-  int headerWidth = std::min<int>(header.right - header.left, columns_->TotalWidth());
+  const int shift = owner_->HeaderScrollBarShift();
+  int headerWidth = std::min<int>(header.right - header.left, shift + columns_->TotalWidth());
   if (headerWidth <= 0) return;
   HDC all = CreateCompatibleDC(nullptr);
   HBITMAP allBmp = CreateBitmap(headerWidth, h, 1, 32, nullptr);
   HGDIOBJ oldAll = SelectObject(all, allBmp);
-  owner_->PaintHeader(all, RECT{0, 0, headerWidth, h});  // columns at their client x
+  owner_->PaintHeader(all, RECT{0, 0, headerWidth, h});  // columns at their client x, past a left bar
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bmp = CreateBitmap(w, h, 1, 32, nullptr);
   HGDIOBJ old = SelectObject(dc, bmp);
-  BitBlt(dc, 0, 0, w, h, all, c->DisplayLeft(), 0, SRCCOPY);
+  BitBlt(dc, 0, 0, w, h, all, shift + c->DisplayLeft(), 0, SRCCOPY);
   SelectObject(dc, old);
   DeleteDC(dc);
   SelectObject(all, oldAll);

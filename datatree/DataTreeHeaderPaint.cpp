@@ -293,8 +293,9 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
   HGDIOBJ oldFont = SelectObject(DC, header_->Font()->Handle());
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
+  const int x0 = R.left + HeaderScrollBarShift();  // where the client's x 0 lies
   for (TDataTreeColumn* c : cols->GetVisibleColumns()) {
-    RECT b{R.left + c->DisplayLeft(), R.top, R.left + c->DisplayLeft() + c->Width(), R.bottom};
+    RECT b{x0 + c->DisplayLeft(), R.top, x0 + c->DisplayLeft() + c->Width(), R.bottom};
     if (b.right <= R.left) continue;
     if (b.left >= R.right) break;
     bool down = c->Index() == cols->DownIndex && !header_->MouseState().Dragging();

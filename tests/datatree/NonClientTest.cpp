@@ -111,5 +111,38 @@ TEST_F(NonClient, BorderBevelsAndRingLieBetweenTheWindowEdgeAndTheHeader) {
   EXPECT_EQ(clicked, 1);
 }
 
+// Right to left, the vertical bar lies at the left, beside the rows but under
+// the header: the header's buttons stay over their columns' cells.
+TEST_F(NonClient, AHeaderOverALeftBarKeepsItsButtonsOverTheirColumns) {
+  TDataStringTree* t = Make();
+  t->SetBiDiMode(bdRightToLeft);
+  t->SetRootNodeCount(100);
+  TDataTreeColumn* c1 = t->Header()->Columns()->Items(1);
+  c1->SetStyle(vsOwnerDraw);
+  t->Header()->SetOptions(t->Header()->Options() + hoOwnerDraw);
+  t->OnHeaderDraw = [](TDTHeader*, TCanvas* c, TDataTreeColumn*, const RECT& r, bool, bool, TDTDropMarkMode) {
+    c->Brush()->SetColor(clLime);
+    c->FillRect(r);
+  };
+  Pump();
+  ASSERT_TRUE(GetWindowLongPtrW(t->Handle(), GWL_STYLE) & WS_VSCROLL);
+  RECT w;
+  GetWindowRect(t->Handle(), &w);
+  ASSERT_GT(t->ClientToScreen(POINT{0, 0}).x, w.left);  // the bar is at the left
+  int left, right;
+  t->Header()->Columns()->GetColumnBounds(1, left, right);
+  POINT in = t->HeaderToScreen(POINT{left + 1, 8}), before = t->HeaderToScreen(POINT{left - 1, 8});
+  EXPECT_EQ(PixelAt(in.x, in.y), Rgb(clLime));
+  EXPECT_NE(PixelAt(before.x, before.y), Rgb(clLime));
+  TColumnIndex clicked = -1;
+  t->OnHeaderClick = [&](TDTHeader*, TColumnIndex col, TMouseButton, TShiftState, int, int) {
+    clicked = col;
+  };
+  POINT middle = t->HeaderToScreen(POINT{left + 50, 8});  // off the splitter zones
+  backend.Click(middle.x, middle.y);
+  Pump();
+  EXPECT_EQ(clicked, 1);
+}
+
 }  // namespace
 }  // namespace qv::test
