@@ -227,7 +227,12 @@ void TSkinManager::ReloadKeepingOnFailure(const std::string& PreviousName) {
       if (internalSkins_.Count() > 0) {
         skinName_ = internalSkins_.Items(0)->Name();
       } else {
-        active_ = false;  // nothing to load: the manager turns inactive and the old data goes
+        // Nothing to load: the manager only turns inactive. The skin loaded
+        // before stays in place, so controls never told of the change still
+        // paint with it; only its description is closed.
+        active_ = false;
+        ma = std::move(previous->ma), pa = std::move(previous->pa), gd = std::move(previous->gd);
+        MasterBitmap = std::move(previous->master);
         return;
       }
     }

@@ -366,6 +366,24 @@ TEST_F(SkinManagerTest, NothingToLoadTurnsInactive) {
   m->SetSkinName("Nowhere");
   EXPECT_FALSE(m->Active());
   EXPECT_FALSE(SkinLoading);
+  // With a skin loaded, a folder-less name only turns the manager inactive:
+  // the loaded masks, patterns and sections stay for the controls.
+  m->SetSkinName("TestSkin");  // inactive: stored
+  m->SetActive(true);
+  ASSERT_TRUE(m->SkinData()->Active);
+  const size_t masks = m->ma.size(), patterns = m->pa.size(), sections = m->gd.size();
+  ASSERT_GT(masks, 0u);
+  ASSERT_GT(sections, 0u);
+  m->SetSkinName("Nowhere");
+  EXPECT_FALSE(m->Active());
+  EXPECT_FALSE(m->SkinData()->Active);
+  EXPECT_FALSE(SkinLoading);
+  EXPECT_EQ(m->SkinName(), "Nowhere");
+  EXPECT_EQ(m->ma.size(), masks);
+  EXPECT_EQ(m->pa.size(), patterns);
+  EXPECT_EQ(m->gd.size(), sections);
+  EXPECT_GE(m->GetSkinIndex("FORMTITLE"), 0);
+  EXPECT_TRUE(m->MasterBitmap);
 }
 
 TEST_F(SkinManagerTest, HueAndSaturationSpareGreysAndTheKey) {
