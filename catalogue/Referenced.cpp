@@ -37,6 +37,22 @@ TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::st
   return rec;
 }
 
+TXRecData* GetLiveReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error) {
+  TXRecData* rec = GetReferenced(base, id, kind, error);
+  if (!rec || !rec->IsDeleted()) return rec;
+  base.Release(rec);
+  base.MarkDamaged(
+      "The database is damaged: a stored reference reaches a deleted record; it is opened for "
+      "reading only");
+  error = DeletedLinkText(id);
+  return nullptr;
+}
+
+std::string DeletedLinkText(int64_t id) {
+  return "Damaged database: reference " + IdText(id) +
+         " reaches a deleted record; the database is now open for reading only";
+}
+
 std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind) {
   return "Damaged database: reference " + IdText(id) + " reaches a record of kind \"" + found->Name +
          "\" instead of \"" + (kind ? kind->Name : std::string()) + "\"";

@@ -380,6 +380,12 @@ bool TXBase::DecodeInto(TXRecData& record, uint32_t kindId, const TXGIndexRec& e
 }
 
 bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
+  if (ReadStoredRecord(record, entry)) return true;
+  NoteUnreadable(record.ID);
+  return false;
+}
+
+bool TXBase::ReadStoredRecord(TXRecData& record, const TXGIndexRec& entry) {
   recordStream_.Clear();
   uint32_t kindId = 0;
   try {
@@ -389,6 +395,15 @@ bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
   } catch (const Exception& e) {
     return Fail(e.Message);  // a damaged chain the cipher cannot take
   }
+}
+
+// A record the global index lists cannot be read back: the data file is
+// damaged (cut short, overwritten) or cannot be read. Writing on would commit
+// state that refers to what is lost, so the database turns read-only; the
+// caller reports LastError, which stays as the read left it.
+void TXBase::NoteUnreadable(int64_t id) {
+  MarkDamaged("The database is damaged: record \"" + IntToHex(uint64_t(id), 16) + "\" cannot be read (" +
+              LastError + "); it is opened for reading only");
 }
 
 bool TXBase::PrepareSharedReads(TXFile::TSharedReader& reader) {

@@ -125,8 +125,8 @@ class TXBase : public IDataFileOwner {
   const TXGIndex& GIndex() const { return gindex_; }
   // Read-only: records leave the pool only through the database.
   const TXDataPool& Pool() const { return pool_; }
-  // A damaged database (index.vlm shorter than recorded, or a stored
-  // reference past its end) is open for reading only: it writes nothing and
+  // A damaged database (index.vlm shorter than recorded, a stored reference
+  // past its end, a record that cannot be read) is open for reading only: it writes nothing and
   // hands out no ID. The text says what was found.
   bool ReadOnly() const { return !damage_.empty(); }
   const std::string& DamageText() const { return damage_; }
@@ -171,7 +171,10 @@ class TXBase : public IDataFileOwner {
   bool IndexFileRecorded(const TXIndex& index) const;
 
   TXRecData* Fetch(int64_t id, bool pin);
+  // Reads a record's chain into it; a failure marks the database damaged.
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
+  bool ReadStoredRecord(TXRecData& record, const TXGIndexRec& entry);
+  void NoteUnreadable(int64_t id);
   // A fresh record for a global index entry, flags set; nullptr with error
   // for an unknown kind.
   std::unique_ptr<TXRecData> RecordOfEntry(int64_t id, const TXGIndexRec& entry, std::string& error) const;
