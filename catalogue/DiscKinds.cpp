@@ -198,12 +198,25 @@ bool TDiscKinds::Save() {
     return false;
   }
   TXArrData* arr = rec::Arr(rec, fld::kNames);
-  if (arr) {
+  // Names as stored are not stored again: a session that changed none
+  // leaves the record, and with it the whole commit, alone.
+  if (arr && !Stored(*arr)) {
     arr->Clear();
     for (auto& item : names_)
       if (auto* v = dynamic_cast<TXValData*>(arr->Add())) v->SetText(rec::FitString(item.name));
   }
   return arr != nullptr;
+}
+
+bool TDiscKinds::Stored(TXArrData& arr) const {
+  if (arr.Count() != Count()) return false;
+  for (int i = 0; i < arr.Count(); ++i) {
+    auto* v = dynamic_cast<TXValData*>(arr.GetItem(i));
+    if (!v || v->Tag() != kcString) return false;
+    const std::string stored = v->IsEmpty() ? std::string() : v->GetText();
+    if (stored != rec::FitString(names_[std::size_t(i)].name)) return false;
+  }
+  return true;
 }
 
 bool TDiscKinds::Close() {
