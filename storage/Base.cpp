@@ -9,7 +9,10 @@
 // it was at the last flush or the one it was making.
 #include "storage/Base.h"
 
+#include <errno.h>
 #include <malloc.h>
+
+#include <cstring>
 
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
@@ -98,7 +101,8 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   opened_ = true;
   // Written at once, so that the folder is known as a database even if the
   // program never gets to Close.
-  if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  if (!WriteDescriptionFile(true))
+    return FailReset("Failed to write database description: " + std::string(std::strerror(errno)));
   return true;
 }
 
@@ -125,16 +129,18 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   if (!user_) return FailReset("Invalid user login \"" + login + "\"");
   if (!LoginUser(password)) return FailReset("Invalid password");
   if (!LoadContextFile()) return FailReset("Failed to load context");
-  if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
+  NoteUnwritable();
+  const bool readOnly = !unwritable_.empty();
+  if (!gindex_.Open(*this, readOnly)) return FailReset("Failed to open global index");
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
-  if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
+  if (!dataFile_->Open(readOnly)) return FailReset(dataFile_->LastError());
   // Only the data file's lock lets a flush that another session cut short
   // be settled; the index is read again when that changed it.
   bool settledFiles = false;
   const int64_t settled = gindex_.Settle(*this, recordedEntries_, settledFiles);
   if (settled < 0) return FailReset(gindex_.LastError());
-  if (settledFiles && !gindex_.Open(*this)) return FailReset("Failed to open global index");
+  if (settledFiles && !gindex_.Open(*this, readOnly)) return FailReset("Failed to open global index");
   LoadFreeSpace();
   // Entries are only ever appended: fewer than the last commit recorded means
   // a damaged index.vlm, whose IDs must never be handed out again.
@@ -151,7 +157,12 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   // The count a journal committed, or for a description that has none yet,
   // the count as found, is recorded from now on; then the journal can go.
   recordedEntries_ = settled > 0 ? settled : gindex_.RecordCount();
-  if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  if (!WriteDescriptionFile(true)) {
+    // A full disc: what is stored can still be read.
+    unwritable_ = "failed to write the database description: " + std::string(std::strerror(errno));
+    rebuildIndexes_ = crashed;  // rebuilt in memory only
+    return true;
+  }
   if (!gindex_.DropJournal()) return FailReset(gindex_.LastError());
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
@@ -160,6 +171,16 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     rebuildIndexes_ = true;
   }
   return true;
+}
+
+// A database on read-only media, or in a folder this process may not write,
+// is opened for reading only: an open of index.vlm for writing is refused.
+// Any other failure is left to the open itself to report.
+void TXBase::NoteUnwritable() {
+  BinaryFile probe;
+  if (probe.Open(path_ + "index.vlm", BinaryFile::Mode::ReadWrite, hooks_)) return;
+  const int error = probe.Error();
+  if (error == EROFS || error == EACCES || error == EPERM) unwritable_ = std::strerror(error);
 }
 
 bool TXBase::LoginUser(const std::string& password) {
@@ -187,6 +208,7 @@ void TXBase::Reset() {
   opened_ = false;
   user_ = nullptr;
   damage_.clear();
+  unwritable_.clear();
   recordedEntries_ = 0;
   recordedIndexes_.clear();
   engineStateDirty_ = false;
@@ -202,7 +224,7 @@ bool TXBase::Close() {
   if (!opened_) return false;
   if (!Flush()) return false;
   // The marker is cleared only once everything else is on disk.
-  if (!ReadOnly() && !WriteDescriptionFile(false)) return Fail("Failed to write database description");
+  if (!ReadOnly() && !WriteDescriptionFile(false)) return FailWrite("Failed to write database description");
   Reset();
   pool_.Clear();
   return true;
@@ -220,7 +242,7 @@ bool TXBase::CommitFiles() {
   if (!gindex_.Commit()) return Fail(gindex_.LastError());
   // Recording the entry count commits the appended entries: until then, the
   // next Open drops them. Should it fail, the next flush records it again.
-  if (!RecordEntries()) return Fail("Failed to write database description");
+  if (!RecordEntries()) return FailWrite("Failed to write database description");
   if (!gindex_.DropJournal()) return Fail(gindex_.LastError());
   AfterIndexCommit();
   for (auto& index : indexes_)
@@ -245,8 +267,18 @@ void TXBase::MarkDamaged(const std::string& text) {
 
 bool TXBase::RefuseWrite() {
   if (!ReadOnly()) return false;
-  LastError = "The database is damaged and opened for reading only";
+  LastError = RefusalText();
   return true;
+}
+
+std::string TXBase::RefusalText() const {
+  if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
+  return "The database cannot be written (" + unwritable_ + ") and is opened for reading only";
+}
+
+std::string TXBase::ReadOnlyText() const {
+  if (!damage_.empty() || unwritable_.empty()) return damage_;
+  return "The database cannot be written (" + unwritable_ + "); it is opened for reading only";
 }
 
 // What xbase.vlm records of the committed files, written when it changed;
@@ -288,7 +320,10 @@ bool TXBase::Flush() {
   bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
   ok = ok && (ReadOnly() || CommitFiles());
-  if (!ok) return Fail("Some data has not been updated");
+  // The failure that stopped the flush follows, with the system's reason.
+  if (!ok)
+    return Fail(LastError.empty() ? "Some data has not been updated"
+                                  : "Some data has not been updated: " + LastError);
   // Only now is every change on disk; until here a retry writes it all again.
   for (TXRecData* rec : saved) rec->ClearModified();
   std::size_t freed = 0;

@@ -128,8 +128,14 @@ class TXBase : public IDataFileOwner {
   // A damaged database (index.vlm shorter than recorded, a stored reference
   // past its end, a record that cannot be read) is open for reading only: it writes nothing and
   // hands out no ID. The text says what was found.
-  bool ReadOnly() const { return !damage_.empty(); }
+  // So is one that cannot be written (read-only media, a folder this
+  // process may not write, a full disc at the open).
+  bool ReadOnly() const { return !damage_.empty() || !unwritable_.empty(); }
   const std::string& DamageText() const { return damage_; }
+  // Why the database is read-only, as a console line ("" when it is not).
+  std::string ReadOnlyText() const;
+  // What a refused write says.
+  std::string RefusalText() const;
   // Keeps the first text; from now on the database is read-only.
   void MarkDamaged(const std::string& text);
   // The data file's free space (for inspection).
@@ -154,9 +160,14 @@ class TXBase : public IDataFileOwner {
   bool LoginUser(const std::string& password);
   bool SaveContextFile();
   bool LoadContextFile();
+  // On failure errno tells why.
   bool WriteDescriptionFile(bool openMarker);
+  bool WriteDescriptionIni(bool openMarker, int& error);
+  // Fail with text and the system's reason for the failure just met (errno).
+  bool FailWrite(const std::string& text);
   void DeleteIndexFiles();
   bool RefuseWrite();
+  void NoteUnwritable();
   // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
   // index file's checksum as last committed.
   void ReadEngineState(const TCustomIniFile& ini);
@@ -240,6 +251,7 @@ class TXBase : public IDataFileOwner {
   bool freeFileStale_ = false;                       // stretches were taken since it was written
   int chainsUnshared_ = -1;                          // -1 unknown; 1: no two live entries share a chain
   std::string damage_;                               // not empty: damaged, open for reading only
+  std::string unwritable_;                           // not empty: why nothing can be written
   int64_t recordedEntries_ = 0;                      // index.vlm's entry count at the last commit
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;

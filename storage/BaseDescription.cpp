@@ -1,6 +1,9 @@
 // TXBase: the description file xbase.vlm (name, ID, users; in [ENGINE] the
 // open marker, the entry count of index.vlm and the checksums of the sorted
 // index files), the context file, the users and the ID text.
+#include <errno.h>
+
+#include <cstring>
 #include <filesystem>
 #include <regex>
 
@@ -78,10 +81,21 @@ void TXBase::WriteEngineState(TCustomIniFile& ini) const {
 
 bool TXBase::WriteDescription() {
   if (WriteDescriptionFile(opened_)) return true;
-  return Fail("Failed to write database description");
+  return FailWrite("Failed to write database description");
+}
+
+bool TXBase::FailWrite(const std::string& text) {
+  return Fail(text + ": " + std::strerror(errno));
 }
 
 bool TXBase::WriteDescriptionFile(bool openMarker) {
+  int error = 0;
+  const bool ok = WriteDescriptionIni(openMarker, error);
+  errno = error;  // why it failed, for the caller's message
+  return ok;
+}
+
+bool TXBase::WriteDescriptionIni(bool openMarker, int& error) {
   // Other sections of the file are left as they stand.
   TMemIniFile ini(path_ + "xbase.vlm");
   ini.SetHooks(hooks_);
@@ -98,7 +112,9 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
   }
   ini.WriteBool(kEngine, "Open", openMarker);
   WriteEngineState(ini);
-  return ini.UpdateFile();
+  const bool ok = ini.UpdateFile();
+  error = ok ? 0 : errno;
+  return ok;
 }
 
 std::string TXBase::ReadEngineKey(const std::string& key) const {
@@ -112,9 +128,10 @@ bool TXBase::WriteEngineKey(const std::string& key, const std::string& value) {
   if (!opened_) return Fail("Database is not opened");
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return Fail("Failed to read database description");
+  if (RefuseWrite()) return false;
   ini.SetHooks(hooks_);
   ini.WriteString(kEngine, key, value);
-  if (!ini.UpdateFile()) return Fail("Failed to write database description");
+  if (!ini.UpdateFile()) return FailWrite("Failed to write database description");
   return true;
 }
 

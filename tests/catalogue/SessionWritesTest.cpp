@@ -1,11 +1,16 @@
 // What a session writes: a session that only reads ends without a commit,
 // and a catalogue that cannot be written (read-only media, a full disc) still
 // opens, for reading only, with the system's reason on the console.
+#include <errno.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 #include "catalogue/Engine.h"
 #include "platform/FaultInjector.h"
@@ -44,6 +49,50 @@ class SessionWritesTest : public ::testing::Test {
     });
   }
 
+  // Every file of the catalogue with its content.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> files;
+    for (auto& entry : fs::directory_iterator(host.folder)) {
+      std::ostringstream content;
+      content << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+      files[entry.path().filename().string()] = content.str();
+    }
+    return files;
+  }
+
+  bool SaidOnce(const std::string& text) const {
+    int n = 0;
+    for (auto& l : host.console) n += l.find(text) != std::string::npos;
+    return n == 1;
+  }
+
+  // A catalogue that cannot be written: it opens for reading only, saying
+  // why; search, browse and compare work; every change is refused with the
+  // reason; and nothing of it changes.
+  void ExpectReadOnlySession(TEngine& engine, const std::string& reason) {
+    const auto before = Files();
+    ASSERT_TRUE(engine.OpenDatabase("secret")) << ::testing::PrintToString(host.console);
+    EXPECT_TRUE(engine.Base->ReadOnly());
+    EXPECT_TRUE(SaidOnce(reason)) << ::testing::PrintToString(host.console);
+    EXPECT_EQ(Found(engine, "f1*"), 11u);
+    EXPECT_TRUE(engine.Browse(0));
+    EXPECT_EQ(engine.Discs->BrowseRoot->Count(), 3);
+    TSearchOpts all;
+    all.FileMask = "*";
+    EXPECT_TRUE(engine.CompareFolder(dir / "tree/sub1", all)) << ::testing::PrintToString(host.console);
+    EXPECT_FALSE(host.rows.empty());  // the folder's files, found on the disc
+    host.console.clear();
+    TScanOpts scan;
+    scan.Path = dir / "tree/sub2";
+    TDiscData d;
+    d.Label = u"More";
+    engine.AddDisc(scan, d);
+    EXPECT_EQ(engine.Discs->Count(), 1);
+    EXPECT_TRUE(SaidOnce(reason)) << ::testing::PrintToString(host.console);
+    EXPECT_TRUE(engine.CloseDatabase());
+    EXPECT_EQ(Files(), before);
+  }
+
   std::size_t Found(TEngine& engine, const std::string& mask) {
     TSearchOpts o;
     o.FileMask = mask;
@@ -74,6 +123,29 @@ TEST_F(SessionWritesTest, ASessionThatOnlyReadsCommitsNothing) {
   EXPECT_LE(writes["storage.vlm"], 1);
   writes.erase("storage.vlm");
   EXPECT_TRUE(writes.empty()) << ::testing::PrintToString(writes);
+}
+
+TEST_F(SessionWritesTest, ACatalogueOnReadOnlyMediaOpensForReadingOnly) {
+  faults.RefuseChanges(EROFS);
+  TEngine engine(host, QV_TEST_APP_DIR, faults);
+  ExpectReadOnlySession(engine, "Read-only file system");
+}
+
+TEST_F(SessionWritesTest, ACatalogueOnAFullDiscOpensForReadingOnly) {
+  faults.FailWritesFrom(1);
+  TEngine engine(host, QV_TEST_APP_DIR, faults);
+  ExpectReadOnlySession(engine, "No space left on device");
+}
+
+TEST_F(SessionWritesTest, ACatalogueInAFolderWeMayNotWriteOpensForReadingOnly) {
+  // Permission bits do not stop the superuser, for whom the refusal is
+  // played by the file layer instead.
+  if (::geteuid() == 0) faults.RefuseChanges(EACCES);
+  ::chmod(host.folder.c_str(), 0555);
+  for (auto& entry : fs::directory_iterator(host.folder)) ::chmod(entry.path().c_str(), 0444);
+  TEngine engine(host, QV_TEST_APP_DIR, faults);
+  ExpectReadOnlySession(engine, "Permission denied");
+  ::chmod(host.folder.c_str(), 0755);
 }
 
 }  // namespace
