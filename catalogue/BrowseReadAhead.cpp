@@ -38,7 +38,7 @@ struct DetachedSource {
       return nullptr;
     }
     held = base.ReadDetached(id, reader, error);
-    if (!held || held->IsDeleted()) {
+    if (!held || held->IsDeleted() || held->Position <= 0) {
       leftToWalk = true;
       held.reset();
       return nullptr;

@@ -19,9 +19,9 @@ class TKind;
 TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
 
 // As GetReferenced, for a link that a live record must have: its name, its
-// parent, a folder's own folders and files. A record marked deleted there
-// is damage too (it would read as an empty record): the database is marked
-// damaged and nullptr returned with error set.
+// parent, a folder's own folders and files. A record marked deleted or
+// never written is damage there too (it would read as an empty record): the
+// database is marked damaged and nullptr returned with error set.
 TXRecData* GetLiveReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
 
 // The error text of a reference to a deleted record from a live one.
