@@ -89,7 +89,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     // Storing met damage (a record it had to read could not be): nothing
     // more is written, and the add ends with the damage, not with "Done".
     RefreshViews(true);
-    host_.AddError(Base->DamageText());
+    host_.AddError(Base->ReadOnlyText());
     return;
   }
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
