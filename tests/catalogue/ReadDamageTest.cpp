@@ -194,6 +194,24 @@ TEST_F(ReadDamageTest, AShortenedDataFileTurnsTheCatalogueReadOnly) {
   ExpectNothingWritten(found);
 }
 
+TEST_F(ReadDamageTest, AnIndexRebuiltOverAnUnreadableRecordLeavesItOut) {
+  // The name indexes must be rebuilt from the records, one of which is lost.
+  const std::size_t size = fs::file_size(Db("storage.vlm"));
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  Overwrite(size / 2, 256);
+  for (auto& entry : fs::directory_iterator(Db()))
+    if (entry.path().extension() == ".idx") fs::remove(entry.path());
+  engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR);
+  ASSERT_TRUE(engine->OpenDatabase("secret")) << ::testing::PrintToString(host.console);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  // The indexes rebuilt before the damage was met may have been saved.
+  const auto found = Snapshot(Db());
+  EXPECT_TRUE(engine->Search(Files("*.txt")));
+  EXPECT_GT(Entries().size(), 400u);
+  ExpectNothingWritten(found);
+}
+
 TEST_F(ReadDamageTest, ASearchGoesOnPastARecordItCannotRead) {
   const std::size_t size = fs::file_size(Db("storage.vlm"));
   DamageAndReopen([&] { Overwrite(size / 2, 256); });
