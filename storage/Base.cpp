@@ -130,17 +130,16 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   if (!LoginUser(password)) return FailReset("Invalid password");
   if (!LoadContextFile()) return FailReset("Failed to load context");
   NoteUnwritable();
-  const bool readOnly = !unwritable_.empty();
-  if (!gindex_.Open(*this, readOnly)) return FailReset("Failed to open global index");
+  if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
-  if (!dataFile_->Open(readOnly)) return FailReset(dataFile_->LastError());
+  if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
   // Only the data file's lock lets a flush that another session cut short
   // be settled; the index is read again when that changed it.
   bool settledFiles = false;
   const int64_t settled = gindex_.Settle(*this, recordedEntries_, settledFiles);
   if (settled < 0) return FailReset(gindex_.LastError());
-  if (settledFiles && !gindex_.Open(*this, readOnly)) return FailReset("Failed to open global index");
+  if (settledFiles && !gindex_.Open(*this)) return FailReset("Failed to open global index");
   LoadFreeSpace();
   // Entries are only ever appended: fewer than the last commit recorded means
   // a damaged index.vlm, whose IDs must never be handed out again.
@@ -157,12 +156,7 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   // The count a journal committed, or for a description that has none yet,
   // the count as found, is recorded from now on; then the journal can go.
   recordedEntries_ = settled > 0 ? settled : gindex_.RecordCount();
-  if (!WriteDescriptionFile(true)) {
-    // A full disc: what is stored can still be read.
-    unwritable_ = "failed to write the database description: " + std::string(std::strerror(errno));
-    rebuildIndexes_ = crashed;  // rebuilt in memory only
-    return true;
-  }
+  if (!WriteDescriptionFile(true)) return OpenUnwritable(crashed);
   if (!gindex_.DropJournal()) return FailReset(gindex_.LastError());
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
@@ -171,16 +165,6 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     rebuildIndexes_ = true;
   }
   return true;
-}
-
-// A database on read-only media, or in a folder this process may not write,
-// is opened for reading only: an open of index.vlm for writing is refused.
-// Any other failure is left to the open itself to report.
-void TXBase::NoteUnwritable() {
-  BinaryFile probe;
-  if (probe.Open(path_ + "index.vlm", BinaryFile::Mode::ReadWrite, hooks_)) return;
-  const int error = probe.Error();
-  if (error == EROFS || error == EACCES || error == EPERM) unwritable_ = std::strerror(error);
 }
 
 bool TXBase::LoginUser(const std::string& password) {
@@ -208,7 +192,6 @@ void TXBase::Reset() {
   opened_ = false;
   user_ = nullptr;
   damage_.clear();
-  unwritable_.clear();
   recordedEntries_ = 0;
   recordedIndexes_.clear();
   engineStateDirty_ = false;
@@ -218,13 +201,14 @@ void TXBase::Reset() {
   markerFound_ = false;
   rebuildIndexes_ = false;
   dataWritten_ = false;
+  unwritable_.clear();
 }
 
 bool TXBase::Close() {
   if (!opened_) return false;
   if (!Flush()) return false;
   // The marker is cleared only once everything else is on disk.
-  if (!ReadOnly() && !WriteDescriptionFile(false)) return FailWrite("Failed to write database description");
+  if (!ReadOnly() && !WriteDescriptionFile(false)) return Fail("Failed to write database description");
   Reset();
   pool_.Clear();
   return true;
@@ -242,7 +226,7 @@ bool TXBase::CommitFiles() {
   if (!gindex_.Commit()) return Fail(gindex_.LastError());
   // Recording the entry count commits the appended entries: until then, the
   // next Open drops them. Should it fail, the next flush records it again.
-  if (!RecordEntries()) return FailWrite("Failed to write database description");
+  if (!RecordEntries()) return Fail("Failed to write database description");
   if (!gindex_.DropJournal()) return Fail(gindex_.LastError());
   AfterIndexCommit();
   for (auto& index : indexes_)
@@ -269,16 +253,6 @@ bool TXBase::RefuseWrite() {
   if (!ReadOnly()) return false;
   LastError = RefusalText();
   return true;
-}
-
-std::string TXBase::RefusalText() const {
-  if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
-  return "The database cannot be written (" + unwritable_ + ") and is opened for reading only";
-}
-
-std::string TXBase::ReadOnlyText() const {
-  if (!damage_.empty() || unwritable_.empty()) return damage_;
-  return "The database cannot be written (" + unwritable_ + "); it is opened for reading only";
 }
 
 // What xbase.vlm records of the committed files, written when it changed;
@@ -430,15 +404,6 @@ bool TXBase::ReadStoredRecord(TXRecData& record, const TXGIndexRec& entry) {
   } catch (const Exception& e) {
     return Fail(e.Message);  // a damaged chain the cipher cannot take
   }
-}
-
-// A record the global index lists cannot be read back: the data file is
-// damaged (cut short, overwritten) or cannot be read. Writing on would commit
-// state that refers to what is lost, so the database turns read-only; the
-// caller reports LastError, which stays as the read left it.
-void TXBase::NoteUnreadable(int64_t id) {
-  MarkDamaged("The database is damaged: record \"" + IntToHex(uint64_t(id), 16) + "\" cannot be read (" +
-              LastError + "); it is opened for reading only");
 }
 
 bool TXBase::PrepareSharedReads(TXFile::TSharedReader& reader) {

@@ -119,23 +119,25 @@ class TXBase : public IDataFileOwner {
   TContext& Context() { return context_; }
   const std::string& Path() const { return path_; }  // with a trailing "/"
   bool Opened() const { return opened_; }
+  // ReadOnly (below) holds too for a database that cannot be written
+  // (read-only media, a folder this process may not write, a full disc at
+  // the open: OpensReadOnly), and for one with a record that cannot be read
+  // back (damaged). Why it is read-only, as a console line ("" when it is
+  // not), and what a refused write says (BaseReadOnly.cpp).
+  std::string ReadOnlyText() const;
+  std::string RefusalText() const;
+  bool OpensReadOnly() const override { return !unwritable_.empty(); }
   TXUser* User() const { return user_; }
   TXFile* DataFile() const { return dataFile_.get(); }
   TXGIndex& GIndex() { return gindex_; }
   const TXGIndex& GIndex() const { return gindex_; }
   // Read-only: records leave the pool only through the database.
   const TXDataPool& Pool() const { return pool_; }
-  // A damaged database (index.vlm shorter than recorded, a stored reference
-  // past its end, a record that cannot be read) is open for reading only: it writes nothing and
+  // A damaged database (index.vlm shorter than recorded, or a stored
+  // reference past its end) is open for reading only: it writes nothing and
   // hands out no ID. The text says what was found.
-  // So is one that cannot be written (read-only media, a folder this
-  // process may not write, a full disc at the open).
   bool ReadOnly() const { return !damage_.empty() || !unwritable_.empty(); }
   const std::string& DamageText() const { return damage_; }
-  // Why the database is read-only, as a console line ("" when it is not).
-  std::string ReadOnlyText() const;
-  // What a refused write says.
-  std::string RefusalText() const;
   // Keeps the first text; from now on the database is read-only.
   void MarkDamaged(const std::string& text);
   // The data file's free space (for inspection).
@@ -153,6 +155,16 @@ class TXBase : public IDataFileOwner {
   bool DoOpen(const std::string& path, const std::string& login, const std::string& password);
   bool Fail(std::string text);
   bool FailReset(std::string text);
+  // BaseReadOnly.cpp. Fail with text and the system's reason for the
+  // failure just met (errno).
+  bool FailWrite(const std::string& text);
+  // Open: a database whose index.vlm may not be opened for writing is opened
+  // for reading only; one whose description cannot be written (true, the
+  // reason taken from errno) too.
+  void NoteUnwritable();
+  bool OpenUnwritable(bool crashed);
+  // A record the global index lists could not be read back.
+  void NoteUnreadable(int64_t id);
   // Closes an open database before another is created or opened; when that
   // Close fails its records are dropped, since the context they point into is
   // about to be replaced.
@@ -160,14 +172,9 @@ class TXBase : public IDataFileOwner {
   bool LoginUser(const std::string& password);
   bool SaveContextFile();
   bool LoadContextFile();
-  // On failure errno tells why.
   bool WriteDescriptionFile(bool openMarker);
-  bool WriteDescriptionIni(bool openMarker, int& error);
-  // Fail with text and the system's reason for the failure just met (errno).
-  bool FailWrite(const std::string& text);
   void DeleteIndexFiles();
   bool RefuseWrite();
-  void NoteUnwritable();
   // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
   // index file's checksum as last committed.
   void ReadEngineState(const TCustomIniFile& ini);
@@ -185,7 +192,6 @@ class TXBase : public IDataFileOwner {
   // Reads a record's chain into it; a failure marks the database damaged.
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
   bool ReadStoredRecord(TXRecData& record, const TXGIndexRec& entry);
-  void NoteUnreadable(int64_t id);
   // A fresh record for a global index entry, flags set; nullptr with error
   // for an unknown kind.
   std::unique_ptr<TXRecData> RecordOfEntry(int64_t id, const TXGIndexRec& entry, std::string& error) const;
@@ -251,14 +257,15 @@ class TXBase : public IDataFileOwner {
   bool freeFileStale_ = false;                       // stretches were taken since it was written
   int chainsUnshared_ = -1;                          // -1 unknown; 1: no two live entries share a chain
   std::string damage_;                               // not empty: damaged, open for reading only
-  std::string unwritable_;                           // not empty: why nothing can be written
   int64_t recordedEntries_ = 0;                      // index.vlm's entry count at the last commit
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;
-  bool markerFound_ = false;         // xbase.vlm says the last session did not close
-  bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
-  bool dataWritten_ = false;         // storage.vlm changed since its last fsync
+  bool markerFound_ = false;     // xbase.vlm says the last session did not close
+  bool rebuildIndexes_ = false;  // this session rebuilds every sorted index it opens
+  bool dataWritten_ = false;     // storage.vlm changed since its last fsync
+
+  std::string unwritable_;           // not empty: why nothing can be written
   TMemoryStream recordStream_;       // reused for every record written or read
   std::vector<uint8_t> encoded_;     // reused for every record encoded
   std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes

@@ -1,9 +1,6 @@
 // TXBase: the description file xbase.vlm (name, ID, users; in [ENGINE] the
 // open marker, the entry count of index.vlm and the checksums of the sorted
 // index files), the context file, the users and the ID text.
-#include <errno.h>
-
-#include <cstring>
 #include <filesystem>
 #include <regex>
 
@@ -84,18 +81,7 @@ bool TXBase::WriteDescription() {
   return FailWrite("Failed to write database description");
 }
 
-bool TXBase::FailWrite(const std::string& text) {
-  return Fail(text + ": " + std::strerror(errno));
-}
-
 bool TXBase::WriteDescriptionFile(bool openMarker) {
-  int error = 0;
-  const bool ok = WriteDescriptionIni(openMarker, error);
-  errno = error;  // why it failed, for the caller's message
-  return ok;
-}
-
-bool TXBase::WriteDescriptionIni(bool openMarker, int& error) {
   // Other sections of the file are left as they stand.
   TMemIniFile ini(path_ + "xbase.vlm");
   ini.SetHooks(hooks_);
@@ -112,9 +98,7 @@ bool TXBase::WriteDescriptionIni(bool openMarker, int& error) {
   }
   ini.WriteBool(kEngine, "Open", openMarker);
   WriteEngineState(ini);
-  const bool ok = ini.UpdateFile();
-  error = ok ? 0 : errno;
-  return ok;
+  return ini.UpdateFile();
 }
 
 std::string TXBase::ReadEngineKey(const std::string& key) const {

@@ -229,8 +229,9 @@ void TXFile::CloseFile() {
 // Opens (or, when create is set, creates) the file and takes the exclusive
 // lock before anything is truncated, so that a database in use by another
 // process is never damaged.
-bool TXFile::OpenLocked(bool create, bool readOnly) {
+bool TXFile::OpenLocked(bool create) {
   DropReadWindows();
+  const bool readOnly = !create && owner_->OpensReadOnly();
   bool opened =
       file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, owner_->Hooks());
   if (!opened && create && file_.Error() == ENOENT)
@@ -275,9 +276,9 @@ bool TXFile::CreateFile(TXFileOptions options) {
   return true;
 }
 
-bool TXFile::Open(bool readOnly) {
+bool TXFile::Open() {
   lastError_.clear();
-  if (!IsOpen() && !OpenLocked(false, readOnly)) return false;
+  if (!IsOpen() && !OpenLocked(false)) return false;
 
   std::array<uint8_t, XFileHeaderSize> header;
   const auto guid = owner_->DatabaseID().ToBytes();

@@ -60,8 +60,8 @@ class TXFile {
   // Creates (or truncates) the file with a fresh header and locks it.
   bool CreateFile(TXFileOptions options);
   // Opens and locks an existing file and checks its header.
-  // readOnly: for a database that cannot be written (the lock is taken all the same).
-  bool Open(bool readOnly = false);
+  // For an owner that cannot write, for reading only (locked all the same).
+  bool Open();
   // False when not open; with rewriteHeader the 32 header bytes are written
   // back first and the result tells whether that worked. Closed either way.
   bool Close(bool rewriteHeader);
@@ -156,7 +156,7 @@ class TXFile {
   bool Fail(std::string message);
   // Fail with the system's reason for the failed write.
   bool FailWrite(const std::string& message);
-  bool OpenLocked(bool create, bool readOnly = false);
+  bool OpenLocked(bool create);
   bool WriteTag(const TXTag& tag);
   bool WriteAt(int64_t position, const void* bytes, std::size_t n);
   bool FlushTail();

@@ -115,12 +115,13 @@ bool TXGIndex::Clear() {
   return Reset(*base_);
 }
 
-bool TXGIndex::Open(TXBase& database, bool readOnly) {
+bool TXGIndex::Open(TXBase& database) {
   lastError_.clear();
   Unbind();
   fileName_ = database.Path() + "index.vlm";
   journalName_ = JournalName(database.Path());
   hooks_ = &database.Hooks();
+  const bool readOnly = database.OpensReadOnly();  // commits then fail
   if (!file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, *hooks_))
     return Fail("Failed to open \"" + fileName_ + "\": " + file_.ErrorText());
   // A torn last entry (a crash while appending) is ignored: it was never

@@ -55,9 +55,8 @@ class TXGIndex {
   // Reset with the bound database; false when unbound.
   bool Clear();
   // Reads the database's index.vlm and binds when its record 0 carries the
-  // database's ID; any other content leaves the index unbound. readOnly: the
-  // file is opened for reading only (commits then fail).
-  bool Open(TXBase& database, bool readOnly = false);
+  // database's ID; any other content leaves the index unbound.
+  bool Open(TXBase& database);
   // Closes the file and unbinds; pending entries are dropped (commit first).
   void Close();
   // What a commit cut short left in the database's folder, settled before
