@@ -261,10 +261,9 @@ class TXBase : public IDataFileOwner {
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;
-  bool markerFound_ = false;     // xbase.vlm says the last session did not close
-  bool rebuildIndexes_ = false;  // this session rebuilds every sorted index it opens
-  bool dataWritten_ = false;     // storage.vlm changed since its last fsync
-
+  bool markerFound_ = false;         // xbase.vlm says the last session did not close
+  bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
+  bool dataWritten_ = false;         // storage.vlm changed since its last fsync
   std::string unwritable_;           // not empty: why nothing can be written
   TMemoryStream recordStream_;       // reused for every record written or read
   std::vector<uint8_t> encoded_;     // reused for every record encoded
