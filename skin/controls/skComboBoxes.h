@@ -109,6 +109,7 @@ class TSkCommonCombo : public TSkCustomListControl {
   virtual void UpdateMargins();
   void AdjustDropDown();
   virtual void PaintSkinned(HDC DC);
+  void PaintBevelsInColor();
   virtual void DrawSelectedInField(TCanvas* C, const RECT& R) { (void)C, (void)R; }
   // How a disabled control is painted under a skin.
   virtual TSkDisabledKind PaintDisabledKind() const { return TSkDisabledKind{dkBlended}; }

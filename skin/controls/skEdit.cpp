@@ -57,7 +57,9 @@ std::string TSkEdit::DisplayText() {
 }
 
 RECT TSkEdit::CacheTextRect() {
-  const int m = BorderStyle() == bsNone ? 0 : 2;
+  // The border's width, then one pixel for each bevel the frame has.
+  int m = BorderStyle() == bsNone ? 0 : 2;
+  if (BevelKind() != bkNone) m += (BevelInner() != bvNone) + (BevelOuter() != bvNone);
   return RECT{m + 1, m + 1, Width() - m, Height() - m};
 }
 
