@@ -182,7 +182,6 @@ std::unique_ptr<TSkinManager::Snapshot> TSkinManager::TakeSnapshot(bool TakeDesc
 void TSkinManager::RestoreSnapshot(Snapshot& S, bool TakeDescription) {
   ma = std::move(S.ma), pa = std::move(S.pa), gd = std::move(S.gd), MasterBitmap = std::move(S.master);
   InvalidateLookups();
-  InvalidateLookups();
   if (TakeDescription) skinData_.IniFile = std::move(S.ini);
   skinData_.SkinPath = S.path, skinData_.Author = S.author, skinData_.Description = S.description;
   skinData_.Version = S.version, skinData_.Shadow1Color = S.shadowColor;

@@ -396,6 +396,8 @@ TEST_F(SkinManagerTest, NothingToLoadTurnsInactive) {
   EXPECT_FALSE(m->SkinData()->Active);
   EXPECT_FALSE(SkinLoading);
   EXPECT_EQ(m->SkinName(), "Nowhere");
+  EXPECT_EQ(m->SkinData()->IniFile, nullptr);  // the description is closed all the same
+  EXPECT_EQ(m->SkinData()->SkinPath, "");
   EXPECT_EQ(m->ma.size(), masks);
   EXPECT_EQ(m->pa.size(), patterns);
   EXPECT_EQ(m->gd.size(), sections);

@@ -7,6 +7,8 @@
 #include "demo/skin/SkinDemoFrames.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
 #include "skin/forms/skMDIForm.h"
 #include "skin/skinManager.h"
 
@@ -124,6 +126,36 @@ TEST_F(DemoFrames, ASkinErrorShowsTheSkinnedMessageBox) {
   });
   frames->RaiseSkinError();
   EXPECT_EQ(caption, "Error");
+}
+
+// A maximised child shows only its client area, filling the frame's MDI
+// client: its caption and frame lie outside (its buttons are in the frame's
+// menu line instead).
+TEST_F(DemoFrames, MaximisedChildShowsNoCaptionOfItsOwn) {
+  for (const char* name : {"Dusk", "Harbour"}) {
+    frames->UseSkin(name);
+    backend.Pump();
+    TForm* child = frames->Children.back();
+    HWND h = child->WindowHandle(), client = GetParent(h);
+    SendMessage(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    backend.Pump();
+    ASSERT_TRUE(IsZoomed(h)) << name;
+    RECT area, inner;
+    GetClientRect(client, &area);
+    MapWindowPoints(client, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    GetClientRect(h, &inner);
+    MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&inner), 2);
+    EXPECT_EQ(inner, area) << name;
+    // The rows where a caption would stand show the child's own face.
+    const Surface shot = backend.Screenshot();
+    const int x = (area.left + area.right) / 2;
+    const uint32_t face = shot.At(x, area.top + 60) & 0xFFFFFF;
+    for (int y = area.top; y < area.top + 24; ++y)
+      EXPECT_EQ(shot.At(x, y) & 0xFFFFFF, face) << name << " y " << y;
+    SendMessage(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+    backend.Pump();
+    EXPECT_FALSE(IsZoomed(h)) << name;
+  }
 }
 
 }  // namespace
