@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,10 +70,13 @@ class UnderOpenbox {
     // The window manager is at work once it announces its work area.
     if (!WaitFor([&] { return !Cardinals(DefaultRootWindow(d_), "_NET_WORKAREA").empty(); }, kWmPatience))
       return why = "openbox did not start", false;
+    if (before) before();
     program_ = StartProgram(QV_PROGRAM, server_.Display().c_str(), {},
                             {{"XDG_CONFIG_HOME", config.Path()}, {"XDG_DATA_HOME", store.Path()}});
     return program_ > 0 || (why = "the program did not start", false);
   }
+  // Runs once the window manager is up, before the program starts.
+  std::function<void()> before;
   // Kept bounds for the main window, written before Start.
   void KeepBounds(int x, int y, int w, int h) {
     std::filesystem::create_directories(config / "Quirvane");
@@ -144,6 +148,29 @@ class UnderOpenbox {
     return XGetWindowAttributes(d_, w, &a) && a.map_state == IsViewable;
   }
   void Focus(Window w) { Xdo(Name(), {"windowfocus", "--sync", std::to_string(w)}); }
+  // The program's exit code once it has ended by itself (-1: it did not).
+  int Ended() {
+    int rc = Reap(program_, kWmPatience);
+    program_ = -1;
+    return rc;
+  }
+  // A panel along the bottom edge, as a desktop has one: the window manager
+  // keeps its height out of the work area.
+  void AddPanel(int screenWidth, int screenHeight, int height) {
+    if (panel_) XDestroyWindow(d_, panel_);
+    Window panel = panel_ = XCreateSimpleWindow(d_, DefaultRootWindow(d_), 0, screenHeight - height,
+                                                unsigned(screenWidth), unsigned(height), 0, 0, 0x808080);
+    Atom dock = XInternAtom(d_, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(d_, panel, XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&dock), 1);
+    long strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, screenWidth - 1};
+    XChangeProperty(d_, panel, XInternAtom(d_, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
+    XChangeProperty(d_, panel, XInternAtom(d_, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(strut), 4);
+    XMapWindow(d_, panel);
+    XSync(d_, False);
+  }
 
   TempDir config, store;
 
@@ -151,6 +178,7 @@ class UnderOpenbox {
   Xvfb server_;
   Display* d_ = nullptr;
   pid_t wm_ = -1, program_ = -1;
+  Window panel_ = 0;
 };
 
 std::string Show(const RECT& r) {
@@ -163,9 +191,25 @@ std::string Show(const RECT& r) {
 TEST(WindowManager, OnASmallScreenEveryWindowFitsTheWorkArea) {
   UnderOpenbox wm("640x480");
   wm.KeepBounds(205, 130, 1200, 900);
+  // The work area the window manager announces, without the panel's 40 rows.
+  bool announced = false;
+  wm.before = [&] {
+    // A panel shown while the window manager was still starting may be
+    // missed: it is shown again until the work area leaves room for it.
+    for (int tries = 0; tries < 6 && !announced; ++tries) {
+      wm.AddPanel(640, 480, 40);
+      announced = WaitFor(
+          [&] {
+            std::vector<long> area = wm.Cardinals(DefaultRootWindow(wm.D()), "_NET_WORKAREA");
+            return area.size() >= 4 && area[3] == 440;
+          },
+          5000ms);
+    }
+  };
   std::string why;
   if (!wm.Start(why)) GTEST_SKIP() << why;
-  const RECT screen{0, 0, 640, 480};
+  ASSERT_TRUE(announced) << "openbox keeps no room for the panel";
+  const RECT screen{0, 0, 640, 440};
   Window dialog = wm.Wait(" New database"), main = wm.Wait(" Velmora Quirvane ");
   ASSERT_NE(dialog, 0u);
   ASSERT_NE(main, 0u);
@@ -174,7 +218,7 @@ TEST(WindowManager, OnASmallScreenEveryWindowFitsTheWorkArea) {
   EXPECT_TRUE(WaitFor([&] { return wm.OnArea(dialog, screen); }, kWmPatience)) << Show(wm.Outer(dialog));
   const RECT n = wm.Outer(dialog);
   EXPECT_LE(std::abs((n.left + n.right) / 2 - 320), 8) << Show(n);
-  EXPECT_LE(std::abs((n.top + n.bottom) / 2 - 240), 16) << Show(n);
+  EXPECT_LE(std::abs((n.top + n.bottom) / 2 - 220), 16) << Show(n);
 }
 
 // On a large screen the designed bounds fit and are kept; the dialog is centred.
@@ -255,6 +299,17 @@ TEST(WindowManager, TheWizardIsAFixedDialogOfTheMainWindowThatStaysOnTheScreen) 
   std::vector<long> state = wm.Cardinals(wizard, "WM_STATE", XInternAtom(wm.D(), "WM_STATE", False));
   ASSERT_FALSE(state.empty());
   EXPECT_EQ(state[0], NormalState);
+
+  // Esc leaves the wizard; in the Database menu Up goes round to its last
+  // item, Exit, and Enter ends the program.
+  wm.Focus(wizard);
+  Xdo(wm.Name(), {"key", "Escape"});
+  ASSERT_TRUE(WaitFor([&] { return !wm.Viewable(wizard); }, kWmPatience));
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+b"});
+  Xdo(wm.Name(), {"key", "Up"});
+  Xdo(wm.Name(), {"key", "Return"});
+  EXPECT_EQ(wm.Ended(), 0) << "Up and Enter in the Database menu did not choose Exit";
 }
 
 }  // namespace
