@@ -47,6 +47,9 @@ bool TEngine::DeleteDisc(const TDiscData& data) {
     BusyScope busy(*this);
     result = Discs->DeleteDisc(data.ID);
   }
+  // A disc without files is deleted without a question: the console shows
+  // every delete, so a slip is seen.
+  if (result) host_.AddInfo("Disc \"" + Utf16ToUtf8(data.Label) + "\" has been deleted");
   RefreshViews(true);
   return result;
 }

@@ -1,6 +1,8 @@
 // The controls the dialogs build alike (see DialogControls.h).
 #include "app/dialogs/DialogControls.h"
 
+#include "platform/window/Input.h"
+
 namespace qv {
 
 namespace {
@@ -28,6 +30,16 @@ TButton* NewCancelButton(TWinControl* Parent, TComponent* Owner, int X, int Y, c
   b->SetCancel(true);
   b->ModalResult = mrCancel;
   return b;
+}
+
+void EscapeCancels(TMemo* Memo) {
+  Memo->OnKeyDown = [Memo](TObject*, WORD& Key, TShiftState Shift) {
+    if (Key != VK_ESCAPE || !Shift.Empty()) return;
+    if (TCustomForm* form = GetParentForm(Memo)) {
+      Key = 0;
+      form->SetModalResult(mrCancel);
+    }
+  };
 }
 
 TAction* NewAction(TActionList* List, TComponent* Owner, const char* Caption, const char* Hint) {

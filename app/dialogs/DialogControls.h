@@ -12,6 +12,7 @@
 #include "classlib/controls/Forms.h"
 #include "classlib/stdctrls/Button.h"
 #include "classlib/stdctrls/ComboBox.h"
+#include "classlib/stdctrls/Memo.h"
 
 namespace qv {
 
@@ -19,6 +20,9 @@ namespace qv {
 TButton* NewButton(TWinControl* Parent, TComponent* Owner, int X, int Y, const char* Caption = nullptr);
 // The Cancel button: Esc presses it, and it closes the dialog with mrCancel.
 TButton* NewCancelButton(TWinControl* Parent, TComponent* Owner, int X, int Y, const char* Caption);
+// Esc in Memo (which takes Enter and Esc as its own keys) closes its form
+// with mrCancel, as the Cancel button does from every other control.
+void EscapeCancels(TMemo* Memo);
 // An action of List, owned by Owner.
 TAction* NewAction(TActionList* List, TComponent* Owner, const char* Caption, const char* Hint = nullptr);
 // The OK action of a dialog with a rule: enabled while Allowed holds, and it

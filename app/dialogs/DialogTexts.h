@@ -22,6 +22,8 @@ inline constexpr char Ok[] = "OK";
 inline constexpr char Cancel[] = "Cancel";
 inline constexpr char Help[] = "&Help";
 inline constexpr char HelpTopic[] = "a2_08_00.htm";
+// Added to a field's label while its text is too long to be stored (OK is greyed then).
+inline constexpr char TooLong[] = " (too long: at most 255 bytes)";
 }  // namespace discdlg
 
 namespace aboutform {

@@ -51,6 +51,7 @@ TDiscDlg::TDiscDlg(TComponent* AOwner) : TForm(AOwner) {
   Info->SetParent(this);
   Info->SetBounds(12, 112, 321, 140);
   Info->SetScrollBars(ssVertical);
+  EscapeCancels(Info);  // the focus starts here
   InfoLabel = new TLabel(this);
   InfoLabel->SetParent(this);
   InfoLabel->SetBounds(12, 96, 321, 13);
@@ -98,8 +99,17 @@ void TDiscDlg::GetData(TDiscData& Data) {
   Data.Description = Utf8ToUtf16(Info->Text());
 }
 
+// OK is offered while the label and the location can be stored; a field
+// that cannot says so in its label, so the greyed OK has its reason in view.
 bool TDiscDlg::CanAccept() {
-  return DiscTextFits(data_.Label) && DiscTextFits(Utf8ToUtf16(StoreEdit->Text()));
+  auto judge = [](TLabeledEdit* edit, const char* caption, bool fits) {
+    edit->EditLabel()->SetCaption(fits ? std::string(caption) : std::string(caption) + T::TooLong);
+    edit->EditLabel()->Font()->SetColor(fits ? clWindowText : clRed);
+    return fits;
+  };
+  const bool label = judge(LabelEdit, T::Label, DiscTextFits(data_.Label));
+  const bool location = judge(StoreEdit, T::Location, DiscTextFits(Utf8ToUtf16(StoreEdit->Text())));
+  return label && location;
 }
 
 void TDiscDlg::CreateParams(TCreateParams& Params) {

@@ -102,6 +102,7 @@ void TDiscWiz::BuildPages() {
   Info->SetParent(page);
   Info->SetBounds(0, 108, 376, 118);
   Info->SetScrollBars(ssVertical);
+  EscapeCancels(Info);
   InfoLabel = NewLabel(page, this, 0, 92, 376, T::Description);
   InfoLabel->SetFocusControl(Info);
 

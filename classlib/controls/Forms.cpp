@@ -175,27 +175,37 @@ void TCustomForm::Show() {
   if (HandleAllocated()) SetForegroundWindow(WindowHandle());
 }
 
+// A top-level form comes up inside the work area: bounds stored or designed
+// for a larger screen are shrunk (as far as the form's limits let them) and
+// moved onto it; centred forms are centred first.
 void TCustomForm::ApplyPosition() {
+  if (Parent() || windowState_ != wsNormal) return;
   RECT area = Screen->WorkAreaRect();
+  if (area.Width() <= 0 || area.Height() <= 0) return;
+  if (Width() > area.Width() || Height() > area.Height())
+    SetBounds(Left(), Top(), std::min<int>(Width(), area.Width()), std::min<int>(Height(), area.Height()));
   RECT around = area;
   TCustomForm* main = Application ? Application->MainForm() : nullptr;
   if (Position == poOwnerFormCenter)
     if (auto* owner = dynamic_cast<TCustomForm*>(Owner())) main = owner;
+  int x = Left(), y = Top();
   switch (Position) {
     case poScreenCenter:
     case poDesktopCenter:
+      x = around.left + (around.Width() - Width()) / 2, y = around.top + (around.Height() - Height()) / 2;
       break;
     case poMainFormCenter:
     case poOwnerFormCenter:
       if (main && main != this && main->Visible()) around = main->BoundsRect();
+      x = around.left + (around.Width() - Width()) / 2, y = around.top + (around.Height() - Height()) / 2;
       break;
     default:
-      return;
+      break;
   }
-  int x = around.left + (around.Width() - Width()) / 2, y = around.top + (around.Height() - Height()) / 2;
+  // The top left corner wins when the form's least size is still larger.
   x = std::max<int>(area.left, std::min<int>(x, area.right - Width()));
   y = std::max<int>(area.top, std::min<int>(y, area.bottom - Height()));
-  SetBounds(x, y, Width(), Height());
+  if (x != Left() || y != Top()) SetBounds(x, y, Width(), Height());
 }
 
 void TCustomForm::ShowingChanged() {
@@ -465,12 +475,21 @@ void TCustomForm::Dispatch(TMessage& M) {
     case WM_CLOSE:
       Close();
       return;
-    case WM_SIZE:
+    case WM_SIZE: {
       // The state follows what the window manager did (caption buttons, MDI).
       if (M.WParam == SIZE_MAXIMIZED) windowState_ = wsMaximized;
       if (M.WParam == SIZE_MINIMIZED) windowState_ = wsMinimized;
       if (M.WParam == SIZE_RESTORED && Showing()) windowState_ = wsNormal;
-      break;
+      RECT r{};
+      const bool sameSize =
+          !Parent() && GetWindowRect(WindowHandle(), &r) && r.Width() == Width() && r.Height() == Height();
+      auto alive = AliveToken();
+      TScrollingWinControl::Dispatch(M);
+      // Only the client area changed (the menu bar came or went): the
+      // controls lay out in it again.
+      if (sameSize && !alive.expired()) Realign();
+      return;
+    }
     case WM_MDIACTIVATE:
       return MdiActivated(M);
     case WM_GETMINMAXINFO: {

@@ -80,6 +80,9 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.typePopupMenu = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
   a.typeDropdownMenu = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", False);
   a.typeTooltip = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_TOOLTIP", False);
+  a.netWorkarea = XInternAtom(dpy, "_NET_WORKAREA", False);
+  a.netCurrentDesktop = XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False);
+  a.wmState = XInternAtom(dpy, "WM_STATE", False);
   return a;
 }
 
@@ -148,11 +151,13 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
   x_->utility = XCreateWindow(dpy, x_->root, -10, -10, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
                               CWEventMask, &attrs);
   x_->gc = XCreateGC(dpy, x_->root, 0, nullptr);
-  // Restacking by other clients is seen here, so that popups stay above their forms.
+  // Restacking by other clients is seen here, so that popups stay above their
+  // forms, and so are changes of the work area.
   XWindowAttributes rootAttrs;
   XGetWindowAttributes(dpy, x_->root, &rootAttrs);
-  XSelectInput(dpy, x_->root, rootAttrs.your_event_mask | SubstructureNotifyMask);
+  XSelectInput(dpy, x_->root, rootAttrs.your_event_mask | SubstructureNotifyMask | PropertyChangeMask);
   InstallBackend(this);
+  x11::ReadWorkArea(*x_);
   x11::SyncLockKeys(*x_);
 }
 

@@ -44,6 +44,8 @@ struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
   Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
       typeDropdownMenu, typeTooltip;
+  Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
+  Atom wmState;                         // ICCCM: the window manager's view (normal, iconic)
 };
 
 // The drag-and-drop protocol between X clients (XDND).
@@ -138,6 +140,9 @@ RECT DecorationInset(HWND top, bool overrideRedirect);
 void ApplyConfigure(Connection& c, TopWindow& t, const XConfigureEvent& ev);
 void SyncShape(Connection& c, TopWindow& t);
 void SyncTitle(Connection& c, TopWindow& t);
+// A shown window without a minimise button that the window manager made
+// iconic is shown again (with a modal dialog it would take its owner along).
+void RefuseIconic(Connection& c, TopWindow& t);
 void ApplyCursor(Connection& c, Window w);
 
 // X11Properties.cpp: what the desktop reads from a window (process, host,
@@ -149,6 +154,9 @@ void SetIcon(Connection& c, TopWindow& t);
 void ReadConstraints(TopWindow& t);  // calls into the window: not while draining
 void SetSizeHints(Connection& c, const TopWindow& t);
 void RaisePopups(Connection& c);
+// The work area the window manager announces (_NET_WORKAREA of the current
+// desktop, within the screen), else the whole screen, becomes the system's.
+void ReadWorkArea(Connection& c);
 // The keyboard focus is on one of our windows, or follows the pointer into one.
 bool FocusIsOurs(Connection& c);
 // X11Events.cpp: one event; the effects that should happen once per drain are gathered in c.

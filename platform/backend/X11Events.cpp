@@ -200,7 +200,10 @@ void HandleEvent(Connection& c, XEvent& ev) {
       if (ev.xmap.event == c.root && !c.FindX(ev.xmap.window)) c.restacked = true;
       break;
     case UnmapNotify:
-      if (auto* t = c.FindX(ev.xunmap.window)) t->mapped = t->exposed = false;
+      if (auto* t = c.FindX(ev.xunmap.window)) {
+        t->mapped = t->exposed = false;
+        RefuseIconic(c, *t);
+      }
       break;
     case ClientMessage:
       OnClientMessage(c, ev.xclient);
@@ -219,6 +222,13 @@ void HandleEvent(Connection& c, XEvent& ev) {
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(&ev.xmapping);
+      break;
+    case PropertyNotify:
+      if (ev.xproperty.atom == c.atoms.wmState) {
+        if (auto* t = c.FindX(ev.xproperty.window)) RefuseIconic(c, *t);
+      } else if (ev.xproperty.window == c.root &&
+                 (ev.xproperty.atom == c.atoms.netWorkarea || ev.xproperty.atom == c.atoms.netCurrentDesktop))
+        ReadWorkArea(c);
       break;
   }
 }

@@ -3,17 +3,20 @@
 // (WM_CLASS quirvane/Quirvane), the icon (_NET_WM_ICON), the window type
 // (normal, dialog, utility, menu, drop-down, tooltip), the owner
 // (WM_TRANSIENT_FOR) and size hints from the window's limits and geometry;
-// and popups kept above their forms when other clients restack windows.
+// popups kept above their forms when other clients restack windows; and the
+// work area the desktop leaves to windows (_NET_WORKAREA).
 #include <X11/Xatom.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <vector>
 
 #include "platform/backend/X11Backend.h"
 #include "platform/backend/X11Connection.h"
 #include "platform/gdi/Icons.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/SizeMove.h"
 #include "platform/window/StandardIcons.h"
 #include "platform/window/Window.h"
@@ -143,6 +146,44 @@ void RaisePopups(Connection& c) {
               LPARAM(&order));
   for (auto it = order.rbegin(); it != order.rend(); ++it)
     if (auto* t = c.Find(*it); t && t->overrideRedirect && t->shown && t->mapped) XRaiseWindow(c.dpy, t->xid);
+}
+
+namespace {
+
+// A property of the root window as 32-bit values (longs, as Xlib returns them).
+std::vector<long> RootCardinals(Connection& c, Atom property) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> out;
+  if (XGetWindowProperty(c.dpy, c.root, property, 0, 1024, False, XA_CARDINAL, &type, &format, &count, &after,
+                         &data) == Success &&
+      data && type == XA_CARDINAL && format == 32) {
+    auto* values = reinterpret_cast<long*>(data);
+    out.assign(values, values + count);
+  }
+  if (data) XFree(data);
+  return out;
+}
+
+}  // namespace
+
+void ReadWorkArea(Connection& c) {
+  const int width = DisplayWidth(c.dpy, c.screen), height = DisplayHeight(c.dpy, c.screen);
+  RECT area{0, 0, width, height};
+  std::vector<long> desktop = RootCardinals(c, c.atoms.netCurrentDesktop);
+  std::vector<long> areas = RootCardinals(c, c.atoms.netWorkarea);
+  size_t index = desktop.empty() || desktop[0] < 0 ? 0 : size_t(desktop[0]);
+  if (4 * index + 4 > areas.size()) index = 0;  // no area for that desktop: the first one's
+  if (areas.size() >= 4 * index + 4) {
+    const long* a = &areas[4 * index];
+    RECT announced{int(a[0]), int(a[1]), int(a[0] + a[2]), int(a[1] + a[3])}, inside;
+    // Only an area that lies on the screen and has room is taken.
+    if (IntersectRect(&inside, &announced, &area) && inside.Width() >= 100 && inside.Height() >= 100)
+      area = inside;
+  }
+  SystemParametersInfoW(SPI_SETWORKAREA, 0, &area, 0);
 }
 
 bool FocusIsOurs(Connection& c) {

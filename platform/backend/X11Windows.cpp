@@ -22,7 +22,7 @@ namespace {
 
 constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
                             ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
-                            LeaveWindowMask | FocusChangeMask;
+                            LeaveWindowMask | FocusChangeMask | PropertyChangeMask;
 
 // Menus, hints and drop-downs: short-lived windows that the desktop's window
 // manager must neither decorate nor place nor focus. A captioned popup is a
@@ -243,6 +243,20 @@ void SyncTitle(Connection& c, TopWindow& t) {
   XChangeProperty(c.dpy, t.xid, c.atoms.netWmName, c.atoms.utf8String, 8, PropModeReplace, bytes,
                   int(utf8.size()));
   XStoreName(c.dpy, t.xid, utf8.c_str());
+}
+
+void RefuseIconic(Connection& c, TopWindow& t) {
+  if (!t.shown || t.overrideRedirect) return;
+  if (GetWindowLongPtrW(t.hwnd, GWL_STYLE) & WS_MINIMIZEBOX) return;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool iconic = XGetWindowProperty(c.dpy, t.xid, c.atoms.wmState, 0, 2, False, c.atoms.wmState, &type,
+                                   &format, &count, &after, &data) == Success &&
+                data && format == 32 && count >= 1 && reinterpret_cast<long*>(data)[0] == IconicState;
+  if (data) XFree(data);
+  if (iconic) XMapWindow(c.dpy, t.xid);
 }
 
 void ApplyCursor(Connection& c, Window w) {

@@ -225,8 +225,10 @@ void MeasureFont(ListState& s) {
   s.listColumnWidth = -1;
 }
 
+// The header's own visibility, not its parents': a list laid out while it is
+// hidden (filled before its page is shown) counts the header's rows too.
 int HeaderHeight(ListState& s) {
-  if (s.View() != LVS_REPORT || !s.header || !IsWindowVisible(s.header)) return 0;
+  if (s.View() != LVS_REPORT || !s.header || !(GetWindowLongPtrW(s.header, GWL_STYLE) & WS_VISIBLE)) return 0;
   RECT r;
   GetWindowRect(s.header, &r);
   return r.bottom - r.top;

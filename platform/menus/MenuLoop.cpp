@@ -312,8 +312,10 @@ void Tracker::Move(int step, bool toEnd) {
   }
   int n = int(ok.size());
   if (n == 0) return;
-  int i = toEnd ? (step > 0 ? -1 : n) : current;
-  if (i < -1 || i > n) i = -1;
+  // From no item (or from an end), a step starts just outside the end it
+  // moves away from: Up with nothing chosen reaches the last item, not the
+  // one before it.
+  int i = toEnd || current < 0 || current >= n ? (step > 0 ? -1 : n) : current;
   for (int tries = 0; tries < n; ++tries) {
     i += step;
     if (toEnd && (i < 0 || i >= n)) return;

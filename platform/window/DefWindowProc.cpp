@@ -201,7 +201,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_WINDOWPOSCHANGED: {
       auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
-      if (wp && !(wp->flags & SWP_NOSIZE))
+      const bool clientSized = wp && (wp->flags & SWP_FRAMECHANGED) && !(wp->flags & SWP_NOCLIENTSIZE);
+      if (wp && (!(wp->flags & SWP_NOSIZE) || clientSized))
         CallProc(w, WM_SIZE, w->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
                  MAKELPARAM(w->client.Width(), w->client.Height()));
       if (wp && !(wp->flags & SWP_NOMOVE) && IsWindow(hwnd))

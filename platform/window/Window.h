@@ -54,6 +54,9 @@ constexpr UINT SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4, SWP_NORED
                SWP_NOACTIVATE = 0x10, SWP_FRAMECHANGED = 0x20, SWP_DRAWFRAME = 0x20, SWP_SHOWWINDOW = 0x40,
                SWP_HIDEWINDOW = 0x80, SWP_NOCOPYBITS = 0x100, SWP_NOOWNERZORDER = 0x200,
                SWP_NOSENDCHANGING = 0x400, SWP_DEFERERASE = 0x2000;
+// In WM_WINDOWPOSCHANGED only: the client area kept its size (a frame change
+// with the same window size may still have resized it, e.g. a menu bar added).
+constexpr UINT SWP_NOCLIENTSIZE = 0x800;
 inline const HWND HWND_TOP = nullptr;
 inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(1);
 inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(-1);

@@ -52,6 +52,7 @@ BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
   bool topLevel = !(w->style & WS_CHILD);
   RECT oldScreen = WindowRectOnScreen(*w);
   bool wasVisible = (w->style & WS_VISIBLE) != 0;
+  const SIZE oldClient{w->client.Width(), w->client.Height()};
   RECT newRect{wp.x, wp.y, wp.x + std::max(0, wp.cx), wp.y + std::max(0, wp.cy)};
   bool moved = newRect.left != w->rect.left || newRect.top != w->rect.top;
   bool sized = newRect.Width() != w->rect.Width() || newRect.Height() != w->rect.Height();
@@ -82,6 +83,7 @@ BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
   wp.flags = flags;
   if (!moved) wp.flags |= SWP_NOMOVE;
   if (!sized) wp.flags |= SWP_NOSIZE;
+  if (w->client.Width() == oldClient.cx && w->client.Height() == oldClient.cy) wp.flags |= SWP_NOCLIENTSIZE;
   CallProc(w, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
   return TRUE;
 }

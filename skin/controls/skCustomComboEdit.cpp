@@ -371,6 +371,10 @@ void TSkCustomComboEdit::WndProc(TMessage& M) {
       if (AutoSelect) SelectAllIfText();
       break;
     case CM_FONTCHANGED:
+    case WM_SIZE:
+      // The text area is set explicitly, so the edit beneath keeps it through
+      // a resize: it follows the new size here (an edit laid out while its
+      // parent had no size yet would otherwise show no text).
       SetEditRect();
       break;
     default:

@@ -163,6 +163,26 @@ TEST_F(DiscDlgTest, TextsTheCatalogueRefusesAreNotAccepted) {
   EXPECT_FALSE(OkOffered());
 }
 
+// A greyed OK has its reason in view: the field whose text cannot be stored
+// says so in its label, which reads as before once the text fits.
+TEST_F(DiscDlgTest, AFieldTooLongToStoreSaysSoBesideTheGreyedOk) {
+  TDiscData d = Sample();
+  dlg->SetData(d);
+  EXPECT_TRUE(OkOffered());
+  EXPECT_EQ(dlg->StoreEdit->EditLabel()->Caption(), "Location");
+  dlg->StoreEdit->SetText(std::string(256, 'x'));
+  EXPECT_FALSE(OkOffered());
+  EXPECT_EQ(dlg->StoreEdit->EditLabel()->Caption(), "Location (too long: at most 255 bytes)");
+  EXPECT_EQ(dlg->LabelEdit->EditLabel()->Caption(), "Label");
+  dlg->StoreEdit->SetText(std::string(255, 'x'));
+  EXPECT_TRUE(OkOffered());
+  EXPECT_EQ(dlg->StoreEdit->EditLabel()->Caption(), "Location");
+  d.Label = Utf8ToUtf16(std::string(256, 'L'));
+  dlg->SetData(d);
+  EXPECT_FALSE(OkOffered());
+  EXPECT_EQ(dlg->LabelEdit->EditLabel()->Caption(), "Label (too long: at most 255 bytes)");
+}
+
 TEST_F(DiscDlgTest, EnterAcceptsEscCancelsAndHelpOpensItsPage) {
   dlg->SetData(Sample());
   // The description takes Enter as a new line; from the location it accepts.
@@ -175,6 +195,17 @@ TEST_F(DiscDlgTest, EnterAcceptsEscCancelsAndHelpOpensItsPage) {
   EXPECT_EQ(dlg->ShowModal(), mrOk);
   backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_ESCAPE); });
   EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  // Esc from the description, where the focus starts, which takes Enter for itself.
+  bool fromMemo = true;
+  backend.ModalAnswers.push_back([&](HWND) {
+    dlg->Info->SetFocus();
+    backend.KeyPress(VK_ESCAPE);
+    backend.WhenIdle([&] {
+      if (fromMemo && dlg->Visible()) dlg->SetModalResult(mrAbort);  // Esc was ignored
+    });
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  fromMemo = false;
 
   // Enter with a location that does not fit leaves the dialog open.
   dlg->StoreEdit->SetText(std::string(300, 'x'));

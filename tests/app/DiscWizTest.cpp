@@ -15,6 +15,8 @@
 #include "catalogue/Info.h"
 #include "platform/DateTime.h"
 #include "platform/Utf.h"
+#include "platform/comctl/ListView.h"
+#include "platform/window/ScrollBar.h"
 
 namespace qv::test {
 namespace {
@@ -182,6 +184,38 @@ TEST_F(DiscWizTest, ScanningAddsAnOptionsPageAndNeedsAnExistingFolder) {
   EXPECT_EQ(engine->Discs->GetDisc(0).Files, 2);
   EXPECT_EQ(engine->Discs->GetDisc(0).Folders, 1);
   EXPECT_FALSE(engine->FileKinds->GetItem(engine->FileKinds->IndexOf("jpg")).Selected);
+}
+
+// The type list shown on the options page: every row either shows whole in
+// it or can be scrolled to, with the scroll bar in view from the start.
+TEST_F(DiscWizTest, TheTypeListShowsItsScrollBarWhenItsTypesDoNotFit) {
+  wiz->LabelEdit->SetText("Types");
+  wiz->chkScan->SetChecked(true);
+  SelectFolder(wiz->PathTree, dir / "disc");
+  Run([&] {
+    backend.WhenIdle([&] { backend.KeyPress(VK_ESCAPE); });
+    wiz->actNext->Execute();
+    wiz->actNext->Execute();
+    wiz->chkAllFiles->SetChecked(false);
+    Pump();
+    HWND list = wiz->FileList->Handle();
+    const int rows = wiz->FileList->Items()->Count();
+    ASSERT_GE(rows, 10);
+    RECT client{}, last{};
+    GetClientRect(list, &client);
+    last.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, WPARAM(rows - 1), LPARAM(&last));
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(list, SB_VERT, &si);
+    const bool bar = (GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (last.bottom > client.bottom) {
+      EXPECT_TRUE(bar) << "the last type lies below the list, with no scroll bar";
+      EXPECT_GT(si.nMax + 1, int(si.nPage)) << "the scroll bar cannot reach it";
+    }
+    EXPECT_EQ(bar, last.bottom > client.bottom);
+  });
 }
 
 TEST_F(DiscWizTest, FoldersOnlyHidesTheTypesAndKeepsNoFiles) {

@@ -5,6 +5,9 @@
 #include "app/frames/Console.h"
 #include "app/frames/DiscTree.h"
 #include "app/frames/FileTree.h"
+#include "platform/DateTime.h"
+#include "platform/menus/Menus.h"
+#include "skin/controls/skTooledit.h"
 
 namespace qv::test {
 namespace {
@@ -53,6 +56,117 @@ TEST_F(MainWindowKeys, CtrlTabStepsThroughThePages) {
     EXPECT_EQ(f->PageControl->ActivePageIndex(), (from.page + 1) % 4) << from.control->Name();
     EXPECT_TRUE(focusOnPages()) << from.control->Name();
   }
+}
+
+// Up in an open menu goes from nothing chosen, or from the first item, to
+// the last item, and Down from there back to the first, in every menu of the
+// bar and every popup. What is chosen shows as the item's hint (Exit, which
+// has none, is given one here).
+TEST_F(MainWindowKeys, UpAndDownReachBothEndsOfEveryMenuAndPopup) {
+  StartWithCatalogue();
+  TMainForm* f = MainForm;
+  TMenuItem* database = f->MenuTitles[0];
+  database->Items(database->Count() - 1)->SetHint(" Exit ");
+  auto visible = [](TMenuItem* menu, bool last) {
+    TMenuItem* found = nullptr;
+    for (int i = 0; i < menu->Count(); ++i)
+      if (menu->Items(i)->Visible() && !menu->Items(i)->IsLine() && (last || !found)) found = menu->Items(i);
+    return found;
+  };
+  // The hints shown after each key, the menu opened by `open` (and left by
+  // `escapes` presses of Esc).
+  auto hintsAfter = [&](std::initializer_list<UINT> keys, int escapes, const std::function<void()>& open) {
+    std::vector<std::string> seen;
+    bool first = true;
+    for (UINT vk : keys)
+      backend.WhenIdle([&, vk] {
+        if (!first) seen.push_back(Application->Hint);
+        first = false;
+        backend.KeyPress(vk);
+      });
+    backend.WhenIdle([&] {
+      seen.push_back(Application->Hint);
+      backend.KeyPress(VK_ESCAPE);
+    });
+    if (escapes > 1) backend.WhenIdle([&] { backend.KeyPress(VK_ESCAPE); });  // out of the bar too
+    open();
+    Pump();
+    return seen;
+  };
+  const char16_t mnemonics[6] = {u'B', u'C', u'D', u'F', u'R', u'H'};
+  for (int i = 0; i < 6; ++i) {
+    TMenuItem* title = f->MenuTitles[i];
+    const std::string last = visible(title, true)->Hint(), first = visible(title, false)->Hint();
+    auto open = [&] {
+      f->PageControl->SetActivePageIndex(0);
+      f->SetActiveControl(DiscTree->Tree);
+      Pump();
+      backend.KeyDown(VK_MENU);
+      backend.KeyPress(mnemonics[i]);
+      backend.KeyUp(VK_MENU);
+    };
+    std::vector<std::string> seen = hintsAfter({VK_UP, VK_DOWN}, 2, open);
+    ASSERT_EQ(seen.size(), 2u) << title->Caption();
+    EXPECT_EQ(seen[0], last) << title->Caption();
+    EXPECT_EQ(seen[1], first) << title->Caption();
+  }
+  for (TPopupMenu* popup :
+       {f->ConsPopup, f->CatPopup, f->DiscPopup, f->ReportPopup, f->FilePopup, f->BrowsePopup}) {
+    TMenuItem* items = popup->Items();
+    const std::string last = visible(items, true)->Hint(), first = visible(items, false)->Hint();
+    std::vector<std::string> seen = hintsAfter({VK_UP, VK_DOWN, VK_UP}, 1, [&] { popup->Popup(300, 200); });
+    ASSERT_EQ(seen.size(), 3u) << last;
+    EXPECT_EQ(seen[0], last);
+    EXPECT_EQ(seen[1], first);
+    EXPECT_EQ(seen[2], last);
+  }
+}
+
+// The date limits of the search page show their dates: the initial one,
+// greyed while the limit is off, and one typed once it is on.
+TEST_F(MainWindowKeys, TheDateLimitsShowTheDateTheyHold) {
+  StartWithCatalogue();
+  TMainForm* f = MainForm;
+  f->PageControl->SetActivePageIndex(1);
+  Pump();
+  // The columns of the text area (left of the button) that hold ink: pixels
+  // unlike the edit's background.
+  auto inkColumns = [&](TControl* c) {
+    Pump();
+    const Surface shot = backend.Screenshot();
+    auto at = [&](int x, int y) {
+      const POINT p = c->ClientToScreen(POINT{x, y});
+      return shot.At(p.x, p.y);
+    };
+    const uint32_t paper = at(1, 1);
+    std::string columns;
+    for (int x = 1; x < c->ClientWidth() - 22; ++x) {
+      bool ink = false;
+      for (int y = 1; y < c->ClientHeight() - 1; ++y)
+        ink = ink || std::abs(int(PixelR(at(x, y))) - int(PixelR(paper))) > 60;
+      columns += ink ? '#' : '.';
+    }
+    return columns;
+  };
+  auto inked = [](const std::string& columns) { return std::count(columns.begin(), columns.end(), '#'); };
+  for (TSkDateEdit* e : {FileTree->MinDate, FileTree->MaxDate}) {
+    EXPECT_FALSE(e->Enabled());
+    EXPECT_GT(inked(inkColumns(e)), 20) << e->Name() << " shows no date: " << e->Text();
+  }
+  ClickOn(FileTree->chkDMin);
+  ASSERT_TRUE(FileTree->MinDate->Enabled());
+  const std::string enabled = inkColumns(FileTree->MinDate);
+  EXPECT_GT(inked(enabled), 20);
+  FileTree->MinDate->SetFocus();
+  Pump();
+  backend.KeyPress(VK_HOME);
+  backend.TypeText(u"01022020");
+  Pump();
+  EXPECT_EQ(FileTree->MinDate->GetDate(), EncodeDate(2020, 2, 1));
+  ClickOn(FileTree->chkDMax);  // the focus leaves: no caret over the text
+  const std::string typed = inkColumns(FileTree->MinDate);
+  EXPECT_GT(inked(typed), 20);
+  EXPECT_NE(typed, enabled) << "the typed date does not show";
 }
 
 }  // namespace

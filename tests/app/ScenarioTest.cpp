@@ -88,8 +88,8 @@ TEST_F(Scenario, FirstStartCreatesACatalogueAndKeepsItForTheNextStart) {
 
   std::string ini = SettingsText();
   for (std::string want :
-       std::vector<std::string>{"[MAINFORM]", "Base=" + base + "\n", "Pass=0\n", "CH=105\n", "X=201\n",
-                                "H=622\n", "[GENERAL]", "First=0\n", "[FILETYPES]", "Count=10\n"})
+       std::vector<std::string>{"[MAINFORM]", "Base=" + base + "\n", "Pass=0\n", "CH=105\n", "X=0\n",
+                                "H=600\n", "[GENERAL]", "First=0\n", "[FILETYPES]", "Count=10\n"})
     EXPECT_NE(ini.find(want), std::string::npos) << want << "\n" << ini;
 
   // Without a password the catalogue reopens at once, no dialog asked.

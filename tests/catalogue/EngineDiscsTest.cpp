@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/Files.h"
 #include "tests/catalogue/EngineFixture.h"
 
@@ -74,6 +76,39 @@ TEST_F(EngineDiscs, DeletingADiscAddedThisSessionDeletesItsRecords) {
   });
   EXPECT_EQ(live, 0);
   EXPECT_FALSE(engine->Search(Files("f.txt")));  // estimate 0
+}
+
+// A disc with files is deleted only after the question; one without files
+// is not asked about. Either way a delete shows on the console, and a
+// refused one leaves the disc and the console as they were.
+TEST_F(EngineDiscs, EveryDeleteIsAskedOrShownOnTheConsole) {
+  MakeFile(Tree("a/f.txt"), 1);
+  AddDisc("Full", Tree());
+  TScanOpts bare;
+  bare.IncludeFiles = false;
+  TDiscData empty;
+  empty.Label = u"Empty";
+  engine->AddDisc(bare, empty);
+  ASSERT_EQ(engine->Discs->Count(), 2);
+  auto find = [&](const char16_t* label) {
+    return engine->Discs->GetDisc(engine->Discs->FindByLabel(label));
+  };
+  auto deleted = [&](const std::string& label) {
+    return std::count(host.console.begin(), host.console.end(), "I Disc \"" + label + "\" has been deleted");
+  };
+  host.answers.assign(1, false);
+  EXPECT_FALSE(engine->DeleteDisc(find(u"Full")));
+  EXPECT_EQ(host.questions.size(), 1u);
+  EXPECT_EQ(deleted("Full"), 0);
+  EXPECT_EQ(engine->Discs->Count(), 2);
+  ASSERT_TRUE(engine->DeleteDisc(find(u"Empty")));
+  EXPECT_EQ(host.questions.size(), 1u);  // nothing asked
+  EXPECT_EQ(deleted("Empty"), 1);
+  host.answers.assign(1, true);
+  ASSERT_TRUE(engine->DeleteDisc(find(u"Full")));
+  EXPECT_EQ(host.questions.size(), 2u);
+  EXPECT_EQ(deleted("Full"), 1);
+  EXPECT_EQ(engine->Discs->Count(), 0);
 }
 
 TEST_F(EngineDiscs, ClearingRestoresDefaultsAndRestartsIds) {

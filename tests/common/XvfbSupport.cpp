@@ -45,12 +45,12 @@ int Reap(pid_t pid, std::chrono::milliseconds limit) {
 
 // ---- Xvfb ----
 
-Xvfb::Xvfb() {
+Xvfb::Xvfb(const std::string& screen) {
   int lock = open("/tmp/qv-test-xvfb.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
   if (lock >= 0) flock(lock, LOCK_EX);
   for (int n = 100; n < 1000 && display_.empty(); ++n) {
     if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-    Start(":" + std::to_string(n));
+    Start(":" + std::to_string(n), screen);
   }
   if (lock >= 0) close(lock);  // also lets go of the lock
 }
@@ -65,12 +65,12 @@ Xvfb::~Xvfb() {
 // (and stops it) when it exits first, which means the number was taken.
 // -noreset: a server that resets when its last client leaves would refuse
 // the connection that follows the readiness probe.
-void Xvfb::Start(const std::string& display) {
+void Xvfb::Start(const std::string& display, const std::string& screen) {
   pid_ = fork();
   if (pid_ == 0) {
     int null = open("/dev/null", O_WRONLY);
     dup2(null, 1), dup2(null, 2);
-    execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+    execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
            static_cast<char*>(nullptr));
     _exit(127);
   }

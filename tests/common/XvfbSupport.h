@@ -31,14 +31,15 @@ int Reap(pid_t pid, std::chrono::milliseconds limit);
 // and each takes the first number that holds no server's lock.
 class Xvfb {
  public:
-  Xvfb();
+  // `screen` as Xvfb takes it: width x height x depth.
+  explicit Xvfb(const std::string& screen = "1024x768x24");
   ~Xvfb();
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;
   const std::string& Display() const { return display_; }
 
  private:
-  void Start(const std::string& display);
+  void Start(const std::string& display, const std::string& screen);
 
   pid_t pid_ = -1;
   std::string display_;

@@ -72,6 +72,31 @@ TEST_F(MenuBar, BarIsPaintedInTheFrameAndHitTested) {
   EXPECT_GT(dark, 10);
 }
 
+// The bar takes its row from the client area: the window hears of the new
+// client size as of any resize (its children lay out in it), and a frame
+// change that leaves the client as it was says nothing.
+TEST_F(MenuBar, TheBarComingOrGoingResizesTheClientArea) {
+  auto clientHeight = [&] {
+    RECT c;
+    GetClientRect(frame, &c);
+    return int(c.bottom);
+  };
+  const int with = clientHeight();
+  Clear();
+  SetMenu(frame, nullptr);
+  const int without = clientHeight();
+  EXPECT_GT(without, with);
+  ASSERT_EQ(Of(WM_SIZE).size(), 1u);
+  EXPECT_EQ(HIWORD(Of(WM_SIZE)[0].lParam), without);
+  Clear();
+  SetMenu(frame, bar);
+  ASSERT_EQ(Of(WM_SIZE).size(), 1u);
+  EXPECT_EQ(HIWORD(Of(WM_SIZE)[0].lParam), with);
+  Clear();
+  SetWindowPos(frame, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  EXPECT_TRUE(Of(WM_SIZE).empty());
+}
+
 TEST_F(MenuBar, ClickOnTitleDropsItsMenuAndAClickChooses) {
   RECT f = Title(0);
   backend.WhenIdle([&] {

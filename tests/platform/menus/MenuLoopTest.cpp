@@ -78,6 +78,22 @@ TEST_F(MenuLoop, EscapeCancelsAndDisabledItemsCannotBeChosen) {
   EXPECT_EQ(Seq(owner, {WM_EXITMENULOOP}).size(), 1u);
 }
 
+// Up from nothing chosen or from the first item reaches the last item, Down
+// from the last the first.
+TEST_F(MenuLoop, UpAndDownWrapAroundAndReachEveryEnd) {
+  Script({VK_UP, VK_RETURN});
+  EXPECT_EQ(Track(), kExit);
+  Script({VK_DOWN, VK_UP, VK_RETURN});
+  EXPECT_EQ(Track(), kExit);
+  Script({VK_UP, VK_DOWN, VK_RETURN});
+  EXPECT_EQ(Track(), kOpen);
+  Script({VK_UP, VK_UP, VK_UP, VK_UP, VK_RETURN});  // Exit, More, Save, Open: around once
+  EXPECT_EQ(Track(), kOpen);
+  EnableMenuItem(menu, kExit, MF_GRAYED);  // a greyed last item is reached, but Enter does not choose it
+  Script({VK_UP, VK_RETURN, VK_ESCAPE});
+  EXPECT_EQ(Track(), 0u);
+}
+
 TEST_F(MenuLoop, MouseClickPostsTheCommand) {
   backend.WhenIdle([this] {
     RECT r = ItemRect(menu, 4);

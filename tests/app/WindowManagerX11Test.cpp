@@ -1,0 +1,316 @@
+// The real program under a real window manager (openbox on an Xvfb server of
+// a given size; skipped when Xvfb, openbox or xdotool is missing): its windows
+// come up inside the work area the window manager announces, and its dialogs
+// are dialogs of their owner to it, with no maximising of fixed dialogs and
+// no minimising that would hide the program.
+// gtest first: Xlib's macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+
+#include "platform/WinTypes.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/XvfbSupport.h"
+// clang-format off
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+// clang-format on
+#include <signal.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qv::test {
+namespace {
+
+constexpr std::chrono::milliseconds kWmPatience = 30000ms;
+
+// The viewable window named `name` among the root's children and, as a
+// window manager puts them into frames of its own, their descendants.
+Window FindNamed(Display* d, Window parent, const char* name, int depth) {
+  Window root, up, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(d, parent, &root, &up, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* n = nullptr;
+    XWindowAttributes a;
+    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
+        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+      found = children[i];
+    if (n) XFree(n);
+    if (!found && depth > 0) found = FindNamed(d, children[i], name, depth - 1);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+// A screen of the given size with openbox managing it and the program
+// started on it (settings and catalogues in folders of their own).
+class UnderOpenbox {
+ public:
+  explicit UnderOpenbox(const std::string& screen) : server_(screen + "x24") {}
+  ~UnderOpenbox() {
+    if (d_) XCloseDisplay(d_);
+    for (pid_t pid : {program_, wm_})
+      if (pid > 0) {
+        kill(pid, SIGTERM);
+        Reap(pid, 10000ms);
+      }
+  }
+  // False (with the reason) when something is missing or did not start.
+  bool Start(std::string& why) {
+    for (const char* tool : {"Xvfb", "openbox", "xdotool"})
+      if (!OnPath(tool)) return why = std::string(tool) + " is not installed", false;
+    if (server_.Display().empty()) return why = "Xvfb did not start", false;
+    d_ = XOpenDisplay(server_.Display().c_str());
+    if (!d_) return why = "the display cannot be opened", false;
+    wm_ = StartProgram("openbox", server_.Display().c_str());
+    // The window manager is at work once it announces its work area.
+    if (!WaitFor([&] { return !Cardinals(DefaultRootWindow(d_), "_NET_WORKAREA").empty(); }, kWmPatience))
+      return why = "openbox did not start", false;
+    if (before) before();
+    program_ = StartProgram(QV_PROGRAM, server_.Display().c_str(), {},
+                            {{"XDG_CONFIG_HOME", config.Path()}, {"XDG_DATA_HOME", store.Path()}});
+    return program_ > 0 || (why = "the program did not start", false);
+  }
+  // Runs once the window manager is up, before the program starts.
+  std::function<void()> before;
+  // Kept bounds for the main window, written before Start.
+  void KeepBounds(int x, int y, int w, int h) {
+    std::filesystem::create_directories(config / "Quirvane");
+    std::ofstream(config / "Quirvane/Quirvane.ini")
+        << "[MAINFORM]\nX=" << x << "\nY=" << y << "\nW=" << w << "\nH=" << h << "\n";
+  }
+
+  Display* D() const { return d_; }
+  const std::string& Name() const { return server_.Display(); }
+  Window Wait(const char* title) {
+    Window w = 0;
+    WaitFor(
+        [&] {
+          ServerHeld held(d_);
+          return (w = FindNamed(d_, DefaultRootWindow(d_), title, 3)) != 0;
+        },
+        kWmPatience);
+    return w;
+  }
+  std::vector<long> Cardinals(Window w, const char* property, Atom type = XA_CARDINAL) {
+    Atom got = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> out;
+    if (XGetWindowProperty(d_, w, XInternAtom(d_, property, False), 0, 1024, False, type, &got, &format,
+                           &count, &after, &data) == Success &&
+        data && format == 32)
+      out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data) XFree(data);
+    return out;
+  }
+  std::vector<std::string> Atoms(Window w, const char* property) {
+    std::vector<std::string> out;
+    for (long a : Cardinals(w, property, XA_ATOM)) {
+      char* name = XGetAtomName(d_, Atom(a));
+      out.emplace_back(name ? name : "");
+      if (name) XFree(name);
+    }
+    return out;
+  }
+  // Our window (the client area) on the screen.
+  RECT Client(Window w) {
+    XWindowAttributes a{};
+    Window child;
+    int x = 0, y = 0;
+    XGetWindowAttributes(d_, w, &a);
+    XTranslateCoordinates(d_, w, DefaultRootWindow(d_), 0, 0, &x, &y, &child);
+    return RECT{x, y, x + a.width, y + a.height};
+  }
+  // The window as the user sees it: the client area widened by the frame
+  // the window manager draws around it.
+  RECT Outer(Window w) {
+    RECT c = Client(w);
+    std::vector<long> f = Cardinals(w, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
+    if (f.size() < 4) f.assign(4, 0);
+    return RECT{int(c.left - f[0]), int(c.top - f[2]), int(c.right + f[1]), int(c.bottom + f[3])};
+  }
+  // Whole on the area: the client area, and the title bar with its buttons
+  // (the window manager's frame may be a pixel or two thicker than ours at
+  // the bottom edge).
+  bool OnArea(Window w, const RECT& area) {
+    const RECT c = Client(w), o = Outer(w);
+    return c.left >= area.left && c.top >= area.top && c.right <= area.right && c.bottom <= area.bottom &&
+           o.left >= area.left && o.top >= area.top && o.right <= area.right;
+  }
+  bool Viewable(Window w) {
+    XWindowAttributes a{};
+    return XGetWindowAttributes(d_, w, &a) && a.map_state == IsViewable;
+  }
+  void Focus(Window w) { Xdo(Name(), {"windowfocus", "--sync", std::to_string(w)}); }
+  // The program's exit code once it has ended by itself (-1: it did not).
+  int Ended() {
+    int rc = Reap(program_, kWmPatience);
+    program_ = -1;
+    return rc;
+  }
+  // A panel along the bottom edge, as a desktop has one: the window manager
+  // keeps its height out of the work area.
+  void AddPanel(int screenWidth, int screenHeight, int height) {
+    if (panel_) XDestroyWindow(d_, panel_);
+    Window panel = panel_ = XCreateSimpleWindow(d_, DefaultRootWindow(d_), 0, screenHeight - height,
+                                                unsigned(screenWidth), unsigned(height), 0, 0, 0x808080);
+    Atom dock = XInternAtom(d_, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(d_, panel, XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&dock), 1);
+    long strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, screenWidth - 1};
+    XChangeProperty(d_, panel, XInternAtom(d_, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
+    XChangeProperty(d_, panel, XInternAtom(d_, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(strut), 4);
+    XMapWindow(d_, panel);
+    XSync(d_, False);
+  }
+
+  TempDir config, store;
+
+ private:
+  Xvfb server_;
+  Display* d_ = nullptr;
+  pid_t wm_ = -1, program_ = -1;
+  Window panel_ = 0;
+};
+
+std::string Show(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+         std::to_string(r.bottom - r.top);
+}
+
+// On a small screen the main window, its kept bounds far too large, and the
+// first dialog come up whole inside the work area; the dialog centred in it.
+TEST(WindowManager, OnASmallScreenEveryWindowFitsTheWorkArea) {
+  UnderOpenbox wm("640x480");
+  wm.KeepBounds(205, 130, 1200, 900);
+  // The work area the window manager announces, without the panel's 40 rows.
+  bool announced = false;
+  wm.before = [&] {
+    // A panel shown while the window manager was still starting may be
+    // missed: it is shown again until the work area leaves room for it.
+    for (int tries = 0; tries < 6 && !announced; ++tries) {
+      wm.AddPanel(640, 480, 40);
+      announced = WaitFor(
+          [&] {
+            std::vector<long> area = wm.Cardinals(DefaultRootWindow(wm.D()), "_NET_WORKAREA");
+            return area.size() >= 4 && area[3] == 440;
+          },
+          5000ms);
+    }
+  };
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  ASSERT_TRUE(announced) << "openbox keeps no room for the panel";
+  const RECT screen{0, 0, 640, 440};
+  Window dialog = wm.Wait(" New database"), main = wm.Wait(" Velmora Quirvane ");
+  ASSERT_NE(dialog, 0u);
+  ASSERT_NE(main, 0u);
+  // The window manager places the frames as it maps them: wait until it has.
+  EXPECT_TRUE(WaitFor([&] { return wm.OnArea(main, screen); }, kWmPatience)) << Show(wm.Outer(main));
+  EXPECT_TRUE(WaitFor([&] { return wm.OnArea(dialog, screen); }, kWmPatience)) << Show(wm.Outer(dialog));
+  const RECT n = wm.Outer(dialog);
+  EXPECT_LE(std::abs((n.left + n.right) / 2 - 320), 8) << Show(n);
+  EXPECT_LE(std::abs((n.top + n.bottom) / 2 - 220), 16) << Show(n);
+}
+
+// On a large screen the designed bounds fit and are kept; the dialog is centred.
+TEST(WindowManager, OnALargeScreenTheDesignedPlaceIsKeptAndTheDialogCentred) {
+  UnderOpenbox wm("1920x1080");
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  Window dialog = wm.Wait(" New database"), main = wm.Wait(" Velmora Quirvane ");
+  ASSERT_NE(dialog, 0u);
+  ASSERT_NE(main, 0u);
+  RECT m{}, n{};
+  // Where the design puts it, give or take the difference between the
+  // window manager's frame and ours.
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        m = wm.Outer(main);
+        return std::abs(m.left - 201) <= 8 && std::abs(m.top - 108) <= 8 &&
+               std::abs(m.right - m.left - 888) <= 10;
+      },
+      kWmPatience))
+      << Show(m);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        n = wm.Outer(dialog);
+        return std::abs((n.left + n.right) / 2 - 960) <= 8 && std::abs((n.top + n.bottom) / 2 - 540) <= 16;
+      },
+      kWmPatience))
+      << Show(n);
+}
+
+// The wizard is a fixed dialog of the main window to the window manager: it
+// cannot be maximised or resized, and minimising it (which the window
+// manager does to its owner too) leaves both on the screen.
+TEST(WindowManager, TheWizardIsAFixedDialogOfTheMainWindowThatStaysOnTheScreen) {
+  UnderOpenbox wm("1024x768");
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  Window dialog = wm.Wait(" New database");
+  ASSERT_NE(dialog, 0u);
+  wm.Focus(dialog);
+  Xdo(wm.Name(), {"type", "--delay", "20", "Wm"});
+  Xdo(wm.Name(), {"key", "Return"});
+  Window main = wm.Wait(" Velmora Quirvane  - [ Wm ]");
+  ASSERT_NE(main, 0u);
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "F9"});
+  Window wizard = wm.Wait("Adding disc");
+  ASSERT_NE(wizard, 0u);
+
+  EXPECT_EQ(wm.Atoms(wizard, "_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DIALOG"});
+  Window owner = 0;
+  EXPECT_TRUE(XGetTransientForHint(wm.D(), wizard, &owner));
+  EXPECT_EQ(owner, main);
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(wm.D(), wizard, &hints, &supplied));
+  EXPECT_EQ(hints.min_width, hints.max_width);
+  EXPECT_EQ(hints.min_height, hints.max_height);
+  // What the window manager offers for it, once it has looked at the hints.
+  std::vector<std::string> actions;
+  ASSERT_TRUE(
+      WaitFor([&] { return !(actions = wm.Atoms(wizard, "_NET_WM_ALLOWED_ACTIONS")).empty(); }, kWmPatience));
+  for (const char* refused :
+       {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"})
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), refused), 0) << refused;
+  EXPECT_EQ(std::count(actions.begin(), actions.end(), "_NET_WM_ACTION_CLOSE"), 1);
+
+  // Minimised as the window manager's button does it: the wizard (and with
+  // it the main window) is unmapped, then both come back.
+  XSelectInput(wm.D(), wizard, StructureNotifyMask);
+  XSync(wm.D(), False);
+  Xdo(wm.Name(), {"windowminimize", std::to_string(wizard)});
+  XEvent ev;
+  EXPECT_TRUE(WaitFor([&] { return XCheckTypedWindowEvent(wm.D(), wizard, UnmapNotify, &ev); }, kWmPatience))
+      << "the window manager did not minimise the wizard";
+  EXPECT_TRUE(WaitFor([&] { return wm.Viewable(wizard) && wm.Viewable(main); }, kWmPatience))
+      << "the screen was left empty";
+  std::vector<long> state = wm.Cardinals(wizard, "WM_STATE", XInternAtom(wm.D(), "WM_STATE", False));
+  ASSERT_FALSE(state.empty());
+  EXPECT_EQ(state[0], NormalState);
+
+  // Esc leaves the wizard; in the Database menu Up goes round to its last
+  // item, Exit, and Enter ends the program.
+  wm.Focus(wizard);
+  Xdo(wm.Name(), {"key", "Escape"});
+  ASSERT_TRUE(WaitFor([&] { return !wm.Viewable(wizard); }, kWmPatience));
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+b"});
+  Xdo(wm.Name(), {"key", "Up"});
+  Xdo(wm.Name(), {"key", "Return"});
+  EXPECT_EQ(wm.Ended(), 0) << "Up and Enter in the Database menu did not choose Exit";
+}
+
+}  // namespace
+}  // namespace qv::test
