@@ -192,6 +192,8 @@ bool TEngine::OpenDatabase(const std::string& password) {
     AbandonDatabase();
     return false;
   }
+  // What the open found left by an earlier session, and settled.
+  for (const std::string& note : Base->OpenNotes()) host_.AddWarning(note);
   if (Base->ReadOnly()) host_.AddError(Base->DamageText());
   RefreshViews(true);
   host_.AddInfo("Database \"" + Base->Name + "\" has been loaded");

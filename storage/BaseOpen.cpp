@@ -22,8 +22,9 @@
 namespace qv {
 
 namespace {
-std::string Count(int64_t n, const char* what) {
-  return IntToStr(n) + " " + what + (n == 1 ? "" : "s");
+// "1 entry", "2 entries".
+std::string Count(int64_t n, const char* one, const char* many) {
+  return IntToStr(n) + " " + (n == 1 ? one : many);
 }
 }  // namespace
 
@@ -167,8 +168,8 @@ void TXBase::CheckEntriesPast(int64_t committed) {
     if (EntryChecksOut(id, why)) continue;
     if (bad++ == 0) first = "ID " + IntToStr(id) + ": " + why;
   }
-  const std::string past =
-      "index.vlm holds " + Count(count - committed, "entry") + " past the last commit recorded in xbase.vlm";
+  const std::string past = "index.vlm holds " + Count(count - committed, "entry", "entries") +
+                           " past the last commit recorded in xbase.vlm";
   if (bad > 0) {
     SetDamaged("The database is damaged: " + past + ", and " + IntToStr(bad) + " of them do not check out (" +
                first + "); they are kept, and the database is opened for reading only");
@@ -220,11 +221,11 @@ void TXBase::GiveBackData() {
   if (!inside) return;
   if (!dataFile_->Truncate(limit)) {
     openNotes_.push_back(
-        "storage.vlm holds " + Count(size - limit, "byte") +
+        "storage.vlm holds " + Count(size - limit, "byte", "bytes") +
         " written after the last commit, which could not be given back: " + dataFile_->LastError());
     return;
   }
-  openNotes_.push_back("storage.vlm held " + Count(size - limit, "byte") +
+  openNotes_.push_back("storage.vlm held " + Count(size - limit, "byte", "bytes") +
                        " written after the last commit by a session cut short; they were given back");
 }
 
