@@ -79,7 +79,13 @@ bool TXBase::SettleJournal(int64_t& committed) {
   }
   // The commit happened and index.vlm still shows it: it is finished (in
   // memory only while the database is read-only).
-  if (!gindex_.Redo(journal, !ReadOnly())) return Fail(gindex_.LastError());
+  if (!ReadOnly() && !gindex_.Redo(journal, true)) {
+    // Finished in memory only: the files stay as found, and so does the
+    // journal, for an open that can write them.
+    SetDamaged("The last commit was cut short, and index.vlm cannot take its end from index.jnl (" +
+               gindex_.LastError() + "); the database is opened for reading only");
+  }
+  if (ReadOnly() && !gindex_.Redo(journal, false)) return Fail(gindex_.LastError());
   committed = gindex_.RecordCount();
   if (!journal.Legacy) mark_ = journal.After;
   openNotes_.push_back("The last commit was cut short; it was finished from index.jnl");
