@@ -245,9 +245,11 @@ bool TXGIndex::WriteJournal(const TCommitMark& before, const TCommitMark& after,
   return true;
 }
 
-bool TXGIndex::DropJournal() {
+bool TXGIndex::DropJournal(bool durable) {
   if (journalName_.empty() || !FileExists(journalName_)) return true;
-  if (DeleteFile(journalName_, *hooks_) && SyncDirectory(ExtractFilePath(journalName_), *hooks_)) return true;
+  if (DeleteFile(journalName_, *hooks_) &&
+      (!durable || SyncDirectory(ExtractFilePath(journalName_), *hooks_)))
+    return true;
   return Fail("Failed to remove \"" + journalName_ + "\"");
 }
 

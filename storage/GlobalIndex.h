@@ -67,8 +67,10 @@ class TXGIndex {
   // Closes the file and unbinds; pending entries are dropped (commit first).
   void Close();
   // Removes the journal of the last commit, once the database recorded the
-  // mark it gave; false with LastError when it stays.
-  bool DropJournal();
+  // mark it gave; false with LastError when it stays. Unless durable, the
+  // folder is not synced: a journal back after a power loss names the mark
+  // recorded, and Open drops it (the next journal's sync settles it anyway).
+  bool DropJournal(bool durable = true);
   // Moves the journal aside (index.jnl.N, the first free N) where no open
   // applies it; its new name, or "" with LastError.
   std::string SetJournalAside();
