@@ -203,12 +203,9 @@ bool TXBase::Close() {
   if (!opened_) return false;
   if (!Flush()) return false;
   if (!ReadOnly()) {
-    // The data file's header names this opening before the mark records it
-    // (a header the mark does not name stops the next Open giving back space).
-    if (dataFile_->StampOnDisk() != dataFile_->Stamp() && dataFile_->WriteHeader() && dataFile_->Sync()) {
-      mark_.Stamp = dataFile_->StampOnDisk();
-      markUnwritten_ = true;
-    }
+    // The mark names the header stamp the data file is closed with: should
+    // the header not reach the disk, the next Open only gives back no space.
+    mark_.Stamp = dataFile_->Stamp();
     // The marker is cleared only once everything else is on disk.
     if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
   }

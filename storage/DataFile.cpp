@@ -665,14 +665,6 @@ uint64_t TXFile::Stamp() const {
   return GetLE(header_.data() + kTimeOffset, 8);
 }
 
-bool TXFile::WriteHeader() {
-  if (!IsOpen()) return Fail("Data file is not opened");
-  PutLE(header_.data() + kOptionsOffset, EncodeOptions(), 4);
-  if (!WriteAt(0, header_.data(), header_.size())) return Fail("Failed to write data file header");
-  stampOnDisk_ = Stamp();
-  return true;
-}
-
 bool TXFile::Truncate(int64_t size) {
   if (!IsOpen()) return Fail("Data file is not opened");
   if (size < int64_t(XFileHeaderSize)) return Fail("Bad data file size " + IntToStr(size));

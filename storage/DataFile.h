@@ -150,13 +150,10 @@ class TXFile {
   TXFileOptions OptionSet() const { return options_; }
   // The 32 header bytes as last read or written (time stamp: last opening).
   const std::array<uint8_t, XFileHeaderSize>& Header() const { return header_; }
-  // The header's time stamp (raw bits): this opening's, and the one the file
-  // held when it was opened (rewritten by WriteHeader).
+  // The header's time stamp (raw bits): this opening's (which Close with
+  // the header rewritten writes), and the one the file held when opened.
   uint64_t Stamp() const;
   uint64_t StampOnDisk() const { return stampOnDisk_; }
-  // Writes the header now, so that the file names this opening before a
-  // commit relies on it; false with LastError.
-  bool WriteHeader();
   // Cuts the file to size bytes (never into the header) and syncs it; false
   // with LastError.
   bool Truncate(int64_t size);
