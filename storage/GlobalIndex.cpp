@@ -18,12 +18,7 @@ namespace qv {
 namespace {
 
 constexpr int64_t kBatchEntries = 65536;  // 1 MiB per write or read
-
-constexpr int64_t kTailEntries = 16;  // entries a commit mark's checksum covers
-
-std::string JournalName(const std::string& folder) {
-  return TXGIndexJournal::FileName(folder);
-}
+constexpr int64_t kTailEntries = 16;      // entries a commit mark's checksum covers
 
 }  // namespace
 
@@ -55,7 +50,7 @@ bool TXGIndex::Reset(TXBase& database) {
   // index and its file stay as they were.
   std::string fileName = database.Path() + "index.vlm";
   // A journal left by the index replaced must never be applied to the new one.
-  journalName_ = JournalName(database.Path());
+  journalName_ = TXGIndexJournal::FileName(database.Path());
   hooks_ = &database.Hooks();
   if (!DropJournal()) return false;
   auto guid = database.GUID.ToBytes();
@@ -82,7 +77,7 @@ bool TXGIndex::Open(TXBase& database) {
   lastError_.clear();
   Unbind();
   fileName_ = database.Path() + "index.vlm";
-  journalName_ = JournalName(database.Path());
+  journalName_ = TXGIndexJournal::FileName(database.Path());
   hooks_ = &database.Hooks();
   if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite, *hooks_))
     return Fail("Failed to open \"" + fileName_ + "\": " + file_.ErrorText());
