@@ -4,7 +4,7 @@
 // folder synced); the journal index.jnl of every index entry the commit
 // writes, synced with its folder (from here on the commit has happened);
 // the appended and the rewritten entries of index.vlm, synced; the commit
-// mark in xbase.vlm; the journal's removal (the folder synced); free.vlm;
+// mark in xbase.vlm; the journal's removal; free.vlm;
 // the sorted index files; xbase.vlm again when their checksums changed.
 // Open measures the files against the recorded mark (BaseOpen.cpp): it
 // finishes a commit whose journal index.vlm still shows, and never shortens
