@@ -206,6 +206,7 @@ bool TXBase::Close() {
     // The mark names the header stamp the data file is closed with: should
     // the header not reach the disk, the next Open only gives back no space.
     mark_.Stamp = dataFile_->Stamp();
+    markUnwritten_ = true;  // should the write fail, the next commit records it first
     // The marker is cleared only once everything else is on disk.
     if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
   }
