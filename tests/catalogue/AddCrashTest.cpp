@@ -2,10 +2,12 @@
 // disc (the scan on its worker, records written ahead in batches) and sends
 // itself SIGKILL just before a chosen write of the storage files. The parent
 // then opens the catalogue: it must open for writing, give back what the add
-// wrote past its last commit, keep the earlier disc whole and searchable, hold the interrupted disc either
-// not at all, empty (no root, zero counts) or whole, and take a further add. The points are chosen from a
-// first run that notes which file each write goes to: after writes of every kind (data, name indexes, global
-// index, free space, description), for an enciphered catalogue and one without a password.
+// wrote past its last commit, keep the earlier disc whole and searchable,
+// hold the interrupted disc either not at all, empty (no root, zero counts)
+// or whole, and take a further add. The points are chosen from a first run
+// that notes which file each write goes to: after writes of every kind
+// (data, name indexes, global index, free space, description), for an
+// enciphered catalogue and one without a password.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
