@@ -190,6 +190,7 @@ class TXBase : public IDataFileOwner {
   bool SettleJournal(int64_t& committed);
   bool JournalFits(const TXGIndexJournal& journal, int64_t committed) const;
   bool JournalDone(const TXGIndexJournal& journal) const;
+  bool FinishJournal(const TXGIndexJournal& journal, int64_t& committed);
   void SetJournalAside(const TXGIndexJournal& journal);
   void CheckCommittedCount(int64_t committed);
   void CheckEntriesPast(int64_t committed);

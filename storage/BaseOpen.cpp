@@ -58,8 +58,8 @@ bool TXBase::SettleJournal(int64_t& committed) {
       return true;
     case TXGIndexJournal::TState::Torn:
       // Written before index.vlm was touched: its commit never happened.
-      openNotes_.push_back("index.jnl was torn (" + journal.Problem +
-                           "): the commit it began never happened");
+      openNotes_.push_back("index.jnl was torn: it " + journal.Problem +
+                           "; the commit it began never happened");
       dropJournal_ = true;
       return true;
     case TXGIndexJournal::TState::Damaged:
@@ -77,8 +77,12 @@ bool TXBase::SettleJournal(int64_t& committed) {
     SetJournalAside(journal);
     return true;
   }
-  // The commit happened and index.vlm still shows it: it is finished (in
-  // memory only while the database is read-only).
+  return FinishJournal(journal, committed);
+}
+
+// The commit happened and index.vlm still shows it: it is finished (in
+// memory only while the database is read-only).
+bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
   if (!ReadOnly() && !gindex_.Redo(journal, true)) {
     // Finished in memory only: the files stay as found, and so does the
     // journal, for an open that can write them.

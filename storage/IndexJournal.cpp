@@ -61,13 +61,13 @@ TXGIndexJournal TXGIndexJournal::Read(const std::string& fileName, const TGUID& 
   if (!FileExists(fileName)) return journal;
   std::string data;
   if (!ReadWholeFile(fileName, data)) {
-    journal.Damaged("it cannot be read");
+    journal.Damaged("cannot be read");
     return journal;
   }
   if (data.size() >= sizeof kMagic && std::memcmp(data.data(), kMagic, sizeof kMagic) == 0)
     journal.Parse(data, guid);
   else if (data.size() < sizeof kMagic && std::memcmp(data.data(), kMagic, data.size()) == 0)
-    journal.Torn("it ends within its header");
+    journal.Torn("ends within its header");
   else
     journal.ParseLegacy(data, guid);
   return journal;
@@ -75,26 +75,26 @@ TXGIndexJournal TXGIndexJournal::Read(const std::string& fileName, const TGUID& 
 
 void TXGIndexJournal::Parse(const std::string& data, const TGUID& guid) {
   const auto* p = reinterpret_cast<const uint8_t*>(data.data());
-  if (data.size() < kHead + 4) return void(Torn("it ends within its header"));
-  if (GetU32(p + kHead) != CalcCRC32(p, kHead)) return void(Damaged("its header fails its checksum"));
-  if (!(TGUID::FromBytes(p + 8) == guid)) return void(Damaged("it belongs to another database"));
+  if (data.size() < kHead + 4) return void(Torn("ends within its header"));
+  if (GetU32(p + kHead) != CalcCRC32(p, kHead)) return void(Damaged("has a header that fails its checksum"));
+  if (!(TGUID::FromBytes(p + 8) == guid)) return void(Damaged("belongs to another database"));
   Before = TCommitMark::Get(p + 24);
   After = TCommitMark::Get(p + 24 + TCommitMark::kBytes);
   const uint64_t rewrites = GetU64(p + kHead - 8);
   if (Before.Entries < 1 || After.Entries < Before.Entries || After.Entries > kMaxEntries ||
       rewrites > uint64_t(kMaxEntries))
-    return void(Damaged("its header holds impossible counts"));
+    return void(Damaged("has a header with impossible counts"));
   const std::size_t appended = std::size_t(After.Entries - Before.Entries);
   const std::size_t size = kHead + 4 + appended * GIndexRecordSize + std::size_t(rewrites) * kRewrite + 4;
-  if (data.size() < size) return void(Torn("it is shorter than its header says"));
+  if (data.size() < size) return void(Torn("is shorter than its header says"));
   // Bytes past the length it gives (a torn append after it) are not its own.
-  if (GetU32(p + size - 4) != CalcCRC32(p, size - 4)) return void(Damaged("it fails its checksum"));
+  if (GetU32(p + size - 4) != CalcCRC32(p, size - 4)) return void(Damaged("fails its checksum"));
   const uint8_t* at = p + kHead + 4;
   for (std::size_t i = 0; i < appended; ++i, at += GIndexRecordSize) Appended.push_back(GetGIndexEntry(at));
   for (uint64_t i = 0; i < rewrites; ++i, at += kRewrite) {
     TRewrite r{int64_t(GetU64(at)), GetGIndexEntry(at + 8), GetGIndexEntry(at + 8 + GIndexRecordSize)};
     if (r.Id < 1 || r.Id >= Before.Entries || (!Rewrites.empty() && r.Id <= Rewrites.back().Id))
-      return void(Damaged("it rewrites an entry it cannot"));
+      return void(Damaged("rewrites an entry it cannot"));
     Rewrites.push_back(r);
   }
   State = TState::Whole;
@@ -103,19 +103,19 @@ void TXGIndexJournal::Parse(const std::string& data, const TGUID& guid) {
 void TXGIndexJournal::ParseLegacy(const std::string& data, const TGUID& guid) {
   Legacy = true;
   const auto* p = reinterpret_cast<const uint8_t*>(data.data());
-  if (data.size() < kLegacyHead + 4) return void(Torn("it ends within its header"));
+  if (data.size() < kLegacyHead + 4) return void(Torn("ends within its header"));
   const uint64_t count = GetU64(p + 16), n = GetU64(p + 24);
   if (n > uint64_t(kMaxEntries) || count > uint64_t(kMaxEntries))
-    return void(Damaged("its header holds impossible counts"));
+    return void(Damaged("has a header with impossible counts"));
   const std::size_t size = kLegacyHead + std::size_t(n) * kLegacyItem + 4;
-  if (data.size() < size) return void(Torn("it is shorter than its header says"));
-  if (GetU32(p + size - 4) != CalcCRC32(p, size - 4)) return void(Damaged("it fails its checksum"));
-  if (!(TGUID::FromBytes(p) == guid)) return void(Damaged("it belongs to another database"));
+  if (data.size() < size) return void(Torn("is shorter than its header says"));
+  if (GetU32(p + size - 4) != CalcCRC32(p, size - 4)) return void(Damaged("fails its checksum"));
+  if (!(TGUID::FromBytes(p) == guid)) return void(Damaged("belongs to another database"));
   After.Entries = int64_t(count);
   for (uint64_t i = 0; i < n; ++i) {
     const uint8_t* item = p + kLegacyHead + std::size_t(i) * kLegacyItem;
     TRewrite r{int64_t(GetU64(item)), TXGIndexRec{}, GetGIndexEntry(item + 8)};
-    if (r.Id < 1 || r.Id >= After.Entries) return void(Damaged("it rewrites an entry it cannot"));
+    if (r.Id < 1 || r.Id >= After.Entries) return void(Damaged("rewrites an entry it cannot"));
     Rewrites.push_back(r);
   }
   State = TState::Whole;

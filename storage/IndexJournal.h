@@ -37,7 +37,7 @@ struct TXGIndexJournal {
   TCommitMark Before, After;          // Legacy: After.Entries only
   std::vector<TXGIndexRec> Appended;  // entries Before.Entries .. After.Entries-1
   std::vector<TRewrite> Rewrites;     // ascending IDs
-  std::string Problem;                // Torn and Damaged: what was found
+  std::string Problem;                // Torn and Damaged: what was found ("fails its checksum")
 
   static std::string FileName(const std::string& folder) { return folder + "index.jnl"; }
   static TXGIndexJournal Read(const std::string& fileName, const TGUID& guid);
