@@ -194,7 +194,9 @@ bool TEngine::OpenDatabase(const std::string& password) {
     AbandonDatabase();
     return false;
   }
-  // Damage is an error; media that cannot be written are merely said.
+  // What the open found left by an earlier session, and settled; then damage
+  // as an error, media that cannot be written merely said.
+  for (const std::string& note : Base->OpenNotes()) host_.AddWarning(note);
   if (!Base->DamageText().empty())
     host_.AddError(Base->ReadOnlyText());
   else if (Base->ReadOnly())

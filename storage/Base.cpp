@@ -1,12 +1,16 @@
 // TXBase: creating, opening, flushing and closing a database, and the records
-// it hands out. Flush order for crash safety: record chains, fsync of
-// storage.vlm, removal of a free.vlm that lists space now in use, appended
-// global index entries, fsync of index.vlm, the journal of the rewritten
-// entries, those entries, fsync of index.vlm, sorted index files, the entry
-// count in xbase.vlm (which commits the appended entries), removal of the
-// journal, free.vlm. Open settles what a flush cut short left (see
-// TXGIndex::Settle), so a process killed at any write leaves the database as
-// it was at the last flush or the one it was making.
+// it hands out. A flush writes, in this order: the record chains and an fsync
+// of storage.vlm; the removal of a free.vlm that lists space now in use (the
+// folder synced); the journal index.jnl of every index entry the commit
+// writes, synced with its folder (from here on the commit has happened);
+// the appended and the rewritten entries of index.vlm, synced; the commit
+// mark in xbase.vlm; the journal's removal; free.vlm;
+// the sorted index files; xbase.vlm again when their checksums changed.
+// Open measures the files against the recorded mark (BaseOpen.cpp): it
+// finishes a commit whose journal index.vlm still shows, and never shortens
+// a file that a commit of ours cannot be proven to have left; so a process
+// killed at any write leaves the database as it was at the last flush or the
+// one it was making.
 #include "storage/Base.h"
 
 #include <errno.h>
@@ -95,7 +99,8 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   LoadFreeSpace();
   if (!SaveContextFile()) return FailReset("Failed to save context");
   if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
-  recordedEntries_ = gindex_.RecordCount();
+  mark_ = TCommitMark();
+  mark_ = MarkNow();
   DeleteIndexFiles();  // they belonged to the database that was just overwritten
 
   opened_ = true;
@@ -117,6 +122,7 @@ bool TXBase::Open(const std::string& path, const std::string& login, const std::
 bool TXBase::DoOpen(const std::string& path, const std::string& login, const std::string& password) {
   LastError.clear();
   CloseForReplace();
+  openNotes_.clear();
   if (path.empty() || !DirectoryExists(path)) return Fail("Path \"" + path + "\" does not exist");
   path_ = IncludeTrailingPathDelimiter(path);
 
@@ -134,18 +140,10 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
   if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
-  // Only the data file's lock lets a flush that another session cut short
-  // be settled; the index is read again when that changed it.
-  bool settledFiles = false;
-  const int64_t settled = gindex_.Settle(*this, recordedEntries_, settledFiles);
-  if (settled < 0) return FailReset(gindex_.LastError());
-  if (settledFiles && !gindex_.Open(*this)) return FailReset("Failed to open global index");
+  // Only the data file's lock lets what another session left cut short be
+  // settled (a session that holds it fails the open above).
+  if (!SettleAtOpen()) return FailReset(LastError);
   LoadFreeSpace();
-  // Entries are only ever appended: fewer than the last commit recorded means
-  // a damaged index.vlm, whose IDs must never be handed out again.
-  if (gindex_.RecordCount() < recordedEntries_)
-    MarkDamaged("The database is damaged: index.vlm holds " + IntToStr(gindex_.RecordCount() - 1) + " of " +
-                IntToStr(recordedEntries_ - 1) + " entries; it is opened for reading only");
 
   opened_ = true;
   bool crashed = markerFound_;
@@ -153,11 +151,9 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     rebuildIndexes_ = crashed;  // rebuilt in memory only
     return true;
   }
-  // The count a journal committed, or for a description that has none yet,
-  // the count as found, is recorded from now on; then the journal can go.
-  recordedEntries_ = settled > 0 ? settled : gindex_.RecordCount();
+  // The mark of the files as settled is recorded; then the journal can go.
   if (!WriteDescriptionFile(true)) return OpenUnwritable(crashed);
-  if (!gindex_.DropJournal()) return FailReset(gindex_.LastError());
+  if (dropJournal_ && !gindex_.DropJournal()) return FailReset(gindex_.LastError());
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
     // behind the global index. Each is rebuilt when it is next opened.
@@ -186,13 +182,18 @@ void TXBase::Reset() {
     // Records released since the last flush have their chains written;
     // their index entries still wait in memory. Best effort, as nothing can
     // be reported here: commit them after the chains are on disk.
-    if (gindex_.Commit() && RecordEntries()) gindex_.DropJournal();
+    CommitIndex();
   }
   dataFile_.reset();  // closes with the header rewritten
   opened_ = false;
   user_ = nullptr;
   damage_.clear();
+  mark_ = TCommitMark();
+  markRead_ = false;
+  markUnwritten_ = false;
+  dropJournal_ = false;
   recordedEntries_ = 0;
+  recordedDamage_.clear();
   recordedIndexes_.clear();
   engineStateDirty_ = false;
   indexes_.clear();  // loaded and changed indexes write their files
@@ -207,8 +208,14 @@ void TXBase::Reset() {
 bool TXBase::Close() {
   if (!opened_) return false;
   if (!Flush()) return false;
-  // The marker is cleared only once everything else is on disk.
-  if (!ReadOnly() && !WriteDescriptionFile(false)) return Fail("Failed to write database description");
+  if (!ReadOnly()) {
+    // The mark names the header stamp the data file is closed with: should
+    // the header not reach the disk, the next Open only gives back no space.
+    mark_.Stamp = dataFile_->Stamp();
+    markUnwritten_ = true;  // should the write fail, the next commit records it first
+    // The marker is cleared only once everything else is on disk.
+    if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
+  }
   Reset();
   pool_.Clear();
   return true;
@@ -222,31 +229,12 @@ bool TXBase::CommitFiles() {
   // A flush after mere reading (a search) costs no fsync.
   if (dataWritten_ && !dataFile_->Sync()) return Fail(dataFile_->LastError());
   dataWritten_ = false;
-  if (!BeforeIndexCommit()) return false;
-  if (!gindex_.Commit()) return Fail(gindex_.LastError());
-  // Recording the entry count commits the appended entries: until then, the
-  // next Open drops them. Should it fail, the next flush records it again.
-  if (!RecordEntries()) return Fail("Failed to write database description");
-  if (!gindex_.DropJournal()) return Fail(gindex_.LastError());
+  if (!BeforeIndexCommit() || !CommitIndex()) return false;
   AfterIndexCommit();
   for (auto& index : indexes_)
     if (index->Loaded() && !index->Save()) return Fail(index->LastError());
   NoteCommittedState();
   return true;
-}
-
-bool TXBase::RecordEntries() {
-  if (gindex_.RecordCount() != recordedEntries_) {
-    recordedEntries_ = gindex_.RecordCount();
-    engineStateDirty_ = true;
-  }
-  if (engineStateDirty_ && WriteDescriptionFile(true)) engineStateDirty_ = false;
-  return !engineStateDirty_;
-}
-
-void TXBase::MarkDamaged(const std::string& text) {
-  if (damage_.empty())
-    damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : text;
 }
 
 bool TXBase::RefuseWrite() {
@@ -258,10 +246,6 @@ bool TXBase::RefuseWrite() {
 // What xbase.vlm records of the committed files, written when it changed;
 // a failure only leaves the older (still truthful) values there.
 void TXBase::NoteCommittedState() {
-  if (gindex_.RecordCount() != recordedEntries_) {
-    recordedEntries_ = gindex_.RecordCount();
-    engineStateDirty_ = true;
-  }
   for (auto& index : indexes_) {
     if (!index->Loaded() || index->FileName().empty()) continue;
     auto [it, added] =
@@ -270,7 +254,7 @@ void TXBase::NoteCommittedState() {
     it->second = index->FileChecksum();
     engineStateDirty_ = true;
   }
-  if (engineStateDirty_ && WriteDescriptionFile(true)) engineStateDirty_ = false;
+  if ((engineStateDirty_ || markUnwritten_) && WriteDescriptionFile(true)) engineStateDirty_ = false;
 }
 
 bool TXBase::IndexFileMatches(const TXIndex& index) const {
@@ -538,15 +522,17 @@ bool TXBase::ClearGlobalAccessIndex() {
   LastError.clear();
   if (!opened_ || RefuseWrite()) return false;
   FinishWriteAhead();
-  // The recorded entry count goes down first, so that the shorter index.vlm
-  // never looks damaged.
-  // So do the index checksums: the emptied index files are recorded anew.
-  const int64_t recorded = recordedEntries_;
+  // The recorded mark goes down first, so that the shorter index.vlm never
+  // looks damaged: IDs start again at 1, as nothing is left that could refer
+  // to an earlier one. So do the index checksums: the emptied index files
+  // are recorded anew.
+  const TCommitMark recorded = mark_;
   auto recordedIndexes = std::move(recordedIndexes_);
-  recordedEntries_ = 1;
+  mark_ = TCommitMark{1, TXGIndex::TailChecksum(1, [](int64_t) { return TXGIndexRec{}; }), 0,
+                      dataFile_->StampOnDisk(), 1};
   recordedIndexes_.clear();
   if (!WriteDescriptionFile(true)) {
-    recordedEntries_ = recorded;
+    mark_ = recorded;
     recordedIndexes_ = std::move(recordedIndexes);
     return Fail("Failed to clear global access index");
   }
@@ -564,6 +550,9 @@ bool TXBase::ClearGlobalAccessIndex() {
   // The emptied sorted indexes now match the empty global index.
   for (auto& index : indexes_)
     if (index->Loaded()) index->Save();
+  mark_ = MarkNow();
+  mark_.HighWater = mark_.Entries;
+  markUnwritten_ = true;
   NoteCommittedState();
   return true;
 }

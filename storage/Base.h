@@ -17,6 +17,7 @@
 
 #include "classlib/Streams.h"
 #include "platform/Guid.h"
+#include "storage/CommitMark.h"
 #include "storage/Context.h"
 #include "storage/DataFile.h"
 #include "storage/DataFileOwner.h"
@@ -30,6 +31,7 @@
 namespace qv {
 
 class TCustomIniFile;
+struct TXGIndexJournal;
 
 class TXBase : public IDataFileOwner {
  public:
@@ -133,13 +135,20 @@ class TXBase : public IDataFileOwner {
   const TXGIndex& GIndex() const { return gindex_; }
   // Read-only: records leave the pool only through the database.
   const TXDataPool& Pool() const { return pool_; }
-  // A damaged database (index.vlm shorter than recorded, or a stored
-  // reference past its end) is open for reading only: it writes nothing and
-  // hands out no ID. The text says what was found.
+  // A damaged database (index.vlm shorter than recorded, a journal that does
+  // not fit it, or a stored reference past its end) or one that cannot be
+  // written is open for reading only: it writes nothing and hands out no ID.
+  // The text says what was found.
   bool ReadOnly() const { return !damage_.empty() || !unwritable_.empty(); }
   const std::string& DamageText() const { return damage_; }
-  // Keeps the first text; from now on the database is read-only.
+  // Damage found while the database is open: keeps the first text, and from
+  // now on the database is read-only. xbase.vlm remembers it ([ENGINE]
+  // Damage), so that every later Open reports it and opens read-only too.
   void MarkDamaged(const std::string& text);
+  // What the last Open found and settled (a commit finished from its journal,
+  // entries kept past the recorded commit, space given back), a line each
+  // for the console; the damage it found is in DamageText.
+  const std::vector<std::string>& OpenNotes() const { return openNotes_; }
   // The data file's free space (for inspection).
   const TFreeSpace& FreeSpace() const { return free_; }
 
@@ -180,9 +189,32 @@ class TXBase : public IDataFileOwner {
   void ReadEngineState(const TCustomIniFile& ini);
   void WriteEngineState(TCustomIniFile& ini) const;
   void NoteCommittedState();
-  // The global index's entry count reaches xbase.vlm (written when it
-  // changed, or when an earlier write failed); false when it could not.
-  bool RecordEntries();
+
+  // The commit point (BaseCommit.cpp). The mark of the files as they stand.
+  TCommitMark MarkNow() const;
+  // Commits the global index through its journal and records the mark it
+  // gives in xbase.vlm, then drops the journal; false with LastError.
+  bool CommitIndex();
+  bool RecordMark();
+  // Read-only for this session, as found at Open (not remembered: the next
+  // Open finds it again).
+  void SetDamaged(const std::string& text);
+  // [ENGINE] Damage=text, when nothing is recorded yet (best effort).
+  void RecordDamage(const std::string& text);
+
+  // Settling at Open what an earlier session left (BaseOpen.cpp); false with
+  // LastError when the files cannot be settled.
+  bool SettleAtOpen();
+  int64_t CommittedCount();
+  bool SettleJournal(int64_t& committed);
+  bool JournalFits(const TXGIndexJournal& journal, int64_t committed) const;
+  bool JournalDone(const TXGIndexJournal& journal) const;
+  bool FinishJournal(const TXGIndexJournal& journal, int64_t& committed);
+  void SetJournalAside(const TXGIndexJournal& journal);
+  void CheckCommittedCount(int64_t committed);
+  void CheckEntriesPast(int64_t committed);
+  bool EntryChecksOut(int64_t id, std::string& why);
+  void GiveBackData();
   // The index file as read has the recorded checksum, or none is recorded.
   bool IndexFileMatches(const TXIndex& index) const;
   // A checksum is recorded and the file as read has it.
@@ -253,11 +285,17 @@ class TXBase : public IDataFileOwner {
   TXGIndex gindex_;
   TXDataPool pool_;
   TFreeSpace free_;
-  bool freeFileHolds_ = false;                       // free.vlm may list stretches (it exists)
-  bool freeFileStale_ = false;                       // stretches were taken since it was written
-  int chainsUnshared_ = -1;                          // -1 unknown; 1: no two live entries share a chain
-  std::string damage_;                               // not empty: damaged, open for reading only
-  int64_t recordedEntries_ = 0;                      // index.vlm's entry count at the last commit
+  bool freeFileHolds_ = false;   // free.vlm may list stretches (it exists)
+  bool freeFileStale_ = false;   // stretches were taken since it was written
+  int chainsUnshared_ = -1;      // -1 unknown; 1: no two live entries share a chain
+  std::string damage_;           // not empty: damaged, open for reading only
+  TCommitMark mark_;             // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)
+  bool markRead_ = false;        // Open: xbase.vlm held a sound commit mark
+  bool markUnwritten_ = false;   // a commit's mark has yet to reach xbase.vlm
+  bool dropJournal_ = false;     // Open: the journal is done with once the mark is written
+  int64_t recordedEntries_ = 0;  // [ENGINE] Entries as read (the only mark of earlier versions)
+  std::string recordedDamage_;   // [ENGINE] Damage: what an earlier session found
+  std::vector<std::string> openNotes_;
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;

@@ -1,6 +1,6 @@
 // TXBase: the description file xbase.vlm (name, ID, users; in [ENGINE] the
-// open marker, the entry count of index.vlm and the checksums of the sorted
-// index files), the context file, the users and the ID text.
+// open marker, the commit mark, the damage found, and the checksums of the
+// sorted index files), the context file, the users and the ID text.
 #include <filesystem>
 #include <regex>
 
@@ -19,8 +19,13 @@ const char* const kUsers = "USERS";
 // Our own section: "Open=1" while a session has the database open, so that
 // the next Open knows when a session ended without Close.
 const char* const kEngine = "ENGINE";
-// index.vlm's entry count at the last commit: a shorter file is damaged.
+// index.vlm's entry count at the last commit, record 0 included (the only
+// mark of earlier versions, still written for them).
 const char* const kEntries = "Entries";
+// The mark of the last commit (TCommitMark::ToText).
+const char* const kCommit = "Commit";
+// Damage a session found: every later Open reports it and opens read-only.
+const char* const kDamage = "Damage";
 // Each sorted index file's checksum at its last save: "0041-000.idx=89ABCDEF".
 const char* const kIndexSuffix = ".idx";
 
@@ -63,6 +68,13 @@ bool TXBase::ReadDescription() {
 
 void TXBase::ReadEngineState(const TCustomIniFile& ini) {
   recordedEntries_ = std::max<int64_t>(0, StrToInt64Def(ini.ReadString(kEngine, kEntries, ""), 0));
+  mark_ = TCommitMark();
+  const std::string mark = ini.ReadString(kEngine, kCommit, "");
+  markRead_ = mark_.FromText(mark);
+  if (!markRead_ && !mark.empty())
+    openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + mark +
+                         "\"); Entries is taken instead");
+  recordedDamage_ = ini.ReadString(kEngine, kDamage, "");
   recordedIndexes_.clear();
   for (const std::string& key : ini.ReadSection(kEngine)) {
     if (key.size() <= 4 || key.compare(key.size() - 4, 4, kIndexSuffix) != 0) continue;
@@ -72,7 +84,8 @@ void TXBase::ReadEngineState(const TCustomIniFile& ini) {
 }
 
 void TXBase::WriteEngineState(TCustomIniFile& ini) const {
-  ini.WriteString(kEngine, kEntries, IntToStr(recordedEntries_));
+  ini.WriteString(kEngine, kEntries, IntToStr(mark_.Entries));
+  ini.WriteString(kEngine, kCommit, mark_.ToText());
   for (const auto& [file, crc] : recordedIndexes_) ini.WriteString(kEngine, file, IntToHex(crc, 8));
 }
 
@@ -98,7 +111,20 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
   }
   ini.WriteBool(kEngine, "Open", openMarker);
   WriteEngineState(ini);
-  return ini.UpdateFile();
+  if (!ini.UpdateFile()) return false;
+  markUnwritten_ = false;
+  return true;
+}
+
+// Written on its own, so that the rest of the description (the commit mark
+// above all) stays as the files were found.
+void TXBase::RecordDamage(const std::string& text) {
+  if (!recordedDamage_.empty() || path_.empty()) return;
+  TMemIniFile ini(path_ + "xbase.vlm");
+  if (!ini.Loaded()) return;
+  ini.SetHooks(hooks_);
+  ini.WriteString(kEngine, kDamage, text);
+  if (ini.UpdateFile()) recordedDamage_ = text;
 }
 
 std::string TXBase::ReadEngineKey(const std::string& key) const {

@@ -273,6 +273,7 @@ bool TXFile::CreateFile(TXFileOptions options) {
     CloseFile();
     return FailWrite("Failed to write data file header");
   }
+  stampOnDisk_ = Stamp();
   return true;
 }
 
@@ -294,6 +295,7 @@ bool TXFile::Open() {
     return Fail(failure);
   }
   header_ = header;
+  stampOnDisk_ = Stamp();
   DecodeOptions(uint32_t(GetLE(header_.data() + kOptionsOffset, 4)));
   PutDateTime(header_.data() + kTimeOffset, Now());  // the stamp records the last opening
   return true;
@@ -663,6 +665,22 @@ bool TXFile::ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t p
   int64_t end = -1;
   return ReadVerified(raw, reader.windows, reader.size, reader.chain, kindId, position, reader.error,
                       reader.chainBytes, end);
+}
+
+uint64_t TXFile::Stamp() const {
+  return GetLE(header_.data() + kTimeOffset, 8);
+}
+
+bool TXFile::Truncate(int64_t size) {
+  if (!IsOpen()) return Fail("Data file is not opened");
+  if (size < int64_t(XFileHeaderSize)) return Fail("Bad data file size " + IntToStr(size));
+  if (!FlushTail() || !file_.Truncate(size) || !file_.Sync())
+    return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  DropReadWindows();
+  size_ = size;
+  pos_ = std::min(pos_, size_);
+  ++writes_;
+  return true;
 }
 
 }  // namespace qv

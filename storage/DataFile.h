@@ -151,6 +151,13 @@ class TXFile {
   TXFileOptions OptionSet() const { return options_; }
   // The 32 header bytes as last read or written (time stamp: last opening).
   const std::array<uint8_t, XFileHeaderSize>& Header() const { return header_; }
+  // The header's time stamp (raw bits): this opening's (which Close with
+  // the header rewritten writes), and the one the file held when opened.
+  uint64_t Stamp() const;
+  uint64_t StampOnDisk() const { return stampOnDisk_; }
+  // Cuts the file to size bytes (never into the header) and syncs it; false
+  // with LastError.
+  bool Truncate(int64_t size);
 
  private:
   bool Fail(std::string message);
@@ -197,6 +204,7 @@ class TXFile {
   bool writeBehind_ = false;
   ReadWindows windows_;
   uint64_t writes_ = 0;
+  uint64_t stampOnDisk_ = 0;
   void DropReadWindows() {
     for (ReadWindow& w : windows_.windows) w.len = 0;
   }

@@ -9,67 +9,27 @@
 #include "platform/Exception.h"
 #include "platform/Files.h"
 #include "storage/Base.h"
+#include "storage/CommitMark.h"
 #include "storage/Crc32.h"
+#include "storage/IndexJournal.h"
 
 namespace qv {
 
 namespace {
 
 constexpr int64_t kBatchEntries = 65536;  // 1 MiB per write or read
+constexpr int64_t kTailEntries = 16;      // entries a commit mark's checksum covers
 
-void PutEntry(uint8_t* p, const TXGIndexRec& e) {
+}  // namespace
+
+void PutGIndexEntry(uint8_t* p, const TXGIndexRec& e) {
   uint64_t pos = uint64_t(e.Position);
   for (int i = 0; i < 8; ++i) p[i] = uint8_t(pos >> (8 * i));
   for (int i = 0; i < 4; ++i) p[8 + i] = uint8_t(e.KindId >> (8 * i));
   for (int i = 0; i < 4; ++i) p[12 + i] = uint8_t(e.Flags >> (8 * i));
 }
 
-void PutI64(uint8_t* p, int64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = uint8_t(uint64_t(v) >> (8 * i));
-}
-
-int64_t GetI64(const uint8_t* p) {
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= uint64_t(p[i]) << (8 * i);
-  return int64_t(v);
-}
-
-// index.jnl: the database ID (16 bytes), the entry count the commit gives,
-// the number n of rewritten entries, n times (ID, 16-byte entry), and a
-// checksum of all that. A journal that is torn or fails its checksum belongs
-// to a commit that never happened.
-constexpr std::size_t kJournalHead = 16 + 8 + 8;
-constexpr std::size_t kJournalItem = 8 + GIndexRecordSize;
-
-std::string JournalName(const std::string& folder) {
-  return folder + "index.jnl";
-}
-
-// The count and the rewritten entries of a whole journal; false when it is
-// not one of this database's, or not whole.
-bool ParseJournal(const std::string& data, const TGUID& guid, int64_t& count,
-                  std::vector<std::pair<int64_t, const uint8_t*>>& items) {
-  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
-  if (data.size() < kJournalHead + 4) return false;
-  const std::size_t body = data.size() - 4;
-  uint32_t crc = 0;
-  for (int i = 0; i < 4; ++i) crc |= uint32_t(p[body + std::size_t(i)]) << (8 * i);
-  if (crc != CalcCRC32(p, body) || !(TGUID::FromBytes(p) == guid)) return false;
-  count = GetI64(p + 16);
-  const int64_t n = GetI64(p + 24);
-  if (count < 1 || n < 0 || uint64_t(n) != (body - kJournalHead) / kJournalItem ||
-      (body - kJournalHead) % kJournalItem != 0)
-    return false;
-  for (int64_t i = 0; i < n; ++i) {
-    const uint8_t* item = p + kJournalHead + std::size_t(i) * kJournalItem;
-    const int64_t id = GetI64(item);
-    if (id < 1 || id >= count) return false;
-    items.emplace_back(id, item + 8);
-  }
-  return true;
-}
-
-TXGIndexRec GetEntry(const uint8_t* p) {
+TXGIndexRec GetGIndexEntry(const uint8_t* p) {
   uint64_t pos = 0;
   uint32_t kind = 0, flags = 0;
   for (int i = 0; i < 8; ++i) pos |= uint64_t(p[i]) << (8 * i);
@@ -77,8 +37,6 @@ TXGIndexRec GetEntry(const uint8_t* p) {
   for (int i = 0; i < 4; ++i) flags |= uint32_t(p[12 + i]) << (8 * i);
   return {int64_t(pos), kind, flags};
 }
-
-}  // namespace
 
 bool TXGIndex::Fail(std::string text) {
   lastError_ = std::move(text);
@@ -92,7 +50,7 @@ bool TXGIndex::Reset(TXBase& database) {
   // index and its file stay as they were.
   std::string fileName = database.Path() + "index.vlm";
   // A journal left by the index replaced must never be applied to the new one.
-  journalName_ = JournalName(database.Path());
+  journalName_ = TXGIndexJournal::FileName(database.Path());
   hooks_ = &database.Hooks();
   if (!DropJournal()) return false;
   auto guid = database.GUID.ToBytes();
@@ -119,7 +77,7 @@ bool TXGIndex::Open(TXBase& database) {
   lastError_.clear();
   Unbind();
   fileName_ = database.Path() + "index.vlm";
-  journalName_ = JournalName(database.Path());
+  journalName_ = TXGIndexJournal::FileName(database.Path());
   hooks_ = &database.Hooks();
   const bool readOnly = database.OpensReadOnly();  // commits then fail
   if (!file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, *hooks_))
@@ -153,7 +111,8 @@ bool TXGIndex::Open(TXBase& database) {
       file_.Close();
       return Fail("Failed to read \"" + fileName_ + "\": " + file_.ErrorText());
     }
-    for (int64_t i = 0; i < n; ++i) entries.push_back(GetEntry(buf.data() + i * int64_t(GIndexRecordSize)));
+    for (int64_t i = 0; i < n; ++i)
+      entries.push_back(GetGIndexEntry(buf.data() + i * int64_t(GIndexRecordSize)));
   }
   entries_ = std::move(entries);
   writtenCount_ = records;
@@ -201,8 +160,9 @@ bool TXGIndex::WriteEntry(const TXGIndexRec& entry, int64_t id) {
   TXGIndexRec stored = entry;
   // The no-such-entry bit never reaches the file.
   if (stored.Flags == GIndexMissingFlag) stored.Flags = 0;
+  // The value in the file is kept for the journal, which names it.
+  if (id < writtenCount_) dirty_.try_emplace(id, entries_[std::size_t(id)]);
   entries_[std::size_t(id)] = stored;
-  if (id < writtenCount_) dirty_.push_back(id);
   return true;
 }
 
@@ -232,19 +192,19 @@ bool TXGIndex::WriteRun(int64_t first, int64_t count) {
     int64_t n = std::min(kBatchEntries, first + count - start);
     buf.resize(std::size_t(n) * GIndexRecordSize);
     for (int64_t i = 0; i < n; ++i)
-      PutEntry(buf.data() + i * int64_t(GIndexRecordSize), entries_[std::size_t(start + i)]);
+      PutGIndexEntry(buf.data() + i * int64_t(GIndexRecordSize), entries_[std::size_t(start + i)]);
     if (!file_.WriteAt(start * int64_t(GIndexRecordSize), buf.data(), buf.size()))
       return Fail("Failed to write \"" + fileName_ + "\": " + file_.ErrorText());
   }
   return true;
 }
 
-bool TXGIndex::WriteDirty() {
+bool TXGIndex::WriteDirty(const std::vector<int64_t>& ids) {
   // Neighbouring entries go out in one write.
-  for (std::size_t i = 0; i < dirty_.size();) {
+  for (std::size_t i = 0; i < ids.size();) {
     std::size_t j = i + 1;
-    while (j < dirty_.size() && dirty_[j] == dirty_[j - 1] + 1) ++j;
-    if (!WriteRun(dirty_[i], int64_t(j - i))) return false;
+    while (j < ids.size() && ids[j] == ids[j - 1] + 1) ++j;
+    if (!WriteRun(ids[i], int64_t(j - i))) return false;
     i = j;
   }
   return true;
@@ -261,24 +221,15 @@ bool TXGIndex::SyncIndexFile() {
   return Fail("Failed to sync \"" + fileName_ + "\": " + file_.ErrorText());
 }
 
-// The rewritten entries, whole and on disk (the folder synced too), before
-// any of them reaches index.vlm.
-bool TXGIndex::WriteJournal() {
-  std::sort(dirty_.begin(), dirty_.end());
-  dirty_.erase(std::unique(dirty_.begin(), dirty_.end()), dirty_.end());
-  std::vector<uint8_t> buf(kJournalHead + dirty_.size() * kJournalItem + 4);
-  const auto guid = base_->GUID.ToBytes();
-  std::copy(guid.begin(), guid.end(), buf.begin());
-  PutI64(buf.data() + 16, RecordCount());
-  PutI64(buf.data() + 24, int64_t(dirty_.size()));
-  uint8_t* item = buf.data() + kJournalHead;
-  for (int64_t id : dirty_) {
-    PutI64(item, id);
-    PutEntry(item + 8, entries_[std::size_t(id)]);
-    item += kJournalItem;
-  }
-  const uint32_t crc = CalcCRC32(buf.data(), buf.size() - 4);
-  for (int i = 0; i < 4; ++i) item[i] = uint8_t(crc >> (8 * i));
+// Every entry the commit writes, whole and on disk (the folder synced too),
+// before any of them reaches index.vlm.
+bool TXGIndex::WriteJournal(const TCommitMark& before, const TCommitMark& after,
+                            const std::vector<int64_t>& ids) {
+  std::vector<TXGIndexJournal::TRewrite> rewrites;
+  rewrites.reserve(ids.size());
+  for (int64_t id : ids) rewrites.push_back({id, dirty_.at(id), entries_[std::size_t(id)]});
+  const std::vector<uint8_t> buf =
+      TXGIndexJournal::Encode(base_->GUID, before, after, entries_.data() + writtenCount_, rewrites);
   BinaryFile journal;
   const bool ok = journal.Open(journalName_, BinaryFile::Mode::Create, *hooks_) &&
                   journal.WriteAt(0, buf.data(), buf.size()) && journal.Sync();
@@ -290,73 +241,86 @@ bool TXGIndex::WriteJournal() {
   return true;
 }
 
-bool TXGIndex::DropJournal() {
+bool TXGIndex::DropJournal(bool durable) {
   if (journalName_.empty() || !FileExists(journalName_)) return true;
-  if (DeleteFile(journalName_, *hooks_) && SyncDirectory(ExtractFilePath(journalName_), *hooks_)) return true;
+  if (DeleteFile(journalName_, *hooks_) &&
+      (!durable || SyncDirectory(ExtractFilePath(journalName_), *hooks_)))
+    return true;
   return Fail("Failed to remove \"" + journalName_ + "\"");
 }
 
-int64_t TXGIndex::Settle(TXBase& database, int64_t recorded, bool& changed) {
+std::string TXGIndex::SetJournalAside() {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string aside = journalName_ + "." + std::to_string(n);
+    if (FileExists(aside)) continue;
+    if (!RenameFile(journalName_, aside, *hooks_) || !SyncDirectory(ExtractFilePath(journalName_), *hooks_)) {
+      Fail("Failed to rename \"" + journalName_ + "\"");
+      return std::string();
+    }
+    return aside;
+  }
+  Fail("Failed to rename \"" + journalName_ + "\"");
+  return std::string();
+}
+
+bool TXGIndex::Redo(const TXGIndexJournal& journal, bool write) {
   lastError_.clear();
-  changed = false;
-  const std::string fileName = database.Path() + "index.vlm";
-  journalName_ = JournalName(database.Path());
-  hooks_ = &database.Hooks();
-  int64_t count = recorded;
-  BinaryFile file;
-  std::string data;
-  if (FileExists(journalName_)) {
-    int64_t journalCount = 0;
-    std::vector<std::pair<int64_t, const uint8_t*>> items;
-    if (!ReadWholeFile(journalName_, data) || !ParseJournal(data, database.GUID, journalCount, items)) {
-      if (!DropJournal()) return -1;  // torn: its commit never happened
-    } else {
-      // Its commit happened: what it rewrites reaches index.vlm (again).
-      count = std::max(count, journalCount);
-      if (!file.Open(fileName, BinaryFile::Mode::ReadWrite, *hooks_)) {
-        Fail("Failed to open \"" + fileName + "\": " + file.ErrorText());
-        return -1;
-      }
-      for (auto& [id, entry] : items)
-        if (!file.WriteAt(id * int64_t(GIndexRecordSize), entry, GIndexRecordSize)) {
-          Fail("Failed to write \"" + fileName + "\": " + file.ErrorText());
-          return -1;
-        }
-      changed = true;
-    }
+  if (!base_) return Fail("Global index is not bound");
+  const int64_t first = journal.Legacy ? RecordCount() : journal.Before.Entries;
+  const int64_t count = journal.Legacy ? RecordCount() : journal.After.Entries;
+  entries_.resize(std::size_t(count));
+  for (int64_t id = first; id < count; ++id)
+    entries_[std::size_t(id)] = journal.Appended[std::size_t(id - first)];
+  std::vector<int64_t> ids;
+  for (const auto& r : journal.Rewrites) {
+    entries_[std::size_t(r.Id)] = r.New;
+    ids.push_back(r.Id);
   }
-  if (count <= 0) return 0;
-  // A database that ended cleanly is left alone (and may lie on a medium that
-  // cannot be written).
-  if (!file.IsOpen() && FileSizeOf(fileName) <= count * int64_t(GIndexRecordSize)) return count;
-  if (!file.IsOpen() && !file.Open(fileName, BinaryFile::Mode::ReadWrite, *hooks_))
-    return count;  // Open reports it
-  // Entries past the committed count were appended by a commit that never
-  // happened: nothing committed refers to them.
-  const int64_t size = file.Size();
-  if (size > count * int64_t(GIndexRecordSize)) {
-    if (!file.Truncate(count * int64_t(GIndexRecordSize))) {
-      Fail("Failed to truncate \"" + fileName + "\": " + file.ErrorText());
-      return -1;
-    }
-    changed = true;
+  dirty_.clear();
+  fresh_.clear();
+  if (!write) {
+    writtenCount_ = RecordCount();
+    return true;
   }
-  if (changed && !file.Sync()) {
-    Fail("Failed to sync \"" + fileName + "\": " + file.ErrorText());
-    return -1;
+  const bool ok = (first == count || WriteRun(first, count - first)) && WriteDirty(ids) && SyncIndexFile();
+  writtenCount_ = ok ? RecordCount() : std::min(writtenCount_, first);
+  return ok;
+}
+
+uint32_t TXGIndex::TailChecksum(int64_t count) const {
+  return TailChecksum(count, [this](int64_t id) { return entries_[std::size_t(id)]; });
+}
+
+uint32_t TXGIndex::TailChecksum(int64_t count, const std::function<TXGIndexRec(int64_t id)>& entryAt) {
+  std::vector<uint8_t> bytes;
+  for (int64_t id = std::max<int64_t>(1, count - kTailEntries); id < count; ++id) {
+    bytes.resize(bytes.size() + GIndexRecordSize);
+    PutGIndexEntry(bytes.data() + bytes.size() - GIndexRecordSize, entryAt(id));
   }
-  return count;
+  return CalcCRC32(bytes.data(), bytes.size());
 }
 
 bool TXGIndex::Commit() {
+  TCommitMark before, after;
+  before.Entries = before.HighWater = writtenCount_;
+  after.Entries = after.HighWater = RecordCount();
+  return Commit(before, after) && DropJournal();
+}
+
+bool TXGIndex::Commit(const TCommitMark& before, const TCommitMark& after) {
   lastError_.clear();
   if (!base_ || !file_.IsOpen()) return Fail("Global index is not open");
   if (!HasPending()) return true;
-  // Appended entries first, beyond the committed count; then the rewritten
-  // ones through the journal, once the appended ones are on disk.
-  bool ok = writtenCount_ == RecordCount() || WriteRun(writtenCount_, RecordCount() - writtenCount_);
-  if (ok && !dirty_.empty()) ok = SyncIndexFile() && WriteJournal() && WriteDirty();
-  if (ok) ok = SyncIndexFile();
+  if (before.Entries != writtenCount_ || after.Entries != RecordCount())
+    return Fail("The commit marks do not fit \"" + fileName_ + "\"");
+  std::vector<int64_t> ids;
+  ids.reserve(dirty_.size());
+  for (const auto& [id, old] : dirty_) ids.push_back(id);
+  std::sort(ids.begin(), ids.end());
+  // The journal first: from the moment it is whole, the commit has happened.
+  bool ok = WriteJournal(before, after, ids) &&
+            (writtenCount_ == RecordCount() || WriteRun(writtenCount_, RecordCount() - writtenCount_)) &&
+            WriteDirty(ids) && SyncIndexFile();
   // Whether it worked or stopped half way, entries in the file may now refer
   // to the fresh chains: none may be overwritten any more.
   fresh_.clear();

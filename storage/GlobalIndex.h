@@ -7,18 +7,18 @@
 // every flush of the database), followed by an fsync.
 //
 // A commit must never be seen in part: a record rewritten by it may refer to
-// records it appends. So the appended entries go first (beyond the committed
-// count, where nothing refers to them), then the rewritten ones are written
-// whole to the journal index.jnl before they reach index.vlm. The commit is
-// done once the journal is on disk, or, without rewritten entries, once the
-// database records the new entry count (xbase.vlm); the journal is dropped
-// after that. Settle, before the next open, applies a whole journal and drops
-// entries beyond the committed count, so a commit cut short at any write is
-// either done or never happened.
+// records it appends. So every entry a commit writes goes first, whole and
+// synced, to the journal index.jnl (IndexJournal.h), which names the commit
+// mark of xbase.vlm it was written against; only then do the entries reach
+// index.vlm. The commit is done once the journal is on disk; the database
+// then records the new mark and drops the journal. An open that finds the
+// journal finishes the commit from it, when index.vlm is still as the commit
+// left it (TXBase, BaseOpen.cpp).
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/BinaryFile.h"
@@ -26,6 +26,8 @@
 namespace qv {
 
 class TXBase;
+struct TCommitMark;
+struct TXGIndexJournal;
 
 constexpr uint32_t GIndexDeletedFlag = 2;  // stored flag bit: the record was deleted
 constexpr uint32_t GIndexMissingFlag = 1;  // in memory only: no such entry
@@ -38,7 +40,12 @@ struct TXGIndexRec {
 
   bool IsMissing() const { return Flags == GIndexMissingFlag; }
   bool IsDeleted() const { return (Flags & GIndexDeletedFlag) != 0; }
+  bool operator==(const TXGIndexRec& other) const = default;
 };
+
+// An entry's 16 stored bytes.
+void PutGIndexEntry(uint8_t* p, const TXGIndexRec& entry);
+TXGIndexRec GetGIndexEntry(const uint8_t* p);
 
 class TXGIndex {
  public:
@@ -59,17 +66,18 @@ class TXGIndex {
   bool Open(TXBase& database);
   // Closes the file and unbinds; pending entries are dropped (commit first).
   void Close();
-  // What a commit cut short left in the database's folder, settled before
-  // Open: a whole journal is applied, a torn one dropped, and index.vlm loses
-  // the entries (and a torn tail) beyond the committed count: recorded, the
-  // count as the database recorded it (0: unknown, nothing is dropped), or a
-  // whole journal's when that is higher. The count settled on (0 when
-  // unknown), or -1 with LastError when the files cannot be settled;
-  // changed tells whether index.vlm was written.
-  int64_t Settle(TXBase& database, int64_t recorded, bool& changed);
   // Removes the journal of the last commit, once the database recorded the
-  // count it gave; false with LastError when it stays.
-  bool DropJournal();
+  // mark it gave; false with LastError when it stays. Unless durable, the
+  // folder is not synced: a journal back after a power loss names the mark
+  // recorded, and Open drops it (the next journal's sync settles it anyway).
+  bool DropJournal(bool durable = true);
+  // Moves the journal aside (index.jnl.N, the first free N) where no open
+  // applies it; its new name, or "" with LastError.
+  std::string SetJournalAside();
+  // Finishes the commit of a whole journal that index.vlm was found to match:
+  // its entries are set, and written and synced when write is set (else they
+  // hold in memory only). False with LastError when the file cannot take them.
+  bool Redo(const TXGIndexJournal& journal, bool write);
 
   // A new entry (position, kind id, flags 0); its number, the new data ID, or
   // -1 when the index cannot take one.
@@ -83,9 +91,17 @@ class TXGIndex {
   // result (true when there is no entry).
   bool ForEach(const TCallback& callback) const;
 
-  // Writes every pending entry and syncs the file; on failure everything stays
-  // pending for the next commit.
+  // Writes every pending entry, through the journal, and syncs the file; on
+  // failure everything stays pending for the next commit. before is the mark
+  // xbase.vlm holds, after the one this commit gives.
+  bool Commit(const TCommitMark& before, const TCommitMark& after);
+  // A commit that no database records: the journal goes once the entries are
+  // on disk.
   bool Commit();
+  // A checksum of the last entries below count (at most 16), which a commit
+  // mark keeps to know index.vlm again; entryAt gives entry id.
+  uint32_t TailChecksum(int64_t count) const;
+  static uint32_t TailChecksum(int64_t count, const std::function<TXGIndexRec(int64_t id)>& entryAt);
   // Whether the chain that entry id points to was written after the last
   // commit, so that no entry in the file refers to it yet and it may be
   // rewritten in place. Chains the file refers to are never overwritten.
@@ -102,8 +118,8 @@ class TXGIndex {
  private:
   bool Fail(std::string text);
   bool WriteRun(int64_t first, int64_t count);
-  bool WriteDirty();
-  bool WriteJournal();
+  bool WriteDirty(const std::vector<int64_t>& ids);
+  bool WriteJournal(const TCommitMark& before, const TCommitMark& after, const std::vector<int64_t>& ids);
   bool SyncIndexFile();
   void Unbind();
 
@@ -112,10 +128,10 @@ class TXGIndex {
   TXBase* base_ = nullptr;
   FileHooks* hooks_ = &FileHooks::None();  // the bound database's
   BinaryFile file_;
-  std::vector<TXGIndexRec> entries_;  // entry 0 stands for the header
-  int64_t writtenCount_ = 0;          // entries [0, writtenCount_) are in the file
-  std::vector<int64_t> dirty_;        // rewritten entries below writtenCount_
-  std::vector<bool> fresh_;           // see IsFresh
+  std::vector<TXGIndexRec> entries_;                // entry 0 stands for the header
+  int64_t writtenCount_ = 0;                        // entries [0, writtenCount_) are in the file
+  std::unordered_map<int64_t, TXGIndexRec> dirty_;  // rewritten entries below writtenCount_: their file value
+  std::vector<bool> fresh_;                         // see IsFresh
   std::string lastError_;
 };
 

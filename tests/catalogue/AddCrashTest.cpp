@@ -1,12 +1,13 @@
 // A threaded add killed for real: a child process opens the catalogue, adds a
 // disc (the scan on its worker, records written ahead in batches) and sends
 // itself SIGKILL just before a chosen write of the storage files. The parent
-// then opens the catalogue: it must open for writing, keep the earlier disc
-// whole and searchable, hold the interrupted disc either not at all, empty
-// (no root, zero counts) or whole, and take a further add. The points are
-// chosen from a first run that notes which file each write goes to: after
-// writes of every kind (data, name indexes, global index, free space,
-// description), for an enciphered catalogue and one without a password.
+// then opens the catalogue: it must open for writing, give back what the add
+// wrote past its last commit, keep the earlier disc whole and searchable,
+// hold the interrupted disc either not at all, empty (no root, zero counts)
+// or whole, and take a further add. The points are chosen from a first run
+// that notes which file each write goes to: after writes of every kind
+// (data, name indexes, global index, free space, description), for an
+// enciphered catalogue and one without a password.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -161,6 +162,8 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
     TEngine engine(host, QV_TEST_APP_DIR);
     ASSERT_TRUE(engine.OpenDatabase(GetParam())) << testing::PrintToString(host.console);
     ASSERT_FALSE(engine.Base->ReadOnly()) << engine.Base->DamageText();
+    const int64_t data = int64_t(fs::file_size(folder + "/storage.vlm"));
+    EXPECT_LE(data, wholeData);
     Search found = FindAll(engine, host);
     EXPECT_TRUE(found.errors.empty()) << testing::PrintToString(found.errors);
     EXPECT_EQ(OfDisc(found.entries, "First"), first);
@@ -172,8 +175,14 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
       EXPECT_TRUE(whole || (d.Root < 0 && d.Files == 0 && d.Folders == 0))
           << d.Root << " " << d.Files << " " << d.Folders;
       EXPECT_EQ(mine, whole ? second : std::multiset<std::string>{});
+      // What the killed add wrote past its last commit was given back: at
+      // most the disc record is left.
+      if (!whole) {
+        EXPECT_LE(data, templateData + 1024) << "of " << wholeData;
+      }
     } else {
       EXPECT_TRUE(mine.empty());
+      EXPECT_LE(data, templateData + 1024) << "of " << wholeData;
     }
     // The catalogue takes the next add whole.
     Add(engine, "Third", dir / "third");
@@ -188,6 +197,8 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
 
   TempDir dir;
   std::multiset<std::string> first, second;
+  int64_t templateData = 0;  // storage.vlm's size with the first disc
+  int64_t wholeData = 0;     // and after the second's add that was not killed
   bool killed = false;
 };
 
@@ -196,6 +207,8 @@ TEST_P(AddCrash, KilledAtAnyKindOfWriteTheCatalogueOpensWhole) {
   // disc (stored by its own flush; the process ends without Close).
   const std::string whole = dir / "whole";
   RunChild(whole, 0);
+  wholeData = int64_t(fs::file_size(whole + "/storage.vlm"));
+  templateData = int64_t(fs::file_size(dir / "template/storage.vlm"));
   std::string kinds;
   std::getline(std::ifstream(whole + ".census"), kinds);
   {
