@@ -64,6 +64,45 @@ std::string FileUri(const std::string& path) {
   return out;
 }
 
+std::vector<uint8_t> MakeDropFiles(const std::vector<std::string>& paths) {
+  std::vector<uint8_t> out(20, 0);
+  out[0] = 20;  // where the names start
+  out[16] = 1;  // wide names
+  auto put = [&](char16_t ch) {
+    out.push_back(uint8_t(ch & 0xFF));
+    out.push_back(uint8_t(ch >> 8));
+  };
+  for (const std::string& path : paths) {
+    for (char16_t ch : Utf8ToUtf16(path)) put(ch);
+    put(0);
+  }
+  put(0);
+  return out;
+}
+
+std::vector<std::string> FilesOfDrop(const uint8_t* block, size_t size) {
+  std::vector<std::string> paths;
+  if (!block || size < 20) return paths;
+  auto u32 = [&](size_t at) {
+    return uint32_t(block[at]) | uint32_t(block[at + 1]) << 8 | uint32_t(block[at + 2]) << 16 |
+           uint32_t(block[at + 3]) << 24;
+  };
+  size_t at = u32(0);
+  if (at < 20 || at > size || u32(16) == 0) return paths;  // only wide names are made here
+  std::u16string name;
+  for (; at + 1 < size; at += 2) {
+    char16_t ch = char16_t(block[at] | block[at + 1] << 8);
+    if (ch) {
+      name += ch;
+      continue;
+    }
+    if (name.empty()) break;  // the second NUL ends the list
+    paths.push_back(Utf16ToUtf8(name));
+    name.clear();
+  }
+  return paths;
+}
+
 ForeignDragOffer MakeForeignOffer(IDataObject* data) {
   ForeignDragOffer offer;
   offer.text = TextOf(data);
