@@ -238,7 +238,8 @@ void EndDrag(Connection& c) {
 
 bool HandleDragSelectionClear(Connection& c, const XSelectionClearEvent& ev) {
   if (ev.selection != c.dnd.selection) return false;
-  c.dragOut.ownsSelection = false;
+  // A clear about an earlier claim of ours may come after the new one: the server knows.
+  c.dragOut.ownsSelection = XGetSelectionOwner(c.dpy, c.dnd.selection) == c.utility;
   return true;
 }
 
