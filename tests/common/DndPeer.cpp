@@ -107,6 +107,7 @@ DndPeer::DndPeer(const std::string& display, Options options) : display_(display
                                 "--height",
                                 std::to_string(options.height)};
   if (!options.dragText.empty()) args.insert(args.end(), {"--drag-text", options.dragText});
+  if (!options.dragTextFile.empty()) args.insert(args.end(), {"--drag-text-file", options.dragTextFile});
   if (!options.want.empty()) args.insert(args.end(), {"--want", options.want});
   if (options.above) args.push_back("--above");
   if (!options.dragFiles.empty()) {

@@ -44,6 +44,7 @@ class DndPeer {
     std::string title = "qv dnd peer";
     int x = 620, y = 80, width = 380, height = 200;
     std::string dragText;
+    std::string dragTextFile;  // a text too long for the command line
     std::vector<std::string> dragFiles;
     std::string want;    // the type asked for first when offered
     bool above = false;  // kept above other windows, even when they are clicked

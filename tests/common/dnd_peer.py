@@ -5,7 +5,8 @@
 # line is flushed at once, so a test can wait on it.
 #
 #   dnd_peer.py --log FILE --out DIR [--title T] [--x X --y Y] [--width W --height H]
-#               [--drag-text TEXT | --drag-files PATH...] [--want TYPE] [--above]
+#               [--drag-text TEXT | --drag-text-file FILE | --drag-files PATH...]
+#               [--want TYPE] [--above]
 #
 # How a drop is finished is read from DIR/finish at each drop: "ok" (the
 # default), "fail" (finished without success) or "never" (no finish at all).
@@ -134,11 +135,15 @@ def main():
     parser.add_argument("--width", type=int, default=400)
     parser.add_argument("--height", type=int, default=200)
     parser.add_argument("--drag-text")
+    parser.add_argument("--drag-text-file", help="drags the text this file holds")
     parser.add_argument("--drag-files", nargs="*", default=[])
     parser.add_argument("--want")
     parser.add_argument("--above", action="store_true", help="kept above other windows")
     args = parser.parse_args()
     log = open(args.log, "a", encoding="utf-8")
+    if args.drag_text_file:
+        with open(args.drag_text_file, encoding="utf-8") as f:
+            args.drag_text = f.read()
 
     window = Gtk.Window(title=args.title)
     window.set_default_size(args.width, args.height)

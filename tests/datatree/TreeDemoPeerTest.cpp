@@ -319,6 +319,23 @@ TEST_F(TreeDemoPeer, FilesFromThePeerBecomeRowsWithTheirSizes) {
   std::filesystem::remove_all(dir);
 }
 
+// Text beyond what one property holds comes from the peer in pieces (INCR):
+// every line becomes a row.
+TEST_F(TreeDemoPeer, ALongTextFromThePeerArrivesInPieces) {
+  auto file = std::filesystem::temp_directory_path() / ("qv-peer-text-" + std::to_string(getpid()));
+  {
+    std::ofstream out(file);
+    for (int i = 0; i < 20000; ++i) out << "line " << i << " " << std::string(40, 'x') << "\n";
+  }
+  DndPeer::Options options;
+  options.dragTextFile = file.string();
+  auto peer = StartPeer(options);
+  ASSERT_TRUE(DropIn(*peer, 20000)) << basket->RootNodeCount() << " rows" << Log(*peer);
+  EXPECT_EQ(basket->GetText(basket->GetFirst(), 0), u"line 0 " + std::u16string(40, u'x'));
+  EXPECT_EQ(basket->GetText(basket->GetLast(), 0), u"line 19999 " + std::u16string(40, u'x'));
+  std::filesystem::remove(file);
+}
+
 // The mapped window of a process (by _NET_WM_PID), 0 while there is none.
 Window WindowOfProcess(::Display* d, pid_t pid) {
   ServerHeld held(d);
