@@ -6,38 +6,43 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/Utf.h"
 #include "platform/ole/Clipboard.h"
 
 namespace qv {
 namespace {
 
-// The medium's bytes, or none when the object does not render the format.
+// The text of a format as UTF-8, converted straight from the medium (a
+// million rows are tens of megabytes: no copy more than needed); empty when
+// the object does not render it. Wide text is UTF-16, narrow text UTF-8.
 std::string Rendered(IDataObject* data, CLIPFORMAT format) {
   FORMATETC f;
   f.cfFormat = format;
   STGMEDIUM m;
   if (!data || FAILED(data->GetData(&f, &m))) return {};
-  std::string bytes;
+  std::string text;
   if (m.tymed == TYMED_HGLOBAL)
     if (auto* p = static_cast<const char*>(GlobalLock(m.hGlobal))) {
-      bytes.assign(p, GlobalSize(m.hGlobal));
+      size_t size = GlobalSize(m.hGlobal);
+      if (format == CF_UNICODETEXT) {
+        std::u16string wide(size / 2, u'\0');
+        std::memcpy(wide.data(), p, wide.size() * 2);  // the units as the medium holds them
+        text = Utf16ToUtf8(std::u16string_view(wide).substr(0, wide.find(u'\0')));
+      } else {
+        text.assign(p, std::find(p, p + size, '\0'));
+      }
       GlobalUnlock(m.hGlobal);
     }
   ReleaseStgMedium(&m);
-  return bytes;
+  return text;
 }
 
 std::string TextOf(IDataObject* data) {
-  std::string wide = Rendered(data, CF_UNICODETEXT);
-  if (!wide.empty()) {
-    std::u16string text(wide.size() / 2, u'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-      text[i] = char16_t(uint8_t(wide[2 * i]) | (uint8_t(wide[2 * i + 1]) << 8));
-    return Utf16ToUtf8(text.substr(0, text.find(u'\0')));
-  }
-  std::string narrow = Rendered(data, CF_TEXT);
-  return narrow.substr(0, narrow.find('\0'));
+  std::string text = Rendered(data, CF_UNICODETEXT);
+  return text.empty() ? Rendered(data, CF_TEXT) : text;
 }
 
 bool Exists(const std::string& path) {
