@@ -20,23 +20,29 @@ namespace qv {
 
 namespace {
 
-// Records read detached, checked as GetReferenced checks them. A reference
-// past the end of the global index is left to the walk (pastEnd).
+// Records read detached, checked as GetLiveReferenced checks them. What
+// marks the database damaged is left to the walk (leftToWalk), which reads
+// it again through the pool: a reference past the end of the global index,
+// a record that cannot be read, a link to a deleted record.
 struct DetachedSource {
   const TXBase& base;
   TXFile::TSharedReader& reader;
   int64_t records;
   std::unique_ptr<TXRecData> held;
-  bool pastEnd = false;
+  bool leftToWalk = false;
 
   TXRecData* Get(int64_t id, const TRecKind* kind, std::string& error) {
     error.clear();
     if (id >= records) {
-      pastEnd = true;
+      leftToWalk = true;
       return nullptr;
     }
     held = base.ReadDetached(id, reader, error);
-    if (!held) return nullptr;
+    if (!held || held->IsDeleted() || held->Position <= 0) {
+      leftToWalk = true;
+      held.reset();
+      return nullptr;
+    }
     if (held->Kind != kind) {
       error = WrongKindText(id, held->Kind, kind);
       held.reset();
@@ -50,10 +56,10 @@ struct DetachedSource {
 // Reads folder ref as the walk would, its name included (not the root's).
 void ReadFolder(int64_t ref, bool root, const TRecKind* folder, const TRecKind* folderName,
                 DetachedSource& source, browse::SharedNames& names, TReadFolder& out) {
-  source.pastEnd = false;
+  source.leftToWalk = false;
   TXRecData* rec = source.Get(ref, folder, out.error);
   if (!rec) {
-    out.walkReads = source.pastEnd;
+    out.walkReads = source.leftToWalk;
     return;
   }
   out.disc = rec::Ref(rec, fld::foDisc);
@@ -71,7 +77,7 @@ void ReadFolder(int64_t ref, bool root, const TRecKind* folder, const TRecKind* 
     return;
   }
   if (!browse::NodeName(source, out.nameRef, ref, folderName, false, names, out.name, out.nameError))
-    out.walkReadsName = source.pastEnd;
+    out.walkReadsName = source.leftToWalk;
 }
 
 }  // namespace
@@ -219,10 +225,10 @@ void TBrowseReadAhead::Work(Worker& worker) {
       out.nameError.clear();
       out.name.clear();
       try {
-        source.pastEnd = false;
+        source.leftToWalk = false;
         TXRecData* rec = source.Get(out.ref, file_, out.error);
         if (!rec) {
-          out.walkReads = source.pastEnd;
+          out.walkReads = source.leftToWalk;
           continue;
         }
         // Disc and parent stand at the same field numbers in file and folder records.
@@ -234,7 +240,7 @@ void TBrowseReadAhead::Work(Worker& worker) {
         source.Put(rec);
         if (!browse::NodeName(source, out.nameRef, out.ref, fileName_, true, *names_, out.name,
                               out.nameError))
-          out.walkReadsName = source.pastEnd;
+          out.walkReadsName = source.leftToWalk;
       } catch (const std::exception&) {
         out.walkReads = true;  // out of memory: the walk tries again and reports
       }

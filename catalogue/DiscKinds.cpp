@@ -122,6 +122,14 @@ bool TDiscKinds::CreateNew(TXBase* base) {
 
 bool TDiscKinds::Recreate(TXBase* base, const TRecKind* kind, int64_t damaged) {
   host_.AddWarning("Failed to retrieve categories descriptions; the default categories are used");
+  if (base->ReadOnly()) {
+    // A damaged catalogue gets no new record: the defaults serve this
+    // session, and the stored record stays as it was found.
+    LoadDefaults();
+    Base = base;
+    KindsID = -1;
+    return true;
+  }
   if (damaged >= 0) base->DeleteData(damaged);  // the next opening finds the new record first
   TXRecData* rec = base->NewData(kind);
   if (!rec) {
@@ -180,7 +188,9 @@ bool TDiscKinds::LoadNames(bool report) {
 }
 
 bool TDiscKinds::Save() {
-  if (!IsAttached() || KindsID < 0) return false;
+  if (!IsAttached()) return false;
+  if (Base->ReadOnly()) return true;  // a damaged catalogue writes nothing
+  if (KindsID < 0) return false;
   // Fetched without a pin: the record stays pooled for the next flush to write.
   TXRecData* rec = Base->FetchData(KindsID);
   if (!rec) {
@@ -188,12 +198,25 @@ bool TDiscKinds::Save() {
     return false;
   }
   TXArrData* arr = rec::Arr(rec, fld::kNames);
-  if (arr) {
+  // Names as stored are not stored again: a session that changed none
+  // leaves the record, and with it the whole commit, alone.
+  if (arr && !Stored(*arr)) {
     arr->Clear();
     for (auto& item : names_)
       if (auto* v = dynamic_cast<TXValData*>(arr->Add())) v->SetText(rec::FitString(item.name));
   }
   return arr != nullptr;
+}
+
+bool TDiscKinds::Stored(TXArrData& arr) const {
+  if (arr.Count() != Count()) return false;
+  for (int i = 0; i < arr.Count(); ++i) {
+    auto* v = dynamic_cast<TXValData*>(arr.GetItem(i));
+    if (!v || v->Tag() != kcString) return false;
+    const std::string stored = v->IsEmpty() ? std::string() : v->GetText();
+    if (stored != rec::FitString(names_[std::size_t(i)].name)) return false;
+  }
+  return true;
 }
 
 bool TDiscKinds::Close() {

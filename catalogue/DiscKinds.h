@@ -11,6 +11,7 @@ namespace qv {
 class IEngineHost;
 class TXBase;
 class TRecKind;
+class TXArrData;
 
 class TDiscKinds {
  public:
@@ -58,6 +59,8 @@ class TDiscKinds {
     int32_t discs = 0;
   };
   bool InRange(int32_t index) const { return index >= 0 && index < Count(); }
+  // The record's names are the list's, in order.
+  bool Stored(TXArrData& names) const;
   const TRecKind* FindKind(TXBase* base);
   void Changed();
   bool LoadNames(bool report);

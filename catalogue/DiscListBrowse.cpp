@@ -68,7 +68,7 @@ const TRecKind* RecKindNamed(TXBase& base, const char* name) {
 struct PooledSource {
   TXBase& base;
   TXRecData* Get(int64_t id, const TRecKind* kind, std::string& error) {
-    return GetReferenced(base, id, kind, error);
+    return GetLiveReferenced(base, id, kind, error);
   }
   void Put(TXRecData* rec) { base.Release(rec); }
 };
@@ -152,7 +152,7 @@ std::string TDiscList::NodeCheck(bool isFile, int64_t disc, int64_t parent, int6
 
 // Reads folder ref here as the walk would; its name is left to the walk.
 void TDiscList::ReadFolderHere(int64_t ref, TReadFolder& out, TreeWalk& walk) {
-  TXRecData* rec = GetReferenced(*Base, ref, walk.folder, out.error);
+  TXRecData* rec = GetLiveReferenced(*Base, ref, walk.folder, out.error);
   if (!rec) return;
   // Disc and parent stand at the same field numbers in file and folder records.
   out.disc = rec::Ref(rec, fld::foDisc);
@@ -279,7 +279,7 @@ bool TDiscList::LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
 // A file node read on the walk's own thread.
 bool TDiscList::ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk) {
   std::string error;
-  TXRecData* rec = GetReferenced(*Base, ref, walk.file, error);
+  TXRecData* rec = GetLiveReferenced(*Base, ref, walk.file, error);
   if (!rec) {
     host_.AddError(error);
     return false;

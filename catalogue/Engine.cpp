@@ -77,7 +77,7 @@ bool TEngine::RefusedLoudly() {
 
 bool TEngine::RefusedReadOnly() {
   if (!IsOpen() || !Base->ReadOnly()) return false;
-  host_.AddError("The database is damaged and opened for reading only");
+  host_.AddError(Base->RefusalText());
   return true;
 }
 
@@ -128,7 +128,9 @@ bool TEngine::KeepNameOrder(bool created, TXIndex* discIndex) {
     }
     host_.AddInfo("Name indexes have been sorted again for the name order \"" + tag + "\"");
   }
-  // The indexes reach their files before the tag says they are in order.
+  // The indexes reach their files before the tag says they are in order;
+  // a read-only catalogue sorts them again at every open instead.
+  if (Base->ReadOnly()) return true;
   if (!Base->Flush() || !Base->WriteEngineKey(kKey, tag)) host_.AddError(Base->LastError);
   return true;
 }
@@ -192,7 +194,11 @@ bool TEngine::OpenDatabase(const std::string& password) {
     AbandonDatabase();
     return false;
   }
-  if (Base->ReadOnly()) host_.AddError(Base->DamageText());
+  // Damage is an error; media that cannot be written are merely said.
+  if (!Base->DamageText().empty())
+    host_.AddError(Base->ReadOnlyText());
+  else if (Base->ReadOnly())
+    host_.AddWarning(Base->ReadOnlyText());
   RefreshViews(true);
   host_.AddInfo("Database \"" + Base->Name + "\" has been loaded");
   return true;

@@ -169,6 +169,7 @@ class TEngine {
   // One matching name; pruned tells that the name left the index.
   bool FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& pruned);
   int32_t DiscOf(int64_t discID, const char* warning);
+  void ReportDamage(const std::string& line);
   bool CompareStored(TFileData* node, int64_t nameID, bool& stored);
   // Keeps the facts of a stored entry and of the reference its name record
   // just gained.
@@ -187,6 +188,7 @@ class TEngine {
   int64_t lastPumpMs_ = -1;
   int32_t lastProgress_ = -1;
   bool warnedMissingDisc_ = false;
+  bool damageShown_ = false;                        // this search or compare reported damage
   std::unique_ptr<TXRecData> folderKey_, fileKey_;  // scratch lookup records
   // Folded-name hash -> name record ID, for file names [0] and folder names [1].
   std::unordered_map<uint64_t, int64_t> interned_[2];

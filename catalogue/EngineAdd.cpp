@@ -85,12 +85,22 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
                     std::to_string(Scanner->FolderCount) + " folder(s) were added to the database");
   }
   Scanner->Reset();
+  if (Base->ReadOnly()) {
+    // Storing met damage (a record it had to read could not be): nothing
+    // more is written, and the add ends with the damage, not with "Done".
+    RefreshViews(true);
+    host_.AddError(Base->ReadOnlyText());
+    return;
+  }
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
   // The counts and the root reach the disc's record with this flush, so the
   // disc is complete on disk even if the program never closes normally.
   Discs->SaveDisc(discIndex);
+  host_.StopAvailable(false);  // the flush runs to its end
   host_.AddInfo("Finalizing database");
-  if (!Base->Flush()) {
+  const bool flushed = Base->Flush();
+  host_.StopAvailable(true);
+  if (!flushed) {
     host_.AddError(Base->LastError);
     return;
   }

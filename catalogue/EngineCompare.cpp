@@ -27,6 +27,7 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   host_.FileTreeClear();
   host_.ClearConsole();
   warnedMissingDisc_ = false;
+  damageShown_ = false;
   host_.AddInfo("Scanning path \"" + path + "\" for files and folders ...");
   TScanOpts scan;
   scan.IncludeFiles = true, scan.AllFiles = true, scan.FoldersOnly = false, scan.Path = path;

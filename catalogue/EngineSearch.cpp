@@ -131,14 +131,15 @@ bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, i
     return a;
   };
   lo = bound(0, index->Count(), -1);
+  const bool lowerFailed = failed;
+  if (!failed) hi = bound(lo, index->Count(), 0) - 1;
   if (failed) {
-    Out().AddError("Failed to search lower index");
-    return false;
-  }
-  hi = bound(lo, index->Count(), 0) - 1;
-  if (failed) {
-    Out().AddError("Failed to search upper index");
-    return false;
+    // A name the binary search cannot read hides where the run lies: the
+    // whole index is walked instead, and the mask still picks the names.
+    ReportDamage(std::string(lowerFailed ? "Failed to search lower index" : "Failed to search upper index") +
+                 " - " + Base->LastError);
+    lo = 0;
+    hi = int64_t(index->Count()) - 1;
   }
   return Base->Flush();
 }
@@ -169,15 +170,16 @@ bool TEngine::WalkIndex(SearchState& s, bool isFile) {
     if (i < ready && !hits[i]) continue;
     s.at = i;
     if (i >= ready) {
-      // A name that could not be read is read again here, which reports it.
+      // A name that could not be read is read again here, which reports it;
+      // the walk goes on with the names it can read.
       std::string name;
       TXRecData* nameRec = nullptr;
-      if (!ReadName(ids[i], isFile, name, nameRec)) break;
+      if (!ReadName(ids[i], isFile, name, nameRec)) continue;
       Base->Release(nameRec);
       if (!mask || !NamePasses(s, *mask, name, isFile)) continue;
     }
     bool pruned = false;
-    if (!FollowRefs(s, ids[i], isFile, pruned)) break;
+    FollowRefs(s, ids[i], isFile, pruned);
     ProgressOf(int64_t(i + 1), int64_t(ids.size()));
   }
   s.ids = nullptr;
@@ -278,6 +280,7 @@ bool TEngine::Search(const TSearchOpts& opts) {
   host_.FileTreeSortFollows();
   host_.ClearConsole();
   warnedMissingDisc_ = false;
+  damageShown_ = false;
   SearchState s{opts, TLazyMask(opts.FileMask), TLazyMask(opts.FolderMask), TFileKindIndex(*FileKinds)};
   const int64_t estimate = Discs->EstimateResults(opts);
   // The folder mask names what is found only when no file mask is given;
@@ -424,7 +427,7 @@ int32_t TEngine::DiscOf(int64_t discID, const char* text) {
 bool TEngine::ReadName(int64_t nameID, bool isFile, std::string& name, TXRecData*& nameRec) {
   nameRec = Base->GetData(nameID);
   if (!nameRec) {
-    Out().AddError((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
+    ReportDamage((isFile ? "Retrieving file - " : "Retrieving folder name - ") + Base->LastError);
     return false;
   }
   if (isFile && nameRec->IsDeleted()) {
@@ -488,13 +491,13 @@ bool TEngine::FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& prun
       std::string damage;
       TXRecData* entry = GetReferenced(*Base, ref, entryKind, damage);
       if (!entry) {  // reported, and the walk goes on with the rest
-        Out().AddError((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
+        ReportDamage((isFile ? "Retrieving file data - " : "Retrieving folder data - ") + damage);
         continue;
       }
       isDeleted = entry->IsDeleted();
       if (!isDeleted && !CarriesName(entry, nameID, isFile)) {
-        Out().AddError("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
-                       IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
+        ReportDamage("Damaged database: " + std::string(isFile ? "file \"" : "folder \"") +
+                     IntToHex(uint64_t(ref), 16) + "\" does not carry the name that refers to it");
         Base->Release(entry);
         continue;
       }
@@ -566,8 +569,8 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   for (int64_t cur = ref; cur >= 0;) {
     if (--steps < 0) {
       head = "<Parent-Error> ";
-      Out().AddError("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
-                     "\" form a circle");
+      ReportDamage("Damaged database: the parents of folder \"" + IntToHex(uint64_t(ref), 16) +
+                   "\" form a circle");
       break;
     }
     if (const std::string* cached = paths_.Find(cur)) {
@@ -579,10 +582,10 @@ std::string TEngine::GetFolderPath(int64_t ref) {
       link = *known;
     } else {
       std::string damage;
-      TXRecData* folder = GetReferenced(*Base, cur, FolderRecKind, damage);
+      TXRecData* folder = GetLiveReferenced(*Base, cur, FolderRecKind, damage);
       if (!folder) {
         head = "<Parent-Error> " + damage;
-        Out().AddError(damage);
+        ReportDamage(damage);
         break;
       }
       link = {rec::Ref(folder, fld::foParent), rec::Ref(folder, fld::foName)};
@@ -594,10 +597,10 @@ std::string TEngine::GetFolderPath(int64_t ref) {
       names.emplace_back(*cached);
     } else {
       std::string damage;
-      TXRecData* nameRec = GetReferenced(*Base, link.name, FolderNameRecKind, damage);
+      TXRecData* nameRec = GetLiveReferenced(*Base, link.name, FolderNameRecKind, damage);
       if (!nameRec) {
         head = "<Name-Error> " + damage;
-        Out().AddError(damage);
+        ReportDamage(damage);
         break;
       }
       names.push_back(rec::Str(nameRec, fld::nName));
@@ -610,6 +613,17 @@ std::string TEngine::GetFolderPath(int64_t ref) {
   for (auto it = names.rbegin(); it != names.rend(); ++it) path += *it + "/";
   if (head.size() && head.back() == '/') paths_.Put(ref, path);
   return path;
+}
+
+// Damage met by a search or a compare: the first is reported, with a word
+// that the database turned read-only when it did; the rest of the walk
+// reads what it can without a line for every record that shares the damage.
+void TEngine::ReportDamage(const std::string& line) {
+  if (damageShown_) return;
+  damageShown_ = true;
+  const bool said = line.find("open for reading only") != std::string::npos;
+  Out().AddError(Base->ReadOnly() && !said ? line + "; the database is damaged and now open for reading only"
+                                           : line);
 }
 
 bool TEngine::PruneName(TXRecData* nameRec) {

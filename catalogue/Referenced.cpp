@@ -37,6 +37,24 @@ TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::st
   return rec;
 }
 
+TXRecData* GetLiveReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error) {
+  TXRecData* rec = GetReferenced(base, id, kind, error);
+  // A record never written (no chain, no change waiting in the pool) reads
+  // as an empty one, as a deleted one does.
+  if (!rec || (!rec->IsDeleted() && (rec->Position > 0 || rec->IsModified()))) return rec;
+  base.Release(rec);
+  base.MarkDamaged(
+      "The database is damaged: a stored reference reaches a deleted or missing record; it is "
+      "opened for reading only");
+  error = DeletedLinkText(id);
+  return nullptr;
+}
+
+std::string DeletedLinkText(int64_t id) {
+  return "Damaged database: reference " + IdText(id) +
+         " reaches a deleted or missing record; the database is now open for reading only";
+}
+
 std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind) {
   return "Damaged database: reference " + IdText(id) + " reaches a record of kind \"" + found->Name +
          "\" instead of \"" + (kind ? kind->Name : std::string()) + "\"";

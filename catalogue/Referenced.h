@@ -18,6 +18,15 @@ class TKind;
 // of the global index marks the database damaged (read-only from then on).
 TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
 
+// As GetReferenced, for a link that a live record must have: its name, its
+// parent, a folder's own folders and files. A record marked deleted or
+// never written is damage there too (it would read as an empty record): the
+// database is marked damaged and nullptr returned with error set.
+TXRecData* GetLiveReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
+
+// The error text of a reference to a deleted record from a live one.
+std::string DeletedLinkText(int64_t id);
+
 // The error text of a reference that reached a record of kind found
 // instead of kind.
 std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind);

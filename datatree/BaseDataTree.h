@@ -433,7 +433,21 @@ class TBaseDataTree : public TCustomControl {
   int RangeY() const {
     return int(std::min<int64_t>(int64_t(root_->TotalHeight) - defaultNodeHeight_, INT32_MAX));
   }
+  // The header's rectangle in window coordinates: above the client area,
+  // inside the border, the bevels and the BorderWidth ring.
   RECT HeaderRect() const { return headerRect_; }
+  // The rows and the header (which lies in the frame) are painted again.
+  void Invalidate() override;
+  // The height the header takes off the client area (0 while hidden).
+  int VisibleHeaderHeight() const;
+  // Where the client area starts in the window.
+  POINT ClientOriginInWindow();
+  // Header coordinates: client x, client y plus the header's height.
+  POINT ClientToHeader(POINT P) const;
+  POINT HeaderToScreen(POINT P);
+  // How far the header's columns lie right of the client's: the width of a
+  // vertical bar at the left (right-to-left), else 0.
+  int HeaderScrollBarShift();
   TCustomImageList* CheckImages() const { return checkImages_; }
   const std::u16string& SearchBuffer() const { return search_.Buffer(); }
   PDataNode LastSearchNode() const { return search_.LastHit(); }
@@ -814,6 +828,16 @@ class TBaseDataTree : public TCustomControl {
   void ChangeScale(int M, int D) override;
   void WndProc(TMessage& Message) override;
   void Resize() override;
+  void AdjustClientRect(RECT& Rect) override;
+  void FrameChanged() override;
+  // The non-client area: its layout (the header's rectangle), the header's
+  // hit code, and the header, bevels and BorderWidth ring painted there.
+  void UpdateHeaderRect(int Width, int Height);
+  void HandleNcCalcSize(TMessage& Message);
+  void HandleNcHitTest(TMessage& Message);
+  void HandleNcPaint(TMessage& Message);
+  void PaintNonClientArea(HDC DC, RECT R);
+  void PrintWindow(TMessage& Message);
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char16_t& Key) override;
   void KeyUp(WORD& Key, TShiftState Shift) override;

@@ -51,9 +51,9 @@ PDataNode TBaseDataTree::BandRowAt(int Y, int& Top, int Edge) {
 bool TBaseDataTree::CalculateSelectionRect(int X, int Y) {
   RECT old = band_.Rect();
   int maxX = std::max(ClientWidth(), RangeX());
-  int maxY = std::max(ClientHeight() - int(headerRect_.bottom), RangeY());
+  int maxY = std::max(int(ClientHeight()), RangeY());
   int x = std::clamp(X - offsetX_, 0, std::max(0, maxX));
-  int y = std::clamp(Y - int(headerRect_.bottom) - offsetY_, 0, std::max(0, maxY));
+  int y = std::clamp(Y - offsetY_, 0, std::max(0, maxY));
   // The anchor stays the first corner; the corners are not reordered here.
   band_.SetRect(RECT{band_.Start().x, band_.Start().y, x, y});
   return !EqualRect(&old, &band_.Rect());

@@ -137,7 +137,8 @@ bool TBaseDataTree::HandleSetCursor() {
     if (header_->Busy()) return true;  // tracking or dragging keeps its cursor
     if (!header_->Options().Contains(hoColumnResize)) return false;
     HCURSOR standard = Screen ? Screen->Cursors(Cursor()) : LoadCursorW(nullptr, IDC_ARROW);
-    HCURSOR cursor = header_->DetermineSplitterIndex(p) >= 0 ? LoadCursorW(nullptr, IDC_SIZEWE) : standard;
+    HCURSOR cursor =
+        header_->DetermineSplitterIndex(ClientToHeader(p)) >= 0 ? LoadCursorW(nullptr, IDC_SIZEWE) : standard;
     DoGetHeaderCursor(cursor);
     if (cursor == standard) return false;
     ::qv::SetCursor(cursor);

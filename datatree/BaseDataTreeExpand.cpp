@@ -86,7 +86,7 @@ void TBaseDataTree::ToggleNode(PDataNode Node) {
         UpdateScrollBars(true);
         if (options_->AutoOptions().Contains(toAutoScrollOnExpand) && Node->Has(vsExpanded) &&
             HandleAllocated()) {
-          if (int64_t(Node->TotalHeight) > ClientHeight() - headerRect_.bottom)
+          if (int64_t(Node->TotalHeight) > ClientHeight())
             SetTopNode(Node);
           else if (Node->LastChild)
             ScrollIntoView(Node->LastChild, options_->SelectionOptions().Contains(toCenterScrollIntoView),

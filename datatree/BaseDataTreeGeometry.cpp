@@ -32,7 +32,7 @@ PDataNode TBaseDataTree::FindInPositionCache(int Position, int& CurrentPos) cons
 PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
   (void)X;
   int64_t y = Y;
-  if (Relative) y -= int64_t(offsetY_) + headerRect_.bottom;
+  if (Relative) y -= int64_t(offsetY_);
   if (y < 0) y = 0;
   int64_t top = 0;
   PDataNode run = nullptr;
@@ -58,13 +58,13 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
     if (run == root_) break;
     run = run->NextSibling;
   }
-  NodeTop = ClampToInt(Relative ? top + offsetY_ + headerRect_.bottom : top);
+  NodeTop = ClampToInt(Relative ? top + offsetY_ : top);
   return result;
 }
 
 PDataNode TBaseDataTree::GetTopNode() {
   int top;
-  return GetNodeAt(0, headerRect_.bottom, true, top);  // the first row below the header
+  return GetNodeAt(0, 0, true, top);  // the first row of the client area
 }
 
 int TBaseDataTree::NodeTop(PDataNode Node) {
@@ -108,9 +108,8 @@ RECT TBaseDataTree::GetDisplayRect(PDataNode Node, TColumnIndex Column, bool Tex
   if (!IsNodeVisible(Node)) return r;
   TColumnIndex main = header_->MainColumn();
   int top = NodeTop(Node);
-  int headerHeight = headerRect_.bottom;
   // A node past an int's reach stays at its end rather than wrapping.
-  r.top = ClampToInt(int64_t(top) + offsetY_ + headerHeight);
+  r.top = ClampToInt(int64_t(top) + offsetY_);
   r.bottom = ClampToInt(int64_t(r.top) + Node->NodeHeight);
   TDataTreeColumns* cols = header_->Columns();
   if (Column > NoColumn && cols->IsValidColumn(Column)) {
@@ -227,7 +226,6 @@ void TBaseDataTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
   int clientH = HandleAllocated() ? ClientHeight() : Height();
   if (X < 0) HitInfo.HitPositions.Include(hpToLeft);
   if (X > std::max(clientW, RangeX())) HitInfo.HitPositions.Include(hpToRight);
-  if (Relative) Y -= headerRect_.bottom;
   if (Y < 0) HitInfo.HitPositions.Include(hpAbove);
   if (Y > std::max(clientH, RangeY())) HitInfo.HitPositions.Include(hpBelow);
   if (!HitInfo.HitPositions.Empty()) return;

@@ -75,7 +75,7 @@ void TBaseDataTree::KeyDown(WORD& Key, TShiftState Shift) {
       focus_.SetAnchor(GetFirstSelected());
       if (!focus_.Anchor()) focus_.SetAnchor(GetFirst());
     }
-    int rowsH = HandleAllocated() ? ClientHeight() - headerRect_.bottom : Height();
+    int rowsH = HandleAllocated() ? ClientHeight() : Height();
     switch (Key) {
       case VK_HOME:
       case VK_END: {

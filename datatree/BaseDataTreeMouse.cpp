@@ -61,11 +61,11 @@ uint8_t TBaseDataTree::DetermineScrollDirections(int X, int Y) {
     return d;
   }
   int margin = int(defaultNodeHeight_);
-  int top = headerRect_.bottom, w = ClientWidth(), h = ClientHeight();
+  int w = ClientWidth(), h = ClientHeight();
   if (X < margin && offsetX_ != 0) d |= sdLeft;
   if (w - offsetX_ < RangeX() && X > w - margin) d |= sdRight;
-  if (Y < top + margin && offsetY_ != 0) d |= sdUp;
-  if (h - top - offsetY_ < RangeY() && Y > h - margin) d |= sdDown;
+  if (Y < margin && offsetY_ != 0) d |= sdUp;
+  if (h - offsetY_ < RangeY() && Y > h - margin) d |= sdDown;
   return d;
 }
 
@@ -113,7 +113,7 @@ void TBaseDataTree::ScrollByTimer() {
   if (states_.Contains(tsDrawSelecting)) {
     // The band's moving corner follows the content.
     RECT old = band_.Rect();
-    band_.MoveCorner(p.x - offsetX_, p.y - headerRect_.bottom - offsetY_);
+    band_.MoveCorner(p.x - offsetX_, p.y - offsetY_);
     HandleDrawSelection(old, band_.Rect());
     Invalidate();
   }
@@ -147,7 +147,7 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     return;
   }
   if (Button == mbMiddle && options_->MiscOptions().Contains(toWheelPanning) &&
-      (ClientHeight() - headerRect_.bottom < RangeY() || ClientWidth() < RangeX())) {
+      (ClientHeight() < RangeY() || ClientWidth() < RangeX())) {
     DoStateChange({tsMiddleButtonDown});
     StartWheelPanning(POINT{X, Y});
     return;
@@ -212,7 +212,7 @@ void TBaseDataTree::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     if (multi && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) ClearSelection();
     if (multi && !options_->SelectionOptions().Contains(toDisableDrawSelection)) {
       DoStateChange({tsDrawSelPending});
-      StartDrawSelection(POINT{X - offsetX_, Y - headerRect_.bottom - offsetY_}, Shift.Contains(ssCtrl));
+      StartDrawSelection(POINT{X - offsetX_, Y - offsetY_}, Shift.Contains(ssCtrl));
     }
   }
 }

@@ -223,12 +223,10 @@ void TBaseDataTree::PaintDropMark(HDC DC, const RECT& Row, int Mode) {
 
 void TBaseDataTree::PrintClient(HDC DC) {
   RECT client = ClientRect();
-  if (header_->Options().Contains(hoVisible)) PaintHeader(DC, headerRect_);
-  int rowsTop = headerRect_.bottom;
-  if (client.bottom <= rowsTop) return;
+  if (client.bottom <= 0) return;
   TPaintTreeFlags flags{ptBackground, ptFocusRect, ptSelection, ptDropMark, ptGridLines};
-  PaintTree(DC, RECT{-offsetX_, -offsetY_, client.right - offsetX_, client.bottom - rowsTop - offsetY_},
-            POINT{0, rowsTop}, flags);
+  PaintTree(DC, RECT{-offsetX_, -offsetY_, client.right - offsetX_, client.bottom - offsetY_}, POINT{0, 0},
+            flags);
 }
 
 void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
@@ -476,12 +474,9 @@ void TBaseDataTree::Paint() {
   HDC dc = canvas->Handle();
   RECT clip = canvas->ClipRect();
   if (clip.right <= clip.left || clip.bottom <= clip.top) return;
-  if (header_->Options().Contains(hoVisible) && clip.top < headerRect_.bottom) PaintHeader(dc, headerRect_);
   RECT rows = clip;
-  rows.top = std::max<int>(rows.top, headerRect_.bottom);
-  if (rows.bottom <= rows.top) return;
   TPaintTreeFlags flags{ptBackground, ptColumnColor, ptFocusRect, ptSelection, ptDropMark, ptGridLines};
-  int top = rows.top - headerRect_.bottom - offsetY_, bottom = rows.bottom - headerRect_.bottom - offsetY_;
+  int top = rows.top - offsetY_, bottom = rows.bottom - offsetY_;
   int fixed = header_->UseColumns() ? header_->Columns()->GetVisibleFixedWidth() : 0;
   if (fixed > 0) {
     // Fixed columns stay in place when the rows scroll sideways: they are

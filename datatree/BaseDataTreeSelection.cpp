@@ -334,7 +334,7 @@ void TBaseDataTree::SetTopNode(PDataNode Node) {
     if (!p->Has(vsExpanded)) ToggleNode(p);
   RECT r = GetDisplayRect(Node, header_->MainColumn(), true, true);
   // The rows start below the header.
-  SetOffsetY(SaturateToInt(int64_t(offsetY_) - (int64_t(r.top) - headerRect_.bottom)));
+  SetOffsetY(SaturateToInt(int64_t(offsetY_) - int64_t(r.top)));
 }
 
 void TBaseDataTree::SetDisabled(PDataNode Node, bool Value) {

@@ -151,8 +151,6 @@ void TBaseDataTree::DestroyWnd() {
 }
 
 void TBaseDataTree::Resize() {
-  if (HandleAllocated())
-    headerRect_ = RECT{0, 0, ClientWidth(), header_->Options().Contains(hoVisible) ? header_->Height() : 0};
   // A resize re-entered through a scroll bar that showed or hid is left to
   // the outer one, which lays out again once for the client it leaves.
   if (HandleAllocated() && !states_.Contains(tsSizing) && !states_.Contains(tsWindowCreating) &&
@@ -160,7 +158,6 @@ void TBaseDataTree::Resize() {
     DoStateChange({tsSizing});
     for (int pass = 0; pass < 2; ++pass) {
       int w = ClientWidth(), h = ClientHeight();
-      headerRect_.right = w;
       header_->ResizeSpringColumns(w);
       if (header_->Options().Contains(hoAutoResize)) header_->AdjustAutoSize(-2);
       UpdateScrollBars(true);
@@ -178,7 +175,7 @@ int TBaseDataTree::RangeX() const {
 }
 
 bool TBaseDataTree::DoSetOffsetXY(POINT Value, TScrollUpdateOptions Options, const RECT* ClipRect) {
-  int rowsH = HandleAllocated() ? ClientHeight() - headerRect_.bottom : Height();
+  int rowsH = HandleAllocated() ? ClientHeight() : Height();
   int clientW = HandleAllocated() ? ClientWidth() : Width();
   // Raised to the far end of the content first, then lowered to 0; in 64
   // bits, so that no range or request wraps.
@@ -198,7 +195,7 @@ bool TBaseDataTree::DoSetOffsetXY(POINT Value, TScrollUpdateOptions Options, con
       TScrollStyle bars = scrollBarOptions_->ScrollBars();
       if (dx != 0) {
         if (Options.Contains(suoRepaintHeader) && header_->Options().Contains(hoVisible))
-          InvalidateRect(Handle(), &headerRect_, FALSE);
+          header_->Invalidate(nullptr);
         if (!states_.Contains(tsSizing) && (bars == ssHorizontal || bars == ssBoth))
           UpdateHorizontalScrollBar(repaint);
       }
@@ -216,9 +213,7 @@ bool TBaseDataTree::DoSetOffsetXY(POINT Value, TScrollUpdateOptions Options, con
 
 void TBaseDataTree::ScrollClientArea(int DX, int DY, const RECT* ClipRect) {
   HWND h = Handle();
-  // The header shares the client area here, above the rows: only the rows
-  // move (it is repainted at its new offset instead).
-  RECT rows{0, headerRect_.bottom, ClientWidth(), ClientHeight()}, clip = rows;
+  RECT rows{0, 0, ClientWidth(), ClientHeight()}, clip = rows;
   if (ClipRect) IntersectRect(&clip, &rows, ClipRect);
   const TDTPaintOptions po = options_->PaintOptions();
   if (po.Contains(toShowBackground) && background_ && dynamic_cast<TBitmap*>(background_->Graphic())) {
@@ -292,7 +287,7 @@ void TBaseDataTree::UpdateVerticalScrollBar(bool DoRepaint) {
     DoSetOffsetXY(POINT{offsetX_, offsetY_});
     return;
   }
-  int client = std::max(0, int(ClientHeight()) - int(headerRect_.bottom));
+  int client = std::max(0, int(ClientHeight()));
   SCROLLINFO si{};
   si.fMask = SIF_ALL;
   if (client < RangeY() || scrollBarOptions_->AlwaysVisible()) {
@@ -346,7 +341,7 @@ void TBaseDataTree::SetScrollBarInfo(int Bar, const SCROLLINFO& Info, bool DoRep
 void TBaseDataTree::ScrollMessage(int Bar, int Code) {
   bool vert = Bar == SB_VERT;
   int64_t line = vert ? scrollBarOptions_->VerticalIncrement : scrollBarOptions_->HorizontalIncrement;
-  int64_t page = vert ? ClientHeight() - headerRect_.bottom : ClientWidth();
+  int64_t page = vert ? ClientHeight() : ClientWidth();
   // Positions are counted in 64 bits: a step past either end only clamps.
   int64_t pos = vert ? -int64_t(offsetY_) : -int64_t(offsetX_);
   SCROLLINFO si;
@@ -396,7 +391,7 @@ void TBaseDataTree::ScrollMessage(int Bar, int Code) {
 }
 
 void TBaseDataTree::HandleMouseWheel(int Delta, TShiftState Shift) {
-  int rowsH = ClientHeight() - headerRect_.bottom;
+  int rowsH = ClientHeight();
   int notches = Delta / WHEEL_DELTA;
   // An indent of 0 counts as one pixel, so nothing divides by zero.
   int64_t indent = std::max<uint32_t>(indent_, 1);
@@ -436,9 +431,8 @@ bool TBaseDataTree::ScrollIntoView(PDataNode Node, bool Center, bool Horizontall
   bool columns = header_->UseColumns();
   RECT r = GetDisplayRect(Node, columns ? focus_.Column() : NoColumn,
                           !options_->MiscOptions().Contains(toGridExtensions));
-  // The rows start below the header: their own coordinates from here.
-  int64_t top = int64_t(r.top) - headerRect_.bottom, bottom = int64_t(r.bottom) - headerRect_.bottom;
-  int64_t height = ClientHeight() - headerRect_.bottom, width = ClientWidth();
+  int64_t top = r.top, bottom = r.bottom;
+  int64_t height = ClientHeight(), width = ClientWidth();
   bool result = false;
   if (top >= 0) {
     if (bottom > height || Center) {
@@ -476,7 +470,7 @@ void TBaseDataTree::InvalidateNode(PDataNode Node) {
   RECT r = GetDisplayRect(Node, NoColumn, false, true);
   r.left = 0;
   r.right = ClientWidth();
-  if (r.bottom > headerRect_.bottom && r.top < ClientHeight()) InvalidateRect(Handle(), &r, FALSE);
+  if (r.bottom > 0 && r.top < ClientHeight()) InvalidateRect(Handle(), &r, FALSE);
 }
 
 void TBaseDataTree::InvalidateToBottom(PDataNode Node) {
@@ -512,7 +506,7 @@ void TBaseDataTree::InvalidateColumn(TColumnIndex Column) {
   if (!HandleAllocated() || !header_->Columns()->IsValidColumn(Column)) return;
   int left, right;
   header_->Columns()->GetColumnBounds(Column, left, right);
-  RECT r{left, headerRect_.bottom, right, ClientHeight()};
+  RECT r{left, 0, right, ClientHeight()};
   InvalidateRect(Handle(), &r, FALSE);
 }
 
@@ -619,11 +613,31 @@ void TBaseDataTree::WndProc(TMessage& Message) {
         Invalidate();
       }
       return;
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(Message.WParam) == Handle() &&
-          LOWORD(uintptr_t(Message.LParam)) == HTCLIENT && !states_.Contains(tsWheelPanning) &&
+    case WM_SETCURSOR: {
+      // Over the rows, and over the header (a border to the platform).
+      WORD hit = LOWORD(uintptr_t(Message.LParam));
+      POINT cursor{};
+      if (hit == HTBORDER) GetCursorPos(&cursor);
+      bool ours = hit == HTCLIENT ||
+                  (hit == HTBORDER && (header_->Busy() || header_->InHeader(ScreenToClient(cursor))));
+      if (reinterpret_cast<HWND>(Message.WParam) == Handle() && ours && !states_.Contains(tsWheelPanning) &&
           !states_.Contains(tsWheelScrolling) && HandleSetCursor())
         return void(Message.Result = 1);
+      break;
+    }
+    case WM_NCCALCSIZE:
+      return HandleNcCalcSize(Message);
+    case WM_NCHITTEST:
+      return HandleNcHitTest(Message);
+    case WM_NCPAINT:
+      return HandleNcPaint(Message);
+    case WM_PRINT:
+      return PrintWindow(Message);
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+      // A press on the frame or the header takes the focus as one on the rows does.
+      if (!Focused() && CanFocus()) SetFocus();
       break;
     case WM_CONTEXTMENU:
       DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending});

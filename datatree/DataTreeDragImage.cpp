@@ -211,16 +211,18 @@ void TDTDragImage::RefreshSavedScreen(TBaseDataTree* Tree, RECT R, HRGN VisibleR
                     cut.bottom - image.top);
   OffsetRect(&cut, -client.x, -client.y);
   SetViewportOrgEx(dc, client.x - image.left, client.y - image.top, nullptr);
+  // The header lies above the client area, in the frame.
   RECT header = Tree->HeaderRect(), part;
+  POINT inWindow = Tree->ClientOriginInWindow();
+  OffsetRect(&header, -inWindow.x, -inWindow.y);
   if (Tree->Header()->Options().Contains(hoVisible) && IntersectRect(&part, &cut, &header))
     Tree->PaintHeader(dc, header);
-  RECT rows{cut.left, std::max<int>(cut.top, header.bottom), cut.right, cut.bottom};
+  RECT rows{cut.left, std::max<int>(cut.top, 0), cut.right, cut.bottom};
   if (rows.bottom > rows.top) {
     // PaintTree places its target point on the device, not through the viewport.
     SetViewportOrgEx(dc, 0, 0, nullptr);
-    int rowsTop = header.bottom;
-    RECT window{rows.left - Tree->OffsetX(), rows.top - rowsTop - Tree->OffsetY(),
-                rows.right - Tree->OffsetX(), rows.bottom - rowsTop - Tree->OffsetY()};
+    RECT window{rows.left - Tree->OffsetX(), rows.top - Tree->OffsetY(), rows.right - Tree->OffsetX(),
+                rows.bottom - Tree->OffsetY()};
     POINT target{rows.left + client.x - image.left, rows.top + client.y - image.top};
     Tree->PaintTree(dc, window, target,
                     {ptBackground, ptColumnColor, ptFocusRect, ptSelection, ptDropMark, ptGridLines});

@@ -86,8 +86,7 @@ namespace {
 // becomes the image's colour key).
 void CreateTreeDragImage(TBaseDataTree& Tree, POINT HotSpot, IDataObject*) {
   if (Tree.DragImageKind == diNoImage || !Tree.HandleAllocated()) return;
-  int headerBottom = Tree.HeaderRect().bottom;
-  POINT treeHot{HotSpot.x - Tree.OffsetX(), HotSpot.y - headerBottom - Tree.OffsetY()};
+  POINT treeHot{HotSpot.x - Tree.OffsetX(), HotSpot.y - Tree.OffsetY()};
   RECT window{treeHot.x - Tree.DragWidth / 2, treeHot.y - Tree.DragHeight / 2, treeHot.x + Tree.DragWidth / 2,
               treeHot.y + Tree.DragHeight / 2};
   window.left = std::max<LONG>(window.left, 0);
@@ -112,7 +111,7 @@ void CreateTreeDragImage(TBaseDataTree& Tree, POINT HotSpot, IDataObject*) {
   Tree.PaintTree(dc, window, POINT{0, 0}, flags);
   SelectObject(dc, old);
   DeleteDC(dc);
-  POINT origin{window.left + Tree.OffsetX(), window.top + headerBottom + Tree.OffsetY()};
+  POINT origin{window.left + Tree.OffsetX(), window.top + Tree.OffsetY()};
   POINT hot = HotSpot;
   origin = Tree.ClientToScreen(origin);
   hot = Tree.ClientToScreen(hot);

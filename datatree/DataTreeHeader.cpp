@@ -140,28 +140,34 @@ void TDTHeader::ChangeScale(int M, int D) {
   font_->SetSize(MulDiv(font_->Size(), M, D));
 }
 
+// The header's height or visibility changed: the frame is laid out again.
 void TDTHeader::RecalculateHeader() {
   if (!owner_->HandleAllocated()) return;
+  owner_->FrameChanged();
   owner_->UpdateScrollBars(false);
-  owner_->Resize();
   owner_->Invalidate();
 }
 
+// P in client coordinates; the header's rectangle is the window's.
 bool TDTHeader::InHeader(POINT P) const {
   RECT r = owner_->HeaderRect();
+  POINT o = owner_->ClientOriginInWindow();
+  P.x += o.x, P.y += o.y;
   return P.x >= r.left && P.x < r.right && P.y >= r.top && P.y < r.bottom;
 }
 
+// The header is part of the frame: its invalid part is painted with it.
 void TDTHeader::Invalidate(TDataTreeColumn* Column, bool ExpandToRight) {
   if (!options_.Contains(hoVisible) || !owner_->HandleAllocated()) return;
-  // The header is painted inside the client area, above the rows.
   RECT r = owner_->HeaderRect();
   if (Column) {
-    int left = Column->DisplayLeft();
+    int left = r.left + owner_->HeaderScrollBarShift() + Column->DisplayLeft();
     r.left = left;
     if (!ExpandToRight) r.right = left + Column->Width();
   }
-  InvalidateRect(owner_->Handle(), &r, FALSE);
+  POINT o = owner_->ClientOriginInWindow();
+  OffsetRect(&r, -o.x, -o.y);
+  RedrawWindow(owner_->Handle(), &r, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_NOCHILDREN);
 }
 
 void TDTHeader::FixMainColumn() {

@@ -55,7 +55,6 @@ void TDataTreeColumns::HandleClick(POINT P, TMouseButton Button, bool DblClick, 
 }
 
 TColumnIndex TDTHeader::DetermineSplitterIndex(POINT P) const {
-  if (!InHeader(P)) return -1;
   // The zone runs from 2 pixels inside to 4 pixels outside a column's right
   // edge; walking from the right, the later column wins where zones overlap.
   std::vector<TDataTreeColumn*> visible = columns_->GetVisibleColumns();
@@ -79,16 +78,17 @@ void TDTHeader::PrepareDrag(POINT P, POINT Start) {
   int w = c->Width(), h = header.bottom - header.top;
   if (w <= 0 || h <= 0) return;
   // The header as painted (cut to the columns), then the dragged column's part of it.
-  int headerWidth = std::min<int>(header.right - header.left, columns_->TotalWidth());
+  const int shift = owner_->HeaderScrollBarShift();
+  int headerWidth = std::min<int>(header.right - header.left, shift + columns_->TotalWidth());
   if (headerWidth <= 0) return;
   HDC all = CreateCompatibleDC(nullptr);
   HBITMAP allBmp = CreateBitmap(headerWidth, h, 1, 32, nullptr);
   HGDIOBJ oldAll = SelectObject(all, allBmp);
-  owner_->PaintHeader(all, RECT{0, 0, headerWidth, h});
+  owner_->PaintHeader(all, RECT{0, 0, headerWidth, h});  // columns at their client x, past a left bar
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bmp = CreateBitmap(w, h, 1, 32, nullptr);
   HGDIOBJ old = SelectObject(dc, bmp);
-  BitBlt(dc, 0, 0, w, h, all, c->DisplayLeft() - header.left, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, w, h, all, shift + c->DisplayLeft(), 0, SRCCOPY);
   SelectObject(dc, old);
   DeleteDC(dc);
   SelectObject(all, oldAll);
@@ -96,8 +96,8 @@ void TDTHeader::PrepareDrag(POINT P, POINT Start) {
   DeleteDC(all);
   if (!dragImage_) dragImage_ = std::make_unique<TDTDragImage>(owner_->Handle());
   dragImage_->AxisLock = options_.Contains(hoRestrictDrag) ? dlHorizontalOnly : dlNone;
-  dragImage_->BeginImageDrag(bmp, owner_->ClientToScreen(POINT{c->DisplayLeft(), header.top}),
-                             owner_->ClientToScreen(Start));
+  dragImage_->BeginImageDrag(bmp, owner_->HeaderToScreen(POINT{c->DisplayLeft(), 0}),
+                             owner_->HeaderToScreen(Start));
   DeleteObject(bmp);
   dragImage_->ShowImage();
 }
@@ -123,7 +123,7 @@ void TDTHeader::DragTo(POINT P) {
     cols->DropTarget = c;
     Invalidate(cols->Items(c));
   }
-  if (dragImage_) dragImage_->MoveImageTo(owner_->ClientToScreen(P), repaint);
+  if (dragImage_) dragImage_->MoveImageTo(owner_->HeaderToScreen(P), repaint);
 }
 
 // A column released on another one inside the tree takes that place; any
@@ -133,7 +133,7 @@ void TDTHeader::DropColumn(POINT P) {
   TColumnIndex drag = cols->DragIndex, target = cols->DropTarget;
   cols->DragIndex = cols->DropTarget = -1;
   if (!cols->IsValidColumn(drag)) return;
-  POINT screen = owner_->ClientToScreen(P);
+  POINT screen = owner_->HeaderToScreen(P);
   RECT window{};
   GetWindowRect(owner_->Handle(), &window);
   if (cols->IsValidColumn(target) && target != drag && PtInRect(&window, screen)) {
@@ -164,13 +164,13 @@ bool TDTHeader::HandleHeaderTimer() {
   return true;
 }
 
+// The header lies in the non-client area: its clicks and moves come as
+// non-client messages; while a gesture holds the capture, the client's
+// moves and the release come here too. Points are header coordinates (client
+// x, client y plus the header's height) from here on.
 bool TDTHeader::HandleMessage(TMessage& Message) {
   UINT msg = Message.Msg;
   if (msg == WM_TIMER && Message.WParam == HeaderTimer) return HandleHeaderTimer();
-  bool mouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
-               msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
-               msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP || msg == WM_RBUTTONDBLCLK ||
-               msg == WM_MBUTTONDBLCLK;
   if (msg == WM_CAPTURECHANGED || msg == WM_CANCELMODE || msg == WM_KILLFOCUS ||
       (msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE)) {
     if (mouse_.Busy()) {
@@ -186,17 +186,30 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     }
     return false;
   }
-  if (!mouse) return false;
-
-  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-  bool busy = mouse_.Busy();
-  if (!busy && !InHeader(p)) {
+  bool nonClient = msg >= WM_NCMOUSEMOVE && msg <= WM_NCMBUTTONDBLCLK;
+  bool clientMouse = msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
+                     msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ||
+                     msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP || msg == WM_RBUTTONDBLCLK ||
+                     msg == WM_MBUTTONDBLCLK;
+  if (!nonClient && !clientMouse) return false;
+  // A press on a column holds the capture until its release, which comes as
+  // the client's message then, like every move of a gesture.
+  bool busy = mouse_.Busy() || (mouse_.Pressed() && GetCapture() == owner_->Handle());
+  POINT client{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (nonClient) {
+    client = owner_->ScreenToClient(client);
+    msg = msg - WM_NCMOUSEMOVE + WM_MOUSEMOVE;  // handled as the client's message of that button
+  }
+  bool inHeader = (nonClient || busy) && InHeader(client);
+  if (!busy && (!nonClient || !inHeader)) {
+    // The mouse left the header for the rows or the frame: no hot button.
     if (msg == WM_MOUSEMOVE && columns_->HoverIndex >= 0) {
       columns_->HoverIndex = -1;
       Invalidate(nullptr);
     }
     return false;
   }
+  POINT p = owner_->ClientToHeader(client);
   HWND h = owner_->Handle();
   TShiftState shift = KeyShiftState();
   switch (msg) {
@@ -234,7 +247,9 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       return true;
     }
     case WM_MOUSEMOVE: {
-      if (!busy || InHeader(p)) owner_->DoHeaderMouseMove(shift, p.x, p.y);
+      if (!busy || inHeader) owner_->DoHeaderMouseMove(shift, p.x, p.y);
+      // The rows' moves reach the hints through the control; the header's here.
+      if (nonClient && options_.Contains(hoShowHint)) ApplicationHintMouseMessage(owner_, Message);
       if (mouse_.Tracking()) {
         TDataTreeColumn* c = columns_->Items(columns_->TrackIndex);
         c->SetWidth(mouse_.TrackedWidth(p));
@@ -314,7 +329,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
         KillTimer(h, HeaderTimer);
         columns_->HoverIndex = -1;
         owner_->DoStateChange({}, {tsScrollPending, tsScrolling});
-        PopupMenu->ContextPopup(owner_, owner_->ClientToScreen(p));
+        PopupMenu->ContextPopup(owner_, owner_->HeaderToScreen(p));
       }
       return true;
     }

@@ -293,8 +293,9 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
   HGDIOBJ oldFont = SelectObject(DC, header_->Font()->Handle());
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
+  const int x0 = R.left + HeaderScrollBarShift();  // where the client's x 0 lies
   for (TDataTreeColumn* c : cols->GetVisibleColumns()) {
-    RECT b{c->DisplayLeft(), R.top, c->DisplayLeft() + c->Width(), R.bottom};
+    RECT b{x0 + c->DisplayLeft(), R.top, x0 + c->DisplayLeft() + c->Width(), R.bottom};
     if (b.right <= R.left) continue;
     if (b.left >= R.right) break;
     bool down = c->Index() == cols->DownIndex && !header_->MouseState().Dragging();
@@ -313,11 +314,10 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     info.ShowHeaderGlyph = images && header_->Options().Contains(hoShowImages) && c->ImageIndex() >= 0 &&
                            c->ImageIndex() < images->Count();
     info.ShowSortGlyph = header_->Options().Contains(hoShowSortGlyphs) && c->Index() == header_->SortColumn();
-    // The tree draws no bevel of its own: its frame is the border style.
-    info.ShowRightBorder = ShowsRightBorder(header_->Style(), header_->Options(), false);
+    info.ShowRightBorder = ShowsRightBorder(header_->Style(), header_->Options(), BevelKind() != bkNone);
 
     int saved = SaveDC(DC);
-    IntersectClipRect(DC, b.left, b.top, b.right, b.bottom);
+    IntersectClipRect(DC, std::max(b.left, R.left), b.top, std::min(b.right, R.right), b.bottom);
     if (simple && c->Style() == vsOwnerDraw) {
       DoHeaderDraw(&canvas, c, b, info.IsHoverIndex, down, info.DropMark);
       RestoreDC(DC, saved);

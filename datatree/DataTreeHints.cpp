@@ -53,8 +53,7 @@ void TBaseDataTree::HandleHintShowPause(int& Pause) {
   if (HintWindowDestroyed && header_->UseColumns() && header_->Options().Contains(hoShowHint)) {
     POINT p;
     GetCursorPos(&p);
-    if (HandleAllocated()) p = TControl::ScreenToClient(p);
-    if (PtInRect(&headerRect_, p)) Pause = 0;
+    if (HandleAllocated() && header_->InHeader(TControl::ScreenToClient(p))) Pause = 0;
   }
   if (HintMode == hmTooltip) Pause = 0;
 }
@@ -83,13 +82,17 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   TDTHintData& data = x.hintData;
   data = TDTHintData{};
   data.Tree = this;
-  if (header_->UseColumns() && header_->Options().Contains(hoShowHint) && PtInRect(&headerRect_, cursor)) {
+  if (header_->UseColumns() && header_->Options().Contains(hoShowHint) && HandleAllocated() &&
+      header_->InHeader(cursor)) {
+    // The header lies above the client area: its rectangle in client coordinates.
     info.CursorRect = headerRect_;
+    POINT o = ClientOriginInWindow();
+    OffsetRect(&info.CursorRect, -o.x, -o.y);
     int left = 0, right = 0;
-    TColumnIndex column = header_->Columns()->GetColumnAndBounds(cursor, left, right);
+    TColumnIndex column = header_->Columns()->GetColumnAndBounds(ClientToHeader(cursor), left, right);
     info.CursorRect.left = left;
     info.CursorRect.right = right;
-    POINT bottom{0, headerRect_.bottom};
+    POINT bottom{0, 0};
     if (HandleAllocated()) bottom = TControl::ClientToScreen(bottom);
     info.HintPos.y = std::max<LONG>(info.HintPos.y, bottom.y);
     if (column >= 0 && GetKeyState(VK_LBUTTON) >= 0) {

@@ -151,7 +151,7 @@ TPanningShape ChoosePanningShape(int DX, int DY, bool Horizontal, bool Vertical)
 }
 
 void TBaseDataTree::AdjustPanningCursor(int X, int Y) {
-  bool horizontal = ClientWidth() < RangeX(), vertical = ClientHeight() - headerRect_.bottom < RangeY();
+  bool horizontal = ClientWidth() < RangeX(), vertical = ClientHeight() < RangeY();
   HCURSOR cursor =
       PanningCursor(ChoosePanningShape(X - lastClickPos_.x, Y - lastClickPos_.y, horizontal, vertical));
   if (cursor != panningCursor_) {
@@ -169,7 +169,7 @@ void TBaseDataTree::ShowPanningWindow(POINT Position) {
     RegisterClassExW(&wc);
   }
   // The image shows the directions the content can move in.
-  bool horizontal = ClientWidth() < RangeX(), vertical = ClientHeight() - headerRect_.bottom < RangeY();
+  bool horizontal = ClientWidth() < RangeX(), vertical = ClientHeight() < RangeY();
   TPanningShape shape = !horizontal ? psMoveNS : !vertical ? psMoveEW : psMoveAll;
   Surface image = PanningImage(shape);
   panningImage_ = CreateIconFromPixels(image);

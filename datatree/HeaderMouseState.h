@@ -14,6 +14,8 @@ class THeaderMouseState {
   bool Tracking() const { return tracking_; }
   bool DragPending() const { return dragPending_; }
   bool Dragging() const { return dragging_; }
+  // A column was pressed and the button is still down: the release is the header's.
+  bool Pressed() const { return pressed_; }
 
   // The right edge of a column whose left edge is at LeftEdge, taken at P.
   void StartTracking(int LeftEdge, POINT P) {
@@ -25,6 +27,7 @@ class THeaderMouseState {
   // A column pressed at P; MayDrag when it can be dragged once the mouse moves far enough.
   void Press(POINT P, bool MayDrag) {
     dragStart_ = P;
+    pressed_ = true;
     if (MayDrag) dragPending_ = true;
   }
   bool BeyondDragThreshold(POINT P, int Threshold) const {
@@ -35,14 +38,14 @@ class THeaderMouseState {
     dragPending_ = false;
     if (Allowed) dragging_ = true;
   }
-  void End() { tracking_ = dragPending_ = dragging_ = false; }
+  void End() { tracking_ = dragPending_ = dragging_ = pressed_ = false; }
 
   POINT DragStart() const { return dragStart_; }
   POINT TrackStartPoint() const { return trackStartPoint_; }
   int TrackStart() const { return trackStart_; }
 
  private:
-  bool tracking_ = false, dragPending_ = false, dragging_ = false;
+  bool tracking_ = false, dragPending_ = false, dragging_ = false, pressed_ = false;
   POINT dragStart_{}, trackStartPoint_{};
   int trackStart_ = 0;
 };

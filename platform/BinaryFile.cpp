@@ -26,6 +26,12 @@ bool BinaryFile::Open(const std::string& path, Mode mode, FileHooks& hooks) {
       flags |= O_RDWR | O_CREAT | O_TRUNC;
       break;
   }
+  if (mode != Mode::Read) {
+    if (int refused = hooks_->RefuseChange(path)) {
+      error_ = errno = refused;
+      return false;
+    }
+  }
   if (mode == Mode::Create) hooks_->NoteOpen(path);  // before truncation
   fd_ = ::open(path.c_str(), flags, 0644);
   if (fd_ < 0) {
@@ -82,7 +88,7 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
     return false;
   }
   if (hooks_->ShouldFailWrite(path_)) {
-    error_ = ENOSPC;
+    error_ = errno = ENOSPC;
     return false;
   }
   std::size_t done = 0;
@@ -107,7 +113,7 @@ int64_t BinaryFile::Size() const {
 
 bool BinaryFile::Truncate(int64_t size) {
   if (hooks_->ShouldFailWrite(path_)) {
-    error_ = ENOSPC;
+    error_ = errno = ENOSPC;
     return false;
   }
   if (fd_ < 0 || ::ftruncate(fd_, off_t(size)) != 0) {
@@ -119,7 +125,7 @@ bool BinaryFile::Truncate(int64_t size) {
 
 bool BinaryFile::Sync() {
   if (hooks_->ShouldFailWrite(path_)) {
-    error_ = EIO;
+    error_ = errno = EIO;
     return false;
   }
   if (fd_ < 0 || ::fsync(fd_) != 0) {

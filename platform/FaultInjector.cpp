@@ -43,8 +43,19 @@ void FaultInjector::Reset() {
   writes_ = failFrom_ = failOnly_ = 0;
   tracking_ = false;
   hook_ = nullptr;
+  refuse_ = 0;
   synced_.clear();
   unlinked_.clear();
+}
+
+void FaultInjector::RefuseChanges(int error) {
+  std::lock_guard g(lock_);
+  refuse_ = error;
+}
+
+int FaultInjector::RefuseChange(const std::string&) {
+  std::lock_guard g(lock_);
+  return refuse_;
 }
 
 void FaultInjector::FailWritesFrom(int64_t n) {

@@ -31,8 +31,12 @@ class FaultInjector final : public FileHooks {
   // made, so that a crash test can end the process at a chosen write (an
   // empty hook removes it; Reset does too).
   void SetWriteHook(TWriteHook hook);
+  // Read-only media: every open for writing, delete and rename fails with
+  // error (EROFS, EACCES ...) without being tried; 0 ends it. Counts nothing.
+  void RefuseChanges(int error);
 
   bool ShouldFailWrite(const std::string& path) override;
+  int RefuseChange(const std::string& path) override;
   void NoteOpen(const std::string& path) override;
   void NoteSync(const std::string& path) override;
   void NoteRename(const std::string& from, const std::string& to) override;
@@ -47,6 +51,7 @@ class FaultInjector final : public FileHooks {
   int64_t failOnly_ = 0;
   bool tracking_ = false;
   TWriteHook hook_;
+  int refuse_ = 0;
   std::map<std::string, std::string> synced_;    // path -> content at the last sync
   std::map<std::string, std::string> unlinked_;  // deleted, the folder not synced since
 };

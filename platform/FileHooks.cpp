@@ -12,6 +12,10 @@ bool FileHooks::ShouldFailWrite(const std::string&) {
   return false;
 }
 
+int FileHooks::RefuseChange(const std::string&) {
+  return 0;
+}
+
 void FileHooks::NoteOpen(const std::string&) {}
 void FileHooks::NoteSync(const std::string&) {}
 void FileHooks::NoteRename(const std::string&, const std::string&) {}

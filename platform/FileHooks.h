@@ -15,6 +15,10 @@ class FileHooks {
 
   // Counts one write, truncation or sync of path; true when it must fail.
   virtual bool ShouldFailWrite(const std::string& path);
+  // The errno with which a change of path is refused before it is tried
+  // (an open for writing, a delete, a rename), as on read-only media; 0
+  // lets it be tried.
+  virtual int RefuseChange(const std::string& path);
   virtual void NoteOpen(const std::string& path);  // before a Create truncates, after any other open
   virtual void NoteSync(const std::string& path);
   virtual void NoteRename(const std::string& from, const std::string& to);

@@ -32,6 +32,10 @@ bool ForceDirectories(const std::string& path) {
 }
 
 bool DeleteFile(const std::string& path, FileHooks& hooks) {
+  if (int refused = hooks.RefuseChange(path)) {
+    errno = refused;
+    return false;
+  }
   if (::unlink(path.c_str()) != 0) return false;
   hooks.NoteDelete(path);
   return true;
@@ -47,6 +51,10 @@ bool SyncDirectory(const std::string& folder, FileHooks& hooks) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to, FileHooks& hooks) {
+  if (int refused = hooks.RefuseChange(to)) {
+    errno = refused;
+    return false;
+  }
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
   hooks.NoteRename(from, to);
   return SyncDirectory(ExtractFilePath(to), hooks);
@@ -74,10 +82,16 @@ bool WriteFileAtomic(const std::string& path, const std::string& data, FileHooks
   std::string temp = path + ".tmp";
   BinaryFile f;
   if (!f.Open(temp, BinaryFile::Mode::Create, hooks)) return false;
-  bool ok = (data.empty() || f.WriteAt(0, data.data(), data.size())) && f.Sync();
+  const bool written = (data.empty() || f.WriteAt(0, data.data(), data.size())) && f.Sync();
+  const int writeError = f.Error();
   f.Close();
-  if (ok) ok = RenameFile(temp, path, hooks);
-  if (!ok) ::unlink(temp.c_str());
+  const bool ok = written && RenameFile(temp, path, hooks);
+  if (!ok) {
+    // errno tells the caller why, whatever the clean-up meets.
+    const int error = written ? errno : writeError;
+    ::unlink(temp.c_str());
+    errno = error;
+  }
   return ok;
 }
 

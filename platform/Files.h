@@ -22,7 +22,8 @@ int64_t FileSizeOf(const std::string& path);  // -1 when missing
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& data);
-// Writes data to path through a temporary file: write, fsync, rename, sync folder.
+// Writes data to path through a temporary file: write, fsync, rename, sync
+// folder. On failure errno tells why.
 bool WriteFileAtomic(const std::string& path, const std::string& data, FileHooks& hooks = FileHooks::None());
 
 std::string IncludeTrailingPathDelimiter(const std::string& path);

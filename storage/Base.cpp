@@ -9,7 +9,10 @@
 // it was at the last flush or the one it was making.
 #include "storage/Base.h"
 
+#include <errno.h>
 #include <malloc.h>
+
+#include <cstring>
 
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
@@ -98,7 +101,8 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   opened_ = true;
   // Written at once, so that the folder is known as a database even if the
   // program never gets to Close.
-  if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  if (!WriteDescriptionFile(true))
+    return FailReset("Failed to write database description: " + std::string(std::strerror(errno)));
   return true;
 }
 
@@ -125,6 +129,7 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   if (!user_) return FailReset("Invalid user login \"" + login + "\"");
   if (!LoginUser(password)) return FailReset("Invalid password");
   if (!LoadContextFile()) return FailReset("Failed to load context");
+  NoteUnwritable();
   if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
@@ -151,7 +156,7 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   // The count a journal committed, or for a description that has none yet,
   // the count as found, is recorded from now on; then the journal can go.
   recordedEntries_ = settled > 0 ? settled : gindex_.RecordCount();
-  if (!WriteDescriptionFile(true)) return FailReset("Failed to write database description");
+  if (!WriteDescriptionFile(true)) return OpenUnwritable(crashed);
   if (!gindex_.DropJournal()) return FailReset(gindex_.LastError());
   if (crashed) {
     // The last session ended without Close: its sorted index files may lag
@@ -196,6 +201,7 @@ void TXBase::Reset() {
   markerFound_ = false;
   rebuildIndexes_ = false;
   dataWritten_ = false;
+  unwritable_.clear();
 }
 
 bool TXBase::Close() {
@@ -245,7 +251,7 @@ void TXBase::MarkDamaged(const std::string& text) {
 
 bool TXBase::RefuseWrite() {
   if (!ReadOnly()) return false;
-  LastError = "The database is damaged and opened for reading only";
+  LastError = RefusalText();
   return true;
 }
 
@@ -288,7 +294,10 @@ bool TXBase::Flush() {
   bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
   ok = ok && (ReadOnly() || CommitFiles());
-  if (!ok) return Fail("Some data has not been updated");
+  // The failure that stopped the flush follows, with the system's reason.
+  if (!ok)
+    return Fail(LastError.empty() ? "Some data has not been updated"
+                                  : "Some data has not been updated: " + LastError);
   // Only now is every change on disk; until here a retry writes it all again.
   for (TXRecData* rec : saved) rec->ClearModified();
   std::size_t freed = 0;
@@ -380,6 +389,12 @@ bool TXBase::DecodeInto(TXRecData& record, uint32_t kindId, const TXGIndexRec& e
 }
 
 bool TXBase::ReadRecordInto(TXRecData& record, const TXGIndexRec& entry) {
+  if (ReadStoredRecord(record, entry)) return true;
+  NoteUnreadable(record.ID);
+  return false;
+}
+
+bool TXBase::ReadStoredRecord(TXRecData& record, const TXGIndexRec& entry) {
   recordStream_.Clear();
   uint32_t kindId = 0;
   try {

@@ -119,6 +119,14 @@ class TXBase : public IDataFileOwner {
   TContext& Context() { return context_; }
   const std::string& Path() const { return path_; }  // with a trailing "/"
   bool Opened() const { return opened_; }
+  // ReadOnly (below) holds too for a database that cannot be written
+  // (read-only media, a folder this process may not write, a full disc at
+  // the open: OpensReadOnly), and for one with a record that cannot be read
+  // back (damaged). Why it is read-only, as a console line ("" when it is
+  // not), and what a refused write says (BaseReadOnly.cpp).
+  std::string ReadOnlyText() const;
+  std::string RefusalText() const;
+  bool OpensReadOnly() const override { return !unwritable_.empty(); }
   TXUser* User() const { return user_; }
   TXFile* DataFile() const { return dataFile_.get(); }
   TXGIndex& GIndex() { return gindex_; }
@@ -128,7 +136,7 @@ class TXBase : public IDataFileOwner {
   // A damaged database (index.vlm shorter than recorded, or a stored
   // reference past its end) is open for reading only: it writes nothing and
   // hands out no ID. The text says what was found.
-  bool ReadOnly() const { return !damage_.empty(); }
+  bool ReadOnly() const { return !damage_.empty() || !unwritable_.empty(); }
   const std::string& DamageText() const { return damage_; }
   // Keeps the first text; from now on the database is read-only.
   void MarkDamaged(const std::string& text);
@@ -147,6 +155,16 @@ class TXBase : public IDataFileOwner {
   bool DoOpen(const std::string& path, const std::string& login, const std::string& password);
   bool Fail(std::string text);
   bool FailReset(std::string text);
+  // BaseReadOnly.cpp. Fail with text and the system's reason for the
+  // failure just met (errno).
+  bool FailWrite(const std::string& text);
+  // Open: a database whose index.vlm may not be opened for writing is opened
+  // for reading only; one whose description cannot be written (true, the
+  // reason taken from errno) too.
+  void NoteUnwritable();
+  bool OpenUnwritable(bool crashed);
+  // A record the global index lists could not be read back.
+  void NoteUnreadable(int64_t id);
   // Closes an open database before another is created or opened; when that
   // Close fails its records are dropped, since the context they point into is
   // about to be replaced.
@@ -171,7 +189,9 @@ class TXBase : public IDataFileOwner {
   bool IndexFileRecorded(const TXIndex& index) const;
 
   TXRecData* Fetch(int64_t id, bool pin);
+  // Reads a record's chain into it; a failure marks the database damaged.
   bool ReadRecordInto(TXRecData& record, const TXGIndexRec& entry);
+  bool ReadStoredRecord(TXRecData& record, const TXGIndexRec& entry);
   // A fresh record for a global index entry, flags set; nullptr with error
   // for an unknown kind.
   std::unique_ptr<TXRecData> RecordOfEntry(int64_t id, const TXGIndexRec& entry, std::string& error) const;
@@ -244,6 +264,7 @@ class TXBase : public IDataFileOwner {
   bool markerFound_ = false;         // xbase.vlm says the last session did not close
   bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
   bool dataWritten_ = false;         // storage.vlm changed since its last fsync
+  std::string unwritable_;           // not empty: why nothing can be written
   TMemoryStream recordStream_;       // reused for every record written or read
   std::vector<uint8_t> encoded_;     // reused for every record encoded
   std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes

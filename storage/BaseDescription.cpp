@@ -78,7 +78,7 @@ void TXBase::WriteEngineState(TCustomIniFile& ini) const {
 
 bool TXBase::WriteDescription() {
   if (WriteDescriptionFile(opened_)) return true;
-  return Fail("Failed to write database description");
+  return FailWrite("Failed to write database description");
 }
 
 bool TXBase::WriteDescriptionFile(bool openMarker) {
@@ -112,9 +112,10 @@ bool TXBase::WriteEngineKey(const std::string& key, const std::string& value) {
   if (!opened_) return Fail("Database is not opened");
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return Fail("Failed to read database description");
+  if (RefuseWrite()) return false;
   ini.SetHooks(hooks_);
   ini.WriteString(kEngine, key, value);
-  if (!ini.UpdateFile()) return Fail("Failed to write database description");
+  if (!ini.UpdateFile()) return FailWrite("Failed to write database description");
   return true;
 }
 

@@ -116,7 +116,9 @@ bool TXBase::Rebuild(TXIndex* index) {
   bool ok = gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
     if (entry.KindId != kindId || entry.IsDeleted()) return true;
     TXRecData* rec = FetchData(id);
-    if (!rec) return false;
+    // A record that cannot be read turned the database read-only: the index,
+    // kept in memory only, lists what can be read.
+    if (!rec) return ReadOnly();
     records.push_back(rec);
     return true;
   });

@@ -33,7 +33,7 @@ bool TXBase::DropFreeFile() {
 bool TXBase::BeforeIndexCommit() {
   if (!freeFileHolds_ || !freeFileStale_) return true;
   if (DropFreeFile()) return true;
-  return Fail("Failed to remove \"" + FreeFileName() + "\"");
+  return FailWrite("Failed to remove \"" + FreeFileName() + "\"");
 }
 
 // The entries are on disk: what they replaced is free now. The list reaches

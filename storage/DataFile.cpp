@@ -214,6 +214,10 @@ bool TXFile::Fail(std::string message) {
   return false;
 }
 
+bool TXFile::FailWrite(const std::string& message) {
+  return Fail(message + ": " + file_.ErrorText());
+}
+
 void TXFile::CloseFile() {
   DropReadWindows();
   tail_.clear();
@@ -227,7 +231,9 @@ void TXFile::CloseFile() {
 // process is never damaged.
 bool TXFile::OpenLocked(bool create) {
   DropReadWindows();
-  bool opened = file_.Open(fileName_, BinaryFile::Mode::ReadWrite, owner_->Hooks());
+  const bool readOnly = !create && owner_->OpensReadOnly();
+  bool opened =
+      file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, owner_->Hooks());
   if (!opened && create && file_.Error() == ENOENT)
     opened = file_.Open(fileName_, BinaryFile::Mode::Create, owner_->Hooks());
   if (!opened)
@@ -265,7 +271,7 @@ bool TXFile::CreateFile(TXFileOptions options) {
 
   if (!WriteAt(0, header_.data(), header_.size())) {
     CloseFile();
-    return Fail("Failed to write data file header");
+    return FailWrite("Failed to write data file header");
   }
   return true;
 }
@@ -296,11 +302,11 @@ bool TXFile::Open() {
 bool TXFile::Close(bool rewriteHeader) {
   if (!IsOpen()) return false;
   bool ok = FlushTail();
-  if (!ok) lastError_ = "Failed to write record data";
+  if (!ok) FailWrite("Failed to write record data");
   if (rewriteHeader) {
     PutLE(header_.data() + kOptionsOffset, EncodeOptions(), 4);
     bool written = WriteAt(0, header_.data(), header_.size());
-    if (!written) lastError_ = "Failed to write data file header";
+    if (!written) FailWrite("Failed to write data file header");
     ok = ok && written;
   }
   CloseFile();
@@ -495,7 +501,7 @@ bool TXFile::AppendChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int64
   AddTag(out_, TXTag::Data(n));
   out_.insert(out_.end(), bytes, bytes + n);
   AddTag(out_, TXTag::End(kindId, checksum));
-  if (!WriteAt(position, out_.data(), out_.size())) return Fail("Failed to write record data");
+  if (!WriteAt(position, out_.data(), out_.size())) return FailWrite("Failed to write record data");
   return true;
 }
 
@@ -528,7 +534,7 @@ bool TXFile::RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int6
         bytes += chunk;
         remaining -= chunk;
         if (remaining == 0) AddTag(out_, TXTag::End(kindId, checksum));
-        if (!WriteAt(here, out_.data(), out_.size())) return Fail("Failed to write data");
+        if (!WriteAt(here, out_.data(), out_.size())) return FailWrite("Failed to write data");
         if (remaining == 0) return true;
         here += int64_t(XTagSize) + length;
         break;
@@ -546,9 +552,9 @@ bool TXFile::RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int6
         int64_t tail = size_;
         uint8_t jump[XTagSize];
         TXTag::Jump(tail).ToBytes(jump);
-        if (!WriteAt(here, jump, sizeof jump)) return Fail("Failed to write jump tag");
+        if (!WriteAt(here, jump, sizeof jump)) return FailWrite("Failed to write jump tag");
         if (!AppendChain(bytes, remaining, kindId, tail, checksum))
-          return Fail("Failed to write beginning tag");
+          return FailWrite("Failed to write beginning tag");
         return true;
       }
       default:
@@ -560,7 +566,7 @@ bool TXFile::RewriteChain(const uint8_t* bytes, int64_t n, uint32_t kindId, int6
 bool TXFile::WriteEndTagAt(int64_t position, uint32_t kindId, uint32_t checksum) {
   uint8_t raw[XTagSize];
   TXTag::End(kindId, checksum).ToBytes(raw);
-  if (!WriteAt(position, raw, sizeof raw)) return Fail("Failed to write ending tag");
+  if (!WriteAt(position, raw, sizeof raw)) return FailWrite("Failed to write ending tag");
   return true;
 }
 

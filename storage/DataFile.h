@@ -60,6 +60,7 @@ class TXFile {
   // Creates (or truncates) the file with a fresh header and locks it.
   bool CreateFile(TXFileOptions options);
   // Opens and locks an existing file and checks its header.
+  // For an owner that cannot write, for reading only (locked all the same).
   bool Open();
   // False when not open; with rewriteHeader the 32 header bytes are written
   // back first and the result tells whether that worked. Closed either way.
@@ -153,6 +154,8 @@ class TXFile {
 
  private:
   bool Fail(std::string message);
+  // Fail with the system's reason for the failed write.
+  bool FailWrite(const std::string& message);
   bool OpenLocked(bool create);
   bool WriteTag(const TXTag& tag);
   bool WriteAt(int64_t position, const void* bytes, std::size_t n);

@@ -15,6 +15,8 @@ class IDataFileOwner {
   virtual const TGUID& DatabaseID() const = 0;
   virtual const TXUser* LoggedInUser() const = 0;
   virtual FileHooks& Hooks() const { return FileHooks::None(); }
+  // The database cannot be written: its files are opened for reading only.
+  virtual bool OpensReadOnly() const { return false; }
 };
 
 }  // namespace qv

@@ -121,7 +121,8 @@ bool TXGIndex::Open(TXBase& database) {
   fileName_ = database.Path() + "index.vlm";
   journalName_ = JournalName(database.Path());
   hooks_ = &database.Hooks();
-  if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite, *hooks_))
+  const bool readOnly = database.OpensReadOnly();  // commits then fail
+  if (!file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, *hooks_))
     return Fail("Failed to open \"" + fileName_ + "\": " + file_.ErrorText());
   // A torn last entry (a crash while appending) is ignored: it was never
   // committed, and the next append overwrites it.

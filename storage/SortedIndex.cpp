@@ -3,7 +3,10 @@
 // replaced atomically on save.
 #include "storage/SortedIndex.h"
 
+#include <errno.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
@@ -127,7 +130,7 @@ bool TXIndex::Save() {
     PutU32(data, uint32_t(uint64_t(id) >> 32));
   }
   if (!WriteFileAtomic(fileName_, data, base_.Hooks())) {
-    lastError_ = "Failed to write index file \"" + fileName_ + "\"";
+    lastError_ = "Failed to write index file \"" + fileName_ + "\": " + std::strerror(errno);
     return false;
   }
   changed_ = false;

@@ -78,6 +78,13 @@ constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
+// The bevels of a windowed control's frame: which cut each bevel has, which
+// edges carry them and how their lines are drawn.
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum TBevelEdge { beLeft, beTop, beRight, beBottom };
+using TBevelEdges = Set<TBevelEdge>;
+enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TFormBorderStyle = TBorderStyle;
 

@@ -372,7 +372,11 @@ RECT TWinControl::GetClientRect() {
   FrameStyle(style, ex);
   RECT frame{};
   AdjustWindowRectEx(&frame, style, HasMenuBar(), ex);
-  return RECT{0, 0, std::max(0, Width() - frame.Width()), std::max(0, Height() - frame.Height())};
+  RECT bevels{0, 0, 0, 0};
+  ExcludeBevels(bevels);
+  int w = Width() - frame.Width() - (bevels.left - bevels.right);
+  int h = Height() - frame.Height() - (bevels.top - bevels.bottom);
+  return RECT{0, 0, std::max(0, w), std::max(0, h)};
 }
 
 void TWinControl::FrameStyle(DWORD&, DWORD&) const {}
@@ -393,7 +397,7 @@ void TWinControl::SetParent(TWinControl* AParent) {
 void TWinControl::SetBorderWidth(int Value) {
   if (borderWidth_ == Value) return;
   borderWidth_ = Value;
-  Realign();
+  FrameChanged();
   Invalidate();
 }
 

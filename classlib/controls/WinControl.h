@@ -70,6 +70,28 @@ class TWinControl : public TControl {
   bool IsShowing() const override { return showing_; }
   int BorderWidth() const { return borderWidth_; }
   void SetBorderWidth(int Value);
+
+  // The frame's bevels. With a kind other than bkNone, each of the inner and
+  // outer bevel that is cut takes BevelWidth pixels off every edge named in
+  // BevelEdges: they belong to the non-client area, inside the window's own
+  // border, and are drawn with it.
+  TBevelEdges BevelEdges() const { return bevelEdges_; }
+  void SetBevelEdges(TBevelEdges Value);
+  TBevelCut BevelInner() const { return bevelInner_; }
+  void SetBevelInner(TBevelCut Value);
+  TBevelCut BevelOuter() const { return bevelOuter_; }
+  void SetBevelOuter(TBevelCut Value);
+  TBevelKind BevelKind() const { return bevelKind_; }
+  void SetBevelKind(TBevelKind Value);
+  int BevelWidth() const { return bevelWidth_; }
+  void SetBevelWidth(int Value);
+  // Pixels the bevels take off one named edge (0 without a bevel kind).
+  int BevelEdgeSize() const;
+  // R shrunk by the bevels on the edges they are on.
+  void ExcludeBevels(RECT& R) const;
+  // The size of the window's own border on each side (WS_BORDER, a sizing
+  // frame, a client edge), from the window's styles.
+  SIZE GetBorderDimensions();
   bool DoubleBuffered = false;
   bool ParentBackground() const { return style_.Contains(csParentBackground); }
   void SetParentBackground(bool Value);
@@ -115,6 +137,12 @@ class TWinControl : public TControl {
   // Whether the frame holds a menu bar (a form with a main menu).
   virtual bool HasMenuBar() const { return false; }
   virtual void AlignControls(TControl* AControl, RECT& Rect);
+  // Draws the bevels on a window DC inside R (window coordinates) and moves
+  // R inside them.
+  void PaintBevels(HDC DC, RECT& R) const;
+  // The non-client size changed (bevels, border width): the window lays out
+  // its frame again and the children their client area.
+  virtual void FrameChanged();
   virtual void AdjustClientRect(RECT& Rect);
   virtual void PaintWindow(HDC DC);
   void PaintHandler(TMessage& Message);
@@ -151,6 +179,8 @@ class TWinControl : public TControl {
   void ReflectToChild(TMessage& Message, HWND Child);
   void HandleSetCursor(TMessage& Message);
   void HandleEraseBackground(TMessage& Message);
+  void HandleNcCalcSize(TMessage& Message);
+  void HandleNcPaint(TMessage& Message);
 
   HWND handle_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
@@ -160,6 +190,10 @@ class TWinControl : public TControl {
   bool tabStop_ = false;
   bool showing_ = false;
   int borderWidth_ = 0;
+  TBevelEdges bevelEdges_{beLeft, beTop, beRight, beBottom};
+  TBevelCut bevelInner_ = bvRaised, bevelOuter_ = bvLowered;
+  TBevelKind bevelKind_ = bkNone;
+  int bevelWidth_ = 1;
   int alignLevel_ = 0;
   bool aligning_ = false;
   std::unique_ptr<TBrush> brush_;

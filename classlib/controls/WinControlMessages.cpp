@@ -125,6 +125,10 @@ void TWinControl::Dispatch(TMessage& M) {
       return DoExit();
     case WM_SETCURSOR:
       return HandleSetCursor(M);
+    case WM_NCCALCSIZE:
+      return HandleNcCalcSize(M);
+    case WM_NCPAINT:
+      return HandleNcPaint(M);
     case WM_COMMAND:
       return ReflectToChild(M, reinterpret_cast<HWND>(M.LParam));
     case WM_CTLCOLOREDIT:

@@ -5,8 +5,6 @@
 
 namespace qv {
 
-enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
-
 class TCustomPanel : public TCustomControl {
  public:
   explicit TCustomPanel(TComponent* AOwner);

@@ -4,6 +4,7 @@
 #include "platform/window/MdiImpl.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
+#include "platform/window/SizeMove.h"
 
 namespace qv {
 namespace {
@@ -41,6 +42,11 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       SendMessageW(client, WM_MDIDESTROY, WPARAM(hwnd), 0);
+      return 0;
+    case WM_GETMINMAXINFO:
+      // The child answers its maximised place itself, so that a procedure
+      // that reset it before passing the message on still gets it back.
+      if (lParam) PlaceMaximizedChild(hwnd, *reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
     case WM_CHILDACTIVATE:
       MdiActivate(client, hwnd);

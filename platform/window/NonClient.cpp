@@ -126,6 +126,25 @@ NcLayout ComputeNcLayout(const Window& w, int width, int height) {
   return l;
 }
 
+// The scroll bars and the size box lie beside the client area the window's
+// WM_NCCALCSIZE left: a window that takes more of its frame (a bevel, a row
+// above the client) keeps its bars against its client, as tall or as wide.
+NcLayout WindowNcLayout(const Window& w) {
+  NcLayout l = ComputeNcLayout(w, w.rect.Width(), w.rect.Height());
+  const RECT& c = w.client;
+  if (EqualRect(&c, &l.client)) return l;
+  if (!IsRectEmpty(&l.vscroll)) {
+    bool left = (w.exStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    l.vscroll = left ? RECT{c.left - kScrollBar, c.top, c.left, c.bottom}
+                     : RECT{c.right, c.top, c.right + kScrollBar, c.bottom};
+  }
+  if (!IsRectEmpty(&l.hscroll)) l.hscroll = RECT{c.left, c.bottom, c.right, c.bottom + kScrollBar};
+  if (!IsRectEmpty(&l.sizeBox))
+    l.sizeBox = RECT{l.vscroll.left, l.hscroll.top, l.vscroll.right, l.hscroll.bottom};
+  l.client = c;
+  return l;
+}
+
 }  // namespace wm
 
 RECT GetMenuBarRect(HWND hwnd) {
@@ -167,7 +186,7 @@ LRESULT DefNcHitTest(const WindowPtr& w, POINT screen) {
   if (!PtInRect(&wr, screen)) return HTNOWHERE;
   POINT p{screen.x - wr.left, screen.y - wr.top};
   if (PtInRect(&w->client, p)) return HTCLIENT;
-  NcLayout l = ComputeNcLayout(*w, wr.Width(), wr.Height());
+  NcLayout l = WindowNcLayout(*w);
   if (PtInRect(&l.vscroll, p)) return HTVSCROLL;
   if (PtInRect(&l.hscroll, p)) return HTHSCROLL;
   if (PtInRect(&l.sizeBox, p)) return (w->style & WS_THICKFRAME) ? HTSIZE : HTBORDER;
@@ -190,7 +209,7 @@ LRESULT DefNcHitTest(const WindowPtr& w, POINT screen) {
 
 void DrawNonClient(const WindowPtr& w, HDC dc) {
   RECT r{0, 0, w->rect.Width(), w->rect.Height()};
-  NcLayout l = ComputeNcLayout(*w, r.Width(), r.Height());
+  NcLayout l = WindowNcLayout(*w);
   if (w->style & (WS_THICKFRAME | WS_DLGFRAME)) {
     RECT f = r;
     DrawEdge(dc, &f, EDGE_RAISED, BF_RECT | BF_ADJUST);

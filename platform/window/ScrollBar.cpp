@@ -45,7 +45,7 @@ BarGeometry Geometry(const ScrollBarData& d, const RECT& r, bool vertical) {
 }
 
 RECT BarRect(const WindowPtr& w, int bar) {
-  NcLayout l = ComputeNcLayout(*w, w->rect.Width(), w->rect.Height());
+  NcLayout l = WindowNcLayout(*w);
   return bar == SB_VERT ? l.vscroll : l.hscroll;
 }
 

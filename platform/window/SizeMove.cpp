@@ -238,6 +238,17 @@ bool StartFrameDrag(HWND hwnd, LRESULT hit, LPARAM pos) {
 
 }  // namespace wm
 
+void PlaceMaximizedChild(HWND hwnd, MINMAXINFO& mm) {
+  using namespace wm;
+  auto w = Get(hwnd);
+  if (!w) return;
+  RECT area{0, 0, 0, 0};
+  GetClientRect(w->parent, &area);
+  NcLayout l = ComputeNcLayout(*w, 1000, 1000);
+  mm.ptMaxPosition = POINT{area.left - l.client.left, area.top - l.client.top};
+  mm.ptMaxSize = POINT{area.Width() + 1000 - l.client.Width(), area.Height() + 1000 - l.client.Height()};
+}
+
 MINMAXINFO GetMinMaxInfo(HWND hwnd) {
   using namespace wm;
   MINMAXINFO mm{};
@@ -259,10 +270,7 @@ MINMAXINFO GetMinMaxInfo(HWND hwnd) {
   NcLayout l = ComputeNcLayout(*w, 1000, 1000);
   mm.ptMaxPosition = POINT{area.left, area.top};
   mm.ptMaxSize = POINT{area.Width(), area.Height()};
-  if (w->style & WS_CHILD) {
-    mm.ptMaxPosition = POINT{area.left - l.client.left, area.top - l.client.top};
-    mm.ptMaxSize = POINT{area.Width() + 1000 - l.client.Width(), area.Height() + 1000 - l.client.Height()};
-  }
+  if (w->style & WS_CHILD) PlaceMaximizedChild(hwnd, mm);
   int frame = l.frame;
   if (w->style & WS_CAPTION) {
     mm.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};

@@ -15,6 +15,9 @@ constexpr WPARAM SC_DRAGMOVE = 0xF012;
 // The window's size limits: the defaults for its style and screen, then
 // whatever its WM_GETMINMAXINFO answer changed.
 MINMAXINFO GetMinMaxInfo(HWND hwnd);
+// A maximised child window fills its parent's client area with its frame and
+// caption just outside it, so that only its own client area shows.
+void PlaceMaximizedChild(HWND hwnd, MINMAXINFO& mm);
 
 // Keyboard moving and sizing steps, in pixels.
 constexpr int kKeyMoveStep = 8;

@@ -60,7 +60,8 @@ void Mark(const WindowPtr& w, PixRegion area, UINT flags) {
 }
 
 bool NeedsPaint(const Window& w) {
-  return !w.update.Empty() || w.internalPaint;
+  // A frame alone waiting to be drawn is painted too (BeginPaint draws it).
+  return !w.update.Empty() || w.internalPaint || w.needNcPaint;
 }
 
 bool FindIn(const std::vector<HWND>& list, ThreadQueue& q, HWND filter, HWND& out) {

@@ -294,6 +294,9 @@ struct NcLayout {
   int frame = 0;                                          // width of the sizing or fixed frame
 };
 NcLayout ComputeNcLayout(const Window& w, int width, int height);
+// The layout of a window as it stands: its bars beside the client area its
+// WM_NCCALCSIZE answered.
+NcLayout WindowNcLayout(const Window& w);
 // Caption buttons (CaptionButtons.cpp). Tracking runs a modal loop until the
 // button is released; false when `hit` is no enabled caption button.
 void DrawCaptionButtons(const Window& w, HDC dc, const NcLayout& l);

@@ -77,15 +77,10 @@ bool TSkCustomListControl::CtrlHandled(TMessage& M) {
   return true;
 }
 
-bool TSkCustomListControl::SkinCommand(TMessage& M) {
-  switch (M.WParamHi()) {
-    case AC_ENDUPDATE:
-      skinData_->Updating = false;
-      Invalidate();
-      return true;
-    default:
-      return false;
-  }
+bool TSkCustomListControl::UpdateFinished(TMessage&) {
+  skinData_->Updating = false;
+  Invalidate();
+  return true;
 }
 
 void TSkCustomListControl::WndProc(TMessage& M) {
@@ -454,6 +449,26 @@ void TSkCommonCombo::PaintSkinned(HDC DC) {
   skinData_->BGChanged = false;
 }
 
+// The frame's bevels take the control's colour, so the skinned face runs to
+// the border.
+void TSkCommonCombo::PaintBevelsInColor() {
+  HWND h = WindowHandle();
+  RECT r;
+  GetWindowRect(h, &r);
+  OffsetRect(&r, -r.left, -r.top);
+  const SIZE border = GetBorderDimensions();
+  InflateRect(&r, -border.cx, -border.cy);
+  RECT inner = r;
+  ExcludeBevels(inner);
+  HDC dc = GetWindowDC(h);
+  if (!dc) return;
+  ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+  HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(Color())));
+  FillRect(dc, &r, b);
+  DeleteObject(b);
+  ReleaseDC(h, dc);
+}
+
 void TSkCommonCombo::WndProc(TMessage& M) {
   switch (M.Msg) {
     case WM_PAINT:
@@ -463,6 +478,7 @@ void TSkCommonCombo::WndProc(TMessage& M) {
         HDC dc = GetDC(WindowHandle());
         PaintSkinned(dc);
         ReleaseDC(WindowHandle(), dc);
+        if (BevelKind() != bkNone) PaintBevelsInColor();
         return;
       }
       break;

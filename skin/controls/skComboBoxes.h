@@ -36,7 +36,7 @@ class TSkCustomListControl : public TSkSkinned<TWinControl> {
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
   bool CtrlHandled(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
   std::unique_ptr<TSkBoundLabel> boundLabel_;
 };
@@ -109,6 +109,7 @@ class TSkCommonCombo : public TSkCustomListControl {
   virtual void UpdateMargins();
   void AdjustDropDown();
   virtual void PaintSkinned(HDC DC);
+  void PaintBevelsInColor();
   virtual void DrawSelectedInField(TCanvas* C, const RECT& R) { (void)C, (void)R; }
   // How a disabled control is painted under a skin.
   virtual TSkDisabledKind PaintDisabledKind() const { return TSkDisabledKind{dkBlended}; }

@@ -122,9 +122,9 @@ TEST_F(Events, ColumnDropsInsideTheTreeWindowMoveAndAllOthersGoOut) {
   h->Columns()->Items(0)->SetOptions(h->Columns()->Items(0)->Options() - coAllowClick);
   Pump();
   auto drag = [&](POINT from, std::vector<POINT> path) {
-    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(from.x, from.y));
-    for (POINT p : path) SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-    SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(path.back().x, path.back().y));
+    SendHeaderMouse(t, WM_LBUTTONDOWN, from.x, from.y);
+    for (POINT p : path) SendHeaderMouse(t, WM_MOUSEMOVE, p.x, p.y);
+    SendHeaderMouse(t, WM_LBUTTONUP, path.back().x, path.back().y);
     Pump();
   };
   // Back onto itself: the column goes to the owner, as when it leaves the tree.
@@ -137,8 +137,8 @@ TEST_F(Events, ColumnDropsInsideTheTreeWindowMoveAndAllOthersGoOut) {
   // window, over the right half of the column at position 2: it moves there.
   RECT window;
   GetWindowRect(t->Handle(), &window);
-  POINT border{230, t->ClientHeight()};
-  ASSERT_LT(t->ClientToScreen(border).y, window.bottom);
+  POINT border{230, h->Height() + t->ClientHeight()};  // header coordinates
+  ASSERT_LT(t->HeaderToScreen(border).y, window.bottom);
   drag(POINT{40, 8}, {POINT{60, 8}, POINT{230, 8}, border});
   EXPECT_EQ(out.size(), 1u);
   EXPECT_EQ(asked, (std::vector<TColumnIndex>{2, 0}));

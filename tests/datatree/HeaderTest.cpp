@@ -239,21 +239,20 @@ TEST_F(Header, DoubleClicksReportAClickWithDoubleForEveryButton) {
   t->OnHeaderClick = record("click");
   t->OnHeaderDblClick = record("dbl");
   int y = t->Header()->Height() / 2;
-  for (UINT msg : {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK})
-    SendMessage(t->Handle(), msg, 0, MAKELPARAM(150, y));
+  for (UINT msg : {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK}) SendHeaderMouse(t, msg, 150, y);
   EXPECT_EQ(events, (std::vector<std::string>{"click1/0d", "dbl1/0d", "click1/1d", "dbl1/1d", "click1/2d",
                                               "dbl1/2d"}));
   // Double-click resizing without column resizing has no splitters: a click on the column there.
   events.clear();
   t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoDblClickResize});
-  SendMessage(t->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, y));
+  SendHeaderMouse(t, WM_LBUTTONDBLCLK, 100, y);
   Pump();
   EXPECT_EQ(events, (std::vector<std::string>{"click1/0d", "dbl1/0d"}));
   EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(), 100);
   // With both, on a splitter: the column fits its cells, no click.
   events.clear();
   t->Header()->SetOptions(TDTHeaderOptions{hoVisible, hoDblClickResize, hoColumnResize});
-  SendMessage(t->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, y));
+  SendHeaderMouse(t, WM_LBUTTONDBLCLK, 100, y);
   Pump();
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(t->Header()->Columns()->Items(0)->Width(),
@@ -275,7 +274,7 @@ TEST_F(Header, ClicksCountOnClickableColumnsOnly) {
   int y = t->Header()->Height() / 2;
   auto release = [&](UINT up, int x) {
     cols->ClickIndex = 7;
-    SendMessage(t->Handle(), up, 0, MAKELPARAM(x, y));
+    SendHeaderMouse(t, up, x, y);
   };
   // Right and middle releases count on any column that allows clicks, disabled or not.
   for (UINT up : {WM_RBUTTONUP, WM_MBUTTONUP}) {
@@ -294,13 +293,13 @@ TEST_F(Header, ClicksCountOnClickableColumnsOnly) {
   // A left click needs the press on the same column, which must allow clicks and be enabled.
   clicks.clear();
   for (int x : {50, 150, 250}) {
-    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+    SendHeaderMouse(t, WM_LBUTTONDOWN, x, y);
     EXPECT_EQ(cols->DownIndex, x == 50 ? 0 : -1) << x;
-    SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    SendHeaderMouse(t, WM_LBUTTONUP, x, y);
     EXPECT_EQ(cols->DownIndex, -1);
   }
-  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, y));
-  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(150, y));
+  SendHeaderMouse(t, WM_LBUTTONDOWN, 50, y);
+  SendHeaderMouse(t, WM_LBUTTONUP, 150, y);
   EXPECT_EQ(clicks, (std::vector<std::string>{"0/0"}));
 }
 
@@ -318,7 +317,7 @@ TEST_F(Header, PressOnTheHeaderCancelsAPendingEditAndScrolling) {
   Pump();
   RECT r = t->GetDisplayRect(first, 0, true);
   POINT label = t->ClientToScreen(POINT{r.left + 5, (r.top + r.bottom) / 2});
-  POINT header = t->ClientToScreen(POINT{100, t->Header()->Height() / 2});
+  POINT header = t->HeaderToScreen(POINT{100, t->Header()->Height() / 2});
   // A click on the selected row's text opens the editor after the edit delay ...
   backend.Click(label.x, label.y);
   Pump();
@@ -351,9 +350,9 @@ TEST_F(Header, HotColumnStaysHotWhileTheMouseRestsOnTheHeader) {
   Pump();
   TDataTreeColumns* cols = t->Header()->Columns();
   int y = t->Header()->Height() / 2;
-  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, y));
+  SendHeaderMouse(t, WM_MOUSEMOVE, 150, y);
   EXPECT_EQ(cols->HoverIndex, 1);
-  POINT onHeader = t->ClientToScreen(POINT{150, y});
+  POINT onHeader = t->HeaderToScreen(POINT{150, y});
   SetCursorPos(onHeader.x, onHeader.y);
   for (int tick = 0; tick < 3; ++tick) SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
   EXPECT_EQ(cols->HoverIndex, 1);
@@ -363,9 +362,9 @@ TEST_F(Header, HotColumnStaysHotWhileTheMouseRestsOnTheHeader) {
   EXPECT_EQ(cols->HoverIndex, -1);
   EXPECT_EQ(cols->DownIndex, -1);
   // The mouse left the header (into the rows): the hot column is cleared.
-  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, y));
+  SendHeaderMouse(t, WM_MOUSEMOVE, 150, y);
   cols->ClickIndex = 1;
-  POINT below = t->ClientToScreen(POINT{150, 200});
+  POINT below = t->HeaderToScreen(POINT{150, 200});
   SetCursorPos(below.x, below.y);
   SendMessage(t->Handle(), WM_TIMER, HeaderTimer, 0);
   EXPECT_EQ(cols->HoverIndex, -1);
@@ -392,11 +391,11 @@ TEST_F(Header, SplitterZoneRunsFromTwoInsideToFourOutsideTheRightEdge) {
   EXPECT_EQ(h->DetermineSplitterIndex(POINT{102, y}), -1);
   // Pressing inside the zone tracks the column's width, with no hot button.
   h->Columns()->HoverIndex = 0;
-  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(98, y));
+  SendHeaderMouse(t, WM_LBUTTONDOWN, 98, y);
   EXPECT_TRUE(h->MouseState().Tracking());
   EXPECT_EQ(h->Columns()->HoverIndex, -1);
-  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, y));
-  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, y));
+  SendHeaderMouse(t, WM_MOUSEMOVE, 60, y);
+  SendHeaderMouse(t, WM_LBUTTONUP, 60, y);
   EXPECT_EQ(h->Columns()->Items(0)->Width(), 60);
 }
 
@@ -411,8 +410,8 @@ TEST_F(Header, DraggedColumnImageFollowsTheMouseOnTheHeaderLineWhenRestricted) {
     if (restricted) o.Include(hoRestrictDrag);
     h->SetOptions(o);
     Pump();
-    SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(150, y));
-    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(170, y));
+    SendHeaderMouse(t, WM_LBUTTONDOWN, 150, y);
+    SendHeaderMouse(t, WM_MOUSEMOVE, 170, y);
     ASSERT_TRUE(h->MouseState().Dragging());
     ASSERT_NE(h->DragImage(), nullptr);
     EXPECT_EQ(h->Columns()->DragIndex, 1);
@@ -420,10 +419,10 @@ TEST_F(Header, DraggedColumnImageFollowsTheMouseOnTheHeaderLineWhenRestricted) {
     // The image is the dragged column's button, moved with the mouse.
     EXPECT_EQ(h->DragImage()->Size().cx, 100);
     EXPECT_EQ(h->DragImage()->Size().cy, t->HeaderRect().bottom - t->HeaderRect().top);
-    POINT start = t->ClientToScreen(POINT{100 + 20, t->HeaderRect().top});
+    POINT start = t->HeaderToScreen(POINT{100 + 20, 0});
     EXPECT_EQ(h->DragImage()->Origin().x, start.x);
     EXPECT_EQ(h->DragImage()->Origin().y, start.y);
-    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(200, y + 30));
+    SendHeaderMouse(t, WM_MOUSEMOVE, 200, y + 30);
     EXPECT_EQ(h->DragImage()->Origin().x, start.x + 30);
     EXPECT_EQ(h->DragImage()->Origin().y, restricted ? start.y : start.y + 30);
     // Esc cancels: the image goes, the column stays where it was.
@@ -450,10 +449,10 @@ TEST_F(Header, DropMarkFollowsTheTargetColumnAndItsHalf) {
   int y = t->Header()->Height() / 2;
   auto moveTo = [&](int x) {
     shown.clear();
-    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    SendHeaderMouse(t, WM_MOUSEMOVE, x, y);
     Pump();
   };
-  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, y));
+  SendHeaderMouse(t, WM_LBUTTONDOWN, 50, y);
   moveTo(70);
   ASSERT_TRUE(t->Header()->MouseState().Dragging());
   moveTo(180);  // the right half of the column at position 1
@@ -471,7 +470,7 @@ TEST_F(Header, DropMarkFollowsTheTargetColumnAndItsHalf) {
   moveTo(350);  // beyond the columns the last target stays
   EXPECT_TRUE(shown.empty());
   EXPECT_EQ(cols->DropTarget, 2);
-  SendMessage(t->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(350, y));
+  SendHeaderMouse(t, WM_LBUTTONUP, 350, y);
   EXPECT_EQ(cols->PositionToIndex(), (std::vector<int32_t>{1, 0, 2}));  // before the column at 2
 }
 
@@ -816,12 +815,12 @@ TEST_F(Header, HotStripSortGlyphAndDropMarkComeFromTheUtilityGlyphs) {
 
   // Dragging column 0 over column 2: the drop mark at its left or right edge.
   int y = bottom / 2;
-  SendMessage(t->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, y));
-  SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(70, y));
+  SendHeaderMouse(t, WM_LBUTTONDOWN, 50, y);
+  SendHeaderMouse(t, WM_MOUSEMOVE, 70, y);
   ASSERT_TRUE(h->MouseState().Dragging());
   int top = (bottom - 16) / 2;
   for (bool before : {true, false}) {
-    SendMessage(t->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(before ? 140 : 220, y));
+    SendHeaderMouse(t, WM_MOUSEMOVE, before ? 140 : 220, y);
     ASSERT_EQ(h->Columns()->DropTarget, 2);
     ASSERT_EQ(h->Columns()->DropBefore, before);
     HeaderPainter::Paint(t, bmp.DC(), RECT{0, 0, 300, bottom});

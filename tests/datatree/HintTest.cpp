@@ -71,7 +71,7 @@ TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
   c1->SetHint(u"sizes");
   t->Header()->SetOptions(t->Header()->Options() + hoVisible + hoShowHint);
   Pump();
-  int y = t->Header()->Height() / 2;
+  int y = -t->Header()->Height() / 2;  // the header lies above the client area
   THintInfo info;
   EXPECT_EQ(AskHint(t, POINT{50, y}, info), 1);
   ASSERT_EQ(AskHint(t, POINT{150, y}, info), 0);
@@ -96,7 +96,7 @@ TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
   // Other modes over the tree area: the control's hint.
   t->SetHint("tree|long");
   t->HintMode = hmDefault;
-  ASSERT_EQ(AskHint(t, POINT{50, y + 40}, info), 0);
+  ASSERT_EQ(AskHint(t, POINT{50, 20}, info), 0);
   EXPECT_EQ(info.HintStr, "tree");
   EXPECT_FALSE(info.HintWindowClass);
 }
@@ -212,7 +212,7 @@ TEST_F(Hints, TooltipsSkipThePauseAndKeysLeaveTheHint) {
     t->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
     return pause;
   };
-  POINT header{50, t->Header()->Height() / 2}, rows = In(t, 0);
+  POINT header{50, -t->Header()->Height() / 2}, rows = In(t, 0);
   EXPECT_EQ(pauseAt(rows), 0);
   t->HintMode = hmDefault;
   Application->ResetHintWindow();  // the last tree hint window goes

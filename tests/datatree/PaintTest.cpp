@@ -212,10 +212,12 @@ TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   EXPECT_GT(CountColor(180, 0, 200, 17, Rgb(clLime)), 100);
   EXPECT_EQ(CountColor(0, 0, 90, 17, Rgb(clLime)), 0);
   h->SetImages(nullptr);
-  // Rows start below the header.
+  // Rows start below the header, where the client area starts.
   EXPECT_GT(CountDark(0, 17, 90, 35), 10);
-  EXPECT_EQ(t->GetNodeAt(10, 20), t->GetFirstNoInit());
-  EXPECT_EQ(t->GetNodeAt(10, 10), t->GetFirstNoInit());  // above the rows counts as the top
+  EXPECT_EQ(t->ClientToScreen(POINT{0, 0}).y, t->Header()->Height());
+  EXPECT_EQ(t->GetNodeAt(10, 5), t->GetFirstNoInit());
+  EXPECT_EQ(t->GetNodeAt(10, 20), t->GetFirstNoInit()->NextSibling);
+  EXPECT_EQ(t->GetNodeAt(10, -10), t->GetFirstNoInit());  // above the rows counts as the top
 }
 
 // A tree that reports a drag hovering below or above its drop target.
@@ -254,10 +256,11 @@ TEST_F(Paint, PrintClientDrawsWhatTheScreenShows) {
   TBitmap copy(300, 200, pf32bit);
   SendMessageW(t->Handle(), WM_PRINTCLIENT, WPARAM(copy.Canvas()->Handle()), PRF_CLIENT);
   Surface shot = backend.Screenshot();
-  int differ = 0;  // over the client area (the scroll bar is not the client's)
+  int differ = 0;  // over the client area (the header and the scroll bar are the frame's)
+  POINT o = t->ClientToScreen(POINT{0, 0});
   for (int y = 0; y < t->ClientHeight(); ++y)
     for (int x = 0; x < t->ClientWidth(); ++x)
-      differ += Rgb(copy.Canvas()->Pixels(x, y)) != (shot.At(x, y) & 0xFFFFFF);
+      differ += Rgb(copy.Canvas()->Pixels(x, y)) != (shot.At(o.x + x, o.y + y) & 0xFFFFFF);
   EXPECT_EQ(differ, 0);
   // An invisible tree is left out when the caller asks for visible ones only.
   t->SetVisible(false);

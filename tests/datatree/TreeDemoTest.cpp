@@ -49,9 +49,9 @@ TEST_F(TreeDemo, AMillionRowsOfWhichOnlyTheShownAreInitialised) {
   EXPECT_LT(initialised, 60);
   Surface shot = backend.Screenshot();
   // Header texts, row texts in every column, and the folder picture of row 0.
-  POINT h = Screen(0, 0);
+  POINT h = tree->HeaderToScreen(POINT{0, 0});
   EXPECT_GT(Dark(shot, RECT{h.x + 2, h.y + 2, h.x + 60, h.y + 15}), 10);
-  POINT r = Screen(0, tree->HeaderRect().bottom);
+  POINT r = Screen(0, 0);
   for (int x : {70, 250, 330, 420, 560, 650})
     EXPECT_GT(Dark(shot, RECT{r.x + x, r.y + 20, r.x + x + 60, r.y + 34}), 5) << x;
   int folder = 0;
@@ -66,7 +66,7 @@ TEST_F(TreeDemo, HeaderClicksSortAndEndReachesTheLastRow) {
   // Size column: first click ascending, second descending.
   int left, right;
   tree->Header()->Columns()->GetColumnBounds(1, left, right);
-  POINT p = Screen(left + 20, 8);
+  POINT p = tree->HeaderToScreen(POINT{left + 20, 8});
   backend.Click(p.x, p.y);
   backend.Pump();
   EXPECT_EQ(tree->Header()->SortColumn(), 1);

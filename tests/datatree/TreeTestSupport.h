@@ -15,6 +15,8 @@
 #include "classlib/controls/Screen.h"
 #include "datatree/DataStringTree.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/window/Input.h"
+#include "platform/window/Messages.h"
 
 namespace qv::test {
 
@@ -27,6 +29,17 @@ inline LRESULT AskHint(TBaseDataTree* t, POINT p, THintInfo& info) {
   info.CursorRect = t->ClientRect();
   info.HintPos = t->ClientToScreen(POINT{p.x, p.y + 20});
   return t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// A mouse message at (x, y) of the header (client x, y from the header's
+// top), as the platform routes it: the non-client message with the screen
+// point and the border hit code while nothing holds the capture, the
+// client's message with the client point while the tree does.
+inline LRESULT SendHeaderMouse(TBaseDataTree* t, UINT msg, int x, int y) {
+  POINT client{x, y - t->Header()->Height()};
+  if (GetCapture() == t->Handle()) return SendMessage(t->Handle(), msg, 0, MAKELPARAM(client.x, client.y));
+  POINT s = t->ClientToScreen(client);
+  return SendMessage(t->Handle(), msg - WM_MOUSEMOVE + WM_NCMOUSEMOVE, HTBORDER, MAKELPARAM(s.x, s.y));
 }
 
 // Checks the node store's invariants over the whole tree; the first broken

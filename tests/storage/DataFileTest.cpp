@@ -419,33 +419,33 @@ TEST_F(DataFileTest, FailedWritesReportTheirStep) {
   faults.FailOnlyWrite(1);
   TMemoryStream s = Encoding(8, 2);
   EXPECT_EQ(f->WriteData(kKind, s, -1), -1);
-  EXPECT_EQ(f->LastError(), "Failed to write record data");
+  EXPECT_EQ(f->LastError(), "Failed to write record data: No space left on device");
   EXPECT_EQ(f->Size(), size);
 
   faults.Reset();
   faults.FailOnlyWrite(1);
   s = Encoding(8, 2);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);
-  EXPECT_EQ(f->LastError(), "Failed to write data");
+  EXPECT_EQ(f->LastError(), "Failed to write data: No space left on device");
   ExpectRecord(*f, a, 16, 1);
 
   faults.Reset();
   faults.FailOnlyWrite(1);
   s = Encoding(40, 3);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);  // the first chunk fails
-  EXPECT_EQ(f->LastError(), "Failed to write data");
+  EXPECT_EQ(f->LastError(), "Failed to write data: No space left on device");
 
   faults.Reset();
   faults.FailOnlyWrite(2);
   s = Encoding(40, 3);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);
-  EXPECT_EQ(f->LastError(), "Failed to write jump tag");
+  EXPECT_EQ(f->LastError(), "Failed to write jump tag: No space left on device");
 
   faults.Reset();
   faults.FailOnlyWrite(3);
   s = Encoding(40, 3);
   EXPECT_EQ(f->WriteData(kKind, s, a), -1);
-  EXPECT_EQ(f->LastError(), "Failed to write beginning tag");
+  EXPECT_EQ(f->LastError(), "Failed to write beginning tag: No space left on device");
   EXPECT_EQ(ReadFailure(*f, a), "File reading failure") << "the jump leads past the end";
 
   faults.Reset();
@@ -456,7 +456,7 @@ TEST_F(DataFileTest, FailedWritesReportTheirStep) {
   EXPECT_FALSE(f->Sync());
   EXPECT_FALSE(f->LastError().empty());
   EXPECT_FALSE(f->Close(true));
-  EXPECT_EQ(f->LastError(), "Failed to write data file header");
+  EXPECT_EQ(f->LastError(), "Failed to write data file header: No space left on device");
   EXPECT_FALSE(f->IsOpen());
 }
 
@@ -464,7 +464,7 @@ TEST_F(DataFileTest, FailedHeaderWriteLeavesTheFileClosed) {
   faults.FailWritesFrom(1);
   TXFile f(path, &owner);
   EXPECT_FALSE(f.CreateFile(kEnciphered));
-  EXPECT_EQ(f.LastError(), "Failed to write data file header");
+  EXPECT_EQ(f.LastError(), "Failed to write data file header: No space left on device");
   EXPECT_FALSE(f.IsOpen());
 }
 

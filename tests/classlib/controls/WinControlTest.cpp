@@ -227,3 +227,53 @@ TEST_F(WinControls, GraphicControlsHearOfTheirNewBoundsByMessage) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// Bevels belong to the frame: each cut bevel takes BevelWidth pixels off the
+// named edges of the client area, with or without a window, and is drawn there.
+TEST_F(WinControls, BevelsTakeTheirEdgesOffTheClientAreaAndAreDrawnInTheFrame) {
+  TForm* form = NewForm();
+  auto* p = new Probe(form);
+  p->SetBounds(10, 10, 100, 60);
+  p->OnPaintProbe = [](TCanvas* c) {
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(RECT{0, 0, 200, 200});
+  };
+  p->SetBevelWidth(2);
+  p->SetBevelKind(bkFlat);
+  p->SetBevelEdges(TBevelEdges{beLeft, beBottom});
+  EXPECT_EQ(p->ClientWidth(), 96);  // no window yet
+  EXPECT_EQ(p->ClientHeight(), 56);
+  p->SetParent(form);
+  form->Show();
+  Application->ProcessMessages();
+  RECT client;
+  GetClientRect(p->Handle(), &client);
+  EXPECT_EQ(client, (RECT{0, 0, 96, 56}));
+  EXPECT_EQ(p->ClientToScreen(POINT{0, 0}).x, 110 + 4);
+  EXPECT_EQ(p->ClientToScreen(POINT{0, 0}).y, 110);
+  // Flat: the outer bevel in the shadow colour, the inner one in the face colour.
+  auto px = [](TColor c) {
+    COLORREF v = COLORREF(ColorToRGB(c));
+    return Rgb(GetRValue(v), GetGValue(v), GetBValue(v));
+  };
+  for (int x : {110, 111}) EXPECT_EQ(PixelAt(x, 130), px(clBtnShadow)) << x;
+  for (int x : {112, 113}) EXPECT_EQ(PixelAt(x, 130), px(clBtnFace)) << x;
+  EXPECT_EQ(PixelAt(114, 130), px(clWhite));
+  EXPECT_EQ(PixelAt(150, 169), px(clBtnShadow));
+  EXPECT_EQ(PixelAt(150, 110), px(clWhite));  // no bevel at the top
+  // A bevel that is not cut takes nothing; without a kind there are no bevels.
+  p->SetBevelInner(bvNone);
+  GetClientRect(p->Handle(), &client);
+  EXPECT_EQ(client, (RECT{0, 0, 98, 58}));
+  p->SetBevelKind(bkNone);
+  GetClientRect(p->Handle(), &client);
+  EXPECT_EQ(client, (RECT{0, 0, 100, 60}));
+  Application->ProcessMessages();
+  EXPECT_EQ(PixelAt(110, 130), px(clWhite));
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -16,6 +16,16 @@ LRESULT ChildProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefMDIChildProcW(h, m, w, l);
 }
 
+// A child that, as a skinned frame does, wipes the maximised place before
+// passing WM_GETMINMAXINFO on, to fill in what stays wiped.
+LRESULT WipingChildProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  auto* mm = reinterpret_cast<MINMAXINFO*>(l);
+  if (m == WM_GETMINMAXINFO) mm->ptMaxPosition = POINT{-1, -1}, mm->ptMaxSize = POINT{-1, -1};
+  LRESULT r = DefMDIChildProcW(h, m, w, l);
+  if (m == WM_GETMINMAXINFO && mm->ptMaxPosition.x == -1) mm->ptMaxPosition = POINT{0, 0};
+  return r;
+}
+
 LRESULT FrameProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefMDIFrameProcW(h, m, w, l);
 }
@@ -28,6 +38,9 @@ class Mdi : public WindowTest {
     wc.lpfnWndProc = ChildProc;
     wc.lpszClassName = u"QvMdiDoc";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = WipingChildProc;
+    wc.lpszClassName = u"QvMdiWipingDoc";
     RegisterClassExW(&wc);
     wc.lpfnWndProc = FrameProc;
     wc.lpszClassName = u"QvMdiFrame";
@@ -45,6 +58,7 @@ class Mdi : public WindowTest {
   void TearDown() override {
     WindowTest::TearDown();
     UnregisterClassW(u"QvMdiDoc", nullptr);
+    UnregisterClassW(u"QvMdiWipingDoc", nullptr);
     UnregisterClassW(u"QvMdiFrame", nullptr);
   }
   HWND Doc(const char16_t* title, int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = 200, int cy = 150) {
@@ -156,6 +170,16 @@ TEST_F(Mdi, AMaximisedChildFillsTheClientAndHandsItsStateOn) {
   HWND c = Doc(u"C");
   EXPECT_TRUE(IsZoomed(c));
   EXPECT_FALSE(IsZoomed(b));
+  // The child's default procedure gives its maximised place back to a
+  // procedure that wiped it: its caption and frame stay outside the client.
+  HWND d = CreateMDIWindowW(u"QvMdiWipingDoc", u"D", WS_VISIBLE, 20, 20, 200, 150, client, nullptr, 0);
+  backend.Pump();
+  ASSERT_TRUE(IsZoomed(d));
+  origin = POINT{0, 0};
+  ClientToScreen(d, &origin);
+  EXPECT_EQ(origin, clientOrigin);
+  GetClientRect(d, &bc);
+  EXPECT_EQ(bc, ClientArea());
 }
 
 TEST_F(Mdi, MinimisedChildrenLineUpAlongTheBottom) {

@@ -2,7 +2,8 @@
 // left-aligned after the icon's room, cut with an ellipsis before the
 // buttons when too long, and drawn in the inactive colours when another
 // window is active; the caption buttons' hit codes, pressed look and
-// commands; the frame part WM_NCPAINT is given.
+// commands; the frame part WM_NCPAINT is given; scroll bars beside the client
+// area a window's WM_NCCALCSIZE leaves.
 #include "WindowTestSupport.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
@@ -223,6 +224,40 @@ TEST_F(Caption, NcPaintIsGivenTheInvalidPartOfTheFrame) {
   RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASENOW);
   EXPECT_EQ(given, WPARAM(1));
   EXPECT_EQ(Count(cap, RGB(0, 255, 0)), 0);
+}
+
+// A window that takes a strip above its client area for itself (as a list
+// with its header in the frame does): the bars keep to the client area, the
+// strip is frame, and a part of the frame made invalid alone is painted.
+TEST_F(Caption, ScrollBarsKeepToTheClientAreaTheWindowLeaves) {
+  HWND h = CreateWindowExW(0, u"QvTest", u"", WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 20, 20, 200,
+                           150, nullptr, nullptr, nullptr, nullptr);
+  int ncPaints = 0;
+  Rec().handlers[h] = [&](HWND hwnd, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+    if (m == WM_NCPAINT) ++ncPaints;
+    if (m != WM_NCCALCSIZE || !l) return std::nullopt;
+    LRESULT r = DefWindowProcW(hwnd, m, w, l);
+    RECT* c = w ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(l)->rgrc[0] : reinterpret_cast<RECT*>(l);
+    c->top += 20;
+    return r;
+  };
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  backend.Pump();
+  RECT client;
+  GetClientRect(h, &client);
+  int bar = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(client, (RECT{0, 0, 200 - bar, 150 - 20 - bar}));
+  auto hit = [&](int x, int y) { return SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(20 + x, 20 + y)); };
+  EXPECT_EQ(hit(195, 10), HTBORDER);  // above the bar: the window's own strip
+  EXPECT_EQ(hit(195, 30), HTVSCROLL);
+  EXPECT_EQ(hit(10, 145), HTHSCROLL);
+  EXPECT_EQ(hit(10, 30), HTCLIENT);
+  ncPaints = 0;
+  RECT strip{0, -20, 50, -5};  // client coordinates
+  RedrawWindow(h, &strip, nullptr, RDW_INVALIDATE | RDW_FRAME);
+  backend.Pump();
+  EXPECT_EQ(ncPaints, 1);
+  DestroyWindow(h);
 }
 
 }  // namespace

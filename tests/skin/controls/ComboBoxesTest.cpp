@@ -234,5 +234,24 @@ TEST_F(SkCombos, SkinnedTheClosedControlPaintsFromTheSkin) {
   EXPECT_EQ(c->Color(), clWindow);
 }
 
+// Bevels of the frame take the control's colour, so the skinned face runs
+// up to the window's border.
+TEST_F(SkCombos, SkinnedBevelsTakeTheControlsColour) {
+  auto* c = AddCombo<TSkComboBox>(10, 10);
+  c->SetStyle(csDropDownList);
+  LoadSkin(MakeListsSkin(root));
+  ASSERT_TRUE(c->SkinData()->Skinned(true));
+  c->SetBevelKind(bkFlat);
+  c->Invalidate();
+  backend.Pump();
+  RECT w;
+  GetWindowRect(c->Handle(), &w);
+  const POINT client = c->ClientToScreen(POINT{0, 0});
+  EXPECT_EQ(c->ClientWidth(), w.right - w.left - 2 * (client.x - w.left));
+  const int mid = (w.top + w.bottom) / 2;
+  for (int x = client.x - 2; x < client.x; ++x) EXPECT_EQ(At(x, mid), Rgb(c->Color())) << x;
+  EXPECT_EQ(At(w.right - (client.x - w.left) + 1, mid), Rgb(c->Color()));
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -85,6 +85,28 @@ TEST_F(Edits, QueriesWithoutAManager) {
   EXPECT_EQ(m->SkinData()->SkinSection(), "EDIT");
 }
 
+// The text of the cache keeps clear of the border and of each bevel the
+// frame has, one pixel a bevel, counted only with a bevel kind.
+struct ProbeEdit : TSkEdit {
+  using TSkEdit::CacheTextRect;
+  using TSkEdit::TSkEdit;
+};
+
+TEST_F(Edits, CacheTextStaysInsideTheBorderAndTheBevels) {
+  auto* e = Add<ProbeEdit>(10, 10, "x");
+  auto margin = [&] { return e->CacheTextRect().left - 1; };
+  EXPECT_EQ(e->CacheTextRect(), (RECT{3, 3, 118, 19}));
+  e->SetBevelInner(bvLowered);
+  EXPECT_EQ(margin(), 2);  // no kind, no bevels
+  e->SetBevelKind(bkFlat);
+  EXPECT_EQ(margin(), 4);
+  EXPECT_EQ(e->CacheTextRect(), (RECT{5, 5, 116, 17}));
+  e->SetBevelOuter(bvNone);
+  EXPECT_EQ(margin(), 3);
+  e->SetBorderStyle(bsNone);
+  EXPECT_EQ(margin(), 1);
+}
+
 TEST_F(Edits, SkinnedEditPaintsTheBorderByState) {
   UseTestSkin();
   auto* e = Add<TSkEdit>(10, 10, "text");

@@ -11,6 +11,7 @@
 #include "platform/comctl/Header.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skListView.h"
 #include "skin/skControlTree.h"
@@ -120,6 +121,19 @@ TEST_F(SkLists, SkinnedBarsMoveTheListAndFollowIt) {
   ASSERT_TRUE(bar->Visible());
   EXPECT_EQ(bar->Left() + bar->Width(), l->Left() + l->Width() - 2);
   EXPECT_EQ(bar->Position(), 0);
+  // The bar takes the list's range less one page, and its page.
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(l->Handle(), SB_VERT, &si));
+  ASSERT_GT(si.nPage, 1u);
+  EXPECT_EQ(bar->Min(), si.nMin);
+  EXPECT_EQ(bar->Max(), si.nMax - int(si.nPage) + 1);
+  EXPECT_EQ(bar->PageSize(), int(si.nPage));
+  // At its end the bar shows the list's last page.
+  bar->SetPosition(bar->Max());
+  backend.Pump();
+  EXPECT_EQ(l->TopItem()->Index(), 200 - int(si.nPage));
   // The bar moves the list by whole rows.
   bar->SetPosition(40);
   backend.Pump();

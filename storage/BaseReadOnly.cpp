@@ -1,0 +1,56 @@
+// TXBase: a database that is open for reading only, because it cannot be
+// written (read-only media, a folder this process may not write, a full disc
+// at the open) or because a record it lists cannot be read back; and the
+// system's reason in the text of a failed write.
+#include <errno.h>
+
+#include <cstring>
+
+#include "classlib/SysUtils.h"
+#include "platform/BinaryFile.h"
+#include "storage/Base.h"
+
+namespace qv {
+
+bool TXBase::FailWrite(const std::string& text) {
+  return Fail(text + ": " + std::strerror(errno));
+}
+
+// The open needs no write: when index.vlm may not be opened for writing, the
+// files are opened for reading only (OpensReadOnly). Any other failure is
+// left to the open itself to report.
+void TXBase::NoteUnwritable() {
+  BinaryFile probe;
+  if (probe.Open(path_ + "index.vlm", BinaryFile::Mode::ReadWrite, hooks_)) return;
+  const int error = probe.Error();
+  if (error == EROFS || error == EACCES || error == EPERM) unwritable_ = std::strerror(error);
+}
+
+// The open marker cannot be written (a full disc, a folder this process may
+// not write): what is stored can still be read, and nothing more is written.
+bool TXBase::OpenUnwritable(bool crashed) {
+  unwritable_ = "failed to write the database description: " + std::string(std::strerror(errno));
+  rebuildIndexes_ = crashed;  // rebuilt in memory only
+  return true;
+}
+
+// A record the global index lists cannot be read back: the data file is
+// damaged (cut short, overwritten) or cannot be read. Writing on would commit
+// state that refers to what is lost, so the database turns read-only; the
+// caller reports LastError, which stays as the read left it.
+void TXBase::NoteUnreadable(int64_t id) {
+  MarkDamaged("The database is damaged: record \"" + IntToHex(uint64_t(id), 16) + "\" cannot be read (" +
+              LastError + "); it is opened for reading only");
+}
+
+std::string TXBase::RefusalText() const {
+  if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
+  return "The database cannot be written (" + unwritable_ + ") and is opened for reading only";
+}
+
+std::string TXBase::ReadOnlyText() const {
+  if (!damage_.empty() || unwritable_.empty()) return damage_;
+  return "The database cannot be written (" + unwritable_ + "); it is opened for reading only";
+}
+
+}  // namespace qv

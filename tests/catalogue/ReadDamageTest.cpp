@@ -1,0 +1,247 @@
+// Damage that reading meets: a name or parent deleted under a live record, a
+// data file cut short or with bytes overwritten. The damage is reported once,
+// what can be read is still shown, and from then on the catalogue writes
+// nothing, so the files stay as they were found.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "catalogue/RecordFields.h"
+#include "catalogue/Schema.h"
+#include "storage/Base.h"
+#include "tests/catalogue/EngineFixture.h"
+
+namespace qv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
+}
+
+// Every file of a catalogue folder with its size and a hash of its content.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (auto& entry : fs::directory_iterator(folder)) {
+    const std::string content = ReadFile(entry.path().string());
+    files[entry.path().filename().string()] =
+        std::to_string(content.size()) + " bytes, hash " + std::to_string(std::hash<std::string>()(content));
+  }
+  return files;
+}
+
+class ReadDamageTest : public EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    // 3 folders of 140 files each, and a few more names at the root.
+    for (int d = 0; d < 3; ++d)
+      for (int i = 0; i < 140; ++i)
+        MakeFile(Tree("disc/dir" + std::to_string(d) + "/f" + std::to_string(d) + "_" + std::to_string(i) +
+                      ".txt"),
+                 i + 1);
+    MakeFile(Tree("disc/deep/inner/leaf.txt"), 9);
+    MakeFile(Tree("disc/top.txt"), 3);
+    AddDisc("Disc", Tree("disc"));
+  }
+
+  std::string Db(const std::string& name = "") const { return dir / ("db/" + name); }
+
+  // Overwrites bytes of the data file, as a bad sector or a stray write does.
+  void Overwrite(std::size_t at, std::size_t count) {
+    std::string data = ReadFile(Db("storage.vlm"));
+    for (std::size_t i = at; i < at + count && i < data.size(); ++i) data[i] = char(0xA5);
+    WriteFile(Db("storage.vlm"), data);
+  }
+
+  // Closes the catalogue, lets damage change its files, and opens it again.
+  void DamageAndReopen(const std::function<void()>& damage) {
+    ASSERT_TRUE(engine->CloseDatabase());
+    engine.reset();
+    damage();
+    engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine->OpenDatabase("secret")) << ::testing::PrintToString(host.console);
+  }
+
+  // The ID of a stored name, from the group row a search gives it.
+  int64_t NameID(const std::string& name, bool folder) {
+    TSearchOpts o;
+    (folder ? o.FolderMask : o.FileMask) = name;
+    EXPECT_TRUE(engine->Search(o));
+    for (auto& r : host.rows)
+      if (r.parent < 0 && Utf16ToUtf8(r.data.Name) == name) return r.data.ID;
+    ADD_FAILURE() << "no stored name " << name;
+    return -1;
+  }
+
+  // Sets the deleted flag of an entry in index.vlm, as one changed byte does.
+  void FlagDeleted(int64_t id) { SetEntryBytes(id, 12, "\x02"); }
+
+  // Overwrites bytes of a global index entry (position 8 bytes, kind 4, flags 4).
+  void SetEntryBytes(int64_t id, std::size_t at, const std::string& bytes) {
+    std::string index = ReadFile(Db("index.vlm"));
+    ASSERT_LE(std::size_t(id) * 16 + at + bytes.size(), index.size());
+    index.replace(std::size_t(id) * 16 + at, bytes.size(), bytes);
+    WriteFile(Db("index.vlm"), index);
+  }
+
+  void ExpectLostFolderNameSeen(const std::function<void(int64_t)>& damage);
+
+  int Errors() const {
+    int n = 0;
+    for (auto& l : host.console) n += l.rfind("E ", 0) == 0 || l.rfind("F ", 0) == 0;
+    return n;
+  }
+
+  // The session's end writes nothing to a damaged catalogue, and an add is
+  // refused: the files stay as they were found.
+  void ExpectNothingWritten(const std::map<std::string, std::string>& found) {
+    host.console.clear();
+    const int32_t discs = engine->Discs->Count();
+    AddDisc("More", Tree("disc/deep"));
+    EXPECT_GE(Errors(), 1);
+    EXPECT_EQ(engine->Discs->Count(), discs);
+    ASSERT_TRUE(engine->CloseDatabase());
+    engine.reset();
+    auto now = Snapshot(Db());
+    // The open marker in xbase.vlm is the only change a session makes.
+    now.erase("xbase.vlm");
+    auto before = found;
+    before.erase("xbase.vlm");
+    EXPECT_EQ(now, before);
+  }
+};
+
+// The files of folder "dir1", whose name record was lost to damage, are
+// still found, under a path that says so rather than "//"; the search says
+// once that the catalogue is damaged, which from then on writes nothing. The
+// browser, in a session of its own, sees the damage too.
+void ReadDamageTest::ExpectLostFolderNameSeen(const std::function<void(int64_t)>& damage) {
+  const int64_t dir1 = NameID("dir1", true);
+  DamageAndReopen([&] { damage(dir1); });
+  EXPECT_FALSE(engine->Base->ReadOnly());
+  host.console.clear();
+  EXPECT_TRUE(engine->Search(Files("f1_7*.txt")));
+  EXPECT_EQ(Entries().size(), 11u);
+  for (auto& e : Entries()) EXPECT_EQ(e.rfind("Disc|<Name-Error> ", 0), 0u) << e;
+  EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  EXPECT_TRUE(engine->Search(Files("f2_7.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc|/dir2/f2_7.txt"}));
+
+  DamageAndReopen([] {});
+  const auto found = Snapshot(Db());
+  host.console.clear();
+  EXPECT_TRUE(engine->Browse(0));
+  std::set<std::string> shown;
+  for (int i = 0; i < engine->Discs->BrowseRoot->Count(); ++i)
+    shown.insert(engine->Discs->BrowseRoot->GetChild(i)->Name);
+  EXPECT_EQ(shown, (std::set<std::string>{"dir0", "dir2", "deep", "top.txt"}));
+  EXPECT_GE(Errors(), 1);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  ExpectNothingWritten(found);
+}
+
+TEST_F(ReadDamageTest, ADeletedFlagOnALiveFolderNameIsDamageNotAnEmptyName) {
+  ExpectLostFolderNameSeen([&](int64_t id) { FlagDeleted(id); });
+}
+
+TEST_F(ReadDamageTest, ALiveFolderNameWithNoStoredRecordIsDamageNotAnEmptyName) {
+  // The entry's position reads as "never written".
+  ExpectLostFolderNameSeen([&](int64_t id) { SetEntryBytes(id, 0, std::string(8, '\xFF')); });
+}
+
+TEST_F(ReadDamageTest, ADeletedParentFolderIsDamageNotAShorterPath) {
+  // "leaf.txt" lies in "inner", whose parent "deep" is flagged deleted.
+  NameID("leaf.txt", false);
+  ASSERT_EQ(host.rows.size(), 2u);
+  TXRecData* rec = engine->Base->GetData(host.rows[1].data.ID);
+  ASSERT_NE(rec, nullptr);
+  const int64_t inner = rec::Ref(rec, fld::fiParent);
+  engine->Base->Release(rec);
+  rec = engine->Base->GetData(inner);
+  ASSERT_NE(rec, nullptr);
+  const int64_t deep = rec::Ref(rec, fld::foParent);
+  engine->Base->Release(rec);
+  DamageAndReopen([&] { FlagDeleted(deep); });
+  host.console.clear();
+  EXPECT_TRUE(engine->Search(Files("leaf.txt")));
+  ASSERT_EQ(Entries().size(), 1u);
+  EXPECT_EQ(Entries().begin()->rfind("Disc|<Parent-Error> ", 0), 0u) << *Entries().begin();
+  EXPECT_EQ(Errors(), 1);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+}
+
+TEST_F(ReadDamageTest, AShortenedDataFileTurnsTheCatalogueReadOnly) {
+  DamageAndReopen([&] { fs::resize_file(Db("storage.vlm"), fs::file_size(Db("storage.vlm")) - 300); });
+  const auto found = Snapshot(Db());
+  host.console.clear();
+  engine->Search(Files("*.txt"));
+  EXPECT_GT(Entries().size(), 400u);
+  EXPECT_EQ(Errors(), 1);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  ExpectNothingWritten(found);
+}
+
+TEST_F(ReadDamageTest, AnIndexRebuiltOverAnUnreadableRecordLeavesItOut) {
+  // The name indexes must be rebuilt from the records, one of which is lost.
+  const std::size_t size = fs::file_size(Db("storage.vlm"));
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  Overwrite(size / 2, 256);
+  for (auto& entry : fs::directory_iterator(Db()))
+    if (entry.path().extension() == ".idx") fs::remove(entry.path());
+  engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR);
+  ASSERT_TRUE(engine->OpenDatabase("secret")) << ::testing::PrintToString(host.console);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  // The indexes rebuilt before the damage was met may have been saved.
+  const auto found = Snapshot(Db());
+  EXPECT_TRUE(engine->Search(Files("*.txt")));
+  EXPECT_GT(Entries().size(), 400u);
+  ExpectNothingWritten(found);
+}
+
+TEST_F(ReadDamageTest, ASearchGoesOnPastARecordItCannotRead) {
+  const std::size_t size = fs::file_size(Db("storage.vlm"));
+  DamageAndReopen([&] { Overwrite(size / 2, 256); });
+  host.console.clear();
+  EXPECT_TRUE(engine->Search(Files("*.txt")));
+  const auto entries = Entries();
+  EXPECT_GT(entries.size(), 400u);
+  EXPECT_LT(entries.size(), 423u);
+  // What is listed is listed right: file "fD_i.txt" lies in "dirD".
+  for (const std::string& e : entries) {
+    if (e.find("|/dir") == std::string::npos) continue;
+    EXPECT_EQ(e.substr(e.find("/dir") + 4, 1), e.substr(e.rfind("/f") + 2, 1)) << e;
+  }
+  EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+}
+
+TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
+  const std::size_t size = fs::file_size(Db("storage.vlm"));
+  DamageAndReopen([&] { Overwrite(size / 2, 256); });
+  EXPECT_FALSE(engine->Base->ReadOnly());  // nothing read at the open lies there
+  host.console.clear();
+  AddDisc("Again", Tree("disc"));  // its names are read from the damaged stretch
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  ASSERT_FALSE(host.console.empty());
+  EXPECT_EQ(host.console.back().rfind("E The database is damaged: record", 0), 0u) << host.console.back();
+  for (auto& l : host.console) EXPECT_NE(l.rfind("I Done", 0), 0u);
+  const auto found = Snapshot(Db());
+  ExpectNothingWritten(found);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,168 @@
+// The catalogue on a real small file system, as a user meets it: a disc that
+// fills up during an add, a catalogue kept on a full disc, and one on a
+// read-only mount. Each case runs in a child process with a mount namespace
+// of its own, where a tmpfs of a fixed size is mounted; without the right to
+// mount (not root) the cases are skipped, and the file layer's fault seam
+// tests cover the same paths.
+#include <errno.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "catalogue/Engine.h"
+#include "platform/Utf.h"
+#include "storage/Base.h"
+#include "tests/common/RecordingHost.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/TreeMaker.h"
+
+namespace qv::test {
+namespace {
+
+constexpr int kCannotMount = 77;
+
+class RealDiscTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 30; ++i)
+      MakeFile(dir / ("tree/sub" + std::to_string(i % 3) + "/f" + std::to_string(i)), i);
+    for (int i = 0; i < 3000; ++i)
+      MakeFile(dir / ("big/d" + std::to_string(i % 50) + "/a-rather-long-file-name-" + std::to_string(i)), 1);
+    MakeFolder(dir / "mnt");
+  }
+
+  // Runs body in a child with a tmpfs of kb kilobytes mounted on dir/mnt; the
+  // child's exit code is the body's result.
+  void OnSmallDisc(int kb, const std::function<bool()>& body) {
+    const std::string mnt = dir / "mnt";
+    std::fflush(nullptr);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const std::string size = "size=" + std::to_string(kb) + "k";
+      if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, size.c_str()) != 0)
+        ::_exit(kCannotMount);
+      ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == kCannotMount) GTEST_SKIP() << "no right to mount a file system here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the child's lines above";
+  }
+
+  // A failed check in the child: says what and where, with the console.
+  bool Check(bool ok, const char* what) {
+    if (!ok) {
+      std::fprintf(stderr, "failed: %s\n", what);
+      for (auto& l : host.console) std::fprintf(stderr, "  %s\n", l.c_str());
+    }
+    return ok;
+  }
+  bool Said(const std::string& text) const {
+    for (auto& l : host.console)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+  std::size_t Found(TEngine& engine, const std::string& mask) {
+    TSearchOpts o;
+    o.FileMask = mask;
+    engine.Search(o);
+    std::size_t n = 0;
+    for (auto& r : host.rows) n += r.parent >= 0;
+    return n;
+  }
+  bool AddDisc(TEngine& engine, const char* label, const std::string& folder) {
+    TScanOpts scan;
+    scan.Path = folder;
+    TDiscData d;
+    d.Label = Utf8ToUtf16(label);
+    const int32_t before = engine.Discs->Count();
+    engine.AddDisc(scan, d);
+    return engine.Discs->Count() > before;
+  }
+  // A catalogue "Real" with one disc of the small tree, closed.
+  bool MakeCatalogue() {
+    host.folder = dir / "mnt/db/";
+    TEngine engine(host, QV_TEST_APP_DIR);
+    return Check(engine.NewDatabase("", "Real"), "create") &&
+           Check(AddDisc(engine, "Disc", dir / "tree"), "add") && Check(engine.CloseDatabase(), "close");
+  }
+  // Fills the file system to the last byte.
+  static void FillUp(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    static const char block[4096] = {};
+    while (fd >= 0 && ::write(fd, block, sizeof block) > 0) {
+    }
+    while (fd >= 0 && ::write(fd, block, 1) > 0) {
+    }
+    if (fd >= 0) ::close(fd);
+  }
+
+  TempDir dir;
+  RecordingHost host;
+};
+
+TEST_F(RealDiscTest, ADiscThatFillsUpDuringAnAddSaysSoAndLosesNothingStored) {
+  OnSmallDisc(2048, [&] {
+    if (!MakeCatalogue()) return false;
+    {
+      TEngine engine(host, QV_TEST_APP_DIR);
+      if (!Check(engine.OpenDatabase(""), "open")) return false;
+      FillUp(dir / "mnt/filler");
+      host.console.clear();
+      AddDisc(engine, "Big", dir / "big");
+      if (!Check(Said("No space left on device"), "the add names the reason")) return false;
+      if (!Check(!Said("Done in"), "no Done after a failed write")) return false;
+      engine.CloseDatabase();  // may fail too: the disc is still full
+    }
+    // Room again: the disc stored before is whole.
+    ::unlink((dir / "mnt/filler").c_str());
+    host.console.clear();
+    TEngine again(host, QV_TEST_APP_DIR);
+    return Check(again.OpenDatabase(""), "reopen") &&
+           Check(Found(again, "f1*") == 11, "the first disc is whole");
+  });
+}
+
+TEST_F(RealDiscTest, ACatalogueOnAFullDiscOpensForReadingAndSaysWhy) {
+  OnSmallDisc(2048, [&] {
+    if (!MakeCatalogue()) return false;
+    FillUp(dir / "mnt/filler");
+    host.console.clear();
+    TEngine engine(host, QV_TEST_APP_DIR);
+    return Check(engine.OpenDatabase(""), "open") && Check(engine.Base->ReadOnly(), "read-only") &&
+           Check(Said("No space left on device"), "the reason") &&
+           Check(Found(engine, "f1*") == 11, "search") && Check(engine.CloseDatabase(), "close");
+  });
+}
+
+TEST_F(RealDiscTest, ACatalogueOnAReadOnlyMountOpensForReadingAndSaysWhy) {
+  OnSmallDisc(2048, [&] {
+    if (!MakeCatalogue()) return false;
+    const std::string mnt = dir / "mnt";
+    if (!Check(::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0, "remount"))
+      return false;
+    host.console.clear();
+    TEngine engine(host, QV_TEST_APP_DIR);
+    if (!Check(engine.OpenDatabase(""), "open") || !Check(engine.Base->ReadOnly(), "read-only") ||
+        !Check(Said("Read-only file system"), "the reason") || !Check(Found(engine, "f1*") == 11, "search") ||
+        !Check(engine.Browse(0), "browse"))
+      return false;
+    host.console.clear();
+    AddDisc(engine, "More", dir / "tree/sub1");
+    return Check(engine.Discs->Count() == 1, "no disc added") &&
+           Check(Said("Read-only file system"), "refused") && Check(engine.CloseDatabase(), "close");
+  });
+}
+
+}  // namespace
+}  // namespace qv::test
