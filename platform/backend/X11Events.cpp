@@ -219,6 +219,10 @@ void HandleEvent(Connection& c, XEvent& ev) {
       break;
     case SelectionClear:
       if (ev.xselectionclear.selection == c.atoms.clipboard) c.ownsClipboard = false, c.clipboardUtf8.clear();
+      HandleDragSelectionClear(c, ev.xselectionclear);
+      break;
+    case PropertyNotify:
+      HandleTransferProperty(c, ev.xproperty);
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(&ev.xmapping);
