@@ -25,12 +25,14 @@
 #include "datatree/RubberBand.h"
 #include "datatree/SelectionStore.h"
 #include "datatree/ValidationState.h"
+#include "platform/backend/Backend.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
 
 namespace qv {
 
+class TDTDataObject;
 class TBaseDataTree;
 class TBitmap;
 class TCustomImageList;
@@ -634,6 +636,12 @@ class TBaseDataTree : public TCustomControl {
   TClipboardFormats* ClipboardFormats();
   virtual void GetOfferedFormats(std::vector<FORMATETC>& Formats);
   virtual HRESULT RenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium, bool ForClipboard);
+  // A reader that renders the text of Object's nodes a piece at a time, as
+  // the Unicode text format holds it; nullptr when the tree cannot.
+  virtual std::unique_ptr<TextReader> ReadTextInPieces(TDTDataObject* Object) {
+    (void)Object;
+    return nullptr;
+  }
   virtual HRESULT DragEnter(DWORD KeyState, POINT Pt, DWORD& Effect);
   virtual HRESULT DragOver(TObject* Source, DWORD KeyState, TDTDragState State, POINT Pt, DWORD& Effect);
   // Repaints TreeRect (client coordinates) under the drag image of Tree without

@@ -57,6 +57,7 @@ class TCustomDataStringTree : public TBaseDataTree {
   // Text in UTF-8 (the 8-bit text of this system).
   std::string RenderPlainText(TDTTextSource Source, char Separator);
   std::u16string RenderUnicodeText(TDTTextSource Source, char16_t Separator);
+  std::unique_ptr<TextReader> ReadTextInPieces(TDTDataObject* Object) override;
   static void WrapHTMLDescription(std::string& HTML);
   static std::string WideToUTF8(const std::u16string& S);
   // The text formats rendered into a new global block (nullptr when empty or unknown).
@@ -93,7 +94,11 @@ class TCustomDataStringTree : public TBaseDataTree {
     std::vector<TDataTreeColumn*> Columns;
     TColumnIndex Main = NoColumn;
   };
-  ExportLayout PrepareExport(TDTTextSource Source);
+  // The layout of an export; without KeepNodes the nodes are only measured.
+  ExportLayout PrepareExport(TDTTextSource Source, bool KeepNodes = true);
+  void AppendUnicodeHeader(const ExportLayout& L, char16_t Separator, std::u16string& Out);
+  void AppendUnicodeRow(const ExportLayout& L, PDataNode Node, char16_t Separator, std::u16string& Out);
+  class UnicodeTextReader;
   PDataNode ExportFirst(TDTTextSource Source);
   PDataNode ExportNext(TDTTextSource Source, PDataNode Node);
   bool ExportCellFont(TCanvas& Canvas, PDataNode Node, TColumnIndex Column);

@@ -8,6 +8,7 @@
 
 #include "classlib/Strings.h"
 #include "datatree/DataTreeTransferTypes.h"
+#include "platform/ole/DragOffer.h"
 
 namespace qv {
 
@@ -69,7 +70,7 @@ class TClipboardFormats : public TStringList {
 
 // The tree's data object. The tree detaches it when it goes; a detached
 // object answers every request with failure.
-class TDTDataObject final : public ComObject<IDataObject> {
+class TDTDataObject final : public ComObject<IDataObject, IPieceText> {
  public:
   static ComPtr<TDTDataObject> Create(TBaseDataTree* AOwner, bool ForClipboard);
   TBaseDataTree* Owner() const { return owner_; }
@@ -86,6 +87,8 @@ class TDTDataObject final : public ComObject<IDataObject> {
   HRESULT DAdvise(const FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* connection) override;
   HRESULT DUnadvise(DWORD connection) override;
   HRESULT EnumDAdvise(IEnumSTATDATA** advises) override;
+  // The text rendered as it is read, unless a medium set into the object holds it.
+  std::unique_ptr<TextReader> ReadText() override;
 
  private:
   TDTDataObject(TBaseDataTree* AOwner, bool ForClipboard);

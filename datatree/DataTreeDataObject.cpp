@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "datatree/DataTreeTransfer.h"
+#include "platform/ole/Clipboard.h"
 #include "platform/ole/Stream.h"
 
 namespace qv {
@@ -60,6 +61,16 @@ HRESULT TDTDataObject::GetData(const FORMATETC* format, STGMEDIUM* medium) {
     *medium = STGMEDIUM{};
     return E_FAIL;
   }
+}
+
+std::unique_ptr<TextReader> TDTDataObject::ReadText() {
+  if (!owner_) return nullptr;
+  for (auto& m : media_)
+    if (m.Format == CF_UNICODETEXT) return nullptr;
+  FORMATETC text;
+  text.cfFormat = CF_UNICODETEXT;
+  if (FAILED(QueryGetData(&text))) return nullptr;
+  return owner_->ReadTextInPieces(this);
 }
 
 HRESULT TDTDataObject::GetDataHere(const FORMATETC*, STGMEDIUM*) {

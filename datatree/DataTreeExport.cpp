@@ -6,6 +6,8 @@
 
 #include "classlib/graphics/Canvas.h"
 #include "datatree/DataStringTree.h"
+#include "datatree/DataTreeClipboard.h"
+#include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/SystemColors.h"
 
@@ -127,10 +129,11 @@ PDataNode TCustomDataStringTree::ExportNext(TDTTextSource Source, PDataNode Node
   }
 }
 
-TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source) {
+TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source,
+                                                                         bool KeepNodes) {
   ExportLayout L;
   for (PDataNode n = ExportFirst(Source); n; n = ExportNext(Source, n)) {
-    L.Nodes.push_back(n);
+    if (KeepNodes) L.Nodes.push_back(n);
     L.MaxLevel = std::max<int>(L.MaxLevel, int(GetNodeLevel(n)));
   }
   if (header_->Columns()->Count() > 0) L.Columns = header_->Columns()->GetVisibleColumns();
@@ -181,10 +184,8 @@ std::string TCustomDataStringTree::RenderPlainText(TDTTextSource Source, char Se
   return out;
 }
 
-std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, char16_t Separator) {
-  ExportLayout L = PrepareExport(Source);
-  std::u16string out;
-  out.reserve(L.Nodes.size() * 16 * std::max<size_t>(1, L.Columns.size()));
+void TCustomDataStringTree::AppendUnicodeHeader(const ExportLayout& L, char16_t Separator,
+                                                std::u16string& out) {
   std::u16string spacer(size_t(L.MaxLevel), Separator);
   for (size_t i = 0; i < L.Columns.size(); ++i) {
     out += L.Columns[i]->Text();
@@ -194,29 +195,81 @@ std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, ch
     }
   }
   if (!L.Columns.empty()) out += u"\r\n";
-  for (PDataNode n : L.Nodes) {
-    int level = int(GetNodeLevel(n));
-    if (L.Columns.empty()) {
-      out.append(size_t(level), Separator);
-      out += GetText(n, NoColumn);
-      out += u"\r\n";
-      continue;
-    }
-    for (size_t i = 0; i < L.Columns.size(); ++i) {
-      TColumnIndex c = L.Columns[i]->Index();
-      std::u16string t = GetText(n, c);
-      if (c == L.Main) out.append(size_t(level), Separator);
-      // Only the separator calls for quotes here; inner quotes stay single.
-      if (t.find(Separator) != std::u16string::npos)
-        out += u'"' + t + u'"';
-      else
-        out += t;
-      if (c == L.Main) out.append(size_t(L.MaxLevel - level), Separator);
-      if (i + 1 < L.Columns.size()) out += Separator;
-    }
+}
+
+void TCustomDataStringTree::AppendUnicodeRow(const ExportLayout& L, PDataNode n, char16_t Separator,
+                                             std::u16string& out) {
+  int level = int(GetNodeLevel(n));
+  if (L.Columns.empty()) {
+    out.append(size_t(level), Separator);
+    out += GetText(n, NoColumn);
     out += u"\r\n";
+    return;
   }
+  for (size_t i = 0; i < L.Columns.size(); ++i) {
+    TColumnIndex c = L.Columns[i]->Index();
+    std::u16string t = GetText(n, c);
+    if (c == L.Main) out.append(size_t(level), Separator);
+    // Only the separator calls for quotes here; inner quotes stay single.
+    if (t.find(Separator) != std::u16string::npos)
+      out += u'"' + t + u'"';
+    else
+      out += t;
+    if (c == L.Main) out.append(size_t(L.MaxLevel - level), Separator);
+    if (i + 1 < L.Columns.size()) out += Separator;
+  }
+  out += u"\r\n";
+}
+
+std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, char16_t Separator) {
+  ExportLayout L = PrepareExport(Source);
+  std::u16string out;
+  out.reserve(L.Nodes.size() * 16 * std::max<size_t>(1, L.Columns.size()));
+  AppendUnicodeHeader(L, Separator, out);
+  for (PDataNode n : L.Nodes) AppendUnicodeRow(L, n, Separator, out);
   return out;
+}
+
+// The Unicode text of a data object's nodes, rendered a few rows at a time
+// as it is read, so that a million rows cost nothing until asked for and
+// then little at a time. It follows the nodes as they are when read; it
+// stops when the tree goes.
+class TCustomDataStringTree::UnicodeTextReader : public TextReader {
+ public:
+  UnicodeTextReader(TCustomDataStringTree* Tree, TDTDataObject* Object)
+      : tree_(Tree), object_(Object), source_(Object->ForClipboard() ? txCutCopySet : txSelected) {}
+  bool Next(std::string& out, size_t bytes) override {
+    if (object_->Owner() != tree_) return false;
+    std::u16string part;
+    if (!started_) {
+      started_ = true;
+      layout_ = tree_->PrepareExport(source_, false);
+      tree_->AppendUnicodeHeader(layout_, u'\t', part);
+      next_ = tree_->ExportFirst(source_);
+    }
+    // A UTF-16 unit is one to three bytes of UTF-8: the piece is about the size asked.
+    while (next_ && part.size() < std::max<size_t>(bytes, 1)) {
+      tree_->AppendUnicodeRow(layout_, next_, u'\t', part);
+      next_ = tree_->ExportNext(source_, next_);
+    }
+    if (part.empty()) return false;
+    out += Utf16ToUtf8(part);
+    return true;
+  }
+
+ private:
+  TCustomDataStringTree* tree_;
+  ComPtr<TDTDataObject> object_;
+  TDTTextSource source_;
+  ExportLayout layout_;
+  PDataNode next_ = nullptr;
+  bool started_ = false;
+};
+
+std::unique_ptr<TextReader> TCustomDataStringTree::ReadTextInPieces(TDTDataObject* Object) {
+  // What the application renders itself is rendered whole, by it.
+  if (OnRenderOLEData || !Object || Object->Owner() != this) return nullptr;
+  return std::make_unique<UnicodeTextReader>(this, Object);
 }
 
 // Runs the painting event for a cell on the export canvas; true when it

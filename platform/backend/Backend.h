@@ -12,6 +12,8 @@
 //  - Top-level windows are identified by HWND; their pixels live in a Surface
 //    the window manager owns; Present() says which part of it changed.
 #pragma once
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,11 +22,24 @@
 
 namespace qv {
 
+// Text rendered as it is read, a piece at a time (UTF-8), so that a large
+// drag costs nothing until another program asks for its data.
+class TextReader {
+ public:
+  virtual ~TextReader() = default;
+  // Appends the next piece, about `bytes` long (at least one byte), to `out`;
+  // false when all was read.
+  virtual bool Next(std::string& out, size_t bytes) = 0;
+};
+
 // What a drag of ours offers another program: the rows as UTF-8 text, and
 // the files they name as URIs when every row is an existing file's path.
+// The text is rendered only when a reader is opened and read.
 struct ForeignDragOffer {
-  std::string text;
-  std::vector<std::string> uris;
+  bool files = false;
+  // A reader of the text from its start (with `uris`, of the URI list);
+  // nullptr when there is nothing to offer.
+  std::function<std::unique_ptr<TextReader>(bool uris)> open;
 };
 
 class Backend {

@@ -122,7 +122,24 @@ void SelectionAnswer::Put(Atom type, std::shared_ptr<const std::string> bytes, s
     if (done) done();
     return;
   }
-  StartIncrTransfer(c_, reply_.requestor, property_, type, std::move(bytes), std::move(done));
+  StartIncrTransfer(c_, reply_.requestor, property_, type, {}, ReaderOf(std::move(bytes)), false,
+                    std::move(done));
+  reply_.property = property_;
+}
+
+void SelectionAnswer::Put(Atom type, std::unique_ptr<TextReader> reader, bool ofDrag,
+                          std::function<void()> done) {
+  std::string first;
+  size_t piece = PieceBytes(c_.dpy);
+  while (reader && first.size() <= piece)
+    if (!reader->Next(first, piece - first.size() + 1)) reader.reset();
+  if (!reader) {
+    Put(type, 8, first.data(), first.size());
+    if (done) done();
+    return;
+  }
+  StartIncrTransfer(c_, reply_.requestor, property_, type, std::move(first), std::move(reader), ofDrag,
+                    std::move(done));
   reply_.property = property_;
 }
 

@@ -64,10 +64,11 @@ struct DndSource {
   unsigned generation = 0;     // counts drags, so late transfers know whose data they carried
   bool ownsSelection = false;  // claimed for this drag and not taken away since
   DWORD okEffects = 0;
-  std::shared_ptr<const std::string> text, uriList;  // served from the drag selection
-  bool delivered = false;                            // a target's request was answered with the data
-  Window target = 0;                                 // the drag-aware window under the pointer, 0 when none
-  Window sendTo = 0;                                 // where its messages go: the target or its proxy
+  ForeignDragOffer offer;  // served from the drag selection, rendered as it is asked for
+  bool offered = false;    // the offer was taken (when the drag first met another program)
+  bool delivered = false;  // a target's request was answered with the data
+  Window target = 0;       // the drag-aware window under the pointer, 0 when none
+  Window sendTo = 0;       // where its messages go: the target or its proxy
   int version = 0;
   bool waitingStatus = false;  // a position is out and its status has not come
   bool pending = false;        // a newer position waits for that status
@@ -83,14 +84,15 @@ struct DndSource {
   Atom finishedAction = 0;
 };
 
-// Selection data going out in pieces (INCR): the next piece is put when the
-// requestor has deleted the last one.
+// Selection data going out in pieces (INCR): the next piece is read and put
+// when the requestor has deleted the last one.
 struct OutgoingTransfer {
   Window requestor = 0;
   Atom property = 0, type = 0;
-  std::shared_ptr<const std::string> data;
-  size_t offset = 0;
-  std::function<void()> done;  // once the last piece was taken
+  std::unique_ptr<TextReader> reader;  // nullptr once read to its end
+  std::string buffer;                  // read and not yet put
+  bool ofDrag = false;                 // a drag's data: it ends with the drag
+  std::function<void()> done;          // once the last piece was taken
   std::chrono::steady_clock::time_point lastActivity;
 };
 
@@ -197,6 +199,9 @@ class SelectionAnswer {
   // once the requestor has it all (at once for data put in one piece).
   void Put(Atom type, int format, const void* data, size_t count);
   void Put(Atom type, std::shared_ptr<const std::string> bytes, std::function<void()> done = {});
+  // Data rendered as it is read: the first piece decides between one
+  // property and pieces, so the answer goes out at once whatever the size.
+  void Put(Atom type, std::unique_ptr<TextReader> reader, bool ofDrag, std::function<void()> done);
   void Send();
 
  private:
@@ -214,8 +219,15 @@ bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Ato
 size_t MaxPropertyBytes(Display* dpy);
 
 // X11SelectionTransfer.cpp: incremental transfers (INCR) both ways.
-void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type,
-                       std::shared_ptr<const std::string> data, std::function<void()> done);
+// `first` is what was read already; the reader (if any) gives the rest.
+void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type, std::string first,
+                       std::unique_ptr<TextReader> rest, bool ofDrag, std::function<void()> done);
+// A reader of bytes already in memory.
+std::unique_ptr<TextReader> ReaderOf(std::shared_ptr<const std::string> bytes);
+// Ends the transfers of a drag's data that are still going (the drag is over).
+void EndDragTransfers(Connection& c);
+// How much data one piece of an incremental transfer holds.
+size_t PieceBytes(Display* dpy);
 // A property change that moves an outgoing transfer on; false for others.
 bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev);
 // Reads the pieces of an incoming transfer into `bytes` after its INCR

@@ -127,7 +127,7 @@ Window AwareWindowAt(Connection& c, POINT pt, int& version, Window& sendTo) {
 
 std::vector<Atom> OfferedTypes(const Connection& c) {
   std::vector<Atom> types;
-  if (c.dragOut.uriList) types.push_back(c.dnd.uriList);
+  if (c.dragOut.offer.files) types.push_back(c.dnd.uriList);
   types.push_back(c.dnd.textPlainUtf8);
   types.push_back(c.atoms.utf8String);
   types.push_back(c.dnd.textPlain);
@@ -169,13 +169,6 @@ Atom ProposedAction(const Connection& c, DWORD keys) {
   if (ok & DROPEFFECT_MOVE) return c.dnd.actionMove;
   if (ok & DROPEFFECT_LINK) return c.dnd.actionLink;
   return None;
-}
-
-std::shared_ptr<const std::string> UriList(const ForeignDragOffer& offer) {
-  if (offer.uris.empty()) return {};
-  std::string out;
-  for (auto& uri : offer.uris) out += uri + "\r\n";
-  return std::make_shared<const std::string>(std::move(out));
 }
 
 void SendDrop(Connection& c) {
@@ -231,6 +224,8 @@ void EndDrag(Connection& c) {
   if (d.target && d.drop == DndSource::Drop::Idle) DragLeave(c);
   unsigned generation = d.generation;
   bool owns = d.ownsSelection;
+  // What was not taken by now is not rendered any more: the rows may change.
+  EndDragTransfers(c);
   d = DndSource{};
   d.generation = generation;
   d.ownsSelection = owns;  // requests that come now are refused: there is no drag
@@ -271,10 +266,11 @@ bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD 
     DragLeave(c);
     if (!target) return effect = DROPEFFECT_NONE, false;
     d.target = target, d.sendTo = sendTo, d.version = version;
-    // The offer is the same for the whole drag: it is kept once, shared with transfers.
-    if (!d.text) {
-      d.text = std::make_shared<const std::string>(offer.text);
-      d.uriList = UriList(offer);
+    // The offer is the same for the whole drag: it is kept once; its text is
+    // rendered only when a target asks for it.
+    if (!d.offered) {
+      d.offer = offer;
+      d.offered = true;
     }
     SendEnter(c);
   }
@@ -364,7 +360,7 @@ bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
   auto& d = c.dragOut;
   SelectionAnswer answer(c, req);
   // Only a drag under way is served, and only while the selection is still ours.
-  if (d.active && d.ownsSelection && d.text) {
+  if (d.active && d.ownsSelection && d.offered && d.offer.open) {
     unsigned generation = d.generation;
     Connection* conn = &c;
     auto delivered = [conn, generation] {
@@ -374,11 +370,11 @@ bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
       std::vector<Atom> targets = OfferedTypes(c);
       targets.insert(targets.begin(), c.atoms.targets);
       answer.Put(XA_ATOM, 32, targets.data(), targets.size());
-    } else if (req.target == c.dnd.uriList && d.uriList) {
-      answer.Put(c.dnd.uriList, d.uriList, delivered);
+    } else if (req.target == c.dnd.uriList && d.offer.files) {
+      answer.Put(c.dnd.uriList, d.offer.open(true), true, delivered);
     } else if (req.target == c.dnd.textPlainUtf8 || req.target == c.atoms.utf8String ||
                req.target == c.dnd.textPlain) {
-      answer.Put(req.target, d.text, delivered);
+      answer.Put(req.target, d.offer.open(false), true, delivered);
     }
   }
   answer.Send();

@@ -1,8 +1,10 @@
 // Selection data larger than one property, both ways, by the incremental
 // transfer of the selection protocol (INCR). Going out, the requestor's
-// property first holds INCR and a size; each time the requestor deletes it
-// the next piece is put, and an empty piece ends it. The pieces go out as
-// the X queue is drained, so the windows keep being served meanwhile.
+// property first holds INCR and a lower bound of the size; each time the
+// requestor deletes it the next piece is read (a drag's text is rendered
+// then, piece by piece) and put, and an empty piece ends it. The pieces go
+// out as the X queue is drained, so the windows keep being served meanwhile
+// and the requestor sees progress with every piece.
 // Coming in, each piece is read as it is put, until the empty one.
 #include <X11/Xatom.h>
 #include <poll.h>
@@ -20,9 +22,21 @@ constexpr auto kIdleLimit = std::chrono::seconds(30);
 // How long a reader waits for the owner's next piece.
 constexpr int kPieceWaitMs = 5000;
 
-size_t PieceBytes(Display* dpy) {
-  return std::min<size_t>(MaxPropertyBytes(dpy), 256 * 1024);
-}
+class SharedBytesReader : public TextReader {
+ public:
+  explicit SharedBytesReader(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+  bool Next(std::string& out, size_t bytes) override {
+    if (!bytes_ || at_ >= bytes_->size()) return false;
+    size_t n = std::min(std::max<size_t>(bytes, 1), bytes_->size() - at_);
+    out.append(*bytes_, at_, n);
+    at_ += n;
+    return true;
+  }
+
+ private:
+  std::shared_ptr<const std::string> bytes_;
+  size_t at_ = 0;
+};
 
 // Property changes of a requestor's window are reported to us while a
 // transfer to it goes on; our own windows report them always.
@@ -49,23 +63,48 @@ void DropIdle(Connection& c) {
   }
 }
 
+void Erase(Connection& c, std::vector<OutgoingTransfer>::iterator it) {
+  Window w = it->requestor;
+  c.transfers.erase(it);
+  if (!Watched(c, w)) Watch(c, w, false);
+}
+
 }  // namespace
 
-void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type,
-                       std::shared_ptr<const std::string> data, std::function<void()> done) {
+size_t PieceBytes(Display* dpy) {
+  return std::min<size_t>(MaxPropertyBytes(dpy), 256 * 1024);
+}
+
+std::unique_ptr<TextReader> ReaderOf(std::shared_ptr<const std::string> bytes) {
+  return std::make_unique<SharedBytesReader>(std::move(bytes));
+}
+
+void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type, std::string first,
+                       std::unique_ptr<TextReader> rest, bool ofDrag, std::function<void()> done) {
   DropIdle(c);
   Watch(c, requestor, true);
-  long size = long(std::min<size_t>(data->size(), LONG_MAX));
+  long size = long(std::min<size_t>(first.size(), LONG_MAX));  // all that is known yet: a lower bound
   XChangeProperty(c.dpy, requestor, property, c.dnd.incr, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&size), 1);
   OutgoingTransfer t;
   t.requestor = requestor;
   t.property = property;
   t.type = type;
-  t.data = std::move(data);
+  t.buffer = std::move(first);
+  t.reader = std::move(rest);
+  t.ofDrag = ofDrag;
   t.done = std::move(done);
   t.lastActivity = std::chrono::steady_clock::now();
   c.transfers.push_back(std::move(t));
+}
+
+void EndDragTransfers(Connection& c) {
+  for (size_t i = 0; i < c.transfers.size();) {
+    if (c.transfers[i].ofDrag)
+      Erase(c, c.transfers.begin() + long(i));
+    else
+      ++i;
+  }
 }
 
 bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev) {
@@ -74,16 +113,17 @@ bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev) {
     return t.requestor == ev.window && t.property == ev.atom;
   });
   if (it == c.transfers.end()) return false;
-  size_t piece = std::min(PieceBytes(c.dpy), it->data->size() - it->offset);
+  size_t limit = PieceBytes(c.dpy);
+  while (it->reader && it->buffer.size() < limit)
+    if (!it->reader->Next(it->buffer, limit - it->buffer.size())) it->reader.reset();
+  size_t piece = std::min(limit, it->buffer.size());
   XChangeProperty(c.dpy, it->requestor, it->property, it->type, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(it->data->data() + it->offset), int(piece));
-  it->offset += piece;
+                  reinterpret_cast<const unsigned char*>(it->buffer.data()), int(piece));
+  it->buffer.erase(0, piece);
   it->lastActivity = std::chrono::steady_clock::now();
   if (piece == 0) {  // the empty piece went out: the requestor has it all
     std::function<void()> done = std::move(it->done);
-    Window w = it->requestor;
-    c.transfers.erase(it);
-    if (!Watched(c, w)) Watch(c, w, false);
+    Erase(c, it);
     if (done) done();
   }
   XFlush(c.dpy);

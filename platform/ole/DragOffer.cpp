@@ -1,7 +1,9 @@
 // Text for another program comes from the data object's CF_UNICODETEXT (or
-// CF_TEXT, which holds UTF-8 here). Rows are offered as files only when every
-// row is an absolute path of something that exists: a list of names that
-// merely look like paths stays text.
+// CF_TEXT, which holds UTF-8 here), read in pieces when the object renders
+// them (IPieceText), else rendered whole on the first read. Rows are offered
+// as files only when every row is an absolute path of something that exists:
+// a list of names that merely look like paths stays text. That is decided
+// row by row from the start, so rows of text cost one small piece.
 #include "platform/ole/DragOffer.h"
 
 #include <sys/stat.h>
@@ -48,6 +50,94 @@ std::string TextOf(IDataObject* data) {
 bool Exists(const std::string& path) {
   struct stat st;
   return !path.empty() && path[0] == '/' && stat(path.c_str(), &st) == 0;
+}
+
+// The whole text, rendered on the first read and handed out from memory.
+class WholeTextReader : public TextReader {
+ public:
+  explicit WholeTextReader(ComPtr<IDataObject> data) : data_(std::move(data)) {}
+  bool Next(std::string& out, size_t bytes) override {
+    if (data_) {
+      text_ = TextOf(data_.Get());
+      data_.Reset();
+    }
+    if (at_ >= text_.size()) return false;
+    size_t n = std::min(std::max<size_t>(bytes, 1), text_.size() - at_);
+    out.append(text_, at_, n);
+    at_ += n;
+    return true;
+  }
+
+ private:
+  ComPtr<IDataObject> data_;
+  std::string text_;
+  size_t at_ = 0;
+};
+
+std::unique_ptr<TextReader> OpenText(const ComPtr<IDataObject>& data) {
+  if (auto pieces = data.As<IPieceText>())
+    if (auto reader = pieces->ReadText()) return reader;
+  return std::make_unique<WholeTextReader>(data);
+}
+
+// The rows of a text, one at a time, read in pieces (a row may span them).
+class RowReader {
+ public:
+  explicit RowReader(std::unique_ptr<TextReader> text) : text_(std::move(text)) {}
+  // The next row without its line end (empty rows are skipped); false at the end.
+  bool Next(std::string& row, size_t piece) {
+    for (;;) {
+      size_t end = buffer_.find('\n', at_);
+      if (end == std::string::npos && text_ && !text_->Next(Compact(), piece)) text_.reset();
+      if (end == std::string::npos && text_) continue;
+      if (end == std::string::npos) end = buffer_.size();
+      if (at_ >= buffer_.size()) return false;
+      row.assign(buffer_, at_, end - at_);
+      at_ = end + 1;
+      if (!row.empty() && row.back() == '\r') row.pop_back();
+      if (!row.empty()) return true;
+    }
+  }
+
+ private:
+  std::string& Compact() {
+    buffer_.erase(0, std::min(at_, buffer_.size()));
+    at_ = 0;
+    return buffer_;
+  }
+  std::unique_ptr<TextReader> text_;
+  std::string buffer_;
+  size_t at_ = 0;
+};
+
+// The rows of a text as a URI list: a file URI and CRLF per row.
+class UriListReader : public TextReader {
+ public:
+  explicit UriListReader(std::unique_ptr<TextReader> text) : rows_(std::move(text)) {}
+  bool Next(std::string& out, size_t bytes) override {
+    size_t start = out.size();
+    std::string row;
+    while (out.size() - start < std::max<size_t>(bytes, 1) && rows_.Next(row, bytes))
+      out += FileUri(row) + "\r\n";
+    return out.size() > start;
+  }
+
+ private:
+  RowReader rows_;
+};
+
+// True when there are rows and every one is an existing file; stops at the
+// first that is not.
+bool RowsAreFiles(std::unique_ptr<TextReader> text) {
+  constexpr size_t kPiece = 4096;  // text rows are told apart by the first of them
+  RowReader rows(std::move(text));
+  std::string row;
+  bool any = false;
+  while (rows.Next(row, kPiece)) {
+    if (!Exists(row)) return false;
+    any = true;
+  }
+  return any;
 }
 
 }  // namespace
@@ -110,20 +200,14 @@ std::vector<std::string> FilesOfDrop(const uint8_t* block, size_t size) {
 
 ForeignDragOffer MakeForeignOffer(IDataObject* data) {
   ForeignDragOffer offer;
-  offer.text = TextOf(data);
-  std::vector<std::string> uris;
-  size_t start = 0;
-  while (start < offer.text.size()) {
-    size_t end = offer.text.find('\n', start);
-    if (end == std::string::npos) end = offer.text.size();
-    std::string line = offer.text.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
-    if (!Exists(line)) return offer;  // not a list of files
-    uris.push_back(FileUri(line));
-  }
-  offer.uris = std::move(uris);
+  if (!data) return offer;
+  ComPtr<IDataObject> held(data);
+  offer.files = RowsAreFiles(OpenText(held));
+  offer.open = [held](bool uris) -> std::unique_ptr<TextReader> {
+    std::unique_ptr<TextReader> text = OpenText(held);
+    if (uris) return std::make_unique<UriListReader>(std::move(text));
+    return text;
+  };
   return offer;
 }
 

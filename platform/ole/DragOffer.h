@@ -9,6 +9,19 @@
 
 namespace qv {
 
+inline constexpr IID IID_IPieceText{
+    0x6A0F3C51, 0x2B7E, 0x4D19, {0x9C, 0x41, 0x5E, 0x80, 0x13, 0xA7, 0x2D, 0x64}};
+
+// A data object that renders its text (what CF_UNICODETEXT holds, as UTF-8)
+// a piece at a time as it is read, instead of all at once.
+struct IPieceText : IUnknown {
+  static const IID& Iid() { return IID_IPieceText; }
+  // A reader from the start; nullptr when the text must come from GetData.
+  virtual std::unique_ptr<TextReader> ReadText() = 0;
+};
+
+// The offer of a drag: whether the rows are files is read from the first
+// rows until one is not; the text itself is rendered only when read.
 ForeignDragOffer MakeForeignOffer(IDataObject* data);
 
 // A list of files as CF_HDROP holds it: a DROPFILES header (files at offset

@@ -223,8 +223,19 @@ TEST_F(DragDrop, RegistrationRulesAndReferences) {
   EXPECT_EQ(OleInitialize(nullptr), S_OK);
 }
 
+// All a reader of a drag's offer gives, read in pieces of `piece` bytes.
+std::string ReadAll(const ForeignDragOffer& offer, bool uris, size_t piece = 3) {
+  std::string all;
+  if (!offer.open) return all;
+  auto reader = offer.open(uris);
+  while (reader && reader->Next(all, piece)) {
+  }
+  return all;
+}
+
 // What a drag offers other programs: the rows as UTF-8 text, and as file
-// URIs only when every row is an existing file's absolute path.
+// URIs only when every row is an existing file's absolute path, however the
+// pieces cut the rows.
 TEST(ForeignOffer, RowsAreTextAndFilesOnlyWhenEveryRowIsOne) {
   auto dir = std::filesystem::temp_directory_path() / ("qv-offer-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
@@ -233,19 +244,24 @@ TEST(ForeignOffer, RowsAreTextAndFilesOnlyWhenEveryRowIsOne) {
   auto data = MemoryDataObject::Create();
   data->SetText(Utf8ToUtf16(spaced + "\r\n" + dir.string() + "\n"));
   ForeignDragOffer files = MakeForeignOffer(data.Get());
-  EXPECT_EQ(files.text, spaced + "\r\n" + dir.string() + "\n");
-  ASSERT_EQ(files.uris.size(), 2u);
-  EXPECT_EQ(files.uris[0], "file://" + dir.string() + "/caf%C3%A9%20%231.txt");
+  EXPECT_TRUE(files.files);
+  EXPECT_EQ(ReadAll(files, false), spaced + "\r\n" + dir.string() + "\n");
+  for (size_t piece : {size_t(1), size_t(7), size_t(4096)})
+    EXPECT_EQ(ReadAll(files, true, piece),
+              "file://" + dir.string() + "/caf%C3%A9%20%231.txt\r\nfile://" + dir.string() + "\r\n")
+        << piece;
 
   // One row that is not a file (relative, missing) keeps it all text.
   for (std::string rows : {spaced + "\nnotes.txt", spaced + "\n" + dir.string() + "/gone"}) {
     data->SetText(Utf8ToUtf16(rows));
     ForeignDragOffer text = MakeForeignOffer(data.Get());
-    EXPECT_EQ(text.text, rows);
-    EXPECT_TRUE(text.uris.empty()) << rows;
+    EXPECT_EQ(ReadAll(text, false), rows);
+    EXPECT_FALSE(text.files) << rows;
   }
   // Without text there is nothing to offer.
-  EXPECT_TRUE(MakeForeignOffer(MemoryDataObject::Create().Get()).text.empty());
+  ForeignDragOffer none = MakeForeignOffer(MemoryDataObject::Create().Get());
+  EXPECT_FALSE(none.files);
+  EXPECT_TRUE(ReadAll(none, false).empty());
   std::filesystem::remove_all(dir);
 }
 
