@@ -179,8 +179,9 @@ class DragLoop {
   }
 
   // Another program's window under the pointer: true while the backend
-  // reports a drop target of its there. The offer is read from the data
-  // object once, when the drag first leaves our windows.
+  // reports a drop target of its there. The offer is taken from the data
+  // object once, when the drag first leaves our windows; that looks at the
+  // first rows only, the text is rendered when the other program asks.
   bool TrackForeign(POINT p) {
     Backend* backend = CurrentBackend();
     if (!backend) return false;

@@ -129,7 +129,8 @@ class TreeDemoPeer : public ::testing::Test {
   // Drags the row at `from` out to `to` with the server's pointer: over the
   // peer until it says what it is offered, then released (or, with `escape`,
   // cancelled first). `shift` asks for a move. The time of the release.
-  double DragOut(POINT from, POINT to, const DndPeer& peer, bool shift = false, bool escape = false) {
+  double DragOut(POINT from, POINT to, const DndPeer& peer, bool shift = false, bool escape = false,
+                 const std::function<void()>& offered = {}) {
     size_t mark = peer.Lines().size();
     int before = started;
     Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
@@ -146,7 +147,6 @@ class TreeDemoPeer : public ::testing::Test {
     double leaving = WallSeconds();
     Xdo({"mousemove", S((from.x + to.x) / 2), S((from.y + to.y) / 2), "mousemove", S(to.x), S(to.y)});
     // The peer answers positions only once it has seen one: move a little until it logs.
-    // The rows' text is made when the drag first reaches it, which takes a while for many.
     WaitFor(
         [&] {
           if (peer.HasLine("offered", mark)) return true;
@@ -155,6 +155,7 @@ class TreeDemoPeer : public ::testing::Test {
         },
         300s);
     offeredAfter = WallSeconds() - leaving;
+    if (offered) offered();
     if (escape) {
       Xdo({"key", "Escape"});
       peer.WaitLine("leave", mark);
@@ -166,12 +167,13 @@ class TreeDemoPeer : public ::testing::Test {
   }
   // Drags a top-level row out (its place is read here, on the windows' thread)
   // and waits until the drag has ended; the time of the release.
-  double DragRow(uint32_t row, POINT to, const DndPeer& peer, bool shift = false, bool escape = false) {
+  double DragRow(uint32_t row, POINT to, const DndPeer& peer, bool shift = false, bool escape = false,
+                 const std::function<void()>& offered = {}) {
     POINT from = RowPoint(row);
     int before = ended;
     double released = 0;
-    bool done =
-        Drive([&] { released = DragOut(from, to, peer, shift, escape); }, [&] { return ended > before; });
+    bool done = Drive([&] { released = DragOut(from, to, peer, shift, escape, offered); },
+                      [&] { return ended > before; });
     EXPECT_TRUE(done) << "the drag did not end" << Log(peer);
     return done ? released : 0;
   }
@@ -413,10 +415,29 @@ TEST_F(TreeDemoPeer, RowsOfASecondDemoArriveAsText) {
   Reap(pid, 5000ms);
 }
 
+// Rows whose text was made since the count was reset (the name column's
+// text asked of the tree), and what a timer of the windows saw of it.
+std::atomic<uint32_t> rowsRendered{0};
+std::atomic<bool> answeredMidway{false};
+
+void SampleRendering(HWND, UINT, uintptr_t, DWORD) {
+  // A million rows made at one go would never be seen half made.
+  uint32_t made = rowsRendered;
+  if (made > kRows / 20 && made < kRows - kRows / 20) answeredMidway = true;
+}
+
 // Many rows go in pieces (INCR) while our windows keep going; the times from
-// release to arrival are reported for one row, 5,000 and a million.
+// release to arrival are reported for one row, 5,000 and a million. Nothing
+// is made of the rows' text before the other program asks for it, and then
+// only a piece at a time: the windows answer while a million rows are made.
 TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
   auto peer = StartPeer();
+  auto getText = tree->OnGetText;
+  tree->OnGetText = [getText](TBaseDataTree* t, PDataNode node, TColumnIndex column, TVSTTextType type,
+                              std::u16string& text) {
+    if (column == 0) ++rowsRendered;
+    getText(t, node, column, type, text);
+  };
   int n = 0;
   for (uint32_t rows : {1u, 5000u, kRows}) {
     tree->ClearSelection();
@@ -429,9 +450,15 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
     }
     tree->SetFocusedNode(tree->GetNextSibling(tree->GetFirst()));
     ++n;
-    double released = DragRow(1, peer->DropPoint(), *peer);
+    rowsRendered = 0;
+    answeredMidway = false;
+    std::atomic<uint32_t> madeWhenOffered{0};
+    SetTimer(form->Handle(), 1, 10, SampleRendering);
+    double released =
+        DragRow(1, peer->DropPoint(), *peer, false, false, [&] { madeWhenOffered = rowsRendered.load(); });
     ASSERT_NE(released, 0);
     std::string line = peer->WaitLine("arrived " + std::to_string(n) + " ", 0, 300s);
+    KillTimer(form->Handle(), 1);
     ASSERT_FALSE(line.empty()) << rows << " rows never arrived";
     std::string bytes = peer->Arrival(n);
     // A line of column titles, then a line per row.
@@ -440,11 +467,17 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
     for (char ch : bytes) lines += ch == '\n';
     lines += !bytes.empty() && bytes.back() != '\n';
     EXPECT_EQ(lines, rows + 1) << line;
+    if (rows == kRows) {
+      // The offer looked at the first rows only (the windows' paints count too).
+      EXPECT_LT(madeWhenOffered.load(), 10000u);
+      EXPECT_TRUE(answeredMidway) << "the windows did not answer while the rows were made";
+    }
     double ms = (std::stod(Field(line, 5)) - released) * 1000;
     std::fprintf(stderr, "rows=%u bytes=%zu leave_to_offer_ms=%.0f release_to_arrival_ms=%.0f\n", rows,
                  bytes.size(), offeredAfter * 1000, ms);
     RecordProperty("release_to_arrival_ms_" + std::to_string(rows), int(ms));
   }
+  tree->OnGetText = getText;
 }
 
 }  // namespace
