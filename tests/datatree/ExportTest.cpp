@@ -1,8 +1,12 @@
 // Content export of a small two-level tree with two columns in every format:
 // exact text renderings, escaped HTML, RTF with signed Unicode units, the
 // clipboard's HTML description and its offsets.
+#include <cstring>
+
 #include "TreeTestSupport.h"
+#include "datatree/DataTreeClipboard.h"
 #include "platform/Utf.h"
+#include "platform/ole/Clipboard.h"
 
 namespace qv::test {
 namespace {
@@ -55,6 +59,55 @@ TEST_F(Export, PlainAndUnicodeTextWithLevelsAndQuoting) {
 
   TDataStringTree* plain = Small(false);
   EXPECT_EQ(plain->RenderPlainText(txAll, '\t'), "A\r\n\tB & <b> \"q\"\r\nC\xC3\x84\xF0\x9F\x98\x80\r\n");
+}
+
+// A drag's text read a piece at a time is the Unicode text format's, as
+// UTF-8, however small the pieces; the application's own rendering and a
+// medium set into the object are not bypassed; a tree that goes ends it.
+TEST_F(Export, TheDragTextReadInPiecesIsTheUnicodeText) {
+  TDataStringTree* t = Small();
+  t->ClipboardFormats()->Add("Unicode text");
+  t->TreeOptions()->SetSelectionOptions(t->TreeOptions()->SelectionOptions() + toMultiSelect);
+  for (PDataNode n = t->GetFirst(); n; n = t->GetNext(n)) t->SetSelected(n, true);
+  auto read = [](TextReader& reader, size_t piece) {
+    std::string all;
+    while (reader.Next(all, piece)) {
+    }
+    return all;
+  };
+  std::string whole = Utf16ToUtf8(t->RenderUnicodeText(txSelected, u'\t'));
+  ASSERT_EQ(whole.rfind("Name\t\tSize\r\nA\t\t1\r\n\t", 0), 0u);
+  auto data = TDTDataObject::Create(t, false);
+  for (size_t piece : {size_t(1), size_t(9), size_t(1) << 20}) {
+    auto reader = data->ReadText();
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(read(*reader, piece), whole) << piece;
+  }
+  auto* c = t->Header()->Columns()->Items(1);
+  c->SetOptions(c->Options() - coVisible);  // what is read follows the tree when it is read
+  EXPECT_EQ(read(*data->ReadText(), 9), Utf16ToUtf8(t->RenderUnicodeText(txSelected, u'\t')));
+
+  auto unpieced = TDTDataObject::Create(t, false);
+  FORMATETC text;
+  text.cfFormat = CF_UNICODETEXT;
+  std::u16string own = u"own\r\n";
+  STGMEDIUM m{};
+  m.tymed = TYMED_HGLOBAL;
+  m.hGlobal = GlobalAlloc(GMEM_MOVEABLE, (own.size() + 1) * 2);
+  std::memcpy(GlobalLock(m.hGlobal), own.c_str(), (own.size() + 1) * 2);
+  GlobalUnlock(m.hGlobal);
+  ASSERT_EQ(unpieced->SetData(&text, &m, TRUE), S_OK);
+  EXPECT_FALSE(unpieced->ReadText());
+  t->OnRenderOLEData = [](TBaseDataTree*, const FORMATETC&, STGMEDIUM&, bool, HRESULT&) {};
+  EXPECT_FALSE(data->ReadText());
+  t->OnRenderOLEData = nullptr;
+
+  auto reader = data->ReadText();
+  std::string first;
+  ASSERT_TRUE(reader->Next(first, 1));
+  delete t->Owner();
+  EXPECT_FALSE(reader->Next(first, 1 << 20));
+  EXPECT_FALSE(data->ReadText());
 }
 
 TEST_F(Export, HtmlIsEscapedUtf8WithIndentationCells) {
