@@ -94,8 +94,7 @@ class TCustomDataStringTree : public TBaseDataTree {
     std::vector<TDataTreeColumn*> Columns;
     TColumnIndex Main = NoColumn;
   };
-  // The layout of an export; without KeepNodes the nodes are only measured.
-  ExportLayout PrepareExport(TDTTextSource Source, bool KeepNodes = true);
+  ExportLayout PrepareExport(TDTTextSource Source);
   void AppendUnicodeHeader(const ExportLayout& L, char16_t Separator, std::u16string& Out);
   void AppendUnicodeRow(const ExportLayout& L, PDataNode Node, char16_t Separator, std::u16string& Out);
   class UnicodeTextReader;

@@ -129,11 +129,10 @@ PDataNode TCustomDataStringTree::ExportNext(TDTTextSource Source, PDataNode Node
   }
 }
 
-TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source,
-                                                                         bool KeepNodes) {
+TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source) {
   ExportLayout L;
   for (PDataNode n = ExportFirst(Source); n; n = ExportNext(Source, n)) {
-    if (KeepNodes) L.Nodes.push_back(n);
+    L.Nodes.push_back(n);
     L.MaxLevel = std::max<int>(L.MaxLevel, int(GetNodeLevel(n)));
   }
   if (header_->Columns()->Count() > 0) L.Columns = header_->Columns()->GetVisibleColumns();
@@ -232,8 +231,8 @@ std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, ch
 
 // The Unicode text of a data object's nodes, rendered a few rows at a time
 // as it is read, so that a million rows cost nothing until asked for and
-// then little at a time. It follows the nodes as they are when read; it
-// stops when the tree goes.
+// then little at a time. The nodes are those of the first read; it stops
+// when the tree goes.
 class TCustomDataStringTree::UnicodeTextReader : public TextReader {
  public:
   UnicodeTextReader(TCustomDataStringTree* Tree, TDTDataObject* Object)
@@ -243,15 +242,12 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
     std::u16string part;
     if (!started_) {
       started_ = true;
-      layout_ = tree_->PrepareExport(source_, false);
+      layout_ = tree_->PrepareExport(source_);  // one walk over the nodes: finding them again costs as much
       tree_->AppendUnicodeHeader(layout_, u'\t', part);
-      next_ = tree_->ExportFirst(source_);
     }
     // A UTF-16 unit is one to three bytes of UTF-8: the piece is about the size asked.
-    while (next_ && part.size() < std::max<size_t>(bytes, 1)) {
-      tree_->AppendUnicodeRow(layout_, next_, u'\t', part);
-      next_ = tree_->ExportNext(source_, next_);
-    }
+    while (next_ < layout_.Nodes.size() && part.size() < std::max<size_t>(bytes, 1))
+      tree_->AppendUnicodeRow(layout_, layout_.Nodes[next_++], u'\t', part);
     if (part.empty()) return false;
     out += Utf16ToUtf8(part);
     return true;
@@ -262,7 +258,7 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   ComPtr<TDTDataObject> object_;
   TDTTextSource source_;
   ExportLayout layout_;
-  PDataNode next_ = nullptr;
+  size_t next_ = 0;
   bool started_ = false;
 };
 

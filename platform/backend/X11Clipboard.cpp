@@ -129,10 +129,12 @@ void SelectionAnswer::Put(Atom type, std::shared_ptr<const std::string> bytes, s
 
 void SelectionAnswer::Put(Atom type, std::unique_ptr<TextReader> reader, bool ofDrag,
                           std::function<void()> done) {
+  // Up to a megabyte (some milliseconds to make) goes in one property, as
+  // quick for the requestor as it can be; more goes in pieces.
   std::string first;
-  size_t piece = PieceBytes(c_.dpy);
-  while (reader && first.size() <= piece)
-    if (!reader->Next(first, piece - first.size() + 1)) reader.reset();
+  size_t whole = std::min<size_t>(MaxPropertyBytes(c_.dpy), size_t(1) << 20);
+  while (reader && first.size() <= whole)
+    if (!reader->Next(first, whole - first.size() + 1)) reader.reset();
   if (!reader) {
     Put(type, 8, first.data(), first.size());
     if (done) done();
