@@ -143,6 +143,10 @@ void TBaseDataTree::CreateWnd() {
   Resize();
   UpdateScrollBars(true);
   RegisterDropTarget();
+  // A measuring request posted to an earlier window died with it; rows
+  // changed since are measured for this one.
+  rangeXPosted_ = false;
+  RequestRangeXUpdate();
 }
 
 void TBaseDataTree::DestroyWnd() {
