@@ -265,6 +265,8 @@ void TBaseDataTree::SetTextMargin(int Value) {
   if (!IsLoading()) Invalidate();
 }
 
+// Copies the settings in a fixed order (later setters see the earlier ones);
+// properties the class library does not have are left out of the order.
 void TBaseDataTree::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TBaseDataTree*>(Source);
   if (!s) return TCustomControl::Assign(Source);
@@ -274,17 +276,22 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   AutoScrollDelay = s->AutoScrollDelay;
   AutoScrollInterval = s->AutoScrollInterval;
   SetBackground(s->Background());
+  AssignBevels(s);
   if (bidiMode_ != s->BiDiMode()) SetBiDiMode(s->BiDiMode());
   SetBorderStyle(s->BorderStyle());
+  SetBorderWidth(s->BorderWidth());
   ChangeDelay = s->ChangeDelay;
   SetCheckImageKind(s->CheckImageKind());
   SetColor(s->Color());
   colors_->Assign(s->Colors());
+  Constraints().Assign(&s->Constraints());
   SetDefaultNodeHeight(s->DefaultNodeHeight());
   DefaultPasteMode = s->DefaultPasteMode;
+  DragImageKind = s->DragImageKind;
   SetEnabled(s->Enabled());
   Font()->Assign(s->Font());
   header_->Assign(s->Header());
+  HintAnimation = s->HintAnimation;
   HintMode = s->HintMode;
   HotCursor = s->HotCursor;
   SetImages(s->Images());
@@ -295,15 +302,23 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   options_->Assign(s->TreeOptions());
   SetParentColor(s->ParentColor());
   SetParentFont(s->ParentFont());
+  SetParentShowHint(s->ParentShowHint());
   SetPopupMenu(s->PopupMenu<TMenuBase>());
   SetRootNodeCount(s->RootNodeCount());
   scrollBarOptions_->Assign(s->ScrollBarOptions());
   SetShowHint(s->ShowHint());
   SetStateImages(s->StateImages());
+  if (s->TabOrder() >= 0) SetTabOrder(s->TabOrder());  // a tree without a parent has no place
   SetTabStop(s->TabStop());
   SetVisible(s->Visible());
   SetSelectionCurveRadius(s->SelectionCurveRadius());
   SelectionBlendFactor = s->SelectionBlendFactor;
+}
+
+// The bevels' place in the order of Assign: BevelEdges, BevelInner,
+// BevelKind, BevelOuter and BevelWidth, once the windowed control has them.
+void TBaseDataTree::AssignBevels(TBaseDataTree* Source) {
+  (void)Source;
 }
 
 void TBaseDataTree::Loaded() {

@@ -672,6 +672,7 @@ class TBaseDataTree : public TCustomControl {
   TDTEditChangingEvent OnDragAllowed;
 
  protected:
+  void AssignBevels(TBaseDataTree* Source);
   // Node store internals.
   PDataNode MakeNewNode();
   // A node of the default height once the slot size is known.

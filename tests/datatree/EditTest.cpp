@@ -261,11 +261,15 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   t->SetChildCount(second, 2);
   auto order = [&] { return std::vector<PDataNode>{t->GetFirst(), t->GetFirst()->NextSibling}; };
   ASSERT_TRUE(t->EditNode(first, 0));
-  // Refused: the focus (even set to the edited node) and the order stay.
+  // Refused: the focus (even set to the edited node) and the order stay; a
+  // new focused column is asked to cancel the edit and stored all the same.
   t->SetFocusedNode(third);
   EXPECT_EQ(t->FocusedNode(), first);
   t->SetFocusedNode(first);
   t->SetFocusedColumn(1);
+  EXPECT_EQ(t->FocusedColumn(), 1);
+  EXPECT_TRUE(t->HasState(tsEditing));
+  t->SetFocusedColumn(0);
   EXPECT_EQ(t->FocusedColumn(), 0);
   t->Sort(nullptr, 0, sdDescending, false);
   EXPECT_EQ(order(), (std::vector<PDataNode>{first, second}));
