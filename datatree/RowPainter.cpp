@@ -105,8 +105,17 @@ int TRowPainter::SpanEmptyCells(PDataNode Node, TColumnIndex Column, RECT& Cell)
   return spanned;
 }
 
-void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell) {
+void TRowPainter::PaintCell(const TRow& Row, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell) {
   TBaseDataTree& t = tree_;
+  // The editor covers the cell being edited: neither its selection nor its
+  // content is painted under it.
+  const bool edited = t.states_.Contains(tsEditing) && Row.Node == t.focus_.Node() &&
+                      (!Row.UseColumns || Column == t.focus_.Column());
+  TRow R = Row;
+  if (edited) {
+    R.Options.Exclude(ptSelection);
+    R.Selected = R.DropTarget = false;
+  }
   TDTCellPaintInfo info;
   info.Canvas = t.paintCanvas_.get();
   info.DC = R.DC;
@@ -147,7 +156,7 @@ void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, 
   // Without columns the content is as wide as the widest row painted.
   if (!R.UseColumns) t.rangeXSeen_ = std::max(t.rangeXSeen_, x + info.NodeWidth + t.margin_);
   PaintSelection(R, info);
-  t.PaintNodeContent(info, ttNormal);
+  if (!edited) t.PaintNodeContent(info, ttNormal);
   if (t.OnAfterCellPaint) t.OnAfterCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, info.CellRect);
   RestoreDC(R.DC, saved);
 }

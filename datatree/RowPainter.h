@@ -28,7 +28,7 @@ class TRowPainter {
   void Erase(TRow& R);
   // Widens Cell over the empty cells after it; returns how many it covers.
   int SpanEmptyCells(PDataNode Node, TColumnIndex Column, RECT& Cell);
-  void PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell);
+  void PaintCell(const TRow& Row, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell);
   // Grid lines at the cell's bottom and right edge; the cell shrinks by them.
   void PaintGridLines(const TRow& R, TColumnIndex Column, TDataTreeColumn* Col, bool Rtl, RECT& Cell);
   // Tree lines and the expand button in the main column: the indentation's width.
