@@ -673,6 +673,7 @@ class TBaseDataTree : public TCustomControl {
 
  protected:
   void AssignBevels(TBaseDataTree* Source);
+  void HandleMouseLeave();
   // Node store internals.
   PDataNode MakeNewNode();
   // A node of the default height once the slot size is known.

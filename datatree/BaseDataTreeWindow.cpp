@@ -7,6 +7,7 @@
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeTransfer.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
@@ -107,6 +108,25 @@ void TBaseDataTree::HandleChangeState(WPARAM EnterMask, LPARAM LeaveMask) {
   // Scroll bars belong to this thread: they follow a completed cache (measured
   // heights may have changed the range) and the painting's request (no states).
   if (enter.Contains(tsUseCache) || (EnterMask == 0 && LeaveMask == 0)) UpdateScrollBars(true);
+}
+
+// The mouse left the control: a hint may show again for the same place, an
+// auto scroll (but not wheel panning, which holds the capture) stops, and
+// nothing is hot or pressed any more.
+void TBaseDataTree::HandleMouseLeave() {
+  if (xfer_ && xfer_->hintData.Tree) xfer_->hintData.Tree->Xfer().lastHintRect = RECT{};
+  DoStateChange({}, {tsHint});
+  if (!states_.Contains(tsWheelPanning) && !states_.Contains(tsWheelScrolling)) {
+    if (HandleAllocated()) KillTimer(Handle(), ScrollTimer);
+    DoStateChange({}, {tsScrolling, tsScrollPending});
+  }
+  if (focus_.Hot()) {
+    PDataNode old = focus_.SetHot(nullptr);
+    DoHotChange(old, nullptr);
+    InvalidateNode(old);
+  }
+  header_->Columns()->HoverIndex = -1;
+  header_->Columns()->DownIndex = -1;
 }
 
 // --- Window
@@ -543,7 +563,7 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
     }
     case SearchTimer:
       KillTimer(Handle(), SearchTimer);
-      search_.ClearBuffer();
+      search_.Reset();  // the typed text and the last node found
       DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
       break;
     case ScrollTimer:
@@ -675,11 +695,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       Resize();
       return;
     case CM_MOUSELEAVE:
-      if (focus_.Hot()) {
-        PDataNode old = focus_.SetHot(nullptr);
-        DoHotChange(old, nullptr);
-        InvalidateNode(old);
-      }
+      HandleMouseLeave();
       break;
     default:
       break;

@@ -16,8 +16,6 @@ class TIncrementalSearch {
 
   const std::u16string& Buffer() const { return buffer_; }
   PDataNode LastHit() const { return lastHit_; }
-  // The typed text times out; the last node found is kept.
-  void ClearBuffer() { buffer_.clear(); }
   void Reset() {
     buffer_.clear();
     lastHit_ = nullptr;
