@@ -318,6 +318,9 @@ class TBaseDataTree : public TCustomControl {
   void SetTopNode(PDataNode Node);
   PDataNode RangeAnchor() const { return focus_.Anchor(); }
   PDataNode HotNode() const { return focus_.Hot(); }
+  // The index of Node's check image: by check type, state, enabled and hot;
+  // -1 without a check.
+  int GetCheckImage(PDataNode Node) const;
   TCheckState CheckState(PDataNode Node) const {
     return Node ? TCheckState(Node->CheckState) : csUncheckedNormal;
   }
@@ -774,7 +777,6 @@ class TBaseDataTree : public TCustomControl {
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
-  int GetCheckImageIndex(PDataNode Node) const;
   void Paint() override;
   TCanvas* PaintCanvas() { return paintCanvas_.get(); }
 

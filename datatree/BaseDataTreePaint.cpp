@@ -71,7 +71,7 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
   return brush;
 }
 
-int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
+int TBaseDataTree::GetCheckImage(PDataNode Node) const {
   bool hot = Node == focus_.Hot();
   bool disabled = Node->Has(vsDisabled) || !Enabled();
   int state = disabled ? 3
@@ -82,6 +82,8 @@ int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
                     : 0;
   bool checked = Node->CheckState == csCheckedNormal || Node->CheckState == csCheckedPressed;
   bool mixed = Node->CheckState == csMixedNormal || Node->CheckState == csMixedPressed;
+  // A mixed radio button or button is drawn as a mixed check box.
+  if (mixed && (Node->CheckType == ctRadioButton || Node->CheckType == ctButton)) return 17 + state;
   switch (Node->CheckType) {
     case ctRadioButton:
       return 1 + (checked ? 4 : 0) + state;
@@ -232,7 +234,7 @@ void TBaseDataTree::PrintClient(HDC DC) {
 }
 
 void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
-  int index = GetCheckImageIndex(Node);
+  int index = GetCheckImage(Node);
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
