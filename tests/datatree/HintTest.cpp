@@ -96,6 +96,29 @@ TEST_F(Hints, LeavingTheTreeForgetsTheHintPlaceAndWhatIsHotOrPressed) {
   EXPECT_EQ(AskHint(t, In(t, 1), info), 0);
 }
 
+// A node deleted while a hint of the tree shows takes the hint with it,
+// whichever node the hint shows; without a hint the application's stays.
+TEST_F(Hints, DeletingANodeCancelsTheHintThatShows) {
+  TDataStringTree* t = Texts({0, 0, 300, 200});
+  t->HintMode = hmTooltip;
+  t->HintAnimation = hatNone;
+  t->SetHint("tree");
+  Pump();
+  Application->CancelHint();
+  POINT clipped = t->ClientToScreen(In(t, 1));
+  backend.MouseMove(clipped.x, clipped.y + 300);
+  backend.MouseMove(clipped.x, clipped.y);
+  Pump();
+  backend.AdvanceClock(20);
+  Pump();
+  THintWindow* shown = Application->HintWindow();
+  ASSERT_TRUE(shown && shown->IsHintShowing());
+  ASSERT_TRUE(t->HasState(tsHint));
+  t->DeleteNode(t->GetLast());
+  EXPECT_FALSE(shown->IsHintShowing());
+  EXPECT_FALSE(t->HasState(tsHint));
+}
+
 TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
   TDataStringTree* t = Texts({0, 0, 300, 200});
   auto* c0 = t->Header()->Columns()->Add();
