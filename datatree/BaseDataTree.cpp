@@ -2,6 +2,7 @@
 // the property setters, the state set and the event dispatchers.
 #include "datatree/BaseDataTree.h"
 
+#include "classlib/controls/Forms.h"
 #include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
@@ -22,7 +23,7 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   SetParentColor(false);
   SetColor(clWindow);
   scrollBarOptions_ = std::make_unique<TScrollBarOptions>(this);
-  header_ = std::make_unique<TDTHeader>(this);
+  header_.reset(GetHeaderClass()(this));
   colors_ = std::make_unique<TDTColors>(this);
   options_.reset(new TCustomDataTreeOptions(this));
   paintCanvas_ = std::make_unique<TCanvas>();
@@ -54,6 +55,28 @@ TBaseDataTree::~TBaseDataTree() {
   if (HandleAllocated()) DestroyHandle();
   store_.FreeRoot();
   root_ = nullptr;
+}
+
+TBaseDataTree::TColumnClass TBaseDataTree::GetColumnClass() {
+  return [](TDataTreeColumns* Collection) { return new TDataTreeColumn(Collection); };
+}
+
+TBaseDataTree::THeaderClass TBaseDataTree::GetHeaderClass() {
+  return [](TBaseDataTree* Owner) { return new TDTHeader(Owner); };
+}
+
+uint32_t TBaseDataTree::AllocateInternalDataArea(uint32_t Size) {
+  DTAssert(root_->TotalCount <= 1, "Internal data allocation must be done before any node is created.");
+  uint32_t offset = uint32_t(sizeof(TDataNode)) + totalInternalDataSize_;
+  totalInternalDataSize_ += (Size + 3) & ~3u;
+  return offset;
+}
+
+bool TBaseDataTree::CanFocus() {
+  if (!TCustomControl::CanFocus()) return false;
+  if (ComponentState().Contains(csDesigning)) return true;
+  TCustomForm* form = GetParentForm(this);
+  return !form || (form->Enabled() && form->Visible());
 }
 
 TCustomDataTreeOptions* TBaseDataTree::CreateOptions() {

@@ -33,6 +33,7 @@ namespace qv {
 
 class TBaseDataTree;
 class TBitmap;
+class THintWindow;
 class TCustomImageList;
 class TMenuBase;
 class TPicture;
@@ -986,6 +987,24 @@ class TBaseDataTree : public TCustomControl {
 
   virtual TCustomDataTreeOptions* CreateOptions();
 
+ public:
+  // The classes the tree makes its parts of, as makers: the header's columns
+  // (asked at every new column), the header (asked by the constructor, so a
+  // subclass that answers another one makes its header again in its own)
+  // and the window of node hints.
+  using TColumnClass = std::function<TDataTreeColumn*(TDataTreeColumns* Collection)>;
+  using THeaderClass = std::function<TDTHeader*(TBaseDataTree* Owner)>;
+  virtual TColumnClass GetColumnClass();
+  virtual THeaderClass GetHeaderClass();
+  virtual std::function<THintWindow*(TComponent* Owner)> GetHintWindowClass();
+  // Reserves Size bytes (rounded up to 4) in every node record before the
+  // user data and answers their offset from the start of the record; only
+  // while no node exists besides the hidden root.
+  virtual uint32_t AllocateInternalDataArea(uint32_t Size);
+  // The tree is focusable only while its form can take the focus.
+  bool CanFocus() override;
+
+ protected:
   // Editing, transfer, drag and hint state (made on first use).
   virtual void DoCreateEditor(PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& Link);
   virtual bool CanEdit(PDataNode Node, TColumnIndex Column);
