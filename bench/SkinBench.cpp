@@ -6,8 +6,10 @@
 // ninepart_us (median nine-part border of a 200x24 control, three states) and
 // skin_load_ms (median load of the skin Harbour announced to a form with 100
 // skinned controls), skin_chain_load_ms (median load of a description whose
-// 500 sections, of 20 keys each, each name the next as parent), and the
-// skinned form figures of SkinFormsBench.cpp.
+// 500 sections, of 20 keys each, each name the next as parent),
+// skin_chain_paint_ms (median full repaint of a skinned form with a button,
+// an edit and a list in a skin of that chain), and the skinned form figures
+// of SkinFormsBench.cpp.
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +33,9 @@
 #include "skin/skinManager.h"
 
 namespace qv {
+
+double SkinChainPaintMs(const std::string& SkinFolder);
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -130,21 +135,36 @@ double SkinLoadMs(demo::TSkinDemoForm* form) {
   return Median(times);
 }
 
-// Every section inherits most values from the far end of the chain.
+// A description of 500 sections, of 20 keys each, each naming the next as
+// parent: every section inherits most values from the far end of the chain.
+// Painted: the sections of a form, a button and an edit (a list's too) at the
+// start of the chain, and a border image of the master bitmap at its far end.
+void WriteChainSkin(const std::filesystem::path& Folder, bool Painted) {
+  std::filesystem::create_directories(Folder);
+  std::ofstream f(Folder / "Options.dat");
+  f << "[GLOBALINFO]\nVERSION=1\n";
+  if (Painted) {
+    f << "MASTERBITMAP=MASTER.BMP\nPARENTCLASS=S0\n";
+    for (const char* s : {"FORM", "FORMTITLE", "BUTTON", "EDIT", "MAINMENU", "MENUITEM"})
+      f << "[" << s << "]\nPARENTCLASS=S0\n";
+  }
+  for (int i = 0; i < 500; ++i) {
+    f << "[S" << i << "]\n";
+    if (i + 1 < 500) f << "PARENTCLASS=S" << i + 1 << "\n";
+    for (int k = 0; k < 19; ++k) f << "K" << k << "=" << i * 19 + k << "\n";
+    if (i == 499) f << "COLOR=255\nFONTCOLOR=65280\nGRADIENTDATA=255;65280;100;0;0\nSHOWFOCUS=TRUE\n";
+    if (i == 499 && Painted) f << "BORDERSMASK=# (0,0,60,40) (3,1)\n";
+  }
+  if (Painted) {
+    auto master = Filled(60, 40, 9);
+    master->SaveToFile((Folder / "MASTER.BMP").string());
+  }
+}
+
 double SkinChainLoadMs() {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("qv_bench_chain_" + std::to_string(::getpid()));
-  fs::create_directories(dir / "Chain");
-  {
-    std::ofstream f(dir / "Chain" / "Options.dat");
-    f << "[GLOBALINFO]\nVERSION=1\n";
-    for (int i = 0; i < 500; ++i) {
-      f << "[S" << i << "]\n";
-      if (i + 1 < 500) f << "PARENTCLASS=S" << i + 1 << "\n";
-      for (int k = 0; k < 19; ++k) f << "K" << k << "=" << i * 19 + k << "\n";
-      if (i == 499) f << "COLOR=255\nFONTCOLOR=65280\nGRADIENTDATA=255;65280;100;0;0\nSHOWFOCUS=TRUE\n";
-    }
-  }
+  WriteChainSkin(dir / "Chain", false);
   std::vector<double> times;
   for (int i = 0; i < 7; ++i) {
     TSkinManager m(nullptr);
@@ -156,6 +176,18 @@ double SkinChainLoadMs() {
   std::error_code ec;
   fs::remove_all(dir, ec);
   return Median(times);
+}
+
+// The chain skin's median full repaint of a skinned form with a button, an
+// edit and a list; -1 when the form did not take the skin.
+double ChainSkinPaintMs() {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("qv_bench_chain_paint_" + std::to_string(::getpid()));
+  WriteChainSkin(dir / "ChainPaint", true);
+  const double ms = SkinChainPaintMs(dir.string());
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  return ms;
 }
 
 }  // namespace
@@ -191,6 +223,7 @@ int main() {
   std::printf("ninepart_us=%.2f\n", ninepart);
   std::printf("skin_load_ms=%.3f\n", load);
   std::printf("skin_chain_load_ms=%.3f\n", SkinChainLoadMs());
+  std::printf("skin_chain_paint_ms=%.3f\n", ChainSkinPaintMs());
   if (!PrintSkinFormFigures(backend, QV_BENCH_SKINS_DIR)) {
     std::fprintf(stderr, "qv_bench_skin: the skin Dusk is missing from %s\n", QV_BENCH_SKINS_DIR);
     return 1;

@@ -18,6 +18,8 @@
 #include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skBitBtn.h"
+#include "skin/controls/skEdit.h"
+#include "skin/controls/skListView.h"
 #include "skin/controls/skPanel.h"
 #include "skin/forms/skDialogs.h"
 #include "skin/forms/skinProvider.h"
@@ -37,6 +39,65 @@ double Since(Clock::time_point t0) {
 }
 
 }  // namespace
+
+// The skin "ChainPaint" of SkinFolder on a form with a button, an edit and a
+// list: the median full repaint, or -1 when the form did not take the skin.
+double SkinChainPaintMs(const std::string& SkinFolder) {
+  UseSkinnedForms();
+  auto* manager = new TSkinManager(nullptr);
+  manager->AfterConstruction();
+  manager->SetSkinDirectory(SkinFolder);
+  auto* form = new TForm(nullptr);
+  form->SetBounds(0, 0, 400, 300);
+  form->SetCaption("Chain");
+  auto* button = new TSkBitBtn(form);
+  button->SetParent(form);
+  button->SetBounds(10, 10, 100, 30);
+  button->SetCaption("Button");
+  auto* edit = new TSkEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 50, 150, 22);
+  edit->SetText("Edit");
+  auto* list = new TSkListView(form);
+  list->SetParent(form);
+  list->SetBounds(10, 80, 200, 150);
+  list->SetViewStyle(vsReport);
+  for (const char* c : {"Name", "Size"}) {
+    TListColumn* col = list->Columns()->Add();
+    col->SetCaption(c);
+    col->SetWidth(80);
+  }
+  for (int i = 0; i < 20; ++i) {
+    TListItem* item = list->Items()->Add();
+    item->SetCaption("File " + std::to_string(i));
+    item->SubItems()->Add(std::to_string(i * 100));
+  }
+  auto* provider = new TSkinProvider(form);
+  provider->AfterConstruction();
+  form->Show();
+  Application->ProcessMessages();
+  double result = -1;
+  try {
+    manager->SetSkinName("ChainPaint");
+    Application->ProcessMessages();
+  } catch (const Exception&) {
+  }
+  if (provider->Skinned() && edit->SkinData()->SkinIndex >= 0 && list->SkinData()->SkinIndex >= 0) {
+    std::vector<double> paint;
+    for (int i = 0; i < 15; ++i) {
+      provider->SkinData()->BGChanged = true;
+      auto t0 = Clock::now();
+      RedrawWindow(form->WindowHandle(), nullptr, nullptr,
+                   RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      paint.push_back(Since(t0));
+    }
+    result = MedianOf(paint);
+  }
+  delete form;
+  delete manager;
+  Application->ProcessMessages();
+  return result;
+}
 
 // Run on the benchmark's headless backend; false when the skins are missing.
 bool PrintSkinFormFigures(HeadlessBackend& backend, const std::string& SkinDirectory) {

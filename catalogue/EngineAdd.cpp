@@ -89,8 +89,11 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   // The counts and the root reach the disc's record with this flush, so the
   // disc is complete on disk even if the program never closes normally.
   Discs->SaveDisc(discIndex);
+  host_.StopAvailable(false);  // the flush runs to its end
   host_.AddInfo("Finalizing database");
-  if (!Base->Flush()) {
+  const bool flushed = Base->Flush();
+  host_.StopAvailable(true);
+  if (!flushed) {
     host_.AddError(Base->LastError);
     return;
   }

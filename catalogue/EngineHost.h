@@ -64,6 +64,9 @@ class IEngineHost {
   virtual bool AskYesNo(const std::string& text) = 0;
   // Lets the message loop process what is pending.
   virtual void ProcessMessages() = 0;
+  // Whether a Stop would still be seen by the running operation: not while
+  // it finishes work that cannot be interrupted (the final write of an add).
+  virtual void StopAvailable(bool) {}
   // The folder chosen in the database folder dialog ("" when none).
   virtual std::string DatabaseFolder() = 0;
 };

@@ -17,6 +17,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Exception.h"
@@ -255,6 +256,7 @@ bool TFilist::ScanFiltered(const TScanOpts& opts, const TSearchOpts& criteria) {
 void TFilist::Begin(const TScanOpts& opts, const TSearchOpts* criteria) {
   resetPending_ = false;
   Aborted = false;
+  unreadable_.clear();
   ScanOpts = opts;
   FilterOn = criteria != nullptr;
   if (criteria) SearchOpts = *criteria;
@@ -278,6 +280,7 @@ bool TFilist::Run(const TScanOpts& opts, const TSearchOpts* criteria) {
     scanning_ = true;
     ScanFolder(opts.Path, root_.get());
   }
+  ReportUnreadableCounts();
   if (resetPending_) {
     resetPending_ = false;
     Reset();
@@ -306,6 +309,7 @@ bool TFilist::StartFeed(const TScanOpts& opts, TScanFeed& feed) {
 bool TFilist::EndFeed() {
   if (feed_) feed_->Cancel();  // entries no longer taken must not hold the worker
   if (worker_.joinable()) worker_.join();
+  ReportUnreadableCounts();  // held with the worker's lines, before they go out
   feed_ = nullptr;
   scanning_ = false;
   auto lines = std::move(held_);
@@ -393,10 +397,33 @@ TFileData* TFilist::AddEntry(uint8_t kind, const Entry& entry, TFileData* parent
   return node;
 }
 
+// A folder that cannot be read has a line of its own, but system trees such
+// as /proc hold thousands of them: below one top-level folder of the scan only
+// the first is named, and the rest are counted in one line at the end.
 void TFilist::Unreadable(const TFileData* folder) {
   if (!feed_ && !OnWarning) return;
+  const TFileData* top = folder;
+  while (top->Parent && top->Parent != root_.get()) top = top->Parent;
+  if (top != folder) {
+    auto it =
+        std::find_if(unreadable_.begin(), unreadable_.end(), [top](const auto& e) { return e.first == top; });
+    if (it != unreadable_.end()) {
+      ++it->second;
+      return;
+    }
+    unreadable_.emplace_back(top, 0);
+  }
   Report(false,
          "Failed to read folder \"" + folder->PathUnder(ExcludeTrailingPathDelimiter(RootPath)) + "\"");
+}
+
+void TFilist::ReportUnreadableCounts() {
+  auto counts = std::move(unreadable_);
+  unreadable_.clear();
+  for (auto& [top, more] : counts)
+    if (more > 0)
+      Report(false, "Failed to read " + std::to_string(more) + " more folder(s) under \"" +
+                        top->PathUnder(ExcludeTrailingPathDelimiter(RootPath)) + "\"");
 }
 
 void TFilist::LetMessagesRun() {

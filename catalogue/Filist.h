@@ -116,6 +116,7 @@ class TFilist {
   TFileData* AddEntry(uint8_t kind, const Entry& entry, TFileData* parent);
   void LetMessagesRun();
   void Unreadable(const TFileData* folder);
+  void ReportUnreadableCounts();
 
   std::unique_ptr<TFileData> root_;
   TFileKindIndex kinds_;           // the file-type table as the scan began
@@ -127,6 +128,9 @@ class TFilist {
   TScanFeed* feed_ = nullptr;  // set while a worker scans
   std::thread worker_;
   std::vector<std::pair<bool, std::string>> held_;  // the worker's lines (error?, text)
+  // Folders that could not be read, per top-level folder of the scan in the
+  // order first met: only the first of each gets a line of its own.
+  std::vector<std::pair<const TFileData*, int64_t>> unreadable_;
 };
 
 }  // namespace qv

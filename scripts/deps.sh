@@ -2,7 +2,7 @@
 # Installs the Debian packages Quirvane builds and tests with, when any is missing.
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config python3
-      libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
+      libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
       libx11-dev libxext-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
       googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
 missing=()

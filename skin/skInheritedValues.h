@@ -15,6 +15,7 @@ namespace qv {
 class TSkInheritedValues {
  public:
   explicit TSkInheritedValues(const TSkIniText& Ini);
+  const TSkIniText& Ini() const { return ini_; }
   // The integer of Key in the section (or the nearest ancestor that has one
   // other than -1), else Default.
   int32_t Integer(const std::string& Section, const char* Key, int32_t Default);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "classlib/controls/WinControl.h"
 #include "skin/skBlend.h"
@@ -17,9 +18,6 @@ namespace {
 
 inline bool IsKey(const uint8_t* p) {
   return p[0] == 255 && p[1] == 0 && p[2] == 255;
-}
-inline uint8_t MaskBlend(int dst, int src, int a) {
-  return uint8_t(std::clamp(((dst - src) * a + src * 256) >> 8, 0, 255));
 }
 bool Valid24(TBitmap* b) {
   return b && !b->Empty() && b->PixelFormat() == pf24bit;
@@ -41,38 +39,119 @@ bool ClipBlock(Block& b, TBitmap* Src, TBitmap* Dst, int alphaDY, int srcLimitRi
   return b.w > 0 && b.h > 0;
 }
 
+// d := s + (d - s) * a / 256 for n bytes, a capped at 255 after the boost.
+// The result never leaves 0..255 (it lies between d and s), so the loop has
+// no branches and the compiler turns it into vector code.
+void BlendBytes(uint8_t* d, const uint8_t* s, const uint8_t* a, int n, int boost) {
+  if (boost == 0) {
+    for (int i = 0; i < n; ++i) d[i] = uint8_t((d[i] * a[i] + s[i] * (256 - a[i])) >> 8);
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    const int k = std::min(255, a[i] + boost);
+    d[i] = uint8_t((d[i] * k + s[i] * (256 - k)) >> 8);
+  }
+}
+
 // Masked copy: each channel blended by the alpha row's channel; key pixels
-// take the fill colour, the parent cache pixel or keep the target.
-void MaskedCopy(TBitmap* Dst, TBitmap* Src, Block b, int alphaDY, const TCacheInfo& Cache, bool UseFill,
-                int glyphBoost = 0) {
-  if (!Valid24(Dst) || !Valid24(Src) || alphaDY < 0) return;
-  if (!ClipBlock(b, Src, Dst, alphaDY, Src->Width(), Src->Height())) return;
-  const bool fill = UseFill && MaskFillColor != clSkinTransparent;
-  const uint8_t fb = uint8_t(MaskFillColor >> 16), fg = uint8_t(MaskFillColor >> 8),
-                fr = uint8_t(MaskFillColor);
-  TBitmap* cache = Cache.Ready && Valid24(Cache.Bmp) ? Cache.Bmp : nullptr;
-  const TBmpRows src(Src), dst(Dst), cacheRows(cache);
-  for (int y = 0; y < b.h; ++y) {
-    const uint8_t* s = src(b.sy + y) + 3 * b.sx;
-    const uint8_t* a = src(b.sy + y + alphaDY) + 3 * b.sx;
-    uint8_t* d = dst(b.dy + y) + 3 * b.dx;
-    const int cy = Cache.Y + b.dy + y;
-    const uint8_t* crow = cache && cy >= 0 && cy < cache->Height() ? cacheRows(cy) : nullptr;
-    for (int x = 0; x < b.w; ++x, s += 3, a += 3, d += 3) {
-      if (!IsKey(s)) {
-        for (int k = 0; k < 3; ++k) d[k] = MaskBlend(d[k], s[k], std::min(255, a[k] + glyphBoost));
-      } else if (fill) {
-        d[0] = fb, d[1] = fg, d[2] = fr;
-      } else if (crow) {
-        const int cx = Cache.X + b.dx + x;
-        if (cx >= cache->Width()) {
-          crow = nullptr;  // past the cache's right side the row keeps its pixels
+// take the fill colour, the parent cache pixel or keep the target. Set up
+// once for a pair of bitmaps, then used for every part a border is made of.
+class TMaskedCopier {
+ public:
+  TMaskedCopier(TBitmap* Dst, TBitmap* Src, int AlphaDY, const TCacheInfo& Cache, bool UseFill,
+                int GlyphBoost = 0)
+      : dst_(Dst), src_(Src), alphaDY_(AlphaDY), cache_(Cache), boost_(GlyphBoost) {
+    ok_ = Valid24(Dst) && Valid24(Src) && AlphaDY >= 0;
+    if (!ok_) return;
+    fill_ = UseFill && MaskFillColor != clSkinTransparent;
+    fb_ = uint8_t(MaskFillColor >> 16), fg_ = uint8_t(MaskFillColor >> 8), fr_ = uint8_t(MaskFillColor);
+    cacheBmp_ = Cache.Ready && Valid24(Cache.Bmp) ? Cache.Bmp : nullptr;
+    srcRows_ = TBmpRows(Src), dstRows_ = TBmpRows(Dst), cacheRows_ = TBmpRows(cacheBmp_);
+  }
+  void operator()(Block b) const {
+    if (!ok_ || !ClipBlock(b, src_, dst_, alphaDY_, src_->Width(), src_->Height())) return;
+    for (int y = 0; y < b.h; ++y) {
+      const uint8_t* s = srcRows_(b.sy + y) + 3 * b.sx;
+      const uint8_t* a = srcRows_(b.sy + y + alphaDY_) + 3 * b.sx;
+      uint8_t* d = dstRows_(b.dy + y) + 3 * b.dx;
+      const int cy = cache_.Y + b.dy + y;
+      const uint8_t* crow = cacheBmp_ && cy >= 0 && cy < cacheBmp_->Height() ? cacheRows_(cy) : nullptr;
+      for (int x = 0; x < b.w;) {
+        // A run of image pixels is blended in one go.
+        int run = x;
+        while (run < b.w && !IsKey(s + 3 * run)) ++run;
+        if (run > x) {
+          BlendBytes(d + 3 * x, s + 3 * x, a + 3 * x, 3 * (run - x), boost_);
+          x = run;
           continue;
         }
-        if (cx >= 0) d[0] = crow[3 * cx], d[1] = crow[3 * cx + 1], d[2] = crow[3 * cx + 2];
+        uint8_t* o = d + 3 * x;
+        if (fill_) {
+          o[0] = fb_, o[1] = fg_, o[2] = fr_;
+        } else if (crow) {
+          const int cx = cache_.X + b.dx + x;
+          if (cx >= cacheBmp_->Width())
+            crow = nullptr;  // past the cache's right side the row keeps its pixels
+          else if (cx >= 0)
+            o[0] = crow[3 * cx], o[1] = crow[3 * cx + 1], o[2] = crow[3 * cx + 2];
+        }
+        ++x;
       }
     }
   }
+
+  // The part (sx, sy, pw, ph) tiled from the top-left of (dx, dy, dw, dh), as
+  // a call per tile would paint it. A part row without key pixels is laid out
+  // across the whole width first and blended in one go.
+  void Tiled(int sx, int sy, int pw, int ph, int dx, int dy, int dw, int dh) const {
+    if (!ok_ || pw <= 0 || ph <= 0 || dw <= 0 || dh <= 0) return;
+    const bool inside = dx >= 0 && dy >= 0 && dx + dw <= dst_->Width() && dy + dh <= dst_->Height() &&
+                        sx >= 0 && sy >= 0 && sx + pw <= src_->Width() &&
+                        sy + ph + alphaDY_ <= src_->Height();
+    if (!inside) {
+      for (int y = 0; y < dh; y += ph)
+        for (int x = 0; x < dw; x += pw)
+          (*this)(Block{sx, sy, dx + x, dy + y, std::min(pw, dw - x), std::min(ph, dh - y)});
+      return;
+    }
+    const size_t n = size_t(3) * size_t(dw);
+    if (rowS_.size() < n) rowS_.resize(n), rowA_.resize(n);
+    for (int py = 0; py < std::min(ph, dh); ++py) {
+      const uint8_t* s = srcRows_(sy + py) + 3 * sx;
+      const uint8_t* a = srcRows_(sy + py + alphaDY_) + 3 * sx;
+      bool keys = false;
+      for (int x = 0; x < pw && !keys; ++x) keys = IsKey(s + 3 * x);
+      if (keys) {
+        for (int y = py; y < dh; y += ph)
+          for (int x = 0; x < dw; x += pw)
+            (*this)(Block{sx, sy + py, dx + x, dy + y, std::min(pw, dw - x), 1});
+        continue;
+      }
+      for (int x = 0; x < dw; x += pw) {
+        const size_t m = size_t(3) * size_t(std::min(pw, dw - x));
+        std::copy(s, s + m, rowS_.data() + 3 * x);
+        std::copy(a, a + m, rowA_.data() + 3 * x);
+      }
+      for (int y = py; y < dh; y += ph)
+        BlendBytes(dstRows_(dy + y) + 3 * dx, rowS_.data(), rowA_.data(), int(n), boost_);
+    }
+  }
+
+ private:
+  mutable std::vector<uint8_t> rowS_, rowA_;  // a part row laid out across a band
+  TBitmap *dst_, *src_;
+  int alphaDY_;
+  const TCacheInfo& cache_;
+  int boost_;
+  bool ok_ = false, fill_ = false;
+  uint8_t fb_ = 0, fg_ = 0, fr_ = 0;
+  TBitmap* cacheBmp_ = nullptr;
+  TBmpRows srcRows_{nullptr}, dstRows_{nullptr}, cacheRows_{nullptr};
+};
+
+void MaskedCopy(TBitmap* Dst, TBitmap* Src, Block b, int alphaDY, const TCacheInfo& Cache, bool UseFill,
+                int glyphBoost = 0) {
+  TMaskedCopier(Dst, Src, alphaDY, Cache, UseFill, glyphBoost)(b);
 }
 
 void TransparentCopy(TBitmap* Dst, TBitmap* Src, Block b) {
@@ -88,9 +167,10 @@ void TransparentCopy(TBitmap* Dst, TBitmap* Src, Block b) {
 
 void PlainCopy(TBitmap* Dst, TBitmap* Src, Block b) {
   if (!Valid24(Dst) || !Valid24(Src) || !ClipBlock(b, Src, Dst, 0, Src->Width(), Src->Height())) return;
+  const TBmpRows src(Src), dst(Dst);
   for (int y = 0; y < b.h; ++y) {
-    const uint8_t* s = Src->ScanLine(b.sy + y) + 3 * b.sx;
-    std::copy(s, s + 3 * b.w, Dst->ScanLine(b.dy + y) + 3 * b.dx);
+    const uint8_t* s = src(b.sy + y) + 3 * b.sx;
+    std::copy(s, s + 3 * b.w, dst(b.dy + y) + 3 * b.dx);
   }
 }
 
@@ -236,17 +316,20 @@ void PaintNinePartMask(TBitmap* Bmp, const RECT& R, bool FillCentre, const TCach
   const int w = g.w, h = g.h, bx = g.bx, by = g.by, ih = g.imageH;
   // Source part origins of the state block.
   const int srcRightX = bx + 3 * w - g.Rw, srcBottomY = by + ih - g.B;
+  // The corners look through their key pixels to the cache; the bands do not.
+  const TMaskedCopier cornerCopy(Bmp, g.Src, g.alphaDY, CacheInfo, !Mask.Bmp),
+      pieceCopy(Bmp, g.Src, g.alphaDY, EmptyCacheInfo, !Mask.Bmp);
   auto corner = [&](int sx, int sy, int dx, int dy, int cw, int chh) {
     Block b{sx, sy, dx, dy, cw, chh};
     if (alpha)
-      MaskedCopy(Bmp, g.Src, b, g.alphaDY, CacheInfo, !Mask.Bmp);
+      cornerCopy(b);
     else
       TransparentCopy(Bmp, g.Src, b);
   };
   auto piece = [&](int sx, int sy, int dx, int dy, int pw, int phh) {
     Block b{sx, sy, dx, dy, pw, phh};
     if (alpha)
-      MaskedCopy(Bmp, g.Src, b, g.alphaDY, EmptyCacheInfo, !Mask.Bmp);
+      pieceCopy(b);
     else
       PlainCopy(Bmp, g.Src, b);
   };
@@ -259,11 +342,19 @@ void PaintNinePartMask(TBitmap* Bmp, const RECT& R, bool FillCentre, const TCach
       StretchCopy(Bmp, g.Src, sx, sy, w, rows, x0, dy, xEnd - x0, rows);
       return;
     }
+    if (alpha) {
+      pieceCopy.Tiled(sx, sy, w, rows, x0, dy, xEnd - x0, rows);
+      return;
+    }
     for (int x = x0; x < xEnd; x += w) piece(sx, sy, x, dy, std::min(w, xEnd - x), rows);
   };
   auto tileV = [&](int sx, int sy, int dx, int cols) {
     if (stretch) {
       StretchCopy(Bmp, g.Src, sx, sy, cols, h, dx, y0, cols, yEnd - y0);
+      return;
+    }
+    if (alpha) {
+      pieceCopy.Tiled(sx, sy, cols, h, dx, y0, cols, yEnd - y0);
       return;
     }
     for (int y = y0; y < yEnd; y += h) piece(sx, sy, dx, y, cols, std::min(h, yEnd - y));
@@ -279,6 +370,10 @@ void PaintNinePartMask(TBitmap* Bmp, const RECT& R, bool FillCentre, const TCach
   if (!FillCentre || (!alpha && Mask.BorderWidth != 0)) return;
   if (stretch) {
     StretchCopy(Bmp, g.Src, bx + w, by + h, w, h, x0, y0, xEnd - x0, yEnd - y0);
+    return;
+  }
+  if (alpha) {
+    pieceCopy.Tiled(bx + w, by + h, w, h, x0, y0, xEnd - x0, yEnd - y0);
     return;
   }
   for (int y = y0; y < yEnd; y += h)

@@ -101,9 +101,15 @@ bool JpegSize(const std::string& d, uint32_t& w, uint32_t& h) {
 
 std::unique_ptr<TBitmap> LoadSkinBitmap(const std::string& Path, uint64_t& Budget) {
   std::string data = ReadBounded(Path, "image");
-  // Check the announced size before the decoder allocates anything.
+  // Check the announced size before the decoder allocates anything, and what
+  // is announced only in a bitmap file's own header: a file of another kind
+  // is no bitmap, whatever its bytes would say read as sizes.
+  if (data.size() < 2 || data[0] != 'B' || data[1] != 'M')
+    throw ESkinError("Image \"" + Path + "\" is not a bitmap image");
   if (data.size() < 26) throw ESkinError("Image \"" + Path + "\" is not a valid bitmap");
   uint32_t hdr = Le32(data, 14);
+  if (hdr != 12 && (hdr < 40 || hdr > data.size() - 14))
+    throw ESkinError("Image \"" + Path + "\" is not a valid bitmap");
   int64_t w, h;
   if (hdr == 12) {
     w = uint8_t(data[18]) | uint8_t(data[19]) << 8, h = uint8_t(data[20]) | uint8_t(data[21]) << 8;

@@ -250,36 +250,23 @@ void TSkinManager::LoadSkinPatterns() {
 
 // A PARENTCLASS chain longer than the number of sections is a cycle: the
 // value counts as missing.
+TSkInheritedValues* TSkinManager::Inherited() const {
+  const TSkIniText* ini = skinData_.IniFile.get();
+  if (!ini) return nullptr;
+  if (!inherited_ || &inherited_->Ini() != ini) inherited_ = std::make_unique<TSkInheritedValues>(*ini);
+  return inherited_.get();
+}
+
 int32_t TSkinManager::ReadInheritedInteger(const std::string& Section, const std::string& Key,
                                            int32_t Default) const {
-  const TSkIniText* ini = skinData_.IniFile.get();
-  if (!ini) return Default;
-  const size_t limit = ini->SectionCount();
-  std::string s = Section;
-  for (size_t depth = 0; depth <= limit; ++depth) {
-    int32_t v = ini->ReadInteger(s, Key, -1);
-    if (v != -1) return v;
-    std::string p = ini->ReadString(s, "PARENTCLASS", "?");
-    if (p.empty() || p == "?" || p == s) break;
-    s = p;
-  }
-  return Default;
+  TSkInheritedValues* v = Inherited();
+  return v ? v->Integer(Section, Key.c_str(), Default) : Default;
 }
 
 std::string TSkinManager::ReadInheritedString(const std::string& Section, const std::string& Key,
                                               const std::string& Default) const {
-  const TSkIniText* ini = skinData_.IniFile.get();
-  if (!ini) return Default;
-  const size_t limit = ini->SectionCount();
-  std::string s = Section;
-  for (size_t depth = 0; depth <= limit; ++depth) {
-    std::string v = ini->ReadString(s, Key, "?");
-    if (v != "?") return v;
-    std::string p = ini->ReadString(s, "PARENTCLASS", "?");
-    if (p.empty() || p == "?" || p == s) break;
-    s = p;
-  }
-  return Default;
+  TSkInheritedValues* v = Inherited();
+  return v ? v->Text(Section, Key.c_str(), Default) : Default;
 }
 
 void TSkinManager::ReadGeneralFromFile(const TSkIniText& Ini) {
@@ -391,6 +378,7 @@ void TSkinManager::ReadGeneralFromCommon() {
 }
 
 void TSkinManager::LoadSkinGeneralData() {
+  InvalidateLookups();
   if (const TSkIniText* ini = skinData_.IniFile.get()) {
     ReadGeneralFromFile(*ini);
   } else if (const TSkStoredSkin* st = CurrentStoredSkin()) {
@@ -427,6 +415,7 @@ void TSkinManager::LoadSkinGeneralData() {
   if (!commonSections_.empty()) ReadGeneralFromCommon();
   ChangeSkinHue(hueOffset_);
   ChangeSkinSaturation(saturation_);
+  InvalidateLookups();
 }
 
 }  // namespace qv

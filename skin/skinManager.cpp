@@ -135,6 +135,7 @@ void TSkinManager::LoadAll() {
   CheckImageRects();
   LoadSkinPatterns();
   LoadSkinGeneralData();
+  InvalidateLookups();
 }
 
 void TSkinManager::SetSkinName(const std::string& Value) {
@@ -168,6 +169,7 @@ std::unique_ptr<TSkinManager::Snapshot> TSkinManager::TakeSnapshot(bool TakeDesc
   auto s = std::make_unique<Snapshot>();
   s->ma = std::move(ma), s->pa = std::move(pa), s->gd = std::move(gd), s->master = std::move(MasterBitmap);
   ma.clear(), pa.clear(), gd.clear();
+  InvalidateLookups();
   if (TakeDescription) s->ini = std::move(skinData_.IniFile);
   s->path = skinData_.SkinPath, s->author = skinData_.Author, s->description = skinData_.Description;
   s->version = skinData_.Version, s->shadowColor = skinData_.Shadow1Color;
@@ -179,6 +181,8 @@ std::unique_ptr<TSkinManager::Snapshot> TSkinManager::TakeSnapshot(bool TakeDesc
 
 void TSkinManager::RestoreSnapshot(Snapshot& S, bool TakeDescription) {
   ma = std::move(S.ma), pa = std::move(S.pa), gd = std::move(S.gd), MasterBitmap = std::move(S.master);
+  InvalidateLookups();
+  InvalidateLookups();
   if (TakeDescription) skinData_.IniFile = std::move(S.ini);
   skinData_.SkinPath = S.path, skinData_.Author = S.author, skinData_.Description = S.description;
   skinData_.Version = S.version, skinData_.Shadow1Color = S.shadowColor;
@@ -227,7 +231,12 @@ void TSkinManager::ReloadKeepingOnFailure(const std::string& PreviousName) {
       if (internalSkins_.Count() > 0) {
         skinName_ = internalSkins_.Items(0)->Name();
       } else {
-        active_ = false;  // nothing to load: the manager turns inactive and the old data goes
+        // Nothing to load: the manager only turns inactive. The skin loaded
+        // before stays in place, so controls never told of the change still
+        // paint with it; only its description is closed.
+        active_ = false;
+        ma = std::move(previous->ma), pa = std::move(previous->pa), gd = std::move(previous->gd);
+        MasterBitmap = std::move(previous->master);
         return;
       }
     }
@@ -277,71 +286,36 @@ std::string TSkinManager::SkinInfo() const {
   return s;
 }
 
+TSkLookupIndex& TSkinManager::Lookups() const {
+  if (!lookups_.Built()) lookups_.Build(gd, ma, pa);
+  return lookups_;
+}
+
 int TSkinManager::GetSkinIndex(const std::string& SectionName) const {
-  for (size_t i = 0; i < gd.size(); ++i)
-    if (gd[i].SectionName == SectionName) return int(i);
-  return -1;
+  return Lookups().Section(SectionName);
 }
 
 int TSkinManager::FindMaskIndex(const std::string& SectionName, const std::string& PropertyName) const {
   if (SectionName.empty()) return -1;
-  for (size_t i = 0; i < ma.size(); ++i)
-    if (ma[i].SectionName == SectionName && ma[i].PropertyName == PropertyName) return int(i);
-  return -1;
+  return Lookups().Own(TSkLookupIndex::lkMask, SectionName, PropertyName);
 }
-
-namespace {
-// Walks the PARENTCLASS chain from SkinIndex; Match(section) gives an index or
-// -1. A chain longer than the number of sections is a cycle and ends as -1.
-int FirstSection(const TSkGeneralDataArray& gd, const std::string& Name) {
-  for (size_t i = 0; i < gd.size(); ++i)
-    if (gd[i].SectionName == Name) return int(i);
-  return -1;
-}
-
-template <class F, class S = int (*)(const TSkGeneralDataArray&, const std::string&)>
-int SearchWithParents(const TSkGeneralDataArray& gd, int SkinIndex, std::string Section, F&& Match,
-                      S&& FindSection = FirstSection) {
-  for (size_t steps = 0; steps <= gd.size(); ++steps) {
-    int found = Match(Section);
-    if (found >= 0) return found;
-    if (SkinIndex < 0 || size_t(SkinIndex) >= gd.size()) return -1;
-    const std::string& p = gd[size_t(SkinIndex)].ParentClass;
-    if (p.empty() || p == Section) return -1;
-    const int next = FindSection(gd, p);
-    if (next < 0) return -1;
-    SkinIndex = next, Section = p;
-  }
-  return -1;
-}
-}  // namespace
 
 int TSkinManager::GetMaskIndex(int SkinIndex, const std::string& SectionName,
                                const std::string& PropertyName) const {
   if (SectionName.empty()) return -1;
-  return SearchWithParents(gd, SkinIndex, SectionName,
-                           [&](const std::string& s) { return FindMaskIndex(s, PropertyName); });
+  return Lookups().Inherited(TSkLookupIndex::lkMask, SkinIndex, SectionName, PropertyName);
 }
 
 int TSkinManager::GetPatternIndex(int SkinIndex, const std::string& SectionName,
                                   const std::string& PropertyName) const {
   if (SkinIndex < 0 || pa.empty() || SectionName.empty()) return -1;
-  return SearchWithParents(gd, SkinIndex, SectionName, [&](const std::string& s) {
-    for (size_t i = 0; i < pa.size(); ++i)
-      if (pa[i].SectionName == s && pa[i].PropertyName == PropertyName) return int(i);
-    return -1;
-  });
+  return Lookups().Inherited(TSkLookupIndex::lkPattern, SkinIndex, SectionName, PropertyName);
 }
 
 int TSkinManager::GetTextureIndex(int SkinIndex, const std::string& SectionName,
                                   const std::string& PropertyName) const {
   if (SkinIndex < 0 || ma.empty() || SectionName.empty()) return -1;
-  return SearchWithParents(gd, SkinIndex, SectionName, [&](const std::string& s) {
-    for (size_t i = 0; i < ma.size(); ++i)
-      if (ma[i].ImgType == itisaTexture && ma[i].SectionName == s && ma[i].PropertyName == PropertyName)
-        return int(i);
-    return -1;
-  });
+  return Lookups().Inherited(TSkLookupIndex::lkTexture, SkinIndex, SectionName, PropertyName);
 }
 
 // A part of the master bitmap must lie right of and below its origin with its
@@ -422,35 +396,21 @@ std::string TSkinManager::ListSkinNames(std::vector<std::string>& List) const {
 }
 
 void TSkinManager::FreeMasks() {
+  InvalidateLookups();
   while (!ma.empty()) ma.pop_back();
   MasterBitmap.reset();
 }
 
 void TSkinManager::FreePatterns() {
+  InvalidateLookups();
   while (!pa.empty()) pa.pop_back();
 }
 
 void TSkinManager::InitConstData() {
   ConstData = TSkConstData{};
-  // The lookups below follow parent chains: with the names indexed once, the
-  // table costs time linear in the skin whatever the length of its chains.
-  std::unordered_map<std::string, int> sections, masks;
-  for (size_t i = 0; i < gd.size(); ++i) sections.emplace(gd[i].SectionName, int(i));
-  for (size_t i = 0; i < ma.size(); ++i) masks.emplace(ma[i].SectionName + '\n' + ma[i].PropertyName, int(i));
-  auto section = [&](const TSkGeneralDataArray&, const std::string& n) {
-    auto it = sections.find(n);
-    return it == sections.end() ? -1 : it->second;
-  };
-  auto sec = [&](const char* n) { return int16_t(section(gd, n)); };
+  auto sec = [&](const char* n) { return int16_t(GetSkinIndex(n)); };
   auto mask = [&](int16_t s, const char* sn, const char* p) {
-    if (s < 0) return int16_t(-1);
-    return int16_t(SearchWithParents(
-        gd, s, sn,
-        [&](const std::string& name) {
-          auto it = masks.find(name + '\n' + p);
-          return it == masks.end() ? -1 : it->second;
-        },
-        section));
+    return s < 0 ? int16_t(-1) : int16_t(GetMaskIndex(s, sn, p));
   };
   ConstData.IndexGlobalInfo = sec("GLOBALINFO");
   static const char* checks[9] = {"BOXCHECKED",   "BOXUNCHECKED",   "BOXGRAYED",
@@ -516,6 +476,7 @@ void TSkinManager::SendRemoveSkin() {
   FreeMasks();
   FreePatterns();
   gd.clear();
+  InvalidateLookups();
 }
 
 void TSkinManager::ChangeSkinHue(int Offset) {

@@ -13,7 +13,9 @@
 #include "classlib/controls/ControlMessages.h"
 #include "classlib/controls/ControlTypes.h"
 #include "platform/Exception.h"
+#include "skin/skInheritedValues.h"
 #include "skin/skIniText.h"
+#include "skin/skLookupIndex.h"
 #include "skin/skMaskData.h"
 #include "skin/skStoredSkins.h"
 
@@ -110,12 +112,16 @@ class TSkinManager : public TComponent {
   TSkConstData ConstData;
   ISkinMenuPainter* MenuPainter() { return menuPainter_.get(); }
 
-  // Lookups (exact, case-sensitive names).
+  // Lookups (exact, case-sensitive names), answered from an index built on
+  // the first lookup after the arrays changed; whoever changes ma, pa or gd
+  // outside the loaders calls InvalidateLookups. Used from the thread that
+  // owns the manager.
   int GetSkinIndex(const std::string& SectionName) const;
   int GetMaskIndex(int SkinIndex, const std::string& SectionName, const std::string& PropertyName) const;
   int GetPatternIndex(int SkinIndex, const std::string& SectionName, const std::string& PropertyName) const;
   int GetTextureIndex(int SkinIndex, const std::string& SectionName, const std::string& PropertyName) const;
   int FindMaskIndex(const std::string& SectionName, const std::string& PropertyName) const;
+  void InvalidateLookups() { lookups_.Clear(), inherited_.reset(); }
   bool IsValidSkinIndex(int i) const { return i >= 0 && size_t(i) < gd.size(); }
   bool IsValidImgIndex(int i) const { return i >= 0 && size_t(i) < ma.size(); }
   SIZE GetMaskSize(int i) const;
@@ -160,10 +166,14 @@ class TSkinManager : public TComponent {
   void ReadGeneralFromCommon();
   std::string SkinFile(const std::string& Name) const;
   bool MainWindowHook(TMessage& Message);
+  TSkLookupIndex& Lookups() const;
+  TSkInheritedValues* Inherited() const;
 
   TSkinData skinData_;
   TSkStoredSkins internalSkins_{this};
   TSkMenuSupport menuSupport_;
+  mutable TSkLookupIndex lookups_;
+  mutable std::unique_ptr<TSkInheritedValues> inherited_;  // over skinData_.IniFile, made on first use
   std::unique_ptr<ISkinMenuPainter> menuPainter_;
   std::vector<std::string> commonSections_;
   std::string skinDirectory_, skinName_;

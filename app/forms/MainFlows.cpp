@@ -38,6 +38,11 @@ bool AskWarning(const std::string& text) {
 
 }  // namespace
 
+void TMainForm::StopAvailable(bool available) {
+  // Only inside a stoppable flow, which switched Stop on.
+  if (Engine && Engine->Busy && !closing_) actAbort->SetEnabled(available);
+}
+
 template <class F>
 void TMainForm::RunStoppable(TAction* start, F&& call) {
   if (start) start->SetEnabled(false);
@@ -138,7 +143,9 @@ void TMainForm::DeleteFlow() {
 
 void TMainForm::ClearFlow() {
   if (!AskWarning(T::ClearWarning)) return;
-  Engine->ClearDatabase();
+  // A clear removes every disc at once: the console keeps a trace of it.
+  const int32_t discs = IsOpen() ? Engine->Discs->Count() : 0;
+  if (Engine->ClearDatabase()) Host->AddInfo(T::ClearDone + std::to_string(discs) + T::ClearDoneEnd);
   CloseIfAsked();
 }
 

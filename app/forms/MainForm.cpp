@@ -37,6 +37,31 @@ constexpr int kDesignLeft = 201, kDesignTop = 108, kDesignWidth = 888, kDesignHe
 constexpr int kConsoleHeight = 105;
 constexpr int kMinWidth = 640, kMinHeight = 350;
 
+// A report line is one path, but a Linux name may hold a line break or other
+// control characters: those are written as C escapes (\n, \t, \xHH) so that
+// the line stays one line on the page, in the copy and in the saved file.
+std::string OnePathLine(const std::string& path) {
+  static const char hex[] = "0123456789abcdef";
+  std::string line;
+  line.reserve(path.size());
+  for (unsigned char c : path) {
+    if (c >= 0x20 && c != 0x7F) {
+      line += char(c);
+    } else if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else if (c == '\t') {
+      line += "\\t";
+    } else {
+      line += "\\x";
+      line += hex[c >> 4];
+      line += hex[c & 15];
+    }
+  }
+  return line;
+}
+
 }  // namespace
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
@@ -272,7 +297,7 @@ void TMainForm::AppHint() {
 }
 
 void TMainForm::AddReportLine(const std::string& S) {
-  Editor->Lines()->Add(S);
+  Editor->Lines()->Add(OnePathLine(S));
 }
 
 void TMainForm::ClearReport() {

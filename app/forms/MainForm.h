@@ -39,6 +39,8 @@ class TMainForm : public TForm {
 
   // The report page (folder compare writes here).
   void AddReportLine(const std::string& S);
+  // Stop greyed while a running operation cannot be stopped.
+  void StopAvailable(bool available);
   void ClearReport();
   // " Velmora Quirvane " and, with a named database open, " - [ name ]".
   void UpdateCaption();

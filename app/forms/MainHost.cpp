@@ -42,6 +42,10 @@ void Free(F*& frame) {
 void TMainHost::AddInfo(const std::string& text) {
   if (Console) Console->AddInfo(text);
 }
+void TMainHost::StopAvailable(bool available) {
+  form_.StopAvailable(available);
+}
+
 void TMainHost::AddWarning(const std::string& text) {
   if (Console) Console->AddWarning(text);
 }

@@ -25,6 +25,7 @@ class TMainHost : public IEngineHost {
   void AddWarning(const std::string& text) override;
   void AddError(const std::string& text) override;
   void AddFatal(const std::string& text) override;
+  void StopAvailable(bool available) override;
   void ClearConsole() override;
   void DiscTreeClear() override;
   void DiscTreeAddDisc(const TDiscData& disc) override;

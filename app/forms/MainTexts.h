@@ -66,6 +66,8 @@ inline constexpr char FailedError[] = "\"\nError \"";
 inline constexpr char FailedEnd[] = "\"";
 inline constexpr char ClearWarning[] =
     "All discs in the database will be deleted!\r\nDo you still want to proceed?";
+inline constexpr char ClearDone[] = "The database has been cleared: ";
+inline constexpr char ClearDoneEnd[] = " disc(s) deleted";
 inline constexpr char CategoryCaption[] = "Category";
 inline constexpr char CategoryPrompt[] = "Name";
 inline constexpr char CategoryExists[] = "Category with name \"";

@@ -132,7 +132,10 @@ void TDiscTree::FillCategories() {
   TTreeNode* root = items->AddObject(nullptr, texts::discform::AllCategories, CategoryData(-1));
   root->SetImageIndex(0);
   root->SetSelectedIndex(1);
-  for (int32_t i = 0; i < kinds.Count(); ++i) {
+  // With no catalogue open the list holds only its placeholder "Other": a
+  // category of nothing is not shown.
+  const int32_t count = Engine->IsOpen() ? kinds.Count() : 0;
+  for (int32_t i = 0; i < count; ++i) {
     std::string text = Blanked(kinds.GetName(i));
     text.append(" (").append(std::to_string(kinds.GetDiscCount(i))).append(") ");
     TTreeNode* node = items->AddChildObject(root, text, CategoryData(i));

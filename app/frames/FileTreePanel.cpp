@@ -233,8 +233,9 @@ void TFileTree::FillCombos(bool Full) {
     items->BeginUpdate();
     items->Clear();
     items->AddObject(tx::EveryCategory, EntryObject(0));
-    for (int32_t i = 0; i < kinds.Count(); ++i)
-      items->AddObject(Blanked(kinds.GetName(i)), EntryObject(i + 1));
+    // No catalogue open: its placeholder category "Other" is not offered.
+    const int32_t count = Engine->IsOpen() ? kinds.Count() : 0;
+    for (int32_t i = 0; i < count; ++i) items->AddObject(Blanked(kinds.GetName(i)), EntryObject(i + 1));
     items->EndUpdate();
   }
   SelectCategory(kinds.Selected);

@@ -346,6 +346,27 @@ bool TApplication::PointerOnHintControl(POINT ScreenPos) {
   return PtInRect(&r, ScreenPos) && WindowFromPoint(ScreenPos);
 }
 
+// A dropped-down list, a popup calendar, a menu or a dialog of ours stands
+// over the hint control's window where the hint would go: the hint would
+// cover what the user opened, so it is not shown.
+bool TApplication::WindowAboveHintControl(const RECT& HintRect) {
+  TControl* c = hintControl_;
+  TWinControl* w = dynamic_cast<TWinControl*>(c);
+  if (!w || !w->HandleAllocated()) w = c ? c->Parent() : nullptr;
+  if (!w || !w->HandleAllocated()) return false;
+  HWND root = GetAncestor(w->WindowHandle(), GA_ROOT);
+  HWND hint = hintWindow_ && hintWindow_->HandleAllocated() ? hintWindow_->WindowHandle() : nullptr;
+  POINT p;
+  GetCursorPos(&p);
+  for (HWND top = GetTopWindow(nullptr); top && top != root; top = GetWindow(top, GW_HWNDNEXT)) {
+    if (top == hint || !IsWindowVisible(top)) continue;
+    RECT wr, overlap;
+    GetWindowRect(top, &wr);
+    if (IntersectRect(&overlap, &wr, &HintRect) || PtInRect(&wr, p)) return true;
+  }
+  return false;
+}
+
 void TApplication::StartHintTimer(UINT Id, int Ms) {
   SetTimer(Handle(), Id, UINT(std::max(Ms, 1)), nullptr);
 }
@@ -384,6 +405,7 @@ void TApplication::ActivateHint(POINT CursorPos) {
   hintWindow_->SetColor(info.HintColor);
   RECT r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
   OffsetRect(&r, info.HintPos.x, info.HintPos.y);
+  if (WindowAboveHintControl(r)) return;
   hintWindow_->ActivateHint(r, info.HintStr);
   hintShown_ = true;
   if (info.HideTimeout > 0) StartHintTimer(kHintHideTimer, info.HideTimeout);
@@ -404,6 +426,10 @@ void TApplication::CancelHint() {
   StopHintTimer(kHintHideTimer);
   hintControl_ = nullptr;
   hintShown_ = false;
+}
+
+void TApplication::CancelHintIn(TCustomForm* Form) {
+  if (hintControl_ && Form && GetParentForm(hintControl_) == Form) CancelHint();
 }
 
 // The hint window decides which messages end the hint that shows.

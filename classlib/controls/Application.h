@@ -102,6 +102,8 @@ class TApplication : public TComponent {
   TShowHintEvent OnShowHint;
   void ActivateHint(POINT CursorPos);
   void CancelHint();
+  // Cancels the hint when its control lies in the form.
+  void CancelHintIn(TCustomForm* Form);
   void HideHint();
   THintWindow* HintWindow() const { return hintWindow_.get(); }
   // Drops the hint window, so the next hint is made by the current HintWindowClass.
@@ -139,6 +141,7 @@ class TApplication : public TComponent {
   void Idle(const MSG& Msg);
   // Whether the pointer at ScreenPos still lies on the control whose hint waits.
   bool PointerOnHintControl(POINT ScreenPos);
+  bool WindowAboveHintControl(const RECT& HintRect);
   bool IsKeyMsg(MSG& Msg);
   bool IsMDIMsg(const MSG& Msg);
   void IsHintMsg(const MSG& Msg);

@@ -251,6 +251,9 @@ void TCustomForm::HandleActivate(TMessage& M) {
     if (!alive.expired()) Activate();
   } else {
     active_ = false;
+    // A dialog opening over the form: the hint of its control goes at once,
+    // not when its time is up.
+    if (Application) Application->CancelHintIn(this);
     Deactivate();
   }
 }

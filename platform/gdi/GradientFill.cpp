@@ -43,7 +43,8 @@ void FillGradientRect(Dc& dc, const PixelRows& rows, TRIVERTEX a, TRIVERTEX b, b
   }
 }
 
-// Pixels whose centres lie inside the triangle, coloured by barycentric weights.
+// The pixels the triangle covers (as a polygon does: a vertex stands for a
+// pixel centre), coloured by barycentric weights.
 void FillGradientTriangle(Dc& dc, const PixelRows& rows, const TRIVERTEX& v0, const TRIVERTEX& v1,
                           const TRIVERTEX& v2) {
   POINT o = dc.Offset();
@@ -61,7 +62,7 @@ void FillGradientTriangle(Dc& dc, const PixelRows& rows, const TRIVERTEX& v0, co
     for (int y = bx.y1; y < bx.y2; ++y) {
       rows.Span(y, bx.x1, bx.x2, [&](uint32_t* d, int count) {
         for (int k = 0; k < count; ++k) {
-          double px = bx.x1 + k + 0.5, py = y + 0.5;
+          double px = bx.x1 + k, py = y;
           double w0 = ((y1 - y2) * (px - x2) + (x2 - x1) * (py - y2)) / det;
           double w1 = ((y2 - y0) * (px - x2) + (x0 - x2) * (py - y2)) / det;
           double w2 = 1 - w0 - w1;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace qv::gdi {
 
@@ -206,15 +208,47 @@ std::vector<Span> RoundRectSpans(int left, int top, int right, int bottom, int e
 
 namespace {
 
+// An edge's crossing with a row, exactly: at x = floor + (exact ? 0 : a fraction).
 struct Crossing {
-  double x;
+  int64_t floor;
+  bool exact;
   int dir;
+  double x;
 };
+
+// Where the edge from a to b (a.y < b.y) crosses row y, a.y <= y <= b.y.
+Crossing CrossingAt(POINT a, POINT b, int y, int dir) {
+  const int64_t den = int64_t(b.y) - a.y, dy = int64_t(y) - a.y, dx = int64_t(b.x) - a.x;
+  int64_t q, r;
+  if (int64_t num; !__builtin_mul_overflow(dy, dx, &num)) {
+    q = num / den, r = num % den;
+  } else {  // coordinates far out: the product needs more bits
+    const __int128 wide = __int128(dy) * dx;
+    q = int64_t(wide / den), r = int64_t(wide % den);
+  }
+  if (r < 0) --q, r += den;  // round towards minus infinity
+  return Crossing{a.x + q, r == 0, dir, double(a.x) + double(dy) * double(dx) / double(den)};
+}
+
+// Closed pixel ranges [x0, x1] of one row, merged into spans.
+void AddRow(std::vector<Span>& spans, std::vector<std::pair<int64_t, int64_t>>& ranges, int y) {
+  std::sort(ranges.begin(), ranges.end());
+  for (size_t i = 0; i < ranges.size();) {
+    int64_t x0 = ranges[i].first, x1 = ranges[i].second;
+    for (++i; i < ranges.size() && ranges[i].first <= x1 + 1; ++i) x1 = std::max(x1, ranges[i].second);
+    x0 = std::max<int64_t>(x0, INT32_MIN + 1), x1 = std::min<int64_t>(x1, INT32_MAX - 1);
+    if (x0 <= x1) spans.push_back({y, int(x0), int(x1 + 1)});
+  }
+}
 
 }  // namespace
 
-// Scanline fill sampled at pixel centres; edges crossing a row's centre line
-// alternate (ALTERNATE) or accumulate a winding number (WINDING).
+// A point (x, y) stands for the centre of pixel (x, y), as it does for the
+// pens, so a polygon's outline and its fill meet. A pixel belongs to the
+// polygon when its centre lies inside or on the outline: mirroring a polygon
+// mirrors its pixels, and a filled triangle's sides are whole whatever their
+// direction. Crossings are exact (integer arithmetic), so a centre on a
+// slanted side never falls out by rounding.
 std::vector<Span> PolygonSpans(const POINT* pts, const int* counts, int polyCount, int fillMode,
                                RowRange rows) {
   std::vector<Span> spans;
@@ -226,19 +260,25 @@ std::vector<Span> PolygonSpans(const POINT* pts, const int* counts, int polyCoun
   }
   if (total < 3) return spans;
   std::vector<Crossing> xs;
-  for (int y = std::max(minY, rows.lo); y < std::min(maxY, rows.hi); ++y) {
-    double sy = y + 0.5;
-    xs.clear();
+  std::vector<std::pair<int64_t, int64_t>> ranges;
+  for (int y = std::max(minY, rows.lo); y <= maxY && y < rows.hi; ++y) {
+    xs.clear(), ranges.clear();
     const POINT* poly = pts;
     for (int k = 0; k < polyCount; ++k) {
       int n = std::max(0, counts[k]);
       for (int i = 0; i < n; ++i) {
         POINT a = poly[i], b = poly[(i + 1) % n];
-        if (a.y == b.y) continue;
+        if (a.y == b.y) {  // a side along the row: its pixels, nothing to cross
+          if (a.y == y) ranges.push_back({std::min(a.x, b.x), std::max(a.x, b.x)});
+          continue;
+        }
         int dir = b.y > a.y ? 1 : -1;
         if (dir < 0) std::swap(a, b);
-        if (sy < a.y || sy >= b.y) continue;
-        xs.push_back({a.x + (sy - a.y) * double(b.x - a.x) / double(b.y - a.y), dir});
+        if (y < a.y || y > b.y) continue;
+        const Crossing c = CrossingAt(a, b, y, dir);
+        if (c.exact) ranges.push_back({c.floor, c.floor});  // a centre on the side
+        if (y == b.y) continue;  // the lower end counts with the next side, as the upper end
+        xs.push_back(c);
       }
       poly += n;
     }
@@ -248,9 +288,10 @@ std::vector<Span> PolygonSpans(const POINT* pts, const int* counts, int polyCoun
       winding += xs[i].dir;
       bool inside = fillMode == WINDING ? winding != 0 : (i % 2) == 0;
       if (!inside) continue;
-      int x0 = int(std::ceil(xs[i].x - 0.5)), x1 = int(std::ceil(xs[i + 1].x - 0.5));
-      if (x1 > x0) spans.push_back({y, x0, x1});
+      const int64_t x0 = xs[i].floor + (xs[i].exact ? 0 : 1), x1 = xs[i + 1].floor;
+      if (x0 <= x1) ranges.push_back({x0, x1});
     }
+    AddRow(spans, ranges, y);
   }
   return spans;
 }

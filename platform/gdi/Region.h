@@ -10,6 +10,7 @@ HRGN CreateRectRgnIndirect(const RECT* r);
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom);
 HRGN CreateEllipticRgnIndirect(const RECT* r);
+// The pixels a polygon covers, as Polygon fills them (see Shapes.h).
 HRGN CreatePolygonRgn(const POINT* pts, int count, int fillMode);
 HRGN CreatePolyPolygonRgn(const POINT* pts, const int* counts, int polyCount, int fillMode);
 HRGN ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data);  // translation only

@@ -8,6 +8,10 @@ namespace qv {
 BOOL LineTo(HDC hdc, int x, int y);  // the end point itself is not drawn
 BOOL Polyline(HDC hdc, const POINT* pts, int count);
 BOOL PolylineTo(HDC hdc, const POINT* pts, int count);
+// A point stands for a pixel's centre, as for lines: a polygon covers the
+// pixels whose centres lie inside it (by the DC's fill mode) or on its
+// outline, so a shape and its mirror image cover mirrored pixels. The brush
+// fills them; the pen then draws the outline.
 BOOL Polygon(HDC hdc, const POINT* pts, int count);
 BOOL PolyPolygon(HDC hdc, const POINT* pts, const int* counts, int polyCount);
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);

@@ -27,8 +27,8 @@ int EmPixelsFor(int logicalHeight, const DesignMetrics& d) {
   return int(std::clamp(em, 1L, 1000L));  // hostile heights must not allocate wildly
 }
 
-Font::Font(const FontRequest& request, FontFace* primary, FontFace* fallback)
-    : request_(request), primary_(primary), fallback_(fallback) {
+Font::Font(const FontRequest& request, FontFace* primary, FontFace* fallback, CoveringFace covering)
+    : request_(request), primary_(primary), fallback_(fallback), covering_(std::move(covering)) {
   ComputeMetrics();
   MakeBoxGlyph();
 }
@@ -93,6 +93,9 @@ const Glyph& Font::Lookup(char32_t cp) {
   if (uint32_t index = primary_->GlyphIndex(cp)) return primary_->GetGlyph(index);
   if (fallback_)
     if (uint32_t index = fallback_->GlyphIndex(cp)) return fallback_->GetGlyph(index);
+  if (covering_)
+    if (FontFace* face = covering_(cp))
+      if (uint32_t index = face->GlyphIndex(cp)) return face->GetGlyph(index);
   return box_;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -40,8 +41,11 @@ inline constexpr int kDefaultFontHeight = -11;
 
 class Font {
  public:
-  // primary must not be null; fallback may be.
-  Font(const FontRequest& request, FontFace* primary, FontFace* fallback);
+  // A face with a glyph for a code point neither primary nor fallback has, or null.
+  using CoveringFace = std::function<FontFace*(char32_t)>;
+
+  // primary must not be null; fallback and covering may be.
+  Font(const FontRequest& request, FontFace* primary, FontFace* fallback, CoveringFace covering = {});
 
   const FontRequest& Request() const { return request_; }
   const FontMetrics& Metrics() const { return metrics_; }
@@ -71,6 +75,7 @@ class Font {
   FontRequest request_;
   FontFace* primary_;
   FontFace* fallback_;
+  CoveringFace covering_;
   FontMetrics metrics_;
   Glyph box_;    // for code points no face has
   Glyph blank_;  // control characters: a space's width, nothing drawn

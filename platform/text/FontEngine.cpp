@@ -64,7 +64,14 @@ std::unique_ptr<Font> FontEngine::Create(const FontRequest& request) {
   FontFace* primary = Face(keyFor(file, em));
   if (!primary) return nullptr;
   FontFace* fallback = file == fallbackFile ? nullptr : Face(keyFor(fallbackFile, em));
-  return std::make_unique<Font>(request, primary, fallback);
+  // Glyphs are resolved while the caller holds the engine's lock, so the
+  // covering face can be opened here on first use.
+  auto covering = [this, em, bold, italic, turn = request.Escapement % 3600](char32_t cp) -> FontFace* {
+    FontFile cover = MatchFontCovering(cp, bold, italic);
+    if (cover.Path.empty()) return nullptr;
+    return Face(FaceKey{cover, em, bold && !cover.Bold, italic && !cover.Italic, turn});
+  };
+  return std::make_unique<Font>(request, primary, fallback, covering);
 }
 
 Font* FontEngine::Get(const FontRequest& request) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cctype>
 #include <mutex>
+#include <unordered_map>
 
 namespace qv {
 namespace {
@@ -40,13 +41,39 @@ FcConfig* Config() {
   return config;
 }
 
-// One fontconfig query; empty Path when nothing at all matched.
-FontFile Query(const std::string& family, bool bold, bool italic) {
+// The file of a fontconfig match; empty Path when there is none.
+FontFile FileOf(FcPattern* match) {
+  FontFile result;
+  FcChar8* file = nullptr;
+  FcChar8* fam = nullptr;
+  int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return result;
+  result.Path = reinterpret_cast<const char*>(file);
+  FcPatternGetInteger(match, FC_INDEX, 0, &index);
+  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+  if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch && fam)
+    result.Family = reinterpret_cast<const char*>(fam);
+  result.Index = index;
+  result.Bold = weight >= FC_WEIGHT_DEMIBOLD;
+  result.Italic = slant != FC_SLANT_ROMAN;
+  return result;
+}
+
+// One fontconfig query for a style and either a family or a code point the
+// face must have; empty Path when nothing matched.
+FontFile Query(const std::string* family, const char32_t* covering, bool bold, bool italic) {
   FontFile result;
   FcConfig* config = Config();
   if (!config) return result;
   FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (family) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family->c_str()));
+  FcCharSet* chars = nullptr;
+  if (covering) {
+    chars = FcCharSetCreate();
+    FcCharSetAddChar(chars, FcChar32(*covering));
+    FcPatternAddCharSet(pattern, FC_CHARSET, chars);
+  }
   FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -55,24 +82,22 @@ FontFile Query(const std::string& family, bool bold, bool italic) {
   FcResult res = FcResultNoMatch;
   FcPattern* match = FcFontMatch(config, pattern, &res);
   if (match) {
-    FcChar8* file = nullptr;
-    FcChar8* fam = nullptr;
-    int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-      result.Path = reinterpret_cast<const char*>(file);
-      FcPatternGetInteger(match, FC_INDEX, 0, &index);
-      FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-      FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-      if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch && fam)
-        result.Family = reinterpret_cast<const char*>(fam);
-      result.Index = index;
-      result.Bold = weight >= FC_WEIGHT_DEMIBOLD;
-      result.Italic = slant != FC_SLANT_ROMAN;
-    }
+    // fontconfig answers its best match even when no font has the code point.
+    FcCharSet* has = nullptr;
+    if (!covering || (FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch && has &&
+                      FcCharSetHasChar(has, FcChar32(*covering))))
+      result = FileOf(match);
     FcPatternDestroy(match);
   }
+  if (chars) FcCharSetDestroy(chars);
   FcPatternDestroy(pattern);
   return result;
+}
+
+// fontconfig is not safe for concurrent queries on one configuration.
+std::mutex& QueryMutex() {
+  static std::mutex mutex;
+  return mutex;
 }
 
 }  // namespace
@@ -86,15 +111,24 @@ std::string MapFontFamily(std::string_view requested) {
 }
 
 FontFile MatchFontFile(std::string_view requested, bool bold, bool italic) {
-  // fontconfig is not safe for concurrent queries on one configuration.
-  static std::mutex mutex;
-  std::lock_guard lock(mutex);
+  std::lock_guard lock(QueryMutex());
   std::string family = MapFontFamily(requested);
-  FontFile file = Query(family, bold, italic);
+  FontFile file = Query(&family, nullptr, bold, italic);
   if (!file.Path.empty() && (IsGenericFamily(Lower(family)) || Lower(file.Family) == Lower(family)))
     return file;
-  FontFile fallback = Query(std::string(kFallbackFamily), bold, italic);
+  const std::string fallbackFamily(kFallbackFamily);
+  FontFile fallback = Query(&fallbackFamily, nullptr, bold, italic);
   return fallback.Path.empty() ? file : fallback;
+}
+
+FontFile MatchFontCovering(char32_t cp, bool bold, bool italic) {
+  std::lock_guard lock(QueryMutex());
+  // Every font size and face asks again for the same code points: one query each.
+  static std::unordered_map<uint64_t, FontFile> answers;
+  const uint64_t key = uint64_t(cp) << 2 | uint64_t(bold) << 1 | uint64_t(italic);
+  auto it = answers.find(key);
+  if (it == answers.end()) it = answers.emplace(key, Query(nullptr, &cp, bold, italic)).first;
+  return it->second;
 }
 
 }  // namespace qv

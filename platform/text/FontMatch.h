@@ -27,6 +27,11 @@ std::string MapFontFamily(std::string_view requested);
 // empty only when not even the fallback is installed.
 FontFile MatchFontFile(std::string_view requested, bool bold, bool italic);
 
+// A file in the given style that has a glyph for the code point, for text in
+// scripts neither the requested face nor the fallback family covers (Japanese
+// names in a Latin face). Path is empty when no installed font has it.
+FontFile MatchFontCovering(char32_t cp, bool bold, bool italic);
+
 // The family used for code points the requested face lacks.
 inline constexpr std::string_view kFallbackFamily = "DejaVu Sans";
 

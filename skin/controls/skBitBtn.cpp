@@ -80,7 +80,7 @@ TSkBtnLayout CalcBtnLayout(const TSkBtnLayoutInput& In) {
   return L;
 }
 
-TSkBitBtn::TSkBitBtn(TComponent* AOwner) : TSkSkinned(AOwner) {
+TSkBitBtn::TSkBitBtn(TComponent* AOwner) : TSkSkinned(AOwner), TSkButtonFace(this) {
   SkinData = std::make_unique<TSkCommonData>(this, true);
   SkinData->ClassCode = 94;
   ControlStyle().Exclude(csOpaque);
@@ -109,54 +109,8 @@ void TSkBitBtn::Changed() {
   Invalidate();
 }
 
-void TSkBitBtn::SetDisabledKind(TSkDisabledKind Value) {
-  disabledKind_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetDisabledGlyphKind(TSkDisabledGlyphKind Value) {
-  disabledGlyphKind_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetGrayed(bool Value) {
-  grayed_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetBlend(int Value) {
-  blend_ = std::clamp(Value, 0, 100);
-  Changed();
-}
-void TSkBitBtn::SetTextOffset(int Value) {
-  textOffset_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetImageIndex(int Value) {
-  imageIndex_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetImages(TCustomImageList* Value) {
-  if (images_) images_->RemoveFreeNotification(this);
-  images_ = Value;
-  if (Value) Value->FreeNotification(this);
-  Changed();
-}
-void TSkBitBtn::SetShowCaption(bool Value) {
-  showCaption_ = Value;
-  Changed();
-}
 void TSkBitBtn::SetShowFocus(bool Value) {
   showFocus_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetAlignment(TAlignment Value) {
-  alignment_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetTextAlignment(TAlignment Value) {
-  textAlignment_ = Value;
-  Changed();
-}
-void TSkBitBtn::SetDrawOverBorder(bool Value) {
-  drawOverBorder_ = Value;
   Changed();
 }
 void TSkBitBtn::SetDown(bool Value) {
@@ -168,7 +122,7 @@ void TSkBitBtn::SetDown(bool Value) {
 
 void TSkBitBtn::Notification(TComponent* AComponent, TOperation Operation) {
   TBitBtn::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == images_) images_ = nullptr;
+  FaceNotification(AComponent, Operation);
 }
 
 // ---- layout ----
@@ -375,31 +329,35 @@ bool TSkBitBtn::SkinApplied(TMessage& M) {
   return true;
 }
 
-bool TSkBitBtn::SkinCommand(TMessage& M) {
-  switch (M.WParamHi()) {
-    case AC_SKINREMOVED:
-      return SkinRemoved(M);
-    case AC_REPAINTNOW:
-      StopFade();
-      return false;
-    case AC_FADESTART:
-      PrepareCache();
-      return true;
-    case AC_ENDUPDATE:
-      if (!Skinned()) return false;
-      if (SkinData->Updating) {
-        SkinData->Updating = false;
-        Repaint();
-      }
-      return true;
-    case AC_SETCACHEFROZEN:
-      if (!Skinned()) return false;
-      SkinWndProc(M, SkinData.get());
-      if (SkinData->CacheFrozen) PrepareCache();
-      return true;
-    default:
-      return false;
+// Any manager's removal takes the button's skin away.
+bool TSkBitBtn::OtherSkinRemoved(TMessage& M) {
+  return SkinRemoved(M);
+}
+
+bool TSkBitBtn::RepaintNow(TMessage&) {
+  StopFade();
+  return false;
+}
+
+bool TSkBitBtn::FadeStart(TMessage&) {
+  PrepareCache();
+  return true;
+}
+
+bool TSkBitBtn::UpdateFinished(TMessage&) {
+  if (!Skinned()) return false;
+  if (SkinData->Updating) {
+    SkinData->Updating = false;
+    Repaint();
   }
+  return true;
+}
+
+bool TSkBitBtn::CacheFrozen(TMessage& M) {
+  if (!Skinned()) return false;
+  SkinWndProc(M, SkinData.get());
+  if (SkinData->CacheFrozen) PrepareCache();
+  return true;
 }
 
 void TSkBitBtn::WndProc(TMessage& M) {

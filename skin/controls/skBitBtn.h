@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "classlib/stdctrls/BitBtn.h"
+#include "skin/controls/skButtonFace.h"
 #include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 #include "skin/skConst.h"
@@ -34,45 +35,19 @@ struct TSkBtnLayout {
 };
 TSkBtnLayout CalcBtnLayout(const TSkBtnLayoutInput& In);
 
-using TBmpPaintEvent = std::function<void(TObject* Sender, TBitmap* Bmp)>;
-
-class TSkBitBtn : public TSkSkinned<TBitBtn> {
+class TSkBitBtn : public TSkSkinned<TBitBtn>, public TSkButtonFace {
  public:
   explicit TSkBitBtn(TComponent* AOwner);
   ~TSkBitBtn() override;
 
   std::unique_ptr<TSkCommonData> SkinData;
   int FocusMargin = 1;
-  TSkDisabledKind DisabledKind() const { return disabledKind_; }
-  void SetDisabledKind(TSkDisabledKind Value);
-  TSkDisabledGlyphKind DisabledGlyphKind() const { return disabledGlyphKind_; }
-  void SetDisabledGlyphKind(TSkDisabledGlyphKind Value);
-  bool Grayed() const { return grayed_; }
-  void SetGrayed(bool Value);
-  int Blend() const { return blend_; }
-  void SetBlend(int Value);  // a percent, held to 0..100
-  int TextOffset() const { return textOffset_; }
-  void SetTextOffset(int Value);
-  int ImageIndex() const { return imageIndex_; }
-  void SetImageIndex(int Value);
-  TCustomImageList* Images() const { return images_; }
-  void SetImages(TCustomImageList* Value);
-  bool ShowCaption() const { return showCaption_; }
-  void SetShowCaption(bool Value);
   bool ShowFocus() const { return showFocus_; }
   void SetShowFocus(bool Value);
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment Value);
-  TAlignment TextAlignment() const { return textAlignment_; }
-  void SetTextAlignment(TAlignment Value);
-  bool DrawOverBorder() const { return drawOverBorder_; }
-  void SetDrawOverBorder(bool Value);
   // True also while held down by the mouse or Space.
   bool Down() const { return down_ || held_; }
   void SetDown(bool Value);
-  TSkAnimatEvents AnimatEvents = TSkAnimatEvents{aeGlobalDef};
   TNotifyEvent OnMouseEnter, OnMouseLeave;
-  TBmpPaintEvent OnPaint;
 
   // 2 while down, 1 while active (mouse over, focused) or shown as default, else 0.
   virtual int CurrentState();
@@ -92,8 +67,13 @@ class TSkBitBtn : public TSkSkinned<TBitBtn> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool OtherSkinRemoved(TMessage& Message) override;
+  bool RepaintNow(TMessage& Message) override;
+  bool FadeStart(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
+  bool CacheFrozen(TMessage& Message) override;
   void Changed();
+  void FaceChanged() override { Changed(); }
   void Fade(TSkAnimatEvent Event, int Direction);
   void StopFade();
   void PrepareCache();
@@ -107,13 +87,7 @@ class TSkBitBtn : public TSkSkinned<TBitBtn> {
 
   int lastSpacing_ = -2;
   bool pressed_ = false, held_ = false, regionChanged_ = true, hintsSaved_ = false, savedShowHint_ = true;
-  TSkDisabledKind disabledKind_{dkBlended};
-  TSkDisabledGlyphKind disabledGlyphKind_{dgBlended};
-  bool grayed_ = false;
-  int blend_ = 0, textOffset_ = 0, imageIndex_ = -1;
-  TCustomImageList* images_ = nullptr;
-  bool showCaption_ = true, showFocus_ = true, down_ = false, drawOverBorder_ = true;
-  TAlignment alignment_ = taCenter, textAlignment_ = taCenter;
+  bool showFocus_ = true, down_ = false;
   TSkFadeTimer* fade_ = nullptr;
   HRGN region_ = nullptr;
   bool shownAsDefault_ = false;

@@ -77,15 +77,10 @@ bool TSkCustomListControl::CtrlHandled(TMessage& M) {
   return true;
 }
 
-bool TSkCustomListControl::SkinCommand(TMessage& M) {
-  switch (M.WParamHi()) {
-    case AC_ENDUPDATE:
-      skinData_->Updating = false;
-      Invalidate();
-      return true;
-    default:
-      return false;
-  }
+bool TSkCustomListControl::UpdateFinished(TMessage&) {
+  skinData_->Updating = false;
+  Invalidate();
+  return true;
 }
 
 void TSkCustomListControl::WndProc(TMessage& M) {

@@ -36,7 +36,7 @@ class TSkCustomListControl : public TSkSkinned<TWinControl> {
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
   bool CtrlHandled(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
   std::unique_ptr<TSkBoundLabel> boundLabel_;
 };

@@ -332,11 +332,12 @@ void TSkCustomComboEdit::SkinChanged(TMessage& M) {
   SetEditRect();
 }
 
-void TSkCustomComboEdit::SkinCommandAfter(TMessage& M) {
-  if (M.WParamHi() == AC_GETCACHE)
-    SharedCacheInfo = MakeCacheInfo(skinData_->CacheBmp.get(), 2, 2);
-  else if (M.WParamHi() == AC_PREPARING)
-    M.LParam = 0;
+void TSkCustomComboEdit::AfterCacheQuery(TMessage&) {
+  SharedCacheInfo = MakeCacheInfo(skinData_->CacheBmp.get(), 2, 2);
+}
+
+void TSkCustomComboEdit::AfterPreparingQuery(TMessage& M) {
+  M.LParam = 0;
 }
 
 void TSkCustomComboEdit::WndProc(TMessage& M) {

@@ -73,7 +73,8 @@ class TSkCustomComboEdit : public TSkMaskEdit, public ISkGlyphOwner {
 
  protected:
   void SkinChanged(TMessage& Message) override;
-  void SkinCommandAfter(TMessage& Message) override;
+  void AfterCacheQuery(TMessage& Message) override;
+  void AfterPreparingQuery(TMessage& Message) override;
   virtual void ButtonClick();
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;

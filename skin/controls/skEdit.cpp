@@ -154,20 +154,20 @@ bool TSkEdit::SkinApplied(TMessage& M) {
   return true;
 }
 
-bool TSkEdit::SkinCommand(TMessage& M) {
-  if (M.WParamHi() != AC_BGNOTPLAIN) return false;
+bool TSkEdit::BgNotPlainQuery(TMessage& M) {
   M.LParam = 0;
   return true;
 }
 
 // While skinned, once the plain edit has answered.
-void TSkEdit::SkinCommandAfterPlain(TMessage& M) {
-  if (M.WParamHi() == AC_ENDUPDATE && skinData_->Updating) {
-    skinData_->Updating = false;
-    Repaint();
-  } else if (M.WParamHi() == AC_SETCACHEFROZEN && skinData_->CacheFrozen) {
-    PrepareCache();
-  }
+void TSkEdit::AfterPlainUpdateFinished(TMessage&) {
+  if (!skinData_->Updating) return;
+  skinData_->Updating = false;
+  Repaint();
+}
+
+void TSkEdit::AfterPlainCacheFrozen(TMessage&) {
+  if (skinData_->CacheFrozen) PrepareCache();
 }
 
 void TSkEdit::WndProc(TMessage& M) {

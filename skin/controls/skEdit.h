@@ -35,8 +35,9 @@ class TSkEdit : public TSkSkinned<TEdit> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
-  void SkinCommandAfterPlain(TMessage& Message) override;
+  bool BgNotPlainQuery(TMessage& Message) override;
+  void AfterPlainUpdateFinished(TMessage& Message) override;
+  void AfterPlainCacheFrozen(TMessage& Message) override;
 
  private:
   bool SkinnedWndProc(TMessage& Message);

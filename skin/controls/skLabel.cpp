@@ -78,8 +78,8 @@ void TSkCustomLabel::WndProc(TMessage& Message) {
 
 // Labels follow the default manager: its skin's removal gives back the
 // window text colour.
-void TSkCustomLabel::SkinChanged(TMessage& M) {
-  if (DefaultManager && M.WParamHi() == AC_SKINREMOVED) Font()->SetColor(clWindowText);
+void TSkCustomLabel::AfterSkinRemoved(TMessage&) {
+  if (DefaultManager) Font()->SetColor(clWindowText);
 }
 
 TSkLabel::TSkLabel(TComponent* AOwner) : TSkCustomLabel(AOwner) {}
@@ -95,8 +95,8 @@ bool TSkLabel::SkinRemoved(TMessage&) {
   return true;
 }
 
-bool TSkLabel::SkinCommand(TMessage& M) {
-  return M.WParamHi() == AC_SKINREMOVED;
+bool TSkLabel::OtherSkinRemoved(TMessage&) {
+  return true;
 }
 
 // A label draws no skin of its own: the query goes on to the plain label,

@@ -15,7 +15,7 @@ class TSkCustomLabel : public TCustomLabel, protected TSkCommandHooks {
   void WndProc(TMessage& Message) override;
 
  protected:
-  void SkinChanged(TMessage& Message) override;
+  void AfterSkinRemoved(TMessage& Message) override;
   // The font to paint with: the skin's global font colour applied first.
   virtual TFont* GetCurrentFont();
   void Paint() override;
@@ -31,7 +31,7 @@ class TSkLabel : public TSkCustomLabel {
  protected:
   TFont* GetCurrentFont() override;
   bool SkinRemoved(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool OtherSkinRemoved(TMessage& Message) override;
   bool CtrlHandled(TMessage& Message) override;
 };
 

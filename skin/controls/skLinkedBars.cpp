@@ -50,7 +50,8 @@ bool UpdateLinkedBar(TWinControl* Control, TSkScrollBar*& Bar, int Which,
     Bar->SetParams(-1, 0, 1);
   else
     Bar->SetParams(std::clamp(si.nPos, si.nMin, max), si.nMin, max);
-  Bar->SetPageSize(0);
+  // The page sizes the slider: its share of the track is the control's.
+  Bar->SetPageSize(int(si.nPage));
   Bar->LargeChange = si.nPage < 1 ? 1 : int(si.nPage);
   Bar->SetVisible(true);
   Bar->BringToFront();

@@ -401,15 +401,10 @@ bool TSkCustomListView::CtrlHandled(TMessage& M) {
   return true;
 }
 
-bool TSkCustomListView::SkinCommand(TMessage& M) {
-  switch (M.WParamHi()) {
-    case AC_ENDUPDATE:
-      skinData_->Updating = false;
-      if (HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
-      return true;
-    default:
-      return false;
-  }
+bool TSkCustomListView::UpdateFinished(TMessage&) {
+  skinData_->Updating = false;
+  if (HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
+  return true;
 }
 
 void TSkCustomListView::AfterMessage(const TMessage& M) {

@@ -58,7 +58,7 @@ class TSkCustomListView : public TSkSkinned<TCustomListView> {
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
   bool CtrlHandled(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
   void AfterMessage(const TMessage& M);
   void PaintFrame();
   void FreeBars();

@@ -109,8 +109,7 @@ bool TSkMaskEdit::SkinApplied(TMessage& M) {
   return true;
 }
 
-bool TSkMaskEdit::SkinCommand(TMessage& M) {
-  if (M.WParamHi() != AC_ENDUPDATE) return false;
+bool TSkMaskEdit::UpdateFinished(TMessage&) {
   if (skinData_->Updating) {
     skinData_->Updating = false;
     if (HandleAllocated()) SendMessageW(Handle(), WM_PAINT, 0, 0), SendMessageW(Handle(), WM_NCPAINT, 0, 0);

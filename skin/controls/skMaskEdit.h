@@ -36,7 +36,7 @@ class TSkMaskEdit : public TSkSkinned<TMaskEdit> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
   std::unique_ptr<TSkCommonData> skinData_;
 
  private:

@@ -99,23 +99,33 @@ bool TSkPanel::SkinApplied(TMessage& M) {
 
 // The other commands are answered here only while skinned; otherwise the
 // plain panel takes them.
+bool TSkPanel::SkinnedReady() {
+  return ControlIsReady(this) && skinData_->Skinned();
+}
+
+bool TSkPanel::UpdateFinished(TMessage&) {
+  if (!SkinnedReady()) return false;
+  if (skinData_->Updating) skinData_->Updating = false, Repaint();
+  return true;
+}
+
+bool TSkPanel::CacheFrozen(TMessage& M) {
+  if (!SkinnedReady()) return false;
+  SkinWndProc(M, skinData_.get());
+  if (skinData_->CacheFrozen) PrepareCache();
+  return true;
+}
+
+bool TSkPanel::PreparingQuery(TMessage& M) {
+  if (!SkinnedReady()) return false;
+  M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
+  return true;
+}
+
 bool TSkPanel::SkinCommand(TMessage& M) {
-  if (!ControlIsReady(this) || !skinData_->Skinned()) return false;
-  switch (M.WParamHi()) {
-    case AC_ENDUPDATE:
-      if (skinData_->Updating) skinData_->Updating = false, Repaint();
-      return true;
-    case AC_SETCACHEFROZEN:
-      SkinWndProc(M, skinData_.get());
-      if (skinData_->CacheFrozen) PrepareCache();
-      return true;
-    case AC_PREPARING:
-      M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
-      return true;
-    default:
-      if (!HandleSkinCommand(M, skinData_.get())) TPanel::WndProc(M);
-      return true;
-  }
+  if (!SkinnedReady()) return false;
+  if (!HandleSkinCommand(M, skinData_.get())) TPanel::WndProc(M);
+  return true;
 }
 
 void TSkPanel::WndProc(TMessage& M) {

@@ -31,7 +31,11 @@ class TSkPanel : public TSkSkinned<TPanel> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
+  bool CacheFrozen(TMessage& Message) override;
+  bool PreparingQuery(TMessage& Message) override;
   bool SkinCommand(TMessage& Message) override;
+  bool SkinnedReady();
   std::unique_ptr<TSkCommonData> skinData_;
 };
 

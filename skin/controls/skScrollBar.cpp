@@ -370,8 +370,7 @@ bool TSkScrollBar::SkinApplied(TMessage& M) {
   return true;
 }
 
-bool TSkScrollBar::SkinCommand(TMessage& M) {
-  if (M.WParamHi() != AC_ENDUPDATE) return false;
+bool TSkScrollBar::UpdateFinished(TMessage&) {
   SkinData->Updating = false;
   Repaint();
   return true;

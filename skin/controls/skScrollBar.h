@@ -74,7 +74,7 @@ class TSkScrollBar : public TSkSkinned<TWinControl> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
   int64_t CoordToPosition64(POINT P) const;
   int DraggedTo(POINT P) const;     // the position for the slider dragged to P
   int Offset(int64_t Delta) const;  // Position + Delta, kept in the int range

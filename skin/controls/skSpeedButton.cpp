@@ -89,7 +89,7 @@ TSkSpeedButton* TSkSpeedButton::OpenMenuButton() {
   return openMenuButton;
 }
 
-TSkSpeedButton::TSkSpeedButton(TComponent* AOwner) : TSkSkinned(AOwner) {
+TSkSpeedButton::TSkSpeedButton(TComponent* AOwner) : TSkSkinned(AOwner), TSkButtonFace(this) {
   skinData_ = std::make_unique<TSkCommonData>(this, true);
   skinData_->ClassCode = 92;
   skinData_->Loaded();
@@ -112,48 +112,6 @@ void TSkSpeedButton::Changed() {
   SkinRepaint();
 }
 
-void TSkSpeedButton::SetDisabledKind(TSkDisabledKind Value) {
-  if (Value != disabledKind_) disabledKind_ = Value, Changed();
-}
-void TSkSpeedButton::SetDisabledGlyphKind(TSkDisabledGlyphKind Value) {
-  if (Value == disabledGlyphKind_) return;
-  disabledGlyphKind_ = Value;
-  GlyphFromImages();
-}
-void TSkSpeedButton::SetGrayed(bool Value) {
-  if (Value != grayed_) grayed_ = Value, Changed();
-}
-void TSkSpeedButton::SetBlend(int Value) {
-  Value = std::clamp(Value, 0, 100);
-  if (Value != blend_) blend_ = Value, Changed();
-}
-void TSkSpeedButton::SetTextOffset(int Value) {
-  if (Value != textOffset_) textOffset_ = Value, Changed();
-}
-void TSkSpeedButton::SetShowCaption(bool Value) {
-  if (Value != showCaption_) showCaption_ = Value, Changed();
-}
-void TSkSpeedButton::SetAlignment(TAlignment Value) {
-  if (Value != alignment_) alignment_ = Value, Changed();
-}
-void TSkSpeedButton::SetDrawOverBorder(bool Value) {
-  if (Value != drawOverBorder_) drawOverBorder_ = Value, Changed();
-}
-void TSkSpeedButton::SetTextAlignment(TAlignment Value) {
-  if (Value != textAlignment_) textAlignment_ = Value, SkinRepaint();
-}
-void TSkSpeedButton::SetImageIndex(int Value) {
-  if (Value == imageIndex_) return;
-  imageIndex_ = Value;
-  GlyphFromImages();
-}
-void TSkSpeedButton::SetImages(TCustomImageList* Value) {
-  if (Value == images_) return;
-  images_ = Value;
-  if (images_) images_->FreeNotification(this);
-  GlyphFromImages();
-}
-
 void TSkSpeedButton::SetDropdownMenu(TPopupMenu* Value) {
   dropdownMenu_ = Value;
   if (Value) Value->FreeNotification(this);
@@ -171,7 +129,7 @@ void TSkSpeedButton::SetButtonStyle(TToolButtonStyle Value) {
 void TSkSpeedButton::Notification(TComponent* AComponent, TOperation Operation) {
   TSpeedButton::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == images_) images_ = nullptr;
+  FaceNotification(AComponent, Operation);
   if (AComponent == dropdownMenu_) dropdownMenu_ = nullptr;
 }
 
@@ -400,26 +358,29 @@ bool TSkSpeedButton::SkinApplied(TMessage& M) {
   return true;
 }
 
-bool TSkSpeedButton::SkinCommand(TMessage& M) {
-  switch (M.WParamHi()) {
-    case AC_ENDUPDATE:
-      return true;
-    case AC_SETCACHEFROZEN:
-      SkinWndProc(M, skinData_.get());
-      if (skinData_->CacheFrozen && skinData_->Skinned()) PrepareCache();
-      return true;
-    case AC_PREPARING:
-      M.LParam = skinData_->GetUpdating() ? 1 : 0;
-      return true;
-    case AC_SECTIONREDRAWN:
-      SkinRepaint();
-      return true;
-    case AC_REPAINTNOW:
-      StopFadeTimer(fade_);
-      return true;
-    default:
-      return false;
-  }
+bool TSkSpeedButton::UpdateFinished(TMessage&) {
+  return true;
+}
+
+bool TSkSpeedButton::CacheFrozen(TMessage& M) {
+  SkinWndProc(M, skinData_.get());
+  if (skinData_->CacheFrozen && skinData_->Skinned()) PrepareCache();
+  return true;
+}
+
+bool TSkSpeedButton::PreparingQuery(TMessage& M) {
+  M.LParam = skinData_->GetUpdating() ? 1 : 0;
+  return true;
+}
+
+bool TSkSpeedButton::SectionRedrawn(TMessage&) {
+  SkinRepaint();
+  return true;
+}
+
+bool TSkSpeedButton::RepaintNow(TMessage&) {
+  StopFadeTimer(fade_);
+  return true;
 }
 
 void TSkSpeedButton::WndProc(TMessage& M) {

@@ -8,6 +8,7 @@
 
 #include "classlib/comctrls/ToolBar.h"  // TToolButtonStyle: the tool bar's button styles
 #include "classlib/stdctrls/SpeedButton.h"
+#include "skin/controls/skButtonFace.h"
 #include "skin/controls/skSkinnedControl.h"
 #include "skin/skCommonData.h"
 #include "skin/skFade.h"
@@ -16,8 +17,6 @@ namespace qv {
 
 class TPopupMenu;
 class TCustomImageList;
-
-using TBmpPaintEvent = std::function<void(TObject* Sender, TBitmap* Bmp)>;
 
 // The drop-down arrow part's width.
 constexpr int SkArrowWidth = 16;
@@ -35,40 +34,16 @@ struct TSkButtonGeometry {
 RECT SkCaptionRect(const TSkButtonGeometry& G);
 RECT SkGlyphRect(const TSkButtonGeometry& G);
 
-class TSkSpeedButton : public TSkSkinned<TSpeedButton> {
+class TSkSpeedButton : public TSkSkinned<TSpeedButton>, public TSkButtonFace {
  public:
   explicit TSkSpeedButton(TComponent* AOwner);
   ~TSkSpeedButton() override;
 
   TSkCommonData* SkinData() const { return skinData_.get(); }
-  TSkDisabledKind DisabledKind() const { return disabledKind_; }
-  void SetDisabledKind(TSkDisabledKind Value);
-  TSkDisabledGlyphKind DisabledGlyphKind() const { return disabledGlyphKind_; }
-  void SetDisabledGlyphKind(TSkDisabledGlyphKind Value);
-  bool Grayed() const { return grayed_; }
-  void SetGrayed(bool Value);
-  int Blend() const { return blend_; }
-  void SetBlend(int Value);
-  int TextOffset() const { return textOffset_; }
-  void SetTextOffset(int Value);
-  int ImageIndex() const { return imageIndex_; }
-  void SetImageIndex(int Value);
-  TCustomImageList* Images() const { return images_; }
-  void SetImages(TCustomImageList* Value);
-  bool ShowCaption() const { return showCaption_; }
-  void SetShowCaption(bool Value);
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment Value);
   TToolButtonStyle ButtonStyle() const { return buttonStyle_; }
   void SetButtonStyle(TToolButtonStyle Value);
   TPopupMenu* DropdownMenu() const { return dropdownMenu_; }
   void SetDropdownMenu(TPopupMenu* Value);
-  bool DrawOverBorder() const { return drawOverBorder_; }
-  void SetDrawOverBorder(bool Value);
-  TAlignment TextAlignment() const { return textAlignment_; }
-  void SetTextAlignment(TAlignment Value);
-  TSkAnimatEvents AnimatEvents{aeGlobalDef};
-  TBmpPaintEvent OnPaint;
   bool MenuVisible() const { return menuVisible_; }
   // The button whose drop-down menu is open, library-wide (null when none).
   static TSkSpeedButton* OpenMenuButton();
@@ -86,7 +61,11 @@ class TSkSpeedButton : public TSkSkinned<TSpeedButton> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
+  bool CacheFrozen(TMessage& Message) override;
+  bool PreparingQuery(TMessage& Message) override;
+  bool SectionRedrawn(TMessage& Message) override;
+  bool RepaintNow(TMessage& Message) override;
   virtual void DrawCaption();
   virtual void DrawGlyph();
   virtual void PrepareCache();
@@ -105,17 +84,14 @@ class TSkSpeedButton : public TSkSkinned<TSpeedButton> {
   void DropDown(int X);
   void GlyphFromImages();
   void Changed();
+  void FaceChanged() override { Changed(); }
+  void FaceImageChanged() override { GlyphFromImages(); }
+  void FaceTextAlignmentChanged() override { SkinRepaint(); }
 
   int lastNumGlyphs_ = 0, lastSpacing_ = 0;
   bool lastDown_ = false;
-  TSkDisabledKind disabledKind_{dkBlended};
-  TSkDisabledGlyphKind disabledGlyphKind_{dgBlended};
-  bool grayed_ = false;
-  int blend_ = 0, textOffset_ = 0, imageIndex_ = -1;
-  TCustomImageList* images_ = nullptr;
-  bool showCaption_ = true, drawOverBorder_ = true, menuVisible_ = false;
+  bool menuVisible_ = false;
   bool glyphFromList_ = false;
-  TAlignment alignment_ = taCenter, textAlignment_ = taCenter;
   TToolButtonStyle buttonStyle_ = tbsButton;
   TPopupMenu* dropdownMenu_ = nullptr;
 };

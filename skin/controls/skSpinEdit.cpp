@@ -220,14 +220,13 @@ void TSkSpinButton::BtnClick(TObject* Sender) {
 
 // The buttons lie on the edit's skin: they draw from its cache and are
 // never behind with their background.
-void TSkSpinButton::SkinCommandAfterPlain(TMessage& M) {
-  if (M.WParamHi() == AC_GETCACHE) {
-    if (auto* e = dynamic_cast<TSkEdit*>(edit_)) {
-      SharedCacheInfo = MakeCacheInfo(e->SkinData()->CacheBmp.get(), Left() + 2, Top() + 2);
-    }
-  } else if (M.WParamHi() == AC_PREPARING) {
-    M.LParam = 0;
-  }
+void TSkSpinButton::AfterPlainCacheQuery(TMessage&) {
+  if (auto* e = dynamic_cast<TSkEdit*>(edit_))
+    SharedCacheInfo = MakeCacheInfo(e->SkinData()->CacheBmp.get(), Left() + 2, Top() + 2);
+}
+
+void TSkSpinButton::AfterPlainPreparingQuery(TMessage& M) {
+  M.LParam = 0;
 }
 
 void TSkSpinButton::WndProc(TMessage& M) {
@@ -346,8 +345,8 @@ void TSkBaseSpinEdit::SkinChanged(TMessage& M) {
   button_->DrawDefaultGlyphs();
 }
 
-void TSkBaseSpinEdit::SkinCommandAfter(TMessage& M) {
-  if (M.WParamHi() == AC_PREPARING) M.LParam = 0;
+void TSkBaseSpinEdit::AfterPreparingQuery(TMessage& M) {
+  M.LParam = 0;
 }
 
 void TSkBaseSpinEdit::WndProc(TMessage& M) {

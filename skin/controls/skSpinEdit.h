@@ -57,7 +57,8 @@ class TSkSpinButton : public TWinControl, protected TSkCommandHooks {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void SkinCommandAfterPlain(TMessage& Message) override;
+  void AfterPlainCacheQuery(TMessage& Message) override;
+  void AfterPlainPreparingQuery(TMessage& Message) override;
 
  private:
   skSpinEdit::TSkTimerSpeedButton* MakeButton();
@@ -86,7 +87,7 @@ class TSkBaseSpinEdit : public TSkEdit {
 
  protected:
   void SkinChanged(TMessage& Message) override;
-  void SkinCommandAfter(TMessage& Message) override;
+  void AfterPreparingQuery(TMessage& Message) override;
   virtual bool IsValidChar(char16_t Key);
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char16_t& Key) override;

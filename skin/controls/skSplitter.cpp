@@ -95,8 +95,8 @@ bool TSkSplitter::SkinApplied(TMessage& M) {
 
 // While skinned the splitter ends an update itself; every other command
 // goes on to the plain splitter.
-bool TSkSplitter::SkinCommand(TMessage& M) {
-  if (M.WParamHi() != AC_ENDUPDATE || !ControlIsReady(this) || !skinData_->Skinned()) return false;
+bool TSkSplitter::UpdateFinished(TMessage&) {
+  if (!ControlIsReady(this) || !skinData_->Skinned()) return false;
   if (skinData_->Updating) skinData_->Updating = false, Repaint();
   return true;
 }

@@ -27,7 +27,7 @@ class TSkSplitter : public TSkSkinned<TSplitter> {
   bool SkinLoaded(TMessage& Message) override;
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
 
  private:
   void RestoreHints();

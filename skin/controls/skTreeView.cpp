@@ -115,16 +115,11 @@ bool TSkTreeView::CtrlHandled(TMessage& M) {
   return true;
 }
 
-bool TSkTreeView::SkinCommand(TMessage& M) {
-  switch (M.WParamHi()) {
-    case AC_ENDUPDATE:
-      if (!skinData_->Updating) return false;
-      skinData_->Updating = false;
-      Perform(WM_NCPAINT, 0, 0);
-      return true;
-    default:
-      return false;
-  }
+bool TSkTreeView::UpdateFinished(TMessage&) {
+  if (!skinData_->Updating) return false;
+  skinData_->Updating = false;
+  Perform(WM_NCPAINT, 0, 0);
+  return true;
 }
 
 // Skinned, ready control; true when the message must go no further.

@@ -40,7 +40,7 @@ class TSkTreeView : public TSkSkinned<TTreeView> {
   bool SkinRemoved(TMessage& Message) override;
   bool SkinApplied(TMessage& Message) override;
   bool CtrlHandled(TMessage& Message) override;
-  bool SkinCommand(TMessage& Message) override;
+  bool UpdateFinished(TMessage& Message) override;
   bool SkinnedMessage(TMessage& M);
   void NormalPath(TMessage& M);
   void AfterNotify(const TMessage& M);

@@ -104,6 +104,17 @@ void TSkMDIForm::MakeChildIconItem() {
     if (auto* menus = dynamic_cast<TSkinableMenus*>(m->MenuPainter())) menus->InitItem(childIconItem_, true);
 }
 
+// Made outside the menu, the item first took a popup item's handlers; in the
+// bar it is a title, measured 8 pixels wide and not painted.
+void TSkMDIForm::HookIconItemAsTitle() {
+  TSkinManager* m = provider_->SkinData()->SkinManager();
+  auto* menus = m ? dynamic_cast<TSkinableMenus*>(m->MenuPainter()) : nullptr;
+  if (!menus) return;
+  if (menus->HasOwnDraw(childIconItem_)) childIconItem_->OnAdvancedDrawItem = nullptr;
+  if (menus->HasOwnMeasure(childIconItem_)) childIconItem_->OnMeasureItem = nullptr;
+  menus->InitItem(childIconItem_, true);
+}
+
 void TSkMDIForm::SendToActiveChild(WPARAM Command) {
   TCustomForm* child = form_ ? form_->ActiveMDIChild() : nullptr;
   if (child && child->HandleAllocated()) SendMessage(child->WindowHandle(), WM_SYSCOMMAND, Command, 0);
@@ -143,6 +154,22 @@ LRESULT TSkMDIForm::ClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   return self->HandleClient(hwnd, msg, wParam, lParam);
 }
 
+// The provider's skin going: the client paints itself again.
+bool TSkMDIForm::SkinRemoved(TMessage& M) {
+  connected_ = false;
+  if (client_)
+    RedrawWindow(client_, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
+  M.Result = 0;
+  return true;
+}
+
+// Asked by the provider when it connects: the client is served already.
+bool TSkMDIForm::CtrlHandled(TMessage& M) {
+  connected_ = true;
+  M.Result = 1;
+  return true;
+}
+
 LRESULT TSkMDIForm::CallOld(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return oldClientProc_ ? CallWindowProcW(oldClientProc_, hwnd, msg, wParam, lParam)
                         : DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -155,18 +182,8 @@ bool TSkMDIForm::PaintsSkinned() const {
 }
 
 LRESULT TSkMDIForm::HandleClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == SM_SKINCMD) {
-    const WORD cmd = HIWORD(wParam);
-    if (cmd == AC_SKINREMOVED && lParam == reinterpret_cast<LPARAM>(provider_->SkinData()->SkinManager())) {
-      connected_ = false;
-      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
-      return 0;
-    }
-    if (cmd == AC_CTRLHANDLED) {
-      connected_ = true;
-      return 1;
-    }
-  }
+  TMessage command{msg, wParam, lParam, 0};
+  if (DispatchSkinCommand(command, provider_->SkinData(), *this)) return command.Result;
   switch (msg) {
     case WM_SIZE:
     case WM_HSCROLL:
@@ -246,7 +263,10 @@ void TSkMDIForm::UpdateMDIIconItem() {
       if (!first) {
         provider_->SkinData()->BeginUpdate();
         if (Application) Application->ProcessMessages();
-        if (childIconItem_) root->Insert(0, childIconItem_);
+        if (childIconItem_) {
+          root->Insert(0, childIconItem_);
+          HookIconItemAsTitle();
+        }
         provider_->SkinData()->EndUpdate();
         provider_->SkinData()->BGChanged = false;
         provider_->RepaintMenuLine();

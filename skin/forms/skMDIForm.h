@@ -7,6 +7,7 @@
 #include "classlib/controls/Forms.h"
 #include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
+#include "skin/controls/skSkinCommands.h"
 
 namespace qv {
 
@@ -28,10 +29,10 @@ TSkMDIScrollAxis RebaseScrollInfo(const SCROLLINFO& Raw, bool Horizontal);
 extern bool MDISkinPaint;
 extern bool MDISkinScrolls;
 
-class TSkMDIForm {
+class TSkMDIForm : private TSkCommandHooks {
  public:
   explicit TSkMDIForm(TSkinProvider* AProvider);
-  ~TSkMDIForm();
+  ~TSkMDIForm() override;
 
   void ConnectToClient();
   void UpdateMDIIconItem();
@@ -52,10 +53,13 @@ class TSkMDIForm {
   }
 
  private:
+  bool SkinRemoved(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
   static LRESULT ClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT CallOld(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void MakeChildIconItem();
+  void HookIconItemAsTitle();
   void SendToActiveChild(WPARAM Command);
   void PaintClient(HWND hwnd);
   void PaintClientFrame(HWND hwnd);

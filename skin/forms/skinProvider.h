@@ -12,6 +12,7 @@
 #include "classlib/Component.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Bitmap.h"
+#include "skin/controls/skSkinCommands.h"
 #include "skin/skCommonData.h"
 
 namespace qv {
@@ -92,7 +93,7 @@ struct TSkFormScrollInfo {
   RECT Rect{};
 };
 
-class TSkinProvider : public TComponent {
+class TSkinProvider : public TComponent, private TSkCommandHooks {
  public:
   explicit TSkinProvider(TComponent* AOwner);
   ~TSkinProvider() override;
@@ -171,6 +172,12 @@ class TSkinProvider : public TComponent {
   const std::vector<RECT>& TransparentRects() const { return transparentRects_; }
   void RepaintButton(LRESULT Code);
   void RepaintMenuLine();
+  // Draws the top-level item at a place of the menu bar into the cache in its
+  // current state and copies it to the window.
+  void MenuLineItemRepaint(int Pos);
+  // The title the menu loop has selected (-1: none) and whether it is open.
+  int MenuLineItemSelected() const { return menuLineItem_; }
+  bool MenuLineItemOpen() const { return menuLineOpen_; }
   void UpdateIconsIndexes();
 
   // Scroll bars of the form (AutoScroll forms).
@@ -229,7 +236,23 @@ class TSkinProvider : public TComponent {
   void CMMenuChanged(TMessage& Message);
   // The form's window, null before it has one.
   HWND FormWindow() const;
-  void SkinCommand(TMessage& Message);
+  // The skin commands.
+  bool SkinnedNow() const;
+  bool Unskinned(TMessage& Message);
+  bool SkinLoaded(TMessage& Message) override;
+  bool OtherSkinLoaded(TMessage& Message) override;
+  bool SkinRemoved(TMessage& Message) override;
+  bool SkinApplied(TMessage& Message) override;
+  bool CtrlHandled(TMessage& Message) override;
+  bool ProviderQuery(TMessage& Message) override;
+  bool CacheQuery(TMessage& Message) override;
+  bool SetUpdating(TMessage& Message) override;
+  bool CacheFrozen(TMessage& Message) override;
+  bool PreparingQuery(TMessage& Message) override;
+  bool ChildRepainting(TMessage& Message) override;
+  bool BgNotPlainQuery(TMessage& Message) override;
+  bool BgColorQuery(TMessage& Message) override;
+  bool SkinCommand(TMessage& Message) override;
   void SystemCommand(TMessage& Message);
   void ClientPaint(TMessage& Message);
   void InitMenuItems(bool Value);
@@ -247,7 +270,12 @@ class TSkinProvider : public TComponent {
   void DrawDragFrame();
   void PaintTitleBar(TBitmap* Bmp);
   void PaintMenuLine(TBitmap* Bmp);
+  TMenuItem* MenuLineItem(int Pos) const;
+  RECT DrawMenuLineItem(TBitmap* Bmp, int Pos);
+  void SetMenuLineItem(int Pos, bool Open);
+  void MenuLoopNotice(const TMessage& Message);
   void PaintMDIChildButtons(TBitmap* Bmp, int Top);
+  void PaintMDIChildIcon(TBitmap* Bmp);
   TCustomForm* MaximizedMDIChild() const;
   void PaintCaptionButtons(TBitmap* Bmp);
   void PaintCaptionText(TBitmap* Bmp);
@@ -289,6 +317,8 @@ class TSkinProvider : public TComponent {
   TSkCaptionButton buttonMin_, buttonMax_, buttonClose_, buttonHelp_, mdiMin_, mdiMax_, mdiClose_;
   int scrollPosV_ = 0, scrollPosH_ = 0, extentV_ = 0, extentH_ = 0;
   int menuRows_ = -1;
+  int menuLineItem_ = -1;  // the bar's selected title while the menu loop runs
+  bool menuLineOpen_ = false;
   int tempLeft_ = 0;  // where TempBmp starts in the cache
 };
 

@@ -472,41 +472,136 @@ void TSkinProvider::PaintMenuLine(TBitmap* Bmp) {
   const int index = m->GetSkinIndex(section);
   const int top = CaptionHeight() + SysBorderHeight();
   const int h = MenuRowCount() * MenuHeight();
-  const RECT band{0, top, FormWidth(), top + h};
+  // Inside the frame's side strips: the form's edge lines run on past the line.
+  const RECT band{SysBorderWidth(), top, std::max(SysBorderWidth(), FormWidth() - SysBorderWidth()), top + h};
   if (h <= 0) return;
   if (m->IsValidSkinIndex(index))
     PaintItemBySection(index, section, MakeCacheInfo(Bmp), m, Bmp, POINT{0, 0}, band, 0, true);
   menuLineBmp_->SetSize(FormWidth() - 2 * SysBorderWidth() > 0 ? FormWidth() : 1, h);
   CopyBitmapRect(Bmp, menuLineBmp_.get(), RECT{SysBorderWidth(), top, FormWidth(), top + h}, 0, 0);
-  // Each owner-drawn top-level item draws itself into the image at its place
-  // (found by its handle or command: the frame may hold a child's items too).
-  HWND hwnd = form_->WindowHandle();
-  HMENU hm = GetMenu(hwnd);
-  RECT wr;
-  GetWindowRect(hwnd, &wr);
-  TMenuItem* root = menu->Items();
+  // Each owner-drawn top-level item draws itself into the image at its place,
+  // the one the menu loop has selected in its hot or pressed state.
+  HMENU hm = GetMenu(form_->WindowHandle());
   const int count = hm ? GetMenuItemCount(hm) : 0;
+  for (int p = 0; p < count; ++p) DrawMenuLineItem(Bmp, p);
+  PaintMDIChildButtons(Bmp, top);
+}
+
+// The form's own top-level item at a place of its menu bar (found by its
+// handle or command: the bar may hold a maximised child's items too).
+TMenuItem* TSkinProvider::MenuLineItem(int Pos) const {
+  auto* menu = form_ ? form_->Menu() : nullptr;
+  if (!menu || !form_->HandleAllocated() || Pos < 0) return nullptr;
+  HMENU hm = GetMenu(form_->WindowHandle());
+  if (!hm || Pos >= GetMenuItemCount(hm)) return nullptr;
+  TMenuItem* root = menu->Items();
   for (int i = 0; i < root->Count(); ++i) {
     TMenuItem* item = root->Items(i);
-    if (!item->Visible() || !item->OnAdvancedDrawItem) continue;
-    int at = -1;
-    for (int p = 0; p < count && at < 0; ++p)
-      if (item->Count() > 0 ? GetSubMenu(hm, p) == item->Handle() : GetMenuItemID(hm, p) == item->Command())
-        at = p;
-    RECT r;
-    if (at < 0 || !GetMenuItemRect(hwnd, hm, UINT(at), &r)) continue;
-    OffsetRect(&r, -wr.left, -wr.top);
-    TOwnerDrawState state;
-    if (!item->Enabled()) state.Include(odDisabled);
-    item->OnAdvancedDrawItem(item, Bmp->Canvas(), r, state);
+    if (item->Count() > 0 ? GetSubMenu(hm, Pos) == item->Handle() : GetMenuItemID(hm, Pos) == item->Command())
+      return item;
   }
-  PaintMDIChildButtons(Bmp, top);
+  return nullptr;
+}
+
+RECT TSkinProvider::DrawMenuLineItem(TBitmap* Bmp, int Pos) {
+  TMenuItem* item = MenuLineItem(Pos);
+  if (!item || !item->Visible() || !item->OnAdvancedDrawItem) return RECT{};
+  HWND hwnd = form_->WindowHandle();
+  RECT r, wr;
+  if (!GetMenuItemRect(hwnd, GetMenu(hwnd), UINT(Pos), &r)) return RECT{};
+  GetWindowRect(hwnd, &wr);
+  OffsetRect(&r, -wr.left, -wr.top);
+  TOwnerDrawState state;
+  if (!item->Enabled()) state.Include(odDisabled);
+  if (Pos == menuLineItem_) state.Include(menuLineOpen_ ? odSelected : odHotLight);
+  item->OnAdvancedDrawItem(item, Bmp->Canvas(), r, state);
+  return r;
+}
+
+void TSkinProvider::MenuLineItemRepaint(int Pos) {
+  TBitmap* cache = skinData_->CacheBmp.get();
+  if (!cache || cache->Empty() || !Skinned() || !form_->HandleAllocated() || skinData_->BGChanged) return;
+  const RECT r = DrawMenuLineItem(cache, Pos);
+  if (IsRectEmpty(&r)) return;
+  HWND h = form_->WindowHandle();
+  if (HDC dc = GetWindowDC(h)) {
+    BitBlt(dc, r.left, r.top, r.Width(), r.Height(), cache->Canvas()->Handle(), r.left, r.top, SRCCOPY);
+    ReleaseDC(h, dc);
+  }
+}
+
+void TSkinProvider::SetMenuLineItem(int Pos, bool Open) {
+  if (Pos == menuLineItem_ && Open == menuLineOpen_) return;
+  const int previous = menuLineItem_;
+  menuLineItem_ = Pos;
+  menuLineOpen_ = Pos >= 0 && Open;
+  if (previous >= 0 && previous != Pos) MenuLineItemRepaint(previous);
+  if (Pos >= 0) MenuLineItemRepaint(Pos);
+}
+
+// The menu loop's notifications tell which title of the bar is selected and
+// whether its menu is dropped down.
+void TSkinProvider::MenuLoopNotice(const TMessage& M) {
+  if (!form_->HandleAllocated()) return;
+  HMENU bar = GetMenu(form_->WindowHandle());
+  if (!bar) return;
+  const int count = GetMenuItemCount(bar);
+  auto posOfSub = [&](HMENU sub) {
+    for (int p = 0; p < count; ++p)
+      if (GetSubMenu(bar, p) == sub) return p;
+    return -1;
+  };
+  switch (M.Msg) {
+    case WM_MENUSELECT: {
+      if (M.LParam == 0 && M.WParamHi() == 0xFFFF) return SetMenuLineItem(-1, false);
+      if (HMENU(M.LParam) != bar) return;
+      int pos = -1;
+      if (M.WParamHi() & MF_POPUP) {
+        pos = int(M.WParamLo());
+      } else {
+        for (int p = 0; p < count && pos < 0; ++p)
+          if (GetMenuItemID(bar, p) == UINT(M.WParamLo())) pos = p;
+      }
+      return SetMenuLineItem(pos, pos == menuLineItem_ && menuLineOpen_);
+    }
+    case WM_INITMENUPOPUP:
+      if (HIWORD(M.LParam) == 0)
+        if (const int pos = posOfSub(HMENU(M.WParam)); pos >= 0) SetMenuLineItem(pos, true);
+      return;
+    case WM_UNINITMENUPOPUP:
+      if (menuLineOpen_ && posOfSub(HMENU(M.WParam)) == menuLineItem_) SetMenuLineItem(menuLineItem_, false);
+      return;
+    case WM_EXITMENULOOP:
+      return SetMenuLineItem(-1, false);
+    default:
+      return;
+  }
 }
 
 TCustomForm* TSkinProvider::MaximizedMDIChild() const {
   if (!form_ || form_->FormStyle() != fsMDIForm || !form_->ClientHandle()) return nullptr;
   TCustomForm* child = form_->ActiveMDIChild();
   return child && child->WindowState() == wsMaximized ? child : nullptr;
+}
+
+// The icon goes into the child-icon item at the front of the bar, which is
+// narrower than an icon: it is drawn as large as the item holds.
+void TSkinProvider::PaintMDIChildIcon(TBitmap* Bmp) {
+  HWND hwnd = form_->WindowHandle();
+  HMENU bar = GetMenu(hwnd);
+  auto* menu = form_->Menu();
+  if (!bar || !menu || menu->Items()->Count() == 0 || menu->Items()->Items(0)->Name() != "skMDICII") return;
+  RECT r, wr;
+  if (!GetMenuItemRect(hwnd, bar, 0, &r)) return;
+  GetWindowRect(hwnd, &wr);
+  OffsetRect(&r, -wr.left, -wr.top);
+  const int size = std::min({16, int(r.Width()), int(r.Height())});
+  if (size <= 0) return;
+  HICON icon =
+      Application && Application->Icon && !Application->Icon->Empty() ? Application->Icon->Handle() : nullptr;
+  if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
+  DrawIconEx(Bmp->Canvas()->Handle(), r.left + (r.Width() - size) / 2, r.top + (r.Height() - size) / 2, icon,
+             size, size, 0, nullptr, DI_NORMAL);
 }
 
 // A maximised child's icon at the left of the menu line and its three
@@ -516,11 +611,7 @@ void TSkinProvider::PaintMDIChildButtons(TBitmap* Bmp, int Top) {
   if (!MaximizedMDIChild()) return;
   TSkinManager* m = skinData_->SkinManager();
   const int lineH = MenuHeight();
-  HICON icon =
-      Application && Application->Icon && !Application->Icon->Empty() ? Application->Icon->Handle() : nullptr;
-  if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
-  DrawIconEx(Bmp->Canvas()->Handle(), SysBorderWidth() + 2, Top + (lineH - 16) / 2, icon, 16, 16, 0, nullptr,
-             DI_NORMAL);
+  PaintMDIChildIcon(Bmp);
   SIZE size{16, 16};
   if (m->IsValidImgIndex(mdiClose_.ImageIndex)) size = GlyphFrame(m->ma[size_t(mdiClose_.ImageIndex)]);
   TSkCaptionButton* order[3] = {&mdiClose_, &mdiMax_, &mdiMin_};

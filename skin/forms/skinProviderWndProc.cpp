@@ -12,6 +12,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/OwnerDraw.h"
@@ -52,30 +53,8 @@ void TSkinProvider::OldWndProc(TMessage& Message) {
 
 void TSkinProvider::SkinProviderWndProc(TMessage& M) {
   if (!form_ || ComponentState().Contains(csDesigning)) return OldWndProc(M);
-  TSkinManager* own = skinData_->SkinManager();
-  const bool ownManager = own && M.LParam == reinterpret_cast<LPARAM>(own);
-  if (M.Msg == SM_SKINCMD) {
-    switch (M.WParamHi()) {
-      case AC_SKINLOADED:
-        if (!systemMenu_) PrepareForm();
-        break;
-      case AC_SKINREMOVED:
-        if (ownManager) return RemovePath(M);
-        break;
-      case AC_CTRLHANDLED:
-        M.LParam = 1;
-        M.Result = 1;
-        return;
-      default:
-        break;
-    }
-  }
+  if (DispatchSkinCommand(M, skinData_.get(), *this)) return;
   if (!FormDestroying() && Skinned()) return SkinnedDispatch(M);
-  if (M.Msg == SM_SKINCMD && M.WParamHi() == AC_SKINLOADED && ownManager && !FormDestroying()) {
-    ApplyPath(false);
-    SkinBroadcast(form_, M);
-    return;
-  }
   OldWndProc(M);
   if (M.Msg == WM_NCDESTROY && form_->FormStyle() == fsMDIChild) {
     TSkinProvider* p = MDIFormProvider();
@@ -213,80 +192,142 @@ void TSkinProvider::RefreshMDI() {
 
 // ---- skinned dispatch ----
 
-void TSkinProvider::SkinCommand(TMessage& M) {
-  TSkinManager* own = skinData_->SkinManager();
-  const bool ownManager = M.LParam == reinterpret_cast<LPARAM>(own);
-  HWND h = form_->HandleAllocated() ? form_->WindowHandle() : nullptr;
-  switch (M.WParamHi()) {
-    case AC_SKINLOADED:
-      if (ownManager) ApplyPath(true);
-      SkinBroadcast(form_, M);
-      break;
-    case AC_SKINAPPLIED:
-      if (!ownManager) break;
-      if (Framed() && h) SetWindowRgn(h, nullptr, FALSE);
-      skinData_->BGChanged = true;
-      skinData_->Updating = false;
-      menuRows_ = -1;
-      formBgCache_.reset();
-      InitMenuItems(true);
-      rgnChanged_ = Framed();
-      fullRepaint_ = true;
-      if (h) SendMessage(h, WM_NCPAINT, 0, 0);
-      if (mdiForm_ && form_->ClientHandle()) {
-        TCustomForm* child = form_->ActiveMDIChild();
-        if (child && child->WindowState() == wsMaximized && child->HandleAllocated())
-          SendMessage(child->WindowHandle(), WM_NCPAINT, 0, 0);
-        else
-          RedrawWindow(form_->ClientHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
-      }
-      if (useGlobalColor_ && !skinData_->CustomColor()) form_->SetColor(own->GetGlobalColor());
-      SkinBroadcast(form_, M);
-      if (h) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-      UpdateScrolls();
-      RefreshMDI();
-      break;
-    case AC_GETPROVIDER:
-      M.Result = reinterpret_cast<LRESULT>(this);
-      break;
-    case AC_GETCACHE:
-      if (!Loading()) {
-        const POINT o = ClientOffset();
-        SharedCacheInfo = TCacheInfo{skinData_->CacheBmp.get(), o.x, o.y, true};
-      }
-      break;
-    case AC_SETUPDATING:
-      skinData_->Updating = M.WParamLo() == 1;
-      if (skinData_->Updating) skinData_->BGChanged = true;
-      break;
-    case AC_SETCACHEFROZEN:
-      skinData_->CacheFrozen = (M.WParamLo() & 0xFF) != 0;
-      if (skinData_->CacheFrozen) {
-        skinData_->BGChanged = true;
-        fullRepaint_ = true;
-        PaintAll();
-      }
-      SkinWndProc(M, skinData_.get());
-      break;
-    case AC_PREPARING:
-      M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
-      break;
-    case AC_CHILDREPAINTING:
-      skinData_->RepaintingChild = reinterpret_cast<TControl*>(M.LParam);
-      break;
-    case AC_BGNOTPLAIN: {
-      const TSkGeneralData& gd = own->gd[size_t(skinData_->SkinIndex)];
-      M.LParam = gd.GradientPercent + gd.ImagePercent > 0 ? 1 : 0;
-      break;
-    }
-    case AC_GETBG:
-      // The hot colour, as the section records it for forms.
-      SharedBgColor = skinData_->Skinned() ? TColor(own->gd[size_t(skinData_->SkinIndex)].HotColor)
-                                           : ColorToRGB(form_->Color());
-      break;
-    default:
-      break;
+// Every skin command stops at the provider: a skinned form answers it here,
+// an unskinned one passes it to the form (SkinnedNow tells which).
+bool TSkinProvider::SkinnedNow() const {
+  return !FormDestroying() && Skinned();
+}
+
+bool TSkinProvider::Unskinned(TMessage& M) {
+  OldWndProc(M);
+  return true;
+}
+
+bool TSkinProvider::SkinLoaded(TMessage& M) {
+  if (!systemMenu_) PrepareForm();
+  if (SkinnedNow()) {
+    ApplyPath(true);
+    SkinBroadcast(form_, M);
+    return true;
   }
+  if (!skinData_->SkinManager() || FormDestroying()) return Unskinned(M);
+  ApplyPath(false);
+  SkinBroadcast(form_, M);
+  return true;
+}
+
+bool TSkinProvider::OtherSkinLoaded(TMessage& M) {
+  if (!systemMenu_) PrepareForm();
+  if (!SkinnedNow()) return Unskinned(M);
+  SkinBroadcast(form_, M);
+  return true;
+}
+
+bool TSkinProvider::SkinRemoved(TMessage& M) {
+  if (!skinData_->SkinManager()) return SkinCommand(M);  // a provider without a manager ignores it
+  RemovePath(M);
+  return true;
+}
+
+bool TSkinProvider::CtrlHandled(TMessage& M) {
+  M.LParam = 1;
+  M.Result = 1;
+  return true;
+}
+
+bool TSkinProvider::SkinApplied(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  TSkinManager* own = skinData_->SkinManager();
+  HWND h = form_->HandleAllocated() ? form_->WindowHandle() : nullptr;
+  if (Framed() && h) SetWindowRgn(h, nullptr, FALSE);
+  skinData_->BGChanged = true;
+  skinData_->Updating = false;
+  menuRows_ = -1;
+  formBgCache_.reset();
+  InitMenuItems(true);
+  rgnChanged_ = Framed();
+  fullRepaint_ = true;
+  if (h) SendMessage(h, WM_NCPAINT, 0, 0);
+  if (mdiForm_ && form_->ClientHandle()) {
+    TCustomForm* child = form_->ActiveMDIChild();
+    if (child && child->WindowState() == wsMaximized && child->HandleAllocated())
+      SendMessage(child->WindowHandle(), WM_NCPAINT, 0, 0);
+    else
+      RedrawWindow(form_->ClientHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+  }
+  if (useGlobalColor_ && !skinData_->CustomColor()) form_->SetColor(own->GetGlobalColor());
+  SkinBroadcast(form_, M);
+  if (h) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  UpdateScrolls();
+  RefreshMDI();
+  return true;
+}
+
+bool TSkinProvider::ProviderQuery(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  M.Result = reinterpret_cast<LRESULT>(this);
+  return true;
+}
+
+bool TSkinProvider::CacheQuery(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  if (!Loading()) {
+    const POINT o = ClientOffset();
+    SharedCacheInfo = TCacheInfo{skinData_->CacheBmp.get(), o.x, o.y, true};
+  }
+  return true;
+}
+
+bool TSkinProvider::SetUpdating(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  skinData_->Updating = M.WParamLo() == 1;
+  if (skinData_->Updating) skinData_->BGChanged = true;
+  return true;
+}
+
+bool TSkinProvider::CacheFrozen(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  skinData_->CacheFrozen = (M.WParamLo() & 0xFF) != 0;
+  if (skinData_->CacheFrozen) {
+    skinData_->BGChanged = true;
+    fullRepaint_ = true;
+    PaintAll();
+  }
+  SkinWndProc(M, skinData_.get());
+  return true;
+}
+
+bool TSkinProvider::PreparingQuery(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  M.LParam = skinData_->BGChanged || skinData_->GetUpdating() ? 1 : 0;
+  return true;
+}
+
+bool TSkinProvider::ChildRepainting(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  skinData_->RepaintingChild = reinterpret_cast<TControl*>(M.LParam);
+  return true;
+}
+
+bool TSkinProvider::BgNotPlainQuery(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  const TSkGeneralData& gd = skinData_->SkinManager()->gd[size_t(skinData_->SkinIndex)];
+  M.LParam = gd.GradientPercent + gd.ImagePercent > 0 ? 1 : 0;
+  return true;
+}
+
+bool TSkinProvider::BgColorQuery(TMessage& M) {
+  if (!SkinnedNow()) return Unskinned(M);
+  // The hot colour, as the section records it for forms.
+  SharedBgColor = skinData_->Skinned()
+                      ? TColor(skinData_->SkinManager()->gd[size_t(skinData_->SkinIndex)].HotColor)
+                      : ColorToRGB(form_->Color());
+  return true;
+}
+
+// Any other command: a skinned form swallows it.
+bool TSkinProvider::SkinCommand(TMessage& M) {
+  return SkinnedNow() || Unskinned(M);
 }
 
 void TSkinProvider::CutCaptionBand() {
@@ -307,8 +348,6 @@ void TSkinProvider::CutCaptionBand() {
 // Each message the skinned form takes care of has its handler below.
 void TSkinProvider::SkinnedDispatch(TMessage& M) {
   switch (M.Msg) {
-    case SM_SKINCMD:
-      return SkinCommand(M);
     case WM_MOVE:
       return WMMove(M);
     case WM_SIZE:
@@ -371,6 +410,12 @@ void TSkinProvider::SkinnedDispatch(TMessage& M) {
       return CMColorChanged(M);
     case CM_MENUCHANGED:
       return CMMenuChanged(M);
+    case WM_MENUSELECT:
+    case WM_INITMENUPOPUP:
+    case WM_UNINITMENUPOPUP:
+    case WM_EXITMENULOOP:
+      OldWndProc(M);
+      return MenuLoopNotice(M);
     default:
       return OldWndProc(M);
   }

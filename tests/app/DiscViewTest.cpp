@@ -56,6 +56,11 @@ TEST_F(DiscViewTest, CategoriesAreListedAlphabeticallyWithTheirDiscCounts) {
   // The root never collapses.
   root->Collapse(false);
   EXPECT_TRUE(root->Expanded());
+  // With no catalogue open no category is offered, here or on the search page.
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine->RefreshViews(true);
+  EXPECT_EQ(CategoryTexts(), std::vector<std::string>{" All Categories "});
+  EXPECT_EQ(FileTree->CatsCombo->Items()->Count(), 1);
 }
 
 TEST_F(DiscViewTest, ChoosingACategoryListsOnlyItsDiscs) {

@@ -186,6 +186,13 @@ TEST_F(MainFormTest, ReportPageSavesCopiesAndClears) {
   f->actRClear->Execute();
   EXPECT_TRUE(f->Editor->Text().empty());
   EXPECT_FALSE(Enabled(f->actRCopy));
+
+  // A name with a line break or a tab in it stays on its one line.
+  f->AddReportLine("/media/disc/two\nlines\t.txt");
+  f->AddReportLine(std::string("/media/disc/bell\x07.txt"));
+  ASSERT_EQ(f->Editor->Lines()->Count(), 2);
+  EXPECT_EQ(f->Editor->Lines()->Strings(0), "/media/disc/two\\nlines\\t.txt");
+  EXPECT_EQ(f->Editor->Lines()->Strings(1), "/media/disc/bell\\x07.txt");
 }
 
 TEST_F(MainFormTest, HelpOpensThePageOfTheActivePage) {

@@ -476,6 +476,8 @@ TEST_F(Scenario, ClearingTheCatalogueAsksFirst) {
   MainForm->actClear->Execute();
   EXPECT_EQ(MainForm->Engine->Discs->Count(), 0);
   EXPECT_EQ(DiscTree->Tree->RootNodeCount(), 0u);
+  EXPECT_TRUE(ConsoleHas("The database has been cleared: 1 disc(s) deleted"))
+      << testing::PrintToString(ConsoleLines());
 }
 
 TEST_F(Scenario, NewCatalogueOverAnOpenOneAsksAndAFailureSaysWhere) {

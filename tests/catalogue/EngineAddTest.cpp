@@ -1,4 +1,5 @@
 // Adding discs: counts, console narration, shared name records, partial adds.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -31,6 +32,10 @@ TEST_F(EngineAdd, StoresTheTreeAndNarrates) {
   EXPECT_EQ(host.console[3], "I 3 file(s) and 3 folder(s) were added to the database");
   EXPECT_EQ(host.console[4], "I Finalizing database");
   EXPECT_EQ(host.console[5].rfind("I Done in ", 0), 0u);
+  // The final write cannot be stopped: the windows are told for its length.
+  auto call = [&](const std::string& c) { return std::count(host.calls.begin(), host.calls.end(), c); };
+  EXPECT_EQ(call("StopAvailable 0 before line 4"), 1);
+  EXPECT_EQ(call("StopAvailable 1 before line 5"), 1);
 
   // The search folds case; each spelling keeps a name record of its own.
   ASSERT_TRUE(engine->Search(Files("b.txt")));

@@ -234,6 +234,36 @@ TEST_F(ScannerTest, UnreadableFolderIsKeptEmptyWithOneWarning) {
   ::chmod((dir / "locked").c_str(), 0755);
 }
 
+TEST_F(ScannerTest, UnreadableFoldersBelowOneTopFolderGiveOneLineAndACount) {
+  // As in /proc: many folders that cannot be read, deep in one tree.
+  for (const char* p : {"sys", "sys/p1", "sys/p2", "sys/p3"}) MakeDir(dir / p);
+  for (const char* p : {"sys/p1/locked", "sys/p2/locked", "sys/p3/locked", "solo"}) {
+    MakeDir(dir / p);
+    MakeFile(dir / (std::string(p) + "/in.txt"));
+  }
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  for (const char* p : {"sys", "sys/p1", "sys/p2", "sys/p3"}) ASSERT_EQ(::chmod((dir / p).c_str(), 0755), 0);
+  for (const char* p : {"sys/p1/locked", "sys/p2/locked", "sys/p3/locked", "solo"})
+    ASSERT_EQ(::chmod((dir / p).c_str(), 0), 0);
+  InChild(
+      [&] {
+        std::vector<std::string> warnings;
+        scanner.OnWarning = [&](const std::string& w) { warnings.push_back(w); };
+        if (!scanner.Scan(Opts()) || warnings.size() != 3) return false;
+        // The walk meets the folders in the file system's order.
+        std::sort(warnings.begin(), warnings.begin() + 2);
+        const std::string named = warnings[1];
+        const std::string prefix = "Failed to read folder \"" + (dir / "sys/p");
+        return warnings[0] == "Failed to read folder \"" + (dir / "solo") + "\"" &&
+               named.compare(0, prefix.size(), prefix) == 0 && named.size() == prefix.size() + 9 &&
+               named.substr(prefix.size() + 1) == "/locked\"" &&
+               warnings[2] == "Failed to read 2 more folder(s) under \"" + (dir / "sys") + "\"";
+      },
+      true);
+  for (const char* p : {"sys/p1/locked", "sys/p2/locked", "sys/p3/locked", "solo"})
+    ::chmod((dir / p).c_str(), 0755);
+}
+
 TEST(ScannerDepth, TreesDeeperThanTheOpenFileLimitAreStoredWhole) {
   TempDir dir;
   // 1,100 levels, with a side folder holding a file every 100 levels, so that

@@ -25,6 +25,11 @@ class RecordingHost : public IEngineHost {
   void AddWarning(const std::string& t) override { Line("W", t); }
   void AddError(const std::string& t) override { Line("E", t); }
   void AddFatal(const std::string& t) override { Line("F", t); }
+  // Recorded with the number of console lines before it, to place it among them.
+  void StopAvailable(bool available) override {
+    calls.push_back("StopAvailable " + std::to_string(int(available)) + " before line " +
+                    std::to_string(console.size()));
+  }
   void ClearConsole() override {
     console.clear();
     calls.push_back("ClearConsole");

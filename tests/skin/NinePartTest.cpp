@@ -1,6 +1,8 @@
 // Nine-part borders and glyph states painted from masks whose pixels name
 // their own source position, so every painted pixel tells which part, state
 // and offset it came from.
+#include <random>
+
 #include "SkinTestSupport.h"
 #include "TestSkins.h"
 #include "classlib/controls/Forms.h"
@@ -109,6 +111,59 @@ TEST_F(NinePart, GlyphStatesAndClipping) {
   EXPECT_EQ(Source(b.get(), 0, 0).y, 3);
   DrawSkinGlyph(b.get(), POINT{25, 25}, 0, 1, close);  // cut at the target's edge
   EXPECT_EQ(Source(b.get(), 29, 29).x, 4);
+}
+
+// A border painted partly outside its bitmap shows, in the part that is
+// inside, the pixels of the whole border: for masks of random pixels, alpha
+// and key pixels, with and without a fill colour, an own image and a part of
+// the master bitmap. Each pixel is the source over the target by its alpha.
+TEST_F(NinePart, ClippedBordersShowThePixelsOfTheWholeOne) {
+  std::mt19937 rng(5);
+  TSkMaskData random;
+  random.Bmp = Bmp24(9 * 6, 6 * 5);  // three states of parts 6 x 5, image over alpha
+  random.R = RECT{0, 0, 54, 30};
+  random.ImageCount = 3, random.MaskType = 1;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 54; ++x)
+      SetPx(random.Bmp.get(), x, y, y < 15 && rng() % 8 == 0 ? TColor(0xFF00FF) : TColor(rng() & 0xFFFFFF));
+  const TSkMaskData* masks[] = {&random, &Mask("FORM", "BORDERSMASK"), &Mask("BUTTON", "BORDERSMASK")};
+  auto background = [&](int w, int h, int dx, int dy) {
+    auto b = Bmp24(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        SetPx(b.get(), x, y, TColor(((x + dx) * 7919 + (y + dy) * 104729) & 0xFFFFFF));
+    return b;
+  };
+  for (const TSkMaskData* m : masks)
+    for (TColor fill : {clSkinTransparent, TColor(0x123456)})
+      for (int state = 0; state < 3; ++state) {
+        MaskFillColor = fill;
+        auto whole = background(70, 45, 0, 0);
+        PaintNinePartMask(whole.get(), RECT{0, 0, 70, 45}, true, EmptyCacheInfo, *m, state);
+        for (POINT cut : {POINT{13, 0}, POINT{0, 7}, POINT{3, 11}}) {
+          auto part = background(70 - cut.x, 45 - cut.y, cut.x, cut.y);
+          PaintNinePartMask(part.get(), RECT{-cut.x, -cut.y, 70 - cut.x, 45 - cut.y}, true, EmptyCacheInfo,
+                            *m, state);
+          for (int y = 0; y < part->Height(); ++y)
+            for (int x = 0; x < part->Width(); ++x)
+              ASSERT_EQ(Px(part.get(), x, y), Px(whole.get(), x + cut.x, y + cut.y))
+                  << x << "," << y << " cut " << cut.x << "," << cut.y << " state " << state;
+        }
+        MaskFillColor = clSkinTransparent;
+      }
+  // The centre of the random mask's state 0: (6..11, 5..9) of the image over
+  // the same place of the alpha half.
+  auto b = background(70, 45, 0, 0);
+  const TColor under = Px(b.get(), 30, 20);
+  PaintNinePartMask(b.get(), RECT{0, 0, 70, 45}, true, EmptyCacheInfo, random, 0);
+  const int sx = 6 + (30 - 6) % 6, sy = 5 + (20 - 5) % 5;
+  const TColor src = Px(random.Bmp.get(), sx, sy), alpha = Px(random.Bmp.get(), sx, sy + 15);
+  if (src != 0xFF00FF) {
+    for (int k = 0; k < 24; k += 8) {
+      const int d = int(under >> k & 0xFF), s = int(src >> k & 0xFF), a = int(alpha >> k & 0xFF);
+      EXPECT_EQ(int(Px(b.get(), 30, 20) >> k & 0xFF), (s * 256 + (d - s) * a) >> 8) << k;  // rounded down
+    }
+  }
 }
 
 TEST_F(NinePart, BorderCornersTakeTheParentBackground) {

@@ -138,6 +138,22 @@ TEST_F(SkinLoader, InheritanceAndMissingMarkers) {
   EXPECT_EQ(Section("FORMTITLE").ParentClass, "FORM");
 }
 
+// A value as the chain is defined: the section's own, else its parent's and
+// so on, stopping at a parent "?", empty or naming the section itself, or
+// after as many steps as there are sections; Missing marks no value.
+std::string WalkValues(const TSkIniText& Ini, std::string Section, const std::string& Key,
+                       const std::string& Missing, const std::string& Default) {
+  for (size_t depth = 0; depth <= Ini.SectionCount(); ++depth) {
+    const std::string v = Ini.ReadString(Section, Key, "?");
+    if (v != "?" && (Missing != "-1" || TSkIniText::IntegerValue(v, -1) != -1))
+      return Missing == "-1" ? std::to_string(TSkIniText::IntegerValue(v, -1)) : v;
+    const std::string p = Ini.ReadString(Section, "PARENTCLASS", "?");
+    if (p.empty() || p == "?" || p == Section) break;
+    Section = p;
+  }
+  return Default;
+}
+
 // The values resolved once per load agree with following each chain step by
 // step, for random parent links: chains, cycles, self and case-variant names,
 // parents of no section, duplicate sections, "-1" and "?" markers.
@@ -166,8 +182,11 @@ TEST_F(SkinLoader, ResolvedInheritanceMatchesWalkingEachChain) {
     for (const std::string& s : ini.Sections()) {
       SCOPED_TRACE(text + "section " + s);
       for (const char* k : {"COLOR", "TCLEFT", "SHOWFOCUS", "GRADIENTDATA", "BEVEL"}) {
-        EXPECT_EQ(resolved.Integer(s, k, 42), manager->ReadInheritedInteger(s, k, 42)) << k;
-        EXPECT_EQ(resolved.Text(s, k, "d"), manager->ReadInheritedString(s, k, "d")) << k;
+        const std::string number = WalkValues(ini, s, k, "-1", "42"), value = WalkValues(ini, s, k, "?", "d");
+        EXPECT_EQ(std::to_string(resolved.Integer(s, k, 42)), number) << k;
+        EXPECT_EQ(resolved.Text(s, k, "d"), value) << k;
+        EXPECT_EQ(std::to_string(manager->ReadInheritedInteger(s, k, 42)), number) << k;
+        EXPECT_EQ(manager->ReadInheritedString(s, k, "d"), value) << k;
       }
     }
   }
@@ -215,6 +234,97 @@ TEST_F(SkinLoader, LookupsFollowParentsAndStop) {
   EXPECT_EQ(own.cy, 60);
   EXPECT_EQ(manager->GetGlobalColor(), 0xC0C0C0);
   EXPECT_EQ(manager->ConstData.IndexGlobalInfo, manager->GetSkinIndex("GLOBALINFO"));
+}
+
+// The lookups as the chain is defined: the entry of the named section, else
+// step by step to the first section of each parent's name, stopping at an
+// empty parent, a section naming itself, a name of no section, or after as
+// many steps as there are sections.
+int WalkChain(const TSkinManager& m, int SkinIndex, std::string Section, const std::string& Property,
+              int Kind) {
+  auto own = [&](const std::string& s) {
+    if (Kind == 2) {
+      for (size_t i = 0; i < m.pa.size(); ++i)
+        if (m.pa[i].SectionName == s && m.pa[i].PropertyName == Property) return int(i);
+      return -1;
+    }
+    for (size_t i = 0; i < m.ma.size(); ++i)
+      if (m.ma[i].SectionName == s && m.ma[i].PropertyName == Property &&
+          (Kind == 0 || m.ma[i].ImgType == itisaTexture))
+        return int(i);
+    return -1;
+  };
+  if (Section.empty() || (Kind == 1 && (SkinIndex < 0 || m.ma.empty())) ||
+      (Kind == 2 && (SkinIndex < 0 || m.pa.empty())))
+    return -1;
+  for (size_t steps = 0; steps <= m.gd.size(); ++steps) {
+    if (int found = own(Section); found >= 0) return found;
+    if (SkinIndex < 0 || size_t(SkinIndex) >= m.gd.size()) return -1;
+    const std::string p = m.gd[size_t(SkinIndex)].ParentClass;
+    if (p.empty() || p == Section) return -1;
+    SkinIndex = -1;
+    for (size_t i = 0; i < m.gd.size() && SkinIndex < 0; ++i)
+      if (m.gd[i].SectionName == p) SkinIndex = int(i);
+    if (SkinIndex < 0) return -1;
+    Section = p;
+  }
+  return -1;
+}
+
+// Every lookup of a loaded skin gives the index walking its chain gives, for
+// random skins of chains, cycles, self parents, duplicate and case-variant
+// names and parents of no section; so does each reload, and a failed reload
+// answers for the skin it keeps.
+TEST_F(SkinLoader, LookupsAnswerAsWalkingTheChain) {
+  std::mt19937 rng(11);
+  const char* keys[] = {"BORDERSMASK", "GLYPHMASK", "PATTERN", "HOTPATTERN"};
+  const char* values[] = {"# (0,0,30,30) (1,0)", "# (0,0,12,12) (3,1)", "TEX.JPG", "P300.JPG"};
+  std::string text;
+  auto check = [&] {
+    const TSkinManager& m = *manager;
+    const int n = int(m.gd.size());
+    for (int i = -1; i <= n; ++i) {
+      const int other = n ? int(rng() % unsigned(n)) : 0;
+      std::vector<std::string> names = {"", "NOSUCH"};
+      if (i >= 0 && i < n) names.push_back(m.gd[size_t(i)].SectionName);
+      if (n) names.push_back(m.gd[size_t(other)].SectionName);
+      for (const std::string& s : names)
+        for (const char* k : {"BORDERSMASK", "GLYPHMASK", "PATTERN", "HOTPATTERN", "NONE"}) {
+          SCOPED_TRACE(text + "\nlookup " + std::to_string(i) + " " + s + " " + k);
+          ASSERT_EQ(m.GetMaskIndex(i, s, k), WalkChain(m, i, s, k, 0));
+          ASSERT_EQ(m.GetTextureIndex(i, s, k), WalkChain(m, i, s, k, 1));
+          ASSERT_EQ(m.GetPatternIndex(i, s, k), WalkChain(m, i, s, k, 2));
+          int first = -1;
+          for (size_t j = 0; j < m.ma.size() && first < 0 && !s.empty(); ++j)
+            if (m.ma[j].SectionName == s && m.ma[j].PropertyName == k) first = int(j);
+          ASSERT_EQ(m.FindMaskIndex(s, k), first);
+        }
+      if (i >= 0 && i < n) {
+        ASSERT_LE(m.GetSkinIndex(m.gd[size_t(i)].SectionName), i);
+        ASSERT_EQ(m.gd[size_t(m.GetSkinIndex(m.gd[size_t(i)].SectionName))].SectionName,
+                  m.gd[size_t(i)].SectionName);
+      }
+    }
+  };
+  for (int round = 0; round < 30; ++round) {
+    const int n = 1 + int(rng() % 25);
+    text.clear();
+    for (int i = 0; i < n; ++i) {
+      text += "[S" + std::to_string(rng() % 4 == 0 ? rng() % n : i) + "]\n";
+      const unsigned link = rng() % 8;
+      if (link < 5) text += "PARENTCLASS=S" + std::to_string(rng() % (n + 2)) + "\n";
+      if (link == 5) text += "PARENTCLASS=s" + std::to_string(rng() % n) + "\n";
+      for (int k = 0; k < 4; ++k)
+        if (rng() % 4 == 0) text += std::string(keys[k]) + "=" + values[rng() % (k < 2 ? 2 : 4)] + "\n";
+    }
+    WriteText(root + "TestSkin/Options.dat", text);
+    manager->SetSkinName("TestSkin");
+    check();
+    if (HasFatalFailure()) return;
+  }
+  WriteText(root + "TestSkin/Options.dat", "[ODD]\nBORDERSMASK=# (30,0,10,20) (1,0)\n");
+  EXPECT_THROW(manager->SetSkinName("TestSkin"), ESkinError);
+  check();
 }
 
 TEST_F(SkinLoader, CommonSectionsAddSectionsAndImages) {

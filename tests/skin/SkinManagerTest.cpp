@@ -184,6 +184,23 @@ TEST_F(SkinManagerTest, HostileImagesFailWithoutCrashOrHugeAllocation) {
   WriteText(t + "MASTER.BMP", whole.substr(0, 100));
   EXPECT_THROW(m->SetSkinName("TestSkin"), ESkinError);
   EXPECT_TRUE(m->MasterBitmap && m->MasterBitmap->Width() == 256);  // the previous load stays
+  // Files that are no bitmap say so, not that they are too large.
+  auto refusal = [&](const std::string& content) {
+    WriteText(t + "MASTER.BMP", content);
+    try {
+      m->SetSkinName("TestSkin");
+    } catch (const ESkinError& e) {
+      return e.Message;
+    }
+    return std::string("loaded");
+  };
+  std::string text;
+  while (text.size() < 200) text += "[GLOBALINFO] this is a text file, not a picture\n";
+  EXPECT_NE(refusal(text).find("MASTER.BMP\" is not a bitmap image"), std::string::npos) << refusal(text);
+  std::string header = whole.substr(0, 200);
+  put32(14, 0x41414141), header.replace(14, 4, bmp.substr(14, 4));
+  EXPECT_NE(refusal(header).find("is not a valid bitmap"), std::string::npos) << refusal(header);
+  EXPECT_TRUE(m->MasterBitmap && m->MasterBitmap->Width() == 256);
   // A missing image is no error: the entry is skipped.
   fs::remove(t + "MASTER.BMP");
   fs::remove(t + "BORDER9.BMP");
@@ -366,6 +383,24 @@ TEST_F(SkinManagerTest, NothingToLoadTurnsInactive) {
   m->SetSkinName("Nowhere");
   EXPECT_FALSE(m->Active());
   EXPECT_FALSE(SkinLoading);
+  // With a skin loaded, a folder-less name only turns the manager inactive:
+  // the loaded masks, patterns and sections stay for the controls.
+  m->SetSkinName("TestSkin");  // inactive: stored
+  m->SetActive(true);
+  ASSERT_TRUE(m->SkinData()->Active);
+  const size_t masks = m->ma.size(), patterns = m->pa.size(), sections = m->gd.size();
+  ASSERT_GT(masks, 0u);
+  ASSERT_GT(sections, 0u);
+  m->SetSkinName("Nowhere");
+  EXPECT_FALSE(m->Active());
+  EXPECT_FALSE(m->SkinData()->Active);
+  EXPECT_FALSE(SkinLoading);
+  EXPECT_EQ(m->SkinName(), "Nowhere");
+  EXPECT_EQ(m->ma.size(), masks);
+  EXPECT_EQ(m->pa.size(), patterns);
+  EXPECT_EQ(m->gd.size(), sections);
+  EXPECT_GE(m->GetSkinIndex("FORMTITLE"), 0);
+  EXPECT_TRUE(m->MasterBitmap);
 }
 
 TEST_F(SkinManagerTest, HueAndSaturationSpareGreysAndTheKey) {

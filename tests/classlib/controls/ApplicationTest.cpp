@@ -206,6 +206,43 @@ TEST_F(App, AHintWaitingForThePauseStaysAwayWhenThePointerLeavesItsControl) {
   EXPECT_FALSE(showing());
 }
 
+// A hint never stands over what the user opened: a dropped-down list or a
+// popup calendar over its control's window keeps it away, and a dialog that
+// takes the activation takes the hint that shows with it at once.
+TEST_F(App, AHintStaysOffPopupsAndGoesWhenADialogOpens) {
+  TForm* form = NewForm({100, 100, 400, 300});
+  auto* tip = new Probe(form);
+  tip->SetBounds(10, 10, 100, 50);
+  tip->SetHint("Tip");
+  tip->SetShowHint(true);
+  tip->SetParent(form);
+  form->Show();
+  Pump();
+  auto showing = [] { return Application->HintWindow() && Application->HintWindow()->IsHintShowing(); };
+  TForm* popup = NewForm({100, 150, 400, 290});
+  popup->HandleNeeded();
+  SetWindowPos(popup->Handle(), HWND_TOPMOST, 100, 150, 300, 140, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  Pump();
+  backend.MouseMove(120, 120);
+  Pump();
+  backend.AdvanceClock(Application->HintPause + 10);
+  EXPECT_FALSE(showing());
+  // Closed again: the hint comes back.
+  ShowWindow(popup->Handle(), SW_HIDE);
+  backend.MouseMove(300, 250);
+  Pump();
+  backend.MouseMove(120, 120);
+  Pump();
+  backend.AdvanceClock(Application->HintPause + 10);
+  ASSERT_TRUE(showing());
+  TForm* dialog = NewForm({500, 400, 700, 550});
+  dialog->Show();
+  Pump();
+  EXPECT_FALSE(showing());
+  delete dialog;
+  delete popup;
+}
+
 TEST_F(App, AnExceptionFromAHandlerIsReportedAndTheLoopGoesOn) {
   std::vector<std::string> boxes;
   auto old = SetMessageBoxHook([&](const std::string& text, const std::string& caption, UINT flags) {

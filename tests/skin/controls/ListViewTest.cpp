@@ -11,6 +11,7 @@
 #include "platform/comctl/Header.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/ScrollBar.h"
 #include "platform/window/Window.h"
 #include "skin/controls/skListView.h"
 #include "skin/skControlTree.h"
@@ -124,6 +125,19 @@ TEST_F(SkLists, SkinnedBarsMoveTheListAndFollowIt) {
   // The list asked for its background while painting and left no colour
   // behind that a later painter would take for its own parent's.
   EXPECT_EQ(SharedBgColor, clSkinTransparent);
+  // The bar takes the list's range less one page, and its page.
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(l->Handle(), SB_VERT, &si));
+  ASSERT_GT(si.nPage, 1u);
+  EXPECT_EQ(bar->Min(), si.nMin);
+  EXPECT_EQ(bar->Max(), si.nMax - int(si.nPage) + 1);
+  EXPECT_EQ(bar->PageSize(), int(si.nPage));
+  // At its end the bar shows the list's last page.
+  bar->SetPosition(bar->Max());
+  backend.Pump();
+  EXPECT_EQ(l->TopItem()->Index(), 200 - int(si.nPage));
   // The bar moves the list by whole rows.
   bar->SetPosition(40);
   backend.Pump();

@@ -93,6 +93,80 @@ TEST(SkinCommands, AfterThePlainBaseEveryCommandIsToldOnce) {
   EXPECT_EQ(r.seen, "plain 3,plain 6,plain 9");
 }
 
+// Every command a control or form answers has a hook of its own at each
+// moment it is seen; one left alone falls back to that moment's general hook.
+class NamedRecorder : public TSkCommandHooks {
+ public:
+  std::string seen;
+
+ protected:
+  bool OtherSkinLoaded(TMessage&) override { return Note("other loaded"); }
+  bool OtherSkinRemoved(TMessage&) override { return Note("other removed"); }
+  bool ProviderQuery(TMessage&) override { return Note("provider"); }
+  bool CacheQuery(TMessage&) override { return Note("cache"); }
+  bool UpdateFinished(TMessage&) override { return Note("finished"); }
+  bool SetUpdating(TMessage&) override { return Note("updating"); }
+  bool CacheFrozen(TMessage&) override { return Note("frozen"); }
+  bool PreparingQuery(TMessage&) override { return Note("preparing"); }
+  bool SectionRedrawn(TMessage&) override { return Note("section"); }
+  bool ChildRepainting(TMessage&) override { return Note("child"); }
+  bool RepaintNow(TMessage&) override { return Note("repaint"); }
+  bool BgNotPlainQuery(TMessage&) override { return Note("not plain"); }
+  bool BgColorQuery(TMessage&) override { return Note("colour"); }
+  bool FadeStart(TMessage&) override { return Note("fade"); }
+  bool SkinCommand(TMessage& M) override { return Note("general " + std::to_string(M.WParamHi())); }
+  void AfterSkinRemoved(TMessage&) override { Note("after removed"); }
+  void SkinChanged(TMessage&) override { Note("changed"); }
+  void AfterCacheQuery(TMessage&) override { Note("after cache"); }
+  void AfterPreparingQuery(TMessage&) override { Note("after preparing"); }
+  void SkinCommandAfter(TMessage& M) override { Note("after " + std::to_string(M.WParamHi())); }
+  void AfterPlainCacheQuery(TMessage&) override { Note("plain cache"); }
+  void AfterPlainUpdateFinished(TMessage&) override { Note("plain finished"); }
+  void AfterPlainCacheFrozen(TMessage&) override { Note("plain frozen"); }
+  void AfterPlainPreparingQuery(TMessage&) override { Note("plain preparing"); }
+  void SkinCommandAfterPlain(TMessage& M) override { Note("plain " + std::to_string(M.WParamHi())); }
+
+ private:
+  bool Note(const std::string& s) {
+    seen += seen.empty() ? s : "," + s;
+    return true;
+  }
+};
+
+TEST(SkinCommands, EachAnsweredCommandHasANamedHookAtEveryMoment) {
+  TSkCommonData data(nullptr, false);
+  const LPARAM own = reinterpret_cast<LPARAM>(data.SkinManager()), other = own + 0x1234;
+  NamedRecorder r;
+  for (WORD cmd : {AC_SKINLOADED, AC_SKINREMOVED, AC_SKINAPPLIED}) {
+    TMessage m = Command(cmd, other);
+    DispatchSkinCommand(m, &data, r);
+  }
+  for (WORD cmd : {4, 5, 6, 8, 9, 10, 11, 13, 15, 16, 19, 20, 21, 23, 24}) {
+    TMessage m = Command(cmd, own);
+    EXPECT_TRUE(DispatchSkinCommand(m, &data, r));
+  }
+  EXPECT_EQ(
+      r.seen,
+      "other loaded,other removed,general 3,provider,cache,finished,updating,frozen,preparing,general 11,"
+      "section,child,repaint,not plain,general 20,colour,fade,general 24");
+  r.seen.clear();
+  for (WORD cmd : {AC_SKINLOADED, AC_SKINREMOVED, AC_SKINAPPLIED}) {
+    TMessage m = Command(cmd, own);
+    DispatchSkinCommandAfter(m, &data, r);
+  }
+  for (WORD cmd : {AC_SKINREMOVED, AC_GETCACHE, AC_PREPARING, AC_ENDUPDATE}) {
+    TMessage m = Command(cmd, other);
+    DispatchSkinCommandAfter(m, &data, r);
+  }
+  EXPECT_EQ(r.seen, "changed,after removed,changed,after 2,after cache,after preparing,after 6");
+  r.seen.clear();
+  for (WORD cmd : {AC_GETCACHE, AC_ENDUPDATE, AC_SETCACHEFROZEN, AC_PREPARING, AC_SKINAPPLIED}) {
+    TMessage m = Command(cmd, other);
+    DispatchSkinCommandAfterPlain(m, r);
+  }
+  EXPECT_EQ(r.seen, "plain cache,plain finished,plain frozen,plain preparing,plain 3");
+}
+
 // The shared set-up, constructed and loaded alike: the plain control first,
 // then the skin data, then the control's own step, told which it was.
 class PlainControl : public TWinControl {

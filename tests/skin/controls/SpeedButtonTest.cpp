@@ -6,9 +6,11 @@
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/graphics/Bitmap.h"
+#include "classlib/graphics/ImageList.h"
 #include "classlib/menus/Menus.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
+#include "skin/controls/skBitBtn.h"
 #include "skin/controls/skSpeedButton.h"
 #include "skin/skinManager.h"
 #include "tests/skin/TestSkins.h"
@@ -79,6 +81,27 @@ class SpeedButtons : public ::testing::Test {
   HeadlessBackend backend{SIZE{640, 480}};
   TForm* form = nullptr;
 };
+
+// The push and speed buttons share one face: an image list freed under
+// either is forgotten, and a value held to its range is held alike.
+TEST_F(SpeedButtons, TheSharedFaceForgetsAFreedImageList) {
+  auto* speed = Add<TSkSpeedButton>(10, 10, "Go");
+  auto* push = new TSkBitBtn(form);
+  push->SetParent(form);
+  auto* images = new TImageList(form);
+  images->SetSize(16, 16);
+  for (TSkButtonFace* face : {static_cast<TSkButtonFace*>(speed), static_cast<TSkButtonFace*>(push)}) {
+    face->SetImages(images);
+    face->SetImageIndex(0);
+    face->SetBlend(101);
+    EXPECT_EQ(face->Images(), images);
+    EXPECT_EQ(face->Blend(), 100);
+  }
+  delete images;
+  EXPECT_EQ(speed->Images(), nullptr);
+  EXPECT_EQ(push->Images(), nullptr);
+  backend.Pump();  // painting without the list
+}
 
 TEST_F(SpeedButtons, PropertiesKeepTheirRanges) {
   auto* b = Add<TSkSpeedButton>(10, 10, "Go");

@@ -205,6 +205,54 @@ TEST_F(SpinEdit, ButtonsSitInsideTheRightEdgeWithVisibleArrows) {
   EXPECT_EQ(spin->Height(), spin->MinHeight());
 }
 
+// The default arrows are the whole triangles of their corners, symmetric
+// about their middle column, in the glyphs and on screen.
+TEST_F(SpinEdit, DefaultArrowsAreWholeSymmetricTriangles) {
+  spin->SetValue(2048);
+  backend.Pump();
+  const std::string up = "....#....\n...###...\n..#####..\n.#######.\n";
+  const std::string down = ".#######.\n..#####..\n...###...\n....#....\n";
+  auto glyph = [](TBitmap* b) {
+    std::string s;
+    for (int y = 0; y < b->Height(); ++y) {
+      for (int x = 0; x < b->Width(); ++x) s += ColorToRGB(b->Canvas()->Pixels(x, y)) == 0xFFFFFF ? '.' : '#';
+      s += '\n';
+    }
+    return s;
+  };
+  TSkSpinButton* bar = spin->Button();
+  ASSERT_TRUE(bar->UpGlyph() && bar->DownGlyph());
+  EXPECT_EQ(glyph(bar->UpGlyph()), ".........\n" + up);
+  EXPECT_EQ(glyph(bar->DownGlyph()), ".........\n" + down);
+  // On screen: the dark pixels of each button, cut to their box, with a
+  // column of margin on each side.
+  const Surface shot = backend.Screenshot();
+  auto screen = [&](TControl* b) {
+    std::vector<POINT> dark;
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x) {
+        const POINT p = Screen(b, x, y);
+        const uint32_t px = shot.At(p.x, p.y);
+        if (PixelR(px) < 60 && PixelG(px) < 60 && PixelB(px) < 60) dark.push_back(p);
+      }
+    RECT box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (POINT p : dark)
+      box = {std::min(box.left, p.x - 1), std::min(box.top, p.y), std::max(box.right, p.x + 2),
+             std::max(box.bottom, p.y + 1)};
+    std::string s;
+    for (int y = box.top; y < box.bottom; ++y) {
+      for (int x = box.left; x < box.right; ++x) {
+        const uint32_t px = shot.At(x, y);
+        s += PixelR(px) < 60 && PixelG(px) < 60 && PixelB(px) < 60 ? '#' : '.';
+      }
+      s += '\n';
+    }
+    return s;
+  };
+  EXPECT_EQ(screen(bar->UpButton()), up);
+  EXPECT_EQ(screen(bar->DownButton()), down);
+}
+
 TEST_F(SpinEdit, AnswersTheSkinQueriesWithoutAManager) {
   EXPECT_EQ(spin->Perform(SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0), 0);
   TMessage q{SM_SKINCMD, MakeSkinWParam(AC_CTRLHANDLED), 0, 0};

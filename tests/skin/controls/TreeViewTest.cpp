@@ -6,6 +6,7 @@
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/window/ScrollBar.h"
 #include "skin/controls/skTreeView.h"
 #include "skin/skinManager.h"
 #include "tests/skin/SkinTestSupport.h"
@@ -81,6 +82,16 @@ TEST_F(SkTrees, SkinnedFrameBarsAndRemoval) {
   EXPECT_TRUE(t->VertBar()->Visible());
   EXPECT_EQ(t->VertBar()->Left() + t->VertBar()->Width(), t->Left() + t->Width() - 3);
   EXPECT_EQ(t->VertBar()->Top(), t->Top() + 3);
+  // Its slider takes the tree's share of the track: a page of 30 rows.
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(t->Handle(), SB_VERT, &si));
+  EXPECT_EQ(t->VertBar()->Max(), si.nMax - int(si.nPage) + 1);
+  EXPECT_EQ(t->VertBar()->PageSize(), int(si.nPage));
+  const double share = double(si.nPage) / (si.nMax - si.nMin + 1);
+  ASSERT_GT(t->VertBar()->TrackLength() * share, 15);
+  EXPECT_NEAR(t->VertBar()->SliderSize(), t->VertBar()->TrackLength() * share, 1.0);
   EXPECT_TRUE(few->VertBar() == nullptr || !few->VertBar()->Visible());
   EXPECT_EQ(tiny->VertBar(), nullptr);
   // Without the skin: the stored border, no skinned bars, the plain window colours.

@@ -5,7 +5,10 @@
 #include "FramesSkin.h"
 #include "classlib/controls/Screen.h"
 #include "demo/skin/SkinDemoFrames.h"
+#include "platform/menus/Menus.h"
+#include "platform/window/Input.h"
 #include "skin/forms/skMDIForm.h"
+#include "skin/skinManager.h"
 
 namespace qv::test {
 namespace {
@@ -63,6 +66,49 @@ TEST_F(DemoFrames, SwitchingSkinsLeavesTheUnskinnedWindowsAsTheyWere) {
   backend.Pump();
   const Surface after = backend.Screenshot();
   EXPECT_EQ(Differences(before, after), 0);
+}
+
+// With Harbour an item of the menu line rests on the line's own face and a
+// dropped-down title takes the skin's hot item colour until its menu closes.
+TEST_F(DemoFrames, OpenTitleOfTheMenuLineTakesTheHotColour) {
+  frames->UseSkin("Harbour");
+  backend.Pump();
+  HWND h = frames->WindowHandle();
+  RECT fileR;
+  ASSERT_TRUE(GetMenuItemRect(h, GetMenu(h), 0, &fileR));
+  const int x = fileR.left + 2, y = (fileR.top + fileR.bottom) / 2;
+  TSkinManager* m = frames->Skins;
+  const uint32_t hot = ColorToRGB(TColor(m->gd[size_t(m->GetSkinIndex("MENUITEM"))].HotColor)) & 0xFFFFFF;
+  const uint32_t hotPixel = (hot & 0xFF) << 16 | (hot & 0xFF00) | (hot >> 16);  // 0xRRGGBB on screen
+  const uint32_t resting = backend.Screenshot().At(x, y) & 0xFFFFFF;
+  EXPECT_NE(resting, hotPixel);
+  uint32_t open = 0;
+  backend.WhenIdle([&] {
+    open = backend.Screenshot().At(x, y) & 0xFFFFFF;
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+  });
+  backend.Click((fileR.left + fileR.right) / 2, y);
+  backend.Pump();
+  EXPECT_EQ(open, hotPixel);
+  EXPECT_EQ(backend.Screenshot().At(x, y) & 0xFFFFFF, resting);
+}
+
+// In both skins the frame's edge lines run on beside the menu line as they
+// do beside the client.
+TEST_F(DemoFrames, MenuLineLiesInsideTheFrameEdges) {
+  for (const char* name : {"Harbour", "Dusk"}) {
+    frames->UseSkin(name);
+    backend.Pump();
+    HWND h = frames->WindowHandle();
+    RECT fileR;
+    ASSERT_TRUE(GetMenuItemRect(h, GetMenu(h), 0, &fileR));
+    const int lineY = (fileR.top + fileR.bottom) / 2, below = fileR.bottom + 60;
+    const int left = frames->Left(), right = frames->Left() + frames->Width() - 1;
+    const Surface shot = backend.Screenshot();
+    for (int x : {left, left + 1, right - 1, right})
+      EXPECT_EQ(shot.At(x, lineY) & 0xFFFFFF, shot.At(x, below) & 0xFFFFFF) << name << " x " << x - left;
+  }
 }
 
 TEST_F(DemoFrames, ASkinErrorShowsTheSkinnedMessageBox) {

@@ -154,6 +154,52 @@ TEST_F(Menus, MenuLineAndPopupPaintFromTheSkin) {
   EXPECT_EQ(Painter()->BackgroundOf(popup), nullptr);  // forgotten with its window
 }
 
+// The title whose menu is dropped down is drawn pressed through the skinned
+// menus and goes back to its resting face when the menu closes; the line lies
+// inside the frame, whose edge lines run on beside it.
+TEST_F(Menus, OpenTitleStaysPressedInsideTheFrameEdges) {
+  BuildMenu();
+  Item(help, "&About", "AboutItem");
+  AddProvider();
+  Show();
+  LoadSkin();
+  HWND hwnd = form->WindowHandle();
+  RECT fileR, helpR;
+  ASSERT_TRUE(GetMenuItemRect(hwnd, GetMenu(hwnd), 0, &fileR));
+  ASSERT_TRUE(GetMenuItemRect(hwnd, GetMenu(hwnd), 1, &helpR));
+  const int lineY = (fileR.top + fileR.bottom) / 2;
+  EXPECT_EQ(At(form->Left(), lineY), kEdge);
+  EXPECT_EQ(At(form->Left() + form->Width() - 1, lineY), kEdge);
+  EXPECT_EQ(At(fileR.left + 1, fileR.top + 1), kMenuItem);
+  bool checked = false;
+  backend.WhenIdle([&] {
+    ASSERT_NE(MenuWindowOf(file->Handle()), nullptr);
+    EXPECT_EQ(provider->MenuLineItemSelected(), 0);
+    EXPECT_TRUE(provider->MenuLineItemOpen());
+    EXPECT_EQ(At(fileR.left + 1, fileR.top + 1), kMenuItemHot);
+    EXPECT_EQ(At(helpR.left + 1, helpR.top + 1), kMenuItem);
+    // A full repaint of the frame keeps the open title pressed.
+    provider->SkinData()->BGChanged = true;
+    SendMessage(hwnd, WM_NCPAINT, 0, 0);
+    EXPECT_EQ(At(fileR.left + 1, fileR.top + 1), kMenuItemHot);
+    backend.KeyPress(VK_RIGHT);  // the next title's menu drops down instead
+  });
+  backend.WhenIdle([&] {
+    ASSERT_NE(MenuWindowOf(help->Handle()), nullptr);
+    EXPECT_EQ(At(fileR.left + 1, fileR.top + 1), kMenuItem);
+    EXPECT_EQ(At(helpR.left + 1, helpR.top + 1), kMenuItemHot);
+    checked = true;
+    backend.KeyPress(VK_ESCAPE);
+    backend.KeyPress(VK_ESCAPE);
+  });
+  backend.Click((fileR.left + fileR.right) / 2, lineY);
+  backend.Pump();
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(provider->MenuLineItemSelected(), -1);
+  EXPECT_EQ(At(fileR.left + 1, fileR.top + 1), kMenuItem);
+  EXPECT_EQ(At(helpR.left + 1, helpR.top + 1), kMenuItem);
+}
+
 // The main window's menu message names an item of the open popup: the window
 // under the item is handed to the painter, which paints its frame from the
 // popup's background. No item, an item of the menu line or an unknown pointer
@@ -385,6 +431,16 @@ TEST_F(Mdi, MaximisedChildPutsItsIconItemFirstAndBarsGo) {
   EXPECT_EQ(first->Name(), "skMDICII");
   ASSERT_EQ(first->Count(), 4);
   EXPECT_EQ(first->Items(3)->ShortCut(), TShortCut(16499));
+  // The icon item is 8 pixels wide and the icon stays out of the next title.
+  SendMessage(form->WindowHandle(), WM_NCPAINT, 0, 0);
+  RECT iconR, windowR;
+  HMENU bar = GetMenu(form->WindowHandle());
+  ASSERT_TRUE(GetMenuItemRect(form->WindowHandle(), bar, 0, &iconR));
+  ASSERT_TRUE(GetMenuItemRect(form->WindowHandle(), bar, 1, &windowR));
+  EXPECT_EQ(iconR.right - iconR.left, 8);
+  for (int x = windowR.left; x < windowR.left + 4; ++x)
+    for (int y = windowR.top + 1; y < windowR.bottom - 1; ++y)
+      ASSERT_EQ(At(x, y), kMenuItem) << x << "," << y;
   for (TSkScrollBar* b : {provider->MDIForm()->ScrollV(), provider->MDIForm()->ScrollH()})
     if (b) {
       EXPECT_FALSE(b->Visible());
