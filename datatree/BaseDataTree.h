@@ -888,7 +888,6 @@ class TBaseDataTree : public TCustomControl {
 
   friend class TWorkerThread;
   friend void ReleaseWorker(TBaseDataTree* Tree);
-  friend class TIncrementalSearch;
   friend class TRowPainter;
   friend class TCustomDataTreeOptions;
   friend class TDTColors;
