@@ -27,7 +27,6 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   colors_ = std::make_unique<TDTColors>(this);
   options_.reset(new TCustomDataTreeOptions(this));
   paintCanvas_ = std::make_unique<TCanvas>();
-  painter_ = std::make_unique<TRowPainter>(*this);
   background_ = std::make_unique<TPicture>();
   background_->OnChange = [this](TObject*) {
     if (!IsDestroying()) Invalidate();

@@ -888,7 +888,7 @@ class TBaseDataTree : public TCustomControl {
 
   friend class TWorkerThread;
   friend void ReleaseWorker(TBaseDataTree* Tree);
-  friend class TRowPainter;
+  class TRowHooks;  // the painting steps a row's painter may call
   friend class TCustomDataTreeOptions;
   friend class TDTColors;
   friend class TDTHeader;
@@ -976,7 +976,6 @@ class TBaseDataTree : public TCustomControl {
   TRubberBand band_;
 
   // Each row is painted by the row painter into the off-screen row buffer.
-  std::unique_ptr<TRowPainter> painter_;
   HDC rowDC_ = nullptr;
   HBITMAP rowBitmap_ = nullptr;
   HGDIOBJ rowOldBitmap_ = nullptr;
