@@ -328,7 +328,6 @@ class TBaseDataTree : public TCustomControl {
   void SetCheckState(PDataNode Node, TCheckState Value);
   TCheckType CheckType(PDataNode Node) const { return Node ? TCheckType(Node->CheckType) : ctNone; }
   void SetCheckType(PDataNode Node, TCheckType Value);
-  bool FullyVisible(PDataNode Node) const { return IsNodeVisible(Node); }
   bool Disabled(PDataNode Node) const { return Node && Node->Has(vsDisabled); }
   void SetDisabled(PDataNode Node, bool Value);
   bool HasChildren(PDataNode Node) const { return Node && Node->Has(vsHasChildren); }
@@ -779,7 +778,6 @@ class TBaseDataTree : public TCustomControl {
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
   void Paint() override;
-  TCanvas* PaintCanvas() { return paintCanvas_.get(); }
 
   // Scrolling. Moves the offsets (clamped to the content) and scrolls the
   // client area as Options say; ClipRect (client coordinates) limits the
