@@ -33,6 +33,7 @@ namespace qv {
 
 class TBaseDataTree;
 class TBitmap;
+class THintWindow;
 class TCustomImageList;
 class TMenuBase;
 class TPicture;
@@ -318,13 +319,15 @@ class TBaseDataTree : public TCustomControl {
   void SetTopNode(PDataNode Node);
   PDataNode RangeAnchor() const { return focus_.Anchor(); }
   PDataNode HotNode() const { return focus_.Hot(); }
+  // The index of Node's check image: by check type, state, enabled and hot;
+  // -1 without a check.
+  int GetCheckImage(PDataNode Node) const;
   TCheckState CheckState(PDataNode Node) const {
     return Node ? TCheckState(Node->CheckState) : csUncheckedNormal;
   }
   void SetCheckState(PDataNode Node, TCheckState Value);
   TCheckType CheckType(PDataNode Node) const { return Node ? TCheckType(Node->CheckType) : ctNone; }
   void SetCheckType(PDataNode Node, TCheckType Value);
-  bool FullyVisible(PDataNode Node) const { return IsNodeVisible(Node); }
   bool Disabled(PDataNode Node) const { return Node && Node->Has(vsDisabled); }
   void SetDisabled(PDataNode Node, bool Value);
   bool HasChildren(PDataNode Node) const { return Node && Node->Has(vsHasChildren); }
@@ -686,6 +689,8 @@ class TBaseDataTree : public TCustomControl {
   TDTEditChangingEvent OnDragAllowed;
 
  protected:
+  void AssignBevels(TBaseDataTree* Source);
+  void HandleMouseLeave();
   // Node store internals.
   PDataNode MakeNewNode();
   // A node of the default height once the slot size is known.
@@ -786,9 +791,7 @@ class TBaseDataTree : public TCustomControl {
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
-  int GetCheckImageIndex(PDataNode Node) const;
   void Paint() override;
-  TCanvas* PaintCanvas() { return paintCanvas_.get(); }
 
   // Scrolling. Moves the offsets (clamped to the content) and scrolls the
   // client area as Options say; ClipRect (client coordinates) limits the
@@ -907,8 +910,7 @@ class TBaseDataTree : public TCustomControl {
 
   friend class TWorkerThread;
   friend void ReleaseWorker(TBaseDataTree* Tree);
-  friend class TIncrementalSearch;
-  friend class TRowPainter;
+  class TRowHooks;  // the painting steps a row's painter may call
   friend class TCustomDataTreeOptions;
   friend class TDTColors;
   friend class TDTHeader;
@@ -996,7 +998,6 @@ class TBaseDataTree : public TCustomControl {
   TRubberBand band_;
 
   // Each row is painted by the row painter into the off-screen row buffer.
-  std::unique_ptr<TRowPainter> painter_;
   HDC rowDC_ = nullptr;
   HBITMAP rowBitmap_ = nullptr;
   HGDIOBJ rowOldBitmap_ = nullptr;
@@ -1006,6 +1007,24 @@ class TBaseDataTree : public TCustomControl {
 
   virtual TCustomDataTreeOptions* CreateOptions();
 
+ public:
+  // The classes the tree makes its parts of, as makers: the header's columns
+  // (asked at every new column), the header (asked by the constructor, so a
+  // subclass that answers another one makes its header again in its own)
+  // and the window of node hints.
+  using TColumnClass = std::function<TDataTreeColumn*(TDataTreeColumns* Collection)>;
+  using THeaderClass = std::function<TDTHeader*(TBaseDataTree* Owner)>;
+  virtual TColumnClass GetColumnClass();
+  virtual THeaderClass GetHeaderClass();
+  virtual std::function<THintWindow*(TComponent* Owner)> GetHintWindowClass();
+  // Reserves Size bytes (rounded up to 4) in every node record before the
+  // user data and answers their offset from the start of the record; only
+  // while no node exists besides the hidden root.
+  virtual uint32_t AllocateInternalDataArea(uint32_t Size);
+  // The tree is focusable only while its form can take the focus.
+  bool CanFocus() override;
+
+ protected:
   // Editing, transfer, drag and hint state (made on first use).
   virtual void DoCreateEditor(PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& Link);
   virtual bool CanEdit(PDataNode Node, TColumnIndex Column);

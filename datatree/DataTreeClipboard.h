@@ -8,6 +8,7 @@
 
 #include "classlib/Strings.h"
 #include "datatree/DataTreeTransferTypes.h"
+#include "platform/ole/DataAdvise.h"
 
 namespace qv {
 
@@ -98,6 +99,7 @@ class TDTDataObject final : public ComObject<IDataObject> {
   bool forClipboard_;
   std::vector<FORMATETC> formats_;
   std::vector<InternalMedium> media_;
+  ComPtr<IDataAdviseHolder> adviseHolder_;  // made on the first DAdvise
 };
 
 // An enumerator over its own copy of a format list.

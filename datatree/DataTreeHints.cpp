@@ -58,6 +58,10 @@ void TBaseDataTree::HandleHintShowPause(int& Pause) {
   if (HintMode == hmTooltip) Pause = 0;
 }
 
+std::function<THintWindow*(TComponent*)> TBaseDataTree::GetHintWindowClass() {
+  return [](TComponent* Owner) -> THintWindow* { return new TDataTreeHintWindow(Owner); };
+}
+
 LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   auto& info = *static_cast<THintInfo*>(HintInfo);
   TDataTreeTransferState& x = Xfer();
@@ -156,7 +160,7 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
     show = !data.DefaultHint.empty();
   }
   if (show) {
-    info.HintWindowClass = [](TComponent* Owner) -> THintWindow* { return new TDataTreeHintWindow(Owner); };
+    info.HintWindowClass = GetHintWindowClass();
     info.HintData = &data;
     x.lastHintRect = info.CursorRect;
     DoStateChange({tsHint});

@@ -9,6 +9,7 @@
 #include "datatree/DataTreeClipboard.h"
 #include "datatree/OLEMemoryStream.h"
 #include "platform/ole/Clipboard.h"
+#include "platform/ole/DataAdvise.h"
 #include "platform/ole/MemoryDataObject.h"
 
 namespace qv::test {
@@ -143,6 +144,68 @@ TEST_F(Clipboard, FormatsFollowTheTreeClassAndTheDataObjectItsContract) {
   EXPECT_STREQ(static_cast<const char*>(GlobalLock(m.hGlobal)), "abc");
   GlobalUnlock(m.hGlobal);
   ReleaseStgMedium(&m);
+}
+
+// A sink that keeps the text of every change it is told about ("" for none).
+class TextSink final : public ComObject<IAdviseSink> {
+ public:
+  std::vector<std::string> told;
+  void OnDataChange(const FORMATETC*, STGMEDIUM* medium) override {
+    if (medium->tymed != TYMED_HGLOBAL) {
+      told.push_back("");
+      return;
+    }
+    told.push_back(static_cast<const char*>(GlobalLock(medium->hGlobal)));
+    GlobalUnlock(medium->hGlobal);
+  }
+  void OnViewChange(DWORD, LONG) override {}
+  void OnSave() override {}
+  void OnClose() override {}
+};
+
+// Advice starts with the first DAdvise; from then on data set into the
+// object is announced to every sink, with the data unless it asked for none,
+// and a sink that asked once is told once.
+TEST_F(Clipboard, TheDataObjectTellsItsAdvisedSinksOfNewData) {
+  TDataStringTree* t = Numbered(2);
+  t->ClipboardFormats()->Clear();
+  t->ClipboardFormats()->Add("CSV");
+  t->SetSelected(t->GetFirst(), true);
+  auto data = TDTDataObject::Create(t, false);
+  IEnumSTATDATA* e = nullptr;
+  EXPECT_EQ(data->DUnadvise(1), E_NOTIMPL);
+  EXPECT_EQ(data->EnumDAdvise(&e), OLE_E_ADVISENOTSUPPORTED);
+  auto every = ComPtr<TextSink>::Adopt(new TextSink), once = ComPtr<TextSink>::Adopt(new TextSink),
+       primed = ComPtr<TextSink>::Adopt(new TextSink);
+  FORMATETC csv = Format(CF_CSV());
+  DWORD a = 0, b = 0, c = 0;
+  ASSERT_EQ(data->DAdvise(&csv, 0, every.Get(), &a), S_OK);
+  ASSERT_EQ(data->DAdvise(&csv, ADVF_NODATA | ADVF_ONLYONCE, once.Get(), &b), S_OK);
+  ASSERT_EQ(data->DAdvise(&csv, ADVF_PRIMEFIRST, primed.Get(), &c), S_OK);
+  EXPECT_TRUE(a != b && b != c && a != c);
+  EXPECT_EQ(primed->told, std::vector<std::string>{"n1\r\n"});  // at once, the current data
+  ASSERT_EQ(data->EnumDAdvise(&e), S_OK);
+  STATDATA st[4];
+  ULONG got = 0;
+  EXPECT_EQ(e->Next(4, st, &got), S_FALSE);
+  EXPECT_EQ(got, 3u);
+  for (ULONG i = 0; i < got; ++i) st[i].pAdvSink->Release();
+  e->Release();
+  STGMEDIUM in{};
+  in.tymed = TYMED_HGLOBAL;
+  in.hGlobal = GlobalAlloc(GMEM_MOVEABLE, 4);
+  std::memcpy(GlobalLock(in.hGlobal), "abc", 4);
+  GlobalUnlock(in.hGlobal);
+  ASSERT_EQ(data->SetData(&csv, &in, FALSE), S_OK);
+  EXPECT_EQ(every->told, std::vector<std::string>{"abc"});
+  EXPECT_EQ(once->told, std::vector<std::string>{""});
+  ASSERT_EQ(data->SetData(&csv, &in, TRUE), S_OK);  // taken over
+  EXPECT_EQ(every->told.size(), 2u);
+  EXPECT_EQ(once->told.size(), 1u);
+  EXPECT_EQ(data->DUnadvise(a), S_OK);
+  EXPECT_EQ(data->DUnadvise(a), OLE_E_NOCONNECTION);
+  EXPECT_EQ(data->DUnadvise(b), OLE_E_NOCONNECTION);  // ended after its one change
+  EXPECT_EQ(data->DUnadvise(c), S_OK);
 }
 
 TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {

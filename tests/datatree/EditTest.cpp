@@ -2,6 +2,7 @@
 // losing the focus, the editor's placement, text beyond the basic plane, and
 // a tree destroyed while its editor is open.
 #include "TreeTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "datatree/DataTreeEditLink.h"
 #include "platform/window/Input.h"
@@ -245,6 +246,55 @@ class StubbornLink : public ComObject<IDTEditLink> {
   void SetBounds(RECT) override {}
 };
 
+// Under the editor the tree paints neither the edited cell's text nor its
+// selection; the row's other cells and the other rows are painted as ever.
+TEST_F(Edit, TheCellBeingEditedIsPaintedWithoutItsTextAndSelection) {
+  TDataStringTree* t = Editable();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(150);
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible);
+  t->TreeOptions()->SetSelectionOptions(t->TreeOptions()->SelectionOptions() + toMultiSelect);
+  PDataNode first = t->GetFirst(), second = first->NextSibling;
+  t->SetSelected(first, true);
+  t->SetSelected(second, true);
+  t->SetFocusedNode(first);
+  Pump();
+  TBitmap image(300, 2 * 18, pf32bit);
+  auto count = [&](int row, int column, auto match) {
+    int n = 0;
+    for (int y = row * 18; y < row * 18 + 18; ++y)
+      for (int x = column * 150; x < column * 150 + 150; ++x) n += match(image.Canvas()->Pixels(x, y));
+    return n;
+  };
+  // The editor has the focus meanwhile: either selection colour counts.
+  auto lit = [&](TColor c) {
+    c = ColorToRGB(c);
+    return c == ColorToRGB(t->Colors()->Get(TDTColors::FocusedSelectionColor)) ||
+           c == ColorToRGB(t->Colors()->Get(TDTColors::UnfocusedSelectionColor));
+  };
+  auto ink = [&](TColor c) {
+    c = ColorToRGB(c);
+    return (c & 0xFF) + (c >> 8 & 0xFF) + (c >> 16 & 0xFF) < 200;
+  };
+  auto paint = [&] {
+    image.Canvas()->Brush()->SetColor(clWhite);
+    image.Canvas()->FillRect(RECT{0, 0, 300, 36});
+    t->PaintTree(image.Canvas()->Handle(), RECT{0, 0, 300, 36}, POINT{0, 0},
+                 TPaintTreeFlags{ptBackground, ptFocusRect, ptSelection, ptColumnColor});
+  };
+  paint();
+  ASSERT_GT(count(0, 0, lit), 20);
+  ASSERT_GT(count(0, 1, ink), 5);
+  ASSERT_TRUE(t->EditNode(first, 0));
+  paint();
+  EXPECT_EQ(count(0, 0, lit), 0);
+  EXPECT_EQ(count(0, 0, ink), 0);
+  EXPECT_GT(count(0, 1, ink), 5);
+  EXPECT_GT(count(1, 0, lit), 20);  // another selected row keeps its highlight
+  t->CancelEditNode();
+  paint();
+  EXPECT_GT(count(0, 0, lit), 20);
+}
+
 TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) {
   TDataStringTree* t = Editable();
   t->OnGetText = [](TBaseDataTree*, PDataNode, TColumnIndex, TVSTTextType, std::u16string& s) { s = u"n"; };
@@ -261,11 +311,15 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   t->SetChildCount(second, 2);
   auto order = [&] { return std::vector<PDataNode>{t->GetFirst(), t->GetFirst()->NextSibling}; };
   ASSERT_TRUE(t->EditNode(first, 0));
-  // Refused: the focus (even set to the edited node) and the order stay.
+  // Refused: the focus (even set to the edited node) and the order stay; a
+  // new focused column is asked to cancel the edit and stored all the same.
   t->SetFocusedNode(third);
   EXPECT_EQ(t->FocusedNode(), first);
   t->SetFocusedNode(first);
   t->SetFocusedColumn(1);
+  EXPECT_EQ(t->FocusedColumn(), 1);
+  EXPECT_TRUE(t->HasState(tsEditing));
+  t->SetFocusedColumn(0);
   EXPECT_EQ(t->FocusedColumn(), 0);
   t->Sort(nullptr, 0, sdDescending, false);
   EXPECT_EQ(order(), (std::vector<PDataNode>{first, second}));

@@ -260,9 +260,12 @@ TEST_F(Input, IncrementalSearchRefinesAndEndsWithTheTimeout) {
   Type(u"b");
   EXPECT_EQ(t->FocusedNode()->Index, 1u);  // abc: the search goes on with "ab"
   EXPECT_EQ(t->SearchBuffer(), u"ab");
+  EXPECT_EQ(t->LastSearchNode(), t->FocusedNode());
+  // The timeout ends the search: the typed text and the node last found go.
   backend.AdvanceClock(1100);
   Pump();
   EXPECT_EQ(t->SearchBuffer(), u"");
+  EXPECT_EQ(t->LastSearchNode(), nullptr);
   Type(u"b");
   EXPECT_EQ(t->FocusedNode()->Index, 2u);  // b
   backend.AdvanceClock(1100);

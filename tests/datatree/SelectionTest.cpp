@@ -115,6 +115,33 @@ TEST_F(Selection, LoadedAppliesTheStoredCountAndAssignCopiesSettings) {
   EXPECT_EQ(copy->Indent(), 25u);
 }
 
+// The rest of the list: the windowed control's border width, limits, tab
+// order and hint parent flag, and the tree's drag image and hint animation.
+TEST_F(Selection, AssignCopiesTheControlsSettingsOfItsList) {
+  TDataStringTree* t = NewTree();
+  auto* second = new TDataStringTree(form);
+  second->SetParent(form);
+  auto* copy = new TDataStringTree(form);
+  copy->SetParent(form);
+  ASSERT_EQ(t->TabOrder(), 0);
+  t->SetBorderWidth(3);
+  t->Constraints().MinWidth = 120;
+  t->Constraints().MaxHeight = 900;
+  t->DragImageKind = diMainColumnOnly;
+  t->HintAnimation = hatSlide;
+  t->SetParentShowHint(!copy->ParentShowHint());
+  copy->Assign(t);
+  EXPECT_EQ(copy->BorderWidth(), 3);
+  EXPECT_EQ(copy->Constraints().MinWidth, 120);
+  EXPECT_EQ(copy->Constraints().MaxHeight, 900);
+  EXPECT_EQ(copy->DragImageKind, diMainColumnOnly);
+  EXPECT_EQ(copy->HintAnimation, hatSlide);
+  EXPECT_EQ(copy->ParentShowHint(), t->ParentShowHint());
+  EXPECT_EQ(copy->TabOrder(), 0);
+  EXPECT_EQ(t->TabOrder(), 1);
+  EXPECT_EQ(second->TabOrder(), 2);
+}
+
 TEST_F(Selection, FocusChangesCanBeRefused) {
   auto t = DetachedTree();
   t->SetNodeDataSize(4);
