@@ -338,9 +338,13 @@ void TBaseDataTree::Assign(TPersistent* Source) {
 }
 
 // The bevels' place in the order of Assign: BevelEdges, BevelInner,
-// BevelKind, BevelOuter and BevelWidth, once the windowed control has them.
+// BevelKind, BevelOuter and BevelWidth.
 void TBaseDataTree::AssignBevels(TBaseDataTree* Source) {
-  (void)Source;
+  SetBevelEdges(Source->BevelEdges());
+  SetBevelInner(Source->BevelInner());
+  SetBevelKind(Source->BevelKind());
+  SetBevelOuter(Source->BevelOuter());
+  SetBevelWidth(Source->BevelWidth());
 }
 
 void TBaseDataTree::Loaded() {

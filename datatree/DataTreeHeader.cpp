@@ -238,23 +238,22 @@ void TDTHeader::AnimatedResize(TColumnIndex Column, int NewWidth) {
   const int step = (NewWidth - c->Width()) / 32;
   if (step != 0 && owner_->HandleAllocated() && IsWindowVisible(owner_->Handle())) {
     HWND h = owner_->Handle();
-    // Client coordinates on the window's DC: shifted by where the client
-    // area starts in the window.
+    // On the window's DC: the header in window coordinates, the rows' client
+    // area shifted by where it starts in the window.
     RECT window;
     GetWindowRect(h, &window);
     POINT origin = owner_->ClientToScreen(POINT{0, 0});
     const int dx = origin.x - window.left, dy = origin.y - window.top;
-    RECT header = owner_->HeaderRect(), client = owner_->ClientRect();
-    RECT strips[2] = {RECT{0, header.top, client.right, header.bottom},
-                      RECT{0, header.bottom, client.right, client.bottom}};
+    RECT rows = owner_->ClientRect();
+    OffsetRect(&rows, dx, dy);
+    RECT strips[2] = {owner_->HeaderRect(), rows};
     HDC dc = GetWindowDC(h);
     HBRUSH fill = CreateSolidBrush(COLORREF(ColorToRGB(owner_->Color())));
     int edge = c->DisplayLeft() + c->Width();
     for (int i = 0; i < 32; ++i, edge += step) {
       for (RECT r : strips) {
         if (r.bottom <= r.top) continue;
-        r.left = std::max<int>(r.left, edge + std::min(step, 0));
-        OffsetRect(&r, dx, dy);
+        r.left = std::max<int>(r.left, dx + edge + std::min(step, 0));
         ScrollDC(dc, step, 0, &r, &r, nullptr, nullptr);
         if (step > 0) {
           RECT uncovered{r.left, r.top, r.left + step, r.bottom};

@@ -130,7 +130,17 @@ TEST_F(Selection, AssignCopiesTheControlsSettingsOfItsList) {
   t->DragImageKind = diMainColumnOnly;
   t->HintAnimation = hatSlide;
   t->SetParentShowHint(!copy->ParentShowHint());
+  t->SetBevelKind(bkFlat);
+  t->SetBevelInner(bvLowered);
+  t->SetBevelOuter(bvRaised);
+  t->SetBevelEdges(TBevelEdges{beLeft, beBottom});
+  t->SetBevelWidth(2);
   copy->Assign(t);
+  EXPECT_EQ(copy->BevelKind(), bkFlat);
+  EXPECT_EQ(copy->BevelInner(), bvLowered);
+  EXPECT_EQ(copy->BevelOuter(), bvRaised);
+  EXPECT_EQ(copy->BevelEdges(), (TBevelEdges{beLeft, beBottom}));
+  EXPECT_EQ(copy->BevelWidth(), 2);
   EXPECT_EQ(copy->BorderWidth(), 3);
   EXPECT_EQ(copy->Constraints().MinWidth, 120);
   EXPECT_EQ(copy->Constraints().MaxHeight, 900);
