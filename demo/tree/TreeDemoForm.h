@@ -23,6 +23,13 @@ struct TRowData {
 };
 static_assert(sizeof(TRowData) == 16);
 
+// A basket row that came from another program: a line of text, or a file
+// with its size.
+struct TBroughtRow {
+  bool File = false;
+  uint64_t Size = 0;
+};
+
 enum TExportKind { ekHtml, ekRtf, ekCsv, ekText, ekUnicodeText };
 
 class TTreeDemoForm : public TForm {
@@ -37,6 +44,7 @@ class TTreeDemoForm : public TForm {
   TDataStringTree* Basket = nullptr;
   TCustomImageList* Images = nullptr;
   std::map<PDataNode, std::u16string> Names;  // the basket's names (edited or brought along)
+  std::map<PDataNode, TBroughtRow> Brought;   // the basket's rows from other programs
   std::string ExportFolder;                   // empty: the system's temporary folder
   // Writes the selected (else the visible) rows of a tree to a file in Folder; its path, or "".
   std::string ExportRows(TDataStringTree* From, TExportKind Kind, const std::string& Folder);
@@ -44,6 +52,11 @@ class TTreeDemoForm : public TForm {
  private:
   void HeaderClick(TColumnIndex Column);
   void CreateBasket();  // TreeDemoTransfer.cpp
+  // TreeDemoDrops.cpp: what other programs drop into the basket.
+  static bool OffersForeignRows(IDataObject* Data);
+  // A row per file of a file list, else a row per line of text; the rows added.
+  int AddForeignRows(IDataObject* Data);
+  bool BroughtText(PDataNode Node, TColumnIndex Column, std::u16string& Text) const;
 };
 
 // Creates and shows the demo form (the application's main form).

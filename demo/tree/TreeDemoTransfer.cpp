@@ -50,6 +50,7 @@ void TTreeDemoForm::CreateBasket() {
   opts->SetSelectionOptions({toMultiSelect});
   Basket->OnGetText = [this](TBaseDataTree* t, PDataNode node, TColumnIndex column, TVSTTextType type,
                              std::u16string& text) {
+    if (BroughtText(node, column, text)) return;
     auto it = Names.find(node);
     if (it != Names.end() && column <= 0)
       text = it->second;
@@ -59,16 +60,31 @@ void TTreeDemoForm::CreateBasket() {
   Basket->OnNewText = [this](TBaseDataTree*, PDataNode node, TColumnIndex, const std::u16string& text) {
     Names[node] = text;
   };
-  Basket->OnFreeNode = [this](TBaseDataTree*, PDataNode node) { Names.erase(node); };
+  Basket->OnFreeNode = [this](TBaseDataTree*, PDataNode node) {
+    Names.erase(node);
+    Brought.erase(node);
+  };
   CarryRecords(Tree);
   CarryRecords(Basket);
-  // Either tree takes drops: copies from the other tree, moves within itself.
+  // Either tree takes drops: copies from the other tree, moves within itself;
+  // the basket also takes text and files from other programs.
   for (TDataStringTree* t : {Tree, Basket}) {
-    t->OnDragOver = [](TBaseDataTree*, TObject* source, TShiftState, TDTDragState, POINT, TDropMode, DWORD&,
-                       bool& accept) { accept = dynamic_cast<TBaseDataTree*>(source) != nullptr; };
-    t->OnDragDrop = [](TBaseDataTree* target, TObject* source, IDataObject* data, const std::vector<WORD>&,
-                       TShiftState, POINT, DWORD& effect, TDropMode mode) {
+    t->OnDragOver = [this](TBaseDataTree* target, TObject* source, TShiftState, TDTDragState, POINT,
+                           TDropMode, DWORD& effect, bool& accept) {
+      accept = dynamic_cast<TBaseDataTree*>(source) != nullptr;
+      if (!accept && target == Basket && !source) {
+        ComPtr<IDataObject> data = target->GetDragManager()->GetDataObject();
+        accept = OffersForeignRows(data.Get());
+        effect &= DROPEFFECT_COPY;  // what comes from elsewhere is copied
+      }
+    };
+    t->OnDragDrop = [this](TBaseDataTree* target, TObject* source, IDataObject* data,
+                           const std::vector<WORD>&, TShiftState, POINT, DWORD& effect, TDropMode mode) {
       auto* from = dynamic_cast<TBaseDataTree*>(source);
+      if (!from) {
+        effect = target == Basket && AddForeignRows(data) > 0 ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+        return;
+      }
       TDTNodeAttachMode attach = mode == dmAbove   ? amInsertBefore
                                  : mode == dmBelow ? amInsertAfter
                                                    : amAddChildLast;

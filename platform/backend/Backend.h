@@ -94,12 +94,23 @@ class Backend {
     return RECT{};
   }
 
-  // A drag of ours over a point where none of our windows lies (DROPEFFECT_
-  // values). ForeignDragOver says whether another program's drop target is
-  // there, and the effect it takes as far as it has answered; the drag loop
-  // asks again as the pointer moves or rests. ForeignDragLeave ends the
-  // exchange without a drop; ForeignDrop drops on the target last reported
-  // and waits, a bounded time, for it to take the data: the effect it took.
+  // A drag of ours with other programs (DROPEFFECT_ values). ForeignDragBegin
+  // and ForeignDragEnd bracket every drag, whether it leaves our windows or
+  // not. ForeignWindowAt says whether the window under a point, in the
+  // desktop's stacking order, is another program's: then none of ours there
+  // takes the drag, even where it lies below. ForeignDragOver says whether
+  // another program's drop target is at the point, and the effect it takes
+  // as far as it has answered; the drag loop asks again as the pointer moves
+  // or rests. ForeignDragLeave ends the exchange without a drop. ForeignDrop
+  // drops on the target last reported (false when it takes none); the loop
+  // then keeps its windows going and asks ForeignDropResult until it has the
+  // effect the target took: a move only when the target had the data.
+  virtual void ForeignDragBegin(DWORD okEffects) { (void)okEffects; }
+  virtual void ForeignDragEnd() {}
+  virtual bool ForeignWindowAt(POINT screen) {
+    (void)screen;
+    return false;
+  }
   virtual bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
                                DWORD& effect) {
     (void)screen, (void)offer, (void)okEffects, (void)keys;
@@ -107,7 +118,11 @@ class Backend {
     return false;
   }
   virtual void ForeignDragLeave() {}
-  virtual DWORD ForeignDrop() { return 0; }
+  virtual bool ForeignDrop() { return false; }
+  virtual bool ForeignDropResult(DWORD& effect) {
+    effect = 0;
+    return true;
+  }
 };
 
 // Installs the process backend (not owned; nullptr uninstalls) and makes the

@@ -42,10 +42,14 @@ class X11Backend : public Backend {
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;
+  void ForeignDragBegin(DWORD okEffects) override;
+  void ForeignDragEnd() override;
+  bool ForeignWindowAt(POINT screen) override;
   bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
                        DWORD& effect) override;
   void ForeignDragLeave() override;
-  DWORD ForeignDrop() override;
+  bool ForeignDrop() override;
+  bool ForeignDropResult(DWORD& effect) override;
 
   // For smoke tests and screenshots: whether the window's X window has been
   // mapped and exposed, and the screen's pixels where it is shown (false
@@ -55,9 +59,6 @@ class X11Backend : public Backend {
 
  private:
   void Drain();
-  // Drains the X queue until done() holds or `limitMs` has passed; whether it held.
-  template <typename F>
-  bool DrainUntil(F done, int limitMs);
 
   std::unique_ptr<x11::Connection> x_;
 };

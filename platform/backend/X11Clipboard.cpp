@@ -1,7 +1,7 @@
 // The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
-// TEXT and STRING in one property (no INCR transfers: text beyond the
-// server's request size is refused). As reader we ask for UTF-8, then
-// Latin-1, waiting a bounded time for the owner's answer.
+// TEXT and STRING (text beyond one property goes in pieces, INCR). As reader
+// we ask for UTF-8, then Latin-1, waiting a bounded time for the owner's
+// answer and taking data that comes in pieces.
 #include <X11/Xatom.h>
 #include <poll.h>
 
@@ -70,6 +70,10 @@ bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Ato
   if (XGetWindowProperty(c.dpy, c.utility, c.atoms.selection, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
                          &format, &count, &after, &data) != Success)
     return false;
+  if (type == c.dnd.incr) {
+    if (data) XFree(data);
+    return ReceiveIncr(c, c.atoms.selection, bytes) && (type = ev.xselection.target, true);
+  }
   bool ok = format == 8 && data;
   if (ok) bytes.assign(reinterpret_cast<char*>(data), count);
   if (data) XFree(data);
@@ -102,9 +106,23 @@ SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& re
 }
 
 void SelectionAnswer::Put(Atom type, int format, const void* data, size_t count) {
-  if (format == 8 && count > MaxPropertyBytes(c_.dpy)) return;
+  if (format == 8 && count > MaxPropertyBytes(c_.dpy)) {
+    const char* bytes = static_cast<const char*>(data);
+    Put(type, std::make_shared<const std::string>(bytes, bytes + count));
+    return;
+  }
   XChangeProperty(c_.dpy, reply_.requestor, property_, type, format, PropModeReplace,
                   static_cast<const unsigned char*>(data), int(count));
+  reply_.property = property_;
+}
+
+void SelectionAnswer::Put(Atom type, std::shared_ptr<const std::string> bytes, std::function<void()> done) {
+  if (bytes->size() <= MaxPropertyBytes(c_.dpy)) {
+    Put(type, 8, bytes->data(), bytes->size());
+    if (done) done();
+    return;
+  }
+  StartIncrTransfer(c_, reply_.requestor, property_, type, std::move(bytes), std::move(done));
   reply_.property = property_;
 }
 

@@ -8,7 +8,10 @@
 #include <X11/Xutil.h>
 
 #include <array>
+#include <chrono>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -52,12 +55,19 @@ struct Atoms {
 struct DndAtoms {
   Atom aware, proxy, enter, position, status, leave, drop, finished, selection, typeList;
   Atom actionCopy, actionMove, actionLink, uriList, textPlainUtf8, textPlain;
+  Atom actionList, incr, wmState;
 };
 
-// Our drag over another program's window.
+// Our drag, from its start to its end, and the other program's window it is over.
 struct DndSource {
-  Window target = 0;  // the drag-aware window under the pointer, 0 when none
-  Window sendTo = 0;  // where its messages go: the target or its proxy
+  bool active = false;         // between the start and the end of a drag of ours
+  unsigned generation = 0;     // counts drags, so late transfers know whose data they carried
+  bool ownsSelection = false;  // claimed for this drag and not taken away since
+  DWORD okEffects = 0;
+  std::shared_ptr<const std::string> text, uriList;  // served from the drag selection
+  bool delivered = false;                            // a target's request was answered with the data
+  Window target = 0;                                 // the drag-aware window under the pointer, 0 when none
+  Window sendTo = 0;                                 // where its messages go: the target or its proxy
   int version = 0;
   bool waitingStatus = false;  // a position is out and its status has not come
   bool pending = false;        // a newer position waits for that status
@@ -65,11 +75,23 @@ struct DndSource {
   Atom pendingAction = 0;
   bool accepted = false;  // as the last status said
   Atom action = 0;
+  // The drop: sent once the last position's status came; then the finish is awaited.
+  enum class Drop { Idle, AwaitStatus, AwaitFinish, Over } drop = Drop::Idle;
+  std::chrono::steady_clock::time_point dropDeadline;
   bool finished = false;
   bool finishedAccepted = false;
   Atom finishedAction = 0;
-  bool ownsSelection = false;
-  ForeignDragOffer offer;  // served from the drag selection
+};
+
+// Selection data going out in pieces (INCR): the next piece is put when the
+// requestor has deleted the last one.
+struct OutgoingTransfer {
+  Window requestor = 0;
+  Atom property = 0, type = 0;
+  std::shared_ptr<const std::string> data;
+  size_t offset = 0;
+  std::function<void()> done;  // once the last piece was taken
+  std::chrono::steady_clock::time_point lastActivity;
 };
 
 // Another program's drag over our windows, as its messages said; the drop
@@ -123,6 +145,7 @@ struct Connection {
   DndAtoms dnd{};
   DndSource dragOut;
   DndTarget dragIn;
+  std::vector<OutgoingTransfer> transfers;
   HWND dropWindow = nullptr;  // hidden: runs other programs' drops on our targets
 
   TopWindow* Find(HWND h) {
@@ -170,8 +193,10 @@ void SyncLockKeys(Connection& c);
 class SelectionAnswer {
  public:
   SelectionAnswer(Connection& c, const XSelectionRequestEvent& req);
-  // Text beyond what one property holds is refused (no incremental transfers).
+  // Data beyond what one property holds goes in pieces (INCR); `done` runs
+  // once the requestor has it all (at once for data put in one piece).
   void Put(Atom type, int format, const void* data, size_t count);
+  void Put(Atom type, std::shared_ptr<const std::string> bytes, std::function<void()> done = {});
   void Send();
 
  private:
@@ -185,20 +210,38 @@ void OwnClipboard(Connection& c, const std::u16string& text);
 // One conversion of `selection` to `target` into our utility window, waiting a
 // bounded time: false when the owner refused or did not answer.
 bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
-// The largest property we put in one piece (no incremental transfers).
+// The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
+
+// X11SelectionTransfer.cpp: incremental transfers (INCR) both ways.
+void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type,
+                       std::shared_ptr<const std::string> data, std::function<void()> done);
+// A property change that moves an outgoing transfer on; false for others.
+bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev);
+// Reads the pieces of an incoming transfer into `bytes` after its INCR
+// property was read and deleted; false when the owner stopped sending.
+bool ReceiveIncr(Connection& c, Atom property, std::string& bytes);
 
 // X11DragSource.cpp: our drags over other programs.
 void InternDndAtoms(Connection& c);
+// A drag of ours starts: the drag selection is claimed with its time stamp.
+void BeginDrag(Connection& c, DWORD okEffects);
+void EndDrag(Connection& c);
+// Another client took a selection of ours; false for selections not ours to follow.
+bool HandleDragSelectionClear(Connection& c, const XSelectionClearEvent& ev);
 // Status and finish messages of a target; false for other messages.
 bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m);
 // Answers a request for the drag selection; false for other selections.
 bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req);
-bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
-              DWORD& effect);
+// True when the top-level window under the point, in the server's stacking
+// order, is another program's (not ours and not the bare desktop).
+bool ForeignTopAt(Connection& c, POINT pt);
+bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD keys, DWORD& effect);
 void DragLeave(Connection& c);
-// The drop message to the current target, once its status for the last position came.
-bool SendDrop(Connection& c);
+// The drop on the current target: sent once its status for the last position
+// came, then its finish awaited; true while it goes on.
+bool StartDrop(Connection& c);
+bool DropGoesOn(Connection& c);
 DWORD FinishedEffect(const Connection& c);
 DWORD EffectOfAction(const Connection& c, Atom action);
 Atom ActionOfEffect(const Connection& c, DWORD effect);

@@ -1,10 +1,13 @@
 // Our drags over other programs' windows, by the X drag-and-drop protocol
-// (version 5, down to 3): the drag-aware window under the pointer is sent
-// enter, position, leave and drop messages from our utility window, which
-// owns the drag selection and serves the rows from it as text/uri-list,
-// text/plain;charset=utf-8 and UTF8_STRING. A target answers each position
-// with a status; a newer position waits for it, so a slow target is never
-// flooded and its last answer always belongs to the last position but one.
+// (version 5, down to 3). Every drag claims the drag selection when it
+// starts and announces the actions it allows; the drag-aware window on top
+// under the pointer (the server's stacking order decides, so a window of
+// ours below never takes it) is sent enter, position, leave and drop
+// messages from our utility window, which serves the rows as text/uri-list,
+// text/plain;charset=utf-8, UTF8_STRING and text/plain. A target answers
+// each position with a status; a newer position waits for it, so a slow
+// target is never flooded. A drop counts as taken only when the target had
+// the data and finished with success.
 #include <X11/Xatom.h>
 
 #include <climits>
@@ -16,6 +19,9 @@ namespace qv::x11 {
 namespace {
 
 constexpr int kProtocolVersion = 5, kOldestVersion = 3;
+// How long the drop waits for the status of the last position, and for the
+// finish after the drop (from the last piece of data that went out).
+constexpr int kStatusWaitMs = 2000, kFinishWaitMs = 5000;
 
 void Send(Connection& c, Window to, Window about, Atom type, long l1, long l2, long l3, long l4) {
   XEvent ev{};
@@ -48,49 +54,93 @@ std::vector<long> LongProperty(Connection& c, Window w, Atom name, Atom type) {
   return out;
 }
 
-// The drag-aware window at a root point, found by walking down from the
-// root through the windows that contain it (frames of the desktop's window
-// manager included); 0 when there is none or the point is over one of ours.
-Window AwareWindowAt(Connection& c, POINT pt, int& version, Window& sendTo) {
-  Window w = c.root;
-  for (int depth = 0; depth < 32; ++depth) {
-    int x = 0, y = 0;
-    Window child = None;
-    if (!XTranslateCoordinates(c.dpy, c.root, w, pt.x, pt.y, &x, &y, &child) || child == None) return 0;
-    w = child;
-    if (c.FindX(w) || w == c.utility) return 0;
-    auto aware = LongProperty(c, w, c.dnd.aware, XA_ATOM);
-    if (aware.empty()) continue;
-    version = std::min(int(aware[0]), kProtocolVersion);
-    if (version < kOldestVersion) return 0;
-    // A proxy is honoured only when it names itself, as the protocol asks.
-    auto proxy = LongProperty(c, w, c.dnd.proxy, XA_WINDOW);
-    sendTo = w;
-    if (!proxy.empty()) {
-      auto self = LongProperty(c, Window(proxy[0]), c.dnd.proxy, XA_WINDOW);
-      if (!self.empty() && self[0] == proxy[0]) sendTo = Window(proxy[0]);
+bool HasProperty(Connection& c, Window w, Atom name) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool has = XGetWindowProperty(c.dpy, w, name, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
+                                &data) == Success &&
+             type != None;
+  if (data) XFree(data);
+  return has;
+}
+
+// The top-level window at a root point in the server's stacking order (a
+// window manager's frame, or an unmanaged window), 0 over the bare desktop.
+Window TopWindowAt(Connection& c, POINT pt) {
+  int x = 0, y = 0;
+  Window child = None;
+  if (!XTranslateCoordinates(c.dpy, c.root, c.root, pt.x, pt.y, &x, &y, &child)) return 0;
+  return child;
+}
+
+// The client window a top-level window stands for: itself, or the window
+// inside a frame that carries WM_STATE; the top itself when none does.
+Window ClientOf(Connection& c, Window top) {
+  std::vector<Window> level{top};
+  for (int depth = 0; depth < 4 && !level.empty(); ++depth) {
+    std::vector<Window> next;
+    for (Window w : level) {
+      if (c.FindX(w) || HasProperty(c, w, c.dnd.wmState)) return w;
+      Window root = 0, parent = 0, *children = nullptr;
+      unsigned n = 0;
+      if (XQueryTree(c.dpy, w, &root, &parent, &children, &n) && children) {
+        next.insert(next.end(), children, children + n);
+        XFree(children);
+      }
     }
-    return w;
+    level = std::move(next);
   }
-  return 0;
+  return top;
+}
+
+bool IsOurs(Connection& c, Window top) {
+  return c.FindX(top) || c.FindX(ClientOf(c, top)) || top == c.utility;
+}
+
+// The drag-aware window at a root point: the top-level window there, or its
+// client window, when it says it takes drops; where its messages go (itself
+// or its proxy). 0 over our own windows, the desktop, or a window that takes
+// no drops: a window that lies below never gets the drag.
+Window AwareWindowAt(Connection& c, POINT pt, int& version, Window& sendTo) {
+  Window top = TopWindowAt(c, pt);
+  if (!top || IsOurs(c, top)) return 0;
+  Window w = top;
+  auto aware = LongProperty(c, w, c.dnd.aware, XA_ATOM);
+  if (aware.empty()) {
+    w = ClientOf(c, top);
+    aware = LongProperty(c, w, c.dnd.aware, XA_ATOM);
+  }
+  if (aware.empty()) return 0;
+  version = std::min(int(aware[0]), kProtocolVersion);
+  if (version < kOldestVersion) return 0;
+  // A proxy is honoured only when it names itself, as the protocol asks.
+  auto proxy = LongProperty(c, w, c.dnd.proxy, XA_WINDOW);
+  sendTo = w;
+  if (!proxy.empty()) {
+    auto self = LongProperty(c, Window(proxy[0]), c.dnd.proxy, XA_WINDOW);
+    if (!self.empty() && self[0] == proxy[0]) sendTo = Window(proxy[0]);
+  }
+  return w;
 }
 
 std::vector<Atom> OfferedTypes(const Connection& c) {
   std::vector<Atom> types;
-  if (!c.dragOut.offer.uris.empty()) types.push_back(c.dnd.uriList);
+  if (c.dragOut.uriList) types.push_back(c.dnd.uriList);
   types.push_back(c.dnd.textPlainUtf8);
   types.push_back(c.atoms.utf8String);
+  types.push_back(c.dnd.textPlain);
   return types;
 }
 
 void SendEnter(Connection& c) {
   auto& d = c.dragOut;
   std::vector<Atom> types = OfferedTypes(c);
-  if (types.size() > 3)
-    XChangeProperty(c.dpy, c.utility, c.dnd.typeList, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(types.data()), int(types.size()));
+  XChangeProperty(c.dpy, c.utility, c.dnd.typeList, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(types.data()), int(types.size()));
+  long flags = (long(d.version) << 24) | (types.size() > 3 ? 1 : 0);
   types.resize(3, None);
-  long flags = (long(d.version) << 24) | (OfferedTypes(c).size() > 3 ? 1 : 0);
   Send(c, d.sendTo, d.target, c.dnd.enter, flags, long(types[0]), long(types[1]), long(types[2]));
 }
 
@@ -108,26 +158,39 @@ void SendPosition(Connection& c, POINT pt, Atom action) {
   d.pending = false;
 }
 
-// The action to propose: a move when Shift asks for one and the source
-// allows it, else a copy where allowed.
-Atom ProposedAction(const Connection& c, DWORD okEffects, DWORD keys) {
-  if ((keys & MK_SHIFT) && (okEffects & DROPEFFECT_MOVE)) return c.dnd.actionMove;
-  if (okEffects & DROPEFFECT_COPY) return c.dnd.actionCopy;
-  if (okEffects & DROPEFFECT_MOVE) return c.dnd.actionMove;
-  if (okEffects & DROPEFFECT_LINK) return c.dnd.actionLink;
+// The action to propose, as the modifier keys choose among the allowed ones:
+// Shift a move, Ctrl a copy, Ctrl+Shift or Alt a link; a copy where allowed otherwise.
+Atom ProposedAction(const Connection& c, DWORD keys) {
+  DWORD ok = c.dragOut.okEffects;
+  bool shift = keys & MK_SHIFT, control = keys & MK_CONTROL, alt = keys & MK_ALT;
+  if (((shift && control) || (alt && !shift && !control)) && (ok & DROPEFFECT_LINK)) return c.dnd.actionLink;
+  if (shift && !control && (ok & DROPEFFECT_MOVE)) return c.dnd.actionMove;
+  if (ok & DROPEFFECT_COPY) return c.dnd.actionCopy;
+  if (ok & DROPEFFECT_MOVE) return c.dnd.actionMove;
+  if (ok & DROPEFFECT_LINK) return c.dnd.actionLink;
   return None;
 }
 
-void OwnDragSelection(Connection& c) {
-  if (c.dragOut.ownsSelection) return;
-  XSetSelectionOwner(c.dpy, c.dnd.selection, c.utility, c.lastTime);
-  c.dragOut.ownsSelection = XGetSelectionOwner(c.dpy, c.dnd.selection) == c.utility;
-}
-
-std::string UriList(const ForeignDragOffer& offer) {
+std::shared_ptr<const std::string> UriList(const ForeignDragOffer& offer) {
+  if (offer.uris.empty()) return {};
   std::string out;
   for (auto& uri : offer.uris) out += uri + "\r\n";
-  return out;
+  return std::make_shared<const std::string>(std::move(out));
+}
+
+void SendDrop(Connection& c) {
+  auto& d = c.dragOut;
+  d.finished = false;
+  Send(c, d.sendTo, d.target, c.dnd.drop, 0, long(c.lastTime), 0, 0);
+  d.drop = DndSource::Drop::AwaitFinish;
+  d.dropDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFinishWaitMs);
+}
+
+// The drop is over without a finish: the target is forgotten without a
+// leave, which would be a protocol error after a drop.
+void GiveUpDrop(Connection& c) {
+  c.dragOut.drop = DndSource::Drop::Over;
+  c.dragOut.target = 0;
 }
 
 }  // namespace
@@ -139,7 +202,45 @@ void InternDndAtoms(Connection& c) {
                    a("XdndDrop"),       a("XdndFinished"),   a("XdndSelection"),
                    a("XdndTypeList"),   a("XdndActionCopy"), a("XdndActionMove"),
                    a("XdndActionLink"), a("text/uri-list"),  a("text/plain;charset=utf-8"),
-                   a("text/plain")};
+                   a("text/plain"),     a("XdndActionList"), a("INCR"),
+                   a("WM_STATE")};
+}
+
+void BeginDrag(Connection& c, DWORD okEffects) {
+  auto& d = c.dragOut;
+  unsigned generation = d.generation + 1;
+  d = DndSource{};
+  d.active = true;
+  d.generation = generation;
+  d.okEffects = okEffects;
+  // Every drag claims the selection anew: another program's drag may have
+  // taken it since our last one. The time is that of the input that started it.
+  XSetSelectionOwner(c.dpy, c.dnd.selection, c.utility, c.lastTime);
+  d.ownsSelection = XGetSelectionOwner(c.dpy, c.dnd.selection) == c.utility;
+  std::vector<Atom> actions;
+  if (okEffects & DROPEFFECT_COPY) actions.push_back(c.dnd.actionCopy);
+  if (okEffects & DROPEFFECT_MOVE) actions.push_back(c.dnd.actionMove);
+  if (okEffects & DROPEFFECT_LINK) actions.push_back(c.dnd.actionLink);
+  XChangeProperty(c.dpy, c.utility, c.dnd.actionList, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(actions.data()), int(actions.size()));
+  XFlush(c.dpy);
+}
+
+void EndDrag(Connection& c) {
+  auto& d = c.dragOut;
+  if (d.target && d.drop == DndSource::Drop::Idle) DragLeave(c);
+  unsigned generation = d.generation;
+  bool owns = d.ownsSelection;
+  d = DndSource{};
+  d.generation = generation;
+  d.ownsSelection = owns;  // requests that come now are refused: there is no drag
+}
+
+bool HandleDragSelectionClear(Connection& c, const XSelectionClearEvent& ev) {
+  if (ev.selection != c.dnd.selection) return false;
+  // A clear about an earlier claim of ours may come after the new one: the server knows.
+  c.dragOut.ownsSelection = XGetSelectionOwner(c.dpy, c.dnd.selection) == c.utility;
+  return true;
 }
 
 DWORD EffectOfAction(const Connection& c, Atom action) {
@@ -156,50 +257,88 @@ Atom ActionOfEffect(const Connection& c, DWORD effect) {
   return None;
 }
 
-bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
-              DWORD& effect) {
+bool ForeignTopAt(Connection& c, POINT pt) {
+  Window top = TopWindowAt(c, pt);
+  return top && !IsOurs(c, top);
+}
+
+bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD keys, DWORD& effect) {
   auto& d = c.dragOut;
   int version = 0;
   Window sendTo = 0;
-  Window target = AwareWindowAt(c, screen, version, sendTo);
+  Window target = d.active ? AwareWindowAt(c, screen, version, sendTo) : 0;
   if (target != d.target) {
     DragLeave(c);
     if (!target) return effect = DROPEFFECT_NONE, false;
     d.target = target, d.sendTo = sendTo, d.version = version;
-    d.offer = offer;
-    OwnDragSelection(c);
+    // The offer is the same for the whole drag: it is kept once, shared with transfers.
+    if (!d.text) {
+      d.text = std::make_shared<const std::string>(offer.text);
+      d.uriList = UriList(offer);
+    }
     SendEnter(c);
   }
   if (!target) return effect = DROPEFFECT_NONE, false;
-  SendPosition(c, screen, ProposedAction(c, okEffects, keys));
-  effect = d.accepted ? EffectOfAction(c, d.action) & (okEffects | DROPEFFECT_COPY) : DROPEFFECT_NONE;
+  SendPosition(c, screen, ProposedAction(c, keys));
+  effect = d.accepted ? EffectOfAction(c, d.action) & (d.okEffects | DROPEFFECT_COPY) : DROPEFFECT_NONE;
   return true;
 }
 
 void DragLeave(Connection& c) {
   auto& d = c.dragOut;
   if (d.target) Send(c, d.sendTo, d.target, c.dnd.leave, 0, 0, 0, 0);
-  bool owns = d.ownsSelection;
-  ForeignDragOffer offer = std::move(d.offer);
-  d = DndSource{};
-  // The selection stays ours for the rest of the drag: another target may ask.
-  d.ownsSelection = owns;
-  d.offer = std::move(offer);
+  d.target = d.sendTo = 0;
+  d.version = 0;
+  d.waitingStatus = d.pending = d.accepted = false;
+  d.action = None;
 }
 
-bool SendDrop(Connection& c) {
+bool StartDrop(Connection& c) {
   auto& d = c.dragOut;
-  if (!d.target || d.waitingStatus || !d.accepted) return false;
-  d.finished = false;
-  Send(c, d.sendTo, d.target, c.dnd.drop, 0, long(c.lastTime), 0, 0);
-  return true;
+  if (!d.target) return false;
+  d.dropDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusWaitMs);
+  d.drop = DndSource::Drop::AwaitStatus;
+  return DropGoesOn(c);
+}
+
+bool DropGoesOn(Connection& c) {
+  auto& d = c.dragOut;
+  auto now = std::chrono::steady_clock::now();
+  if (d.drop == DndSource::Drop::AwaitStatus) {
+    // The target's answer to the last position decides whether it takes the drop.
+    if (!d.waitingStatus && !d.pending) {
+      if (d.accepted) {
+        SendDrop(c);
+      } else {
+        DragLeave(c);
+        d.drop = DndSource::Drop::Over;
+      }
+    } else if (now > d.dropDeadline) {
+      DragLeave(c);
+      d.drop = DndSource::Drop::Over;
+    }
+  }
+  if (d.drop == DndSource::Drop::AwaitFinish) {
+    if (d.finished) {
+      d.drop = DndSource::Drop::Over;
+      d.target = 0;
+    } else {
+      // Data still going out in pieces keeps the wait going.
+      for (auto& t : c.transfers)
+        d.dropDeadline = std::max(d.dropDeadline, t.lastActivity + std::chrono::milliseconds(kFinishWaitMs));
+      if (now > d.dropDeadline) GiveUpDrop(c);
+    }
+  }
+  return d.drop == DndSource::Drop::AwaitStatus || d.drop == DndSource::Drop::AwaitFinish;
 }
 
 DWORD FinishedEffect(const Connection& c) {
   const auto& d = c.dragOut;
-  if (!d.finished || !d.finishedAccepted) return DROPEFFECT_NONE;
+  // Nothing was taken unless the target had the data and said it succeeded.
+  if (!d.finished || !d.finishedAccepted || !d.delivered) return DROPEFFECT_NONE;
   // Before version 5 the finish names no action: the last status's stands.
-  return EffectOfAction(c, d.version >= 5 && d.finishedAction != None ? d.finishedAction : d.action);
+  Atom action = d.version >= 5 && d.finishedAction != None ? d.finishedAction : d.action;
+  return EffectOfAction(c, action) & d.okEffects;
 }
 
 bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m) {
@@ -207,6 +346,7 @@ bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m) {
   if (m.message_type != c.dnd.status && m.message_type != c.dnd.finished) return false;
   if (!d.target || Window(m.data.l[0]) != d.target) return true;  // about a drag that ended
   if (m.message_type == c.dnd.finished) {
+    if (d.drop != DndSource::Drop::AwaitFinish) return true;  // a finish before our drop means nothing
     d.finished = true;
     d.finishedAccepted = d.version < 5 || (m.data.l[1] & 1);
     d.finishedAction = Atom(m.data.l[2]);
@@ -221,20 +361,24 @@ bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m) {
 
 bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
   if (req.selection != c.dnd.selection) return false;
-  const auto& offer = c.dragOut.offer;
+  auto& d = c.dragOut;
   SelectionAnswer answer(c, req);
-  if (c.dragOut.ownsSelection) {
+  // Only a drag under way is served, and only while the selection is still ours.
+  if (d.active && d.ownsSelection && d.text) {
+    unsigned generation = d.generation;
+    Connection* conn = &c;
+    auto delivered = [conn, generation] {
+      if (conn->dragOut.generation == generation) conn->dragOut.delivered = true;
+    };
     if (req.target == c.atoms.targets) {
       std::vector<Atom> targets = OfferedTypes(c);
       targets.insert(targets.begin(), c.atoms.targets);
-      targets.push_back(c.dnd.textPlain);
       answer.Put(XA_ATOM, 32, targets.data(), targets.size());
-    } else if (req.target == c.dnd.uriList && !offer.uris.empty()) {
-      std::string list = UriList(offer);
-      answer.Put(c.dnd.uriList, 8, list.data(), list.size());
+    } else if (req.target == c.dnd.uriList && d.uriList) {
+      answer.Put(c.dnd.uriList, d.uriList, delivered);
     } else if (req.target == c.dnd.textPlainUtf8 || req.target == c.atoms.utf8String ||
                req.target == c.dnd.textPlain) {
-      answer.Put(req.target, 8, offer.text.data(), offer.text.size());
+      answer.Put(req.target, d.text, delivered);
     }
   }
   answer.Send();

@@ -3,8 +3,9 @@
 // are noted while the X queue drains and acted on by a hidden drop window in
 // the message loop, where the drop target under the point (the same one a
 // drag of ours would find) is entered, moved over, left or dropped on. The
-// data object offers the source's text; it is read from the drag selection
-// only when a target asks for it.
+// data object offers the source's text, and a list of files (CF_HDROP) when
+// the source offers text/uri-list; each is read from the drag selection only
+// when a target asks for it.
 #include <X11/Xatom.h>
 
 #include <climits>
@@ -13,6 +14,7 @@
 #include "platform/backend/X11Connection.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/DragDrop.h"
+#include "platform/ole/DragOffer.h"
 #include "platform/ole/MemoryDataObject.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
@@ -39,9 +41,9 @@ int HexValue(char ch) {
   return -1;
 }
 
-// "file://host/p%20q" lines as paths, one a line; other URIs as they are.
-std::string PathsOfUris(const std::string& list) {
-  std::string out;
+// "file://host/p%20q" lines as paths; other URIs as they are.
+std::vector<std::string> PathListOfUris(const std::string& list) {
+  std::vector<std::string> out;
   size_t start = 0;
   while (start < list.size()) {
     size_t end = list.find('\n', start);
@@ -65,10 +67,32 @@ std::string PathsOfUris(const std::string& list) {
       }
       uri = path;
     }
-    if (!out.empty()) out += '\n';
-    out += uri;
+    out.push_back(uri);
   }
   return out;
+}
+
+// The same, one a line.
+std::string PathsOfUris(const std::string& list) {
+  std::string out;
+  for (const std::string& path : PathListOfUris(list)) {
+    if (!out.empty()) out += '\n';
+    out += path;
+  }
+  return out;
+}
+
+// The source's file list as local paths; none when it offers none.
+std::vector<std::string> FetchFiles(Connection& c) {
+  Atom type = None;
+  std::string bytes;
+  if (!Offers(c, c.dnd.uriList) ||
+      !ConvertSelection(c, c.dnd.selection, c.dnd.uriList, c.dragIn.time, type, bytes))
+    return {};
+  std::vector<std::string> paths;
+  for (std::string& path : PathListOfUris(bytes))
+    if (!path.empty() && path[0] == '/') paths.push_back(std::move(path));
+  return paths;
 }
 
 // The source's text: UTF-8 types first, then Latin-1, then a list of files as their paths.
@@ -97,15 +121,16 @@ class ForeignData final : public ComObject<IDataObject> {
   HRESULT GetData(const FORMATETC* f, STGMEDIUM* medium) override {
     HRESULT hr = QueryGetData(f);
     if (hr != S_OK) return hr;
-    return Text()->GetData(f, medium);
+    return Text(f->cfFormat)->GetData(f, medium);
   }
   HRESULT GetDataHere(const FORMATETC* f, STGMEDIUM* medium) override {
     HRESULT hr = QueryGetData(f);
-    return hr == S_OK ? Text()->GetDataHere(f, medium) : hr;
+    return hr == S_OK ? Text(f->cfFormat)->GetDataHere(f, medium) : hr;
   }
   HRESULT QueryGetData(const FORMATETC* f) override {
     if (!f) return E_INVALIDARG;
-    if (!text_ || (f->cfFormat != CF_UNICODETEXT && f->cfFormat != CF_TEXT)) return DV_E_FORMATETC;
+    bool text = text_ && (f->cfFormat == CF_UNICODETEXT || f->cfFormat == CF_TEXT);
+    if (!text && !(files_ && f->cfFormat == CF_HDROP)) return DV_E_FORMATETC;
     if (!(f->tymed & (TYMED_HGLOBAL | TYMED_ISTREAM))) return DV_E_TYMED;
     return S_OK;
   }
@@ -120,6 +145,11 @@ class ForeignData final : public ComObject<IDataObject> {
     if (!formats) return E_INVALIDARG;
     if (direction != DATADIR_GET) return E_NOTIMPL;
     std::vector<FORMATETC> list;
+    if (files_) {
+      FORMATETC f;
+      f.cfFormat = CF_HDROP;
+      list.push_back(f);
+    }
     if (text_) {
       FORMATETC f;
       f.cfFormat = CF_UNICODETEXT;
@@ -134,18 +164,22 @@ class ForeignData final : public ComObject<IDataObject> {
   HRESULT EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  private:
-  explicit ForeignData(Connection& c) : c_(&c), text_(OffersText(c)) {}
+  explicit ForeignData(Connection& c) : c_(&c), text_(OffersText(c)), files_(Offers(c, c.dnd.uriList)) {}
 
-  MemoryDataObject* Text() {
-    if (!fetched_) {
-      fetched_ = MemoryDataObject::Create();
+  // The data asked for, fetched once: a list of files or the text.
+  MemoryDataObject* Text(CLIPFORMAT format) {
+    if (!fetched_) fetched_ = MemoryDataObject::Create();
+    if (format == CF_HDROP && !fetched_->Has(CF_HDROP)) {
+      std::vector<std::string> paths = FetchFiles(*c_);
+      if (!paths.empty()) fetched_->SetBytes(CF_HDROP, MakeDropFiles(paths));
+    } else if (format != CF_HDROP && !fetched_->Has(CF_UNICODETEXT)) {
       fetched_->SetText(FetchText(*c_));
     }
     return fetched_.Get();
   }
 
   Connection* c_;
-  bool text_;
+  bool text_, files_;
   ComPtr<MemoryDataObject> fetched_;
 };
 

@@ -219,11 +219,13 @@ void HandleEvent(Connection& c, XEvent& ev) {
       break;
     case SelectionClear:
       if (ev.xselectionclear.selection == c.atoms.clipboard) c.ownsClipboard = false, c.clipboardUtf8.clear();
+      HandleDragSelectionClear(c, ev.xselectionclear);
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(&ev.xmapping);
       break;
     case PropertyNotify:
+      if (HandleTransferProperty(c, ev.xproperty)) break;  // a piece of a large transfer
       if (ev.xproperty.atom == c.atoms.wmState) {
         if (auto* t = c.FindX(ev.xproperty.window)) RefuseIconic(c, *t);
       } else if (ev.xproperty.window == c.root &&

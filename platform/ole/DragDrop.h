@@ -54,10 +54,11 @@ ComPtr<IDropTarget> DropTargetAt(POINT screen, HWND& window);
 // Runs a modal drag from the current mouse position until the source ends
 // it. The target under the cursor is the nearest window, walking up from
 // the window under the cursor through its parents, with a registered
-// target. Escape or both buttons cancel (as the source decides), releasing
-// the button drops. Returns DRAGDROP_S_DROP with the effect the target
-// took, DRAGDROP_S_CANCEL with DROPEFFECT_NONE (also for a release over no
-// target or a refusing one), or an error the source returned.
+// target; where the desktop shows another program's window on top there,
+// the backend carries the drag to that program instead. Escape or both buttons cancel (as the source
+// decides), releasing the button drops. Returns DRAGDROP_S_DROP with the effect the target took,
+// DRAGDROP_S_CANCEL with DROPEFFECT_NONE (also for a release over no target or a refusing one), or an error
+// the source returned.
 HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect);
 
 }  // namespace qv

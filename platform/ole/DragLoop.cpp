@@ -2,8 +2,9 @@
 // mouse message of the drag comes here wherever the pointer is; input is
 // consumed by the loop, everything else (paints, timers, sent messages) is
 // dispatched as usual so the windows keep drawing under the drag. Where the
-// pointer is over none of our windows, the backend carries the drag on to
-// other programs' drop targets.
+// desktop shows another program's window on top under the pointer, or none
+// of ours, the backend carries the drag on to other programs' drop targets;
+// a drop there is waited for with the windows still served.
 #include "platform/backend/Backend.h"
 #include "platform/ole/DragDrop.h"
 #include "platform/ole/DragOffer.h"
@@ -80,6 +81,10 @@ class DragLoop {
   HRESULT Run(DWORD& effect) {
     tracker_ = CreateTracker();
     if (!tracker_) return E_OUTOFMEMORY;
+    if (Backend* backend = CurrentBackend()) {
+      backend->ForeignDragBegin(ok_);
+      began_ = true;
+    }
     SetCapture(tracker_);
     SetTimer(tracker_, kTickTimer, kTickMs, nullptr);
     POINT p;
@@ -142,10 +147,14 @@ class DragLoop {
   // Follows the pointer: leave and enter when the target changes, else
   // DragOver; then the source's feedback.
   void Track() {
-    HWND window;
+    HWND window = nullptr;
     POINT p{pt_.x, pt_.y};
-    ComPtr<IDropTarget> now = DropTargetAt(p, window);
-    if (!now && !WindowFromPoint(p) && TrackForeign(p)) return Feedback();
+    Backend* backend = CurrentBackend();
+    // Another program's window on top there hides ours, whatever lies below it.
+    bool theirs = backend && backend->ForeignWindowAt(p);
+    ComPtr<IDropTarget> now;
+    if (!theirs) now = DropTargetAt(p, window);
+    if ((theirs || (!now && !WindowFromPoint(p))) && TrackForeign(p)) return Feedback();
     LeaveForeign();
     if (now.Get() != target_.Get() || window != window_) {
       Leave();
@@ -209,8 +218,7 @@ class DragLoop {
   HRESULT Drop() {
     if (foreign_) {
       foreign_ = false;
-      Backend* backend = CurrentBackend();
-      effect_ = backend ? Allowed(backend->ForeignDrop()) & ~DROPEFFECT_SCROLL : DROPEFFECT_NONE;
+      effect_ = Allowed(ForeignDrop()) & ~DROPEFFECT_SCROLL;
       return effect_ ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
     }
     if (!target_ || !(effect_ & ~DROPEFFECT_SCROLL)) return Cancel();
@@ -223,8 +231,23 @@ class DragLoop {
     return effect_ ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
   }
 
+  // The other program takes the data (in pieces, when it is large) while
+  // our windows go on painting; input meanwhile belongs to the ended drag.
+  DWORD ForeignDrop() {
+    Backend* backend = CurrentBackend();
+    DWORD effect = DROPEFFECT_NONE;
+    if (!backend || !backend->ForeignDrop()) return DROPEFFECT_NONE;
+    while (!backend->ForeignDropResult(effect))
+      if (!Wait()) return DROPEFFECT_NONE;
+    return effect;
+  }
+
   void Cleanup() {
     LeaveForeign();
+    if (began_) {
+      began_ = false;
+      if (Backend* backend = CurrentBackend()) backend->ForeignDragEnd();
+    }
     if (!tracker_) return;
     if (IsWindow(tracker_)) {
       KillTimer(tracker_, kTickTimer);
@@ -247,6 +270,7 @@ class DragLoop {
   bool escape_ = false;
   bool foreign_ = false;  // the backend has a foreign target under the pointer
   bool offerMade_ = false;
+  bool began_ = false;  // the backend was told the drag began
   ForeignDragOffer offer_;
 };
 

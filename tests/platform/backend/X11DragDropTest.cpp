@@ -72,10 +72,12 @@ class Target final : public ComObject<IDropTarget> {
 class Source final : public ComObject<IDropSource> {
  public:
   HRESULT QueryContinueDrag(BOOL escape, DWORD keys) override {
+    running = true;
     if (escape) return DRAGDROP_S_CANCEL;
     return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
   }
   HRESULT GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+  std::atomic<bool> running{false};  // the drag loop has asked
 };
 
 // The other program: its own connection, used by one thread at a time.
@@ -286,14 +288,17 @@ TEST_F(X11DragDrop, OurRowsDropOnAnotherProgram) {
   std::vector<std::string> types;
   std::string text, uris, leftAt;
   bool finished = false;
+  std::atomic<bool> entered{false}, statusSent{false};
   std::thread peer([&] {
     XClientMessageEvent m;
     if (!p.Expect(dst, "XdndEnter", m)) return;
     Window src = Window(m.data.l[0]);
     for (int i = 2; i < 5; ++i)
       if (m.data.l[i]) types.push_back(p.AtomName(m.data.l[i]));
+    entered = true;
     if (!p.Expect(dst, "XdndPosition", m)) return;
     p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A("XdndActionCopy")));
+    statusSent = true;
     // Later positions are answered too, until the drop comes.
     XEvent ev;
     auto deadline = std::chrono::steady_clock::now() + 30s;
@@ -332,16 +337,19 @@ TEST_F(X11DragDrop, OurRowsDropOnAnotherProgram) {
     p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
     finished = true;
   });
-  std::thread mouse([&] {
-    std::this_thread::sleep_for(200ms);
-    test::Xdo(server->Display(),
-              {"mousemove", "300", "120", "mousemove", "480", "120", "mousemove", "500", "130"});
-    std::this_thread::sleep_for(300ms);
-    test::Xdo(server->Display(), {"mouseup", "1"});
-  });
   auto data = MemoryDataObject::Create();
   data->SetText(Utf8ToUtf16(one + "\n" + two));
   auto source = ComPtr<Source>::Adopt(new Source);
+  std::thread mouse([&] {
+    test::WaitFor([&] { return source->running.load(); });
+    test::Xdo(server->Display(), {"mousemove", "300", "120", "mousemove", "480", "120"});
+    test::WaitFor([&] {
+      test::Xdo(server->Display(), {"mousemove", "490", "125", "mousemove", "500", "130"});
+      return entered.load();
+    });
+    test::WaitFor([&] { return statusSent.load(); });
+    test::Xdo(server->Display(), {"mouseup", "1"});
+  });
   DWORD effect = 0;
   HRESULT hr = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
   mouse.join();
@@ -354,6 +362,134 @@ TEST_F(X11DragDrop, OurRowsDropOnAnotherProgram) {
   EXPECT_EQ(uris, "file://" + dir.string() + "/a%20b.txt\r\nfile://" + dir.string() + "/c.txt\r\n");
   // Our own target never saw the drag: it went to the other program.
   EXPECT_TRUE(target->calls.empty() || target->calls.back() == "leave");
+  std::filesystem::remove_all(dir);
+}
+
+// What a target of our own client saw of one drag of ours, and did.
+struct TakenDrop {
+  std::vector<std::string> types, actions;
+  std::string text;
+  bool positioned = false, dropped = false;
+};
+
+// Takes one drag on `dst`: reads what the source announces, accepts each
+// position with `action`, on the drop reads the text (when `read`) and
+// finishes with success and `action`.
+void TakeDrop(Peer& p, Window dst, const char* action, bool read, TakenDrop& out,
+              std::atomic<bool>& positioned) {
+  XClientMessageEvent m;
+  if (!p.Expect(dst, "XdndEnter", m)) return;
+  Window src = Window(m.data.l[0]);
+  auto atoms = [&](const char* property) {
+    std::vector<std::string> names;
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(p.d, src, p.A(property), 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data);
+    for (unsigned long i = 0; i < count; ++i) names.push_back(p.AtomName(reinterpret_cast<long*>(data)[i]));
+    if (data) XFree(data);
+    return names;
+  };
+  out.actions = atoms("XdndActionList");
+  out.types = (m.data.l[1] & 1) ? atoms("XdndTypeList") : std::vector<std::string>{};
+  Time dropTime = 0;
+  XEvent ev;
+  auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (std::chrono::steady_clock::now() < deadline && !dropTime) {
+    if (!XCheckTypedWindowEvent(p.d, dst, ClientMessage, &ev)) {
+      std::this_thread::sleep_for(5ms);
+      continue;
+    }
+    std::string type = p.AtomName(long(ev.xclient.message_type));
+    if (type == "XdndPosition") {
+      p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A(action)));
+      out.positioned = positioned = true;
+    }
+    if (type == "XdndDrop") dropTime = Time(ev.xclient.data.l[2]);
+    if (type == "XdndLeave") return;
+  }
+  out.dropped = dropTime != 0;
+  if (read) {
+    XConvertSelection(p.d, p.A("XdndSelection"), p.A("text/plain"), p.A("QV_PEER"), dst, dropTime);
+    XFlush(p.d);
+    XEvent n{};
+    auto until = std::chrono::steady_clock::now() + 30s;
+    while (!XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(5ms);
+    if (n.type == SelectionNotify && n.xselection.property) {
+      Atom type;
+      int format;
+      unsigned long count = 0, after;
+      unsigned char* data = nullptr;
+      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
+                         &after, &data);
+      if (data) out.text.assign(reinterpret_cast<char*>(data), count), XFree(data);
+    }
+  }
+  p.Send(src, "XdndFinished", long(dst), 1, long(p.A(action)), 0, 0);
+}
+
+// A target that says it moved the rows without asking for them took
+// nothing; once another client has taken the drag selection, our next drag
+// claims it back and serves its data, and that move counts.
+TEST_F(X11DragDrop, AMoveCountsOnlyWhenTheDataWentAndEachDragClaimsTheSelection) {
+  if (!test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window dst = XCreateSimpleWindow(p.d, DefaultRootWindow(p.d), 420, 50, 200, 200, 0, 0, 0xFFFFFF);
+  long version = 5;
+  XChangeProperty(p.d, dst, p.A("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&version), 1);
+  XMapWindow(p.d, dst);
+  XSync(p.d, False);
+  auto dir = std::filesystem::temp_directory_path() / ("qv-xdnd-move-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::string one = (dir / "r\xc3\xa9sum\xc3\xa9.txt").string(), two = (dir / "two").string();
+  std::ofstream(one) << "1";
+  std::ofstream(two) << "2";
+  auto data = MemoryDataObject::Create();
+  data->SetText(Utf8ToUtf16(one + "\n" + two));
+
+  auto drag = [&](bool read, TakenDrop& taken) {
+    std::atomic<bool> positioned{false};
+    auto source = ComPtr<Source>::Adopt(new Source);
+    EXPECT_TRUE(test::Xdo(server->Display(), {"mousemove", "100", "100", "mousedown", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }));
+    std::thread peer([&] { TakeDrop(p, dst, "XdndActionMove", read, taken, positioned); });
+    std::thread mouse([&] {
+      test::WaitFor([&] { return source->running.load(); });
+      test::WaitFor([&] {
+        test::Xdo(server->Display(), {"mousemove", "470", "120", "mousemove", "480", "130"});
+        return positioned.load();
+      });
+      test::Xdo(server->Display(), {"mouseup", "1"});
+    });
+    DWORD effect = 0;
+    HRESULT hr = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    mouse.join();
+    peer.join();
+    return hr == DRAGDROP_S_DROP ? effect : DWORD(0xFFFF);
+  };
+
+  TakenDrop first;
+  EXPECT_EQ(drag(false, first), 0xFFFFu) << "a move of rows never asked for";
+  EXPECT_TRUE(first.dropped);
+  EXPECT_EQ(first.actions, (std::vector<std::string>{"XdndActionMove", "XdndActionLink"}));
+  // Rows that are files: four types, so the enter points to the full list.
+  EXPECT_EQ(first.types, (std::vector<std::string>{"text/uri-list", "text/plain;charset=utf-8", "UTF8_STRING",
+                                                   "text/plain"}));
+
+  // Another client's drag takes the selection between ours.
+  Window other = XCreateSimpleWindow(p.d, DefaultRootWindow(p.d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(p.d, p.A("XdndSelection"), other, CurrentTime);
+  XSync(p.d, False);
+  ASSERT_EQ(XGetSelectionOwner(p.d, p.A("XdndSelection")), other);
+
+  TakenDrop second;
+  EXPECT_EQ(drag(true, second), DWORD(DROPEFFECT_MOVE));
+  EXPECT_EQ(second.text, one + "\n" + two);
+  XDestroyWindow(p.d, other);
   std::filesystem::remove_all(dir);
 }
 

@@ -249,5 +249,20 @@ TEST(ForeignOffer, RowsAreTextAndFilesOnlyWhenEveryRowIsOne) {
   std::filesystem::remove_all(dir);
 }
 
+// A list of files as another program's drop hands it over: read back as made,
+// and a damaged block gives what it holds whole, never more.
+TEST(ForeignOffer, FileListsReadBackAndDamagedOnesStayInside) {
+  std::vector<std::string> paths{"/tmp/caf\xc3\xa9 #1.txt", "/a/\xf0\x9f\x98\x80"};
+  std::vector<uint8_t> block = MakeDropFiles(paths);
+  EXPECT_EQ(FilesOfDrop(block.data(), block.size()), paths);
+  EXPECT_TRUE(FilesOfDrop(block.data(), 19).empty());
+  // Cut inside the second name: the first comes back alone.
+  EXPECT_EQ(FilesOfDrop(block.data(), 20 + 2 * 17 + 4), std::vector<std::string>{paths[0]});
+  std::vector<uint8_t> wild = block;
+  wild[0] = 0xFF, wild[1] = 0xFF;  // names said to start far beyond the block
+  EXPECT_TRUE(FilesOfDrop(wild.data(), wild.size()).empty());
+  EXPECT_TRUE(FilesOfDrop(MakeDropFiles({}).data(), MakeDropFiles({}).size()).empty());
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -1,0 +1,451 @@
+// The tree demo dragging rows to, and taking drops from, other programs on a
+// real X server under a window manager (Xvfb and openbox): the other side is
+// a small GTK 3 program, and a second demo. The pointer and keys are the
+// server's own (xdotool); every wait is on a condition, never on time.
+// gtest and the demo first: Xlib's macros clash with their names.
+#include <gtest/gtest.h>
+
+#include "classlib/controls/Application.h"
+#include "demo/tree/TreeDemoForm.h"
+#include "platform/Utf.h"
+#include "platform/backend/X11Backend.h"
+#include "platform/window/MessageQueue.h"
+#include "tests/common/DndPeer.h"
+#include "tests/common/XvfbSupport.h"
+// clang-format off
+#include <X11/Xatom.h>
+#include <signal.h>
+#include <unistd.h>
+// clang-format on
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+namespace qv::test {
+namespace {
+
+using treedemo::kRows;
+
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+std::string Log(const DndPeer& peer) {
+  std::string all = "\nthe peer's log:\n";
+  for (const std::string& line : peer.Lines()) all += line + "\n";
+  return all;
+}
+
+std::string Field(const std::string& line, int index) {
+  size_t start = 0;
+  for (int i = 0; i < index && start != std::string::npos; ++i) {
+    start = line.find(' ', start);
+    if (start != std::string::npos) ++start;
+  }
+  if (start == std::string::npos) return {};
+  return line.substr(start, line.find(' ', start) - start);
+}
+
+class TreeDemoPeer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    if (std::string missing = PeerMissing(); !missing.empty()) GTEST_SKIP() << missing;
+    server = std::make_unique<Xvfb>();
+    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
+    wm = std::make_unique<Openbox>(server->Display());
+    ASSERT_TRUE(wm->Running()) << "openbox did not start";
+    setenv("DISPLAY", server->Display().c_str(), 1);
+    std::string error;
+    backend = OpenX11Backend(&error);
+    ASSERT_TRUE(backend) << error;
+    form = treedemo::CreateTreeDemo();
+    form->SetBounds(0, 0, 600, 560);
+    tree = form->Tree;
+    basket = form->Basket;
+    tree->OnStartDrag = [this](TBaseDataTree*) { ++started; };
+    tree->OnEndDrag = [this](TBaseDataTree*, int, int) { ++ended; };
+    // The basket tells the test when another program's drag is over it.
+    auto over = basket->OnDragOver;
+    basket->OnDragOver = [this, over](TBaseDataTree* t, TObject* source, TShiftState shift,
+                                      TDTDragState state, POINT pt, TDropMode mode, DWORD& effect,
+                                      bool& accept) {
+      over(t, source, shift, state, pt, mode, effect, accept);
+      if (!source && accept) basketEntered = true;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(form->Handle()); }));
+    ASSERT_TRUE(PumpUntil([&] { return RowPoint(1).x > 0; }));
+  }
+  void TearDown() override {
+    delete form;
+    if (Application) Application->ProcessMessages();
+    backend.reset();
+  }
+
+  template <typename F>
+  bool PumpUntil(F done, DWORD limit = 120000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > limit) return false;
+      Application->ProcessMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+  }
+  // Runs the pointer on a thread of its own while this one keeps the windows
+  // going, until it is through and `settled` holds.
+  template <typename F>
+  bool Drive(std::function<void()> pointer, F settled) {
+    std::atomic<bool> through{false};
+    std::thread t([&] {
+      pointer();
+      through = true;
+    });
+    bool ok = PumpUntil([&] { return through.load() && settled(); });
+    t.join();
+    return ok;
+  }
+  // The middle of a top-level row's name, on the screen; (-1, -1) while not shown.
+  POINT RowPoint(uint32_t index) {
+    PDataNode n = tree->GetFirst();
+    for (uint32_t i = 0; n && i < index; ++i) n = tree->GetNextSibling(n);
+    if (!n) return POINT{-1, -1};
+    RECT r = tree->GetDisplayRect(n, 0, true);
+    if (r.bottom <= r.top) return POINT{-1, -1};
+    // Presses follow each other at two places, so that no two make a double click.
+    return tree->ClientToScreen(POINT{r.left + 8 + 12 * (started % 2), (r.top + r.bottom) / 2});
+  }
+  POINT BasketPoint() {
+    RECT r = basket->ClientRect();
+    return basket->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  }
+  bool Xdo(std::vector<std::string> args) { return test::Xdo(server->Display(), args); }
+  static std::string S(int v) { return std::to_string(v); }
+
+  // Drags the row at `from` out to `to` with the server's pointer: over the
+  // peer until it says what it is offered, then released (or, with `escape`,
+  // cancelled first). `shift` asks for a move. The time of the release.
+  double DragOut(POINT from, POINT to, const DndPeer& peer, bool shift = false, bool escape = false) {
+    size_t mark = peer.Lines().size();
+    int before = started;
+    Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
+         "mousemove", S(from.x + 24), S(from.y + 6)});
+    // A press that came with the window's activation may start the drag a little later.
+    int step = 0;
+    WaitFor([&] {
+      if (started > before) return true;
+      ++step;
+      Xdo({"mousemove", S(from.x + 24 + step % 8), S(from.y + 6)});
+      return false;
+    });
+    if (shift) Xdo({"keydown", "Shift_L"});
+    double leaving = WallSeconds();
+    Xdo({"mousemove", S((from.x + to.x) / 2), S((from.y + to.y) / 2), "mousemove", S(to.x), S(to.y)});
+    // The peer answers positions only once it has seen one: move a little until it logs.
+    // The rows' text is made when the drag first reaches it, which takes a while for many.
+    WaitFor(
+        [&] {
+          if (peer.HasLine("offered", mark)) return true;
+          Xdo({"mousemove", S(to.x + 2), S(to.y + 1), "mousemove", S(to.x), S(to.y)});
+          return false;
+        },
+        300s);
+    offeredAfter = WallSeconds() - leaving;
+    if (escape) {
+      Xdo({"key", "Escape"});
+      peer.WaitLine("leave", mark);
+    }
+    double released = WallSeconds();
+    Xdo({"mouseup", "1"});
+    if (shift) Xdo({"keyup", "Shift_L"});
+    return released;
+  }
+  // Drags a top-level row out (its place is read here, on the windows' thread)
+  // and waits until the drag has ended; the time of the release.
+  double DragRow(uint32_t row, POINT to, const DndPeer& peer, bool shift = false, bool escape = false) {
+    POINT from = RowPoint(row);
+    int before = ended;
+    double released = 0;
+    bool done =
+        Drive([&] { released = DragOut(from, to, peer, shift, escape); }, [&] { return ended > before; });
+    EXPECT_TRUE(done) << "the drag did not end" << Log(peer);
+    return done ? released : 0;
+  }
+  bool DropIn(const DndPeer& peer, uint32_t rows) {
+    POINT to = BasketPoint();
+    return Drive([&] { DragIn(peer, to); }, [&] { return basket->RootNodeCount() == rows; });
+  }
+
+  // Drags from the peer's drag half to the basket at `to` and drops there.
+  void DragIn(const DndPeer& peer, POINT to) {
+    size_t mark = peer.Lines().size();
+    POINT from = peer.DragPoint();
+    basketEntered = false;
+    Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
+         "mousemove", S(from.x + 24), S(from.y + 6)});
+    peer.WaitLine("drag-begin", mark);
+    Xdo({"mousemove", S((from.x + to.x) / 2), S((from.y + to.y) / 2), "mousemove", S(to.x), S(to.y)});
+    WaitFor([&] {
+      if (basketEntered) return true;
+      Xdo({"mousemove", S(to.x + 2), S(to.y + 1), "mousemove", S(to.x), S(to.y)});
+      return false;
+    });
+    Xdo({"mouseup", "1"});
+    peer.WaitLine("drag-end", mark);
+  }
+  std::unique_ptr<DndPeer> StartPeer(DndPeer::Options options = {}) {
+    auto peer = std::make_unique<DndPeer>(server->Display(), options);
+    bool shown = false;
+    PumpUntil([&] { return shown = peer->Shown(); });
+    EXPECT_TRUE(shown) << "the GTK peer did not show its window";
+    return peer;
+  }
+
+  std::unique_ptr<Xvfb> server;
+  std::unique_ptr<Openbox> wm;
+  std::unique_ptr<Backend> backend;
+  treedemo::TTreeDemoForm* form = nullptr;
+  TDataStringTree* tree = nullptr;
+  TDataStringTree* basket = nullptr;
+  std::atomic<int> started{0}, ended{0};
+  std::atomic<bool> basketEntered{false};
+  std::atomic<double> offeredAfter{0};  // seconds from leaving our window to the peer's first look
+};
+
+// Each drag claims the drag selection anew: after the peer dragged its own
+// text (taking the selection), our next drag still delivers. Text other than
+// ASCII goes both ways byte for byte, and every type served is announced.
+TEST_F(TreeDemoPeer, TwoDragsInARowWithAPeerDragBetween) {
+  const std::string theirs =
+      "Gr\xc3\xbc\xc3\x9f"
+      "e \xe6\x97\xa5\xe6\x9c\xac";
+  DndPeer::Options options;
+  options.dragText = theirs;
+  auto peer = StartPeer(options);
+  ASSERT_TRUE(peer->Shown());
+
+  DragRow(1, peer->DropPoint(), *peer);
+  std::string arrived = peer->WaitLine("arrived 1 ");
+  ASSERT_FALSE(arrived.empty()) << "the first row never arrived";
+  EXPECT_NE(peer->Arrival(1).find("File 1.dat"), std::string::npos) << peer->Arrival(1);
+  std::string offered = peer->WaitLine("offered");
+  for (const char* type : {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"})
+    EXPECT_NE(offered.find(type), std::string::npos) << offered;
+  EXPECT_EQ(offered.find("text/uri-list"), std::string::npos) << "rows that are no files: " << offered;
+  EXPECT_EQ(peer->WaitLine("actions"), "actions copy,move suggested copy");
+
+  ASSERT_TRUE(DropIn(*peer, 1)) << Log(*peer);
+  EXPECT_EQ(basket->GetText(basket->GetFirst(), 0), u"Gr\u00fc\u00dfe \u65e5\u672c");
+
+  DragRow(2, peer->DropPoint(), *peer);
+  ASSERT_FALSE(peer->WaitLine("arrived 2 ").empty()) << "the second drag delivered nothing";
+  EXPECT_NE(peer->Arrival(2).find("File 2.dat"), std::string::npos) << peer->Arrival(2);
+  EXPECT_EQ(tree->RootNodeCount(), kRows);  // copies
+}
+
+// A move deletes the rows only when the peer had them and finished with
+// success: a failed finish, or none at all, leaves them where they were.
+TEST_F(TreeDemoPeer, AMoveDeletesTheRowsOnlyWhenThePeerFinishedIt) {
+  auto peer = StartPeer();
+  auto third = [&] { return tree->GetText(tree->GetNextSibling(tree->GetNextSibling(tree->GetFirst())), 0); };
+  std::u16string row = third();
+  peer->SetFinish("fail");
+  DragRow(2, peer->DropPoint(), *peer, true);
+  EXPECT_FALSE(peer->WaitLine("finished failed").empty());
+  EXPECT_NE(peer->WaitLine("arrived 1 ").find(" move"), std::string::npos)
+      << "the peer was not asked to move";
+  EXPECT_EQ(tree->RootNodeCount(), kRows);
+  EXPECT_EQ(third(), row);
+
+  peer->SetFinish("ok");
+  DragRow(2, peer->DropPoint(), *peer, true);
+  EXPECT_FALSE(peer->WaitLine("finished ok").empty());
+  EXPECT_EQ(tree->RootNodeCount(), kRows - 1);
+  EXPECT_NE(third(), row);
+
+  // The peer takes the data but never says it has finished.
+  row = third();
+  peer->SetFinish("never");
+  DragRow(2, peer->DropPoint(), *peer, true);
+  EXPECT_FALSE(peer->WaitLine("not finished").empty());
+  EXPECT_EQ(tree->RootNodeCount(), kRows - 1);
+  EXPECT_EQ(third(), row);
+}
+
+// The peer's window lies above our basket: the drop there is the peer's, and
+// our window below sees nothing of it. Escape over the peer cancels.
+TEST_F(TreeDemoPeer, APeerWindowAboveOursTakesTheDropAndEscapeCancels) {
+  POINT basketTopLeft = basket->ClientToScreen(POINT{0, 0});
+  DndPeer::Options options;
+  options.x = basketTopLeft.x + 40;
+  options.y = basketTopLeft.y - 60;
+  options.above = true;  // a click on our window raises it above windows that are not kept above
+  auto peer = StartPeer(options);
+  POINT drop = peer->DropPoint();
+  RECT b = basket->ClientRect();
+  POINT inBasket = basket->ScreenToClient(drop);
+  ASSERT_TRUE(PtInRect(&b, inBasket)) << "the peer does not cover the basket";
+
+  size_t mark = peer->Lines().size();
+  DragRow(1, drop, *peer, false, true);
+  EXPECT_FALSE(peer->HasLine("arrived", mark));
+  EXPECT_FALSE(peer->HasLine("drop", mark));
+  EXPECT_EQ(basket->RootNodeCount(), 0u);
+
+  DragRow(1, drop, *peer);
+  EXPECT_FALSE(peer->WaitLine("arrived 1 ").empty()) << "the drop went below the peer's window";
+  EXPECT_NE(peer->Arrival(1).find("File 1.dat"), std::string::npos);
+  EXPECT_EQ(basket->RootNodeCount(), 0u);
+}
+
+// A list of files from the peer becomes a row per file with its name and size.
+TEST_F(TreeDemoPeer, FilesFromThePeerBecomeRowsWithTheirSizes) {
+  auto dir = std::filesystem::temp_directory_path() / ("qv-peer-files-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::string small = (dir / "a b.txt").string(), large = (dir /
+                                                           "Gr\xc3\xbc\xc3\x9f"
+                                                           "e #2.dat")
+                                                              .string();
+  std::ofstream(small) << "abc";
+  std::ofstream(large) << std::string(5000, 'x');
+  DndPeer::Options options;
+  options.dragFiles = {small, large};
+  auto peer = StartPeer(options);
+  ASSERT_TRUE(DropIn(*peer, 2)) << Log(*peer);
+  PDataNode first = basket->GetFirst(), second = basket->GetNextSibling(first);
+  EXPECT_EQ(basket->GetText(first, 0), u"a b.txt");
+  EXPECT_EQ(basket->GetText(first, 1), u"3 bytes");
+  EXPECT_EQ(basket->GetText(second, 0), u"Gr\u00fc\u00dfe #2.dat");
+  EXPECT_EQ(basket->GetText(second, 1), u"5000 bytes");
+  EXPECT_FALSE(peer->WaitLine("asked text/uri-list").empty());
+  std::filesystem::remove_all(dir);
+}
+
+// Text beyond what one property holds comes from the peer in pieces (INCR):
+// every line becomes a row.
+TEST_F(TreeDemoPeer, ALongTextFromThePeerArrivesInPieces) {
+  auto file = std::filesystem::temp_directory_path() / ("qv-peer-text-" + std::to_string(getpid()));
+  {
+    std::ofstream out(file);
+    for (int i = 0; i < 20000; ++i) out << "line " << i << " " << std::string(40, 'x') << "\n";
+  }
+  DndPeer::Options options;
+  options.dragTextFile = file.string();
+  auto peer = StartPeer(options);
+  ASSERT_TRUE(DropIn(*peer, 20000)) << basket->RootNodeCount() << " rows" << Log(*peer);
+  EXPECT_EQ(basket->GetText(basket->GetFirst(), 0), u"line 0 " + std::u16string(40, u'x'));
+  EXPECT_EQ(basket->GetText(basket->GetLast(), 0), u"line 19999 " + std::u16string(40, u'x'));
+  std::filesystem::remove(file);
+}
+
+// The mapped window of a process (by _NET_WM_PID), 0 while there is none.
+Window WindowOfProcess(::Display* d, pid_t pid) {
+  ServerHeld held(d);
+  Atom wmPid = XInternAtom(d, "_NET_WM_PID", False);
+  std::function<Window(Window, int)> find = [&](Window w, int depth) -> Window {
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XWindowAttributes a;
+    bool match = XGetWindowProperty(d, w, wmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                                    &data) == Success &&
+                 data && count == 1 && pid_t(*reinterpret_cast<long*>(data)) == pid &&
+                 XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
+    if (data) XFree(data);
+    if (match) return w;
+    if (depth == 0) return 0;
+    Window root, parent, *children = nullptr, found = 0;
+    unsigned n = 0;
+    if (XQueryTree(d, w, &root, &parent, &children, &n))
+      for (unsigned i = 0; i < n && !found; ++i) found = find(children[i], depth - 1);
+    if (children) XFree(children);
+    return found;
+  };
+  return find(DefaultRootWindow(d), 3);
+}
+
+// Rows dragged from a second demo (another process) arrive as their text.
+TEST_F(TreeDemoPeer, RowsOfASecondDemoArriveAsText) {
+  pid_t pid = StartProgram(QV_TREE_DEMO_PROGRAM, server->Display().c_str());
+  ASSERT_GT(pid, 0);
+  ::Display* d = XOpenDisplay(server->Display().c_str());
+  ASSERT_NE(d, nullptr);
+  Window w = 0;
+  ASSERT_TRUE(PumpUntil([&] { return (w = WindowOfProcess(d, pid)) != 0; }));
+  // Beside ours, where its first rows show: as our own, at the same place in its window.
+  XMoveWindow(d, w, 620, 60);
+  XFlush(d);
+  POINT origin{-1, -1};
+  ASSERT_TRUE(PumpUntil([&] {
+    ServerHeld held(d);
+    Window child;
+    int x = 0, y = 0;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+    origin = POINT{x, y};
+    std::vector<uint32_t> header = ReadPixels(d, w, 100, 5, 1, 1);
+    return x >= 600 && !header.empty() && header[0] == (PixelRGB(212, 208, 200) & 0xFFFFFF);
+  }));
+  POINT ours = RowPoint(1), client = form->ClientToScreen(POINT{0, 0});
+  POINT from{origin.x + ours.x - client.x, origin.y + ours.y - client.y};
+  POINT to = BasketPoint();
+  ASSERT_TRUE(Drive(
+      [&] {
+        basketEntered = false;
+        Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
+             "mousemove", S(from.x - 100), S(from.y + 6), "mousemove", S(to.x), S(to.y)});
+        WaitFor([&] {
+          if (basketEntered) return true;
+          Xdo({"mousemove", S(to.x + 2), S(to.y + 1), "mousemove", S(to.x), S(to.y)});
+          return false;
+        });
+        Xdo({"mouseup", "1"});
+      },
+      [&] { return basket->RootNodeCount() == 1; }));
+  std::u16string row = basket->GetText(basket->GetFirst(), 0);
+  EXPECT_EQ(row.rfind(u"File 1.dat", 0), 0u) << Utf16ToUtf8(row);
+  XCloseDisplay(d);
+  kill(pid, SIGTERM);
+  Reap(pid, 5000ms);
+}
+
+// Many rows go in pieces (INCR) while our windows keep going; the times from
+// release to arrival are reported for one row, 5,000 and a million.
+TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
+  auto peer = StartPeer();
+  int n = 0;
+  for (uint32_t rows : {1u, 5000u, kRows}) {
+    tree->ClearSelection();
+    if (rows == kRows) {
+      tree->SelectAll(true);  // the million top-level rows, folders not opened
+    } else {
+      PDataNode node = tree->GetNextSibling(tree->GetFirst());
+      for (uint32_t i = 0; i < rows && node; ++i, node = tree->GetNextSibling(node))
+        tree->SetSelected(node, true);
+    }
+    tree->SetFocusedNode(tree->GetNextSibling(tree->GetFirst()));
+    ++n;
+    double released = DragRow(1, peer->DropPoint(), *peer);
+    ASSERT_NE(released, 0);
+    std::string line = peer->WaitLine("arrived " + std::to_string(n) + " ", 0, 300s);
+    ASSERT_FALSE(line.empty()) << rows << " rows never arrived";
+    std::string bytes = peer->Arrival(n);
+    // A line of column titles, then a line per row.
+    EXPECT_EQ(bytes.rfind("Name\tSize\t", 0), 0u);
+    size_t lines = 0;
+    for (char ch : bytes) lines += ch == '\n';
+    lines += !bytes.empty() && bytes.back() != '\n';
+    EXPECT_EQ(lines, rows + 1) << line;
+    double ms = (std::stod(Field(line, 5)) - released) * 1000;
+    std::fprintf(stderr, "rows=%u bytes=%zu leave_to_offer_ms=%.0f release_to_arrival_ms=%.0f\n", rows,
+                 bytes.size(), offeredAfter * 1000, ms);
+    RecordProperty("release_to_arrival_ms_" + std::to_string(rows), int(ms));
+  }
+}
+
+}  // namespace
+}  // namespace qv::test
