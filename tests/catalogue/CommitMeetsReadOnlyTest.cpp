@@ -3,8 +3,8 @@
 // catalogue is opened on read-only media and on a full disc (nothing written,
 // nothing committed lost, the reason said once as a warning, no damage
 // remembered), and at last with write access, which settles what the kill
-// left. A disc that fills up at any write of an add is opened with room
-// after it the same way.
+// left. A disc that fills up at any write of that settling open, or of an
+// add, leaves the catalogue to an open with room the same way.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -209,6 +209,8 @@ class CommitMeetsReadOnly : public ::testing::Test {
     ASSERT_TRUE(engine.OpenDatabase("secret")) << testing::PrintToString(host.console);
     ASSERT_FALSE(engine.Base->ReadOnly()) << engine.Base->ReadOnlyText();
     EXPECT_EQ(Lines(host, "E "), 0) << testing::PrintToString(host.console);
+    EXPECT_EQ(std::set<std::string>(host.console.begin(), host.console.end()).size(), host.console.size())
+        << testing::PrintToString(host.console);
     EXPECT_EQ(engine.Base->ReadEngineKey("Damage"), "");
     bool whole = false;
     ExpectNothingLost(engine, host, whole);
@@ -243,14 +245,56 @@ TEST_F(CommitMeetsReadOnly, AnAddKilledAtAnyWriteOpensUnwritableThenSettles) {
   }
 }
 
+// The disc fills up at a write of the open that settles a kill: what it
+// could not settle stays for an open with room.
+TEST_F(CommitMeetsReadOnly, ADiscFullAtAnyWriteOfTheSettlingOpenLosesNothing) {
+  const int64_t writes = RunChild(dir / "whole", 0);
+  for (int64_t kill = 1; kill <= writes; kill += std::max<int64_t>(1, writes / 6)) {
+    const std::string killed = dir / ("k" + std::to_string(kill));
+    RunChild(killed, kill);
+    // The writes of an open with room, counted on a copy.
+    int64_t settling = 0;
+    {
+      fs::copy(killed, killed + "-count");
+      RecordingHost host;
+      host.folder = killed + "-count";
+      FaultInjector faults;
+      faults.FailWritesFrom(int64_t(1) << 40);
+      TEngine engine(host, QV_TEST_APP_DIR, faults);
+      ASSERT_TRUE(engine.OpenDatabase("secret"));
+      settling = faults.WriteCount();
+    }
+    for (int64_t n = 1; n <= settling; ++n) {
+      SCOPED_TRACE("killed before write " + std::to_string(kill) + ", full from write " + std::to_string(n));
+      const std::string folder = killed + "-" + std::to_string(n);
+      fs::copy(killed, folder);
+      {
+        RecordingHost host;
+        host.folder = folder;
+        FaultInjector faults;
+        faults.FailWritesFrom(n);
+        TEngine engine(host, QV_TEST_APP_DIR, faults);
+        ASSERT_TRUE(engine.OpenDatabase("secret")) << testing::PrintToString(host.console);
+        EXPECT_TRUE(engine.Base->DamageText().empty()) << engine.Base->DamageText();
+        EXPECT_EQ(Lines(host, "E "), 0) << testing::PrintToString(host.console);
+        bool whole = false;
+        ExpectNothingLost(engine, host, whole);
+        engine.CloseDatabase();
+      }
+      OpenWritable(folder);
+      if (HasFailure()) return;
+    }
+  }
+}
+
 TEST_F(CommitMeetsReadOnly, ADiscFullAtAnyWriteOfAnAddLosesNothing) {
   int64_t writes = 0;
   {
-    RecordingHost host;
-    host.folder = dir / "template";
-    FaultInjector faults;
+    // The writes of an add and close with room, counted on a copy.
     fs::copy(dir / "template", dir / "count");
+    RecordingHost host;
     host.folder = dir / "count";
+    FaultInjector faults;
     TEngine engine(host, QV_TEST_APP_DIR, faults);
     ASSERT_TRUE(engine.OpenDatabase("secret"));
     faults.FailWritesFrom(1 << 30);
