@@ -8,7 +8,9 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +32,8 @@ namespace qv::test::meet {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr int kCannotMount = 77;
 
 using Files = std::map<std::string, std::string>;
 
@@ -156,15 +160,16 @@ class CommitMeetsReadOnly : public ::testing::Test {
   // An open that may write nothing (refused with error from the start, or
   // every write failing): read-only with the reason said once as a warning,
   // no error, nothing lost and not a byte changed.
-  void OpenUnwritable(const std::string& folder, bool full, const std::string& reason) {
-    SCOPED_TRACE(full ? "full disc" : "read-only media");
+  enum class Unwritable { Media, FullDisc, Mount };
+  void OpenUnwritable(const std::string& folder, Unwritable how, const std::string& reason) {
+    SCOPED_TRACE(reason);
     const Files before = Contents(folder);
     RecordingHost host;
     host.folder = folder;
     FaultInjector faults;
-    if (full)
+    if (how == Unwritable::FullDisc)
       faults.FailWritesFrom(1);
-    else
+    else if (how == Unwritable::Media)
       faults.RefuseChanges(EROFS);
     {
       TEngine engine(host, QV_TEST_APP_DIR, faults);
@@ -238,11 +243,77 @@ TEST_F(CommitMeetsReadOnly, AnAddKilledAtAnyWriteOpensUnwritableThenSettles) {
     const std::string folder = dir / ("k" + std::to_string(n));
     RunChild(folder, n);
     journals += fs::exists(folder + "/index.jnl");
-    OpenUnwritable(folder, false, "Read-only file system");
-    OpenUnwritable(folder, true, "No space left on device");
+    OpenUnwritable(folder, Unwritable::Media, "Read-only file system");
+    OpenUnwritable(folder, Unwritable::FullDisc, "No space left on device");
     OpenWritable(folder);
     if (HasFailure()) return;
   }
+}
+
+// A record that cannot be read back is damage the catalogue remembers once
+// it can write that down; a session on read-only media that met it cannot,
+// so the next writable session finds it afresh, and remembers it.
+TEST_F(CommitMeetsReadOnly, ADamageFoundIsRememberedOnlyWhereItCanBeWritten) {
+  const std::string folder = dir / "template";
+  fs::resize_file(folder + "/storage.vlm", fs::file_size(folder + "/storage.vlm") - 300);
+  auto session = [&](bool media, bool search) {
+    RecordingHost host;
+    host.folder = folder;
+    FaultInjector faults;
+    if (media) faults.RefuseChanges(EROFS);
+    TEngine engine(host, QV_TEST_APP_DIR, faults);
+    EXPECT_TRUE(engine.OpenDatabase("secret")) << testing::PrintToString(host.console);
+    const bool damaged = !engine.Base->DamageText().empty();
+    if (search) {
+      TSearchOpts files;
+      files.FileMask = "*";
+      engine.Search(files);
+      EXPECT_FALSE(engine.Base->DamageText().empty());
+      EXPECT_GE(Lines(host, "E "), 1) << testing::PrintToString(host.console);
+    }
+    EXPECT_TRUE(engine.CloseDatabase());
+    return damaged;
+  };
+  const Files before = Contents(folder);
+  EXPECT_FALSE(session(true, true));
+  EXPECT_TRUE(Contents(folder) == before);
+  EXPECT_FALSE(session(false, true));
+  EXPECT_TRUE(session(true, false));
+  EXPECT_TRUE(session(false, false));
+}
+
+// The same on a real read-only mount (a tmpfs in a mount namespace of a
+// child's own; skipped without the right to mount).
+TEST_F(CommitMeetsReadOnly, AnAddKilledOnAReadOnlyMountOpensThenSettlesWhenWritable) {
+  const int64_t writes = RunChild(dir / "whole", 0);
+  std::vector<std::string> names;
+  for (int64_t n = 1; n <= writes; n += std::max<int64_t>(1, writes / 12)) {
+    names.push_back("k" + std::to_string(n));
+    RunChild(dir / names.back(), n);
+  }
+  const std::string mnt = dir / "mnt";
+  fs::create_directories(mnt);
+  std::fflush(nullptr);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=65536k") != 0)
+      ::_exit(kCannotMount);
+    for (const std::string& name : names) fs::copy(dir / name, mnt + "/" + name);
+    if (::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) ::_exit(3);
+    for (const std::string& name : names)
+      OpenUnwritable(mnt + "/" + name, Unwritable::Mount, "Read-only file system");
+    if (::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT, nullptr) != 0) ::_exit(4);
+    for (const std::string& name : names) OpenWritable(mnt + "/" + name);
+    std::fflush(nullptr);
+    ::_exit(HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == kCannotMount) GTEST_SKIP() << "no right to mount a file system here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "see the child's lines above";
 }
 
 // The disc fills up at a write of the open that settles a kill: what it
