@@ -3,8 +3,10 @@
 // catalogue is opened on read-only media and on a full disc (nothing written,
 // nothing committed lost, the reason said once as a warning, no damage
 // remembered), and at last with write access, which settles what the kill
-// left. A disc that fills up at any write of that settling open, or of an
-// add, leaves the catalogue to an open with room the same way.
+// left, even when it is killed in turn. A disc that fills up at any write of
+// that settling open, or of an add, leaves the catalogue to an open with
+// room the same way; and a record that cannot be read is remembered as
+// damage only by a session that can write it down.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -113,6 +115,12 @@ class CommitMeetsReadOnly : public ::testing::Test {
   int64_t RunChild(const std::string& folder, int64_t killAt) {
     fs::remove_all(folder);
     fs::copy(dir / "template", folder);
+    return Kill(folder, killAt, true);
+  }
+
+  // A child opens the catalogue, adds the second disc when add says so, and
+  // is killed before write killAt (0: never); the number of writes it made.
+  int64_t Kill(const std::string& folder, int64_t killAt, bool add) {
     const std::string census = folder + ".census";
     std::fflush(nullptr);
     pid_t child = ::fork();
@@ -121,12 +129,16 @@ class CommitMeetsReadOnly : public ::testing::Test {
       host.folder = folder;
       FaultInjector faults;
       TEngine engine(host, QV_TEST_APP_DIR, faults);
+      auto killHook = [&](int64_t n, const std::string&) {
+        if (n == killAt) ::raise(SIGKILL);
+      };
+      if (!add) faults.SetWriteHook(killHook);  // the writes counted from the open
       if (!engine.OpenDatabase("secret")) ::_exit(2);
       engine.WriteAheadRecords = 8;
-      faults.SetWriteHook([&](int64_t n, const std::string&) {
-        if (n == killAt) ::raise(SIGKILL);
-      });
-      Add(engine, "Second", dir / "second");
+      if (add) {
+        faults.SetWriteHook(killHook);  // from the add
+        Add(engine, "Second", dir / "second");
+      }
       std::ofstream(census) << faults.WriteCount();
       ::_exit(0);
     }
@@ -250,6 +262,27 @@ TEST_F(CommitMeetsReadOnly, AnAddKilledAtAnyWriteOpensUnwritableThenSettles) {
   }
 }
 
+// The open that settles a kill is killed in turn, at each of its writes.
+TEST_F(CommitMeetsReadOnly, ASettlingOpenKilledAtAnyWriteLeavesAnotherToSettle) {
+  const int64_t writes = RunChild(dir / "whole", 0);
+  for (int64_t kill = 1; kill <= writes; kill += std::max<int64_t>(1, writes / 4)) {
+    const std::string killed = dir / ("k" + std::to_string(kill));
+    RunChild(killed, kill);
+    fs::copy(killed, killed + "-count");
+    const int64_t settling = Kill(killed + "-count", 0, false);
+    for (int64_t n = 1; n <= settling; ++n) {
+      SCOPED_TRACE("killed before write " + std::to_string(kill) + ", then at write " + std::to_string(n) +
+                   " of " + std::to_string(settling) + " of the open");
+      const std::string folder = killed + "-" + std::to_string(n);
+      fs::copy(killed, folder);
+      Kill(folder, n, false);
+      OpenUnwritable(folder, Unwritable::Media, "Read-only file system");
+      OpenWritable(folder);
+      if (HasFailure()) return;
+    }
+  }
+}
+
 // A record that cannot be read back is damage the catalogue remembers once
 // it can write that down; a session on read-only media that met it cannot,
 // so the next writable session finds it afresh, and remembers it.
@@ -320,7 +353,7 @@ TEST_F(CommitMeetsReadOnly, AnAddKilledOnAReadOnlyMountOpensThenSettlesWhenWrita
 // could not settle stays for an open with room.
 TEST_F(CommitMeetsReadOnly, ADiscFullAtAnyWriteOfTheSettlingOpenLosesNothing) {
   const int64_t writes = RunChild(dir / "whole", 0);
-  for (int64_t kill = 1; kill <= writes; kill += std::max<int64_t>(1, writes / 6)) {
+  for (int64_t kill = 1; kill <= writes; kill += std::max<int64_t>(1, writes / 4)) {
     const std::string killed = dir / ("k" + std::to_string(kill));
     RunChild(killed, kill);
     // The writes of an open with room, counted on a copy.
