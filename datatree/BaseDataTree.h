@@ -909,13 +909,11 @@ class TBaseDataTree : public TCustomControl {
   TAnimationClock* animationClock_ = nullptr;
 
   friend class TWorkerThread;
-  friend void ReleaseWorker(TBaseDataTree* Tree);
   class TRowHooks;  // the painting steps a row's painter may call
   friend class TCustomDataTreeOptions;
   friend class TDTColors;
   friend class TDTHeader;
   friend class TDataTreeColumns;
-  friend class TDataTreeColumn;
 
   // Links, counts, heights and the position cache live in the store; the
   // root it holds for the tree's whole life is kept at hand as root_.
@@ -1045,10 +1043,8 @@ class TBaseDataTree : public TCustomControl {
   };
   std::unique_ptr<TDataTreeTransferState, XferDeleter> xfer_;
   friend class TDTDataObject;
-  friend class TDTDragManager;
   friend class TDTDragImage;
   friend class TDataTreeHintWindow;
-  friend class TStringEditLink;
   friend struct TreeXfer;
 };
 
