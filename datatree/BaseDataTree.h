@@ -359,7 +359,6 @@ class TBaseDataTree : public TCustomControl {
 
   TDataTreeStates TreeStates() const;
   void DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave = {});
-  bool HasState(TDataTreeState S) const { return TreeStates().Contains(S); }
 
   // The picture behind the rows (with toShowBackground), tiled from the offsets.
   TPicture* Background() const { return background_.get(); }
@@ -588,7 +587,6 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting into any DC: the visible rows of Window (tree coordinates) at Target.
   void PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions);
-  bool Focused() const { return TWinControl::Focused(); }
 
   // --- Editing, commands, tree stream, clipboard, moving, drag and drop and
   // hints (DataTreeEditing.cpp, DataTreeCommands.cpp, DataTreeStream.cpp,
@@ -760,8 +758,6 @@ class TBaseDataTree : public TCustomControl {
   void PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level);
   // The drop mark of the drop target's row; Mode 1 above, 3 below (others draw nothing).
   virtual void PaintDropMark(HDC DC, const RECT& Row, int Mode);
-  // The drop mode of the drag over the tree (0 while nothing is dragged).
-  virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
   // A node's state or normal image with its overlay (DoOverlay), blended for
   // ghosted, cut and selected nodes, greyed for a disabled node or tree.
