@@ -566,6 +566,10 @@ class TBaseDataTree : public TCustomControl {
   virtual void DoScroll(int DeltaX, int DeltaY);
   virtual int DoGetNodeWidth(PDataNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
   virtual void DoMeasureItem(TCanvas* Canvas, PDataNode Node, int& NodeHeight);
+  // Owner-drawn hints: a tree that measures and paints its node hints itself.
+  virtual bool OwnerDrawsHints() const { return false; }
+  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
+  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void Change(PDataNode Node);
   void StructureChange(PDataNode Node, TChangeReason Reason);
   bool ClickCheck(PDataNode Node, TCheckState NewState);
@@ -747,10 +751,6 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
-  // Owner-drawn hints: a tree that measures and paints its node hints itself.
-  virtual bool OwnerDrawsHints() const { return false; }
-  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
-  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
   void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
   void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
@@ -1040,7 +1040,6 @@ class TBaseDataTree : public TCustomControl {
   std::unique_ptr<TDataTreeTransferState, XferDeleter> xfer_;
   friend class TDTDataObject;
   friend class TDTDragImage;
-  friend class TDataTreeHintWindow;
   friend struct TreeXfer;
 };
 
