@@ -359,7 +359,6 @@ class TBaseDataTree : public TCustomControl {
 
   TDataTreeStates TreeStates() const;
   void DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave = {});
-  bool HasState(TDataTreeState S) const { return TreeStates().Contains(S); }
 
   // The picture behind the rows (with toShowBackground), tiled from the offsets.
   TPicture* Background() const { return background_.get(); }
@@ -567,6 +566,10 @@ class TBaseDataTree : public TCustomControl {
   virtual void DoScroll(int DeltaX, int DeltaY);
   virtual int DoGetNodeWidth(PDataNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
   virtual void DoMeasureItem(TCanvas* Canvas, PDataNode Node, int& NodeHeight);
+  // Owner-drawn hints: a tree that measures and paints its node hints itself.
+  virtual bool OwnerDrawsHints() const { return false; }
+  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
+  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void Change(PDataNode Node);
   void StructureChange(PDataNode Node, TChangeReason Reason);
   bool ClickCheck(PDataNode Node, TCheckState NewState);
@@ -588,7 +591,6 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting into any DC: the visible rows of Window (tree coordinates) at Target.
   void PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions);
-  bool Focused() const { return TWinControl::Focused(); }
 
   // --- Editing, commands, tree stream, clipboard, moving, drag and drop and
   // hints (DataTreeEditing.cpp, DataTreeCommands.cpp, DataTreeStream.cpp,
@@ -749,10 +751,6 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
-  // Owner-drawn hints: a tree that measures and paints its node hints itself.
-  virtual bool OwnerDrawsHints() const { return false; }
-  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
-  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
   void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
   void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
@@ -760,8 +758,6 @@ class TBaseDataTree : public TCustomControl {
   void PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level);
   // The drop mark of the drop target's row; Mode 1 above, 3 below (others draw nothing).
   virtual void PaintDropMark(HDC DC, const RECT& Row, int Mode);
-  // The drop mode of the drag over the tree (0 while nothing is dragged).
-  virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
   // A node's state or normal image with its overlay (DoOverlay), blended for
   // ghosted, cut and selected nodes, greyed for a disabled node or tree.
@@ -909,13 +905,11 @@ class TBaseDataTree : public TCustomControl {
   TAnimationClock* animationClock_ = nullptr;
 
   friend class TWorkerThread;
-  friend void ReleaseWorker(TBaseDataTree* Tree);
   class TRowHooks;  // the painting steps a row's painter may call
   friend class TCustomDataTreeOptions;
   friend class TDTColors;
   friend class TDTHeader;
   friend class TDataTreeColumns;
-  friend class TDataTreeColumn;
 
   // Links, counts, heights and the position cache live in the store; the
   // root it holds for the tree's whole life is kept at hand as root_.
@@ -1045,10 +1039,7 @@ class TBaseDataTree : public TCustomControl {
   };
   std::unique_ptr<TDataTreeTransferState, XferDeleter> xfer_;
   friend class TDTDataObject;
-  friend class TDTDragManager;
   friend class TDTDragImage;
-  friend class TDataTreeHintWindow;
-  friend class TStringEditLink;
   friend struct TreeXfer;
 };
 

@@ -364,7 +364,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
                      focus_.Node(),
                      focus_.Column(),
                      dropTargetNode_,
-                     DropMarkMode(),
+                     int(LastDropMode()),
                      states_.Contains(tsEditing),
                      Focused() || options_->PaintOptions().Contains(toPopupMode),
                      checkImages_,
@@ -436,7 +436,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         // The mark spans the client area's width, whatever part of it is painted.
         if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark)) {
           SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
-          PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, DropMarkMode());
+          PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, int(LastDropMode()));
         }
         if (band) {
           SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);

@@ -346,7 +346,7 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
     return;
   }
   TBaseDataTree* tree = data_.Tree;
-  bool wasAnimating = tree->HasState(tsInAnimation);
+  bool wasAnimating = tree->TreeStates().Contains(tsInAnimation);
   if (wasAnimating) tree->DoStateChange({}, {tsInAnimation});
   // Inside the desktop.
   RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -401,7 +401,7 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
 
 bool TDataTreeHintWindow::AnimationStep(int Step, int StepSize) {
   if (!HandleAllocated() || !IsWindowVisible(WindowHandle()) || !data_.Tree || treeAlive_.expired() ||
-      data_.Tree->HasState(tsCancelHintAnimation))
+      data_.Tree->TreeStates().Contains(tsCancelHintAnimation))
     return false;
   ++stepsRun_;
   std::weak_ptr<int> alive = aliveToken_;

@@ -214,7 +214,7 @@ TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   a->SetSelected(a->GetFirst(), true);
   a->SetSelected(a->GetLast(nullptr)->Parent, true);
   a->CopyToClipboard();
-  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCopyPending));
   EXPECT_TRUE(a->GetFirst()->Has(vsCutOrCopy));
   b->SetFocusedNode(b->GetFirst());
   std::vector<int> copied;
@@ -232,10 +232,10 @@ TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   a->ClipboardFormats()->Add("Unicode text");
   a->CopyToClipboard();
   EXPECT_EQ(backend.Clipboard, u"n1\r\nn7\r\n");
-  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCopyPending));
   EXPECT_TRUE(b->PasteFromClipboard());
   // The source forgot its pending copy; its nodes stay.
-  EXPECT_FALSE(a->HasState(tsCopyPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCopyPending));
   EXPECT_FALSE(a->GetFirst()->Has(vsCutOrCopy));
   EXPECT_EQ(a->TotalCount(), 9u);
 }
@@ -244,13 +244,13 @@ TEST_F(Clipboard, ACutIsMovedNotCopied) {
   TDataStringTree* a = Numbered(3);
   a->SetSelected(a->GetFirst(), true);
   a->CutToClipboard();
-  EXPECT_TRUE(a->HasState(tsCutPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCutPending));
   a->SetFocusedNode(a->GetLast(nullptr)->Parent);
   EXPECT_TRUE(a->PasteFromClipboard());
   EXPECT_EQ(a->TotalCount(), 9u);
   EXPECT_EQ(a->RootNodeCount(), 2u);
   EXPECT_EQ(Id(a, a->GetLastChild(a->RootNode()->LastChild)), 1);
-  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCutPending));
   EXPECT_TRUE(TreeInvariantsHold(*a));
 
   // Cut in one tree, pasted in another: the nodes change trees.
@@ -262,14 +262,14 @@ TEST_F(Clipboard, ACutIsMovedNotCopied) {
   EXPECT_TRUE(b->PasteFromClipboard());
   EXPECT_EQ(a->TotalCount(), 6u);
   EXPECT_EQ(b->TotalCount(), 6u);
-  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCutPending));
   EXPECT_TRUE(TreeInvariantsHold(*a));
   EXPECT_TRUE(TreeInvariantsHold(*b));
   // A read-only tree neither cuts nor pastes.
   b->TreeOptions()->SetMiscOptions(b->TreeOptions()->MiscOptions() + toReadOnly);
   b->SetSelected(b->GetFirst(), true);
   b->CutToClipboard();
-  EXPECT_FALSE(b->HasState(tsCutPending));
+  EXPECT_FALSE(b->TreeStates().Contains(tsCutPending));
   EXPECT_FALSE(b->PasteFromClipboard());
 }
 
@@ -321,7 +321,7 @@ TEST_F(Clipboard, ClearingEmptiesTheClipboardOnlyWhileItHoldsTheTreesData) {
   ASSERT_EQ(TBaseDataTree::GetTreeFromDataObject(ClipboardObject().Get()), a);
   a->Clear();
   EXPECT_EQ(TBaseDataTree::GetTreeFromDataObject(ClipboardObject().Get()), nullptr);
-  EXPECT_FALSE(a->HasState(tsCopyPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCopyPending));
 }
 
 // Tree data from elsewhere: declared sizes beyond the block, damaged node
@@ -391,12 +391,12 @@ TEST_F(Clipboard, TheEditMessagesCopyCutAndPaste) {
   TDataStringTree* a = Numbered(3);
   a->SetSelected(a->GetFirst(), true);
   SendMessage(a->Handle(), WM_COPY, 0, 0);
-  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCopyPending));
   SendMessage(a->Handle(), WM_CUT, 0, 0);
-  EXPECT_TRUE(a->HasState(tsCutPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCutPending));
   a->SetFocusedNode(a->GetLast(nullptr)->Parent);
   SendMessage(a->Handle(), WM_PASTE, 0, 0);
-  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCutPending));
   EXPECT_EQ(a->RootNodeCount(), 2u);
   EXPECT_EQ(Id(a, a->GetLastChild(a->RootNode()->LastChild)), 1);
   EXPECT_TRUE(TreeInvariantsHold(*a));

@@ -50,7 +50,7 @@ TEST_F(Edit, EnterStoresAChangedTextAndEscapeKeepsTheOld) {
   // Enter without a change stores nothing.
   backend.KeyPress(VK_RETURN);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(newTexts, 0);
   EXPECT_EQ(edited, 1);
   // A new text, beyond the basic plane, reaches the owner whole.
@@ -70,7 +70,7 @@ TEST_F(Edit, EnterStoresAChangedTextAndEscapeKeepsTheOld) {
   Pump();
   EXPECT_EQ(texts[1], u"beta");
   EXPECT_EQ(cancelled, 1);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   Pump();  // the finished editors are freed
 }
 
@@ -88,7 +88,7 @@ TEST_F(Edit, LosingTheFocusAcceptsOrCancelsByOption) {
   other->SetFocus();
   Pump();
   EXPECT_EQ(texts[0], u"kept");
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
 
   auto* options = t->StringTreeOptions();
   options->SetStringOptions(options->StringOptions() - toAutoAcceptEditChange);
@@ -124,7 +124,7 @@ TEST_F(Edit, TheEditorCoversTheCellAtLeastThirtyPixelsWideAndGrowsWithTheText) {
   t->Header()->Columns()->Add();
   t->Header()->Columns()->Add();
   t->Header()->SetMainColumn(1);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(texts[0], u"i");
   t->Header()->Columns()->Clear();
   // Read-only trees and refusals start no edit.
@@ -161,7 +161,7 @@ TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
   t->SetFocusedNode(t->GetFirst());
   backend.KeyPress(VK_F2);
   Pump();
-  ASSERT_TRUE(t->HasState(tsEditing));
+  ASSERT_TRUE(t->TreeStates().Contains(tsEditing));
   backend.TypeText(u"unsaved");
   IDTEditLink* link = t->EditLink();
   link->AddRef();  // someone else still holds the link when the tree goes
@@ -184,24 +184,24 @@ TEST_F(Edit, F2AndEscapeReachTheTreeThroughItsKeyHandlers) {
     Pump();
   };
   key(VK_F2);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   veto = false;
   key(VK_F2);
-  ASSERT_TRUE(t->HasState(tsEditing));
+  ASSERT_TRUE(t->TreeStates().Contains(tsEditing));
   veto = true;
   key(VK_ESCAPE);
-  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(cancelled, 0);
   veto = false;
   key(VK_ESCAPE);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(cancelled, 1);
   // A key taken away by OnKeyDown does nothing either.
   t->OnKeyDown = [](TObject*, WORD& k, TShiftState) {
     if (k == VK_F2) k = 0;
   };
   key(VK_F2);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   t->OnKeyDown = nullptr;
   // With a modifier F2 is no edit key.
   backend.KeyDown(VK_SHIFT);
@@ -209,7 +209,7 @@ TEST_F(Edit, F2AndEscapeReachTheTreeThroughItsKeyHandlers) {
   key(VK_F2);
   backend.KeyUp(VK_SHIFT);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
 }
 
 TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
@@ -221,7 +221,7 @@ TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
   Pump();
   SendMessage(t->Handle(), WM_KEYDOWN, VK_DOWN, 0);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(edited, 1);
   EXPECT_EQ(texts[0], u"x");
   EXPECT_EQ(t->FocusedNode(), n->NextSibling);
@@ -229,7 +229,7 @@ TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
   Pump();
   SendMessage(t->Handle(), WM_KEYDOWN, VK_UP, 0);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(t->FocusedNode(), n);
 }
 
@@ -318,7 +318,7 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   t->SetFocusedNode(first);
   t->SetFocusedColumn(1);
   EXPECT_EQ(t->FocusedColumn(), 1);
-  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
   t->SetFocusedColumn(0);
   EXPECT_EQ(t->FocusedColumn(), 0);
   t->Sort(nullptr, 0, sdDescending, false);
@@ -330,7 +330,7 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   PDataNode added = t->AddChild(nullptr);
   EXPECT_EQ(added, t->GetLast());
   EXPECT_EQ(t->RootNodeCount(), 4u);
-  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
   EXPECT_TRUE(TreeInvariantsHold(*t));
   // A focused node that goes away loses the focus even so.
   t->DeleteNode(first);
@@ -340,11 +340,11 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   link->refuse = false;
   t->SetFocusedNode(third);
   EXPECT_EQ(t->FocusedNode(), third);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(edited, 1);
   ASSERT_TRUE(t->EditNode(third, 0));
   t->SetFocusedNode(third);  // the same node: the edit ends all the same
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(edited, 2);
   ASSERT_TRUE(t->EditNode(third, 0));
   t->SetFocusedColumn(1);

@@ -43,7 +43,7 @@ TEST_F(Hints, TooltipsOnlyForClippedCells) {
   EXPECT_EQ(info.CursorRect.right, text.right);
   EXPECT_EQ(info.HintPos.x, t->ClientToScreen(POINT{text.left, text.top}).x);
   EXPECT_TRUE(info.HintWindowClass);
-  EXPECT_TRUE(t->HasState(tsHint));
+  EXPECT_TRUE(t->TreeStates().Contains(tsHint));
   // Within the same cell the hint is not rebuilt.
   POINT p = In(t, 1);
   EXPECT_EQ(AskHint(t, POINT{p.x + 2, p.y}, info), 1);
@@ -84,9 +84,9 @@ TEST_F(Hints, LeavingTheTreeForgetsTheHintPlaceAndWhatIsHotOrPressed) {
   std::vector<PDataNode> hot;
   t->OnHotChange = [&](TBaseDataTree*, PDataNode, PDataNode n) { hot.push_back(n); };
   t->Perform(CM_MOUSELEAVE, 0, 0);
-  EXPECT_FALSE(t->HasState(tsHint));
+  EXPECT_FALSE(t->TreeStates().Contains(tsHint));
   EXPECT_EQ(t->LastHintRect(), RECT{});
-  EXPECT_FALSE(t->HasState(tsScrollPending));
+  EXPECT_FALSE(t->TreeStates().Contains(tsScrollPending));
   EXPECT_FALSE(KillTimer(t->Handle(), 4));
   EXPECT_EQ(t->HotNode(), nullptr);
   EXPECT_EQ(hot, std::vector<PDataNode>{nullptr});
@@ -113,10 +113,10 @@ TEST_F(Hints, DeletingANodeCancelsTheHintThatShows) {
   Pump();
   THintWindow* shown = Application->HintWindow();
   ASSERT_TRUE(shown && shown->IsHintShowing());
-  ASSERT_TRUE(t->HasState(tsHint));
+  ASSERT_TRUE(t->TreeStates().Contains(tsHint));
   t->DeleteNode(t->GetLast());
   EXPECT_FALSE(shown->IsHintShowing());
-  EXPECT_FALSE(t->HasState(tsHint));
+  EXPECT_FALSE(t->TreeStates().Contains(tsHint));
 }
 
 TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
@@ -190,7 +190,7 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   PostMessageW(killer, WM_USER + 7, 0, 0);
   doomed->ActivateHint(r, "");
   EXPECT_EQ(doomed, nullptr);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   DestroyWindow(killer);
   UnregisterClassW(u"QvHintKiller", nullptr);
   // A fade that runs to its end paints the hint over the copy of the screen.
@@ -199,7 +199,7 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   OffsetRect(&r, 50, 50);
   window.ActivateHint(r, "");
   EXPECT_GT(window.StepsRun(), 1);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   Pump();
   EXPECT_EQ(PixelAt(51, 51), uint32_t(ColorToRGB(clInfoBk)) >> 16 |
                                  (uint32_t(ColorToRGB(clInfoBk)) & 0xFF00) |

@@ -342,6 +342,18 @@ TEST_F(Input, DelayedChangesAndHotTracking) {
   EXPECT_EQ(t->HotNode(), c);
   t->DeleteNode(c);  // the hot node goes away with its node
   EXPECT_EQ(t->HotNode(), nullptr);
+  // Clearing the tree lets go of every node it names, the focused column stays.
+  backend.MouseMove(30, 9);
+  Pump();
+  ASSERT_EQ(t->HotNode(), t->GetFirst());
+  t->SetFocusedNode(t->GetFirst()->NextSibling);
+  ASSERT_NE(t->RangeAnchor(), nullptr);
+  TColumnIndex column = t->FocusedColumn();
+  t->Clear();
+  EXPECT_EQ(t->HotNode(), nullptr);
+  EXPECT_EQ(t->FocusedNode(), nullptr);
+  EXPECT_EQ(t->RangeAnchor(), nullptr);
+  EXPECT_EQ(t->FocusedColumn(), column);
 }
 
 TEST_F(Input, HeaderClickResizeAndDrag) {

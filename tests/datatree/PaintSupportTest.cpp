@@ -106,7 +106,7 @@ TEST_F(PaintSupport, TheBandTheMouseDrawsShowsOnScreenUntilTheButtonComesUp) {
   Pump();
   backend.MouseMove(280, 150);
   Pump();
-  ASSERT_TRUE(t->HasState(tsDrawSelecting));
+  ASSERT_TRUE(t->TreeStates().Contains(tsDrawSelecting));
   for (int y : {30, 100}) {  // over a row and below the rows
     uint32_t p = PixelAt(240, y);
     EXPECT_TRUE((p & 255) == 255 && (p >> 16) < 200) << std::hex << p;

@@ -92,7 +92,7 @@ TEST_F(Selection, LoadedAppliesTheStoredCountAndAssignCopiesSettings) {
   t.BeginLoad();
   t.SetRootNodeCount(7);
   EXPECT_EQ(t.TotalCount(), 0u);  // only stored while loading
-  EXPECT_TRUE(t.HasState(tsNeedRootCountUpdate));
+  EXPECT_TRUE(t.TreeStates().Contains(tsNeedRootCountUpdate));
   t.EndLoad();
   EXPECT_EQ(t.TotalCount(), 7u);  // also on a read-only tree
   EXPECT_TRUE(t.TreeOptions()->MiscOptions().Contains(toReadOnly));
@@ -208,7 +208,7 @@ TEST_F(Selection, RadioSiblingsAndTriStatePropagation) {
   t->OnChecking = [&](TBaseDataTree*, PDataNode n, TCheckState&, bool& ok) { ok = n != kids[1]; };
   t->SetCheckState(kids[1], csCheckedNormal);
   EXPECT_EQ(t->CheckState(kids[1]), csUncheckedNormal);
-  EXPECT_FALSE(t->HasState(tsCheckPropagation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsCheckPropagation));
 }
 
 TEST_F(Selection, FullExpandAndCollapse) {
