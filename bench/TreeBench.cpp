@@ -67,7 +67,7 @@ void Print(const char* key, double value) {
 
 bool WaitForCache(TBaseDataTree& t, HeadlessBackend& b) {
   for (int i = 0; i < 20000; ++i) {
-    if (t.HasState(tsUseCache)) return true;
+    if (t.TreeStates().Contains(tsUseCache)) return true;
     b.Pump();
     std::this_thread::sleep_for(std::chrono::microseconds(50));
   }

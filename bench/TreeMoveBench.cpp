@@ -97,7 +97,7 @@ double RubberBand() {
   // The worker reports a finished cache to the tree's window (queued again
   // now that it has one); the states change while this thread handles messages.
   t->ValidateCache();
-  for (int wait = 0; wait < 20000 && !t->HasState(tsUseCache); ++wait) {
+  for (int wait = 0; wait < 20000 && !t->TreeStates().Contains(tsUseCache); ++wait) {
     Application->ProcessMessages();
     std::this_thread::sleep_for(std::chrono::microseconds(50));
   }

@@ -2,6 +2,7 @@
 // the property setters, the state set and the event dispatchers.
 #include "datatree/BaseDataTree.h"
 
+#include "classlib/controls/Forms.h"
 #include "classlib/controls/MenuBase.h"
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
@@ -22,11 +23,10 @@ TBaseDataTree::TBaseDataTree(TComponent* AOwner) : TCustomControl(AOwner) {
   SetParentColor(false);
   SetColor(clWindow);
   scrollBarOptions_ = std::make_unique<TScrollBarOptions>(this);
-  header_ = std::make_unique<TDTHeader>(this);
+  header_.reset(GetHeaderClass()(this));
   colors_ = std::make_unique<TDTColors>(this);
   options_.reset(new TCustomDataTreeOptions(this));
   paintCanvas_ = std::make_unique<TCanvas>();
-  painter_ = std::make_unique<TRowPainter>(*this);
   background_ = std::make_unique<TPicture>();
   background_->OnChange = [this](TObject*) {
     if (!IsDestroying()) Invalidate();
@@ -54,6 +54,28 @@ TBaseDataTree::~TBaseDataTree() {
   if (HandleAllocated()) DestroyHandle();
   store_.FreeRoot();
   root_ = nullptr;
+}
+
+TBaseDataTree::TColumnClass TBaseDataTree::GetColumnClass() {
+  return [](TDataTreeColumns* Collection) { return new TDataTreeColumn(Collection); };
+}
+
+TBaseDataTree::THeaderClass TBaseDataTree::GetHeaderClass() {
+  return [](TBaseDataTree* Owner) { return new TDTHeader(Owner); };
+}
+
+uint32_t TBaseDataTree::AllocateInternalDataArea(uint32_t Size) {
+  DTAssert(root_->TotalCount <= 1, "Internal data allocation must be done before any node is created.");
+  uint32_t offset = uint32_t(sizeof(TDataNode)) + totalInternalDataSize_;
+  totalInternalDataSize_ += (Size + 3) & ~3u;
+  return offset;
+}
+
+bool TBaseDataTree::CanFocus() {
+  if (!TCustomControl::CanFocus()) return false;
+  if (ComponentState().Contains(csDesigning)) return true;
+  TCustomForm* form = GetParentForm(this);
+  return !form || (form->Enabled() && form->Visible());
 }
 
 TCustomDataTreeOptions* TBaseDataTree::CreateOptions() {
@@ -265,6 +287,8 @@ void TBaseDataTree::SetTextMargin(int Value) {
   if (!IsLoading()) Invalidate();
 }
 
+// Copies the settings in a fixed order (later setters see the earlier ones);
+// properties the class library does not have are left out of the order.
 void TBaseDataTree::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TBaseDataTree*>(Source);
   if (!s) return TCustomControl::Assign(Source);
@@ -274,17 +298,22 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   AutoScrollDelay = s->AutoScrollDelay;
   AutoScrollInterval = s->AutoScrollInterval;
   SetBackground(s->Background());
+  AssignBevels(s);
   if (bidiMode_ != s->BiDiMode()) SetBiDiMode(s->BiDiMode());
   SetBorderStyle(s->BorderStyle());
+  SetBorderWidth(s->BorderWidth());
   ChangeDelay = s->ChangeDelay;
   SetCheckImageKind(s->CheckImageKind());
   SetColor(s->Color());
   colors_->Assign(s->Colors());
+  Constraints().Assign(&s->Constraints());
   SetDefaultNodeHeight(s->DefaultNodeHeight());
   DefaultPasteMode = s->DefaultPasteMode;
+  DragImageKind = s->DragImageKind;
   SetEnabled(s->Enabled());
   Font()->Assign(s->Font());
   header_->Assign(s->Header());
+  HintAnimation = s->HintAnimation;
   HintMode = s->HintMode;
   HotCursor = s->HotCursor;
   SetImages(s->Images());
@@ -295,15 +324,27 @@ void TBaseDataTree::Assign(TPersistent* Source) {
   options_->Assign(s->TreeOptions());
   SetParentColor(s->ParentColor());
   SetParentFont(s->ParentFont());
+  SetParentShowHint(s->ParentShowHint());
   SetPopupMenu(s->PopupMenu<TMenuBase>());
   SetRootNodeCount(s->RootNodeCount());
   scrollBarOptions_->Assign(s->ScrollBarOptions());
   SetShowHint(s->ShowHint());
   SetStateImages(s->StateImages());
+  if (s->TabOrder() >= 0) SetTabOrder(s->TabOrder());  // a tree without a parent has no place
   SetTabStop(s->TabStop());
   SetVisible(s->Visible());
   SetSelectionCurveRadius(s->SelectionCurveRadius());
   SelectionBlendFactor = s->SelectionBlendFactor;
+}
+
+// The bevels' place in the order of Assign: BevelEdges, BevelInner,
+// BevelKind, BevelOuter and BevelWidth.
+void TBaseDataTree::AssignBevels(TBaseDataTree* Source) {
+  SetBevelEdges(Source->BevelEdges());
+  SetBevelInner(Source->BevelInner());
+  SetBevelKind(Source->BevelKind());
+  SetBevelOuter(Source->BevelOuter());
+  SetBevelWidth(Source->BevelWidth());
 }
 
 void TBaseDataTree::Loaded() {

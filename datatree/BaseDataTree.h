@@ -35,6 +35,7 @@ namespace qv {
 class TDTDataObject;
 class TBaseDataTree;
 class TBitmap;
+class THintWindow;
 class TCustomImageList;
 class TMenuBase;
 class TPicture;
@@ -320,13 +321,15 @@ class TBaseDataTree : public TCustomControl {
   void SetTopNode(PDataNode Node);
   PDataNode RangeAnchor() const { return focus_.Anchor(); }
   PDataNode HotNode() const { return focus_.Hot(); }
+  // The index of Node's check image: by check type, state, enabled and hot;
+  // -1 without a check.
+  int GetCheckImage(PDataNode Node) const;
   TCheckState CheckState(PDataNode Node) const {
     return Node ? TCheckState(Node->CheckState) : csUncheckedNormal;
   }
   void SetCheckState(PDataNode Node, TCheckState Value);
   TCheckType CheckType(PDataNode Node) const { return Node ? TCheckType(Node->CheckType) : ctNone; }
   void SetCheckType(PDataNode Node, TCheckType Value);
-  bool FullyVisible(PDataNode Node) const { return IsNodeVisible(Node); }
   bool Disabled(PDataNode Node) const { return Node && Node->Has(vsDisabled); }
   void SetDisabled(PDataNode Node, bool Value);
   bool HasChildren(PDataNode Node) const { return Node && Node->Has(vsHasChildren); }
@@ -358,7 +361,6 @@ class TBaseDataTree : public TCustomControl {
 
   TDataTreeStates TreeStates() const;
   void DoStateChange(TDataTreeStates Enter, TDataTreeStates Leave = {});
-  bool HasState(TDataTreeState S) const { return TreeStates().Contains(S); }
 
   // The picture behind the rows (with toShowBackground), tiled from the offsets.
   TPicture* Background() const { return background_.get(); }
@@ -566,6 +568,10 @@ class TBaseDataTree : public TCustomControl {
   virtual void DoScroll(int DeltaX, int DeltaY);
   virtual int DoGetNodeWidth(PDataNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
   virtual void DoMeasureItem(TCanvas* Canvas, PDataNode Node, int& NodeHeight);
+  // Owner-drawn hints: a tree that measures and paints its node hints itself.
+  virtual bool OwnerDrawsHints() const { return false; }
+  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
+  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void Change(PDataNode Node);
   void StructureChange(PDataNode Node, TChangeReason Reason);
   bool ClickCheck(PDataNode Node, TCheckState NewState);
@@ -587,7 +593,6 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting into any DC: the visible rows of Window (tree coordinates) at Target.
   void PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions);
-  bool Focused() const { return TWinControl::Focused(); }
 
   // --- Editing, commands, tree stream, clipboard, moving, drag and drop and
   // hints (DataTreeEditing.cpp, DataTreeCommands.cpp, DataTreeStream.cpp,
@@ -694,6 +699,8 @@ class TBaseDataTree : public TCustomControl {
   TDTEditChangingEvent OnDragAllowed;
 
  protected:
+  void AssignBevels(TBaseDataTree* Source);
+  void HandleMouseLeave();
   // Node store internals.
   PDataNode MakeNewNode();
   // A node of the default height once the slot size is known.
@@ -752,10 +759,6 @@ class TBaseDataTree : public TCustomControl {
 
   // Painting.
   virtual void PaintNodeContent(TDTCellPaintInfo&, TVSTTextType) {}
-  // Owner-drawn hints: a tree that measures and paints its node hints itself.
-  virtual bool OwnerDrawsHints() const { return false; }
-  virtual void DoGetHintSize(PDataNode, TColumnIndex, RECT&) {}
-  virtual void DoDrawHint(TCanvas*, PDataNode, const RECT&, TColumnIndex) {}
   void PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY);
   void PaintTreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY);
   void PaintNodeButton(HDC DC, PDataNode Node, int X, int Y);
@@ -763,8 +766,6 @@ class TBaseDataTree : public TCustomControl {
   void PaintBands(HDC DC, PDataNode Node, int Left, int Height, int Level);
   // The drop mark of the drop target's row; Mode 1 above, 3 below (others draw nothing).
   virtual void PaintDropMark(HDC DC, const RECT& Row, int Mode);
-  // The drop mode of the drag over the tree (0 while nothing is dragged).
-  virtual int DropMarkMode() const { return int(LastDropMode()); }
   void PaintCheckImage(HDC DC, PDataNode Node, int X, int Y);
   // A node's state or normal image with its overlay (DoOverlay), blended for
   // ghosted, cut and selected nodes, greyed for a disabled node or tree.
@@ -794,9 +795,7 @@ class TBaseDataTree : public TCustomControl {
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
-  int GetCheckImageIndex(PDataNode Node) const;
   void Paint() override;
-  TCanvas* PaintCanvas() { return paintCanvas_.get(); }
 
   // Scrolling. Moves the offsets (clamped to the content) and scrolls the
   // client area as Options say; ClipRect (client coordinates) limits the
@@ -914,14 +913,11 @@ class TBaseDataTree : public TCustomControl {
   TAnimationClock* animationClock_ = nullptr;
 
   friend class TWorkerThread;
-  friend void ReleaseWorker(TBaseDataTree* Tree);
-  friend class TIncrementalSearch;
-  friend class TRowPainter;
+  class TRowHooks;  // the painting steps a row's painter may call
   friend class TCustomDataTreeOptions;
   friend class TDTColors;
   friend class TDTHeader;
   friend class TDataTreeColumns;
-  friend class TDataTreeColumn;
 
   // Links, counts, heights and the position cache live in the store; the
   // root it holds for the tree's whole life is kept at hand as root_.
@@ -1004,7 +1000,6 @@ class TBaseDataTree : public TCustomControl {
   TRubberBand band_;
 
   // Each row is painted by the row painter into the off-screen row buffer.
-  std::unique_ptr<TRowPainter> painter_;
   HDC rowDC_ = nullptr;
   HBITMAP rowBitmap_ = nullptr;
   HGDIOBJ rowOldBitmap_ = nullptr;
@@ -1014,6 +1009,24 @@ class TBaseDataTree : public TCustomControl {
 
   virtual TCustomDataTreeOptions* CreateOptions();
 
+ public:
+  // The classes the tree makes its parts of, as makers: the header's columns
+  // (asked at every new column), the header (asked by the constructor, so a
+  // subclass that answers another one makes its header again in its own)
+  // and the window of node hints.
+  using TColumnClass = std::function<TDataTreeColumn*(TDataTreeColumns* Collection)>;
+  using THeaderClass = std::function<TDTHeader*(TBaseDataTree* Owner)>;
+  virtual TColumnClass GetColumnClass();
+  virtual THeaderClass GetHeaderClass();
+  virtual std::function<THintWindow*(TComponent* Owner)> GetHintWindowClass();
+  // Reserves Size bytes (rounded up to 4) in every node record before the
+  // user data and answers their offset from the start of the record; only
+  // while no node exists besides the hidden root.
+  virtual uint32_t AllocateInternalDataArea(uint32_t Size);
+  // The tree is focusable only while its form can take the focus.
+  bool CanFocus() override;
+
+ protected:
   // Editing, transfer, drag and hint state (made on first use).
   virtual void DoCreateEditor(PDataNode Node, TColumnIndex Column, ComPtr<IDTEditLink>& Link);
   virtual bool CanEdit(PDataNode Node, TColumnIndex Column);
@@ -1034,10 +1047,7 @@ class TBaseDataTree : public TCustomControl {
   };
   std::unique_ptr<TDataTreeTransferState, XferDeleter> xfer_;
   friend class TDTDataObject;
-  friend class TDTDragManager;
   friend class TDTDragImage;
-  friend class TDataTreeHintWindow;
-  friend class TStringEditLink;
   friend struct TreeXfer;
 };
 

@@ -36,7 +36,7 @@ PDataNode TBaseDataTree::GetNodeAt(int X, int Y, bool Relative, int& NodeTop) {
   if (y < 0) y = 0;
   int64_t top = 0;
   PDataNode run = nullptr;
-  if (states_.Contains(tsUseCache)) run = store_.FindInCache(y, top);
+  if (states_.Contains(tsUseCache)) run = store_.FindNearRow(y, top);
   if (!run) {
     run = GetFirstVisibleNoInit();
     top = 0;
@@ -72,7 +72,7 @@ int TBaseDataTree::NodeTop(PDataNode Node) {
   // walking forward in visible order.
   if (states_.Contains(tsUseCache) && !store_.CacheEmpty()) {
     int64_t top;
-    PDataNode run = store_.FindInCache(Node, top);
+    PDataNode run = store_.FindNearRow(Node, top);
     while (run && run != Node) {
       top += run->NodeHeight;
       run = GetNextVisibleNoInit(run);

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "classlib/controls/Application.h"
 #include "datatree/BaseDataTree.h"
 #include "platform/window/Messages.h"
 
@@ -178,10 +179,13 @@ void TBaseDataTree::InitNode(PDataNode Node) {
   }
   if (initial.Contains(ivsMultiline)) Node->Include(vsMultiline);
   bool wantExpanded = initial.Contains(ivsExpanded);
+  // A node already open that the handler does not ask to open gets its
+  // children; one the handler asks to open is opened.
   if (wantExpanded != Node->Has(vsExpanded)) {
-    if (wantExpanded) ToggleNode(Node);
-  } else if (Node->Has(vsExpanded) && Node->Has(vsHasChildren)) {
-    InitChildren(Node);
+    if (wantExpanded)
+      ToggleNode(Node);
+    else if (Node->Has(vsHasChildren))
+      InitChildren(Node);
   }
   NodeWidthMayGrow(Node);
 }
@@ -358,7 +362,11 @@ void TBaseDataTree::DeleteNode(PDataNode Node, bool Reindex) {
   } else if (!parentClearing) {
     InvalidateToBottom(parent);
   }
-  DoStateChange({}, {tsHint});
+  if (states_.Contains(tsHint)) {
+    // The hint may be showing this node.
+    if (Application) Application->CancelHint();
+    DoStateChange({}, {tsHint});
+  }
   DeleteChildren(Node, false);
   InternalDisconnectNode(Node, false, Reindex);
   DoFreeNode(Node);

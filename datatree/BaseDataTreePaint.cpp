@@ -71,7 +71,7 @@ HBRUSH TBaseDataTree::DottedBrush(TColor Color, TColor Background) {
   return brush;
 }
 
-int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
+int TBaseDataTree::GetCheckImage(PDataNode Node) const {
   bool hot = Node == focus_.Hot();
   bool disabled = Node->Has(vsDisabled) || !Enabled();
   int state = disabled ? 3
@@ -82,6 +82,8 @@ int TBaseDataTree::GetCheckImageIndex(PDataNode Node) const {
                     : 0;
   bool checked = Node->CheckState == csCheckedNormal || Node->CheckState == csCheckedPressed;
   bool mixed = Node->CheckState == csMixedNormal || Node->CheckState == csMixedPressed;
+  // A mixed radio button or button is drawn as a mixed check box.
+  if (mixed && (Node->CheckType == ctRadioButton || Node->CheckType == ctButton)) return 17 + state;
   switch (Node->CheckType) {
     case ctRadioButton:
       return 1 + (checked ? 4 : 0) + state;
@@ -230,7 +232,7 @@ void TBaseDataTree::PrintClient(HDC DC) {
 }
 
 void TBaseDataTree::PaintCheckImage(HDC DC, PDataNode Node, int X, int Y) {
-  int index = GetCheckImageIndex(Node);
+  int index = GetCheckImage(Node);
   if (index >= 0 && checkImages_) ImageList_Draw(checkImages_->Handle(), index, DC, X, Y, ILD_TRANSPARENT);
 }
 
@@ -308,9 +310,77 @@ bool TBaseDataTree::PaintBackground(HDC DC, const RECT& R, int AbsoluteTop) {
   return TileBackground(DC, R, AbsoluteTop);
 }
 
+class TBaseDataTree::TRowHooks final : public IRowPaintHooks {
+ public:
+  explicit TRowHooks(TBaseDataTree& Tree) : t_(Tree) {}
+  void Background(HDC DC, const RECT& R, int AbsoluteTop) override { t_.PaintBackground(DC, R, AbsoluteTop); }
+  void CellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget) override {
+    t_.PaintCellSelection(DC, R, Focused, DropTarget);
+  }
+  void GridLine(HDC DC, const RECT& R, TColor Color, TColor Background) override {
+    t_.PaintGridLine(DC, R, Color, Background);
+  }
+  void TreeLines(HDC DC, PDataNode Node, int Left, int Height, int Level, int ButtonY, bool Mirror,
+                 int MirrorSum) override {
+    Mirrored m(t_, Mirror, MirrorSum);
+    t_.PaintTreeLines(DC, Node, Left, Height, Level, ButtonY);
+  }
+  void Bands(HDC DC, PDataNode Node, int Left, int Height, int Level, bool Mirror, int MirrorSum) override {
+    Mirrored m(t_, Mirror, MirrorSum);
+    t_.PaintBands(DC, Node, Left, Height, Level);
+  }
+  void NodeButton(HDC DC, PDataNode Node, int X, int Y) override { t_.PaintNodeButton(DC, Node, X, Y); }
+  void CheckImage(HDC DC, PDataNode Node, int X, int Y) override { t_.PaintCheckImage(DC, Node, X, Y); }
+  void Image(TDTCellPaintInfo& Info, const TDTImageInfo& Image, bool DoOverlay) override {
+    t_.PaintImage(Info, Image, DoOverlay);
+  }
+  void NodeContent(TDTCellPaintInfo& Info) override { t_.PaintNodeContent(Info, ttNormal); }
+
+ private:
+  // Lines drawn mirrored in the cell while one lives.
+  struct Mirrored {
+    Mirrored(TBaseDataTree& T, bool On, int Sum) : t(T) {
+      t.mirrorLines_ = On;
+      t.mirrorSum_ = Sum;
+    }
+    ~Mirrored() { t.mirrorLines_ = false; }
+    TBaseDataTree& t;
+  };
+  TBaseDataTree& t_;
+};
+
 void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level,
                              int ButtonY) {
-  painter_->Paint(Node, Window, Options, Level, ButtonY);
+  TRowHooks hooks(*this);
+  TRowPaintContext c{this,
+                     &hooks,
+                     rowDC_,
+                     paintCanvas_.get(),
+                     options_->PaintOptions(),
+                     options_->SelectionOptions(),
+                     options_->MiscOptions(),
+                     options_->AutoOptions(),
+                     header_.get(),
+                     focus_.Node(),
+                     focus_.Column(),
+                     dropTargetNode_,
+                     int(LastDropMode()),
+                     states_.Contains(tsEditing),
+                     Focused() || options_->PaintOptions().Contains(toPopupMode),
+                     checkImages_,
+                     stateImages_,
+                     images_,
+                     margin_,
+                     int(indent_),
+                     lineMode_,
+                     colors_->Get(TDTColors::GridLineColor),
+                     Color(),
+                     bidiMode_,
+                     alignment_,
+                     std::max(RangeX(), ClientWidth() - offsetX_),
+                     rowAbsoluteTop_};
+  TRowPainter(c).Paint(Node, Window, Options, Level, ButtonY);
+  rangeXSeen_ = std::max(rangeXSeen_, c.WidestSeen);
 }
 
 void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TPaintTreeFlags PaintOptions) {
@@ -366,7 +436,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
         // The mark spans the client area's width, whatever part of it is painted.
         if (node == dropTargetNode_ && po.Contains(toShowDropmark) && PaintOptions.Contains(ptDropMark)) {
           SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);
-          PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, DropMarkMode());
+          PaintDropMark(rowDC_, RECT{-offsetX_, 0, ClientWidth() - offsetX_, h}, int(LastDropMode()));
         }
         if (band) {
           SetWindowOrgEx(rowDC_, Window.left, 0, nullptr);

@@ -275,7 +275,8 @@ void TBaseDataTree::SetFocusedNode(PDataNode Value) {
 void TBaseDataTree::SetFocusedColumn(TColumnIndex Value) {
   if (Value == focus_.Column()) return;
   if (!DoFocusChanging(focus_.Node(), focus_.Node(), focus_.Column(), Value)) return;
-  if (!CancelEditNode()) return;
+  // The column is stored whether or not the editor lets itself be cancelled.
+  CancelEditNode();
   focus_.SetColumn(Value);
   if (focus_.Node()) {
     ScrollIntoView(focus_.Node(), options_->SelectionOptions().Contains(toCenterScrollIntoView),

@@ -7,6 +7,7 @@
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Picture.h"
 #include "datatree/BaseDataTree.h"
+#include "datatree/DataTreeTransfer.h"
 #include "datatree/ValidationWorker.h"
 #include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
@@ -109,6 +110,25 @@ void TBaseDataTree::HandleChangeState(WPARAM EnterMask, LPARAM LeaveMask) {
   if (enter.Contains(tsUseCache) || (EnterMask == 0 && LeaveMask == 0)) UpdateScrollBars(true);
 }
 
+// The mouse left the control: a hint may show again for the same place, an
+// auto scroll (but not wheel panning, which holds the capture) stops, and
+// nothing is hot or pressed any more.
+void TBaseDataTree::HandleMouseLeave() {
+  if (xfer_ && xfer_->hintData.Tree) xfer_->hintData.Tree->Xfer().lastHintRect = RECT{};
+  DoStateChange({}, {tsHint});
+  if (!states_.Contains(tsWheelPanning) && !states_.Contains(tsWheelScrolling)) {
+    if (HandleAllocated()) KillTimer(Handle(), ScrollTimer);
+    DoStateChange({}, {tsScrolling, tsScrollPending});
+  }
+  if (focus_.Hot()) {
+    PDataNode old = focus_.SetHot(nullptr);
+    DoHotChange(old, nullptr);
+    InvalidateNode(old);
+  }
+  header_->Columns()->HoverIndex = -1;
+  header_->Columns()->DownIndex = -1;
+}
+
 // --- Window
 
 void TBaseDataTree::ChangeScale(int M, int D) {
@@ -143,6 +163,10 @@ void TBaseDataTree::CreateWnd() {
   Resize();
   UpdateScrollBars(true);
   RegisterDropTarget();
+  // A measuring request posted to an earlier window died with it; rows
+  // changed since are measured for this one.
+  rangeXPosted_ = false;
+  RequestRangeXUpdate();
 }
 
 void TBaseDataTree::DestroyWnd() {
@@ -533,7 +557,7 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
     }
     case SearchTimer:
       KillTimer(Handle(), SearchTimer);
-      search_.ClearBuffer();
+      search_.Reset();  // the typed text and the last node found
       DoStateChange({}, {tsIncrementalSearching, tsIncrementalSearchPending});
       break;
     case ScrollTimer:
@@ -685,11 +709,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
       Resize();
       return;
     case CM_MOUSELEAVE:
-      if (focus_.Hot()) {
-        PDataNode old = focus_.SetHot(nullptr);
-        DoHotChange(old, nullptr);
-        InvalidateNode(old);
-      }
+      HandleMouseLeave();
       break;
     default:
       break;

@@ -294,8 +294,9 @@ PDataNode TDataNodeStore::FirstVisible() const {
 }
 
 bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
-  std::vector<CacheEntry> cache;
+  std::vector<CacheEntry> cache, rows;
   cache.reserve((visibleCount_ + kCacheSpacing - 1) / kCacheSpacing + 1);
+  rows.reserve((visibleCount_ + kRowIndexSpacing - 1) / kRowIndexSpacing);
   int64_t top = 0;
   uint32_t index = 0;
   PDataNode last = nullptr;
@@ -305,6 +306,7 @@ bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
   while (run) {
     if (Stop && Stop->load()) return false;  // polled between nodes
     if (index % kCacheSpacing == 0) cache.push_back({run, top});
+    if (index % kRowIndexSpacing == 0) rows.push_back({run, top});
     last = run;
     top += run->NodeHeight;
     ++index;
@@ -322,6 +324,7 @@ bool TDataNodeStore::BuildCache(const std::atomic<bool>* Stop) {
   // The closing entry: the last visible node and its bottom.
   if (last) cache.push_back({last, top});
   cache_.swap(cache);
+  rowIndex_.swap(rows);
   return true;
 }
 
@@ -363,6 +366,32 @@ PDataNode TDataNodeStore::FindInCache(int64_t Position, int64_t& CurrentPos) con
   auto it = std::upper_bound(cache_.begin(), spacedEnd, Position,
                              [](int64_t p, const CacheEntry& e) { return p < e.AbsoluteTop; });
   if (it == cache_.begin()) {
+    CurrentPos = 0;
+    return nullptr;
+  }
+  --it;
+  CurrentPos = it->AbsoluteTop;
+  return it->Node;
+}
+
+PDataNode TDataNodeStore::FindNearRow(PDataNode Node, int64_t& CurrentPos) const {
+  // The last entry at or before Node in tree order.
+  auto it =
+      std::upper_bound(rowIndex_.begin(), rowIndex_.end(), Node,
+                       [this](PDataNode n, const CacheEntry& e) { return ComparePositions(e.Node, n) > 0; });
+  if (it == rowIndex_.begin()) {
+    CurrentPos = 0;
+    return nullptr;
+  }
+  --it;
+  CurrentPos = it->AbsoluteTop;
+  return it->Node;
+}
+
+PDataNode TDataNodeStore::FindNearRow(int64_t Position, int64_t& CurrentPos) const {
+  auto it = std::upper_bound(rowIndex_.begin(), rowIndex_.end(), Position,
+                             [](int64_t p, const CacheEntry& e) { return p < e.AbsoluteTop; });
+  if (it == rowIndex_.begin()) {
     CurrentPos = 0;
     return nullptr;
   }

@@ -85,7 +85,10 @@ class TDataNodeStore {
   // Walks the visible nodes (the worker may call this on its thread); gives
   // up and returns false as soon as Stop is set.
   bool BuildCache(const std::atomic<bool>* Stop);
-  void ClearCache() { cache_.clear(); }
+  void ClearCache() {
+    cache_.clear();
+    rowIndex_.clear();
+  }
   std::size_t CacheSize() const { return cache_.size(); }
   bool CacheEmpty() const { return cache_.empty(); }
   // The last cached node at or before Node in tree order (nullptr and 0 when none).
@@ -95,10 +98,19 @@ class TDataNodeStore {
   PDataNode FirstVisible() const;
   // The closing entry's node at its top (its bottom less its height).
   CacheEntry ClosingEntryTop() const;
+  // Lookups that walk on from the node they return: the row index, built by
+  // the same walk as the cache, holds every 64th visible node, so a walk
+  // between entries is short; the cache's 2000 rows would cost a walk over
+  // a thousand rows on average, per hit test. Same answers as FindInCache:
+  // the last indexed node at or before Node (at or above Position) and its
+  // top, nullptr and 0 when there is none.
+  PDataNode FindNearRow(PDataNode Node, int64_t& CurrentPos) const;
+  PDataNode FindNearRow(int64_t Position, int64_t& CurrentPos) const;
 
   // From this many visible nodes up the cache is built.
   static constexpr uint32_t kCacheThreshold = 2000;
   static constexpr uint32_t kCacheSpacing = 2000;
+  static constexpr uint32_t kRowIndexSpacing = 64;
 
  private:
   PDataNode root_ = nullptr;
@@ -107,6 +119,7 @@ class TDataNodeStore {
 
   uint32_t visibleCount_ = 0;
   std::vector<CacheEntry> cache_;
+  std::vector<CacheEntry> rowIndex_;  // every kRowIndexSpacing-th visible node
   int deferIndexes_ = 0;
   std::vector<PDataNode> staleIndexes_;
 };

@@ -20,8 +20,8 @@ const WCHAR* W(const std::u16string& s) {
 }  // namespace
 
 TCustomDataStringTree::TCustomDataStringTree(TComponent* AOwner) : TBaseDataTree(AOwner) {
-  // Room for the cached width behind every node's fixed part.
-  totalInternalDataSize_ = sizeof(uint32_t);
+  // Room for the cached width in every node.
+  widthOffset_ = AllocateInternalDataArea(sizeof(uint32_t));
   options_.reset(CreateOptions());
   UpdateTextMetrics();
 }

@@ -104,8 +104,9 @@ class TCustomDataStringTree : public TBaseDataTree {
 
  private:
   uint32_t* WidthSlot(PDataNode Node) const {
-    return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(Node) + sizeof(TDataNode));
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(Node) + widthOffset_);
   }
+  uint32_t widthOffset_ = 0;
   HDC MeasureDC();
 
   std::u16string defaultText_ = u"Node";

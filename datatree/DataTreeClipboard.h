@@ -8,6 +8,7 @@
 
 #include "classlib/Strings.h"
 #include "datatree/DataTreeTransferTypes.h"
+#include "platform/ole/DataAdvise.h"
 #include "platform/ole/DragOffer.h"
 
 namespace qv {
@@ -101,6 +102,7 @@ class TDTDataObject final : public ComObject<IDataObject, IPieceText> {
   bool forClipboard_;
   std::vector<FORMATETC> formats_;
   std::vector<InternalMedium> media_;
+  ComPtr<IDataAdviseHolder> adviseHolder_;  // made on the first DAdvise
 };
 
 // An enumerator over its own copy of a format list.

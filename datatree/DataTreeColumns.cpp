@@ -15,7 +15,7 @@ TDataTreeColumns::~TDataTreeColumns() {
 }
 
 TDataTreeColumn* TDataTreeColumns::Add() {
-  auto col = std::make_unique<TDataTreeColumn>(this);
+  std::unique_ptr<TDataTreeColumn> col(header_->Treeview()->GetColumnClass()(this));
   col->index_ = Count();
   TDataTreeColumn* c = col.get();
   TBaseDataTree* tree = header_->Treeview();
@@ -149,7 +149,7 @@ void TDataTreeColumns::Assign(TPersistent* Source) {
   positionToIndex_.clear();
   clearing_ = false;
   for (int i = 0; i < s->Count(); ++i) {
-    auto col = std::make_unique<TDataTreeColumn>(this);
+    std::unique_ptr<TDataTreeColumn> col(header_->Treeview()->GetColumnClass()(this));
     col->index_ = i;
     items_.push_back(std::move(col));
   }

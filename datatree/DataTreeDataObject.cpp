@@ -126,6 +126,7 @@ HRESULT TDTDataObject::SetData(const FORMATETC* format, STGMEDIUM* medium, BOOL 
       Release();
     }
   }
+  if (adviseHolder_) adviseHolder_->SendOnDataChange(this, 0, 0);
   return hr;
 }
 
@@ -137,16 +138,25 @@ HRESULT TDTDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) 
   return S_OK;
 }
 
-HRESULT TDTDataObject::DAdvise(const FORMATETC*, DWORD, IAdviseSink*, DWORD*) {
-  return OLE_E_ADVISENOTSUPPORTED;
+// Advice is kept by a holder made on first use.
+HRESULT TDTDataObject::DAdvise(const FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* connection) {
+  if (!adviseHolder_) {
+    HRESULT hr = CreateDataAdviseHolder(adviseHolder_.Put());
+    if (FAILED(hr)) return hr;
+  }
+  return adviseHolder_->Advise(this, format, advf, sink, connection);
 }
 
-HRESULT TDTDataObject::DUnadvise(DWORD) {
-  return E_NOTIMPL;
+HRESULT TDTDataObject::DUnadvise(DWORD connection) {
+  return adviseHolder_ ? adviseHolder_->Unadvise(connection) : E_NOTIMPL;
 }
 
-HRESULT TDTDataObject::EnumDAdvise(IEnumSTATDATA**) {
-  return OLE_E_ADVISENOTSUPPORTED;
+HRESULT TDTDataObject::EnumDAdvise(IEnumSTATDATA** advises) {
+  if (!adviseHolder_) {
+    if (advises) *advises = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  return adviseHolder_->EnumAdvise(advises);
 }
 
 ComPtr<TEnumFormatEtc> TEnumFormatEtc::Create(std::vector<FORMATETC> Formats, size_t Index) {

@@ -3,12 +3,18 @@
 #include "datatree/DataTreeHeader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "classlib/graphics/Font.h"
 #include "classlib/graphics/ImageList.h"
 #include "datatree/BaseDataTree.h"
 #include "datatree/DataTreeDragDrop.h"
+#include "platform/gdi/Blit.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/Paint.h"
+#include "platform/window/Window.h"
 
 namespace qv {
 
@@ -221,10 +227,45 @@ void TDTHeader::ResizeSpringColumns(int NewWidth) {
   lastSpringWidth_ = NewWidth;
 }
 
+// The header right of the column, and the rows beneath it, slide to the new
+// edge in 32 steps on the window's DC before the width is set; a growing
+// column's uncovered strip is filled with the tree's colour at each step.
 void TDTHeader::AnimatedResize(TColumnIndex Column, int NewWidth) {
-  // The platform composes off screen; the resize is applied in one step.
   if (!columns_->IsValidColumn(Column)) return;
-  columns_->Items(Column)->SetWidth(NewWidth);
+  TDataTreeColumn* c = columns_->Items(Column);
+  NewWidth = std::clamp(NewWidth, c->MinWidth(), std::max(c->MinWidth(), c->MaxWidth()));
+  if (NewWidth == c->Width()) return;
+  const int step = (NewWidth - c->Width()) / 32;
+  if (step != 0 && owner_->HandleAllocated() && IsWindowVisible(owner_->Handle())) {
+    HWND h = owner_->Handle();
+    // On the window's DC: the header in window coordinates, the rows' client
+    // area shifted by where it starts in the window.
+    RECT window;
+    GetWindowRect(h, &window);
+    POINT origin = owner_->ClientToScreen(POINT{0, 0});
+    const int dx = origin.x - window.left, dy = origin.y - window.top;
+    RECT rows = owner_->ClientRect();
+    OffsetRect(&rows, dx, dy);
+    RECT strips[2] = {owner_->HeaderRect(), rows};
+    HDC dc = GetWindowDC(h);
+    HBRUSH fill = CreateSolidBrush(COLORREF(ColorToRGB(owner_->Color())));
+    int edge = c->DisplayLeft() + c->Width();
+    for (int i = 0; i < 32; ++i, edge += step) {
+      for (RECT r : strips) {
+        if (r.bottom <= r.top) continue;
+        r.left = std::max<int>(r.left, dx + edge + std::min(step, 0));
+        ScrollDC(dc, step, 0, &r, &r, nullptr, nullptr);
+        if (step > 0) {
+          RECT uncovered{r.left, r.top, r.left + step, r.bottom};
+          FillRect(dc, &uncovered, fill);
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    DeleteObject(fill);
+    ReleaseDC(h, dc);
+  }
+  c->SetWidth(NewWidth);
 }
 
 void TDTHeader::AutoFitColumns(bool Animated) {

@@ -271,6 +271,8 @@ class TDTHeader : public TPersistent {
   void Invalidate(TDataTreeColumn* Column, bool ExpandToRight = false);
   void FixMainColumn();
   void AutoFitColumns(bool Animated = false);
+  // Shift, Ctrl and Alt as the keyboard holds them now.
+  static TShiftState GetShiftState();
   void RestoreColumns();
   void AdjustAutoSize(TColumnIndex Column, bool Force = false);
   void ResizeSpringColumns(int NewWidth);

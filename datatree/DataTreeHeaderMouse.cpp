@@ -19,15 +19,13 @@
 
 namespace qv {
 
-namespace {
-TShiftState KeyShiftState() {
+TShiftState TDTHeader::GetShiftState() {
   TShiftState shift;
   if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
   if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
   if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
   return shift;
 }
-}  // namespace
 
 void TDataTreeColumns::DetermineDown(POINT P) {
   TColumnIndex c = HitTestColumn(P, true);
@@ -43,7 +41,7 @@ void TDataTreeColumns::HandleClick(POINT P, TMouseButton Button, bool DblClick, 
   TColumnIndex c = HitTestColumn(P, true), previous = ClickIndex;
   if (c >= 0 && Items(c)->Options().Contains(coAllowClick) && (c == DownIndex || Force)) {
     ClickIndex = c;
-    TShiftState shift = KeyShiftState();
+    TShiftState shift = TDTHeader::GetShiftState();
     if (DblClick) shift.Include(ssDouble);
     header_->Treeview()->DoHeaderClick(c, Button, shift, P.x, P.y);
     // The handler may have deleted columns.
@@ -211,7 +209,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
   }
   POINT p = owner_->ClientToHeader(client);
   HWND h = owner_->Handle();
-  TShiftState shift = KeyShiftState();
+  TShiftState shift = TDTHeader::GetShiftState();
   switch (msg) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -58,6 +58,10 @@ void TBaseDataTree::HandleHintShowPause(int& Pause) {
   if (HintMode == hmTooltip) Pause = 0;
 }
 
+std::function<THintWindow*(TComponent*)> TBaseDataTree::GetHintWindowClass() {
+  return [](TComponent* Owner) -> THintWindow* { return new TDataTreeHintWindow(Owner); };
+}
+
 LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
   auto& info = *static_cast<THintInfo*>(HintInfo);
   TDataTreeTransferState& x = Xfer();
@@ -156,7 +160,7 @@ LRESULT TBaseDataTree::HandleHintShow(void* HintInfo) {
     show = !data.DefaultHint.empty();
   }
   if (show) {
-    info.HintWindowClass = [](TComponent* Owner) -> THintWindow* { return new TDataTreeHintWindow(Owner); };
+    info.HintWindowClass = GetHintWindowClass();
     info.HintData = &data;
     x.lastHintRect = info.CursorRect;
     DoStateChange({tsHint});
@@ -342,7 +346,7 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
     return;
   }
   TBaseDataTree* tree = data_.Tree;
-  bool wasAnimating = tree->HasState(tsInAnimation);
+  bool wasAnimating = tree->TreeStates().Contains(tsInAnimation);
   if (wasAnimating) tree->DoStateChange({}, {tsInAnimation});
   // Inside the desktop.
   RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -397,7 +401,7 @@ void TDataTreeHintWindow::ActivateHint(RECT Rect, const std::string&) {
 
 bool TDataTreeHintWindow::AnimationStep(int Step, int StepSize) {
   if (!HandleAllocated() || !IsWindowVisible(WindowHandle()) || !data_.Tree || treeAlive_.expired() ||
-      data_.Tree->HasState(tsCancelHintAnimation))
+      data_.Tree->TreeStates().Contains(tsCancelHintAnimation))
     return false;
   ++stepsRun_;
   std::weak_ptr<int> alive = aliveToken_;

@@ -1,6 +1,7 @@
 // Incremental search of the data tree: the typed text, the last node found,
 // and the walk that finds the next node whose text starts with what was
-// typed. The tree owns one and moves focus and selection to what it finds.
+// typed. The tree owns one and moves focus and selection to what it finds;
+// the search sees only the tree's public walks and its text comparison.
 #pragma once
 #include <string>
 
@@ -16,8 +17,6 @@ class TIncrementalSearch {
 
   const std::u16string& Buffer() const { return buffer_; }
   PDataNode LastHit() const { return lastHit_; }
-  // The typed text times out; the last node found is kept.
-  void ClearBuffer() { buffer_.clear(); }
   void Reset() {
     buffer_.clear();
     lastHit_ = nullptr;

@@ -29,26 +29,25 @@ struct TRowPainter::TRow {
 };
 
 void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Options, int Level, int ButtonY) {
-  TBaseDataTree& t = tree_;
-  TRow r{Node, Window, Options, Level, ButtonY, t.rowDC_, Node->NodeHeight};
+  TRow r{Node, Window, Options, Level, ButtonY, c_.DC, Node->NodeHeight};
   SetWindowOrgEx(r.DC, Window.left, 0, nullptr);
-  r.Right = std::max(t.RangeX(), t.ClientWidth() - t.offsetX_);
-  r.Focused = t.Focused() || t.options_->PaintOptions().Contains(toPopupMode);
+  r.Right = c_.Right;
+  r.Focused = c_.Focused;
   r.Selected = Node->Has(vsSelected) && Options.Contains(ptSelection);
-  r.FullRow = t.options_->SelectionOptions().Contains(toFullRowSelect);
-  r.DropTarget = Options.Contains(ptSelection) && Node == t.dropTargetNode_ &&
-                 (t.DropMarkMode() == dmOnNode || Node->Has(vsSelected));
+  r.FullRow = c_.SelectionOptions.Contains(toFullRowSelect);
+  r.DropTarget = Options.Contains(ptSelection) && Node == c_.DropTarget &&
+                 (c_.DropMarkMode == dmOnNode || Node->Has(vsSelected));
   Erase(r);
 
-  TDataTreeColumns* cols = t.header_->Columns();
-  r.UseColumns = t.header_->UseColumns();
-  r.Main = t.header_->MainColumn();
+  TDataTreeColumns* cols = c_.Header->Columns();
+  r.UseColumns = c_.Header->UseColumns();
+  r.Main = c_.Header->MainColumn();
   std::vector<int32_t> order;
   if (r.UseColumns)
     order = cols->PositionToIndex();
   else
     order.push_back(NoColumn);
-  r.Checks = t.options_->MiscOptions().Contains(toCheckSupport) && t.checkImages_;
+  r.Checks = c_.MiscOptions.Contains(toCheckSupport) && c_.CheckImages;
   int spanned = 0;
   for (int32_t column : order) {
     TDataTreeColumn* col = column >= 0 ? cols->Items(column) : nullptr;
@@ -60,63 +59,70 @@ void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Opti
       --spanned;  // covered by the text of a cell to its left
       continue;
     }
-    if (col && t.options_->AutoOptions().Contains(toAutoSpanColumns))
-      spanned = SpanEmptyCells(Node, column, cell);
+    if (col && c_.AutoOptions.Contains(toAutoSpanColumns)) spanned = SpanEmptyCells(Node, column, cell);
     if (cell.right <= Window.left) continue;
     if (cell.left >= Window.right) break;
     PaintCell(r, column, col, cell);
   }
-  if (r.Selected && r.FullRow && Node == t.focus_.Node() && r.Focused && Options.Contains(ptFocusRect)) {
+  if (r.Selected && r.FullRow && Node == c_.FocusedNode && r.Focused && Options.Contains(ptFocusRect)) {
     RECT fr{Window.left, 0, Window.right, r.Height};
     DrawFocusRect(r.DC, &fr);
   }
-  if (t.OnAfterItemPaint)
-    t.OnAfterItemPaint(&t, t.paintCanvas_.get(), Node, RECT{Window.left, 0, Window.right, r.Height});
+  if (c_.Tree->OnAfterItemPaint)
+    c_.Tree->OnAfterItemPaint(c_.Tree, c_.Canvas, Node, RECT{Window.left, 0, Window.right, r.Height});
 }
 
 void TRowPainter::Erase(TRow& R) {
-  TBaseDataTree& t = tree_;
+  TBaseDataTree* t = c_.Tree;
   RECT row{R.Window.left, 0, R.Window.right, R.Height};
-  R.Back = t.Color();
+  R.Back = c_.Color;
   TItemEraseAction action = eaDefault;
-  if (t.OnBeforeItemErase) t.OnBeforeItemErase(&t, t.paintCanvas_.get(), R.Node, row, R.Back, action);
+  if (t->OnBeforeItemErase) t->OnBeforeItemErase(t, c_.Canvas, R.Node, row, R.Back, action);
   if (action != eaNone) {
     HBRUSH b = CreateSolidBrush(COLORREF(ColorToRGB(R.Back)));
     FillRect(R.DC, &row, b);
     DeleteObject(b);
-    if (action == eaDefault && R.Options.Contains(ptBackground) &&
-        t.options_->PaintOptions().Contains(toShowBackground))
-      t.PaintBackground(R.DC, row, t.rowAbsoluteTop_);
+    if (action == eaDefault && R.Options.Contains(ptBackground) && c_.PaintOptions.Contains(toShowBackground))
+      c_.Hooks->Background(R.DC, row, c_.RowTop);
     if (action == eaDefault && R.Selected && R.FullRow)
-      t.PaintCellSelection(R.DC, RECT{0, 0, R.Right, R.Height}, R.Focused);
+      c_.Hooks->CellSelection(R.DC, RECT{0, 0, R.Right, R.Height}, R.Focused, false);
   }
-  if (t.OnAfterItemErase) t.OnAfterItemErase(&t, t.paintCanvas_.get(), R.Node, row);
+  if (t->OnAfterItemErase) t->OnAfterItemErase(t, c_.Canvas, R.Node, row);
 }
 
 int TRowPainter::SpanEmptyCells(PDataNode Node, TColumnIndex Column, RECT& Cell) {
   // The text may run on over the empty cells that follow.
-  TDataTreeColumns* cols = tree_.header_->Columns();
+  TDataTreeColumns* cols = c_.Header->Columns();
   int spanned = 0;
   for (TColumnIndex next = cols->GetNextVisibleColumn(Column);
-       next >= 0 && tree_.DoGetCellIsEmpty(Node, next); next = cols->GetNextVisibleColumn(next)) {
+       next >= 0 && c_.Tree->DoGetCellIsEmpty(Node, next); next = cols->GetNextVisibleColumn(next)) {
     Cell.right += cols->Items(next)->Width();
     ++spanned;
   }
   return spanned;
 }
 
-void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell) {
-  TBaseDataTree& t = tree_;
+void TRowPainter::PaintCell(const TRow& Row, TColumnIndex Column, TDataTreeColumn* Col, RECT Cell) {
+  TBaseDataTree* t = c_.Tree;
+  // The editor covers the cell being edited: neither its selection nor its
+  // content is painted under it.
+  const bool edited =
+      c_.Editing && Row.Node == c_.FocusedNode && (!Row.UseColumns || Column == c_.FocusedColumn);
+  TRow R = Row;
+  if (edited) {
+    R.Options.Exclude(ptSelection);
+    R.Selected = R.DropTarget = false;
+  }
   TDTCellPaintInfo info;
-  info.Canvas = t.paintCanvas_.get();
+  info.Canvas = c_.Canvas;
   info.DC = R.DC;
   info.PaintOptions = R.Options;
   info.Node = R.Node;
   info.Column = Column;
   info.Position = Col ? int(Col->Position()) : 0;
   info.CellRect = Cell;
-  info.Alignment = Col ? Col->Alignment() : t.alignment_;
-  info.BidiMode = Col ? Col->BiDiMode() : t.bidiMode_;
+  info.Alignment = Col ? Col->Alignment() : c_.Alignment;
+  info.BidiMode = Col ? Col->BiDiMode() : c_.BiDiMode;
   // Right to left: the cell is laid out as usual, then every position is
   // mirrored in it, and the alignment with it.
   const bool rtl = info.BidiMode != bdLeftToRight;
@@ -134,95 +140,90 @@ void TRowPainter::PaintCell(TRow& R, TColumnIndex Column, TDataTreeColumn* Col, 
     DeleteObject(cb);
   }
   if (R.Options.Contains(ptGridLines)) PaintGridLines(R, Column, Col, rtl, Cell);
-  if (t.OnBeforeCellPaint) t.OnBeforeCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, Cell);
+  if (t->OnBeforeCellPaint) t->OnBeforeCellPaint(t, c_.Canvas, R.Node, Column, Cell);
   // Full-row select: every cell is the drop target's, under its lines and images.
-  if (R.DropTarget && R.FullRow) t.PaintCellSelection(R.DC, Cell, R.Focused, true);
+  if (R.DropTarget && R.FullRow) c_.Hooks->CellSelection(R.DC, Cell, R.Focused, true);
   int x = Cell.left;
   bool isMain = Column == R.Main || !R.UseColumns;
   if (isMain) x += PaintIndentation(R, Cell, rtl, mirror);
-  x = PaintImages(R, info, isMain, x + t.margin_, rtl, mirror);
+  x = PaintImages(R, info, isMain, x + c_.Margin, rtl, mirror);
   info.ContentRect =
       rtl ? RECT{Cell.left, Cell.top, mirror - x, Cell.bottom} : RECT{x, Cell.top, Cell.right, Cell.bottom};
-  info.NodeWidth = t.DoGetNodeWidth(R.Node, Column);
+  info.NodeWidth = t->DoGetNodeWidth(R.Node, Column);
   // Without columns the content is as wide as the widest row painted.
-  if (!R.UseColumns) t.rangeXSeen_ = std::max(t.rangeXSeen_, x + info.NodeWidth + t.margin_);
+  if (!R.UseColumns) c_.WidestSeen = std::max(c_.WidestSeen, x + info.NodeWidth + c_.Margin);
   PaintSelection(R, info);
-  t.PaintNodeContent(info, ttNormal);
-  if (t.OnAfterCellPaint) t.OnAfterCellPaint(&t, t.paintCanvas_.get(), R.Node, Column, info.CellRect);
+  if (!edited) c_.Hooks->NodeContent(info);
+  if (t->OnAfterCellPaint) t->OnAfterCellPaint(t, c_.Canvas, R.Node, Column, info.CellRect);
   RestoreDC(R.DC, saved);
 }
 
 void TRowPainter::PaintGridLines(const TRow& R, TColumnIndex Column, TDataTreeColumn* Col, bool Rtl,
                                  RECT& Cell) {
-  TBaseDataTree& t = tree_;
-  TDataTreeColumns* cols = t.header_->Columns();
-  if (t.options_->PaintOptions().Contains(toShowHorzGridLines)) {
+  TDataTreeColumns* cols = c_.Header->Columns();
+  if (c_.PaintOptions.Contains(toShowHorzGridLines)) {
     RECT g{Cell.left, R.Height - 1, Cell.right, R.Height};
     // With bands the main column's line starts after the node's indentation.
-    if (t.lineMode_ == lmBands && (Column == R.Main || !R.UseColumns)) {
-      int levels = R.Level + (t.options_->PaintOptions().Contains(toShowRoot) ? 1 : 0);
-      (Rtl ? g.right : g.left) += (Rtl ? -1 : 1) * int(t.indent_) * levels;
+    if (c_.LineMode == lmBands && (Column == R.Main || !R.UseColumns)) {
+      int levels = R.Level + (c_.PaintOptions.Contains(toShowRoot) ? 1 : 0);
+      (Rtl ? g.right : g.left) += (Rtl ? -1 : 1) * c_.Indent * levels;
     }
-    t.PaintGridLine(R.DC, g, t.colors_->Get(TDTColors::GridLineColor), R.Back);
+    c_.Hooks->GridLine(R.DC, g, c_.GridLineColor, R.Back);
     Cell.bottom -= 1;
   }
-  bool lastAuto = t.header_->Options().Contains(hoAutoResize) && Column == cols->GetLastVisibleColumn();
-  if (Col && t.options_->PaintOptions().Contains(toShowVertGridLines) && !lastAuto) {
+  bool lastAuto = c_.Header->Options().Contains(hoAutoResize) && Column == cols->GetLastVisibleColumn();
+  if (Col && c_.PaintOptions.Contains(toShowVertGridLines) && !lastAuto) {
     RECT g{Cell.right - 1, 0, Cell.right, R.Height};
-    t.PaintGridLine(R.DC, g, t.colors_->Get(TDTColors::GridLineColor), R.Back);
+    c_.Hooks->GridLine(R.DC, g, c_.GridLineColor, R.Back);
     Cell.right -= 1;
   }
 }
 
 int TRowPainter::PaintIndentation(const TRow& R, const RECT& Cell, bool Rtl, int Mirror) {
-  TBaseDataTree& t = tree_;
   PDataNode node = R.Node;
-  int indent = int(t.indent_);
-  int indentWidth = (R.Level + (t.options_->PaintOptions().Contains(toShowRoot) ? 1 : 0)) * indent;
-  if (t.options_->PaintOptions().Contains(toShowTreeLines)) {
-    t.mirrorLines_ = Rtl;
-    t.mirrorSum_ = Mirror;
-    if (t.lineMode_ == lmBands) {
-      if (R.Options.Contains(ptGridLines)) t.PaintBands(R.DC, node, Cell.left, R.Height, R.Level);
+  int indent = c_.Indent;
+  int indentWidth = (R.Level + (c_.PaintOptions.Contains(toShowRoot) ? 1 : 0)) * indent;
+  if (c_.PaintOptions.Contains(toShowTreeLines)) {
+    if (c_.LineMode == lmBands) {
+      if (R.Options.Contains(ptGridLines))
+        c_.Hooks->Bands(R.DC, node, Cell.left, R.Height, R.Level, Rtl, Mirror);
     } else {
-      t.PaintTreeLines(R.DC, node, Cell.left, R.Height, R.Level, R.ButtonY);
+      c_.Hooks->TreeLines(R.DC, node, Cell.left, R.Height, R.Level, R.ButtonY, Rtl, Mirror);
     }
-    t.mirrorLines_ = false;
   }
-  bool buttons = t.options_->PaintOptions().Contains(toShowButtons) && node->Has(vsHasChildren) &&
-                 !(t.options_->AutoOptions().Contains(toAutoHideButtons) && node->Has(vsAllChildrenHidden));
+  bool buttons = c_.PaintOptions.Contains(toShowButtons) && node->Has(vsHasChildren) &&
+                 !(c_.AutoOptions.Contains(toAutoHideButtons) && node->Has(vsAllChildrenHidden));
   if (buttons && indentWidth > 0) {
     int bx = Cell.left + indentWidth - indent + (indent - ButtonSize) / 2;
-    t.PaintNodeButton(R.DC, node, Rtl ? Mirror - bx - ButtonSize : bx, R.ButtonY - ButtonSize / 2);
+    c_.Hooks->NodeButton(R.DC, node, Rtl ? Mirror - bx - ButtonSize : bx, R.ButtonY - ButtonSize / 2);
   }
   return indentWidth;
 }
 
 int TRowPainter::PaintImages(const TRow& R, TDTCellPaintInfo& Info, bool IsMain, int X, bool Rtl,
                              int Mirror) {
-  TBaseDataTree& t = tree_;
   PDataNode node = R.Node;
   auto place = [&](int Left, int Width) { return Rtl ? Mirror - Left - Width : Left; };
   if (IsMain && R.Checks && node->CheckType != ctNone) {
-    t.PaintCheckImage(R.DC, node, place(X, t.checkImages_->Width()),
-                      R.ButtonY - t.checkImages_->Height() / 2);
-    X += t.checkImages_->Width() + 2;
+    c_.Hooks->CheckImage(R.DC, node, place(X, c_.CheckImages->Width()),
+                         R.ButtonY - c_.CheckImages->Height() / 2);
+    X += c_.CheckImages->Width() + 2;
   }
   TColumnIndex column = Info.Column;
   for (TDTImageKind kind : {ikState, ikNormal}) {
     TDTImageInfo image;
-    image.Images = kind == ikState ? t.stateImages_ : t.images_;
+    image.Images = kind == ikState ? c_.StateImages : c_.Images;
     TCustomImageList* own = nullptr;
-    image.Index = t.DoGetImageIndex(node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind,
-                                    column, image.Ghosted, &own);
+    image.Index = c_.Tree->DoGetImageIndex(
+        node, kind == ikNormal && node->Has(vsSelected) ? ikSelected : kind, column, image.Ghosted, &own);
     if (image.Index < 0 && kind == ikNormal && node->Has(vsSelected))
-      image.Index = t.DoGetImageIndex(node, ikNormal, column, image.Ghosted, &own);
+      image.Index = c_.Tree->DoGetImageIndex(node, ikNormal, column, image.Ghosted, &own);
     if (own) image.Images = own;  // the handler's list replaces the tree's
     if (!image.Images || image.Index < 0) continue;
     int w = image.Images->Width();
     image.XPos = place(X, w);
     image.YPos = R.ButtonY - image.Images->Height() / 2;
-    t.PaintImage(Info, image, kind == ikNormal);
+    c_.Hooks->Image(Info, image, kind == ikNormal);
     X += w + 2;
   }
   return X;
@@ -231,9 +232,8 @@ int TRowPainter::PaintImages(const TRow& R, TDTCellPaintInfo& Info, bool IsMain,
 // The highlight behind the content (the whole row's was painted with the
 // erase under full-row select) and the focus rectangle of the focused cell.
 void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
-  TBaseDataTree& t = tree_;
-  TColumnIndex column = Info.Column, focusColumn = t.focus_.Column();
-  bool focusCell = R.Node == t.focus_.Node() && (!R.UseColumns || column == focusColumn || R.FullRow);
+  TColumnIndex column = Info.Column, focusColumn = c_.FocusedColumn;
+  bool focusCell = R.Node == c_.FocusedNode && (!R.UseColumns || column == focusColumn || R.FullRow);
   bool focusRect = focusCell && R.Focused && R.Options.Contains(ptFocusRect);
   int textWidth = Info.NodeWidth;
   if ((R.Selected || R.DropTarget) && !R.FullRow &&
@@ -244,7 +244,7 @@ void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
     else if (Info.Alignment == taCenter)
       sr.left = std::max(sr.left, sr.left + (sr.right - sr.left - textWidth) / 2);
     sr.right = std::min<int>(sr.right, sr.left + textWidth);
-    t.PaintCellSelection(R.DC, sr, R.Focused, R.DropTarget);
+    c_.Hooks->CellSelection(R.DC, sr, R.Focused, R.DropTarget);
     if (focusRect) DrawFocusRect(R.DC, &sr);
   } else if (focusRect && column == focusColumn && R.UseColumns && !R.FullRow) {
     RECT fr = Info.ContentRect;

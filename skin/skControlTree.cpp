@@ -71,6 +71,12 @@ TColor QueryBgColor(TControl* Control) {
   return SharedBgColor;
 }
 
+TColor BgColorOf(TControl* Control) {
+  const TColor c = QueryBgColor(Control);
+  SharedBgColor = clSkinTransparent;
+  return c;
+}
+
 void GetWorkArea(RECT& R) {
   SystemParametersInfo(SPI_GETWORKAREA, 0, &R, 0);
 }

@@ -19,6 +19,9 @@ bool HasScrollBar(HWND Wnd, int Kind);
 void RepaintChildren(TWinControl* Control);
 // SharedBgColor := the control's background colour (command 21, else its Color).
 TColor QueryBgColor(TControl* Control);
+// The same colour for a caller that only wants the value: SharedBgColor is
+// none again afterwards, so no later painter takes it for its parent's colour.
+TColor BgColorOf(TControl* Control);
 void GetWorkArea(RECT& R);
 void ClearCacheFrozen(TControl* Control);
 bool GraphicChildPaints(TControl* Child, HDC DC);

@@ -231,8 +231,16 @@ bool TXBase::CommitFiles() {
   dataWritten_ = false;
   if (!BeforeIndexCommit() || !CommitIndex()) return false;
   AfterIndexCommit();
-  for (auto& index : indexes_)
-    if (index->Loaded() && !index->Save()) return Fail(index->LastError());
+  for (auto& index : indexes_) {
+    if (!index->Loaded() || index->Save()) continue;
+    if (!rebuildIndexes_) return Fail(index->LastError());
+    // Rebuilt this session after a crash, their files gone since the open
+    // (a disc that filled up): what the index files were to record is
+    // committed, so the session goes on read-only, saying why, and the open
+    // marker left in xbase.vlm has the next open rebuild them.
+    unwritable_ = index->LastError();
+    return true;
+  }
   NoteCommittedState();
   return true;
 }

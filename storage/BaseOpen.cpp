@@ -83,16 +83,16 @@ bool TXBase::SettleJournal(int64_t& committed) {
 // The commit happened and index.vlm still shows it: it is finished (in
 // memory only while the database is read-only).
 bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
-  if (!ReadOnly() && !gindex_.Redo(journal, true)) {
-    // Finished in memory only: the files stay as found, and so does the
-    // journal, for an open that can write them.
-    SetDamaged("The last commit was cut short, and index.vlm cannot take its end from index.jnl (" +
-               gindex_.LastError() + "); the database is opened for reading only");
-  }
+  // index.vlm refusing the end (a full disc) is no damage: the files stay
+  // as found, the journal too, and the commit is finished in memory only,
+  // until an open that can write them.
+  if (!ReadOnly() && !gindex_.Redo(journal, true)) unwritable_ = gindex_.LastError();
   if (ReadOnly() && !gindex_.Redo(journal, false)) return Fail(gindex_.LastError());
   committed = gindex_.RecordCount();
   if (!journal.Legacy) mark_ = journal.After;
-  openNotes_.push_back("The last commit was cut short; it was finished from index.jnl");
+  openNotes_.push_back(ReadOnly() ? "The last commit was cut short; it was finished from index.jnl for this "
+                                    "session only, as the files cannot take it now"
+                                  : "The last commit was cut short; it was finished from index.jnl");
   dropJournal_ = true;
   return true;
 }

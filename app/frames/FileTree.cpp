@@ -79,6 +79,9 @@ void TFileTree::BuildTree() {
     TreeHeaderClick(h, c, b, sh, x, y);
   };
   Tree->OnDblClick = [this](TObject* s) { TreeDblClick(s); };
+  Tree->OnRenderOLEData = [this](TBaseDataTree* s, const FORMATETC& f, STGMEDIUM& m, bool c, HRESULT& r) {
+    TreeRenderOLEData(s, f, m, c, r);
+  };
   batch_ = std::make_unique<TRowBatch>(Tree);
 }
 

@@ -117,6 +117,8 @@ class TFileTree : public TFrame {
   void TreeHeaderClick(TDTHeader* Sender, TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X,
                        int Y);
   void TreeDblClick(TObject* Sender);
+  void TreeRenderOLEData(TBaseDataTree* Sender, const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                         bool ForClipboard, HRESULT& Result);
 
   // Scaling to the screen moves the criteria with the rest.
   void ChangeScale(int M, int D) override;
@@ -136,6 +138,8 @@ class TFileTree : public TFrame {
   uint32_t DiscSlot(const TNodeData& Data);
   void ForgetRows();
   bool EntriesInOrder(PDataNode Group, TColumnIndex Column, TSortDirection Direction);
+  // The rows copied (or dragged) as text: a line each under the header line.
+  std::u16string RowsText(bool ForClipboard);
 
   std::unique_ptr<TRowBatch> batch_;
   TTextArena arena_;

@@ -60,7 +60,7 @@ void TSkCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
   HDC dc = canvas->Handle();
   SelectObject(dc, canvas->Font()->Handle());
   SetBkMode(dc, TRANSPARENT);
-  const TColor bg = Parent() ? QueryBgColor(Parent()) : ColorToRGB(Color());
+  const TColor bg = Parent() ? BgColorOf(Parent()) : ColorToRGB(Color());
   SetTextColor(dc, COLORREF(MixColors(ColorToRGB(Font()->Color()), bg, 0.4)));
   DrawTextW(dc, text.c_str(), int(text.size()), &Rect, Flags);
 }

@@ -482,7 +482,7 @@ void TSkCustomListView::WndProc(TMessage& M) {
           return;
         }
         if (!skinData_->CustomColor()) {
-          const TColor bg = QueryBgColor(this);
+          const TColor bg = BgColorOf(this);
           if (bg != clFuchsia && bg != Color()) SetColor(bg);
         }
         break;

@@ -545,7 +545,7 @@ void TSkCustomShellTreeView::WndProc(TMessage& M) {
   TSkTreeView::WndProc(M);
   // The icons' background follows the tree's, as the skin (or the tree's own colour) gives it.
   if (M.Msg == WM_NCPAINT && systemImages_ && HandleAllocated())
-    ImageList_SetBkColor(systemImages_, QueryBgColor(this));
+    ImageList_SetBkColor(systemImages_, BgColorOf(this));
 }
 
 }  // namespace qv

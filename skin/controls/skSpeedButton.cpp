@@ -241,7 +241,7 @@ void TSkSpeedButton::PrepareCache() {
     if (ci.Ready)
       CopyBitmapRect(ci.Bmp, cache, RECT{ci.X, ci.Y, ci.X + Width(), ci.Y + Height()}, 0, 0);
     else
-      FillDC(cache->Canvas()->Handle(), RECT{0, 0, Width(), Height()}, QueryBgColor(Parent()));
+      FillDC(cache->Canvas()->Handle(), RECT{0, 0, Width(), Height()}, BgColorOf(Parent()));
     TSkinManager* m = skinData_->SkinManager();
     if (buttonStyle_ == tbsDivider && m) {
       const int idx = m->GetSkinIndex("DIVIDER");

@@ -3,7 +3,11 @@
 // colours and sort, and opening a result's folder in the file manager.
 #include "FramesFixture.h"
 #include "app/frames/FrameSupport.h"
+#include "datatree/DataTreeClipboard.h"
 #include "platform/Exception.h"
+#include "platform/ole/Clipboard.h"
+#include "platform/ole/DataTransfer.h"
+#include "platform/ole/GlobalMemory.h"
 
 namespace qv::test {
 namespace {
@@ -181,6 +185,44 @@ TEST_F(SearchViewTest, ResultsAreNameGroupsWithOneEntryPerPlace) {
   tree->ClearSelection();
   tree->SetSelected(a, true);
   EXPECT_FALSE(FileTree->EntrySelected());
+}
+
+TEST_F(SearchViewTest, ACopiedEntryCarriesItsWholePathUnderTheHeader) {
+  CreateDatabase();
+  AddDiscs();
+  Search("*.txt");
+  TDataStringTree* tree = FileTree->Tree;
+  PDataNode a = Group("a.txt");
+  ASSERT_TRUE(a);
+  PDataNode newer = tree->GetFirstChild(a);  // /sub/a.txt
+  tree->ClearSelection();
+  tree->SetSelected(newer, true);
+  // As a drag hands it to another program: the selected rows as text.
+  auto text = [&] {
+    FORMATETC f{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM m{};
+    if (tree->RenderOLEData(f, m, false) != S_OK) return std::string("(refused)");
+    std::string out = Utf16ToUtf8(static_cast<const char16_t*>(GlobalLock(m.hGlobal)));
+    GlobalUnlock(m.hGlobal);
+    ReleaseStgMedium(&m);
+    return out;
+  };
+  const std::string date = FormatDate(UnixToLocalDateTime(1600000000));
+  const std::string time = FormatTime(UnixToLocalDateTime(1600000000));
+  EXPECT_EQ(text(),
+            " Name / Path \t Size \t Date \t Time \t Disc \t Location \r\n"
+            "/sub/a.txt\t3 000\t" +
+                date + "\t" + time + "\tAlpha\tShelf 3\r\n");
+  // A group row: its name alone.
+  tree->SetSelected(a, true);
+  EXPECT_EQ(text().substr(text().find("\r\n")), "\r\na.txt\t\t\t\t\t\r\n");
+  // Copied to the clipboard where the tree offers text: the same rows.
+  tree->ClipboardFormats()->Add("Unicode text");
+  tree->ClearSelection();
+  tree->SetSelected(newer, true);
+  tree->CopyToClipboard();
+  EXPECT_NE(Utf16ToUtf8(backend.Clipboard).find("\r\n/sub/a.txt\t3 000\t"), std::string::npos)
+      << Utf16ToUtf8(backend.Clipboard);
 }
 
 TEST_F(SearchViewTest, HeaderClicksSortTheEntriesOfEachGroup) {

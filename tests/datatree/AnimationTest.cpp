@@ -62,7 +62,7 @@ TEST_F(Animation, StepsSpreadOverTheDurationAndEndWithTheEndSignal) {
   EXPECT_EQ(calls.back().size, 0);
   EXPECT_LE(clock.now - start, 50u);
   EXPECT_EQ(inAnimation, (std::vector<bool>{true, false}));
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   // Fewer steps than milliseconds: each waits its share of the time.
   start = clock.now;
   calls = Run(t, 10, 200);
@@ -101,7 +101,7 @@ TEST_F(Animation, ASlowClockCutsTheStepsAndAnAnimationDoesNotNest) {
       nullptr);
   EXPECT_EQ(outer, 3);
   EXPECT_EQ(inner, 0);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
 }
 
 TEST_F(Animation, TheAnimatedToggleRunsToItsEnd) {
@@ -123,7 +123,7 @@ TEST_F(Animation, TheAnimatedToggleRunsToItsEnd) {
   EXPECT_EQ(animations, 1);
   EXPECT_GT(clock.waits, 0);
   EXPECT_LE(clock.now - start, 120u);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   EXPECT_EQ(t->VisibleCount(), 10u);
   Pump();
   t->ToggleNode(first);  // collapsing slides too

@@ -9,6 +9,7 @@
 #include "datatree/DataTreeClipboard.h"
 #include "datatree/OLEMemoryStream.h"
 #include "platform/ole/Clipboard.h"
+#include "platform/ole/DataAdvise.h"
 #include "platform/ole/MemoryDataObject.h"
 
 namespace qv::test {
@@ -145,13 +146,75 @@ TEST_F(Clipboard, FormatsFollowTheTreeClassAndTheDataObjectItsContract) {
   ReleaseStgMedium(&m);
 }
 
+// A sink that keeps the text of every change it is told about ("" for none).
+class TextSink final : public ComObject<IAdviseSink> {
+ public:
+  std::vector<std::string> told;
+  void OnDataChange(const FORMATETC*, STGMEDIUM* medium) override {
+    if (medium->tymed != TYMED_HGLOBAL) {
+      told.push_back("");
+      return;
+    }
+    told.push_back(static_cast<const char*>(GlobalLock(medium->hGlobal)));
+    GlobalUnlock(medium->hGlobal);
+  }
+  void OnViewChange(DWORD, LONG) override {}
+  void OnSave() override {}
+  void OnClose() override {}
+};
+
+// Advice starts with the first DAdvise; from then on data set into the
+// object is announced to every sink, with the data unless it asked for none,
+// and a sink that asked once is told once.
+TEST_F(Clipboard, TheDataObjectTellsItsAdvisedSinksOfNewData) {
+  TDataStringTree* t = Numbered(2);
+  t->ClipboardFormats()->Clear();
+  t->ClipboardFormats()->Add("CSV");
+  t->SetSelected(t->GetFirst(), true);
+  auto data = TDTDataObject::Create(t, false);
+  IEnumSTATDATA* e = nullptr;
+  EXPECT_EQ(data->DUnadvise(1), E_NOTIMPL);
+  EXPECT_EQ(data->EnumDAdvise(&e), OLE_E_ADVISENOTSUPPORTED);
+  auto every = ComPtr<TextSink>::Adopt(new TextSink), once = ComPtr<TextSink>::Adopt(new TextSink),
+       primed = ComPtr<TextSink>::Adopt(new TextSink);
+  FORMATETC csv = Format(CF_CSV());
+  DWORD a = 0, b = 0, c = 0;
+  ASSERT_EQ(data->DAdvise(&csv, 0, every.Get(), &a), S_OK);
+  ASSERT_EQ(data->DAdvise(&csv, ADVF_NODATA | ADVF_ONLYONCE, once.Get(), &b), S_OK);
+  ASSERT_EQ(data->DAdvise(&csv, ADVF_PRIMEFIRST, primed.Get(), &c), S_OK);
+  EXPECT_TRUE(a != b && b != c && a != c);
+  EXPECT_EQ(primed->told, std::vector<std::string>{"n1\r\n"});  // at once, the current data
+  ASSERT_EQ(data->EnumDAdvise(&e), S_OK);
+  STATDATA st[4];
+  ULONG got = 0;
+  EXPECT_EQ(e->Next(4, st, &got), S_FALSE);
+  EXPECT_EQ(got, 3u);
+  for (ULONG i = 0; i < got; ++i) st[i].pAdvSink->Release();
+  e->Release();
+  STGMEDIUM in{};
+  in.tymed = TYMED_HGLOBAL;
+  in.hGlobal = GlobalAlloc(GMEM_MOVEABLE, 4);
+  std::memcpy(GlobalLock(in.hGlobal), "abc", 4);
+  GlobalUnlock(in.hGlobal);
+  ASSERT_EQ(data->SetData(&csv, &in, FALSE), S_OK);
+  EXPECT_EQ(every->told, std::vector<std::string>{"abc"});
+  EXPECT_EQ(once->told, std::vector<std::string>{""});
+  ASSERT_EQ(data->SetData(&csv, &in, TRUE), S_OK);  // taken over
+  EXPECT_EQ(every->told.size(), 2u);
+  EXPECT_EQ(once->told.size(), 1u);
+  EXPECT_EQ(data->DUnadvise(a), S_OK);
+  EXPECT_EQ(data->DUnadvise(a), OLE_E_NOCONNECTION);
+  EXPECT_EQ(data->DUnadvise(b), OLE_E_NOCONNECTION);  // ended after its one change
+  EXPECT_EQ(data->DUnadvise(c), S_OK);
+}
+
 TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   TDataStringTree* a = Numbered(3);
   TDataStringTree* b = Numbered(1, {400, 0, 700, 300});
   a->SetSelected(a->GetFirst(), true);
   a->SetSelected(a->GetLast(nullptr)->Parent, true);
   a->CopyToClipboard();
-  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCopyPending));
   EXPECT_TRUE(a->GetFirst()->Has(vsCutOrCopy));
   b->SetFocusedNode(b->GetFirst());
   std::vector<int> copied;
@@ -169,10 +232,10 @@ TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   a->ClipboardFormats()->Add("Unicode text");
   a->CopyToClipboard();
   EXPECT_EQ(backend.Clipboard, u"n1\r\nn7\r\n");
-  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCopyPending));
   EXPECT_TRUE(b->PasteFromClipboard());
   // The source forgot its pending copy; its nodes stay.
-  EXPECT_FALSE(a->HasState(tsCopyPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCopyPending));
   EXPECT_FALSE(a->GetFirst()->Has(vsCutOrCopy));
   EXPECT_EQ(a->TotalCount(), 9u);
 }
@@ -181,13 +244,13 @@ TEST_F(Clipboard, ACutIsMovedNotCopied) {
   TDataStringTree* a = Numbered(3);
   a->SetSelected(a->GetFirst(), true);
   a->CutToClipboard();
-  EXPECT_TRUE(a->HasState(tsCutPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCutPending));
   a->SetFocusedNode(a->GetLast(nullptr)->Parent);
   EXPECT_TRUE(a->PasteFromClipboard());
   EXPECT_EQ(a->TotalCount(), 9u);
   EXPECT_EQ(a->RootNodeCount(), 2u);
   EXPECT_EQ(Id(a, a->GetLastChild(a->RootNode()->LastChild)), 1);
-  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCutPending));
   EXPECT_TRUE(TreeInvariantsHold(*a));
 
   // Cut in one tree, pasted in another: the nodes change trees.
@@ -199,14 +262,14 @@ TEST_F(Clipboard, ACutIsMovedNotCopied) {
   EXPECT_TRUE(b->PasteFromClipboard());
   EXPECT_EQ(a->TotalCount(), 6u);
   EXPECT_EQ(b->TotalCount(), 6u);
-  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCutPending));
   EXPECT_TRUE(TreeInvariantsHold(*a));
   EXPECT_TRUE(TreeInvariantsHold(*b));
   // A read-only tree neither cuts nor pastes.
   b->TreeOptions()->SetMiscOptions(b->TreeOptions()->MiscOptions() + toReadOnly);
   b->SetSelected(b->GetFirst(), true);
   b->CutToClipboard();
-  EXPECT_FALSE(b->HasState(tsCutPending));
+  EXPECT_FALSE(b->TreeStates().Contains(tsCutPending));
   EXPECT_FALSE(b->PasteFromClipboard());
 }
 
@@ -258,7 +321,7 @@ TEST_F(Clipboard, ClearingEmptiesTheClipboardOnlyWhileItHoldsTheTreesData) {
   ASSERT_EQ(TBaseDataTree::GetTreeFromDataObject(ClipboardObject().Get()), a);
   a->Clear();
   EXPECT_EQ(TBaseDataTree::GetTreeFromDataObject(ClipboardObject().Get()), nullptr);
-  EXPECT_FALSE(a->HasState(tsCopyPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCopyPending));
 }
 
 // Tree data from elsewhere: declared sizes beyond the block, damaged node
@@ -328,12 +391,12 @@ TEST_F(Clipboard, TheEditMessagesCopyCutAndPaste) {
   TDataStringTree* a = Numbered(3);
   a->SetSelected(a->GetFirst(), true);
   SendMessage(a->Handle(), WM_COPY, 0, 0);
-  EXPECT_TRUE(a->HasState(tsCopyPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCopyPending));
   SendMessage(a->Handle(), WM_CUT, 0, 0);
-  EXPECT_TRUE(a->HasState(tsCutPending));
+  EXPECT_TRUE(a->TreeStates().Contains(tsCutPending));
   a->SetFocusedNode(a->GetLast(nullptr)->Parent);
   SendMessage(a->Handle(), WM_PASTE, 0, 0);
-  EXPECT_FALSE(a->HasState(tsCutPending));
+  EXPECT_FALSE(a->TreeStates().Contains(tsCutPending));
   EXPECT_EQ(a->RootNodeCount(), 2u);
   EXPECT_EQ(Id(a, a->GetLastChild(a->RootNode()->LastChild)), 1);
   EXPECT_TRUE(TreeInvariantsHold(*a));

@@ -33,7 +33,7 @@ TEST_F(Commands, StandardEditActionsAndReadOnlyTrees) {
   EXPECT_TRUE(t->ExecuteStandardEditAction(0));  // select all
   EXPECT_EQ(t->SelectionCount(), 4);
   EXPECT_TRUE(t->ExecuteStandardEditAction(1));  // copy
-  EXPECT_TRUE(t->HasState(tsCopyPending));
+  EXPECT_TRUE(t->TreeStates().Contains(tsCopyPending));
   t->TreeOptions()->SetMiscOptions(t->TreeOptions()->MiscOptions() + toReadOnly);
   EXPECT_FALSE(t->ExecuteStandardEditAction(2));
   EXPECT_FALSE(t->ExecuteStandardEditAction(3));

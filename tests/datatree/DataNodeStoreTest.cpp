@@ -111,6 +111,17 @@ TEST_F(DataNodeStoreTest, CacheFindsTheEntryAtOrBefore) {
   EXPECT_EQ(top, 4999 * 20);
   EXPECT_EQ(store.FindInCache(int64_t(999999), top), rows[4999]);
   EXPECT_EQ(top, 4999 * 20);
+  // The row index built by the same walk answers alike from nearer rows.
+  const int step = int(TDataNodeStore::kRowIndexSpacing);
+  EXPECT_EQ(store.FindNearRow(rows[2345], top), rows[2345 / step * step]);
+  EXPECT_EQ(top, 2345 / step * step * 20);
+  EXPECT_EQ(store.FindNearRow(int64_t(4321 * 20 + 5), top), rows[4321 / step * step]);
+  EXPECT_EQ(top, 4321 / step * step * 20);
+  EXPECT_EQ(store.FindNearRow(rows[0], top), rows[0]);
+  EXPECT_EQ(store.FindNearRow(int64_t(-1), top), nullptr);
+  store.ClearCache();
+  EXPECT_EQ(store.FindNearRow(rows[4999], top), nullptr);
+  EXPECT_EQ(top, 0);
   std::atomic<bool> stop{true};
   EXPECT_FALSE(store.BuildCache(&stop));
 }

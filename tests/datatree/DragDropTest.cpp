@@ -143,7 +143,7 @@ TEST_F(Drag, DraggingCopiesBetweenTreesAndMovesOnlyWhenAsked) {
   ASSERT_NE(b->GetFirstChild(b->RootNode()->LastChild), nullptr);
   EXPECT_EQ(Id(b, b->GetFirstChild(b->RootNode()->LastChild)), 1);
   EXPECT_EQ(a->TotalCount(), 4u);
-  EXPECT_FALSE(a->HasState(tsOLEDragging));
+  EXPECT_FALSE(a->TreeStates().Contains(tsOLEDragging));
 
   // With Shift the drop is a move: the source deletes what it gave away,
   // except a node the owner freed during the drag.

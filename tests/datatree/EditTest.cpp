@@ -2,6 +2,7 @@
 // losing the focus, the editor's placement, text beyond the basic plane, and
 // a tree destroyed while its editor is open.
 #include "TreeTestSupport.h"
+#include "classlib/graphics/Bitmap.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "datatree/DataTreeEditLink.h"
 #include "platform/window/Input.h"
@@ -49,7 +50,7 @@ TEST_F(Edit, EnterStoresAChangedTextAndEscapeKeepsTheOld) {
   // Enter without a change stores nothing.
   backend.KeyPress(VK_RETURN);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(newTexts, 0);
   EXPECT_EQ(edited, 1);
   // A new text, beyond the basic plane, reaches the owner whole.
@@ -69,7 +70,7 @@ TEST_F(Edit, EnterStoresAChangedTextAndEscapeKeepsTheOld) {
   Pump();
   EXPECT_EQ(texts[1], u"beta");
   EXPECT_EQ(cancelled, 1);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   Pump();  // the finished editors are freed
 }
 
@@ -87,7 +88,7 @@ TEST_F(Edit, LosingTheFocusAcceptsOrCancelsByOption) {
   other->SetFocus();
   Pump();
   EXPECT_EQ(texts[0], u"kept");
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
 
   auto* options = t->StringTreeOptions();
   options->SetStringOptions(options->StringOptions() - toAutoAcceptEditChange);
@@ -123,7 +124,7 @@ TEST_F(Edit, TheEditorCoversTheCellAtLeastThirtyPixelsWideAndGrowsWithTheText) {
   t->Header()->Columns()->Add();
   t->Header()->Columns()->Add();
   t->Header()->SetMainColumn(1);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(texts[0], u"i");
   t->Header()->Columns()->Clear();
   // Read-only trees and refusals start no edit.
@@ -160,7 +161,7 @@ TEST_F(Edit, F2StartsAnEditAndATreeMayGoWhileItsEditorIsOpen) {
   t->SetFocusedNode(t->GetFirst());
   backend.KeyPress(VK_F2);
   Pump();
-  ASSERT_TRUE(t->HasState(tsEditing));
+  ASSERT_TRUE(t->TreeStates().Contains(tsEditing));
   backend.TypeText(u"unsaved");
   IDTEditLink* link = t->EditLink();
   link->AddRef();  // someone else still holds the link when the tree goes
@@ -183,24 +184,24 @@ TEST_F(Edit, F2AndEscapeReachTheTreeThroughItsKeyHandlers) {
     Pump();
   };
   key(VK_F2);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   veto = false;
   key(VK_F2);
-  ASSERT_TRUE(t->HasState(tsEditing));
+  ASSERT_TRUE(t->TreeStates().Contains(tsEditing));
   veto = true;
   key(VK_ESCAPE);
-  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(cancelled, 0);
   veto = false;
   key(VK_ESCAPE);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(cancelled, 1);
   // A key taken away by OnKeyDown does nothing either.
   t->OnKeyDown = [](TObject*, WORD& k, TShiftState) {
     if (k == VK_F2) k = 0;
   };
   key(VK_F2);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   t->OnKeyDown = nullptr;
   // With a modifier F2 is no edit key.
   backend.KeyDown(VK_SHIFT);
@@ -208,7 +209,7 @@ TEST_F(Edit, F2AndEscapeReachTheTreeThroughItsKeyHandlers) {
   key(VK_F2);
   backend.KeyUp(VK_SHIFT);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
 }
 
 TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
@@ -220,7 +221,7 @@ TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
   Pump();
   SendMessage(t->Handle(), WM_KEYDOWN, VK_DOWN, 0);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(edited, 1);
   EXPECT_EQ(texts[0], u"x");
   EXPECT_EQ(t->FocusedNode(), n->NextSibling);
@@ -228,7 +229,7 @@ TEST_F(Edit, UpAndDownReachingTheTreeEndTheEditBeforeMoving) {
   Pump();
   SendMessage(t->Handle(), WM_KEYDOWN, VK_UP, 0);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(t->FocusedNode(), n);
 }
 
@@ -244,6 +245,55 @@ class StubbornLink : public ComObject<IDTEditLink> {
   void ProcessMessage(TMessage&) override {}
   void SetBounds(RECT) override {}
 };
+
+// Under the editor the tree paints neither the edited cell's text nor its
+// selection; the row's other cells and the other rows are painted as ever.
+TEST_F(Edit, TheCellBeingEditedIsPaintedWithoutItsTextAndSelection) {
+  TDataStringTree* t = Editable();
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(150);
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible);
+  t->TreeOptions()->SetSelectionOptions(t->TreeOptions()->SelectionOptions() + toMultiSelect);
+  PDataNode first = t->GetFirst(), second = first->NextSibling;
+  t->SetSelected(first, true);
+  t->SetSelected(second, true);
+  t->SetFocusedNode(first);
+  Pump();
+  TBitmap image(300, 2 * 18, pf32bit);
+  auto count = [&](int row, int column, auto match) {
+    int n = 0;
+    for (int y = row * 18; y < row * 18 + 18; ++y)
+      for (int x = column * 150; x < column * 150 + 150; ++x) n += match(image.Canvas()->Pixels(x, y));
+    return n;
+  };
+  // The editor has the focus meanwhile: either selection colour counts.
+  auto lit = [&](TColor c) {
+    c = ColorToRGB(c);
+    return c == ColorToRGB(t->Colors()->Get(TDTColors::FocusedSelectionColor)) ||
+           c == ColorToRGB(t->Colors()->Get(TDTColors::UnfocusedSelectionColor));
+  };
+  auto ink = [&](TColor c) {
+    c = ColorToRGB(c);
+    return (c & 0xFF) + (c >> 8 & 0xFF) + (c >> 16 & 0xFF) < 200;
+  };
+  auto paint = [&] {
+    image.Canvas()->Brush()->SetColor(clWhite);
+    image.Canvas()->FillRect(RECT{0, 0, 300, 36});
+    t->PaintTree(image.Canvas()->Handle(), RECT{0, 0, 300, 36}, POINT{0, 0},
+                 TPaintTreeFlags{ptBackground, ptFocusRect, ptSelection, ptColumnColor});
+  };
+  paint();
+  ASSERT_GT(count(0, 0, lit), 20);
+  ASSERT_GT(count(0, 1, ink), 5);
+  ASSERT_TRUE(t->EditNode(first, 0));
+  paint();
+  EXPECT_EQ(count(0, 0, lit), 0);
+  EXPECT_EQ(count(0, 0, ink), 0);
+  EXPECT_GT(count(0, 1, ink), 5);
+  EXPECT_GT(count(1, 0, lit), 20);  // another selected row keeps its highlight
+  t->CancelEditNode();
+  paint();
+  EXPECT_GT(count(0, 0, lit), 20);
+}
 
 TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) {
   TDataStringTree* t = Editable();
@@ -261,11 +311,15 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   t->SetChildCount(second, 2);
   auto order = [&] { return std::vector<PDataNode>{t->GetFirst(), t->GetFirst()->NextSibling}; };
   ASSERT_TRUE(t->EditNode(first, 0));
-  // Refused: the focus (even set to the edited node) and the order stay.
+  // Refused: the focus (even set to the edited node) and the order stay; a
+  // new focused column is asked to cancel the edit and stored all the same.
   t->SetFocusedNode(third);
   EXPECT_EQ(t->FocusedNode(), first);
   t->SetFocusedNode(first);
   t->SetFocusedColumn(1);
+  EXPECT_EQ(t->FocusedColumn(), 1);
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
+  t->SetFocusedColumn(0);
   EXPECT_EQ(t->FocusedColumn(), 0);
   t->Sort(nullptr, 0, sdDescending, false);
   EXPECT_EQ(order(), (std::vector<PDataNode>{first, second}));
@@ -276,7 +330,7 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   PDataNode added = t->AddChild(nullptr);
   EXPECT_EQ(added, t->GetLast());
   EXPECT_EQ(t->RootNodeCount(), 4u);
-  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
   EXPECT_TRUE(TreeInvariantsHold(*t));
   // A focused node that goes away loses the focus even so.
   t->DeleteNode(first);
@@ -286,11 +340,11 @@ TEST_F(Edit, ARunningEditEndsBeforeFocusAndSortAndIsCancelledBeforeResetAndAdd) 
   link->refuse = false;
   t->SetFocusedNode(third);
   EXPECT_EQ(t->FocusedNode(), third);
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(edited, 1);
   ASSERT_TRUE(t->EditNode(third, 0));
   t->SetFocusedNode(third);  // the same node: the edit ends all the same
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
   EXPECT_EQ(edited, 2);
   ASSERT_TRUE(t->EditNode(third, 0));
   t->SetFocusedColumn(1);

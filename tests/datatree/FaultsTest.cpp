@@ -207,7 +207,7 @@ TEST_F(Faults, AnimationWithoutDurationJustToggles) {
   t->SetExpanded(t->GetFirst(), true);
   EXPECT_TRUE(t->Expanded(t->GetFirst()));
   t->SetExpanded(t->GetFirst(), false);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   EXPECT_TRUE(TreeInvariantsHold(*t));
 }
 

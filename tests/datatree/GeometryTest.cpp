@@ -50,7 +50,7 @@ TEST_F(Geometry, NodeAtAgreesWithAndWithoutThePositionCache) {
     if (cached) {
       t->InterruptValidation();  // the worker may be walking this tree already
       ASSERT_TRUE(t->ValidateCacheNow(nullptr));
-      ASSERT_TRUE(t->HasState(tsUseCache));
+      ASSERT_TRUE(t->TreeStates().Contains(tsUseCache));
       EXPECT_GE(t->PositionCacheSize(), rows.size() / 2000);
     } else {
       t->InvalidateCache();
@@ -137,7 +137,7 @@ TEST_F(Geometry, WheelPanningFollowsTheMouseFromTheAnchor) {
   backend.MouseDown(MouseButton::Middle);
   backend.MouseUp(MouseButton::Middle);  // released without moving: panning goes on
   Pump();
-  EXPECT_TRUE(t->HasState(tsWheelScrolling));
+  EXPECT_TRUE(t->TreeStates().Contains(tsWheelScrolling));
   backend.MouseMove(50, 80);  // 30 pixels below the anchor: 22 per tick
   Pump();
   backend.AdvanceClock(100);
@@ -151,7 +151,7 @@ TEST_F(Geometry, WheelPanningFollowsTheMouseFromTheAnchor) {
   EXPECT_EQ(t->OffsetY(), y);
   backend.Click(50, 55);  // the next press ends panning
   Pump();
-  EXPECT_FALSE(t->HasState(tsWheelScrolling) || t->HasState(tsWheelPanning));
+  EXPECT_FALSE(t->TreeStates().Contains(tsWheelScrolling) || t->TreeStates().Contains(tsWheelPanning));
 }
 
 TEST_F(Geometry, RubberBandScrollsNearTheEdgeAfterTheDelay) {
@@ -165,7 +165,7 @@ TEST_F(Geometry, RubberBandScrollsNearTheEdgeAfterTheDelay) {
   backend.MouseDown();
   backend.MouseMove(20, 60);
   Pump();
-  EXPECT_TRUE(t->HasState(tsDrawSelecting));
+  EXPECT_TRUE(t->TreeStates().Contains(tsDrawSelecting));
   int selected = t->SelectionCount();
   EXPECT_GE(selected, 3);
   backend.MouseMove(20, 175);  // in the bottom margin
@@ -177,7 +177,7 @@ TEST_F(Geometry, RubberBandScrollsNearTheEdgeAfterTheDelay) {
   EXPECT_GT(t->SelectionCount(), selected);
   backend.MouseUp();
   Pump();
-  EXPECT_FALSE(t->HasState(tsScrolling) || t->HasState(tsDrawSelecting));
+  EXPECT_FALSE(t->TreeStates().Contains(tsScrolling) || t->TreeStates().Contains(tsDrawSelecting));
   EXPECT_TRUE(TreeInvariantsHold(*t));
 }
 
@@ -294,9 +294,9 @@ TEST_F(Geometry, AThumbPositionTracksUntilTheScrollEnds) {
   t->SetRootNodeCount(200);
   Pump();
   SendMessage(t->Handle(), WM_VSCROLL, SB_THUMBPOSITION, 0);
-  EXPECT_TRUE(t->HasState(tsThumbTracking));
+  EXPECT_TRUE(t->TreeStates().Contains(tsThumbTracking));
   SendMessage(t->Handle(), WM_VSCROLL, SB_ENDSCROLL, 0);
-  EXPECT_FALSE(t->HasState(tsThumbTracking));
+  EXPECT_FALSE(t->TreeStates().Contains(tsThumbTracking));
   SCROLLINFO si{};
   si.fMask = SIF_ALL;
   GetScrollInfo(t->Handle(), SB_VERT, &si);

@@ -321,10 +321,10 @@ TEST_F(Header, PressOnTheHeaderCancelsAPendingEditAndScrolling) {
   // A click on the selected row's text opens the editor after the edit delay ...
   backend.Click(label.x, label.y);
   Pump();
-  ASSERT_TRUE(t->HasState(tsEditPending));
+  ASSERT_TRUE(t->TreeStates().Contains(tsEditPending));
   backend.AdvanceClock(t->EditDelay + 50);
   Pump();
-  EXPECT_TRUE(t->HasState(tsEditing));
+  EXPECT_TRUE(t->TreeStates().Contains(tsEditing));
   t->CancelEditNode();
   t->SetFocus();
   Pump();
@@ -332,15 +332,15 @@ TEST_F(Header, PressOnTheHeaderCancelsAPendingEditAndScrolling) {
   // ... unless the header is pressed in the meantime.
   backend.Click(label.x, label.y);
   Pump();
-  ASSERT_TRUE(t->HasState(tsEditPending));
+  ASSERT_TRUE(t->TreeStates().Contains(tsEditPending));
   t->DoStateChange({tsScrollPending});
   backend.Click(header.x, header.y);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditPending));
-  EXPECT_FALSE(t->HasState(tsScrollPending));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditPending));
+  EXPECT_FALSE(t->TreeStates().Contains(tsScrollPending));
   backend.AdvanceClock(t->EditDelay + 50);
   Pump();
-  EXPECT_FALSE(t->HasState(tsEditing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsEditing));
 }
 
 TEST_F(Header, HotColumnStaysHotWhileTheMouseRestsOnTheHeader) {

@@ -43,7 +43,7 @@ TEST_F(Hints, TooltipsOnlyForClippedCells) {
   EXPECT_EQ(info.CursorRect.right, text.right);
   EXPECT_EQ(info.HintPos.x, t->ClientToScreen(POINT{text.left, text.top}).x);
   EXPECT_TRUE(info.HintWindowClass);
-  EXPECT_TRUE(t->HasState(tsHint));
+  EXPECT_TRUE(t->TreeStates().Contains(tsHint));
   // Within the same cell the hint is not rebuilt.
   POINT p = In(t, 1);
   EXPECT_EQ(AskHint(t, POINT{p.x + 2, p.y}, info), 1);
@@ -60,6 +60,63 @@ TEST_F(Hints, TooltipsOnlyForClippedCells) {
   AskHint(t, In(t, 0), info);
   EXPECT_EQ(AskHint(t, In(t, 1), info), 1);
   t->CancelEditNode();
+}
+
+// Leaving the tree: the next hint is built even for the same place, a
+// pending auto scroll stops, and nothing stays hot or pressed.
+TEST_F(Hints, LeavingTheTreeForgetsTheHintPlaceAndWhatIsHotOrPressed) {
+  TDataStringTree* t = Texts();
+  t->HintMode = hmTooltip;
+  THintInfo info;
+  ASSERT_EQ(AskHint(t, In(t, 1), info), 0);
+  ASSERT_EQ(AskHint(t, In(t, 1), info), 1);  // the same place: nothing new
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toHotTrack);
+  RECT label = t->GetDisplayRect(t->GetFirst(), NoColumn, true, true);
+  POINT over = t->ClientToScreen(POINT{label.left + 3, (label.top + label.bottom) / 2});
+  backend.MouseMove(over.x, over.y);
+  Pump();
+  ASSERT_EQ(t->HotNode(), t->GetFirst());
+  t->DoStateChange({tsScrollPending});
+  SetTimer(t->Handle(), 4, 50, nullptr);
+  t->Header()->Columns()->Add()->SetWidth(100);
+  t->Header()->Columns()->HoverIndex = 0;
+  t->Header()->Columns()->DownIndex = 0;
+  std::vector<PDataNode> hot;
+  t->OnHotChange = [&](TBaseDataTree*, PDataNode, PDataNode n) { hot.push_back(n); };
+  t->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(t->TreeStates().Contains(tsHint));
+  EXPECT_EQ(t->LastHintRect(), RECT{});
+  EXPECT_FALSE(t->TreeStates().Contains(tsScrollPending));
+  EXPECT_FALSE(KillTimer(t->Handle(), 4));
+  EXPECT_EQ(t->HotNode(), nullptr);
+  EXPECT_EQ(hot, std::vector<PDataNode>{nullptr});
+  EXPECT_EQ(t->Header()->Columns()->HoverIndex, -1);
+  EXPECT_EQ(t->Header()->Columns()->DownIndex, -1);
+  t->Header()->Columns()->Clear();
+  EXPECT_EQ(AskHint(t, In(t, 1), info), 0);
+}
+
+// A node deleted while a hint of the tree shows takes the hint with it,
+// whichever node the hint shows; without a hint the application's stays.
+TEST_F(Hints, DeletingANodeCancelsTheHintThatShows) {
+  TDataStringTree* t = Texts({0, 0, 300, 200});
+  t->HintMode = hmTooltip;
+  t->HintAnimation = hatNone;
+  t->SetHint("tree");
+  Pump();
+  Application->CancelHint();
+  POINT clipped = t->ClientToScreen(In(t, 1));
+  backend.MouseMove(clipped.x, clipped.y + 300);
+  backend.MouseMove(clipped.x, clipped.y);
+  Pump();
+  backend.AdvanceClock(20);
+  Pump();
+  THintWindow* shown = Application->HintWindow();
+  ASSERT_TRUE(shown && shown->IsHintShowing());
+  ASSERT_TRUE(t->TreeStates().Contains(tsHint));
+  t->DeleteNode(t->GetLast());
+  EXPECT_FALSE(shown->IsHintShowing());
+  EXPECT_FALSE(t->TreeStates().Contains(tsHint));
 }
 
 TEST_F(Hints, HeaderColumnsShowTheirOwnHints) {
@@ -133,7 +190,7 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   PostMessageW(killer, WM_USER + 7, 0, 0);
   doomed->ActivateHint(r, "");
   EXPECT_EQ(doomed, nullptr);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   DestroyWindow(killer);
   UnregisterClassW(u"QvHintKiller", nullptr);
   // A fade that runs to its end paints the hint over the copy of the screen.
@@ -142,7 +199,7 @@ TEST_F(Hints, AFadeStopsWhenItsWindowGoes) {
   OffsetRect(&r, 50, 50);
   window.ActivateHint(r, "");
   EXPECT_GT(window.StepsRun(), 1);
-  EXPECT_FALSE(t->HasState(tsInAnimation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsInAnimation));
   Pump();
   EXPECT_EQ(PixelAt(51, 51), uint32_t(ColorToRGB(clInfoBk)) >> 16 |
                                  (uint32_t(ColorToRGB(clInfoBk)) & 0xFF00) |

@@ -260,9 +260,12 @@ TEST_F(Input, IncrementalSearchRefinesAndEndsWithTheTimeout) {
   Type(u"b");
   EXPECT_EQ(t->FocusedNode()->Index, 1u);  // abc: the search goes on with "ab"
   EXPECT_EQ(t->SearchBuffer(), u"ab");
+  EXPECT_EQ(t->LastSearchNode(), t->FocusedNode());
+  // The timeout ends the search: the typed text and the node last found go.
   backend.AdvanceClock(1100);
   Pump();
   EXPECT_EQ(t->SearchBuffer(), u"");
+  EXPECT_EQ(t->LastSearchNode(), nullptr);
   Type(u"b");
   EXPECT_EQ(t->FocusedNode()->Index, 2u);  // b
   backend.AdvanceClock(1100);
@@ -339,6 +342,18 @@ TEST_F(Input, DelayedChangesAndHotTracking) {
   EXPECT_EQ(t->HotNode(), c);
   t->DeleteNode(c);  // the hot node goes away with its node
   EXPECT_EQ(t->HotNode(), nullptr);
+  // Clearing the tree lets go of every node it names, the focused column stays.
+  backend.MouseMove(30, 9);
+  Pump();
+  ASSERT_EQ(t->HotNode(), t->GetFirst());
+  t->SetFocusedNode(t->GetFirst()->NextSibling);
+  ASSERT_NE(t->RangeAnchor(), nullptr);
+  TColumnIndex column = t->FocusedColumn();
+  t->Clear();
+  EXPECT_EQ(t->HotNode(), nullptr);
+  EXPECT_EQ(t->FocusedNode(), nullptr);
+  EXPECT_EQ(t->RangeAnchor(), nullptr);
+  EXPECT_EQ(t->FocusedColumn(), column);
 }
 
 TEST_F(Input, HeaderClickResizeAndDrag) {

@@ -70,10 +70,10 @@ TEST_F(Mouse, TheButtonsThatSelectClearAndStartABandBelowTheRowsUnlessRowsDragFr
     backend.MouseDown(b);
     Pump();
     EXPECT_EQ(t->Selected(second), !expectCleared);
-    bool armed = t->HasState(tsDrawSelPending);
+    bool armed = t->TreeStates().Contains(tsDrawSelPending);
     backend.MouseUp(b);
     Pump();
-    EXPECT_FALSE(t->HasState(tsDrawSelPending));
+    EXPECT_FALSE(t->TreeStates().Contains(tsDrawSelPending));
     return armed;
   };
   t->TreeOptions()->SetSelectionOptions({toMultiSelect});
@@ -195,10 +195,10 @@ TEST_F(Mouse, TheRubberBandChangesOnlyRowsWhoseInsideStatusChanged) {
   Pump();
   backend.MouseMove(startX - threshold, y + 1);  // within the drag threshold: nothing yet
   Pump();
-  EXPECT_FALSE(t->HasState(tsDrawSelecting));
+  EXPECT_FALSE(t->TreeStates().Contains(tsDrawSelecting));
   backend.MouseMove(label.right - 5, y + 2);
   Pump();
-  EXPECT_TRUE(t->HasState(tsDrawSelecting));
+  EXPECT_TRUE(t->TreeStates().Contains(tsDrawSelecting));
   EXPECT_EQ(t->GetSortedSelection(false), (TNodeArray{second}));
   backend.MouseMove(label.right + 10, y + 2);  // out of the text again
   Pump();
@@ -210,7 +210,7 @@ TEST_F(Mouse, TheRubberBandChangesOnlyRowsWhoseInsideStatusChanged) {
             (TNodeArray{second, third, third->NextSibling, t->GetLast(nullptr)}));
   backend.MouseUp();
   Pump();
-  EXPECT_FALSE(t->HasState(tsDrawSelecting));
+  EXPECT_FALSE(t->TreeStates().Contains(tsDrawSelecting));
   // Ctrl at the start toggles: the selected rows swept go, and come back.
   backend.AdvanceClock(1000);  // a press, not a double click
   backend.KeyDown(VK_CONTROL);
@@ -242,7 +242,7 @@ TEST_F(Mouse, ASimpleRubberBandTakesWholeRowsAndVisitsOnlyTheRowsItCrosses) {
   t->SetSelected(t->GetFirst()->NextSibling, false);
   int queries = 0;  // asked by the band, not by painting
   t->OnGetImageIndex = [&](TBaseDataTree* tree, PDataNode, TDTImageKind, TColumnIndex, bool&, int&) {
-    queries += !tree->HasState(tsPainting);
+    queries += !tree->TreeStates().Contains(tsPainting);
   };
   auto band = [&](int toY) {
     // Shift keeps the selection; the band starts left of the texts.

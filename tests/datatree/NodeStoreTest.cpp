@@ -221,6 +221,40 @@ TEST_F(NodeStore, CountsCreateBlankNodesThatInitialiseOnFirstTouch) {
   EXPECT_EQ(structure.back(), "root 3");  // Clear reports the hidden root itself
 }
 
+// Initialising a node that is open already: when the handler does not ask
+// for it open, its children are asked for again; when it does, nothing more.
+TEST_F(NodeStore, InitialisingAnOpenNodeAsksForItsChildrenUnlessToldItIsOpen) {
+  auto tree = DetachedTree();
+  tree->SetNodeDataSize(8);
+  TDataNodeInitStates answer{ivsHasChildren};
+  tree->OnInitNode = [&](TBaseDataTree*, PDataNode parent, PDataNode, TDataNodeInitStates& states) {
+    if (!parent) states = answer;
+  };
+  uint32_t children = 2;
+  int asked = 0;
+  tree->OnInitChildren = [&](TBaseDataTree*, PDataNode, uint32_t& count) {
+    ++asked;
+    count = children;
+  };
+  tree->SetRootNodeCount(1);
+  PDataNode top = tree->GetFirst();
+  tree->SetExpanded(top, true);
+  ASSERT_EQ(asked, 1);
+  ASSERT_EQ(tree->ChildCount(top), 2u);
+  children = 3;
+  tree->ReinitNode(top, false);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(tree->ChildCount(top), 3u);
+  EXPECT_TRUE(tree->Expanded(top));
+  answer.Include(ivsExpanded);
+  children = 5;
+  tree->ReinitNode(top, false);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(tree->ChildCount(top), 3u);
+  EXPECT_TRUE(tree->Expanded(top));
+  EXPECT_TRUE(TreeInvariantsHold(*tree));
+}
+
 TEST_F(NodeStore, AddChildNumbersSiblingsAndRefusesUserDataThatDoesNotFit) {
   auto tree = DetachedTree();
   tree->SetNodeDataSize(3);

@@ -106,7 +106,7 @@ TEST_F(PaintSupport, TheBandTheMouseDrawsShowsOnScreenUntilTheButtonComesUp) {
   Pump();
   backend.MouseMove(280, 150);
   Pump();
-  ASSERT_TRUE(t->HasState(tsDrawSelecting));
+  ASSERT_TRUE(t->TreeStates().Contains(tsDrawSelecting));
   for (int y : {30, 100}) {  // over a row and below the rows
     uint32_t p = PixelAt(240, y);
     EXPECT_TRUE((p & 255) == 255 && (p >> 16) < 200) << std::hex << p;
@@ -172,6 +172,55 @@ uint32_t ButtonPixel(TBitmap* B, int X, int Y) {
 uint32_t Rgb(TColor c) {
   COLORREF v = COLORREF(ColorToRGB(c));
   return uint32_t(GetRValue(v)) << 16 | uint32_t(GetGValue(v)) << 8 | GetBValue(v);
+}
+
+// The check image table: rows by check type and state, columns disabled,
+// enabled, enabled and hot; mixed radio buttons and buttons take the check
+// box's mixed rows.
+TEST_F(PaintSupport, CheckImagesComeFromTheTableOfTypeStateAndHotness) {
+  SupportTree* t = MakeTree(2);
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toHotTrack);
+  PDataNode n = t->GetFirst();
+  RECT label = t->GetDisplayRect(n, NoColumn, true, true);
+  auto column = [&](int which) {  // 0 disabled, 1 enabled, 2 enabled and hot
+    t->SetDisabled(n, which == 0);
+    POINT p = t->ClientToScreen(POINT{label.left + 2, (label.top + label.bottom) / 2});
+    backend.MouseMove(p.x, which == 2 ? p.y : p.y + 100);
+    Pump();
+  };
+  struct Row {
+    TCheckType Type;
+    TCheckState State;
+    int Disabled, Enabled, Hot;
+  };
+  const Row table[] = {
+      {ctCheckBox, csUncheckedNormal, 12, 9, 10},      {ctCheckBox, csUncheckedPressed, 12, 11, 11},
+      {ctCheckBox, csCheckedNormal, 16, 13, 14},       {ctCheckBox, csCheckedPressed, 16, 15, 15},
+      {ctCheckBox, csMixedNormal, 20, 17, 18},         {ctCheckBox, csMixedPressed, 20, 19, 19},
+      {ctTriStateCheckBox, csMixedNormal, 20, 17, 18}, {ctRadioButton, csUncheckedNormal, 4, 1, 2},
+      {ctRadioButton, csUncheckedPressed, 4, 3, 3},    {ctRadioButton, csCheckedNormal, 8, 5, 6},
+      {ctRadioButton, csCheckedPressed, 8, 7, 7},      {ctRadioButton, csMixedNormal, 20, 17, 18},
+      {ctRadioButton, csMixedPressed, 20, 19, 19},     {ctButton, csUncheckedNormal, 24, 21, 22},
+      {ctButton, csCheckedNormal, 24, 21, 22},         {ctButton, csCheckedPressed, 24, 23, 23},
+      {ctButton, csMixedNormal, 20, 17, 18},           {ctButton, csMixedPressed, 20, 19, 19},
+  };
+  for (const Row& r : table) {
+    n->CheckType = r.Type;
+    n->CheckState = r.State;
+    int expected[] = {r.Disabled, r.Enabled, r.Hot};
+    for (int c = 0; c < 3; ++c) {
+      column(c);
+      EXPECT_EQ(t->GetCheckImage(n), expected[c]) << int(r.Type) << " " << int(r.State) << " " << c;
+    }
+  }
+  n->CheckType = ctNone;
+  EXPECT_EQ(t->GetCheckImage(n), -1);
+  // A disabled control counts as a disabled node.
+  n->CheckType = ctCheckBox;
+  n->CheckState = csCheckedNormal;
+  column(1);
+  t->SetEnabled(false);
+  EXPECT_EQ(t->GetCheckImage(n), 16);
 }
 
 TEST_F(PaintSupport, ButtonBitmapsFollowTheButtonStyleFillModeAndColours) {

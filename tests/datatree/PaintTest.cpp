@@ -5,6 +5,7 @@
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/Canvas.h"
 #include "classlib/graphics/ImageList.h"
+#include "datatree/DataTreeTransfer.h"
 #include "platform/gdi/SystemColors.h"
 #include "platform/window/Messages.h"
 #include "platform/window/Paint.h"
@@ -224,11 +225,8 @@ TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
 class DropTree : public TDataStringTree {
  public:
   using TDataStringTree::TDataStringTree;
-  int mode = 0;
   void SetDropTarget(PDataNode n) { dropTargetNode_ = n; }
-
- protected:
-  int DropMarkMode() const override { return mode; }
+  void SetDropMode(int Mode) { Xfer().lastDropMode = TDropMode(Mode); }
 };
 
 // Four rows filling a borderless 300 x 200 form, not shown yet.
@@ -281,7 +279,7 @@ TEST_F(Paint, DropMarkFollowsTheDropModeOfTheTargetRow) {
   uint32_t mark = Rgb(clHighlight);
   t->SetDropTarget(t->GetFirst()->NextSibling);  // the row from 18 to 36
   for (int mode : {1, 2, 3}) {
-    t->mode = mode;
+    t->SetDropMode(mode);
     t->Invalidate();
     Pump();
     int top = CountColor(0, 18, 300, 21, mark), bottom = CountColor(0, 33, 300, 36, mark);
@@ -303,7 +301,7 @@ TEST_F(Paint, ANodeDroppedOnIsHighlightedInTheDropColours) {
   PDataNode second = t->GetFirst()->NextSibling;  // the row from 18 to 36
   t->SetDropTarget(second);
   auto show = [&](int mode) {
-    t->mode = mode;
+    t->SetDropMode(mode);
     t->Invalidate();
     Pump();
   };
@@ -351,7 +349,7 @@ TEST_F(Paint, APartPaintsAsThatPartOfTheWhole) {
   };
   for (int mode : {2, 3}) {  // on the node (the highlight), below it (the mark)
     t->SetDropTarget(t->GetFirst()->FirstChild);
-    t->mode = mode;
+    t->SetDropMode(mode);
     auto whole = paint(RECT{0, 0, w, h});
     for (RECT part : {RECT{1, 3, 97, 50}, RECT{33, 18, 151, 41}, RECT{5, 20, w - 3, 36}}) {
       auto piece = paint(part);
@@ -431,7 +429,7 @@ TEST_F(Paint, BelowTheLastRowTheGridFollowsTheRowsAndTheBandGoesOn) {
   backend.MouseDown();
   backend.MouseMove(area.right - 10, area.bottom - 10);
   Pump();
-  ASSERT_TRUE(t->HasState(tsDrawSelecting));
+  ASSERT_TRUE(t->TreeStates().Contains(tsDrawSelecting));
   EXPECT_LT(CountColor(area.left, area.top, area.right, area.bottom, Rgb(clWindow)),
             areaPixels - 60);  // at least its dotted frame
   backend.MouseUp();

@@ -3,6 +3,7 @@
 // than painted again, what follows a move (hot node, hint, OnScroll),
 // scrolling a node into view, and offsets of trees taller than an int.
 #include <climits>
+#include <functional>
 
 #include "TreeTestSupport.h"
 #include "classlib/graphics/Bitmap.h"
@@ -127,6 +128,44 @@ TEST_F(Scroll, WithoutColumnsTheRangeIsTheWidestRowOfTheWholeTree) {
   t->SetExpanded(Nth(t, 10), true);
   Pump();
   EXPECT_EQ(t->RangeX(), range + int(t->Indent()));
+}
+
+// Each way of making the window again keeps the range in step with the rows,
+// whether a change was still waiting to be measured when the old window went
+// or came after it.
+TEST_F(Scroll, TheRangeFollowsTheRowsAfterTheWindowIsMadeAgain) {
+  TDataStringTree* t = Rows({0, 0, 200, 180}, 20);
+  int width = t->ClientWidth();
+  auto* other = new TForm(nullptr);
+  other->SetBorderStyle(bsNone);
+  other->SetBoundsRect(RECT{0, 0, 200, 180});
+  other->Show();
+  std::function<void()> remake[] = {
+      [&] {
+        t->ScrollBarOptions()->SetScrollBars(t->ScrollBarOptions()->ScrollBars() == ssBoth ? ssVertical
+                                                                                           : ssBoth);
+      },
+      [&] {
+        TDTMiscOptions o = t->TreeOptions()->MiscOptions();
+        t->TreeOptions()->SetMiscOptions(o.Contains(toFullRepaintOnResize) ? o - toFullRepaintOnResize
+                                                                           : o + toFullRepaintOnResize);
+      },
+      [&] { t->SetParent(t->Parent() == form ? static_cast<TWinControl*>(other) : form); },
+  };
+  for (auto& again : remake) {
+    HWND before = t->Handle();
+    PDataNode wide = t->AddChild(nullptr, const_cast<char16_t*>(kWide));
+    again();  // the request for the new row was posted to the old window
+    ASSERT_NE(t->Handle(), before);
+    Pump();
+    EXPECT_GT(t->RangeX(), width);
+    t->SetOffsetX(INT_MIN);
+    EXPECT_LT(t->OffsetX(), 0);
+    t->DeleteNode(wide);
+    Pump();
+    EXPECT_LT(t->RangeX(), width);
+    EXPECT_EQ(t->OffsetX(), 0);
+  }
 }
 
 // The offsets stay between the far end of the content and 0, the bars show

@@ -92,7 +92,7 @@ TEST_F(Selection, LoadedAppliesTheStoredCountAndAssignCopiesSettings) {
   t.BeginLoad();
   t.SetRootNodeCount(7);
   EXPECT_EQ(t.TotalCount(), 0u);  // only stored while loading
-  EXPECT_TRUE(t.HasState(tsNeedRootCountUpdate));
+  EXPECT_TRUE(t.TreeStates().Contains(tsNeedRootCountUpdate));
   t.EndLoad();
   EXPECT_EQ(t.TotalCount(), 7u);  // also on a read-only tree
   EXPECT_TRUE(t.TreeOptions()->MiscOptions().Contains(toReadOnly));
@@ -113,6 +113,43 @@ TEST_F(Selection, LoadedAppliesTheStoredCountAndAssignCopiesSettings) {
   t.SetIndent(30);
   copy->Assign(&t);
   EXPECT_EQ(copy->Indent(), 25u);
+}
+
+// The rest of the list: the windowed control's border width, limits, tab
+// order and hint parent flag, and the tree's drag image and hint animation.
+TEST_F(Selection, AssignCopiesTheControlsSettingsOfItsList) {
+  TDataStringTree* t = NewTree();
+  auto* second = new TDataStringTree(form);
+  second->SetParent(form);
+  auto* copy = new TDataStringTree(form);
+  copy->SetParent(form);
+  ASSERT_EQ(t->TabOrder(), 0);
+  t->SetBorderWidth(3);
+  t->Constraints().MinWidth = 120;
+  t->Constraints().MaxHeight = 900;
+  t->DragImageKind = diMainColumnOnly;
+  t->HintAnimation = hatSlide;
+  t->SetParentShowHint(!copy->ParentShowHint());
+  t->SetBevelKind(bkFlat);
+  t->SetBevelInner(bvLowered);
+  t->SetBevelOuter(bvRaised);
+  t->SetBevelEdges(TBevelEdges{beLeft, beBottom});
+  t->SetBevelWidth(2);
+  copy->Assign(t);
+  EXPECT_EQ(copy->BevelKind(), bkFlat);
+  EXPECT_EQ(copy->BevelInner(), bvLowered);
+  EXPECT_EQ(copy->BevelOuter(), bvRaised);
+  EXPECT_EQ(copy->BevelEdges(), (TBevelEdges{beLeft, beBottom}));
+  EXPECT_EQ(copy->BevelWidth(), 2);
+  EXPECT_EQ(copy->BorderWidth(), 3);
+  EXPECT_EQ(copy->Constraints().MinWidth, 120);
+  EXPECT_EQ(copy->Constraints().MaxHeight, 900);
+  EXPECT_EQ(copy->DragImageKind, diMainColumnOnly);
+  EXPECT_EQ(copy->HintAnimation, hatSlide);
+  EXPECT_EQ(copy->ParentShowHint(), t->ParentShowHint());
+  EXPECT_EQ(copy->TabOrder(), 0);
+  EXPECT_EQ(t->TabOrder(), 1);
+  EXPECT_EQ(second->TabOrder(), 2);
 }
 
 TEST_F(Selection, FocusChangesCanBeRefused) {
@@ -171,7 +208,7 @@ TEST_F(Selection, RadioSiblingsAndTriStatePropagation) {
   t->OnChecking = [&](TBaseDataTree*, PDataNode n, TCheckState&, bool& ok) { ok = n != kids[1]; };
   t->SetCheckState(kids[1], csCheckedNormal);
   EXPECT_EQ(t->CheckState(kids[1]), csUncheckedNormal);
-  EXPECT_FALSE(t->HasState(tsCheckPropagation));
+  EXPECT_FALSE(t->TreeStates().Contains(tsCheckPropagation));
 }
 
 TEST_F(Selection, FullExpandAndCollapse) {

@@ -26,7 +26,7 @@ TEST_F(TreeStateChange, TheEventHearsRealChangesBeforeTheyApply) {
   t->DoStateChange({tsCopyPending}, {});
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_TRUE(heard[0].before == start);  // told before the state is set
-  EXPECT_TRUE(t->HasState(tsCopyPending));
+  EXPECT_TRUE(t->TreeStates().Contains(tsCopyPending));
   t->DoStateChange({tsCopyPending}, {tsCutPending});
   EXPECT_EQ(heard.size(), 1u);
   EXPECT_TRUE(t->TreeStates() == start + tsCopyPending);
@@ -39,7 +39,7 @@ TEST_F(TreeStateChange, TheEventHearsRealChangesBeforeTheyApply) {
   // and ends up not set.
   t->DoStateChange({tsSizing}, {tsSizing});
   EXPECT_EQ(heard.size(), 3u);
-  EXPECT_FALSE(t->HasState(tsSizing));
+  EXPECT_FALSE(t->TreeStates().Contains(tsSizing));
   t->OnStateChange = nullptr;
 }
 
@@ -60,10 +60,10 @@ TEST_F(TreeStateChange, ChangeStateMessageEntersAndLeavesTheMaskedStates) {
     heard.push_back({e, l, {}});
   };
   SendMessageW(t->Handle(), WM_CHANGESTATE, 1 | 4, 0);
-  EXPECT_TRUE(t->HasState(tsStopValidation) && t->HasState(tsValidating));
+  EXPECT_TRUE(t->TreeStates().Contains(tsStopValidation) && t->TreeStates().Contains(tsValidating));
   SendMessageW(t->Handle(), WM_CHANGESTATE, 2 | 8, 1 | 4);
-  EXPECT_TRUE(t->HasState(tsUseCache) && t->HasState(tsValidationNeeded));
-  EXPECT_FALSE(t->HasState(tsStopValidation) || t->HasState(tsValidating));
+  EXPECT_TRUE(t->TreeStates().Contains(tsUseCache) && t->TreeStates().Contains(tsValidationNeeded));
+  EXPECT_FALSE(t->TreeStates().Contains(tsStopValidation) || t->TreeStates().Contains(tsValidating));
   ASSERT_EQ(heard.size(), 2u);
   EXPECT_TRUE(heard[0].enter == (TDataTreeStates{tsStopValidation, tsValidating}));
   EXPECT_TRUE(heard[0].leave.Empty());

@@ -24,7 +24,7 @@ void PumpUntil(F Done) {
 }
 
 bool WaitForCache(TBaseDataTree& t) {
-  PumpUntil([&] { return t.HasState(tsUseCache); });
+  PumpUntil([&] { return t.TreeStates().Contains(tsUseCache); });
   return true;
 }
 
@@ -72,7 +72,8 @@ TEST_F(ValidationThreads, ACompletedRunIsReportedOnTheWindowThread) {
   EXPECT_TRUE(end.enter == kUseCache);
   EXPECT_TRUE(end.leave == (TDataTreeStates{tsStopValidation, tsValidating, tsValidationNeeded}));
   EXPECT_FALSE(log.offThread);
-  for (TDataTreeState s : {tsValidating, tsStopValidation, tsValidationNeeded}) EXPECT_FALSE(t->HasState(s));
+  for (TDataTreeState s : {tsValidating, tsStopValidation, tsValidationNeeded})
+    EXPECT_FALSE(t->TreeStates().Contains(s));
   // Rows 0, 2000, ... 18000 and the last row.
   EXPECT_EQ(t->PositionCacheSize(), 11u);
   int top;
@@ -101,16 +102,17 @@ TEST_F(ValidationThreads, TreesAreServedInQueueOrderOnceEachAndAStoppedOneIsSkip
   for (const HeardRun& h : log.runs)
     if (h.enter.Contains(tsValidating)) order.push_back(h.tree);
   EXPECT_EQ(order, (std::vector<TBaseDataTree*>{trees[0], trees[1], trees[2]}));
-  EXPECT_TRUE(trees[0]->HasState(tsUseCache) && trees[2]->HasState(tsUseCache));
+  EXPECT_TRUE(trees[0]->TreeStates().Contains(tsUseCache) && trees[2]->TreeStates().Contains(tsUseCache));
   // The stopped tree was not validated: enter 4 / leave 2, then leave 5.
   auto stopped = log.Of(trees[1]);
   ASSERT_EQ(stopped.size(), 2u);
   EXPECT_TRUE(stopped[0].enter == kStarted && stopped[0].leave == kUseCache);
   EXPECT_TRUE(stopped[1].enter.Empty());
   EXPECT_TRUE(stopped[1].leave == (TDataTreeStates{tsStopValidation, tsValidating}));
-  EXPECT_FALSE(trees[1]->HasState(tsUseCache));
-  EXPECT_TRUE(trees[1]->HasState(tsValidationNeeded));
-  EXPECT_FALSE(trees[1]->HasState(tsValidating) || trees[1]->HasState(tsStopValidation));
+  EXPECT_FALSE(trees[1]->TreeStates().Contains(tsUseCache));
+  EXPECT_TRUE(trees[1]->TreeStates().Contains(tsValidationNeeded));
+  EXPECT_FALSE(trees[1]->TreeStates().Contains(tsValidating) ||
+               trees[1]->TreeStates().Contains(tsStopValidation));
   EXPECT_FALSE(log.offThread);
   for (TDataStringTree* t : trees) t->OnStateChange = nullptr;
 }
@@ -123,8 +125,8 @@ TEST_F(ValidationThreads, SmallTreesKeepNoCacheAndStayInNeedOfValidation) {
   t->SetRootNodeCount(2000);
   PumpUntil([&] { return log.Ended(t); });
   EXPECT_EQ(t->PositionCacheSize(), 0u);
-  EXPECT_FALSE(t->HasState(tsUseCache));
-  EXPECT_TRUE(t->HasState(tsValidationNeeded));
+  EXPECT_FALSE(t->TreeStates().Contains(tsUseCache));
+  EXPECT_TRUE(t->TreeStates().Contains(tsValidationNeeded));
   t->OnStateChange = nullptr;
 }
 

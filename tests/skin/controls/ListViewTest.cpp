@@ -15,6 +15,7 @@
 #include "platform/window/Window.h"
 #include "skin/controls/skListView.h"
 #include "skin/skControlTree.h"
+#include "skin/skMessages.h"
 #include "tests/skin/controls/ListsSkin.h"
 
 namespace qv::test {
@@ -121,6 +122,9 @@ TEST_F(SkLists, SkinnedBarsMoveTheListAndFollowIt) {
   ASSERT_TRUE(bar->Visible());
   EXPECT_EQ(bar->Left() + bar->Width(), l->Left() + l->Width() - 2);
   EXPECT_EQ(bar->Position(), 0);
+  // The list asked for its background while painting and left no colour
+  // behind that a later painter would take for its own parent's.
+  EXPECT_EQ(SharedBgColor, clSkinTransparent);
   // The bar takes the list's range less one page, and its page.
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
