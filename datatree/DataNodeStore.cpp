@@ -357,6 +357,19 @@ PDataNode TDataNodeStore::FindInCache(PDataNode Node, int64_t& CurrentPos) const
   return cache_[size_t(found)].Node;
 }
 
+// The entry before it (the last one at or before what was looked for), or
+// none with position 0 when it is the first.
+template <class It>
+static PDataNode EntryBefore(It it, It begin, int64_t& CurrentPos) {
+  if (it == begin) {
+    CurrentPos = 0;
+    return nullptr;
+  }
+  --it;
+  CurrentPos = it->AbsoluteTop;
+  return it->Node;
+}
+
 PDataNode TDataNodeStore::FindInCache(int64_t Position, int64_t& CurrentPos) const {
   if (!cache_.empty() && Position >= ClosingEntryTop().AbsoluteTop) {
     CurrentPos = ClosingEntryTop().AbsoluteTop;
@@ -365,13 +378,7 @@ PDataNode TDataNodeStore::FindInCache(int64_t Position, int64_t& CurrentPos) con
   auto spacedEnd = cache_.empty() ? cache_.end() : cache_.end() - 1;
   auto it = std::upper_bound(cache_.begin(), spacedEnd, Position,
                              [](int64_t p, const CacheEntry& e) { return p < e.AbsoluteTop; });
-  if (it == cache_.begin()) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  --it;
-  CurrentPos = it->AbsoluteTop;
-  return it->Node;
+  return EntryBefore(it, cache_.begin(), CurrentPos);
 }
 
 PDataNode TDataNodeStore::FindNearRow(PDataNode Node, int64_t& CurrentPos) const {
@@ -379,25 +386,13 @@ PDataNode TDataNodeStore::FindNearRow(PDataNode Node, int64_t& CurrentPos) const
   auto it =
       std::upper_bound(rowIndex_.begin(), rowIndex_.end(), Node,
                        [this](PDataNode n, const CacheEntry& e) { return ComparePositions(e.Node, n) > 0; });
-  if (it == rowIndex_.begin()) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  --it;
-  CurrentPos = it->AbsoluteTop;
-  return it->Node;
+  return EntryBefore(it, rowIndex_.begin(), CurrentPos);
 }
 
 PDataNode TDataNodeStore::FindNearRow(int64_t Position, int64_t& CurrentPos) const {
   auto it = std::upper_bound(rowIndex_.begin(), rowIndex_.end(), Position,
                              [](int64_t p, const CacheEntry& e) { return p < e.AbsoluteTop; });
-  if (it == rowIndex_.begin()) {
-    CurrentPos = 0;
-    return nullptr;
-  }
-  --it;
-  CurrentPos = it->AbsoluteTop;
-  return it->Node;
+  return EntryBefore(it, rowIndex_.begin(), CurrentPos);
 }
 
 }  // namespace qv

@@ -1,7 +1,6 @@
 // The string tree's part in the data transfer: its text formats for the
 // clipboard and drags, the caption chunk of the tree stream, its hint texts
 // and the cell text information the editor and the tooltip use.
-#include <cstring>
 
 #include "classlib/Streams.h"
 #include "classlib/graphics/Canvas.h"
@@ -18,15 +17,6 @@ namespace qv {
 namespace {
 
 constexpr int kChunkCaption = 3;
-
-HGLOBAL GlobalFromBytes(const void* p, size_t n) {
-  if (n == 0) return nullptr;
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, n);
-  if (!mem) return nullptr;
-  std::memcpy(GlobalLock(mem), p, n);
-  GlobalUnlock(mem);
-  return mem;
-}
 
 }  // namespace
 

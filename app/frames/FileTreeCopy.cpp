@@ -2,7 +2,6 @@
 // shows an entry's folder under the group of its name; a copied row stands
 // alone, so an entry carries its whole path, name included, and every row
 // starts in the first column under the header's first title.
-#include <cstring>
 
 #include "app/frames/FileTree.h"
 #include "app/frames/FrameSupport.h"
@@ -12,14 +11,6 @@
 
 namespace qv {
 namespace {
-
-HGLOBAL GlobalFromBytes(const void* p, size_t n) {
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, n);
-  if (!mem) return nullptr;
-  std::memcpy(GlobalLock(mem), p, n);
-  GlobalUnlock(mem);
-  return mem;
-}
 
 // A cell that holds the separator is quoted, as the tree's own text is.
 void AddCell(std::u16string& out, const std::u16string& text) {

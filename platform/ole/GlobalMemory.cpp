@@ -142,4 +142,13 @@ void CoTaskMemFree(void* p) {
   std::free(p);
 }
 
+HGLOBAL GlobalFromBytes(const void* bytes, SIZE_T n) {
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, n);
+  if (void* p = mem ? GlobalLock(mem) : nullptr) {
+    if (n) std::memcpy(p, bytes, n);
+    GlobalUnlock(mem);
+  }
+  return mem;
+}
+
 }  // namespace qv

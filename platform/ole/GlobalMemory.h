@@ -18,6 +18,9 @@ constexpr UINT GMEM_FIXED = 0x0000, GMEM_MOVEABLE = 0x0002, GMEM_ZEROINIT = 0x00
 // nullptr when the size cannot be had. Without GMEM_ZEROINIT the bytes are
 // still zero here; callers must not rely on that.
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+// A new moveable block holding a copy of n bytes (n may be 0); nullptr when
+// the size cannot be had.
+HGLOBAL GlobalFromBytes(const void* bytes, SIZE_T n);
 // The block's address (stable until it is re-allocated or freed), nullptr
 // for a stale handle. Locks nest.
 void* GlobalLock(HGLOBAL mem);

@@ -13,12 +13,7 @@ namespace {
 constexpr DWORD kOfferedTymeds = TYMED_HGLOBAL | TYMED_ISTREAM;
 
 HGLOBAL BlockOf(const std::vector<uint8_t>& bytes) {
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (void* p = mem ? GlobalLock(mem) : nullptr) {
-    if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
-    GlobalUnlock(mem);
-  }
-  return mem;
+  return GlobalFromBytes(bytes.data(), bytes.size());
 }
 
 bool ReadBlock(HGLOBAL mem, std::vector<uint8_t>& out) {

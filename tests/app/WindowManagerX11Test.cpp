@@ -26,26 +26,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kWmPatience = 30000ms;
 
-// The viewable window named `name` among the root's children and, as a
-// window manager puts them into frames of its own, their descendants.
-Window FindNamed(Display* d, Window parent, const char* name, int depth) {
-  Window root, up, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(d, parent, &root, &up, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* n = nullptr;
-    XWindowAttributes a;
-    if (XFetchName(d, children[i], &n) && n && std::string(n) == name &&
-        XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-      found = children[i];
-    if (n) XFree(n);
-    if (!found && depth > 0) found = FindNamed(d, children[i], name, depth - 1);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 // A screen of the given size with openbox managing it and the program
 // started on it (settings and catalogues in folders of their own).
 class UnderOpenbox {

@@ -174,12 +174,11 @@ ServerHeld::~ServerHeld() {
   XSync(d_, False);
 }
 
-Window FindTop(::Display* d, const char* name) {
-  ServerHeld held(d);
-  Window root, parent, *children = nullptr;
+Window FindNamed(::Display* d, Window parent, const char* name, int depth) {
+  Window root, up, *children = nullptr;
   unsigned count = 0;
   Window found = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+  if (!XQueryTree(d, parent, &root, &up, &children, &count)) return 0;
   for (unsigned i = 0; i < count && !found; ++i) {
     char* n = nullptr;
     XWindowAttributes a;
@@ -187,9 +186,15 @@ Window FindTop(::Display* d, const char* name) {
         XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
       found = children[i];
     if (n) XFree(n);
+    if (!found && depth > 0) found = FindNamed(d, children[i], name, depth - 1);
   }
   if (children) XFree(children);
   return found;
+}
+
+Window FindTop(::Display* d, const char* name) {
+  ServerHeld held(d);
+  return FindNamed(d, DefaultRootWindow(d), name, 0);
 }
 
 std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height) {

@@ -79,6 +79,9 @@ class ServerHeld {
 
 // The viewable top-level window named `name`, 0 while there is none.
 Window FindTop(::Display* d, const char* name);
+// The viewable window of that name among parent's children, searched depth
+// levels further down too (a window manager's frames hold the program's windows).
+Window FindNamed(::Display* d, Window parent, const char* name, int depth);
 
 // Pixels of an area of a drawable as 0xRRGGBB, row by row; empty when it cannot be read.
 std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height);
