@@ -190,8 +190,15 @@ void TDiscWiz::NextExecute() {
 
 void TDiscWiz::SetPage(int Index) {
   if (Index < 0 || Index >= Pages->PageCount()) return;
+  // Back hides on the first page: the focus it held goes to that page's
+  // first control (the notebook moves a focus held on the page it hides).
+  const bool backFocused = ActiveControl() == BackBtn && Index == 0;
   BackBtn->SetVisible(Index >= 1);
   Pages->SetPageIndex(Index);
+  if (backFocused)
+    if (TWinControl* first = Pages->Pages(Index)->FindNextControl(nullptr, true, true, false);
+        first && first->CanFocus())
+      SetActiveControl(first);
   TitleTxt->SetCaption(T::Titles[Index]);
   InfoTxt->SetCaption(T::Infos[Index]);
   const int steps = StepCount();

@@ -1,7 +1,8 @@
 // The main window's 26 actions: caption, shortcut, hint and image, the rule
 // that enables each when the program idles, and what each runs. Every action
 // that changes the database, or starts a long operation, waits while the
-// engine is busy or a disc is being browsed.
+// engine is busy or a disc is being browsed; every action that writes to the
+// catalogue waits as well while it is open for reading only, and says why.
 #include "app/dialogs/HelpAccess.h"
 #include "app/forms/Images.h"
 #include "app/forms/MainForm.h"
@@ -20,6 +21,30 @@ bool TMainForm::IsOpen() const {
 
 bool TMainForm::Busy() const {
   return Engine && (Engine->Busy || (Engine->Discs && Engine->Discs->Browsing));
+}
+
+bool TMainForm::Writable() const {
+  return IsOpen() && !Engine->Base->ReadOnly();
+}
+
+std::string TMainForm::ReadOnlyReason() const {
+  return IsOpen() && Engine->Base->ReadOnly() ? Engine->Base->ReadOnlyText() : std::string();
+}
+
+// The engine would refuse these only after the user had filled in a dialog
+// (the whole wizard, for an add); while the catalogue cannot be written they
+// are off, their hints say why, and so does the status bar when no hint shows.
+void TMainForm::ShowWritable() {
+  const std::string reason = ReadOnlyReason();
+  if (reason == readOnlyReason_) return;
+  readOnlyReason_ = reason;
+  const std::pair<TAction*, const char*> writers[] = {
+      {actScan, T::Scan.Hint},    {actDel, T::Del.Hint},       {actEdit, T::Edit.Hint},
+      {actClear, T::Clear.Hint},  {actCatAdd, T::CatAdd.Hint}, {actCatEdit, T::CatEdit.Hint},
+      {actCatDel, T::CatDel.Hint}};
+  for (const auto& [action, hint] : writers)
+    action->SetHint(reason.empty() ? std::string(hint) : hint + std::string(T::ReadOnlyHint) + reason + " ");
+  AppHint();
 }
 
 bool TMainForm::DiscSelected() const {
@@ -43,10 +68,11 @@ void TMainForm::BuildActions() {
   };
   auto always = [] { return true; };
   auto openIdle = [this] { return IsOpen() && !Busy(); };
+  auto writableIdle = [this] { return Writable() && !Busy(); };
   auto idle = [this] { return !Busy(); };
 
   actScan = make(
-      T::Scan, iiScan, [this] { ScanFlow(); }, openIdle);
+      T::Scan, iiScan, [this] { ScanFlow(); }, writableIdle);
   actNew = make(
       T::New, iiNew, [this] { DatabaseFlow(true); }, idle);
   actOpen = make(
@@ -61,7 +87,7 @@ void TMainForm::BuildActions() {
       T::Settings, iiSettings, [this] { SettingsFlow(); }, idle);
   actHelp = make(
       T::Help, iiHelp, [this] { HelpOfPage(); }, always);
-  auto discRule = [this] { return IsOpen() && !Busy() && DiscSelected(); };
+  auto discRule = [this] { return Writable() && !Busy() && DiscSelected(); };
   actDel = make(
       T::Del, iiDel, [this] { DeleteFlow(); }, discRule);
   actEdit = make(
@@ -75,18 +101,18 @@ void TMainForm::BuildActions() {
   actConsClear = make(
       T::ConsClear, iiConsClear, [this] { Host->ClearConsole(); }, always);
   actClear = make(
-      T::Clear, iiClear, [this] { ClearFlow(); }, openIdle);
+      T::Clear, iiClear, [this] { ClearFlow(); }, writableIdle);
   actCatAdd = make(
-      T::CatAdd, iiCatAdd, [this] { CatAddFlow(); }, openIdle);
+      T::CatAdd, iiCatAdd, [this] { CatAddFlow(); }, writableIdle);
   actCatEdit = make(
       T::CatEdit, iiCatEdit, [this] { CatEditFlow(); },
-      [this] { return IsOpen() && !Busy() && Host->SelectedCategory() >= 0; });
+      [this] { return Writable() && !Busy() && Host->SelectedCategory() >= 0; });
   // Only an empty category of an open database can go.
   actCatDel = make(
       T::CatDel, iiCatDel, [this] { CatDelFlow(); },
       [this] {
         int i = Host->SelectedCategory();
-        return IsOpen() && !Busy() && i >= 0 && i < Engine->Discs->Categories.Count() &&
+        return Writable() && !Busy() && i >= 0 && i < Engine->Discs->Categories.Count() &&
                Engine->Discs->Categories.GetDiscCount(i) == 0;
       });
   actBrowse = make(

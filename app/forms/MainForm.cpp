@@ -17,6 +17,10 @@
 #include "classlib/controls/MessageBox.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "datatree/DataStringTree.h"
+#include "platform/Utf.h"
+#include "platform/ole/Clipboard.h"
+#include "platform/ole/DataTransfer.h"
+#include "platform/ole/GlobalMemory.h"
 #include "platform/window/MessageQueue.h"
 #include "skin/controls/skSplitter.h"
 #include "skin/skHintManager.h"
@@ -39,13 +43,17 @@ constexpr int kMinWidth = 640, kMinHeight = 350;
 
 // A report line is one path, but a Linux name may hold a line break or other
 // control characters: those are written as C escapes (\n, \t, \xHH) so that
-// the line stays one line on the page, in the copy and in the saved file.
+// the line stays one line on the page, in the copy and in the saved file. The
+// backslash itself is escaped too, or a name holding a backslash and "n"
+// would read back as one holding a line break.
 std::string OnePathLine(const std::string& path) {
   static const char hex[] = "0123456789abcdef";
   std::string line;
   line.reserve(path.size());
   for (unsigned char c : path) {
-    if (c >= 0x20 && c != 0x7F) {
+    if (c == '\\') {
+      line += "\\\\";
+    } else if (c >= 0x20 && c != 0x7F) {
       line += char(c);
     } else if (c == '\n') {
       line += "\\n";
@@ -60,6 +68,23 @@ std::string OnePathLine(const std::string& path) {
     }
   }
   return line;
+}
+
+// The selected rows of a list as its own copy and drag paths give them: a
+// view that renders its rows itself (the search view writes each entry's
+// whole path) is copied with its text, any other with the tree's.
+std::string SelectedRowsText(TCustomDataStringTree* tree) {
+  if (!tree->OnRenderOLEData) return tree->RenderPlainText(txSelected, '\t');
+  FORMATETC format{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (tree->RenderOLEData(format, medium, false) != S_OK) return tree->RenderPlainText(txSelected, '\t');
+  std::string text;
+  if (const auto* units = static_cast<const char16_t*>(GlobalLock(medium.hGlobal))) {
+    text = Utf16ToUtf8(units);
+    GlobalUnlock(medium.hGlobal);
+  }
+  ReleaseStgMedium(&medium);
+  return text;
 }
 
 }  // namespace
@@ -178,6 +203,9 @@ void TMainForm::BuildLayout() {
   PageControl = new TPageControl(this);
   PageControl->SetParent(Panel);
   PageControl->SetAlign(alClient);
+  // The tabs take no focus: Tab goes round the page's own controls, and
+  // Ctrl+Tab changes the page.
+  PageControl->SetTabStop(false);
   PageControl->SetImages(Images ? Images->PageImages : nullptr);
   TTabSheet** sheets[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4};
   for (int i = 0; i < 4; ++i) {
@@ -293,7 +321,9 @@ void TMainForm::EngineProgress(int Value) {
 }
 
 void TMainForm::AppHint() {
-  StatusBar->Panels()->Items(0)->SetText(" " + Application->Hint);
+  // With no hint to show, a read-only catalogue says why it is read-only.
+  const std::string& text = Application->Hint.empty() ? readOnlyReason_ : Application->Hint;
+  StatusBar->Panels()->Items(0)->SetText(" " + text);
 }
 
 void TMainForm::AddReportLine(const std::string& S) {
@@ -369,6 +399,7 @@ void TMainForm::FirstActivate() {
 
 void TMainForm::UpdateActions() {
   TForm::UpdateActions();
+  ShowWritable();
   // Not while a modal dialog is up: it disables this window.
   if (CloseWhenIdle && HandleAllocated() && IsWindowEnabled(Handle())) CloseIfAsked();
 }
@@ -392,7 +423,7 @@ bool TMainForm::CopyFromFocus(bool& passOn) {
   }
   if (auto* tree = dynamic_cast<TCustomDataStringTree*>(focused)) {
     if (tree->SelectionCount() < 1) return false;
-    Clipboard()->SetAsText(tree->RenderPlainText(txSelected, '\t'));
+    Clipboard()->SetAsText(SelectedRowsText(tree));
     return true;
   }
   return false;

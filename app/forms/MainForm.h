@@ -162,6 +162,11 @@ class TMainForm : public TForm {
   bool IsOpen() const;
   bool Busy() const;  // an engine operation runs, or a disc is being browsed
   bool DiscSelected() const;
+  // Open and not read-only; why it is read-only ("" when it is not).
+  bool Writable() const;
+  std::string ReadOnlyReason() const;
+  // The writing actions' hints and the status bar follow the read-only state.
+  void ShowWritable();
   bool ReportHasText();
 
   // The flows.
@@ -194,6 +199,7 @@ class TMainForm : public TForm {
   bool ownsBase_ = false;  // this instance has created or opened a database
   bool keptBounds_ = false;
   int keptConsole_ = -1;
+  std::string readOnlyReason_;  // as the hints and the status bar show it
   RECT kept_{};
 };
 

@@ -57,6 +57,9 @@ inline constexpr ActionText FileEOpen{"Open in &Explorer", "",
 inline constexpr ActionText FileBEOpen{"Open in &Explorer", "",
                                        " Open selected file in the Windows Explorer "};
 inline constexpr ActionText HelpCont{"&Contents ...", "", " Show help contents "};
+// Joins an action's hint and the reason it is off while the catalogue is
+// read-only.
+inline constexpr char ReadOnlyHint[] = "- not available: ";
 
 // Questions and messages; <...> parts are joined in by the callers.
 inline constexpr char CloseOpened[] = "You have an opened database. Are you sure want to close it?";

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "classlib/controls/Forms.h"
+
 namespace qv {
 
 TPage::TPage(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -42,14 +44,22 @@ TPage* TNotebook::Pages(int Index) const {
   return Index >= 0 && size_t(Index) < pages_.size() ? pages_[size_t(Index)] : nullptr;
 }
 
+// A focus on the page that hides would stay on a window nobody sees: it goes
+// to the first control of the page that shows (or, with none, the notebook).
 void TNotebook::SetPageIndex(int Value) {
   if (Value == pageIndex_ || !Pages(Value)) return;
   TPage* old = Pages(pageIndex_);
+  TCustomForm* form = GetParentForm(this);
+  const bool hadFocus = form && old && old->ContainsControl(form->ActiveControl());
+  if (hadFocus && CanFocus()) form->SetActiveControl(this);
   pageIndex_ = Value;
   TPage* now = pages_[size_t(Value)];
   now->BringToFront();
   now->SetVisible(true);
   if (old) old->SetVisible(false);
+  if (hadFocus && form->ActiveControl() == this)
+    if (TWinControl* first = now->FindNextControl(nullptr, true, true, false); first && first->CanFocus())
+      form->SetActiveControl(first);
   if (OnPageChanged) OnPageChanged(this);
 }
 

@@ -60,6 +60,12 @@ bool StartsWithText(const std::u16string& text, const std::u16string& prefix) {
   return true;
 }
 
+bool TypedPrefixMatches(const std::u16string& text, const std::u16string& typed) {
+  if (!typed.empty() && typed[0] == u' ') return StartsWithText(text, typed);
+  const size_t from = text.find_first_not_of(u' ');
+  return from != std::u16string::npos && StartsWithText(text.substr(from), typed);
+}
+
 void CopyText(const std::u16string& text, char16_t* buffer, int max) {
   if (!buffer || max <= 0) return;
   size_t n = std::min(text.size(), size_t(max - 1));

@@ -77,6 +77,10 @@ LRESULT SimpleNotify(HWND hwnd, UINT code);
 int CompareText(const std::u16string& a, const std::u16string& b);
 // Whether text begins with prefix, case ignored as CompareText ignores it.
 bool StartsWithText(const std::u16string& text, const std::u16string& prefix);
+// Whether what the user typed to find an item begins the item's text as it
+// reads: blanks that pad the text's start are passed over, unless the typed
+// prefix starts with a blank itself.
+bool TypedPrefixMatches(const std::u16string& text, const std::u16string& typed);
 // Copies text into a caller's buffer of `max` units (ended by a zero).
 void CopyText(const std::u16string& text, char16_t* buffer, int max);
 // A classic 13x13 check box centred in r.

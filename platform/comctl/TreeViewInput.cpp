@@ -271,7 +271,7 @@ void CharTyped(TreeState& s, char16_t c) {
   for (int guard = s.model.TotalRows() + 1; guard > 0; --guard) {
     if (!i) i = s.model.Root()->first;
     std::u16string text = TextOf(s, i);
-    if (comctl::StartsWithText(text, s.search)) {
+    if (comctl::TypedPrefixMatches(text, s.search)) {
       Select(s, i, TVC_BYKEYBOARD);
       return;
     }

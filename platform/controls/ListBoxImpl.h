@@ -168,6 +168,9 @@ bool MoveSelection(ListBox& lb, int index, bool shift, bool control);
 
 // Items
 int FindString(ListBox& lb, int start, const std::u16string& text, bool exact);
+// The next item after start that what the user typed begins; blanks padding
+// an item's start are passed over unless the typed text starts with one.
+int FindTyped(ListBox& lb, int start, const std::u16string& typed);
 int FindData(ListBox& lb, int start, ULONG_PTR data);
 
 // Painting (ListBoxPaint.cpp) and input (ListBoxInput.cpp).

@@ -167,10 +167,10 @@ LRESULT Char(ListBox& lb, char16_t ch) {
   bool repeat = lb.search.size() == 1 && lb.search[0] == ch;
   if (!repeat) lb.search += ch;
   int start = repeat || lb.search.size() == 1 ? lb.caret : lb.caret - 1;
-  int found = FindString(lb, start, lb.search, false);
+  int found = FindTyped(lb, start, lb.search);
   if (found < 0 && lb.search.size() > 1) {
     lb.search = std::u16string(1, ch);
-    found = FindString(lb, lb.caret, lb.search, false);
+    found = FindTyped(lb, lb.caret, lb.search);
   }
   if (found >= 0) Select(lb, found, false, false);
   return 0;

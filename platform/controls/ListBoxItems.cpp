@@ -302,6 +302,20 @@ int FindString(ListBox& lb, int start, const std::u16string& text, bool exact) {
   return int(LB_ERR);
 }
 
+int FindTyped(ListBox& lb, int start, const std::u16string& typed) {
+  const bool literal = !typed.empty() && typed[0] == u' ';
+  int n = lb.Count();
+  if (n == 0) return int(LB_ERR);
+  if (start < -1 || start >= n) start = -1;
+  for (int k = 1; k <= n; ++k) {
+    int i = (start + k) % n;
+    std::u16string_view t = lb.items[std::size_t(i)].text;
+    if (!literal) t.remove_prefix(std::min(t.size(), t.find_first_not_of(u' ')));
+    if (StartsWithText(t, typed)) return i;
+  }
+  return int(LB_ERR);
+}
+
 int FindData(ListBox& lb, int start, ULONG_PTR data) {
   int n = lb.Count();
   if (n == 0) return int(LB_ERR);

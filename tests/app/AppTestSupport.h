@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/forms/Program.h"
 #include "catalogue/Help.h"
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Forms.h"
 #include "classlib/controls/Screen.h"
+#include "platform/Surface.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -32,6 +34,18 @@ class AppTest : public ::testing::Test {
     POINT p = At(c);
     backend.Click(p.x, p.y);
     Pump();
+  }
+  // A control's client area as the screen shows it now.
+  std::vector<uint32_t> Look(TControl* c) {
+    Pump();
+    const Surface shot = backend.Screenshot();
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < c->ClientHeight(); ++y)
+      for (int x = 0; x < c->ClientWidth(); ++x) {
+        const POINT p = c->ClientToScreen(POINT{x, y});
+        pixels.push_back(shot.Contains(p.x, p.y) ? shot.At(p.x, p.y) : 0);
+      }
+    return pixels;
   }
 
   HeadlessBackend backend{SIZE{800, 600}};

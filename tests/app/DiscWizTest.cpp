@@ -305,6 +305,39 @@ TEST_F(DiscWizTest, EscCancelsOnEveryPageAndNeverAdds) {
   EXPECT_EQ(engine->Discs->Count(), 0);
 }
 
+// Every step starts with the focus on a control of its own, where it shows:
+// after Next by Enter the scan box has it (its focus mark drawn, Space ticks
+// it); after Back, which hides itself on the first step, the label has it.
+TEST_F(DiscWizTest, EveryStepStartsWithAVisibleFocus) {
+  const TModalResult result = Run([&] {
+    backend.TypeText(u"Keys");
+    backend.WhenIdle([&] {
+      backend.KeyPress(VK_RETURN);
+      backend.WhenIdle([&] {
+        ASSERT_EQ(wiz->PageIndex(), 1);
+        EXPECT_EQ(GetFocus(), wiz->chkScan->Handle());
+        EXPECT_TRUE(IsWindowVisible(GetFocus()));
+        const std::vector<uint32_t> focused = Look(wiz->chkScan);
+        wiz->NextBtn->SetFocus();
+        EXPECT_NE(Look(wiz->chkScan), focused) << "no focus mark on the scan box";
+        wiz->chkScan->SetFocus();
+        backend.KeyPress(VK_SPACE);
+        Pump();
+        EXPECT_TRUE(wiz->chkScan->Checked());
+        wiz->BackBtn->SetFocus();
+        backend.KeyPress(VK_SPACE);
+        backend.WhenIdle([&] {
+          ASSERT_EQ(wiz->PageIndex(), 0);
+          EXPECT_EQ(GetFocus(), wiz->LabelEdit->Handle());
+          EXPECT_TRUE(IsWindowVisible(GetFocus()));
+          backend.KeyPress(VK_ESCAPE);
+        });
+      });
+    });
+  });
+  EXPECT_EQ(result, mrCancel);
+}
+
 TEST_F(DiscWizTest, FileTypeChecksGoToTheEngineOnlyWhileShown) {
   TFileKinds& kinds = *engine->FileKinds;
   const int32_t temporary = kinds.IndexOf("tmp");

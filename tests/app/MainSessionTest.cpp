@@ -1,14 +1,18 @@
 // The main window over a whole session: the catalogue kept in the settings
 // as soon as it is open and left alone by an instance turned away from it, a
 // close asked for during any long operation carried out when it ends, Ctrl+C
-// for the focused control first, the file types after Settings, and the
-// category choice of a catalogue that was replaced.
+// for the focused control first (search results as their rows read), the
+// file types after Settings, the category choice of a catalogue that was
+// replaced, and a catalogue open for reading only, which offers no change.
+#include <filesystem>
+
 #include "../common/RecordingHost.h"
 #include "MainTestSupport.h"
 #include "app/dialogs/SettsForm.h"
 #include "app/frames/Browser.h"
 #include "app/frames/DiscTree.h"
 #include "app/frames/FileTree.h"
+#include "classlib/IniFiles.h"
 
 namespace qv::test {
 namespace {
@@ -197,6 +201,120 @@ TEST_F(MainSession, CtrlCCopiesFromTheFocusedControlBeforeTheReport) {
   DiscTree->CatTree->SetFocus();
   CtrlC();
   EXPECT_EQ(Utf16ToUtf8(backend.Clipboard), "/media/report.txt\r\n");
+}
+
+// Each result row copied by Ctrl+C stands alone under the column titles: an
+// entry with its whole path, name included (a real file of the disc), a
+// group with its name, every line in the titles' columns.
+TEST_F(MainSession, CtrlCOnSearchResultsCopiesEachRowWholeUnderTheTitles) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  const std::string root = files.Path() + "disc";
+  MainForm->PageControl->SetActivePageIndex(1);
+  Pump();
+  FileTree->FileEdit->SetText("*.txt");
+  MainForm->actSearch->Execute();
+  Idle();
+  TDataStringTree* tree = FileTree->Tree;
+  std::string titles;
+  for (TDataTreeColumn* c : tree->Header()->Columns()->GetVisibleColumns())
+    titles += (titles.empty() ? "" : "\t") + Utf16ToUtf8(c->Text());
+  const auto cells = [](const std::string& line) {
+    std::vector<std::string> out(1);
+    for (char c : line)
+      if (c == '\t')
+        out.emplace_back();
+      else
+        out.back().push_back(c);
+    return out;
+  };
+  const std::size_t columns = cells(titles).size();
+  tree->SetFocus();
+  backend.KeyPress(VK_HOME);
+  Pump();
+  int groups = 0, entries = 0;
+  std::string group;
+  for (int row = 0; row < 8; ++row, backend.KeyPress(VK_DOWN), Pump()) {
+    backend.Clipboard.clear();
+    CtrlC();
+    const std::string text = Utf16ToUtf8(backend.Clipboard);
+    const std::size_t end = text.find("\r\n");
+    ASSERT_NE(end, std::string::npos) << text;
+    EXPECT_EQ(text.substr(0, end), titles);
+    ASSERT_EQ(text.size() - 2, text.find("\r\n", end + 2)) << "one row: " << text;
+    const std::vector<std::string> line = cells(text.substr(end + 2, text.size() - end - 4));
+    EXPECT_EQ(line.size(), columns) << text;
+    if (line.size() > 1 && line[1].empty()) {  // a group: its name alone
+      ++groups;
+      group = line[0];
+      continue;
+    }
+    ++entries;
+    const std::string& path = line[0];
+    EXPECT_EQ(path.substr(path.size() - std::min(path.size(), group.size())), group) << text;
+    EXPECT_TRUE(std::filesystem::is_regular_file(root + path)) << text;
+  }
+  EXPECT_EQ(groups, 4);
+  EXPECT_EQ(entries, 4);
+}
+
+// A catalogue open for reading only (damage recorded by an earlier session)
+// offers nothing that would write: Add disc is off before its wizard, and so
+// are delete, properties, clear and the category edits; their hints and the
+// status bar say why. Searching and browsing stay.
+TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  Stop();
+  const std::string reason = "The database is damaged: marked so by hand; it is opened for reading only";
+  {
+    TMemIniFile description(DatabaseFolder() + "Test/xbase.vlm");
+    description.WriteString("ENGINE", "Damage", reason);
+    ASSERT_TRUE(description.UpdateFile());
+  }
+  Start();
+  TMainForm* f = MainForm;
+  ASSERT_TRUE(f->Engine->IsOpen());
+  ASSERT_TRUE(f->Engine->Base->ReadOnly());
+  DiscTree->Tree->SetFocus();
+  backend.KeyPress(VK_HOME);
+  Pump();
+  ASSERT_NE(DiscTree->FirstSelectedDisc(), nullptr);
+  std::vector<TAction*> writers = {f->actScan, f->actDel, f->actEdit, f->actClear, f->actCatAdd};
+  for (TAction* a : writers) {
+    EXPECT_FALSE(Enabled(a)) << a->Caption();
+    EXPECT_NE(a->Hint().find(reason), std::string::npos) << a->Hint();
+  }
+  for (TAction* a : {f->actSearch, f->actCompare, f->actBrowse, f->actOpen, f->actNew})
+    EXPECT_TRUE(Enabled(a)) << a->Caption();
+  EXPECT_EQ(f->StatusBar->Panels()->Items(0)->Text(), " " + reason);
+  // An empty category: rename and delete are off as well.
+  TTreeNode* empty = nullptr;
+  for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode()->GetNext(); n && !empty; n = n->GetNext()) {
+    DiscTree->CatTree->SetSelected(n);
+    if (f->Engine->Discs->Categories.GetDiscCount(DiscTree->SelectedCategory()) == 0) empty = n;
+  }
+  ASSERT_TRUE(empty);
+  for (TAction* a : {f->actCatEdit, f->actCatDel}) {
+    EXPECT_FALSE(Enabled(a)) << a->Caption();
+    EXPECT_NE(a->Hint().find(reason), std::string::npos) << a->Hint();
+  }
+  // F9 brings up no wizard.
+  AnswerWizard("Never", "");
+  backend.KeyPress(VK_F9);
+  Pump();
+  EXPECT_EQ(backend.ModalAnswers.size(), 1u) << "the wizard came up";
+  backend.ModalAnswers.clear();
+  EXPECT_EQ(f->Engine->Discs->Count(), 1);
+
+  // A catalogue that can be written: everything as before.
+  boxAnswers.push_back(IDYES);
+  AnswerNew("Other", "", "Other");
+  f->actNew->Execute();
+  ASSERT_TRUE(f->Engine->IsOpen());
+  EXPECT_TRUE(Enabled(f->actScan));
+  EXPECT_EQ(f->actScan->Hint(), " Add disc to the database ");
+  EXPECT_EQ(f->StatusBar->Panels()->Items(0)->Text().find(reason), std::string::npos);
 }
 
 TEST_F(MainSession, SettingsRefillTheSearchPagesFileTypes) {

@@ -1,5 +1,7 @@
 // The main window from the keyboard: Ctrl+Tab and Ctrl+Shift+Tab step through
-// its pages wherever the focus is in it, and the focus stays on the pages.
+// its pages wherever the focus is in it, and the focus stays on the pages;
+// Tab goes round a page's own controls, each showing the focus; the category
+// lists select by the letters typed.
 #include "MainTestSupport.h"
 #include "app/frames/Browser.h"
 #include "app/frames/Console.h"
@@ -167,6 +169,67 @@ TEST_F(MainWindowKeys, TheDateLimitsShowTheDateTheyHold) {
   const std::string typed = inkColumns(FileTree->MinDate);
   EXPECT_GT(inked(typed), 20);
   EXPECT_NE(typed, enabled) << "the typed date does not show";
+}
+
+// Tab on the search page goes round the page's own controls (the limits
+// switched on, so that all of them take part), and each one it stops at
+// shows that it has the focus.
+TEST_F(MainWindowKeys, EveryTabStopOfTheSearchPageShowsTheFocus) {
+  StartWithCatalogue();
+  TMainForm* f = MainForm;
+  f->PageControl->SetActivePageIndex(1);
+  Pump();
+  for (TCheckBox* c : {FileTree->chkSMin, FileTree->chkSMax, FileTree->chkDMin, FileTree->chkDMax})
+    ClickOn(c);
+  FileTree->FileEdit->SetFocus();
+  std::vector<TWinControl*> stops;
+  for (int i = 0; i < 40; ++i) {
+    TWinControl* c = nullptr;
+    for (HWND h = GetFocus(); h && !c; h = GetParent(h)) c = TWinControl::FindControl(h);
+    ASSERT_TRUE(c);
+    if (!stops.empty() && c == stops.front()) break;
+    stops.push_back(c);
+    const std::string name = c->Name().empty() ? typeid(*c).name() : c->Name();
+    EXPECT_TRUE(f->TabSheet2->ContainsControl(c)) << name << " is not on the search page";
+    const std::vector<uint32_t> focused = Look(c);
+    Console->View->SetFocus();
+    EXPECT_NE(Look(c), focused) << name << " shows nothing of the focus";
+    c->SetFocus();
+    backend.KeyPress(VK_TAB);
+    Pump();
+  }
+  // The masks, three lists, four boxes and four limits, once each.
+  EXPECT_EQ(stops.size(), 13u);
+}
+
+// The category tree and the category list of the search page select by the
+// letters typed, although their names are padded with blanks; the disc list
+// and the search follow the choice.
+TEST_F(MainWindowKeys, TheCategoryListsSelectByTypedLetters) {
+  StartWithCatalogue();
+  const TDiscKinds& kinds = MainForm->Engine->Discs->Categories;
+  TTreeView* cats = DiscTree->CatTree;
+  cats->SetFocus();
+  auto type = [&](const char16_t* letters) {
+    backend.AdvanceClock(1500);  // a new search, not the last one continued
+    backend.TypeText(letters);
+    Pump();
+  };
+  type(u"m");
+  EXPECT_EQ(DiscTree->SelectedCategory(), kinds.IndexOf("Movies"));
+  type(u"m");  // the next one
+  EXPECT_EQ(DiscTree->SelectedCategory(), kinds.IndexOf("Music"));
+  EXPECT_EQ(kinds.Selected, kinds.IndexOf("Music"));
+  type(u"so");
+  EXPECT_EQ(DiscTree->SelectedCategory(), kinds.IndexOf("Software"));
+  type(u"A");
+  EXPECT_EQ(DiscTree->SelectedCategory(), -1) << cats->Selected()->Text();  // " All Categories "
+
+  MainForm->PageControl->SetActivePageIndex(1);
+  Pump();
+  FileTree->CatsCombo->SetFocus();
+  type(u"ph");
+  EXPECT_EQ(FileTree->SelectedCategory(), kinds.IndexOf("Photos"));
 }
 
 }  // namespace

@@ -227,6 +227,51 @@ TEST_F(Scenario, FolderCompareListsTheFilesNotStoredAndStopWorksDuringIt) {
   EXPECT_TRUE(Enabled(MainForm->actCompare));
 }
 
+// Names that hold a line break, a tab, a backslash followed by "n" and a
+// backslash of their own: each is listed by a folder compare on one line of
+// the saved report, and every line reads back as exactly the path it lists.
+TEST_F(Scenario, EveryReportLineReadsBackAsTheOneNameItLists) {
+  StartWithCatalogue();
+  const std::string other = files.Path() + "odd/";
+  const std::vector<std::string> names = {"two\nlines.txt", "two\\nlines.txt", "back\\slash.txt",
+                                          "tab\t.txt",      "end.\\",          "plain.txt"};
+  for (const std::string& name : names) MakeFile(other + name, 3);
+  AnswerPath(other);
+  MainForm->actCompare->Execute();
+  Idle();
+  MainForm->SaveDialog->InitialDir = files.Path();
+  MainForm->SaveDialog->FileName = "report";
+  backend.ModalAnswers.push_back([&](HWND) { backend.KeyPress(VK_RETURN); });
+  MainForm->actRSave->Execute();
+
+  // A line as a reader takes it back: \\, \n, \r, \t and \xHH.
+  auto readBack = [](const std::string& line) {
+    std::string name;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] != '\\') {
+        name += line[i];
+        continue;
+      }
+      const char e = i + 1 < line.size() ? line[++i] : '?';
+      if (e == 'x' && i + 2 < line.size()) {
+        name += char(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+      } else {
+        name += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e == '\\' ? '\\' : '?';
+      }
+    }
+    return name;
+  };
+  std::ifstream saved(files.Path() + "report.txt");
+  std::vector<std::string> listed;
+  for (std::string line; std::getline(saved, line);) listed.push_back(readBack(line));
+  std::vector<std::string> expected;
+  for (const std::string& name : names) expected.push_back(other + name);
+  std::sort(listed.begin(), listed.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listed, expected);
+}
+
 TEST_F(Scenario, CategoriesAreAddedRenamedAndDeletedWithTheirRules) {
   StartWithCatalogue();
   TDiscKinds& kinds = MainForm->Engine->Discs->Categories;
