@@ -213,6 +213,35 @@ TEST_F(Pages, NotebookShowsOnePage) {
   EXPECT_EQ(nb->ActivePage(), "Finish");
 }
 
+// A focus on the page a notebook hides goes to the first control of the page
+// it shows; a focus outside the notebook stays where it is.
+TEST_F(Pages, NotebookMovesTheFocusOffThePageItHides) {
+  TForm* f = NewForm();
+  auto* outside = new TEdit(f);
+  outside->SetParent(f);
+  outside->SetAlign(alTop);
+  auto* nb = new TNotebook(f);
+  nb->SetParent(f);
+  nb->SetAlign(alClient);
+  TEdit* edits[2];
+  for (int i = 0; i < 2; ++i) {
+    TPage* page = nb->AddPage(i ? "Second" : "First");
+    edits[i] = new TEdit(f);
+    edits[i]->SetParent(page);
+  }
+  f->Show();
+  Pump();
+  edits[0]->SetFocus();
+  nb->SetPageIndex(1);
+  Pump();
+  EXPECT_EQ(GetFocus(), edits[1]->Handle());
+  EXPECT_EQ(f->ActiveControl(), edits[1]);
+  outside->SetFocus();
+  nb->SetPageIndex(0);
+  Pump();
+  EXPECT_EQ(GetFocus(), outside->Handle());
+}
+
 TEST_F(Pages, UpDownStepsItsEdit) {
   TForm* f = NewForm();
   auto* edit = new TEdit(f);

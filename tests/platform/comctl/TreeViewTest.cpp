@@ -234,6 +234,32 @@ TEST_F(TreeView, SelectionByMouseAndKeyboardNotifiesInOrder) {
   EXPECT_EQ(CodesAmong({TVN_SELCHANGINGW, TVN_SELCHANGEDW}), (std::vector<UINT>{TVN_SELCHANGINGW}));
 }
 
+// Type-ahead reads a label as it shows: blanks that pad its start are passed
+// over, unless what is typed starts with a blank itself.
+TEST_F(TreeView, TypedLettersFindLabelsPaddedWithBlanks) {
+  MakeTree();
+  HTREEITEM all = Add(TVI_ROOT, u" All ");
+  HTREEITEM music = Add(all, u"  Music (3) ");
+  HTREEITEM movies = Add(all, u" Movies (0) ");
+  HTREEITEM maps = Add(all, u"Maps");
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(all));
+  SetFocus(tree);
+  Type(u"mo");
+  EXPECT_EQ(Selected(), movies);
+  backend.AdvanceClock(1500);
+  Type(u"m");  // the next one past the selection
+  EXPECT_EQ(Selected(), maps);
+  backend.AdvanceClock(1500);
+  Type(u"m");
+  EXPECT_EQ(Selected(), music);
+  backend.AdvanceClock(1500);
+  Type(u"a");
+  EXPECT_EQ(Selected(), all);
+  backend.AdvanceClock(1500);
+  Type(u" m");  // a blank typed first: the text as it stands
+  EXPECT_EQ(Selected(), movies);
+}
+
 TEST_F(TreeView, LabelEditingAcceptsAndCancels) {
   MakeTree(TVS_HASBUTTONS | TVS_EDITLABELS);
   HTREEITEM a = Add(TVI_ROOT, u"alpha");

@@ -125,6 +125,26 @@ TEST_F(ListBoxTest, TypedPrefixSearchesAndARepeatedLetterCycles) {
   EXPECT_EQ(SendMessageW(lb, LB_FINDSTRING, WPARAM(-1), LPARAM(u"x")), LB_ERR);
 }
 
+// Items padded with blanks (as some lists pad their names) are found by the
+// letters they show; typed text that starts with a blank is taken as it is.
+TEST_F(ListBoxTest, TypedPrefixPassesOverBlanksThatPadAnItem) {
+  HWND lb = NewList(0);
+  for (auto* s : {u" All ", u"  Music ", u" Movies ", u"Maps"}) Add(lb, s);
+  SetFocus(lb);
+  Type(u"mo");
+  EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), 2);
+  backend.AdvanceClock(1500);
+  Type(u"m");
+  EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), 3);
+  Type(u"m");  // the same letter again: the next item it begins, round to the first
+  EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), 1);
+  backend.AdvanceClock(1500);
+  Type(u" m");
+  EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), 2);
+  // The search messages compare the text as it stands.
+  EXPECT_EQ(SendMessageW(lb, LB_FINDSTRING, WPARAM(-1), LPARAM(u"mu")), LB_ERR);
+}
+
 TEST_F(ListBoxTest, ExtendedSelectionByShiftAndControl) {
   HWND lb = NewList(LBS_EXTENDEDSEL | LBS_NOTIFY);
   for (int i = 0; i < 8; ++i) Add(lb, u"item " + std::u16string(1, char16_t('0' + i)));
