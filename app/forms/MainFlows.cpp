@@ -55,6 +55,12 @@ void TMainForm::RunStoppable(TAction* start, F&& call) {
 }
 
 void TMainForm::ScanFlow() {
+  // Refused before the wizard, not after it: a catalogue that cannot be
+  // written would take the user's whole entry only to turn it away.
+  if (IsOpen() && !Writable()) {
+    Host->AddError(Engine->Base->RefusalText());
+    return;
+  }
   DiscWiz->Engine = Engine.get();
   if (DiscWiz->ShowModal() != mrOk) return;
   TDiscData data;

@@ -304,6 +304,11 @@ TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
   backend.KeyPress(VK_F9);
   Pump();
   EXPECT_EQ(backend.ModalAnswers.size(), 1u) << "the wizard came up";
+  // Nor does Add disc run before the window has caught up with the state.
+  f->actScan->OnExecute(f->actScan);
+  EXPECT_EQ(backend.ModalAnswers.size(), 1u) << "the wizard came up";
+  EXPECT_TRUE(ConsoleHas(" ERROR : The database is damaged and opened for reading only"))
+      << testing::PrintToString(ConsoleLines());
   backend.ModalAnswers.clear();
   EXPECT_EQ(f->Engine->Discs->Count(), 1);
 
