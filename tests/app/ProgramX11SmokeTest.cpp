@@ -81,8 +81,9 @@ int RowRuns(const std::vector<uint32_t>& px, int width, int x, uint32_t colour) 
 
 // A person's first session, with real X input: the first start offers a new
 // catalogue, which is named; a folder is added through the wizard (the folder
-// chosen in its tree by keyboard); a "*.txt" search lists the folder's two
-// text files; the program ends from its menu and has kept its catalogue.
+// chosen in its tree by keyboard); typed letters choose a category; a
+// "*.txt" search lists the folder's two text files; the program ends from
+// its menu and has kept its catalogue.
 TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
@@ -155,6 +156,29 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   EXPECT_TRUE(WaitFor([&] { return FindTop(d, "Adding disc") == 0; }, kPatience)) << "the wizard stayed";
   Pause(1500);
 
+  // The category list (it has the focus) selects by the letters typed, its
+  // padded names notwithstanding; the disc list shows the category's discs:
+  // none in "Movies", the new disc (a tinted row) in "Other".
+  int width = 0, height = 0;
+  auto discRows = [&](int want) {
+    int rows = -1;
+    WaitFor(
+        [&] {
+          std::vector<uint32_t> px = Pixels(d, main, width, height);
+          rows = px.empty() ? -1 : RowRuns(px, width, width - 40, 0xFFF5E6);
+          return rows == want;
+        },
+        kPatience);
+    return rows;
+  };
+  focus(main);
+  EXPECT_EQ(discRows(1), 1);
+  Xdo(display, {"type", "--delay", "20", "mo"});
+  EXPECT_EQ(discRows(0), 0) << "typed letters did not choose Movies";
+  Pause(2500);
+  Xdo(display, {"type", "--delay", "20", "o"});
+  EXPECT_EQ(discRows(1), 1) << "a typed letter did not choose Other";
+
   // F7 searches (on the search page); a click in the file mask, "*.txt", Enter.
   focus(main);
   Xdo(display, {"key", "F7"});
@@ -165,7 +189,7 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   Xdo(display, {"type", "--delay", "20", "*.txt"});
   Xdo(display, {"key", "Return"});
   // Two name groups (blue rows) with one entry each (green rows).
-  int width = 0, height = 0, groups = 0, entries = 0;
+  int groups = 0, entries = 0;
   WaitFor(
       [&] {
         std::vector<uint32_t> px = Pixels(d, main, width, height);
