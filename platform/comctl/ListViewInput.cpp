@@ -285,15 +285,34 @@ bool KeyDown(ListState& s, WPARAM vk) {
   return true;
 }
 
+namespace {
+
+// The item after start whose text the typed prefix begins, round to the top;
+// -1 for none. An owner-data list's owner finds it; a list of its own texts
+// reads them as they show (comctl::TypedPrefixMatches).
+int FindTyped(ListState& s, int start) {
+  if (s.OwnerData()) {
+    LVFINDINFOW info;
+    info.flags = LVFI_PARTIAL | LVFI_STRING | LVFI_WRAP;
+    info.psz = s.search.c_str();
+    return FindItem(s, start, info);
+  }
+  const int n = s.Count();
+  for (int k = 1; k <= n; ++k) {
+    const int i = ((start + k) % n + n) % n;
+    if (comctl::TypedPrefixMatches(TextOf(s, i, 0), s.search)) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
 void CharTyped(ListState& s, char16_t c) {
   if (c < 32 || s.Count() == 0) return;
   comctl::TypeAhead(s, c);
   int start = s.Valid(s.focusedIndex) ? s.focusedIndex : 0;
-  LVFINDINFOW info;
-  info.flags = LVFI_PARTIAL | LVFI_STRING | LVFI_WRAP;
-  info.psz = s.search.c_str();
   // A single letter looks past the focused item; a longer prefix may match it.
-  int found = FindItem(s, s.search.size() == 1 ? start : start - 1, info);
+  int found = FindTyped(s, s.search.size() == 1 ? start : start - 1);
   if (s.Valid(found)) SelectTo(s, found, false, false, false);
 }
 

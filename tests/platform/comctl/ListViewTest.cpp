@@ -438,5 +438,24 @@ TEST_F(ListView, SelectedRowIsHighlightedAcrossTheRow) {
   EXPECT_GT(CountColour({200, y - 3, 300, y + 3}, Sys(COLOR_BTNFACE)), 300);
 }
 
+// Type-ahead in a list of its own texts passes over blanks that pad an
+// item's start, unless what is typed starts with a blank itself.
+TEST_F(ListView, TypedLettersFindItemsPaddedWithBlanks) {
+  MakeList();
+  for (const char16_t* t : {u" All ", u"  Music ", u" Movies ", u"Maps"}) Add(t);
+  SetFocus(list);
+  Type(u"mo");
+  EXPECT_EQ(Selection(), (std::vector<int>{2}));
+  backend.AdvanceClock(1500);
+  Type(u"m");
+  EXPECT_EQ(Selection(), (std::vector<int>{3}));
+  backend.AdvanceClock(1500);
+  Type(u"m");
+  EXPECT_EQ(Selection(), (std::vector<int>{1}));
+  backend.AdvanceClock(1500);
+  Type(u" m");
+  EXPECT_EQ(Selection(), (std::vector<int>{2}));
+}
+
 }  // namespace
 }  // namespace qv::test
