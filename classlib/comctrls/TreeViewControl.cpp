@@ -67,9 +67,15 @@ void TCustomTreeView::CreateWnd() {
   RestoreNodes();
 }
 
+// The nodes wait for the next window unless the tree, its form or its owner
+// is going away: then they go with this window, while everything is alive.
 void TCustomTreeView::DestroyWnd() {
   if (HandleAllocated()) {
-    if (ComponentState().Contains(csDestroying))
+    bool goingAway = ComponentState().Contains(csDestroying) ||
+                     (Owner() && Owner()->ComponentState().Contains(csDestroying));
+    for (TWinControl* p = Parent(); p && !goingAway; p = p->Parent())
+      goingAway = p->ComponentState().Contains(csDestroying);
+    if (goingAway)
       SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
     else
       KeepNodes();
