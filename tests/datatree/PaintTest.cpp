@@ -217,6 +217,17 @@ TEST_F(Paint, TheHeaderKeepsFixedColumnsWhereTheRowsKeepThem) {
   }
   EXPECT_EQ(PixelAt(135, headerY), Rgb(clAqua));
   EXPECT_EQ(PixelAt(145, headerY), Rgb(clFuchsia));
+  // A click lands on the column painted under it.
+  std::vector<TColumnIndex> clicked;
+  t->OnHeaderClick = [&](TDTHeader*, TColumnIndex c, TMouseButton, TShiftState, int, int) {
+    clicked.push_back(c);
+  };
+  for (int x : {110, 125, 150}) {
+    backend.AdvanceClock(1000);
+    backend.Click(x, headerY);
+  }
+  Pump();
+  EXPECT_EQ(clicked, (std::vector<TColumnIndex>{0, 1, 2}));
   // Scrolled all the way, the last column lies beside the fixed one.
   t->SetOffsetX(-1000);
   Pump();
