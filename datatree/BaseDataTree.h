@@ -834,6 +834,7 @@ class TBaseDataTree : public TCustomControl {
   // With toAutoChangeScale the node height and the header scale with the form.
   void ChangeScale(int M, int D) override;
   void WndProc(TMessage& Message) override;
+  void TakeFocusOnPress();
   void Resize() override;
   void AdjustClientRect(RECT& Rect) override;
   void FrameChanged() override;

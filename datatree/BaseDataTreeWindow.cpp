@@ -580,9 +580,24 @@ void TBaseDataTree::HandleTimer(uintptr_t Id) {
   }
 }
 
+// A press on the frame or the header takes the focus as one on the rows does.
+void TBaseDataTree::TakeFocusOnPress() {
+  if (!Focused() && CanFocus()) SetFocus();
+}
+
 void TBaseDataTree::WndProc(TMessage& Message) {
-  // The header sees mouse messages over its rectangle first.
-  if (header_->Options().Contains(hoVisible) && header_->HandleMessage(Message)) return;
+  // The header sees mouse messages over its rectangle first. A press there
+  // takes the focus as one on the rows or the frame does, after the header
+  // has seen it (its OnHeaderMouseDown comes first).
+  if (header_->Options().Contains(hoVisible)) {
+    const bool press =
+        Message.Msg == WM_NCLBUTTONDOWN || Message.Msg == WM_NCRBUTTONDOWN || Message.Msg == WM_NCMBUTTONDOWN;
+    auto alive = AliveToken();
+    if (header_->HandleMessage(Message)) {
+      if (press && !alive.expired()) TakeFocusOnPress();
+      return;
+    }
+  }
   if (HandleTreeViewMessage(Message)) return;
   if (HandleTransferMessage(Message)) return;
   switch (Message.Msg) {
@@ -660,8 +675,7 @@ void TBaseDataTree::WndProc(TMessage& Message) {
     case WM_NCLBUTTONDOWN:
     case WM_NCRBUTTONDOWN:
     case WM_NCMBUTTONDOWN:
-      // A press on the frame or the header takes the focus as one on the rows does.
-      if (!Focused() && CanFocus()) SetFocus();
+      TakeFocusOnPress();
       break;
     case WM_CONTEXTMENU:
       DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending});

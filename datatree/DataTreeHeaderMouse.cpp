@@ -199,17 +199,22 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
     msg = msg - WM_NCMOUSEMOVE + WM_MOUSEMOVE;  // handled as the client's message of that button
   }
   bool inHeader = (nonClient || busy) && InHeader(client);
+  TShiftState shift = TDTHeader::GetShiftState();
   if (!busy && (!nonClient || !inHeader)) {
     // The mouse left the header for the rows or the frame: no hot button.
     if (msg == WM_MOUSEMOVE && columns_->HoverIndex >= 0) {
       columns_->HoverIndex = -1;
       Invalidate(nullptr);
     }
+    // Every move over the frame, the ring and the scroll bars is told too.
+    if (nonClient && msg == WM_MOUSEMOVE) {
+      const POINT p = owner_->ClientToHeader(client);
+      owner_->DoHeaderMouseMove(shift, p.x, p.y);
+    }
     return false;
   }
   POINT p = owner_->ClientToHeader(client);
   HWND h = owner_->Handle();
-  TShiftState shift = TDTHeader::GetShiftState();
   switch (msg) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -245,7 +250,7 @@ bool TDTHeader::HandleMessage(TMessage& Message) {
       return true;
     }
     case WM_MOUSEMOVE: {
-      if (!busy || inHeader) owner_->DoHeaderMouseMove(shift, p.x, p.y);
+      if (nonClient || !busy || inHeader) owner_->DoHeaderMouseMove(shift, p.x, p.y);
       // The rows' moves reach the hints through the control; the header's here.
       if (nonClient && options_.Contains(hoShowHint)) ApplicationHintMouseMessage(owner_, Message);
       if (mouse_.Tracking()) {

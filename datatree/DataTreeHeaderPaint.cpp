@@ -294,10 +294,14 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, COLORREF(ColorToRGB(header_->Font()->Color())));
   const int x0 = R.left + HeaderScrollBarShift();  // where the client's x 0 lies
+  // Fixed columns stay put; the others scroll beside them, never over them,
+  // as their cells do in the rows.
+  const int scrolledFrom = std::max<int>(R.left, x0 + cols->GetVisibleFixedWidth());
   for (TDataTreeColumn* c : cols->GetVisibleColumns()) {
     RECT b{x0 + c->DisplayLeft(), R.top, x0 + c->DisplayLeft() + c->Width(), R.bottom};
-    if (b.right <= R.left) continue;
-    if (b.left >= R.right) break;
+    const int visibleFrom = c->Options().Contains(coFixed) ? R.left : scrolledFrom;
+    if (b.right <= visibleFrom) continue;
+    if (b.left >= R.right) continue;  // a fixed column after it may still be in
     bool down = c->Index() == cols->DownIndex && !header_->MouseState().Dragging();
     info = THeaderPaintInfo{};
     info.TargetCanvas = &canvas;
@@ -317,7 +321,7 @@ void TBaseDataTree::PaintHeader(HDC DC, const RECT& R) {
     info.ShowRightBorder = ShowsRightBorder(header_->Style(), header_->Options(), BevelKind() != bkNone);
 
     int saved = SaveDC(DC);
-    IntersectClipRect(DC, std::max(b.left, R.left), b.top, std::min(b.right, R.right), b.bottom);
+    IntersectClipRect(DC, std::max<int>(b.left, visibleFrom), b.top, std::min(b.right, R.right), b.bottom);
     if (simple && c->Style() == vsOwnerDraw) {
       DoHeaderDraw(&canvas, c, b, info.IsHoverIndex, down, info.DropMark);
       RestoreDC(DC, saved);

@@ -39,6 +39,17 @@ RECT FixedRect(const std::string& v) {
               StrToInt(Col(v, 17, 4))};
 }
 
+// A number that is no number is refused with the place it stood in: the
+// conversion's own text, then the section and the key.
+template <class F>
+void AtKey(const std::string& Section, const std::string& Key, F&& Read) {
+  try {
+    Read();
+  } catch (const EConvertError& e) {
+    throw EConvertError(e.Message + " (section [" + Section + "], key " + Key + ")");
+  }
+}
+
 }  // namespace
 
 std::string SkinImagePath(const std::string& SkinPath, const std::string& Name) {
@@ -144,7 +155,7 @@ void TSkinManager::LoadSkinMasks() {
     for (const std::string& s : ini->Sections())
       for (const std::string& k : ini->Keys(s)) {
         if (SameText(s, "GLOBALINFO") && SameText(k, "MASTERBITMAP")) continue;
-        AddImageEntry(s, k, ini->ReadString(s, k, ""), true);
+        AtKey(s, k, [&] { AddImageEntry(s, k, ini->ReadString(s, k, ""), true); });
       }
   } else if (const TSkStoredSkin* st = CurrentStoredSkin()) {
     if (!st->MasterBitmap.Empty()) {
@@ -188,7 +199,8 @@ void TSkinManager::LoadSkinMasks() {
   TSkIniText common(text);
   for (const std::string& s : common.Sections()) {
     if (UpperCase(s) == "GLOBALINFO") continue;
-    for (const std::string& k : common.Keys(s)) AddImageEntry(s, k, common.ReadString(s, k, "-"), false);
+    for (const std::string& k : common.Keys(s))
+      AtKey(s, k, [&] { AddImageEntry(s, k, common.ReadString(s, k, "-"), false); });
   }
 }
 
@@ -273,10 +285,15 @@ void TSkinManager::ReadGeneralFromFile(const TSkIniText& Ini) {
   skinData_.Version = StrToFloatDot(Ini.ReadString("GLOBALINFO", "VERSION", "0"), 0);
   skinData_.Author = Ini.ReadString("GLOBALINFO", "AUTHOR", "");
   skinData_.Description = Ini.ReadString("GLOBALINFO", "DESCRIPTION", "");
-  skinData_.Shadow1Color = StrToInt(Ini.ReadString("GLOBALINFO", "SHADOW1COLOR", "0"));
-  skinData_.Shadow1Offset = StrToInt(Ini.ReadString("GLOBALINFO", "SHADOW1OFFSET", "0"));
-  skinData_.Shadow1Blur = StrToInt(Ini.ReadString("GLOBALINFO", "SHADOW1BLUR", "-1"));
-  skinData_.Shadow1Transparency = StrToInt(Ini.ReadString("GLOBALINFO", "SHADOW1TRANSPARENCY", "0"));
+  auto global = [&Ini](const char* Key, const char* Default) {
+    int32_t v = 0;
+    AtKey("GLOBALINFO", Key, [&] { v = StrToInt(Ini.ReadString("GLOBALINFO", Key, Default)); });
+    return v;
+  };
+  skinData_.Shadow1Color = global("SHADOW1COLOR", "0");
+  skinData_.Shadow1Offset = global("SHADOW1OFFSET", "0");
+  skinData_.Shadow1Blur = global("SHADOW1BLUR", "-1");
+  skinData_.Shadow1Transparency = global("SHADOW1TRANSPARENCY", "0");
   gd.clear();
   TSkInheritedValues inherited(Ini);
   for (const std::string& s : Ini.Sections()) {

@@ -62,7 +62,11 @@ void TSkinManager::Loaded() {
   if (menuSupport_.IcoLineSkin.empty()) menuSupport_.IcoLineSkin = "ICOLINE";
   if (active_ && !skinName_.empty()) {
     LoadingScope scope;
-    LoadAll();
+    try {
+      LoadAll();
+    } catch (const Exception& e) {
+      throw ESkinError("Skin \"" + skinName_ + "\" could not be loaded: " + e.Message);
+    }
     SendNewSkin();
   }
 }

@@ -37,6 +37,13 @@ TTreeNode* TTreeNode::NodeOf(HTREEITEM h) const {
   return owner_->GetNode(h);
 }
 
+// The window first: a node waiting between two windows has its item only
+// once the window is there.
+HTREEITEM TTreeNode::Near(UINT Code) const {
+  HWND h = Wnd();
+  return Next(h, Code, item_);
+}
+
 void TTreeNode::SetItemFields(UINT mask, const TVITEMW& item) const {
   if (!item_) return;
   TVITEMW it = item;
@@ -182,10 +189,10 @@ void TTreeNode::EndEdit(bool Cancel) {
 }
 
 TTreeNode* TTreeNode::Parent() const {
-  return NodeOf(Next(Wnd(), TVGN_PARENT, item_));
+  return NodeOf(Near(TVGN_PARENT));
 }
 TTreeNode* TTreeNode::GetFirstChild() const {
-  return NodeOf(Next(Wnd(), TVGN_CHILD, item_));
+  return NodeOf(Near(TVGN_CHILD));
 }
 TTreeNode* TTreeNode::GetLastChild() const {
   TTreeNode* c = GetFirstChild();
@@ -193,16 +200,16 @@ TTreeNode* TTreeNode::GetLastChild() const {
   return c;
 }
 TTreeNode* TTreeNode::getNextSibling() const {
-  return NodeOf(Next(Wnd(), TVGN_NEXT, item_));
+  return NodeOf(Near(TVGN_NEXT));
 }
 TTreeNode* TTreeNode::getPrevSibling() const {
-  return NodeOf(Next(Wnd(), TVGN_PREVIOUS, item_));
+  return NodeOf(Near(TVGN_PREVIOUS));
 }
 TTreeNode* TTreeNode::GetNextVisible() const {
-  return NodeOf(Next(Wnd(), TVGN_NEXTVISIBLE, item_));
+  return NodeOf(Near(TVGN_NEXTVISIBLE));
 }
 TTreeNode* TTreeNode::GetPrevVisible() const {
-  return NodeOf(Next(Wnd(), TVGN_PREVIOUSVISIBLE, item_));
+  return NodeOf(Near(TVGN_PREVIOUSVISIBLE));
 }
 
 TTreeNode* TTreeNode::GetNext() const {
@@ -399,7 +406,7 @@ void TTreeNodes::Delete(TTreeNode* Node) {
 }
 
 void TTreeNodes::Clear() {
-  if (!owner_->HandleAllocated()) return;
+  if (!owner_->HandleAllocated()) return owner_->FreeKeptNodes();
   BeginUpdate();
   SendMessageW(owner_->WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
   EndUpdate();
@@ -416,12 +423,14 @@ void TTreeNodes::EndUpdate() {
   if (owner_->HandleAllocated()) SendMessageW(owner_->WindowHandle(), WM_SETREDRAW, TRUE, 0);
 }
 
+// Between two windows the nodes are counted where they wait.
 int TTreeNodes::Count() const {
-  return owner_->HandleAllocated() ? int(SendMessageW(owner_->WindowHandle(), TVM_GETCOUNT, 0, 0)) : 0;
+  if (!owner_->HandleAllocated()) return int(owner_->kept_.size());
+  return int(SendMessageW(owner_->WindowHandle(), TVM_GETCOUNT, 0, 0));
 }
 
 TTreeNode* TTreeNodes::GetFirstNode() const {
-  if (!owner_->HandleAllocated()) return nullptr;
+  if (!owner_->HandleAllocated()) return owner_->kept_.empty() ? nullptr : owner_->kept_.front().Node;
   return GetNode(Next(owner_->WindowHandle(), TVGN_ROOT, nullptr));
 }
 

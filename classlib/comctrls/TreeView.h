@@ -81,6 +81,7 @@ class TTreeNode : public TPersistent {
   friend class TCustomTreeView;
   HWND Wnd() const;
   TTreeNode* NodeOf(HTREEITEM h) const;
+  HTREEITEM Near(UINT Code) const;
   void SetItemFields(UINT mask, const TVITEMW& item) const;
   void SetStateBits(UINT state, UINT mask) const;
   void Repaint() const;
@@ -263,6 +264,25 @@ class TCustomTreeView : public TWinControl {
   void ApplyStyle();
   void Notify(TMessage& M);
   LRESULT CustomDraw(NMTVCUSTOMDRAW* cd);
+  // A window made anew (a parent's border style, a reparenting) takes the
+  // same node objects, in the same places, with the same states.
+  void KeepNodes();
+  void RestoreNodes();
+  void FreeKeptNodes();
+
+  // A node between two windows: its parent (earlier in the list), its state
+  // bits and, for a node without children, the button it was given.
+  struct TKeptNode {
+    TTreeNode* Node;
+    TTreeNode* Parent;
+    UINT State;
+    int Children;
+  };
+  std::vector<TKeptNode> kept_;
+  TTreeNode* keptSelected_ = nullptr;
+  TTreeNode* keptTop_ = nullptr;
+  bool keeping_ = false;    // the items go, their node objects stay
+  bool restoring_ = false;  // the selection put back is no change
 
   std::unique_ptr<TTreeNodes> items_;
   std::unique_ptr<TCanvas> canvas_;

@@ -30,6 +30,7 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
 TCustomTreeView::~TCustomTreeView() {
   // The nodes go before the window: each deletion notice frees one.
   if (HandleAllocated()) SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+  FreeKeptNodes();  // those of a window that was never made again
 }
 
 DWORD TCustomTreeView::TreeStyle() const {
@@ -63,10 +64,22 @@ void TCustomTreeView::CreateWnd() {
   SendMessageW(h, TVM_SETINDENT, WPARAM(indent_), 0);
   images_.Resend();
   stateImages_.Resend();
+  RestoreNodes();
 }
 
+// The nodes wait for the next window unless the tree, its form or its owner
+// is going away: then they go with this window, while everything is alive.
 void TCustomTreeView::DestroyWnd() {
-  if (HandleAllocated()) SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+  if (HandleAllocated()) {
+    bool goingAway = ComponentState().Contains(csDestroying) ||
+                     (Owner() && Owner()->ComponentState().Contains(csDestroying));
+    for (TWinControl* p = Parent(); p && !goingAway; p = p->Parent())
+      goingAway = p->ComponentState().Contains(csDestroying);
+    if (goingAway)
+      SendMessageW(WindowHandle(), TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+    else
+      KeepNodes();
+  }
   TWinControl::DestroyWnd();
 }
 
@@ -266,9 +279,11 @@ void TCustomTreeView::Notify(TMessage& M) {
   M.Result = 0;
   switch (hdr->code) {
     case TVN_SELCHANGINGW:
+      if (keeping_ || restoring_) return;
       M.Result = !CanChange(items_->GetNode(nm->itemNew.hItem));
       return;
     case TVN_SELCHANGEDW:
+      if (keeping_ || restoring_) return;
       Change(items_->GetNode(nm->itemNew.hItem));
       return;
     case TVN_ITEMEXPANDINGW: {
@@ -289,6 +304,10 @@ void TCustomTreeView::Notify(TMessage& M) {
     case TVN_DELETEITEMW: {
       auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
       if (!node || node->deleting_) return;
+      if (keeping_) {
+        node->item_ = nullptr;  // it waits for the next window
+        return;
+      }
       node->deleting_ = true;
       items_->cacheIndex_ = -1;
       Delete(node);  // descendants free what their nodes hold here

@@ -37,7 +37,8 @@ void TSkDemoControl::WndProc(TMessage& M) {
       case AC_ENDUPDATE:
         skinData_->Updating = false;
         Invalidate();
-        // A container passes the news on to the controls it holds.
+        // A container passes the news on to the controls it holds (the end of
+        // the update goes on once it has painted, see Paint).
         if (M.WParamHi() != AC_ENDUPDATE) SkinBroadcast(this, M);
         break;
       default:
@@ -70,6 +71,9 @@ void TSkDemoControl::Paint() {
   PaintContent(cache);
   skinData_->BGChanged = false;
   BlitCacheToDC(this, skinData_.get(), 0, 0, 0, 0, false, Canvas()->Handle(), RECT{0, 0, Width(), Height()});
+  // The controls it holds paint over this background: their update ends now,
+  // as under a panel (a list waiting for it would leave its bars unpainted).
+  RepaintChildren(this);
 }
 
 void TSkDemoPanel::PaintPlain(TCanvas* C) {

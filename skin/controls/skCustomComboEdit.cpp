@@ -45,6 +45,22 @@ int TSkEditButton::GlyphHeight() {
   return Glyph() ? Glyph()->Height() / 2 : 0;
 }
 
+// The button of a disabled edit is disabled to the user as well.
+bool TSkEditButton::ShownDisabled() {
+  return !Enabled() || (edit_ && !edit_->Enabled());
+}
+
+// The glyph cell at At in Face: in grey and faded halfway into the face when
+// the button is shown disabled, as every disabled glyph is.
+void TSkEditButton::DrawGlyphCell(TBitmap* Face, POINT At, RECT Cell, bool Fade) {
+  if (!ShownDisabled()) return CopyByMask(Face, At, CurrentGlyph, Cell, EmptyCacheInfo);
+  std::unique_ptr<TBitmap> grey = GreyGlyphCell(CurrentGlyph, Cell);
+  TBitmap under(Face->Width(), Face->Height(), pf24bit);
+  CopyBitmapRect(Face, &under, RECT{0, 0, Face->Width(), Face->Height()}, 0, 0);
+  CopyByMask(Face, At, grey.get(), RECT{0, 0, grey->Width(), grey->Height() / 2}, EmptyCacheInfo);
+  if (Fade) ApplyDisabledKind(Face, TSkDisabledKind{dkBlended}, Parent(), MakeCacheInfo(&under), POINT{0, 0});
+}
+
 void TSkEditButton::Paint() {
   if (skinData_->Skinned(true)) return TSkSpeedButton::Paint();
   TSpeedButton::Paint();  // the plain flat face, then the glyph over it
@@ -57,8 +73,8 @@ void TSkEditButton::Paint() {
   HDC dc = Canvas()->Handle();
   BitBlt(face.Canvas()->Handle(), 0, 0, Width(), Height(), dc, 0, 0, SRCCOPY);
   const int cell = CurrentState() == 2 ? 2 : 1;
-  CopyByMask(&face, POINT{(Width() - W) / 2, (Height() - H) / 2}, CurrentGlyph,
-             RECT{cell * W, 0, (cell + 1) * W, H}, EmptyCacheInfo);
+  DrawGlyphCell(&face, POINT{(Width() - W) / 2, (Height() - H) / 2}, RECT{cell * W, 0, (cell + 1) * W, H},
+                true);
   BitBlt(dc, 0, 0, Width(), Height(), face.Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
@@ -81,7 +97,9 @@ void TSkEditButton::PrepareCache() {
       const POINT at{(Width() - W) / 2, (Height() - H) / 2};
       TBitmap glyph(Width(), Height(), pf24bit);
       CopyBitmapRect(cache, &glyph, RECT{0, 0, Width(), Height()}, 0, 0);
-      CopyByMask(&glyph, at, CurrentGlyph, RECT{state * W, 0, (state + 1) * W, H}, EmptyCacheInfo);
+      // A disabled button fades its whole face below; a button shown disabled
+      // by its edit fades the glyph here.
+      DrawGlyphCell(&glyph, at, RECT{state * W, 0, (state + 1) * W, H}, Enabled());
       if (gm->Grayed() && !edit_->SkinData()->ControlIsActive()) GrayScale(&glyph);
       if (gm->Blend() > 0) {
         // Blend 100 would need alpha 256: the byte stops at 255 (glyph all but gone).
@@ -366,6 +384,13 @@ void TSkCustomComboEdit::WndProc(TMessage& M) {
   switch (M.Msg) {
     case SM_SKINCMD:
       DispatchSkinCommandAfter(M, skinData_.get(), *this);
+      break;
+    case CM_ENABLEDCHANGED:
+      // The button's glyph follows the edit into and out of its disabled look.
+      if (button_) {
+        button_->SkinData()->BGChanged = true;
+        button_->Invalidate();
+      }
       break;
     case WM_SETFOCUS:
       if (AutoSelect) SelectAllIfText();

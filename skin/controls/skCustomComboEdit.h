@@ -30,6 +30,8 @@ class TSkEditButton : public TSkSpeedButton {
   void PrepareCache() override;
 
  private:
+  bool ShownDisabled();
+  void DrawGlyphCell(TBitmap* Face, POINT At, RECT Cell, bool Fade);
   TSkCustomComboEdit* edit_;
 };
 

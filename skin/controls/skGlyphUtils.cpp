@@ -1,6 +1,7 @@
 // Button glyphs and the glyph settings.
 #include "skin/controls/skGlyphUtils.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -84,6 +85,31 @@ TBitmap* BuiltInGlyph(const std::string& Name) {
   auto& slot = made[Name];
   if (!slot) slot = DrawGlyph(Name, w->second);
   return slot.get();
+}
+
+std::unique_ptr<TBitmap> GreyGlyphCell(TBitmap* Glyph, RECT Cell) {
+  const int half = Glyph ? Glyph->Height() / 2 : 0;
+  Cell.left = std::max<int>(Cell.left, 0), Cell.top = std::max<int>(Cell.top, 0);
+  Cell.right = std::min<int>(Cell.right, Glyph ? Glyph->Width() : 0),
+  Cell.bottom = std::min<int>(Cell.bottom, half);
+  const int w = std::max<int>(Cell.right - Cell.left, 0), h = std::max<int>(Cell.bottom - Cell.top, 0);
+  auto r = std::make_unique<TBitmap>(w, 2 * h, pf24bit);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* img = Glyph->ScanLine(Cell.top + y) + 3 * Cell.left;
+    const uint8_t* alpha = Glyph->ScanLine(Cell.top + y + half) + 3 * Cell.left;
+    uint8_t* out = r->ScanLine(y);
+    std::copy(alpha, alpha + 3 * w, r->ScanLine(y + h));
+    for (int x = 0; x < w; ++x) {
+      const uint8_t* s = img + 3 * x;
+      uint8_t* d = out + 3 * x;
+      if (s[0] == 0xFF && s[1] == 0 && s[2] == 0xFF) {
+        std::copy(s, s + 3, d);
+        continue;
+      }
+      d[0] = d[1] = d[2] = uint8_t((int(s[0]) + s[1] + s[2]) / 3);
+    }
+  }
+  return r;
 }
 
 void CopyByMask(TBitmap* Dst, POINT DstPos, TBitmap* Src, RECT S, const TCacheInfo& CI) {

@@ -26,6 +26,10 @@ extern TBitmap* CurrentGlyph;
 // from the alpha row Src height div 2 below; a 0xFF00FF source pixel takes the
 // parent cache's pixel when the cache is ready, else leaves Dst's.
 void CopyByMask(TBitmap* Dst, POINT DstPos, TBitmap* Src, RECT SrcRect, const TCacheInfo& CacheInfo);
+// One cell of a glyph in grey, over its alpha row, for CopyByMask at (0, 0,
+// cell width, cell height): the disabled look of a glyph. The 0xFF00FF key
+// colour stays the key.
+std::unique_ptr<TBitmap> GreyGlyphCell(TBitmap* Glyph, RECT Cell);
 
 // The drop-down button of a combo-style owner: no width for the simple
 // style, else a scroll bar's width; GlyphHeight is the section's "GLYPHMASK"

@@ -33,8 +33,13 @@ TCustomForm* FirstFormOwner(TComponent* C) {
 }
 }  // namespace
 
+// A button added after the provider has prepared its form (the skin was
+// active already) takes the glyph now, not at the next skin change.
 TSkTitleButton::TSkTitleButton(TCollection* Collection)
-    : TCollectionItem(Collection), name_("TSkTitleButton"), glyph_(std::make_unique<TBitmap>()) {}
+    : TCollectionItem(Collection), name_("TSkTitleButton"), glyph_(std::make_unique<TBitmap>()) {
+  if (auto* p = dynamic_cast<TSkinProvider*>(Collection ? Collection->GetOwner() : nullptr))
+    p->TitleButtonAdded(this);
+}
 
 void TSkTitleButton::DoMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
@@ -112,11 +117,10 @@ void TSkinProvider::Loaded() {
   if (!m || ComponentState().Contains(csDesigning) || !skinData_->Skinned(true)) return;
   PrepareForm();
   if (systemMenu_) systemMenu_->UpdateItems();
+  const int glyph = TitleButtonGlyph();
   for (int i = 0; i < titleButtons_->Count(); ++i) {
     TSkTitleButton* b = titleButtons_->Items(i);
-    int idx = m->GetMaskIndex(m->GetSkinIndex("GLOBALINFO"), "GLOBALINFO", "TITLEBUTTON");
-    if (idx < 0) idx = m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "TITLEBUTTON");
-    b->Data.ImageIndex = b->UseSkinData ? idx : -1;
+    b->Data.ImageIndex = b->UseSkinData ? glyph : -1;
   }
   if (mdiForm_) {
     if (Application) Application->ProcessMessages();
@@ -190,6 +194,19 @@ void TSkinProvider::SetShowAppIcon(bool Value) {
 void TSkinProvider::SetTitleSkin(const std::string& Value) {
   if (Value == titleSkin_) return;
   titleSkin_ = Value;
+  Refresh();
+}
+
+int TSkinProvider::TitleButtonGlyph() const {
+  TSkinManager* m = skinData_->SkinManager();
+  if (!m) return -1;
+  const int glyph = m->GetMaskIndex(m->GetSkinIndex("GLOBALINFO"), "GLOBALINFO", "TITLEBUTTON");
+  return glyph >= 0 ? glyph : m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "TITLEBUTTON");
+}
+
+void TSkinProvider::TitleButtonAdded(TSkTitleButton* Button) {
+  if (ComponentState().Contains(csDesigning) || !skinData_->Skinned()) return;
+  Button->Data.ImageIndex = Button->UseSkinData ? TitleButtonGlyph() : -1;
   Refresh();
 }
 

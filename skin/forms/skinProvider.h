@@ -206,6 +206,11 @@ class TSkinProvider : public TComponent, private TSkCommandHooks {
  private:
   friend class TSkMDIForm;
   friend class TSkSystemMenu;
+  friend class TSkTitleButton;
+  // The skin's glyph of the extra title buttons (-1: none).
+  int TitleButtonGlyph() const;
+  // A title button added to a skinned form takes the glyph and is drawn.
+  void TitleButtonAdded(TSkTitleButton* Button);
   void ApplyPath(bool SkinnedVariant);
   void RemovePath(TMessage& Message);
   void SkinnedDispatch(TMessage& Message);

@@ -173,9 +173,7 @@ void TSkinProvider::UpdateIconsIndexes() {
   if (!m) return;
   const int gi = m->GetSkinIndex("GLOBALINFO");
   // The extra title buttons share one glyph frame.
-  int titleGlyph = m->GetMaskIndex(gi, "GLOBALINFO", "TITLEBUTTON");
-  if (titleGlyph < 0)
-    titleGlyph = m->GetMaskIndex(skinData_->SkinIndex, skinData_->SkinSection(), "TITLEBUTTON");
+  const int titleGlyph = TitleButtonGlyph();
   for (int i = 0; i < titleButtons_->Count(); ++i)
     titleButtons_->Items(i)->Data.ImageIndex = titleButtons_->Items(i)->UseSkinData ? titleGlyph : -1;
   const bool mdi = form_ && form_->FormStyle() == fsMDIForm && !ComponentState().Contains(csDesigning);

@@ -144,5 +144,80 @@ TEST_F(NonClient, AHeaderOverALeftBarKeepsItsButtonsOverTheirColumns) {
   EXPECT_EQ(clicked, 1);
 }
 
+// A press anywhere on the header, whichever button and whatever it starts
+// (a click, a column drag, a resize), takes the focus from the control that
+// had it, after the header has told of the press.
+TEST_F(NonClient, APressOnTheHeaderTakesTheFocus) {
+  TDataStringTree* t = Make();
+  t->SetAlign(alNone);
+  t->SetBounds(0, 0, 300, 200);
+  auto* other = new TDataStringTree(form);
+  other->SetParent(form);
+  other->SetBounds(320, 0, 60, 100);
+  Pump();
+  std::vector<std::string> seen;
+  t->OnHeaderMouseDown = [&](TDTHeader*, TMouseButton, TShiftState, int, int) {
+    seen.push_back(t->Focused() ? "down, focused" : "down");
+  };
+  t->OnEnter = [&](TObject*) { seen.push_back("enter"); };
+  struct Press {
+    int x;
+    MouseButton button;
+  };
+  for (Press p : {Press{50, MouseButton::Left}, Press{101, MouseButton::Left}, Press{150, MouseButton::Right},
+                  Press{150, MouseButton::Middle}}) {
+    SCOPED_TRACE(p.x);
+    other->SetFocus();
+    Pump();
+    ASSERT_TRUE(other->Focused());
+    seen.clear();
+    backend.AdvanceClock(1000);  // no double click
+    const POINT s = t->HeaderToScreen(POINT{p.x, 8});
+    backend.Click(s.x, s.y, p.button);
+    Pump();
+    EXPECT_TRUE(t->Focused());
+    EXPECT_EQ(seen, (std::vector<std::string>{"down", "enter"}));
+  }
+  // A tree that cannot take the focus leaves it where it is.
+  other->SetFocus();
+  t->SetEnabled(false);
+  const POINT s = t->HeaderToScreen(POINT{50, 8});
+  backend.AdvanceClock(1000);
+  backend.Click(s.x, s.y);
+  Pump();
+  EXPECT_TRUE(other->Focused());
+}
+
+// OnHeaderMouseMove tells of every move over the non-client area: the
+// header, the BorderWidth ring and the scroll bar, not of moves over the rows.
+TEST_F(NonClient, EveryNonClientMoveIsToldToTheHeaderEvent) {
+  TDataStringTree* t = Make();
+  t->SetBorderWidth(4);
+  t->SetRootNodeCount(100);  // a vertical scroll bar
+  Pump();
+  ASSERT_TRUE(GetWindowLongPtrW(t->Handle(), GWL_STYLE) & WS_VSCROLL);
+  std::vector<POINT> moves;
+  t->OnHeaderMouseMove = [&](TDTHeader*, TShiftState, int x, int y) { moves.push_back(POINT{x, y}); };
+  const POINT rows = t->ClientToScreen(POINT{40, 60});
+  backend.MouseMove(rows.x, rows.y);
+  Pump();
+  EXPECT_TRUE(moves.empty());
+  const POINT header = t->HeaderToScreen(POINT{40, 8});
+  const POINT bar = t->ClientToScreen(POINT{t->ClientWidth() + 5, 60});
+  RECT w;
+  GetWindowRect(t->Handle(), &w);
+  const POINT ring{w.left + 1, rows.y};
+  for (POINT p : {header, ring, bar}) backend.MouseMove(p.x, p.y);
+  Pump();
+  ASSERT_EQ(moves.size(), 3u);
+  // In header coordinates: client x, client y plus the header's height.
+  EXPECT_EQ(moves[0].x, 40);
+  EXPECT_EQ(moves[0].y, 8);
+  EXPECT_EQ(moves[1].x, -3);
+  EXPECT_EQ(moves[1].y, 60 + 17);
+  EXPECT_EQ(moves[2].x, t->ClientWidth() + 5);
+  EXPECT_EQ(moves[2].y, 60 + 17);
+}
+
 }  // namespace
 }  // namespace qv::test

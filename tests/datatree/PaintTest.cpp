@@ -182,6 +182,59 @@ TEST_F(Paint, FixedColumnsStayWhenScrollingSideways) {
   EXPECT_EQ(PixelAt(145, 50), Rgb(clWindow));
 }
 
+// The header keeps a fixed column where the rows keep it: the columns
+// scrolled sideways pass under it, in the header as in the rows.
+TEST_F(Paint, TheHeaderKeepsFixedColumnsWhereTheRowsKeepThem) {
+  TDataStringTree* t = MakeTree();
+  TDTHeader* h = t->Header();
+  TDataTreeColumns* cols = h->Columns();
+  const TColor faces[] = {clYellow, clAqua, clFuchsia, clLime};
+  for (int i = 0; i < 4; ++i) {
+    TDataTreeColumn* c = cols->Add();
+    c->SetWidth(120);
+    c->SetStyle(vsOwnerDraw);
+    c->SetColor(faces[i]);
+  }
+  cols->Items(0)->SetOptions(cols->Items(0)->Options() + coFixed);
+  h->SetOptions(h->Options() + hoVisible + hoOwnerDraw);
+  t->OnHeaderDraw = [](TDTHeader*, TCanvas* c, TDataTreeColumn* col, const RECT& r, bool, bool,
+                       TDTDropMarkMode) {
+    c->Brush()->SetColor(col->Color());
+    c->FillRect(r);
+  };
+  t->SetRootNodeCount(3);
+  Pump();
+  const int headerY = 8, rowY = h->Height() + 30;
+  t->SetOffsetX(-100);
+  Pump();
+  // Left of 120 the fixed yellow column in both; beside it the aqua one,
+  // which ends at 240 - 100; then the fuchsia one.
+  for (int y : {headerY, rowY}) {
+    SCOPED_TRACE(y);
+    EXPECT_EQ(PixelAt(10, y), Rgb(clYellow));
+    EXPECT_EQ(PixelAt(110, y), Rgb(clYellow));
+    EXPECT_EQ(PixelAt(125, y), Rgb(clAqua));
+  }
+  EXPECT_EQ(PixelAt(135, headerY), Rgb(clAqua));
+  EXPECT_EQ(PixelAt(145, headerY), Rgb(clFuchsia));
+  // A click lands on the column painted under it.
+  std::vector<TColumnIndex> clicked;
+  t->OnHeaderClick = [&](TDTHeader*, TColumnIndex c, TMouseButton, TShiftState, int, int) {
+    clicked.push_back(c);
+  };
+  for (int x : {110, 125, 150}) {
+    backend.AdvanceClock(1000);
+    backend.Click(x, headerY);
+  }
+  Pump();
+  EXPECT_EQ(clicked, (std::vector<TColumnIndex>{0, 1, 2}));
+  // Scrolled all the way, the last column lies beside the fixed one.
+  t->SetOffsetX(-1000);
+  Pump();
+  EXPECT_EQ(PixelAt(60, headerY), Rgb(clYellow));
+  EXPECT_EQ(PixelAt(290, headerY), Rgb(clLime));
+}
+
 TEST_F(Paint, HeaderShowsColumnsAndTheSortGlyph) {
   TDataStringTree* t = MakeTree();
   TDTHeader* h = t->Header();

@@ -237,6 +237,37 @@ TEST_F(SkinManagerTest, AbsurdNumbersLoadAndPaintNothingOutside) {
 // Image rectangles that are back to front or reach before the image's origin
 // refuse the skin with its error text, in every form that gives one; the
 // previous skin stays.
+// A number that is no number refuses the skin with the conversion's text,
+// the skin, the section and the key it stood in; the previous skin stays.
+TEST_F(SkinManagerTest, AMalformedNumberNamesTheSkinSectionAndKey) {
+  auto m = NewManager();
+  m->SetSkinName("TestSkin");
+  const size_t masks = m->ma.size();
+  const std::string options = std::string(kTestSkinOptions);
+  struct Bad {
+    const char* line;
+    const char* text;
+    const char* key;
+  };
+  for (Bad bad :
+       {Bad{"GLYPH=@0001", "'' is not a valid integer value", "key GLYPH"},
+        Bad{"BORDERSMASK=# (0,0,1x,10) (1,0)", "'1x' is not a valid integer value", "key BORDERSMASK"}}) {
+    SCOPED_TRACE(bad.line);
+    WriteText(root + "TestSkin/Options.dat", options + "\n[ODD]\n" + bad.line + "\n");
+    try {
+      m->SetSkinName("TestSkin");
+      ADD_FAILURE() << "loaded";
+    } catch (const ESkinError& e) {
+      EXPECT_EQ(e.Message.find(std::string("Skin \"TestSkin\" could not be loaded: ") + bad.text), 0u)
+          << e.Message;
+      EXPECT_NE(e.Message.find("section [ODD]"), std::string::npos) << e.Message;
+      EXPECT_NE(e.Message.find(bad.key), std::string::npos) << e.Message;
+    }
+    EXPECT_TRUE(m->SkinData()->Active);
+    EXPECT_EQ(m->ma.size(), masks);
+  }
+}
+
 TEST_F(SkinManagerTest, BackToFrontOrNegativeImageRectanglesRefuseTheSkin) {
   auto m = NewManager();
   m->SetSkinName("TestSkin");

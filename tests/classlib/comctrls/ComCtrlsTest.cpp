@@ -286,6 +286,77 @@ TEST_F(ComCtrls, AListViewMadeAnewKeepsItsRows) {
   EXPECT_EQ(data->Items()->Count(), 1000);
 }
 
+// The form's border style makes every window on it anew; the tree keeps its
+// node objects, their order, states and data, and tells nobody of a change.
+TEST_F(ComCtrls, ATreeViewMadeAnewKeepsItsNodes) {
+  TForm* form = NewForm();
+  TTreeView* tree = NewTree(form);
+  tree->SetCheckBoxes(true);
+  int data = 7;
+  TTreeNode* a = tree->Items()->AddObject(nullptr, "a", &data);
+  TTreeNode* b = tree->Items()->Add(nullptr, "b");
+  TTreeNode* b0 = tree->Items()->AddChild(b, "b0");
+  TTreeNode* b1 = tree->Items()->AddChild(b, "b1");
+  TTreeNodeFields lazy;
+  lazy.HasChildren = 1;  // a folder not read yet
+  TTreeNode* c = tree->Items()->AddChildObject(nullptr, "c", lazy);
+  TTreeNode* d = tree->Items()->AddChild(c, "unread");
+  d->Delete();
+  b->Expand(false);
+  b1->SetChecked(true);
+  b0->SetOverlayIndex(1);
+  tree->SetSelected(b1);
+  form->Show();
+  Pump();
+  int events = 0;
+  tree->OnDeletion = [&](TObject*, TTreeNode*) { ++events; };
+  tree->OnChange = [&](TObject*, TTreeNode*) { ++events; };
+  tree->OnAddition = [&](TObject*, TTreeNode*) { ++events; };
+  const HWND before = tree->Handle();
+  form->SetBorderStyle(bsSingle);
+  Pump();
+  ASSERT_TRUE(tree->HandleAllocated());
+  EXPECT_NE(tree->Handle(), before);
+  EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETCOUNT, 0, 0), 5);
+  std::vector<TTreeNode*> order;
+  for (TTreeNode* n = tree->Items()->GetFirstNode(); n; n = n->GetNext()) order.push_back(n);
+  EXPECT_EQ(order, (std::vector<TTreeNode*>{a, b, b0, b1, c}));
+  EXPECT_EQ(a->Data(), &data);
+  EXPECT_EQ(b1->Parent(), b);
+  EXPECT_EQ(b1->Text(), "b1");
+  EXPECT_TRUE(b->Expanded());
+  EXPECT_TRUE(b1->Checked());
+  EXPECT_FALSE(b0->Checked());
+  EXPECT_EQ(b0->StateIndex(), 1);
+  EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETITEMSTATE, WPARAM(b0->ItemId()), TVIS_OVERLAYMASK), 2 << 8);
+  EXPECT_TRUE(c->HasChildren());
+  EXPECT_EQ(c->Count(), 0);
+  EXPECT_FALSE(a->HasChildren());
+  EXPECT_EQ(tree->Selected(), b1);
+  EXPECT_EQ(events, 0);
+  // The rows are painted: the selected row in the selection colour.
+  tree->SetFocus();
+  Pump();
+  const RECT r = b1->DisplayRect(true);
+  const Surface shot = backend.Screenshot();
+  int marked = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      POINT s = tree->ClientToScreen(POINT{x, y});
+      marked += (shot.At(s.x, s.y) & 0xFFFFFF) == Rgb(10, 36, 106);  // the highlight colour
+    }
+  EXPECT_GT(marked, (r.right - r.left) * (r.bottom - r.top) / 3);
+  // Nodes still waiting for a window are counted, cleared and freed as ever.
+  tree->SetParent(nullptr);
+  EXPECT_FALSE(tree->HandleAllocated());
+  EXPECT_EQ(tree->Items()->Count(), 5);
+  EXPECT_EQ(tree->Items()->GetFirstNode(), a);
+  tree->Items()->Clear();
+  EXPECT_EQ(events, 5);
+  EXPECT_EQ(tree->Items()->Count(), 0);
+  delete tree;
+}
+
 TEST_F(ComCtrls, ListViewHearsOfItsHeaderByClassName) {
   TForm* form = NewForm();
   auto* list = new TListView(form);

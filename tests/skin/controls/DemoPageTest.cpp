@@ -3,6 +3,7 @@
 // keeps its glyph, and without the skin everything is plain again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "classlib/controls/Application.h"
@@ -10,13 +11,16 @@
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/comctl/ListView.h"
 #include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 #include "platform/window/ScrollBar.h"
+#include "platform/window/Window.h"
 #include "skin/controls/skComboBoxes.h"
 #include "skin/controls/skCustomComboEdit.h"
 #include "skin/controls/skEdit.h"
 #include "skin/controls/skListView.h"
 #include "skin/controls/skMonthCalendar.h"
 #include "skin/controls/skPanel.h"
+#include "skin/controls/skScrollBar.h"
 #include "skin/controls/skShellComboBox.h"
 #include "skin/controls/skShellListView.h"
 #include "skin/controls/skShellTreeView.h"
@@ -267,6 +271,116 @@ TEST_F(DemoPage, BothSkinsAreWhole) {
     };
     walk(form);
     EXPECT_GE(pieces, 12);  // panels, the spin edit's two, the calendar's title and four, the splitter
+  }
+}
+
+// The screen pixels over a control's window, its frame included.
+std::vector<uint32_t> WindowPixels(const Surface& Shot, TWinControl* c) {
+  RECT r;
+  GetWindowRect(c->Handle(), &r);
+  std::vector<uint32_t> v;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) v.push_back(Shot.At(x, y) & 0xFFFFFF);
+  return v;
+}
+
+// A skin switch by its button: every list's skinned scroll bar shows the new
+// skin at once, the demo's list and lists held by each library container
+// (the skinned form itself, a panel, a panel in a panel), exactly as a full
+// repaint of the window draws it.
+TEST_F(DemoPage, ScrollBarsArePaintedAfterASkinSwitch) {
+  auto addList = [&](TWinControl* parent, int x, int y) {
+    auto* l = new TSkListView(form);
+    l->SetParent(parent);
+    l->SetBounds(x, y, 160, 120);
+    l->SetViewStyle(vsReport);
+    l->Columns()->Add()->SetWidth(120);
+    for (int i = 0; i < 30; ++i) l->Items()->Add()->SetCaption("Row " + std::to_string(i));
+    return l;
+  };
+  auto* panel = new TSkPanel(form);
+  panel->SetParent(form->Background);
+  panel->SetBounds(560, 420, 380, 200);
+  auto* inner = new TSkPanel(form);
+  inner->SetParent(panel);
+  inner->SetBounds(190, 10, 180, 180);
+  std::vector<TSkListView*> lists{form->List, addList(form, 600, 20), addList(panel, 10, 10),
+                                  addList(inner, 10, 10)};
+  backend.Pump();
+  for (TSkListView* l : lists) l->UpdateScrollBars();
+  backend.Pump();
+  auto bars = [&] {
+    backend.Pump();
+    const Surface shot = backend.Screenshot();
+    std::vector<std::vector<uint32_t>> v;
+    for (TSkListView* l : lists) v.push_back(WindowPixels(shot, l->VertBar()));
+    return v;
+  };
+  for (TSkListView* l : lists) ASSERT_NE(l->VertBar(), nullptr);
+  const auto harbour = bars();
+  for (auto [button, name] : {std::pair{form->DuskButton, "Dusk"}, {form->SkinButton, "Harbour"}}) {
+    SCOPED_TRACE(name);
+    const POINT p = button->ClientToScreen(POINT{10, 10});
+    backend.Click(p.x, p.y);
+    backend.AdvanceClock(1000);
+    ASSERT_EQ(form->Skins->SkinName(), name);
+    const auto shown = bars();
+    RedrawWindow(form->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const auto full = bars();
+    for (size_t i = 0; i < lists.size(); ++i) {
+      EXPECT_EQ(shown[i], full[i]) << "list " << i;
+      // The arrows and the thumb's outline are dark; an unpainted bar has none.
+      EXPECT_GT(std::count_if(shown[i].begin(), shown[i].end(), [](uint32_t c) { return PixelG(c) < 90; }),
+                20)
+          << "list " << i;
+    }
+    EXPECT_EQ(shown[0] == harbour[0], std::string(name) == "Harbour");
+  }
+}
+
+// The glyphs of disabled edits with a button, skinned and plain: in grey (no
+// colour left in the calendar) and faded (no dark ink left in the dots), as
+// other disabled glyphs; enabled again, in full colour.
+TEST_F(DemoPage, DisabledButtonEditsGreyTheirGlyphs) {
+  struct Look {
+    int coloured = 0, dark = 0;
+  };
+  auto look = [&](TSkCustomComboEdit* e) {
+    backend.Pump();
+    const Surface shot = backend.Screenshot();
+    TControl* b = e->Button();
+    Look l;
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x) {
+        const POINT s = b->ClientToScreen(POINT{x, y});
+        const uint32_t c = shot.At(s.x, s.y);
+        const int hi = std::max({PixelR(c), PixelG(c), PixelB(c)}),
+                  lo = std::min({PixelR(c), PixelG(c), PixelB(c)});
+        l.coloured += hi - lo > 80;
+        l.dark += hi < 80;
+      }
+    return l;
+  };
+  for (bool skinned : {true, false}) {
+    SCOPED_TRACE(skinned ? "skinned" : "plain");
+    form->UseSkin(skinned);
+    backend.Pump();
+    for (TSkCustomComboEdit* e : {static_cast<TSkCustomComboEdit*>(form->DateEdit), form->ButtonEdit}) {
+      const Look on = look(e);
+      e->SetEnabled(false);
+      const Look off = look(e);
+      e->SetEnabled(true);
+      const Look again = look(e);
+      if (e == form->DateEdit) {
+        EXPECT_GT(on.coloured, 10);
+      }
+      EXPECT_GT(on.dark, 3);
+      EXPECT_EQ(off.coloured, 0);
+      EXPECT_EQ(off.dark, 0);
+      EXPECT_EQ(again.coloured, on.coloured);
+      EXPECT_EQ(again.dark, on.dark);
+    }
   }
 }
 

@@ -115,5 +115,42 @@ TEST_F(SkTrees, CustomColourSurvivesSkinChanges) {
   EXPECT_EQ(t->Color(), clYellow);
 }
 
+// A window made anew (the form's border style changes) shows the same
+// skinned tree: its rows, pixel for pixel, and its skinned bar.
+TEST_F(SkTrees, AWindowMadeAnewKeepsTheNodes) {
+  auto* t = Add<TSkTreeView>(10, 10, 150, 120, 30);
+  t->SetTabStop(false);  // the focus look stays out of the comparison
+  TTreeNode* top = t->Items()->GetFirstNode();
+  form->Show();
+  backend.Pump();
+  UseTestSkin();
+  t->UpdateScrollBars();
+  backend.Pump();
+  ASSERT_NE(t->VertBar(), nullptr);
+  auto rows = [&] {
+    backend.Pump();
+    const Surface shot = backend.Screenshot();
+    std::vector<uint32_t> r;
+    for (int y = 0; y < t->ClientHeight(); ++y)
+      for (int x = 0; x < t->ClientWidth(); ++x) {
+        const POINT p = t->ClientToScreen(POINT{x, y});
+        r.push_back(shot.At(p.x, p.y) & 0xFFFFFF);
+      }
+    return r;
+  };
+  const std::vector<uint32_t> before = rows();
+  const HWND old = t->Handle();
+  form->SetBorderStyle(bsSingle);
+  backend.Pump();
+  ASSERT_TRUE(t->HandleAllocated());
+  EXPECT_NE(t->Handle(), old);
+  EXPECT_EQ(t->Items()->Count(), 31);
+  EXPECT_EQ(t->Items()->GetFirstNode(), top);
+  EXPECT_TRUE(top->Expanded());
+  EXPECT_EQ(rows(), before);
+  ASSERT_NE(t->VertBar(), nullptr);
+  EXPECT_TRUE(t->VertBar()->Visible());
+}
+
 }  // namespace
 }  // namespace qv::test

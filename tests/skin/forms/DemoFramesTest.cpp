@@ -4,6 +4,7 @@
 // they were, and the error button shows the skinned message box.
 #include "FramesSkin.h"
 #include "classlib/controls/Screen.h"
+#include "demo/skin/SkinDemoForm.h"
 #include "demo/skin/SkinDemoFrames.h"
 #include "platform/menus/Menus.h"
 #include "platform/window/Input.h"
@@ -156,6 +157,42 @@ TEST_F(DemoFrames, MaximisedChildShowsNoCaptionOfItsOwn) {
     backend.Pump();
     EXPECT_FALSE(IsZoomed(h)) << name;
   }
+}
+
+// On the desktop the windows open under the controls' skin, already active:
+// the extra title button shows the skin's title-button glyph at once, as it
+// does after a switch away and back.
+TEST(DemoFramesUnderAnActiveSkin, TheExtraTitleButtonIsDrawnAtOnce) {
+  HeadlessBackend backend{SIZE{1040, 720}};
+  auto* controls = new demo::TSkinDemoForm(nullptr, QV_TEST_SKINS_DIR);
+  controls->Show();
+  demo::TSkinDemoFrames::SkinDirectory = QV_TEST_SKINS_DIR;
+  demo::TSkinDemoFrames* frames = nullptr;
+  Application->CreateForm(frames);
+  frames->Show();
+  ASSERT_TRUE(frames->Provider->Skinned());
+  TSkTitleButton* menu = frames->Provider->TitleButtons()->Items(0);
+  auto button = [&] {
+    backend.Pump();
+    const Surface shot = backend.Screenshot();
+    RECT w;
+    GetWindowRect(frames->WindowHandle(), &w);
+    const RECT r = menu->Data.Rect;
+    std::vector<uint32_t> v;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) v.push_back(shot.At(w.left + x, w.top + y) & 0xFFFFFF);
+    return v;
+  };
+  const auto first = button();
+  EXPECT_GE(menu->Data.ImageIndex, 0);
+  EXPECT_GT(first.size(), 100u);
+  controls->ChooseSkin("Dusk");
+  EXPECT_NE(button(), first);
+  controls->ChooseSkin("Harbour");
+  EXPECT_EQ(button(), first);
+  delete frames;
+  delete controls;
+  Application->ProcessMessages();
 }
 
 }  // namespace
