@@ -23,9 +23,10 @@ const char* const kFromCopy =
 void TXBase::CheckFilesBelong() {
   if (markRead_ && mark_.Whole) {
     if (!IndexBelongs()) {
-      SetDamaged("The database's files do not match: index.vlm is not as the last commit recorded in "
-                 "xbase.vlm left it" +
-                 std::string(kFromCopy));
+      SetDamaged(
+          "The database's files do not match: index.vlm is not as the last commit recorded in "
+          "xbase.vlm left it" +
+          std::string(kFromCopy));
       return;
     }
     const int64_t size = dataFile_->Size();
@@ -55,9 +56,10 @@ void TXBase::CheckDataFile() {
   uint32_t check = 0;
   if (named && (!gindex_.ReadEntry(entry, id) || entry.IsDeleted() || entry.Position <= 0 ||
                 !dataFile_->ChainCheck(entry.Position, check) || check != mark_.ChainCheck)) {
-    SetDamaged("The database's files do not match: storage.vlm does not hold the records the last commit "
-               "recorded in xbase.vlm wrote" +
-               std::string(kFromCopy));
+    SetDamaged(
+        "The database's files do not match: storage.vlm does not hold the records the last commit "
+        "recorded in xbase.vlm wrote" +
+        std::string(kFromCopy));
     return;
   }
   std::string why;
@@ -77,9 +79,10 @@ void TXBase::CheckPositions() {
     return true;
   });
   if (bad == 0) return;
-  SetDamaged("The database is damaged: " + IntToStr(bad) + " record(s) of index.vlm lie outside storage.vlm (ID \"" +
-             IntToHex(uint64_t(first), 16) + "\" at " + IntToStr(where) + ", and the file holds " +
-             IntToStr(size) + " bytes); it is opened for reading only");
+  SetDamaged("The database is damaged: " + IntToStr(bad) +
+             " record(s) of index.vlm lie outside storage.vlm (ID \"" + IntToHex(uint64_t(first), 16) +
+             "\" at " + IntToStr(where) + ", and the file holds " + IntToStr(size) +
+             " bytes); it is opened for reading only");
 }
 
 }  // namespace qv
