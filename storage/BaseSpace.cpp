@@ -38,17 +38,22 @@ void TXBase::LoadFreeSpace() {
   SaveFreeFile();
 }
 
-// The space of storage.vlm that no live entry's chain takes. False (and no
-// space known) when a chain's tags cannot be followed: only space is lost.
+// The space of storage.vlm that no live entry's chain takes. A chain whose
+// tags do not form one is damage: nothing is free, and nothing is written.
 bool TXBase::RebuildFreeSpace() {
   free_.Clear();
   std::vector<std::pair<int64_t, int64_t>> taken;
   taken.reserve(std::size_t(gindex_.RecordCount()));
-  const bool whole = gindex_.ForEach([&](const TXGIndexRec& entry, int64_t) {
-    return entry.IsDeleted() || entry.Position <= 0 || dataFile_->ChainPieces(entry.Position, taken);
+  int64_t broken = 0;
+  gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
+    if (entry.IsDeleted() || entry.Position <= 0 || dataFile_->ChainPieces(entry.Position, taken))
+      return true;
+    broken = id;
+    return false;
   });
-  if (!whole) {
-    free_.Clear();
+  if (broken > 0) {
+    SetDamaged("The database is damaged: the chain of record \"" + IntToHex(uint64_t(broken), 16) +
+               "\" in storage.vlm is broken; it is opened for reading only");
     return false;
   }
   std::sort(taken.begin(), taken.end());
