@@ -384,12 +384,6 @@ TEST_F(CommitPointTest, DataWrittenAfterTheLastCommitIsGivenBack) {
   ASSERT_TRUE(base.Close());
 }
 
-}  // namespace
-}  // namespace qv::test
-
-namespace qv::test {
-namespace {
-
 // A description written by the version before, whose mark holds the five
 // values only (and no free.vlm checksum), opens as it did; the next commit
 // records the whole mark, which then finds a changed entry anywhere in
@@ -453,6 +447,50 @@ TEST(CommitMarkText, ReadsBackAndRefusesAChangedCharacter) {
     TCommitMark m;
     EXPECT_FALSE(m.FromText(changed)) << changed;
   }
+}
+
+void PutU32(std::string& s, std::size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + std::size_t(i)] = char(uint8_t(v >> (8 * i)));
+}
+
+// A session of the version before, killed with its journal on disk: its
+// journal ("QVJNL002", marks of five values) and its short mark in
+// xbase.vlm. This version finishes the commit from it, as that one would.
+TEST_F(CommitPointTest, AJournalOfTheVersionBeforeIsFinished) {
+  KillAfterJournal();
+  const std::string journal = Read("index.jnl");
+  constexpr std::size_t kLong = TCommitMark::kBytes, kShort = TCommitMark::kShortBytes;
+  const std::size_t head = 8 + 16 + 2 * kLong + 8;
+  ASSERT_EQ(journal.compare(0, 8, "QVJNL003"), 0);
+  std::string old = "QVJNL002" + journal.substr(8, 16) + journal.substr(24, kShort) +
+                    journal.substr(24 + kLong, kShort) + journal.substr(head - 8, 8) + std::string(4, '\0');
+  PutU32(old, old.size() - 4, CalcCRC32(reinterpret_cast<const uint8_t*>(old.data()), old.size() - 4));
+  old += journal.substr(head + 4, journal.size() - head - 8) + std::string(4, '\0');
+  PutU32(old, old.size() - 4, CalcCRC32(reinterpret_cast<const uint8_t*>(old.data()), old.size() - 4));
+  Write("index.jnl", old);
+  TCommitMark mark;
+  ASSERT_TRUE(mark.FromText(EngineKey("Commit")));
+  TCommitMark shorter;
+  shorter.Entries = mark.Entries;
+  shorter.TailCrc = mark.TailCrc;
+  shorter.DataSize = mark.DataSize;
+  shorter.Stamp = mark.Stamp;
+  shorter.HighWater = mark.HighWater;
+  SetEngineKey("Commit", shorter.ToText());
+  SetEngineKey("Free", "");
+  {
+    TXBase base;
+    ASSERT_TRUE(OpenDb(base)) << base.LastError;
+    EXPECT_FALSE(base.ReadOnly()) << base.DamageText();
+    EXPECT_TRUE(NoteHas(base, "finished from index.jnl")) << testing::PrintToString(base.OpenNotes());
+    auto items = Items(base);
+    EXPECT_EQ(items.size(), 22u);
+    EXPECT_EQ(items[0], "renamed");
+    ASSERT_TRUE(base.Close());
+  }
+  EXPECT_FALSE(fs::exists(File("index.jnl")));
+  ASSERT_TRUE(mark.FromText(EngineKey("Commit")));
+  EXPECT_TRUE(mark.Whole);
 }
 
 }  // namespace
