@@ -96,9 +96,9 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   // The free space list of a database that was here (under another ID, so
   // it could never be taken up) goes with it.
   if (!DropFreeFile()) return FailReset("Failed to remove \"" + FreeFileName() + "\"");
-  LoadFreeSpace();
   if (!SaveContextFile()) return FailReset("Failed to save context");
   if (!gindex_.Reset(*this)) return FailReset("Failed to initialize global index");
+  LoadFreeSpace();
   mark_ = TCommitMark();
   mark_ = MarkNow();
   DeleteIndexFiles();  // they belonged to the database that was just overwritten
@@ -146,7 +146,9 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   LoadFreeSpace();
 
   opened_ = true;
-  bool crashed = markerFound_;
+  // A commit finished from its journal proves the last session was cut
+  // short, whatever the open marker says (a lost or damaged line).
+  bool crashed = markerFound_ || journalFinished_;
   if (ReadOnly()) {
     rebuildIndexes_ = crashed;  // rebuilt in memory only
     return true;
@@ -190,6 +192,10 @@ void TXBase::Reset() {
   damage_.clear();
   mark_ = TCommitMark();
   markRead_ = false;
+  damagedMark_.clear();
+  journalFinished_ = false;
+  freeRecorded_ = false;
+  freeCheck_ = 0;
   markUnwritten_ = false;
   dropJournal_ = false;
   recordedEntries_ = 0;

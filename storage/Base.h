@@ -214,6 +214,17 @@ class TXBase : public IDataFileOwner {
   void CheckCommittedCount(int64_t committed);
   void CheckEntriesPast(int64_t committed);
   bool EntryChecksOut(int64_t id, std::string& why);
+  void NoteDamagedMark();
+  // BaseOpenChecks.cpp: what costs little to check at open, so that files
+  // of different commits, or a data file too short for its index, are found
+  // before anything is written over them.
+  void CheckFilesBelong();
+  bool IndexBelongs() const;
+  void CheckDataFile();
+  void CheckPositions();
+  int64_t NewestLiveChain() const;
+  // The record named by a mark: which chain it names and its check.
+  void NameChain(TCommitMark& mark) const;
   void GiveBackData();
   // The index file as read has the recorded checksum, or none is recorded.
   bool IndexFileMatches(const TXIndex& index) const;
@@ -257,6 +268,8 @@ class TXBase : public IDataFileOwner {
   // Free space of the data file (BaseSpace.cpp).
   std::string FreeFileName() const { return path_ + "free.vlm"; }
   void LoadFreeSpace();
+  bool RebuildFreeSpace();
+  bool SaveFreeFile();
   bool DropFreeFile();
   bool BeforeIndexCommit();
   void AfterIndexCommit();
@@ -285,16 +298,20 @@ class TXBase : public IDataFileOwner {
   TXGIndex gindex_;
   TXDataPool pool_;
   TFreeSpace free_;
-  bool freeFileHolds_ = false;   // free.vlm may list stretches (it exists)
-  bool freeFileStale_ = false;   // stretches were taken since it was written
-  int chainsUnshared_ = -1;      // -1 unknown; 1: no two live entries share a chain
-  std::string damage_;           // not empty: damaged, open for reading only
-  TCommitMark mark_;             // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)
-  bool markRead_ = false;        // Open: xbase.vlm held a sound commit mark
-  bool markUnwritten_ = false;   // a commit's mark has yet to reach xbase.vlm
-  bool dropJournal_ = false;     // Open: the journal is done with once the mark is written
-  int64_t recordedEntries_ = 0;  // [ENGINE] Entries as read (the only mark of earlier versions)
-  std::string recordedDamage_;   // [ENGINE] Damage: what an earlier session found
+  bool freeFileHolds_ = false;  // free.vlm may list stretches (it exists)
+  bool freeFileStale_ = false;  // stretches were taken since it was written
+  bool freeRecorded_ = false;   // [ENGINE] Free: the checksum free.vlm ends in, when written
+  uint32_t freeCheck_ = 0;
+  int chainsUnshared_ = -1;       // -1 unknown; 1: no two live entries share a chain
+  std::string damage_;            // not empty: damaged, open for reading only
+  TCommitMark mark_;              // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)
+  bool markRead_ = false;         // Open: xbase.vlm held a sound commit mark
+  std::string damagedMark_;       // Open: the text of a mark that fails its check
+  bool journalFinished_ = false;  // Open: a commit cut short was finished from its journal
+  bool markUnwritten_ = false;    // a commit's mark has yet to reach xbase.vlm
+  bool dropJournal_ = false;      // Open: the journal is done with once the mark is written
+  int64_t recordedEntries_ = 0;   // [ENGINE] Entries as read (the only mark of earlier versions)
+  std::string recordedDamage_;    // [ENGINE] Damage: what an earlier session found
   std::vector<std::string> openNotes_;
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;

@@ -17,7 +17,39 @@ TCommitMark TXBase::MarkNow() const {
   mark.Stamp = dataFile_ ? dataFile_->StampOnDisk() : 0;
   // IDs below the high-water mark were handed out: none is handed out again.
   mark.HighWater = std::max(mark_.HighWater, mark.Entries);
+  mark.Whole = true;
+  mark.IndexSum = gindex_.PendingSum();
+  NameChain(mark);
   return mark;
+}
+
+// The mark names a chain that a commit wrote and a live entry points to, so
+// that an open can tell storage.vlm from a copy of it made before: the
+// newest this commit wrote; else the one named before, while the commit
+// leaves its entry alone (its space is never reused meanwhile); else the
+// newest live record's.
+void TXBase::NameChain(TCommitMark& mark) const {
+  int64_t id = gindex_.NewestWrittenChain();
+  if (id == 0 && mark_.Whole && mark_.ChainId > 0 && mark_.ChainId < mark.Entries &&
+      !gindex_.Rewrites(mark_.ChainId)) {
+    mark.ChainId = mark_.ChainId;
+    mark.ChainCheck = mark_.ChainCheck;
+    return;
+  }
+  if (id == 0) id = NewestLiveChain();
+  TXGIndexRec entry;
+  uint32_t check = 0;
+  if (id == 0 || !dataFile_ || !gindex_.ReadEntry(entry, id) || !dataFile_->ChainCheck(entry.Position, check))
+    return;
+  mark.ChainId = id;
+  mark.ChainCheck = check;
+}
+
+int64_t TXBase::NewestLiveChain() const {
+  TXGIndexRec entry;
+  for (int64_t id = gindex_.RecordCount() - 1; id > 0; --id)
+    if (gindex_.ReadEntry(entry, id) && !entry.IsDeleted() && entry.Position > 0) return id;
+  return 0;
 }
 
 bool TXBase::CommitIndex() {

@@ -26,6 +26,8 @@ const char* const kEntries = "Entries";
 const char* const kCommit = "Commit";
 // Damage a session found: every later Open reports it and opens read-only.
 const char* const kDamage = "Damage";
+// The checksum free.vlm ends in, as last written.
+const char* const kFree = "Free";
 // Each sorted index file's checksum at its last save: "0041-000.idx=89ABCDEF".
 const char* const kIndexSuffix = ".idx";
 
@@ -71,9 +73,10 @@ void TXBase::ReadEngineState(const TCustomIniFile& ini) {
   mark_ = TCommitMark();
   const std::string mark = ini.ReadString(kEngine, kCommit, "");
   markRead_ = mark_.FromText(mark);
-  if (!markRead_ && !mark.empty())
-    openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + mark +
-                         "\"); Entries is taken instead");
+  damagedMark_ = markRead_ ? std::string() : mark;
+  const int64_t free = StrToInt64Def("$" + ini.ReadString(kEngine, kFree, ""), -1);
+  freeRecorded_ = free >= 0 && free <= int64_t(UINT32_MAX);
+  freeCheck_ = freeRecorded_ ? uint32_t(free) : 0;
   recordedDamage_ = ini.ReadString(kEngine, kDamage, "");
   recordedIndexes_.clear();
   for (const std::string& key : ini.ReadSection(kEngine)) {
@@ -86,6 +89,7 @@ void TXBase::ReadEngineState(const TCustomIniFile& ini) {
 void TXBase::WriteEngineState(TCustomIniFile& ini) const {
   ini.WriteString(kEngine, kEntries, IntToStr(mark_.Entries));
   ini.WriteString(kEngine, kCommit, mark_.ToText());
+  if (freeRecorded_) ini.WriteString(kEngine, kFree, IntToHex(freeCheck_, 8));
   for (const auto& [file, crc] : recordedIndexes_) ini.WriteString(kEngine, file, IntToHex(crc, 8));
 }
 

@@ -89,6 +89,12 @@ TXIndex* TXBase::OpenIndex(const std::string& kindName, uint32_t number, TXCompa
       if (!loaded && IndexFileRecorded(*index))
         MarkDamaged("The database is damaged: index.vlm does not match \"" +
                     ExtractFileName(index->FileName()) + "\"; it is opened for reading only");
+      // Another file than the one last saved (put back from another copy,
+      // changed by hand): it is rebuilt, and said so.
+      if (!IndexFileMatches(*index))
+        openNotes_.push_back("\"" + ExtractFileName(index->FileName()) +
+                             "\" is not the one the last commit recorded in xbase.vlm (put back from another "
+                             "copy?); it was rebuilt from index.vlm");
     }
     // A damaged file (its checksum differs from the one recorded at its last
     // save), or one that may lag behind the global index.

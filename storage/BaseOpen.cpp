@@ -30,10 +30,13 @@ std::string Count(int64_t n, const char* one, const char* many) {
 
 bool TXBase::SettleAtOpen() {
   dropJournal_ = false;
+  journalFinished_ = false;
   if (!recordedDamage_.empty()) SetDamaged(recordedDamage_);
   int64_t committed = CommittedCount();
   if (!SettleJournal(committed)) return false;
+  NoteDamagedMark();
   CheckCommittedCount(committed);
+  if (damage_.empty()) CheckFilesBelong();
   if (ReadOnly()) return true;
   GiveBackData();
   mark_ = MarkNow();
@@ -89,7 +92,15 @@ bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
   if (!ReadOnly() && !gindex_.Redo(journal, true)) unwritable_ = gindex_.LastError();
   if (ReadOnly() && !gindex_.Redo(journal, false)) return Fail(gindex_.LastError());
   committed = gindex_.RecordCount();
-  if (!journal.Legacy) mark_ = journal.After;
+  journalFinished_ = true;
+  if (!journal.Legacy) {
+    mark_ = journal.After;
+    markRead_ = true;
+  }
+  if (!damagedMark_.empty())
+    openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
+                         "\"); index.jnl, which checks out against the files, gives the mark anew");
+  damagedMark_.clear();
   openNotes_.push_back(ReadOnly() ? "The last commit was cut short; it was finished from index.jnl for this "
                                     "session only, as the files cannot take it now"
                                   : "The last commit was cut short; it was finished from index.jnl");
@@ -104,14 +115,16 @@ bool TXBase::JournalDone(const TXGIndexJournal& journal) const {
 }
 
 // Whether index.vlm is as the journal's commit left it: the mark it was
-// written against is the one recorded, every entry it appends that reached
-// the file is the journal's, every entry it rewrites holds its committed or
-// its new value, and with the committed values the tail is the one recorded.
+// written against is the one recorded (or the recorded one is damaged),
+// every entry it appends that reached the file is the journal's, every entry
+// it rewrites holds its committed or its new value, and with the committed
+// values the tail (and the whole index's sum) is the one it was written
+// against.
 bool TXBase::JournalFits(const TXGIndexJournal& journal, int64_t committed) const {
   const int64_t count = gindex_.RecordCount();
   if (journal.Legacy)  // it was written once its appended entries were on disk
     return committed > 0 && committed <= journal.After.Entries && count == journal.After.Entries;
-  if (!markRead_ || !(mark_ == journal.Before)) return false;
+  if (markRead_ ? !(mark_ == journal.Before) : damagedMark_.empty()) return false;
   const int64_t first = journal.Before.Entries;
   if (count < first || count > journal.After.Entries || dataFile_->Size() < journal.After.DataSize)
     return false;
@@ -119,10 +132,13 @@ bool TXBase::JournalFits(const TXGIndexJournal& journal, int64_t committed) cons
   for (int64_t id = first; id < count; ++id)
     if (!gindex_.ReadEntry(entry, id) || !(entry == journal.Appended[std::size_t(id - first)])) return false;
   std::map<int64_t, TXGIndexRec> committedValues;
+  uint64_t sum = gindex_.Sum(first);
   for (const auto& r : journal.Rewrites) {
     if (!gindex_.ReadEntry(entry, r.Id) || !(entry == r.Old || entry == r.New)) return false;
     committedValues[r.Id] = r.Old;
+    sum += TXGIndex::EntrySum(r.Id, r.Old) - TXGIndex::EntrySum(r.Id, entry);
   }
+  if (journal.Before.Whole && sum != journal.Before.IndexSum) return false;
   const uint32_t tail = TXGIndex::TailChecksum(first, [&](int64_t id) {
     auto it = committedValues.find(id);
     TXGIndexRec e;
@@ -143,13 +159,25 @@ void TXBase::SetJournalAside(const TXGIndexJournal& journal) {
     if (!aside.empty()) where = ExtractFileName(aside);
   }
   std::string what = journal.Legacy ? "an earlier version's commit" : "a commit";
-  const std::string text =
-      "The database is damaged: index.jnl holds " + what +
-      " that was cut short, and the files have changed since (another program wrote them?), "
-      "so it was not applied; it is kept as \"" +
-      where + "\" and the database is opened for reading only";
+  const std::string why = damagedMark_.empty()
+                              ? "the files have changed since (another program wrote them?)"
+                              : "the commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
+                                    "\") and the journal does not check out against the files";
+  damagedMark_.clear();
+  const std::string text = "The database is damaged: index.jnl holds " + what + " that was cut short, and " +
+                           why + ", so it was not applied; it is kept as \"" + where +
+                           "\" and the database is opened for reading only";
   if (ReadOnly()) return SetDamaged(text);
   MarkDamaged(text);
+}
+
+// A mark that fails its own check, with no journal to give it anew: the
+// count xbase.vlm gives besides it is taken, as from an earlier version.
+void TXBase::NoteDamagedMark() {
+  if (damagedMark_.empty()) return;
+  openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
+                       "\"); Entries is taken instead");
+  damagedMark_.clear();
 }
 
 void TXBase::CheckCommittedCount(int64_t committed) {

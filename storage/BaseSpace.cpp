@@ -4,8 +4,12 @@
 // replaced it has reached the disk. free.vlm, written after index.vlm, lists
 // the free space for the next session; it is removed before an index commit
 // that may point into space it lists, so that it never outlives its truth.
+// xbase.vlm records the checksum free.vlm ends in: a free.vlm that is
+// missing, damaged or not the one recorded (a crash between the two, a copy
+// put back) is found again from the index at open, so no space is lost.
 #include <algorithm>
 
+#include "classlib/SysUtils.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
 #include "storage/Base.h"
@@ -18,7 +22,65 @@ void TXBase::LoadFreeSpace() {
   freeFileHolds_ = FileExists(FreeFileName());
   freeFileStale_ = false;
   chainsUnshared_ = -1;
-  if (freeFileHolds_) free_.Load(FreeFileName(), GUID, dataFile_->Size());
+  uint32_t check = 0;
+  const bool sound = freeFileHolds_ && free_.LoadSound(FreeFileName(), GUID, dataFile_->Size(), check);
+  if (sound && freeRecorded_ && check == freeCheck_) return;
+  // A database that writes nothing takes no space either.
+  if (ReadOnly() || !gindex_.Bound()) return;
+  const bool recordedOther = freeFileHolds_ && freeRecorded_;
+  if (!RebuildFreeSpace()) return;
+  if (free_.FreeBytes() > 0 && (recordedOther || !freeFileHolds_))
+    openNotes_.push_back(std::string(freeFileHolds_ ? "free.vlm is not the one the last commit recorded in "
+                                                      "xbase.vlm (put back from another copy?)"
+                                                    : "free.vlm was missing") +
+                         "; the free space of storage.vlm was found again from index.vlm: " +
+                         IntToStr(free_.FreeBytes()) + " bytes");
+  SaveFreeFile();
+}
+
+// The space of storage.vlm that no live entry's chain takes. A chain whose
+// tags do not form one is damage: nothing is free, and nothing is written.
+bool TXBase::RebuildFreeSpace() {
+  free_.Clear();
+  std::vector<std::pair<int64_t, int64_t>> taken;
+  taken.reserve(std::size_t(gindex_.RecordCount()));
+  int64_t broken = 0;
+  gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
+    if (entry.IsDeleted() || entry.Position <= 0 || dataFile_->ChainPieces(entry.Position, taken))
+      return true;
+    broken = id;
+    return false;
+  });
+  if (broken > 0) {
+    SetDamaged("The database is damaged: the chain of record \"" + IntToHex(uint64_t(broken), 16) +
+               "\" in storage.vlm is broken; it is opened for reading only");
+    return false;
+  }
+  std::sort(taken.begin(), taken.end());
+  int64_t at = int64_t(XFileHeaderSize);
+  // Two entries may share a chain (only a damaged index shows that): the
+  // space either takes is not free.
+  for (const auto& [position, bytes] : taken) {
+    if (position > at) free_.Release(at, position - at);
+    at = std::max(at, position + bytes);
+  }
+  const int64_t size = dataFile_->Size();
+  if (size > at) free_.Release(at, size - at);
+  return true;
+}
+
+// Writes free.vlm and notes its checksum for xbase.vlm, whose next write
+// records it; false (only space is lost) when it cannot be written.
+bool TXBase::SaveFreeFile() {
+  uint32_t check = 0;
+  if (!free_.Save(FreeFileName(), GUID, dataFile_->Size(), hooks_, &check)) return false;
+  freeFileHolds_ = true;
+  freeFileStale_ = false;
+  free_.MarkSaved();
+  if (!freeRecorded_ || freeCheck_ != check) engineStateDirty_ = true;
+  freeRecorded_ = true;
+  freeCheck_ = check;
+  return true;
 }
 
 // Removes free.vlm for good (the folder synced): no later Open may take its
@@ -41,12 +103,9 @@ bool TXBase::BeforeIndexCommit() {
 // the next session.
 void TXBase::AfterIndexCommit() {
   free_.Committed();
-  if (!free_.Changed() && (freeFileHolds_ || free_.Count() == 0)) return;
-  if (free_.Save(FreeFileName(), GUID, dataFile_->Size(), hooks_)) {
-    freeFileHolds_ = true;
-    freeFileStale_ = false;
-    free_.MarkSaved();
-  }
+  // Written even when nothing is free: a missing free.vlm is one to rebuild.
+  if (!free_.Changed() && freeFileHolds_) return;
+  SaveFreeFile();
 }
 
 // Writes the record's encoding (in recordStream_) to free space that fits it,

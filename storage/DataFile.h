@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/BinaryFile.h"
@@ -158,6 +159,13 @@ class TXFile {
   // Cuts the file to size bytes (never into the header) and syncs it; false
   // with LastError.
   bool Truncate(int64_t size);
+  // DataFileChains.cpp. The CRC-32 of a one-chunk chain's data tag and end
+  // tag (18 bytes: the length, kind and checksum of what it holds); false
+  // when no such chain begins at position.
+  bool ChainCheck(int64_t position, uint32_t& check);
+  // Appends the stretches (position, bytes) that the chain at position
+  // takes, tags included; false when its tags do not form a chain.
+  bool ChainPieces(int64_t position, std::vector<std::pair<int64_t, int64_t>>& pieces);
 
  private:
   bool Fail(std::string message);

@@ -109,6 +109,12 @@ std::vector<std::pair<int64_t, int64_t>> TFreeSpace::Stretches() const {
 }
 
 bool TFreeSpace::Load(const std::string& fileName, const TGUID& guid, int64_t dataSize) {
+  uint32_t check = 0;
+  return LoadSound(fileName, guid, dataSize, check) && !byPos_.empty();
+}
+
+bool TFreeSpace::LoadSound(const std::string& fileName, const TGUID& guid, int64_t dataSize,
+                           uint32_t& check) {
   byPos_.clear();
   bySize_.clear();
   freeBytes_ = 0;
@@ -135,11 +141,12 @@ bool TFreeSpace::Load(const std::string& fileName, const TGUID& guid, int64_t da
   }
   for (auto& [position, size] : stretches) Insert(position, size);
   changed_ = false;
-  return !stretches.empty();
+  check = stored;
+  return true;
 }
 
-bool TFreeSpace::Save(const std::string& fileName, const TGUID& guid, int64_t dataSize,
-                      FileHooks& hooks) const {
+bool TFreeSpace::Save(const std::string& fileName, const TGUID& guid, int64_t dataSize, FileHooks& hooks,
+                      uint32_t* check) const {
   std::string data(kMagic, sizeof kMagic);
   const auto id = guid.ToBytes();
   data.append(reinterpret_cast<const char*>(id.data()), id.size());
@@ -151,6 +158,7 @@ bool TFreeSpace::Save(const std::string& fileName, const TGUID& guid, int64_t da
   }
   const uint32_t crc = Checksum(data, data.size());
   for (int i = 0; i < 4; ++i) data.push_back(char(uint8_t(crc >> (8 * i))));
+  if (check) *check = crc;
   return WriteFileAtomic(fileName, data, hooks);
 }
 

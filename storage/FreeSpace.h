@@ -35,9 +35,13 @@ class TFreeSpace {
   // file, or one that does not fit a data file of dataSize bytes, gives an
   // empty list. True when stretches were loaded.
   bool Load(const std::string& fileName, const TGUID& guid, int64_t dataSize);
-  // Writes the free stretches (not the pending ones) through a temporary file.
+  // As Load; true when the file is sound (its list, maybe empty, is loaded),
+  // with the checksum it ends in.
+  bool LoadSound(const std::string& fileName, const TGUID& guid, int64_t dataSize, uint32_t& check);
+  // Writes the free stretches (not the pending ones) through a temporary file;
+  // check (when given) receives the checksum the file ends in.
   bool Save(const std::string& fileName, const TGUID& guid, int64_t dataSize,
-            FileHooks& hooks = FileHooks::None()) const;
+            FileHooks& hooks = FileHooks::None(), uint32_t* check = nullptr) const;
 
   int64_t FreeBytes() const { return freeBytes_; }
   int64_t PendingBytes() const { return pendingBytes_; }

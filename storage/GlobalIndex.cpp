@@ -61,6 +61,7 @@ bool TXGIndex::Reset(TXBase& database) {
   base_ = &database;
   entries_.assign(1, TXGIndexRec{0, 0, 0});
   writtenCount_ = 1;
+  committedSum_ = 0;
   // Should the reopen fail, the index stays bound without a file: appends and
   // commits then fail with this text.
   if (!file_.Open(fileName_, BinaryFile::Mode::ReadWrite, database.Hooks()))
@@ -116,6 +117,7 @@ bool TXGIndex::Open(TXBase& database) {
   }
   entries_ = std::move(entries);
   writtenCount_ = records;
+  committedSum_ = Sum(records);
   dirty_.clear();
   base_ = &database;
   return true;
@@ -132,6 +134,7 @@ void TXGIndex::Unbind() {
   dirty_.clear();
   fresh_.clear();
   writtenCount_ = 0;
+  committedSum_ = 0;
 }
 
 int64_t TXGIndex::Append(uint32_t kindId, int64_t position) {
@@ -278,6 +281,7 @@ bool TXGIndex::Redo(const TXGIndexJournal& journal, bool write) {
   }
   dirty_.clear();
   fresh_.clear();
+  committedSum_ = Sum(RecordCount());
   if (!write) {
     writtenCount_ = RecordCount();
     return true;
@@ -298,6 +302,52 @@ uint32_t TXGIndex::TailChecksum(int64_t count, const std::function<TXGIndexRec(i
     PutGIndexEntry(bytes.data() + bytes.size() - GIndexRecordSize, entryAt(id));
   }
   return CalcCRC32(bytes.data(), bytes.size());
+}
+
+namespace {
+// The finaliser of a well-known 64-bit mixing generator: every input bit
+// reaches every output bit.
+uint64_t Mix(uint64_t z) {
+  z ^= z >> 30;
+  z *= 0xBF58476D1CE4E5B9ull;
+  z ^= z >> 27;
+  z *= 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+}  // namespace
+
+uint64_t TXGIndex::EntrySum(int64_t id, const TXGIndexRec& entry) {
+  const uint64_t low = uint64_t(entry.Position);
+  const uint64_t high = uint64_t(entry.KindId) | uint64_t(entry.Flags) << 32;
+  return Mix(Mix(Mix(uint64_t(id)) ^ low) ^ high);
+}
+
+uint64_t TXGIndex::Sum(int64_t count) const {
+  uint64_t sum = 0;
+  const int64_t end = std::min(count, RecordCount());
+  for (int64_t id = 1; id < end; ++id) sum += EntrySum(id, entries_[std::size_t(id)]);
+  return sum;
+}
+
+uint64_t TXGIndex::PendingSum() const {
+  uint64_t sum = committedSum_;
+  for (const auto& [id, old] : dirty_) sum += EntrySum(id, entries_[std::size_t(id)]) - EntrySum(id, old);
+  for (int64_t id = std::max<int64_t>(1, writtenCount_); id < RecordCount(); ++id)
+    sum += EntrySum(id, entries_[std::size_t(id)]);
+  return sum;
+}
+
+int64_t TXGIndex::NewestWrittenChain() const {
+  for (int64_t id = RecordCount() - 1; id >= std::max<int64_t>(1, writtenCount_); --id) {
+    const TXGIndexRec& e = entries_[std::size_t(id)];
+    if (e.Position > 0 && !e.IsDeleted()) return id;
+  }
+  int64_t newest = 0;
+  for (const auto& [id, old] : dirty_) {
+    const TXGIndexRec& e = entries_[std::size_t(id)];
+    if (id > newest && e.Position > 0 && !e.IsDeleted() && e.Position != old.Position) newest = id;
+  }
+  return newest;
 }
 
 bool TXGIndex::Commit() {
@@ -325,6 +375,7 @@ bool TXGIndex::Commit(const TCommitMark& before, const TCommitMark& after) {
   // to the fresh chains: none may be overwritten any more.
   fresh_.clear();
   if (!ok) return false;
+  committedSum_ = PendingSum();
   dirty_.clear();
   writtenCount_ = RecordCount();
   return true;

@@ -102,6 +102,20 @@ class TXGIndex {
   // mark keeps to know index.vlm again; entryAt gives entry id.
   uint32_t TailChecksum(int64_t count) const;
   static uint32_t TailChecksum(int64_t count, const std::function<TXGIndexRec(int64_t id)>& entryAt);
+  // The whole index's checksum is the sum (mod 2^64) of EntrySum over the
+  // entries 1 .. count-1: order-independent, so a commit updates it by the
+  // entries it writes alone. EntrySum mixes the ID with the entry's stored
+  // bytes.
+  static uint64_t EntrySum(int64_t id, const TXGIndexRec& entry);
+  uint64_t Sum(int64_t count) const;
+  // The sum of the committed entries, and the one the pending commit gives.
+  uint64_t CommittedSum() const { return committedSum_; }
+  uint64_t PendingSum() const;
+  // The highest pending entry that points to a chain other than its file
+  // value: a live record this commit wrote. 0 when there is none.
+  int64_t NewestWrittenChain() const;
+  // Whether the commit under way rewrites entry id.
+  bool Rewrites(int64_t id) const { return dirty_.count(id) != 0; }
   // Whether the chain that entry id points to was written after the last
   // commit, so that no entry in the file refers to it yet and it may be
   // rewritten in place. Chains the file refers to are never overwritten.
@@ -132,6 +146,7 @@ class TXGIndex {
   int64_t writtenCount_ = 0;                        // entries [0, writtenCount_) are in the file
   std::unordered_map<int64_t, TXGIndexRec> dirty_;  // rewritten entries below writtenCount_: their file value
   std::vector<bool> fresh_;                         // see IsFresh
+  uint64_t committedSum_ = 0;                       // Sum of the entries in the file
   std::string lastError_;
 };
 

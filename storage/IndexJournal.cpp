@@ -11,13 +11,18 @@ namespace qv {
 namespace {
 
 // index.jnl, all little-endian:
-//   8 bytes "QVJNL002", the database ID (16 bytes), the mark before and the
-//   mark after (36 bytes each), u64 count r of rewritten entries, u32 checksum
+//   8 bytes "QVJNL003", the database ID (16 bytes), the mark before and the
+//   mark after (56 bytes each), u64 count r of rewritten entries, u32 checksum
 //   of all that; then After.Entries - Before.Entries appended entries (16
 //   bytes each), r times (u64 ID, committed entry, new entry), and a u32
-//   checksum of everything before it.
-const char kMagic[8] = {'Q', 'V', 'J', 'N', 'L', '0', '0', '2'};
-constexpr std::size_t kHead = 8 + 16 + 2 * TCommitMark::kBytes + 8;
+//   checksum of everything before it. "QVJNL002", of the version before,
+//   differs only in its marks (36 bytes each: the five values of a short mark).
+const char kMagic[8] = {'Q', 'V', 'J', 'N', 'L', '0', '0', '3'};
+const char kMagic2[8] = {'Q', 'V', 'J', 'N', 'L', '0', '0', '2'};
+constexpr std::size_t HeadBytes(std::size_t markBytes) {
+  return 8 + 16 + 2 * markBytes + 8;
+}
+constexpr std::size_t kHead = HeadBytes(TCommitMark::kBytes);
 constexpr std::size_t kRewrite = 8 + 2 * GIndexRecordSize;
 // The earlier layout: the database ID, the count the commit gives, the count
 // n of rewritten entries, n times (ID, new entry), the checksum.
@@ -64,32 +69,36 @@ TXGIndexJournal TXGIndexJournal::Read(const std::string& fileName, const TGUID& 
     journal.Damaged("cannot be read");
     return journal;
   }
-  if (data.size() >= sizeof kMagic && std::memcmp(data.data(), kMagic, sizeof kMagic) == 0)
-    journal.Parse(data, guid);
-  else if (data.size() < sizeof kMagic && std::memcmp(data.data(), kMagic, data.size()) == 0)
+  const bool whole = data.size() >= sizeof kMagic && std::memcmp(data.data(), kMagic, sizeof kMagic) == 0;
+  if (whole || (data.size() >= sizeof kMagic2 && std::memcmp(data.data(), kMagic2, sizeof kMagic2) == 0))
+    journal.Parse(data, guid, whole);
+  else if (data.size() < sizeof kMagic && (std::memcmp(data.data(), kMagic, data.size()) == 0 ||
+                                           std::memcmp(data.data(), kMagic2, data.size()) == 0))
     journal.Torn("ends within its header");
   else
     journal.ParseLegacy(data, guid);
   return journal;
 }
 
-void TXGIndexJournal::Parse(const std::string& data, const TGUID& guid) {
+void TXGIndexJournal::Parse(const std::string& data, const TGUID& guid, bool whole) {
   const auto* p = reinterpret_cast<const uint8_t*>(data.data());
-  if (data.size() < kHead + 4) return void(Torn("ends within its header"));
-  if (GetU32(p + kHead) != CalcCRC32(p, kHead)) return void(Damaged("has a header that fails its checksum"));
+  const std::size_t markBytes = whole ? TCommitMark::kBytes : TCommitMark::kShortBytes;
+  const std::size_t head = HeadBytes(markBytes);
+  if (data.size() < head + 4) return void(Torn("ends within its header"));
+  if (GetU32(p + head) != CalcCRC32(p, head)) return void(Damaged("has a header that fails its checksum"));
   if (!(TGUID::FromBytes(p + 8) == guid)) return void(Damaged("belongs to another database"));
-  Before = TCommitMark::Get(p + 24);
-  After = TCommitMark::Get(p + 24 + TCommitMark::kBytes);
-  const uint64_t rewrites = GetU64(p + kHead - 8);
+  Before = TCommitMark::Get(p + 24, whole);
+  After = TCommitMark::Get(p + 24 + markBytes, whole);
+  const uint64_t rewrites = GetU64(p + head - 8);
   if (Before.Entries < 1 || After.Entries < Before.Entries || After.Entries > kMaxEntries ||
       rewrites > uint64_t(kMaxEntries))
     return void(Damaged("has a header with impossible counts"));
   const std::size_t appended = std::size_t(After.Entries - Before.Entries);
-  const std::size_t size = kHead + 4 + appended * GIndexRecordSize + std::size_t(rewrites) * kRewrite + 4;
+  const std::size_t size = head + 4 + appended * GIndexRecordSize + std::size_t(rewrites) * kRewrite + 4;
   if (data.size() < size) return void(Torn("is shorter than its header says"));
   // Bytes past the length it gives (a torn append after it) are not its own.
   if (GetU32(p + size - 4) != CalcCRC32(p, size - 4)) return void(Damaged("fails its checksum"));
-  const uint8_t* at = p + kHead + 4;
+  const uint8_t* at = p + head + 4;
   for (std::size_t i = 0; i < appended; ++i, at += GIndexRecordSize) Appended.push_back(GetGIndexEntry(at));
   for (uint64_t i = 0; i < rewrites; ++i, at += kRewrite) {
     TRewrite r{int64_t(GetU64(at)), GetGIndexEntry(at + 8), GetGIndexEntry(at + 8 + GIndexRecordSize)};

@@ -34,7 +34,7 @@ struct TXGIndexJournal {
 
   TState State = TState::None;
   bool Legacy = false;
-  TCommitMark Before, After;          // Legacy: After.Entries only
+  TCommitMark Before, After;          // Legacy: After.Entries only; short marks in a "QVJNL002" one
   std::vector<TXGIndexRec> Appended;  // entries Before.Entries .. After.Entries-1
   std::vector<TRewrite> Rewrites;     // ascending IDs
   std::string Problem;                // Torn and Damaged: what was found ("fails its checksum")
@@ -47,7 +47,7 @@ struct TXGIndexJournal {
 
  private:
   void ParseLegacy(const std::string& data, const TGUID& guid);
-  void Parse(const std::string& data, const TGUID& guid);
+  void Parse(const std::string& data, const TGUID& guid, bool whole);
   bool Torn(const std::string& why);
   bool Damaged(const std::string& why);
 };

@@ -288,7 +288,12 @@ TEST_F(CommitMeetsReadOnly, ASettlingOpenKilledAtAnyWriteLeavesAnotherToSettle) 
 // so the next writable session finds it afresh, and remembers it.
 TEST_F(CommitMeetsReadOnly, ADamageFoundIsRememberedOnlyWhereItCanBeWritten) {
   const std::string folder = dir / "template";
-  fs::resize_file(folder + "/storage.vlm", fs::file_size(folder + "/storage.vlm") - 300);
+  // Overwritten in the middle, where nothing the open reads lies.
+  {
+    std::fstream data(folder + "/storage.vlm", std::ios::in | std::ios::out | std::ios::binary);
+    data.seekp(std::streamoff(fs::file_size(folder + "/storage.vlm") / 2));
+    data << std::string(256, '\xA5');
+  }
   auto session = [&](bool media, bool search) {
     RecordingHost host;
     host.folder = folder;

@@ -1,7 +1,7 @@
 // The catalogue's commit point as a user meets it: a disc another writer
-// added (keeping to the stored format, which leaves the engine's section of
-// xbase.vlm as it was) keeps every search row; damage a search found keeps
-// the catalogue read-only in the next session, so no ID is handed out again.
+// added (keeping to the stored format, which removes the commit mark it does
+// not keep up) keeps every search row; damage a search found keeps the
+// catalogue read-only in the next session, so no ID is handed out again.
 #include <filesystem>
 
 #include "classlib/IniFiles.h"
@@ -52,7 +52,14 @@ TEST_F(CommitPoint, ADiscAnotherWriterAddedKeepsEveryRow) {
   const std::multiset<std::string> both = All();
   ASSERT_EQ(Of(both, "Second").size(), 12u);
   ASSERT_TRUE(engine->CloseDatabase());
+  // The writer leaves [ENGINE] as it was, but for the mark of a commit that
+  // is no longer the last.
   ASSERT_TRUE(WriteFileAtomic(File("xbase.vlm"), description));
+  {
+    TMemIniFile ini(File("xbase.vlm"));
+    ini.DeleteKey("ENGINE", "Commit");
+    ASSERT_TRUE(ini.UpdateFile());
+  }
   const int64_t index = FileSizeOf(File("index.vlm"));
 
   host.console.clear();

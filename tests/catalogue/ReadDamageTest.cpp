@@ -130,7 +130,7 @@ class ReadDamageTest : public EngineFixture {
 void ReadDamageTest::ExpectLostFolderNameSeen(const std::function<void(int64_t)>& damage) {
   const int64_t dir1 = NameID("dir1", true);
   DamageAndReopen([&] { damage(dir1); });
-  EXPECT_FALSE(engine->Base->ReadOnly());
+  EXPECT_TRUE(engine->Base->ReadOnly());  // the commit mark's sum of index.vlm differs
   host.console.clear();
   EXPECT_TRUE(engine->Search(Files("f1_7*.txt")));
   EXPECT_EQ(Entries().size(), 11u);

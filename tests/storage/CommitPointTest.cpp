@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -381,6 +382,115 @@ TEST_F(CommitPointTest, DataWrittenAfterTheLastCommitIsGivenBack) {
   EXPECT_EQ(Size("storage.vlm"), grown);
   EXPECT_EQ(Items(base), Named(0, 11));
   ASSERT_TRUE(base.Close());
+}
+
+// A description written by the version before, whose mark holds the five
+// values only (and no free.vlm checksum), opens as it did; the next commit
+// records the whole mark, which then finds a changed entry anywhere in
+// index.vlm, where the five values saw only the last sixteen.
+TEST_F(CommitPointTest, AnEarlierVersionsMarkIsTakenAndMadeWhole) {
+  AddItems(0, 40, true);
+  TCommitMark mark;
+  ASSERT_TRUE(mark.FromText(EngineKey("Commit")));
+  EXPECT_TRUE(mark.Whole);
+  TCommitMark shorter = mark;
+  shorter.Whole = false;
+  shorter.IndexSum = 0;
+  shorter.ChainId = 0;
+  shorter.ChainCheck = 0;
+  const std::string text = shorter.ToText();
+  ASSERT_EQ(std::count(text.begin(), text.end(), ':'), 5);
+  SetEngineKey("Commit", text);
+  SetEngineKey("Free", "");
+  {
+    TXBase base;
+    ASSERT_TRUE(OpenDb(base)) << base.LastError;
+    EXPECT_FALSE(base.ReadOnly()) << base.DamageText();
+    EXPECT_TRUE(base.OpenNotes().empty()) << testing::PrintToString(base.OpenNotes());
+    EXPECT_EQ(Items(base), Named(0, 40));
+    AddItem(base, 40, "n40");
+    ASSERT_TRUE(base.Close());
+  }
+  ASSERT_TRUE(mark.FromText(EngineKey("Commit")));
+  EXPECT_TRUE(mark.Whole);
+  EXPECT_FALSE(EngineKey("Free").empty());
+  std::string index = Read("index.vlm");
+  index[3 * 16 + 12] ^= 2;  // entry 3 flagged deleted, far from the tail
+  Write("index.vlm", index);
+  TXBase base;
+  ASSERT_TRUE(OpenDb(base));
+  EXPECT_TRUE(base.ReadOnly());
+  EXPECT_NE(base.DamageText().find("index.vlm"), std::string::npos) << base.DamageText();
+  ASSERT_TRUE(base.Close());
+}
+
+// The mark's text: a whole one reads back as written, and any changed
+// character fails its check.
+TEST(CommitMarkText, ReadsBackAndRefusesAChangedCharacter) {
+  TCommitMark mark;
+  mark.Entries = 1234;
+  mark.TailCrc = 0x89ABCDEF;
+  mark.DataSize = 734016;
+  mark.Stamp = 0x40E6C1B7A3D2E000ull;
+  mark.HighWater = 1300;
+  mark.Whole = true;
+  mark.IndexSum = 0xFEDCBA9876543210ull;
+  mark.ChainId = 1200;
+  mark.ChainCheck = 0x0F1E2D3C;
+  const std::string text = mark.ToText();
+  TCommitMark back;
+  ASSERT_TRUE(back.FromText(text));
+  EXPECT_EQ(back, mark);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::string changed = text;
+    changed[i] = changed[i] == '1' ? '2' : '1';
+    TCommitMark m;
+    EXPECT_FALSE(m.FromText(changed)) << changed;
+  }
+}
+
+void PutU32(std::string& s, std::size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + std::size_t(i)] = char(uint8_t(v >> (8 * i)));
+}
+
+// A session of the version before, killed with its journal on disk: its
+// journal ("QVJNL002", marks of five values) and its short mark in
+// xbase.vlm. This version finishes the commit from it, as that one would.
+TEST_F(CommitPointTest, AJournalOfTheVersionBeforeIsFinished) {
+  KillAfterJournal();
+  const std::string journal = Read("index.jnl");
+  constexpr std::size_t kLong = TCommitMark::kBytes, kShort = TCommitMark::kShortBytes;
+  const std::size_t head = 8 + 16 + 2 * kLong + 8;
+  ASSERT_EQ(journal.compare(0, 8, "QVJNL003"), 0);
+  std::string old = "QVJNL002" + journal.substr(8, 16) + journal.substr(24, kShort) +
+                    journal.substr(24 + kLong, kShort) + journal.substr(head - 8, 8) + std::string(4, '\0');
+  PutU32(old, old.size() - 4, CalcCRC32(reinterpret_cast<const uint8_t*>(old.data()), old.size() - 4));
+  old += journal.substr(head + 4, journal.size() - head - 8) + std::string(4, '\0');
+  PutU32(old, old.size() - 4, CalcCRC32(reinterpret_cast<const uint8_t*>(old.data()), old.size() - 4));
+  Write("index.jnl", old);
+  TCommitMark mark;
+  ASSERT_TRUE(mark.FromText(EngineKey("Commit")));
+  TCommitMark shorter;
+  shorter.Entries = mark.Entries;
+  shorter.TailCrc = mark.TailCrc;
+  shorter.DataSize = mark.DataSize;
+  shorter.Stamp = mark.Stamp;
+  shorter.HighWater = mark.HighWater;
+  SetEngineKey("Commit", shorter.ToText());
+  SetEngineKey("Free", "");
+  {
+    TXBase base;
+    ASSERT_TRUE(OpenDb(base)) << base.LastError;
+    EXPECT_FALSE(base.ReadOnly()) << base.DamageText();
+    EXPECT_TRUE(NoteHas(base, "finished from index.jnl")) << testing::PrintToString(base.OpenNotes());
+    auto items = Items(base);
+    EXPECT_EQ(items.size(), 22u);
+    EXPECT_EQ(items[0], "renamed");
+    ASSERT_TRUE(base.Close());
+  }
+  EXPECT_FALSE(fs::exists(File("index.jnl")));
+  ASSERT_TRUE(mark.FromText(EngineKey("Commit")));
+  EXPECT_TRUE(mark.Whole);
 }
 
 }  // namespace
