@@ -130,8 +130,10 @@ const TDiscData& TDiscList::DiscAt(int32_t index) const {
 
 void TDiscList::SetDisc(int32_t index, const TDiscData& data) {
   QV_ASSERT(index >= 0 && index < Count());
+  const bool renamed = discs_[std::size_t(index)]->Data.Label != data.Label;
   discs_[std::size_t(index)]->Data = data;
   discs_[std::size_t(index)]->Modified = true;
+  if (renamed) KeepIndexOrder();
 }
 
 void TDiscList::SetCounts(int32_t index, int64_t files, int64_t folders) {
@@ -234,10 +236,7 @@ void TDiscList::SaveDisc(int32_t index) {
 }
 
 void TDiscList::LoadAll() {
-  if (!DiscIndex) return;
-  std::vector<int64_t> ids;
-  for (int i = 0; i < DiscIndex->Count(); ++i) ids.push_back(DiscIndex->GetItem(i));
-  for (int64_t id : ids) LoadDisc(id);
+  if (DiscIndex) LoadIndexed();
 }
 
 void TDiscList::SaveAll() {

@@ -65,6 +65,8 @@ class TDiscList {
   int32_t LoadDisc(int64_t id);
   // Writes a modified disc into its record; the record goes out at the next flush.
   void SaveDisc(int32_t index);
+  // Loads the discs of the disc index, mending what an earlier build left
+  // there (DiscIndexOrder.cpp).
   void LoadAll();
   void SaveAll();
   int32_t AddDisc(const TDiscData& data);
@@ -78,6 +80,8 @@ class TDiscList {
   TFileData* ProcPath(const std::string& rest, TFileData* node);
   bool DeleteDisc(int64_t id);
   bool DeleteFolderTree(int64_t ref);
+  // The disc index in label order again, after a rename (DiscIndexOrder.cpp).
+  void KeepIndexOrder();
 
   TXBase* Base = nullptr;
   const TRecKind* DiscKind = nullptr;
@@ -108,6 +112,10 @@ class TDiscList {
   void Progress(int64_t done, int64_t total);
   void WriteDisc(TXRecData* rec, const TDiscData& d);
   void RenumberAfterDelete(int32_t category);
+  std::vector<int64_t> IdsInLabelOrder() const;
+  bool DropFromIndex(int64_t id);
+  bool DeletedDiscIsLive(int64_t id);
+  void LoadIndexed();
   void CategoriesChanged();
 
   IEngineHost& host_;
