@@ -299,37 +299,39 @@ TEST_F(DamageTest, AnyByteOfTheGlobalIndexChangedNeverHidesARowSilently) {
     const std::string got = ReadAll(c.folder + "outcome.txt");
     const std::size_t nl = got.find('\n');
     if (nl == std::string::npos) return;
-    ++silent;
-    ADD_FAILURE() << c.what << ": silently different\n" << got;
-  } fs::remove_all(c.folder);
-};
-for (int seed = 1; seed <= kCases; ++seed) {
-  std::mt19937 random{uint32_t(seed)};
-  const std::size_t at = random() % index.size();
-  const char to = char(uint8_t(index[at]) ^ uint8_t(1 + random() % 255));
-  Case c{0, *dir_ / ("byte/" + std::to_string(seed) + "/"),
-         "byte " + std::to_string(at) + " set to " + std::to_string(uint8_t(to))};
-  fs::create_directories(c.folder);
-  fs::copy(*dir_ / "pristine", c.folder, fs::copy_options::recursive);
-  std::string damaged = index;
-  damaged[at] = to;
-  WriteAll(c.folder + "index.vlm", damaged);
-  std::fflush(nullptr);
-  c.pid = ::fork();
-  if (c.pid == 0) {
-    ::alarm(60);
-    const Outcome o = Look(c.folder);
-    WriteAll(c.folder + "outcome.txt", std::to_string(o.errors) + "\n" + o.seen);
-    ::_exit(0);
+    if (got.substr(nl + 1) != sound.seen && std::stoi(got.substr(0, nl)) == 0) {
+      ++silent;
+      ADD_FAILURE() << c.what << ": silently different\n" << got;
+    }
+    fs::remove_all(c.folder);
+  };
+  for (int seed = 1; seed <= kCases; ++seed) {
+    std::mt19937 random{uint32_t(seed)};
+    const std::size_t at = random() % index.size();
+    const char to = char(uint8_t(index[at]) ^ uint8_t(1 + random() % 255));
+    Case c{0, *dir_ / ("byte/" + std::to_string(seed) + "/"),
+           "byte " + std::to_string(at) + " set to " + std::to_string(uint8_t(to))};
+    fs::create_directories(c.folder);
+    fs::copy(*dir_ / "pristine", c.folder, fs::copy_options::recursive);
+    std::string damaged = index;
+    damaged[at] = to;
+    WriteAll(c.folder + "index.vlm", damaged);
+    std::fflush(nullptr);
+    c.pid = ::fork();
+    if (c.pid == 0) {
+      ::alarm(60);
+      const Outcome o = Look(c.folder);
+      WriteAll(c.folder + "outcome.txt", std::to_string(o.errors) + "\n" + o.seen);
+      ::_exit(0);
+    }
+    running.push_back(c);
+    if (running.size() >= kAtOnce) {
+      reap(running.front());
+      running.erase(running.begin());
+    }
   }
-  running.push_back(c);
-  if (running.size() >= kAtOnce) {
-    reap(running.front());
-    running.erase(running.begin());
-  }
-}
-for (Case& c : running) reap(c);
-EXPECT_EQ(silent, 0);
+  for (Case& c : running) reap(c);
+  EXPECT_EQ(silent, 0);
 }
 
 }  // namespace
