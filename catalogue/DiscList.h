@@ -69,7 +69,15 @@ class TDiscList {
   // there (DiscIndexOrder.cpp).
   void LoadAll();
   void SaveAll();
-  int32_t AddDisc(const TDiscData& data);
+  // The new disc's position, or -1 after an error line. With committed
+  // given, a flush that fails is left to the caller: *committed false, the
+  // disc listed in memory only.
+  int32_t AddDisc(const TDiscData& data, bool* committed = nullptr);
+  // The disc as its stored record holds it, read again (the pool holding no
+  // change of it); or out of the list and the disc index, when that record
+  // was never committed.
+  bool Reload(int32_t index);
+  void Unlist(int32_t index);
   int64_t EstimateResults(const TSearchOpts& opts) const;
 
   // Browsing, finding folders of the browsed tree, deleting.
