@@ -22,6 +22,7 @@
 
 #include "bench/NullHost.h"
 #include "catalogue/Engine.h"
+#include "platform/FaultInjector.h"
 
 namespace fs = std::filesystem;
 using namespace qv;
@@ -203,6 +204,57 @@ Readd MeasureReadd(const std::string& cacheRoot) {
   return r;
 }
 
+// A disc that fills up while an add's records are written (the file layer
+// fails every write from the add's first record on), then a search and the
+// close of that session: both as quick as in any other session, since the
+// session writes nothing more.
+struct FullAdd {
+  double searchMs = -1;
+  double closeMs = -1;
+  int64_t rows = 0;
+};
+
+FullAdd MeasureFullAdd(const std::string& cacheRoot) {
+  const std::string cache = cacheRoot + "/tree-v3-10000";
+  if (CachedTree(cache, 10000, 300, 12345).empty()) return {};
+  const std::string db = cache + "/full-db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  FaultInjector faults;
+  FullAdd r;
+  {
+    TEngine engine(host, QV_BENCH_APP_DIR, faults);
+    if (!engine.NewDatabase("", "Full")) return {};
+    TScanOpts scan;
+    scan.Path = cache + "/t";
+    TDiscData disc;
+    disc.Label = u"Whole";
+    engine.AddDisc(scan, disc);
+    // The writes of listing a disc without its files: the add below gets
+    // that far and no further.
+    TScanOpts none;
+    none.IncludeFiles = false;
+    disc.Label = u"Empty";
+    faults.FailWritesFrom(int64_t(1) << 40);
+    engine.AddDisc(none, disc);
+    const int64_t listing = faults.WriteCount();
+    faults.Reset();
+    faults.FailWritesFrom(listing + 1);
+    disc.Label = u"Full";
+    engine.AddDisc(scan, disc);
+    TSearchOpts prefix;
+    prefix.FileMask = "report*";
+    r.searchMs = TimeSearch(engine, prefix);
+    r.rows = host.rows;
+    const double t = Seconds();
+    engine.CloseDatabase();
+    r.closeMs = (Seconds() - t) * 1000.0;
+  }
+  fs::remove_all(db);
+  return r;
+}
+
 // Three different 1,000,000-file trees added to one catalogue: the third
 // add's time against the first's, and the process's peak memory.
 int RunScale() {
@@ -301,11 +353,14 @@ int main(int argc, char** argv) {
   int64_t largeRows = host.rows;
   TimeFind(tree);
   double find = TimeFind(tree);
+  t = Seconds();
   engine.CloseDatabase();
+  const double closeMs = (Seconds() - t) * 1000.0;
   int64_t bytes = FolderBytes(db);
   fs::remove_all(db);
 
   const Readd readd = MeasureReadd(QV_BENCH_CACHE_DIR);
+  const FullAdd full = MeasureFullAdd(QV_BENCH_CACHE_DIR);
 
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
@@ -325,6 +380,9 @@ int main(int argc, char** argv) {
   std::printf("peak_rss_mb=%.1f\n", double(ru.ru_maxrss) / 1024.0);
   std::printf("readd_growth=%.2f\n", readd.growth);
   std::printf("readd_s=%.3f\n", readd.seconds);
+  std::printf("close_ms=%.1f\n", closeMs);
+  std::printf("full_add_search_ms=%.1f\n", full.searchMs);
+  std::printf("full_add_close_ms=%.1f\n", full.closeMs);
   std::fprintf(stderr, "walked %lld entries; rows: %lld prefix, %lld size; find %.3f s; %zu errors\n",
                static_cast<long long>(walked), static_cast<long long>(prefixRows),
                static_cast<long long>(largeRows), find, host.errors.size());
