@@ -22,6 +22,7 @@
 
 #include "bench/NullHost.h"
 #include "catalogue/Engine.h"
+#include "platform/FaultInjector.h"
 
 namespace fs = std::filesystem;
 using namespace qv;
@@ -203,6 +204,55 @@ Readd MeasureReadd(const std::string& cacheRoot) {
   return r;
 }
 
+// A disc that fills up while an add of the generated tree writes its records
+// (the file layer fails every write from the add's first record on), then a
+// search and the close of that session: both as quick as in any other
+// session, since the session writes nothing more.
+struct FullAdd {
+  double searchMs = -1;
+  double closeMs = -1;
+};
+
+FullAdd MeasureFullAdd(const std::string& cache) {
+  const std::string db = cache + "/full-db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  FaultInjector faults;
+  FullAdd r;
+  {
+    TEngine engine(host, QV_BENCH_APP_DIR, faults);
+    if (!engine.NewDatabase("", "Full")) return {};
+    TScanOpts scan;
+    TDiscData disc;
+    // A disc stored first, for the search to find.
+    scan.Path = CachedTree(std::string(QV_BENCH_CACHE_DIR) + "/tree-v3-10000", 10000, 300, 12345);
+    disc.Label = u"Stored";
+    engine.AddDisc(scan, disc);
+    scan.Path = cache + "/t";
+    // The writes of listing a disc without its files: the add below gets
+    // that far and no further.
+    TScanOpts none;
+    none.IncludeFiles = false;
+    disc.Label = u"Empty";
+    faults.FailWritesFrom(int64_t(1) << 40);
+    engine.AddDisc(none, disc);
+    const int64_t listing = faults.WriteCount();
+    faults.Reset();
+    faults.FailWritesFrom(listing + 1);
+    disc.Label = u"Full";
+    engine.AddDisc(scan, disc);
+    TSearchOpts prefix;
+    prefix.FileMask = "report*";
+    r.searchMs = TimeSearch(engine, prefix);
+    const double t = Seconds();
+    engine.CloseDatabase();
+    r.closeMs = (Seconds() - t) * 1000.0;
+  }
+  fs::remove_all(db);
+  return r;
+}
+
 // Three different 1,000,000-file trees added to one catalogue: the third
 // add's time against the first's, and the process's peak memory.
 int RunScale() {
@@ -313,7 +363,9 @@ int main(int argc, char** argv) {
   int64_t largeRows = host.rows;
   TimeFind(tree);
   double find = TimeFind(tree);
+  t = Seconds();
   engine.CloseDatabase();
+  const double closeMs = (Seconds() - t) * 1000.0;
   int64_t bytes = FolderBytes(db);
   // An open, and one that finds the free space again from the index (its
   // free.vlm lost, as to a crash or a copy put back).
@@ -333,6 +385,8 @@ int main(int argc, char** argv) {
 
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
+  // After the peak is read: this add keeps the records it cannot write.
+  const FullAdd full = MeasureFullAdd(cache);
   if (stored != files)
     std::fprintf(stderr,
                  "stored %lld of the %d files generated; see the console lines with QV_BENCH_VERBOSE=1\n",
@@ -351,6 +405,9 @@ int main(int argc, char** argv) {
   std::printf("open_free_lost_s=%.3f\n", openFreeLost);
   std::printf("readd_growth=%.2f\n", readd.growth);
   std::printf("readd_s=%.3f\n", readd.seconds);
+  std::printf("close_ms=%.1f\n", closeMs);
+  std::printf("full_add_search_ms=%.1f\n", full.searchMs);
+  std::printf("full_add_close_ms=%.1f\n", full.closeMs);
   std::fprintf(stderr, "walked %lld entries; rows: %lld prefix, %lld size; find %.3f s; %zu errors\n",
                static_cast<long long>(walked), static_cast<long long>(prefixRows),
                static_cast<long long>(largeRows), find, host.errors.size());

@@ -38,13 +38,9 @@ struct DetachedSource {
       return nullptr;
     }
     held = base.ReadDetached(id, reader, error);
-    if (!held || held->IsDeleted() || held->Position <= 0) {
+    // Damage (a deleted, missing or other record) is the walk's to report.
+    if (!held || held->IsDeleted() || held->Position <= 0 || held->Kind != kind) {
       leftToWalk = true;
-      held.reset();
-      return nullptr;
-    }
-    if (held->Kind != kind) {
-      error = WrongKindText(id, held->Kind, kind);
       held.reset();
       return nullptr;
     }

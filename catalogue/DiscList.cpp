@@ -130,8 +130,10 @@ const TDiscData& TDiscList::DiscAt(int32_t index) const {
 
 void TDiscList::SetDisc(int32_t index, const TDiscData& data) {
   QV_ASSERT(index >= 0 && index < Count());
+  const bool renamed = discs_[std::size_t(index)]->Data.Label != data.Label;
   discs_[std::size_t(index)]->Data = data;
   discs_[std::size_t(index)]->Modified = true;
+  if (renamed) KeepIndexOrder();
 }
 
 void TDiscList::SetCounts(int32_t index, int64_t files, int64_t folders) {
@@ -234,17 +236,14 @@ void TDiscList::SaveDisc(int32_t index) {
 }
 
 void TDiscList::LoadAll() {
-  if (!DiscIndex) return;
-  std::vector<int64_t> ids;
-  for (int i = 0; i < DiscIndex->Count(); ++i) ids.push_back(DiscIndex->GetItem(i));
-  for (int64_t id : ids) LoadDisc(id);
+  if (DiscIndex) LoadIndexed();
 }
 
 void TDiscList::SaveAll() {
   for (int32_t i = 0; i < Count(); ++i) SaveDisc(i);
 }
 
-int32_t TDiscList::AddDisc(const TDiscData& data) {
+int32_t TDiscList::AddDisc(const TDiscData& data, bool* committed) {
   if (!IsOpen() || !Base->Opened()) return -1;
   if (FindByLabel(data.Label) >= 0) {
     host_.AddError("Disc labeled \"" + Utf16ToUtf8(data.Label) + "\" is already in the database\"");
@@ -268,8 +267,28 @@ int32_t TDiscList::AddDisc(const TDiscData& data) {
     return -1;
   }
   int32_t pos = LoadDisc(id);
-  if (!Base->Flush()) host_.AddError(Base->LastError);
+  const bool flushed = Base->Flush();
+  if (committed)
+    *committed = flushed;
+  else if (!flushed)
+    host_.AddError(Base->LastError);
   return pos;
+}
+
+bool TDiscList::Reload(int32_t index) {
+  if (index < 0 || index >= Count()) return false;
+  const TDiscData d = discs_[std::size_t(index)]->Data;
+  Categories.DecDiscCount(d.Category);
+  discs_.erase(discs_.begin() + index);
+  return LoadDisc(d.ID) >= 0;
+}
+
+void TDiscList::Unlist(int32_t index) {
+  if (index < 0 || index >= Count()) return;
+  const TDiscData d = discs_[std::size_t(index)]->Data;
+  DropFromIndex(d.ID);
+  Categories.DecDiscCount(d.Category);
+  discs_.erase(discs_.begin() + index);
 }
 
 int64_t TDiscList::EstimateResults(const TSearchOpts& opts) const {

@@ -65,9 +65,19 @@ class TDiscList {
   int32_t LoadDisc(int64_t id);
   // Writes a modified disc into its record; the record goes out at the next flush.
   void SaveDisc(int32_t index);
+  // Loads the discs of the disc index, mending what an earlier build left
+  // there (DiscIndexOrder.cpp).
   void LoadAll();
   void SaveAll();
-  int32_t AddDisc(const TDiscData& data);
+  // The new disc's position, or -1 after an error line. With committed
+  // given, a flush that fails is left to the caller: *committed false, the
+  // disc listed in memory only.
+  int32_t AddDisc(const TDiscData& data, bool* committed = nullptr);
+  // The disc as its stored record holds it, read again (the pool holding no
+  // change of it); or out of the list and the disc index, when that record
+  // was never committed.
+  bool Reload(int32_t index);
+  void Unlist(int32_t index);
   int64_t EstimateResults(const TSearchOpts& opts) const;
 
   // Browsing, finding folders of the browsed tree, deleting.
@@ -78,6 +88,8 @@ class TDiscList {
   TFileData* ProcPath(const std::string& rest, TFileData* node);
   bool DeleteDisc(int64_t id);
   bool DeleteFolderTree(int64_t ref);
+  // The disc index in label order again, after a rename (DiscIndexOrder.cpp).
+  void KeepIndexOrder();
 
   TXBase* Base = nullptr;
   const TRecKind* DiscKind = nullptr;
@@ -108,6 +120,10 @@ class TDiscList {
   void Progress(int64_t done, int64_t total);
   void WriteDisc(TXRecData* rec, const TDiscData& d);
   void RenumberAfterDelete(int32_t category);
+  std::vector<int64_t> IdsInLabelOrder() const;
+  bool DropFromIndex(int64_t id);
+  bool DeletedDiscIsLive(int64_t id);
+  void LoadIndexed();
   void CategoriesChanged();
 
   IEngineHost& host_;

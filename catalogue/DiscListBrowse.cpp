@@ -376,7 +376,7 @@ bool TDiscList::DeleteDisc(int64_t id) {
     BrowsedID = -1;
   }
   Categories.DecDiscCount(disc.Category);
-  if (DiscIndex) DiscIndex->Remove(rec);
+  DropFromIndex(id);
   discs_.erase(discs_.begin() + index);
   Base->Release(rec);
   if (!Base->DeleteData(id)) host_.AddError(Base->LastError);

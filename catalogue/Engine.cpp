@@ -201,6 +201,7 @@ bool TEngine::OpenDatabase(const std::string& password) {
     host_.AddError(Base->ReadOnlyText());
   else if (Base->ReadOnly())
     host_.AddWarning(Base->ReadOnlyText());
+  SayPartialDiscs();
   RefreshViews(true);
   host_.AddInfo("Database \"" + Base->Name + "\" has been loaded");
   return true;

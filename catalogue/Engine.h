@@ -218,6 +218,14 @@ class TEngine {
   void UnpinAddNames();
   // Deletes what an add whose scan was interrupted stored below its disc.
   void DropAdded(int32_t discIndex);
+  // An add whose commit failed (EngineAddCommit.cpp); merged: the names new
+  // to the catalogue it put in the name indexes (files [0], folders [1]).
+  void NotStored(int32_t discIndex, bool listed, const std::vector<int64_t> (&merged)[2]);
+  bool CommitHappened() const;
+  // A disc stored in part, said now and at the next open (EnginePartial.cpp).
+  void NotePartial(int32_t discIndex);
+  void SayPartialDiscs();
+  void StopWriting(bool dropChanges);
   TXRecData* LookUpName(const std::string& name, bool folder, uint64_t hash);
   void MergeNewNames();
   bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);

@@ -39,8 +39,23 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     return;
   }
   if (RefusedReadOnly()) return;
-  int32_t discIndex = Discs->AddDisc(data);
+  bool listed = true;
+  int32_t discIndex = Discs->AddDisc(data, &listed);
   if (discIndex < 0) return;
+  if (!listed) {
+    if (!CommitHappened()) {
+      std::vector<int64_t> none[2];
+      NotStored(discIndex, false, none);
+      return;
+    }
+    // The disc is stored, empty; what followed its commit failed.
+    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) +
+                   "\" was stored without its files: " + Base->LastError);
+    StopWriting(false);
+    RefreshViews(true);
+    host_.AddWarning(Base->ReadOnlyText());
+    return;
+  }
   const int64_t start = WallMs();
   FilesCount = FoldersCount = 0;
   // The name records met stay pinned while the add runs, and no longer.
@@ -49,6 +64,9 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     ~Unpinning() { e.UnpinAddNames(); }
   } unpinning{*this};
   Scanner->Reset();
+  bool sayAdded = false;
+  // The names new to the catalogue that this add put in the name indexes.
+  std::vector<int64_t> merged[2];
   if (scanOpts.IncludeFiles) {
     host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
     // The walk runs on the scanner's worker while this thread stores what it
@@ -77,13 +95,14 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
       if (!Base->Flush()) host_.AddError(Base->LastError);
       return;
     }
+    merged[0] = newNames_[0];
+    merged[1] = newNames_[1];
     MergeNewNames();
     UnpinAddNames();    // before the flush, which then frees them
     finished_.clear();  // what was not written ahead goes with the final flush
-    if (added && scanned && !Aborted)
-      host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) and " +
-                    std::to_string(Scanner->FolderCount) + " folder(s) were added to the database");
+    sayAdded = added && scanned && !Aborted;
   }
+  const int64_t scannedFiles = Scanner->FileCount, scannedFolders = Scanner->FolderCount;
   Scanner->Reset();
   if (Base->ReadOnly()) {
     // Storing met damage (a record it had to read could not be): nothing
@@ -100,8 +119,24 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   host_.AddInfo("Finalizing database");
   const bool flushed = Base->Flush();
   host_.StopAvailable(true);
+  // A flush that met damage on its way writes no more and commits nothing.
+  if ((!flushed || Base->ReadOnly()) && !CommitHappened()) {
+    NotStored(discIndex, true, merged);
+    return;
+  }
+  // Said once the disc is on disk: an add whose commit failed added nothing.
+  if (sayAdded)
+    host_.AddInfo(std::to_string(scannedFiles) + " file(s) and " + std::to_string(scannedFolders) +
+                  " folder(s) were added to the database");
+  else if (scanOpts.IncludeFiles && Discs->DiscAt(discIndex).Root >= 0)
+    NotePartial(discIndex);
   if (!flushed) {
+    // The commit is on disk (its journal); what followed it failed. The next
+    // open finishes it; meanwhile nothing is written again and again.
     host_.AddError(Base->LastError);
+    StopWriting(false);
+    RefreshViews(true);
+    host_.AddWarning(Base->ReadOnlyText());
     return;
   }
   RefreshViews(true);

@@ -32,6 +32,9 @@ TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::st
   if (rec->Kind != kind) {
     error = WrongKindText(id, rec->Kind, kind);
     base.Release(rec);
+    base.MarkDamaged(
+        "The database is damaged: a stored reference reaches a record of another kind; it is "
+        "opened for reading only");
     return nullptr;
   }
   return rec;
@@ -57,7 +60,8 @@ std::string DeletedLinkText(int64_t id) {
 
 std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind) {
   return "Damaged database: reference " + IdText(id) + " reaches a record of kind \"" + found->Name +
-         "\" instead of \"" + (kind ? kind->Name : std::string()) + "\"";
+         "\" instead of \"" + (kind ? kind->Name : std::string()) +
+         "\"; the database is now open for reading only";
 }
 
 bool NameRefersTo(const TXRecData* nameRec, int64_t id) {

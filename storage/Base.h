@@ -145,6 +145,15 @@ class TXBase : public IDataFileOwner {
   // now on the database is read-only. xbase.vlm remembers it ([ENGINE]
   // Damage), so that every later Open reports it and opens read-only too.
   void MarkDamaged(const std::string& text);
+  // A flush failed (a full disc, most often) and the caller gives up: from
+  // now on the database writes nothing, as one that cannot be written at the
+  // open, and the next Open settles the files as the last commit left them
+  // (or finishes the commit whose journal is whole). why: the system's
+  // reason, for ReadOnlyText. With dropChanges, records read as the last
+  // commit left them (the failed commit's entries are forgotten) and the
+  // next Flush drops the pooled changes; without, the entries stay as the
+  // commit whose journal is on disk set them.
+  void StopWriting(const std::string& why, bool dropChanges);
   // What the last Open found and settled (a commit finished from its journal,
   // entries kept past the recorded commit, space given back), a line each
   // for the console; the damage it found is in DamageText.

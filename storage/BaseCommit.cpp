@@ -66,7 +66,7 @@ bool TXBase::CommitIndex() {
 }
 
 bool TXBase::RecordMark() {
-  if (!WriteDescriptionFile(true)) return Fail("Failed to write database description");
+  if (!WriteDescriptionFile(true)) return FailWrite("Failed to write database description");
   if (!gindex_.DropJournal(false)) return Fail(gindex_.LastError());
   return true;
 }

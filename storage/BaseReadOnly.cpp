@@ -43,6 +43,15 @@ void TXBase::NoteUnreadable(int64_t id) {
               LastError + "); it is opened for reading only");
 }
 
+void TXBase::StopWriting(const std::string& why, bool dropChanges) {
+  if (unwritable_.empty()) unwritable_ = why.empty() ? "a write failed" : why;
+  ahead_.reset();  // waits for a batch in flight, which then places nothing
+  // Entries the failed commit changed in memory may point at chains it
+  // could not finish: records are read as committed from now on.
+  if (dropChanges) gindex_.DropPending();
+  if (dataFile_) dataFile_->DropUnwritten();
+}
+
 std::string TXBase::RefusalText() const {
   if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
   return "The database cannot be written (" + unwritable_ + ") and is opened for reading only";

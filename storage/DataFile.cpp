@@ -355,9 +355,31 @@ bool TXFile::FlushTail() {
   return true;
 }
 
+void TXFile::DropUnwritten() {
+  DropReadWindows();
+  tail_.clear();
+  const int64_t size = file_.Size();
+  if (size >= 0) size_ = size;
+}
+
+// Bytes still held for writing are read from the buffer when it cannot be
+// written (a full disc): what it holds is not lost to reading, and a
+// failed write is not taken for damage.
 int64_t TXFile::ReadRaw(int64_t position, void* dest, std::size_t n) {
-  if (!tail_.empty() && position + int64_t(n) > tailStart_ && !FlushTail()) return -1;
-  return file_.ReadAt(position, dest, n);
+  if (tail_.empty() || position + int64_t(n) <= tailStart_ || FlushTail())
+    return file_.ReadAt(position, dest, n);
+  auto* out = static_cast<uint8_t*>(dest);
+  std::size_t got = 0;
+  if (position < tailStart_) {
+    const int64_t before = file_.ReadAt(position, out, std::size_t(tailStart_ - position));
+    if (before != tailStart_ - position) return before;
+    got = std::size_t(before);
+  }
+  const std::size_t from = std::size_t(std::max(position, tailStart_) - tailStart_);
+  if (from >= tail_.size()) return int64_t(got);
+  const std::size_t take = std::min(n - got, tail_.size() - from);
+  std::memcpy(out + got, tail_.data() + from, take);
+  return int64_t(got + take);
 }
 
 bool TXFile::WriteAt(int64_t position, const void* bytes, std::size_t n) {

@@ -73,6 +73,9 @@ class TXFile {
   // Write-behind: appended chains are buffered and reach the file in large
   // writes at the latest at Sync or Close, so a write failure may only show
   // there. For owners that Sync before they rely on what was written.
+  // Gives up the appended bytes still held for writing (a write that keeps
+  // failing, which the database gives up): the file reads as it stands.
+  void DropUnwritten();
   void SetWriteBehind(bool on) { writeBehind_ = on; }
 
   // The single current position that the tag operations use.

@@ -137,6 +137,13 @@ void TXGIndex::Unbind() {
   committedSum_ = 0;
 }
 
+void TXGIndex::DropPending() {
+  for (const auto& [id, fileValue] : dirty_) entries_[std::size_t(id)] = fileValue;
+  dirty_.clear();
+  if (writtenCount_ < RecordCount()) entries_.resize(std::size_t(writtenCount_));
+  fresh_.clear();
+}
+
 int64_t TXGIndex::Append(uint32_t kindId, int64_t position) {
   QV_ASSERT(base_);
   if (!file_.IsOpen()) {

@@ -121,6 +121,9 @@ class TXGIndex {
   // rewritten in place. Chains the file refers to are never overwritten.
   bool IsFresh(int64_t id) const { return id >= 0 && id < int64_t(fresh_.size()) && fresh_[std::size_t(id)]; }
   void MarkFresh(int64_t id);
+  // Forgets every pending entry: the index reads as the file holds it, as
+  // the last commit left it (an appended entry's ID is then no entry).
+  void DropPending();
   bool HasPending() const { return writtenCount_ < RecordCount() || !dirty_.empty(); }
 
   int64_t RecordCount() const { return int64_t(entries_.size()); }  // record 0 included

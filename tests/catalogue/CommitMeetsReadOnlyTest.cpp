@@ -218,7 +218,7 @@ class CommitMeetsReadOnly : public ::testing::Test {
   // An open with write access settles what the kill left: read-write, no
   // damage said or remembered, the space of an add cut short given back, no
   // journal left, and a further add taken whole.
-  void OpenWritable(const std::string& folder) {
+  void OpenWritable(const std::string& folder, bool* wasWhole = nullptr) {
     SCOPED_TRACE("writable");
     RecordingHost host;
     host.folder = folder;
@@ -231,6 +231,7 @@ class CommitMeetsReadOnly : public ::testing::Test {
     EXPECT_EQ(engine.Base->ReadEngineKey("Damage"), "");
     bool whole = false;
     ExpectNothingLost(engine, host, whole);
+    if (wasWhole) *wasWhole = whole;
     if (!whole) {
       EXPECT_LE(int64_t(fs::file_size(folder + "/storage.vlm")), templateData + 1024);
     }
@@ -415,6 +416,7 @@ TEST_F(CommitMeetsReadOnly, ADiscFullAtAnyWriteOfAnAddLosesNothing) {
     SCOPED_TRACE("full from write " + std::to_string(n) + " of " + std::to_string(writes));
     const std::string folder = dir / ("f" + std::to_string(n));
     fs::copy(dir / "template", folder);
+    bool notStored = false, added = false;
     {
       RecordingHost host;
       host.folder = folder;
@@ -424,9 +426,29 @@ TEST_F(CommitMeetsReadOnly, ADiscFullAtAnyWriteOfAnAddLosesNothing) {
       engine.WriteAheadRecords = 8;
       faults.FailWritesFrom(n);
       Add(engine, "Second", dir / "second");
-      engine.CloseDatabase();
+      // An add whose commit failed says so, and only so; the session then
+      // writes nothing more: its searches give their count, its close ends.
+      notStored = Lines(host, "E Disc \"Second\" was not stored: No space left on device") == 1;
+      added = Lines(host, "I 42 file(s) and 13 folder(s) were added to the database") == 1;
+      EXPECT_FALSE(notStored && added) << testing::PrintToString(host.console);
+      if (notStored) {
+        EXPECT_TRUE(engine.Base->ReadOnly());
+        const int32_t at = engine.Discs->FindByLabel(u"Second");
+        EXPECT_TRUE(at < 0 || engine.Discs->GetDisc(at).Files == 0);
+        host.console.clear();
+        EXPECT_EQ(OfDisc(FindAll(engine, host), "First"), first);
+        EXPECT_EQ(Lines(host, "E "), 0) << testing::PrintToString(host.console);
+        EXPECT_EQ(Lines(host, "I 0 file(s) and 4 folder(s) found"), 1)
+            << testing::PrintToString(host.console);
+        EXPECT_TRUE(engine.CloseDatabase());
+      } else {
+        engine.CloseDatabase();
+      }
     }
-    OpenWritable(folder);
+    bool whole = false;
+    OpenWritable(folder, &whole);
+    EXPECT_TRUE(whole || !added);
+    EXPECT_TRUE(!whole || !notStored);
     if (HasFailure()) return;
   }
 }

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <random>
 #include <sstream>
 
 #include "catalogue/Engine.h"
@@ -101,6 +102,7 @@ class DamageTest : public ::testing::Test {
     engine.AddDisc(scan, d);
   }
 
+  friend Outcome Look(const std::string& folder);
   static void Search(TEngine& engine, RecordingHost& host, const TSearchOpts& opts, std::ostringstream& out) {
     engine.Search(opts);
     std::vector<std::string> rows;
@@ -178,6 +180,35 @@ class DamageTest : public ::testing::Test {
 
 TempDir* DamageTest::dir_ = nullptr;
 
+// What a user looks at without changing anything: the discs listed, every
+// file and folder found, every disc browsed; whether the catalogue turned
+// read-only.
+Outcome Look(const std::string& folder) {
+  CountingHost host;
+  host.folder = folder;
+  std::ostringstream out;
+  TEngine engine(host, QV_TEST_APP_DIR);
+  out << "open " << engine.OpenDatabase("secret") << "\n";
+  for (int32_t i = 0; engine.IsOpen() && i < engine.Discs->Count(); ++i) {
+    const TDiscData d = engine.Discs->GetDisc(i);
+    out << "disc " << Utf16ToUtf8(d.Label) << " " << d.Files << " " << d.Folders << "\n";
+  }
+  TSearchOpts files, folders;
+  files.FileMask = "*";
+  folders.FolderMask = "*";
+  DamageTest::Search(engine, host, files, out);
+  DamageTest::Search(engine, host, folders, out);
+  for (int32_t i = 0; engine.IsOpen() && i < engine.Discs->Count(); ++i) {
+    out << "browse " << Utf16ToUtf8(engine.Discs->GetDisc(i).Label) << " " << engine.Browse(i) << "\n";
+    Digest(engine.Discs->BrowseRoot.get(), "/", out);
+  }
+  Outcome o;
+  o.seen = out.str();
+  o.errors = host.errors + (engine.IsOpen() && engine.Base->ReadOnly() ? 1 : 0);
+  engine.CloseDatabase();
+  return o;
+}
+
 using Damage = std::function<void(std::string&)>;
 
 // The damage kinds, each at a few positions chosen from the file's size.
@@ -243,6 +274,64 @@ TEST_F(DamageTest, EveryFileDamagedEveryWayIsReportedNeverACrash) {
         file + "-delete", [&](const std::string& folder) { fs::remove(folder + file); }, baseline);
   }
   EXPECT_GE(cases, 60);
+}
+
+// Single bytes of index.vlm changed at random (the same changes every run):
+// a catalogue that hides or changes a row says so, with an error line or by
+// turning read-only. The cases run a few at a time, each in a child.
+TEST_F(DamageTest, AnyByteOfTheGlobalIndexChangedNeverHidesARowSilently) {
+  fs::copy(*dir_ / "pristine", *dir_ / "looked", fs::copy_options::recursive);
+  const Outcome sound = Look(*dir_ / "looked/");
+  ASSERT_EQ(sound.errors, 0) << sound.seen;
+  const std::string index = ReadAll(*dir_ / "pristine/index.vlm");
+  ASSERT_GT(index.size(), 64u);
+  constexpr int kCases = 300, kAtOnce = 8;
+  struct Case {
+    pid_t pid;
+    std::string folder, what;
+  };
+  std::vector<Case> running;
+  int silent = 0;
+  auto reap = [&](Case& c) {
+    int status = 0;
+    ::waitpid(c.pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what << ": the child crashed or hung";
+    const std::string got = ReadAll(c.folder + "outcome.txt");
+    const std::size_t nl = got.find('\n');
+    if (nl == std::string::npos) return;
+    if (got.substr(nl + 1) != sound.seen && std::stoi(got.substr(0, nl)) == 0) {
+      ++silent;
+      ADD_FAILURE() << c.what << ": silently different\n" << got;
+    }
+    fs::remove_all(c.folder);
+  };
+  for (int seed = 1; seed <= kCases; ++seed) {
+    std::mt19937 random{uint32_t(seed)};
+    const std::size_t at = random() % index.size();
+    const char to = char(uint8_t(index[at]) ^ uint8_t(1 + random() % 255));
+    Case c{0, *dir_ / ("byte/" + std::to_string(seed) + "/"),
+           "byte " + std::to_string(at) + " set to " + std::to_string(uint8_t(to))};
+    fs::create_directories(c.folder);
+    fs::copy(*dir_ / "pristine", c.folder, fs::copy_options::recursive);
+    std::string damaged = index;
+    damaged[at] = to;
+    WriteAll(c.folder + "index.vlm", damaged);
+    std::fflush(nullptr);
+    c.pid = ::fork();
+    if (c.pid == 0) {
+      ::alarm(60);
+      const Outcome o = Look(c.folder);
+      WriteAll(c.folder + "outcome.txt", std::to_string(o.errors) + "\n" + o.seen);
+      ::_exit(0);
+    }
+    running.push_back(c);
+    if (running.size() >= kAtOnce) {
+      reap(running.front());
+      running.erase(running.begin());
+    }
+  }
+  for (Case& c : running) reap(c);
+  EXPECT_EQ(silent, 0);
 }
 
 }  // namespace

@@ -29,13 +29,14 @@ TEST_F(EngineAdd, StoresTheTreeAndNarrates) {
   EXPECT_EQ(host.console[0], "I Scanning \"Disc1\" [" + Tree() + "] ...");
   EXPECT_EQ(host.console[1], "I Found 3 file(s) and 3 folders(s)");
   EXPECT_EQ(host.console[2], "I Adding files and folders to the database ...");
-  EXPECT_EQ(host.console[3], "I 3 file(s) and 3 folder(s) were added to the database");
-  EXPECT_EQ(host.console[4], "I Finalizing database");
+  // Files are said added once they are on disk.
+  EXPECT_EQ(host.console[3], "I Finalizing database");
+  EXPECT_EQ(host.console[4], "I 3 file(s) and 3 folder(s) were added to the database");
   EXPECT_EQ(host.console[5].rfind("I Done in ", 0), 0u);
   // The final write cannot be stopped: the windows are told for its length.
   auto call = [&](const std::string& c) { return std::count(host.calls.begin(), host.calls.end(), c); };
-  EXPECT_EQ(call("StopAvailable 0 before line 4"), 1);
-  EXPECT_EQ(call("StopAvailable 1 before line 5"), 1);
+  EXPECT_EQ(call("StopAvailable 0 before line 3"), 1);
+  EXPECT_EQ(call("StopAvailable 1 before line 4"), 1);
 
   // The search folds case; each spelling keeps a name record of its own.
   ASSERT_TRUE(engine->Search(Files("b.txt")));
@@ -109,7 +110,7 @@ TEST_F(EngineAdd, CountsAndRootSurviveReopening) {
   EXPECT_NE(engine->Discs->FindFolder("/D/"), nullptr);  // a-z in any case
 }
 
-TEST_F(EngineAdd, StopWhileStoringLeavesAConsistentDisc) {
+TEST_F(EngineAdd, StopWhileStoringLeavesAConsistentDiscSaidToBeStoredInPart) {
   for (int i = 0; i < 30; ++i) MakeFile(Tree("d" + std::to_string(i) + "/f.txt"), i);
   int storing = 0;
   bool walked = false;
@@ -131,9 +132,20 @@ TEST_F(EngineAdd, StopWhileStoringLeavesAConsistentDisc) {
   TDiscData d = engine->Discs->GetDisc(0);
   EXPECT_LT(d.Files, 30);
   ASSERT_GE(d.Root, 0);
+  // Stopped (or the window closed, which stops it): the disc stays as it
+  // was stored, and the console says so now and at the next open, once.
+  const std::string inPart = "W Disc \"Partial\" was stored in part: " + std::to_string(d.Files) +
+                             " file(s) and " + std::to_string(d.Folders) +
+                             " folder(s) were stored before the add was stopped";
+  EXPECT_TRUE(host.HasLine(inPart)) << testing::PrintToString(host.console);
+  host.console.clear();
   Reopen();
+  EXPECT_TRUE(host.HasLine(inPart)) << testing::PrintToString(host.console);
   ASSERT_TRUE(engine->Browse(0));
   EXPECT_EQ(engine->Discs->GetDisc(0).Files, d.Files);
+  host.console.clear();
+  Reopen();
+  EXPECT_FALSE(host.HasLine(inPart)) << testing::PrintToString(host.console);
 }
 
 TEST_F(EngineAdd, SkipsLinksAndSpecialFiles) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "classlib/SysUtils.h"
 #include "platform/Files.h"
 #include "tests/catalogue/EngineFixture.h"
 
@@ -248,6 +249,87 @@ TEST_F(EngineDiscs, UpdatingADiscMovesItBetweenCategories) {
   Reopen();
   EXPECT_EQ(engine->Discs->GetDisc(0).Category, 5);
   EXPECT_EQ(engine->Discs->GetDisc(0).Location, u"Shelf \u00e9");
+}
+
+// The IDs of the disc index and those of the discs in label order.
+std::vector<int64_t> IndexIds(TEngine& e) {
+  std::vector<int64_t> ids;
+  for (int i = 0; i < e.Discs->DiscIndex->Count(); ++i) ids.push_back(e.Discs->DiscIndex->GetItem(i));
+  return ids;
+}
+
+int ErrorLines(const RecordingHost& host) {
+  int n = 0;
+  for (auto& l : host.console) n += l.rfind("E ", 0) == 0 || l.rfind("F ", 0) == 0;
+  return n;
+}
+
+// A renamed disc moves in the label-ordered disc index, so that deleting
+// another disc afterwards finds it there and no later open meets it again.
+TEST_F(EngineDiscs, ARenameThenADeleteLeavesTheDiscIndexSound) {
+  MakeFile(Tree("one/a.txt"), 1);
+  MakeFile(Tree("four/b.txt"), 2);
+  AddDisc("D1", Tree("one"));
+  AddDisc("D4", Tree("four"));
+  TDiscData d1 = engine->Discs->GetDisc(0);
+  d1.Label = u"R5";
+  engine->UpdateDisc(0, d1);
+  host.answers.assign(1, true);
+  ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(engine->Discs->FindByLabel(u"D4"))));
+  for (int round = 0; round < 2; ++round) {
+    host.console.clear();
+    Reopen();
+    EXPECT_EQ(ErrorLines(host), 0) << testing::PrintToString(host.console);
+    ASSERT_EQ(engine->Discs->Count(), 1);
+    EXPECT_EQ(engine->Discs->GetDisc(0).Label, u"R5");
+    EXPECT_EQ(IndexIds(*engine), std::vector<int64_t>{d1.ID});
+  }
+  ASSERT_TRUE(engine->Search(Files("*.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"R5|/a.txt"}));
+  // Renames that pass each other keep the order.
+  AddDisc("Middle", Tree("four"));
+  TDiscData r5 = engine->Discs->GetDisc(engine->Discs->FindByLabel(u"R5"));
+  r5.Label = u"a first";
+  engine->UpdateDisc(engine->Discs->FindByLabel(u"R5"), r5);
+  const int32_t middle = engine->Discs->FindByLabel(u"middle");
+  EXPECT_EQ(IndexIds(*engine), (std::vector<int64_t>{r5.ID, engine->Discs->GetDisc(middle).ID}));
+}
+
+// What earlier builds left: the deleted disc still listed, the labels out of
+// order. The next open that can write mends it, says so once, and later
+// opens find nothing to say.
+TEST_F(EngineDiscs, ADiscIndexLeftDanglingIsMendedOnceAtOpen) {
+  MakeFile(Tree("one/a.txt"), 1);
+  MakeFile(Tree("four/b.txt"), 2);
+  AddDisc("D1", Tree("one"));
+  AddDisc("D4", Tree("four"));
+  AddDisc("Alpha", Tree("four"));
+  const int64_t d1 = engine->Discs->GetDisc(0).ID, d4 = engine->Discs->GetDisc(1).ID,
+                alpha = engine->Discs->GetDisc(2).ID;
+  TDiscData r5 = engine->Discs->GetDisc(0);
+  r5.Label = u"R5";
+  engine->UpdateDisc(0, r5);
+  host.answers.assign(1, true);
+  ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(1)));
+  // The index as such a build wrote it: unchanged by the rename and the delete.
+  engine->Discs->DiscIndex->Assign({d1, d4, alpha});
+  ASSERT_TRUE(engine->Base->Flush());
+  host.console.clear();
+  Reopen();
+  EXPECT_EQ(ErrorLines(host), 0) << testing::PrintToString(host.console);
+  int mended = 0;
+  for (auto& l : host.console) mended += l.rfind("W The disc index has been mended", 0) == 0;
+  EXPECT_EQ(mended, 1) << testing::PrintToString(host.console);
+  EXPECT_TRUE(host.HasLine("W The disc index has been mended: deleted disc [ID = " +
+                           IntToHex(uint64_t(d4), 16) + "] removed; the discs put in label order"))
+      << testing::PrintToString(host.console);
+  EXPECT_EQ(IndexIds(*engine), (std::vector<int64_t>{alpha, d1}));
+  EXPECT_FALSE(engine->Base->ReadOnly());
+  host.console.clear();
+  Reopen();
+  for (auto& l : host.console) EXPECT_TRUE(l.rfind("I ", 0) == 0) << l;
+  EXPECT_EQ(IndexIds(*engine), (std::vector<int64_t>{alpha, d1}));
+  EXPECT_EQ(engine->Discs->Count(), 2);
 }
 
 TEST(Progress, PercentStaysWithinItsRange) {

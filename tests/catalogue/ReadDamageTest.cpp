@@ -243,5 +243,60 @@ TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
   ExpectNothingWritten(found);
 }
 
+// A live disc, folder or file reaching an entry flagged deleted, or of
+// another kind than the reference expects, is damage: the first step that
+// meets it (the open, the search, the browser) says so in one error line,
+// and the catalogue turns read-only, instead of leaving rows out without a
+// word. (A name reaching a deleted file is no damage: deleting a disc leaves
+// its names' references, so a file flagged deleted is the browser's to find.)
+TEST_F(ReadDamageTest, AnEntryFlaggedDeletedOrOfAnotherKindIsDamage) {
+  NameID("f1_7.txt", false);
+  ASSERT_EQ(host.rows.size(), 2u);
+  const int64_t file = host.rows[1].data.ID;
+  TXRecData* rec = engine->Base->GetData(file);
+  ASSERT_NE(rec, nullptr);
+  const int64_t fileName = rec::Ref(rec, fld::fiName);
+  engine->Base->Release(rec);
+  const int64_t disc = engine->Discs->GetDisc(0).ID;
+  auto kindBytes = [](const TRecKind* kind) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[std::size_t(i)] = char(uint8_t(uint32_t(kind->Id) >> (8 * i)));
+    return b;
+  };
+  const std::string folderKind = kindBytes(engine->FolderRecKind);
+  const std::string folderNameKind = kindBytes(engine->FolderNameRecKind);
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  const std::string sound = dir / "sound";
+  fs::copy(Db(), sound);
+  const std::map<std::string, std::function<void()>> damages = {
+      {"disc flagged deleted", [&] { FlagDeleted(disc); }},
+      {"file flagged deleted", [&] { FlagDeleted(file); }},
+      {"file of another kind", [&] { SetEntryBytes(file, 8, folderKind); }},
+      {"file name of another kind", [&] { SetEntryBytes(fileName, 8, folderNameKind); }},
+  };
+  for (auto& [what, damage] : damages) {
+    for (bool browseFirst : {false, true}) {
+      SCOPED_TRACE(what + (browseFirst ? ", browsed first" : ", searched first"));
+      fs::remove_all(Db());
+      fs::copy(sound, Db());
+      damage();
+      host.console.clear();
+      engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR);
+      ASSERT_TRUE(engine->OpenDatabase("secret")) << ::testing::PrintToString(host.console);
+      const std::function<void()> steps[] = {[&] { engine->Search(Files("*.txt")); },
+                                             [&] { engine->Browse(0); }};
+      for (int step = 0; step < 2 && Errors() == 0; ++step) {
+        host.console.clear();
+        steps[browseFirst ? 1 - step : step]();
+      }
+      EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+      EXPECT_TRUE(engine->Base->ReadOnly());
+      engine->CloseDatabase();
+      engine.reset();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -15,8 +15,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "catalogue/Engine.h"
+#include "platform/Files.h"
 #include "platform/Utf.h"
 #include "storage/Base.h"
 #include "tests/common/RecordingHost.h"
@@ -27,6 +29,20 @@ namespace qv::test {
 namespace {
 
 constexpr int kCannotMount = 77;
+
+// Keeps the disc rows the views were last given.
+class DiscRowHost : public RecordingHost {
+ public:
+  void DiscTreeClear() override {
+    shown.clear();
+    RecordingHost::DiscTreeClear();
+  }
+  void DiscTreeAddDisc(const TDiscData& d) override {
+    shown.push_back(d);
+    RecordingHost::DiscTreeAddDisc(d);
+  }
+  std::vector<TDiscData> shown;
+};
 
 class RealDiscTest : public ::testing::Test {
  protected:
@@ -107,8 +123,30 @@ class RealDiscTest : public ::testing::Test {
     if (fd >= 0) ::close(fd);
   }
 
+  // Fills the file system but for about kb kilobytes.
+  void FillUpBut(int kb) {
+    const std::string spare = dir / "mnt/spare";
+    int fd = ::open(spare.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string block(std::size_t(kb) * 1024, 'x');
+    if (fd >= 0 && ::write(fd, block.data(), block.size()) < 0) std::perror("spare");
+    if (fd >= 0) ::close(fd);
+    FillUp(dir / "mnt/filler");
+    ::unlink(spare.c_str());
+  }
+  bool SaidStart(const std::string& start) const {
+    for (auto& l : host.console)
+      if (l.rfind(start, 0) == 0) return true;
+    return false;
+  }
+  // The disc row of a label as the views show it, with its counts.
+  bool Shows(const char* label, int64_t files, int64_t folders) const {
+    for (const TDiscData& d : host.shown)
+      if (d.Label == Utf8ToUtf16(label)) return d.Files == files && d.Folders == folders;
+    return false;
+  }
+
   TempDir dir;
-  RecordingHost host;
+  DiscRowHost host;
 };
 
 TEST_F(RealDiscTest, ADiscThatFillsUpDuringAnAddSaysSoAndLosesNothingStored) {
@@ -161,6 +199,46 @@ TEST_F(RealDiscTest, ACatalogueOnAReadOnlyMountOpensForReadingAndSaysWhy) {
     AddDisc(engine, "More", dir / "tree/sub1");
     return Check(engine.Discs->Count() == 1, "no disc added") &&
            Check(Said("Read-only file system"), "refused") && Check(engine.CloseDatabase(), "close");
+  });
+}
+
+// The disc fills up while an add's records are written: the add says that
+// the disc was not stored and why (and nothing of files "added"), the disc
+// row shows what is stored (the disc, empty), the rest of the session reads
+// on with nothing more to write (its searches give their count, its close is
+// as any other), and the next open with room gives the space back.
+TEST_F(RealDiscTest, AnAddWhoseCommitFindsTheDiscFullIsNotStoredAndTheSessionGoesOn) {
+  OnSmallDisc(2048, [&] {
+    if (!MakeCatalogue()) return false;
+    const int64_t stored = FileSizeOf(dir / "mnt/db/storage.vlm");
+    {
+      TEngine engine(host, QV_TEST_APP_DIR);
+      if (!Check(engine.OpenDatabase(""), "open")) return false;
+      FillUpBut(64);
+      host.console.clear();
+      AddDisc(engine, "Big", dir / "big");
+      const int32_t big = engine.Discs->FindByLabel(u"Big");
+      if (!Check(Said("E Disc \"Big\" was not stored: No space left on device"), "not stored, and why") ||
+          !Check(!Said("were added") && !Said("Done in"), "nothing said added") ||
+          !Check(big >= 0 && engine.Discs->GetDisc(big).Files == 0 && engine.Discs->GetDisc(big).Root < 0,
+                 "the disc as stored") ||
+          !Check(Shows("Big", 0, 0) && Shows("Disc", 30, 3), "the rows as stored"))
+        return false;
+      host.console.clear();
+      if (!Check(Found(engine, "f1*") == 11, "a search after it") ||
+          !Check(Said("I 11 file(s) and 0 folder(s) found") && !SaidStart("E "), "its count, no error") ||
+          !Check(engine.CloseDatabase(), "the close"))
+        return false;
+    }
+    ::unlink((dir / "mnt/filler").c_str());
+    host.console.clear();
+    TEngine again(host, QV_TEST_APP_DIR);
+    const int32_t big = again.OpenDatabase("") ? again.Discs->FindByLabel(u"Big") : -1;
+    return Check(!SaidStart("E "), "reopened without an error") &&
+           Check(FileSizeOf(dir / "mnt/db/storage.vlm") <= stored + 4096, "the space given back") &&
+           Check(big >= 0 && again.Discs->GetDisc(big).Files == 0, "the disc as it was stored") &&
+           Check(Found(again, "f1*") == 11, "the first disc whole") &&
+           Check(AddDisc(again, "Small", dir / "tree/sub1") && Found(again, "f1*") == 16, "adds again");
   });
 }
 
