@@ -493,7 +493,6 @@ TEST_F(X11DragDrop, AMoveCountsOnlyWhenTheDataWentAndEachDragClaimsTheSelection)
   std::filesystem::remove_all(dir);
 }
 
-
 // A target that answers each position only after 2 s: it has one position
 // at a time to answer, and a drag released while an answer is still to come
 // (with a newer position waiting for it) is dropped there once it accepts.

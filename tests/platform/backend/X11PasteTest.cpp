@@ -121,8 +121,8 @@ class X11Paste : public ::testing::Test {
     wc.lpfnWndProc = TopProc;
     wc.lpszClassName = u"QvX11Paste";
     RegisterClassExW(&wc);
-    top = CreateWindowExW(0, u"QvX11Paste", u"Paste", WS_POPUP | WS_VISIBLE, 50, 50, 300, 60, nullptr, nullptr,
-                          nullptr, nullptr);
+    top = CreateWindowExW(0, u"QvX11Paste", u"Paste", WS_POPUP | WS_VISIBLE, 50, 50, 300, 60, nullptr,
+                          nullptr, nullptr, nullptr);
     edit = CreateWindowExW(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 280, 24, top,
                            nullptr, nullptr, nullptr);
     editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
