@@ -98,15 +98,26 @@ void EmptyPipe(int fd) {
   }
 }
 
-// Paints, timers and messages sent from other threads; the X queue is read
-// on the way. Posted messages and input wait for the end of the read.
-void ServeWindows(Connection& c) {
+// Handles the waiting messages in [first, last]; false on WM_QUIT, which
+// is left for the program's own loop.
+bool Dispatch(UINT first, UINT last) {
   MSG m;
-  for (int i = 0; i < kMessagesPerRound && PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+  for (int i = 0; i < kMessagesPerRound && PeekMessageW(&m, nullptr, first, last, PM_REMOVE); ++i) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(int(m.wParam));
+      return false;
+    }
     DispatchMessageW(&m);
-  for (int i = 0; i < kMessagesPerRound && PeekMessageW(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE); ++i)
-    DispatchMessageW(&m);
-  DrainEvents(c);  // also off the UI thread, where the peeks leave the X queue alone
+  }
+  return true;
+}
+
+// Paints, timers and messages sent from other threads, until the program
+// is asked to quit; the X queue is read on the way. Posted messages and
+// input wait for the end of the read.
+void ServeWindows(Connection& c, bool& quit) {
+  if (!quit) quit = !Dispatch(WM_PAINT, WM_PAINT) || !Dispatch(WM_TIMER, WM_TIMER);
+  DrainEvents(c);  // also when the peeks did not read it
 }
 
 // Serves the windows until `ready`; false when the owner's window went away
@@ -114,9 +125,10 @@ void ServeWindows(Connection& c) {
 bool Await(Connection& c, IncomingRead& r, ReadScope& scope, const std::function<bool()>& ready) {
   auto now = Clock::now();
   auto deadline = now + kStepWait, check = now + kOwnerCheck;
+  bool quit = false;
   for (;;) {
     XFlush(c.dpy);
-    ServeWindows(c);
+    ServeWindows(c, quit);
     if (ready()) return true;
     if (r.ownerGone) return false;
     now = Clock::now();
@@ -125,10 +137,10 @@ bool Await(Connection& c, IncomingRead& r, ReadScope& scope, const std::function
       if (!scope.CheckOwner()) return false;
       check = now + kOwnerCheck;
     }
-    if (XPending(c.dpy)) continue;  // events read meanwhile are handled first
+    if (!c.draining && XPending(c.dpy)) continue;  // events read meanwhile are handled first
     auto left = std::min(deadline, check) - now;
     long ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
-    ms = std::min<long>(ms, long(TimeUntilNextTimer()));
+    if (!quit) ms = std::min<long>(ms, long(TimeUntilNextTimer()));
     pollfd fds[2] = {{ConnectionNumber(c.dpy), POLLIN, 0}, {c.wakePipe[0], POLLIN, 0}};
     poll(fds, c.wakePipe[0] >= 0 ? 2 : 1, int(std::max<long>(ms, 0)));
     if (c.wakePipe[0] >= 0) EmptyPipe(c.wakePipe[0]);  // the queue keeps its own signal

@@ -63,10 +63,12 @@ class Target final : public ComObject<IDropTarget> {
       ReleaseStgMedium(&m);
     }
     *effect &= DROPEFFECT_COPY;
+    dropped = std::chrono::steady_clock::now();
     return S_OK;
   }
   std::vector<std::string> calls;
   std::u16string text;
+  std::chrono::steady_clock::time_point dropped;  // when the drop had its data
 };
 
 class Source final : public ComObject<IDropSource> {
@@ -588,6 +590,79 @@ TEST_F(X11DragDrop, ASlowTargetIsSentOnePositionAtATimeAndStillGetsTheDrop) {
   EXPECT_EQ(text, "row one\nrow two");
   EXPECT_GE(positions, 1);
   EXPECT_EQ(crowded, 0) << "a position or the drop came before the answer to the last position";
+}
+
+// A source that dies in the middle of giving its text in pieces: the drop
+// on our target ends at once, with no text, and the windows go on.
+TEST_F(X11DragDrop, ASourceKilledWhileItsTextComesInPiecesEndsTheDropAtOnce) {
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window ours = OurWindow(p);
+  ASSERT_NE(ours, 0u);
+  // The source program has a connection of its own, which ends as when it is killed.
+  Display* source = XOpenDisplay(server->Display().c_str());
+  ASSERT_TRUE(source);
+  Window src = XCreateSimpleWindow(source, DefaultRootWindow(source), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(source, XInternAtom(source, "XdndSelection", False), src, CurrentTime);
+  XSync(source, False);
+  std::atomic<bool> done{false};
+  bool accepted = false, piecesGone = false;
+  std::chrono::steady_clock::time_point killed;
+  std::thread peer([&] {
+    p.Send(ours, "XdndEnter", long(src), 5L << 24, long(p.A("UTF8_STRING")), 0, 0);
+    p.Send(ours, "XdndPosition", long(src), 0, long(((50 + 60) << 16) | 100), CurrentTime,
+           long(p.A("XdndActionCopy")));
+    auto next = [&](int type, Window on, XEvent& ev) {
+      for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
+           std::this_thread::sleep_for(2ms))
+        if (XCheckTypedWindowEvent(source, on, type, &ev)) return true;
+      return false;
+    };
+    XEvent ev;
+    for (auto until = std::chrono::steady_clock::now() + 30s;
+         !accepted && std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(2ms))
+      while (XCheckTypedWindowEvent(source, src, ClientMessage, &ev))
+        accepted = accepted || (ev.xclient.message_type == XInternAtom(source, "XdndStatus", False) &&
+                                (ev.xclient.data.l[1] & 1));
+    p.Send(ours, "XdndDrop", long(src), 0, CurrentTime, 0, 0);
+    if (accepted && next(SelectionRequest, src, ev)) {
+      XSelectionRequestEvent r = ev.xselectionrequest;
+      XSelectInput(source, r.requestor, PropertyChangeMask);
+      long size = 4000;
+      XChangeProperty(source, r.requestor, r.property, XInternAtom(source, "INCR", False), 32,
+                      PropModeReplace, reinterpret_cast<unsigned char*>(&size), 1);
+      XEvent reply{};
+      reply.xselection.type = SelectionNotify;
+      reply.xselection.requestor = r.requestor;
+      reply.xselection.selection = r.selection;
+      reply.xselection.target = r.target;
+      reply.xselection.property = r.property;
+      XSendEvent(source, r.requestor, False, 0, &reply);
+      XFlush(source);
+      // One piece goes, then the program dies while the next is awaited.
+      for (int pieces = 0; pieces < 2 && next(PropertyNotify, r.requestor, ev);) {
+        if (ev.xproperty.atom != r.property || ev.xproperty.state != PropertyDelete) continue;
+        if (++pieces == 2) break;
+        std::string piece(1000, 'x');
+        XChangeProperty(source, r.requestor, r.property, r.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(piece.data()), int(piece.size()));
+        XFlush(source);
+      }
+      piecesGone = true;
+    }
+    killed = std::chrono::steady_clock::now();
+    XCloseDisplay(source);
+    done = true;
+  });
+  EXPECT_TRUE(
+      PumpUntil([&] { return done.load() && !target->calls.empty() && target->calls.back() == "drop"; }));
+  peer.join();
+  EXPECT_TRUE(accepted);
+  EXPECT_TRUE(piecesGone);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter text", "drop"}));
+  EXPECT_EQ(target->text, u"") << "part of a transfer was dropped";
+  // The read's own limit is 5 s; far below it, only the source's death ended the drop.
+  EXPECT_LT(target->dropped - killed, 3s);
 }
 
 }  // namespace
