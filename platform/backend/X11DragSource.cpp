@@ -150,7 +150,7 @@ void SendPosition(Connection& c, POINT pt, Atom action) {
   auto& d = c.dragOut;
   if (d.waitingStatus) {
     // Only what differs from the position out waits; the newest wins.
-    d.pending = !(pt == d.sentPoint) || action != d.sentAction;
+    d.pending = pt != d.sentPoint || action != d.sentAction;
     d.pendingPoint = pt;
     d.pendingAction = action;
     return;
