@@ -187,9 +187,13 @@ void TCustomMaskEdit::Dispatch(TMessage& M) {
         M.Result = set.Result;
         return;
       }
-      case WM_PASTE:
-        PasteText(GetClipboardTextW());
+      case WM_PASTE: {
+        // Reading another program's clipboard runs our timers: the control may be gone after it.
+        HWND window = WindowHandle();
+        std::u16string text = GetClipboardTextW();
+        if (IsWindow(window)) PasteText(text);
         return;
+      }
       case WM_CUT:
       case WM_CLEAR: {
         if (M.Msg == WM_CUT) CopyToClipboard();

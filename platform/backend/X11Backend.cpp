@@ -259,18 +259,7 @@ DWORD X11Backend::Now() {
 }
 
 void X11Backend::Drain() {
-  auto& c = *x_;
-  // Handling an event can run window code that peeks at its queue again.
-  if (c.draining) return;
-  c.draining = true;
-  while (XPending(c.dpy)) {
-    XEvent ev;
-    XNextEvent(c.dpy, &ev);
-    if (XFilterEvent(&ev, None)) continue;  // the input method took it
-    x11::HandleEvent(c, ev);
-  }
-  c.draining = false;
-  x11::ApplyGathered(c);
+  x11::DrainEvents(*x_);
 }
 
 void X11Backend::PollEvents() {

@@ -1,20 +1,13 @@
 // The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
 // TEXT and STRING (text beyond one property goes in pieces, INCR). As reader
-// we ask for UTF-8, then Latin-1, waiting a bounded time for the owner's
-// answer and taking data that comes in pieces.
+// we ask for UTF-8, then Latin-1 (X11SelectionRead.cpp does the reading).
 #include <X11/Xatom.h>
-#include <poll.h>
-
-#include <chrono>
-#include <climits>
 
 #include "platform/Utf.h"
 #include "platform/backend/X11Connection.h"
 
 namespace qv::x11 {
 namespace {
-
-constexpr int kReadTimeoutMs = 1000;
 
 std::string ToLatin1(const std::string& utf8) {
   std::u16string wide = Utf8ToUtf16(utf8);
@@ -23,31 +16,19 @@ std::string ToLatin1(const std::string& utf8) {
   return out;
 }
 
-bool WaitForSelectionNotify(Connection& c, XEvent& ev) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
-  XFlush(c.dpy);
-  for (;;) {
-    if (XCheckTypedWindowEvent(c.dpy, c.utility, SelectionNotify, &ev)) return true;
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd fd{ConnectionNumber(c.dpy), POLLIN, 0};
-    poll(&fd, 1, int(std::min<long>(left.count(), 20)));
-  }
-}
-
 // Clipboard text as UTF-8, else Latin-1.
-bool Convert(Connection& c, Atom target, std::u16string& out) {
+ReadEnd Convert(Connection& c, Atom target, std::u16string& out) {
   Atom type = None;
   std::string bytes;
-  if (!ConvertSelection(c, c.atoms.clipboard, target, CurrentTime, type, bytes)) return false;
+  ReadEnd end = ReadSelection(c, c.atoms.clipboard, target, CurrentTime, type, bytes);
+  if (end != ReadEnd::Data) return end;
   if (type == c.atoms.utf8String) {
     out = Utf8ToUtf16(bytes);
-    return true;
+    return end;
   }
-  if (type != XA_STRING) return false;
+  if (type != XA_STRING) return ReadEnd::Refused;
   for (unsigned char ch : bytes) out += char16_t(ch);
-  return true;
+  return end;
 }
 
 }  // namespace
@@ -56,28 +37,6 @@ size_t MaxPropertyBytes(Display* dpy) {
   long words = XExtendedMaxRequestSize(dpy);
   if (!words) words = XMaxRequestSize(dpy);
   return size_t(words) * 4 - 256;
-}
-
-bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes) {
-  XDeleteProperty(c.dpy, c.utility, c.atoms.selection);
-  XConvertSelection(c.dpy, selection, target, c.atoms.selection, c.utility, time);
-  XEvent ev;
-  if (!WaitForSelectionNotify(c, ev) || ev.xselection.property == None) return false;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  type = None;
-  if (XGetWindowProperty(c.dpy, c.utility, c.atoms.selection, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
-                         &format, &count, &after, &data) != Success)
-    return false;
-  if (type == c.dnd.incr) {
-    if (data) XFree(data);
-    return ReceiveIncr(c, c.atoms.selection, bytes) && (type = ev.xselection.target, true);
-  }
-  bool ok = format == 8 && data;
-  if (ok) bytes.assign(reinterpret_cast<char*>(data), count);
-  if (data) XFree(data);
-  return ok;
 }
 
 void OwnClipboard(Connection& c, const std::u16string& text) {
@@ -90,8 +49,10 @@ std::u16string ReadClipboard(Connection& c) {
   if (c.ownsClipboard) return Utf8ToUtf16(c.clipboardUtf8);
   if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == None) return {};
   std::u16string text;
-  if (Convert(c, c.atoms.utf8String, text) || Convert(c, XA_STRING, text)) return text;
-  return {};
+  // Latin-1 only when UTF-8 was refused: an owner that is gone or silent is not asked again.
+  ReadEnd end = Convert(c, c.atoms.utf8String, text);
+  if (end == ReadEnd::Refused) end = Convert(c, XA_STRING, text);
+  return end == ReadEnd::Data ? text : std::u16string();
 }
 
 SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& req)

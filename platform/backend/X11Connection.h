@@ -71,12 +71,15 @@ struct DndSource {
   Window sendTo = 0;       // where its messages go: the target or its proxy
   int version = 0;
   bool waitingStatus = false;  // a position is out and its status has not come
-  bool pending = false;        // a newer position waits for that status
+  POINT sentPoint{};           // that position
+  Atom sentAction = 0;
+  bool pending = false;  // a newer position waits for that status
   POINT pendingPoint{};
   Atom pendingAction = 0;
   bool accepted = false;  // as the last status said
   Atom action = 0;
-  // The drop: sent once the last position's status came; then the finish is awaited.
+  // The drop: sent once the last position's status came; then the finish is
+  // awaited. The deadline is that of the answer awaited now.
   enum class Drop { Idle, AwaitStatus, AwaitFinish, Over } drop = Drop::Idle;
   std::chrono::steady_clock::time_point dropDeadline;
   bool finished = false;
@@ -94,6 +97,19 @@ struct OutgoingTransfer {
   bool ofDrag = false;                 // a drag's data: it ends with the drag
   std::function<void()> done;          // once the last piece was taken
   std::chrono::steady_clock::time_point lastActivity;
+};
+
+// A read of another program's selection under way, and what the X queue
+// brought for it while our windows were served. Reads nest (a timer may read
+// the clipboard while a drop's data is read), each into a property of its own.
+struct IncomingRead {
+  Atom selection = 0, target = 0, property = 0;
+  Window owner = 0;
+  bool answered = false;   // the owner's SelectionNotify came
+  Atom answer = 0;         // the property it named, None for a refusal
+  bool deleted = false;    // our property was deleted (we read a piece)
+  bool piece = false;      // and has a new value since: the next piece
+  bool ownerGone = false;  // the owner's window was destroyed
 };
 
 // Another program's drag over our windows, as its messages said; the drop
@@ -148,7 +164,8 @@ struct Connection {
   DndSource dragOut;
   DndTarget dragIn;
   std::vector<OutgoingTransfer> transfers;
-  HWND dropWindow = nullptr;  // hidden: runs other programs' drops on our targets
+  std::vector<IncomingRead*> reads;  // innermost last
+  HWND dropWindow = nullptr;         // hidden: runs other programs' drops on our targets
 
   TopWindow* Find(HWND h) {
     auto it = tops.find(h);
@@ -186,6 +203,8 @@ void ReadWorkArea(Connection& c);
 bool FocusIsOurs(Connection& c);
 // X11Events.cpp: one event; the effects that should happen once per drain are gathered in c.
 void HandleEvent(Connection& c, XEvent& ev);
+// Reads and handles every X event that has come, then applies what was gathered.
+void DrainEvents(Connection& c);
 void ApplyGathered(Connection& c);
 void SyncLockKeys(Connection& c);
 
@@ -212,13 +231,25 @@ class SelectionAnswer {
 void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
 std::u16string ReadClipboard(Connection& c);
 void OwnClipboard(Connection& c, const std::u16string& text);
-// One conversion of `selection` to `target` into our utility window, waiting a
-// bounded time: false when the owner refused or did not answer.
-bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
+
 // The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
 
-// X11SelectionTransfer.cpp: incremental transfers (INCR) both ways.
+// X11SelectionRead.cpp: reading another program's selection.
+// One conversion of `selection` to `target` into our utility window, in one
+// piece or in pieces. Our windows keep painting and their timers run while
+// it waits (input stays queued for after it); false at once when the owner's
+// window is destroyed, and when the owner refused, or sent nothing for a while.
+bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
+// The same, telling a refusal (another type may still be had) from a failure
+// (the owner is gone or silent: asking again is no use).
+enum class ReadEnd { Data, Refused, Failed };
+ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
+// An event that concerns a read under way is noted in it; true when nothing
+// else needs to see it.
+bool NoteReadEvent(Connection& c, const XEvent& ev);
+
+// X11SelectionTransfer.cpp: incremental transfers (INCR) of our data.
 // `first` is what was read already; the reader (if any) gives the rest.
 void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type, std::string first,
                        std::unique_ptr<TextReader> rest, bool ofDrag, std::function<void()> done);
@@ -230,9 +261,6 @@ void EndDragTransfers(Connection& c);
 size_t PieceBytes(Display* dpy);
 // A property change that moves an outgoing transfer on; false for others.
 bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev);
-// Reads the pieces of an incoming transfer into `bytes` after its INCR
-// property was read and deleted; false when the owner stopped sending.
-bool ReceiveIncr(Connection& c, Atom property, std::string& bytes);
 
 // X11DragSource.cpp: our drags over other programs.
 void InternDndAtoms(Connection& c);

@@ -5,9 +5,11 @@
 // ours below never takes it) is sent enter, position, leave and drop
 // messages from our utility window, which serves the rows as text/uri-list,
 // text/plain;charset=utf-8, UTF8_STRING and text/plain. A target answers
-// each position with a status; a newer position waits for it, so a slow
-// target is never flooded. A drop counts as taken only when the target had
-// the data and finished with success.
+// each position with a status; one position is out at a time and the newest
+// waits for that status, so a slow target is never flooded. A drop released
+// while a status is awaited waits for it (and for that of the newest
+// position), then goes to the target when it accepts. A drop counts as taken
+// only when the target had the data and finished with success.
 #include <X11/Xatom.h>
 
 #include <climits>
@@ -19,9 +21,9 @@ namespace qv::x11 {
 namespace {
 
 constexpr int kProtocolVersion = 5, kOldestVersion = 3;
-// How long the drop waits for the status of the last position, and for the
+// How long the drop waits for each status still to come, and for the
 // finish after the drop (from the last piece of data that went out).
-constexpr int kStatusWaitMs = 2000, kFinishWaitMs = 5000;
+constexpr int kStatusWaitMs = 5000, kFinishWaitMs = 5000;
 
 void Send(Connection& c, Window to, Window about, Atom type, long l1, long l2, long l3, long l4) {
   XEvent ev{};
@@ -147,7 +149,8 @@ void SendEnter(Connection& c) {
 void SendPosition(Connection& c, POINT pt, Atom action) {
   auto& d = c.dragOut;
   if (d.waitingStatus) {
-    d.pending = true;
+    // Only what differs from the position out waits; the newest wins.
+    d.pending = pt != d.sentPoint || action != d.sentAction;
     d.pendingPoint = pt;
     d.pendingAction = action;
     return;
@@ -155,7 +158,12 @@ void SendPosition(Connection& c, POINT pt, Atom action) {
   long where = (long(pt.x & 0xFFFF) << 16) | long(pt.y & 0xFFFF);
   Send(c, d.sendTo, d.target, c.dnd.position, 0, where, long(c.lastTime), long(action));
   d.waitingStatus = true;
+  d.sentPoint = pt;
+  d.sentAction = action;
   d.pending = false;
+  // A drop waiting for the answers gives the target its time for each position.
+  if (d.drop == DndSource::Drop::AwaitStatus)
+    d.dropDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusWaitMs);
 }
 
 // The action to propose, as the modifier keys choose among the allowed ones:

@@ -95,20 +95,28 @@ std::vector<std::string> FetchFiles(Connection& c) {
   return paths;
 }
 
-// The source's text: UTF-8 types first, then Latin-1, then a list of files as their paths.
+// The source's text: UTF-8 types first, then Latin-1, then a list of files
+// as their paths. A source that is gone or silent is not asked again.
 std::u16string FetchText(Connection& c) {
   Atom type = None;
   std::string bytes;
   Time when = c.dragIn.time;
-  for (Atom t : {c.atoms.utf8String, c.dnd.textPlainUtf8, c.dnd.textPlain})
-    if (Offers(c, t) && ConvertSelection(c, c.dnd.selection, t, when, type, bytes)) return Utf8ToUtf16(bytes);
-  if (Offers(c, XA_STRING) && ConvertSelection(c, c.dnd.selection, XA_STRING, when, type, bytes)) {
+  auto read = [&](Atom t) {
+    if (!Offers(c, t)) return ReadEnd::Refused;
+    return ReadSelection(c, c.dnd.selection, t, when, type, bytes);
+  };
+  for (Atom t : {c.atoms.utf8String, c.dnd.textPlainUtf8, c.dnd.textPlain}) {
+    ReadEnd end = read(t);
+    if (end == ReadEnd::Data) return Utf8ToUtf16(bytes);
+    if (end == ReadEnd::Failed) return {};
+  }
+  ReadEnd end = read(XA_STRING);
+  if (end == ReadEnd::Data) {
     std::u16string out;
     for (unsigned char ch : bytes) out += char16_t(ch);
     return out;
   }
-  if (Offers(c, c.dnd.uriList) && ConvertSelection(c, c.dnd.selection, c.dnd.uriList, when, type, bytes))
-    return Utf8ToUtf16(PathsOfUris(bytes));
+  if (end == ReadEnd::Refused && read(c.dnd.uriList) == ReadEnd::Data) return Utf8ToUtf16(PathsOfUris(bytes));
   return {};
 }
 

@@ -159,6 +159,7 @@ static void NoteTime(Connection& c, const XEvent& ev) {
 
 void HandleEvent(Connection& c, XEvent& ev) {
   NoteTime(c, ev);
+  if (NoteReadEvent(c, ev)) return;  // news for a read of another program's selection
   switch (ev.type) {
     case MotionNotify:
       // Only the latest position of a burst matters.
@@ -233,6 +234,20 @@ void HandleEvent(Connection& c, XEvent& ev) {
         ReadWorkArea(c);
       break;
   }
+}
+
+void DrainEvents(Connection& c) {
+  // Handling an event can run window code that peeks at its queue again.
+  if (c.draining) return;
+  c.draining = true;
+  while (XPending(c.dpy)) {
+    XEvent ev;
+    XNextEvent(c.dpy, &ev);
+    if (XFilterEvent(&ev, None)) continue;  // the input method took it
+    HandleEvent(c, ev);
+  }
+  c.draining = false;
+  ApplyGathered(c);
 }
 
 // Runs the gathered changes. They call into the window manager, which may

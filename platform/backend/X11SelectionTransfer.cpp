@@ -1,13 +1,12 @@
-// Selection data larger than one property, both ways, by the incremental
-// transfer of the selection protocol (INCR). Going out, the requestor's
+// Our selection data larger than one property, sent by the incremental
+// transfer of the selection protocol (INCR). The requestor's
 // property first holds INCR and a lower bound of the size; each time the
 // requestor deletes it the next piece is read (a drag's text is rendered
 // then, piece by piece) and put, and an empty piece ends it. The pieces go
 // out as the X queue is drained, so the windows keep being served meanwhile
-// and the requestor sees progress with every piece.
-// Coming in, each piece is read as it is put, until the empty one.
+// and the requestor sees progress with every piece. (Pieces coming in are
+// read in X11SelectionRead.cpp.)
 #include <X11/Xatom.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <climits>
@@ -19,8 +18,6 @@ namespace {
 
 // A transfer whose requestor stopped taking pieces is dropped after this.
 constexpr auto kIdleLimit = std::chrono::seconds(30);
-// How long a reader waits for the owner's next piece.
-constexpr int kPieceWaitMs = 5000;
 
 class SharedBytesReader : public TextReader {
  public:
@@ -128,42 +125,6 @@ bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev) {
   }
   XFlush(c.dpy);
   return true;
-}
-
-bool ReceiveIncr(Connection& c, Atom property, std::string& bytes) {
-  bytes.clear();
-  for (;;) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPieceWaitMs);
-    XEvent ev;
-    // Our read deleted the property: a new value after that deletion is the next piece.
-    bool deleted = false, got = false;
-    XFlush(c.dpy);
-    while (!got) {
-      while (!got && XCheckTypedWindowEvent(c.dpy, c.utility, PropertyNotify, &ev)) {
-        if (ev.xproperty.atom != property) continue;
-        if (ev.xproperty.state == PropertyDelete) deleted = true;
-        got = deleted && ev.xproperty.state == PropertyNewValue;
-      }
-      if (got) break;
-      auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
-      pollfd fd{ConnectionNumber(c.dpy), POLLIN, 0};
-      poll(&fd, 1, int(std::min<long>(left.count(), 20)));
-    }
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(c.dpy, c.utility, property, 0, LONG_MAX / 4, True, AnyPropertyType, &type, &format,
-                           &count, &after, &data) != Success)
-      return false;
-    bool ok = data != nullptr || count == 0;
-    if (data && format == 8) bytes.append(reinterpret_cast<char*>(data), count);
-    if (data) XFree(data);
-    if (!ok) return false;
-    if (count == 0) return true;  // the empty piece ends it
-  }
 }
 
 }  // namespace qv::x11

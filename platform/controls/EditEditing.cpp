@@ -125,7 +125,10 @@ void CutCopy(EditState& s, bool cut) {
 
 void Paste(EditState& s) {
   if (s.ReadOnly()) return;
+  HWND hwnd = s.hwnd;
   std::u16string text = GetClipboardTextW();
+  // Reading another program's clipboard runs our timers: the edit may be gone.
+  if (!IsWindow(hwnd)) return;
   if (!text.empty()) ReplaceSelection(s, text, true);
 }
 

@@ -45,6 +45,10 @@ ComPtr<IDataObject> ClearLocked() {
 void SyncFromDesktop(bool always) {
   Backend* backend = CurrentBackend();
   if (!backend) return;
+  // The windows' timers run while another program's clipboard is read; one
+  // that asks again meanwhile sees the clipboard as it was until that read is in.
+  static thread_local bool reading = false;
+  if (reading) return;
   ComPtr<IDataObject> dropped;
   {
     std::lock_guard<std::recursive_mutex> l(S().lock);
@@ -52,7 +56,14 @@ void SyncFromDesktop(bool always) {
     if (!always && S().lastSync && now - *S().lastSync < kSyncReuseMs) return;
     S().lastSync = now;
   }
-  std::u16string text = backend->GetClipboardText();
+  std::u16string text;
+  {
+    reading = true;
+    struct Done {
+      ~Done() { reading = false; }
+    } done;
+    text = backend->GetClipboardText();
+  }
   {
     std::lock_guard<std::recursive_mutex> l(S().lock);
     auto& s = S();

@@ -63,10 +63,12 @@ class Target final : public ComObject<IDropTarget> {
       ReleaseStgMedium(&m);
     }
     *effect &= DROPEFFECT_COPY;
+    dropped = std::chrono::steady_clock::now();
     return S_OK;
   }
   std::vector<std::string> calls;
   std::u16string text;
+  std::chrono::steady_clock::time_point dropped;  // when the drop had its data
 };
 
 class Source final : public ComObject<IDropSource> {
@@ -491,6 +493,176 @@ TEST_F(X11DragDrop, AMoveCountsOnlyWhenTheDataWentAndEachDragClaimsTheSelection)
   EXPECT_EQ(second.text, one + "\n" + two);
   XDestroyWindow(p.d, other);
   std::filesystem::remove_all(dir);
+}
+
+// A target that answers each position only after 2 s: it has one position
+// at a time to answer, and a drag released while an answer is still to come
+// (with a newer position waiting for it) is dropped there once it accepts.
+TEST_F(X11DragDrop, ASlowTargetIsSentOnePositionAtATimeAndStillGetsTheDrop) {
+  if (!test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window dst = XCreateSimpleWindow(p.d, DefaultRootWindow(p.d), 420, 50, 200, 200, 0, 0, 0xFFFFFF);
+  long version = 5;
+  XChangeProperty(p.d, dst, p.A("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&version), 1);
+  XMapWindow(p.d, dst);
+  XSync(p.d, False);
+  ASSERT_TRUE(test::Xdo(server->Display(), {"mousemove", "100", "100", "mousedown", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }));
+
+  std::atomic<bool> holding{false};
+  int positions = 0, crowded = 0;
+  std::string text;
+  bool finished = false;
+  std::thread peer([&] {
+    XClientMessageEvent m;
+    if (!p.Expect(dst, "XdndEnter", m)) return;
+    Window src = Window(m.data.l[0]);
+    Time dropTime = 0;
+    bool gone = false;
+    XEvent ev;
+    // What comes while an answer is held: more positions crowd the target.
+    auto hold = [&] {
+      for (auto until = std::chrono::steady_clock::now() + 2s; std::chrono::steady_clock::now() < until;) {
+        if (!XCheckTypedWindowEvent(p.d, dst, ClientMessage, &ev)) {
+          std::this_thread::sleep_for(5ms);
+          continue;
+        }
+        std::string type = p.AtomName(long(ev.xclient.message_type));
+        if (type == "XdndPosition") ++crowded;
+        if (type == "XdndDrop") ++crowded, dropTime = Time(ev.xclient.data.l[2]);
+        gone = gone || type == "XdndLeave";
+      }
+    };
+    for (auto deadline = std::chrono::steady_clock::now() + 60s;
+         std::chrono::steady_clock::now() < deadline && !dropTime;) {
+      if (!XCheckTypedWindowEvent(p.d, dst, ClientMessage, &ev)) {
+        std::this_thread::sleep_for(5ms);
+        continue;
+      }
+      std::string type = p.AtomName(long(ev.xclient.message_type));
+      if (type == "XdndLeave") return;
+      if (type == "XdndDrop") dropTime = Time(ev.xclient.data.l[2]);
+      if (type != "XdndPosition") continue;
+      ++positions;
+      holding = true;
+      hold();
+      p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A("XdndActionCopy")));
+      holding = false;
+      if (gone) return;
+    }
+    XConvertSelection(p.d, p.A("XdndSelection"), p.A("text/plain"), p.A("QV_PEER"), dst, dropTime);
+    XFlush(p.d);
+    XEvent n{};
+    for (auto until = std::chrono::steady_clock::now() + 30s;
+         !XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until;)
+      std::this_thread::sleep_for(5ms);
+    if (n.type == SelectionNotify && n.xselection.property) {
+      Atom type;
+      int format;
+      unsigned long count = 0, after;
+      unsigned char* data = nullptr;
+      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
+                         &after, &data);
+      if (data) text.assign(reinterpret_cast<char*>(data), count), XFree(data);
+    }
+    p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
+    finished = true;
+  });
+  auto data = MemoryDataObject::Create();
+  data->SetText(u"row one\nrow two");
+  auto source = ComPtr<Source>::Adopt(new Source);
+  std::thread mouse([&] {
+    test::WaitFor([&] { return source->running.load(); });
+    test::Xdo(server->Display(), {"mousemove", "300", "120", "mousemove", "480", "120"});
+    // Released just after a move, while the target still holds its answer.
+    test::WaitFor([&] { return holding.load(); }, 30s);
+    test::Xdo(server->Display(), {"mousemove", "500", "130", "mouseup", "1"});
+  });
+  DWORD effect = 0;
+  HRESULT hr = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY, &effect);
+  mouse.join();
+  peer.join();
+  EXPECT_EQ(hr, DRAGDROP_S_DROP);
+  EXPECT_EQ(effect, DROPEFFECT_COPY);
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(text, "row one\nrow two");
+  EXPECT_GE(positions, 1);
+  EXPECT_EQ(crowded, 0) << "a position or the drop came before the answer to the last position";
+}
+
+// A source that dies in the middle of giving its text in pieces: the drop
+// on our target ends at once, with no text, and the windows go on.
+TEST_F(X11DragDrop, ASourceKilledWhileItsTextComesInPiecesEndsTheDropAtOnce) {
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window ours = OurWindow(p);
+  ASSERT_NE(ours, 0u);
+  // The source program has a connection of its own, which ends as when it is killed.
+  Display* source = XOpenDisplay(server->Display().c_str());
+  ASSERT_TRUE(source);
+  Window src = XCreateSimpleWindow(source, DefaultRootWindow(source), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(source, XInternAtom(source, "XdndSelection", False), src, CurrentTime);
+  XSync(source, False);
+  std::atomic<bool> done{false};
+  bool accepted = false, piecesGone = false;
+  std::chrono::steady_clock::time_point killed;
+  std::thread peer([&] {
+    p.Send(ours, "XdndEnter", long(src), 5L << 24, long(p.A("UTF8_STRING")), 0, 0);
+    p.Send(ours, "XdndPosition", long(src), 0, long(((50 + 60) << 16) | 100), CurrentTime,
+           long(p.A("XdndActionCopy")));
+    auto next = [&](int type, Window on, XEvent& ev) {
+      for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;
+           std::this_thread::sleep_for(2ms))
+        if (XCheckTypedWindowEvent(source, on, type, &ev)) return true;
+      return false;
+    };
+    XEvent ev;
+    for (auto until = std::chrono::steady_clock::now() + 30s;
+         !accepted && std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(2ms))
+      while (XCheckTypedWindowEvent(source, src, ClientMessage, &ev))
+        accepted = accepted || (ev.xclient.message_type == XInternAtom(source, "XdndStatus", False) &&
+                                (ev.xclient.data.l[1] & 1));
+    p.Send(ours, "XdndDrop", long(src), 0, CurrentTime, 0, 0);
+    if (accepted && next(SelectionRequest, src, ev)) {
+      XSelectionRequestEvent r = ev.xselectionrequest;
+      XSelectInput(source, r.requestor, PropertyChangeMask);
+      long size = 4000;
+      XChangeProperty(source, r.requestor, r.property, XInternAtom(source, "INCR", False), 32,
+                      PropModeReplace, reinterpret_cast<unsigned char*>(&size), 1);
+      XEvent reply{};
+      reply.xselection.type = SelectionNotify;
+      reply.xselection.requestor = r.requestor;
+      reply.xselection.selection = r.selection;
+      reply.xselection.target = r.target;
+      reply.xselection.property = r.property;
+      XSendEvent(source, r.requestor, False, 0, &reply);
+      XFlush(source);
+      // One piece goes, then the program dies while the next is awaited.
+      for (int pieces = 0; pieces < 2 && next(PropertyNotify, r.requestor, ev);) {
+        if (ev.xproperty.atom != r.property || ev.xproperty.state != PropertyDelete) continue;
+        if (++pieces == 2) break;
+        std::string piece(1000, 'x');
+        XChangeProperty(source, r.requestor, r.property, r.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(piece.data()), int(piece.size()));
+        XFlush(source);
+      }
+      piecesGone = true;
+    }
+    killed = std::chrono::steady_clock::now();
+    XCloseDisplay(source);
+    done = true;
+  });
+  EXPECT_TRUE(
+      PumpUntil([&] { return done.load() && !target->calls.empty() && target->calls.back() == "drop"; }));
+  peer.join();
+  EXPECT_TRUE(accepted);
+  EXPECT_TRUE(piecesGone);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter text", "drop"}));
+  EXPECT_EQ(target->text, u"") << "part of a transfer was dropped";
+  // The read's own limit is 5 s; far below it, only the source's death ended the drop.
+  EXPECT_LT(target->dropped - killed, 3s);
 }
 
 }  // namespace
