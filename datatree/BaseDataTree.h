@@ -1042,6 +1042,9 @@ class TBaseDataTree : public TCustomControl {
   // Empties the clipboard only while it still holds this tree's own data.
   void ReleaseOwnClipboard();
   TDataTreeTransferState& Xfer();
+  // Counts the nodes taken out of the tree: text rendered a piece at a time
+  // lists its nodes again when this changed.
+  uint64_t NodesForgotten() const;
   struct XferDeleter {
     void operator()(TDataTreeTransferState* p) const;
   };

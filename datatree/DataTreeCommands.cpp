@@ -35,6 +35,10 @@ TDataTreeTransferState& TBaseDataTree::Xfer() {
   return *xfer_;
 }
 
+uint64_t TBaseDataTree::NodesForgotten() const {
+  return xfer_ ? xfer_->nodesForgotten : 0;
+}
+
 uint32_t TBaseDataTree::TreeSerial() {
   TDataTreeTransferState& x = Xfer();
   if (x.serial == 0) {
@@ -134,12 +138,14 @@ void TBaseDataTree::ShutdownTransfers() {
 
 void TBaseDataTree::TransferForgetAll() {
   if (!xfer_) return;
+  ++xfer_->nodesForgotten;
   xfer_->dragSelection.clear();
   xfer_->hintData.Node = nullptr;
 }
 
 void TBaseDataTree::TransferForgetNode(PDataNode Node) {
   if (!xfer_) return;
+  ++xfer_->nodesForgotten;
   std::erase(xfer_->dragSelection, Node);
   if (xfer_->hintData.Node == Node) xfer_->hintData.Node = nullptr;
 }
@@ -149,7 +155,15 @@ void TBaseDataTree::TransferForgetNode(PDataNode Node) {
 bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
   TreeXfer::StartOle();
   TDataTreeStates oldStates = states_;
-  TNodeArray marked;
+  // The rows of an earlier copy or cut of this tree leave the clipboard with
+  // this one: their marks go first, or the new text would hold them too.
+  TNodeArray earlier, marked;
+  if (states_.Contains(tsCopyPending) || states_.Contains(tsCutPending))
+    for (PDataNode run = GetFirstNoInit(); run; run = GetNextNoInit(run))
+      if (run->Has(vsCutOrCopy)) {
+        run->Exclude(vsCutOrCopy);
+        earlier.push_back(run);
+      }
   for (PDataNode n : GetSortedSelection(false))
     if (!n->Has(vsDisabled) && !n->Has(vsCutOrCopy)) {
       n->Include(vsCutOrCopy);
@@ -158,13 +172,14 @@ bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
   if (Cut)
     DoStateChange({tsCutPending}, {tsCopyPending});
   else
-    DoStateChange({tsCopyPending});
+    DoStateChange({tsCopyPending}, {tsCutPending});  // a paste must not move what is only copied now
   ComPtr<TDTDataObject> data = TDTDataObject::Create(this, true);
   // The object it replaces is no longer this tree's: its end keeps the new marks.
   TDTDataObject* previous = Xfer().clipboardObject;
   Xfer().clipboardObject = data.Get();
   if (FAILED(OleSetClipboard(data.Get()))) {
     for (PDataNode n : marked) n->Exclude(vsCutOrCopy);
+    for (PDataNode n : earlier) n->Include(vsCutOrCopy);
     states_ = oldStates;
     Xfer().clipboardObject = previous;
     return false;

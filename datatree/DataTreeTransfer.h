@@ -25,6 +25,7 @@ struct TDataTreeTransferState {
   std::vector<TDTDataObject*> dataObjects;   // live objects naming this tree
   TDTDataObject* clipboardObject = nullptr;  // the one this tree put on the clipboard
   uint32_t serial = 0;
+  uint64_t nodesForgotten = 0;  // nodes taken out of the tree since it was made
   // Drag and drop.
   ComPtr<IDTDragManager> dragManager;
   bool dropTargetRegistered = false;
