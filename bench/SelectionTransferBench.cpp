@@ -150,7 +150,8 @@ class DropWindow {
   }
   POINT Middle() const { return POINT{800, 200}; }
   // Answers positions until the drop, then reads; the times from `released`.
-  void Serve(const std::atomic<int64_t>& released, double& firstByteMs, double& lastByteMs, size_t& bytes) {
+  void Serve(const std::atomic<int64_t>& released, double& dropMs, double& firstByteMs, double& lastByteMs,
+             size_t& bytes) {
     for (;;) {
       XEvent ev;
       XNextEvent(d_, &ev);
@@ -160,6 +161,7 @@ class DropWindow {
         Send(source, A("XdndStatus"), 1, 0, 0, long(A("XdndActionCopy")));
       } else if (ev.xclient.message_type == A("XdndDrop")) {
         Clock::time_point start(Clock::duration(released.load()));
+        dropMs = Ms(start, Clock::now());
         bytes = 0;
         for (const char* type : {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"}) {
           auto asked = Clock::now();
@@ -206,10 +208,10 @@ void Drag(Bench& b, uint32_t rows) {
   ForeignDragOffer offer = MakeForeignOffer(data.Get());
   std::atomic<int64_t> released{0};
   std::atomic<bool> through{false};
-  double firstByte = 0, lastByte = 0;
+  double dropAt = 0, firstByte = 0, lastByte = 0;
   size_t bytes = 0;
   std::thread t([&] {
-    drop.Serve(released, firstByte, lastByte, bytes);
+    drop.Serve(released, dropAt, firstByte, lastByte, bytes);
     through = true;
     PostMessageW(b.form->Handle(), WM_NULL, 0, 0);
   });
@@ -238,6 +240,7 @@ void Drag(Bench& b, uint32_t rows) {
   b.Pump([&] { return through.load(); });
   t.join();
   // The drop loop's longest turn: what the windows waited at most for the loop.
+  std::printf("drag_%u_drop_message_ms=%.1f\n", rows, dropAt);
   std::printf("drag_%u_first_byte_ms=%.1f three_types_ms=%.1f bytes=%zu effect=%lu window_pause_ms=%.1f\n",
               rows, firstByte, lastByte, bytes, (unsigned long)effect, longestTurn);
 }
