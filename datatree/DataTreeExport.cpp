@@ -1,7 +1,9 @@
 // Content export of the string tree: a chosen set of nodes as an HTML table,
 // RTF, separated plain text (UTF-8) or UTF-16 text, one row per node and one
 // cell per visible column, with the tree levels shown by indentation.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "classlib/graphics/Canvas.h"
@@ -131,7 +133,10 @@ PDataNode TCustomDataStringTree::ExportNext(TDTTextSource Source, PDataNode Node
 
 TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source) {
   ExportLayout L;
-  for (PDataNode n = ExportFirst(Source); n; n = ExportNext(Source, n)) {
+  // The selected nodes are counted: the walk ends at the last of them, not
+  // at the end of a long tree.
+  size_t wanted = Source == txSelected ? size_t(std::max(SelectionCount(), 0)) : SIZE_MAX;
+  for (PDataNode n = ExportFirst(Source); n; n = L.Nodes.size() < wanted ? ExportNext(Source, n) : nullptr) {
     L.Nodes.push_back(n);
     L.MaxLevel = std::max<int>(L.MaxLevel, int(GetNodeLevel(n)));
   }
@@ -261,7 +266,8 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   void ListAgain() {
     PDataNode last = next_ > 0 ? layout_.Nodes[next_ - 1] : nullptr;  // compared, never followed
     forgotten_ = tree_->NodesForgotten();
-    layout_ = tree_->PrepareExport(source_);
+    // Only the nodes: the columns and indentation stay those of the text made so far.
+    layout_.Nodes = tree_->PrepareExport(source_).Nodes;
     auto at = last ? std::find(layout_.Nodes.begin(), layout_.Nodes.end(), last) : layout_.Nodes.end();
     next_ = at != layout_.Nodes.end() ? size_t(at - layout_.Nodes.begin()) + 1
                                       : std::min(next_, layout_.Nodes.size());
