@@ -1045,6 +1045,8 @@ class TBaseDataTree : public TCustomControl {
   // Counts the nodes taken out of the tree: text rendered a piece at a time
   // lists its nodes again when this changed.
   uint64_t NodesForgotten() const;
+  // How many nodes the last copy or cut marked; at least as many as carry the mark.
+  size_t CutCopyCount() const;
   struct XferDeleter {
     void operator()(TDataTreeTransferState* p) const;
   };

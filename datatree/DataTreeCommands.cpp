@@ -3,6 +3,7 @@
 // names trees through, and the clean-up when nodes or the tree go.
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "datatree/DataTreeEditLink.h"
 #include "datatree/DataTreeTransfer.h"
@@ -37,6 +38,10 @@ TDataTreeTransferState& TBaseDataTree::Xfer() {
 
 uint64_t TBaseDataTree::NodesForgotten() const {
   return xfer_ ? xfer_->nodesForgotten : 0;
+}
+
+size_t TBaseDataTree::CutCopyCount() const {
+  return xfer_ ? xfer_->cutCopyCount : 0;
 }
 
 uint32_t TBaseDataTree::TreeSerial() {
@@ -177,9 +182,11 @@ bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
   // The object it replaces is no longer this tree's: its end keeps the new marks.
   TDTDataObject* previous = Xfer().clipboardObject;
   Xfer().clipboardObject = data.Get();
+  size_t earlierCount = std::exchange(Xfer().cutCopyCount, marked.size());
   if (FAILED(OleSetClipboard(data.Get()))) {
     for (PDataNode n : marked) n->Exclude(vsCutOrCopy);
     for (PDataNode n : earlier) n->Include(vsCutOrCopy);
+    Xfer().cutCopyCount = earlierCount;
     states_ = oldStates;
     Xfer().clipboardObject = previous;
     return false;

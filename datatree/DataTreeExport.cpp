@@ -133,9 +133,11 @@ PDataNode TCustomDataStringTree::ExportNext(TDTTextSource Source, PDataNode Node
 
 TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source) {
   ExportLayout L;
-  // The selected nodes are counted: the walk ends at the last of them, not
-  // at the end of a long tree.
-  size_t wanted = Source == txSelected ? size_t(std::max(SelectionCount(), 0)) : SIZE_MAX;
+  // The selected and the copied nodes are counted: the walk ends at the last
+  // of them, not at the end of a long tree.
+  size_t wanted = Source == txSelected     ? size_t(std::max(SelectionCount(), 0))
+                  : Source == txCutCopySet ? CutCopyCount()
+                                           : SIZE_MAX;
   for (PDataNode n = ExportFirst(Source); n; n = L.Nodes.size() < wanted ? ExportNext(Source, n) : nullptr) {
     L.Nodes.push_back(n);
     L.MaxLevel = std::max<int>(L.MaxLevel, int(GetNodeLevel(n)));
