@@ -86,6 +86,10 @@ size_t PieceBytes(Display* dpy) {
 }
 
 std::string Utf8ToLatin1(const std::string& utf8) {
+  // Rows of plain ASCII are most of what goes: they are the same bytes.
+  if (std::all_of(utf8.begin(), utf8.end(),
+                  [](char ch) { return (static_cast<unsigned char>(ch) & 0x80) == 0; }))
+    return utf8;
   std::u16string wide = Utf8ToUtf16(utf8);
   std::string out;
   out.reserve(wide.size());

@@ -14,6 +14,7 @@
 #include "demo/tree/TreeDemoForm.h"
 #include "platform/Utf.h"
 #include "platform/backend/X11Backend.h"
+#include "platform/ole/Clipboard.h"
 #include "platform/window/MessageQueue.h"
 #include "tests/common/SelectionReader.h"
 #include "tests/common/XvfbSupport.h"
@@ -128,6 +129,43 @@ TEST_F(TreeDemoClipboard, AReadAfterOneThatGaveUpGetsTheWholeCopy) {
   SelectionReader::Result latin1 = Read(second, "STRING", Delete::InTheRead);
   EXPECT_EQ(latin1.type, "STRING");
   EXPECT_TRUE(IsTheCopy(latin1));
+}
+
+// Text beyond Latin-1 in pieces: as UTF-8 byte for byte, and as Latin-1 with
+// every character whole whatever piece it falls on ("?" for those beyond).
+TEST(ClipboardX11, TextBeyondLatinOneGoesWholeInEveryPiece) {
+  if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  Xvfb server;
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+  setenv("DISPLAY", server.Display().c_str(), 1);
+  std::string error;
+  std::unique_ptr<Backend> backend = OpenX11Backend(&error);
+  ASSERT_TRUE(backend) << error;
+  std::u16string text;
+  std::string latin1;
+  for (int i = 0; text.size() < (3u << 20); ++i) {
+    text += u"r\u00e9sum\u00e9 " + Utf8ToUtf16(std::to_string(i)) + u" \u2192 \U0001F600\r\n";
+    latin1 += "r\xe9sum\xe9 " + std::to_string(i) + " ? ??\r\n";  // a surrogate pair is two units
+  }
+  ASSERT_TRUE(SetClipboardTextW(text));
+  SelectionReader reader(server.Display());
+  ASSERT_TRUE(reader.Open());
+  for (const char* type : {"UTF8_STRING", "STRING"}) {
+    SelectionReader::Result r;
+    std::atomic<bool> through{false};
+    std::thread t([&] {
+      r = reader.Read("CLIPBOARD", type);
+      through = true;
+    });
+    while (!through) {
+      PeekMessageW(nullptr, nullptr, 0, 0, PM_NOREMOVE);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    t.join();
+    EXPECT_TRUE(r.whole && r.incr) << type << ": " << r.failure;
+    EXPECT_TRUE(r.bytes == (type[0] == 'U' ? Utf16ToUtf8(text) : latin1))
+        << type << ", " << r.bytes.size() << " bytes";
+  }
 }
 
 }  // namespace
