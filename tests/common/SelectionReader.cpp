@@ -102,13 +102,13 @@ SelectionReader::Result SelectionReader::Read(const char* selection, const char*
     r.longestWaitMs = std::max(r.longestWaitMs, MsBetween(last, now));
     if (!take(type, bytes)) return r.failure = "a piece was gone", r;
     if (char* name = XGetAtomName(d_, type)) r.type = name, XFree(name);
-    last = Clock::now();
     if (bytes.empty()) break;
-    if (r.bytes.empty()) r.firstByteMs = MsBetween(start, last);
+    if (r.bytes.empty()) r.firstByteMs = MsBetween(start, Clock::now());
     r.bytes += bytes;
+    last = Clock::now();  // the time the reader itself takes is not the owner's
     if (++r.pieces == options.giveUpAfter) return r.failure = "gave up", r;
   }
-  r.totalMs = MsBetween(start, last);
+  r.totalMs = MsBetween(start, Clock::now());
   r.whole = true;
   return r;
 }
