@@ -1043,6 +1043,11 @@ class TBaseDataTree : public TCustomControl {
   // Empties the clipboard only while it still holds this tree's own data.
   void ReleaseOwnClipboard();
   TDataTreeTransferState& Xfer();
+  // Counts the nodes taken out of the tree: text rendered a piece at a time
+  // lists its nodes again when this changed.
+  uint64_t NodesForgotten() const;
+  // How many nodes the last copy or cut marked; at least as many as carry the mark.
+  size_t CutCopyCount() const;
   struct XferDeleter {
     void operator()(TDataTreeTransferState* p) const;
   };

@@ -3,6 +3,7 @@
 // names trees through, and the clean-up when nodes or the tree go.
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "datatree/DataTreeEditLink.h"
 #include "datatree/DataTreeTransfer.h"
@@ -33,6 +34,14 @@ void TBaseDataTree::XferDeleter::operator()(TDataTreeTransferState* p) const {
 TDataTreeTransferState& TBaseDataTree::Xfer() {
   if (!xfer_) xfer_.reset(new TDataTreeTransferState);
   return *xfer_;
+}
+
+uint64_t TBaseDataTree::NodesForgotten() const {
+  return xfer_ ? xfer_->nodesForgotten : 0;
+}
+
+size_t TBaseDataTree::CutCopyCount() const {
+  return xfer_ ? xfer_->cutCopyCount : 0;
 }
 
 uint32_t TBaseDataTree::TreeSerial() {
@@ -134,12 +143,14 @@ void TBaseDataTree::ShutdownTransfers() {
 
 void TBaseDataTree::TransferForgetAll() {
   if (!xfer_) return;
+  ++xfer_->nodesForgotten;
   xfer_->dragSelection.clear();
   xfer_->hintData.Node = nullptr;
 }
 
 void TBaseDataTree::TransferForgetNode(PDataNode Node) {
   if (!xfer_) return;
+  ++xfer_->nodesForgotten;
   std::erase(xfer_->dragSelection, Node);
   if (xfer_->hintData.Node == Node) xfer_->hintData.Node = nullptr;
 }
@@ -149,7 +160,15 @@ void TBaseDataTree::TransferForgetNode(PDataNode Node) {
 bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
   TreeXfer::StartOle();
   TDataTreeStates oldStates = states_;
-  TNodeArray marked;
+  // The rows of an earlier copy or cut of this tree leave the clipboard with
+  // this one: their marks go first, or the new text would hold them too.
+  TNodeArray earlier, marked;
+  if (states_.Contains(tsCopyPending) || states_.Contains(tsCutPending))
+    for (PDataNode run = GetFirstNoInit(); run; run = GetNextNoInit(run))
+      if (run->Has(vsCutOrCopy)) {
+        run->Exclude(vsCutOrCopy);
+        earlier.push_back(run);
+      }
   for (PDataNode n : GetSortedSelection(false))
     if (!n->Has(vsDisabled) && !n->Has(vsCutOrCopy)) {
       n->Include(vsCutOrCopy);
@@ -158,13 +177,16 @@ bool TBaseDataTree::PutSelectionOnClipboard(bool Cut) {
   if (Cut)
     DoStateChange({tsCutPending}, {tsCopyPending});
   else
-    DoStateChange({tsCopyPending});
+    DoStateChange({tsCopyPending}, {tsCutPending});  // a paste must not move what is only copied now
   ComPtr<TDTDataObject> data = TDTDataObject::Create(this, true);
   // The object it replaces is no longer this tree's: its end keeps the new marks.
   TDTDataObject* previous = Xfer().clipboardObject;
   Xfer().clipboardObject = data.Get();
+  size_t earlierCount = std::exchange(Xfer().cutCopyCount, marked.size());
   if (FAILED(OleSetClipboard(data.Get()))) {
     for (PDataNode n : marked) n->Exclude(vsCutOrCopy);
+    for (PDataNode n : earlier) n->Include(vsCutOrCopy);
+    Xfer().cutCopyCount = earlierCount;
     states_ = oldStates;
     Xfer().clipboardObject = previous;
     return false;

@@ -1,7 +1,9 @@
 // Content export of the string tree: a chosen set of nodes as an HTML table,
 // RTF, separated plain text (UTF-8) or UTF-16 text, one row per node and one
 // cell per visible column, with the tree levels shown by indentation.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "classlib/graphics/Canvas.h"
@@ -131,7 +133,12 @@ PDataNode TCustomDataStringTree::ExportNext(TDTTextSource Source, PDataNode Node
 
 TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTTextSource Source) {
   ExportLayout L;
-  for (PDataNode n = ExportFirst(Source); n; n = ExportNext(Source, n)) {
+  // The selected and the copied nodes are counted: the walk ends at the last
+  // of them, not at the end of a long tree.
+  size_t wanted = Source == txSelected     ? size_t(std::max(SelectionCount(), 0))
+                  : Source == txCutCopySet ? CutCopyCount()
+                                           : SIZE_MAX;
+  for (PDataNode n = ExportFirst(Source); n; n = L.Nodes.size() < wanted ? ExportNext(Source, n) : nullptr) {
     L.Nodes.push_back(n);
     L.MaxLevel = std::max<int>(L.MaxLevel, int(GetNodeLevel(n)));
   }
@@ -231,8 +238,9 @@ std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, ch
 
 // The Unicode text of a data object's nodes, rendered a few rows at a time
 // as it is read, so that a million rows cost nothing until asked for and
-// then little at a time. The nodes are those of the first read; it stops
-// when the tree goes.
+// then little at a time. The nodes are those of the first read; nodes taken
+// out of the tree meanwhile are left out (the list is made again and goes on
+// after the last row made). It stops when the tree goes.
 class TCustomDataStringTree::UnicodeTextReader : public TextReader {
  public:
   UnicodeTextReader(TCustomDataStringTree* Tree, TDTDataObject* Object)
@@ -242,8 +250,11 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
     std::u16string part;
     if (!started_) {
       started_ = true;
+      forgotten_ = tree_->NodesForgotten();
       layout_ = tree_->PrepareExport(source_);  // one walk over the nodes: finding them again costs as much
       tree_->AppendUnicodeHeader(layout_, u'\t', part);
+    } else if (tree_->NodesForgotten() != forgotten_) {
+      ListAgain();
     }
     // A UTF-16 unit is one to three bytes of UTF-8: the piece is about the size asked.
     while (next_ < layout_.Nodes.size() && part.size() < std::max<size_t>(bytes, 1))
@@ -254,11 +265,22 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   }
 
  private:
+  void ListAgain() {
+    PDataNode last = next_ > 0 ? layout_.Nodes[next_ - 1] : nullptr;  // compared, never followed
+    forgotten_ = tree_->NodesForgotten();
+    // Only the nodes: the columns and indentation stay those of the text made so far.
+    layout_.Nodes = tree_->PrepareExport(source_).Nodes;
+    auto at = last ? std::find(layout_.Nodes.begin(), layout_.Nodes.end(), last) : layout_.Nodes.end();
+    next_ = at != layout_.Nodes.end() ? size_t(at - layout_.Nodes.begin()) + 1
+                                      : std::min(next_, layout_.Nodes.size());
+  }
+
   TCustomDataStringTree* tree_;
   ComPtr<TDTDataObject> object_;
   TDTTextSource source_;
   ExportLayout layout_;
   size_t next_ = 0;
+  uint64_t forgotten_ = 0;
   bool started_ = false;
 };
 

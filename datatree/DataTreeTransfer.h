@@ -25,6 +25,8 @@ struct TDataTreeTransferState {
   std::vector<TDTDataObject*> dataObjects;   // live objects naming this tree
   TDTDataObject* clipboardObject = nullptr;  // the one this tree put on the clipboard
   uint32_t serial = 0;
+  uint64_t nodesForgotten = 0;  // nodes taken out of the tree since it was made
+  size_t cutCopyCount = 0;      // marked by the last copy or cut (fewer when some went since)
   // Drag and drop.
   ComPtr<IDTDragManager> dragManager;
   bool dropTargetRegistered = false;

@@ -78,6 +78,16 @@ class Backend {
 
   virtual std::u16string GetClipboardText() = 0;
   virtual void SetClipboardText(const std::u16string& text) = 0;
+  // Text for the desktop clipboard rendered as other programs read it (a
+  // large copy costs nothing at the copy): true when the backend took the
+  // reader; false leaves it, and the caller sets the whole text instead.
+  virtual bool OfferClipboardText(std::unique_ptr<TextReader>& text) {
+    (void)text;
+    return false;
+  }
+  // The desktop clipboard still holds what we set last (no other program
+  // copied since): it need not be read back.
+  virtual bool OwnsClipboard() { return false; }
   virtual void Beep(UINT type) = 0;
   // A modal dialog (message box, input query, file dialog, modal form) is
   // shown and its loop is about to run. A backend for tests may answer it

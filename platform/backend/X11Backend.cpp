@@ -24,6 +24,9 @@
 namespace qv {
 namespace {
 
+// How long one step of making offered text ahead may keep the windows waiting.
+constexpr std::chrono::milliseconds kRenderStep{8};
+
 // Requests on windows that vanished meanwhile (a popup destroyed while its
 // configure was in flight) are harmless; Xlib's default handler would exit.
 int IgnoreXError(Display*, XErrorEvent*) {
@@ -273,9 +276,20 @@ void X11Backend::WaitForEvents(DWORD timeoutMs) {
   drain();
   DrainPipe(c.wakePipe[0]);
   if (c.injected) return;
-  XFlush(c.dpy);
-  pollfd fds[2] = {{ConnectionNumber(c.dpy), POLLIN, 0}, {c.wakePipe[0], POLLIN, 0}};
   int timeout = timeoutMs == INFINITE ? -1 : int(std::min<DWORD>(timeoutMs, 0x7FFFFFFF));
+  // Text offered to other programs is made ahead, a short step at a time,
+  // while there is nothing else to do; the loop comes back for the next step.
+  if (x11::RenderAhead(c, kRenderStep)) timeout = 0;
+  XFlush(c.dpy);
+  // Xlib may have read events off the connection since the drain (a flush
+  // that has to wait reads what comes meanwhile, into Xlib's queue or the
+  // connection's buffer, and so do round trips): the socket would not wake
+  // the wait for them. A requestor that deletes a piece in the same request
+  // as it reads it answers within microseconds, so its deletion was often
+  // among them, and a transfer waited for good for what it already had.
+  // This looks at both without waiting.
+  if (XEventsQueued(c.dpy, QueuedAfterReading) > 0) timeout = 0;
+  pollfd fds[2] = {{ConnectionNumber(c.dpy), POLLIN, 0}, {c.wakePipe[0], POLLIN, 0}};
   while (poll(fds, 2, timeout) < 0 && errno == EINTR) {
   }
   DrainPipe(c.wakePipe[0]);
@@ -315,6 +329,15 @@ std::u16string X11Backend::GetClipboardText() {
 
 void X11Backend::SetClipboardText(const std::u16string& text) {
   x11::OwnClipboard(*x_, text);
+}
+
+bool X11Backend::OfferClipboardText(std::unique_ptr<TextReader>& text) {
+  x11::OwnClipboard(*x_, std::move(text));
+  return true;
+}
+
+bool X11Backend::OwnsClipboard() {
+  return x_->ownsClipboard;
 }
 
 void X11Backend::Beep(UINT) {

@@ -39,6 +39,8 @@ class X11Backend : public Backend {
   bool SetCursorPos(POINT screen) override;
   std::u16string GetClipboardText() override;
   void SetClipboardText(const std::u16string& text) override;
+  bool OfferClipboardText(std::unique_ptr<TextReader>& text) override;
+  bool OwnsClipboard() override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;

@@ -9,13 +9,6 @@
 namespace qv::x11 {
 namespace {
 
-std::string ToLatin1(const std::string& utf8) {
-  std::u16string wide = Utf8ToUtf16(utf8);
-  std::string out;
-  for (char16_t ch : wide) out += ch < 0x100 ? char(ch) : '?';
-  return out;
-}
-
 // Clipboard text as UTF-8, else Latin-1.
 ReadEnd Convert(Connection& c, Atom target, std::u16string& out) {
   Atom type = None;
@@ -40,13 +33,26 @@ size_t MaxPropertyBytes(Display* dpy) {
 }
 
 void OwnClipboard(Connection& c, const std::u16string& text) {
-  c.clipboardUtf8 = Utf16ToUtf8(text);
+  OwnClipboard(c, std::make_unique<SharedText>(Utf16ToUtf8(text)));
+}
+
+void OwnClipboard(Connection& c, std::unique_ptr<TextReader> text) {
+  OwnClipboard(c, std::make_unique<SharedText>(std::move(text)));
+}
+
+void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text) {
+  // Transfers of the copy before keep its text until they are through.
+  c.clipboardText = std::move(text);
   XSetSelectionOwner(c.dpy, c.atoms.clipboard, c.utility, CurrentTime);
   c.ownsClipboard = XGetSelectionOwner(c.dpy, c.atoms.clipboard) == c.utility;
 }
 
 std::u16string ReadClipboard(Connection& c) {
-  if (c.ownsClipboard) return Utf8ToUtf16(c.clipboardUtf8);
+  if (c.ownsClipboard && c.clipboardText) {
+    std::string all;
+    c.clipboardText->CopyOut(0, c.clipboardText->Reach(SIZE_MAX), all);
+    return Utf8ToUtf16(all);
+  }
   if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == None) return {};
   std::u16string text;
   // Latin-1 only when UTF-8 was refused: an owner that is gone or silent is not asked again.
@@ -69,7 +75,7 @@ SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& re
 void SelectionAnswer::Put(Atom type, int format, const void* data, size_t count) {
   if (format == 8 && count > MaxPropertyBytes(c_.dpy)) {
     const char* bytes = static_cast<const char*>(data);
-    Put(type, std::make_shared<const std::string>(bytes, bytes + count));
+    Put(type, std::make_shared<SharedText>(std::string(bytes, bytes + count)), false, {});
     return;
   }
   XChangeProperty(c_.dpy, reply_.requestor, property_, type, format, PropModeReplace,
@@ -77,32 +83,22 @@ void SelectionAnswer::Put(Atom type, int format, const void* data, size_t count)
   reply_.property = property_;
 }
 
-void SelectionAnswer::Put(Atom type, std::shared_ptr<const std::string> bytes, std::function<void()> done) {
-  if (bytes->size() <= MaxPropertyBytes(c_.dpy)) {
-    Put(type, 8, bytes->data(), bytes->size());
-    if (done) done();
-    return;
-  }
-  StartIncrTransfer(c_, reply_.requestor, property_, type, {}, ReaderOf(std::move(bytes)), false,
-                    std::move(done));
-  reply_.property = property_;
-}
-
-void SelectionAnswer::Put(Atom type, std::unique_ptr<TextReader> reader, bool ofDrag,
-                          std::function<void()> done) {
+void SelectionAnswer::Put(Atom type, const std::shared_ptr<SharedText>& text, bool ofDrag,
+                          std::function<void()> done, bool latin1) {
+  if (!text) return;
   // Up to a megabyte (some milliseconds to make) goes in one property, as
   // quick for the requestor as it can be; more goes in pieces.
-  std::string first;
   size_t whole = std::min<size_t>(MaxPropertyBytes(c_.dpy), size_t(1) << 20);
-  while (reader && first.size() <= whole)
-    if (!reader->Next(first, whole - first.size() + 1)) reader.reset();
-  if (!reader) {
-    Put(type, 8, first.data(), first.size());
+  size_t size = text->Reach(whole + 1);
+  if (size <= whole) {
+    std::string bytes;
+    text->CopyOut(0, size, bytes);
+    if (latin1) bytes = Utf8ToLatin1(bytes);
+    Put(type, 8, bytes.data(), bytes.size());
     if (done) done();
     return;
   }
-  StartIncrTransfer(c_, reply_.requestor, property_, type, std::move(first), std::move(reader), ofDrag,
-                    std::move(done));
+  StartIncrTransfer(c_, reply_.requestor, property_, type, text, latin1, ofDrag, std::move(done));
   reply_.property = property_;
 }
 
@@ -119,10 +115,9 @@ void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
       Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.atoms.text, XA_STRING};
       answer.Put(XA_ATOM, 32, targets, 4);
     } else if (req.target == c.atoms.utf8String || req.target == c.atoms.text) {
-      answer.Put(c.atoms.utf8String, 8, c.clipboardUtf8.data(), c.clipboardUtf8.size());
+      answer.Put(c.atoms.utf8String, c.clipboardText, false, {});
     } else if (req.target == XA_STRING) {
-      std::string latin1 = ToLatin1(c.clipboardUtf8);
-      answer.Put(XA_STRING, 8, latin1.data(), latin1.size());
+      answer.Put(XA_STRING, c.clipboardText, false, {}, true);
     }
   }
   answer.Send();

@@ -58,6 +58,31 @@ struct DndAtoms {
   Atom actionList, incr, wmState;
 };
 
+// Text that one copy or one drag offers, rendered once for every request
+// and every piece (X11SharedText.cpp): read from its source as transfers
+// need more, or ahead of them while the windows are idle, and kept.
+class SharedText {
+ public:
+  explicit SharedText(std::unique_ptr<TextReader> source);
+  explicit SharedText(const std::string& whole);
+  // Renders until `end` bytes are there or the source is through; the size then.
+  size_t Reach(size_t end);
+  // Renders about `bytes` more; false once the source is through.
+  bool Advance(size_t bytes);
+  bool Complete() const { return !source_; }
+  size_t Size() const { return size_; }
+  // Appends the bytes from `at`, up to `n` of them (as far as rendered), to `out`.
+  void CopyOut(size_t at, size_t n, std::string& out) const;
+  char At(size_t at) const;  // below Size()
+
+ private:
+  void Append(const char* data, size_t n);
+  std::unique_ptr<TextReader> source_;  // nullptr once read to its end
+  std::vector<std::string> blocks_;     // a megabyte each but the last
+  size_t size_ = 0;
+  std::string scratch_;
+};
+
 // Our drag, from its start to its end, and the other program's window it is over.
 struct DndSource {
   bool active = false;         // between the start and the end of a drag of ours
@@ -65,6 +90,9 @@ struct DndSource {
   bool ownsSelection = false;  // claimed for this drag and not taken away since
   DWORD okEffects = 0;
   ForeignDragOffer offer;  // served from the drag selection, rendered as it is asked for
+  // The offer's text and URI list, made once on the first request for them
+  // and served to every request and every type of the drag.
+  std::shared_ptr<SharedText> text, uris;
   bool offered = false;    // the offer was taken (when the drag first met another program)
   bool delivered = false;  // a target's request was answered with the data
   Window target = 0;       // the drag-aware window under the pointer, 0 when none
@@ -87,15 +115,17 @@ struct DndSource {
   Atom finishedAction = 0;
 };
 
-// Selection data going out in pieces (INCR): the next piece is read and put
-// when the requestor has deleted the last one.
+// Selection data going out in pieces (INCR): the next piece is put when the
+// requestor has deleted the last one, each in one property change.
 struct OutgoingTransfer {
   Window requestor = 0;
   Atom property = 0, type = 0;
-  std::unique_ptr<TextReader> reader;  // nullptr once read to its end
-  std::string buffer;                  // read and not yet put
-  bool ofDrag = false;                 // a drag's data: it ends with the drag
-  std::function<void()> done;          // once the last piece was taken
+  std::shared_ptr<SharedText> text;
+  size_t at = 0;                // the bytes of `text` put so far
+  bool latin1 = false;          // each piece converted from UTF-8 to Latin-1
+  unsigned long putSerial = 0;  // our request that put the last piece (or INCR)
+  bool ofDrag = false;          // a drag's data: it ends with the drag
+  std::function<void()> done;   // once the last piece was taken
   std::chrono::steady_clock::time_point lastActivity;
 };
 
@@ -145,7 +175,7 @@ struct Connection {
   std::array<UINT, 256> pressedVk{};  // by keycode, so a release matches its press
   // Clipboard (owner side)
   bool ownsClipboard = false;
-  std::string clipboardUtf8;
+  std::shared_ptr<SharedText> clipboardText;  // UTF-8, made once per copy
   // Gathered while draining: applied once per drain, last state wins.
   std::vector<HWND> exposedTops;
   std::map<HWND, XConfigureEvent> configured;
@@ -217,10 +247,11 @@ class SelectionAnswer {
   // Data beyond what one property holds goes in pieces (INCR); `done` runs
   // once the requestor has it all (at once for data put in one piece).
   void Put(Atom type, int format, const void* data, size_t count);
-  void Put(Atom type, std::shared_ptr<const std::string> bytes, std::function<void()> done = {});
-  // Data rendered as it is read: the first piece decides between one
-  // property and pieces, so the answer goes out at once whatever the size.
-  void Put(Atom type, std::unique_ptr<TextReader> reader, bool ofDrag, std::function<void()> done);
+  // Text made once for every request (UTF-8, or Latin-1 with `latin1`): up to
+  // a megabyte goes in one property, more in pieces, so the answer goes out
+  // at once whatever the size.
+  void Put(Atom type, const std::shared_ptr<SharedText>& text, bool ofDrag, std::function<void()> done,
+           bool latin1 = false);
   void Send();
 
  private:
@@ -231,7 +262,10 @@ class SelectionAnswer {
 void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
 std::u16string ReadClipboard(Connection& c);
 void OwnClipboard(Connection& c, const std::u16string& text);
-
+// Text rendered as it is read: made once, while the windows are idle or as
+// other programs ask for it.
+void OwnClipboard(Connection& c, std::unique_ptr<TextReader> text);
+void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text);
 // The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
 
@@ -250,17 +284,24 @@ ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Ato
 bool NoteReadEvent(Connection& c, const XEvent& ev);
 
 // X11SelectionTransfer.cpp: incremental transfers (INCR) of our data.
-// `first` is what was read already; the reader (if any) gives the rest.
-void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type, std::string first,
-                       std::unique_ptr<TextReader> rest, bool ofDrag, std::function<void()> done);
-// A reader of bytes already in memory.
-std::unique_ptr<TextReader> ReaderOf(std::shared_ptr<const std::string> bytes);
+// A transfer of `text` to the requestor's property, replacing any still
+// open for that window and property.
+void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type,
+                       std::shared_ptr<SharedText> text, bool latin1, bool ofDrag,
+                       std::function<void()> done);
 // Ends the transfers of a drag's data that are still going (the drag is over).
 void EndDragTransfers(Connection& c);
+// A window that was destroyed: the transfers to it end.
+void EndTransfersTo(Connection& c, Window requestor);
 // How much data one piece of an incremental transfer holds.
 size_t PieceBytes(Display* dpy);
+// UTF-8 as Latin-1 (STRING): characters beyond it become "?".
+std::string Utf8ToLatin1(const std::string& utf8);
 // A property change that moves an outgoing transfer on; false for others.
 bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev);
+// One short step of making the offered texts (the clipboard's, and a drag's
+// once asked for) ahead of the transfers; true while some are not complete.
+bool RenderAhead(Connection& c, std::chrono::milliseconds budget);
 
 // X11DragSource.cpp: our drags over other programs.
 void InternDndAtoms(Connection& c);

@@ -379,10 +379,13 @@ bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
       targets.insert(targets.begin(), c.atoms.targets);
       answer.Put(XA_ATOM, 32, targets.data(), targets.size());
     } else if (req.target == c.dnd.uriList && d.offer.files) {
-      answer.Put(c.dnd.uriList, d.offer.open(true), true, delivered);
+      // Made once, on the first request, for every request of the drag.
+      if (!d.uris) d.uris = std::make_shared<SharedText>(d.offer.open(true));
+      answer.Put(c.dnd.uriList, d.uris, true, delivered);
     } else if (req.target == c.dnd.textPlainUtf8 || req.target == c.atoms.utf8String ||
                req.target == c.dnd.textPlain) {
-      answer.Put(req.target, d.offer.open(false), true, delivered);
+      if (!d.text) d.text = std::make_shared<SharedText>(d.offer.open(false));
+      answer.Put(req.target, d.text, true, delivered);
     }
   }
   answer.Send();

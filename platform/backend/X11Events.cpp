@@ -219,8 +219,11 @@ void HandleEvent(Connection& c, XEvent& ev) {
       AnswerSelectionRequest(c, ev.xselectionrequest);
       break;
     case SelectionClear:
-      if (ev.xselectionclear.selection == c.atoms.clipboard) c.ownsClipboard = false, c.clipboardUtf8.clear();
+      if (ev.xselectionclear.selection == c.atoms.clipboard) c.ownsClipboard = false, c.clipboardText.reset();
       HandleDragSelectionClear(c, ev.xselectionclear);
+      break;
+    case DestroyNotify:  // a requestor's window (ours are not watched for it)
+      EndTransfersTo(c, ev.xdestroywindow.window);
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(&ev.xmapping);

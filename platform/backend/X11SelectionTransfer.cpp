@@ -1,45 +1,37 @@
 // Our selection data larger than one property, sent by the incremental
 // transfer of the selection protocol (INCR). The requestor's
 // property first holds INCR and a lower bound of the size; each time the
-// requestor deletes it the next piece is read (a drag's text is rendered
-// then, piece by piece) and put, and an empty piece ends it. The pieces go
-// out as the X queue is drained, so the windows keep being served meanwhile
-// and the requestor sees progress with every piece. (Pieces coming in are
-// read in X11SelectionRead.cpp.)
+// requestor deletes it the next piece is put, in one property change, and an
+// empty piece ends it. The pieces come from the text the copy or the drag
+// made once for every request; it is made ahead while the windows are idle,
+// so a piece costs the requestor no waiting. A new request from the same
+// window and property replaces a transfer that is still open (its reader
+// gave up), and one whose window went or that waits longer than any toolkit
+// does is dropped. (Pieces coming in are read in X11SelectionRead.cpp.)
 #include <X11/Xatom.h>
 
 #include <algorithm>
 #include <climits>
 
+#include "platform/Utf.h"
 #include "platform/backend/X11Connection.h"
 
 namespace qv::x11 {
 namespace {
 
-// A transfer whose requestor stopped taking pieces is dropped after this.
-constexpr auto kIdleLimit = std::chrono::seconds(30);
+using Clock = std::chrono::steady_clock;
 
-class SharedBytesReader : public TextReader {
- public:
-  explicit SharedBytesReader(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
-  bool Next(std::string& out, size_t bytes) override {
-    if (!bytes_ || at_ >= bytes_->size()) return false;
-    size_t n = std::min(std::max<size_t>(bytes, 1), bytes_->size() - at_);
-    out.append(*bytes_, at_, n);
-    at_ += n;
-    return true;
-  }
-
- private:
-  std::shared_ptr<const std::string> bytes_;
-  size_t at_ = 0;
-};
+// A transfer whose requestor stopped taking pieces is dropped after this:
+// longer than the toolkits wait for a piece before they give up.
+constexpr auto kIdleLimit = std::chrono::seconds(10);
+// The text made ahead of the transfers, a step at a time.
+constexpr size_t kAheadStep = 64 * 1024;
 
 // Property changes of a requestor's window are reported to us while a
-// transfer to it goes on; our own windows report them always.
+// transfer to it goes on, and so is its end; our own windows report them always.
 void Watch(Connection& c, Window w, bool on) {
   if (w == c.utility || c.FindX(w)) return;
-  XSelectInput(c.dpy, w, on ? PropertyChangeMask : NoEventMask);
+  XSelectInput(c.dpy, w, on ? PropertyChangeMask | StructureNotifyMask : NoEventMask);
 }
 
 bool Watched(const Connection& c, Window w) {
@@ -47,23 +39,40 @@ bool Watched(const Connection& c, Window w) {
                      [w](const OutgoingTransfer& t) { return t.requestor == w; });
 }
 
+void Erase(Connection& c, std::vector<OutgoingTransfer>::iterator it, bool windowGone = false) {
+  Window w = it->requestor;
+  c.transfers.erase(it);
+  if (!windowGone && !Watched(c, w)) Watch(c, w, false);
+}
+
 void DropIdle(Connection& c) {
-  auto now = std::chrono::steady_clock::now();
+  auto now = Clock::now();
   for (size_t i = 0; i < c.transfers.size();) {
-    if (now - c.transfers[i].lastActivity > kIdleLimit) {
-      Window w = c.transfers[i].requestor;
-      c.transfers.erase(c.transfers.begin() + long(i));
-      if (!Watched(c, w)) Watch(c, w, false);
-    } else {
+    if (now - c.transfers[i].lastActivity > kIdleLimit)
+      Erase(c, c.transfers.begin() + long(i));
+    else
       ++i;
-    }
   }
 }
 
-void Erase(Connection& c, std::vector<OutgoingTransfer>::iterator it) {
-  Window w = it->requestor;
-  c.transfers.erase(it);
-  if (!Watched(c, w)) Watch(c, w, false);
+// Puts the next piece in one property change; true when that was the empty
+// piece, which ends the transfer. A Latin-1 piece never splits a character.
+bool PutPiece(Connection& c, OutgoingTransfer& t) {
+  size_t limit = PieceBytes(c.dpy);
+  size_t size = t.text->Reach(t.at + limit + 1);
+  size_t n = std::min(limit, size - t.at);
+  if (t.latin1)
+    while (n > 0 && t.at + n < size && (static_cast<unsigned char>(t.text->At(t.at + n)) & 0xC0) == 0x80) --n;
+  std::string piece;
+  piece.reserve(n);
+  t.text->CopyOut(t.at, n, piece);
+  if (t.latin1) piece = Utf8ToLatin1(piece);
+  t.putSerial = NextRequest(c.dpy);
+  XChangeProperty(c.dpy, t.requestor, t.property, t.type, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(piece.data()), int(piece.size()));
+  t.at += n;
+  t.lastActivity = Clock::now();
+  return n == 0;
 }
 
 }  // namespace
@@ -72,26 +81,44 @@ size_t PieceBytes(Display* dpy) {
   return std::min<size_t>(MaxPropertyBytes(dpy), 256 * 1024);
 }
 
-std::unique_ptr<TextReader> ReaderOf(std::shared_ptr<const std::string> bytes) {
-  return std::make_unique<SharedBytesReader>(std::move(bytes));
+std::string Utf8ToLatin1(const std::string& utf8) {
+  // Rows of plain ASCII are most of what goes: they are the same bytes.
+  if (std::all_of(utf8.begin(), utf8.end(),
+                  [](char ch) { return (static_cast<unsigned char>(ch) & 0x80) == 0; }))
+    return utf8;
+  std::u16string wide = Utf8ToUtf16(utf8);
+  std::string out;
+  out.reserve(wide.size());
+  for (char16_t ch : wide) out += ch < 0x100 ? char(ch) : '?';
+  return out;
 }
 
-void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type, std::string first,
-                       std::unique_ptr<TextReader> rest, bool ofDrag, std::function<void()> done) {
+void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type,
+                       std::shared_ptr<SharedText> text, bool latin1, bool ofDrag,
+                       std::function<void()> done) {
   DropIdle(c);
+  // The requestor asks again through the same property: it gave up on what
+  // was still open there, and a deletion now is of the new answer.
+  std::erase_if(c.transfers, [&](const OutgoingTransfer& t) {
+    return t.requestor == requestor && t.property == property;
+  });
   Watch(c, requestor, true);
-  long size = long(std::min<size_t>(first.size(), LONG_MAX));  // all that is known yet: a lower bound
-  XChangeProperty(c.dpy, requestor, property, c.dnd.incr, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&size), 1);
+  // All that is known yet is a lower bound (a Latin-1 character takes up to
+  // four bytes of UTF-8).
+  size_t known = latin1 ? text->Size() / 4 : text->Size();
+  long size = long(std::min<size_t>(known, LONG_MAX));
   OutgoingTransfer t;
   t.requestor = requestor;
   t.property = property;
   t.type = type;
-  t.buffer = std::move(first);
-  t.reader = std::move(rest);
+  t.text = std::move(text);
+  t.latin1 = latin1;
   t.ofDrag = ofDrag;
   t.done = std::move(done);
-  t.lastActivity = std::chrono::steady_clock::now();
+  t.lastActivity = Clock::now();
+  t.putSerial = NextRequest(c.dpy);
+  XChangeProperty(c.dpy, requestor, property, c.dnd.incr, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&size), 1);
   c.transfers.push_back(std::move(t));
 }
 
@@ -104,27 +131,55 @@ void EndDragTransfers(Connection& c) {
   }
 }
 
+void EndTransfersTo(Connection& c, Window requestor) {
+  for (size_t i = 0; i < c.transfers.size();) {
+    if (c.transfers[i].requestor == requestor)
+      Erase(c, c.transfers.begin() + long(i), true);
+    else
+      ++i;
+  }
+}
+
 bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev) {
   if (ev.state != PropertyDelete) return false;
   auto it = std::find_if(c.transfers.begin(), c.transfers.end(), [&](const OutgoingTransfer& t) {
     return t.requestor == ev.window && t.property == ev.atom;
   });
   if (it == c.transfers.end()) return false;
-  size_t limit = PieceBytes(c.dpy);
-  while (it->reader && it->buffer.size() < limit)
-    if (!it->reader->Next(it->buffer, limit - it->buffer.size())) it->reader.reset();
-  size_t piece = std::min(limit, it->buffer.size());
-  XChangeProperty(c.dpy, it->requestor, it->property, it->type, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(it->buffer.data()), int(piece));
-  it->buffer.erase(0, piece);
-  it->lastActivity = std::chrono::steady_clock::now();
-  if (piece == 0) {  // the empty piece went out: the requestor has it all
+  // Only a deletion the server made after it had our last piece moves the
+  // transfer on: one made before was of an earlier value (the requestor
+  // clearing its property, or a read it gave up), and taking it would put
+  // a piece over one the requestor has not read.
+  if (long(ev.serial - it->putSerial) < 0) return true;
+  if (PutPiece(c, *it)) {  // the empty piece went out: the requestor has it all
     std::function<void()> done = std::move(it->done);
     Erase(c, it);
     if (done) done();
   }
   XFlush(c.dpy);
   return true;
+}
+
+bool RenderAhead(Connection& c, std::chrono::milliseconds budget) {
+  DropIdle(c);
+  std::vector<SharedText*> wanted;
+  auto want = [&](const std::shared_ptr<SharedText>& text) {
+    if (text && !text->Complete() && std::find(wanted.begin(), wanted.end(), text.get()) == wanted.end())
+      wanted.push_back(text.get());
+  };
+  if (c.ownsClipboard) want(c.clipboardText);
+  want(c.dragOut.text);
+  want(c.dragOut.uris);
+  for (const OutgoingTransfer& t : c.transfers) want(t.text);
+  if (wanted.empty()) return false;
+  auto end = Clock::now() + budget;
+  bool more = false;
+  for (SharedText* text : wanted) {
+    while (Clock::now() < end && text->Advance(kAheadStep)) {
+    }
+    more = more || !text->Complete();
+  }
+  return more;
 }
 
 }  // namespace qv::x11

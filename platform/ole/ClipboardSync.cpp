@@ -6,6 +6,7 @@
 #include "platform/backend/Backend.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/ole/ClipboardStore.h"
+#include "platform/ole/DragOffer.h"
 
 namespace qv::clip {
 namespace {
@@ -56,6 +57,9 @@ void SyncFromDesktop(bool always) {
     if (!always && S().lastSync && now - *S().lastSync < kSyncReuseMs) return;
     S().lastSync = now;
   }
+  // Nobody copied since we did: our store holds it (reading back a large
+  // copy would cost as much as making it).
+  if (backend->OwnsClipboard()) return;
   std::u16string text;
   {
     reading = true;
@@ -87,7 +91,18 @@ void PushToDesktop() {
     text = StoredText();
     object = S().object;
   }
-  if (!text && object) text = TextOf(object.Get());
+  if (!text && object) {
+    // Rows the object renders a piece at a time are made as other programs
+    // read them, not here: a million rows would keep the windows waiting.
+    if (auto pieces = object.As<IPieceText>())
+      if (std::unique_ptr<TextReader> reader = pieces->ReadText();
+          reader && backend->OfferClipboardText(reader)) {
+        std::lock_guard<std::recursive_mutex> l(S().lock);
+        S().desktopText.clear();
+        return;
+      }
+    text = TextOf(object.Get());
+  }
   std::lock_guard<std::recursive_mutex> l(S().lock);
   // Without any text the desktop's clipboard is emptied too, as ours was.
   S().desktopText = text.value_or(std::u16string());

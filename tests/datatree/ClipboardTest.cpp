@@ -240,6 +240,25 @@ TEST_F(Clipboard, CopyAndPasteBetweenTreesWithAVeto) {
   EXPECT_EQ(a->TotalCount(), 9u);
 }
 
+// A copy replaces the tree's earlier copy or cut: other programs and a paste
+// get its rows only, and only they are marked.
+TEST_F(Clipboard, ANewCopyOfTheSameTreeHoldsOnlyItsOwnRows) {
+  TDataStringTree* a = Numbered(3);
+  TDataStringTree* b = Numbered(1, {400, 0, 700, 300});
+  a->ClipboardFormats()->Add("Unicode text");
+  a->SelectAll(false);
+  a->CutToClipboard();
+  a->ClearSelection();
+  a->SetSelected(a->GetLast(nullptr)->Parent, true);
+  a->CopyToClipboard();
+  EXPECT_EQ(backend.Clipboard, u"n7\r\n");
+  EXPECT_FALSE(a->GetFirst()->Has(vsCutOrCopy));
+  b->SetFocusedNode(b->GetFirst());
+  EXPECT_TRUE(b->PasteFromClipboard());
+  EXPECT_EQ(b->TotalCount(), 6u);  // its three, and n7 with its two children
+  EXPECT_EQ(a->TotalCount(), 9u);  // the cut that was replaced moved nothing
+}
+
 TEST_F(Clipboard, ACutIsMovedNotCopied) {
   TDataStringTree* a = Numbered(3);
   a->SetSelected(a->GetFirst(), true);

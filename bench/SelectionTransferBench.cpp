@@ -1,0 +1,258 @@
+// Figures of the tree demo's rows going to another program over X, on an
+// Xvfb server of its own, read by a requestor of our own as the toolkits
+// read (one window and property, INCR, each piece deleted in its read):
+//   clipboard: a million rows copied, each of the three text types read
+//     (the first read from the copy, the others from the text it made), and
+//     one small copy read again and again;
+//   drag: a million and 5,000 rows dropped on a drop window of the
+//     requestor, which asks for the three text types a drop asks for, from
+//     the release to the first byte and to the last.
+// While the million rows go, a 5 ms timer of the tree's window measures the
+// longest time the window did not answer.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "classlib/controls/Application.h"
+#include "datatree/DataTreeClipboard.h"
+#include "demo/tree/TreeDemoForm.h"
+#include "platform/backend/X11Backend.h"
+#include "platform/ole/DragOffer.h"
+#include "platform/window/MessageQueue.h"
+#include "tests/common/SelectionReader.h"
+#include "tests/common/XvfbSupport.h"
+// clang-format off
+#include <X11/Xatom.h>
+// clang-format on
+
+namespace qv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using test::SelectionReader;
+
+double Ms(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// The longest gap between two ticks of a 5 ms timer, less the 5 ms.
+std::atomic<double> longestPause{0};
+Clock::time_point lastTick;
+void Tick(HWND, UINT, uintptr_t, DWORD) {
+  auto now = Clock::now();
+  longestPause = std::max(longestPause.load(), Ms(lastTick, now) - 5);
+  lastTick = now;
+}
+
+class Bench {
+ public:
+  bool Start() {
+    if (!test::OnPath("Xvfb")) return std::fprintf(stderr, "Xvfb is not installed\n"), false;
+    server = std::make_unique<test::Xvfb>();
+    if (server->Display().empty()) return false;
+    setenv("DISPLAY", server->Display().c_str(), 1);
+    std::string error;
+    backend = OpenX11Backend(&error);
+    if (!backend) return std::fprintf(stderr, "%s\n", error.c_str()), false;
+    form = treedemo::CreateTreeDemo();
+    tree = form->Tree;
+    Pump([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(form->Handle()); });
+    return true;
+  }
+  ~Bench() {
+    delete form;
+    if (Application) Application->ProcessMessages();
+  }
+
+  // Runs the program's message loop until `done` holds.
+  void Pump(const std::function<bool()>& done) {
+    while (!done()) Application->HandleMessage();
+  }
+  // Runs `work` on a thread of its own while the windows go on; the pause
+  // figure covers that time only.
+  void Beside(const std::function<void()>& work, double* pause = nullptr) {
+    std::atomic<bool> through{false};
+    longestPause = 0;
+    lastTick = Clock::now();
+    SetTimer(form->Handle(), 77, 5, Tick);
+    std::thread t([&] {
+      work();
+      through = true;
+      PostMessageW(form->Handle(), WM_NULL, 0, 0);
+    });
+    Pump([&] { return through.load(); });
+    t.join();
+    KillTimer(form->Handle(), 77);
+    if (pause) *pause = longestPause;
+  }
+  void Select(uint32_t rows) {
+    tree->ClearSelection();
+    if (rows >= treedemo::kRows) {
+      tree->SelectAll(true);
+      return;
+    }
+    PDataNode node = tree->GetFirst();
+    for (uint32_t i = 0; i < rows && node; ++i, node = tree->GetNextSibling(node))
+      tree->SetSelected(node, true);
+  }
+
+  std::unique_ptr<test::Xvfb> server;
+  std::unique_ptr<Backend> backend;
+  treedemo::TTreeDemoForm* form = nullptr;
+  TDataStringTree* tree = nullptr;
+};
+
+void Clipboard(Bench& b) {
+  SelectionReader reader(b.server->Display());
+  b.Select(treedemo::kRows);
+  auto t0 = Clock::now();
+  b.tree->CopyToClipboard();
+  std::printf("clipboard_copy_ms=%.1f\n", Ms(t0, Clock::now()));
+  double pause = 0;
+  for (const char* type : {"UTF8_STRING", "TEXT", "STRING"}) {
+    SelectionReader::Result r;
+    b.Beside([&] { r = reader.Read("CLIPBOARD", type); }, &pause);
+    std::printf(
+        "clipboard_1000000_%s_ms=%.1f bytes=%zu whole=%d first_byte_ms=%.1f longest_wait_ms=%.1f "
+        "window_pause_ms=%.1f\n",
+        type, r.totalMs, r.bytes.size(), int(r.whole), r.firstByteMs, r.longestWaitMs, pause);
+  }
+  std::printf("clipboard_1000000_three_types_ms=%.1f\n", Ms(t0, Clock::now()));
+
+  b.Select(1);
+  b.tree->CopyToClipboard();
+  std::vector<double> times;
+  b.Beside([&] {
+    for (int i = 0; i < 50; ++i) times.push_back(reader.Read("CLIPBOARD", "UTF8_STRING").totalMs);
+  });
+  std::sort(times.begin(), times.end());
+  std::printf("clipboard_small_request_ms median=%.2f max=%.2f\n", times[times.size() / 2], times.back());
+}
+
+// A drop window of the requestor's connection: it takes the drop, reads the
+// three text types from the drag selection and says it is finished.
+class DropWindow {
+ public:
+  explicit DropWindow(SelectionReader& reader) : r_(reader), d_(reader.Connection()) {
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    w_ = XCreateWindow(d_, DefaultRootWindow(d_), 700, 100, 200, 200, 0, CopyFromParent, InputOutput,
+                       CopyFromParent, CWOverrideRedirect, &a);
+    long version = 5;
+    XChangeProperty(d_, w_, A("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&version), 1);
+    XMapRaised(d_, w_);
+    XSync(d_, False);
+  }
+  POINT Middle() const { return POINT{800, 200}; }
+  // Answers positions until the drop, then reads; the times from `released`.
+  void Serve(const std::atomic<int64_t>& released, double& dropMs, double& firstByteMs, double& lastByteMs,
+             size_t& bytes) {
+    for (;;) {
+      XEvent ev;
+      XNextEvent(d_, &ev);
+      if (ev.type != ClientMessage || ev.xclient.window != w_) continue;
+      Window source = Window(ev.xclient.data.l[0]);
+      if (ev.xclient.message_type == A("XdndPosition")) {
+        Send(source, A("XdndStatus"), 1, 0, 0, long(A("XdndActionCopy")));
+      } else if (ev.xclient.message_type == A("XdndDrop")) {
+        Clock::time_point start(Clock::duration(released.load()));
+        dropMs = Ms(start, Clock::now());
+        bytes = 0;
+        for (const char* type : {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"}) {
+          auto asked = Clock::now();
+          SelectionReader::Result got = r_.Read("XdndSelection", type);
+          if (bytes == 0) firstByteMs = Ms(start, asked) + got.firstByteMs;
+          bytes += got.bytes.size();
+          if (!got.whole) std::printf("drag read of %s failed: %s\n", type, got.failure.c_str());
+        }
+        lastByteMs = Ms(start, Clock::now());
+        Send(source, A("XdndFinished"), 1, long(A("XdndActionCopy")), 0, 0);
+        return;
+      }
+    }
+  }
+
+ private:
+  Atom A(const char* name) { return XInternAtom(d_, name, False); }
+  void Send(Window to, Atom type, long l1, long l2, long l3, long l4) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = to;
+    ev.xclient.message_type = type;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = long(w_);
+    ev.xclient.data.l[1] = l1;
+    ev.xclient.data.l[2] = l2;
+    ev.xclient.data.l[3] = l3;
+    ev.xclient.data.l[4] = l4;
+    XSendEvent(d_, to, False, NoEventMask, &ev);
+    XFlush(d_);
+  }
+  SelectionReader& r_;
+  Display* d_;
+  Window w_ = 0;
+};
+
+// The drag as the drag loop runs it with another program's window under the
+// pointer: over it until it accepts, the release, then the wait for its finish.
+void Drag(Bench& b, uint32_t rows) {
+  SelectionReader reader(b.server->Display());
+  DropWindow drop(reader);
+  b.Select(rows);
+  ComPtr<TDTDataObject> data = TDTDataObject::Create(b.tree, false);
+  ForeignDragOffer offer = MakeForeignOffer(data.Get());
+  std::atomic<int64_t> released{0};
+  std::atomic<bool> through{false};
+  double dropAt = 0, firstByte = 0, lastByte = 0;
+  size_t bytes = 0;
+  std::thread t([&] {
+    drop.Serve(released, dropAt, firstByte, lastByte, bytes);
+    through = true;
+    PostMessageW(b.form->Handle(), WM_NULL, 0, 0);
+  });
+  auto pump = [] {
+    Application->ProcessMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  };
+  const DWORD ok = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  b.backend->ForeignDragBegin(ok);
+  DWORD effect = 0;
+  for (int i = 0; effect == 0 && i < 2000; ++i) {
+    POINT at = drop.Middle();
+    at.x += i % 2;
+    b.backend->ForeignDragOver(at, offer, ok, 0, effect);
+    pump();
+  }
+  released = Clock::now().time_since_epoch().count();
+  bool dropped = b.backend->ForeignDrop();
+  double longestTurn = 0;
+  for (auto turn = Clock::now(); dropped && !b.backend->ForeignDropResult(effect); turn = Clock::now()) {
+    pump();
+    longestTurn = std::max(longestTurn, Ms(turn, Clock::now()));
+  }
+
+  b.backend->ForeignDragEnd();
+  b.Pump([&] { return through.load(); });
+  t.join();
+  // The drop loop's longest turn: what the windows waited at most for the loop.
+  std::printf("drag_%u_drop_message_ms=%.1f\n", rows, dropAt);
+  std::printf("drag_%u_first_byte_ms=%.1f three_types_ms=%.1f bytes=%zu effect=%lu window_pause_ms=%.1f\n",
+              rows, firstByte, lastByte, bytes, (unsigned long)effect, longestTurn);
+}
+
+}  // namespace
+}  // namespace qv
+
+int main() {
+  qv::Bench b;
+  if (!b.Start()) return 1;
+  qv::Clipboard(b);
+  qv::Drag(b, 5000);
+  qv::Drag(b, qv::treedemo::kRows);
+  return 0;
+}
