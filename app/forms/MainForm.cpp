@@ -15,6 +15,7 @@
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Clipbrd.h"
 #include "classlib/controls/MessageBox.h"
+#include "classlib/controls/Screen.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "datatree/DataStringTree.h"
 #include "platform/window/MessageQueue.h"
@@ -36,6 +37,7 @@ constexpr UINT WM_FIRSTACTIVATION = WM_APP + 0x101;
 constexpr int kDesignLeft = 201, kDesignTop = 108, kDesignWidth = 888, kDesignHeight = 622;
 constexpr int kConsoleHeight = 105;
 constexpr int kMinWidth = 640, kMinHeight = 350;
+constexpr int kDesignPpi = 96;
 
 // A report line is one path, but a Linux name may hold a line break or other
 // control characters: those are written as C escapes (\n, \t, \xHH) so that
@@ -69,9 +71,15 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   SetName("MainForm");
   // X, Y, W and H come first: the frames made below open their own sections.
   ReadBounds();
-  OnCanResize = [](TObject*, int& NewWidth, int& NewHeight, bool&) {
-    NewWidth = std::max(NewWidth, kMinWidth);
-    NewHeight = std::max(NewHeight, kMinHeight);
+  // The least size is a design size: on a denser screen it grows as the
+  // rest of the window does, but not past the work area.
+  OnCanResize = [this](TObject*, int& NewWidth, int& NewHeight, bool&) {
+    const RECT area = Screen->WorkAreaRect();
+    auto least = [&](int design, int room) {
+      return std::max(design, std::min(MulDiv(design, PixelsPerInch, kDesignPpi), room));
+    };
+    NewWidth = std::max(NewWidth, least(kMinWidth, area.Width()));
+    NewHeight = std::max(NewHeight, least(kMinHeight, area.Height()));
   };
   BuildLayout();
   BuildHintManager();

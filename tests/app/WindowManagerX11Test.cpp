@@ -229,6 +229,59 @@ TEST(WindowManager, OnALargeScreenTheDesignedPlaceIsKeptAndTheDialogCentred) {
       << Show(n);
 }
 
+// Starts the program with a new catalogue "Wm" and gives its main window.
+Window WithCatalogue(UnderOpenbox& wm) {
+  Window dialog = wm.Wait(" New database");
+  if (!dialog) return 0;
+  wm.Focus(dialog);
+  Xdo(wm.Name(), {"type", "--delay", "20", "Wm"});
+  Xdo(wm.Name(), {"key", "Return"});
+  return wm.Wait(" Velmora Quirvane  - [ Wm ]");
+}
+
+// The main window's least size (640 x 350 with its frame) is one the window
+// manager knows and keeps when the user makes the window smaller, by the
+// frame's handles or by a request another program sends.
+TEST(WindowManager, TheMainWindowIsNeverMadeSmallerThanItsLeastSize) {
+  UnderOpenbox wm("1280x1024");
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  Window main = WithCatalogue(wm);
+  ASSERT_NE(main, 0u);
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(wm.D(), main, &hints, &supplied));
+  ASSERT_TRUE(hints.flags & PMinSize);
+  // Our frame is at most a few pixels wider than the window manager's, and
+  // the caption and menu bar lie inside it: the client area is a little less.
+  EXPECT_GE(hints.min_width, 640 - 16);
+  EXPECT_LE(hints.min_width, 640);
+  EXPECT_GE(hints.min_height, 350 - 60);
+  EXPECT_LE(hints.min_height, 350);
+  auto held = [&] {
+    RECT c = wm.Client(main);
+    return c.right - c.left == hints.min_width && c.bottom - c.top == hints.min_height;
+  };
+  Xdo(wm.Name(), {"windowsize", std::to_string(main), "320", "240"});
+  EXPECT_TRUE(WaitFor(held, kWmPatience)) << Show(wm.Client(main));
+
+  // _NET_MOVERESIZE_WINDOW, as a pager or a tiling tool asks for a size.
+  Xdo(wm.Name(), {"windowsize", std::to_string(main), "900", "700"});
+  ASSERT_TRUE(WaitFor([&] { return wm.Client(main).right - wm.Client(main).left == 900; }, kWmPatience));
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = main;
+  ev.xclient.message_type = XInternAtom(wm.D(), "_NET_MOVERESIZE_WINDOW", False);
+  ev.xclient.format = 32;
+  // Static gravity, width and height given, from a pager (source 2).
+  ev.xclient.data.l[0] = 10 | (1 << 10) | (1 << 11) | (2 << 12);
+  ev.xclient.data.l[3] = 300, ev.xclient.data.l[4] = 200;
+  XSendEvent(wm.D(), DefaultRootWindow(wm.D()), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &ev);
+  XFlush(wm.D());
+  EXPECT_TRUE(WaitFor(held, kWmPatience)) << Show(wm.Client(main));
+}
+
 // The wizard is a fixed dialog of the main window to the window manager: it
 // cannot be maximised or resized, and minimising it (which the window
 // manager does to its owner too) leaves both on the screen.
