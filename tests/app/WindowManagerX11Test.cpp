@@ -76,6 +76,15 @@ class UnderOpenbox {
         kWmPatience);
     return w;
   }
+  // Whether the window of that title has closed (it may be destroyed).
+  bool Gone(const char* title) {
+    return WaitFor(
+        [&] {
+          ServerHeld held(d_);
+          return FindNamed(d_, DefaultRootWindow(d_), title, 3) == 0;
+        },
+        kWmPatience);
+  }
   std::vector<long> Cardinals(Window w, const char* property, Atom type = XA_CARDINAL) {
     Atom got = 0;
     int format = 0;
@@ -280,6 +289,82 @@ TEST(WindowManager, TheMainWindowIsNeverMadeSmallerThanItsLeastSize) {
              &ev);
   XFlush(wm.D());
   EXPECT_TRUE(WaitFor(held, kWmPatience)) << Show(wm.Client(main));
+}
+
+// The screen density as desktops announce it, in the resource database.
+void SetXftDpi(Display* d, int dpi) {
+  std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+  XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "RESOURCE_MANAGER", False), XA_STRING, 8,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                  int(resources.size()));
+  XSync(d, False);
+}
+
+void DialogsOnAFourKScreen(int dpi) {
+  UnderOpenbox wm("3840x2160");
+  wm.KeepBounds(2600, 1300, 900, 620);
+  wm.before = [&] { SetXftDpi(wm.D(), dpi); };
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+  auto near = [&](Window w, POINT at) {
+    return WaitFor(
+        [&] {
+          POINT c = centre(wm.Outer(w));
+          return std::abs(c.x - at.x) <= 8 && std::abs(c.y - at.y) <= 16;
+        },
+        kWmPatience);
+  };
+  Window dialog = wm.Wait(" New database");
+  ASSERT_NE(dialog, 0u);
+  EXPECT_TRUE(near(dialog, POINT{1920, 1080})) << Show(wm.Outer(dialog));
+  Window main = WithCatalogue(wm);
+  ASSERT_NE(main, 0u);
+  // Where it was kept, or as near as its least size on a dense screen lets it.
+  ASSERT_TRUE(WaitFor([&] { return wm.Outer(main).left >= 2500 && wm.Outer(main).top >= 1250; }, kWmPatience))
+      << Show(wm.Outer(main));
+
+  // Categories, Add Category: the input box comes up over the main window.
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+c"});
+  Xdo(wm.Name(), {"key", "Return"});
+  Window input = wm.Wait("Category");
+  ASSERT_NE(input, 0u);
+  EXPECT_TRUE(near(input, centre(wm.Outer(main))))
+      << Show(wm.Outer(input)) << " over " << Show(wm.Outer(main));
+  wm.Focus(input);
+  Xdo(wm.Name(), {"key", "Escape"});
+  ASSERT_TRUE(wm.Gone("Category"));
+
+  // Database, New with a catalogue open: the question comes up over it too.
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+b"});
+  Xdo(wm.Name(), {"key", "Return"});
+  Window question = wm.Wait("Confirm");
+  ASSERT_NE(question, 0u);
+  EXPECT_TRUE(near(question, centre(wm.Outer(main))))
+      << Show(wm.Outer(question)) << " over " << Show(wm.Outer(main));
+  wm.Focus(question);
+  Xdo(wm.Name(), {"key", "Escape"});
+  ASSERT_TRUE(wm.Gone("Confirm"));
+
+  // F9: the add-disc wizard stays at the screen's centre.
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "F9"});
+  Window wizard = wm.Wait("Adding disc");
+  ASSERT_NE(wizard, 0u);
+  EXPECT_TRUE(near(wizard, POINT{1920, 1080})) << Show(wm.Outer(wizard));
+}
+
+// On a large screen with the main window far from its centre, each dialog
+// opens where it belongs: the program's own dialogs centred on the screen,
+// the input box and the questions centred over the window they belong to.
+TEST(WindowManager, OnAFourKScreenDialogsOpenOverTheirOwnerOrAtTheScreenCentre) {
+  for (int dpi : {96, 192}) {
+    SCOPED_TRACE(dpi);
+    DialogsOnAFourKScreen(dpi);
+    if (HasFatalFailure() || IsSkipped()) return;
+  }
 }
 
 // The wizard is a fixed dialog of the main window to the window manager: it
