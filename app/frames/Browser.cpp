@@ -97,6 +97,7 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
 
   FileView = new TDataStringTree(this);
   FileView->SetName("FileView");
+  ScaleWithWindow(FileView);
   FileView->SetAlign(alClient);
   FileView->SetParent(MainPanel);
   FileView->SetImages(Images);

@@ -59,6 +59,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
 
   Tree = new TDataStringTree(this);
   Tree->SetName("Tree");
+  ScaleWithWindow(Tree);
   Tree->SetAlign(alClient);
   Tree->SetParent(this);
   OwnRows<TDiscData>(Tree);

@@ -64,9 +64,11 @@ void TCustomForm::ChangeScale(int M, int D) {
   int cw = MulDiv(ClientWidth(), M, D), ch = MulDiv(ClientHeight(), M, D);
   TSizeConstraints& c = Constraints();
   for (int* v : {&c.MinWidth, &c.MinHeight, &c.MaxWidth, &c.MaxHeight}) *v = MulDiv(*v, M, D);
-  if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), M, D));
-  DisableAlign();  // laid out once, in the scaled client area (see TWinControl)
+  // Laid out once, in the scaled client area; the children before the font
+  // they may follow (see TWinControl).
+  DisableAlign();
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+  if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), M, D));
   SetClientWidth(cw);
   SetClientHeight(ch);
   EnableAlign();
