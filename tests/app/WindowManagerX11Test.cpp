@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -365,6 +366,45 @@ TEST(WindowManager, OnAFourKScreenDialogsOpenOverTheirOwnerOrAtTheScreenCentre) 
     DialogsOnAFourKScreen(dpi);
     if (HasFatalFailure() || IsSkipped()) return;
   }
+}
+
+// The real program at 96 and at 192 dpi (the desktop's Xft.dpi): the main
+// window is twice as large, and so is its menu bar, down to where the tab
+// strip's first line is painted.
+TEST(WindowManager, AtTwiceTheDensityTheMainWindowAndItsMenuBarAreTwiceAsLarge) {
+  std::map<int, std::pair<int, int>> measured;  // dpi: client width, menu bar and tab edge
+  for (int dpi : {96, 192}) {
+    UnderOpenbox wm("3840x2160");
+    wm.before = [&] { SetXftDpi(wm.D(), dpi); };
+    std::string why;
+    if (!wm.Start(why)) GTEST_SKIP() << why;
+    Window main = WithCatalogue(wm);
+    ASSERT_NE(main, 0u);
+    const int rows = 200;
+    // The first row, down the left edge, that is not the menu bar's face;
+    // read until two looks agree (the window may still be painting).
+    auto firstEdge = [&] {
+      std::vector<uint32_t> column = ReadPixels(wm.D(), main, 3, 0, 1, rows);
+      if (column.size() != size_t(rows)) return -1;
+      for (int y = 1; y < rows; ++y)
+        if (column[size_t(y)] != column[0]) return y;
+      return -1;
+    };
+    int edge = -1;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          int before = edge;
+          edge = firstEdge();
+          return edge > 0 && edge == before;
+        },
+        kWmPatience));
+    measured[dpi] = {wm.Client(main).right - wm.Client(main).left, edge};
+  }
+  EXPECT_LE(std::abs(measured[192].first - 2 * measured[96].first), 2)
+      << measured[96].first << " " << measured[192].first;
+  EXPECT_GT(measured[96].second, 10) << "the menu bar";
+  EXPECT_LE(std::abs(measured[192].second - 2 * measured[96].second), 2)
+      << measured[96].second << " " << measured[192].second;
 }
 
 // The wizard is a fixed dialog of the main window to the window manager: it
