@@ -2,6 +2,7 @@
 // hidden folders, and compiled-in pictures.
 #include "app/dialogs/DialogParts.h"
 
+#include "classlib/controls/Screen.h"
 #include "classlib/graphics/Bitmap.h"
 #include "platform/image/Resources.h"
 
@@ -35,7 +36,7 @@ void SetUpFolderTree(TSkShellTreeView* Tree) {
   Tree->SetShowExt(seSystem);
   Tree->RightClickSelect = true;
   Tree->SetHideSelection(false);
-  Tree->SetIndent(19);
+  Tree->SetIndent(MulDiv(19, Screen ? Screen->PixelsPerInch() : 96, 96));  // the design's, on this screen
   Tree->SetRoot("rfMyComputer");
 }
 

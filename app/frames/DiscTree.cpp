@@ -42,7 +42,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   CatTree->SetHideSelection(false);
   CatTree->SetShowButtons(false);
   CatTree->SetShowRoot(false);
-  CatTree->SetIndent(19);
+  CatTree->SetIndent(ForScreen(19));
   CatTree->SetImages(CatImages);
   CatTree->DoubleBuffered = true;
   CatTree->OnChange = [this](TObject* s, TTreeNode* n) { CatTreeChange(s, n); };

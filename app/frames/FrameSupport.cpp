@@ -23,8 +23,12 @@
 
 namespace qv {
 
+int ForScreen(int design) {
+  return MulDiv(design, Screen ? Screen->PixelsPerInch() : 96, 96);
+}
+
 int ImageCellSize() {
-  return MulDiv(16, Screen ? Screen->PixelsPerInch() : 96, 96);
+  return ForScreen(16);
 }
 
 Surface StripForScreen(const Surface& strip) {
@@ -37,6 +41,8 @@ void ScaleWithWindow(TDataStringTree* tree) {
   TDTAutoOptions options = tree->TreeOptions()->AutoOptions();
   options.Include(toAutoChangeScale);
   tree->TreeOptions()->SetAutoOptions(options);
+  // The indent is not the form's to scale: it is made so from the start.
+  tree->SetIndent(uint32_t(ForScreen(int(tree->Indent()))));
 }
 
 TImageList* LoadImageStrip(TComponent* owner, const char* name, const char* resource, int cells) {
@@ -55,13 +61,12 @@ void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const
   TDTHeader* header = tree->Header();
   // Design sizes, made as large as the screen's text: the widths kept in the
   // settings, read later, are the screen's pixels already.
-  auto scaled = [](int design) { return MulDiv(design, Screen ? Screen->PixelsPerInch() : 96, 96); };
-  header->SetHeight(scaled(19));
+  header->SetHeight(ForScreen(19));
   header->SetStyle(hsFlatButtons);
   for (int i = 0; i < count; ++i) {
     TDataTreeColumn* c = header->Columns()->Add();
     c->SetText(texts[i]);
-    c->SetWidth(scaled(widths[i]));
+    c->SetWidth(ForScreen(widths[i]));
     if (rightAligned & (1u << i)) c->SetAlignment(taRightJustify);
   }
   header->SetOptions(TDTHeaderOptions{hoColumnResize, hoDrag, hoHotTrack, hoShowSortGlyphs, hoVisible});

@@ -22,13 +22,16 @@ namespace qv {
 class TStorage;
 class TImageList;
 
+// A length of the design (at 96 dpi) on this screen.
+int ForScreen(int design);
+
 // The side of the program's square images on this screen: 16 pixels at
 // 96 dpi, larger on a denser screen, as its text is.
 int ImageCellSize();
 // A strip of 16x16 drawings at that size.
 Surface StripForScreen(const Surface& strip);
 
-// The view's rows and header grow with the window on a denser screen.
+// The view's rows, header and indent grow with the window on a denser screen.
 void ScaleWithWindow(TDataStringTree* tree);
 
 // An image list of the view's own drawing (a compiled-in strip of `cells`

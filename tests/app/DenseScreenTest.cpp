@@ -102,6 +102,8 @@ class Measured : public DenseScreen {
     s["category row"] = int(SendMessageW(DiscTree->CatTree->Handle(), TVM_GETITEMHEIGHT, 0, 0));
     s["category images"] = DiscTree->CatImages->Width();
     s["result row"] = int(FileTree->Tree->DefaultNodeHeight());
+    s["result indent"] = int(FileTree->Tree->Indent());
+    s["category indent"] = int(SendMessageW(DiscTree->CatTree->Handle(), TVM_GETINDENT, 0, 0));
     s["result header"] = FileTree->Tree->Header()->Height();
     s["search mask"] = FileTree->FileEdit->Height();
     s["search panel"] = FileTree->SearchPanel->Height();
