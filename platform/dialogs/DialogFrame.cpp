@@ -204,10 +204,10 @@ void Centre(HWND dialog, HWND owner) {
 HFONT DialogFont() {
   // One font per size the system's message font has had (the screen's
   // density decides it); made on the UI thread, kept for the process.
-  static std::map<LONG, HFONT> fonts;
+  static auto* fonts = new std::map<LONG, HFONT>;  // never destroyed, as the fonts are not
   NONCLIENTMETRICSW m;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
-  HFONT& font = fonts[m.lfMessageFont.lfHeight];
+  HFONT& font = (*fonts)[m.lfMessageFont.lfHeight];
   if (!font) font = CreateFontIndirectW(&m.lfMessageFont);
   return font;
 }
