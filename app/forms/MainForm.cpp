@@ -214,10 +214,14 @@ void TMainForm::BuildLayout() {
 void TMainForm::BuildHintManager() {
   skHintManager = new TSkHintManager(this);
   TSkHintKind* k = skHintManager->HintKind();
+  // The look's lengths are the design's at 96 dpi: a hint's text and shape
+  // grow with the rest of the window on a denser screen (which the form
+  // scales to once it is made, after this).
+  auto scaled = [](int design) { return MulDiv(design, Screen->PixelsPerInch(), kDesignPpi); };
   k->SetStyle(hsComics);
-  k->Radius = 25;
+  k->Radius = scaled(25);
   k->Blur = 0;
-  k->ExOffset = 24;
+  k->ExOffset = scaled(24);
   k->GradientData = "16753188;16777215;99;0;0;16777215;16777215;0;0;0";
   k->GradientPercent = 100;
   k->Bevel = 1;
@@ -225,16 +229,16 @@ void TMainForm::BuildHintManager() {
   k->ColorBorderTop = clWhite;
   k->ColorBorderBottom = clNavy;
   k->Transparency = 0;
-  k->ShadowBlur = 10;
+  k->ShadowBlur = scaled(10);
   k->ShadowColor = clBlack;
   k->ShadowEnabled = true;
-  k->ShadowOffset = 7;
+  k->ShadowOffset = scaled(7);
   k->ShadowTransparency = 28;
-  k->MarginH = 18;
-  k->MarginV = 12;
-  k->MaxWidth = 180;
+  k->MarginH = scaled(18);
+  k->MarginV = scaled(12);
+  k->MaxWidth = scaled(180);
   k->Font()->SetName("MS Sans Serif");
-  k->Font()->SetHeight(-11);
+  k->Font()->SetHeight(-scaled(11));
   k->Font()->SetColor(clBlack);
   skHintManager->SetPredefinitions(shCustom);
   skHintManager->AfterConstruction();

@@ -16,6 +16,7 @@
 #include "platform/comctl/TreeView.h"
 #include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Paint.h"
+#include "skin/skHintManager.h"
 
 namespace qv::test {
 namespace {
@@ -108,6 +109,8 @@ class Measured : public DenseScreen {
     s["search mask"] = FileTree->FileEdit->Height();
     s["search panel"] = FileTree->SearchPanel->Height();
     s["check box"] = FileTree->chkSMin->Height();
+    s["hint font"] = -f->skHintManager->HintKind()->Font()->Height();
+    s["hint width"] = f->skHintManager->HintKind()->MaxWidth;
     f->PageControl->SetActivePageIndex(1);  // the search criteria are laid out when shown
     Pump();
     s["check box glyph"] = FirstPaintedRun(FileTree->chkSMin);
