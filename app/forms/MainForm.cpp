@@ -157,7 +157,9 @@ void TMainForm::BuildLayout() {
   StatusBar = new TStatusBar(this);
   StatusBar->SetParent(this);
   StatusBar->SetAlign(alBottom);
-  StatusBar->Panels()->Add()->SetWidth(256);
+  // A design width: made as wide as the screen's text (the form scales
+  // controls, not the panels of a status bar).
+  StatusBar->Panels()->Add()->SetWidth(MulDiv(256, Screen->PixelsPerInch(), kDesignPpi));
 
   Gauge = new TProgressBar(this);
   Gauge->SetParent(this);

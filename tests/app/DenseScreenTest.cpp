@@ -90,6 +90,7 @@ class Measured : public DenseScreen {
     s["tool bar"] = f->DiscTools->Height();
     s["tool glyph"] = GlyphBox(backend, f->DiscTools);
     s["status bar"] = f->StatusBar->Height();
+    s["status panel"] = f->StatusBar->Panels()->Items(0)->Width();
     s["gauge"] = f->Gauge->Height();
     s["console"] = f->ConsPanel->Height();
     s["scroll bar"] = GetSystemMetrics(SM_CXVSCROLL);
