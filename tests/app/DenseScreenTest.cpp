@@ -21,8 +21,6 @@
 namespace qv::test {
 namespace {
 
-using DenseScreen = MainTest;
-
 using Sizes = std::map<std::string, int>;
 
 int ClientTop(TWinControl* c) {
@@ -67,7 +65,7 @@ int FirstPaintedRun(TWinControl* c) {
   return run;
 }
 
-class Measured : public DenseScreen {
+class DenseScreen : public MainTest {
  protected:
   Sizes Measure(int dpi) {
     backend.Dpi = dpi;
@@ -120,7 +118,7 @@ class Measured : public DenseScreen {
   }
 };
 
-TEST_F(Measured, At192DpiEveryPartOfTheMainWindowIsTwiceAsLarge) {
+TEST_F(DenseScreen, At192DpiEveryPartOfTheMainWindowIsTwiceAsLarge) {
   const Sizes normal = Measure(96), dense = Measure(192);
   for (const auto& [part, size] : normal) {
     const int twice = dense.at(part);
