@@ -1,11 +1,12 @@
-// The main window on a screen of 192 dpi against the same window at 96 dpi:
-// every part of it, text, controls and pictures alike, is twice as large,
-// give or take the pixel that rounding takes or gives.
+// The main window (and the wizard it opens) on a screen of 192 dpi against
+// the same at 96 dpi: every part, text, controls and pictures alike, is
+// twice as large, give or take the pixel that rounding takes or gives.
 #include <cmath>
 #include <filesystem>
 #include <map>
 
 #include "MainTestSupport.h"
+#include "app/dialogs/DiscWiz.h"
 #include "app/frames/Console.h"
 #include "app/frames/DiscTree.h"
 #include "app/frames/FileTree.h"
@@ -108,6 +109,7 @@ class DenseScreen : public MainTest {
     s["search mask"] = FileTree->FileEdit->Height();
     s["search panel"] = FileTree->SearchPanel->Height();
     s["check box"] = FileTree->chkSMin->Height();
+    s["wizard picture"] = DiscWiz->Picture->Picture()->Width();
     s["hint font"] = -f->skHintManager->HintKind()->Font()->Height();
     s["hint width"] = f->skHintManager->HintKind()->MaxWidth;
     f->PageControl->SetActivePageIndex(1);  // the search criteria are laid out when shown
