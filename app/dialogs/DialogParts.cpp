@@ -2,8 +2,10 @@
 // hidden folders, and compiled-in pictures.
 #include "app/dialogs/DialogParts.h"
 
+#include "classlib/controls/Screen.h"
 #include "classlib/graphics/Bitmap.h"
 #include "platform/image/Resources.h"
+#include "platform/image/SurfaceScale.h"
 
 namespace qv {
 
@@ -35,7 +37,7 @@ void SetUpFolderTree(TSkShellTreeView* Tree) {
   Tree->SetShowExt(seSystem);
   Tree->RightClickSelect = true;
   Tree->SetHideSelection(false);
-  Tree->SetIndent(19);
+  Tree->SetIndent(MulDiv(19, Screen ? Screen->PixelsPerInch() : 96, 96));  // the design's, on this screen
   Tree->SetRoot("rfMyComputer");
 }
 
@@ -67,6 +69,9 @@ bool LoadPictureInto(TImage* Image, const char* Name) {
   Surface pixels;
   bool alpha = false;
   if (!LoadResourceSurface(Name, pixels, &alpha)) return false;
+  // Drawn for 96 dpi: as much larger on a denser screen as the dialog is.
+  const int ppi = Screen ? Screen->PixelsPerInch() : 96;
+  if (ppi != 96) pixels = ScaleSurface(pixels, MulDiv(pixels.Width, ppi, 96), MulDiv(pixels.Height, ppi, 96));
   TBitmap bitmap;
   bitmap.FromSurface(pixels, alpha);
   Image->Picture()->SetGraphic(&bitmap);

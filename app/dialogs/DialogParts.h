@@ -15,7 +15,8 @@ void SetUpFolderTree(TSkShellTreeView* Tree);
 // lies under ~/.local/share by default) makes the tree show hidden folders,
 // since it could not be reached otherwise.
 void SelectFolder(TSkShellTreeView* Tree, const std::string& Path);
-// Puts the compiled-in drawing Name into Image; false when there is none.
+// Puts the compiled-in drawing Name into Image, at the screen's density;
+// false when there is none.
 bool LoadPictureInto(TImage* Image, const char* Name);
 
 }  // namespace qv

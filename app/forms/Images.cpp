@@ -1,10 +1,12 @@
 // The image module: strips decoded from the compiled-in PNG drawings into
-// 16x16 image lists; the hot and disabled action images derived from the
-// normal ones so the three sets always match.
+// image lists of 16x16 cells (as much larger on a denser screen as its text
+// is); the hot and disabled action images derived from the normal ones so
+// the three sets always match.
 #include "app/forms/Images.h"
 
 #include <algorithm>
 
+#include "app/frames/FrameSupport.h"
 #include "platform/gdi/ImageListApi.h"
 #include "platform/image/Resources.h"
 
@@ -20,7 +22,7 @@ Surface LoadStrip(const char* name, int cells) {
   Surface s;
   if (!LoadResourceSurface(name, s) || s.Height != 16 || s.Width != 16 * cells)
     s = Surface(16 * cells, 16, 0);
-  return s;
+  return StripForScreen(s);
 }
 
 std::unique_ptr<TBitmap> LoadPicture(const char* name) {
@@ -83,7 +85,7 @@ TImages::TImages(TComponent* AOwner) : TDataModule(AOwner) {
 }
 
 TImageList* TImages::NewList(const char* name) {
-  auto* list = new TImageList(this, 16, 16);
+  auto* list = new TImageList(this, ImageCellSize(), ImageCellSize());
   list->SetName(name);
   return list;
 }

@@ -15,6 +15,7 @@
 #include "classlib/controls/Application.h"
 #include "classlib/controls/Clipbrd.h"
 #include "classlib/controls/MessageBox.h"
+#include "classlib/controls/Screen.h"
 #include "classlib/stdctrls/CustomEdit.h"
 #include "datatree/DataStringTree.h"
 #include "platform/Utf.h"
@@ -40,6 +41,7 @@ constexpr UINT WM_FIRSTACTIVATION = WM_APP + 0x101;
 constexpr int kDesignLeft = 201, kDesignTop = 108, kDesignWidth = 888, kDesignHeight = 622;
 constexpr int kConsoleHeight = 105;
 constexpr int kMinWidth = 640, kMinHeight = 350;
+constexpr int kDesignPpi = 96;
 
 // A report line is one path, but a Linux name may hold a line break or other
 // control characters: those are written as C escapes (\n, \t, \xHH) so that
@@ -94,9 +96,15 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   SetName("MainForm");
   // X, Y, W and H come first: the frames made below open their own sections.
   ReadBounds();
-  OnCanResize = [](TObject*, int& NewWidth, int& NewHeight, bool&) {
-    NewWidth = std::max(NewWidth, kMinWidth);
-    NewHeight = std::max(NewHeight, kMinHeight);
+  // The least size is a design size: on a denser screen it grows as the
+  // rest of the window does, but not past the work area.
+  OnCanResize = [this](TObject*, int& NewWidth, int& NewHeight, bool&) {
+    const RECT area = Screen->WorkAreaRect();
+    auto least = [&](int design, int room) {
+      return std::max(design, std::min(MulDiv(design, PixelsPerInch, kDesignPpi), room));
+    };
+    NewWidth = std::max(NewWidth, least(kMinWidth, area.Width()));
+    NewHeight = std::max(NewHeight, least(kMinHeight, area.Height()));
   };
   BuildLayout();
   BuildHintManager();
@@ -174,7 +182,9 @@ void TMainForm::BuildLayout() {
   StatusBar = new TStatusBar(this);
   StatusBar->SetParent(this);
   StatusBar->SetAlign(alBottom);
-  StatusBar->Panels()->Add()->SetWidth(256);
+  // A design width: made as wide as the screen's text (the form scales
+  // controls, not the panels of a status bar).
+  StatusBar->Panels()->Add()->SetWidth(MulDiv(256, Screen->PixelsPerInch(), kDesignPpi));
 
   Gauge = new TProgressBar(this);
   Gauge->SetParent(this);
@@ -234,10 +244,14 @@ void TMainForm::BuildLayout() {
 void TMainForm::BuildHintManager() {
   skHintManager = new TSkHintManager(this);
   TSkHintKind* k = skHintManager->HintKind();
+  // The look's lengths are the design's at 96 dpi: a hint's text and shape
+  // grow with the rest of the window on a denser screen (which the form
+  // scales to once it is made, after this).
+  auto scaled = [](int design) { return MulDiv(design, Screen->PixelsPerInch(), kDesignPpi); };
   k->SetStyle(hsComics);
-  k->Radius = 25;
+  k->Radius = scaled(25);
   k->Blur = 0;
-  k->ExOffset = 24;
+  k->ExOffset = scaled(24);
   k->GradientData = "16753188;16777215;99;0;0;16777215;16777215;0;0;0";
   k->GradientPercent = 100;
   k->Bevel = 1;
@@ -245,16 +259,16 @@ void TMainForm::BuildHintManager() {
   k->ColorBorderTop = clWhite;
   k->ColorBorderBottom = clNavy;
   k->Transparency = 0;
-  k->ShadowBlur = 10;
+  k->ShadowBlur = scaled(10);
   k->ShadowColor = clBlack;
   k->ShadowEnabled = true;
-  k->ShadowOffset = 7;
+  k->ShadowOffset = scaled(7);
   k->ShadowTransparency = 28;
-  k->MarginH = 18;
-  k->MarginV = 12;
-  k->MaxWidth = 180;
+  k->MarginH = scaled(18);
+  k->MarginV = scaled(12);
+  k->MaxWidth = scaled(180);
   k->Font()->SetName("MS Sans Serif");
-  k->Font()->SetHeight(-11);
+  k->Font()->SetHeight(-scaled(11));
   k->Font()->SetColor(clBlack);
   skHintManager->SetPredefinitions(shCustom);
   skHintManager->AfterConstruction();

@@ -3,6 +3,7 @@
 #include "app/forms/Images.h"
 #include "app/forms/MainForm.h"
 #include "app/forms/MainTexts.h"
+#include "app/frames/FrameSupport.h"
 #include "classlib/comctrls/ToolBar.h"
 
 namespace qv {
@@ -82,6 +83,11 @@ void TMainForm::BuildToolBars() {
     bar->SetAlign(alTop);
     bar->SetFlat(true);
     bar->SetShowHint(true);
+    // Buttons of the design's 23 x 22 around 16-pixel images, as much
+    // larger as the images are on a denser screen.
+    const int cell = ImageCellSize();
+    bar->SetButtonWidth(MulDiv(23, cell, 16));
+    bar->SetButtonHeight(MulDiv(22, cell, 16));
     if (Images) {
       bar->SetImages(Images->SNorm);
       bar->SetHotImages(Images->SHot);
@@ -93,7 +99,7 @@ void TMainForm::BuildToolBars() {
         b->SetAction(a);
       } else {
         b->SetStyle(tbsSeparator);
-        b->SetWidth(8);
+        b->SetWidth(MulDiv(8, cell, 16));
       }
       b->SetParent(bar);
     }

@@ -48,7 +48,7 @@ TTreeView* NewTreeView(TComponent* owner, TWinControl* parent, const char* name,
   tv->SetReadOnly(true);
   tv->SetRowSelect(true);
   tv->SetHideSelection(false);
-  tv->SetIndent(19);
+  tv->SetIndent(ForScreen(19));
   tv->SetImages(images);
   tv->DoubleBuffered = true;
   return tv;
@@ -97,6 +97,7 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
 
   FileView = new TDataStringTree(this);
   FileView->SetName("FileView");
+  ScaleWithWindow(FileView);
   FileView->SetAlign(alClient);
   FileView->SetParent(MainPanel);
   FileView->SetImages(Images);

@@ -18,6 +18,7 @@ TConsole::TConsole(TComponent* AOwner) : TFrame(AOwner), lines_(std::make_unique
   ViewImages = LoadImageStrip(this, "ViewImages", "console", 4);
   View = new TDataStringTree(this);
   View->SetName("View");
+  ScaleWithWindow(View);
   View->SetAlign(alClient);
   View->SetParent(this);
   View->SetTabStop(false);

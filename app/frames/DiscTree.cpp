@@ -42,7 +42,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   CatTree->SetHideSelection(false);
   CatTree->SetShowButtons(false);
   CatTree->SetShowRoot(false);
-  CatTree->SetIndent(19);
+  CatTree->SetIndent(ForScreen(19));
   CatTree->SetImages(CatImages);
   CatTree->DoubleBuffered = true;
   CatTree->OnChange = [this](TObject* s, TTreeNode* n) { CatTreeChange(s, n); };
@@ -59,6 +59,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
 
   Tree = new TDataStringTree(this);
   Tree->SetName("Tree");
+  ScaleWithWindow(Tree);
   Tree->SetAlign(alClient);
   Tree->SetParent(this);
   OwnRows<TDiscData>(Tree);

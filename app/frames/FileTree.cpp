@@ -54,6 +54,7 @@ TFileTree::~TFileTree() {
 void TFileTree::BuildTree() {
   Tree = new TDataStringTree(this);
   Tree->SetName("Tree");
+  ScaleWithWindow(Tree);
   Tree->SetAlign(alClient);
   Tree->SetParent(this);
   Tree->SetTabStop(false);

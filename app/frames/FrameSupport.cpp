@@ -9,6 +9,7 @@
 #include "catalogue/Settings.h"
 #include "classlib/SysUtils.h"
 #include "classlib/actions/ActnList.h"
+#include "classlib/controls/Screen.h"
 #include "classlib/controls/UtilWindow.h"
 #include "classlib/graphics/Bitmap.h"
 #include "classlib/graphics/ImageList.h"
@@ -16,30 +17,56 @@
 #include "platform/Names.h"
 #include "platform/gdi/ImageListApi.h"
 #include "platform/image/Resources.h"
+#include "platform/image/SurfaceScale.h"
 #include "platform/shell/ShellApi.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {
 
+int ForScreen(int design) {
+  return MulDiv(design, Screen ? Screen->PixelsPerInch() : 96, 96);
+}
+
+int ImageCellSize() {
+  return ForScreen(16);
+}
+
+Surface StripForScreen(const Surface& strip) {
+  const int cell = ImageCellSize();
+  if (cell == 16 || strip.Height != 16) return strip;
+  return ScaleSurface(strip, strip.Width / 16 * cell, cell);
+}
+
+void ScaleWithWindow(TDataStringTree* tree) {
+  TDTAutoOptions options = tree->TreeOptions()->AutoOptions();
+  options.Include(toAutoChangeScale);
+  tree->TreeOptions()->SetAutoOptions(options);
+  // The indent is not the form's to scale: it is made so from the start.
+  tree->SetIndent(uint32_t(ForScreen(int(tree->Indent()))));
+}
+
 TImageList* LoadImageStrip(TComponent* owner, const char* name, const char* resource, int cells) {
-  auto* list = new TImageList(owner, 16, 16);
+  const int cell = ImageCellSize();
+  auto* list = new TImageList(owner, cell, cell);
   list->SetName(name);
   Surface strip;
   if (!LoadResourceSurface(resource, strip) || strip.Height != 16 || strip.Width != 16 * cells)
     strip = Surface(16 * cells, 16, 0);
-  ImageList_AddSurface(list->Handle(), strip);
+  ImageList_AddSurface(list->Handle(), StripForScreen(strip));
   return list;
 }
 
 void SetUpListColumns(TDataStringTree* tree, const char16_t* const* texts, const int* widths, int count,
                       uint32_t rightAligned, TColumnIndex sortColumn, TSortDirection direction) {
   TDTHeader* header = tree->Header();
-  header->SetHeight(19);
+  // Design sizes, made as large as the screen's text: the widths kept in the
+  // settings, read later, are the screen's pixels already.
+  header->SetHeight(ForScreen(19));
   header->SetStyle(hsFlatButtons);
   for (int i = 0; i < count; ++i) {
     TDataTreeColumn* c = header->Columns()->Add();
     c->SetText(texts[i]);
-    c->SetWidth(widths[i]);
+    c->SetWidth(ForScreen(widths[i]));
     if (rightAligned & (1u << i)) c->SetAlignment(taRightJustify);
   }
   header->SetOptions(TDTHeaderOptions{hoColumnResize, hoDrag, hoHotTrack, hoShowSortGlyphs, hoVisible});

@@ -15,14 +15,28 @@
 
 #include "classlib/controls/BasicAction.h"
 #include "datatree/DataStringTree.h"
+#include "platform/Surface.h"
 
 namespace qv {
 
 class TStorage;
 class TImageList;
 
-// A 16x16 image list of the view's own drawing (a compiled-in strip of
-// `cells` images); transparent cells when the drawing is missing.
+// A length of the design (at 96 dpi) on this screen.
+int ForScreen(int design);
+
+// The side of the program's square images on this screen: 16 pixels at
+// 96 dpi, larger on a denser screen, as its text is.
+int ImageCellSize();
+// A strip of 16x16 drawings at that size.
+Surface StripForScreen(const Surface& strip);
+
+// The view's rows, header and indent grow with the window on a denser screen.
+void ScaleWithWindow(TDataStringTree* tree);
+
+// An image list of the view's own drawing (a compiled-in strip of `cells`
+// 16x16 images) at the screen's image size; transparent cells when the
+// drawing is missing.
 TImageList* LoadImageStrip(TComponent* owner, const char* name, const char* resource, int cells);
 
 // Row records: constructed in place right after AddChild and marked, so the

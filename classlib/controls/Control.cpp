@@ -546,9 +546,11 @@ void TControl::ChangeScale(int M, int D) {
   if (M == D || D <= 0) return;
   TSizeConstraints& c = constraints_;
   for (int* v : {&c.MinWidth, &c.MinHeight, &c.MaxWidth, &c.MaxHeight}) *v = MulDiv(*v, M, D);
-  if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), M, D));
+  // Bounds before the font: a control that sizes itself to its text (an
+  // edit) has its height from the scaled font, not scaled a second time.
   SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(left_ + width_, M, D) - MulDiv(left_, M, D),
             MulDiv(top_ + height_, M, D) - MulDiv(top_, M, D));
+  if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), M, D));
 }
 
 }  // namespace qv

@@ -64,10 +64,14 @@ void TCustomForm::ChangeScale(int M, int D) {
   int cw = MulDiv(ClientWidth(), M, D), ch = MulDiv(ClientHeight(), M, D);
   TSizeConstraints& c = Constraints();
   for (int* v : {&c.MinWidth, &c.MinHeight, &c.MaxWidth, &c.MaxHeight}) *v = MulDiv(*v, M, D);
-  if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), M, D));
+  // Laid out once, in the scaled client area; the children before the font
+  // they may follow (see TWinControl).
+  DisableAlign();
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+  if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), M, D));
   SetClientWidth(cw);
   SetClientHeight(ch);
+  EnableAlign();
 }
 
 // ---- window styles ----
@@ -500,6 +504,14 @@ void TCustomForm::Dispatch(TMessage& M) {
       if (c.MinHeight > 0) mmi->ptMinTrackSize.y = c.MinHeight;
       if (c.MaxWidth > 0) mmi->ptMaxTrackSize.x = c.MaxWidth;
       if (c.MaxHeight > 0) mmi->ptMaxTrackSize.y = c.MaxHeight;
+      // OnCanResize may raise small sizes too: the least size it lets
+      // through is a limit the user's dragging (and the desktop's window
+      // manager, which reads these limits) must keep as well.
+      int least = 0, lowest = 0;
+      if (CanResize(least, lowest)) {
+        mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, least);
+        mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, lowest);
+      }
       return;
     }
     case CM_SHOWINGCHANGED:

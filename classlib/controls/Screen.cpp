@@ -84,6 +84,16 @@ TScreen::TScreen(TComponent* AOwner)
 
 TScreen::~TScreen() = default;
 
+// Asked each time: the density is the backend's, which a test may change.
+// Only a height the system gave the font follows; one a program set stays.
+TFont* TScreen::FollowDensity(TFont* font) const {
+  int& given = systemHeights_[font];
+  if (given == 0) given = -11;  // 8 pt at 96 dpi, the metrics' fonts
+  const int scaled = -ScaleToScreen(11);
+  if (font->Height() == given && scaled != given) font->SetHeight(given = scaled);
+  return font;
+}
+
 void TScreen::SetCursor(TCursor Value) {
   if (cursor_ == Value) return;
   cursor_ = Value;

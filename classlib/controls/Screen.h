@@ -50,9 +50,11 @@ class TScreen : public TComponent {
   // The screen's density as the display reports it (96 when it says nothing).
   int PixelsPerInch() const;
   TStrings* Fonts();
-  TFont* HintFont() const { return hintFont_.get(); }
-  TFont* IconFont() const { return iconFont_.get(); }
-  TFont* MenuFont() const { return menuFont_.get(); }
+  // The system's fonts, as large as the screen's density makes the
+  // system's text (unless a program gave them a size of its own).
+  TFont* HintFont() const { return FollowDensity(hintFont_.get()); }
+  TFont* IconFont() const { return FollowDensity(iconFont_.get()); }
+  TFont* MenuFont() const { return FollowDensity(menuFont_.get()); }
 
   TNotifyEvent OnActiveFormChange, OnActiveControlChange;
 
@@ -74,6 +76,8 @@ class TScreen : public TComponent {
   TCursor cursor_ = crDefault;
   std::map<TCursor, HCURSOR> cursors_;
   std::unique_ptr<TStringList> fonts_;
+  TFont* FollowDensity(TFont* font) const;
+  mutable std::map<const TFont*, int> systemHeights_;
   std::unique_ptr<TFont> hintFont_, iconFont_, menuFont_;
 };
 

@@ -485,11 +485,18 @@ void TWinControl::HandleEraseBackground(TMessage& Message) {
 
 void TWinControl::ChangeScale(int M, int D) {
   if (M == D || D <= 0) return;
-  TControl::ChangeScale(M, D);
-  // The children are laid out again once, after all of them have scaled.
+  // The children are laid out again once, after all of them have scaled:
+  // laid out in between, an aligned child already scaled would be placed
+  // among siblings not yet scaled, and the order of a row of them (a gauge
+  // above a status bar) could turn round.
+  // Children first, as the font comes last (see TControl): a child that
+  // follows this control's font sizes itself to it once it is scaled.
+  DisableAlign();
   std::vector<TControl*> children;
   for (int i = 0; i < ControlCount(); ++i) children.push_back(Controls(i));
   for (TControl* c : children) c->ChangeScale(M, D);
+  TControl::ChangeScale(M, D);
+  EnableAlign();
 }
 
 }  // namespace qv

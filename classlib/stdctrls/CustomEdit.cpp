@@ -34,12 +34,13 @@ void TCustomEdit::SetAutoSize(bool Value) {
 }
 
 // A line of the font, a quarter of it again as room around the text, and
-// the border's edges.
+// the border's edges (with the rest of the room, as much more on a denser
+// screen as the text is).
 void TCustomEdit::AdjustHeight() {
   if (!autoSize_) return;
   int line = MeasureText(Font(), "0").cy;
   int border = borderStyle_ == bsSingle ? 2 * GetSystemMetrics(SM_CYEDGE) : 0;
-  SetHeight(line + line / 4 + border + 1);
+  SetHeight(line + line / 4 + ScaleToScreen(border + 1));
 }
 
 void TCustomEdit::FrameStyle(DWORD& Style, DWORD& ExStyle) const {

@@ -201,7 +201,9 @@ int DpiFromResources(const char* resources) {
 }
 
 int X11Backend::ScreenDpi() {
-  return DpiFromResources(XResourceManagerString(x_->dpy));
+  int dpi = dpi_.load(std::memory_order_relaxed);
+  if (!dpi) dpi_.store(dpi = DpiFromResources(XResourceManagerString(x_->dpy)), std::memory_order_relaxed);
+  return dpi;
 }
 
 // The root window's pixels as the server shows them now, once it has carried

@@ -5,6 +5,7 @@
 // manager, which then draws the caption and frame in place of ours; popups
 // (menus, hints, drop-downs) are override-redirect windows.
 #pragma once
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,9 @@ class X11Backend : public Backend {
   void Drain();
 
   std::unique_ptr<x11::Connection> x_;
+  // Read once: the display's resources are fixed when it is opened, and
+  // the metrics ask often, from any thread.
+  std::atomic<int> dpi_{0};
 };
 
 // The Xft.dpi value of an X resource database text (as the root window's

@@ -190,11 +190,13 @@ void ApplyConfigure(Connection& c, TopWindow& t, const XConfigureEvent& ev) {
   if (g == t.requested) return;
   t.requested = g;
   SetSizeHints(c, t);  // a window shown again comes back where the user left it
-  RECT r{g.left - t.inset.left, g.top - t.inset.top, g.right + t.inset.right, g.bottom + t.inset.bottom}, now;
-  if (GetWindowRect(t.hwnd, &now) && now == r) return;
+  RECT r{g.left - t.inset.left, g.top - t.inset.top, g.right + t.inset.right, g.bottom + t.inset.bottom};
   // The desktop moved or sized the window: the window manager follows, in
   // order with the input, with the usual messages (WM_WINDOWPOSCHANGED,
   // WM_MOVE, WM_SIZE, a repaint). Window code does not run inside the drain.
+  // Always queued, even when the window has that rectangle now: an earlier
+  // move still in the queue (the window manager places a frame it has just
+  // made at the screen's origin first) would otherwise be the last word.
   InjectTopLevelMoved(t.hwnd, r);
 }
 

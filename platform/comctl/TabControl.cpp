@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/comctl/ToolBarState.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Input.h"
 
 namespace qv {
@@ -35,14 +36,15 @@ struct TabControl {
     HGDIOBJ old = SelectObject(dc, ctl::ControlFont(hwnd));
     int ix = 0, iy = 0;
     if (images) ImageList_GetIconSize(images, &ix, &iy);
-    tabHeight = std::max(int(bars::TextSize(dc, u"").cy) + 6, iy + 4);
+    // The room around text and images grows with them on a denser screen.
+    tabHeight = std::max(int(bars::TextSize(dc, u"").cy) + ScaleToScreen(6), iy + ScaleToScreen(4));
     RECT client;
     GetClientRect(hwnd, &client);
     int x = 2, y = 2;
     rows = 1;
     for (auto& t : tabs) {
-      int w = int(bars::TextSize(dc, t.text).cx) + 12;
-      if (t.image >= 0 && images) w += ix + 4;
+      int w = int(bars::TextSize(dc, t.text).cx) + ScaleToScreen(12);
+      if (t.image >= 0 && images) w += ix + ScaleToScreen(4);
       if ((Style() & TCS_MULTILINE) && x > 2 && x + w > client.right - 2) {
         x = 2;
         y += tabHeight;
@@ -98,13 +100,13 @@ struct TabControl {
     RECT frame = r;
     DrawEdge(dc, &frame, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
     RECT content = r;
-    InflateRect(&content, -6, 0);
+    InflateRect(&content, -ScaleToScreen(6), 0);
     if (t.image >= 0 && images) {
       int ix = 0, iy = 0;
       ImageList_GetIconSize(images, &ix, &iy);
       ImageList_Draw(images, t.image, dc, content.left, content.top + (content.Height() - iy) / 2,
                      ILD_TRANSPARENT);
-      content.left += ix + 4;
+      content.left += ix + ScaleToScreen(4);
     }
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     ctl::DrawControlText(dc, t.text, content, DT_SINGLELINE | DT_VCENTER | DT_LEFT, IsWindowEnabled(hwnd));

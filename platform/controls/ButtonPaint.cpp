@@ -6,13 +6,20 @@
 #include "platform/controls/ButtonControl.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/gdi/SystemColors.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/OwnerDraw.h"
 
 namespace qv::button {
 namespace {
 
-constexpr int kBox = 13, kGap = 4;
+// The check box and the gap beside it, as large as the screen's text makes them.
+int Box() {
+  return GetSystemMetrics(SM_CXMENUCHECK);
+}
+int Gap() {
+  return ScaleToScreen(4);
+}
 
 UINT TextFormat(DWORD style, bool push) {
   UINT f = DT_VCENTER;
@@ -92,9 +99,9 @@ void CheckLook(ButtonState& b, HDC dc, RECT r, bool enabled) {
   UINT type = style & BS_TYPEMASK;
   bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
   bool right = style & BS_LEFTTEXT;
-  int top = (r.top + r.bottom - kBox) / 2;
-  RECT box =
-      right ? RECT{r.right - kBox, top, r.right, top + kBox} : RECT{r.left, top, r.left + kBox, top + kBox};
+  int top = (r.top + r.bottom - Box()) / 2;
+  RECT box = right ? RECT{r.right - Box(), top, r.right, top + Box()}
+                   : RECT{r.left, top, r.left + Box(), top + Box()};
   UINT state = radio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK;
   if (b.check == BST_CHECKED) state |= DFCS_CHECKED;
   // The third state: a grey mark on a face-coloured box.
@@ -104,9 +111,9 @@ void CheckLook(ButtonState& b, HDC dc, RECT r, bool enabled) {
   DrawFrameControl(dc, &box, DFC_BUTTON, state);
   RECT text = r;
   if (right)
-    text.right = box.left - kGap;
+    text.right = box.left - Gap();
   else
-    text.left = box.right + kGap;
+    text.left = box.right + Gap();
   RECT took = Contents(b, dc, text, TextFormat(style, false), enabled);
   if (b.focused && took.right > took.left) {
     InflateRect(&took, 1, 1);

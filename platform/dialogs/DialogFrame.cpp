@@ -5,6 +5,7 @@
 #include "platform/dialogs/DialogFrame.h"
 
 #include <cwctype>
+#include <map>
 #include <mutex>
 
 #include "platform/backend/Backend.h"
@@ -201,11 +202,13 @@ void Centre(HWND dialog, HWND owner) {
 }  // namespace
 
 HFONT DialogFont() {
-  static HFONT font = [] {
-    NONCLIENTMETRICSW m;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
-    return CreateFontIndirectW(&m.lfMessageFont);
-  }();
+  // One font per size the system's message font has had (the screen's
+  // density decides it); made on the UI thread, kept for the process.
+  static auto* fonts = new std::map<LONG, HFONT>;  // never destroyed, as the fonts are not
+  NONCLIENTMETRICSW m;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+  HFONT& font = (*fonts)[m.lfMessageFont.lfHeight];
+  if (!font) font = CreateFontIndirectW(&m.lfMessageFont);
   return font;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/dialogs/DialogFrame.h"
 #include "platform/dialogs/FileDialogModel.h"
 #include "platform/dialogs/SysDialogs.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 
 namespace qv {
@@ -20,7 +21,26 @@ namespace {
 
 constexpr int kFolderLabelId = 1100, kFolderId = 1101, kFoldersId = 1102, kFilesId = 1103,
               kNameLabelId = 1104, kNameId = 1105, kTypeLabelId = 1106, kTypeId = 1107;
-constexpr int kWidth = 460, kHeight = 300, kMargin = 8, kButtonW = 75, kButtonH = 23, kRowH = 21;
+// Sizes of the layout at 96 dpi, as much larger on a denser screen as the
+// dialog's text is.
+int DialogWidth() {
+  return ScaleToScreen(460);
+}
+int DialogHeight() {
+  return ScaleToScreen(300);
+}
+int Margin() {
+  return ScaleToScreen(8);
+}
+int ButtonW() {
+  return ScaleToScreen(75);
+}
+int ButtonH() {
+  return ScaleToScreen(23);
+}
+int RowH() {
+  return ScaleToScreen(21);
+}
 
 thread_local DWORD t_lastError = 0;
 
@@ -60,7 +80,7 @@ class FileDialog {
   BOOL Run() {
     std::u16string title = ofn_.lpstrTitle ? ofn_.lpstrTitle : (save_ ? u"Save As" : u"Open");
     if (!dlg::CreateDialogWindow(d_, ofn_.hwndOwner ? ofn_.hwndOwner : GetActiveWindow(), title,
-                                 SIZE{kWidth, kHeight}, true)) {
+                                 SIZE{DialogWidth(), DialogHeight()}, true)) {
       t_lastError = CDERR_INITIALIZATION;
       return FALSE;
     }
@@ -75,35 +95,36 @@ class FileDialog {
 
  private:
   void Build() {
-    int listTop = kMargin + kRowH + 4, listBottom = kHeight - kMargin - 2 * kRowH - 14;
-    dlg::AddControl(d_, u"STATIC", u"Look &in:", SS_LEFT, RECT{kMargin, kMargin + 3, 70, kMargin + kRowH},
+    int listTop = Margin() + RowH() + 4, listBottom = DialogHeight() - Margin() - 2 * RowH() - 14;
+    dlg::AddControl(d_, u"STATIC", u"Look &in:", SS_LEFT, RECT{Margin(), Margin() + 3, 70, Margin() + RowH()},
                     kFolderLabelId);
-    folderLabel_ = dlg::AddControl(d_, u"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS,
-                                   RECT{72, kMargin + 3, kWidth - kMargin, kMargin + kRowH}, kFolderId);
-    int split = kMargin + 150;
+    folderLabel_ =
+        dlg::AddControl(d_, u"STATIC", u"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS,
+                        RECT{72, Margin() + 3, DialogWidth() - Margin(), Margin() + RowH()}, kFolderId);
+    int split = Margin() + 150;
     folders_ = dlg::AddControl(d_, u"LISTBOX", u"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY,
-                               RECT{kMargin, listTop, split, listBottom}, kFoldersId, WS_EX_CLIENTEDGE);
-    files_ =
-        dlg::AddControl(d_, u"LISTBOX", u"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY,
-                        RECT{split + 6, listTop, kWidth - kMargin, listBottom}, kFilesId, WS_EX_CLIENTEDGE);
-    int row1 = listBottom + 10, row2 = row1 + kRowH + 6, labelW = 80;
-    int fieldRight = kWidth - kMargin - kButtonW - 10;
+                               RECT{Margin(), listTop, split, listBottom}, kFoldersId, WS_EX_CLIENTEDGE);
+    files_ = dlg::AddControl(d_, u"LISTBOX", u"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY,
+                             RECT{split + 6, listTop, DialogWidth() - Margin(), listBottom}, kFilesId,
+                             WS_EX_CLIENTEDGE);
+    int row1 = listBottom + 10, row2 = row1 + RowH() + 6, labelW = 80;
+    int fieldRight = DialogWidth() - Margin() - ButtonW() - 10;
     dlg::AddControl(d_, u"STATIC", u"File &name:", SS_LEFT,
-                    RECT{kMargin, row1 + 3, kMargin + labelW, row1 + kRowH}, kNameLabelId);
+                    RECT{Margin(), row1 + 3, Margin() + labelW, row1 + RowH()}, kNameLabelId);
     name_edit_ =
         dlg::AddControl(d_, u"EDIT", name_, WS_TABSTOP | ES_AUTOHSCROLL,
-                        RECT{kMargin + labelW, row1, fieldRight, row1 + kRowH}, kNameId, WS_EX_CLIENTEDGE);
+                        RECT{Margin() + labelW, row1, fieldRight, row1 + RowH()}, kNameId, WS_EX_CLIENTEDGE);
     dlg::AddControl(d_, u"STATIC", u"Files of &type:", SS_LEFT,
-                    RECT{kMargin, row2 + 3, kMargin + labelW, row2 + kRowH}, kTypeLabelId);
+                    RECT{Margin(), row2 + 3, Margin() + labelW, row2 + RowH()}, kTypeLabelId);
     types_ = dlg::AddControl(d_, u"COMBOBOX", u"", WS_TABSTOP | CBS_DROPDOWNLIST,
-                             RECT{kMargin + labelW, row2, fieldRight, row2 + 120}, kTypeId);
+                             RECT{Margin() + labelW, row2, fieldRight, row2 + 120}, kTypeId);
     for (auto& f : filters_) SendMessageW(types_, CB_ADDSTRING, 0, LPARAM(f.description.c_str()));
     SendMessageW(types_, CB_SETCURSEL, WPARAM(filterIndex_), 0);
-    int bx = kWidth - kMargin - kButtonW;
+    int bx = DialogWidth() - Margin() - ButtonW();
     dlg::AddControl(d_, u"BUTTON", save_ ? u"&Save" : u"&Open", WS_TABSTOP | BS_DEFPUSHBUTTON,
-                    RECT{bx, row1 - 1, bx + kButtonW, row1 - 1 + kButtonH}, IDOK);
+                    RECT{bx, row1 - 1, bx + ButtonW(), row1 - 1 + ButtonH()}, IDOK);
     dlg::AddControl(d_, u"BUTTON", u"Cancel", WS_TABSTOP | BS_PUSHBUTTON,
-                    RECT{bx, row2 - 1, bx + kButtonW, row2 - 1 + kButtonH}, IDCANCEL);
+                    RECT{bx, row2 - 1, bx + ButtonW(), row2 - 1 + ButtonH()}, IDCANCEL);
   }
 
   // Shows the folder: its path, its subfolders and its matching files.

@@ -6,14 +6,39 @@
 #include "platform/controls/SystemControls.h"
 #include "platform/dialogs/DialogFrame.h"
 #include "platform/dialogs/SysDialogs.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/StandardIcons.h"
 
 namespace qv {
 namespace {
 
-constexpr int kMargin = 12, kIconSize = 32, kIconGap = 12, kButtonW = 75, kButtonH = 23, kButtonGap = 6,
-              kTextWidth = 420, kMinWidth = 160;
+// Sizes of the layout at 96 dpi, as much larger on a denser screen as the
+// dialog's text is.
+int Margin() {
+  return ScaleToScreen(12);
+}
+int IconSize() {
+  return ScaleToScreen(32);
+}
+int IconGap() {
+  return ScaleToScreen(12);
+}
+int ButtonW() {
+  return ScaleToScreen(75);
+}
+int ButtonH() {
+  return ScaleToScreen(23);
+}
+int ButtonGap() {
+  return ScaleToScreen(6);
+}
+int TextWidth() {
+  return ScaleToScreen(420);
+}
+int MinWidth() {
+  return ScaleToScreen(160);
+}
 constexpr int kTextId = 0xFFFF, kIconId = 20;
 
 std::vector<MessageDialogButton> ButtonsOf(UINT type) {
@@ -51,14 +76,14 @@ HICON IconOf(UINT flags) {
 
 int ShowMessageDialog(const MessageDialogSpec& spec) {
   if (spec.buttons.empty()) return 0;
-  // Text beside the icon, at most kTextWidth wide, centred on the icon when short.
-  SIZE text = dlg::MeasureText(spec.text, kTextWidth);
-  int textLeft = kMargin + (spec.icon ? kIconSize + kIconGap : 0);
-  int bodyH = std::max(text.cy, spec.icon ? kIconSize : 0);
+  // Text beside the icon, at most TextWidth() wide, centred on the icon when short.
+  SIZE text = dlg::MeasureText(spec.text, TextWidth());
+  int textLeft = Margin() + (spec.icon ? IconSize() + IconGap() : 0);
+  int bodyH = std::max(text.cy, spec.icon ? IconSize() : 0);
   int n = int(spec.buttons.size());
-  int rowW = n * kButtonW + (n - 1) * kButtonGap;
-  int width = std::max({textLeft + text.cx + kMargin, rowW + 2 * kMargin, kMinWidth});
-  int height = kMargin + bodyH + kMargin + kButtonH + kMargin;
+  int rowW = n * ButtonW() + (n - 1) * ButtonGap();
+  int width = std::max({textLeft + text.cx + Margin(), rowW + 2 * Margin(), MinWidth()});
+  int height = Margin() + bodyH + Margin() + ButtonH() + Margin();
   bool canClose = spec.cancelId != 0;
   dlg::Dialog d;
   d.defaultId = spec.defaultId ? spec.defaultId : spec.buttons.front().id;
@@ -66,18 +91,19 @@ int ShowMessageDialog(const MessageDialogSpec& spec) {
   HWND owner = spec.owner ? spec.owner : GetActiveWindow();
   if (!dlg::CreateDialogWindow(d, owner, spec.caption, SIZE{width, height}, canClose)) return 0;
   if (spec.icon) {
-    HWND icon = dlg::AddControl(d, u"STATIC", u"", SS_ICON,
-                                RECT{kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize}, kIconId);
+    HWND icon =
+        dlg::AddControl(d, u"STATIC", u"", SS_ICON,
+                        RECT{Margin(), Margin(), Margin() + IconSize(), Margin() + IconSize()}, kIconId);
     SendMessageW(icon, STM_SETICON, WPARAM(spec.icon), 0);
   }
-  int textTop = kMargin + (bodyH - text.cy) / 2;
+  int textTop = Margin() + (bodyH - text.cy) / 2;
   dlg::AddControl(d, u"STATIC", spec.text, SS_LEFT | SS_NOPREFIX,
                   RECT{textLeft, textTop, textLeft + text.cx, textTop + text.cy}, kTextId);
-  int x = (width - rowW) / 2, y = height - kMargin - kButtonH;
+  int x = (width - rowW) / 2, y = height - Margin() - ButtonH();
   for (auto& b : spec.buttons) {
     DWORD style = WS_TABSTOP | (b.id == d.defaultId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    dlg::AddControl(d, u"BUTTON", b.caption, style, RECT{x, y, x + kButtonW, y + kButtonH}, b.id);
-    x += kButtonW + kButtonGap;
+    dlg::AddControl(d, u"BUTTON", b.caption, style, RECT{x, y, x + ButtonW(), y + ButtonH()}, b.id);
+    x += ButtonW() + ButtonGap();
   }
   if (spec.icon && spec.beep) MessageBeep(spec.beep);
   return dlg::RunModal(d);

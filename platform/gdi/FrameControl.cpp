@@ -8,6 +8,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Raster.h"
 #include "platform/gdi/Shapes.h"
+#include "platform/gdi/SystemMetrics.h"
 
 namespace qv {
 using namespace gdi;
@@ -29,13 +30,18 @@ RECT GlyphSquare(const RECT& r) {
   return {x, y, x + side, y + side};
 }
 
-// The classic 7x7 check mark, centred in r; rows are 7-bit masks, bit 6 = leftmost.
+// The classic 7x7 check mark, centred in r; rows are 7-bit masks, bit 6 =
+// leftmost. On a screen of twice the density or more its dots are squares
+// of as many pixels, while the box has room for them.
 void CheckMark(HDC hdc, const RECT& r, COLORREF c) {
   static const uint8_t rows[7] = {0x01, 0x03, 0x47, 0x6E, 0x7C, 0x38, 0x10};
-  int x0 = r.left + (r.right - r.left - 7) / 2, y0 = r.top + (r.bottom - r.top - 7) / 2;
+  const int room = std::min(r.right - r.left, r.bottom - r.top) / 7;
+  const int dot = std::max(1, std::min(ScreenDpi() / 96, room)), side = 7 * dot;
+  int x0 = r.left + (r.right - r.left - side) / 2, y0 = r.top + (r.bottom - r.top - side) / 2;
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 7; ++x)
-      if (rows[y] >> (6 - x) & 1) Dot(hdc, x0 + x, y0 + y, c);
+      if (rows[y] >> (6 - x) & 1)
+        FillDCRect(hdc, {x0 + x * dot, y0 + y * dot, x0 + (x + 1) * dot, y0 + (y + 1) * dot}, c);
 }
 
 void CheckBox(HDC hdc, const RECT& rc, UINT state) {

@@ -2,6 +2,7 @@
 // display backend sets (guarded: worker threads read metrics too).
 #include "platform/gdi/SystemMetrics.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -31,6 +32,44 @@ SIZE CurrentScreen() {
   ScreenState& s = Screen();
   std::lock_guard<std::mutex> guard(s.Lock);
   return SIZE{s.Width, s.Height};
+}
+
+std::atomic<int (*)()> dpiSource{nullptr};
+
+// Sizes of window parts a user reads or aims at (scroll bars, menu and
+// caption bars, buttons, check marks, icons) are drawn larger on a denser
+// screen, as the text is; the thin lines of borders and edges are not.
+bool ScalesWithDensity(int index) {
+  switch (index) {
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB:
+    case SM_CYCAPTION:
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+    case SM_CYSMCAPTION:
+    case SM_CYMENU:
+    case SM_CXSIZE:
+    case SM_CXMENUSIZE:
+    case SM_CYMENUSIZE:
+    case SM_CYSIZE:
+    case SM_CXSMSIZE:
+    case SM_CYSMSIZE:
+    case SM_CXMIN:
+    case SM_CXMINTRACK:
+    case SM_CYMIN:
+    case SM_CYMINTRACK:
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Metrics that never change; -1 marks the ones that depend on the screen.
@@ -121,7 +160,7 @@ int FixedMetric(int index) {
 int ScreenMetric(int index) {
   SIZE screen = CurrentScreen();
   RECT work = CurrentWorkArea();
-  const int frame = FixedMetric(SM_CXFRAME);
+  const int frame = GetSystemMetrics(SM_CXFRAME);
   switch (index) {
     case SM_CXSCREEN:
     case SM_CXVIRTUALSCREEN:
@@ -149,7 +188,7 @@ int ScreenMetric(int index) {
 
 LOGFONTW UiFont(LONG weight) {
   LOGFONTW f;
-  f.lfHeight = -11;  // 8 pt at 96 dpi
+  f.lfHeight = -ScaleToScreen(11);  // 8 pt
   f.lfWeight = weight;
   f.lfCharSet = DEFAULT_CHARSET;
   const char16_t name[] = u"Tahoma";
@@ -163,15 +202,15 @@ BOOL FillNonClientMetrics(NONCLIENTMETRICSW* m) {
     return FALSE;
   NONCLIENTMETRICSW v;
   v.iBorderWidth = 1;
-  v.iScrollWidth = v.iScrollHeight = FixedMetric(SM_CXVSCROLL);
-  v.iCaptionWidth = FixedMetric(SM_CXSIZE);
-  v.iCaptionHeight = FixedMetric(SM_CYSIZE);
+  v.iScrollWidth = v.iScrollHeight = GetSystemMetrics(SM_CXVSCROLL);
+  v.iCaptionWidth = GetSystemMetrics(SM_CXSIZE);
+  v.iCaptionHeight = GetSystemMetrics(SM_CYSIZE);
   v.lfCaptionFont = UiFont(FW_BOLD);
-  v.iSmCaptionWidth = FixedMetric(SM_CXSMSIZE);
-  v.iSmCaptionHeight = FixedMetric(SM_CYSMSIZE);
+  v.iSmCaptionWidth = GetSystemMetrics(SM_CXSMSIZE);
+  v.iSmCaptionHeight = GetSystemMetrics(SM_CYSMSIZE);
   v.lfSmCaptionFont = v.lfMenuFont = v.lfStatusFont = v.lfMessageFont = UiFont(FW_NORMAL);
-  v.iMenuWidth = FixedMetric(SM_CXMENUSIZE);
-  v.iMenuHeight = FixedMetric(SM_CYMENUSIZE);
+  v.iMenuWidth = GetSystemMetrics(SM_CXMENUSIZE);
+  v.iMenuHeight = GetSystemMetrics(SM_CYMENUSIZE);
   v.cbSize = size;
   std::memcpy(m, &v, size);
   return TRUE;
@@ -273,7 +312,25 @@ BOOL RecordParameter(UINT action, void* param) {
 
 int GetSystemMetrics(int index) {
   int fixed = FixedMetric(index);
+  if (fixed >= 0 && ScalesWithDensity(index)) return ScaleToScreen(fixed);
   return fixed >= 0 ? fixed : ScreenMetric(index);
+}
+
+void SetScreenDpiSource(int (*source)()) {
+  dpiSource.store(source);
+}
+
+int ScreenDpi() {
+  auto* source = dpiSource.load();
+  int dpi = source ? source() : 96;
+  return dpi > 0 ? dpi : 96;
+}
+
+int ScaleToScreen(int pixels) {
+  const int dpi = ScreenDpi();
+  if (dpi == 96) return pixels;
+  const long long scaled = 2LL * pixels * dpi + (pixels < 0 ? -96 : 96);
+  return int(scaled / 192);  // rounded half away from zero
 }
 
 void SetScreenMetrics(int width, int height) {

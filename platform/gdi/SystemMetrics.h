@@ -1,7 +1,7 @@
 // System metrics and parameters of the classic look: sizes of window parts,
-// timing of the mouse and caret, and SystemParametersInfo. The screen size and
-// work area come from the display backend; everything else is fixed, and every
-// animation is off so painting is deterministic.
+// timing of the mouse and caret, and SystemParametersInfo. The screen size,
+// density and work area come from the display backend; everything else is
+// fixed, and every animation is off so painting is deterministic.
 #pragma once
 #include "platform/WinTypes.h"
 #include "platform/gdi/GdiTypes.h"  // LOGFONTW
@@ -86,6 +86,13 @@ int GetSystemMetrics(int index);
 void SetScreenMetrics(int width, int height);
 // The backend (or SPI_SETWORKAREA) narrows the work area, e.g. for panels.
 void SetWorkArea(const RECT& area);
+// The screen's pixels per inch come from where the window manager says (its
+// display backend; 96 without one). The sizes of window parts and the
+// system's fonts grow with them from their 96-dpi values.
+void SetScreenDpiSource(int (*source)());
+int ScreenDpi();
+// A length of `pixels` at 96 dpi on this screen, rounded to the nearest.
+int ScaleToScreen(int pixels);
 
 UINT GetDoubleClickTime();  // 500 ms
 UINT GetCaretBlinkTime();   // 530 ms

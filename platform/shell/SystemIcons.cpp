@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
@@ -11,6 +12,7 @@
 #include "platform/Files.h"
 #include "platform/Utf.h"
 #include "platform/gdi/ImageListApi.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/shell/ShellApi.h"
 
 namespace qv {
@@ -260,17 +262,19 @@ std::string ShellTypeName(const ShellFacts& item) {
 }
 
 HIMAGELIST ShellImageList(bool small) {
-  static std::once_flag once;
-  static HIMAGELIST lists[2] = {nullptr, nullptr};
-  std::call_once(once, [] {
-    for (int i = 0; i < 2; ++i) {
-      const int size = i == 0 ? 16 : 32;
-      lists[i] = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, ShellIconCount, 4);
-      for (int icon = 0; icon < ShellIconCount; ++icon)
-        ImageList_AddSurface(lists[i], DrawShellIcon(icon, size));
-    }
-  });
-  return lists[small ? 0 : 1];
+  // Drawn at the icon sizes of the screen (larger on a denser one), once
+  // per size, and kept for the process (never destroyed, as the views that
+  // share them may outlive any exit handler).
+  static std::mutex lock;
+  static auto* lists = new std::map<int, HIMAGELIST>;
+  const int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
+  std::lock_guard<std::mutex> guard(lock);
+  HIMAGELIST& list = (*lists)[size];
+  if (!list) {
+    list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, ShellIconCount, 4);
+    for (int icon = 0; icon < ShellIconCount; ++icon) ImageList_AddSurface(list, DrawShellIcon(icon, size));
+  }
+  return list;
 }
 
 namespace {

@@ -40,7 +40,7 @@ constexpr int kCaptionIconGap = 2 + 16 + 2;
 void LayoutCaptionButtons(const Window& w, NcLayout& l) {
   if (!(w.style & WS_SYSMENU)) return;
   const RECT& c = l.caption;
-  int bh = kCaption - 4, bw = bh + 2, top = c.top + 2, right = c.right - 2;
+  int bh = CaptionHeight() - 4, bw = bh + 2, top = c.top + 2, right = c.right - 2;
   if (right - bw < c.left) return;
   l.closeBox = RECT{right - bw, top, right, top + bh};
   right = l.closeBox.left - 2;
@@ -92,32 +92,32 @@ NcLayout ComputeNcLayout(const Window& w, int width, int height) {
   l.frame = FrameWidth(w.style);
   InflateRect(&r, -l.frame, -l.frame);
   if ((w.style & WS_CAPTION) == WS_CAPTION) {
-    l.caption = RECT{r.left, r.top, r.right, r.top + kCaption};
+    l.caption = RECT{r.left, r.top, r.right, r.top + CaptionHeight()};
     LayoutCaptionButtons(w, l);
-    r.top += kCaption;
+    r.top += CaptionHeight();
   }
   if (!(w.style & WS_CHILD) && w.menu) {
-    l.menu = RECT{r.left, r.top, r.right, r.top + kMenuBar};
-    r.top += kMenuBar;
+    l.menu = RECT{r.left, r.top, r.right, r.top + MenuBarHeight()};
+    r.top += MenuBarHeight();
   }
   int e = EdgeWidth(w.exStyle);
   InflateRect(&r, -e, -e);
   bool left = (w.exStyle & WS_EX_LEFTSCROLLBAR) != 0;
-  if ((w.style & WS_VSCROLL) && r.right - r.left >= kScrollBar) {
+  if ((w.style & WS_VSCROLL) && r.right - r.left >= ScrollBarSize()) {
     if (left) {
-      l.vscroll = RECT{r.left, r.top, r.left + kScrollBar, r.bottom};
-      r.left += kScrollBar;
+      l.vscroll = RECT{r.left, r.top, r.left + ScrollBarSize(), r.bottom};
+      r.left += ScrollBarSize();
     } else {
-      l.vscroll = RECT{r.right - kScrollBar, r.top, r.right, r.bottom};
-      r.right -= kScrollBar;
+      l.vscroll = RECT{r.right - ScrollBarSize(), r.top, r.right, r.bottom};
+      r.right -= ScrollBarSize();
     }
   }
-  if ((w.style & WS_HSCROLL) && r.bottom - r.top >= kScrollBar) {
-    l.hscroll = RECT{r.left, r.bottom - kScrollBar, r.right, r.bottom};
-    r.bottom -= kScrollBar;
+  if ((w.style & WS_HSCROLL) && r.bottom - r.top >= ScrollBarSize()) {
+    l.hscroll = RECT{r.left, r.bottom - ScrollBarSize(), r.right, r.bottom};
+    r.bottom -= ScrollBarSize();
     if (!IsRectEmpty(&l.vscroll)) {
       l.vscroll.bottom = r.bottom;
-      l.sizeBox = RECT{l.vscroll.left, r.bottom, l.vscroll.right, r.bottom + kScrollBar};
+      l.sizeBox = RECT{l.vscroll.left, r.bottom, l.vscroll.right, r.bottom + ScrollBarSize()};
     }
   }
   if (r.right < r.left) r.right = r.left;
@@ -135,10 +135,10 @@ NcLayout WindowNcLayout(const Window& w) {
   if (EqualRect(&c, &l.client)) return l;
   if (!IsRectEmpty(&l.vscroll)) {
     bool left = (w.exStyle & WS_EX_LEFTSCROLLBAR) != 0;
-    l.vscroll = left ? RECT{c.left - kScrollBar, c.top, c.left, c.bottom}
-                     : RECT{c.right, c.top, c.right + kScrollBar, c.bottom};
+    l.vscroll = left ? RECT{c.left - ScrollBarSize(), c.top, c.left, c.bottom}
+                     : RECT{c.right, c.top, c.right + ScrollBarSize(), c.bottom};
   }
-  if (!IsRectEmpty(&l.hscroll)) l.hscroll = RECT{c.left, c.bottom, c.right, c.bottom + kScrollBar};
+  if (!IsRectEmpty(&l.hscroll)) l.hscroll = RECT{c.left, c.bottom, c.right, c.bottom + ScrollBarSize()};
   if (!IsRectEmpty(&l.sizeBox))
     l.sizeBox = RECT{l.vscroll.left, l.hscroll.top, l.vscroll.right, l.hscroll.bottom};
   l.client = c;

@@ -27,15 +27,15 @@ int Span(const ScrollBarData& d) {
 }
 
 BarGeometry Geometry(const ScrollBarData& d, const RECT& r, bool vertical) {
-  BarGeometry g{vertical, vertical ? r.top : r.left, vertical ? r.bottom : r.right, kScrollBar, 0, 0};
+  BarGeometry g{vertical, vertical ? r.top : r.left, vertical ? r.bottom : r.right, ScrollBarSize(), 0, 0};
   int len = g.end - g.start;
-  if (len < 2 * kScrollBar) g.arrow = len / 2;
+  if (len < 2 * ScrollBarSize()) g.arrow = len / 2;
   int track = len - 2 * g.arrow;
   int span = Span(d);
   int movable = span - std::max(int(d.page), 1) + 1;
   bool disabled = d.disabledArrows == ESB_DISABLE_BOTH;
   if (span <= 0 || movable <= 0 || disabled || track <= 0) return g;
-  int thumb = d.page ? std::max(kMinThumb, int(int64_t(track) * d.page / span)) : kScrollBar;
+  int thumb = d.page ? std::max(MinThumb(), int(int64_t(track) * d.page / span)) : ScrollBarSize();
   if (thumb > track) return g;
   int range = std::max(1, span - std::max(int(d.page), 1));
   int pos = std::clamp(d.pos, d.min, d.min + range);

@@ -19,6 +19,7 @@
 #include "platform/Surface.h"
 #include "platform/backend/Backend.h"
 #include "platform/gdi/Region.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/BackendInput.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Messages.h"
@@ -27,9 +28,21 @@
 
 namespace qv::wm {
 
-// Fixed metrics of the classic look the window manager needs.
-constexpr int kBorder = 1, kEdge = 2, kFrame = 4, kDlgFrame = 3, kCaption = 18, kMenuBar = 19,
-              kScrollBar = 16, kMinThumb = 8;
+// Metrics of the classic look the window manager needs: the lines of
+// borders and edges are fixed, the bars grow with the screen's density.
+constexpr int kBorder = 1, kEdge = 2, kFrame = 4, kDlgFrame = 3;
+inline int CaptionHeight() {
+  return GetSystemMetrics(SM_CYCAPTION);
+}
+inline int MenuBarHeight() {
+  return GetSystemMetrics(SM_CYMENU);
+}
+inline int ScrollBarSize() {
+  return GetSystemMetrics(SM_CXVSCROLL);
+}
+inline int MinThumb() {
+  return ScaleToScreen(8);
+}
 constexpr int kHoverTime = 400;
 
 struct WindowClass {

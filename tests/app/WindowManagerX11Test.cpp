@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,15 @@ class UnderOpenbox {
         },
         kWmPatience);
     return w;
+  }
+  // Whether the window of that title has closed (it may be destroyed).
+  bool Gone(const char* title) {
+    return WaitFor(
+        [&] {
+          ServerHeld held(d_);
+          return FindNamed(d_, DefaultRootWindow(d_), title, 3) == 0;
+        },
+        kWmPatience);
   }
   std::vector<long> Cardinals(Window w, const char* property, Atom type = XA_CARDINAL) {
     Atom got = 0;
@@ -227,6 +237,174 @@ TEST(WindowManager, OnALargeScreenTheDesignedPlaceIsKeptAndTheDialogCentred) {
       },
       kWmPatience))
       << Show(n);
+}
+
+// Starts the program with a new catalogue "Wm" and gives its main window.
+Window WithCatalogue(UnderOpenbox& wm) {
+  Window dialog = wm.Wait(" New database");
+  if (!dialog) return 0;
+  wm.Focus(dialog);
+  Xdo(wm.Name(), {"type", "--delay", "20", "Wm"});
+  Xdo(wm.Name(), {"key", "Return"});
+  return wm.Wait(" Velmora Quirvane  - [ Wm ]");
+}
+
+// The main window's least size (640 x 350 with its frame) is one the window
+// manager knows and keeps when the user makes the window smaller, by the
+// frame's handles or by a request another program sends.
+TEST(WindowManager, TheMainWindowIsNeverMadeSmallerThanItsLeastSize) {
+  UnderOpenbox wm("1280x1024");
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  Window main = WithCatalogue(wm);
+  ASSERT_NE(main, 0u);
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(wm.D(), main, &hints, &supplied));
+  ASSERT_TRUE(hints.flags & PMinSize);
+  // Our frame is at most a few pixels wider than the window manager's, and
+  // the caption and menu bar lie inside it: the client area is a little less.
+  EXPECT_GE(hints.min_width, 640 - 16);
+  EXPECT_LE(hints.min_width, 640);
+  EXPECT_GE(hints.min_height, 350 - 60);
+  EXPECT_LE(hints.min_height, 350);
+  auto held = [&] {
+    RECT c = wm.Client(main);
+    return c.right - c.left == hints.min_width && c.bottom - c.top == hints.min_height;
+  };
+  Xdo(wm.Name(), {"windowsize", std::to_string(main), "320", "240"});
+  EXPECT_TRUE(WaitFor(held, kWmPatience)) << Show(wm.Client(main));
+
+  // _NET_MOVERESIZE_WINDOW, as a pager or a tiling tool asks for a size.
+  Xdo(wm.Name(), {"windowsize", std::to_string(main), "900", "700"});
+  ASSERT_TRUE(WaitFor([&] { return wm.Client(main).right - wm.Client(main).left == 900; }, kWmPatience));
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = main;
+  ev.xclient.message_type = XInternAtom(wm.D(), "_NET_MOVERESIZE_WINDOW", False);
+  ev.xclient.format = 32;
+  // Static gravity, width and height given, from a pager (source 2).
+  ev.xclient.data.l[0] = 10 | (1 << 10) | (1 << 11) | (2 << 12);
+  ev.xclient.data.l[3] = 300, ev.xclient.data.l[4] = 200;
+  XSendEvent(wm.D(), DefaultRootWindow(wm.D()), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &ev);
+  XFlush(wm.D());
+  EXPECT_TRUE(WaitFor(held, kWmPatience)) << Show(wm.Client(main));
+}
+
+// The screen density as desktops announce it, in the resource database.
+void SetXftDpi(Display* d, int dpi) {
+  std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+  XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "RESOURCE_MANAGER", False), XA_STRING, 8,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                  int(resources.size()));
+  XSync(d, False);
+}
+
+void DialogsOnAFourKScreen(int dpi) {
+  UnderOpenbox wm("3840x2160");
+  wm.KeepBounds(2600, 1300, 900, 620);
+  wm.before = [&] { SetXftDpi(wm.D(), dpi); };
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+  auto near = [&](Window w, POINT at) {
+    return WaitFor(
+        [&] {
+          POINT c = centre(wm.Outer(w));
+          return std::abs(c.x - at.x) <= 8 && std::abs(c.y - at.y) <= 16;
+        },
+        kWmPatience);
+  };
+  Window dialog = wm.Wait(" New database");
+  ASSERT_NE(dialog, 0u);
+  EXPECT_TRUE(near(dialog, POINT{1920, 1080})) << Show(wm.Outer(dialog));
+  Window main = WithCatalogue(wm);
+  ASSERT_NE(main, 0u);
+  // Where it was kept, or as near as its least size on a dense screen lets it.
+  ASSERT_TRUE(WaitFor([&] { return wm.Outer(main).left >= 2500 && wm.Outer(main).top >= 1250; }, kWmPatience))
+      << Show(wm.Outer(main));
+
+  // Categories, Add Category: the input box comes up over the main window.
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+c"});
+  Xdo(wm.Name(), {"key", "Return"});
+  Window input = wm.Wait("Category");
+  ASSERT_NE(input, 0u);
+  EXPECT_TRUE(near(input, centre(wm.Outer(main))))
+      << Show(wm.Outer(input)) << " over " << Show(wm.Outer(main));
+  wm.Focus(input);
+  Xdo(wm.Name(), {"key", "Escape"});
+  ASSERT_TRUE(wm.Gone("Category"));
+
+  // Database, New with a catalogue open: the question comes up over it too.
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+b"});
+  Xdo(wm.Name(), {"key", "Return"});
+  Window question = wm.Wait("Confirm");
+  ASSERT_NE(question, 0u);
+  EXPECT_TRUE(near(question, centre(wm.Outer(main))))
+      << Show(wm.Outer(question)) << " over " << Show(wm.Outer(main));
+  wm.Focus(question);
+  Xdo(wm.Name(), {"key", "Escape"});
+  ASSERT_TRUE(wm.Gone("Confirm"));
+
+  // F9: the add-disc wizard stays at the screen's centre.
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "F9"});
+  Window wizard = wm.Wait("Adding disc");
+  ASSERT_NE(wizard, 0u);
+  EXPECT_TRUE(near(wizard, POINT{1920, 1080})) << Show(wm.Outer(wizard));
+}
+
+// On a large screen with the main window far from its centre, each dialog
+// opens where it belongs: the program's own dialogs centred on the screen,
+// the input box and the questions centred over the window they belong to.
+TEST(WindowManager, OnAFourKScreenDialogsOpenOverTheirOwnerOrAtTheScreenCentre) {
+  for (int dpi : {96, 192}) {
+    SCOPED_TRACE(dpi);
+    DialogsOnAFourKScreen(dpi);
+    if (HasFatalFailure() || IsSkipped()) return;
+  }
+}
+
+// The real program at 96 and at 192 dpi (the desktop's Xft.dpi): the main
+// window is twice as large, and so is its menu bar, down to where the tab
+// strip's first line is painted.
+TEST(WindowManager, AtTwiceTheDensityTheMainWindowAndItsMenuBarAreTwiceAsLarge) {
+  std::map<int, std::pair<int, int>> measured;  // dpi: client width, menu bar and tab edge
+  for (int dpi : {96, 192}) {
+    UnderOpenbox wm("3840x2160");
+    wm.before = [&] { SetXftDpi(wm.D(), dpi); };
+    std::string why;
+    if (!wm.Start(why)) GTEST_SKIP() << why;
+    Window main = WithCatalogue(wm);
+    ASSERT_NE(main, 0u);
+    const int rows = 200;
+    // The first row, down the left edge, that is not the menu bar's face;
+    // read until two looks agree (the window may still be painting).
+    auto firstEdge = [&] {
+      std::vector<uint32_t> column = ReadPixels(wm.D(), main, 3, 0, 1, rows);
+      if (column.size() != size_t(rows)) return -1;
+      for (int y = 1; y < rows; ++y)
+        if (column[size_t(y)] != column[0]) return y;
+      return -1;
+    };
+    int edge = -1;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          int before = edge;
+          edge = firstEdge();
+          return edge > 0 && edge == before;
+        },
+        kWmPatience));
+    measured[dpi] = {wm.Client(main).right - wm.Client(main).left, edge};
+  }
+  EXPECT_LE(std::abs(measured[192].first - 2 * measured[96].first), 2)
+      << measured[96].first << " " << measured[192].first;
+  EXPECT_GT(measured[96].second, 10) << "the menu bar";
+  EXPECT_LE(std::abs(measured[192].second - 2 * measured[96].second), 2)
+      << measured[96].second << " " << measured[192].second;
 }
 
 // The wizard is a fixed dialog of the main window to the window manager: it

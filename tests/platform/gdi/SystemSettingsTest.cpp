@@ -73,6 +73,37 @@ TEST(SystemSettingsTest, MetricsFollowTheScreenTheBackendSets) {
   EXPECT_EQ(work, (RECT{0, 0, 1024, 768}));
 }
 
+// On a screen of twice the density the parts a user reads or aims at (bars,
+// buttons, check marks) and the system's fonts are twice as large; the
+// lines of borders and edges are not. Without a source the screen is 96 dpi.
+TEST(SystemSettingsTest, PartsAndFontsGrowWithTheScreenDensity) {
+  static int dpi = 96;
+  SetScreenDpiSource([] { return dpi; });
+  NONCLIENTMETRICSW normal;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof normal, &normal, 0));
+  const int scroll = GetSystemMetrics(SM_CXVSCROLL), menu = GetSystemMetrics(SM_CYMENU),
+            check = GetSystemMetrics(SM_CXMENUCHECK), edge = GetSystemMetrics(SM_CXEDGE);
+  dpi = 192;
+  NONCLIENTMETRICSW dense;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof dense, &dense, 0));
+  EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), 2 * scroll);
+  EXPECT_EQ(GetSystemMetrics(SM_CYMENU), 2 * menu);
+  EXPECT_EQ(GetSystemMetrics(SM_CXMENUCHECK), 2 * check);
+  EXPECT_EQ(dense.iScrollWidth, 2 * normal.iScrollWidth);
+  EXPECT_EQ(dense.iMenuHeight, 2 * normal.iMenuHeight);
+  EXPECT_EQ(dense.lfMenuFont.lfHeight, 2 * normal.lfMenuFont.lfHeight);
+  EXPECT_EQ(dense.lfMessageFont.lfHeight, 2 * normal.lfMessageFont.lfHeight);
+  EXPECT_EQ(GetSystemMetrics(SM_CXEDGE), edge);
+  EXPECT_EQ(ScaleToScreen(7), 14);
+  dpi = 120;  // a quarter more, rounded to the nearest pixel
+  EXPECT_EQ(ScaleToScreen(10), 13);
+  EXPECT_EQ(ScaleToScreen(-10), -13);
+  dpi = 0;  // nothing usable: 96
+  EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), scroll);
+  SetScreenDpiSource(nullptr);
+  EXPECT_EQ(ScreenDpi(), 96);
+}
+
 TEST(SystemSettingsTest, ParametersAnswerScalarsAndRecords) {
   auto get = [](UINT action) {
     UINT v = 0xDEADBEEF;
