@@ -95,6 +95,9 @@ class TCustomDataStringTree : public TBaseDataTree {
     TColumnIndex Main = NoColumn;
   };
   ExportLayout PrepareExport(TDTTextSource Source);
+  // How many nodes a source holds (SIZE_MAX: not counted), and the columns of its text.
+  size_t ExportCount(TDTTextSource Source);
+  void ExportColumns(ExportLayout& L);
   void AppendUnicodeHeader(const ExportLayout& L, char16_t Separator, std::u16string& Out);
   void AppendUnicodeRow(const ExportLayout& L, PDataNode Node, char16_t Separator, std::u16string& Out);
   class UnicodeTextReader;

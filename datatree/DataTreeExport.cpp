@@ -135,16 +135,24 @@ TCustomDataStringTree::ExportLayout TCustomDataStringTree::PrepareExport(TDTText
   ExportLayout L;
   // The selected and the copied nodes are counted: the walk ends at the last
   // of them, not at the end of a long tree.
-  size_t wanted = Source == txSelected     ? size_t(std::max(SelectionCount(), 0))
-                  : Source == txCutCopySet ? CutCopyCount()
-                                           : SIZE_MAX;
+  size_t wanted = ExportCount(Source);
   for (PDataNode n = ExportFirst(Source); n; n = L.Nodes.size() < wanted ? ExportNext(Source, n) : nullptr) {
     L.Nodes.push_back(n);
     L.MaxLevel = std::max<int>(L.MaxLevel, int(GetNodeLevel(n)));
   }
+  ExportColumns(L);
+  return L;
+}
+
+size_t TCustomDataStringTree::ExportCount(TDTTextSource Source) {
+  return Source == txSelected     ? size_t(std::max(SelectionCount(), 0))
+         : Source == txCutCopySet ? CutCopyCount()
+                                  : SIZE_MAX;
+}
+
+void TCustomDataStringTree::ExportColumns(ExportLayout& L) {
   if (header_->Columns()->Count() > 0) L.Columns = header_->Columns()->GetVisibleColumns();
   L.Main = header_->MainColumn();
-  return L;
 }
 
 std::string TCustomDataStringTree::RenderPlainText(TDTTextSource Source, char Separator) {
@@ -238,9 +246,12 @@ std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, ch
 
 // The Unicode text of a data object's nodes, rendered a few rows at a time
 // as it is read, so that a million rows cost nothing until asked for and
-// then little at a time. The nodes are those of the first read; nodes taken
-// out of the tree meanwhile are left out (the list is made again and goes on
-// after the last row made). It stops when the tree goes.
+// then little at a time. The nodes are those of the first reads: they are
+// listed in steps of their own first (the header's width needs the deepest
+// of them), each short enough for the windows to go on between two, and
+// listed again from the start when nodes went or the set changed meanwhile.
+// Nodes taken out of the tree after that are left out (the list is made
+// again and goes on after the last row made). It stops when the tree goes.
 class TCustomDataStringTree::UnicodeTextReader : public TextReader {
  public:
   UnicodeTextReader(TCustomDataStringTree* Tree, TDTDataObject* Object)
@@ -248,10 +259,8 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   bool Next(std::string& out, size_t bytes) override {
     if (object_->Owner() != tree_) return false;
     std::u16string part;
-    if (!started_) {
-      started_ = true;
-      forgotten_ = tree_->NodesForgotten();
-      layout_ = tree_->PrepareExport(source_);  // one walk over the nodes: finding them again costs as much
+    if (!listed_) {
+      if (!ListStep()) return true;  // nothing yet: the next step lists on
       tree_->AppendUnicodeHeader(layout_, u'\t', part);
     } else if (tree_->NodesForgotten() != forgotten_) {
       ListAgain();
@@ -265,6 +274,31 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   }
 
  private:
+  // Nodes listed in one step: a few milliseconds of walking.
+  static constexpr size_t kListStep = 32 * 1024;
+
+  // Lists the next nodes; true once all are. The node to list next is kept
+  // between steps only while no node went (it could be the one that went).
+  bool ListStep() {
+    size_t wanted = tree_->ExportCount(source_);
+    if (!begun_ || tree_->NodesForgotten() != forgotten_ || wanted != wanted_) {
+      begun_ = true;
+      forgotten_ = tree_->NodesForgotten();
+      wanted_ = wanted;
+      layout_ = ExportLayout();
+      pending_ = tree_->ExportFirst(source_);
+    }
+    for (size_t i = 0; pending_ && i < kListStep; ++i) {
+      layout_.Nodes.push_back(pending_);
+      layout_.MaxLevel = std::max<int>(layout_.MaxLevel, int(tree_->GetNodeLevel(pending_)));
+      pending_ = layout_.Nodes.size() < wanted_ ? tree_->ExportNext(source_, pending_) : nullptr;
+    }
+    if (pending_) return false;
+    tree_->ExportColumns(layout_);
+    listed_ = true;
+    return true;
+  }
+
   void ListAgain() {
     PDataNode last = next_ > 0 ? layout_.Nodes[next_ - 1] : nullptr;  // compared, never followed
     forgotten_ = tree_->NodesForgotten();
@@ -279,9 +313,10 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   ComPtr<TDTDataObject> object_;
   TDTTextSource source_;
   ExportLayout layout_;
-  size_t next_ = 0;
+  PDataNode pending_ = nullptr;  // the next node to list
+  size_t wanted_ = 0, next_ = 0;
   uint64_t forgotten_ = 0;
-  bool started_ = false;
+  bool begun_ = false, listed_ = false;
 };
 
 std::unique_ptr<TextReader> TCustomDataStringTree::ReadTextInPieces(TDTDataObject* Object) {

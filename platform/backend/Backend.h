@@ -27,8 +27,8 @@ namespace qv {
 class TextReader {
  public:
   virtual ~TextReader() = default;
-  // Appends the next piece, about `bytes` long (at least one byte), to `out`;
-  // false when all was read.
+  // Appends the next piece, about `bytes` long, to `out`; false when all was
+  // read. A source that prepares in short steps may append nothing in one.
   virtual bool Next(std::string& out, size_t bytes) = 0;
 };
 

@@ -87,10 +87,12 @@ void SelectionAnswer::Put(Atom type, const std::shared_ptr<SharedText>& text, bo
                           std::function<void()> done, bool latin1) {
   if (!text) return;
   // Up to a megabyte (some milliseconds to make) goes in one property, as
-  // quick for the requestor as it can be; more goes in pieces.
+  // quick for the requestor as it can be; more goes in pieces, and so does
+  // text not made in the time an answer may take (its pieces follow as the
+  // idle steps make them).
   size_t whole = std::min<size_t>(MaxPropertyBytes(c_.dpy), size_t(1) << 20);
-  size_t size = text->Reach(whole + 1);
-  if (size <= whole) {
+  size_t size = text->Reach(whole + 1, std::chrono::steady_clock::now() + kAnswerStep);
+  if (size <= whole && text->Complete()) {
     std::string bytes;
     text->CopyOut(0, size, bytes);
     if (latin1) bytes = Utf8ToLatin1(bytes);

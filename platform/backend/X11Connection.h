@@ -65,8 +65,11 @@ class SharedText {
  public:
   explicit SharedText(std::unique_ptr<TextReader> source);
   explicit SharedText(const std::string& whole);
-  // Renders until `end` bytes are there or the source is through; the size then.
-  size_t Reach(size_t end);
+  // Renders until `end` bytes are there or the source is through, or until
+  // `until` when one is given (the source renders in short steps); the size then.
+  size_t Reach(size_t end, std::chrono::steady_clock::time_point until = {});
+  // True when `end` bytes are there or there will be no more.
+  bool Reached(size_t end) const { return size_ >= end || !source_; }
   // Renders about `bytes` more; false once the source is through.
   bool Advance(size_t bytes);
   bool Complete() const { return !source_; }
@@ -124,6 +127,7 @@ struct OutgoingTransfer {
   size_t at = 0;                // the bytes of `text` put so far
   bool latin1 = false;          // each piece converted from UTF-8 to Latin-1
   unsigned long putSerial = 0;  // our request that put the last piece (or INCR)
+  bool waiting = false;         // the requestor took the last piece; the next is being made
   bool ofDrag = false;          // a drag's data: it ends with the drag
   std::function<void()> done;   // once the last piece was taken
   std::chrono::steady_clock::time_point lastActivity;
@@ -302,6 +306,9 @@ bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev);
 // One short step of making the offered texts (the clipboard's, and a drag's
 // once asked for) ahead of the transfers; true while some are not complete.
 bool RenderAhead(Connection& c, std::chrono::milliseconds budget);
+// How long an answer to a request renders before it goes on in the idle
+// steps: the windows wait no longer than that for a request.
+constexpr std::chrono::milliseconds kAnswerStep{4};
 
 // X11DragSource.cpp: our drags over other programs.
 void InternDndAtoms(Connection& c);

@@ -75,6 +75,31 @@ bool PutPiece(Connection& c, OutgoingTransfer& t) {
   return n == 0;
 }
 
+// Puts the next piece when it is made, in `budget` at most; otherwise the
+// transfer waits for the idle steps to make it. True when the transfer ended.
+bool PutNext(Connection& c, std::vector<OutgoingTransfer>::iterator it, std::chrono::milliseconds budget) {
+  size_t end = it->at + PieceBytes(c.dpy) + 1;
+  it->text->Reach(end, Clock::now() + budget);
+  it->waiting = !it->text->Reached(end);
+  if (it->waiting) return false;
+  if (!PutPiece(c, *it)) return false;
+  // The empty piece went out: the requestor has it all.
+  std::function<void()> done = std::move(it->done);
+  Erase(c, it);
+  if (done) done();
+  return true;
+}
+
+// Puts the pieces requestors wait for that the idle steps have made.
+void PutMade(Connection& c) {
+  for (size_t i = 0; i < c.transfers.size(); ++i) {
+    OutgoingTransfer& t = c.transfers[i];
+    if (t.waiting && t.text->Reached(t.at + PieceBytes(c.dpy) + 1) &&
+        PutNext(c, c.transfers.begin() + long(i), std::chrono::milliseconds(0)))
+      i = size_t(-1);  // its end may have ended others: look again from the start
+  }
+}
+
 }  // namespace
 
 size_t PieceBytes(Display* dpy) {
@@ -151,11 +176,7 @@ bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev) {
   // clearing its property, or a read it gave up), and taking it would put
   // a piece over one the requestor has not read.
   if (long(ev.serial - it->putSerial) < 0) return true;
-  if (PutPiece(c, *it)) {  // the empty piece went out: the requestor has it all
-    std::function<void()> done = std::move(it->done);
-    Erase(c, it);
-    if (done) done();
-  }
+  PutNext(c, it, kAnswerStep);
   XFlush(c.dpy);
   return true;
 }
@@ -171,7 +192,6 @@ bool RenderAhead(Connection& c, std::chrono::milliseconds budget) {
   want(c.dragOut.text);
   want(c.dragOut.uris);
   for (const OutgoingTransfer& t : c.transfers) want(t.text);
-  if (wanted.empty()) return false;
   auto end = Clock::now() + budget;
   bool more = false;
   for (SharedText* text : wanted) {
@@ -179,6 +199,7 @@ bool RenderAhead(Connection& c, std::chrono::milliseconds budget) {
     }
     more = more || !text->Complete();
   }
+  PutMade(c);
   return more;
 }
 

@@ -43,8 +43,12 @@ bool SharedText::Advance(size_t bytes) {
   return source_ != nullptr;
 }
 
-size_t SharedText::Reach(size_t end) {
-  while (size_ < end && Advance(std::min<size_t>(end - size_, kBlock))) {
+size_t SharedText::Reach(size_t end, std::chrono::steady_clock::time_point until) {
+  using Clock = std::chrono::steady_clock;
+  bool timed = until != Clock::time_point();
+  // In timed steps a megabyte (some milliseconds) is too long a step.
+  size_t step = timed ? kBlock / 4 : kBlock;
+  while (size_ < end && Advance(std::min(end - size_, step)) && !(timed && Clock::now() >= until)) {
   }
   return size_;
 }
