@@ -1,6 +1,7 @@
 // Content export of a small two-level tree with two columns in every format:
 // exact text renderings, escaped HTML, RTF with signed Unicode units, the
 // clipboard's HTML description and its offsets.
+#include <algorithm>
 #include <cstring>
 
 #include "TreeTestSupport.h"
@@ -117,6 +118,41 @@ TEST_F(Export, TheDragTextReadInPiecesIsTheUnicodeText) {
   delete t->Owner();
   EXPECT_FALSE(reader->Next(first, 1 << 20));
   EXPECT_FALSE(data->ReadText());
+}
+
+// Many rows are listed a step at a time before their text: rows taken out of
+// the tree or out of the selection while that goes on are left out, and the
+// indentation is that of the deepest row, however late it comes.
+TEST_F(Export, RowsThatGoWhileAManyRowTextIsPreparedAreLeftOut) {
+  TDataStringTree* t = NewTree();
+  t->Header()->Columns()->Add()->SetText(u"Name");
+  t->Header()->Columns()->Add()->SetText(u"Id");
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible);
+  t->ClipboardFormats()->Add("Unicode text");
+  t->TreeOptions()->SetSelectionOptions(t->TreeOptions()->SelectionOptions() + toMultiSelect);
+  t->OnGetText = [](TBaseDataTree* tree, PDataNode n, TColumnIndex c, TVSTTextType, std::u16string& s) {
+    s = c == 1 ? u"x" : Utf8ToUtf16(std::to_string(n->Index) + "/" + std::to_string(tree->GetNodeLevel(n)));
+  };
+  const uint32_t rows = 70000;
+  t->SetRootNodeCount(rows);
+  t->SetChildCount(t->GetLast(nullptr), 1);
+  t->SelectAll(false);
+  auto data = TDTDataObject::Create(t, false);
+  auto reader = data->ReadText();
+  ASSERT_TRUE(reader);
+  std::string got;
+  ASSERT_TRUE(reader->Next(got, 1 << 16));
+  std::vector<PDataNode> gone;
+  for (PDataNode n = t->GetFirst(); n; n = t->GetNextSibling(n))
+    if (n->Index % 1000 == 7 || (n->Index >= 32000 && n->Index < 33000)) gone.push_back(n);
+  for (PDataNode n : gone) t->DeleteNode(n);
+  t->SetSelected(t->GetFirst(), false);
+  while (reader->Next(got, 1 << 16)) {
+  }
+  std::string want = Utf16ToUtf8(t->RenderUnicodeText(txSelected, u'\t'));
+  ASSERT_EQ(want.rfind("Name\t\tId\r\n1/0\t\tx\r\n", 0), 0u);  // the last row's child is a level down
+  EXPECT_EQ(size_t(std::count(want.begin(), want.end(), '\n')), 1 + rows - gone.size() - 1 + 1);
+  EXPECT_EQ(got, want);
 }
 
 TEST_F(Export, HtmlIsEscapedUtf8WithIndentationCells) {
