@@ -251,19 +251,31 @@ std::u16string TCustomDataStringTree::RenderUnicodeText(TDTTextSource Source, ch
 // of them), each short enough for the windows to go on between two, and
 // listed again from the start when nodes went or the set changed meanwhile.
 // Nodes taken out of the tree after that are left out (the list is made
-// again and goes on after the last row made). It stops when the tree goes.
+// again, in steps too, and goes on after the last row made). It stops when
+// the tree goes.
 class TCustomDataStringTree::UnicodeTextReader : public TextReader {
  public:
   UnicodeTextReader(TCustomDataStringTree* Tree, TDTDataObject* Object)
       : tree_(Tree), object_(Object), source_(Object->ForClipboard() ? txCutCopySet : txSelected) {}
   bool Next(std::string& out, size_t bytes) override {
     if (object_->Owner() != tree_) return false;
+    if (!listing_ && tree_->NodesForgotten() != forgotten_) {
+      // Rows went: the list is made again, and the text goes on after the last row made.
+      listing_ = true, begun_ = false;
+      resume_ = next_ > 0 ? layout_.Nodes[next_ - 1] : nullptr;  // compared, never followed
+    }
     std::u16string part;
-    if (!listed_) {
+    if (listing_) {
       if (!ListStep()) return true;  // nothing yet: the next step lists on
-      tree_->AppendUnicodeHeader(layout_, u'\t', part);
-    } else if (tree_->NodesForgotten() != forgotten_) {
-      ListAgain();
+      listing_ = false;
+      if (made_) {
+        Resume();
+      } else {
+        made_ = true;
+        layout_ = std::move(list_);
+        tree_->ExportColumns(layout_);
+        tree_->AppendUnicodeHeader(layout_, u'\t', part);
+      }
     }
     // A UTF-16 unit is one to three bytes of UTF-8: the piece is about the size asked.
     while (next_ < layout_.Nodes.size() && part.size() < std::max<size_t>(bytes, 1))
@@ -285,26 +297,22 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
       begun_ = true;
       forgotten_ = tree_->NodesForgotten();
       wanted_ = wanted;
-      layout_ = ExportLayout();
+      list_ = ExportLayout();
       pending_ = tree_->ExportFirst(source_);
     }
     for (size_t i = 0; pending_ && i < kListStep; ++i) {
-      layout_.Nodes.push_back(pending_);
-      layout_.MaxLevel = std::max<int>(layout_.MaxLevel, int(tree_->GetNodeLevel(pending_)));
-      pending_ = layout_.Nodes.size() < wanted_ ? tree_->ExportNext(source_, pending_) : nullptr;
+      list_.Nodes.push_back(pending_);
+      list_.MaxLevel = std::max<int>(list_.MaxLevel, int(tree_->GetNodeLevel(pending_)));
+      pending_ = list_.Nodes.size() < wanted_ ? tree_->ExportNext(source_, pending_) : nullptr;
     }
-    if (pending_) return false;
-    tree_->ExportColumns(layout_);
-    listed_ = true;
-    return true;
+    return !pending_;
   }
 
-  void ListAgain() {
-    PDataNode last = next_ > 0 ? layout_.Nodes[next_ - 1] : nullptr;  // compared, never followed
-    forgotten_ = tree_->NodesForgotten();
-    // Only the nodes: the columns and indentation stay those of the text made so far.
-    layout_.Nodes = tree_->PrepareExport(source_).Nodes;
-    auto at = last ? std::find(layout_.Nodes.begin(), layout_.Nodes.end(), last) : layout_.Nodes.end();
+  // Only the nodes of a list made again count: the columns and indentation
+  // stay those of the text made so far.
+  void Resume() {
+    layout_.Nodes = std::move(list_.Nodes);
+    auto at = resume_ ? std::find(layout_.Nodes.begin(), layout_.Nodes.end(), resume_) : layout_.Nodes.end();
     next_ = at != layout_.Nodes.end() ? size_t(at - layout_.Nodes.begin()) + 1
                                       : std::min(next_, layout_.Nodes.size());
   }
@@ -312,11 +320,12 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
   TCustomDataStringTree* tree_;
   ComPtr<TDTDataObject> object_;
   TDTTextSource source_;
-  ExportLayout layout_;
-  PDataNode pending_ = nullptr;  // the next node to list
+  ExportLayout layout_;                             // of the text made
+  ExportLayout list_;                               // the nodes being listed
+  PDataNode pending_ = nullptr, resume_ = nullptr;  // the next node to list; the last row made
   size_t wanted_ = 0, next_ = 0;
   uint64_t forgotten_ = 0;
-  bool begun_ = false, listed_ = false;
+  bool listing_ = true, begun_ = false, made_ = false;
 };
 
 std::unique_ptr<TextReader> TCustomDataStringTree::ReadTextInPieces(TDTDataObject* Object) {
