@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/NullHost.h"
@@ -164,6 +165,22 @@ struct Readd {
 };
 
 // A generated tree kept under the cache folder; its path, or "" on failure.
+// Seconds of an open of the closed catalogue, and of one that finds the
+// free space again from the index (its free.vlm lost, as to a crash or a
+// copy put back); -1 for an open that failed.
+std::pair<double, double> TimeOpens(TEngine& engine, const std::string& db) {
+  auto timeOpen = [&] {
+    double start = Seconds();
+    if (!engine.OpenDatabase("")) return -1.0;
+    double seconds = Seconds() - start;
+    engine.CloseDatabase();
+    return seconds;
+  };
+  double open = timeOpen();
+  fs::remove(db + "/free.vlm");
+  return {open, timeOpen()};
+}
+
 std::string CachedTree(const std::string& cache, int files, int folders, uint64_t seed) {
   if (!fs::exists(cache + "/.complete")) {
     fs::remove_all(cache);
@@ -285,18 +302,6 @@ int RunScale() {
   getrusage(RUSAGE_SELF, &ru);
   engine.CloseDatabase();
   int64_t bytes = FolderBytes(db);
-  // An open, and one that finds the free space again from the index (its
-  // free.vlm lost, as to a crash or a copy put back).
-  auto timeOpen = [&] {
-    double start = Seconds();
-    if (!engine.OpenDatabase("")) return -1.0;
-    double seconds = Seconds() - start;
-    engine.CloseDatabase();
-    return seconds;
-  };
-  double open = timeOpen();
-  fs::remove(db + "/free.vlm");
-  double openFreeLost = timeOpen();
   fs::remove_all(db);
   std::printf("first_add_s=%.3f\n", seconds[0]);
   std::printf("second_add_s=%.3f\n", seconds[1]);
@@ -367,18 +372,7 @@ int main(int argc, char** argv) {
   engine.CloseDatabase();
   const double closeMs = (Seconds() - t) * 1000.0;
   int64_t bytes = FolderBytes(db);
-  // An open, and one that finds the free space again from the index (its
-  // free.vlm lost, as to a crash or a copy put back).
-  auto timeOpen = [&] {
-    double start = Seconds();
-    if (!engine.OpenDatabase("")) return -1.0;
-    double seconds = Seconds() - start;
-    engine.CloseDatabase();
-    return seconds;
-  };
-  double open = timeOpen();
-  fs::remove(db + "/free.vlm");
-  double openFreeLost = timeOpen();
+  const auto [open, openFreeLost] = TimeOpens(engine, db);
   fs::remove_all(db);
 
   const Readd readd = MeasureReadd(QV_BENCH_CACHE_DIR);

@@ -26,20 +26,11 @@ class CommitPoint : public EngineFixture {
     AddDisc("First", Tree("first"));
   }
   std::string File(const std::string& name) const { return host.folder + "/" + name; }
-  std::multiset<std::string> All() {
-    engine->Search(Files("*"));
-    return Entries();
-  }
   static std::multiset<std::string> Of(const std::multiset<std::string>& all, const std::string& disc) {
     std::multiset<std::string> out;
     for (const std::string& e : all)
       if (e.rfind(disc + "|", 0) == 0) out.insert(e);
     return out;
-  }
-  bool ConsoleHas(const std::string& text) const {
-    for (const std::string& l : host.console)
-      if (l.find(text) != std::string::npos) return true;
-    return false;
   }
 };
 

@@ -3,8 +3,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "catalogue/Engine.h"
@@ -51,6 +55,38 @@ class EngineFixture : public ::testing::Test {
     ASSERT_TRUE(engine->OpenDatabase("secret"));
   }
 
+  // Opens the closed catalogue in a new engine, the console cleared first.
+  void OpenClosed() {
+    engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR);
+    host.console.clear();
+    ASSERT_TRUE(engine->OpenDatabase("secret"));
+  }
+
+  // A file of the catalogue's folder, and every file's bytes by name.
+  std::string Db(const std::string& name = "") const { return host.folder + "/" + name; }
+  static std::string Content(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::map<std::string, std::string> Snapshot() const {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(host.folder))
+      out[e.path().filename().string()] = Content(e.path());
+    return out;
+  }
+
+  // Console lines that start with `prefix` ("E ", "W " ...) and hold `text`.
+  int Lines(const std::string& prefix, const std::string& text) const {
+    int n = 0;
+    for (const std::string& l : host.console)
+      n += l.rfind(prefix, 0) == 0 && l.find(text) != std::string::npos;
+    return n;
+  }
+
+  bool ConsoleHas(const std::string& text) const { return Lines("", text) > 0; }
+
   TSearchOpts Files(const std::string& mask) {
     TSearchOpts o;
     o.FileMask = mask;
@@ -63,6 +99,11 @@ class EngineFixture : public ::testing::Test {
     for (auto& r : host.rows)
       if (r.parent < 0) out.insert(Utf16ToUtf8(r.data.Name));
     return out;
+  }
+  // Every entry a search for "*" finds.
+  std::multiset<std::string> All() {
+    engine->Search(Files("*"));
+    return Entries();
   }
   std::multiset<std::string> Entries() const {
     std::multiset<std::string> out;

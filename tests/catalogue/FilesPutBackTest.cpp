@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "tests/catalogue/EngineFixture.h"
 
@@ -16,13 +15,6 @@ namespace qv::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Content(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class FilesPutBack : public EngineFixture {
  protected:
@@ -42,31 +34,9 @@ class FilesPutBack : public EngineFixture {
     ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Gone"))));
     ASSERT_TRUE(engine->CloseDatabase());
   }
-  std::string Db(const std::string& name = "") const { return host.folder + "/" + name; }
-  std::map<std::string, std::string> Snapshot() const {
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::directory_iterator(host.folder))
-      out[e.path().filename().string()] = Content(e.path());
-    return out;
-  }
-  void Open() {
-    engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR);
-    host.console.clear();
-    ASSERT_TRUE(engine->OpenDatabase("secret"));
-  }
-  std::multiset<std::string> All() {
-    engine->Search(Files("*"));
-    return Entries();
-  }
-  int Lines(const std::string& prefix, const std::string& text) const {
-    int n = 0;
-    for (const std::string& l : host.console)
-      n += l.rfind(prefix, 0) == 0 && l.find(text) != std::string::npos;
-    return n;
-  }
   // Renames the first disc, or adds one.
   void Change(bool rename) {
-    Open();
+    OpenClosed();
     if (rename) {
       TDiscData d = engine->Discs->GetDisc(engine->Discs->FindByLabel(u"One"));
       d.Label = u"Renamed";
@@ -91,14 +61,14 @@ TEST_F(FilesPutBack, AFileOfAnotherCommitIsNamedAtOpen) {
         std::ofstream(Db(n), std::ios::binary | std::ios::trunc) << content;
       Change(rename);
       if (HasFatalFailure()) return;
-      Open();
+      OpenClosed();
       const auto rows = All();
       ASSERT_TRUE(engine->CloseDatabase());
       if (Content(Db(name)) == copy) continue;  // the change left this file as it was
       ++tried;
       std::ofstream(Db(name), std::ios::binary | std::ios::trunc) << copy;
       const auto found = Snapshot();
-      Open();
+      OpenClosed();
       auto it = held.find(name);
       if (it != held.end()) {
         EXPECT_TRUE(engine->Base->ReadOnly());
@@ -121,7 +91,7 @@ TEST_F(FilesPutBack, AFileOfAnotherCommitIsNamedAtOpen) {
         AddDisc("More", Tree("three"));
         auto after = All();
         ASSERT_TRUE(engine->CloseDatabase());
-        Open();
+        OpenClosed();
         EXPECT_EQ(All(), after);
         for (const std::string& row : rows) EXPECT_EQ(after.count(row), rows.count(row)) << row;
         ASSERT_TRUE(engine->CloseDatabase());

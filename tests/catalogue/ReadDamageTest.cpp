@@ -31,7 +31,7 @@ void WriteFile(const std::string& path, const std::string& data) {
 }
 
 // Every file of a catalogue folder with its size and a hash of its content.
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
+std::map<std::string, std::string> Digests(const std::string& folder) {
   std::map<std::string, std::string> files;
   for (auto& entry : fs::directory_iterator(folder)) {
     const std::string content = ReadFile(entry.path().string());
@@ -114,7 +114,7 @@ class ReadDamageTest : public EngineFixture {
     EXPECT_EQ(engine->Discs->Count(), discs);
     ASSERT_TRUE(engine->CloseDatabase());
     engine.reset();
-    auto now = Snapshot(Db());
+    auto now = Digests(Db());
     // The open marker in xbase.vlm is the only change a session makes.
     now.erase("xbase.vlm");
     auto before = found;
@@ -141,7 +141,7 @@ void ReadDamageTest::ExpectLostFolderNameSeen(const std::function<void(int64_t)>
   EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc|/dir2/f2_7.txt"}));
 
   DamageAndReopen([] {});
-  const auto found = Snapshot(Db());
+  const auto found = Digests(Db());
   host.console.clear();
   EXPECT_TRUE(engine->Browse(0));
   std::set<std::string> shown;
@@ -185,7 +185,7 @@ TEST_F(ReadDamageTest, ADeletedParentFolderIsDamageNotAShorterPath) {
 
 TEST_F(ReadDamageTest, AShortenedDataFileTurnsTheCatalogueReadOnly) {
   DamageAndReopen([&] { fs::resize_file(Db("storage.vlm"), fs::file_size(Db("storage.vlm")) - 300); });
-  const auto found = Snapshot(Db());
+  const auto found = Digests(Db());
   host.console.clear();
   engine->Search(Files("*.txt"));
   EXPECT_GT(Entries().size(), 400u);
@@ -206,7 +206,7 @@ TEST_F(ReadDamageTest, AnIndexRebuiltOverAnUnreadableRecordLeavesItOut) {
   ASSERT_TRUE(engine->OpenDatabase("secret")) << ::testing::PrintToString(host.console);
   EXPECT_TRUE(engine->Base->ReadOnly());
   // The indexes rebuilt before the damage was met may have been saved.
-  const auto found = Snapshot(Db());
+  const auto found = Digests(Db());
   EXPECT_TRUE(engine->Search(Files("*.txt")));
   EXPECT_GT(Entries().size(), 400u);
   ExpectNothingWritten(found);
@@ -239,7 +239,7 @@ TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
   ASSERT_FALSE(host.console.empty());
   EXPECT_EQ(host.console.back().rfind("E The database is damaged: record", 0), 0u) << host.console.back();
   for (auto& l : host.console) EXPECT_NE(l.rfind("I Done", 0), 0u);
-  const auto found = Snapshot(Db());
+  const auto found = Digests(Db());
   ExpectNothingWritten(found);
 }
 
