@@ -174,16 +174,17 @@ class TreeDemoPaste : public ::testing::Test {
     MenuCommand(Row(tree, 1), "c");
   }
 
-  // The harm as it happens: a tree row copied with the menu (the older copy
-  // of our own), pasted into the basket and its name edited there; the slow
-  // owner started with `mode` takes the clipboard, Ctrl+V is typed in the
-  // editor, and the owner is killed once its status file says `killAt`.
-  void PasteWhileTheOwnerDies(const char* mode, const char* killAt) {
+  // The harm as it happens: a tree row copied with the menu, pasted into the
+  // basket and its name edited there, after the row was copied or cut again
+  // (`command`: the older copy of our own); the slow owner started with
+  // `mode` takes the clipboard, Ctrl+V is typed in the editor, and the owner
+  // is killed once its status file says `killAt`.
+  void PasteWhileTheOwnerDies(const char* mode, const char* killAt, const char* command) {
     CopyARow();
     MenuCommand(BasketMiddle(), "p");
     ASSERT_EQ(basket->RootNodeCount(), 1u);
-    // Copied again: the copy a paste would find if it fell back on our own.
-    MenuCommand(Row(tree, 1), "c");
+    // The copy a paste would find if it fell back on our own.
+    MenuCommand(Row(tree, 1), command);
     Read own = ReadClipboard();
     ASSERT_EQ(own.status, 0);
     ASSERT_EQ(own.text.rfind(kHeader, 0), 0u) << own.text;
@@ -227,6 +228,7 @@ class TreeDemoPaste : public ::testing::Test {
     EXPECT_EQ(basket->GetText(basket->GetFirst(), 0), name);
     MenuCommand(Row(basket, 0), "p");
     EXPECT_EQ(basket->TotalCount(), 1u) << "the basket pasted a copy older than the last";
+    EXPECT_EQ(tree->RootNodeCount(), treedemo::kRows) << "a row cut before moved";
     after = ReadClipboard();
     EXPECT_NE(after.status, 0) << "the demo took the clipboard back";
     EXPECT_EQ(after.text, "");
@@ -247,11 +249,13 @@ class TreeDemoPaste : public ::testing::Test {
 };
 
 TEST_F(TreeDemoPaste, AnOwnerKilledAfterThreePiecesLeavesNothingToPaste) {
-  PasteWhileTheOwnerDies("3", "piece 3");
+  PasteWhileTheOwnerDies("3", "piece 3", "c");
 }
 
+// A cut before the other program's copy is no longer pending either: no
+// paste moves its row.
 TEST_F(TreeDemoPaste, AnOwnerKilledBeforeItAnswersLeavesNothingToPaste) {
-  PasteWhileTheOwnerDies("silent", "asked");
+  PasteWhileTheOwnerDies("silent", "asked", "t");
 }
 
 // The tree still counts its rows as copied when another program copies; its
