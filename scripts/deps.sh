@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake pkg-config python3
       libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
       libx11-dev libxext-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
-      googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool
+      googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip
       openbox python3-gi gir1.2-gtk-3.0)
 missing=()
 for p in "${pkgs[@]}"; do

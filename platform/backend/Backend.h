@@ -88,6 +88,10 @@ class Backend {
   // The desktop clipboard still holds what we set last (no other program
   // copied since): it need not be read back.
   virtual bool OwnsClipboard() { return false; }
+  // How often another program has taken the desktop clipboard from us. What
+  // we set before such a time is not the last copy any more, even once that
+  // program is gone (killed before we held its text).
+  virtual unsigned ClipboardLosses() { return 0; }
   virtual void Beep(UINT type) = 0;
   // A modal dialog (message box, input query, file dialog, modal form) is
   // shown and its loop is about to run. A backend for tests may answer it

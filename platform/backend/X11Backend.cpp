@@ -342,6 +342,10 @@ bool X11Backend::OwnsClipboard() {
   return x_->ownsClipboard;
 }
 
+unsigned X11Backend::ClipboardLosses() {
+  return x_->clipboardLosses;
+}
+
 void X11Backend::Beep(UINT) {
   XBell(x_->dpy, 0);
   XFlush(x_->dpy);

@@ -42,6 +42,7 @@ class X11Backend : public Backend {
   void SetClipboardText(const std::u16string& text) override;
   bool OfferClipboardText(std::unique_ptr<TextReader>& text) override;
   bool OwnsClipboard() override;
+  unsigned ClipboardLosses() override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;

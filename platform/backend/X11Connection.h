@@ -180,6 +180,7 @@ struct Connection {
   // Clipboard (owner side)
   bool ownsClipboard = false;
   std::shared_ptr<SharedText> clipboardText;  // UTF-8, made once per copy
+  unsigned clipboardLosses = 0;               // SelectionClear events of the clipboard
   // Gathered while draining: applied once per drain, last state wins.
   std::vector<HWND> exposedTops;
   std::map<HWND, XConfigureEvent> configured;

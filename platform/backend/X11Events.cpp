@@ -219,7 +219,8 @@ void HandleEvent(Connection& c, XEvent& ev) {
       AnswerSelectionRequest(c, ev.xselectionrequest);
       break;
     case SelectionClear:
-      if (ev.xselectionclear.selection == c.atoms.clipboard) c.ownsClipboard = false, c.clipboardText.reset();
+      if (ev.xselectionclear.selection == c.atoms.clipboard)
+        c.ownsClipboard = false, c.clipboardText.reset(), ++c.clipboardLosses;
       HandleDragSelectionClear(c, ev.xselectionclear);
       break;
     case DestroyNotify:  // a requestor's window (ours are not watched for it)

@@ -108,6 +108,7 @@ BOOL EmptyClipboard() {
   dropped = clip::ClearLocked();
   S().owner = S().openWindow;
   S().changed = S().emptied = true;
+  S().givenAt.reset();  // a new copy, the desktop's at the close
   return TRUE;
 }
 
@@ -168,6 +169,7 @@ int CountClipboardFormats() {
 }
 
 HWND GetClipboardOwner() {
+  clip::DropIfTaken();
   Guard l(S().lock);
   return S().owner;
 }

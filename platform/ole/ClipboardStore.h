@@ -25,6 +25,10 @@ struct Store {
   bool changed = false;                       // since the clipboard was opened
   bool emptied = false;
   std::u16string desktopText;  // the desktop's text as we last gave or saw it
+  // The backend's count of clipboard losses when the desktop was given this
+  // store's copy; none while the store holds another program's text or a
+  // copy not given yet.
+  std::optional<unsigned> givenAt;
   std::optional<DWORD> lastSync;
   ComPtr<IDataObject> object;  // set by OleSetClipboard
 };
@@ -34,8 +38,14 @@ Store& S();
 // Frees every stored handle and hands back the data object (to be released
 // by the caller once the lock is gone). Call with the lock held.
 ComPtr<IDataObject> ClearLocked();
+// Empties the store when it holds our copy and another program has taken
+// the desktop clipboard since: that copy is never pasted or given out again,
+// also when the other program is gone before its text could be read. Call
+// without the lock (a data object let go may call back).
+void DropIfTaken();
 // Takes text another program put on the desktop clipboard, replacing the
-// store. `always` = false skips the backend when it was asked very recently.
+// store (with nothing when its text could not be read whole). `always` =
+// false skips the backend when it was asked very recently.
 void SyncFromDesktop(bool always);
 // Gives the text of the store (or of its data object) to the desktop.
 void PushToDesktop();

@@ -43,9 +43,23 @@ ComPtr<IDataObject> ClearLocked() {
   return std::move(s.object);
 }
 
+void DropIfTaken() {
+  Backend* backend = CurrentBackend();
+  if (!backend) return;
+  ComPtr<IDataObject> dropped;  // released after the lock
+  std::lock_guard<std::recursive_mutex> l(S().lock);
+  auto& s = S();
+  if (!s.givenAt || *s.givenAt == backend->ClipboardLosses()) return;
+  s.givenAt.reset();
+  s.owner = nullptr;
+  s.desktopText.clear();  // a read that fails leaves the store as empty as this
+  dropped = ClearLocked();
+}
+
 void SyncFromDesktop(bool always) {
   Backend* backend = CurrentBackend();
   if (!backend) return;
+  DropIfTaken();
   // The windows' timers run while another program's clipboard is read; one
   // that asks again meanwhile sees the clipboard as it was until that read is in.
   static thread_local bool reading = false;
@@ -76,6 +90,7 @@ void SyncFromDesktop(bool always) {
     s.desktopText = text;
     dropped = ClearLocked();
     s.owner = nullptr;
+    s.givenAt.reset();
     if (!text.empty())
       if (HGLOBAL mem = WideBlock(text)) s.data.emplace_back(CF_UNICODETEXT, mem);
   }
@@ -99,6 +114,7 @@ void PushToDesktop() {
           reader && backend->OfferClipboardText(reader)) {
         std::lock_guard<std::recursive_mutex> l(S().lock);
         S().desktopText.clear();
+        S().givenAt = backend->ClipboardLosses();
         return;
       }
     text = TextOf(object.Get());
@@ -107,6 +123,7 @@ void PushToDesktop() {
   // Without any text the desktop's clipboard is emptied too, as ours was.
   S().desktopText = text.value_or(std::u16string());
   backend->SetClipboardText(S().desktopText);
+  S().givenAt = backend->ClipboardLosses();
 }
 
 std::optional<std::u16string> TextOf(IDataObject* object) {

@@ -26,6 +26,7 @@ HRESULT OleSetClipboard(IDataObject* object) {
     dropped = clip::ClearLocked();
     S().object = ComPtr<IDataObject>(object);
     S().owner = nullptr;
+    S().givenAt.reset();
   }
   dropped.Reset();  // may end the old object, whose owner may react
   clip::PushToDesktop();
@@ -63,6 +64,7 @@ HRESULT OleGetClipboard(IDataObject** out) {
 }
 
 HRESULT OleFlushClipboard() {
+  clip::DropIfTaken();  // a copy another program replaced is not kept
   ComPtr<IDataObject> object;
   {
     Guard l(S().lock);
@@ -85,6 +87,9 @@ HRESULT OleFlushClipboard() {
 }
 
 HRESULT OleIsCurrentClipboard(IDataObject* object) {
+  // Not after another program copied: its owner would otherwise take the
+  // clipboard back to empty it.
+  clip::DropIfTaken();
   Guard l(S().lock);
   return object && S().object.Get() == object ? S_OK : S_FALSE;
 }

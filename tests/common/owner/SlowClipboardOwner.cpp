@@ -1,0 +1,115 @@
+// Another program for the paste tests: it owns the CLIPBOARD with a megabyte
+// of text and serves it by INCR, one 64 KB piece for each deletion of the
+// reader's property, as a slow toolkit does. It can stop after a number of
+// pieces, or never answer at all, and wait there to be killed.
+//
+//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent>
+//
+// Every step is written to the status file as a line of its own ("owning",
+// "asked", "piece 3", "served", "lost"), so that a test waits on what the
+// owner did, never on time. The text is SlowClipboardOwnerText() of the header.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/common/owner/SlowClipboardOwnerText.h"
+
+namespace {
+
+constexpr size_t kPiece = 64 << 10;
+
+FILE* status = nullptr;
+
+void Say(const std::string& line) {
+  std::fputs((line + "\n").c_str(), status);
+  std::fflush(status);
+}
+
+struct Transfer {
+  Window requestor = 0;
+  Atom property = 0, type = 0;
+  size_t sent = 0, pieces = 0;
+  bool active = false;
+};
+
+void Notify(Display* d, const XSelectionRequestEvent& r, Atom property) {
+  XEvent reply{};
+  reply.xselection.type = SelectionNotify;
+  reply.xselection.requestor = r.requestor;
+  reply.xselection.selection = r.selection;
+  reply.xselection.target = r.target;
+  reply.xselection.property = property;
+  reply.xselection.time = r.time;
+  XSendEvent(d, r.requestor, False, 0, &reply);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  status = std::fopen(argv[1], "a");
+  if (!status) return 2;
+  std::string mode = argv[2];
+  bool silent = mode == "silent";
+  size_t limit = mode == "all" || silent ? SIZE_MAX : std::strtoul(mode.c_str(), nullptr, 10);
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return 1;
+  Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  Atom clipboard = XInternAtom(d, "CLIPBOARD", False), targets = XInternAtom(d, "TARGETS", False),
+       utf8 = XInternAtom(d, "UTF8_STRING", False), incr = XInternAtom(d, "INCR", False);
+  XSetSelectionOwner(d, clipboard, w, CurrentTime);
+  if (XGetSelectionOwner(d, clipboard) != w) return 1;
+  const std::string text = qv::test::SlowClipboardOwnerText();
+  Say("owning");
+  Transfer t;
+  for (;;) {
+    XEvent ev;
+    XNextEvent(d, &ev);
+    if (ev.type == SelectionClear) {
+      Say("lost");
+      return 0;
+    }
+    if (ev.type == SelectionRequest) {
+      const XSelectionRequestEvent& r = ev.xselectionrequest;
+      Atom property = r.property != None ? r.property : r.target;
+      if (r.target == targets) {
+        Atom offered[] = {targets, utf8, XA_STRING};
+        XChangeProperty(d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(offered), 3);
+        Notify(d, r, property);
+      } else if ((r.target == utf8 || r.target == XA_STRING) && !t.active) {
+        Say("asked");
+        if (silent) continue;  // never answers
+        t = Transfer{r.requestor, property, r.target, 0, 0, true};
+        XSelectInput(d, r.requestor, PropertyChangeMask);
+        long size = long(text.size());
+        XChangeProperty(d, r.requestor, property, incr, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&size), 1);
+        Notify(d, r, property);
+      } else {
+        Notify(d, r, None);
+      }
+      XFlush(d);
+    } else if (ev.type == PropertyNotify && t.active && ev.xproperty.window == t.requestor &&
+               ev.xproperty.atom == t.property && ev.xproperty.state == PropertyDelete) {
+      if (t.pieces == limit) continue;  // stopped: waits to be killed
+      size_t n = std::min(kPiece, text.size() - t.sent);
+      XChangeProperty(d, t.requestor, t.property, t.type, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text.data() + t.sent), int(n));
+      XFlush(d);
+      t.sent += n;
+      if (n == 0) {
+        t.active = false;
+        XSelectInput(d, t.requestor, NoEventMask);
+        Say("served");
+        continue;
+      }
+      Say("piece " + std::to_string(++t.pieces));
+    }
+  }
+}

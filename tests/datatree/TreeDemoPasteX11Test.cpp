@@ -1,0 +1,283 @@
+// Pasting into the tree demo when the program that copied last dies before
+// its text is in (Xvfb, xdotool and xclip; skipped when one is missing). The
+// demo copies a row first, so that an older copy of its own exists; another
+// program (a process of its own) then takes the clipboard with a megabyte it
+// serves slowly in pieces, and is killed by its pid during Ctrl+V in a basket
+// row's editor. The editor keeps its text, the basket's menu Paste adds no
+// row and moves none, and the clipboard stays without an owner: xclip finds
+// nothing to read. Nor does the demo's end take a living owner's copy away.
+// gtest and the demo first: Xlib's macros clash with their names.
+#include <gtest/gtest.h>
+
+#include "classlib/controls/Application.h"
+#include "classlib/menus/Menus.h"
+#include "datatree/DataTreeEditLink.h"
+#include "demo/tree/TreeDemoForm.h"
+#include "platform/Utf.h"
+#include "platform/backend/X11Backend.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Window.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/XvfbSupport.h"
+#include "tests/common/owner/SlowClipboardOwnerText.h"
+// clang-format off
+#include <signal.h>
+// clang-format on
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace qv::test {
+namespace {
+
+constexpr const char* kHeader = "Name\tSize\tType\tModified\tDisc\tFolder";
+
+struct Read {
+  int status = -1;
+  std::string text;
+};
+
+class TreeDemoPaste : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xclip"))
+      GTEST_SKIP() << "Xvfb, xdotool or xclip is not installed";
+    server = std::make_unique<Xvfb>();
+    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", server->Display().c_str(), 1);
+    std::string error;
+    backend = OpenX11Backend(&error);
+    ASSERT_TRUE(backend) << error;
+    form = treedemo::CreateTreeDemo();
+    tree = form->Tree;
+    basket = form->Basket;
+    // The menus tell the test when they are up and when a command has run.
+    for (TDataStringTree* t : {tree, basket}) {
+      TPopupMenu* menu = t->PopupMenu();
+      menu->OnPopup = [this](TObject*) { ++popups; };
+      for (int i = 0; i < menu->Items()->Count(); ++i) {
+        TMenuItem* item = menu->Items()->Items(i);
+        if (!item->OnClick) continue;
+        item->OnClick = [this, run = item->OnClick](TObject* sender) {
+          run(sender);
+          ++commands;
+        };
+      }
+    }
+    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(form->Handle()); }));
+    ASSERT_TRUE(PumpUntil([&] { return Row(tree, 1).x > 0; }));
+    // The keyboard goes to the demo, as a window manager would give it.
+    ASSERT_TRUE(Xdo({"search", "--name", "^Quirvane data tree demo$", "windowfocus", "--sync"}));
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
+  }
+  void TearDown() override {
+    StopOwner();
+    delete form;
+    if (Application) Application->ProcessMessages();
+    backend.reset();
+  }
+
+  template <typename F>
+  bool PumpUntil(F done, DWORD limit = 60000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > limit) return false;
+      Application->ProcessMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+  }
+  bool Xdo(std::vector<std::string> args) { return test::Xdo(server->Display(), args); }
+  static std::string S(int v) { return std::to_string(v); }
+
+  // The middle of a top-level row's name on the screen; (-1, -1) while not shown.
+  POINT Row(TDataStringTree* t, uint32_t index) {
+    PDataNode n = t->GetFirst();
+    for (uint32_t i = 0; n && i < index; ++i) n = t->GetNextSibling(n);
+    if (!n) return POINT{-1, -1};
+    RECT r = t->GetDisplayRect(n, 0, true);
+    if (r.bottom <= r.top) return POINT{-1, -1};
+    return t->ClientToScreen(POINT{r.left + 8, (r.top + r.bottom) / 2});
+  }
+  void Click(POINT at, const char* button = "1") {
+    ASSERT_TRUE(Xdo({"mousemove", S(at.x), S(at.y), "click", button}));
+  }
+  // A command of a tree's menu: a right click at `at`, then the command's
+  // letter once the menu is up; runs the windows until the command is through.
+  void MenuCommand(POINT at, const char* letter) {
+    int before = popups, done = commands;
+    at.x += 6 * (before % 2);  // two presses in a row at one place would make a double click
+    std::atomic<bool> through{false};
+    std::thread keys([&] {
+      Xdo({"mousemove", S(at.x), S(at.y), "click", "3"});
+      WaitFor([&] { return popups > before; });
+      Xdo({"key", letter});
+      through = true;
+    });
+    bool ran = PumpUntil([&] { return through && commands > done; });
+    keys.join();
+    ASSERT_TRUE(ran) << "the menu command " << letter << " did not run";
+  }
+  // What another program (xclip) reads from the clipboard now, while this
+  // thread keeps the demo answering.
+  Read ReadClipboard() {
+    Read r;
+    std::atomic<bool> through{false};
+    std::thread t([&] {
+      std::string command =
+          "DISPLAY=" + server->Display() + " timeout 60 xclip -o -selection clipboard 2>/dev/null";
+      if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[65536];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.text.append(buf, n);
+        r.status = pclose(p);
+      }
+      through = true;
+    });
+    PumpUntil([&] { return through.load(); }, 120000);
+    t.join();
+    return r;
+  }
+  HWND Editor() {
+    auto* link = dynamic_cast<TStringEditLink*>(basket->EditLink());
+    return link && link->Edit() ? link->Edit()->Handle() : nullptr;
+  }
+  std::u16string EditorText() {
+    std::u16string text(1 << 16, u'\0');
+    text.resize(size_t(GetWindowTextW(Editor(), text.data(), int(text.size()))));
+    return text;
+  }
+
+  // Starts the slow owner and runs the demo until it has heard that it no
+  // longer owns the clipboard; the owner's pid, -1 when it did not start.
+  pid_t StartOwner(const char* mode) {
+    ownerPid = StartProgram(QV_SLOW_OWNER_PROGRAM, server->Display().c_str(), {ownerStatus, mode});
+    if (ownerPid > 0 && !PumpUntil([&] { return Said("owning") && !backend->OwnsClipboard(); })) StopOwner();
+    return ownerPid;
+  }
+  void StopOwner() {
+    if (ownerPid > 0) {
+      kill(ownerPid, SIGKILL);
+      Reap(ownerPid, 10000ms);
+    }
+    ownerPid = -1;
+  }
+  // The owner wrote this line to its status file.
+  bool Said(const char* line) {
+    std::ifstream in(ownerStatus);
+    for (std::string l; std::getline(in, l);)
+      if (l == line) return true;
+    return false;
+  }
+  // The tree's second row selected and copied with its menu.
+  void CopyARow() {
+    Click(Row(tree, 1));
+    ASSERT_TRUE(PumpUntil([&] { return tree->SelectionCount() == 1; }));
+    MenuCommand(Row(tree, 1), "c");
+  }
+
+  // The harm as it happens: a tree row copied with the menu, pasted into the
+  // basket and its name edited there, after the row was copied or cut again
+  // (`command`: the older copy of our own); the slow owner started with
+  // `mode` takes the clipboard, Ctrl+V is typed in the editor, and the owner
+  // is killed once its status file says `killAt`.
+  void PasteWhileTheOwnerDies(const char* mode, const char* killAt, const char* command) {
+    CopyARow();
+    MenuCommand(BasketMiddle(), "p");
+    ASSERT_EQ(basket->RootNodeCount(), 1u);
+    // The copy a paste would find if it fell back on our own.
+    MenuCommand(Row(tree, 1), command);
+    Read own = ReadClipboard();
+    ASSERT_EQ(own.status, 0);
+    ASSERT_EQ(own.text.rfind(kHeader, 0), 0u) << own.text;
+    ASSERT_NE(own.text.find("File 1.dat"), std::string::npos) << own.text;
+    ASSERT_TRUE(PumpUntil([&] { return Row(basket, 0).x > 0; }));
+    // The row is focused from the keyboard: a first click just after a menu may not reach it.
+    Click(Row(basket, 0));
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == basket->Handle(); }));
+    ASSERT_TRUE(Xdo({"key", "Home"}));
+    ASSERT_TRUE(PumpUntil([&] { return basket->FocusedNode() != nullptr; }));
+    ASSERT_TRUE(Xdo({"key", "F2"}));
+    ASSERT_TRUE(PumpUntil([&] { return Editor() && GetFocus() == Editor(); })) << "the editor did not open";
+    const std::u16string name = EditorText();
+    ASSERT_FALSE(name.empty());
+
+    pid_t owner = StartOwner(mode);
+    ASSERT_GT(owner, 0);
+    std::atomic<bool> killed{false};
+    std::thread killer([&] {
+      if (WaitFor([&] { return Said(killAt); }, 60000ms)) kill(owner, SIGKILL);
+      killed = true;
+    });
+    ASSERT_TRUE(Xdo({"key", "ctrl+v"}));
+    // The paste holds this thread from the owner's answer until its death.
+    bool ended = PumpUntil([&] { return killed.load(); });
+    killer.join();
+    StopOwner();
+    ASSERT_TRUE(ended && Said(killAt)) << "the owner was never asked for its text";
+
+    Application->ProcessMessages();  // whatever the paste left to do
+    ASSERT_TRUE(Editor()) << "the editor closed";
+    EXPECT_EQ(Utf16ToUtf8(EditorText()), Utf16ToUtf8(name)) << "text nobody copied last was pasted";
+    Read after = ReadClipboard();
+    EXPECT_NE(after.status, 0) << "the demo took the clipboard back";
+    EXPECT_EQ(after.text, "");
+
+    // The edit ends with the name as it was; the basket's menu Paste adds nothing.
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    ASSERT_TRUE(PumpUntil([&] { return !Editor(); }));
+    EXPECT_EQ(basket->GetText(basket->GetFirst(), 0), name);
+    MenuCommand(Row(basket, 0), "p");
+    EXPECT_EQ(basket->TotalCount(), 1u) << "the basket pasted a copy older than the last";
+    EXPECT_EQ(tree->RootNodeCount(), treedemo::kRows) << "a row cut before moved";
+    after = ReadClipboard();
+    EXPECT_NE(after.status, 0) << "the demo took the clipboard back";
+    EXPECT_EQ(after.text, "");
+  }
+  POINT BasketMiddle() {
+    RECT r = basket->ClientRect();
+    return basket->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  }
+
+  std::unique_ptr<Xvfb> server;
+  std::unique_ptr<Backend> backend;
+  treedemo::TTreeDemoForm* form = nullptr;
+  TDataStringTree* tree = nullptr;
+  TDataStringTree* basket = nullptr;
+  std::atomic<int> popups{0}, commands{0};
+  TempDir dir;
+  const std::string ownerStatus = dir / "owner.txt";
+  pid_t ownerPid = -1;
+};
+
+TEST_F(TreeDemoPaste, AnOwnerKilledAfterThreePiecesLeavesNothingToPaste) {
+  PasteWhileTheOwnerDies("3", "piece 3", "c");
+}
+
+// A cut before the other program's copy is no longer pending either: no
+// paste moves its row.
+TEST_F(TreeDemoPaste, AnOwnerKilledBeforeItAnswersLeavesNothingToPaste) {
+  PasteWhileTheOwnerDies("silent", "asked", "t");
+}
+
+// The tree still counts its rows as copied when another program copies; its
+// end (as the demo closes) must not take that program's copy off the clipboard.
+TEST_F(TreeDemoPaste, ClosingAfterAnotherProgramCopiedLeavesItsCopyOnTheClipboard) {
+  CopyARow();
+  ASSERT_EQ(ReadClipboard().text.rfind(kHeader, 0), 0u);
+  pid_t owner = StartOwner("all");
+  ASSERT_GT(owner, 0);
+  delete form;
+  form = nullptr;
+  Application->ProcessMessages();
+  Read after = ReadClipboard();
+  EXPECT_EQ(after.status, 0);
+  EXPECT_TRUE(after.text == SlowClipboardOwnerText())
+      << after.text.size() << " bytes: " << after.text.substr(0, 80);
+  EXPECT_FALSE(Said("lost")) << "the demo took the clipboard from its owner";
+}
+
+}  // namespace
+}  // namespace qv::test
