@@ -180,7 +180,7 @@ std::string TCustomDataStringTree::RenderPlainText(TDTTextSource Source, char Se
       TColumnIndex c = L.Columns[i]->Index();
       std::string t = WideToUTF8(GetText(n, c));
       if (c == L.Main) out.append(size_t(level), Separator);
-      if (t.find(Separator) != std::string::npos || t.find('"') != std::string::npos) {
+      if (t.find(Separator) != std::string::npos || t.find_first_of("\"\r\n") != std::string::npos) {
         out += '"';
         for (char ch : t) {
           if (ch == '"') out += '"';
@@ -224,8 +224,9 @@ void TCustomDataStringTree::AppendUnicodeRow(const ExportLayout& L, PDataNode n,
     TColumnIndex c = L.Columns[i]->Index();
     std::u16string t = GetText(n, c);
     if (c == L.Main) out.append(size_t(level), Separator);
-    // Only the separator calls for quotes here; inner quotes stay single.
-    if (t.find(Separator) != std::u16string::npos)
+    // Only the separator and a line break (which would end the row inside
+    // the cell) call for quotes here; inner quotes stay single.
+    if (t.find(Separator) != std::u16string::npos || t.find_first_of(u"\r\n") != std::u16string::npos)
       out += u'"' + t + u'"';
     else
       out += t;

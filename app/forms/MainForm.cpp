@@ -10,6 +10,7 @@
 #include "app/forms/Images.h"
 #include "app/forms/MainHost.h"
 #include "app/forms/MainTexts.h"
+#include "app/frames/FileTree.h"
 #include "catalogue/Engine.h"
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
@@ -37,11 +38,14 @@ namespace {
 // Runs the first activation once the window is shown and the activation
 // message has been handled, so the dialogs it opens sit over a live window.
 constexpr UINT WM_FIRSTACTIVATION = WM_APP + 0x101;
+constexpr UINT WM_FITCONSOLE = WM_APP + 0x102;
 
 constexpr int kDesignLeft = 201, kDesignTop = 108, kDesignWidth = 888, kDesignHeight = 622;
 constexpr int kConsoleHeight = 105;
 constexpr int kMinWidth = 640, kMinHeight = 350;
 constexpr int kDesignPpi = 96;
+// The search results keep room for this many rows at any window size.
+constexpr int kResultRows = 3;
 
 // A report line is one path, but a Linux name may hold a line break or other
 // control characters: those are written as C escapes (\n, \t, \xHH) so that
@@ -118,6 +122,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     c->DoubleBuffered = true;
   Host = std::make_unique<TMainHost>(*this);
   Host->CreateFrames();
+  FileTree->OnResize = [this](TObject*) { FitConsoleSoon(); };
   Engine = std::make_unique<TEngine>(*Host, SchemaFolder);
   Engine->SetProgressHandler([this](int32_t v) { EngineProgress(v); });
   if (Engine->Usable()) Engine->RefreshViews(true);
@@ -173,6 +178,36 @@ void TMainForm::AfterConstruction() {
   TForm::AfterConstruction();
   if (keptBounds_) SetBounds(kept_.left, kept_.top, kept_.Width(), kept_.Height());
   if (keptConsole_ >= 0) ConsPanel->SetHeight(keptConsole_);
+  FitConsole();
+}
+
+int TMainForm::ConsoleRoom() {
+  TDataStringTree* results = FileTree ? FileTree->Tree : nullptr;
+  // The search page is laid out only while it shows.
+  if (!results || !TabSheet2->Visible() || FileTree->Height() <= 0) return consoleWanted_;
+  const int need = kResultRows * int(results->DefaultNodeHeight());
+  return std::max(0, ConsPanel->Height() + results->ClientHeight() - need);
+}
+
+void TMainForm::FitConsole() {
+  if (fitting_) return;
+  fitting_ = true;
+  // A list squeezed below its header shows no rows whatever it lacks, so
+  // the room found is the most the console may keep, not yet the height:
+  // a few passes settle it (and a scroll bar of the list that comes or goes).
+  for (int pass = 0; pass < 8; ++pass) {
+    const int height = std::min(consoleWanted_, ConsoleRoom());
+    if (height == ConsPanel->Height()) break;
+    ConsPanel->SetHeight(height);
+  }
+  fitting_ = false;
+}
+
+void TMainForm::FitConsoleSoon() {
+  // Asked while the panel lays out its pages, which takes no new layout
+  // until it is done: fitted once the layout is whole.
+  if (fitPosted_ || !HandleAllocated()) return;
+  fitPosted_ = PostMessage(Handle(), WM_FITCONSOLE, 0, 0);
 }
 
 void TMainForm::BuildLayout() {
@@ -199,6 +234,13 @@ void TMainForm::BuildLayout() {
   Panel->SetBevelOuter(bvLowered);
 
   ConsPanel = new TPanel(this);
+  // A change of the console's height other than the fitting below is a
+  // choice of its height (the design's, the kept one, a scaled one).
+  ConsPanel->OnResize = [this](TObject*) {
+    const int height = ConsPanel->Height();
+    if (!fitting_ && height != consoleShown_) consoleWanted_ = height;
+    consoleShown_ = height;
+  };
   ConsPanel->SetParent(Panel);
   ConsPanel->SetBevelOuter(bvNone);
   ConsPanel->SetBounds(0, Panel->ClientHeight() - kConsoleHeight, Panel->ClientWidth(), kConsoleHeight);
@@ -209,6 +251,19 @@ void TMainForm::BuildLayout() {
   skSplitter->SetAlign(alBottom);
   skSplitter->SetBounds(0, ConsPanel->Top() - 3, Panel->ClientWidth(), 3);
   skSplitter->SetCursor(crVSplit);
+  // The console gives way to the results: it grows back to the height the
+  // user chose (or the settings kept) when the window has room again. A
+  // drag stops where the results would lose their rows. The height dragged
+  // to is the user's choice all the same, shown once there is room.
+  skSplitter->OnCanResize = [this](TObject*, int& NewSize, bool&) {
+    draggedTo_ = NewSize;
+    NewSize = std::min(NewSize, ConsoleRoom());
+  };
+  skSplitter->OnMoved = [this](TObject*) {
+    if (draggedTo_ >= 0) consoleWanted_ = draggedTo_;
+    draggedTo_ = -1;
+  };
+  Panel->OnResize = [this](TObject*) { FitConsoleSoon(); };
 
   PageControl = new TPageControl(this);
   PageControl->SetParent(Panel);
@@ -291,7 +346,8 @@ void TMainForm::WriteSettings() {
   Storage->WriteInteger("Y", Top());
   Storage->WriteInteger("W", Width());
   Storage->WriteInteger("H", Height());
-  Storage->WriteInteger("CH", std::max(ConsPanel->Height(), 1));
+  // The height chosen, not the one a small window leaves it.
+  Storage->WriteInteger("CH", std::max(consoleWanted_, 1));
   Storage->WriteString("Base", Base);
   Storage->WriteBool("Pass", Pass);
   Storage->Close();
@@ -365,6 +421,11 @@ void TMainForm::Activate() {
 void TMainForm::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_FIRSTACTIVATION) {
     FirstActivate();
+    return;
+  }
+  if (Message.Msg == WM_FITCONSOLE) {
+    fitPosted_ = false;
+    FitConsole();
     return;
   }
   // Ctrl+Tab belongs to the pages wherever the focus is in the window: seen

@@ -147,6 +147,11 @@ class TMainForm : public TForm {
   void BuildToolBars();
   void ReadSettings();
   void WriteSettings();
+  // The console's height as chosen, or less where the search results would
+  // otherwise lose their rows; and the most it may take now.
+  void FitConsole();
+  void FitConsoleSoon();
+  int ConsoleRoom();
   // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, focus on it.
   void StepPage(bool forward);
   // The database just created or opened becomes the one to reopen, in the
@@ -199,6 +204,10 @@ class TMainForm : public TForm {
   bool ownsBase_ = false;  // this instance has created or opened a database
   bool keptBounds_ = false;
   int keptConsole_ = -1;
+  int consoleWanted_ = 0;  // the height chosen, in screen pixels once scaled
+  int consoleShown_ = 0;
+  int draggedTo_ = -1;  // the console's height asked by the splitter's drag
+  bool fitting_ = false, fitPosted_ = false;
   std::string readOnlyReason_;  // as the hints and the status bar show it
   RECT kept_{};
 };

@@ -12,9 +12,11 @@
 namespace qv {
 namespace {
 
-// A cell that holds the separator is quoted, as the tree's own text is.
+// A cell that holds the separator is quoted, as the tree's own text is; so
+// is one that holds a line break (a Linux name may), which would otherwise
+// end the row inside it.
 void AddCell(std::u16string& out, const std::u16string& text) {
-  if (text.find(u'\t') == std::u16string::npos) {
+  if (text.find_first_of(u"\t\r\n") == std::u16string::npos) {
     out += text;
     return;
   }

@@ -49,7 +49,8 @@ void TMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
   std::string label = StripHotkey(caption_);
   int textHeight = ACanvas->TextHeight("W");
   if (IsTopLevelOfMainMenu()) {
-    Width = ACanvas->TextWidth(label) + 2 * kTitlePad;
+    // The room around a title grows with the screen's density, as its text does.
+    Width = ACanvas->TextWidth(label) + 2 * ((kTitlePad * ScreenDpi() + 48) / 96);
     Height = GetSystemMetrics(SM_CYMENU) - 1;
   } else if (IsLine()) {
     Width = 0;

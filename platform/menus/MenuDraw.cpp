@@ -314,7 +314,8 @@ void LayoutBar(HMENU menu, HWND owner, const RECT& bar) {
     else if (p.type & MFT_SEPARATOR)
       widths[i] = 0;
     else
-      widths[i] = TextSize(mem.dc, SplitText(p.text).label).cx + 2 * kBarPad;
+      // The room around a title grows with the screen's density, as its text does.
+      widths[i] = TextSize(mem.dc, SplitText(p.text).label).cx + 2 * ((kBarPad * ScreenDpi() + 48) / 96);
   }
   Lock l(T().lock);
   Menu* m = Get(menu);

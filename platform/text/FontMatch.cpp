@@ -55,7 +55,12 @@ FontFile FileOf(FcPattern* match) {
   if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch && fam)
     result.Family = reinterpret_cast<const char*>(fam);
   result.Index = index;
-  result.Bold = weight >= FC_WEIGHT_DEMIBOLD;
+  // A face without a bold style matches a bold request with the weight asked
+  // for and a note to embolden it: the file itself is regular, and the text
+  // is emboldened here (as the desktop's own programs do).
+  FcBool embolden = FcFalse;
+  FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
+  result.Bold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
   result.Italic = slant != FC_SLANT_ROMAN;
   return result;
 }

@@ -98,7 +98,7 @@ TSkSpinButton::TSkSpinButton(TComponent* AOwner)
   up_ = MakeButton();
   down_ = MakeButton();
   DrawDefaultGlyphs();
-  SetWidth(18);
+  SetWidth(kDesignWidth);
   focused_ = up_;
 }
 
@@ -120,11 +120,13 @@ SpinBtn* TSkSpinButton::MakeButton() {
 
 namespace {
 // A 9 x 5 triangle in the font's colour on white, which the button's
-// bottom-left transparent key then removes (a black start would hide the arrow).
-void DrawArrow(TBitmap* Bmp, TColor Color, bool Up) {
-  Bmp->SetPixelFormat(pf24bit);
-  Bmp->SetSize(9, 5);
-  TCanvas* c = Bmp->Canvas();
+// bottom-left transparent key then removes (a black start would hide the
+// arrow); each pixel a Scale x Scale block on a denser screen, so the arrow
+// keeps its shape in the larger button.
+void DrawArrow(TBitmap* Bmp, TColor Color, bool Up, int Scale) {
+  TBitmap one(0, 0, pf24bit);
+  one.SetSize(9, 5);
+  TCanvas* c = one.Canvas();
   c->Brush()->SetColor(clWhite);
   c->FillRect(RECT{0, 0, 9, 5});
   c->Brush()->SetColor(Color);
@@ -133,16 +135,20 @@ void DrawArrow(TBitmap* Bmp, TColor Color, bool Up) {
     c->Polygon({{1, 4}, {7, 4}, {4, 1}});
   else
     c->Polygon({{1, 1}, {7, 1}, {4, 4}});
+  Bmp->SetPixelFormat(pf24bit);
+  Bmp->SetSize(9 * Scale, 5 * Scale);
+  StretchBlt(Bmp->Canvas()->Handle(), 0, 0, 9 * Scale, 5 * Scale, c->Handle(), 0, 0, 9, 5, SRCCOPY);
 }
 }  // namespace
 
 void TSkSpinButton::DrawDefaultGlyphs() {
   const TColor color = edit_ ? edit_->Font()->Color() : clBlack;
   TBitmap bmp(0, 0, pf24bit);
-  DrawArrow(&bmp, ColorToRGB(color) == 0xFFFFFF ? clBlack : color, true);
+  DrawArrow(&bmp, ColorToRGB(color) == 0xFFFFFF ? clBlack : color, true, glyphScale_);
   up_->SetGlyph(&bmp);
-  DrawArrow(&bmp, ColorToRGB(color) == 0xFFFFFF ? clBlack : color, false);
+  DrawArrow(&bmp, ColorToRGB(color) == 0xFFFFFF ? clBlack : color, false, glyphScale_);
   down_->SetGlyph(&bmp);
+  defaultGlyphs_ = true;
 }
 
 TBitmap* TSkSpinButton::UpGlyph() const {
@@ -153,13 +159,13 @@ TBitmap* TSkSpinButton::DownGlyph() const {
 }
 void TSkSpinButton::SetUpGlyph(TBitmap* Value) {
   if (Value)
-    up_->SetGlyph(Value);
+    up_->SetGlyph(Value), defaultGlyphs_ = false;
   else
     DrawDefaultGlyphs();
 }
 void TSkSpinButton::SetDownGlyph(TBitmap* Value) {
   if (Value)
-    down_->SetGlyph(Value);
+    down_->SetGlyph(Value), defaultGlyphs_ = false;
   else
     DrawDefaultGlyphs();
 }
@@ -179,6 +185,12 @@ void TSkSpinButton::LayoutButtons(int& W, int H) {
   W = std::max(W, 15);
   up_->SetBounds(0, 0, W, H / 2);
   down_->SetBounds(0, up_->Height(), W, H - up_->Height());
+  // The default arrows grow with the bar (18 pixels wide by design), whole
+  // pixels at a time, never past the room they have.
+  const int scale = std::max(1, W / kDesignWidth);
+  if (scale == glyphScale_) return;
+  glyphScale_ = scale;
+  if (defaultGlyphs_) DrawDefaultGlyphs();
 }
 
 void TSkSpinButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

@@ -70,6 +70,9 @@ class TSkSpinButton : public TWinControl, protected TSkCommandHooks {
   TControl* edit_;
   skSpinEdit::TSkTimerSpeedButton *up_ = nullptr, *down_ = nullptr, *focused_ = nullptr;
   TWinControl* focusControl_ = nullptr;
+  static constexpr int kDesignWidth = 18;
+  int glyphScale_ = 1;
+  bool defaultGlyphs_ = true;  // no glyph of the user's: the arrows follow the size
 };
 
 class TSkBaseSpinEdit : public TSkEdit {

@@ -21,6 +21,8 @@ namespace qv::test {
 
 class AppTest : public ::testing::Test {
  protected:
+  AppTest() = default;
+  explicit AppTest(SIZE screen) : backend{screen} {}
   void SetUp() override { InstallHelpOpener(); }
   void TearDown() override {
     SetHelpOpener(nullptr);

@@ -17,6 +17,7 @@
 #include "platform/comctl/TreeView.h"
 #include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Paint.h"
+#include "skin/controls/skSpinEdit.h"
 #include "skin/skHintManager.h"
 
 namespace qv::test {
@@ -45,6 +46,11 @@ int GlyphBox(HeadlessBackend& backend, TToolBar* bar) {
   return right - left + 1;
 }
 
+// Text and arrows on the grey face (which is lighter in every channel).
+bool Dark(uint32_t pixel) {
+  return (pixel & 0xFF) < 100 && ((pixel >> 8) & 0xFF) < 100 && ((pixel >> 16) & 0xFF) < 100;
+}
+
 // The width of the first thing a control paints from its left (printed
 // into a bitmap: the control may lie outside the small screen): the run of
 // columns that hold a pixel other than the background at its corner.
@@ -66,8 +72,49 @@ int FirstPaintedRun(TWinControl* c) {
   return run;
 }
 
+// The box of the black pixels a control shows on the screen (a spin
+// button's arrow, in the text's colour; its frame is lighter): {width, height}.
+SIZE BlackBox(HeadlessBackend& backend, TControl* c) {
+  const POINT o = c->ClientToScreen(POINT{0, 0});
+  const Surface shot = backend.Screenshot();
+  int left = c->Width(), right = -1, top = c->Height(), bottom = -1;
+  for (int y = 0; y < c->Height(); ++y)
+    for (int x = 0; x < c->Width(); ++x)
+      if ((shot.At(o.x + x, o.y + y) & 0xFFFFFF) == 0)
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+        bottom = std::max(bottom, y);
+  return right < 0 ? SIZE{0, 0} : SIZE{right - left + 1, bottom - top + 1};
+}
+
+// The blank columns between the first two titles of a window's menu bar
+// (the run that parts "Database" from "Categories"), read from the screen.
+int TitleGap(HeadlessBackend& backend, TForm* f) {
+  RECT w{};
+  GetWindowRect(f->Handle(), &w);
+  const int bottom = f->ClientToScreen(POINT{0, 0}).y, top = bottom - GetSystemMetrics(SM_CYMENU);
+  const Surface shot = backend.Screenshot();
+  auto ink = [&](int x) {
+    for (int y = top; y < bottom; ++y)
+      if (Dark(shot.At(x, y))) return true;
+    return false;
+  };
+  // Letters part by a few columns; titles by more than this.
+  const int letterGap = 6 * f->PixelsPerInch / 96;
+  int x = w.left;
+  while (x < w.right && !ink(x)) ++x;
+  while (x < w.right) {
+    int blank = 0;
+    while (x < w.right && !ink(x)) ++x, ++blank;
+    if (blank > letterGap) return blank;
+    while (x < w.right && ink(x)) ++x;
+  }
+  return 0;
+}
+
+// A screen that holds the whole window at 192 dpi too.
 class DenseScreen : public MainTest {
  protected:
+  DenseScreen() : MainTest(SIZE{2560, 1600}) {}
   Sizes Measure(int dpi) {
     backend.Dpi = dpi;
     // A first start at each density: nothing kept from the one before.
@@ -115,6 +162,15 @@ class DenseScreen : public MainTest {
     f->PageControl->SetActivePageIndex(1);  // the search criteria are laid out when shown
     Pump();
     s["check box glyph"] = FirstPaintedRun(FileTree->chkSMin);
+    // An enabled spin edit: its arrows are drawn in the text's colour.
+    FileTree->chkSMin->SetChecked(true);
+    Pump();
+    TSkSpinButton* spin = FileTree->SMinEdit->Button();
+    const SIZE arrow = BlackBox(backend, spin->UpButton());
+    s["spin button"] = spin->UpButton()->Height();
+    s["spin arrow width"] = arrow.cx;
+    s["spin arrow height"] = arrow.cy;
+    s["menu title gap"] = TitleGap(backend, f);
     Stop();
     return s;
   }

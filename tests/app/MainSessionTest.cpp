@@ -258,6 +258,101 @@ TEST_F(MainSession, CtrlCOnSearchResultsCopiesEachRowWholeUnderTheTitles) {
   EXPECT_EQ(entries, 4);
 }
 
+// A row as a reader of tab-separated text takes it: cells split at tabs
+// outside double quotes. Sets bare when a line break stands outside quotes,
+// where it would end the row.
+std::vector<std::string> ReadRow(const std::string& row, bool& bare) {
+  std::vector<std::string> cells(1);
+  bool quoted = false;
+  bare = false;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const char c = row[i];
+    if (c == '"' && cells.back().empty() && !quoted && (i == 0 || row[i - 1] == '\t')) {
+      quoted = true;
+    } else if (c == '"' && quoted && (i + 1 == row.size() || row[i + 1] == '\t')) {
+      quoted = false;
+    } else if (c == '\t' && !quoted) {
+      cells.emplace_back();
+    } else {
+      bare = bare || (!quoted && (c == '\n' || c == '\r'));
+      cells.back().push_back(c);
+    }
+  }
+  return cells;
+}
+
+// Names a Linux file system allows: a line break in a copied row's name is
+// quoted as a tab is, in the search results and in the browser alike, so
+// the row stays one line; a plain name stays bare.
+TEST_F(MainSession, CopiedRowsQuoteANameWithALineBreakAsOneWithATab) {
+  StartWithCatalogue();
+  const std::string root = files.Path() + "odd/";
+  const std::vector<std::string> names = {"two\nlines.txt", "tab\there.txt", "back\r\nagain.txt",
+                                          "plain.txt"};
+  for (const std::string& name : names) MakeFile(root + name, 10);
+  AnswerWizard("Odd", root);
+  MainForm->actScan->Execute();
+  Idle();
+
+  // The text on the clipboard: the title line, then one row.
+  auto copiedRow = [&](TDataStringTree* tree, PDataNode row) {
+    tree->SetFocus();
+    tree->ClearSelection();
+    tree->SetSelected(row, true);
+    tree->SetFocusedNode(row);
+    backend.Clipboard.clear();
+    CtrlC();
+    const std::string text = Utf16ToUtf8(backend.Clipboard);
+    const std::size_t titles = text.find("\r\n");
+    EXPECT_NE(titles, std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    return titles == std::string::npos ? text : text.substr(titles + 2, text.size() - titles - 4);
+  };
+  auto copied = [&](TDataStringTree* tree, const std::string& name) {
+    PDataNode row = nullptr;
+    for (PDataNode n = tree->GetFirst(); n && !row; n = tree->GetNext(n))
+      if (Utf16ToUtf8(tree->GetText(n, 0)) == name) row = n;
+    EXPECT_TRUE(row) << name;
+    return row ? copiedRow(tree, row) : std::string();
+  };
+  auto check = [&](const std::string& row, const std::string& name, const std::string& first) {
+    bool bare = false;
+    const std::vector<std::string> cells = ReadRow(row, bare);
+    EXPECT_FALSE(bare) << row;
+    EXPECT_EQ(cells.front(), first) << row;
+    EXPECT_EQ(row.front() == '"', name != "plain.txt") << row;
+  };
+
+  MainForm->PageControl->SetActivePageIndex(1);
+  Pump();
+  FileTree->FileEdit->SetText("*");
+  MainForm->actSearch->Execute();
+  Idle();
+  for (const std::string& name : names) {
+    // The group of the name holds its entry, whose row is its whole path.
+    TDataStringTree* results = FileTree->Tree;
+    results->FullExpand();
+    PDataNode entry = nullptr;
+    for (PDataNode g = results->GetFirstChild(results->RootNode()); g; g = results->GetNextSibling(g))
+      if (Utf16ToUtf8(results->GetText(g, 0)) == name) entry = g->FirstChild;
+    ASSERT_TRUE(entry) << name;
+    const std::string path = Utf16ToUtf8(results->GetText(entry, 0)) + name;
+    check(copied(results, name), name, name);
+    check(copiedRow(results, entry), name, path);
+    EXPECT_TRUE(std::filesystem::is_regular_file(root + path.substr(1))) << path;
+  }
+
+  // The browser's list of the disc's root.
+  MainForm->PageControl->SetActivePageIndex(0);
+  Pump();
+  DiscTree->Tree->SetFocus();
+  DiscTree->Tree->SetSelected(DiscTree->Tree->GetFirst(), true);
+  DiscTree->Tree->SetFocusedNode(DiscTree->Tree->GetFirst());
+  MainForm->actBrowse->Execute();
+  Idle();
+  for (const std::string& name : names) check(copied(Browser->FileView, name), name, name);
+}
+
 // A catalogue open for reading only (damage recorded by an earlier session)
 // offers nothing that would write: Add disc is off before its wizard, and so
 // are delete, properties, clear and the category edits; their hints and the

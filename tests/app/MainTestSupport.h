@@ -40,6 +40,8 @@ struct BoxRecord {
 
 class MainTest : public AppTest {
  protected:
+  MainTest() = default;
+  explicit MainTest(SIZE screen) : AppTest(screen) {}
   void SetUp() override {
     AppTest::SetUp();
     Keep("XDG_CONFIG_HOME", config.Path());

@@ -1,8 +1,12 @@
 // The main window at its smallest: every search criterion stays whole and
 // reachable, beside the masks while the columns keep a usable width, below
-// them when not; a wide window keeps the design's places.
+// them when not; a wide window keeps the design's places. The results keep
+// room for a few rows at the least size, the console giving way.
+#include <filesystem>
+
 #include "MainTestSupport.h"
 #include "app/frames/FileTree.h"
+#include "skin/controls/skSplitter.h"
 
 namespace qv::test {
 namespace {
@@ -69,6 +73,92 @@ TEST_F(SmallWindow, SearchCriteriaFitAtEverySize) {
   EXPECT_EQ(Misplaced(panel), std::vector<std::string>{});
   EXPECT_EQ(FileTree->FileCombo->Left(), 532);
   EXPECT_EQ(panel->Height(), 108);
+}
+
+// A screen large enough for the least size at 192 dpi too.
+class LeastSize : public MainTest {
+ protected:
+  LeastSize() : MainTest(SIZE{2560, 1600}) {}
+
+  // Drags the console's splitter by dy pixels with the mouse.
+  void DragSplitter(int dy) {
+    const POINT grip = MainForm->skSplitter->ClientToScreen(POINT{20, 1});
+    backend.MouseMove(grip.x, grip.y);
+    backend.MouseDown();
+    backend.MouseMove(grip.x, grip.y + dy / 2);
+    backend.MouseMove(grip.x, grip.y + dy);
+    backend.MouseUp();
+    Pump();
+  }
+  void ExpectResultRows(const char* when) {
+    TDataStringTree* results = FileTree->Tree;
+    EXPECT_GE(results->ClientHeight(), 3 * int(results->DefaultNodeHeight())) << when;
+    TMainForm* f = MainForm;
+    EXPECT_EQ(f->skSplitter->Top() + f->skSplitter->Height(), f->ConsPanel->Top()) << when;
+  }
+};
+
+TEST_F(LeastSize, ResultsKeepRowsAndTheConsoleKeepsItsHeight) {
+  for (int dpi : {96, 192}) {
+    SCOPED_TRACE(dpi);
+    backend.Dpi = dpi;
+    std::filesystem::remove_all(config.Path() + "Quirvane");
+    AnswerNew("Test", "", "Test" + std::to_string(dpi));
+    Start();
+    TMainForm* f = MainForm;
+    f->PageControl->SetActivePageIndex(1);
+    Pump();
+    const int chosen = f->ConsPanel->Height();
+    EXPECT_NEAR(chosen, 105 * dpi / 96, 1);
+
+    // The least size: the console gives way, the results keep their rows.
+    f->SetBounds(0, 0, 1, 1);
+    Pump();
+    EXPECT_EQ(f->Width(), 640 * dpi / 96);
+    EXPECT_EQ(f->Height(), 350 * dpi / 96);
+    ExpectResultRows("least size");
+    EXPECT_LT(f->ConsPanel->Height(), chosen);
+
+    // A drag of the splitter far up stops where the results keep their
+    // rows; the height dragged to shows once there is room.
+    const int shrunk = f->ConsPanel->Height();
+    const int up = 150 * dpi / 96;
+    DragSplitter(-up);
+    ExpectResultRows("after a drag");
+    f->SetBounds(0, 0, 888 * dpi / 96, 622 * dpi / 96);
+    Pump();
+    EXPECT_EQ(f->ConsPanel->Height(), shrunk + up);
+    DragSplitter(shrunk + up - chosen);
+    EXPECT_EQ(f->ConsPanel->Height(), chosen);
+    // Shrunk and grown back: the height chosen comes back.
+    f->SetBounds(0, 0, 1, 1);
+    Pump();
+    ExpectResultRows("least size again");
+    f->SetBounds(0, 0, 888 * dpi / 96, 622 * dpi / 96);
+    Pump();
+    EXPECT_EQ(f->ConsPanel->Height(), chosen);
+    // A drag there is the user's new choice.
+    DragSplitter(-40 * dpi / 96);
+    const int dragged = f->ConsPanel->Height();
+    EXPECT_EQ(dragged, chosen + 40 * dpi / 96);
+
+    // Closed at the least size: the settings keep the chosen height, and the
+    // next start at that size gives way again, then grows back to it.
+    f->SetBounds(0, 0, 1, 1);
+    Pump();
+    Stop();
+    EXPECT_NE(SettingsText().find("CH=" + std::to_string(dragged) + "\n"), std::string::npos)
+        << SettingsText();
+    Start();
+    MainForm->PageControl->SetActivePageIndex(1);
+    Pump();
+    EXPECT_EQ(MainForm->Height(), 350 * dpi / 96);
+    ExpectResultRows("next start");
+    MainForm->SetBounds(0, 0, 888 * dpi / 96, 622 * dpi / 96);
+    Pump();
+    EXPECT_EQ(MainForm->ConsPanel->Height(), dragged);
+    Stop();
+  }
 }
 
 }  // namespace

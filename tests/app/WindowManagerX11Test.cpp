@@ -370,9 +370,10 @@ TEST(WindowManager, OnAFourKScreenDialogsOpenOverTheirOwnerOrAtTheScreenCentre) 
 
 // The real program at 96 and at 192 dpi (the desktop's Xft.dpi): the main
 // window is twice as large, and so is its menu bar, down to where the tab
-// strip's first line is painted.
+// strip's first line is painted, and the room between its titles.
 TEST(WindowManager, AtTwiceTheDensityTheMainWindowAndItsMenuBarAreTwiceAsLarge) {
   std::map<int, std::pair<int, int>> measured;  // dpi: client width, menu bar and tab edge
+  std::map<int, int> titleGap;                  // dpi: the blank between the menu's first titles
   for (int dpi : {96, 192}) {
     UnderOpenbox wm("3840x2160");
     wm.before = [&] { SetXftDpi(wm.D(), dpi); };
@@ -398,8 +399,30 @@ TEST(WindowManager, AtTwiceTheDensityTheMainWindowAndItsMenuBarAreTwiceAsLarge) 
           return edge > 0 && edge == before;
         },
         kWmPatience));
-    measured[dpi] = {wm.Client(main).right - wm.Client(main).left, edge};
+    const int width = wm.Client(main).right - wm.Client(main).left;
+    measured[dpi] = {width, edge};
+    // The blank columns between the first two titles ("Database" and
+    // "Categories"): letters part by a few columns, titles by more.
+    const std::vector<uint32_t> bar = ReadPixels(wm.D(), main, 0, 0, width, edge);
+    ASSERT_EQ(bar.size(), size_t(width) * size_t(edge));
+    auto ink = [&](int x) {
+      for (int y = 0; y < edge; ++y) {
+        const uint32_t p = bar[size_t(y) * size_t(width) + size_t(x)];
+        if ((p & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && ((p >> 16) & 0xFF) < 100) return true;
+      }
+      return false;
+    };
+    int x = 0;
+    while (x < width && !ink(x)) ++x;
+    while (x < width && !titleGap[dpi]) {
+      int blank = 0;
+      while (x < width && !ink(x)) ++x, ++blank;
+      if (blank > 6 * dpi / 96) titleGap[dpi] = blank;
+      while (x < width && ink(x)) ++x;
+    }
   }
+  EXPECT_GT(titleGap[96], 6) << "the titles of the menu bar";
+  EXPECT_LE(std::abs(titleGap[192] - 2 * titleGap[96]), 2) << titleGap[96] << " " << titleGap[192];
   EXPECT_LE(std::abs(measured[192].first - 2 * measured[96].first), 2)
       << measured[96].first << " " << measured[192].first;
   EXPECT_GT(measured[96].second, 10) << "the menu bar";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/text/FontMatch.h"
 #include "platform/text/Text.h"
 
 namespace qv {
@@ -16,7 +17,8 @@ constexpr uint32_t kWhite = 0xFFFFFFFFu;
 // A white top-down 32-bit DIB selected into a memory DC, with a font.
 class Canvas {
  public:
-  Canvas(int w, int h, const char16_t* face = u"MS Sans Serif", int height = -11, int escapement = 0)
+  Canvas(int w, int h, const char16_t* face = u"MS Sans Serif", int height = -11, int escapement = 0,
+         int weight = FW_NORMAL)
       : w_(w), h_(h) {
     dc_ = CreateCompatibleDC(nullptr);
     BITMAPINFO info{};
@@ -32,6 +34,7 @@ class Canvas {
     LOGFONTW lf{};
     lf.lfHeight = height;
     lf.lfEscapement = lf.lfOrientation = escapement;
+    lf.lfWeight = weight;
     std::u16string_view name(face);
     std::copy(name.begin(), name.end(), lf.lfFaceName);
     font_ = CreateFontIndirectW(&lf);
@@ -58,6 +61,13 @@ class Canvas {
           r = RECT{std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
                    std::max<LONG>(r.bottom, y + 1)};
     return r.right > r.left ? r : RECT{};
+  }
+  // The darkness of the columns [left, right): 255 for each black pixel.
+  long Darkness(int left, int right) const {
+    long sum = 0;
+    for (int y = 0; y < h_; ++y)
+      for (int x = std::max(left, 0); x < std::min(right, w_); ++x) sum += 255 - (At(x, y) & 0xFF);
+    return sum;
   }
   int CountWhere(bool (*pred)(uint32_t)) const {
     int n = 0;
@@ -112,6 +122,47 @@ TEST(TextExtents, AgreeWithAdvancesAndWithTheInk) {
   char16_t face[64];
   EXPECT_EQ(GetTextFaceW(c.dc(), 64, face), 13);
   EXPECT_EQ(std::u16string(face), u"MS Sans Serif");
+}
+
+// A name that mixes Latin letters with Japanese, whose face has no bold
+// style: in bold, the Japanese is as heavy as the letters beside it.
+TEST(TextDraw, BoldJapaneseFromAFaceWithoutBoldIsEmboldened) {
+  if (MatchFontCovering(U'\u65E5', false, false).Path.empty()) GTEST_SKIP() << "no font with kanji installed";
+  const std::u16string latin = u"Report ", japanese = u"\u65E5\u672C\u8A9E\u306E\u540D\u524D", end = u".txt";
+  const std::u16string text = latin + japanese + end;
+  struct Drawn {
+    long latinInk, japaneseInk;
+    int width;
+  };
+  auto draw = [&](int weight) {
+    Canvas c(400, 40, u"MS Sans Serif", -13, 0, weight);
+    SIZE head{}, body{}, whole{};
+    GetTextExtentPoint32W(c.dc(), latin.data(), int(latin.size()), &head);
+    GetTextExtentPoint32W(c.dc(), (latin + japanese).c_str(), int(latin.size() + japanese.size()), &body);
+    GetTextExtentPoint32W(c.dc(), text.data(), int(text.size()), &whole);
+    EXPECT_TRUE(TextOutW(c.dc(), 10, 5, text.data(), int(text.size())));
+    // What is measured is what is drawn: the ink stays in the measured
+    // cell, and the string drawn in three pieces at the measured places
+    // is the string drawn whole.
+    const RECT ink = c.Ink();
+    EXPECT_LE(ink.right, 10 + whole.cx + 1) << weight;
+    EXPECT_GT(ink.right, 10 + whole.cx - 4) << weight;
+    Canvas pieces(400, 40, u"MS Sans Serif", -13, 0, weight);
+    TextOutW(pieces.dc(), 10, 5, latin.data(), int(latin.size()));
+    TextOutW(pieces.dc(), 10 + head.cx, 5, japanese.data(), int(japanese.size()));
+    TextOutW(pieces.dc(), 10 + body.cx, 5, end.data(), int(end.size()));
+    EXPECT_EQ(pieces.Pixels(), c.Pixels()) << weight;
+    return Drawn{c.Darkness(10, 10 + head.cx), c.Darkness(10 + head.cx, 10 + body.cx),
+                 int(body.cx - head.cx)};
+  };
+  const Drawn regular = draw(FW_NORMAL), bold = draw(FW_BOLD);
+  ASSERT_GT(regular.japaneseInk, 0);
+  // The letters come from a bold face; the Japanese, emboldened, gains ink
+  // as the letters do (and a pixel of width a character).
+  EXPECT_GT(bold.latinInk * 10, regular.latinInk * 11);
+  EXPECT_GT(bold.japaneseInk * 10, regular.japaneseInk * 11)
+      << regular.japaneseInk << " regular, " << bold.japaneseInk << " bold";
+  EXPECT_GT(bold.width, regular.width);
 }
 
 TEST(TextDraw, InkStaysInsideTheClip) {
