@@ -226,7 +226,15 @@ void TApplication::FreeReleasedForms() {
 }
 
 void TApplication::ControlDestroyed(TControl* Control) {
-  if (mouseControl_ == Control) mouseControl_ = nullptr;
+  if (mouseControl_ == Control) {
+    // Its hint goes with it: a closed dialog's hint must not stay in the
+    // status bar of the window the pointer is over now.
+    mouseControl_ = nullptr;
+    if (!Hint.empty()) {
+      Hint.clear();
+      if (OnHint) OnHint(this);
+    }
+  }
   if (hintControl_ == Control) CancelHint();
   std::erase(released_, static_cast<TCustomForm*>(nullptr));
   std::erase_if(released_, [&](TCustomForm* f) { return static_cast<TControl*>(f) == Control; });
