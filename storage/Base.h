@@ -231,6 +231,7 @@ class TXBase : public IDataFileOwner {
   bool IndexBelongs() const;
   void CheckDataFile();
   void CheckPositions();
+  void CheckKinds();
   int64_t NewestLiveChain() const;
   // The record named by a mark: which chain it names and its check.
   void NameChain(TCommitMark& mark) const;

@@ -9,6 +9,10 @@
 // - every live entry points inside storage.vlm.
 // Each finding opens the database read-only for this session, naming the
 // file; nothing is recorded, so the files put back as they belong open again.
+// A live entry of a kind the schema does not know is damage, and remembered
+// like damage a search finds (CheckKinds).
+#include <algorithm>
+
 #include "classlib/SysUtils.h"
 #include "storage/Base.h"
 
@@ -39,6 +43,7 @@ void TXBase::CheckFilesBelong() {
   }
   CheckDataFile();
   if (damage_.empty()) CheckPositions();
+  if (damage_.empty()) CheckKinds();
 }
 
 bool TXBase::IndexBelongs() const {
@@ -83,6 +88,29 @@ void TXBase::CheckPositions() {
              " record(s) of index.vlm lie outside storage.vlm (ID \"" + IntToHex(uint64_t(first), 16) +
              "\" at " + IntToStr(where) + ", and the file holds " + IntToStr(size) +
              " bytes); it is opened for reading only");
+}
+
+// A live entry whose kind is no record kind of the schema can be read by
+// nothing: the record it stands for is lost. A commit mark of the version
+// before holds no sum of index.vlm, so without this check the entry would
+// only be missing from searches and the browser, and the next commit would
+// take it into a whole mark. It is remembered, as damage a search meets is.
+void TXBase::CheckKinds() {
+  std::vector<uint32_t> known;
+  for (int i = 0; i < context_.Count(); ++i)
+    if (const TKind* kind = context_.GetKind(i); kind->Code == kcRec) known.push_back(uint32_t(kind->Id));
+  int64_t bad = 0, first = 0;
+  uint32_t firstKind = 0;
+  gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
+    if (entry.IsDeleted() || std::find(known.begin(), known.end(), entry.KindId) != known.end()) return true;
+    if (bad++ == 0) first = id, firstKind = entry.KindId;
+    return true;
+  });
+  if (bad == 0) return;
+  MarkDamaged("The database is damaged: " + IntToStr(bad) +
+              " record(s) of index.vlm are of a kind the schema does not know (ID \"" +
+              IntToHex(uint64_t(first), 16) + "\": unknown kind ID = " + IntToHex(firstKind, 8) +
+              "); it is opened for reading only");
 }
 
 }  // namespace qv
