@@ -130,10 +130,10 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     Reset();
     return false;
   }
-  if (users_.empty()) return FailReset("Database has no master account");
+  if (users_.empty()) return FailReset(NoUserText());
   user_ = FindUser(login);
   if (!user_) return FailReset("Invalid user login \"" + login + "\"");
-  if (!LoginUser(password)) return FailReset("Invalid password");
+  if (!LoginUser(password)) return FailReset(LoginFailedText());
   if (!LoadContextFile()) return FailReset("Failed to load context");
   NoteUnwritable();
   if (!gindex_.Open(*this)) return FailReset("Failed to open global index");

@@ -188,6 +188,10 @@ class TXBase : public IDataFileOwner {
   // about to be replaced.
   void CloseForReplace();
   bool LoginUser(const std::string& password);
+  // The text of an open refused for want of a user, or for a refused login:
+  // where xbase.vlm shows damage, it names the key (BaseDescription.cpp).
+  std::string NoUserText() const;
+  std::string LoginFailedText() const;
   bool SaveContextFile();
   bool LoadContextFile();
   bool WriteDescriptionFile(bool openMarker);
