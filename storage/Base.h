@@ -233,6 +233,7 @@ class TXBase : public IDataFileOwner {
   // before anything is written over them.
   void CheckFilesBelong();
   bool IndexBelongs() const;
+  std::string IndexMismatchText() const;
   void CheckDataFile();
   void CheckPositions();
   void CheckKinds();

@@ -14,7 +14,9 @@
 #include <algorithm>
 
 #include "classlib/SysUtils.h"
+#include "platform/Files.h"
 #include "storage/Base.h"
+#include "storage/Crc32.h"
 
 namespace qv {
 
@@ -27,10 +29,7 @@ const char* const kFromCopy =
 void TXBase::CheckFilesBelong() {
   if (markRead_ && mark_.Whole) {
     if (!IndexBelongs()) {
-      SetDamaged(
-          "The database's files do not match: index.vlm is not as the last commit recorded in "
-          "xbase.vlm left it" +
-          std::string(kFromCopy));
+      SetDamaged("The database's files do not match: " + IndexMismatchText() + std::string(kFromCopy));
       return;
     }
     const int64_t size = dataFile_->Size();
@@ -44,6 +43,33 @@ void TXBase::CheckFilesBelong() {
   CheckDataFile();
   if (damage_.empty()) CheckPositions();
   if (damage_.empty()) CheckKinds();
+}
+
+// index.vlm and the mark in xbase.vlm are of different commits. Which of the
+// two does not belong, as far as the other files tell: xbase.vlm records
+// what its commit left of them too (the header stamp of storage.vlm, which
+// every close rewrites, and the checksum of free.vlm and of each sorted
+// index file). When all of that holds, xbase.vlm is of the files' last
+// commit and index.vlm is not; when storage.vlm was closed since and a file
+// it records has changed, xbase.vlm is older than the rest; else either
+// may be.
+std::string TXBase::IndexMismatchText() const {
+  const bool stampFits = dataFile_->StampOnDisk() == mark_.Stamp;
+  int changed = 0;
+  std::string data;
+  for (const auto& [file, crc] : recordedIndexes_)
+    if (ReadWholeFile(path_ + file, data)) changed += CalcCRC32(data.data(), data.size()) != crc;
+  if (freeRecorded_ && ReadWholeFile(FreeFileName(), data) && data.size() >= 4) {
+    uint32_t ends = 0;
+    for (int i = 0; i < 4; ++i) ends |= uint32_t(uint8_t(data[data.size() - 4 + std::size_t(i)])) << (8 * i);
+    changed += ends != freeCheck_;
+  }
+  if (stampFits && changed == 0) return "index.vlm is not as the last commit recorded in xbase.vlm left it";
+  if (!stampFits && changed > 0)
+    return "xbase.vlm is not of the last commit: index.vlm is not as the commit it records left it, and "
+           "storage.vlm and the files that commit recorded were written after it";
+  return "index.vlm is not as the last commit recorded in xbase.vlm left it, and the other files cannot tell "
+         "which of the two is not of the last commit";
 }
 
 bool TXBase::IndexBelongs() const {
