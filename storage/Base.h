@@ -235,8 +235,7 @@ class TXBase : public IDataFileOwner {
   bool IndexBelongs() const;
   std::string IndexMismatchText() const;
   void CheckDataFile();
-  void CheckPositions();
-  void CheckKinds();
+  void CheckEntries();
   int64_t NewestLiveChain() const;
   // The record named by a mark: which chain it names and its check.
   void NameChain(TCommitMark& mark) const;

@@ -10,7 +10,7 @@
 // Each finding opens the database read-only for this session, naming the
 // file; nothing is recorded, so the files put back as they belong open again.
 // A live entry of a kind the schema does not know is damage, and remembered
-// like damage a search finds (CheckKinds).
+// like damage a search finds (CheckEntries).
 #include <algorithm>
 
 #include "classlib/SysUtils.h"
@@ -41,8 +41,7 @@ void TXBase::CheckFilesBelong() {
     }
   }
   CheckDataFile();
-  if (damage_.empty()) CheckPositions();
-  if (damage_.empty()) CheckKinds();
+  if (damage_.empty()) CheckEntries();
 }
 
 // index.vlm and the mark in xbase.vlm are of different commits. Which of the
@@ -99,44 +98,42 @@ void TXBase::CheckDataFile() {
                "\" as index.vlm lists it (" + why + "); it is opened for reading only");
 }
 
-void TXBase::CheckPositions() {
+// One pass over the live entries: each must point inside storage.vlm, and
+// be of a record kind of the schema. An entry of a kind the schema does not
+// know can be read by nothing: the record it stands for is lost. A commit
+// mark of the version before holds no sum of index.vlm, so without this
+// check the entry would only be missing from searches and the browser, and
+// the next commit would take it into a whole mark. It is remembered, as
+// damage a search meets is.
+void TXBase::CheckEntries() {
   const int64_t size = dataFile_->Size();
   const int64_t last = size - int64_t(2 * XTagSize);  // the last place a chain can begin
-  int64_t bad = 0, first = 0, where = 0;
-  gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
-    if (entry.IsDeleted() || entry.Position <= 0) return true;
-    if (entry.Position >= int64_t(XFileHeaderSize) && entry.Position <= last) return true;
-    if (bad++ == 0) first = id, where = entry.Position;
-    return true;
-  });
-  if (bad == 0) return;
-  SetDamaged("The database is damaged: " + IntToStr(bad) +
-             " record(s) of index.vlm lie outside storage.vlm (ID \"" + IntToHex(uint64_t(first), 16) +
-             "\" at " + IntToStr(where) + ", and the file holds " + IntToStr(size) +
-             " bytes); it is opened for reading only");
-}
-
-// A live entry whose kind is no record kind of the schema can be read by
-// nothing: the record it stands for is lost. A commit mark of the version
-// before holds no sum of index.vlm, so without this check the entry would
-// only be missing from searches and the browser, and the next commit would
-// take it into a whole mark. It is remembered, as damage a search meets is.
-void TXBase::CheckKinds() {
   std::vector<uint32_t> known;
   for (int i = 0; i < context_.Count(); ++i)
     if (const TKind* kind = context_.GetKind(i); kind->Code == kcRec) known.push_back(uint32_t(kind->Id));
-  int64_t bad = 0, first = 0;
-  uint32_t firstKind = 0;
+  int64_t outside = 0, first = 0, where = 0, unknown = 0, firstUnknown = 0;
+  uint32_t unknownKind = 0;
   gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
-    if (entry.IsDeleted() || std::find(known.begin(), known.end(), entry.KindId) != known.end()) return true;
-    if (bad++ == 0) first = id, firstKind = entry.KindId;
+    if (entry.IsDeleted()) return true;
+    if (std::find(known.begin(), known.end(), entry.KindId) == known.end() && unknown++ == 0)
+      firstUnknown = id, unknownKind = entry.KindId;
+    if (entry.Position <= 0 || (entry.Position >= int64_t(XFileHeaderSize) && entry.Position <= last))
+      return true;
+    if (outside++ == 0) first = id, where = entry.Position;
     return true;
   });
-  if (bad == 0) return;
-  MarkDamaged("The database is damaged: " + IntToStr(bad) +
-              " record(s) of index.vlm are of a kind the schema does not know (ID \"" +
-              IntToHex(uint64_t(first), 16) + "\": unknown kind ID = " + IntToHex(firstKind, 8) +
-              "); it is opened for reading only");
+  if (outside > 0) {
+    SetDamaged("The database is damaged: " + IntToStr(outside) +
+               " record(s) of index.vlm lie outside storage.vlm (ID \"" + IntToHex(uint64_t(first), 16) +
+               "\" at " + IntToStr(where) + ", and the file holds " + IntToStr(size) +
+               " bytes); it is opened for reading only");
+    return;
+  }
+  if (unknown > 0)
+    MarkDamaged("The database is damaged: " + IntToStr(unknown) +
+                " record(s) of index.vlm are of a kind the schema does not know (ID \"" +
+                IntToHex(uint64_t(firstUnknown), 16) + "\": unknown kind ID = " + IntToHex(unknownKind, 8) +
+                "); it is opened for reading only");
 }
 
 }  // namespace qv
