@@ -386,5 +386,35 @@ TEST_F(ReadDamageTest, AnEntryOfAnUnknownKindInAnOlderCatalogueIsDamage) {
   }
 }
 
+// A name keeps referring to the files of a deleted disc. One of them, of an
+// unknown kind, is no damage the open looks for (it is deleted), but a search
+// that reaches it says so, once, and the catalogue turns read-only for good.
+TEST_F(ReadDamageTest, ADeletedEntryOfAnUnknownKindThatANameReachesIsDamage) {
+  AddDisc("Gone", Tree("disc/deep"));
+  int64_t gone = -1;
+  NameID("leaf.txt", false);
+  for (auto& r : host.rows)
+    if (r.parent >= 0 && Utf16ToUtf8(r.data.Disc) == "Gone") gone = r.data.ID;
+  ASSERT_GT(gone, 0);
+  ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Gone"))));
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  WriteShortMark();
+  SetEntryBytes(gone, 9, "\x77");
+  OpenClosed();
+  EXPECT_EQ(Errors(), 0) << ::testing::PrintToString(host.console);
+  host.console.clear();
+  EXPECT_TRUE(engine->Search(Files("leaf.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc|/deep/inner/leaf.txt"}));
+  EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+  EXPECT_EQ(Lines("E ", "reaches a record of an unknown kind"), 1);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  const auto found = Digests(Db());
+  ExpectNothingWritten(found);
+  OpenClosed();
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+}
+
 }  // namespace
 }  // namespace qv::test
