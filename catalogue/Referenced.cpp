@@ -12,6 +12,14 @@ namespace {
 std::string IdText(int64_t id) {
   return "\"" + IntToHex(uint64_t(id), 16) + "\"";
 }
+
+// Whether the global index gives id a record kind of the schema.
+bool OfRecordKind(TXBase& base, int64_t id) {
+  TXGIndexRec entry;
+  if (id <= 0 || !base.GIndex().ReadEntry(entry, id)) return false;
+  const TKind* kind = base.Context().KindById(int32_t(entry.KindId));
+  return kind && kind->Code == kcRec;
+}
 }  // namespace
 
 TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error) {
@@ -27,6 +35,16 @@ TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::st
   TXRecData* rec = base.GetData(id);
   if (!rec) {
     error = base.LastError;
+    // No record can be read there (one flagged deleted included, as a name
+    // still refers to the files of a deleted disc): damage, as is a record
+    // of another known kind.
+    if (!OfRecordKind(base, id)) {
+      base.MarkDamaged(
+          "The database is damaged: a stored reference reaches a record of a kind the schema does not "
+          "know; it is opened for reading only");
+      error = "Damaged database: reference " + IdText(id) + " reaches a record of an unknown kind (" + error +
+              "); the database is now open for reading only";
+    }
     return nullptr;
   }
   if (rec->Kind != kind) {

@@ -15,8 +15,9 @@ class TKind;
 
 // The record that id names, pinned (the caller releases it), when it is of
 // the kind expected; else nullptr with error set. A reference past the end
-// of the global index, or one that reaches a record of another kind, marks
-// the database damaged (read-only from then on).
+// of the global index, or one that reaches a record of another kind or of a
+// kind the schema does not know, marks the database damaged (read-only from
+// then on).
 TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::string& error);
 
 // As GetReferenced, for a link that a live record must have: its name, its

@@ -130,10 +130,10 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     Reset();
     return false;
   }
-  if (users_.empty()) return FailReset("Database has no master account");
+  if (users_.empty()) return FailReset(NoUserText());
   user_ = FindUser(login);
   if (!user_) return FailReset("Invalid user login \"" + login + "\"");
-  if (!LoginUser(password)) return FailReset("Invalid password");
+  if (!LoginUser(password)) return FailReset(LoginFailedText());
   if (!LoadContextFile()) return FailReset("Failed to load context");
   NoteUnwritable();
   if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
@@ -144,6 +144,7 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   // settled (a session that holds it fails the open above).
   if (!SettleAtOpen()) return FailReset(LastError);
   LoadFreeSpace();
+  NoteUnusedData();
 
   opened_ = true;
   // A commit finished from its journal proves the last session was cut
@@ -196,6 +197,8 @@ void TXBase::Reset() {
   journalFinished_ = false;
   freeRecorded_ = false;
   freeCheck_ = 0;
+  freeAsRecorded_ = false;
+  keptPast_ = 0;
   markUnwritten_ = false;
   dropJournal_ = false;
   recordedEntries_ = 0;

@@ -188,6 +188,10 @@ class TXBase : public IDataFileOwner {
   // about to be replaced.
   void CloseForReplace();
   bool LoginUser(const std::string& password);
+  // The text of an open refused for want of a user, or for a refused login:
+  // where xbase.vlm shows damage, it names the key (BaseDescription.cpp).
+  std::string NoUserText() const;
+  std::string LoginFailedText() const;
   bool SaveContextFile();
   bool LoadContextFile();
   bool WriteDescriptionFile(bool openMarker);
@@ -229,12 +233,14 @@ class TXBase : public IDataFileOwner {
   // before anything is written over them.
   void CheckFilesBelong();
   bool IndexBelongs() const;
+  std::string IndexMismatchText() const;
   void CheckDataFile();
-  void CheckPositions();
+  void CheckEntries();
   int64_t NewestLiveChain() const;
   // The record named by a mark: which chain it names and its check.
   void NameChain(TCommitMark& mark) const;
   void GiveBackData();
+  void NoteUnusedData();
   // The index file as read has the recorded checksum, or none is recorded.
   bool IndexFileMatches(const TXIndex& index) const;
   // A checksum is recorded and the file as read has it.
@@ -311,6 +317,9 @@ class TXBase : public IDataFileOwner {
   bool freeFileStale_ = false;  // stretches were taken since it was written
   bool freeRecorded_ = false;   // [ENGINE] Free: the checksum free.vlm ends in, when written
   uint32_t freeCheck_ = 0;
+  bool freeAsRecorded_ = false;   // Open: the free space was taken from free.vlm as xbase.vlm records it
+  int64_t keptPast_ = 0;          // Open: storage.vlm past the last commit (from here) was not given back
+  std::string keptWhy_;           // ... and why
   int chainsUnshared_ = -1;       // -1 unknown; 1: no two live entries share a chain
   std::string damage_;            // not empty: damaged, open for reading only
   TCommitMark mark_;              // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)

@@ -1,6 +1,7 @@
 // TXBase: the description file xbase.vlm (name, ID, users; in [ENGINE] the
 // open marker, the commit mark, the damage found, and the checksums of the
 // sorted index files), the context file, the users and the ID text.
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -35,6 +36,19 @@ std::string UserKey(int i, const char* suffix) {
   return "U_" + IntToHex(uint32_t(i), 2) + suffix;
 }
 
+// The text of an open refused because a key of the description is not of the
+// form the format gives it: the file shows its damage, so the open says so
+// rather than blame the password or the ID.
+std::string DamagedKey(const std::string& key, const char* section, const std::string& what) {
+  return "xbase.vlm is damaged: key \"" + key + "\" of [" + section + "] " + what +
+         "; restore the file from a copy of the catalogue";
+}
+
+// A count of users: decimal digits only.
+bool IsCount(const std::string& text) {
+  return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 }  // namespace
 
 bool TXBase::ReadDescription() {
@@ -48,7 +62,8 @@ bool TXBase::ReadDescription() {
   Pass = ini.ReadBool(kGeneral, "Pass", Pass);
   std::string id = ini.ReadString(kGeneral, "ID", "");
   TGUID guid;
-  if (id.empty() || !TryStringToGUID(id, guid)) return Fail("Invalid database ID");
+  if (!ini.ValueExists(kGeneral, "ID")) return Fail(DamagedKey("ID", kGeneral, "is missing"));
+  if (!TryStringToGUID(id, guid)) return Fail(DamagedKey("ID", kGeneral, "is not a database ID (a GUID)"));
   GUID = guid;
 
   // A damaged Count cannot make us look for more users than the section has
@@ -59,6 +74,7 @@ bool TXBase::ReadDescription() {
     std::string login = ini.ReadString(kUsers, UserKey(i, "_L"), "");
     if (login.empty()) continue;
     auto user = std::make_unique<TXUser>(login);
+    user->Slot = i;
     user->Check = ini.ReadString(kUsers, UserKey(i, "_S"), "");
     user->Wrapped = ini.ReadString(kUsers, UserKey(i, "_P"), "");
     users_.push_back(std::move(user));
@@ -66,6 +82,47 @@ bool TXBase::ReadDescription() {
   markerFound_ = ini.ReadBool(kEngine, "Open", false);
   ReadEngineState(ini);
   return true;
+}
+
+// Open found no user: the [USERS] section shows damage when its count is
+// missing or no count, or when a user it counts has no login.
+std::string TXBase::NoUserText() const {
+  const std::string none = "Database has no master account";
+  TMemIniFile ini(path_ + "xbase.vlm");
+  if (!ini.Loaded()) return none;
+  if (!ini.ValueExists(kUsers, "Count")) return DamagedKey("Count", kUsers, "is missing");
+  const std::string count = ini.ReadString(kUsers, "Count", "");
+  if (!IsCount(count)) return DamagedKey("Count", kUsers, "is not a count of users");
+  if (count == "0" && ini.ValueExists(kUsers, UserKey(0, "_L")))
+    return DamagedKey("Count", kUsers, "is 0, and the section holds a user");
+  const int32_t keys = int32_t(ini.ReadSection(kUsers).size());
+  for (int32_t i = 0; i < StrToIntDef(count, 0) && i < keys; ++i)
+    if (ini.ReadString(kUsers, UserKey(i, "_L"), "").empty())
+      return DamagedKey(UserKey(i, "_L"), kUsers, "(a login) is missing or empty");
+  return none;
+}
+
+// The login was refused: a wrong password, unless the entry shows damage.
+std::string TXBase::LoginFailedText() const {
+  using F = TXUser::TLoginFault;
+  const int slot = std::max(user_->Slot, 0);
+  const std::string check = UserKey(slot, "_S"), wrapped = UserKey(slot, "_P");
+  const std::string of = " of login \"" + user_->Name + "\"";
+  switch (user_->LoginFault) {
+    case F::CheckForm:
+      return DamagedKey(check, kUsers, "(the check value" + of + ") is not 64 hex digits");
+    case F::WrappedForm:
+      return DamagedKey(wrapped, kUsers, "(the wrapped key" + of + ") is neither empty nor 64 hex digits");
+    case F::NoRights:
+      return DamagedKey(check, kUsers, "(the check value" + of + ") gives the login no rights");
+    case F::WrappedKind:
+      return DamagedKey(wrapped, kUsers,
+                        "(the wrapped key" + of + ") does not fit the rights its check value gives");
+    case F::None:
+    case F::Password:
+      break;
+  }
+  return "Invalid password";
 }
 
 void TXBase::ReadEngineState(const TCustomIniFile& ini) {

@@ -248,15 +248,30 @@ bool TXBase::EntryChecksOut(int64_t id, std::string& why) {
 // committed it, the header stamp it saw (any other writer's close changes
 // it), and no entry pointing at or past that length. Then it is cut back.
 void TXBase::GiveBackData() {
+  keptPast_ = 0;
   const int64_t size = dataFile_->Size();
   if (!markRead_ || mark_.DataSize < int64_t(XFileHeaderSize) || size <= mark_.DataSize) return;
-  if (gindex_.RecordCount() != mark_.Entries || gindex_.TailChecksum(mark_.Entries) != mark_.TailCrc ||
-      dataFile_->StampOnDisk() != mark_.Stamp)
-    return;
   const int64_t limit = mark_.DataSize;
+  keptPast_ = limit;  // unless they are given back below
+  if (gindex_.RecordCount() != mark_.Entries) {
+    keptWhy_ = "index.vlm holds entries past that commit";
+    return;
+  }
+  if (gindex_.TailChecksum(mark_.Entries) != mark_.TailCrc) {
+    keptWhy_ = "index.vlm has changed since that commit";
+    return;
+  }
+  if (dataFile_->StampOnDisk() != mark_.Stamp) {
+    keptWhy_ = "another program has closed storage.vlm since";
+    return;
+  }
   const bool inside =
       gindex_.ForEach([limit](const TXGIndexRec& entry, int64_t) { return entry.Position < limit; });
-  if (!inside) return;
+  if (!inside) {
+    keptWhy_ = "records of index.vlm lie there";
+    return;
+  }
+  keptPast_ = 0;
   if (!dataFile_->Truncate(limit)) {
     openNotes_.push_back(
         "storage.vlm holds " + Count(size - limit, "byte", "bytes") +
@@ -265,6 +280,28 @@ void TXBase::GiveBackData() {
   }
   openNotes_.push_back("storage.vlm held " + Count(size - limit, "byte", "bytes") +
                        " written after the last commit by a session cut short; they were given back");
+}
+
+// storage.vlm past the last commit that could not be given back: when the
+// free space was taken from free.vlm as recorded (made at that commit, it
+// lists nothing there), the bytes that no live record's chain takes stay
+// unused for good, since the mark of this open covers them. Said once, here.
+void TXBase::NoteUnusedData() {
+  if (keptPast_ <= 0 || !freeAsRecorded_ || ReadOnly()) return;
+  const int64_t size = dataFile_->Size();
+  std::vector<std::pair<int64_t, int64_t>> taken;
+  gindex_.ForEach([&](const TXGIndexRec& entry, int64_t) {
+    if (!entry.IsDeleted() && entry.Position >= keptPast_) dataFile_->ChainPieces(entry.Position, taken);
+    return true;
+  });
+  int64_t unused = size - keptPast_;
+  for (const auto& [at, bytes] : taken)
+    unused -= std::max<int64_t>(0, std::min(at + bytes, size) - std::max(at, keptPast_));
+  if (unused <= 0) return;
+  openNotes_.push_back("storage.vlm holds " + Count(unused, "byte", "bytes") +
+                       " past the last commit recorded in xbase.vlm that no record uses; they were not given "
+                       "back, as " +
+                       keptWhy_ + ", and stay unused");
 }
 
 }  // namespace qv

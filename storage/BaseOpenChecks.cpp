@@ -9,8 +9,14 @@
 // - every live entry points inside storage.vlm.
 // Each finding opens the database read-only for this session, naming the
 // file; nothing is recorded, so the files put back as they belong open again.
+// A live entry of a kind the schema does not know is damage, and remembered
+// like damage a search finds (CheckEntries).
+#include <algorithm>
+
 #include "classlib/SysUtils.h"
+#include "platform/Files.h"
 #include "storage/Base.h"
+#include "storage/Crc32.h"
 
 namespace qv {
 
@@ -23,10 +29,7 @@ const char* const kFromCopy =
 void TXBase::CheckFilesBelong() {
   if (markRead_ && mark_.Whole) {
     if (!IndexBelongs()) {
-      SetDamaged(
-          "The database's files do not match: index.vlm is not as the last commit recorded in "
-          "xbase.vlm left it" +
-          std::string(kFromCopy));
+      SetDamaged("The database's files do not match: " + IndexMismatchText() + std::string(kFromCopy));
       return;
     }
     const int64_t size = dataFile_->Size();
@@ -38,7 +41,34 @@ void TXBase::CheckFilesBelong() {
     }
   }
   CheckDataFile();
-  if (damage_.empty()) CheckPositions();
+  if (damage_.empty()) CheckEntries();
+}
+
+// index.vlm and the mark in xbase.vlm are of different commits. Which of the
+// two does not belong, as far as the other files tell: xbase.vlm records
+// what its commit left of them too (the header stamp of storage.vlm, which
+// every close rewrites, and the checksum of free.vlm and of each sorted
+// index file). When all of that holds, xbase.vlm is of the files' last
+// commit and index.vlm is not; when storage.vlm was closed since and a file
+// it records has changed, xbase.vlm is older than the rest; else either
+// may be.
+std::string TXBase::IndexMismatchText() const {
+  const bool stampFits = dataFile_->StampOnDisk() == mark_.Stamp;
+  int changed = 0;
+  std::string data;
+  for (const auto& [file, crc] : recordedIndexes_)
+    if (ReadWholeFile(path_ + file, data)) changed += CalcCRC32(data.data(), data.size()) != crc;
+  if (freeRecorded_ && ReadWholeFile(FreeFileName(), data) && data.size() >= 4) {
+    uint32_t ends = 0;
+    for (int i = 0; i < 4; ++i) ends |= uint32_t(uint8_t(data[data.size() - 4 + std::size_t(i)])) << (8 * i);
+    changed += ends != freeCheck_;
+  }
+  if (stampFits && changed == 0) return "index.vlm is not as the last commit recorded in xbase.vlm left it";
+  if (!stampFits && changed > 0)
+    return "xbase.vlm is not of the last commit: index.vlm is not as the commit it records left it, and "
+           "storage.vlm and the files that commit recorded were written after it";
+  return "index.vlm is not as the last commit recorded in xbase.vlm left it, and the other files cannot tell "
+         "which of the two is not of the last commit";
 }
 
 bool TXBase::IndexBelongs() const {
@@ -68,21 +98,42 @@ void TXBase::CheckDataFile() {
                "\" as index.vlm lists it (" + why + "); it is opened for reading only");
 }
 
-void TXBase::CheckPositions() {
+// One pass over the live entries: each must point inside storage.vlm, and
+// be of a record kind of the schema. An entry of a kind the schema does not
+// know can be read by nothing: the record it stands for is lost. A commit
+// mark of the version before holds no sum of index.vlm, so without this
+// check the entry would only be missing from searches and the browser, and
+// the next commit would take it into a whole mark. It is remembered, as
+// damage a search meets is.
+void TXBase::CheckEntries() {
   const int64_t size = dataFile_->Size();
   const int64_t last = size - int64_t(2 * XTagSize);  // the last place a chain can begin
-  int64_t bad = 0, first = 0, where = 0;
+  std::vector<uint32_t> known;
+  for (int i = 0; i < context_.Count(); ++i)
+    if (const TKind* kind = context_.GetKind(i); kind->Code == kcRec) known.push_back(uint32_t(kind->Id));
+  int64_t outside = 0, first = 0, where = 0, unknown = 0, firstUnknown = 0;
+  uint32_t unknownKind = 0;
   gindex_.ForEach([&](const TXGIndexRec& entry, int64_t id) {
-    if (entry.IsDeleted() || entry.Position <= 0) return true;
-    if (entry.Position >= int64_t(XFileHeaderSize) && entry.Position <= last) return true;
-    if (bad++ == 0) first = id, where = entry.Position;
+    if (entry.IsDeleted()) return true;
+    if (std::find(known.begin(), known.end(), entry.KindId) == known.end() && unknown++ == 0)
+      firstUnknown = id, unknownKind = entry.KindId;
+    if (entry.Position <= 0 || (entry.Position >= int64_t(XFileHeaderSize) && entry.Position <= last))
+      return true;
+    if (outside++ == 0) first = id, where = entry.Position;
     return true;
   });
-  if (bad == 0) return;
-  SetDamaged("The database is damaged: " + IntToStr(bad) +
-             " record(s) of index.vlm lie outside storage.vlm (ID \"" + IntToHex(uint64_t(first), 16) +
-             "\" at " + IntToStr(where) + ", and the file holds " + IntToStr(size) +
-             " bytes); it is opened for reading only");
+  if (outside > 0) {
+    SetDamaged("The database is damaged: " + IntToStr(outside) +
+               " record(s) of index.vlm lie outside storage.vlm (ID \"" + IntToHex(uint64_t(first), 16) +
+               "\" at " + IntToStr(where) + ", and the file holds " + IntToStr(size) +
+               " bytes); it is opened for reading only");
+    return;
+  }
+  if (unknown > 0)
+    MarkDamaged("The database is damaged: " + IntToStr(unknown) +
+                " record(s) of index.vlm are of a kind the schema does not know (ID \"" +
+                IntToHex(uint64_t(firstUnknown), 16) + "\": unknown kind ID = " + IntToHex(unknownKind, 8) +
+                "); it is opened for reading only");
 }
 
 }  // namespace qv

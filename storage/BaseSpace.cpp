@@ -24,7 +24,8 @@ void TXBase::LoadFreeSpace() {
   chainsUnshared_ = -1;
   uint32_t check = 0;
   const bool sound = freeFileHolds_ && free_.LoadSound(FreeFileName(), GUID, dataFile_->Size(), check);
-  if (sound && freeRecorded_ && check == freeCheck_) return;
+  freeAsRecorded_ = sound && freeRecorded_ && check == freeCheck_;
+  if (freeAsRecorded_) return;
   // A database that writes nothing takes no space either.
   if (ReadOnly() || !gindex_.Bound()) return;
   const bool recordedOther = freeFileHolds_ && freeRecorded_;

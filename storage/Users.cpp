@@ -95,27 +95,30 @@ bool TXUser::SetPassword(const std::string& password, uint8_t rights, const std:
 // a failed login, never an assertion.
 bool TXUser::Login(const std::string& password) {
   Rights = 0;
-  if (Check.size() != 64) return false;
+  LoginFault = TLoginFault::CheckForm;
+  TXKey block, plain, identity, wrapped;
+  if (!HexToBytes(Check, block)) return false;
+  LoginFault = TLoginFault::WrappedForm;
+  if (!Wrapped.empty() && !HexToBytes(Wrapped, wrapped)) return false;
   TXKey key;
   DeriveKey(password, 0, key);
   SetKey(key);
-
-  TXKey block, plain, identity;
-  if (!HexToBytes(Check, block)) return false;
   DecryptBlock(block, plain, key_);
   DeriveKey(Name, 0, identity);
+  LoginFault = TLoginFault::Password;
   if (std::memcmp(plain.data(), identity.data(), 31) != 0) return false;
 
   uint8_t rights = plain[31];
   bool master = rights == MasterRights;
+  LoginFault = rights == 0 ? TLoginFault::NoRights : TLoginFault::WrappedKind;
   if (rights == 0 || master != Wrapped.empty()) return false;
   if (!master) {
-    if (!HexToBytes(Wrapped, block)) return false;
     TXKey dataKey;
-    DecryptBlock(block, dataKey, key_);
+    DecryptBlock(wrapped, dataKey, key_);
     SetKey(dataKey);
   }
   Rights = rights;
+  LoginFault = TLoginFault::None;
   return true;
 }
 

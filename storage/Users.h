@@ -30,8 +30,21 @@ class TXUser {
   // with the master's rights is an assertion failure.
   bool SetPassword(const std::string& password, uint8_t rights, const std::string& dataPassword);
   // Verifies the password against Check; on success Rights is set and Key is
-  // the data key. False (Rights 0) for a wrong password or damaged entry.
+  // the data key. False (Rights 0) for a wrong password or damaged entry,
+  // with LoginFault saying which.
   bool Login(const std::string& password);
+  // Why the last Login failed. A check value that is well formed but does not
+  // match is taken for a wrong password (nothing can tell a changed digit
+  // from another password); the others show damage of the entry.
+  enum class TLoginFault {
+    None,
+    Password,
+    CheckForm,    // Check is not 64 hex digits
+    WrappedForm,  // Wrapped is neither empty nor 64 hex digits
+    NoRights,     // the password is right, but Check gives no rights
+    WrappedKind,  // the password is right, but Wrapped is not empty exactly for the master
+  };
+  TLoginFault LoginFault = TLoginFault::None;
 
   // After SetPassword: the password key; after a successful Login: the data key.
   const TXKey& Key() const { return key_; }
@@ -44,6 +57,7 @@ class TXUser {
   std::string Check;    // 64 hex digits: the identity block under the password key
   std::string Wrapped;  // 64 hex digits, or empty for the master
   uint8_t Rights = 0;   // MasterRights, or 0 when not logged in
+  int Slot = -1;        // its number in the description's [USERS] (U_nn_...), when read from it
 
  private:
   TXKey key_{};

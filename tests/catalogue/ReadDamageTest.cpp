@@ -11,7 +11,9 @@
 
 #include "catalogue/RecordFields.h"
 #include "catalogue/Schema.h"
+#include "classlib/IniFiles.h"
 #include "storage/Base.h"
+#include "storage/CommitMark.h"
 #include "tests/catalogue/EngineFixture.h"
 
 namespace qv::test {
@@ -94,6 +96,23 @@ class ReadDamageTest : public EngineFixture {
     ASSERT_LE(std::size_t(id) * 16 + at + bytes.size(), index.size());
     index.replace(std::size_t(id) * 16 + at, bytes.size(), bytes);
     WriteFile(Db("index.vlm"), index);
+  }
+
+  // Writes the commit mark as the version before did: its first five values
+  // only, and no checksum of free.vlm.
+  void WriteShortMark() {
+    TMemIniFile ini(Db("xbase.vlm"));
+    TCommitMark mark;
+    ASSERT_TRUE(mark.FromText(ini.ReadString("ENGINE", "Commit", "")));
+    TCommitMark shorter;
+    shorter.Entries = mark.Entries;
+    shorter.TailCrc = mark.TailCrc;
+    shorter.DataSize = mark.DataSize;
+    shorter.Stamp = mark.Stamp;
+    shorter.HighWater = mark.HighWater;
+    ini.WriteString("ENGINE", "Commit", shorter.ToText());
+    ini.DeleteKey("ENGINE", "Free");
+    ASSERT_TRUE(ini.UpdateFile());
   }
 
   void ExpectLostFolderNameSeen(const std::function<void(int64_t)>& damage);
@@ -296,6 +315,105 @@ TEST_F(ReadDamageTest, AnEntryFlaggedDeletedOrOfAnotherKindIsDamage) {
       engine.reset();
     }
   }
+}
+
+// A catalogue of the version before carries a commit mark without the sum of
+// index.vlm, so a changed kind byte is not seen through the mark. An entry
+// of a kind the schema does not know, where a live disc, folder, file or
+// name is referred to, is damage all the same: one error line, read-only (an
+// add is refused, so no later commit can take the entry into a whole mark),
+// and still damaged at the next open.
+TEST_F(ReadDamageTest, AnEntryOfAnUnknownKindInAnOlderCatalogueIsDamage) {
+  NameID("f1_7.txt", false);
+  ASSERT_EQ(host.rows.size(), 2u);
+  const int64_t file = host.rows[1].data.ID;
+  TXRecData* rec = engine->Base->GetData(file);
+  ASSERT_NE(rec, nullptr);
+  const int64_t fileName = rec::Ref(rec, fld::fiName);
+  const int64_t folder = rec::Ref(rec, fld::fiParent);
+  engine->Base->Release(rec);
+  rec = engine->Base->GetData(folder);
+  ASSERT_NE(rec, nullptr);
+  const int64_t folderName = rec::Ref(rec, fld::foName);
+  engine->Base->Release(rec);
+  const int64_t disc = engine->Discs->GetDisc(0).ID;
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  WriteShortMark();
+  const std::string sound = dir / "sound";
+  fs::copy(Db(), sound);
+  OpenClosed();  // undamaged, it opens as it did
+  EXPECT_EQ(Errors(), 0) << ::testing::PrintToString(host.console);
+  EXPECT_FALSE(engine->Base->ReadOnly());
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  // The schema's kinds run from 0x41 to 0x49, the last three arrays.
+  const std::map<std::string, std::function<void()>> damages = {
+      {"file", [&] { SetEntryBytes(file, 8, "\x4A"); }},
+      {"file name", [&] { SetEntryBytes(fileName, 10, "\x01"); }},
+      {"folder", [&] { SetEntryBytes(folder, 11, "\x80"); }},
+      {"folder name", [&] { SetEntryBytes(folderName, 8, "\xC4"); }},
+      {"disc", [&] { SetEntryBytes(disc, 8, "\x47"); }},
+  };
+  for (auto& [what, damage] : damages) {
+    for (bool browseFirst : {false, true}) {
+      SCOPED_TRACE(what + (browseFirst ? ", browsed first" : ", searched first"));
+      fs::remove_all(Db());
+      fs::copy(sound, Db());
+      damage();
+      OpenClosed();
+      // Found by the open, before anything can be written.
+      EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+      EXPECT_EQ(Lines("E ", "of a kind the schema does not know"), 1);
+      EXPECT_TRUE(engine->Base->ReadOnly());
+      // What can be read is shown, each step with one line at most.
+      const std::function<void()> steps[] = {[&] { engine->Search(Files("*.txt")); },
+                                             [&] { engine->Browse(0); }};
+      for (int step = 0; step < 2; ++step) {
+        host.console.clear();
+        steps[browseFirst ? 1 - step : step]();
+        EXPECT_LE(Errors(), 1) << ::testing::PrintToString(host.console);
+      }
+      EXPECT_TRUE(engine->Base->ReadOnly());
+      const auto found = Digests(Db());
+      ExpectNothingWritten(found);
+      OpenClosed();
+      EXPECT_TRUE(engine->Base->ReadOnly());
+      EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+      engine->CloseDatabase();
+      engine.reset();
+    }
+  }
+}
+
+// A name keeps referring to the files of a deleted disc. One of them, of an
+// unknown kind, is no damage the open looks for (it is deleted), but a search
+// that reaches it says so, once, and the catalogue turns read-only for good.
+TEST_F(ReadDamageTest, ADeletedEntryOfAnUnknownKindThatANameReachesIsDamage) {
+  AddDisc("Gone", Tree("disc/deep"));
+  int64_t gone = -1;
+  NameID("leaf.txt", false);
+  for (auto& r : host.rows)
+    if (r.parent >= 0 && Utf16ToUtf8(r.data.Disc) == "Gone") gone = r.data.ID;
+  ASSERT_GT(gone, 0);
+  ASSERT_TRUE(engine->DeleteDisc(engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Gone"))));
+  ASSERT_TRUE(engine->CloseDatabase());
+  engine.reset();
+  WriteShortMark();
+  SetEntryBytes(gone, 9, "\x77");
+  OpenClosed();
+  EXPECT_EQ(Errors(), 0) << ::testing::PrintToString(host.console);
+  host.console.clear();
+  EXPECT_TRUE(engine->Search(Files("leaf.txt")));
+  EXPECT_EQ(Entries(), (std::multiset<std::string>{"Disc|/deep/inner/leaf.txt"}));
+  EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
+  EXPECT_EQ(Lines("E ", "reaches a record of an unknown kind"), 1);
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  const auto found = Digests(Db());
+  ExpectNothingWritten(found);
+  OpenClosed();
+  EXPECT_TRUE(engine->Base->ReadOnly());
+  EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
 }
 
 }  // namespace

@@ -580,20 +580,54 @@ class DamagedFilesTest : public BaseTest {
   std::string description, gindex;
 };
 
+// A value that is not of the form the format gives its key shows damage of
+// xbase.vlm, and the open says so, naming the key; a well-formed value that
+// does not match (a check value, which a wrong password cannot be told
+// from, a login) keeps its plain message.
 TEST_F(DamagedFilesTest, DescriptionFaultsGiveMessages) {
-  EXPECT_EQ(WithKey("GENERAL", "ID", "not a guid"), "Invalid database ID");
-  EXPECT_EQ(WithKey("GENERAL", "ID", ""), "Invalid database ID");
-  EXPECT_EQ(WithKey("USERS", "Count", "0"), "Database has no master account");
-  EXPECT_EQ(WithKey("USERS", "Count", "-3"), "Database has no master account");
-  EXPECT_EQ(WithKey("USERS", "U_00_L", ""), "Database has no master account");
-  EXPECT_EQ(WithKey("USERS", "U_00_S", std::string(63, 'A')), "Invalid password");
-  EXPECT_EQ(WithKey("USERS", "U_00_S", std::string(64, 'Z')), "Invalid password");
-  EXPECT_EQ(WithKey("USERS", "U_00_P", std::string(64, '0')), "Invalid password");
+  auto damaged = [](const std::string& key, const std::string& section, const std::string& what) {
+    return "xbase.vlm is damaged: key \"" + key + "\" of [" + section + "] " + what +
+           "; restore the file from a copy of the catalogue";
+  };
+  const std::string notGuid = damaged("ID", "GENERAL", "is not a database ID (a GUID)");
+  EXPECT_EQ(WithKey("GENERAL", "ID", "not a guid"), notGuid);
+  EXPECT_EQ(WithKey("GENERAL", "ID", ""), notGuid);
+  EXPECT_EQ(WithKey("GENERAL", "ID", "{00000000-0000-0000-0000-00000000000G}"), notGuid);
+  EXPECT_EQ(WithKey("GENERAL", "ID", "{00000000-0000-0000-0000-000000000000}"),
+            "Failed to open global index");
+  EXPECT_EQ(WithKey("USERS", "Count", "0"), damaged("Count", "USERS", "is 0, and the section holds a user"));
+  EXPECT_EQ(WithKey("USERS", "Count", "-3"), damaged("Count", "USERS", "is not a count of users"));
+  EXPECT_EQ(WithKey("USERS", "Count", "1x"), damaged("Count", "USERS", "is not a count of users"));
+  EXPECT_EQ(WithKey("USERS", "U_00_L", ""), damaged("U_00_L", "USERS", "(a login) is missing or empty"));
+  const std::string check = "(the check value of login \"quirvane\") ";
+  EXPECT_EQ(WithKey("USERS", "U_00_S", std::string(63, 'A')),
+            damaged("U_00_S", "USERS", check + "is not 64 hex digits"));
+  EXPECT_EQ(WithKey("USERS", "U_00_S", std::string(64, 'Z')),
+            damaged("U_00_S", "USERS", check + "is not 64 hex digits"));
+  EXPECT_EQ(WithKey("USERS", "U_00_S", ""), damaged("U_00_S", "USERS", check + "is not 64 hex digits"));
+  EXPECT_EQ(WithKey("USERS", "U_00_P", "12"),
+            damaged("U_00_P", "USERS",
+                    "(the wrapped key of login \"quirvane\") is neither empty "
+                    "nor 64 hex digits"));
+  // The password is right, and the check value gives the master's rights.
+  EXPECT_EQ(WithKey("USERS", "U_00_P", std::string(64, '0')),
+            damaged("U_00_P", "USERS",
+                    "(the wrapped key of login \"quirvane\") does not fit the rights its check value gives"));
+  EXPECT_EQ(WithKey("USERS", "U_00_S", std::string(64, 'A')), "Invalid password");
   EXPECT_EQ(WithKey("USERS", "U_00_L", "someone"), "Invalid user login \"quirvane\"");
   // A count above the users present is tolerated: the users that are there work.
   EXPECT_EQ(WithKey("USERS", "Count", "2147483647"), "opened");
-  EXPECT_EQ(WithKey("GENERAL", "ID", "{00000000-0000-0000-0000-000000000000}"),
-            "Failed to open global index");
+  // No user at all, and nothing that says one was lost.
+  EXPECT_TRUE(WriteFileAtomic(Folder() + "xbase.vlm", description));
+  {
+    TMemIniFile ini(Folder() + "xbase.vlm");
+    ini.EraseSection("USERS");
+    ini.WriteString("USERS", "Count", "0");
+    EXPECT_TRUE(ini.UpdateFile());
+  }
+  TXBase base;
+  EXPECT_FALSE(OpenDb(base));
+  EXPECT_EQ(base.LastError, "Database has no master account");
 }
 
 TEST_F(DamagedFilesTest, MutatedFilesNeverThrowOrCrash) {
