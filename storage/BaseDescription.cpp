@@ -62,7 +62,8 @@ bool TXBase::ReadDescription() {
   Pass = ini.ReadBool(kGeneral, "Pass", Pass);
   std::string id = ini.ReadString(kGeneral, "ID", "");
   TGUID guid;
-  if (!ini.ValueExists(kGeneral, "ID")) return Fail(DamagedKey("ID", kGeneral, "is missing"));
+  // An empty or missing ID is the one case the open has always named so.
+  if (id.empty()) return Fail("Invalid database ID");
   if (!TryStringToGUID(id, guid)) return Fail(DamagedKey("ID", kGeneral, "is not a database ID (a GUID)"));
   GUID = guid;
 
@@ -85,7 +86,8 @@ bool TXBase::ReadDescription() {
 }
 
 // Open found no user: the [USERS] section shows damage when its count is
-// missing or no count, or when a user it counts has no login.
+// missing or no count, or when a user it counts has no login. A count of 0
+// is well formed, and says the plain thing: there is no master account.
 std::string TXBase::NoUserText() const {
   const std::string none = "Database has no master account";
   TMemIniFile ini(path_ + "xbase.vlm");
@@ -93,8 +95,6 @@ std::string TXBase::NoUserText() const {
   if (!ini.ValueExists(kUsers, "Count")) return DamagedKey("Count", kUsers, "is missing");
   const std::string count = ini.ReadString(kUsers, "Count", "");
   if (!IsCount(count)) return DamagedKey("Count", kUsers, "is not a count of users");
-  if (count == "0" && ini.ValueExists(kUsers, UserKey(0, "_L")))
-    return DamagedKey("Count", kUsers, "is 0, and the section holds a user");
   const int32_t keys = int32_t(ini.ReadSection(kUsers).size());
   for (int32_t i = 0; i < StrToIntDef(count, 0) && i < keys; ++i)
     if (ini.ReadString(kUsers, UserKey(i, "_L"), "").empty())

@@ -591,11 +591,11 @@ TEST_F(DamagedFilesTest, DescriptionFaultsGiveMessages) {
   };
   const std::string notGuid = damaged("ID", "GENERAL", "is not a database ID (a GUID)");
   EXPECT_EQ(WithKey("GENERAL", "ID", "not a guid"), notGuid);
-  EXPECT_EQ(WithKey("GENERAL", "ID", ""), notGuid);
+  EXPECT_EQ(WithKey("GENERAL", "ID", ""), "Invalid database ID");
   EXPECT_EQ(WithKey("GENERAL", "ID", "{00000000-0000-0000-0000-00000000000G}"), notGuid);
   EXPECT_EQ(WithKey("GENERAL", "ID", "{00000000-0000-0000-0000-000000000000}"),
             "Failed to open global index");
-  EXPECT_EQ(WithKey("USERS", "Count", "0"), damaged("Count", "USERS", "is 0, and the section holds a user"));
+  EXPECT_EQ(WithKey("USERS", "Count", "0"), "Database has no master account");
   EXPECT_EQ(WithKey("USERS", "Count", "-3"), damaged("Count", "USERS", "is not a count of users"));
   EXPECT_EQ(WithKey("USERS", "Count", "1x"), damaged("Count", "USERS", "is not a count of users"));
   EXPECT_EQ(WithKey("USERS", "U_00_L", ""), damaged("U_00_L", "USERS", "(a login) is missing or empty"));
