@@ -40,12 +40,20 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   }
   if (RefusedReadOnly()) return;
   bool listed = true;
+  // The disc's first commit records that its add is under way; the add's
+  // last commit (or, should that fail, the next writable open) ends that.
+  Discs->OnAdding = [this, &data](int64_t id) { NoteAdding(id, data.Label); };
   int32_t discIndex = Discs->AddDisc(data, &listed);
+  Discs->OnAdding = nullptr;
+  struct Ending {
+    TEngine& e;
+    ~Ending() { e.NoteAdding(-1, WideString()); }
+  } ending{*this};
   if (discIndex < 0) return;
   if (!listed) {
     if (!CommitHappened()) {
       std::vector<int64_t> none[2];
-      NotStored(discIndex, false, none);
+      NotStored(discIndex, none);
       return;
     }
     // The disc is stored, empty; what followed its commit failed.
@@ -107,21 +115,22 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   if (Base->ReadOnly()) {
     // Storing met damage (a record it had to read could not be): nothing
     // more is written, and the add ends with the damage, not with "Done".
-    RefreshViews(true);
-    host_.AddError(Base->ReadOnlyText());
+    NotStored(discIndex, merged);
     return;
   }
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
   // The counts and the root reach the disc's record with this flush, so the
-  // disc is complete on disk even if the program never closes normally.
+  // disc is complete on disk even if the program never closes normally;
+  // the note that its add is under way goes with them.
   Discs->SaveDisc(discIndex);
+  NoteAdding(-1, WideString());
   host_.StopAvailable(false);  // the flush runs to its end
   host_.AddInfo("Finalizing database");
   const bool flushed = Base->Flush();
   host_.StopAvailable(true);
   // A flush that met damage on its way writes no more and commits nothing.
   if ((!flushed || Base->ReadOnly()) && !CommitHappened()) {
-    NotStored(discIndex, true, merged);
+    NotStored(discIndex, merged);
     return;
   }
   // Said once the disc is on disk: an add whose commit failed added nothing.
@@ -362,12 +371,14 @@ int64_t TEngine::Cut() {
   return -1;
 }
 
-// A batch of finished records is written and leaves the pool; a write that
-// fails keeps its record pooled for the final flush, which reports it.
+// A batch of finished records is written and leaves the pool. A write that
+// fails (a full disc) ends the walk: the records it kept pooled go to the
+// final flush, which fails at its first write and says why, so that the add
+// ends as soon as the disc is found full rather than after the whole scan.
 void TEngine::Finished(TXRecData* rec) {
   finished_.push_back(rec);
   if (finished_.size() < std::size_t(std::max(WriteAheadRecords, 1))) return;
-  Base->WriteAhead(finished_);
+  if (!Base->WriteAhead(finished_)) walkCut_ = true;
   finished_.clear();
 }
 
