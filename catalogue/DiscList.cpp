@@ -271,7 +271,6 @@ int32_t TDiscList::AddDisc(const TDiscData& data, bool* committed) {
     return -1;
   }
   int32_t pos = LoadDisc(id);
-  if (OnAdding) OnAdding(id);
   const bool flushed = Base->Flush();
   if (committed)
     *committed = flushed;

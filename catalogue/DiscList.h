@@ -74,9 +74,6 @@ class TDiscList {
   // given, a flush that fails is left to the caller: *committed false, the
   // disc listed in memory only.
   int32_t AddDisc(const TDiscData& data, bool* committed = nullptr);
-  // Told the new disc's record ID by AddDisc just before the flush that
-  // commits the record.
-  std::function<void(int64_t id)> OnAdding;
   // The IDs of the disc index in its order, as the session holds it.
   std::vector<int64_t> IndexedIds() const;
   // After a change whose commit failed, the session shows what is stored:

@@ -223,13 +223,17 @@ class TEngine {
   void NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[2]);
   bool CommitHappened() const;
   std::string FailureReason() const;
+  std::string NotWrittenAfterCommit() const;
   // A delete, rename or edit whose flush failed (EngineCommitFailed.cpp);
   // indexed: the disc index before the change.
   void ChangeFailed(const TChangeText& change, const std::vector<int64_t>& indexed);
-  // The add of the disc of record id is under way (-1: it is over), as
-  // xbase.vlm records it with the next commit; and the open that finds an
-  // add that never ended, whose disc it takes out of the catalogue.
-  void NoteAdding(int64_t id, const WideString& label);
+  // The flush of a search, whose failure ends no search.
+  bool SearchFlush();
+  // The add of a disc is under way, as xbase.vlm records it at once (false
+  // when it cannot); its end, recorded with the next commit; and the open
+  // that finds an add that never ended, whose disc it takes out.
+  bool NoteAdding(const WideString& label);
+  void EndAdding();
   void DropUnendedAdd();
   // A disc stored in part, said now and at the next open (EnginePartial.cpp).
   void NotePartial(int32_t discIndex);

@@ -39,29 +39,29 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     return;
   }
   if (RefusedReadOnly()) return;
-  bool listed = true;
-  // The disc's first commit records that its add is under way; the add's
-  // last commit (or, should that fail, the next writable open) ends that.
-  Discs->OnAdding = [this, &data](int64_t id) { NoteAdding(id, data.Label); };
-  int32_t discIndex = Discs->AddDisc(data, &listed);
-  Discs->OnAdding = nullptr;
-  struct Ending {
-    TEngine& e;
-    ~Ending() { e.NoteAdding(-1, WideString()); }
-  } ending{*this};
-  if (discIndex < 0) return;
-  if (!listed) {
-    if (!CommitHappened()) {
-      std::vector<int64_t> none[2];
-      NotStored(discIndex, none);
-      return;
-    }
-    // The disc is stored, empty; what followed its commit failed.
-    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) +
-                   "\" was stored without its files: " + Base->LastError);
-    StopWriting(false);
+  // xbase.vlm records that the add is under way before anything of it is
+  // written; the add's last commit ends that, or, should it never come (the
+  // disc full, the session cut short), the next writable open, which takes
+  // the disc's empty entry out. A disc full already refuses the add here.
+  if (Discs->FindByLabel(data.Label) < 0 && !NoteAdding(data.Label)) {
+    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) + "\" was not stored: " + FailureReason());
+    StopWriting(true);
     RefreshViews(true);
     host_.AddWarning(Base->ReadOnlyText());
+    return;
+  }
+  struct Ending {
+    TEngine& e;
+    ~Ending() { e.EndAdding(); }
+  } ending{*this};
+  bool listed = true;
+  int32_t discIndex = Discs->AddDisc(data, &listed);
+  if (discIndex < 0) return;
+  if (!listed) {
+    // Whether or not its first commit happened, the open that next writes
+    // takes its empty entry out: it is not stored.
+    std::vector<int64_t> none[2];
+    NotStored(discIndex, none);
     return;
   }
   const int64_t start = WallMs();
@@ -84,6 +84,9 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     TScanFeed feed(std::size_t(std::max(ScanAheadEntries, 1)));
     if (!Scanner->StartFeed(scanOpts, feed)) {
       host_.AddWarning(kKeptEmpty);
+      // The disc stays as its first commit stored it: its add is over.
+      EndAdding();
+      Base->WriteDescription();
       return;
     }
     feed_ = &feed;
@@ -100,6 +103,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
       Scanner->Reset();
       Discs->SetCounts(discIndex, 0, 0);
       Discs->SaveDisc(discIndex);
+      EndAdding();
       if (!Base->Flush()) host_.AddError(Base->LastError);
       return;
     }
@@ -123,7 +127,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   // disc is complete on disk even if the program never closes normally;
   // the note that its add is under way goes with them.
   Discs->SaveDisc(discIndex);
-  NoteAdding(-1, WideString());
+  EndAdding();
   host_.StopAvailable(false);  // the flush runs to its end
   host_.AddInfo("Finalizing database");
   const bool flushed = Base->Flush();
@@ -142,7 +146,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   if (!flushed) {
     // The commit is on disk (its journal); what followed it failed. The next
     // open finishes it; meanwhile nothing is written again and again.
-    host_.AddError(Base->LastError);
+    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) + "\" has been added, but " + NotWrittenAfterCommit());
     StopWriting(false);
     RefreshViews(true);
     host_.AddWarning(Base->ReadOnlyText());

@@ -44,13 +44,44 @@ void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[
 }
 
 namespace {
+// The label of the disc whose add is under way, its UTF-8 bytes in hex: any
+// label is one line of xbase.vlm.
 const char* const kAddingKey = "AddingDisc";
+
+std::string HexOf(const std::string& text) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (unsigned char c : text) hex += {digits[c >> 4], digits[c & 15]};
+  return hex;
+}
+
+int DigitOf(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string TextOfHex(const std::string& hex) {
+  std::string text;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    const int hi = DigitOf(hex[i]), lo = DigitOf(hex[i + 1]);
+    if (hi < 0 || lo < 0) return std::string();
+    text += char(hi * 16 + lo);
+  }
+  return text;
+}
 }  // namespace
 
-void TEngine::NoteAdding(int64_t id, const WideString& label) {
+bool TEngine::NoteAdding(const WideString& label) {
+  Base->SetCommitKey(kAddingKey, HexOf(Utf16ToUtf8(label)));
+  Base->SetUnderway("the add of disc \"" + Utf16ToUtf8(label) + "\"");
+  return Base->WriteDescription();
+}
+
+void TEngine::EndAdding() {
   if (!IsOpen() || Base->ReadOnly()) return;
-  Base->SetCommitKey(kAddingKey, id < 0 ? std::string() : IntToHex(uint64_t(id), 16));
-  Base->SetUnderway(id < 0 ? std::string() : "the add of disc \"" + Utf16ToUtf8(label) + "\"");
+  Base->SetCommitKey(kAddingKey, "");
+  Base->SetUnderway("");
 }
 
 // An add whose last commit never came (the disc was full, the add met
@@ -61,8 +92,9 @@ void TEngine::NoteAdding(int64_t id, const WideString& label) {
 void TEngine::DropUnendedAdd() {
   const std::string key = Base->ReadEngineKey(kAddingKey);
   if (key.empty()) return;
-  const int64_t id = StrToInt64Def("$" + key, -1);
-  const int32_t at = id > 0 ? Discs->IndexOfId(id) : -1;
+  const std::string adding = TextOfHex(key);
+  const int32_t at = adding.empty() ? -1 : Discs->FindByLabel(Utf8ToUtf16(adding));
+  const int64_t id = at >= 0 ? Discs->DiscAt(at).ID : -1;
   const bool empty =
       at >= 0 && Discs->DiscAt(at).Root < 0 && Discs->DiscAt(at).Files == 0 && Discs->DiscAt(at).Folders == 0;
   const std::string label = at >= 0 ? Utf16ToUtf8(Discs->DiscAt(at).Label) : std::string();

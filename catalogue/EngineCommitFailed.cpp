@@ -27,6 +27,14 @@ std::string TEngine::FailureReason() const {
   return colon == std::string::npos ? error : error.substr(colon + 2);
 }
 
+// The flush failed past its commit point: what it could not write, from the
+// storage's text, without the flush's own words for a failure.
+std::string TEngine::NotWrittenAfterCommit() const {
+  std::string what = Base->LastError;
+  if (what.rfind(kFlushFailed, 0) == 0) what.erase(0, std::string(kFlushFailed).size());
+  return "what follows its commit was not written (" + what + "); the next open completes it";
+}
+
 // Every later flush would try the failed commit again, writing the same
 // records for nothing and failing with an error line, and the close with
 // them: the session writes nothing more instead. The files stay as the last
@@ -43,10 +51,7 @@ void TEngine::StopWriting(bool dropChanges) {
 // which the next open completes.
 void TEngine::ChangeFailed(const TChangeText& change, const std::vector<int64_t>& indexed) {
   if (CommitHappened()) {
-    std::string what = Base->LastError;
-    if (what.rfind(kFlushFailed, 0) == 0) what.erase(0, std::string(kFlushFailed).size());
-    host_.AddError(change.stored + ", but what follows its commit was not written (" + what +
-                   "); the next open completes it");
+    host_.AddError(change.stored + ", but " + NotWrittenAfterCommit());
     StopWriting(false);
   } else {
     host_.AddError(change.notStored + ": " + FailureReason());
@@ -58,6 +63,23 @@ void TEngine::ChangeFailed(const TChangeText& change, const std::vector<int64_t>
   }
   RefreshViews(true);
   host_.AddWarning(Base->ReadOnlyText());
+}
+
+// What a search writes is the pruning of names that no stored entry uses any
+// more (a deleted disc's). When that cannot be written (a full disc), the
+// search's rows stand; the names are pruned again by a later session, and
+// this one writes nothing more, so that no later search or the close fails
+// on the same commit. Runs on the search's worker: its lines go to Out().
+bool TEngine::SearchFlush() {
+  if (Base->Flush()) return true;
+  const std::string reason = FailureReason();
+  const bool stored = CommitHappened();
+  StopWriting(!stored);
+  if (!stored) Base->Flush();  // read-only now: drops the pooled changes
+  Out().AddWarning("Names no stored file or folder uses any more were not taken out of the name indexes: " +
+                   reason);
+  Out().AddWarning(Base->ReadOnlyText());
+  return true;
 }
 
 }  // namespace qv

@@ -83,14 +83,14 @@ void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
   // The edited disc reaches the disc now rather than at Close.
   Discs->SaveDisc(index);
   if (!Base->Flush()) {
-    const std::string label = "Disc \"" + Utf16ToUtf8(before.Label) + "\"";
+    const std::string quoted = "\"" + Utf16ToUtf8(before.Label) + "\"", label = "Disc " + quoted;
     const std::string renamed = " renamed to \"" + Utf16ToUtf8(data.Label) + "\"";
     if (before.Label != data.Label)
       ChangeFailed({label + " was not" + renamed, label + " has been" + renamed}, indexed);
     else
-      ChangeFailed(
-          {"The changes to " + label + " were not stored", "The changes to " + label + " were stored"},
-          indexed);
+      ChangeFailed({"The changes to disc " + quoted + " were not stored",
+                    "The changes to disc " + quoted + " were stored"},
+                   indexed);
     return;
   }
   if (old != data.Category) {
