@@ -1,6 +1,6 @@
 // The catalogue on a real small file system, as a user meets it: a disc that
-// fills up during an add, a catalogue kept on a full disc, and one on a
-// read-only mount. Each case runs in a child process with a mount namespace
+// fills up during an add, a delete, a rename or a category edit, a catalogue
+// kept on a full disc, and one on a read-only mount. Each case runs in a child process with a mount namespace
 // of its own, where a tmpfs of a fixed size is mounted; without the right to
 // mount (not root) the cases are skipped, and the file layer's fault seam
 // tests cover the same paths.
