@@ -3,7 +3,9 @@
 // tree and against find(1). Prints one key=value line per figure.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -270,6 +272,86 @@ FullAdd MeasureFullAdd(const std::string& cache) {
   return r;
 }
 
+// The finalize of an add, from "Finalizing database" to the add's end, on a
+// real file system of its own: a tmpfs of a few megabytes that the add fills
+// (every write past it fails as a full disc fails, after writing what fits)
+// beside one with room. The longest pause is the longest stretch without a
+// progress report, at which the window lets its messages run. Each case runs
+// in a child with a mount namespace of its own; without the right to mount
+// the figures are -1.
+struct Finalize {
+  double finalizeS = -1;
+  double addS = -1;
+  double pauseMs = -1;  // during the finalize
+  double closeMs = -1;
+  bool stored = false;
+};
+
+class FinalizeHost : public bench::NullHost {
+ public:
+  void AddInfo(const std::string& t) override {
+    if (t == "Finalizing database") finalizing = Seconds();
+    NullHost::AddInfo(t);
+  }
+  void Beat() {
+    const double now = Seconds();
+    if (finalizing > 0) longest = std::max(longest, now - std::max(last, finalizing));
+    last = now;
+  }
+  void ProcessMessages() override { Beat(); }
+  double finalizing = 0, last = 0, longest = 0;
+};
+
+Finalize MeasureFinalize(const std::string& tree, const std::string& mnt, int megabytes) {
+  fs::create_directories(mnt);
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    const std::string size = "size=" + std::to_string(megabytes) + "m";
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", mnt.c_str(), "tmpfs", 0, size.c_str()) != 0)
+      _exit(77);
+    FinalizeHost host;
+    host.folder = mnt + "/db";
+    Finalize r;
+    {
+      TEngine engine(host, QV_BENCH_APP_DIR);
+      engine.MessageIntervalMs = 15;
+      engine.SetProgressHandler([&host](int32_t) { host.Beat(); });
+      if (!engine.NewDatabase("", "Finalize")) _exit(1);
+      TScanOpts scan;
+      scan.Path = tree;
+      TDiscData disc;
+      disc.Label = u"Finalize";
+      const double t = Seconds();
+      engine.AddDisc(scan, disc);
+      const double end = Seconds();
+      host.Beat();
+      r.addS = end - t;
+      r.finalizeS = host.finalizing > 0 ? end - host.finalizing : -1;
+      r.pauseMs = host.longest * 1000.0;
+      r.stored = engine.Discs->FindByLabel(u"Finalize") >= 0 && engine.Discs->GetDisc(0).Files > 0;
+      const double c = Seconds();
+      engine.CloseDatabase();
+      r.closeMs = (Seconds() - c) * 1000.0;
+    }
+    if (write(fds[1], &r, sizeof r) != ssize_t(sizeof r)) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  Finalize r;
+  if (child < 0 || read(fds[0], &r, sizeof r) != ssize_t(sizeof r)) r = {};
+  close(fds[0]);
+  int status = 0;
+  if (child > 0) waitpid(child, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+    std::fprintf(stderr, "no right to mount a tmpfs here\n");
+  return r;
+}
+
 // Three different 1,000,000-file trees added to one catalogue: the third
 // add's time against the first's, and the process's peak memory.
 int RunScale() {
@@ -331,6 +413,18 @@ int main(int argc, char** argv) {
     if (mark) std::fclose(mark);
   }
   const std::string tree = cache + "/t";
+  if (argc > 2 && std::strcmp(argv[2], "--finalize-only") == 0) {
+    // The finalize figures alone, for a quick look at them.
+    const Finalize onFull = MeasureFinalize(tree, cache + "/mnt", 3);
+    const Finalize withRoom = MeasureFinalize(tree, cache + "/mnt", 512);
+    std::printf("tmpfs_add_s=%.3f\nfinalize_s=%.3f\nfinalize_pause_ms=%.1f\n", withRoom.addS,
+                withRoom.finalizeS, withRoom.pauseMs);
+    std::printf(
+        "full_disc_add_s=%.3f\nfull_disc_finalize_s=%.3f\nfull_disc_finalize_pause_ms=%.1f\n"
+        "full_disc_close_ms=%.1f\n",
+        onFull.addS, onFull.finalizeS, onFull.pauseMs, onFull.closeMs);
+    return 0;
+  }
   Walk(tree);  // warm the caches for every measurement alike
   double t = Seconds();
   int64_t walked = Walk(tree);
@@ -381,6 +475,11 @@ int main(int argc, char** argv) {
   getrusage(RUSAGE_SELF, &ru);
   // After the peak is read: this add keeps the records it cannot write.
   const FullAdd full = MeasureFullAdd(cache);
+  // The same tree on a 3 MB file system that it fills, and on one with room.
+  const Finalize onFull = MeasureFinalize(tree, cache + "/mnt", 3);
+  const Finalize withRoom = MeasureFinalize(tree, cache + "/mnt", quick ? 512 : 2048);
+  if (onFull.stored || !withRoom.stored)
+    std::fprintf(stderr, "the add on the full disc was stored, or the one with room was not\n");
   if (stored != files)
     std::fprintf(stderr,
                  "stored %lld of the %d files generated; see the console lines with QV_BENCH_VERBOSE=1\n",
@@ -402,6 +501,13 @@ int main(int argc, char** argv) {
   std::printf("close_ms=%.1f\n", closeMs);
   std::printf("full_add_search_ms=%.1f\n", full.searchMs);
   std::printf("full_add_close_ms=%.1f\n", full.closeMs);
+  std::printf("tmpfs_add_s=%.3f\n", withRoom.addS);
+  std::printf("finalize_s=%.3f\n", withRoom.finalizeS);
+  std::printf("finalize_pause_ms=%.1f\n", withRoom.pauseMs);
+  std::printf("full_disc_add_s=%.3f\n", onFull.addS);
+  std::printf("full_disc_finalize_s=%.3f\n", onFull.finalizeS);
+  std::printf("full_disc_finalize_pause_ms=%.1f\n", onFull.pauseMs);
+  std::printf("full_disc_close_ms=%.1f\n", onFull.closeMs);
   std::fprintf(stderr, "walked %lld entries; rows: %lld prefix, %lld size; find %.3f s; %zu errors\n",
                static_cast<long long>(walked), static_cast<long long>(prefixRows),
                static_cast<long long>(largeRows), find, host.errors.size());

@@ -38,8 +38,10 @@ std::string TDiscKinds::GetName(int32_t index) const {
 
 void TDiscKinds::Rename(int32_t index, const std::string& name) {
   if (!InRange(index)) return;
+  const std::string old = names_[std::size_t(index)].name;
   names_[std::size_t(index)].name = name;
-  Changed();
+  Changed({"Category \"" + old + "\" was not renamed to \"" + name + "\"",
+           "Category \"" + old + "\" has been renamed to \"" + name + "\""});
 }
 
 int32_t TDiscKinds::IndexOf(const std::string& name) const {
@@ -50,11 +52,12 @@ int32_t TDiscKinds::IndexOf(const std::string& name) const {
 
 void TDiscKinds::Add(const std::string& name) {
   names_.push_back(Item{name, 0});
-  Changed();
+  Changed({"Category \"" + name + "\" was not added", "Category \"" + name + "\" has been added"});
 }
 
 void TDiscKinds::Delete(int32_t index) {
   if (!InRange(index)) return;
+  const std::string name = names_[std::size_t(index)].name;
   names_.erase(names_.begin() + index);
   if (names_.empty()) Reset();
   if (Selected == index)
@@ -62,13 +65,13 @@ void TDiscKinds::Delete(int32_t index) {
   else if (Selected > index)
     --Selected;
   if (OnDelete) OnDelete(index);
-  Changed();
+  Changed({"Category \"" + name + "\" was not deleted", "Category \"" + name + "\" has been deleted"});
 }
 
-void TDiscKinds::Changed() {
+void TDiscKinds::Changed(const TChangeText& change) {
   if (!IsAttached() || !Save()) return;
   if (OnChanged) {
-    OnChanged();
+    OnChanged(change);
   } else if (!Base->Flush()) {
     host_.AddError(Base->LastError);
   }

@@ -13,6 +13,13 @@ class TXBase;
 class TRecKind;
 class TXArrData;
 
+// How the console tells of a change, when its commit fails: not stored, or
+// stored with what follows its commit point not written.
+struct TChangeText {
+  std::string notStored;  // "Disc \"A\" was not deleted"
+  std::string stored;     // "Disc \"A\" has been deleted"
+};
+
 class TDiscKinds {
  public:
   explicit TDiscKinds(IEngineHost& host);
@@ -41,6 +48,8 @@ class TDiscKinds {
   bool CreateNew(TXBase* base);
   bool Open(TXBase* base);
   bool Load();
+  // The names as stored, with no disc counted.
+  bool LoadNames(bool report);
   bool Save();
   bool Close();
   bool IsAttached() const { return Base != nullptr; }
@@ -51,7 +60,7 @@ class TDiscKinds {
   TXBase* Base = nullptr;
   int64_t KindsID = -1;
   std::function<void(int32_t)> OnDelete;
-  std::function<void()> OnChanged;
+  std::function<void(const TChangeText&)> OnChanged;
 
  private:
   struct Item {
@@ -62,8 +71,7 @@ class TDiscKinds {
   // The record's names are the list's, in order.
   bool Stored(TXArrData& names) const;
   const TRecKind* FindKind(TXBase* base);
-  void Changed();
-  bool LoadNames(bool report);
+  void Changed(const TChangeText& change);
   // The ten default categories in a record of their own, after the stored
   // one was found missing or unreadable.
   bool Recreate(TXBase* base, const TRecKind* kind, int64_t damaged);

@@ -36,17 +36,21 @@ bool DiscTextsFit(const TDiscData& data, IEngineHost& host) {
 
 TDiscList::TDiscList(IEngineHost& host) : Categories(host), BrowseRoot(TFileData::CreateRoot()), host_(host) {
   Categories.OnDelete = [this](int32_t category) { RenumberAfterDelete(category); };
-  Categories.OnChanged = [this] { CategoriesChanged(); };
+  Categories.OnChanged = [this](const TChangeText& change) { CategoriesChanged(change); };
 }
 
 // A category change reaches the disc at once, with the discs it renumbered.
 // While an operation runs, its own final flush writes them instead: a flush
 // now would free the records that operation holds.
-void TDiscList::CategoriesChanged() {
+void TDiscList::CategoriesChanged(const TChangeText& change) {
   if (!IsOpen() || !Base->Opened()) return;
   SaveAll();
   if ((EngineBusy && *EngineBusy) || Browsing) return;
-  if (!Base->Flush()) host_.AddError(Base->LastError);
+  if (Base->Flush()) return;
+  if (OnCommitFailed)
+    OnCommitFailed(change, IndexedIds());
+  else
+    host_.AddError(Base->LastError);
 }
 
 TDiscList::~TDiscList() {

@@ -3,6 +3,7 @@
 // state of the browsed disc's tree.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,15 @@ class TDiscList {
   // given, a flush that fails is left to the caller: *committed false, the
   // disc listed in memory only.
   int32_t AddDisc(const TDiscData& data, bool* committed = nullptr);
+  // The IDs of the disc index in its order, as the session holds it.
+  std::vector<int64_t> IndexedIds() const;
+  // After a change whose commit failed, the session shows what is stored:
+  // the discs, the disc index (as indexed held it before the change) and the
+  // category names as the last commit left them (DiscListStored.cpp).
+  void ReloadStored(const std::vector<int64_t>& indexed);
+  // A category change whose flush failed: the engine says so and shows what
+  // is stored. indexed: the disc index before the change.
+  std::function<void(const TChangeText& change, const std::vector<int64_t>& indexed)> OnCommitFailed;
   // The disc as its stored record holds it, read again (the pool holding no
   // change of it); or out of the list and the disc index, when that record
   // was never committed.
@@ -86,7 +96,9 @@ class TDiscList {
   bool FillFolderTree(TFileData* node, ViewNode parent);
   TFileData* FindFolder(const std::string& path);
   TFileData* ProcPath(const std::string& rest, TFileData* node);
-  bool DeleteDisc(int64_t id);
+  // With committed given, a flush that fails is left to the caller, as
+  // with AddDisc.
+  bool DeleteDisc(int64_t id, bool* committed = nullptr);
   bool DeleteFolderTree(int64_t ref);
   // The disc index in label order again, after a rename (DiscIndexOrder.cpp).
   void KeepIndexOrder();
@@ -124,7 +136,7 @@ class TDiscList {
   bool DropFromIndex(int64_t id);
   bool DeletedDiscIsLive(int64_t id);
   void LoadIndexed();
-  void CategoriesChanged();
+  void CategoriesChanged(const TChangeText& change);
 
   IEngineHost& host_;
   std::vector<std::unique_ptr<TDiscRec>> discs_;

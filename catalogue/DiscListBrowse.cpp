@@ -352,7 +352,7 @@ TFileData* TDiscList::ProcPath(const std::string& rest, TFileData* node) {
   return found ? ProcPath(rest.substr(p + 1), found) : nullptr;
 }
 
-bool TDiscList::DeleteDisc(int64_t id) {
+bool TDiscList::DeleteDisc(int64_t id, bool* committed) {
   int32_t index = IndexOfId(id);
   if (!IsOpen() || index < 0) return false;
   TXRecData* rec = Base->GetData(id);
@@ -380,11 +380,12 @@ bool TDiscList::DeleteDisc(int64_t id) {
   discs_.erase(discs_.begin() + index);
   Base->Release(rec);
   if (!Base->DeleteData(id)) host_.AddError(Base->LastError);
-  if (!Base->Flush()) {
+  const bool flushed = Base->Flush();
+  if (committed)
+    *committed = flushed;
+  else if (!flushed)
     host_.AddError(Base->LastError);
-    return false;
-  }
-  return true;
+  return flushed;
 }
 
 bool TDiscList::DeleteFolderTree(int64_t ref) {

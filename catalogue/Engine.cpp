@@ -39,6 +39,9 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder, FileHooks& bas
   Base = std::make_unique<TXBase>(baseFiles);
   Discs = std::make_unique<TDiscList>(host_);
   Discs->EngineBusy = &Busy;
+  Discs->OnCommitFailed = [this](const TChangeText& change, const std::vector<int64_t>& indexed) {
+    ChangeFailed(change, indexed);
+  };
   FileKinds = std::make_unique<TFileKinds>();
   if (Storage) {
     if (!FileKinds->Load()) host_.AddError("Failed to load file types");
@@ -197,6 +200,7 @@ bool TEngine::OpenDatabase(const std::string& password) {
   // What the open found left by an earlier session, and settled; then damage
   // as an error, media that cannot be written merely said.
   for (const std::string& note : Base->OpenNotes()) host_.AddWarning(note);
+  DropUnendedAdd();
   if (!Base->DamageText().empty())
     host_.AddError(Base->ReadOnlyText());
   else if (Base->ReadOnly())

@@ -220,8 +220,21 @@ class TEngine {
   void DropAdded(int32_t discIndex);
   // An add whose commit failed (EngineAddCommit.cpp); merged: the names new
   // to the catalogue it put in the name indexes (files [0], folders [1]).
-  void NotStored(int32_t discIndex, bool listed, const std::vector<int64_t> (&merged)[2]);
+  void NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[2]);
   bool CommitHappened() const;
+  std::string FailureReason() const;
+  std::string NotWrittenAfterCommit() const;
+  // A delete, rename or edit whose flush failed (EngineCommitFailed.cpp);
+  // indexed: the disc index before the change.
+  void ChangeFailed(const TChangeText& change, const std::vector<int64_t>& indexed);
+  // The flush of a search, whose failure ends no search.
+  bool SearchFlush();
+  // The add of a disc is under way, as xbase.vlm records it at once (false
+  // when it cannot); its end, recorded with the next commit; and the open
+  // that finds an add that never ended, whose disc it takes out.
+  bool NoteAdding(const WideString& label);
+  void EndAdding();
+  void DropUnendedAdd();
   // A disc stored in part, said now and at the next open (EnginePartial.cpp).
   void NotePartial(int32_t discIndex);
   void SayPartialDiscs();

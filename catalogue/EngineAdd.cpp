@@ -39,21 +39,29 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     return;
   }
   if (RefusedReadOnly()) return;
+  // xbase.vlm records that the add is under way before anything of it is
+  // written; the add's last commit ends that, or, should it never come (the
+  // disc full, the session cut short), the next writable open, which takes
+  // the disc's empty entry out. A disc full already refuses the add here.
+  if (Discs->FindByLabel(data.Label) < 0 && !NoteAdding(data.Label)) {
+    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) + "\" was not stored: " + FailureReason());
+    StopWriting(true);
+    RefreshViews(true);
+    host_.AddWarning(Base->ReadOnlyText());
+    return;
+  }
+  struct Ending {
+    TEngine& e;
+    ~Ending() { e.EndAdding(); }
+  } ending{*this};
   bool listed = true;
   int32_t discIndex = Discs->AddDisc(data, &listed);
   if (discIndex < 0) return;
   if (!listed) {
-    if (!CommitHappened()) {
-      std::vector<int64_t> none[2];
-      NotStored(discIndex, false, none);
-      return;
-    }
-    // The disc is stored, empty; what followed its commit failed.
-    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) +
-                   "\" was stored without its files: " + Base->LastError);
-    StopWriting(false);
-    RefreshViews(true);
-    host_.AddWarning(Base->ReadOnlyText());
+    // Whether or not its first commit happened, the open that next writes
+    // takes its empty entry out: it is not stored.
+    std::vector<int64_t> none[2];
+    NotStored(discIndex, none);
     return;
   }
   const int64_t start = WallMs();
@@ -76,6 +84,9 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     TScanFeed feed(std::size_t(std::max(ScanAheadEntries, 1)));
     if (!Scanner->StartFeed(scanOpts, feed)) {
       host_.AddWarning(kKeptEmpty);
+      // The disc stays as its first commit stored it: its add is over.
+      EndAdding();
+      Base->WriteDescription();
       return;
     }
     feed_ = &feed;
@@ -92,6 +103,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
       Scanner->Reset();
       Discs->SetCounts(discIndex, 0, 0);
       Discs->SaveDisc(discIndex);
+      EndAdding();
       if (!Base->Flush()) host_.AddError(Base->LastError);
       return;
     }
@@ -107,21 +119,22 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   if (Base->ReadOnly()) {
     // Storing met damage (a record it had to read could not be): nothing
     // more is written, and the add ends with the damage, not with "Done".
-    RefreshViews(true);
-    host_.AddError(Base->ReadOnlyText());
+    NotStored(discIndex, merged);
     return;
   }
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
   // The counts and the root reach the disc's record with this flush, so the
-  // disc is complete on disk even if the program never closes normally.
+  // disc is complete on disk even if the program never closes normally;
+  // the note that its add is under way goes with them.
   Discs->SaveDisc(discIndex);
+  EndAdding();
   host_.StopAvailable(false);  // the flush runs to its end
   host_.AddInfo("Finalizing database");
   const bool flushed = Base->Flush();
   host_.StopAvailable(true);
   // A flush that met damage on its way writes no more and commits nothing.
   if ((!flushed || Base->ReadOnly()) && !CommitHappened()) {
-    NotStored(discIndex, true, merged);
+    NotStored(discIndex, merged);
     return;
   }
   // Said once the disc is on disk: an add whose commit failed added nothing.
@@ -133,7 +146,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   if (!flushed) {
     // The commit is on disk (its journal); what followed it failed. The next
     // open finishes it; meanwhile nothing is written again and again.
-    host_.AddError(Base->LastError);
+    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) + "\" has been added, but " + NotWrittenAfterCommit());
     StopWriting(false);
     RefreshViews(true);
     host_.AddWarning(Base->ReadOnlyText());
@@ -362,12 +375,14 @@ int64_t TEngine::Cut() {
   return -1;
 }
 
-// A batch of finished records is written and leaves the pool; a write that
-// fails keeps its record pooled for the final flush, which reports it.
+// A batch of finished records is written and leaves the pool. A write that
+// fails (a full disc) ends the walk: the records it kept pooled go to the
+// final flush, which fails at its first write and says why, so that the add
+// ends as soon as the disc is found full rather than after the whole scan.
 void TEngine::Finished(TXRecData* rec) {
   finished_.push_back(rec);
   if (finished_.size() < std::size_t(std::max(WriteAheadRecords, 1))) return;
-  Base->WriteAhead(finished_);
+  if (!Base->WriteAhead(finished_)) walkCut_ = true;
   finished_.clear();
 }
 

@@ -42,14 +42,21 @@ bool TEngine::DeleteDisc(const TDiscData& data) {
     host_.ProcessMessages();
     if (RefusedLoudly()) return false;
   }
-  bool result;
+  const std::string label = Utf16ToUtf8(data.Label);
+  bool result, committed = true;
   {
     BusyScope busy(*this);
-    result = Discs->DeleteDisc(data.ID);
+    const std::vector<int64_t> indexed = Discs->IndexedIds();
+    result = Discs->DeleteDisc(data.ID, &committed);
+    if (!committed) {
+      ChangeFailed({"Disc \"" + label + "\" was not deleted", "Disc \"" + label + "\" has been deleted"},
+                   indexed);
+      return false;
+    }
   }
   // A disc without files is deleted without a question: the console shows
   // every delete, so a slip is seen.
-  if (result) host_.AddInfo("Disc \"" + Utf16ToUtf8(data.Label) + "\" has been deleted");
+  if (result) host_.AddInfo("Disc \"" + label + "\" has been deleted");
   RefreshViews(true);
   return result;
 }
@@ -69,11 +76,23 @@ bool TEngine::ClearDatabase() {
 void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {
   if (RefusedLoudly() || index < 0 || index >= Discs->Count() || RefusedReadOnly()) return;
   if (!DiscTextsFit(data, host_)) return;
-  int32_t old = Discs->GetDisc(index).Category;
+  const TDiscData before = Discs->GetDisc(index);
+  const int32_t old = before.Category;
+  const std::vector<int64_t> indexed = Discs->IndexedIds();
   Discs->SetDisc(index, data);
   // The edited disc reaches the disc now rather than at Close.
   Discs->SaveDisc(index);
-  if (!Base->Flush()) host_.AddError(Base->LastError);
+  if (!Base->Flush()) {
+    const std::string quoted = "\"" + Utf16ToUtf8(before.Label) + "\"", label = "Disc " + quoted;
+    const std::string renamed = " renamed to \"" + Utf16ToUtf8(data.Label) + "\"";
+    if (before.Label != data.Label)
+      ChangeFailed({label + " was not" + renamed, label + " has been" + renamed}, indexed);
+    else
+      ChangeFailed({"The changes to disc " + quoted + " were not stored",
+                    "The changes to disc " + quoted + " were stored"},
+                   indexed);
+    return;
+  }
   if (old != data.Category) {
     Discs->Categories.DecDiscCount(old);
     Discs->Categories.IncDiscCount(data.Category);

@@ -141,7 +141,7 @@ bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, i
     lo = 0;
     hi = int64_t(index->Count()) - 1;
   }
-  return Base->Flush();
+  return SearchFlush();
 }
 
 // Every name of the stretch is tested on its text alone, from memory and on
@@ -318,11 +318,7 @@ bool TEngine::SearchWalk(SearchState& s) {
     Progress(0);
     if (!WalkIndex(s, true)) return false;
   }
-  if (!Base->Flush()) {
-    Out().AddError(Base->LastError);
-    return false;
-  }
-  return true;
+  return SearchFlush();
 }
 
 // While the worker walks, what it changes (the storage and its pool, the

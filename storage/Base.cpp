@@ -288,6 +288,7 @@ bool TXBase::Flush() {
   // A batch that could not be written ahead stays pooled: this flush writes
   // it and reports what fails.
   FinishWriteAhead();
+  commitReached_ = false;
   if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> items = pool_.SortedByID();
   std::vector<TXRecData*> saved;

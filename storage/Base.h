@@ -53,6 +53,10 @@ class TXBase : public IDataFileOwner {
   // indexes, each synced to disk; then frees the unpinned records. On failure
   // nothing is freed and every change stays for the next Flush or Close.
   bool Flush();
+  // The last Flush got past its commit point: its journal is on disk, or it
+  // had nothing to commit. What failed after that point (the description,
+  // an index file) the next open completes.
+  bool CommitReached() const { return commitReached_; }
   bool Close();
   // Drops the open state: data file, global index, sorted indexes, users.
   void Reset();
@@ -62,6 +66,16 @@ class TXBase : public IDataFileOwner {
   // engine's: read from and written to the file at once ("" when absent).
   std::string ReadEngineKey(const std::string& key) const;
   bool WriteEngineKey(const std::string& key, const std::string& value);
+  // A key of the caller's own in [ENGINE] that changes in one step with
+  // what the next commit stores: written with that commit's mark (and with
+  // every later write of the description); "" removes it.
+  void SetCommitKey(const std::string& key, const std::string& value);
+  // What the session writes past the last commit until its next one (say,
+  // "the add of disc \"Big\""), recorded with the commit before it, so that
+  // an open finding those bytes unclaimed can tell what they were; "" when
+  // that is committed. Underway: as the last open found it.
+  void SetUnderway(const std::string& what);
+  const std::string& Underway() const { return underway_; }
 
   TXRecData* NewData(const TRecKind* kind);
   // The record of a data ID, pinned until Release.
@@ -327,10 +341,13 @@ class TXBase : public IDataFileOwner {
   std::string damagedMark_;       // Open: the text of a mark that fails its check
   bool journalFinished_ = false;  // Open: a commit cut short was finished from its journal
   bool markUnwritten_ = false;    // a commit's mark has yet to reach xbase.vlm
+  bool commitReached_ = false;    // CommitReached
   bool dropJournal_ = false;      // Open: the journal is done with once the mark is written
   int64_t recordedEntries_ = 0;   // [ENGINE] Entries as read (the only mark of earlier versions)
   std::string recordedDamage_;    // [ENGINE] Damage: what an earlier session found
   std::vector<std::string> openNotes_;
+  std::map<std::string, std::string> commitKeys_;    // SetCommitKey: written with the next description
+  std::string underway_;                             // [ENGINE] Underway as the open found it
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;

@@ -56,10 +56,12 @@ bool TXBase::CommitIndex() {
   // A mark an earlier commit could not record goes first: a journal names
   // the mark that xbase.vlm holds.
   if (markUnwritten_ && !RecordMark()) return false;
-  if (!gindex_.HasPending()) return true;
+  commitReached_ = !gindex_.HasPending();
+  if (commitReached_) return true;
   const TCommitMark next = MarkNow();
   if (!gindex_.Commit(mark_, next)) return Fail(gindex_.LastError());
   // The journal is on disk: the commit has happened.
+  commitReached_ = true;
   mark_ = next;
   markUnwritten_ = true;
   return RecordMark();

@@ -27,6 +27,8 @@ const char* const kEntries = "Entries";
 const char* const kCommit = "Commit";
 // Damage a session found: every later Open reports it and opens read-only.
 const char* const kDamage = "Damage";
+// What a session writes past the last commit until its next (SetUnderway).
+const char* const kUnderway = "Underway";
 // The checksum free.vlm ends in, as last written.
 const char* const kFree = "Free";
 // Each sorted index file's checksum at its last save: "0041-000.idx=89ABCDEF".
@@ -135,6 +137,7 @@ void TXBase::ReadEngineState(const TCustomIniFile& ini) {
   freeRecorded_ = free >= 0 && free <= int64_t(UINT32_MAX);
   freeCheck_ = freeRecorded_ ? uint32_t(free) : 0;
   recordedDamage_ = ini.ReadString(kEngine, kDamage, "");
+  underway_ = ini.ReadString(kEngine, kUnderway, "");
   recordedIndexes_.clear();
   for (const std::string& key : ini.ReadSection(kEngine)) {
     if (key.size() <= 4 || key.compare(key.size() - 4, 4, kIndexSuffix) != 0) continue;
@@ -148,6 +151,24 @@ void TXBase::WriteEngineState(TCustomIniFile& ini) const {
   ini.WriteString(kEngine, kCommit, mark_.ToText());
   if (freeRecorded_) ini.WriteString(kEngine, kFree, IntToHex(freeCheck_, 8));
   for (const auto& [file, crc] : recordedIndexes_) ini.WriteString(kEngine, file, IntToHex(crc, 8));
+  for (const auto& [key, value] : commitKeys_) {
+    if (value.empty())
+      ini.DeleteKey(kEngine, key);
+    else
+      ini.WriteString(kEngine, key, value);
+  }
+}
+
+void TXBase::SetCommitKey(const std::string& key, const std::string& value) {
+  commitKeys_[key] = value;
+}
+
+void TXBase::SetUnderway(const std::string& what) {
+  // One line of the description: a line break would end the value early.
+  std::string text = what;
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  SetCommitKey(kUnderway, text);
 }
 
 bool TXBase::WriteDescription() {
@@ -174,6 +195,9 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
   WriteEngineState(ini);
   if (!ini.UpdateFile()) return false;
   markUnwritten_ = false;
+  // A removed key is gone from the file now; one with a value stays for
+  // every later write.
+  std::erase_if(commitKeys_, [](const auto& key) { return key.second.empty(); });
   return true;
 }
 

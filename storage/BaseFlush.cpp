@@ -52,7 +52,9 @@ bool TXBase::SaveRecords(const std::vector<TXRecData*>& items, std::vector<TXRec
     item.length = std::size_t(dataFile_->StoredLength(int64_t(batchBytes_.size() - item.offset)));
     batchBytes_.resize(item.offset + item.length);  // the zero fill the checksum covers
     batch.push_back(item);
-    if (batchBytes_.size() >= kBatchBytes && !WriteBatch(batch, saved)) ok = false;
+    // The first write that fails ends the flush: on a full disc every later
+    // one fails too, and trying them all only costs time.
+    if (batchBytes_.size() >= kBatchBytes && !WriteBatch(batch, saved)) return false;
   }
   if (!batch.empty() && !WriteBatch(batch, saved)) ok = false;
   return ok;
@@ -81,7 +83,8 @@ bool TXBase::WriteBatch(std::vector<BatchItem>& batch, std::vector<TXRecData*>& 
 }
 
 // The batch's chains, ready in bytes, go to free space or the end of the
-// file in ID order, and their index entries point there.
+// file in ID order, and their index entries point there. A chain that cannot
+// be written ends the batch: the records after it stay modified in the pool.
 bool TXBase::PlaceBatch(std::vector<BatchItem>& batch, const uint8_t* bytes, std::vector<TXRecData*>& saved) {
   bool ok = true;
   dataWritten_ = true;
@@ -94,8 +97,7 @@ bool TXBase::PlaceBatch(std::vector<BatchItem>& batch, const uint8_t* bytes, std
                                                    item.entry.KindId, item.checksum, at);
     if (position <= 0) {
       if (at >= 0) free_.Release(at, size);  // what was written there belongs to nobody
-      ok = Fail(dataFile_->LastError());
-      continue;
+      return Fail(dataFile_->LastError());
     }
     if (Placed(item.record, item.entry, position, size, fresh))
       saved.push_back(item.record);

@@ -278,8 +278,11 @@ void TXBase::GiveBackData() {
         " written after the last commit, which could not be given back: " + dataFile_->LastError());
     return;
   }
+  // A session that says what it writes past its commit names it here: its
+  // next commit would have cleared the note, so that change is not stored.
+  const std::string by = underway_.empty() ? "a session cut short" : underway_ + ", which was not stored";
   openNotes_.push_back("storage.vlm held " + Count(size - limit, "byte", "bytes") +
-                       " written after the last commit by a session cut short; they were given back");
+                       " written after the last commit by " + by + "; they were given back");
 }
 
 // storage.vlm past the last commit that could not be given back: when the

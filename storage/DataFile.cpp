@@ -386,6 +386,9 @@ bool TXFile::WriteAt(int64_t position, const void* bytes, std::size_t n) {
   DropReadWindows();
   ++writes_;
   if (writeBehind_ && position == size_ && position > 0) {
+    // A buffer full since a write of it failed (a full disc) takes no more:
+    // it would grow with every chain and be tried whole for each of them.
+    if (tail_.size() >= kTailLimit && !FlushTail()) return false;
     if (tail_.empty()) tailStart_ = position;
     const auto* p = static_cast<const uint8_t*>(bytes);
     tail_.insert(tail_.end(), p, p + n);

@@ -256,10 +256,24 @@ TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
   AddDisc("Again", Tree("disc"));  // its names are read from the damaged stretch
   EXPECT_TRUE(engine->Base->ReadOnly());
   ASSERT_FALSE(host.console.empty());
-  EXPECT_EQ(host.console.back().rfind("E The database is damaged: record", 0), 0u) << host.console.back();
+  // The add is said not stored, for the damage, and its disc leaves the list.
+  EXPECT_EQ(host.console.back().rfind("E Disc \"Again\" was not stored: The database is damaged: record", 0),
+            0u)
+      << host.console.back();
   for (auto& l : host.console) EXPECT_NE(l.rfind("I Done", 0), 0u);
+  EXPECT_LT(engine->Discs->FindByLabel(u"Again"), 0);
   const auto found = Digests(Db());
   ExpectNothingWritten(found);
+  // Every later open is read-only, for the damage: the disc stays out of
+  // the list, and says why.
+  OpenClosed();
+  EXPECT_LT(engine->Discs->FindByLabel(u"Again"), 0);
+  EXPECT_GE(engine->Discs->FindByLabel(u"Disc"), 0);
+  EXPECT_EQ(Lines("W ",
+                  "Disc \"Again\" was not stored, as its add did not end; it is left out of the list for "
+                  "this session, as the database cannot be written now"),
+            1)
+      << ::testing::PrintToString(host.console);
 }
 
 // A live disc, folder or file reaching an entry flagged deleted, or of
