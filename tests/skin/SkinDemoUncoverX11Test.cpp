@@ -61,11 +61,18 @@ class DemoUnderOpenbox {
     XWindowAttributes a{};
     return XGetWindowAttributes(d_, w, &a) && a.map_state == IsViewable;
   }
-  // The window's pixels as the server has them.
+  // The window's pixels as the server has them; none while it cannot be
+  // read (the window manager may unmap it between the look and the read).
   std::vector<uint32_t> Pixels(Window w) {
+    XSync(d_, False);
+    XErrorHandler before = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes a{};
-    if (!XGetWindowAttributes(d_, w, &a) || a.map_state != IsViewable) return {};
-    return ReadPixels(d_, w, 0, 0, a.width, a.height);
+    std::vector<uint32_t> out;
+    if (XGetWindowAttributes(d_, w, &a) && a.map_state == IsViewable)
+      out = ReadPixels(d_, w, 0, 0, a.width, a.height);
+    XSync(d_, False);
+    XSetErrorHandler(before);
+    return out;
   }
   // The window's pixels once two looks a moment apart agree (it may still
   // be painting, or a hint may still be fading).
