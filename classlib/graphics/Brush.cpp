@@ -48,10 +48,12 @@ void TBrush::SetHandle(HBRUSH Value) {
 }
 
 void TBrush::SetColor(TColor Value) {
-  if (Value == color_ && !bitmap_) return;
+  // A clear brush given a colour becomes solid, as in the class library, also
+  // when the colour is the one it already has: a paint that sets its face
+  // colour after an earlier paint left the brush clear must fill again.
+  if (Value == color_ && !bitmap_ && style_ != bsClear) return;
   color_ = Value;
   bitmap_ = nullptr;
-  // A clear brush given a colour becomes solid, as in the class library.
   if (style_ == bsClear) style_ = bsSolid;
   BrushChanged();
 }

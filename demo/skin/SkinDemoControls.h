@@ -35,11 +35,16 @@ class TSkDemoControl : public TCustomControl {
 };
 
 // A background panel ("FORM" or "PANEL") that children see through. The
-// form's background leaves the section's border to the form's frame.
+// form's background leaves the section's border to the form's frame. It holds
+// controls as a panel does, so its paints leave out its children's windows:
+// without a skin it fills its face, and a child that has already painted
+// (during a skin change, or before the panel after an expose) stays shown.
 class TSkDemoPanel : public TSkDemoControl {
  public:
   TSkDemoPanel(TComponent* AOwner, const std::string& Section)
-      : TSkDemoControl(AOwner, Section, 51), framed_(Section != "FORM") {}
+      : TSkDemoControl(AOwner, Section, 51), framed_(Section != "FORM") {
+    ControlStyle().Include(csAcceptsControls);
+  }
 
  protected:
   void PaintPlain(TCanvas* C) override;

@@ -58,8 +58,12 @@ PixRegion VisibleRegion(const WindowPtr& w, bool clientOnly, bool clipChildren, 
     for (HWND h : w->children) {
       auto c = Get(h);
       if (!c || !(c->style & WS_VISIBLE)) continue;
+      // A child shows only inside the client area: one larger than it (a
+      // list's header wider than the list) leaves the frame and the scroll
+      // bars to the window.
       PixRegion a = OwnArea(*c);
       a.Offset(w->client.left + c->rect.left, w->client.top + c->rect.top);
+      a.Intersect(w->client);
       r.Subtract(a);
     }
   // Walk up: each level clips to its parent's client area and shape.

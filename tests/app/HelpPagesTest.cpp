@@ -15,6 +15,7 @@
 #include "app/dialogs/FTypeDlg.h"
 #include "app/dialogs/HelpAccess.h"
 #include "app/dialogs/SettsForm.h"
+#include "app/forms/MainTexts.h"
 #include "app/frames/FrameTexts.h"
 #include "classlib/stdctrls/CheckBox.h"
 #include "classlib/stdctrls/Label.h"
@@ -195,6 +196,29 @@ TEST_F(HelpPages, APageThatCannotBeShownIsExplained) {
   EXPECT_EQ(boxes[0].Text, "The help page \"" + AppPath() + "help/a9_99_00.htm\" is missing.");
   EXPECT_TRUE(ShowHelpTopic("a2_06_00.htm"));
   EXPECT_EQ(boxes.size(), 1u);
+}
+
+// What a user meets on the screens the pages describe: the hints of the
+// actions that a catalogue open for reading only turns off, the console line
+// of a disc stored in part, and the escapes of report lines.
+TEST_F(HelpPages, ThePagesTellOfAReadOnlyCatalogueADiscStoredInPartAndReportEscapes) {
+  StartWithCatalogue();
+  TMainForm* f = MainForm;
+  const std::string discs = PageText(AppPath() + "help/a2_05_00.htm");
+  EXPECT_NE(discs.find(Plain(texts::mainform::ReadOnlyHint)), std::string::npos);
+  for (TAction* a :
+       {f->actScan, f->actDel, f->actEdit, f->actClear, f->actCatAdd, f->actCatEdit, f->actCatDel})
+    EXPECT_NE(discs.find(Plain(a->Caption())), std::string::npos) << a->Caption();
+  EXPECT_NE(PageText(AppPath() + "help/a2_03_00.htm").find("reading only"), std::string::npos);
+
+  const std::string wizard = PageText(AppPath() + "help/a2_04_00.htm");
+  for (const char* part :
+       {"was stored in part:", "file(s) and", "folder(s) were stored before the add was stopped"})
+    EXPECT_NE(wizard.find(part), std::string::npos) << part;
+
+  const std::string reports = PageText(AppPath() + "help/a2_10_00.htm");
+  for (const char* escape : {"\\\\", "\\n", "\\t", "\\x"})
+    EXPECT_NE(reports.find(escape), std::string::npos) << escape;
 }
 
 }  // namespace

@@ -132,13 +132,21 @@ TEST_F(ResourcesTest, EveryHelpTopicHasItsPageBesideTheProgram) {
     EXPECT_NE(page.find("href=\"index.htm\""), std::string::npos) << t << " links back to the contents";
     EXPECT_NE(contents.find("href=\"" + t + "\""), std::string::npos) << "contents lists " << t;
   }
-  // Every link between the pages leads to a page.
+  // Every link between the pages leads to a page, and to a place on it
+  // that the page names.
   for (const auto& entry : std::filesystem::directory_iterator(AppPath() + "help")) {
     std::string page = ReadText(entry.path());
     for (size_t at = page.find("href=\""); at != std::string::npos; at = page.find("href=\"", at + 1)) {
       size_t end = page.find('"', at + 6);
       std::string target = page.substr(at + 6, end - at - 6);
-      EXPECT_TRUE(std::filesystem::exists(AppPath() + "help/" + target)) << entry.path() << " -> " << target;
+      const size_t hash = target.find('#');
+      const std::string file = target.substr(0, hash);
+      EXPECT_TRUE(std::filesystem::exists(AppPath() + "help/" + file)) << entry.path() << " -> " << target;
+      if (hash != std::string::npos) {
+        EXPECT_NE(ReadText(AppPath() + "help/" + file).find("id=\"" + target.substr(hash + 1) + "\""),
+                  std::string::npos)
+            << entry.path() << " -> " << target;
+      }
     }
   }
   // Pages open through the desktop; a topic that has no page opens nothing.

@@ -6,7 +6,9 @@
 #include "classlib/controls/Application.h"
 #include "demo/skin/SkinDemoForm.h"
 #include "platform/backend/HeadlessBackend.h"
+#include "platform/gdi/SystemMetrics.h"
 #include "platform/window/Window.h"
+#include "skin/controls/skListView.h"
 
 namespace qv::test {
 namespace {
@@ -67,6 +69,27 @@ TEST_F(SkinDemo, NoSkinPaintsPlainlyAndBack) {
   form->UseSkin(true);
   backend.Pump();
   EXPECT_EQ(At(b, 6, 6), skinned);
+}
+
+// Without a skin the list's own scroll bar comes back, and its arrows are
+// drawn whole even where the list's header, laid out for the skin's narrower
+// bars, reaches past the list's client area: no skinned glyph stays there.
+TEST_F(SkinDemo, WithoutASkinTheListsScrollBarIsPlain) {
+  form->UseSkin(false);
+  backend.Pump();
+  RECT list{};
+  GetWindowRect(form->List->Handle(), &list);
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  const Surface shot = backend.Screenshot();
+  int dark = 0, tinted = 0;
+  for (int y = list.top + 2; y < list.top + 2 + bar; ++y)
+    for (int x = list.right - 2 - bar; x < list.right - 2; ++x) {
+      const uint32_t p = shot.At(x, y) & 0xFFFFFF;
+      dark += PixelR(p) < 64 && PixelG(p) < 64 && PixelB(p) < 64;
+      tinted += int(PixelB(p)) > int(PixelR(p)) + 16;
+    }
+  EXPECT_GT(dark, 4) << "the up arrow's glyph";
+  EXPECT_EQ(tinted, 0) << "the skin's blue arrow is still shown";
 }
 
 TEST_F(SkinDemo, HueTurnRecoloursTheOutline) {
