@@ -5,7 +5,7 @@ pkgs=(build-essential cmake pkg-config python3
       libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
       libx11-dev libxext-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
       googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool
-      openbox python3-gi gir1.2-gtk-3.0)
+      openbox python3-gi gir1.2-gtk-3.0 python3-pyqt6)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,6 @@
 // The tree demo dragging rows to, and taking drops from, other programs on a
 // real X server under a window manager (Xvfb and openbox): the other side is
-// a small GTK 3 program, and a second demo. The pointer and keys are the
+// a small GTK 3 program, a small Qt 6 program, and a second demo. The pointer and keys are the
 // server's own (xdotool); every wait is on a condition, never on time.
 // gtest and the demo first: Xlib's macros clash with their names.
 #include <gtest/gtest.h>
@@ -11,9 +11,11 @@
 #include "platform/backend/X11Backend.h"
 #include "platform/window/MessageQueue.h"
 #include "tests/common/DndPeer.h"
+#include "tests/common/SelectionReader.h"
 #include "tests/common/XvfbSupport.h"
 // clang-format off
 #include <X11/Xatom.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 // clang-format on
@@ -55,7 +57,7 @@ class TreeDemoPeer : public ::testing::Test {
   void SetUp() override {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     if (std::string missing = PeerMissing(); !missing.empty()) GTEST_SKIP() << missing;
-    server = std::make_unique<Xvfb>();
+    server = std::make_unique<Xvfb>(screen);
     ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
     wm = std::make_unique<Openbox>(server->Display());
     ASSERT_TRUE(wm->Running()) << "openbox did not start";
@@ -207,6 +209,7 @@ class TreeDemoPeer : public ::testing::Test {
     return peer;
   }
 
+  std::string screen = "1024x768x24";  // as Xvfb takes it
   std::unique_ptr<Xvfb> server;
   std::unique_ptr<Openbox> wm;
   std::unique_ptr<Backend> backend;
@@ -478,6 +481,114 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
     RecordProperty("release_to_arrival_ms_" + std::to_string(rows), int(ms));
   }
   tree->OnGetText = getText;
+}
+
+// Another program asking the CLIPBOARD's types every 10 ms, as clipboard
+// managers and panels do, on a connection and a thread of its own.
+class ClipboardPoller {
+ public:
+  explicit ClipboardPoller(const std::string& display) : thread_([this, display] { Run(display); }) {}
+  ~ClipboardPoller() {
+    stop_ = true;
+    thread_.join();
+  }
+  int Answers() const { return answers_; }
+
+ private:
+  void Run(const std::string& display) {
+    ::Display* d = XOpenDisplay(display.c_str());
+    if (!d) return;
+    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    Atom clipboard = XInternAtom(d, "CLIPBOARD", False), targets = XInternAtom(d, "TARGETS", False),
+         property = XInternAtom(d, "QV_POLLED_TYPES", False);
+    while (!stop_) {
+      XConvertSelection(d, clipboard, targets, property, w, CurrentTime);
+      XFlush(d);
+      auto deadline = std::chrono::steady_clock::now() + 2s;
+      XEvent ev;
+      while (!stop_ && std::chrono::steady_clock::now() < deadline) {
+        if (XCheckTypedWindowEvent(d, w, SelectionNotify, &ev)) {
+          if (ev.xselection.property != None) ++answers_;
+          XDeleteProperty(d, w, property);
+          break;
+        }
+        pollfd p{ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, 5);
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    XCloseDisplay(d);
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answers_{0};
+  std::thread thread_;
+};
+
+// A desktop of 3840x2160: what the windows do at each turn of their loop
+// costs the more, the larger the screen.
+class TreeDemoPeerOnALargeScreen : public TreeDemoPeer {
+ protected:
+  TreeDemoPeerOnALargeScreen() { screen = "3840x2160x24"; }
+};
+
+// A Qt program reads a large drop through its own drop code, which gives a
+// transfer in pieces 5 s in all: every piece must follow the last at once,
+// whatever the window went through before (a copy of the same rows read
+// whole by another program, an earlier drag) and whoever asks the clipboard
+// meanwhile. Each text format it reads must be the rows byte for byte.
+TEST_F(TreeDemoPeerOnALargeScreen, AQtProgramGetsALargeDropWholeAfterACopyAndADragAndBesideAClipboardPoller) {
+  if (std::string missing = QtTargetMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  DndPeer::Options options;
+  options.qt = true;
+  options.title = "qv qt drop target";
+  auto target = StartPeer(options);
+  ASSERT_TRUE(target->Shown());
+  // Enough rows for about 20 pieces.
+  constexpr uint32_t kDragged = 60000;
+  tree->ClearSelection();
+  TNodeArray rows;
+  for (PDataNode n = tree->GetNextSibling(tree->GetFirst()); n && rows.size() < kDragged;
+       n = tree->GetNextSibling(n))
+    rows.push_back(n);
+  tree->AddToSelectionList(rows, true);
+  tree->SetFocusedNode(tree->GetNextSibling(tree->GetFirst()));
+  const std::string expected = Utf16ToUtf8(tree->RenderUnicodeText(txSelected, u'\t'));
+  ASSERT_GT(expected.size(), size_t(4) << 20);
+  auto same = [&](int arrival) -> ::testing::AssertionResult {
+    std::string got = target->Arrival(arrival);
+    if (got == expected) return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+    return ::testing::AssertionFailure()
+           << "arrival " << arrival << ": " << got.size() << " bytes for " << expected.size()
+           << ", the first difference at " << at << Log(*target);
+  };
+  // Each drop is read as two formats (the charset named and not).
+  auto dropWhole = [&](int first) {
+    size_t mark = target->Lines().size();
+    ASSERT_NE(DragRow(1, target->DropPoint(), *target), 0);
+    std::string finished = target->WaitLine("finished", mark, 300s);
+    ASSERT_EQ(finished, "finished ok") << Log(*target);
+    EXPECT_TRUE(same(first));
+    EXPECT_TRUE(same(first + 1));
+  };
+
+  // The same rows copied and read whole by another program.
+  tree->CopyToClipboard();
+  SelectionReader reader(server->Display());
+  SelectionReader::Result copied;
+  ASSERT_TRUE(Drive([&] { copied = reader.Read("CLIPBOARD", "UTF8_STRING"); }, [] { return true; }));
+  ASSERT_TRUE(copied.whole) << copied.failure;
+  ASSERT_TRUE(copied.bytes == expected) << copied.bytes.size() << " bytes copied for " << expected.size();
+  // A first drag of them.
+  dropWhole(1);
+  // Another drag, with the clipboard asked for its types all along.
+  ClipboardPoller poller(server->Display());
+  ASSERT_TRUE(PumpUntil([&] { return poller.Answers() > 2; })) << "the clipboard's owner does not answer";
+  int before = poller.Answers();
+  dropWhole(3);
+  EXPECT_GT(poller.Answers(), before) << "the clipboard went unanswered during the drag";
 }
 
 }  // namespace
