@@ -10,12 +10,12 @@
 #include "platform/Utf.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/window/MessageQueue.h"
+#include "tests/common/ClipboardPoller.h"
 #include "tests/common/DndPeer.h"
 #include "tests/common/SelectionReader.h"
 #include "tests/common/XvfbSupport.h"
 // clang-format off
 #include <X11/Xatom.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 // clang-format on
@@ -482,48 +482,6 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
   }
   tree->OnGetText = getText;
 }
-
-// Another program asking the CLIPBOARD's types every 10 ms, as clipboard
-// managers and panels do, on a connection and a thread of its own.
-class ClipboardPoller {
- public:
-  explicit ClipboardPoller(const std::string& display) : thread_([this, display] { Run(display); }) {}
-  ~ClipboardPoller() {
-    stop_ = true;
-    thread_.join();
-  }
-  int Answers() const { return answers_; }
-
- private:
-  void Run(const std::string& display) {
-    ::Display* d = XOpenDisplay(display.c_str());
-    if (!d) return;
-    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
-    Atom clipboard = XInternAtom(d, "CLIPBOARD", False), targets = XInternAtom(d, "TARGETS", False),
-         property = XInternAtom(d, "QV_POLLED_TYPES", False);
-    while (!stop_) {
-      XConvertSelection(d, clipboard, targets, property, w, CurrentTime);
-      XFlush(d);
-      auto deadline = std::chrono::steady_clock::now() + 2s;
-      XEvent ev;
-      while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-        if (XCheckTypedWindowEvent(d, w, SelectionNotify, &ev)) {
-          if (ev.xselection.property != None) ++answers_;
-          XDeleteProperty(d, w, property);
-          break;
-        }
-        pollfd p{ConnectionNumber(d), POLLIN, 0};
-        poll(&p, 1, 5);
-      }
-      std::this_thread::sleep_for(10ms);
-    }
-    XCloseDisplay(d);
-  }
-
-  std::atomic<bool> stop_{false};
-  std::atomic<int> answers_{0};
-  std::thread thread_;
-};
 
 // A desktop of 3840x2160: what the windows do at each turn of their loop
 // costs the more, the larger the screen.
