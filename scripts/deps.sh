@@ -9,7 +9,7 @@ pkgs=(build-essential cmake pkg-config python3
       libx11-dev libxext-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
       xdg-utils file libglib2.0-bin
       googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip
-      openbox python3-gi gir1.2-gtk-3.0)
+      openbox python3-gi gir1.2-gtk-3.0 python3-pyqt6)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -359,6 +359,10 @@ bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m) {
   d.waitingStatus = false;
   d.accepted = m.data.l[1] & 1;
   d.action = d.accepted ? Atom(m.data.l[4]) : None;
+  // A target that takes the drag will ask for the text at the drop: it is
+  // made from now on, in the idle steps, so that the drop finds it made.
+  if (d.accepted && !d.text && d.offered && d.offer.open)
+    d.text = std::make_shared<SharedText>(d.offer.open(false));
   if (d.pending) SendPosition(c, d.pendingPoint, d.pendingAction);
   return true;
 }

@@ -90,14 +90,18 @@ bool PutNext(Connection& c, std::vector<OutgoingTransfer>::iterator it, std::chr
   return true;
 }
 
-// Puts the pieces requestors wait for that the idle steps have made.
-void PutMade(Connection& c) {
+// Puts the pieces requestors wait for that the idle steps have made; true
+// when one went out.
+bool PutMade(Connection& c) {
+  bool put = false;
   for (size_t i = 0; i < c.transfers.size(); ++i) {
     OutgoingTransfer& t = c.transfers[i];
-    if (t.waiting && t.text->Reached(t.at + PieceBytes(c.dpy) + 1) &&
-        PutNext(c, c.transfers.begin() + long(i), std::chrono::milliseconds(0)))
+    if (!t.waiting || !t.text->Reached(t.at + PieceBytes(c.dpy) + 1)) continue;
+    put = true;
+    if (PutNext(c, c.transfers.begin() + long(i), std::chrono::milliseconds(0)))
       i = size_t(-1);  // its end may have ended others: look again from the start
   }
+  return put;
 }
 
 }  // namespace
@@ -183,24 +187,36 @@ bool HandleTransferProperty(Connection& c, const XPropertyEvent& ev) {
 
 bool RenderAhead(Connection& c, std::chrono::milliseconds budget) {
   DropIdle(c);
-  std::vector<SharedText*> wanted;
+  // Texts are kept alive by what offers them and by their transfers, which a
+  // piece that goes out may end: the step ends there, before they are looked at again.
+  std::vector<std::shared_ptr<SharedText>> wanted;
   auto want = [&](const std::shared_ptr<SharedText>& text) {
-    if (text && !text->Complete() && std::find(wanted.begin(), wanted.end(), text.get()) == wanted.end())
-      wanted.push_back(text.get());
+    if (text && !text->Complete() && std::find(wanted.begin(), wanted.end(), text) == wanted.end())
+      wanted.push_back(text);
   };
-  if (c.ownsClipboard) want(c.clipboardText);
+  // What a requestor waits for comes first, then what requestors are taking,
+  // then the drag's, and last a copy that nobody has asked for yet: a copy
+  // made before a drag never holds up the drag's data.
+  for (const OutgoingTransfer& t : c.transfers)
+    if (t.waiting) want(t.text);
+  for (const OutgoingTransfer& t : c.transfers) want(t.text);
   want(c.dragOut.text);
   want(c.dragOut.uris);
-  for (const OutgoingTransfer& t : c.transfers) want(t.text);
+  if (c.ownsClipboard) want(c.clipboardText);
+  if (PutMade(c)) return true;
   auto end = Clock::now() + budget;
-  bool more = false;
-  for (SharedText* text : wanted) {
+  for (const std::shared_ptr<SharedText>& text : wanted) {
     while (Clock::now() < end && text->Advance(kAheadStep)) {
+      // A piece goes out as soon as it is made, and the step gives way as
+      // soon as the server has news (a requestor's deletion, a request): a
+      // requestor never waits for the rest of a step.
+      if (PutMade(c)) return true;
+      if (XEventsQueued(c.dpy, QueuedAfterReading) > 0) return true;
     }
-    more = more || !text->Complete();
   }
   PutMade(c);
-  return more;
+  return std::any_of(wanted.begin(), wanted.end(),
+                     [](const std::shared_ptr<SharedText>& text) { return !text->Complete(); });
 }
 
 }  // namespace qv::x11

@@ -64,6 +64,7 @@ PixelRows Dc::Rows() {
     return b ? b->Rows() : PixelRows{};
   }
   PixelRows r;
+  ++pixelUses;
   if (surface && surface->Width > 0 && surface->Height > 0) {
     r.base = reinterpret_cast<uint8_t*>(surface->Pixels.data());
     r.stride = ptrdiff_t(surface->Width) * 4;
@@ -443,6 +444,11 @@ BOOL SetDCVisibleRegion(HDC hdc, HRGN visibleRegion) {
 Surface* DCSurface(HDC hdc) {
   Dc* dc = DcOf(hdc);
   return dc ? dc->surface : nullptr;
+}
+
+uint64_t DCPixelUses(HDC hdc) {
+  Dc* dc = DcOf(hdc);
+  return dc ? dc->pixelUses : 0;
 }
 
 POINT DCDeviceOrigin(HDC hdc) {

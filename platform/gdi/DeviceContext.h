@@ -80,6 +80,9 @@ BOOL SetDCSurface(HDC hdc, Surface* target, POINT deviceOrigin);
 // The system clip, intersected with the application's clip on every drawing call.
 BOOL SetDCVisibleRegion(HDC hdc, HRGN visibleRegion);
 Surface* DCSurface(HDC hdc);  // the window surface, or null for a memory DC
+// Grows each time drawing (or reading) code is handed a window DC's pixels:
+// while it stands still, nothing was drawn through the DC.
+uint64_t DCPixelUses(HDC hdc);
 POINT DCDeviceOrigin(HDC hdc);
 // Where device (0,0) is on the screen, for GetRandomRgn(SYSRGN); by default the device origin.
 BOOL SetDCScreenOrigin(HDC hdc, POINT screen);

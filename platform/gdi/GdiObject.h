@@ -105,6 +105,7 @@ struct Dc : Object {
   bool clipValid = false;
   int clipW = -1, clipH = -1;
   const uint8_t* clipBase = nullptr;
+  uint64_t pixelUses = 0;  // times a surface's pixels were handed out (see DCPixelUses)
 
   PixelRows Rows();
   POINT Offset() const {  // logical + Offset() = pixel position

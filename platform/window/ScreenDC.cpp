@@ -3,6 +3,7 @@
 // overlay until its ReleaseDC. Frame-drag outlines (drawn twice with R2_NOT)
 // and drag images rely on this; reading through it sees the windows below.
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "platform/gdi/DeviceContext.h"
@@ -18,6 +19,8 @@ struct ScreenDC {
   std::unique_ptr<Surface> base;     // the screen when the DC was made
   std::unique_ptr<Surface> drawing;  // what the DC draws on
   std::vector<uint32_t> shown;       // the overlay pixels last put on the desktop (0 = none)
+  std::vector<uint32_t> seen;        // what the DC had drawn when `shown` was made
+  uint64_t uses = ~uint64_t(0);      // the DC's pixel uses when `seen` was taken
 };
 
 std::vector<ScreenDC>& ScreenDCs() {
@@ -137,7 +140,23 @@ void PresentScreenOverlays() {
   {
     Lock l(S().lock);
     if (ScreenDCs().empty() || !S().backend || S().uiQueue != CurrentQueue()) return;
+    // Every turn of a message loop comes here, and a drag holds a screen DC
+    // for its drag image from start to end (a large transfer at the drop
+    // turns the loop for each piece): when nothing was drawn since the last
+    // look, the overlays stand as they are. A DC whose pixels were not handed
+    // out costs nothing; one whose pixels were, a comparison.
+    bool drawn = false;
     for (auto& s : ScreenDCs()) {
+      uint64_t uses = DCPixelUses(s.dc);
+      if (uses == s.uses) continue;  // its pixels were not even handed out
+      s.uses = uses;
+      const std::vector<uint32_t>& now = s.drawing->Pixels;
+      drawn = drawn || s.seen.size() != now.size() ||
+              std::memcmp(s.seen.data(), now.data(), now.size() * sizeof(uint32_t)) != 0;
+    }
+    if (!drawn) return;
+    for (auto& s : ScreenDCs()) {
+      s.seen = s.drawing->Pixels;
       std::vector<uint32_t> mine;
       OverlayOf(s, mine);
       if (mine != s.shown) changed = true, s.shown = mine;

@@ -55,6 +55,14 @@ std::string PeerMissing() {
   return {};
 }
 
+std::string QtTargetMissing() {
+  if (!OnPath("openbox")) return "openbox is not installed";
+  if (access(kPython, X_OK) != 0) return "python3 is not installed";
+  std::string probe = std::string(kPython) + " -c \"from PyQt6 import QtWidgets\" >/dev/null 2>&1";
+  if (std::system(probe.c_str()) != 0) return "python3-pyqt6 is not installed";
+  return {};
+}
+
 Openbox::Openbox(const std::string& display) {
   pid_ = StartProgram("openbox", display.c_str(), {"--sm-disable"});
   ::Display* d = XOpenDisplay(display.c_str());
@@ -91,7 +99,7 @@ DndPeer::DndPeer(const std::string& display, Options options) : display_(display
   char pattern[] = "/tmp/qv-dnd-peer-XXXXXX";
   if (!mkdtemp(pattern)) return;
   dir_ = pattern;
-  std::vector<std::string> args{QV_DND_PEER_SCRIPT,
+  std::vector<std::string> args{options.qt ? QV_QT_DROP_SCRIPT : QV_DND_PEER_SCRIPT,
                                 "--log",
                                 dir_ + "/log",
                                 "--out",
@@ -110,11 +118,13 @@ DndPeer::DndPeer(const std::string& display, Options options) : display_(display
   if (!options.dragTextFile.empty()) args.insert(args.end(), {"--drag-text-file", options.dragTextFile});
   if (!options.want.empty()) args.insert(args.end(), {"--want", options.want});
   if (options.above) args.push_back("--above");
+  if (options.wantAll) args.push_back("--want-all");
   if (!options.dragFiles.empty()) {
     args.push_back("--drag-files");
     args.insert(args.end(), options.dragFiles.begin(), options.dragFiles.end());
   }
-  pid_ = StartProgram(kPython, display.c_str(), args, {{"NO_AT_BRIDGE", "1"}, {"GDK_BACKEND", "x11"}});
+  pid_ = StartProgram(kPython, display.c_str(), args,
+                      {{"NO_AT_BRIDGE", "1"}, {"GDK_BACKEND", "x11"}, {"QT_QPA_PLATFORM", "xcb"}});
   d_ = XOpenDisplay(display.c_str());
 }
 

@@ -1,7 +1,9 @@
 // The other side of the drag-and-drop tests: a window manager (openbox) on
 // the test's X server, and a small GTK 3 program (dnd_peer.py beside this
 // file) whose left half takes drops and logs what it is offered and what
-// arrives, and whose right half drags text or files of its own.
+// arrives, and whose right half drags text or files of its own; or, in its
+// place, a Qt 6 program (qt_drop_target.py) that only takes drops, reads
+// every text format offered and logs the same lines.
 #pragma once
 // clang-format off
 #include <X11/Xlib.h>
@@ -20,6 +22,8 @@ using namespace std::chrono_literals;
 
 // Why the peer cannot run here (openbox, python3-gi or GTK 3 missing); empty when it can.
 std::string PeerMissing();
+// Why the Qt drop target cannot run here (openbox or PyQt6 missing); empty when it can.
+std::string QtTargetMissing();
 
 // openbox on the display, until destroyed; Running() once it manages windows.
 class Openbox {
@@ -46,8 +50,10 @@ class DndPeer {
     std::string dragText;
     std::string dragTextFile;  // a text too long for the command line
     std::vector<std::string> dragFiles;
-    std::string want;    // the type asked for first when offered
-    bool above = false;  // kept above other windows, even when they are clicked
+    std::string want;      // the type asked for first when offered
+    bool above = false;    // kept above other windows, even when they are clicked
+    bool wantAll = false;  // a drop of text asks for every text type offered, in turn
+    bool qt = false;       // the Qt 6 drop target instead of the GTK 3 peer
   };
   DndPeer(const std::string& display, Options options);
   ~DndPeer();

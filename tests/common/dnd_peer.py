@@ -6,7 +6,7 @@
 #
 #   dnd_peer.py --log FILE --out DIR [--title T] [--x X --y Y] [--width W --height H]
 #               [--drag-text TEXT | --drag-text-file FILE | --drag-files PATH...]
-#               [--want TYPE] [--above]
+#               [--want TYPE] [--want-all] [--above]
 #
 # How a drop is finished is read from DIR/finish at each drop: "ok" (the
 # default), "fail" (finished without success) or "never" (no finish at all).
@@ -76,6 +76,7 @@ def on_drop(widget, ctx, x, y, stamp):
     if choice is None:
         Gtk.drag_finish(ctx, False, False, stamp)
         return True
+    widget.queue = [t for t in TEXT_TYPES if t in offered][1:] if args.want_all and choice in TEXT_TYPES else []
     widget.drag_get_data(ctx, Gdk.Atom.intern(choice, False), stamp)
     return True
 
@@ -83,14 +84,21 @@ def on_drop(widget, ctx, x, y, stamp):
 def on_received(widget, ctx, x, y, data, info, stamp):
     global arrivals
     raw = data.get_data() or b""
-    arrived = time.time()
-    arrivals += 1
-    name = os.path.join(args.out, "arrival-%d.bin" % arrivals)
-    with open(name, "wb") as f:
-        f.write(raw)
+    widget.got = getattr(widget, "got", []) + [(data.get_target().name(), raw, time.time())]
     action = ctx.get_selected_action()
-    note("arrived %d %s %d %s %.6f %s" % (arrivals, data.get_target().name(), len(raw),
-                                         hashlib.sha1(raw).hexdigest(), arrived, action_name(action)))
+    more = getattr(widget, "queue", [])
+    if more:
+        # Every type is read before any is written out, so that each request
+        # follows the last as quickly as the toolkit makes it.
+        widget.drag_get_data(ctx, Gdk.Atom.intern(more.pop(0), False), stamp)
+        return
+    for target, raw, arrived in widget.got:
+        arrivals += 1
+        with open(os.path.join(args.out, "arrival-%d.bin" % arrivals), "wb") as f:
+            f.write(raw)
+        note("arrived %d %s %d %s %.6f %s" % (arrivals, target, len(raw), hashlib.sha1(raw).hexdigest(), arrived,
+                                             action_name(action)))
+    widget.got = []
     mode = finish_mode()
     if mode == "never":
         note("not finished")
@@ -138,6 +146,7 @@ def main():
     parser.add_argument("--drag-text-file", help="drags the text this file holds")
     parser.add_argument("--drag-files", nargs="*", default=[])
     parser.add_argument("--want")
+    parser.add_argument("--want-all", action="store_true", help="a drop of text asks for every text type")
     parser.add_argument("--above", action="store_true", help="kept above other windows")
     args = parser.parse_args()
     log = open(args.log, "a", encoding="utf-8")

@@ -1,6 +1,7 @@
 // The painting protocol checked on the backing pixels and the composed
 // screen: one WM_PAINT per accumulated update region, validation, erasing,
 // clipping of children and siblings, window regions, and scroll-bar tracking.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -206,6 +207,44 @@ TEST_F(Paint, ScreenDCsSeeTheCurrentScreenAndClipWindowsAtItsEdges) {
     ReleaseDC(nullptr, screen);
   }
   EXPECT_EQ(backend.Screenshot().At(110, 110), Px(kRed));
+}
+
+// What a screen DC draws is put on the desktop over the windows at the next
+// idle turn of the loop, and so is what it draws later on, however many
+// turns went by with nothing drawn (a drag holds its DC through many, and
+// those put nothing on the desktop again); when the DC goes, the windows are
+// put back as they are.
+TEST_F(Paint, WhatAScreenDCDrawsIsPutOnTheDesktopAtTheNextIdleTurn) {
+  HWND w = Top({0, 0, 200, 200});
+  PaintsIn(w, kRed);
+  backend.Pump();
+  // One turn of a message loop that finds nothing to do.
+  auto presentsOfAnIdleTurn = [&] {
+    size_t before = backend.Presented.size();
+    backend.WhenIdle([] { PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0); });
+    MSG m;
+    GetMessageW(&m, nullptr, 0, 0);
+    return std::count_if(backend.Presented.begin() + long(before), backend.Presented.end(),
+                         [&](const auto& p) { return p.top == w; });
+  };
+  auto fill = [](HDC dc, RECT r, COLORREF color) {
+    HBRUSH b = CreateSolidBrush(color);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+  };
+  HDC screen = GetDC(nullptr);
+  fill(screen, {10, 10, 30, 30}, kBlue);
+  EXPECT_EQ(presentsOfAnIdleTurn(), 1);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(presentsOfAnIdleTurn(), 0) << "turn " << i;
+  fill(screen, {40, 40, 60, 60}, kGreen);
+  EXPECT_EQ(presentsOfAnIdleTurn(), 1);
+  // Read but not changed: nothing new to put.
+  EXPECT_EQ(GetPixel(screen, 50, 50), kGreen);
+  EXPECT_EQ(presentsOfAnIdleTurn(), 0);
+  size_t before = backend.Presented.size();
+  ReleaseDC(nullptr, screen);
+  EXPECT_GT(backend.Presented.size(), before);
+  EXPECT_EQ(presentsOfAnIdleTurn(), 0);
 }
 
 // A part of the screen reads as the whole screen does there: shaped and
