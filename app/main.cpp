@@ -5,10 +5,12 @@
 #include <string>
 
 #include "app/forms/Program.h"
+#include "platform/FatalSignals.h"
 #include "platform/backend/X11Backend.h"
 
 int main(int argc, char** argv) {
   using namespace qv;
+  ReportFatalSignals();
   TCommandLine line = ParseCommandLine(argc, argv);
   switch (line.Command) {
     case TCommand::Help:

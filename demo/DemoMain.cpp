@@ -7,6 +7,7 @@
 #include <string>
 
 #include "classlib/controls/Application.h"
+#include "platform/FatalSignals.h"
 #include "platform/backend/HeadlessBackend.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/image/Png.h"
@@ -60,6 +61,7 @@ int SelfTest(const DemoProgram& program, X11Backend& backend, TForm* form, const
 }  // namespace
 
 int RunDemoProgram(int argc, char** argv, const DemoProgram& program) {
+  ReportFatalSignals();
   std::string mode = argc > 1 ? argv[1] : "";
   bool fileMode = mode == "--screenshot" || mode == "--x11-selftest";
   if (fileMode && argc != 3 && !(program.TakesPage && argc == 4)) {
