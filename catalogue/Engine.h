@@ -228,7 +228,7 @@ class TEngine {
   // indexed: the disc index before the change.
   void ChangeFailed(const TChangeText& change, const std::vector<int64_t>& indexed);
   // The flush of a search, whose failure ends no search.
-  bool SearchFlush();
+  void SearchFlush();
   // The add of a disc is under way, as xbase.vlm records it at once (false
   // when it cannot); its end, recorded with the next commit; and the open
   // that finds an add that never ended, whose disc it takes out.

@@ -70,8 +70,8 @@ void TEngine::ChangeFailed(const TChangeText& change, const std::vector<int64_t>
 // search's rows stand; the names are pruned again by a later session, and
 // this one writes nothing more, so that no later search or the close fails
 // on the same commit. Runs on the search's worker: its lines go to Out().
-bool TEngine::SearchFlush() {
-  if (Base->Flush()) return true;
+void TEngine::SearchFlush() {
+  if (Base->Flush()) return;
   const std::string reason = FailureReason();
   const bool stored = CommitHappened();
   StopWriting(!stored);
@@ -79,7 +79,6 @@ bool TEngine::SearchFlush() {
   Out().AddWarning("Names no stored file or folder uses any more were not taken out of the name indexes: " +
                    reason);
   Out().AddWarning(Base->ReadOnlyText());
-  return true;
 }
 
 }  // namespace qv

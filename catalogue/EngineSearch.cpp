@@ -141,7 +141,8 @@ bool TEngine::GetIndexRange(const TSearchOpts& opts, bool isFile, int64_t& hi, i
     lo = 0;
     hi = int64_t(index->Count()) - 1;
   }
-  return SearchFlush();
+  SearchFlush();
+  return true;
 }
 
 // Every name of the stretch is tested on its text alone, from memory and on
@@ -318,7 +319,8 @@ bool TEngine::SearchWalk(SearchState& s) {
     Progress(0);
     if (!WalkIndex(s, true)) return false;
   }
-  return SearchFlush();
+  SearchFlush();
+  return true;
 }
 
 // While the worker walks, what it changes (the storage and its pool, the

@@ -13,12 +13,14 @@ std::string IdText(int64_t id) {
   return "\"" + IntToHex(uint64_t(id), 16) + "\"";
 }
 
-// Whether the global index gives id a record kind of the schema.
-bool OfRecordKind(TXBase& base, int64_t id) {
+// Whether the global index entry of id can be read and gives a kind that is
+// no record kind of the schema (unknown, or an array's). An ID that is no
+// entry, or an entry that cannot be read, is not taken for such damage.
+bool OfNoRecordKind(TXBase& base, int64_t id) {
   TXGIndexRec entry;
   if (id <= 0 || !base.GIndex().ReadEntry(entry, id)) return false;
   const TKind* kind = base.Context().KindById(int32_t(entry.KindId));
-  return kind && kind->Code == kcRec;
+  return !kind || kind->Code != kcRec;
 }
 }  // namespace
 
@@ -38,7 +40,7 @@ TXRecData* GetReferenced(TXBase& base, int64_t id, const TRecKind* kind, std::st
     // No record can be read there (one flagged deleted included, as a name
     // still refers to the files of a deleted disc): damage, as is a record
     // of another known kind.
-    if (!OfRecordKind(base, id)) {
+    if (OfNoRecordKind(base, id)) {
       base.MarkDamaged(
           "The database is damaged: a stored reference reaches a record of a kind the schema does not "
           "know; it is opened for reading only");

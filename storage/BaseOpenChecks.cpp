@@ -58,11 +58,8 @@ std::string TXBase::IndexMismatchText() const {
   std::string data;
   for (const auto& [file, crc] : recordedIndexes_)
     if (ReadWholeFile(path_ + file, data)) changed += CalcCRC32(data.data(), data.size()) != crc;
-  if (freeRecorded_ && ReadWholeFile(FreeFileName(), data) && data.size() >= 4) {
-    uint32_t ends = 0;
-    for (int i = 0; i < 4; ++i) ends |= uint32_t(uint8_t(data[data.size() - 4 + std::size_t(i)])) << (8 * i);
+  if (uint32_t ends = 0; freeRecorded_ && TFreeSpace::StoredCheck(FreeFileName(), ends))
     changed += ends != freeCheck_;
-  }
   if (stampFits && changed == 0) return "index.vlm is not as the last commit recorded in xbase.vlm left it";
   if (!stampFits && changed > 0)
     return "xbase.vlm is not of the last commit: index.vlm is not as the commit it records left it, and "

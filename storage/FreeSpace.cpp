@@ -113,6 +113,13 @@ bool TFreeSpace::Load(const std::string& fileName, const TGUID& guid, int64_t da
   return LoadSound(fileName, guid, dataSize, check) && !byPos_.empty();
 }
 
+bool TFreeSpace::StoredCheck(const std::string& fileName, uint32_t& check) {
+  std::string data;
+  if (!ReadWholeFile(fileName, data) || data.size() < kHeadSize + 4) return false;
+  check = uint32_t(GetLe(data, data.size() - 4, 4));
+  return true;
+}
+
 bool TFreeSpace::LoadSound(const std::string& fileName, const TGUID& guid, int64_t dataSize,
                            uint32_t& check) {
   byPos_.clear();

@@ -38,6 +38,9 @@ class TFreeSpace {
   // As Load; true when the file is sound (its list, maybe empty, is loaded),
   // with the checksum it ends in.
   bool LoadSound(const std::string& fileName, const TGUID& guid, int64_t dataSize, uint32_t& check);
+  // The checksum the file ends in, as written, without reading the rest:
+  // false when the file cannot be read or is too short to hold one.
+  static bool StoredCheck(const std::string& fileName, uint32_t& check);
   // Writes the free stretches (not the pending ones) through a temporary file;
   // check (when given) receives the checksum the file ends in.
   bool Save(const std::string& fileName, const TGUID& guid, int64_t dataSize,

@@ -50,7 +50,7 @@ void TMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
   int textHeight = ACanvas->TextHeight("W");
   if (IsTopLevelOfMainMenu()) {
     // The room around a title grows with the screen's density, as its text does.
-    Width = ACanvas->TextWidth(label) + 2 * ((kTitlePad * ScreenDpi() + 48) / 96);
+    Width = ACanvas->TextWidth(label) + 2 * ScaleToScreen(kTitlePad);
     Height = GetSystemMetrics(SM_CYMENU) - 1;
   } else if (IsLine()) {
     Width = 0;

@@ -315,7 +315,7 @@ void LayoutBar(HMENU menu, HWND owner, const RECT& bar) {
       widths[i] = 0;
     else
       // The room around a title grows with the screen's density, as its text does.
-      widths[i] = TextSize(mem.dc, SplitText(p.text).label).cx + 2 * ((kBarPad * ScreenDpi() + 48) / 96);
+      widths[i] = TextSize(mem.dc, SplitText(p.text).label).cx + 2 * ScaleToScreen(kBarPad);
   }
   Lock l(T().lock);
   Menu* m = Get(menu);
