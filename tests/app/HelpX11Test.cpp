@@ -6,12 +6,6 @@
 // xdg-open is the fault itself: the set-up must install it.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
-
-#include "tests/common/TempDir.h"
-#include "tests/common/XvfbSupport.h"
-// clang-format off
-#include <X11/Xatom.h>
-// clang-format on
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -20,6 +14,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/common/DndPeer.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/XvfbSupport.h"
 
 namespace qv::test {
 namespace {
@@ -62,22 +60,11 @@ TEST(HelpOnTheDesktop, F1OpensThePageOfTheWindowInTheUsersViewer) {
   WriteViewer(bin / "page-viewer", record);
   ChooseViewer(config, data, bin / "page-viewer");
 
-  pid_t wm = StartProgram("openbox", server.Display().c_str());
-  auto workArea = [&] {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* bytes = nullptr;
-    bool found = XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_WORKAREA", False), 0, 4,
-                                    False, XA_CARDINAL, &type, &format, &count, &after, &bytes) == Success &&
-                 count > 0;
-    if (bytes) XFree(bytes);
-    return found;
-  };
+  Openbox wm(server.Display());
   // No desktop environment is announced, and no session bus answers: the
   // opener takes its generic way, through the user's mimeapps.list.
   pid_t program = -1;
-  if (WaitFor(workArea, kHelpPatience))
+  if (wm.Running())
     program = StartProgram(QV_PROGRAM, server.Display().c_str(), {},
                            {{"XDG_CONFIG_HOME", config.Path()},
                             {"XDG_DATA_HOME", data.Path()},
@@ -87,16 +74,7 @@ TEST(HelpOnTheDesktop, F1OpensThePageOfTheWindowInTheUsersViewer) {
                             {"GNOME_DESKTOP_SESSION_ID", ""},
                             {"BROWSER", ""},
                             {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (bin / "no-bus")}});
-  auto wait = [&](const char* title) {
-    Window w = 0;
-    WaitFor(
-        [&] {
-          ServerHeld held(d);
-          return (w = FindNamed(d, DefaultRootWindow(d), title, 3)) != 0;
-        },
-        kHelpPatience);
-    return w;
-  };
+  auto wait = [&](const char* title) { return WaitForClient(d, title, kHelpPatience); };
   Window dialog = program > 0 ? wait(" New database") : 0;
   EXPECT_NE(dialog, 0u) << "the program did not start";
   Window main = 0;
@@ -117,11 +95,10 @@ TEST(HelpOnTheDesktop, F1OpensThePageOfTheWindowInTheUsersViewer) {
         << "the viewer was given \"" << ReadAll(record) << "\", not " << page;
   }
   XCloseDisplay(d);
-  for (pid_t pid : {program, wm})
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      Reap(pid, 10000ms);
-    }
+  if (program > 0) {
+    kill(program, SIGTERM);
+    Reap(program, 10000ms);
+  }
 }
 
 }  // namespace

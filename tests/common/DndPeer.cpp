@@ -95,6 +95,12 @@ Window FindClient(::Display* d, const char* name) {
   return FindIn(d, DefaultRootWindow(d), name, 3);
 }
 
+Window WaitForClient(::Display* d, const char* name, std::chrono::milliseconds limit) {
+  Window w = 0;
+  WaitFor([&] { return (w = FindClient(d, name)) != 0; }, limit);
+  return w;
+}
+
 DndPeer::DndPeer(const std::string& display, Options options) : display_(display), title_(options.title) {
   char pattern[] = "/tmp/qv-dnd-peer-XXXXXX";
   if (!mkdtemp(pattern)) return;

@@ -41,6 +41,8 @@ class Openbox {
 
 // The client window named `name`, managed or not, mapped; 0 while there is none.
 Window FindClient(::Display* d, const char* name);
+// Waits for that window up to `limit`; 0 when it did not come.
+Window WaitForClient(::Display* d, const char* name, std::chrono::milliseconds limit = 30000ms);
 
 class DndPeer {
  public:

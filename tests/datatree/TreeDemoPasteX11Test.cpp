@@ -21,6 +21,7 @@
 #include "tests/common/TempDir.h"
 #include "tests/common/XvfbSupport.h"
 #include "tests/common/owner/SlowClipboardOwnerText.h"
+#include "tests/datatree/AppPump.h"
 // clang-format off
 #include <signal.h>
 // clang-format on
@@ -80,16 +81,6 @@ class TreeDemoPaste : public ::testing::Test {
     backend.reset();
   }
 
-  template <typename F>
-  bool PumpUntil(F done, DWORD limit = 60000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > limit) return false;
-      Application->ProcessMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-  }
   bool Xdo(std::vector<std::string> args) { return test::Xdo(server->Display(), args); }
   static std::string S(int v) { return std::to_string(v); }
 

@@ -14,6 +14,7 @@
 #include "tests/common/DndPeer.h"
 #include "tests/common/SelectionReader.h"
 #include "tests/common/XvfbSupport.h"
+#include "tests/datatree/AppPump.h"
 // clang-format off
 #include <X11/Xatom.h>
 #include <signal.h>
@@ -88,16 +89,6 @@ class TreeDemoPeer : public ::testing::Test {
     backend.reset();
   }
 
-  template <typename F>
-  bool PumpUntil(F done, DWORD limit = 120000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > limit) return false;
-      Application->ProcessMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-  }
   // Runs the pointer on a thread of its own while this one keeps the windows
   // going, until it is through and `settled` holds.
   template <typename F>

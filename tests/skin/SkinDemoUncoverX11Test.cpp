@@ -6,14 +6,15 @@
 // gtest first: Xlib's macros clash with its names.
 #include <gtest/gtest.h>
 
+#include "tests/common/DndPeer.h"
 #include "tests/common/XvfbSupport.h"
 // clang-format off
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 // clang-format on
 #include <signal.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,10 @@ class DemoUnderOpenbox {
   DemoUnderOpenbox() : server_("1280x1024x24") {}
   ~DemoUnderOpenbox() {
     if (d_) XCloseDisplay(d_);
-    for (pid_t pid : {demo_, wm_})
-      if (pid > 0) {
-        kill(pid, SIGTERM);
-        Reap(pid, 10000ms);
-      }
+    if (demo_ > 0) {
+      kill(demo_, SIGTERM);
+      Reap(demo_, 10000ms);
+    }
   }
   // False (with the reason) when something is missing or did not start.
   bool Start(std::string& why) {
@@ -40,23 +40,14 @@ class DemoUnderOpenbox {
     if (server_.Display().empty()) return why = "Xvfb did not start", false;
     d_ = XOpenDisplay(server_.Display().c_str());
     if (!d_) return why = "the display cannot be opened", false;
-    wm_ = StartProgram("openbox", server_.Display().c_str());
-    if (!WaitFor([&] { return HasWorkArea(); }, kPatience)) return why = "openbox did not start", false;
+    wm_ = std::make_unique<Openbox>(server_.Display());
+    if (!wm_->Running()) return why = "openbox did not start", false;
     demo_ = StartProgram(QV_SKIN_DEMO_PROGRAM, server_.Display().c_str());
     return demo_ > 0 || (why = "the demo did not start", false);
   }
   Display* D() const { return d_; }
   const std::string& Name() const { return server_.Display(); }
-  Window Wait(const char* title) {
-    Window w = 0;
-    WaitFor(
-        [&] {
-          ServerHeld held(d_);
-          return (w = FindNamed(d_, DefaultRootWindow(d_), title, 3)) != 0;
-        },
-        kPatience);
-    return w;
-  }
+  Window Wait(const char* title) { return WaitForClient(d_, title, kPatience); }
   bool Viewable(Window w) {
     XWindowAttributes a{};
     return XGetWindowAttributes(d_, w, &a) && a.map_state == IsViewable;
@@ -90,21 +81,10 @@ class DemoUnderOpenbox {
   }
 
  private:
-  bool HasWorkArea() {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = XGetWindowProperty(d_, DefaultRootWindow(d_), XInternAtom(d_, "_NET_WORKAREA", False), 0, 4,
-                                    False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-                 count > 0;
-    if (data) XFree(data);
-    return found;
-  }
-
   Xvfb server_;
   Display* d_ = nullptr;
-  pid_t wm_ = -1, demo_ = -1;
+  std::unique_ptr<Openbox> wm_;
+  pid_t demo_ = -1;
 };
 
 // How many pixels differ between two pictures of the same window.
