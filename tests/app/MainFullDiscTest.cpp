@@ -4,43 +4,29 @@
 // namespace of its own, where a small tmpfs holds the catalogue folder;
 // without the right to mount the cases are skipped.
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
 
 #include "MainTestSupport.h"
 #include "app/frames/DiscTree.h"
+#include "tests/common/SmallDisc.h"
 
 namespace qv::test {
 namespace {
-
-constexpr int kCannotMount = 77;
 
 class MainFullDisc : public MainTest {
  protected:
   // Runs body in a child with a tmpfs of 2 MB on the catalogue folder.
   void OnSmallDisc(const std::function<void()>& body) {
     MakeFolder(DatabaseFolder());
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-          ::mount("tmpfs", DatabaseFolder().c_str(), "tmpfs", 0, "size=2048k") != 0)
-        ::_exit(kCannotMount);
+    const int status = RunOnSmallDisc(DatabaseFolder(), 2048, [&] {
       body();
       Stop();
-      std::fflush(nullptr);
-      ::_exit(HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == kCannotMount) GTEST_SKIP() << "no right to mount a file system here";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the child's lines above";
+      return HasFailure() ? 1 : 0;
+    });
+    if (status == kCannotMount) GTEST_SKIP() << "no right to mount a file system here";
+    EXPECT_EQ(status, 0) << "see the child's lines above";
   }
   // Fills the catalogue's file system but for about kb kilobytes.
   void FillUpBut(int kb) {

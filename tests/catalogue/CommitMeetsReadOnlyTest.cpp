@@ -27,6 +27,7 @@
 #include "classlib/IniFiles.h"
 #include "platform/FaultInjector.h"
 #include "tests/common/RecordingHost.h"
+#include "tests/common/SmallDisc.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
 
@@ -34,8 +35,6 @@ namespace qv::test::meet {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kCannotMount = 77;
 
 using Files = std::map<std::string, std::string>;
 

@@ -7,9 +7,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -22,13 +20,12 @@
 #include "platform/Utf.h"
 #include "storage/Base.h"
 #include "tests/common/RecordingHost.h"
+#include "tests/common/SmallDisc.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
 
 namespace qv::test {
 namespace {
-
-constexpr int kCannotMount = 77;
 
 // Keeps the disc rows the views were last given.
 class DiscRowHost : public RecordingHost {
@@ -57,22 +54,9 @@ class RealDiscTest : public ::testing::Test {
   // Runs body in a child with a tmpfs of kb kilobytes mounted on dir/mnt; the
   // child's exit code is the body's result.
   void OnSmallDisc(int kb, const std::function<bool()>& body) {
-    const std::string mnt = dir / "mnt";
-    std::fflush(nullptr);
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      const std::string size = "size=" + std::to_string(kb) + "k";
-      if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-          ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, size.c_str()) != 0)
-        ::_exit(kCannotMount);
-      ::_exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == kCannotMount) GTEST_SKIP() << "no right to mount a file system here";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the child's lines above";
+    const int status = RunOnSmallDisc(dir / "mnt", kb, [&] { return body() ? 0 : 1; });
+    if (status == kCannotMount) GTEST_SKIP() << "no right to mount a file system here";
+    EXPECT_EQ(status, 0) << "see the child's lines above";
   }
 
   // A failed check in the child: says what and where, with the console.
