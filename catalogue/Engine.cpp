@@ -199,8 +199,14 @@ bool TEngine::OpenDatabase(const std::string& password) {
   }
   // What the open found left by an earlier session, and settled; then damage
   // as an error, media that cannot be written merely said.
-  for (const std::string& note : Base->OpenNotes()) host_.AddWarning(note);
-  DropUnendedAdd();
+  // An add that never ended is said in one line, with the bytes it wrote
+  // past its commit that the open gave back.
+  const TUnendedAdd unended = JudgeUnendedAdd();
+  const int givenBack =
+      unended.Verdict == TUnendedAdd::TVerdict::NotStored && !Base->ReadOnly() ? Base->GivenBackNote() : -1;
+  for (std::size_t i = 0; i < Base->OpenNotes().size(); ++i)
+    if (int(i) != givenBack) host_.AddWarning(Base->OpenNotes()[i]);
+  SettleUnendedAdd(unended, givenBack);
   if (!Base->DamageText().empty())
     host_.AddError(Base->ReadOnlyText());
   else if (Base->ReadOnly())

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "catalogue/AddNote.h"
 #include "catalogue/DiscList.h"
 #include "catalogue/EngineHost.h"
 #include "catalogue/EntryFacts.h"
@@ -233,8 +234,38 @@ class TEngine {
   // when it cannot); its end, recorded with the next commit; and the open
   // that finds an add that never ended, whose disc it takes out.
   bool NoteAdding(const WideString& label);
+  // The first commit stored the disc's empty record: the note names where,
+  // before anything more of the add is written (false when it cannot).
+  bool NoteFirstCommit(int32_t discIndex);
   void EndAdding();
-  void DropUnendedAdd();
+  TAddNote adding_;
+  // What the end of an add says and how it got there.
+  struct TAddEnd {
+    int64_t Start = 0;  // wall-clock ms
+    bool SayAdded = false;
+    bool KeptEmpty = false;     // the scan could not start, or was interrupted
+    bool WithoutFiles = false;  // "Include disc files" off
+    int64_t ScannedFiles = 0, ScannedFolders = 0;
+  };
+  void CommitAdd(int32_t discIndex, const std::vector<int64_t> (&merged)[2], const TAddEnd& end);
+  // What an open makes of the note of an add that never ended.
+  struct TUnendedAdd {
+    enum class TVerdict {
+      None,           // no note
+      Ended,          // its last commit came after all: the disc stays
+      NothingStored,  // no entry of it is stored (or it was removed already)
+      NotStored,      // its empty entry, as the first commit stored it, goes
+      Doubtful        // the entry cannot be told: nothing is removed
+    };
+    TVerdict Verdict = TVerdict::None;
+    int32_t At = -1;  // the disc's place in the list (NotStored)
+    std::string Label;
+  };
+  TUnendedAdd JudgeUnendedAdd() const;
+  // givenBack: the open's note of the bytes the add wrote past its commit,
+  // which the line of a removed entry says too (-1: none).
+  void SettleUnendedAdd(const TUnendedAdd& unended, int givenBack);
+  void ForgetAddNote();
   // A disc stored in part, said now and at the next open (EnginePartial.cpp).
   void NotePartial(int32_t discIndex);
   void SayPartialDiscs();

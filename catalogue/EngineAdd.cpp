@@ -56,15 +56,21 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   } ending{*this};
   bool listed = true;
   int32_t discIndex = Discs->AddDisc(data, &listed);
-  if (discIndex < 0) return;
-  if (!listed) {
-    // Whether or not its first commit happened, the open that next writes
-    // takes its empty entry out: it is not stored.
-    std::vector<int64_t> none[2];
-    NotStored(discIndex, none);
+  if (discIndex < 0) {
+    // Its record was never stored (or is deleted): the note goes at once.
+    EndAdding();
+    Base->WriteDescription();
     return;
   }
-  const int64_t start = WallMs();
+  std::vector<int64_t> merged[2];
+  if (!listed || !NoteFirstCommit(discIndex)) {
+    // Whether or not its first commit happened, the open that next writes
+    // takes its empty entry out: it is not stored.
+    NotStored(discIndex, merged);
+    return;
+  }
+  TAddEnd end;
+  end.Start = WallMs();
   FilesCount = FoldersCount = 0;
   // The name records met stay pinned while the add runs, and no longer.
   struct Unpinning {
@@ -72,9 +78,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     ~Unpinning() { e.UnpinAddNames(); }
   } unpinning{*this};
   Scanner->Reset();
-  bool sayAdded = false;
   // The names new to the catalogue that this add put in the name indexes.
-  std::vector<int64_t> merged[2];
   if (scanOpts.IncludeFiles) {
     host_.AddInfo("Scanning \"" + Utf16ToUtf8(data.Label) + "\" [" + scanOpts.Path + "] ...");
     // The walk runs on the scanner's worker while this thread stores what it
@@ -84,44 +88,49 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     TScanFeed feed(std::size_t(std::max(ScanAheadEntries, 1)));
     if (!Scanner->StartFeed(scanOpts, feed)) {
       host_.AddWarning(kKeptEmpty);
-      // The disc stays as its first commit stored it: its add is over.
-      EndAdding();
-      Base->WriteDescription();
-      return;
+      end.KeptEmpty = true;  // the disc stays as its first commit stored it
+    } else {
+      feed_ = &feed;
+      scanEnded_ = scanQuiet_ = walkCut_ = false;
+      const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0 && !walkCut_;
+      if (!added && !Aborted) {
+        scanQuiet_ = true;  // storing failed and said so: the walk is of no use
+        Scanner->Abort();
+      }
+      const bool scanned = EndScan();
+      feed_ = nullptr;
+      if (!scanned && !scanQuiet_) {
+        DropAdded(discIndex);
+        end.KeptEmpty = true;
+      } else {
+        merged[0] = newNames_[0];
+        merged[1] = newNames_[1];
+        MergeNewNames();
+        UnpinAddNames();    // before the flush, which then frees them
+        finished_.clear();  // what was not written ahead goes with the final flush
+        end.SayAdded = added && scanned && !Aborted;
+      }
     }
-    feed_ = &feed;
-    scanEnded_ = scanQuiet_ = walkCut_ = false;
-    const bool added = AddFolder(Scanner->Root(), discIndex, -1) >= 0 && !walkCut_;
-    if (!added && !Aborted) {
-      scanQuiet_ = true;  // storing failed and said so: the walk is of no use
-      Scanner->Abort();
-    }
-    const bool scanned = EndScan();
-    feed_ = nullptr;
-    if (!scanned && !scanQuiet_) {
-      DropAdded(discIndex);
-      Scanner->Reset();
-      Discs->SetCounts(discIndex, 0, 0);
-      Discs->SaveDisc(discIndex);
-      EndAdding();
-      if (!Base->Flush()) host_.AddError(Base->LastError);
-      return;
-    }
-    merged[0] = newNames_[0];
-    merged[1] = newNames_[1];
-    MergeNewNames();
-    UnpinAddNames();    // before the flush, which then frees them
-    finished_.clear();  // what was not written ahead goes with the final flush
-    sayAdded = added && scanned && !Aborted;
+  } else {
+    end.WithoutFiles = true;
   }
-  const int64_t scannedFiles = Scanner->FileCount, scannedFolders = Scanner->FolderCount;
+  end.ScannedFiles = Scanner->FileCount;
+  end.ScannedFolders = Scanner->FolderCount;
   Scanner->Reset();
+  CommitAdd(discIndex, merged, end);
+}
+
+// The add's last commit. The disc's record is written by it whatever changed,
+// so that an open finishing this commit from its journal finds the record
+// rewritten since the first commit, and knows the add ended.
+void TEngine::CommitAdd(int32_t discIndex, const std::vector<int64_t> (&merged)[2], const TAddEnd& end) {
   if (Base->ReadOnly()) {
     // Storing met damage (a record it had to read could not be): nothing
     // more is written, and the add ends with the damage, not with "Done".
     NotStored(discIndex, merged);
     return;
   }
+  const TDiscData disc = Discs->GetDisc(discIndex);
   Discs->SetCounts(discIndex, FilesCount, FoldersCount);
   // The counts and the root reach the disc's record with this flush, so the
   // disc is complete on disk even if the program never closes normally;
@@ -129,7 +138,8 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
   Discs->SaveDisc(discIndex);
   EndAdding();
   host_.StopAvailable(false);  // the flush runs to its end
-  host_.AddInfo("Finalizing database");
+  // An interrupted scan ends with its warning: the disc stays as it was.
+  if (!end.KeptEmpty) host_.AddInfo("Finalizing database");
   const bool flushed = Base->Flush();
   host_.StopAvailable(true);
   // A flush that met damage on its way writes no more and commits nothing.
@@ -138,22 +148,27 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     return;
   }
   // Said once the disc is on disk: an add whose commit failed added nothing.
-  if (sayAdded)
-    host_.AddInfo(std::to_string(scannedFiles) + " file(s) and " + std::to_string(scannedFolders) +
+  if (end.SayAdded)
+    host_.AddInfo(std::to_string(end.ScannedFiles) + " file(s) and " + std::to_string(end.ScannedFolders) +
                   " folder(s) were added to the database");
-  else if (scanOpts.IncludeFiles && Discs->DiscAt(discIndex).Root >= 0)
+  else if (!end.WithoutFiles && !end.KeptEmpty && Discs->DiscAt(discIndex).Root >= 0)
     NotePartial(discIndex);
+  // "Include disc files" is off by default after a restart: a disc stored
+  // with no files is said to be so, not only "Done".
+  if (end.WithoutFiles)
+    host_.AddInfo("Disc \"" + Utf16ToUtf8(disc.Label) +
+                  "\" was added without its files (\"Include disc files\" was off)");
   if (!flushed) {
     // The commit is on disk (its journal); what followed it failed. The next
     // open finishes it; meanwhile nothing is written again and again.
-    host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) + "\" has been added, but " + NotWrittenAfterCommit());
+    host_.AddError("Disc \"" + Utf16ToUtf8(disc.Label) + "\" has been added, but " + NotWrittenAfterCommit());
     StopWriting(false);
     RefreshViews(true);
     host_.AddWarning(Base->ReadOnlyText());
     return;
   }
   RefreshViews(true);
-  host_.AddInfo("Done in " + FormatElapsed(WallMs() - start));
+  if (!end.KeptEmpty) host_.AddInfo("Done in " + FormatElapsed(WallMs() - end.Start));
   Progress(0);
 }
 

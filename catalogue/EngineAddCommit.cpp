@@ -15,7 +15,7 @@ namespace qv {
 // indexes, the caches forget what they learned of records that are not
 // stored, the pool drops the changes, and the disc leaves the list: a disc
 // said not stored is not in the catalogue. Its empty record, when stored,
-// goes at the next open that can write (DropUnendedAdd).
+// goes at the next open that can write (SettleUnendedAdd).
 void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[2]) {
   const TDiscData disc = Discs->GetDisc(discIndex);
   // Damage met on the way says itself; a failed write gives its reason.
@@ -44,93 +44,139 @@ void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[
 }
 
 namespace {
-// The label of the disc whose add is under way, its UTF-8 bytes in hex: any
-// label is one line of xbase.vlm.
+// The add under way (catalogue/AddNote.h).
 const char* const kAddingKey = "AddingDisc";
-
-std::string HexOf(const std::string& text) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (unsigned char c : text) hex += {digits[c >> 4], digits[c & 15]};
-  return hex;
-}
-
-int DigitOf(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string TextOfHex(const std::string& hex) {
-  std::string text;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    const int hi = DigitOf(hex[i]), lo = DigitOf(hex[i + 1]);
-    if (hi < 0 || lo < 0) return std::string();
-    text += char(hi * 16 + lo);
-  }
-  return text;
-}
 }  // namespace
 
+// Before anything of the add is written: the record its disc will take is
+// the next of the global index (IDs are handed out in order).
 bool TEngine::NoteAdding(const WideString& label) {
-  Base->SetCommitKey(kAddingKey, HexOf(Utf16ToUtf8(label)));
-  Base->SetUnderway("the add of disc \"" + Utf16ToUtf8(label) + "\"");
+  adding_ = TAddNote();
+  adding_.Form = TAddNote::TForm::Ours;
+  adding_.ID = Base->GIndex().RecordCount();
+  adding_.Label = Utf16ToUtf8(label);
+  Base->SetCommitKey(kAddingKey, adding_.ToText());
+  Base->SetUnderway("the add of disc \"" + adding_.Label + "\"");
+  return Base->WriteDescription();
+}
+
+// From here on the add's end shows in the stored record itself: its last
+// commit writes it anew, elsewhere than its first did.
+bool TEngine::NoteFirstCommit(int32_t discIndex) {
+  const int64_t id = Discs->GetDisc(discIndex).ID;
+  QV_ASSERT(id == adding_.ID);
+  TXGIndexRec entry;
+  if (!Base->GIndex().ReadEntry(entry, id) || entry.Position < 0) {
+    Base->LastError = Base->GIndex().LastError();
+    return false;
+  }
+  adding_.Position = entry.Position;
+  Base->SetCommitKey(kAddingKey, adding_.ToText());
   return Base->WriteDescription();
 }
 
 void TEngine::EndAdding() {
+  adding_ = TAddNote();
   if (!IsOpen() || Base->ReadOnly()) return;
+  ForgetAddNote();
+}
+
+void TEngine::ForgetAddNote() {
   Base->SetCommitKey(kAddingKey, "");
   Base->SetUnderway("");
 }
 
 // An add whose last commit never came (the disc was full, the add met
-// damage, or the session was cut short) left its disc's record empty, as its
-// first commit stored it: the disc was said not stored (or nothing was said),
-// so it is taken out, and its label is free again. A catalogue that cannot
-// be written leaves it out of the list for the session.
-void TEngine::DropUnendedAdd() {
-  const std::string key = Base->ReadEngineKey(kAddingKey);
-  if (key.empty()) return;
-  const std::string adding = TextOfHex(key);
-  const int32_t at = adding.empty() ? -1 : Discs->FindByLabel(Utf8ToUtf16(adding));
-  const int64_t id = at >= 0 ? Discs->DiscAt(at).ID : -1;
-  const bool empty =
-      at >= 0 && Discs->DiscAt(at).Root < 0 && Discs->DiscAt(at).Files == 0 && Discs->DiscAt(at).Folders == 0;
-  const std::string label = at >= 0 ? Utf16ToUtf8(Discs->DiscAt(at).Label) : std::string();
-  const std::string line = "Disc \"" + label + "\" was not stored, as its add did not end; ";
+// damage, or the session was cut short) left its disc's record as its first
+// commit stored it, or nothing at all. The note names that record and where
+// its chain was; the add's last commit rewrote it elsewhere. A note that no
+// longer names a record the add can have made (of an earlier version, which
+// gave the label only, or one whose record is gone or not empty) removes
+// nothing.
+TEngine::TUnendedAdd TEngine::JudgeUnendedAdd() const {
+  using V = TUnendedAdd::TVerdict;
+  TUnendedAdd out;
+  const TAddNote note = TAddNote::Parse(Base->ReadEngineKey(kAddingKey));
+  out.Label = note.Label;
+  if (note.Form == TAddNote::TForm::None) return out;
+  out.Verdict = V::Doubtful;
+  if (note.Form != TAddNote::TForm::Ours) return out;
+  const TXGIndex& index = Base->GIndex();
+  TXGIndexRec entry;
+  const bool indexed = note.ID < index.RecordCount() && index.ReadEntry(entry, note.ID) &&
+                       entry.KindId == uint32_t(Discs->DiscKind->Id);
+  if (!indexed) {
+    // Its first commit never came: nothing of it is stored.
+    if (note.Position < 0 && note.ID >= index.RecordCount()) out.Verdict = V::NothingStored;
+    return out;
+  }
+  if (entry.IsDeleted()) {
+    out.Verdict = V::NothingStored;  // its entry was removed by an open before
+    return out;
+  }
+  const int32_t at = Discs->IndexOfId(note.ID);
+  if (at < 0) return out;
+  const TDiscData& d = Discs->DiscAt(at);
+  out.Label = Utf16ToUtf8(d.Label);
+  if (note.Position >= 0 && entry.Position != note.Position) {
+    out.Verdict = V::Ended;
+    return out;
+  }
+  if (d.Root < 0 && d.Files == 0 && d.Folders == 0) {
+    out.Verdict = V::NotStored;
+    out.At = at;
+  }
+  return out;
+}
+
+void TEngine::SettleUnendedAdd(const TUnendedAdd& unended, int givenBack) {
+  using V = TUnendedAdd::TVerdict;
+  if (unended.Verdict == V::None) return;
+  const std::string disc = "Disc \"" + unended.Label + "\" was not stored; ";
+  if (unended.Verdict != V::NotStored) {
+    if (unended.Verdict == V::Doubtful)
+      host_.AddWarning(
+          "xbase.vlm noted " +
+          (unended.Label.empty() ? std::string("an add") : "the add of disc \"" + unended.Label + "\"") +
+          " as under way, but which entry that add made can no longer be told; no disc was removed");
+    if (Base->ReadOnly()) return;
+    ForgetAddNote();
+    Base->WriteDescription();  // should it fail, the next write of xbase.vlm drops the note
+    return;
+  }
   const std::string leftOut = "it is left out of the list for this session";
   if (Base->ReadOnly()) {
-    if (!empty) return;
-    Discs->Unlist(at);
-    host_.AddWarning(line + leftOut + ", as the database cannot be written now");
+    Discs->Unlist(unended.At);
+    host_.AddWarning(disc + leftOut + ", as the database cannot be written now");
     return;
   }
-  Base->SetCommitKey(kAddingKey, "");
-  Base->SetUnderway("");
-  if (!empty) {
-    // Its last commit came after all (finished from its journal): only the
-    // note goes, now or, should that fail, with the next write of xbase.vlm.
-    Base->WriteDescription();
-    return;
-  }
+  const std::string bytesNote = givenBack >= 0 ? Base->OpenNotes()[std::size_t(givenBack)] : std::string();
+  const int64_t id = Discs->DiscAt(unended.At).ID;
+  // The note goes with the commit that removes the entry.
+  ForgetAddNote();
   const std::vector<int64_t> indexed = Discs->IndexedIds();
   bool committed = true;
   if (!Discs->DeleteDisc(id, &committed) && committed) return;  // it said why
   if (committed || CommitHappened()) {
     if (!committed) StopWriting(false);  // what follows is for the next open to finish
-    host_.AddWarning(line + "its empty entry has been removed");
+    const int64_t bytes = Base->GivenBack();
+    host_.AddWarning(disc + "its empty entry has been removed" +
+                     (givenBack >= 0
+                          ? ", and the " + std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes") +
+                                " its add had written were given back"
+                          : std::string()));
     return;
   }
   // The disc is full: the entry stays for an open with room, and this
   // session writes nothing (the open says so next).
+  if (!bytesNote.empty()) host_.AddWarning(bytesNote);
   const std::string reason = FailureReason();
   StopWriting(true);
   Base->Flush();
   ForgetNames();
   Discs->ReloadStored(indexed);
   if (const int32_t again = Discs->IndexOfId(id); again >= 0) Discs->Unlist(again);
-  host_.AddWarning(line + leftOut + ", as its entry could not be removed (" + reason + ")");
+  host_.AddWarning(disc + leftOut + ", as its entry could not be removed (" + reason + ")");
 }
 
 }  // namespace qv

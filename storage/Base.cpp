@@ -199,6 +199,8 @@ void TXBase::Reset() {
   freeCheck_ = 0;
   freeAsRecorded_ = false;
   keptPast_ = 0;
+  givenBack_ = 0;
+  givenBackNote_ = -1;
   markUnwritten_ = false;
   dropJournal_ = false;
   recordedEntries_ = 0;
@@ -379,7 +381,7 @@ std::unique_ptr<TXRecData> TXBase::RecordOfEntry(int64_t id, const TXGIndexRec& 
 bool TXBase::DecodeInto(TXRecData& record, uint32_t kindId, const TXGIndexRec& entry, const uint8_t* bytes,
                         std::size_t n, int64_t chainBytes, std::string& error) {
   if (kindId != entry.KindId) {
-    error = "ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind\"";
+    error = "ID \"" + IntToHex(uint64_t(record.ID), 16) + "\" points to a wrong kind";
     return false;
   }
   if (!record.DecodeFrom(bytes, n)) {

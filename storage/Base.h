@@ -172,6 +172,11 @@ class TXBase : public IDataFileOwner {
   // entries kept past the recorded commit, space given back), a line each
   // for the console; the damage it found is in DamageText.
   const std::vector<std::string>& OpenNotes() const { return openNotes_; }
+  // The bytes the open gave back that were written past the last commit, and
+  // the place of the note that says so among OpenNotes (-1: none), for a
+  // caller that says it in its own words (the add Underway names).
+  int64_t GivenBack() const { return givenBack_; }
+  int GivenBackNote() const { return givenBackNote_; }
   // The data file's free space (for inspection).
   const TFreeSpace& FreeSpace() const { return free_; }
 
@@ -334,6 +339,9 @@ class TXBase : public IDataFileOwner {
   bool freeAsRecorded_ = false;   // Open: the free space was taken from free.vlm as xbase.vlm records it
   int64_t keptPast_ = 0;          // Open: storage.vlm past the last commit (from here) was not given back
   std::string keptWhy_;           // ... and why
+  int64_t givenBack_ = 0;         // Open: bytes past the commit given back, by what underway_ names
+  int givenBackNote_ = -1;        // ... and the note in openNotes_ that says so
+  bool tornJournal_ = false;      // Open: index.jnl was torn (its commit never happened)
   int chainsUnshared_ = -1;       // -1 unknown; 1: no two live entries share a chain
   std::string damage_;            // not empty: damaged, open for reading only
   TCommitMark mark_;              // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)

@@ -11,6 +11,7 @@
 //   session of ours can have written there since.
 // What was found is told in OpenNotes or DamageText.
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 #include "classlib/SysUtils.h"
@@ -26,10 +27,16 @@ namespace {
 std::string Count(int64_t n, const char* one, const char* many) {
   return IntToStr(n) + " " + (n == 1 ? one : many);
 }
+
+// What an open says of a change whose commit never happened, in the words
+// the session used when it failed ("was not stored").
+const char* const kLastChange = "The last change made before this open was not stored";
+const char* const kAsBefore = "the catalogue is as it was before that change";
 }  // namespace
 
 bool TXBase::SettleAtOpen() {
   dropJournal_ = false;
+  tornJournal_ = false;
   journalFinished_ = false;
   if (!recordedDamage_.empty()) SetDamaged(recordedDamage_);
   int64_t committed = CommittedCount();
@@ -37,9 +44,11 @@ bool TXBase::SettleAtOpen() {
   NoteDamagedMark();
   CheckCommittedCount(committed);
   if (damage_.empty()) CheckFilesBelong();
-  if (ReadOnly()) return true;
-  GiveBackData();
-  mark_ = MarkNow();
+  if (!ReadOnly()) GiveBackData();
+  if (tornJournal_ && givenBackNote_ < 0)
+    openNotes_.push_back(std::string(kLastChange) + " (it was cut short as it was being written); " +
+                         kAsBefore);
+  if (!ReadOnly()) mark_ = MarkNow();
   return true;
 }
 
@@ -61,8 +70,10 @@ bool TXBase::SettleJournal(int64_t& committed) {
       return true;
     case TXGIndexJournal::TState::Torn:
       // Written before index.vlm was touched: its commit never happened.
-      openNotes_.push_back("index.jnl was torn: it " + journal.Problem +
-                           "; the commit it began never happened");
+      // A commit that fails removes it: this one was cut short as it was
+      // written, or its removal failed too. Said with the bytes that change
+      // wrote, when they are given back, else at the end of the settling.
+      tornJournal_ = true;
       dropJournal_ = true;
       return true;
     case TXGIndexJournal::TState::Damaged:
@@ -249,6 +260,8 @@ bool TXBase::EntryChecksOut(int64_t id, std::string& why) {
 // it), and no entry pointing at or past that length. Then it is cut back.
 void TXBase::GiveBackData() {
   keptPast_ = 0;
+  givenBack_ = 0;
+  givenBackNote_ = -1;
   const int64_t size = dataFile_->Size();
   if (!markRead_ || mark_.DataSize < int64_t(XFileHeaderSize) || size <= mark_.DataSize) return;
   const int64_t limit = mark_.DataSize;
@@ -280,9 +293,19 @@ void TXBase::GiveBackData() {
   }
   // A session that says what it writes past its commit names it here: its
   // next commit would have cleared the note, so that change is not stored.
-  const std::string by = underway_.empty() ? "a session cut short" : underway_ + ", which was not stored";
-  openNotes_.push_back("storage.vlm held " + Count(size - limit, "byte", "bytes") +
-                       " written after the last commit by " + by + "; they were given back");
+  // Else those bytes are of a change whose commit failed or was cut short.
+  const std::string bytes = Count(size - limit, "byte", "bytes");
+  givenBack_ = size - limit;
+  givenBackNote_ = int(openNotes_.size());
+  if (underway_.empty()) {
+    openNotes_.push_back(std::string(kLastChange) + "; the " + bytes +
+                         " it had written to storage.vlm were given back, and " + kAsBefore);
+    return;
+  }
+  std::string what = underway_;
+  what[0] = char(std::toupper(static_cast<unsigned char>(what[0])));
+  openNotes_.push_back(what + " was not stored; the " + bytes +
+                       " it had written to storage.vlm were given back");
 }
 
 // storage.vlm past the last commit that could not be given back: when the

@@ -245,7 +245,12 @@ bool TXGIndex::WriteJournal(const TCommitMark& before, const TCommitMark& after,
                   journal.WriteAt(0, buf.data(), buf.size()) && journal.Sync();
   const std::string reason = journal.ErrorText();
   journal.Close();
-  if (!ok) return Fail("Failed to write \"" + journalName_ + "\": " + reason);
+  if (!ok) {
+    // Nothing of the commit happened: a journal left torn would only make
+    // the next open tell of it. Removing a file takes no room on a full disc.
+    DeleteFile(journalName_, *hooks_);
+    return Fail("Failed to write \"" + journalName_ + "\": " + reason);
+  }
   if (!SyncDirectory(ExtractFilePath(journalName_), *hooks_))
     return Fail("Failed to sync \"" + journalName_ + "\"");
   return true;

@@ -5,7 +5,8 @@
 // leaves the session as the catalogue is stored, one stored (the failure
 // after its commit point) as changed; the session then writes nothing, its
 // search gives its count and its close succeeds; and the next open with room
-// finds the catalogue as the console said.
+// finds the catalogue as the console said, telling of a change not stored
+// in those words.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -188,6 +189,12 @@ TEST_F(ChangeMeetsFullDisc, AtAnyWriteSaysWhetherItWasStoredAndTheSessionShowsTh
       ASSERT_TRUE(engine.OpenDatabase("secret")) << testing::PrintToString(host.console);
       EXPECT_EQ(Lines(host, "E "), 0) << testing::PrintToString(host.console);
       EXPECT_FALSE(engine.Base->ReadOnly()) << engine.Base->ReadOnlyText();
+      // A change said not stored left the catalogue as it was: the open
+      // says no more than that, in those words.
+      if (notStored) {
+        EXPECT_EQ(Lines(host, "W "), Lines(host, "W The last change made before this open was not stored"));
+        EXPECT_LE(Lines(host, "W "), 1) << testing::PrintToString(host.console);
+      }
       host.console.clear();
       EXPECT_EQ(State(engine, host), notStored ? before : after);
       EXPECT_TRUE(engine.CloseDatabase());

@@ -270,8 +270,8 @@ TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
   EXPECT_LT(engine->Discs->FindByLabel(u"Again"), 0);
   EXPECT_GE(engine->Discs->FindByLabel(u"Disc"), 0);
   EXPECT_EQ(Lines("W ",
-                  "Disc \"Again\" was not stored, as its add did not end; it is left out of the list for "
-                  "this session, as the database cannot be written now"),
+                  "Disc \"Again\" was not stored; it is left out of the list for this session, as the "
+                  "database cannot be written now"),
             1)
       << ::testing::PrintToString(host.console);
 }

@@ -1,0 +1,29 @@
+// The note xbase.vlm keeps while an add is under way ([ENGINE] AddingDisc):
+// which record the add's disc takes, where its first commit put that
+// record's chain, and the disc's label for what is said of it. An open that
+// finds the note tells by the record alone whether the add ever ended.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+struct TAddNote {
+  enum class TForm {
+    None,     // no add under way
+    Ours,     // "ID:POSITION:LABEL" (POSITION empty until the first commit)
+    Earlier,  // the label alone, as an earlier version wrote it
+    Damaged   // of neither form
+  };
+  TForm Form = TForm::None;
+  int64_t ID = -1;
+  // The chain of the disc record as the add's first commit stored it; -1
+  // while that commit is not yet recorded here.
+  int64_t Position = -1;
+  std::string Label;  // UTF-8
+
+  static TAddNote Parse(const std::string& value);
+  std::string ToText() const;
+};
+
+}  // namespace qv
