@@ -200,12 +200,14 @@ bool TEngine::OpenDatabase(const std::string& password) {
   // What the open found left by an earlier session, and settled; then damage
   // as an error, media that cannot be written merely said.
   // An add that never ended is said in one line, with the bytes it wrote
-  // past its commit that the open gave back.
+  // past its commit that the open gave back. A commit finished from its
+  // journal was then the add's first, which stored the entry that goes.
   const TUnendedAdd unended = JudgeUnendedAdd();
-  const int givenBack =
-      unended.Verdict == TUnendedAdd::TVerdict::NotStored && !Base->ReadOnly() ? Base->GivenBackNote() : -1;
+  const bool removes = unended.Verdict == TUnendedAdd::TVerdict::NotStored && !Base->ReadOnly();
+  const int givenBack = removes ? Base->GivenBackNote() : -1;
+  const int finished = removes ? Base->FinishedNote() : -1;
   for (std::size_t i = 0; i < Base->OpenNotes().size(); ++i)
-    if (int(i) != givenBack) host_.AddWarning(Base->OpenNotes()[i]);
+    if (int(i) != givenBack && int(i) != finished) host_.AddWarning(Base->OpenNotes()[i]);
   SettleUnendedAdd(unended, givenBack);
   if (!Base->DamageText().empty())
     host_.AddError(Base->ReadOnlyText());

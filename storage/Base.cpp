@@ -201,6 +201,7 @@ void TXBase::Reset() {
   keptPast_ = 0;
   givenBack_ = 0;
   givenBackNote_ = -1;
+  finishedNote_ = -1;
   markUnwritten_ = false;
   dropJournal_ = false;
   recordedEntries_ = 0;

@@ -177,6 +177,9 @@ class TXBase : public IDataFileOwner {
   // caller that says it in its own words (the add Underway names).
   int64_t GivenBack() const { return givenBack_; }
   int GivenBackNote() const { return givenBackNote_; }
+  // The note that the last commit, cut short, was finished from its journal
+  // (-1: none), for a caller that knows which change that commit was.
+  int FinishedNote() const { return finishedNote_; }
   // The data file's free space (for inspection).
   const TFreeSpace& FreeSpace() const { return free_; }
 
@@ -342,6 +345,7 @@ class TXBase : public IDataFileOwner {
   int64_t givenBack_ = 0;         // Open: bytes past the commit given back, by what underway_ names
   int givenBackNote_ = -1;        // ... and the note in openNotes_ that says so
   bool tornJournal_ = false;      // Open: index.jnl was torn (its commit never happened)
+  int finishedNote_ = -1;         // Open: the note in openNotes_ that index.jnl was finished
   int chainsUnshared_ = -1;       // -1 unknown; 1: no two live entries share a chain
   std::string damage_;            // not empty: damaged, open for reading only
   TCommitMark mark_;              // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)

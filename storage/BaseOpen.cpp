@@ -37,6 +37,7 @@ const char* const kAsBefore = "the catalogue is as it was before that change";
 bool TXBase::SettleAtOpen() {
   dropJournal_ = false;
   tornJournal_ = false;
+  finishedNote_ = -1;
   journalFinished_ = false;
   if (!recordedDamage_.empty()) SetDamaged(recordedDamage_);
   int64_t committed = CommittedCount();
@@ -112,6 +113,7 @@ bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
     openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
                          "\"); index.jnl, which checks out against the files, gives the mark anew");
   damagedMark_.clear();
+  finishedNote_ = int(openNotes_.size());
   openNotes_.push_back(ReadOnly() ? "The last commit was cut short; it was finished from index.jnl for this "
                                     "session only, as the files cannot take it now"
                                   : "The last commit was cut short; it was finished from index.jnl");
