@@ -9,6 +9,7 @@
 #include "classlib/graphics/Canvas.h"
 #include "datatree/DataStringTree.h"
 #include "datatree/DataTreeClipboard.h"
+#include "datatree/TextCells.h"
 #include "platform/Utf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/SystemColors.h"
@@ -180,16 +181,7 @@ std::string TCustomDataStringTree::RenderPlainText(TDTTextSource Source, char Se
       TColumnIndex c = L.Columns[i]->Index();
       std::string t = WideToUTF8(GetText(n, c));
       if (c == L.Main) out.append(size_t(level), Separator);
-      if (t.find(Separator) != std::string::npos || t.find_first_of("\"\r\n") != std::string::npos) {
-        out += '"';
-        for (char ch : t) {
-          if (ch == '"') out += '"';
-          out += ch;
-        }
-        out += '"';
-      } else {
-        out += t;
-      }
+      AppendTextCell(out, t, Separator);
       if (c == L.Main) out.append(size_t(L.MaxLevel - level), Separator);
       if (i + 1 < L.Columns.size()) out += Separator;
     }
@@ -224,12 +216,8 @@ void TCustomDataStringTree::AppendUnicodeRow(const ExportLayout& L, PDataNode n,
     TColumnIndex c = L.Columns[i]->Index();
     std::u16string t = GetText(n, c);
     if (c == L.Main) out.append(size_t(level), Separator);
-    // Only the separator and a line break (which would end the row inside
-    // the cell) call for quotes here; inner quotes stay single.
-    if (t.find(Separator) != std::u16string::npos || t.find_first_of(u"\r\n") != std::u16string::npos)
-      out += u'"' + t + u'"';
-    else
-      out += t;
+    // Quoted as the plain text is: the two formats read back alike.
+    AppendTextCell(out, t, Separator);
     if (c == L.Main) out.append(size_t(L.MaxLevel - level), Separator);
     if (i + 1 < L.Columns.size()) out += Separator;
   }

@@ -32,8 +32,9 @@ bool SameAsciiText(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool AskWarning(const std::string& text) {
-  return MessageDlg(text, mtWarning, mbYesNo, 0) == mrYes;
+// True when Yes is chosen; Enter presses `enter`.
+bool AskWarning(const std::string& text, TMsgDlgBtn enter = mbYes) {
+  return MessageDlg(text, mtWarning, mbYesNo, 0, enter) == mrYes;
 }
 
 }  // namespace
@@ -148,7 +149,8 @@ void TMainForm::DeleteFlow() {
 }
 
 void TMainForm::ClearFlow() {
-  if (!AskWarning(T::ClearWarning)) return;
+  // Nothing brings the discs back: Enter answers No, Yes takes a deliberate choice.
+  if (!AskWarning(T::ClearWarning, mbNo)) return;
   // A clear removes every disc at once: the console keeps a trace of it.
   const int32_t discs = IsOpen() ? Engine->Discs->Count() : 0;
   if (Engine->ClearDatabase()) Host->AddInfo(T::ClearDone + std::to_string(discs) + T::ClearDoneEnd);

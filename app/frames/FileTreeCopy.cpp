@@ -5,27 +5,12 @@
 
 #include "app/frames/FileTree.h"
 #include "app/frames/FrameSupport.h"
+#include "datatree/TextCells.h"
 #include "platform/Utf.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/GlobalMemory.h"
 
 namespace qv {
-namespace {
-
-// A cell that holds the separator is quoted, as the tree's own text is; so
-// is one that holds a line break (a Linux name may), which would otherwise
-// end the row inside it.
-void AddCell(std::u16string& out, const std::u16string& text) {
-  if (text.find_first_of(u"\t\r\n") == std::u16string::npos) {
-    out += text;
-    return;
-  }
-  out += u'"';
-  out += text;
-  out += u'"';
-}
-
-}  // namespace
 
 std::u16string TFileTree::RowsText(bool ForClipboard) {
   const std::vector<TDataTreeColumn*> columns = Tree->Header()->Columns()->GetVisibleColumns();
@@ -45,7 +30,9 @@ std::u16string TFileTree::RowsText(bool ForClipboard) {
       if (i) out += u'\t';
       std::u16string text = Tree->GetText(n, c);
       if (c <= 0 && group) text += Utf8ToUtf16(TextOf(*group));
-      AddCell(out, text);
+      // Quoted as the tree's own text is (a Linux name may hold a tab, a
+      // line break or a double quote).
+      AppendTextCell(out, text, u'\t');
     }
     out += u"\r\n";
   }

@@ -3,6 +3,7 @@
 // when it has a password), a folder is added through the wizard, searched,
 // compared with a folder on disk and browsed; categories are edited; and a
 // long add can be stopped, or the window closed under it, without harm.
+#include <algorithm>
 #include <filesystem>
 
 #include "MainTestSupport.h"
@@ -510,19 +511,64 @@ TEST_F(Scenario, ACatalogueThatCannotBeClosedAtTheEndIsReportedAndTheEndGoesOn) 
   EXPECT_NE(SettingsText().find("[MAINFORM]"), std::string::npos);
 }
 
-TEST_F(Scenario, ClearingTheCatalogueAsksFirst) {
+// Database, Clear from the keyboard, its warning answered by keys on the
+// real box (no answering hook): Enter keeps every disc, also in the
+// catalogue opened again; only a chosen Yes deletes them.
+TEST_F(Scenario, ClearingTheCatalogueTakesAChosenYesNotEnter) {
   StartWithCatalogue();
   AddFixtureDisc();
-  boxAnswers = {IDNO};
-  MainForm->actClear->Execute();
-  EXPECT_EQ(boxes.back().Text, "All discs in the database will be deleted!\r\nDo you still want to proceed?");
-  EXPECT_EQ(MainForm->Engine->Discs->Count(), 1);
-  boxAnswers = {IDYES};
-  MainForm->actClear->Execute();
+  AddFixtureDisc("Second disc");
+  ASSERT_EQ(MainForm->Engine->Discs->Count(), 2);
+  auto clearAnswering = [&](UINT key) {
+    TMessageBoxHook hook = SetMessageBoxHook(nullptr);
+    std::vector<std::string> shown;  // the box's caption and texts
+    backend.ModalAnswers.push_back([&, key](HWND box) {
+      for (HWND h = box; h; h = h == box ? GetWindow(box, GW_CHILD) : GetWindow(h, GW_HWNDNEXT)) {
+        std::u16string text(size_t(GetWindowTextLengthW(h)) + 1, u'\0');
+        text.resize(size_t(GetWindowTextW(h, text.data(), int(text.size()))));
+        shown.push_back(Utf16ToUtf8(text));
+      }
+      backend.KeyPress(key);
+    });
+    MainForm->PageControl->SetActivePageIndex(0);
+    MainForm->SetActiveControl(DiscTree->Tree);
+    Pump();
+    backend.WhenIdle([&] { backend.KeyPress(VK_HOME); });
+    for (int i = 0; i < 2; ++i) backend.WhenIdle([&] { backend.KeyPress(VK_DOWN); });
+    backend.WhenIdle([&] {
+      EXPECT_EQ(Application->Hint, MainForm->actClear->Hint());
+      backend.KeyPress(VK_RETURN);
+    });
+    backend.KeyDown(VK_MENU);
+    backend.KeyPress('B');
+    backend.KeyUp(VK_MENU);
+    Pump();
+    Idle();
+    SetMessageBoxHook(hook);
+    ASSERT_FALSE(shown.empty()) << "no box came up";
+    EXPECT_EQ(shown[0], "Warning");
+    EXPECT_NE(std::find(shown.begin(), shown.end(),
+                        "All discs in the database will be deleted!\r\nDo you still want to proceed?"),
+              shown.end())
+        << testing::PrintToString(shown);
+  };
+
+  clearAnswering(VK_RETURN);
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 2);
+  EXPECT_EQ(DiscTree->Tree->RootNodeCount(), 2u);
+  EXPECT_FALSE(ConsoleHas("The database has been cleared")) << testing::PrintToString(ConsoleLines());
+  Restart();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 2);
+
+  clearAnswering('Y');
   EXPECT_EQ(MainForm->Engine->Discs->Count(), 0);
   EXPECT_EQ(DiscTree->Tree->RootNodeCount(), 0u);
-  EXPECT_TRUE(ConsoleHas("The database has been cleared: 1 disc(s) deleted"))
+  EXPECT_TRUE(ConsoleHas("The database has been cleared: 2 disc(s) deleted"))
       << testing::PrintToString(ConsoleLines());
+  Restart();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 0);
 }
 
 TEST_F(Scenario, NewCatalogueOverAnOpenOneAsksAndAFailureSaysWhere) {

@@ -1,10 +1,12 @@
 // The tree on the clipboard: the format registry and the data object's
-// contract, copy, cut and paste within and between trees, trees that go
-// while their data is on the clipboard, and hostile clipboard data.
+// contract, copy, cut and paste within and between trees, copied rows as
+// other programs read their text, trees that go while their data is on the
+// clipboard, and hostile clipboard data.
 #include <unistd.h>
 
 #include <cstring>
 
+#include "../common/TabSeparated.h"
 #include "TransferTestSupport.h"
 #include "datatree/DataTreeClipboard.h"
 #include "datatree/OLEMemoryStream.h"
@@ -257,6 +259,47 @@ TEST_F(Clipboard, ANewCopyOfTheSameTreeHoldsOnlyItsOwnRows) {
   EXPECT_TRUE(b->PasteFromClipboard());
   EXPECT_EQ(b->TotalCount(), 6u);  // its three, and n7 with its two children
   EXPECT_EQ(a->TotalCount(), 9u);  // the cut that was replaced moved nothing
+}
+
+// Names a spreadsheet or a script reading the copied text as tab-separated
+// must get back exactly: a leading quote, an inner quote, a tab and a line
+// break, in the plain and the wide text of the copy and in the text other
+// programs get; a plain name is written as it is.
+TEST_F(Clipboard, CopiedRowsReadBackAsTheirNamesWithAQuoteAwareReader) {
+  static const std::vector<std::string> names = {"\"quoted\".txt", "mid\"dle.txt", "tab\there.txt",
+                                                 "two\r\nlines.txt", "plain.txt"};
+  TDataStringTree* t = NewTreeOn({0, 0, 300, 300});
+  for (const char16_t* title : {u"Name", u"Size"}) t->Header()->Columns()->Add()->SetText(title);
+  t->Header()->SetOptions(t->Header()->Options() + hoVisible);
+  t->TreeOptions()->SetSelectionOptions(t->TreeOptions()->SelectionOptions() + toMultiSelect);
+  t->ClipboardFormats()->Add("Unicode text");
+  t->ClipboardFormats()->Add("Plain text");
+  t->OnGetText = [](TBaseDataTree*, PDataNode n, TColumnIndex c, TVSTTextType, std::u16string& s) {
+    s = c == 1 ? Utf8ToUtf16(std::to_string(n->Index + 1)) : Utf8ToUtf16(names[n->Index]);
+  };
+  t->SetRootNodeCount(uint32_t(names.size()));
+  t->SelectAll(false);
+  t->CopyToClipboard();
+
+  std::vector<std::vector<std::string>> expected = {{"Name", "Size"}};
+  for (size_t i = 0; i < names.size(); ++i) expected.push_back({names[i], std::to_string(i + 1)});
+  auto text = [&](CLIPFORMAT f) {
+    FORMATETC format = Format(f);
+    STGMEDIUM m{};
+    if (ClipboardObject()->GetData(&format, &m) != S_OK) return std::string();
+    const void* p = GlobalLock(m.hGlobal);
+    std::string s = f == CF_TEXT ? std::string(static_cast<const char*>(p))
+                                 : Utf16ToUtf8(static_cast<const char16_t*>(p));
+    GlobalUnlock(m.hGlobal);
+    ReleaseStgMedium(&m);
+    return s;
+  };
+  const std::string copies[] = {text(CF_TEXT), text(CF_UNICODETEXT), Utf16ToUtf8(backend.Clipboard)};
+  for (const std::string& copy : copies) {
+    EXPECT_EQ(ReadTabSeparated(copy), expected) << copy;
+    EXPECT_NE(copy.find("\r\nplain.txt\t5\r\n"), std::string::npos) << copy;
+  }
+  EXPECT_EQ(copies[1], copies[0]);
 }
 
 TEST_F(Clipboard, ACutIsMovedNotCopied) {

@@ -46,11 +46,11 @@ TEST_F(Export, PlainAndUnicodeTextWithLevelsAndQuoting) {
             "A\t\t1\r\n"
             "\t\"B & <b> \"\"q\"\"\"\t2\r\n"
             "C\xC3\x84\xF0\x9F\x98\x80\t\t3\r\n");
-  // UTF-16 quotes only for the separator and keeps inner quotes single.
+  // UTF-16 quotes alike.
   EXPECT_EQ(t->RenderUnicodeText(txAll, u','),
             u"Name,,Size\r\n"
             u"A,,1\r\n"
-            u",B & <b> \"q\",2\r\n"
+            u",\"B & <b> \"\"q\"\"\",2\r\n"
             u"C\u00C4\U0001F600,,3\r\n");
   EXPECT_EQ(t->RenderPlainText(txAll, '&').substr(0, 12), "Name&&Size\r\n");
   EXPECT_NE(t->RenderPlainText(txAll, '&').find("&\"B & <b> \"\"q\"\"\"&2"), std::string::npos);
@@ -109,7 +109,7 @@ TEST_F(Export, TheDragTextReadInPiecesIsTheUnicodeText) {
   ASSERT_TRUE(reader->Next(first, 1));  // the column titles
   ASSERT_TRUE(reader->Next(first, 1));  // A
   std::string without = Utf16ToUtf8(t->RenderUnicodeText(txSelected, u'\t'));
-  size_t b = without.find("\r\n\tB") + 2;
+  size_t b = without.find("\r\n\t\"B") + 2;
   without.erase(b, without.find("\r\n", b) + 2 - b);
   t->DeleteNode(t->GetFirstChild(t->GetFirst()));  // B
   EXPECT_EQ(first + read(*reader, 1), without);
