@@ -38,7 +38,7 @@ bool TEngine::DeleteDisc(const TDiscData& data) {
                        "\" disc in the database.\n\r"
                        "If disc is deleted all these files will no longer be accessible for searching!\n\r"
                        "Do you still want to delete the disc?";
-    if (!host_.AskYesNo(text)) return false;
+    if (!host_.AskYesNoToLose(text)) return false;
     host_.ProcessMessages();
     if (RefusedLoudly()) return false;
   }

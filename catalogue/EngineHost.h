@@ -62,6 +62,9 @@ class IEngineHost {
 
   // A modal warning question with Yes and No buttons; true for Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
+  // The same before a step that cannot be undone: Enter answers No there,
+  // so that Yes takes a deliberate choice.
+  virtual bool AskYesNoToLose(const std::string& text) { return AskYesNo(text); }
   // Lets the message loop process what is pending.
   virtual void ProcessMessages() = 0;
   // Whether a Stop would still be seen by the running operation: not while

@@ -131,6 +131,10 @@ bool TMainHost::AskYesNo(const std::string& text) {
   return MessageDlg(text, mtWarning, mbYesNo, 0) == mrYes;
 }
 
+bool TMainHost::AskYesNoToLose(const std::string& text) {
+  return MessageDlg(text, mtWarning, mbYesNo, 0, mbNo) == mrYes;
+}
+
 void TMainHost::ProcessMessages() {
   Application->ProcessMessages();
 }

@@ -51,6 +51,7 @@ class TMainHost : public IEngineHost {
   void ClearReport() override;
   void AddReportLine(const std::string& line) override;
   bool AskYesNo(const std::string& text) override;
+  bool AskYesNoToLose(const std::string& text) override;
   void ProcessMessages() override;
   std::string DatabaseFolder() override;
 

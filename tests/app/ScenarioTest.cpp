@@ -498,6 +498,34 @@ TEST_F(Scenario, DeletingADiscAsksAndItsFilesAreNoLongerFound) {
   EXPECT_TRUE(ResultGroups().empty());
 }
 
+// Discs, Delete on a disc with files, its question answered by keys on the
+// real box: Enter keeps the disc, a chosen Yes deletes it.
+TEST_F(Scenario, DeletingADiscTakesAChosenYesNotEnter) {
+  StartWithCatalogue();
+  AddFixtureDisc("Shelf disc");
+  TDataStringTree* t = DiscTree->Tree;
+  auto deleteAnswering = [&](UINT key) {
+    TMessageBoxHook hook = SetMessageBoxHook(nullptr);
+    bool asked = false;
+    backend.ModalAnswers.push_back([&, key](HWND) {
+      asked = true;
+      backend.KeyPress(key);
+    });
+    MainForm->PageControl->SetActivePageIndex(0);
+    MainForm->SetActiveControl(t);
+    t->SetSelected(t->GetFirst(), true);
+    Pump();
+    MainForm->actDel->Execute();
+    Idle();
+    SetMessageBoxHook(hook);
+    EXPECT_TRUE(asked) << "no box came up";
+  };
+  deleteAnswering(VK_RETURN);
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 1);
+  deleteAnswering('Y');
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 0);
+}
+
 TEST_F(Scenario, ACatalogueThatCannotBeClosedAtTheEndIsReportedAndTheEndGoesOn) {
   StartWithCatalogue();
   // The engine refuses to close while it counts itself busy.
