@@ -227,15 +227,25 @@ TEST_F(HelpPages, ThePagesTellOfAReadOnlyCatalogueADiscStoredInPartAndReportEsca
 // size limit shows.
 TEST_F(HelpPages, TheSearchPageTellsHowMasksAndSizeLimitsReallyBehave) {
   const std::string search = PageText(AppPath() + "help/a2_06_00.htm");
-  const std::vector<std::string> parts = {
-      "*[bracket]*", "[a-z]",     "[!0-9]*", "[[]", "*[[]*",
-      "[*]",         "[?]",       "*]*",     "[]",  Plain(texts::fileform::NoSize),
-      "23:59:59",    "4294967296"};
+  const std::vector<std::string> parts = {"*[bracket]*",
+                                          "[a-z]",
+                                          "[!0-9]*",
+                                          "[z-a]",
+                                          "[[]",
+                                          "*[[]*",
+                                          "[*]",
+                                          "[?]",
+                                          "*]*",
+                                          "[]",
+                                          Plain(texts::fileform::NoSize),
+                                          "23:59:59",
+                                          "4294967296"};
   for (const std::string& part : parts) EXPECT_NE(search.find(part), std::string::npos) << part;
   EXPECT_TRUE(MatchesMask("Track 01.flac", "*[bracket]*"));
   EXPECT_FALSE(MatchesMask("solid.mp3", "*[bracket]*"));
   EXPECT_TRUE(MatchesMask("Q", "[a-z]"));
   EXPECT_TRUE(MatchesMask("7", "[a-cx0-9]"));
+  EXPECT_FALSE(MatchesMask("m", "[z-a]"));
   EXPECT_TRUE(MatchesMask("readme", "[!0-9]*"));
   EXPECT_FALSE(MatchesMask("1st.txt", "[!0-9]*"));
   EXPECT_TRUE(MatchesMask("[", "[[]"));
