@@ -381,7 +381,7 @@ bool TEngine::AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32
   if (opts.Disc >= 0 && opts.Disc != discPos) return false;
   if (opts.Category >= 0 && opts.Category != disc.Category) return false;
   if (opts.MinDateOn && date < opts.MinDate) return false;
-  if (opts.MaxDateOn && date > opts.MaxDate) return false;
+  if (opts.MaxDateOn && !WithinMaxDay(date, opts.MaxDate)) return false;
   if (isFile && opts.MinSizeOn && size < opts.MinSize) return false;
   if (isFile && opts.MaxSizeOn && size > opts.MaxSize) return false;
   return true;

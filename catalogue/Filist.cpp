@@ -376,7 +376,7 @@ bool TFilist::KeepFile(std::string_view name, int64_t size, TDateTime date) {
   if (o.MinSizeOn && size < o.MinSize) return false;
   if (o.MaxSizeOn && size > o.MaxSize) return false;
   if (o.MinDateOn && date < o.MinDate) return false;
-  if (o.MaxDateOn && date > o.MaxDate) return false;
+  if (o.MaxDateOn && !WithinMaxDay(date, o.MaxDate)) return false;
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The option records the views fill in: how to scan a new disc, and the
 // criteria of a search or of a folder compare.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -31,5 +32,13 @@ struct TSearchOpts {
   bool MaxDateOn = false;
   TDateTime MaxDate = 0;
 };
+
+// Whether a date lies before the end of the Max date's day. The limits name
+// whole days (a date edit gives the day at 00:00), so every time of that day
+// passes. The day is the floor: file times before 1899-12-30 are negative
+// day counts with the time of day added, as UnixToLocalDateTime makes them.
+inline bool WithinMaxDay(TDateTime date, TDateTime maxDate) {
+  return date < std::floor(maxDate) + 1;
+}
 
 }  // namespace qv

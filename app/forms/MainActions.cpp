@@ -47,6 +47,20 @@ void TMainForm::ShowWritable() {
   AppHint();
 }
 
+// A checked size limit whose text is no byte count is never searched for as
+// another number: Search and Folder compare are off, and their hints and the
+// status bar say why.
+void TMainForm::ShowSearchRefusal() {
+  const std::string reason = Host->SearchRefusal();
+  if (reason == searchRefusal_) return;
+  searchRefusal_ = reason;
+  const std::pair<TAction*, const char*> users[] = {{actSearch, T::Search.Hint},
+                                                    {actCompare, T::Compare.Hint}};
+  for (const auto& [action, hint] : users)
+    action->SetHint(reason.empty() ? std::string(hint) : hint + std::string(T::ReadOnlyHint) + reason + " ");
+  AppHint();
+}
+
 bool TMainForm::DiscSelected() const {
   return Host->FirstSelectedDisc() != nullptr;
 }
@@ -122,7 +136,8 @@ void TMainForm::BuildActions() {
         return d && IsOpen() && !Busy() && d->Files + d->Folders > 0;
       });
   actCompare = make(
-      T::Compare, iiCompare, [this] { CompareFlow(); }, openIdle);
+      T::Compare, iiCompare, [this] { CompareFlow(); },
+      [this, openIdle] { return openIdle() && Host->SearchRefusal().empty(); });
   auto reportRule = [this] { return ReportHasText(); };
   actRSave = make(
       T::RSave, iiRSave, [this] { SaveReport(); }, reportRule);

@@ -108,7 +108,7 @@ void TMainForm::SearchFlow() {
   PageControl->SetActivePageIndex(1);
   RunStoppable(actSearch, [&] {
     Application->ProcessMessages();
-    if (closing_ || Busy()) return;
+    if (closing_ || Busy() || !Host->CanSearch()) return;
     TSearchOpts opts;
     Host->GetSearchOpts(opts);
     Engine->Search(opts);

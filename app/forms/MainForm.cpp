@@ -391,8 +391,10 @@ void TMainForm::EngineProgress(int Value) {
 }
 
 void TMainForm::AppHint() {
-  // With no hint to show, a read-only catalogue says why it is read-only.
-  const std::string& text = Application->Hint.empty() ? readOnlyReason_ : Application->Hint;
+  // With no hint to show, a read-only catalogue says why it is read-only,
+  // else a size limit that cannot be read says why Search is off.
+  const std::string& reason = readOnlyReason_.empty() ? searchRefusal_ : readOnlyReason_;
+  const std::string& text = Application->Hint.empty() ? reason : Application->Hint;
   StatusBar->Panels()->Items(0)->SetText(" " + text);
 }
 
@@ -475,6 +477,7 @@ void TMainForm::FirstActivate() {
 void TMainForm::UpdateActions() {
   TForm::UpdateActions();
   ShowWritable();
+  ShowSearchRefusal();
   // Not while a modal dialog is up: it disables this window.
   if (CloseWhenIdle && HandleAllocated() && IsWindowEnabled(Handle())) CloseIfAsked();
 }

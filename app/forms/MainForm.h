@@ -172,6 +172,7 @@ class TMainForm : public TForm {
   std::string ReadOnlyReason() const;
   // The writing actions' hints and the status bar follow the read-only state.
   void ShowWritable();
+  void ShowSearchRefusal();
   bool ReportHasText();
 
   // The flows.
@@ -209,6 +210,7 @@ class TMainForm : public TForm {
   int draggedTo_ = -1;  // the console's height asked by the splitter's drag
   bool fitting_ = false, fitPosted_ = false;
   std::string readOnlyReason_;  // as the hints and the status bar show it
+  std::string searchRefusal_;   // likewise, for a size limit that cannot be read
   RECT kept_{};
 };
 

@@ -203,6 +203,10 @@ bool TMainHost::CanSearch() const {
   return FileTree && FileTree->CanSearch();
 }
 
+std::string TMainHost::SearchRefusal() const {
+  return FileTree ? FileTree->SizeRefusal() : std::string();
+}
+
 void TMainHost::GetSearchOpts(TSearchOpts& opts) const {
   if (FileTree) FileTree->GetSearchOpts(opts);
 }

@@ -71,6 +71,8 @@ class TMainHost : public IEngineHost {
 
   // The search view.
   bool CanSearch() const;
+  // Why a size limit keeps Search and Folder compare off; empty when none does.
+  std::string SearchRefusal() const;
   void GetSearchOpts(TSearchOpts& opts) const;
   bool ResultSelected() const;
   // The selected entry and the name of its group; false when the selection

@@ -57,8 +57,8 @@ inline constexpr ActionText FileEOpen{"Open in &Explorer", "",
 inline constexpr ActionText FileBEOpen{"Open in &Explorer", "",
                                        " Open selected file in the Windows Explorer "};
 inline constexpr ActionText HelpCont{"&Contents ...", "", " Show help contents "};
-// Joins an action's hint and the reason it is off while the catalogue is
-// read-only.
+// Joins an action's hint and the reason it is off (a read-only catalogue, a
+// size limit that cannot be read).
 inline constexpr char ReadOnlyHint[] = "- not available: ";
 
 // Questions and messages; <...> parts are joined in by the callers.

@@ -43,6 +43,7 @@ TFileTree::TFileTree(TComponent* AOwner) : TFrame(AOwner) {
 TFileTree::~TFileTree() {
   batch_.reset();
   CatsCombo->OnChange = nullptr;
+  SMinEdit->OnChange = SMaxEdit->OnChange = nullptr;
   if (Storage) {
     Storage->Open(texts::fileform::Section, true);
     WriteColumnWidths(*Storage, Tree->Header());

@@ -61,6 +61,9 @@ class TFileTree : public TFrame {
   // Criteria.
   void GetSearchOpts(TSearchOpts& Opts);
   bool CanSearch();
+  // Why a checked size limit cannot be used: its text is no byte count.
+  // Empty when every checked size limit reads.
+  std::string SizeRefusal();
   int SelectedCategory();
   int SelectedDisc();
   int SelectedFileType();
@@ -128,6 +131,8 @@ class TFileTree : public TFrame {
     std::u16string Label, Location;
   };
   void BuildPanel();
+  // The size boxes' hints say when their text is refused.
+  void ShowSizeHints();
   // Places the criteria for the panel's width: the design places when they
   // fit, else narrower columns, else the combos and limits below the masks.
   void ArrangePanel();

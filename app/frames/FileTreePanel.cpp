@@ -2,12 +2,16 @@
 // file-type combos (each entry carrying its index + 1, 0 for "every"), the
 // size and date limits, and the rules that enable Search.
 #include <algorithm>
+#include <limits>
 #include <numeric>
+#include <tuple>
 
 #include "app/frames/FileTree.h"
 #include "app/frames/FrameSupport.h"
 #include "app/frames/FrameTexts.h"
 #include "catalogue/Engine.h"
+#include "classlib/SysUtils.h"
+#include "classlib/controls/Application.h"
 #include "platform/DateTime.h"
 #include "platform/Utf.h"
 
@@ -118,15 +122,16 @@ void TFileTree::BuildPanel() {
   SMinEdit = Place<TSkSpinEdit>(this, SearchPanel, "SMinEdit", 204, 78, 102);
   SMaxEdit = Place<TSkSpinEdit>(this, SearchPanel, "SMaxEdit", 314, 78, 102);
   for (TSkSpinEdit* e : {SMinEdit, SMaxEdit}) {
-    e->MinValue = 0;
-    e->MaxValue = 1073741824;
+    // Any size a file can have: disc images lie far past 32 bits.
+    e->SetRange64(0, std::numeric_limits<int64_t>::max());
     e->Increment = 1024;
     e->SetEnabled(false);
   }
-  SMinEdit->SetValue(0);
-  SMaxEdit->SetValue(1024);
+  SMinEdit->SetValue64(0);
+  SMaxEdit->SetValue64(1024);
   SMinEdit->SetHint(tx::MinSizeHint);
   SMaxEdit->SetHint(tx::MaxSizeHint);
+  for (TSkSpinEdit* e : {SMinEdit, SMaxEdit}) e->OnChange = [this](TObject*) { ShowSizeHints(); };
   MinDate = Place<TSkDateEdit>(this, SearchPanel, "MinDate", 424, 78, 102);
   MaxDate = Place<TSkDateEdit>(this, SearchPanel, "MaxDate", 534, 78, 102);
   for (TSkDateEdit* e : {MinDate, MaxDate}) {
@@ -213,6 +218,7 @@ void TFileTree::LimitClick(TObject* Sender) {
   TWinControl* editors[] = {SMinEdit, SMaxEdit, MinDate, MaxDate};
   intptr_t tag = box->Tag();
   if (tag >= 1 && tag <= 4) editors[tag - 1]->SetEnabled(box->Checked());
+  ShowSizeHints();
 }
 
 void TFileTree::CatsComboChange(TObject*) {
@@ -301,6 +307,47 @@ void TFileTree::SelectFileType(int Index) {
   SelectIndexOf(FileCombo, Index);
 }
 
+namespace {
+
+// Why a checked size box is refused: its text, quoted, is no byte count
+// (empty, not a number, negative, past 64 bits), and is never read as
+// another number. Empty when the box reads or is not checked.
+std::string RefusalOf(TCheckBox* box, TSkSpinEdit* edit) {
+  int64_t size;
+  if (!box->Checked() || (edit->TryValue64(size) && size >= 0)) return "";
+  return "\"" + edit->Text() + "\"" + tx::NoSize;
+}
+
+// The status bar shows the hint of the control under the mouse: a box whose
+// hint changes there shows the new one at once, as a menu's hint does.
+void ChangeHint(TControl* control, const std::string& hint) {
+  const std::string old = control->Hint();
+  if (hint == old) return;
+  control->SetHint(hint);
+  if (!Application || old.empty() || Application->Hint != old) return;
+  Application->Hint = hint;
+  if (Application->OnHint) Application->OnHint(Application);
+}
+
+}  // namespace
+
+std::string TFileTree::SizeRefusal() {
+  for (TCheckBox* box : {chkSMin, chkSMax}) {
+    const std::string refusal = RefusalOf(box, box == chkSMin ? SMinEdit : SMaxEdit);
+    if (!refusal.empty()) return Trim(box->Caption()) + " " + refusal;
+  }
+  return "";
+}
+
+void TFileTree::ShowSizeHints() {
+  const std::tuple<TCheckBox*, TSkSpinEdit*, const char*> limits[] = {{chkSMin, SMinEdit, tx::MinSizeHint},
+                                                                      {chkSMax, SMaxEdit, tx::MaxSizeHint}};
+  for (const auto& [box, edit, hint] : limits) {
+    const std::string refusal = RefusalOf(box, edit);
+    ChangeHint(edit, refusal.empty() ? std::string(hint) : hint + ("- " + refusal + " "));
+  }
+}
+
 void TFileTree::GetSearchOpts(TSearchOpts& Opts) {
   Opts.FileMask = FileEdit->Text();
   Opts.FolderMask = FolderEdit->Text();
@@ -308,9 +355,9 @@ void TFileTree::GetSearchOpts(TSearchOpts& Opts) {
   Opts.Disc = SelectedDisc();
   Opts.FileType = SelectedFileType();
   Opts.MinSizeOn = chkSMin->Checked();
-  Opts.MinSize = SMinEdit->Value();
+  Opts.MinSize = SMinEdit->Value64();
   Opts.MaxSizeOn = chkSMax->Checked();
-  Opts.MaxSize = SMaxEdit->Value();
+  Opts.MaxSize = SMaxEdit->Value64();
   Opts.MinDateOn = chkDMin->Checked();
   Opts.MinDate = MinDate->GetDate();
   Opts.MaxDateOn = chkDMax->Checked();
@@ -320,8 +367,8 @@ void TFileTree::GetSearchOpts(TSearchOpts& Opts) {
 bool TFileTree::CanSearch() {
   if (!Engine || !Engine->IsOpen()) return false;
   if (FileEdit->Text().empty() && FolderEdit->Text().empty()) return false;
-  if (chkSMin->Checked() && chkSMax->Checked() && int64_t(SMinEdit->Value()) > int64_t(SMaxEdit->Value()))
-    return false;
+  if (!SizeRefusal().empty()) return false;
+  if (chkSMin->Checked() && chkSMax->Checked() && SMinEdit->Value64() > SMaxEdit->Value64()) return false;
   if (chkDMin->Checked() && chkDMax->Checked() && MinDate->GetDate() > MaxDate->GetDate()) return false;
   int category = SelectedCategory();
   return category < 0 || Engine->Discs->Categories.GetDiscCount(category) >= 1;

@@ -1,6 +1,8 @@
 // The spin edit, its button bar and its repeating buttons.
 #include "skin/controls/skSpinEdit.h"
 
+#include <algorithm>
+#include <charconv>
 #include <limits>
 #include <string>
 
@@ -441,10 +443,49 @@ int32_t TSkSpinEdit::ClampValue(int64_t V) const {
 }
 
 void TSkSpinEdit::SetValue(int64_t V) {
+  if (range64_) return SetValue64(V);
   SetText(std::to_string(ClampValue(V)));
 }
 
+void TSkSpinEdit::SetRange64(int64_t Min, int64_t Max) {
+  range64_ = true;
+  min64_ = std::min(Min, Max);
+  max64_ = std::max(Min, Max);
+}
+
+bool TSkSpinEdit::TryValue64(int64_t& V) {
+  const std::string t = Text();
+  const std::size_t first = t.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  const std::size_t last = t.find_last_not_of(" \t");
+  const char* end = t.data() + last + 1;
+  int64_t v = 0;
+  const auto [stop, error] = std::from_chars(t.data() + first, end, v);
+  if (error != std::errc() || stop != end) return false;
+  V = v;
+  return true;
+}
+
+int64_t TSkSpinEdit::Value64() {
+  int64_t v = 0;
+  return TryValue64(v) ? v : min64_;
+}
+
+int64_t TSkSpinEdit::ClampValue64(int64_t V) const {
+  return std::clamp(V, min64_, max64_);
+}
+
+void TSkSpinEdit::SetValue64(int64_t V) {
+  SetText(std::to_string(ClampValue64(V)));
+}
+
 void TSkSpinEdit::Step(int64_t Delta) {
+  if (range64_) {
+    // Saturating: a step past the 64-bit range clamps, never wraps.
+    int64_t v = Value64(), sum = 0;
+    if (__builtin_add_overflow(v, Delta, &sum)) sum = Delta > 0 ? max64_ : min64_;
+    return SetValue64(sum);
+  }
   // In 64 bits: a step past the 32-bit range must clamp, never wrap.
   SetValue(int64_t(Value()) + Delta);
 }
@@ -486,7 +527,15 @@ void TSkSpinEdit::WndProc(TMessage& M) {
   }
   TSkBaseSpinEdit::WndProc(M);
   if (alive.expired()) return;
-  if (M.Msg == CM_EXIT && ClampValue(Value()) != Value()) SetValue(Value());
+  if (M.Msg != CM_EXIT) return;
+  if (range64_) {
+    // Only a number is rewritten: any other text stays as typed, for its
+    // reader to refuse.
+    int64_t v = 0;
+    if (TryValue64(v) && ClampValue64(v) != v) SetValue64(v);
+  } else if (ClampValue(Value()) != Value()) {
+    SetValue(Value());
+  }
 }
 
 }  // namespace qv

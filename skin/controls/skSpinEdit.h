@@ -116,11 +116,27 @@ class TSkSpinEdit : public TSkBaseSpinEdit {
   void DownClick(TObject* Sender) override;
   void WndProc(TMessage& Message) override;
 
+  // Values past 32 bits, such as byte counts of large files. Once a 64-bit
+  // range is set, SetValue, the steps and leaving the edit clamp to it and
+  // the text is read through TryValue64 or Value64; MinValue and MaxValue no
+  // longer apply, and Value keeps reading 32 bits.
+  void SetRange64(int64_t Min, int64_t Max);
+  bool HasRange64() const { return range64_; }
+  // The text as a decimal number, blanks around it allowed; false when it is
+  // empty, holds anything else or lies outside 64 bits. Never clamped.
+  bool TryValue64(int64_t& V);
+  // The text's number; the range's minimum when TryValue64 fails.
+  int64_t Value64();
+  void SetValue64(int64_t V);
+  int64_t ClampValue64(int64_t V) const;
+
  protected:
   bool IsValidChar(char16_t Key) override;
 
  private:
   void Step(int64_t Delta);
+  bool range64_ = false;
+  int64_t min64_ = 0, max64_ = 0;
 };
 
 }  // namespace qv

@@ -17,6 +17,7 @@
 #include "app/dialogs/SettsForm.h"
 #include "app/forms/MainTexts.h"
 #include "app/frames/FrameTexts.h"
+#include "catalogue/Masks.h"
 #include "classlib/stdctrls/CheckBox.h"
 #include "classlib/stdctrls/Label.h"
 #include "classlib/stdctrls/LabeledEdit.h"
@@ -219,6 +220,43 @@ TEST_F(HelpPages, ThePagesTellOfAReadOnlyCatalogueADiscStoredInPartAndReportEsca
   const std::string reports = PageText(AppPath() + "help/a2_10_00.htm");
   for (const char* escape : {"\\\\", "\\n", "\\t", "\\x"})
     EXPECT_NE(reports.find(escape), std::string::npos) << escape;
+}
+
+// The Search page's masks as the matcher takes them: each example the page
+// gives does what the page says, and the page names the words a refused
+// size limit shows.
+TEST_F(HelpPages, TheSearchPageTellsHowMasksAndSizeLimitsReallyBehave) {
+  const std::string search = PageText(AppPath() + "help/a2_06_00.htm");
+  const std::vector<std::string> parts = {"*[bracket]*",
+                                          "[a-z]",
+                                          "[!0-9]*",
+                                          "[z-a]",
+                                          "[[]",
+                                          "*[[]*",
+                                          "[*]",
+                                          "[?]",
+                                          "*]*",
+                                          "[]",
+                                          Plain(texts::fileform::NoSize),
+                                          "23:59:59",
+                                          "4294967296"};
+  for (const std::string& part : parts) EXPECT_NE(search.find(part), std::string::npos) << part;
+  EXPECT_TRUE(MatchesMask("Track 01.flac", "*[bracket]*"));
+  EXPECT_FALSE(MatchesMask("solid.mp3", "*[bracket]*"));
+  EXPECT_TRUE(MatchesMask("Q", "[a-z]"));
+  EXPECT_TRUE(MatchesMask("7", "[a-cx0-9]"));
+  EXPECT_FALSE(MatchesMask("m", "[z-a]"));
+  EXPECT_TRUE(MatchesMask("readme", "[!0-9]*"));
+  EXPECT_FALSE(MatchesMask("1st.txt", "[!0-9]*"));
+  EXPECT_TRUE(MatchesMask("[", "[[]"));
+  EXPECT_TRUE(MatchesMask("disc [2].iso", "*[[]*"));
+  EXPECT_FALSE(MatchesMask("disc 2.iso", "*[[]*"));
+  EXPECT_TRUE(MatchesMask("*", "[*]"));
+  EXPECT_FALSE(MatchesMask("a", "[*]"));
+  EXPECT_TRUE(MatchesMask("?", "[?]"));
+  EXPECT_TRUE(MatchesMask("a]b", "*]*"));
+  for (const char* invalid : {"[]", "[abc", "[-a]", "[a-]", "*[]]*"})
+    EXPECT_THROW(MatchesMask("a", invalid), EMaskException) << invalid;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // timing on the test clock), the typing rules and the visible arrows.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,6 +154,65 @@ TEST_F(SpinEdit, LeavingRewritesOnlyAnOutOfRangeNumber) {
   other->SetFocus();
   backend.Pump();
   EXPECT_EQ(spin->Text(), "99999999999");
+}
+
+// A 64-bit range (byte counts of large files): the text reads strictly as a
+// decimal number, the keys and the wheel step past 32 bits without wrapping,
+// and leaving rewrites only a number outside the range.
+TEST_F(SpinEdit, ASixtyFourBitRangeReadsAndStepsPastThirtyTwoBits) {
+  constexpr int64_t kTop = std::numeric_limits<int64_t>::max();
+  spin->SetRange64(0, kTop);
+  const std::vector<std::pair<std::string, int64_t>> numbers = {
+      {"4294967296", 4294967296}, {" 2147483649 ", 2147483649}, {"9223372036854775807", kTop}, {"-5", -5}};
+  for (const auto& [text, want] : numbers) {
+    spin->SetText(text);
+    int64_t v = 0;
+    EXPECT_TRUE(spin->TryValue64(v)) << text;
+    EXPECT_EQ(v, want) << text;
+  }
+  for (const char* text : {"", "  ", "12x", "x12", "1 2", "$400", "0x400", "+5", "9223372036854775808",
+                           "99999999999999999999", "-9223372036854775809", "1.5"}) {
+    spin->SetText(text);
+    int64_t v = 77;
+    EXPECT_FALSE(spin->TryValue64(v)) << text;
+    EXPECT_EQ(v, 77) << text;
+    EXPECT_EQ(spin->Value64(), 0) << text;  // the range's minimum
+  }
+
+  spin->SetFocus();
+  spin->SetText("4294967296");
+  backend.KeyPress(VK_UP);
+  backend.Pump();
+  EXPECT_EQ(spin->Text(), "4294968320");
+  const POINT p = Screen(spin, 20, 10);
+  backend.MouseMove(p.x, p.y);
+  backend.Wheel(-240);
+  backend.Pump();
+  EXPECT_EQ(spin->Text(), "4294966272");
+  spin->SetText("9223372036854775000");
+  spin->UpClick(spin);
+  EXPECT_EQ(spin->Text(), "9223372036854775807");  // clamped at the top, not wrapped
+  spin->SetText("100");
+  spin->DownClick(spin);
+  EXPECT_EQ(spin->Text(), "0");
+  spin->SetValue(-1);  // the 32-bit setter follows the 64-bit range
+  EXPECT_EQ(spin->Text(), "0");
+
+  auto* other = new TSkEdit(form);
+  other->SetParent(form);
+  other->SetBounds(10, 60, 80, 21);
+  spin->SetRange64(1024, 5000000000);
+  for (auto [typed, left] : {std::pair{"-5", "1024"},
+                             {"9000000000", "5000000000"},
+                             {"4294967296", "4294967296"},
+                             {"99999999999999999999", "99999999999999999999"},
+                             {"12x", "12x"}}) {
+    spin->SetFocus();
+    spin->SetText(typed);
+    other->SetFocus();
+    backend.Pump();
+    EXPECT_EQ(spin->Text(), left) << typed;
+  }
 }
 
 TEST_F(SpinEdit, HeldButtonRepeatsAfterFourHundredThenEveryHundredMs) {
