@@ -204,7 +204,7 @@ bool TMainHost::CanSearch() const {
 }
 
 std::string TMainHost::SearchRefusal() const {
-  return FileTree ? FileTree->SizeRefusal() : std::string();
+  return FileTree ? FileTree->LimitRefusal() : std::string();
 }
 
 void TMainHost::GetSearchOpts(TSearchOpts& opts) const {

@@ -61,9 +61,9 @@ class TFileTree : public TFrame {
   // Criteria.
   void GetSearchOpts(TSearchOpts& Opts);
   bool CanSearch();
-  // Why a checked size limit cannot be used: its text is no byte count.
-  // Empty when every checked size limit reads.
-  std::string SizeRefusal();
+  // Why a checked limit cannot be used: its text is no byte count, or no
+  // day. Empty when every checked limit reads.
+  std::string LimitRefusal();
   int SelectedCategory();
   int SelectedDisc();
   int SelectedFileType();
@@ -131,8 +131,14 @@ class TFileTree : public TFrame {
     std::u16string Label, Location;
   };
   void BuildPanel();
-  // The size boxes' hints say when their text is refused.
-  void ShowSizeHints();
+  // The limit boxes' hints say when their text is refused.
+  struct TLimit {
+    TCheckBox* box;
+    TWinControl* edit;
+    const char* hint;
+  };
+  std::vector<TLimit> Limits() const;
+  void ShowLimitHints();
   // Places the criteria for the panel's width: the design places when they
   // fit, else narrower columns, else the combos and limits below the masks.
   void ArrangePanel();

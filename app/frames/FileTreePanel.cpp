@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
-#include <tuple>
 
 #include "app/frames/FileTree.h"
 #include "app/frames/FrameSupport.h"
@@ -131,7 +130,7 @@ void TFileTree::BuildPanel() {
   SMaxEdit->SetValue64(1024);
   SMinEdit->SetHint(tx::MinSizeHint);
   SMaxEdit->SetHint(tx::MaxSizeHint);
-  for (TSkSpinEdit* e : {SMinEdit, SMaxEdit}) e->OnChange = [this](TObject*) { ShowSizeHints(); };
+  for (TSkSpinEdit* e : {SMinEdit, SMaxEdit}) e->OnChange = [this](TObject*) { ShowLimitHints(); };
   MinDate = Place<TSkDateEdit>(this, SearchPanel, "MinDate", 424, 78, 102);
   MaxDate = Place<TSkDateEdit>(this, SearchPanel, "MaxDate", 534, 78, 102);
   for (TSkDateEdit* e : {MinDate, MaxDate}) {
@@ -144,6 +143,7 @@ void TFileTree::BuildPanel() {
   }
   MinDate->SetHint(tx::MinDateHint);
   MaxDate->SetHint(tx::MaxDateHint);
+  for (TSkDateEdit* e : {MinDate, MaxDate}) e->OnChange = [this](TObject*) { ShowLimitHints(); };
   SearchPanel->OnResize = [this](TObject*) { ArrangePanel(); };
 }
 
@@ -218,7 +218,7 @@ void TFileTree::LimitClick(TObject* Sender) {
   TWinControl* editors[] = {SMinEdit, SMaxEdit, MinDate, MaxDate};
   intptr_t tag = box->Tag();
   if (tag >= 1 && tag <= 4) editors[tag - 1]->SetEnabled(box->Checked());
-  ShowSizeHints();
+  ShowLimitHints();
 }
 
 void TFileTree::CatsComboChange(TObject*) {
@@ -309,13 +309,20 @@ void TFileTree::SelectFileType(int Index) {
 
 namespace {
 
-// Why a checked size box is refused: its text, quoted, is no byte count
-// (empty, not a number, negative, past 64 bits), and is never read as
-// another number. Empty when the box reads or is not checked.
-std::string RefusalOf(TCheckBox* box, TSkSpinEdit* edit) {
-  int64_t size;
-  if (!box->Checked() || (edit->TryValue64(size) && size >= 0)) return "";
-  return "\"" + edit->Text() + "\"" + tx::NoSize;
+// Why a checked limit box is refused: its text, quoted, is no byte count
+// (empty, not a number, negative, past 64 bits) or no day (blank, or an
+// impossible date), and is never read as another number. Empty when the box
+// reads or is not checked.
+std::string RefusalOf(TCheckBox* box, TWinControl* edit) {
+  if (!box->Checked()) return "";
+  if (auto* spin = dynamic_cast<TSkSpinEdit*>(edit)) {
+    int64_t size;
+    if (spin->TryValue64(size) && size >= 0) return "";
+    return "\"" + spin->Text() + "\"" + tx::NoSize;
+  }
+  auto* date = static_cast<TSkDateEdit*>(edit);
+  if (date->HoldsDate()) return "";
+  return "\"" + date->Text() + "\"" + tx::NoDate;
 }
 
 // The status bar shows the hint of the control under the mouse: a box whose
@@ -331,20 +338,25 @@ void ChangeHint(TControl* control, const std::string& hint) {
 
 }  // namespace
 
-std::string TFileTree::SizeRefusal() {
-  for (TCheckBox* box : {chkSMin, chkSMax}) {
-    const std::string refusal = RefusalOf(box, box == chkSMin ? SMinEdit : SMaxEdit);
-    if (!refusal.empty()) return Trim(box->Caption()) + " " + refusal;
+std::vector<TFileTree::TLimit> TFileTree::Limits() const {
+  return {{chkSMin, SMinEdit, tx::MinSizeHint},
+          {chkSMax, SMaxEdit, tx::MaxSizeHint},
+          {chkDMin, MinDate, tx::MinDateHint},
+          {chkDMax, MaxDate, tx::MaxDateHint}};
+}
+
+std::string TFileTree::LimitRefusal() {
+  for (const TLimit& limit : Limits()) {
+    const std::string refusal = RefusalOf(limit.box, limit.edit);
+    if (!refusal.empty()) return Trim(limit.box->Caption()) + " " + refusal;
   }
   return "";
 }
 
-void TFileTree::ShowSizeHints() {
-  const std::tuple<TCheckBox*, TSkSpinEdit*, const char*> limits[] = {{chkSMin, SMinEdit, tx::MinSizeHint},
-                                                                      {chkSMax, SMaxEdit, tx::MaxSizeHint}};
-  for (const auto& [box, edit, hint] : limits) {
-    const std::string refusal = RefusalOf(box, edit);
-    ChangeHint(edit, refusal.empty() ? std::string(hint) : hint + ("- " + refusal + " "));
+void TFileTree::ShowLimitHints() {
+  for (const TLimit& limit : Limits()) {
+    const std::string refusal = RefusalOf(limit.box, limit.edit);
+    ChangeHint(limit.edit, refusal.empty() ? std::string(limit.hint) : limit.hint + ("- " + refusal + " "));
   }
 }
 
@@ -367,7 +379,7 @@ void TFileTree::GetSearchOpts(TSearchOpts& Opts) {
 bool TFileTree::CanSearch() {
   if (!Engine || !Engine->IsOpen()) return false;
   if (FileEdit->Text().empty() && FolderEdit->Text().empty()) return false;
-  if (!SizeRefusal().empty()) return false;
+  if (!LimitRefusal().empty()) return false;
   if (chkSMin->Checked() && chkSMax->Checked() && SMinEdit->Value64() > SMaxEdit->Value64()) return false;
   if (chkDMin->Checked() && chkDMax->Checked() && MinDate->GetDate() > MaxDate->GetDate()) return false;
   int category = SelectedCategory();

@@ -47,6 +47,7 @@ inline constexpr char MaxDateHint[] = " Latest acceptable file date ";
 // A checked size limit whose text is no byte count: its box and the Search
 // action say so, after the limit's name and the text.
 inline constexpr char NoSize[] = " is not a number of bytes from 0 to 9223372036854775807";
+inline constexpr char NoDate[] = " is not a date (dd/mm/yyyy)";
 inline constexpr char EveryCategory[] = " < Every Category > ";
 inline constexpr char EveryDisc[] = " < Every Disc > ";
 inline constexpr char AnyType[] = " < Any Type > ";

@@ -71,17 +71,28 @@ void TSkCustomDateEdit::UpdateFormat() {
   SetDate(d);
 }
 
-TDateTime TSkCustomDateEdit::GetDate() {
-  const TDateTime fallback = DefaultToday ? Date() : 0.0;
-  TDateTime d = 0.0;
-  // The blank mask (only blanks and separators) is the empty text.
+// The text, or "" for the blank mask (only blanks and separators).
+std::string TSkCustomDateEdit::DateText() {
   std::string text = Text();
   if (text.find_first_not_of(std::string(1, blanksChar_) + LocaleDates().DateSeparator + ' ') ==
       std::string::npos)
     text.clear();
+  return text;
+}
+
+TDateTime TSkCustomDateEdit::GetDate() {
+  const TDateTime fallback = DefaultToday ? Date() : 0.0;
+  TDateTime d = 0.0;
+  const std::string text = DateText();
   if (!TextToDate(format_, text, d)) return std::trunc(fallback);
   if (text.empty()) return std::trunc(fallback);
   return d;
+}
+
+bool TSkCustomDateEdit::HoldsDate() {
+  TDateTime d = 0.0;
+  const std::string text = DateText();
+  return !text.empty() && TextToDate(format_, text, d);
 }
 
 void TSkCustomDateEdit::SetDate(TDateTime Value) {

@@ -47,6 +47,9 @@ class TSkCustomDateEdit : public TSkCustomComboEdit {
   void SetMaxDate(TDateTime Value);
 
   TDateTime GetDate();
+  // Whether the text is a day (not blank, not an impossible date), which
+  // GetDate would otherwise read as its fallback.
+  bool HoldsDate();
   void SetDate(TDateTime Value);
   virtual void ApplyDate(TDateTime Value);
   virtual void UpdateFormat();
@@ -70,6 +73,7 @@ class TSkCustomDateEdit : public TSkCustomComboEdit {
 
  private:
   void ClampToLimits();
+  std::string DateText();
   void Unhook();
   int hookId_ = -1;  // the application window's hook for locale changes
   // The open calendar's share of keys and skin commands.

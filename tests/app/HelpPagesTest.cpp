@@ -238,6 +238,7 @@ TEST_F(HelpPages, TheSearchPageTellsHowMasksAndSizeLimitsReallyBehave) {
                                           "*]*",
                                           "[]",
                                           Plain(texts::fileform::NoSize),
+                                          Plain(texts::fileform::NoDate),
                                           "23:59:59",
                                           "4294967296"};
   for (const std::string& part : parts) EXPECT_NE(search.find(part), std::string::npos) << part;

@@ -2,6 +2,8 @@
 // 32 bits typed into the real boxes find the disc images they name, and a
 // text that is no number of bytes keeps Search and Folder compare off with
 // a reason on screen, never searched as another number.
+#include <ctime>
+
 #include "MainTestSupport.h"
 #include "app/frames/FileTree.h"
 #include "app/frames/FrameTexts.h"
@@ -166,6 +168,45 @@ TEST_F(SearchSizeLimits, AFigureThatIsNoSizeIsRefusedOnScreenAndNeverSearched) {
   EXPECT_EQ(FileTree->SMaxEdit->Hint(), texts::fileform::MaxSizeHint);
   EXPECT_FALSE(Says(StatusText(), refused)) << StatusText();
   EXPECT_EQ(SearchNow(), (Names{"empty.bin", "small.txt", "over-two.iso"}));
+}
+
+// The date boxes hold whole days: Min date = Max date = a day finds every
+// file of that day, to its last second, and none of the next; a date the
+// mask lets through but no calendar has is refused as a size is.
+TEST_F(SearchSizeLimits, ADayTypedIntoBothDateBoxesFindsTheWholeDay) {
+  const std::string root = files.Path() + "days/";
+  auto local = [](int day, int h, int m, int sec) {
+    std::tm t{};
+    t.tm_year = 2020 - 1900, t.tm_mon = 4, t.tm_mday = day, t.tm_hour = h, t.tm_min = m, t.tm_sec = sec;
+    t.tm_isdst = -1;
+    return int64_t(std::mktime(&t));
+  };
+  MakeFile(root + "midnight.txt", 1, local(1, 0, 0, 0));
+  MakeFile(root + "noon.txt", 1, local(1, 12, 0, 0));
+  MakeFile(root + "last-second.txt", 1, local(1, 23, 59, 59));
+  MakeFile(root + "next-day.txt", 1, local(2, 0, 0, 0));
+  AnswerWizard("Days", root);
+  MainForm->actScan->Execute();
+  Idle();
+  MainForm->PageControl->SetActivePageIndex(1);
+  Pump();
+  Check(FileTree->chkDMin, true);
+  Check(FileTree->chkDMax, true);
+  TypeInto(FileTree->MinDate, u"01052020");
+  TypeInto(FileTree->MaxDate, u"01052020");
+  ASSERT_EQ(FileTree->MaxDate->Text(), "01/05/2020");
+  EXPECT_EQ(SearchNow(), (Names{"midnight.txt", "noon.txt", "last-second.txt"}));
+
+  TypeInto(FileTree->MaxDate, u"99999999");
+  EXPECT_EQ(FileTree->MaxDate->Text(), "99/99/9999");
+  EXPECT_FALSE(Enabled(MainForm->actSearch));
+  EXPECT_TRUE(
+      Says(MainForm->actSearch->Hint(), std::string("Max date \"99/99/9999\"") + texts::fileform::NoDate))
+      << MainForm->actSearch->Hint();
+  EXPECT_EQ(SearchNow(), (Names{"midnight.txt", "noon.txt", "last-second.txt"}));  // F7 does nothing
+  TypeInto(FileTree->MaxDate, u"02052020");
+  EXPECT_TRUE(Enabled(MainForm->actSearch));
+  EXPECT_EQ(SearchNow(), (Names{"midnight.txt", "noon.txt", "last-second.txt", "next-day.txt"}));
 }
 
 }  // namespace
