@@ -240,12 +240,12 @@ void Drag(Bench& b, uint32_t rows) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   };
   const DWORD ok = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-  b.backend->ForeignDragBegin(ok);
+  b.backend->ForeignDragBegin(ok, offer);
   DWORD effect = 0;
   for (int i = 0; effect == 0 && i < 2000; ++i) {
     POINT at = drop.Middle();
     at.x += i % 2;
-    b.backend->ForeignDragOver(at, offer, ok, 0, effect);
+    b.backend->ForeignDragOver(at, ok, 0, effect);
     pump();
   }
   released = Clock::now().time_since_epoch().count();
