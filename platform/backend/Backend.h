@@ -36,10 +36,13 @@ class TextReader {
 // the files they name as URIs when every row is an existing file's path.
 // The text is rendered only as a reader that was opened is read.
 struct ForeignDragOffer {
-  bool files = false;
   // A reader of the text from its start (with `uris`, of the URI list);
   // nullptr when there is nothing to offer.
   std::function<std::unique_ptr<TextReader>(bool uris)> open;
+  // Whether the rows are files, read from `text`, a reader of the text from
+  // its start: a backend that makes the text anyway hands over one that
+  // reads what it made, so that the rows are not made twice.
+  std::function<bool(std::unique_ptr<TextReader> text)> files;
 };
 
 class Backend {

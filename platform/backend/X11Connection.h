@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -72,6 +73,9 @@ class SharedText {
   bool Reached(size_t end) const { return size_ >= end || !source_; }
   // Renders about `bytes` more; false once the source is through.
   bool Advance(size_t bytes);
+  // A reader of the text from its start: what is made is read from memory,
+  // more is made as the reader needs it.
+  static std::unique_ptr<TextReader> ReadFromStart(std::shared_ptr<SharedText> text);
   bool Complete() const { return !source_; }
   size_t Size() const { return size_; }
   // Appends the bytes from `at`, up to `n` of them (as far as rendered), to `out`.
@@ -97,6 +101,8 @@ struct DndSource {
   // URI list, made on the first request for it; each served to every
   // request and every type of the drag.
   std::shared_ptr<SharedText> text, uris;
+  // Whether the rows are files, read from the text when a target first needs to know.
+  std::optional<bool> files;
   bool delivered = false;  // a target's request was answered with the data
   Window target = 0;       // the drag-aware window under the pointer, 0 when none
   Window followed = 0;     // the target whose destruction we are told of

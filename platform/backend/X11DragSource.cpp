@@ -130,9 +130,17 @@ Window AwareWindowAt(Connection& c, POINT pt, int& version, Window& sendTo) {
   return w;
 }
 
-std::vector<Atom> OfferedTypes(const Connection& c) {
+// Read from the text made since the drag began (made further here if need
+// be), when a target first needs to know.
+bool OffersFiles(Connection& c) {
+  auto& d = c.dragOut;
+  if (!d.files) d.files = d.text && d.offer.files && d.offer.files(SharedText::ReadFromStart(d.text));
+  return *d.files;
+}
+
+std::vector<Atom> OfferedTypes(Connection& c) {
   std::vector<Atom> types;
-  if (c.dragOut.offer.files) types.push_back(c.dnd.uriList);
+  if (OffersFiles(c)) types.push_back(c.dnd.uriList);
   types.push_back(c.dnd.textPlainUtf8);
   types.push_back(c.atoms.utf8String);
   types.push_back(c.dnd.textPlain);
@@ -419,7 +427,7 @@ bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
       std::vector<Atom> targets = OfferedTypes(c);
       targets.insert(targets.begin(), c.atoms.targets);
       answer.Put(XA_ATOM, 32, targets.data(), targets.size());
-    } else if (req.target == c.dnd.uriList && d.offer.files) {
+    } else if (req.target == c.dnd.uriList && OffersFiles(c)) {
       // Made once, on the first request, for every request of the drag.
       if (!d.uris) d.uris = std::make_shared<SharedText>(d.offer.open(true));
       answer.Put(c.dnd.uriList, d.uris, true, delivered);
