@@ -130,9 +130,9 @@ class Backend {
   // and ForeignDragEnd bracket every drag, whether it leaves our windows or
   // not; the drag's offer comes with its beginning, so that a backend can
   // make its text in idle steps from then on (a drop released promptly finds
-  // it made) and drop it at the end. ForeignWindowAt says whether the window under a point, in the
-  // desktop's stacking order, is another program's: then none of ours there
-  // takes the drag, even where it lies below. ForeignDragOver says whether
+  // it made) and drop it at the end. ForeignWindowAt says whether the window
+  // under a point, in the desktop's stacking order, is another program's:
+  // then none of ours there takes the drag, even where it lies below. ForeignDragOver says whether
   // another program's drop target is at the point, and the effect it takes
   // as far as it has answered; the drag loop asks again as the pointer moves
   // or rests. ForeignDragLeave ends the exchange without a drop. ForeignDrop
