@@ -13,7 +13,13 @@
 //     reads its two: each type's time (the first from the release) and all
 //     of them, on a fresh window, then after a copy of the same rows read
 //     whole and with another program asking the clipboard's types every
-//     10 ms all along.
+//     10 ms all along;
+//   prompt release: the same real drags released as users release them,
+//     after a 0.3 s rest over the target, with the longest pause of the
+//     window from the press to the finish; and a drag of the million rows
+//     cancelled with Escape over the target and one dropped on the bare
+//     desktop, each with the time from its end to the drag's end and the
+//     window's longest pause.
 // While the million rows go, a 5 ms timer of the tree's window measures the
 // longest time the window did not answer.
 #include <algorithm>
@@ -234,12 +240,12 @@ void Drag(Bench& b, uint32_t rows) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   };
   const DWORD ok = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-  b.backend->ForeignDragBegin(ok);
+  b.backend->ForeignDragBegin(ok, offer);
   DWORD effect = 0;
   for (int i = 0; effect == 0 && i < 2000; ++i) {
     POINT at = drop.Middle();
     at.x += i % 2;
-    b.backend->ForeignDragOver(at, offer, ok, 0, effect);
+    b.backend->ForeignDragOver(at, ok, 0, effect);
     pump();
   }
   released = Clock::now().time_since_epoch().count();
@@ -265,19 +271,30 @@ class RealDrags {
  public:
   explicit RealDrags(Bench& b) : b_(b) {
     b.tree->OnStartDrag = [this](TBaseDataTree*) { ++started_; };
+    b.tree->OnEndDrag = [this](TBaseDataTree*, int, int) {
+      endedAt_ = WallSeconds();
+      ++ended_;
+    };
   }
-  ~RealDrags() { b_.tree->OnStartDrag = nullptr; }
+  ~RealDrags() {
+    b_.tree->OnStartDrag = nullptr;
+    b_.tree->OnEndDrag = nullptr;
+  }
 
   // Drags the selected rows (row 1 among them) onto the peer; prints each
   // type's time from the one before (the first from the release), the
   // types together, and whether each arrived whole.
-  void Run(const test::DndPeer& peer, const std::string& name, const std::string& expected) {
+  // With `restMs` the pointer rests that long over the peer before the
+  // release (else it is released as soon as the peer has looked at the
+  // offer), and the window's longest pause from the press on is printed too.
+  void Run(const test::DndPeer& peer, const std::string& name, const std::string& expected, int restMs = -1) {
     POINT from = RowPoint(1), to = peer.DropPoint();
     size_t mark = peer.Lines().size();
     std::atomic<bool> through{false};
     double released = 0;
+    StartPauses();
     std::thread pointer([&] {
-      released = Drag(from, to, peer, mark);
+      released = Drag(from, to, &peer, mark, restMs);
       through = true;
     });
     auto deadline = Clock::now() + std::chrono::seconds(300);
@@ -286,6 +303,7 @@ class RealDrags {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     pointer.join();
+    double pause = StopPauses();
     double last = released, all = 0;
     std::vector<std::string> lines = peer.Lines();
     for (size_t i = mark; i < lines.size(); ++i) {
@@ -303,6 +321,34 @@ class RealDrags {
     }
     std::printf("real_drag_%s_all_types_ms=%.1f finished=%s\n", name.c_str(), all,
                 peer.HasLine("finished ok", mark) ? "ok" : "no");
+    if (restMs >= 0) std::printf("real_drag_%s_window_pause_ms=%.1f\n", name.c_str(), pause);
+  }
+
+  // A drag of the selected rows that takes nothing: after a rest of `restMs`
+  // over the peer it is cancelled with Escape, or (without a peer) it rests
+  // over the bare desktop at `to` and is released there. Prints the time
+  // from the Escape or the release to the drag's end and the window's
+  // longest pause from the press on.
+  void RunNone(const test::DndPeer* peer, POINT to, const std::string& name, int restMs) {
+    POINT from = RowPoint(1);
+    size_t mark = peer ? peer->Lines().size() : 0;
+    int before = ended_;
+    std::atomic<bool> through{false};
+    double ending = 0;
+    StartPauses();
+    std::thread pointer([&] {
+      ending = Drag(from, to, peer, mark, restMs, peer != nullptr);
+      through = true;
+    });
+    auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (!(through && ended_ > before) && Clock::now() < deadline) {
+      Application->ProcessMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    pointer.join();
+    double pause = StopPauses();
+    double endMs = ended_ > before ? (endedAt_ - ending) * 1000 : -1;
+    std::printf("real_drag_%s_end_ms=%.1f window_pause_ms=%.1f\n", name.c_str(), endMs, pause);
   }
 
  private:
@@ -323,8 +369,11 @@ class RealDrags {
 
   // The pointer's part, on a thread of its own: pressed on the row, moved
   // out until the drag starts, over the peer until it has seen the offer,
-  // then released at once. The time of the release.
-  double Drag(POINT from, POINT to, const test::DndPeer& peer, size_t mark) {
+  // then released at once, or once it has rested `restMs` there (without a
+  // peer: over the desktop); with `escape` the drag is cancelled before the
+  // release. The time of the release (or of the Escape).
+  double Drag(POINT from, POINT to, const test::DndPeer* peer, size_t mark, int restMs = -1,
+              bool escape = false) {
     int before = started_;
     Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
          "mousemove", S(from.x + 24), S(from.y + 6)});
@@ -335,18 +384,33 @@ class RealDrags {
       return false;
     });
     Xdo({"mousemove", S((from.x + to.x) / 2), S((from.y + to.y) / 2), "mousemove", S(to.x), S(to.y)});
+    auto arrived = Clock::now();
     test::WaitFor([&] {
-      if (peer.HasLine("offered", mark)) return true;
+      if (!peer || peer->HasLine("offered", mark)) return true;
       Xdo({"mousemove", S(to.x + 2), S(to.y + 1), "mousemove", S(to.x), S(to.y)});
       return false;
     });
+    if (restMs >= 0) std::this_thread::sleep_until(arrived + std::chrono::milliseconds(restMs));
     double released = WallSeconds();
+    if (escape) Xdo({"key", "Escape"});
     Xdo({"mouseup", "1"});
     return released;
   }
 
+  // The window's longest pause, measured by a 5 ms timer of the form.
+  void StartPauses() {
+    longestPause = 0;
+    lastTick = Clock::now();
+    SetTimer(b_.form->Handle(), 78, 5, Tick);
+  }
+  double StopPauses() {
+    KillTimer(b_.form->Handle(), 78);
+    return longestPause;
+  }
+
   Bench& b_;
-  std::atomic<int> started_{0};
+  std::atomic<int> started_{0}, ended_{0};
+  double endedAt_ = 0;  // when the last drag ended (wall clock, as the pointer's times)
 };
 
 void RealDragFigures(Bench& b) {
@@ -370,6 +434,13 @@ void RealDragFigures(Bench& b) {
   RealDrags drags(b);
   drags.Run(gtk, "gtk_fresh", expected);
   drags.Run(qt, "qt_after_one", expected);
+  // Released as users release a drag: a short rest over the target.
+  constexpr int kRestMs = 300;
+  drags.Run(gtk, "prompt_gtk", expected, kRestMs);
+  drags.Run(qt, "prompt_qt", expected, kRestMs);
+  drags.RunNone(&gtk, gtk.DropPoint(), "prompt_escape", kRestMs);
+  SIZE screen = b.backend->ScreenSize();
+  drags.RunNone(nullptr, POINT{screen.cx - 100, screen.cy - 100}, "prompt_desktop", kRestMs);
   // The same rows copied and read whole, and a program asking the clipboard.
   b.tree->CopyToClipboard();
   SelectionReader reader(b.server->Display());

@@ -254,6 +254,7 @@ class TCustomDataStringTree::UnicodeTextReader : public TextReader {
       resume_ = next_ > 0 ? layout_.Nodes[next_ - 1] : nullptr;  // compared, never followed
     }
     std::u16string part;
+    part.reserve(std::max<size_t>(bytes, 1) + 1024);  // a row more than asked, without growing on the way
     if (listing_) {
       if (!ListStep()) return true;  // nothing yet: the next step lists on
       listing_ = false;

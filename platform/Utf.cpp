@@ -86,16 +86,71 @@ WideString Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
+namespace {
+
+// Units [i, i + 8) are all ASCII: tested together, so that the loops over
+// long ASCII runs (most text) take eight units at a time.
+bool AsciiEight(const char16_t* p) {
+  char16_t any = 0;
+  for (int k = 0; k < 8; ++k) any |= p[k];
+  return any < 0x80;
+}
+
+bool PairAt(std::u16string_view s, std::size_t i) {
+  return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF;
+}
+
+}  // namespace
+
 std::string Utf16ToUtf8(std::u16string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
+  // The length is counted first and the bytes written in place: tens of
+  // megabytes of rows go through here, and appending byte by byte was most
+  // of their cost. A lone surrogate becomes U+FFFD (three bytes, as itself).
+  const std::size_t n = s.size();
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < n;) {
+    if (i + 8 <= n && AsciiEight(s.data() + i)) {
+      length += 8, i += 8;
+      continue;
+    }
+    char16_t u = s[i];
+    if (PairAt(s, i)) {
+      length += 4, i += 2;
+      continue;
+    }
+    length += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+    ++i;
+  }
+  std::string out(length, '\0');
+  char* d = out.data();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + 8 <= n && AsciiEight(s.data() + i)) {
+      for (int k = 0; k < 8; ++k) d[k] = static_cast<char>(s[i + k]);
+      d += 8, i += 7;
+      continue;
+    }
     char32_t cp = s[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+    if (cp < 0x80) {
+      *d++ = static_cast<char>(cp);
+      continue;
+    }
+    if (PairAt(s, i)) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
     }
-    AppendUtf8(out, cp);
+    if (cp < 0x800) {
+      *d++ = static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+      *d++ = static_cast<char>(0xE0 | (cp >> 12));
+      *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+      *d++ = static_cast<char>(0xF0 | (cp >> 18));
+      *d++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
   return out;
 }

@@ -34,12 +34,15 @@ class TextReader {
 
 // What a drag of ours offers another program: the rows as UTF-8 text, and
 // the files they name as URIs when every row is an existing file's path.
-// The text is rendered only when a reader is opened and read.
+// The text is rendered only as a reader that was opened is read.
 struct ForeignDragOffer {
-  bool files = false;
   // A reader of the text from its start (with `uris`, of the URI list);
   // nullptr when there is nothing to offer.
   std::function<std::unique_ptr<TextReader>(bool uris)> open;
+  // Whether the rows are files, read from `text`, a reader of the text from
+  // its start: a backend that makes the text anyway hands over one that
+  // reads what it made, so that the rows are not made twice.
+  std::function<bool(std::unique_ptr<TextReader> text)> files;
 };
 
 class Backend {
@@ -125,24 +128,27 @@ class Backend {
 
   // A drag of ours with other programs (DROPEFFECT_ values). ForeignDragBegin
   // and ForeignDragEnd bracket every drag, whether it leaves our windows or
-  // not. ForeignWindowAt says whether the window under a point, in the
-  // desktop's stacking order, is another program's: then none of ours there
-  // takes the drag, even where it lies below. ForeignDragOver says whether
+  // not; the drag's offer comes with its beginning, so that a backend can
+  // make its text in idle steps from then on (a drop released promptly finds
+  // it made) and drop it at the end. ForeignWindowAt says whether the window
+  // under a point, in the desktop's stacking order, is another program's:
+  // then none of ours there takes the drag, even where it lies below. ForeignDragOver says whether
   // another program's drop target is at the point, and the effect it takes
   // as far as it has answered; the drag loop asks again as the pointer moves
   // or rests. ForeignDragLeave ends the exchange without a drop. ForeignDrop
   // drops on the target last reported (false when it takes none); the loop
   // then keeps its windows going and asks ForeignDropResult until it has the
   // effect the target took: a move only when the target had the data.
-  virtual void ForeignDragBegin(DWORD okEffects) { (void)okEffects; }
+  virtual void ForeignDragBegin(DWORD okEffects, const ForeignDragOffer& offer) {
+    (void)okEffects, (void)offer;
+  }
   virtual void ForeignDragEnd() {}
   virtual bool ForeignWindowAt(POINT screen) {
     (void)screen;
     return false;
   }
-  virtual bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
-                               DWORD& effect) {
-    (void)screen, (void)offer, (void)okEffects, (void)keys;
+  virtual bool ForeignDragOver(POINT screen, DWORD okEffects, DWORD keys, DWORD& effect) {
+    (void)screen, (void)okEffects, (void)keys;
     effect = 0;
     return false;
   }

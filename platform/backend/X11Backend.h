@@ -46,11 +46,10 @@ class X11Backend : public Backend {
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;
-  void ForeignDragBegin(DWORD okEffects) override;
+  void ForeignDragBegin(DWORD okEffects, const ForeignDragOffer& offer) override;
   void ForeignDragEnd() override;
   bool ForeignWindowAt(POINT screen) override;
-  bool ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
-                       DWORD& effect) override;
+  bool ForeignDragOver(POINT screen, DWORD okEffects, DWORD keys, DWORD& effect) override;
   void ForeignDragLeave() override;
   bool ForeignDrop() override;
   bool ForeignDropResult(DWORD& effect) override;

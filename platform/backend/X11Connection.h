@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -72,6 +73,9 @@ class SharedText {
   bool Reached(size_t end) const { return size_ >= end || !source_; }
   // Renders about `bytes` more; false once the source is through.
   bool Advance(size_t bytes);
+  // A reader of the text from its start: what is made is read from memory,
+  // more is made as the reader needs it.
+  static std::unique_ptr<TextReader> ReadFromStart(std::shared_ptr<SharedText> text);
   bool Complete() const { return !source_; }
   size_t Size() const { return size_; }
   // Appends the bytes from `at`, up to `n` of them (as far as rendered), to `out`.
@@ -92,13 +96,16 @@ struct DndSource {
   unsigned generation = 0;     // counts drags, so late transfers know whose data they carried
   bool ownsSelection = false;  // claimed for this drag and not taken away since
   DWORD okEffects = 0;
-  ForeignDragOffer offer;  // served from the drag selection, rendered as it is asked for
-  // The offer's text and URI list, made once on the first request for them
-  // and served to every request and every type of the drag.
+  ForeignDragOffer offer;  // served from the drag selection
+  // The offer's text, made in the idle steps from the drag's start, and its
+  // URI list, made on the first request for it; each served to every
+  // request and every type of the drag.
   std::shared_ptr<SharedText> text, uris;
-  bool offered = false;    // the offer was taken (when the drag first met another program)
+  // Whether the rows are files, read from the text when a target first needs to know.
+  std::optional<bool> files;
   bool delivered = false;  // a target's request was answered with the data
   Window target = 0;       // the drag-aware window under the pointer, 0 when none
+  Window followed = 0;     // the target whose destruction we are told of
   Window sendTo = 0;       // where its messages go: the target or its proxy
   int version = 0;
   bool waitingStatus = false;  // a position is out and its status has not come
@@ -298,6 +305,10 @@ void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type
 void EndDragTransfers(Connection& c);
 // A window that was destroyed: the transfers to it end.
 void EndTransfersTo(Connection& c, Window requestor);
+// Selects on another program's window the events that what we have under
+// way with it needs: its property changes and its end while our data goes
+// to it, its end while it is our drag's target or owns a selection we read.
+void FollowWindow(Connection& c, Window w);
 // How much data one piece of an incremental transfer holds.
 size_t PieceBytes(Display* dpy);
 // UTF-8 as Latin-1 (STRING): characters beyond it become "?".
@@ -313,19 +324,24 @@ constexpr std::chrono::milliseconds kAnswerStep{4};
 
 // X11DragSource.cpp: our drags over other programs.
 void InternDndAtoms(Connection& c);
-// A drag of ours starts: the drag selection is claimed with its time stamp.
-void BeginDrag(Connection& c, DWORD okEffects);
+// A drag of ours starts: the drag selection is claimed with its time stamp,
+// and the offer's text is made in the idle steps from now on.
+void BeginDrag(Connection& c, DWORD okEffects, const ForeignDragOffer& offer);
 void EndDrag(Connection& c);
 // Another client took a selection of ours; false for selections not ours to follow.
 bool HandleDragSelectionClear(Connection& c, const XSelectionClearEvent& ev);
 // Status and finish messages of a target; false for other messages.
 bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m);
+// A window that was destroyed: when it was the target, a drop on it is
+// over (nothing was taken) and a drag over it goes on without it; false
+// for other windows.
+bool DragTargetGone(Connection& c, Window w);
 // Answers a request for the drag selection; false for other selections.
 bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req);
 // True when the top-level window under the point, in the server's stacking
 // order, is another program's (not ours and not the bare desktop).
 bool ForeignTopAt(Connection& c, POINT pt);
-bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD keys, DWORD& effect);
+bool DragOver(Connection& c, POINT screen, DWORD keys, DWORD& effect);
 void DragLeave(Connection& c);
 // The drop on the current target: sent once its status for the last position
 // came, then its finish awaited; true while it goes on.

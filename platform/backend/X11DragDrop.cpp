@@ -6,9 +6,9 @@
 
 namespace qv {
 
-void X11Backend::ForeignDragBegin(DWORD okEffects) {
+void X11Backend::ForeignDragBegin(DWORD okEffects, const ForeignDragOffer& offer) {
   Drain();
-  x11::BeginDrag(*x_, okEffects);
+  x11::BeginDrag(*x_, okEffects, offer);
 }
 
 void X11Backend::ForeignDragEnd() {
@@ -19,11 +19,10 @@ bool X11Backend::ForeignWindowAt(POINT screen) {
   return x11::ForeignTopAt(*x_, screen);
 }
 
-bool X11Backend::ForeignDragOver(POINT screen, const ForeignDragOffer& offer, DWORD okEffects, DWORD keys,
-                                 DWORD& effect) {
+bool X11Backend::ForeignDragOver(POINT screen, DWORD okEffects, DWORD keys, DWORD& effect) {
   (void)okEffects;  // given when the drag began
   Drain();
-  return x11::DragOver(*x_, screen, offer, keys, effect);
+  return x11::DragOver(*x_, screen, keys, effect);
 }
 
 void X11Backend::ForeignDragLeave() {

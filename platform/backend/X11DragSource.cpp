@@ -9,7 +9,10 @@
 // waits for that status, so a slow target is never flooded. A drop released
 // while a status is awaited waits for it (and for that of the newest
 // position), then goes to the target when it accepts. A drop counts as taken
-// only when the target had the data and finished with success.
+// only when the target had the data and finished with success. The text is
+// made in the idle steps from the drag's start, so that a prompt release
+// finds it made, and dropped with the drag. The target reports its
+// destruction to us: a drop on a program that quits is over at once.
 #include <X11/Xatom.h>
 
 #include <climits>
@@ -127,9 +130,17 @@ Window AwareWindowAt(Connection& c, POINT pt, int& version, Window& sendTo) {
   return w;
 }
 
-std::vector<Atom> OfferedTypes(const Connection& c) {
+// Read from the text made since the drag began (made further here if need
+// be), when a target first needs to know.
+bool OffersFiles(Connection& c) {
+  auto& d = c.dragOut;
+  if (!d.files) d.files = d.text && d.offer.files && d.offer.files(SharedText::ReadFromStart(d.text));
+  return *d.files;
+}
+
+std::vector<Atom> OfferedTypes(Connection& c) {
   std::vector<Atom> types;
-  if (c.dragOut.offer.files) types.push_back(c.dnd.uriList);
+  if (OffersFiles(c)) types.push_back(c.dnd.uriList);
   types.push_back(c.dnd.textPlainUtf8);
   types.push_back(c.atoms.utf8String);
   types.push_back(c.dnd.textPlain);
@@ -187,11 +198,34 @@ void SendDrop(Connection& c) {
   d.dropDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFinishWaitMs);
 }
 
+// The target and what it answered are forgotten.
+void Forget(DndSource& d) {
+  d.target = d.sendTo = 0;
+  d.version = 0;
+  d.waitingStatus = d.pending = d.accepted = false;
+  d.action = None;
+}
+
 // The drop is over without a finish: the target is forgotten without a
 // leave, which would be a protocol error after a drop.
 void GiveUpDrop(Connection& c) {
   c.dragOut.drop = DndSource::Drop::Over;
   c.dragOut.target = 0;
+}
+
+// The target in place now is the one whose destruction we are told of (the
+// one before is let go); one that is gone already is given up at once.
+void FollowTarget(Connection& c) {
+  auto& d = c.dragOut;
+  if (d.followed == d.target) return;
+  Window old = d.followed;
+  d.followed = d.target;
+  if (old) FollowWindow(c, old);
+  if (!d.target) return;
+  FollowWindow(c, d.target);
+  // Asked after the selection: a window destroyed before it is gone now.
+  XWindowAttributes wa;
+  if (!XGetWindowAttributes(c.dpy, d.target, &wa)) DragTargetGone(c, d.target);
 }
 
 }  // namespace
@@ -207,13 +241,18 @@ void InternDndAtoms(Connection& c) {
                    a("WM_STATE")};
 }
 
-void BeginDrag(Connection& c, DWORD okEffects) {
+void BeginDrag(Connection& c, DWORD okEffects, const ForeignDragOffer& offer) {
   auto& d = c.dragOut;
   unsigned generation = d.generation + 1;
   d = DndSource{};
   d.active = true;
   d.generation = generation;
   d.okEffects = okEffects;
+  d.offer = offer;
+  // Made from now on while the windows are idle: a drop released soon after
+  // it reaches a target finds most of it made. A drag that ends elsewhere
+  // drops what was made.
+  if (d.offer.open) d.text = std::make_shared<SharedText>(d.offer.open(false));
   // Every drag claims the selection anew: another program's drag may have
   // taken it since our last one. The time is that of the input that started it.
   XSetSelectionOwner(c.dpy, c.dnd.selection, c.utility, c.lastTime);
@@ -234,6 +273,8 @@ void EndDrag(Connection& c) {
   bool owns = d.ownsSelection;
   // What was not taken by now is not rendered any more: the rows may change.
   EndDragTransfers(c);
+  d.target = 0;
+  FollowTarget(c);
   d = DndSource{};
   d.generation = generation;
   d.ownsSelection = owns;  // requests that come now are refused: there is no drag
@@ -265,7 +306,7 @@ bool ForeignTopAt(Connection& c, POINT pt) {
   return top && !IsOurs(c, top);
 }
 
-bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD keys, DWORD& effect) {
+bool DragOver(Connection& c, POINT screen, DWORD keys, DWORD& effect) {
   auto& d = c.dragOut;
   int version = 0;
   Window sendTo = 0;
@@ -274,12 +315,8 @@ bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD 
     DragLeave(c);
     if (!target) return effect = DROPEFFECT_NONE, false;
     d.target = target, d.sendTo = sendTo, d.version = version;
-    // The offer is the same for the whole drag: it is kept once; its text is
-    // rendered only when a target asks for it.
-    if (!d.offered) {
-      d.offer = offer;
-      d.offered = true;
-    }
+    FollowTarget(c);
+    if (!d.target) return effect = DROPEFFECT_NONE, false;  // gone already
     SendEnter(c);
   }
   if (!target) return effect = DROPEFFECT_NONE, false;
@@ -291,10 +328,21 @@ bool DragOver(Connection& c, POINT screen, const ForeignDragOffer& offer, DWORD 
 void DragLeave(Connection& c) {
   auto& d = c.dragOut;
   if (d.target) Send(c, d.sendTo, d.target, c.dnd.leave, 0, 0, 0, 0);
-  d.target = d.sendTo = 0;
-  d.version = 0;
-  d.waitingStatus = d.pending = d.accepted = false;
-  d.action = None;
+  Forget(d);
+  FollowTarget(c);
+}
+
+bool DragTargetGone(Connection& c, Window w) {
+  auto& d = c.dragOut;
+  if (!w || w != d.target) return false;
+  d.followed = 0;  // nothing to let go of: the window is gone
+  // A drop waits for no answer from it; a drag over it goes on to what
+  // lies there now (no leave: it would go to no one).
+  if (d.drop == DndSource::Drop::AwaitStatus || d.drop == DndSource::Drop::AwaitFinish)
+    GiveUpDrop(c);
+  else
+    Forget(d);
+  return true;
 }
 
 bool StartDrop(Connection& c) {
@@ -333,6 +381,7 @@ bool DropGoesOn(Connection& c) {
       if (now > d.dropDeadline) GiveUpDrop(c);
     }
   }
+  FollowTarget(c);
   return d.drop == DndSource::Drop::AwaitStatus || d.drop == DndSource::Drop::AwaitFinish;
 }
 
@@ -359,10 +408,6 @@ bool HandleSourceMessage(Connection& c, const XClientMessageEvent& m) {
   d.waitingStatus = false;
   d.accepted = m.data.l[1] & 1;
   d.action = d.accepted ? Atom(m.data.l[4]) : None;
-  // A target that takes the drag will ask for the text at the drop: it is
-  // made from now on, in the idle steps, so that the drop finds it made.
-  if (d.accepted && !d.text && d.offered && d.offer.open)
-    d.text = std::make_shared<SharedText>(d.offer.open(false));
   if (d.pending) SendPosition(c, d.pendingPoint, d.pendingAction);
   return true;
 }
@@ -372,7 +417,7 @@ bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
   auto& d = c.dragOut;
   SelectionAnswer answer(c, req);
   // Only a drag under way is served, and only while the selection is still ours.
-  if (d.active && d.ownsSelection && d.offered && d.offer.open) {
+  if (d.active && d.ownsSelection && d.offer.open) {
     unsigned generation = d.generation;
     Connection* conn = &c;
     auto delivered = [conn, generation] {
@@ -382,13 +427,12 @@ bool AnswerDragRequest(Connection& c, const XSelectionRequestEvent& req) {
       std::vector<Atom> targets = OfferedTypes(c);
       targets.insert(targets.begin(), c.atoms.targets);
       answer.Put(XA_ATOM, 32, targets.data(), targets.size());
-    } else if (req.target == c.dnd.uriList && d.offer.files) {
+    } else if (req.target == c.dnd.uriList && OffersFiles(c)) {
       // Made once, on the first request, for every request of the drag.
       if (!d.uris) d.uris = std::make_shared<SharedText>(d.offer.open(true));
       answer.Put(c.dnd.uriList, d.uris, true, delivered);
     } else if (req.target == c.dnd.textPlainUtf8 || req.target == c.atoms.utf8String ||
                req.target == c.dnd.textPlain) {
-      if (!d.text) d.text = std::make_shared<SharedText>(d.offer.open(false));
       answer.Put(req.target, d.text, true, delivered);
     }
   }

@@ -223,8 +223,9 @@ void HandleEvent(Connection& c, XEvent& ev) {
         c.ownsClipboard = false, c.clipboardText.reset(), ++c.clipboardLosses;
       HandleDragSelectionClear(c, ev.xselectionclear);
       break;
-    case DestroyNotify:  // a requestor's window (ours are not watched for it)
+    case DestroyNotify:  // a requestor's or a drag target's window (ours are not watched for it)
       EndTransfersTo(c, ev.xdestroywindow.window);
+      DragTargetGone(c, ev.xdestroywindow.window);
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(&ev.xmapping);

@@ -27,13 +27,6 @@ constexpr auto kIdleLimit = std::chrono::seconds(10);
 // The text made ahead of the transfers, a step at a time.
 constexpr size_t kAheadStep = 64 * 1024;
 
-// Property changes of a requestor's window are reported to us while a
-// transfer to it goes on, and so is its end; our own windows report them always.
-void Watch(Connection& c, Window w, bool on) {
-  if (w == c.utility || c.FindX(w)) return;
-  XSelectInput(c.dpy, w, on ? PropertyChangeMask | StructureNotifyMask : NoEventMask);
-}
-
 bool Watched(const Connection& c, Window w) {
   return std::any_of(c.transfers.begin(), c.transfers.end(),
                      [w](const OutgoingTransfer& t) { return t.requestor == w; });
@@ -42,7 +35,7 @@ bool Watched(const Connection& c, Window w) {
 void Erase(Connection& c, std::vector<OutgoingTransfer>::iterator it, bool windowGone = false) {
   Window w = it->requestor;
   c.transfers.erase(it);
-  if (!windowGone && !Watched(c, w)) Watch(c, w, false);
+  if (!windowGone && !Watched(c, w)) FollowWindow(c, w);
 }
 
 void DropIdle(Connection& c) {
@@ -106,8 +99,22 @@ bool PutMade(Connection& c) {
 
 }  // namespace
 
+void FollowWindow(Connection& c, Window w) {
+  // Our own windows report these always.
+  if (!w || w == c.utility || c.FindX(w)) return;
+  long mask = NoEventMask;
+  if (Watched(c, w)) mask |= PropertyChangeMask | StructureNotifyMask;
+  if (w == c.dragOut.followed) mask |= StructureNotifyMask;
+  for (const IncomingRead* r : c.reads)
+    if (r->owner == w) mask |= StructureNotifyMask;
+  XSelectInput(c.dpy, w, mask);
+}
+
 size_t PieceBytes(Display* dpy) {
-  return std::min<size_t>(MaxPropertyBytes(dpy), 256 * 1024);
+  // A megabyte, as much as an answer puts in one property: each piece costs
+  // the requestor, the server and us a round of wake-ups, which a quarter of
+  // that made most of a large transfer's time; one still goes out at once.
+  return std::min<size_t>(MaxPropertyBytes(dpy), 1024 * 1024);
 }
 
 std::string Utf8ToLatin1(const std::string& utf8) {
@@ -131,7 +138,6 @@ void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type
   std::erase_if(c.transfers, [&](const OutgoingTransfer& t) {
     return t.requestor == requestor && t.property == property;
   });
-  Watch(c, requestor, true);
   // All that is known yet is a lower bound (a Latin-1 character takes up to
   // four bytes of UTF-8).
   size_t known = latin1 ? text->Size() / 4 : text->Size();
@@ -149,6 +155,7 @@ void StartIncrTransfer(Connection& c, Window requestor, Atom property, Atom type
   XChangeProperty(c.dpy, requestor, property, c.dnd.incr, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&size), 1);
   c.transfers.push_back(std::move(t));
+  FollowWindow(c, requestor);
 }
 
 void EndDragTransfers(Connection& c) {

@@ -13,7 +13,29 @@ namespace {
 
 constexpr size_t kBlock = size_t(1) << 20;
 
+class FromStart : public TextReader {
+ public:
+  explicit FromStart(std::shared_ptr<SharedText> text) : text_(std::move(text)) {}
+  bool Next(std::string& out, size_t bytes) override {
+    bytes = std::max<size_t>(bytes, 1);
+    size_t size = text_->Reach(at_ + bytes);
+    if (at_ >= size) return false;
+    size_t n = std::min(bytes, size - at_);
+    text_->CopyOut(at_, n, out);
+    at_ += n;
+    return true;
+  }
+
+ private:
+  std::shared_ptr<SharedText> text_;
+  size_t at_ = 0;
+};
+
 }  // namespace
+
+std::unique_ptr<TextReader> SharedText::ReadFromStart(std::shared_ptr<SharedText> text) {
+  return std::make_unique<FromStart>(std::move(text));
+}
 
 SharedText::SharedText(std::unique_ptr<TextReader> source) : source_(std::move(source)) {}
 

@@ -4,7 +4,9 @@
 // dispatched as usual so the windows keep drawing under the drag. Where the
 // desktop shows another program's window on top under the pointer, or none
 // of ours, the backend carries the drag on to other programs' drop targets;
-// a drop there is waited for with the windows still served.
+// a drop there is waited for with the windows still served. The backend has
+// the drag's offer from its start: it makes the text while the windows are
+// idle, so that a drop released promptly on another program finds it made.
 #include "platform/backend/Backend.h"
 #include "platform/ole/DragDrop.h"
 #include "platform/ole/DragOffer.h"
@@ -82,7 +84,7 @@ class DragLoop {
     tracker_ = CreateTracker();
     if (!tracker_) return E_OUTOFMEMORY;
     if (Backend* backend = CurrentBackend()) {
-      backend->ForeignDragBegin(ok_);
+      backend->ForeignDragBegin(ok_, MakeForeignOffer(data_));
       began_ = true;
     }
     SetCapture(tracker_);
@@ -179,19 +181,13 @@ class DragLoop {
   }
 
   // Another program's window under the pointer: true while the backend
-  // reports a drop target of its there. The offer is taken from the data
-  // object once, when the drag first leaves our windows; that looks at the
-  // first rows only, the text is rendered when the other program asks.
+  // reports a drop target of its there.
   bool TrackForeign(POINT p) {
     Backend* backend = CurrentBackend();
     if (!backend) return false;
     Leave();
-    if (!offerMade_) {
-      offer_ = MakeForeignOffer(data_);
-      offerMade_ = true;
-    }
     DWORD effect = DROPEFFECT_NONE;
-    foreign_ = backend->ForeignDragOver(p, offer_, ok_, keys_, effect);
+    foreign_ = backend->ForeignDragOver(p, ok_, keys_, effect);
     effect_ = foreign_ ? Allowed(effect) & ~DROPEFFECT_SCROLL : DROPEFFECT_NONE;
     return foreign_;
   }
@@ -270,9 +266,7 @@ class DragLoop {
   DWORD keys_ = 0;
   bool escape_ = false;
   bool foreign_ = false;  // the backend has a foreign target under the pointer
-  bool offerMade_ = false;
-  bool began_ = false;  // the backend was told the drag began
-  ForeignDragOffer offer_;
+  bool began_ = false;    // the backend was told the drag began
 };
 
 thread_local bool dragging = false;

@@ -3,7 +3,8 @@
 // them (IPieceText), else rendered whole on the first read. Rows are offered
 // as files only when every row is an absolute path of something that exists:
 // a list of names that merely look like paths stays text. That is decided
-// row by row from the start, so rows of text cost one small piece.
+// row by row from the start, so rows of text cost one small piece, read
+// from the text the caller makes anyway.
 #include "platform/ole/DragOffer.h"
 
 #include <sys/stat.h>
@@ -202,7 +203,7 @@ ForeignDragOffer MakeForeignOffer(IDataObject* data) {
   ForeignDragOffer offer;
   if (!data) return offer;
   ComPtr<IDataObject> held(data);
-  offer.files = RowsAreFiles(OpenText(held));
+  offer.files = RowsAreFiles;
   offer.open = [held](bool uris) -> std::unique_ptr<TextReader> {
     std::unique_ptr<TextReader> text = OpenText(held);
     if (uris) return std::make_unique<UriListReader>(std::move(text));

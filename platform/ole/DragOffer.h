@@ -20,8 +20,8 @@ struct IPieceText : IUnknown {
   virtual std::unique_ptr<TextReader> ReadText() = 0;
 };
 
-// The offer of a drag: whether the rows are files is read from the first
-// rows until one is not; the text itself is rendered only when read.
+// The offer of a drag: its text, rendered only when read, and whether its
+// rows are files, read from the text's first rows until one is not.
 ForeignDragOffer MakeForeignOffer(IDataObject* data);
 
 // A list of files as CF_HDROP holds it: a DROPFILES header (files at offset

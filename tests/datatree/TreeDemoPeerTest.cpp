@@ -21,6 +21,7 @@
 #include <unistd.h>
 // clang-format on
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -121,9 +122,11 @@ class TreeDemoPeer : public ::testing::Test {
 
   // Drags the row at `from` out to `to` with the server's pointer: over the
   // peer until it says what it is offered, then released (or, with `escape`,
-  // cancelled first). `shift` asks for a move. The time of the release.
+  // cancelled first). `shift` asks for a move. With `inside`, the pointer
+  // stays over our window after the drag started until that holds. The
+  // time of the release.
   double DragOut(POINT from, POINT to, const DndPeer& peer, bool shift = false, bool escape = false,
-                 const std::function<void()>& offered = {}) {
+                 const std::function<void()>& offered = {}, const std::function<bool()>& inside = {}) {
     size_t mark = peer.Lines().size();
     int before = started;
     Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
@@ -136,6 +139,9 @@ class TreeDemoPeer : public ::testing::Test {
       Xdo({"mousemove", S(from.x + 24 + step % 8), S(from.y + 6)});
       return false;
     });
+    if (inside) {
+      EXPECT_TRUE(WaitFor(inside)) << "not while the pointer was over our window";
+    }
     if (shift) Xdo({"keydown", "Shift_L"});
     double leaving = WallSeconds();
     Xdo({"mousemove", S((from.x + to.x) / 2), S((from.y + to.y) / 2), "mousemove", S(to.x), S(to.y)});
@@ -161,11 +167,11 @@ class TreeDemoPeer : public ::testing::Test {
   // Drags a top-level row out (its place is read here, on the windows' thread)
   // and waits until the drag has ended; the time of the release.
   double DragRow(uint32_t row, POINT to, const DndPeer& peer, bool shift = false, bool escape = false,
-                 const std::function<void()>& offered = {}) {
+                 const std::function<void()>& offered = {}, const std::function<bool()>& inside = {}) {
     POINT from = RowPoint(row);
     int before = ended;
     double released = 0;
-    bool done = Drive([&] { released = DragOut(from, to, peer, shift, escape, offered); },
+    bool done = Drive([&] { released = DragOut(from, to, peer, shift, escape, offered, inside); },
                       [&] { return ended > before; });
     EXPECT_TRUE(done) << "the drag did not end" << Log(peer);
     return done ? released : 0;
@@ -410,9 +416,24 @@ TEST_F(TreeDemoPeer, RowsOfASecondDemoArriveAsText) {
 }
 
 // Rows whose text was made since the count was reset (the name column's
-// text asked of the tree), and what a timer of the windows saw of it.
-std::atomic<uint32_t> rowsRendered{0};
+// text asked of the tree), how many of them lie far below those the window
+// shows (only a text makes those), and what a timer of the windows saw of it.
+std::atomic<uint32_t> rowsRendered{0}, farRows{0};
 std::atomic<bool> answeredMidway{false};
+
+// Counts the rows made into the tree's text from now on.
+void CountRendering(TDataStringTree* tree) {
+  rowsRendered = farRows = 0;
+  auto getText = tree->OnGetText;
+  tree->OnGetText = [getText](TBaseDataTree* t, PDataNode node, TColumnIndex column, TVSTTextType type,
+                              std::u16string& text) {
+    if (column == 0) {
+      ++rowsRendered;
+      if (t->GetNodeData<treedemo::TRowData>(node)->Id > 1000) ++farRows;
+    }
+    getText(t, node, column, type, text);
+  };
+}
 
 void SampleRendering(HWND, UINT, uintptr_t, DWORD) {
   // A million rows made at one go would never be seen half made.
@@ -422,17 +443,13 @@ void SampleRendering(HWND, UINT, uintptr_t, DWORD) {
 
 // Many rows go in pieces (INCR) while our windows keep going; the times from
 // release to arrival are reported for one row, 5,000 and a million. The
-// offer looks at the first rows only; the text is made from when the other
-// program accepts the drag, a piece at a time: the windows answer while a
-// million rows are made.
+// text is made from the drag's start, a piece at a time while the windows
+// are idle: rows are made while the pointer is still over our window, and
+// the windows answer while a million rows are made.
 TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
   auto peer = StartPeer();
   auto getText = tree->OnGetText;
-  tree->OnGetText = [getText](TBaseDataTree* t, PDataNode node, TColumnIndex column, TVSTTextType type,
-                              std::u16string& text) {
-    if (column == 0) ++rowsRendered;
-    getText(t, node, column, type, text);
-  };
+  CountRendering(tree);
   int n = 0;
   for (uint32_t rows : {1u, 5000u, kRows}) {
     tree->ClearSelection();
@@ -445,12 +462,13 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
     }
     tree->SetFocusedNode(tree->GetNextSibling(tree->GetFirst()));
     ++n;
-    rowsRendered = 0;
+    rowsRendered = farRows = 0;
     answeredMidway = false;
-    std::atomic<uint32_t> madeWhenOffered{0};
     SetTimer(form->Handle(), 1, 10, SampleRendering);
-    double released =
-        DragRow(1, peer->DropPoint(), *peer, false, false, [&] { madeWhenOffered = rowsRendered.load(); });
+    // A million rows are being made while the pointer is still over our window.
+    std::function<bool()> made;
+    if (rows == kRows) made = [] { return farRows > 0; };
+    double released = DragRow(1, peer->DropPoint(), *peer, false, false, {}, made);
     ASSERT_NE(released, 0);
     std::string line = peer->WaitLine("arrived " + std::to_string(n) + " ", 0, 300s);
     KillTimer(form->Handle(), 1);
@@ -463,9 +481,6 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
     lines += !bytes.empty() && bytes.back() != '\n';
     EXPECT_EQ(lines, rows + 1) << line;
     if (rows == kRows) {
-      // The offer looked at the first rows only: what was made by the time
-      // the peer had looked at it came in the idle steps since it accepted.
-      EXPECT_LT(madeWhenOffered.load(), kRows / 2);
       EXPECT_TRUE(answeredMidway) << "the windows did not answer while the rows were made";
     }
     double ms = (std::stod(Field(line, 5)) - released) * 1000;
@@ -474,6 +489,136 @@ TEST_F(TreeDemoPeer, OneRowFiveThousandAndAMillionArriveWhole) {
     RecordProperty("release_to_arrival_ms_" + std::to_string(rows), int(ms));
   }
   tree->OnGetText = getText;
+}
+
+// A drag of a million rows that takes nothing, cancelled with Escape over the
+// peer or released over the bare desktop: its text, begun with the drag, is
+// no longer made once the drag is over.
+TEST_F(TreeDemoPeer, ADragThatTakesNothingStopsMakingItsText) {
+  auto peer = StartPeer();
+  auto getText = tree->OnGetText;
+  tree->SelectAll(true);
+  tree->SetFocusedNode(tree->GetNextSibling(tree->GetFirst()));
+  CountRendering(tree);
+  // Rows the window shows are painted again after the drag: only those
+  // far below them are counted.
+  auto stopped = [&](const char* how) {
+    uint32_t made = farRows;
+    EXPECT_GT(made, 0u) << how << ": the text was not begun";
+    EXPECT_LT(made, kRows - 1001) << how << ": the whole text was made";
+    // A while of the windows' idle steps: nothing more is made.
+    DWORD start = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - start > 500; });
+    EXPECT_EQ(farRows.load(), made) << how << ": the text was still made after the drag";
+  };
+  size_t mark = peer->Lines().size();
+  ASSERT_NE(DragRow(1, peer->DropPoint(), *peer, false, true, {}, [] { return farRows > 0; }), 0);
+  stopped("cancelled");
+  EXPECT_FALSE(peer->HasLine("drop", mark));
+
+  rowsRendered = farRows = 0;
+  POINT from = RowPoint(1), desktop{1000, 740};
+  int before = ended;
+  ASSERT_TRUE(Drive(
+      [&] {
+        Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
+             "mousemove", S(from.x + 24), S(from.y + 6)});
+        WaitFor([&] { return farRows > 0; });
+        Xdo({"mousemove", S(desktop.x), S(desktop.y), "mousemove", S(desktop.x + 2), S(desktop.y + 1),
+             "mouseup", "1"});
+      },
+      [&] { return ended > before; }));
+  stopped("dropped on the desktop");
+  tree->OnGetText = getText;
+}
+
+// A drop target killed while it reads a large drop slowly (the drop's data
+// going out in pieces): the drag is over at once, and a drag right after it
+// onto another program delivers within a second of its release. (The drag
+// waited for the dead target's finish for seconds, and took every press
+// meanwhile.)
+TEST_F(TreeDemoPeer, ADragRightAfterADropTargetWasKilledInTheTransferArrives) {
+  auto peer = StartPeer();
+  std::string status =
+      (std::filesystem::temp_directory_path() / ("qv-slow-target-" + std::to_string(getpid()))).string();
+  std::filesystem::remove(status);
+  auto said = [&](const std::string& line) {
+    std::ifstream in(status);
+    for (std::string got; std::getline(in, got);)
+      if (got == line) return true;
+    return false;
+  };
+  pid_t target = StartProgram(QV_SLOW_DROP_TARGET_PROGRAM, server->Display().c_str(), {status, "620", "360"});
+  ASSERT_GT(target, 0);
+  ::Display* d = XOpenDisplay(server->Display().c_str());
+  ASSERT_NE(d, nullptr);
+  Window w = 0;
+  ASSERT_TRUE(PumpUntil([&] { return said("shown") && (w = FindClient(d, "qv slow drop target")) != 0; }));
+  POINT middle{};
+  {
+    ServerHeld held(d);
+    Window child;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), 120, 100, &middle.x, &middle.y, &child);
+  }
+  XCloseDisplay(d);
+
+  // Enough rows for a few dozen pieces; the second drag takes the first row alone.
+  tree->ClearSelection();
+  TNodeArray rows;
+  for (PDataNode n = tree->GetNextSibling(tree->GetFirst()); n && rows.size() < 60000;
+       n = tree->GetNextSibling(n))
+    rows.push_back(n);
+  tree->AddToSelectionList(rows, true);
+  tree->SetFocusedNode(tree->GetNextSibling(tree->GetFirst()));
+  POINT from = RowPoint(1), first = RowPoint(0), to = peer->DropPoint();
+  std::u16string firstName = tree->GetText(tree->GetFirst(), 0);
+  int before = started, endedBefore = ended;
+  std::atomic<bool> gaveUp{false};
+  std::string failed;  // why the pointer gave up, read once it is through
+  double released = 0;
+  ASSERT_TRUE(Drive(
+      [&] {
+        auto drag = [&](POINT at, POINT over, int count, const std::function<bool()>& entered) {
+          Xdo({"mousemove", S(at.x), S(at.y), "mousedown", "1", "mousemove", S(at.x + 12), S(at.y + 3),
+               "mousemove", S(at.x + 24), S(at.y + 6)});
+          int step = 0;
+          if (!WaitFor(
+                  [&] {
+                    Xdo({"mousemove", S(at.x + 24 + ++step % 8), S(at.y + 6)});
+                    return started >= before + count;
+                  },
+                  10s))
+            return failed = "drag " + std::to_string(count) + " did not start", gaveUp = true, false;
+          Xdo({"mousemove", S(over.x), S(over.y)});
+          if (!WaitFor(
+                  [&] {
+                    Xdo({"mousemove", S(over.x + 2), S(over.y + 1), "mousemove", S(over.x), S(over.y)});
+                    return entered();
+                  },
+                  10s))
+            return failed = "drag " + std::to_string(count) + " never reached its target", gaveUp = true,
+                   false;
+          released = WallSeconds();
+          Xdo({"mouseup", "1"});
+          return true;
+        };
+        if (!drag(from, middle, 1, [&] { return said("entered"); })) return;
+        if (!WaitFor([&] { return said("piece 2"); }, 60s))
+          return (void)(failed = "the target read no pieces", gaveUp = true);
+        kill(target, SIGKILL);
+        // At once, as a user goes on to the next program.
+        drag(first, to, 2, [&] { return peer->HasLine("offered"); });
+      },
+      [&] { return gaveUp || ended >= endedBefore + 2; }));
+  Reap(target, 5000ms);
+  std::filesystem::remove(status);
+  ASSERT_EQ(failed, "") << Log(*peer);
+  std::string line = peer->WaitLine("arrived 1 ", 0, 30s);
+  ASSERT_FALSE(line.empty()) << "the drag after the kill delivered nothing" << Log(*peer);
+  EXPECT_LT(std::stod(Field(line, 5)) - released, 1.0) << line;
+  std::string bytes = peer->Arrival(1);
+  EXPECT_NE(bytes.find(Utf16ToUtf8(firstName)), std::string::npos) << bytes;
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 2) << "the header and one row: " << bytes;
 }
 
 // A desktop of 3840x2160: what the windows do at each turn of their loop

@@ -1,6 +1,9 @@
 // Date arithmetic, GUID text and UTF conversion.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Guid.h"
@@ -69,6 +72,27 @@ TEST(Utf, RoundTripsAndRepairs) {
             u"\uFFFDa");
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
+
+// Every kind of unit and every surrogate mix, paired or not, at every place:
+// the text is what encoding it code point by code point gives.
+TEST(Utf, WideTextEncodesAsEachCodePoint) {
+  const char16_t units[] = {u'a',   u'\t',  0x7F,   0x80,   0x7FF,  0x800,
+                            0xFFFF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFD};
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::u16string wide(random() % 12, u'x');
+    for (char16_t& u : wide) u = units[random() % std::size(units)];
+    std::string model;
+    for (size_t i = 0; i < wide.size(); ++i) {
+      char32_t cp = wide[i];
+      bool pair = cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+                  wide[i + 1] <= 0xDFFF;
+      if (pair) cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[++i] - 0xDC00);
+      AppendUtf8(model, cp);
+    }
+    ASSERT_EQ(Utf16ToUtf8(wide), model) << round;
+  }
 }
 
 enum class Color { Red, Green, Blue };

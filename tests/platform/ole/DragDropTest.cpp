@@ -244,7 +244,7 @@ TEST(ForeignOffer, RowsAreTextAndFilesOnlyWhenEveryRowIsOne) {
   auto data = MemoryDataObject::Create();
   data->SetText(Utf8ToUtf16(spaced + "\r\n" + dir.string() + "\n"));
   ForeignDragOffer files = MakeForeignOffer(data.Get());
-  EXPECT_TRUE(files.files);
+  EXPECT_TRUE(files.files(files.open(false)));
   EXPECT_EQ(ReadAll(files, false), spaced + "\r\n" + dir.string() + "\n");
   for (size_t piece : {size_t(1), size_t(7), size_t(4096)})
     EXPECT_EQ(ReadAll(files, true, piece),
@@ -256,11 +256,11 @@ TEST(ForeignOffer, RowsAreTextAndFilesOnlyWhenEveryRowIsOne) {
     data->SetText(Utf8ToUtf16(rows));
     ForeignDragOffer text = MakeForeignOffer(data.Get());
     EXPECT_EQ(ReadAll(text, false), rows);
-    EXPECT_FALSE(text.files) << rows;
+    EXPECT_FALSE(text.files(text.open(false))) << rows;
   }
   // Without text there is nothing to offer.
   ForeignDragOffer none = MakeForeignOffer(MemoryDataObject::Create().Get());
-  EXPECT_FALSE(none.files);
+  EXPECT_FALSE(none.files(none.open(false)));
   EXPECT_TRUE(ReadAll(none, false).empty());
   std::filesystem::remove_all(dir);
 }
