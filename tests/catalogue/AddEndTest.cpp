@@ -2,11 +2,12 @@
 // it. An add of a disc without files (a label, a category, a location and a
 // description typed by hand) and one with files are made to fail at each of
 // their writes (the file layer's fault seam: the disc full from that write
-// on) and killed before each of them (a real process). A disc said added, or
-// "has been added, but", is there with everything typed; one said not stored
-// is not; the next open says so once, the one after says nothing; nothing
-// else changes. A note left by the version before, or one that names no
-// record the add can have made, removes nothing.
+// on, or that write alone failing) and killed before each of them (a real
+// process). A disc said added, or "has been added, but", is there with
+// everything typed; one said not stored is not; the next open says so once,
+// the one after says nothing; nothing else changes. A note left by the
+// version before, or one that names no record the add can have made,
+// removes nothing.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -150,10 +151,13 @@ TEST_F(AddEnd, FailedAtAnyWriteTheNextOpensListWhatTheSessionSaid) {
     const int64_t writes = WithRoom(add);
     ASSERT_GT(writes, 4) << add.label;
     const std::string disc = "Disc \"" + std::string(add.label) + "\" ";
-    for (int64_t n = 1; n <= writes; ++n) {
-      SCOPED_TRACE(std::string(add.label) + ", full from write " + std::to_string(n) + " of " +
-                   std::to_string(writes));
-      const std::string folder = dir / (std::string(add.label) + "-" + std::to_string(n));
+    // The disc full from write n on, or write n alone failing (an I/O error).
+    for (int64_t at = 1; at <= 2 * writes; ++at) {
+      const bool full = at <= writes;
+      const int64_t n = full ? at : at - writes;
+      SCOPED_TRACE(std::string(add.label) + (full ? ", full from write " : ", only write ") +
+                   std::to_string(n) + " of " + std::to_string(writes) + " failing");
+      const std::string folder = dir / (std::string(add.label) + "-" + std::to_string(at));
       fs::copy(dir / "template", folder);
       bool stored = false;
       {
@@ -162,7 +166,10 @@ TEST_F(AddEnd, FailedAtAnyWriteTheNextOpensListWhatTheSessionSaid) {
         FaultInjector faults;
         TEngine engine(host, QV_TEST_APP_DIR, faults);
         ASSERT_TRUE(engine.OpenDatabase(""));
-        faults.FailWritesFrom(n);
+        if (full)
+          faults.FailWritesFrom(n);
+        else
+          faults.FailOnlyWrite(n);
         host.console.clear();
         Run(engine, add);
         const bool notStored = Lines(host, "E " + disc + "was not stored: ") == 1;
