@@ -249,8 +249,11 @@ void TDTDragImage::EndImageDrag() {
 }
 
 // One screen DC for the whole drag: what it draws shows until it is released.
+// What it is read for is only put back on it (the pixels under the image come
+// from FreshScreen): the desktop's pixels, a read-back of the whole screen
+// from the display server, are not read for it.
 HDC TDTDragImage::ScreenDC() {
-  if (!screen_) screen_ = GetDC(nullptr);
+  if (!screen_) screen_ = GetDCEx(nullptr, nullptr, DCX_CACHE | DCX_LOCKWINDOWUPDATE);
   return screen_;
 }
 

@@ -108,6 +108,9 @@ struct DndSource {
   Window followed = 0;     // the target whose destruction we are told of
   Window sendTo = 0;       // where its messages go: the target or its proxy
   int version = 0;
+  bool entered = false;        // the target was sent the enter (it waits for the text's start)
+  POINT lastPoint{};           // where the pointer was last over the target
+  Atom lastAction = 0;         // and the action proposed there
   bool waitingStatus = false;  // a position is out and its status has not come
   POINT sentPoint{};           // that position
   Atom sentAction = 0;

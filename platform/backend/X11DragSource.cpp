@@ -11,8 +11,10 @@
 // position), then goes to the target when it accepts. A drop counts as taken
 // only when the target had the data and finished with success. The text is
 // made in the idle steps from the drag's start, so that a prompt release
-// finds it made, and dropped with the drag. The target reports its
-// destruction to us: a drop on a program that quits is over at once.
+// finds it made, and dropped with the drag; the enter names files among the
+// types or not, so it waits, in short steps, for the text's start. The
+// target reports its destruction to us: a drop on a program that quits is
+// over at once.
 #include <X11/Xatom.h>
 
 #include <climits>
@@ -27,6 +29,10 @@ constexpr int kProtocolVersion = 5, kOldestVersion = 3;
 // How long the drop waits for each status still to come, and for the
 // finish after the drop (from the last piece of data that went out).
 constexpr int kStatusWaitMs = 5000, kFinishWaitMs = 5000;
+// The text's start that tells rows of text from files, and how long one
+// call may make text toward it before the enter waits for the next.
+constexpr size_t kFilesStart = 4096;
+constexpr auto kEnterStep = std::chrono::milliseconds(8);
 
 void Send(Connection& c, Window to, Window about, Atom type, long l1, long l2, long l3, long l4) {
   XEvent ev{};
@@ -147,8 +153,20 @@ std::vector<Atom> OfferedTypes(Connection& c) {
   return types;
 }
 
+// The enter names the types, files among them or not: that is known once
+// the text's start is made. Made in bounded steps until then (a million
+// rows are listed before their first byte), the enter waits for a later
+// call, and the windows go on meanwhile.
+bool ReadyToEnter(Connection& c) {
+  auto& d = c.dragOut;
+  if (d.files || !d.text || !d.offer.files) return true;
+  d.text->Reach(kFilesStart, std::chrono::steady_clock::now() + kEnterStep);
+  return d.text->Reached(kFilesStart);
+}
+
 void SendEnter(Connection& c) {
   auto& d = c.dragOut;
+  d.entered = true;
   std::vector<Atom> types = OfferedTypes(c);
   XChangeProperty(c.dpy, c.utility, c.dnd.typeList, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(types.data()), int(types.size()));
@@ -202,7 +220,7 @@ void SendDrop(Connection& c) {
 void Forget(DndSource& d) {
   d.target = d.sendTo = 0;
   d.version = 0;
-  d.waitingStatus = d.pending = d.accepted = false;
+  d.entered = d.waitingStatus = d.pending = d.accepted = false;
   d.action = None;
 }
 
@@ -317,17 +335,19 @@ bool DragOver(Connection& c, POINT screen, DWORD keys, DWORD& effect) {
     d.target = target, d.sendTo = sendTo, d.version = version;
     FollowTarget(c);
     if (!d.target) return effect = DROPEFFECT_NONE, false;  // gone already
-    SendEnter(c);
   }
   if (!target) return effect = DROPEFFECT_NONE, false;
-  SendPosition(c, screen, ProposedAction(c, keys));
+  d.lastPoint = screen, d.lastAction = ProposedAction(c, keys);
+  if (!d.entered && !ReadyToEnter(c)) return effect = DROPEFFECT_NONE, true;
+  if (!d.entered) SendEnter(c);
+  SendPosition(c, screen, d.lastAction);
   effect = d.accepted ? EffectOfAction(c, d.action) & (d.okEffects | DROPEFFECT_COPY) : DROPEFFECT_NONE;
   return true;
 }
 
 void DragLeave(Connection& c) {
   auto& d = c.dragOut;
-  if (d.target) Send(c, d.sendTo, d.target, c.dnd.leave, 0, 0, 0, 0);
+  if (d.target && d.entered) Send(c, d.sendTo, d.target, c.dnd.leave, 0, 0, 0, 0);
   Forget(d);
   FollowTarget(c);
 }
@@ -348,6 +368,11 @@ bool DragTargetGone(Connection& c, Window w) {
 bool StartDrop(Connection& c) {
   auto& d = c.dragOut;
   if (!d.target) return false;
+  // Released before the target heard of the drag: it does now, all at once.
+  if (!d.entered) {
+    SendEnter(c);
+    SendPosition(c, d.lastPoint, d.lastAction);
+  }
   d.dropDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusWaitMs);
   d.drop = DndSource::Drop::AwaitStatus;
   return DropGoesOn(c);

@@ -23,7 +23,11 @@ constexpr UINT RDW_INVALIDATE = 0x1, RDW_INTERNALPAINT = 0x2, RDW_ERASE = 0x4, R
 constexpr DWORD DCX_WINDOW = 0x1, DCX_CACHE = 0x2, DCX_NORESETATTRS = 0x4, DCX_CLIPCHILDREN = 0x8,
                 DCX_CLIPSIBLINGS = 0x10, DCX_PARENTCLIP = 0x20, DCX_EXCLUDERGN = 0x40,
                 DCX_INTERSECTRGN = 0x80, DCX_EXCLUDEUPDATE = 0x100, DCX_INTERSECTUPDATE = 0x200,
-                DCX_VALIDATE = 0x200000;
+                DCX_LOCKWINDOWUPDATE = 0x400, DCX_VALIDATE = 0x200000;
+// A screen DC (GetDCEx(nullptr, ...)) with DCX_LOCKWINDOWUPDATE is one to draw
+// feedback on while tracking (a drag image): our windows are composed under
+// it, the desktop's own pixels are not read back (the whole screen's would
+// be), and where none of our windows lies it holds the desktop colour.
 constexpr UINT SW_SCROLLCHILDREN = 0x1, SW_INVALIDATE = 0x2, SW_ERASE = 0x4, SW_SMOOTHSCROLL = 0x10;
 
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
@@ -66,6 +70,7 @@ void ComposeScreenInto(Surface& Screen);
 // Only the part of the composed screen within `Area` (screen coordinates),
 // as a copy through a screen DC reads it there: Out takes the size of that
 // part on the screen, which is returned (empty when none is on it).
-RECT ComposeScreenPart(Surface& Out, const RECT& Area);
+// Without `Desktop`, the desktop colour stands for the desktop's own pixels.
+RECT ComposeScreenPart(Surface& Out, const RECT& Area, bool Desktop = true);
 
 }  // namespace qv

@@ -169,20 +169,21 @@ void PresentScreenOverlays() {
   if (changed) PresentTops(&overlay, width);
 }
 
-HDC OpenScreenDC(const RECT* area) {
+HDC OpenScreenDC(const RECT* area, bool desktop) {
   ScreenDC s;
   s.base = TakeSpare();
   if (area) {
     // Only the part is composed; the rest of the copy is never read.
     Surface part;
-    const RECT p = ComposeScreenPart(part, *area);
+    const RECT p = ComposeScreenPart(part, *area, desktop);
     SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
     s.base->Width = std::max<int>(size.cx, 0), s.base->Height = std::max<int>(size.cy, 0);
     s.base->Pixels.resize(std::size_t(s.base->Width) * std::size_t(s.base->Height));
     for (int y = 0; y < part.Height; ++y)
       std::copy(part.Row(y), part.Row(y) + part.Width, s.base->Row(p.top + y) + p.left);
   } else {
-    ComposeScreenInto(*s.base);
+    SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
+    ComposeScreenPart(*s.base, RECT{0, 0, size.cx, size.cy}, desktop);
   }
   s.drawing = TakeSpare();
   *s.drawing = *s.base;  // copied into the spare's memory

@@ -207,7 +207,7 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     // A screen DC clipped to a region composes only what lies within it.
     RECT bounds;
     if (!(flags & DCX_INTERSECTRGN) || !clip || uintptr_t(clip) == 1 || GetRgnBox(clip, &bounds) == ERROR)
-      return GetDC(nullptr);
+      return OpenScreenDC(nullptr, !(flags & DCX_LOCKWINDOWUPDATE));
     HDC dc = OpenScreenDC(&bounds);
     if (dc) SelectClipRgn(dc, clip);
     return dc;
@@ -323,7 +323,7 @@ void SetDesktopColor(COLORREF color) {
   wm::S().desktopColor = color;
 }
 
-RECT ComposeScreenPart(Surface& out, const RECT& area) {
+RECT ComposeScreenPart(Surface& out, const RECT& area, bool desktopPixels) {
   using namespace wm;
   SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
   const RECT part{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
@@ -339,7 +339,7 @@ RECT ComposeScreenPart(Surface& out, const RECT& area) {
   if (out.Pixels.empty()) return part;
   // Under our windows lies the real desktop: a hint's see-through corners and
   // shadow blend with what is there, not with a rectangle of desktop colour.
-  if (S().backend) S().backend->ReadDesktop(out, POINT{part.left, part.top});
+  if (S().backend && desktopPixels) S().backend->ReadDesktop(out, POINT{part.left, part.top});
   Lock l(S().lock);
   auto& tops = S().topLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {

@@ -282,8 +282,9 @@ void HideCaretForPaint(HWND hwnd);  // CursorCaret.cpp
 // Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
 // `part` holds the screen's pixels from `origin` on; `screen` is the screen's size.
 void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen);
-HDC OpenScreenDC(const RECT* area = nullptr);  // composed within area only when given
-bool CloseScreenDC(HDC hdc);                   // false when hdc is no screen DC
+// Composed within area only when given; the desktop's own pixels only when asked.
+HDC OpenScreenDC(const RECT* area = nullptr, bool desktop = true);
+bool CloseScreenDC(HDC hdc);  // false when hdc is no screen DC
 void PresentScreenOverlays();
 
 // SetWindowPos; `tellBackend` false when the backend itself reported the geometry.

@@ -23,6 +23,7 @@
 #include "platform/backend/X11Backend.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/DragDrop.h"
+#include "platform/ole/DragOffer.h"
 #include "platform/ole/MemoryDataObject.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -590,6 +591,130 @@ TEST_F(X11DragDrop, ASlowTargetIsSentOnePositionAtATimeAndStillGetsTheDrop) {
   EXPECT_EQ(text, "row one\nrow two");
   EXPECT_GE(positions, 1);
   EXPECT_EQ(crowded, 0) << "a position or the drop came before the answer to the last position";
+}
+
+// Rows whose text takes long to start (a million are listed before their
+// first byte): the text is made in steps while the windows go on, the target
+// hears of the drag once its start is there, and the drop brings all of it.
+class SlowStartText final : public ComObject<IDataObject, IPieceText> {
+ public:
+  class Reader final : public TextReader {
+   public:
+    bool Next(std::string& out, size_t) override {
+      if (steps_ < kSteps) return ++steps_, std::this_thread::sleep_for(5ms), true;  // listing
+      if (done_) return false;
+      out += "row one\nrow two";
+      return done_ = true;
+    }
+
+   private:
+    static constexpr int kSteps = 120;
+    int steps_ = 0;
+    bool done_ = false;
+  };
+  std::unique_ptr<TextReader> ReadText() override { return std::make_unique<Reader>(); }
+  HRESULT GetData(const FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT GetDataHere(const FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT QueryGetData(const FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT GetCanonicalFormatEtc(const FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT SetData(const FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT DAdvise(const FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+};
+
+TEST_F(X11DragDrop, RowsSlowToStartReachTheTargetWhileTheWindowsGoOn) {
+  if (!test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  Peer p(server->Display());
+  ASSERT_TRUE(p.d);
+  Window dst = XCreateSimpleWindow(p.d, DefaultRootWindow(p.d), 420, 50, 200, 200, 0, 0, 0xFFFFFF);
+  long version = 5;
+  XChangeProperty(p.d, dst, p.A("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&version), 1);
+  XMapWindow(p.d, dst);
+  XSync(p.d, False);
+  ASSERT_TRUE(test::Xdo(server->Display(), {"mousemove", "100", "100", "mousedown", "1"}));
+  ASSERT_TRUE(PumpUntil([&] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }));
+
+  std::vector<std::string> types;
+  std::string text;
+  std::atomic<bool> entered{false}, statusSent{false};
+  std::thread peer([&] {
+    XClientMessageEvent m;
+    if (!p.Expect(dst, "XdndEnter", m)) return;
+    Window src = Window(m.data.l[0]);
+    for (int i = 2; i < 5; ++i)
+      if (m.data.l[i]) types.push_back(p.AtomName(m.data.l[i]));
+    entered = true;
+    Time dropTime = 0;
+    XEvent ev;
+    for (auto deadline = std::chrono::steady_clock::now() + 30s;
+         std::chrono::steady_clock::now() < deadline && !dropTime;) {
+      if (!XCheckTypedWindowEvent(p.d, dst, ClientMessage, &ev)) {
+        std::this_thread::sleep_for(5ms);
+        continue;
+      }
+      std::string type = p.AtomName(long(ev.xclient.message_type));
+      if (type == "XdndLeave") return;
+      if (type == "XdndDrop") dropTime = Time(ev.xclient.data.l[2]);
+      if (type != "XdndPosition") continue;
+      p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A("XdndActionCopy")));
+      statusSent = true;
+    }
+    XConvertSelection(p.d, p.A("XdndSelection"), p.A("UTF8_STRING"), p.A("QV_PEER"), dst, dropTime);
+    XFlush(p.d);
+    XEvent n{};
+    for (auto until = std::chrono::steady_clock::now() + 30s;
+         !XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until;)
+      std::this_thread::sleep_for(5ms);
+    if (n.type == SelectionNotify && n.xselection.property) {
+      Atom type;
+      int format;
+      unsigned long count = 0, after;
+      unsigned char* data = nullptr;
+      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
+                         &after, &data);
+      if (data) text.assign(reinterpret_cast<char*>(data), count), XFree(data);
+    }
+    p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
+  });
+  // A timer of the window measures the longest time the windows stood
+  // still, from the pointer's arrival over the target to the enter.
+  static std::atomic<bool> arrived;
+  static std::chrono::steady_clock::time_point lastTick;
+  static double longestMs;
+  arrived = false, longestMs = 0;
+  SetTimer(top, 7, 10, [](HWND, UINT, uintptr_t, DWORD) {
+    auto now = std::chrono::steady_clock::now();
+    if (arrived)
+      longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(now - lastTick).count());
+    lastTick = now;
+  });
+  auto data = ComPtr<SlowStartText>::Adopt(new SlowStartText);
+  auto source = ComPtr<Source>::Adopt(new Source);
+  std::thread mouse([&] {
+    test::WaitFor([&] { return source->running.load(); });
+    test::Xdo(server->Display(), {"mousemove", "300", "120", "mousemove", "480", "120"});
+    arrived = true;
+    test::WaitFor([&] { return entered.load(); });
+    arrived = false;
+    test::WaitFor([&] {
+      test::Xdo(server->Display(), {"mousemove", "490", "125", "mousemove", "500", "130"});
+      return statusSent.load();
+    });
+    test::Xdo(server->Display(), {"mouseup", "1"});
+  });
+  DWORD effect = 0;
+  HRESULT hr = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY, &effect);
+  mouse.join();
+  peer.join();
+  KillTimer(top, 7);
+  EXPECT_EQ(hr, DRAGDROP_S_DROP);
+  EXPECT_EQ(types, (std::vector<std::string>{"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"}));
+  EXPECT_EQ(text, "row one\nrow two");
+  // The start takes 600 ms; made all at once, the windows would stand still that long.
+  EXPECT_LT(longestMs, 250);
 }
 
 // A source that dies in the middle of giving its text in pieces: the drop
