@@ -6,7 +6,6 @@
 
 #include "catalogue/Engine.h"
 #include "classlib/SysUtils.h"
-#include "storage/IndexJournal.h"
 
 namespace qv {
 

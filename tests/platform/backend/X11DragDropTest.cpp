@@ -120,6 +120,26 @@ struct Peer {
     if (n) XFree(n);
     return s;
   }
+  // What the drag selection holds as type `as`, converted to `dst` at the
+  // drop's time ("" when it gave nothing within the limit).
+  std::string ReadDropped(Window dst, const char* as, Time when) {
+    XConvertSelection(d, A("XdndSelection"), A(as), A("QV_PEER"), dst, when);
+    XFlush(d);
+    XEvent n{};
+    for (auto until = std::chrono::steady_clock::now() + 30s;
+         !XCheckTypedWindowEvent(d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until;)
+      std::this_thread::sleep_for(5ms);
+    if (n.type != SelectionNotify || n.xselection.property == 0) return std::string();
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(d, dst, A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
+                       &after, &data);
+    std::string out;
+    if (data) out.assign(reinterpret_cast<char*>(data), count), XFree(data);
+    return out;
+  }
   Display* d;
 };
 
@@ -316,25 +336,7 @@ TEST_F(X11DragDrop, OurRowsDropOnAnotherProgram) {
       if (type == "XdndDrop") dropTime = Time(ev.xclient.data.l[2]);
       if (type == "XdndLeave") return;
     }
-    auto read = [&](const char* as) {
-      XConvertSelection(p.d, p.A("XdndSelection"), p.A(as), p.A("QV_PEER"), dst, dropTime);
-      XFlush(p.d);
-      XEvent n{};
-      auto until = std::chrono::steady_clock::now() + 30s;
-      while (!XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) &&
-             std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(10ms);
-      if (n.type != SelectionNotify || n.xselection.property == 0) return std::string();
-      Atom type;
-      int format;
-      unsigned long count, after;
-      unsigned char* data = nullptr;
-      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
-                         &after, &data);
-      std::string out(reinterpret_cast<char*>(data), count);
-      XFree(data);
-      return out;
-    };
+    auto read = [&](const char* as) { return p.ReadDropped(dst, as, dropTime); };
     text = read("text/plain;charset=utf-8");
     uris = read("text/uri-list");
     p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
@@ -413,23 +415,7 @@ void TakeDrop(Peer& p, Window dst, const char* action, bool read, TakenDrop& out
     if (type == "XdndLeave") return;
   }
   out.dropped = dropTime != 0;
-  if (read) {
-    XConvertSelection(p.d, p.A("XdndSelection"), p.A("text/plain"), p.A("QV_PEER"), dst, dropTime);
-    XFlush(p.d);
-    XEvent n{};
-    auto until = std::chrono::steady_clock::now() + 30s;
-    while (!XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(5ms);
-    if (n.type == SelectionNotify && n.xselection.property) {
-      Atom type;
-      int format;
-      unsigned long count = 0, after;
-      unsigned char* data = nullptr;
-      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
-                         &after, &data);
-      if (data) out.text.assign(reinterpret_cast<char*>(data), count), XFree(data);
-    }
-  }
+  if (read) out.text = p.ReadDropped(dst, "text/plain", dropTime);
   p.Send(src, "XdndFinished", long(dst), 1, long(p.A(action)), 0, 0);
 }
 
@@ -553,21 +539,7 @@ TEST_F(X11DragDrop, ASlowTargetIsSentOnePositionAtATimeAndStillGetsTheDrop) {
       holding = false;
       if (gone) return;
     }
-    XConvertSelection(p.d, p.A("XdndSelection"), p.A("text/plain"), p.A("QV_PEER"), dst, dropTime);
-    XFlush(p.d);
-    XEvent n{};
-    for (auto until = std::chrono::steady_clock::now() + 30s;
-         !XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until;)
-      std::this_thread::sleep_for(5ms);
-    if (n.type == SelectionNotify && n.xselection.property) {
-      Atom type;
-      int format;
-      unsigned long count = 0, after;
-      unsigned char* data = nullptr;
-      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
-                         &after, &data);
-      if (data) text.assign(reinterpret_cast<char*>(data), count), XFree(data);
-    }
+    text = p.ReadDropped(dst, "text/plain", dropTime);
     p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
     finished = true;
   });
@@ -662,21 +634,7 @@ TEST_F(X11DragDrop, RowsSlowToStartReachTheTargetWhileTheWindowsGoOn) {
       p.Send(src, "XdndStatus", long(dst), 1, 0, 0, long(p.A("XdndActionCopy")));
       statusSent = true;
     }
-    XConvertSelection(p.d, p.A("XdndSelection"), p.A("UTF8_STRING"), p.A("QV_PEER"), dst, dropTime);
-    XFlush(p.d);
-    XEvent n{};
-    for (auto until = std::chrono::steady_clock::now() + 30s;
-         !XCheckTypedWindowEvent(p.d, dst, SelectionNotify, &n) && std::chrono::steady_clock::now() < until;)
-      std::this_thread::sleep_for(5ms);
-    if (n.type == SelectionNotify && n.xselection.property) {
-      Atom type;
-      int format;
-      unsigned long count = 0, after;
-      unsigned char* data = nullptr;
-      XGetWindowProperty(p.d, dst, p.A("QV_PEER"), 0, 1 << 16, True, AnyPropertyType, &type, &format, &count,
-                         &after, &data);
-      if (data) text.assign(reinterpret_cast<char*>(data), count), XFree(data);
-    }
+    text = p.ReadDropped(dst, "UTF8_STRING", dropTime);
     p.Send(src, "XdndFinished", long(dst), 1, long(p.A("XdndActionCopy")), 0, 0);
   });
   // A timer of the window measures the longest time the windows stood
