@@ -255,7 +255,7 @@ BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
       if (auto w = Get(paint)) w->internalPaint = false;
     have = true;
   }
-  if (!have && InRange(WM_TIMER, min, max)) have = TakeDueTimer(*q, hwnd, found);
+  if (!have && InRange(WM_TIMER, min, max)) have = TakeDueTimer(*q, hwnd, found, remove);
   if (!have) return FALSE;
   if (remove) q->last = found;
   if (out) *out = found;

@@ -38,7 +38,7 @@ uintptr_t SetInternalTimer(HWND hwnd, uintptr_t id, UINT elapse, std::function<v
   return id;
 }
 
-bool TakeDueTimer(ThreadQueue& q, HWND filter, MSG& out) {
+bool TakeDueTimer(ThreadQueue& q, HWND filter, MSG& out, bool remove) {
   DWORD now = Now();
   // Internal timers first; each callback may change the timer list.
   for (;;) {
@@ -64,7 +64,7 @@ bool TakeDueTimer(ThreadQueue& q, HWND filter, MSG& out) {
     if (!best || int32_t(t.due - best->due) < 0) best = &t;
   }
   if (!best) return false;
-  best->due = now + best->elapse;
+  if (remove) best->due = now + best->elapse;
   out = MSG{best->hwnd, WM_TIMER, best->id, LPARAM(best->proc), now, S().cursorPos};
   return true;
 }

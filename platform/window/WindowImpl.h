@@ -257,8 +257,10 @@ HWND HitTestThrough(POINT screen, LRESULT& hit, bool askOtherThreads);
 
 // Timers
 void RemoveTimersOf(HWND hwnd);
-// Fires due internal timers and returns a WM_TIMER candidate for this queue.
-bool TakeDueTimer(ThreadQueue& q, HWND filter, MSG& out);
+// Fires due internal timers and returns a WM_TIMER candidate for this queue;
+// only a message that is removed starts the timer's next period (a look that
+// leaves it in the queue must not lose it).
+bool TakeDueTimer(ThreadQueue& q, HWND filter, MSG& out, bool remove = true);
 DWORD NextTimerDue(ThreadQueue& q, DWORD now);  // ms until the next timer, INFINITE if none
 uintptr_t SetInternalTimer(HWND hwnd, uintptr_t id, UINT elapse, std::function<void()> fn);
 

@@ -164,6 +164,30 @@ TEST_F(Queue, TimersFollowTheTestClock) {
   EXPECT_EQ(Of(WM_TIMER).size(), 10u);
 }
 
+// A loop that looks before it waits (MsgWaitForMultipleObjects, WaitMessage,
+// an idle handler's PeekMessage with PM_NOREMOVE) leaves a due tick in the
+// queue: the next removal gets it, and only that starts the next period.
+TEST_F(Queue, ALookAtTheQueueLosesNoTimerTick) {
+  HWND w = Top({0, 0, 10, 10});
+  backend.Pump();  // its first paint
+  SetTimer(w, 1, 100, nullptr);
+  backend.MoveClockOnly(100);
+  MSG m;
+  for (int look = 0; look < 3; ++look) {
+    ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(m.message, WM_TIMER);
+  }
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_OBJECT_0);
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_TIMER);
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE));
+  backend.MoveClockOnly(99);
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  backend.MoveClockOnly(1);
+  EXPECT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  KillTimer(w, 1);
+}
+
 // A modal loop as dialogs and menus run it: until a flag, re-entrant.
 static void RunModal(HeadlessBackend&, const bool& done) {
   MSG m;
