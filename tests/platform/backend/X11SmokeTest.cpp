@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "demo/DemoLayout.h"
+#include "platform/gdi/Blit.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
@@ -503,9 +504,27 @@ TEST_F(X11Desktop, ScreenDrawingShowsOverTheWindowsUntilReleased) {
   EXPECT_TRUE(
       PumpUntil([&] { return X().CaptureWindow(h, now) && (now.At(20, 20) & 0xFFFFFF) == 0xFF0000; }));
   EXPECT_EQ(now.At(100, 100), before.At(100, 100));
+  // A second DC's drawing shows with the first's; it moves (as a drag image
+  // does) and stays when the first DC goes, which takes only its own away.
+  HDC other = GetDC(nullptr);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  RECT mark{origin.x + 100, origin.y + 10, origin.x + 130, origin.y + 40};
+  FillRect(other, &mark, blue);
+  EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && (now.At(110, 20) & 0xFFFFFF) == 0x0000FF; }));
+  BitBlt(other, mark.left, mark.top, 30, 30, screen, mark.left, mark.top, SRCCOPY);  // the window's own pixels
+  OffsetRect(&mark, 0, 100);
+  FillRect(other, &mark, blue);
+  EXPECT_TRUE(PumpUntil([&] {
+    return X().CaptureWindow(h, now) && (now.At(110, 120) & 0xFFFFFF) == 0x0000FF &&
+           now.At(110, 20) == before.At(110, 20);
+  }));
   ReleaseDC(nullptr, screen);
   DeleteObject(red);
   EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(20, 20) == before.At(20, 20); }));
+  EXPECT_EQ(now.At(110, 120) & 0xFFFFFF, 0x0000FFu);
+  ReleaseDC(nullptr, other);
+  DeleteObject(blue);
+  EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(110, 120) == before.At(110, 120); }));
 }
 
 // A copy of the screen (a hint's background) shows what the desktop really
