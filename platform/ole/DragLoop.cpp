@@ -7,6 +7,9 @@
 // a drop there is waited for with the windows still served. The backend has
 // the drag's offer from its start: it makes the text while the windows are
 // idle, so that a drop released promptly on another program finds it made.
+#include <functional>
+#include <utility>
+
 #include "platform/backend/Backend.h"
 #include "platform/ole/DragDrop.h"
 #include "platform/ole/DragOffer.h"
@@ -119,15 +122,55 @@ class DragLoop {
     return false;
   }
 
-  // Retrieves messages until one concerns the drag; false when the drag
-  // must end (WM_QUIT, the capture taken away, the tracker destroyed).
-  bool Wait() {
+  // A message of the windows, not input: the ranges leave out every kind of
+  // input, so that none is routed (to the drag's capture) before its turn.
+  static bool TakeNonInput(MSG& m) {
+    static constexpr std::pair<UINT, UINT> kRanges[] = {{WM_NULL + 1, WM_NCMOUSEMOVE - 1},
+                                                        {WM_NCMBUTTONDBLCLK + 1, WM_KEYFIRST - 1},
+                                                        {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},
+                                                        {WM_MOUSELAST + 1, WM_MOUSELEAVE - 1},
+                                                        {WM_MOUSELEAVE + 1, 0xFFFFFFFFu}};
+    for (auto [first, last] : kRanges)
+      if (PeekMessageW(&m, nullptr, first, last, PM_REMOVE)) return true;
+    return false;
+  }
+
+  // The next message. The windows have their turn before each step: what
+  // waits for them (paints, due timers, posted messages) goes before the
+  // pointer's input, whose moves make one step afterwards; a few of them at
+  // a time, so that windows that never stop asking cannot hold the drag up.
+  // False, with nothing taken, once `over` says the wait is over: input
+  // that came meanwhile is left for the windows.
+  bool Next(MSG& m, const std::function<bool()>& over) {
+    constexpr int kTurnsBeforeInput = 8;
+    for (;;) {
+      if (turns_ < kTurnsBeforeInput && TakeNonInput(m)) {
+        ++turns_;
+        return true;
+      }
+      turns_ = 0;
+      if (over && over()) return false;
+      if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) return true;
+      WaitMessage();  // what comes meanwhile is sorted as above
+    }
+  }
+
+  // Retrieves messages until one concerns the drag, or until `over` says
+  // the wait is over; false when the drag must end (WM_QUIT, the capture
+  // taken away, the tracker destroyed).
+  bool Wait(const std::function<bool()>& over = nullptr) {
     MSG m;
     for (;;) {
-      BOOL got = GetMessageW(&m, nullptr, 0, 0);
-      if (got == 0) PostQuitMessage(int(m.wParam));  // for the outer loop
-      if (got <= 0 || !IsWindow(tracker_) || GetCapture() != tracker_) return false;
+      if (!Next(m, over)) return true;
+      if (m.message == WM_QUIT) PostQuitMessage(int(m.wParam));  // for the outer loop
+      if (m.message == WM_QUIT || !IsWindow(tracker_) || GetCapture() != tracker_) return false;
       if (IsMouseMessage(m.message)) {
+        // Moves that queued up behind a slow step make one step: the drag
+        // follows the pointer to where it is, not through every place it was.
+        MSG next;
+        while (m.message == WM_MOUSEMOVE && PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE) &&
+               next.message == WM_MOUSEMOVE)
+          PeekMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE);
         pt_ = POINTL{m.pt.x, m.pt.y};
         keys_ = CurrentKeyState();
         return true;
@@ -234,8 +277,11 @@ class DragLoop {
     Backend* backend = CurrentBackend();
     DWORD effect = DROPEFFECT_NONE;
     if (!backend || !backend->ForeignDrop()) return DROPEFFECT_NONE;
-    while (!backend->ForeignDropResult(effect))
-      if (!Wait()) return DROPEFFECT_NONE;
+    // The answer is looked for before input is taken: a press right after a
+    // drop that ended (a target that quit) starts what it starts.
+    auto over = [&] { return backend->ForeignDropResult(effect); };
+    while (!over())
+      if (!Wait(over)) return DROPEFFECT_NONE;
     return effect;
   }
 
@@ -265,6 +311,7 @@ class DragLoop {
   POINTL pt_;
   DWORD keys_ = 0;
   bool escape_ = false;
+  int turns_ = 0;         // the windows' messages taken before the next input
   bool foreign_ = false;  // the backend has a foreign target under the pointer
   bool began_ = false;    // the backend was told the drag began
 };

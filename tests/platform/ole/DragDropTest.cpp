@@ -3,6 +3,7 @@
 // cancelling, targets whose window dies mid-drag, and registration rules.
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +14,8 @@
 #include "platform/ole/DragOffer.h"
 #include "platform/ole/MemoryDataObject.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
 #include "platform/window/Window.h"
 
 namespace qv::test {
@@ -167,6 +170,43 @@ TEST_F(DragDrop, EscapeCancelsWithALeave) {
   backend.WhenIdle([&] { backend.MouseUp(); });
   EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_CANCEL);
   EXPECT_TRUE(target->calls.empty());
+}
+
+// What the windows wait for comes before the drag's next step: a paint and
+// a due timer of another window are served first, and the moves that queued
+// up meanwhile make one step, to where the pointer is now.
+std::vector<std::string>* served;
+const std::vector<std::string>* targetCalls;
+LRESULT ServedProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  // Each with the number of calls the target had by then.
+  std::string when = "@" + std::to_string(targetCalls->size());
+  if (m == WM_TIMER) served->push_back("timer" + when);
+  if (m == WM_PAINT) served->push_back("paint" + when);
+  return DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(DragDrop, TheWindowsHaveTheirTurnBeforeEachStepAndQueuedMovesMakeOne) {
+  std::vector<std::string> order;
+  served = &order, targetCalls = &target->calls;
+  SetWindowLongPtrW(a, GWLP_WNDPROC, LONG_PTR(ServedProc));
+  PressOnSource();
+  backend.WhenIdle([&] {
+    SetTimer(a, 1, 10, nullptr);
+    backend.MoveClockOnly(10);
+    InvalidateRect(a, nullptr, FALSE);
+    for (int x = 210; x <= 270; x += 20) backend.MouseMove(x, x - 200);
+  });
+  backend.WhenIdle([&] {
+    KillTimer(a, 1);
+    backend.MouseUp();
+  });
+  DWORD effect = 0;
+  EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_DROP);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "drop"}));
+  EXPECT_EQ(target->last.x, 270);
+  EXPECT_EQ(target->last.y, 70);
+  for (const char* first : {"paint@0", "timer@0"})
+    EXPECT_NE(std::find(order.begin(), order.end(), first), order.end()) << first;
 }
 
 TEST_F(DragDrop, TargetWindowDestroyedDuringTheDragIsLetGo) {
