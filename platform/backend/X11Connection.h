@@ -90,6 +90,15 @@ class SharedText {
   std::string scratch_;
 };
 
+// What a drag learned of another program's top-level window (a window
+// manager's frame or an unmanaged window): asked of the server once a drag.
+struct ForeignTop {
+  bool ours = false;  // one of our windows, or a frame around one
+  Window aware = 0;   // the window that takes drops there, 0 when none
+  Window sendTo = 0;  // where its messages go: itself or its proxy
+  int version = 0;    // the protocol version both sides speak
+};
+
 // Our drag, from its start to its end, and the other program's window it is over.
 struct DndSource {
   bool active = false;         // between the start and the end of a drag of ours
@@ -126,6 +135,10 @@ struct DndSource {
   bool finished = false;
   bool finishedAccepted = false;
   Atom finishedAction = 0;
+  // The top-level windows the drag has passed over, and the one found at the
+  // pointer by the last look that the next step of the drag may take up.
+  std::unordered_map<Window, ForeignTop> tops;
+  std::optional<std::pair<POINT, Window>> topAt;
 };
 
 // Selection data going out in pieces (INCR): the next piece is put when the

@@ -106,8 +106,44 @@ Window ClientOf(Connection& c, Window top) {
   return top;
 }
 
-bool IsOurs(Connection& c, Window top) {
-  return c.FindX(top) || c.FindX(ClientOf(c, top)) || top == c.utility;
+// What a top-level window is to the drag, asked of the server the first time
+// the drag passes over it: a move costs the one look at the stacking order,
+// not the walk through a frame's windows and their properties.
+const ForeignTop& Learn(Connection& c, Window top) {
+  auto& tops = c.dragOut.tops;
+  if (auto it = tops.find(top); it != tops.end()) return it->second;
+  ForeignTop info;
+  Window client = ClientOf(c, top);
+  info.ours = c.FindX(top) || c.FindX(client) || top == c.utility;
+  if (!info.ours) {
+    Window w = top;
+    auto aware = LongProperty(c, w, c.dnd.aware, XA_ATOM);
+    if (aware.empty()) aware = LongProperty(c, w = client, c.dnd.aware, XA_ATOM);
+    info.version = aware.empty() ? 0 : std::min(int(aware[0]), kProtocolVersion);
+    if (info.version >= kOldestVersion) {
+      info.aware = info.sendTo = w;
+      // A proxy is honoured only when it names itself, as the protocol asks.
+      auto proxy = LongProperty(c, w, c.dnd.proxy, XA_WINDOW);
+      if (!proxy.empty()) {
+        auto self = LongProperty(c, Window(proxy[0]), c.dnd.proxy, XA_WINDOW);
+        if (!self.empty() && self[0] == proxy[0]) info.sendTo = Window(proxy[0]);
+      }
+    }
+  }
+  return tops.emplace(top, info).first->second;
+}
+
+// The top-level window at the pointer: the one the last look found, when
+// the step that made it asks again for the same place, else asked anew.
+Window TopAtPointer(Connection& c, POINT pt) {
+  auto& d = c.dragOut;
+  if (d.topAt && d.topAt->first == pt) {
+    Window top = d.topAt->second;
+    d.topAt.reset();
+    return top;
+  }
+  d.topAt.reset();
+  return TopWindowAt(c, pt);
 }
 
 // The drag-aware window at a root point: the top-level window there, or its
@@ -115,25 +151,11 @@ bool IsOurs(Connection& c, Window top) {
 // or its proxy). 0 over our own windows, the desktop, or a window that takes
 // no drops: a window that lies below never gets the drag.
 Window AwareWindowAt(Connection& c, POINT pt, int& version, Window& sendTo) {
-  Window top = TopWindowAt(c, pt);
-  if (!top || IsOurs(c, top)) return 0;
-  Window w = top;
-  auto aware = LongProperty(c, w, c.dnd.aware, XA_ATOM);
-  if (aware.empty()) {
-    w = ClientOf(c, top);
-    aware = LongProperty(c, w, c.dnd.aware, XA_ATOM);
-  }
-  if (aware.empty()) return 0;
-  version = std::min(int(aware[0]), kProtocolVersion);
-  if (version < kOldestVersion) return 0;
-  // A proxy is honoured only when it names itself, as the protocol asks.
-  auto proxy = LongProperty(c, w, c.dnd.proxy, XA_WINDOW);
-  sendTo = w;
-  if (!proxy.empty()) {
-    auto self = LongProperty(c, Window(proxy[0]), c.dnd.proxy, XA_WINDOW);
-    if (!self.empty() && self[0] == proxy[0]) sendTo = Window(proxy[0]);
-  }
-  return w;
+  Window top = TopAtPointer(c, pt);
+  if (!top) return 0;
+  const ForeignTop& info = Learn(c, top);
+  version = info.version, sendTo = info.sendTo;
+  return info.aware;
 }
 
 // Read from the text made since the drag began (made further here if need
@@ -321,7 +343,9 @@ Atom ActionOfEffect(const Connection& c, DWORD effect) {
 
 bool ForeignTopAt(Connection& c, POINT pt) {
   Window top = TopWindowAt(c, pt);
-  return top && !IsOurs(c, top);
+  // The drag's next step (over this window, its next call) takes it up.
+  c.dragOut.topAt.emplace(pt, top);
+  return top && !Learn(c, top).ours;
 }
 
 bool DragOver(Connection& c, POINT screen, DWORD keys, DWORD& effect) {
