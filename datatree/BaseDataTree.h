@@ -1036,6 +1036,9 @@ class TBaseDataTree : public TCustomControl {
   void ShutdownTransfers();
   void TransferForgetNode(PDataNode Node);
   void TransferForgetAll();
+  // Takes the drag's selection now if it is still to be taken: before the
+  // selection or the tree's nodes change while a drag is under way.
+  void TakeDragSelection() const;
   bool PutSelectionOnClipboard(bool Cut);
   bool HandleTransferMessage(TMessage& Message);
   void RegisterDropTarget();

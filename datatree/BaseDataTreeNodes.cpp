@@ -344,6 +344,7 @@ void TBaseDataTree::DoFreeNode(PDataNode Node) {
 void TBaseDataTree::DeleteNode(PDataNode Node, bool Reindex) {
   if (!Node || Node == root_ || options_->MiscOptions().Contains(toReadOnly)) return;
   DTAssert(!states_.Contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+  TakeDragSelection();  // while the tree is whole
   PDataNode parent = Node->Parent;
   bool parentClearing = parent->Has(vsClearing);
   if (!parentClearing) StructureChange(parent == root_ ? nullptr : parent, crChildDeleted);
@@ -388,6 +389,7 @@ void TBaseDataTree::DeleteChildren(PDataNode Node, bool ResetHasChildren) {
     return;
   }
   DTAssert(!states_.Contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
+  TakeDragSelection();  // while the tree is whole
   RowsLeaveView(Node, false);
   ++updateCount_;
   InterruptValidation();

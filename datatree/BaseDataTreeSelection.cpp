@@ -18,6 +18,7 @@ int TBaseDataTree::PackArray() {
 }
 
 bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool ForceInsert) {
+  TakeDragSelection();
   TNodeArray items;
   items.reserve(NewItems.size());
   bool level = options_->SelectionOptions().Contains(toLevelSelectConstraint);
@@ -44,6 +45,7 @@ bool TBaseDataTree::InternalAddToSelection(const TNodeArray& NewItems, bool Forc
 }
 
 void TBaseDataTree::InternalRemoveFromSelection(PDataNode Node) {
+  TakeDragSelection();
   Node->Exclude(vsSelected);
   selection_.Mark(Node);
 }
@@ -60,6 +62,7 @@ void TBaseDataTree::AddToSelection(PDataNode Node) {
 void TBaseDataTree::RemoveFromSelection(PDataNode Node) {
   DTAssert(Node != nullptr, "Node must not be nil!");
   if (!Node->Has(vsSelected)) return;
+  TakeDragSelection();
   Node->Exclude(vsSelected);
   int index;
   if (FindNodeInSelection(Node, index)) selection_.Erase(index);
@@ -73,6 +76,7 @@ void TBaseDataTree::ResetRangeAnchor() {
 }
 
 void TBaseDataTree::InternalClearSelection() {
+  TakeDragSelection();
   if (updateCount_ > 0) PackArray();
   for (int i = selection_.Count() - 1; i >= 0; --i) selection_.Node(i)->Exclude(vsSelected);
   selection_.Clear();

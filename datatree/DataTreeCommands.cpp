@@ -132,6 +132,7 @@ void TBaseDataTree::ShutdownTransfers() {
   x.dragManager.Reset();
   x.dragImage.reset();
   x.dragSelection.clear();
+  x.dragSelectionDue = false;
   if (x.hintData.Tree == this) x.hintData = TDTHintData{};
   if (x.serial) {
     TreeRegistry& r = Trees();
@@ -145,6 +146,7 @@ void TBaseDataTree::TransferForgetAll() {
   if (!xfer_) return;
   ++xfer_->nodesForgotten;
   xfer_->dragSelection.clear();
+  xfer_->dragSelectionDue = false;
   xfer_->hintData.Node = nullptr;
 }
 

@@ -137,7 +137,8 @@ void TBaseDataTree::StartOLEDrag(POINT HotSpot) {
     InvalidateNode(focus_.Node());
   }
   if (HandleAllocated()) UpdateWindow(Handle());
-  x.dragSelection = GetSortedSelection(false);
+  x.dragSelection.clear();
+  x.dragSelectionDue = true;
   DoStateChange({tsOLEDragging}, {tsClearPending, tsOLEDragPending});
   struct Leave {
     TBaseDataTree* t;
@@ -172,14 +173,14 @@ void TBaseDataTree::StartOLEDrag(POINT HotSpot) {
     // Nodes freed while the drag ran have left the list already.
     BeginUpdate();
     TNodeArray nodes;
-    for (PDataNode n : TreeXfer::TopmostInOrder(*this, xfer_->dragSelection))
+    for (PDataNode n : TreeXfer::TopmostInOrder(*this, DragSelection()))
       if (IsNodeOfThisTree(n)) nodes.push_back(n);
     // Last to first: a list is renumbered once, by the first of its nodes.
     for (size_t i = nodes.size(); i-- > 0;)
       DeleteNode(nodes[i], i == 0 || nodes[i]->Parent != nodes[i - 1]->Parent);
     EndUpdate();
   }
-  if (xfer_) xfer_->dragSelection.clear();
+  if (xfer_) xfer_->dragSelection.clear(), xfer_->dragSelectionDue = false;
 }
 
 }  // namespace qv

@@ -26,7 +26,14 @@ TDropMode TBaseDataTree::LastDropMode() const {
 
 const TNodeArray& TBaseDataTree::DragSelection() const {
   static const TNodeArray none;
+  TakeDragSelection();
   return xfer_ ? xfer_->dragSelection : none;
+}
+
+void TBaseDataTree::TakeDragSelection() const {
+  if (!xfer_ || !xfer_->dragSelectionDue) return;
+  xfer_->dragSelectionDue = false;
+  xfer_->dragSelection = const_cast<TBaseDataTree*>(this)->GetSortedSelection(false);
 }
 
 DWORD TBaseDataTree::DetermineDropEffect(TObject* Source, TShiftState Shift, DWORD AllowedEffects) {

@@ -202,6 +202,7 @@ void TBaseDataTree::LoadFromStream(TStream& Stream) {
 
 void TBaseDataTree::InternalAddFromStream(TStream& Stream, int Version, PDataNode Node) {
   DTAssert(Node && Node != root_, "Node must not be the hidden root node.");
+  TakeDragSelection();  // read nodes may come selected
   PDataNode parent = Node->Parent;
   // Take the fresh node's share out of the counts; it goes back in, rebuilt
   // from the links, whatever the reader meets.

@@ -31,7 +31,12 @@ struct TDataTreeTransferState {
   ComPtr<IDTDragManager> dragManager;
   bool dropTargetRegistered = false;
   std::unique_ptr<TDTDragImage> dragImage;
+  // The selected nodes when the drag began, in tree order. A million of them
+  // are a walk through the whole tree: it is taken when first needed (a drop
+  // on one of our trees, the end of a move) or before anything changes the
+  // selection or the nodes, not as the drag starts.
   TNodeArray dragSelection;
+  bool dragSelectionDue = false;
   TDropMode lastDropMode = dmNowhere;
   // Hints.
   RECT lastHintRect{};

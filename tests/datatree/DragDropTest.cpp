@@ -165,6 +165,26 @@ TEST_F(Drag, DraggingCopiesBetweenTreesAndMovesOnlyWhenAsked) {
   EXPECT_EQ(b->TotalCount(), 5u);
   EXPECT_TRUE(TreeInvariantsHold(*a));
   EXPECT_TRUE(TreeInvariantsHold(*b));
+
+  // What is moved is what was selected when the drag began, whatever the
+  // selection became before the drop ended.
+  backend.AdvanceClock(2000);
+  a->SelectAll(false);
+  a->SetFocusedNode(a->GetFirst());
+  b->OnDragDrop = [&](TBaseDataTree* t, TObject*, IDataObject* data, const std::vector<WORD>&, TShiftState,
+                      POINT, DWORD& effect, TDropMode) {
+    dropped = effect;
+    t->InsertFromDataObject(a, data, nullptr, amAddChildLast, false);
+    a->ClearSelection();
+    a->AddChild(nullptr);
+    a->SetSelected(a->GetLast(), true);
+  };
+  DragAlong(LabelOnScreen(a, a->GetFirst()), {LabelOnScreen(b, b->GetFirst())}, VK_SHIFT);
+  EXPECT_EQ(dropped, DROPEFFECT_MOVE);
+  EXPECT_EQ(a->TotalCount(), 1u);  // the node added during the drop
+  EXPECT_TRUE(a->Selected(a->GetFirst()));
+  EXPECT_EQ(b->TotalCount(), 7u);
+  EXPECT_TRUE(TreeInvariantsHold(*a));
 }
 
 TEST_F(Drag, TheDragImageFadesAtItsEdgesAndRestoresTheScreen) {
