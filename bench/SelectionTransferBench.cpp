@@ -21,7 +21,8 @@
 //     desktop, each with the time from its end to the drag's end and the
 //     window's longest pause.
 // While the million rows go, a 5 ms timer of the tree's window measures the
-// longest time the window did not answer.
+// longest time the window did not answer. `bench/run transfer prompt` gives
+// the prompt-release figures alone.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -413,7 +414,7 @@ class RealDrags {
   double endedAt_ = 0;  // when the last drag ended (wall clock, as the pointer's times)
 };
 
-void RealDragFigures(Bench& b) {
+void RealDragFigures(Bench& b, bool promptOnly) {
   for (const std::string& missing : {test::PeerMissing(), test::QtTargetMissing()})
     if (!missing.empty()) return (void)std::printf("real_drag skipped: %s\n", missing.c_str());
   if (!test::OnPath("xdotool")) return (void)std::printf("real_drag skipped: xdotool is not installed\n");
@@ -432,8 +433,10 @@ void RealDragFigures(Bench& b) {
   b.Select(treedemo::kRows);
   std::string expected = Utf16ToUtf8(b.tree->RenderUnicodeText(txSelected, u'\t'));
   RealDrags drags(b);
-  drags.Run(gtk, "gtk_fresh", expected);
-  drags.Run(qt, "qt_after_one", expected);
+  if (!promptOnly) {
+    drags.Run(gtk, "gtk_fresh", expected);
+    drags.Run(qt, "qt_after_one", expected);
+  }
   // Released as users release a drag: a short rest over the target.
   constexpr int kRestMs = 300;
   drags.Run(gtk, "prompt_gtk", expected, kRestMs);
@@ -441,6 +444,7 @@ void RealDragFigures(Bench& b) {
   drags.RunNone(&gtk, gtk.DropPoint(), "prompt_escape", kRestMs);
   SIZE screen = b.backend->ScreenSize();
   drags.RunNone(nullptr, POINT{screen.cx - 100, screen.cy - 100}, "prompt_desktop", kRestMs);
+  if (promptOnly) return;
   // The same rows copied and read whole, and a program asking the clipboard.
   b.tree->CopyToClipboard();
   SelectionReader reader(b.server->Display());
@@ -456,10 +460,12 @@ void RealDragFigures(Bench& b) {
 }  // namespace
 }  // namespace qv
 
-int main() {
+int main(int argc, char** argv) {
+  bool promptOnly = argc > 1 && std::string(argv[1]) == "prompt";
   qv::Bench b;
   if (!b.Start()) return 1;
-  qv::RealDragFigures(b);
+  qv::RealDragFigures(b, promptOnly);
+  if (promptOnly) return 0;
   qv::Clipboard(b);
   qv::Drag(b, 5000);
   qv::Drag(b, qv::treedemo::kRows);

@@ -6,6 +6,7 @@
 // clang-format on
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,24 +138,37 @@ bool SelfTestPicture(const char* program, const std::string& display, Surface& s
   return read;
 }
 
+// Spawned, not forked: a fork of a test holding a million rows copies its
+// page tables and leaves every page it writes afterwards to fault once, a
+// pause of the windows that no user's input causes (xdotool runs for every
+// pointer step of a drag).
 pid_t StartProgram(const char* program, const char* display, const std::vector<std::string>& args,
                    const std::vector<std::pair<std::string, std::string>>& env) {
-  // Everything the child needs is made before fork: the child only sets and executes.
   std::vector<char*> argv{const_cast<char*>(program)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1), dup2(null, 2);
-    if (display)
-      setenv("DISPLAY", display, 1);
-    else
-      unsetenv("DISPLAY");
-    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    execvp(program, argv.data());
-    _exit(127);
-  }
+  // The environment as it is, with DISPLAY and `env` set (or DISPLAY taken away).
+  std::vector<std::string> vars;
+  auto overridden = [&](const std::string& entry) {
+    if (entry.rfind("DISPLAY=", 0) == 0) return true;
+    for (const auto& [name, value] : env)
+      if (entry.rfind(name + "=", 0) == 0) return true;
+    return false;
+  };
+  for (char** e = environ; *e; ++e)
+    if (!overridden(*e)) vars.push_back(*e);
+  if (display) vars.push_back(std::string("DISPLAY=") + display);
+  for (const auto& [name, value] : env) vars.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& v : vars) envp.push_back(v.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, program, &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
 
