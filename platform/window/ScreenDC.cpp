@@ -28,7 +28,7 @@ struct ScreenDC {
   RECT shown{};                      // the bounds of the overlay last put on the desktop (screen)
   Surface seen;                      // the drawing within `shown` then
   uint64_t uses = ~uint64_t(0);      // the DC's pixel uses when `seen` was taken
-  bool whole = false;                // made for the whole screen (its surfaces are kept for the next)
+  bool kept = false;                 // its surfaces are kept for the next DC made without a part
 
   RECT Area() const { return RECT{origin.x, origin.y, origin.x + base->Width, origin.y + base->Height}; }
 };
@@ -182,6 +182,17 @@ void MakePuts(std::vector<Put>& puts) {
     if (kept.size() < 2) kept.push_back(std::move(p.pixels));
 }
 
+// Where our windows are: what a DC draws shows nowhere else.
+RECT OurWindowsBounds() {
+  Lock l(S().lock);
+  RECT all{};
+  for (HWND h : S().topLevels)
+    if (auto t = Get(h); t && t->backing && (t->style & WS_VISIBLE))
+      all = Union(all, RECT{t->rect.left, t->rect.top, t->rect.left + t->backing->Width,
+                            t->rect.top + t->backing->Height});
+  return all;
+}
+
 }  // namespace
 
 void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen) {
@@ -194,14 +205,14 @@ void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen) {
 bool CloseScreenDC(HDC hdc) {
   std::unique_ptr<Surface> base, drawing;
   std::vector<Put> puts;
-  bool whole = false;
+  bool kept = false;
   {
     Lock l(S().lock);
     auto& list = ScreenDCs();
     auto it = std::find_if(list.begin(), list.end(), [&](const ScreenDC& s) { return s.dc == hdc; });
     if (it == list.end()) return false;
     const RECT shown = it->shown;
-    whole = it->whole;
+    kept = it->kept;
     base = std::move(it->base);
     drawing = std::move(it->drawing);
     list.erase(it);
@@ -211,7 +222,7 @@ bool CloseScreenDC(HDC hdc) {
   }
   DeleteDC(hdc);
   MakePuts(puts);
-  if (whole) {
+  if (kept) {
     Lock l(S().lock);
     KeepSpare(std::move(base));
     KeepSpare(std::move(drawing));
@@ -250,17 +261,15 @@ void PresentScreenOverlays() {
 HDC OpenScreenDC(const RECT* area, bool desktop) {
   ScreenDC s;
   SIZE size = S().backend ? S().backend->ScreenSize() : SIZE{1024, 768};
-  if (area) {
-    // Only the part is held: the DC draws nowhere else.
-    s.base = std::make_unique<Surface>();
-    const RECT p = ComposeScreenPart(*s.base, *area, desktop);
-    s.origin = POINT{p.left, p.top};
-  } else {
-    s.whole = true;
-    s.base = TakeSpare();
-    ComposeScreenPart(*s.base, RECT{0, 0, size.cx, size.cy}, desktop);
-  }
-  s.drawing = s.whole ? TakeSpare() : std::make_unique<Surface>();
+  // Without a part, the whole screen, or, when the desktop's own pixels are
+  // not wanted (a drag image's DC), where our windows are: its overlay shows
+  // there only, and a drag need not make and copy screen-sized buffers.
+  RECT want = area ? *area : desktop ? RECT{0, 0, size.cx, size.cy} : OurWindowsBounds();
+  s.kept = !area;
+  s.base = s.kept ? TakeSpare() : std::make_unique<Surface>();
+  const RECT p = ComposeScreenPart(*s.base, want, desktop);
+  s.origin = POINT{p.left, p.top};
+  s.drawing = s.kept ? TakeSpare() : std::make_unique<Surface>();
   *s.drawing = *s.base;  // copied into the spare's memory
   s.dc = CreateSurfaceDC(s.drawing.get(), POINT{-s.origin.x, -s.origin.y}, nullptr);
   if (!s.dc) return nullptr;

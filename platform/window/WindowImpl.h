@@ -284,7 +284,8 @@ void HideCaretForPaint(HWND hwnd);  // CursorCaret.cpp
 // Screen DCs (ScreenDC.cpp): their drawing shows above every window until released.
 // `part` holds the screen's pixels from `origin` on; `screen` is the screen's size.
 void ApplyScreenOverlays(Surface& part, POINT origin, SIZE screen);
-// Composed within area only when given; the desktop's own pixels only when asked.
+// Composed within area only when given; the desktop's own pixels only when
+// asked (without them, and without an area, only where our windows are).
 HDC OpenScreenDC(const RECT* area = nullptr, bool desktop = true);
 bool CloseScreenDC(HDC hdc);  // false when hdc is no screen DC
 void PresentScreenOverlays();

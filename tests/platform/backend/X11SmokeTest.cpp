@@ -23,8 +23,8 @@
 #include <thread>
 
 #include "demo/DemoLayout.h"
-#include "platform/gdi/Blit.h"
 #include "platform/backend/X11Backend.h"
+#include "platform/gdi/Blit.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/Shapes.h"
 #include "platform/image/Png.h"
@@ -510,8 +510,10 @@ TEST_F(X11Desktop, ScreenDrawingShowsOverTheWindowsUntilReleased) {
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
   RECT mark{origin.x + 100, origin.y + 10, origin.x + 130, origin.y + 40};
   FillRect(other, &mark, blue);
-  EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && (now.At(110, 20) & 0xFFFFFF) == 0x0000FF; }));
-  BitBlt(other, mark.left, mark.top, 30, 30, screen, mark.left, mark.top, SRCCOPY);  // the window's own pixels
+  EXPECT_TRUE(
+      PumpUntil([&] { return X().CaptureWindow(h, now) && (now.At(110, 20) & 0xFFFFFF) == 0x0000FF; }));
+  BitBlt(other, mark.left, mark.top, 30, 30, screen, mark.left, mark.top,
+         SRCCOPY);  // the window's own pixels
   OffsetRect(&mark, 0, 100);
   FillRect(other, &mark, blue);
   EXPECT_TRUE(PumpUntil([&] {
@@ -524,7 +526,8 @@ TEST_F(X11Desktop, ScreenDrawingShowsOverTheWindowsUntilReleased) {
   EXPECT_EQ(now.At(110, 120) & 0xFFFFFF, 0x0000FFu);
   ReleaseDC(nullptr, other);
   DeleteObject(blue);
-  EXPECT_TRUE(PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(110, 120) == before.At(110, 120); }));
+  EXPECT_TRUE(
+      PumpUntil([&] { return X().CaptureWindow(h, now) && now.At(110, 120) == before.At(110, 120); }));
 }
 
 // A copy of the screen (a hint's background) shows what the desktop really
