@@ -643,6 +643,7 @@ TEST_F(X11DragDrop, RowsSlowToStartReachTheTargetWhileTheWindowsGoOn) {
   static std::chrono::steady_clock::time_point lastTick;
   static double longestMs;
   arrived = false, longestMs = 0;
+  lastTick = std::chrono::steady_clock::now();  // the pointer may arrive before the first tick
   SetTimer(top, 7, 10, [](HWND, UINT, uintptr_t, DWORD) {
     auto now = std::chrono::steady_clock::now();
     if (arrived)
