@@ -265,16 +265,16 @@ TEST_F(TreeDemoPeer, AMoveDeletesTheRowsOnlyWhenThePeerFinishedIt) {
 
   peer->SetFinish("ok");
   DragRow(2, peer->DropPoint(), *peer, true);
-  EXPECT_FALSE(peer->WaitLine("finished ok").empty());
-  EXPECT_EQ(tree->RootNodeCount(), kRows - 1);
+  EXPECT_FALSE(peer->WaitLine("finished ok").empty()) << Log(*peer);
+  EXPECT_EQ(tree->RootNodeCount(), kRows - 1) << Log(*peer);
   EXPECT_NE(third(), row);
 
   // The peer takes the data but never says it has finished.
   row = third();
   peer->SetFinish("never");
   DragRow(2, peer->DropPoint(), *peer, true);
-  EXPECT_FALSE(peer->WaitLine("not finished").empty());
-  EXPECT_EQ(tree->RootNodeCount(), kRows - 1);
+  EXPECT_FALSE(peer->WaitLine("not finished").empty()) << Log(*peer);
+  EXPECT_EQ(tree->RootNodeCount(), kRows - 1) << Log(*peer);
   EXPECT_EQ(third(), row);
 }
 
