@@ -47,6 +47,17 @@ void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text) {
   c.ownsClipboard = XGetSelectionOwner(c.dpy, c.atoms.clipboard) == c.utility;
 }
 
+void ClipboardTaken(Connection& c) {
+  // The notice of a loss may be read after a newer copy of ours claimed the
+  // clipboard again (the two claims came in the same instant): it is about
+  // the copy before, and the newer one must still be served. The server
+  // knows who owns it now; a later loss brings a notice of its own.
+  if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == c.utility) return;
+  c.ownsClipboard = false;
+  c.clipboardText.reset();
+  ++c.clipboardLosses;
+}
+
 std::u16string ReadClipboard(Connection& c) {
   if (c.ownsClipboard && c.clipboardText) {
     std::string all;

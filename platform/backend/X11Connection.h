@@ -294,6 +294,8 @@ void OwnClipboard(Connection& c, const std::u16string& text);
 // other programs ask for it.
 void OwnClipboard(Connection& c, std::unique_ptr<TextReader> text);
 void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text);
+// Another program took the clipboard, unless we claimed it again since.
+void ClipboardTaken(Connection& c);
 // The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
 

@@ -219,8 +219,7 @@ void HandleEvent(Connection& c, XEvent& ev) {
       AnswerSelectionRequest(c, ev.xselectionrequest);
       break;
     case SelectionClear:
-      if (ev.xselectionclear.selection == c.atoms.clipboard)
-        c.ownsClipboard = false, c.clipboardText.reset(), ++c.clipboardLosses;
+      if (ev.xselectionclear.selection == c.atoms.clipboard) ClipboardTaken(c);
       HandleDragSelectionClear(c, ev.xselectionclear);
       break;
     case DestroyNotify:  // a requestor's or a drag target's window (ours are not watched for it)
