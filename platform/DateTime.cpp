@@ -64,7 +64,9 @@ void DecodeDate(TDateTime t, int& year, int& month, int& day) {
 }
 
 void DecodeTime(TDateTime t, int& hour, int& minute, int& second, int& msec) {
-  double frac = std::fabs(t - std::trunc(t));
+  // The time is what lies past the day DecodeDate reads, before 1899-12-30
+  // too: -0.75 is 06:00 of day -1, as UnixToLocalDateTime makes it.
+  double frac = t - std::floor(t);
   int64_t ms = std::llround(frac * 86400000.0);
   if (ms >= 86400000) ms = 86399999;
   hour = int(ms / 3600000);

@@ -1,6 +1,8 @@
 // TDateTime: days since 1899-12-30 as a double, the fraction being the time of
-// day, in local time. Conversions from file times use whole seconds so that the
-// same file time always gives the same value.
+// day, in local time. The day is the floor, so a value before 1899-12-30 is a
+// negative day with the time of day added (1899-12-29 06:00 is -0.75) and the
+// values keep the order of the times. Conversions from file times use whole
+// seconds so that the same file time always gives the same value.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -3,7 +3,9 @@
 
 #include <iterator>
 #include <random>
+#include <vector>
 
+#include "platform/DateFormat.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Guid.h"
@@ -30,8 +32,41 @@ TEST(DateTime, DayCountsAndCalendar) {
   EXPECT_EQ(h * 10000 + mi * 100 + s, 134512);
 }
 
+// Before 1899-12-30 a value is its (negative) day with the time of day added,
+// as file times are stored: each reads back as its own day and time of day,
+// in the fields and in both text forms, and the values keep the order of the
+// times they stand for.
+TEST(DateTime, TimesBeforeTheFirstDayReadTheirOwnDayAndTimeOfDay) {
+  struct Case {
+    int y, m, d, h, mi, s;
+    const char* text;
+  };
+  const Case cases[] = {
+      {1, 1, 1, 12, 0, 0, "01/01/0001 12:00:00"},       {1850, 6, 1, 6, 0, 0, "01/06/1850 06:00:00"},
+      {1850, 6, 1, 18, 30, 0, "01/06/1850 18:30:00"},   {1899, 12, 29, 0, 0, 1, "29/12/1899 00:00:01"},
+      {1899, 12, 29, 6, 0, 0, "29/12/1899 06:00:00"},   {1899, 12, 29, 18, 30, 0, "29/12/1899 18:30:00"},
+      {1899, 12, 29, 23, 59, 59, "29/12/1899 23:59:59"}};
+  TDateTime previous = -1e9;
+  for (const Case& c : cases) {
+    const TDateTime t = EncodeDate(c.y, c.m, c.d) + EncodeTime(c.h, c.mi, c.s, 0);
+    int y, m, d, h, mi, s, ms;
+    DecodeDate(t, y, m, d);
+    DecodeTime(t, h, mi, s, ms);
+    EXPECT_EQ(std::vector<int>({y, m, d, h, mi, s, ms}), std::vector<int>({c.y, c.m, c.d, c.h, c.mi, c.s, 0}))
+        << c.text;
+    EXPECT_EQ(FormatDateTime(t), c.text);
+    EXPECT_EQ(DateTimeToStr(t), c.text);
+    EXPECT_GT(t, previous) << c.text;
+    previous = t;
+  }
+  EXPECT_LT(previous, EncodeDate(1899, 12, 30));
+  EXPECT_EQ(EncodeDate(1899, 12, 29) + EncodeTime(6, 0, 0, 0), -0.75);  // as stored
+}
+
 TEST(DateTime, FileTimesRoundTripExactly) {
-  for (int64_t secs : {int64_t(0), int64_t(1700000000), int64_t(946684799)}) {
+  // Before 1970 and before 1899-12-30 too (06:00 and 18:30 there).
+  for (int64_t secs : {int64_t(0), int64_t(1700000000), int64_t(946684799), int64_t(-86400),
+                       int64_t(-2209204800), int64_t(-2209181400), int64_t(-3780000000)}) {
     TDateTime a = UnixToLocalDateTime(secs);
     EXPECT_EQ(a, UnixToLocalDateTime(secs));
     EXPECT_EQ(LocalDateTimeToUnix(a), secs);
