@@ -310,14 +310,14 @@ void TFileTree::SelectFileType(int Index) {
 namespace {
 
 // Why a checked limit box is refused: its text, quoted, is no byte count
-// (empty, not a number, negative, past 64 bits) or no day (blank, or an
-// impossible date), and is never read as another number. Empty when the box
-// reads or is not checked.
+// (empty, not a number, a number outside the box's range such as a negative
+// one) or no day (blank, or an impossible date), and is never read as another
+// number. Empty when the box reads or is not checked.
 std::string RefusalOf(TCheckBox* box, TWinControl* edit) {
   if (!box->Checked()) return "";
   if (auto* spin = dynamic_cast<TSkSpinEdit*>(edit)) {
     int64_t size;
-    if (spin->TryValue64(size) && size >= 0) return "";
+    if (spin->TryValue64(size) && spin->ClampValue64(size) == size) return "";
     return "\"" + spin->Text() + "\"" + tx::NoSize;
   }
   auto* date = static_cast<TSkDateEdit*>(edit);

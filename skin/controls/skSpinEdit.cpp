@@ -528,14 +528,10 @@ void TSkSpinEdit::WndProc(TMessage& M) {
   TSkBaseSpinEdit::WndProc(M);
   if (alive.expired()) return;
   if (M.Msg != CM_EXIT) return;
-  if (range64_) {
-    // Only a number is rewritten: any other text stays as typed, for its
-    // reader to refuse.
-    int64_t v = 0;
-    if (TryValue64(v) && ClampValue64(v) != v) SetValue64(v);
-  } else if (ClampValue(Value()) != Value()) {
-    SetValue(Value());
-  }
+  // A 64-bit range rewrites nothing: a number outside it is as much no value
+  // of the box as any other text, and stays as typed for its reader to
+  // refuse, never turned into another number the user did not give.
+  if (!range64_ && ClampValue(Value()) != Value()) SetValue(Value());
 }
 
 }  // namespace qv

@@ -117,9 +117,10 @@ class TSkSpinEdit : public TSkBaseSpinEdit {
   void WndProc(TMessage& Message) override;
 
   // Values past 32 bits, such as byte counts of large files. Once a 64-bit
-  // range is set, SetValue, the steps and leaving the edit clamp to it and
-  // the text is read through TryValue64 or Value64; MinValue and MaxValue no
-  // longer apply, and Value keeps reading 32 bits.
+  // range is set, SetValue and the steps clamp to it, leaving the edit keeps
+  // the text as typed (a number outside the range too), and the text is read
+  // through TryValue64 or Value64; MinValue and MaxValue no longer apply, and
+  // Value keeps reading 32 bits.
   void SetRange64(int64_t Min, int64_t Max);
   bool HasRange64() const { return range64_; }
   // The text as a decimal number, blanks around it allowed; false when it is

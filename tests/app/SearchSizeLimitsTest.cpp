@@ -170,6 +170,49 @@ TEST_F(SearchSizeLimits, AFigureThatIsNoSizeIsRefusedOnScreenAndNeverSearched) {
   EXPECT_EQ(SearchNow(), (Names{"empty.bin", "small.txt", "over-two.iso"}));
 }
 
+// A negative size pasted into the box is refused while the caret is in it
+// and stays so, as typed, once the box is left: F7 never searches it as 0
+// (which would list the empty files). The arrows still step within the range.
+TEST_F(SearchSizeLimits, ANegativeSizePastedStaysRefusedOnceTheBoxIsLeft) {
+  TMainForm* f = MainForm;
+  const std::string refused = "Max size \"-5\"" + std::string(texts::fileform::NoSize);
+  Check(FileTree->chkSMax, true);
+  TypeInto(FileTree->SMaxEdit, u"600");
+  const Names before = SearchNow();
+  ASSERT_EQ(before, (Names{"empty.bin", "small.txt"}));
+  const std::size_t lines = ConsoleLines().size();
+
+  backend.SetClipboardText(u"-5");
+  ClickOn(FileTree->SMaxEdit);
+  Chord('A');
+  Chord('V');
+  Idle();
+  EXPECT_EQ(FileTree->SMaxEdit->Text(), "-5");
+  EXPECT_TRUE(Says(StatusText(), "\"-5\"" + std::string(texts::fileform::NoSize))) << StatusText();
+  EXPECT_FALSE(Enabled(f->actSearch));
+
+  ClickOn(FileTree->FolderEdit);
+  Idle();
+  const POINT away = At(FileTree->Tree, 40, 40);
+  backend.MouseMove(away.x, away.y);
+  Idle();
+  EXPECT_EQ(FileTree->SMaxEdit->Text(), "-5");
+  EXPECT_TRUE(Says(StatusText(), refused)) << StatusText();
+  EXPECT_FALSE(Enabled(f->actSearch));
+  EXPECT_FALSE(Enabled(f->actCompare));
+  EXPECT_TRUE(Says(f->actSearch->Hint(), refused)) << f->actSearch->Hint();
+  EXPECT_EQ(SearchNow(), before);  // F7 does nothing
+  EXPECT_EQ(ConsoleLines().size(), lines);
+
+  // The up arrow steps from the text's number into the range, as before.
+  ClickOn(FileTree->SMaxEdit);
+  backend.KeyPress(VK_UP);
+  Idle();
+  EXPECT_EQ(FileTree->SMaxEdit->Text(), "1019");
+  EXPECT_TRUE(Enabled(f->actSearch));
+  EXPECT_EQ(SearchNow(), (Names{"empty.bin", "small.txt"}));
+}
+
 // The date boxes hold whole days: Min date = Max date = a day finds every
 // file of that day, to its last second, and none of the next; a date the
 // mask lets through but no calendar has is refused as a size is.

@@ -158,7 +158,7 @@ TEST_F(SpinEdit, LeavingRewritesOnlyAnOutOfRangeNumber) {
 
 // A 64-bit range (byte counts of large files): the text reads strictly as a
 // decimal number, the keys and the wheel step past 32 bits without wrapping,
-// and leaving rewrites only a number outside the range.
+// and leaving keeps every text as typed, a number outside the range too.
 TEST_F(SpinEdit, ASixtyFourBitRangeReadsAndStepsPastThirtyTwoBits) {
   constexpr int64_t kTop = std::numeric_limits<int64_t>::max();
   spin->SetRange64(0, kTop);
@@ -202,16 +202,12 @@ TEST_F(SpinEdit, ASixtyFourBitRangeReadsAndStepsPastThirtyTwoBits) {
   other->SetParent(form);
   other->SetBounds(10, 60, 80, 21);
   spin->SetRange64(1024, 5000000000);
-  for (auto [typed, left] : {std::pair{"-5", "1024"},
-                             {"9000000000", "5000000000"},
-                             {"4294967296", "4294967296"},
-                             {"99999999999999999999", "99999999999999999999"},
-                             {"12x", "12x"}}) {
+  for (const char* typed : {"-5", "9000000000", "4294967296", "99999999999999999999", "12x"}) {
     spin->SetFocus();
     spin->SetText(typed);
     other->SetFocus();
     backend.Pump();
-    EXPECT_EQ(spin->Text(), left) << typed;
+    EXPECT_EQ(spin->Text(), typed);
   }
 }
 
