@@ -118,7 +118,8 @@ void TSettsForm::EditType() {
 
 void TSettsForm::DeleteType() {
   if (!FileList->Selected()) return;
-  if (MessageDlg(T::DeleteQuestion, mtConfirmation, mbYesNo, 0) == mrNo) return;
+  // Enter answers No: a type goes only with a deliberate Yes.
+  if (MessageDlg(T::DeleteQuestion, mtConfirmation, mbYesNo, 0, mbNo) != mrYes) return;
   int32_t i = SelectedType();
   if (i >= 0) kinds_.Delete(i);
   FillList();

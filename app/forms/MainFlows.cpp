@@ -184,7 +184,8 @@ void TMainForm::CatDelFlow() {
   int32_t index = Host->SelectedCategory();
   TDiscKinds& kinds = Engine->Discs->Categories;
   if (index < 0 || index >= kinds.Count() || kinds.GetDiscCount(index) >= 1) return;
-  if (!AskWarning(T::CatDelWarning) || !IsOpen() || Busy()) return;
+  // As with a disc or a clear: Enter answers No, a category goes only with a deliberate Yes.
+  if (!AskWarning(T::CatDelWarning, mbNo) || !IsOpen() || Busy()) return;
   kinds.Delete(index);
   Engine->RefreshViews(true);
 }
