@@ -50,6 +50,8 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
     host_.AddWarning("No files found to compare with");
   }
   Scanner->Reset();
+  // The gauge is left empty at the end, as a search's closing flush leaves it.
+  Progress(0);
   return result;
 }
 

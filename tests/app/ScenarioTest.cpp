@@ -197,9 +197,18 @@ TEST_F(Scenario, FolderCompareListsTheFilesNotStoredAndStopWorksDuringIt) {
   MakeFile(other + "notes.txt", 10);
   MakeFile(other + "new.txt", 77);
   MakeFile(other + "photo.jpg", 5);
+  // The gauge fills as the files are compared and is empty once the compare
+  // ends, as after a search.
+  int fullest = 0;
+  MainForm->Engine->SetProgressHandler([&](int32_t v) {
+    MainForm->EngineProgress(v);
+    fullest = std::max(fullest, MainForm->Gauge->Position());
+  });
   AnswerPath(other);
   MainForm->actCompare->Execute();
   Idle();
+  EXPECT_EQ(fullest, 100);
+  EXPECT_EQ(MainForm->Gauge->Position(), 0);
   std::string report = MainForm->Editor->Text();
   EXPECT_NE(report.find(other + "new.txt"), std::string::npos) << report;
   EXPECT_NE(report.find(other + "photo.jpg"), std::string::npos) << report;
