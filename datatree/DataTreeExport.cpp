@@ -172,8 +172,9 @@ std::string TCustomDataStringTree::RenderPlainText(TDTTextSource Source, char Se
   for (PDataNode n : L.Nodes) {
     int level = int(GetNodeLevel(n));
     if (L.Columns.empty()) {
+      // The one cell of a tree without columns is quoted as every cell is.
       out.append(size_t(level), Separator);
-      out += WideToUTF8(GetText(n, NoColumn));
+      AppendTextCell(out, WideToUTF8(GetText(n, NoColumn)), Separator);
       out += "\r\n";
       continue;
     }
@@ -208,7 +209,7 @@ void TCustomDataStringTree::AppendUnicodeRow(const ExportLayout& L, PDataNode n,
   int level = int(GetNodeLevel(n));
   if (L.Columns.empty()) {
     out.append(size_t(level), Separator);
-    out += GetText(n, NoColumn);
+    AppendTextCell(out, GetText(n, NoColumn), Separator);
     out += u"\r\n";
     return;
   }

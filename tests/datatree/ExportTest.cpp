@@ -58,8 +58,10 @@ TEST_F(Export, PlainAndUnicodeTextWithLevelsAndQuoting) {
   t->SetSelected(t->GetLast(nullptr), true);
   EXPECT_EQ(t->RenderPlainText(txSelected, ';'), "Name;Size\r\nC\xC3\x84\xF0\x9F\x98\x80;3\r\n");
 
+  // A tree without columns quotes its one cell alike.
   TDataStringTree* plain = Small(false);
-  EXPECT_EQ(plain->RenderPlainText(txAll, '\t'), "A\r\n\tB & <b> \"q\"\r\nC\xC3\x84\xF0\x9F\x98\x80\r\n");
+  EXPECT_EQ(plain->RenderPlainText(txAll, '\t'),
+            "A\r\n\t\"B & <b> \"\"q\"\"\"\r\nC\xC3\x84\xF0\x9F\x98\x80\r\n");
 }
 
 // A drag's text read a piece at a time is the Unicode text format's, as
