@@ -161,9 +161,12 @@ class TreeDemoBasketText : public ::testing::Test {
     t.join();
     return ok;
   }
-  // What another program reads of `selection` as UTF-8 text, now.
+  // What another program reads of `selection` as UTF-8 text, once it has an
+  // owner (a drag claims its selection as its loop begins, a moment after it starts).
   std::string Read(const char* selection, const char* target) {
     SelectionReader reader(server->Display());
+    Atom atom = XInternAtom(reader.Connection(), selection, False);
+    EXPECT_TRUE(WaitFor([&] { return XGetSelectionOwner(reader.Connection(), atom) != 0; })) << selection;
     SelectionReader::Result r = reader.Read(selection, target);
     EXPECT_TRUE(r.whole) << selection << " " << target << ": " << r.failure;
     return r.bytes;
