@@ -8,6 +8,7 @@
 // the drag's offer from its start: it makes the text while the windows are
 // idle, so that a drop released promptly on another program finds it made.
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "platform/backend/Backend.h"
@@ -57,6 +58,17 @@ bool IsMouseMessage(UINT m) {
   return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
 }
 
+// The buttons and keys as they were when the mouse message came. The key
+// state may be ahead of it: a look further down the queue (for the moves
+// that queued up) takes in a release that comes after this message.
+DWORD KeysOf(const MSG& m) {
+  constexpr DWORD kMouseKeys = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL;
+  bool client = m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST;
+  DWORD keys = client ? DWORD(LOWORD(m.wParam)) & kMouseKeys : CurrentKeyState() & kMouseKeys;
+  if (GetKeyState(VK_MENU) & 0x8000) keys |= MK_ALT;
+  return keys;
+}
+
 bool IsKeyMessage(UINT m) {
   return m >= WM_KEYFIRST && m <= WM_KEYLAST;
 }
@@ -92,9 +104,12 @@ class DragLoop {
     }
     SetCapture(tracker_);
     SetTimer(tracker_, kTickTimer, kTickMs, nullptr);
-    POINT p;
-    GetCursorPos(&p);
-    pt_ = POINTL{p.x, p.y};
+    // The drag starts where the input that started it was. The cursor's
+    // place may be ahead of it: input still queued (moves the drag has yet
+    // to follow) has moved it already, and the drag would go there first
+    // and then back through the older places.
+    DWORD at = GetMessagePos();
+    pt_ = POINTL{short(LOWORD(at)), short(HIWORD(at))};
     keys_ = CurrentKeyState();
     HRESULT result = S_OK;
     while (!Step(result) && Wait()) {
@@ -110,6 +125,8 @@ class DragLoop {
   bool Step(HRESULT& result) {
     HRESULT hr = source_->QueryContinueDrag(escape_ ? TRUE : FALSE, keys_);
     if (hr == DRAGDROP_S_DROP) {
+      // Released somewhere the drag has not been yet: the drop is where the pointer is.
+      if (!tracked_ || tracked_->x != pt_.x || tracked_->y != pt_.y) Track();
       result = Drop();
       return true;
     }
@@ -172,13 +189,15 @@ class DragLoop {
                next.message == WM_MOUSEMOVE)
           PeekMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE);
         pt_ = POINTL{m.pt.x, m.pt.y};
-        keys_ = CurrentKeyState();
+        keys_ = KeysOf(m);
         return true;
       }
       if (IsKeyMessage(m.message)) {
         bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
         if (down && m.wParam == VK_ESCAPE) escape_ = true;
-        keys_ = CurrentKeyState();
+        // The buttons stay as the last mouse message had them.
+        constexpr DWORD kButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+        keys_ = (keys_ & kButtons) | (CurrentKeyState() & ~kButtons);
         return true;
       }
       if (m.message == WM_TIMER && m.hwnd == tracker_) return true;
@@ -194,6 +213,7 @@ class DragLoop {
   void Track() {
     HWND window = nullptr;
     POINT p{pt_.x, pt_.y};
+    tracked_ = pt_;
     Backend* backend = CurrentBackend();
     // Another program's window on top there hides ours, whatever lies below it.
     bool theirs = backend && backend->ForeignWindowAt(p);
@@ -310,6 +330,7 @@ class DragLoop {
   DWORD effect_ = DROPEFFECT_NONE;
   POINTL pt_;
   DWORD keys_ = 0;
+  std::optional<POINTL> tracked_;  // where the last step followed the pointer to
   bool escape_ = false;
   int turns_ = 0;         // the windows' messages taken before the next input
   bool foreign_ = false;  // the backend has a foreign target under the pointer

@@ -209,6 +209,35 @@ TEST_F(DragDrop, TheWindowsHaveTheirTurnBeforeEachStepAndQueuedMovesMakeOne) {
     EXPECT_NE(std::find(order.begin(), order.end(), first), order.end()) << first;
 }
 
+// Input that queued up behind a slow step is followed in its order: the
+// drag starts where the input that started it was (not where the pointer has
+// got to meanwhile), and a release that came with a move drops where the
+// move went, although a look for more moves took the release in first. A
+// drop went to the window under an older place: rows moved inside their own
+// list when the user had let go over another window.
+TEST_F(DragDrop, QueuedInputIsFollowedInItsOrderUpToTheRelease) {
+  HWND c = Make(400, 0, nullptr);
+  auto other = ComPtr<Target>::Adopt(new Target);
+  ASSERT_EQ(RegisterDragDrop(c, other.Get()), S_OK);
+  PressOnSource();
+  // Queued when the drag starts: still over the source, then over b.
+  backend.MouseMove(60, 50);
+  backend.MouseMove(250, 50);
+  // Once the drag has followed them, the pointer goes on to c and is released there at once.
+  backend.WhenIdle([&] {
+    backend.MouseMove(450, 50);
+    backend.MouseUp();
+  });
+  DWORD effect = 0;
+  EXPECT_EQ(Drag(DROPEFFECT_MOVE, effect), DRAGDROP_S_DROP);
+  EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "leave"}));
+  EXPECT_EQ(other->calls, (std::vector<std::string>{"enter", "drop"}));
+  EXPECT_EQ(other->last.x, 450);
+  EXPECT_EQ(other->lastKeys & MK_LBUTTON, 0u);
+  RevokeDragDrop(c);
+  DestroyWindow(c);
+}
+
 TEST_F(DragDrop, TargetWindowDestroyedDuringTheDragIsLetGo) {
   PressOnSource();
   backend.WhenIdle([&] { backend.MouseMove(250, 50); });
