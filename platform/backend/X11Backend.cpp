@@ -276,8 +276,11 @@ void X11Backend::WaitForEvents(DWORD timeoutMs) {
   auto drain = [&] { Drain(); };
   c.injected = false;
   drain();
-  DrainPipe(c.wakePipe[0]);
-  if (c.injected) return;
+  // The caller looks at its queue next, so a wake-up is spent only when the
+  // wait ends. Emptied before the wait, the pipe would lose the wake-up of a
+  // message another thread posted since the queue was last looked at, and
+  // the wait would sleep through it until the next event or timer.
+  if (c.injected) return DrainPipe(c.wakePipe[0]);
   int timeout = timeoutMs == INFINITE ? -1 : int(std::min<DWORD>(timeoutMs, 0x7FFFFFFF));
   // Text offered to other programs is made ahead, a short step at a time,
   // while there is nothing else to do; the loop comes back for the next step.
