@@ -2,7 +2,8 @@
 // a given size; skipped when Xvfb, openbox or xdotool is missing): its windows
 // come up inside the work area the window manager announces, and its dialogs
 // are dialogs of their owner to it, with no maximising of fixed dialogs and
-// no minimising that would hide the program.
+// no minimising that would hide the program, and a close from its title bar
+// ends it at every moment around a popup menu command.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
@@ -52,9 +53,13 @@ class UnderOpenbox {
     if (!WaitFor([&] { return !Cardinals(DefaultRootWindow(d_), "_NET_WORKAREA").empty(); }, kWmPatience))
       return why = "openbox did not start", false;
     if (before) before();
+    return Launch() || (why = "the program did not start", false);
+  }
+  // Starts the program again (after it ended) with the same settings and catalogues.
+  bool Launch() {
     program_ = StartProgram(QV_PROGRAM, server_.Display().c_str(), {},
                             {{"XDG_CONFIG_HOME", config.Path()}, {"XDG_DATA_HOME", store.Path()}});
-    return program_ > 0 || (why = "the program did not start", false);
+    return program_ > 0;
   }
   // Runs once the window manager is up, before the program starts.
   std::function<void()> before;
@@ -491,6 +496,103 @@ TEST(WindowManager, TheWizardIsAFixedDialogOfTheMainWindowThatStaysOnTheScreen) 
   Xdo(wm.Name(), {"key", "Up"});
   Xdo(wm.Name(), {"key", "Return"});
   EXPECT_EQ(wm.Ended(), 0) << "Up and Enter in the Database menu did not choose Exit";
+}
+
+// A close from the title bar: the window manager's _NET_CLOSE_WINDOW, which
+// openbox hands on as WM_DELETE_WINDOW.
+void CloseFromTitleBar(Display* d, Window w) {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(d, "_NET_CLOSE_WINDOW", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = CurrentTime;
+  ev.xclient.data.l[1] = 2;  // from a pager or a title bar, as the user asks
+  XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+  XFlush(d);
+}
+
+// The popup menu on the screen (an override-redirect window), 0 while none shows.
+Window ShownPopup(Display* d) {
+  ServerHeld held(d);
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  Window found = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) return 0;
+  for (unsigned i = 0; i < n; ++i) {
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable &&
+        a.width > 40 && a.height > 30)
+      found = children[i];
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+// The moments around the console's popup menu command at which the close comes.
+enum class Moment { MenuOpen, ItemPressed, ItemReleased, CommandDone };
+
+// Right-clicks the console, chooses Copy Console and closes the window from
+// the title bar at the moment given.
+void CloseAroundCopyConsole(UnderOpenbox& wm, Window main, Moment moment) {
+  Display* d = wm.D();
+  const RECT client = wm.Client(main);
+  // The console lies along the bottom, above the status bar.
+  const int x = client.left + (client.right - client.left) / 3, y = client.bottom - 80;
+  Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  XSetSelectionOwner(d, clipboard, None, CurrentTime);
+  XSync(d, False);
+  Xdo(wm.Name(), {"mousemove", std::to_string(x), std::to_string(y), "click", "3"});
+  Window popup = 0;
+  ASSERT_TRUE(WaitFor([&] { return (popup = ShownPopup(d)) != 0; }, kWmPatience)) << "no popup menu";
+  if (moment == Moment::MenuOpen) return CloseFromTitleBar(d, main);
+  const RECT menu = wm.Client(popup);
+  // Copy Console is the first item.
+  Xdo(wm.Name(), {"mousemove", std::to_string(menu.left + 30), std::to_string(menu.top + 12)});
+  Xdo(wm.Name(), {"mousedown", "1"});
+  if (moment == Moment::ItemPressed) CloseFromTitleBar(d, main);
+  Xdo(wm.Name(), {"mouseup", "1"});
+  if (moment == Moment::ItemReleased) CloseFromTitleBar(d, main);
+  if (moment != Moment::CommandDone) return;
+  ASSERT_TRUE(WaitFor([&] { return XGetSelectionOwner(d, clipboard) != None; }, kWmPatience))
+      << "Copy Console did not copy";
+  CloseFromTitleBar(d, main);
+}
+
+// A close from the title bar at each moment around a popup menu command (the
+// menu open, its item pressed, released, the command run) ends the program
+// every time; so does one while a question waits for its answer.
+TEST(WindowManager, ACloseFromTheTitleBarAroundAPopupMenuCommandEndsTheProgram) {
+  UnderOpenbox wm("1024x768");
+  std::string why;
+  if (!wm.Start(why)) GTEST_SKIP() << why;
+  ASSERT_NE(WithCatalogue(wm), 0u);
+  // The first start made the catalogue; the program opens it on each start after.
+  CloseFromTitleBar(wm.D(), wm.Wait(" Velmora Quirvane  - [ Wm ]"));
+  ASSERT_EQ(wm.Ended(), 0) << "a plain close";
+  const char* names[] = {"menu open", "item pressed", "item released", "command done"};
+  for (int round = 0; round < 2; ++round)
+    for (Moment moment : {Moment::MenuOpen, Moment::ItemPressed, Moment::ItemReleased, Moment::CommandDone}) {
+      SCOPED_TRACE(names[int(moment)]);
+      ASSERT_TRUE(wm.Launch());
+      Window main = wm.Wait(" Velmora Quirvane  - [ Wm ]");
+      ASSERT_NE(main, 0u);
+      CloseAroundCopyConsole(wm, main, moment);
+      if (HasFatalFailure()) return;
+      ASSERT_EQ(wm.Ended(), 0) << "the close went unheard";
+    }
+
+  // Database, New with a catalogue open asks first: a close meanwhile ends
+  // the program, the question answered as by its Cancel.
+  ASSERT_TRUE(wm.Launch());
+  Window main = wm.Wait(" Velmora Quirvane  - [ Wm ]");
+  ASSERT_NE(main, 0u);
+  wm.Focus(main);
+  Xdo(wm.Name(), {"key", "alt+b"});
+  Xdo(wm.Name(), {"key", "Return"});
+  ASSERT_NE(wm.Wait("Confirm"), 0u);
+  CloseFromTitleBar(wm.D(), main);
+  EXPECT_EQ(wm.Ended(), 0) << "the close went unheard while a question was up";
 }
 
 }  // namespace
