@@ -54,6 +54,28 @@ std::string Field(const std::string& line, int index) {
   return line.substr(start, line.find(' ', start) - start);
 }
 
+std::string Text(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
+// The name of a top-level window: its own, or that of the client inside a frame.
+std::string NameOf(::Display* d, Window w, int depth = 2) {
+  char* n = nullptr;
+  if (XFetchName(d, w, &n) && n) {
+    std::string name = n;
+    XFree(n);
+    return name;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  std::string found;
+  if (depth > 0 && XQueryTree(d, w, &root, &parent, &children, &count))
+    for (unsigned i = 0; i < count && found.empty(); ++i) found = NameOf(d, children[i], depth - 1);
+  if (children) XFree(children);
+  return found;
+}
+
 class TreeDemoPeer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -128,17 +150,7 @@ class TreeDemoPeer : public ::testing::Test {
   double DragOut(POINT from, POINT to, const DndPeer& peer, bool shift = false, bool escape = false,
                  const std::function<void()>& offered = {}, const std::function<bool()>& inside = {}) {
     size_t mark = peer.Lines().size();
-    int before = started;
-    Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
-         "mousemove", S(from.x + 24), S(from.y + 6)});
-    // A press that came with the window's activation may start the drag a little later.
-    int step = 0;
-    WaitFor([&] {
-      if (started > before) return true;
-      ++step;
-      Xdo({"mousemove", S(from.x + 24 + step % 8), S(from.y + 6)});
-      return false;
-    });
+    StartDrag(from);
     if (inside) {
       EXPECT_TRUE(WaitFor(inside)) << "not while the pointer was over our window";
     }
@@ -164,6 +176,20 @@ class TreeDemoPeer : public ::testing::Test {
     if (shift) Xdo({"keyup", "Shift_L"});
     return released;
   }
+  // Presses at `from` and moves on until the drag has started: a press that
+  // came with the window's activation may start it a little later.
+  void StartDrag(POINT from) {
+    int before = started;
+    Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
+         "mousemove", S(from.x + 24), S(from.y + 6)});
+    int step = 0;
+    EXPECT_TRUE(WaitFor([&] {
+      if (started > before) return true;
+      ++step;
+      Xdo({"mousemove", S(from.x + 24 + step % 8), S(from.y + 6)});
+      return false;
+    })) << "the drag did not start";
+  }
   // Drags a top-level row out (its place is read here, on the windows' thread)
   // and waits until the drag has ended; the time of the release.
   double DragRow(uint32_t row, POINT to, const DndPeer& peer, bool shift = false, bool escape = false,
@@ -173,7 +199,7 @@ class TreeDemoPeer : public ::testing::Test {
     double released = 0;
     bool done = Drive([&] { released = DragOut(from, to, peer, shift, escape, offered, inside); },
                       [&] { return ended > before; });
-    EXPECT_TRUE(done) << "the drag did not end" << Log(peer);
+    EXPECT_TRUE(done) << "the drag did not end" << Situation(peer) << Log(peer);
     return done ? released : 0;
   }
   bool DropIn(const DndPeer& peer, uint32_t rows) {
@@ -203,7 +229,53 @@ class TreeDemoPeer : public ::testing::Test {
     bool shown = false;
     PumpUntil([&] { return shown = peer->Shown(); });
     EXPECT_TRUE(shown) << "the GTK peer did not show its window";
+    // Beside ours unless asked to lie above it: ours, raised by each press,
+    // must not cover it, with the window manager's frame around ours.
+    RECT ours{}, theirs = peer->Rect(), both;
+    GetWindowRect(form->Handle(), &ours);
+    InflateRect(&ours, 12, 12);
+    if (!options.above) {
+      EXPECT_FALSE(IntersectRect(&both, &ours, &theirs))
+          << "the peer overlaps our window" << Situation(*peer);
+    }
     return peer;
+  }
+
+  // What a failure's message tells besides the peer's log: where the
+  // pointer is and whose window is on top there, where the windows stand,
+  // and where `row` (a row's name) lies in the tree now.
+  std::string Situation(const DndPeer& peer, const std::u16string& row = {}) {
+    std::string out = "\nthe pointer";
+    if (::Display* d = XOpenDisplay(server->Display().c_str())) {
+      Window root = 0, child = 0;
+      int x = 0, y = 0, wx, wy;
+      unsigned mask = 0;
+      {
+        ServerHeld held(d);
+        XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask);
+        out += " at " + S(x) + "," + S(y) +
+               ", the window on top there: " + (child ? "\"" + NameOf(d, child) + "\"" : std::string("none"));
+      }
+      XCloseDisplay(d);
+    }
+    RECT ours{};
+    GetWindowRect(form->Handle(), &ours);
+    out += "\nour window " + Text(ours) + ", the peer's " + Text(peer.Rect());
+    out += "\nthe tree: " + std::to_string(tree->RootNodeCount()) + " top-level rows, " +
+           std::to_string(tree->TotalCount()) +
+           " in all; the basket: " + std::to_string(basket->RootNodeCount());
+    out += "\ndrags started " + std::to_string(started) + ", ended " + std::to_string(ended);
+    if (!row.empty()) out += "\n\"" + Utf16ToUtf8(row) + "\" " + WhereIs(row);
+    return out + "\n";
+  }
+  std::string WhereIs(const std::u16string& row) {
+    for (PDataNode n = tree->GetFirst(); n; n = tree->GetNext(n)) {
+      if (tree->GetText(n, 0) != row) continue;
+      if (n->Parent == tree->RootNode()) return "is top-level row " + std::to_string(n->Index);
+      return "is under \"" + Utf16ToUtf8(tree->GetText(n->Parent, 0)) + "\", its child " +
+             std::to_string(n->Index);
+    }
+    return "is not in the tree";
   }
 
   std::string screen = "1024x768x24";  // as Xvfb takes it
@@ -257,25 +329,25 @@ TEST_F(TreeDemoPeer, AMoveDeletesTheRowsOnlyWhenThePeerFinishedIt) {
   std::u16string row = third();
   peer->SetFinish("fail");
   DragRow(2, peer->DropPoint(), *peer, true);
-  EXPECT_FALSE(peer->WaitLine("finished failed").empty());
+  EXPECT_FALSE(peer->WaitLine("finished failed").empty()) << Situation(*peer, row) << Log(*peer);
   EXPECT_NE(peer->WaitLine("arrived 1 ").find(" move"), std::string::npos)
       << "the peer was not asked to move";
   EXPECT_EQ(tree->RootNodeCount(), kRows);
-  EXPECT_EQ(third(), row);
+  EXPECT_EQ(third(), row) << Situation(*peer, row);
 
   peer->SetFinish("ok");
   DragRow(2, peer->DropPoint(), *peer, true);
-  EXPECT_FALSE(peer->WaitLine("finished ok").empty()) << Log(*peer);
-  EXPECT_EQ(tree->RootNodeCount(), kRows - 1) << Log(*peer);
-  EXPECT_NE(third(), row);
+  EXPECT_FALSE(peer->WaitLine("finished ok").empty()) << Situation(*peer, row) << Log(*peer);
+  EXPECT_EQ(tree->RootNodeCount(), kRows - 1) << Situation(*peer, row) << Log(*peer);
+  EXPECT_NE(third(), row) << Situation(*peer, row);
 
   // The peer takes the data but never says it has finished.
   row = third();
   peer->SetFinish("never");
   DragRow(2, peer->DropPoint(), *peer, true);
-  EXPECT_FALSE(peer->WaitLine("not finished").empty()) << Log(*peer);
+  EXPECT_FALSE(peer->WaitLine("not finished").empty()) << Situation(*peer, row) << Log(*peer);
   EXPECT_EQ(tree->RootNodeCount(), kRows - 1) << Log(*peer);
-  EXPECT_EQ(third(), row);
+  EXPECT_EQ(third(), row) << Situation(*peer, row);
 }
 
 // The peer's window lies above our basket: the drop there is the peer's, and
@@ -521,13 +593,13 @@ TEST_F(TreeDemoPeer, ADragThatTakesNothingStopsMakingItsText) {
   int before = ended;
   ASSERT_TRUE(Drive(
       [&] {
-        Xdo({"mousemove", S(from.x), S(from.y), "mousedown", "1", "mousemove", S(from.x + 12), S(from.y + 3),
-             "mousemove", S(from.x + 24), S(from.y + 6)});
+        StartDrag(from);
         WaitFor([&] { return farRows > 0; });
         Xdo({"mousemove", S(desktop.x), S(desktop.y), "mousemove", S(desktop.x + 2), S(desktop.y + 1),
              "mouseup", "1"});
       },
-      [&] { return ended > before; }));
+      [&] { return ended > before; }))
+      << "the drag dropped on the desktop did not end" << Situation(*peer);
   stopped("dropped on the desktop");
   tree->OnGetText = getText;
 }
