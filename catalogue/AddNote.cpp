@@ -43,25 +43,32 @@ bool NumberOf(const std::string& text, int64_t& n) {
 
 }  // namespace
 
+// A note of neither form is Damaged and names nothing: not a label read in
+// part, nor an ID.
 TAddNote TAddNote::Parse(const std::string& value) {
   TAddNote note;
   if (value.empty()) return note;
+  note.Form = TForm::Damaged;
+  std::string label;
   const std::size_t first = value.find(':');
   if (first == std::string::npos) {
-    note.Form = TextOfHex(value, note.Label) && !note.Label.empty() ? TForm::Earlier : TForm::Damaged;
+    if (TextOfHex(value, label) && !label.empty()) {
+      note.Form = TForm::Earlier;
+      note.Label = label;
+    }
     return note;
   }
-  note.Form = TForm::Damaged;
   const std::size_t second = value.find(':', first + 1);
   if (second == std::string::npos) return note;
   int64_t id = -1, position = -1;
   const std::string pos = value.substr(first + 1, second - first - 1);
   if (!NumberOf(value.substr(0, first), id) || id <= 0 || (!pos.empty() && !NumberOf(pos, position)) ||
-      !TextOfHex(value.substr(second + 1), note.Label))
+      !TextOfHex(value.substr(second + 1), label))
     return note;
   note.Form = TForm::Ours;
   note.ID = id;
   note.Position = position;
+  note.Label = label;
   return note;
 }
 

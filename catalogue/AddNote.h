@@ -17,8 +17,9 @@ struct TAddNote {
   };
   TForm Form = TForm::None;
   int64_t ID = -1;
-  // The chain of the disc record as the add's first commit stored it; -1
-  // while that commit is not yet recorded here.
+  // The chain of the disc record as the add's first commit stored it,
+  // noted in the write of xbase.vlm that records that commit's mark; -1
+  // until then.
   int64_t Position = -1;
   std::string Label;  // UTF-8
 

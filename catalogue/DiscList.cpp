@@ -250,7 +250,7 @@ void TDiscList::SaveAll() {
 int32_t TDiscList::AddDisc(const TDiscData& data, bool* committed) {
   if (!IsOpen() || !Base->Opened()) return -1;
   if (FindByLabel(data.Label) >= 0) {
-    host_.AddError("Disc labeled \"" + Utf16ToUtf8(data.Label) + "\" is already in the database\"");
+    host_.AddError("Disc labeled \"" + Utf16ToUtf8(data.Label) + "\" is already in the database");
     return -1;
   }
   TXRecData* rec = Base->NewData(DiscKind);

@@ -42,6 +42,7 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder, FileHooks& bas
   Discs->OnCommitFailed = [this](const TChangeText& change, const std::vector<int64_t>& indexed) {
     ChangeFailed(change, indexed);
   };
+  Base->OnMark = [this](int64_t first, int64_t end, bool atOpen) { NoteAddCommitted(first, end, atOpen); };
   FileKinds = std::make_unique<TFileKinds>();
   if (Storage) {
     if (!FileKinds->Load()) host_.AddError("Failed to load file types");
@@ -56,6 +57,7 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder, FileHooks& bas
 }
 
 TEngine::~TEngine() {
+  if (Base) Base->OnMark = nullptr;  // the database's close may commit, and this engine is going
   ForgetDatabase();
   Scanner.reset();
   if (Storage) FileKinds->Save();
@@ -199,16 +201,18 @@ bool TEngine::OpenDatabase(const std::string& password) {
   }
   // What the open found left by an earlier session, and settled; then damage
   // as an error, media that cannot be written merely said.
-  // An add that never ended is said in one line, with the bytes it wrote
-  // past its commit that the open gave back. A commit finished from its
-  // journal was then the add's first, which stored the entry that goes.
+  // An add that never ended is said in one line, which takes in the open's
+  // note that the last change was not stored (its bytes past the commit
+  // given back, or its last commit's journal torn). A commit finished from
+  // its journal was then the add's first, which stored the entry that goes
+  // (or, read-only, that is left out of the list).
   const TUnendedAdd unended = JudgeUnendedAdd();
-  const bool removes = unended.Verdict == TUnendedAdd::TVerdict::NotStored && !Base->ReadOnly();
-  const int givenBack = removes ? Base->GivenBackNote() : -1;
-  const int finished = removes ? Base->FinishedNote() : -1;
+  const bool goes = unended.Verdict == TUnendedAdd::TVerdict::NotStored;
+  const int notStored = goes ? Base->NotStoredNote() : -1;
+  const int finished = goes ? Base->FinishedNote() : -1;
   for (std::size_t i = 0; i < Base->OpenNotes().size(); ++i)
-    if (int(i) != givenBack && int(i) != finished) host_.AddWarning(Base->OpenNotes()[i]);
-  SettleUnendedAdd(unended, givenBack);
+    if (int(i) != notStored && int(i) != finished) host_.AddWarning(Base->OpenNotes()[i]);
+  SettleUnendedAdd(unended);
   if (!Base->DamageText().empty())
     host_.AddError(Base->ReadOnlyText());
   else if (Base->ReadOnly())

@@ -235,8 +235,17 @@ class TEngine {
   // that finds an add that never ended, whose disc it takes out.
   bool NoteAdding(const WideString& label);
   // The first commit stored the disc's empty record: the note names where,
-  // before anything more of the add is written (false when it cannot).
+  // before anything more of the add is written (false when it cannot). It
+  // went with that commit's mark (NoteAddCommitted), unless that missed it.
   bool NoteFirstCommit(int32_t discIndex);
+  // TXBase::OnMark: the mark of a commit that appended first .. end-1 is
+  // about to be recorded. When that commit stored the record the note of an
+  // add names, with no position yet (this session's add, or at the open, one
+  // whose first commit it finished from the journal), the position goes in
+  // the same write as the mark. So a note whose position is empty, once no
+  // journal is left to finish, never names the add's record: only an ID the
+  // add never took, which another writer may have taken since.
+  void NoteAddCommitted(int64_t first, int64_t end, bool atOpen);
   void EndAdding();
   TAddNote adding_;
   // What the end of an add says and how it got there.
@@ -255,16 +264,18 @@ class TEngine {
       Ended,          // its last commit came after all: the disc stays
       NothingStored,  // no entry of it is stored (or it was removed already)
       NotStored,      // its empty entry, as the first commit stored it, goes
-      Doubtful        // the entry cannot be told: nothing is removed
+      Doubtful        // no entry can be told to be the add's: nothing is removed
     };
     TVerdict Verdict = TVerdict::None;
-    int32_t At = -1;  // the disc's place in the list (NotStored)
-    std::string Label;
+    int32_t At = -1;     // the disc's place in the list (NotStored)
+    std::string Label;   // the disc's (NotStored), else the note's ("" when it is damaged)
+    bool Whole = false;  // the note is of a whole form, and Label is its label
   };
   TUnendedAdd JudgeUnendedAdd() const;
-  // givenBack: the open's note of the bytes the add wrote past its commit,
-  // which the line of a removed entry says too (-1: none).
-  void SettleUnendedAdd(const TUnendedAdd& unended, int givenBack);
+  void SettleUnendedAdd(const TUnendedAdd& unended);
+  // Doubtful: what the user may find in the list, left by that add ("" when
+  // no empty disc can be it).
+  std::string DoubtfulAddText(const TUnendedAdd& unended) const;
   void ForgetAddNote();
   // A disc stored in part, said now and at the next open (EnginePartial.cpp).
   void NotePartial(int32_t discIndex);

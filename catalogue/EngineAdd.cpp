@@ -13,7 +13,7 @@ namespace qv {
 
 namespace {
 // The disc of an add whose scan was interrupted stays in the list, empty: the
-// line tells why it is there.
+// line tells why it is there, once its last commit has made it so.
 const char* const kKeptEmpty = "Scanning process interrupted; the disc was kept empty";
 
 int64_t WallMs() {
@@ -87,7 +87,6 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     // was stored: the disc stays with no root and zero counts.
     TScanFeed feed(std::size_t(std::max(ScanAheadEntries, 1)));
     if (!Scanner->StartFeed(scanOpts, feed)) {
-      host_.AddWarning(kKeptEmpty);
       end.KeptEmpty = true;  // the disc stays as its first commit stored it
     } else {
       feed_ = &feed;
@@ -147,7 +146,9 @@ void TEngine::CommitAdd(int32_t discIndex, const std::vector<int64_t> (&merged)[
     NotStored(discIndex, merged);
     return;
   }
-  // Said once the disc is on disk: an add whose commit failed added nothing.
+  // Said once the disc is on disk: an add whose commit failed added nothing,
+  // and kept nothing empty.
+  if (end.KeptEmpty) host_.AddWarning(kKeptEmpty);
   if (end.SayAdded)
     host_.AddInfo(std::to_string(end.ScannedFiles) + " file(s) and " + std::to_string(end.ScannedFolders) +
                   " folder(s) were added to the database");
@@ -176,10 +177,9 @@ bool TEngine::EndScan() {
   if (scanEnded_) return scanOk_;
   scanEnded_ = true;
   scanOk_ = Scanner->EndFeed();
-  if (scanQuiet_) return scanOk_;
-  if (!scanOk_) {
-    host_.AddWarning(kKeptEmpty);
-  } else if (!Aborted) {
+  // An interrupted scan is said with the add's end (CommitAdd).
+  if (scanQuiet_ || !scanOk_) return scanOk_;
+  if (!Aborted) {
     host_.AddInfo("Found " + std::to_string(Scanner->FileCount) + " file(s) and " +
                   std::to_string(Scanner->FolderCount) + " folders(s)");
     host_.AddInfo("Adding files and folders to the database ...");

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "catalogue/Engine.h"
+#include "catalogue/RecordFields.h"
 #include "classlib/SysUtils.h"
 
 namespace qv {
@@ -60,10 +61,13 @@ bool TEngine::NoteAdding(const WideString& label) {
 }
 
 // From here on the add's end shows in the stored record itself: its last
-// commit writes it anew, elsewhere than its first did.
+// commit writes it anew, elsewhere than its first did. The first commit's
+// mark noted where (NoteAddCommitted); should that have missed it, the note
+// is written now, before anything more of the add.
 bool TEngine::NoteFirstCommit(int32_t discIndex) {
   const int64_t id = Discs->GetDisc(discIndex).ID;
   QV_ASSERT(id == adding_.ID);
+  if (adding_.Position >= 0) return true;
   TXGIndexRec entry;
   if (!Base->GIndex().ReadEntry(entry, id) || entry.Position < 0) {
     Base->LastError = Base->GIndex().LastError();
@@ -72,6 +76,19 @@ bool TEngine::NoteFirstCommit(int32_t discIndex) {
   adding_.Position = entry.Position;
   Base->SetCommitKey(kAddingKey, adding_.ToText());
   return Base->WriteDescription();
+}
+
+void TEngine::NoteAddCommitted(int64_t first, int64_t end, bool atOpen) {
+  TAddNote note = atOpen ? TAddNote::Parse(Base->ReadEngineKey(kAddingKey)) : adding_;
+  if (note.Form != TAddNote::TForm::Ours || note.Position >= 0 || note.ID < first || note.ID >= end) return;
+  const TKind* disc = Base->Context().KindByName("xDisc");
+  TXGIndexRec entry;
+  if (!disc || !Base->GIndex().ReadEntry(entry, note.ID) || entry.KindId != uint32_t(disc->Id) ||
+      entry.IsDeleted() || entry.Position <= 0)
+    return;
+  note.Position = entry.Position;
+  Base->SetCommitKey(kAddingKey, note.ToText());
+  if (!atOpen) adding_ = note;
 }
 
 void TEngine::EndAdding() {
@@ -85,59 +102,89 @@ void TEngine::ForgetAddNote() {
   Base->SetUnderway("");
 }
 
+namespace {
+bool EmptyDisc(const TDiscData& d) {
+  return d.Root < 0 && d.Files == 0 && d.Folders == 0;
+}
+}  // namespace
+
 // An add whose last commit never came (the disc was full, the add met
 // damage, or the session was cut short) left its disc's record as its first
-// commit stored it, or nothing at all. The note names that record and where
-// its chain was; the add's last commit rewrote it elsewhere. A note that no
-// longer names a record the add can have made (of an earlier version, which
-// gave the label only, or one whose record is gone or not empty) removes
-// nothing.
+// commit stored it, or nothing at all. The note names that record and, from
+// that commit's mark on, where its chain was; the add's last commit rewrote
+// it elsewhere. A note without a position names an ID that was free when the
+// add was cut short: a writer that came since may have stored anything
+// there, so the entry is the add's only when this open finished the add's
+// first commit itself, from its journal. A note that no longer names a
+// record the add can have made (of an earlier version, which gave the label
+// only, of no form, or one whose record is not the add's empty disc)
+// removes nothing.
 TEngine::TUnendedAdd TEngine::JudgeUnendedAdd() const {
   using V = TUnendedAdd::TVerdict;
   TUnendedAdd out;
-  const TAddNote note = TAddNote::Parse(Base->ReadEngineKey(kAddingKey));
-  out.Label = note.Label;
+  TAddNote note = TAddNote::Parse(Base->ReadEngineKey(kAddingKey));
   if (note.Form == TAddNote::TForm::None) return out;
   out.Verdict = V::Doubtful;
+  out.Label = note.Label;
+  out.Whole = note.Form != TAddNote::TForm::Damaged;
   if (note.Form != TAddNote::TForm::Ours) return out;
   const TXGIndex& index = Base->GIndex();
   TXGIndexRec entry;
-  const bool indexed = note.ID < index.RecordCount() && index.ReadEntry(entry, note.ID) &&
-                       entry.KindId == uint32_t(Discs->DiscKind->Id);
-  if (!indexed) {
+  if (note.ID >= index.RecordCount()) {
     // Its first commit never came: nothing of it is stored.
-    if (note.Position < 0 && note.ID >= index.RecordCount()) out.Verdict = V::NothingStored;
+    if (note.Position < 0) out.Verdict = V::NothingStored;
     return out;
+  }
+  if (!index.ReadEntry(entry, note.ID) || entry.KindId != uint32_t(Discs->DiscKind->Id)) return out;
+  if (note.Position < 0) {
+    if (!Base->FinishedAppend(note.ID)) return out;
+    note.Position = entry.Position;  // the add's first commit, finished by this open
   }
   if (entry.IsDeleted()) {
     out.Verdict = V::NothingStored;  // its entry was removed by an open before
     return out;
   }
-  const int32_t at = Discs->IndexOfId(note.ID);
-  if (at < 0) return out;
-  const TDiscData& d = Discs->DiscAt(at);
-  out.Label = Utf16ToUtf8(d.Label);
-  if (note.Position >= 0 && entry.Position != note.Position) {
+  if (entry.Position != note.Position) {
     out.Verdict = V::Ended;
     return out;
   }
-  if (d.Root < 0 && d.Files == 0 && d.Folders == 0) {
+  const int32_t at = Discs->IndexOfId(note.ID);
+  if (at < 0) return out;
+  const TDiscData& d = Discs->DiscAt(at);
+  if (EmptyDisc(d)) {
     out.Verdict = V::NotStored;
     out.At = at;
+    out.Label = Utf16ToUtf8(d.Label);
   }
   return out;
 }
 
-void TEngine::SettleUnendedAdd(const TUnendedAdd& unended, int givenBack) {
+// An add that did not end and whose entry cannot be told from what was
+// stored since: said only when the list holds an empty disc it may have
+// left (under the note's label; any, for a note of no form, which names no
+// disc), which the user may then delete.
+std::string TEngine::DoubtfulAddText(const TUnendedAdd& unended) const {
+  const std::string tail = " in the list may have been left by it, and can be deleted";
+  if (unended.Whole) {
+    const int32_t at = Discs->FindByLabel(Utf8ToUtf16(rec::FitString(unended.Label)));  // as stored
+    if (at < 0 || !EmptyDisc(Discs->DiscAt(at))) return std::string();
+    return "An add of disc \"" + unended.Label + "\" did not end; the empty disc \"" +
+           Utf16ToUtf8(Discs->DiscAt(at).Label) + "\"" + tail;
+  }
+  for (int32_t i = 0; i < Discs->Count(); ++i)
+    if (EmptyDisc(Discs->DiscAt(i))) return "An add of a disc did not end; an empty disc" + tail;
+  return std::string();
+}
+
+void TEngine::SettleUnendedAdd(const TUnendedAdd& unended) {
   using V = TUnendedAdd::TVerdict;
   if (unended.Verdict == V::None) return;
   const std::string disc = "Disc \"" + unended.Label + "\" was not stored; ";
   if (unended.Verdict != V::NotStored) {
-    if (unended.Verdict == V::Doubtful)
-      host_.AddWarning(
-          "xbase.vlm noted " +
-          (unended.Label.empty() ? std::string("an add") : "the add of disc \"" + unended.Label + "\"") +
-          " as under way, but which entry that add made can no longer be told; no disc was removed");
+    if (unended.Verdict == V::Doubtful) {
+      const std::string text = DoubtfulAddText(unended);
+      if (!text.empty()) host_.AddWarning(text);
+    }
     if (Base->ReadOnly()) return;
     ForgetAddNote();
     Base->WriteDescription();  // should it fail, the next write of xbase.vlm drops the note
@@ -149,7 +196,6 @@ void TEngine::SettleUnendedAdd(const TUnendedAdd& unended, int givenBack) {
     host_.AddWarning(disc + leftOut + ", as the database cannot be written now");
     return;
   }
-  const std::string bytesNote = givenBack >= 0 ? Base->OpenNotes()[std::size_t(givenBack)] : std::string();
   const int64_t id = Discs->DiscAt(unended.At).ID;
   // The note goes with the commit that removes the entry.
   ForgetAddNote();
@@ -158,17 +204,11 @@ void TEngine::SettleUnendedAdd(const TUnendedAdd& unended, int givenBack) {
   if (!Discs->DeleteDisc(id, &committed) && committed) return;  // it said why
   if (committed || CommitHappened()) {
     if (!committed) StopWriting(false);  // what follows is for the next open to finish
-    const int64_t bytes = Base->GivenBack();
-    host_.AddWarning(disc + "its empty entry has been removed" +
-                     (givenBack >= 0
-                          ? ", and the " + std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes") +
-                                " its add had written were given back"
-                          : std::string()));
+    host_.AddWarning(disc + "its empty entry has been removed");
     return;
   }
   // The disc is full: the entry stays for an open with room, and this
   // session writes nothing (the open says so next).
-  if (!bytesNote.empty()) host_.AddWarning(bytesNote);
   const std::string reason = FailureReason();
   StopWriting(true);
   Base->Flush();

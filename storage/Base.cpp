@@ -154,7 +154,9 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
     rebuildIndexes_ = crashed;  // rebuilt in memory only
     return true;
   }
-  // The mark of the files as settled is recorded; then the journal can go.
+  // The mark of the files as settled is recorded (with the caller's keys
+  // for the commit finished from the journal); then the journal can go.
+  if (finishedEnd_ > finishedFrom_ && OnMark) OnMark(finishedFrom_, finishedEnd_, true);
   if (!WriteDescriptionFile(true)) return OpenUnwritable(crashed);
   if (dropJournal_ && !gindex_.DropJournal()) return FailReset(gindex_.LastError());
   if (crashed) {
@@ -200,8 +202,9 @@ void TXBase::Reset() {
   freeAsRecorded_ = false;
   keptPast_ = 0;
   givenBack_ = 0;
-  givenBackNote_ = -1;
+  notStoredNote_ = -1;
   finishedNote_ = -1;
+  finishedFrom_ = finishedEnd_ = 0;
   markUnwritten_ = false;
   dropJournal_ = false;
   recordedEntries_ = 0;

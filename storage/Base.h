@@ -172,14 +172,25 @@ class TXBase : public IDataFileOwner {
   // entries kept past the recorded commit, space given back), a line each
   // for the console; the damage it found is in DamageText.
   const std::vector<std::string>& OpenNotes() const { return openNotes_; }
-  // The bytes the open gave back that were written past the last commit, and
-  // the place of the note that says so among OpenNotes (-1: none), for a
-  // caller that says it in its own words (the add Underway names).
+  // The bytes the open gave back that were written past the last commit.
   int64_t GivenBack() const { return givenBack_; }
-  int GivenBackNote() const { return givenBackNote_; }
+  // The place among OpenNotes of the note that the last change was not
+  // stored (its bytes past the commit given back, or its journal torn; -1:
+  // none), for a caller that says it in its own words (the add Underway
+  // names).
+  int NotStoredNote() const { return notStoredNote_; }
   // The note that the last commit, cut short, was finished from its journal
   // (-1: none), for a caller that knows which change that commit was.
   int FinishedNote() const { return finishedNote_; }
+  // The commit the last Open finished from its journal appended the entry of
+  // id: that commit was cut short before its mark reached xbase.vlm.
+  bool FinishedAppend(int64_t id) const { return id >= finishedFrom_ && id < finishedEnd_; }
+  // Called as the description is about to record the mark of a commit that
+  // appended the entries first .. end-1: a Flush's, once its journal is on
+  // disk (atOpen false), or the one an Open finished from its journal
+  // (atOpen true, before the database is Opened). Keys the caller sets here
+  // (SetCommitKey) go in the same write as that mark.
+  std::function<void(int64_t first, int64_t end, bool atOpen)> OnMark;
   // The data file's free space (for inspection).
   const TFreeSpace& FreeSpace() const { return free_; }
 
@@ -262,6 +273,9 @@ class TXBase : public IDataFileOwner {
   // The record named by a mark: which chain it names and its check.
   void NameChain(TCommitMark& mark) const;
   void GiveBackData();
+  // The note that the last change was not stored (NotStoredNote); how: how
+  // the open found it, when it names no change.
+  void NoteNotStored(const char* how);
   void NoteUnusedData();
   // The index file as read has the recorded checksum, or none is recorded.
   bool IndexFileMatches(const TXIndex& index) const;
@@ -343,9 +357,11 @@ class TXBase : public IDataFileOwner {
   int64_t keptPast_ = 0;          // Open: storage.vlm past the last commit (from here) was not given back
   std::string keptWhy_;           // ... and why
   int64_t givenBack_ = 0;         // Open: bytes past the commit given back, by what underway_ names
-  int givenBackNote_ = -1;        // ... and the note in openNotes_ that says so
+  int notStoredNote_ = -1;        // Open: the note in openNotes_ that the last change was not stored
   bool tornJournal_ = false;      // Open: index.jnl was torn (its commit never happened)
   int finishedNote_ = -1;         // Open: the note in openNotes_ that index.jnl was finished
+  int64_t finishedFrom_ = 0;      // Open: the entries that finished commit appended, from ...
+  int64_t finishedEnd_ = 0;       // ... up to here
   int chainsUnshared_ = -1;       // -1 unknown; 1: no two live entries share a chain
   std::string damage_;            // not empty: damaged, open for reading only
   TCommitMark mark_;              // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)

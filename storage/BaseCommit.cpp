@@ -62,8 +62,10 @@ bool TXBase::CommitIndex() {
   if (!gindex_.Commit(mark_, next)) return Fail(gindex_.LastError());
   // The journal is on disk: the commit has happened.
   commitReached_ = true;
+  const int64_t first = mark_.Entries;
   mark_ = next;
   markUnwritten_ = true;
+  if (OnMark && next.Entries > first) OnMark(first, next.Entries, false);
   return RecordMark();
 }
 

@@ -32,12 +32,16 @@ std::string Count(int64_t n, const char* one, const char* many) {
 // the session used when it failed ("was not stored").
 const char* const kLastChange = "The last change made before this open was not stored";
 const char* const kAsBefore = "the catalogue is as it was before that change";
+const char* const kCutShort =
+    "The last change made before this open was stored, but cut short before it was written whole; ";
 }  // namespace
 
 bool TXBase::SettleAtOpen() {
   dropJournal_ = false;
   tornJournal_ = false;
   finishedNote_ = -1;
+  notStoredNote_ = -1;
+  finishedFrom_ = finishedEnd_ = 0;
   journalFinished_ = false;
   if (!recordedDamage_.empty()) SetDamaged(recordedDamage_);
   int64_t committed = CommittedCount();
@@ -46,9 +50,7 @@ bool TXBase::SettleAtOpen() {
   CheckCommittedCount(committed);
   if (damage_.empty()) CheckFilesBelong();
   if (!ReadOnly()) GiveBackData();
-  if (tornJournal_ && givenBackNote_ < 0)
-    openNotes_.push_back(std::string(kLastChange) + " (it was cut short as it was being written); " +
-                         kAsBefore);
+  if (tornJournal_ && notStoredNote_ < 0) NoteNotStored(" (it was cut short as it was being written)");
   if (!ReadOnly()) mark_ = MarkNow();
   return true;
 }
@@ -108,15 +110,20 @@ bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
   if (!journal.Legacy) {
     mark_ = journal.After;
     markRead_ = true;
+    finishedFrom_ = journal.Before.Entries;
+    finishedEnd_ = journal.After.Entries;
   }
   if (!damagedMark_.empty())
     openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
                          "\"); index.jnl, which checks out against the files, gives the mark anew");
   damagedMark_.clear();
+  // Said as the session said it ("has been added, but ...; the next open
+  // completes it"), or as a crash, without the files' names.
   finishedNote_ = int(openNotes_.size());
-  openNotes_.push_back(ReadOnly() ? "The last commit was cut short; it was finished from index.jnl for this "
-                                    "session only, as the files cannot take it now"
-                                  : "The last commit was cut short; it was finished from index.jnl");
+  openNotes_.push_back(std::string(kCutShort) +
+                       (ReadOnly() ? "it is completed for this session only, as the catalogue cannot be "
+                                     "written now"
+                                   : "it has been completed"));
   dropJournal_ = true;
   return true;
 }
@@ -263,7 +270,7 @@ bool TXBase::EntryChecksOut(int64_t id, std::string& why) {
 void TXBase::GiveBackData() {
   keptPast_ = 0;
   givenBack_ = 0;
-  givenBackNote_ = -1;
+  notStoredNote_ = -1;
   const int64_t size = dataFile_->Size();
   if (!markRead_ || mark_.DataSize < int64_t(XFileHeaderSize) || size <= mark_.DataSize) return;
   const int64_t limit = mark_.DataSize;
@@ -296,18 +303,21 @@ void TXBase::GiveBackData() {
   // A session that says what it writes past its commit names it here: its
   // next commit would have cleared the note, so that change is not stored.
   // Else those bytes are of a change whose commit failed or was cut short.
-  const std::string bytes = Count(size - limit, "byte", "bytes");
+  // Said in the words the session used, if it said anything: the space
+  // given back is no news to a user (GivenBack tells it).
   givenBack_ = size - limit;
-  givenBackNote_ = int(openNotes_.size());
+  NoteNotStored("");
+}
+
+void TXBase::NoteNotStored(const char* how) {
+  notStoredNote_ = int(openNotes_.size());
   if (underway_.empty()) {
-    openNotes_.push_back(std::string(kLastChange) + "; the " + bytes +
-                         " it had written to storage.vlm were given back, and " + kAsBefore);
+    openNotes_.push_back(std::string(kLastChange) + how + "; " + kAsBefore);
     return;
   }
   std::string what = underway_;
   what[0] = char(std::toupper(static_cast<unsigned char>(what[0])));
-  openNotes_.push_back(what + " was not stored; the " + bytes +
-                       " it had written to storage.vlm were given back");
+  openNotes_.push_back(what + " was not stored");
 }
 
 // storage.vlm past the last commit that could not be given back: when the

@@ -54,7 +54,9 @@ void TXBase::StopWriting(const std::string& why, bool dropChanges) {
 
 std::string TXBase::RefusalText() const {
   if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
-  return "The database cannot be written (" + unwritable_ + ") and is opened for reading only";
+  // Why was said when it came to be (ReadOnlyText): not again for each
+  // change refused.
+  return "The database cannot be written and is opened for reading only";
 }
 
 std::string TXBase::ReadOnlyText() const {

@@ -28,14 +28,9 @@ void TXBase::LoadFreeSpace() {
   if (freeAsRecorded_) return;
   // A database that writes nothing takes no space either.
   if (ReadOnly() || !gindex_.Bound()) return;
-  const bool recordedOther = freeFileHolds_ && freeRecorded_;
+  // Found again, and not said: a crash, a failed change or a copy put back
+  // leave this, and space found again is no news to a user.
   if (!RebuildFreeSpace()) return;
-  if (free_.FreeBytes() > 0 && (recordedOther || !freeFileHolds_))
-    openNotes_.push_back(std::string(freeFileHolds_ ? "free.vlm is not the one the last commit recorded in "
-                                                      "xbase.vlm (put back from another copy?)"
-                                                    : "free.vlm was missing") +
-                         "; the free space of storage.vlm was found again from index.vlm: " +
-                         IntToStr(free_.FreeBytes()) + " bytes");
   SaveFreeFile();
 }
 

@@ -50,7 +50,7 @@ TEST_F(EngineAdd, RefusesBadLabelsAndDuplicates) {
   EXPECT_TRUE(host.HasLine("E Disc label must be specified"));
   AddDisc("Same", Tree());
   AddDisc("SAME", Tree());
-  EXPECT_TRUE(host.HasLine("E Disc labeled \"SAME\" is already in the database\""));
+  EXPECT_TRUE(host.HasLine("E Disc labeled \"SAME\" is already in the database"));
   EXPECT_EQ(engine->Discs->Count(), 1);
 }
 

@@ -4,7 +4,8 @@
 // storage.vlm, or xbase.vlm with the commit mark) opens the catalogue
 // read-only with an error that names it, and nothing is written; a file
 // the catalogue can make again (free.vlm, a sorted index) is made again
-// from index.vlm, said so, and every row stays as it was.
+// from index.vlm, and every row stays as it was: a sorted index is said so,
+// the free space found again is no news to a user.
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -91,8 +92,11 @@ TEST_F(FilesPutBack, AFileOfAnotherCommitIsNamedAtOpen) {
         EXPECT_TRUE(now == before) << "a catalogue opened read-only wrote to its files";
       } else {
         EXPECT_FALSE(engine->Base->ReadOnly()) << engine->Base->DamageText();
-        EXPECT_EQ(Lines("W ", "\"" + name + "\"") + Lines("W ", name + " is not"), 1)
+        EXPECT_EQ(Lines("W ", "\"" + name + "\"") + Lines("W ", name + " is not"), name == "free.vlm" ? 0 : 1)
             << testing::PrintToString(host.console);
+        if (name == "free.vlm") {
+          EXPECT_EQ(Lines("W ", ""), 0) << testing::PrintToString(host.console);
+        }
         EXPECT_EQ(All(), rows);
         // What is made again is sound: an add then keeps every earlier row.
         AddDisc("More", Tree("three"));

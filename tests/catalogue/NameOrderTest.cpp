@@ -77,7 +77,7 @@ TEST_F(NameOrder, ADifferentOrMissingTagSortsTheIndexesAgain) {
     AddDisc("Third", Tree("t"));
     EXPECT_EQ(engine->FileNameIndex->Count(), names);
     AddDisc("ZED", Tree("t"));  // the disc index still finds labels
-    EXPECT_TRUE(host.HasLine("E Disc labeled \"ZED\" is already in the database\""));
+    EXPECT_TRUE(host.HasLine("E Disc labeled \"ZED\" is already in the database"));
     TDiscData third = engine->Discs->GetDisc(engine->Discs->FindByLabel(u"Third"));
     host.answers.assign(1, true);
     ASSERT_TRUE(engine->DeleteDisc(third));

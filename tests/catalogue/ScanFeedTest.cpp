@@ -15,6 +15,7 @@
 #include "catalogue/Filist.h"
 #include "catalogue/RecordFields.h"
 #include "catalogue/ScanFeed.h"
+#include "platform/FaultInjector.h"
 #include "tests/catalogue/EngineFixture.h"
 
 namespace qv::test {
@@ -268,6 +269,49 @@ TEST_F(FedAdd, StopDuringTheScanTakesBackWhatWasStored) {
     EXPECT_EQ(DeadRefs(), deadBefore) << label;
   }
   ReopenAndAddWhole();
+}
+
+// The disc of an add stopped during its scan is said kept empty once its
+// last commit has made it so, not before: after that commit, or not at all
+// when that commit fails (the disc is then said not stored, and the next
+// open takes its empty entry out).
+TEST_F(FedAdd, AStoppedAddSaysTheDiscKeptEmptyOnceItsLastCommitIsOnDisk) {
+  AddEarlierDisc();
+  engine->ScanAheadEntries = 16;
+  const std::string keptEmpty = "W Scanning process interrupted; the disc was kept empty";
+  AddStopped("Stopped", 1, false);
+  int said = -1, committed = -1;
+  for (std::size_t i = 0; i < host.console.size(); ++i)
+    if (host.console[i] == keptEmpty) said = int(i);
+  for (const std::string& c : host.calls)
+    if (c.rfind("StopAvailable 1 before line ", 0) == 0) committed = std::stoi(c.substr(28));
+  ASSERT_GE(said, 0) << testing::PrintToString(host.console);
+  EXPECT_GE(said, committed) << testing::PrintToString(host.calls);
+  // The same with the last commit failing.
+  ASSERT_TRUE(engine->CloseDatabase());
+  FaultInjector faults;
+  engine = std::make_unique<TEngine>(host, QV_TEST_APP_DIR, faults);
+  ASSERT_TRUE(engine->OpenDatabase("secret"));
+  engine->MessageIntervalMs = 0;
+  engine->ScanAheadEntries = 16;
+  host.console.clear();
+  host.onPump = [&](int) {
+    host.onPump = nullptr;
+    engine->Abort();
+    faults.FailWritesFrom(1);  // from the next write on: the add's last commit
+  };
+  AddDisc("Failed", Tree());
+  host.onPump = nullptr;
+  EXPECT_FALSE(host.HasLine(keptEmpty)) << testing::PrintToString(host.console);
+  EXPECT_TRUE(host.HasLine("E Disc \"Failed\" was not stored: No space left on device"))
+      << testing::PrintToString(host.console);
+  EXPECT_LT(engine->Discs->FindByLabel(u"Failed"), 0);
+  engine->CloseDatabase();
+  faults.Reset();
+  engine.reset();
+  OpenClosed();
+  EXPECT_LT(engine->Discs->FindByLabel(u"Failed"), 0);
+  EXPECT_GE(engine->Discs->FindByLabel(u"Stopped"), 0);
 }
 
 // Stop pressed once the storing has taken the scan's end: what was stored

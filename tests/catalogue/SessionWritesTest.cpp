@@ -67,8 +67,8 @@ class SessionWritesTest : public ::testing::Test {
   }
 
   // A catalogue that cannot be written: it opens for reading only, saying
-  // why; search, browse and compare work; every change is refused with the
-  // reason; and nothing of it changes.
+  // why; search, browse and compare work; every change is refused, without
+  // the reason said again; and nothing of it changes.
   void ExpectReadOnlySession(TEngine& engine, const std::string& reason) {
     const auto before = Files();
     ASSERT_TRUE(engine.OpenDatabase("secret")) << ::testing::PrintToString(host.console);
@@ -87,8 +87,22 @@ class SessionWritesTest : public ::testing::Test {
     TDiscData d;
     d.Label = u"More";
     engine.AddDisc(scan, d);
+    EXPECT_FALSE(engine.DeleteDisc(engine.Discs->GetDisc(0)));
+    TDiscData renamed = engine.Discs->GetDisc(0);
+    renamed.Label = u"Renamed";
+    engine.UpdateDisc(0, renamed);
     EXPECT_EQ(engine.Discs->Count(), 1);
-    EXPECT_TRUE(SaidOnce(reason)) << ::testing::PrintToString(host.console);
+    EXPECT_EQ(engine.Discs->GetDisc(0).Label, u"Disc");
+    // Each refused once, as an error; the reason, said at the open, is not
+    // said again.
+    std::size_t refused = 0, again = 0;
+    for (auto& l : host.console) {
+      refused += l == "E The database cannot be written and is opened for reading only";
+      again += l.find(reason) != std::string::npos;
+    }
+    EXPECT_EQ(refused, 3u) << ::testing::PrintToString(host.console);
+    EXPECT_EQ(again, 0u) << ::testing::PrintToString(host.console);
+    EXPECT_EQ(host.console.size(), 3u) << ::testing::PrintToString(host.console);
     EXPECT_TRUE(engine.CloseDatabase());
     EXPECT_EQ(Files(), before);
   }

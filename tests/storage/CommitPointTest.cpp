@@ -288,7 +288,7 @@ TEST_F(CommitPointTest, AWholeJournalIsFinishedADamagedOneKept) {
     auto items = Items(base);
     EXPECT_EQ(items.size(), 22u);
     EXPECT_EQ(items[0], "renamed");
-    EXPECT_TRUE(NoteHas(base, "finished from index.jnl"));
+    EXPECT_TRUE(NoteHas(base, "cut short before it was written whole; it has been completed"));
     ASSERT_TRUE(base.Close());
   }
   const int64_t index = FileSizeOf(Folder("damaged") + "index.vlm");
@@ -355,11 +355,14 @@ TEST_F(CommitPointTest, DataWrittenAfterTheLastCommitIsGivenBack) {
     ASSERT_GT(Size("storage.vlm"), committed + 200 * 100);
   };
   killedSession();
+  const int64_t past = Size("storage.vlm") - committed;
   {
     TXBase base;
     ASSERT_TRUE(OpenDb(base)) << base.LastError;
     EXPECT_EQ(Size("storage.vlm"), committed);
-    EXPECT_TRUE(NoteHas(base, "given back")) << testing::PrintToString(base.OpenNotes());
+    EXPECT_EQ(base.GivenBack(), past);
+    EXPECT_TRUE(NoteHas(base, "was not stored; the catalogue is as it was before that change"))
+        << testing::PrintToString(base.OpenNotes());
     EXPECT_EQ(Items(base), Named(0, 10));
     AddItem(base, 10, "n10");
     ASSERT_TRUE(base.Close());
@@ -482,7 +485,8 @@ TEST_F(CommitPointTest, AJournalOfTheVersionBeforeIsFinished) {
     TXBase base;
     ASSERT_TRUE(OpenDb(base)) << base.LastError;
     EXPECT_FALSE(base.ReadOnly()) << base.DamageText();
-    EXPECT_TRUE(NoteHas(base, "finished from index.jnl")) << testing::PrintToString(base.OpenNotes());
+    EXPECT_TRUE(NoteHas(base, "cut short before it was written whole; it has been completed"))
+        << testing::PrintToString(base.OpenNotes());
     auto items = Items(base);
     EXPECT_EQ(items.size(), 22u);
     EXPECT_EQ(items[0], "renamed");
