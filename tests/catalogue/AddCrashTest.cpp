@@ -22,6 +22,7 @@
 
 #include "catalogue/Engine.h"
 #include "platform/FaultInjector.h"
+#include "tests/catalogue/SessionInChild.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -114,14 +115,8 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
     fs::remove_all(folder);
     fs::copy(dir / "template", folder);
     const std::string census = folder + ".census", died = folder + ".died";
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      RecordingHost host;
-      host.folder = folder;
-      FaultInjector faults;
-      TEngine engine(host, QV_TEST_APP_DIR, faults);
-      if (!engine.OpenDatabase(GetParam())) ::_exit(2);
+    // No close: the add's own flush is what is on disc.
+    const int status = RunSessionInChild(folder, GetParam(), [&](TEngine& engine, FaultInjector& faults) {
       engine.WriteAheadRecords = 8;  // several batches written ahead on the worker
       std::string kinds;
       faults.SetWriteHook([&](int64_t n, const std::string& path) {
@@ -134,10 +129,7 @@ class AddCrash : public ::testing::TestWithParam<const char*> {
       Add(engine, "Second", dir / "second");
       faults.Reset();
       std::ofstream(census) << kinds;
-      ::_exit(0);  // no Close: the add's own flush is what is on disc
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    });
     // An add that made fewer writes this time ends whole: that state is
     // checked the same way.
     killed = killAt > 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;

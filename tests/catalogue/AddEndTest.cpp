@@ -30,6 +30,7 @@
 #include "classlib/IniFiles.h"
 #include "platform/FaultInjector.h"
 #include "storage/Aes.h"
+#include "tests/catalogue/SessionInChild.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -209,13 +210,8 @@ class AddKilled : public AddEnd {
   bool RunChild(const std::string& folder, const Add& add, int64_t killAt, std::string& census) {
     fs::copy(dir / "template", folder);
     const std::string noted = folder + ".census";
-    const pid_t child = ::fork();
-    if (child == 0) {
-      RecordingHost host;
-      host.folder = folder;
-      FaultInjector faults;
-      TEngine engine(host, QV_TEST_APP_DIR, faults);
-      if (!engine.OpenDatabase("")) ::_exit(2);
+    // No close: the add's own commit is what is on disc.
+    const int status = RunSessionInChild(folder, "", [&](TEngine& engine, FaultInjector& faults) {
       std::string kinds;
       faults.SetWriteHook([&](int64_t n, const std::string& path) {
         kinds += fs::path(path).filename().string().rfind("index.jnl", 0) == 0 ? 'J' : '.';
@@ -224,10 +220,7 @@ class AddKilled : public AddEnd {
       Run(engine, add);
       faults.Reset();
       std::ofstream(noted) << kinds;
-      ::_exit(0);  // no close: the add's own commit is what is on disc
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    });
     std::getline(std::ifstream(noted), census);
     return killAt > 0 ? WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL
                       : WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -505,22 +498,12 @@ TEST_F(AddKilled, ADiscAnotherWriterStoredUnderTheNotedIDIsKept) {
     SCOPED_TRACE(byFormat ? "a writer of FORMAT.md" : "a program that keeps the key");
     const std::string folder = dir / (byFormat ? "format" : "keeps");
     fs::copy(dir / "template", folder);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      RecordingHost host;
-      host.folder = folder;
-      FaultInjector faults;
-      TEngine engine(host, QV_TEST_APP_DIR, faults);
-      if (!engine.OpenDatabase("")) ::_exit(2);
+    const int status = RunSessionInChild(folder, "", [&](TEngine& engine, FaultInjector& faults) {
       faults.SetWriteHook([](int64_t, const std::string& path) {
         if (fs::path(path).filename() == "storage.vlm") ::raise(SIGKILL);
       });
       Run(engine, kBox);
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     const int64_t next = int64_t(fs::file_size(folder + "/index.vlm")) / 16;
     const std::string note = TMemIniFile(folder + "/xbase.vlm").ReadString("ENGINE", "AddingDisc", "");

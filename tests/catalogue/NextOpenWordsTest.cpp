@@ -19,6 +19,7 @@
 
 #include "catalogue/Engine.h"
 #include "platform/FaultInjector.h"
+#include "tests/catalogue/SessionInChild.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -144,15 +145,7 @@ class NextOpenWords : public ::testing::TestWithParam<int> {
   // session then closes, or ends without a close.
   void RunChild(const std::string& folder, Mode mode, int64_t n) {
     fs::copy(dir / "template", folder);
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      RecordingHost host;
-      host.folder = folder;
-      FaultInjector faults;
-      TEngine engine(host, QV_TEST_APP_DIR, faults);
-      if (!engine.OpenDatabase("")) ::_exit(2);
+    const int status = RunSessionInChild(folder, "", [&](TEngine& engine, FaultInjector& faults) {
       switch (mode) {
         case Mode::FullThenClose:
         case Mode::FullThenCrash:
@@ -173,10 +166,7 @@ class NextOpenWords : public ::testing::TestWithParam<int> {
         faults.Reset();
         engine.CloseDatabase();
       }
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    });
     ASSERT_TRUE(WIFEXITED(status) ? WEXITSTATUS(status) == 0 : mode == Mode::Killed) << status;
   }
 
