@@ -207,7 +207,8 @@ bool TEngine::OpenDatabase(const std::string& password) {
   // its journal was then the add's first, which stored the entry that goes
   // (or, read-only, that is left out of the list).
   const TUnendedAdd unended = JudgeUnendedAdd();
-  const bool goes = unended.Verdict == TUnendedAdd::TVerdict::NotStored;
+  const bool goes = unended.Verdict == TUnendedAdd::TVerdict::NotStored ||
+                    unended.Verdict == TUnendedAdd::TVerdict::Removed;
   const int notStored = goes ? Base->NotStoredNote() : -1;
   const int finished = goes ? Base->FinishedNote() : -1;
   for (std::size_t i = 0; i < Base->OpenNotes().size(); ++i)

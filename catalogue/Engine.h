@@ -264,6 +264,7 @@ class TEngine {
       Ended,          // its last commit came after all: the disc stays
       NothingStored,  // no entry of it is stored (or it was removed already)
       NotStored,      // its empty entry, as the first commit stored it, goes
+      Removed,        // its empty entry went with the commit this open finished (an open's, cut short)
       Doubtful        // no entry can be told to be the add's: nothing is removed
     };
     TVerdict Verdict = TVerdict::None;

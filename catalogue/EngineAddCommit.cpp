@@ -141,7 +141,9 @@ TEngine::TUnendedAdd TEngine::JudgeUnendedAdd() const {
     note.Position = entry.Position;  // the add's first commit, finished by this open
   }
   if (entry.IsDeleted()) {
-    out.Verdict = V::NothingStored;  // its entry was removed by an open before
+    // Its entry was removed by an open before; by the commit this open
+    // finished when that open was cut short, so nothing said it yet.
+    out.Verdict = Base->FinishedRewrite(note.ID) ? V::Removed : V::NothingStored;
     return out;
   }
   if (entry.Position != note.Position) {
@@ -180,6 +182,14 @@ void TEngine::SettleUnendedAdd(const TUnendedAdd& unended) {
   using V = TUnendedAdd::TVerdict;
   if (unended.Verdict == V::None) return;
   const std::string disc = "Disc \"" + unended.Label + "\" was not stored; ";
+  const std::string leftOut = "it is left out of the list for this session";
+  if (unended.Verdict == V::Removed) {
+    if (Base->ReadOnly()) {
+      host_.AddWarning(disc + leftOut + ", as the database cannot be written now");
+      return;
+    }
+    host_.AddWarning(disc + "its empty entry has been removed");
+  }
   if (unended.Verdict != V::NotStored) {
     if (unended.Verdict == V::Doubtful) {
       const std::string text = DoubtfulAddText(unended);
@@ -190,7 +200,6 @@ void TEngine::SettleUnendedAdd(const TUnendedAdd& unended) {
     Base->WriteDescription();  // should it fail, the next write of xbase.vlm drops the note
     return;
   }
-  const std::string leftOut = "it is left out of the list for this session";
   if (Base->ReadOnly()) {
     Discs->Unlist(unended.At);
     host_.AddWarning(disc + leftOut + ", as the database cannot be written now");

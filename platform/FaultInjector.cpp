@@ -43,6 +43,7 @@ void FaultInjector::Reset() {
   writes_ = failFrom_ = failOnly_ = 0;
   tracking_ = false;
   hook_ = nullptr;
+  openHook_ = nullptr;
   refuse_ = 0;
   synced_.clear();
   unlinked_.clear();
@@ -100,6 +101,29 @@ bool FaultInjector::ShouldFailWrite(const std::string& path) {
   }
   if (hook) hook(n, path);  // outside the lock: it may end the process
   return fail;
+}
+
+void FaultInjector::SetOpenHook(TOpenHook hook) {
+  std::lock_guard g(lock_);
+  openHook_ = std::move(hook);
+}
+
+void FaultInjector::NoteLock(const std::string& path) {
+  TOpenHook hook;
+  {
+    std::lock_guard g(lock_);
+    hook = openHook_;
+  }
+  if (hook) hook("lock", path);  // outside the lock: it may wait for another process
+}
+
+void FaultInjector::NoteRead(const std::string& path) {
+  TOpenHook hook;
+  {
+    std::lock_guard g(lock_);
+    hook = openHook_;
+  }
+  if (hook) hook("read", path);
 }
 
 void FaultInjector::NoteOpen(const std::string& path) {

@@ -31,6 +31,10 @@ class FaultInjector final : public FileHooks {
   // made, so that a crash test can end the process at a chosen write (an
   // empty hook removes it; Reset does too).
   void SetWriteHook(TWriteHook hook);
+  // Called as a database opens: with "lock" before it takes its lock, with
+  // "read" before it reads each file (an empty hook removes it).
+  using TOpenHook = std::function<void(const std::string& step, const std::string& path)>;
+  void SetOpenHook(TOpenHook hook);
   // Read-only media: every open for writing, delete and rename fails with
   // error (EROFS, EACCES ...) without being tried; 0 ends it. Counts nothing.
   void RefuseChanges(int error);
@@ -42,6 +46,8 @@ class FaultInjector final : public FileHooks {
   void NoteRename(const std::string& from, const std::string& to) override;
   void NoteDelete(const std::string& path) override;
   void NoteDirectorySync(const std::string& folder) override;
+  void NoteLock(const std::string& path) override;
+  void NoteRead(const std::string& path) override;
 
  private:
   std::mutex lock_;  // the database's worker threads write too
@@ -51,6 +57,7 @@ class FaultInjector final : public FileHooks {
   int64_t failOnly_ = 0;
   bool tracking_ = false;
   TWriteHook hook_;
+  TOpenHook openHook_;
   int refuse_ = 0;
   std::map<std::string, std::string> synced_;    // path -> content at the last sync
   std::map<std::string, std::string> unlinked_;  // deleted, the folder not synced since

@@ -21,5 +21,7 @@ void FileHooks::NoteSync(const std::string&) {}
 void FileHooks::NoteRename(const std::string&, const std::string&) {}
 void FileHooks::NoteDelete(const std::string&) {}
 void FileHooks::NoteDirectorySync(const std::string&) {}
+void FileHooks::NoteLock(const std::string&) {}
+void FileHooks::NoteRead(const std::string&) {}
 
 }  // namespace qv

@@ -24,6 +24,11 @@ class FileHooks {
   virtual void NoteRename(const std::string& from, const std::string& to);
   virtual void NoteDelete(const std::string& path);
   virtual void NoteDirectorySync(const std::string& folder);
+  // An open of a database: before it takes the lock on path, and before it
+  // reads each of its files (tests hold it there while another process
+  // works on the same database).
+  virtual void NoteLock(const std::string& path);
+  virtual void NoteRead(const std::string& path);
 };
 
 }  // namespace qv

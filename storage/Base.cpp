@@ -125,7 +125,13 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   openNotes_.clear();
   if (path.empty() || !DirectoryExists(path)) return Fail("Path \"" + path + "\" does not exist");
   path_ = IncludeTrailingPathDelimiter(path);
+  // The lock comes before anything is read: a session that changes the
+  // database and closes while this open waits would leave it acting on what
+  // it read before (see "Locking" in storage/FORMAT.md).
+  std::string unopened;
+  if (!LockForOpen(unopened)) return FailReset(dataFile_->LastError());
 
+  hooks_.NoteRead(path_ + "xbase.vlm");
   if (!ReadDescription()) {
     Reset();
     return false;
@@ -134,15 +140,16 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   user_ = FindUser(login);
   if (!user_) return FailReset("Invalid user login \"" + login + "\"");
   if (!LoginUser(password)) return FailReset(LoginFailedText());
+  hooks_.NoteRead(path_ + "context.vlm");
   if (!LoadContextFile()) return FailReset("Failed to load context");
-  NoteUnwritable();
+  hooks_.NoteRead(path_ + "index.vlm");
   if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
-  dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
-  dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
+  if (!unopened.empty()) return FailReset(unopened);
+  hooks_.NoteRead(path_ + "storage.vlm");
   if (!dataFile_->Open()) return FailReset(dataFile_->LastError());
-  // Only the data file's lock lets what another session left cut short be
-  // settled (a session that holds it fails the open above).
+  hooks_.NoteRead(path_ + "index.jnl");
   if (!SettleAtOpen()) return FailReset(LastError);
+  hooks_.NoteRead(FreeFileName());
   LoadFreeSpace();
   NoteUnusedData();
 
@@ -168,6 +175,21 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   return true;
 }
 
+// Takes the data file's lock, which every session holds while the database
+// is open (a read-only one too: no writer changes what it reads). False only
+// when another session holds it; a data file that does not open is said
+// where the open has always said it (unopened), after the description.
+bool TXBase::LockForOpen(std::string& unopened) {
+  NoteUnwritable();  // the mode the files are opened in; it reads nothing
+  hooks_.NoteLock(path_ + "storage.vlm");
+  dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
+  dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
+  if (dataFile_->Lock()) return true;
+  if (dataFile_->InUse()) return false;
+  unopened = dataFile_->LastError();
+  return true;
+}
+
 bool TXBase::LoginUser(const std::string& password) {
   try {
     return user_->Login(password);
@@ -189,6 +211,10 @@ void TXBase::Reset() {
     // be reported here: commit them after the chains are on disk.
     CommitIndex();
   }
+  // The lock goes last: nothing of this session is written once another
+  // can open the database.
+  indexes_.clear();  // loaded and changed indexes write their files
+  gindex_.Close();
   dataFile_.reset();  // closes with the header rewritten
   opened_ = false;
   user_ = nullptr;
@@ -205,15 +231,14 @@ void TXBase::Reset() {
   notStoredNote_ = -1;
   finishedNote_ = -1;
   finishedFrom_ = finishedEnd_ = 0;
+  finishedRewrites_.clear();
   markUnwritten_ = false;
   dropJournal_ = false;
   recordedEntries_ = 0;
   recordedDamage_.clear();
   recordedIndexes_.clear();
   engineStateDirty_ = false;
-  indexes_.clear();  // loaded and changed indexes write their files
   users_.clear();
-  gindex_.Close();
   markerFound_ = false;
   rebuildIndexes_ = false;
   dataWritten_ = false;

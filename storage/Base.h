@@ -185,6 +185,8 @@ class TXBase : public IDataFileOwner {
   // The commit the last Open finished from its journal appended the entry of
   // id: that commit was cut short before its mark reached xbase.vlm.
   bool FinishedAppend(int64_t id) const { return id >= finishedFrom_ && id < finishedEnd_; }
+  // That commit rewrote the entry of id (a record it changed or deleted).
+  bool FinishedRewrite(int64_t id) const;
   // Called as the description is about to record the mark of a commit that
   // appended the entries first .. end-1: a Flush's, once its journal is on
   // disk (atOpen false), or the one an Open finished from its journal
@@ -204,6 +206,7 @@ class TXBase : public IDataFileOwner {
   bool DoCreateNew(const std::string& path, const std::string& login, TContext& context,
                    const std::string& password);
   bool DoOpen(const std::string& path, const std::string& login, const std::string& password);
+  bool LockForOpen(std::string& unopened);
   bool Fail(std::string text);
   bool FailReset(std::string text);
   // BaseReadOnly.cpp. Fail with text and the system's reason for the
@@ -353,17 +356,18 @@ class TXBase : public IDataFileOwner {
   bool freeFileStale_ = false;  // stretches were taken since it was written
   bool freeRecorded_ = false;   // [ENGINE] Free: the checksum free.vlm ends in, when written
   uint32_t freeCheck_ = 0;
-  bool freeAsRecorded_ = false;   // Open: the free space was taken from free.vlm as xbase.vlm records it
-  int64_t keptPast_ = 0;          // Open: storage.vlm past the last commit (from here) was not given back
-  std::string keptWhy_;           // ... and why
-  int64_t givenBack_ = 0;         // Open: bytes past the commit given back, by what underway_ names
-  int notStoredNote_ = -1;        // Open: the note in openNotes_ that the last change was not stored
-  bool tornJournal_ = false;      // Open: index.jnl was torn (its commit never happened)
-  int finishedNote_ = -1;         // Open: the note in openNotes_ that index.jnl was finished
-  int64_t finishedFrom_ = 0;      // Open: the entries that finished commit appended, from ...
-  int64_t finishedEnd_ = 0;       // ... up to here
-  int chainsUnshared_ = -1;       // -1 unknown; 1: no two live entries share a chain
-  std::string damage_;            // not empty: damaged, open for reading only
+  bool freeAsRecorded_ = false;  // Open: the free space was taken from free.vlm as xbase.vlm records it
+  int64_t keptPast_ = 0;         // Open: storage.vlm past the last commit (from here) was not given back
+  std::string keptWhy_;          // ... and why
+  int64_t givenBack_ = 0;        // Open: bytes past the commit given back, by what underway_ names
+  int notStoredNote_ = -1;       // Open: the note in openNotes_ that the last change was not stored
+  bool tornJournal_ = false;     // Open: index.jnl was torn (its commit never happened)
+  int finishedNote_ = -1;        // Open: the note in openNotes_ that index.jnl was finished
+  int64_t finishedFrom_ = 0;     // Open: the entries that finished commit appended, from ...
+  int64_t finishedEnd_ = 0;      // ... up to here
+  std::vector<int64_t> finishedRewrites_;  // ... and the IDs it rewrote, ascending
+  int chainsUnshared_ = -1;                // -1 unknown; 1: no two live entries share a chain
+  std::string damage_;                     // not empty: damaged, open for reading only
   TCommitMark mark_;              // the last commit's, as xbase.vlm holds it (or is to: markUnwritten_)
   bool markRead_ = false;         // Open: xbase.vlm held a sound commit mark
   std::string damagedMark_;       // Open: the text of a mark that fails its check

@@ -42,6 +42,7 @@ bool TXBase::SettleAtOpen() {
   finishedNote_ = -1;
   notStoredNote_ = -1;
   finishedFrom_ = finishedEnd_ = 0;
+  finishedRewrites_.clear();
   journalFinished_ = false;
   if (!recordedDamage_.empty()) SetDamaged(recordedDamage_);
   int64_t committed = CommittedCount();
@@ -112,6 +113,7 @@ bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
     markRead_ = true;
     finishedFrom_ = journal.Before.Entries;
     finishedEnd_ = journal.After.Entries;
+    for (const auto& r : journal.Rewrites) finishedRewrites_.push_back(r.Id);
   }
   if (!damagedMark_.empty())
     openNotes_.push_back("The commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
@@ -307,6 +309,10 @@ void TXBase::GiveBackData() {
   // given back is no news to a user (GivenBack tells it).
   givenBack_ = size - limit;
   NoteNotStored("");
+}
+
+bool TXBase::FinishedRewrite(int64_t id) const {
+  return std::binary_search(finishedRewrites_.begin(), finishedRewrites_.end(), id);
 }
 
 void TXBase::NoteNotStored(const char* how) {

@@ -222,6 +222,7 @@ void TXFile::CloseFile() {
   DropReadWindows();
   tail_.clear();
   file_.Close();  // also releases the lock
+  headerKnown_ = false;
   size_ = -1;
   pos_ = 0;
 }
@@ -231,6 +232,7 @@ void TXFile::CloseFile() {
 // process is never damaged.
 bool TXFile::OpenLocked(bool create) {
   DropReadWindows();
+  inUse_ = false;
   const bool readOnly = !create && owner_->OpensReadOnly();
   bool opened =
       file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, owner_->Hooks());
@@ -242,6 +244,7 @@ bool TXFile::OpenLocked(bool create) {
   // A file system without advisory locks is not refused; only a held lock is.
   if (!file_.TryLock() && (file_.Error() == EWOULDBLOCK || file_.Error() == EAGAIN)) {
     CloseFile();
+    inUse_ = true;
     return Fail("Database is in use");
   }
   if (create && file_.Size() != 0 && !file_.Truncate(0)) {
@@ -274,7 +277,13 @@ bool TXFile::CreateFile(TXFileOptions options) {
     return FailWrite("Failed to write data file header");
   }
   stampOnDisk_ = Stamp();
+  headerKnown_ = true;
   return true;
+}
+
+bool TXFile::Lock() {
+  lastError_.clear();
+  return IsOpen() || OpenLocked(false);
 }
 
 bool TXFile::Open() {
@@ -295,6 +304,7 @@ bool TXFile::Open() {
     return Fail(failure);
   }
   header_ = header;
+  headerKnown_ = true;
   stampOnDisk_ = Stamp();
   DecodeOptions(uint32_t(GetLE(header_.data() + kOptionsOffset, 4)));
   PutDateTime(header_.data() + kTimeOffset, Now());  // the stamp records the last opening
@@ -305,7 +315,7 @@ bool TXFile::Close(bool rewriteHeader) {
   if (!IsOpen()) return false;
   bool ok = FlushTail();
   if (!ok) FailWrite("Failed to write record data");
-  if (rewriteHeader) {
+  if (rewriteHeader && headerKnown_) {
     PutLE(header_.data() + kOptionsOffset, EncodeOptions(), 4);
     bool written = WriteAt(0, header_.data(), header_.size());
     if (!written) FailWrite("Failed to write data file header");

@@ -60,7 +60,12 @@ class TXFile {
   bool IsOpen() const { return file_.IsOpen(); }
   // Creates (or truncates) the file with a fresh header and locks it.
   bool CreateFile(TXFileOptions options);
-  // Opens and locks an existing file and checks its header.
+  // Opens and locks an existing file, reading nothing: a database is read
+  // only under its lock. False with "Database is in use" (InUse) when
+  // another session holds it, else with why the file did not open.
+  bool Lock();
+  bool InUse() const { return inUse_; }
+  // Opens and locks an existing file (unless Lock did) and checks its header.
   // For an owner that cannot write, for reading only (locked all the same).
   bool Open();
   // False when not open; with rewriteHeader the 32 header bytes are written
@@ -198,6 +203,8 @@ class TXFile {
   void CloseFile();
 
   std::string fileName_;
+  bool inUse_ = false;
+  bool headerKnown_ = false;  // read or made: only then is it ever written back
   IDataFileOwner* owner_;
   std::string lastError_;
   std::array<uint8_t, XFileHeaderSize> header_{};
