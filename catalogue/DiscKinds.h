@@ -32,7 +32,9 @@ class TDiscKinds {
   int32_t Count() const { return int32_t(names_.size()); }
   std::string GetName(int32_t index) const;  // "<ERROR>" when out of range
   // Add, Rename and Delete are refused, with the console's line, while the
-  // attached catalogue is open for reading only; true when the list changed.
+  // attached catalogue is open for reading only; false when refused or out
+  // of range. A change taken whose commit then fails is undone by the
+  // engine, which says so.
   bool Rename(int32_t index, const std::string& name);
   int32_t IndexOf(const std::string& name) const;  // case-insensitive, -1 when none
   bool Add(const std::string& name);
