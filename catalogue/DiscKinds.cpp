@@ -36,12 +36,13 @@ std::string TDiscKinds::GetName(int32_t index) const {
   return InRange(index) ? names_[std::size_t(index)].name : "<ERROR>";
 }
 
-void TDiscKinds::Rename(int32_t index, const std::string& name) {
-  if (!InRange(index)) return;
+bool TDiscKinds::Rename(int32_t index, const std::string& name) {
+  if (!InRange(index) || Refused()) return false;
   const std::string old = names_[std::size_t(index)].name;
   names_[std::size_t(index)].name = name;
   Changed({"Category \"" + old + "\" was not renamed to \"" + name + "\"",
            "Category \"" + old + "\" has been renamed to \"" + name + "\""});
+  return true;
 }
 
 int32_t TDiscKinds::IndexOf(const std::string& name) const {
@@ -50,13 +51,15 @@ int32_t TDiscKinds::IndexOf(const std::string& name) const {
   return -1;
 }
 
-void TDiscKinds::Add(const std::string& name) {
+bool TDiscKinds::Add(const std::string& name) {
+  if (Refused()) return false;
   names_.push_back(Item{name, 0});
   Changed({"Category \"" + name + "\" was not added", "Category \"" + name + "\" has been added"});
+  return true;
 }
 
-void TDiscKinds::Delete(int32_t index) {
-  if (!InRange(index)) return;
+bool TDiscKinds::Delete(int32_t index) {
+  if (!InRange(index) || Refused()) return false;
   const std::string name = names_[std::size_t(index)].name;
   names_.erase(names_.begin() + index);
   if (names_.empty()) Reset();
@@ -66,6 +69,15 @@ void TDiscKinds::Delete(int32_t index) {
     --Selected;
   if (OnDelete) OnDelete(index);
   Changed({"Category \"" + name + "\" was not deleted", "Category \"" + name + "\" has been deleted"});
+  return true;
+}
+
+// A catalogue open for reading only keeps its categories as stored: a change
+// kept in memory would renumber discs on screen and be gone at the next open.
+bool TDiscKinds::Refused() {
+  if (!IsAttached() || !Base->ReadOnly()) return false;
+  host_.AddError(Base->RefusalText());
+  return true;
 }
 
 void TDiscKinds::Changed(const TChangeText& change) {
@@ -192,7 +204,7 @@ bool TDiscKinds::LoadNames(bool report) {
 
 bool TDiscKinds::Save() {
   if (!IsAttached()) return false;
-  if (Base->ReadOnly()) return true;  // a damaged catalogue writes nothing
+  if (Base->ReadOnly()) return true;  // nothing to write: no change is taken while read-only
   if (KindsID < 0) return false;
   // Fetched without a pin: the record stays pooled for the next flush to write.
   TXRecData* rec = Base->FetchData(KindsID);

@@ -31,12 +31,16 @@ class TDiscKinds {
   void LoadDefaults();  // the ten default categories
   int32_t Count() const { return int32_t(names_.size()); }
   std::string GetName(int32_t index) const;  // "<ERROR>" when out of range
-  void Rename(int32_t index, const std::string& name);
+  // Add, Rename and Delete are refused, with the console's line, while the
+  // attached catalogue is open for reading only; false when refused or out
+  // of range. A change taken whose commit then fails is undone by the
+  // engine, which says so.
+  bool Rename(int32_t index, const std::string& name);
   int32_t IndexOf(const std::string& name) const;  // case-insensitive, -1 when none
-  void Add(const std::string& name);
+  bool Add(const std::string& name);
   // Removes a category; later categories move down by one and OnDelete lets
   // the disc list renumber its discs to match.
-  void Delete(int32_t index);
+  bool Delete(int32_t index);
   // Add, Rename and Delete of an attached list write the names into the
   // record and then call OnChanged (or flush the database when none is set),
   // so that a change survives a session that never closes.
@@ -68,6 +72,7 @@ class TDiscKinds {
     int32_t discs = 0;
   };
   bool InRange(int32_t index) const { return index >= 0 && index < Count(); }
+  bool Refused();
   // The record's names are the list's, in order.
   bool Stored(TXArrData& names) const;
   const TRecKind* FindKind(TXBase* base);

@@ -31,6 +31,12 @@ std::string TMainForm::ReadOnlyReason() const {
   return IsOpen() && Engine->Base->ReadOnly() ? Engine->Base->ReadOnlyText() : std::string();
 }
 
+bool TMainForm::RefusedReadOnly() {
+  if (!IsOpen() || Writable()) return false;
+  Host->AddError(Engine->Base->RefusalText());
+  return true;
+}
+
 // The engine would refuse these only after the user had filled in a dialog
 // (the whole wizard, for an add); while the catalogue cannot be written they
 // are off, their hints say why, and so does the status bar when no hint shows.

@@ -58,10 +58,7 @@ void TMainForm::RunStoppable(TAction* start, F&& call) {
 void TMainForm::ScanFlow() {
   // Refused before the wizard, not after it: a catalogue that cannot be
   // written would take the user's whole entry only to turn it away.
-  if (IsOpen() && !Writable()) {
-    Host->AddError(Engine->Base->RefusalText());
-    return;
-  }
+  if (RefusedReadOnly()) return;
   DiscWiz->Engine = Engine.get();
   if (DiscWiz->ShowModal() != mrOk) return;
   TDiscData data;
@@ -117,7 +114,7 @@ void TMainForm::SearchFlow() {
 
 void TMainForm::EditFlow() {
   TDiscData* row = Host->FirstSelectedDisc();
-  if (!row) return;
+  if (!row || RefusedReadOnly()) return;
   int64_t id = row->ID;
   int32_t index = Engine->Discs->IndexOfId(id);
   if (index < 0 || index >= Engine->Discs->Count()) return;
@@ -128,13 +125,15 @@ void TMainForm::EditFlow() {
   index = Engine->Discs->IndexOfId(id);
   if (index < 0 || Busy()) return;
   DiscDlg->GetData(record);
+  Engine->UpdateDisc(index, record);
+  // The row shows what the catalogue holds: a change the engine refused (or
+  // could not store) leaves it as it was.
+  index = Engine->Discs->IndexOfId(id);
   row = Host->FirstSelectedDisc();
-  if (row && row->ID == id) {
-    *row = record;
+  if (index >= 0 && row && row->ID == id) {
+    *row = Engine->Discs->GetDisc(index);
     Host->DiscChanged();
   }
-  DiscDlg->GetData(record);
-  Engine->UpdateDisc(index, record);
 }
 
 void TMainForm::DeleteFlow() {
@@ -149,6 +148,7 @@ void TMainForm::DeleteFlow() {
 }
 
 void TMainForm::ClearFlow() {
+  if (RefusedReadOnly()) return;
   // Nothing brings the discs back: Enter answers No, Yes takes a deliberate choice.
   if (!AskWarning(T::ClearWarning, mbNo)) return;
   // A clear removes every disc at once: the console keeps a trace of it.
@@ -158,23 +158,22 @@ void TMainForm::ClearFlow() {
 }
 
 void TMainForm::CatAddFlow() {
+  if (RefusedReadOnly()) return;
   std::string name;
   if (!InputQuery(T::CategoryCaption, T::CategoryPrompt, name) || !IsOpen() || Busy()) return;
-  Engine->Discs->Categories.Add(name);
-  Engine->RefreshViews(true);
+  if (Engine->Discs->Categories.Add(name)) Engine->RefreshViews(true);
 }
 
 void TMainForm::CatEditFlow() {
   int32_t index = Host->SelectedCategory();
-  if (index < 0) return;
+  if (index < 0 || RefusedReadOnly()) return;
   TDiscKinds& kinds = Engine->Discs->Categories;
   std::string old = kinds.GetName(index);
   std::string name = old;
   if (!InputQuery(T::CategoryCaption, T::CategoryPrompt, name) || name.empty() || !IsOpen() || Busy()) return;
   if (SameAsciiText(name, old) || index >= kinds.Count()) return;
   if (kinds.IndexOf(name) < 0) {
-    kinds.Rename(index, name);
-    Engine->RefreshViews(true);
+    if (kinds.Rename(index, name)) Engine->RefreshViews(true);
   } else {
     Host->AddError(T::CategoryExists + name + T::CategoryExistsEnd);
   }
@@ -183,11 +182,10 @@ void TMainForm::CatEditFlow() {
 void TMainForm::CatDelFlow() {
   int32_t index = Host->SelectedCategory();
   TDiscKinds& kinds = Engine->Discs->Categories;
-  if (index < 0 || index >= kinds.Count() || kinds.GetDiscCount(index) >= 1) return;
+  if (index < 0 || index >= kinds.Count() || kinds.GetDiscCount(index) >= 1 || RefusedReadOnly()) return;
   // As with a disc or a clear: Enter answers No, a category goes only with a deliberate Yes.
   if (!AskWarning(T::CatDelWarning, mbNo) || !IsOpen() || Busy()) return;
-  kinds.Delete(index);
-  Engine->RefreshViews(true);
+  if (kinds.Delete(index)) Engine->RefreshViews(true);
 }
 
 void TMainForm::BrowseFlow() {

@@ -170,6 +170,10 @@ class TMainForm : public TForm {
   // Open and not read-only; why it is read-only ("" when it is not).
   bool Writable() const;
   std::string ReadOnlyReason() const;
+  // A change asked for while the catalogue is open for reading only (the
+  // window may not have caught up with that state yet): said on the
+  // console, as the engine says it, before any dialog takes the user's entry.
+  bool RefusedReadOnly();
   // The writing actions' hints and the status bar follow the read-only state.
   void ShowWritable();
   void ShowSearchRefusal();

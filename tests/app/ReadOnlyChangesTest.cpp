@@ -1,0 +1,117 @@
+// The main window over a catalogue whose open could not write its first
+// record (a leftover folder stands where the description's new copy goes):
+// a category add, rename or delete, and a disc's properties, asked for
+// before the window has caught up with the read-only state, are refused on
+// the console, and the category list and the disc row on screen stay as they
+// were, as does the catalogue at the next open.
+#include <filesystem>
+
+#include "MainTestSupport.h"
+#include "app/dialogs/DiscDlg.h"
+#include "app/frames/DiscTree.h"
+
+namespace qv::test {
+namespace {
+
+const char* const kRefused = " ERROR : The database cannot be written and is opened for reading only";
+
+class ReadOnlyChanges : public MainTest {
+ protected:
+  std::vector<std::string> CategoryTexts() {
+    std::vector<std::string> texts;
+    for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode(); n; n = n->GetNext())
+      texts.push_back(n->Text());
+    return texts;
+  }
+  // Every cell of the disc list, row by row, as shown.
+  std::vector<std::string> DiscCells() {
+    std::vector<std::string> cells;
+    TDataStringTree* t = DiscTree->Tree;
+    const int columns = t->Header()->Columns()->Count();
+    for (PDataNode n = t->GetFirstChild(nullptr); n; n = t->GetNextSibling(n))
+      for (int c = 0; c < columns; ++c) cells.push_back(Utf16ToUtf8(t->GetText(n, c)));
+    return cells;
+  }
+  // -1: the root, all categories.
+  void SelectCategory(int index) {
+    for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode(); n; n = n->GetNext())
+      if (index < 0 ? !n->Parent() : n->Parent() && int(reinterpret_cast<intptr_t>(n->Data())) == index) {
+        DiscTree->CatTree->SetSelected(n);
+        return;
+      }
+    FAIL() << "no node of category " << index;
+  }
+  // As a menu item or a button pressed before the window has caught up
+  // with the state would run it.
+  static void Run(TAction* action) { action->OnExecute(action); }
+  int Refusals() {
+    int n = 0;
+    for (const std::string& l : ConsoleLines()) n += l.find(kRefused) != std::string::npos;
+    return n;
+  }
+  std::string Blocker() const { return DatabaseFolder() + "Test/xbase.vlm.tmp"; }
+};
+
+TEST_F(ReadOnlyChanges, CategoryAndDiscChangesAreRefusedAndTheScreenStays) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  Stop();
+  std::filesystem::create_directory(Blocker());
+  Start();
+  TMainForm* f = MainForm;
+  ASSERT_TRUE(f->Engine->IsOpen());
+  ASSERT_TRUE(f->Engine->Base->ReadOnly());
+  ASSERT_TRUE(ConsoleHas("The database cannot be written (failed to write the database description"))
+      << testing::PrintToString(ConsoleLines());
+  DiscTree->Tree->SetFocus();
+  backend.KeyPress(VK_HOME);
+  Pump();
+  ASSERT_NE(DiscTree->FirstSelectedDisc(), nullptr);
+  const std::vector<std::string> categories = CategoryTexts(), discs = DiscCells();
+  const int discCategory = f->Engine->Discs->GetDisc(0).Category;
+  const int empty = discCategory == 1 ? 2 : 1;
+
+  backend.ModalAnswers.push_back([](HWND) {
+    DiscDlg->StoreEdit->SetText("Shelf 9");
+    DiscDlg->Info->SetText("moved");
+    DiscDlg->SetModalResult(mrOk);
+  });
+  Run(f->actEdit);
+  Idle();
+  EXPECT_EQ(DiscCells(), discs);
+  auto typed = [this](const char16_t* text) {
+    backend.ModalAnswers.push_back([this, text](HWND) {
+      backend.TypeText(text);
+      backend.KeyPress(VK_RETURN);
+    });
+  };
+  typed(u"Tapes");
+  Run(f->actCatAdd);
+  SelectCategory(empty);
+  typed(u"Cassettes");
+  Run(f->actCatEdit);
+  SelectCategory(empty);
+  boxAnswers = {IDYES};
+  Run(f->actCatDel);
+  SelectCategory(-1);
+  Idle();
+
+  EXPECT_EQ(Refusals(), 4) << testing::PrintToString(ConsoleLines());
+  EXPECT_EQ(backend.ModalAnswers.size(), 3u) << "a dialog came up";
+  backend.ModalAnswers.clear();
+  EXPECT_EQ(CategoryTexts(), categories);
+  EXPECT_EQ(DiscCells(), discs);
+  EXPECT_EQ(f->Engine->Discs->GetDisc(0).Category, discCategory);
+
+  // The next open, which can write, finds the list as it was.
+  Stop();
+  std::filesystem::remove(Blocker());
+  Start();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  ASSERT_FALSE(MainForm->Engine->Base->ReadOnly());
+  EXPECT_EQ(CategoryTexts(), categories);
+  EXPECT_EQ(DiscCells(), discs);
+}
+
+}  // namespace
+}  // namespace qv::test
