@@ -140,7 +140,13 @@ bool BinaryFile::TryLock() {
   if (fd_ < 0) return false;
   if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     error_ = errno;
-    return false;
+    // Where locks are byte-range locks underneath (NFS), a file opened for
+    // reading only cannot be locked exclusively; a shared lock still keeps
+    // every writer out.
+    if (error_ != EBADF || ::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+      if (error_ == EBADF) error_ = errno;
+      return false;
+    }
   }
   return true;
 }
