@@ -11,6 +11,7 @@
 #include "app/forms/MainHost.h"
 #include "app/forms/MainTexts.h"
 #include "app/frames/FileTree.h"
+#include "app/frames/FrameSupport.h"
 #include "catalogue/Engine.h"
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
@@ -164,13 +165,17 @@ void TMainForm::ReadBounds() {
   if (!Storage || Storage->IsOpen()) return;
   Storage->Open("MAINFORM", false);
   int x = Storage->ReadInteger("X", kDesignLeft), y = Storage->ReadInteger("Y", kDesignTop);
-  int w = Storage->ReadInteger("W", -1), h = Storage->ReadInteger("H", -1);
+  // The size as large on this screen as it was on the one that kept it.
+  const int ppi = ScreenPpi();
+  int w = ReadKeptLength(*Storage, "W", -1, ppi), h = ReadKeptLength(*Storage, "H", -1, ppi);
   Storage->Close();
   keptBounds_ = w > 0 && h > 0;
   if (keptBounds_) {
     kept_ = RECT{x, y, x + std::max(w, kMinWidth), y + std::max(h, kMinHeight)};
-    // The frames made next lay out in the size the window will have.
-    SetBounds(kept_.left, kept_.top, kept_.Width(), kept_.Height());
+    // The frames made next lay out in the size the window will have, at the
+    // design's density the window is built in.
+    SetBounds(kept_.left, kept_.top, MulDiv(kept_.Width(), kDesignPpi, ppi),
+              MulDiv(kept_.Height(), kDesignPpi, ppi));
   }
 }
 
@@ -332,8 +337,9 @@ void TMainForm::BuildHintManager() {
 void TMainForm::ReadSettings() {
   if (!Storage || Storage->IsOpen()) return;
   Storage->Open("MAINFORM", false);
-  keptConsole_ = Storage->ReadInteger("CH", -1);
-  if (keptConsole_ >= 0) ConsPanel->SetHeight(keptConsole_);
+  // Set again once the window is scaled to the screen.
+  keptConsole_ = ReadKeptLength(*Storage, "CH", -1, ScreenPpi());
+  if (keptConsole_ >= 0) ConsPanel->SetHeight(MulDiv(keptConsole_, kDesignPpi, ScreenPpi()));
   Base = Storage->ReadString("Base", "");
   Pass = Storage->ReadBool("Pass", true);
   Storage->Close();
@@ -346,6 +352,7 @@ void TMainForm::WriteSettings() {
   Storage->WriteInteger("Y", Top());
   Storage->WriteInteger("W", Width());
   Storage->WriteInteger("H", Height());
+  NoteKeptDensity(*Storage);
   // The height chosen, not the one a small window leaves it.
   Storage->WriteInteger("CH", std::max(consoleWanted_, 1));
   Storage->WriteString("Base", Base);

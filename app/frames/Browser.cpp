@@ -130,8 +130,9 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
 
   if (Storage) {
     Storage->Open(tx::Section, false);
-    DiscTree->SetWidth(Storage->ReadInteger(tx::DiscWidthKey, DiscTree->Width()));
-    FolderTree->SetWidth(Storage->ReadInteger(tx::FoldWidthKey, FolderTree->Width()));
+    // The window scales these widths as it is made: read at the design's density.
+    DiscTree->SetWidth(ReadKeptLength(*Storage, tx::DiscWidthKey, DiscTree->Width(), 96));
+    FolderTree->SetWidth(ReadKeptLength(*Storage, tx::FoldWidthKey, FolderTree->Width(), 96));
     ReadColumnWidths(*Storage, FileView->Header());
     Storage->Close();
   }

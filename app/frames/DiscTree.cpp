@@ -87,7 +87,8 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
 
   if (Storage) {
     Storage->Open(texts::discform::Section, false);
-    CatTree->SetWidth(Storage->ReadInteger(texts::discform::CatWidthKey, CatTree->Width()));
+    // The window scales the list's width as it is made: read at the design's density.
+    CatTree->SetWidth(ReadKeptLength(*Storage, texts::discform::CatWidthKey, CatTree->Width(), 96));
     ReadColumnWidths(*Storage, Tree->Header());
     Storage->Close();
   }

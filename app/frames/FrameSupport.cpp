@@ -23,8 +23,30 @@
 
 namespace qv {
 
+int ScreenPpi() {
+  return Screen ? Screen->PixelsPerInch() : 96;
+}
+
 int ForScreen(int design) {
-  return MulDiv(design, Screen ? Screen->PixelsPerInch() : 96, 96);
+  return MulDiv(design, ScreenPpi(), 96);
+}
+
+namespace {
+constexpr char kDensityKey[] = "PPI";
+constexpr int32_t kNotKept = INT32_MIN;
+}  // namespace
+
+void NoteKeptDensity(TStorage& storage) {
+  storage.WriteInteger(kDensityKey, ScreenPpi());
+}
+
+int ReadKeptLength(TStorage& storage, const std::string& key, int def, int ppi) {
+  const int32_t kept = storage.ReadInteger(key, kNotKept);
+  if (kept == kNotKept) return def;
+  int32_t written = storage.ReadInteger(kDensityKey, 96);
+  // Densities outside what a screen has are a broken file: taken as the default.
+  if (written < 24 || written > 960) written = 96;
+  return MulDiv(kept, ppi, written);
 }
 
 int ImageCellSize() {
@@ -119,11 +141,13 @@ std::string ColumnKey(int index) {
 void ReadColumnWidths(TStorage& storage, TDTHeader* header) {
   TDataTreeColumns* columns = header->Columns();
   for (int i = 0; i < columns->Count(); ++i)
-    columns->Items(i)->SetWidth(storage.ReadInteger(ColumnKey(i), columns->Items(i)->Width()));
+    columns->Items(i)->SetWidth(
+        ReadKeptLength(storage, ColumnKey(i), columns->Items(i)->Width(), ScreenPpi()));
 }
 
 void WriteColumnWidths(TStorage& storage, TDTHeader* header) {
   TDataTreeColumns* columns = header->Columns();
+  NoteKeptDensity(storage);
   for (int i = 0; i < columns->Count(); ++i) storage.WriteInteger(ColumnKey(i), columns->Items(i)->Width());
 }
 

@@ -88,7 +88,19 @@ inline constexpr char kWideSize[] = "99 999 999 999";
 // reverse, so that is natural ascending order), the sort column toggles.
 void ToggleSortColumn(TDTHeader* header, TColumnIndex column);
 
-// Column widths under "C00", "C01" ... of the open settings section.
+// Lengths kept in the settings are pixels of the screen that wrote them: the
+// section notes that screen's density under "PPI" (one written before it was
+// noted was written at 96), and a length is read back at another density.
+void NoteKeptDensity(TStorage& storage);
+// The length kept under key in pixels at `ppi` (the design's 96 for one the
+// window scales as it is made, the screen's for one shown as read); def
+// when none is kept.
+int ReadKeptLength(TStorage& storage, const std::string& key, int def, int ppi);
+// This screen's density.
+int ScreenPpi();
+
+// Column widths under "C00", "C01" ... of the open settings section, in the
+// screen's pixels (the section's density is noted with them).
 std::string ColumnKey(int index);
 void ReadColumnWidths(TStorage& storage, TDTHeader* header);
 void WriteColumnWidths(TStorage& storage, TDTHeader* header);

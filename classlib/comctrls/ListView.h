@@ -242,6 +242,8 @@ class TCustomListView : public TWinControl {
   TLVCustomDrawSubItemEvent OnCustomDrawSubItem;
 
   void Dispatch(TMessage& Message) override;
+  // The columns are as much wider as the rest of the list.
+  void ChangeScale(int M, int D) override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;

@@ -109,6 +109,16 @@ void TCustomListView::SetExt(DWORD flag, bool on) {
     SendMessageW(WindowHandle(), LVM_SETEXTENDEDLISTVIEWSTYLE, flag, LPARAM(on ? flag : 0));
 }
 
+void TCustomListView::ChangeScale(int M, int D) {
+  if (M == D || D <= 0) return;
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TListColumn* c = columns_->Items(i);
+    // A negative width asks the list to fit the column: nothing to scale.
+    if (c->Width() > 0) c->SetWidth(MulDiv(c->Width(), M, D));
+  }
+  TWinControl::ChangeScale(M, D);
+}
+
 void TCustomListView::SetViewStyle(TViewStyle Value) {
   viewStyle_ = Value;
   ApplyStyle();

@@ -546,10 +546,18 @@ void TControl::ChangeScale(int M, int D) {
   if (M == D || D <= 0) return;
   TSizeConstraints& c = constraints_;
   for (int* v : {&c.MinWidth, &c.MinHeight, &c.MaxWidth, &c.MaxHeight}) *v = MulDiv(*v, M, D);
+  // The distances to the parent's right and bottom edges scale with the
+  // bounds: measured again here, against a parent not scaled yet, they would
+  // move a right- or bottom-anchored control a second time as the parent grows.
+  const bool anchored = anchorValid_;
+  const POINT margin = anchorMargin_;
   // Bounds before the font: a control that sizes itself to its text (an
   // edit) has its height from the scaled font, not scaled a second time.
+  anchoring_ = true;
   SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(left_ + width_, M, D) - MulDiv(left_, M, D),
             MulDiv(top_ + height_, M, D) - MulDiv(top_, M, D));
+  anchoring_ = false;
+  if (anchored) anchorMargin_ = POINT{MulDiv(margin.x, M, D), MulDiv(margin.y, M, D)};
   if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), M, D));
 }
 

@@ -180,12 +180,17 @@ void TCustomForm::Show() {
 }
 
 // A top-level form comes up inside the work area: bounds stored or designed
-// for a larger screen are shrunk (as far as the form's limits let them) and
-// moved onto it; centred forms are centred first.
+// for a larger screen are shrunk and moved onto it; centred forms are centred
+// first. A least size the area cannot hold (one scaled for a dense screen on
+// a small one) gives way to the area: a window larger than the screen would
+// hide its title bar or its buttons.
 void TCustomForm::ApplyPosition() {
   if (Parent() || windowState_ != wsNormal) return;
   RECT area = Screen->WorkAreaRect();
   if (area.Width() <= 0 || area.Height() <= 0) return;
+  TSizeConstraints& least = Constraints();
+  least.MinWidth = std::min<int>(least.MinWidth, area.Width());
+  least.MinHeight = std::min<int>(least.MinHeight, area.Height());
   if (Width() > area.Width() || Height() > area.Height())
     SetBounds(Left(), Top(), std::min<int>(Width(), area.Width()), std::min<int>(Height(), area.Height()));
   RECT around = area;

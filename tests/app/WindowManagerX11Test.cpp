@@ -63,11 +63,13 @@ class UnderOpenbox {
   }
   // Runs once the window manager is up, before the program starts.
   std::function<void()> before;
-  // Kept bounds for the main window, written before Start.
-  void KeepBounds(int x, int y, int w, int h) {
+  // Kept bounds for the main window, written before Start by a session at
+  // that density (none: a file from before densities were noted, 96).
+  void KeepBounds(int x, int y, int w, int h, int ppi = 0) {
     std::filesystem::create_directories(config / "Quirvane");
     std::ofstream(config / "Quirvane/Quirvane.ini")
-        << "[MAINFORM]\nX=" << x << "\nY=" << y << "\nW=" << w << "\nH=" << h << "\n";
+        << "[MAINFORM]\nX=" << x << "\nY=" << y << "\nW=" << w << "\nH=" << h << "\n"
+        << (ppi ? "PPI=" + std::to_string(ppi) + "\n" : "");
   }
 
   Display* D() const { return d_; }
@@ -308,7 +310,7 @@ void SetXftDpi(Display* d, int dpi) {
 
 void DialogsOnAFourKScreen(int dpi) {
   UnderOpenbox wm("3840x2160");
-  wm.KeepBounds(2600, 1300, 900, 620);
+  wm.KeepBounds(2600, 1300, 900, 620, dpi);
   wm.before = [&] { SetXftDpi(wm.D(), dpi); };
   std::string why;
   if (!wm.Start(why)) GTEST_SKIP() << why;

@@ -35,6 +35,14 @@ TEST_F(FormPlacement, FormsComeUpWholeInsideTheWorkArea) {
   // Centred forms: in the middle of the area, also when shrunk to it.
   EXPECT_EQ(ShownAt(RECT{0, 0, 300, 200}, poScreenCenter, bsDialog), (RECT{250, 185, 550, 385}));
   EXPECT_EQ(ShownAt(RECT{0, 0, 1000, 300}, poScreenCenter, bsDialog), (RECT{0, 135, 800, 435}));
+  // A least size larger than the area (scaled for a denser screen) gives way to it.
+  TForm* f = NewForm(RECT{0, 0, 900, 640}, bsSizeable);
+  f->Constraints().MinWidth = 900;
+  f->Constraints().MinHeight = 640;
+  f->Position = poScreenCenter;
+  f->Show();
+  Pump();
+  EXPECT_EQ(f->BoundsRect(), (RECT{0, 0, 800, 570}));
   // An area moved away from the screen's corner (a panel on the left).
   SetArea(RECT{60, 0, 800, 600});
   EXPECT_EQ(ShownAt(RECT{0, 0, 300, 200}), (RECT{60, 0, 360, 200}));

@@ -56,6 +56,48 @@ TEST_F(Scaling, FormsGrowWithTheScreenDensity) {
   EXPECT_EQ(inherited->Font()->Height(), f->Font()->Height());
 }
 
+// Children held to the right or bottom edge (a dialog's buttons and boxes)
+// keep their scaled distance to it: their bounds scale once, not scaled and
+// then moved again as the parent grows to its scaled size.
+TEST_F(Scaling, AnchoredChildrenScaleOnce) {
+  for (int dpi : {120, 144, 192}) {
+    backend.Dpi = dpi;
+    auto* f = new TForm(nullptr);
+    f->SetClientWidth(200);
+    f->SetClientHeight(100);
+    auto* panel = new Probe(f);  // a bar along the bottom holding buttons
+    panel->SetParent(f);
+    panel->SetAlign(alBottom);
+    panel->SetHeight(40);
+    auto* button = new Probe(f);
+    button->SetParent(panel);
+    button->SetBounds(120, 8, 70, 24);
+    button->SetAnchors(TAnchors{akRight, akTop});
+    auto* box = new Probe(f);  // stretched between both edges
+    box->SetParent(f);
+    box->SetBounds(10, 10, 180, 20);
+    box->SetAnchors(TAnchors{akLeft, akTop, akRight});
+    auto* corner = new Probe(f);
+    corner->SetParent(f);
+    corner->SetBounds(150, 40, 40, 10);
+    corner->SetAnchors(TAnchors{akRight, akBottom});
+    f->AfterConstruction();
+    const int scaled = MulDiv(200, dpi, 96);
+    EXPECT_EQ(f->ClientWidth(), scaled) << dpi;
+    EXPECT_NEAR(button->Left(), MulDiv(120, dpi, 96), 1) << dpi;
+    EXPECT_NEAR(panel->ClientWidth() - (button->Left() + button->Width()), MulDiv(10, dpi, 96), 1) << dpi;
+    EXPECT_NEAR(box->Width(), MulDiv(180, dpi, 96), 1) << dpi;
+    EXPECT_NEAR(f->ClientWidth() - (box->Left() + box->Width()), MulDiv(10, dpi, 96), 1) << dpi;
+    EXPECT_NEAR(corner->Top(), MulDiv(40, dpi, 96), 1) << dpi;
+    EXPECT_NEAR(corner->Left(), MulDiv(150, dpi, 96), 1) << dpi;
+    // And they follow the edges from there.
+    f->SetClientWidth(scaled + 30);
+    EXPECT_NEAR(button->Left(), MulDiv(120, dpi, 96) + 30, 1) << dpi;
+    EXPECT_NEAR(box->Width(), MulDiv(180, dpi, 96) + 30, 1) << dpi;
+    delete f;
+  }
+}
+
 TEST_F(Scaling, AtTheBuiltDensityOrUnscaledNothingMoves) {
   TForm* f = Build();
   EXPECT_EQ(f->ClientWidth(), 200);
