@@ -22,6 +22,15 @@
 
 namespace qv {
 
+// Whether another program's desktop clipboard holds text, as a backend
+// tells it without waiting for that program.
+enum class ClipboardOffer {
+  Read,     // the clipboard's store answers: it is ours, or only a read of the text tells
+  Nothing,  // no text to paste
+  Text,
+  Asked,  // that program was asked and has not answered yet
+};
+
 // Text rendered as it is read, a piece at a time (UTF-8), so that a large
 // drag costs nothing until another program asks for its data.
 class TextReader {
@@ -95,6 +104,13 @@ class Backend {
   // we set before such a time is not the last copy any more, even once that
   // program is gone (killed before we held its text).
   virtual unsigned ClipboardLosses() { return 0; }
+  // What another program's clipboard offers, without waiting for it: while
+  // it is `Asked`, `notify` (when given) gets WM_CLIPBOARDUPDATE once that
+  // program has answered.
+  virtual ClipboardOffer OfferedOnClipboard(HWND notify) {
+    (void)notify;
+    return ClipboardOffer::Read;
+  }
   virtual void Beep(UINT type) = 0;
   // A modal dialog (message box, input query, file dialog, modal form) is
   // shown and its loop is about to run. A backend for tests may answer it

@@ -73,6 +73,7 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.targets = XInternAtom(dpy, "TARGETS", False);
   a.text = XInternAtom(dpy, "TEXT", False);
   a.selection = XInternAtom(dpy, "QV_SELECTION", False);
+  a.clipboardTypes = XInternAtom(dpy, "QV_CLIPBOARD_TYPES", False);
   a.netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
   a.netWmIcon = XInternAtom(dpy, "_NET_WM_ICON", False);
   a.cardinal = XInternAtom(dpy, "CARDINAL", False);
@@ -347,6 +348,10 @@ bool X11Backend::OwnsClipboard() {
 
 unsigned X11Backend::ClipboardLosses() {
   return x_->clipboardLosses;
+}
+
+ClipboardOffer X11Backend::OfferedOnClipboard(HWND notify) {
+  return x11::AskClipboardTypes(*x_, notify);
 }
 
 void X11Backend::Beep(UINT) {

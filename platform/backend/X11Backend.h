@@ -43,6 +43,7 @@ class X11Backend : public Backend {
   bool OfferClipboardText(std::unique_ptr<TextReader>& text) override;
   bool OwnsClipboard() override;
   unsigned ClipboardLosses() override;
+  ClipboardOffer OfferedOnClipboard(HWND notify) override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;

@@ -1,7 +1,10 @@
 // The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
-// TEXT and STRING (text beyond one property goes in pieces, INCR). As reader
-// we ask for UTF-8, then Latin-1 (X11SelectionRead.cpp does the reading).
+// text/plain;charset=utf-8 (as our drags do), TEXT and STRING (text beyond
+// one property goes in pieces, INCR). As reader we ask for UTF-8, then
+// Latin-1 (X11SelectionRead.cpp does the reading).
 #include <X11/Xatom.h>
+
+#include <iterator>
 
 #include "platform/Utf.h"
 #include "platform/backend/X11Connection.h"
@@ -125,10 +128,12 @@ void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
   SelectionAnswer answer(c, req);
   if (req.selection == c.atoms.clipboard && c.ownsClipboard) {
     if (req.target == c.atoms.targets) {
-      Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.atoms.text, XA_STRING};
-      answer.Put(XA_ATOM, 32, targets, 4);
+      Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.dnd.textPlainUtf8, c.atoms.text, XA_STRING};
+      answer.Put(XA_ATOM, 32, targets, std::size(targets));
     } else if (req.target == c.atoms.utf8String || req.target == c.atoms.text) {
       answer.Put(c.atoms.utf8String, c.clipboardText, false, {});
+    } else if (req.target == c.dnd.textPlainUtf8) {
+      answer.Put(c.dnd.textPlainUtf8, c.clipboardText, false, {});
     } else if (req.target == XA_STRING) {
       answer.Put(XA_STRING, c.clipboardText, false, {}, true);
     }

@@ -46,6 +46,7 @@ struct TopWindow {
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
+  Atom clipboardTypes;  // our property for the TARGETS of another program's clipboard
   Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
       typeDropdownMenu, typeTooltip;
   Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
@@ -169,6 +170,16 @@ struct IncomingRead {
   bool ownerGone = false;  // the owner's window was destroyed
 };
 
+// What the program that holds the CLIPBOARD offers, as it last answered our
+// question for its TARGETS (asked without waiting for the answer).
+struct ClipboardTypes {
+  Window owner = 0;          // the window the answer is of
+  std::optional<bool> text;  // it offers text we can read
+  bool asking = false;       // a question is out
+  std::chrono::steady_clock::time_point askedAt, answeredAt;
+  std::vector<HWND> notify;  // to be told when the answer comes
+};
+
 // Another program's drag over our windows, as its messages said; the drop
 // window acts on it in the message loop.
 struct DndTarget {
@@ -204,6 +215,7 @@ struct Connection {
   bool ownsClipboard = false;
   std::shared_ptr<SharedText> clipboardText;  // UTF-8, made once per copy
   unsigned clipboardLosses = 0;               // SelectionClear events of the clipboard
+  ClipboardTypes clipboardTypes;              // of another program's clipboard
   // Gathered while draining: applied once per drain, last state wins.
   std::vector<HWND> exposedTops;
   std::map<HWND, XConfigureEvent> configured;
@@ -298,6 +310,19 @@ void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text);
 void ClipboardTaken(Connection& c);
 // The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
+
+// X11ClipboardTypes.cpp: whether another program's clipboard holds text,
+// told without waiting for that program: the answer it gave last (asked
+// again when it is old), else `Asked` until it answers. While a question is
+// out, `notify` gets WM_CLIPBOARDUPDATE at its answer. `Read` while the
+// clipboard is ours.
+ClipboardOffer AskClipboardTypes(Connection& c, HWND notify);
+// The answer to that question; true when the event was it.
+bool NoteClipboardTypes(Connection& c, const XEvent& ev);
+
+// How long another program may stay silent when we read its selection: for
+// its answer, and then for each piece.
+constexpr std::chrono::milliseconds kOwnerPatience{5000};
 
 // X11SelectionRead.cpp: reading another program's selection.
 // One conversion of `selection` to `target` into our utility window, in one

@@ -159,7 +159,8 @@ static void NoteTime(Connection& c, const XEvent& ev) {
 
 void HandleEvent(Connection& c, XEvent& ev) {
   NoteTime(c, ev);
-  if (NoteReadEvent(c, ev)) return;  // news for a read of another program's selection
+  if (NoteClipboardTypes(c, ev)) return;  // what another program's clipboard offers
+  if (NoteReadEvent(c, ev)) return;       // news for a read of another program's selection
   switch (ev.type) {
     case MotionNotify:
       // Only the latest position of a burst matters.

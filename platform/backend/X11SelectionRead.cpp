@@ -23,8 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long the owner may stay silent: for its answer, and then for each piece.
-constexpr auto kStepWait = std::chrono::milliseconds(5000);
 // How often the owner's window is looked at, should its destruction not be
 // reported (another part of the program chose the events of that window).
 constexpr auto kOwnerCheck = std::chrono::milliseconds(250);
@@ -121,10 +119,10 @@ void ServeWindows(Connection& c, bool& quit) {
 }
 
 // Serves the windows until `ready`; false when the owner's window went away
-// or the owner stayed silent for kStepWait.
+// or the owner stayed silent for kOwnerPatience.
 bool Await(Connection& c, IncomingRead& r, ReadScope& scope, const std::function<bool()>& ready) {
   auto now = Clock::now();
-  auto deadline = now + kStepWait, check = now + kOwnerCheck;
+  auto deadline = now + kOwnerPatience, check = now + kOwnerCheck;
   bool quit = false;
   for (;;) {
     XFlush(c.dpy);

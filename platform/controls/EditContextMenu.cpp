@@ -1,6 +1,8 @@
 // The edit's standard context menu: Undo, Cut, Copy, Paste, Delete and
 // Select All, each enabled only when it would do something, shown with the
-// platform's popup menu and carried out by the edit's own messages.
+// platform's popup menu and carried out by the edit's own messages. The menu
+// shows at once: while another program has not said whether its clipboard
+// holds text, Paste stays grey, and is enabled when it says so.
 #include "platform/controls/EditControl.h"
 #include "platform/menus/Menus.h"
 #include "platform/ole/Clipboard.h"
@@ -45,19 +47,28 @@ void ContextMenu(EditState& s, LPARAM screen) {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AddItem(menu, WM_CUT, u"Cu&t", writable && selection && !secret);
   AddItem(menu, WM_COPY, u"&Copy", selection && !secret);
-  AddItem(menu, WM_PASTE, u"&Paste", writable && IsClipboardFormatAvailable(CF_UNICODETEXT));
+  AddItem(menu, WM_PASTE, u"&Paste", writable && ClipboardHasText(self) == ClipboardText::Yes);
   AddItem(menu, WM_CLEAR, u"&Delete", writable && selection);
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AddItem(menu, kSelectAll, u"Select &All",
           s.text.Length() > 0 && (s.SelStart() > 0 || s.SelEnd() < s.text.Length()));
+  s.menu = menu;
   UINT command = UINT(
       TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, self, nullptr));
   DestroyMenu(menu);
-  if (!command || !IsWindow(self)) return;
+  if (!IsWindow(self)) return;
+  s.menu = nullptr;
+  if (!command) return;
   if (command == kSelectAll)
     SendMessageW(self, EM_SETSEL, 0, -1);
   else
     SendMessageW(self, command, 0, 0);
+}
+
+void ClipboardUpdated(EditState& s) {
+  if (!s.menu || s.ReadOnly()) return;
+  bool text = ClipboardHasText(s.hwnd) == ClipboardText::Yes;
+  EnableMenuItem(s.menu, WM_PASTE, MF_BYCOMMAND | (text ? MF_ENABLED : MF_GRAYED));
 }
 
 }  // namespace qv::edit

@@ -38,6 +38,7 @@ struct EditState {
   RECT fmt{};
   int topLine = 0, xOffset = 0;
   Undo undo;
+  HMENU menu = nullptr;         // the context menu while it is open
   std::vector<int16_t> widths;  // advance per character, -1 = not measured yet
 
   DWORD Style() const { return DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
@@ -93,5 +94,7 @@ void HScroll(EditState& s, int code, int thumb);
 
 // The standard context menu at a screen point (-1: from the keyboard) (EditContextMenu.cpp)
 void ContextMenu(EditState& s, LPARAM screen);
+// Another program said what its clipboard offers: an open menu's Paste follows.
+void ClipboardUpdated(EditState& s);
 
 }  // namespace qv::edit

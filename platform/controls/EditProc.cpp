@@ -321,6 +321,9 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_CONTEXTMENU:
       ContextMenu(s, l);
       return 0;
+    case WM_CLIPBOARDUPDATE:
+      ClipboardUpdated(s);
+      return 0;
     case WM_SETCURSOR:
       if (LOWORD(l) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, IDC_IBEAM));

@@ -2,6 +2,8 @@
 #include "platform/ole/Clipboard.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "platform/Utf.h"
 #include "platform/gdi/GdiObjects.h"
@@ -72,18 +74,42 @@ std::vector<UINT> AvailableFormats() {
   return unique;
 }
 
+// Another program's copy comes into the store at the first read of the
+// opened clipboard, not at the open: a copy empties the store without
+// waiting for that program, which may be slow, stopped or hung.
+void ReadDesktopOnce() {
+  {
+    Guard l(S().lock);
+    if (!OpenHere() || S().emptied || S().read) return;
+    S().read = true;
+  }
+  clip::SyncFromDesktop(true);
+}
+
+// The formats another program's clipboard offers, as far as it has said
+// without our waiting; nullopt when the store answers.
+std::optional<std::vector<UINT>> OfferedByDesktop() {
+  switch (clip::DesktopOffer(nullptr)) {
+    case ClipboardOffer::Read:
+      return std::nullopt;
+    case ClipboardOffer::Text:
+      return std::vector<UINT>{CF_UNICODETEXT, CF_TEXT};
+    default:
+      return std::vector<UINT>{};
+  }
+}
+
 }  // namespace
 
 BOOL OpenClipboard(HWND owner) {
   {
     Guard l(S().lock);
     if (S().open && !OpenHere()) return FALSE;
-    if (!S().open) S().changed = S().emptied = false;
+    if (!S().open) S().changed = S().emptied = S().read = false;
     S().open = true;
     S().openThread = std::this_thread::get_id();
     S().openWindow = owner;
   }
-  clip::SyncFromDesktop(true);
   return TRUE;
 }
 
@@ -113,6 +139,7 @@ BOOL EmptyClipboard() {
 }
 
 HANDLE SetClipboardData(UINT format, HANDLE data) {
+  ReadDesktopOnce();  // a format added to another program's copy, without emptying
   Guard l(S().lock);
   if (!OpenHere() || !data || !format) return nullptr;
   Store(format, data);
@@ -121,6 +148,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
 }
 
 HANDLE GetClipboardData(UINT format) {
+  ReadDesktopOnce();
   ComPtr<IDataObject> object;
   {
     Guard l(S().lock);
@@ -147,12 +175,14 @@ HANDLE GetClipboardData(UINT format) {
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
-  clip::SyncFromDesktop(false);
-  auto formats = AvailableFormats();
+  auto offered = OfferedByDesktop();
+  if (!offered) clip::SyncFromDesktop(false);
+  auto formats = offered ? *offered : AvailableFormats();
   return std::find(formats.begin(), formats.end(), format) != formats.end() ? TRUE : FALSE;
 }
 
 UINT EnumClipboardFormats(UINT format) {
+  ReadDesktopOnce();
   {
     Guard l(S().lock);
     if (!OpenHere()) return 0;
@@ -164,6 +194,7 @@ UINT EnumClipboardFormats(UINT format) {
 }
 
 int CountClipboardFormats() {
+  if (auto offered = OfferedByDesktop()) return int(offered->size());
   clip::SyncFromDesktop(false);
   return int(AvailableFormats().size());
 }
@@ -196,6 +227,19 @@ std::u16string GetClipboardTextW() {
   std::u16string text = mem ? clip::ReadWide(mem) : std::u16string();
   CloseClipboard();
   return text;
+}
+
+ClipboardText ClipboardHasText(HWND notify) {
+  switch (clip::DesktopOffer(notify)) {
+    case ClipboardOffer::Read:
+      return IsClipboardFormatAvailable(CF_UNICODETEXT) ? ClipboardText::Yes : ClipboardText::No;
+    case ClipboardOffer::Text:
+      return ClipboardText::Yes;
+    case ClipboardOffer::Asked:
+      return ClipboardText::Asked;
+    default:
+      return ClipboardText::No;
+  }
 }
 
 }  // namespace qv

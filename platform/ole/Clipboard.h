@@ -2,8 +2,11 @@
 // one thread at a time. The text formats are also exchanged with the
 // desktop's clipboard through the backend: text placed here reaches other
 // programs when the clipboard is closed, and text another program copied
-// replaces the store's contents the next time the clipboard is opened or
-// queried. CF_TEXT holds UTF-8 here; CF_TEXT and CF_UNICODETEXT are made
+// replaces the store's contents the first time the opened clipboard is read.
+// A copy (open, empty, set, close) never waits for another program, and
+// neither does asking whether a format is there: while another program holds
+// the desktop's clipboard, that asks what it offers and answers from its
+// last answer. CF_TEXT holds UTF-8 here; CF_TEXT and CF_UNICODETEXT are made
 // from each other on request.
 //
 // Data handles are global memory blocks (GlobalAlloc) and belong to the
@@ -32,6 +35,7 @@ BOOL EmptyClipboard();
 HANDLE SetClipboardData(UINT format, HANDLE data);
 // Owned by the clipboard: valid until it is emptied or closed by another change.
 HANDLE GetClipboardData(UINT format);
+// Without waiting for another program: FALSE while it has not said what it offers.
 BOOL IsClipboardFormatAvailable(UINT format);
 // The format after `format` (0 = the first); 0 at the end.
 UINT EnumClipboardFormats(UINT format);
@@ -57,5 +61,11 @@ inline int GetClipboardFormatName(UINT format, char16_t* buffer, int maxCount) {
 bool SetClipboardTextW(const std::u16string& text);
 // The clipboard's text (from either text format), empty when there is none.
 std::u16string GetClipboardTextW();
+// Whether the clipboard holds text to paste, told without waiting for another
+// program that holds the desktop's clipboard: `Asked` while that program has
+// not said what it offers; `notify` (when given) gets WM_CLIPBOARDUPDATE
+// once it has.
+enum class ClipboardText { No, Yes, Asked };
+ClipboardText ClipboardHasText(HWND notify);
 
 }  // namespace qv

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/backend/Backend.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/DataTransfer.h"
 
@@ -24,6 +25,7 @@ struct Store {
   std::vector<std::pair<UINT, HANDLE>> data;  // in the order set
   bool changed = false;                       // since the clipboard was opened
   bool emptied = false;
+  bool read = false;           // the desktop's clipboard was read since the clipboard was opened
   std::u16string desktopText;  // the desktop's text as we last gave or saw it
   // The backend's count of clipboard losses when the desktop was given this
   // store's copy; none while the store holds another program's text or a
@@ -47,6 +49,9 @@ void DropIfTaken();
 // store (with nothing when its text could not be read whole). `always` =
 // false skips the backend when it was asked very recently.
 void SyncFromDesktop(bool always);
+// What another program's desktop clipboard offers, asked without waiting
+// (Backend::OfferedOnClipboard); `Read` when the store answers. Call without the lock.
+ClipboardOffer DesktopOffer(HWND notify);
 // Gives the text of the store (or of its data object) to the desktop.
 void PushToDesktop();
 // The text a data object renders, if it offers a text format.

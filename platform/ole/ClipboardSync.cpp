@@ -96,6 +96,13 @@ void SyncFromDesktop(bool always) {
   }
 }
 
+ClipboardOffer DesktopOffer(HWND notify) {
+  Backend* backend = CurrentBackend();
+  if (!backend) return ClipboardOffer::Read;
+  DropIfTaken();
+  return backend->OfferedOnClipboard(notify);
+}
+
 void PushToDesktop() {
   Backend* backend = CurrentBackend();
   if (!backend) return;

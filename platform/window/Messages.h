@@ -45,7 +45,8 @@ constexpr UINT WM_PARENTNOTIFY = 0x0210, WM_ENTERMENULOOP = 0x0211, WM_EXITMENUL
                WM_MOUSEHOVER = 0x02A1, WM_MOUSELEAVE = 0x02A3;
 // Clipboard, printing, themes
 constexpr UINT WM_CUT = 0x0300, WM_COPY = 0x0301, WM_PASTE = 0x0302, WM_CLEAR = 0x0303, WM_UNDO = 0x0304,
-               WM_THEMECHANGED = 0x031A, WM_PRINT = 0x0317, WM_PRINTCLIENT = 0x0318;
+               WM_THEMECHANGED = 0x031A, WM_PRINT = 0x0317, WM_PRINTCLIENT = 0x0318,
+               WM_CLIPBOARDUPDATE = 0x031D;
 constexpr UINT WM_USER = 0x0400, WM_APP = 0x8000;
 
 // The class library's private bases and the skin command message.

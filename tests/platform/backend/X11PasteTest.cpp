@@ -4,6 +4,8 @@
 // answers in pieces, slowly, or never; it dies by losing its connection, as
 // a killed program does. While the paste waits our window keeps painting
 // from its timer, and a dead owner ends the paste at once, with nothing pasted.
+// The edit's menu does not wait for the owner to say what it holds: it
+// shows with Paste grey, and Paste follows the owner's answer.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 // clang-format off
@@ -252,6 +254,86 @@ TEST_F(X11Paste, AnOwnerKilledInTheMiddleOfATransferInPiecesEndsThePasteAtOnceWi
   ASSERT_TRUE(served);
   EXPECT_TRUE(painted);
   EXPECT_EQ(EditText(), std::u16string(1000, u'a') + std::u16string(1000, u'b') + std::u16string(1000, u'c'));
+}
+
+// The pixels of a window darker than the grey of disabled menu text; -1 when it cannot be read.
+int DarkPixels(Display* d, Window w) {
+  XWindowAttributes a{};
+  if (!XGetWindowAttributes(d, w, &a)) return -1;
+  std::vector<uint32_t> pixels = test::ReadPixels(d, w, 0, 0, a.width, a.height);
+  if (pixels.empty()) return -1;
+  int n = 0;
+  for (uint32_t p : pixels) n += int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 150;
+  return n;
+}
+
+// Our popup menu once it is on the screen; 0 while there is none.
+Window ViewablePopup(Display* d) {
+  test::ServerHeld held(d);  // the program may close a popup while we look
+  Window root, parent, *children = nullptr, found = 0;
+  unsigned count = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
+      found = children[i];
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+TEST_F(X11Paste, TheMenuShowsBeforeTheOwnerSaysWhatItHoldsAndPasteFollowsItsAnswer) {
+  Owner owner(server->Display());
+  Display* look = XOpenDisplay(server->Display().c_str());
+  ASSERT_TRUE(owner.d && look);
+  // Some text, so that Select All shows black once the menu is painted.
+  SetWindowTextW(edit, u"abc");
+  POINT at{40, 12};
+  ClientToScreen(edit, &at);
+  std::string failure;
+  std::atomic<bool> through{false};
+  std::thread peer([&] {
+    auto fail = [&](const char* why) {
+      failure = why;
+      test::Xdo(server->Display(), {"key", "Escape"});  // a menu left up would hold the test
+      through = true;
+    };
+    if (!test::Xdo(server->Display(),
+                   {"mousemove", std::to_string(at.x), std::to_string(at.y), "click", "3"}))
+      return fail("xdotool failed");
+    XEvent ev;
+    if (!owner.Next(SelectionRequest, owner.w, ev))
+      return fail("the edit did not ask what the clipboard holds");
+    XSelectionRequestEvent types = ev.xselectionrequest;
+    if (types.target != owner.A("TARGETS")) return fail("the edit asked for more than the types");
+    // The menu is up while the question waits for its answer, Paste grey.
+    Window popup = 0;
+    if (!test::WaitFor([&] { return (popup = ViewablePopup(look)) != 0; })) return fail("no menu came");
+    int grey = 0;
+    if (!test::WaitFor(
+            [&] { return (grey = DarkPixels(look, popup)) > 0 && grey == DarkPixels(look, popup); }))
+      return fail("the menu could not be read");
+    Atom offered[] = {owner.A("TARGETS"), owner.A("UTF8_STRING")};
+    XChangeProperty(owner.d, types.requestor, types.property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(offered), 2);
+    owner.Notify(types, types.property);
+    // Paste's text turns black.
+    if (!test::WaitFor([&] { return DarkPixels(look, popup) > grey; })) return fail("Paste stayed grey");
+    if (!test::Xdo(server->Display(), {"key", "p"})) return fail("xdotool failed");
+    if (!owner.Next(SelectionRequest, owner.w, ev)) return fail("Paste did not read the clipboard");
+    const XSelectionRequestEvent& text = ev.xselectionrequest;
+    const std::string late = "said late";
+    XChangeProperty(owner.d, text.requestor, text.property, owner.A("UTF8_STRING"), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(late.data()), int(late.size()));
+    owner.Notify(text, text.property);
+    through = true;
+  });
+  bool pasted = PumpUntil(
+      [&] { return through && (!failure.empty() || EditText().find(u"said late") != std::u16string::npos); });
+  peer.join();
+  XCloseDisplay(look);
+  EXPECT_EQ(failure, "");
+  EXPECT_TRUE(pasted) << "the text was not pasted";
 }
 
 }  // namespace
