@@ -99,10 +99,11 @@ TEST_F(Paint, WithNothingSelectedTheFocusStillShows) {
   t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
   t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toHideFocusRect);
   Pump();
-  const int frameBottom = t->ClientHeight() - 2;
+  // The frame's lower edge, above the horizontal scroll bar when there is one.
+  auto frameBottom = [&] { return t->ClientHeight() - 2; };
   auto frameDots = [&] {
     Pump();
-    return CountDark(2, frameBottom, 298, frameBottom + 1);
+    return CountDark(2, frameBottom(), 298, frameBottom() + 1);
   };
   // The right end of a row's top edge, where no text reaches.
   auto rowDots = [&](PDataNode n) {
@@ -144,6 +145,14 @@ TEST_F(Paint, WithNothingSelectedTheFocusStillShows) {
   EXPECT_GT(CountColor(150, 2, 290, 16, Rgb(clHighlight)), 100);
   t->Clear();
   EXPECT_GT(frameDots(), 50) << "emptied";
+  // Scrolled sideways (columns wider than the list), the frame stays put.
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(400);
+  Pump();
+  t->SetOffsetX(-100);
+  EXPECT_EQ(t->OffsetX(), -100);
+  EXPECT_GT(frameDots(), 50);
+  EXPECT_GT(CountDark(1, 4, 2, frameBottom() - 2), 20) << "the frame's left side moved";
+  EXPECT_EQ(CountDark(198, 4, 200, frameBottom() - 2), 0) << "the frame's left side moved";
 }
 
 TEST_F(Paint, TextSpansEmptyCellsAndRowsWithoutColumnsSetTheWidth) {
