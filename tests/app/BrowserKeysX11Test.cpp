@@ -103,7 +103,6 @@ class BrowserKeys {
            " in the folder tree, " + std::to_string(n[2]) + " in the file list";
     return ok;
   }
-  const std::string& Display() const { return display_; }
 
  private:
   std::string display_;
