@@ -982,6 +982,11 @@ class TBaseDataTree : public TCustomControl {
   bool PaintBackground(HDC DC, const RECT& R, int AbsoluteTop);
   // The selection highlight over R; DropTarget paints it in the drop colours.
   void PaintCellSelection(HDC DC, const RECT& R, bool Focused, bool DropTarget = false);
+  // Where a focused tree shows its focus: the node that carries the focus
+  // rectangle, or a frame round the client area when no node is visible.
+  PDataNode FocusMarkNode() const;
+  bool ShowsFocusFrame();
+  void PaintFocusFrame(HDC DC);
   // Paints the area below the last row: the columns' colours, or the tree's.
   void PaintBelowRows(HDC TargetDC, const RECT& Rest, int WindowLeft, POINT Target);
   // The node or one of its ancestors is selected (a dragged subtree).

@@ -362,6 +362,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
                      options_->AutoOptions(),
                      header_.get(),
                      focus_.Node(),
+                     FocusMarkNode(),
                      focus_.Column(),
                      dropTargetNode_,
                      int(LastDropMode()),
@@ -395,7 +396,10 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   TDTPaintOptions po = options_->PaintOptions();
   if (po.Contains(toAlwaysHideSelection) || (po.Contains(toHideSelection) && !focused))
     PaintOptions.Exclude(ptSelection);
-  if (po.Contains(toHideFocusRect)) PaintOptions.Exclude(ptFocusRect);
+  // The focus rectangle is hidden where the selection shows the focus; with
+  // nothing selected it is all that shows it.
+  if (po.Contains(toHideFocusRect) && !(focused && selection_.Count() == 0))
+    PaintOptions.Exclude(ptFocusRect);
   bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) && band_.HasArea();
 
   EnsureRowBuffer(width, int(defaultNodeHeight_));
@@ -557,10 +561,34 @@ void TBaseDataTree::Paint() {
     int left = std::max<int>(rows.left, fixed);
     if (left < rows.right)
       PaintTree(dc, RECT{left - offsetX_, top, rows.right - offsetX_, bottom}, POINT{left, rows.top}, flags);
+    PaintFocusFrame(dc);
     return;
   }
   PaintTree(dc, RECT{rows.left - offsetX_, top, rows.right - offsetX_, bottom}, POINT{rows.left, rows.top},
             flags);
+  PaintFocusFrame(dc);
+}
+
+// The focused node carries the focus rectangle. With none and nothing
+// selected, the first visible node carries it: the keys start there (Down,
+// Home, Left, Right and PgUp focus it), and the focus shows somewhere.
+PDataNode TBaseDataTree::FocusMarkNode() const {
+  if (focus_.Node() || selection_.Count() > 0) return focus_.Node();
+  return GetFirstVisibleNoInit();
+}
+
+bool TBaseDataTree::ShowsFocusFrame() {
+  return HandleAllocated() && Focused() && !focus_.Node() && selection_.Count() == 0 &&
+         !GetFirstVisibleNoInit();
+}
+
+// A focused tree without a visible node has no row to show the focus on: it
+// goes round the client area.
+void TBaseDataTree::PaintFocusFrame(HDC DC) {
+  if (!ShowsFocusFrame()) return;
+  RECT frame = ClientRect();
+  InflateRect(&frame, -1, -1);
+  DrawFocusRect(DC, &frame);
 }
 
 }  // namespace qv

@@ -240,6 +240,7 @@ void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
   // The editor belongs to the focused cell: it ends before the focus is set,
   // even to the node it edits.
   if (states_.Contains(tsEditing) && !EndEditNode()) return;
+  const bool hadNode = focus_.Node() != nullptr;
   if (Value != focus_.Node()) {
     if (Ask && !DoFocusChanging(focus_.Node(), Value, focus_.Column(), focus_.Column())) {
       Value = focus_.Node();
@@ -267,6 +268,11 @@ void TBaseDataTree::ChangeFocus(PDataNode Value, bool Ask) {
                      !options_->AutoOptions().Contains(toDisableAutoscrollOnFocus));
   }
   if (selection_.Count() == 0) ResetRangeAnchor();
+  // The focus rectangle of a tree without a focused node leaves the first
+  // visible node, or comes back to it.
+  if (hadNode != (focus_.Node() != nullptr) && selection_.Count() == 0 && HandleAllocated() && Focused()) {
+    if (PDataNode first = GetFirstVisibleNoInit()) InvalidateNode(first);
+  }
 }
 
 void TBaseDataTree::SetFocusedNode(PDataNode Value) {

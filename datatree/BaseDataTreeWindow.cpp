@@ -240,6 +240,11 @@ void TBaseDataTree::ScrollClientArea(int DX, int DY, const RECT* ClipRect) {
   RECT rows{0, 0, ClientWidth(), ClientHeight()}, clip = rows;
   if (ClipRect) IntersectRect(&clip, &rows, ClipRect);
   const TDTPaintOptions po = options_->PaintOptions();
+  // The focus frame stays round the client area: nothing may move it.
+  if (ShowsFocusFrame()) {
+    InvalidateRect(h, nullptr, FALSE);
+    return;
+  }
   if (po.Contains(toShowBackground) && background_ && dynamic_cast<TBitmap*>(background_->Graphic())) {
     // The picture does not scroll with the pixels: the children move and
     // everything is painted again.

@@ -64,8 +64,9 @@ void TRowPainter::Paint(PDataNode Node, const RECT& Window, TPaintTreeFlags Opti
     if (cell.left >= Window.right) break;
     PaintCell(r, column, col, cell);
   }
-  if (r.Selected && r.FullRow && Node == c_.FocusedNode && r.Focused && Options.Contains(ptFocusRect)) {
-    RECT fr{Window.left, 0, Window.right, r.Height};
+  if (r.FullRow && Node == c_.FocusMarkNode && r.Focused && Options.Contains(ptFocusRect)) {
+    // Round the row as far as its highlight goes, whatever part of it is painted.
+    RECT fr{0, 0, r.Right, r.Height};
     DrawFocusRect(r.DC, &fr);
   }
   if (c_.Tree->OnAfterItemPaint)
@@ -233,7 +234,7 @@ int TRowPainter::PaintImages(const TRow& R, TDTCellPaintInfo& Info, bool IsMain,
 // erase under full-row select) and the focus rectangle of the focused cell.
 void TRowPainter::PaintSelection(const TRow& R, const TDTCellPaintInfo& Info) {
   TColumnIndex column = Info.Column, focusColumn = c_.FocusedColumn;
-  bool focusCell = R.Node == c_.FocusedNode && (!R.UseColumns || column == focusColumn || R.FullRow);
+  bool focusCell = R.Node == c_.FocusMarkNode && (!R.UseColumns || column == focusColumn || R.FullRow);
   bool focusRect = focusCell && R.Focused && R.Options.Contains(ptFocusRect);
   int textWidth = Info.NodeWidth;
   if ((R.Selected || R.DropTarget) && !R.FullRow &&

@@ -42,6 +42,7 @@ struct TRowPaintContext {
   TDTAutoOptions AutoOptions;
   TDTHeader* Header;
   PDataNode FocusedNode;
+  PDataNode FocusMarkNode;  // where the focus rectangle goes (see FocusMarkNode())
   TColumnIndex FocusedColumn;
   PDataNode DropTarget;
   int DropMarkMode;

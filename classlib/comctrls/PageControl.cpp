@@ -132,8 +132,10 @@ int TPageControl::TabImage(int Index) const {
   return p ? p->ImageIndex() : -1;
 }
 
-// Shows the page and hides the others; a focused control on the old page
-// gives the focus to the page control.
+// Shows the page and hides the others. A focused control on the old page
+// gives the focus to the page control, or, when its tabs take no focus, to
+// the first control of the new page: a focus left on tabs that are no tab
+// stop would show nowhere and answer no arrow key.
 void TPageControl::SetActivePage(TTabSheet* Value) {
   if (Value && Value->PageControl() != this) return;
   TTabSheet* old = activePage_;
@@ -152,9 +154,17 @@ void TPageControl::SetActivePage(TTabSheet* Value) {
     TWinControl* focused = form ? form->ActiveControl() : nullptr;
     bool hadFocus = false;
     for (TControl* c = focused; c; c = c->Parent()) hadFocus |= c == old;
-    if (hadFocus && CanFocus()) SetFocus();
+    if (hadFocus) FocusAfterChange(Value);
     old->SetVisible(false);
   }
+}
+
+void TPageControl::FocusAfterChange(TTabSheet* Page) {
+  TWinControl* target = this;
+  if (!TabStop() && Page)
+    if (TWinControl* first = Page->FindNextControl(nullptr, true, true, false); first && first->CanFocus())
+      target = first;
+  if (target->CanFocus()) target->SetFocus();
 }
 
 int TPageControl::ActivePageIndex() const {

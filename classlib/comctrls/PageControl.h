@@ -63,6 +63,8 @@ class TPageControl : public TCustomTabControl {
   void RemovePage(TTabSheet* Page);
   void MovePage(TTabSheet* Page, int Index);
   void PagesChanged();
+  // Where the focus goes when its page hides.
+  void FocusAfterChange(TTabSheet* Page);
   TTabSheet* TabSheet(int TabIndex) const;
   std::vector<TTabSheet*> pages_;  // not owned
   TTabSheet* activePage_ = nullptr;

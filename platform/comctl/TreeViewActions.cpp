@@ -90,8 +90,15 @@ Item* OutsideNeighbour(Item* item) {
 
 }  // namespace
 
+Item* KeyItem(TreeState& s) {
+  return s.selected ? s.selected : s.model.Root()->first;
+}
+
 void InvalidateFocus(TreeState& s) {
-  InvalidateItem(s, s.selected);
+  if (s.selected)
+    InvalidateItem(s, s.selected);
+  else if (s.redraw)
+    InvalidateRect(s.hwnd, nullptr, TRUE);
 }
 
 void InvalidateItem(TreeState& s, Item* item) {
@@ -118,6 +125,8 @@ bool Select(TreeState& s, Item* item, UINT action) {
     old->state &= ~TVIS_SELECTED;
     InvalidateItem(s, old);
   }
+  // The focus mark leaves the first item, or comes back to it.
+  if ((!old || !item) && s.focused) InvalidateItem(s, s.model.Root()->first);
   s.selected = item;
   if (item) {
     item->state |= TVIS_SELECTED;

@@ -178,7 +178,7 @@ void PaintLabel(TreeState& s, HDC dc, Item* item, const RowLayout& l, const NMTV
     SelectObject(dc, old);
     DeleteObject(pen);
   }
-  if (item == s.selected && s.focused) DrawFocusRect(dc, &fill);
+  if (s.focused && item == KeyItem(s)) DrawFocusRect(dc, &fill);
 }
 
 void PaintItem(TreeState& s, HDC dc, Item* item, int y, bool itemDraw) {
@@ -261,6 +261,11 @@ void Paint(TreeState& s, HDC dc, const RECT& clip) {
     if (y >= clip.bottom) break;
     PaintItem(s, dc, i, y, answer & CDRF_NOTIFYITEMDRAW);
     if (!IsWindow(hwnd)) return;
+  }
+  if (s.focused && !s.model.Root()->first) {
+    RECT frame = client;
+    InflateRect(&frame, -1, -1);
+    DrawFocusRect(dc, &frame);
   }
   comctl::CustomDrawPostPaint(s, answer, cd.nmcd);
   if (IsWindow(hwnd) && s.maxWidth != widest) PostMessageW(hwnd, kWidthGrewMessage, 0, 0);

@@ -73,7 +73,12 @@ void VScroll(TreeState& s, int code, int thumb);
 void HScroll(TreeState& s, int code, int thumb);
 int PageRows(TreeState& s);
 void InvalidateItem(TreeState& s, Item* item);
-// What gaining or losing the focus repaints: the selected row.
+// The item the keys act on: the selected one, or, with none, the first
+// (Up, Down and Home select it). The focus shows on it, and round the
+// client area of a tree without items, so that it never goes unseen.
+Item* KeyItem(TreeState& s);
+// What gaining or losing the focus repaints: the row of the key item, or
+// everything while nothing is selected.
 void InvalidateFocus(TreeState& s);
 void SetCheck(TreeState& s, Item* item, int stateIndex);
 void MeasureFont(TreeState& s);

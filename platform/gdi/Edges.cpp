@@ -86,8 +86,10 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rc) {
   dots.kind = Fill::Pattern;
   for (int i = 0; i < 64; ++i)
     dots.pattern[std::size_t(i)] = ((i / 8 + i % 8) % 2) ? 0xFF000000u : 0xFFFFFFFFu;
-  dots.orgX = dc->deviceOrigin.x;
-  dots.orgY = dc->deviceOrigin.y;
+  // The dots keep the phase of the DC's brush origin, as pattern brushes do:
+  // a frame painted in pieces (rows painted part by part) keeps its dots.
+  dots.orgX = dc->s.brushOrg.x + dc->deviceOrigin.x;
+  dots.orgY = dc->s.brushOrg.y + dc->deviceOrigin.y;
   POINT o = dc->Offset();
   RECT r = *rc;
   OffsetRect(&r, o.x, o.y);

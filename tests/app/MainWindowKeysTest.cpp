@@ -2,6 +2,8 @@
 // its pages wherever the focus is in it, and the focus stays on the pages;
 // Tab goes round a page's own controls, each showing the focus; the category
 // lists select by the letters typed.
+#include <algorithm>
+
 #include "MainTestSupport.h"
 #include "app/frames/Browser.h"
 #include "app/frames/Console.h"
@@ -200,6 +202,66 @@ TEST_F(MainWindowKeys, EveryTabStopOfTheSearchPageShowsTheFocus) {
   }
   // The masks, three lists, four boxes and four limits, once each.
   EXPECT_EQ(stops.size(), 13u);
+}
+
+// The browser page from the keyboard, before any disc is browsed (empty
+// views) and after a disc is browsed through the Discs menu: the focus comes
+// onto the page, Tab goes round the category tree, the folder tree and the
+// file list and Shift+Tab back, each showing that it has the focus.
+TEST_F(MainWindowKeys, TabGoesRoundTheBrowserPageShowingTheFocus) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  TMainForm* f = MainForm;
+  auto focused = [] {
+    TWinControl* c = nullptr;
+    for (HWND h = GetFocus(); h && !c; h = GetParent(h)) c = TWinControl::FindControl(h);
+    return c;
+  };
+  auto key = [&](UINT vk, bool shift = false) {
+    if (shift) backend.KeyDown(VK_SHIFT);
+    backend.KeyPress(vk);
+    if (shift) backend.KeyUp(VK_SHIFT);
+    Pump();
+  };
+  auto goRound = [&](const char* when) {
+    const std::vector<TWinControl*> order{Browser->DiscTree, Browser->FolderTree, Browser->FileView};
+    auto at = std::find(order.begin(), order.end(), focused());
+    ASSERT_NE(at, order.end()) << when << ": the focus is not on the page's lists";
+    size_t i = size_t(at - order.begin());
+    for (int step = 0; step < 6; ++step) {
+      const bool back = step >= 3;
+      TWinControl* c = focused();
+      ASSERT_EQ(c, order[i]) << when << ", step " << step;
+      const std::vector<uint32_t> shown = Look(c);
+      Console->View->SetFocus();
+      EXPECT_TRUE(Look(c) != shown) << when << ": " << c->Name() << " shows nothing of the focus";
+      c->SetFocus();
+      key(VK_TAB, back);
+      i = back ? (i + 2) % 3 : (i + 1) % 3;
+    }
+  };
+  // Ctrl+Tab to the page: nothing browsed yet, every view empty or unselected.
+  for (int page = 0; page < 2; ++page) {
+    backend.KeyDown(VK_CONTROL);
+    key(VK_TAB);
+    backend.KeyUp(VK_CONTROL);
+  }
+  ASSERT_EQ(f->PageControl->ActivePageIndex(), 2);
+  goRound("nothing browsed");
+  // Discs, Browse from the disc list: the focus follows onto the browser page.
+  f->PageControl->SetActivePageIndex(0);
+  DiscTree->Tree->SetFocus();
+  key(VK_DOWN);
+  backend.WhenIdle([&] { backend.KeyPress('B'); });
+  backend.KeyDown(VK_MENU);
+  backend.KeyPress('D');
+  backend.KeyUp(VK_MENU);
+  Pump();
+  Idle();
+  ASSERT_EQ(f->PageControl->ActivePageIndex(), 2);
+  ASSERT_NE(Browser->ShownFolder(), nullptr) << "no disc browsed";
+  EXPECT_EQ(focused(), Browser->DiscTree);
+  goRound("browsed");
 }
 
 // The category tree and the category list of the search page select by the

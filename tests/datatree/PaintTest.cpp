@@ -89,6 +89,72 @@ TEST_F(Paint, SelectionCheckBoxesAndGridLines) {
   EXPECT_GT(CountColor(100, 71, 300, 72, Rgb(clBtnFace)), 80);
 }
 
+// A focused list whose focus rectangle the selection makes redundant
+// (toHideFocusRect, full rows) still shows the focus with nothing selected:
+// round the focused row, round the first row (where Down starts) when none
+// is focused, round the client area when there is no row. Losing the focus
+// or selecting the row takes it away.
+TEST_F(Paint, WithNothingSelectedTheFocusStillShows) {
+  TDataStringTree* t = MakeTree();
+  t->TreeOptions()->SetSelectionOptions({toFullRowSelect});
+  t->TreeOptions()->SetPaintOptions(t->TreeOptions()->PaintOptions() + toHideFocusRect);
+  Pump();
+  // The frame's lower edge, above the horizontal scroll bar when there is one.
+  auto frameBottom = [&] { return t->ClientHeight() - 2; };
+  auto frameDots = [&] {
+    Pump();
+    return CountDark(2, frameBottom(), 298, frameBottom() + 1);
+  };
+  // The right end of a row's top edge, where no text reaches.
+  auto rowDots = [&](PDataNode n) {
+    Pump();
+    RECT r = t->GetDisplayRect(n, NoColumn, false);
+    return CountDark(150, r.top, 290, r.top + 1);
+  };
+  // Another control to take the focus away.
+  auto* other = new TDataStringTree(form);
+  other->SetBounds(0, 0, 10, 10);
+  other->SetParent(form);
+  t->SetFocus();
+  EXPECT_GT(frameDots(), 50) << "an empty focused list shows nothing";
+  other->SetFocus();
+  EXPECT_EQ(frameDots(), 0);
+  t->SetFocus();
+  t->SetRootNodeCount(3);
+  EXPECT_EQ(frameDots(), 0) << "the frame stayed with rows";
+  PDataNode first = t->GetFirst(), second = first->NextSibling;
+  EXPECT_GT(rowDots(first), 30);
+  t->SetFocusedNode(second);
+  t->ClearSelection();
+  EXPECT_GT(rowDots(second), 30);
+  EXPECT_EQ(rowDots(first), 0);
+  other->SetFocus();
+  EXPECT_EQ(rowDots(second), 0);
+  t->SetFocus();
+  t->SetSelected(second, true);
+  EXPECT_EQ(rowDots(second), 0) << "the selection shows the focus";
+  t->ClearSelection();
+  t->SetFocusedNode(nullptr);
+  EXPECT_EQ(rowDots(second), 0);
+  EXPECT_GT(rowDots(first), 30);
+  // Down starts at the first row: it is focused and selected.
+  SendMessage(t->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(t->FocusedNode(), first);
+  EXPECT_TRUE(t->Selected(first));
+  EXPECT_EQ(rowDots(first), 0);
+  EXPECT_GT(CountColor(150, 2, 290, 16, Rgb(clHighlight)), 100);
+  t->Clear();
+  EXPECT_GT(frameDots(), 50) << "emptied";
+  // Scrolled sideways (columns wider than the list), the frame stays put.
+  for (int i = 0; i < 2; ++i) t->Header()->Columns()->Add()->SetWidth(400);
+  Pump();
+  t->SetOffsetX(-100);
+  EXPECT_EQ(t->OffsetX(), -100);
+  EXPECT_GT(frameDots(), 50);
+  EXPECT_GT(CountDark(1, 4, 2, frameBottom() - 2), 20) << "the frame's left side moved";
+  EXPECT_EQ(CountDark(198, 4, 200, frameBottom() - 2), 0) << "the frame's left side moved";
+}
+
 TEST_F(Paint, TextSpansEmptyCellsAndRowsWithoutColumnsSetTheWidth) {
   TDataStringTree* t = NewTree({0, 0, 300, 200});
   t->SetNodeDataSize(4);

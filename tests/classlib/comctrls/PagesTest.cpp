@@ -213,6 +213,41 @@ TEST_F(Pages, NotebookShowsOnePage) {
   EXPECT_EQ(nb->ActivePage(), "Finish");
 }
 
+// A page control whose tabs take no focus hands the focus on the page it
+// hides, by code or by Ctrl+Tab, to the first control of the page it shows,
+// where Tab goes on; a page without controls leaves it to the page control.
+TEST_F(Pages, TabsWithoutFocusHandTheFocusToTheNewPage) {
+  TForm* f = NewForm();
+  auto* pc = new TPageControl(f);
+  pc->SetParent(f);
+  pc->SetAlign(alClient);
+  pc->SetTabStop(false);
+  TTabSheet* sheets[3] = {Sheet(pc, "One"), Sheet(pc, "Two"), Sheet(pc, "Empty")};
+  std::vector<TEdit*> edits;
+  for (int page : {0, 1, 1}) {
+    auto* e = new TEdit(f);
+    e->SetParent(sheets[page]);
+    e->SetTop(int(edits.size()) * 30);
+    edits.push_back(e);
+  }
+  f->Show();
+  Pump();
+  edits[0]->SetFocus();
+  pc->SetActivePageIndex(1);
+  Pump();
+  EXPECT_EQ(GetFocus(), edits[1]->Handle());
+  EXPECT_EQ(f->ActiveControl(), edits[1]);
+  backend.KeyPress(VK_TAB);
+  Pump();
+  EXPECT_EQ(GetFocus(), edits[2]->Handle());
+  CtrlTab(true);
+  EXPECT_EQ(pc->ActivePageIndex(), 0);
+  EXPECT_EQ(GetFocus(), edits[0]->Handle());
+  pc->SetActivePageIndex(2);
+  Pump();
+  EXPECT_EQ(GetFocus(), pc->Handle());
+}
+
 // A focus on the page a notebook hides goes to the first control of the page
 // it shows; a focus outside the notebook stays where it is.
 TEST_F(Pages, NotebookMovesTheFocusOffThePageItHides) {

@@ -443,6 +443,40 @@ TEST_F(TreeView, SelectionIsHighlightedWhileFocusedAndGreyWithShowSelAlways) {
   EXPECT_GT(CountColour({p.x - 6, p.y - 5, p.x + 30, p.y + 5}, Sys(COLOR_BTNFACE)), 50);
 }
 
+// A focused tree with nothing selected marks the item the keys start from
+// (the first, which Down selects), and one without items its client area:
+// the focus never goes unseen. Losing the focus takes the marks away.
+TEST_F(TreeView, TheFocusShowsWithNothingSelectedAndWithNoItems) {
+  MakeTree(TVS_HASBUTTONS | TVS_SHOWSELALWAYS);
+  auto labelTop = [&](HTREEITEM h) {
+    RECT r;
+    *reinterpret_cast<HTREEITEM*>(&r) = h;
+    EXPECT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, LPARAM(&r)));
+    return RECT{10 + r.left, 10 + r.top, 10 + r.right, 10 + r.top + 1};
+  };
+  auto dotsOn = [&](RECT line) { return CountColour(line, 0x000000); };
+  const RECT clientBottom{12, 308, 300, 309};  // the frame's lower edge
+  SetFocus(tree);
+  EXPECT_GT(dotsOn(clientBottom), 20) << "an empty focused tree shows nothing";
+  SetFocus(parent);
+  EXPECT_EQ(dotsOn(clientBottom), 0);
+  HTREEITEM a = Add(TVI_ROOT, u"alpha");
+  HTREEITEM b = Add(TVI_ROOT, u"beta");
+  SetFocus(tree);
+  EXPECT_EQ(dotsOn(clientBottom), 0) << "the frame stays with items";
+  EXPECT_GT(dotsOn(labelTop(a)), 5);
+  EXPECT_EQ(dotsOn(labelTop(b)), 0);
+  SetFocus(parent);
+  EXPECT_EQ(dotsOn(labelTop(a)), 0);
+  SetFocus(tree);
+  Key(VK_DOWN);
+  EXPECT_EQ(Selected(), a);
+  Key(VK_DOWN);
+  EXPECT_EQ(Selected(), b);
+  EXPECT_EQ(dotsOn(labelTop(a)), 0) << "the mark stayed on the first item";
+  EXPECT_GT(CountColour(labelTop(b), Sys(COLOR_HIGHLIGHT)) + dotsOn(labelTop(b)), 5);
+}
+
 TEST_F(TreeView, DraggingAnItemAnnouncesTheDrag) {
   MakeTree();
   HTREEITEM a = Add(TVI_ROOT, u"alpha");

@@ -43,7 +43,10 @@ class SkTrees : public SkinnedFormTest {
 TEST_F(SkTrees, UnskinnedPaintsEveryPixelAsThePlainTree) {
   auto* plain = Add<TTreeView>(10, 10, 150, 120, 20);
   auto* skinned = Add<TSkTreeView>(200, 10, 150, 120, 20);
+  // Neither shows the focus (a focused tree marks its first item): a third tree holds it.
+  auto* focusHolder = Add<TTreeView>(400, 300, 20, 20, 0);
   form->Show();
+  focusHolder->SetFocus();
   backend.Pump();
   EXPECT_EQ(skinned->BorderStyle(), bsSingle);
   EXPECT_EQ(skinned->VertBar(), nullptr);
