@@ -794,6 +794,7 @@ class TBaseDataTree : public TCustomControl {
   HBRUSH DottedBrush(TColor Color, TColor Background);
   int rowAbsoluteTop_ = 0;
   int rangeXSeen_ = 0, rangeXShown_ = 0;  // widest row painted (trees without columns)
+  PDataNode paintFocusMark_ = nullptr;    // FocusMarkNode() of the paint under way
   HBRUSH lineBrush_ = nullptr, gridBrush_ = nullptr;
   void Paint() override;
 

@@ -362,7 +362,7 @@ void TBaseDataTree::PaintRow(PDataNode Node, const RECT& Window, TPaintTreeFlags
                      options_->AutoOptions(),
                      header_.get(),
                      focus_.Node(),
-                     FocusMarkNode(),
+                     paintFocusMark_,
                      focus_.Column(),
                      dropTargetNode_,
                      int(LastDropMode()),
@@ -401,6 +401,7 @@ void TBaseDataTree::PaintTree(HDC TargetDC, const RECT& Window, POINT Target, TP
   if (po.Contains(toHideFocusRect) && !(focused && selection_.Count() == 0))
     PaintOptions.Exclude(ptFocusRect);
   bool band = (states_.Contains(tsDrawSelecting) || states_.Contains(tsDrawSelPending)) && band_.HasArea();
+  paintFocusMark_ = FocusMarkNode();  // once per paint: it may walk past hidden top-level nodes
 
   EnsureRowBuffer(width, int(defaultNodeHeight_));
   HFONT font = Font()->Handle();

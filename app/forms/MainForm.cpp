@@ -44,7 +44,6 @@ constexpr UINT WM_FITCONSOLE = WM_APP + 0x102;
 constexpr int kDesignLeft = 201, kDesignTop = 108, kDesignWidth = 888, kDesignHeight = 622;
 constexpr int kConsoleHeight = 105;
 constexpr int kMinWidth = 640, kMinHeight = 350;
-constexpr int kDesignPpi = 96;
 // The search results keep room for this many rows at any window size.
 constexpr int kResultRows = 3;
 

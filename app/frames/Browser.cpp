@@ -131,8 +131,8 @@ TBrowser::TBrowser(TComponent* AOwner) : TFrame(AOwner) {
   if (Storage) {
     Storage->Open(tx::Section, false);
     // The window scales these widths as it is made: read at the design's density.
-    DiscTree->SetWidth(ReadKeptLength(*Storage, tx::DiscWidthKey, DiscTree->Width(), 96));
-    FolderTree->SetWidth(ReadKeptLength(*Storage, tx::FoldWidthKey, FolderTree->Width(), 96));
+    DiscTree->SetWidth(ReadKeptLength(*Storage, tx::DiscWidthKey, DiscTree->Width(), kDesignPpi));
+    FolderTree->SetWidth(ReadKeptLength(*Storage, tx::FoldWidthKey, FolderTree->Width(), kDesignPpi));
     ReadColumnWidths(*Storage, FileView->Header());
     Storage->Close();
   }

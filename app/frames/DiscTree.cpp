@@ -88,7 +88,7 @@ TDiscTree::TDiscTree(TComponent* AOwner) : TFrame(AOwner) {
   if (Storage) {
     Storage->Open(texts::discform::Section, false);
     // The window scales the list's width as it is made: read at the design's density.
-    CatTree->SetWidth(ReadKeptLength(*Storage, texts::discform::CatWidthKey, CatTree->Width(), 96));
+    CatTree->SetWidth(ReadKeptLength(*Storage, texts::discform::CatWidthKey, CatTree->Width(), kDesignPpi));
     ReadColumnWidths(*Storage, Tree->Header());
     Storage->Close();
   }

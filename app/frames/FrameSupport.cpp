@@ -24,11 +24,11 @@
 namespace qv {
 
 int ScreenPpi() {
-  return Screen ? Screen->PixelsPerInch() : 96;
+  return Screen ? Screen->PixelsPerInch() : kDesignPpi;
 }
 
 int ForScreen(int design) {
-  return MulDiv(design, ScreenPpi(), 96);
+  return MulDiv(design, ScreenPpi(), kDesignPpi);
 }
 
 namespace {
@@ -43,9 +43,9 @@ void NoteKeptDensity(TStorage& storage) {
 int ReadKeptLength(TStorage& storage, const std::string& key, int def, int ppi) {
   const int32_t kept = storage.ReadInteger(key, kNotKept);
   if (kept == kNotKept) return def;
-  int32_t written = storage.ReadInteger(kDensityKey, 96);
+  int32_t written = storage.ReadInteger(kDensityKey, kDesignPpi);
   // Densities outside what a screen has are a broken file: taken as the default.
-  if (written < 24 || written > 960) written = 96;
+  if (written < 24 || written > 960) written = kDesignPpi;
   return MulDiv(kept, ppi, written);
 }
 

@@ -22,7 +22,9 @@ namespace qv {
 class TStorage;
 class TImageList;
 
-// A length of the design (at 96 dpi) on this screen.
+// The density the windows are designed at.
+inline constexpr int kDesignPpi = 96;
+// A length of the design on this screen.
 int ForScreen(int design);
 
 // The side of the program's square images on this screen: 16 pixels at
