@@ -37,7 +37,11 @@ TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
   SetCaption(T::CaptionNew);
   SetBorderStyle(bsSizeToolWin);
   Position = poScreenCenter;
-  SetBounds(Left(), Top(), 463, 378);
+  // The design's outer size, 463 x 378, given as the client size it has at
+  // 96 dpi: a form scales its client area, and the caption grows with the
+  // screen's density, so the outer size would lose that growth on a dense screen.
+  SetClientWidth(455);
+  SetClientHeight(352);
   Constraints().MinWidth = 400;
   Constraints().MinHeight = 320;
 

@@ -21,7 +21,10 @@ TPathDlg::TPathDlg(TComponent* AOwner) : TForm(AOwner) {
   SetCaption(T::Caption);
   SetBorderStyle(bsSizeToolWin);
   Position = poScreenCenter;
-  SetBounds(Left(), Top(), 401, 349);
+  // The design's outer size, 401 x 349, as its client size at 96 dpi (see
+  // the database dialog).
+  SetClientWidth(393);
+  SetClientHeight(323);
   Constraints().MinWidth = 320;
   Constraints().MinHeight = 240;
 

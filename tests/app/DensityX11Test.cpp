@@ -38,6 +38,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -222,8 +223,25 @@ std::vector<std::string> CutNames(const std::string& where, TListView* list) {
   return cut;
 }
 
+// Each dialog's client size at 96 dpi, by caption.
+using Sizes = std::map<std::string, SIZE>;
+
+// A dialog opens at its 96 dpi size scaled to the screen's density (a
+// pixel either way for rounding), unless the work area cannot hold that.
+std::vector<std::string> Unscaled(Desk& desk, TCustomForm* form, int dpi, Sizes& at96) {
+  const SIZE now{form->ClientWidth(), form->ClientHeight()};
+  const auto [it, first] = at96.emplace(form->Caption(), now);
+  if (dpi == 96 || first) return {};
+  const SIZE want{MulDiv(it->second.cx, dpi, 96), MulDiv(it->second.cy, dpi, 96)};
+  const RECT area = desk.WorkArea();
+  if (want.cx + 40 > area.right - area.left || want.cy + 80 > area.bottom - area.top) return {};
+  if (std::abs(now.cx - want.cx) <= 1 && std::abs(now.cy - want.cy) <= 1) return {};
+  return {"\"" + form->Caption() + "\" opens " + std::to_string(now.cx) + "x" + std::to_string(now.cy) +
+          ", not " + std::to_string(want.cx) + "x" + std::to_string(want.cy)};
+}
+
 // One start at a density: every window of the program in turn.
-std::vector<std::string> EveryWindow(Desk& desk, int dpi, const Kept& kept) {
+std::vector<std::string> EveryWindow(Desk& desk, int dpi, const Kept& kept, Sizes& at96) {
   TempDir config, data;
   WriteKept(config.Path(), kept);
   desk.SetDpi(dpi);
@@ -250,6 +268,7 @@ std::vector<std::string> EveryWindow(Desk& desk, int dpi, const Kept& kept) {
   auto open = [&](TCustomForm* form, const std::function<void()>& each = nullptr) {
     form->Show();
     add(Faults(desk, form));
+    add(Unscaled(desk, form, dpi, at96));
     if (each) each();
     form->Hide();
     Application->ProcessMessages();
@@ -287,9 +306,10 @@ void EveryDensity(const std::string& screen) {
   Desk desk(screen);
   std::string why;
   if (!desk.Start(why)) GTEST_SKIP() << why;
+  Sizes at96;
   for (int dpi : {96, 120, 144, 192}) {
     // Kept at another density: 192 at 96, an old file (96) elsewhere.
-    const std::vector<std::string> faults = EveryWindow(desk, dpi, dpi == 96 ? kAt192 : kAt96);
+    const std::vector<std::string> faults = EveryWindow(desk, dpi, dpi == 96 ? kAt192 : kAt96, at96);
     std::ostringstream all;
     for (const std::string& f : faults) all << f << "\n";
     EXPECT_TRUE(faults.empty()) << all.str();
