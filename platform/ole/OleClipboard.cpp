@@ -48,6 +48,12 @@ HRESULT OleGetClipboard(IDataObject** out) {
   try {
     auto snapshot = MemoryDataObject::Create();
     if (!OpenClipboard(nullptr)) return CLIPBRD_E_CANT_OPEN;
+    {
+      // The desktop's copy was read at the top: a program that never gives
+      // its text is waited for once, not again at the first read below.
+      Guard l(S().lock);
+      S().read = true;
+    }
     for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
       HANDLE mem = f == CF_BITMAP ? nullptr : GetClipboardData(f);
       auto* p = static_cast<const uint8_t*>(GlobalLock(mem));

@@ -27,6 +27,7 @@
 // clang-format on
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -156,11 +157,12 @@ class TreeDemoPaste : public ::testing::Test {
     ownerPid = -1;
   }
   // The owner wrote this line to its status file.
-  bool Said(const char* line) {
+  bool Said(const char* line) { return Times(line) > 0; }
+  int Times(const char* line) {
     std::ifstream in(ownerStatus);
-    for (std::string l; std::getline(in, l);)
-      if (l == line) return true;
-    return false;
+    int n = 0;
+    for (std::string l; std::getline(in, l);) n += l == line;
+    return n;
   }
   // The tree's second row selected and copied with its menu.
   void CopyARow() {
@@ -251,6 +253,20 @@ TEST_F(TreeDemoPaste, AnOwnerKilledAfterThreePiecesLeavesNothingToPaste) {
 // paste moves its row.
 TEST_F(TreeDemoPaste, AnOwnerKilledBeforeItAnswersLeavesNothingToPaste) {
   PasteWhileTheOwnerDies("silent", "asked", "t");
+}
+
+// A program that says it has text and never gives it is asked once: the
+// paste waits for it once, as an edit's paste does, not once for the
+// clipboard and again for each of its formats.
+TEST_F(TreeDemoPaste, AnOwnerThatNeverGivesItsTextIsAskedOnceAndNothingIsPasted) {
+  ASSERT_GT(StartOwner("silent"), 0);
+  const auto start = std::chrono::steady_clock::now();
+  MenuCommand(BasketMiddle(), "p");
+  const auto waited = std::chrono::steady_clock::now() - start;
+  RecordProperty("paste_ms", int(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()));
+  EXPECT_EQ(Times("asked"), 1);
+  EXPECT_EQ(basket->TotalCount(), 0u);
+  EXPECT_EQ(tree->RootNodeCount(), treedemo::kRows);
 }
 
 // The tree still counts its rows as copied when another program copies; its
