@@ -110,19 +110,7 @@ class Desk {
   }
 
  private:
-  std::vector<long> Cardinals(Window w, const char* property) {
-    Atom got = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<long> out;
-    if (XGetWindowProperty(d_, w, XInternAtom(d_, property, False), 0, 64, False, XA_CARDINAL, &got, &format,
-                           &count, &after, &data) == Success &&
-        data && format == 32)
-      out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
-    if (data) XFree(data);
-    return out;
-  }
+  std::vector<long> Cardinals(Window w, const char* property) { return WindowLongs(d_, w, property); }
 
   Xvfb server_;
   Display* d_ = nullptr;

@@ -94,17 +94,7 @@ class UnderOpenbox {
         kWmPatience);
   }
   std::vector<long> Cardinals(Window w, const char* property, Atom type = XA_CARDINAL) {
-    Atom got = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<long> out;
-    if (XGetWindowProperty(d_, w, XInternAtom(d_, property, False), 0, 1024, False, type, &got, &format,
-                           &count, &after, &data) == Success &&
-        data && format == 32)
-      out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
-    if (data) XFree(data);
-    return out;
+    return WindowLongs(d_, w, property, type);
   }
   std::vector<std::string> Atoms(Window w, const char* property) {
     std::vector<std::string> out;

@@ -211,6 +211,35 @@ Window FindTop(::Display* d, const char* name) {
   return FindNamed(d, DefaultRootWindow(d), name, 0);
 }
 
+std::vector<long> WindowLongs(::Display* d, Window w, const char* property, Atom type) {
+  Atom got = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> out;
+  if (XGetWindowProperty(d, w, XInternAtom(d, property, False), 0, 1024, False, type, &got, &format, &count,
+                         &after, &data) == Success &&
+      data && format == 32)
+    out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+  if (data) XFree(data);
+  return out;
+}
+
+std::vector<Window> ViewablePopups(::Display* d) {
+  ServerHeld held(d);  // the program may close a popup while we look
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  std::vector<Window> out;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return out;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
+      out.push_back(children[i]);
+  }
+  if (children) XFree(children);
+  return out;
+}
+
 std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height) {
   std::vector<uint32_t> out;
   if (width <= 0 || height <= 0) return out;

@@ -5,6 +5,7 @@
 #pragma once
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 // clang-format on
 #include <sys/types.h>
 
@@ -82,6 +83,14 @@ Window FindTop(::Display* d, const char* name);
 // The viewable window of that name among parent's children, searched depth
 // levels further down too (a window manager's frames hold the program's windows).
 Window FindNamed(::Display* d, Window parent, const char* name, int depth);
+
+// A window's property of 32-bit items (CARDINAL, ATOM ...) as Xlib gives
+// them; empty when it is not set or of another type.
+std::vector<long> WindowLongs(::Display* d, Window w, const char* property, Atom type = XA_CARDINAL);
+
+// The top-level override-redirect windows on the screen (our popup menus
+// and hints), bottom first.
+std::vector<Window> ViewablePopups(::Display* d);
 
 // Pixels of an area of a drawable as 0xRRGGBB, row by row; empty when it cannot be read.
 std::vector<uint32_t> ReadPixels(::Display* d, Drawable from, int x, int y, int width, int height);

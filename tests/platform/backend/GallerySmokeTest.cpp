@@ -90,20 +90,6 @@ TEST(GallerySmoke, TheCommonControlsPageReadBackFromTheServer) {
   }
 }
 
-int ViewableOverrideRedirects(Display* d) {
-  test::ServerHeld held(d);  // the program may close a popup while we look
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  int n = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes a;
-    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable) ++n;
-  }
-  if (children) XFree(children);
-  return n;
-}
-
 COLORREF PixelOf(Display* d, Window w, int x, int y) {
   std::vector<uint32_t> p = test::ReadPixels(d, w, x, y, 1, 1);
   if (p.empty()) return COLORREF(-1);
@@ -152,7 +138,7 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
       XSendEvent(d, w, False, 0, &ev);
     }
     XFlush(d);
-    EXPECT_TRUE(test::WaitFor([&] { return ViewableOverrideRedirects(d) > 0; })) << "no popup menu appeared";
+    EXPECT_TRUE(test::WaitFor([&] { return !test::ViewablePopups(d).empty(); })) << "no popup menu appeared";
     // R chooses Red.
     for (int type : {KeyPress, KeyRelease}) {
       XEvent ev{};
@@ -166,7 +152,7 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
     }
     XFlush(d);
     EXPECT_TRUE(test::WaitFor([&] { return circle() == RGB(255, 0, 0); })) << "the circle did not turn red";
-    EXPECT_TRUE(test::WaitFor([&] { return ViewableOverrideRedirects(d) == 0; })) << "the popup stayed";
+    EXPECT_TRUE(test::WaitFor([&] { return test::ViewablePopups(d).empty(); })) << "the popup stayed";
   }
   // The desktop closes the window; the program ends cleanly.
   if (w) {

@@ -269,17 +269,8 @@ int DarkPixels(Display* d, Window w) {
 
 // Our popup menu once it is on the screen; 0 while there is none.
 Window ViewablePopup(Display* d) {
-  test::ServerHeld held(d);  // the program may close a popup while we look
-  Window root, parent, *children = nullptr, found = 0;
-  unsigned count = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    XWindowAttributes a;
-    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
-      found = children[i];
-  }
-  if (children) XFree(children);
-  return found;
+  const std::vector<Window> popups = test::ViewablePopups(d);
+  return popups.empty() ? 0 : popups.front();
 }
 
 TEST_F(X11Paste, TheMenuShowsBeforeTheOwnerSaysWhatItHoldsAndPasteFollowsItsAnswer) {

@@ -131,19 +131,7 @@ class X11SilentOwner : public ::testing::Test {
       n += RGB(BYTE(p >> 16), BYTE(p >> 8), BYTE(p)) == kHighlight;
     return n;
   }
-  int ViewablePopups() {
-    test::ServerHeld held(d);  // the program may close a popup while we look
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    int n = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-    for (unsigned i = 0; i < count; ++i) {
-      XWindowAttributes a;
-      if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable) ++n;
-    }
-    if (children) XFree(children);
-    return n;
-  }
+  size_t ViewablePopups() { return test::ViewablePopups(d).size(); }
   bool Xdo(const std::vector<std::string>& args) { return test::Xdo(server->Display(), args); }
   static std::string S(long v) { return std::to_string(v); }
   // Another program's read of the clipboard as `type`, through xclip.
@@ -170,7 +158,7 @@ TEST_F(X11SilentOwner, CtrlCInAnEditAndItsMenuNeverWaitForAHungClipboardOwner) {
   POINT edit = NameEdit(), box = CheckBoxPoint();
 
   // The edit's menu shows at once, though the other program never says what it holds.
-  int popups = ViewablePopups();
+  size_t popups = ViewablePopups();
   auto pressed = Clock::now();
   ASSERT_TRUE(Xdo({"mousemove", S(edit.x), S(edit.y), "click", "3"}));
   ASSERT_TRUE(test::WaitFor([&] { return ViewablePopups() > popups; })) << "no menu came";
