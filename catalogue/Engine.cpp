@@ -81,7 +81,9 @@ bool TEngine::RefusedLoudly() {
 }
 
 bool TEngine::RefusedReadOnly() {
-  if (!IsOpen() || !Base->ReadOnly()) return false;
+  if (!IsOpen()) return false;
+  Base->FolderStillOurs();  // a folder replaced since the last change is read-only from now on
+  if (!Base->ReadOnly()) return false;
   host_.AddError(Base->RefusalText());
   return true;
 }
@@ -228,6 +230,12 @@ bool TEngine::CloseOpenDatabase() {
   if (!Discs->Close()) return false;
   bool ok = Base->Close();
   if (ok) ForgetDatabase();
+  // Said once the session has ended, whatever a refused change said before.
+  if (ok && Base->FolderReplaced())
+    host_.AddWarning(
+        "The folder of database \"" + Base->Name +
+        "\" was replaced while it was open; nothing of this session was written to the folder now "
+        "in its place");
   return ok;
 }
 

@@ -25,14 +25,19 @@ bool BinaryFile::Open(const std::string& path, Mode mode, FileHooks& hooks) {
     case Mode::Create:
       flags |= O_RDWR | O_CREAT | O_TRUNC;
       break;
+    case Mode::OpenOrCreate:
+      flags |= O_RDWR | O_CREAT;
+      break;
   }
+  // Told before a create truncates, and before the change is asked for, so
+  // that nothing the hooks do lies between that answer and the open.
+  if (mode == Mode::Create) hooks_->NoteOpen(path);
   if (mode != Mode::Read) {
     if (int refused = hooks_->RefuseChange(path)) {
       error_ = errno = refused;
       return false;
     }
   }
-  if (mode == Mode::Create) hooks_->NoteOpen(path);  // before truncation
   fd_ = ::open(path.c_str(), flags, 0644);
   if (fd_ < 0) {
     error_ = errno;
@@ -149,6 +154,13 @@ bool BinaryFile::TryLock() {
     }
   }
   return true;
+}
+
+bool BinaryFile::IsAt(const std::string& path) const {
+  struct stat open {
+  }, named{};
+  if (fd_ < 0 || ::fstat(fd_, &open) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 std::string BinaryFile::ErrorText() const {

@@ -12,7 +12,10 @@ namespace qv {
 
 class BinaryFile {
  public:
-  enum class Mode { Read, ReadWrite, Create };  // Create: create or truncate, read-write
+  // Create: create or truncate, read-write. OpenOrCreate: read-write, made
+  // when missing, never truncated (a file that may be another's until it is
+  // locked).
+  enum class Mode { Read, ReadWrite, Create, OpenOrCreate };
 
   BinaryFile() = default;
   ~BinaryFile() { Close(); }
@@ -34,6 +37,9 @@ class BinaryFile {
   bool Sync();
   // Exclusive advisory lock without waiting; false when another holder has it.
   bool TryLock();
+  // Whether path names this open file now (not another put in its place,
+  // nor nothing); false when closed.
+  bool IsAt(const std::string& path) const;
 
   int Error() const { return error_; }  // errno of the last failure
   std::string ErrorText() const;

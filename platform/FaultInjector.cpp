@@ -127,8 +127,13 @@ void FaultInjector::NoteRead(const std::string& path) {
 }
 
 void FaultInjector::NoteOpen(const std::string& path) {
-  std::lock_guard g(lock_);
-  if (tracking_ && !synced_.count(path)) synced_[path] = ReadWhole(path);
+  TOpenHook hook;
+  {
+    std::lock_guard g(lock_);
+    if (tracking_ && !synced_.count(path)) synced_[path] = ReadWhole(path);
+    hook = openHook_;
+  }
+  if (hook) hook("open", path);  // outside the lock: it may wait for another process
 }
 
 void FaultInjector::NoteSync(const std::string& path) {

@@ -32,7 +32,9 @@ class FaultInjector final : public FileHooks {
   // empty hook removes it; Reset does too).
   void SetWriteHook(TWriteHook hook);
   // Called as a database opens: with "lock" before it takes its lock, with
-  // "read" before it reads each file (an empty hook removes it).
+  // "read" before it reads each file; and with "open" as any file is opened
+  // (before a create truncates it, after any other open) (an empty hook
+  // removes it).
   using TOpenHook = std::function<void(const std::string& step, const std::string& path)>;
   void SetOpenHook(TOpenHook hook);
   // Read-only media: every open for writing, delete and rename fails with

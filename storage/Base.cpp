@@ -25,7 +25,13 @@
 
 namespace qv {
 
-TXBase::TXBase(FileHooks& hooks) : hooks_(hooks) {}
+namespace {
+// As the database folder dialog refuses a folder that holds xbase.vlm.
+const char* const kDatabaseThere = "A database already exists in this folder";
+}  // namespace
+
+TXBase::TXBase(FileHooks& hooks)
+    : hooks_(hooks, [this](const std::string& path) { return ChangeOutsideLock(path); }) {}
 
 TXBase::~TXBase() {
   try {
@@ -75,6 +81,7 @@ bool TXBase::CreateNew(const std::string& path, const std::string& login, TConte
 bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TContext& context,
                          const std::string& password) {
   CloseForReplace();
+  folderReplaced_ = false;
   if (path.empty() || !ForceDirectories(path)) return Fail("Failed to create path \"" + path + "\"");
   Pass = !password.empty();
   path_ = IncludeTrailingPathDelimiter(path);
@@ -87,10 +94,17 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
     return FailReset("Failed to initialize master access");
   if (!context_.Assign(context)) return FailReset("Failed to assign context");
 
-  // The data file comes first: it takes the lock, so a database in use is
-  // left untouched.
+  // A database is never made over another: the folder is looked at before
+  // anything is made, and again once the lock is held, since another
+  // session may have made one there meanwhile. Nothing is truncated or
+  // written before the lock is held, so a database in use is left untouched.
+  if (DatabaseInFolder()) return FailReset(kDatabaseThere);
+  hooks_.NoteLock(path_ + "storage.vlm");
   dataFile_ = std::make_unique<TXFile>(path_ + "storage.vlm", this);
   dataFile_->SetWriteBehind(true);  // every flush syncs the data file before it relies on it
+  if (!dataFile_->Lock(true)) return FailReset(dataFile_->LastError());
+  hooks_.NoteRead(path_ + "xbase.vlm");
+  if (DatabaseInFolder()) return FailReset(kDatabaseThere);
   if (!dataFile_->CreateFile(TXFileOptions{TXFileOption::foEnciphered}) || !dataFile_->Sync())
     return FailReset(dataFile_->LastError());
   // The free space list of a database that was here (under another ID, so
@@ -122,6 +136,7 @@ bool TXBase::Open(const std::string& path, const std::string& login, const std::
 bool TXBase::DoOpen(const std::string& path, const std::string& login, const std::string& password) {
   LastError.clear();
   CloseForReplace();
+  folderReplaced_ = false;
   openNotes_.clear();
   if (path.empty() || !DirectoryExists(path)) return Fail("Path \"" + path + "\" does not exist");
   path_ = IncludeTrailingPathDelimiter(path);
@@ -179,6 +194,10 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
 // is open (a read-only one too: no writer changes what it reads). False only
 // when another session holds it; a data file that does not open is said
 // where the open has always said it (unopened), after the description.
+bool TXBase::DatabaseInFolder() const {
+  return FileExists(path_ + "xbase.vlm");
+}
+
 bool TXBase::LockForOpen(std::string& unopened) {
   NoteUnwritable();  // the mode the files are opened in; it reads nothing
   hooks_.NoteLock(path_ + "storage.vlm");
@@ -199,12 +218,13 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
+  if (opened_) FolderStillOurs();  // else the indexes' files would go into another folder
   if (opened_ && !ReadOnly()) FinishWriteAhead();
   ahead_.reset();
-  if (ReadOnly()) {
+  const bool readOnly = ReadOnly();
+  if (readOnly) {
     // A damaged database is left as it was found.
     for (auto& index : indexes_) index->Discard();
-    if (dataFile_) dataFile_->Close(false);
   } else if (dataFile_ && dataFile_->IsOpen() && gindex_.HasPending() && dataFile_->Sync()) {
     // Records released since the last flush have their chains written;
     // their index entries still wait in memory. Best effort, as nothing can
@@ -215,6 +235,7 @@ void TXBase::Reset() {
   // can open the database.
   indexes_.clear();  // loaded and changed indexes write their files
   gindex_.Close();
+  if (readOnly && dataFile_) dataFile_->Close(false);
   dataFile_.reset();  // closes with the header rewritten
   opened_ = false;
   user_ = nullptr;
@@ -247,14 +268,17 @@ void TXBase::Reset() {
 
 bool TXBase::Close() {
   if (!opened_) return false;
-  if (!Flush()) return false;
-  if (!ReadOnly()) {
+  if (!Flush() && !folderReplaced_) return false;
+  if (FolderStillOurs() && !ReadOnly()) {
     // The mark names the header stamp the data file is closed with: should
     // the header not reach the disk, the next Open only gives back no space.
     mark_.Stamp = dataFile_->Stamp();
     markUnwritten_ = true;  // should the write fail, the next commit records it first
     // The marker is cleared only once everything else is on disk.
-    if (!WriteDescriptionFile(false)) return Fail("Failed to write database description");
+    // A folder replaced under it is no failure of the close: it ends, and
+    // what it did not write there is said (FolderReplaced).
+    if (!WriteDescriptionFile(false) && FolderStillOurs())
+      return Fail("Failed to write database description");
   }
   Reset();
   pool_.Clear();
@@ -320,13 +344,27 @@ bool TXBase::Flush() {
   // it and reports what fails.
   FinishWriteAhead();
   commitReached_ = false;
-  if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> items = pool_.SortedByID();
+  // Nothing is written into a folder put in place of this session's; what
+  // it was to write is not stored.
+  const bool unwritten = opened_ && !ReadOnly() && HasUnwritten(items);
+  if (opened_ && !FolderStillOurs() && unwritten) {
+    Flush();  // read-only now: drops the pooled changes
+    return Fail(std::string("Some data has not been updated: ") + kFolderReplaced);
+  }
+  if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> saved;
   // A read-only database writes nothing; every change was refused already.
   bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
   ok = ok && (ReadOnly() || CommitFiles());
+  // Found in the middle of the commit: whatever it reached, it is not in
+  // the folder the user now has.
+  if (!ok && !FolderStillOurs()) {
+    commitReached_ = false;
+    Flush();  // read-only now: drops the pooled changes
+    return Fail(std::string("Some data has not been updated: ") + kFolderReplaced);
+  }
   // The failure that stopped the flush follows, with the system's reason.
   if (!ok)
     return Fail(LastError.empty() ? "Some data has not been updated"
@@ -568,8 +606,16 @@ bool TXBase::DeleteData(int64_t id) {
 }
 
 bool TXBase::ClearGlobalAccessIndex() {
+  if (DoClear()) return true;
+  if (!FolderStillOurs()) Fail(RefusalText());  // found in its middle
+  return false;
+}
+
+bool TXBase::DoClear() {
   LastError.clear();
-  if (!opened_ || RefuseWrite()) return false;
+  if (!opened_) return false;
+  FolderStillOurs();  // refused below when it is not
+  if (RefuseWrite()) return false;
   FinishWriteAhead();
   // The recorded mark goes down first, so that the shorter index.vlm never
   // looks damaged: IDs start again at 1, as nothing is left that could refer
@@ -592,9 +638,9 @@ bool TXBase::ClearGlobalAccessIndex() {
   if (!DropFreeFile()) return Fail("Failed to remove \"" + FreeFileName() + "\"");
   for (auto& index : indexes_) index->Clear();
   pool_.Clear();
-  TXFileOptions options = dataFile_->OptionSet();
-  dataFile_->Close(true);
-  if (!dataFile_->CreateFile(options) || !dataFile_->Sync()) return Fail(dataFile_->LastError());
+  // Emptied where it is: the lock it carries is held throughout.
+  if (!dataFile_->CreateFile(dataFile_->OptionSet()) || !dataFile_->Sync())
+    return Fail(dataFile_->LastError());
   LoadFreeSpace();
   // The emptied sorted indexes now match the empty global index.
   for (auto& index : indexes_)

@@ -22,6 +22,7 @@
 #include "storage/DataFile.h"
 #include "storage/DataFileOwner.h"
 #include "storage/DataPool.h"
+#include "storage/FolderGuard.h"
 #include "storage/FreeSpace.h"
 #include "storage/GlobalIndex.h"
 #include "storage/SortedIndex.h"
@@ -143,6 +144,14 @@ class TXBase : public IDataFileOwner {
   std::string ReadOnlyText() const;
   std::string RefusalText() const;
   bool OpensReadOnly() const override { return !unwritable_.empty(); }
+  // The session found its folder replaced (another storage.vlm in it) and
+  // wrote nothing more; told until the next CreateNew or Open.
+  bool FolderReplaced() const { return folderReplaced_; }
+  // BaseReadOnly.cpp. False once the folder's storage.vlm is no longer the
+  // file this session locked (the folder moved away and a copy put in its
+  // place): the session then writes nothing more, there or anywhere, and
+  // drops what it had not written.
+  bool FolderStillOurs();
   TXUser* User() const { return user_; }
   TXFile* DataFile() const { return dataFile_.get(); }
   TXGIndex& GIndex() { return gindex_; }
@@ -207,6 +216,9 @@ class TXBase : public IDataFileOwner {
                    const std::string& password);
   bool DoOpen(const std::string& path, const std::string& login, const std::string& password);
   bool LockForOpen(std::string& unopened);
+  bool DoClear();
+  // The folder holds a database's description (xbase.vlm).
+  bool DatabaseInFolder() const;
   bool Fail(std::string text);
   bool FailReset(std::string text);
   // BaseReadOnly.cpp. Fail with text and the system's reason for the
@@ -233,6 +245,12 @@ class TXBase : public IDataFileOwner {
   bool WriteDescriptionFile(bool openMarker);
   void DeleteIndexFiles();
   bool RefuseWrite();
+  // Flush has something to write: changed records, index entries, a mark.
+  bool HasUnwritten(const std::vector<TXRecData*>& pooled) const;
+  // The guard's question: path lies in the database's folder, and the
+  // folder's storage.vlm is no longer the file this session locked.
+  bool ChangeOutsideLock(const std::string& path);
+  static constexpr const char* kFolderReplaced = "the database's folder was replaced while it was open";
   // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
   // index file's checksum as last committed.
   void ReadEngineState(const TCustomIniFile& ini);
@@ -342,7 +360,7 @@ class TXBase : public IDataFileOwner {
   // The context is declared before the pool: records point into its kinds and
   // must be freed first.
   TContext context_;
-  FileHooks& hooks_;
+  mutable TFolderGuard hooks_;  // the caller's hooks, through the folder's guard
   std::string path_;
   bool opened_ = false;
   TXUser* user_ = nullptr;
@@ -387,6 +405,7 @@ class TXBase : public IDataFileOwner {
   bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
   bool dataWritten_ = false;         // storage.vlm changed since its last fsync
   std::string unwritable_;           // not empty: why nothing can be written
+  bool folderReplaced_ = false;      // FolderStillOurs found another storage.vlm (kept past Reset)
   TMemoryStream recordStream_;       // reused for every record written or read
   std::vector<uint8_t> encoded_;     // reused for every record encoded
   std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes

@@ -172,11 +172,13 @@ void TXBase::SetUnderway(const std::string& what) {
 }
 
 bool TXBase::WriteDescription() {
+  if (opened_ && !FolderStillOurs()) return Fail(RefusalText());
   if (WriteDescriptionFile(opened_)) return true;
   return FailWrite("Failed to write database description");
 }
 
 bool TXBase::WriteDescriptionFile(bool openMarker) {
+  if (folderReplaced_) return false;
   // Other sections of the file are left as they stand.
   TMemIniFile ini(path_ + "xbase.vlm");
   ini.SetHooks(hooks_);
@@ -204,7 +206,7 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
 // Written on its own, so that the rest of the description (the commit mark
 // above all) stays as the files were found.
 void TXBase::RecordDamage(const std::string& text) {
-  if (!recordedDamage_.empty() || path_.empty()) return;
+  if (!recordedDamage_.empty() || path_.empty() || !FolderStillOurs()) return;
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return;
   ini.SetHooks(hooks_);
@@ -221,6 +223,7 @@ std::string TXBase::ReadEngineKey(const std::string& key) const {
 bool TXBase::WriteEngineKey(const std::string& key, const std::string& value) {
   LastError.clear();
   if (!opened_) return Fail("Database is not opened");
+  FolderStillOurs();  // refused below when it is not
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return Fail("Failed to read database description");
   if (RefuseWrite()) return false;

@@ -4,6 +4,7 @@
 // system's reason in the text of a failed write.
 #include <errno.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "classlib/SysUtils.h"
@@ -13,7 +14,10 @@
 namespace qv {
 
 bool TXBase::FailWrite(const std::string& text) {
-  return Fail(text + ": " + std::strerror(errno));
+  const int error = errno;
+  // The folder's guard refused the write: said as what happened.
+  if (!FolderStillOurs()) return Fail(text + ": " + kFolderReplaced);
+  return Fail(text + ": " + std::strerror(error));
 }
 
 // The open needs no write: when index.vlm may not be opened for writing, the
@@ -52,7 +56,31 @@ void TXBase::StopWriting(const std::string& why, bool dropChanges) {
   if (dataFile_) dataFile_->DropUnwritten();
 }
 
+bool TXBase::FolderStillOurs() {
+  if (!folderReplaced_ && dataFile_ && dataFile_->IsOpen() && !dataFile_->IsAt()) folderReplaced_ = true;
+  if (!folderReplaced_) return true;
+  if (!ReadOnly()) StopWriting(kFolderReplaced, true);
+  return false;
+}
+
+bool TXBase::ChangeOutsideLock(const std::string& path) {
+  if (path_.empty() || path.rfind(path_, 0) != 0) return false;
+  if (!folderReplaced_ && dataFile_ && dataFile_->IsOpen() && !dataFile_->IsAt()) folderReplaced_ = true;
+  return folderReplaced_;
+}
+
+bool TXBase::HasUnwritten(const std::vector<TXRecData*>& pooled) const {
+  if (gindex_.HasPending() || markUnwritten_ || engineStateDirty_) return true;
+  return std::any_of(pooled.begin(), pooled.end(), [](const TXRecData* rec) {
+    return !rec->IsDeleted() && !rec->IsEmpty() && rec->IsModified();
+  });
+}
+
 std::string TXBase::RefusalText() const {
+  if (folderReplaced_)
+    return std::string(
+        "The database's folder was replaced while it was open; nothing more is "
+        "written to it");
   if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
   // Why was said when it came to be (ReadOnlyText): not again for each
   // change refused.

@@ -227,18 +227,16 @@ void TXFile::CloseFile() {
   pos_ = 0;
 }
 
-// Opens (or, when create is set, creates) the file and takes the exclusive
-// lock before anything is truncated, so that a database in use by another
-// process is never damaged.
+// Opens (or, when create is set, makes when missing) the file and takes the
+// exclusive lock. Nothing is truncated or written here: until the lock is
+// held the file may be another session's.
 bool TXFile::OpenLocked(bool create) {
   DropReadWindows();
   inUse_ = false;
   const bool readOnly = !create && owner_->OpensReadOnly();
-  bool opened =
-      file_.Open(fileName_, readOnly ? BinaryFile::Mode::Read : BinaryFile::Mode::ReadWrite, owner_->Hooks());
-  if (!opened && create && file_.Error() == ENOENT)
-    opened = file_.Open(fileName_, BinaryFile::Mode::Create, owner_->Hooks());
-  if (!opened)
+  using Mode = BinaryFile::Mode;
+  const Mode mode = create ? Mode::OpenOrCreate : readOnly ? Mode::Read : Mode::ReadWrite;
+  if (!file_.Open(fileName_, mode, owner_->Hooks()))
     return Fail(std::string(create ? "Failed to create" : "Failed to open") + " data file " +
                 Quoted(fileName_) + ": " + file_.ErrorText());
   // A file system without advisory locks is not refused; only a held lock is.
@@ -247,11 +245,6 @@ bool TXFile::OpenLocked(bool create) {
     inUse_ = true;
     return Fail("Database is in use");
   }
-  if (create && file_.Size() != 0 && !file_.Truncate(0)) {
-    std::string reason = file_.ErrorText();
-    CloseFile();
-    return Fail("Failed to create data file " + Quoted(fileName_) + ": " + reason);
-  }
   size_ = file_.Size();
   pos_ = 0;
   return true;
@@ -259,8 +252,21 @@ bool TXFile::OpenLocked(bool create) {
 
 bool TXFile::CreateFile(TXFileOptions options) {
   lastError_.clear();
-  QV_ASSERT(!IsOpen());
-  if (!OpenLocked(true)) return false;
+  // An open file is emptied where it is, under the lock it holds: letting
+  // the lock go to make the file again would let another session in.
+  const bool openedHere = !IsOpen();
+  if (openedHere && !OpenLocked(true)) return false;
+  DropReadWindows();
+  tail_.clear();
+  headerKnown_ = false;
+  if (file_.Size() != 0 && !file_.Truncate(0)) {
+    std::string reason = file_.ErrorText();
+    if (openedHere) CloseFile();
+    return Fail("Failed to create data file " + Quoted(fileName_) + ": " + reason);
+  }
+  size_ = 0;
+  pos_ = 0;
+  ++writes_;
 
   options_ = options;
   headerOptions_ = 0;
@@ -273,7 +279,7 @@ bool TXFile::CreateFile(TXFileOptions options) {
   std::copy(guid.begin(), guid.end(), header_.begin() + kGuidOffset);
 
   if (!WriteAt(0, header_.data(), header_.size())) {
-    CloseFile();
+    if (openedHere) CloseFile();
     return FailWrite("Failed to write data file header");
   }
   stampOnDisk_ = Stamp();
@@ -281,9 +287,9 @@ bool TXFile::CreateFile(TXFileOptions options) {
   return true;
 }
 
-bool TXFile::Lock() {
+bool TXFile::Lock(bool create) {
   lastError_.clear();
-  return IsOpen() || OpenLocked(false);
+  return IsOpen() || OpenLocked(create);
 }
 
 bool TXFile::Open() {

@@ -58,12 +58,17 @@ class TXFile {
   TXFile& operator=(const TXFile&) = delete;
 
   bool IsOpen() const { return file_.IsOpen(); }
-  // Creates (or truncates) the file with a fresh header and locks it.
+  // Gives the file a fresh header and nothing else: made (or emptied) and
+  // locked when closed, emptied in place under its lock when open.
   bool CreateFile(TXFileOptions options);
-  // Opens and locks an existing file, reading nothing: a database is read
-  // only under its lock. False with "Database is in use" (InUse) when
-  // another session holds it, else with why the file did not open.
-  bool Lock();
+  // Opens and locks an existing file (with create, makes it when missing),
+  // reading and changing nothing: a database is read or made only under its
+  // lock. False with "Database is in use" (InUse) when another session
+  // holds it, else with why the file did not open.
+  bool Lock(bool create = false);
+  // Whether the file's name now names this open file, and not another put
+  // in its place (a folder replaced while open).
+  bool IsAt() const { return file_.IsAt(fileName_); }
   bool InUse() const { return inUse_; }
   // Opens and locks an existing file (unless Lock did) and checks its header.
   // For an owner that cannot write, for reading only (locked all the same).

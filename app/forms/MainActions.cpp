@@ -32,7 +32,10 @@ std::string TMainForm::ReadOnlyReason() const {
 }
 
 bool TMainForm::RefusedReadOnly() {
-  if (!IsOpen() || Writable()) return false;
+  if (!IsOpen()) return false;
+  // A folder replaced since the last change turns the catalogue read-only here.
+  Engine->Base->FolderStillOurs();
+  if (Writable()) return false;
   Host->AddError(Engine->Base->RefusalText());
   return true;
 }

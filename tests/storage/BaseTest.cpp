@@ -527,8 +527,9 @@ TEST_F(BaseTest, SecondOpenOfTheSameFolderIsRefused) {
   TXBase second;
   EXPECT_FALSE(OpenDb(second));
   EXPECT_EQ(second.LastError, "Database is in use");
+  // A create never writes over a database, in use or not.
   EXPECT_FALSE(Create(second));
-  EXPECT_EQ(second.LastError, "Database is in use");
+  EXPECT_EQ(second.LastError, "A database already exists in this folder");
   EXPECT_FALSE(second.Opened());
 
   EXPECT_EQ(KeyOf(first.GetData(id)), 8);
