@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -307,6 +309,138 @@ TEST_F(SessionLock, AFolderReplacedByACopyWhileASessionIsOpen) {
     EXPECT_TRUE(engine.CloseDatabase());
     if (HasFailure()) return;
   }
+}
+
+}  // namespace
+}  // namespace qv::test::sessionlock
+
+namespace qv::test::sessionlock {
+namespace {
+
+int EnvNumber(const char* name, int fallback) {
+  const char* v = std::getenv(name);
+  return v && *v ? std::atoi(v) : fallback;
+}
+
+int64_t Now() {
+  return std::chrono::steady_clock::now().time_since_epoch().count();
+}
+
+// A session that could not open: only "in use" (or, for a create, a
+// database there already) may be said.
+bool RefusedPlainly(const std::vector<std::string>& said) {
+  return said == std::vector<std::string>{kInUse} || said == std::vector<std::string>{kThere};
+}
+
+// The same left to chance: one process clears the catalogue and adds a disc,
+// over and over, while another opens it in a loop and adds one. Replayed in
+// the order the two held the lock, what each said it stored is all there
+// is. Rounds: QV_SESSION_LOCK_ROUNDS.
+TEST(SessionLocks, AClearLeftToChanceLosesNothingAndDamagesNothing) {
+  const int rounds = EnvNumber("QV_SESSION_LOCK_ROUNDS", 30);
+  TempDir dir;
+  for (int f = 0; f < 20; ++f) MakeFile(dir / ("t/d/f" + std::to_string(f)));
+  const std::string folder = dir / "db";
+  {
+    RecordingHost host;
+    host.folder = folder;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine.NewDatabase("", "Race"));
+    ASSERT_TRUE(engine.CloseDatabase());
+  }
+  Child racers[2];
+  for (int k = 0; k < 2; ++k)
+    racers[k].Start([&, k](Child&) {
+      std::ofstream log(dir / ("racer" + std::to_string(k)));
+      for (int done = 0; done < rounds;) {
+        RecordingHost h;
+        h.folder = folder;
+        TEngine engine(h, QV_TEST_APP_DIR);
+        if (!engine.OpenDatabase("")) {
+          if (!RefusedPlainly(h.console)) log << "said " << testing::PrintToString(h.console) << "\n";
+          if (!RefusedPlainly(h.console)) return;
+          continue;
+        }
+        const int64_t at = Now();
+        if (Count(h.console, "E ") + Count(h.console, "W ") > 0)
+          log << "said " << testing::PrintToString(h.console) << "\n";
+        h.console.clear();
+        const std::string label = (k == 0 ? "K" : "O") + std::to_string(done++);
+        if (k == 0 && !engine.ClearDatabase()) log << "said the clear failed\n";
+        AddDisc(engine, label, dir / "t");
+        if (Count(h.console, "E ") + Count(h.console, "W ") == 0)
+          log << at << " " << (k == 0 ? "clear+" : "add ") << label << "\n";
+        else
+          log << "said " << testing::PrintToString(h.console) << "\n";
+        if (!engine.CloseDatabase()) log << "said the close failed\n";
+      }
+    });
+  for (Child& racer : racers) ASSERT_TRUE(racer.Join());
+
+  std::map<int64_t, std::string> sessions;  // by the time each opened
+  for (int k = 0; k < 2; ++k) {
+    std::ifstream log(dir / ("racer" + std::to_string(k)));
+    for (std::string line; std::getline(log, line);) {
+      if (line.rfind("said", 0) == 0) {
+        ADD_FAILURE() << "racer " << k << ": " << line;
+        continue;
+      }
+      const auto space = line.find(' ');
+      sessions[std::stoll(line.substr(0, space))] = line.substr(space + 1);
+    }
+  }
+  EXPECT_EQ(sessions.size(), std::size_t(2 * rounds));
+  std::set<std::string> expected;
+  for (const auto& [at, what] : sessions) {
+    if (what.rfind("clear+", 0) == 0) expected.clear();
+    expected.insert(what.substr(what.find_first_of("+ ") + 1));
+  }
+  ExpectOpens(folder, "Race", expected);
+}
+
+// Two processes making catalogues in the same folders at the same moments:
+// in each folder exactly one makes it, with its disc, and the other says
+// plainly that it could not. Rounds: QV_SESSION_LOCK_ROUNDS.
+TEST(SessionLocks, TwoCreatesLeftToChanceLoseNothing) {
+  const int rounds = EnvNumber("QV_SESSION_LOCK_ROUNDS", 30);
+  TempDir dir;
+  for (int f = 0; f < 6; ++f) MakeFile(dir / ("t/d/f" + std::to_string(f)));
+  Child racers[2];
+  for (int k = 0; k < 2; ++k)
+    racers[k].Start([&, k](Child&) {
+      std::ofstream log(dir / ("racer" + std::to_string(k)));
+      for (int i = 0; i < rounds; ++i) {
+        RecordingHost h;
+        h.folder = dir / ("f" + std::to_string(i));
+        TEngine engine(h, QV_TEST_APP_DIR);
+        const std::string name = std::to_string(k);
+        if (!engine.NewDatabase("", name)) {
+          if (!RefusedPlainly(h.console)) log << "said " << testing::PrintToString(h.console) << "\n";
+          continue;
+        }
+        AddDisc(engine, name + "-disc", dir / "t");
+        if (Count(h.console, "E ") + Count(h.console, "W ") > 0)
+          log << "said " << testing::PrintToString(h.console) << "\n";
+        else
+          log << i << "\n";
+        if (!engine.CloseDatabase()) log << "said the close failed\n";
+      }
+    });
+  for (Child& racer : racers) ASSERT_TRUE(racer.Join());
+  std::map<int, std::string> made;
+  for (int k = 0; k < 2; ++k) {
+    std::ifstream log(dir / ("racer" + std::to_string(k)));
+    for (std::string line; std::getline(log, line);) {
+      if (line.rfind("said", 0) == 0) {
+        ADD_FAILURE() << "racer " << k << ": " << line;
+        continue;
+      }
+      EXPECT_TRUE(made.emplace(std::stoi(line), std::to_string(k)).second)
+          << "folder " << line << " made twice";
+    }
+  }
+  EXPECT_EQ(made.size(), std::size_t(rounds));
+  for (const auto& [i, name] : made) ExpectOpens(dir / ("f" + std::to_string(i)), name, {name + "-disc"});
 }
 
 }  // namespace
