@@ -190,14 +190,14 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   return true;
 }
 
-// Takes the data file's lock, which every session holds while the database
-// is open (a read-only one too: no writer changes what it reads). False only
-// when another session holds it; a data file that does not open is said
-// where the open has always said it (unopened), after the description.
 bool TXBase::DatabaseInFolder() const {
   return FileExists(path_ + "xbase.vlm");
 }
 
+// Takes the data file's lock, which every session holds while the database
+// is open (a read-only one too: no writer changes what it reads). False only
+// when another session holds it; a data file that does not open is said
+// where the open has always said it (unopened), after the description.
 bool TXBase::LockForOpen(std::string& unopened) {
   NoteUnwritable();  // the mode the files are opened in; it reads nothing
   hooks_.NoteLock(path_ + "storage.vlm");

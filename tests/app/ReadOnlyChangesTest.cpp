@@ -3,8 +3,11 @@
 // a category add, rename or delete, and a disc's properties, asked for
 // before the window has caught up with the read-only state, are refused on
 // the console, and the category list and the disc row on screen stay as they
-// were, as does the catalogue at the next open.
+// were, as does the catalogue at the next open. And one whose folder was
+// replaced by a copy while it was open.
 #include <filesystem>
+#include <fstream>
+#include <map>
 
 #include "MainTestSupport.h"
 #include "app/dialogs/DiscDlg.h"
@@ -111,6 +114,54 @@ TEST_F(ReadOnlyChanges, CategoryAndDiscChangesAreRefusedAndTheScreenStays) {
   ASSERT_FALSE(MainForm->Engine->Base->ReadOnly());
   EXPECT_EQ(CategoryTexts(), categories);
   EXPECT_EQ(DiscCells(), discs);
+}
+
+// Each file of a folder with its bytes.
+std::map<std::string, std::string> FilesOf(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[entry.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// The user puts a copy of the catalogue in place of its folder while the
+// program has it open (the advice after damage): an add is refused before
+// its wizard, saying why; the program ends without a failure; and the copy
+// is left exactly as it was, and opens as it was.
+TEST_F(ReadOnlyChanges, AFolderReplacedByACopyWhileOpenIsLeftAsItWas) {
+  StartWithCatalogue();
+  AddFixtureDisc("Kept disc");
+  Stop();
+  const std::string folder = DatabaseFolder() + "Test";
+  const std::string copy = files.Path() + "copy";
+  std::filesystem::copy(folder, copy);
+  const auto copied = FilesOf(copy);
+
+  Start();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  std::filesystem::rename(folder, folder + ".aside");
+  std::filesystem::copy(copy, folder);
+  AnswerWizard("Too late", MakeFixture());
+  Run(MainForm->actScan);
+  Idle();
+  EXPECT_EQ(backend.ModalAnswers.size(), 1u) << "the wizard came up";
+  backend.ModalAnswers.clear();
+  EXPECT_TRUE(
+      ConsoleHas(" ERROR : The database's folder was replaced while it was open; nothing more is written "
+                 "to it"))
+      << testing::PrintToString(ConsoleLines());
+  Stop();
+  for (const BoxRecord& b : boxes) EXPECT_EQ(b.Text.find("Failed to close"), std::string::npos) << b.Text;
+  EXPECT_EQ(FilesOf(folder), copied);
+
+  Start();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_FALSE(MainForm->Engine->Base->ReadOnly());
+  EXPECT_FALSE(ConsoleHas(" ERROR : ") || ConsoleHas(" WARNING : "))
+      << testing::PrintToString(ConsoleLines());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 1);
 }
 
 }  // namespace
