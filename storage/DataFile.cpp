@@ -259,14 +259,6 @@ bool TXFile::CreateFile(TXFileOptions options) {
   DropReadWindows();
   tail_.clear();
   headerKnown_ = false;
-  if (file_.Size() != 0 && !file_.Truncate(0)) {
-    std::string reason = file_.ErrorText();
-    if (openedHere) CloseFile();
-    return Fail("Failed to create data file " + Quoted(fileName_) + ": " + reason);
-  }
-  size_ = 0;
-  pos_ = 0;
-  ++writes_;
 
   options_ = options;
   headerOptions_ = 0;
@@ -278,10 +270,21 @@ bool TXFile::CreateFile(TXFileOptions options) {
   auto guid = owner_->DatabaseID().ToBytes();
   std::copy(guid.begin(), guid.end(), header_.begin() + kGuidOffset);
 
+  // The fresh header goes first and the rest is cut after it: should either
+  // fail, the file still begins with a header, and an open can tell what it
+  // holds.
+  size_ = file_.Size();
   if (!WriteAt(0, header_.data(), header_.size())) {
     if (openedHere) CloseFile();
     return FailWrite("Failed to write data file header");
   }
+  if (!file_.Truncate(int64_t(XFileHeaderSize))) {
+    std::string reason = file_.ErrorText();
+    if (openedHere) CloseFile();
+    return Fail("Failed to create data file " + Quoted(fileName_) + ": " + reason);
+  }
+  size_ = int64_t(XFileHeaderSize);
+  pos_ = size_;
   stampOnDisk_ = Stamp();
   headerKnown_ = true;
   return true;

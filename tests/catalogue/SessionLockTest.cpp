@@ -19,6 +19,7 @@
 #include "catalogue/Engine.h"
 #include "platform/FaultInjector.h"
 #include "tests/catalogue/ChildProcess.h"
+#include "tests/catalogue/SessionInChild.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -441,6 +442,53 @@ TEST(SessionLocks, TwoCreatesLeftToChanceLoseNothing) {
   }
   EXPECT_EQ(made.size(), std::size_t(rounds));
   for (const auto& [i, name] : made) ExpectOpens(dir / ("f" + std::to_string(i)), name, {name + "-disc"});
+}
+
+}  // namespace
+}  // namespace qv::test::sessionlock
+
+namespace qv::test::sessionlock {
+namespace {
+
+// A clear whose write number n fails (a full disc, an I/O error), for each
+// n of the clear: the session says it failed, and the next open finds the
+// catalogue as it was or cleared, whole and writable.
+TEST(SessionLocks, AClearFailingAtEachWriteLeavesACatalogueThatOpens) {
+  TempDir dir;
+  for (int f = 0; f < 6; ++f) MakeFile(dir / ("t/d/f" + std::to_string(f)));
+  const std::string original = dir / "original";
+  {
+    RecordingHost host;
+    host.folder = original;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine.NewDatabase("", "Cleared"));
+    AddDisc(engine, "Before", dir / "t");
+    ASSERT_TRUE(engine.CloseDatabase());
+  }
+  int64_t writes = 0;
+  for (int64_t fail = 1; fail == 1 || fail <= writes; ++fail) {
+    SCOPED_TRACE("the clear's write " + std::to_string(fail) + " failing");
+    const std::string folder = dir / ("c" + std::to_string(fail));
+    fs::copy(original, folder);
+    const int status = RunSessionInChild(folder, "", [&](TEngine& e, FaultInjector& faults) {
+      faults.SetWriteHook([](int64_t, const std::string&) {});
+      faults.FailOnlyWrite(faults.WriteCount() + fail);
+      e.ClearDatabase();
+      std::ofstream(folder + ".writes") << faults.WriteCount();
+      e.CloseDatabase();
+    });
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (fail == 1) writes = ReadNumber(folder + ".writes");
+    RecordingHost host;
+    host.folder = folder;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+    EXPECT_TRUE(engine.Base->DamageText().empty()) << engine.Base->DamageText();
+    const std::set<std::string> discs = Discs(engine);
+    EXPECT_TRUE(discs.empty() || discs == std::set<std::string>{"Before"}) << testing::PrintToString(discs);
+    EXPECT_TRUE(engine.CloseDatabase());
+    if (HasFailure()) return;
+  }
 }
 
 }  // namespace
