@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <set>
 #include <string>
@@ -174,6 +175,7 @@ class SessionLock : public ::testing::Test {
   void HoldACreateAtEachStep(bool otherStays) {
     const int steps = CreateSteps();
     ASSERT_GT(steps, 3);
+    std::cout << "a create held at each of " << steps << " steps\n";
     for (int hold = 1; hold <= steps; ++hold) {
       SCOPED_TRACE(std::string("the create held at step ") + std::to_string(hold) +
                    (otherStays ? ", the other staying open" : ", the other closing"));
@@ -268,6 +270,7 @@ TEST_F(SessionLock, AFolderReplacedByACopyWhileASessionIsOpen) {
     ASSERT_TRUE(alone.Finish());
     steps = ReadNumber(folder + ".steps");
     ASSERT_GT(steps, 3);
+    std::cout << "the folder replaced at each of " << steps << " steps\n";
   }
   for (int hold = 1; hold <= steps; ++hold) {
     SCOPED_TRACE("the folder replaced at step " + std::to_string(hold));
