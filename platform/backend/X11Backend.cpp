@@ -73,6 +73,7 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.targets = XInternAtom(dpy, "TARGETS", False);
   a.text = XInternAtom(dpy, "TEXT", False);
   a.selection = XInternAtom(dpy, "QV_SELECTION", False);
+  a.compoundText = XInternAtom(dpy, "COMPOUND_TEXT", False);
   for (size_t i = 0; i < a.clipboardTypes.size(); ++i)
     a.clipboardTypes[i] = XInternAtom(dpy, ("QV_CLIPBOARD_TYPES_" + std::to_string(i)).c_str(), False);
   a.netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);

@@ -25,10 +25,8 @@ Atom PropertyOf(const Connection& c, unsigned long ownership) {
   return c.atoms.clipboardTypes[ownership % c.atoms.clipboardTypes.size()];
 }
 
-// Our paste reads UTF-8, else Latin-1 (X11Clipboard.cpp).
 bool OffersText(const Connection& c, const std::vector<Atom>& types) {
-  return std::any_of(types.begin(), types.end(),
-                     [&](Atom t) { return t == c.atoms.utf8String || t == XA_STRING; });
+  return std::any_of(types.begin(), types.end(), [&](Atom t) { return IsReadableText(c, t); });
 }
 
 std::vector<Atom> ReadTypes(Connection& c, Atom property) {
@@ -127,6 +125,16 @@ ClipboardOffer AskClipboardTypes(Connection& c, HWND notify) {
   if (notify && std::find(t.notify.begin(), t.notify.end(), notify) == t.notify.end())
     t.notify.push_back(notify);
   return OfferOf(c, t);
+}
+
+std::vector<Atom> ClipboardTextTypes(Connection& c) {
+  std::vector<Atom> types = ReadableTextTypes(c);
+  Window owner = None;
+  // An owner that did not say what it offers (or refused to) is asked for each.
+  if (!CurrentOwnership(c, owner) || !c.clipboardTypes.types || c.clipboardTypes.types->empty()) return types;
+  const std::vector<Atom>& offered = *c.clipboardTypes.types;
+  std::erase_if(types, [&](Atom t) { return std::find(offered.begin(), offered.end(), t) == offered.end(); });
+  return types;
 }
 
 bool NoteClipboardTypes(Connection& c, const XEvent& ev) {

@@ -46,6 +46,7 @@ struct TopWindow {
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
+  Atom compoundText;
   // Our properties for the TARGETS of another program's clipboard, one per
   // ownership in turn: a late answer of an earlier owner never lands where
   // the current one's is awaited.
@@ -329,6 +330,9 @@ size_t MaxPropertyBytes(Display* dpy);
 // XFIXES extension (the server does not tell of new owners then: only a read
 // of the text tells).
 ClipboardOffer AskClipboardTypes(Connection& c, HWND notify);
+// The text types to ask the clipboard's owner for, best first: those its
+// owner said it offers, else (it has not said) every type we read.
+std::vector<Atom> ClipboardTextTypes(Connection& c);
 // Has the server report every change of the clipboard's owner to us.
 void FollowClipboardOwner(Connection& c);
 // An owner change or the answer to our question; true when the event was one.
@@ -351,6 +355,19 @@ ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Ato
 // An event that concerns a read under way is noted in it; true when nothing
 // else needs to see it.
 bool NoteReadEvent(Connection& c, const XEvent& ev);
+
+// X11TextRead.cpp: the text types we read, and their decoding.
+// UTF-8 types first, then TEXT (in whatever type its owner makes it), then Latin-1.
+std::vector<Atom> ReadableTextTypes(const Connection& c);
+bool IsReadableText(const Connection& c, Atom type);
+// The text of an answer of `type`; false for a type that is no text we read.
+bool DecodeText(const Connection& c, Atom type, const std::string& bytes, std::u16string& out);
+// A selection's text, asked for as each of `types` in turn: a refusal (or
+// an answer that is no text) moves on to the next, a failure (the owner is
+// gone or silent) ends it, so that one owner is waited for once at most.
+ReadEnd ReadText(Connection& c, Atom selection, const std::vector<Atom>& types, Time time,
+                 std::u16string& out);
+
 // X11SelectionTransfer.cpp: incremental transfers (INCR) of our data.
 // A transfer of `text` to the requestor's property, replacing any still
 // open for that window and property.

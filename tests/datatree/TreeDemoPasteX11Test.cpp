@@ -6,6 +6,7 @@
 // row's editor. The editor keeps its text, the basket's menu Paste adds no
 // row and moves none, and the clipboard stays without an owner: xclip finds
 // nothing to read. Nor does the demo's end take a living owner's copy away.
+// Text offered only as text/plain;charset=utf-8 is pasted into a name.
 // gtest and the demo first: Xlib's macros clash with their names.
 #include <gtest/gtest.h>
 
@@ -142,10 +143,12 @@ class TreeDemoPaste : public ::testing::Test {
     return text;
   }
 
-  // Starts the slow owner and runs the demo until it has heard that it no
-  // longer owns the clipboard; the owner's pid, -1 when it did not start.
-  pid_t StartOwner(const char* mode) {
-    ownerPid = StartProgram(QV_SLOW_OWNER_PROGRAM, server->Display().c_str(), {ownerStatus, mode});
+  // Starts the slow owner (its mode, and the one type and text it offers)
+  // and runs the demo until it has heard that it no longer owns the
+  // clipboard; the owner's pid, -1 when it did not start.
+  pid_t StartOwner(const char* mode, std::vector<std::string> offer = {}) {
+    offer.insert(offer.begin(), {ownerStatus, mode});
+    ownerPid = StartProgram(QV_SLOW_OWNER_PROGRAM, server->Display().c_str(), offer);
     if (ownerPid > 0 && !PumpUntil([&] { return Said("owning") && !backend->OwnsClipboard(); })) StopOwner();
     return ownerPid;
   }
@@ -186,14 +189,7 @@ class TreeDemoPaste : public ::testing::Test {
     ASSERT_EQ(own.status, 0);
     ASSERT_EQ(own.text.rfind(kHeader, 0), 0u) << own.text;
     ASSERT_NE(own.text.find("File 1.dat"), std::string::npos) << own.text;
-    ASSERT_TRUE(PumpUntil([&] { return Row(basket, 0).x > 0; }));
-    // The row is focused from the keyboard: a first click just after a menu may not reach it.
-    Click(Row(basket, 0));
-    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == basket->Handle(); }));
-    ASSERT_TRUE(Xdo({"key", "Home"}));
-    ASSERT_TRUE(PumpUntil([&] { return basket->FocusedNode() != nullptr; }));
-    ASSERT_TRUE(Xdo({"key", "F2"}));
-    ASSERT_TRUE(PumpUntil([&] { return Editor() && GetFocus() == Editor(); })) << "the editor did not open";
+    EditTheBasketsRow();
     const std::u16string name = EditorText();
     ASSERT_FALSE(name.empty());
 
@@ -228,6 +224,17 @@ class TreeDemoPaste : public ::testing::Test {
     after = ReadClipboard();
     EXPECT_NE(after.status, 0) << "the demo took the clipboard back";
     EXPECT_EQ(after.text, "");
+  }
+  // The basket's first row's name in its editor.
+  void EditTheBasketsRow() {
+    ASSERT_TRUE(PumpUntil([&] { return Row(basket, 0).x > 0; }));
+    // The row is focused from the keyboard: a first click just after a menu may not reach it.
+    Click(Row(basket, 0));
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == basket->Handle(); }));
+    ASSERT_TRUE(Xdo({"key", "Home"}));
+    ASSERT_TRUE(PumpUntil([&] { return basket->FocusedNode() != nullptr; }));
+    ASSERT_TRUE(Xdo({"key", "F2"}));
+    ASSERT_TRUE(PumpUntil([&] { return Editor() && GetFocus() == Editor(); })) << "the editor did not open";
   }
   POINT BasketMiddle() {
     RECT r = basket->ClientRect();
@@ -267,6 +274,20 @@ TEST_F(TreeDemoPaste, AnOwnerThatNeverGivesItsTextIsAskedOnceAndNothingIsPasted)
   EXPECT_EQ(Times("asked"), 1);
   EXPECT_EQ(basket->TotalCount(), 0u);
   EXPECT_EQ(tree->RootNodeCount(), treedemo::kRows);
+}
+
+// Text offered only as text/plain;charset=utf-8 (one of the types the demo
+// offers its own copies in) is pasted whole into a row's name.
+TEST_F(TreeDemoPaste, TextOfferedOnlyAsPlainUtf8IsPastedIntoARowsNameExactly) {
+  const std::string text = "Grüße aus Köln — 東京 ✓";
+  CopyARow();
+  MenuCommand(BasketMiddle(), "p");
+  ASSERT_EQ(basket->RootNodeCount(), 1u);
+  EditTheBasketsRow();
+  ASSERT_GT(StartOwner("all", {"text/plain;charset=utf-8", text}), 0);
+  ASSERT_TRUE(Xdo({"key", "ctrl+v"}));
+  EXPECT_TRUE(PumpUntil([&] { return Said("served") && Utf16ToUtf8(EditorText()) == text; }))
+      << Utf16ToUtf8(EditorText());
 }
 
 // The tree still counts its rows as copied when another program copies; its

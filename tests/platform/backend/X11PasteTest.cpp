@@ -5,12 +5,15 @@
 // a killed program does. While the paste waits our window keeps painting
 // from its timer, and a dead owner ends the paste at once, with nothing pasted.
 // The edit's menu does not wait for the owner to say what it holds: it
-// shows with Paste grey, and Paste follows the owner's answer.
+// shows with Paste grey, and Paste follows the owner's answer. Text offered
+// only as text/plain;charset=utf-8 (by the slow owner, a program of its own)
+// is offered to paste and pasted exactly.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "platform/Utf.h"
 #include "tests/platform/backend/X11EditWindow.h"
 
 namespace qv {
@@ -197,6 +200,25 @@ TEST_F(X11Paste, TheMenuShowsBeforeTheOwnerSaysWhatItHoldsAndPasteFollowsItsAnsw
   XCloseDisplay(look);
   EXPECT_EQ(failure, "");
   EXPECT_TRUE(pasted) << "the text was not pasted";
+}
+
+// Text offered only as text/plain;charset=utf-8, non-ASCII too: Paste is
+// offered as soon as its owner has said so, and Ctrl+V pastes it exactly,
+// read before and after the owner said what it offers.
+TEST_F(X11Paste, TextOfferedOnlyAsPlainUtf8IsOfferedToPasteAndPastedExactly) {
+  const std::string text = "Grüße — naïve 東京 ✓";
+  SlowOwner owner(server->Display(), {"all", "text/plain;charset=utf-8", text});
+  ASSERT_GT(owner.Pid(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return owner.Said("owning") && !backend->OwnsClipboard(); }));
+  Paste();
+  EXPECT_EQ(Utf16ToUtf8(EditText()), text) << "before the owner said what it offers";
+  EXPECT_TRUE(PumpUntil([] { return ClipboardHasText(nullptr) == ClipboardText::Yes; }))
+      << "Paste stays grey";
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  pastes = 0;
+  Paste();
+  EXPECT_EQ(Utf16ToUtf8(EditText()), text) << "after the owner said what it offers";
+  EXPECT_EQ(owner.Said("served"), 2);
 }
 
 }  // namespace
