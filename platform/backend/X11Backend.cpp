@@ -357,6 +357,10 @@ ClipboardOffer X11Backend::OfferedOnClipboard(HWND notify) {
   return x11::AskClipboardTypes(*x_, notify);
 }
 
+ClipboardOffer X11Backend::AwaitClipboardOffer() {
+  return x11::AwaitClipboardTypes(*x_);
+}
+
 void X11Backend::Beep(UINT) {
   XBell(x_->dpy, 0);
   XFlush(x_->dpy);

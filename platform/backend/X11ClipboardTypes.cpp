@@ -127,6 +127,15 @@ ClipboardOffer AskClipboardTypes(Connection& c, HWND notify) {
   return OfferOf(c, t);
 }
 
+ClipboardOffer AwaitClipboardTypes(Connection& c) {
+  ClipboardOffer offer = AskClipboardTypes(c, nullptr);
+  if (offer != ClipboardOffer::Asked) return offer;
+  ClipboardTypes& t = c.clipboardTypes;
+  const unsigned long ownership = t.ownership;
+  AwaitOwner(c, t.owner, t.askedAt + kOwnerPatience, [&] { return t.ownership != ownership || !t.asking; });
+  return t.ownership == ownership ? OfferOf(c, t) : ClipboardOffer::Asked;
+}
+
 std::vector<Atom> ClipboardTextTypes(Connection& c) {
   std::vector<Atom> types = ReadableTextTypes(c);
   Window owner = None;

@@ -330,6 +330,9 @@ size_t MaxPropertyBytes(Display* dpy);
 // XFIXES extension (the server does not tell of new owners then: only a read
 // of the text tells).
 ClipboardOffer AskClipboardTypes(Connection& c, HWND notify);
+// The same, waiting for the answer as a read waits (never `Read` for another
+// program's clipboard; `Asked` when its owner stayed silent or changed meanwhile).
+ClipboardOffer AwaitClipboardTypes(Connection& c);
 // The text types to ask the clipboard's owner for, best first: those its
 // owner said it offers, else (it has not said) every type we read.
 std::vector<Atom> ClipboardTextTypes(Connection& c);
@@ -355,6 +358,10 @@ ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Ato
 // An event that concerns a read under way is noted in it; true when nothing
 // else needs to see it.
 bool NoteReadEvent(Connection& c, const XEvent& ev);
+// Serves the windows as a read does until `ready`, the owner's window is
+// gone or `until` has come; whether `ready` held.
+bool AwaitOwner(Connection& c, Window owner, std::chrono::steady_clock::time_point until,
+                const std::function<bool()>& ready);
 
 // X11TextRead.cpp: the text types we read, and their decoding.
 // UTF-8 types first, then TEXT (in whatever type its owner makes it), then Latin-1.

@@ -7,13 +7,15 @@
 // The edit's menu does not wait for the owner to say what it holds: it
 // shows with Paste grey, and Paste follows the owner's answer. Text offered
 // only as text/plain;charset=utf-8 (by the slow owner, a program of its own)
-// is offered to paste and pasted exactly.
+// is offered to paste and pasted exactly. The clipboard's data object offers
+// what the owner said it offers, and reads only the text asked for.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "platform/Utf.h"
+#include "platform/ole/OleClipboard.h"
 #include "tests/platform/backend/X11EditWindow.h"
 
 namespace qv {
@@ -219,6 +221,33 @@ TEST_F(X11Paste, TextOfferedOnlyAsPlainUtf8IsOfferedToPasteAndPastedExactly) {
   Paste();
   EXPECT_EQ(Utf16ToUtf8(EditText()), text) << "after the owner said what it offers";
   EXPECT_EQ(owner.Said("served"), 2);
+}
+
+// The clipboard's data object while another program holds the clipboard:
+// its formats are what that program said it offers, and nothing but the
+// text asked for is read.
+TEST_F(X11Paste, TheClipboardsDataObjectOffersWhatTheOwnerSaidAndReadsOnlyTheTextAskedFor) {
+  FORMATETC text{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  ComPtr<IDataObject> data;
+  {
+    SlowOwner picture(server->Display(), {"all", "image/png", "no text"});
+    ASSERT_TRUE(PumpUntil([&] { return picture.Said("owning") && !backend->OwnsClipboard(); }));
+    ASSERT_EQ(OleGetClipboard(data.Put()), S_OK);
+    EXPECT_EQ(data->QueryGetData(&text), DV_E_FORMATETC);
+    EXPECT_EQ(picture.Said("types"), 1);
+    EXPECT_EQ(picture.Said("asked") + picture.Said("refused"), 0) << "more than its types were asked for";
+  }
+  SlowOwner owner(server->Display(), {"all", "text/plain;charset=utf-8", "the owner's"});
+  ASSERT_TRUE(PumpUntil([&] { return owner.Said("owning") && !backend->OwnsClipboard(); }));
+  ASSERT_EQ(OleGetClipboard(data.Put()), S_OK);
+  EXPECT_EQ(data->QueryGetData(&text), S_OK);
+  EXPECT_EQ(owner.Said("asked"), 0) << "the text was read before it was asked for";
+  STGMEDIUM medium{};
+  ASSERT_EQ(data->GetData(&text, &medium), S_OK);
+  EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(medium.hGlobal))), u"the owner's");
+  GlobalUnlock(medium.hGlobal);
+  ReleaseStgMedium(&medium);
+  EXPECT_EQ(owner.Said("asked"), 1);
 }
 
 }  // namespace
