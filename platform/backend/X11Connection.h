@@ -48,8 +48,8 @@ struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
   Atom compoundText;
   // Our properties for the TARGETS of another program's clipboard, one per
-  // ownership in turn: a late answer of an earlier owner never lands where
-  // the current one's is awaited.
+  // ownership in turn: a late answer of one of the seven owners before never
+  // lands where the current one's is awaited.
   std::array<Atom, 8> clipboardTypes;
   Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
       typeDropdownMenu, typeTooltip;
