@@ -76,8 +76,9 @@ function(qv_thread_test_sources out)
 endfunction()
 
 # Test files compiled on their own in a unity build: those that include Xlib
-# (its macros break other files) and those whose file-local names clash with a
-# neighbour's (a redefinition error in a Unity/unity_*.cxx unit: add the file here).
+# (its macros break other files), also through a test header named X11*, and
+# those whose file-local names clash with a neighbour's (a redefinition error
+# in a Unity/unity_*.cxx unit: add the file here).
 set(QV_UNITY_SEPARATE tests/platform/gdi/ArcPenTest.cpp tests/platform/backend/GalleryPagesTest.cpp
                       tests/classlib/stdctrls/ListBoxTest.cpp tests/storage/ValuesTest.cpp
                       tests/catalogue/DamageTest.cpp)
@@ -85,7 +86,7 @@ function(qv_unity_separate)
   foreach(src IN LISTS ARGN)
     get_filename_component(path ${src} ABSOLUTE)
     file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${path})
-    file(STRINGS ${path} xlib REGEX "#include [<\"](X11/|tests/common/XvfbSupport[.]h|platform/backend/X11)")
+    file(STRINGS ${path} xlib REGEX "#include [<\"](X11/|tests/common/XvfbSupport[.]h|platform/backend/X11|tests/platform/backend/X11)")
     if(xlib OR relative IN_LIST QV_UNITY_SEPARATE)
       set_source_files_properties(${src} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
     endif()

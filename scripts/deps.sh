@@ -6,7 +6,7 @@ set -euo pipefail
 # (libglib2.0-bin) asks the file manager for an item's properties.
 pkgs=(build-essential cmake pkg-config python3
       libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-ipafont-gothic
-      libx11-dev libxext-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
+      libx11-dev libxext-dev libxfixes-dev libpixman-1-dev libpng-dev libjpeg62-turbo-dev libicu-dev
       xdg-utils file libglib2.0-bin
       googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip
       openbox python3-gi gir1.2-gtk-3.0 python3-pyqt6)

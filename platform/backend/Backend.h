@@ -111,6 +111,10 @@ class Backend {
     (void)notify;
     return ClipboardOffer::Read;
   }
+  // The same, waiting for that program's answer as a read of its text waits
+  // (the windows served meanwhile, never longer than such a read): `Asked`
+  // only when it did not answer, or another program copied meanwhile.
+  virtual ClipboardOffer AwaitClipboardOffer() { return ClipboardOffer::Read; }
   virtual void Beep(UINT type) = 0;
   // A modal dialog (message box, input query, file dialog, modal form) is
   // shown and its loop is about to run. A backend for tests may answer it

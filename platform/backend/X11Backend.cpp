@@ -73,7 +73,9 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.targets = XInternAtom(dpy, "TARGETS", False);
   a.text = XInternAtom(dpy, "TEXT", False);
   a.selection = XInternAtom(dpy, "QV_SELECTION", False);
-  a.clipboardTypes = XInternAtom(dpy, "QV_CLIPBOARD_TYPES", False);
+  a.compoundText = XInternAtom(dpy, "COMPOUND_TEXT", False);
+  for (size_t i = 0; i < a.clipboardTypes.size(); ++i)
+    a.clipboardTypes[i] = XInternAtom(dpy, ("QV_CLIPBOARD_TYPES_" + std::to_string(i)).c_str(), False);
   a.netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
   a.netWmIcon = XInternAtom(dpy, "_NET_WM_ICON", False);
   a.cardinal = XInternAtom(dpy, "CARDINAL", False);
@@ -160,6 +162,7 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
   XWindowAttributes rootAttrs;
   XGetWindowAttributes(dpy, x_->root, &rootAttrs);
   XSelectInput(dpy, x_->root, rootAttrs.your_event_mask | SubstructureNotifyMask | PropertyChangeMask);
+  x11::FollowClipboardOwner(*x_);
   InstallBackend(this);
   x11::ReadWorkArea(*x_);
   x11::SyncLockKeys(*x_);
@@ -352,6 +355,10 @@ unsigned X11Backend::ClipboardLosses() {
 
 ClipboardOffer X11Backend::OfferedOnClipboard(HWND notify) {
   return x11::AskClipboardTypes(*x_, notify);
+}
+
+ClipboardOffer X11Backend::AwaitClipboardOffer() {
+  return x11::AwaitClipboardTypes(*x_);
 }
 
 void X11Backend::Beep(UINT) {

@@ -44,6 +44,7 @@ class X11Backend : public Backend {
   bool OwnsClipboard() override;
   unsigned ClipboardLosses() override;
   ClipboardOffer OfferedOnClipboard(HWND notify) override;
+  ClipboardOffer AwaitClipboardOffer() override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;

@@ -1,7 +1,7 @@
 // The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
 // text/plain;charset=utf-8 (as our drags do), TEXT and STRING (text beyond
-// one property goes in pieces, INCR). As reader we ask for UTF-8, then
-// Latin-1 (X11SelectionRead.cpp does the reading).
+// one property goes in pieces, INCR). As reader we ask for the same types,
+// UTF-8 first, of those the owner offers (X11TextRead.cpp).
 #include <X11/Xatom.h>
 
 #include <iterator>
@@ -10,24 +10,6 @@
 #include "platform/backend/X11Connection.h"
 
 namespace qv::x11 {
-namespace {
-
-// Clipboard text as UTF-8, else Latin-1.
-ReadEnd Convert(Connection& c, Atom target, std::u16string& out) {
-  Atom type = None;
-  std::string bytes;
-  ReadEnd end = ReadSelection(c, c.atoms.clipboard, target, CurrentTime, type, bytes);
-  if (end != ReadEnd::Data) return end;
-  if (type == c.atoms.utf8String) {
-    out = Utf8ToUtf16(bytes);
-    return end;
-  }
-  if (type != XA_STRING) return ReadEnd::Refused;
-  for (unsigned char ch : bytes) out += char16_t(ch);
-  return end;
-}
-
-}  // namespace
 
 size_t MaxPropertyBytes(Display* dpy) {
   long words = XExtendedMaxRequestSize(dpy);
@@ -69,10 +51,9 @@ std::u16string ReadClipboard(Connection& c) {
   }
   if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == None) return {};
   std::u16string text;
-  // Latin-1 only when UTF-8 was refused: an owner that is gone or silent is not asked again.
-  ReadEnd end = Convert(c, c.atoms.utf8String, text);
-  if (end == ReadEnd::Refused) end = Convert(c, XA_STRING, text);
-  return end == ReadEnd::Data ? text : std::u16string();
+  return ReadText(c, c.atoms.clipboard, ClipboardTextTypes(c), CurrentTime, text) == ReadEnd::Data
+             ? text
+             : std::u16string();
 }
 
 SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& req)

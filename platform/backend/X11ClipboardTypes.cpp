@@ -1,9 +1,13 @@
 // Whether another program's CLIPBOARD holds text, asked of that program
 // (its TARGETS) without waiting for the answer: a menu or an action that
 // only enables Paste never holds the windows for a program that is busy,
-// stopped or hung. The answer is kept a moment and asked again after that;
-// meanwhile the last answer of the same program stands.
+// stopped or hung. The answer stands for the ownership it was given in and
+// no longer: the server reports every change of owner (XFIXES), and a
+// window id says nothing, as a program may claim the clipboard again from
+// the same window with other data, and the server gives the ids of windows
+// that are gone to new ones.
 #include <X11/Xatom.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <algorithm>
 #include <climits>
@@ -17,30 +21,62 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Idle-time action updates ask often; one question per this interval is enough.
-constexpr auto kTypesReuse = std::chrono::milliseconds(200);
-
-// Our paste reads UTF-8, else Latin-1 (X11Clipboard.cpp).
-bool OffersText(Connection& c, const Atom* types, unsigned long count) {
-  return std::any_of(types, types + count, [&](Atom t) { return t == c.atoms.utf8String || t == XA_STRING; });
+Atom PropertyOf(const Connection& c, unsigned long ownership) {
+  return c.atoms.clipboardTypes[ownership % c.atoms.clipboardTypes.size()];
 }
 
-bool ReadTypes(Connection& c, Atom property) {
+bool OffersText(const Connection& c, const std::vector<Atom>& types) {
+  return std::any_of(types.begin(), types.end(), [&](Atom t) { return IsReadableText(c, t); });
+}
+
+std::vector<Atom> ReadTypes(Connection& c, Atom property) {
   Atom type = None;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
+  std::vector<Atom> types;
   if (XGetWindowProperty(c.dpy, c.utility, property, 0, LONG_MAX / 4, True, XA_ATOM, &type, &format, &count,
-                         &after, &data) != Success)
-    return false;
-  bool text = data && type == XA_ATOM && format == 32 &&
-              OffersText(c, reinterpret_cast<const Atom*>(data), count);  // Xlib keeps 32-bit items as longs
+                         &after, &data) == Success &&
+      data && type == XA_ATOM && format == 32) {
+    auto* atoms = reinterpret_cast<const Atom*>(data);  // Xlib keeps 32-bit items as longs
+    types.assign(atoms, atoms + count);
+  }
   if (data) XFree(data);
-  return text;
+  return types;
+}
+
+// News of the clipboard for the windows that asked, and for the loop's idle
+// work (action updates).
+void Tell(const std::vector<HWND>& windows) {
+  for (HWND h : windows) PostMessageW(h, WM_CLIPBOARDUPDATE, 0, 0);
+  PostMessageW(nullptr, WM_NULL, 0, 0);
+}
+
+void OwnerChanged(Connection& c, Window owner) {
+  ClipboardTypes& t = c.clipboardTypes;
+  std::vector<HWND> told = std::move(t.notify);
+  unsigned long ownership = t.ownership + 1;
+  t = ClipboardTypes();
+  t.ownership = ownership;
+  t.owner = owner;
+  Tell(told);
+}
+
+bool IsOwnerChange(const Connection& c, const XEvent& ev) {
+  return c.fixesEvent && ev.type == c.fixesEvent + XFixesSelectionNotify &&
+         reinterpret_cast<const XFixesSelectionNotifyEvent&>(ev).selection == c.atoms.clipboard;
+}
+
+// The changes the server reported before our last request: after a round
+// trip they wait in Xlib's queue, and are taken before what they precede.
+void TakeOwnerChanges(Connection& c) {
+  XEvent ev;
+  while (XCheckTypedEvent(c.dpy, c.fixesEvent + XFixesSelectionNotify, &ev))
+    if (IsOwnerChange(c, ev)) OwnerChanged(c, reinterpret_cast<XFixesSelectionNotifyEvent&>(ev).owner);
 }
 
 void Ask(Connection& c, ClipboardTypes& t) {
-  Atom property = c.atoms.clipboardTypes;
+  Atom property = PropertyOf(c, t.ownership);
   XDeleteProperty(c.dpy, c.utility, property);
   XConvertSelection(c.dpy, c.atoms.clipboard, c.atoms.targets, property, c.utility, CurrentTime);
   XFlush(c.dpy);
@@ -48,44 +84,91 @@ void Ask(Connection& c, ClipboardTypes& t) {
   t.askedAt = Clock::now();
 }
 
+// The current ownership, as the server knows it now; false while the
+// clipboard is ours or the server does not report its changes.
+bool CurrentOwnership(Connection& c, Window& owner) {
+  if (c.ownsClipboard || !c.fixesEvent) return false;
+  owner = XGetSelectionOwner(c.dpy, c.atoms.clipboard);
+  TakeOwnerChanges(c);
+  if (owner == c.utility) return false;  // our claim, its loss not read yet
+  // Never unreported with the extension; should it be, it is still a new ownership.
+  if (owner != c.clipboardTypes.owner) OwnerChanged(c, owner);
+  return true;
+}
+
+ClipboardOffer OfferOf(const Connection& c, const ClipboardTypes& t) {
+  if (!t.types) return ClipboardOffer::Asked;
+  return OffersText(c, *t.types) ? ClipboardOffer::Text : ClipboardOffer::Nothing;
+}
+
 }  // namespace
 
+void FollowClipboardOwner(Connection& c) {
+  int event = 0, error = 0, major = 5, minor = 0;
+  if (!XFixesQueryExtension(c.dpy, &event, &error) || !XFixesQueryVersion(c.dpy, &major, &minor) || major < 1)
+    return;
+  c.fixesEvent = event;
+  XFixesSelectSelectionInput(c.dpy, c.utility, c.atoms.clipboard,
+                             XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                 XFixesSelectionClientCloseNotifyMask);
+  c.clipboardTypes.owner = XGetSelectionOwner(c.dpy, c.atoms.clipboard);
+}
+
 ClipboardOffer AskClipboardTypes(Connection& c, HWND notify) {
-  if (c.ownsClipboard) return ClipboardOffer::Read;
-  Window owner = XGetSelectionOwner(c.dpy, c.atoms.clipboard);
+  Window owner = None;
+  if (!CurrentOwnership(c, owner)) return ClipboardOffer::Read;
   if (owner == None) return ClipboardOffer::Nothing;
-  if (owner == c.utility) return ClipboardOffer::Read;  // our claim, its loss not read yet
   ClipboardTypes& t = c.clipboardTypes;
-  auto now = Clock::now();
-  if (t.owner != owner) {  // another program copied: what we knew was of the one before
-    t = ClipboardTypes();
-    t.owner = owner;
-  }
   // A silent program is asked again once a read would have given up on it.
-  if (t.asking && now - t.askedAt >= kOwnerPatience) t.asking = false;
-  if (!t.asking && (!t.text || now - t.answeredAt >= kTypesReuse)) Ask(c, t);
-  if (t.asking && notify && std::find(t.notify.begin(), t.notify.end(), notify) == t.notify.end())
+  if (t.asking && Clock::now() - t.askedAt >= kOwnerPatience) t.asking = false;
+  if (!t.types && !t.asking) Ask(c, t);
+  if (notify && std::find(t.notify.begin(), t.notify.end(), notify) == t.notify.end())
     t.notify.push_back(notify);
-  if (!t.text) return ClipboardOffer::Asked;
-  return *t.text ? ClipboardOffer::Text : ClipboardOffer::Nothing;
+  return OfferOf(c, t);
+}
+
+ClipboardOffer AwaitClipboardTypes(Connection& c) {
+  ClipboardOffer offer = AskClipboardTypes(c, nullptr);
+  if (offer != ClipboardOffer::Asked) return offer;
+  ClipboardTypes& t = c.clipboardTypes;
+  const unsigned long ownership = t.ownership;
+  AwaitOwner(c, t.owner, t.askedAt + kOwnerPatience, [&] { return t.ownership != ownership || !t.asking; });
+  return t.ownership == ownership ? OfferOf(c, t) : ClipboardOffer::Asked;
+}
+
+std::vector<Atom> ClipboardTextTypes(Connection& c) {
+  std::vector<Atom> types = ReadableTextTypes(c);
+  Window owner = None;
+  // An owner that did not say what it offers (or refused to) is asked for each.
+  if (!CurrentOwnership(c, owner) || !c.clipboardTypes.types || c.clipboardTypes.types->empty()) return types;
+  const std::vector<Atom>& offered = *c.clipboardTypes.types;
+  std::erase_if(types, [&](Atom t) { return std::find(offered.begin(), offered.end(), t) == offered.end(); });
+  return types;
 }
 
 bool NoteClipboardTypes(Connection& c, const XEvent& ev) {
+  if (IsOwnerChange(c, ev)) {
+    OwnerChanged(c, reinterpret_cast<const XFixesSelectionNotifyEvent&>(ev).owner);
+    return true;
+  }
   if (ev.type != SelectionNotify) return false;
   const XSelectionEvent& s = ev.xselection;
-  Atom property = c.atoms.clipboardTypes;
   ClipboardTypes& t = c.clipboardTypes;
   if (s.requestor != c.utility || s.selection != c.atoms.clipboard || s.target != c.atoms.targets)
     return false;
-  // A refusal names no property: it is ours only while we ask.
-  if (s.property != property && !(s.property == None && t.asking)) return false;
-  if (!t.asking) return true;  // a late answer to a question given up
+  const auto& ours = c.atoms.clipboardTypes;
+  bool refusal = s.property == None;
+  if (!refusal && std::find(ours.begin(), ours.end(), s.property) == ours.end()) return false;
+  // Another ownership's answer, or a refusal of a question given up: stale.
+  if (refusal ? !t.asking : s.property != PropertyOf(c, t.ownership)) {
+    if (!refusal) XDeleteProperty(c.dpy, c.utility, s.property);
+    return true;
+  }
+  // A refusal may be a late one of a question of an earlier owner: the
+  // current owner's answer, when it comes, still counts.
+  t.types = refusal ? std::vector<Atom>() : ReadTypes(c, s.property);
   t.asking = false;
-  t.text = s.property != None && ReadTypes(c, property);
-  t.answeredAt = Clock::now();
-  for (HWND h : std::exchange(t.notify, {})) PostMessageW(h, WM_CLIPBOARDUPDATE, 0, 0);
-  // The loop's idle work (action updates) runs again with the answer.
-  PostMessageW(nullptr, WM_NULL, 0, 0);
+  Tell(t.notify);
   return true;
 }
 

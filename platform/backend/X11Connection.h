@@ -46,7 +46,11 @@ struct TopWindow {
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
-  Atom clipboardTypes;  // our property for the TARGETS of another program's clipboard
+  Atom compoundText;
+  // Our properties for the TARGETS of another program's clipboard, one per
+  // ownership in turn: a late answer of one of the seven owners before never
+  // lands where the current one's is awaited.
+  std::array<Atom, 8> clipboardTypes;
   Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
       typeDropdownMenu, typeTooltip;
   Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
@@ -170,14 +174,21 @@ struct IncomingRead {
   bool ownerGone = false;  // the owner's window was destroyed
 };
 
-// What the program that holds the CLIPBOARD offers, as it last answered our
-// question for its TARGETS (asked without waiting for the answer).
+// What the program that holds the CLIPBOARD offers, as it answered our
+// question for its TARGETS (asked without waiting for the answer). An answer
+// belongs to one ownership: each change of owner the server reports (its
+// XFIXES extension, also when the same window claims the clipboard again or
+// a new program's window has an earlier owner's id) starts a new one, of
+// which nothing is known until its owner answers.
 struct ClipboardTypes {
-  Window owner = 0;          // the window the answer is of
-  std::optional<bool> text;  // it offers text we can read
-  bool asking = false;       // a question is out
-  std::chrono::steady_clock::time_point askedAt, answeredAt;
-  std::vector<HWND> notify;  // to be told when the answer comes
+  unsigned long ownership = 0;             // counts the changes reported
+  Window owner = 0;                        // of the current ownership
+  std::optional<std::vector<Atom>> types;  // its answer; empty for a refusal
+  bool asking = false;                     // a question of this ownership is out
+  std::chrono::steady_clock::time_point askedAt;
+  // Windows that asked during this ownership: told of the answer and of the
+  // ownership's end (WM_CLIPBOARDUPDATE).
+  std::vector<HWND> notify;
 };
 
 // Another program's drag over our windows, as its messages said; the drop
@@ -201,6 +212,7 @@ struct Connection {
   int depth = 0;
   bool directPixels = false;  // the visual's pixels are our 0x00RRGGBB words
   bool hasShape = false;
+  int fixesEvent = 0;  // the XFIXES extension's first event; 0 without it
   GC gc = nullptr;
   int wakePipe[2] = {-1, -1};
   Atoms atoms{};
@@ -312,12 +324,21 @@ void ClipboardTaken(Connection& c);
 size_t MaxPropertyBytes(Display* dpy);
 
 // X11ClipboardTypes.cpp: whether another program's clipboard holds text,
-// told without waiting for that program: the answer it gave last (asked
-// again when it is old), else `Asked` until it answers. While a question is
-// out, `notify` gets WM_CLIPBOARDUPDATE at its answer. `Read` while the
-// clipboard is ours.
+// told without waiting for that program: its owner's answer, else `Asked`
+// until it answers. `notify` gets WM_CLIPBOARDUPDATE at the answer and when
+// the ownership changes. `Read` while the clipboard is ours, and without the
+// XFIXES extension (the server does not tell of new owners then: only a read
+// of the text tells).
 ClipboardOffer AskClipboardTypes(Connection& c, HWND notify);
-// The answer to that question; true when the event was it.
+// The same, waiting for the answer as a read waits (never `Read` for another
+// program's clipboard; `Asked` when its owner stayed silent or changed meanwhile).
+ClipboardOffer AwaitClipboardTypes(Connection& c);
+// The text types to ask the clipboard's owner for, best first: those its
+// owner said it offers, else (it has not said) every type we read.
+std::vector<Atom> ClipboardTextTypes(Connection& c);
+// Has the server report every change of the clipboard's owner to us.
+void FollowClipboardOwner(Connection& c);
+// An owner change or the answer to our question; true when the event was one.
 bool NoteClipboardTypes(Connection& c, const XEvent& ev);
 
 // How long another program may stay silent when we read its selection: for
@@ -337,6 +358,22 @@ ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Ato
 // An event that concerns a read under way is noted in it; true when nothing
 // else needs to see it.
 bool NoteReadEvent(Connection& c, const XEvent& ev);
+// Serves the windows as a read does until `ready`, the owner's window is
+// gone or `until` has come; whether `ready` held.
+bool AwaitOwner(Connection& c, Window owner, std::chrono::steady_clock::time_point until,
+                const std::function<bool()>& ready);
+
+// X11TextRead.cpp: the text types we read, and their decoding.
+// UTF-8 types first, then TEXT (in whatever type its owner makes it), then Latin-1.
+std::vector<Atom> ReadableTextTypes(const Connection& c);
+bool IsReadableText(const Connection& c, Atom type);
+// The text of an answer of `type`; false for a type that is no text we read.
+bool DecodeText(const Connection& c, Atom type, const std::string& bytes, std::u16string& out);
+// A selection's text, asked for as each of `types` in turn: a refusal (or
+// an answer that is no text) moves on to the next, a failure (the owner is
+// gone or silent) ends it, so that one owner is waited for once at most.
+ReadEnd ReadText(Connection& c, Atom selection, const std::vector<Atom>& types, Time time,
+                 std::u16string& out);
 
 // X11SelectionTransfer.cpp: incremental transfers (INCR) of our data.
 // A transfer of `text` to the requestor's property, replacing any still

@@ -8,6 +8,7 @@
 // when a target asks for it.
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/Utf.h"
@@ -30,8 +31,9 @@ bool Offers(const Connection& c, Atom type) {
 }
 
 bool OffersText(const Connection& c) {
-  return Offers(c, c.atoms.utf8String) || Offers(c, c.dnd.textPlainUtf8) || Offers(c, c.dnd.textPlain) ||
-         Offers(c, XA_STRING) || Offers(c, c.dnd.uriList);
+  return std::any_of(c.dragIn.types.begin(), c.dragIn.types.end(),
+                     [&](Atom t) { return IsReadableText(c, t); }) ||
+         Offers(c, c.dnd.textPlain) || Offers(c, c.dnd.uriList);
 }
 
 int HexValue(char ch) {
@@ -95,28 +97,21 @@ std::vector<std::string> FetchFiles(Connection& c) {
   return paths;
 }
 
-// The source's text: UTF-8 types first, then Latin-1, then a list of files
-// as their paths. A source that is gone or silent is not asked again.
+// The source's text: the text types we read, UTF-8 first, with text/plain
+// after the UTF-8 ones (drags offer it), then a list of files as their
+// paths. A source that is gone or silent is not asked again.
 std::u16string FetchText(Connection& c) {
+  std::vector<Atom> types = ReadableTextTypes(c);
+  types.insert(types.begin() + 2, c.dnd.textPlain);
+  std::erase_if(types, [&](Atom t) { return !Offers(c, t); });
+  std::u16string text;
+  ReadEnd end = ReadText(c, c.dnd.selection, types, c.dragIn.time, text);
+  if (end != ReadEnd::Refused) return text;
   Atom type = None;
   std::string bytes;
-  Time when = c.dragIn.time;
-  auto read = [&](Atom t) {
-    if (!Offers(c, t)) return ReadEnd::Refused;
-    return ReadSelection(c, c.dnd.selection, t, when, type, bytes);
-  };
-  for (Atom t : {c.atoms.utf8String, c.dnd.textPlainUtf8, c.dnd.textPlain}) {
-    ReadEnd end = read(t);
-    if (end == ReadEnd::Data) return Utf8ToUtf16(bytes);
-    if (end == ReadEnd::Failed) return {};
-  }
-  ReadEnd end = read(XA_STRING);
-  if (end == ReadEnd::Data) {
-    std::u16string out;
-    for (unsigned char ch : bytes) out += char16_t(ch);
-    return out;
-  }
-  if (end == ReadEnd::Refused && read(c.dnd.uriList) == ReadEnd::Data) return Utf8ToUtf16(PathsOfUris(bytes));
+  if (Offers(c, c.dnd.uriList) &&
+      ReadSelection(c, c.dnd.selection, c.dnd.uriList, c.dragIn.time, type, bytes) == ReadEnd::Data)
+    return Utf8ToUtf16(PathsOfUris(bytes));
   return {};
 }
 

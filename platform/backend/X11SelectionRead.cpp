@@ -119,10 +119,12 @@ void ServeWindows(Connection& c, bool& quit) {
 }
 
 // Serves the windows until `ready`; false when the owner's window went away
-// or the owner stayed silent for kOwnerPatience.
-bool Await(Connection& c, IncomingRead& r, ReadScope& scope, const std::function<bool()>& ready) {
+// or the owner stayed silent until `deadline` (by default for kOwnerPatience).
+bool Await(Connection& c, IncomingRead& r, ReadScope& scope, const std::function<bool()>& ready,
+           Clock::time_point deadline = {}) {
   auto now = Clock::now();
-  auto deadline = now + kOwnerPatience, check = now + kOwnerCheck;
+  if (deadline == Clock::time_point{}) deadline = now + kOwnerPatience;
+  auto check = now + kOwnerCheck;
   bool quit = false;
   for (;;) {
     XFlush(c.dpy);
@@ -208,6 +210,16 @@ ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Ato
 
 bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes) {
   return ReadSelection(c, selection, target, time, type, bytes) == ReadEnd::Data;
+}
+
+bool AwaitOwner(Connection& c, Window owner, Clock::time_point until, const std::function<bool()>& ready) {
+  if (ready()) return true;
+  if (c.reads.size() >= kMaxNested || Clock::now() >= until) return false;
+  // A read of nothing: no selection, no property; only its owner is watched.
+  IncomingRead r;
+  r.owner = owner;
+  ReadScope scope(c, r);
+  return !r.ownerGone && Await(c, r, scope, ready, until);
 }
 
 bool NoteReadEvent(Connection& c, const XEvent& ev) {

@@ -54,6 +54,10 @@ void SyncFromDesktop(bool always);
 ClipboardOffer DesktopOffer(HWND notify);
 // Gives the text of the store (or of its data object) to the desktop.
 void PushToDesktop();
+// The store's text (CF_UNICODETEXT, else CF_TEXT); none without either. Call with the lock held.
+std::optional<std::u16string> StoredText();
+// Another program's desktop clipboard as a data object (DesktopDataObject.cpp).
+ComPtr<IDataObject> DesktopDataObject();
 // The text a data object renders, if it offers a text format.
 std::optional<std::u16string> TextOf(IDataObject* object);
 // The formats a data object can give as global memory, in its order.

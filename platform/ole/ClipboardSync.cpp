@@ -15,6 +15,8 @@ namespace {
 // idle-time action updates ask often, and a foreign read is a round trip.
 constexpr DWORD kSyncReuseMs = 200;
 
+}  // namespace
+
 std::optional<std::u16string> StoredText() {
   auto& s = S();
   for (auto& [format, mem] : s.data)
@@ -23,8 +25,6 @@ std::optional<std::u16string> StoredText() {
     if (format == CF_TEXT) return Utf8ToUtf16(ReadNarrow(mem));
   return std::nullopt;
 }
-
-}  // namespace
 
 Store& S() {
   static Store* s = new Store;  // never destroyed: data objects may be released late at exit

@@ -36,10 +36,16 @@ HRESULT OleSetClipboard(IDataObject* object) {
 HRESULT OleGetClipboard(IDataObject** out) {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
-  clip::SyncFromDesktop(true);
+  // Another program's copy is read only for a format taken from it.
+  bool desktop = clip::DesktopOffer(nullptr) != ClipboardOffer::Read;
+  if (!desktop) clip::SyncFromDesktop(true);
   {
     Guard l(S().lock);
     if (OpenElsewhere()) return CLIPBRD_E_CANT_OPEN;
+    if (desktop) {
+      *out = clip::DesktopDataObject().Detach();
+      return S_OK;
+    }
     if (S().object) {
       *out = ComPtr<IDataObject>(S().object).Detach();
       return S_OK;

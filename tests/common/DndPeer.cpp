@@ -45,14 +45,23 @@ Window FindIn(::Display* d, Window w, const char* name, int depth) {
 
 }  // namespace
 
-std::string PeerMissing() {
-  if (!OnPath("openbox")) return "openbox is not installed";
+std::string GtkMissing() {
   if (access(kPython, X_OK) != 0) return "python3 is not installed";
   std::string probe = std::string(kPython) +
                       " -c \"import gi; gi.require_version('Gtk', '3.0'); from gi.repository import Gtk\""
                       " >/dev/null 2>&1";
   if (std::system(probe.c_str()) != 0) return "python3-gi with GTK 3 is not installed";
   return {};
+}
+
+std::string PeerMissing() {
+  if (!OnPath("openbox")) return "openbox is not installed";
+  return GtkMissing();
+}
+
+pid_t StartGtkProgram(const std::string& script, const std::string& display, std::vector<std::string> args) {
+  args.insert(args.begin(), script);
+  return StartProgram(kPython, display.c_str(), args);
 }
 
 std::string QtTargetMissing() {

@@ -3,7 +3,8 @@
 // file) whose left half takes drops and logs what it is offered and what
 // arrives, and whose right half drags text or files of its own; or, in its
 // place, a Qt 6 program (qt_drop_target.py) that only takes drops, reads
-// every text format offered and logs the same lines.
+// every text format offered and logs the same lines. Other tests start GTK 3
+// programs of their own in Python the same way.
 #pragma once
 // clang-format off
 #include <X11/Xlib.h>
@@ -22,6 +23,10 @@ using namespace std::chrono_literals;
 
 // Why the peer cannot run here (openbox, python3-gi or GTK 3 missing); empty when it can.
 std::string PeerMissing();
+// Why a GTK 3 program in Python cannot run here (python3-gi or GTK 3 missing); empty when it can.
+std::string GtkMissing();
+// Starts such a program, a script with its arguments, on the display; its pid, -1 when it could not.
+pid_t StartGtkProgram(const std::string& script, const std::string& display, std::vector<std::string> args);
 // Why the Qt drop target cannot run here (openbox or PyQt6 missing); empty when it can.
 std::string QtTargetMissing();
 

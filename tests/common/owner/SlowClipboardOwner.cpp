@@ -3,11 +3,14 @@
 // reader's property, as a slow toolkit does. It can stop after a number of
 // pieces, or never answer at all, and wait there to be killed.
 //
-//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent>
+//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent> [type [text]]
 //
 // Every step is written to the status file as a line of its own ("owning",
-// "asked", "piece 3", "served", "lost"), so that a test waits on what the
-// owner did, never on time. The text is SlowClipboardOwnerText() of the header.
+// "types" for a question for its TARGETS, "asked", "piece 3", "served",
+// "refused" for a type it does not offer, "lost"), so that a test waits on
+// what the owner did, never on time. The text is SlowClipboardOwnerText() of
+// the header, offered as UTF8_STRING and STRING; or `text` (UTF-8) offered
+// as `type` alone, which need not be a text type.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/common/owner/SlowClipboardOwnerText.h"
 
@@ -51,7 +55,7 @@ void Notify(Display* d, const XSelectionRequestEvent& r, Atom property) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc < 3 || argc > 5) return 2;
   status = std::fopen(argv[1], "a");
   if (!status) return 2;
   std::string mode = argv[2];
@@ -64,7 +68,12 @@ int main(int argc, char** argv) {
        utf8 = XInternAtom(d, "UTF8_STRING", False), incr = XInternAtom(d, "INCR", False);
   XSetSelectionOwner(d, clipboard, w, CurrentTime);
   if (XGetSelectionOwner(d, clipboard) != w) return 1;
-  const std::string text = qv::test::SlowClipboardOwnerText();
+  std::vector<Atom> offered = {targets, utf8, XA_STRING};
+  if (argc > 3) offered = {targets, XInternAtom(d, argv[3], False)};
+  const std::string text = argc > 4 ? argv[4] : qv::test::SlowClipboardOwnerText();
+  auto offers = [&](Atom type) {
+    return std::find(offered.begin() + 1, offered.end(), type) != offered.end();
+  };
   Say("owning");
   Transfer t;
   for (;;) {
@@ -78,11 +87,11 @@ int main(int argc, char** argv) {
       const XSelectionRequestEvent& r = ev.xselectionrequest;
       Atom property = r.property != None ? r.property : r.target;
       if (r.target == targets) {
-        Atom offered[] = {targets, utf8, XA_STRING};
+        Say("types");
         XChangeProperty(d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(offered), 3);
+                        reinterpret_cast<unsigned char*>(offered.data()), int(offered.size()));
         Notify(d, r, property);
-      } else if ((r.target == utf8 || r.target == XA_STRING) && !t.active) {
+      } else if (offers(r.target) && !t.active) {
         Say("asked");
         if (silent) continue;  // never answers
         t = Transfer{r.requestor, property, r.target, 0, 0, true};
@@ -92,6 +101,7 @@ int main(int argc, char** argv) {
                         reinterpret_cast<unsigned char*>(&size), 1);
         Notify(d, r, property);
       } else {
+        Say("refused");
         Notify(d, r, None);
       }
       XFlush(d);

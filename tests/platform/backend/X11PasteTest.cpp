@@ -5,67 +5,21 @@
 // a killed program does. While the paste waits our window keeps painting
 // from its timer, and a dead owner ends the paste at once, with nothing pasted.
 // The edit's menu does not wait for the owner to say what it holds: it
-// shows with Paste grey, and Paste follows the owner's answer.
+// shows with Paste grey, and Paste follows the owner's answer. Text offered
+// only as text/plain;charset=utf-8 (by the slow owner, a program of its own)
+// is offered to paste and pasted exactly. The clipboard's data object offers
+// what the owner said it offers, and reads only the text asked for.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
-// clang-format off
-#include <X11/Xlib.h>
-#include <X11/Xatom.h>
-// clang-format on
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
-#include <string>
 #include <thread>
 
-#include "platform/backend/X11Backend.h"
-#include "platform/controls/SystemControls.h"
-#include "platform/ole/Clipboard.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/window/Paint.h"
-#include "platform/window/Window.h"
-#include "tests/common/XvfbSupport.h"
+#include "platform/Utf.h"
+#include "platform/ole/OleClipboard.h"
+#include "tests/platform/backend/X11EditWindow.h"
 
 namespace qv {
 namespace {
-
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-std::atomic<int> paints{0};
-std::atomic<bool> pasting{false};
-std::atomic<int> pastes{0};
-Clock::time_point pasteEnded;
-WNDPROC editProc = nullptr;
-
-// The top window repaints on every tick of its timer.
-LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_TIMER) {
-    InvalidateRect(h, nullptr, FALSE);
-    return 0;
-  }
-  if (m == WM_PAINT) {
-    PAINTSTRUCT ps;
-    BeginPaint(h, &ps);
-    EndPaint(h, &ps);
-    ++paints;
-    return 0;
-  }
-  return DefWindowProcW(h, m, w, l);
-}
-
-// Notes when the edit handles Ctrl+V, and when that ends.
-LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m != WM_CHAR || w != 0x16) return CallWindowProcW(editProc, h, m, w, l);
-  pasting = true;
-  LRESULT r = CallWindowProcW(editProc, h, m, w, l);
-  pasteEnded = Clock::now();
-  pasting = false;
-  ++pastes;
-  return r;
-}
 
 // The other program: its own connection, used by one thread at a time. It
 // owns the clipboard from a window of its own.
@@ -108,67 +62,7 @@ struct Owner {
   Window w = 0;
 };
 
-class X11Paste : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!test::OnPath("Xvfb") || !test::OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    server = std::make_unique<test::Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
-    RegisterSystemControls();
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = TopProc;
-    wc.lpszClassName = u"QvX11Paste";
-    RegisterClassExW(&wc);
-    top = CreateWindowExW(0, u"QvX11Paste", u"Paste", WS_POPUP | WS_VISIBLE, 50, 50, 300, 60, nullptr,
-                          nullptr, nullptr, nullptr);
-    edit = CreateWindowExW(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 280, 24, top,
-                           nullptr, nullptr, nullptr);
-    editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
-    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditWatch));
-    SetTimer(top, 1, 20, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(top); }));
-    // The keyboard goes to our window, as the window manager would give it.
-    ASSERT_TRUE(test::Xdo(server->Display(), {"search", "--name", "^Paste$", "windowfocus", "--sync"}));
-    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == top; }));
-    SetFocus(edit);
-    // Our clipboard starts empty, so that only what is read can be pasted.
-    ASSERT_TRUE(SetClipboardTextW(u""));
-    pastes = 0;
-  }
-  void TearDown() override {
-    if (top) DestroyWindow(top);
-    UnregisterClassW(u"QvX11Paste", nullptr);
-    backend.reset();
-  }
-  template <typename F>
-  bool PumpUntil(F done, DWORD limit = 60000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > limit) return false;
-      ProcessPendingMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-  }
-  std::u16string EditText() {
-    char16_t buf[8192] = {};
-    GetWindowTextW(edit, buf, 8192);
-    return buf;
-  }
-  // Presses Ctrl+V and runs the program until the paste is over.
-  void Paste() {
-    ASSERT_TRUE(test::Xdo(server->Display(), {"key", "ctrl+v"}));
-    ASSERT_TRUE(PumpUntil([&] { return pastes.load() == 1; }));
-  }
-
-  std::unique_ptr<test::Xvfb> server;
-  std::unique_ptr<Backend> backend;
-  HWND top = nullptr, edit = nullptr;
-};
+class X11Paste : public X11EditWindow {};
 
 // Our window painted twice (from its timer) while the paste still waited;
 // false when the paste ended first.
@@ -256,23 +150,6 @@ TEST_F(X11Paste, AnOwnerKilledInTheMiddleOfATransferInPiecesEndsThePasteAtOnceWi
   EXPECT_EQ(EditText(), std::u16string(1000, u'a') + std::u16string(1000, u'b') + std::u16string(1000, u'c'));
 }
 
-// The pixels of a window darker than the grey of disabled menu text; -1 when it cannot be read.
-int DarkPixels(Display* d, Window w) {
-  XWindowAttributes a{};
-  if (!XGetWindowAttributes(d, w, &a)) return -1;
-  std::vector<uint32_t> pixels = test::ReadPixels(d, w, 0, 0, a.width, a.height);
-  if (pixels.empty()) return -1;
-  int n = 0;
-  for (uint32_t p : pixels) n += int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 150;
-  return n;
-}
-
-// Our popup menu once it is on the screen; 0 while there is none.
-Window ViewablePopup(Display* d) {
-  const std::vector<Window> popups = test::ViewablePopups(d);
-  return popups.empty() ? 0 : popups.front();
-}
-
 TEST_F(X11Paste, TheMenuShowsBeforeTheOwnerSaysWhatItHoldsAndPasteFollowsItsAnswer) {
   Owner owner(server->Display());
   Display* look = XOpenDisplay(server->Display().c_str());
@@ -325,6 +202,52 @@ TEST_F(X11Paste, TheMenuShowsBeforeTheOwnerSaysWhatItHoldsAndPasteFollowsItsAnsw
   XCloseDisplay(look);
   EXPECT_EQ(failure, "");
   EXPECT_TRUE(pasted) << "the text was not pasted";
+}
+
+// Text offered only as text/plain;charset=utf-8, non-ASCII too: Paste is
+// offered as soon as its owner has said so, and Ctrl+V pastes it exactly,
+// read before and after the owner said what it offers.
+TEST_F(X11Paste, TextOfferedOnlyAsPlainUtf8IsOfferedToPasteAndPastedExactly) {
+  const std::string text = "Grüße — naïve 東京 ✓";
+  SlowOwner owner(server->Display(), {"all", "text/plain;charset=utf-8", text});
+  ASSERT_GT(owner.Pid(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return owner.Said("owning") && !backend->OwnsClipboard(); }));
+  Paste();
+  EXPECT_EQ(Utf16ToUtf8(EditText()), text) << "before the owner said what it offers";
+  EXPECT_TRUE(PumpUntil([] { return ClipboardHasText(nullptr) == ClipboardText::Yes; }))
+      << "Paste stays grey";
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  pastes = 0;
+  Paste();
+  EXPECT_EQ(Utf16ToUtf8(EditText()), text) << "after the owner said what it offers";
+  EXPECT_EQ(owner.Said("served"), 2);
+}
+
+// The clipboard's data object while another program holds the clipboard:
+// its formats are what that program said it offers, and nothing but the
+// text asked for is read.
+TEST_F(X11Paste, TheClipboardsDataObjectOffersWhatTheOwnerSaidAndReadsOnlyTheTextAskedFor) {
+  FORMATETC text{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  ComPtr<IDataObject> data;
+  {
+    SlowOwner picture(server->Display(), {"all", "image/png", "no text"});
+    ASSERT_TRUE(PumpUntil([&] { return picture.Said("owning") && !backend->OwnsClipboard(); }));
+    ASSERT_EQ(OleGetClipboard(data.Put()), S_OK);
+    EXPECT_EQ(data->QueryGetData(&text), DV_E_FORMATETC);
+    EXPECT_EQ(picture.Said("types"), 1);
+    EXPECT_EQ(picture.Said("asked") + picture.Said("refused"), 0) << "more than its types were asked for";
+  }
+  SlowOwner owner(server->Display(), {"all", "text/plain;charset=utf-8", "the owner's"});
+  ASSERT_TRUE(PumpUntil([&] { return owner.Said("owning") && !backend->OwnsClipboard(); }));
+  ASSERT_EQ(OleGetClipboard(data.Put()), S_OK);
+  EXPECT_EQ(data->QueryGetData(&text), S_OK);
+  EXPECT_EQ(owner.Said("asked"), 0) << "the text was read before it was asked for";
+  STGMEDIUM medium{};
+  ASSERT_EQ(data->GetData(&text, &medium), S_OK);
+  EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(medium.hGlobal))), u"the owner's");
+  GlobalUnlock(medium.hGlobal);
+  ReleaseStgMedium(&medium);
+  EXPECT_EQ(owner.Said("asked"), 1);
 }
 
 }  // namespace

@@ -1,0 +1,200 @@
+// An edit in a top-level window of our own on an Xvfb server of the test's
+// own, for the tests that paste another program's clipboard (skipped when
+// Xvfb or xdotool is missing): the window repaints from a timer, Ctrl+V is
+// typed with xdotool, and the edit's context menu is read from the screen.
+// The other program is often the slow clipboard owner (tests/common/owner).
+// Include it after gtest: Xlib's macros (None, Bool) clash with its names.
+#pragma once
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+// clang-format on
+
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/backend/X11Backend.h"
+#include "platform/controls/SystemControls.h"
+#include "platform/ole/Clipboard.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
+#include "platform/window/Paint.h"
+#include "platform/window/Window.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/XvfbSupport.h"
+
+namespace qv {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::atomic<int> paints{0};
+std::atomic<bool> pasting{false};
+std::atomic<int> pastes{0};
+Clock::time_point pasteEnded;
+WNDPROC editProc = nullptr;
+
+// The top window repaints on every tick of its timer.
+LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_TIMER) {
+    InvalidateRect(h, nullptr, FALSE);
+    return 0;
+  }
+  if (m == WM_PAINT) {
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    EndPaint(h, &ps);
+    ++paints;
+    return 0;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+// Notes when the edit handles Ctrl+V, and when that ends.
+LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m != WM_CHAR || w != 0x16) return CallWindowProcW(editProc, h, m, w, l);
+  pasting = true;
+  LRESULT r = CallWindowProcW(editProc, h, m, w, l);
+  pasteEnded = Clock::now();
+  pasting = false;
+  ++pastes;
+  return r;
+}
+
+class X11EditWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::OnPath("Xvfb") || !test::OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    server = std::make_unique<test::Xvfb>();
+    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", server->Display().c_str(), 1);
+    std::string error;
+    backend = OpenX11Backend(&error);
+    ASSERT_TRUE(backend) << error;
+    RegisterSystemControls();
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = TopProc;
+    wc.lpszClassName = u"QvX11Paste";
+    RegisterClassExW(&wc);
+    top = CreateWindowExW(0, u"QvX11Paste", u"Paste", WS_POPUP | WS_VISIBLE, 50, 50, 300, 60, nullptr,
+                          nullptr, nullptr, nullptr);
+    edit = CreateWindowExW(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 280, 24, top,
+                           nullptr, nullptr, nullptr);
+    editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
+    SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditWatch));
+    SetTimer(top, 1, 20, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(top); }));
+    // The keyboard goes to our window, as the window manager would give it.
+    ASSERT_TRUE(test::Xdo(server->Display(), {"search", "--name", "^Paste$", "windowfocus", "--sync"}));
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == top; }));
+    SetFocus(edit);
+    // Our clipboard starts empty, so that only what is read can be pasted.
+    ASSERT_TRUE(SetClipboardTextW(u""));
+    pastes = 0;
+  }
+  void TearDown() override {
+    if (top) DestroyWindow(top);
+    UnregisterClassW(u"QvX11Paste", nullptr);
+    backend.reset();
+  }
+  template <typename F>
+  bool PumpUntil(F done, DWORD limit = 60000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > limit) return false;
+      ProcessPendingMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+  }
+  std::u16string EditText() {
+    char16_t buf[8192] = {};
+    GetWindowTextW(edit, buf, 8192);
+    return buf;
+  }
+  // Presses Ctrl+V and runs the program until the paste is over.
+  void Paste() {
+    ASSERT_TRUE(test::Xdo(server->Display(), {"key", "ctrl+v"}));
+    ASSERT_TRUE(PumpUntil([&] { return pastes.load() == 1; }));
+  }
+  // The edit's context menu comes up at a right click (from another thread,
+  // while this one runs the menu).
+  bool RightClickEdit() {
+    POINT at{40, 12};
+    ClientToScreen(edit, &at);
+    return test::Xdo(server->Display(),
+                     {"mousemove", std::to_string(at.x), std::to_string(at.y), "click", "3"});
+  }
+
+  std::unique_ptr<test::Xvfb> server;
+  std::unique_ptr<Backend> backend;
+  HWND top = nullptr, edit = nullptr;
+};
+
+// The pixels of a window darker than the grey of disabled menu text; -1 when it cannot be read.
+inline int DarkPixels(Display* d, Window w) {
+  XWindowAttributes a{};
+  if (!XGetWindowAttributes(d, w, &a)) return -1;
+  std::vector<uint32_t> pixels = test::ReadPixels(d, w, 0, 0, a.width, a.height);
+  if (pixels.empty()) return -1;
+  int n = 0;
+  for (uint32_t p : pixels) n += int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF) < 150;
+  return n;
+}
+
+// The same once the menu is painted whole: two reads in a row alike; -1 when it never is.
+inline int SettledDarkPixels(Display* d, Window w) {
+  int n = -1;
+  return test::WaitFor([&] { return (n = DarkPixels(d, w)) > 0 && n == DarkPixels(d, w); }) ? n : -1;
+}
+
+// Our popup menu once it is on the screen; 0 while there is none.
+inline Window ViewablePopup(Display* d) {
+  const std::vector<Window> popups = test::ViewablePopups(d);
+  return popups.empty() ? 0 : popups.front();
+}
+
+// The slow clipboard owner, started with its mode and what it offers
+// (qv_slow_clipboard_owner's arguments after its status file) and killed
+// at the end; it tells what it did in its status lines.
+class SlowOwner {
+ public:
+  SlowOwner(const std::string& display, std::vector<std::string> args) {
+    args.insert(args.begin(), status_);
+    pid_ = test::StartProgram(QV_SLOW_OWNER_PROGRAM, display.c_str(), args);
+  }
+  ~SlowOwner() { Kill(); }
+  SlowOwner(const SlowOwner&) = delete;
+  SlowOwner& operator=(const SlowOwner&) = delete;
+  pid_t Pid() const { return pid_; }
+  // How often it wrote this line.
+  int Said(const char* line) const {
+    std::ifstream in(status_);
+    int n = 0;
+    for (std::string l; std::getline(in, l);) n += l == line;
+    return n;
+  }
+  // Also ends a stopped program.
+  void Kill() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      test::Reap(pid_, 10000ms);
+    }
+    pid_ = -1;
+  }
+
+ private:
+  test::TempDir dir_;
+  const std::string status_ = dir_ / "owner.txt";
+  pid_t pid_ = -1;
+};
+
+}  // namespace
+}  // namespace qv
