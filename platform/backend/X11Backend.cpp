@@ -87,6 +87,8 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.netWorkarea = XInternAtom(dpy, "_NET_WORKAREA", False);
   a.netCurrentDesktop = XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False);
   a.wmState = XInternAtom(dpy, "WM_STATE", False);
+  a.multiple = XInternAtom(dpy, "MULTIPLE", False);
+  a.atomPair = XInternAtom(dpy, "ATOM_PAIR", False);
   return a;
 }
 
@@ -340,6 +342,14 @@ void X11Backend::SetClipboardText(const std::u16string& text) {
 bool X11Backend::OfferClipboardText(std::unique_ptr<TextReader>& text) {
   x11::OwnClipboard(*x_, std::move(text));
   return true;
+}
+
+std::u16string X11Backend::GetPrimaryText() {
+  return x11::ReadPrimary(*x_);
+}
+
+void X11Backend::SetPrimaryText(const std::u16string& text) {
+  x11::OwnPrimary(*x_, text);
 }
 
 bool X11Backend::OwnsClipboard() {

@@ -1,10 +1,9 @@
 // The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
 // text/plain;charset=utf-8 (as our drags do), TEXT and STRING (text beyond
-// one property goes in pieces, INCR). As reader we ask for UTF-8, then
-// Latin-1 (X11SelectionRead.cpp does the reading).
+// one property goes in pieces, INCR; X11SelectionOwner.cpp picks the answer).
+// As reader we ask for UTF-8, then Latin-1 (X11SelectionRead.cpp does the
+// reading), of the CLIPBOARD or of another selection.
 #include <X11/Xatom.h>
-
-#include <iterator>
 
 #include "platform/Utf.h"
 #include "platform/backend/X11Connection.h"
@@ -12,11 +11,11 @@
 namespace qv::x11 {
 namespace {
 
-// Clipboard text as UTF-8, else Latin-1.
-ReadEnd Convert(Connection& c, Atom target, std::u16string& out) {
+// A selection's text as UTF-8, else Latin-1.
+ReadEnd Convert(Connection& c, Atom selection, Atom target, std::u16string& out) {
   Atom type = None;
   std::string bytes;
-  ReadEnd end = ReadSelection(c, c.atoms.clipboard, target, CurrentTime, type, bytes);
+  ReadEnd end = ReadSelection(c, selection, target, CurrentTime, type, bytes);
   if (end != ReadEnd::Data) return end;
   if (type == c.atoms.utf8String) {
     out = Utf8ToUtf16(bytes);
@@ -67,11 +66,15 @@ std::u16string ReadClipboard(Connection& c) {
     c.clipboardText->CopyOut(0, c.clipboardText->Reach(SIZE_MAX), all);
     return Utf8ToUtf16(all);
   }
-  if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == None) return {};
+  return ReadSelectionText(c, c.atoms.clipboard);
+}
+
+std::u16string ReadSelectionText(Connection& c, Atom selection) {
+  if (XGetSelectionOwner(c.dpy, selection) == None) return {};
   std::u16string text;
   // Latin-1 only when UTF-8 was refused: an owner that is gone or silent is not asked again.
-  ReadEnd end = Convert(c, c.atoms.utf8String, text);
-  if (end == ReadEnd::Refused) end = Convert(c, XA_STRING, text);
+  ReadEnd end = Convert(c, selection, c.atoms.utf8String, text);
+  if (end == ReadEnd::Refused) end = Convert(c, selection, XA_STRING, text);
   return end == ReadEnd::Data ? text : std::u16string();
 }
 
@@ -121,24 +124,6 @@ void SelectionAnswer::Put(Atom type, const std::shared_ptr<SharedText>& text, bo
 void SelectionAnswer::Send() {
   XSendEvent(c_.dpy, reply_.requestor, False, 0, reinterpret_cast<XEvent*>(&reply_));
   XFlush(c_.dpy);
-}
-
-void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
-  if (AnswerDragRequest(c, req)) return;
-  SelectionAnswer answer(c, req);
-  if (req.selection == c.atoms.clipboard && c.ownsClipboard) {
-    if (req.target == c.atoms.targets) {
-      Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.dnd.textPlainUtf8, c.atoms.text, XA_STRING};
-      answer.Put(XA_ATOM, 32, targets, std::size(targets));
-    } else if (req.target == c.atoms.utf8String || req.target == c.atoms.text) {
-      answer.Put(c.atoms.utf8String, c.clipboardText, false, {});
-    } else if (req.target == c.dnd.textPlainUtf8) {
-      answer.Put(c.dnd.textPlainUtf8, c.clipboardText, false, {});
-    } else if (req.target == XA_STRING) {
-      answer.Put(XA_STRING, c.clipboardText, false, {}, true);
-    }
-  }
-  answer.Send();
 }
 
 }  // namespace qv::x11

@@ -51,6 +51,7 @@ struct Atoms {
       typeDropdownMenu, typeTooltip;
   Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
   Atom wmState;                         // ICCCM: the window manager's view (normal, iconic)
+  Atom multiple, atomPair;              // several targets asked in one request
 };
 
 // The drag-and-drop protocol between X clients (XDND).
@@ -157,6 +158,14 @@ struct OutgoingTransfer {
   std::chrono::steady_clock::time_point lastActivity;
 };
 
+// The primary selection as we hold it: the text as the user selected it,
+// and the UTF-8 made from it as requestors read it.
+struct PrimarySelection {
+  bool owned = false;
+  std::shared_ptr<const std::u16string> text;
+  std::shared_ptr<SharedText> served;
+};
+
 // A read of another program's selection under way, and what the X queue
 // brought for it while our windows were served. Reads nest (a timer may read
 // the clipboard while a drop's data is read), each into a property of its own.
@@ -216,6 +225,7 @@ struct Connection {
   std::shared_ptr<SharedText> clipboardText;  // UTF-8, made once per copy
   unsigned clipboardLosses = 0;               // SelectionClear events of the clipboard
   ClipboardTypes clipboardTypes;              // of another program's clipboard
+  PrimarySelection primary;
   // Gathered while draining: applied once per drain, last state wins.
   std::vector<HWND> exposedTops;
   std::map<HWND, XConfigureEvent> configured;
@@ -293,14 +303,18 @@ class SelectionAnswer {
   void Put(Atom type, const std::shared_ptr<SharedText>& text, bool ofDrag, std::function<void()> done,
            bool latin1 = false);
   void Send();
+  // Whether data was put (else the answer is a refusal).
+  bool Given() const { return reply_.property != None; }
 
  private:
   Connection& c_;
   XSelectionEvent reply_{};
   Atom property_;
 };
-void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
 std::u16string ReadClipboard(Connection& c);
+// Another program's selection as text: UTF-8, else Latin-1; empty when it
+// holds none or does not give it.
+std::u16string ReadSelectionText(Connection& c, Atom selection);
 void OwnClipboard(Connection& c, const std::u16string& text);
 // Text rendered as it is read: made once, while the windows are idle or as
 // other programs ask for it.
@@ -310,6 +324,17 @@ void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text);
 void ClipboardTaken(Connection& c);
 // The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
+
+// X11SelectionOwner.cpp: other programs' requests for the selections we
+// hold (the CLIPBOARD's and PRIMARY's text, a drag's data).
+void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
+
+// X11Primary.cpp: the PRIMARY selection, taken with the time of the newest
+// input (the user's act that made the selection).
+void OwnPrimary(Connection& c, const std::u16string& text);
+// Another program took PRIMARY, unless we claimed it again since.
+void PrimaryTaken(Connection& c);
+std::u16string ReadPrimary(Connection& c);
 
 // X11ClipboardTypes.cpp: whether another program's clipboard holds text,
 // told without waiting for that program: the answer it gave last (asked

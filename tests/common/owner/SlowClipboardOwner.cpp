@@ -1,9 +1,10 @@
-// Another program for the paste tests: it owns the CLIPBOARD with a megabyte
-// of text and serves it by INCR, one 64 KB piece for each deletion of the
-// reader's property, as a slow toolkit does. It can stop after a number of
-// pieces, or never answer at all, and wait there to be killed.
+// Another program for the paste tests: it owns the CLIPBOARD (or another
+// selection) with a megabyte of text and serves it by INCR, one 64 KB piece
+// for each deletion of the reader's property, as a slow toolkit does. It can
+// stop after a number of pieces, or never answer at all, and wait there to
+// be killed.
 //
-//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent>
+//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent> [selection]
 //
 // Every step is written to the status file as a line of its own ("owning",
 // "asked", "piece 3", "served", "lost"), so that a test waits on what the
@@ -51,7 +52,7 @@ void Notify(Display* d, const XSelectionRequestEvent& r, Atom property) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 4) return 2;
   status = std::fopen(argv[1], "a");
   if (!status) return 2;
   std::string mode = argv[2];
@@ -60,10 +61,11 @@ int main(int argc, char** argv) {
   Display* d = XOpenDisplay(nullptr);
   if (!d) return 1;
   Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
-  Atom clipboard = XInternAtom(d, "CLIPBOARD", False), targets = XInternAtom(d, "TARGETS", False),
-       utf8 = XInternAtom(d, "UTF8_STRING", False), incr = XInternAtom(d, "INCR", False);
-  XSetSelectionOwner(d, clipboard, w, CurrentTime);
-  if (XGetSelectionOwner(d, clipboard) != w) return 1;
+  Atom selection = XInternAtom(d, argc == 4 ? argv[3] : "CLIPBOARD", False),
+       targets = XInternAtom(d, "TARGETS", False), utf8 = XInternAtom(d, "UTF8_STRING", False),
+       incr = XInternAtom(d, "INCR", False);
+  XSetSelectionOwner(d, selection, w, CurrentTime);
+  if (XGetSelectionOwner(d, selection) != w) return 1;
   const std::string text = qv::test::SlowClipboardOwnerText();
   Say("owning");
   Transfer t;
