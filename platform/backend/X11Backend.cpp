@@ -89,6 +89,9 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.wmState = XInternAtom(dpy, "WM_STATE", False);
   a.multiple = XInternAtom(dpy, "MULTIPLE", False);
   a.atomPair = XInternAtom(dpy, "ATOM_PAIR", False);
+  a.clipboardManager = XInternAtom(dpy, "CLIPBOARD_MANAGER", False);
+  a.saveTargets = XInternAtom(dpy, "SAVE_TARGETS", False);
+  a.savedTargets = XInternAtom(dpy, "QV_SAVED_TARGETS", False);
   return a;
 }
 
@@ -168,6 +171,8 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
 }
 
 X11Backend::~X11Backend() {
+  // Every program ends here, its windows gone: its copy outlives it.
+  x11::HandOverClipboard(*x_);
   x11::DestroyDropWindow(*x_);
   if (CurrentBackend() == this) InstallBackend(nullptr);
   Display* dpy = x_->dpy;

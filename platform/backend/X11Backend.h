@@ -1,7 +1,8 @@
 // The desktop backend on an X server (Xlib, with XShape for window regions):
 // one X window per top-level window, the backing surface put on screen after
 // painting, X input turned into the window manager's input, the CLIPBOARD
-// and PRIMARY selections for text. Normal windows are decorated by the
+// and PRIMARY selections for text (the copy handed to the desktop's
+// clipboard manager at the end). Normal windows are decorated by the
 // desktop's window manager, which then draws the caption and frame in place
 // of ours; popups (menus, hints, drop-downs) are override-redirect windows.
 #pragma once

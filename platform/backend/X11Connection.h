@@ -52,6 +52,8 @@ struct Atoms {
   Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
   Atom wmState;                         // ICCCM: the window manager's view (normal, iconic)
   Atom multiple, atomPair;              // several targets asked in one request
+  // The desktop's clipboard manager keeps a copy once its program is gone.
+  Atom clipboardManager, saveTargets, savedTargets;
 };
 
 // The drag-and-drop protocol between X clients (XDND).
@@ -335,6 +337,11 @@ void OwnPrimary(Connection& c, const std::u16string& text);
 // Another program took PRIMARY, unless we claimed it again since.
 void PrimaryTaken(Connection& c);
 std::u16string ReadPrimary(Connection& c);
+
+// X11ClipboardManager.cpp: at the program's end, our copy (if the CLIPBOARD
+// is still ours) goes to the desktop's clipboard manager (if there is one),
+// which serves it from then on. Waits for the manager a moment at most.
+void HandOverClipboard(Connection& c);
 
 // X11ClipboardTypes.cpp: whether another program's clipboard holds text,
 // told without waiting for that program: the answer it gave last (asked
