@@ -1,7 +1,7 @@
 // The X11 backend's private state: the display connection, the X window of
-// each top-level window, atoms, cursors, the input method, the clipboard
-// selection, and the events gathered while draining the X queue. Only the
-// X11 backend's own files include this (it brings in Xlib).
+// each top-level window, atoms, cursors, the input method, the clipboard and
+// primary selections, and the events gathered while draining the X queue.
+// Only the X11 backend's own files include this (it brings in Xlib).
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <X11/Xlib.h>
