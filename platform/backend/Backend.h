@@ -115,6 +115,12 @@ class Backend {
   // (the windows served meanwhile, never longer than such a read): `Asked`
   // only when it did not answer, or another program copied meanwhile.
   virtual ClipboardOffer AwaitClipboardOffer() { return ClipboardOffer::Read; }
+  // The desktop's primary selection: the text the user selected last, here
+  // or in another program, which a middle click pastes. Setting it never
+  // waits for another program; reading it waits for the program that holds
+  // it as a clipboard read does, and not at all when that program is us.
+  virtual std::u16string GetPrimaryText() { return {}; }
+  virtual void SetPrimaryText(const std::u16string& text) { (void)text; }
   virtual void Beep(UINT type) = 0;
   // A modal dialog (message box, input query, file dialog, modal form) is
   // shown and its loop is about to run. A backend for tests may answer it

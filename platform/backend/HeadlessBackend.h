@@ -1,8 +1,8 @@
 // The headless backend: a fixed-size screen in memory, a clock that only the
 // test advances, input injected by the test, recorders for what the program
-// asked of the desktop (cursor shapes, beeps, clipboard, opened documents,
-// presented areas)
-// and PNG screenshots of the composed screen. Deterministic by design.
+// asked of the desktop (cursor shapes, beeps, clipboard and primary
+// selection, opened documents, presented areas) and PNG screenshots of the
+// composed screen. Deterministic by design.
 //
 // Injected input is queued; Pump() (or any message loop) turns it into
 // messages. A modal loop that would wait for input runs the next queued
@@ -43,6 +43,8 @@ class HeadlessBackend : public Backend {
   bool SetCursorPos(POINT) override { return true; }
   std::u16string GetClipboardText() override { return Clipboard; }
   void SetClipboardText(const std::u16string& text) override { Clipboard = text; }
+  std::u16string GetPrimaryText() override { return Primary; }
+  void SetPrimaryText(const std::u16string& text) override { Primary = text; }
   void Beep(UINT type) override { Beeps.push_back(type); }
   void ModalStarted(HWND dialog) override;
   bool OpenWithDesktop(const std::string& target) override {
@@ -87,6 +89,7 @@ class HeadlessBackend : public Backend {
   std::vector<int> CursorShapes;  // standard ids (0 = a custom cursor)
   std::vector<UINT> Beeps;
   std::u16string Clipboard;
+  std::u16string Primary;           // the primary selection, as we set it or another program would
   std::vector<std::string> Opened;  // what ShellExecute asked the desktop to open
   struct PresentRecord {
     HWND top;

@@ -89,6 +89,11 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.netWorkarea = XInternAtom(dpy, "_NET_WORKAREA", False);
   a.netCurrentDesktop = XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False);
   a.wmState = XInternAtom(dpy, "WM_STATE", False);
+  a.multiple = XInternAtom(dpy, "MULTIPLE", False);
+  a.atomPair = XInternAtom(dpy, "ATOM_PAIR", False);
+  a.clipboardManager = XInternAtom(dpy, "CLIPBOARD_MANAGER", False);
+  a.saveTargets = XInternAtom(dpy, "SAVE_TARGETS", False);
+  a.savedTargets = XInternAtom(dpy, "QV_SAVED_TARGETS", False);
   return a;
 }
 
@@ -169,6 +174,8 @@ X11Backend::X11Backend(std::unique_ptr<x11::Connection> connection) : x_(std::mo
 }
 
 X11Backend::~X11Backend() {
+  // Every program ends here, its windows gone: its copy outlives it.
+  x11::HandOverClipboard(*x_);
   x11::DestroyDropWindow(*x_);
   if (CurrentBackend() == this) InstallBackend(nullptr);
   Display* dpy = x_->dpy;
@@ -343,6 +350,14 @@ void X11Backend::SetClipboardText(const std::u16string& text) {
 bool X11Backend::OfferClipboardText(std::unique_ptr<TextReader>& text) {
   x11::OwnClipboard(*x_, std::move(text));
   return true;
+}
+
+std::u16string X11Backend::GetPrimaryText() {
+  return x11::ReadPrimary(*x_);
+}
+
+void X11Backend::SetPrimaryText(const std::u16string& text) {
+  x11::OwnPrimary(*x_, text);
 }
 
 bool X11Backend::OwnsClipboard() {

@@ -1,9 +1,10 @@
 // The desktop backend on an X server (Xlib, with XShape for window regions):
 // one X window per top-level window, the backing surface put on screen after
 // painting, X input turned into the window manager's input, the CLIPBOARD
-// selection for text. Normal windows are decorated by the desktop's window
-// manager, which then draws the caption and frame in place of ours; popups
-// (menus, hints, drop-downs) are override-redirect windows.
+// and PRIMARY selections for text (the copy handed to the desktop's
+// clipboard manager at the end). Normal windows are decorated by the
+// desktop's window manager, which then draws the caption and frame in place
+// of ours; popups (menus, hints, drop-downs) are override-redirect windows.
 #pragma once
 #include <atomic>
 #include <memory>
@@ -45,6 +46,8 @@ class X11Backend : public Backend {
   unsigned ClipboardLosses() override;
   ClipboardOffer OfferedOnClipboard(HWND notify) override;
   ClipboardOffer AwaitClipboardOffer() override;
+  std::u16string GetPrimaryText() override;
+  void SetPrimaryText(const std::u16string& text) override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;

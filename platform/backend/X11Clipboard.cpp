@@ -1,10 +1,9 @@
 // The CLIPBOARD selection for text. As owner we answer TARGETS, UTF8_STRING,
 // text/plain;charset=utf-8 (as our drags do), TEXT and STRING (text beyond
-// one property goes in pieces, INCR). As reader we ask for the same types,
-// UTF-8 first, of those the owner offers (X11TextRead.cpp).
+// one property goes in pieces, INCR; X11SelectionOwner.cpp picks the answer).
+// As reader we ask for the same types, UTF-8 first, of those the owner offers
+// (X11TextRead.cpp), of the CLIPBOARD or of another selection.
 #include <X11/Xatom.h>
-
-#include <iterator>
 
 #include "platform/Utf.h"
 #include "platform/backend/X11Connection.h"
@@ -49,11 +48,17 @@ std::u16string ReadClipboard(Connection& c) {
     c.clipboardText->CopyOut(0, c.clipboardText->Reach(SIZE_MAX), all);
     return Utf8ToUtf16(all);
   }
-  if (XGetSelectionOwner(c.dpy, c.atoms.clipboard) == None) return {};
+  return ReadSelectionText(c, c.atoms.clipboard);
+}
+
+std::u16string ReadSelectionText(Connection& c, Atom selection) {
+  if (XGetSelectionOwner(c.dpy, selection) == None) return {};
   std::u16string text;
-  return ReadText(c, c.atoms.clipboard, ClipboardTextTypes(c), CurrentTime, text) == ReadEnd::Data
-             ? text
-             : std::u16string();
+  // The CLIPBOARD's owner is asked only for the types it said it offers;
+  // another selection's for each type we read.
+  const std::vector<Atom> types =
+      selection == c.atoms.clipboard ? ClipboardTextTypes(c) : ReadableTextTypes(c);
+  return ReadText(c, selection, types, CurrentTime, text) == ReadEnd::Data ? text : std::u16string();
 }
 
 SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& req)
@@ -102,24 +107,6 @@ void SelectionAnswer::Put(Atom type, const std::shared_ptr<SharedText>& text, bo
 void SelectionAnswer::Send() {
   XSendEvent(c_.dpy, reply_.requestor, False, 0, reinterpret_cast<XEvent*>(&reply_));
   XFlush(c_.dpy);
-}
-
-void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req) {
-  if (AnswerDragRequest(c, req)) return;
-  SelectionAnswer answer(c, req);
-  if (req.selection == c.atoms.clipboard && c.ownsClipboard) {
-    if (req.target == c.atoms.targets) {
-      Atom targets[] = {c.atoms.targets, c.atoms.utf8String, c.dnd.textPlainUtf8, c.atoms.text, XA_STRING};
-      answer.Put(XA_ATOM, 32, targets, std::size(targets));
-    } else if (req.target == c.atoms.utf8String || req.target == c.atoms.text) {
-      answer.Put(c.atoms.utf8String, c.clipboardText, false, {});
-    } else if (req.target == c.dnd.textPlainUtf8) {
-      answer.Put(c.dnd.textPlainUtf8, c.clipboardText, false, {});
-    } else if (req.target == XA_STRING) {
-      answer.Put(XA_STRING, c.clipboardText, false, {}, true);
-    }
-  }
-  answer.Send();
 }
 
 }  // namespace qv::x11

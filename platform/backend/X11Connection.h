@@ -1,7 +1,7 @@
 // The X11 backend's private state: the display connection, the X window of
-// each top-level window, atoms, cursors, the input method, the clipboard
-// selection, and the events gathered while draining the X queue. Only the
-// X11 backend's own files include this (it brings in Xlib).
+// each top-level window, atoms, cursors, the input method, the clipboard and
+// primary selections, and the events gathered while draining the X queue.
+// Only the X11 backend's own files include this (it brings in Xlib).
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
 #include <X11/Xlib.h>
@@ -55,6 +55,9 @@ struct Atoms {
       typeDropdownMenu, typeTooltip;
   Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
   Atom wmState;                         // ICCCM: the window manager's view (normal, iconic)
+  Atom multiple, atomPair;              // several targets asked in one request
+  // The desktop's clipboard manager keeps a copy once its program is gone.
+  Atom clipboardManager, saveTargets, savedTargets;
 };
 
 // The drag-and-drop protocol between X clients (XDND).
@@ -161,6 +164,14 @@ struct OutgoingTransfer {
   std::chrono::steady_clock::time_point lastActivity;
 };
 
+// The primary selection as we hold it: the text as the user selected it,
+// and the UTF-8 made from it as requestors read it.
+struct PrimarySelection {
+  bool owned = false;
+  std::shared_ptr<const std::u16string> text;
+  std::shared_ptr<SharedText> served;
+};
+
 // A read of another program's selection under way, and what the X queue
 // brought for it while our windows were served. Reads nest (a timer may read
 // the clipboard while a drop's data is read), each into a property of its own.
@@ -228,6 +239,7 @@ struct Connection {
   std::shared_ptr<SharedText> clipboardText;  // UTF-8, made once per copy
   unsigned clipboardLosses = 0;               // SelectionClear events of the clipboard
   ClipboardTypes clipboardTypes;              // of another program's clipboard
+  PrimarySelection primary;
   // Gathered while draining: applied once per drain, last state wins.
   std::vector<HWND> exposedTops;
   std::map<HWND, XConfigureEvent> configured;
@@ -305,14 +317,18 @@ class SelectionAnswer {
   void Put(Atom type, const std::shared_ptr<SharedText>& text, bool ofDrag, std::function<void()> done,
            bool latin1 = false);
   void Send();
+  // Whether data was put (else the answer is a refusal).
+  bool Given() const { return reply_.property != None; }
 
  private:
   Connection& c_;
   XSelectionEvent reply_{};
   Atom property_;
 };
-void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
 std::u16string ReadClipboard(Connection& c);
+// Another program's selection as text: UTF-8, else Latin-1; empty when it
+// holds none or does not give it.
+std::u16string ReadSelectionText(Connection& c, Atom selection);
 void OwnClipboard(Connection& c, const std::u16string& text);
 // Text rendered as it is read: made once, while the windows are idle or as
 // other programs ask for it.
@@ -322,6 +338,22 @@ void OwnClipboard(Connection& c, std::unique_ptr<SharedText> text);
 void ClipboardTaken(Connection& c);
 // The largest property we put in one piece; larger data goes in pieces of this size.
 size_t MaxPropertyBytes(Display* dpy);
+
+// X11SelectionOwner.cpp: other programs' requests for the selections we
+// hold (the CLIPBOARD's and PRIMARY's text, a drag's data).
+void AnswerSelectionRequest(Connection& c, const XSelectionRequestEvent& req);
+
+// X11Primary.cpp: the PRIMARY selection, taken with the time of the newest
+// input (the user's act that made the selection).
+void OwnPrimary(Connection& c, const std::u16string& text);
+// Another program took PRIMARY, unless we claimed it again since.
+void PrimaryTaken(Connection& c);
+std::u16string ReadPrimary(Connection& c);
+
+// X11ClipboardManager.cpp: at the program's end, our copy (if the CLIPBOARD
+// is still ours) goes to the desktop's clipboard manager (if there is one),
+// which serves it from then on. Waits for the manager a moment at most.
+void HandOverClipboard(Connection& c);
 
 // X11ClipboardTypes.cpp: whether another program's clipboard holds text,
 // told without waiting for that program: its owner's answer, else `Asked`

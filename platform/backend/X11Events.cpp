@@ -4,6 +4,7 @@
 // while the X queue drains and handed on once, last state winning; geometry
 // and activation are queued with the input, so no window code runs while the
 // backend waits for events.
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <vector>
@@ -221,6 +222,7 @@ void HandleEvent(Connection& c, XEvent& ev) {
       break;
     case SelectionClear:
       if (ev.xselectionclear.selection == c.atoms.clipboard) ClipboardTaken(c);
+      if (ev.xselectionclear.selection == XA_PRIMARY) PrimaryTaken(c);
       HandleDragSelectionClear(c, ev.xselectionclear);
       break;
     case DestroyNotify:  // a requestor's or a drag target's window (ours are not watched for it)

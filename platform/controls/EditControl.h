@@ -92,6 +92,12 @@ void MouseUp(EditState& s);
 void VScroll(EditState& s, int code, int thumb);
 void HScroll(EditState& s, int code, int thumb);
 
+// The primary selection (EditPrimary.cpp). A selection the user made, by
+// mouse or keys, becomes the desktop's primary selection (never a password's);
+// a middle click inserts that selection's text where it clicks.
+void OfferPrimary(EditState& s);
+void PastePrimary(EditState& s, POINT client);
+
 // The standard context menu at a screen point (-1: from the keyboard) (EditContextMenu.cpp)
 void ContextMenu(EditState& s, LPARAM screen);
 // Another program said what its clipboard offers: an open menu's Paste follows.

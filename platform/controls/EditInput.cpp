@@ -89,9 +89,22 @@ void DeleteOne(EditState& s, int dir) {
   ReplaceSelection(s, u"", true);
 }
 
-}  // namespace
+bool MovesCaret(UINT vk) {
+  switch (vk) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+      return true;
+  }
+  return false;
+}
 
-void KeyDown(EditState& s, UINT vk) {
+void KeyAction(EditState& s, UINT vk) {
   bool shift = Down(VK_SHIFT), ctrl = Down(VK_CONTROL);
   bool multi = s.Multi();
   auto collapse = [&](int pos, int fallback) {
@@ -133,10 +146,23 @@ void KeyDown(EditState& s, UINT vk) {
   }
 }
 
+}  // namespace
+
+void KeyDown(EditState& s, UINT vk) {
+  int anchor = s.anchor, caret = s.caret;
+  HWND h = s.hwnd;
+  KeyAction(s, vk);
+  // A selection made with Shift and the caret keys is the user's: it
+  // becomes the primary selection.
+  if (!IsWindow(h)) return;  // a cut's or a paste's notice may have destroyed the edit
+  if (Down(VK_SHIFT) && MovesCaret(vk) && (anchor != s.anchor || caret != s.caret)) OfferPrimary(s);
+}
+
 void Char(EditState& s, char16_t ch) {
   switch (ch) {
     case 0x01:  // Ctrl+A
-      return SetSelection(s, 0, s.text.Length());
+      SetSelection(s, 0, s.text.Length());
+      return OfferPrimary(s);
     case 0x03:  // Ctrl+C
       return CutCopy(s, false);
     case 0x16:  // Ctrl+V
@@ -193,6 +219,7 @@ void MouseUp(EditState& s) {
   if (!s.selecting) return;
   s.selecting = false;
   if (GetCapture() == s.hwnd) ReleaseCapture();
+  OfferPrimary(s);  // a drag, a double click or a Shift+click made the selection
 }
 
 void VScroll(EditState& s, int code, int thumb) {

@@ -1,6 +1,6 @@
 // The EDIT window class: its window procedure (text, selection, formatting
-// rectangle, margins, undo, limits, scrolling and the clipboard messages) and
-// its registration.
+// rectangle, margins, undo, limits, scrolling, the clipboard messages and the
+// middle click that pastes the primary selection) and its registration.
 #include <algorithm>
 #include <cstring>
 
@@ -289,6 +289,9 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_MOUSEMOVE:
       MouseMove(s, POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+      return 0;
+    case WM_MBUTTONDOWN:
+      PastePrimary(s, POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
       return 0;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:

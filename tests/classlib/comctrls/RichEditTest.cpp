@@ -1,7 +1,7 @@
 // TRichEdit in plain-text mode: many lines added in one update, finding text
 // (case, whole words, the searched range, bad ranges), selecting and copying
-// what was found, saving the lines to a file, read-only use, and both
-// scroll bars.
+// what was found, saving the lines to a file, read-only use, both scroll
+// bars, and the primary selection it has as an edit.
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +98,34 @@ TEST_F(RichEdit, ManyLinesSavedReadOnlyAndScrollBars) {
   // Clearing empties it.
   e->Lines()->Clear();
   EXPECT_EQ(e->Lines()->Count(), 0);
+}
+
+TEST_F(RichEdit, BeingAnEditItOffersTheSelectionMadeByKeysAndPastesAMiddleClick) {
+  TForm* f = NewForm();
+  TRichEdit* e = Report(f);
+  f->Show();
+  e->Lines()->Add("first line");
+  e->Lines()->Add("second");
+  backend.Clipboard = u"kept";
+  e->SetFocus();
+  e->SetSelStart(0);
+  backend.KeyDown(VK_SHIFT);
+  backend.KeyPress(VK_END);
+  backend.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(backend.Primary, u"first line");
+  LRESULT at = SendMessageW(e->Handle(), EM_POSFROMCHAR, WPARAM(e->Text().find("second")), 0);
+  POINT p{short(LOWORD(at)), short(HIWORD(at)) + 5};
+  ClientToScreen(e->Handle(), &p);
+  backend.Click(p.x, p.y, MouseButton::Middle);
+  Pump();
+  EXPECT_EQ(e->Lines()->Strings(1), "first linesecond");
+  // Read-only, as a report is shown, it takes nothing.
+  e->SetReadOnly(true);
+  backend.Click(p.x, p.y, MouseButton::Middle);
+  Pump();
+  EXPECT_EQ(e->Lines()->Strings(1), "first linesecond");
+  EXPECT_EQ(backend.Clipboard, u"kept");
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// Another program for the paste tests: it owns the CLIPBOARD with a megabyte
-// of text and serves it by INCR, one 64 KB piece for each deletion of the
-// reader's property, as a slow toolkit does. It can stop after a number of
-// pieces, or never answer at all, and wait there to be killed.
+// Another program for the paste tests: it owns the CLIPBOARD (or another
+// selection) with a megabyte of text and serves it by INCR, one 64 KB piece
+// for each deletion of the reader's property, as a slow toolkit does. It can
+// stop after a number of pieces, or never answer at all, and wait there to
+// be killed.
 //
-//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent> [type [text]]
+//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent> [@selection] [type [text]]
 //
 // Every step is written to the status file as a line of its own ("owning",
 // "types" for a question for its TARGETS, "asked", "piece 3", "served",
@@ -55,7 +56,10 @@ void Notify(Display* d, const XSelectionRequestEvent& r, Atom property) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 5) return 2;
+  // "@PRIMARY" names another selection than the CLIPBOARD.
+  const bool named = argc > 3 && argv[3][0] == '@';
+  const int extra = argc - 3 - (named ? 1 : 0);  // type and text
+  if (argc < 3 || extra > 2) return 2;
   status = std::fopen(argv[1], "a");
   if (!status) return 2;
   std::string mode = argv[2];
@@ -64,13 +68,15 @@ int main(int argc, char** argv) {
   Display* d = XOpenDisplay(nullptr);
   if (!d) return 1;
   Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
-  Atom clipboard = XInternAtom(d, "CLIPBOARD", False), targets = XInternAtom(d, "TARGETS", False),
-       utf8 = XInternAtom(d, "UTF8_STRING", False), incr = XInternAtom(d, "INCR", False);
-  XSetSelectionOwner(d, clipboard, w, CurrentTime);
-  if (XGetSelectionOwner(d, clipboard) != w) return 1;
+  Atom selection = XInternAtom(d, named ? argv[3] + 1 : "CLIPBOARD", False),
+       targets = XInternAtom(d, "TARGETS", False), utf8 = XInternAtom(d, "UTF8_STRING", False),
+       incr = XInternAtom(d, "INCR", False);
+  XSetSelectionOwner(d, selection, w, CurrentTime);
+  if (XGetSelectionOwner(d, selection) != w) return 1;
+  char** rest = argv + 3 + (named ? 1 : 0);
   std::vector<Atom> offered = {targets, utf8, XA_STRING};
-  if (argc > 3) offered = {targets, XInternAtom(d, argv[3], False)};
-  const std::string text = argc > 4 ? argv[4] : qv::test::SlowClipboardOwnerText();
+  if (extra > 0) offered = {targets, XInternAtom(d, rest[0], False)};
+  const std::string text = extra > 1 ? rest[1] : qv::test::SlowClipboardOwnerText();
   auto offers = [&](Atom type) {
     return std::find(offered.begin() + 1, offered.end(), type) != offered.end();
   };
