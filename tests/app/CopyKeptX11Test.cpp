@@ -23,8 +23,10 @@ namespace qv::test {
 namespace {
 
 constexpr std::chrono::milliseconds kPatience = 30000ms;
-// The search view's entry rows (a place a found name lies in) are tinted so.
+// The search view's entry rows (a place a found name lies in) are tinted so;
+// a selected row in the focused view shows the classic scheme's highlight.
 constexpr uint32_t kEntryRow = 0xE6FFD2;
+constexpr uint32_t kHighlight = 0x0A246A;
 
 // A catalogue named `name` in `folder` holding one disc, the files of `files`.
 void MakeCatalogue(const std::string& folder, const std::string& name, const std::string& files) {
@@ -145,6 +147,8 @@ TEST_F(CopyKept, ASearchResultCopiedWithCtrlCIsPastedAfterTheProgramEnds) {
   Xdo(server->Display(), {"windowfocus", "--sync", std::to_string(main)});
   Keys({"F7"});
   Xdo(server->Display(), {"mousemove", "--window", std::to_string(main), "103", "117", "click", "1"});
+  // No hint balloon over the rows: the pointer rests in a corner.
+  Xdo(server->Display(), {"mousemove", "1279", "1023"});
   Keys({"End", "shift+Home"});
   Xdo(server->Display(), {"type", "--delay", "20", "*.txt"});
   Keys({"Return"});
@@ -154,6 +158,8 @@ TEST_F(CopyKept, ASearchResultCopiedWithCtrlCIsPastedAfterTheProgramEnds) {
       << "nothing found";
   Xdo(server->Display(),
       {"mousemove", "--window", std::to_string(main), "300", std::to_string(row + 4), "click", "1"});
+  ASSERT_TRUE(WaitFor([&] { return RowOf(main, 300, kHighlight) == row; }, kPatience))
+      << "the row was not selected";
   Keys({"ctrl+c"});
   std::string copied;
   ASSERT_TRUE(WaitFor(
