@@ -154,6 +154,36 @@ void Clipboard(Bench& b) {
   std::printf("clipboard_small_request_ms median=%.2f max=%.2f\n", times[times.size() / 2], times.back());
 }
 
+// The form closed while a million copied rows are still on the clipboard:
+// their text is rendered as the trees go (close_copy_fresh_ms: nothing of
+// it made for other programs before; close_copy_read_ms: after another
+// program read it whole), against a close without a copy; and the copy
+// another program reads after the close.
+void Close(Bench& b) {
+  SelectionReader reader(b.server->Display());
+  auto reopen = [&] {
+    b.form = treedemo::CreateTreeDemo();
+    b.tree = b.form->Tree;
+    b.Pump([&] { return static_cast<X11Backend&>(*b.backend).IsOnScreen(b.form->Handle()); });
+  };
+  auto close = [&](const char* name, bool copy, bool readFirst) {
+    b.Select(treedemo::kRows);
+    if (copy) b.tree->CopyToClipboard();
+    if (readFirst) b.Beside([&] { reader.Read("CLIPBOARD", "UTF8_STRING"); });
+    auto t0 = Clock::now();
+    delete b.form;
+    std::printf("%s=%.1f\n", name, Ms(t0, Clock::now()));
+    reopen();
+    if (!copy) return;
+    SelectionReader::Result r;
+    b.Beside([&] { r = reader.Read("CLIPBOARD", "UTF8_STRING"); });
+    std::printf("%s_kept_bytes=%zu whole=%d\n", name, r.bytes.size(), int(r.whole));
+  };
+  close("close_without_copy_ms", false, false);
+  close("close_copy_fresh_ms", true, false);
+  close("close_copy_read_ms", true, true);
+}
+
 // A drop window of the requestor's connection: it takes the drop, reads the
 // three text types from the drag selection and says it is finished.
 class DropWindow {
@@ -464,6 +494,10 @@ int main(int argc, char** argv) {
   bool promptOnly = argc > 1 && std::string(argv[1]) == "prompt";
   qv::Bench b;
   if (!b.Start()) return 1;
+  if (argc > 1 && std::string(argv[1]) == "close") {
+    qv::Close(b);
+    return 0;
+  }
   qv::RealDragFigures(b, promptOnly);
   if (promptOnly) return 0;
   qv::Clipboard(b);

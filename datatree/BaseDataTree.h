@@ -598,6 +598,10 @@ class TBaseDataTree : public TCustomControl {
   // hints (DataTreeEditing.cpp, DataTreeCommands.cpp, DataTreeStream.cpp,
   // DataTreeClipboard.cpp, DataTreeMove.cpp, DataTreeDropTarget.cpp,
   // DataTreeDragSource.cpp, DataTreeHints.cpp).
+  // A copy outlives the tree as its text: when the tree goes while the copy
+  // is still on the clipboard, the text is rendered then, through the tree's
+  // events, so an owner whose members those events read frees the tree
+  // first. A cut, and a copy of a tree that is cleared, leave the clipboard empty.
   virtual void CopyToClipboard();
   virtual void CutToClipboard();
   void CancelCutOrCopy();
@@ -1051,6 +1055,10 @@ class TBaseDataTree : public TCustomControl {
   void RevokeDropTarget();
   // Empties the clipboard only while it still holds this tree's own data.
   void ReleaseOwnClipboard();
+  // As the tree goes: its copy on the clipboard stays, its text rendered now
+  // into data that needs no tree; its cut is dropped (its rows could not be
+  // moved any more).
+  void LeaveOwnClipboard();
   TDataTreeTransferState& Xfer();
   // Counts the nodes taken out of the tree: text rendered a piece at a time
   // lists its nodes again when this changed.

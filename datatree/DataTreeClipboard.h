@@ -78,6 +78,9 @@ class TDTDataObject final : public ComObject<IDataObject, IPieceText> {
   bool ForClipboard() const { return forClipboard_; }
   void Detach() { owner_ = nullptr; }
   const std::vector<FORMATETC>& OfferedFormats() const { return formats_; }
+  // Offers its text alone from now on (Unicode, else plain; nothing without
+  // either): what is rendered of a copy whose tree goes.
+  void OfferTextOnly();
 
   HRESULT GetData(const FORMATETC* format, STGMEDIUM* medium) override;
   HRESULT GetDataHere(const FORMATETC* format, STGMEDIUM* medium) override;

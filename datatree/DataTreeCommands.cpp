@@ -122,7 +122,8 @@ void TBaseDataTree::ShutdownTransfers() {
     if (auto* s = dynamic_cast<TStringEditLink*>(link.Get()); s && s->Edit()) delete s->Edit();
   }
   for (TWinControl* e : std::exchange(x.releasedEditors, {})) delete e;
-  ReleaseOwnClipboard();  // as clearing the tree would; otherwise its object only answers failure now
+  // While the tree is whole: a copy is rendered from its rows and events.
+  LeaveOwnClipboard();
   for (TDTDataObject* o : std::vector<TDTDataObject*>(x.dataObjects)) o->Detach();
   x.dataObjects.clear();
   x.clipboardObject = nullptr;

@@ -3,6 +3,7 @@
 // as copies.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "datatree/DataTreeTransfer.h"
@@ -71,6 +72,19 @@ std::unique_ptr<TextReader> TDTDataObject::ReadText() {
   text.cfFormat = CF_UNICODETEXT;
   if (FAILED(QueryGetData(&text))) return nullptr;
   return owner_->ReadTextInPieces(this);
+}
+
+void TDTDataObject::OfferTextOnly() {
+  for (CLIPFORMAT text : {CLIPFORMAT(CF_UNICODETEXT), CLIPFORMAT(CF_TEXT)}) {
+    auto it = std::find_if(formats_.begin(), formats_.end(), [&](const FORMATETC& f) {
+      return f.cfFormat == text && (f.tymed & TYMED_HGLOBAL);
+    });
+    if (it != formats_.end()) {
+      formats_ = {*it};
+      return;
+    }
+  }
+  formats_.clear();
 }
 
 HRESULT TDTDataObject::GetDataHere(const FORMATETC*, STGMEDIUM*) {

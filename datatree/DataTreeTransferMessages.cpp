@@ -1,6 +1,7 @@
 // The tree's messages for editing, hints and drag and drop: the edit
 // timer, the click that arms an edit or a drag, the auto-expand timer over a
-// drop target, the hint request, and the release of finished editors.
+// drop target, the hint request, the release of finished editors, and the
+// tree's copy or cut on the clipboard when the tree is cleared or goes.
 #include "classlib/controls/ControlMessages.h"
 #include "datatree/DataTreeTransfer.h"
 #include "platform/ole/OleClipboard.h"
@@ -47,6 +48,16 @@ void TBaseDataTree::ReleaseOwnClipboard() {
   if (!xfer_ || !xfer_->clipboardObject) return;
   if (!states_.Contains(tsCopyPending) && !states_.Contains(tsCutPending)) return;
   if (OleIsCurrentClipboard(xfer_->clipboardObject) == S_OK) OleSetClipboard(nullptr);
+}
+
+void TBaseDataTree::LeaveOwnClipboard() {
+  if (!xfer_ || !xfer_->clipboardObject || !states_.Contains(tsCopyPending)) return ReleaseOwnClipboard();
+  if (OleIsCurrentClipboard(xfer_->clipboardObject) != S_OK) return;
+  // Its text only: other programs and text pastes read a copy whose tree is
+  // gone (a paste of rows into a tree needs the source tree's own format),
+  // and every format of a large copy would hold the tree's end for seconds.
+  xfer_->clipboardObject->OfferTextOnly();
+  OleFlushClipboard();
 }
 
 bool TBaseDataTree::HandleTransferMessage(TMessage& Message) {

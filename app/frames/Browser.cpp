@@ -153,6 +153,10 @@ TBrowser::~TBrowser() {
     WriteColumnWidths(*Storage, FileView->Header());
     Storage->Close();
   }
+  // Its views go while it is whole: a copy of their rows still on the
+  // clipboard is rendered through its events as they go.
+  Destroying();
+  DestroyComponents();
   if (Browser == this) Browser = nullptr;
 }
 

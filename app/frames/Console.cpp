@@ -36,6 +36,10 @@ TConsole::TConsole(TComponent* AOwner) : TFrame(AOwner), lines_(std::make_unique
 }
 
 TConsole::~TConsole() {
+  // Its view goes while it is whole: a copy of its rows still on the
+  // clipboard is rendered through its events as it goes.
+  Destroying();
+  DestroyComponents();
   if (Console == this) Console = nullptr;
 }
 

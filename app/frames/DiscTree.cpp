@@ -105,6 +105,10 @@ TDiscTree::~TDiscTree() {
     WriteColumnWidths(*Storage, Tree->Header());
     Storage->Close();
   }
+  // Its views go while it is whole: a copy of their rows still on the
+  // clipboard is rendered through its events as they go.
+  Destroying();
+  DestroyComponents();
   if (DiscTree == this) DiscTree = nullptr;
 }
 

@@ -49,6 +49,10 @@ TFileTree::~TFileTree() {
     WriteColumnWidths(*Storage, Tree->Header());
     Storage->Close();
   }
+  // Its views go while it is whole: a copy of their rows still on the
+  // clipboard is rendered through its events as they go.
+  Destroying();
+  DestroyComponents();
   if (FileTree == this) FileTree = nullptr;
 }
 

@@ -35,9 +35,11 @@ enum TExportKind { ekHtml, ekRtf, ekCsv, ekText, ekUnicodeText };
 class TTreeDemoForm : public TForm {
  public:
   explicit TTreeDemoForm(TComponent* AOwner);
-  // The trees go after this form's own members: they must not reach Names then.
+  // The trees go first, while this form's members are whole: a copy still on
+  // the clipboard is rendered from Names as they go.
   ~TTreeDemoForm() override {
-    if (Basket) Basket->OnFreeNode = nullptr;
+    Destroying();
+    DestroyComponents();
   }
   TDataStringTree* Tree = nullptr;
   // Rows copied, cut, pasted or dragged here; their names can be edited.

@@ -44,8 +44,10 @@ void ClipboardTaken(Connection& c) {
 
 std::u16string ReadClipboard(Connection& c) {
   if (c.ownsClipboard && c.clipboardText) {
+    size_t size = c.clipboardText->Reach(SIZE_MAX);
     std::string all;
-    c.clipboardText->CopyOut(0, c.clipboardText->Reach(SIZE_MAX), all);
+    all.reserve(size);  // a large copy is not moved as it grows
+    c.clipboardText->CopyOut(0, size, all);
     return Utf8ToUtf16(all);
   }
   return ReadSelectionText(c, c.atoms.clipboard);

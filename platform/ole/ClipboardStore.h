@@ -31,6 +31,7 @@ struct Store {
   // store's copy; none while the store holds another program's text or a
   // copy not given yet.
   std::optional<unsigned> givenAt;
+  bool givenInPieces = false;  // the desktop reads that copy from its data object as it goes
   std::optional<DWORD> lastSync;
   ComPtr<IDataObject> object;  // set by OleSetClipboard
 };
@@ -58,6 +59,10 @@ void PushToDesktop();
 std::optional<std::u16string> StoredText();
 // Another program's desktop clipboard as a data object (DesktopDataObject.cpp).
 ComPtr<IDataObject> DesktopDataObject();
+// The text of the store's data object as the desktop serves it, made there
+// to its end now: nullopt unless the desktop reads that object's text in
+// pieces and the copy is still ours. Never waits for another program.
+std::optional<std::u16string> FinishDesktopText();
 // The text a data object renders, if it offers a text format.
 std::optional<std::u16string> TextOf(IDataObject* object);
 // The formats a data object can give as global memory, in its order.

@@ -122,6 +122,7 @@ void PushToDesktop() {
         std::lock_guard<std::recursive_mutex> l(S().lock);
         S().desktopText.clear();
         S().givenAt = backend->ClipboardLosses();
+        S().givenInPieces = true;
         return;
       }
     text = TextOf(object.Get());
@@ -131,6 +132,21 @@ void PushToDesktop() {
   S().desktopText = text.value_or(std::u16string());
   backend->SetClipboardText(S().desktopText);
   S().givenAt = backend->ClipboardLosses();
+  S().givenInPieces = false;
+}
+
+std::optional<std::u16string> FinishDesktopText() {
+  Backend* backend = CurrentBackend();
+  if (!backend) return std::nullopt;
+  {
+    std::lock_guard<std::recursive_mutex> l(S().lock);
+    auto& s = S();
+    if (!s.givenInPieces || !s.givenAt || *s.givenAt != backend->ClipboardLosses()) return std::nullopt;
+  }
+  // Read from our own memory, the rest made from the object: another
+  // program's copy would be waited for.
+  if (!backend->OwnsClipboard()) return std::nullopt;
+  return backend->GetClipboardText();
 }
 
 std::optional<std::u16string> TextOf(IDataObject* object) {

@@ -1,6 +1,8 @@
 // The data-object side of the clipboard.
 #include "platform/ole/OleClipboard.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/ole/ClipboardStore.h"
@@ -85,8 +87,15 @@ HRESULT OleFlushClipboard() {
   }
   if (!object) return S_OK;
   std::vector<std::pair<UINT, HGLOBAL>> rendered;
-  for (UINT f : clip::GlobalFormatsOf(object.Get()))
-    if (HGLOBAL mem = clip::RenderGlobal(object.Get(), f)) rendered.emplace_back(f, mem);
+  for (UINT f : clip::GlobalFormatsOf(object.Get())) {
+    // Text the desktop makes as it is read is finished there, not made
+    // twice: it stays served whole once the object is gone, and is often
+    // made already (ahead while the windows were idle, or for a reader).
+    std::optional<std::u16string> text;
+    if (f == CF_UNICODETEXT) text = clip::FinishDesktopText();
+    if (HGLOBAL mem = text ? clip::WideBlock(*text) : clip::RenderGlobal(object.Get(), f))
+      rendered.emplace_back(f, mem);
+  }
   Guard l(S().lock);
   if (S().object.Get() != object.Get()) {
     for (auto& [f, mem] : rendered) GlobalFree(mem);

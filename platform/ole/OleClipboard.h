@@ -18,7 +18,9 @@ HRESULT OleSetClipboard(IDataObject* object);
 // formats (including desktop text) as a data object. The caller releases it.
 HRESULT OleGetClipboard(IDataObject** object);
 // Renders every global-memory format of the clipboard's object into the
-// plain clipboard and releases the object.
+// plain clipboard and releases the object. Waits for nobody: another
+// program is not asked. Text the desktop reads from the object as it goes is
+// made there to its end, so that it stays served without the object.
 HRESULT OleFlushClipboard();
 // S_OK when `object` is the one on the clipboard, else S_FALSE.
 HRESULT OleIsCurrentClipboard(IDataObject* object);

@@ -367,6 +367,55 @@ TEST_F(Clipboard, ATreeThatGoesTakesItsDataAndItsNameWithIt) {
   EXPECT_EQ(reference(uint32_t(getpid()), b->TreeSerial(), 4), nullptr);
 }
 
+// A copy whose tree goes stays on the clipboard as its text, for this
+// program and the desktop: no longer the tree's rows (a paste into a tree
+// adds nothing). A cut goes with its tree, and another copy made since
+// stays as it is.
+TEST_F(Clipboard, ACopyOutlivesItsTreeAsItsTextACutDoesNot) {
+  auto copyThenGo = [&](bool cut) {
+    TDataStringTree* t = Numbered(2);
+    t->ClipboardFormats()->Add("Unicode text");
+    t->ClipboardFormats()->Add("HTML Format");
+    t->SetSelected(t->GetFirst(), true);
+    t->SetSelected(t->GetLast(nullptr)->Parent, true);
+    cut ? t->CutToClipboard() : t->CopyToClipboard();
+    delete t->Owner();
+  };
+  auto formats = [&] {
+    std::vector<CLIPFORMAT> out;
+    ComPtr<IEnumFORMATETC> e;
+    if (FAILED(ClipboardObject()->EnumFormatEtc(DATADIR_GET, e.Put()))) return out;
+    FORMATETC f;
+    while (e->Next(1, &f, nullptr) == S_OK) out.push_back(f.cfFormat);
+    return out;
+  };
+  TDataStringTree* b = Numbered(1, {400, 0, 700, 300});
+  copyThenGo(false);
+  EXPECT_EQ(GetClipboardTextW(), u"n1\r\nn4\r\n");
+  EXPECT_EQ(backend.Clipboard, u"n1\r\nn4\r\n");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE narrow = GetClipboardData(CF_TEXT);
+  EXPECT_STREQ(narrow ? static_cast<const char*>(GlobalLock(narrow)) : "", "n1\r\nn4\r\n");
+  if (narrow) GlobalUnlock(narrow);
+  CloseClipboard();
+  EXPECT_EQ(formats(), (std::vector<CLIPFORMAT>{CF_UNICODETEXT, CF_TEXT}));
+  b->SetFocusedNode(b->GetFirst());
+  EXPECT_FALSE(b->PasteFromClipboard());
+  EXPECT_EQ(b->TotalCount(), 3u);
+
+  copyThenGo(true);
+  EXPECT_EQ(GetClipboardTextW(), u"");
+  EXPECT_EQ(backend.Clipboard, u"");
+  EXPECT_TRUE(formats().empty());
+
+  TDataStringTree* a = Numbered(2);
+  a->SetSelected(a->GetFirst(), true);
+  a->CopyToClipboard();
+  ASSERT_TRUE(SetClipboardTextW(u"copied since"));
+  delete a->Owner();
+  EXPECT_EQ(GetClipboardTextW(), u"copied since");
+}
+
 TEST_F(Clipboard, ClearingEmptiesTheClipboardOnlyWhileItHoldsTheTreesData) {
   TDataStringTree* a = Numbered(2);
   a->SetSelected(a->GetFirst(), true);
