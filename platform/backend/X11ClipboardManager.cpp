@@ -21,9 +21,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A manager answers within milliseconds; this covers a busy machine.
+// A manager answers within milliseconds; this covers a busy machine. One
+// that has gone silent holds the end no longer than kSilenceLimit; one that
+// keeps reading (a large copy, a loaded machine) gets up to kHandOverLimit.
 constexpr auto kSilenceLimit = std::chrono::milliseconds(300);
-constexpr auto kHandOverLimit = std::chrono::milliseconds(750);
+constexpr auto kHandOverLimit = std::chrono::milliseconds(2000);
 // A step of making the text ahead of the manager's requests.
 constexpr auto kMakeStep = std::chrono::milliseconds(4);
 

@@ -88,4 +88,18 @@ class Child {
   int down_[2] = {-1, -1};
 };
 
+// The other process runs to its end, or with `stay` to where it says it
+// stays open ('o'); then the held one is let on from where it was held
+// (`at`: 'h', or 0 when it had ended), and both are waited for. True when
+// both ended on their own.
+inline bool EndHeldAfter(Child& held, char at, Child& other, bool stay) {
+  if (stay)
+    other.Next();  // open and staying, or ended
+  else if (!other.Finish())
+    return false;
+  if (at == 'h') held.Go();
+  const bool heldEnded = held.Finish();
+  return other.Finish() && heldEnded;
+}
+
 }  // namespace qv::test

@@ -86,6 +86,17 @@ int ReadNumber(const std::string& file) {
   return n;
 }
 
+// A catalogue `name` in folder, with disc `disc` of tree when one is named.
+void MakeCatalogue(const std::string& folder, const std::string& name, const std::string& disc = "",
+                   const std::string& tree = "") {
+  RecordingHost host;
+  host.folder = folder;
+  TEngine engine(host, QV_TEST_APP_DIR);
+  ASSERT_TRUE(engine.NewDatabase("", name));
+  if (!disc.empty()) AddDisc(engine, disc, tree);
+  ASSERT_TRUE(engine.CloseDatabase());
+}
+
 // Opens the catalogue in folder as a user would next: it must open writable,
 // saying nothing of damage, with these discs.
 void ExpectOpens(const std::string& folder, const std::string& name, const std::set<std::string>& discs) {
@@ -184,13 +195,7 @@ class SessionLock : public ::testing::Test {
       StartMaker(first, folder, "A", hold, false);
       const char at = first.Next();  // held, or ended
       StartMaker(other, folder, "B", 0, otherStays);
-      if (otherStays)
-        other.Next();  // open and staying, or ended
-      else
-        ASSERT_TRUE(other.Finish());
-      if (at == 'h') first.Go();
-      ASSERT_TRUE(first.Finish());
-      ASSERT_TRUE(other.Finish());
+      ASSERT_TRUE(EndHeldAfter(first, at, other, otherStays));
       CheckMakers(folder);
       if (HasFailure()) return;
     }
@@ -222,14 +227,7 @@ std::map<std::string, std::string> Files(const fs::path& folder) {
 // and its close, writes nothing into the copy and says so in a plain line.
 TEST_F(SessionLock, AFolderReplacedByACopyWhileASessionIsOpen) {
   const std::string original = dir / "original";
-  {
-    RecordingHost host;
-    host.folder = original;
-    TEngine engine(host, QV_TEST_APP_DIR);
-    ASSERT_TRUE(engine.NewDatabase("", "Kept"));
-    AddDisc(engine, "First", dir / "a");
-    ASSERT_TRUE(engine.CloseDatabase());
-  }
+  MakeCatalogue(original, "Kept", "First", dir / "a");
   const std::string copy = dir / "copy";
   fs::copy(original, copy);
   const auto copied = Files(copy);
@@ -315,12 +313,6 @@ TEST_F(SessionLock, AFolderReplacedByACopyWhileASessionIsOpen) {
   }
 }
 
-}  // namespace
-}  // namespace qv::test::sessionlock
-
-namespace qv::test::sessionlock {
-namespace {
-
 int EnvNumber(const char* name, int fallback) {
   const char* v = std::getenv(name);
   return v && *v ? std::atoi(v) : fallback;
@@ -345,13 +337,7 @@ TEST(SessionLocks, AClearLeftToChanceLosesNothingAndDamagesNothing) {
   TempDir dir;
   for (int f = 0; f < 20; ++f) MakeFile(dir / ("t/d/f" + std::to_string(f)));
   const std::string folder = dir / "db";
-  {
-    RecordingHost host;
-    host.folder = folder;
-    TEngine engine(host, QV_TEST_APP_DIR);
-    ASSERT_TRUE(engine.NewDatabase("", "Race"));
-    ASSERT_TRUE(engine.CloseDatabase());
-  }
+  MakeCatalogue(folder, "Race");
   Child racers[2];
   for (int k = 0; k < 2; ++k)
     racers[k].Start([&, k](Child&) {
@@ -447,12 +433,6 @@ TEST(SessionLocks, TwoCreatesLeftToChanceLoseNothing) {
   for (const auto& [i, name] : made) ExpectOpens(dir / ("f" + std::to_string(i)), name, {name + "-disc"});
 }
 
-}  // namespace
-}  // namespace qv::test::sessionlock
-
-namespace qv::test::sessionlock {
-namespace {
-
 // A clear whose write number n fails (a full disc, an I/O error), for each
 // n of the clear: the session says it failed, and the next open finds the
 // catalogue as it was or cleared, whole and writable.
@@ -460,14 +440,7 @@ TEST(SessionLocks, AClearFailingAtEachWriteLeavesACatalogueThatOpens) {
   TempDir dir;
   for (int f = 0; f < 6; ++f) MakeFile(dir / ("t/d/f" + std::to_string(f)));
   const std::string original = dir / "original";
-  {
-    RecordingHost host;
-    host.folder = original;
-    TEngine engine(host, QV_TEST_APP_DIR);
-    ASSERT_TRUE(engine.NewDatabase("", "Cleared"));
-    AddDisc(engine, "Before", dir / "t");
-    ASSERT_TRUE(engine.CloseDatabase());
-  }
+  MakeCatalogue(original, "Cleared", "Before", dir / "t");
   int64_t writes = 0;
   for (int64_t fail = 1; fail == 1 || fail <= writes; ++fail) {
     SCOPED_TRACE("the clear's write " + std::to_string(fail) + " failing");
