@@ -103,6 +103,9 @@ void TDiscList::LoadIndexed() {
   const bool reordered = IdsInLabelOrder() != loaded;
   if (dropped.empty() && !reordered) return;
   KeepIndexOrder();
+  // Files changed by another program or a folder removed: the line that
+  // said so stands alone, as this session's view of them is its own.
+  if (Base->FolderLoss() != TXBase::TFolderLoss::None) return;
   std::string what;
   for (int64_t id : dropped) what += (what.empty() ? "" : ", ") + IntToHex(uint64_t(id), 16);
   std::string line = "The disc index has been mended:";

@@ -75,7 +75,9 @@ bool TDiscKinds::Delete(int32_t index) {
 // A catalogue open for reading only keeps its categories as stored: a change
 // kept in memory would renumber discs on screen and be gone at the next open.
 bool TDiscKinds::Refused() {
-  if (!IsAttached() || !Base->ReadOnly()) return false;
+  if (!IsAttached()) return false;
+  Base->FolderStillOurs();  // a folder lost since the last change is read-only from now on
+  if (!Base->ReadOnly()) return false;
   host_.AddError(Base->RefusalText());
   return true;
 }
@@ -85,7 +87,7 @@ void TDiscKinds::Changed(const TChangeText& change) {
   if (OnChanged) {
     OnChanged(change);
   } else if (!Base->Flush()) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
   }
 }
 
@@ -120,7 +122,7 @@ bool TDiscKinds::CreateNew(TXBase* base) {
   if (!kind) return false;
   TXRecData* rec = base->NewData(kind);
   if (!rec) {
-    host_.AddError(base->LastError);
+    host_.AddError(base->ShownError());
     return false;
   }
   KindsID = rec->ID;
@@ -129,7 +131,7 @@ bool TDiscKinds::CreateNew(TXBase* base) {
   // Written at once: a catalogue must never lack its categories record, even
   // when the session that made it never closes.
   if (!Save() || !Base->Flush()) {
-    if (!Base->LastError.empty()) host_.AddError(Base->LastError);
+    if (!Base->LastError.empty()) host_.AddError(Base->ShownError());
     return false;
   }
   return true;
@@ -148,7 +150,7 @@ bool TDiscKinds::Recreate(TXBase* base, const TRecKind* kind, int64_t damaged) {
   if (damaged >= 0) base->DeleteData(damaged);  // the next opening finds the new record first
   TXRecData* rec = base->NewData(kind);
   if (!rec) {
-    host_.AddError(base->LastError);
+    host_.AddError(base->ShownError());
     return false;
   }
   KindsID = rec->ID;
@@ -187,7 +189,7 @@ bool TDiscKinds::LoadNames(bool report) {
   if (!IsAttached() || KindsID < 0) return false;
   TXRecData* rec = Base->GetData(KindsID);
   if (!rec) {
-    if (report) host_.AddError(Base->LastError);
+    if (report) host_.AddError(Base->ShownError());
     return false;
   }
   names_.clear();
@@ -209,7 +211,7 @@ bool TDiscKinds::Save() {
   // Fetched without a pin: the record stays pooled for the next flush to write.
   TXRecData* rec = Base->FetchData(KindsID);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   TXArrData* arr = rec::Arr(rec, fld::kNames);

@@ -50,7 +50,7 @@ void TDiscList::CategoriesChanged(const TChangeText& change) {
   if (OnCommitFailed)
     OnCommitFailed(change, IndexedIds());
   else
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
 }
 
 TDiscList::~TDiscList() {
@@ -94,7 +94,7 @@ bool TDiscList::InitOpened(TXBase* base, TXIndex* discIndex) {
   Base = base;
   LoadAll();
   if (!Base->Flush()) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   return true;
@@ -181,7 +181,7 @@ int32_t TDiscList::LoadDisc(int64_t id) {
   if (id < 0 || !IsOpen() || !Base->Opened()) return -1;
   TXRecData* rec = Base->GetData(id);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return -1;
   }
   if (rec->IsDeleted()) {
@@ -232,7 +232,7 @@ void TDiscList::SaveDisc(int32_t index) {
   // Fetched without a pin: the record stays pooled until the next flush writes it.
   TXRecData* rec = Base->FetchData(disc.Data.ID);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return;
   }
   WriteDisc(rec, disc.Data);
@@ -255,7 +255,7 @@ int32_t TDiscList::AddDisc(const TDiscData& data, bool* committed) {
   }
   TXRecData* rec = Base->NewData(DiscKind);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return -1;
   }
   TDiscData d = data;
@@ -275,7 +275,7 @@ int32_t TDiscList::AddDisc(const TDiscData& data, bool* committed) {
   if (committed)
     *committed = flushed;
   else if (!flushed)
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
   return pos;
 }
 

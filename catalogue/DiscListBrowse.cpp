@@ -50,7 +50,7 @@ bool TDiscList::Browse(int32_t index) {
   bool flushed = Base->Flush();
   Browsing = false;
   if (!flushed) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   BrowsedID = disc.ID;
@@ -357,7 +357,7 @@ bool TDiscList::DeleteDisc(int64_t id, bool* committed) {
   if (!IsOpen() || index < 0) return false;
   TXRecData* rec = Base->GetData(id);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   const TDiscData disc = discs_[std::size_t(index)]->Data;
@@ -379,12 +379,12 @@ bool TDiscList::DeleteDisc(int64_t id, bool* committed) {
   DropFromIndex(id);
   discs_.erase(discs_.begin() + index);
   Base->Release(rec);
-  if (!Base->DeleteData(id)) host_.AddError(Base->LastError);
+  if (!Base->DeleteData(id)) host_.AddError(Base->ShownError());
   const bool flushed = Base->Flush();
   if (committed)
     *committed = flushed;
   else if (!flushed)
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
   return flushed;
 }
 

@@ -82,7 +82,10 @@ bool TEngine::RefusedLoudly() {
 
 bool TEngine::RefusedReadOnly() {
   if (!IsOpen()) return false;
-  Base->FolderStillOurs();  // a folder replaced since the last change is read-only from now on
+  // A folder lost since the last change is read-only from now on; one moved
+  // is said where it went, once, and the change goes on there.
+  Base->FolderStillOurs();
+  SayFolderMoved();
   if (!Base->ReadOnly()) return false;
   host_.AddError(Base->RefusalText());
   return true;
@@ -91,7 +94,7 @@ bool TEngine::RefusedReadOnly() {
 TXIndex* TEngine::MakeIndex(const char* kind, bool created) {
   auto compare = [this](TXRecData* item, TXRecData* key) { return CompareNames(item, key); };
   TXIndex* index = created ? Base->CreateIndex(kind, 0, compare) : Base->OpenIndex(kind, 0, compare);
-  if (!index) host_.AddError(Base->LastError);
+  if (!index) host_.AddError(Base->ShownError());
   return index;
 }
 
@@ -138,7 +141,7 @@ bool TEngine::KeepNameOrder(bool created, TXIndex* discIndex) {
   // The indexes reach their files before the tag says they are in order;
   // a read-only catalogue sorts them again at every open instead.
   if (Base->ReadOnly()) return true;
-  if (!Base->Flush() || !Base->WriteEngineKey(kKey, tag)) host_.AddError(Base->LastError);
+  if (!Base->Flush() || !Base->WriteEngineKey(kKey, tag)) host_.AddError(Base->ShownError());
   return true;
 }
 
@@ -175,7 +178,7 @@ bool TEngine::NewDatabase(const std::string& password, const std::string& name) 
   BusyScope busy(*this);
   if (IsOpen()) CloseOpenDatabase();
   if (!Base->CreateNew(host_.DatabaseFolder(), kLogin, *Context, password)) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   Base->Name = name;
@@ -194,7 +197,7 @@ bool TEngine::OpenDatabase(const std::string& password) {
   BusyScope busy(*this);
   if (IsOpen()) CloseOpenDatabase();
   if (!Base->Open(host_.DatabaseFolder(), kLogin, password)) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   if (!PrepareDatabase(false)) {
@@ -231,12 +234,38 @@ bool TEngine::CloseOpenDatabase() {
   bool ok = Base->Close();
   if (ok) ForgetDatabase();
   // Said once the session has ended, whatever a refused change said before.
-  if (ok && Base->FolderReplaced())
-    host_.AddWarning(
-        "The folder of database \"" + Base->Name +
-        "\" was replaced while it was open; nothing of this session was written to the folder now "
-        "in its place");
+  if (ok) SayFolderAtClose(Base->LossTold());
   return ok;
+}
+
+void TEngine::SayFolderMoved() {
+  if (Base->FolderLoss() != TXBase::TFolderLoss::None) return;
+  std::string note = Base->MovedNote();
+  if (!note.empty()) host_.AddWarning(note);
+}
+
+void TEngine::SayWhyReadOnly() {
+  if (Base->FolderLoss() == TXBase::TFolderLoss::None) host_.AddWarning(Base->ReadOnlyText());
+}
+
+void TEngine::SayFolderAtClose(bool known) {
+  const std::string name = "\"" + Base->Name + "\"";
+  if (known) return;  // the refusal or failure that met it said why
+  switch (Base->FolderLoss()) {
+    case TXBase::TFolderLoss::Removed:
+      host_.AddWarning("The folder of database " + name +
+                       " was removed while it was open; nothing more of this session was written");
+      return;
+    case TXBase::TFolderLoss::FilesChanged:
+      host_.AddWarning("The files of database " + name +
+                       " were changed by another program while it was open; nothing of this session was "
+                       "written over them");
+      return;
+    case TXBase::TFolderLoss::None:
+      break;
+  }
+  std::string note = Base->MovedNote(true);
+  if (!note.empty()) host_.AddWarning(note);
 }
 
 bool TEngine::CloseDatabase() {

@@ -105,6 +105,10 @@ class TEngine {
   // ahead of the view that shows them.
   int32_t WalkAheadBatches = 64;
 
+  // A catalogue whose folder was moved while open is said where it went, in
+  // one line, at the first change after the move (and at the close).
+  void SayFolderMoved();
+
  private:
   // Holds the busy flag for one operation and clears it on every way out.
   class BusyScope {
@@ -127,6 +131,11 @@ class TEngine {
   void ForgetDatabase();
   void ForgetNames();
   bool CloseOpenDatabase();
+  // known: why the folder is lost was said before the close.
+  void SayFolderAtClose(bool known);
+  // Why the catalogue turned read-only, after the line of what failed; a
+  // folder lost is named in that line already.
+  void SayWhyReadOnly();
   TXIndex* MakeIndex(const char* kind, bool created);
   bool KeepNameOrder(bool created, TXIndex* discIndex);
   void Progress(int32_t percent);

@@ -47,7 +47,7 @@ void TEngine::AddDisc(const TScanOpts& scanOpts, const TDiscData& data) {
     host_.AddError("Disc \"" + Utf16ToUtf8(data.Label) + "\" was not stored: " + FailureReason());
     StopWriting(true);
     RefreshViews(true);
-    host_.AddWarning(Base->ReadOnlyText());
+    SayWhyReadOnly();
     return;
   }
   struct Ending {
@@ -165,7 +165,7 @@ void TEngine::CommitAdd(int32_t discIndex, const std::vector<int64_t> (&merged)[
     host_.AddError("Disc \"" + Utf16ToUtf8(disc.Label) + "\" has been added, but " + NotWrittenAfterCommit());
     StopWriting(false);
     RefreshViews(true);
-    host_.AddWarning(Base->ReadOnlyText());
+    SayWhyReadOnly();
     return;
   }
   RefreshViews(true);
@@ -286,7 +286,7 @@ TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t ha
     if (rec) names_.Put(rec->ID, name);
   }
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return nullptr;
   }
   if (!unknown && interned[hash] != rec->ID) hashShared_[folder ? 1 : 0] = true;
@@ -350,7 +350,7 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   }
   TXRecData* rec = Base->NewData(FolderRecKind);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return Cut();
   }
   const int64_t discID = Discs->GetDisc(discIndex).ID;
@@ -406,7 +406,7 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   if (!name) return Cut();
   TXRecData* rec = Base->NewData(FileRecKind);
   if (!rec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return Cut();
   }
   rec::SetRef(rec, fld::fiDisc, discID);

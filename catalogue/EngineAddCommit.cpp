@@ -36,10 +36,10 @@ void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[
   finished_.clear();
   ForgetNames();
   // Read-only now: the flush writes nothing and frees the pooled records.
-  if (!Base->Flush()) host_.AddError(Base->LastError);
+  if (!Base->Flush()) host_.AddError(Base->ShownError());
   Discs->Unlist(discIndex);
   RefreshViews(true);
-  if (!damaged) host_.AddWarning(Base->ReadOnlyText());
+  if (!damaged) SayWhyReadOnly();
   Progress(0);
 }
 

@@ -45,7 +45,7 @@ void TEngine::DropAdded(int32_t discIndex) {
     if (!Base->GIndex().ReadEntry(entry, id) || entry.IsDeleted()) continue;
     if (std::find(std::begin(kinds), std::end(kinds), int32_t(entry.KindId)) == std::end(kinds)) continue;
     if (!Base->DeleteData(id)) {
-      host_.AddError(Base->LastError);
+      host_.AddError(Base->ShownError());
       break;
     }
   }

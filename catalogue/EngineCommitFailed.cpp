@@ -22,7 +22,7 @@ bool TEngine::CommitHappened() const {
 
 // The system's reason at the end of the failed write's text.
 std::string TEngine::FailureReason() const {
-  const std::string& error = Base->LastError;
+  const std::string& error = Base->ShownError();  // said in the line of what failed
   const std::size_t colon = error.rfind(": ");
   return colon == std::string::npos ? error : error.substr(colon + 2);
 }
@@ -30,7 +30,7 @@ std::string TEngine::FailureReason() const {
 // The flush failed past its commit point: what it could not write, from the
 // storage's text, without the flush's own words for a failure.
 std::string TEngine::NotWrittenAfterCommit() const {
-  std::string what = Base->LastError;
+  std::string what = Base->ShownError();
   if (what.rfind(kFlushFailed, 0) == 0) what.erase(0, std::string(kFlushFailed).size());
   return "what follows its commit was not written (" + what + "); the next open completes it";
 }
@@ -62,7 +62,7 @@ void TEngine::ChangeFailed(const TChangeText& change, const std::vector<int64_t>
     Discs->ReloadStored(indexed);
   }
   RefreshViews(true);
-  host_.AddWarning(Base->ReadOnlyText());
+  SayWhyReadOnly();
 }
 
 // What a search writes is the pruning of names that no stored entry uses any
@@ -78,7 +78,7 @@ void TEngine::SearchFlush() {
   if (!stored) Base->Flush();  // read-only now: drops the pooled changes
   Out().AddWarning("Names no stored file or folder uses any more were not taken out of the name indexes: " +
                    reason);
-  Out().AddWarning(Base->ReadOnlyText());
+  if (Base->FolderLoss() == TXBase::TFolderLoss::None) Out().AddWarning(Base->ReadOnlyText());
 }
 
 }  // namespace qv

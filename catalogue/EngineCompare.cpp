@@ -81,7 +81,7 @@ bool TEngine::CompareFile(TFileData* node) {
   int found = -1;
   int pos = FileNameIndex->Find(NameKey(node->Name, false), found);
   if (pos < 0 && found < 0) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   // The spellings of the name stand side by side around the exact one.
@@ -95,7 +95,7 @@ bool TEngine::CompareFile(TFileData* node) {
   while (first > 0 && sameName(first - 1, ok)) --first;
   while (ok && last + 1 < FileNameIndex->Count() && sameName(last + 1, ok)) ++last;
   if (!ok) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   bool stored = false;
@@ -113,7 +113,7 @@ bool TEngine::CompareFile(TFileData* node) {
 bool TEngine::CompareStored(TFileData* node, int64_t nameID, bool& stored) {
   TXRecData* nameRec = Base->GetData(nameID);
   if (!nameRec) {
-    host_.AddError(Base->LastError);
+    host_.AddError(Base->ShownError());
     return false;
   }
   std::vector<int64_t> refs;

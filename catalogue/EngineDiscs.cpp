@@ -67,7 +67,7 @@ bool TEngine::ClearDatabase() {
   Discs->Clear();
   ForgetNames();
   bool result = Base->ClearGlobalAccessIndex();
-  if (!result) host_.AddError(Base->LastError);
+  if (!result) host_.AddError(Base->ShownError());
   if (!Discs->Categories.CreateNew(Base.get())) return result;
   RefreshViews(true);
   return result;

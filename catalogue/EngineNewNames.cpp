@@ -45,7 +45,7 @@ void SortNames(std::vector<NewName>& names) {
 
 void TEngine::MergeNewNames() {
   for (int folder = 0; folder < 2; ++folder) {
-    if (!MergeNames(NameIndex(folder == 1), newNames_[folder])) host_.AddError(Base->LastError);
+    if (!MergeNames(NameIndex(folder == 1), newNames_[folder])) host_.AddError(Base->ShownError());
     newNames_[folder].clear();
   }
 }

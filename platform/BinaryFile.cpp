@@ -96,6 +96,7 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
     error_ = errno = ENOSPC;
     return false;
   }
+  if (Refused()) return false;
   std::size_t done = 0;
   auto* p = static_cast<const char*>(buf);
   while (done < n) {
@@ -110,6 +111,12 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
   return true;
 }
 
+bool BinaryFile::Refused() {
+  const int refused = hooks_->RefuseWrite(path_);
+  if (refused) error_ = errno = refused;
+  return refused != 0;
+}
+
 int64_t BinaryFile::Size() const {
   struct stat st {};
   if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
@@ -121,6 +128,7 @@ bool BinaryFile::Truncate(int64_t size) {
     error_ = errno = ENOSPC;
     return false;
   }
+  if (fd_ >= 0 && Refused()) return false;
   if (fd_ < 0 || ::ftruncate(fd_, off_t(size)) != 0) {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;
@@ -133,6 +141,7 @@ bool BinaryFile::Sync() {
     error_ = errno = EIO;
     return false;
   }
+  if (fd_ >= 0 && Refused()) return false;
   if (fd_ < 0 || ::fsync(fd_) != 0) {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;

@@ -46,6 +46,8 @@ class BinaryFile {
   const std::string& Path() const { return path_; }
 
  private:
+  bool Refused();  // the hooks refuse the write (errno and Error set)
+
   int fd_ = -1;
   int error_ = 0;
   std::string path_;

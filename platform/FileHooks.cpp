@@ -12,6 +12,10 @@ bool FileHooks::ShouldFailWrite(const std::string&) {
   return false;
 }
 
+int FileHooks::RefuseWrite(const std::string&) {
+  return 0;
+}
+
 int FileHooks::RefuseChange(const std::string&) {
   return 0;
 }

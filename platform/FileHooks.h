@@ -19,6 +19,10 @@ class FileHooks {
   // (an open for writing, a delete, a rename), as on read-only media; 0
   // lets it be tried.
   virtual int RefuseChange(const std::string& path);
+  // The errno with which a write, truncation or sync of a file opened
+  // before is refused before it is tried (its owner no longer holds it);
+  // 0 lets it be tried.
+  virtual int RefuseWrite(const std::string& path);
   virtual void NoteOpen(const std::string& path);  // before a Create truncates, after any other open
   virtual void NoteSync(const std::string& path);
   virtual void NoteRename(const std::string& from, const std::string& to);

@@ -44,14 +44,23 @@ TXBase::~TXBase() {
   pool_.Clear();
 }
 
+// What the user reads names the folder as it was given, not the path
+// through its descriptor.
 bool TXBase::Fail(std::string text) {
-  LastError = std::move(text);
+  LastError = folder_.Shown(text);
+  // A write the folder's guard refused carries the system's nearest word
+  // for it; the database says what happened.
+  static const std::string kGuardWord = std::strerror(ESTALE);
+  if (folderLoss_ != TFolderLoss::None)
+    for (auto at = LastError.find(kGuardWord); at != std::string::npos; at = LastError.find(kGuardWord, at))
+      LastError.replace(at, kGuardWord.size(), LossReason());
   return false;
 }
 
 bool TXBase::FailReset(std::string text) {
+  std::string shown = folder_.Shown(text);
   Reset();
-  return Fail(std::move(text));
+  return Fail(std::move(shown));
 }
 
 // ---------------------------------------------------------------------------
@@ -81,10 +90,17 @@ bool TXBase::CreateNew(const std::string& path, const std::string& login, TConte
 bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TContext& context,
                          const std::string& password) {
   CloseForReplace();
-  folderReplaced_ = false;
-  if (path.empty() || !ForceDirectories(path)) return Fail("Failed to create path \"" + path + "\"");
+  folderLoss_ = TFolderLoss::None;
+  lossTold_ = false;
+  closedAt_.clear();
+  movedSaid_.clear();
+  // The folder is held from before the lock to after the close: every file
+  // is made in it, wherever it is moved meanwhile.
+  if (path.empty() || !ForceDirectories(path) || !folder_.Open(path))
+    return Fail("Failed to create path \"" + path + "\"");
   Pass = !password.empty();
-  path_ = IncludeTrailingPathDelimiter(path);
+  shownPath_ = IncludeTrailingPathDelimiter(path);
+  path_ = folder_.Path();
   MakeGUID(GUID);
 
   if (login.empty()) return Fail("Failed to initialize master access");
@@ -136,10 +152,15 @@ bool TXBase::Open(const std::string& path, const std::string& login, const std::
 bool TXBase::DoOpen(const std::string& path, const std::string& login, const std::string& password) {
   LastError.clear();
   CloseForReplace();
-  folderReplaced_ = false;
+  folderLoss_ = TFolderLoss::None;
+  lossTold_ = false;
+  closedAt_.clear();
+  movedSaid_.clear();
   openNotes_.clear();
-  if (path.empty() || !DirectoryExists(path)) return Fail("Path \"" + path + "\" does not exist");
-  path_ = IncludeTrailingPathDelimiter(path);
+  if (path.empty() || !DirectoryExists(path) || !folder_.Open(path))
+    return Fail("Path \"" + path + "\" does not exist");
+  shownPath_ = IncludeTrailingPathDelimiter(path);
+  path_ = folder_.Path();
   // The lock comes before anything is read: a session that changes the
   // database and closes while this open waits would leave it acting on what
   // it read before (see "Locking" in storage/FORMAT.md).
@@ -218,7 +239,7 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
-  if (opened_) FolderStillOurs();  // else the indexes' files would go into another folder
+  if (opened_) FolderStillOurs(false);  // else the indexes' files would be written over another's
   if (opened_ && !ReadOnly()) FinishWriteAhead();
   ahead_.reset();
   const bool readOnly = ReadOnly();
@@ -237,6 +258,13 @@ void TXBase::Reset() {
   gindex_.Close();
   if (readOnly && dataFile_) dataFile_->Close(false);
   dataFile_.reset();  // closes with the header rewritten
+  // The folder goes with the lock; from now on its path means the folder
+  // named so, as the caller gave it.
+  if (folder_.IsOpen()) closedAt_ = MovedTo();
+  folder_.Close();
+  path_ = shownPath_;
+  descriptionKnown_ = false;
+  descriptionBytes_.clear();
   opened_ = false;
   user_ = nullptr;
   damage_.clear();
@@ -268,16 +296,16 @@ void TXBase::Reset() {
 
 bool TXBase::Close() {
   if (!opened_) return false;
-  if (!Flush() && !folderReplaced_) return false;
+  if (!Flush() && folderLoss_ == TFolderLoss::None) return false;
   if (FolderStillOurs() && !ReadOnly()) {
     // The mark names the header stamp the data file is closed with: should
     // the header not reach the disk, the next Open only gives back no space.
     mark_.Stamp = dataFile_->Stamp();
     markUnwritten_ = true;  // should the write fail, the next commit records it first
     // The marker is cleared only once everything else is on disk.
-    // A folder replaced under it is no failure of the close: it ends, and
-    // what it did not write there is said (FolderReplaced).
-    if (!WriteDescriptionFile(false) && FolderStillOurs())
+    // A folder lost under it is no failure of the close: it ends, and what
+    // it did not write is said (FolderLoss).
+    if (!WriteDescriptionFile(false) && FolderStillOurs(false))
       return Fail("Failed to write database description");
   }
   Reset();
@@ -345,12 +373,12 @@ bool TXBase::Flush() {
   FinishWriteAhead();
   commitReached_ = false;
   std::vector<TXRecData*> items = pool_.SortedByID();
-  // Nothing is written into a folder put in place of this session's; what
-  // it was to write is not stored.
+  // Nothing is written into a folder removed, or over files another
+  // program wrote; what the session was to write is not stored.
   const bool unwritten = opened_ && !ReadOnly() && HasUnwritten(items);
   if (opened_ && !FolderStillOurs() && unwritten) {
     Flush();  // read-only now: drops the pooled changes
-    return Fail(std::string("Some data has not been updated: ") + kFolderReplaced);
+    return Fail("Some data has not been updated: " + LossReason());
   }
   if (OnProgress) OnProgress(0);
   std::vector<TXRecData*> saved;
@@ -358,12 +386,12 @@ bool TXBase::Flush() {
   bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
   ok = ok && (ReadOnly() || CommitFiles());
-  // Found in the middle of the commit: whatever it reached, it is not in
-  // the folder the user now has.
-  if (!ok && !FolderStillOurs()) {
+  // Found in the middle of the commit (a write the folder's guard refused):
+  // what it reached stays in files that are no longer the session's.
+  if (!ok && !FolderStillOurs(false)) {
     commitReached_ = false;
     Flush();  // read-only now: drops the pooled changes
-    return Fail(std::string("Some data has not been updated: ") + kFolderReplaced);
+    return Fail("Some data has not been updated: " + LossReason());
   }
   // The failure that stopped the flush follows, with the system's reason.
   if (!ok)
@@ -607,7 +635,7 @@ bool TXBase::DeleteData(int64_t id) {
 
 bool TXBase::ClearGlobalAccessIndex() {
   if (DoClear()) return true;
-  if (!FolderStillOurs()) Fail(RefusalText());  // found in its middle
+  if (!FolderStillOurs(false)) Fail(RefusalText());  // found in its middle
   return false;
 }
 

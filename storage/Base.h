@@ -17,6 +17,7 @@
 
 #include "classlib/Streams.h"
 #include "platform/Guid.h"
+#include "platform/HeldFolder.h"
 #include "storage/CommitMark.h"
 #include "storage/Context.h"
 #include "storage/DataFile.h"
@@ -134,7 +135,12 @@ class TXBase : public IDataFileOwner {
   FileHooks& Hooks() const override { return hooks_; }
 
   TContext& Context() { return context_; }
-  const std::string& Path() const { return path_; }  // with a trailing "/"
+  // The folder's files, with a trailing "/": while the database is open, a
+  // path through the descriptor of the folder the session holds, so that
+  // every name is looked up in that folder wherever it is now.
+  const std::string& Path() const { return path_; }
+  // The folder as the caller named it, with a trailing "/".
+  const std::string& ShownPath() const { return shownPath_; }
   bool Opened() const { return opened_; }
   // ReadOnly (below) holds too for a database that cannot be written
   // (read-only media, a folder this process may not write, a full disc at
@@ -144,14 +150,37 @@ class TXBase : public IDataFileOwner {
   std::string ReadOnlyText() const;
   std::string RefusalText() const;
   bool OpensReadOnly() const override { return !unwritable_.empty(); }
-  // The session found its folder replaced (another storage.vlm in it) and
-  // wrote nothing more; told until the next CreateNew or Open.
-  bool FolderReplaced() const { return folderReplaced_; }
-  // BaseReadOnly.cpp. False once the folder's storage.vlm is no longer the
-  // file this session locked (the folder moved away and a copy put in its
-  // place): the session then writes nothing more, there or anywhere, and
-  // drops what it had not written.
-  bool FolderStillOurs();
+  // The session holds its folder (a descriptor taken with the lock and kept
+  // to the close): a folder moved or renamed while open keeps every change,
+  // and a copy put where it was is never touched. What it cannot go on
+  // with, found before it writes again (BaseFolder.cpp): its folder was
+  // removed, or its files were changed by another program (a copy written
+  // over them). Kept until the next CreateNew or Open.
+  enum class TFolderLoss { None, Removed, FilesChanged };
+  TFolderLoss FolderLoss() const { return folderLoss_; }
+  // False once the folder is lost: the session then writes nothing more and
+  // drops what it had not written. settled: called between changes, when
+  // the files' sizes are as the session left them; in a change's middle
+  // (false) only what no write of its own alters is looked at.
+  bool FolderStillOurs(bool settled = true);
+  // Where the folder is now, with a trailing "/", when it is no longer at
+  // ShownPath ("" when it is there, or removed); after the close, where it
+  // was at the close.
+  std::string MovedTo() const;
+  // LastError as a line shown to the user; a lost folder's cause in it is
+  // then told (LossTold).
+  const std::string& ShownError() const {
+    NoteTold(LastError);
+    return LastError;
+  }
+  void NoteTold(const std::string& line) const;
+  // A line that names why the folder is lost was shown (RefusalText and
+  // ShownError tell it), so the close need not say it again.
+  bool LossTold() const { return lossTold_; }
+  // The line that says where the folder went, once for each place it is
+  // found at ("" when it was not moved or that place was said already);
+  // every: said again, as at the close.
+  std::string MovedNote(bool every = false);
   TXUser* User() const { return user_; }
   TXFile* DataFile() const { return dataFile_.get(); }
   TXGIndex& GIndex() { return gindex_; }
@@ -250,7 +279,12 @@ class TXBase : public IDataFileOwner {
   // The guard's question: path lies in the database's folder, and the
   // folder's storage.vlm is no longer the file this session locked.
   bool ChangeOutsideLock(const std::string& path);
-  static constexpr const char* kFolderReplaced = "the database's folder was replaced while it was open";
+  // BaseFolder.cpp: why the folder is lost, in a sentence's middle.
+  std::string LossReason() const;
+  TFolderLoss FolderLossNow(bool settled);
+  // xbase.vlm as this session last read or wrote it.
+  void NoteDescriptionStamp();
+  bool DescriptionAsLeft() const;
   // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
   // index file's checksum as last committed.
   void ReadEngineState(const TCustomIniFile& ini);
@@ -361,7 +395,15 @@ class TXBase : public IDataFileOwner {
   // must be freed first.
   TContext context_;
   mutable TFolderGuard hooks_;  // the caller's hooks, through the folder's guard
+  HeldFolder folder_;
   std::string path_;
+  std::string shownPath_;
+  bool removingOwnJournal_ = false;  // the guard lets the session take its own journal away
+  mutable bool lossTold_ = false;    // LossTold
+  bool descriptionKnown_ = false;    // descriptionBytes_ hold xbase.vlm as last read or written
+  std::string descriptionBytes_;
+  std::string movedSaid_;  // the place MovedNote said last
+  std::string closedAt_;   // MovedTo as the close found it
   bool opened_ = false;
   TXUser* user_ = nullptr;
   std::vector<std::unique_ptr<TXIndex>> indexes_;
@@ -401,14 +443,14 @@ class TXBase : public IDataFileOwner {
   std::map<std::string, uint32_t> recordedIndexes_;  // .idx file name -> checksum
   bool engineStateDirty_ = false;
   static constexpr std::size_t kTrimAfterRecords = 100000;
-  bool markerFound_ = false;         // xbase.vlm says the last session did not close
-  bool rebuildIndexes_ = false;      // this session rebuilds every sorted index it opens
-  bool dataWritten_ = false;         // storage.vlm changed since its last fsync
-  std::string unwritable_;           // not empty: why nothing can be written
-  bool folderReplaced_ = false;      // FolderStillOurs found another storage.vlm (kept past Reset)
-  TMemoryStream recordStream_;       // reused for every record written or read
-  std::vector<uint8_t> encoded_;     // reused for every record encoded
-  std::vector<uint8_t> batchBytes_;  // a flush batch's encodings, then stored bytes
+  bool markerFound_ = false;                    // xbase.vlm says the last session did not close
+  bool rebuildIndexes_ = false;                 // this session rebuilds every sorted index it opens
+  bool dataWritten_ = false;                    // storage.vlm changed since its last fsync
+  std::string unwritable_;                      // not empty: why nothing can be written
+  TFolderLoss folderLoss_ = TFolderLoss::None;  // FolderStillOurs (kept past Reset)
+  TMemoryStream recordStream_;                  // reused for every record written or read
+  std::vector<uint8_t> encoded_;                // reused for every record encoded
+  std::vector<uint8_t> batchBytes_;             // a flush batch's encodings, then stored bytes
 };
 
 }  // namespace qv

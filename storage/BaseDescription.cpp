@@ -59,6 +59,7 @@ bool TXBase::ReadDescription() {
   if (!FileExists(fileName)) return Fail("Failed to find dtabase file \"" + fileName + "\"");
   TMemIniFile ini(fileName);
   if (!ini.Loaded()) return Fail("Failed to read database file \"" + fileName + "\"");
+  NoteDescriptionStamp();
 
   Name = ini.ReadString(kGeneral, "Name", "");
   Pass = ini.ReadBool(kGeneral, "Pass", Pass);
@@ -178,7 +179,7 @@ bool TXBase::WriteDescription() {
 }
 
 bool TXBase::WriteDescriptionFile(bool openMarker) {
-  if (folderReplaced_) return false;
+  if (folderLoss_ != TFolderLoss::None) return false;
   // Other sections of the file are left as they stand.
   TMemIniFile ini(path_ + "xbase.vlm");
   ini.SetHooks(hooks_);
@@ -195,7 +196,11 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
   }
   ini.WriteBool(kEngine, "Open", openMarker);
   WriteEngineState(ini);
-  if (!ini.UpdateFile()) return false;
+  const bool written = ini.UpdateFile();
+  // A failed write may have replaced the file or left it: either way it is
+  // as this session left it.
+  if (folderLoss_ == TFolderLoss::None) NoteDescriptionStamp();
+  if (!written) return false;
   markUnwritten_ = false;
   // A removed key is gone from the file now; one with a value stays for
   // every later write.
@@ -206,12 +211,14 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
 // Written on its own, so that the rest of the description (the commit mark
 // above all) stays as the files were found.
 void TXBase::RecordDamage(const std::string& text) {
-  if (!recordedDamage_.empty() || path_.empty() || !FolderStillOurs()) return;
+  if (!recordedDamage_.empty() || path_.empty() || !FolderStillOurs(false)) return;
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return;
   ini.SetHooks(hooks_);
   ini.WriteString(kEngine, kDamage, text);
-  if (ini.UpdateFile()) recordedDamage_ = text;
+  const bool written = ini.UpdateFile();
+  if (folderLoss_ == TFolderLoss::None) NoteDescriptionStamp();
+  if (written) recordedDamage_ = text;
 }
 
 std::string TXBase::ReadEngineKey(const std::string& key) const {
@@ -229,7 +236,9 @@ bool TXBase::WriteEngineKey(const std::string& key, const std::string& value) {
   if (RefuseWrite()) return false;
   ini.SetHooks(hooks_);
   ini.WriteString(kEngine, key, value);
-  if (!ini.UpdateFile()) return FailWrite("Failed to write database description");
+  const bool written = ini.UpdateFile();
+  if (folderLoss_ == TFolderLoss::None) NoteDescriptionStamp();
+  if (!written) return FailWrite("Failed to write database description");
   return true;
 }
 

@@ -16,7 +16,7 @@ namespace qv {
 bool TXBase::FailWrite(const std::string& text) {
   const int error = errno;
   // The folder's guard refused the write: said as what happened.
-  if (!FolderStillOurs()) return Fail(text + ": " + kFolderReplaced);
+  if (!FolderStillOurs(false)) return Fail(text + ": " + LossReason());
   return Fail(text + ": " + std::strerror(error));
 }
 
@@ -56,19 +56,6 @@ void TXBase::StopWriting(const std::string& why, bool dropChanges) {
   if (dataFile_) dataFile_->DropUnwritten();
 }
 
-bool TXBase::FolderStillOurs() {
-  if (!folderReplaced_ && dataFile_ && dataFile_->IsOpen() && !dataFile_->IsAt()) folderReplaced_ = true;
-  if (!folderReplaced_) return true;
-  if (!ReadOnly()) StopWriting(kFolderReplaced, true);
-  return false;
-}
-
-bool TXBase::ChangeOutsideLock(const std::string& path) {
-  if (path_.empty() || path.rfind(path_, 0) != 0) return false;
-  if (!folderReplaced_ && dataFile_ && dataFile_->IsOpen() && !dataFile_->IsAt()) folderReplaced_ = true;
-  return folderReplaced_;
-}
-
 bool TXBase::HasUnwritten(const std::vector<TXRecData*>& pooled) const {
   if (gindex_.HasPending() || markUnwritten_ || engineStateDirty_) return true;
   return std::any_of(pooled.begin(), pooled.end(), [](const TXRecData* rec) {
@@ -77,10 +64,12 @@ bool TXBase::HasUnwritten(const std::vector<TXRecData*>& pooled) const {
 }
 
 std::string TXBase::RefusalText() const {
-  if (folderReplaced_)
-    return std::string(
-        "The database's folder was replaced while it was open; nothing more is "
-        "written to it");
+  if (folderLoss_ != TFolderLoss::None) lossTold_ = true;  // a refusal is said
+  if (folderLoss_ == TFolderLoss::Removed)
+    return "The database's folder was removed while it was open; nothing more is written";
+  if (folderLoss_ == TFolderLoss::FilesChanged)
+    return "The database's files were changed by another program while it was open; nothing more is "
+           "written to them";
   if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
   // Why was said when it came to be (ReadOnlyText): not again for each
   // change refused.

@@ -245,7 +245,7 @@ bool TXFile::OpenLocked(bool create) {
     inUse_ = true;
     return Fail("Database is in use");
   }
-  size_ = file_.Size();
+  size_ = syncedSize_ = file_.Size();
   pos_ = 0;
   return true;
 }
@@ -283,7 +283,7 @@ bool TXFile::CreateFile(TXFileOptions options) {
     if (openedHere) CloseFile();
     return Fail("Failed to create data file " + Quoted(fileName_) + ": " + reason);
   }
-  size_ = int64_t(XFileHeaderSize);
+  size_ = syncedSize_ = int64_t(XFileHeaderSize);
   pos_ = size_;
   stampOnDisk_ = Stamp();
   headerKnown_ = true;
@@ -342,6 +342,7 @@ bool TXFile::Sync() {
   if (!IsOpen()) return Fail("Data file is not opened");
   if (!FlushTail()) return Fail("Failed to write data file " + Quoted(fileName_) + ": " + file_.ErrorText());
   if (!file_.Sync()) return Fail("Failed to sync data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  syncedSize_ = size_;
   return true;
 }
 
@@ -711,6 +712,20 @@ bool TXFile::ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t p
                       reader.chainBytes, end);
 }
 
+bool TXFile::AsLeft() {
+  if (!IsOpen()) return true;
+  if (!IsAt()) return false;
+  const int64_t size = file_.Size();
+  if (size < 0 || (syncedSize_ >= 0 && size < std::min(syncedSize_, size_)) || size > size_) return false;
+  if (!headerKnown_) return true;
+  // The header as on disk: the stamp of the opening before this one (this
+  // one's is written at the close), and the database's ID.
+  std::array<uint8_t, XFileHeaderSize> header;
+  if (file_.ReadShared(0, header.data(), header.size()) != int64_t(header.size())) return false;
+  return GetLE(header.data() + kTimeOffset, 8) == stampOnDisk_ &&
+         std::equal(header.begin() + kGuidOffset, header.end(), header_.begin() + kGuidOffset);
+}
+
 uint64_t TXFile::Stamp() const {
   return GetLE(header_.data() + kTimeOffset, 8);
 }
@@ -721,7 +736,7 @@ bool TXFile::Truncate(int64_t size) {
   if (!FlushTail() || !file_.Truncate(size) || !file_.Sync())
     return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
   DropReadWindows();
-  size_ = size;
+  size_ = syncedSize_ = size;
   pos_ = std::min(pos_, size_);
   ++writes_;
   return true;

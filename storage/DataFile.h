@@ -69,6 +69,10 @@ class TXFile {
   // Whether the file's name now names this open file, and not another put
   // in its place (a folder replaced while open).
   bool IsAt() const { return file_.IsAt(fileName_); }
+  // The file as this session left it: still at its name, its size between
+  // what was last synced and what was written, and its header's stamp and
+  // ID as on disk since the open. False when another program wrote over it.
+  bool AsLeft();
   bool InUse() const { return inUse_; }
   // Opens and locks an existing file (unless Lock did) and checks its header.
   // For an owner that cannot write, for reading only (locked all the same).
@@ -218,6 +222,7 @@ class TXFile {
   BinaryFile file_;
   int64_t pos_ = 0;
   int64_t size_ = -1;             // kept in memory: the lock keeps other writers out
+  int64_t syncedSize_ = -1;       // the size as last synced (or opened, made, cut)
   std::vector<uint8_t> payload_;  // enciphered record bytes
   std::vector<uint8_t> out_;      // tags and bytes assembled for one write
   std::vector<uint8_t> chain_;    // a chain's bytes as read

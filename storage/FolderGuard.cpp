@@ -7,8 +7,12 @@ namespace qv {
 
 int TFolderGuard::RefuseChange(const std::string& path) {
   if (int refused = inner_.RefuseChange(path)) return refused;
-  // The file this session locked is not where it was: the system's nearest
-  // word for it. The database says it in its own words.
+  // The system's nearest word for it; the database says it in its own.
+  return refuse_(path) ? ESTALE : 0;
+}
+
+int TFolderGuard::RefuseWrite(const std::string& path) {
+  if (int refused = inner_.RefuseWrite(path)) return refused;
   return refuse_(path) ? ESTALE : 0;
 }
 

@@ -1,8 +1,7 @@
 // The file hooks a database gives every file it writes: the caller's hooks,
-// and a guard that refuses any change by name inside the database's folder
-// once that folder no longer holds the data file the session locked (the
-// folder moved away and a copy put in its place). Writes through files
-// opened before go to the files this session locked, wherever they are now.
+// and a guard that refuses any change inside the database's folder, by name
+// or through a file opened before, once the session may no longer write
+// there (its folder removed, or its files written over by another program).
 #pragma once
 #include <functional>
 #include <string>
@@ -19,6 +18,7 @@ class TFolderGuard final : public FileHooks {
 
   bool ShouldFailWrite(const std::string& path) override { return inner_.ShouldFailWrite(path); }
   int RefuseChange(const std::string& path) override;
+  int RefuseWrite(const std::string& path) override;
   void NoteOpen(const std::string& path) override { inner_.NoteOpen(path); }
   void NoteSync(const std::string& path) override { inner_.NoteSync(path); }
   void NoteRename(const std::string& from, const std::string& to) override { inner_.NoteRename(from, to); }

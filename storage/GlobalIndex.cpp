@@ -3,6 +3,8 @@
 // it could not write pending, so a retried commit writes it.
 #include "storage/GlobalIndex.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 
@@ -37,6 +39,13 @@ TXGIndexRec GetGIndexEntry(const uint8_t* p) {
   for (int i = 0; i < 4; ++i) flags |= uint32_t(p[12 + i]) << (8 * i);
   return {int64_t(pos), kind, flags};
 }
+
+namespace {
+uint64_t InodeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? uint64_t(st.st_ino) : 0;
+}
+}  // namespace
 
 bool TXGIndex::Fail(std::string text) {
   lastError_ = std::move(text);
@@ -121,6 +130,12 @@ bool TXGIndex::Open(TXBase& database) {
   dirty_.clear();
   base_ = &database;
   return true;
+}
+
+bool TXGIndex::AsLeft() const {
+  if (!file_.IsOpen()) return true;
+  const int64_t size = file_.Size();
+  return file_.IsAt(fileName_) && size >= 0 && size / int64_t(GIndexRecordSize) >= writtenCount_;
 }
 
 void TXGIndex::Close() {
@@ -241,8 +256,9 @@ bool TXGIndex::WriteJournal(const TCommitMark& before, const TCommitMark& after,
   const std::vector<uint8_t> buf =
       TXGIndexJournal::Encode(base_->GUID, before, after, entries_.data() + writtenCount_, rewrites);
   BinaryFile journal;
-  const bool ok = journal.Open(journalName_, BinaryFile::Mode::Create, *hooks_) &&
-                  journal.WriteAt(0, buf.data(), buf.size()) && journal.Sync();
+  const bool opened = journal.Open(journalName_, BinaryFile::Mode::Create, *hooks_);
+  if (opened) ownJournal_ = InodeOf(journalName_);
+  const bool ok = opened && journal.WriteAt(0, buf.data(), buf.size()) && journal.Sync();
   const std::string reason = journal.ErrorText();
   journal.Close();
   if (!ok) {
@@ -258,10 +274,16 @@ bool TXGIndex::WriteJournal(const TCommitMark& before, const TCommitMark& after,
 
 bool TXGIndex::DropJournal(bool durable) {
   if (journalName_.empty() || !FileExists(journalName_)) return true;
-  if (DeleteFile(journalName_, *hooks_) &&
-      (!durable || SyncDirectory(ExtractFilePath(journalName_), *hooks_)))
-    return true;
+  if (DeleteFile(journalName_, *hooks_)) {
+    ownJournal_ = 0;
+    if (!durable || SyncDirectory(ExtractFilePath(journalName_), *hooks_)) return true;
+  }
   return Fail("Failed to remove \"" + journalName_ + "\"");
+}
+
+void TXGIndex::DropOwnJournal() {
+  if (ownJournal_ == 0 || journalName_.empty() || InodeOf(journalName_) != ownJournal_) return;
+  if (DeleteFile(journalName_, *hooks_)) ownJournal_ = 0;
 }
 
 std::string TXGIndex::SetJournalAside() {

@@ -74,6 +74,10 @@ class TXGIndex {
   // Moves the journal aside (index.jnl.N, the first free N) where no open
   // applies it; its new name, or "" with LastError.
   std::string SetJournalAside();
+  // Removes the journal this session wrote, when it is still the file at
+  // its name: the files it was written for were changed by another program,
+  // and the commit it holds is not theirs.
+  void DropOwnJournal();
   // Finishes the commit of a whole journal that index.vlm was found to match:
   // its entries are set, and written and synced when write is set (else they
   // hold in memory only). False with LastError when the file cannot take them.
@@ -130,6 +134,11 @@ class TXGIndex {
   bool Bound() const { return base_ != nullptr; }
   TXBase* Base() const { return base_; }
   const std::string& FileName() const { return fileName_; }
+  const std::string& JournalName() const { return journalName_; }
+  // index.vlm as this session left it: still at its name, and holding at
+  // least the entries written (a copy written over it holds fewer, or
+  // another file is in its place).
+  bool AsLeft() const;
   const std::string& LastError() const { return lastError_; }
 
  private:
@@ -142,6 +151,7 @@ class TXGIndex {
 
   std::string fileName_;
   std::string journalName_;
+  uint64_t ownJournal_ = 0;  // the inode of the journal this session wrote and still has (0: none)
   TXBase* base_ = nullptr;
   FileHooks* hooks_ = &FileHooks::None();  // the bound database's
   BinaryFile file_;

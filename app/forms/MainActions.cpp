@@ -33,8 +33,10 @@ std::string TMainForm::ReadOnlyReason() const {
 
 bool TMainForm::RefusedReadOnly() {
   if (!IsOpen()) return false;
-  // A folder replaced since the last change turns the catalogue read-only here.
+  // A folder lost since the last change turns the catalogue read-only here;
+  // one moved is said where it went.
   Engine->Base->FolderStillOurs();
+  Engine->SayFolderMoved();
   if (Writable()) return false;
   Host->AddError(Engine->Base->RefusalText());
   return true;

@@ -360,7 +360,7 @@ void TMainForm::WriteSettings() {
 }
 
 void TMainForm::KeepBase() {
-  Base = Engine->Base->Path();
+  Base = Engine->Base->ShownPath();
   Pass = Engine->Base->Pass;
   ownsBase_ = true;
   if (!Storage) return;

@@ -4,7 +4,7 @@
 // before the window has caught up with the read-only state, are refused on
 // the console, and the category list and the disc row on screen stay as they
 // were, as does the catalogue at the next open. And one whose folder was
-// replaced by a copy while it was open.
+// moved aside and replaced by a copy while it was open.
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -126,32 +126,34 @@ std::map<std::string, std::string> FilesOf(const std::string& folder) {
   return files;
 }
 
-// The user puts a copy of the catalogue in place of its folder while the
-// program has it open (the advice after damage): an add is refused before
-// its wizard, saying why; the program ends without a failure; and the copy
-// is left exactly as it was, and opens as it was.
+// The user moves the catalogue's folder aside and puts a copy in its place
+// while the program has it open (the advice after damage): the add goes on
+// into the folder the program holds, saying once where that folder is now;
+// the program ends without a failure; the copy is left exactly as it was,
+// and the folder moved aside holds the add.
 TEST_F(ReadOnlyChanges, AFolderReplacedByACopyWhileOpenIsLeftAsItWas) {
   StartWithCatalogue();
   AddFixtureDisc("Kept disc");
   Stop();
   const std::string folder = DatabaseFolder() + "Test";
+  const std::string aside = folder + ".aside";
   const std::string copy = files.Path() + "copy";
   std::filesystem::copy(folder, copy);
   const auto copied = FilesOf(copy);
 
   Start();
   ASSERT_TRUE(MainForm->Engine->IsOpen());
-  std::filesystem::rename(folder, folder + ".aside");
+  std::filesystem::rename(folder, aside);
   std::filesystem::copy(copy, folder);
-  AnswerWizard("Too late", MakeFixture());
+  AnswerWizard("After the move", MakeFixture());
   Run(MainForm->actScan);
   Idle();
-  EXPECT_EQ(backend.ModalAnswers.size(), 1u) << "the wizard came up";
   backend.ModalAnswers.clear();
-  EXPECT_TRUE(
-      ConsoleHas(" ERROR : The database's folder was replaced while it was open; nothing more is written "
-                 "to it"))
-      << testing::PrintToString(ConsoleLines());
+  const std::string moved = " WARNING : The folder of database \"Test\" was moved to \"" + aside +
+                            "\" while it was open; this session's changes are there";
+  EXPECT_TRUE(ConsoleHas(moved)) << testing::PrintToString(ConsoleLines());
+  EXPECT_FALSE(ConsoleHas(" ERROR : ")) << testing::PrintToString(ConsoleLines());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 2);
   Stop();
   for (const BoxRecord& b : boxes) EXPECT_EQ(b.Text.find("Failed to close"), std::string::npos) << b.Text;
   EXPECT_EQ(FilesOf(folder), copied);
@@ -162,6 +164,17 @@ TEST_F(ReadOnlyChanges, AFolderReplacedByACopyWhileOpenIsLeftAsItWas) {
   EXPECT_FALSE(ConsoleHas(" ERROR : ") || ConsoleHas(" WARNING : "))
       << testing::PrintToString(ConsoleLines());
   EXPECT_EQ(MainForm->Engine->Discs->Count(), 1);
+  Stop();
+
+  // The folder moved aside opens whole, with the add made after the move.
+  std::filesystem::remove_all(folder);
+  std::filesystem::rename(aside, folder);
+  Start();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_FALSE(MainForm->Engine->Base->ReadOnly());
+  EXPECT_FALSE(ConsoleHas(" ERROR : ") || ConsoleHas(" WARNING : "))
+      << testing::PrintToString(ConsoleLines());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 2);
 }
 
 }  // namespace

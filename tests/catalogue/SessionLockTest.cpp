@@ -1,9 +1,8 @@
 // A session holds its catalogue's lock from its first read to its last write
 // and writes only into the catalogue whose lock it holds. Two programs make a
 // catalogue in one folder, one held at each step of its create while the
-// other makes one there, adds a disc and closes or stays open; and a folder
-// is replaced by a copy (the advice after damage) at each step of a session
-// that adds a disc and closes. Each is a real process.
+// other makes one there, adds a disc and closes or stays open. Each is a
+// real process.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include "platform/FaultInjector.h"
 #include "tests/catalogue/ChildProcess.h"
 #include "tests/catalogue/SessionInChild.h"
+#include "tests/catalogue/SessionSupport.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -29,91 +29,10 @@ namespace qv::test::sessionlock {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace sessions;
 
 const char* const kInUse = "E Database is in use";
 const char* const kThere = "E A database already exists in this folder";
-const char* const kReplaced = "replaced while it was open";
-
-void AddDisc(TEngine& e, const std::string& label, const std::string& path) {
-  TScanOpts scan;
-  scan.IncludeFiles = true;
-  scan.Path = path;
-  TDiscData d;
-  d.Label = Utf8ToUtf16(label);
-  d.Category = 2;
-  e.AddDisc(scan, d);
-}
-
-std::set<std::string> Discs(TEngine& engine) {
-  std::set<std::string> labels;
-  for (int32_t i = 0; i < engine.Discs->Count(); ++i)
-    labels.insert(Utf16ToUtf8(engine.Discs->DiscAt(i).Label));
-  return labels;
-}
-
-int Count(const std::vector<std::string>& said, const std::string& prefix) {
-  return int(
-      std::count_if(said.begin(), said.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
-}
-
-// What one process did and said, kept in a file beside the catalogue.
-struct Outcome {
-  bool made = false;
-  bool stored = false;
-  std::vector<std::string> said;
-
-  void Write(const std::string& file) const {
-    std::ofstream out(file);
-    out << made << stored << "\n";
-    for (const auto& l : said) out << l << "\n";
-  }
-  static Outcome Read(const std::string& file) {
-    Outcome o;
-    std::ifstream in(file);
-    std::string line;
-    if (std::getline(in, line) && line.size() == 2) {
-      o.made = line[0] == '1';
-      o.stored = line[1] == '1';
-    }
-    while (std::getline(in, line)) o.said.push_back(line);
-    return o;
-  }
-};
-
-int ReadNumber(const std::string& file) {
-  int n = 0;
-  std::ifstream(file) >> n;
-  return n;
-}
-
-// A catalogue `name` in folder, with disc `disc` of tree when one is named.
-void MakeCatalogue(const std::string& folder, const std::string& name, const std::string& disc = "",
-                   const std::string& tree = "") {
-  RecordingHost host;
-  host.folder = folder;
-  TEngine engine(host, QV_TEST_APP_DIR);
-  ASSERT_TRUE(engine.NewDatabase("", name));
-  if (!disc.empty()) AddDisc(engine, disc, tree);
-  ASSERT_TRUE(engine.CloseDatabase());
-}
-
-// Opens the catalogue in folder as a user would next: it must open writable,
-// saying nothing of damage, with these discs.
-void ExpectOpens(const std::string& folder, const std::string& name, const std::set<std::string>& discs) {
-  for (int open = 1; open <= 2; ++open) {
-    SCOPED_TRACE("plain open " + std::to_string(open) + " of " + folder);
-    RecordingHost host;
-    host.folder = folder;
-    TEngine engine(host, QV_TEST_APP_DIR);
-    ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
-    EXPECT_EQ(Count(host.console, "E ") + Count(host.console, "W "), 0)
-        << testing::PrintToString(host.console);
-    EXPECT_FALSE(engine.Base->ReadOnly()) << engine.Base->ReadOnlyText();
-    EXPECT_EQ(engine.Base->Name, name);
-    EXPECT_EQ(Discs(engine), discs);
-    EXPECT_TRUE(engine.CloseDatabase());
-  }
-}
 
 class SessionLock : public ::testing::Test {
  protected:
@@ -210,107 +129,6 @@ TEST_F(SessionLock, TwoCreatesInOneFolderWhileTheOtherCreatesAddsAndCloses) {
 
 TEST_F(SessionLock, TwoCreatesInOneFolderWhileTheOtherCreatesAddsAndStaysOpen) {
   HoldACreateAtEachStep(true);
-}
-
-// Each file of a folder, by name, with its bytes.
-std::map<std::string, std::string> Files(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  return files;
-}
-
-// The user moves the folder aside and puts a copy of the catalogue in its
-// place while a session is open: the session, held at each step of an add
-// and its close, writes nothing into the copy and says so in a plain line.
-TEST_F(SessionLock, AFolderReplacedByACopyWhileASessionIsOpen) {
-  const std::string original = dir / "original";
-  MakeCatalogue(original, "Kept", "First", dir / "a");
-  const std::string copy = dir / "copy";
-  fs::copy(original, copy);
-  const auto copied = Files(copy);
-  // The session: held at its step `hold` (0: never), between its open and
-  // its add, at each file opened and each write of the add, between the add
-  // and its close, and at each file opened and each write of the close.
-  auto start = [&](Child& session, const std::string& folder, int hold) {
-    session.Start([&, folder, hold](Child& self) {
-      RecordingHost host;
-      host.folder = folder;
-      FaultInjector faults;
-      TEngine engine(host, QV_TEST_APP_DIR, faults);
-      if (!engine.OpenDatabase("")) ::_exit(2);
-      int n = 0;
-      auto step = [&] {
-        if (++n == hold) self.Hold();
-      };
-      step();  // between its open and its change
-      faults.SetWriteHook([&](int64_t, const std::string&) { step(); });
-      faults.SetOpenHook([&](const std::string&, const std::string&) { step(); });
-      AddDisc(engine, "Added", dir / "b");
-      step();  // between its change and its close
-      engine.CloseDatabase();
-      faults.SetWriteHook(nullptr);
-      faults.SetOpenHook(nullptr);
-      std::ofstream(folder + ".steps") << n;
-      Outcome o;
-      o.said = host.console;
-      o.Write(folder + ".session");
-    });
-  };
-  int steps = 0;
-  {
-    const std::string folder = dir / "alone";
-    fs::copy(original, folder);
-    Child alone;
-    start(alone, folder, 0);
-    ASSERT_TRUE(alone.Finish());
-    steps = ReadNumber(folder + ".steps");
-    ASSERT_GT(steps, 3);
-    std::cout << "the folder replaced at each of " << steps << " steps\n";
-  }
-  for (int hold = 1; hold <= steps; ++hold) {
-    SCOPED_TRACE("the folder replaced at step " + std::to_string(hold));
-    const std::string folder = dir / ("r" + std::to_string(hold));
-    const std::string aside = folder + ".aside";
-    fs::copy(original, folder);
-    Child session;
-    start(session, folder, hold);
-    ASSERT_EQ(session.Next(), 'h');
-    fs::rename(folder, aside);
-    fs::copy(copy, folder);
-    ASSERT_TRUE(session.Finish());
-    const Outcome o = Outcome::Read(folder + ".session");
-    // Every complaint names the cause; at least one line says it.
-    std::vector<std::string> complaints;
-    for (const auto& l : o.said)
-      if (l.rfind("E ", 0) == 0 || l.rfind("W ", 0) == 0) complaints.push_back(l);
-    // Unless the session had written its close whole (only the data file's
-    // header, which goes to the file it locked, was left).
-    std::ifstream description(aside + "/xbase.vlm");
-    const std::string text{std::istreambuf_iterator<char>(description), {}};
-    if (text.find("Open=0") == std::string::npos) {
-      EXPECT_FALSE(complaints.empty()) << testing::PrintToString(o.said);
-    }
-    for (const auto& l : complaints) EXPECT_NE(l.find(kReplaced), std::string::npos) << l;
-    const auto now = Files(folder);
-    for (const auto& [name, bytes] : now) EXPECT_TRUE(copied.count(name) && copied.at(name) == bytes) << name;
-    EXPECT_EQ(now.size(), copied.size());
-    ExpectOpens(folder, "Kept", {"First"});
-    // The session's own files, wherever the user put them, are whole: what
-    // it said it stored is there.
-    RecordingHost host;
-    host.folder = aside;
-    TEngine engine(host, QV_TEST_APP_DIR);
-    ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
-    EXPECT_TRUE(engine.Base->DamageText().empty()) << engine.Base->DamageText();
-    if (Count(o.said, "E ") == 0) {
-      EXPECT_TRUE(Discs(engine).count("Added")) << testing::PrintToString(o.said);
-    }
-    EXPECT_TRUE(engine.CloseDatabase());
-    if (HasFailure()) return;
-  }
 }
 
 int EnvNumber(const char* name, int fallback) {

@@ -18,7 +18,7 @@ TEST_F(BaseTest, CreateNewMakesParentsAndTheFileSet) {
   const std::string path = dir / "a/b/c";  // no trailing delimiter
   ASSERT_TRUE(base.CreateNew(path, "quirvane", schema, "secret")) << base.LastError;
   EXPECT_TRUE(base.Opened());
-  EXPECT_EQ(base.Path(), path + "/");
+  EXPECT_EQ(base.ShownPath(), path + "/");
   EXPECT_TRUE(base.Pass);
   EXPECT_EQ(FileSizeOf(path + "/storage.vlm"), 32);
   EXPECT_EQ(FileSizeOf(path + "/index.vlm"), 16);
@@ -37,9 +37,11 @@ TEST_F(BaseTest, CreateNewMakesParentsAndTheFileSet) {
   EXPECT_TRUE(ini.ReadBool("ENGINE", "Open", false));
 
   // Close rewrites GENERAL and USERS, clears the marker, keeps other sections.
+  ASSERT_TRUE(base.Close());
   TMemIniFile extra(path + "/xbase.vlm");
   extra.WriteString("MINE", "Key", "kept");
   ASSERT_TRUE(extra.UpdateFile());
+  ASSERT_TRUE(base.Open(path, "quirvane", "secret")) << base.LastError;
   base.Name = "Discs";
   ASSERT_TRUE(base.Close());
   EXPECT_FALSE(base.Opened());
@@ -493,7 +495,7 @@ TEST_F(BaseTest, TwoDatabasesInOneProcessSeeOnlyTheirOwnFaults) {
   std::atomic<int> strays{0};
   full.FailWritesFrom(1);
   counting.SetWriteHook([&](int64_t, const std::string& path) {
-    if (path.rfind(Folder("passing"), 0) != 0) ++strays;
+    if (path.rfind(passing.Path(), 0) != 0) ++strays;
   });
   SetKey(failing.NewData(RecKind(failing, "Item")), 2);
   SetKey(passing.NewData(RecKind(passing, "Item")), 3);
