@@ -1,6 +1,6 @@
 // Folder compare over a tree where many files share a name, stored twice:
 // what it lists is checked against a model made from a search of every
-// stored file.
+// stored file, and a Stop ends it at the file it reached.
 #include <string>
 #include <vector>
 
@@ -142,6 +142,30 @@ TEST_F(FolderCompare, ListsEachStoredCopyOfEveryScannedFileAndReportsTheRest) {
   ASSERT_TRUE(engine->CompareFolder(root, o));
   EXPECT_EQ(RowTexts(), rows);
   EXPECT_EQ(host.report, report);
+}
+
+// A Stop lets the file being compared finish and nothing after it, also in
+// the middle of a folder.
+TEST_F(FolderCompare, StopEndsTheCompareAtTheFileItReached) {
+  const std::string root = ExcludeTrailingPathDelimiter(Tree("flat"));
+  for (int i = 0; i < 300; ++i) MakeFile(root + "/f" + std::to_string(i) + ".dat", i % 7);
+  AddDisc("One", root);
+  AddDisc("Two", root);
+  engine->MessageIntervalMs = 0;
+  std::size_t rowsAtStop = 0;
+  host.onPump = [&](int) {
+    if (rowsAtStop == 0 && host.rows.size() >= 3) {
+      rowsAtStop = host.rows.size();
+      engine->Abort();
+    }
+  };
+  TSearchOpts o;
+  o.FileMask = "*";
+  EXPECT_TRUE(engine->CompareFolder(root, o));
+  EXPECT_EQ(rowsAtStop, 3u);
+  EXPECT_EQ(host.rows.size(), rowsAtStop);
+  EXPECT_TRUE(host.HasLine("I Done. 0 files that are NOT stored in the database are listed in REPORTS!"));
+  EXPECT_FALSE(engine->Busy);
 }
 
 }  // namespace
