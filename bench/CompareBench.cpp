@@ -5,7 +5,9 @@
 // first add. The compare with the catalogue holding it twice also runs with
 // the search page's result view attached (headless), with its peak memory.
 // --tree DIR does the same for a folder of this machine (/usr/share, /usr);
-// --files N generates N files instead of 60,000. Prints key=value lines.
+// --files N generates N files instead of 60,000; --catalogue FOLDER only makes
+// a catalogue there that holds the tree twice, for timing the program's own
+// compare. Prints key=value lines.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -164,6 +166,19 @@ double Add(TEngine& engine, const std::string& root, const char16_t* label) {
   return Seconds() - t;
 }
 
+// A catalogue in folder that holds root twice, left for the program: its
+// compare of root can then be timed by hand.
+int MakeCatalogue(const std::string& root, const std::string& folder) {
+  bench::NullHost host;
+  host.folder = folder;
+  fs::create_directories(folder);
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  if (!engine.NewDatabase("", "Compare")) return 1;
+  std::printf("add_s=%.3f\n", Add(engine, root, u"Once"));
+  std::printf("add_again_s=%.3f\n", Add(engine, root, u"Twice"));
+  return engine.CloseDatabase() && host.errors.empty() ? 0 : 1;
+}
+
 int Run(const std::string& root) {
   HeadlessBackend backend{SIZE{1280, 800}};
   const std::string temp = fs::temp_directory_path() / ("qv-compare-bench-" + std::to_string(getpid()));
@@ -231,13 +246,14 @@ int Run(const std::string& root) {
 }  // namespace qv
 
 int main(int argc, char** argv) {
-  std::string root;
+  std::string root, catalogue;
   int files = 60000;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--tree") == 0) root = argv[i + 1];
     if (std::strcmp(argv[i], "--files") == 0) files = std::max(100, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--catalogue") == 0) catalogue = argv[i + 1];
   }
   if (root.empty()) root = qv::CachedTree(files);
   if (root.empty()) return 1;
-  return qv::Run(root);
+  return catalogue.empty() ? qv::Run(root) : qv::MakeCatalogue(root, catalogue);
 }
