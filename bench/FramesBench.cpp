@@ -21,7 +21,7 @@
 #include "app/frames/Browser.h"
 #include "app/frames/Console.h"
 #include "app/frames/FileTree.h"
-#include "bench/NullHost.h"
+#include "bench/ViewsHost.h"
 #include "catalogue/Engine.h"
 #include "catalogue/Settings.h"
 #include "classlib/controls/Application.h"
@@ -177,48 +177,7 @@ void BrowserView(HeadlessBackend& backend, TForm* form) {
   Browser->SetParent(nullptr);
 }
 
-// The engine's host: the views, or nothing (the engine's own time).
-class SwitchHost : public bench::NullHost {
- public:
-  bool views = false;
-  void AddInfo(const std::string& t) override {
-    if (views) Console->AddInfo(t);
-  }
-  void AddWarning(const std::string& t) override {
-    if (views) Console->AddWarning(t);
-  }
-  void ClearConsole() override {
-    if (views) Console->Clear();
-  }
-  void FileTreeClear() override { views ? FileTree->Clear() : NullHost::FileTreeClear(); }
-  ViewNode FileTreeAddNode(const TNodeData& row, ViewNode parent) override {
-    return views ? FileTree->AddNode(row, static_cast<PDataNode>(parent))
-                 : NullHost::FileTreeAddNode(row, parent);
-  }
-  void FileTreeExpand(ViewNode node) override {
-    if (views) FileTree->Expand(static_cast<PDataNode>(node));
-  }
-  void FileTreeSort() override {
-    if (views) FileTree->Sort();
-  }
-  void BrowserClear() override {
-    if (views) Browser->Clear();
-  }
-  void BrowserShowFolder(TFileData* folder) override {
-    if (views) Browser->ShowFolder(folder);
-  }
-  ViewNode BrowserAddFolderNode(ViewNode parent, const WideString& text, TFileData* data, int image,
-                                int selectedImage) override {
-    return views ? Browser->AddFolderNode(static_cast<TTreeNode*>(parent), text, data, image, selectedImage)
-                 : nullptr;
-  }
-  void BrowserExpandFolderNode(ViewNode node) override {
-    if (views) Browser->ExpandFolderNode(static_cast<TTreeNode*>(node));
-  }
-  void ProcessMessages() override {
-    if (views) Application->ProcessMessages();
-  }
-};
+using SwitchHost = bench::ViewsHost;
 
 double Median3(const std::function<double()>& f) {
   double v[3] = {f(), f(), f()};

@@ -22,6 +22,7 @@
 #include "catalogue/NameCache.h"
 #include "catalogue/NodeData.h"
 #include "catalogue/ScanOptions.h"
+#include "catalogue/StoredCopies.h"
 #include "storage/Base.h"
 
 namespace qv {
@@ -152,10 +153,8 @@ class TEngine {
   bool NameAt(TXIndex* index, int64_t pos, std::string& name);
   bool AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32_t discPos, double date,
                     int64_t size, bool isFile) const;
-  TNodeData EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path, int64_t size,
-                     double date);
-  // The same into row, whose texts keep their room; the wide path only when
-  // the host shows more than the stored texts.
+  // An entry row into row, whose texts keep their room; the wide path only
+  // when the host shows more than the stored texts.
   void FillEntryRow(TNodeData& row, const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path,
                     int64_t size, double date);
   struct SearchState;
@@ -180,7 +179,13 @@ class TEngine {
   bool FollowRefs(SearchState& s, int64_t nameID, bool isFile, bool& pruned);
   int32_t DiscOf(int64_t discID, const char* warning);
   void ReportDamage(const std::string& line);
-  bool CompareStored(TFileData* node, int64_t nameID, bool& stored);
+  // Folder compare (EngineCompare.cpp): what it keeps while it walks, the
+  // stored copies of one name, and the rows of one spelling's copies.
+  struct TCompareState;
+  TCompareState* compare_ = nullptr;
+  void ReadCopies(const std::string& name, TStoredCopies::Name& into);
+  void ListCopies(TCompareState& state, TFileData* node, const TStoredCopies::Spelling& spelling,
+                  bool& stored);
   // Keeps the facts of a stored entry and of the reference its name record
   // just gained.
   void NoteEntry(TXRecData* name, int64_t id, const TEntryFacts::Entry& entry);

@@ -8,9 +8,19 @@
 #include "catalogue/RecordFields.h"
 #include "catalogue/Referenced.h"
 #include "catalogue/Schema.h"
+#include "catalogue/StoredCopies.h"
 #include "platform/Files.h"
 
 namespace qv {
+
+// What one compare keeps: the stored copies by name, and the rows, filled
+// anew for each (their texts keep their room).
+struct TEngine::TCompareState {
+  TStoredCopies Copies;
+  TNodeData Group{}, Entry{};
+  std::vector<uint32_t> Matches;
+  std::string Path;  // a folder path the cache does not hold
+};
 
 bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   if (!IsOpen()) return false;
@@ -43,6 +53,13 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
     host_.AddInfo(std::to_string(Scanner->FileCount) + " file(s) found in " +
                   std::to_string(Scanner->FolderCount) + " folder(s)");
     host_.AddInfo("Comparing files ...");
+    TCompareState state;
+    state.Copies.CountNames(Scanner->Root());
+    struct Comparing {  // cleared on every way out
+      TCompareState*& current;
+      ~Comparing() { current = nullptr; }
+    } comparing{compare_};
+    compare_ = &state;
     result = CompareTree(Scanner->Root());
     host_.AddInfo("Done. " + std::to_string(FoldersCount) +
                   " files that are NOT stored in the database are listed in REPORTS!");
@@ -55,16 +72,18 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   return result;
 }
 
+// Stop ends the walk at the file it reached: the message loop runs (at most
+// every MessageIntervalMs) after each compared file, not only per folder.
 bool TEngine::CompareTree(TFileData* node) {
   LetMessagesRun();
-  if (Aborted) return true;
-  for (int32_t i = 0; i < node->Count(); ++i) {
+  for (int32_t i = 0; i < node->Count() && !Aborted; ++i) {
     TFileData* child = node->GetChild(i);
     bool ok;
     if (child->Kind == TFileData::kFile) {
       ok = CompareFile(child);
       ++FilesCount;
       ProgressOf(FilesCount, Scanner->FileCount);
+      LetMessagesRun();
     } else {
       ok = CompareTree(child);
     }
@@ -74,84 +93,114 @@ bool TEngine::CompareTree(TFileData* node) {
 }
 
 // A scanned file counts as stored when a stored file of its name, in any
-// letter case, has its date and size; each stored spelling is a group.
+// letter case, has its date and size; each stored spelling is a group. The
+// stored copies of a name are read at its first scanned file and kept until
+// its last.
 bool TEngine::CompareFile(TFileData* node) {
   QV_ASSERT(node->Kind == TFileData::kFile);
-  const std::string reportLine = node->PathUnder(Scanner->RootPath);
-  int found = -1;
-  int pos = FileNameIndex->Find(NameKey(node->Name, false), found);
-  if (pos < 0 && found < 0) {
-    host_.AddError(Base->ShownError());
-    return false;
-  }
-  // The spellings of the name stand side by side around the exact one.
-  int64_t first = pos >= 0 ? pos : found, last = first - 1;
-  std::string name;
-  auto sameName = [&](int64_t at, bool& ok) {
-    ok = NameAt(FileNameIndex, at, name);
-    return ok && SameName(name, node->Name);
-  };
-  bool ok = true;
-  while (first > 0 && sameName(first - 1, ok)) --first;
-  while (ok && last + 1 < FileNameIndex->Count() && sameName(last + 1, ok)) ++last;
-  if (!ok) {
-    host_.AddError(Base->ShownError());
-    return false;
-  }
+  TCompareState local;
+  TCompareState& state = compare_ ? *compare_ : local;
+  TStoredCopies::Name* copies = state.Copies.Find(node->Name);
+  TStoredCopies::Name single;
+  if (!copies) copies = &single;  // a file not counted: read for it alone
+  if (!copies->Read) ReadCopies(node->Name, *copies);
   bool stored = false;
-  for (int64_t at = first; at <= last; ++at)
-    if (!CompareStored(node, FileNameIndex->GetItem(int(at)), stored)) return false;
+  for (const TStoredCopies::Spelling& spelling : copies->Spellings) ListCopies(state, node, spelling, stored);
+  if (copies->Failed) {
+    host_.AddError(copies->Failure);
+    return false;
+  }
+  state.Copies.Compared(node->Name);
   if (!stored) {
-    host_.AddReportLine(reportLine);
+    host_.AddReportLine(node->PathUnder(Scanner->RootPath));
     ++FoldersCount;
   }
   return true;
 }
 
-// The stored files of one name record that have the scanned file's date and
-// size, as a group row with an entry row each.
-bool TEngine::CompareStored(TFileData* node, int64_t nameID, bool& stored) {
-  TXRecData* nameRec = Base->GetData(nameID);
-  if (!nameRec) {
-    host_.AddError(Base->ShownError());
-    return false;
-  }
-  std::vector<int64_t> refs;
-  for (int i = 0; i < rec::RefCount(nameRec, fld::nRefs); ++i)
-    refs.push_back(rec::RefAt(nameRec, fld::nRefs, i));
-  ViewNode group = nullptr;
-  for (int64_t ref : refs) {
-    std::string error;
-    TXRecData* file = GetReferenced(*Base, ref, FileRecKind, error);
-    if (!file) {  // reported, and the compare goes on with the rest
-      host_.AddError(error);
-      continue;
+// Every stored spelling of a name with its copies; reading stops at the first
+// name record or index entry that cannot be read, keeping what came before.
+void TEngine::ReadCopies(const std::string& name, TStoredCopies::Name& into) {
+  into.Read = true;
+  auto fail = [&] {
+    into.Failed = true;
+    into.Failure = Base->ShownError();
+  };
+  int found = -1;
+  int pos = FileNameIndex->Find(NameKey(name, false), found);
+  if (pos < 0 && found < 0) return fail();
+  // The spellings of the name stand side by side around the exact one.
+  int64_t first = pos >= 0 ? pos : found, last = first - 1;
+  std::string probe;
+  auto sameName = [&](int64_t at, bool& ok) {
+    ok = NameAt(FileNameIndex, at, probe);
+    return ok && SameName(probe, name);
+  };
+  bool ok = true;
+  while (first > 0 && sameName(first - 1, ok)) --first;
+  while (ok && last + 1 < FileNameIndex->Count() && sameName(last + 1, ok)) ++last;
+  if (!ok) return fail();
+  for (int64_t at = first; at <= last; ++at) {
+    TXRecData* nameRec = Base->GetData(FileNameIndex->GetItem(int(at)));
+    if (!nameRec) return fail();
+    TStoredCopies::Spelling spelling;
+    spelling.Name = rec::Str(nameRec, fld::nName);
+    const int refs = rec::RefCount(nameRec, fld::nRefs);
+    spelling.Copies.reserve(std::size_t(refs));
+    for (int i = 0; i < refs; ++i) {
+      const int64_t ref = rec::RefAt(nameRec, fld::nRefs, i);
+      std::string error;
+      TXRecData* file = GetReferenced(*Base, ref, FileRecKind, error);
+      if (!file) {  // said for every scanned file of the name, and the compare goes on
+        spelling.Errors.emplace_back(spelling.Copies.size(), std::move(error));
+        continue;
+      }
+      // A deleted file record has empty values: it never matches.
+      if (!file->IsDeleted())
+        spelling.Copies.push_back({ref, rec::Ref(file, fld::fiDisc), rec::Ref(file, fld::fiParent),
+                                   rec::Int(file, fld::fiSize), rec::Date(file, fld::fiDate)});
+      Base->Release(file);
     }
-    const bool same = !file->IsDeleted() && rec::Date(file, fld::fiDate) == node->Date &&
-                      rec::Int(file, fld::fiSize) == node->Size;
-    const int64_t discID = rec::Ref(file, fld::fiDisc), parent = rec::Ref(file, fld::fiParent);
-    const int64_t size = rec::Int(file, fld::fiSize);
-    const double date = rec::Date(file, fld::fiDate);
-    Base->Release(file);
-    if (!same) continue;
-    int32_t discPos = DiscOf(discID, "Deleted disc reference ecountered!");
+    Base->Release(nameRec);
+    spelling.Index();
+    into.Spellings.push_back(std::move(spelling));
+  }
+}
+
+// The copies of one spelling that have the scanned file's date and size, as a
+// group row with an entry row each.
+void TEngine::ListCopies(TCompareState& state, TFileData* node, const TStoredCopies::Spelling& spelling,
+                         bool& stored) {
+  spelling.Matching(node->Date, node->Size, state.Matches);
+  std::size_t error = 0;
+  ViewNode group = nullptr;
+  for (uint32_t at : state.Matches) {
+    while (error < spelling.Errors.size() && spelling.Errors[error].first <= at)
+      host_.AddError(spelling.Errors[error++].second);
+    const TStoredCopies::Copy& copy = spelling.Copies[at];
+    int32_t discPos = DiscOf(copy.Disc, "Deleted disc reference ecountered!");
     if (discPos < 0) continue;
-    const TDiscData disc = Discs->GetDisc(discPos);
     if (!group) {
-      TNodeData g;
+      TNodeData& g = state.Group;
       g.Kind = nkFileGroup;
-      g.StoredName = rec::Str(nameRec, fld::nName);
-      g.Name = Utf8ToUtf16(g.StoredName);
+      g.StoredName = spelling.Name;
+      if (!host_.FileTreeShowsStoredTexts()) g.Name = Utf8ToUtf16(spelling.Name);
       group = host_.FileTreeAddNode(g, nullptr);
     }
-    host_.FileTreeAddNode(EntryRow(disc, ref, nkFile, GetFolderPath(parent), size, date), group);
+    // Most copies share a folder met before, whose path the cache holds.
+    const std::string* path = copy.Parent < 0 ? nullptr : paths_.Find(copy.Parent);
+    if (!path) {
+      state.Path = GetFolderPath(copy.Parent);
+      path = &state.Path;
+    }
+    FillEntryRow(state.Entry, Discs->DiscAt(discPos), copy.Ref, nkFile, *path, copy.Size, copy.Date);
+    host_.FileTreeAddNode(state.Entry, group);
   }
+  while (error < spelling.Errors.size()) host_.AddError(spelling.Errors[error++].second);
   if (group) {
     host_.FileTreeExpand(group);
     stored = true;
   }
-  Base->Release(nameRec);
-  return true;
 }
 
 }  // namespace qv

@@ -387,13 +387,6 @@ bool TEngine::AcceptsEntry(const TSearchOpts& opts, const TDiscData& disc, int32
   return true;
 }
 
-TNodeData TEngine::EntryRow(const TDiscData& disc, int64_t id, uint8_t kind, const std::string& path,
-                            int64_t size, double date) {
-  TNodeData row;
-  FillEntryRow(row, disc, id, kind, path, size, date);
-  return row;
-}
-
 void TEngine::FillEntryRow(TNodeData& row, const TDiscData& disc, int64_t id, uint8_t kind,
                            const std::string& path, int64_t size, double date) {
   row.ID = id;

@@ -106,11 +106,22 @@ PDataNode TFileTree::AddNode(const TNodeData& Data, PDataNode Parent) {
   // The stored texts, byte for byte: shown through UTF-16 when painted.
   const bool group = IsGroup(Data.Kind);
   const std::string& stored = group ? Data.StoredName : Data.StoredPath;
-  row.Text =
-      arena_.Add(!stored.empty() ? std::string_view(stored) : Utf16ToUtf8(group ? Data.Name : Data.Path));
+  const std::string text = stored.empty() ? Utf16ToUtf8(group ? Data.Name : Data.Path) : std::string();
+  const std::string_view shown = stored.empty() ? std::string_view(text) : std::string_view(stored);
+  row.Text = group ? arena_.Add(shown) : PathText(shown);
   if (!group) row.Disc = DiscSlot(Data);
   MakeRow<TResultRow>(Tree, node, row);
   return node;
+}
+
+// The entries of one folder share its path text, kept once: a compare lists
+// millions of entries in a few thousand folders.
+TTextArena::Ref TFileTree::PathText(std::string_view path) {
+  auto it = paths_.find(path);
+  if (it != paths_.end()) return it->second;
+  const TTextArena::Ref ref = arena_.Add(path);
+  paths_.emplace(arena_.Get(ref), ref);
+  return ref;
 }
 
 uint32_t TFileTree::DiscSlot(const TNodeData& Data) {
@@ -148,6 +159,7 @@ bool TFileTree::RowData(PDataNode Node, TNodeData& Data) {
 }
 
 void TFileTree::ForgetRows() {
+  paths_.clear();
   arena_.Clear();
   discs_.clear();
   lastDisc_ = 0;

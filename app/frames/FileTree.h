@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/frames/TextArena.h"
@@ -147,6 +149,7 @@ class TFileTree : public TFrame {
   const TResultRow* Row(PDataNode Node);
   std::string_view TextOf(const TResultRow& Row) const { return arena_.Get(Row.Text); }
   uint32_t DiscSlot(const TNodeData& Data);
+  TTextArena::Ref PathText(std::string_view Path);
   void ForgetRows();
   bool EntriesInOrder(PDataNode Group, TColumnIndex Column, TSortDirection Direction);
   // The rows copied (or dragged) as text: a line each under the header line.
@@ -154,6 +157,8 @@ class TFileTree : public TFrame {
 
   std::unique_ptr<TRowBatch> batch_;
   TTextArena arena_;
+  // Each entry path text in the arena, by its text.
+  std::unordered_map<std::string_view, TTextArena::Ref> paths_;
   std::vector<TDiscText> discs_;
   uint32_t lastDisc_ = 0;
   // Groups are sorted as the engine completes them when a sort follows: the
