@@ -31,7 +31,7 @@ const char* const kDatabaseThere = "A database already exists in this folder";
 }  // namespace
 
 TXBase::TXBase(FileHooks& hooks)
-    : hooks_(hooks, [this](const std::string& path) { return ChangeOutsideLock(path); }) {}
+    : hooks_(hooks, [this](const std::string& path, bool write) { return ChangeOutsideLock(path, write); }) {}
 
 TXBase::~TXBase() {
   try {
@@ -265,6 +265,8 @@ void TXBase::Reset() {
   path_ = shownPath_;
   descriptionKnown_ = false;
   descriptionBytes_.clear();
+  descriptionStat_.clear();
+  lookedAtNs_ = 0;
   opened_ = false;
   user_ = nullptr;
   damage_.clear();

@@ -278,13 +278,15 @@ class TXBase : public IDataFileOwner {
   bool HasUnwritten(const std::vector<TXRecData*>& pooled) const;
   // The guard's question: path lies in the database's folder, and the
   // folder's storage.vlm is no longer the file this session locked.
-  bool ChangeOutsideLock(const std::string& path);
+  // write: a write through a file opened before, looked at no more than
+  // once a millisecond (a run of writes is one write for it).
+  bool ChangeOutsideLock(const std::string& path, bool write);
   // BaseFolder.cpp: why the folder is lost, in a sentence's middle.
   std::string LossReason() const;
   TFolderLoss FolderLossNow(bool settled);
   // xbase.vlm as this session last read or wrote it.
   void NoteDescriptionStamp();
-  bool DescriptionAsLeft() const;
+  bool DescriptionAsLeft();
   // [ENGINE] of xbase.vlm: the entry count of index.vlm and each sorted
   // index file's checksum as last committed.
   void ReadEngineState(const TCustomIniFile& ini);
@@ -402,8 +404,10 @@ class TXBase : public IDataFileOwner {
   mutable bool lossTold_ = false;    // LossTold
   bool descriptionKnown_ = false;    // descriptionBytes_ hold xbase.vlm as last read or written
   std::string descriptionBytes_;
-  std::string movedSaid_;  // the place MovedNote said last
-  std::string closedAt_;   // MovedTo as the close found it
+  std::string descriptionStat_;  // xbase.vlm's inode, size and times when its bytes were last found so
+  int64_t lookedAtNs_ = 0;       // the guard last looked at the files (the monotonic clock)
+  std::string movedSaid_;        // the place MovedNote said last
+  std::string closedAt_;         // MovedTo as the close found it
   bool opened_ = false;
   TXUser* user_ = nullptr;
   std::vector<std::unique_ptr<TXIndex>> indexes_;

@@ -4,6 +4,9 @@
 // session cannot go on with is found before it writes again: a folder
 // removed, or files that another program wrote over (a copy restored into
 // the folder). It then writes nothing more, anywhere, and says so.
+#include <sys/stat.h>
+#include <time.h>
+
 #include "platform/Files.h"
 #include "storage/Base.h"
 
@@ -21,16 +24,40 @@ std::string TXBase::LossReason() const {
   return std::string();
 }
 
+namespace {
+// What a stat of path tells of a change: inode, size and times ("" when
+// missing).
+std::string StatOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::string();
+  const int64_t v[] = {int64_t(st.st_dev), int64_t(st.st_ino), int64_t(st.st_size), st.st_mtim.tv_sec,
+                       st.st_mtim.tv_nsec, st.st_ctim.tv_sec,  st.st_ctim.tv_nsec};
+  return std::string(reinterpret_cast<const char*>(v), sizeof v);
+}
+
+int64_t MonotonicNs() {
+  struct timespec ts {};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+}  // namespace
+
 void TXBase::NoteDescriptionStamp() {
+  descriptionStat_ = path_.empty() ? std::string() : StatOf(path_ + "xbase.vlm");
   descriptionKnown_ = !path_.empty() && ReadWholeFile(path_ + "xbase.vlm", descriptionBytes_);
 }
 
 // What the file holds, not when it was written: the same bytes copied over
-// it change nothing this session relies on.
-bool TXBase::DescriptionAsLeft() const {
+// it change nothing this session relies on. Its bytes are read again only
+// when a stat says it may have changed.
+bool TXBase::DescriptionAsLeft() {
   if (!descriptionKnown_) return true;
+  const std::string stat = StatOf(path_ + "xbase.vlm");
+  if (!stat.empty() && stat == descriptionStat_) return true;
   std::string now;
-  return ReadWholeFile(path_ + "xbase.vlm", now) && now == descriptionBytes_;
+  if (!ReadWholeFile(path_ + "xbase.vlm", now) || now != descriptionBytes_) return false;
+  descriptionStat_ = stat;
+  return true;
 }
 
 // settled: between changes, when the files' sizes are as the session left
@@ -59,10 +86,16 @@ bool TXBase::FolderStillOurs(bool settled) {
   return false;
 }
 
-bool TXBase::ChangeOutsideLock(const std::string& path) {
+bool TXBase::ChangeOutsideLock(const std::string& path, bool write) {
   if (path_.empty() || path.rfind(path_, 0) != 0) return false;
   if (removingOwnJournal_ && path == gindex_.JournalName()) return false;
-  if (folderLoss_ == TFolderLoss::None) folderLoss_ = FolderLossNow(false);
+  if (folderLoss_ != TFolderLoss::None) return true;
+  // A write follows the last look closely in a run of writes: a copy put
+  // over the files in between is met by the look after.
+  const int64_t now = MonotonicNs();
+  if (write && now - lookedAtNs_ < 1000000) return false;
+  lookedAtNs_ = now;
+  folderLoss_ = FolderLossNow(false);
   return folderLoss_ != TFolderLoss::None;
 }
 

@@ -12,8 +12,9 @@ namespace qv {
 
 class TFolderGuard final : public FileHooks {
  public:
-  // refuse(path): whether a change of path must not be made.
-  TFolderGuard(FileHooks& inner, std::function<bool(const std::string& path)> refuse)
+  // refuse(path, write): whether a change of path (a write through a file
+  // opened before, with write) must not be made.
+  TFolderGuard(FileHooks& inner, std::function<bool(const std::string& path, bool write)> refuse)
       : inner_(inner), refuse_(std::move(refuse)) {}
 
   bool ShouldFailWrite(const std::string& path) override { return inner_.ShouldFailWrite(path); }
@@ -29,7 +30,7 @@ class TFolderGuard final : public FileHooks {
 
  private:
   FileHooks& inner_;
-  std::function<bool(const std::string&)> refuse_;
+  std::function<bool(const std::string&, bool)> refuse_;
 };
 
 }  // namespace qv
