@@ -19,6 +19,9 @@ class FileHooks {
   // (an open for writing, a delete, a rename), as on read-only media; 0
   // lets it be tried.
   virtual int RefuseChange(const std::string& path);
+  // The errno with which a sync of a folder fails before it is tried (an
+  // I/O error as the folder is opened or synced); 0 lets it be tried.
+  virtual int RefuseDirectorySync(const std::string& folder);
   virtual void NoteOpen(const std::string& path);  // before a Create truncates, after any other open
   virtual void NoteSync(const std::string& path);
   virtual void NoteRename(const std::string& from, const std::string& to);
