@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "classlib/SysUtils.h"
+#include "platform/Files.h"
 #include "tests/catalogue/EngineFixture.h"
 
 namespace qv::test {
