@@ -42,17 +42,32 @@ bool TXBase::DoClear() {
 }
 
 // The commit point: xbase.vlm names the clear, and no longer names what
-// refers to the records that go. A write whose file took its place, but
-// whose folder could not be synced, has happened all the same.
+// refers to the records that go. It records the mark of the emptied files
+// already, so that a build that knows no Clearing key finds index.vlm with
+// entries past that mark (which it keeps) or as the mark names it, and
+// storage.vlm past it, which it gives back. A write whose file took its
+// place, but whose folder could not be synced, has happened all the same.
 bool TXBase::NoteClearing() {
   const auto keys = commitKeys_;
+  const TCommitMark mark = mark_;
+  const auto indexes = recordedIndexes_;
+  const bool freeRecorded = freeRecorded_;
   SetCommitKey(kClearingKey, "1");
   SetUnderway("");
   for (const std::string& key : RecordKeys) SetCommitKey(key, "");
+  mark_ = TCommitMark{1, TXGIndex::TailChecksum(1, [](int64_t) { return TXGIndexRec{}; }),
+                      int64_t(XFileHeaderSize), dataFile_->StampOnDisk(), 1};
+  mark_.Whole = true;
+  recordedIndexes_.clear();
+  freeRecorded_ = false;
   if (WriteDescriptionFile(true)) return true;
   const int error = errno;
   if (!folderReplaced_ && ReadEngineKey(kClearingKey) == "1") return true;
-  commitKeys_ = keys;  // the catalogue stays as it was, and so do its keys
+  // The catalogue stays as it was, and so does what the session records of it.
+  commitKeys_ = keys;
+  mark_ = mark;
+  recordedIndexes_ = indexes;
+  freeRecorded_ = freeRecorded;
   errno = error;
   return false;
 }
