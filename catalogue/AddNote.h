@@ -8,6 +8,12 @@
 
 namespace qv {
 
+// The [ENGINE] keys of an add: the add under way, and the discs an add
+// stored in part (catalogue/EnginePartial.cpp). Both name records, so a
+// clear removes them.
+inline constexpr const char* kAddingKey = "AddingDisc";
+inline constexpr const char* kPartialKey = "PartialDiscs";
+
 struct TAddNote {
   enum class TForm {
     None,     // no add under way

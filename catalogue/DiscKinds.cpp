@@ -138,7 +138,11 @@ bool TDiscKinds::CreateNew(TXBase* base) {
 }
 
 bool TDiscKinds::Recreate(TXBase* base, const TRecKind* kind, int64_t damaged) {
-  host_.AddWarning("Failed to retrieve categories descriptions; the default categories are used");
+  // A catalogue that holds no record at all lost nothing: its create or its
+  // clear was cut short before its categories were written, and the
+  // defaults are what it would have written.
+  if (damaged >= 0 || base->GIndex().RecordCount() > 1)
+    host_.AddWarning("Failed to retrieve categories descriptions; the default categories are used");
   if (base->ReadOnly()) {
     // A damaged catalogue gets no new record: the defaults serve this
     // session, and the stored record stays as it was found.

@@ -43,6 +43,7 @@ TEngine::TEngine(IEngineHost& host, const std::string& appFolder, FileHooks& bas
     ChangeFailed(change, indexed);
   };
   Base->OnMark = [this](int64_t first, int64_t end, bool atOpen) { NoteAddCommitted(first, end, atOpen); };
+  Base->RecordKeys = {kAddingKey, kPartialKey};
   FileKinds = std::make_unique<TFileKinds>();
   if (Storage) {
     if (!FileKinds->Load()) host_.AddError("Failed to load file types");
@@ -177,12 +178,18 @@ bool TEngine::NewDatabase(const std::string& password, const std::string& name) 
   if (RefusedLoudly()) return false;
   BusyScope busy(*this);
   if (IsOpen()) CloseOpenDatabase();
+  // The name is in the create's first write of xbase.vlm, so that a create
+  // cut short never leaves a catalogue without it (unless a database left
+  // open is closed first, whose description must keep its own).
+  if (!Base->Opened()) Base->Name = name;
   if (!Base->CreateNew(host_.DatabaseFolder(), kLogin, *Context, password)) {
     host_.AddError(Base->ShownError());
     return false;
   }
-  Base->Name = name;
-  Base->WriteDescription();
+  if (Base->Name != name) {
+    Base->Name = name;
+    Base->WriteDescription();
+  }
   if (!PrepareDatabase(true)) {
     AbandonDatabase();
     return false;

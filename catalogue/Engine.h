@@ -296,6 +296,7 @@ class TEngine {
   void NotePartial(int32_t discIndex);
   void SayPartialDiscs();
   void StopWriting(bool dropChanges);
+  void ClearFailed(const std::vector<int64_t>& indexed);
   TXRecData* LookUpName(const std::string& name, bool folder, uint64_t hash);
   void MergeNewNames();
   bool MergeNames(TXIndex* index, std::vector<int64_t>& ids);

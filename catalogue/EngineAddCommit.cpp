@@ -43,11 +43,6 @@ void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[
   Progress(0);
 }
 
-namespace {
-// The add under way (catalogue/AddNote.h).
-const char* const kAddingKey = "AddingDisc";
-}  // namespace
-
 // Before anything of the add is written: the record its disc will take is
 // the next of the global index (IDs are handed out in order).
 bool TEngine::NoteAdding(const WideString& label) {

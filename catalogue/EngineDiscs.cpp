@@ -62,15 +62,41 @@ bool TEngine::DeleteDisc(const TDiscData& data) {
 }
 
 bool TEngine::ClearDatabase() {
-  if (RefusedLoudly() || !IsOpen() || RefusedReadOnly()) return false;
+  if (RefusedLoudly() || !IsOpen()) return false;
+  // A damaged catalogue may be cleared: that is the way out of the damage.
+  Base->FolderStillOurs();  // a folder replaced since the last change is read-only from now on
+  if (Base->OpensReadOnly()) {
+    host_.AddError(Base->RefusalText());
+    return false;
+  }
   BusyScope busy(*this);
+  const std::vector<int64_t> indexed = Discs->IndexedIds();
   Discs->Clear();
   ForgetNames();
-  bool result = Base->ClearGlobalAccessIndex();
-  if (!result) host_.AddError(Base->ShownError());
-  if (!Discs->Categories.CreateNew(Base.get())) return result;
+  if (!Base->ClearGlobalAccessIndex()) {
+    ClearFailed(indexed);
+    return false;
+  }
+  if (!Discs->Categories.CreateNew(Base.get())) return true;
   RefreshViews(true);
-  return result;
+  return true;
+}
+
+// A clear that did not happen leaves the catalogue as it was, and the disc
+// list is read again as stored; one that happened but was not written whole
+// is finished by the next open, and the session, which writes nothing more,
+// lists no disc.
+void TEngine::ClearFailed(const std::vector<int64_t>& indexed) {
+  if (!Base->CommitReached()) {
+    host_.AddError(Base->LastError);
+    Discs->ReloadStored(indexed);
+    RefreshViews(true);
+    return;
+  }
+  host_.AddError("The database has been cleared, but not written whole (" + FailureReason() +
+                 "); the next open completes it");
+  RefreshViews(true);
+  host_.AddWarning(Base->ReadOnlyText());
 }
 
 void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {

@@ -10,8 +10,6 @@
 namespace qv {
 
 namespace {
-const char* const kPartialKey = "PartialDiscs";
-
 std::string PartialLine(const TDiscData& d) {
   return "Disc \"" + Utf16ToUtf8(d.Label) + "\" was stored in part: " + std::to_string(d.Files) +
          " file(s) and " + std::to_string(d.Folders) + " folder(s) were stored before the add was stopped";

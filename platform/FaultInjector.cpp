@@ -45,6 +45,9 @@ void FaultInjector::Reset() {
   hook_ = nullptr;
   openHook_ = nullptr;
   refuse_ = 0;
+  countChanges_ = false;
+  changes_ = failChange_ = 0;
+  changeError_ = 0;
   synced_.clear();
   unlinked_.clear();
 }
@@ -56,7 +59,30 @@ void FaultInjector::RefuseChanges(int error) {
 
 int FaultInjector::RefuseChange(const std::string&) {
   std::lock_guard g(lock_);
-  return refuse_;
+  if (refuse_) return refuse_;
+  return CountChange();
+}
+
+int FaultInjector::RefuseDirectorySync(const std::string&) {
+  std::lock_guard g(lock_);
+  return CountChange();
+}
+
+int FaultInjector::CountChange() {
+  if (!countChanges_) return 0;
+  return ++changes_ == failChange_ ? changeError_ : 0;
+}
+
+void FaultInjector::FailOnlyChange(int64_t n, int error) {
+  std::lock_guard g(lock_);
+  countChanges_ = true;
+  failChange_ = n;
+  changeError_ = error;
+}
+
+int64_t FaultInjector::ChangeCount() {
+  std::lock_guard g(lock_);
+  return changes_;
 }
 
 void FaultInjector::FailWritesFrom(int64_t n) {

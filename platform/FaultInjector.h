@@ -37,12 +37,18 @@ class FaultInjector final : public FileHooks {
   // removes it).
   using TOpenHook = std::function<void(const std::string& step, const std::string& path)>;
   void SetOpenHook(TOpenHook hook);
+  // Changes by name (an open for writing, a delete, a rename) and folder
+  // syncs are counted apart from writes, from the first FailOnlyChange on:
+  // change number n (1-based) fails with error (ENOSPC, EIO ...).
+  void FailOnlyChange(int64_t n, int error);
+  int64_t ChangeCount();
   // Read-only media: every open for writing, delete and rename fails with
   // error (EROFS, EACCES ...) without being tried; 0 ends it. Counts nothing.
   void RefuseChanges(int error);
 
   bool ShouldFailWrite(const std::string& path) override;
   int RefuseChange(const std::string& path) override;
+  int RefuseDirectorySync(const std::string& folder) override;
   void NoteOpen(const std::string& path) override;
   void NoteSync(const std::string& path) override;
   void NoteRename(const std::string& from, const std::string& to) override;
@@ -52,6 +58,8 @@ class FaultInjector final : public FileHooks {
   void NoteRead(const std::string& path) override;
 
  private:
+  int CountChange();  // under lock_: the error of the change counted now, or 0
+
   std::mutex lock_;  // the database's worker threads write too
   bool armed_ = false;
   int64_t writes_ = 0;
@@ -61,6 +69,10 @@ class FaultInjector final : public FileHooks {
   TWriteHook hook_;
   TOpenHook openHook_;
   int refuse_ = 0;
+  bool countChanges_ = false;
+  int64_t changes_ = 0;
+  int64_t failChange_ = 0;
+  int changeError_ = 0;
   std::map<std::string, std::string> synced_;    // path -> content at the last sync
   std::map<std::string, std::string> unlinked_;  // deleted, the folder not synced since
 };

@@ -20,6 +20,10 @@ int FileHooks::RefuseChange(const std::string&) {
   return 0;
 }
 
+int FileHooks::RefuseDirectorySync(const std::string&) {
+  return 0;
+}
+
 void FileHooks::NoteOpen(const std::string&) {}
 void FileHooks::NoteSync(const std::string&) {}
 void FileHooks::NoteRename(const std::string&, const std::string&) {}

@@ -23,6 +23,9 @@ class FileHooks {
   // before is refused before it is tried (its owner no longer holds it);
   // 0 lets it be tried.
   virtual int RefuseWrite(const std::string& path);
+  // The errno with which a sync of a folder fails before it is tried (an
+  // I/O error as the folder is opened or synced); 0 lets it be tried.
+  virtual int RefuseDirectorySync(const std::string& folder);
   virtual void NoteOpen(const std::string& path);  // before a Create truncates, after any other open
   virtual void NoteSync(const std::string& path);
   virtual void NoteRename(const std::string& from, const std::string& to);

@@ -42,6 +42,10 @@ bool DeleteFile(const std::string& path, FileHooks& hooks) {
 }
 
 bool SyncDirectory(const std::string& folder, FileHooks& hooks) {
+  if (int refused = hooks.RefuseDirectorySync(folder)) {
+    errno = refused;
+    return false;
+  }
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = ::fsync(fd) == 0;

@@ -136,8 +136,10 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   opened_ = true;
   // Written at once, so that the folder is known as a database even if the
   // program never gets to Close.
-  if (!WriteDescriptionFile(true))
-    return FailReset("Failed to write database description: " + std::string(std::strerror(errno)));
+  if (!WriteDescriptionFile(true)) {
+    FailWrite("Failed to write database description");
+    return FailReset(LastError);
+  }
   return true;
 }
 
@@ -178,6 +180,7 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   if (!LoginUser(password)) return FailReset(LoginFailedText());
   hooks_.NoteRead(path_ + "context.vlm");
   if (!LoadContextFile()) return FailReset("Failed to load context");
+  if (!FinishClearAtOpen(unopened)) return FailReset(LastError);
   hooks_.NoteRead(path_ + "index.vlm");
   if (!gindex_.Open(*this)) return FailReset("Failed to open global index");
   if (!unopened.empty()) return FailReset(unopened);
@@ -632,53 +635,6 @@ bool TXBase::DeleteData(int64_t id) {
   const bool fresh = gindex_.IsFresh(id);
   if (!gindex_.MarkDeleted(id)) return false;
   if (known) GiveUpStretch(position, bytes, fresh);
-  return true;
-}
-
-bool TXBase::ClearGlobalAccessIndex() {
-  if (DoClear()) return true;
-  if (!FolderStillOurs(false)) Fail(RefusalText());  // found in its middle
-  return false;
-}
-
-bool TXBase::DoClear() {
-  LastError.clear();
-  if (!opened_) return false;
-  FolderStillOurs();  // refused below when it is not
-  if (RefuseWrite()) return false;
-  FinishWriteAhead();
-  // The recorded mark goes down first, so that the shorter index.vlm never
-  // looks damaged: IDs start again at 1, as nothing is left that could refer
-  // to an earlier one. So do the index checksums: the emptied index files
-  // are recorded anew.
-  const TCommitMark recorded = mark_;
-  auto recordedIndexes = std::move(recordedIndexes_);
-  mark_ = TCommitMark{1, TXGIndex::TailChecksum(1, [](int64_t) { return TXGIndexRec{}; }), 0,
-                      dataFile_->StampOnDisk(), 1};
-  recordedIndexes_.clear();
-  if (!WriteDescriptionFile(true)) {
-    mark_ = recorded;
-    recordedIndexes_ = std::move(recordedIndexes);
-    return Fail("Failed to clear global access index");
-  }
-  // The global index goes first: when it cannot be replaced nothing changes.
-  if (!gindex_.Clear()) return Fail("Failed to clear global access index");
-  free_.Clear();
-  // The list of free space goes before the data it describes.
-  if (!DropFreeFile()) return Fail("Failed to remove \"" + FreeFileName() + "\"");
-  for (auto& index : indexes_) index->Clear();
-  pool_.Clear();
-  // Emptied where it is: the lock it carries is held throughout.
-  if (!dataFile_->CreateFile(dataFile_->OptionSet()) || !dataFile_->Sync())
-    return Fail(dataFile_->LastError());
-  LoadFreeSpace();
-  // The emptied sorted indexes now match the empty global index.
-  for (auto& index : indexes_)
-    if (index->Loaded()) index->Save();
-  mark_ = MarkNow();
-  mark_.HighWater = mark_.Entries;
-  markUnwritten_ = true;
-  NoteCommittedState();
   return true;
 }
 

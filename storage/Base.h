@@ -113,7 +113,13 @@ class TXBase : public IDataFileOwner {
   // Unpins; at the last pin a changed record is saved and the record freed.
   bool Release(TXRecData*& record);
   bool DeleteData(int64_t id);
+  // BaseClear.cpp. Empties the database, damaged or not; false with
+  // LastError when it did not happen, or happened (CommitReached) and the
+  // next open finishes it (the session then writes nothing more).
   bool ClearGlobalAccessIndex();
+  // Keys of the caller's own in [ENGINE] that name records (IDs, places):
+  // a clear removes them in the write that makes it happen.
+  std::vector<std::string> RecordKeys;
 
   TXIndex* CreateIndex(const std::string& kindName, uint32_t number, TXCompareFunc compare);
   TXIndex* OpenIndex(const std::string& kindName, uint32_t number, TXCompareFunc compare);
@@ -246,6 +252,15 @@ class TXBase : public IDataFileOwner {
   bool DoOpen(const std::string& path, const std::string& login, const std::string& password);
   bool LockForOpen(std::string& unopened);
   bool DoClear();
+  bool NoteClearing();
+  bool FinishClear();
+  // Open: a clear that did not end is finished first (true when there is
+  // none, or it waits for an open that can write).
+  bool FinishClearAtOpen(const std::string& unopened);
+  static std::string FailureReason(const std::string& error);
+  // [ENGINE] Clearing=1: a clear under way, which every open finishes.
+  static constexpr const char* kClearingKey = "Clearing";
+  bool clearing_ = false;
   // The folder holds a database's description (xbase.vlm).
   bool DatabaseInFolder() const;
   bool Fail(std::string text);
@@ -272,7 +287,11 @@ class TXBase : public IDataFileOwner {
   bool SaveContextFile();
   bool LoadContextFile();
   bool WriteDescriptionFile(bool openMarker);
-  void DeleteIndexFiles();
+  // False when one could not be removed or the folder not synced.
+  bool DeleteIndexFiles();
+  // The damage found and recorded is forgotten, and [ENGINE] Damage goes
+  // with the next write of the description.
+  void ForgetDamage();
   bool RefuseWrite();
   // Flush has something to write: changed records, index entries, a mark.
   bool HasUnwritten(const std::vector<TXRecData*>& pooled) const;

@@ -138,6 +138,7 @@ void TXBase::ReadEngineState(const TCustomIniFile& ini) {
   freeRecorded_ = free >= 0 && free <= int64_t(UINT32_MAX);
   freeCheck_ = freeRecorded_ ? uint32_t(free) : 0;
   recordedDamage_ = ini.ReadString(kEngine, kDamage, "");
+  clearing_ = ini.ReadBool(kEngine, kClearingKey, false);
   underway_ = ini.ReadString(kEngine, kUnderway, "");
   recordedIndexes_.clear();
   for (const std::string& key : ini.ReadSection(kEngine)) {
@@ -221,6 +222,12 @@ void TXBase::RecordDamage(const std::string& text) {
   if (written) recordedDamage_ = text;
 }
 
+void TXBase::ForgetDamage() {
+  damage_.clear();
+  recordedDamage_.clear();
+  SetCommitKey(kDamage, "");
+}
+
 std::string TXBase::ReadEngineKey(const std::string& key) const {
   if (path_.empty()) return std::string();
   TMemIniFile ini(path_ + "xbase.vlm");
@@ -257,7 +264,7 @@ bool TXBase::LoadContextFile() {
   }
 }
 
-void TXBase::DeleteIndexFiles() {
+bool TXBase::DeleteIndexFiles() {
   // Only names this engine gives its sorted indexes ("0041-000.idx"), and
   // the temporary files of an interrupted save.
   static const std::regex kIndexName("[0-9A-F]{4,8}-[0-9A-F]{3}\\.idx(\\.tmp)?");
@@ -267,8 +274,9 @@ void TXBase::DeleteIndexFiles() {
     std::string name = it->path().filename().string();
     if (std::regex_match(name, kIndexName)) doomed.push_back(path_ + name);
   }
-  for (const auto& file : doomed) DeleteFile(file, hooks_);
-  SyncDirectory(path_, hooks_);
+  bool removed = !ec;
+  for (const auto& file : doomed) removed = DeleteFile(file, hooks_) && removed;
+  return SyncDirectory(path_, hooks_) && removed;
 }
 
 TXUser* TXBase::FindUser(const std::string& login) const {

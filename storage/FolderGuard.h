@@ -20,6 +20,7 @@ class TFolderGuard final : public FileHooks {
   bool ShouldFailWrite(const std::string& path) override { return inner_.ShouldFailWrite(path); }
   int RefuseChange(const std::string& path) override;
   int RefuseWrite(const std::string& path) override;
+  int RefuseDirectorySync(const std::string& folder) override { return inner_.RefuseDirectorySync(folder); }
   void NoteOpen(const std::string& path) override { inner_.NoteOpen(path); }
   void NoteSync(const std::string& path) override { inner_.NoteSync(path); }
   void NoteRename(const std::string& from, const std::string& to) override { inner_.NoteRename(from, to); }

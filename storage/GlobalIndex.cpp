@@ -80,7 +80,20 @@ bool TXGIndex::Reset(TXBase& database) {
 
 bool TXGIndex::Clear() {
   if (!base_) return Fail("Global index is not bound");
-  return Reset(*base_);
+  lastError_.clear();
+  // Emptied in memory first: whatever fails below, no entry is read again.
+  entries_.assign(1, TXGIndexRec{0, 0, 0});
+  writtenCount_ = 1;
+  dirty_.clear();
+  fresh_.clear();
+  committedSum_ = 0;
+  if (!DropJournal()) return false;
+  if (!file_.IsOpen()) return Reset(*base_);
+  // Cut back to its header where it is: that takes no space, so a full disc
+  // does not stop it, and the header (the database ID) stays as it was.
+  if (!file_.Truncate(int64_t(GIndexRecordSize)) || !file_.Sync())
+    return Fail("Failed to write \"" + fileName_ + "\": " + file_.ErrorText());
+  return true;
 }
 
 bool TXGIndex::Open(TXBase& database) {

@@ -59,7 +59,9 @@ class TXGIndex {
   // to it. False (with LastError, nothing changed) when the folder is missing
   // or the file cannot be written.
   bool Reset(TXBase& database);
-  // Reset with the bound database; false when unbound.
+  // Empties the bound database's index.vlm to record 0 (in place) and
+  // drops the journal; false when unbound or the file cannot take it (the
+  // index reads empty all the same).
   bool Clear();
   // Reads the database's index.vlm and binds when its record 0 carries the
   // database's ID; any other content leaves the index unbound.

@@ -31,6 +31,11 @@ std::string TMainForm::ReadOnlyReason() const {
   return IsOpen() && Engine->Base->ReadOnly() ? Engine->Base->ReadOnlyText() : std::string();
 }
 
+// A damaged catalogue may still be cleared: that is the way out of the damage.
+bool TMainForm::Clearable() const {
+  return IsOpen() && !Engine->Base->OpensReadOnly();
+}
+
 bool TMainForm::RefusedReadOnly() {
   if (!IsOpen()) return false;
   // A folder lost since the last change turns the catalogue read-only here;
@@ -50,11 +55,13 @@ void TMainForm::ShowWritable() {
   if (reason == readOnlyReason_) return;
   readOnlyReason_ = reason;
   const std::pair<TAction*, const char*> writers[] = {
-      {actScan, T::Scan.Hint},    {actDel, T::Del.Hint},       {actEdit, T::Edit.Hint},
-      {actClear, T::Clear.Hint},  {actCatAdd, T::CatAdd.Hint}, {actCatEdit, T::CatEdit.Hint},
-      {actCatDel, T::CatDel.Hint}};
+      {actScan, T::Scan.Hint},     {actDel, T::Del.Hint},         {actEdit, T::Edit.Hint},
+      {actCatAdd, T::CatAdd.Hint}, {actCatEdit, T::CatEdit.Hint}, {actCatDel, T::CatDel.Hint}};
   for (const auto& [action, hint] : writers)
     action->SetHint(reason.empty() ? std::string(hint) : hint + std::string(T::ReadOnlyHint) + reason + " ");
+  const bool clearable = !IsOpen() || Clearable();
+  actClear->SetHint(clearable ? std::string(T::Clear.Hint)
+                              : T::Clear.Hint + std::string(T::ReadOnlyHint) + reason + " ");
   AppHint();
 }
 
@@ -126,7 +133,7 @@ void TMainForm::BuildActions() {
   actConsClear = make(
       T::ConsClear, iiConsClear, [this] { Host->ClearConsole(); }, always);
   actClear = make(
-      T::Clear, iiClear, [this] { ClearFlow(); }, writableIdle);
+      T::Clear, iiClear, [this] { ClearFlow(); }, [this] { return Clearable() && !Busy(); });
   actCatAdd = make(
       T::CatAdd, iiCatAdd, [this] { CatAddFlow(); }, writableIdle);
   actCatEdit = make(

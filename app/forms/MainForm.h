@@ -169,6 +169,7 @@ class TMainForm : public TForm {
   bool DiscSelected() const;
   // Open and not read-only; why it is read-only ("" when it is not).
   bool Writable() const;
+  bool Clearable() const;
   std::string ReadOnlyReason() const;
   // A change asked for while the catalogue is open for reading only (the
   // window may not have caught up with that state yet): said on the

@@ -334,9 +334,10 @@ TEST_F(MainSession, CopiedRowsReadBackWholeWithAQuoteAwareReader) {
 }
 
 // A catalogue open for reading only (damage recorded by an earlier session)
-// offers nothing that would write: Add disc is off before its wizard, and so
-// are delete, properties, clear and the category edits; their hints and the
-// status bar say why. Searching and browsing stay.
+// offers nothing that would write but the clear, the way out of the damage:
+// Add disc is off before its wizard, and so are delete, properties and the
+// category edits; their hints and the status bar say why. Searching and
+// browsing stay.
 TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
   StartWithCatalogue();
   AddFixtureDisc();
@@ -355,13 +356,14 @@ TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
   backend.KeyPress(VK_HOME);
   Pump();
   ASSERT_NE(DiscTree->FirstSelectedDisc(), nullptr);
-  std::vector<TAction*> writers = {f->actScan, f->actDel, f->actEdit, f->actClear, f->actCatAdd};
+  std::vector<TAction*> writers = {f->actScan, f->actDel, f->actEdit, f->actCatAdd};
   for (TAction* a : writers) {
     EXPECT_FALSE(Enabled(a)) << a->Caption();
     EXPECT_NE(a->Hint().find(reason), std::string::npos) << a->Hint();
   }
-  for (TAction* a : {f->actSearch, f->actCompare, f->actBrowse, f->actOpen, f->actNew})
+  for (TAction* a : {f->actSearch, f->actCompare, f->actBrowse, f->actOpen, f->actNew, f->actClear})
     EXPECT_TRUE(Enabled(a)) << a->Caption();
+  EXPECT_EQ(f->actClear->Hint().find(reason), std::string::npos) << f->actClear->Hint();
   EXPECT_EQ(f->StatusBar->Panels()->Items(0)->Text(), " " + reason);
   // An empty category: rename and delete are off as well.
   TTreeNode* empty = nullptr;
@@ -395,6 +397,33 @@ TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
   EXPECT_TRUE(Enabled(f->actScan));
   EXPECT_EQ(f->actScan->Hint(), " Add disc to the database ");
   EXPECT_EQ(f->StatusBar->Panels()->Items(0)->Text().find(reason), std::string::npos);
+}
+
+// The clear is the way out of damage: the damaged catalogue is emptied,
+// says so, and takes discs again.
+TEST_F(MainSession, ADamagedCatalogueIsClearedAndTakesDiscsAgain) {
+  StartWithCatalogue();
+  AddFixtureDisc();
+  Stop();
+  {
+    TMemIniFile description(DatabaseFolder() + "Test/xbase.vlm");
+    description.WriteString("ENGINE", "Damage", "The database is damaged: marked so by hand");
+    ASSERT_TRUE(description.UpdateFile());
+  }
+  Start();
+  TMainForm* f = MainForm;
+  ASSERT_TRUE(f->Engine->Base->ReadOnly());
+  Idle();
+  ASSERT_TRUE(Enabled(f->actClear));
+  boxAnswers.push_back(IDYES);
+  f->actClear->Execute();
+  EXPECT_TRUE(ConsoleHas("The database has been cleared: 1 disc(s) deleted"))
+      << testing::PrintToString(ConsoleLines());
+  EXPECT_FALSE(f->Engine->Base->ReadOnly());
+  Idle();
+  EXPECT_TRUE(Enabled(f->actScan));
+  AddFixtureDisc("After clear");
+  EXPECT_EQ(f->Engine->Discs->Count(), 1);
 }
 
 TEST_F(MainSession, SettingsRefillTheSearchPagesFileTypes) {

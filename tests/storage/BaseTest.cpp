@@ -196,10 +196,11 @@ TEST_F(BaseTest, ClearGlobalAccessIndexStartsOver) {
   ASSERT_NE(index, nullptr);
   ASSERT_TRUE(base.Flush());
 
-  // A wipe that cannot replace index.vlm changes nothing.
+  // A wipe that cannot record itself changes nothing.
   faults.FailWritesFrom(1);
   EXPECT_FALSE(base.ClearGlobalAccessIndex());
-  EXPECT_EQ(base.LastError, "Failed to clear global access index");
+  EXPECT_EQ(base.LastError, "Failed to clear global access index: No space left on device");
+  EXPECT_FALSE(base.CommitReached());
   faults.Reset();
   EXPECT_EQ(index->Count(), 5);
   EXPECT_EQ(KeyOf(base.GetData(5)), 4);

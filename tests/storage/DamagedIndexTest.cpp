@@ -88,7 +88,6 @@ TEST_F(DamagedIndexTest, ShortGlobalIndexOpensReadOnlyAndHandsOutNoId) {
   SetKey(rec, 99);
   EXPECT_FALSE(base.Release(rec));
   EXPECT_FALSE(base.DeleteData(4));
-  EXPECT_FALSE(base.ClearGlobalAccessIndex());
   EXPECT_TRUE(base.Close());
   std::string after, part;
   for (const char* f : {"index.vlm", "storage.vlm", "0041-000.idx", "xbase.vlm"}) {
