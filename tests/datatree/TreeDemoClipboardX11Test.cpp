@@ -18,7 +18,7 @@
 #include "platform/ole/Clipboard.h"
 #include "platform/window/MessageQueue.h"
 #include "tests/common/SelectionReader.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/X11WindowTest.h"
 
 namespace qv::test {
 namespace {
@@ -46,12 +46,7 @@ class TreeDemoClipboard : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
-    server = std::make_unique<Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
+    ASSERT_NO_FATAL_FAILURE(OpenOnXvfb(server, backend));
     form = treedemo::CreateTreeDemo();
     tree = form->Tree;
     DWORD start = GetTickCount();

@@ -7,13 +7,21 @@
 
 #include "tests/common/XvfbSupport.h"
 // clang-format off
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <signal.h>
 // clang-format on
-#include "demo/gallery/GalleryLayout.h"
+
+#include <fstream>
+#include <memory>
+
+#include "tests/platform/backend/X11GalleryScreen.h"
 
 namespace qv {
 namespace {
+
+using namespace std::chrono_literals;
 
 bool Near(uint32_t p, COLORREF c, int tolerance) {
   return std::abs(PixelR(p) - GetRValue(c)) <= tolerance && std::abs(PixelG(p) - GetGValue(c)) <= tolerance &&
@@ -155,16 +163,7 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
     EXPECT_TRUE(test::WaitFor([&] { return test::ViewablePopups(d).empty(); })) << "the popup stayed";
   }
   // The desktop closes the window; the program ends cleanly.
-  if (w) {
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = w;
-    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    XSendEvent(d, w, False, 0, &close);
-    XFlush(d);
-  }
+  if (w) test::AskToClose(d, w);
   XCloseDisplay(d);
   EXPECT_EQ(test::Reap(pid, std::chrono::milliseconds(w ? 30000 : 0)), 0);
 }

@@ -194,15 +194,8 @@ TEST_F(X11InProcess, TheDesktopMovesAndClosesTheWindow) {
   EXPECT_EQ(origin.x, 250);
   EXPECT_EQ(origin.y, 160);
 
-  XEvent close{};
-  close.xclient.type = ClientMessage;
-  close.xclient.window = w;
-  close.xclient.message_type = XInternAtom(desktop, "WM_PROTOCOLS", False);
-  close.xclient.format = 32;
-  close.xclient.data.l[0] = long(XInternAtom(desktop, "WM_DELETE_WINDOW", False));
   closeRequests = 0;
-  XSendEvent(desktop, w, False, 0, &close);
-  XFlush(desktop);
+  test::AskToClose(desktop, w);
   EXPECT_TRUE(PumpUntil([&] { return closeRequests == 1; }));
 }
 
