@@ -1,7 +1,7 @@
 // The primary selection through a real X server (Xvfb; skipped without it,
 // xdotool or xclip): edits of this process, driven by real X input, against
-// other programs. A selection made by mouse or keys is read by xclip, a
-// large one in pieces; a middle click inserts what xclip holds, or our
+// other programs. A selection made by mouse or keys, or by Select All from
+// the edit's menu, is read by xclip, a large one in pieces; a middle click inserts what xclip holds, or our
 // own selection without asking the server; a PRIMARY owner that never answers (the slow owner, stopped) is
 // waited for no longer than a paste waits, and nothing is inserted. Another program's CLIPBOARD stays as it
 // was throughout. gtest first: Xlib's macros (None, Bool) clash with its names.
@@ -181,6 +181,43 @@ TEST_F(X11Primary, AMiddleClickInsertsAnotherProgramsPrimaryAndOurOwnWithoutAski
   XEvent ev;
   EXPECT_FALSE(XCheckWindowEvent(desktop, ours, PropertyChangeMask, &ev))
       << "our own selection was asked for";
+  ExpectClipboardUntouched();
+}
+
+// Select All from the edit's own menu is the user's selection as well:
+// another program reads it as PRIMARY, which it takes from the program that
+// held it; a program's own selection of the whole text left PRIMARY there.
+TEST_F(X11Primary, SelectAllFromTheEditsMenuIsWhatOtherProgramsReadAsPrimary) {
+  primaryOwner = StartXclip("primary", "from elsewhere");
+  Window theirs = 0;
+  ASSERT_TRUE(test::WaitFor([&] { return (theirs = Owner("PRIMARY")) != 0; }));
+  SetFocus(line);
+  SendMessageW(line, EM_SETSEL, 0, -1);
+  SendMessageW(line, EM_SETSEL, 3, 3);
+  EXPECT_EQ(Owner("PRIMARY"), theirs) << "a program's selection took PRIMARY";
+  // A right click, then the item's letter once the menu is on the screen (from
+  // another thread, while this one runs the menu).
+  std::string failure;
+  std::atomic<bool> through{false};
+  std::thread user([&] {
+    Display* look = XOpenDisplay(server->Display().c_str());
+    if (!Xdo(Then(At(line, 3), {"click", "3"})))
+      failure = "xdotool failed";
+    else if (!test::WaitFor([&] { return !test::ViewablePopups(look).empty(); }))
+      failure = "no menu came";
+    else if (!Xdo({"key", "a"}))
+      failure = "xdotool failed";
+    if (!failure.empty()) Xdo({"key", "Escape"});  // a menu left up would hold the test
+    XCloseDisplay(look);
+    through = true;
+  });
+  bool selected = PumpUntil([&] { return through && Sel(line) == std::make_pair(0, 16); });
+  user.join();
+  ASSERT_EQ(failure, "");
+  ASSERT_TRUE(selected) << "Select All did not select the text";
+  EXPECT_NE(test::Reap(primaryOwner, 30000ms), -1) << "xclip kept PRIMARY";
+  primaryOwner = -1;
+  EXPECT_EQ(Read("primary", "UTF8_STRING"), "alpha beta g\xc3\xa4mma");
   ExpectClipboardUntouched();
 }
 
