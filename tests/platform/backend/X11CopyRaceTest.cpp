@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/common/SelectionAnswer.h"
 #include "tests/common/SelectionReader.h"
 #include "tests/common/X11WindowTest.h"
 
@@ -78,16 +79,7 @@ class Rival {
       XEvent ev;
       XNextEvent(d_, &ev);
       if (ev.type != SelectionRequest) continue;
-      const XSelectionRequestEvent& r = ev.xselectionrequest;
-      XEvent reply{};
-      reply.xselection.type = SelectionNotify;
-      reply.xselection.requestor = r.requestor;
-      reply.xselection.selection = r.selection;
-      reply.xselection.target = r.target;
-      reply.xselection.time = r.time;
-      reply.xselection.property = 0;  // refused
-      XSendEvent(d_, r.requestor, False, 0, &reply);
-      XFlush(d_);
+      test::AnswerRequest(d_, ev.xselectionrequest, 0);  // refused
     }
   }
 

@@ -23,6 +23,7 @@
 #include "platform/ole/DragDrop.h"
 #include "platform/ole/DragOffer.h"
 #include "platform/ole/MemoryDataObject.h"
+#include "tests/common/SelectionAnswer.h"
 #include "tests/common/X11WindowTest.h"
 
 namespace qv {
@@ -211,14 +212,7 @@ TEST_F(X11DragDrop, AnotherProgramDropsTextOnOurTarget) {
         const char text[] = "row one\nrow \xc3\xa9t\xc3\xa9";
         XChangeProperty(p.d, r.requestor, r.property, r.target, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(text), int(sizeof text - 1));
-        XEvent reply{};
-        reply.xselection.type = SelectionNotify;
-        reply.xselection.requestor = r.requestor;
-        reply.xselection.selection = r.selection;
-        reply.xselection.target = r.target;
-        reply.xselection.property = r.property;
-        XSendEvent(p.d, r.requestor, False, 0, &reply);
-        XFlush(p.d);
+        test::AnswerRequest(p.d, r, r.property);
         servedText = p.AtomName(long(r.target)) == "UTF8_STRING";
       }
       if (p.Expect(src, "XdndFinished", m, 10ms)) {
@@ -685,14 +679,7 @@ TEST_F(X11DragDrop, ASourceKilledWhileItsTextComesInPiecesEndsTheDropAtOnce) {
       long size = 4000;
       XChangeProperty(source, r.requestor, r.property, XInternAtom(source, "INCR", False), 32,
                       PropModeReplace, reinterpret_cast<unsigned char*>(&size), 1);
-      XEvent reply{};
-      reply.xselection.type = SelectionNotify;
-      reply.xselection.requestor = r.requestor;
-      reply.xselection.selection = r.selection;
-      reply.xselection.target = r.target;
-      reply.xselection.property = r.property;
-      XSendEvent(source, r.requestor, False, 0, &reply);
-      XFlush(source);
+      test::AnswerRequest(source, r, r.property);
       // One piece goes, then the program dies while the next is awaited.
       for (int pieces = 0; pieces < 2 && next(PropertyNotify, r.requestor, ev);) {
         if (ev.xproperty.atom != r.property || ev.xproperty.state != PropertyDelete) continue;

@@ -33,6 +33,7 @@
 #include "platform/window/Paint.h"
 #include "platform/window/SizeMove.h"
 #include "platform/window/Window.h"
+#include "tests/common/SelectionAnswer.h"
 #include "tests/common/XvfbSupport.h"
 
 namespace qv {
@@ -235,14 +236,7 @@ TEST_F(X11InProcess, OtherClientsReadOurClipboardAndWeReadTheirs) {
       XChangeProperty(desktop, req.xselectionrequest.requestor, req.xselectionrequest.property,
                       req.xselectionrequest.target, 8, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(text), int(sizeof text - 1));
-      XEvent reply{};
-      reply.xselection.type = SelectionNotify;
-      reply.xselection.requestor = req.xselectionrequest.requestor;
-      reply.xselection.selection = req.xselectionrequest.selection;
-      reply.xselection.target = req.xselectionrequest.target;
-      reply.xselection.property = req.xselectionrequest.property;
-      XSendEvent(desktop, req.xselectionrequest.requestor, False, 0, &reply);
-      XFlush(desktop);
+      test::AnswerRequest(desktop, req.xselectionrequest, req.xselectionrequest.property);
       return;
     }
   });
