@@ -86,16 +86,19 @@ function(qv_unity_separate)
   foreach(src IN LISTS ARGN)
     get_filename_component(path ${src} ABSOLUTE)
     file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${path})
-    file(STRINGS ${path} xlib REGEX "#include [<\"](X11/|tests/common/XvfbSupport[.]h|platform/backend/X11|tests/platform/backend/X11)")
+    file(STRINGS ${path} xlib REGEX "#include [<\"](X11/|tests/common/XvfbSupport[.]h|tests/common/X11|platform/backend/X11|tests/platform/backend/X11)")
     if(xlib OR relative IN_LIST QV_UNITY_SEPARATE)
       set_source_files_properties(${src} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
     endif()
   endforeach()
 endfunction()
 
-# qv_add_test(name SOURCES ... LIBS ...): one GoogleTest program, each case its own CTest test.
+# qv_add_test(name SOURCES ... LIBS ... [HEAVY pattern ...]): one GoogleTest program, each case
+# its own CTest test. HEAVY names the cases (GoogleTest filter patterns: Suite.Case, Suite.*) that
+# hold a core and much memory for long, or race a limit of another program's: they share one
+# lock, so that no two of them run side by side on a machine already busy with the others.
 function(qv_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;HEAVY" ${ARGN})
   if(QV_SANITIZE STREQUAL "thread")
     qv_thread_test_sources(thread_sources ${T_SOURCES})
     if(thread_sources)
@@ -111,7 +114,14 @@ function(qv_add_test name)
     qv_unity_separate(${T_SOURCES})
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qv_options)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  if(NOT T_HEAVY)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    return()
+  endif()
+  list(JOIN T_HEAVY ":" heavy)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${heavy}" PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${heavy}" TEST_LIST ${name}_HEAVY
+                       PROPERTIES TIMEOUT 300 RESOURCE_LOCK qv_heavy)
 endfunction()
 
 # qv_folder_library(name LIBS ...): a static library of every .cpp in the current folder.
@@ -128,12 +138,12 @@ function(qv_folder_library name)
   endif()
 endfunction()
 
-# qv_folder_tests(prefix LIBS ...): one test program of every *Test.cpp in the current folder
+# qv_folder_tests(prefix LIBS ... [HEAVY ...]): one test program of every *Test.cpp in the current folder
 # (one program per folder keeps link time and disc space down as the suite grows).
 function(qv_folder_tests prefix)
-  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;HEAVY" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
   if(srcs)
-    qv_add_test(${prefix}_tests SOURCES ${srcs} LIBS ${T_LIBS})
+    qv_add_test(${prefix}_tests SOURCES ${srcs} LIBS ${T_LIBS} HEAVY ${T_HEAVY})
   endif()
 endfunction()

@@ -159,6 +159,10 @@ void TCustomEdit::SelectAll() {
   if (HandleAllocated()) SendMessageW(WindowHandle(), EM_SETSEL, 0, -1);
 }
 
+void TCustomEdit::SelectAllForUser() {
+  if (HandleAllocated()) SendMessageW(WindowHandle(), EM_USERSELECTALL, 0, 0);
+}
+
 void TCustomEdit::ClearSelection() {
   SendMessageW(Handle(), WM_CLEAR, 0, 0);
 }

@@ -40,6 +40,10 @@ class TCustomEdit : public TWinControl {
   std::string SelText();
   void SetSelText(const std::string& Value);
   void SelectAll();
+  // The user's Select All (an Edit menu's command): the selection becomes the
+  // desktop's primary selection, as one made by mouse or keys; SelectAll is
+  // the program's own selection and leaves it.
+  void SelectAllForUser();
   void ClearSelection();
   void CopyToClipboard();
   void CutToClipboard();

@@ -59,7 +59,7 @@ void TGalleryForm::BuildActions() {
         PasteAction->SetEnabled(e && !e->ReadOnly() && Clipboard()->HasFormat(CF_TEXT));
       });
   SelectAllAction = make(
-      "Select &All", "Ctrl+A", [this](TObject*) { FocusedEdit()->SelectAll(); },
+      "Select &All", "Ctrl+A", [this](TObject*) { FocusedEdit()->SelectAllForUser(); },
       [this](TObject*) {
         TCustomEdit* e = FocusedEdit();
         SelectAllAction->SetEnabled(e && !e->Text().empty());

@@ -16,7 +16,7 @@
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/DragDrop.h"
 #include "platform/ole/DragOffer.h"
-#include "platform/ole/MemoryDataObject.h"
+#include "platform/ole/ForeignDataObject.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
 
@@ -115,62 +115,22 @@ std::u16string FetchText(Connection& c) {
   return {};
 }
 
-// Text formats answered from the type list; the text itself is read once,
-// when first asked for, and kept.
-class ForeignData final : public ComObject<IDataObject> {
+// Text formats and a list of files answered from the type list; each is
+// read once, when first asked for, and kept.
+class DropData final : public ForeignDataObject {
  public:
-  static ComPtr<IDataObject> Create(Connection& c) { return ComPtr<IDataObject>::Adopt(new ForeignData(c)); }
-
-  HRESULT GetData(const FORMATETC* f, STGMEDIUM* medium) override {
-    HRESULT hr = QueryGetData(f);
-    if (hr != S_OK) return hr;
-    return Text(f->cfFormat)->GetData(f, medium);
-  }
-  HRESULT GetDataHere(const FORMATETC* f, STGMEDIUM* medium) override {
-    HRESULT hr = QueryGetData(f);
-    return hr == S_OK ? Text(f->cfFormat)->GetDataHere(f, medium) : hr;
-  }
-  HRESULT QueryGetData(const FORMATETC* f) override {
-    if (!f) return E_INVALIDARG;
-    bool text = text_ && (f->cfFormat == CF_UNICODETEXT || f->cfFormat == CF_TEXT);
-    if (!text && !(files_ && f->cfFormat == CF_HDROP)) return DV_E_FORMATETC;
-    if (!(f->tymed & (TYMED_HGLOBAL | TYMED_ISTREAM))) return DV_E_TYMED;
-    return S_OK;
-  }
-  HRESULT GetCanonicalFormatEtc(const FORMATETC* in, FORMATETC* out) override {
-    if (!in || !out) return E_INVALIDARG;
-    *out = *in;
-    out->ptd = nullptr;
-    return DATA_S_SAMEFORMATETC;
-  }
-  HRESULT SetData(const FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
-    if (!formats) return E_INVALIDARG;
-    if (direction != DATADIR_GET) return E_NOTIMPL;
-    std::vector<FORMATETC> list;
-    if (files_) {
-      FORMATETC f;
-      f.cfFormat = CF_HDROP;
-      list.push_back(f);
-    }
-    if (text_) {
-      FORMATETC f;
-      f.cfFormat = CF_UNICODETEXT;
-      list.push_back(f);
-      f.cfFormat = CF_TEXT;
-      list.push_back(f);
-    }
-    return CreateFormatEnumerator(std::move(list), formats);
-  }
-  HRESULT DAdvise(const FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+  static ComPtr<IDataObject> Create(Connection& c) { return ComPtr<IDataObject>::Adopt(new DropData(c)); }
 
  private:
-  explicit ForeignData(Connection& c) : c_(&c), text_(OffersText(c)), files_(Offers(c, c.dnd.uriList)) {}
+  explicit DropData(Connection& c)
+      : ForeignDataObject({CF_HDROP, CF_UNICODETEXT, CF_TEXT}),
+        c_(&c),
+        text_(OffersText(c)),
+        files_(x11::Offers(c, c.dnd.uriList)) {}
 
+  bool Offers(CLIPFORMAT format) override { return format == CF_HDROP ? files_ : text_; }
   // The data asked for, fetched once: a list of files or the text.
-  MemoryDataObject* Text(CLIPFORMAT format) {
+  MemoryDataObject* Fetched(CLIPFORMAT format) override {
     if (!fetched_) fetched_ = MemoryDataObject::Create();
     if (format == CF_HDROP && !fetched_->Has(CF_HDROP)) {
       std::vector<std::string> paths = FetchFiles(*c_);
@@ -244,7 +204,7 @@ void OnPosition(DropSession& s) {
   Connection& c = *s.c;
   c.dragIn.positionPosted = false;
   if (!c.dragIn.source) return;
-  if (!s.data) s.data = ForeignData::Create(c);
+  if (!s.data) s.data = DropData::Create(c);
   POINT p = c.dragIn.point;
   POINTL pt{p.x, p.y};
   DWORD allowed = AllowedBy(c, c.dragIn.action), keys = MK_LBUTTON;

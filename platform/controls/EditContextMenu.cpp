@@ -12,8 +12,9 @@
 namespace qv::edit {
 namespace {
 
-// The commands are the messages they send, as the platform's edit numbers them.
-constexpr UINT kSelectAll = EM_SETSEL;
+// The commands are the messages they send, as the platform's edit numbers
+// them; Select All is the user's, so it becomes the primary selection.
+constexpr UINT kSelectAll = EM_USERSELECTALL;
 
 void AddItem(HMENU menu, UINT id, const char16_t* text, bool enabled) {
   AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, text);
@@ -58,11 +59,7 @@ void ContextMenu(EditState& s, LPARAM screen) {
   DestroyMenu(menu);
   if (!IsWindow(self)) return;
   s.menu = nullptr;
-  if (!command) return;
-  if (command == kSelectAll)
-    SendMessageW(self, EM_SETSEL, 0, -1);
-  else
-    SendMessageW(self, command, 0, 0);
+  if (command) SendMessageW(self, command, 0, 0);
 }
 
 void ClipboardUpdated(EditState& s) {

@@ -96,6 +96,8 @@ void HScroll(EditState& s, int code, int thumb);
 // mouse or keys, becomes the desktop's primary selection (never a password's);
 // a middle click inserts that selection's text where it clicks.
 void OfferPrimary(EditState& s);
+// The user's Select All (Ctrl+A, a menu's command): offered as the user's selection.
+void SelectAllForUser(EditState& s);
 void PastePrimary(EditState& s, POINT client);
 
 // The standard context menu at a screen point (-1: from the keyboard) (EditContextMenu.cpp)

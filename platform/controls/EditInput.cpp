@@ -161,8 +161,7 @@ void KeyDown(EditState& s, UINT vk) {
 void Char(EditState& s, char16_t ch) {
   switch (ch) {
     case 0x01:  // Ctrl+A
-      SetSelection(s, 0, s.text.Length());
-      return OfferPrimary(s);
+      return SelectAllForUser(s);
     case 0x03:  // Ctrl+C
       return CutCopy(s, false);
     case 0x16:  // Ctrl+V

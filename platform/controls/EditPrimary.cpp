@@ -16,6 +16,11 @@ void OfferPrimary(EditState& s) {
   SetPrimarySelectionText(s.text.Str().substr(size_t(s.SelStart()), size_t(s.SelEnd() - s.SelStart())));
 }
 
+void SelectAllForUser(EditState& s) {
+  SetSelection(s, 0, s.text.Length());
+  OfferPrimary(s);
+}
+
 void PastePrimary(EditState& s, POINT client) {
   HWND h = s.hwnd;
   if (s.ReadOnly() || !IsWindowEnabled(h)) return;

@@ -324,6 +324,9 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_CONTEXTMENU:
       ContextMenu(s, l);
       return 0;
+    case EM_USERSELECTALL:
+      SelectAllForUser(s);
+      return 0;
     case WM_CLIPBOARDUPDATE:
       ClipboardUpdated(s);
       return 0;

@@ -37,6 +37,11 @@ constexpr UINT EM_GETSEL = 0xB0, EM_SETSEL = 0xB1, EM_GETRECT = 0xB2, EM_SETRECT
                EM_GETPASSWORDCHAR = 0xD2, EM_SETMARGINS = 0xD3, EM_GETMARGINS = 0xD4, EM_GETLIMITTEXT = 0xD5,
                EM_POSFROMCHAR = 0xD6, EM_CHARFROMPOS = 0xD7;
 constexpr WPARAM EC_LEFTMARGIN = 0x1, EC_RIGHTMARGIN = 0x2, EC_USEFONTINFO = 0xFFFF;
+// The platform's own beside those: the whole text selected as the user's
+// Select All command (the edit's context menu, a program's Edit menu), which
+// makes it the desktop's primary selection as a selection made by mouse or
+// keys does. EM_SETSEL is the program's own selection and leaves it.
+constexpr UINT EM_USERSELECTALL = WM_USER + 0x7F0;
 // Notification codes (high word of WM_COMMAND's wParam)
 constexpr WORD EN_SETFOCUS = 0x100, EN_KILLFOCUS = 0x200, EN_CHANGE = 0x300, EN_UPDATE = 0x400,
                EN_MAXTEXT = 0x501, EN_HSCROLL = 0x601, EN_VSCROLL = 0x602;

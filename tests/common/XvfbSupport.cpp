@@ -11,8 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/image/Png.h"
 
@@ -177,7 +179,54 @@ bool Xdo(const std::string& display, const std::vector<std::string>& args) {
   return pid > 0 && Reap(pid, 10000ms) == 0;
 }
 
+std::string XclipRead(const std::string& display, const std::string& selection, const std::string& type) {
+  std::string out;
+  std::string command = "DISPLAY=" + display + " timeout 30 xclip -o -selection " + selection + " -t '" +
+                        type + "' 2>/dev/null";
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[65536];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+StatusProgram::StatusProgram(const char* program, const std::string& display, std::vector<std::string> args) {
+  args.insert(args.begin(), status_);
+  pid_ = StartProgram(program, display.c_str(), args);
+}
+
+int StatusProgram::Said(const std::string& line) const {
+  std::ifstream in(status_);
+  int n = 0;
+  for (std::string l; std::getline(in, l);) n += l == line;
+  return n;
+}
+
+bool StatusProgram::AwaitLine(const std::string& line, std::chrono::milliseconds limit) const {
+  return pid_ > 0 && WaitFor([&] { return Said(line) > 0; }, limit);
+}
+
+void StatusProgram::Kill() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    Reap(pid_, 10000ms);
+  }
+  pid_ = -1;
+}
+
 // ---- windows ----
+
+void AskToClose(::Display* d, Window w) {
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = w;
+  close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  XSendEvent(d, w, False, 0, &close);
+  XFlush(d);
+}
 
 ServerHeld::ServerHeld(::Display* d) : d_(d) {
   XGrabServer(d_);

@@ -1,6 +1,8 @@
 // Helpers of the tests that run programs on an X server: Xvfb servers of
 // their own on free display numbers, child programs started on a display or
-// run with a time limit, their windows found and read back, xdotool input,
+// run with a time limit, the helper programs that write what they do to a
+// status file (the slow clipboard owner, the clipboard manager), their
+// windows found, read back and asked to close, xdotool input, xclip reads,
 // and the pictures the programs' self-tests write.
 #pragma once
 // clang-format off
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "platform/Surface.h"
+#include "tests/common/TempDir.h"
 
 namespace qv::test {
 
@@ -64,6 +67,43 @@ pid_t StartProgram(const char* program, const char* display, const std::vector<s
 // Runs xdotool on the display; true when it succeeded.
 bool Xdo(const std::string& display, const std::vector<std::string>& args);
 
+// What another program reads from a selection ("primary", "clipboard") as
+// `type`, with xclip; empty when it got nothing within 30 s.
+std::string XclipRead(const std::string& display, const std::string& selection, const std::string& type);
+
+// A helper program of the tests that writes what it does as lines of a
+// status file (the slow clipboard owner, the clipboard manager), started on
+// the display with that file and `args`, and killed (also when stopped) at
+// the latest when destroyed.
+class StatusProgram {
+ public:
+  StatusProgram(const char* program, const std::string& display, std::vector<std::string> args);
+  ~StatusProgram() { Kill(); }
+  StatusProgram(const StatusProgram&) = delete;
+  StatusProgram& operator=(const StatusProgram&) = delete;
+  pid_t Pid() const { return pid_; }
+  // How often it wrote this line.
+  int Said(const std::string& line) const;
+  // Waits until it wrote it, up to `limit`; whether it did.
+  bool AwaitLine(const std::string& line, std::chrono::milliseconds limit = 30000ms) const;
+  void Kill();
+
+ private:
+  TempDir dir_;
+  const std::string status_ = dir_ / "status.txt";
+  pid_t pid_ = -1;
+};
+
+// The clipboard manager of the tests (tests/common/manager), as a desktop
+// runs one, in a mode ("multiple", "silent" ...); Managing() once it took
+// the CLIPBOARD_MANAGER selection.
+class TestClipboardManager : public StatusProgram {
+ public:
+  TestClipboardManager(const char* program, const std::string& display, const std::string& mode)
+      : StatusProgram(program, display, {mode}) {}
+  bool Managing() const { return AwaitLine("managing"); }
+};
+
 // Holds the X server for its lifetime: no other client runs meanwhile. A walk
 // over other programs' windows needs it, as a window destroyed between the
 // list and the look at it would be a BadWindow error, which ends the test.
@@ -77,6 +117,9 @@ class ServerHeld {
  private:
   ::Display* d_;
 };
+
+// Asks a window to close as the window manager does (WM_DELETE_WINDOW).
+void AskToClose(::Display* d, Window w);
 
 // The viewable top-level window named `name`, 0 while there is none.
 Window FindTop(::Display* d, const char* name);

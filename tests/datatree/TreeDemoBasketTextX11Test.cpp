@@ -24,7 +24,7 @@
 #include "platform/window/MessageQueue.h"
 #include "tests/common/SelectionReader.h"
 #include "tests/common/TempDir.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/X11WindowTest.h"
 #include "tests/datatree/AppPump.h"
 
 namespace qv::test {
@@ -104,12 +104,7 @@ class TreeDemoBasketText : public ::testing::Test {
   void SetUp() override {
     if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("python3"))
       GTEST_SKIP() << "Xvfb, xdotool or python3 is not installed";
-    server = std::make_unique<Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
+    ASSERT_NO_FATAL_FAILURE(OpenOnXvfb(server, backend));
     form = treedemo::CreateTreeDemo();
     form->SetBounds(0, 0, 600, 560);  // the rest of the screen is the bare desktop
     basket = form->Basket;

@@ -1,9 +1,11 @@
-// A million rows of the tree demo copied, and read from the X clipboard by a
-// program of our own (Xvfb, skipped when it is not installed) as the toolkits
-// read it: one window and one property for every read, the text in pieces,
-// each deleted in the read itself or in a request of its own, and readers
-// that give up part way. Every read that finishes must be the whole text,
-// also once the demo's form is gone, closed before any of it was read.
+// The tree demo's rows copied, and read from the X clipboard by a program of
+// our own (Xvfb, skipped when it is not installed) as the toolkits read it:
+// one window and one property for every read, the text in many pieces, each
+// deleted in the read itself or in a request of its own, and readers that
+// give up part way. Every read that finishes must be the whole text, also
+// once the demo's form is gone, closed before any of it was read. A
+// million rows (bench/run transfer reads them) take five times as long
+// under the sanitizers and show nothing more: 150,000 make eight pieces.
 // gtest and the demo first: Xlib's macros clash with their names.
 #include <gtest/gtest.h>
 
@@ -18,12 +20,14 @@
 #include "platform/ole/Clipboard.h"
 #include "platform/window/MessageQueue.h"
 #include "tests/common/SelectionReader.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/X11WindowTest.h"
 
 namespace qv::test {
 namespace {
 
 using Delete = SelectionReader::Delete;
+
+constexpr uint32_t kCopied = 150000;
 
 // The CLIPBOARD as `type`, read on a thread of its own while this one answers
 // for the copy without a window of its own to wake it.
@@ -46,14 +50,10 @@ class TreeDemoClipboard : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
-    server = std::make_unique<Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
+    ASSERT_NO_FATAL_FAILURE(OpenOnXvfb(server, backend));
     form = treedemo::CreateTreeDemo();
     tree = form->Tree;
+    tree->SetRootNodeCount(kCopied);
     DWORD start = GetTickCount();
     while (!static_cast<X11Backend&>(*backend).IsOnScreen(form->Handle())) {
       ASSERT_LT(GetTickCount() - start, 60000u) << "the window never showed";
@@ -64,7 +64,7 @@ class TreeDemoClipboard : public ::testing::Test {
     tree->SelectAll(true);
     tree->CopyToClipboard();
     expected = Utf16ToUtf8(tree->RenderUnicodeText(txSelected, u'\t'));
-    ASSERT_GT(expected.size(), 50u << 20);
+    ASSERT_GT(expected.size(), 7u << 20) << "fewer pieces than the readers that give up take";
   }
   void TearDown() override {
     delete form;
@@ -117,7 +117,7 @@ class TreeDemoClipboard : public ::testing::Test {
 // Reads one after another from one window, the pieces deleted by the read
 // itself (the owner's next piece must follow that deletion, never wait for
 // another) and then by a request of their own.
-TEST_F(TreeDemoClipboard, AMillionCopiedRowsArriveWholeReadAfterRead) {
+TEST_F(TreeDemoClipboard, CopiedRowsArriveWholeReadAfterRead) {
   SelectionReader reader(server->Display());
   ASSERT_TRUE(reader.Open());
   for (Delete mode :
@@ -152,7 +152,7 @@ TEST_F(TreeDemoClipboard, AReadAfterOneThatGaveUpGetsTheWholeCopy) {
 // The form goes right after the copy, before any of its text was made for
 // other programs: the rows are rendered as the trees go, and other programs
 // read them whole from what was rendered.
-TEST_F(TreeDemoClipboard, AMillionCopiedRowsOutliveTheirTree) {
+TEST_F(TreeDemoClipboard, CopiedRowsOutliveTheirTree) {
   auto start = std::chrono::steady_clock::now();
   delete form;
   form = nullptr;

@@ -10,14 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "demo/tree/TreeDemoForm.h"
-#include "tests/common/TempDir.h"
 #include "tests/common/XvfbSupport.h"
 // clang-format off
 #include <signal.h>
 // clang-format on
-
-#include <cstdio>
-#include <fstream>
 
 namespace qv::test {
 namespace {
@@ -44,9 +40,9 @@ class TreeDemoCopyKept : public ::testing::Test {
     ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
     d = XOpenDisplay(server->Display().c_str());
     ASSERT_NE(d, nullptr);
-    manager = StartProgram(QV_CLIPBOARD_MANAGER_PROGRAM, server->Display().c_str(), {status, "multiple"});
-    ASSERT_GT(manager, 0);
-    ASSERT_TRUE(WaitFor([&] { return Said("managing"); })) << "the manager did not start";
+    manager =
+        std::make_unique<TestClipboardManager>(QV_CLIPBOARD_MANAGER_PROGRAM, server->Display(), "multiple");
+    ASSERT_TRUE(manager->Managing()) << "the manager did not start";
     demo = StartProgram(QV_TREE_DEMO_PROGRAM, server->Display().c_str());
     ASSERT_GT(demo, 0);
     ASSERT_TRUE(WaitFor([&] { return (window = FindTop(d, "Quirvane data tree demo")) != 0; }, 60s))
@@ -59,20 +55,14 @@ class TreeDemoCopyKept : public ::testing::Test {
     Xdo(server->Display(), {"windowfocus", "--sync", std::to_string(window)});
   }
   void TearDown() override {
-    for (pid_t pid : {demo, manager})
-      if (pid > 0) {
-        kill(pid, SIGKILL);
-        Reap(pid, 10000ms);
-      }
+    if (demo > 0) {
+      kill(demo, SIGKILL);
+      Reap(demo, 10000ms);
+    }
+    manager.reset();
     if (d) XCloseDisplay(d);
   }
 
-  bool Said(const std::string& line) {
-    std::ifstream in(status);
-    for (std::string l; std::getline(in, l);)
-      if (l == line) return true;
-    return false;
-  }
   void Click(int y, const char* button = "1", const char* modifier = nullptr) {
     std::vector<std::string> args{"mousemove", "--window", std::to_string(window), std::to_string(kNameX),
                                   std::to_string(y)};
@@ -93,17 +83,7 @@ class TreeDemoCopyKept : public ::testing::Test {
     Keys({letter});
     ASSERT_TRUE(WaitFor([&] { return ViewablePopups(d).empty(); })) << "the menu stayed";
   }
-  std::string ReadClipboard() {
-    std::string out;
-    std::string command = "DISPLAY=" + server->Display() +
-                          " timeout 30 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null";
-    if (FILE* p = popen(command.c_str(), "r")) {
-      char buf[65536];
-      for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-      pclose(p);
-    }
-    return out;
-  }
+  std::string ReadClipboard() { return XclipRead(server->Display(), "clipboard", "UTF8_STRING"); }
   // The demo's copy as another program reads it, once it holds `part`.
   std::string Copied(const std::string& part) {
     std::string text;
@@ -113,14 +93,7 @@ class TreeDemoCopyKept : public ::testing::Test {
   }
   // Closes the demo as the window manager asks a window to close; how long it took to end.
   Clock::duration Close() {
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = window;
-    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    XSendEvent(d, window, False, 0, &close);
-    XFlush(d);
+    AskToClose(d, window);
     auto start = Clock::now();
     EXPECT_EQ(Reap(demo, 60000ms), 0) << "the demo did not end as asked";
     demo = -1;
@@ -128,16 +101,15 @@ class TreeDemoCopyKept : public ::testing::Test {
   }
   // The copy is the manager's now, whole.
   void ExpectKept(const std::string& copied) {
-    ASSERT_TRUE(WaitFor([&] { return Said("answered"); })) << "the manager was not given the copy";
+    ASSERT_TRUE(manager->AwaitLine("answered")) << "the manager was not given the copy";
     EXPECT_EQ(ReadClipboard(), copied);
   }
 
   std::unique_ptr<Xvfb> server;
   ::Display* d = nullptr;
   Window window = 0;
-  TempDir dir;
-  std::string status = dir.Path() + "manager.txt";
-  pid_t manager = -1, demo = -1;
+  std::unique_ptr<TestClipboardManager> manager;
+  pid_t demo = -1;
 };
 
 TEST_F(TreeDemoCopyKept, TheTreesCopiedRowsArePastedAfterTheDemoEnds) {

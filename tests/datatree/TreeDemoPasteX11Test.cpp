@@ -21,7 +21,7 @@
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Window.h"
 #include "tests/common/TempDir.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/X11WindowTest.h"
 #include "tests/common/owner/SlowClipboardOwnerText.h"
 #include "tests/datatree/AppPump.h"
 // clang-format off
@@ -49,12 +49,7 @@ class TreeDemoPaste : public ::testing::Test {
   void SetUp() override {
     if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xclip"))
       GTEST_SKIP() << "Xvfb, xdotool or xclip is not installed";
-    server = std::make_unique<Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
+    ASSERT_NO_FATAL_FAILURE(OpenOnXvfb(server, backend));
     form = treedemo::CreateTreeDemo();
     tree = form->Tree;
     basket = form->Basket;

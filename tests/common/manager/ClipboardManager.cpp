@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/SelectionAnswer.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -149,15 +151,7 @@ void KeepInOneRequest(const std::vector<Atom>& targets) {
 }
 
 void Answer(const XSelectionRequestEvent& r, Atom property) {
-  XEvent reply{};
-  reply.xselection.type = SelectionNotify;
-  reply.xselection.requestor = r.requestor;
-  reply.xselection.selection = r.selection;
-  reply.xselection.target = r.target;
-  reply.xselection.property = property;
-  reply.xselection.time = r.time;
-  XSendEvent(d, r.requestor, False, 0, &reply);
-  XFlush(d);
+  qv::test::AnswerRequest(d, r, property);
 }
 
 // The targets a program asks us to keep, listed on its window; with no list

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/SelectionAnswer.h"
 #include "tests/common/owner/SlowClipboardOwnerText.h"
 
 namespace {
@@ -41,17 +42,6 @@ struct Transfer {
   size_t sent = 0, pieces = 0;
   bool active = false;
 };
-
-void Notify(Display* d, const XSelectionRequestEvent& r, Atom property) {
-  XEvent reply{};
-  reply.xselection.type = SelectionNotify;
-  reply.xselection.requestor = r.requestor;
-  reply.xselection.selection = r.selection;
-  reply.xselection.target = r.target;
-  reply.xselection.property = property;
-  reply.xselection.time = r.time;
-  XSendEvent(d, r.requestor, False, 0, &reply);
-}
 
 }  // namespace
 
@@ -96,7 +86,7 @@ int main(int argc, char** argv) {
         Say("types");
         XChangeProperty(d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(offered.data()), int(offered.size()));
-        Notify(d, r, property);
+        qv::test::AnswerRequest(d, r, property);
       } else if (offers(r.target) && !t.active) {
         Say("asked");
         if (silent) continue;  // never answers
@@ -105,10 +95,10 @@ int main(int argc, char** argv) {
         long size = long(text.size());
         XChangeProperty(d, r.requestor, property, incr, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&size), 1);
-        Notify(d, r, property);
+        qv::test::AnswerRequest(d, r, property);
       } else {
         Say("refused");
-        Notify(d, r, None);
+        qv::test::AnswerRequest(d, r, None);
       }
       XFlush(d);
     } else if (ev.type == PropertyNotify && t.active && ev.xproperty.window == t.requestor &&

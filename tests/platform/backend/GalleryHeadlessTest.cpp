@@ -214,6 +214,33 @@ TEST_F(GalleryHeadless, TypingInTheEditAndTheClipboardActionsFollowingItsSelecti
   EXPECT_EQ(form->PasswordEdit->Text(), "secretx");
 }
 
+// Select All is the user's from the Edit menu and by its shortcut: the whole
+// text becomes the primary selection. The whole text an edit or a dialog
+// selects as it takes the focus is the program's own and leaves it.
+TEST_F(GalleryHeadless, SelectAllByTheUserIsThePrimarySelectionAFocusSelectionIsNot) {
+  form->DiscEdit->SetFocus();
+  Pump();
+  EXPECT_EQ(form->DiscEdit->SelLength(), 6);
+  EXPECT_EQ(backend.Primary, u"");
+  Key(VK_END);
+  MenuKeys('E', 'A');
+  EXPECT_EQ(form->DiscEdit->SelLength(), 6);
+  EXPECT_EQ(backend.Primary, u"Disc 1");
+  form->NameEdit->SetFocus();
+  Key(VK_END);
+  Key('A', VK_CONTROL);
+  EXPECT_EQ(form->NameEdit->SelLength(), 8);
+  EXPECT_EQ(backend.Primary, u"Quirvane");
+  std::pair<DWORD, DWORD> selected;
+  backend.ModalAnswers.push_back([&](HWND dialog) {
+    SendMessageW(FirstChild(dialog, u"EDIT"), EM_GETSEL, WPARAM(&selected.first), LPARAM(&selected.second));
+    backend.KeyPress(VK_ESCAPE);
+  });
+  Click(Centre(form->InputButton));
+  EXPECT_EQ(selected, std::make_pair(DWORD(0), DWORD(6))) << "the query's edit was not selected whole";
+  EXPECT_EQ(backend.Primary, u"Quirvane");
+}
+
 TEST_F(GalleryHeadless, ChoosingFromTheComboByMouseAndKeys) {
   TComboBox* c = form->Combo;
   Click(At(c, c->Width() - 6, c->Height() / 2));  // the drop button

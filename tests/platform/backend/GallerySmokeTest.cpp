@@ -1,19 +1,28 @@
 // The gallery program on a real X server (Xvfb, skipped when it is not
 // installed): it shows its form, and the pixels read back from the server
 // show the controls where the layout puts them; driven by X input from a
-// second client, its popup menu opens and its choice repaints the window.
+// second client, its popup menu opens and its choice repaints the window;
+// its Select All, by real keys, is the desktop's primary selection.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
 #include "tests/common/XvfbSupport.h"
 // clang-format off
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <signal.h>
 // clang-format on
-#include "demo/gallery/GalleryLayout.h"
+
+#include <fstream>
+#include <memory>
+
+#include "tests/platform/backend/X11GalleryScreen.h"
 
 namespace qv {
 namespace {
+
+using namespace std::chrono_literals;
 
 bool Near(uint32_t p, COLORREF c, int tolerance) {
   return std::abs(PixelR(p) - GetRValue(c)) <= tolerance && std::abs(PixelG(p) - GetGValue(c)) <= tolerance &&
@@ -155,18 +164,85 @@ TEST(GallerySmoke, XInputOpensThePopupMenuAndItsChoiceRepaintsTheCircle) {
     EXPECT_TRUE(test::WaitFor([&] { return test::ViewablePopups(d).empty(); })) << "the popup stayed";
   }
   // The desktop closes the window; the program ends cleanly.
-  if (w) {
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = w;
-    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    XSendEvent(d, w, False, 0, &close);
-    XFlush(d);
-  }
+  if (w) test::AskToClose(d, w);
   XCloseDisplay(d);
   EXPECT_EQ(test::Reap(pid, std::chrono::milliseconds(w ? 30000 : 0)), 0);
+}
+
+// Select All by the user takes PRIMARY in the gallery as a selection made
+// by mouse or keys does, by real keys: Ctrl+A, the shortcut of the Edit
+// menu's item, and the item chosen in the menu. Another program (xclip)
+// held PRIMARY before each and reads the name edit's text from it after.
+class GalleryPrimary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xdotool", "xclip"})
+      if (!test::OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    server = std::make_unique<test::Xvfb>();
+    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
+    d = XOpenDisplay(server->Display().c_str());
+    ASSERT_NE(d, nullptr);
+    gallery = test::StartProgram(QV_GALLERY_PROGRAM, server->Display().c_str());
+    ASSERT_GT(gallery, 0);
+    ASSERT_TRUE(test::WaitFor([&] { return (window = test::FindTop(d, "Quirvane gallery")) != 0; }))
+        << "the gallery did not show its window";
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", std::to_string(window)}));
+  }
+  void TearDown() override {
+    for (pid_t pid : {gallery, xclip})
+      if (pid > 0) {
+        kill(pid, SIGKILL);
+        test::Reap(pid, 10000ms);
+      }
+    if (d) XCloseDisplay(d);
+  }
+  bool Xdo(const std::vector<std::string>& args) { return test::Xdo(server->Display(), args); }
+  Window PrimaryOwner() { return XGetSelectionOwner(d, XA_PRIMARY); }
+  // xclip holding PRIMARY, until it loses it.
+  void OtherProgramTakesPrimary() {
+    std::ofstream(dir / "other.txt") << "another program's";
+    xclip = test::StartProgram("xclip", server->Display().c_str(),
+                               {"-quiet", "-selection", "primary", dir / "other.txt"});
+    ASSERT_GT(xclip, 0);
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return test::XclipRead(server->Display(), "primary", "UTF8_STRING") == "another program's"; }));
+  }
+  // The gallery took PRIMARY from xclip (which ends as it loses it); what another program reads there.
+  std::string TakenPrimary() {
+    EXPECT_NE(test::Reap(xclip, 30000ms), -1) << "xclip kept PRIMARY";
+    xclip = -1;
+    return test::XclipRead(server->Display(), "primary", "UTF8_STRING");
+  }
+
+  std::unique_ptr<test::Xvfb> server;
+  ::Display* d = nullptr;
+  Window window = 0;
+  pid_t gallery = -1, xclip = -1;
+  test::TempDir dir;
+};
+
+TEST_F(GalleryPrimary, SelectAllByItsShortcutOrFromTheEditMenuIsWhatOtherProgramsReadAsPrimary) {
+  ASSERT_NO_FATAL_FAILURE(OtherProgramTakesPrimary());
+  POINT edit = gallery::NameEditOnScreen(d, window);
+  ASSERT_TRUE(
+      Xdo({"mousemove", std::to_string(edit.x), std::to_string(edit.y), "click", "1", "key", "ctrl+a"}));
+  EXPECT_EQ(TakenPrimary(), "Quirvane");
+
+  // Typed on, the edit's text is selected whole from the Edit menu (Alt+E, then A once the menu shows).
+  ASSERT_NO_FATAL_FAILURE(OtherProgramTakesPrimary());
+  ASSERT_TRUE(Xdo({"key", "End", "type", " II"}));
+  // No hint over the edit for the menu to be taken for: the pointer rests in a corner.
+  ASSERT_TRUE(Xdo({"mousemove", "1023", "767"}));
+  ASSERT_TRUE(test::WaitFor([&] { return test::ViewablePopups(d).empty(); }));
+  ASSERT_TRUE(Xdo({"key", "alt+e"}));
+  ASSERT_TRUE(test::WaitFor([&] { return !test::ViewablePopups(d).empty(); }))
+      << "the Edit menu did not open";
+  ASSERT_TRUE(Xdo({"key", "a"}));
+  EXPECT_EQ(TakenPrimary(), "Quirvane II");
+
+  test::AskToClose(d, window);
+  EXPECT_EQ(test::Reap(gallery, 30000ms), 0) << "the gallery did not end as asked";
+  gallery = -1;
 }
 
 }  // namespace

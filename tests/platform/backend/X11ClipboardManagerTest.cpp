@@ -12,13 +12,13 @@
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
-#include "demo/gallery/GalleryLayout.h"
 #include "platform/Utf.h"
 #include "platform/backend/X11Backend.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/window/MessageQueue.h"
 #include "tests/common/DndPeer.h"
 #include "tests/common/XvfbSupport.h"
+#include "tests/platform/backend/X11GalleryScreen.h"
 // clang-format off
 #include <X11/Xatom.h>
 #include <signal.h>
@@ -51,7 +51,7 @@ class X11ClipboardManager : public ::testing::Test {
   }
   void TearDown() override {
     backend.reset();
-    StopManager();
+    manager.reset();
     if (gallery > 0) {
       kill(gallery, SIGKILL);
       test::Reap(gallery, 10000ms);
@@ -60,39 +60,16 @@ class X11ClipboardManager : public ::testing::Test {
   }
 
   void StartManager(const char* mode) {
-    StopManager();
-    manager = test::StartProgram(QV_CLIPBOARD_MANAGER_PROGRAM, server->Display().c_str(), {status, mode});
-    ASSERT_GT(manager, 0);
-    ASSERT_TRUE(test::WaitFor([&] { return Said("managing"); })) << "the manager did not start";
+    manager.reset();
+    manager =
+        std::make_unique<test::TestClipboardManager>(QV_CLIPBOARD_MANAGER_PROGRAM, server->Display(), mode);
+    ASSERT_TRUE(manager->Managing()) << "the manager did not start";
   }
-  void StopManager() {
-    if (manager > 0) {
-      kill(manager, SIGKILL);
-      test::Reap(manager, 10000ms);
-    }
-    manager = -1;
-    std::remove(status.c_str());
-  }
-  int Times(const std::string& line) {
-    std::ifstream in(status);
-    int n = 0;
-    for (std::string l; std::getline(in, l);) n += l == line;
-    return n;
-  }
+  int Times(const std::string& line) { return manager->Said(line); }
   bool Said(const std::string& line) { return Times(line) > 0; }
   Window Owner(const char* selection) { return XGetSelectionOwner(d, XInternAtom(d, selection, False)); }
   // Another program's read of the clipboard as `type`.
-  std::string Read(const char* type) {
-    std::string out;
-    std::string command = "DISPLAY=" + server->Display() + " timeout 30 xclip -o -selection clipboard -t '" +
-                          type + "' 2>/dev/null";
-    if (FILE* p = popen(command.c_str(), "r")) {
-      char buf[65536];
-      for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-      pclose(p);
-    }
-    return out;
-  }
+  std::string Read(const char* type) { return test::XclipRead(server->Display(), "clipboard", type); }
   // This process copies, as a program does, and ends its display; how long that took.
   Clock::duration CopyAndEnd(const std::u16string& text) {
     std::string error;
@@ -121,8 +98,8 @@ class X11ClipboardManager : public ::testing::Test {
   std::unique_ptr<test::Xvfb> server;
   std::unique_ptr<Backend> backend;
   Display* d = nullptr;
-  std::string status = "/tmp/qv-manager-" + std::to_string(getpid()) + ".txt";
-  pid_t manager = -1, gallery = -1;
+  std::unique_ptr<test::TestClipboardManager> manager;
+  pid_t gallery = -1;
 };
 
 TEST_F(X11ClipboardManager, OurCopyOutlivesUsWhicheverWayTheManagerAsksForIt) {
@@ -158,7 +135,8 @@ TEST_F(X11ClipboardManager, ACopyAnotherProgramReplacedIsNotHandedOver) {
   ASSERT_TRUE(SetClipboardTextW(u"replaced"));
   pid_t xclip = -1;
   {
-    std::string file = status + ".copy";
+    test::TempDir dir;
+    std::string file = dir / "copy.txt";
     std::ofstream(file) << "the newer copy";
     xclip =
         test::StartProgram("xclip", server->Display().c_str(), {"-quiet", "-selection", "clipboard", file});
@@ -169,7 +147,6 @@ TEST_F(X11ClipboardManager, ACopyAnotherProgramReplacedIsNotHandedOver) {
       ProcessPendingMessages();
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-    std::remove(file.c_str());
   }
   EXPECT_FALSE(backend->OwnsClipboard());
   backend.reset();
@@ -222,29 +199,13 @@ class X11GalleryClipboardManager : public X11ClipboardManager {
     Window w = test::WaitForClient(d, "Quirvane gallery");
     EXPECT_NE(w, 0u) << "the gallery did not show its window";
     if (!w) return {};
-    XWindowAttributes a{};
-    XGetWindowAttributes(d, w, &a);
-    int menuBar = a.height - gallery::kFormClient.cy;
-    const RECT& g = gallery::kTextGroup;
-    const RECT& e = gallery::kNameEdit;
-    int x = 0, y = 0;
-    Window child;
-    XTranslateCoordinates(d, w, DefaultRootWindow(d), gallery::kSheetOrigin.x + g.left + e.left + 20,
-                          menuBar + gallery::kSheetOrigin.y + g.top + (e.top + e.bottom) / 2, &x, &y, &child);
+    POINT edit = gallery::NameEditOnScreen(d, w);
     Window before = Owner("CLIPBOARD");
-    EXPECT_TRUE(test::Xdo(server->Display(), {"mousemove", std::to_string(x), std::to_string(y), "click", "1",
-                                              "key", "ctrl+a", "ctrl+c"}));
+    EXPECT_TRUE(test::Xdo(server->Display(), {"mousemove", std::to_string(edit.x), std::to_string(edit.y),
+                                              "click", "1", "key", "ctrl+a", "ctrl+c"}));
     EXPECT_TRUE(test::WaitFor([&] { return Owner("CLIPBOARD") != before && Owner("CLIPBOARD") != 0; }))
         << "the gallery did not copy";
-    // As the window manager asks a window to close.
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = w;
-    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    XSendEvent(d, w, False, 0, &close);
-    XFlush(d);
+    test::AskToClose(d, w);
     auto closed = Clock::now();
     int code = test::Reap(gallery, 30000ms);
     gallery = -1;

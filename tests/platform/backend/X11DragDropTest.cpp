@@ -19,16 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/Utf.h"
-#include "platform/backend/X11Backend.h"
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/DragDrop.h"
 #include "platform/ole/DragOffer.h"
 #include "platform/ole/MemoryDataObject.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/window/Window.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/SelectionAnswer.h"
+#include "tests/common/X11WindowTest.h"
 
 namespace qv {
 namespace {
@@ -143,44 +139,21 @@ struct Peer {
   Display* d;
 };
 
-class X11DragDrop : public ::testing::Test {
+class X11DragDrop : public test::X11WindowTest {
  protected:
   void SetUp() override {
-    if (!test::OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
-    server = std::make_unique<test::Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = u"QvX11Drag";
-    RegisterClassExW(&wc);
-    top = CreateWindowExW(0, u"QvX11Drag", u"Rows", WS_POPUP | WS_VISIBLE, 50, 50, 300, 200, nullptr, nullptr,
-                          nullptr, nullptr);
+    X11WindowTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(ShowTop(u"QvX11Drag", DefWindowProcW, u"Rows", RECT{50, 50, 350, 250}, false));
     // Only the left half takes drops.
     left = CreateWindowExW(0, u"QvX11Drag", u"", WS_CHILD | WS_VISIBLE, 0, 0, 150, 200, top, nullptr, nullptr,
                            nullptr);
     target = ComPtr<Target>::Adopt(new Target);
     ASSERT_EQ(RegisterDragDrop(left, target.Get()), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(top); }));
   }
   void TearDown() override {
     if (left) RevokeDragDrop(left);
-    if (top) DestroyWindow(top);
-    UnregisterClassW(u"QvX11Drag", nullptr);
-    backend.reset();
-  }
-  template <typename F>
-  bool PumpUntil(F done, DWORD limit = 30000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > limit) return false;
-      ProcessPendingMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
+    X11WindowTest::TearDown();
   }
   // Our window as the other client sees it: the one that says it takes drops.
   Window OurWindow(Peer& p) {
@@ -203,9 +176,7 @@ class X11DragDrop : public ::testing::Test {
     return found;
   }
 
-  std::unique_ptr<test::Xvfb> server;
-  std::unique_ptr<Backend> backend;
-  HWND top = nullptr, left = nullptr;
+  HWND left = nullptr;
   ComPtr<Target> target;
 };
 
@@ -241,14 +212,7 @@ TEST_F(X11DragDrop, AnotherProgramDropsTextOnOurTarget) {
         const char text[] = "row one\nrow \xc3\xa9t\xc3\xa9";
         XChangeProperty(p.d, r.requestor, r.property, r.target, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(text), int(sizeof text - 1));
-        XEvent reply{};
-        reply.xselection.type = SelectionNotify;
-        reply.xselection.requestor = r.requestor;
-        reply.xselection.selection = r.selection;
-        reply.xselection.target = r.target;
-        reply.xselection.property = r.property;
-        XSendEvent(p.d, r.requestor, False, 0, &reply);
-        XFlush(p.d);
+        test::AnswerRequest(p.d, r, r.property);
         servedText = p.AtomName(long(r.target)) == "UTF8_STRING";
       }
       if (p.Expect(src, "XdndFinished", m, 10ms)) {
@@ -715,14 +679,7 @@ TEST_F(X11DragDrop, ASourceKilledWhileItsTextComesInPiecesEndsTheDropAtOnce) {
       long size = 4000;
       XChangeProperty(source, r.requestor, r.property, XInternAtom(source, "INCR", False), 32,
                       PropModeReplace, reinterpret_cast<unsigned char*>(&size), 1);
-      XEvent reply{};
-      reply.xselection.type = SelectionNotify;
-      reply.xselection.requestor = r.requestor;
-      reply.xselection.selection = r.selection;
-      reply.xselection.target = r.target;
-      reply.xselection.property = r.property;
-      XSendEvent(source, r.requestor, False, 0, &reply);
-      XFlush(source);
+      test::AnswerRequest(source, r, r.property);
       // One piece goes, then the program dies while the next is awaited.
       for (int pieces = 0; pieces < 2 && next(PropertyNotify, r.requestor, ev);) {
         if (ev.xproperty.atom != r.property || ev.xproperty.state != PropertyDelete) continue;

@@ -14,20 +14,14 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "platform/backend/X11Backend.h"
-#include "platform/controls/SystemControls.h"
 #include "platform/ole/Clipboard.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
-#include "platform/window/Window.h"
-#include "tests/common/TempDir.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/X11WindowTest.h"
 
 namespace qv {
 namespace {
@@ -68,51 +62,22 @@ LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
   return r;
 }
 
-class X11EditWindow : public ::testing::Test {
+class X11EditWindow : public test::X11WindowTest {
  protected:
+  X11EditWindow() : X11WindowTest({"xdotool"}) {}
   void SetUp() override {
-    if (!test::OnPath("Xvfb") || !test::OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    server = std::make_unique<test::Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
-    RegisterSystemControls();
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = TopProc;
-    wc.lpszClassName = u"QvX11Paste";
-    RegisterClassExW(&wc);
-    top = CreateWindowExW(0, u"QvX11Paste", u"Paste", WS_POPUP | WS_VISIBLE, 50, 50, 300, 60, nullptr,
-                          nullptr, nullptr, nullptr);
+    X11WindowTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(ShowTop(u"QvX11Paste", TopProc, u"Paste", RECT{50, 50, 350, 110}, true));
     edit = CreateWindowExW(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 280, 24, top,
                            nullptr, nullptr, nullptr);
     editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
     SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditWatch));
     SetTimer(top, 1, 20, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(top); }));
-    // The keyboard goes to our window, as the window manager would give it.
-    ASSERT_TRUE(test::Xdo(server->Display(), {"search", "--name", "^Paste$", "windowfocus", "--sync"}));
-    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == top; }));
     SetFocus(edit);
     // Our clipboard starts empty, so that only what is read can be pasted.
     ASSERT_TRUE(SetClipboardTextW(u""));
     pastes = 0;
-  }
-  void TearDown() override {
-    if (top) DestroyWindow(top);
-    UnregisterClassW(u"QvX11Paste", nullptr);
-    backend.reset();
-  }
-  template <typename F>
-  bool PumpUntil(F done, DWORD limit = 60000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > limit) return false;
-      ProcessPendingMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
   }
   std::u16string EditText() {
     char16_t buf[8192] = {};
@@ -133,9 +98,7 @@ class X11EditWindow : public ::testing::Test {
                      {"mousemove", std::to_string(at.x), std::to_string(at.y), "click", "3"});
   }
 
-  std::unique_ptr<test::Xvfb> server;
-  std::unique_ptr<Backend> backend;
-  HWND top = nullptr, edit = nullptr;
+  HWND edit = nullptr;
 };
 
 // The pixels of a window darker than the grey of disabled menu text; -1 when it cannot be read.
@@ -164,36 +127,10 @@ inline Window ViewablePopup(Display* d) {
 // The slow clipboard owner, started with its mode and what it offers
 // (qv_slow_clipboard_owner's arguments after its status file) and killed
 // at the end; it tells what it did in its status lines.
-class SlowOwner {
+class SlowOwner : public test::StatusProgram {
  public:
-  SlowOwner(const std::string& display, std::vector<std::string> args) {
-    args.insert(args.begin(), status_);
-    pid_ = test::StartProgram(QV_SLOW_OWNER_PROGRAM, display.c_str(), args);
-  }
-  ~SlowOwner() { Kill(); }
-  SlowOwner(const SlowOwner&) = delete;
-  SlowOwner& operator=(const SlowOwner&) = delete;
-  pid_t Pid() const { return pid_; }
-  // How often it wrote this line.
-  int Said(const char* line) const {
-    std::ifstream in(status_);
-    int n = 0;
-    for (std::string l; std::getline(in, l);) n += l == line;
-    return n;
-  }
-  // Also ends a stopped program.
-  void Kill() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      test::Reap(pid_, 10000ms);
-    }
-    pid_ = -1;
-  }
-
- private:
-  test::TempDir dir_;
-  const std::string status_ = dir_ / "owner.txt";
-  pid_t pid_ = -1;
+  SlowOwner(const std::string& display, std::vector<std::string> args)
+      : StatusProgram(QV_SLOW_OWNER_PROGRAM, display, std::move(args)) {}
 };
 
 }  // namespace

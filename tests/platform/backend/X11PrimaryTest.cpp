@@ -1,11 +1,10 @@
 // The primary selection through a real X server (Xvfb; skipped without it,
 // xdotool or xclip): edits of this process, driven by real X input, against
-// other programs. A selection made by mouse or keys is read by xclip, a
-// large one in pieces; a middle click inserts what xclip holds, or our own
-// selection without asking the server; a PRIMARY owner that never answers
-// (the slow owner, stopped) is waited for no longer than a paste waits, and
-// nothing is inserted. Another program's CLIPBOARD stays as it was throughout.
-// gtest first: Xlib's macros (None, Bool) clash with its names.
+// other programs. A selection made by mouse or keys, or by Select All from
+// the edit's menu, is read by xclip, a large one in pieces; a middle click inserts what xclip holds, or our
+// own selection without asking the server; a PRIMARY owner that never answers (the slow owner, stopped) is
+// waited for no longer than a paste waits, and nothing is inserted. Another program's CLIPBOARD stays as it
+// was throughout. gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
@@ -21,13 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/Utf.h"
-#include "platform/backend/X11Backend.h"
-#include "platform/controls/SystemControls.h"
-#include "platform/window/Input.h"
-#include "platform/window/MessageQueue.h"
-#include "platform/window/Window.h"
-#include "tests/common/XvfbSupport.h"
+#include "tests/common/X11WindowTest.h"
 
 namespace qv {
 namespace {
@@ -51,39 +44,28 @@ LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
   return r;
 }
 
-class X11Primary : public ::testing::Test {
+class X11Primary : public test::X11WindowTest {
  protected:
+  X11Primary() : X11WindowTest({"xdotool", "xclip"}) {}
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "xdotool", "xclip"})
-      if (!test::OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    server = std::make_unique<test::Xvfb>();
-    ASSERT_FALSE(server->Display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server->Display().c_str(), 1);
+    X11WindowTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     desktop = XOpenDisplay(server->Display().c_str());
     ASSERT_TRUE(desktop);
     // Another program holds the CLIPBOARD; nothing here may change that.
     clipboardOwner = StartXclip("clipboard", kClipboardText);
     ASSERT_TRUE(test::WaitFor([&] { return (clipboardWindow = Owner("CLIPBOARD")) != 0; }));
-    std::string error;
-    backend = OpenX11Backend(&error);
-    ASSERT_TRUE(backend) << error;
-    RegisterSystemControls();
-    top = CreateWindowExW(0, u"STATIC", u"Primary", WS_POPUP | WS_VISIBLE, 50, 50, 400, 160, nullptr, nullptr,
-                          nullptr, nullptr);
+    ASSERT_NO_FATAL_FAILURE(ShowTop(u"STATIC", nullptr, u"Primary", RECT{50, 50, 450, 210}, true));
     line = CreateWindowExW(0, u"EDIT", u"alpha beta g\u00e4mma", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10,
                            10, 380, 24, top, nullptr, nullptr, nullptr);
     memo = CreateWindowExW(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 10, 40, 380,
                            110, top, nullptr, nullptr, nullptr);
     editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(line, GWLP_WNDPROC));
     SetWindowLongPtrW(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditWatch));
-    ASSERT_TRUE(PumpUntil([&] { return static_cast<X11Backend&>(*backend).IsOnScreen(top); }));
-    ASSERT_TRUE(test::Xdo(server->Display(), {"search", "--name", "^Primary$", "windowfocus", "--sync"}));
-    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == top; }));
     middleHandled = false;
   }
   void TearDown() override {
-    if (top) DestroyWindow(top);
-    backend.reset();
+    X11WindowTest::TearDown();
     for (pid_t pid : {clipboardOwner, primaryOwner}) {
       if (pid <= 0) continue;
       kill(pid, SIGKILL);  // also ends a stopped program
@@ -110,31 +92,15 @@ class X11Primary : public ::testing::Test {
   }
   // Another program's read of a selection, while our windows run to answer it.
   std::string Read(const char* selection, const char* type) {
-    std::string command = "DISPLAY=" + server->Display() + " timeout 30 xclip -o -selection " + selection +
-                          " -t " + type + " 2>/dev/null";
     std::string out;
     std::atomic<bool> done{false};
     std::thread reader([&] {
-      if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[65536];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-        pclose(p);
-      }
+      out = test::XclipRead(server->Display(), selection, type);
       done = true;
     });
     PumpUntil([&] { return done.load(); });
     reader.join();
     return out;
-  }
-  template <typename F>
-  bool PumpUntil(F done, DWORD limit = 60000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > limit) return false;
-      ProcessPendingMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
   }
   bool Xdo(const std::vector<std::string>& args) { return test::Xdo(server->Display(), args); }
   // The caret position `pos` of an edit on the screen, half a line down, as xdotool arguments.
@@ -159,13 +125,11 @@ class X11Primary : public ::testing::Test {
     return {int(a), int(b)};
   }
 
-  std::unique_ptr<test::Xvfb> server;
-  std::unique_ptr<Backend> backend;
   Display* desktop = nullptr;
   pid_t clipboardOwner = -1, primaryOwner = -1;
   Window clipboardWindow = 0;
   std::vector<std::string> files;
-  HWND top = nullptr, line = nullptr, memo = nullptr;
+  HWND line = nullptr, memo = nullptr;
 };
 
 TEST_F(X11Primary, ASelectionMadeByMouseOrKeysIsWhatOtherProgramsReadAsPrimary) {
@@ -220,18 +184,47 @@ TEST_F(X11Primary, AMiddleClickInsertsAnotherProgramsPrimaryAndOurOwnWithoutAski
   ExpectClipboardUntouched();
 }
 
+// Select All from the edit's own menu is the user's selection as well:
+// another program reads it as PRIMARY, which it takes from the program that
+// held it; a program's own selection of the whole text left PRIMARY there.
+TEST_F(X11Primary, SelectAllFromTheEditsMenuIsWhatOtherProgramsReadAsPrimary) {
+  primaryOwner = StartXclip("primary", "from elsewhere");
+  Window theirs = 0;
+  ASSERT_TRUE(test::WaitFor([&] { return (theirs = Owner("PRIMARY")) != 0; }));
+  SetFocus(line);
+  SendMessageW(line, EM_SETSEL, 0, -1);
+  SendMessageW(line, EM_SETSEL, 3, 3);
+  EXPECT_EQ(Owner("PRIMARY"), theirs) << "a program's selection took PRIMARY";
+  // A right click, then the item's letter once the menu is on the screen (from
+  // another thread, while this one runs the menu).
+  std::string failure;
+  std::atomic<bool> through{false};
+  std::thread user([&] {
+    Display* look = XOpenDisplay(server->Display().c_str());
+    if (!Xdo(Then(At(line, 3), {"click", "3"})))
+      failure = "xdotool failed";
+    else if (!test::WaitFor([&] { return !test::ViewablePopups(look).empty(); }))
+      failure = "no menu came";
+    else if (!Xdo({"key", "a"}))
+      failure = "xdotool failed";
+    if (!failure.empty()) Xdo({"key", "Escape"});  // a menu left up would hold the test
+    XCloseDisplay(look);
+    through = true;
+  });
+  bool selected = PumpUntil([&] { return through && Sel(line) == std::make_pair(0, 16); });
+  user.join();
+  ASSERT_EQ(failure, "");
+  ASSERT_TRUE(selected) << "Select All did not select the text";
+  EXPECT_NE(test::Reap(primaryOwner, 30000ms), -1) << "xclip kept PRIMARY";
+  primaryOwner = -1;
+  EXPECT_EQ(Read("primary", "UTF8_STRING"), "alpha beta g\xc3\xa4mma");
+  ExpectClipboardUntouched();
+}
+
 TEST_F(X11Primary, AStoppedPrimaryOwnerIsWaitedForAsAPasteWaitsAndNothingIsInserted) {
-  std::string status = "/tmp/qv-primary-owner-" + std::to_string(getpid()) + ".txt";
-  files.push_back(status);
-  primaryOwner =
-      test::StartProgram(QV_SLOW_OWNER_PROGRAM, server->Display().c_str(), {status, "silent", "@PRIMARY"});
-  ASSERT_GT(primaryOwner, 0);
-  ASSERT_TRUE(test::WaitFor([&] {
-    std::ifstream in(status);
-    std::string said;
-    return std::getline(in, said) && said == "owning";
-  }));
-  ASSERT_EQ(kill(primaryOwner, SIGSTOP), 0);
+  test::StatusProgram owner(QV_SLOW_OWNER_PROGRAM, server->Display(), {"silent", "@PRIMARY"});
+  ASSERT_TRUE(owner.AwaitLine("owning"));
+  ASSERT_EQ(kill(owner.Pid(), SIGSTOP), 0);
   ASSERT_TRUE(Xdo(Then(At(line, 6), {"click", "2"})));
   ASSERT_TRUE(PumpUntil([&] { return middleHandled.load(); }));
   RecordProperty("middle_click_ms",

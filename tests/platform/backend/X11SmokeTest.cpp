@@ -33,6 +33,7 @@
 #include "platform/window/Paint.h"
 #include "platform/window/SizeMove.h"
 #include "platform/window/Window.h"
+#include "tests/common/SelectionAnswer.h"
 #include "tests/common/XvfbSupport.h"
 
 namespace qv {
@@ -194,15 +195,8 @@ TEST_F(X11InProcess, TheDesktopMovesAndClosesTheWindow) {
   EXPECT_EQ(origin.x, 250);
   EXPECT_EQ(origin.y, 160);
 
-  XEvent close{};
-  close.xclient.type = ClientMessage;
-  close.xclient.window = w;
-  close.xclient.message_type = XInternAtom(desktop, "WM_PROTOCOLS", False);
-  close.xclient.format = 32;
-  close.xclient.data.l[0] = long(XInternAtom(desktop, "WM_DELETE_WINDOW", False));
   closeRequests = 0;
-  XSendEvent(desktop, w, False, 0, &close);
-  XFlush(desktop);
+  test::AskToClose(desktop, w);
   EXPECT_TRUE(PumpUntil([&] { return closeRequests == 1; }));
 }
 
@@ -242,14 +236,7 @@ TEST_F(X11InProcess, OtherClientsReadOurClipboardAndWeReadTheirs) {
       XChangeProperty(desktop, req.xselectionrequest.requestor, req.xselectionrequest.property,
                       req.xselectionrequest.target, 8, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(text), int(sizeof text - 1));
-      XEvent reply{};
-      reply.xselection.type = SelectionNotify;
-      reply.xselection.requestor = req.xselectionrequest.requestor;
-      reply.xselection.selection = req.xselectionrequest.selection;
-      reply.xselection.target = req.xselectionrequest.target;
-      reply.xselection.property = req.xselectionrequest.property;
-      XSendEvent(desktop, req.xselectionrequest.requestor, False, 0, &reply);
-      XFlush(desktop);
+      test::AnswerRequest(desktop, req.xselectionrequest, req.xselectionrequest.property);
       return;
     }
   });

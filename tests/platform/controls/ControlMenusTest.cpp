@@ -172,8 +172,10 @@ TEST_F(ControlMenus, EditContextMenuOffersWhatTheEditCanDoAndDoesIt) {
   EXPECT_EQ(GetClipboardTextW(), u"hello");
   EXPECT_EQ(GetFocus(), e);  // the right button gave it the focus
   // Nothing selected: only Undo, Paste and Select All.
+  EXPECT_EQ(backend.Primary, u"") << "a program's selection was offered";
   ContextChoice(e, {true, false, false, true, false, true}, 'A');
   EXPECT_EQ(Sel(e), std::make_pair(0, 6));
+  EXPECT_EQ(backend.Primary, u" world") << "the user's Select All is the primary selection";
   // All selected: Select All has nothing left to do; Undo brings the cut back.
   ContextChoice(e, {true, true, true, true, true, false}, 'U');
   EXPECT_EQ(TextOf(e), u"hello world");
