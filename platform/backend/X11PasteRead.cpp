@@ -36,7 +36,11 @@ Atom FreeProperty(Connection& c) {
   return c.pasteProperties.back();
 }
 
+// Asks for the first type left, in one piece or in pieces as the owner chooses.
 void Ask(Connection& c, PasteRead& r) {
+  r.pieces = false;
+  r.pieceType = None;
+  r.bytes.clear();
   XDeleteProperty(c.dpy, c.utility, r.property);
   XConvertSelection(c.dpy, r.selection, r.types.front(), r.property, c.utility, CurrentTime);
   XFlush(c.dpy);
