@@ -2,10 +2,12 @@
 // the EDIT window sees them, Text and EditText, and validation on exit.
 #include "classlib/stdctrls/MaskEdit.h"
 
+#include <optional>
+
 #include "classlib/controls/ControlMessages.h"
 #include "platform/Utf.h"
 #include "platform/controls/SystemControls.h"
-#include "platform/ole/Clipboard.h"
+#include "platform/ole/PasteText.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 
@@ -164,6 +166,17 @@ void TCustomMaskEdit::KeyPress(char16_t& Key) {
 }
 
 void TCustomMaskEdit::Dispatch(TMessage& M) {
+  // The text of a paste of ours came; the edit's own (a middle click's) goes on to it.
+  if (M.Msg == WM_PASTETEXT && pasteRead_ && M.WParam == pasteRead_) {
+    pasteRead_ = 0;
+    std::optional<std::u16string> text = EndPasteText(WindowHandle(), M.WParam);
+    if (!text) return;
+    if (IsMasked())
+      PasteText(*text);
+    else
+      SendMessageW(WindowHandle(), EM_REPLACESEL, TRUE, LPARAM(text->c_str()));
+    return;
+  }
   if (IsMasked()) {
     switch (M.Msg) {
       case WM_GETTEXT: {
@@ -188,10 +201,15 @@ void TCustomMaskEdit::Dispatch(TMessage& M) {
         return;
       }
       case WM_PASTE: {
-        // Reading another program's clipboard runs our timers: the control may be gone after it.
+        // The text is typed through the mask when it comes: at once, unless
+        // another program gives it. Reading our own may run our timers: the
+        // control may be gone after it.
         HWND window = WindowHandle();
-        std::u16string text = GetClipboardTextW();
-        if (IsWindow(window)) PasteText(text);
+        std::u16string text;
+        unsigned read = BeginPasteText(PasteSource::Clipboard, window, text);
+        if (!IsWindow(window)) return;
+        pasteRead_ = read;
+        if (!read) PasteText(text);
         return;
       }
       case WM_CUT:

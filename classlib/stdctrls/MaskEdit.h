@@ -44,6 +44,7 @@ class TCustomMaskEdit : public TCustomEdit {
 
   std::string editMask_;
   TEditMask mask_;
+  unsigned pasteRead_ = 0;  // a paste whose text another program is still giving
   std::u16string entered_;  // the shown text when the control was entered (Esc restores it)
 };
 

@@ -14,6 +14,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ enum class ClipboardOffer {
   Text,
   Asked,  // that program was asked and has not answered yet
 };
+
+// The desktop selections a paste reads: the clipboard (Ctrl+V, the menus'
+// Paste) and the primary selection (a middle click).
+enum class DesktopSelection { Clipboard, Primary };
 
 // Text rendered as it is read, a piece at a time (UTF-8), so that a large
 // drag costs nothing until another program asks for its data.
@@ -121,6 +126,25 @@ class Backend {
   // it as a clipboard read does, and not at all when that program is us.
   virtual std::u16string GetPrimaryText() { return {}; }
   virtual void SetPrimaryText(const std::u16string& text) { (void)text; }
+  // A paste's read of another program's text that holds nothing up: it
+  // starts now, the windows go on, and `notify` gets `message` (wParam =
+  // the read's id) once it ends, with the text or without (the program
+  // refused, went away, or stayed silent as long as a read waits). 0 when
+  // there is nobody to wait for (the selection is ours, or has no owner) or
+  // this backend reads only at once: GetClipboardText or GetPrimaryText then
+  // gives the text without waiting.
+  virtual unsigned BeginTextRead(DesktopSelection from, HWND notify, UINT message) {
+    (void)from, (void)notify, (void)message;
+    return 0;
+  }
+  // The text of a read that ended, once; nullopt when it brought none, goes
+  // on still, or is unknown.
+  virtual std::optional<std::u16string> TakeTextRead(unsigned id) {
+    (void)id;
+    return std::nullopt;
+  }
+  // Gives a read up: its end is told nobody, and what it brings is dropped.
+  virtual void CancelTextRead(unsigned id) { (void)id; }
   virtual void Beep(UINT type) = 0;
   // A modal dialog (message box, input query, file dialog, modal form) is
   // shown and its loop is about to run. A backend for tests may answer it

@@ -122,4 +122,35 @@ bool HeadlessBackend::SaveScreenshot(const std::string& path) const {
   return WritePngFile(path, Screenshot(), false);
 }
 
+unsigned HeadlessBackend::BeginTextRead(DesktopSelection, HWND notify, UINT message) {
+  if (!DeferTextReads) return 0;
+  reads_.push_back(TextRead{++lastRead_, notify, message, false, std::nullopt});
+  return lastRead_;
+}
+
+std::optional<std::u16string> HeadlessBackend::TakeTextRead(unsigned id) {
+  auto it = std::find_if(reads_.begin(), reads_.end(), [id](const TextRead& r) { return r.id == id; });
+  if (it == reads_.end() || !it->ended) return std::nullopt;
+  std::optional<std::u16string> text = std::move(it->text);
+  reads_.erase(it);
+  return text;
+}
+
+void HeadlessBackend::CancelTextRead(unsigned id) {
+  std::erase_if(reads_, [id](const TextRead& r) { return r.id == id; });
+}
+
+bool HeadlessBackend::AnswerTextRead(std::optional<std::u16string> text) {
+  auto it = std::find_if(reads_.begin(), reads_.end(), [](const TextRead& r) { return !r.ended; });
+  if (it == reads_.end()) return false;
+  it->ended = true;
+  it->text = std::move(text);
+  if (!PostMessageW(it->notify, it->message, WPARAM(it->id), 0)) reads_.erase(it);
+  return true;
+}
+
+size_t HeadlessBackend::TextReadsGoing() const {
+  return size_t(std::count_if(reads_.begin(), reads_.end(), [](const TextRead& r) { return !r.ended; }));
+}
+
 }  // namespace qv

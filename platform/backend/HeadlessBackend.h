@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ class HeadlessBackend : public Backend {
   void SetClipboardText(const std::u16string& text) override { Clipboard = text; }
   std::u16string GetPrimaryText() override { return Primary; }
   void SetPrimaryText(const std::u16string& text) override { Primary = text; }
+  unsigned BeginTextRead(DesktopSelection from, HWND notify, UINT message) override;
+  std::optional<std::u16string> TakeTextRead(unsigned id) override;
+  void CancelTextRead(unsigned id) override;
   void Beep(UINT type) override { Beeps.push_back(type); }
   void ModalStarted(HWND dialog) override;
   bool OpenWithDesktop(const std::string& target) override {
@@ -71,6 +75,15 @@ class HeadlessBackend : public Backend {
   void MoveClockOnly(DWORD ms);
   // Queues an action for the next time the UI thread would wait for input.
   void WhenIdle(std::function<void()> action);
+
+  // Another program's text for a paste, as the desktop gives it: a read
+  // waits until the test answers it (with DeferTextReads; without, the
+  // recorders' text is at hand at once).
+  bool DeferTextReads = false;
+  // Ends the oldest read going on, with `text` or (nullopt) without; false
+  // when none goes on. The window that pasted is told.
+  bool AnswerTextRead(std::optional<std::u16string> text);
+  size_t TextReadsGoing() const;
 
   // Answers to modal dialogs: each dialog takes the next queued answer, or
   // else goes to ModalHook; with neither it runs on the test's input.
@@ -112,6 +125,15 @@ class HeadlessBackend : public Backend {
   std::condition_variable cv_;
   bool woken_ = false;
   std::deque<std::function<void()>> idle_;
+  struct TextRead {
+    unsigned id;
+    HWND notify;
+    UINT message;
+    bool ended = false;
+    std::optional<std::u16string> text;
+  };
+  std::vector<TextRead> reads_;
+  unsigned lastRead_ = 0;
 };
 
 }  // namespace qv

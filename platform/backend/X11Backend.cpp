@@ -3,6 +3,7 @@
 #include "platform/backend/X11Backend.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/shape.h>
 #include <fcntl.h>
@@ -276,6 +277,7 @@ DWORD X11Backend::Now() {
 
 void X11Backend::Drain() {
   x11::DrainEvents(*x_);
+  x11::PasteReadsDue(*x_);
 }
 
 void X11Backend::PollEvents() {
@@ -296,6 +298,8 @@ void X11Backend::WaitForEvents(DWORD timeoutMs) {
   // Text offered to other programs is made ahead, a short step at a time,
   // while there is nothing else to do; the loop comes back for the next step.
   if (x11::RenderAhead(c, kRenderStep)) timeout = 0;
+  // A paste's read ends when its owner stays silent too long.
+  if (int due = x11::PasteReadWait(c); due >= 0 && (timeout < 0 || due < timeout)) timeout = due;
   XFlush(c.dpy);
   // Xlib may have read events off the connection since the drain (a flush
   // that has to wait reads what comes meanwhile, into Xlib's queue or the
@@ -354,6 +358,22 @@ bool X11Backend::OfferClipboardText(std::unique_ptr<TextReader>& text) {
 
 std::u16string X11Backend::GetPrimaryText() {
   return x11::ReadPrimary(*x_);
+}
+
+unsigned X11Backend::BeginTextRead(DesktopSelection from, HWND notify, UINT message) {
+  auto& c = *x_;
+  // Ours is at hand.
+  if (from == DesktopSelection::Clipboard ? c.ownsClipboard : c.primary.owned) return 0;
+  return x11::BeginPasteRead(c, from == DesktopSelection::Clipboard ? c.atoms.clipboard : XA_PRIMARY, notify,
+                             message);
+}
+
+std::optional<std::u16string> X11Backend::TakeTextRead(unsigned id) {
+  return x11::TakePasteRead(*x_, id);
+}
+
+void X11Backend::CancelTextRead(unsigned id) {
+  x11::CancelPasteRead(*x_, id);
 }
 
 void X11Backend::SetPrimaryText(const std::u16string& text) {

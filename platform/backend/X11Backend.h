@@ -48,6 +48,9 @@ class X11Backend : public Backend {
   ClipboardOffer AwaitClipboardOffer() override;
   std::u16string GetPrimaryText() override;
   void SetPrimaryText(const std::u16string& text) override;
+  unsigned BeginTextRead(DesktopSelection from, HWND notify, UINT message) override;
+  std::optional<std::u16string> TakeTextRead(unsigned id) override;
+  void CancelTextRead(unsigned id) override;
   void Beep(UINT type) override;
   bool ReadDesktop(Surface& area, POINT origin) override;
   RECT DesktopFrame(HWND top) override;

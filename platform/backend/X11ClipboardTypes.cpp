@@ -116,14 +116,17 @@ void FollowClipboardOwner(Connection& c) {
 
 ClipboardOffer AskClipboardTypes(Connection& c, HWND notify) {
   Window owner = None;
-  if (!CurrentOwnership(c, owner)) return ClipboardOffer::Read;
-  if (owner == None) return ClipboardOffer::Nothing;
+  const bool foreign = CurrentOwnership(c, owner);
   ClipboardTypes& t = c.clipboardTypes;
+  // Told of the next owner also while the clipboard is ours or has none: a
+  // menu open across a moment without an owner follows whoever takes it next.
+  if (notify && c.fixesEvent && std::find(t.notify.begin(), t.notify.end(), notify) == t.notify.end())
+    t.notify.push_back(notify);
+  if (!foreign) return ClipboardOffer::Read;
+  if (owner == None) return ClipboardOffer::Nothing;
   // A silent program is asked again once a read would have given up on it.
   if (t.asking && Clock::now() - t.askedAt >= kOwnerPatience) t.asking = false;
   if (!t.types && !t.asking) Ask(c, t);
-  if (notify && std::find(t.notify.begin(), t.notify.end(), notify) == t.notify.end())
-    t.notify.push_back(notify);
   return OfferOf(c, t);
 }
 

@@ -185,6 +185,27 @@ struct IncomingRead {
   bool ownerGone = false;  // the owner's window was destroyed
 };
 
+// A paste's read of another program's selection, carried by the events as
+// they come (X11PasteRead.cpp): the windows go on meanwhile. Each read has
+// a property of its own; one given up stays until it ends, so that its late
+// answers are taken for it and for no newer read.
+struct PasteRead {
+  unsigned id = 0;
+  HWND notify = nullptr;
+  UINT message = 0;
+  bool givenUp = false;  // its end is told nobody
+  Atom selection = 0, property = 0;
+  std::vector<Atom> types;  // the text types still to ask for, the one asked first
+  Window owner = 0;
+  bool pieces = false;  // an INCR answer: pieces come until an empty one
+  Atom pieceType = 0;
+  std::string bytes;
+  std::chrono::steady_clock::time_point deadline;  // the owner's silence ends the read here
+  std::chrono::steady_clock::time_point check;     // the owner's window is looked at again
+  bool ended = false;
+  std::optional<std::u16string> text;  // once ended: what it brought
+};
+
 // What the program that holds the CLIPBOARD offers, as it answered our
 // question for its TARGETS (asked without waiting for the answer). An answer
 // belongs to one ownership: each change of owner the server reports (its
@@ -258,8 +279,11 @@ struct Connection {
   DndSource dragOut;
   DndTarget dragIn;
   std::vector<OutgoingTransfer> transfers;
-  std::vector<IncomingRead*> reads;  // innermost last
-  HWND dropWindow = nullptr;         // hidden: runs other programs' drops on our targets
+  std::vector<IncomingRead*> reads;   // innermost last
+  std::vector<PasteRead> pasteReads;  // oldest first
+  unsigned lastPasteRead = 0;
+  std::vector<Atom> pasteProperties;  // made as reads need them, each used by one read at a time
+  HWND dropWindow = nullptr;          // hidden: runs other programs' drops on our targets
 
   TopWindow* Find(HWND h) {
     auto it = tops.find(h);
@@ -358,7 +382,8 @@ void HandOverClipboard(Connection& c);
 // X11ClipboardTypes.cpp: whether another program's clipboard holds text,
 // told without waiting for that program: its owner's answer, else `Asked`
 // until it answers. `notify` gets WM_CLIPBOARDUPDATE at the answer and when
-// the ownership changes. `Read` while the clipboard is ours, and without the
+// the ownership changes, also when it asked while the clipboard was ours or
+// had no owner. `Read` while the clipboard is ours, and without the
 // XFIXES extension (the server does not tell of new owners then: only a read
 // of the text tells).
 ClipboardOffer AskClipboardTypes(Connection& c, HWND notify);
@@ -394,6 +419,20 @@ bool NoteReadEvent(Connection& c, const XEvent& ev);
 // gone or `until` has come; whether `ready` held.
 bool AwaitOwner(Connection& c, Window owner, std::chrono::steady_clock::time_point until,
                 const std::function<bool()>& ready);
+
+// X11PasteRead.cpp: a paste's read of another program's selection, which
+// never holds the windows. 0 when the selection has no owner or is ours.
+unsigned BeginPasteRead(Connection& c, Atom selection, HWND notify, UINT message);
+std::optional<std::u16string> TakePasteRead(Connection& c, unsigned id);
+void CancelPasteRead(Connection& c, unsigned id);
+// An event of a paste's read; true when nothing else needs to see it.
+bool NotePasteReadEvent(Connection& c, const XEvent& ev);
+// Ends the reads whose owner stayed silent too long or is gone.
+void PasteReadsDue(Connection& c);
+// Milliseconds until PasteReadsDue has something to look at; -1 for never.
+int PasteReadWait(const Connection& c);
+// Whether a paste's read waits for that window.
+bool PasteReadFollows(const Connection& c, Window w);
 
 // X11TextRead.cpp: the text types we read, and their decoding.
 // UTF-8 types first, then TEXT (in whatever type its owner makes it), then Latin-1.

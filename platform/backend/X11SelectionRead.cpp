@@ -66,6 +66,7 @@ class ReadScope {
     XWindowAttributes wa;
     bool shared = std::any_of(c_.reads.begin(), c_.reads.end(),
                               [this](const IncomingRead* o) { return o->owner == r_.owner; });
+    shared = shared || PasteReadFollows(c_, r_.owner);
     if (added_ && !shared && !r_.ownerGone && XGetWindowAttributes(c_.dpy, r_.owner, &wa))
       XSelectInput(c_.dpy, r_.owner, wa.your_event_mask & ~StructureNotifyMask);
   }

@@ -107,6 +107,7 @@ void FollowWindow(Connection& c, Window w) {
   if (w == c.dragOut.followed) mask |= StructureNotifyMask;
   for (const IncomingRead* r : c.reads)
     if (r->owner == w) mask |= StructureNotifyMask;
+  if (PasteReadFollows(c, w)) mask |= StructureNotifyMask;
   XSelectInput(c.dpy, w, mask);
 }
 

@@ -40,6 +40,12 @@ struct EditState {
   Undo undo;
   HMENU menu = nullptr;         // the context menu while it is open
   std::vector<int16_t> widths;  // advance per character, -1 = not measured yet
+  // A paste whose text another program is still giving (its read's id, 0
+  // for none), and where it goes: the selection as it is when the text
+  // comes (-1), or a middle click's place, kept on the same spot of the
+  // text as the text changes meanwhile.
+  unsigned pasteRead = 0;
+  int pasteAt = -1;
 
   DWORD Style() const { return DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
   bool Multi() const { return Style() & ES_MULTILINE; }
@@ -80,7 +86,12 @@ void SetSelection(EditState& s, int anchor, int caret, bool scroll = true);
 bool DoUndo(EditState& s);
 void Notify(EditState& s, WORD code);
 void CutCopy(EditState& s, bool cut);
+// Ctrl+V and the menus' Paste: the clipboard's text replaces the selection,
+// as it is when the text comes (at once, unless another program gives it).
 void Paste(EditState& s);
+// The text of a paste under way came (WM_PASTETEXT): in it goes, as one
+// step to undo.
+void PasteArrived(EditState& s, WPARAM id);
 void Clear(EditState& s);
 
 // Input (EditInput.cpp)
@@ -95,6 +106,9 @@ void HScroll(EditState& s, int code, int thumb);
 // The primary selection (EditPrimary.cpp). A selection the user made, by
 // mouse or keys, becomes the desktop's primary selection (never a password's);
 // a middle click inserts that selection's text where it clicks.
+// While another program gives the text, the caret waits at the click, and
+// the text goes in there when it comes: before text typed at that place
+// meanwhile (as if it had come at once), after text typed before it.
 void OfferPrimary(EditState& s);
 // The user's Select All (Ctrl+A, a menu's command): offered as the user's selection.
 void SelectAllForUser(EditState& s);

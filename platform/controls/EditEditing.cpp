@@ -2,9 +2,12 @@
 // filters, the one-step undo (typing extends a step; undoing an undo redoes),
 // the clipboard commands and the EN_UPDATE / EN_CHANGE notifications.
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "platform/controls/EditControl.h"
 #include "platform/ole/Clipboard.h"
+#include "platform/ole/PasteText.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -25,6 +28,15 @@ std::u16string Filter(EditState& s, std::u16string_view in) {
     if ((style & ES_LOWERCASE) && c >= u'A' && c <= u'Z') c = char16_t(c + 32);
   }
   return out;
+}
+
+// A middle click's paste under way keeps its place in the text as `removed`
+// characters at `pos` become `inserted` ones: text put at that place goes
+// after it.
+void Track(EditState& s, int pos, int removed, int inserted) {
+  int& at = s.pasteAt;
+  if (at <= pos) return;
+  at = at >= pos + removed ? at + inserted - removed : pos;
 }
 
 void Changed(EditState& s) {
@@ -48,6 +60,7 @@ void Notify(EditState& s, WORD code) {
 }
 
 void SetText(EditState& s, std::u16string_view text) {
+  Track(s, 0, s.text.Length(), int(text.size()));
   s.text.Assign(std::u16string(text));
   s.anchor = s.caret = 0;
   s.topLine = s.xOffset = 0;
@@ -83,6 +96,7 @@ bool ReplaceSelection(EditState& s, std::u16string_view with, bool canUndo, bool
     s.undo = Undo{};
   }
   s.text.Replace(pos, length, insert);
+  Track(s, pos, length, int(insert.size()));
   s.anchor = s.caret = pos + int(insert.size());
   Changed(s);
   return true;
@@ -109,6 +123,7 @@ bool DoUndo(EditState& s) {
   int count = std::min(u.inserted, s.text.Length() - at);
   std::u16string now = s.text.Str().substr(size_t(at), size_t(count));
   s.text.Replace(at, count, u.removed);
+  Track(s, at, count, int(u.removed.size()));
   s.undo = Undo{true, at, now, int(u.removed.size()), false};
   s.anchor = at;
   s.caret = at + int(u.removed.size());
@@ -126,10 +141,38 @@ void CutCopy(EditState& s, bool cut) {
 void Paste(EditState& s) {
   if (s.ReadOnly()) return;
   HWND hwnd = s.hwnd;
-  std::u16string text = GetClipboardTextW();
-  // Reading another program's clipboard runs our timers: the edit may be gone.
+  std::u16string text;
+  unsigned read = BeginPasteText(PasteSource::Clipboard, hwnd, text);
+  // Reading our own clipboard may render a copy, which runs our timers: the edit may be gone.
   if (!IsWindow(hwnd)) return;
-  if (!text.empty()) ReplaceSelection(s, text, true);
+  s.pasteRead = read;
+  s.pasteAt = -1;
+  if (!read && !text.empty()) ReplaceSelection(s, text, true);
+}
+
+void PasteArrived(EditState& s, WPARAM id) {
+  if (!s.pasteRead || id != s.pasteRead) return;  // given up for a newer paste
+  s.pasteRead = 0;
+  const int at = std::exchange(s.pasteAt, -1);
+  std::optional<std::u16string> text = EndPasteText(s.hwnd, id);
+  if (!text || text->empty() || s.ReadOnly()) return;
+  if (at < 0) {
+    ReplaceSelection(s, *text, true);
+    return;
+  }
+  // In at the click's place, the selection kept on the text it was on.
+  const int anchor = s.anchor, caret = s.caret;
+  const int before = s.text.Length();
+  s.anchor = s.caret = std::min(at, before);
+  HWND h = s.hwnd;
+  if (!ReplaceSelection(s, *text, true)) {
+    s.anchor = anchor, s.caret = caret;
+    return;
+  }
+  if (!IsWindow(h)) return;
+  const int added = s.text.Length() - before;
+  auto moved = [&](int pos) { return pos >= at ? pos + added : pos; };
+  SetSelection(s, moved(anchor), moved(caret));
 }
 
 void Clear(EditState& s) {

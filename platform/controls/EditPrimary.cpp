@@ -3,8 +3,10 @@
 // it stays what the user saw selected, and stays to be pasted, after the
 // edit's text changes, its selection is typed over or the edit is gone, as
 // other programs keep theirs. Making it costs one copy per selection made
-// (a drag ends with the button's release), not one per request.
+// (a drag ends with the button's release), not one per request. Another
+// program's selection is read without holding the windows (PasteText.h).
 #include "platform/controls/EditControl.h"
+#include "platform/ole/PasteText.h"
 #include "platform/ole/PrimarySelection.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
@@ -26,10 +28,20 @@ void PastePrimary(EditState& s, POINT client) {
   if (s.ReadOnly() || !IsWindowEnabled(h)) return;
   if (GetFocus() != h) SetFocus(h);
   if (!IsWindow(h) || GetFocus() != h) return;
-  std::u16string text = GetPrimarySelectionText();
-  // Reading another program's selection runs our timers: the edit may be gone.
-  if (!IsWindow(h) || text.empty()) return;
-  int at = PosFromPoint(s, client);
+  const int at = PosFromPoint(s, client);
+  std::u16string text;
+  const unsigned read = BeginPasteText(PasteSource::Primary, h, text);
+  // A read of our own selection may run our timers: the edit may be gone.
+  if (!IsWindow(h)) return;
+  s.pasteRead = read;
+  if (read) {
+    // Another program gives it: the caret waits at the click meanwhile.
+    s.pasteAt = at;
+    SetSelection(s, at, at);
+    return;
+  }
+  s.pasteAt = -1;
+  if (text.empty()) return;
   SetSelection(s, at, at);
   ReplaceSelection(s, text, true);  // one step to undo, as a paste
 }

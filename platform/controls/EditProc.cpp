@@ -7,6 +7,7 @@
 #include "platform/controls/ControlClass.h"
 #include "platform/controls/ControlPaint.h"
 #include "platform/controls/EditControl.h"
+#include "platform/ole/PasteText.h"
 #include "platform/window/Input.h"
 #include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
@@ -33,6 +34,7 @@ void Destroy(HWND hwnd) {
   auto* s = Get(hwnd);
   if (!s) return;
   RemovePropW(hwnd, kStateProp);
+  if (s->pasteRead) CancelPasteText(hwnd);  // what another program gives later goes nowhere
   if (s->measureDC) DeleteDC(s->measureDC);
   delete s;
 }
@@ -315,6 +317,9 @@ LRESULT WindowMessage(EditState& s, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_PASTE:
       Paste(s);
+      return 0;
+    case WM_PASTETEXT:
+      PasteArrived(s, w);
       return 0;
     case WM_CLEAR:
       Clear(s);

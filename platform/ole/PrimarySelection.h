@@ -9,7 +9,8 @@ namespace qv {
 // Makes the text the primary selection, without waiting for any program.
 void SetPrimarySelectionText(const std::u16string& text);
 // The primary selection's text, empty when there is none. Another program's
-// is waited for as a paste waits for the clipboard's; our own is at hand.
+// is waited for as a read of the clipboard's text waits; our own is at hand.
+// A paste reads it without waiting (PasteText.h).
 std::u16string GetPrimarySelectionText();
 
 }  // namespace qv

@@ -8,6 +8,7 @@
 // nothing to read. Nor does the demo's end take a living owner's copy away.
 // The basket's paste reads nothing from a program that offers only text,
 // and text offered only as text/plain;charset=utf-8 is pasted into a name.
+// Ctrl+V in a row's editor from a stopped owner holds up no key typed after it.
 // gtest and the demo first: Xlib's macros clash with their names.
 #include <gtest/gtest.h>
 
@@ -305,6 +306,32 @@ TEST_F(TreeDemoPaste, ClosingAfterAnotherProgramCopiedLeavesItsCopyOnTheClipboar
   EXPECT_TRUE(after.text == SlowClipboardOwnerText())
       << after.text.size() << " bytes: " << after.text.substr(0, 80);
   EXPECT_FALSE(Said("lost")) << "the demo took the clipboard from its owner";
+}
+
+// Ctrl+V in a basket row's editor while the program that holds the
+// clipboard is stopped: keys typed right after it go in at once, and Return
+// ends the edit with what was typed (the editor gone, the paste goes nowhere).
+TEST_F(TreeDemoPaste, CtrlVInARowsEditorFromAStoppedOwnerHoldsUpNothing) {
+  CopyARow();
+  MenuCommand(BasketMiddle(), "p");
+  ASSERT_EQ(basket->RootNodeCount(), 1u);
+  EditTheBasketsRow();
+  pid_t owner = StartOwner("silent");
+  ASSERT_GT(owner, 0);
+  ASSERT_EQ(kill(owner, SIGSTOP), 0);
+  const std::u16string name = EditorText();
+  ASSERT_TRUE(Xdo({"key", "ctrl+v"}));
+  auto typed = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Xdo({"type", "xyz"}));
+  ASSERT_TRUE(PumpUntil([&] { return Editor() && EditorText() == u"xyz"; })) << Utf16ToUtf8(EditorText());
+  auto took = std::chrono::steady_clock::now() - typed;
+  RecordProperty("typed_ms", int(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+  EXPECT_LT(took, 2s) << "the editor waited for the other program";
+  ASSERT_TRUE(Xdo({"key", "Return"}));
+  ASSERT_TRUE(PumpUntil([&] { return !Editor(); }));
+  EXPECT_EQ(basket->GetText(basket->GetFirst(), 0), u"xyz");
+  EXPECT_NE(name, u"xyz");
+  EXPECT_EQ(basket->TotalCount(), 1u);
 }
 
 }  // namespace

@@ -274,6 +274,15 @@ TEST_F(EditControls, MaskEditTypesOverTheMaskAndValidatesOnExit) {
   SetClipboardTextW(u"3a1");
   date->PasteFromClipboard();
   EXPECT_EQ(date->Text(), "07/12/2031");
+  // Another program's text, given later, is typed through the mask when it comes.
+  date->SetSelStart(8);
+  backend.DeferTextReads = true;
+  date->PasteFromClipboard();
+  EXPECT_EQ(date->Text(), "07/12/2031");
+  ASSERT_TRUE(backend.AnswerTextRead(u"2x9"));
+  Pump();
+  backend.DeferTextReads = false;
+  EXPECT_EQ(date->Text(), "07/12/2029");
   EXPECT_NO_THROW(date->ValidateEdit());
   // With optional digits only, an empty date is valid.
   date->SetEditMask("!99/99/9999;1; ");

@@ -4,7 +4,8 @@
 // then a picture from the same window and stops; an owner program ends and
 // the next one's window gets its id. Either way the edit's menu shows Paste
 // grey from the change on, also when it is open at the change, until the
-// new owner answers; all of it read from the screen.
+// new owner answers; and a menu open across a moment without any owner
+// follows every owner after it. All of it read from the screen.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
@@ -158,6 +159,41 @@ TEST_F(X11ClipboardOwners, ANewOwnerWhoseWindowHasTheIdOfOneThatEndedGreysPasteU
   });
   EXPECT_EQ(failure, "");
   EXPECT_GE(second.Said("types"), 1);
+}
+
+// With the menu open, the clipboard's owner ends, and a moment later
+// another program takes it with text, as a history manager that takes the
+// clipboard back does: Paste follows, and every owner after it (a picture
+// greys it, text makes it black again).
+TEST_F(X11ClipboardOwners, AnOpenMenuFollowsEveryOwnerAfterAMomentWithNone) {
+  auto first = std::make_unique<SlowOwner>(server->Display(), std::vector<std::string>{"all"});
+  ASSERT_GT(first->Pid(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return first->Said("owning") && !backend->OwnsClipboard(); }));
+  const int black = BlackPaste();
+  ASSERT_GT(black, 0) << "the menu with Paste black could not be read";
+  std::vector<std::unique_ptr<SlowOwner>> next;
+  std::string failure = WithMenus([&]() -> std::string {
+    Window popup = OpenMenu();
+    if (!popup || SettledDarkPixels(look, popup) != black) return "Paste was not black before the end";
+    first->Kill();
+    if (!test::WaitFor([&] { return Owner() == None; })) return "the owner's end left an owner";
+    if (!test::WaitFor([&] { return SettledDarkPixels(look, popup) < black; }))
+      return "Paste stayed black with no owner";
+    next.push_back(std::make_unique<SlowOwner>(server->Display(),
+                                               std::vector<std::string>{"all", "UTF8_STRING", "taken back"}));
+    if (!test::WaitFor([&] { return SettledDarkPixels(look, popup) == black; }))
+      return "Paste stayed grey for the owner after a moment with none";
+    next.push_back(std::make_unique<SlowOwner>(server->Display(),
+                                               std::vector<std::string>{"all", "image/png", "no text"}));
+    if (!test::WaitFor(
+            [&] { return next.back()->Said("types") > 0 && SettledDarkPixels(look, popup) < black; }))
+      return "Paste stayed black for a picture";
+    next.push_back(std::make_unique<SlowOwner>(server->Display(), std::vector<std::string>{"all"}));
+    if (!test::WaitFor([&] { return SettledDarkPixels(look, popup) == black; }))
+      return "Paste stayed grey for the next text";
+    return CloseMenu() ? "" : "the menu stayed";
+  });
+  EXPECT_EQ(failure, "");
 }
 
 }  // namespace

@@ -20,6 +20,9 @@
 #include <vector>
 
 #include "platform/ole/Clipboard.h"
+#include "platform/ole/PasteText.h"
+#include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/Paint.h"
 #include "tests/common/X11WindowTest.h"
 
@@ -30,8 +33,10 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 std::atomic<int> paints{0};
+// From Ctrl+V in the edit until another program's text came, or its read ended without.
 std::atomic<bool> pasting{false};
-std::atomic<int> pastes{0};
+std::atomic<int> pastes{0};   // reads ended
+std::atomic<int> middles{0};  // middle clicks handled
 Clock::time_point pasteEnded;
 WNDPROC editProc = nullptr;
 
@@ -51,14 +56,16 @@ LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcW(h, m, w, l);
 }
 
-// Notes when the edit handles Ctrl+V, and when that ends.
+// Notes when the edit handles Ctrl+V, and when the text it reads comes.
 LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m != WM_CHAR || w != 0x16) return CallWindowProcW(editProc, h, m, w, l);
-  pasting = true;
+  if (m == WM_CHAR && w == 0x16) pasting = true;
   LRESULT r = CallWindowProcW(editProc, h, m, w, l);
-  pasteEnded = Clock::now();
-  pasting = false;
-  ++pastes;
+  if (m == WM_MBUTTONDOWN) ++middles;
+  if (m == WM_PASTETEXT) {
+    pasteEnded = Clock::now();
+    pasting = false;
+    ++pastes;
+  }
   return r;
 }
 
@@ -78,13 +85,15 @@ class X11EditWindow : public test::X11WindowTest {
     // Our clipboard starts empty, so that only what is read can be pasted.
     ASSERT_TRUE(SetClipboardTextW(u""));
     pastes = 0;
+    middles = 0;
   }
   std::u16string EditText() {
     char16_t buf[8192] = {};
     GetWindowTextW(edit, buf, 8192);
     return buf;
   }
-  // Presses Ctrl+V and runs the program until the paste is over.
+  // Presses Ctrl+V and runs the program until another program's text came
+  // (or its read ended without).
   void Paste() {
     ASSERT_TRUE(test::Xdo(server->Display(), {"key", "ctrl+v"}));
     ASSERT_TRUE(PumpUntil([&] { return pastes.load() == 1; }));

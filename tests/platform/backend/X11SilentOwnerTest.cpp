@@ -4,8 +4,10 @@
 // edit takes the clipboard at once, the click typed right after it answered
 // as promptly. All of it is seen from outside, as the user sees it: the
 // server's owner of the clipboard, the popup's window, the check box's
-// pixels; then xclip reads the new copy in each of its text types. Skipped
-// when Xvfb, openbox, xdotool or xclip is missing.
+// pixels; then xclip reads the new copy in each of its text types. A middle
+// click or Ctrl+V in the edit, with the programs that hold PRIMARY and the
+// CLIPBOARD stopped, holds up no click after it either. Skipped when Xvfb,
+// openbox, xdotool or xclip is missing.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 
@@ -61,12 +63,14 @@ class X11SilentOwner : public ::testing::Test {
       kill(gallery, SIGKILL);
       test::Reap(gallery, 10000ms);
     }
-    if (owner > 0) {
-      kill(owner, SIGKILL);  // also ends a stopped program
-      test::Reap(owner, 10000ms);
+    for (pid_t pid : {owner, primaryOwner}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGKILL);  // also ends a stopped program
+      test::Reap(pid, 10000ms);
     }
     if (d) XCloseDisplay(d);
     std::remove(ownerStatus.c_str());
+    std::remove(primaryStatus.c_str());
   }
 
   // The slow owner takes the clipboard and is stopped: it answers nothing,
@@ -80,8 +84,17 @@ class X11SilentOwner : public ::testing::Test {
     ASSERT_NE(ownerWindow, 0u);
     ASSERT_EQ(kill(owner, SIGSTOP), 0);
   }
-  bool Said(const char* line) {
-    std::ifstream in(ownerStatus);
+  // The same for PRIMARY, from another program.
+  void StartHungPrimaryOwner() {
+    primaryOwner = test::StartProgram(QV_SLOW_OWNER_PROGRAM, server->Display().c_str(),
+                                      {primaryStatus, "silent", "@PRIMARY"});
+    ASSERT_GT(primaryOwner, 0);
+    ASSERT_TRUE(test::WaitFor([&] { return Said("owning", primaryStatus); }))
+        << "the other program did not take PRIMARY";
+    ASSERT_EQ(kill(primaryOwner, SIGSTOP), 0);
+  }
+  bool Said(const char* line, const std::string& status = {}) {
+    std::ifstream in(status.empty() ? ownerStatus : status);
     for (std::string l; std::getline(in, l);)
       if (l == line) return true;
     return false;
@@ -146,7 +159,8 @@ class X11SilentOwner : public ::testing::Test {
   Display* d = nullptr;
   Atom clipboard = 0;
   std::string ownerStatus = "/tmp/qv-silent-owner-" + std::to_string(getpid()) + ".txt";
-  pid_t owner = -1, gallery = -1;
+  std::string primaryStatus = "/tmp/qv-silent-primary-" + std::to_string(getpid()) + ".txt";
+  pid_t owner = -1, primaryOwner = -1, gallery = -1;
   Window ownerWindow = 0, window = 0;
   int menuBar = 0;
 };
@@ -199,6 +213,39 @@ TEST_F(X11SilentOwner, CtrlCInAnEditAndItsMenuNeverWaitForAHungClipboardOwner) {
   for (const char* type : {"UTF8_STRING", "text/plain;charset=utf-8", "STRING"}) {
     EXPECT_EQ(ReadAs(type, status), "Quirvane") << type;
     EXPECT_EQ(status, 0) << type;
+  }
+}
+
+// A middle click, and Ctrl+V, in the name edit while the programs that hold
+// PRIMARY and the CLIPBOARD are stopped: the click on the check box right
+// after each is answered at once, the paste still on its way.
+TEST_F(X11SilentOwner, APasteFromAHungOwnerHoldsUpNothingTheUserDoesNext) {
+  StartHungOwner();
+  StartHungPrimaryOwner();
+  StartGallery();
+  if (HasFatalFailure()) return;
+  POINT edit = NameEdit(), box = CheckBoxPoint();
+  ASSERT_TRUE(Xdo({"mousemove", S(edit.x), S(edit.y), "click", "1"}));
+  struct Paste {
+    const char* name;
+    std::vector<std::string> keys;
+  };
+  for (const Paste& paste :
+       {Paste{"middle_click", {"mousemove", S(edit.x), S(edit.y), "click", "2"}},
+        Paste{"ctrl_v", {"mousemove", S(edit.x), S(edit.y), "click", "1", "key", "ctrl+v"}}}) {
+    std::vector<uint32_t> before = CheckBox();
+    std::vector<std::string> keys = paste.keys;
+    for (const std::string& k :
+         {std::string("mousemove"), S(box.x), S(box.y), std::string("click"), std::string("1")})
+      keys.push_back(k);
+    auto start = Clock::now();
+    ASSERT_TRUE(Xdo(keys));
+    ASSERT_TRUE(test::WaitFor([&] { return CheckBox() != before; }))
+        << paste.name << ": the click never came through";
+    auto took = Clock::now() - start;
+    RecordProperty(std::string(paste.name) + "_then_click_ms",
+                   int(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+    EXPECT_LT(took, kPrompt) << paste.name << ": the click waited for the other program";
   }
 }
 
