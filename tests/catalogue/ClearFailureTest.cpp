@@ -23,6 +23,7 @@
 #include "catalogue/Engine.h"
 #include "classlib/IniFiles.h"
 #include "platform/FaultInjector.h"
+#include "tests/catalogue/SessionSupport.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/SmallDisc.h"
 #include "tests/common/TempDir.h"
@@ -36,17 +37,7 @@ namespace fs = std::filesystem;
 const char* const kNotCleared = "E Failed to clear global access index";
 const std::set<std::string> kAll = {"First", "Second"};
 
-bool AddDisc(TEngine& e, const std::string& label, const std::string& path) {
-  TScanOpts scan;
-  scan.IncludeFiles = true;
-  scan.Path = path;
-  TDiscData d;
-  d.Label = Utf8ToUtf16(label);
-  d.Category = 2;
-  const int32_t before = e.Discs->Count();
-  e.AddDisc(scan, d);
-  return e.Discs->Count() > before;
-}
+using sessions::AddDisc;
 
 std::set<std::string> Discs(TEngine& engine) {
   std::set<std::string> labels;

@@ -14,6 +14,7 @@
 
 #include "catalogue/Engine.h"
 #include "platform/FaultInjector.h"
+#include "tests/catalogue/SessionSupport.h"
 #include "tests/common/RecordingHost.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -29,15 +30,7 @@ int Lines(const std::vector<std::string>& said, const std::string& start) {
   return n;
 }
 
-bool AddDisc(TEngine& e, const std::string& label, const std::string& path) {
-  TScanOpts scan;
-  scan.Path = path;
-  TDiscData d;
-  d.Label = Utf8ToUtf16(label);
-  const int32_t before = e.Discs->Count();
-  e.AddDisc(scan, d);
-  return e.Discs->Count() > before;
-}
+using sessions::AddDisc;
 
 // Creates catalogue "Shelf" in folder in a process of its own that ends at
 // its step `kill` (0: never, and it ends without a close all the same); the

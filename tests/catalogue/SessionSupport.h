@@ -18,14 +18,17 @@
 
 namespace qv::test::sessions {
 
-inline void AddDisc(TEngine& e, const std::string& label, const std::string& path) {
+// Adds disc `label` of the tree at path; true when the list gained it.
+inline bool AddDisc(TEngine& e, const std::string& label, const std::string& path) {
   TScanOpts scan;
   scan.IncludeFiles = true;
   scan.Path = path;
   TDiscData d;
   d.Label = Utf8ToUtf16(label);
   d.Category = 2;
+  const int32_t before = e.Discs->Count();
   e.AddDisc(scan, d);
+  return e.Discs->Count() > before;
 }
 
 inline std::set<std::string> Discs(TEngine& engine) {

@@ -22,8 +22,8 @@
 #include <string>
 #include <thread>
 
-#include "tests/common/X11WindowTest.h"
 #include "platform/ole/PasteText.h"
+#include "tests/common/X11WindowTest.h"
 
 namespace qv {
 namespace {
