@@ -23,7 +23,8 @@ class HeldFolder {
   // The path through the descriptor, with a trailing "/" (the path opened
   // where the system has no /proc). Valid only while open.
   const std::string& Path() const { return path_; }
-  // The path the folder was opened by, with a trailing "/".
+  // The path the folder was opened by, with a trailing "/" (kept after the
+  // close).
   const std::string& OpenedPath() const { return opened_; }
   // No folder holds it any more (it was removed while held).
   bool Removed() const;

@@ -99,7 +99,6 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
   if (path.empty() || !ForceDirectories(path) || !folder_.Open(path))
     return Fail("Failed to create path \"" + path + "\"");
   Pass = !password.empty();
-  shownPath_ = IncludeTrailingPathDelimiter(path);
   path_ = folder_.Path();
   MakeGUID(GUID);
 
@@ -161,7 +160,6 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   openNotes_.clear();
   if (path.empty() || !DirectoryExists(path) || !folder_.Open(path))
     return Fail("Path \"" + path + "\" does not exist");
-  shownPath_ = IncludeTrailingPathDelimiter(path);
   path_ = folder_.Path();
   // The lock comes before anything is read: a session that changes the
   // database and closes while this open waits would leave it acting on what
@@ -265,7 +263,7 @@ void TXBase::Reset() {
   // named so, as the caller gave it.
   if (folder_.IsOpen()) closedAt_ = MovedTo();
   folder_.Close();
-  path_ = shownPath_;
+  path_ = folder_.OpenedPath();
   descriptionKnown_ = false;
   descriptionBytes_.clear();
   descriptionStat_.clear();

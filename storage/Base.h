@@ -146,7 +146,7 @@ class TXBase : public IDataFileOwner {
   // every name is looked up in that folder wherever it is now.
   const std::string& Path() const { return path_; }
   // The folder as the caller named it, with a trailing "/".
-  const std::string& ShownPath() const { return shownPath_; }
+  const std::string& ShownPath() const { return folder_.OpenedPath(); }
   bool Opened() const { return opened_; }
   // ReadOnly (below) holds too for a database that cannot be written
   // (read-only media, a folder this process may not write, a full disc at
@@ -179,7 +179,6 @@ class TXBase : public IDataFileOwner {
     NoteTold(LastError);
     return LastError;
   }
-  void NoteTold(const std::string& line) const;
   // A line that names why the folder is lost was shown (RefusalText and
   // ShownError tell it), so the close need not say it again.
   bool LossTold() const { return lossTold_; }
@@ -295,11 +294,12 @@ class TXBase : public IDataFileOwner {
   bool RefuseWrite();
   // Flush has something to write: changed records, index entries, a mark.
   bool HasUnwritten(const std::vector<TXRecData*>& pooled) const;
-  // The guard's question: path lies in the database's folder, and the
-  // folder's storage.vlm is no longer the file this session locked.
-  // write: a write through a file opened before, looked at no more than
-  // once a millisecond (a run of writes is one write for it).
+  // The guard's question (BaseFolder.cpp): path lies in the database's
+  // folder, and the session may no longer write there (FolderLoss). write: a write through a file opened
+  // before, looked at no more than once a millisecond (a run of writes is one write for it).
   bool ChangeOutsideLock(const std::string& path, bool write);
+  // A line shown names why the folder is lost (LossTold).
+  void NoteTold(const std::string& line) const;
   // BaseFolder.cpp: why the folder is lost, in a sentence's middle.
   std::string LossReason() const;
   TFolderLoss FolderLossNow(bool settled);
@@ -418,7 +418,6 @@ class TXBase : public IDataFileOwner {
   mutable TFolderGuard hooks_;  // the caller's hooks, through the folder's guard
   HeldFolder folder_;
   std::string path_;
-  std::string shownPath_;
   bool removingOwnJournal_ = false;  // the guard lets the session take its own journal away
   mutable bool lossTold_ = false;    // LossTold
   bool descriptionKnown_ = false;    // descriptionBytes_ hold xbase.vlm as last read or written

@@ -105,7 +105,7 @@ void TXBase::NoteTold(const std::string& line) const {
 
 std::string TXBase::MovedTo() const {
   if (!folder_.IsOpen()) return closedAt_;
-  if (folder_.IsAt(shownPath_)) return std::string();
+  if (folder_.IsAt(folder_.OpenedPath())) return std::string();
   return folder_.WhereNow();
 }
 
