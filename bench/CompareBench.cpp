@@ -186,16 +186,7 @@ int Run(const std::string& root) {
   Storage = std::make_unique<TStorage>(temp + "/Quirvane.ini", true);
   bench::ViewsHost host;
   host.folder = temp + "/db/";
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsNone);
-  form->SetBounds(0, 0, 1280, 800);
-  Console = new TConsole(form);
-  Console->SetAlign(alBottom);
-  Console->SetHeight(105);
-  Console->SetParent(form);
-  FileTree = new TFileTree(form);
-  FileTree->SetAlign(alClient);
-  FileTree->SetParent(form);
+  TForm* form = bench::MakeViewsForm();
   form->Show();
   backend.Pump();
   const int64_t largest = LargestNameGroup(root);

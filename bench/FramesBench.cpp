@@ -194,16 +194,7 @@ void RunTree(const std::string& folder, bool browse) {
   Storage = std::make_unique<TStorage>(temp + "/Quirvane.ini", true);
   SwitchHost host;
   host.folder = temp + "/db/";
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsNone);
-  form->SetBounds(0, 0, 1280, 800);
-  Console = new TConsole(form);
-  Console->SetAlign(alBottom);
-  Console->SetHeight(105);
-  Console->SetParent(form);
-  FileTree = new TFileTree(form);
-  FileTree->SetAlign(alClient);
-  FileTree->SetParent(form);
+  TForm* form = bench::MakeViewsForm();
   Browser = new TBrowser(form);
   Browser->SetAlign(alClient);
   form->Show();

@@ -61,4 +61,20 @@ class ViewsHost : public NullHost {
   }
 };
 
+// The form a benchmark shows its views on: the console below, the result
+// tree filling the rest (the caller adds the browser when it needs it).
+inline TForm* MakeViewsForm() {
+  auto* form = new TForm(nullptr);
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 1280, 800);
+  Console = new TConsole(form);
+  Console->SetAlign(alBottom);
+  Console->SetHeight(105);
+  Console->SetParent(form);
+  FileTree = new TFileTree(form);
+  FileTree->SetAlign(alClient);
+  FileTree->SetParent(form);
+  return form;
+}
+
 }  // namespace qv::bench

@@ -81,13 +81,13 @@ bool TEngine::RefusedLoudly() {
   return true;
 }
 
-bool TEngine::RefusedReadOnly() {
+bool TEngine::RefusedReadOnly(bool damageAllowed) {
   if (!IsOpen()) return false;
   // A folder lost since the last change is read-only from now on; one moved
   // is said where it went, once, and the change goes on there.
   Base->FolderStillOurs();
   SayFolderMoved();
-  if (!Base->ReadOnly()) return false;
+  if (!(damageAllowed ? Base->OpensReadOnly() : Base->ReadOnly())) return false;
   host_.AddError(Base->RefusalText());
   return true;
 }

@@ -67,8 +67,6 @@ class TEngine {
 
   // Folder compare.
   bool CompareFolder(const std::string& path, const TSearchOpts& opts);
-  bool CompareTree(TFileData* node);
-  bool CompareFile(TFileData* node);
 
   // Browsing, locating, deleting, updating.
   bool LocateInBrowser(const std::string& fileName, const TNodeData& row);
@@ -125,8 +123,9 @@ class TEngine {
   };
   bool Refused();
   bool RefusedLoudly();
-  // A damaged database opened for reading only refuses every change.
-  bool RefusedReadOnly();
+  // A damaged database opened for reading only refuses every change;
+  // damageAllowed lets a damaged one through (a clear).
+  bool RefusedReadOnly(bool damageAllowed = false);
   bool PrepareDatabase(bool created);
   void AbandonDatabase();
   void ForgetDatabase();
@@ -182,7 +181,8 @@ class TEngine {
   // Folder compare (EngineCompare.cpp): what it keeps while it walks, the
   // stored copies of one name, and the rows of one spelling's copies.
   struct TCompareState;
-  TCompareState* compare_ = nullptr;
+  bool CompareTree(TFileData* node, TCompareState& state);
+  bool CompareFile(TFileData* node, TCompareState& state);
   void ReadCopies(const std::string& name, TStoredCopies::Name& into);
   void ListCopies(TCompareState& state, TFileData* node, const TStoredCopies::Spelling& spelling,
                   bool& stored);

@@ -22,9 +22,7 @@ bool TEngine::CommitHappened() const {
 
 // The system's reason at the end of the failed write's text.
 std::string TEngine::FailureReason() const {
-  const std::string& error = Base->ShownError();  // said in the line of what failed
-  const std::size_t colon = error.rfind(": ");
-  return colon == std::string::npos ? error : error.substr(colon + 2);
+  return TXBase::FailureReason(Base->ShownError());  // said in the line of what failed
 }
 
 // The flush failed past its commit point: what it could not write, from the

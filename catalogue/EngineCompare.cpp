@@ -55,12 +55,7 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
     host_.AddInfo("Comparing files ...");
     TCompareState state;
     state.Copies.CountNames(Scanner->Root());
-    struct Comparing {  // cleared on every way out
-      TCompareState*& current;
-      ~Comparing() { current = nullptr; }
-    } comparing{compare_};
-    compare_ = &state;
-    result = CompareTree(Scanner->Root());
+    result = CompareTree(Scanner->Root(), state);
     host_.AddInfo("Done. " + std::to_string(FoldersCount) +
                   " files that are NOT stored in the database are listed in REPORTS!");
   } else {
@@ -74,18 +69,18 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
 
 // Stop ends the walk at the file it reached: the message loop runs (at most
 // every MessageIntervalMs) after each compared file, not only per folder.
-bool TEngine::CompareTree(TFileData* node) {
+bool TEngine::CompareTree(TFileData* node, TCompareState& state) {
   LetMessagesRun();
   for (int32_t i = 0; i < node->Count() && !Aborted; ++i) {
     TFileData* child = node->GetChild(i);
     bool ok;
     if (child->Kind == TFileData::kFile) {
-      ok = CompareFile(child);
+      ok = CompareFile(child, state);
       ++FilesCount;
       ProgressOf(FilesCount, Scanner->FileCount);
       LetMessagesRun();
     } else {
-      ok = CompareTree(child);
+      ok = CompareTree(child, state);
     }
     if (!ok) return false;
   }
@@ -96,18 +91,15 @@ bool TEngine::CompareTree(TFileData* node) {
 // letter case, has its date and size; each stored spelling is a group. The
 // stored copies of a name are read at its first scanned file and kept until
 // its last.
-bool TEngine::CompareFile(TFileData* node) {
+bool TEngine::CompareFile(TFileData* node, TCompareState& state) {
   QV_ASSERT(node->Kind == TFileData::kFile);
-  TCompareState local;
-  TCompareState& state = compare_ ? *compare_ : local;
-  TStoredCopies::Name* copies = state.Copies.Find(node->Name);
-  TStoredCopies::Name single;
-  if (!copies) copies = &single;  // a file not counted: read for it alone
-  if (!copies->Read) ReadCopies(node->Name, *copies);
+  TStoredCopies::Name single;  // a name no other scanned file has
+  TStoredCopies::Name& copies = state.Copies.For(node->Name, single);
+  if (!copies.Read) ReadCopies(node->Name, copies);
   bool stored = false;
-  for (const TStoredCopies::Spelling& spelling : copies->Spellings) ListCopies(state, node, spelling, stored);
-  if (copies->Failed) {
-    host_.AddError(copies->Failure);
+  for (const TStoredCopies::Spelling& spelling : copies.Spellings) ListCopies(state, node, spelling, stored);
+  if (copies.Failed) {
+    host_.AddError(copies.Failure);
     return false;
   }
   state.Copies.Compared(node->Name);

@@ -62,13 +62,8 @@ bool TEngine::DeleteDisc(const TDiscData& data) {
 }
 
 bool TEngine::ClearDatabase() {
-  if (RefusedLoudly() || !IsOpen()) return false;
   // A damaged catalogue may be cleared: that is the way out of the damage.
-  Base->FolderStillOurs();  // a folder replaced since the last change is read-only from now on
-  if (Base->OpensReadOnly()) {
-    host_.AddError(Base->RefusalText());
-    return false;
-  }
+  if (RefusedLoudly() || !IsOpen() || RefusedReadOnly(true)) return false;
   BusyScope busy(*this);
   const std::vector<int64_t> indexed = Discs->IndexedIds();
   Discs->Clear();

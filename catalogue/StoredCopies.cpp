@@ -48,20 +48,24 @@ void TStoredCopies::CountNames(const TFileData* node) {
   for (int32_t i = 0; i < node->Count(); ++i) {
     const TFileData* child = node->GetChild(i);
     if (child->Kind == TFileData::kFile)
-      ++names_[child->Name].Left;
+      ++left_[child->Name];
     else
       CountNames(child);
   }
 }
 
-TStoredCopies::Name* TStoredCopies::Find(std::string_view name) {
-  auto it = names_.find(name);
-  return it == names_.end() ? nullptr : &it->second;
+TStoredCopies::Name& TStoredCopies::For(std::string_view name, Name& single) {
+  if (auto kept = kept_.find(name); kept != kept_.end()) return kept->second;
+  auto it = left_.find(name);
+  if (it == left_.end() || it->second <= 1) return single;
+  return kept_[name];
 }
 
 void TStoredCopies::Compared(std::string_view name) {
-  auto it = names_.find(name);
-  if (it != names_.end() && --it->second.Left <= 0) names_.erase(it);
+  auto it = left_.find(name);
+  if (it == left_.end() || --it->second > 0) return;
+  left_.erase(it);
+  kept_.erase(name);  // a name kept for its later files
 }
 
 }  // namespace qv

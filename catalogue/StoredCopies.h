@@ -40,7 +40,6 @@ class TStoredCopies {
     void Matching(double date, int64_t size, std::vector<uint32_t>& positions) const;
   };
   struct Name {
-    int64_t Left = 0;  // scanned files of this name not compared yet
     bool Read = false;
     std::vector<Spelling> Spellings;
     // Reading failed after the spellings read so far, with this error.
@@ -49,16 +48,17 @@ class TStoredCopies {
   };
 
   // Counts the scanned files of every name below node; their names stay
-  // where the scanned tree holds them until Clear.
+  // where the scanned tree holds them while this lives.
   void CountNames(const TFileData* node);
-  // The entry of a counted name (nullptr for a name not counted).
-  Name* Find(std::string_view name);
+  // The copies of a name met by more scanned files than this one, kept for
+  // them; of any other name, `single` (the caller's, read for this file).
+  Name& For(std::string_view name, Name& single);
   // One scanned file of the name was compared: after its last, its copies go.
   void Compared(std::string_view name);
-  void Clear() { names_.clear(); }
 
  private:
-  std::unordered_map<std::string_view, Name> names_;
+  std::unordered_map<std::string_view, int64_t> left_;  // scanned files of a name not compared yet
+  std::unordered_map<std::string_view, Name> kept_;     // names met more than once, once read
 };
 
 }  // namespace qv

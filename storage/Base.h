@@ -173,6 +173,9 @@ class TXBase : public IDataFileOwner {
   // ShownPath ("" when it is there, or removed); after the close, where it
   // was at the close.
   std::string MovedTo() const;
+  // The system's or the guard's reason at the end of a failure's text (after
+  // its last ": "), for a line that says what failed in its own words.
+  static std::string FailureReason(const std::string& error);
   // LastError as a line shown to the user; a lost folder's cause in it is
   // then told (LossTold).
   const std::string& ShownError() const {
@@ -256,7 +259,6 @@ class TXBase : public IDataFileOwner {
   // Open: a clear that did not end is finished first (true when there is
   // none, or it waits for an open that can write).
   bool FinishClearAtOpen(const std::string& unopened);
-  static std::string FailureReason(const std::string& error);
   // [ENGINE] Clearing=1: a clear under way, which every open finishes.
   static constexpr const char* kClearingKey = "Clearing";
   bool clearing_ = false;

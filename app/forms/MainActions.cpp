@@ -36,13 +36,13 @@ bool TMainForm::Clearable() const {
   return IsOpen() && !Engine->Base->OpensReadOnly();
 }
 
-bool TMainForm::RefusedReadOnly() {
+bool TMainForm::RefusedReadOnly(bool damageAllowed) {
   if (!IsOpen()) return false;
   // A folder lost since the last change turns the catalogue read-only here;
   // one moved is said where it went.
   Engine->Base->FolderStillOurs();
   Engine->SayFolderMoved();
-  if (Writable()) return false;
+  if (damageAllowed ? Clearable() : Writable()) return false;
   Host->AddError(Engine->Base->RefusalText());
   return true;
 }

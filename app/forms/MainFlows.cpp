@@ -148,11 +148,7 @@ void TMainForm::DeleteFlow() {
 }
 
 void TMainForm::ClearFlow() {
-  if (IsOpen()) Engine->Base->FolderStillOurs();  // a folder replaced since turns it read-only here
-  if (IsOpen() && !Clearable()) {
-    Host->AddError(Engine->Base->RefusalText());
-    return;
-  }
+  if (RefusedReadOnly(true)) return;
   // Nothing brings the discs back: Enter answers No, Yes takes a deliberate choice.
   if (!AskWarning(T::ClearWarning, mbNo)) return;
   // A clear removes every disc at once: the console keeps a trace of it.

@@ -174,7 +174,8 @@ class TMainForm : public TForm {
   // A change asked for while the catalogue is open for reading only (the
   // window may not have caught up with that state yet): said on the
   // console, as the engine says it, before any dialog takes the user's entry.
-  bool RefusedReadOnly();
+  // damageAllowed: a damaged catalogue is let through (a clear).
+  bool RefusedReadOnly(bool damageAllowed = false);
   // The writing actions' hints and the status bar follow the read-only state.
   void ShowWritable();
   void ShowSearchRefusal();

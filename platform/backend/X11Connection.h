@@ -283,6 +283,7 @@ struct Connection {
   std::vector<PasteRead> pasteReads;  // oldest first
   unsigned lastPasteRead = 0;
   std::vector<Atom> pasteProperties;  // made as reads need them, each used by one read at a time
+  unsigned pastePropertiesMade = 0;   // names the next one made
   HWND dropWindow = nullptr;          // hidden: runs other programs' drops on our targets
 
   TopWindow* Find(HWND h) {
@@ -401,6 +402,9 @@ bool NoteClipboardTypes(Connection& c, const XEvent& ev);
 // How long another program may stay silent when we read its selection: for
 // its answer, and then for each piece.
 constexpr std::chrono::milliseconds kOwnerPatience{5000};
+// How often a read looks at the owner's window, should its destruction not
+// be reported (another part of the program chose that window's events).
+constexpr std::chrono::milliseconds kOwnerCheck{250};
 
 // X11SelectionRead.cpp: reading another program's selection.
 // One conversion of `selection` to `target` into our utility window, in one

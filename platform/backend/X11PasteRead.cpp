@@ -20,18 +20,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How often a read looks at the owner's window, should its destruction not
-// be reported (another part of the program chose that window's events).
-constexpr auto kOwnerCheck = std::chrono::milliseconds(250);
-// Reads under way at once: beyond it the oldest given up is forgotten.
+// Reads under way at once: beyond it the oldest given up is forgotten, or
+// else the oldest ended, its window told.
 constexpr size_t kMostReads = 16;
+
+// A read that ends before its owner answered: the owner may still answer
+// into its property, so that property is never handed to a newer read.
+void RetireProperty(Connection& c, Atom property) {
+  std::erase(c.pasteProperties, property);
+}
 
 Atom FreeProperty(Connection& c) {
   for (Atom a : c.pasteProperties)
     if (std::none_of(c.pasteReads.begin(), c.pasteReads.end(),
                      [a](const PasteRead& r) { return !r.ended && r.property == a; }))
       return a;
-  std::string name = "QV_PASTE_" + std::to_string(c.pasteProperties.size());
+  std::string name = "QV_PASTE_" + std::to_string(++c.pastePropertiesMade);
   c.pasteProperties.push_back(XInternAtom(c.dpy, name.c_str(), False));
   return c.pasteProperties.back();
 }
@@ -131,7 +135,14 @@ unsigned BeginPasteRead(Connection& c, Atom selection, HWND notify, UINT message
   if (c.pasteReads.size() >= kMostReads) {
     auto old =
         std::find_if(c.pasteReads.begin(), c.pasteReads.end(), [](const PasteRead& r) { return r.givenUp; });
-    if (old == c.pasteReads.end()) old = c.pasteReads.begin();
+    if (old == c.pasteReads.end()) {
+      old = c.pasteReads.begin();
+      if (!old->ended) {
+        old->givenUp = true;  // its window is told below, and takes nothing
+        PostMessageW(old->notify, old->message, WPARAM(old->id), 0);
+      }
+    }
+    if (!old->ended) RetireProperty(c, old->property);
     const Window followed = old->owner;
     c.pasteReads.erase(old);
     FollowWindow(c, followed);
@@ -217,6 +228,7 @@ void PasteReadsDue(Connection& c) {
     if (!r.ended) {
       XWindowAttributes wa;
       if (now >= r.deadline) {
+        RetireProperty(c, r.property);
         End(c, r, std::nullopt);
       } else if (now >= r.check) {
         r.check = now + kOwnerCheck;

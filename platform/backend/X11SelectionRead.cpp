@@ -23,9 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How often the owner's window is looked at, should its destruction not be
-// reported (another part of the program chose the events of that window).
-constexpr auto kOwnerCheck = std::chrono::milliseconds(250);
 // Reads within reads (a timer reading while a read waits); deeper ones fail.
 constexpr size_t kMaxNested = 4;
 // Messages handled per round, so that a window that never validates its
@@ -62,13 +59,9 @@ class ReadScope {
   }
   ~ReadScope() {
     c_.reads.erase(std::find(c_.reads.begin(), c_.reads.end(), &r_));
-    // Only what we added goes: the events others chose meanwhile stay.
-    XWindowAttributes wa;
-    bool shared = std::any_of(c_.reads.begin(), c_.reads.end(),
-                              [this](const IncomingRead* o) { return o->owner == r_.owner; });
-    shared = shared || PasteReadFollows(c_, r_.owner);
-    if (added_ && !shared && !r_.ownerGone && XGetWindowAttributes(c_.dpy, r_.owner, &wa))
-      XSelectInput(c_.dpy, r_.owner, wa.your_event_mask & ~StructureNotifyMask);
+    // What we added goes, unless another read or watch of ours follows the
+    // window too: FollowWindow asks each of them.
+    if (added_ && !r_.ownerGone) FollowWindow(c_, r_.owner);
   }
   ReadScope(const ReadScope&) = delete;
   ReadScope& operator=(const ReadScope&) = delete;

@@ -166,7 +166,7 @@ void PasteArrived(EditState& s, WPARAM id) {
   s.anchor = s.caret = std::min(at, before);
   HWND h = s.hwnd;
   if (!ReplaceSelection(s, *text, true)) {
-    s.anchor = anchor, s.caret = caret;
+    if (IsWindow(h)) s.anchor = anchor, s.caret = caret;  // else its state is gone with it
     return;
   }
   if (!IsWindow(h)) return;

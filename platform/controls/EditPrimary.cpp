@@ -28,11 +28,12 @@ void PastePrimary(EditState& s, POINT client) {
   if (s.ReadOnly() || !IsWindowEnabled(h)) return;
   if (GetFocus() != h) SetFocus(h);
   if (!IsWindow(h) || GetFocus() != h) return;
-  const int at = PosFromPoint(s, client);
   std::u16string text;
   const unsigned read = BeginPasteText(PasteSource::Primary, h, text);
-  // A read of our own selection may run our timers: the edit may be gone.
+  // A read of our own selection may run our timers: the edit may be gone,
+  // or its text changed, so the click's place is found only now.
   if (!IsWindow(h)) return;
+  const int at = PosFromPoint(s, client);
   s.pasteRead = read;
   if (read) {
     // Another program gives it: the caret waits at the click meanwhile.

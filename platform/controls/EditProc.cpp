@@ -34,7 +34,9 @@ void Destroy(HWND hwnd) {
   auto* s = Get(hwnd);
   if (!s) return;
   RemovePropW(hwnd, kStateProp);
-  if (s->pasteRead) CancelPasteText(hwnd);  // what another program gives later goes nowhere
+  // What another program gives later goes nowhere, whoever asked for it
+  // (the edit, or a masked edit over it).
+  CancelPasteText(hwnd);
   if (s->measureDC) DeleteDC(s->measureDC);
   delete s;
 }

@@ -1,5 +1,5 @@
 // A paste's text from the desktop (the clipboard for Ctrl+V and the menus'
-// Paste, the primary selection for a middle click), read as GTK reads it:
+// Paste, the primary selection for a middle click), read without waiting:
 // while another program gives it, the windows go on answering input,
 // painting, their menus and their close, and the text comes to the window
 // that pasted when it is there. Our own text, and text nobody holds, is at
