@@ -182,6 +182,7 @@ class TEngine {
   // stored copies of one name, and the rows of one spelling's copies.
   struct TCompareState;
   bool CompareTree(TFileData* node, TCompareState& state);
+  void SayCompared(bool completed);
   bool CompareFile(TFileData* node, TCompareState& state);
   void ReadCopies(const std::string& name, TStoredCopies::Name& into);
   void ListCopies(TCompareState& state, TFileData* node, const TStoredCopies::Spelling& spelling,

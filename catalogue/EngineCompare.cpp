@@ -56,8 +56,7 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
     TCompareState state;
     state.Copies.CountNames(Scanner->Root());
     result = CompareTree(Scanner->Root(), state);
-    host_.AddInfo("Done. " + std::to_string(FoldersCount) +
-                  " files that are NOT stored in the database are listed in REPORTS!");
+    SayCompared(result);
   } else {
     host_.AddWarning("No files found to compare with");
   }
@@ -65,6 +64,22 @@ bool TEngine::CompareFolder(const std::string& path, const TSearchOpts& opts) {
   // The gauge is left empty at the end, as a search's closing flush leaves it.
   Progress(0);
   return result;
+}
+
+// A compare that went through every scanned file is done; one ended by Stop
+// or by a record it could not read says so, and how far it got, since its
+// report then lists only the files compared before that.
+void TEngine::SayCompared(bool completed) {
+  const std::string notStored = std::to_string(FoldersCount);
+  if (completed && FilesCount >= Scanner->FileCount) {
+    host_.AddInfo("Done. " + notStored + " files that are NOT stored in the database are listed in REPORTS!");
+    return;
+  }
+  host_.AddWarning(Aborted ? "Comparing process interrupted" : "Comparing process stopped by an error");
+  host_.AddInfo("Stopped after " + std::to_string(FilesCount) + " of " + std::to_string(Scanner->FileCount) +
+                " files: " + notStored +
+                " of them are NOT stored in the database and are listed in REPORTS; the other files were not "
+                "compared");
 }
 
 // Stop ends the walk at the file it reached: the message loop runs (at most
