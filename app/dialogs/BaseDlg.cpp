@@ -24,12 +24,22 @@ TBaseDlg* BaseDlg = nullptr;
 
 namespace T = texts::basedlg;
 
-std::string PrepareDatabaseFolder() {
-  const std::string folder = DefaultDatabaseFolder();
-  if (ForceDirectories(folder)) return folder;
+namespace {
+std::string HomeOrRoot() {
   const char* home = std::getenv("HOME");
   if (home && home[0] == '/' && DirectoryExists(home)) return IncludeTrailingPathDelimiter(home);
   return "/";
+}
+}  // namespace
+
+std::string PrepareDatabaseFolder(const std::string& spared) {
+  const std::string folder = DefaultDatabaseFolder();
+  if (DirectoryExists(folder)) return folder;
+  // Made where it would stand in for a catalogue's missing folder, an
+  // empty folder would pass for that catalogue, and invite a second one.
+  const bool inSpared = !spared.empty() && folder.rfind(IncludeTrailingPathDelimiter(spared), 0) == 0;
+  if (!inSpared && ForceDirectories(folder)) return folder;
+  return HomeOrRoot();
 }
 
 TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
@@ -57,7 +67,10 @@ TBaseDlg::TBaseDlg(TComponent* AOwner) : TForm(AOwner) {
   // Every selection change is allowed: nothing to hook.
 
   IsNew = true;
-  SelectFolder(PathTree, PrepareDatabaseFolder());
+  // Nothing is made until the dialog is shown: a start that opens its
+  // catalogue elsewhere leaves no empty folder behind.
+  const std::string folder = DefaultDatabaseFolder();
+  SelectFolder(PathTree, DirectoryExists(folder) ? folder : HomeOrRoot());
   SetActiveControl(NameEdit);
 }
 
@@ -197,7 +210,7 @@ void TBaseDlg::SetMode(bool AIsNew) {
 }
 
 void TBaseDlg::DoShow() {
-  if (!DirectoryExists(Folder)) Folder = PrepareDatabaseFolder();
+  if (!DirectoryExists(Folder)) Folder = PrepareDatabaseFolder(Spared);
   SelectPath(Folder);
   TForm::DoShow();
 }

@@ -18,9 +18,10 @@
 namespace qv {
 
 // The folder catalogues are kept in unless the user picks another, made when
-// missing: the default database folder, else (when it cannot be made) the
-// home folder, else the root. Always an existing folder ending in "/".
-std::string PrepareDatabaseFolder();
+// missing: the default database folder, else (when it cannot be made, or is
+// or lies in `spared`, a catalogue's folder found missing) the home folder,
+// else the root. Always an existing folder ending in "/".
+std::string PrepareDatabaseFolder(const std::string& spared = std::string());
 
 class TBaseDlg : public TForm {
  public:
@@ -43,6 +44,9 @@ class TBaseDlg : public TForm {
 
   // The folder shown when the dialog opens; the database folder when it does not exist.
   std::string Folder;
+  // A catalogue's folder that is missing: the dialog makes no folder in its
+  // place (PrepareDatabaseFolder).
+  std::string Spared;
   bool IsNew = true;
 
   TPanel* TopPanel;

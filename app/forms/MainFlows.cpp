@@ -78,8 +78,10 @@ void TMainForm::DatabaseFlow(bool isNew) {
   if (IsOpen() && MessageDlg(T::CloseOpened, mtConfirmation, mbYesNo, 0) != mrYes) return;
   BaseDlg->SetMode(isNew);
   BaseDlg->Folder = isNew ? std::string() : Base;
+  BaseDlg->Spared = MissingBase();
   if (BaseDlg->ShowModal() != mrOk) return;
-  Engine->CloseDatabase();
+  const bool wasOpen = IsOpen();
+  if (Engine->CloseDatabase() && wasOpen) FollowMovedBase(false);
   // The views forget the closed database even when the next step fails.
   Engine->RefreshViews(true);
   std::string name = BaseDlg->NameEdit->Text();

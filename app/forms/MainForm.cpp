@@ -147,9 +147,13 @@ TMainForm::~TMainForm() {
   WriteSettings();
   if (Engine) {
     Engine->SetProgressHandler(nullptr);
-    if (Engine->IsOpen() && !Engine->CloseDatabase())
-      MessageBox(Handle(), T::CloseFailed + Engine->Base->Name + T::CloseFailedEnd, T::CloseFailedCaption,
-                 MB_OK);
+    if (Engine->IsOpen()) {
+      if (Engine->CloseDatabase())
+        FollowMovedBase(true);
+      else
+        MessageBox(Handle(), T::CloseFailed + Engine->Base->Name + T::CloseFailedEnd, T::CloseFailedCaption,
+                   MB_OK);
+    }
   }
   Host->FreeFrames(Engine);
   if (MainForm == this) MainForm = nullptr;
@@ -341,6 +345,7 @@ void TMainForm::ReadSettings() {
   if (keptConsole_ >= 0) ConsPanel->SetHeight(MulDiv(keptConsole_, kDesignPpi, ScreenPpi()));
   Base = Storage->ReadString("Base", "");
   Pass = Storage->ReadBool("Pass", true);
+  ReadMovedNote();
   Storage->Close();
 }
 
@@ -462,6 +467,9 @@ void TMainForm::FirstActivate() {
   if (!FirstActivation) return;
   FirstActivation = false;
   if (!EngineUsable()) return;
+  // A missing folder is said, and no dialog put over that line: New would
+  // offer an empty folder in its place (Database, New and Open stay there).
+  if (!SayStartNotes()) return;
   // An empty Base names no database (not "/xbase.vlm").
   if (Base.empty() || !TEngine::DatabaseExists(Base)) {
     actNew->Execute();

@@ -162,6 +162,18 @@ class TMainForm : public TForm {
   // catalogue. Until this instance has a catalogue of its own, it leaves the
   // settings file to that owner.
   bool NoteRefusal();
+  // After this window closed its catalogue, whose folder was moved while
+  // open and left no catalogue where it was: the catalogue to reopen follows
+  // the folder, in the settings at once. tellNextStart: the window is going,
+  // so the line that says so is kept for the next start's console.
+  void FollowMovedBase(bool tellNextStart);
+  // Reads (and takes out of the open "MAINFORM" section) that line.
+  void ReadMovedNote();
+  // The first activation's words before anything else: the line kept by the
+  // last session, and a catalogue folder that is missing (false then).
+  bool SayStartNotes();
+  // Base when its folder is missing, else "".
+  std::string MissingBase() const;
 
   // Rules shared by the actions.
   bool IsOpen() const;
@@ -217,6 +229,7 @@ class TMainForm : public TForm {
   bool fitting_ = false, fitPosted_ = false;
   std::string readOnlyReason_;  // as the hints and the status bar show it
   std::string searchRefusal_;   // likewise, for a size limit that cannot be read
+  std::string movedNote_;       // kept by the last session for this start's console
   RECT kept_{};
 };
 

@@ -85,6 +85,17 @@ inline constexpr char CloseFailedCaption[] = "ERROR";
 inline constexpr char NoSchema[] =
     "Quirvane cannot start: the catalogue schema \"Quirvane.ctx\" was not found or is damaged in \"";
 inline constexpr char NoSchemaEnd[] = "\".\nPlease reinstall the program.";
+// A catalogue's folder moved while it was open, said at the next start; and
+// a start whose catalogue folder is missing.
+inline constexpr char MovedFolder[] = "The folder of database \"";
+inline constexpr char MovedFrom[] = "\" was moved from \"";
+inline constexpr char MovedTo[] = "\" to \"";
+inline constexpr char MovedEnd[] = "\" while it was last open; it is opened from there now";
+inline constexpr char MissingFolder[] = "The database folder \"";
+inline constexpr char MissingEnd[] =
+    "\" does not exist: it was moved, renamed or removed, or its disc is not mounted. Nothing was made in "
+    "its "
+    "place: open the database where it is now (Database, Open) or create a new one (Database, New)";
 inline constexpr char ReportFilter[] = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 inline constexpr char ReportExt[] = "txt";
 

@@ -1,5 +1,5 @@
 // The database folder dialog over real folders and a real catalogue: the
-// catalogue folder made at start (with its fall-backs), the two modes and
+// catalogue folder made when asked for (with its fall-backs), the two modes and
 // their OK rules, the stored name read back, the password never carried from
 // one use to the next, new folders, help and the modal keys.
 #include <filesystem>
@@ -56,18 +56,30 @@ class BaseDlgTest : public AppTest {
   TBaseDlg* dlg = nullptr;
 };
 
-TEST_F(BaseDlgTest, CatalogueFolderIsMadeAtStartWithFallBacks) {
+TEST_F(BaseDlgTest, CatalogueFolderIsMadeWhenAskedForWithFallBacks) {
+  // Built at start, the dialog makes nothing: the home folder stands in.
+  fs::create_directories(dir / "home");
   Make();
   const std::string bases = dir / "data/Quirvane/Bases";
-  EXPECT_TRUE(fs::is_directory(bases));
-  EXPECT_EQ(dlg->SelectedFolder(), bases);
+  EXPECT_FALSE(fs::exists(dir / "data"));
+  EXPECT_EQ(dlg->SelectedFolder(), dir / "home");
   EXPECT_TRUE(dlg->IsNew);
   EXPECT_EQ(dlg->Folder, "");
+  delete dlg;
+  // Never in the place of a catalogue's folder found missing, nor inside it.
+  EXPECT_EQ(PrepareDatabaseFolder(dir / "data/Quirvane/Bases"), dir / "home/");
+  EXPECT_EQ(PrepareDatabaseFolder(dir / "data"), dir / "home/");
+  EXPECT_FALSE(fs::exists(dir / "data"));
+  EXPECT_EQ(PrepareDatabaseFolder(dir / "data/Quirvane/Bases/Other"), bases + "/");
+  EXPECT_TRUE(fs::is_directory(bases));
+  Make();
+  EXPECT_EQ(dlg->SelectedFolder(), bases);
   delete dlg;
 
   // Below a hidden folder, as under ~/.local/share, the tree still reaches it.
   {
     EnvScope hidden("XDG_DATA_HOME", dir / "home/.local/share");
+    PrepareDatabaseFolder();
     Make();
     EXPECT_EQ(dlg->SelectedFolder(), dir / "home/.local/share/Quirvane/Bases");
     delete dlg;
@@ -75,7 +87,7 @@ TEST_F(BaseDlgTest, CatalogueFolderIsMadeAtStartWithFallBacks) {
   // The data folder cannot be made (a file is in the way): the home folder.
   std::ofstream(dir / "blocker") << "x";
   EnvScope blocked("XDG_DATA_HOME", dir / "blocker");
-  fs::create_directories(dir / "home");
+  EXPECT_EQ(PrepareDatabaseFolder(), dir / "home/");
   Make();
   EXPECT_EQ(dlg->SelectedFolder(), dir / "home");
   EXPECT_FALSE(fs::exists(dir / "blocker/Quirvane"));

@@ -3,7 +3,8 @@
 // close asked for during any long operation carried out when it ends, Ctrl+C
 // for the focused control first (search results as their rows read), the
 // file types after Settings, the category choice of a catalogue that was
-// replaced, and a catalogue open for reading only, which offers no change.
+// replaced, a catalogue open for reading only, which offers no change, and a
+// catalogue's folder renamed while open or missing at the next start.
 #include <filesystem>
 
 #include "../common/RecordingHost.h"
@@ -14,6 +15,7 @@
 #include "app/frames/DiscTree.h"
 #include "app/frames/FileTree.h"
 #include "classlib/IniFiles.h"
+#include "platform/Files.h"
 
 namespace qv::test {
 namespace {
@@ -471,6 +473,75 @@ TEST_F(MainSession, AnOwnCategoryChosenBeforeAClearHidesNothingAfterIt) {
   // Filed under "Other", and listed.
   EXPECT_EQ(engine->Discs->DiscAt(0).Category, engine->Discs->Categories.IndexOf("Other"));
   EXPECT_EQ(DiscTree->Tree->RootNodeCount(), 1u);
+}
+
+// The catalogue in the default folder itself, where the New dialog offers
+// it; the folder's path without its "/", and a place a tidy-up renames it to.
+class MovedCatalogue : public MainSession {
+ protected:
+  void SetUp() override {
+    MainSession::SetUp();
+    AnswerNew("Test", "", "");
+    Start();
+    ASSERT_TRUE(MainForm->Engine->IsOpen());
+    AddFixtureDisc("Before");
+  }
+  std::string Bases() const { return ExcludeTrailingPathDelimiter(DatabaseFolder()); }
+  std::string Tidied() const { return data.Path() + "Quirvane/Tidied"; }
+};
+
+TEST_F(MovedCatalogue, RenamedWhileOpenItIsReopenedWhereItWentAndTheStartSaysSo) {
+  std::filesystem::rename(Bases(), Tidied());
+  AddFixtureDisc("After");
+  Stop();
+  EXPECT_FALSE(std::filesystem::exists(Bases()));
+  EXPECT_NE(Section("MAINFORM").find("Base=" + Tidied() + "/\n"), std::string::npos) << Section("MAINFORM");
+
+  Start();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 2);
+  const std::vector<std::string> lines = ConsoleLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], " WARNING : The folder of database \"Test\" was moved from \"" + Bases() + "\" to \"" +
+                          Tidied() + "\" while it was last open; it is opened from there now");
+  EXPECT_FALSE(std::filesystem::exists(Bases()));
+  // Said once.
+  Restart();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_FALSE(ConsoleHas("was moved")) << testing::PrintToString(ConsoleLines());
+}
+
+TEST_F(MovedCatalogue, AStartWhoseFolderIsMissingSaysSoFirstAndMakesNoFolder) {
+  Stop();
+  std::filesystem::rename(Bases(), Tidied());
+  AnswerCancel();
+  Start();
+  // No dialog over that line: the answer still waits.
+  EXPECT_EQ(backend.ModalAnswers.size(), 1u);
+  EXPECT_FALSE(MainForm->Engine->IsOpen());
+  const std::vector<std::string> lines = ConsoleLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0].find(" WARNING : The database folder \"" + Bases() + "\" does not exist"), 0u)
+      << lines[0];
+  EXPECT_FALSE(std::filesystem::exists(Bases()));
+
+  // New, asked for, opens elsewhere than an empty folder in its place.
+  dialogCaptions.clear();
+  MainForm->actNew->Execute();
+  EXPECT_EQ(dialogCaptions, std::vector<std::string>{" New database"});
+  EXPECT_FALSE(std::filesystem::exists(Bases()));
+
+  // Opened where it went, it stays the one to reopen.
+  backend.ModalAnswers.push_back([this](HWND) {
+    SelectFolder(BaseDlg->PathTree, Tidied());
+    backend.WhenIdle([] { BaseDlg->actOK->Execute(); });
+  });
+  MainForm->actOpen->Execute();
+  ASSERT_TRUE(MainForm->Engine->IsOpen());
+  EXPECT_EQ(MainForm->Engine->Discs->Count(), 1);
+  Stop();
+  EXPECT_NE(Section("MAINFORM").find("Base=" + Tidied() + "/\n"), std::string::npos) << Section("MAINFORM");
+  EXPECT_FALSE(std::filesystem::exists(Bases()));
 }
 
 }  // namespace

@@ -81,8 +81,8 @@ TEST_F(ProgramBody, StartsAndStopsInOrder) {
   EXPECT_EQ(Application->MainForm(), MainForm);
   EXPECT_EQ(Screen->DataModuleCount(), 1);
   EXPECT_EQ(AboutForm->VersionTxt->Caption(), Storage->VersionText);
-  // The catalogue folder exists before the database dialog looks into it.
-  EXPECT_TRUE(std::filesystem::is_directory(data.Path() + "Quirvane/Bases"));
+  // Nothing is made before a dialog asks for it.
+  EXPECT_FALSE(std::filesystem::exists(data.Path() + "Quirvane"));
 
   // The main window shows; its first activation offers a new catalogue;
   // cancelled, the window stays until it is closed. The message loop ends
