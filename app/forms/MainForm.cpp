@@ -467,9 +467,9 @@ void TMainForm::FirstActivate() {
   if (!FirstActivation) return;
   FirstActivation = false;
   if (!EngineUsable()) return;
-  // A missing folder is said, and no dialog put over that line: New would
-  // offer an empty folder in its place (Database, New and Open stay there).
-  if (!SayStartNotes()) return;
+  // A moved or missing folder is said before the dialog comes; the dialog
+  // makes no folder where the missing one was.
+  SayStartNotes();
   // An empty Base names no database (not "/xbase.vlm").
   if (Base.empty() || !TEngine::DatabaseExists(Base)) {
     actNew->Execute();

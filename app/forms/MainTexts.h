@@ -94,8 +94,7 @@ inline constexpr char MovedEnd[] = "\" while it was last open; it is opened from
 inline constexpr char MissingFolder[] = "The database folder \"";
 inline constexpr char MissingEnd[] =
     "\" does not exist: it was moved, renamed or removed, or its disc is not mounted. Nothing was made in "
-    "its "
-    "place: open the database where it is now (Database, Open) or create a new one (Database, New)";
+    "its place: open the database where it is now (Database, Open) or create a new one";
 inline constexpr char ReportFilter[] = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 inline constexpr char ReportExt[] = "txt";
 
