@@ -75,8 +75,6 @@ x11::Atoms InternAtoms(Display* dpy) {
   a.text = XInternAtom(dpy, "TEXT", False);
   a.selection = XInternAtom(dpy, "QV_SELECTION", False);
   a.compoundText = XInternAtom(dpy, "COMPOUND_TEXT", False);
-  for (size_t i = 0; i < a.clipboardTypes.size(); ++i)
-    a.clipboardTypes[i] = XInternAtom(dpy, ("QV_CLIPBOARD_TYPES_" + std::to_string(i)).c_str(), False);
   a.netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
   a.netWmIcon = XInternAtom(dpy, "_NET_WM_ICON", False);
   a.cardinal = XInternAtom(dpy, "CARDINAL", False);
@@ -277,7 +275,7 @@ DWORD X11Backend::Now() {
 
 void X11Backend::Drain() {
   x11::DrainEvents(*x_);
-  x11::PasteReadsDue(*x_);
+  x11::ReadsDue(*x_);
 }
 
 void X11Backend::PollEvents() {
@@ -298,8 +296,8 @@ void X11Backend::WaitForEvents(DWORD timeoutMs) {
   // Text offered to other programs is made ahead, a short step at a time,
   // while there is nothing else to do; the loop comes back for the next step.
   if (x11::RenderAhead(c, kRenderStep)) timeout = 0;
-  // A paste's read ends when its owner stays silent too long.
-  if (int due = x11::PasteReadWait(c); due >= 0 && (timeout < 0 || due < timeout)) timeout = due;
+  // A read ends when its owner stays silent too long.
+  if (int due = x11::ReadWait(c); due >= 0 && (timeout < 0 || due < timeout)) timeout = due;
   XFlush(c.dpy);
   // Xlib may have read events off the connection since the drain (a flush
   // that has to wait reads what comes meanwhile, into Xlib's queue or the

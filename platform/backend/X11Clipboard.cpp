@@ -56,11 +56,12 @@ std::u16string ReadClipboard(Connection& c) {
 std::u16string ReadSelectionText(Connection& c, Atom selection) {
   if (XGetSelectionOwner(c.dpy, selection) == None) return {};
   std::u16string text;
-  // The CLIPBOARD's owner is asked only for the types it said it offers;
-  // another selection's for each type we read.
+  // Asked as of the user's act that reads it (the owner may refuse a
+  // request from before it took the selection). The CLIPBOARD's owner is asked only for the types it said it
+  // offers; another selection's for each type we read.
   const std::vector<Atom> types =
       selection == c.atoms.clipboard ? ClipboardTextTypes(c) : ReadableTextTypes(c);
-  return ReadText(c, selection, types, CurrentTime, text) == ReadEnd::Data ? text : std::u16string();
+  return ReadText(c, selection, types, c.lastTime, text) == ReadEnd::Data ? text : std::u16string();
 }
 
 SelectionAnswer::SelectionAnswer(Connection& c, const XSelectionRequestEvent& req)

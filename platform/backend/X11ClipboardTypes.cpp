@@ -10,7 +10,6 @@
 #include <X11/extensions/Xfixes.h>
 
 #include <algorithm>
-#include <climits>
 #include <utility>
 
 #include "platform/backend/X11Connection.h"
@@ -19,30 +18,15 @@
 namespace qv::x11 {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-Atom PropertyOf(const Connection& c, unsigned long ownership) {
-  return c.atoms.clipboardTypes[ownership % c.atoms.clipboardTypes.size()];
-}
-
 bool OffersText(const Connection& c, const std::vector<Atom>& types) {
   return std::any_of(types.begin(), types.end(), [&](Atom t) { return IsReadableText(c, t); });
 }
 
-std::vector<Atom> ReadTypes(Connection& c, Atom property) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<Atom> types;
-  if (XGetWindowProperty(c.dpy, c.utility, property, 0, LONG_MAX / 4, True, XA_ATOM, &type, &format, &count,
-                         &after, &data) == Success &&
-      data && type == XA_ATOM && format == 32) {
-    auto* atoms = reinterpret_cast<const Atom*>(data);  // Xlib keeps 32-bit items as longs
-    types.assign(atoms, atoms + count);
-  }
-  if (data) XFree(data);
-  return types;
+// The atoms of an answer to TARGETS; none for another answer.
+std::vector<Atom> TypesOf(const SelectionRead& r) {
+  if (r.type != XA_ATOM || r.format != 32) return {};
+  auto* atoms = reinterpret_cast<const Atom*>(r.bytes.data());  // Xlib keeps 32-bit items as longs
+  return std::vector<Atom>(atoms, atoms + r.bytes.size() / sizeof(Atom));
 }
 
 // News of the clipboard for the windows that asked, and for the loop's idle
@@ -54,6 +38,7 @@ void Tell(const std::vector<HWND>& windows) {
 
 void OwnerChanged(Connection& c, Window owner) {
   ClipboardTypes& t = c.clipboardTypes;
+  CancelRead(c, t.question);  // an answer of the owner before counts for nothing now
   std::vector<HWND> told = std::move(t.notify);
   unsigned long ownership = t.ownership + 1;
   t = ClipboardTypes();
@@ -75,13 +60,28 @@ void TakeOwnerChanges(Connection& c) {
     if (IsOwnerChange(c, ev)) OwnerChanged(c, reinterpret_cast<XFixesSelectionNotifyEvent&>(ev).owner);
 }
 
+// The owner's answer, or its silence: a silent owner is asked again when
+// somebody next needs to know.
+void Answered(Connection& c, const SelectionRead& r) {
+  ClipboardTypes& t = c.clipboardTypes;
+  if (r.id != t.question) return;
+  t.question = 0;
+  if (r.end == ReadEnd::Failed) return;
+  t.types = r.end == ReadEnd::Data ? TypesOf(r) : std::vector<Atom>();
+  Tell(t.notify);
+}
+
 void Ask(Connection& c, ClipboardTypes& t) {
-  Atom property = PropertyOf(c, t.ownership);
-  XDeleteProperty(c.dpy, c.utility, property);
-  XConvertSelection(c.dpy, c.atoms.clipboard, c.atoms.targets, property, c.utility, CurrentTime);
-  XFlush(c.dpy);
-  t.asking = true;
-  t.askedAt = Clock::now();
+  SelectionRead read;
+  read.selection = c.atoms.clipboard;
+  read.types = {c.atoms.targets};
+  // No act of the user asks this (a new owner does): what the owner holds now.
+  read.time = CurrentTime;
+  read.told = [](Connection& x, SelectionRead& r) {
+    Answered(x, r);
+    return false;
+  };
+  t.question = BeginRead(c, std::move(read));
 }
 
 // The current ownership, as the server knows it now; false while the
@@ -124,9 +124,7 @@ ClipboardOffer AskClipboardTypes(Connection& c, HWND notify) {
     t.notify.push_back(notify);
   if (!foreign) return ClipboardOffer::Read;
   if (owner == None) return ClipboardOffer::Nothing;
-  // A silent program is asked again once a read would have given up on it.
-  if (t.asking && Clock::now() - t.askedAt >= kOwnerPatience) t.asking = false;
-  if (!t.types && !t.asking) Ask(c, t);
+  if (!t.types && !t.question) Ask(c, t);
   return OfferOf(c, t);
 }
 
@@ -135,7 +133,8 @@ ClipboardOffer AwaitClipboardTypes(Connection& c) {
   if (offer != ClipboardOffer::Asked) return offer;
   ClipboardTypes& t = c.clipboardTypes;
   const unsigned long ownership = t.ownership;
-  AwaitOwner(c, t.owner, t.askedAt + kOwnerPatience, [&] { return t.ownership != ownership || !t.asking; });
+  // The question is given up when the owner changes meanwhile.
+  if (t.question) AwaitRead(c, t.question);
   return t.ownership == ownership ? OfferOf(c, t) : ClipboardOffer::Asked;
 }
 
@@ -154,25 +153,7 @@ bool NoteClipboardTypes(Connection& c, const XEvent& ev) {
     OwnerChanged(c, reinterpret_cast<const XFixesSelectionNotifyEvent&>(ev).owner);
     return true;
   }
-  if (ev.type != SelectionNotify) return false;
-  const XSelectionEvent& s = ev.xselection;
-  ClipboardTypes& t = c.clipboardTypes;
-  if (s.requestor != c.utility || s.selection != c.atoms.clipboard || s.target != c.atoms.targets)
-    return false;
-  const auto& ours = c.atoms.clipboardTypes;
-  bool refusal = s.property == None;
-  if (!refusal && std::find(ours.begin(), ours.end(), s.property) == ours.end()) return false;
-  // Another ownership's answer, or a refusal of a question given up: stale.
-  if (refusal ? !t.asking : s.property != PropertyOf(c, t.ownership)) {
-    if (!refusal) XDeleteProperty(c.dpy, c.utility, s.property);
-    return true;
-  }
-  // A refusal may be a late one of a question of an earlier owner: the
-  // current owner's answer, when it comes, still counts.
-  t.types = refusal ? std::vector<Atom>() : ReadTypes(c, s.property);
-  t.asking = false;
-  Tell(t.notify);
-  return true;
+  return false;
 }
 
 }  // namespace qv::x11

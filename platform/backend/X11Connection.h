@@ -47,10 +47,6 @@ struct TopWindow {
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifHints, netWmName, utf8String, clipboard, targets, text, selection;
   Atom compoundText;
-  // Our properties for the TARGETS of another program's clipboard, one per
-  // ownership in turn: a late answer of one of the seven owners before never
-  // lands where the current one's is awaited.
-  std::array<Atom, 8> clipboardTypes;
   Atom netWmPid, netWmIcon, cardinal, netWmWindowType, typeNormal, typeDialog, typeUtility, typePopupMenu,
       typeDropdownMenu, typeTooltip;
   Atom netWorkarea, netCurrentDesktop;  // the desktop's work area, on the root window
@@ -172,38 +168,53 @@ struct PrimarySelection {
   std::shared_ptr<SharedText> served;
 };
 
-// A read of another program's selection under way, and what the X queue
-// brought for it while our windows were served. Reads nest (a timer may read
-// the clipboard while a drop's data is read), each into a property of its own.
-struct IncomingRead {
-  Atom selection = 0, target = 0, property = 0;
-  Window owner = 0;
-  bool answered = false;   // the owner's SelectionNotify came
-  Atom answer = 0;         // the property it named, None for a refusal
-  bool deleted = false;    // our property was deleted (we read a piece)
-  bool piece = false;      // and has a new value since: the next piece
-  bool ownerGone = false;  // the owner's window was destroyed
-};
+struct Connection;
 
-// A paste's read of another program's selection, carried by the events as
-// they come (X11PasteRead.cpp): the windows go on meanwhile. Each read has
-// a property of its own; one given up stays until it ends, so that its late
-// answers are taken for it and for no newer read.
-struct PasteRead {
+// How a read of another program's selection ended: with data, refused (for
+// every type asked), or failed (the owner went away or stayed silent).
+enum class ReadEnd { Data, Refused, Failed };
+
+// One read of another program's selection (X11SelectionRead.cpp), carried
+// by the events as they come: a paste's, a question for the clipboard's
+// types, or the one a waiting read waits on. Each read asks through a
+// requestor window of its own, so an answer (a refusal too) is matched to
+// the read whose request it answers, and to no other.
+struct SelectionRead {
   unsigned id = 0;
-  HWND notify = nullptr;
-  UINT message = 0;
-  bool givenUp = false;  // its end is told nobody
-  Atom selection = 0, property = 0;
-  std::vector<Atom> types;  // the text types still to ask for, the one asked first
+  Atom selection = 0;
+  Time time = CurrentTime;  // of the user's act that asked, as the owner may check it
+  std::vector<Atom> types;  // the types still to ask for, the one asked now first
+  bool text = false;        // decoded as text: an answer that is no text moves on to the next type
+  Window requestor = 0;     // ours, for this read alone
   Window owner = 0;
   bool pieces = false;  // an INCR answer: pieces come until an empty one
   Atom pieceType = 0;
-  std::string bytes;
+  int pieceFormat = 0;
+  std::chrono::steady_clock::time_point asked;     // the request now out went then
   std::chrono::steady_clock::time_point deadline;  // the owner's silence ends the read here
   std::chrono::steady_clock::time_point check;     // the owner's window is looked at again
   bool ended = false;
-  std::optional<std::u16string> text;  // once ended: what it brought
+  ReadEnd end = ReadEnd::Failed;
+  Atom type = 0;  // the answer's type, format and bytes (the pieces put together)
+  int format = 0;
+  std::string bytes;
+  std::u16string decoded;  // the text of a read as text
+  // Runs at the end; false when nobody will take the read, which then goes.
+  std::function<bool(Connection&, SelectionRead&)> told;
+};
+
+// Our requestor windows (X11Requestors.cpp): unmapped, each lent to one read
+// at a time. One whose read ended before the owner's exchange was over is
+// retired: what the owner still puts there is deleted as it comes (each
+// piece too, so that the owner goes on to its end), and it goes once quiet.
+struct Requestors {
+  std::vector<Window> made;  // every one not destroyed
+  std::vector<Window> free;
+  struct Retired {
+    Window window = 0;
+    std::chrono::steady_clock::time_point last;  // retired, or the owner last put something there
+  };
+  std::vector<Retired> retired;  // oldest first
 };
 
 // What the program that holds the CLIPBOARD offers, as it answered our
@@ -216,8 +227,7 @@ struct ClipboardTypes {
   unsigned long ownership = 0;             // counts the changes reported
   Window owner = 0;                        // of the current ownership
   std::optional<std::vector<Atom>> types;  // its answer; empty for a refusal
-  bool asking = false;                     // a question of this ownership is out
-  std::chrono::steady_clock::time_point askedAt;
+  unsigned question = 0;                   // our read of its TARGETS under way, 0 when none
   // Windows that asked during this ownership: told of the answer and of the
   // ownership's end (WM_CLIPBOARDUPDATE).
   std::vector<HWND> notify;
@@ -249,7 +259,7 @@ struct Connection {
   int wakePipe[2] = {-1, -1};
   Atoms atoms{};
   XIM im = nullptr;
-  Window utility = 0;  // unmapped: owns the selection, receives converted data
+  Window utility = 0;  // unmapped: owns our selections
   std::unordered_map<HWND, TopWindow> tops;
   std::unordered_map<Window, HWND> byXid;
   std::map<int, Cursor> cursors;
@@ -279,12 +289,12 @@ struct Connection {
   DndSource dragOut;
   DndTarget dragIn;
   std::vector<OutgoingTransfer> transfers;
-  std::vector<IncomingRead*> reads;   // innermost last
-  std::vector<PasteRead> pasteReads;  // oldest first
-  unsigned lastPasteRead = 0;
-  std::vector<Atom> pasteProperties;  // made as reads need them, each used by one read at a time
-  unsigned pastePropertiesMade = 0;   // names the next one made
-  HWND dropWindow = nullptr;          // hidden: runs other programs' drops on our targets
+  // Reads of other programs' selections, oldest first.
+  std::vector<std::unique_ptr<SelectionRead>> selectionReads;
+  unsigned lastRead = 0;
+  Requestors requestors;
+  int waits = 0;              // waiting reads, nested in one another
+  HWND dropWindow = nullptr;  // hidden: runs other programs' drops on our targets
 
   TopWindow* Find(HWND h) {
     auto it = tops.find(h);
@@ -396,47 +406,72 @@ ClipboardOffer AwaitClipboardTypes(Connection& c);
 std::vector<Atom> ClipboardTextTypes(Connection& c);
 // Has the server report every change of the clipboard's owner to us.
 void FollowClipboardOwner(Connection& c);
-// An owner change or the answer to our question; true when the event was one.
+// A change of the clipboard's owner; true when the event was one.
 bool NoteClipboardTypes(Connection& c, const XEvent& ev);
 
 // How long another program may stay silent when we read its selection: for
-// its answer, and then for each piece.
+// its answer, and then for each piece. An owner that answers our requests
+// one after the other is not silent while it answers an earlier one: each
+// request's patience runs from the owner's last answer to one before it.
 constexpr std::chrono::milliseconds kOwnerPatience{5000};
 // How often a read looks at the owner's window, should its destruction not
 // be reported (another part of the program chose that window's events).
 constexpr std::chrono::milliseconds kOwnerCheck{250};
 
-// X11SelectionRead.cpp: reading another program's selection.
-// One conversion of `selection` to `target` into our utility window, in one
-// piece or in pieces. Our windows keep painting and their timers run while
-// it waits (input stays queued for after it); false at once when the owner's
-// window is destroyed, and when the owner refused, or sent nothing for a while.
-bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
-// The same, telling a refusal (another type may still be had) from a failure
-// (the owner is gone or silent: asking again is no use).
-enum class ReadEnd { Data, Refused, Failed };
-ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
-// An event that concerns a read under way is noted in it; true when nothing
-// else needs to see it.
+// X11SelectionRead.cpp: the one reader of another program's selection:
+// the conversion, in one piece or in pieces (INCR), the owner's window
+// watched (its destruction ends the read at once), the owner's patience for
+// each request, and the text decoded. Never waits itself.
+// Begins `read` (its selection, types, time, text and told set); its id, 0
+// when the selection has no owner or there is no type to ask for.
+unsigned BeginRead(Connection& c, SelectionRead read);
+SelectionRead* FindRead(Connection& c, unsigned id);
+// The read once it ended, taken away; null before, and for a read not there.
+std::unique_ptr<SelectionRead> TakeRead(Connection& c, unsigned id);
+// Gives the read up: nobody is told, and what its owner still puts is deleted.
+void CancelRead(Connection& c, unsigned id);
+// An event of a read or of a requestor; true when nothing else needs to see it.
 bool NoteReadEvent(Connection& c, const XEvent& ev);
-// Serves the windows as a read does until `ready`, the owner's window is
-// gone or `until` has come; whether `ready` held.
-bool AwaitOwner(Connection& c, Window owner, std::chrono::steady_clock::time_point until,
-                const std::function<bool()>& ready);
+// Ends the reads whose owner stayed silent too long or is gone.
+void ReadsDue(Connection& c);
+// Milliseconds until ReadsDue has something to look at; -1 for never.
+int ReadWait(const Connection& c);
+// Whether a read under way waits for that window.
+bool ReadFollows(const Connection& c, Window w);
+
+// X11Requestors.cpp: the requestor windows of the reads.
+Window TakeRequestor(Connection& c);
+// The owner's exchange with it is over: it serves another read.
+void FreeRequestor(Connection& c, Window w);
+// Its read ended before the owner's exchange was over.
+void RetireRequestor(Connection& c, Window w);
+bool IsRequestor(const Connection& c, Window w);
+// An event on a requestor no read uses: what was put there is deleted. True when it was one.
+bool NoteIdleRequestorEvent(Connection& c, const XEvent& ev);
+// Destroys the retired requestors that have been quiet long enough.
+void RequestorsDue(Connection& c);
+
+// X11ReadWait.cpp: reads that wait (a drop's data, the tree's paste, the
+// text read at once): a read of the one reader, waited on. Our windows keep
+// painting and their timers run while it waits; input stays queued for
+// after it. The waiting reads nest (a timer's read within another's) up to
+// a depth; deeper ones fail.
+// Serves the windows until the read `id` ended or went; the read, taken, when it ended.
+std::unique_ptr<SelectionRead> AwaitRead(Connection& c, unsigned id);
+// One conversion of `selection` to `target`, as 8-bit data.
+ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes);
+// A selection's text, asked for as each of `types` in turn: a refusal (or
+// an answer that is no text) moves on to the next, a failure (the owner is
+// gone or silent) ends it, so that one owner is waited for once at most.
+ReadEnd ReadText(Connection& c, Atom selection, const std::vector<Atom>& types, Time time,
+                 std::u16string& out);
 
 // X11PasteRead.cpp: a paste's read of another program's selection, which
-// never holds the windows. 0 when the selection has no owner or is ours.
+// never holds the windows; `notify` gets `message` at its end, with the
+// read's id. 0 when the selection has no owner or is ours.
 unsigned BeginPasteRead(Connection& c, Atom selection, HWND notify, UINT message);
 std::optional<std::u16string> TakePasteRead(Connection& c, unsigned id);
 void CancelPasteRead(Connection& c, unsigned id);
-// An event of a paste's read; true when nothing else needs to see it.
-bool NotePasteReadEvent(Connection& c, const XEvent& ev);
-// Ends the reads whose owner stayed silent too long or is gone.
-void PasteReadsDue(Connection& c);
-// Milliseconds until PasteReadsDue has something to look at; -1 for never.
-int PasteReadWait(const Connection& c);
-// Whether a paste's read waits for that window.
-bool PasteReadFollows(const Connection& c, Window w);
 
 // X11TextRead.cpp: the text types we read, and their decoding.
 // UTF-8 types first, then TEXT (in whatever type its owner makes it), then Latin-1.
@@ -444,11 +479,6 @@ std::vector<Atom> ReadableTextTypes(const Connection& c);
 bool IsReadableText(const Connection& c, Atom type);
 // The text of an answer of `type`; false for a type that is no text we read.
 bool DecodeText(const Connection& c, Atom type, const std::string& bytes, std::u16string& out);
-// A selection's text, asked for as each of `types` in turn: a refusal (or
-// an answer that is no text) moves on to the next, a failure (the owner is
-// gone or silent) ends it, so that one owner is waited for once at most.
-ReadEnd ReadText(Connection& c, Atom selection, const std::vector<Atom>& types, Time time,
-                 std::u16string& out);
 
 // X11SelectionTransfer.cpp: incremental transfers (INCR) of our data.
 // A transfer of `text` to the requestor's property, replacing any still

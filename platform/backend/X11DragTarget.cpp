@@ -89,7 +89,7 @@ std::vector<std::string> FetchFiles(Connection& c) {
   Atom type = None;
   std::string bytes;
   if (!Offers(c, c.dnd.uriList) ||
-      !ConvertSelection(c, c.dnd.selection, c.dnd.uriList, c.dragIn.time, type, bytes))
+      ReadSelection(c, c.dnd.selection, c.dnd.uriList, c.dragIn.time, type, bytes) != ReadEnd::Data)
     return {};
   std::vector<std::string> paths;
   for (std::string& path : PathListOfUris(bytes))

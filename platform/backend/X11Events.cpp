@@ -161,7 +161,6 @@ static void NoteTime(Connection& c, const XEvent& ev) {
 void HandleEvent(Connection& c, XEvent& ev) {
   NoteTime(c, ev);
   if (NoteClipboardTypes(c, ev)) return;  // what another program's clipboard offers
-  if (NotePasteReadEvent(c, ev)) return;  // news for a paste's read
   if (NoteReadEvent(c, ev)) return;       // news for a read of another program's selection
   switch (ev.type) {
     case MotionNotify:

@@ -1,255 +1,268 @@
-// Reading a selection another program owns (the clipboard, a drop's data):
-// one conversion into a property of our utility window, answered in one
-// piece or in pieces (INCR). While a read waits, our windows keep painting
-// and their timers run; input stays in the queue and comes after the read,
-// in the order it was typed. The owner's window is watched: when it is
-// destroyed (its program ended or was killed) the read ends at once, without
-// data, also in the middle of a transfer in pieces.
+// The one reader of a selection another program owns (the clipboard,
+// PRIMARY, a drop's data): a request goes out through a requestor window of
+// the read's own, and the answer is taken as its events come, in one piece
+// or in pieces (INCR), while the loop goes on. The owner's window is
+// watched: when it is destroyed (its program ended or was killed) the read
+// ends at once, without data, also in the middle of a transfer in pieces.
+// An owner silent for kOwnerPatience ends it too; the reads that wait
+// (X11ReadWait.cpp) and the pastes (X11PasteRead.cpp) are reads of this one.
 #include <X11/Xatom.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
-#include <functional>
 #include <string>
 
 #include "platform/backend/X11Connection.h"
-#include "platform/window/MessageQueue.h"
 
 namespace qv::x11 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Reads within reads (a timer reading while a read waits); deeper ones fail.
-constexpr size_t kMaxNested = 4;
-// Messages handled per round, so that a window that never validates its
-// paint cannot hold the read.
-constexpr int kMessagesPerRound = 32;
+// Reads at once: beyond it the oldest goes (ended as failed when it was not over).
+constexpr size_t kMostReads = 24;
 
-bool Ours(Connection& c, Window w) {
-  return w == c.utility || c.FindX(w);
+auto Find(Connection& c, unsigned id) {
+  return std::find_if(c.selectionReads.begin(), c.selectionReads.end(),
+                      [id](const std::unique_ptr<SelectionRead>& r) { return r->id == id; });
 }
 
-// The property a read at this depth converts into: reads that nest never share one.
-Atom PropertyAt(Connection& c, size_t depth) {
-  if (depth == 0) return c.atoms.selection;
-  std::string name = "QV_SELECTION_" + std::to_string(depth);
-  return XInternAtom(c.dpy, name.c_str(), False);
+// The read under way that asks through `requestor`, if any.
+SelectionRead* ReadOf(Connection& c, Window requestor) {
+  for (auto& r : c.selectionReads)
+    if (!r->ended && r->requestor == requestor) return r.get();
+  return nullptr;
 }
 
-// The read is known to the event handling while it lives, and the owner's
-// window reports its destruction to us meanwhile.
-class ReadScope {
- public:
-  ReadScope(Connection& c, IncomingRead& r) : c_(c), r_(r) {
-    c_.reads.push_back(&r_);
-    if (Ours(c_, r_.owner)) return;
-    XWindowAttributes wa;
-    if (!XGetWindowAttributes(c_.dpy, r_.owner, &wa)) {
-      r_.ownerGone = true;
-      return;
-    }
-    if (!(wa.your_event_mask & StructureNotifyMask)) {
-      XSelectInput(c_.dpy, r_.owner, wa.your_event_mask | StructureNotifyMask);
-      added_ = true;
-    }
-  }
-  ~ReadScope() {
-    c_.reads.erase(std::find(c_.reads.begin(), c_.reads.end(), &r_));
-    // What we added goes, unless another read or watch of ours follows the
-    // window too: FollowWindow asks each of them.
-    if (added_ && !r_.ownerGone) FollowWindow(c_, r_.owner);
-  }
-  ReadScope(const ReadScope&) = delete;
-  ReadScope& operator=(const ReadScope&) = delete;
-
-  // False once the owner's window is gone.
-  bool CheckOwner() {
-    if (r_.ownerGone || Ours(c_, r_.owner)) return !r_.ownerGone;
-    XWindowAttributes wa;
-    if (!XGetWindowAttributes(c_.dpy, r_.owner, &wa)) return r_.ownerGone = true, false;
-    if (!(wa.your_event_mask & StructureNotifyMask)) {
-      XSelectInput(c_.dpy, r_.owner, wa.your_event_mask | StructureNotifyMask);
-      added_ = true;
-    }
-    return true;
-  }
-
- private:
-  Connection& c_;
-  IncomingRead& r_;
-  bool added_ = false;
-};
-
-void EmptyPipe(int fd) {
-  char buf[64];
-  while (read(fd, buf, sizeof buf) > 0) {
-  }
+bool Ours(const Connection& c, Window w) {
+  return w == c.utility || c.byXid.count(w) || IsRequestor(c, w);
 }
 
-// Handles the waiting messages in [first, last]; false on WM_QUIT, which
-// is left for the program's own loop.
-bool Dispatch(UINT first, UINT last) {
-  MSG m;
-  for (int i = 0; i < kMessagesPerRound && PeekMessageW(&m, nullptr, first, last, PM_REMOVE); ++i) {
-    if (m.message == WM_QUIT) {
-      PostQuitMessage(int(m.wParam));
-      return false;
-    }
-    DispatchMessageW(&m);
-  }
-  return true;
+// Asks for the first type left, in one piece or in pieces as the owner chooses.
+void Ask(Connection& c, SelectionRead& r) {
+  r.pieces = false;
+  r.pieceType = None;
+  r.pieceFormat = 0;
+  r.bytes.clear();
+  XConvertSelection(c.dpy, r.selection, r.types.front(), c.atoms.selection, r.requestor, r.time);
+  XFlush(c.dpy);
+  r.asked = Clock::now();
+  r.deadline = r.asked + kOwnerPatience;
 }
 
-// Paints, timers and messages sent from other threads, until the program
-// is asked to quit; the X queue is read on the way. Posted messages and
-// input wait for the end of the read.
-void ServeWindows(Connection& c, bool& quit) {
-  if (!quit) quit = !Dispatch(WM_PAINT, WM_PAINT) || !Dispatch(WM_TIMER, WM_TIMER);
-  DrainEvents(c);  // also when the peeks did not read it
+// The read is over: whoever waits for it is told, and the owner's window is
+// no longer followed for it. `clean`: the owner's exchange with the
+// requestor is over, so another read may use it.
+void End(Connection& c, SelectionRead& r, ReadEnd end, bool clean) {
+  r.ended = true;
+  r.end = end;
+  if (end != ReadEnd::Data) r.bytes.clear();
+  clean ? FreeRequestor(c, r.requestor) : RetireRequestor(c, r.requestor);
+  r.requestor = 0;
+  const Window owner = r.owner;
+  const unsigned id = r.id;
+  if (r.told && !r.told(c, r))
+    if (auto it = Find(c, id); it != c.selectionReads.end()) c.selectionReads.erase(it);
+  FollowWindow(c, owner);
 }
 
-// Serves the windows until `ready`; false when the owner's window went away
-// or the owner stayed silent until `deadline` (by default for kOwnerPatience).
-bool Await(Connection& c, IncomingRead& r, ReadScope& scope, const std::function<bool()>& ready,
-           Clock::time_point deadline = {}) {
-  auto now = Clock::now();
-  if (deadline == Clock::time_point{}) deadline = now + kOwnerPatience;
-  auto check = now + kOwnerCheck;
-  bool quit = false;
-  for (;;) {
-    XFlush(c.dpy);
-    ServeWindows(c, quit);
-    if (ready()) return true;
-    if (r.ownerGone) return false;
-    now = Clock::now();
-    if (now >= deadline) return false;
-    if (now >= check) {
-      if (!scope.CheckOwner()) return false;
-      check = now + kOwnerCheck;
-    }
-    if (!c.draining && XPending(c.dpy)) continue;  // events read meanwhile are handled first
-    auto left = std::min(deadline, check) - now;
-    long ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
-    if (!quit) ms = std::min<long>(ms, long(TimeUntilNextTimer()));
-    pollfd fds[2] = {{ConnectionNumber(c.dpy), POLLIN, 0}, {c.wakePipe[0], POLLIN, 0}};
-    poll(fds, c.wakePipe[0] >= 0 ? 2 : 1, int(std::max<long>(ms, 0)));
-    if (c.wakePipe[0] >= 0) EmptyPipe(c.wakePipe[0]);  // the queue keeps its own signal
-  }
-}
-
-// Takes (and deletes) the property; the next piece, if any, is what the owner puts after that.
-bool TakeProperty(Connection& c, IncomingRead& r, Atom& type, int& format, std::string& bytes) {
-  r.deleted = r.piece = false;
+// Takes (and deletes) the answer's property: false when there is none. Xlib
+// gives 32-bit items as longs; they are kept so.
+bool TakeProperty(Connection& c, Window w, Atom& type, int& format, std::string& bytes) {
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   type = None;
   format = 0;
-  if (XGetWindowProperty(c.dpy, c.utility, r.property, 0, LONG_MAX / 4, True, AnyPropertyType, &type, &format,
+  bytes.clear();
+  if (XGetWindowProperty(c.dpy, w, c.atoms.selection, 0, LONG_MAX / 4, True, AnyPropertyType, &type, &format,
                          &count, &after, &data) != Success)
     return false;
-  bool ok = data != nullptr || count == 0;
-  if (data && format == 8) bytes.assign(reinterpret_cast<char*>(data), count);
+  size_t item = format == 32 ? sizeof(long) : format == 16 ? sizeof(short) : 1;
+  if (data) bytes.assign(reinterpret_cast<char*>(data), count * item);
   if (data) XFree(data);
-  return ok;
+  return type != None;
 }
 
-// The pieces after an INCR answer, until the empty one.
-bool TakePieces(Connection& c, IncomingRead& r, ReadScope& scope, Atom& type, std::string& bytes) {
-  bytes.clear();
-  Atom first = None;
-  for (;;) {
-    if (!Await(c, r, scope, [&r] { return r.piece; })) return false;
-    Atom pieceType = None;
-    int format = 0;
-    std::string piece;
-    if (!TakeProperty(c, r, pieceType, format, piece)) return false;
-    if (piece.empty()) {
-      if (first != None) type = first;
-      return true;
-    }
-    if (first == None) first = pieceType;
-    bytes += piece;
+// The owner answered `r`: it was busy, not silent, for the requests of
+// ours that it had after it, whose patience runs from now.
+void OwnerAnswered(Connection& c, const SelectionRead& r) {
+  const auto now = Clock::now();
+  for (auto& q : c.selectionReads)
+    if (q.get() != &r && !q->ended && !q->pieces && q->owner == r.owner && q->asked >= r.asked)
+      q->deadline = std::max(q->deadline, now + kOwnerPatience);
+}
+
+// The answer of one type did not do: the next type is asked for.
+void NextType(Connection& c, SelectionRead& r) {
+  r.types.erase(r.types.begin());
+  if (r.types.empty()) return End(c, r, ReadEnd::Refused, true);
+  Ask(c, r);
+}
+
+void Finish(Connection& c, SelectionRead& r, Atom type, int format, std::string bytes) {
+  if (r.text) {
+    if (format != 8 || !DecodeText(c, type, bytes, r.decoded)) return NextType(c, r);
+  } else {
+    r.type = type;
+    r.format = format;
+    r.bytes = std::move(bytes);
   }
+  End(c, r, ReadEnd::Data, true);
+}
+
+void Answered(Connection& c, SelectionRead& r, Atom property) {
+  OwnerAnswered(c, r);
+  if (property == None) return NextType(c, r);
+  Atom type = None;
+  int format = 0;
+  std::string bytes;
+  if (!TakeProperty(c, r.requestor, type, format, bytes)) return NextType(c, r);
+  if (type == c.dnd.incr) {
+    // Our deletion of the property asks for the first piece.
+    r.pieces = true;
+    r.deadline = Clock::now() + kOwnerPatience;
+    return;
+  }
+  Finish(c, r, type, format, std::move(bytes));
+}
+
+void Piece(Connection& c, SelectionRead& r) {
+  Atom type = None;
+  int format = 0;
+  std::string piece;
+  if (!TakeProperty(c, r.requestor, type, format, piece)) return;  // already taken
+  OwnerAnswered(c, r);
+  if (piece.empty())
+    return Finish(c, r, r.pieceType != None ? r.pieceType : r.types.front(),
+                  r.pieceFormat ? r.pieceFormat : 8, std::move(r.bytes));
+  if (r.pieceType == None) r.pieceType = type, r.pieceFormat = format;
+  r.bytes += piece;
+  r.deadline = Clock::now() + kOwnerPatience;
+}
+
+// Ends the read `id` as failed, unless it ended meanwhile: an answer may still come.
+void Fail(Connection& c, unsigned id) {
+  if (SelectionRead* r = FindRead(c, id); r && !r->ended) End(c, *r, ReadEnd::Failed, false);
+}
+
+// Makes room for one more read: the oldest ended one goes, else the oldest.
+void MakeRoom(Connection& c) {
+  auto& reads = c.selectionReads;
+  auto it = std::find_if(reads.begin(), reads.end(), [](const auto& r) { return r->ended; });
+  if (it == reads.end()) {
+    const unsigned id = reads.front()->id;
+    Fail(c, id);  // its waiter is told, and takes nothing
+    it = Find(c, id);
+  }
+  if (it != reads.end()) reads.erase(it);
 }
 
 }  // namespace
 
-ReadEnd ReadSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes) {
-  bytes.clear();
-  if (c.reads.size() >= kMaxNested) return ReadEnd::Failed;
-  IncomingRead r;
-  r.selection = selection;
-  r.target = target;
-  r.property = PropertyAt(c, c.reads.size());
-  r.owner = XGetSelectionOwner(c.dpy, selection);
-  if (r.owner == None) return ReadEnd::Failed;
-  ReadScope scope(c, r);
-  if (r.ownerGone) return ReadEnd::Failed;
-  XDeleteProperty(c.dpy, c.utility, r.property);
-  XConvertSelection(c.dpy, selection, target, r.property, c.utility, time);
-  if (!Await(c, r, scope, [&r] { return r.answered; })) return ReadEnd::Failed;
-  if (r.answer == None) return ReadEnd::Refused;
-  int format = 0;
-  if (!TakeProperty(c, r, type, format, bytes)) return ReadEnd::Failed;
-  if (type == c.dnd.incr) {
-    type = target;  // unless the pieces say otherwise
-    return TakePieces(c, r, scope, type, bytes) ? ReadEnd::Data : ReadEnd::Failed;
-  }
-  return format == 8 ? ReadEnd::Data : ReadEnd::Refused;
+unsigned BeginRead(Connection& c, SelectionRead read) {
+  if (read.types.empty()) return 0;
+  read.owner = XGetSelectionOwner(c.dpy, read.selection);
+  if (read.owner == None) return 0;
+  while (c.selectionReads.size() >= kMostReads) MakeRoom(c);
+  if (++c.lastRead == 0) ++c.lastRead;  // 0 says "no read"
+  read.id = c.lastRead;
+  read.ended = false;
+  read.requestor = TakeRequestor(c);
+  read.check = Clock::now() + kOwnerCheck;
+  c.selectionReads.push_back(std::make_unique<SelectionRead>(std::move(read)));
+  SelectionRead& added = *c.selectionReads.back();
+  FollowWindow(c, added.owner);
+  Ask(c, added);
+  return added.id;
 }
 
-bool ConvertSelection(Connection& c, Atom selection, Atom target, Time time, Atom& type, std::string& bytes) {
-  return ReadSelection(c, selection, target, time, type, bytes) == ReadEnd::Data;
+SelectionRead* FindRead(Connection& c, unsigned id) {
+  auto it = Find(c, id);
+  return it == c.selectionReads.end() ? nullptr : it->get();
 }
 
-bool AwaitOwner(Connection& c, Window owner, Clock::time_point until, const std::function<bool()>& ready) {
-  if (ready()) return true;
-  if (c.reads.size() >= kMaxNested || Clock::now() >= until) return false;
-  // A read of nothing: no selection, no property; only its owner is watched.
-  IncomingRead r;
-  r.owner = owner;
-  ReadScope scope(c, r);
-  return !r.ownerGone && Await(c, r, scope, ready, until);
+std::unique_ptr<SelectionRead> TakeRead(Connection& c, unsigned id) {
+  auto it = Find(c, id);
+  if (it == c.selectionReads.end() || !(*it)->ended) return nullptr;
+  std::unique_ptr<SelectionRead> r = std::move(*it);
+  c.selectionReads.erase(it);
+  return r;
+}
+
+void CancelRead(Connection& c, unsigned id) {
+  auto it = Find(c, id);
+  if (it == c.selectionReads.end()) return;
+  std::unique_ptr<SelectionRead> r = std::move(*it);
+  c.selectionReads.erase(it);
+  if (r->ended) return;
+  RetireRequestor(c, r->requestor);
+  FollowWindow(c, r->owner);
 }
 
 bool NoteReadEvent(Connection& c, const XEvent& ev) {
-  if (c.reads.empty()) return false;
   switch (ev.type) {
     case SelectionNotify: {
       const XSelectionEvent& s = ev.xselection;
-      if (s.requestor != c.utility) return false;
-      for (IncomingRead* r : c.reads)
-        if (!r->answered && r->selection == s.selection && r->target == s.target &&
-            (s.property == None || s.property == r->property)) {
-          r->answered = true;
-          r->answer = s.property;
-          break;
-        }
-      return true;  // else a late answer to a read that ended
+      SelectionRead* r = ReadOf(c, s.requestor);
+      if (!r) return NoteIdleRequestorEvent(c, ev);
+      // Only the answer to the request now out counts.
+      if (!r->pieces && s.selection == r->selection && s.target == r->types.front() &&
+          (s.property == None || s.property == c.atoms.selection))
+        Answered(c, *r, s.property);
+      return true;
     }
     case PropertyNotify: {
       const XPropertyEvent& p = ev.xproperty;
-      if (p.window != c.utility) return false;
-      for (IncomingRead* r : c.reads)
-        if (r->property == p.atom) {
-          if (p.state == PropertyDelete)
-            r->deleted = true, r->piece = false;
-          else if (r->deleted)
-            r->piece = true;
-          return true;
-        }
-      return false;
+      if (p.state != PropertyNewValue) return false;  // our deletions move our own transfers on
+      SelectionRead* r = ReadOf(c, p.window);
+      if (!r) return NoteIdleRequestorEvent(c, ev);
+      if (r->pieces && p.atom == c.atoms.selection) Piece(c, *r);
+      return true;
     }
-    case DestroyNotify:
-      for (IncomingRead* r : c.reads)
-        if (r->owner == ev.xdestroywindow.window) r->ownerGone = true;
+    case DestroyNotify: {
+      std::vector<unsigned> gone;
+      for (auto& r : c.selectionReads)
+        if (!r->ended && r->owner == ev.xdestroywindow.window) gone.push_back(r->id);
+      for (unsigned id : gone) Fail(c, id);
       return false;  // others may follow that window too
+    }
   }
   return false;
+}
+
+void ReadsDue(Connection& c) {
+  const auto now = Clock::now();
+  std::vector<unsigned> due;
+  for (auto& r : c.selectionReads) {
+    if (r->ended) continue;
+    if (now >= r->deadline) {
+      due.push_back(r->id);
+    } else if (now >= r->check) {
+      r->check = now + kOwnerCheck;
+      XWindowAttributes wa;
+      if (!Ours(c, r->owner) && !XGetWindowAttributes(c.dpy, r->owner, &wa)) due.push_back(r->id);
+    }
+  }
+  for (unsigned id : due) Fail(c, id);
+  RequestorsDue(c);
+}
+
+int ReadWait(const Connection& c) {
+  const auto now = Clock::now();
+  long wait = -1;
+  for (const auto& r : c.selectionReads) {
+    if (r->ended) continue;
+    auto next = std::min(r->deadline, r->check);
+    long ms = std::max<long>(
+        0, long(std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count()) + 1);
+    wait = wait < 0 ? ms : std::min(wait, ms);
+  }
+  return int(std::min<long>(wait, INT_MAX));
+}
+
+bool ReadFollows(const Connection& c, Window w) {
+  return std::any_of(c.selectionReads.begin(), c.selectionReads.end(),
+                     [w](const auto& r) { return !r->ended && r->owner == w; });
 }
 
 }  // namespace qv::x11

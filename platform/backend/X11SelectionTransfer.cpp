@@ -101,13 +101,11 @@ bool PutMade(Connection& c) {
 
 void FollowWindow(Connection& c, Window w) {
   // Our own windows report these always.
-  if (!w || w == c.utility || c.FindX(w)) return;
+  if (!w || w == c.utility || c.FindX(w) || IsRequestor(c, w)) return;
   long mask = NoEventMask;
   if (Watched(c, w)) mask |= PropertyChangeMask | StructureNotifyMask;
   if (w == c.dragOut.followed) mask |= StructureNotifyMask;
-  for (const IncomingRead* r : c.reads)
-    if (r->owner == w) mask |= StructureNotifyMask;
-  if (PasteReadFollows(c, w)) mask |= StructureNotifyMask;
+  if (ReadFollows(c, w)) mask |= StructureNotifyMask;
   XSelectInput(c.dpy, w, mask);
 }
 

@@ -43,17 +43,4 @@ bool DecodeText(const Connection& c, Atom type, const std::string& bytes, std::u
   return latin1;
 }
 
-ReadEnd ReadText(Connection& c, Atom selection, const std::vector<Atom>& types, Time time,
-                 std::u16string& out) {
-  out.clear();
-  for (Atom target : types) {
-    Atom type = None;
-    std::string bytes;
-    ReadEnd end = ReadSelection(c, selection, target, time, type, bytes);
-    if (end == ReadEnd::Failed) return end;
-    if (end == ReadEnd::Data && DecodeText(c, type, bytes, out)) return end;
-  }
-  return ReadEnd::Refused;
-}
-
 }  // namespace qv::x11

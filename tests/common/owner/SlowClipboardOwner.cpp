@@ -2,9 +2,11 @@
 // selection) with a megabyte of text and serves it by INCR, one 64 KB piece
 // for each deletion of the reader's property, as a slow toolkit does. It can
 // stop after a number of pieces, or never answer at all, and wait there to
-// be killed.
+// be killed; or answer every request late=<ms> after it took it up, one
+// request after the other, as a program under load does.
 //
-//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent> [@selection] [type [text]]
+//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent | late=ms> [@selection] [type
+//   [text]]
 //
 // Every step is written to the status file as a line of its own ("owning",
 // "types" for a question for its TARGETS, "asked", "piece 3", "served",
@@ -14,11 +16,14 @@
 // as `type` alone, which need not be a text type.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <sys/select.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -54,9 +59,13 @@ int main(int argc, char** argv) {
   if (!status) return 2;
   std::string mode = argv[2];
   bool silent = mode == "silent";
-  size_t limit = mode == "all" || silent ? SIZE_MAX : std::strtoul(mode.c_str(), nullptr, 10);
+  const bool late = mode.rfind("late=", 0) == 0;
+  const auto delay = std::chrono::milliseconds(late ? std::strtol(mode.c_str() + 5, nullptr, 10) : 0);
+  size_t limit = mode == "all" || silent || late ? SIZE_MAX : std::strtoul(mode.c_str(), nullptr, 10);
   Display* d = XOpenDisplay(nullptr);
   if (!d) return 1;
+  // A requestor's window may be gone by the time it is answered.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
   Atom selection = XInternAtom(d, named ? argv[3] + 1 : "CLIPBOARD", False),
        targets = XInternAtom(d, "TARGETS", False), utf8 = XInternAtom(d, "UTF8_STRING", False),
@@ -72,7 +81,51 @@ int main(int argc, char** argv) {
   };
   Say("owning");
   Transfer t;
+  auto serve = [&](const XSelectionRequestEvent& r) {
+    Atom property = r.property != None ? r.property : r.target;
+    if (r.target == targets) {
+      XChangeProperty(d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(offered.data()), int(offered.size()));
+      qv::test::AnswerRequest(d, r, property);
+    } else if (offers(r.target) && !t.active) {
+      if (silent) return;  // never answers
+      t = Transfer{r.requestor, property, r.target, 0, 0, true};
+      XSelectInput(d, r.requestor, PropertyChangeMask);
+      long size = long(text.size());
+      XChangeProperty(d, r.requestor, property, incr, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&size), 1);
+      qv::test::AnswerRequest(d, r, property);
+    } else {
+      Say("refused");
+      qv::test::AnswerRequest(d, r, None);
+    }
+    XFlush(d);
+  };
+  // Late: the requests waiting, the first taken up (once no transfer goes on) at `takenUp`.
+  using Clock = std::chrono::steady_clock;
+  std::deque<XSelectionRequestEvent> waiting;
+  Clock::time_point takenUp{};
   for (;;) {
+    if (late && !waiting.empty() && !t.active) {
+      const auto now = Clock::now();
+      if (takenUp == Clock::time_point{}) takenUp = now;
+      if (now >= takenUp + delay) {
+        XSelectionRequestEvent r = waiting.front();
+        waiting.pop_front();
+        takenUp = {};
+        serve(r);
+        continue;
+      }
+      if (!XPending(d)) {
+        auto left = std::chrono::duration_cast<std::chrono::microseconds>(takenUp + delay - now).count();
+        timeval tv{long(left / 1000000), long(left % 1000000)};
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(ConnectionNumber(d), &fds);
+        select(ConnectionNumber(d) + 1, &fds, nullptr, nullptr, &tv);
+        if (!XPending(d)) continue;
+      }
+    }
     XEvent ev;
     XNextEvent(d, &ev);
     if (ev.type == SelectionClear) {
@@ -81,26 +134,11 @@ int main(int argc, char** argv) {
     }
     if (ev.type == SelectionRequest) {
       const XSelectionRequestEvent& r = ev.xselectionrequest;
-      Atom property = r.property != None ? r.property : r.target;
-      if (r.target == targets) {
-        Say("types");
-        XChangeProperty(d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(offered.data()), int(offered.size()));
-        qv::test::AnswerRequest(d, r, property);
-      } else if (offers(r.target) && !t.active) {
-        Say("asked");
-        if (silent) continue;  // never answers
-        t = Transfer{r.requestor, property, r.target, 0, 0, true};
-        XSelectInput(d, r.requestor, PropertyChangeMask);
-        long size = long(text.size());
-        XChangeProperty(d, r.requestor, property, incr, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(&size), 1);
-        qv::test::AnswerRequest(d, r, property);
-      } else {
-        Say("refused");
-        qv::test::AnswerRequest(d, r, None);
-      }
-      XFlush(d);
+      Say(r.target == targets ? "types" : offers(r.target) && !t.active ? "asked" : "request");
+      if (late)
+        waiting.push_back(r);
+      else
+        serve(r);
     } else if (ev.type == PropertyNotify && t.active && ev.xproperty.window == t.requestor &&
                ev.xproperty.atom == t.property && ev.xproperty.state == PropertyDelete) {
       if (t.pieces == limit) continue;  // stopped: waits to be killed

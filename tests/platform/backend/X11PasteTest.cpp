@@ -12,7 +12,10 @@
 // shows with Paste grey, and Paste follows the owner's answer. Text offered
 // only as text/plain;charset=utf-8 (by the slow owner, a program of its own)
 // is offered to paste and pasted exactly. The clipboard's data object offers
-// what the owner said it offers, and reads only the text asked for.
+// what the owner said it offers, and reads only the text asked for. An
+// answer that comes after the paste gave up is deleted as it comes; an
+// owner that answers each request late, one after the other, still gives a
+// paste asked right after a question for its types its text.
 // gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -446,6 +449,85 @@ TEST_F(X11Paste, ASecondPasteOnItsWayReplacesTheFirst) {
   // The first's answer was handled before the second's, which came after it.
   EXPECT_EQ(EditText(), u"second");
   EXPECT_EQ(pastes.load(), 1);
+}
+
+// The size of a property as another client reads it; -1 when there is
+// none, or its window is gone.
+long PropertySize(Display* d, Window w, Atom property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, w, property, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
+                         &data) != Success)
+    return -1;
+  if (data) XFree(data);
+  return type == None ? -1 : long(after);
+}
+
+// An owner that answers only after the paste gave up on it: its answer is
+// deleted from where it put it, 100,000 bytes at once or in pieces, each
+// taken so that the owner goes on to its end; nothing is pasted.
+TEST_F(X11Paste, AnAnswerThatComesAfterThePasteGaveUpIsDeletedAndAnOwnerGivingItInPiecesGoesOn) {
+  Owner owner(server->Display());
+  Display* look = XOpenDisplay(server->Display().c_str());
+  ASSERT_TRUE(owner.d && look);
+  XSelectionRequestEvent request{};
+  std::atomic<bool> answered{false};
+  std::thread whole([&] {
+    if (!owner.NextText(request) || !test::WaitFor([] { return pastes.load() == 1; }, 30s)) return;
+    owner.Give(request, std::string(100000, 'x'));
+    XSync(owner.d, False);
+    answered = true;
+  });
+  Paste();
+  bool late = PumpUntil([&] { return answered.load(); });
+  whole.join();
+  ASSERT_TRUE(late);
+  EXPECT_TRUE(PumpUntil([&] { return PropertySize(look, request.requestor, request.property) < 0; }, 10000))
+      << "the late answer stayed where it was put";
+
+  pastes = 0;
+  std::atomic<bool> served{false};
+  std::thread pieces([&] {
+    XSelectionRequestEvent r{};
+    if (!owner.NextText(r) || !test::WaitFor([] { return pastes.load() == 1; }, 30s)) return;
+    request = r;
+    XSelectInput(owner.d, r.requestor, PropertyChangeMask);
+    long size = 3000;
+    XChangeProperty(owner.d, r.requestor, r.property, owner.A("INCR"), 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&size), 1);
+    owner.Notify(r, r.property);
+    for (int i = 0; i <= 3; ++i) {
+      if (!owner.NextDelete(r.requestor, r.property)) return;  // left waiting
+      std::string piece(i < 3 ? 1000 : 0, char('a' + i));
+      XChangeProperty(owner.d, r.requestor, r.property, r.target, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(piece.data()), int(piece.size()));
+      XSync(owner.d, False);
+    }
+    served = true;
+  });
+  Paste();
+  bool through = PumpUntil([&] { return served.load(); }, 40000);
+  pieces.join();
+  EXPECT_TRUE(through) << "the owner was left waiting for its piece to be taken";
+  EXPECT_TRUE(PumpUntil([&] { return PropertySize(look, request.requestor, request.property) < 0; }, 10000))
+      << "the last piece stayed where it was put";
+  EXPECT_EQ(EditText(), u"");
+  XCloseDisplay(look);
+}
+
+// An owner that answers each request 3 s late, one after the other: the
+// question for its types (as a menu asks when it opens) goes first, and the
+// paste right after it still gets the text, as the owner was answering the
+// question meanwhile, not silent.
+TEST_F(X11Paste, APasteAfterTheQuestionForTheTypesGetsTheTextOfAnOwnerAnsweringEachRequestLate) {
+  SlowOwner owner(server->Display(), {"late=3000", "UTF8_STRING", "late but whole"});
+  ASSERT_TRUE(PumpUntil([&] { return owner.Said("owning") && !backend->OwnsClipboard(); }));
+  EXPECT_EQ(ClipboardHasText(nullptr), ClipboardText::Asked);
+  ASSERT_TRUE(owner.AwaitLine("types"));
+  Paste();
+  EXPECT_EQ(EditText(), u"late but whole");
 }
 
 }  // namespace

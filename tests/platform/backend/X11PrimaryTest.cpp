@@ -5,8 +5,9 @@
 // inserts what xclip holds, or our own selection without asking the server;
 // a PRIMARY owner that never answers (the slow owner, stopped) is waited for
 // no longer than a paste waits, and nothing is inserted, with the window
-// answering meanwhile. Another program's CLIPBOARD stays as it was
-// throughout. gtest first: Xlib's macros (None, Bool) clash with its names.
+// answering meanwhile, also when another program takes PRIMARY meanwhile
+// and a middle click reads that one's text. Another program's CLIPBOARD
+// stays as it was throughout. gtest first: Xlib's macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
@@ -236,6 +237,34 @@ TEST_F(X11Primary, AStoppedPrimaryOwnerHoldsNothingUpAndNothingIsInserted) {
                  int(std::chrono::duration_cast<std::chrono::milliseconds>(middleTook).count()));
   // The click is over at once; the read gives a silent owner 5 s, and brings nothing.
   EXPECT_LT(middleTook, 1s);
+  ASSERT_TRUE(PumpUntil([&] { return pasteEnded.load(); }, 30000));
+  EXPECT_EQ(TextOf(line), u"alpha beta g\u00e4mma");
+  ExpectClipboardUntouched();
+}
+
+// A middle click while PRIMARY's owner is stopped leaves its read waiting;
+// another program takes PRIMARY offering STRING alone, and a middle click in
+// the other edit gets that program's text at once: the refusals of the
+// types it does not offer are its own read's, never the waiting one's,
+// which still brings nothing in the end.
+TEST_F(X11Primary, ANewOwnersTextComesAtOnceWhileAReadOfAStoppedOwnerWaits) {
+  test::StatusProgram stopped(QV_SLOW_OWNER_PROGRAM, server->Display(), {"silent", "@PRIMARY"});
+  ASSERT_TRUE(stopped.AwaitLine("owning"));
+  ASSERT_EQ(kill(stopped.Pid(), SIGSTOP), 0);
+  ASSERT_TRUE(Xdo(Then(At(line, 6), {"click", "2"})));
+  ASSERT_TRUE(PumpUntil([&] { return middleHandled.load(); }));
+  test::StatusProgram next(QV_SLOW_OWNER_PROGRAM, server->Display(),
+                           {"all", "@PRIMARY", "STRING", "from the next owner"});
+  ASSERT_TRUE(next.AwaitLine("owning"));
+  auto clicked = Clock::now();
+  ASSERT_TRUE(Xdo(Then(At(memo, 0), {"click", "2"})));
+  ASSERT_TRUE(PumpUntil([&] { return TextOf(memo) == u"from the next owner" || pasteEnded; }, 30000));
+  auto took = Clock::now() - clicked;
+  RecordProperty("second_middle_click_ms",
+                 int(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+  EXPECT_EQ(TextOf(memo), u"from the next owner");
+  EXPECT_LT(took, 2s) << "the new owner's text waited for the stopped owner's read";
+  EXPECT_GE(next.Said("refused"), 1) << "the new owner was never refused a type";
   ASSERT_TRUE(PumpUntil([&] { return pasteEnded.load(); }, 30000));
   EXPECT_EQ(TextOf(line), u"alpha beta g\u00e4mma");
   ExpectClipboardUntouched();
