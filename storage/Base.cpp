@@ -333,7 +333,7 @@ bool TXBase::CommitFiles() {
     // (a disc that filled up): what the index files were to record is
     // committed, so the session goes on read-only, saying why, and the open
     // marker left in xbase.vlm has the next open rebuild them.
-    unwritable_ = index->LastError();
+    unwritable_ = folder_.Shown(index->LastError());
     return true;
   }
   NoteCommittedState();
