@@ -265,7 +265,7 @@ void TEngine::SayFolderAtClose(bool known) {
       return;
     case TXBase::TFolderLoss::Unreachable:
       host_.AddWarning("The folder of database " + name +
-                       " can no longer be reached: its file system was unmounted while it was open; nothing "
+                       " can no longer be reached (its file system was unmounted while it was open); nothing "
                        "more of this session was written");
       return;
     case TXBase::TFolderLoss::FilesChanged:

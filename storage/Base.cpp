@@ -388,10 +388,13 @@ bool TXBase::Flush() {
   // A read-only database writes nothing; every change was refused already.
   bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
+  const bool lostBefore = folderLoss_ != TFolderLoss::None;
   ok = ok && (ReadOnly() || CommitFiles());
-  // Found in the middle of the commit (a write the folder's guard refused):
-  // what it reached stays in files that are no longer the session's.
-  if (!ok && !FolderStillOurs(false)) {
+  // Found in the middle of the commit (a write the folder's guard refused),
+  // or at its last write: what it reached stays in files that are no longer
+  // the session's, or goes with a file system no path reaches.
+  const bool lostNow = unwritten && !lostBefore && folderLoss_ != TFolderLoss::None;
+  if ((!ok || lostNow) && !FolderStillOurs(false)) {
     commitReached_ = false;
     Flush();  // read-only now: drops the pooled changes
     return Fail("Some data has not been updated: " + LossReason());

@@ -21,8 +21,8 @@ std::string TXBase::LossReason() const {
     case TFolderLoss::FilesChanged:
       return "the database's files were changed by another program while it was open";
     case TFolderLoss::Unreachable:
-      return "the database's folder can no longer be reached: its file system was unmounted while it was "
-             "open";
+      return "the database's folder can no longer be reached (its file system was unmounted while it was "
+             "open)";
     case TFolderLoss::None:
       break;
   }

@@ -68,8 +68,8 @@ std::string TXBase::RefusalText() const {
   if (folderLoss_ == TFolderLoss::Removed)
     return "The database's folder was removed while it was open; nothing more is written";
   if (folderLoss_ == TFolderLoss::Unreachable)
-    return "The database's folder can no longer be reached: its file system was unmounted while it was "
-           "open; nothing more is written";
+    return "The database's folder can no longer be reached (its file system was unmounted while it was "
+           "open); nothing more is written";
   if (folderLoss_ == TFolderLoss::FilesChanged)
     return "The database's files were changed by another program while it was open; nothing more is "
            "written to them";
