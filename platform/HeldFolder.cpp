@@ -88,8 +88,17 @@ bool HeldFolder::Open(const std::string& path) {
   // Entering is all it needs: a folder that may be entered and written but
   // not listed is held too.
   const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  struct stat held {};
   if (fd < 0) return false;
+  if (::fstat(fd, &held) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return false;
+  }
   fd_ = fd;
+  device_ = held.st_dev;
+  inode_ = held.st_ino;
   NoteHeld(fd_, true);
   opened_ = IncludeTrailingPathDelimiter(path);
   path_ = kThrough + std::to_string(fd_) + "/";
@@ -108,13 +117,9 @@ void HeldFolder::Close() {
 }
 
 HeldFolder::Reach HeldFolder::Now() const {
-  struct stat held {
-  }, named{};
-  if (fd_ < 0 || ::fstat(fd_, &held) != 0) return Reach::Here;  // nothing known against it
-  if (held.st_nlink == 0) return Reach::Removed;
-  if (::stat(opened_.c_str(), &named) == 0 && SameFile(held, named)) return Reach::Here;
-  if (!lastSeen_.empty() && ::stat(lastSeen_.c_str(), &named) == 0 && SameFile(held, named))
-    return Reach::Elsewhere;
+  if (fd_ < 0 || IsAt(opened_)) return Reach::Here;  // a folder removed has no name
+  if (Removed()) return Reach::Removed;
+  if (!lastSeen_.empty() && IsAt(lastSeen_)) return Reach::Elsewhere;
   std::string where;
   const Found found = Locate(where);
   if (found == Found::Detached) return Reach::Unreachable;
@@ -130,9 +135,8 @@ bool HeldFolder::Removed() const {
 }
 
 bool HeldFolder::IsAt(const std::string& path) const {
-  struct stat held {
-  }, named{};
-  return fd_ >= 0 && ::fstat(fd_, &held) == 0 && ::stat(path.c_str(), &named) == 0 && SameFile(held, named);
+  struct stat named {};
+  return fd_ >= 0 && ::stat(path.c_str(), &named) == 0 && named.st_dev == device_ && named.st_ino == inode_;
 }
 
 std::string HeldFolder::WhereNow() const {

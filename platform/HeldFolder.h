@@ -33,8 +33,8 @@ class HeldFolder {
   // some path reaches, removed, or reached by no path from this process's
   // root any more (its file system unmounted, lazily, while held).
   enum class Reach { Here, Elsewhere, Removed, Unreachable };
-  // Looks cheaply while the folder is where it was last seen (an fstat and
-  // a stat); only a folder found elsewhere is looked for anew.
+  // Looks cheaply while the folder is where it was opened or last seen (a
+  // stat); only a folder found elsewhere is looked for anew.
   Reach Now() const;
   // No folder holds it any more (it was removed while held).
   bool Removed() const;
@@ -56,6 +56,9 @@ class HeldFolder {
   Found Climb(std::string& where) const;
 
   int fd_ = -1;
+  // The held folder's device and inode, which never change while it is
+  // held (nor are they given to another folder meanwhile).
+  unsigned long long device_ = 0, inode_ = 0;
   std::string path_;
   std::string opened_;
   // Only the thread that holds the folder looks at it.
