@@ -20,7 +20,9 @@
 #include <string>
 
 #include "platform/FaultInjector.h"
+#include "platform/Files.h"
 #include "tests/catalogue/ChildProcess.h"
+#include "tests/catalogue/SessionInChild.h"
 #include "tests/catalogue/SessionSupport.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TreeMaker.h"
@@ -314,6 +316,37 @@ TEST_F(FolderMovedWithoutProc, AnAddWhileTheFolderIsRenamed) {
 }
 TEST_F(FolderMovedWithoutProc, ARenameWhileTheFolderIsReplacedByACopy) {
   MoveAtEachStep("rename", true, {"Renamed"});
+}
+
+// A session cut short after its journal was written; the next open cannot
+// write (a full disc) the commit it finishes: the line that says why names
+// the file in the folder as the user gave it, never through the descriptor.
+TEST(FolderAsGiven, TheReadOnlyLineAfterAFullDiscNamesTheFolderAsGiven) {
+  TempDir dir;
+  MakeFile(dir / "a/d/f");
+  const std::string folder = dir / "catalogue";
+  MakeCatalogue(folder, "Kept");
+  const int status = RunSessionInChild(folder, "", [&](TEngine& engine, FaultInjector& faults) {
+    faults.SetWriteHook([](int64_t, const std::string& path) {
+      if (ExtractFileName(path) == "index.vlm") ::_exit(0);
+    });
+    AddDisc(engine, "Cut", dir / "a");
+    ::_exit(3);
+  });
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ASSERT_TRUE(fs::exists(folder + "/index.jnl"));
+
+  RecordingHost host;
+  host.folder = folder;
+  FaultInjector faults;
+  faults.FailWritesFrom(1);
+  TEngine engine(host, QV_TEST_APP_DIR, faults);
+  ASSERT_TRUE(engine.OpenDatabase(""));
+  EXPECT_TRUE(engine.Base->ReadOnly());
+  EXPECT_TRUE(HasLine(host.console, "\"" + folder + "/index.vlm\": No space left on device"))
+      << testing::PrintToString(host.console);
+  EXPECT_FALSE(HasLine(host.console, "/proc/")) << testing::PrintToString(host.console);
+  engine.CloseDatabase();
 }
 
 }  // namespace
