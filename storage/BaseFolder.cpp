@@ -124,6 +124,16 @@ std::string TXBase::MovedTo() const {
 
 std::string TXBase::MovedNote(bool every) {
   const std::string where = MovedTo();
+  if (where.empty() && folder_.IsOpen() && folder_.Now() == HeldFolder::Reach::Elsewhere) {
+    // Followed, but no path to it can be told (no /proc, and a folder
+    // above it may not be listed): said so, once.
+    static const std::string kUntold = "\n";
+    if (!every && movedSaid_ == kUntold) return std::string();
+    movedSaid_ = kUntold;
+    return "The folder of database \"" + Name +
+           "\" was moved while it was open; this session's changes are in it, wherever it is now (where that "
+           "is cannot be told here)";
+  }
   if (where.empty() || (!every && where == movedSaid_)) return std::string();
   movedSaid_ = where;
   return "The folder of database \"" + Name + "\" was moved to \"" + ExcludeTrailingPathDelimiter(where) +

@@ -318,6 +318,57 @@ TEST_F(FolderMovedWithoutProc, ARenameWhileTheFolderIsReplacedByACopy) {
   MoveAtEachStep("rename", true, {"Renamed"});
 }
 
+// As another user, with /proc hidden, the folder moved under a folder that
+// user may enter but not list: every change still lands in it, and the
+// session says it was moved without claiming a place.
+TEST_F(FolderMovedWithoutProc, ToWhereNoPathCanBeToldIsSaidSo) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may act as another user";
+  const fs::path folder = dir / "catalogue";
+  fs::copy(original, folder);
+  ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+  for (const auto& entry : fs::directory_iterator(folder))
+    ASSERT_EQ(::chown(entry.path().c_str(), 65534, 65534), 0);
+  fs::permissions(dir.Path(), fs::perms(0755));
+  fs::create_directories(dir / "hidden");
+  fs::permissions(dir / "hidden", fs::perms(0711));
+  const std::string out = dir / "out";
+  std::ofstream(out).close();
+  fs::permissions(out, fs::perms(0666));
+
+  Child session;
+  session.Start([&](Child& self) {
+    if (!OwnMounts() || ::mount("tmpfs", "/proc", "tmpfs", 0, "size=64k") != 0) {
+      std::ofstream(out + ".cannot-mount");
+      return;
+    }
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    RecordingHost host;
+    host.folder = folder;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    if (!engine.OpenDatabase("")) ::_exit(2);
+    self.Hold();
+    Outcome o;
+    o.stored = AddDisc(engine, "Added", dir / "b");
+    engine.CloseDatabase();
+    o.said = host.console;
+    o.Write(out);
+  });
+  const char at = session.Next();
+  if (fs::exists(out + ".cannot-mount")) GTEST_SKIP() << "the tests may not mount here";
+  ASSERT_EQ(at, 'h');
+  const fs::path now = dir / "hidden/moved";
+  fs::rename(folder, now);
+  ASSERT_TRUE(session.Finish());
+  const Outcome o = Outcome::Read(out);
+  EXPECT_TRUE(o.stored) << testing::PrintToString(o.said);
+  const std::string untold =
+      "W The folder of database \"Kept\" was moved while it was open; this session's "
+      "changes are in it, wherever it is now (where that is cannot be told here)";
+  EXPECT_TRUE(HasLine(o.said, untold)) << testing::PrintToString(o.said);
+  ExpectEveryLineSays(o.said, untold);
+  ExpectOpens(now, "Kept", {"First", "Added"});
+}
+
 // A session cut short after its journal was written; the next open cannot
 // write (a full disc) the commit it finishes: the line that says why names
 // the file in the folder as the user gave it, never through the descriptor.
