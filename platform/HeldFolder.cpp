@@ -215,7 +215,7 @@ std::string HeldFolder::Shown(const std::string& text) const {
   if (path_.empty()) return text;
   // Also where the descriptor's path is named without its trailing "/".
   const std::string through = path_.substr(0, path_.size() - 1);
-  const std::string opened = ExcludeTrailingPathDelimiter(opened_);
+  const std::string opened = opened_ == "/" ? std::string() : ExcludeTrailingPathDelimiter(opened_);
   std::string shown = text;
   for (std::size_t at = shown.find(through); at != std::string::npos; at = shown.find(through, at)) {
     const std::size_t end = at + through.size();

@@ -158,8 +158,13 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   closedAt_.clear();
   movedSaid_.clear();
   openNotes_.clear();
-  if (path.empty() || !DirectoryExists(path) || !folder_.Open(path))
+  if (path.empty() || !folder_.Open(path)) {
+    // A folder this user may not reach exists all the same.
+    const int error = path.empty() ? ENOENT : errno;
+    if (error != ENOENT && error != ENOTDIR)
+      return Fail("Failed to open the folder \"" + path + "\": " + std::strerror(error));
     return Fail("Path \"" + path + "\" does not exist");
+  }
   path_ = folder_.Path();
   // The lock comes before anything is read: a session that changes the
   // database and closes while this open waits would leave it acting on what

@@ -209,6 +209,37 @@ std::string ModeName(const ::testing::TestParamInfo<mode_t>& mode) {
 }
 INSTANTIATE_TEST_SUITE_P(Modes, FolderNotListed, ::testing::Values(mode_t(0711), mode_t(0733)), ModeName);
 
+// A folder behind one this user may not enter: it is not said missing, and
+// the system's reason is said.
+TEST(FolderNotReached, IsNotSaidMissing) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may act as another user";
+  TempDir dir;
+  const std::string folder = dir / "closed/catalogue";
+  MakeCatalogue(folder, "Kept");
+  fs::permissions(dir.Path(), fs::perms(0711));
+  fs::permissions(dir / "closed", fs::perms(0700));
+  const std::string out = dir / "out";
+  std::ofstream(out).close();
+  fs::permissions(out, fs::perms(0666));
+  Child other;
+  other.Start([&](Child&) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    RecordingHost host;
+    host.folder = folder;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    Outcome o;
+    o.made = engine.OpenDatabase("");
+    o.said = host.console;
+    o.Write(out);
+  });
+  ASSERT_TRUE(other.Finish());
+  const Outcome o = Outcome::Read(out);
+  EXPECT_FALSE(o.made);
+  EXPECT_TRUE(HasLine(o.said, "E Failed to open the folder \"" + folder + "\": Permission denied"))
+      << testing::PrintToString(o.said);
+  EXPECT_FALSE(HasLine(o.said, "does not exist")) << testing::PrintToString(o.said);
+}
+
 // With /proc hidden (an empty tmpfs over it, in a mount namespace of the
 // session's own), the folder moved at each step of a change: every change
 // lands in the folder moved, and the one line said is where it went.
