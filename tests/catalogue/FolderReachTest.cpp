@@ -84,8 +84,9 @@ class FolderUnmounted : public ::testing::Test {
     fs::create_directories(disc);
   }
 
-  void Start(Child& session, int hold, const std::string& out) {
-    session.Start([this, hold, out](Child& self) {
+  // hold -1: after the add. closeOnly: after the add, nothing but the close.
+  void Start(Child& session, int hold, const std::string& out, bool closeOnly = false) {
+    session.Start([this, hold, out, closeOnly](Child& self) {
       if (!OwnMounts() || ::mount("tmpfs", disc.c_str(), "tmpfs", 0, "size=8m") != 0) {
         std::ofstream(out + ".cannot-mount");
         return;
@@ -109,11 +110,15 @@ class FolderUnmounted : public ::testing::Test {
       faults.SetWriteHook(nullptr);
       faults.SetOpenHook(nullptr);
       step();
-      TDiscData d = engine.Discs->GetDisc(0);
-      d.Label = u"Renamed";
-      engine.UpdateDisc(0, d);
-      const bool renamed = Discs(engine).count("Renamed") > 0;
-      const bool later = AddDisc(engine, "Later", dir / "b");
+      if (hold < 0) self.Hold();
+      bool renamed = false, later = false;
+      if (!closeOnly) {
+        TDiscData d = engine.Discs->GetDisc(0);
+        d.Label = u"Renamed";
+        engine.UpdateDisc(0, d);
+        renamed = Discs(engine).count("Renamed") > 0;
+        later = AddDisc(engine, "Later", dir / "b");
+      }
       engine.CloseDatabase();
       std::ofstream(out + ".steps") << n;
       std::ofstream(out + ".made") << added << renamed << later;
@@ -159,6 +164,22 @@ TEST_F(FolderUnmounted, AtEachStepOfAnAddAndBetweenChanges) {
     ExpectEveryLineSays(o.said, kUnreached);
     if (HasFailure()) return;
   }
+}
+
+// Unmounted after a change, the session then closed: the close says it.
+TEST_F(FolderUnmounted, BeforeTheCloseTheCloseSaysIt) {
+  const std::string out = dir / "out";
+  Child session;
+  Start(session, -1, out, true);
+  const char at = session.Next();
+  if (fs::exists(out + ".cannot-mount")) GTEST_SKIP() << "the tests may not mount here";
+  ASSERT_EQ(at, 'h');
+  ASSERT_TRUE(UnmountLazilyIn(ReadNumber(out + ".pid"), disc));
+  ASSERT_TRUE(session.Finish());
+  const Outcome o = Outcome::Read(out);
+  EXPECT_EQ(Count(o.said, "W ") + Count(o.said, "E "), 1) << testing::PrintToString(o.said);
+  EXPECT_TRUE(HasLine(o.said, "W The folder of database \"Kept\" can no longer be reached"))
+      << testing::PrintToString(o.said);
 }
 
 // A folder that may be entered, and written, but not listed (as a shared
