@@ -91,6 +91,7 @@ class FolderUnmounted : public ::testing::Test {
         std::ofstream(out + ".cannot-mount");
         return;
       }
+      if (hideProc && ::mount("tmpfs", "/proc", "tmpfs", 0, "size=64k") != 0) ::_exit(4);
       const std::string folder = disc + "/catalogue";
       MakeCatalogue(folder, "Kept", "First", dir / "a");
       std::ofstream(out + ".pid") << ::getpid();
@@ -128,42 +129,51 @@ class FolderUnmounted : public ::testing::Test {
     });
   }
 
+  // Unmounted lazily before the add, at each file opened and each write of
+  // the add, and after it: every change the session makes from then on is
+  // refused, in words that say why, and none is said made.
+  void UnmountAtEachStep() {
+    Child alone;
+    Start(alone, 0, dir / "alone");
+    ASSERT_TRUE(alone.Finish());
+    if (fs::exists(dir / "alone.cannot-mount")) GTEST_SKIP() << "the tests may not mount here";
+    std::string made;
+    std::ifstream(dir / "alone.made") >> made;
+    ASSERT_EQ(made, "111");
+    const int steps = ReadNumber(dir / "alone.steps");
+    ASSERT_GT(steps, 3);
+    std::cout << "the file system unmounted at each of " << steps << " steps\n";
+    for (int hold = 1; hold <= steps; ++hold) {
+      SCOPED_TRACE("unmounted at step " + std::to_string(hold));
+      const std::string out = dir / ("out" + std::to_string(hold));
+      Child session;
+      Start(session, hold, out);
+      ASSERT_EQ(session.Next(), 'h');
+      ASSERT_TRUE(UnmountLazilyIn(ReadNumber(out + ".pid"), disc));
+      ASSERT_TRUE(session.Finish());
+      const Outcome o = Outcome::Read(out);
+      std::ifstream(out + ".made") >> made;
+      // The add is said made only when it was whole before the unmount.
+      const bool addDone = hold == steps;
+      EXPECT_EQ(made, addDone ? "100" : "000") << testing::PrintToString(o.said);
+      EXPECT_EQ(HasLine(o.said, "were added to the database"), addDone) << testing::PrintToString(o.said);
+      EXPECT_TRUE(HasLine(o.said, kUnreached)) << testing::PrintToString(o.said);
+      ExpectEveryLineSays(o.said, kUnreached);
+      if (HasFailure()) return;
+    }
+  }
+
   TempDir dir;
   const std::string disc = dir / "disc";
+  bool hideProc = false;  // an empty tmpfs over /proc in the session's namespace
 };
 
-// Unmounted lazily before the add, at each file opened and each write of
-// the add, and after it: every change the session makes from then on is
-// refused, in words that say why, and none is said made.
 TEST_F(FolderUnmounted, AtEachStepOfAnAddAndBetweenChanges) {
-  Child alone;
-  Start(alone, 0, dir / "alone");
-  ASSERT_TRUE(alone.Finish());
-  if (fs::exists(dir / "alone.cannot-mount")) GTEST_SKIP() << "the tests may not mount here";
-  std::string made;
-  std::ifstream(dir / "alone.made") >> made;
-  ASSERT_EQ(made, "111");
-  const int steps = ReadNumber(dir / "alone.steps");
-  ASSERT_GT(steps, 3);
-  std::cout << "the file system unmounted at each of " << steps << " steps\n";
-  for (int hold = 1; hold <= steps; ++hold) {
-    SCOPED_TRACE("unmounted at step " + std::to_string(hold));
-    const std::string out = dir / ("out" + std::to_string(hold));
-    Child session;
-    Start(session, hold, out);
-    ASSERT_EQ(session.Next(), 'h');
-    ASSERT_TRUE(UnmountLazilyIn(ReadNumber(out + ".pid"), disc));
-    ASSERT_TRUE(session.Finish());
-    const Outcome o = Outcome::Read(out);
-    std::ifstream(out + ".made") >> made;
-    // The add is said made only when it was whole before the unmount.
-    const bool addDone = hold == steps;
-    EXPECT_EQ(made, addDone ? "100" : "000") << testing::PrintToString(o.said);
-    EXPECT_EQ(HasLine(o.said, "were added to the database"), addDone) << testing::PrintToString(o.said);
-    EXPECT_TRUE(HasLine(o.said, kUnreached)) << testing::PrintToString(o.said);
-    ExpectEveryLineSays(o.said, kUnreached);
-    if (HasFailure()) return;
-  }
+  UnmountAtEachStep();
+}
+TEST_F(FolderUnmounted, AtEachStepOfAnAddAndBetweenChangesWithProcHidden) {
+  hideProc = true;
+  UnmountAtEachStep();
 }
 
 // Unmounted after a change, the session then closed: the close says it.
