@@ -263,6 +263,11 @@ void TEngine::SayFolderAtClose(bool known) {
       host_.AddWarning("The folder of database " + name +
                        " was removed while it was open; nothing more of this session was written");
       return;
+    case TXBase::TFolderLoss::Unreachable:
+      host_.AddWarning("The folder of database " + name +
+                       " can no longer be reached (its file system was unmounted while it was open); nothing "
+                       "more of this session was written");
+      return;
     case TXBase::TFolderLoss::FilesChanged:
       host_.AddWarning("The files of database " + name +
                        " were changed by another program while it was open; nothing of this session was "

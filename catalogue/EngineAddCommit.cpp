@@ -65,7 +65,7 @@ bool TEngine::NoteFirstCommit(int32_t discIndex) {
   if (adding_.Position >= 0) return true;
   TXGIndexRec entry;
   if (!Base->GIndex().ReadEntry(entry, id) || entry.Position < 0) {
-    Base->LastError = Base->GIndex().LastError();
+    Base->LastError = Base->Shown(Base->GIndex().LastError());
     return false;
   }
   adding_.Position = entry.Position;

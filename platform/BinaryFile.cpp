@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+#include "platform/HeldFolder.h"
+
 namespace qv {
 
 bool BinaryFile::Open(const std::string& path, Mode mode, FileHooks& hooks) {
@@ -38,7 +40,8 @@ bool BinaryFile::Open(const std::string& path, Mode mode, FileHooks& hooks) {
       return false;
     }
   }
-  fd_ = ::open(path.c_str(), flags, 0644);
+  const FolderReach reach = ReachOf(path);
+  fd_ = ::openat(reach.dir, reach.name, flags, 0644);
   if (fd_ < 0) {
     error_ = errno;
     return false;
@@ -168,7 +171,8 @@ bool BinaryFile::TryLock() {
 bool BinaryFile::IsAt(const std::string& path) const {
   struct stat open {
   }, named{};
-  if (fd_ < 0 || ::fstat(fd_, &open) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+  const FolderReach reach = ReachOf(path);
+  if (fd_ < 0 || ::fstat(fd_, &open) != 0 || ::fstatat(reach.dir, reach.name, &named, 0) != 0) return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/HeldFolder.h"
+
 namespace qv {
 namespace {
 
@@ -14,7 +16,8 @@ std::string FolderOf(const std::string& path) {
 
 std::string ReadWhole(const std::string& path) {
   std::string out;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const FolderReach reach = ReachOf(path);
+  int fd = ::openat(reach.dir, reach.name, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return out;
   char buf[65536];
   ssize_t r;
@@ -24,7 +27,8 @@ std::string ReadWhole(const std::string& path) {
 }
 
 void WriteWhole(const std::string& path, const std::string& content) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const FolderReach reach = ReachOf(path);
+  int fd = ::openat(reach.dir, reach.name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return;
   std::size_t done = 0;
   while (done < content.size()) {

@@ -1,25 +1,35 @@
-// POSIX implementations of the file and folder helpers.
+// POSIX implementations of the file and folder helpers. Every name is
+// reached by the *at calls (ReachOf): one under a held folder's path through
+// that folder's descriptor, which needs no /proc.
 #include "platform/Files.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/BinaryFile.h"
+#include "platform/HeldFolder.h"
 
 namespace qv {
 
+bool PathStat(const std::string& path, struct stat& st) {
+  const FolderReach reach = ReachOf(path);
+  return !path.empty() && ::fstatat(reach.dir, reach.name, &st, 0) == 0;
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return PathStat(path, st) && S_ISREG(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
   struct stat st {};
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return PathStat(path, st) && S_ISDIR(st.st_mode);
 }
 
 bool ForceDirectories(const std::string& path) {
@@ -28,7 +38,8 @@ bool ForceDirectories(const std::string& path) {
   if (DirectoryExists(p)) return true;
   std::string parent = ExcludeTrailingPathDelimiter(ExtractFilePath(p));
   if (!parent.empty() && parent != p && !ForceDirectories(parent)) return false;
-  return ::mkdir(p.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(p));
+  const FolderReach reach = ReachOf(p);
+  return ::mkdirat(reach.dir, reach.name, 0755) == 0 || (errno == EEXIST && DirectoryExists(p));
 }
 
 bool DeleteFile(const std::string& path, FileHooks& hooks) {
@@ -36,7 +47,8 @@ bool DeleteFile(const std::string& path, FileHooks& hooks) {
     errno = refused;
     return false;
   }
-  if (::unlink(path.c_str()) != 0) return false;
+  const FolderReach reach = ReachOf(path);
+  if (::unlinkat(reach.dir, reach.name, 0) != 0) return false;
   hooks.NoteDelete(path);
   return true;
 }
@@ -46,7 +58,8 @@ bool SyncDirectory(const std::string& folder, FileHooks& hooks) {
     errno = refused;
     return false;
   }
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const FolderReach reach = folder.empty() ? FolderReach{AT_FDCWD, "."} : ReachOf(folder);
+  int fd = ::openat(reach.dir, reach.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = ::fsync(fd) == 0;
   ::close(fd);
@@ -59,14 +72,15 @@ bool RenameFile(const std::string& from, const std::string& to, FileHooks& hooks
     errno = refused;
     return false;
   }
-  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  const FolderReach source = ReachOf(from), target = ReachOf(to);
+  if (::renameat(source.dir, source.name, target.dir, target.name) != 0) return false;
   hooks.NoteRename(from, to);
   return SyncDirectory(ExtractFilePath(to), hooks);
 }
 
 int64_t FileSizeOf(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return -1;
+  if (!PathStat(path, st)) return -1;
   return int64_t(st.st_size);
 }
 
@@ -93,9 +107,30 @@ bool WriteFileAtomic(const std::string& path, const std::string& data, FileHooks
   if (!ok) {
     // errno tells the caller why, whatever the clean-up meets.
     const int error = written ? errno : writeError;
-    ::unlink(temp.c_str());
+    const FolderReach reach = ReachOf(temp);
+    ::unlinkat(reach.dir, reach.name, 0);
     errno = error;
   }
+  return ok;
+}
+
+bool ListFolder(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  const FolderReach reach = ReachOf(folder);
+  const int fd = ::openat(reach.dir, reach.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return false;
+  }
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+      names.emplace_back(entry->d_name);
+  }
+  const bool ok = errno == 0;
+  ::closedir(dir);
   return ok;
 }
 

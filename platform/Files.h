@@ -3,8 +3,11 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/FileHooks.h"
+
+struct stat;
 
 namespace qv {
 
@@ -19,6 +22,11 @@ bool DeleteFile(const std::string& path, FileHooks& hooks = FileHooks::None());
 bool RenameFile(const std::string& from, const std::string& to, FileHooks& hooks = FileHooks::None());
 bool SyncDirectory(const std::string& folder, FileHooks& hooks = FileHooks::None());
 int64_t FileSizeOf(const std::string& path);  // -1 when missing
+// stat of path (a symbolic link followed); false with errno when missing.
+bool PathStat(const std::string& path, struct stat& st);
+// The names in folder but "." and ".."; false with errno when it cannot be
+// listed.
+bool ListFolder(const std::string& folder, std::vector<std::string>& names);
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& data);

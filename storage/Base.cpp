@@ -158,8 +158,13 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   closedAt_.clear();
   movedSaid_.clear();
   openNotes_.clear();
-  if (path.empty() || !DirectoryExists(path) || !folder_.Open(path))
+  if (path.empty() || !folder_.Open(path)) {
+    // A folder this user may not reach exists all the same.
+    const int error = path.empty() ? ENOENT : errno;
+    if (error != ENOENT && error != ENOTDIR)
+      return Fail("Failed to open the folder \"" + path + "\": " + std::strerror(error));
     return Fail("Path \"" + path + "\" does not exist");
+  }
   path_ = folder_.Path();
   // The lock comes before anything is read: a session that changes the
   // database and closes while this open waits would leave it acting on what
@@ -333,7 +338,7 @@ bool TXBase::CommitFiles() {
     // (a disc that filled up): what the index files were to record is
     // committed, so the session goes on read-only, saying why, and the open
     // marker left in xbase.vlm has the next open rebuild them.
-    unwritable_ = index->LastError();
+    unwritable_ = folder_.Shown(index->LastError());
     return true;
   }
   NoteCommittedState();
@@ -388,10 +393,13 @@ bool TXBase::Flush() {
   // A read-only database writes nothing; every change was refused already.
   bool ok = ReadOnly() || SaveRecords(items, saved, true);
   if (OnProgress) OnProgress(0);
+  const bool lostBefore = folderLoss_ != TFolderLoss::None;
   ok = ok && (ReadOnly() || CommitFiles());
-  // Found in the middle of the commit (a write the folder's guard refused):
-  // what it reached stays in files that are no longer the session's.
-  if (!ok && !FolderStillOurs(false)) {
+  // Found in the middle of the commit (a write the folder's guard refused),
+  // or at its last write: what it reached stays in files that are no longer
+  // the session's, or goes with a file system no path reaches.
+  const bool lostNow = unwritten && !lostBefore && folderLoss_ != TFolderLoss::None;
+  if ((!ok || lostNow) && !FolderStillOurs(false)) {
     commitReached_ = false;
     Flush();  // read-only now: drops the pooled changes
     return Fail("Some data has not been updated: " + LossReason());

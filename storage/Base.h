@@ -147,6 +147,9 @@ class TXBase : public IDataFileOwner {
   const std::string& Path() const { return path_; }
   // The folder as the caller named it, with a trailing "/".
   const std::string& ShownPath() const { return folder_.OpenedPath(); }
+  // A text of the files' own with every path in it named as the caller
+  // named the folder, for what a user reads.
+  std::string Shown(const std::string& text) const { return folder_.Shown(text); }
   bool Opened() const { return opened_; }
   // ReadOnly (below) holds too for a database that cannot be written
   // (read-only media, a folder this process may not write, a full disc at
@@ -161,8 +164,9 @@ class TXBase : public IDataFileOwner {
   // and a copy put where it was is never touched. What it cannot go on
   // with, found before it writes again (BaseFolder.cpp): its folder was
   // removed, or its files were changed by another program (a copy written
-  // over them). Kept until the next CreateNew or Open.
-  enum class TFolderLoss { None, Removed, FilesChanged };
+  // over them), or no path reaches it any more (its file system was
+  // unmounted). Kept until the next CreateNew or Open.
+  enum class TFolderLoss { None, Removed, FilesChanged, Unreachable };
   TFolderLoss FolderLoss() const { return folderLoss_; }
   // False once the folder is lost: the session then writes nothing more and
   // drops what it had not written. settled: called between changes, when

@@ -77,7 +77,7 @@ bool TXBase::RecordMark() {
 
 void TXBase::SetDamaged(const std::string& text) {
   if (damage_.empty())
-    damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : text;
+    damage_ = text.empty() ? "The database is damaged; it is opened for reading only" : folder_.Shown(text);
 }
 
 void TXBase::MarkDamaged(const std::string& text) {

@@ -2,7 +2,6 @@
 // open marker, the commit mark, the damage found, and the checksums of the
 // sorted index files), the context file, the users and the ID text.
 #include <algorithm>
-#include <filesystem>
 #include <regex>
 
 #include "classlib/IniFiles.h"
@@ -268,14 +267,10 @@ bool TXBase::DeleteIndexFiles() {
   // Only names this engine gives its sorted indexes ("0041-000.idx"), and
   // the temporary files of an interrupted save.
   static const std::regex kIndexName("[0-9A-F]{4,8}-[0-9A-F]{3}\\.idx(\\.tmp)?");
-  std::error_code ec;
-  std::vector<std::string> doomed;
-  for (std::filesystem::directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (std::regex_match(name, kIndexName)) doomed.push_back(path_ + name);
-  }
-  bool removed = !ec;
-  for (const auto& file : doomed) removed = DeleteFile(file, hooks_) && removed;
+  std::vector<std::string> names;
+  bool removed = ListFolder(path_, names);
+  for (const auto& name : names)
+    if (std::regex_match(name, kIndexName)) removed = DeleteFile(path_ + name, hooks_) && removed;
   return SyncDirectory(path_, hooks_) && removed;
 }
 

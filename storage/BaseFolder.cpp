@@ -2,8 +2,10 @@
 // folder's descriptor (Path), so a folder moved or renamed while open keeps
 // every change and a copy put where it was is never touched. What the
 // session cannot go on with is found before it writes again: a folder
-// removed, or files that another program wrote over (a copy restored into
-// the folder). It then writes nothing more, anywhere, and says so.
+// removed, files that another program wrote over (a copy restored into
+// the folder), or a folder no path reaches any more (its file system
+// unmounted lazily, or detached by an eject: what is written there is lost
+// with it). It then writes nothing more, anywhere, and says so.
 #include <sys/stat.h>
 #include <time.h>
 
@@ -18,6 +20,9 @@ std::string TXBase::LossReason() const {
       return "the database's folder was removed while it was open";
     case TFolderLoss::FilesChanged:
       return "the database's files were changed by another program while it was open";
+    case TFolderLoss::Unreachable:
+      return "the database's folder can no longer be reached (its file system was unmounted while it was "
+             "open)";
     case TFolderLoss::None:
       break;
   }
@@ -29,7 +34,7 @@ namespace {
 // missing).
 std::string StatOf(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return std::string();
+  if (!PathStat(path, st)) return std::string();
   const int64_t v[] = {int64_t(st.st_dev), int64_t(st.st_ino), int64_t(st.st_size), st.st_mtim.tv_sec,
                        st.st_mtim.tv_nsec, st.st_ctim.tv_sec,  st.st_ctim.tv_nsec};
   return std::string(reinterpret_cast<const char*>(v), sizeof v);
@@ -64,7 +69,15 @@ bool TXBase::DescriptionAsLeft() {
 // them; else (in a change's middle) only what no write of its own alters.
 TXBase::TFolderLoss TXBase::FolderLossNow(bool settled) {
   if (!folder_.IsOpen()) return TFolderLoss::None;
-  if (folder_.Removed()) return TFolderLoss::Removed;
+  switch (folder_.Now()) {
+    case HeldFolder::Reach::Removed:
+      return TFolderLoss::Removed;
+    case HeldFolder::Reach::Unreachable:
+      return TFolderLoss::Unreachable;
+    case HeldFolder::Reach::Here:
+    case HeldFolder::Reach::Elsewhere:
+      break;
+  }
   const bool dataAsLeft =
       !dataFile_ || !dataFile_->IsOpen() || (settled ? dataFile_->AsLeft() : dataFile_->IsAt());
   if (!dataAsLeft || !gindex_.AsLeft() || !DescriptionAsLeft()) return TFolderLoss::FilesChanged;
@@ -111,6 +124,16 @@ std::string TXBase::MovedTo() const {
 
 std::string TXBase::MovedNote(bool every) {
   const std::string where = MovedTo();
+  if (where.empty() && folder_.IsOpen() && folder_.Now() == HeldFolder::Reach::Elsewhere) {
+    // Followed, but no path to it can be told (no /proc, and a folder
+    // above it may not be listed): said so, once.
+    static const std::string kUntold = "\n";
+    if (!every && movedSaid_ == kUntold) return std::string();
+    movedSaid_ = kUntold;
+    return "The folder of database \"" + Name +
+           "\" was moved while it was open; this session's changes are in it, wherever it is now (where that "
+           "is cannot be told here)";
+  }
   if (where.empty() || (!every && where == movedSaid_)) return std::string();
   movedSaid_ = where;
   return "The folder of database \"" + Name + "\" was moved to \"" + ExcludeTrailingPathDelimiter(where) +

@@ -104,7 +104,7 @@ bool TXBase::FinishJournal(const TXGIndexJournal& journal, int64_t& committed) {
   // index.vlm refusing the end (a full disc) is no damage: the files stay
   // as found, the journal too, and the commit is finished in memory only,
   // until an open that can write them.
-  if (!ReadOnly() && !gindex_.Redo(journal, true)) unwritable_ = gindex_.LastError();
+  if (!ReadOnly() && !gindex_.Redo(journal, true)) unwritable_ = folder_.Shown(gindex_.LastError());
   if (ReadOnly() && !gindex_.Redo(journal, false)) return Fail(gindex_.LastError());
   committed = gindex_.RecordCount();
   journalFinished_ = true;
@@ -297,9 +297,9 @@ void TXBase::GiveBackData() {
   }
   keptPast_ = 0;
   if (!dataFile_->Truncate(limit)) {
-    openNotes_.push_back(
-        "storage.vlm holds " + Count(size - limit, "byte", "bytes") +
-        " written after the last commit, which could not be given back: " + dataFile_->LastError());
+    openNotes_.push_back("storage.vlm holds " + Count(size - limit, "byte", "bytes") +
+                         " written after the last commit, which could not be given back: " +
+                         folder_.Shown(dataFile_->LastError()));
     return;
   }
   // A session that says what it writes past its commit names it here: its

@@ -48,7 +48,7 @@ void TXBase::NoteUnreadable(int64_t id) {
 }
 
 void TXBase::StopWriting(const std::string& why, bool dropChanges) {
-  if (unwritable_.empty()) unwritable_ = why.empty() ? "a write failed" : why;
+  if (unwritable_.empty()) unwritable_ = why.empty() ? "a write failed" : folder_.Shown(why);
   ahead_.reset();  // waits for a batch in flight, which then places nothing
   // Entries the failed commit changed in memory may point at chains it
   // could not finish: records are read as committed from now on.
@@ -67,6 +67,9 @@ std::string TXBase::RefusalText() const {
   if (folderLoss_ != TFolderLoss::None) lossTold_ = true;  // a refusal is said
   if (folderLoss_ == TFolderLoss::Removed)
     return "The database's folder was removed while it was open; nothing more is written";
+  if (folderLoss_ == TFolderLoss::Unreachable)
+    return "The database's folder can no longer be reached (its file system was unmounted while it was "
+           "open); nothing more is written";
   if (folderLoss_ == TFolderLoss::FilesChanged)
     return "The database's files were changed by another program while it was open; nothing more is "
            "written to them";

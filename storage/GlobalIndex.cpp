@@ -43,7 +43,7 @@ TXGIndexRec GetGIndexEntry(const uint8_t* p) {
 namespace {
 uint64_t InodeOf(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? uint64_t(st.st_ino) : 0;
+  return PathStat(path, st) ? uint64_t(st.st_ino) : 0;
 }
 }  // namespace
 
