@@ -34,10 +34,10 @@ void NoteRoutedKey(QueuedItem& item) {
   if (!WaitsBehindPaste(item.msg.message)) return;
   Window* w = Find(item.msg.hwnd);
   if (!w || w->dead || !w->keysHeld) return;
-  // A modal loop that tracks the mouse (a menu, a move, a drag, a scroll
-  // bar) has the capture and reads the keys itself: they are its own, not
-  // the text's, and act at once.
-  if (S().capture && S().capture != item.msg.hwnd) return;
+  // A loop that tracks the mouse (a menu, also the edit's own context menu,
+  // a move, a drag, a scroll bar) has the capture and reads the keys itself:
+  // they are its own, not the text's, and act at once.
+  if (S().capture) return;
   KeyboardState keys;
   std::memcpy(keys.data(), S().keys, keys.size());
   item.pressed = keys;

@@ -2,9 +2,11 @@
 // selection) with a megabyte of text and serves it by INCR, one 64 KB piece
 // for each deletion of the reader's property, as a slow toolkit does. It can
 // stop after a number of pieces, or never answer at all, and wait there to
-// be killed.
+// be killed; or answer every request for text a number of milliseconds late
+// (late=500), as a busy program does, then serve it all.
 //
-//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent> [@selection] [type [text]]
+//   qv_slow_clipboard_owner <status file> <pieces to serve | all | silent | late=MS> [@selection] [type
+//   [text]]
 //
 // Every step is written to the status file as a line of its own ("owning",
 // "types" for a question for its TARGETS, "asked", "piece 3", "served",
@@ -16,10 +18,12 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/common/SelectionAnswer.h"
@@ -54,7 +58,9 @@ int main(int argc, char** argv) {
   if (!status) return 2;
   std::string mode = argv[2];
   bool silent = mode == "silent";
-  size_t limit = mode == "all" || silent ? SIZE_MAX : std::strtoul(mode.c_str(), nullptr, 10);
+  const bool late = mode.rfind("late=", 0) == 0;
+  const long lateMs = late ? std::strtol(mode.c_str() + 5, nullptr, 10) : 0;
+  size_t limit = mode == "all" || silent || late ? SIZE_MAX : std::strtoul(mode.c_str(), nullptr, 10);
   Display* d = XOpenDisplay(nullptr);
   if (!d) return 1;
   Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
@@ -90,6 +96,7 @@ int main(int argc, char** argv) {
       } else if (offers(r.target) && !t.active) {
         Say("asked");
         if (silent) continue;  // never answers
+        if (late) std::this_thread::sleep_for(std::chrono::milliseconds(lateMs));
         t = Transfer{r.requestor, property, r.target, 0, 0, true};
         XSelectInput(d, r.requestor, PropertyChangeMask);
         long size = long(text.size());

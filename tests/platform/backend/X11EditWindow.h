@@ -37,6 +37,8 @@ std::atomic<int> paints{0};
 std::atomic<bool> pasting{false};
 std::atomic<int> pastes{0};   // reads ended
 std::atomic<int> middles{0};  // middle clicks handled
+std::atomic<int> undos{0};    // Ctrl+Z handled by the edit
+std::atomic<int> closes{0};   // the close asked of the top window (kept open)
 Clock::time_point pasteEnded;
 WNDPROC editProc = nullptr;
 
@@ -44,6 +46,10 @@ WNDPROC editProc = nullptr;
 LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_TIMER) {
     InvalidateRect(h, nullptr, FALSE);
+    return 0;
+  }
+  if (m == WM_CLOSE) {
+    ++closes;
     return 0;
   }
   if (m == WM_PAINT) {
@@ -60,6 +66,7 @@ LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_CHAR && w == 0x16) pasting = true;
   LRESULT r = CallWindowProcW(editProc, h, m, w, l);
+  if (m == WM_CHAR && w == 0x1A) ++undos;
   if (m == WM_MBUTTONDOWN) ++middles;
   if (m == WM_PASTETEXT) {
     pasteEnded = Clock::now();
@@ -86,6 +93,8 @@ class X11EditWindow : public test::X11WindowTest {
     ASSERT_TRUE(SetClipboardTextW(u""));
     pastes = 0;
     middles = 0;
+    undos = 0;
+    closes = 0;
   }
   std::u16string EditText() {
     char16_t buf[8192] = {};
