@@ -1,7 +1,9 @@
 // Sending, posting and retrieving messages. Retrieval order: sent messages,
 // then posted messages and input (in arrival order), then WM_QUIT, then
-// WM_PAINT, then WM_TIMER. Sends to a window of another thread block the
-// sender, which keeps handling messages sent to its own thread meanwhile.
+// WM_PAINT, then WM_TIMER; a window's keys that wait behind its paste are
+// passed over until it ends (HeldKeys.cpp). Sends to a window of another
+// thread block the sender, which keeps handling messages sent to its own
+// thread meanwhile.
 #include <algorithm>
 #include <chrono>
 
