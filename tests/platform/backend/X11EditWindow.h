@@ -39,7 +39,7 @@ std::atomic<int> pastes{0};   // reads ended
 std::atomic<int> middles{0};  // middle clicks handled
 std::atomic<int> undos{0};    // Ctrl+Z handled by the edit
 std::atomic<int> closes{0};   // the close asked of the top window (kept open)
-Clock::time_point pasteEnded;
+Clock::time_point pasteStarted, pasteEnded;
 WNDPROC editProc = nullptr;
 
 // The top window repaints on every tick of its timer.
@@ -64,7 +64,7 @@ LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 // Notes when the edit handles Ctrl+V, and when the text it reads comes.
 LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_CHAR && w == 0x16) pasting = true;
+  if (m == WM_CHAR && w == 0x16) pasting = true, pasteStarted = Clock::now();
   LRESULT r = CallWindowProcW(editProc, h, m, w, l);
   if (m == WM_CHAR && w == 0x1A) ++undos;
   if (m == WM_MBUTTONDOWN) ++middles;

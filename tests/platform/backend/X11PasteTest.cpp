@@ -317,6 +317,9 @@ TEST_F(X11PasteInOrder, KeysAfterAPasteActAfterItsTextFromOwnersAnsweringLate) {
     ASSERT_TRUE(Keys({"ctrl+v", "x", "y"}));
     EXPECT_TRUE(PumpUntil([&] { return EditText() == u"hello[p]xy world"; }, 20000))
         << Utf16ToUtf8(EditText());
+    RecordProperty(
+        "paste_ms_owner_" + std::to_string(late) + "_ms_late",
+        int(std::chrono::duration_cast<std::chrono::milliseconds>(pasteEnded - pasteStarted).count()));
 
     ASSERT_TRUE(Keys({"ctrl+v", "ctrl+z"}));
     ASSERT_TRUE(PumpUntil([&] { return undos.load() == 1; }, 20000));
