@@ -35,10 +35,11 @@ using Clock = std::chrono::steady_clock;
 std::atomic<int> paints{0};
 // From Ctrl+V in the edit until another program's text came, or its read ended without.
 std::atomic<bool> pasting{false};
-std::atomic<int> pastes{0};   // reads ended
-std::atomic<int> middles{0};  // middle clicks handled
-std::atomic<int> undos{0};    // Ctrl+Z handled by the edit
-std::atomic<int> closes{0};   // the close asked of the top window (kept open)
+std::atomic<int> pastes{0};             // reads ended
+std::atomic<int> middles{0};            // middle clicks handled
+std::atomic<int> undos{0};              // Ctrl+Z handled by the edit
+std::atomic<int> typedWhilePasting{0};  // characters the edit took while its paste was on its way
+std::atomic<int> closes{0};             // the close asked of the top window (kept open)
 Clock::time_point pasteStarted, pasteEnded;
 WNDPROC editProc = nullptr;
 
@@ -64,6 +65,7 @@ LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 // Notes when the edit handles Ctrl+V, and when the text it reads comes.
 LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CHAR && w >= 0x20 && pasting) ++typedWhilePasting;
   if (m == WM_CHAR && w == 0x16) pasting = true, pasteStarted = Clock::now();
   LRESULT r = CallWindowProcW(editProc, h, m, w, l);
   if (m == WM_CHAR && w == 0x1A) ++undos;
@@ -94,6 +96,7 @@ class X11EditWindow : public test::X11WindowTest {
     pastes = 0;
     middles = 0;
     undos = 0;
+    typedWhilePasting = 0;
     closes = 0;
   }
   std::u16string EditText() {
