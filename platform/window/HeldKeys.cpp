@@ -49,10 +49,6 @@ bool IsHeldKey(const QueuedItem& item) {
   return w && !w->dead && w->keysHeld;
 }
 
-void NoteTaken(const QueuedItem* item) {
-  S().keysAsPressed = item ? item->pressed : std::nullopt;
-}
-
 void EndHoldAfter(const MSG& msg) {
   HWND hwnd = nullptr;
   {

@@ -310,17 +310,14 @@ BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
 
 // Input (Input.cpp)
 bool RouteRawInput(ThreadQueue& q, const RawInput& in, MSG& out);
-// Keys held behind a paste (HeldKeys.cpp), all under the lock. A key routed
-// to a window whose keys are held waits, carrying the keyboard's state.
+// Keys held behind a paste (HeldKeys.cpp). Under the lock: a key routed to
+// a window whose keys are held waits, carrying the keyboard's state.
 void NoteRoutedKey(QueuedItem& item);
 bool IsHeldKey(const QueuedItem& item);
-// A message taken from the queue: the keyboard the program reads is the one
-// it carries, if any.
-void NoteTaken(const QueuedItem* item);
+// The keyboard as the program reads it (under the lock).
+const BYTE* SeenKeys();
 // The window handled `msg`: when it was the end of its paste, its keys go on.
 void EndHoldAfter(const MSG& msg);
-// The keyboard as the program reads it.
-const BYTE* SeenKeys();
 void ForgetWindowInInput(HWND hwnd);
 void CheckHover();
 // Starts the hover time again from the pointer at `at`.
