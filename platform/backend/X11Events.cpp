@@ -297,11 +297,7 @@ void SyncLockKeys(Connection& c) {
   int rx, ry, wx, wy;
   unsigned mask = 0;
   if (!XQueryPointer(c.dpy, c.root, &root, &child, &rx, &ry, &wx, &wy, &mask)) return;
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_CAPITAL] = BYTE((keys[VK_CAPITAL] & ~1) | ((mask & LockMask) ? 1 : 0));
-  keys[VK_NUMLOCK] = BYTE((keys[VK_NUMLOCK] & ~1) | ((mask & Mod2Mask) ? 1 : 0));
-  SetKeyboardState(keys);
+  SetLockKeys((mask & LockMask) != 0, (mask & Mod2Mask) != 0);
 }
 
 }  // namespace qv::x11

@@ -5,6 +5,7 @@
 
 #include "platform/controls/EditControl.h"
 #include "platform/window/Input.h"
+#include "platform/window/MessageQueue.h"
 #include "platform/window/ScrollBar.h"
 
 namespace qv::edit {
@@ -137,11 +138,11 @@ void KeyAction(EditState& s, UINT vk) {
     case VK_END:
       return MoveTo(s, ctrl && multi ? s.text.Length() : s.text.LineEnd(s.text.LineOf(s.caret)), shift);
     case VK_DELETE:
-      if (shift) return CutCopy(s, true);
+      if (shift) return void(SendMessageW(s.hwnd, WM_CUT, 0, 0));
       return DeleteOne(s, 1);
     case VK_INSERT:
-      if (ctrl) return CutCopy(s, false);
-      if (shift) return Paste(s);
+      if (ctrl) return void(SendMessageW(s.hwnd, WM_COPY, 0, 0));
+      if (shift) SendMessageW(s.hwnd, WM_PASTE, 0, 0);
       return;
   }
 }
@@ -162,12 +163,15 @@ void Char(EditState& s, char16_t ch) {
   switch (ch) {
     case 0x01:  // Ctrl+A
       return SelectAllForUser(s);
+    // The clipboard keys go through the clipboard messages, as the platform's
+    // edit sends them: a control built on the edit (a masked edit) pastes
+    // through its own WM_PASTE.
     case 0x03:  // Ctrl+C
-      return CutCopy(s, false);
+      return void(SendMessageW(s.hwnd, WM_COPY, 0, 0));
     case 0x16:  // Ctrl+V
-      return Paste(s);
+      return void(SendMessageW(s.hwnd, WM_PASTE, 0, 0));
     case 0x18:  // Ctrl+X
-      return CutCopy(s, true);
+      return void(SendMessageW(s.hwnd, WM_CUT, 0, 0));
     case 0x1A:  // Ctrl+Z
       DoUndo(s);
       return;

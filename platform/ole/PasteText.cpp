@@ -8,6 +8,7 @@
 #include "platform/ole/Clipboard.h"
 #include "platform/ole/ClipboardStore.h"
 #include "platform/ole/PrimarySelection.h"
+#include "platform/window/MessageQueue.h"
 
 namespace qv {
 namespace {
@@ -49,8 +50,14 @@ unsigned BeginPasteText(PasteSource from, HWND window, std::u16string& text) {
     text = clipboard ? GetClipboardTextW() : GetPrimarySelectionText();
     return 0;
   }
-  std::lock_guard<std::mutex> l(P().lock);
-  P().reads[window] = id;
+  {
+    std::lock_guard<std::mutex> l(P().lock);
+    P().reads[window] = id;
+  }
+  // The keys pressed after the paste act after its text, as had it come at
+  // once: they go on once the window has handled the paste's end, the text
+  // in (typed through a mask, its changes told), not while it goes in.
+  HoldKeys(window, WM_PASTETEXT, WPARAM(id));
   return id;
 }
 
@@ -68,6 +75,7 @@ std::optional<std::u16string> EndPasteText(HWND window, WPARAM id) {
 
 void CancelPasteText(HWND window) {
   unsigned id = Forget(window);
+  if (id) ReleaseKeys(window);
   if (Backend* backend = CurrentBackend(); id && backend) backend->CancelTextRead(id);
 }
 

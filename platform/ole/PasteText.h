@@ -4,7 +4,10 @@
 // painting, their menus and their close, and the text comes to the window
 // that pasted when it is there. Our own text, and text nobody holds, is at
 // hand at once. A window has one paste under way at most: a newer one
-// replaces it.
+// replaces it. While it is under way the window's keys wait (HoldKeys), so
+// that they act after the text, in the order they were pressed; the end of
+// the paste (WM_PASTETEXT handled, the paste replaced or given up, or the
+// window gone) lets them go on.
 #pragma once
 #include <optional>
 #include <string>

@@ -16,6 +16,9 @@ void InjectMouseWheel(int delta, bool horizontal = false);
 void InjectKey(UINT vk, bool down);
 // Text that has no key (input methods): posted as WM_CHAR to the focus window.
 void InjectChar(char16_t ch);
+// The desktop's Caps Lock and Num Lock toggles, as the keyboard stands now
+// (a key handled later, that waited behind a paste, keeps its own).
+void SetLockKeys(bool capsLock, bool numLock);
 // The desktop moved or resized a top-level window (its window rectangle on
 // the screen now). Applied in order with the input: the window gets the usual
 // WM_WINDOWPOSCHANGING/CHANGED, WM_MOVE, WM_SIZE and repaint, and the backend

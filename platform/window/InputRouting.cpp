@@ -337,6 +337,13 @@ void InjectActivate(HWND top, bool active) {
   wm::QueueRawInput(in);
 }
 
+void SetLockKeys(bool capsLock, bool numLock) {
+  wm::Lock l(wm::S().lock);
+  BYTE* keys = wm::S().keys;
+  keys[VK_CAPITAL] = BYTE((keys[VK_CAPITAL] & ~1) | (capsLock ? 1 : 0));
+  keys[VK_NUMLOCK] = BYTE((keys[VK_NUMLOCK] & ~1) | (numLock ? 1 : 0));
+}
+
 void InjectChar(char16_t ch) {
   wm::RawInput in;
   in.kind = wm::RawInput::Char;

@@ -63,7 +63,8 @@ char16_t CharForKey(UINT vk, bool shift, bool ctrl, bool caps) {
 }
 
 short GetKeyState(int vk) {
-  return vk >= 0 && vk < 256 ? KeyBits(wm::S().keys[vk]) : 0;
+  wm::Lock l(wm::S().lock);
+  return vk >= 0 && vk < 256 ? KeyBits(wm::SeenKeys()[vk]) : 0;
 }
 short GetAsyncKeyState(int vk) {
   return vk >= 0 && vk < 256 ? short(wm::S().asyncKeys[vk] & 0x80 ? 0x8000 : 0) : 0;
@@ -72,7 +73,7 @@ short GetAsyncKeyState(int vk) {
 BOOL GetKeyboardState(BYTE* keys256) {
   if (!keys256) return FALSE;
   wm::Lock l(wm::S().lock);
-  std::memcpy(keys256, wm::S().keys, 256);
+  std::memcpy(keys256, wm::SeenKeys(), 256);
   return TRUE;
 }
 
@@ -80,23 +81,26 @@ BOOL SetKeyboardState(const BYTE* keys256) {
   if (!keys256) return FALSE;
   wm::Lock l(wm::S().lock);
   std::memcpy(wm::S().keys, keys256, 256);
+  wm::S().keysAsPressed.reset();
   return TRUE;
 }
 
 BOOL TranslateMessage(const MSG* msg) {
   using namespace wm;
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
-  const BYTE* keys = S().keys;
+  Lock l(S().lock);
+  const BYTE* keys = SeenKeys();
   char16_t ch =
       CharForKey(UINT(msg->wParam), keys[VK_SHIFT] & 0x80, keys[VK_CONTROL] & 0x80, keys[VK_CAPITAL] & 0x01);
   if (!ch) return FALSE;
   auto w = Get(msg->hwnd);
   if (!w) return FALSE;
-  // The character comes next, ahead of later input, as the platform does.
-  Lock l(S().lock);
+  // The character comes next, ahead of later input, as the platform does;
+  // a key that waited behind a paste lends it the keyboard it was pressed with.
   QueuedItem item;
   item.msg =
       MSG{msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam, msg->time, msg->pt};
+  item.pressed = S().keysAsPressed;
   w->queue->posted.push_front(item);
   return TRUE;
 }

@@ -1,7 +1,9 @@
 // Sending, posting and retrieving messages. Retrieval order: sent messages,
 // then posted messages and input (in arrival order), then WM_QUIT, then
-// WM_PAINT, then WM_TIMER. Sends to a window of another thread block the
-// sender, which keeps handling messages sent to its own thread meanwhile.
+// WM_PAINT, then WM_TIMER; a window's keys that wait behind its paste are
+// passed over until it ends (HeldKeys.cpp). Sends to a window of another
+// thread block the sender, which keeps handling messages sent to its own
+// thread meanwhile.
 #include <algorithm>
 #include <chrono>
 
@@ -200,6 +202,7 @@ BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
   CheckHover();
   bool remove = (removeFlags & PM_REMOVE) != 0;
   MSG found;
+  std::optional<KeyboardState> pressed;  // the found key's keyboard, when it waited behind a paste
   bool have = false;
   for (bool again = true; again && !have;) {
     again = false;
@@ -215,8 +218,9 @@ BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
           q->posted.erase(q->posted.begin() + long(i));
           break;
         }
+        if (IsHeldKey(item)) continue;
         if (!MatchesWindow(item.msg.hwnd, hwnd) || !InRange(item.msg.message, min, max)) continue;
-        found = item.msg, have = true;
+        found = item.msg, pressed = item.pressed, have = true;
         if (remove) q->posted.erase(q->posted.begin() + long(i));
         break;
       }
@@ -230,6 +234,7 @@ BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
         Lock l(S().lock);
         QueuedItem item;
         item.msg = routed;
+        NoteRoutedKey(item);
         if (target && target->queue != q) {
           target->queue->posted.push_back(item);
           Signal(*target->queue);
@@ -257,7 +262,11 @@ BOOL PeekMessageW(MSG* out, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
   }
   if (!have && InRange(WM_TIMER, min, max)) have = TakeDueTimer(*q, hwnd, found, remove);
   if (!have) return FALSE;
-  if (remove) q->last = found;
+  if (remove) {
+    q->last = found;
+    Lock l(S().lock);
+    S().keysAsPressed = pressed;
+  }
   if (out) *out = found;
   return TRUE;
 }
@@ -304,7 +313,9 @@ LRESULT DispatchMessageW(const MSG* msg) {
   }
   auto w = Get(msg->hwnd);
   if (!w || w->queue != CurrentQueue()) return 0;
-  return CallProc(w, msg->message, msg->wParam, msg->lParam);
+  LRESULT r = CallProc(w, msg->message, msg->wParam, msg->lParam);
+  EndHoldAfter(*msg);
+  return r;
 }
 
 BOOL InSendMessage() {

@@ -69,6 +69,17 @@ DWORD GetTickCount();
 DWORD TimeUntilNextTimer();
 DWORD timeGetTime();
 
+// The keys typed into `hwnd` wait while another program's text is on its
+// way to it (a paste), so that they act after the text, in the order they
+// were pressed: its WM_KEYDOWN, WM_KEYUP and WM_CHAR stay in the queue and
+// retrieval passes over them, every other message going on (painting, the
+// mouse, timers, other windows and their keys, the system keys: menus and
+// the close). The hold ends at ReleaseKeys, when the window goes, or once
+// the window has handled the message `until` with wParam `id` (its paste's
+// end, whether it took the text or not).
+void HoldKeys(HWND hwnd, UINT until, WPARAM id);
+void ReleaseKeys(HWND hwnd);
+
 // Runs the thread's messages until the queue is idle (no posted, input, sent
 // or due timer messages, and no pending paints). Returns false when WM_QUIT was seen.
 bool ProcessPendingMessages();

@@ -5,6 +5,7 @@
 // keeps a destroyed window's memory alive.
 // Private to its folder: scripts/check-includes.py refuses it anywhere else.
 #pragma once
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -100,6 +101,11 @@ struct Window {
   std::optional<PixRegion> shape;  // window region, window coordinates
   ScrollBarData sb[2];             // SB_HORZ, SB_VERT
   std::unique_ptr<Surface> backing;
+  // Another program's text on its way (HoldKeys): the window's keys wait,
+  // until it handled keysHeldUntil with keysHeldId at the latest.
+  bool keysHeld = false;
+  UINT keysHeldUntil = 0;
+  WPARAM keysHeldId = 0;
 };
 using WindowPtr = std::shared_ptr<Window>;
 
@@ -129,9 +135,14 @@ struct RawInput {
   DWORD time = 0;
 };
 
+using KeyboardState = std::array<BYTE, 256>;
+
 struct QueuedItem {
   MSG msg;
   std::optional<RawInput> raw;  // not yet routed
+  // A key that waits behind a paste (HeldKeys.cpp), with the keyboard as it
+  // was pressed: when it is handled later, the program reads that state.
+  std::optional<KeyboardState> pressed;
 };
 
 struct Timer {
@@ -192,7 +203,10 @@ struct State {
   POINT cursorPos;
   HCURSOR cursor = nullptr;
   int cursorShow = 0;
-  BYTE keys[256] = {};       // as of the last routed input
+  BYTE keys[256] = {};  // as of the last routed input
+  // The keyboard as the key handled now found it, when it waited behind a
+  // paste (the program reads this instead of `keys` until the next message).
+  std::optional<KeyboardState> keysAsPressed;
   BYTE asyncKeys[256] = {};  // as injected
   HWND lastClickWindow = nullptr;
   UINT lastClickMsg = 0;
@@ -296,6 +310,14 @@ BOOL SetWindowPosImpl(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
 
 // Input (Input.cpp)
 bool RouteRawInput(ThreadQueue& q, const RawInput& in, MSG& out);
+// Keys held behind a paste (HeldKeys.cpp). Under the lock: a key routed to
+// a window whose keys are held waits, carrying the keyboard's state.
+void NoteRoutedKey(QueuedItem& item);
+bool IsHeldKey(const QueuedItem& item);
+// The keyboard as the program reads it (under the lock).
+const BYTE* SeenKeys();
+// The window handled `msg`: when it was the end of its paste, its keys go on.
+void EndHoldAfter(const MSG& msg);
 void ForgetWindowInInput(HWND hwnd);
 void CheckHover();
 // Starts the hover time again from the pointer at `at`.

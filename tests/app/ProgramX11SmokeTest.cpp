@@ -181,15 +181,21 @@ TEST(ProgramSmoke, FirstStartCataloguesAFolderAndFindsItsTextFiles) {
   Xdo(display, {"type", "--delay", "20", "o"});
   EXPECT_EQ(discRows(1), 1) << "a typed letter did not choose Other";
 
-  // F7 searches (on the search page); a click in the file mask, "*.txt", Enter.
+  // F7 searches (on the search page); a click in the file mask, "*.mp3"
+  // typed, then "*.txt" pasted over it from another program that answers
+  // 500 ms late, and Enter 0.3 s after Ctrl+V, as a person types: the search
+  // is the pasted mask's.
+  StatusProgram owner(QV_SLOW_OWNER_PROGRAM, display, {"late=500", "UTF8_STRING", "*.txt"});
+  EXPECT_TRUE(owner.AwaitLine("owning"));
   focus(main);
   Xdo(display, {"key", "F7"});
   Pause(800);
   Xdo(display, {"mousemove", "--window", std::to_string(main), "103", "117", "click", "1"});
   Pause(300);
   Xdo(display, {"key", "End", "shift+Home"});
-  Xdo(display, {"type", "--delay", "20", "*.txt"});
-  Xdo(display, {"key", "Return"});
+  Xdo(display, {"type", "--delay", "20", "*.mp3"});
+  Xdo(display, {"key", "shift+Home"});
+  Xdo(display, {"key", "--delay", "300", "ctrl+v", "Return"});
   // Two name groups (blue rows) with one entry each (green rows).
   int groups = 0, entries = 0;
   WaitFor(

@@ -35,15 +35,22 @@ using Clock = std::chrono::steady_clock;
 std::atomic<int> paints{0};
 // From Ctrl+V in the edit until another program's text came, or its read ended without.
 std::atomic<bool> pasting{false};
-std::atomic<int> pastes{0};   // reads ended
-std::atomic<int> middles{0};  // middle clicks handled
-Clock::time_point pasteEnded;
+std::atomic<int> pastes{0};             // reads ended
+std::atomic<int> middles{0};            // middle clicks handled
+std::atomic<int> undos{0};              // Ctrl+Z handled by the edit
+std::atomic<int> typedWhilePasting{0};  // characters the edit took while its paste was on its way
+std::atomic<int> closes{0};             // the close asked of the top window (kept open)
+Clock::time_point pasteStarted, pasteEnded;
 WNDPROC editProc = nullptr;
 
 // The top window repaints on every tick of its timer.
 LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_TIMER) {
     InvalidateRect(h, nullptr, FALSE);
+    return 0;
+  }
+  if (m == WM_CLOSE) {
+    ++closes;
     return 0;
   }
   if (m == WM_PAINT) {
@@ -58,8 +65,10 @@ LRESULT TopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 // Notes when the edit handles Ctrl+V, and when the text it reads comes.
 LRESULT EditWatch(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_CHAR && w == 0x16) pasting = true;
+  if (m == WM_CHAR && w >= 0x20 && pasting) ++typedWhilePasting;
+  if (m == WM_CHAR && w == 0x16) pasting = true, pasteStarted = Clock::now();
   LRESULT r = CallWindowProcW(editProc, h, m, w, l);
+  if (m == WM_CHAR && w == 0x1A) ++undos;
   if (m == WM_MBUTTONDOWN) ++middles;
   if (m == WM_PASTETEXT) {
     pasteEnded = Clock::now();
@@ -86,6 +95,9 @@ class X11EditWindow : public test::X11WindowTest {
     ASSERT_TRUE(SetClipboardTextW(u""));
     pastes = 0;
     middles = 0;
+    undos = 0;
+    typedWhilePasting = 0;
+    closes = 0;
   }
   std::u16string EditText() {
     char16_t buf[8192] = {};

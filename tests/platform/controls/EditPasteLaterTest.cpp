@@ -1,10 +1,12 @@
 // The EDIT class when another program gives a paste's text later, as the
 // desktop's reads are (the headless backend holds each read until the test
-// answers it): typing goes on meanwhile; Ctrl+V's text goes in at the
-// selection as it is when it comes, a middle click's at the click kept on
-// its spot of the text through every change meanwhile, each as one step to
-// undo; a newer paste replaces one on its way, and an edit that went or
-// became read-only takes nothing.
+// answers it): the keys pressed meanwhile wait and act after the text, in
+// their order, each with the keyboard it was pressed with, while another
+// control's keys go on; Ctrl+V's text goes in at the selection as it is when
+// it comes, a middle click's at the click kept on its spot of the text
+// through every change made meanwhile, each as one step to undo; a newer
+// paste replaces one on its way, and an edit that went or became read-only
+// takes nothing.
 #include "SysControlsTestSupport.h"
 #include "platform/ole/Clipboard.h"
 
@@ -36,38 +38,72 @@ class EditPasteLater : public SysControlsTest {
   HWND e = nullptr;
 };
 
-TEST_F(EditPasteLater, CtrlVsTextGoesInAtTheSelectionAsItIsWhenItComesAsOneUndo) {
+// As had the text come at once: typed keys after it, Ctrl+Z undoing the
+// paste and not the typing before, a second Ctrl+V pasting again, Shift
+// held then still held for its key. A click into another control and the
+// keys typed there act at once.
+TEST_F(EditPasteLater, KeysPressedAfterAPasteActAfterItsTextInTheirOrder) {
+  HWND other = Make(u"EDIT", 0, {10, 40, 300, 64}, u"", 8);
   SendMessageW(e, EM_SETSEL, 5, 5);
-  SendMessageW(e, WM_PASTE, 0, 0);
-  EXPECT_EQ(backend.TextReadsGoing(), 1u);
+  Key('V', false, true);
+  ASSERT_EQ(backend.TextReadsGoing(), 1u);
   Type(u"XY");
-  EXPECT_EQ(TextOf(e), u"helloXY world") << "typing waited for the paste";
-  Key(VK_END, true);  // " world" selected when the text comes
-  Answer(u"[p]\r\nsecond line");
-  EXPECT_EQ(TextOf(e), u"helloXY[p]");
-  EXPECT_EQ(Sel(e), std::make_pair(10, 10));
-  Undo();
-  EXPECT_EQ(TextOf(e), u"helloXY world");
+  Key(VK_HOME, true);
+  EXPECT_EQ(TextOf(e), u"hello world") << "keys acted before the paste's text";
+  Click(20, 50);
+  Type(u"Q");
+  EXPECT_EQ(TextOf(other), u"Q") << "another control's keys waited";
+  Answer(u"[p]");
+  EXPECT_EQ(TextOf(e), u"hello[p]XY world");
+  EXPECT_EQ(Sel(e), std::make_pair(0, 10)) << "Shift+Home lost its Shift";
+
+  // Ctrl+Z undoes the paste; the typing before it stays.
+  SetFocus(e);
+  SendMessageW(e, EM_SETSEL, 16, 16);
+  Type(u"!");
+  Key('V', false, true);
+  Key('Z', false, true);
+  Answer(u"[q]");
+  EXPECT_EQ(TextOf(e), u"hello[p]XY world!");
+
+  // Ctrl+V twice pastes twice; the selection made by code meanwhile decides where.
+  Key('V', false, true);
+  Key('V', false, true);
+  SendMessageW(e, EM_SETSEL, 0, 5);
+  Answer(u"1");
+  EXPECT_EQ(backend.TextReadsGoing(), 1u) << "the second Ctrl+V did not paste";
+  Answer(u"2");
+  EXPECT_EQ(TextOf(e), u"12[p]XY world!");
+  EXPECT_EQ(Sel(e), std::make_pair(2, 2));
+
+  // A paste that brings nothing lets the keys go on all the same.
+  Key('V', false, true);
+  Type(u"A");
+  Answer(std::nullopt);
+  EXPECT_EQ(TextOf(e), u"12A[p]XY world!");
 }
 
+// The changes meanwhile come from the program or the mouse: the keyboard's wait behind the paste.
 TEST_F(EditPasteLater, AMiddleClicksTextGoesInAtTheClickKeptThroughChangesAsOneUndo) {
+  auto replace = [&](int from, int to, const char16_t* text) {
+    SendMessageW(e, EM_SETSEL, WPARAM(from), LPARAM(to));
+    SendMessageW(e, EM_REPLACESEL, TRUE, LPARAM(text));
+  };
   MiddleClick(6);  // the "w"
   EXPECT_EQ(Sel(e), std::make_pair(6, 6)) << "the caret waits at the click";
-  Type(u"AB");  // at the click: after the paste, as had it come at once
-  Key(VK_HOME);
-  Type(u"Z");  // before the click: the click's place moves on
+  replace(6, 6, u"AB");  // at the click: after the paste, as had it come at once
+  replace(0, 0, u"Z");   // before the click: the click's place moves on
   EXPECT_EQ(TextOf(e), u"Zhello ABworld");
   Answer(u"[p]");
   EXPECT_EQ(TextOf(e), u"Zhello [p]ABworld");
-  EXPECT_EQ(Sel(e), std::make_pair(1, 1)) << "the caret left where the user typed";
+  EXPECT_EQ(Sel(e), std::make_pair(1, 1)) << "the caret left where the text changed";
   Undo();
   EXPECT_EQ(TextOf(e), u"Zhello ABworld");
 
   // Text removed around the click's place: the paste goes where it was.
   SetWindowTextW(e, u"hello world");
   MiddleClick(6);
-  SendMessageW(e, EM_SETSEL, 4, 8);
-  Type(u"-");
+  replace(4, 8, u"-");
   EXPECT_EQ(TextOf(e), u"hell-rld");
   SendMessageW(e, EM_SETSEL, 6, 8);  // a selection after the place moves with its text
   Answer(u"[p]");
