@@ -21,7 +21,7 @@ void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[
   // Damage met on the way says itself; a failed write gives its reason.
   const bool damaged = !Base->DamageText().empty();
   host_.AddError("Disc \"" + Utf16ToUtf8(disc.Label) +
-                 "\" was not stored: " + (damaged ? Base->DamageText() : FailureReason()));
+                 "\" was not stored: " + (damaged ? Base->ReadOnlyText() : FailureReason()));
   StopWriting(true);
   for (int folder = 0; folder < 2; ++folder) {
     TXIndex* index = NameIndex(folder == 1);
