@@ -134,12 +134,7 @@ bool TXBase::FinishClearAtOpen(const std::string& unopened) {
         "as it may hold what was stored since");
     return true;
   }
-  if (OpensReadOnly()) {
-    SetDamaged(
-        "The database was being cleared when it was last open; the clear is completed at the next open "
-        "that can write it, and until then it is opened for reading only");
-    return true;
-  }
+  if (OpensReadOnly()) return true;  // said by ReadOnlyText: no damage
   // index.vlm made anew when it no longer opens: its entries go anyway.
   std::string error;
   if (!gindex_.Open(*this) && !gindex_.Reset(*this))

@@ -80,6 +80,9 @@ std::string TXBase::RefusalText() const {
 std::string TXBase::ReadOnlyText() const {
   if (!damage_.empty()) return damage_ + WayOut();
   if (unwritable_.empty()) return std::string();
+  if (clearing_)  // an open that could not finish the clear (FinishClearAtOpen)
+    return "The database was being cleared when it was last open; the clear is completed at the next open "
+           "that can write it, and until then it is opened for reading only";
   return "The database cannot be written (" + unwritable_ + "); it is opened for reading only";
 }
 

@@ -357,10 +357,35 @@ TEST(UnendedClear, IsFinishedOnlyWhileNothingWasCommittedSince) {
            {"index.vlm", {"First", "Second", "Later"}}, {"storage.vlm", {"Later"}}}) {
     SCOPED_TRACE("the clear killed at its write of " + next);
     {
-      // Nobody since: the next open finishes it and says so, once.
+      // Nobody since: an open that cannot write leaves it for the next that
+      // can, which finishes it and says so, once.
       const std::string folder = dir / ("alone-" + next);
       fs::copy(original, folder);
       KillClearBefore(folder, next);
+      const auto files = Files(folder);
+      {
+        RecordingHost host;
+        host.folder = folder;
+        FaultInjector faults;
+        faults.RefuseChanges(EROFS);
+        TEngine engine(host, QV_TEST_APP_DIR, faults);
+        ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+        EXPECT_TRUE(engine.Base->ReadOnly());
+        EXPECT_EQ(Lines(host.console, "E ") + Lines(host.console, "W "), 1)
+            << testing::PrintToString(host.console);
+        EXPECT_EQ(Lines(host.console,
+                        "W The database was being cleared when it was last open; the clear is "
+                        "completed at the next open that can write it, and until then it is "
+                        "opened for reading only"),
+                  1)
+            << testing::PrintToString(host.console);
+        host.console.clear();
+        EXPECT_FALSE(engine.ClearDatabase());
+        EXPECT_EQ(host.console, std::vector<std::string>{
+                                    "E The database cannot be written and is opened for reading only"});
+        EXPECT_TRUE(engine.CloseDatabase());
+        EXPECT_TRUE(Files(folder) == files) << "the open wrote to the catalogue";
+      }
       for (int open = 1; open <= 2; ++open) {
         RecordingHost host;
         host.folder = folder;
