@@ -215,11 +215,9 @@ void TDiscList::PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& 
   for (int64_t child : folders) PlanFolder(child, ref, false, walk);
 }
 
-// A record of the tree that cannot be read or fails its checks: a line that
-// says the damage turned the database read-only names the way out.
+// A record of the tree that cannot be read or fails its checks.
 void TDiscList::BrowseFailed(const std::string& error) {
-  const bool damage = error.find("open for reading only") != std::string::npos;
-  host_.AddError(damage ? error + Base->WayOut() : error);
+  host_.AddError(WithWayOut(*Base, error));
 }
 
 // Loads a folder (or the root) and everything below it, the folders as
