@@ -128,10 +128,16 @@ bool TXBase::ClearStillRecorded() const {
 bool TXBase::FinishClearAtOpen(const std::string& unopened) {
   if (!clearing_ || !unopened.empty()) return true;
   if (!ClearStillRecorded()) {
-    SetDamaged(
-        "The database was being cleared when it was last open, and an earlier version of this program (or "
-        "another program) has written it since without completing the clear; it is opened for reading only, "
-        "as it may hold what was stored since");
+    const char* const written =
+        "an earlier version of this program (or another program) has written it since without completing the "
+        "clear";
+    const std::string since = damagedMark_.empty()
+                                  ? std::string(written)
+                                  : "the commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
+                                        "\"), so the clear cannot be told to be the last change";
+    damagedMark_.clear();  // said here, once
+    SetDamaged("The database was being cleared when it was last open, and " + since +
+               "; it is opened for reading only, as it may hold what was stored since");
     return true;
   }
   if (OpensReadOnly()) return true;  // said by ReadOnlyText: no damage

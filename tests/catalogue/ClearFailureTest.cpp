@@ -399,6 +399,36 @@ TEST(UnendedClear, IsFinishedOnlyWhileNothingWasCommittedSince) {
         EXPECT_TRUE(engine.CloseDatabase());
       }
     }
+    {
+      // The clear's mark damaged (one digit changed): it cannot be told to be
+      // the last commit, so the same holds, and the line says why.
+      const std::string folder = dir / ("damaged-" + next);
+      fs::copy(original, folder);
+      KillClearBefore(folder, next);
+      {
+        TMemIniFile description(folder + "/xbase.vlm");
+        std::string mark = description.ReadString("ENGINE", "Commit", "");
+        ASSERT_FALSE(mark.empty());
+        mark[0] = mark[0] == '1' ? '2' : '1';
+        description.WriteString("ENGINE", "Commit", mark);
+        ASSERT_TRUE(description.UpdateFile());
+      }
+      const auto files = Files(folder);
+      RecordingHost host;
+      host.folder = folder;
+      TEngine engine(host, QV_TEST_APP_DIR);
+      ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+      EXPECT_TRUE(engine.Base->ReadOnly());
+      EXPECT_EQ(Lines(host.console, "W "), 0) << testing::PrintToString(host.console);
+      EXPECT_EQ(Lines(host.console,
+                      "E The database was being cleared when it was last open, and the commit "
+                      "mark in xbase.vlm is damaged (\""),
+                1)
+          << testing::PrintToString(host.console);
+      EXPECT_EQ(Discs(engine), next == "index.vlm" ? kAll : std::set<std::string>{});
+      EXPECT_TRUE(engine.CloseDatabase());
+      EXPECT_TRUE(Files(folder) == files) << "the open wrote to the catalogue";
+    }
     const std::string folder = dir / ("later-" + next);
     fs::copy(original, folder);
     KillClearBefore(folder, next);
