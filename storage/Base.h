@@ -260,10 +260,12 @@ class TXBase : public IDataFileOwner {
   bool NoteClearing();
   bool FinishClear();
   // Open: a clear that did not end is finished first (true when there is
-  // none, or it waits for an open that can write).
+  // none, when it waits for an open that can write, or when the catalogue
+  // was committed since, which then opens read-only).
   bool FinishClearAtOpen(const std::string& unopened);
   bool ClearStillRecorded() const;
-  // [ENGINE] Clearing=1: a clear under way, which every open finishes.
+  // [ENGINE] Clearing=1: a clear under way, which an open finishes while
+  // the recorded commit is still the clear's.
   static constexpr const char* kClearingKey = "Clearing";
   bool clearing_ = false;
   // The folder holds a database's description (xbase.vlm).
