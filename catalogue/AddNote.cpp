@@ -52,6 +52,13 @@ TAddNote TAddNote::Parse(const std::string& value) {
   std::string label;
   const std::size_t first = value.find(':');
   if (first == std::string::npos) {
+    // A record ID in 16 hex digits begins with a zero byte, which no label
+    // does: a label's hex never reads as one.
+    if (value.size() == 16 && TextOfHex(value, label) && label[0] == '\0') {
+      note.Form = TForm::EarlierId;
+      note.ID = int64_t(std::stoull(value, nullptr, 16));
+      return note;
+    }
     if (TextOfHex(value, label) && !label.empty()) {
       note.Form = TForm::Earlier;
       note.Label = label;

@@ -16,13 +16,14 @@ inline constexpr const char* kPartialKey = "PartialDiscs";
 
 struct TAddNote {
   enum class TForm {
-    None,     // no add under way
-    Ours,     // "ID:POSITION:LABEL" (POSITION empty until the first commit)
-    Earlier,  // the label alone, as an earlier version wrote it
-    Damaged   // of neither form
+    None,       // no add under way
+    Ours,       // "ID:POSITION:LABEL" (POSITION empty until the first commit)
+    Earlier,    // the label alone, in hex, as earlier versions wrote it
+    EarlierId,  // the disc's record ID alone, 16 hex digits, as the first version that noted an add wrote it
+    Damaged     // of none of these forms
   };
   TForm Form = TForm::None;
-  int64_t ID = -1;
+  int64_t ID = -1;  // Ours and EarlierId
   // The chain of the disc record as the add's first commit stored it,
   // noted in the write of xbase.vlm that records that commit's mark; -1
   // until then.

@@ -123,6 +123,7 @@ class TDiscList {
   struct FolderVisit;
   void PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& walk);
   void ReadFolderHere(int64_t ref, TReadFolder& out, TreeWalk& walk);
+  void BrowseFailed(const std::string& error);
   bool LoadFolder(TFileData* node, TreeWalk& walk);
   bool LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);
   bool ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWalk& walk);

@@ -215,6 +215,11 @@ void TDiscList::PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& 
   for (int64_t child : folders) PlanFolder(child, ref, false, walk);
 }
 
+// A record of the tree that cannot be read or fails its checks.
+void TDiscList::BrowseFailed(const std::string& error) {
+  host_.AddError(WithWayOut(*Base, error));
+}
+
 // Loads a folder (or the root) and everything below it, the folders as
 // they were read before. A record that cannot be read or fails its checks
 // is left out with an error line, and the walk goes on with the rest; false
@@ -222,7 +227,7 @@ void TDiscList::PlanFolder(int64_t ref, int64_t parentRef, bool root, TreeWalk& 
 bool TDiscList::LoadFolder(TFileData* node, TreeWalk& walk) {
   FolderVisit& v = walk.visits[walk.nextVisit++];
   if (!v.ok) {
-    if (!v.error.empty()) host_.AddError(v.error);
+    if (!v.error.empty()) BrowseFailed(v.error);
     return false;
   }
   node->Date = v.date;
@@ -250,12 +255,12 @@ bool TDiscList::LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
   ++walk.nextFile;
   if (!f || f->walkReads) return ReadFile(node, ref, parentRef, walk);
   if (!f->error.empty()) {
-    host_.AddError(f->error);
+    BrowseFailed(f->error);
     return false;
   }
   std::string error = NodeCheck(true, f->disc, f->parent, ref, parentRef, walk);
   if (!error.empty()) {
-    host_.AddError(error);
+    BrowseFailed(error);
     return false;
   }
   node->Date = f->date;
@@ -263,11 +268,11 @@ bool TDiscList::LoadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
   if (f->walkReadsName) {
     PooledSource pooled{*Base};
     if (!browse::NodeName(pooled, f->nameRef, ref, walk.fileName, true, walk.names, node->Name, error)) {
-      host_.AddError(error);
+      BrowseFailed(error);
       return false;
     }
   } else if (!f->nameError.empty()) {
-    host_.AddError(f->nameError);
+    BrowseFailed(f->nameError);
     return false;
   } else {
     node->Name = std::move(f->name);
@@ -281,13 +286,13 @@ bool TDiscList::ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
   std::string error;
   TXRecData* rec = GetLiveReferenced(*Base, ref, walk.file, error);
   if (!rec) {
-    host_.AddError(error);
+    BrowseFailed(error);
     return false;
   }
   error = NodeCheck(true, rec::Ref(rec, fld::foDisc), rec::Ref(rec, fld::foParent), ref, parentRef, walk);
   if (!error.empty()) {
     Base->Release(rec);
-    host_.AddError(error);
+    BrowseFailed(error);
     return false;
   }
   node->Date = rec::Date(rec, fld::fiDate);
@@ -296,7 +301,7 @@ bool TDiscList::ReadFile(TFileData* node, int64_t ref, int64_t parentRef, TreeWa
   Base->Release(rec);
   PooledSource pooled{*Base};
   if (!browse::NodeName(pooled, nameRef, ref, walk.fileName, true, walk.names, node->Name, error)) {
-    host_.AddError(error);
+    BrowseFailed(error);
     return false;
   }
   Progress(++ProgressDone, ProgressTotal);
@@ -392,7 +397,7 @@ bool TDiscList::DeleteFolderTree(int64_t ref) {
   std::string error;
   TXRecData* rec = GetReferenced(*Base, ref, RecKindNamed(*Base, "xFolder"), error);
   if (!rec) {
-    host_.AddError(error);
+    BrowseFailed(error);
     return false;
   }
   if (rec->IsDeleted()) {

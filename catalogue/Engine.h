@@ -283,9 +283,10 @@ class TEngine {
       Doubtful        // no entry can be told to be the add's: nothing is removed
     };
     TVerdict Verdict = TVerdict::None;
-    int32_t At = -1;     // the disc's place in the list (NotStored)
-    std::string Label;   // the disc's (NotStored), else the note's ("" when it is damaged)
-    bool Whole = false;  // the note is of a whole form, and Label is its label
+    int32_t At = -1;       // the disc's place in the list (NotStored)
+    std::string Label;     // the disc's (NotStored), else the note's ("" when it is damaged)
+    bool Whole = false;    // the note is of a whole form, and Label is its label
+    int64_t NamedId = -1;  // a note of the first version's form: the disc record it names
   };
   TUnendedAdd JudgeUnendedAdd() const;
   void SettleUnendedAdd(const TUnendedAdd& unended);

@@ -21,7 +21,7 @@ void TEngine::NotStored(int32_t discIndex, const std::vector<int64_t> (&merged)[
   // Damage met on the way says itself; a failed write gives its reason.
   const bool damaged = !Base->DamageText().empty();
   host_.AddError("Disc \"" + Utf16ToUtf8(disc.Label) +
-                 "\" was not stored: " + (damaged ? Base->DamageText() : FailureReason()));
+                 "\" was not stored: " + (damaged ? Base->ReadOnlyText() : FailureReason()));
   StopWriting(true);
   for (int folder = 0; folder < 2; ++folder) {
     TXIndex* index = NameIndex(folder == 1);
@@ -112,8 +112,8 @@ bool EmptyDisc(const TDiscData& d) {
 // there, so the entry is the add's only when this open finished the add's
 // first commit itself, from its journal. A note that no longer names a
 // record the add can have made (of an earlier version, which gave the label
-// only, of no form, or one whose record is not the add's empty disc)
-// removes nothing.
+// or the record's ID only, and no position; of no form; or one whose record
+// is not the add's empty disc) removes nothing.
 TEngine::TUnendedAdd TEngine::JudgeUnendedAdd() const {
   using V = TUnendedAdd::TVerdict;
   TUnendedAdd out;
@@ -121,7 +121,8 @@ TEngine::TUnendedAdd TEngine::JudgeUnendedAdd() const {
   if (note.Form == TAddNote::TForm::None) return out;
   out.Verdict = V::Doubtful;
   out.Label = note.Label;
-  out.Whole = note.Form != TAddNote::TForm::Damaged;
+  out.Whole = note.Form == TAddNote::TForm::Ours || note.Form == TAddNote::TForm::Earlier;
+  if (note.Form == TAddNote::TForm::EarlierId) out.NamedId = note.ID;
   if (note.Form != TAddNote::TForm::Ours) return out;
   const TXGIndex& index = Base->GIndex();
   TXGIndexRec entry;
@@ -158,10 +159,17 @@ TEngine::TUnendedAdd TEngine::JudgeUnendedAdd() const {
 
 // An add that did not end and whose entry cannot be told from what was
 // stored since: said only when the list holds an empty disc it may have
-// left (under the note's label; any, for a note of no form, which names no
-// disc), which the user may then delete.
+// left (under the note's label; the record a note of the first version's
+// form names, which gave no label; any, for a note of no form, which names
+// no disc), which the user may then delete.
 std::string TEngine::DoubtfulAddText(const TUnendedAdd& unended) const {
   const std::string tail = " in the list may have been left by it, and can be deleted";
+  if (unended.NamedId >= 0) {
+    const int32_t at = Discs->IndexOfId(unended.NamedId);
+    if (at < 0 || !EmptyDisc(Discs->DiscAt(at))) return std::string();
+    return "An add of a disc did not end; the empty disc \"" + Utf16ToUtf8(Discs->DiscAt(at).Label) + "\"" +
+           tail;
+  }
   if (unended.Whole) {
     const int32_t at = Discs->FindByLabel(Utf8ToUtf16(rec::FitString(unended.Label)));  // as stored
     if (at < 0 || !EmptyDisc(Discs->DiscAt(at))) return std::string();

@@ -183,7 +183,7 @@ void TEngine::ListCopies(TCompareState& state, TFileData* node, const TStoredCop
   ViewNode group = nullptr;
   for (uint32_t at : state.Matches) {
     while (error < spelling.Errors.size() && spelling.Errors[error].first <= at)
-      host_.AddError(spelling.Errors[error++].second);
+      host_.AddError(WithWayOut(*Base, spelling.Errors[error++].second));
     const TStoredCopies::Copy& copy = spelling.Copies[at];
     int32_t discPos = DiscOf(copy.Disc, "Deleted disc reference ecountered!");
     if (discPos < 0) continue;
@@ -203,7 +203,7 @@ void TEngine::ListCopies(TCompareState& state, TFileData* node, const TStoredCop
     FillEntryRow(state.Entry, Discs->DiscAt(discPos), copy.Ref, nkFile, *path, copy.Size, copy.Date);
     host_.FileTreeAddNode(state.Entry, group);
   }
-  while (error < spelling.Errors.size()) host_.AddError(spelling.Errors[error++].second);
+  while (error < spelling.Errors.size()) host_.AddError(WithWayOut(*Base, spelling.Errors[error++].second));
   if (group) {
     host_.FileTreeExpand(group);
     stored = true;

@@ -613,8 +613,9 @@ void TEngine::ReportDamage(const std::string& line) {
   if (damageShown_) return;
   damageShown_ = true;
   const bool said = line.find("open for reading only") != std::string::npos;
-  Out().AddError(Base->ReadOnly() && !said ? line + "; the database is damaged and now open for reading only"
-                                           : line);
+  Out().AddError(
+      (Base->ReadOnly() && !said ? line + "; the database is damaged and now open for reading only" : line) +
+      Base->WayOut());
 }
 
 bool TEngine::PruneName(TXRecData* nameRec) {

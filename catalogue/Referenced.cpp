@@ -73,6 +73,10 @@ TXRecData* GetLiveReferenced(TXBase& base, int64_t id, const TRecKind* kind, std
   return nullptr;
 }
 
+std::string WithWayOut(const TXBase& base, const std::string& line) {
+  return line.find("open for reading only") == std::string::npos ? line : line + base.WayOut();
+}
+
 std::string DeletedLinkText(int64_t id) {
   return "Damaged database: reference " + IdText(id) +
          " reaches a deleted or missing record; the database is now open for reading only";

@@ -33,6 +33,10 @@ std::string DeletedLinkText(int64_t id);
 // instead of kind.
 std::string WrongKindText(int64_t id, const TKind* found, const TRecKind* kind);
 
+// An error line for the console: one that says the database is now open
+// for reading only (damage met) ends with the way out of it.
+std::string WithWayOut(const TXBase& base, const std::string& line);
+
 // Whether a name record's references hold id. References are appended in ID
 // order, so a binary search finds it; a list out of order is searched whole.
 bool NameRefersTo(const TXRecData* nameRec, int64_t id);

@@ -158,6 +158,9 @@ class TXBase : public IDataFileOwner {
   // not), and what a refused write says (BaseReadOnly.cpp).
   std::string ReadOnlyText() const;
   std::string RefusalText() const;
+  // A damaged database that can be written otherwise: the way out, to end
+  // a line that says the damage ("" when there is none to name).
+  std::string WayOut() const;
   bool OpensReadOnly() const override { return !unwritable_.empty(); }
   // The session holds its folder (a descriptor taken with the lock and kept
   // to the close): a folder moved or renamed while open keeps every change,
@@ -261,9 +264,12 @@ class TXBase : public IDataFileOwner {
   bool NoteClearing();
   bool FinishClear();
   // Open: a clear that did not end is finished first (true when there is
-  // none, or it waits for an open that can write).
+  // none, when it waits for an open that can write, or when the catalogue
+  // was committed since, which then opens read-only).
   bool FinishClearAtOpen(const std::string& unopened);
-  // [ENGINE] Clearing=1: a clear under way, which every open finishes.
+  bool ClearStillRecorded() const;
+  // [ENGINE] Clearing=1: a clear under way, which an open finishes while
+  // the recorded commit is still the clear's.
   static constexpr const char* kClearingKey = "Clearing";
   bool clearing_ = false;
   // The folder holds a database's description (xbase.vlm).

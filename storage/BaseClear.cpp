@@ -108,18 +108,39 @@ bool TXBase::FinishClear() {
   return true;
 }
 
+// Whether the last commit xbase.vlm records is still the clear's: the mark
+// of the emptied files, which no commit but a clear's gives again, as any
+// commit that stores a record raises the entry count and the high-water mark
+// for good. A build that knows no Clearing key keeps the key, and so an
+// open of it that commits (the catalogue as it was, or empty, with discs
+// added) leaves the key beside a mark of its own.
+bool TXBase::ClearStillRecorded() const {
+  return markRead_ && mark_.Entries == 1 && mark_.HighWater == 1 &&
+         mark_.DataSize == int64_t(XFileHeaderSize) && recordedEntries_ == 1;
+}
+
 // xbase.vlm says a clear did not end: it is finished before anything is
-// read, and said as a change cut short and completed. An open that cannot
-// write shows the files as they are, read-only, and leaves the clear to the
-// next open that can.
+// read, while nothing was committed since; said as the clear completed. One
+// that another writer committed after is not finished, so as to take
+// nothing it stored: the files open as they are, read-only, until the user
+// clears them again. An open that cannot write shows the files as they are,
+// read-only, and leaves the clear to the next open that can.
 bool TXBase::FinishClearAtOpen(const std::string& unopened) {
   if (!clearing_ || !unopened.empty()) return true;
-  if (OpensReadOnly()) {
-    SetDamaged(
-        "The database was being cleared when it was last open; the clear is completed at the next open "
-        "that can write it, and until then it is opened for reading only");
+  if (!ClearStillRecorded()) {
+    const char* const written =
+        "an earlier version of this program (or another program) has written it since without completing the "
+        "clear";
+    const std::string since = damagedMark_.empty()
+                                  ? std::string(written)
+                                  : "the commit mark in xbase.vlm is damaged (\"" + damagedMark_ +
+                                        "\"), so the clear cannot be told to be the last change";
+    damagedMark_.clear();  // said here, once
+    SetDamaged("The database was being cleared when it was last open, and " + since +
+               "; it is opened for reading only, as it may hold what was stored since");
     return true;
   }
+  if (OpensReadOnly()) return true;  // said by ReadOnlyText: no damage
   // index.vlm made anew when it no longer opens: its entries go anyway.
   std::string error;
   if (!gindex_.Open(*this) && !gindex_.Reset(*this))
@@ -133,8 +154,8 @@ bool TXBase::FinishClearAtOpen(const std::string& unopened) {
         "The database was being cleared when it was last open, and the clear cannot be completed now (" +
         error + ")");
   openNotes_.push_back(
-      "The last change made before this open was stored, but cut short before it was written whole; it has "
-      "been completed");
+      "The database was being cleared when it was last open; the clear has been completed, and the database "
+      "is now empty");
   return true;
 }
 

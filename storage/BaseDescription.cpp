@@ -42,7 +42,7 @@ std::string UserKey(int i, const char* suffix) {
 // rather than blame the password or the ID.
 std::string DamagedKey(const std::string& key, const char* section, const std::string& what) {
   return "xbase.vlm is damaged: key \"" + key + "\" of [" + section + "] " + what +
-         "; restore the file from a copy of the catalogue";
+         "; with the catalogue closed, put back all of its files from one copy";
 }
 
 // A count of users: decimal digits only.

@@ -235,7 +235,9 @@ void TXBase::CheckEntriesPast(int64_t committed) {
                first + "); they are kept, and the database is opened for reading only");
     return;
   }
-  openNotes_.push_back(past + " (written by another program, or cut short); they check out and are kept");
+  // A clear that waits for an open that can write takes them with it.
+  if (!clearing_)
+    openNotes_.push_back(past + " (written by another program, or cut short); they check out and are kept");
 }
 
 // A live entry checks out when its kind is a record kind of the schema and

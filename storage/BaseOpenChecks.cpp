@@ -22,8 +22,7 @@ namespace qv {
 
 namespace {
 const char* const kFromCopy =
-    " (damaged, or one of them put back from another copy?); restore the catalogue's files from one copy. "
-    "It is opened for reading only";
+    " (damaged, or one of them put back from another copy?); it is opened for reading only";
 }  // namespace
 
 void TXBase::CheckFilesBelong() {

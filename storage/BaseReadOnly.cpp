@@ -73,15 +73,32 @@ std::string TXBase::RefusalText() const {
   if (folderLoss_ == TFolderLoss::FilesChanged)
     return "The database's files were changed by another program while it was open; nothing more is "
            "written to them";
-  if (!damage_.empty() || unwritable_.empty()) return "The database is damaged and opened for reading only";
+  if (!damage_.empty() || unwritable_.empty())
+    return "The database is damaged and opened for reading only" + WayOut();
   // Why was said when it came to be (ReadOnlyText): not again for each
   // change refused.
   return "The database cannot be written and is opened for reading only";
 }
 
 std::string TXBase::ReadOnlyText() const {
-  if (!damage_.empty() || unwritable_.empty()) return damage_;
+  if (!damage_.empty()) return damage_ + WayOut();
+  if (unwritable_.empty()) return std::string();
+  if (clearing_)  // an open that could not finish the clear (FinishClearAtOpen)
+    return "The database was being cleared when it was last open; the clear is completed at the next open "
+           "that can write it, and until then it is opened for reading only";
   return "The database cannot be written (" + unwritable_ + "); it is opened for reading only";
+}
+
+// The clear is the way out of damage in place (it empties the catalogue,
+// damaged or not); a whole copy put back keeps what it holds, but only with
+// the catalogue closed, since an open session writes over the files it put
+// back. Neither is named where nothing can be written (the clear is
+// refused there too). The damage text itself, as xbase.vlm records it, goes
+// without it.
+std::string TXBase::WayOut() const {
+  if (damage_.empty() || !unwritable_.empty()) return std::string();
+  return "; to write it again, empty it with Database, Clear, or close it and put back all of its files from "
+         "one copy";
 }
 
 }  // namespace qv

@@ -366,7 +366,12 @@ TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
   for (TAction* a : {f->actSearch, f->actCompare, f->actBrowse, f->actOpen, f->actNew, f->actClear})
     EXPECT_TRUE(Enabled(a)) << a->Caption();
   EXPECT_EQ(f->actClear->Hint().find(reason), std::string::npos) << f->actClear->Hint();
-  EXPECT_EQ(f->StatusBar->Panels()->Items(0)->Text(), " " + reason);
+  // The status bar says the way out too; the clear's hint, being it, says nothing.
+  EXPECT_EQ(
+      f->StatusBar->Panels()->Items(0)->Text(),
+      " " + reason +
+          "; to write it again, empty it with Database, Clear, or close it and put back all of its files "
+          "from one copy");
   // An empty category: rename and delete are off as well.
   TTreeNode* empty = nullptr;
   for (TTreeNode* n = DiscTree->CatTree->Items()->GetFirstNode()->GetNext(); n && !empty; n = n->GetNext()) {
@@ -386,7 +391,9 @@ TEST_F(MainSession, AReadOnlyCatalogueOffersNoChangeAndSaysWhy) {
   // Nor does Add disc run before the window has caught up with the state.
   f->actScan->OnExecute(f->actScan);
   EXPECT_EQ(backend.ModalAnswers.size(), 1u) << "the wizard came up";
-  EXPECT_TRUE(ConsoleHas(" ERROR : The database is damaged and opened for reading only"))
+  EXPECT_TRUE(
+      ConsoleHas(" ERROR : The database is damaged and opened for reading only; to write it again, "
+                 "empty it with Database, Clear"))
       << testing::PrintToString(ConsoleLines());
   backend.ModalAnswers.clear();
   EXPECT_EQ(f->Engine->Discs->Count(), 1);

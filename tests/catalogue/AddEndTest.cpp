@@ -5,11 +5,11 @@
 // on, or that write alone failing) and killed before each of them (a real
 // process). A disc said added, or "has been added, but", is there with
 // everything typed; one said not stored is not; the next open says so once,
-// the one after says nothing; nothing else changes. A note left by the
-// version before, or one that names no record the add can have made,
-// removes nothing, and tells of an empty disc it may have left. A disc that
-// another writer stored, after an add cut short before its first commit,
-// under the ID the note names is kept.
+// the one after says nothing; nothing else changes. A note left by an
+// earlier version (a label or a record ID alone), or one that names no
+// record the add can have made, removes nothing, and tells of an empty disc
+// it may have left. A disc that another writer stored, after an add cut
+// short before its first commit, under the ID the note names is kept.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -345,8 +346,19 @@ TEST_F(AddEnd, ANoteThatCannotTellTheAddsEntryRemovesNothing) {
   // no form, or one whose label is cut (lower-case hex), names no disc;
   // one naming the record of a disc with files under its own label has no
   // empty disc to tell of; one naming that record under the label "Box"
-  // tells of "Box", never of the disc whose record it names.
+  // tells of "Box", never of the disc whose record it names. The first
+  // version that noted an add gave its record's ID alone, in 16 hex digits
+  // (written with the add's first commit): naming the empty "BOX" it tells
+  // of that disc; naming the disc with files, of none.
   const std::string hexOfBox = "426F78";
+  const std::string mayBeNamed =
+      "W An add of a disc did not end; the empty disc \"BOX\" in the list may have been left by it, and can "
+      "be deleted";
+  auto idNote = [](int64_t id) {
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llX", static_cast<unsigned long long>(id));
+    return std::string(hex);
+  };
   const std::string mayBeBox =
       "W An add of disc \"Box\" did not end; the empty disc \"BOX\" in the list may have been left by it, "
       "and can be deleted";
@@ -355,13 +367,16 @@ TEST_F(AddEnd, ANoteThatCannotTellTheAddsEntryRemovesNothing) {
       "deleted";
   const std::string first = std::to_string(firstID);
   int made = 0;
+  int64_t boxID = -1;
   for (const auto& [note, line] :
        std::vector<std::pair<std::string, std::string>>{{hexOfBox, mayBeBox},
                                                         {"12:x:41", mayBeAny},
                                                         {"426f78", mayBeAny},
                                                         {first + "::4669727374", ""},
                                                         {first + ":12:4669727374", ""},
-                                                        {first + "::" + hexOfBox, mayBeBox}}) {
+                                                        {first + "::" + hexOfBox, mayBeBox},
+                                                        {"<box>", mayBeNamed},
+                                                        {idNote(firstID), ""}}) {
     SCOPED_TRACE(note);
     const std::string folder = dir / ("note-" + std::to_string(++made));
     fs::copy(dir / "template", folder);
@@ -372,9 +387,10 @@ TEST_F(AddEnd, ANoteThatCannotTellTheAddsEntryRemovesNothing) {
       ASSERT_TRUE(engine.OpenDatabase(""));
       Run(engine, {"BOX", false});
       after = State(engine, host);
+      boxID = engine.Discs->DiscAt(engine.Discs->FindByLabel(u"BOX")).ID;
       ASSERT_TRUE(engine.CloseDatabase());
     }
-    SetNote(folder, note);
+    SetNote(folder, note == "<box>" ? idNote(boxID) : note);
     {
       // An open that cannot write leaves everything listed.
       RecordingHost host;

@@ -15,6 +15,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -157,7 +159,7 @@ void ExpectWholeAndWritable(const std::string& folder, const std::set<std::strin
     EXPECT_EQ(Lines(host.console, "E "), 0) << testing::PrintToString(host.console);
     for (const auto& l : host.console) {
       if (l.rfind("W ", 0) == 0) {
-        EXPECT_NE(l.find("it has been completed"), std::string::npos) << l;
+        EXPECT_NE(l.find("has been completed"), std::string::npos) << l;
       }
     }
     EXPECT_FALSE(engine.Base->ReadOnly()) << engine.Base->ReadOnlyText();
@@ -266,6 +268,205 @@ INSTANTIATE_TEST_SUITE_P(Clears, ClearFailure,
                                                               Fault::Kill),
                                             ::testing::Bool()),
                          CaseName);
+
+// A clear killed once xbase.vlm records it (Clearing=1), at its first write
+// of `next` ("index.vlm": nothing emptied yet; "storage.vlm": index.vlm
+// emptied), in a process of its own.
+void KillClearBefore(const std::string& folder, const std::string& next) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    RecordingHost host;
+    host.folder = folder;
+    FaultInjector faults;
+    TEngine e(host, QV_TEST_APP_DIR, faults);
+    if (!e.OpenDatabase("")) ::_exit(2);
+    bool noted = false;
+    faults.SetWriteHook([&](int64_t, const std::string& path) {
+      const std::string name = fs::path(path).filename();
+      if (name.rfind("xbase.vlm", 0) == 0) noted = true;
+      if (noted && name == next) ::_exit(9);
+    });
+    e.ClearDatabase();
+    ::_exit(3);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9) << status;
+  TMemIniFile description(folder + "/xbase.vlm");
+  ASSERT_EQ(description.ReadString("ENGINE", "Clearing", ""), "1");
+}
+
+// A build that knows no Clearing key opens the catalogue as the files stand,
+// adds a disc, and keeps the key it does not know: this build without the
+// key is that build, and the key is put back as it kept it.
+void AddAsABuildWithoutTheKey(const std::string& folder, const std::string& tree) {
+  {
+    TMemIniFile description(folder + "/xbase.vlm");
+    description.DeleteKey("ENGINE", "Clearing");
+    ASSERT_TRUE(description.UpdateFile());
+  }
+  {
+    RecordingHost host;
+    host.folder = folder;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+    ASSERT_FALSE(engine.Base->ReadOnly()) << engine.Base->ReadOnlyText();
+    ASSERT_TRUE(AddDisc(engine, "Later", tree)) << testing::PrintToString(host.console);
+    ASSERT_TRUE(engine.CloseDatabase());
+  }
+  TMemIniFile description(folder + "/xbase.vlm");
+  description.WriteString("ENGINE", "Clearing", "1");
+  ASSERT_TRUE(description.UpdateFile());
+}
+
+std::map<std::string, std::string> Files(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& f : fs::directory_iterator(folder)) {
+    std::ifstream in(f.path(), std::ios::binary);
+    files[f.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// A clear cut short is finished by the next open only while the commit
+// xbase.vlm records is still the clear's. Once a build that knows no
+// Clearing key has opened the catalogue as it stood and added a disc, the
+// open wipes nothing: it shows what is stored, read-only, says why and the
+// way out, and a clear then empties it.
+TEST(UnendedClear, IsFinishedOnlyWhileNothingWasCommittedSince) {
+  TempDir dir;
+  for (int f = 0; f < 3; ++f) {
+    MakeFile(dir / ("a/f" + std::to_string(f)), f);
+    MakeFile(dir / ("b/g" + std::to_string(f)), f);
+  }
+  const std::string original = dir / "original";
+  {
+    RecordingHost host;
+    host.folder = original;
+    TEngine engine(host, QV_TEST_APP_DIR);
+    ASSERT_TRUE(engine.NewDatabase("", "Shelf"));
+    ASSERT_TRUE(AddDisc(engine, "First", dir / "a"));
+    ASSERT_TRUE(AddDisc(engine, "Second", dir / "a"));
+    ASSERT_TRUE(engine.CloseDatabase());
+  }
+  const std::string finished =
+      "W The database was being cleared when it was last open; the clear has been completed, and the "
+      "database is now empty";
+  for (const auto& [next, kept] : std::vector<std::pair<std::string, std::set<std::string>>>{
+           {"index.vlm", {"First", "Second", "Later"}}, {"storage.vlm", {"Later"}}}) {
+    SCOPED_TRACE("the clear killed at its write of " + next);
+    {
+      // Nobody since: an open that cannot write leaves it for the next that
+      // can, which finishes it and says so, once.
+      const std::string folder = dir / ("alone-" + next);
+      fs::copy(original, folder);
+      KillClearBefore(folder, next);
+      const auto files = Files(folder);
+      {
+        RecordingHost host;
+        host.folder = folder;
+        FaultInjector faults;
+        faults.RefuseChanges(EROFS);
+        TEngine engine(host, QV_TEST_APP_DIR, faults);
+        ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+        EXPECT_TRUE(engine.Base->ReadOnly());
+        EXPECT_EQ(Lines(host.console, "E ") + Lines(host.console, "W "), 1)
+            << testing::PrintToString(host.console);
+        EXPECT_EQ(Lines(host.console,
+                        "W The database was being cleared when it was last open; the clear is "
+                        "completed at the next open that can write it, and until then it is "
+                        "opened for reading only"),
+                  1)
+            << testing::PrintToString(host.console);
+        host.console.clear();
+        EXPECT_FALSE(engine.ClearDatabase());
+        EXPECT_EQ(host.console, std::vector<std::string>{
+                                    "E The database cannot be written and is opened for reading only"});
+        EXPECT_TRUE(engine.CloseDatabase());
+        EXPECT_TRUE(Files(folder) == files) << "the open wrote to the catalogue";
+      }
+      for (int open = 1; open <= 2; ++open) {
+        RecordingHost host;
+        host.folder = folder;
+        TEngine engine(host, QV_TEST_APP_DIR);
+        ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+        EXPECT_EQ(Lines(host.console, "E ") + Lines(host.console, "W "), open == 1 ? 1 : 0)
+            << testing::PrintToString(host.console);
+        EXPECT_EQ(Lines(host.console, finished), open == 1 ? 1 : 0) << testing::PrintToString(host.console);
+        EXPECT_FALSE(engine.Base->ReadOnly());
+        EXPECT_TRUE(Discs(engine).empty());
+        EXPECT_TRUE(engine.CloseDatabase());
+      }
+    }
+    {
+      // The clear's mark damaged (one digit changed): it cannot be told to be
+      // the last commit, so the same holds, and the line says why.
+      const std::string folder = dir / ("damaged-" + next);
+      fs::copy(original, folder);
+      KillClearBefore(folder, next);
+      {
+        TMemIniFile description(folder + "/xbase.vlm");
+        std::string mark = description.ReadString("ENGINE", "Commit", "");
+        ASSERT_FALSE(mark.empty());
+        mark[0] = mark[0] == '1' ? '2' : '1';
+        description.WriteString("ENGINE", "Commit", mark);
+        ASSERT_TRUE(description.UpdateFile());
+      }
+      const auto files = Files(folder);
+      RecordingHost host;
+      host.folder = folder;
+      TEngine engine(host, QV_TEST_APP_DIR);
+      ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+      EXPECT_TRUE(engine.Base->ReadOnly());
+      EXPECT_EQ(Lines(host.console, "W "), 0) << testing::PrintToString(host.console);
+      EXPECT_EQ(Lines(host.console,
+                      "E The database was being cleared when it was last open, and the commit "
+                      "mark in xbase.vlm is damaged (\""),
+                1)
+          << testing::PrintToString(host.console);
+      EXPECT_EQ(Discs(engine), next == "index.vlm" ? kAll : std::set<std::string>{});
+      EXPECT_TRUE(engine.CloseDatabase());
+      EXPECT_TRUE(Files(folder) == files) << "the open wrote to the catalogue";
+    }
+    const std::string folder = dir / ("later-" + next);
+    fs::copy(original, folder);
+    KillClearBefore(folder, next);
+    AddAsABuildWithoutTheKey(folder, dir / "b");
+    const auto files = Files(folder);
+    for (int open = 1; open <= 2; ++open) {
+      RecordingHost host;
+      host.folder = folder;
+      TEngine engine(host, QV_TEST_APP_DIR);
+      ASSERT_TRUE(engine.OpenDatabase("")) << testing::PrintToString(host.console);
+      EXPECT_EQ(Lines(host.console, "W "), 0) << testing::PrintToString(host.console);
+      EXPECT_EQ(Lines(host.console,
+                      "E The database was being cleared when it was last open, and an earlier "
+                      "version of this program (or another program) has written it since "
+                      "without completing the clear; it is opened for reading only, as it may "
+                      "hold what was stored since; to write it again, empty it with Database, "
+                      "Clear, or close it and put back all of its files from one copy"),
+                1)
+          << testing::PrintToString(host.console);
+      EXPECT_TRUE(engine.Base->ReadOnly());
+      EXPECT_EQ(Discs(engine), kept);
+      EXPECT_TRUE(engine.CloseDatabase());
+      EXPECT_TRUE(Files(folder) == files) << "the open wrote to the catalogue";
+    }
+    // The way out it names.
+    {
+      RecordingHost host;
+      host.folder = folder;
+      TEngine engine(host, QV_TEST_APP_DIR);
+      ASSERT_TRUE(engine.OpenDatabase(""));
+      ASSERT_TRUE(engine.ClearDatabase()) << testing::PrintToString(host.console);
+      EXPECT_FALSE(engine.Base->ReadOnly());
+      EXPECT_TRUE(AddDisc(engine, "Again", dir / "a")) << testing::PrintToString(host.console);
+      EXPECT_TRUE(engine.CloseDatabase());
+    }
+    ExpectWholeAndWritable(folder, {"Again"}, dir / "b");
+  }
+}
 
 TEST(DamagedClear, ADamagedCatalogueIsClearedAndTakesADisc) {
   TempDir dir;

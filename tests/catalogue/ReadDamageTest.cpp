@@ -172,6 +172,12 @@ void ReadDamageTest::ExpectLostFolderNameSeen(const std::function<void(int64_t)>
   ExpectNothingWritten(found);
 }
 
+// What a line that says damage ends with, while the catalogue could be
+// written otherwise.
+const char* const kWayOut =
+    "; to write it again, empty it with Database, Clear, or close it and put back all of its files from one "
+    "copy";
+
 TEST_F(ReadDamageTest, ADeletedFlagOnALiveFolderNameIsDamageNotAnEmptyName) {
   ExpectLostFolderNameSeen([&](int64_t id) { FlagDeleted(id); });
 }
@@ -246,6 +252,12 @@ TEST_F(ReadDamageTest, ASearchGoesOnPastARecordItCannotRead) {
   }
   EXPECT_EQ(Errors(), 1) << ::testing::PrintToString(host.console);
   EXPECT_TRUE(engine->Base->ReadOnly());
+  // The line that says the damage names the way out.
+  for (const std::string& l : host.console) {
+    if (l.rfind("E ", 0) == 0) {
+      EXPECT_TRUE(l.ends_with(kWayOut)) << l;
+    }
+  }
 }
 
 TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
@@ -260,6 +272,7 @@ TEST_F(ReadDamageTest, AnAddThatMeetsDamageStopsWritingAndDoesNotSayDone) {
   EXPECT_EQ(host.console.back().rfind("E Disc \"Again\" was not stored: The database is damaged: record", 0),
             0u)
       << host.console.back();
+  EXPECT_TRUE(host.console.back().ends_with(kWayOut)) << host.console.back();
   for (auto& l : host.console) EXPECT_NE(l.rfind("I Done", 0), 0u);
   EXPECT_LT(engine->Discs->FindByLabel(u"Again"), 0);
   const auto found = Digests(Db());

@@ -27,7 +27,11 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kCannotWrite = "E The database cannot be written and is opened for reading only";
-const char* const kDamaged = "E The database is damaged and opened for reading only";
+// A damaged catalogue that can be written otherwise names the way out.
+const char* const kDamaged =
+    "E The database is damaged and opened for reading only; to write it again, empty it with Database, "
+    "Clear, "
+    "or close it and put back all of its files from one copy";
 
 enum class Why { FirstWriteFailed, ReadOnlyMedium, Damaged };
 

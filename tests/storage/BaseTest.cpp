@@ -596,7 +596,7 @@ class DamagedFilesTest : public BaseTest {
 TEST_F(DamagedFilesTest, DescriptionFaultsGiveMessages) {
   auto damaged = [](const std::string& key, const std::string& section, const std::string& what) {
     return "xbase.vlm is damaged: key \"" + key + "\" of [" + section + "] " + what +
-           "; restore the file from a copy of the catalogue";
+           "; with the catalogue closed, put back all of its files from one copy";
   };
   const std::string notGuid = damaged("ID", "GENERAL", "is not a database ID (a GUID)");
   EXPECT_EQ(WithKey("GENERAL", "ID", "not a guid"), notGuid);

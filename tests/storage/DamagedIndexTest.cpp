@@ -82,7 +82,9 @@ TEST_F(DamagedIndexTest, ShortGlobalIndexOpensReadOnlyAndHandsOutNoId) {
   EXPECT_TRUE(base.ReadOnly());
   EXPECT_NE(base.DamageText().find("reading only"), std::string::npos) << base.DamageText();
   EXPECT_EQ(base.NewData(RecKind(base, "Item")), nullptr);
-  EXPECT_EQ(base.LastError, "The database is damaged and opened for reading only");
+  EXPECT_EQ(base.LastError,
+            "The database is damaged and opened for reading only; to write it again, empty it with Database, "
+            "Clear, or close it and put back all of its files from one copy");
   TXRecData* rec = base.GetData(3);
   ASSERT_NE(rec, nullptr);
   SetKey(rec, 99);
