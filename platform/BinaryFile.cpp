@@ -96,7 +96,7 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
     error_ = errno = ENOSPC;
     return false;
   }
-  if (Refused()) return false;
+  if (Refused(FileHooks::Write::Bytes)) return false;
   std::size_t done = 0;
   auto* p = static_cast<const char*>(buf);
   while (done < n) {
@@ -111,8 +111,8 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
   return true;
 }
 
-bool BinaryFile::Refused() {
-  const int refused = hooks_->RefuseWrite(path_);
+bool BinaryFile::Refused(FileHooks::Write what) {
+  const int refused = hooks_->RefuseWrite(path_, what);
   if (refused) error_ = errno = refused;
   return refused != 0;
 }
@@ -128,7 +128,7 @@ bool BinaryFile::Truncate(int64_t size) {
     error_ = errno = ENOSPC;
     return false;
   }
-  if (fd_ >= 0 && Refused()) return false;
+  if (fd_ >= 0 && Refused(FileHooks::Write::Truncation)) return false;
   if (fd_ < 0 || ::ftruncate(fd_, off_t(size)) != 0) {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;
@@ -141,7 +141,7 @@ bool BinaryFile::Sync() {
     error_ = errno = EIO;
     return false;
   }
-  if (fd_ >= 0 && Refused()) return false;
+  if (fd_ >= 0 && Refused(FileHooks::Write::Sync)) return false;
   if (fd_ < 0 || ::fsync(fd_) != 0) {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;
@@ -173,7 +173,7 @@ bool BinaryFile::IsAt(const std::string& path) const {
 }
 
 std::string BinaryFile::ErrorText() const {
-  return std::strerror(error_);
+  return hooks_->ErrorText(error_);
 }
 
 }  // namespace qv

@@ -41,12 +41,12 @@ class BinaryFile {
   // nor nothing); false when closed.
   bool IsAt(const std::string& path) const;
 
-  int Error() const { return error_; }  // errno of the last failure
-  std::string ErrorText() const;
+  int Error() const { return error_; }  // errno of the last failure, or FileHooks::kRefused
+  std::string ErrorText() const;        // its text, the hooks' own for a refusal
   const std::string& Path() const { return path_; }
 
  private:
-  bool Refused();  // the hooks refuse the write (errno and Error set)
+  bool Refused(FileHooks::Write what);  // the hooks refuse the write (errno and Error set)
 
   int fd_ = -1;
   int error_ = 0;

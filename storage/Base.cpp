@@ -17,6 +17,7 @@
 #include <malloc.h>
 
 #include <cstring>
+#include <ctime>
 
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
@@ -31,7 +32,9 @@ const char* const kDatabaseThere = "A database already exists in this folder";
 }  // namespace
 
 TXBase::TXBase(FileHooks& hooks)
-    : hooks_(hooks, [this](const std::string& path, bool write) { return ChangeOutsideLock(path, write); }) {}
+    : hooks_(
+          hooks, [this](const std::string& path, bool bytes) { return ChangeOutsideLock(path, bytes); },
+          [this] { return LossReason(); }) {}
 
 TXBase::~TXBase() {
   try {
@@ -48,12 +51,6 @@ TXBase::~TXBase() {
 // through its descriptor.
 bool TXBase::Fail(std::string text) {
   LastError = folder_.Shown(text);
-  // A write the folder's guard refused carries the system's nearest word
-  // for it; the database says what happened.
-  static const std::string kGuardWord = std::strerror(ESTALE);
-  if (folderLoss_ != TFolderLoss::None)
-    for (auto at = LastError.find(kGuardWord); at != std::string::npos; at = LastError.find(kGuardWord, at))
-      LastError.replace(at, kGuardWord.size(), LossReason());
   return false;
 }
 
@@ -91,6 +88,8 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
                          const std::string& password) {
   CloseForReplace();
   folderLoss_ = TFolderLoss::None;
+  lossWhileWriting_ = lossAdvised_ = false;
+  openedAt_ = int64_t(std::time(nullptr));
   lossTold_ = false;
   closedAt_.clear();
   movedSaid_.clear();
@@ -154,6 +153,8 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   LastError.clear();
   CloseForReplace();
   folderLoss_ = TFolderLoss::None;
+  lossWhileWriting_ = lossAdvised_ = false;
+  openedAt_ = int64_t(std::time(nullptr));
   lossTold_ = false;
   closedAt_.clear();
   movedSaid_.clear();
@@ -240,7 +241,7 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
-  if (opened_) FolderStillOurs(false);  // else the indexes' files would be written over another's
+  if (opened_) FolderStillOurs();  // else the indexes' files would be written over another's
   if (opened_ && !ReadOnly()) FinishWriteAhead();
   ahead_.reset();
   const bool readOnly = ReadOnly();
@@ -257,8 +258,10 @@ void TXBase::Reset() {
   // can open the database.
   indexes_.clear();  // loaded and changed indexes write their files
   gindex_.Close();
-  if (readOnly && dataFile_) dataFile_->Close(false);
-  dataFile_.reset();  // closes with the header rewritten
+  // Closed with the header rewritten while the guard can still look at the
+  // file it writes (a copy put back over it gets no header of this session).
+  if (dataFile_ && dataFile_->IsOpen()) dataFile_->Close(!readOnly);
+  dataFile_.reset();
   // The folder goes with the lock; from now on its path means the folder
   // named so, as the caller gave it.
   if (folder_.IsOpen()) closedAt_ = MovedTo();
@@ -267,7 +270,8 @@ void TXBase::Reset() {
   descriptionKnown_ = false;
   descriptionBytes_.clear();
   descriptionStat_.clear();
-  lookedAtNs_ = 0;
+  writtenSinceLook_ = false;
+  runFile_.clear();
   opened_ = false;
   user_ = nullptr;
   damage_.clear();
@@ -308,7 +312,7 @@ bool TXBase::Close() {
     // The marker is cleared only once everything else is on disk.
     // A folder lost under it is no failure of the close: it ends, and what
     // it did not write is said (FolderLoss).
-    if (!WriteDescriptionFile(false) && FolderStillOurs(false))
+    if (!WriteDescriptionFile(false) && FolderStillOurs())
       return Fail("Failed to write database description");
   }
   Reset();
@@ -391,7 +395,7 @@ bool TXBase::Flush() {
   ok = ok && (ReadOnly() || CommitFiles());
   // Found in the middle of the commit (a write the folder's guard refused):
   // what it reached stays in files that are no longer the session's.
-  if (!ok && !FolderStillOurs(false)) {
+  if (!ok && !FolderStillOurs()) {
     commitReached_ = false;
     Flush();  // read-only now: drops the pooled changes
     return Fail("Some data has not been updated: " + LossReason());
@@ -408,6 +412,10 @@ bool TXBase::Flush() {
   // After a large flush the memory of the freed records goes back to the
   // system rather than staying with the process.
   if (freed >= kTrimAfterRecords) malloc_trim(0);
+  // A look after the commit's last write: a copy put back before the next
+  // change is met as one put between changes, and a folder removed as the
+  // change ended is said at its end (TakeLossAdvice).
+  if (opened_ && !ReadOnly()) FolderStillOurs(true);
   return true;
 }
 

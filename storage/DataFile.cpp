@@ -712,11 +712,18 @@ bool TXFile::ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t p
                       reader.chainBytes, end);
 }
 
+// Its size to the byte as its own writes left it; only bytes held for
+// writing whose write failed part way may lie past where they begin.
+bool TXFile::SizeAsLeft() const {
+  if (!IsOpen()) return true;
+  const int64_t size = file_.Size();
+  const int64_t least = tail_.empty() ? size_ : tailStart_;
+  return size >= 0 && size >= least && size <= size_;
+}
+
 bool TXFile::AsLeft() {
   if (!IsOpen()) return true;
-  if (!IsAt()) return false;
-  const int64_t size = file_.Size();
-  if (size < 0 || (syncedSize_ >= 0 && size < std::min(syncedSize_, size_)) || size > size_) return false;
+  if (!IsAt() || !SizeAsLeft()) return false;
   if (!headerKnown_) return true;
   // The header as on disk: the stamp of the opening before this one (this
   // one's is written at the close), and the database's ID.
