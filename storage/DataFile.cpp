@@ -740,12 +740,14 @@ uint64_t TXFile::Stamp() const {
 bool TXFile::Truncate(int64_t size) {
   if (!IsOpen()) return Fail("Data file is not opened");
   if (size < int64_t(XFileHeaderSize)) return Fail("Bad data file size " + IntToStr(size));
-  if (!FlushTail() || !file_.Truncate(size) || !file_.Sync())
+  if (!FlushTail() || !file_.Truncate(size))
     return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  // Its size is known before the sync, at which the folder's guard looks.
   DropReadWindows();
   size_ = syncedSize_ = size;
   pos_ = std::min(pos_, size_);
   ++writes_;
+  if (!file_.Sync()) return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
   return true;
 }
 
