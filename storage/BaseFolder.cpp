@@ -153,13 +153,12 @@ bool TXBase::ChangeOutsideLock(const std::string& path, bool bytes) {
 
 // A run of writes to storage.vlm (the chains of a flush, thousands in a
 // large one) costs one look at its first write, and at each after it a look
-// at that file's size and at the description: a copy written over storage.vlm
-// truncates it or gives it another size, one written over the description
-// is another file there, and one written over index.vlm alone gets none of
-// the run's bytes (the commit's first write to index.vlm looks at it).
+// at that file's size alone: a copy written over storage.vlm truncates it
+// and gives it another size (as `cp` and `rsync --inplace` write it, from
+// its start), and one written over another file gets none of the run's
+// bytes (the next write there, or the commit's first, looks at it).
 bool TXBase::RunStillOurs(const std::string& path) {
-  if (dataFile_ && path == dataFile_->FileName()) return dataFile_->SizeAsLeft() && DescriptionAsLeft();
-  return false;
+  return dataFile_ && path == dataFile_->FileName() && dataFile_->SizeAsLeft();
 }
 
 void TXBase::NoteTold(const std::string& line) const {
