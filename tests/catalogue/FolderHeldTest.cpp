@@ -48,6 +48,11 @@ const std::vector<Change>& Changes() {
       {"delete", [](TEngine& e, const std::string&) { e.DeleteDisc(e.Discs->GetDisc(0)); }, {}},
       {"category", [](TEngine& e, const std::string&) { e.Discs->Categories.Add("Cables"); }, {"First"}},
       {"clear", [](TEngine& e, const std::string&) { e.ClearDatabase(); }, {}},
+      {"adds",
+       [](TEngine& e, const std::string& tree) {
+         for (const char* label : {"Run 1", "Run 2", "Run 3"}) AddDisc(e, label, tree);
+       },
+       {"First", "Run 1", "Run 2", "Run 3"}},
   };
   return changes;
 }
@@ -304,6 +309,60 @@ class FolderHeld : public ::testing::Test {
   std::string original, copy;
   std::map<std::string, std::string> copied;
 };
+
+// `mv` to another disc during a run of adds, from each seventh step on: the
+// files copied one by one while the session goes on (one at each of its
+// steps), then the folder removed. The session says so, at the end of the
+// add that met it, with what the copy may lack; no add after it says it
+// was added, and nothing is written anywhere.
+TEST_F(FolderHeld, ARunOfAddsWhileTheFolderIsMovedToAnotherDisc) {
+  const Change& change = ChangeNamed("adds");
+  const int steps = Steps(change);
+  ASSERT_GT(steps, 20);
+  for (int hold = 1; hold <= steps; hold += 7) {
+    SCOPED_TRACE("moved from step " + std::to_string(hold));
+    const fs::path root = dir / ("mv" + std::to_string(hold));
+    const fs::path folder = root / "catalogue";
+    const fs::path moved = dir / ("other-disc" + std::to_string(hold));
+    const std::string out = dir / ("mv-out" + std::to_string(hold));
+    fs::create_directories(root);
+    fs::create_directories(moved);
+    fs::copy(original, folder);
+    Child session;
+    Start(session, folder, change, hold, out, true);
+    ASSERT_EQ(session.Next(), 'h');
+    bool running = true;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path());
+    for (const fs::path& file : files) {
+      if (fs::exists(file)) fs::copy_file(file, moved / file.filename());
+      if (running) {
+        session.Go();
+        running = session.Next() == 'h';
+      }
+    }
+    fs::remove_all(folder);
+    ASSERT_TRUE(session.Finish());
+    const Outcome o = Outcome::Read(out);
+    bool met = false;
+    for (const auto& l : o.said) {
+      if (l.find(kMayLack) != std::string::npos) met = true;
+      if (l.rfind("E ", 0) == 0 || l.rfind("W ", 0) == 0) {
+        EXPECT_NE(l.find("removed while it was open"), std::string::npos) << l;
+      }
+      if (met) {
+        EXPECT_EQ(l.find("were added to the database"), std::string::npos) << testing::PrintToString(o.said);
+        EXPECT_EQ(l.find("Scanning"), std::string::npos) << testing::PrintToString(o.said);
+      }
+    }
+    // Unmet only when the session ended before the folder went.
+    EXPECT_EQ(CountWith(o.said, kMayLack), running ? 1 : CountWith(o.said, kMayLack))
+        << testing::PrintToString(o.said);
+    EXPECT_LE(CountWith(o.said, kMayLack), 1);
+    EXPECT_TRUE(fs::is_empty(root));
+    if (HasFailure()) return;
+  }
+}
 
 TEST_F(FolderHeld, AnAddWhileTheFolderIsReplacedByACopy) {
   MoveAtEachStep("add", Move::ReplacedByACopy);
