@@ -440,6 +440,10 @@ int RunScale() {
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--scale") == 0) return RunScale();
   if (argc > 1 && std::strcmp(argv[1], "--adds") == 0) return RunAdds(argc > 2 ? std::atoi(argv[2]) : 5);
+  if (argc > 1 && std::strcmp(argv[1], "--small-adds") == 0) {
+    std::printf("small_adds_s=%.3f\n", MeasureSmallAdds(QV_BENCH_CACHE_DIR));
+    return 0;
+  }
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const int files = quick ? 100000 : 1000000;
   const int folders = quick ? 3000 : 30000;
