@@ -166,9 +166,17 @@ bool BinaryFile::TryLock() {
 }
 
 bool BinaryFile::IsAt(const std::string& path) const {
+  int64_t size = -1;
+  return IsAt(path, size);
+}
+
+bool BinaryFile::IsAt(const std::string& path, int64_t& size) const {
   struct stat open {
   }, named{};
-  if (fd_ < 0 || ::fstat(fd_, &open) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+  size = -1;
+  if (fd_ < 0 || ::fstat(fd_, &open) != 0) return false;
+  size = int64_t(open.st_size);
+  if (::stat(path.c_str(), &named) != 0) return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 

@@ -33,7 +33,10 @@ const char* const kDatabaseThere = "A database already exists in this folder";
 
 TXBase::TXBase(FileHooks& hooks)
     : hooks_(
-          hooks, [this](const std::string& path, bool bytes) { return ChangeOutsideLock(path, bytes); },
+          hooks,
+          [this](const std::string& path, TFolderGuard::TChange change) {
+            return ChangeOutsideLock(path, change);
+          },
           [this] { return LossReason(); }) {}
 
 TXBase::~TXBase() {

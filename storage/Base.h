@@ -308,9 +308,8 @@ class TXBase : public IDataFileOwner {
   // Flush has something to write: changed records, index entries, a mark.
   bool HasUnwritten(const std::vector<TXRecData*>& pooled) const;
   // The guard's question (BaseFolder.cpp): path lies in the database's
-  // folder, and the session may no longer write there (FolderLoss). bytes:
-  // a write of bytes through a file opened before.
-  bool ChangeOutsideLock(const std::string& path, bool bytes);
+  // folder, and the session may no longer write there (FolderLoss).
+  bool ChangeOutsideLock(const std::string& path, TFolderGuard::TChange change);
   // A write of bytes that goes on a run of them to the same file, with no
   // other change between: only that file's size is looked at.
   bool RunStillOurs(const std::string& path);

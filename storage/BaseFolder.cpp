@@ -94,12 +94,15 @@ bool TXBase::DescriptionAsLeft() {
 // storage.vlm's size to the byte and its header, index.vlm's entries, the
 // description's bytes. A copy put back over any of them is met at the first
 // look after its first file is written.
+// A folder removed has no files left in it (its removal took them first),
+// so it is asked about only when they are not as left, or not yet open.
 TXBase::TFolderLoss TXBase::FolderLossNow() {
   if (!folder_.IsOpen()) return TFolderLoss::None;
+  const bool dataOpen = dataFile_ && dataFile_->IsOpen();
+  const bool asLeft = (!dataOpen || dataFile_->AsLeft()) && gindex_.AsLeft() && DescriptionAsLeft();
+  if (asLeft && dataOpen) return TFolderLoss::None;
   if (folder_.Removed()) return TFolderLoss::Removed;
-  const bool dataAsLeft = !dataFile_ || !dataFile_->IsOpen() || dataFile_->AsLeft();
-  if (!dataAsLeft || !gindex_.AsLeft() || !DescriptionAsLeft()) return TFolderLoss::FilesChanged;
-  return TFolderLoss::None;
+  return asLeft ? TFolderLoss::None : TFolderLoss::FilesChanged;
 }
 
 // A look: what it finds is kept. Met while a change was writing: a write
@@ -133,11 +136,16 @@ bool TXBase::FolderStillOurs(bool changeEnded) {
 // Looked at before every write, rename, removal and open for writing that
 // can reach a file another program may have put there: a copy written over
 // the files between two writes of a change gets none of the later ones.
-bool TXBase::ChangeOutsideLock(const std::string& path, bool bytes) {
+bool TXBase::ChangeOutsideLock(const std::string& path, TFolderGuard::TChange change) {
+  using TChange = TFolderGuard::TChange;
   if (path_.empty() || path.rfind(path_, 0) != 0) return false;
   if (removingOwnJournal_ && path == gindex_.JournalName()) return false;
   if (folderLoss_ != TFolderLoss::None) return true;
-  if (OwnTemporary(path)) return false;
+  // Looked at where it protects something: a sync makes nothing new reach
+  // a file, and the journal, once made (looked at), is the session's own.
+  if (change == TChange::Sync || OwnTemporary(path)) return false;
+  if (change != TChange::ByName && path == gindex_.JournalName()) return false;
+  const bool bytes = change == TChange::Bytes;
   if (bytes && path == runFile_) {
     if (RunStillOurs(path)) return false;
     folderLoss_ = TFolderLoss::FilesChanged;

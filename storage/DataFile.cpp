@@ -715,15 +715,18 @@ bool TXFile::ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t p
 // Its size to the byte as its own writes left it; only bytes held for
 // writing whose write failed part way may lie past where they begin.
 bool TXFile::SizeAsLeft() const {
-  if (!IsOpen()) return true;
-  const int64_t size = file_.Size();
+  return !IsOpen() || SizeFits(file_.Size());
+}
+
+bool TXFile::SizeFits(int64_t size) const {
   const int64_t least = tail_.empty() ? size_ : tailStart_;
   return size >= 0 && size >= least && size <= size_;
 }
 
 bool TXFile::AsLeft() {
   if (!IsOpen()) return true;
-  if (!IsAt() || !SizeAsLeft()) return false;
+  int64_t size = -1;
+  if (!file_.IsAt(fileName_, size) || !SizeFits(size)) return false;
   if (!headerKnown_) return true;
   // The header as on disk: the stamp of the opening before this one (this
   // one's is written at the close), and the database's ID.
@@ -747,7 +750,8 @@ bool TXFile::Truncate(int64_t size) {
   size_ = syncedSize_ = size;
   pos_ = std::min(pos_, size_);
   ++writes_;
-  if (!file_.Sync()) return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  if (!file_.Sync())
+    return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
   return true;
 }
 

@@ -75,6 +75,7 @@ class TXFile {
   bool AsLeft();
   // Its size alone as its writes made it.
   bool SizeAsLeft() const;
+  bool SizeFits(int64_t size) const;
   bool InUse() const { return inUse_; }
   // Opens and locks an existing file (unless Lock did) and checks its header.
   // For an owner that cannot write, for reading only (locked all the same).

@@ -14,10 +14,12 @@ namespace qv {
 
 class TFolderGuard final : public FileHooks {
  public:
-  // refuse(path, bytes): whether a change of path (by name, or through a
-  // file opened before; bytes: a write of bytes there) must not be made;
-  // reason: why it was not.
-  TFolderGuard(FileHooks& inner, std::function<bool(const std::string& path, bool bytes)> refuse,
+  // What a change of a path is: by name (an open for writing, a rename onto
+  // it, its removal), or through a file opened before.
+  enum class TChange { ByName, Bytes, Truncation, Sync };
+  // refuse(path, change): whether that change must not be made; reason: why
+  // it was not.
+  TFolderGuard(FileHooks& inner, std::function<bool(const std::string& path, TChange change)> refuse,
                std::function<std::string()> reason)
       : inner_(inner), refuse_(std::move(refuse)), reason_(std::move(reason)) {}
 
@@ -36,7 +38,7 @@ class TFolderGuard final : public FileHooks {
 
  private:
   FileHooks& inner_;
-  std::function<bool(const std::string&, bool)> refuse_;
+  std::function<bool(const std::string&, TChange)> refuse_;
   std::function<std::string()> reason_;
 };
 

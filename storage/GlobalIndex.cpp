@@ -145,14 +145,10 @@ bool TXGIndex::Open(TXBase& database) {
   return true;
 }
 
-bool TXGIndex::SizeAsLeft() const {
-  if (!file_.IsOpen()) return true;
-  const int64_t size = file_.Size();
-  return size >= 0 && size / int64_t(GIndexRecordSize) >= writtenCount_;
-}
-
 bool TXGIndex::AsLeft() const {
-  return !file_.IsOpen() || (file_.IsAt(fileName_) && SizeAsLeft());
+  if (!file_.IsOpen()) return true;
+  int64_t size = -1;
+  return file_.IsAt(fileName_, size) && size / int64_t(GIndexRecordSize) >= writtenCount_;
 }
 
 void TXGIndex::Close() {

@@ -141,8 +141,6 @@ class TXGIndex {
   // least the entries written (a copy written over it holds fewer, or
   // another file is in its place).
   bool AsLeft() const;
-  // Its size alone: at least the entries this session wrote.
-  bool SizeAsLeft() const;
   const std::string& LastError() const { return lastError_; }
 
  private:
