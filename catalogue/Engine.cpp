@@ -252,6 +252,7 @@ void TEngine::SayFolderMoved() {
 }
 
 void TEngine::SayLossAdvice() {
+  if (!Base) return;
   const std::string advice = Base->TakeLossAdvice();
   if (!advice.empty()) host_.AddWarning(advice);
 }
