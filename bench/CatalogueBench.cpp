@@ -223,6 +223,46 @@ Readd MeasureReadd(const std::string& cacheRoot) {
   return r;
 }
 
+// 200 small adds (a tree of 20 files) to one catalogue, one after another:
+// what a change costs besides its records (the files looked at, the syncs).
+double MeasureSmallAdds(const std::string& cacheRoot) {
+  const std::string cache = cacheRoot + "/tree-v3-20";
+  if (CachedTree(cache, 20, 3, 12345).empty()) return -1;
+  const std::string db = cache + "/db";
+  fs::remove_all(db);
+  bench::NullHost host;
+  host.folder = db;
+  TEngine engine(host, QV_BENCH_APP_DIR);
+  if (!engine.NewDatabase("", "Small")) return -1;
+  TScanOpts scan;
+  scan.Path = cache + "/t";
+  const double t = Seconds();
+  for (int i = 1; i <= 200; ++i) {
+    TDiscData disc;
+    std::string label = "Small " + std::to_string(i);
+    disc.Label = WideString(label.begin(), label.end());
+    engine.AddDisc(scan, disc);
+  }
+  const double seconds = Seconds() - t;
+  engine.CloseDatabase();
+  fs::remove_all(db);
+  return seconds;
+}
+
+// The re-adds and the small adds alone, each the median of `runs`.
+int RunAdds(int runs) {
+  std::vector<double> readd, small;
+  for (int i = 0; i < runs; ++i) {
+    readd.push_back(MeasureReadd(QV_BENCH_CACHE_DIR).seconds);
+    small.push_back(MeasureSmallAdds(QV_BENCH_CACHE_DIR));
+  }
+  std::sort(readd.begin(), readd.end());
+  std::sort(small.begin(), small.end());
+  std::printf("readd_s=%.3f\n", readd[readd.size() / 2]);
+  std::printf("small_adds_s=%.3f\n", small[small.size() / 2]);
+  return 0;
+}
+
 // A disc that fills up while an add of the generated tree writes its records
 // (the file layer fails every write from the add's first record on), then a
 // search and the close of that session: both as quick as in any other
@@ -399,6 +439,11 @@ int RunScale() {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--scale") == 0) return RunScale();
+  if (argc > 1 && std::strcmp(argv[1], "--adds") == 0) return RunAdds(argc > 2 ? std::atoi(argv[2]) : 5);
+  if (argc > 1 && std::strcmp(argv[1], "--small-adds") == 0) {
+    std::printf("small_adds_s=%.3f\n", MeasureSmallAdds(QV_BENCH_CACHE_DIR));
+    return 0;
+  }
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const int files = quick ? 100000 : 1000000;
   const int folders = quick ? 3000 : 30000;

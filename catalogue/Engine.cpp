@@ -251,6 +251,12 @@ void TEngine::SayFolderMoved() {
   if (!note.empty()) host_.AddWarning(note);
 }
 
+void TEngine::SayLossAdvice() {
+  if (!Base) return;
+  const std::string advice = Base->TakeLossAdvice();
+  if (!advice.empty()) host_.AddWarning(advice);
+}
+
 void TEngine::SayWhyReadOnly() {
   if (Base->FolderLoss() == TXBase::TFolderLoss::None) host_.AddWarning(Base->ReadOnlyText());
 }
@@ -258,6 +264,12 @@ void TEngine::SayWhyReadOnly() {
 void TEngine::SayFolderAtClose(bool known) {
   const std::string name = "\"" + Base->Name + "\"";
   if (known) return;  // the refusal or failure that met it said why
+  // What to do about it says what happened too.
+  const std::string advice = Base->TakeLossAdvice();
+  if (!advice.empty()) {
+    host_.AddWarning(advice);
+    return;
+  }
   switch (Base->FolderLoss()) {
     case TXBase::TFolderLoss::Removed:
       host_.AddWarning("The folder of database " + name +
@@ -270,8 +282,8 @@ void TEngine::SayFolderAtClose(bool known) {
       return;
     case TXBase::TFolderLoss::FilesChanged:
       host_.AddWarning("The files of database " + name +
-                       " were changed by another program while it was open; nothing of this session was "
-                       "written over them");
+                       " were changed by another program while it was open; nothing more of this session "
+                       "was written");
       return;
     case TXBase::TFolderLoss::None:
       break;

@@ -116,11 +116,18 @@ class TEngine {
       e_.Busy = true;
       e_.lastPumpMs_ = -1;
     }
-    ~BusyScope() { e_.Busy = false; }
+    ~BusyScope() {
+      e_.Busy = false;
+      e_.SayLossAdvice();
+    }
 
    private:
     TEngine& e_;
   };
+  // A folder lost during the call: what the user is to do, once.
+  void SayLossAdvice();
+  // A record of the add could not be made (EngineAdd.cpp).
+  void SayStoringFailed();
   bool Refused();
   bool RefusedLoudly();
   // A damaged database opened for reading only refuses every change;

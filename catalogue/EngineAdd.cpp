@@ -286,7 +286,7 @@ TXRecData* TEngine::LookUpName(const std::string& name, bool folder, uint64_t ha
     if (rec) names_.Put(rec->ID, name);
   }
   if (!rec) {
-    host_.AddError(Base->ShownError());
+    SayStoringFailed();
     return nullptr;
   }
   if (!unknown && interned[hash] != rec->ID) hashShared_[folder ? 1 : 0] = true;
@@ -350,7 +350,7 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   }
   TXRecData* rec = Base->NewData(FolderRecKind);
   if (!rec) {
-    host_.AddError(Base->ShownError());
+    SayStoringFailed();
     return Cut();
   }
   const int64_t discID = Discs->GetDisc(discIndex).ID;
@@ -385,6 +385,11 @@ int64_t TEngine::AddFolder(TFileData* node, int32_t discIndex, int64_t parentRef
   return id;
 }
 
+// A folder lost is said with the add's end, in the line that names the disc.
+void TEngine::SayStoringFailed() {
+  if (Base->FolderLoss() == TXBase::TFolderLoss::None) host_.AddError(Base->ShownError());
+}
+
 int64_t TEngine::Cut() {
   walkCut_ = true;
   return -1;
@@ -406,7 +411,7 @@ int64_t TEngine::AddFile(TFileData* node, int64_t discID, int64_t parentRef) {
   if (!name) return Cut();
   TXRecData* rec = Base->NewData(FileRecKind);
   if (!rec) {
-    host_.AddError(Base->ShownError());
+    SayStoringFailed();
     return Cut();
   }
   rec::SetRef(rec, fld::fiDisc, discID);

@@ -20,9 +20,9 @@ bool TEngine::CommitHappened() const {
   return journal.State == TXGIndexJournal::TState::Whole;
 }
 
-// The system's reason at the end of the failed write's text.
+// Why the write failed: the system's reason, or the folder's loss.
 std::string TEngine::FailureReason() const {
-  return TXBase::FailureReason(Base->ShownError());  // said in the line of what failed
+  return Base->ShownFailureReason();  // said in the line of what failed
 }
 
 // The flush failed past its commit point: what it could not write, from the

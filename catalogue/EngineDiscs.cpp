@@ -91,7 +91,7 @@ void TEngine::ClearFailed(const std::vector<int64_t>& indexed) {
   host_.AddError("The database has been cleared, but not written whole (" + FailureReason() +
                  "); the next open completes it");
   RefreshViews(true);
-  host_.AddWarning(Base->ReadOnlyText());
+  SayWhyReadOnly();
 }
 
 void TEngine::UpdateDisc(int32_t index, const TDiscData& data) {

@@ -99,7 +99,7 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
     error_ = errno = ENOSPC;
     return false;
   }
-  if (Refused()) return false;
+  if (Refused(FileHooks::Write::Bytes)) return false;
   std::size_t done = 0;
   auto* p = static_cast<const char*>(buf);
   while (done < n) {
@@ -114,16 +114,19 @@ bool BinaryFile::WriteAt(int64_t pos, const void* buf, std::size_t n) {
   return true;
 }
 
-bool BinaryFile::Refused() {
-  const int refused = hooks_->RefuseWrite(path_);
+bool BinaryFile::Refused(FileHooks::Write what) {
+  const int refused = hooks_->RefuseWrite(path_, what);
   if (refused) error_ = errno = refused;
   return refused != 0;
 }
 
+// The end as a seek finds it: the cheapest question the system answers,
+// asked before every write of a run (TXBase's guard). Every read and write
+// names its position, so the descriptor's own offset is never used.
 int64_t BinaryFile::Size() const {
-  struct stat st {};
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
-  return int64_t(st.st_size);
+  if (fd_ < 0) return -1;
+  const off_t end = ::lseek(fd_, 0, SEEK_END);
+  return end < 0 ? -1 : int64_t(end);
 }
 
 bool BinaryFile::Truncate(int64_t size) {
@@ -131,7 +134,7 @@ bool BinaryFile::Truncate(int64_t size) {
     error_ = errno = ENOSPC;
     return false;
   }
-  if (fd_ >= 0 && Refused()) return false;
+  if (fd_ >= 0 && Refused(FileHooks::Write::Truncation)) return false;
   if (fd_ < 0 || ::ftruncate(fd_, off_t(size)) != 0) {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;
@@ -144,7 +147,7 @@ bool BinaryFile::Sync() {
     error_ = errno = EIO;
     return false;
   }
-  if (fd_ >= 0 && Refused()) return false;
+  if (fd_ >= 0 && Refused(FileHooks::Write::Sync)) return false;
   if (fd_ < 0 || ::fsync(fd_) != 0) {
     error_ = fd_ < 0 ? EBADF : errno;
     return false;
@@ -169,15 +172,23 @@ bool BinaryFile::TryLock() {
 }
 
 bool BinaryFile::IsAt(const std::string& path) const {
+  int64_t size = -1;
+  return IsAt(path, size);
+}
+
+bool BinaryFile::IsAt(const std::string& path, int64_t& size) const {
   struct stat open {
   }, named{};
+  size = -1;
   const FolderReach reach = ReachOf(path);
-  if (fd_ < 0 || ::fstat(fd_, &open) != 0 || ::fstatat(reach.dir, reach.name, &named, 0) != 0) return false;
+  if (fd_ < 0 || ::fstat(fd_, &open) != 0) return false;
+  size = int64_t(open.st_size);
+  if (::fstatat(reach.dir, reach.name, &named, 0) != 0) return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 std::string BinaryFile::ErrorText() const {
-  return std::strerror(error_);
+  return hooks_->ErrorText(error_);
 }
 
 }  // namespace qv

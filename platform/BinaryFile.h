@@ -40,13 +40,15 @@ class BinaryFile {
   // Whether path names this open file now (not another put in its place,
   // nor nothing); false when closed.
   bool IsAt(const std::string& path) const;
+  // The same, with the file's size from the same look (-1 when closed).
+  bool IsAt(const std::string& path, int64_t& size) const;
 
-  int Error() const { return error_; }  // errno of the last failure
-  std::string ErrorText() const;
+  int Error() const { return error_; }  // errno of the last failure, or FileHooks::kRefused
+  std::string ErrorText() const;        // its text, the hooks' own for a refusal
   const std::string& Path() const { return path_; }
 
  private:
-  bool Refused();  // the hooks refuse the write (errno and Error set)
+  bool Refused(FileHooks::Write what);  // the hooks refuse the write (errno and Error set)
 
   int fd_ = -1;
   int error_ = 0;

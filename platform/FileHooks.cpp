@@ -1,6 +1,8 @@
 // The hooks that do nothing.
 #include "platform/FileHooks.h"
 
+#include <cstring>
+
 namespace qv {
 
 FileHooks& FileHooks::None() {
@@ -12,12 +14,20 @@ bool FileHooks::ShouldFailWrite(const std::string&) {
   return false;
 }
 
-int FileHooks::RefuseWrite(const std::string&) {
+int FileHooks::RefuseWrite(const std::string&, Write) {
   return 0;
 }
 
 int FileHooks::RefuseChange(const std::string&) {
   return 0;
+}
+
+std::string FileHooks::RefusalText() {
+  return "refused";
+}
+
+std::string FileHooks::ErrorText(int error) {
+  return error == kRefused ? RefusalText() : std::strerror(error);
 }
 
 int FileHooks::RefuseDirectorySync(const std::string&) {

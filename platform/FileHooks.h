@@ -13,16 +13,26 @@ class FileHooks {
   // Hooks that let every write through and note nothing: the default.
   static FileHooks& None();
 
+  // What the refusals below return when the hooks refuse of their own
+  // accord, not as the system would (a database that no longer holds its
+  // folder): no errno has this value, and RefusalText says why.
+  static constexpr int kRefused = -1;
+
   // Counts one write, truncation or sync of path; true when it must fail.
   virtual bool ShouldFailWrite(const std::string& path);
   // The errno with which a change of path is refused before it is tried
-  // (an open for writing, a delete, a rename), as on read-only media; 0
-  // lets it be tried.
+  // (an open for writing, a delete, a rename), as on read-only media, or
+  // kRefused; 0 lets it be tried.
   virtual int RefuseChange(const std::string& path);
   // The errno with which a write, truncation or sync of a file opened
-  // before is refused before it is tried (its owner no longer holds it);
-  // 0 lets it be tried.
-  virtual int RefuseWrite(const std::string& path);
+  // before is refused before it is tried, or kRefused (its owner no longer
+  // holds it); 0 lets it be tried.
+  enum class Write { Bytes, Truncation, Sync };
+  virtual int RefuseWrite(const std::string& path, Write what);
+  // Why the hooks refused (kRefused), in their owner's words.
+  virtual std::string RefusalText();
+  // The text of a failure's error: the system's, or RefusalText.
+  std::string ErrorText(int error);
   // The errno with which a sync of a folder fails before it is tried (an
   // I/O error as the folder is opened or synced); 0 lets it be tried.
   virtual int RefuseDirectorySync(const std::string& folder);

@@ -17,6 +17,7 @@
 #include <malloc.h>
 
 #include <cstring>
+#include <ctime>
 
 #include "classlib/SysUtils.h"
 #include "platform/Exception.h"
@@ -31,7 +32,12 @@ const char* const kDatabaseThere = "A database already exists in this folder";
 }  // namespace
 
 TXBase::TXBase(FileHooks& hooks)
-    : hooks_(hooks, [this](const std::string& path, bool write) { return ChangeOutsideLock(path, write); }) {}
+    : hooks_(
+          hooks,
+          [this](const std::string& path, TFolderGuard::TChange change) {
+            return ChangeOutsideLock(path, change);
+          },
+          [this] { return LossReason(); }) {}
 
 TXBase::~TXBase() {
   try {
@@ -48,12 +54,6 @@ TXBase::~TXBase() {
 // through its descriptor.
 bool TXBase::Fail(std::string text) {
   LastError = folder_.Shown(text);
-  // A write the folder's guard refused carries the system's nearest word
-  // for it; the database says what happened.
-  static const std::string kGuardWord = std::strerror(ESTALE);
-  if (folderLoss_ != TFolderLoss::None)
-    for (auto at = LastError.find(kGuardWord); at != std::string::npos; at = LastError.find(kGuardWord, at))
-      LastError.replace(at, kGuardWord.size(), LossReason());
   return false;
 }
 
@@ -91,6 +91,8 @@ bool TXBase::DoCreateNew(const std::string& path, const std::string& login, TCon
                          const std::string& password) {
   CloseForReplace();
   folderLoss_ = TFolderLoss::None;
+  lossWhileWriting_ = lossAdvised_ = false;
+  openedAt_ = int64_t(std::time(nullptr));
   lossTold_ = false;
   closedAt_.clear();
   movedSaid_.clear();
@@ -154,6 +156,8 @@ bool TXBase::DoOpen(const std::string& path, const std::string& login, const std
   LastError.clear();
   CloseForReplace();
   folderLoss_ = TFolderLoss::None;
+  lossWhileWriting_ = lossAdvised_ = false;
+  openedAt_ = int64_t(std::time(nullptr));
   lossTold_ = false;
   closedAt_.clear();
   movedSaid_.clear();
@@ -245,7 +249,7 @@ bool TXBase::LoginUser(const std::string& password) {
 }
 
 void TXBase::Reset() {
-  if (opened_) FolderStillOurs(false);  // else the indexes' files would be written over another's
+  if (opened_) FolderStillOurs();  // else the indexes' files would be written over another's
   if (opened_ && !ReadOnly()) FinishWriteAhead();
   ahead_.reset();
   const bool readOnly = ReadOnly();
@@ -262,8 +266,10 @@ void TXBase::Reset() {
   // can open the database.
   indexes_.clear();  // loaded and changed indexes write their files
   gindex_.Close();
-  if (readOnly && dataFile_) dataFile_->Close(false);
-  dataFile_.reset();  // closes with the header rewritten
+  // Closed with the header rewritten while the guard can still look at the
+  // file it writes (a copy put back over it gets no header of this session).
+  if (dataFile_ && dataFile_->IsOpen()) dataFile_->Close(!readOnly);
+  dataFile_.reset();
   // The folder goes with the lock; from now on its path means the folder
   // named so, as the caller gave it.
   if (folder_.IsOpen()) closedAt_ = MovedTo();
@@ -272,7 +278,8 @@ void TXBase::Reset() {
   descriptionKnown_ = false;
   descriptionBytes_.clear();
   descriptionStat_.clear();
-  lookedAtNs_ = 0;
+  writtenSinceLook_ = false;
+  runFile_.clear();
   opened_ = false;
   user_ = nullptr;
   damage_.clear();
@@ -313,7 +320,7 @@ bool TXBase::Close() {
     // The marker is cleared only once everything else is on disk.
     // A folder lost under it is no failure of the close: it ends, and what
     // it did not write is said (FolderLoss).
-    if (!WriteDescriptionFile(false) && FolderStillOurs(false))
+    if (!WriteDescriptionFile(false) && FolderStillOurs())
       return Fail("Failed to write database description");
   }
   Reset();
@@ -399,7 +406,7 @@ bool TXBase::Flush() {
   // or at its last write: what it reached stays in files that are no longer
   // the session's, or goes with a file system no path reaches.
   const bool lostNow = unwritten && !lostBefore && folderLoss_ != TFolderLoss::None;
-  if ((!ok || lostNow) && !FolderStillOurs(false)) {
+  if ((!ok || lostNow) && !FolderStillOurs()) {
     commitReached_ = false;
     Flush();  // read-only now: drops the pooled changes
     return Fail("Some data has not been updated: " + LossReason());
@@ -416,6 +423,10 @@ bool TXBase::Flush() {
   // After a large flush the memory of the freed records goes back to the
   // system rather than staying with the process.
   if (freed >= kTrimAfterRecords) malloc_trim(0);
+  // A look after the commit's last write: a copy put back before the next
+  // change is met as one put between changes, and a folder removed as the
+  // change ended is said at its end (TakeLossAdvice).
+  if (opened_ && !ReadOnly()) FolderStillOurs(true);
   return true;
 }
 

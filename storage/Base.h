@@ -172,17 +172,28 @@ class TXBase : public IDataFileOwner {
   enum class TFolderLoss { None, Removed, FilesChanged, Unreachable };
   TFolderLoss FolderLoss() const { return folderLoss_; }
   // False once the folder is lost: the session then writes nothing more and
-  // drops what it had not written. settled: called between changes, when
-  // the files' sizes are as the session left them; in a change's middle
-  // (false) only what no write of its own alters is looked at.
-  bool FolderStillOurs(bool settled = true);
+  // drops what it had not written. Looks at the files as the guard does,
+  // between changes or in a change's middle alike; changeEnded: after a
+  // change's last write.
+  bool FolderStillOurs(bool changeEnded = false);
   // Where the folder is now, with a trailing "/", when it is no longer at
   // ShownPath ("" when it is there, or removed); after the close, where it
   // was at the close.
   std::string MovedTo() const;
-  // The system's or the guard's reason at the end of a failure's text (after
-  // its last ": "), for a line that says what failed in its own words.
+  // The system's reason at the end of a failure's text (after its last
+  // ": "), for a line that says what failed in its own words.
   static std::string FailureReason(const std::string& error);
+  // Why the last failure happened, for such a line: the folder's loss in the
+  // database's words when that is why (a refusal of the folder's guard is a
+  // result of its own, never a system error), else LastError's reason.
+  // Shown: said to the user, so the loss is told (LossTold).
+  std::string FailureReason() const;
+  std::string ShownFailureReason() const;
+  // The line that says what the user is to do about a folder lost, once: a
+  // copy of a removed folder (a move to another disc) may lack this
+  // session's changes; a copy met while a change was writing is to be put
+  // back again. "" when there is nothing to do or it was said.
+  std::string TakeLossAdvice();
   // LastError as a line shown to the user; a lost folder's cause in it is
   // then told (LossTold).
   const std::string& ShownError() const {
@@ -307,14 +318,17 @@ class TXBase : public IDataFileOwner {
   // Flush has something to write: changed records, index entries, a mark.
   bool HasUnwritten(const std::vector<TXRecData*>& pooled) const;
   // The guard's question (BaseFolder.cpp): path lies in the database's
-  // folder, and the session may no longer write there (FolderLoss). write: a write through a file opened
-  // before, looked at no more than once a millisecond (a run of writes is one write for it).
-  bool ChangeOutsideLock(const std::string& path, bool write);
+  // folder, and the session may no longer write there (FolderLoss).
+  bool ChangeOutsideLock(const std::string& path, TFolderGuard::TChange change);
+  // A write of bytes that goes on a run of them to the same file, with no
+  // other change between: only that file's size is looked at.
+  bool RunStillOurs(const std::string& path);
   // A line shown names why the folder is lost (LossTold).
   void NoteTold(const std::string& line) const;
   // BaseFolder.cpp: why the folder is lost, in a sentence's middle.
   std::string LossReason() const;
-  TFolderLoss FolderLossNow(bool settled);
+  TFolderLoss FolderLossNow();
+  void LookAtFolder(bool changeEnded);
   // xbase.vlm as this session last read or wrote it.
   void NoteDescriptionStamp();
   bool DescriptionAsLeft();
@@ -434,10 +448,14 @@ class TXBase : public IDataFileOwner {
   mutable bool lossTold_ = false;    // LossTold
   bool descriptionKnown_ = false;    // descriptionBytes_ hold xbase.vlm as last read or written
   std::string descriptionBytes_;
-  std::string descriptionStat_;  // xbase.vlm's inode, size and times when its bytes were last found so
-  int64_t lookedAtNs_ = 0;       // the guard last looked at the files (the monotonic clock)
-  std::string movedSaid_;        // the place MovedNote said last
-  std::string closedAt_;         // MovedTo as the close found it
+  std::string descriptionStat_;    // xbase.vlm's inode, size and times when its bytes were last found so
+  std::string runFile_;            // the last change let through wrote bytes to this file
+  bool writtenSinceLook_ = false;  // a write was let through since a look last found the files as left
+  bool lossWhileWriting_ = false;  // FolderLoss met with such a write (kept past Reset)
+  int64_t openedAt_ = 0;           // the session began (seconds since the epoch)
+  bool lossAdvised_ = false;       // TakeLossAdvice said its line
+  std::string movedSaid_;          // the place MovedNote said last
+  std::string closedAt_;           // MovedTo as the close found it
   bool opened_ = false;
   TXUser* user_ = nullptr;
   std::vector<std::unique_ptr<TXIndex>> indexes_;

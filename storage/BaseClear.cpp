@@ -16,7 +16,7 @@ const char* const kClearFailed = "Failed to clear global access index";
 
 bool TXBase::ClearGlobalAccessIndex() {
   if (DoClear()) return true;
-  if (!FolderStillOurs(false)) Fail(RefusalText());  // found in its middle
+  if (!FolderStillOurs()) Fail(RefusalText());  // found in its middle
   return false;
 }
 
@@ -37,7 +37,7 @@ bool TXBase::DoClear() {
   if (FinishClear()) return true;
   // The next open finishes it; until then this session writes nothing more.
   const std::string error = LastError;
-  StopWriting(FailureReason(error), true);
+  StopWriting(FailureReason(), true);
   return Fail(error);
 }
 
@@ -163,6 +163,15 @@ bool TXBase::FinishClearAtOpen(const std::string& unopened) {
 std::string TXBase::FailureReason(const std::string& error) {
   const std::size_t colon = error.rfind(": ");
   return colon == std::string::npos ? error : error.substr(colon + 2);
+}
+
+std::string TXBase::FailureReason() const {
+  return folderLoss_ != TFolderLoss::None ? LossReason() : FailureReason(LastError);
+}
+
+std::string TXBase::ShownFailureReason() const {
+  if (folderLoss_ != TFolderLoss::None) lossTold_ = true;
+  return FailureReason();
 }
 
 }  // namespace qv

@@ -211,7 +211,7 @@ bool TXBase::WriteDescriptionFile(bool openMarker) {
 // Written on its own, so that the rest of the description (the commit mark
 // above all) stays as the files were found.
 void TXBase::RecordDamage(const std::string& text) {
-  if (!recordedDamage_.empty() || path_.empty() || !FolderStillOurs(false)) return;
+  if (!recordedDamage_.empty() || path_.empty() || !FolderStillOurs()) return;
   TMemIniFile ini(path_ + "xbase.vlm");
   if (!ini.Loaded()) return;
   ini.SetHooks(hooks_);

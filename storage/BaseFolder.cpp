@@ -7,7 +7,8 @@
 // unmounted lazily, or detached by an eject: what is written there is lost
 // with it). It then writes nothing more, anywhere, and says so.
 #include <sys/stat.h>
-#include <time.h>
+
+#include <ctime>
 
 #include "platform/Files.h"
 #include "storage/Base.h"
@@ -19,6 +20,9 @@ std::string TXBase::LossReason() const {
     case TFolderLoss::Removed:
       return "the database's folder was removed while it was open";
     case TFolderLoss::FilesChanged:
+      if (lossWhileWriting_)
+        return "the database's files were changed by another program while a change was being written to "
+               "them";
       return "the database's files were changed by another program while it was open";
     case TFolderLoss::Unreachable:
       return "the database's folder can no longer be reached (its file system was unmounted while it was "
@@ -27,6 +31,30 @@ std::string TXBase::LossReason() const {
       break;
   }
   return std::string();
+}
+
+std::string TXBase::TakeLossAdvice() {
+  if (lossAdvised_) return std::string();
+  std::string advice;
+  if (folderLoss_ == TFolderLoss::Removed) {
+    // A move to another disc copies the files one by one while the session
+    // writes, then removes the folder: the copy may be of any moment since.
+    char at[16] = "";
+    const time_t opened = time_t(openedAt_);
+    struct tm local {};
+    if (localtime_r(&opened, &local)) strftime(at, sizeof at, "%H:%M:%S", &local);
+    advice = "The folder of database \"" + Name +
+             "\" was removed while it was open; a copy of it made meanwhile (as a move to another disc "
+             "makes one) may lack the changes this session stored since it opened at " +
+             at + ": open that copy and check it before relying on it";
+  } else if (folderLoss_ == TFolderLoss::FilesChanged && lossWhileWriting_) {
+    advice = "The files of database \"" + Name +
+             "\" were changed by another program while a change was being written to them, and what it "
+             "wrote may have reached them: put the copy back again with the catalogue closed";
+  }
+  if (advice.empty()) return advice;
+  lossAdvised_ = lossTold_ = true;
+  return advice;
 }
 
 namespace {
@@ -40,10 +68,12 @@ std::string StatOf(const std::string& path) {
   return std::string(reinterpret_cast<const char*>(v), sizeof v);
 }
 
-int64_t MonotonicNs() {
-  struct timespec ts {};
-  ::clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+// A file of the session's own making that takes no file's place until it
+// is renamed (the rename is looked at): writing it harms nothing.
+bool OwnTemporary(const std::string& path) {
+  static const std::string kTemporary = ".tmp";
+  return path.size() > kTemporary.size() &&
+         path.compare(path.size() - kTemporary.size(), kTemporary.size(), kTemporary) == 0;
 }
 }  // namespace
 
@@ -65,10 +95,15 @@ bool TXBase::DescriptionAsLeft() {
   return true;
 }
 
-// settled: between changes, when the files' sizes are as the session left
-// them; else (in a change's middle) only what no write of its own alters.
-TXBase::TFolderLoss TXBase::FolderLossNow(bool settled) {
+// Each file as this session's own writes left it, in a change's middle too:
+// storage.vlm's size to the byte and its header, index.vlm's entries, the
+// description's bytes. A copy put back over any of them is met at the first
+// look after its first file is written.
+TXBase::TFolderLoss TXBase::FolderLossNow() {
   if (!folder_.IsOpen()) return TFolderLoss::None;
+  // Its place first: a folder whose file system was detached keeps its
+  // files as the session left them, and only its place tells (one stat of
+  // the path it was opened by, while it is there).
   switch (folder_.Now()) {
     case HeldFolder::Reach::Removed:
       return TFolderLoss::Removed;
@@ -78,14 +113,26 @@ TXBase::TFolderLoss TXBase::FolderLossNow(bool settled) {
     case HeldFolder::Reach::Elsewhere:
       break;
   }
-  const bool dataAsLeft =
-      !dataFile_ || !dataFile_->IsOpen() || (settled ? dataFile_->AsLeft() : dataFile_->IsAt());
-  if (!dataAsLeft || !gindex_.AsLeft() || !DescriptionAsLeft()) return TFolderLoss::FilesChanged;
-  return TFolderLoss::None;
+  const bool dataOpen = dataFile_ && dataFile_->IsOpen();
+  const bool asLeft = (!dataOpen || dataFile_->AsLeft()) && gindex_.AsLeft() && DescriptionAsLeft();
+  return asLeft ? TFolderLoss::None : TFolderLoss::FilesChanged;
 }
 
-bool TXBase::FolderStillOurs(bool settled) {
-  if (folderLoss_ == TFolderLoss::None && opened_ && !ReadOnly()) folderLoss_ = FolderLossNow(settled);
+// A look: what it finds is kept. Met while a change was writing: a write
+// was let through since the look after a change's last write found the
+// files as left, and may have reached what another program put there
+// meanwhile (a look in a change's middle cannot tell a file written over
+// with the bytes it held from one left alone).
+void TXBase::LookAtFolder(bool changeEnded) {
+  folderLoss_ = FolderLossNow();
+  if (folderLoss_ != TFolderLoss::None)
+    lossWhileWriting_ = writtenSinceLook_;
+  else if (changeEnded)
+    writtenSinceLook_ = false;
+}
+
+bool TXBase::FolderStillOurs(bool changeEnded) {
+  if (folderLoss_ == TFolderLoss::None && opened_ && !ReadOnly()) LookAtFolder(changeEnded);
   if (folderLoss_ == TFolderLoss::None) return true;
   if (ReadOnly()) return false;
   StopWriting(LossReason(), true);
@@ -99,17 +146,40 @@ bool TXBase::FolderStillOurs(bool settled) {
   return false;
 }
 
-bool TXBase::ChangeOutsideLock(const std::string& path, bool write) {
+// Looked at before every write, rename, removal and open for writing that
+// can reach a file another program may have put there: a copy written over
+// the files between two writes of a change gets none of the later ones.
+bool TXBase::ChangeOutsideLock(const std::string& path, TFolderGuard::TChange change) {
+  using TChange = TFolderGuard::TChange;
   if (path_.empty() || path.rfind(path_, 0) != 0) return false;
   if (removingOwnJournal_ && path == gindex_.JournalName()) return false;
   if (folderLoss_ != TFolderLoss::None) return true;
-  // A write follows the last look closely in a run of writes: a copy put
-  // over the files in between is met by the look after.
-  const int64_t now = MonotonicNs();
-  if (write && now - lookedAtNs_ < 1000000) return false;
-  lookedAtNs_ = now;
-  folderLoss_ = FolderLossNow(false);
-  return folderLoss_ != TFolderLoss::None;
+  // Looked at where it protects something: a sync makes nothing new reach
+  // a file, and the journal, once made (looked at), is the session's own.
+  if (change == TChange::Sync || OwnTemporary(path)) return false;
+  if (change != TChange::ByName && path == gindex_.JournalName()) return false;
+  const bool bytes = change == TChange::Bytes;
+  if (bytes && path == runFile_) {
+    if (RunStillOurs(path)) return false;
+    folderLoss_ = TFolderLoss::FilesChanged;
+    lossWhileWriting_ = true;
+    return true;
+  }
+  LookAtFolder(false);
+  if (folderLoss_ != TFolderLoss::None) return true;
+  writtenSinceLook_ = true;
+  runFile_ = bytes && dataFile_ && path == dataFile_->FileName() ? path : std::string();
+  return false;
+}
+
+// A run of writes to storage.vlm (the chains of a flush, thousands in a
+// large one) costs one look at its first write, and at each after it a look
+// at that file's size alone: a copy written over storage.vlm truncates it
+// and gives it another size (as `cp` and `rsync --inplace` write it, from
+// its start), and one written over another file gets none of the run's
+// bytes (the next write there, or the commit's first, looks at it).
+bool TXBase::RunStillOurs(const std::string& path) {
+  return dataFile_ && path == dataFile_->FileName() && dataFile_->SizeAsLeft();
 }
 
 void TXBase::NoteTold(const std::string& line) const {

@@ -15,8 +15,9 @@ namespace qv {
 
 bool TXBase::FailWrite(const std::string& text) {
   const int error = errno;
-  // The folder's guard refused the write: said as what happened.
-  if (!FolderStillOurs(false)) return Fail(text + ": " + LossReason());
+  // The folder's guard refused the write, or the folder was lost under it:
+  // said as what happened.
+  if (error == FileHooks::kRefused || !FolderStillOurs()) return Fail(text + ": " + LossReason());
   return Fail(text + ": " + std::strerror(error));
 }
 
@@ -33,7 +34,7 @@ void TXBase::NoteUnwritable() {
 // The open marker cannot be written (a full disc, a folder this process may
 // not write): what is stored can still be read, and nothing more is written.
 bool TXBase::OpenUnwritable(bool crashed) {
-  unwritable_ = "failed to write the database description: " + std::string(std::strerror(errno));
+  unwritable_ = "failed to write the database description: " + hooks_.ErrorText(errno);
   rebuildIndexes_ = crashed;  // rebuilt in memory only
   return true;
 }

@@ -712,11 +712,21 @@ bool TXFile::ReadRecordShared(TSharedReader& reader, uint32_t& kindId, int64_t p
                       reader.chainBytes, end);
 }
 
+// Its size to the byte as its own writes left it; only bytes held for
+// writing whose write failed part way may lie past where they begin.
+bool TXFile::SizeAsLeft() const {
+  return !IsOpen() || SizeFits(file_.Size());
+}
+
+bool TXFile::SizeFits(int64_t size) const {
+  const int64_t least = tail_.empty() ? size_ : tailStart_;
+  return size >= 0 && size >= least && size <= size_;
+}
+
 bool TXFile::AsLeft() {
   if (!IsOpen()) return true;
-  if (!IsAt()) return false;
-  const int64_t size = file_.Size();
-  if (size < 0 || (syncedSize_ >= 0 && size < std::min(syncedSize_, size_)) || size > size_) return false;
+  int64_t size = -1;
+  if (!file_.IsAt(fileName_, size) || !SizeFits(size)) return false;
   if (!headerKnown_) return true;
   // The header as on disk: the stamp of the opening before this one (this
   // one's is written at the close), and the database's ID.
@@ -733,12 +743,15 @@ uint64_t TXFile::Stamp() const {
 bool TXFile::Truncate(int64_t size) {
   if (!IsOpen()) return Fail("Data file is not opened");
   if (size < int64_t(XFileHeaderSize)) return Fail("Bad data file size " + IntToStr(size));
-  if (!FlushTail() || !file_.Truncate(size) || !file_.Sync())
+  if (!FlushTail() || !file_.Truncate(size))
     return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
+  // Its size is known before the sync, at which the folder's guard looks.
   DropReadWindows();
   size_ = syncedSize_ = size;
   pos_ = std::min(pos_, size_);
   ++writes_;
+  if (!file_.Sync())
+    return Fail("Failed to truncate data file " + Quoted(fileName_) + ": " + file_.ErrorText());
   return true;
 }
 

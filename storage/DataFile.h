@@ -69,10 +69,13 @@ class TXFile {
   // Whether the file's name now names this open file, and not another put
   // in its place (a folder replaced while open).
   bool IsAt() const { return file_.IsAt(fileName_); }
-  // The file as this session left it: still at its name, its size between
-  // what was last synced and what was written, and its header's stamp and
+  // The file as this session left it, in a change's middle too: still at
+  // its name, its size what its writes made it, and its header's stamp and
   // ID as on disk since the open. False when another program wrote over it.
   bool AsLeft();
+  // Its size alone as its writes made it.
+  bool SizeAsLeft() const;
+  bool SizeFits(int64_t size) const;
   bool InUse() const { return inUse_; }
   // Opens and locks an existing file (unless Lock did) and checks its header.
   // For an owner that cannot write, for reading only (locked all the same).

@@ -2,6 +2,8 @@
 // and a guard that refuses any change inside the database's folder, by name
 // or through a file opened before, once the session may no longer write
 // there (its folder removed, or its files written over by another program).
+// Its refusal is a result of its own (kRefused), told in the database's
+// words, never taken for a system error.
 #pragma once
 #include <functional>
 #include <string>
@@ -12,14 +14,19 @@ namespace qv {
 
 class TFolderGuard final : public FileHooks {
  public:
-  // refuse(path, write): whether a change of path (a write through a file
-  // opened before, with write) must not be made.
-  TFolderGuard(FileHooks& inner, std::function<bool(const std::string& path, bool write)> refuse)
-      : inner_(inner), refuse_(std::move(refuse)) {}
+  // What a change of a path is: by name (an open for writing, a rename onto
+  // it, its removal), or through a file opened before.
+  enum class TChange { ByName, Bytes, Truncation, Sync };
+  // refuse(path, change): whether that change must not be made; reason: why
+  // it was not.
+  TFolderGuard(FileHooks& inner, std::function<bool(const std::string& path, TChange change)> refuse,
+               std::function<std::string()> reason)
+      : inner_(inner), refuse_(std::move(refuse)), reason_(std::move(reason)) {}
 
   bool ShouldFailWrite(const std::string& path) override { return inner_.ShouldFailWrite(path); }
   int RefuseChange(const std::string& path) override;
-  int RefuseWrite(const std::string& path) override;
+  int RefuseWrite(const std::string& path, Write what) override;
+  std::string RefusalText() override;
   int RefuseDirectorySync(const std::string& folder) override { return inner_.RefuseDirectorySync(folder); }
   void NoteOpen(const std::string& path) override { inner_.NoteOpen(path); }
   void NoteSync(const std::string& path) override { inner_.NoteSync(path); }
@@ -31,7 +38,8 @@ class TFolderGuard final : public FileHooks {
 
  private:
   FileHooks& inner_;
-  std::function<bool(const std::string&, bool)> refuse_;
+  std::function<bool(const std::string&, TChange)> refuse_;
+  std::function<std::string()> reason_;
 };
 
 }  // namespace qv

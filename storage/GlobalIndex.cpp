@@ -147,8 +147,8 @@ bool TXGIndex::Open(TXBase& database) {
 
 bool TXGIndex::AsLeft() const {
   if (!file_.IsOpen()) return true;
-  const int64_t size = file_.Size();
-  return file_.IsAt(fileName_) && size >= 0 && size / int64_t(GIndexRecordSize) >= writtenCount_;
+  int64_t size = -1;
+  return file_.IsAt(fileName_, size) && size / int64_t(GIndexRecordSize) >= writtenCount_;
 }
 
 void TXGIndex::Close() {
@@ -238,11 +238,15 @@ bool TXGIndex::WriteRun(int64_t first, int64_t count) {
 }
 
 bool TXGIndex::WriteDirty(const std::vector<int64_t>& ids) {
-  // Neighbouring entries go out in one write.
+  // Entries near each other go out in one write, with the committed ones
+  // between them written as the file holds them: a commit that rewrites
+  // thousands of scattered entries (every name a re-add meets) makes a few
+  // large writes, not one for each.
+  constexpr int64_t kGap = 16;
   for (std::size_t i = 0; i < ids.size();) {
     std::size_t j = i + 1;
-    while (j < ids.size() && ids[j] == ids[j - 1] + 1) ++j;
-    if (!WriteRun(ids[i], int64_t(j - i))) return false;
+    while (j < ids.size() && ids[j] - ids[j - 1] <= kGap && ids[j] < writtenCount_) ++j;
+    if (!WriteRun(ids[i], ids[j - 1] - ids[i] + 1)) return false;
     i = j;
   }
   return true;

@@ -130,7 +130,7 @@ bool TXIndex::Save() {
     PutU32(data, uint32_t(uint64_t(id) >> 32));
   }
   if (!WriteFileAtomic(fileName_, data, base_.Hooks())) {
-    lastError_ = "Failed to write index file \"" + fileName_ + "\": " + std::strerror(errno);
+    lastError_ = "Failed to write index file \"" + fileName_ + "\": " + base_.Hooks().ErrorText(errno);
     return false;
   }
   changed_ = false;
