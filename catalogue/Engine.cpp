@@ -255,6 +255,9 @@ void TEngine::SayLossAdvice() {
   if (!Base) return;
   const std::string advice = Base->TakeLossAdvice();
   if (!advice.empty()) host_.AddWarning(advice);
+  // A folder moved while the operation ran is said at its end, not only at
+  // the next change.
+  if (IsOpen()) SayFolderMoved();
 }
 
 void TEngine::SayWhyReadOnly() {

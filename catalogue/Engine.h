@@ -124,7 +124,8 @@ class TEngine {
    private:
     TEngine& e_;
   };
-  // A folder lost during the call: what the user is to do, once.
+  // A folder lost during the call: what the user is to do, once; a folder
+  // moved meanwhile: where it went, once.
   void SayLossAdvice();
   // A record of the add could not be made (EngineAdd.cpp).
   void SayStoringFailed();

@@ -47,6 +47,13 @@ std::string TXBase::TakeLossAdvice() {
              "\" was removed while it was open; a copy of it made meanwhile (as a move to another disc "
              "makes one) may lack the changes this session stored since it opened at " +
              at + ": open that copy and check it before relying on it";
+  } else if (folderLoss_ == TFolderLoss::Unreachable) {
+    // What it stored before went to that file system alone: onto its disc
+    // when the last user lets it go, or away with it (one held in memory).
+    advice = "The folder of database \"" + Name +
+             "\" can no longer be reached (its file system was unmounted while it was open); what this "
+             "session stored before is only on that file system: check the catalogue when its disc is "
+             "mounted again";
   } else if (folderLoss_ == TFolderLoss::FilesChanged && lossWhileWriting_) {
     advice = "The files of database \"" + Name +
              "\" were changed by another program while a change was being written to them, and what it "

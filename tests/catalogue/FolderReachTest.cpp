@@ -34,6 +34,7 @@ namespace fs = std::filesystem;
 using namespace sessions;
 
 const char kUnreached[] = "can no longer be reached";
+const char kOnlyThere[] = "what this session stored before is only on that file system";
 
 // In a forked process: mounts of its own, which no other process sees.
 bool OwnMounts() {
@@ -159,6 +160,11 @@ class FolderUnmounted : public ::testing::Test {
       EXPECT_EQ(HasLine(o.said, "were added to the database"), addDone) << testing::PrintToString(o.said);
       EXPECT_TRUE(HasLine(o.said, kUnreached)) << testing::PrintToString(o.said);
       ExpectEveryLineSays(o.said, kUnreached);
+      // What it stored before the unmount is not said safe: once, where it is.
+      EXPECT_EQ(std::count_if(o.said.begin(), o.said.end(),
+                              [](const std::string& l) { return l.find(kOnlyThere) != std::string::npos; }),
+                1)
+          << testing::PrintToString(o.said);
       if (HasFailure()) return;
     }
   }
@@ -190,6 +196,7 @@ TEST_F(FolderUnmounted, BeforeTheCloseTheCloseSaysIt) {
   EXPECT_EQ(Count(o.said, "W ") + Count(o.said, "E "), 1) << testing::PrintToString(o.said);
   EXPECT_TRUE(HasLine(o.said, "W The folder of database \"Kept\" can no longer be reached"))
       << testing::PrintToString(o.said);
+  EXPECT_TRUE(HasLine(o.said, kOnlyThere)) << testing::PrintToString(o.said);
 }
 
 // A folder that may be entered, and written, but not listed (as a shared
