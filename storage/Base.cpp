@@ -279,7 +279,7 @@ void TXBase::Reset() {
   descriptionBytes_.clear();
   descriptionStat_.clear();
   writtenSinceLook_ = false;
-  runFile_.clear();
+  inDataRun_ = false;
   opened_ = false;
   user_ = nullptr;
   damage_.clear();

@@ -320,9 +320,6 @@ class TXBase : public IDataFileOwner {
   // The guard's question (BaseFolder.cpp): path lies in the database's
   // folder, and the session may no longer write there (FolderLoss).
   bool ChangeOutsideLock(const std::string& path, TFolderGuard::TChange change);
-  // A write of bytes that goes on a run of them to the same file, with no
-  // other change between: only that file's size is looked at.
-  bool RunStillOurs(const std::string& path);
   // A line shown names why the folder is lost (LossTold).
   void NoteTold(const std::string& line) const;
   // BaseFolder.cpp: why the folder is lost, in a sentence's middle.
@@ -449,7 +446,7 @@ class TXBase : public IDataFileOwner {
   bool descriptionKnown_ = false;    // descriptionBytes_ hold xbase.vlm as last read or written
   std::string descriptionBytes_;
   std::string descriptionStat_;    // xbase.vlm's inode, size and times when its bytes were last found so
-  std::string runFile_;            // the last change let through wrote bytes to this file
+  bool inDataRun_ = false;         // the last write let through wrote bytes to storage.vlm
   bool writtenSinceLook_ = false;  // a write was let through since a look last found the files as left
   bool lossWhileWriting_ = false;  // FolderLoss met with such a write (kept past Reset)
   int64_t openedAt_ = 0;           // the session began (seconds since the epoch)

@@ -156,6 +156,12 @@ bool TXBase::FolderStillOurs(bool changeEnded) {
 // Looked at before every write, rename, removal and open for writing that
 // can reach a file another program may have put there: a copy written over
 // the files between two writes of a change gets none of the later ones.
+// A run of writes to storage.vlm (the chains of a flush, thousands in a
+// large one) costs one look at its first write, and at each after it a look
+// at that file's size alone: a copy written over storage.vlm truncates it
+// and gives it another size (as `cp` and `rsync --inplace` write it, from
+// its start), and one written over another file gets none of the run's
+// bytes (the next write there, or the commit's first, looks at it).
 bool TXBase::ChangeOutsideLock(const std::string& path, TFolderGuard::TChange change) {
   using TChange = TFolderGuard::TChange;
   if (path_.empty() || path.rfind(path_, 0) != 0) return false;
@@ -165,9 +171,9 @@ bool TXBase::ChangeOutsideLock(const std::string& path, TFolderGuard::TChange ch
   // a file, and the journal, once made (looked at), is the session's own.
   if (change == TChange::Sync || OwnTemporary(path)) return false;
   if (change != TChange::ByName && path == gindex_.JournalName()) return false;
-  const bool bytes = change == TChange::Bytes;
-  if (bytes && path == runFile_) {
-    if (RunStillOurs(path)) return false;
+  const bool dataBytes = change == TChange::Bytes && dataFile_ && path == dataFile_->FileName();
+  if (dataBytes && inDataRun_) {
+    if (dataFile_->SizeAsLeft()) return false;
     folderLoss_ = TFolderLoss::FilesChanged;
     lossWhileWriting_ = true;
     return true;
@@ -175,18 +181,8 @@ bool TXBase::ChangeOutsideLock(const std::string& path, TFolderGuard::TChange ch
   LookAtFolder(false);
   if (folderLoss_ != TFolderLoss::None) return true;
   writtenSinceLook_ = true;
-  runFile_ = bytes && dataFile_ && path == dataFile_->FileName() ? path : std::string();
+  inDataRun_ = dataBytes;
   return false;
-}
-
-// A run of writes to storage.vlm (the chains of a flush, thousands in a
-// large one) costs one look at its first write, and at each after it a look
-// at that file's size alone: a copy written over storage.vlm truncates it
-// and gives it another size (as `cp` and `rsync --inplace` write it, from
-// its start), and one written over another file gets none of the run's
-// bytes (the next write there, or the commit's first, looks at it).
-bool TXBase::RunStillOurs(const std::string& path) {
-  return dataFile_ && path == dataFile_->FileName() && dataFile_->SizeAsLeft();
 }
 
 void TXBase::NoteTold(const std::string& line) const {
