@@ -202,6 +202,17 @@ TEST_F(FolderUnmounted, BeforeTheCloseTheCloseSaysIt) {
 // A folder that may be entered, and written, but not listed (as a shared
 // folder often is), opened by another user: it opens with what it holds,
 // and what it cannot do is said as it is.
+// The program's data as another user reaches it: the build tree may lie in
+// a folder only its owner may enter (a clone in a fresh temporary folder).
+std::string AppFolderForAnother(const fs::path& dir) {
+  const fs::path app = dir / "app";
+  fs::create_directories(app);
+  fs::copy_file(fs::path(QV_TEST_APP_DIR) / "Quirvane.ctx", app / "Quirvane.ctx");
+  fs::permissions(app, fs::perms(0755));
+  fs::permissions(app / "Quirvane.ctx", fs::perms(0644));
+  return app.string() + "/";
+}
+
 class FolderNotListed : public ::testing::TestWithParam<mode_t> {};
 
 TEST_P(FolderNotListed, OpensForAnotherUser) {
@@ -211,6 +222,7 @@ TEST_P(FolderNotListed, OpensForAnotherUser) {
   const std::string folder = dir / "shared";
   MakeCatalogue(folder, "Kept", "First", dir / "a");
   for (const auto& entry : fs::directory_iterator(folder)) fs::permissions(entry.path(), fs::perms(0666));
+  const std::string app = AppFolderForAnother(dir.Path());
   fs::permissions(dir.Path(), fs::perms(0711));
   fs::permissions(folder, fs::perms(GetParam()));
   const std::string out = dir / "out";
@@ -222,7 +234,7 @@ TEST_P(FolderNotListed, OpensForAnotherUser) {
     if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
     RecordingHost host;
     host.folder = folder;
-    TEngine engine(host, QV_TEST_APP_DIR);
+    TEngine engine(host, app);
     Outcome o;
     o.made = engine.OpenDatabase("");
     o.stored = o.made && Discs(engine) == std::set<std::string>{"First"};
@@ -254,6 +266,7 @@ TEST(FolderNotReached, IsNotSaidMissing) {
   TempDir dir;
   const std::string folder = dir / "closed/catalogue";
   MakeCatalogue(folder, "Kept");
+  const std::string app = AppFolderForAnother(dir.Path());
   fs::permissions(dir.Path(), fs::perms(0711));
   fs::permissions(dir / "closed", fs::perms(0700));
   const std::string out = dir / "out";
@@ -264,7 +277,7 @@ TEST(FolderNotReached, IsNotSaidMissing) {
     if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
     RecordingHost host;
     host.folder = folder;
-    TEngine engine(host, QV_TEST_APP_DIR);
+    TEngine engine(host, app);
     Outcome o;
     o.made = engine.OpenDatabase("");
     o.said = host.console;
@@ -398,6 +411,7 @@ TEST_F(FolderMovedWithoutProc, ToWhereNoPathCanBeToldIsSaidSo) {
   for (const auto& entry : fs::directory_iterator(folder))
     ASSERT_EQ(::chown(entry.path().c_str(), 65534, 65534), 0);
   fs::permissions(dir.Path(), fs::perms(0755));
+  const std::string app = AppFolderForAnother(dir.Path());
   fs::create_directories(dir / "hidden");
   fs::permissions(dir / "hidden", fs::perms(0711));
   const std::string out = dir / "out";
@@ -413,7 +427,7 @@ TEST_F(FolderMovedWithoutProc, ToWhereNoPathCanBeToldIsSaidSo) {
     if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
     RecordingHost host;
     host.folder = folder;
-    TEngine engine(host, QV_TEST_APP_DIR);
+    TEngine engine(host, app);
     if (!engine.OpenDatabase("")) ::_exit(2);
     self.Hold();
     Outcome o;
